@@ -1,0 +1,75 @@
+#pragma once
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QString>
+#include <functional>
+#include <map>
+
+#include "data/packet.h"
+#include "services/errors.h"
+
+namespace cot::server {
+
+class Database;
+
+// A method's failure meant for the caller: Portuguese text, no SQL or engine detail.
+// JSON-RPC code -32000 unless given.
+class MethodError : public UserError {
+public:
+    explicit MethodError(const QString& text, int code = -32000) : UserError(text), code_(code) {}
+    int code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// Positional arguments with typed access; a wrong kind throws MethodError
+// ("Argumento N de M: esperado texto." and alike, code -32602).
+class Args {
+public:
+    Args(QString method, QJsonArray values) : method_(std::move(method)), values_(std::move(values)) {}
+    int size() const { return values_.size(); }
+    const QJsonValue& raw(int i) const;
+    QString string(int i) const;        // text; a number is accepted and written as text
+    QDateTime date(int i) const;        // ISO 8601 text or null (null → invalid = not set)
+    double number(int i) const;         // number, or text with '.' or ',' decimals
+    qint64 integer(int i) const;
+    Delta delta(int i) const;
+    Packet packet(int i) const;
+    bool isNull(int i) const;
+
+private:
+    [[noreturn]] void wrongKind(int i, const char* expected) const;
+    QString method_;
+    QJsonArray values_;
+};
+
+// What a method sees of the server: its database connection for this request.
+struct MethodContext {
+    Database& db;
+};
+
+using MethodHandler = std::function<QJsonValue(MethodContext&, const Args&)>;
+
+struct MethodInfo {
+    QString name;
+    int argc = 0;
+    MethodHandler handler;
+};
+
+// name → handler with its declared argument count. Names match exactly.
+class MethodRegistry {
+public:
+    void add(const QString& name, int argc, MethodHandler handler);
+    const MethodInfo* find(const QString& name) const;
+    QStringList names() const;
+
+private:
+    std::map<QString, MethodInfo> methods_;
+};
+
+// Helpers for results.
+inline QJsonValue packetResult(const Packet& p) { return packetToJson(p); }
+
+}  // namespace cot::server
