@@ -109,6 +109,23 @@ public:
     bool filtered() const;
     void setFiltered(bool on);                  // parse errors throw FilterError
 
+    // ----- reading any row without moving the cursor (grids draw every visible row so)
+    // While a RowView lives, field reads (value, texts, get-text handlers, calculated
+    // fields) come from the row at 0-based position `row` of the filtered view; cursor,
+    // state and events are untouched, and the row being edited shows its pending values.
+    // Views nest (the innermost wins).
+    class RowView {
+    public:
+        RowView(const ClientDataSet& table, int row);
+        ~RowView();
+        RowView(const RowView&) = delete;
+        RowView& operator=(const RowView&) = delete;
+
+    private:
+        const ClientDataSet& table_;
+        int previous_;
+    };
+
     // ----- controls
     void disableControls();
     void enableControls();
