@@ -30,7 +30,7 @@ class Args {
 public:
     Args(QString method, QJsonArray values) : method_(std::move(method)), values_(std::move(values)) {}
     int size() const { return values_.size(); }
-    const QJsonValue& raw(int i) const;
+    QJsonValue raw(int i) const;        // undefined when out of range
     QString string(int i) const;        // text; a number is accepted and written as text
     QDateTime date(int i) const;        // ISO 8601 text or null (null → invalid = not set)
     double number(int i) const;         // number, or text with '.' or ',' decimals

@@ -1,0 +1,18 @@
+#include "rpc/check_result.h"
+
+#include "services/dialogs.h"
+#include "services/errors.h"
+
+namespace cot::Consiste {
+
+QVariant CheckResultServ(const RpcResult& result, bool show, int /*reserved*/) {
+    if (result.ok) return result.value;
+    // Without a dialogs service (server-side tools, early start-up) the error still ends the operation.
+    if (show && Dialogs::installed()) {
+        Dialogs::current().error(result.error);
+        throw Abort();
+    }
+    throw ServerError(result.error, result.code);
+}
+
+}  // namespace cot::Consiste

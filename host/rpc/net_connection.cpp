@@ -1,0 +1,151 @@
+#include "rpc/net_connection.h"
+
+#include <httplib.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <stdexcept>
+
+#include "rpc/check_result.h"
+
+namespace cot {
+
+struct NetConnection::Http {
+    Http(const std::string& host, int port) : client(host, port) {}
+    httplib::Client client;
+};
+
+NetConnection::NetConnection() = default;
+NetConnection::~NetConnection() = default;
+
+void NetConnection::setHost(const QString& host) {
+    if (host == host_) return;
+    host_ = host;
+    disconnect();
+}
+
+void NetConnection::setPort(int port) {
+    if (port == port_) return;
+    port_ = port;
+    disconnect();
+}
+
+QString NetConnection::address() const { return QStringLiteral("%1:%2").arg(host_).arg(port_); }
+
+QString NetConnection::unreachableText() const {
+    return QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1.").arg(address());
+}
+
+QString NetConnection::interruptedText() const {
+    return QStringLiteral("Conexão com o servidor de aplicação em %1 foi interrompida.").arg(address());
+}
+
+bool NetConnection::connect() { return open(); }
+
+void NetConnection::disconnect() {
+    http_.reset();
+    connected_ = false;
+    reused_ = false;
+}
+
+bool NetConnection::open() {
+    disconnect();
+    if (beforeConnect_) beforeConnect_(*this);
+    // The handler may have moved host or port; start from a clean socket either way.
+    http_.reset();
+    http_ = std::make_unique<Http>(host_.toStdString(), port_);
+    auto& client = http_->client;
+    client.set_keep_alive(true);
+    client.set_tcp_nodelay(true);
+    client.set_connection_timeout(5);
+    client.set_read_timeout(readTimeoutSeconds_);
+    client.set_write_timeout(60);
+    const auto res = client.Get("/health");
+    if (!res || res->status != 200) {
+        lastError_ = unreachableText();
+        http_.reset();
+        return false;
+    }
+    lastError_.clear();
+    connected_ = true;
+    reused_ = true;
+    return true;
+}
+
+RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
+    QJsonArray params;
+    for (int i = 0; i < args.size(); ++i) {
+        try {
+            params.append(rpcArgumentToJson(args[i]));
+        } catch (const std::invalid_argument&) {
+            return RpcResult::failure(
+                QStringLiteral("Argumento %1 de %2: tipo não suportado.").arg(i + 1).arg(method), -32602);
+        }
+    }
+    const qint64 id = nextId_++;
+    const QJsonObject request{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}};
+    const QByteArray body = QJsonDocument(request).toJson(QJsonDocument::Compact);
+
+    if (!connected_ && !open()) return RpcResult::failure(lastError_, RpcResult::kConnectionFailed);
+
+    auto post = [&] {
+        return http_->client.Post("/rpc", body.constData(), size_t(body.size()), "application/json");
+    };
+    auto res = post();
+    if (!res && reused_ && res.error() != httplib::Error::Canceled) {
+        // The server closes idle kept-alive sockets; one fresh socket settles that race.
+        http_->client.stop();
+        reused_ = false;
+        res = post();
+    }
+    if (!res) {
+        const bool neverReached =
+            res.error() == httplib::Error::Connection || res.error() == httplib::Error::ConnectionTimeout;
+        lastError_ = neverReached ? unreachableText() : interruptedText();
+        disconnect();
+        return RpcResult::failure(lastError_, RpcResult::kConnectionFailed);
+    }
+    reused_ = true;
+    if (res->status != 200)
+        return RpcResult::failure(QStringLiteral("Resposta inesperada do servidor de aplicação em %1 (HTTP %2).")
+                                      .arg(address())
+                                      .arg(res->status),
+                                  RpcResult::kBadResponse);
+
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(
+        QByteArray::fromRawData(res->body.data(), qsizetype(res->body.size())), &parseError);
+    const QJsonObject reply = doc.object();
+    if (parseError.error != QJsonParseError::NoError || !doc.isObject() || reply.value("id").toInteger(-1) != id)
+        return RpcResult::failure(
+            QStringLiteral("Resposta inválida do servidor de aplicação em %1.").arg(address()),
+            RpcResult::kBadResponse);
+
+    if (reply.contains("error")) {
+        const QJsonObject error = reply.value("error").toObject();
+        return RpcResult::failure(error.value("message").toString(), error.value("code").toInt());
+    }
+    try {
+        return RpcResult::success(rpcResultFromJson(reply.value("result")));
+    } catch (const PacketError& e) {
+        return RpcResult::failure(QString::fromUtf8(e.what()), RpcResult::kBadResponse);
+    }
+}
+
+QVariant NetConnection::callChecked(const QString& method, const QVariantList& args) {
+    return Consiste::CheckResultServ(call(method, args), true, 0);
+}
+
+Packet NetConnection::getPacket(const QString& method, const QVariantList& args) {
+    const QVariant value = callChecked(method, args);
+    if (value.isNull()) return {};
+    if (value.typeId() == qMetaTypeId<Packet>()) return value.value<Packet>();
+    return Consiste::CheckResultServ(
+               RpcResult::failure(QStringLiteral("Resposta inesperada do servidor de aplicação para %1.").arg(method),
+                                  RpcResult::kBadResponse))
+        .value<Packet>();
+}
+
+}  // namespace cot

@@ -1,0 +1,74 @@
+#pragma once
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <functional>
+#include <memory>
+
+#include "data/packet.h"
+#include "rpc/rpc_values.h"
+
+namespace cot {
+
+// The proposal screen's connection to the application server (`netProposta`):
+// synchronous JSON-RPC 2.0 calls over one kept-alive HTTP/1.1 connection.
+// Failures never throw from call(): they come back in the RpcResult, for CheckResultServ.
+// Not thread-safe: one connection per thread.
+class NetConnection {
+public:
+    NetConnection();
+    ~NetConnection();
+    NetConnection(const NetConnection&) = delete;
+    NetConnection& operator=(const NetConnection&) = delete;
+
+    QString serverName() const { return serverName_; }
+    void setServerName(const QString& name) { serverName_ = name; }
+    QString serverGUID() const { return serverGUID_; }
+    void setServerGUID(const QString& guid) { serverGUID_ = guid; }
+    QString host() const { return host_; }
+    void setHost(const QString& host);
+    int port() const { return port_; }
+    void setPort(int port);
+
+    // Runs just before every connection attempt (the screen sets host and port there).
+    void setBeforeConnect(std::function<void(NetConnection&)> handler) { beforeConnect_ = std::move(handler); }
+
+    // Opens the connection and checks that the server answers. On failure returns false
+    // and lastError() says why; calls made later try again.
+    bool connect();
+    void disconnect();
+    bool connected() const { return connected_; }
+    QString lastError() const { return lastError_; }
+
+    // Calls a remote method with positional arguments (QString, QDate/QDateTime, double,
+    // integers, bool, null QVariant, Packet, Delta). Connects first when needed.
+    RpcResult call(const QString& method, const QVariantList& args = {});
+    // call() through CheckResultServ: the payload, or the error shown and Abort thrown.
+    QVariant callChecked(const QString& method, const QVariantList& args = {});
+    // callChecked() whose payload must be a data packet (null gives an empty packet).
+    Packet getPacket(const QString& method, const QVariantList& args = {});
+
+    // Seconds to wait for a method's answer.
+    void setReadTimeout(int seconds) { readTimeoutSeconds_ = seconds; }
+
+private:
+    struct Http;
+    bool open();
+    QString address() const;
+    QString unreachableText() const;
+    QString interruptedText() const;
+
+    QString serverName_ = QStringLiteral("COT05000.rdmProposta");
+    QString serverGUID_ = QStringLiteral("{6AE3905C-010B-40C4-8182-CBF0A042618D}");
+    QString host_ = QStringLiteral("127.0.0.1");
+    int port_ = 8211;
+    std::function<void(NetConnection&)> beforeConnect_;
+    std::unique_ptr<Http> http_;
+    bool connected_ = false;
+    bool reused_ = false;  // the open socket has already carried a request
+    QString lastError_;
+    qint64 nextId_ = 1;
+    int readTimeoutSeconds_ = 300;
+};
+
+}  // namespace cot

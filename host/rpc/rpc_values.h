@@ -1,0 +1,34 @@
+#pragma once
+#include <QJsonValue>
+#include <QMetaType>
+#include <QVariant>
+
+#include "data/packet.h"
+
+// Packets and deltas travel inside QVariant as call arguments and results.
+Q_DECLARE_METATYPE(cot::Packet)
+Q_DECLARE_METATYPE(cot::Delta)
+
+namespace cot {
+
+// Outcome of one remote call: the payload, or the server's (or the connection's) error.
+struct RpcResult {
+    bool ok = false;
+    QVariant value;  // Packet, QVariantList of packets, QString, qint64/double, bool or null
+    QString error;   // Portuguese text, ready to show
+    int code = 0;    // JSON-RPC error code; kConnectionFailed when the server was not reached
+
+    static constexpr int kConnectionFailed = -32098;
+    static constexpr int kBadResponse = -32097;
+
+    static RpcResult success(QVariant value) { return {true, std::move(value), {}, 0}; }
+    static RpcResult failure(QString error, int code) { return {false, {}, std::move(error), code}; }
+};
+
+// Call arguments and results as JSON (exposed for the connection and its tests).
+// Throws std::invalid_argument for an argument of a kind the server does not take.
+QJsonValue rpcArgumentToJson(const QVariant& value);
+// Throws PacketError for a malformed packet in the result.
+QVariant rpcResultFromJson(const QJsonValue& json);
+
+}  // namespace cot

@@ -1,0 +1,163 @@
+#include "rpc/rpc_server.h"
+
+#include <httplib.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "methods/register_methods.h"
+#include "migrations/migrations.h"
+#include "rpc/json_rpc.h"
+#include "seed/demo_seed.h"
+#include "storage/database.h"
+
+namespace cot::server {
+
+namespace {
+
+// One connection per worker thread and database URL; closed when the thread ends
+// (the pool's threads end when the server stops).
+class ThreadDatabase final : public DatabaseSource {
+public:
+    explicit ThreadDatabase(const QString& url) : url_(url) {}
+    Database& get() override {
+        auto& slot = connections()[url_];
+        if (!slot) slot = Database::open(url_);
+        return *slot;
+    }
+    void discard() override { connections().erase(url_); }
+
+private:
+    static std::map<QString, std::unique_ptr<Database>>& connections() {
+        thread_local std::map<QString, std::unique_ptr<Database>> perThread;
+        return perThread;
+    }
+    QString url_;
+};
+
+// Large proposals lists (100k rows) travel in one body.
+constexpr size_t kMaxPayload = size_t(1) << 30;
+
+}  // namespace
+
+struct RpcServer::Impl {
+    ServerConfig config;
+    MethodRegistry registry;
+    JsonRpcDispatcher dispatcher{registry};
+    httplib::Server http;
+    std::thread listener;
+    int port = 0;
+    std::mutex mutex;
+    std::condition_variable stoppedSignal;
+    bool started = false;
+    bool stopped = false;
+
+    void prepareDatabase() {
+        const QString url = config.databaseUrl;
+        if (url.startsWith(QLatin1String("sqlite:"))) QDir().mkpath(QFileInfo(url.mid(7)).absolutePath());
+        auto db = Database::open(url);
+        migrate(*db);
+        if (config.seedDemo) seedDemo(*db);
+    }
+
+    void configureHttp() {
+        const size_t threads = static_cast<size_t>(std::max(1, config.threads));
+        http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+        http.set_keep_alive_max_count(1000000);
+        http.set_keep_alive_timeout(std::max(1, config.keepAliveSeconds));
+        http.set_payload_max_length(kMaxPayload);
+        http.set_read_timeout(60);
+        http.set_write_timeout(120);
+        http.set_tcp_nodelay(true);
+
+        const QString url = config.databaseUrl;
+        http.Post("/rpc", [this, url](const httplib::Request& req, httplib::Response& res) {
+            ThreadDatabase databases(url);
+            const QByteArray body = QByteArray::fromRawData(req.body.data(), qsizetype(req.body.size()));
+            const QByteArray out = dispatcher.handle(body, databases);
+            if (out.isEmpty()) {
+                res.status = 204;
+                return;
+            }
+            res.set_content(out.constData(), size_t(out.size()), "application/json; charset=utf-8");
+        });
+        http.Get("/health", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("ok", "text/plain");
+        });
+        http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+            res.status = 500;
+            res.set_content("Erro interno do servidor.", "text/plain; charset=utf-8");
+        });
+    }
+};
+
+RpcServer::RpcServer(ServerConfig config) : d(std::make_unique<Impl>()) {
+    d->config = std::move(config);
+    registerAllMethods(d->registry);
+}
+
+RpcServer::~RpcServer() { stop(); }
+
+MethodRegistry& RpcServer::registry() { return d->registry; }
+const ServerConfig& RpcServer::config() const { return d->config; }
+int RpcServer::port() const { return d->port; }
+bool RpcServer::running() const { return d->started && !d->stopped; }
+
+QString RpcServer::url() const {
+    return QStringLiteral("http://%1:%2/rpc").arg(d->config.listenAddress).arg(d->port);
+}
+
+void RpcServer::start() {
+    if (d->started) return;
+    d->prepareDatabase();
+    d->configureHttp();
+
+    const std::string host = d->config.listenAddress.toStdString();
+    if (d->config.port == 0) {
+        d->port = d->http.bind_to_any_port(host);
+    } else {
+        d->port = d->http.bind_to_port(host, d->config.port) ? d->config.port : -1;
+    }
+    if (d->port <= 0)
+        throw ConfigError(QStringLiteral("Não foi possível escutar em %1:%2.")
+                              .arg(d->config.listenAddress)
+                              .arg(d->config.port)
+                              .toStdString());
+
+    d->listener = std::thread([this] {
+        d->http.listen_after_bind();
+        std::lock_guard lock(d->mutex);
+        d->stopped = true;
+        d->stoppedSignal.notify_all();
+    });
+    // stop() is only effective once the accept loop runs.
+    while (!d->http.is_running()) {
+        {
+            std::lock_guard lock(d->mutex);
+            if (d->stopped) break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    d->started = true;
+}
+
+void RpcServer::stop() {
+    if (!d->started) return;
+    d->http.stop();
+    if (d->listener.joinable()) d->listener.join();
+    std::lock_guard lock(d->mutex);
+    d->stopped = true;
+    d->stoppedSignal.notify_all();
+}
+
+void RpcServer::wait() {
+    std::unique_lock lock(d->mutex);
+    d->stoppedSignal.wait(lock, [this] { return d->stopped || !d->started; });
+}
+
+}  // namespace cot::server

@@ -1,0 +1,38 @@
+#pragma once
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+namespace cot::server {
+
+// Bad command line or environment; the text is Portuguese and meant for the operator.
+class ConfigError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// How the application server runs. Command-line options win over the environment
+// (COT_DB, COT_LISTEN, COT_PORT), which wins over the defaults.
+struct ServerConfig {
+    QString databaseUrl;                       // "sqlite:PATH" or "postgresql://..."
+    QString listenAddress = QStringLiteral("127.0.0.1");
+    int port = 8211;                           // 0 picks a free port
+    int threads = 16;                          // each keeps one database connection
+    int keepAliveSeconds = 5;                  // idle kept-alive connections hold a thread
+    bool seedDemo = true;                      // demo data on a database without proposals
+    bool helpRequested = false;
+
+    static ServerConfig fromArgs(int argc, char** argv);
+    static ServerConfig fromArgs(const QStringList& args, const QProcessEnvironment& env,
+                                 const QString& executablePath);
+    // sqlite:<project>/var/demo.db, the project being the folder that holds build/bin
+    // with the executable; otherwise the current folder.
+    static QString defaultDatabaseUrl(const QString& executablePath);
+    static QString usage();
+};
+
+// The URL without its password, for messages and logs.
+QString displayDatabaseUrl(const QString& url);
+
+}  // namespace cot::server
