@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+
+namespace cot {
+
+class ClientDataSet;
+
+// Moves the table to the next row (after the current one, wrapping around to it) whose
+// display text of `fieldName` contains `text`, ignoring case. Returns false and leaves
+// the table where it was when no row matches. Blank text matches nothing.
+bool findRow(ClientDataSet& table, const QString& fieldName, const QString& text);
+
+}  // namespace cot
