@@ -1,0 +1,73 @@
+#include "data_link_control.h"
+
+#include "event_boundary.h"
+
+namespace cot {
+
+FieldDataLink::FieldDataLink(QObject* owner) : QObject(owner) {}
+
+FieldDataLink::~FieldDataLink() {
+    if (source_) source_->removeLink(this);
+}
+
+void FieldDataLink::setDataSource(DataSource* source) {
+    if (source_ == source) return;
+    for (const auto& c : connections_) disconnect(c);
+    connections_.clear();
+    if (source_) source_->removeLink(this);
+    source_ = source;
+    if (source) {
+        source->addLink(this);
+        connections_ << connect(source, &DataSource::stateChanged, this, [this] { refresh(); });
+        connections_ << connect(source, &DataSource::dataChanged, this, [this](Field* f) {
+            if (!f || f == field()) refresh();
+        });
+    }
+    refresh();
+}
+
+void FieldDataLink::setDataField(const QString& name) {
+    fieldName_ = name;
+    refresh();
+}
+
+ClientDataSet* FieldDataLink::dataSet() const { return source_ ? source_->dataSet() : nullptr; }
+
+Field* FieldDataLink::field() const {
+    ClientDataSet* ds = dataSet();
+    if (!ds || fieldName_.isEmpty()) return nullptr;
+    return ds->findField(fieldName_);
+}
+
+bool FieldDataLink::active() const {
+    ClientDataSet* ds = dataSet();
+    return ds && ds->active();
+}
+
+bool FieldDataLink::editing() const {
+    ClientDataSet* ds = dataSet();
+    return ds && (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert);
+}
+
+bool FieldDataLink::canModify() const {
+    Field* f = field();
+    return f && active() && !f->readOnly && f->kind() == FieldKind::Data;
+}
+
+bool FieldDataLink::edit() {
+    if (!canModify()) return false;
+    if (editing()) return true;
+    if (!source_->autoEdit || !source_->enabled) return false;
+    ClientDataSet* ds = dataSet();
+    return runHandler([ds] { ds->edit(); }) && editing();
+}
+
+void FieldDataLink::refresh() {
+    if (onRefresh) onRefresh();
+}
+
+void FieldDataLink::updateRecord() {
+    if (onUpdateRecord) onUpdateRecord();
+}
+
+}  // namespace cot
