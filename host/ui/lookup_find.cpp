@@ -9,23 +9,21 @@ bool findRow(ClientDataSet& table, const QString& fieldName, const QString& text
     if (wanted.isEmpty() || !table.active() || table.isEmpty()) return false;
     Field& field = table.fieldByName(fieldName);
     const int count = table.recordCount();
-    const int start = qMax(1, table.recNo());
-    const Bookmark from = table.bookmark();
-
-    table.disableControls();
-    bool found = false;
-    try {
-        for (int step = 1; step <= count && !found; ++step) {
-            table.setRecNo((start - 1 + step) % count + 1);
-            found = field.displayText().contains(wanted, Qt::CaseInsensitive);
+    const int start = qMax(0, table.recNo() - 1);
+    // Rows are read in place; the cursor moves once, to the row found.
+    for (int step = 1; step <= count; ++step) {
+        const int row = (start + step) % count;
+        bool match;
+        {
+            ClientDataSet::RowView view(table, row);
+            match = field.displayText().contains(wanted, Qt::CaseInsensitive);
         }
-        if (!found && table.bookmarkValid(from)) table.gotoBookmark(from);
-    } catch (...) {
-        table.enableControls();
-        throw;
+        if (match) {
+            table.setRecNo(row + 1);
+            return true;
+        }
     }
-    table.enableControls();
-    return found;
+    return false;
 }
 
 }  // namespace cot

@@ -15,26 +15,18 @@ LookupRows readLookupRows(ClientDataSet& table, const QStringList& skipFields, c
     }
     Field* key = keyField.isEmpty() ? nullptr : &table.fieldByName(keyField);
 
-    if (table.isEmpty()) return out;
-    const Bookmark start = table.bookmark();
-    table.disableControls();
-    try {
-        for (table.first(); !table.eof(); table.next()) {
-            QStringList row;
-            row.reserve(fields.size());
-            for (Field* f : fields) row << f->displayText();
-            const Bookmark here = table.bookmark();
-            if (here == start) out.currentRow = out.cells.size();
-            out.cells << row;
-            out.bookmarks << here;
-            if (key) out.keys << key->asString();
-        }
-        if (table.bookmarkValid(start)) table.gotoBookmark(start);
-    } catch (...) {
-        table.enableControls();
-        throw;
+    // Rows are read in place: the cursor does not move and no table event runs.
+    const int count = table.recordCount();
+    out.cells.reserve(count);
+    for (int row = 0; row < count; ++row) {
+        ClientDataSet::RowView view(table, row);
+        QStringList cells;
+        cells.reserve(fields.size());
+        for (Field* f : fields) cells << f->displayText();
+        out.cells << cells;
+        if (key) out.keys << key->asString();
     }
-    table.enableControls();
+    out.currentRow = count > 0 ? table.recNo() - 1 : -1;
     return out;
 }
 

@@ -9,20 +9,19 @@
 namespace cot {
 
 // The visible columns and rows of a table as lookup windows show them, read once when
-// the window opens (display texts through the fields' get-text handlers). Each row
-// keeps its bookmark so a pick can move the table back to it.
+// the window opens (display texts through the fields' get-text handlers). Row i is the
+// table's record number i + 1 (filtered view), so a pick moves the table with setRecNo.
 struct LookupRows {
     QStringList fieldNames;  // visible fields, in table order
     QStringList headers;     // their labels
     QList<QStringList> cells;
-    QList<Bookmark> bookmarks;
     QStringList keys;        // value of the key field per row (when one was asked for)
     int currentRow = -1;     // the row the table was on
 
     int rowCount() const { return cells.size(); }
 };
 
-// Walks the table (controls disabled) and returns to the row it was on. `skipFields`
+// Reads every row without moving the cursor (no table events). `skipFields`
 // are left out of the columns even when visible; `keyField` (optional) is read per row.
 LookupRows readLookupRows(ClientDataSet& table, const QStringList& skipFields = {},
                           const QString& keyField = {});

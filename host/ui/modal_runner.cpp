@@ -49,6 +49,8 @@ void ModalRunner::setModalResult(QWidget& window, int result) {
 
 void ModalRunner::clearModalResult(QWidget& window) { window.setProperty(kResultProperty, QVariant()); }
 
+bool ModalRunner::hasModalResult(QWidget& window) { return window.property(kResultProperty).isValid(); }
+
 int ModalRunner::modalResultOf(QWidget& window) {
     const QVariant v = window.property(kResultProperty);
     if (v.isValid()) return v.toInt();

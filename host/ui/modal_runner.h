@@ -28,6 +28,7 @@ public:
     // Result helpers shared by runners and windows.
     static void setModalResult(QWidget& window, int result);  // does not close the window
     static void clearModalResult(QWidget& window);
+    static bool hasModalResult(QWidget& window);
     // The result a window closed with (see above).
     static int modalResultOf(QWidget& window);
 };

@@ -144,7 +144,7 @@ bool QtDialogs::pick(ClientDataSet& table, const QString& caption, const QString
         if (!emptyText.isEmpty()) information(emptyText);
         return false;
     }
-    table.gotoBookmark(window.model()->rows().bookmarks[row]);
+    table.setRecNo(row + 1);
     return true;
 }
 
