@@ -41,5 +41,5 @@ private:
     int run(QWidget& window);
     std::deque<Step> queue_;
     QStringList shown_;
-    cot::ModalRunner* previous_;
+    ScriptedModalRunner* previous_;
 };
