@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "data/client_dataset.h"
+#include "services/consiste.h"
+#include "services/errors.h"
+#include "services/mask_text.h"
+#include "support/scripted_dialogs.h"
+
+using namespace cot;
+using namespace cot::Consiste;
+
+TEST(Consiste, MensErroShowsOnceThenAborts) {
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    EXPECT_THROW(MensErro("Índice 1 deve ser informado"), Abort);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Índice 1 deve ser informado"});
+    // without abort it only shows
+    EXPECT_NO_THROW(MensErro("aviso", false));
+    EXPECT_EQ(dialogs.errors().size(), 2);
+}
+
+TEST(Consiste, MensErroWithoutDialogsKeepsTheText) {
+    ASSERT_FALSE(Dialogs::installed());
+    try {
+        MensErro("Operador não cadastrado");
+        FAIL() << "did not end the operation";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.text(), "Operador não cadastrado");
+    }
+}
+
+TEST(Consiste, BlankTextsAndCodes) {
+    EXPECT_TRUE(EmptyString(""));
+    EXPECT_TRUE(EmptyString("  \t "));
+    EXPECT_FALSE(EmptyString(" x "));
+    EXPECT_EQ(AllTrim("  São Paulo  "), "São Paulo");
+    EXPECT_EQ(Ajusta("7", 3), "007");
+    EXPECT_EQ(Ajusta(" 12 ", 10), "0000000012");
+    EXPECT_EQ(Ajusta("1", 2), "01");
+    EXPECT_EQ(Ajusta("", 4), "");     // empty stays empty: "must be informed" checks still see it
+    EXPECT_EQ(Ajusta("   ", 4), "");
+    EXPECT_EQ(Ajusta("VENDEDOR", 12), "VENDEDOR");
+    EXPECT_EQ(Ajusta("IGPM", 4), "IGPM");
+    EXPECT_EQ(Ajusta("12345", 3), "12345");  // never cut
+    EXPECT_EQ(Ajusta("-5", 3), "-5");
+}
+
+TEST(Consiste, InscriptionsAndTheirMasks) {
+    QString s = "C123.456.789-01";
+    EXPECT_EQ(Ajusta_Inscricao(s), "F");
+    EXPECT_EQ(s, "12345678901");
+    s = "C 12.345.678/0001-99";
+    EXPECT_EQ(Ajusta_Inscricao(s), "J");
+    EXPECT_EQ(s, "12345678000199");
+    s = "12345678000199";
+    EXPECT_EQ(Ajusta_Inscricao(s), "J");
+    EXPECT_EQ(s, "12345678000199");
+    s = "C12345";
+    EXPECT_EQ(Ajusta_Inscricao(s), "E");
+    EXPECT_EQ(s, "12345");
+    s = "CABC-123 ";
+    EXPECT_EQ(Ajusta_Inscricao(s), "E");
+    EXPECT_EQ(s, "ABC-123");
+    s = "C";
+    EXPECT_EQ(Ajusta_Inscricao(s), "E");
+    s = "   ";
+    EXPECT_EQ(Ajusta_Inscricao(s), "");
+    EXPECT_EQ(s, "");
+
+    EXPECT_EQ(PictPess("F"), "999.999.999-99;0; ");
+    EXPECT_EQ(PictPess("j"), "99.999.999/9999-99;0; ");
+    EXPECT_EQ(PictPess("E"), "");
+    EXPECT_EQ(formatMaskText(PictPess("F"), "12345678901"), "123.456.789-01");
+    EXPECT_EQ(formatMaskText(PictPess("J"), "12345678000199"), "12.345.678/0001-99");
+    EXPECT_EQ(formatMaskText(PictPess("F"), "123"), "123.   .   -  ");
+    EXPECT_EQ(formatMaskText(PictPess("F"), "12345678000199"), "12345678000199");  // does not fit: unchanged
+    EXPECT_EQ(formatMaskText("!99/99/0000;1;_", "05/01/2027"), "05/01/2027");
+    EXPECT_EQ(formatMaskText(">LL-999;0;_", "ab12"), "AB-12_");
+    EXPECT_EQ(formatMaskText("", "x"), "x");
+}
+
+TEST(Consiste, MonthArithmeticClampsToMonthEnd) {
+    EXPECT_EQ(SomaMes(QDate(2027, 1, 31), 1), QDate(2027, 2, 28));
+    EXPECT_EQ(SomaMes(QDate(2028, 1, 31), 1), QDate(2028, 2, 29));
+    EXPECT_EQ(SomaMes(QDate(2100, 1, 31), 1), QDate(2100, 2, 28));  // 2100 is not a leap year
+    EXPECT_EQ(SomaMes(QDate(2027, 1, 31), 3), QDate(2027, 4, 30));
+    EXPECT_EQ(SomaMes(QDate(2026, 12, 15), 1), QDate(2027, 1, 15));
+    EXPECT_EQ(SomaMes(QDate(2027, 3, 31), -1), QDate(2027, 2, 28));
+    EXPECT_EQ(SomaMes(QDate(2027, 1, 31), 0), QDate(2027, 1, 31));
+    // a schedule counts each month from the start date, so it does not drift to the 28th
+    const QDate start(2027, 1, 31);
+    EXPECT_EQ(SomaMes(start, 2), QDate(2027, 3, 31));
+    const QDateTime at(QDate(2027, 1, 31), QTime(10, 30));
+    EXPECT_EQ(SomaMes(at, 1), QDateTime(QDate(2027, 2, 28), QTime(10, 30)));
+    EXPECT_FALSE(SomaMes(QDate(), 1).isValid());
+
+    EXPECT_EQ(UltimoDiaMes(QDate(2028, 2, 10)), QDate(2028, 2, 29));
+    EXPECT_EQ(UltimoDiaMes(QDate(2100, 2, 1)), QDate(2100, 2, 28));
+    EXPECT_EQ(UltimoDiaMes(QDate(2027, 12, 31)), QDate(2027, 12, 31));
+    EXPECT_EQ(UltimoDiaMes(at), QDateTime(QDate(2027, 1, 31), QTime(0, 0)));
+    EXPECT_FALSE(UltimoDiaMes(QDateTime()).isValid());
+}
+
+TEST(Consiste, DateSetTextParsesClearsAndRefuses) {
+    ClientDataSet t("t");
+    Field& due = t.addField("DTVELUSOPEDP", FieldType::DateTime);
+    t.createDataSet();
+    t.append();
+    DateSetText(due, "05/01/2027");
+    EXPECT_EQ(due.asDateTime(), QDateTime(QDate(2027, 1, 5), QTime(0, 0)));
+    DateSetText(due, "5/2/27");
+    EXPECT_EQ(due.asDateTime().date(), QDate(2027, 2, 5));
+    DateSetText(due, "  /  /    ");
+    EXPECT_TRUE(due.isNull());
+    DateSetText(due, "01/03/2027");
+    try {
+        DateSetText(due, "31/02/2027");
+        FAIL() << "impossible date accepted";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.text(), "'31/02/2027' não é uma data válida.");
+    }
+    EXPECT_EQ(due.asDateTime().date(), QDate(2027, 3, 1));  // the refused text changed nothing
+    EXPECT_THROW(DateSetText(due, "abc"), UserError);
+    DateSetText(due, "");
+    EXPECT_TRUE(due.isNull());
+}
+
+TEST(Consiste, SortFilesListsMatchingFilesNaturally) {
+    QTemporaryDir dir;
+    for (const char* name : {"b10.pdf", "b2.pdf", "A1.zip", "semextensao", "c.PDF"}) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QDir(dir.path()).mkdir("subpasta");
+    QStringList list{"lixo"};
+    EXPECT_EQ(SortFiles(list, dir.path() + "/*.*"), 5);
+    EXPECT_EQ(list, (QStringList{"A1.zip", "b2.pdf", "b10.pdf", "c.PDF", "semextensao"}));
+    QString windowsMask = dir.path() + "\\*.pdf";
+    SortFiles(list, windowsMask);
+    EXPECT_EQ(list, (QStringList{"b2.pdf", "b10.pdf", "c.PDF"}));
+    EXPECT_EQ(SortFiles(list, dir.path() + "/nao-existe/*.*"), 0);
+    EXPECT_TRUE(list.isEmpty());
+}
