@@ -83,6 +83,13 @@ public:
     }
     QVariant lookup(const QString& keyFields, const QVariantList& values, const QString& resultField) const;
 
+    // ----- row access for grids: no cursor move, no events
+    int rowCount() const;    // the filtered rows plus a row being inserted
+    int currentRow() const;  // 0-based position of the current row among those; -1 when none
+    // Runs `read` while every field reads row `row` (0-based, as counted by rowCount);
+    // calculated fields are computed as needed. Writing fields inside `read` is not allowed.
+    void withRow(int row, const std::function<void()>& read) const;
+
     // ----- editing
     void insert();   // new row before the current one
     void append();   // new row at the end
@@ -137,6 +144,8 @@ public:
     Event beforeCancel, afterCancel, beforeDelete, afterDelete;
     Event beforeScroll, afterScroll, onCalcFields, onNewRecord;
 
+    struct Impl;  // internal state, defined in the table's own sources
+
 signals:
     void stateChanged();
     void dataSetChanged();               // rows replaced, filter changed, controls re-enabled
@@ -146,7 +155,6 @@ signals:
 private:
     friend class Field;
     friend class DataSource;
-    struct Impl;
     std::unique_ptr<Impl> d;
     QVariant currentValue(const Field& f) const;
     QVariant currentOldValue(const Field& f) const;
