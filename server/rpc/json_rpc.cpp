@@ -51,8 +51,13 @@ QJsonObject rpcError(const QJsonValue& id, int code, const QString& message) {
 QByteArray JsonRpcDispatcher::handle(const QByteArray& body, DatabaseSource& databases) const {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return toBody(rpcError(QJsonValue::Null, rpc_code::ParseError, kMalformed));
+    if (parseError.error != QJsonParseError::NoError) {
+        // A bare scalar is valid JSON but no request; Qt only parses arrays and objects.
+        const QJsonDocument wrapped = QJsonDocument::fromJson('[' + body + ']');
+        const bool scalar = wrapped.isArray() && wrapped.array().size() == 1;
+        return toBody(scalar ? rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid)
+                             : rpcError(QJsonValue::Null, rpc_code::ParseError, kMalformed));
+    }
 
     if (doc.isArray()) {
         const QJsonArray requests = doc.array();

@@ -1,0 +1,190 @@
+// Saving change logs: all or nothing, optimistic concurrency, only the table's columns.
+#include <QJsonArray>
+#include <gtest/gtest.h>
+
+#include "rpc/method_registry.h"
+#include "rpc/net_connection.h"
+#include "storage/database.h"
+#include "storage/resolver.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using namespace cot::server;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+
+namespace {
+
+const QString kConflict = "Registro alterado ou excluído por outro usuário.";
+
+const TableResolver kItens{"TITEMTESTE", {"CDITEM"}, {"CDITEM", "NMITEM", "VRITEM", "DTITEM", "QTITEM", "CDOPERINCL"}};
+
+// A table of the test's own, read with a joined display column like the screens' packets.
+void prepare(Database& db) {
+    db.exec("CREATE TABLE TITEMTESTE (CDITEM VARCHAR(10) NOT NULL PRIMARY KEY, NMITEM VARCHAR(40), "
+            "VRITEM DOUBLE PRECISION, DTITEM TIMESTAMP, QTITEM INTEGER, CDOPERINCL VARCHAR(10))");
+    db.exec("INSERT INTO TITEMTESTE (CDITEM, NMITEM, VRITEM, DTITEM, QTITEM) VALUES "
+            "('A', 'Licença', 1234.56, '2026-11-30 00:00:00', 2), ('B', NULL, 0.3, NULL, NULL)");
+}
+
+void addMethods(MethodRegistry& r) {
+    r.add("GetItens", 0, [](MethodContext& ctx, const Args&) -> QJsonValue {
+        return packetResult(ctx.db.query(
+            "SELECT CDITEM, NMITEM, VRITEM, DTITEM, QTITEM, 'Nome ' || CDITEM AS NMJUNTADO FROM TITEMTESTE ORDER BY CDITEM",
+            {}, {{"NMJUNTADO", FieldType::String, 40}}));
+    });
+    r.add("SetItens", 1, [](MethodContext& ctx, const Args& a) -> QJsonValue {
+        Delta delta = a.delta(0);
+        const int oper = ensureDeltaColumn(delta, {"CDOPERINCL", FieldType::String, 10});
+        applyDelta(ctx.db, kItens, delta, [oper](RowChange& c) {
+            if (c.op == ChangeOp::Insert) c.newValues[oper] = "SERVIDOR";
+        });
+        return QJsonValue::Null;
+    });
+}
+
+class ResolverTest : public ::testing::TestWithParam<Backend> {
+protected:
+    ResolverTest() : server_({.backend = GetParam(), .prepare = prepare, .methods = addMethods}) {}
+
+    Packet load(NetConnection& net) { return net.getPacket("GetItens"); }
+    QVariantList row(const Packet& p, const QString& key) {
+        for (const auto& r : p.rows)
+            if (r[p.indexOf("CDITEM")] == key) return r;
+        return {};
+    }
+    Delta deltaOf(const Packet& p, QList<RowChange> changes) { return {p.fields, changes}; }
+    RpcResult save(NetConnection& net, const Delta& d) { return net.call("SetItens", {QVariant::fromValue(d)}); }
+    Packet stored() { return server_.db().query("SELECT * FROM TITEMTESTE ORDER BY CDITEM"); }
+
+    TestServer server_;
+};
+
+TEST_P(ResolverTest, ValuesRoundTripAndJoinedColumnsAreIgnored) {
+    NetConnection& net = server_.connection();
+    const Packet p = load(net);
+    ASSERT_EQ(p.rows.size(), 2);
+    EXPECT_EQ(p.value(0, "DTITEM").toDateTime(), QDateTime(QDate(2026, 11, 30), QTime(0, 0)));
+    EXPECT_TRUE(p.value(1, "NMITEM").isNull());
+    EXPECT_TRUE(p.value(1, "DTITEM").isNull());
+
+    const QDateTime when(QDate(2027, 1, 31), QTime(23, 59, 58));
+    QVariantList c{"C", "Manutenção \"mensal\"; --", 0.1 + 0.2, when, qint64(3), "ignorado"};
+    QVariantList a = row(p, "A"), a2 = a;
+    a2[1] = QVariant();            // a text cleared to null
+    a2[3] = QDateTime();           // a date cleared
+    a2[5] = "outro nome";          // the joined column changes too; it is not the table's
+    QVariantList b = row(p, "B"), b2 = b;
+    b2[1] = "preenchido";          // from null
+    b2[3] = when;
+    const RpcResult r = save(net, deltaOf(p, {{ChangeOp::Insert, {}, c}, {ChangeOp::Update, a, a2}, {ChangeOp::Update, b, b2}}));
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+
+    const Packet after = load(net);
+    ASSERT_EQ(after.rows.size(), 3);
+    EXPECT_EQ(row(after, "C").mid(0, 5), c.mid(0, 5));
+    EXPECT_EQ(row(after, "C")[5], "Nome C");
+    EXPECT_TRUE(row(after, "A")[1].isNull());
+    EXPECT_TRUE(row(after, "A")[3].isNull());
+    EXPECT_EQ(row(after, "A")[2].toDouble(), 1234.56);
+    EXPECT_EQ(row(after, "B")[1], "preenchido");
+    EXPECT_EQ(row(after, "B")[3].toDateTime(), when);
+    // The server filled its own column on insert only.
+    const Packet s = stored();
+    EXPECT_EQ(s.value(2, "CDOPERINCL"), "SERVIDOR");
+    EXPECT_TRUE(s.value(0, "CDOPERINCL").isNull());
+
+    // Changing rows back from the values just read works too (dates and floats match as stored).
+    QVariantList c2 = row(after, "C"), c3 = c2;
+    c3[2] = 99.0;
+    c3[3] = QDateTime(QDate(2027, 2, 1), QTime(0, 0));
+    const RpcResult again = save(net, deltaOf(after, {{ChangeOp::Update, c2, c3}}));
+    EXPECT_TRUE(again.ok) << again.error.toStdString();
+    EXPECT_EQ(row(load(net), "C")[2].toDouble(), 99.0);
+}
+
+TEST_P(ResolverTest, AFailingChangeUndoesTheWholeDelta) {
+    NetConnection& net = server_.connection();
+    const Packet p = load(net);
+    QVariantList a = row(p, "A"), a2 = a;
+    a2[1] = "alterado";
+    QVariantList staleB = row(p, "B"), b2 = staleB;
+    staleB[1] = "não é o que está gravado";  // the third change cannot match
+    b2[1] = "x";
+    const RpcResult r = save(net, deltaOf(p, {{ChangeOp::Insert, {}, {"N", "novo", 1.0, QVariant(), 1, QVariant()}},
+                                              {ChangeOp::Update, a, a2},
+                                              {ChangeOp::Update, staleB, b2}}));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, kConflict);
+    const Packet s = stored();
+    EXPECT_EQ(s.rows.size(), 2);
+    EXPECT_EQ(s.value(0, "NMITEM"), "Licença");
+
+    // An engine failure (duplicate key) after a good change rolls back as well, without detail.
+    const RpcResult dup = save(net, deltaOf(p, {{ChangeOp::Update, a, a2},
+                                                {ChangeOp::Insert, {}, {"B", "repetido", 1.0, QVariant(), 1, QVariant()}}}));
+    EXPECT_FALSE(dup.ok);
+    EXPECT_EQ(dup.error, "Erro interno do servidor.");
+    EXPECT_EQ(stored().value(0, "NMITEM"), "Licença");
+}
+
+TEST_P(ResolverTest, TheSecondOfTwoConcurrentEditorsIsRefused) {
+    auto first = server_.newConnection();
+    auto second = server_.newConnection();
+    const Packet p1 = load(*first), p2 = load(*second);
+
+    QVariantList a = row(p1, "A"), mine = a, theirs = a;
+    mine[1] = "primeiro";
+    theirs[1] = "segundo";
+    ASSERT_TRUE(save(*first, deltaOf(p1, {{ChangeOp::Update, a, mine}})).ok);
+    const RpcResult late = save(*second, deltaOf(p2, {{ChangeOp::Update, a, theirs}}));
+    EXPECT_FALSE(late.ok);
+    EXPECT_EQ(late.error, kConflict);
+    EXPECT_EQ(stored().value(0, "NMITEM"), "primeiro");
+
+    // A change to a column the first editor did not touch still goes through.
+    QVariantList otherColumn = a;
+    otherColumn[4] = qint64(9);
+    EXPECT_TRUE(save(*second, deltaOf(p2, {{ChangeOp::Update, a, otherColumn}})).ok);
+    EXPECT_EQ(stored().value(0, "QTITEM").toLongLong(), 9);
+    EXPECT_EQ(stored().value(0, "NMITEM"), "primeiro");
+
+    // A float column compared from a stale value conflicts like any other.
+    QVariantList staleValue = a, newValue = a;
+    staleValue[2] = 1234.57;
+    newValue[2] = 1.0;
+    EXPECT_EQ(save(*second, deltaOf(p2, {{ChangeOp::Update, staleValue, newValue}})).error, kConflict);
+    EXPECT_EQ(stored().value(0, "VRITEM").toDouble(), 1234.56);
+}
+
+TEST_P(ResolverTest, DeletedRowsConflictWithLaterChanges) {
+    auto first = server_.newConnection();
+    auto second = server_.newConnection();
+    const Packet p = load(*first);
+    const QVariantList b = row(p, "B");
+    ASSERT_TRUE(save(*first, deltaOf(p, {{ChangeOp::Delete, b, {}}})).ok);
+
+    EXPECT_EQ(save(*second, deltaOf(p, {{ChangeOp::Delete, b, {}}})).error, kConflict);
+    QVariantList b2 = b;
+    b2[1] = "tarde demais";
+    EXPECT_EQ(save(*second, deltaOf(p, {{ChangeOp::Update, b, b2}})).error, kConflict);
+    EXPECT_EQ(stored().rows.size(), 1);
+
+    // An update that changes nothing is not a conflict, even for a row that is gone.
+    EXPECT_TRUE(save(*second, deltaOf(p, {{ChangeOp::Update, b, b}})).ok);
+}
+
+TEST_P(ResolverTest, DeltasWithoutTheKeyAreRefused) {
+    Delta d;
+    d.fields = {{"NMITEM", FieldType::String, 40}};
+    d.changes = {{ChangeOp::Delete, {"Licença"}, {}}};
+    const RpcResult r = save(server_.connection(), d);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "Pacote de alterações sem o campo-chave CDITEM.");
+    EXPECT_EQ(stored().rows.size(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, ResolverTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace

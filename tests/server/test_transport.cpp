@@ -1,0 +1,166 @@
+// The JSON-RPC transport end to end: real HTTP, real database, both engines.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+#include "rpc/check_result.h"
+#include "rpc/method_registry.h"
+#include "services/errors.h"
+#include "storage/database.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using namespace cot::server;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+
+namespace {
+
+// Test-only methods: echo the arguments through each typed accessor, and fail in each way.
+void addTestMethods(MethodRegistry& r) {
+    r.add("TestKinds", 5, [](MethodContext&, const Args& a) -> QJsonValue {
+        const QDateTime date = a.date(1);
+        return QJsonArray{a.string(0), date.isValid() ? QJsonValue(date.toString(Qt::ISODate)) : QJsonValue(),
+                          a.number(2), a.integer(3), int(a.delta(4).changes.size())};
+    });
+    r.add("TestFail", 1, [](MethodContext& ctx, const Args& a) -> QJsonValue {
+        const QString how = a.string(0);
+        if (how == "method") throw MethodError("Proposta não encontrada.", -32010);
+        if (how == "sql") ctx.db.exec("SELECT NOSUCHCOLUMN FROM NOSUCHTABLE");
+        if (how == "std") throw std::runtime_error("segredo interno");
+        if (how == "open") ctx.db.begin();  // returns with the transaction open
+        return "ok";
+    });
+    r.add("TestEcho", 1, [](MethodContext&, const Args& a) -> QJsonValue { return a.raw(0); });
+    r.add("TestPacket", 1, [](MethodContext&, const Args& a) -> QJsonValue {
+        return packetResult(a.packet(0));
+    });
+}
+
+class TransportTest : public ::testing::TestWithParam<Backend> {
+protected:
+    TransportTest() : server_({.backend = GetParam(), .methods = addTestMethods}) {}
+    QJsonObject error(const QJsonObject& reply) { return reply.value("error").toObject(); }
+    void expectStillServing() {
+        const QJsonObject reply = server_.call("TestEcho", {"vivo"});
+        EXPECT_EQ(reply.value("result").toString(), "vivo") << QJsonDocument(reply).toJson().toStdString();
+    }
+    TestServer server_;
+};
+
+TEST_P(TransportTest, MalformedRequestsGetTheirErrorAndTheServerGoesOn) {
+    struct Case {
+        QByteArray body;
+        int code;
+        QString message;
+    };
+    const Case cases[] = {
+        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":", -32700, "Requisição JSON-RPC malformada."},
+        {"", -32700, "Requisição JSON-RPC malformada."},
+        {"42", -32600, "Requisição JSON-RPC inválida."},
+        {"{\"jsonrpc\":\"2.0\",\"id\":1}", -32600, "Requisição JSON-RPC inválida."},
+        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"TestEcho\",\"params\":{\"a\":1}}", -32600,
+         "Requisição JSON-RPC inválida."},
+        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":7,\"params\":[]}", -32600, "Requisição JSON-RPC inválida."},
+        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"GetNada\",\"params\":[]}", -32601, "Método desconhecido: GetNada."},
+        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"TestKinds\",\"params\":[1]}", -32602,
+         "O método TestKinds espera 5 argumentos; recebeu 1."},
+        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"TestEcho\",\"params\":[]}", -32602,
+         "O método TestEcho espera 1 argumento; recebeu 0."},
+    };
+    for (const Case& c : cases) {
+        const HttpReply reply = server_.post(c.body);
+        EXPECT_EQ(reply.status, 200) << c.body.toStdString();
+        const QJsonObject e = error(QJsonDocument::fromJson(reply.body).object());
+        EXPECT_EQ(e.value("code").toInt(), c.code) << c.body.toStdString();
+        EXPECT_EQ(e.value("message").toString(), c.message) << c.body.toStdString();
+        expectStillServing();
+    }
+}
+
+TEST_P(TransportTest, ArgumentsOfTheWrongKindAreRefusedClearly) {
+    const QJsonObject emptyDelta{{"fields", QJsonArray()}, {"changes", QJsonArray()}};
+    struct Case {
+        QJsonArray params;
+        QString message;
+    };
+    const Case cases[] = {
+        {{true, QJsonValue(), 1, 1, emptyDelta}, "Argumento 1 de TestKinds: esperado texto."},
+        {{"a", "2026-13-45", 1, 1, emptyDelta}, "Argumento 2 de TestKinds: esperada data (AAAA-MM-DD)."},
+        {{"a", 20261206, 1, 1, emptyDelta}, "Argumento 2 de TestKinds: esperada data (AAAA-MM-DD)."},
+        {{"a", QJsonValue(), "doze", 1, emptyDelta}, "Argumento 3 de TestKinds: esperado número."},
+        {{"a", QJsonValue(), QJsonValue(), 1, emptyDelta}, "Argumento 3 de TestKinds: esperado número."},
+        {{"a", QJsonValue(), 1, 1.5, emptyDelta}, "Argumento 4 de TestKinds: esperado número inteiro."},
+        {{"a", QJsonValue(), 1, 1, "delta"}, "Argumento 5 de TestKinds: esperado pacote de alterações."},
+    };
+    for (const Case& c : cases) {
+        const QJsonObject e = error(server_.call("TestKinds", c.params));
+        EXPECT_EQ(e.value("code").toInt(), -32602);
+        EXPECT_EQ(e.value("message").toString(), c.message);
+    }
+    // A delta whose rows do not fit its fields is refused with the codec's reason.
+    const QJsonObject badDelta{{"fields", QJsonArray{QJsonObject{{"name", "A"}, {"type", "string"}}}},
+                               {"changes", QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{1, 2}}}}}};
+    const QString text = error(server_.call("TestKinds", {"a", QJsonValue(), 1, 1, badDelta})).value("message").toString();
+    EXPECT_TRUE(text.startsWith("Argumento 5 de TestKinds: esperado pacote de alterações.")) << text.toStdString();
+    expectStillServing();
+}
+
+TEST_P(TransportTest, ArgumentsAcceptTheirUsualSpellings) {
+    const QJsonObject delta{{"fields", QJsonArray{QJsonObject{{"name", "A"}, {"type", "string"}}}},
+                            {"changes", QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{"x"}}}}}};
+    auto result = [&](const QJsonArray& params) { return server_.call("TestKinds", params).value("result").toArray(); };
+
+    EXPECT_EQ(result({"texto", "2026-12-06", 12.5, 7, delta}),
+              (QJsonArray{"texto", "2026-12-06T00:00:00", 12.5, 7, 1}));
+    EXPECT_EQ(result({17, "2026-12-06T14:30:00.000", "1.234,56", "42", delta}),
+              (QJsonArray{"17", "2026-12-06T14:30:00", 1234.56, 42, 1}));
+    EXPECT_EQ(result({QJsonValue(), QJsonValue(), "0,5", 3.0, delta}), (QJsonArray{"", QJsonValue(), 0.5, 3, 1}));
+    EXPECT_EQ(result({"", "", "10.5", "-3", delta}), (QJsonArray{"", QJsonValue(), 10.5, -3, 1}));
+}
+
+TEST_P(TransportTest, FailuresAreMappedWithoutLeakingServerDetail) {
+    QJsonObject e = error(server_.call("TestFail", {"method"}));
+    EXPECT_EQ(e.value("code").toInt(), -32010);
+    EXPECT_EQ(e.value("message").toString(), "Proposta não encontrada.");
+
+    for (const char* how : {"sql", "std", "open"}) {
+        e = error(server_.call("TestFail", {how}));
+        EXPECT_EQ(e.value("code").toInt(), -32603) << how;
+        EXPECT_EQ(e.value("message").toString(), "Erro interno do servidor.") << how;
+        expectStillServing();
+    }
+    // The thread that hit the engine error got a working connection back, and nothing
+    // stayed half-done in a transaction.
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(server_.call("TestFail", {"none"}).value("result").toString(), "ok");
+}
+
+TEST_P(TransportTest, BatchesAnswerEveryRequestButNotifications) {
+    const QByteArray body =
+        R"([{"jsonrpc":"2.0","id":"a","method":"TestEcho","params":[1]},
+            {"jsonrpc":"2.0","method":"TestEcho","params":[2]},
+            {"jsonrpc":"2.0","id":3,"method":"Nada","params":[]}])";
+    const QJsonArray replies = QJsonDocument::fromJson(server_.post(body).body).array();
+    ASSERT_EQ(replies.size(), 2);
+    EXPECT_EQ(replies[0].toObject().value("id").toString(), "a");
+    EXPECT_EQ(replies[0].toObject().value("result").toInt(), 1);
+    EXPECT_EQ(replies[1].toObject().value("id").toInt(), 3);
+    EXPECT_EQ(error(replies[1].toObject()).value("code").toInt(), -32601);
+
+    const HttpReply onlyNotification = server_.post(R"({"jsonrpc":"2.0","method":"TestEcho","params":[2]})");
+    EXPECT_EQ(onlyNotification.status, 204);
+    EXPECT_TRUE(onlyNotification.body.isEmpty());
+}
+
+TEST_P(TransportTest, HealthAnswersOk) {
+    const HttpReply reply = httpGet("127.0.0.1", server_.port(), "/health");
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_EQ(reply.body, "ok");
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, TransportTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace

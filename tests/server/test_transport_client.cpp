@@ -1,0 +1,177 @@
+// The desktop's connection: arguments and results as the screens use them, failures
+// reported through CheckResultServ, and the kept-alive socket surviving server closes.
+#include <QJsonArray>
+#include <QPoint>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include "rpc/check_result.h"
+#include "rpc/method_registry.h"
+#include "rpc/net_connection.h"
+#include "services/errors.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using namespace cot::server;
+using cot::testing::TestServer;
+using cot::testing::TestServerOptions;
+
+namespace {
+
+void addTestMethods(MethodRegistry& r) {
+    r.add("TestEcho", 1, [](MethodContext&, const Args& a) -> QJsonValue { return a.raw(0); });
+    r.add("TestPacket", 1, [](MethodContext&, const Args& a) -> QJsonValue { return packetResult(a.packet(0)); });
+    r.add("TestDelta", 1, [](MethodContext&, const Args& a) -> QJsonValue {
+        const Delta d = a.delta(0);
+        QJsonArray out;
+        for (const RowChange& c : d.changes)
+            out.append(QJsonArray{int(c.op), c.oldValues.value(0).toString(), c.newValues.value(0).toString(),
+                                  c.oldValues.value(2).toDateTime().toString(Qt::ISODate)});
+        return out;
+    });
+    r.add("TestPacotes", 1, [](MethodContext&, const Args& a) -> QJsonValue {
+        const Packet p = a.packet(0);
+        return QJsonArray{packetResult(p), packetResult(p), packetResult(Packet{p.fields, {}})};
+    });
+    r.add("TestFalha", 0, [](MethodContext&, const Args&) -> QJsonValue {
+        throw MethodError("Linha de produto já aprovada.");
+    });
+}
+
+Packet samplePacket(int rows) {
+    Packet p;
+    p.fields = {{"NRPROPOSFAS", FieldType::String, 20}, {"VRTOTAL", FieldType::Float, 0},
+                {"DTACEPROPFAS", FieldType::DateTime, 0}, {"QTLICENCA", FieldType::Integer, 0}};
+    for (int i = 0; i < rows; ++i)
+        p.rows.append({QString::number(100000 + i), 1500.25 + i, i % 3 ? QVariant(QDateTime(QDate(2026, 12, 6), QTime(9, 30, 15)))
+                                                                    : QVariant(),
+                       qint64(i)});
+    return p;
+}
+
+TestServerOptions options() { return {.methods = addTestMethods}; }
+
+TEST(NetConnectionTest, ArgumentsAndResultsKeepTheirKinds) {
+    TestServer server(options());
+    NetConnection& net = server.connection();
+    auto echo = [&](const QVariant& v) {
+        const RpcResult r = net.call("TestEcho", {v});
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return r.value;
+    };
+    EXPECT_EQ(echo(QString("Proposta nº 1 – ação")), QVariant(QString("Proposta nº 1 – ação")));
+    EXPECT_EQ(echo(QDate(2026, 12, 6)), QVariant(QString("2026-12-06")));
+    EXPECT_EQ(echo(QDateTime(QDate(2026, 12, 6), QTime(8, 5))), QVariant(QString("2026-12-06T08:05:00.000")));
+    EXPECT_TRUE(echo(QDate()).isNull());  // a date not set travels as null
+    EXPECT_TRUE(echo(QVariant()).isNull());
+    EXPECT_EQ(echo(2.75).toDouble(), 2.75);
+    EXPECT_EQ(echo(qint64(123456789012)).toLongLong(), 123456789012);
+
+    const Packet sent = samplePacket(3);
+    const RpcResult packet = net.call("TestPacket", {QVariant::fromValue(sent)});
+    ASSERT_TRUE(packet.ok) << packet.error.toStdString();
+    const Packet got = packet.value.value<Packet>();
+    EXPECT_EQ(got.fields, sent.fields);
+    EXPECT_EQ(got.rows, sent.rows);
+
+    const QVariantList list = net.call("TestPacotes", {QVariant::fromValue(sent)}).value.toList();
+    ASSERT_EQ(list.size(), 3);
+    EXPECT_EQ(list[1].value<Packet>().rows.size(), 3);
+    EXPECT_TRUE(list[2].value<Packet>().isEmpty());
+
+    Delta delta{sent.fields, {{ChangeOp::Update, sent.rows[0], sent.rows[1]}, {ChangeOp::Delete, sent.rows[2], {}}}};
+    const RpcResult d = net.call("TestDelta", {QVariant::fromValue(delta)});
+    ASSERT_TRUE(d.ok) << d.error.toStdString();
+    EXPECT_EQ(d.value.toList(),
+              (QVariantList{QVariantList{int(ChangeOp::Update), "100000", "100001", ""},
+                            QVariantList{int(ChangeOp::Delete), "100002", "", "2026-12-06T09:30:15"}}));
+    EXPECT_EQ(net.getPacket("TestPacket", {QVariant::fromValue(sent)}).rows.size(), 3);
+
+    // A kind the server cannot take is refused before anything is sent.
+    const RpcResult unsupported = net.call("TestEcho", {QVariant::fromValue(QPoint(1, 2))});
+    EXPECT_FALSE(unsupported.ok);
+    EXPECT_EQ(unsupported.error, "Argumento 1 de TestEcho: tipo não suportado.");
+}
+
+TEST(NetConnectionTest, ServerErrorsEndTheOperationThroughCheckResultServ) {
+    TestServer server(options());
+    NetConnection& net = server.connection();
+    const RpcResult r = net.call("TestFalha");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.code, -32000);
+    EXPECT_EQ(r.error, "Linha de produto já aprovada.");
+
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    EXPECT_THROW(net.callChecked("TestFalha"), Abort);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto já aprovada."});
+
+    try {
+        Consiste::CheckResultServ(r, false, 0);
+        ADD_FAILURE() << "no exception";
+    } catch (const ServerError& e) {
+        EXPECT_EQ(e.text(), "Linha de produto já aprovada.");
+        EXPECT_EQ(e.code(), -32000);
+    }
+    EXPECT_EQ(dialogs.errors().size(), 1);  // not shown again
+
+    // getPacket on a method that does not answer with a packet is an error, not an empty table.
+    EXPECT_THROW(net.getPacket("TestEcho", {"texto"}), Abort);
+    EXPECT_EQ(dialogs.errors().size(), 2);
+}
+
+TEST(NetConnectionTest, UnreachableServerIsNamedInTheError) {
+    NetConnection net;
+    int hooked = 0;
+    net.setBeforeConnect([&](NetConnection& c) {
+        ++hooked;
+        c.setHost("127.0.0.1");
+        c.setPort(1);  // nothing listens on a privileged port here
+    });
+    EXPECT_FALSE(net.connect());
+    EXPECT_FALSE(net.connected());
+    EXPECT_EQ(net.lastError(), "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:1.");
+    const RpcResult r = net.call("GetParamPerc");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.code, RpcResult::kConnectionFailed);
+    EXPECT_EQ(r.error, "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:1.");
+    EXPECT_EQ(hooked, 2);  // every attempt asks the host for the address again
+
+    EXPECT_EQ(net.serverName(), "COT05000.rdmProposta");
+    EXPECT_EQ(net.serverGUID(), "{6AE3905C-010B-40C4-8182-CBF0A042618D}");
+}
+
+TEST(NetConnectionTest, SurvivesTheServerClosingIdleConnectionsAndRestarting) {
+    auto server = std::make_unique<TestServer>(TestServerOptions{.keepAliveSeconds = 1, .methods = addTestMethods});
+    NetConnection& net = server->connection();
+    ASSERT_TRUE(net.call("TestEcho", {1}).ok);
+    QThread::msleep(1600);  // the server has closed the idle socket by now
+    const RpcResult again = net.call("TestEcho", {2});
+    EXPECT_TRUE(again.ok) << again.error.toStdString();
+    EXPECT_EQ(again.value.toInt(), 2);
+
+    // A server that went away is reported, and the next call after it is back connects again.
+    auto other = std::make_unique<NetConnection>();
+    other->setPort(server->port());
+    ASSERT_TRUE(other->connect());
+    const int port = server->port();
+    server.reset();
+    const RpcResult lost = other->call("TestEcho", {3});
+    EXPECT_FALSE(lost.ok);
+    EXPECT_EQ(lost.code, RpcResult::kConnectionFailed);
+    EXPECT_TRUE(lost.error.contains(QStringLiteral("127.0.0.1:%1").arg(port))) << lost.error.toStdString();
+    EXPECT_FALSE(other->connected());
+}
+
+TEST(NetConnectionTest, LargePacketsTravelWhole) {
+    TestServer server(options());
+    const Packet sent = samplePacket(50000);
+    const RpcResult r = server.connection().call("TestPacket", {QVariant::fromValue(sent)});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const Packet got = r.value.value<Packet>();
+    ASSERT_EQ(got.rows.size(), 50000);
+    EXPECT_EQ(got.rows.last(), sent.rows.last());
+}
+
+}  // namespace

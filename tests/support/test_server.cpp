@@ -1,0 +1,108 @@
+#include "support/test_server.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include "migrations/migrations.h"
+#include "rpc/rpc_server.h"
+#include "seed/demo_seed.h"
+#include "services/clock.h"
+
+namespace cot::testing {
+
+std::vector<Backend> availableBackends() {
+    std::vector<Backend> out{Backend::Sqlite};
+    if (!qEnvironmentVariableIsEmpty("COT_TEST_PG")) out.push_back(Backend::Postgres);
+    return out;
+}
+
+std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
+    return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+}
+
+TestServer::TestServer(TestServerOptions options) : options_(std::move(options)) {
+    if (options_.fixedClock)
+        Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 0))));
+
+    if (options_.backend == Backend::Postgres) {
+        const QString admin = qEnvironmentVariable("COT_TEST_PG");
+        if (admin.isEmpty()) throw std::runtime_error("COT_TEST_PG is not set");
+        adminUrl_ = admin;
+        pgName_ = QStringLiteral("cot_t_%1_%2")
+                      .arg(QCoreApplication::applicationPid())
+                      .arg(QRandomGenerator::global()->generate());
+        server::Database::open(adminUrl_)->exec(QStringLiteral("CREATE DATABASE ") + pgName_);
+        QUrl url(admin);
+        url.setPath(u'/' + pgName_);
+        databaseUrl_ = url.toString();
+    } else {
+        dir_ = std::make_unique<QTemporaryDir>();
+        if (!dir_->isValid()) throw std::runtime_error("no temporary folder");
+        databaseUrl_ = QStringLiteral("sqlite:") + dir_->filePath(QStringLiteral("cot.db"));
+    }
+
+    db_ = server::Database::open(databaseUrl_);
+    server::migrate(*db_);
+    if (options_.seed) server::seedDemo(*db_);
+    if (options_.prepare) options_.prepare(*db_);
+
+    server::ServerConfig config;
+    config.databaseUrl = databaseUrl_;
+    config.listenAddress = QStringLiteral("127.0.0.1");
+    config.port = 0;
+    config.threads = options_.threads;
+    config.keepAliveSeconds = options_.keepAliveSeconds;
+    config.seedDemo = false;
+    server_ = std::make_unique<server::RpcServer>(config);
+    if (options_.methods) options_.methods(server_->registry());
+    server_->start();
+}
+
+TestServer::~TestServer() {
+    // Clients first: an idle kept-alive socket would hold a worker until its timeout.
+    connection_.reset();
+    if (server_) server_->stop();
+    server_.reset();
+    db_.reset();
+    if (!pgName_.isEmpty()) {
+        try {
+            server::Database::open(adminUrl_)->exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(pgName_));
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "could not drop " << pgName_.toStdString() << ": " << e.what();
+        }
+    }
+    if (options_.fixedClock) Clock::setCurrent(nullptr);
+}
+
+QString TestServer::url() const { return server_->url(); }
+int TestServer::port() const { return server_->port(); }
+QString TestServer::databaseUrl() const { return databaseUrl_; }
+server::Database& TestServer::db() { return *db_; }
+
+std::unique_ptr<NetConnection> TestServer::newConnection() const {
+    auto c = std::make_unique<NetConnection>();
+    c->setHost(QStringLiteral("127.0.0.1"));
+    c->setPort(server_->port());
+    if (!c->connect()) ADD_FAILURE() << c->lastError().toStdString();
+    return c;
+}
+
+NetConnection& TestServer::connection() {
+    if (!connection_) connection_ = newConnection();
+    return *connection_;
+}
+
+HttpReply TestServer::post(const QByteArray& body) {
+    return httpPost(QStringLiteral("127.0.0.1"), server_->port(), QStringLiteral("/rpc"), body);
+}
+
+QJsonObject TestServer::call(const QString& method, const QJsonArray& params) {
+    const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", method}, {"params", params}};
+    const HttpReply reply = post(QJsonDocument(request).toJson(QJsonDocument::Compact));
+    return QJsonDocument::fromJson(reply.body).object();
+}
+
+}  // namespace cot::testing

@@ -1,0 +1,81 @@
+#pragma once
+// An application server running in the test process over a throw-away database:
+// a SQLite file in a temporary folder, or (Backend::Postgres, only when COT_TEST_PG
+// names a server) a fresh PostgreSQL database dropped afterwards.
+//
+//   TestServer server({.backend = GetParam(), .seed = true});
+//   cot::Packet p = server.connection().getPacket("GetProposta", {"1", "0"});
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "rpc/method_registry.h"
+#include "rpc/http_request.h"
+#include "rpc/net_connection.h"
+#include "storage/database.h"
+
+class QTemporaryDir;
+
+namespace cot::server {
+class RpcServer;
+}
+
+namespace cot::testing {
+
+enum class Backend { Sqlite, Postgres };
+
+// Sqlite always; Postgres when COT_TEST_PG is set. For INSTANTIATE_TEST_SUITE_P:
+//   INSTANTIATE_TEST_SUITE_P(Db, MyTest, ::testing::ValuesIn(availableBackends()), backendName);
+std::vector<Backend> availableBackends();
+std::string backendName(const ::testing::TestParamInfo<Backend>& info);
+
+struct TestServerOptions {
+    Backend backend = Backend::Sqlite;
+    bool seed = false;        // demo data
+    bool fixedClock = true;   // "now" is 2026-12-06 10:00 for the server and the test
+    int threads = 8;
+    int keepAliveSeconds = 5;
+    // Runs on the migrated database before the server starts (fixture rows, test tables).
+    std::function<void(server::Database&)> prepare;
+    // Adds test-only methods next to the real ones.
+    std::function<void(server::MethodRegistry&)> methods;
+};
+
+class TestServer {
+public:
+    explicit TestServer(TestServerOptions options = {});
+    ~TestServer();
+    TestServer(const TestServer&) = delete;
+    TestServer& operator=(const TestServer&) = delete;
+
+    QString url() const;        // http://127.0.0.1:PORT/rpc
+    int port() const;
+    QString databaseUrl() const;
+    Backend backend() const { return options_.backend; }
+
+    // A connection of the test thread to the database, for direct checks.
+    server::Database& db();
+    // A connected client (one per TestServer; make more with newConnection()).
+    NetConnection& connection();
+    std::unique_ptr<NetConnection> newConnection() const;
+
+    // Posts one raw request {"jsonrpc":"2.0","id":1,"method":..,"params":..}; returns the reply.
+    QJsonObject call(const QString& method, const QJsonArray& params = {});
+    // Posts any body and returns the HTTP status and body (malformed-request tests).
+    HttpReply post(const QByteArray& body);
+
+private:
+    TestServerOptions options_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString databaseUrl_, adminUrl_, pgName_;
+    std::unique_ptr<server::RpcServer> server_;
+    std::unique_ptr<server::Database> db_;
+    std::unique_ptr<NetConnection> connection_;
+};
+
+}  // namespace cot::testing
