@@ -1,9 +1,34 @@
 #!/usr/bin/env bash
-# Starts the application server on the demo database (and, once it exists, the shell).
+# Starts the application server on the demo database var/demo.db (created, migrated and
+# filled with demo data on first run) and prints its address. When the desktop shell has
+# been built, the server runs in the background while the shell is open.
+# Options are passed to the server (see: build/bin/cot05000-server --help).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ ! -x build/bin/cot05000-server ]; then
-  echo "O servidor de aplicação (cot05000-server) ainda não existe nesta versão." >&2
+server=build/bin/cot05000-server
+shell=build/bin/cot-host
+if [ ! -x "$server" ]; then
+  echo "O servidor de aplicação ($server) não foi compilado; rode scripts/build.sh." >&2
   exit 2
 fi
-exec build/bin/cot05000-server "$@"
+mkdir -p var
+db="sqlite:$PWD/var/demo.db"
+port="${COT_PORT:-8211}"
+
+if [ ! -x "$shell" ]; then
+  exec "$server" --db "$db" --port "$port" "$@"
+fi
+
+"$server" --db "$db" --port "$port" "$@" &
+server_pid=$!
+trap 'kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null || true' EXIT
+# Wait until the server answers (first run migrates and seeds the database).
+for _ in $(seq 1 100); do
+  if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then break; fi
+  if ! kill -0 "$server_pid" 2>/dev/null; then
+    echo "O servidor de aplicação terminou antes de atender." >&2
+    exit 1
+  fi
+  sleep 0.1
+done
+COT_SERVER_HOST=127.0.0.1 COT_SERVER_PORT="$port" COT_DB="$db" "$shell"

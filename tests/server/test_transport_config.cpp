@@ -1,0 +1,77 @@
+// Server configuration from the command line and the environment.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "rpc/server_config.h"
+
+using namespace cot::server;
+
+namespace {
+
+QProcessEnvironment env(std::initializer_list<std::pair<QString, QString>> vars) {
+    QProcessEnvironment e;
+    for (const auto& [k, v] : vars) e.insert(k, v);
+    return e;
+}
+
+std::string errorOf(const QStringList& args, const QProcessEnvironment& e = {}) {
+    try {
+        ServerConfig::fromArgs(args, e, {});
+    } catch (const ConfigError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+TEST(ServerConfigTest, DefaultsFindTheProjectFromTheExecutable) {
+    QTemporaryDir root;
+    QFile(root.filePath("CMakeLists.txt")).open(QIODevice::WriteOnly);
+    QDir(root.path()).mkpath("build/bin");
+    const ServerConfig c = ServerConfig::fromArgs({}, {}, root.filePath("build/bin/cot05000-server"));
+    EXPECT_EQ(c.databaseUrl, "sqlite:" + QDir(root.path()).filePath("var/demo.db"));
+    EXPECT_EQ(c.listenAddress, "127.0.0.1");
+    EXPECT_EQ(c.port, 8211);
+    EXPECT_TRUE(c.seedDemo);
+    EXPECT_FALSE(c.helpRequested);
+
+    // Elsewhere (an installed binary) the current folder holds var/.
+    const ServerConfig elsewhere = ServerConfig::fromArgs({}, {}, "/opt/cot/cot05000-server");
+    EXPECT_EQ(elsewhere.databaseUrl, "sqlite:" + QDir::current().filePath("var/demo.db"));
+}
+
+TEST(ServerConfigTest, OptionsWinOverEnvironment) {
+    const auto e = env({{"COT_DB", "postgresql://cot:s3nha@db:5432/cot"}, {"COT_LISTEN", "0.0.0.0"}, {"COT_PORT", "9000"}});
+    const ServerConfig fromEnv = ServerConfig::fromArgs({}, e, {});
+    EXPECT_EQ(fromEnv.databaseUrl, "postgresql://cot:s3nha@db:5432/cot");
+    EXPECT_EQ(fromEnv.listenAddress, "0.0.0.0");
+    EXPECT_EQ(fromEnv.port, 9000);
+
+    const ServerConfig c = ServerConfig::fromArgs(
+        {"--db", "sqlite:dados/x.db", "--listen=10.0.0.5", "--port", "0", "--threads", "4", "--no-seed"}, e, {});
+    EXPECT_EQ(c.databaseUrl, "sqlite:" + QDir::current().absoluteFilePath("dados/x.db"));
+    EXPECT_EQ(c.listenAddress, "10.0.0.5");
+    EXPECT_EQ(c.port, 0);
+    EXPECT_EQ(c.threads, 4);
+    EXPECT_FALSE(c.seedDemo);
+    EXPECT_TRUE(ServerConfig::fromArgs({"--help"}, {}, {}).helpRequested);
+}
+
+TEST(ServerConfigTest, BadValuesAreExplained) {
+    EXPECT_EQ(errorOf({"--port", "80a"}), "Porta inválida em --port: \"80a\".");
+    EXPECT_EQ(errorOf({"--port", "70000"}), "Porta inválida em --port: \"70000\".");
+    EXPECT_EQ(errorOf({}, env({{"COT_PORT", "-1"}})), "Porta inválida em COT_PORT: \"-1\".");
+    EXPECT_EQ(errorOf({"--port"}), "Falta o valor de --port.");
+    EXPECT_EQ(errorOf({"--db", "mysql://x"}), "Banco de dados inválido em --db: use sqlite:CAMINHO ou postgresql://...");
+    EXPECT_EQ(errorOf({"--db", "sqlite:"}), "Caminho do banco SQLite ausente em --db.");
+    EXPECT_EQ(errorOf({"--threads", "0"}), "Número de linhas de execução inválido: \"0\".");
+    EXPECT_EQ(errorOf({"--verbose"}), "Opção desconhecida: --verbose.");
+}
+
+TEST(ServerConfigTest, PasswordsStayOutOfMessages) {
+    EXPECT_EQ(displayDatabaseUrl("postgresql://cot:s3nha@db:5432/cot"), "postgresql://cot:***@db:5432/cot");
+    EXPECT_EQ(displayDatabaseUrl("sqlite:/srv/cot/var/demo.db"), "sqlite:/srv/cot/var/demo.db");
+}
+
+}  // namespace
