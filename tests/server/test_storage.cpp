@@ -1,0 +1,159 @@
+#include <QDateTime>
+#include <QThread>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "storage/database.h"
+#include "storage/database_params.h"
+#include "test_storage_engines.h"
+
+using namespace cot;
+using namespace cot::server;
+using cot::server::testing::ScratchDatabase;
+
+namespace {
+
+class StorageTest : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        scratch_ = std::make_unique<ScratchDatabase>(GetParam());
+        db().exec("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(20), "
+                  "VALOR DOUBLE PRECISION, DT TIMESTAMP, OBS TEXT)");
+    }
+    Database& db() { return scratch_->db(); }
+    std::unique_ptr<ScratchDatabase> scratch_;
+};
+
+TEST_P(StorageTest, ValuesRoundTripWithTheirTypes) {
+    const QDateTime when(QDate(2024, 2, 29), QTime(13, 45, 10));
+    db().exec("INSERT INTO T (ID, NOME, VALOR, DT, OBS) VALUES (:ID, :NOME, :VALOR, :DT, :OBS)",
+              {{"ID", 1}, {"NOME", "D'Ávila \"ç\" ; --"}, {"VALOR", 0.1 + 0.2}, {"DT", when},
+               {"OBS", QString(5000, u'x')}});
+    db().exec("INSERT INTO T (ID) VALUES (:ID)", {{"ID", 2}});
+
+    const Packet p = db().query("SELECT ID, NOME, VALOR, DT, OBS FROM T ORDER BY ID");
+    ASSERT_EQ(p.rows.size(), 2);
+    EXPECT_EQ(p.fields[0], (FieldDef{"ID", FieldType::Integer, 0}));
+    EXPECT_EQ(p.fields[1], (FieldDef{"NOME", FieldType::String, 20}));
+    EXPECT_EQ(p.fields[2].type, FieldType::Float);
+    EXPECT_EQ(p.fields[3].type, FieldType::DateTime);
+    EXPECT_EQ(p.fields[4].type, FieldType::Memo);
+
+    EXPECT_EQ(p.value(0, "NOME").toString(), QString("D'Ávila \"ç\" ; --"));
+    EXPECT_EQ(p.value(0, "VALOR").toDouble(), 0.1 + 0.2);  // exact, not rounded
+    EXPECT_EQ(p.value(0, "DT").toDateTime(), when);
+    EXPECT_EQ(p.value(0, "OBS").toString().size(), 5000);
+    for (const char* col : {"NOME", "VALOR", "DT", "OBS"}) EXPECT_TRUE(p.value(1, col).isNull()) << col;
+
+    // An invalid date binds as null, not as an empty or zero date.
+    db().exec("UPDATE T SET DT = :DT WHERE ID = 1", {{"DT", QDateTime()}});
+    EXPECT_TRUE(db().scalar("SELECT DT FROM T WHERE ID = 1").isNull());
+}
+
+TEST_P(StorageTest, BoundDatesCompareEqualToStoredOnes) {
+    const QDateTime when(QDate(2023, 12, 31), QTime(23, 59, 59));
+    db().exec("INSERT INTO T (ID, DT) VALUES (1, :DT)", {{"DT", when}});
+    db().exec("INSERT INTO T (ID, DT) VALUES (2, :DT)", {{"DT", when.addDays(1)}});
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T WHERE DT = :DT", {{"DT", when}}).toInt(), 1);
+    EXPECT_EQ(db().scalar("SELECT ID FROM T WHERE DT > :DT", {{"DT", when}}).toInt(), 2);
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T WHERE DT >= :D", {{"D", QDate(2024, 1, 1)}}).toInt(), 1);
+    // A date read back and bound again still matches (what optimistic updates rely on).
+    const QDateTime read = db().query("SELECT DT FROM T WHERE ID = 1").value(0, "DT").toDateTime();
+    EXPECT_EQ(db().exec("UPDATE T SET NOME = 'x' WHERE DT = :OLD", {{"OLD", read}}), 1);
+}
+
+TEST_P(StorageTest, ParametersRepeatAreCaseInsensitiveAndMissingOnesAreNull) {
+    db().exec("INSERT INTO T (ID, NOME) VALUES (1, 'A'), (2, 'B'), (3, NULL)");
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T WHERE NOME = :n OR (:N = 'T' AND ID > 0)",
+                          {{"N", "T"}}).toInt(), 3);
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T WHERE NOME = :n OR (:N = 'T' AND ID > 0)",
+                          {{"n", "A"}, {"UNUSED", 1}}).toInt(), 1);
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T WHERE NOME = :MISSING").toInt(), 0);
+    // A colon inside a literal is text, not a parameter.
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T WHERE NOME <> ':N' AND NOME = :N", {{"N", "B"}}).toInt(), 1);
+    EXPECT_TRUE(db().scalar("SELECT NOME FROM T WHERE ID = 99").isNull());
+}
+
+TEST_P(StorageTest, ShapeOverridesInferredTypes) {
+    db().exec("INSERT INTO T (ID, NOME, DT) VALUES (1, 'Ana', :DT)", {{"DT", QDateTime(QDate(2024, 5, 1), QTime())}});
+    const Packet p = db().query("SELECT ID, NOME, DT, 'S' AS FLAG FROM T", {},
+                                {{"NOME", FieldType::String, 60}, {"FLAG", FieldType::FixedString, 1},
+                                 {"ID", FieldType::Float, 0}});
+    EXPECT_EQ(p.fields[0].type, FieldType::Float);
+    EXPECT_EQ(p.value(0, "ID").typeId(), QMetaType::Double);
+    EXPECT_EQ(p.fields[1].size, 60);
+    EXPECT_EQ(p.fields[3], (FieldDef{"FLAG", FieldType::FixedString, 1}));
+    EXPECT_EQ(p.value(0, "DT").toDateTime().date(), QDate(2024, 5, 1));
+}
+
+TEST_P(StorageTest, TransactionsRollBackAndNestAsSavepoints) {
+    {
+        Transaction tx(db());
+        db().exec("INSERT INTO T (ID) VALUES (1)");
+    }  // not committed
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T").toInt(), 0);
+    EXPECT_FALSE(db().inTransaction());
+
+    {
+        Transaction outer(db());
+        db().exec("INSERT INTO T (ID) VALUES (1)");
+        try {
+            Transaction inner(db());
+            db().exec("INSERT INTO T (ID) VALUES (2)");
+            db().exec("INSERT INTO T (ID) VALUES (2)");  // key violation
+            inner.commit();
+        } catch (const DatabaseError&) {
+        }
+        EXPECT_TRUE(db().inTransaction());
+        outer.commit();
+    }
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T").toInt(), 1);
+    EXPECT_THROW(db().commit(), DatabaseError);
+}
+
+TEST_P(StorageTest, EngineErrorsAreDatabaseErrors) {
+    EXPECT_THROW(db().query("SELECT NOPE FROM T"), DatabaseError);
+    EXPECT_THROW(db().exec("INSERT INTO T (ID) VALUES (:ID)", {{"ID", "x"}}), DatabaseError);
+    EXPECT_THROW(db().exec("INSERT INTO Z (ID) VALUES (1)"), DatabaseError);
+    EXPECT_THROW(Database::open("mysql://x"), DatabaseError);
+    // The connection stays usable after an error.
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T").toInt(), 0);
+}
+
+TEST_P(StorageTest, ConcurrentWritersFromSeveralConnectionsAllLand) {
+    db().exec("CREATE TABLE C (N INTEGER NOT NULL)");
+    db().exec("INSERT INTO C (N) VALUES (0)");
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            try {
+                auto conn = Database::open(scratch_->url());
+                for (int i = 0; i < 25; ++i) {
+                    Transaction tx(*conn);
+                    conn->exec("UPDATE C SET N = N + 1");
+                    tx.commit();
+                }
+            } catch (...) {
+                ++failures;
+            }
+        });
+    }
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(db().scalar("SELECT N FROM C").toInt(), 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, StorageTest, ::testing::ValuesIn(cot::server::testing::engines()),
+                         cot::server::testing::engineName);
+
+TEST(StoragePlaceholders, LiteralsCommentsAndCastsAreNotParameters) {
+    const auto p = detail::toPositional(
+        "SELECT ':A', \"x:B\", x::text -- :C\n FROM t /* :D */ WHERE a = :E AND b = :e2 AND c = :E");
+    EXPECT_EQ(p.names, (QStringList{"E", "E2", "E"}));
+    EXPECT_EQ(p.sql, "SELECT ':A', \"x:B\", x::text -- :C\n FROM t /* :D */ WHERE a = ? AND b = ? AND c = ?");
+    EXPECT_EQ(detail::toPositional("SELECT 'it''s :X' || :Y").names, QStringList{"Y"});
+}
+
+}  // namespace
