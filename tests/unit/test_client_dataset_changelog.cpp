@@ -1,0 +1,249 @@
+// Change log of client tables: what reaches the server, and undoing it.
+#include <gtest/gtest.h>
+
+#include "data/client_dataset.h"
+#include "services/errors.h"
+
+using namespace cot;
+
+namespace {
+
+Packet items() {
+    Packet p;
+    p.fields = {{"CODIGO", FieldType::String, 10}, {"NOME", FieldType::String, 30}, {"VALOR", FieldType::Float, 0}};
+    p.rows = {{"1", "Fiscal", 1500.0}, {"2", "Folha", 300.5}, {"3", "Contábil", QVariant()}};
+    return p;
+}
+
+QStringList codesOf(ClientDataSet& t) {
+    QStringList out;
+    const Bookmark b = t.bookmark();
+    for (t.first(); !t.eof(); t.next()) out << t["CODIGO"].asString();
+    if (t.bookmarkValid(b)) t.gotoBookmark(b);
+    return out;
+}
+
+void setName(ClientDataSet& t, const QString& code, const QString& name) {
+    ASSERT_TRUE(t.locate("CODIGO", code));
+    t.edit();
+    t["NOME"].setValue(name);
+    t.post();
+}
+
+}  // namespace
+
+TEST(ClientDataSetChangeLog, EditsOfOneRowCoalesceIntoOneUpdateWithTheOriginalValues) {
+    ClientDataSet t;
+    t.setData(items());
+    setName(t, "2", "Folha A");
+    setName(t, "2", "Folha B");
+    EXPECT_EQ(t.changeCount(), 1);
+    EXPECT_EQ(t["NOME"].oldValue().toString(), "Folha");
+    EXPECT_EQ(t.updateStatus(), ClientDataSet::UpdateStatus::Modified);
+
+    const Delta d = t.delta();
+    ASSERT_EQ(d.changes.size(), 1);
+    EXPECT_EQ(d.changes[0].op, ChangeOp::Update);
+    EXPECT_EQ(d.changes[0].oldValues[d.indexOf("NOME")].toString(), "Folha");
+    EXPECT_EQ(d.changes[0].newValues[d.indexOf("NOME")].toString(), "Folha B");
+    EXPECT_EQ(d.changes[0].newValues[d.indexOf("VALOR")].toDouble(), 300.5);
+    EXPECT_EQ(d.fields, items().fields);
+}
+
+TEST(ClientDataSetChangeLog, DeltaCarriesEachKindOfChangeInTheOrderMade) {
+    ClientDataSet t;
+    t.setData(items());
+    t.locate("CODIGO", "1");
+    t.deleteRecord();
+    t.append();
+    t["CODIGO"].setValue("9");
+    t["NOME"].setValue("Novo");
+    t.post();
+    setName(t, "9", "Novo editado");  // still one insert
+    setName(t, "3", "Contábil 2");
+    ASSERT_TRUE(t.locate("CODIGO", "2"));
+    t.edit();
+    t["NOME"].setValue("Folha X");
+    t.post();
+    t.deleteRecord();  // edit then delete: one delete with what the server knows
+
+    EXPECT_EQ(t.changeCount(), 4);
+    const Delta d = t.delta();
+    ASSERT_EQ(d.changes.size(), 4);
+    const int nome = d.indexOf("NOME");
+    EXPECT_EQ(d.changes[0].op, ChangeOp::Delete);
+    EXPECT_EQ(d.changes[0].oldValues[nome].toString(), "Fiscal");
+    EXPECT_EQ(d.changes[1].op, ChangeOp::Insert);
+    EXPECT_EQ(d.changes[1].newValues[nome].toString(), "Novo editado");
+    EXPECT_TRUE(d.changes[1].oldValues.isEmpty());
+    EXPECT_EQ(d.changes[2].op, ChangeOp::Update);
+    EXPECT_TRUE(d.changes[2].oldValues[d.indexOf("VALOR")].isNull());
+    EXPECT_EQ(d.changes[3].op, ChangeOp::Delete);
+    EXPECT_EQ(d.changes[3].oldValues[nome].toString(), "Folha");
+}
+
+TEST(ClientDataSetChangeLog, InsertedRowDeletedBeforeMergeLeavesNothing) {
+    ClientDataSet t;
+    t.setData(items());
+    t.append();
+    t["CODIGO"].setValue("8");
+    t.post();
+    EXPECT_TRUE(t["CODIGO"].oldValue().isNull());
+    EXPECT_EQ(t.updateStatus(), ClientDataSet::UpdateStatus::Inserted);
+    t.deleteRecord();
+    EXPECT_EQ(t.changeCount(), 0);
+    EXPECT_TRUE(t.delta().isEmpty());
+    t.cancelUpdates();
+    EXPECT_EQ(codesOf(t), (QStringList{"1", "2", "3"}));
+}
+
+TEST(ClientDataSetChangeLog, MergeMakesCurrentValuesTheOldOnes) {
+    ClientDataSet t;
+    t.setData(items());
+    setName(t, "1", "Fiscal 2");
+    t.append();
+    t["CODIGO"].setValue("4");
+    t.post();
+    t.mergeChangeLog();
+    EXPECT_EQ(t.changeCount(), 0);
+    EXPECT_TRUE(t.delta().isEmpty());
+    EXPECT_EQ(t["CODIGO"].oldValue().toString(), "4");
+    t.locate("CODIGO", "1");
+    EXPECT_EQ(t["NOME"].oldValue().toString(), "Fiscal 2");
+
+    // After a merge, a new edit logs against the merged values.
+    setName(t, "1", "Fiscal 3");
+    EXPECT_EQ(t.delta().changes[0].oldValues[1].toString(), "Fiscal 2");
+    t.cancelUpdates();
+    EXPECT_EQ(t["NOME"].asString(), "Fiscal 2");
+    EXPECT_EQ(codesOf(t), (QStringList{"1", "2", "3", "4"}));
+}
+
+TEST(ClientDataSetChangeLog, CancelUpdatesRestoresRowsInPlaceAndDropsInsertedOnes) {
+    ClientDataSet t;
+    t.setData(items());
+    t.locate("CODIGO", "2");
+    t.deleteRecord();
+    t.first();
+    t.insert();
+    t["CODIGO"].setValue("0");
+    t.post();
+    setName(t, "3", "Outro");
+    t.last();
+    t.deleteRecord();
+    t.first();
+    t.deleteRecord();  // the inserted row
+    t.append();
+    t["CODIGO"].setValue("5");
+    t.post();
+    t.edit();
+    t["NOME"].setValue("pendente");  // a pending edit is cancelled as well
+
+    t.cancelUpdates();
+    EXPECT_EQ(t.state(), DataSetState::Browse);
+    EXPECT_EQ(codesOf(t), (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(t.changeCount(), 0);
+    t.locate("CODIGO", "3");
+    EXPECT_EQ(t["NOME"].asString(), "Contábil");
+    EXPECT_EQ(t["NOME"].oldValue().toString(), "Contábil");
+}
+
+TEST(ClientDataSetChangeLog, WithoutLoggingChangesAreFinalAtOnce) {
+    ClientDataSet t;
+    t.setData(items());
+    t.setLogChanges(false);
+    setName(t, "1", "Sem log");
+    t.append();
+    t["CODIGO"].setValue("7");
+    t.post();
+    t.locate("CODIGO", "2");
+    t.deleteRecord();
+    EXPECT_EQ(t.changeCount(), 0);
+    EXPECT_TRUE(t.delta().isEmpty());
+    t.cancelUpdates();
+    EXPECT_EQ(codesOf(t), (QStringList{"1", "3", "7"}));
+    t.locate("CODIGO", "1");
+    EXPECT_EQ(t["NOME"].oldValue().toString(), "Sem log");
+
+    // A row logged as inserted and then edited without logging is final too.
+    t.setLogChanges(true);
+    t.append();
+    t["CODIGO"].setValue("8");
+    t.post();
+    t.setLogChanges(false);
+    t.edit();
+    t["NOME"].setValue("x");
+    t.post();
+    EXPECT_EQ(t.changeCount(), 0);
+    t.cancelUpdates();
+    EXPECT_TRUE(t.locate("CODIGO", "8"));
+}
+
+TEST(ClientDataSetChangeLog, DataCopiesAndDeclaredFieldsAreMatchedByName) {
+    ClientDataSet a;
+    a.setData(items());
+    setName(a, "1", "Editado");
+    ClientDataSet b;
+    b.setData(a.data());
+    EXPECT_EQ(b.data().fields, a.data().fields);
+    EXPECT_EQ(b.data().rows, a.data().rows);
+    EXPECT_EQ(b.changeCount(), 0);  // a copy starts clean
+    EXPECT_EQ(b.recNo(), 1);
+
+    // Declared fields in another order and type; extra columns become hidden fields.
+    ClientDataSet c;
+    c.addField("valor", FieldType::Float);
+    c.addField("CODIGO", FieldType::Integer);
+    Packet p = items();
+    p.rows[0][2] = QString("12.5");
+    c.setData(p);
+    ASSERT_EQ(c.fieldCount(), 3);
+    EXPECT_EQ(c.field(0).fieldName(), "valor");
+    EXPECT_EQ(c["CODIGO"].value(), QVariant(qint64(1)));
+    EXPECT_DOUBLE_EQ(c["VALOR"].asFloat(), 12.5);
+    EXPECT_FALSE(c["NOME"].visible);
+    EXPECT_EQ(c["NOME"].asString(), "Fiscal");
+    EXPECT_EQ(c.data().fields.size(), 3);
+
+    // A declared column missing from the packet is refused before anything changes.
+    ClientDataSet e;
+    e.addField("CODIGO", FieldType::String, 10);
+    e.addField("DTPROPOSFAS", FieldType::DateTime);
+    try {
+        e.setData(items());
+        FAIL() << "missing column accepted";
+    } catch (const UserError& err) {
+        EXPECT_TRUE(err.text().contains("DTPROPOSFAS")) << err.text().toStdString();
+    }
+    EXPECT_FALSE(e.active());
+
+    // A table without declared fields takes the shape of each packet it receives.
+    ClientDataSet f;
+    f.setData(items());
+    Packet other;
+    other.fields = {{"X", FieldType::Integer, 0}};
+    other.rows = {{qint64(5)}};
+    f.setData(other);
+    EXPECT_EQ(f.fieldCount(), 1);
+    EXPECT_EQ(f["X"].asInteger(), 5);
+}
+
+TEST(ClientDataSetChangeLog, EmptyAndCreateDataSetLeaveNoLog) {
+    ClientDataSet t;
+    t.setData(items());
+    setName(t, "1", "x");
+    t.emptyDataSet();
+    EXPECT_EQ(t.recordCount(), 0);
+    EXPECT_EQ(t.changeCount(), 0);
+    t.append();
+    t["CODIGO"].setValue("1");
+    t.post();
+    EXPECT_EQ(t.changeCount(), 1);
+    t.close();
+    EXPECT_FALSE(t.active());
+    EXPECT_EQ(t.recordCount(), 0);
+    t.createDataSet();
+    EXPECT_TRUE(t.active());
+    EXPECT_EQ(t.changeCount(), 0);
+    EXPECT_EQ(t.fieldCount(), 3);
+}
