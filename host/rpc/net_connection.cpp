@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QElapsedTimer>
+#include <algorithm>
 #include <stdexcept>
 
 #include "rpc/check_result.h"
@@ -30,6 +32,11 @@ void NetConnection::setPort(int port) {
     if (port == port_) return;
     port_ = port;
     disconnect();
+}
+
+void NetConnection::setReadTimeout(int seconds) {
+    readTimeoutSeconds_ = std::max(1, seconds);
+    if (http_) http_->client.set_read_timeout(readTimeoutSeconds_);
 }
 
 QString NetConnection::address() const { return QStringLiteral("%1:%2").arg(host_).arg(port_); }
@@ -93,9 +100,13 @@ RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
     auto post = [&] {
         return http_->client.Post("/rpc", body.constData(), size_t(body.size()), "application/json");
     };
+    QElapsedTimer elapsed;
+    elapsed.start();
     auto res = post();
-    if (!res && reused_ && res.error() != httplib::Error::Canceled) {
-        // The server closes idle kept-alive sockets; one fresh socket settles that race.
+    // The server closes idle kept-alive sockets; a request that met such a socket was never
+    // read, so one fresh socket settles it. A timed-out request may have run: not resent.
+    const bool closedWhileIdle = res.error() == httplib::Error::Read || res.error() == httplib::Error::Write;
+    if (!res && reused_ && closedWhileIdle && elapsed.elapsed() < readTimeoutSeconds_ * 500) {
         http_->client.stop();
         reused_ = false;
         res = post();

@@ -49,7 +49,7 @@ public:
     Packet getPacket(const QString& method, const QVariantList& args = {});
 
     // Seconds to wait for a method's answer.
-    void setReadTimeout(int seconds) { readTimeoutSeconds_ = seconds; }
+    void setReadTimeout(int seconds);
 
 private:
     struct Http;

@@ -2,6 +2,7 @@
 // reported through CheckResultServ, and the kept-alive socket surviving server closes.
 #include <QJsonArray>
 #include <QPoint>
+#include <atomic>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -19,7 +20,14 @@ using cot::testing::TestServerOptions;
 
 namespace {
 
+std::atomic<int> slowCalls{0};
+
 void addTestMethods(MethodRegistry& r) {
+    r.add("TestLento", 0, [](MethodContext&, const Args&) -> QJsonValue {
+        ++slowCalls;
+        QThread::msleep(1500);
+        return "fim";
+    });
     r.add("TestEcho", 1, [](MethodContext&, const Args& a) -> QJsonValue { return a.raw(0); });
     r.add("TestPacket", 1, [](MethodContext&, const Args& a) -> QJsonValue { return packetResult(a.packet(0)); });
     r.add("TestDelta", 1, [](MethodContext&, const Args& a) -> QJsonValue {
@@ -162,6 +170,19 @@ TEST(NetConnectionTest, SurvivesTheServerClosingIdleConnectionsAndRestarting) {
     EXPECT_EQ(lost.code, RpcResult::kConnectionFailed);
     EXPECT_TRUE(lost.error.contains(QStringLiteral("127.0.0.1:%1").arg(port))) << lost.error.toStdString();
     EXPECT_FALSE(other->connected());
+}
+
+TEST(NetConnectionTest, ATimedOutCallIsReportedAndNotSentAgain) {
+    TestServer server(options());
+    NetConnection& net = server.connection();
+    ASSERT_TRUE(net.call("TestEcho", {1}).ok);  // the socket is now a reused one
+    net.setReadTimeout(1);
+    slowCalls = 0;
+    const RpcResult r = net.call("TestLento");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QStringLiteral("Conexão com o servidor de aplicação em 127.0.0.1:%1 foi interrompida.").arg(server.port()));
+    QThread::msleep(700);
+    EXPECT_EQ(slowCalls.load(), 1);
 }
 
 TEST(NetConnectionTest, LargePacketsTravelWhole) {
