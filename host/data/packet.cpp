@@ -161,7 +161,11 @@ QVariant valueFromJson(const QJsonValue& json, FieldType type) {
     if (json.isNull() || json.isUndefined()) return {};
     switch (type) {
     case FieldType::Integer:
-        if (json.isDouble()) return static_cast<qint64>(json.toDouble());
+        if (json.isDouble()) {
+            // Integers beyond 2^53 are kept exactly; only a number written with a fraction goes through double.
+            const QVariant v = json.toVariant();
+            return v.typeId() == QMetaType::LongLong ? v.toLongLong() : static_cast<qint64>(json.toDouble());
+        }
         break;
     case FieldType::Float:
         if (json.isDouble()) return json.toDouble();
