@@ -2,6 +2,7 @@
 
 #include <QAtomicInteger>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QUrl>
 
 #include "storage/database_sql.h"
@@ -71,6 +72,11 @@ std::unique_ptr<Database> openPostgres(const QString& url) {
         const QString err = db.lastError().text();
         db = QSqlDatabase();
         failOpen(name, QStringLiteral("conexão a %1:%2: %3").arg(u.host()).arg(u.port(5432)).arg(err));
+    }
+    {
+        // Keep "already exists, skipping" notices of idempotent DDL out of the server log.
+        QSqlQuery quiet(db);
+        quiet.exec(QStringLiteral("SET client_min_messages TO WARNING"));
     }
     return std::make_unique<SqlDatabase>(Dialect::Postgres, url, db);
 }

@@ -1,0 +1,96 @@
+// Product lines of a proposal version, their systems and installment schedules.
+//
+//   GetLinProd(NR, VER)                    → the lines, in the order they were created
+//   GetSistLinhaProd(NR, VER, CDLINPPROP)  → the systems of one line, by abbreviation
+//   GetVenc_Valor(NR, VER, CDLINPPROP, 1)  → installments of one line's licence of use
+//   GetVenc_Valor(NR, VER, "", 2)          → installments of the service package
+// Installments come by due date.
+#include "methods/proposal_screen_methods.h"
+#include "methods/read_support.h"
+#include "rpc/method_registry.h"
+#include "storage/database.h"
+
+namespace cot::server::detail {
+
+namespace {
+
+using namespace read;
+
+QJsonValue getLinProd(MethodContext& ctx, const Args& args) {
+    static const QList<FieldDef> fields{
+        text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), text("CDLINPPROP", 20), text("CDLINPPROPINFOR", 10),
+        text("NMLINPPROP", 50), number("NRUSUALINPP"), text("IDTIPLINPP", 1), number("QTMINIMAFATPROP"),
+        number("VRLICENCUSOPROP"), number("VRMENSALIDAPROP"), number("VRDESLICUSOPROP"), number("VRDESMENSALPROP"),
+        text("IDMPROCLINPP", 1), text("IDLPROCLINPP", 1), date("DTCALUSLINPP"), text("IDAMBLINPP", 3),
+        text("IDTIPOPROPFAS", 1), text("MENSCALUSLINPP", 7), date("DTCALUSLINPPAUX")};
+    Packet lines = shaped(ctx.db, QStringLiteral(R"SQL(
+SELECT L.NRPROPOSFAS, L.NRVERPROPFAS, L.CDLINPPROP, L.CDLINPPROPINFOR, L.NMLINPPROP, L.NRUSUALINPP,
+       L.IDTIPLINPP, L.QTMINIMAFATPROP, L.VRLICENCUSOPROP, L.VRMENSALIDAPROP, L.VRDESLICUSOPROP,
+       L.VRDESMENSALPROP, L.IDMPROCLINPP, L.IDLPROCLINPP, L.DTCALUSLINPP, L.IDAMBLINPP,
+       P.IDTIPOPROPFAS, L.DTCALUSLINPP AS DTCALUSLINPPAUX
+FROM LINPPROP L
+JOIN PROPOSTAFAS P ON P.NRPROPOSFAS = L.NRPROPOSFAS AND P.NRVERPROPFAS = L.NRVERPROPFAS
+WHERE L.NRPROPOSFAS = :NR AND L.NRVERPROPFAS = :VER
+ORDER BY L.CDLINPPROP)SQL"),
+                          proposalKey(args).params(), fields);
+    // The grace month as the grid shows it ("MM/yyyy").
+    const int grace = lines.indexOf(QStringLiteral("DTCALUSLINPP"));
+    const int month = lines.indexOf(QStringLiteral("MENSCALUSLINPP"));
+    for (QVariantList& row : lines.rows) {
+        const QDateTime dt = row.value(grace).toDateTime();
+        if (dt.isValid()) row[month] = dt.toString(QStringLiteral("MM/yyyy"));
+    }
+    return packetResult(lines);
+}
+
+QJsonValue getSistLinhaProd(MethodContext& ctx, const Args& args) {
+    static const QList<FieldDef> fields{text("SGSISTEMA", 3),   text("NMPROCOMERCI", 50), text("NRPROPOSFAS", 20),
+                                        text("NRVERPROPFAS", 2), text("CDLINPPROP", 20),   text("NMSISTEMA", 40),
+                                        text("CDSISTEMA", 8),    text("IDTECNOSIST", 3)};
+    QVariantMap params = proposalKey(args).params();
+    params.insert(QStringLiteral("LINHA"), args.string(2).trimmed());
+    return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
+SELECT S.SGSISTEMA, PC.NMPROCOMERCI, SL.NRPROPOSFAS, SL.NRVERPROPFAS, SL.CDLINPPROP, S.NMSISTEMA,
+       SL.CDSISTEMA, S.IDTECNOSIST
+FROM SISTLINPPROP SL
+JOIN SISTEMA S ON S.CDSISTEMA = SL.CDSISTEMA
+LEFT JOIN PRODCOMERCI PC ON PC.CDPROCOMERCI = S.CDPROCOMERCI
+WHERE SL.NRPROPOSFAS = :NR AND SL.NRVERPROPFAS = :VER AND SL.CDLINPPROP = :LINHA
+ORDER BY S.SGSISTEMA, SL.CDSISTEMA)SQL"),
+                               params, fields));
+}
+
+QJsonValue getVencValor(MethodContext& ctx, const Args& args) {
+    const qint64 kind = args.integer(3);
+    QVariantMap params = proposalKey(args).params();
+    if (kind == 1) {
+        static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), text("CDLINPPROP", 20),
+                                            date("DTVELUSOPEDP"), number("VRVELUSOPEDP")};
+        params.insert(QStringLiteral("LINHA"), args.string(2).trimmed());
+        return packetResult(shaped(ctx.db,
+                                   QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP "
+                                                  "FROM VENCLINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
+                                                  "AND CDLINPPROP = :LINHA ORDER BY DTVELUSOPEDP"),
+                                   params, fields));
+    }
+    if (kind == 2) {
+        static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), date("DTVENCSERVPROP"),
+                                            number("VRVENCSERVPROP")};
+        return packetResult(shaped(ctx.db,
+                                   QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP "
+                                                  "FROM VENCSERVPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
+                                                  "ORDER BY DTVENCSERVPROP"),
+                                   params, fields));
+    }
+    throw MethodError(QStringLiteral("Tipo de vencimento inválido: use 1 (linha de produto) ou 2 (pacote de serviços)."));
+}
+
+}  // namespace
+
+void registerProductLineReadMethods(MethodRegistry& registry) {
+    registry.add(QStringLiteral("GetLinProd"), 2, getLinProd);
+    registry.add(QStringLiteral("GetSistLinhaProd"), 3, getSistLinhaProd);
+    registry.add(QStringLiteral("GetVenc_Valor"), 4, getVencValor);
+}
+
+}  // namespace cot::server::detail

@@ -1,0 +1,211 @@
+// The proposal list with the filter's criteria, and the lists the filter picks from.
+//
+// GetPropostaAux (19 arguments, in this order):
+//   1 branch; 2 client selection or "T"; 3 prospect selection or "T";
+//   4, 5 registration dates from/to; 6, 7 approval dates from/to;
+//   8 "T" = ignore the registration dates; 9, 10 validity dates from/to;
+//   11 contact selection or "T"; 12 "T" = ignore the approval dates;
+//   13 "T" = ignore the validity dates; 14 "V" expired; 15 "VA" valid; 16 "AV" expiring;
+//   17 operator or "T"; 18 contract "T", "M", "S", "L", "_M_S_", "_M_L_", "_L_S_";
+//   19 reference text.
+//
+// Rules:
+// - Dates compare by calendar day and both ends are inclusive; an unset date (null, 0 or
+//   before 1900) leaves its end open.
+// - Statuses count calendar days between today and the validity date, as the list's
+//   pictures do: expired when the validity date has passed, expiring when it is 0 to 10
+//   days ahead, valid when more than 10 days ahead (or never expires). So "VA" alone
+//   does not bring the expiring ones: they show yellow, not green. Any status given
+//   keeps proposals matching any of the given ones and never accepted proposals; none
+//   given means no status restriction.
+// - Clients and prospects restrict the contracting party together: with a selection in
+//   either, a proposal is kept when its client is among the chosen clients or its
+//   prospect among the chosen prospects. Contacts restrict on their own. An empty
+//   selection text restricts nothing, like "T".
+// - Operator as in GetProposta: "T" every operator, else proposals the operator included
+//   or requested. Reference: case-insensitive "contains"; empty means any.
+#include <QSet>
+
+#include "methods/proposal_list.h"
+#include "methods/proposal_screen_methods.h"
+#include "methods/read_support.h"
+#include "methods/selection_text.h"
+#include "rpc/method_registry.h"
+#include "services/clock.h"
+#include "storage/database.h"
+
+namespace cot::server::detail {
+
+namespace {
+
+using namespace read;
+
+constexpr int kMaxSelection = 5000;
+constexpr int kExpiringDays = 10;
+
+// A date argument: null, the number 0 and days before 1900 (the desktop's "no date")
+// all mean "not set".
+QDateTime optionalDate(const Args& args, int i) {
+    const QJsonValue raw = args.raw(i);
+    if (raw.isDouble() && raw.toDouble() == 0) return {};
+    const QDateTime dt = args.date(i);
+    return dt.isValid() && dt.date().year() >= 1900 ? dt : QDateTime();
+}
+
+// The codes of a selection argument; empty when it restricts nothing.
+QStringList selection(const Args& args, int i, const QString& invalidText, const QString& tooLargeText) {
+    const QString value = args.string(i);
+    if (isAll(value)) return {};
+    const std::optional<QStringList> codes = parseSelectionText(value);
+    if (!codes) throw MethodError(invalidText);
+    if (codes->size() > kMaxSelection) throw MethodError(tooLargeText.arg(kMaxSelection));
+    return *codes;
+}
+
+class Conditions {
+public:
+    void add(const QString& condition) { parts_ << condition; }
+    // COLUMN between two optional days, both inclusive.
+    void dayRange(const QString& column, const QDateTime& from, const QDateTime& to, const QString& name) {
+        if (from.isValid()) {
+            params_.insert(name + u'1', dayStart(from.date()));
+            add(QStringLiteral("%1 >= :%2").arg(column, name + u'1'));
+        }
+        if (to.isValid()) {
+            params_.insert(name + u'2', dayStart(to.date().addDays(1)));
+            add(QStringLiteral("%1 < :%2").arg(column, name + u'2'));
+        }
+    }
+    QVariantMap& params() { return params_; }
+    QString where() const { return parts_.join(QStringLiteral("\n  AND ")); }
+
+private:
+    QStringList parts_;
+    QVariantMap params_;
+};
+
+void addDates(const Args& args, Conditions& c) {
+    if (!isAll(args.string(7))) c.dayRange(QStringLiteral("P.DTPROPOSFAS"), optionalDate(args, 3), optionalDate(args, 4), "DTCAD");
+    if (!isAll(args.string(11))) c.dayRange(QStringLiteral("P.DTACEPROPFAS"), optionalDate(args, 5), optionalDate(args, 6), "DTAPR");
+    if (!isAll(args.string(12))) c.dayRange(QStringLiteral("P.DTVALPROPFAS"), optionalDate(args, 8), optionalDate(args, 9), "DTVAL");
+}
+
+void addStatuses(const Args& args, Conditions& c) {
+    QSet<QString> asked;
+    for (int i : {13, 14, 15}) {
+        const QString code = args.string(i).trimmed().toUpper();
+        if (code.isEmpty()) continue;
+        if (code != QLatin1String("V") && code != QLatin1String("VA") && code != QLatin1String("AV"))
+            throw MethodError(QStringLiteral("Situação de proposta inválida no filtro: \"%1\".").arg(args.string(i).trimmed()));
+        asked.insert(code);
+    }
+    if (asked.isEmpty()) return;
+    const QDate today = Clock::current().today();
+    c.params().insert(QStringLiteral("HOJE"), dayStart(today));
+    c.params().insert(QStringLiteral("HOJE11"), dayStart(today.addDays(kExpiringDays + 1)));
+    QStringList any;
+    if (asked.contains(QStringLiteral("V"))) any << QStringLiteral("P.DTVALPROPFAS < :HOJE");
+    if (asked.contains(QStringLiteral("AV"))) any << QStringLiteral("(P.DTVALPROPFAS >= :HOJE AND P.DTVALPROPFAS < :HOJE11)");
+    if (asked.contains(QStringLiteral("VA"))) any << QStringLiteral("(P.DTVALPROPFAS IS NULL OR P.DTVALPROPFAS >= :HOJE11)");
+    c.add(QStringLiteral("P.DTACEPROPFAS IS NULL AND (%1)").arg(any.join(QStringLiteral(" OR "))));
+}
+
+void addParties(const Args& args, Conditions& c) {
+    const QStringList clients = selection(args, 1, QStringLiteral("Seleção de clientes inválida."),
+                                          QStringLiteral("Seleção de clientes muito grande: escolha no máximo %1."));
+    const QStringList prospects = selection(args, 2, QStringLiteral("Seleção de prospects inválida."),
+                                            QStringLiteral("Seleção de prospects muito grande: escolha no máximo %1."));
+    const QStringList contacts = selection(args, 10, QStringLiteral("Seleção de contatos inválida."),
+                                           QStringLiteral("Seleção de contatos muito grande: escolha no máximo %1."));
+    QStringList party;
+    if (!clients.isEmpty()) party << inCondition(QStringLiteral("P.CDCLIENTE"), clients, QStringLiteral("CLI"), c.params());
+    if (!prospects.isEmpty()) party << inCondition(QStringLiteral("P.CDPROSPECT"), prospects, QStringLiteral("PRO"), c.params());
+    if (!party.isEmpty()) c.add(u'(' + party.join(QStringLiteral(" OR ")) + u')');
+    if (!contacts.isEmpty()) c.add(inCondition(QStringLiteral("P.NRCONTATO"), contacts, QStringLiteral("CON"), c.params()));
+}
+
+void addContract(const Args& args, Conditions& c) {
+    const QString code = args.string(17).trimmed().toUpper();
+    if (code.isEmpty() || isAll(code)) return;
+    QStringList kinds;
+    for (const QString& part : code.split(u'_', Qt::SkipEmptyParts)) {
+        if (part != QLatin1String("M") && part != QLatin1String("L") && part != QLatin1String("S"))
+            throw MethodError(QStringLiteral("Tipo de contrato inválido no filtro: \"%1\".").arg(args.string(17).trimmed()));
+        if (!kinds.contains(part)) kinds << part;
+    }
+    if (kinds.isEmpty()) throw MethodError(QStringLiteral("Tipo de contrato inválido no filtro: \"%1\".").arg(args.string(17).trimmed()));
+    c.add(inCondition(QStringLiteral("P.IDTIPOPROPFAS"), kinds, QStringLiteral("CTR"), c.params()));
+}
+
+void addOperator(const Args& args, Conditions& c) {
+    const QString op = args.string(16).trimmed();
+    if (isAll(op)) return;
+    c.params().insert(QStringLiteral("OPER"), op);
+    c.add(QStringLiteral("(P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)"));
+}
+
+// Case folding in SQL differs between the engines (SQLite folds ASCII only), so the
+// reference is matched here, with Unicode case folding.
+Packet keepReference(Packet list, const QString& reference) {
+    if (reference.isEmpty()) return list;
+    const int column = list.indexOf(QStringLiteral("DSREFEPROPOSFAS"));
+    QList<QVariantList> kept;
+    for (QVariantList& row : list.rows)
+        if (row.value(column).toString().contains(reference, Qt::CaseInsensitive)) kept << std::move(row);
+    list.rows = std::move(kept);
+    return list;
+}
+
+QJsonValue getPropostaAux(MethodContext& ctx, const Args& args) {
+    Conditions c;
+    c.params().insert(QStringLiteral("FILIAL"), args.string(0).trimmed());
+    c.add(QStringLiteral("P.CDFILIAL = :FILIAL"));
+    addParties(args, c);
+    addDates(args, c);
+    addStatuses(args, c);
+    addOperator(args, c);
+    addContract(args, c);
+    const QString reference = args.string(18).trimmed();
+    return packetResult(keepReference(selectProposals(ctx.db, c.where(), c.params()), reference));
+}
+
+// The pick lists of the filter; IDMARCADO is the pick's own mark, always empty here.
+QJsonValue getPesqCliente(MethodContext& ctx, const Args&) {
+    static const QList<FieldDef> fields{fixed("IDMARCADO"), text("IDCLIENPROSP", 1), text("CDFILIAL", 4),
+                                        text("CDCLIENTE", 21), text("NRINSJURCLIE", 20), text("NMFANTCLIE", 50),
+                                        text("IDTPIJURCLIE", 1), text("NMRAZSOCCLIE", 50)};
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral("SELECT '' AS IDMARCADO, 'C' AS IDCLIENPROSP, CDFILIAL, CDCLIENTE, NRINSJURCLIE, "
+                                              "NMFANTCLIE, IDTPIJURCLIE, NMRAZSOCCLIE FROM CLIENTE ORDER BY NMFANTCLIE, CDCLIENTE"),
+                               {}, fields));
+}
+
+QJsonValue getPesqProspect(MethodContext& ctx, const Args&) {
+    static const QList<FieldDef> fields{fixed("IDMARCADO"), text("IDCLIENPROSP", 1), text("CDFILIAL", 4),
+                                        text("CDPROSPECT", 21), text("NRINSJURPROS", 20), text("NMFANTPROS", 50),
+                                        text("IDTPIJURPROS", 1), text("NMRAZSOCPROS", 50)};
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral("SELECT '' AS IDMARCADO, 'P' AS IDCLIENPROSP, CDFILIAL, CDPROSPECT, NRINSJURPROS, "
+                                              "NMFANTPROS, IDTPIJURPROS, NMRAZSOCPROS FROM PROSPECT ORDER BY NMFANTPROS, CDPROSPECT"),
+                               {}, fields));
+}
+
+QJsonValue getPesqCont(MethodContext& ctx, const Args&) {
+    static const QList<FieldDef> fields{text("IDCLIENPROSP", 1), fixed("IDMARCADO"), text("CDFILIAL", 4),
+                                        text("NRCONTATO", 10), text("DSREFECONT", 60)};
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral("SELECT IDTPCONTATO AS IDCLIENPROSP, '' AS IDMARCADO, CDFILIAL, NRCONTATO, DSREFECONT "
+                                              "FROM CONTATO ORDER BY DSREFECONT, CDFILIAL, NRCONTATO"),
+                               {}, fields));
+}
+
+}  // namespace
+
+void registerProposalFilterMethods(MethodRegistry& registry) {
+    registry.add(QStringLiteral("GetPropostaAux"), 19, getPropostaAux);
+    registry.add(QStringLiteral("GetPesqCliente"), 0, getPesqCliente);
+    registry.add(QStringLiteral("GetPesqProspect"), 0, getPesqProspect);
+    registry.add(QStringLiteral("GetPesqCont"), 0, getPesqCont);
+}
+
+}  // namespace cot::server::detail

@@ -1,0 +1,112 @@
+#include "methods/proposal_list.h"
+
+#include "services/clock.h"
+#include "storage/database.h"
+
+namespace cot::server {
+
+namespace {
+
+FieldDef text(const char* name, int size) { return {QString::fromLatin1(name), FieldType::String, size}; }
+FieldDef fixed(const char* name) { return {QString::fromLatin1(name), FieldType::FixedString, 1}; }
+FieldDef date(const char* name) { return {QString::fromLatin1(name), FieldType::DateTime, 0}; }
+FieldDef number(const char* name) { return {QString::fromLatin1(name), FieldType::Float, 0}; }
+
+// Columns of the list; the names of people, indexes and products come from their registers.
+const char* const kSelect = R"SQL(
+SELECT
+    P.IDSOLPROPFAS, P.NRPROPOSFAS, P.DSREFEPROPOSFAS, P.NRCONTATO, P.NRVERPROPFAS,
+    CASE WHEN P.IDCLIENPROSP = 'P' THEN PR.NMFANTPROS ELSE CL.NMFANTCLIE END AS NOME,
+    P.DTPROPOSFAS, P.DTACEPROPFAS, P.DTVALPROPFAS,
+    OS.NMOPERADOR AS OPERSOLI, P.CDOPERINCL, P.IDCLIENPROSP, P.CDPROSPECT, P.DSEMAIPROFAS,
+    P.CDFILIAL, P.CDCLIENTE, P.NRFAXPROPFAS, P.DSOBSPROPFAS,
+    P.CDOPERINCL AS CDOPERADOR, OI.NMOPERADOR AS NMOPERADOR, P.CDOPERSOLI, P.DSREFECONT,
+    CL.IDTPIJURCLIE, PR.IDTPIJURPROS, CT.IDTPCONTATO,
+    P.CDTPINDICE1, P.IDPERVALOR1, P.CDINDICE1, P.VRPEINCIND1,
+    P.CDTPINDICE2, P.IDPERVALOR2, P.CDINDICE2, P.IDTPREAJPROP, P.VRPEINCIND2,
+    I1.NMINDICE AS NMINDICEREAJ1, I2.NMINDICE AS NMINDICEREAJ2,
+    CASE WHEN P.IDCLIENPROSP = 'P' THEN P.CDPROSPECT ELSE P.CDCLIENTE END AS CODIGO,
+    CASE WHEN P.IDCLIENPROSP = 'P' THEN PR.NRINSJURPROS ELSE CL.NRINSJURCLIE END AS NRINSJURCLIE,
+    P.NRMESREAJPROP, ORS.NMOPERADOR AS NMOPERRESP, P.CDOPERRESP,
+    P.NRPROPOSFAS || '/' || P.NRVERPROPFAS AS PROPOSTAVERS,
+    P.IDTIPOPROPFAS, P.DTINCLUSAO, P.CDINTECLIE, P.CDINTEPROS,
+    CASE WHEN P.IDCLIENPROSP = 'P' THEN P.CDINTEPROS ELSE P.CDINTECLIE END AS CODIGOINTER,
+    CASE WHEN P.IDCLIENPROSP = 'P' THEN IP.NMINTEPROS ELSE IC.NMINTECLIE END AS NMINTECLIE,
+    P.CDPROCOMERCI, PC.NMPROCOMERCI, P.IDIDIOMA,
+    CASE WHEN P.IDCLIENPROSP = 'P' THEN PR.NMRAZSOCPROS ELSE CL.NMRAZSOCCLIE END AS NMRAZSOCPROS,
+    P.VRPACOTESERV, P.IDTIPOCOBRSERV
+FROM PROPOSTAFAS P
+LEFT JOIN CLIENTE CL ON CL.CDCLIENTE = P.CDCLIENTE
+LEFT JOIN PROSPECT PR ON PR.CDPROSPECT = P.CDPROSPECT
+LEFT JOIN CONTATO CT ON CT.CDFILIAL = P.CDFILIAL AND CT.NRCONTATO = P.NRCONTATO
+LEFT JOIN OPERADOR OS ON OS.CDOPERADOR = P.CDOPERSOLI
+LEFT JOIN OPERADOR OI ON OI.CDOPERADOR = P.CDOPERINCL
+LEFT JOIN OPERADOR ORS ON ORS.CDOPERADOR = P.CDOPERRESP
+LEFT JOIN INDICE I1 ON I1.CDINDICE = P.CDINDICE1 AND I1.CDTPINDICE = P.CDTPINDICE1
+LEFT JOIN INDICE I2 ON I2.CDINDICE = P.CDINDICE2 AND I2.CDTPINDICE = P.CDTPINDICE2
+LEFT JOIN PRODCOMERCI PC ON PC.CDPROCOMERCI = P.CDPROCOMERCI
+LEFT JOIN INTECLIE IC ON IC.CDCLIENTE = P.CDCLIENTE AND IC.CDINTECLIE = P.CDINTECLIE
+LEFT JOIN INTEPROS IP ON IP.CDPROSPECT = P.CDPROSPECT AND IP.CDINTEPROS = P.CDINTEPROS
+)SQL";
+
+}  // namespace
+
+QString proposalStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today) {
+    if (accepted.isValid()) return QString::fromLatin1(ProposalStatus::Accepted);
+    if (!validUntil.isValid()) return QString::fromLatin1(ProposalStatus::Valid);
+    const qint64 left = today.daysTo(validUntil.date());
+    if (left < 0) return QString::fromLatin1(ProposalStatus::Expired);
+    if (left <= 10) return QString::fromLatin1(ProposalStatus::Expiring);
+    return QString::fromLatin1(ProposalStatus::Valid);
+}
+
+const QList<FieldDef>& proposalFields() {
+    static const QList<FieldDef> fields{
+        fixed("IDSITUACAO"), text("IDSOLPROPFAS", 1), text("NRPROPOSFAS", 20), text("DSREFEPROPOSFAS", 100),
+        text("NRCONTATO", 40), text("NRVERPROPFAS", 2), text("NOME", 50), date("DTPROPOSFAS"),
+        date("DTACEPROPFAS"), date("DTVALPROPFAS"), text("OPERSOLI", 40), text("CDOPERINCL", 12),
+        text("IDCLIENPROSP", 1), text("CDPROSPECT", 21), text("DSEMAIPROFAS", 50), text("CDFILIAL", 4),
+        text("CDCLIENTE", 21), text("NRFAXPROPFAS", 25), text("DSOBSPROPFAS", 250), text("CDOPERADOR", 12),
+        text("NMOPERADOR", 40), text("CDOPERSOLI", 12), text("DSREFECONT", 60), text("IDTPIJURCLIE", 1),
+        text("IDTPIJURPROS", 1), text("IDTPCONTATO", 1), text("CDTPINDICE1", 1), text("IDPERVALOR1", 1),
+        text("CDINDICE1", 4), number("VRPEINCIND1"), text("CDTPINDICE2", 1), text("IDPERVALOR2", 1),
+        text("CDINDICE2", 4), text("IDTPREAJPROP", 1), number("VRPEINCIND2"), text("NMINDICEREAJ1", 30),
+        text("NMINDICEREAJ2", 30), text("CODIGO", 21), text("NRINSJURCLIE", 20), text("NRMESREAJPROP", 2),
+        text("NMOPERRESP", 60), text("CDOPERRESP", 12), fixed("ANEXO"), text("PROPOSTAVERS", 25),
+        text("IDTIPOPROPFAS", 1), text("DTINCLUSAO", 64), text("CDINTECLIE", 2), text("CDINTEPROS", 2),
+        text("CODIGOINTER", 2), text("NMINTECLIE", 50), text("PROPNOME", 73), text("CDPROCOMERCI", 10),
+        text("NMPROCOMERCI", 50), text("IDIDIOMA", 3), text("NMRAZSOCPROS", 50), number("VRPACOTESERV"),
+        text("IDTIPOCOBRSERV", 1)};
+    return fields;
+}
+
+Packet selectProposals(Database& db, const QString& where, const QVariantMap& params) {
+    QString sql = QString::fromLatin1(kSelect);
+    if (!where.trimmed().isEmpty()) sql += QStringLiteral("WHERE ") + where + u'\n';
+    sql += QStringLiteral("ORDER BY P.NRPROPOSFAS DESC, P.NRVERPROPFAS DESC");
+    const Packet raw = db.query(sql, params, proposalFields());
+
+    // Lay the rows out in the list's field order, adding what is computed here.
+    Packet out;
+    out.fields = proposalFields();
+    QList<int> source;
+    for (const FieldDef& f : out.fields) source << raw.indexOf(f.name);
+    const QDate today = Clock::current().today();
+    for (int r = 0; r < raw.rows.size(); ++r) {
+        QVariantList row;
+        row.reserve(out.fields.size());
+        for (int c = 0; c < out.fields.size(); ++c) row << (source[c] >= 0 ? raw.rows[r][source[c]] : QVariant());
+        auto set = [&](const char* name, const QVariant& v) { row[out.indexOf(QString::fromLatin1(name))] = v; };
+        set("IDSITUACAO", proposalStatus(raw.value(r, "DTACEPROPFAS").toDateTime(),
+                                         raw.value(r, "DTVALPROPFAS").toDateTime(), today));
+        const QString name = raw.value(r, "NOME").toString();
+        const QString caption = raw.value(r, "PROPOSTAVERS").toString() + (name.isEmpty() ? QString() : " - " + name);
+        set("PROPNOME", caption.left(73));
+        // Attachments live in the desktop's attachment folder; the list marks them itself.
+        set("ANEXO", QString());
+        out.rows << std::move(row);
+    }
+    return out;
+}
+
+}  // namespace cot::server

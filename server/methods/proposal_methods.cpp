@@ -1,0 +1,123 @@
+#include "methods/proposal_methods.h"
+
+#include "methods/numbering.h"
+#include "methods/proposal_list.h"
+#include "rpc/method_registry.h"
+#include "storage/database.h"
+#include "storage/resolver.h"
+
+namespace cot::server {
+
+namespace {
+
+const TableResolver& proposalResolver() {
+    static const TableResolver resolver{
+        QStringLiteral("PROPOSTAFAS"),
+        {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS")},
+        {"NRPROPOSFAS", "NRVERPROPFAS", "CDFILIAL", "IDSOLPROPFAS", "IDCLIENPROSP", "CDCLIENTE",
+         "CDPROSPECT", "NRCONTATO", "DSREFECONT", "DSREFEPROPOSFAS", "DTPROPOSFAS", "DTACEPROPFAS",
+         "DTVALPROPFAS", "CDOPERSOLI", "CDOPERINCL", "CDOPERRESP", "CDINDICE1", "CDTPINDICE1",
+         "IDPERVALOR1", "VRPEINCIND1", "CDINDICE2", "CDTPINDICE2", "IDPERVALOR2", "VRPEINCIND2",
+         "IDTPREAJPROP", "NRMESREAJPROP", "CDPROCOMERCI", "IDIDIOMA", "VRPACOTESERV", "IDTIPOCOBRSERV",
+         "IDTIPOPROPFAS", "DSEMAIPROFAS", "NRFAXPROPFAS", "DSOBSPROPFAS", "CDINTECLIE", "CDINTEPROS",
+         "DTINCLUSAO"}};
+    return resolver;
+}
+
+// A version as the list keeps it: two digits when the text is a number.
+QString normalVersion(const QString& version) {
+    const QString v = version.trimmed();
+    bool numeric = false;
+    const int n = v.toInt(&numeric);
+    return numeric && n >= 0 && n < 100 ? paddedNumber(n, 2) : v;
+}
+
+// Operator "T": every proposal of the branch. Otherwise the proposals the operator
+// included or requested, which are the ones he works on.
+QJsonValue getProposta(MethodContext& ctx, const Args& args) {
+    const QString branch = args.string(0).trimmed();
+    const QString op = args.string(1).trimmed();
+    if (op.compare(QLatin1String("T"), Qt::CaseInsensitive) == 0)
+        return packetResult(selectProposals(ctx.db, QStringLiteral("P.CDFILIAL = :FILIAL"), {{"FILIAL", branch}}));
+    return packetResult(selectProposals(ctx.db,
+                                        QStringLiteral("P.CDFILIAL = :FILIAL AND (P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)"),
+                                        {{"FILIAL", branch}, {"OPER", op}}));
+}
+
+QJsonValue setProposta(MethodContext& ctx, const Args& args) {
+    Delta delta = args.delta(0);
+    const int nr = delta.indexOf(QStringLiteral("NRPROPOSFAS"));
+    const int ver = delta.indexOf(QStringLiteral("NRVERPROPFAS"));
+    Transaction tx(ctx.db);
+    applyDelta(ctx.db, proposalResolver(), delta, [&](RowChange& change) {
+        if (change.op == ChangeOp::Delete) return;
+        const QString number = nr >= 0 ? change.newValues.value(nr).toString().trimmed() : QString();
+        const QString version = ver >= 0 ? change.newValues.value(ver).toString().trimmed() : QString();
+        if (change.op == ChangeOp::Insert && (number.isEmpty() || version.isEmpty()))
+            throw MethodError(QStringLiteral("Número e versão da proposta devem ser informados."));
+        if (change.op != ChangeOp::Insert) return;
+        // A clear answer instead of the engine's key violation.
+        const QVariant taken = ctx.db.scalar(
+            QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
+            {{"N", number}, {"V", version}});
+        if (taken.toInt() > 0) throw MethodError(QStringLiteral("Proposta já cadastrada para versão informada."));
+    });
+    tx.commit();
+    return QJsonValue();
+}
+
+QJsonValue prxProposta(MethodContext& ctx, const Args&) {
+    const qint64 n = nextNumber(ctx.db, QStringLiteral("PROPOSTA"), [&] {
+        return ctx.db.scalar(QStringLiteral("SELECT MAX(NRPROPOSFAS) FROM PROPOSTAFAS")).toString().toLongLong();
+    });
+    return paddedNumber(n, 20);
+}
+
+QJsonValue getMaxVerPropFas(MethodContext& ctx, const Args& args) {
+    const Packet versions = ctx.db.query(
+        QStringLiteral("SELECT NRVERPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"), {{"N", args.string(0).trimmed()}});
+    int highest = 0;
+    for (int r = 0; r < versions.rows.size(); ++r) {
+        bool ok = false;
+        const int v = versions.value(r, "NRVERPROPFAS").toString().trimmed().toInt(&ok);
+        highest = std::max(highest, ok ? v : 0);
+    }
+    if (highest >= 99)
+        throw MethodError(QStringLiteral("A proposta já atingiu o número máximo de versões (99)."));
+    Packet p;
+    p.fields = {{QStringLiteral("NRVERPROPFAS"), FieldType::String, 20}};
+    p.rows << QVariantList{paddedNumber(highest + 1, 2)};
+    return packetResult(p);
+}
+
+// Number and version are unique across branches (numbers are issued once for all), so a
+// version taken in another branch is reported as taken too.
+QJsonValue validaProposta(MethodContext& ctx, const Args& args) {
+    const QString number = args.string(1).trimmed();
+    const QString typed = args.string(2).trimmed();
+    const QList<FieldDef> shape{{QStringLiteral("CDFILIAL"), FieldType::String, 4},
+                                {QStringLiteral("NRPROPOSFAS"), FieldType::String, 20},
+                                {QStringLiteral("NRVERPROPFAS"), FieldType::String, 2}};
+    return packetResult(ctx.db.query(
+        QStringLiteral("SELECT CDFILIAL, NRPROPOSFAS, NRVERPROPFAS FROM PROPOSTAFAS "
+                       "WHERE NRPROPOSFAS = :N AND (NRVERPROPFAS = :V OR NRVERPROPFAS = :P)"),
+        {{"N", number}, {"V", typed}, {"P", normalVersion(typed)}}, shape));
+}
+
+QJsonValue getParamPerc(MethodContext& ctx, const Args&) {
+    return packetResult(ctx.db.query(QStringLiteral("SELECT VRTXJUROSLICUSO FROM PARAMPROP"), {},
+                                     {{QStringLiteral("VRTXJUROSLICUSO"), FieldType::Float, 0}}));
+}
+
+}  // namespace
+
+void registerProposalMethods(MethodRegistry& registry) {
+    registry.add(QStringLiteral("GetProposta"), 2, getProposta);
+    registry.add(QStringLiteral("SetProposta"), 1, setProposta);
+    registry.add(QStringLiteral("PrxProposta"), 0, prxProposta);
+    registry.add(QStringLiteral("getMaxVerPropFas"), 1, getMaxVerPropFas);
+    registry.add(QStringLiteral("ValidaProposta"), 3, validaProposta);
+    registry.add(QStringLiteral("GetParamPerc"), 0, getParamPerc);
+}
+
+}  // namespace cot::server

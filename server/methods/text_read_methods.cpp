@@ -1,0 +1,41 @@
+// Texts and observation of a proposal version.
+//
+//   GetMensagem(NR, VER) → the texts in their order number (then code)
+//   GetObs(NR, VER)      → the observation (at most one row)
+#include "methods/proposal_screen_methods.h"
+#include "methods/read_support.h"
+#include "rpc/method_registry.h"
+#include "storage/database.h"
+
+namespace cot::server::detail {
+
+namespace {
+
+using namespace read;
+
+QJsonValue getMensagem(MethodContext& ctx, const Args& args) {
+    static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), text("CDTXTPROPFAS", 20),
+                                        memo("TXPROPFAS"), number("NRORDEMMSG")};
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, TXPROPFAS, NRORDEMMSG "
+                                              "FROM TXTPROPFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
+                                              "ORDER BY NRORDEMMSG, CDTXTPROPFAS"),
+                               proposalKey(args).params(), fields));
+}
+
+QJsonValue getObs(MethodContext& ctx, const Args& args) {
+    static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), memo("TXOBSPROPFAS")};
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, TXOBSPROPFAS FROM OBSPROPFAS "
+                                              "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                               proposalKey(args).params(), fields));
+}
+
+}  // namespace
+
+void registerTextReadMethods(MethodRegistry& registry) {
+    registry.add(QStringLiteral("GetMensagem"), 2, getMensagem);
+    registry.add(QStringLiteral("GetObs"), 2, getObs);
+}
+
+}  // namespace cot::server::detail

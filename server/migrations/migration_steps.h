@@ -1,0 +1,29 @@
+#pragma once
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "storage/database.h"
+
+namespace cot::server::detail {
+
+// One schema version: statements in the SQL subset both engines accept, plus the few
+// that only one engine needs (functions SQLite gets from the connection instead).
+struct MigrationStep {
+    int version = 0;
+    QString description;
+    QString commonSql;    // statements separated by ";" at line ends
+    QString postgresSql;  // extra statements for PostgreSQL only
+};
+
+const QList<MigrationStep>& migrationSteps();
+
+// Splits a script into statements (";" ending a line), dropping "--" comment lines.
+QStringList splitStatements(const QString& script);
+
+// The individual versions, each in its own source.
+MigrationStep registersMigration();
+MigrationStep proposalsMigration();
+MigrationStep contractsMigration();
+
+}  // namespace cot::server::detail
