@@ -12,17 +12,10 @@ FieldDataLink::~FieldDataLink() {
 
 void FieldDataLink::setDataSource(DataSource* source) {
     if (source_ == source) return;
-    for (const auto& c : connections_) disconnect(c);
-    connections_.clear();
     if (source_) source_->removeLink(this);
     source_ = source;
-    if (source) {
-        source->addLink(this);
-        connections_ << connect(source, &DataSource::stateChanged, this, [this] { refresh(); });
-        connections_ << connect(source, &DataSource::dataChanged, this, [this](Field* f) {
-            if (!f || f == field()) refresh();
-        });
-    }
+    // The source refreshes its links on every state and data change.
+    if (source) source->addLink(this);
     refresh();
 }
 

@@ -45,7 +45,6 @@ public:
 private:
     QPointer<DataSource> source_;
     QString fieldName_;
-    QList<QMetaObject::Connection> connections_;
 };
 
 }  // namespace cot

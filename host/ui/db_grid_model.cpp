@@ -34,16 +34,10 @@ DataSetModel::~DataSetModel() {
 
 void DataSetModel::setDataSource(DataSource* source) {
     if (source_ == source) return;
-    if (source_) {
-        source_->removeLink(this);
-        disconnect(source_, nullptr, this, nullptr);
-    }
+    if (source_) source_->removeLink(this);
     source_ = source;
-    if (source) {
-        source->addLink(this);
-        connect(source, &DataSource::stateChanged, this, [this] { refresh(); });
-        connect(source, &DataSource::dataChanged, this, [this](Field*) { refresh(); });
-    }
+    // The source refreshes its links on every state and data change.
+    if (source) source->addLink(this);
     refresh();
 }
 
@@ -70,9 +64,6 @@ void DataSetModel::rebind() {
     if (bound_) {
         // A reloaded table may bring other fields: the grid resolves its columns again.
         tableConnections_ << connect(bound_, &ClientDataSet::dataSetChanged, this, [this] { emit tableChanged(); });
-        tableConnections_ << connect(bound_, &ClientDataSet::scrolled, this, [this] { sync(); });
-        tableConnections_ << connect(bound_, &ClientDataSet::stateChanged, this, [this] { sync(); });
-        tableConnections_ << connect(bound_, &ClientDataSet::recordChanged, this, [this](Field*) { sync(); });
     }
     emit tableChanged();
 }

@@ -1,0 +1,308 @@
+// Bound edits, date and number edits, drop-down lists and the rich-text editor:
+// auto edit, pending text through set-text handlers, masks, formats and refusals.
+#include <gtest/gtest.h>
+
+#include <QVBoxLayout>
+
+#include "data/client_dataset.h"
+#include "data/data_source.h"
+#include "services/errors.h"
+#include "support/screen_widgets.h"
+#include "support/scripted_dialogs.h"
+#include "ui/date_edit.h"
+#include "ui/db_combo_box.h"
+#include "ui/db_edit.h"
+#include "ui/edits.h"
+#include "ui/format_panel.h"
+#include "ui/number_edit.h"
+#include "ui/rich_edit.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+struct Proposal {
+    ClientDataSet table{"cdsProposta"};
+    DataSource source{"dtsProposta"};
+
+    Proposal() {
+        ensureApplication();
+        Packet p;
+        p.fields = {{"NRPROPOSFAS", FieldType::String, 20}, {"DSREFEPROPOSFAS", FieldType::String, 10},
+                    {"NRFAXPROPFAS", FieldType::String, 25},  {"DTVALPROPFAS", FieldType::DateTime, 0},
+                    {"IDCLIENPROSP", FieldType::String, 1},   {"VRPACOTESERV", FieldType::Float, 0},
+                    {"TXOBSPROPFAS", FieldType::Memo, 0}};
+        p.rows << QVariantList{"1", "Ref", QVariant(), QDateTime(QDate(2026, 3, 10), QTime()), "C", 1500.5, QVariant()};
+        p.rows << QVariantList{"2", "Outra", "1133334444", QVariant(), "P", 0.0, "texto simples"};
+        table.setData(p);
+        source.setDataSet(&table);
+        table["NRFAXPROPFAS"].editMask = "(99)0000-0000;0; ";
+        Field& kind = table["IDCLIENPROSP"];
+        kind.onGetText = [](Field& f, bool) {
+            return f.asString() == "C" ? QString("Cliente") : f.asString() == "P" ? QString("Prospect") : QString();
+        };
+        kind.onSetText = [](Field& f, const QString& text) {
+            if (text == "Cliente") f.setValue("C");
+            else if (text == "Prospect") f.setValue("P");
+        };
+    }
+};
+
+// A window with the controls under test plus a neutral edit to move the focus to.
+struct Window {
+    QWidget widget;
+    TEdit* other;
+    Window() {
+        new QVBoxLayout(&widget);
+        other = add(new TEdit("edtOutro"));
+    }
+    template <class T>
+    T* add(T* w) {
+        widget.layout()->addWidget(w);
+        return w;
+    }
+};
+
+}  // namespace
+
+TEST(BoundEdit, TypingEditsAndPostWritesThroughTheSetTextHandler) {
+    Proposal p;
+    Window w;
+    auto* edit = w.add(new TDBEdit("dbeDsReferencia"));
+    edit->setDataSource(&p.source);
+    edit->setDataField("DSREFEPROPOSFAS");
+    showAndActivate(w.widget);
+    EXPECT_EQ(edit->maxLength(), 10);
+    EXPECT_EQ(edit->QLineEdit::text(), "Ref");
+
+    QStringList seen;
+    p.table["DSREFEPROPOSFAS"].onSetText = [&](Field& f, const QString& text) {
+        seen << text;
+        f.setValue(text.toUpper());
+    };
+    focusWidget(*edit);
+    edit->selectAll();
+    typeText(*edit, "nova");
+    EXPECT_EQ(p.table.state(), DataSetState::Edit);  // auto edit on the first key
+    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "Ref");  // still pending
+    p.table.post();
+    EXPECT_EQ(seen, QStringList({"nova"}));
+    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "NOVA");
+    EXPECT_EQ(edit->QLineEdit::text(), "NOVA");
+}
+
+TEST(BoundEdit, PendingTextSurvivesOtherFieldsAndGoesOnExit) {
+    Proposal p;
+    Window w;
+    auto* edit = w.add(new TDBEdit("dbeDsReferencia"));
+    edit->setDataSource(&p.source);
+    edit->setDataField("DSREFEPROPOSFAS");
+    showAndActivate(w.widget);
+    focusWidget(*edit);
+    edit->selectAll();
+    typeText(*edit, "abc");
+    p.table["VRPACOTESERV"].setAsFloat(10);  // another field of the row changes meanwhile
+    EXPECT_EQ(edit->QLineEdit::text(), "abc");
+    focusWidget(*w.other);
+    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "abc");
+    EXPECT_EQ(p.table.state(), DataSetState::Edit);
+
+    // Cancel brings the stored value back into the control.
+    p.table.cancel();
+    EXPECT_EQ(edit->QLineEdit::text(), "Ref");
+}
+
+TEST(BoundEdit, RefusesKeysWhenTheFieldCannotChange) {
+    Proposal p;
+    Window w;
+    auto* edit = w.add(new TDBEdit("dbeProposta"));
+    edit->setDataSource(&p.source);
+    edit->setDataField("NRPROPOSFAS");
+    showAndActivate(w.widget);
+
+    p.table["NRPROPOSFAS"].readOnly = true;
+    edit->dataLink()->refresh();
+    focusWidget(*edit);
+    typeText(*edit, "9");
+    EXPECT_EQ(p.table.state(), DataSetState::Browse);
+    EXPECT_EQ(edit->QLineEdit::text(), "1");
+
+    p.table["NRPROPOSFAS"].readOnly = false;
+    p.source.autoEdit = false;
+    edit->dataLink()->refresh();
+    typeText(*edit, "9");
+    EXPECT_EQ(p.table.state(), DataSetState::Browse);
+    EXPECT_FALSE(edit->modified());
+
+    p.source.autoEdit = true;
+    edit->setReadOnly(true);
+    typeText(*edit, "9");
+    EXPECT_EQ(p.table.state(), DataSetState::Browse);
+}
+
+TEST(BoundEdit, RefusedTextKeepsTheFocusAndShowsTheError) {
+    Proposal p;
+    Window w;
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    auto* value = w.add(new TDBEdit("dbeVrPacote"));
+    value->setDataSource(&p.source);
+    value->setDataField("VRPACOTESERV");
+    showAndActivate(w.widget);
+    focusWidget(*value);
+    EXPECT_EQ(value->QLineEdit::text(), p.table["VRPACOTESERV"].text());
+    value->selectAll();
+    typeText(*value, "12x");
+    focusWidget(*w.other);
+    EXPECT_TRUE(value->hasFocus());
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_DOUBLE_EQ(p.table["VRPACOTESERV"].asFloat(), 1500.5);
+}
+
+TEST(BoundEdit, MaskStoresDigitsOnly) {
+    Proposal p;
+    Window w;
+    auto* fax = w.add(new TDBEdit("dbeFax"));
+    fax->setDataSource(&p.source);
+    fax->setDataField("NRFAXPROPFAS");
+    showAndActivate(w.widget);
+    focusWidget(*fax);
+    fax->home(false);
+    typeText(*fax, "1140041234");
+    EXPECT_EQ(fax->displayText(), "(11)4004-1234");
+    p.table.post();
+    EXPECT_EQ(p.table["NRFAXPROPFAS"].asString(), "1140041234");
+
+    // A stored number comes back with its literals.
+    p.table.next();
+    EXPECT_EQ(fax->displayText(), "(11)3333-4444");
+}
+
+TEST(DateEdits, BoundDateValidatesKeepsFocusAndClearsWhenEmpty) {
+    Proposal p;
+    Window w;
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    auto* date = w.add(new TDBDateEditPlus("depValidade"));
+    date->setDataSource(&p.source);
+    date->setDataField("DTVALPROPFAS");
+    showAndActivate(w.widget);
+    EXPECT_EQ(date->displayText(), "10/03/2026");
+    EXPECT_EQ(date->weekdayName(), "Terça-feira");
+
+    focusWidget(*date);
+    date->selectAll();
+    date->home(false);
+    typeText(*date, "31022026");
+    focusWidget(*w.other);
+    EXPECT_EQ(dialogs.errors(), QStringList({"'31/02/2026' não é uma data válida."}));
+    EXPECT_TRUE(date->hasFocus());
+    EXPECT_EQ(p.table["DTVALPROPFAS"].asDateTime().date(), QDate(2026, 3, 10));
+
+    date->setText(QString());  // emptied: "not set"
+    focusWidget(*w.other);
+    EXPECT_TRUE(p.table["DTVALPROPFAS"].isNull());
+
+    // With a set-text handler, the handler sees the masked empty text.
+    QStringList seen;
+    p.table["DTVALPROPFAS"].onSetText = [&](Field& f, const QString& text) {
+        seen << text;
+        f.clear();
+    };
+    focusWidget(*date);
+    date->setText(QString());
+    focusWidget(*w.other);
+    EXPECT_EQ(seen, QStringList({"  /  /    "}));
+}
+
+TEST(DateEdits, UnboundDateAndNumberEdits) {
+    ensureApplication();
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    Window w;
+    auto* due = w.add(new TDateEditPlus("depDataVenc"));
+    auto* total = w.add(new TNumberEdit("nedVrTotal"));
+    total->setDisplayFormat("###,##0.00");
+    showAndActivate(w.widget);
+
+    EXPECT_TRUE(due->isEmpty());
+    EXPECT_FALSE(due->date().isValid());
+    due->setDate(QDate(2026, 1, 4));
+    EXPECT_EQ(due->text(), "04/01/2026");
+    EXPECT_EQ(due->weekdayName(), "Domingo");
+    EXPECT_EQ(due->toolTip(), "Domingo");
+    focusWidget(*due);
+    due->setText("32/01/2026");
+    focusWidget(*total);
+    EXPECT_EQ(dialogs.errors(), QStringList({"'32/01/2026' não é uma data válida."}));
+    EXPECT_TRUE(due->hasFocus());
+    due->setText("");
+    focusWidget(*total);
+    EXPECT_TRUE(total->hasFocus());
+
+    total->setValue(1234.5);
+    EXPECT_EQ(total->text(), "1234,50");  // focused: plain
+    focusWidget(*w.other);
+    EXPECT_EQ(total->text(), "1.234,50");
+    EXPECT_DOUBLE_EQ(total->value(), 1234.5);
+    focusWidget(*total);
+    total->selectAll();
+    typeText(*total, "9x9,5");  // letters are refused
+    EXPECT_EQ(total->text(), "99,5");
+    EXPECT_DOUBLE_EQ(total->value(), 99.5);
+}
+
+TEST(BoundComboBox, ShowsWordsAndStoresCodesThroughHandlers) {
+    Proposal p;
+    Window w;
+    auto* kind = w.add(new TDBComboBox("dbcTipo"));
+    kind->setItems({"Cliente", "Prospect"});
+    kind->setDataSource(&p.source);
+    kind->setDataField("IDCLIENPROSP");
+    showAndActivate(w.widget);
+    EXPECT_EQ(kind->text(), "Cliente");
+    p.table.next();
+    EXPECT_EQ(kind->text(), "Prospect");
+
+    EXPECT_TRUE(kind->choose(0));
+    EXPECT_EQ(p.table.state(), DataSetState::Edit);
+    p.table.post();
+    EXPECT_EQ(p.table["IDCLIENPROSP"].asString(), "C");
+
+    p.source.autoEdit = false;
+    EXPECT_FALSE(kind->choose(1));
+    EXPECT_EQ(p.table["IDCLIENPROSP"].asString(), "C");
+}
+
+TEST(RichEdit, StoresHtmlReadsPlainTextAndFollowsTheToolbar) {
+    Proposal p;
+    Window w;
+    auto* obs = w.add(new TDBRichEdit("dbrObs"));
+    auto* toolbar = w.add(new TFormatPanel("fpnObs"));
+    obs->setDataSource(&p.source);
+    obs->setDataField("TXOBSPROPFAS");
+    showAndActivate(w.widget);
+
+    p.table.next();
+    EXPECT_EQ(obs->toPlainText(), "texto simples");
+    toolbar->toggleBold();  // no editor attached yet: nothing happens
+    EXPECT_EQ(p.table.state(), DataSetState::Browse);
+
+    toolbar->setEditor(obs);
+    focusWidget(*obs);
+    obs->selectAll();
+    toolbar->toggleBold();
+    EXPECT_EQ(p.table.state(), DataSetState::Edit);
+    p.table.post();
+    const QString stored = p.table["TXOBSPROPFAS"].asString();
+    EXPECT_TRUE(Qt::mightBeRichText(stored));
+    EXPECT_TRUE(stored.contains("texto simples"));
+    EXPECT_TRUE(stored.contains("font-weight:700") || stored.contains("font-weight:600"));
+
+    // Emptied text is stored as nothing, not as an empty HTML page.
+    p.table.edit();
+    obs->clear();
+    p.table.post();
+    EXPECT_TRUE(p.table["TXOBSPROPFAS"].isNull());
+}

@@ -1,0 +1,266 @@
+// Enter/exit events across nested containers, failing exits, the error boundary,
+// page controls and menus.
+#include <gtest/gtest.h>
+
+#include <QVBoxLayout>
+#include <stdexcept>
+
+#include "services/errors.h"
+#include "support/screen_widgets.h"
+#include "support/scripted_dialogs.h"
+#include "ui/buttons.h"
+#include "ui/containers.h"
+#include "ui/edits.h"
+#include "ui/event_boundary.h"
+#include "ui/focus_dispatcher.h"
+#include "ui/menus.h"
+#include "ui/page_control.h"
+#include "ui/screen.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+// panA { edtA1, grbInner { edtA2 } }, panB { edtB1 }
+struct Form {
+    QWidget window;
+    TPanel* panA;
+    TGroupBox* grbInner;
+    TPanel* panB;
+    TEdit* edtA1;
+    TEdit* edtA2;
+    TEdit* edtB1;
+    QStringList log;
+
+    Form() {
+        ensureApplication();
+        auto* layout = new QVBoxLayout(&window);
+        panA = new TPanel("panA", &window);
+        grbInner = new TGroupBox("grbInner", panA, "Interno");
+        panB = new TPanel("panB", &window);
+        edtA1 = new TEdit("edtA1", panA);
+        edtA2 = new TEdit("edtA2", grbInner);
+        edtB1 = new TEdit("edtB1", panB);
+        (new QVBoxLayout(panA))->addWidget(edtA1);
+        panA->layout()->addWidget(grbInner);
+        (new QVBoxLayout(grbInner))->addWidget(edtA2);
+        (new QVBoxLayout(panB))->addWidget(edtB1);
+        layout->addWidget(panA);
+        layout->addWidget(panB);
+        for (Control* c : std::initializer_list<Control*>{panA, grbInner, panB, edtA1, edtA2, edtB1}) {
+            const QString n = c->name();
+            c->onEnter = [this, n] { log << n + ".enter"; };
+            c->onExit = [this, n] { log << n + ".exit"; };
+        }
+        showAndActivate(window);
+    }
+};
+
+}  // namespace
+
+TEST(FocusDispatch, EnterAndExitRunAcrossNestedContainersInOrder) {
+    Form f;
+    ASSERT_TRUE(focusWidget(*f.edtA1));
+    EXPECT_EQ(f.log, QStringList({"panA.enter", "edtA1.enter"}));
+
+    f.log.clear();
+    focusWidget(*f.edtA2);
+    EXPECT_EQ(f.log, QStringList({"edtA1.exit", "grbInner.enter", "edtA2.enter"}));
+
+    f.log.clear();
+    focusWidget(*f.edtB1);
+    EXPECT_EQ(f.log, QStringList({"edtA2.exit", "grbInner.exit", "panA.exit", "panB.enter", "edtB1.enter"}));
+    EXPECT_EQ(FocusDispatcher::activeControl(), f.edtB1);
+    EXPECT_EQ(Screen::activeControl(), f.edtB1);
+}
+
+TEST(FocusDispatch, FailingExitShowsOnceKeepsFocusAndRunsNoEnter) {
+    Form f;
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    focusWidget(*f.edtA2);
+    f.edtA2->onExit = [&] {
+        f.log << "edtA2.exit";
+        throw UserError("Índice deve ser informado.");
+    };
+    f.log.clear();
+    focusWidget(*f.edtB1);
+    EXPECT_EQ(f.log, QStringList({"edtA2.exit"}));
+    EXPECT_EQ(dialogs.errors(), QStringList({"Índice deve ser informado."}));
+    EXPECT_TRUE(f.edtA2->hasFocus());
+
+    // Once the handler accepts, the move happens normally (containers were never left).
+    f.edtA2->onExit = [&] { f.log << "edtA2.exit"; };
+    f.log.clear();
+    focusWidget(*f.edtB1);
+    EXPECT_EQ(f.log, QStringList({"edtA2.exit", "grbInner.exit", "panA.exit", "panB.enter", "edtB1.enter"}));
+    EXPECT_EQ(dialogs.errors().size(), 1);
+}
+
+TEST(FocusDispatch, AbortAfterFocusingTheOffendingFieldIsSilent) {
+    Form f;
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    focusWidget(*f.edtB1);
+    // A validation that focuses another field, shows its message itself and aborts.
+    f.edtB1->onExit = [&] {
+        f.log << "edtB1.exit";
+        f.edtA1->setFocus();
+        throw Abort();
+    };
+    f.log.clear();
+    focusWidget(*f.edtA2);
+    EXPECT_TRUE(dialogs.errors().isEmpty());
+    EXPECT_TRUE(f.edtA1->hasFocus());
+    // The exit is not repeated; the events of the place the handler chose do run.
+    EXPECT_EQ(f.log, QStringList({"edtB1.exit", "panB.exit", "panA.enter", "edtA1.enter"}));
+}
+
+TEST(FocusDispatch, HandlerMovingTheFocusDoesNotNest) {
+    Form f;
+    focusWidget(*f.edtB1);
+    int enters = 0;
+    f.edtA1->onEnter = [&] {
+        ++enters;
+        f.log << "edtA1.enter";
+        f.edtA2->setFocus();  // skips itself, as screens do to reach the first editable field
+    };
+    f.log.clear();
+    focusWidget(*f.edtA1);
+    EXPECT_EQ(enters, 1);
+    EXPECT_TRUE(f.edtA2->hasFocus());
+    EXPECT_EQ(f.log, QStringList({"edtB1.exit", "panB.exit", "panA.enter", "edtA1.enter", "edtA1.exit",
+                                  "grbInner.enter", "edtA2.enter"}));
+}
+
+TEST(FocusDispatch, DialogWindowDoesNotTakeTheScreensControl) {
+    Form f;
+    focusWidget(*f.edtA1);
+    QWidget dialog;
+    auto* other = new TEdit("edtDialog", &dialog);
+    (new QVBoxLayout(&dialog))->addWidget(other);
+    f.log.clear();
+    showAndActivate(dialog);
+    focusWidget(*other);
+    showAndActivate(f.window);
+    focusWidget(*f.edtA1);
+    EXPECT_FALSE(f.log.contains("edtA1.exit"));
+    EXPECT_FALSE(f.log.contains("edtA1.enter"));
+}
+
+TEST(ErrorBoundary, ShowsErrorsAndSwallowsAborts) {
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    EXPECT_TRUE(runHandler([] {}));
+    EXPECT_TRUE(runHandler(nullptr));
+    EXPECT_FALSE(runHandler([] { throw Abort(); }));
+    EXPECT_FALSE(runHandler([] { throw UserError("Data inválida."); }));
+    EXPECT_FALSE(runHandler([] { throw std::runtime_error("disco cheio"); }));
+    EXPECT_FALSE(runHandler([] { throw 42; }));
+    EXPECT_EQ(dialogs.errors(), QStringList({"Data inválida.", "Erro: disco cheio", "Erro inesperado."}));
+}
+
+TEST(ErrorBoundary, ClickHandlerFailureNeverEscapes) {
+    ensureApplication();
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    TButton button("btnOk", nullptr, "OK");
+    button.onClick = [] { throw std::logic_error("falhou"); };
+    button.click();
+    EXPECT_EQ(dialogs.errors(), QStringList({"Erro: falhou"}));
+}
+
+TEST(PageControl, UserChangesAskFirstCodeChangesAreSilent) {
+    ensureApplication();
+    TPageControl pgc("pgcPadrao");
+    auto* list = new TTabSheet("tshPadrao", &pgc, "Proposta");
+    auto* form = new TTabSheet("tshProposta", &pgc, "Formulário");
+    auto* simulation = new TTabSheet("tshSimulaLinp", &pgc, "Simulação de linha de produto");
+    simulation->setTabVisible(false);
+    EXPECT_EQ(pgc.activePage(), list);
+    EXPECT_EQ(pgc.tabBar()->count(), 2);
+
+    int changes = 0;
+    bool allow = false;
+    pgc.onChange = [&] { ++changes; };
+    pgc.onChanging = [&](bool& ok) { ok = allow; };
+
+    EXPECT_FALSE(pgc.selectByUser(form));
+    EXPECT_EQ(pgc.activePage(), list);
+    EXPECT_EQ(changes, 0);
+    allow = true;
+    EXPECT_TRUE(pgc.selectByUser(form));
+    EXPECT_EQ(pgc.activePage(), form);
+    EXPECT_EQ(changes, 1);
+
+    // A page with a hidden tab is reached from code (a menu), without events.
+    pgc.setActivePage(simulation);
+    EXPECT_EQ(pgc.activePage(), simulation);
+    EXPECT_EQ(pgc.activePageIndex(), 2);
+    EXPECT_EQ(changes, 1);
+
+    // Clicking the visible tab of the list page from there.
+    pgc.tabBar()->setCurrentIndex(0);
+    EXPECT_EQ(pgc.activePage(), list);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST(Menus, EntriesToolbarMirrorAndPopup) {
+    ensureApplication();
+    QWidget window;
+    TMainMenu menu("mnuMenu", &window);
+    TMenuItem* file = menu.add("mnuArquivo", "&Arquivo");
+    TMenuItem* filter = file->add("mnuFiltro", "&Filtrar");
+    filter->setShortcut("Ctrl+L");
+    int clicks = 0;
+    filter->onClick = [&] { ++clicks; };
+    EXPECT_EQ(filter->shortcut(), QKeySequence("Ctrl+L"));
+    EXPECT_EQ(menu.find("MNUFILTRO"), filter);
+
+    TSpeedButton button("sbtFiltro", &window);
+    button.mirror(filter);
+    button.onClick = [&] { filter->click(); };
+    filter->setEnabled(false);
+    EXPECT_FALSE(button.isEnabled());
+    EXPECT_FALSE(filter->click());
+    filter->setEnabled(true);
+    EXPECT_TRUE(button.isEnabled());
+    button.click();
+    filter->action()->trigger();
+    EXPECT_EQ(clicks, 2);
+
+    TPopupMenu popup("popAnexo", &window);
+    QStringList chosen;
+    for (const char* name : {"a.txt.zip", "b.zip", "-", "Remover Anexos..."}) {
+        TMenuItem* item = popup.add(QString(), name);
+        item->tag = popup.count() - 1;
+        item->onClick = [&chosen, item] { chosen << QString::number(item->tag) + ":" + item->caption(); };
+    }
+    EXPECT_TRUE(popup.item(2)->isSeparator());
+    popup.item(3)->click();
+    EXPECT_EQ(chosen, QStringList({"3:Remover Anexos..."}));
+    popup.clear();
+    EXPECT_EQ(popup.count(), 0);
+}
+
+TEST(Screen, CursorAndChildEnabling) {
+    ensureApplication();
+    {
+        HourGlass busy;
+        EXPECT_EQ(Screen::cursor(), -11);
+    }
+    EXPECT_EQ(Screen::cursor(), 0);
+
+    TPanel panel("panVenc");
+    auto* edit = new TEdit("edt", &panel);
+    auto* inner = new TPanel("inner", &panel);
+    auto* deep = new TEdit("deep", inner);
+    SetChildEnabled(&panel, false);
+    EXPECT_TRUE(panel.isEnabled());
+    EXPECT_FALSE(edit->isEnabled());
+    EXPECT_FALSE(deep->isEnabled());
+    SetChildEnabled(&panel, true);
+    EXPECT_TRUE(edit->isEnabled());
+    EXPECT_TRUE(deep->isEnabled());
+}

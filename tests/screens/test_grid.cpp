@@ -1,0 +1,290 @@
+// The data-aware grid: rows follow the table, columns, in-place editing through the
+// fields' handlers, column enter/exit, keys, row commands and the helper routines.
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "data/client_dataset.h"
+#include "data/data_source.h"
+#include "services/errors.h"
+#include "support/screen_widgets.h"
+#include "support/scripted_dialogs.h"
+#include "ui/db_grid.h"
+#include "ui/db_grid_model.h"
+#include "ui/edits.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+struct Installments {
+    ClientDataSet table{"cdsVenc_Valor"};
+    DataSource source{"dtsVenc_Valor"};
+    QWidget window;
+    TDBGrid* grid;
+    TEdit* other;
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope{dialogs};
+
+    explicit Installments(int rows = 3) {
+        ensureApplication();
+        Packet p;
+        p.fields = {{"NRPARCELA", FieldType::String, 2},
+                    {"DTVELUSOPEDP", FieldType::DateTime, 0},
+                    {"VRVELUSOPEDP", FieldType::Float, 0},
+                    {"CDLINPPROP", FieldType::String, 10}};
+        for (int i = 1; i <= rows; ++i)
+            p.rows << QVariantList{QString::number(i), QDateTime(QDate(2026, i, 10), QTime()), 100.0 * i, "L1"};
+        table.setData(p);
+        table["CDLINPPROP"].visible = false;
+        table["VRVELUSOPEDP"].displayFormat = "#,##0.00";
+        table["VRVELUSOPEDP"].displayLabel = "Valor";
+        source.setDataSet(&table);
+        auto* layout = new QVBoxLayout(&window);
+        grid = new TDBGrid("dbgVencimento", &window);
+        other = new TEdit("edtOutro", &window);
+        layout->addWidget(grid);
+        layout->addWidget(other);
+        grid->setDataSource(&source);
+        showAndActivate(window);
+    }
+    QString cell(int row, int col) const { return grid->gridModel()->cellText(row, col); }
+};
+
+}  // namespace
+
+TEST(Grid, ColumnsFollowFieldsOrDeclarations) {
+    Installments t;
+    ASSERT_EQ(t.grid->columnCount(), 3);  // the hidden field is not shown
+    EXPECT_EQ(t.grid->column(2)->caption(), "Valor");
+    EXPECT_EQ(t.cell(1, 2), "200,00");
+    EXPECT_EQ(t.cell(0, 1), "10/01/2026");
+    EXPECT_EQ(t.grid->gridModel()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Valor");
+
+    t.grid->addColumn("VRVELUSOPEDP", "Valor da parcela", 90);
+    t.grid->addColumn("DTVELUSOPEDP");
+    ASSERT_EQ(t.grid->columnCount(), 2);
+    EXPECT_EQ(t.grid->column(0)->caption(), "Valor da parcela");
+    EXPECT_EQ(t.grid->columnWidth(0), 90);
+    EXPECT_EQ(IndiceCol(t.grid, "dtvelusopedp"), 1);
+    EXPECT_EQ(IndiceCol(t.grid, "NRPARCELA"), -1);
+}
+
+TEST(Grid, RowsFollowTheTableAndTheCursorBothWays) {
+    Installments t;
+    EXPECT_EQ(t.grid->gridModel()->rowCount(), 3);
+    t.table.last();
+    EXPECT_EQ(t.grid->row(), 2);
+    t.grid->setCurrentIndex(t.grid->gridModel()->index(0, 0));
+    EXPECT_EQ(t.table.recNo(), 1);
+
+    t.table.append();
+    t.table["NRPARCELA"].setAsString("4");
+    t.table.post();
+    EXPECT_EQ(t.grid->gridModel()->rowCount(), 4);
+    t.table.deleteRecord();
+    EXPECT_EQ(t.grid->gridModel()->rowCount(), 3);
+
+    t.table.setFilter("NRPARCELA = '2'");
+    t.table.setFiltered(true);
+    EXPECT_EQ(t.grid->gridModel()->rowCount(), 1);
+    EXPECT_EQ(t.cell(0, 0), "2");
+    t.table.setFiltered(false);
+    EXPECT_EQ(t.grid->gridModel()->rowCount(), 3);
+
+    // Reading rows for display never moves the cursor nor runs scroll events.
+    int scrolls = 0;
+    t.table.afterScroll = [&](ClientDataSet&) { ++scrolls; };
+    t.table.first();
+    scrolls = 0;
+    for (int r = 0; r < 3; ++r) t.cell(r, 2);
+    t.grid->viewport()->repaint();
+    EXPECT_EQ(scrolls, 0);
+    EXPECT_EQ(t.table.recNo(), 1);
+}
+
+TEST(Grid, InPlaceEditingWritesThroughSetTextBeforeColumnExit) {
+    Installments t;
+    QStringList seen;
+    t.table["VRVELUSOPEDP"].onSetText = [&](Field& f, const QString& text) {
+        seen << text;
+        f.setAsFloat(text.toDouble() * 2);
+    };
+    double valueAtColExit = -1;
+    QStringList columns;
+    t.grid->onColExit = [&] {
+        columns << "exit:" + t.grid->selectedField()->fieldName();
+        valueAtColExit = t.table["VRVELUSOPEDP"].asFloat();
+    };
+    t.grid->onColEnter = [&] { columns << "enter:" + t.grid->selectedField()->fieldName(); };
+    focusWidget(*t.grid);
+    ASSERT_TRUE(t.grid->setSelectedField("VRVELUSOPEDP"));
+    columns.clear();
+    typeText(*t.grid, "21");
+    ASSERT_TRUE(t.grid->editorMode());
+    EXPECT_EQ(t.table.state(), DataSetState::Edit);
+    EXPECT_EQ(GridText(t.grid, "VRVELUSOPEDP", true), "21");
+    EXPECT_EQ(GridText(t.grid, "NRPARCELA", false), "1");
+    EXPECT_EQ(t.table["VRVELUSOPEDP"].asFloat(), 100);
+
+    ASSERT_TRUE(t.grid->setSelectedIndex(0));
+    EXPECT_EQ(seen, QStringList({"21"}));
+    EXPECT_EQ(valueAtColExit, 42);
+    EXPECT_EQ(columns, QStringList({"exit:VRVELUSOPEDP", "enter:NRPARCELA"}));
+    EXPECT_FALSE(t.grid->editorMode());
+}
+
+TEST(Grid, FailingColumnExitKeepsTheColumn) {
+    Installments t;
+    focusWidget(*t.grid);
+    t.grid->setSelectedIndex(1);
+    t.grid->onColExit = [&] { throw UserError("Data vencimento deve ser informada."); };
+    EXPECT_FALSE(t.grid->setSelectedIndex(2));
+    EXPECT_EQ(t.grid->selectedIndex(), 1);
+    EXPECT_EQ(t.grid->currentIndex().column(), 1);
+    EXPECT_EQ(t.dialogs.errors(), QStringList({"Data vencimento deve ser informada."}));
+    pressKey(*t.grid, Qt::Key_Right);
+    EXPECT_EQ(t.grid->selectedIndex(), 1);
+}
+
+TEST(Grid, KeyHandlersSwallowAndReplaceAlsoInTheEditor) {
+    Installments t;
+    focusWidget(*t.grid);
+    t.grid->setSelectedIndex(0);
+    QString pressed;
+    t.grid->onKeyPress = [&](QChar& key) {
+        pressed += key;
+        if (key == 'x') key = QChar();       // swallowed
+        if (key == 'a') key = QChar('9');    // replaced
+    };
+    typeText(*t.grid, "x");
+    EXPECT_FALSE(t.grid->editorMode());
+    EXPECT_EQ(t.table.state(), DataSetState::Browse);
+    typeText(*t.grid, "a");
+    ASSERT_TRUE(t.grid->editorMode());
+    typeText(*t.grid->inplaceEditor(), "xa");
+    EXPECT_EQ(pressed, "xaxa");
+    EXPECT_EQ(t.grid->inplaceEditor()->text(), "99");
+
+    int downs = 0;
+    t.grid->onKeyDown = [&](int& key, Qt::KeyboardModifiers mods) {
+        ++downs;
+        if (key == Qt::Key_Delete && (mods & Qt::ControlModifier)) key = 0;
+    };
+    pressKey(*t.grid, Qt::Key_Escape);
+    pressKey(*t.grid, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(t.grid->gridModel()->rowCount(), 3);
+    EXPECT_TRUE(t.dialogs.questions().isEmpty());
+    EXPECT_GE(downs, 2);
+}
+
+TEST(Grid, RowCommandsAppendInsertDeleteAndCancel) {
+    Installments t;
+    focusWidget(*t.grid);
+    t.table.last();
+    pressKey(*t.grid, Qt::Key_Down);
+    EXPECT_EQ(t.table.state(), DataSetState::Insert);
+    EXPECT_EQ(t.grid->gridModel()->rowCount(), 4);
+    pressKey(*t.grid, Qt::Key_Down);  // one blank row is enough
+    EXPECT_EQ(t.grid->gridModel()->rowCount(), 4);
+    pressKey(*t.grid, Qt::Key_Escape);
+    EXPECT_EQ(t.table.state(), DataSetState::Browse);
+    EXPECT_EQ(t.grid->gridModel()->rowCount(), 3);
+
+    t.dialogs.expectConfirm(false);
+    pressKey(*t.grid, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(t.table.recordCount(), 3);
+    t.dialogs.expectConfirm(true);
+    pressKey(*t.grid, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(t.table.recordCount(), 2);
+    EXPECT_EQ(t.dialogs.questions(), QStringList({"Excluir registro?", "Excluir registro?"}));
+
+    t.grid->removeOption(dgConfirmDelete);
+    pressKey(*t.grid, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(t.table.recordCount(), 1);
+
+    t.grid->removeOption(dgEditing);
+    pressKey(*t.grid, Qt::Key_Insert);
+    typeText(*t.grid, "5");
+    EXPECT_EQ(t.table.state(), DataSetState::Browse);
+    EXPECT_FALSE(t.grid->editorMode());
+    t.grid->addOption(dgEditing);
+    pressKey(*t.grid, Qt::Key_Insert);
+    EXPECT_EQ(t.table.state(), DataSetState::Insert);
+}
+
+TEST(Grid, LeavingTheGridWritesTheEditorAndDropsABlankNewRow) {
+    Installments t;
+    focusWidget(*t.grid);
+    t.grid->setSelectedIndex(0);
+    typeText(*t.grid, "7");
+    focusWidget(*t.other);
+    EXPECT_EQ(t.table["NRPARCELA"].asString(), "7");
+    EXPECT_EQ(t.table.state(), DataSetState::Edit);
+    t.table.post();
+
+    focusWidget(*t.grid);
+    t.table.last();
+    pressKey(*t.grid, Qt::Key_Down);
+    ASSERT_EQ(t.table.state(), DataSetState::Insert);
+    focusWidget(*t.other);
+    EXPECT_EQ(t.table.state(), DataSetState::Browse);
+    EXPECT_EQ(t.table.recordCount(), 3);
+}
+
+TEST(Grid, PostTakesTheEditorTextAndEditButtonRuns) {
+    Installments t;
+    focusWidget(*t.grid);
+    t.grid->column(0)->buttonStyle = ColumnButtonStyle::Ellipsis;
+    int clicks = 0;
+    t.grid->onEditButtonClick = [&] { ++clicks; };
+    t.grid->setSelectedIndex(0);
+    typeText(*t.grid, "8");
+    ASSERT_TRUE(t.grid->editorMode());
+    auto* button = t.grid->inplaceEditor()->findChild<QToolButton*>();
+    ASSERT_NE(button, nullptr);
+    button->click();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(t.table["NRPARCELA"].asString(), "8");  // written before the button ran
+
+    pressKey(*t.grid->inplaceEditor(), Qt::Key_Backspace);
+    typeText(*t.grid->inplaceEditor(), "9");
+    t.table.post();
+    EXPECT_EQ(t.table["NRPARCELA"].asString(), "9");
+}
+
+TEST(Grid, CustomDrawingReadsTheDrawnRow) {
+    Installments t;
+    QStringList drawn;
+    t.grid->onDrawColumnCell = [&](QPainter& painter, const QRect& rect, TColumn& column, GridDrawStates) {
+        if (column.fieldName == "NRPARCELA") drawn << t.table["NRPARCELA"].asString();
+        QPixmap picture(8, 8);
+        picture.fill(QColor(128, 128, 0));
+        InsereImagem(t.grid, painter, rect, picture);
+    };
+    t.grid->viewport()->repaint();
+    drawn.sort();
+    EXPECT_EQ(drawn, QStringList({"1", "2", "3"}));
+    EXPECT_EQ(t.table.recNo(), 1);
+}
+
+TEST(Grid, ManyRowsAreNotCopied) {
+    ensureApplication();
+    ClientDataSet table("cdsGrande");
+    Packet p;
+    p.fields = {{"CODIGO", FieldType::Integer, 0}, {"NOME", FieldType::String, 30}};
+    for (int i = 0; i < 20000; ++i) p.rows << QVariantList{i, QString("Nome %1").arg(i)};
+    table.setData(p);
+    DataSource source;
+    source.setDataSet(&table);
+    TDBGrid grid("dbgGrande");
+    grid.setDataSource(&source);
+    EXPECT_EQ(grid.gridModel()->rowCount(), 20000);
+    EXPECT_EQ(grid.gridModel()->cellText(19999, 1), "Nome 19999");
+    table.last();
+    EXPECT_EQ(grid.row(), 19999);
+}
