@@ -1,0 +1,174 @@
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSet>
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+
+namespace {
+
+// Seeded server; "today" is 2026-12-06 (proposal n expires relative to it).
+class ProposalMethodsTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override { server_ = std::make_unique<TestServer>(cot::testing::TestServerOptions{GetParam(), true}); }
+    Packet packet(const QString& method, const QVariantList& args) {
+        const RpcResult r = server_->connection().call(method, args);
+        EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
+        return r.ok ? r.value.value<Packet>() : Packet{};
+    }
+    static QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
+    static int find(const Packet& p, int number, const char* version) {
+        for (int r = 0; r < p.rows.size(); ++r)
+            if (p.value(r, "NRPROPOSFAS").toString() == nr(number) && p.value(r, "NRVERPROPFAS").toString() == version)
+                return r;
+        return -1;
+    }
+    std::unique_ptr<TestServer> server_;
+};
+
+TEST_P(ProposalMethodsTest, ListCarriesStatusNamesAndLayout) {
+    const Packet all = packet("GetProposta", {"0001", "T"});
+    ASSERT_EQ(all.rows.size(), 14);
+    EXPECT_EQ(all.value(0, "NRPROPOSFAS").toString(), nr(12));  // newest first
+    EXPECT_EQ(all.fields[all.indexOf("NRPROPOSFAS")], (FieldDef{"NRPROPOSFAS", FieldType::String, 20}));
+    EXPECT_EQ(all.fields[all.indexOf("IDSITUACAO")].type, FieldType::FixedString);
+    EXPECT_EQ(all.fields[all.indexOf("DTVALPROPFAS")].type, FieldType::DateTime);
+    EXPECT_EQ(all.fields[all.indexOf("PROPNOME")].size, 73);
+
+    const auto status = [&](int n, const char* v) { return all.value(find(all, n, v), "IDSITUACAO").toString(); };
+    EXPECT_EQ(status(1, "01"), "A");   // accepted, although past its validity
+    EXPECT_EQ(status(4, "01"), "X");   // expired three days ago
+    EXPECT_EQ(status(6, "02"), "E");   // valid until today
+    EXPECT_EQ(status(9, "01"), "E");   // ten days left
+    EXPECT_EQ(status(10, "01"), "V");  // eleven days left
+    EXPECT_EQ(status(6, "03"), "V");
+
+    const int alfa = find(all, 1, "01");
+    EXPECT_EQ(all.value(alfa, "NOME").toString(), "Alfa Sistemas");
+    EXPECT_EQ(all.value(alfa, "CODIGO").toString(), "11222333000181");
+    EXPECT_EQ(all.value(alfa, "PROPOSTAVERS").toString(), nr(1) + "/01");
+    EXPECT_EQ(all.value(alfa, "PROPNOME").toString(), nr(1) + "/01 - Alfa Sistemas");
+    EXPECT_EQ(all.value(alfa, "OPERSOLI").toString(), QString("Vendedor Demonstração"));
+    EXPECT_EQ(all.value(alfa, "NMOPERRESP").toString(), "Gerente Comercial");
+    EXPECT_EQ(all.value(alfa, "NMINDICEREAJ1").toString(), QString("IGP-M - Índice Geral de Preços"));
+    EXPECT_EQ(all.value(alfa, "NMINTECLIE").toString(), "Carlos Lima");
+    EXPECT_EQ(all.value(alfa, "DTACEPROPFAS").toDateTime().date(), QDate(2026, 11, 16));
+    const int delta = find(all, 4, "01");
+    EXPECT_EQ(all.value(delta, "IDCLIENPROSP").toString(), "P");
+    EXPECT_EQ(all.value(delta, "NOME").toString(), "Delta Engenharia");
+    EXPECT_EQ(all.value(delta, "NMINTECLIE").toString(), "Roberto Dias");
+    EXPECT_TRUE(all.value(delta, "DTACEPROPFAS").isNull());
+}
+
+TEST_P(ProposalMethodsTest, OperatorSeesWhatHeIncludedOrRequested) {
+    const Packet assist = packet("GetProposta", {"0001", "ASSIST"});
+    QSet<QString> numbers;
+    for (int r = 0; r < assist.rows.size(); ++r) numbers << assist.value(r, "NRPROPOSFAS").toString();
+    EXPECT_EQ(numbers, (QSet<QString>{nr(5), nr(10)}));  // requested one, included the other
+    EXPECT_EQ(packet("GetProposta", {"0002", "T"}).rows.size(), 2);
+    EXPECT_TRUE(packet("GetProposta", {"0002", "GERENTE"}).rows.isEmpty());
+    EXPECT_TRUE(packet("GetProposta", {"9999", "T"}).rows.isEmpty());
+}
+
+TEST_P(ProposalMethodsTest, VersionsAndNumbers) {
+    EXPECT_EQ(packet("getMaxVerPropFas", {nr(6)}).value(0, "NRVERPROPFAS").toString(), "04");
+    EXPECT_EQ(packet("getMaxVerPropFas", {nr(999)}).value(0, "NRVERPROPFAS").toString(), "01");
+    EXPECT_EQ(packet("ValidaProposta", {"0001", nr(6), "02"}).rows.size(), 1);
+    EXPECT_EQ(packet("ValidaProposta", {"0001", nr(6), "2"}).rows.size(), 1);  // typed without the zero
+    EXPECT_TRUE(packet("ValidaProposta", {"0001", nr(6), "04"}).rows.isEmpty());
+    EXPECT_EQ(packet("GetParamPerc", {}).value(0, "VRTXJUROSLICUSO").toDouble(), 1.5);
+
+    const RpcResult first = server_->connection().call("PrxProposta");
+    ASSERT_TRUE(first.ok) << first.error.toStdString();
+    EXPECT_EQ(first.value.toString(), nr(15));  // after the demo numbers
+}
+
+TEST_P(ProposalMethodsTest, ConcurrentNumberingNeverRepeats) {
+    constexpr int kThreads = 4, kCalls = 15;
+    std::vector<QStringList> got(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            auto connection = server_->newConnection();
+            for (int i = 0; i < kCalls; ++i) {
+                const RpcResult r = connection->call("PrxProposta");
+                got[t] << (r.ok ? r.value.toString() : "erro: " + r.error);
+            }
+        });
+    for (auto& th : threads) th.join();
+    QSet<QString> unique;
+    for (const QStringList& list : got) {
+        for (const QString& n : list) {
+            EXPECT_EQ(n.size(), 20) << n.toStdString();
+            unique << n;
+        }
+    }
+    EXPECT_EQ(unique.size(), kThreads * kCalls);
+}
+
+TEST_P(ProposalMethodsTest, SaveInsertsUpdatesAndRefusesStaleOrDuplicateRows) {
+    const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
+                                 {"CDFILIAL", FieldType::String, 4}, {"IDSOLPROPFAS", FieldType::String, 1},
+                                 {"IDCLIENPROSP", FieldType::String, 1}, {"CDCLIENTE", FieldType::String, 21},
+                                 {"DSREFEPROPOSFAS", FieldType::String, 100}, {"DTPROPOSFAS", FieldType::DateTime, 0},
+                                 {"DTVALPROPFAS", FieldType::DateTime, 0}, {"CDOPERINCL", FieldType::String, 12},
+                                 {"CDOPERSOLI", FieldType::String, 12}, {"NOME", FieldType::String, 50}};
+    const QString number = server_->connection().call("PrxProposta").value.toString();
+    const QDateTime day(QDate(2026, 12, 6), QTime(0, 0));
+    const QVariantList row{number, "01", "0001", "S", "C", "22333444000172", "Nova proposta d'Ávila", day,
+                           day.addDays(30), "ASSIST", "ASSIST", "ignorado"};
+    Delta insert = Delta{fields, {}};
+    insert.changes << RowChange{ChangeOp::Insert, {}, row};
+    ASSERT_TRUE(server_->connection().call("SetProposta", {QVariant::fromValue(insert)}).ok);
+
+    const Packet mine = packet("GetProposta", {"0001", "ASSIST"});
+    const int r = find(mine, number.toInt(), "01");
+    ASSERT_GE(r, 0);
+    EXPECT_EQ(mine.value(r, "NOME").toString(), QString("Beta Comércio"));
+    EXPECT_EQ(mine.value(r, "DSREFEPROPOSFAS").toString(), QString("Nova proposta d'Ávila"));
+    EXPECT_EQ(mine.value(r, "DTVALPROPFAS").toDateTime(), day.addDays(30));
+
+    const RpcResult dup = server_->connection().call("SetProposta", {QVariant::fromValue(insert)});
+    EXPECT_FALSE(dup.ok);
+    EXPECT_EQ(dup.error, QString("Proposta já cadastrada para versão informada."));
+
+    // An update whose original value no longer matches changes nothing.
+    QVariantList changed = row;
+    changed[6] = "Referência nova";
+    QVariantList stale = row;
+    stale[6] = "outro texto";
+    Delta update = Delta{fields, {}};
+    update.changes << RowChange{ChangeOp::Update, stale, changed};
+    const RpcResult conflict = server_->connection().call("SetProposta", {QVariant::fromValue(update)});
+    EXPECT_FALSE(conflict.ok);
+    EXPECT_EQ(conflict.error, QString("Registro alterado ou excluído por outro usuário."));
+    update.changes[0].oldValues = row;
+    ASSERT_TRUE(server_->connection().call("SetProposta", {QVariant::fromValue(update)}).ok);
+    EXPECT_EQ(server_->db().scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", number}})
+                  .toString(), QString("Referência nova"));
+
+    Delta noKey = Delta{fields, {}};
+    QVariantList blank = row;
+    blank[1] = "";
+    noKey.changes << RowChange{ChangeOp::Insert, {}, blank};
+    EXPECT_FALSE(server_->connection().call("SetProposta", {QVariant::fromValue(noKey)}).ok);
+}
+
+TEST_P(ProposalMethodsTest, DeletingAVersionTakesItsChildren) {
+    const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2}};
+    Delta remove{fields, {RowChange{ChangeOp::Delete, {nr(2), "01"}, {}}}};
+    ASSERT_TRUE(server_->connection().call("SetProposta", {QVariant::fromValue(remove)}).ok);
+    for (const char* table : {"PROPOSTAFAS", "LINPPROP", "VENCLINPPROP", "SERVPROP", "SIMULALINP", "TXTPROPFAS"})
+        EXPECT_EQ(server_->db().scalar(QString("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N").arg(table),
+                                       {{"N", nr(2)}}).toInt(), 0) << table;
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, ProposalMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
