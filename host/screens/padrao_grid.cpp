@@ -141,6 +141,8 @@ void TfrmPadraoGrid::setActiveTable(ClientDataSet* table) {
 
 bool TfrmPadraoGrid::editing() const { return isEditing(activeTable()); }
 
+bool TfrmPadraoGrid::editing(const ClientDataSet* table) { return isEditing(table); }
+
 void TfrmPadraoGrid::setFormPanel(QWidget* panel, ClientDataSet* table) {
     for (const auto& c : formConnections_) disconnect(c);
     formConnections_.clear();

@@ -86,9 +86,9 @@ public:
     QLabel* lblNavegador;
     QLabel* lblCodTela;
 
-protected:
-    // Whether the active table is being edited or inserted.
+    // Whether the active table (or `table`) is being edited or inserted.
     bool editing() const;
+    static bool editing(const ClientDataSet* table);
 
 private:
     void updateFormPanel();

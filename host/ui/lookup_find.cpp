@@ -8,16 +8,13 @@ bool findRow(ClientDataSet& table, const QString& fieldName, const QString& text
     const QString wanted = text.trimmed();
     if (wanted.isEmpty() || !table.active() || table.isEmpty()) return false;
     Field& field = table.fieldByName(fieldName);
-    const int count = table.recordCount();
-    const int start = qMax(0, table.recNo() - 1);
+    const int count = table.rowCount();
+    const int start = qMax(0, table.currentRow());
     // Rows are read in place; the cursor moves once, to the row found.
     for (int step = 1; step <= count; ++step) {
         const int row = (start + step) % count;
-        bool match;
-        {
-            ClientDataSet::RowView view(table, row);
-            match = field.displayText().contains(wanted, Qt::CaseInsensitive);
-        }
+        bool match = false;
+        table.withRow(row, [&] { match = field.displayText().contains(wanted, Qt::CaseInsensitive); });
         if (match) {
             table.setRecNo(row + 1);
             return true;

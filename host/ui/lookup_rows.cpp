@@ -16,17 +16,18 @@ LookupRows readLookupRows(ClientDataSet& table, const QStringList& skipFields, c
     Field* key = keyField.isEmpty() ? nullptr : &table.fieldByName(keyField);
 
     // Rows are read in place: the cursor does not move and no table event runs.
-    const int count = table.recordCount();
+    const int count = table.rowCount();
     out.cells.reserve(count);
     for (int row = 0; row < count; ++row) {
-        ClientDataSet::RowView view(table, row);
-        QStringList cells;
-        cells.reserve(fields.size());
-        for (Field* f : fields) cells << f->displayText();
-        out.cells << cells;
-        if (key) out.keys << key->asString();
+        table.withRow(row, [&] {
+            QStringList cells;
+            cells.reserve(fields.size());
+            for (Field* f : fields) cells << f->displayText();
+            out.cells << cells;
+            if (key) out.keys << key->asString();
+        });
     }
-    out.currentRow = count > 0 ? table.recNo() - 1 : -1;
+    out.currentRow = table.currentRow();
     return out;
 }
 

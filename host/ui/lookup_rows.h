@@ -10,7 +10,7 @@ namespace cot {
 
 // The visible columns and rows of a table as lookup windows show them, read once when
 // the window opens (display texts through the fields' get-text handlers). Row i is the
-// table's record number i + 1 (filtered view), so a pick moves the table with setRecNo.
+// table's row i as ClientDataSet::withRow counts it, so a pick moves there with setRecNo(i + 1).
 struct LookupRows {
     QStringList fieldNames;  // visible fields, in table order
     QStringList headers;     // their labels

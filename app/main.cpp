@@ -1,0 +1,88 @@
+// cot-host: signs the operator in and opens the modules of the system from its menu.
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+
+#include "host_config.h"
+#include "main_window.h"
+#include "module_registry.h"
+#include "screens/sign_in.h"
+#include "services/errors.h"
+#include "services/load_bpl.h"
+#include "services/local_query.h"
+#include "services/veltrano.h"
+#include "ui/qt_dialogs.h"
+
+namespace {
+
+int fail(const QString& text) {
+    std::fprintf(stderr, "cot-host: %s\n", qPrintable(text));
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("cot-host"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Sistema Comercial"));
+
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    const auto config = cot::shell::HostConfig::fromArguments(arguments, qEnvironmentVariable("COT_PASSWORD"));
+    if (config.help) {
+        std::fputs(qPrintable(cot::shell::HostConfig::usage()), stdout);
+        return 0;
+    }
+    if (!config.error.isEmpty()) return fail(config.error + QLatin1Char('\n') + cot::shell::HostConfig::usage());
+    if (!config.moduleFolder.isEmpty()) cot::setModuleFolder(config.moduleFolder);
+
+    cot::QtDialogs dialogs;
+    cot::Dialogs::setCurrent(&dialogs);
+    const bool unattended = !config.screenshot.isEmpty();
+
+    try {
+        cot::HostDatabase::open(config.databaseUrl);
+    } catch (const cot::UserError& e) {
+        if (!unattended) dialogs.error(e.text());
+        return fail(e.text());
+    }
+
+    auto& session = cot::Session::instance();
+    session.setServer(config.webUrl, config.webPort);
+    bool signedIn = false;
+    if (!config.operatorCode.isEmpty() && !config.password.isEmpty()) {
+        try {
+            cot::SignIn::signIn(config.operatorCode, config.password, config.branch);
+            signedIn = true;
+        } catch (const cot::UserError& e) {
+            if (unattended) return fail(e.text());
+            dialogs.error(e.text());
+        }
+    }
+    if (!signedIn) {
+        if (unattended) return fail(QStringLiteral("Operador e senha devem ser informados (--operator, --password)."));
+        cot::TfrmLogin login;
+        login.setServer(config.webUrl, config.webPort);
+        if (!config.operatorCode.isEmpty()) login.setOperator(config.operatorCode);
+        if (login.ShowModal() != cot::mrOk) return 0;
+    }
+
+    cot::shell::MainWindow window(cot::shell::registeredModules());
+    window.show();
+    if (unattended) {
+        QTimer::singleShot(300, &window, [&] {
+            const QFileInfo target(config.screenshot);
+            QDir().mkpath(target.absolutePath());
+            const bool saved = window.grab().save(config.screenshot);
+            if (!saved) std::fprintf(stderr, "cot-host: não foi possível salvar %s\n", qPrintable(config.screenshot));
+            QApplication::exit(saved ? 0 : 1);
+        });
+    }
+    const int code = QApplication::exec();
+    cot::unloadModules();
+    cot::Dialogs::setCurrent(nullptr);
+    return code;
+}
