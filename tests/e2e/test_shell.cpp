@@ -1,0 +1,96 @@
+// The real cot-host process: signs in against the demo database and saves a picture of
+// its main window; a wrong password stops it with the reason. Sign-in rules are checked
+// in process too.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "screens/sign_in.h"
+#include "services/errors.h"
+#include "services/local_query.h"
+#include "services/veltrano.h"
+#include "support/screen_fixture.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class Shell : public ScreenFixture {
+protected:
+    struct Run {
+        int exitCode = -1;
+        QString errors;
+    };
+    Run runHost(const QStringList& arguments) {
+        QProcess host;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("HOME", home.path());  // no configuration file of the machine's user
+        env.remove("COT_PASSWORD");
+        host.setProcessEnvironment(env);
+        host.start(QCoreApplication::applicationDirPath() + "/cot-host", arguments);
+        if (!host.waitForFinished(60000)) {
+            host.kill();
+            ADD_FAILURE() << "cot-host did not finish";
+        }
+        return {host.exitStatus() == QProcess::NormalExit ? host.exitCode() : -1,
+                QString::fromUtf8(host.readAllStandardError())};
+    }
+    QStringList baseArguments() const {
+        return {"--db", testServer_().databaseUrl(), "--server", QString("127.0.0.1:%1").arg(testServer_().port())};
+    }
+    TestServer& testServer_() const { return const_cast<Shell*>(this)->testServer(); }
+    QTemporaryDir home;
+};
+
+QString signInError(const QString& code, const QString& password, const QString& branch) {
+    try {
+        SignIn::signIn(code, password, branch);
+    } catch (const UserError& e) {
+        return e.text();
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST_F(Shell, SignsInAndSavesAPictureOfTheMainWindow) {
+    const QString picture = home.filePath("tela/principal.png");
+    const Run run = runHost(baseArguments() + QStringList{"--operator", "vendedor", "--password", "vendedor",
+                                                          "--branch", "0001", "--screenshot", picture});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    ASSERT_TRUE(QFileInfo::exists(picture));
+    const QImage image(picture);
+    EXPECT_GT(image.width(), 200);
+    EXPECT_GT(image.height(), 100);
+}
+
+TEST_F(Shell, AWrongPasswordStopsTheShellWithTheReason) {
+    const Run run = runHost(baseArguments() + QStringList{"--operator", "VENDEDOR", "--password", "errada",
+                                                          "--screenshot", home.filePath("x.png")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains("Operador ou senha inválidos.")) << run.errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("x.png")));
+    EXPECT_EQ(runHost({"--server", "semporta"}).exitCode, 1);
+}
+
+TEST_F(Shell, SignInChecksPasswordBranchAndNeverTellsWhichPartWasWrong) {
+    Session::instance().reset();
+    EXPECT_EQ(signInError("vendedor", "vendedor", "2"), "");  // code and branch normalised
+    EXPECT_EQ(Veltrano::Operador(), "VENDEDOR");
+    EXPECT_EQ(Veltrano::FiliProc(), "0002");
+    EXPECT_EQ(signInError("VENDEDOR", "errada", ""), "Operador ou senha inválidos.");
+    EXPECT_EQ(signInError("NINGUEM", "vendedor", ""), "Operador ou senha inválidos.");
+    EXPECT_EQ(signInError("ASSIST", "assist", "0999"), "Filial 0999 não permitida para o operador ASSIST.");
+    EXPECT_EQ(signInError("", "x", ""), "Operador deve ser informado.");
+    // A stored value that is not a salted hash never matches, not even its own text.
+    EXPECT_FALSE(verifyPassword("vendedor", "vendedor"));
+    EXPECT_FALSE(verifyPassword("sha256:abc:123", "x"));
+    EXPECT_TRUE(verifyPassword(hashPassword("s4lt", "segredo"), "segredo"));
+    EXPECT_FALSE(verifyPassword(hashPassword("s4lt", "segredo"), "Segredo"));
+}

@@ -1,0 +1,252 @@
+// The desktop dialogs service and the host searches, driven through the scripted modal
+// runner: real windows, real widgets, no blocking.
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTableView>
+#include <QTimer>
+
+#include "data/client_dataset.h"
+#include "data/data_source.h"
+#include "support/scripted_dialogs.h"
+#include "support/scripted_modal_runner.h"
+#include "support/screen_widgets.h"
+#include "ui/busy_animation.h"
+#include "ui/lookup.h"
+#include "ui/lookup_find.h"
+#include "ui/lookup_selection.h"
+#include "ui/lookup_windows.h"
+#include "ui/qt_dialogs.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+// Clients: code, name and a hidden document number; the current row is the first.
+std::unique_ptr<ClientDataSet> clients(const QList<QStringList>& rows) {
+    auto table = std::make_unique<ClientDataSet>("cdsCliente");
+    Packet p;
+    p.fields = {{"CDCLIENTE", FieldType::String, 6}, {"NMCLIENTE", FieldType::String, 30},
+                {"NRINSJURCLIE", FieldType::String, 20}};
+    for (const QStringList& r : rows) p.rows << QVariantList{r[0], r[1], r[2]};
+    table->setData(p);
+    table->fieldByName("NRINSJURCLIE").visible = false;
+    table->fieldByName("NMCLIENTE").displayLabel = "Nome";
+    return table;
+}
+
+const QList<QStringList> kThree{{"000001", "Alfa Sistemas", "111"}, {"000002", "Beta Comércio", "222"},
+                                {"O'B", "Gama Serviços", "333"}};
+
+class DialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureApplication();
+        Dialogs::setCurrent(&dialogs);
+    }
+    void TearDown() override { Dialogs::setCurrent(nullptr); }
+    QtDialogs dialogs;
+};
+
+// Clicks a named button of the window handed to the action.
+ScriptedModalRunner::Action click(const QString& name) {
+    return [name](QWidget& w) { ASSERT_TRUE(clickButton(w, name)) << name.toStdString(); };
+}
+
+}  // namespace
+
+TEST_F(DialogsTest, MessageBoxesOfferPortugueseButtonsAndMapTheAnswer) {
+    ScriptedModalRunner runner;
+    QStringList captions;
+    runner.expect([&](QWidget& w) {
+        for (auto* b : w.findChildren<QAbstractButton*>()) captions << b->text();
+        clickButton(w, "btnNao");
+    });
+    EXPECT_EQ(dialogs.messageDlg("Confirma?", DialogType::Confirmation, mbYes | mbNo), mrNo);
+    EXPECT_TRUE(captions.contains("Sim"));
+    EXPECT_TRUE(captions.contains(QString::fromUtf8("Não")));
+
+    runner.expect(click("btnSim"));
+    EXPECT_EQ(dialogs.messageDlg("Confirma?", DialogType::Confirmation, mbYes | mbNo), mrYes);
+
+    // Closed without a choice: the most cautious button offered.
+    runner.expect([](QWidget& w) { w.close(); });
+    EXPECT_EQ(dialogs.messageDlg("Salvar?", DialogType::Confirmation, mbYes | mbNo | mbCancel), mrCancel);
+
+    runner.expect(click("btnAlert1"));
+    EXPECT_EQ(dialogs.alert("Qual?", DialogType::Warning, {"Primeiro", "Segundo"}), 1);
+    EXPECT_EQ(runner.shown().size(), 4);
+}
+
+TEST_F(DialogsTest, PickLeavesTheTableOnTheFilteredRowAndCancelKeepsIt) {
+    auto table = clients(kThree);
+    ScriptedModalRunner runner;
+    int visible = -1;
+    runner.expect([&](QWidget& w) {
+        auto& list = static_cast<LookupListWindow&>(w);
+        EXPECT_EQ(list.model()->columnCount(), 2);  // the hidden document number is not listed
+        typeText(*list.filterEdit(), "gama");
+        visible = list.visibleRowCount();
+        clickButton(w, "btnOk");
+    }, "frmPesquisa");
+    EXPECT_TRUE(dialogs.pick(*table, "Cliente", "Não há Cliente cadastrado."));
+    EXPECT_EQ(visible, 1);
+    EXPECT_EQ(table->fieldByName("CDCLIENTE").asString(), "O'B");
+
+    runner.expectCancel();
+    EXPECT_FALSE(dialogs.pick(*table, "Cliente", "vazio"));
+    EXPECT_EQ(table->fieldByName("CDCLIENTE").asString(), "O'B");
+
+    // A filter that hides every row: OK picks nothing and says so.
+    runner.expect([](QWidget& w) {
+        typeText(*static_cast<LookupListWindow&>(w).filterEdit(), "zzz");
+        clickButton(w, "btnOk");
+    });
+    QString shownText;
+    runner.expect([&](QWidget& w) {
+        shownText = static_cast<QMessageBox&>(w).text();
+        clickButton(w, "btnOk");
+    });
+    EXPECT_FALSE(dialogs.pick(*table, "Cliente", "Não há Cliente cadastrado."));
+    EXPECT_EQ(shownText, "Não há Cliente cadastrado.");
+}
+
+TEST_F(DialogsTest, PickManyReturnsQuotedCodesOfTheMarkedRows) {
+    auto table = clients(kThree);
+    ScriptedModalRunner runner;
+    runner.expect([](QWidget& w) {
+        auto& list = static_cast<LookupListWindow&>(w);
+        list.selectRow(0);
+        pressKey(*list.view(), Qt::Key_Space);  // marks the current row
+        list.toggleRow(2);
+        clickButton(w, "btnOk");
+    }, "frmPesqLista");
+    EXPECT_EQ(dialogs.pickMany(*table, "CDCLIENTE", "Cliente"), "'000001','O''B'");
+
+    runner.expect([](QWidget& w) {
+        clickButton(w, "btnMarcarTodos");
+        clickButton(w, "btnCancelar");
+    });
+    EXPECT_EQ(dialogs.pickMany(*table, "CDCLIENTE", "Cliente"), "");
+}
+
+TEST_F(DialogsTest, FindMovesToTheNextMatchAndReportsAMiss) {
+    auto table = clients(kThree);
+    ScriptedModalRunner runner;
+    runner.expect([](QWidget& w) {
+        auto& find = static_cast<FindWindow&>(w);
+        find.setField("NMCLIENTE");
+        typeText(*find.textEdit(), "COMÉRCIO");
+        clickButton(w, "btnOk");
+    }, "frmProcurar");
+    EXPECT_TRUE(dialogs.find(*table));
+    EXPECT_EQ(table->fieldByName("CDCLIENTE").asString(), "000002");
+
+    runner.expect([](QWidget& w) {
+        typeText(*static_cast<FindWindow&>(w).textEdit(), "inexistente");
+        clickButton(w, "btnOk");
+    });
+    runner.expect(click("btnOk"));  // "Registro não encontrado."
+    EXPECT_FALSE(dialogs.find(*table));
+    EXPECT_EQ(table->fieldByName("CDCLIENTE").asString(), "000002");
+}
+
+TEST(LookupFind, SearchesForwardFromTheCurrentRowAndWraps) {
+    ensureApplication();
+    auto table = clients({{"1", "Loja Centro", ""}, {"2", "Mercado", ""}, {"3", "Loja Norte", ""}});
+    table->setRecNo(1);
+    ASSERT_TRUE(findRow(*table, "NMCLIENTE", "loja"));
+    EXPECT_EQ(table->recNo(), 3);
+    ASSERT_TRUE(findRow(*table, "NMCLIENTE", "loja"));  // wraps to the first
+    EXPECT_EQ(table->recNo(), 1);
+    EXPECT_FALSE(findRow(*table, "NMCLIENTE", "   "));
+    EXPECT_EQ(table->recNo(), 1);
+}
+
+TEST(LookupSelection, RoundTripsCodesWithQuotesAndRefusesMalformedText) {
+    QStringList codes;
+    EXPECT_EQ(selectionText({}), "");
+    EXPECT_EQ(selectionText({"001", "A'B"}), "'001','A''B'");
+    ASSERT_TRUE(parseSelectionText("'001','A''B'", codes));
+    EXPECT_EQ(codes, (QStringList{"001", "A'B"}));
+    ASSERT_TRUE(parseSelectionText("", codes));
+    EXPECT_TRUE(codes.isEmpty());
+    for (const char* bad : {"001", "'001", "'001',", "'001' ,'002'", "'a'x", "'1');DROP TABLE X;--"}) {
+        EXPECT_FALSE(parseSelectionText(bad, codes)) << bad;
+        EXPECT_TRUE(codes.isEmpty()) << bad;
+    }
+}
+
+TEST(HostSearches, EmptyTablesShowTheEmptyListTextWithoutOpeningAList) {
+    ensureApplication();
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    auto table = clients({});
+    DataSource source("dtsCliente");
+    source.setDataSet(table.get());
+
+    EXPECT_FALSE(Pesquisa::Pesquisar(source, "Serviço|Não existem serviços cadastrados"));
+    EXPECT_EQ(Pesqlista::PesquisaLista(source, "CDCLIENTE|Cliente|Não há Cliente cadastrado."), "");
+    EXPECT_EQ(dialogs.informations(),
+              (QStringList{"Não existem serviços cadastrados", "Não há Cliente cadastrado."}));
+
+    // With rows, the caption (not the message) titles the list and the key field is passed on.
+    auto filled = clients(kThree);
+    source.setDataSet(filled.get());
+    dialogs.expectPickMany("'000002'");
+    EXPECT_EQ(Pesqlista::PesquisaLista(source, "CDCLIENTE|Cliente|Não há Cliente cadastrado."), "'000002'");
+    dialogs.expectPick([](ClientDataSet& t) { return t.locate("CDCLIENTE", "000002"); });
+    EXPECT_TRUE(Pesquisa::Pesquisar_Plus(source, "Cliente|vazio"));
+    EXPECT_EQ(filled->fieldByName("NMCLIENTE").asString(), "Beta Comércio");
+    EXPECT_EQ(dialogs.shown().back().text, "Cliente");
+}
+
+TEST(ScriptedRunner, AnUnexpectedWindowFailsTheTestAndIsClosedAtOnce) {
+    ensureApplication();
+    QDialog dialog;
+    dialog.setObjectName("frmInesperado");
+    int result = -1;
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ScriptedModalRunner runner;
+            result = runner.exec(dialog);
+        },
+        "unexpected modal window: frmInesperado");
+    EXPECT_EQ(result, mrCancel);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST(QtRunner, ShowModalReturnsWhenTheWindowCloses) {
+    ensureApplication();
+    QWidget window;
+    QTimer::singleShot(0, &window, [&] { closeModal(window, mrOk); });
+    EXPECT_EQ(QtModalRunner().showModal(window), mrOk);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST(BusyAnimation, NestedActivationsShowOneWindowHiddenOnEveryPathOut) {
+    ensureApplication();
+    ASSERT_EQ(busyDepth(), 0);
+    try {
+        BusyScope outer;
+        {
+            BusyScope inner;
+            EXPECT_EQ(busyDepth(), 2);
+        }
+        EXPECT_TRUE(busyWindowVisible());
+        throw std::runtime_error("falha no servidor");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(busyDepth(), 0);
+    EXPECT_FALSE(busyWindowVisible());
+    Showavi::DeactiveShowAvi();  // an unmatched end never goes below zero
+    EXPECT_EQ(busyDepth(), 0);
+    Showavi::ActiveShowAvi();
+    EXPECT_EQ(busyDepth(), 1);
+    Showavi::DeactiveShowAvi();
+}
