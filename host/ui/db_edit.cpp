@@ -73,15 +73,21 @@ void TDBEdit::load() {
     loading_ = true;
     applyMask(f);
     if (!f || !link_->active()) {
-        QLineEdit::setText(QString());
-        QLineEdit::setReadOnly(true);
+        if (!QLineEdit::text().isEmpty()) QLineEdit::setText(QString());
+        if (!isReadOnly()) QLineEdit::setReadOnly(true);
         loadedValue_ = QVariant();
     } else {
         const bool editor = hasFocus() && link_->canModify() && !readOnly_;
-        QLineEdit::setText(editor || !appliedMask_.isEmpty() ? f->text() : f->displayText());
+        const QString shown = editor || !appliedMask_.isEmpty() ? f->text() : f->displayText();
+        // Same text: leave it alone, so the cursor and the selection survive refreshes
+        // (the first keystroke puts the table in edit, which refreshes every link).
+        if (shown != text()) QLineEdit::setText(shown);
         const bool stringType = f->dataType() == FieldType::String || f->dataType() == FieldType::FixedString;
-        setMaxLength(stringType && f->size() > 0 && appliedMask_.isEmpty() ? f->size() : 32767);
-        QLineEdit::setReadOnly(readOnly_ || !link_->canModify());
+        // Each setter below re-sets the text in Qt (losing the selection): only on change.
+        const int maxLength = stringType && f->size() > 0 && appliedMask_.isEmpty() ? f->size() : 32767;
+        if (QLineEdit::maxLength() != maxLength) setMaxLength(maxLength);
+        const bool ro = readOnly_ || !link_->canModify();
+        if (isReadOnly() != ro) QLineEdit::setReadOnly(ro);
         loadedValue_ = f->value();
     }
     pending_ = false;

@@ -36,6 +36,11 @@ TPageControl::TPageControl(const QString& name, QWidget* parent)
     layout->addWidget(tabs_);
     layout->addWidget(stack_, 1);
     connect(tabs_, &QTabBar::currentChanged, this, [this](int i) { tabChanged(i); });
+    // While a page with a hidden tab is active, the bar still marks some tab as current;
+    // a click on that tab changes nothing in the bar but must still change the page.
+    connect(tabs_, &QTabBar::tabBarClicked, this, [this](int i) {
+        if (i >= 0 && i == tabs_->currentIndex()) tabChanged(i);
+    });
 }
 
 void TPageControl::addPage(TTabSheet* page) {

@@ -42,11 +42,18 @@ void TDBRichEdit::load() {
     loading_ = true;
     Field* f = field();
     const bool usable = f && link_->active();
-    const QString value = usable ? f->asString() : QString();
-    if (Qt::mightBeRichText(value)) setHtml(value);
-    else setPlainText(value);
-    QTextEdit::setReadOnly(readOnly_ || !link_->canModify());
-    loadedValue_ = usable ? f->value() : QVariant();
+    const QVariant value = usable ? f->value() : QVariant();
+    // The same value again (a refresh caused by another field or by entering edit):
+    // keep the document, its cursor and its selection.
+    if (value != loadedValue_ || !loadedOnce_ || pending_) {
+        const QString text = usable ? f->asString() : QString();
+        if (Qt::mightBeRichText(text)) setHtml(text);
+        else setPlainText(text);
+        loadedOnce_ = true;
+    }
+    const bool ro = readOnly_ || !link_->canModify();
+    if (isReadOnly() != ro) QTextEdit::setReadOnly(ro);
+    loadedValue_ = value;
     pending_ = false;
     loading_ = false;
 }

@@ -43,6 +43,7 @@ private:
     bool pending_ = false;
     bool readOnly_ = false;
     bool loading_ = false;
+    bool loadedOnce_ = false;
     QVariant loadedValue_;
 };
 

@@ -24,6 +24,8 @@ namespace {
 
 // panA { edtA1, grbInner { edtA2 } }, panB { edtB1 }
 struct Form {
+    // The application must exist before the first widget member.
+    struct App { App() { ensureApplication(); } } app;
     QWidget window;
     TPanel* panA;
     TGroupBox* grbInner;
@@ -200,10 +202,14 @@ TEST(PageControl, UserChangesAskFirstCodeChangesAreSilent) {
     EXPECT_EQ(pgc.activePageIndex(), 2);
     EXPECT_EQ(changes, 1);
 
-    // Clicking the visible tab of the list page from there.
-    pgc.tabBar()->setCurrentIndex(0);
+    // Clicking the tab the bar still marks as current brings its page back.
+    ASSERT_EQ(pgc.tabBar()->currentIndex(), 0);
+    emit pgc.tabBar()->tabBarClicked(0);
     EXPECT_EQ(pgc.activePage(), list);
     EXPECT_EQ(changes, 2);
+    pgc.tabBar()->setCurrentIndex(1);  // keyboard or click on another tab
+    EXPECT_EQ(pgc.activePage(), form);
+    EXPECT_EQ(changes, 3);
 }
 
 TEST(Menus, EntriesToolbarMirrorAndPopup) {

@@ -22,6 +22,8 @@ using namespace cot::testing;
 namespace {
 
 struct Installments {
+    // The application must exist before the first widget member.
+    struct App { App() { ensureApplication(); } } app;
     ClientDataSet table{"cdsVenc_Valor"};
     DataSource source{"dtsVenc_Valor"};
     QWidget window;
