@@ -1,0 +1,178 @@
+// What the proposal screen loads for a demo proposal: every table with its exact
+// fields, the right rows in a sensible order, and the values joined or computed.
+#include <gtest/gtest.h>
+
+#include "rpc/net_connection.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+
+namespace {
+
+const QString kNr2 = "00000000000000000002";
+const QString kLine3 = "00000000000000000003";
+const QString kLine4 = "00000000000000000004";
+
+QStringList names(const Packet& p) {
+    QStringList out;
+    for (const FieldDef& f : p.fields) out << f.name;
+    return out;
+}
+
+QStringList column(const Packet& p, const QString& field) {
+    QStringList out;
+    for (int i = 0; i < p.rows.size(); ++i) out << p.value(i, field).toString();
+    return out;
+}
+
+double sum(const Packet& p, const QString& field) {
+    double total = 0;
+    for (int i = 0; i < p.rows.size(); ++i) total += p.value(i, field).toDouble();
+    return total;
+}
+
+FieldDef field(const Packet& p, const QString& name) {
+    const int i = p.indexOf(name);
+    return i >= 0 ? p.fields[i] : FieldDef{};
+}
+
+class ProposalScreenReadsTest : public ::testing::TestWithParam<Backend> {
+protected:
+    ProposalScreenReadsTest() : server_({.backend = GetParam(), .seed = true}) {}
+    Packet get(const QString& method, const QVariantList& args) {
+        const RpcResult r = server_.connection().call(method, args);
+        EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
+        return r.value.value<Packet>();
+    }
+    TestServer server_;
+};
+
+TEST_P(ProposalScreenReadsTest, ProductLinesWithTheirSystemsAndSchedules) {
+    const Packet lines = get("GetLinProd", {kNr2, "01"});
+    EXPECT_EQ(names(lines),
+              QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "CDLINPPROP", "CDLINPPROPINFOR", "NMLINPPROP", "NRUSUALINPP",
+                           "IDTIPLINPP", "QTMINIMAFATPROP", "VRLICENCUSOPROP", "VRMENSALIDAPROP", "VRDESLICUSOPROP",
+                           "VRDESMENSALPROP", "IDMPROCLINPP", "IDLPROCLINPP", "DTCALUSLINPP", "IDAMBLINPP",
+                           "IDTIPOPROPFAS", "MENSCALUSLINPP", "DTCALUSLINPPAUX"}));
+    EXPECT_EQ(field(lines, "CDLINPPROPINFOR").size, 10);
+    EXPECT_EQ(field(lines, "DTCALUSLINPP").type, FieldType::DateTime);
+    EXPECT_EQ(field(lines, "QTMINIMAFATPROP").type, FieldType::Float);
+    EXPECT_EQ(column(lines, "CDLINPPROP"), QStringList({kLine3, kLine4}));
+    EXPECT_EQ(lines.value(0, "NMLINPPROP").toString(), "ERP Web completo");
+    EXPECT_EQ(lines.value(0, "VRDESLICUSOPROP").toDouble(), 50.0);
+    EXPECT_EQ(lines.value(0, "IDTIPOPROPFAS").toString(), "M") << "the proposal's contract";
+    // Registered 26/11/2026 with two months of grace: the end of January 2027.
+    EXPECT_EQ(lines.value(0, "DTCALUSLINPP").toDateTime(), QDateTime(QDate(2027, 1, 31), QTime(0, 0)));
+    EXPECT_EQ(lines.value(0, "DTCALUSLINPPAUX"), lines.value(0, "DTCALUSLINPP"));
+    EXPECT_EQ(lines.value(0, "MENSCALUSLINPP").toString(), "01/2027");
+    EXPECT_TRUE(get("GetLinProd", {kNr2, "02"}).rows.isEmpty()) << "another version has its own lines";
+
+    const Packet systems = get("GetSistLinhaProd", {kNr2, "01", kLine3});
+    EXPECT_EQ(names(systems), QStringList({"SGSISTEMA", "NMPROCOMERCI", "NRPROPOSFAS", "NRVERPROPFAS", "CDLINPPROP",
+                                           "NMSISTEMA", "CDSISTEMA", "IDTECNOSIST"}));
+    EXPECT_EQ(column(systems, "SGSISTEMA"), QStringList({"EST", "FAT", "FIN"}));
+    EXPECT_EQ(systems.value(0, "NMSISTEMA").toString(), "Estoque");
+    EXPECT_EQ(systems.value(0, "NMPROCOMERCI").toString(), "Gestão Empresarial");
+    EXPECT_EQ(column(get("GetSistLinhaProd", {kNr2, "01", kLine4}), "CDSISTEMA"), QStringList({"WEB00005"}));
+
+    const Packet installments = get("GetVenc_Valor", {kNr2, "01", kLine3, 1});
+    EXPECT_EQ(names(installments), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "CDLINPPROP", "DTVELUSOPEDP", "VRVELUSOPEDP"}));
+    ASSERT_EQ(installments.rows.size(), 4);
+    EXPECT_DOUBLE_EQ(sum(installments, "VRVELUSOPEDP"), 9500.0) << "(1000 - 50) x 10";
+    EXPECT_LT(installments.value(0, "DTVELUSOPEDP").toDateTime(), installments.value(1, "DTVELUSOPEDP").toDateTime());
+    EXPECT_EQ(get("GetVenc_Valor", {kNr2, "01", kLine4, 1}).rows.size(), 3);
+
+    const Packet package = get("GetVenc_Valor", {kNr2, "01", "", 2});
+    EXPECT_EQ(names(package), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "DTVENCSERVPROP", "VRVENCSERVPROP"}));
+    EXPECT_EQ(package.rows.size(), 3);
+    EXPECT_DOUBLE_EQ(sum(package, "VRVENCSERVPROP"), 7728.0);
+
+    const RpcResult wrongKind = server_.connection().call("GetVenc_Valor", {kNr2, "01", kLine3, 3});
+    EXPECT_FALSE(wrongKind.ok);
+    EXPECT_EQ(wrongKind.error, "Tipo de vencimento inválido: use 1 (linha de produto) ou 2 (pacote de serviços).");
+}
+
+TEST_P(ProposalScreenReadsTest, SimulationsCarryTheirTotalsAndNextOrders) {
+    const Packet simulations = get("GetSimulacao", {kNr2, "01"});
+    EXPECT_EQ(names(simulations), QStringList({"NRORDSIMULAPROP", "NMSIMULAPROP", "VRTOTALICENCUSO", "VRTOTAMENSALIDA",
+                                               "NRSIMULAPROP", "NRPROPOSFAS", "NRVERPROPFAS"}));
+    EXPECT_EQ(field(simulations, "NMSIMULAPROP").size, 100);
+    EXPECT_EQ(column(simulations, "NRORDSIMULAPROP"), QStringList({"001", "002"}));
+    EXPECT_DOUBLE_EQ(simulations.value(0, "VRTOTALICENCUSO").toDouble(), 5000.0) << "1000,00 x 5";
+    EXPECT_DOUBLE_EQ(simulations.value(0, "VRTOTAMENSALIDA").toDouble(), 600.0);
+    EXPECT_DOUBLE_EQ(simulations.value(1, "VRTOTALICENCUSO").toDouble(), 11301.0) << "1000,00 x 10 + 650,50 x 2";
+    EXPECT_DOUBLE_EQ(simulations.value(1, "VRTOTAMENSALIDA").toDouble(), 1360.0);
+
+    const Packet lines = get("GetProdSimulaLinp", {kNr2, "01", "00002"});
+    EXPECT_EQ(names(lines), QStringList({"NRORDLINPSIMULA", "NMLINPPROP", "IDTIPLINPP", "QTUTILSIMULINP", "VRLICENCUSOPROP",
+                                         "VRMENSALIDAPROP", "CDLINPPROP", "NRUSUALINPP", "NRSIMULAPROP", "NRORDSIMULAPROP",
+                                         "NRPROPOSFAS", "NRVERPROPFAS"}))
+        << "the per-line totals are calculated on the desktop";
+    EXPECT_EQ(column(lines, "NMLINPPROP"), QStringList({"ERP Web completo", "Escrita Fiscal Web"}));
+    EXPECT_EQ(lines.value(1, "VRLICENCUSOPROP").toDouble(), 650.5);
+    EXPECT_EQ(lines.value(1, "QTUTILSIMULINP").toDouble(), 2.0);
+    EXPECT_EQ(lines.value(0, "NRORDSIMULAPROP").toString(), "002");
+    EXPECT_TRUE(get("GetProdSimulaLinp", {kNr2, "01", "00009"}).rows.isEmpty());
+
+    auto next = [&](const QString& method, const QVariantList& args, const QString& field) {
+        const Packet p = get(method, args);
+        return p.rows.size() == 1 ? p.value(0, field).toString() : QString("?");
+    };
+    EXPECT_EQ(next("GetMaxOrdSimula", {kNr2, "01"}, "NRORDSIMULAPROP"), "003");
+    EXPECT_EQ(next("GetMaxOrdSimula", {"00000000000000000003", "01"}, "NRORDSIMULAPROP"), "001");
+    EXPECT_EQ(next("GetMaxOrdProdSimula", {kNr2, "01", "00002"}, "NRORDLINPSIMULA"), "003");
+    EXPECT_EQ(next("GetMaxOrdProdSimula", {kNr2, "01", "00001"}, "NRORDLINPSIMULA"), "002");
+
+    // The orders are three digits wide: past 999 there is no next one.
+    server_.db().exec("UPDATE SIMULAPROP SET NRORDSIMULAPROP = '999' WHERE NRSIMULAPROP = '00002'");
+    const RpcResult full = server_.connection().call("GetMaxOrdSimula", {kNr2, "01"});
+    EXPECT_FALSE(full.ok);
+    EXPECT_EQ(full.error, "A proposta já atingiu a ordem máxima de simulações (999).");
+}
+
+TEST_P(ProposalScreenReadsTest, ServicesTextsAndObservations) {
+    const Packet services = get("GetServico", {kNr2, "01"});
+    EXPECT_EQ(names(services),
+              QStringList({"NMTIPOSERV", "NRPROPOSFAS", "NRVERPROPFAS", "CDTIPOSERV", "DSLOCALPROP", "IDTIPOCOBRPROP",
+                           "VRPEACHEPROP", "QTSERVPROP", "VREXCEDPROP", "VRHORAPROP", "VRDEHORAPROP", "VRPEHORAPROP",
+                           "NRSERVPROP", "NRMESREAJPROP", "VRPACOTESERV", "VERIFICA_DESCRICAO", "IDSERVOBRIGPROS"}));
+    EXPECT_EQ(field(services, "NMTIPOSERV").size, 80);
+    EXPECT_EQ(field(services, "VERIFICA_DESCRICAO").type, FieldType::FixedString);
+    EXPECT_EQ(column(services, "NRSERVPROP"), QStringList({"001", "002"}));
+    EXPECT_EQ(services.value(0, "NMTIPOSERV").toString(), "Implantação");
+    EXPECT_EQ(services.value(1, "VRDEHORAPROP").toDouble(), 108.0);
+    EXPECT_EQ(services.value(1, "VRPACOTESERV").toDouble(), 7728.0) << "the proposal's package";
+    EXPECT_EQ(services.value(0, "VERIFICA_DESCRICAO").toString(), "N");
+    EXPECT_EQ(services.value(0, "IDSERVOBRIGPROS").toString(), "S");
+    server_.db().exec("UPDATE SERVPROP SET DSLOCALPROP = NULL WHERE NRPROPOSFAS = :N AND NRSERVPROP = '002'", {{"N", kNr2}});
+    EXPECT_EQ(get("GetServico", {kNr2, "01"}).value(1, "VERIFICA_DESCRICAO").toString(), "S");
+
+    const Packet objective = get("GetObjServico", {kNr2, "01"});
+    EXPECT_EQ(names(objective), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "TXOBJETPROPFAS"}));
+    EXPECT_EQ(field(objective, "TXOBJETPROPFAS").type, FieldType::Memo);
+    ASSERT_EQ(objective.rows.size(), 1);
+    EXPECT_TRUE(objective.value(0, "TXOBJETPROPFAS").toString().contains("60 dias"));
+
+    const Packet texts = get("GetMensagem", {kNr2, "01"});
+    EXPECT_EQ(names(texts), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "CDTXTPROPFAS", "TXPROPFAS", "NRORDEMMSG"}));
+    EXPECT_EQ(field(texts, "NRORDEMMSG").type, FieldType::Float);
+    EXPECT_EQ(column(texts, "CDTXTPROPFAS"), QStringList({"APRES_LU", "COND_LU"}));
+    server_.db().exec("UPDATE TXTPROPFAS SET NRORDEMMSG = 9 WHERE NRPROPOSFAS = :N AND CDTXTPROPFAS = 'APRES_LU'",
+                      {{"N", kNr2}});
+    EXPECT_EQ(column(get("GetMensagem", {kNr2, "01"}), "CDTXTPROPFAS"), QStringList({"COND_LU", "APRES_LU"}))
+        << "by order number, not by code";
+
+    const Packet observation = get("GetObs", {kNr2, "01"});
+    EXPECT_EQ(names(observation), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "TXOBSPROPFAS"}));
+    EXPECT_EQ(observation.rows.size(), 1);
+    const Packet none = get("GetObs", {"00000000000000000003", "01"});
+    EXPECT_TRUE(none.rows.isEmpty());
+    EXPECT_EQ(names(none), names(observation)) << "an empty answer still has the table's fields";
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, ProposalScreenReadsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
