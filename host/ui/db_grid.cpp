@@ -39,7 +39,7 @@ TDBGrid::TDBGrid(const QString& name, QWidget* parent)
     model_->onUpdateRecord = [this] {
         // Post asks: the editor's text goes into the field, refusals propagate to the post.
         if (editor_ && editor_->isModified()) {
-            model_->setData(currentIndex(), editorText(), Qt::EditRole);
+            model_->setData(editedIndex(), editorText(), Qt::EditRole);
             editor_->setModified(false);
         }
     };
@@ -276,6 +276,13 @@ QString TDBGrid::editorText() const {
     return e->mask().isEmpty() ? e->text() : maskedStoredText(e->mask(), e->displayText());
 }
 
+QModelIndex TDBGrid::editedIndex() const {
+    // The editor belongs to the selected column of the table's current row, even while
+    // the view's current index is already moving elsewhere.
+    ClientDataSet* ds = dataSet();
+    return ds && ds->active() ? model_->index(ds->recNo() - 1, lastColumn_) : QModelIndex();
+}
+
 bool TDBGrid::showEditor() {
     if (editor_) return true;
     TColumn* c = selectedColumn();
@@ -299,7 +306,7 @@ bool TDBGrid::showEditor() {
 bool TDBGrid::commitEditor() {
     if (!editor_ || !editor_->isModified()) return true;
     const QString text = editorText();
-    const QModelIndex i = currentIndex();
+    const QModelIndex i = editedIndex();
     const bool ok = runHandler([&] { model_->setData(i, text, Qt::EditRole); });
     if (ok && editor_) editor_->setModified(false);
     return ok;
@@ -331,7 +338,7 @@ void TDBGrid::gridKeys(QKeyEvent* e) {
     const bool ctrl = mods & Qt::ControlModifier;
     switch (e->key()) {
     case Qt::Key_Down:
-        if (ds && ds->active() && (ds->isEmpty() || ds->recNo() == ds->recordCount()) && hasOption(dgEditing) &&
+        if (ds && ds->active() && ds->recNo() >= DataSetModel::displayRowCount(ds) && hasOption(dgEditing) &&
             canModify() && !ctrl) {
             appendAtEnd();
             return;
@@ -339,7 +346,8 @@ void TDBGrid::gridKeys(QKeyEvent* e) {
         break;
     case Qt::Key_Up:
         // Leaving a blank new row at the end drops it.
-        if (ds && ds->state() == DataSetState::Insert && !ds->modified() && ds->recNo() == ds->recordCount()) {
+        if (ds && ds->state() == DataSetState::Insert && !ds->modified() &&
+            ds->recNo() == DataSetModel::displayRowCount(ds)) {
             runHandler([ds] { ds->cancel(); });
             return;
         }
@@ -371,6 +379,10 @@ void TDBGrid::gridKeys(QKeyEvent* e) {
     default: {
         const QChar c = typedChar(e);
         if (!c.isNull() && c.unicode() >= 32 && !(mods & (Qt::ControlModifier | Qt::AltModifier))) {
+            if (editor_) {  // the editor is open but the key came to the grid: type it there
+                editor_->insert(QString(c));
+                return;
+            }
             // A character opens the editor with what was typed in place of the cell's text.
             if (showEditor() && editor_) {
                 editor_->setText(QString(c));

@@ -120,6 +120,7 @@ private:
     void cancelOrReset();
     void setCurrentSilently(int row, int column);
     QString editorText() const;
+    QModelIndex editedIndex() const;
 
     DataSetModel* model_;
     GridDelegate* delegate_;

@@ -28,6 +28,11 @@ Qt::Alignment alignmentOf(const TColumn& c) {
 
 DataSetModel::DataSetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
+int DataSetModel::displayRowCount(const ClientDataSet* table) {
+    if (!table || !table->active()) return 0;
+    return table->recordCount() + (table->state() == DataSetState::Insert ? 1 : 0);
+}
+
 DataSetModel::~DataSetModel() {
     if (source_) source_->removeLink(this);
 }
@@ -52,7 +57,7 @@ void DataSetModel::columnsChanged() {
     if (beforeReset) beforeReset();
     beginResetModel();
     ClientDataSet* ds = dataSet();
-    rows_ = ds && ds->active() ? ds->recordCount() : 0;
+    rows_ = displayRowCount(ds);
     endResetModel();
     emit currentRowMoved(ds && ds->active() && rows_ > 0 ? ds->recNo() - 1 : -1);
 }
@@ -87,7 +92,7 @@ void DataSetModel::sync() {
         return;
     }
     const bool active = ds && ds->active();
-    const int rows = active ? ds->recordCount() : 0;
+    const int rows = displayRowCount(ds);
     if (rows != rows_) {
         if (beforeReset) beforeReset();
         beginResetModel();

@@ -41,6 +41,10 @@ public:
     // Writes typed text into the current row through Field::setText. Throws on refusal.
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
+    // Rows shown: the table's rows plus the one being inserted, which the table does
+    // not count until it is posted.
+    static int displayRowCount(const ClientDataSet* table);
+
     // Text of one cell (display text of its field on that row).
     QString cellText(int row, int column) const;
 

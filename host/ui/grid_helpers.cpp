@@ -21,7 +21,7 @@ QString GridText(const TDBGrid* grid, const QString& fieldName, bool inEditor) {
     if (grid->editorMode() && col >= 0 && col == grid->selectedIndex()) return grid->inplaceEditor()->text();
     ClientDataSet* ds = grid->dataSet();
     Field* f = ds ? ds->findField(fieldName) : nullptr;
-    if (!f || !ds->active() || ds->isEmpty()) return {};
+    if (!f || !ds->active() || (ds->isEmpty() && ds->state() != DataSetState::Insert)) return {};
     // A key typed on a closed cell replaces its text: the editor would start empty.
     return inEditor ? QString() : f->displayText();
 }
