@@ -60,8 +60,12 @@ TfrmFiltroPadrao::TfrmFiltroPadrao(const QString& screenCode, const QString& cap
     btfSaveOpc->onClick = [this] { btfSaveOpcClick(); };
     btfLoadOpc->onClick = [this] { btfLoadOpcClick(); };
     btfDelOpc->onClick = [this] { btfDelOpcClick(); };
+    // A set chosen from the list or typed in full brings its variables at once.
     connect(cbbOpcoes, &QComboBox::currentTextChanged, this,
             [this](const QString& name) { runHandler([&] { readVariablesOf(name); }); });
+    connect(cbbOpcoes, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) runHandler([&] { readVariablesOf(cbbOpcoes->itemText(index)); });
+    });
     refreshOptionSets();
 }
 

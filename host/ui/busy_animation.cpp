@@ -47,7 +47,7 @@ void ActiveShowAvi() {
             w->move(r.center() - QPoint(w->width() / 2, w->height() / 2));
         }
         w->show();
-        w->raise();
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
         w->repaint();  // the caller blocks the event loop right after this
     }
 }

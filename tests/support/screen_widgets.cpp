@@ -19,7 +19,7 @@ void processEvents() { QCoreApplication::processEvents(); }
 
 void showAndActivate(QWidget& window) {
     window.show();
-    window.raise();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) window.raise();
     window.activateWindow();
     QApplication::setActiveWindow(&window);
     processEvents();
