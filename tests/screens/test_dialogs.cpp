@@ -16,7 +16,9 @@
 #include "support/scripted_modal_runner.h"
 #include "support/screen_widgets.h"
 #include "ui/busy_animation.h"
+#include "services/errors.h"
 #include "ui/lookup.h"
+#include "ui/lookup_button.h"
 #include "ui/lookup_find.h"
 #include "ui/lookup_selection.h"
 #include "ui/lookup_windows.h"
@@ -249,4 +251,33 @@ TEST(BusyAnimation, NestedActivationsShowOneWindowHiddenOnEveryPathOut) {
     Showavi::ActiveShowAvi();
     EXPECT_EQ(busyDepth(), 1);
     Showavi::DeactiveShowAvi();
+}
+
+TEST(LookupButton, RunsBeforeSearchPicksThenRunsAfterOnlyWhenARowWasChosen) {
+    ensureApplication();
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    auto table = clients({});
+    DataSource source("dtsPesqCliente");
+    TBtnPesquisa button("btnPesqCliente", nullptr, "Cliente", "Não há Cliente cadastrado.");
+    QStringList events;
+    button.onBeforePesq = [&] {
+        events << "before";
+        table = clients(kThree);  // the list is filled just before it is shown
+        source.setDataSet(table.get());
+        button.dataSource = &source;
+    };
+    button.onAfterPesq = [&] { events << "after:" + table->fieldByName("CDCLIENTE").asString(); };
+
+    dialogs.expectPick([](ClientDataSet& t) { return t.locate("NMCLIENTE", "Gama Serviços"); });
+    button.click();
+    dialogs.expectPick([](ClientDataSet&) { return false; });
+    button.click();
+    EXPECT_EQ(events, (QStringList{"before", "after:O'B", "before"}));
+
+    // A before-search that aborts ends the click silently, with no list shown.
+    button.onBeforePesq = [] { throw Abort(); };
+    button.click();
+    EXPECT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_TRUE(dialogs.errors().isEmpty());
 }
