@@ -1,0 +1,118 @@
+// Checks, list searches and confirmation of the proposal filter.
+#include "data/client_dataset.h"
+#include "data/data_source.h"
+#include "dialogs/filter_dialog.h"
+#include "dialogs/filter_reload.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "services/consiste.h"
+#include "services/errors.h"
+#include "ui/buttons.h"
+#include "ui/date_edit.h"
+#include "ui/lookup.h"
+#include "ui/modal_runner.h"
+
+namespace cot {
+
+namespace {
+
+// Focuses the control and ends the confirmation with the catalogue text of `key`.
+[[noreturn]] void refuse(const TMessages& messages, Control* control, const char* key) {
+    if (control && control->canFocus()) control->setFocus();
+    Consiste::MensErro(messages.Msg(QString::fromLatin1(key)), true);
+    throw Abort();  // MensErro with abort never returns; kept for the compiler
+}
+
+}  // namespace
+
+void TfrmFiltroPropComercial::Vd_Data() {
+    struct Period {
+        TDateEditPlus *from, *to;
+        const char *startKey, *endKey, *orderKey;
+    };
+    const Period periods[] = {
+        {depDataCadIni, depDataCadFin, "DATCADINI_INF", "DATCADFIM_INF", "DATCAD_MAIOR"},
+        {depDataAprovIni, depDataAprovFin, "DATAPROVINI_INF", "DATAPROVFIM_INF", "DATAPROV_MAIOR"},
+        {depValidaIni, depValidaFin, "DATVALINI_INF", "DATVALFIM_INF", "DATVAL_MAIOR"},
+    };
+    for (const Period& p : periods) {
+        if (p.from->isEmpty() && !p.to->isEmpty()) refuse(msgPadrao, p.from, p.startKey);
+        if (!p.from->isEmpty() && p.to->isEmpty()) refuse(msgPadrao, p.to, p.endKey);
+    }
+    for (const Period& p : periods)
+        if (!p.from->isEmpty() && !p.to->isEmpty() && p.to->date() < p.from->date())
+            refuse(msgPadrao, p.from, p.orderKey);
+}
+
+void TfrmFiltroPropComercial::Vd_ListaCliente() {
+    if (rbtListaCliente->isChecked() && stCliente.isEmpty()) refuse(msgPadrao, rbtListaCliente, "Cliente_deve");
+}
+
+void TfrmFiltroPropComercial::Vd_ListaProspect() {
+    if (rbtListaProspect->isChecked() && stProspect.isEmpty()) refuse(msgPadrao, rbtListaProspect, "Prospect_deve");
+}
+
+void TfrmFiltroPropComercial::Vd_ListaContato() {
+    if (rbtListaContato->isChecked() && stContato.isEmpty()) refuse(msgPadrao, rbtListaContato, "Contato_Deve");
+}
+
+void TfrmFiltroPropComercial::Vd_Status() {
+    if (!ckbTodas->isChecked() && !ckbVencidas->isChecked() && !ckbValidas->isChecked() && !ckbAVencer->isChecked())
+        refuse(msgPadrao, nullptr, "Status_Deve");
+    if (!ckbContTodas->isChecked() && !ckbLuManut->isChecked() && !ckbServico->isChecked() &&
+        !ckbLocacao->isChecked())
+        refuse(msgPadrao, nullptr, "Cont_Status_Deve");
+}
+
+void TfrmFiltroPropComercial::sbtListClienteClick() {
+    TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
+    if (!screen) return;
+    cdsCliente->setData(screen->netProposta.getPacket(QStringLiteral("GetPesqCliente")));
+    stCliente = Pesqlista::PesquisaLista(*dtsCliente, QStringLiteral("CDCLIENTE|") + msgPadrao.Msg(QStringLiteral("Cliente")) +
+                                                          u'|' + msgPadrao.Msg(QStringLiteral("Cliente_NCad")));
+}
+
+void TfrmFiltroPropComercial::sbtListProspectClick() {
+    TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
+    if (!screen) return;
+    cdsProspect->setData(screen->netProposta.getPacket(QStringLiteral("GetPesqProspect")));
+    stProspect = Pesqlista::PesquisaLista(*dtsProspect, QStringLiteral("CDPROSPECT|") +
+                                                            msgPadrao.Msg(QStringLiteral("Prospect")) + u'|' +
+                                                            msgPadrao.Msg(QStringLiteral("Prospect_NCad")));
+}
+
+void TfrmFiltroPropComercial::sbtListContatoClick() {
+    TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
+    if (!screen) return;
+    cdsContato->setData(screen->netProposta.getPacket(QStringLiteral("GetPesqCont")));
+    stContato = Pesqlista::PesquisaLista(*dtsContato, QStringLiteral("NRCONTATO|") + msgPadrao.Msg(QStringLiteral("Contato")) +
+                                                          u'|' + msgPadrao.Msg(QStringLiteral("Contato_N_Cad")));
+}
+
+void TfrmFiltroPropComercial::sbtConfirmaClick() {
+    Vd_Data();
+    Vd_ListaCliente();
+    Vd_ListaProspect();
+    Vd_ListaContato();
+    Vd_Status();
+    Atualiza_Filtro(true);
+    finish(true);
+}
+
+void TfrmFiltroPropComercial::sbtCancelClick() {
+    Atualiza_Filtro(false);
+    finish(false);
+}
+
+void TfrmFiltroPropComercial::finish(bool confirmed) {
+    Cli_cot05002::Atualiza_Tela();
+    if (TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial; screen && screen->cdsProposta->isEmpty()) {
+        // Nothing listed: the child tables must not show another proposal's rows.
+        for (ClientDataSet* t : {screen->cdsLinProd, screen->cdsSistLinhaProd, screen->cdsVenc_Valor,
+                                 screen->cdsServico, screen->cdsMensagem})
+            t->close();
+    }
+    closeWith(confirmed ? mrOk : mrCancel);
+}
+
+}  // namespace cot

@@ -1,0 +1,81 @@
+#pragma once
+#include <QPointer>
+
+#include "dialogs/filter_criteria.h"
+#include "screens/roti_geral.h"
+
+namespace cot {
+
+class ClientDataSet;
+class DataSource;
+class TCheckBox;
+class TDateEditPlus;
+class TEdit;
+class TGroupBox;
+class TRadioButton;
+class TSpeedButton;
+
+// Proposal filter (COT05002): chooses which proposals the proposal screen lists. Created
+// once and kept: closing only hides it, so its criteria survive between openings.
+// `Filtro` holds the criteria as last confirmed; the controls are reset from it each time
+// the dialog is shown, and leaving without confirming puts them back.
+class TfrmFiltroPropComercial : public TfrmRotiGeral {
+    Q_OBJECT
+public:
+    explicit TfrmFiltroPropComercial(QWidget* parent = nullptr);
+    ~TfrmFiltroPropComercial() override;
+
+    void FormActivate() override;
+    void FormClose(CloseAction& action) override;
+    // Confirm: checks, keeps the criteria, reloads the list and closes.
+    void sbtConfirmaClick() override;
+    // Leaving without confirming: the last confirmed criteria come back, the list is
+    // reloaded with them and the dialog closes.
+    void sbtCancelClick() override;
+
+    // true: controls → Filtro; false: Filtro → controls.
+    void Atualiza_Filtro(bool fromControls);
+    // The criteria the controls show now.
+    Cli_cot05002::TFILTRO controlsState() const;
+
+    void Vd_Data();
+    void Vd_ListaCliente();
+    void Vd_ListaProspect();
+    void Vd_ListaContato();
+    void Vd_Status();
+
+    void sbtListClienteClick();
+    void sbtListProspectClick();
+    void sbtListContatoClick();
+
+    Cli_cot05002::TFILTRO Filtro;
+    // Selection texts of the three lists (empty while "Todos" is chosen).
+    QString stCliente, stProspect, stContato;
+    // Server arguments as last built by the reload.
+    Cli_cot05002::FilterArguments argumentos;
+
+    TGroupBox* grbFiltroPadrao;
+    TDateEditPlus *depDataCadIni, *depDataCadFin, *depDataAprovIni, *depDataAprovFin, *depValidaIni, *depValidaFin;
+    TRadioButton *rbtTodosCliente, *rbtListaCliente, *rbtTodosProspect, *rbtListaProspect;
+    TRadioButton *rbtTodosContato, *rbtListaContato;
+    TSpeedButton *sbtListCliente, *sbtListProspect, *sbtListContato;
+    TCheckBox *ckbTodas, *ckbVencidas, *ckbValidas, *ckbAVencer;
+    TCheckBox *ckbContTodas, *ckbLuManut, *ckbServico, *ckbLocacao;
+    TEdit* edtReferencia;
+    ClientDataSet *cdsCliente, *cdsProspect, *cdsContato;
+    DataSource *dtsCliente, *dtsProspect, *dtsContato;
+
+private:
+    void createControls();
+    void createTables();
+    void wireGroups();
+    void finish(bool confirmed);
+    bool updating_ = false;
+};
+
+namespace Cli_cot05002 {
+// The single filter dialog, once created.
+extern QPointer<TfrmFiltroPropComercial> frmFiltroPropComercial;
+}  // namespace Cli_cot05002
+
+}  // namespace cot

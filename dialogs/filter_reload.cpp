@@ -1,0 +1,45 @@
+#include "dialogs/filter_reload.h"
+
+#include "data/client_dataset.h"
+#include "dialogs/filter_dialog.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "services/veltrano.h"
+#include "ui/busy_animation.h"
+
+namespace cot::Cli_cot05002 {
+
+void Atualiza_Tela() {
+    TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
+    if (!screen) return;
+    // The filter's criteria apply once it has been shown; before that no dialog is needed.
+    TfrmFiltroPropComercial* filter = screen->boFiltroUsado ? frmFiltroPropComercial.data() : nullptr;
+    if (filter) filter->argumentos = filterArguments(filter->controlsState());
+
+    BusyScope busy;
+    ClientDataSet& list = *screen->cdsProposta;
+    const QString nr = screen->NR();
+    const QString ver = screen->VER();
+    screen->withoutAfterScroll([&] {
+        // Operators of a group authorised for proposals see every operator's proposals.
+        const bool all = screen->qryGrupo.active() && !screen->qryGrupo.isEmpty();
+        const QString operatorArgument = all ? QStringLiteral("T") : Veltrano::Operador();
+        const Packet rows =
+            filter ? screen->netProposta.getPacket(
+                         QStringLiteral("GetPropostaAux"),
+                         propostaAuxArguments(filter->argumentos, Veltrano::FiliProc(), operatorArgument))
+                   : screen->netProposta.getPacket(QStringLiteral("GetProposta"), {Veltrano::FiliProc(), operatorArgument});
+        list.setData(rows);
+    });
+    if (!nr.isEmpty()) list.locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {nr, ver}, loCaseInsensitive);
+}
+
+void CriaFiltroPropComercial() {
+    if (!frmFiltroPropComercial) {
+        TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
+        frmFiltroPropComercial = createForm<TfrmFiltroPropComercial>(screen);
+    }
+    frmFiltroPropComercial->ShowModal();
+}
+
+}  // namespace cot::Cli_cot05002

@@ -1,0 +1,41 @@
+#include "proposal/cli_cot05000.h"
+
+#include "proposal/proposal_screen.h"
+
+namespace cot::Cli_cot05000 {
+
+bool boIdCriado = false;
+bool boTestaPerc1 = false;
+bool boLinProdVenc = false;
+bool boServVenc = false;
+bool boTestaEst = false;
+bool boInclLinProd = false;
+bool boIncluiProp = false;
+
+QString stOper;
+QString stTipoAnterior;
+QString stOrdemMens;
+QString stCdMens;
+QString stSimulaOrdem;
+QString stProdSimulaOrdem;
+QString stProdSimulaLinp;
+int stQuantPop = 0;
+
+long double exVrTotaLinp = 0;
+long double exVrServico = 0;
+
+QPointer<TfrmPropostaComercial> frmPropostaComercial;
+
+void initialization() {
+    boIdCriado = false;
+    boInclLinProd = false;
+    boIncluiProp = false;
+}
+
+void finalization() {
+    for (QString* s : {&stOper, &stTipoAnterior, &stOrdemMens, &stCdMens, &stSimulaOrdem, &stProdSimulaOrdem,
+                       &stProdSimulaLinp})
+        s->clear();
+}
+
+}  // namespace cot::Cli_cot05000

@@ -1,0 +1,27 @@
+// Collection and answer tables of the approval checks.
+#include "proposal/proposal_screen.h"
+#include "proposal/table_fields.h"
+
+namespace cot {
+
+using namespace table_fields;
+
+void defineApprovalTables(TfrmPropostaComercial& s) {
+    for (ClientDataSet* lines : {s.cdsPtoAcesso, s.cdsTipo, s.cdsLProduto}) {
+        text(*lines, "CDLINPPROPINFOR", 10, QStringLiteral("Código"), false).editMask = QStringLiteral("9999999999;0; ");
+        text(*lines, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
+    }
+    number(*s.cdsVdQtPtoAcesso, "QTPTOACESSO");
+    ClientDataSet& v = *s.cdsVerificaLinhaProd;
+    text(v, "CDCLIENTE", 21);
+    text(v, "NMFANTCLIE", 50);
+    text(v, "IDTIPLINPC", 1);
+    number(v, "NRUSUALINPC");
+    text(v, "IDAMBLINPC", 3);
+    text(v, "IDLPROCLINPC", 1);
+    text(v, "IDMPROCLINPC", 1);
+    text(v, "CDSISTEMAS", 449);
+    number(v, "QTLINHAPROD");
+}
+
+}  // namespace cot

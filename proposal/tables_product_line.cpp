@@ -1,0 +1,79 @@
+// Product lines, their systems and their installment schedules.
+#include "proposal/proposal_screen.h"
+#include "proposal/table_fields.h"
+
+namespace cot {
+
+using namespace table_fields;
+
+namespace {
+
+void productLineFields(ClientDataSet& t) {
+    text(t, "NRPROPOSFAS", 20);
+    text(t, "NRVERPROPFAS", 2);
+    text(t, "CDLINPPROP", 20);
+    text(t, "CDLINPPROPINFOR", 10, QStringLiteral("Código")).editMask = QStringLiteral("9999999999;0; ");
+    text(t, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
+    number(t, "NRUSUALINPP", QStringLiteral("Usuários")).alignment = FieldAlignment::Right;
+    text(t, "IDTIPLINPP", 1, QStringLiteral("Tipo"));
+    number(t, "QTMINIMAFATPROP", QStringLiteral("Qtde.Licenças")).alignment = FieldAlignment::Right;
+    money(t, "VRLICENCUSOPROP");
+    money(t, "VRMENSALIDAPROP");
+    money(t, "VRDESLICUSOPROP");
+    money(t, "VRDESMENSALPROP");
+    text(t, "IDMPROCLINPP", 1);
+    text(t, "IDLPROCLINPP", 1);
+    date(t, "DTCALUSLINPP");
+    text(t, "IDAMBLINPP", 3, QStringLiteral("Plataforma"));
+    text(t, "IDTIPOPROPFAS", 1, QStringLiteral("Contrato"));
+    text(t, "MENSCALUSLINPP", 7, QStringLiteral("Carência Vr. Mensal")).displayWidth = 7;
+    date(t, "DTCALUSLINPPAUX");
+}
+
+void systemOfLineFields(ClientDataSet& t) {
+    text(t, "SGSISTEMA", 3, QStringLiteral("Sigla"));
+    text(t, "NMPROCOMERCI", 50, QStringLiteral("Produto Comercial"), false);
+    text(t, "NRPROPOSFAS", 20);
+    text(t, "NRVERPROPFAS", 2);
+    text(t, "CDLINPPROP", 20);
+    text(t, "NMSISTEMA", 40, QStringLiteral("Sistema"));
+    text(t, "CDSISTEMA", 8, QStringLiteral("Código"), false);
+    text(t, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
+}
+
+void systemChoiceFields(ClientDataSet& t) {
+    text(t, "SGSISTEMA", 3, QStringLiteral("Sigla"));
+    text(t, "CDPROCOMERCI", 10);
+    text(t, "NMPROCOMERCI", 50, QStringLiteral("Prod. Comercial"));
+    text(t, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
+    text(t, "CDSISTEMA", 8, QStringLiteral("Código"));
+    fixed(t, "IDCHECK", 1);
+    text(t, "NMSISTEMA", 40, QStringLiteral("Sistema"));
+}
+
+void installmentFields(ClientDataSet& t) {
+    text(t, "NRPROPOSFAS", 20);
+    text(t, "NRVERPROPFAS", 2);
+    text(t, "CDLINPPROP", 20);
+    date(t, "DTVELUSOPEDP", QStringLiteral("Data Vencimento")).editMask = QString::fromLatin1(kDateMask);
+    Field& value = money(t, "VRVELUSOPEDP", QStringLiteral("Valor"));
+    value.editFormat = QStringLiteral("###0.00");
+    value.alignment = FieldAlignment::Right;
+}
+
+}  // namespace
+
+void defineProductLineTables(TfrmPropostaComercial& s) {
+    productLineFields(*s.cdsLinProd);
+    systemOfLineFields(*s.cdsSistLinhaProd);
+    systemChoiceFields(*s.cdsSistema);
+    installmentFields(*s.cdsVenc_Valor);
+    installmentFields(*s.cdsAux);
+    date(*s.cdsVenc, "DTVELUSOPEDP");
+    date(*s.cdsMinDtVenc, "DTVELUSOPEDP");
+    text(*s.cdsValidaSistProd, "SGSISTEMA", 3, QStringLiteral("Sigla"));
+    text(*s.cdsValidaSistProd, "NMSISTEMA", 40, QStringLiteral("Sistema"));
+    text(*s.cdsValidaSistProd, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
+}
+
+}  // namespace cot

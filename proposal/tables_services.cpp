@@ -1,0 +1,67 @@
+// Services, their objective text and the package installments.
+#include "proposal/proposal_screen.h"
+#include "proposal/table_fields.h"
+
+namespace cot {
+
+using namespace table_fields;
+
+namespace {
+
+void serviceFields(ClientDataSet& t, bool withMandatoryMark) {
+    text(t, "NMTIPOSERV", 80, QStringLiteral("Serviço")).displayWidth = 80;
+    hiddenText(t, "NRPROPOSFAS", 20);
+    hiddenText(t, "NRVERPROPFAS", 2);
+    hiddenText(t, "CDTIPOSERV", 3).displayLabel = QStringLiteral("Código");
+    text(t, "DSLOCALPROP", 250, QStringLiteral("Desc. Local"));
+    text(t, "IDTIPOCOBRPROP", 1, QStringLiteral("Modalidade"));
+    number(t, "VRPEACHEPROP", QStringLiteral("Fator")).required = true;
+    number(t, "QTSERVPROP", QStringLiteral("Qt.Horas")).required = true;
+    number(t, "VREXCEDPROP", {}, false);
+    Field& hour = number(t, "VRHORAPROP", QStringLiteral("Vr.Hora Contratual"));
+    hour.displayFormat = QStringLiteral("###0.00");
+    hour.required = true;
+    number(t, "VRDEHORAPROP", QStringLiteral("Vr.Hora Faturar")).displayFormat = QStringLiteral("###0.00");
+    number(t, "VRPEHORAPROP", QStringLiteral("Desconto(%)")).displayFormat = QStringLiteral("##0.00");
+    hiddenText(t, "NRSERVPROP", 3);
+    hiddenText(t, "NRMESREAJPROP", 2);
+    calculated(t, "VRTOTASERV", {}, false);
+    money(t, "VRPACOTESERV", {}, false);
+    fixed(t, "VERIFICA_DESCRICAO", 1, {}, false);
+    if (withMandatoryMark) text(t, "IDSERVOBRIGPROS", 2);
+    for (const char* name : {"VRPEACHEPROP", "QTSERVPROP", "VRHORAPROP", "VRDEHORAPROP", "VRPEHORAPROP"})
+        t.fieldByName(QString::fromLatin1(name)).alignment = FieldAlignment::Right;
+    // Hours times the invoiced hourly rate, unrounded.
+    t.onCalcFields = [](ClientDataSet& d) {
+        const long double total =
+            static_cast<long double>(d["QTSERVPROP"].asFloat()) * static_cast<long double>(d["VRDEHORAPROP"].asFloat());
+        d["VRTOTASERV"].setAsFloat(static_cast<double>(total));
+    };
+}
+
+void serviceInstallmentFields(ClientDataSet& t) {
+    hiddenText(t, "NRPROPOSFAS", 20);
+    hiddenText(t, "NRVERPROPFAS", 2);
+    date(t, "DTVENCSERVPROP", QStringLiteral("Data Vencimento")).editMask = QString::fromLatin1(kDateMask);
+    Field& value = money(t, "VRVENCSERVPROP", QStringLiteral("Valor"));
+    value.alignment = FieldAlignment::Right;
+}
+
+}  // namespace
+
+void defineServiceTables(TfrmPropostaComercial& s) {
+    serviceFields(*s.cdsServico, true);
+    serviceFields(*s.cdsServicoAux, false);
+    text(*s.cdsTipoServObr, "CDTIPOSERV", 3, QStringLiteral("Código"));
+    text(*s.cdsTipoServObr, "NMTIPOSERV", 80, QStringLiteral("Serviço"));
+    hiddenText(*s.cdsObjServico, "NRPROPOSFAS", 20);
+    hiddenText(*s.cdsObjServico, "NRVERPROPFAS", 2);
+    memo(*s.cdsObjServico, "TXOBJETPROPFAS");
+    serviceInstallmentFields(*s.cdsVencServ);
+    serviceInstallmentFields(*s.cdsVencServicoAux);
+    serviceInstallmentFields(*s.cdsAuxVencServ);
+    date(*s.cdsMinDtVencServ, "DTVENCSERVPROP");
+    date(*s.cdsValidaVencServ, "DTVENCSERVPROP");
+}
+
+}  // namespace cot

@@ -1,0 +1,71 @@
+// Price simulations of the proposal's product lines.
+#include "proposal/proposal_screen.h"
+#include "proposal/table_fields.h"
+
+namespace cot {
+
+using namespace table_fields;
+
+namespace {
+
+void simulationFields(ClientDataSet& t) {
+    text(t, "NRORDSIMULAPROP", 3, QStringLiteral("Ordem"));
+    text(t, "NMSIMULAPROP", 100, QStringLiteral("Nome"));
+    money(t, "VRTOTALICENCUSO", QStringLiteral("Total Licença de Uso")).readOnly = true;
+    money(t, "VRTOTAMENSALIDA", QStringLiteral("Total Mensal")).readOnly = true;
+    text(t, "NRSIMULAPROP", 5);
+    text(t, "NRPROPOSFAS", 20);
+    text(t, "NRVERPROPFAS", 2);
+}
+
+void simulatedLineFields(ClientDataSet& t) {
+    text(t, "NRORDLINPSIMULA", 3, QStringLiteral("Ordem"));
+    text(t, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
+    text(t, "IDTIPLINPP", 1, QStringLiteral("Tipo"));
+    number(t, "QTUTILSIMULINP", QStringLiteral("Quantidade"));
+    money(t, "VRLICENCUSOPROP", QStringLiteral("Vr. unit. LU"));
+    calculated(t, "VRTOTASIMULALUSO", QStringLiteral("Vr. total. LU"));
+    money(t, "VRMENSALIDAPROP", QStringLiteral("Vr. unit. mensal"));
+    calculated(t, "VRTOTASIMULAMENS", QStringLiteral("Vr. total mensal"));
+    text(t, "CDLINPPROP", 20);
+    number(t, "NRUSUALINPP");
+    text(t, "NRSIMULAPROP", 5);
+    text(t, "NRORDSIMULAPROP", 3);
+    text(t, "NRPROPOSFAS", 20);
+    text(t, "NRVERPROPFAS", 2);
+    // Unit values times the simulated quantity, unrounded.
+    t.onCalcFields = [](ClientDataSet& d) {
+        const long double q = d["QTUTILSIMULINP"].asFloat();
+        d["VRTOTASIMULALUSO"].setAsFloat(static_cast<double>(q * d["VRLICENCUSOPROP"].asFloat()));
+        d["VRTOTASIMULAMENS"].setAsFloat(static_cast<double>(q * d["VRMENSALIDAPROP"].asFloat()));
+    };
+}
+
+}  // namespace
+
+void defineSimulationTables(TfrmPropostaComercial& s) {
+    simulationFields(*s.cdsSimulacao);
+    simulationFields(*s.cdsAuxSimulacao);
+    simulatedLineFields(*s.cdsProdSimulaLinp);
+    simulatedLineFields(*s.cdsAuxProdSimulaLinp);
+
+    ClientDataSet& pick = *s.cdsPesqProdLinp;
+    text(pick, "CDLINPPROP", 20);
+    text(pick, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
+    text(pick, "IDTIPLINPP", 1, QStringLiteral("Tipo")).displayWidth = 20;
+    money(pick, "VRLICENCUSOPROP");
+    money(pick, "VRMENSALIDAPROP");
+
+    text(*s.cdsMaxNrSimulaProp, "NRSIMULAPROP", 5);
+    text(*s.cdsMaxOrdSimula, "NRORDSIMULAPROP", 3);
+    text(*s.cdsMaxOrdProdSimula, "NRORDLINPSIMULA", 3);
+    text(*s.cdsVd_Simulacao, "NRSIMULAPROP", 5);
+    text(*s.cdsVd_ProdSimulaLinp, "NRSIMULAPROP", 5);
+    text(*s.cdsVd_SimulaLinp, "CDLINPPROP", 20);
+    for (ClientDataSet* product : {s.cdsPesqProdComer, s.cdsVd_ProdComer}) {
+        text(*product, "CDPROCOMERCI", 10, QStringLiteral("Código"));
+        text(*product, "NMPROCOMERCI", 50, QStringLiteral("Nome"));
+    }
+}
+
+}  // namespace cot
