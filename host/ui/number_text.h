@@ -9,7 +9,7 @@ namespace cot::ui_text {
 // thousands separators ("."), the digits after '.' give the decimals (",").
 QString formatNumber(double value, const QString& pattern);
 QString formatNumber(double value, int decimals, bool thousands);
-// "1.500,50", "1500,5", "1500.5" (a single point without a comma is a decimal point).
+// "1.500,50", "1500,5", "1500.5" (read as the services read typed numbers).
 // Empty text is 0. *ok is false for anything else.
 double parseNumber(const QString& text, bool* ok);
 
