@@ -3,7 +3,9 @@
 // in process too.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -93,4 +95,31 @@ TEST_F(Shell, SignInChecksPasswordBranchAndNeverTellsWhichPartWasWrong) {
     EXPECT_FALSE(verifyPassword("sha256:abc:123", "x"));
     EXPECT_TRUE(verifyPassword(hashPassword("s4lt", "segredo"), "segredo"));
     EXPECT_FALSE(verifyPassword(hashPassword("s4lt", "segredo"), "Segredo"));
+}
+
+TEST_F(Shell, SignInDialogKeepsTheEntriesWhenTheCheckFailsAndListsTheOperatorsBranches) {
+    Session::instance().reset();
+    TfrmLogin login;
+    login.setServer("127.0.0.1", testServer().port());
+    QStringList branches;
+    bool openAfterFailure = false;
+    QString operatorAfterFailure;
+    runner.expect([&](QWidget& w) {
+        type(w, "edtOperador", "vendedor");
+        focus(w, "edtSenha");  // leaving the operator lists its branches
+        for (int i = 0; i < login.cbbFilial->count(); ++i) branches << login.cbbFilial->itemData(i).toString();
+        typeText(*login.edtSenha, "errada");
+        click(w, "sbtConfirma");
+        openAfterFailure = w.isVisible();
+        operatorAfterFailure = login.edtOperador->text();
+        typeText(*login.edtSenha, "vendedor");
+        click(w, "sbtConfirma");
+    }, "frmLogin");
+    EXPECT_EQ(login.ShowModal(), mrOk);
+    EXPECT_EQ(branches, (QStringList{"0001", "0002"}));
+    EXPECT_TRUE(openAfterFailure);
+    EXPECT_EQ(operatorAfterFailure, "vendedor");
+    EXPECT_EQ(dialogs.errors(), QStringList{"Operador ou senha inválidos."});
+    EXPECT_EQ(Veltrano::Operador(), "VENDEDOR");
+    EXPECT_EQ(Veltrano::WebPort(), testServer().port());
 }
