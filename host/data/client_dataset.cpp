@@ -124,9 +124,9 @@ void ClientDataSet::Impl::refreshBufCalc() {
 
 const QVariant& ClientDataSet::Impl::rowValue(RowRec& rec, int fieldIndex) {
     const int col = column[fieldIndex];
-    if (fields[fieldIndex]->kind() == FieldKind::Data) return rec.cur[col];
+    if (fields[fieldIndex]->kind() == FieldKind::Data) return rec.cur.at(col);
     ensureCalc(rec);
-    return rec.calc[col];
+    return rec.calc.at(col);
 }
 
 namespace {
@@ -482,7 +482,7 @@ void ClientDataSet::storeValue(Field& f, const QVariant& v) {
         d->emitRecordChanged(&f);
         return;
     }
-    const QVariant before = d->buf[col];
+    const QVariant before = d->buf.at(col);
     d->buf[col] = v;
     if (f.onValidate) {
         try {

@@ -81,7 +81,7 @@ void ClientDataSet::post() {
     d->fire(beforePost);
     for (int fi : d->dataFields) {
         const Field& f = *d->fields[fi];
-        if (f.required && isEmptyValue(d->buf[d->column[fi]]))
+        if (f.required && isEmptyValue(d->buf.at(d->column[fi])))
             throw UserError(QString("Campo '%1' deve ter um valor.").arg(f.label()));
     }
 

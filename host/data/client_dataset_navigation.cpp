@@ -23,6 +23,7 @@ struct KeySpec {
     FieldType type = FieldType::String;
     bool text = true;
     QVariant value;  // coerced to the field's type
+    QString textValue;  // for text fields
 };
 
 std::vector<KeySpec> keySpecs(const ClientDataSet& ds, const QString& keyFields, const QVariantList& values) {
@@ -53,6 +54,7 @@ std::vector<KeySpec> keySpecs(const ClientDataSet& ds, const QString& keyFields,
         } else {
             k.value = coerceValue(v, k.type);
         }
+        if (k.text && !k.value.isNull()) k.textValue = k.value.toString();
         keys.push_back(k);
     }
     return keys;
@@ -62,11 +64,13 @@ bool keyMatches(const KeySpec& k, const QVariant& v, LocateOptions options) {
     const bool vNull = !v.isValid() || v.isNull();
     const bool kNull = !k.value.isValid() || k.value.isNull();
     if (k.text) {
-        const QString s = vNull ? QString() : (v.typeId() == QMetaType::QString ? *static_cast<const QString*>(v.constData()) : v.toString());
-        const QString want = kNull ? QString() : k.value.toString();
+        QString scratch;
+        const QString& s = vNull ? scratch
+                           : v.typeId() == QMetaType::QString ? *static_cast<const QString*>(v.constData())
+                                                              : (scratch = v.toString());
         const Qt::CaseSensitivity cs = (options & loCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
-        if (options & loPartialKey) return s.startsWith(want, cs);
-        return s.compare(want, cs) == 0;
+        if (options & loPartialKey) return s.startsWith(k.textValue, cs);
+        return s.size() == k.textValue.size() && s.compare(k.textValue, cs) == 0;
     }
     if (vNull || kNull) return vNull && kNull;
     if (k.value.typeId() == QMetaType::QString) return false;  // text that is not a value of this type
