@@ -1,4 +1,6 @@
 // Cursor movement, bookmarks, locate and filter of ClientDataSet.
+#include <cstring>
+
 #include "client_dataset.h"
 #include "client_dataset_impl.h"
 #include "services/errors.h"
@@ -70,7 +72,14 @@ bool keyMatches(const KeySpec& k, const QVariant& v, LocateOptions options) {
                                                               : (scratch = v.toString());
         const Qt::CaseSensitivity cs = (options & loCaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
         if (options & loPartialKey) return s.startsWith(k.textValue, cs);
-        return s.size() == k.textValue.size() && s.compare(k.textValue, cs) == 0;
+        const qsizetype n = s.size();
+        if (n != k.textValue.size()) return false;
+        if (n == 0) return true;
+        if (cs == Qt::CaseSensitive)
+            return std::memcmp(s.constData(), k.textValue.constData(), size_t(n) * sizeof(QChar)) == 0;
+        // Cheap rejection on the last character before the full comparison.
+        if (s[n - 1].toCaseFolded() != k.textValue[n - 1].toCaseFolded()) return false;
+        return s.compare(k.textValue, cs) == 0;
     }
     if (vNull || kNull) return vNull && kNull;
     if (k.value.typeId() == QMetaType::QString) return false;  // text that is not a value of this type

@@ -75,10 +75,15 @@ Key keyOf(const QVariant& v, Category cat) {
         break;
     }
     case Category::Date: {
-        const QDateTime dt = v.typeId() == QMetaType::QDateTime ? *static_cast<const QDateTime*>(v.constData())
-                                                                 : coerceValue(v, FieldType::DateTime).toDateTime();
-        k.null = !dt.isValid();
-        if (!k.null) k.date = datafmt::dateTimeKey(dt);
+        if (v.typeId() == QMetaType::QDateTime) {
+            const QDateTime& dt = *static_cast<const QDateTime*>(v.constData());
+            k.null = !dt.isValid();
+            if (!k.null) k.date = datafmt::dateTimeKey(dt);
+        } else {
+            const QDateTime dt = coerceValue(v, FieldType::DateTime).toDateTime();
+            k.null = !dt.isValid();
+            if (!k.null) k.date = datafmt::dateTimeKey(dt);
+        }
         break;
     }
     case Category::Boolean:
