@@ -74,6 +74,12 @@ struct RpcServer::Impl {
         http.set_read_timeout(60);
         http.set_write_timeout(120);
         http.set_tcp_nodelay(true);
+        // Address reuse for quick restarts, but no shared port: a second server on a busy
+        // port must fail instead of silently splitting the clients with the first.
+        http.set_socket_options([](int sock) {
+            int yes = 1;
+            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+        });
 
         const QString url = config.databaseUrl;
         http.Post("/rpc", [this, url](const httplib::Request& req, httplib::Response& res) {
@@ -84,6 +90,8 @@ struct RpcServer::Impl {
                 res.status = 204;
                 return;
             }
+            // Left uncompressed: on a LAN gzip costs more time than it saves (the library
+            // compresses only a bare "application/json").
             res.set_content(out.constData(), size_t(out.size()), "application/json; charset=utf-8");
         });
         http.Get("/health", [](const httplib::Request&, httplib::Response& res) {

@@ -4,7 +4,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "rpc/rpc_server.h"
 #include "rpc/server_config.h"
+#include "support/test_server.h"
 
 using namespace cot::server;
 
@@ -72,6 +74,22 @@ TEST(ServerConfigTest, BadValuesAreExplained) {
 TEST(ServerConfigTest, PasswordsStayOutOfMessages) {
     EXPECT_EQ(displayDatabaseUrl("postgresql://cot:s3nha@db:5432/cot"), "postgresql://cot:***@db:5432/cot");
     EXPECT_EQ(displayDatabaseUrl("sqlite:/srv/cot/var/demo.db"), "sqlite:/srv/cot/var/demo.db");
+}
+
+TEST(ServerConfigTest, ABusyPortIsRefusedNotShared) {
+    cot::testing::TestServer first;
+    ServerConfig config;
+    config.databaseUrl = first.databaseUrl();
+    config.port = first.port();
+    config.seedDemo = false;
+    RpcServer second(config);
+    try {
+        second.start();
+        ADD_FAILURE() << "second server started on a busy port";
+    } catch (const ConfigError& e) {
+        EXPECT_EQ(std::string(e.what()), QStringLiteral("Não foi possível escutar em 127.0.0.1:%1.").arg(first.port()).toStdString());
+    }
+    EXPECT_TRUE(first.connection().call("PrxProposta").ok);
 }
 
 }  // namespace
