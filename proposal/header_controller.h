@@ -1,19 +1,140 @@
 #pragma once
+#include <QChar>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QWidget;
 
 namespace cot {
 
+class DataSource;
+class Field;
+class TDBComboBox;
+class TDBDateEditPlus;
+class TDBEdit;
 class TfrmPropostaComercial;
+class TGroupBox;
+class TADOIBQuery;
+class ReadjustmentController;
+class LookupButton;
 
-// Proposal header: checks and saving of cdsProposta, client/prospect, contact, operators,
-// interlocutor and readjustment indexes, laid out in the screen's panProp.
-// Shell for now: handlers come with the header work; it attaches nothing yet.
+// Proposal header (one row of cdsProposta, edited on the screen's panel panProp):
+// number and defaults of a new proposal, the checks of a post in their order, the
+// saves after a post or delete, the cancel, the lookups of client/prospect, contact,
+// operators, interlocutor and commercial product, and the words shown for its codes.
+// The readjustment indexes of the header are the ReadjustmentController's.
+//
+// The handlers keep the names the screen's design gives them; the table events and the
+// controls' events are attached by the constructor.
 class HeaderController {
 public:
     explicit HeaderController(TfrmPropostaComercial& screen);
     ~HeaderController();
 
+    ReadjustmentController& readjustment() { return *readjustment_; }
+
+    // ----- checks (required = true before a post: an empty value is an error;
+    // false on leaving a field: an empty value passes)
+    void Vd_Versao(bool required);
+    void Vd_ClientePros(bool required);
+    void Vd_OperSoli(bool required);
+    void Vd_Contato(bool required);
+    void Vd_OperResp(bool required);
+    void Vd_InteClie(bool required);
+    void Vd_DescProp();
+    void Vd_ProdComer(bool required);
+
+    // ----- table events of cdsProposta
+    void cdsPropostaBeforeInsert();
+    void cdsPropostaAfterInsert();
+    void cdsPropostaBeforeEdit();
+    void cdsPropostaAfterEdit();
+    void cdsPropostaBeforePost();
+    void cdsPropostaAfterPost();
+    void cdsPropostaAfterCancel();
+    void cdsPropostaAfterDelete();
+
+    // ----- request/proposal choice
+    void dbcTipoPropChange();
+
+    // ----- lookups (before the list / after a choice)
+    void btnPesqCliProsBeforePesq();
+    void btnPesqCliProsAfterPesq();
+    void btnPesqContatoBeforePesq();
+    void btnPesqContatoAfterPesq();
+    void btnPesqOperSoliBeforePesq();
+    void btnPesqOperSoliAfterPesq();
+    void btnPesqOperRespBeforePesq();
+    void btnPesqOperRespAfterPesq();
+    void btnPesqInterLocBeforePesq();
+    void btnPesqInterLocAfterPesq();
+    void btnPesqProdComerBeforePesq();
+    void btnPesqProdComerAfterPesq();
+
+    // ----- edit handlers
+    void dbeCdCliProsEnter();
+    void dbeCdCliProsChange();
+    void dbeCdCliProsExit();
+    void cbbCliProspChange();
+    void dbeCdOperSoliChange();
+    void dbeCdOperRespChange();
+    void dbeContatoChange();
+    void dbeCdInterLocChange();
+    void dbeContatoExit();
+    void dbeVersaoKeyPress(QChar& key);
+    void dbeFaxChange();
+    void dbeCdProdComerChange();
+    void dbeCdProdComerExit();
+    // Digits, backspace, tab and escape only (operator, contact and product codes).
+    static void digitsOnlyKeyPress(QChar& key);
+
+    // Whether the request/proposal choice shows "Proposta".
+    bool isProposta() const;
+    // Whether the client/prospect choice is the client (item 0).
+    bool isClient() const;
+    // Shows the form page (before focusing a header control that rejected a value).
+    void showFormPage();
+    // Focuses a control when it can take the focus.
+    static void focus(QWidget* control);
+    // Text of a key of the screen's catalogue.
+    QString msg(const QString& key) const;
+    // Shows the catalogue text of `key` as an error and ends the operation.
+    [[noreturn]] void reject(const QString& key) const;
+
+    // ----- controls of the header panel (created in panProp)
+    TDBComboBox *dbcTipoProp, *cbbCliProsp;
+    TDBEdit *dbeCdCliPros, *dbeNmCliPros, *dbeDsReferencia;
+    TDBDateEditPlus *depCadastro, *depValidade;
+    TDBEdit *dbeCdOperSoli, *dbeNmOperSoli, *dbeContato, *dbeNmContato, *dbeFax, *dbeEmail;
+    TDBEdit *dbeCdInterLoc, *dbeNmInterLoc, *dbeCdOperResp, *dbeNmOperResp, *dbeCdProdComer, *dbeNmProdComer;
+    LookupButton *btnPesqCliPros, *btnPesqContato, *btnPesqOperSoli, *btnPesqInterLoc, *btnPesqOperResp,
+        *btnPesqProdComer;
+    TGroupBox* grbReajuste;
+
+    // Lookup sources.
+    DataSource *dtsPesqCliente, *dtsPesqClieIns, *dtsPesqProspect, *dtsPesqOperSoli, *dtsPesqOperResp;
+    DataSource *dtsPesqContato, *dtsInterLoc, *dtsPesqProdComer;
+
 private:
-    TfrmPropostaComercial& screen_;
+    void createPanel();
+    void defineQueries();
+    void defineAnswerTables();
+    void attachEvents();
+    void attachDisplayHandlers();
+    void setHeaderEnabled();
+    void setChildPagesEnabled(bool on);
+    void showChildPagesOfContract();
+    // Sends the change log of cdsProposta (after post and after delete); true when sent.
+    bool saveProposal();
+    // Readjustment month of the client last checked ("" when none).
+    QString clientMonth() const;
+    Field& f(const char* name) const;
+
+    TfrmPropostaComercial& s_;
+    std::unique_ptr<ReadjustmentController> readjustment_;
+    TADOIBQuery* clientQuery_ = nullptr;  // query that found the client last (by code or document)
+    QString stCdCliPros_;                 // client code as it was when its edit got the focus
 };
 
 }  // namespace cot

@@ -1,0 +1,245 @@
+// Checks of the proposal header: version, client or prospect, operators, contact,
+// interlocutor, reference and commercial product.
+#include "data/client_dataset.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/header_controller.h"
+#include "proposal/header_lookups.h"
+#include "proposal/proposal_screen.h"
+#include "services/consiste.h"
+#include "services/local_query.h"
+#include "services/veltrano.h"
+#include "ui/busy_animation.h"
+#include "ui/db_edit.h"
+
+namespace cot {
+
+namespace {
+
+bool editingTable(const ClientDataSet& t) {
+    return t.state() == DataSetState::Edit || t.state() == DataSetState::Insert;
+}
+
+// Runs `body`; on any failure focuses `control` first and passes the failure on.
+template <class Body>
+void focusingOnFailure(QWidget* control, Body body) {
+    try {
+        body();
+    } catch (...) {
+        HeaderController::focus(control);
+        throw;
+    }
+}
+
+}  // namespace
+
+void HeaderController::Vd_Versao(bool required) {
+    ClientDataSet& t = *s_.cdsProposta;
+    if (!editingTable(t)) return;
+    try {
+        const QString version = f("NRVERPROPFAS").asString().trimmed();
+        if (version.isEmpty()) {
+            if (required) reject(QStringLiteral("VERSAO_INF"));
+            return;
+        }
+        if (t.state() == DataSetState::Edit && version != f("NRVERPROPFAS").oldValue().toString().trimmed()) {
+            BusyScope busy;
+            s_.cdsValidaProposta->setData(s_.netProposta.getPacket(
+                QStringLiteral("ValidaProposta"), {f("CDFILIAL").asString(), f("NRPROPOSFAS").asString(), version}));
+            if (!s_.cdsValidaProposta->isEmpty()) reject(QStringLiteral("PROPJACAD"));
+        }
+    } catch (...) {
+        showFormPage();
+        focus(s_.dbeVersao);
+        throw;
+    }
+}
+
+void HeaderController::Vd_ClientePros(bool required) {
+    ClientDataSet& t = *s_.cdsProposta;
+    if (!editingTable(t)) return;
+    const QString document = f("NRINSJURCLIE").asString().trimmed();
+    const bool client = isClient();
+    if (document.isEmpty()) {
+        if (required) {
+            focus(dbeCdCliPros);
+            reject(client ? QStringLiteral("CLI_INF") : QStringLiteral("PROS_INF"));
+        }
+        return;
+    }
+    // The party's code: a prospect's is CDPROSPECT (taking CDCLIENTE for both would
+    // leave a prospect proposal without the code its interlocutors are read by).
+    f("CODIGO").setValue(client ? f("CDCLIENTE").value() : f("CDPROSPECT").value());
+    if (Cli_cot05000::boTestaEst) return;
+    if (client) {
+        // The list of the lookup holds the client just chosen: read it again by its code.
+        // A document typed since then is looked up by itself, so it is never replaced by
+        // the earlier choice.
+        TADOIBQuery& list = s_.qryPesqCliente;
+        const bool chosen = list.active() && !list.isEmpty() &&
+                            list.fieldByName(QStringLiteral("NRINSJURCLIE")).asString().trimmed() == document;
+        TADOIBQuery* q = nullptr;
+        if (!chosen) {
+            btnPesqCliPros->dataSource = dtsPesqClieIns;
+            q = &s_.qryPesqClieIns;
+            q->close();
+            q->paramByName(QStringLiteral("P_NRINSJURCLIE")).setValue(document);
+            q->open();
+        } else {
+            btnPesqCliPros->dataSource = dtsPesqCliente;
+            const QString code = list.fieldByName(QStringLiteral("CDCLIENTE")).asString();
+            q = &list;
+            q->close();
+            q->paramByName(QStringLiteral("P_CDCLIENTE")).setValue(code);
+            q->paramByName(QStringLiteral("P_TCDCLIENTE")).setValue(QString());
+            q->open();
+        }
+        if (q->isEmpty()) {
+            focus(dbeCdCliPros);
+            reject(QStringLiteral("CLI_N_CAD"));
+        }
+        clientQuery_ = q;
+        f("IDTPIJURCLIE").setValue(q->fieldByName(QStringLiteral("IDTPIJURCLIE")).value());
+        f("NRINSJURCLIE").setValue(q->fieldByName(QStringLiteral("NRINSJURCLIE")).value());
+        f("CDCLIENTE").setValue(q->fieldByName(QStringLiteral("CDCLIENTE")).value());
+        f("CODIGO").setValue(q->fieldByName(QStringLiteral("CDCLIENTE")).value());
+        f("NOME").setValue(q->fieldByName(QStringLiteral("NMFANTCLIE")).value());
+    } else {
+        btnPesqCliPros->dataSource = dtsPesqProspect;
+        TADOIBQuery& q = s_.qryPesqProspect;
+        q.close();
+        q.paramByName(QStringLiteral("P_NRINSJURPROS")).setValue(document);
+        q.paramByName(QStringLiteral("P_TNRINSJURPROS")).setValue(QString());
+        q.open();
+        if (q.isEmpty()) {
+            focus(dbeCdCliPros);
+            reject(QStringLiteral("PROS_N_CAD"));
+        }
+        f("NRINSJURCLIE").setValue(q.fieldByName(QStringLiteral("NRINSJURPROS")).value());
+        f("CDPROSPECT").setValue(q.fieldByName(QStringLiteral("CDPROSPECT")).value());
+        f("CODIGO").setValue(q.fieldByName(QStringLiteral("CDPROSPECT")).value());
+        f("NOME").setValue(q.fieldByName(QStringLiteral("NMFANTPROS")).value());
+        f("IDTPIJURPROS").setValue(q.fieldByName(QStringLiteral("IDTPIJURPROS")).value());
+    }
+    Cli_cot05000::boTestaEst = true;
+}
+
+QString HeaderController::clientMonth() const {
+    if (!clientQuery_ || !clientQuery_->active() || clientQuery_->isEmpty()) return {};
+    return clientQuery_->fieldByName(QStringLiteral("NRMESREAJCLIE")).asString().trimmed();
+}
+
+void HeaderController::Vd_OperSoli(bool required) {
+    if (!editingTable(*s_.cdsProposta)) return;
+    focusingOnFailure(dbeCdOperSoli, [&] {
+        QString code = f("CDOPERSOLI").asString().trimmed();
+        if (code.isEmpty()) {
+            if (required) reject(QStringLiteral("OPER_INF"));
+            return;
+        }
+        code = Consiste::Ajusta(code, 12);
+        TADOIBQuery& q = s_.qryPesqOperSoli;
+        q.close();
+        q.paramByName(QStringLiteral("P_CDOPERADOR")).setValue(code);
+        q.paramByName(QStringLiteral("P_TCDOPERADOR")).setValue(QString());
+        q.open();
+        if (q.isEmpty()) reject(QStringLiteral("OPER_N_CAD"));
+        f("CDOPERSOLI").setValue(q.fieldByName(QStringLiteral("CDOPERADOR")).value());
+        f("OPERSOLI").setValue(q.fieldByName(QStringLiteral("NMOPERADOR")).value());
+    });
+}
+
+void HeaderController::Vd_Contato(bool) {
+    if (!editingTable(*s_.cdsProposta)) return;
+    const QString contact = f("NRCONTATO").asString().trimmed();
+    if (contact.isEmpty()) return;
+    const bool client = isClient();
+    s_.cdsPesqContato->setData(s_.netProposta.getPacket(
+        QStringLiteral("GetPesqContato"),
+        {Veltrano::FiliProc(), client ? QStringLiteral("C") : QStringLiteral("P"), f("CDCLIENTE").asString(),
+         f("CDPROSPECT").asString(), Consiste::Ajusta(contact, 10)}));
+    ClientDataSet& c = *s_.cdsPesqContato;
+    if (c.isEmpty()) {
+        focus(dbeContato);
+        reject(QStringLiteral("CONT_N_CAD"));
+    }
+    f("CDCLIENTE").setValue(c[QStringLiteral("CDCLIENTE")].value());
+    f("CDPROSPECT").setValue(c[QStringLiteral("CDPROSPECT")].value());
+    f("NRCONTATO").setValue(c[QStringLiteral("NRCONTATO")].value());
+    f("DSREFECONT").setValue(c[QStringLiteral("REFERENCIA")].value());
+    f("IDTPCONTATO").setValue(c[QStringLiteral("IDTPCONTATO")].value());
+}
+
+void HeaderController::Vd_OperResp(bool required) {
+    if (!editingTable(*s_.cdsProposta)) return;
+    QString code = f("CDOPERRESP").asString().trimmed();
+    if (code.isEmpty()) {
+        if (required && isProposta()) {
+            showFormPage();
+            focus(dbeCdOperResp);
+            reject(QStringLiteral("RESP_INF"));
+        }
+        return;
+    }
+    code = Consiste::Ajusta(code, 12);
+    TADOIBQuery& q = s_.qryPesqOperResp;
+    q.close();
+    q.paramByName(QStringLiteral("P_CDOPERADOR")).setValue(code);
+    q.paramByName(QStringLiteral("P_TCDOPERADOR")).setValue(QString());
+    q.open();
+    if (q.isEmpty()) {
+        showFormPage();
+        focus(dbeCdOperResp);
+        reject(QStringLiteral("OPER_N_CAD"));
+    }
+    f("CDOPERRESP").setValue(q.fieldByName(QStringLiteral("CDOPERADOR")).value());
+    f("NMOPERRESP").setValue(q.fieldByName(QStringLiteral("NMOPERADOR")).value());
+}
+
+void HeaderController::Vd_InteClie(bool) {
+    if (!editingTable(*s_.cdsProposta)) return;
+    QString code = f("CODIGOINTER").asString().trimmed();
+    if (code.isEmpty()) return;
+    code = Consiste::Ajusta(code, 2);
+    const bool client = isClient();
+    s_.cdsPesqInterLoc->setData(
+        s_.netProposta.getPacket(QStringLiteral("GetPesqInterLoc"),
+                                 {f("CODIGO").asString(), client ? QStringLiteral("C") : QStringLiteral("P"), code}));
+    ClientDataSet& found = *s_.cdsPesqInterLoc;
+    if (found.isEmpty()) {
+        focus(dbeCdInterLoc);
+        reject(QStringLiteral("INT_N_CAD"));
+    }
+    const QVariant interlocutor = found[QStringLiteral("CDINTECLIE")].value();
+    f("CDINTECLIE").setValue(client ? interlocutor : QVariant());
+    f("CDINTEPROS").setValue(client ? QVariant() : interlocutor);
+    f("CODIGOINTER").setValue(interlocutor);
+    f("NMINTECLIE").setValue(found[QStringLiteral("NMINTECLIE")].value());
+}
+
+void HeaderController::Vd_DescProp() {
+    if (!editingTable(*s_.cdsProposta)) return;
+    if (!f("DSREFEPROPOSFAS").asString().trimmed().isEmpty()) return;
+    if (f("NRCONTATO").asString().trimmed().isEmpty()) {
+        focus(dbeDsReferencia);
+        reject(QStringLiteral("Desc_N_Inf"));
+    }
+    f("DSREFEPROPOSFAS").setAsString(dbeNmContato->displayText());
+}
+
+void HeaderController::Vd_ProdComer(bool required) {
+    focusingOnFailure(dbeCdProdComer, [&] {
+        QString code = dbeCdProdComer->text().trimmed();
+        if (code.isEmpty()) {
+            if (required) reject(QStringLiteral("PROD_COMER_INF"));
+            return;
+        }
+        if (!editingTable(*s_.cdsProposta)) return;
+        code = Consiste::Ajusta(code, 10);
+        s_.cdsVd_ProdComer->setData(s_.netProposta.getPacket(QStringLiteral("GetVd_ProdComer"), {code}));
+        if (s_.cdsVd_ProdComer->isEmpty()) reject(QStringLiteral("PROD_COMER_N_CAD"));
+        f("CDPROCOMERCI").setValue((*s_.cdsVd_ProdComer)[QStringLiteral("CDPROCOMERCI")].value());
+        f("NMPROCOMERCI").setValue((*s_.cdsVd_ProdComer)[QStringLiteral("NMPROCOMERCI")].value());
+    });
+}
+
+}  // namespace cot

@@ -1,0 +1,158 @@
+// Handlers of the header's controls: the request/proposal choice, the client/prospect
+// code and choice, name clearing while a code is retyped, exits and key filters.
+#include "data/client_dataset.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/header_controller.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/readjustment_controller.h"
+#include "services/consiste.h"
+#include "services/load_bpl.h"
+#include "services/local_query.h"
+#include "ui/db_combo_box.h"
+#include "ui/db_edit.h"
+
+namespace cot {
+
+namespace {
+
+bool editingTable(const ClientDataSet& t) {
+    return t.state() == DataSetState::Edit || t.state() == DataSetState::Insert;
+}
+
+void clearField(Field& field) {
+    if (!field.isNull()) field.clear();
+}
+
+}  // namespace
+
+void HeaderController::dbcTipoPropChange() {
+    ClientDataSet& t = *s_.cdsProposta;
+    const QString shown = dbcTipoProp->text();
+    // 1. A proposal cannot go back to being a request.
+    if (t.state() == DataSetState::Edit && f("IDSOLPROPFAS").oldValue().toString() == QLatin1String("N") &&
+        shown == msg(QStringLiteral("Solicitação"))) {
+        f("IDSOLPROPFAS").setAsString(QStringLiteral("N"));
+        dbcTipoProp->setReadOnly(dbcTipoProp->readOnly());  // shows the stored word again
+        reject(QStringLiteral("IMPALTPROP"));
+    }
+    // 2. A request carries no readjustment nor responsible operator.
+    if (editingTable(t) && shown == msg(QStringLiteral("Solicitação"))) {
+        readjustment_->clearIndexes();
+        clearField(f("CDOPERRESP"));
+        clearField(f("NMOPERRESP"));
+    }
+    // 3. Only operators of a group authorised for proposals make proposals.
+    if (Cli_cot05000::stOper == QLatin1String("N") && shown == msg(QStringLiteral("Proposta"))) {
+        if (editingTable(t)) f("IDSOLPROPFAS").setAsString(QStringLiteral("S"));
+        dbcTipoProp->setReadOnly(dbcTipoProp->readOnly());
+        reject(QStringLiteral("SoliProp"));
+    }
+    // 4.
+    readjustment_->Controla_Faturamento();
+}
+
+void HeaderController::dbeCdCliProsEnter() { stCdCliPros_ = dbeCdCliPros->text(); }
+
+void HeaderController::dbeCdCliProsChange() {
+    if (!editingTable(*s_.cdsProposta) || dbeCdCliPros->text() == stCdCliPros_) return;
+    clearField(f("NOME"));
+    if (dbeCdCliPros->hasFocus()) clearField(f("NRMESREAJPROP"));
+}
+
+void HeaderController::dbeCdCliProsExit() {
+    Vd_ClientePros(false);
+    ClientDataSet& t = *s_.cdsProposta;
+    if (editingTable(t) && !f("NRINSJURCLIE").asString().trimmed().isEmpty()) {
+        const QString month = clientMonth();
+        if (month.isEmpty()) {
+            if (isClient() && isProposta()) {
+                focus(readjustment_->dbcMesReaj);
+                reject(QStringLiteral("CLI_SEM_REAJ"));
+            }
+        } else if (isClient()) {
+            f("NRMESREAJPROP").setAsString(month);
+        }
+    }
+    Cli_cot05000::boTestaEst = false;
+    s_.qryPesqCliente.close();
+}
+
+void HeaderController::cbbCliProspChange() {
+    if (editingTable(*s_.cdsProposta)) {
+        for (const char* name : {"NRINSJURCLIE", "NOME", "NRCONTATO", "DSREFECONT", "CODIGOINTER", "NMINTECLIE"})
+            clearField(f(name));
+    }
+    readjustment_->Controla_Faturamento();
+}
+
+void HeaderController::dbeCdOperSoliChange() {
+    if (editingTable(*s_.cdsProposta)) clearField(f("OPERSOLI"));
+}
+
+void HeaderController::dbeCdOperRespChange() {
+    if (editingTable(*s_.cdsProposta)) clearField(f("NMOPERRESP"));
+}
+
+void HeaderController::dbeContatoChange() {
+    if (editingTable(*s_.cdsProposta)) clearField(f("DSREFECONT"));
+}
+
+void HeaderController::dbeCdInterLocChange() {
+    if (editingTable(*s_.cdsProposta)) clearField(f("NMINTECLIE"));
+}
+
+void HeaderController::dbeContatoExit() {
+    Vd_Contato(false);
+    ClientDataSet& t = *s_.cdsProposta;
+    if (!t.active() || t.isEmpty()) return;
+    if (f("DSREFEPROPOSFAS").asString().trimmed().isEmpty() && !f("NRCONTATO").asString().trimmed().isEmpty()) {
+        if (t.state() == DataSetState::Browse) t.edit();
+        f("DSREFEPROPOSFAS").setAsString(f("DSREFECONT").asString());
+    }
+}
+
+void HeaderController::digitsOnlyKeyPress(QChar& key) {
+    const ushort c = key.unicode();
+    if (key.isDigit() || c == 8 || c == 9 || c == 27) return;
+    key = QChar();
+}
+
+void HeaderController::dbeVersaoKeyPress(QChar& key) {
+    if (s_.cdsProposta->state() != DataSetState::Insert) return;
+    const auto holds = [](ClientDataSet* t) { return t->active() && !t->isEmpty(); };
+    if (holds(s_.cdsLinProd) || holds(s_.cdsServico) || holds(s_.cdsMensagem)) {
+        key = QChar();
+        reject(QStringLiteral("VERSAO"));
+    }
+}
+
+void HeaderController::dbeFaxChange() {
+    // An empty mask would store its literals.
+    if (editingTable(*s_.cdsProposta) && dbeFax->text().trimmed().isEmpty()) clearField(f("NRFAXPROPFAS"));
+}
+
+void HeaderController::dbeCdProdComerChange() {
+    if (editingTable(*s_.cdsProposta)) clearField(f("NMPROCOMERCI"));
+}
+
+void HeaderController::dbeCdProdComerExit() {
+    Vd_ProdComer(false);
+    ClientDataSet& t = *s_.cdsProposta;
+    // Systems of the lines that the commercial product does not cover are listed, and the
+    // change of product is undone.
+    const QString type = s_.cdsLinProd->active() && !s_.cdsLinProd->isEmpty()
+                             ? (*s_.cdsLinProd)[QStringLiteral("IDTIPLINPP")].asString()
+                             : QString();
+    const QString kind =
+        type == QLatin1String("M") || type == QLatin1String("L") ? QStringLiteral("PROD") : QStringLiteral("PTOA");
+    if (t.state() != DataSetState::Edit) return;
+    s_.cdsValidaSistProd->setData(s_.netProposta.getPacket(
+        QStringLiteral("GetValidaSistProd"),
+        {f("NRPROPOSFAS").asString(), f("NRVERPROPFAS").asString(), f("CDPROCOMERCI").asString(), kind}));
+    if (s_.cdsValidaSistProd->isEmpty()) return;
+    LoadBPL(QStringLiteral("COT00900"),
+            {tableReference(*s_.cdsValidaSistProd), msg(QStringLiteral("N_PROD_SIST")), true});
+    t.cancel();
+}
+
+}  // namespace cot

@@ -1,0 +1,213 @@
+// Life of a proposal header: a new proposal's number and defaults, the checks of a post
+// in their order, the saves after a post or a delete, and the cancel.
+#include "data/client_dataset.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/header_controller.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/readjustment_controller.h"
+#include "rpc/check_result.h"
+#include "services/clock.h"
+#include "services/consiste.h"
+#include "services/veltrano.h"
+#include "ui/buttons.h"
+#include "ui/busy_animation.h"
+#include "ui/containers.h"
+#include "ui/date_edit.h"
+#include "ui/db_combo_box.h"
+#include "ui/db_edit.h"
+#include "ui/db_grid.h"
+#include "ui/page_control.h"
+
+namespace cot {
+
+namespace {
+
+bool focusIn(TfrmPropostaComercial& s, QWidget* w) { return s.hasFocus(w); }
+
+// Date of a date edit at midnight (time is not stored); invalid when empty.
+QDateTime dayOf(const TDBDateEditPlus* edit) {
+    const QDate d = edit->date();
+    return d.isValid() ? QDateTime(d, QTime(0, 0)) : QDateTime();
+}
+
+}  // namespace
+
+void HeaderController::cdsPropostaBeforeInsert() {
+    if (focusIn(s_, s_.dbgPadrao) || focusIn(s_, s_.panProp)) {
+        showFormPage();
+        focus(s_.dbeVersao);
+    }
+}
+
+void HeaderController::cdsPropostaAfterInsert() {
+    const QDateTime today = Lib90500::DtServ(QString());
+    f("NMOPERADOR").setAsString(Veltrano::NomeOperador());
+    f("DTPROPOSFAS").setAsDateTime(today);
+    f("DTVALPROPFAS").setAsDateTime(today.addDays(30));
+    f("CDOPERSOLI").setAsString(Veltrano::Operador());
+    Vd_OperSoli(true);
+    f("IDCLIENPROSP").setAsString(QStringLiteral("C"));
+    f("IDSOLPROPFAS").setAsString(QStringLiteral("S"));
+    f("IDTIPOCOBRSERV").setAsString(QStringLiteral("P"));
+    dbcTipoPropChange();
+    // The number is taken as soon as the insertion starts. A failed call is reported
+    // here rather than leaving the row without a number until the save refuses it.
+    f("NRPROPOSFAS").setAsString(s_.netProposta.callChecked(QStringLiteral("PrxProposta")).toString());
+    focus(s_.dbeVersao);
+    s_.pgcDados->setActivePage(s_.tshDados);
+    s_.pgcDadosCont->setActivePage(s_.tshDadosCont);
+    setChildPagesEnabled(false);
+    s_.tshPadrao->setEnabled(true);
+}
+
+void HeaderController::cdsPropostaBeforeEdit() {
+    if (focusIn(s_, s_.dbgPadrao) || focusIn(s_, s_.panProp)) {
+        s_.panProp->setEnabled(true);
+        showFormPage();
+        focus(s_.dbeVersao);
+        s_.pgcPadraoChange();
+    }
+    setChildPagesEnabled(false);
+}
+
+void HeaderController::cdsPropostaAfterEdit() { setChildPagesEnabled(false); }
+
+void HeaderController::cdsPropostaBeforePost() {
+    ClientDataSet& t = *s_.cdsProposta;
+    // 1.
+    Vd_Versao(true);
+    Vd_ClientePros(true);
+    // 2. Dates as typed.
+    for (TDBDateEditPlus* d : {depCadastro, depValidade}) {
+        const QString typed = d->displayText();
+        QString digits = typed;
+        digits.remove(QLatin1Char('/'));
+        if (!digits.trimmed().isEmpty() && !d->date().isValid()) {
+            focus(d);
+            Consiste::MensErro(QStringLiteral("'") + typed + QStringLiteral("'") + msg(QStringLiteral("DT_INV")), true);
+        }
+    }
+    // 3.
+    f("DTPROPOSFAS").setAsDateTime(dayOf(depCadastro));
+    f("DTVALPROPFAS").setAsDateTime(dayOf(depValidade));
+    // 4.
+    if (f("DTPROPOSFAS").isNull()) {
+        showFormPage();
+        focus(depCadastro);
+        reject(QStringLiteral("DTCAD"));
+    }
+    if (f("DTVALPROPFAS").isNull()) {
+        showFormPage();
+        focus(depValidade);
+        reject(QStringLiteral("DEPVALID"));
+    }
+    // 5. The same day on both passes.
+    if (f("DTVALPROPFAS").asDateTime().date() < f("DTPROPOSFAS").asDateTime().date()) {
+        focus(depCadastro);
+        reject(QStringLiteral("DTCADMAIOR"));
+    }
+    // 6.
+    Vd_OperSoli(true);
+    if (f("CDOPERSOLI").asString().trimmed().isEmpty()) {
+        showFormPage();
+        focus(dbeCdOperSoli);
+        reject(QStringLiteral("OPER_INF"));
+    }
+    // 7.
+    Vd_ClientePros(false);
+    if (f("NRINSJURCLIE").asString().trimmed().isEmpty()) {
+        showFormPage();
+        focus(dbeCdCliPros);
+        reject(QStringLiteral("CLIEPROS"));
+    }
+    // 8.
+    Vd_Contato(false);
+    Vd_DescProp();
+    // 9. A request has no readjustment yet.
+    if (isProposta()) readjustment_->checkBeforePost();
+    // 10. Fill in.
+    const bool client = isClient();
+    f("CDFILIAL").setAsString(Veltrano::FiliProc());
+    f("CDOPERINCL").setAsString(Veltrano::Operador());
+    f("NMOPERADOR").setAsString(Veltrano::NomeOperador());
+    f("CDOPERSOLI").setAsString(dbeCdOperSoli->text());
+    f("IDCLIENPROSP").setAsString(client ? QStringLiteral("C") : QStringLiteral("P"));
+    const QVariant interlocutor = f("CODIGOINTER").value();
+    f("CDINTECLIE").setValue(client ? interlocutor : QVariant());
+    f("CDINTEPROS").setValue(client ? QVariant() : interlocutor);
+    // 11.
+    Vd_OperSoli(true);
+    // 12. Readjustment month from the client's register.
+    if (!f("NRINSJURCLIE").asString().trimmed().isEmpty() && f("NRMESREAJPROP").asString().trimmed().isEmpty()) {
+        const QString month = clientMonth();
+        if (month.isEmpty()) {
+            if (client && isProposta()) {
+                focus(readjustment_->dbcMesReaj);
+                reject(QStringLiteral("CLI_SEM_REAJ"));
+            }
+        } else if (client) {
+            f("NRMESREAJPROP").setAsString(month);
+        }
+    }
+    // 13.
+    Vd_Contato(true);
+    // 14. Only the party chosen keeps its code.
+    if (client) f("CDPROSPECT").clear();
+    else f("CDCLIENTE").clear();
+    // 15. The contract chosen; with no contract button checked a stored contract is
+    // kept rather than turned into a services-only one.
+    if (s_.rbtLuManut->isChecked()) f("IDTIPOPROPFAS").setAsString(QStringLiteral("M"));
+    else if (s_.rbtLocacao->isChecked()) f("IDTIPOPROPFAS").setAsString(QStringLiteral("L"));
+    else if (s_.rbtServico->isChecked() || f("IDTIPOPROPFAS").asString().trimmed().isEmpty())
+        f("IDTIPOPROPFAS").setAsString(QStringLiteral("S"));
+    // 16.
+    f("DTINCLUSAO").setAsString(Clock::current().now().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
+    // 17.
+    if (f("IDSOLPROPFAS").asString() == QLatin1String("N")) readjustment_->checkIndexesRequired();
+    // 18.
+    Vd_ProdComer(true);
+    // 19.
+    if (t.state() == DataSetState::Insert) Cli_cot05000::boIncluiProp = true;
+}
+
+bool HeaderController::saveProposal() {
+    ClientDataSet& t = *s_.cdsProposta;
+    if (t.changeCount() <= 0) return false;
+    {
+        BusyScope busy;
+        s_.netProposta.callChecked(QStringLiteral("SetProposta"), {QVariant::fromValue(t.delta())});
+    }
+    if (t.logChanges()) t.mergeChangeLog();
+    Veltrano::AtualizaLocalCache({QStringLiteral("PROPOSTAFAS")});
+    return true;
+}
+
+void HeaderController::cdsPropostaAfterPost() {
+    if (saveProposal() && Cli_cot05000::boIncluiProp) {
+        // The header is saved: whatever happens to the automatic services, the flag must
+        // not carry over to the next proposal posted.
+        Cli_cot05000::boIncluiProp = false;
+        if (f("IDCLIENPROSP").asString() == QLatin1String("P") && !s_.rbtServico->isChecked()) {
+            BusyScope busy;
+            s_.netProposta.callChecked(QStringLiteral("InsereServicoAuto"),
+                                       {f("NRPROPOSFAS").asString(), f("NRVERPROPFAS").asString(), QString(),
+                                        QStringLiteral("T")});
+        }
+    }
+    setChildPagesEnabled(true);
+    showChildPagesOfContract();
+}
+
+void HeaderController::cdsPropostaAfterCancel() {
+    ClientDataSet& t = *s_.cdsProposta;
+    t.cancelUpdates();
+    // Nothing new is pending any more.
+    Cli_cot05000::boIncluiProp = false;
+    setChildPagesEnabled(true);
+    readjustment_->Controla_Faturamento();
+    if (t.isEmpty()) s_.pgcPadrao->setActivePage(s_.tshPadrao);
+}
+
+void HeaderController::cdsPropostaAfterDelete() { saveProposal(); }
+
+}  // namespace cot

@@ -1,0 +1,76 @@
+#pragma once
+#include <QChar>
+#include <QString>
+
+namespace cot {
+
+class DataSource;
+class Field;
+class HeaderController;
+class LookupButton;
+class TDBComboBox;
+class TDBEdit;
+class TfrmPropostaComercial;
+class TGroupBox;
+
+// Readjustment of a proposal's prices: one index, or two whose percentages add up to
+// 100, with the kind (yearly, every two years) and the month. Fields of cdsProposta
+// edited in the header's group "Reajuste".
+//
+// Cli_cot05000::boTestaPerc1 says whether index 2 is in use (percentage 1 below 100);
+// the index-2 checks do nothing while it is false.
+class ReadjustmentController {
+public:
+    ReadjustmentController(TfrmPropostaComercial& screen, HeaderController& header, TGroupBox* group);
+
+    // ----- checks (required: an empty value is an error)
+    void Vd_IndiceReaj1(bool required);
+    void Vd_IndiceReaj2(bool required);
+    void Vd_TpIndiceReaj1(bool required);
+    void Vd_TpIndiceReaj2(bool required);
+    void Vd_PercInd1(bool required);
+
+    // Split control: percentage 1 of 100 clears index 2 and takes it out of use; any
+    // other percentage puts it in use. Only while the proposal is edited or inserted.
+    void Controla_Faturamento();
+
+    // Readjustment checks of a proposal's post (not run for a request), in their order;
+    // ends with the responsible operator.
+    void checkBeforePost();
+    // Index checks run again once the row is filled in (proposals only).
+    void checkIndexesRequired();
+    // Clears both indexes (a proposal turned into a request).
+    void clearIndexes();
+    // Whether percentage 1 is 100 (as typed when the edit holds a pending text).
+    bool percentual1Cem() const;
+
+    // ----- lookups
+    void btnPesqInd1BeforePesq();
+    void btnPesqInd1AfterPesq();
+    void btnPesqInd2BeforePesq();
+    void btnPesqInd2AfterPesq();
+    // Digits, point, backspace, tab and escape only (both percentage edits).
+    static void dbePercent1KeyPress(QChar& key);
+
+    TDBEdit *dbeInd1, *dbeIndTp1, *dbeNmIndiceReaj1, *dbePercent1;
+    TDBEdit *dbeInd2, *dbeTpInd2, *dbeNmIndiceReaj2, *dbePercent2;
+    LookupButton *btnPesqInd1, *btnPesqInd2;
+    TDBComboBox *cbbReajuste, *dbcMesReaj;
+    DataSource* dtsIndice;
+
+private:
+    void createControls(TGroupBox* group);
+    void defineQueries();
+    void attachEvents();
+    void attachDisplayHandlers();
+    // Type check of one index: copies type, name and periodicity when found.
+    bool verifyType(const QString& index, const QString& type, int which);
+    void copyChosenIndex(int which);
+    bool editing() const;
+    Field& f(const char* name) const;
+
+    TfrmPropostaComercial& s_;
+    HeaderController& h_;
+};
+
+}  // namespace cot
