@@ -1,5 +1,7 @@
 #include "packet.h"
 
+#include "date_text.h"
+
 #include <QJsonArray>
 #include <QDateTime>
 #include <QHash>
@@ -71,61 +73,6 @@ QVariantList rowFromJson(const QJsonValue& json, const QList<FieldDef>& fields) 
     row.reserve(arr.size());
     for (int i = 0; i < arr.size(); ++i) row.append(valueFromJson(arr[i], fields[i].type));
     return row;
-}
-
-// yyyy-MM-ddTHH:mm:ss.zzz, written and read by hand: the generic Qt routines parse their
-// format on every call, which dominated the cost of large packets.
-QString isoText(const QDateTime& dt) {
-    const QDate d = dt.date();
-    const QTime t = dt.time();
-    char16_t buf[23];
-    auto put = [&buf](int at, int len, int v) {
-        for (int i = at + len - 1; i >= at; --i, v /= 10) buf[i] = char16_t(u'0' + v % 10);
-    };
-    const int year = d.year();
-    if (year < 0 || year > 9999) return dt.toString(Qt::ISODateWithMs);
-    put(0, 4, year);
-    buf[4] = u'-';
-    put(5, 2, d.month());
-    buf[7] = u'-';
-    put(8, 2, d.day());
-    buf[10] = u'T';
-    put(11, 2, t.hour());
-    buf[13] = u':';
-    put(14, 2, t.minute());
-    buf[16] = u':';
-    put(17, 2, t.second());
-    buf[19] = u'.';
-    put(20, 3, t.msec());
-    return QString(reinterpret_cast<const QChar*>(buf), 23);
-}
-
-QDateTime isoFromText(const QString& s) {
-    if (s.size() != 23 || s[4] != u'-' || s[7] != u'-' || s[10] != u'T' || s[13] != u':' || s[16] != u':' ||
-        s[19] != u'.')
-        return {};
-    auto num = [&s](int at, int len) {
-        int v = 0;
-        for (int i = at; i < at + len; ++i) {
-            const char16_t c = s[i].unicode();
-            if (c < u'0' || c > u'9') return -1;
-            v = v * 10 + (c - u'0');
-        }
-        return v;
-    };
-    const QDate d(num(0, 4), num(5, 2), num(8, 2));
-    const QTime t(num(11, 2), num(14, 2), num(17, 2), num(20, 3));
-    if (!d.isValid() || !t.isValid()) return {};
-    // Building a local date-time asks the system for the zone every time; packets repeat
-    // the same dates over and over, so recent ones are reused.
-    thread_local QHash<qint64, QDateTime> recent;
-    const qint64 key = d.toJulianDay() * 86400000LL + t.msecsSinceStartOfDay();
-    const auto it = recent.constFind(key);
-    if (it != recent.constEnd()) return *it;
-    if (recent.size() > 4096) recent.clear();
-    const QDateTime dt(d, t);
-    recent.insert(key, dt);
-    return dt;
 }
 
 }  // namespace
@@ -205,7 +152,7 @@ QJsonValue valueToJson(const QVariant& value, FieldType type) {
     case FieldType::Boolean:
         return QJsonValue(v.toBool());
     case FieldType::DateTime:
-        return QJsonValue(isoText(v.toDateTime()));
+        return QJsonValue(isoDateTimeText(v.toDateTime()));
     default:
         return QJsonValue(v.toString());
     }
@@ -230,7 +177,7 @@ QVariant valueFromJson(const QJsonValue& json, FieldType type) {
     case FieldType::DateTime: {
         if (!json.isString()) break;
         const QString text = json.toString();
-        const QDateTime fast = isoFromText(text);
+        const QDateTime fast = parseIsoDateTime(text);
         if (fast.isValid()) return fast;
         const QVariant v = coerceValue(text, type);
         if (v.isNull()) throw PacketError("Pacote de dados inválido: data em formato desconhecido.");

@@ -7,6 +7,7 @@
 #include <QSqlField>
 #include <QSqlRecord>
 
+#include "data/date_text.h"
 #include "storage/database_params.h"
 
 namespace cot::server::detail {
@@ -143,7 +144,7 @@ QVariant readValue(const QVariant& raw, FieldType type) {
     if (raw.isNull()) return {};
     if (type == FieldType::DateTime && raw.typeId() == QMetaType::QString) {
         const QString s = raw.toString();
-        const QDateTime dt = QDateTime::fromString(s, QLatin1String(kStoredDateFormat));
+        const QDateTime dt = parseIsoDateTime(s);
         if (dt.isValid()) return dt;
     }
     return coerceValue(raw, type);
