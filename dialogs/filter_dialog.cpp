@@ -3,7 +3,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QVBoxLayout>
 
 #include "data/client_dataset.h"
 #include "data/data_source.h"
@@ -37,7 +36,7 @@ TDateEditPlus* dateEdit(const char* name, QWidget* parent) {
 }  // namespace
 
 TfrmFiltroPropComercial::TfrmFiltroPropComercial(QWidget* parent)
-    : TfrmRotiGeral(QStringLiteral("COT05002"), QStringLiteral("Filtro de Proposta Comercial"), parent) {
+    : TfrmFiltroPadrao(QStringLiteral("COT05002"), QStringLiteral("Filtro de Proposta Comercial"), parent) {
     setObjectName(QStringLiteral("frmFiltroPropComercial"));
     loadMessages(QStringLiteral(":/cot05002/cot05002_messages.txt"));
     createTables();
@@ -106,9 +105,6 @@ void TfrmFiltroPropComercial::createTables() {
 }
 
 void TfrmFiltroPropComercial::createControls() {
-    auto* outer = new QVBoxLayout(clientArea());
-    grbFiltroPadrao = new TGroupBox(QStringLiteral("grbFiltroPadrao"), clientArea());
-    outer->addWidget(grbFiltroPadrao);
     auto* grid = new QGridLayout(grbFiltroPadrao);
 
     const auto period = [&](const char* caption, int row, TDateEditPlus*& from, const char* fromName,
@@ -217,6 +213,28 @@ void TfrmFiltroPropComercial::FormActivate() {
     if (TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial) screen->boFiltroUsado = true;
     Atualiza_Filtro(false);
     if (depDataCadIni->canFocus()) depDataCadIni->setFocus();
+}
+
+void TfrmFiltroPropComercial::btfSaveOpcClick() {
+    setVariable(QStringLiteral("stCliente"), stCliente);
+    setVariable(QStringLiteral("stProspect"), stProspect);
+    setVariable(QStringLiteral("stContato"), stContato);
+    TfrmFiltroPadrao::btfSaveOpcClick();
+}
+
+void TfrmFiltroPropComercial::btfLoadOpcClick() {
+    stCliente = variable(QStringLiteral("stCliente"));
+    stProspect = variable(QStringLiteral("stProspect"));
+    stContato = variable(QStringLiteral("stContato"));
+    // The set holds a consistent state of the boxes: no box corrects another meanwhile.
+    updating_ = true;
+    try {
+        TfrmFiltroPadrao::btfLoadOpcClick();
+    } catch (...) {
+        updating_ = false;
+        throw;
+    }
+    updating_ = false;
 }
 
 void TfrmFiltroPropComercial::FormClose(CloseAction& action) { action = CloseAction::caHide; }

@@ -2,7 +2,7 @@
 #include <QPointer>
 
 #include "dialogs/filter_criteria.h"
-#include "screens/roti_geral.h"
+#include "screens/filtro_padrao.h"
 
 namespace cot {
 
@@ -19,7 +19,7 @@ class TSpeedButton;
 // once and kept: closing only hides it, so its criteria survive between openings.
 // `Filtro` holds the criteria as last confirmed; the controls are reset from it each time
 // the dialog is shown, and leaving without confirming puts them back.
-class TfrmFiltroPropComercial : public TfrmRotiGeral {
+class TfrmFiltroPropComercial : public TfrmFiltroPadrao {
     Q_OBJECT
 public:
     explicit TfrmFiltroPropComercial(QWidget* parent = nullptr);
@@ -32,6 +32,9 @@ public:
     // Leaving without confirming: the last confirmed criteria come back, the list is
     // reloaded with them and the dialog closes.
     void sbtCancelClick() override;
+    // Saved option sets also keep the three selection texts.
+    void btfSaveOpcClick() override;
+    void btfLoadOpcClick() override;
 
     // true: controls → Filtro; false: Filtro → controls.
     void Atualiza_Filtro(bool fromControls);
@@ -54,7 +57,6 @@ public:
     // Server arguments as last built by the reload.
     Cli_cot05002::FilterArguments argumentos;
 
-    TGroupBox* grbFiltroPadrao;
     TDateEditPlus *depDataCadIni, *depDataCadFin, *depDataAprovIni, *depDataAprovFin, *depValidaIni, *depValidaFin;
     TRadioButton *rbtTodosCliente, *rbtListaCliente, *rbtTodosProspect, *rbtListaProspect;
     TRadioButton *rbtTodosContato, *rbtListaContato;

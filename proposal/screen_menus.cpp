@@ -61,21 +61,25 @@ void TfrmPropostaComercial::createMenus() {
         showPage(tshPadrao);
         pgcPadraoChange();
     };
-    const auto productLinePage = [this](TTabSheet* inner) {
-        showPage(tshProposta);
-        pgcDados->setActivePage(tshDados);
-        pgcDadosCont->setActivePage(inner);
-        pgcPadraoChange();
-    };
-    mnuLinpProdGrade->onClick = [=, this] { productLinePage(tshDadosCont); };
-    mnuLinnProdForm->onClick = [=, this] { productLinePage(tshFormulario); };
+    // The inner pages are chosen before loading, so the load reads what they show.
     const auto servicePage = [this](TTabSheet* inner) {
         showPage(tshProposta);
         pgcDados->setActivePage(tshServico);
         pgcServicoGeral->setActivePage(inner);
-        pgcPadraoChange();
+        setActiveTable(inner == tshServicoPrincipal ? cdsServico : cdsObjServico);
+        cdsPropostaAfterScroll();
         services->pgcServicoGeralChange();
     };
+    const auto productLinePage = [this, servicePage](TTabSheet* inner) {
+        if (servicoSomente()) return servicePage(tshServicoPrincipal);
+        showPage(tshProposta);
+        pgcDados->setActivePage(tshDados);
+        pgcDadosCont->setActivePage(inner);
+        cdsPropostaAfterScroll();
+        pgcDadosContChange();
+    };
+    mnuLinpProdGrade->onClick = [=, this] { productLinePage(tshDadosCont); };
+    mnuLinnProdForm->onClick = [=, this] { productLinePage(tshFormulario); };
     mnuServico->onClick = [=, this] { servicePage(tshServicoPrincipal); };
     mnuObjServico->onClick = [=, this] { servicePage(tshObjServico); };
     const auto simplePage = [this](TTabSheet* page) {

@@ -1,0 +1,61 @@
+#pragma once
+// The proposal screen opened through its factory over the demo database, for the screen
+// tests of the module: helpers to move in the list and to reach pages as the user does.
+#include <QApplication>
+
+#include "data/client_dataset.h"
+#include "dialogs/filter_dialog.h"
+#include "module/module_factories.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "support/screen_fixture.h"
+#include "ui/event_boundary.h"
+#include "ui/menus.h"
+
+namespace cot::testing {
+
+class ProposalFixture : public ScreenFixture {
+protected:
+    // Number of a demo proposal as the list shows it.
+    static QString number(int n) { return QStringLiteral("%1").arg(n, 20, 10, QChar(u'0')); }
+
+    void openScreen() {
+        Cli_cot05000::CriaProposta();
+        screen = Cli_cot05000::frmPropostaComercial;
+        ASSERT_NE(screen, nullptr);
+        showAndActivate(*screen);
+    }
+
+    void TearDown() override {
+        delete Cli_cot05000::frmPropostaComercial.data();
+        Cli_cot05000::boIdCriado = false;
+        ScreenFixture::TearDown();
+    }
+
+    // Moves the list to a proposal (the load sequence runs as on a click).
+    bool select(int n, const QString& version = QStringLiteral("01")) {
+        bool found = false;
+        EXPECT_TRUE(runHandler([&] {
+            found = screen->cdsProposta->locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {number(n), version});
+        }));
+        return found;
+    }
+
+    // Chooses a menu entry as the user would; false when it failed or was disabled.
+    bool menu(TMenuItem* item) { return item->click(); }
+
+    QStringList listNumbers() const {
+        QStringList out;
+        ClientDataSet& t = *screen->cdsProposta;
+        for (int r = 0; r < t.rowCount(); ++r) {
+            ClientDataSet::RowView view(t, r);
+            out << QString::number(t[QStringLiteral("NRPROPOSFAS")].asString().toLongLong()) + u'/' +
+                       t[QStringLiteral("NRVERPROPFAS")].asString();
+        }
+        return out;
+    }
+
+    TfrmPropostaComercial* screen = nullptr;
+};
+
+}  // namespace cot::testing

@@ -1,0 +1,254 @@
+// The proposal filter: the arguments it sends, its checks with their focus, the criteria
+// it keeps between openings and the reload of the proposal list.
+#include <gtest/gtest.h>
+
+#include "dialogs/filter_criteria.h"
+#include "dialogs/filter_reload.h"
+#include "screens/proposal_fixture.h"
+#include "services/veltrano.h"
+#include "ui/buttons.h"
+#include "ui/busy_animation.h"
+#include "ui/date_edit.h"
+#include "ui/edits.h"
+#include "ui/page_control.h"
+
+using namespace cot;
+using namespace cot::Cli_cot05002;
+using namespace cot::testing;
+
+namespace {
+
+TEST(FilterArgumentsFromCriteria, StatusesContractsDatesAndTheirOrder) {
+    TFILTRO f;  // as created: every status and every contract
+    FilterArguments a = filterArguments(f);
+    EXPECT_EQ(a.stVencidas + a.stValida + a.stAvencer, "");
+    EXPECT_EQ(a.stContrato, "T");
+    EXPECT_EQ(a.stCliente, "T");
+    EXPECT_EQ(a.stDataPro, "T");
+
+    f.DADOSSTATUS = {false, true, true, true};  // the three statuses are "Todas"
+    a = filterArguments(f);
+    EXPECT_EQ(QStringList({a.stVencidas, a.stValida, a.stAvencer}), QStringList({"", "", ""}));
+    f.DADOSSTATUS = {false, true, false, true};
+    a = filterArguments(f);
+    EXPECT_EQ(QStringList({a.stVencidas, a.stValida, a.stAvencer}), QStringList({"V", "", "AV"}));
+
+    const auto contract = [](bool m, bool s, bool l) { return contractCode({false, m, s, l}); };
+    EXPECT_EQ(contract(true, true, true), "T");
+    EXPECT_EQ(contract(true, false, false), "M");
+    EXPECT_EQ(contract(false, true, false), "S");
+    EXPECT_EQ(contract(false, false, true), "L");
+    EXPECT_EQ(contract(true, true, false), "_M_S_");
+    EXPECT_EQ(contract(true, false, true), "_M_L_");
+    EXPECT_EQ(contract(false, true, true), "_L_S_");
+
+    // A date group restricts only with its start date; a list only while "Lista" is chosen.
+    const QDateTime from(QDate(2026, 11, 1), QTime()), to(QDate(2026, 11, 30), QTime());
+    f.DATAVALIDADE = {from, to};
+    f.DADOSCLIENTE = {true, "'A','B'"};
+    f.DADOSPROSPECT = {false, "'X'"};
+    f.DADOSREFERENCIA.stReferencia = "ERP";
+    a = filterArguments(f);
+    const QVariantList args = propostaAuxArguments(a, "0001", "VENDEDOR");
+    ASSERT_EQ(args.size(), 19);
+    EXPECT_EQ(args[0], "0001");
+    EXPECT_EQ(args[1], "'A','B'");
+    EXPECT_EQ(args[2], "T");
+    EXPECT_TRUE(args[3].isNull());
+    EXPECT_EQ(args[7], "T");
+    EXPECT_EQ(args[8].toDateTime(), from);
+    EXPECT_EQ(args[9].toDateTime(), to);
+    EXPECT_EQ(args[10], "T");
+    EXPECT_EQ(args[11], "T");
+    EXPECT_EQ(args[12], "");
+    EXPECT_EQ(args[13], "V");
+    EXPECT_EQ(args[16], "VENDEDOR");
+    EXPECT_EQ(args[17], "T");
+    EXPECT_EQ(args[18], "ERP");
+}
+
+class ProposalFilter : public ProposalFixture {
+protected:
+    TfrmFiltroPropComercial& filter() { return *frmFiltroPropComercial; }
+    // Opens the filter; `fill` acts on the shown dialog and then confirms it.
+    void confirmWith(const std::function<void(TfrmFiltroPropComercial&)>& fill) {
+        runner.expect(
+            [&](QWidget& w) {
+                auto& f = static_cast<TfrmFiltroPropComercial&>(w);
+                fill(f);
+                clickButton(*f.sbtConfirma);
+            },
+            "frmFiltroPropComercial");
+        EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+    }
+    void TearDown() override {
+        ProposalFixture::TearDown();
+        EXPECT_TRUE(frmFiltroPropComercial.isNull()) << "the filter belongs to the screen";
+    }
+};
+
+TEST_F(ProposalFilter, ChecksRunInOrderAndFocusTheOffendingControl) {
+    openScreen();
+    struct Case {
+        std::function<void(TfrmFiltroPropComercial&)> fill;
+        QString error;
+        QString focused;
+    };
+    const QDate d1(2026, 11, 1), d2(2026, 11, 30);
+    const Case cases[] = {
+        {[&](auto& f) { f.depDataCadFin->setDate(d2); }, "Data inicial de cadastro deve ser informada.", "depDataCadIni"},
+        {[&](auto& f) { f.depDataAprovIni->setDate(d1); }, "Data final de aprovação deve ser informada.", "depDataAprovFin"},
+        // Missing dates of a later group come before an inverted period of an earlier one.
+        {[&](auto& f) {
+             f.depDataCadIni->setDate(d2);
+             f.depDataCadFin->setDate(d1);
+             f.depValidaFin->setDate(d1);
+         },
+         "Data inicial de validade deve ser informada.", "depValidaIni"},
+        {[&](auto& f) {
+             f.depValidaIni->setDate(d2);
+             f.depValidaFin->setDate(d1);
+         },
+         "Data inicial de validade não pode ser maior que a data final.", "depValidaIni"},
+        {[&](auto& f) { f.rbtListaCliente->setChecked(true); }, "Cliente deve ser informado.", "rbtListaCliente"},
+        {[&](auto& f) { f.rbtListaContato->setChecked(true); }, "Contato deve ser informado", "rbtListaContato"},
+        {[&](auto& f) { f.ckbTodas->setChecked(false); }, "Status deve ser informado", ""},
+        {[&](auto& f) { f.ckbContTodas->setChecked(false); }, "Contrato deve ser informado.", ""},
+    };
+    for (const Case& c : cases) {
+        dialogs.clearShown();
+        QString focused;
+        bool open = false;
+        runner.expect(
+            [&](QWidget& w) {
+                auto& f = static_cast<TfrmFiltroPropComercial&>(w);
+                c.fill(f);
+                clickButton(*f.sbtConfirma);  // refused: the dialog stays open with the entries
+                open = f.isVisible();
+                if (QWidget* fw = f.focusWidget()) focused = fw->objectName();
+                clickButton(*f.sbtCancel);  // back to the last confirmed criteria for the next case
+            },
+            "frmFiltroPropComercial");
+        EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+        EXPECT_TRUE(open) << c.error.toStdString();
+        EXPECT_EQ(dialogs.errors().value(0), c.error);
+        if (!c.focused.isEmpty()) {
+            EXPECT_EQ(focused, c.focused) << c.error.toStdString();
+        }
+    }
+    EXPECT_EQ(listNumbers().size(), 14) << "nothing was ever confirmed";
+}
+
+TEST_F(ProposalFilter, AnEndDateEqualToTheStartIsAccepted) {
+    openScreen();
+    confirmWith([](TfrmFiltroPropComercial& f) {
+        f.depDataCadIni->setDate(QDate(2026, 12, 4));
+        f.depDataCadFin->setDate(QDate(2026, 12, 4));
+    });
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_EQ(listNumbers(), QStringList{"5/01"}) << "the one proposal of 04/12/2026";
+}
+
+TEST_F(ProposalFilter, ReloadKeepsTheCurrentProposalAndAnEmptyListClosesTheChildren) {
+    openScreen();
+    ASSERT_TRUE(select(9));
+    confirmWith([](TfrmFiltroPropComercial& f) {
+        f.ckbLuManut->setChecked(true);
+        EXPECT_FALSE(f.ckbContTodas->isChecked()) << "a kind unchecks \"Todas\"";
+    });
+    EXPECT_TRUE(screen->boFiltroUsado);
+    EXPECT_EQ(filter().argumentos.stContrato, "M");
+    for (const QString& n : listNumbers()) EXPECT_FALSE(n.startsWith("3/") || n.startsWith("5/")) << n.toStdString();
+    EXPECT_EQ(screen->NR(), number(9));
+
+    ASSERT_TRUE(menu(screen->mnuTexto));
+    confirmWith([](TfrmFiltroPropComercial& f) { f.edtReferencia->setText("nenhuma proposta assim"); });
+    EXPECT_EQ(screen->cdsProposta->recordCount(), 0);
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->tshPadrao);
+    for (ClientDataSet* t : {screen->cdsLinProd, screen->cdsSistLinhaProd, screen->cdsVenc_Valor, screen->cdsServico,
+                             screen->cdsMensagem})
+        EXPECT_FALSE(t->active()) << t->name().toStdString();
+}
+
+TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) {
+    openScreen();
+    confirmWith([](TfrmFiltroPropComercial& f) {
+        f.ckbVencidas->setChecked(true);
+        EXPECT_FALSE(f.ckbTodas->isChecked());
+        f.edtReferencia->setText("ERP");
+    });
+    const QStringList listed = listNumbers();
+    TfrmFiltroPropComercial* first = frmFiltroPropComercial;
+
+    // Changed and left without confirming: nothing of it stays.
+    runner.expect(
+        [&](QWidget& w) {
+            auto& f = static_cast<TfrmFiltroPropComercial&>(w);
+            EXPECT_TRUE(f.ckbVencidas->isChecked());
+            EXPECT_EQ(f.edtReferencia->text(), "ERP");
+            f.ckbTodas->setChecked(true);
+            EXPECT_FALSE(f.ckbVencidas->isChecked()) << "\"Todas\" unchecks the statuses";
+            f.edtReferencia->setText("outra");
+            clickButton(*f.sbtCancel);
+        },
+        "frmFiltroPropComercial");
+    EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+    EXPECT_EQ(frmFiltroPropComercial.data(), first) << "created once";
+    EXPECT_EQ(listNumbers(), listed);
+
+    runner.expect(
+        [&](QWidget& w) {
+            auto& f = static_cast<TfrmFiltroPropComercial&>(w);
+            EXPECT_TRUE(f.ckbVencidas->isChecked());
+            EXPECT_FALSE(f.ckbTodas->isChecked());
+            EXPECT_EQ(f.edtReferencia->text(), "ERP");
+            f.Close();
+        },
+        "frmFiltroPropComercial");
+    EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+}
+
+TEST_F(ProposalFilter, ListButtonsFollowTheirRadiosAndTheSelectionIsSent) {
+    openScreen();
+    confirmWith([&](TfrmFiltroPropComercial& f) {
+        EXPECT_FALSE(f.sbtListCliente->isEnabled());
+        f.rbtListaCliente->setChecked(true);
+        EXPECT_TRUE(f.sbtListCliente->isEnabled());
+        dialogs.expectPickMany("'11222333000181'");
+        clickButton(*f.sbtListCliente);
+        EXPECT_EQ(f.stCliente, "'11222333000181'");
+        EXPECT_EQ(f.cdsCliente->fieldByName("NRINSJURCLIE").displayText().isEmpty(), false);
+    });
+    EXPECT_EQ(filter().argumentos.stCliente, "'11222333000181'");
+    QStringList numbers = listNumbers();
+    numbers.sort();
+    EXPECT_EQ(numbers, (QStringList{"1/01", "6/01", "6/02", "6/03"}));
+
+    // "Todos" forgets the selection.
+    confirmWith([](TfrmFiltroPropComercial& f) {
+        f.rbtTodosCliente->setChecked(true);
+        EXPECT_TRUE(f.stCliente.isEmpty());
+        EXPECT_FALSE(f.sbtListCliente->isEnabled());
+    });
+    EXPECT_EQ(listNumbers().size(), 14);
+}
+
+TEST_F(ProposalFilter, ReloadWorksWithoutTheDialogAndStopsTheAnimationOnFailure) {
+    openScreen();
+    ASSERT_TRUE(select(6, "02"));
+    EXPECT_TRUE(runHandler([] { Atualiza_Tela(); }));
+    EXPECT_TRUE(frmFiltroPropComercial.isNull()) << "no dialog is needed before the filter is used";
+    EXPECT_EQ(listNumbers().size(), 14);
+    EXPECT_EQ(screen->VER(), "02");
+
+    // The server goes away: the error is shown, the list keeps its rows, the animation stops.
+    Session::instance().setServer(QStringLiteral("127.0.0.1"), 1);
+    screen->netProposta.disconnect();
+    EXPECT_FALSE(runHandler([] { Atualiza_Tela(); }));
+    EXPECT_EQ(dialogs.errors().size(), 1);
+    EXPECT_EQ(busyDepth(), 0);
+    EXPECT_EQ(listNumbers().size(), 14);
+    EXPECT_EQ(screen->VER(), "02");
+}
+
+}  // namespace

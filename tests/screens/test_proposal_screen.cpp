@@ -1,0 +1,221 @@
+// The proposal screen: who sees which proposals, one screen at a time, the list's words
+// and status, which table the buttons act on, the pages a proposal may show and what each
+// page loads.
+#include <gtest/gtest.h>
+
+#include "data/data_source.h"
+#include "proposal/proposal_list_status.h"
+#include "screens/proposal_fixture.h"
+#include "services/load_bpl.h"
+#include "services/veltrano.h"
+#include "ui/db_grid.h"
+#include "ui/buttons.h"
+#include "ui/number_edit.h"
+#include "ui/page_control.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class ProposalScreen : public ProposalFixture {};
+
+TEST_F(ProposalScreen, AnAuthorisedOperatorListsTheBranchAndAnotherOnlyHisOwn) {
+    openScreen();
+    EXPECT_EQ(Cli_cot05000::stOper, "S");
+    const QStringList all = listNumbers();
+    EXPECT_EQ(all.size(), 14) << all.join(u' ').toStdString();
+    EXPECT_TRUE(all.contains("3/01")) << "a proposal of another operator is listed";
+    EXPECT_FALSE(all.contains("13/01")) << "proposals of another branch are not";
+    delete Cli_cot05000::frmPropostaComercial.data();
+
+    Session::instance().setOperator(QStringLiteral("ASSIST"), QStringLiteral("Assistente"));
+    openScreen();
+    EXPECT_EQ(Cli_cot05000::stOper, "N");
+    QStringList own = listNumbers();
+    own.sort();
+    EXPECT_EQ(own, (QStringList{"10/01", "5/01"}));
+}
+
+TEST_F(ProposalScreen, OneScreenAtATimeAndANewOneAfterClosing) {
+    // The host loads the module and calls its generic entry.
+    ASSERT_TRUE(runHandler([] { LoadBPL(QStringLiteral("Pkg_cot05000")); }));
+    TfrmPropostaComercial* first = Cli_cot05000::frmPropostaComercial;
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isVisible());
+    Cli_cot05000::CriaProposta();
+    Cli_cot05000::CriaProposta();
+    EXPECT_EQ(Cli_cot05000::frmPropostaComercial.data(), first);
+    int screens = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) screens += qobject_cast<TfrmPropostaComercial*>(w) ? 1 : 0;
+    EXPECT_EQ(screens, 1);
+
+    QPointer<TfrmPropostaComercial> closed = first;
+    first->Close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closed.isNull()) << "closing destroys the screen";
+    EXPECT_FALSE(Cli_cot05000::boIdCriado);
+    openScreen();
+    EXPECT_TRUE(Cli_cot05000::boIdCriado);
+    EXPECT_EQ(screen->cdsProposta->recordCount(), 14);
+}
+
+TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
+    openScreen();
+    for (ClientDataSet* t : {screen->cdsLinProd, screen->cdsVenc_Valor, screen->cdsSistLinhaProd, screen->cdsMensagem,
+                             screen->cdsServico, screen->cdsObs, screen->cdsSimulacao, screen->cdsProdSimulaLinp,
+                             screen->cdsVencServ, screen->cdsSistema, screen->cdsPtoAcesso, screen->cdsLProduto,
+                             screen->cdsTipo, screen->cdsTipoServObr}) {
+        EXPECT_TRUE(t->active()) << t->name().toStdString();
+        EXPECT_EQ(t->recordCount(), 0) << t->name().toStdString();
+    }
+    EXPECT_EQ((*screen->cdsMensagem)["CDTXTPROPFAS"].tag, 1);
+    EXPECT_EQ((*screen->cdsProposta)["ANEXO"].tag, 1);
+    EXPECT_FALSE(screen->cdsParamPerc->isEmpty());
+
+    ASSERT_TRUE(select(5));
+    ClientDataSet& p = *screen->cdsProposta;
+    EXPECT_EQ(p["IDSOLPROPFAS"].displayText(), "Solicitação");
+    EXPECT_EQ(p["IDTIPOPROPFAS"].displayText(), "Serviço");
+    EXPECT_EQ(p["IDCLIENPROSP"].displayText(), "Cliente");
+    ASSERT_TRUE(select(4));
+    EXPECT_EQ(p["IDSOLPROPFAS"].displayText(), "Proposta");
+    EXPECT_EQ(p["IDTIPOPROPFAS"].displayText(), "LU/Manutenção");
+    EXPECT_EQ(p["IDCLIENPROSP"].displayText(), "Prospect");
+    ASSERT_TRUE(select(3));
+    EXPECT_EQ(p["IDTIPOPROPFAS"].displayText(), "Locação");
+
+    const QStringList expected{"IDSITUACAO", "PROPOSTAVERS", "DSREFEPROPOSFAS", "IDTIPOPROPFAS", "IDSOLPROPFAS",
+                               "NRCONTATO", "IDCLIENPROSP", "NOME", "DTPROPOSFAS", "DTACEPROPFAS", "DTVALPROPFAS",
+                               "OPERSOLI", "ANEXO"};
+    QStringList columns;
+    for (TColumn* c : screen->dbgPadrao->columns()) columns << c->fieldName;
+    EXPECT_EQ(columns, expected);
+    EXPECT_EQ(screen->dbgPadrao->columnOf("NOME")->caption(), "Nome do Contratante");
+    EXPECT_EQ(screen->dbgPadrao->columnOf("IDTIPOPROPFAS")->caption(), "Contrato");
+    EXPECT_EQ(screen->dbgPadrao->columnOf("DSREFEPROPOSFAS")->width, 244);
+    // The catalogue is compiled in.
+    EXPECT_EQ(screen->msgPadrao.Msg("datajacad"), "Datas de vencimento não podem ser iguais.");
+    EXPECT_EQ(screen->msgPadrao.Msg("Tip_N_Alter"), "Linha de produto possui sistema cadastrado. \nTipo não pode ser alterado.");
+}
+
+TEST(ProposalListStatusDay, ByCalendarDayAndNothingForAccepted) {
+    const QDate today(2026, 12, 6);
+    const auto at = [](int y, int m, int d, int h = 0) { return QDateTime(QDate(y, m, d), QTime(h, 0)); };
+    EXPECT_EQ(proposalListStatus({}, at(2026, 12, 5, 23), today), ProposalListStatus::Expired);
+    EXPECT_EQ(proposalListStatus({}, at(2026, 12, 6), today), ProposalListStatus::Expiring) << "valid through today";
+    EXPECT_EQ(proposalListStatus({}, at(2026, 12, 16), today), ProposalListStatus::Expiring);
+    EXPECT_EQ(proposalListStatus({}, at(2026, 12, 17), today), ProposalListStatus::Valid);
+    EXPECT_EQ(proposalListStatus(at(2026, 11, 1), at(2026, 1, 1), today), ProposalListStatus::Accepted);
+}
+
+TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
+    openScreen();
+    ASSERT_TRUE(select(1));
+    ASSERT_TRUE(menu(screen->mnuLinnProdForm));
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->tshProposta);
+    EXPECT_EQ(screen->pgcDadosCont->activePage(), screen->tshFormulario);
+    EXPECT_EQ(screen->cdsLinProd->recordCount(), 2);
+    EXPECT_EQ(screen->cdsVenc_Valor->recordCount(), 4) << "the first line's schedule";
+    EXPECT_EQ(screen->cdsSistLinhaProd->recordCount(), 3);
+    EXPECT_EQ(screen->nedParcelas->value(), 4);
+    // Licence total with the interest of schedules beyond three installments.
+    const double j = (*screen->cdsParamPerc)["VRTXJUROSLICUSO"].asFloat();
+    EXPECT_NEAR(screen->nedVrTotal->value(), (1200 - 100) * 5 * (1 + j / 100), 0.005);
+
+    ASSERT_TRUE(focus(*screen, "dbgVencimento"));
+    EXPECT_EQ(screen->activeTable(), screen->cdsVenc_Valor);
+    ASSERT_TRUE(focus(*screen, "dbgSistemas"));
+    EXPECT_EQ(screen->activeTable(), screen->cdsSistLinhaProd);
+    ASSERT_TRUE(menu(screen->mnuLinpProdGrade));
+    ASSERT_TRUE(focus(*screen, "dbgLinProd"));
+    EXPECT_EQ(screen->activeTable(), screen->cdsLinProd);
+    ASSERT_TRUE(menu(screen->mnuTexto));
+    EXPECT_EQ(screen->activeTable(), screen->cdsMensagem);
+    ASSERT_TRUE(menu(screen->mnuProposta));
+    EXPECT_EQ(screen->activeTable(), screen->cdsProposta);
+    EXPECT_EQ(screen->dtsPadrao->dataSet(), screen->cdsProposta) << "the list grid shows proposals again";
+}
+
+TEST_F(ProposalScreen, EnablingFollowsThePageAndTheTextsState) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    EXPECT_TRUE(screen->mnuIncluir->enabled());
+    EXPECT_FALSE(screen->mnuAlterar->enabled());
+    EXPECT_FALSE(screen->mnuExcluir->enabled());
+    EXPECT_TRUE(screen->mnuProcurar->enabled());
+    EXPECT_TRUE(screen->mnuFiltro->enabled());
+    EXPECT_FALSE(screen->mnuRegeraTexto->enabled());
+    EXPECT_FALSE(screen->mnuConfirmar->enabled());
+    EXPECT_FALSE(screen->mnuCopiar->enabled()) << "no copy dialog installed";
+    screen->onCopiar = [] {};
+    screen->dtsPadraoStateChange();
+    EXPECT_TRUE(screen->mnuCopiar->enabled());
+    EXPECT_TRUE(screen->sbtCopiar->isEnabled());
+
+    ASSERT_TRUE(menu(screen->mnuTexto));
+    EXPECT_TRUE(screen->mnuIncluir->enabled());
+    EXPECT_TRUE(screen->mnuAlterar->enabled());
+    EXPECT_TRUE(screen->mnuRegeraTexto->enabled());
+    EXPECT_TRUE(screen->sbtRegeraTexto->isEnabled());
+    EXPECT_FALSE(screen->mnuFiltro->enabled());
+    EXPECT_FALSE(screen->mnuCopiar->enabled());
+
+    ASSERT_TRUE(runHandler([&] { screen->cdsMensagem->edit(); }));
+    EXPECT_FALSE(screen->mnuIncluir->enabled());
+    EXPECT_FALSE(screen->mnuVerificar->enabled());
+    EXPECT_FALSE(screen->mnuRegeraTexto->enabled());
+    EXPECT_TRUE(screen->mnuConfirmar->enabled());
+    EXPECT_TRUE(screen->sbtCancelar->isEnabled());
+    EXPECT_EQ(screen->dbgDescProp->columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Ellipsis);
+    screen->cdsMensagem->cancel();
+    EXPECT_EQ(screen->dbgDescProp->columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Auto);
+}
+
+TEST_F(ProposalScreen, AServiceOnlyProposalNeverShowsProductLinesNorSimulation) {
+    openScreen();
+    ASSERT_TRUE(select(7));
+    ASSERT_TRUE(menu(screen->mnuLinpProdGrade));
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->tshProposta);
+    EXPECT_EQ(screen->pgcDados->activePage(), screen->tshServico);
+    EXPECT_EQ(screen->cdsServico->recordCount(), 3);
+    EXPECT_EQ(screen->activeTable(), screen->cdsServico);
+    EXPECT_EQ(screen->cdsLinProd->recordCount(), 0);
+
+    ASSERT_TRUE(menu(screen->mnuSimulacao));
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->tshProposta);
+
+    // The user's tab click on the product-line page falls back as well.
+    EXPECT_TRUE(screen->pgcDados->selectByUser(screen->tshDados));
+    EXPECT_EQ(screen->pgcDados->activePage(), screen->tshServico);
+
+    // A proposal with product lines gets its page back.
+    ASSERT_TRUE(menu(screen->mnuProposta));
+    ASSERT_TRUE(select(2));
+    ASSERT_TRUE(menu(screen->mnuLinpProdGrade));
+    EXPECT_EQ(screen->pgcDados->activePage(), screen->tshDados);
+    EXPECT_EQ(screen->cdsLinProd->recordCount(), 2);
+}
+
+TEST_F(ProposalScreen, MovingOnTheTextsPageReloadsOnlyTheTextsAndKeepsTheCurrentOne) {
+    openScreen();
+    ASSERT_TRUE(select(1));
+    ASSERT_TRUE(menu(screen->mnuTexto));
+    ClientDataSet& texts = *screen->cdsMensagem;
+    ASSERT_GE(texts.recordCount(), 2);
+    texts.setRecNo(2);
+    const QString code = texts["CDTXTPROPFAS"].asString();
+    const double order = texts["NRORDEMMSG"].asFloat();
+
+    ASSERT_TRUE(select(2));  // same contract: the same standard texts
+    EXPECT_EQ(texts["NRPROPOSFAS"].asString(), number(2));
+    EXPECT_EQ(texts["CDTXTPROPFAS"].asString(), code);
+    EXPECT_EQ(texts["NRORDEMMSG"].asFloat(), order);
+    EXPECT_EQ(screen->cdsLinProd->recordCount(), 0) << "product lines are not read for the texts page";
+    EXPECT_EQ(screen->cdsServico->recordCount(), 0);
+
+    ASSERT_TRUE(select(4));  // no texts
+    EXPECT_EQ(texts.recordCount(), 0);
+}
+
+}  // namespace
