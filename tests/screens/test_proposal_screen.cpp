@@ -9,7 +9,9 @@
 #include "services/load_bpl.h"
 #include "services/veltrano.h"
 #include "ui/db_grid.h"
+#include "ui/busy_animation.h"
 #include "ui/buttons.h"
+#include "ui/screen.h"
 #include "ui/number_edit.h"
 #include "ui/page_control.h"
 
@@ -58,6 +60,16 @@ TEST_F(ProposalScreen, OneScreenAtATimeAndANewOneAfterClosing) {
     openScreen();
     EXPECT_TRUE(Cli_cot05000::boIdCriado);
     EXPECT_EQ(screen->cdsProposta->recordCount(), 14);
+}
+
+TEST_F(ProposalScreen, AScreenThatCannotReadItsListIsNotCreated) {
+    Session::instance().setServer(QStringLiteral("127.0.0.1"), 1);  // nobody listens there
+    EXPECT_FALSE(runHandler([] { Cli_cot05000::CriaProposta(); }));
+    EXPECT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(Cli_cot05000::frmPropostaComercial.isNull());
+    EXPECT_FALSE(Cli_cot05000::boIdCriado);
+    EXPECT_EQ(busyDepth(), 0);
+    EXPECT_EQ(Screen::cursor(), Screen::crDefault);
 }
 
 TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
