@@ -54,7 +54,8 @@ void HeaderController::dbcTipoPropChange() {
 void HeaderController::dbeCdCliProsEnter() { stCdCliPros_ = dbeCdCliPros->text(); }
 
 void HeaderController::dbeCdCliProsChange() {
-    if (!editingTable(*s_.cdsProposta) || dbeCdCliPros->text() == stCdCliPros_) return;
+    // Only a code being typed: the same number shown with its mask is no new party.
+    if (!editingTable(*s_.cdsProposta) || !dbeCdCliPros->modified() || dbeCdCliPros->text() == stCdCliPros_) return;
     clearField(f("NOME"));
     if (dbeCdCliPros->hasFocus()) clearField(f("NRMESREAJPROP"));
 }

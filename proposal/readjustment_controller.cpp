@@ -151,16 +151,17 @@ void ReadjustmentController::attachEvents() {
     dbeInd2->onExit = whileEditing([this] { Vd_IndiceReaj2(false); });
     dbeTpInd2->onExit = whileEditing([this] { Vd_TpIndiceReaj2(false); });
     dbePercent1->onExit = [this] { Vd_PercInd1(false); };
-    // Typing a code or type takes the old index name away.
-    const auto clearName = [this](const char* field) {
-        return [this, field] {
-            if (editing() && !f(field).isNull()) f(field).clear();
+    // Typing a code or type takes the old index name away; a code put in by a lookup
+    // comes with its name and keeps it.
+    const auto clearName = [this](TDBEdit* edit, const char* field) {
+        return [this, edit, field] {
+            if (editing() && edit->modified() && !f(field).isNull()) f(field).clear();
         };
     };
-    dbeInd1->onChange = clearName("NMINDICEREAJ1");
-    dbeIndTp1->onChange = clearName("NMINDICEREAJ1");
-    dbeInd2->onChange = clearName("NMINDICEREAJ2");
-    dbeTpInd2->onChange = clearName("NMINDICEREAJ2");
+    dbeInd1->onChange = clearName(dbeInd1, "NMINDICEREAJ1");
+    dbeIndTp1->onChange = clearName(dbeIndTp1, "NMINDICEREAJ1");
+    dbeInd2->onChange = clearName(dbeInd2, "NMINDICEREAJ2");
+    dbeTpInd2->onChange = clearName(dbeTpInd2, "NMINDICEREAJ2");
     dbePercent1->onKeyPress = dbePercent1KeyPress;
     dbePercent2->onKeyPress = dbePercent1KeyPress;
     btnPesqInd1->onBeforePesq = [this] { btnPesqInd1BeforePesq(); };

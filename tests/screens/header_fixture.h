@@ -1,0 +1,97 @@
+#pragma once
+// The proposal screen over the demo data, with helpers to fill and post its header.
+#include <QString>
+#include <QVariantMap>
+
+#include "data/client_dataset.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/header_controller.h"
+#include "proposal/proposal_screen.h"
+#include "screens/form.h"
+#include "storage/database.h"
+#include "support/screen_fixture.h"
+#include "ui/event_boundary.h"
+#include "ui/page_control.h"
+
+namespace cot::testing {
+
+inline const QString kAlfa = QStringLiteral("11222333000181");   // client, readjusted in March
+inline const QString kKappa = QStringLiteral("66777888000136");  // client without a readjustment month
+inline const QString kDelta = QStringLiteral("77888999000127");  // prospect
+
+inline QString seedNumber(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
+
+class HeaderFixture : public ScreenFixture {
+protected:
+    void SetUp() override {
+        ScreenFixture::SetUp();
+        Cli_cot05000::initialization();
+        Cli_cot05000::boTestaEst = false;
+        Cli_cot05000::boTestaPerc1 = false;
+        screen = createForm<TfrmPropostaComercial>();
+        Cli_cot05000::frmPropostaComercial = screen;
+        Cli_cot05000::boIdCriado = true;
+        showAndActivate(*screen);
+    }
+    void TearDown() override {
+        delete screen;
+        screen = nullptr;
+        ScreenFixture::TearDown();
+    }
+
+    HeaderController& header() { return *screen->header; }
+
+    // The include button from the list, as the user starts a new proposal.
+    void startNewProposal() {
+        screen->pgcPadrao->setActivePage(screen->tshPadrao);
+        screen->setActiveTable(screen->cdsProposta);
+        ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); })) << dialogs.errors().join("; ").toStdString();
+    }
+
+    // The current proposal put in edit from the form page.
+    void editOnForm() {
+        screen->pgcPadrao->setActivePage(screen->tshProposta);
+        screen->setActiveTable(screen->cdsProposta);
+        ASSERT_TRUE(runHandler([&] { screen->cdsProposta->edit(); }));
+    }
+
+    // A complete request for a client (or prospect) of the demo data.
+    void fillRequest(const QString& document, bool prospect = false) {
+        ClientDataSet& t = *screen->cdsProposta;
+        if (prospect) t["IDCLIENPROSP"].setAsString("P");
+        t["NRINSJURCLIE"].setAsString(document);
+        t["DSREFEPROPOSFAS"].setAsString(QStringLiteral("Teste de cabeçalho"));
+        t["CDPROCOMERCI"].setAsString(QStringLiteral("ERP"));
+    }
+
+    // Turns the current row into a proposal with index 1 alone (100%).
+    void makeProposal() {
+        ClientDataSet& t = *screen->cdsProposta;
+        t["IDSOLPROPFAS"].setAsString("N");
+        t["CDINDICE1"].setAsString("0001");
+        t["CDTPINDICE1"].setAsString("M");
+        t["VRPEINCIND1"].setAsFloat(100);
+        t["IDTPREAJPROP"].setAsString("A");
+        t["CDOPERRESP"].setAsString("GERENTE");
+    }
+
+    // Posts the proposal as the confirm button's post does; false when refused.
+    bool post() {
+        return runHandler([&] { screen->cdsProposta->post(); });
+    }
+
+    QVariantMap storedRow(const QString& nr, const QString& ver) {
+        const Packet p = testServer().db().query(
+            QStringLiteral("SELECT * FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
+            {{"N", nr}, {"V", ver}});
+        QVariantMap row;
+        if (p.rows.isEmpty()) return row;
+        for (int c = 0; c < p.fields.size(); ++c) row.insert(p.fields[c].name.toUpper(), p.rows[0].value(c));
+        return row;
+    }
+    QVariant scalar(const QString& sql) { return testServer().db().scalar(sql); }
+
+    TfrmPropostaComercial* screen = nullptr;
+};
+
+}  // namespace cot::testing

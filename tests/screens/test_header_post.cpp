@@ -1,0 +1,185 @@
+// The proposal header on the real screen: a new proposal's defaults, the checks of a
+// post with their messages and focus, and what reaches the server.
+#include <gtest/gtest.h>
+
+#include "data/client_dataset.h"
+#include "module/module_factories.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/header_controller.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/readjustment_controller.h"
+#include "screens/form.h"
+#include "services/errors.h"
+#include "services/veltrano.h"
+#include "screens/header_fixture.h"
+#include "ui/buttons.h"
+#include "ui/date_edit.h"
+#include "ui/db_combo_box.h"
+#include "ui/db_edit.h"
+#include "ui/event_boundary.h"
+#include "ui/page_control.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class HeaderPost : public HeaderFixture {};
+
+TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
+    startNewProposal();
+    ClientDataSet& t = *screen->cdsProposta;
+    ASSERT_EQ(t.state(), DataSetState::Insert);
+    const QString number = t["NRPROPOSFAS"].asString();
+    EXPECT_EQ(number.size(), 20);
+    EXPECT_GT(number.toLongLong(), 14) << "numbers of the demo proposals are taken";
+    EXPECT_EQ(screen->dbeVersao->text(), "01") << "proposed in the version edit";
+    EXPECT_EQ(t["DTPROPOSFAS"].asDateTime().date(), QDate(2026, 12, 6));
+    EXPECT_EQ(t["DTVALPROPFAS"].asDateTime().date(), QDate(2027, 1, 5));
+    EXPECT_EQ(t["CDOPERSOLI"].asString(), "VENDEDOR");
+    EXPECT_EQ(t["OPERSOLI"].asString(), "Vendedor Demonstração");
+    EXPECT_EQ(t["IDCLIENPROSP"].asString(), "C");
+    EXPECT_EQ(t["IDSOLPROPFAS"].asString(), "S");
+    EXPECT_EQ(t["IDTIPOCOBRSERV"].asString(), "P");
+    EXPECT_EQ(header().dbcTipoProp->text(), "Solicitação");
+    EXPECT_EQ(header().cbbCliProsp->text(), "Cliente");
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->tshProposta);
+    // Child pages wait for the header.
+    EXPECT_FALSE(screen->tshDados->isEnabled());
+    EXPECT_TRUE(header().dbeCdCliPros->isEnabled());
+    // A second new proposal never gets the same number.
+    runHandler([&] { t.cancel(); });
+    startNewProposal();
+    EXPECT_NE(t["NRPROPOSFAS"].asString(), number);
+}
+
+TEST_F(HeaderPost, ValidityOnTheRegistrationDayPassesOneDayEarlierDoesNot) {
+    startNewProposal();
+    fillRequest(kAlfa);
+    ClientDataSet& t = *screen->cdsProposta;
+    t["DTVALPROPFAS"].setAsDateTime(QDateTime(QDate(2026, 12, 5), QTime()));
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors(), QStringList{"Data de cadastro da proposta não pode ser maior que a data de validade."});
+    EXPECT_EQ(t.state(), DataSetState::Insert);
+    EXPECT_TRUE(header().depCadastro->hasFocus());
+
+    dialogs.clearShown();
+    t["DTVALPROPFAS"].setAsDateTime(QDateTime(QDate(2026, 12, 6), QTime()));
+    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    EXPECT_EQ(t.state(), DataSetState::Browse);
+    EXPECT_EQ(t.changeCount(), 0) << "saved and merged";
+    const QVariantMap row = storedRow(t["NRPROPOSFAS"].asString(), "01");
+    EXPECT_EQ(row.value("DSREFEPROPOSFAS").toString(), "Teste de cabeçalho");
+    EXPECT_EQ(row.value("CDFILIAL").toString(), "0001");
+    EXPECT_EQ(row.value("CDOPERINCL").toString(), "VENDEDOR");
+    EXPECT_EQ(row.value("IDSOLPROPFAS").toString(), "S");
+    EXPECT_EQ(row.value("NRMESREAJPROP").toString(), "03") << "month of the client's register";
+    EXPECT_TRUE(screen->tshDados->isEnabled());
+}
+
+TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
+    startNewProposal();
+    ClientDataSet& t = *screen->cdsProposta;
+    // Nothing typed: the client is asked for first.
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors().value(0), "Cliente deve ser informado");
+    EXPECT_TRUE(header().dbeCdCliPros->hasFocus());
+    // An unknown document.
+    dialogs.clearShown();
+    t["NRINSJURCLIE"].setAsString("99999999000199");
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors().value(0), "Cliente não cadastrado");
+    // Known client, no reference and no contact.
+    dialogs.clearShown();
+    t["NRINSJURCLIE"].setAsString(kAlfa);
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors().value(0), "Referência deve ser informada.");
+    EXPECT_TRUE(header().dbeDsReferencia->hasFocus());
+    // The contact's name stands for a missing reference.
+    dialogs.clearShown();
+    t["NRCONTATO"].setAsString("1");
+    EXPECT_FALSE(post());
+    EXPECT_EQ(t["DSREFEPROPOSFAS"].asString(), "Ana Paula - Compras Alfa");
+    EXPECT_EQ(t["NRCONTATO"].asString(), "0000000001");
+    EXPECT_EQ(dialogs.errors().value(0), "Produto Comercial deve ser informado.");
+    // A requesting operator who does not exist.
+    dialogs.clearShown();
+    t["CDPROCOMERCI"].setAsString("ERP");
+    t["CDOPERSOLI"].setAsString("NINGUEM");
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors().value(0), "Operador não cadastrado");
+    EXPECT_TRUE(header().dbeCdOperSoli->hasFocus());
+    dialogs.clearShown();
+    t["CDOPERSOLI"].setAsString("GERENTE");
+    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    EXPECT_EQ(t["OPERSOLI"].asString(), "Gerente Comercial");
+    EXPECT_EQ(t["NMPROCOMERCI"].asString(), "Gestão Empresarial");
+}
+
+TEST_F(HeaderPost, AChangedVersionThatExistsIsRefused) {
+    ClientDataSet& t = *screen->cdsProposta;
+    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(6), "03"}));
+    editOnForm();
+    t["NRVERPROPFAS"].setAsString("02");
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors(), QStringList{"Proposta já cadastrada"});
+    EXPECT_TRUE(screen->dbeVersao->hasFocus());
+    EXPECT_EQ(t.state(), DataSetState::Edit);
+    // A free version is taken.
+    dialogs.clearShown();
+    t["NRVERPROPFAS"].setAsString("04");
+    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    EXPECT_FALSE(storedRow(seedNumber(6), "04").isEmpty());
+    EXPECT_TRUE(storedRow(seedNumber(6), "03").isEmpty());
+}
+
+TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
+    startNewProposal();
+    fillRequest(kDelta, /*prospect=*/true);
+    screen->rbtLuManut->setChecked(true);
+    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    const QString nr = screen->cdsProposta->fieldByName("NRPROPOSFAS").asString();
+    const int mandatory = scalar("SELECT COUNT(*) FROM TIPOSERV WHERE IDSERVOBRIGPROS = 'S'").toInt();
+    ASSERT_GT(mandatory, 0);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + nr + "'").toInt(), mandatory);
+    EXPECT_FALSE(Cli_cot05000::boIncluiProp);
+    const QVariantMap row = storedRow(nr, "01");
+    EXPECT_EQ(row.value("IDCLIENPROSP").toString(), "P");
+    EXPECT_EQ(row.value("CDPROSPECT").toString(), kDelta);
+    EXPECT_TRUE(row.value("CDCLIENTE").isNull() || row.value("CDCLIENTE").toString().isEmpty());
+    EXPECT_EQ(row.value("IDTIPOPROPFAS").toString(), "M");
+    // Saving it again adds nothing more.
+    editOnForm();
+    screen->cdsProposta->fieldByName("DSREFEPROPOSFAS").setAsString("Outra referência");
+    ASSERT_TRUE(post());
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + nr + "'").toInt(), mandatory);
+
+    // A client proposal gets none.
+    startNewProposal();
+    fillRequest(kAlfa);
+    screen->rbtLuManut->setChecked(true);
+    ASSERT_TRUE(post());
+    const QString clientNr = screen->cdsProposta->fieldByName("NRPROPOSFAS").asString();
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + clientNr + "'").toInt(), 0);
+}
+
+TEST_F(HeaderPost, CancelDropsPendingChangesAndDeleteReachesTheServer) {
+    ClientDataSet& t = *screen->cdsProposta;
+    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
+    const QString before = t["DSREFEPROPOSFAS"].asString();
+    editOnForm();
+    EXPECT_FALSE(screen->tshDados->isEnabled());
+    t["DSREFEPROPOSFAS"].setAsString("Mudado e desistido");
+    runHandler([&] { t.cancel(); });
+    EXPECT_EQ(t["DSREFEPROPOSFAS"].asString(), before);
+    EXPECT_EQ(t.changeCount(), 0);
+    EXPECT_TRUE(screen->tshDados->isEnabled());
+
+    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(10), "01"}));
+    ASSERT_TRUE(runHandler([&] { t.deleteRecord(); }));
+    EXPECT_EQ(t.changeCount(), 0);
+    EXPECT_TRUE(storedRow(seedNumber(10), "01").isEmpty());
+    EXPECT_TRUE(Session::instance().changedTables().contains("PROPOSTAFAS"));
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+// Readjustment of a proposal: the split between index 1 and index 2, the checks a post
+// runs only for a proposal, the key filter of the percentages and the words shown.
+#include <gtest/gtest.h>
+
+#include "proposal/header_lookups.h"
+#include "proposal/readjustment_controller.h"
+#include "services/errors.h"
+#include "screens/header_fixture.h"
+#include "ui/db_combo_box.h"
+#include "ui/db_edit.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class HeaderReadjustment : public HeaderFixture {
+protected:
+    ReadjustmentController& r() { return header().readjustment(); }
+
+    // A new client proposal with index 1 and, when percent1 < 100, index 2.
+    void newProposal(double percent1, const QVariant& percent2) {
+        startNewProposal();
+        fillRequest(kAlfa);
+        screen->cdsProposta->fieldByName("IDSOLPROPFAS").setAsString("N");
+        makeProposal();
+        ClientDataSet& t = *screen->cdsProposta;
+        t["VRPEINCIND1"].setAsFloat(percent1);
+        if (percent1 < 100) {
+            t["CDINDICE2"].setAsString("0002");
+            t["CDTPINDICE2"].setAsString("M");
+        }
+        t["VRPEINCIND2"].setValue(percent2);
+    }
+};
+
+TEST_F(HeaderReadjustment, ARequestSkipsEveryReadjustmentCheck) {
+    startNewProposal();
+    fillRequest(kAlfa);
+    // No index, no percentage, no kind, no responsible operator.
+    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+
+    // The same header as a proposal stops at the first index.
+    startNewProposal();
+    fillRequest(kAlfa);
+    screen->cdsProposta->fieldByName("IDSOLPROPFAS").setAsString("N");
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors(), QStringList{"Índice 1 deve ser informado"});
+    EXPECT_TRUE(r().dbeInd1->hasFocus());
+}
+
+TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
+    // 100 alone: index 2 is cleared and not asked for.
+    newProposal(100, QVariant());
+    ClientDataSet& t = *screen->cdsProposta;
+    t["CDINDICE2"].setAsString("0002");
+    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    QVariantMap row = storedRow(t["NRPROPOSFAS"].asString(), "01");
+    EXPECT_EQ(row.value("VRPEINCIND1").toDouble(), 100);
+    EXPECT_TRUE(row.value("CDINDICE2").toString().isEmpty());
+    EXPECT_EQ(row.value("IDPERVALOR1").toString(), "P") << "copied by the type check";
+    EXPECT_EQ(t["NMINDICEREAJ1"].asString(), "IGP-M - Índice Geral de Preços");
+
+    // 60 + 40 passes.
+    newProposal(60, 40.0);
+    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    row = storedRow(t["NRPROPOSFAS"].asString(), "01");
+    EXPECT_EQ(row.value("CDINDICE2").toString(), "0002");
+    EXPECT_EQ(row.value("VRPEINCIND2").toDouble(), 40);
+
+    // 60 + 30 does not; the focus goes to percentage 1.
+    newProposal(60, 30.0);
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors(), QStringList{"A soma dos percentuais de reajuste deve ser de 100%"});
+    EXPECT_TRUE(r().dbePercent1->hasFocus());
+    EXPECT_EQ(t.state(), DataSetState::Insert);
+
+    // 60 with nothing for index 2's percentage is asked for it; with 0 the sum fails.
+    dialogs.clearShown();
+    t["VRPEINCIND2"].clear();
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors(), QStringList{"Percentual do reajuste 2 deve ser informado"});
+    dialogs.clearShown();
+    t["VRPEINCIND2"].setAsFloat(0);
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors(), QStringList{"A soma dos percentuais de reajuste deve ser de 100%"});
+
+    // 0 is no percentage at all.
+    dialogs.clearShown();
+    t["VRPEINCIND1"].setAsFloat(0);
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors(), QStringList{"Percentual de reajuste deve ser maior que zero."});
+}
+
+TEST_F(HeaderReadjustment, TheSameIndexTwiceIsRefusedOnlyWhileIndexTwoIsInUse) {
+    newProposal(60, 40.0);
+    ClientDataSet& t = *screen->cdsProposta;
+    t["CDINDICE2"].setAsString("0001");
+    Cli_cot05000::boTestaPerc1 = true;
+    EXPECT_THROW(r().Vd_TpIndiceReaj2(false), Abort);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Índice 1 deve ser diferente do índice 2"});
+    EXPECT_FALSE(post()) << "the post finds it too";
+
+    dialogs.clearShown();
+    Cli_cot05000::boTestaPerc1 = false;
+    EXPECT_NO_THROW(r().Vd_TpIndiceReaj2(false));
+    EXPECT_NO_THROW(r().Vd_IndiceReaj2(true)) << "index 2 out of use is not checked";
+    EXPECT_TRUE(dialogs.errors().isEmpty());
+
+    // Another type of the same index is a different index.
+    Cli_cot05000::boTestaPerc1 = true;
+    t["CDTPINDICE2"].setAsString("A");
+    EXPECT_NO_THROW(r().Vd_TpIndiceReaj2(false));
+    EXPECT_EQ(t["NMINDICEREAJ2"].asString(), "IGP-M acumulado anual");
+    // An unknown type of a known index.
+    t["CDTPINDICE2"].setAsString("Z");
+    EXPECT_THROW(r().Vd_TpIndiceReaj2(false), Abort);
+    EXPECT_EQ(dialogs.errors().value(0), "Tipo de índice do reajuste 2 não cadastrado");
+}
+
+TEST_F(HeaderReadjustment, PercentageOneOfAHundredTakesIndexTwoOutOfUse) {
+    newProposal(60, 40.0);
+    ClientDataSet& t = *screen->cdsProposta;
+    t["VRPEINCIND1"].setAsFloat(100);
+    r().Controla_Faturamento();
+    EXPECT_FALSE(Cli_cot05000::boTestaPerc1);
+    EXPECT_TRUE(t["CDINDICE2"].asString().isEmpty());
+    EXPECT_TRUE(t["CDTPINDICE2"].asString().isEmpty());
+    EXPECT_EQ(t["VRPEINCIND2"].asFloat(), 0);
+    t["VRPEINCIND1"].setAsFloat(70);
+    r().Controla_Faturamento();
+    EXPECT_TRUE(Cli_cot05000::boTestaPerc1);
+    EXPECT_EQ(r().dbeInd2->color(), ControlColor::InfoBk);
+    // The index-2 lookup puts it in use too.
+    Cli_cot05000::boTestaPerc1 = false;
+    dialogs.expectPick([](ClientDataSet& list) { return list.locate("CDINDICE;CDTPINDICE", {"0003", "M"}); });
+    ASSERT_TRUE(r().btnPesqInd2->pesquisar());
+    EXPECT_TRUE(Cli_cot05000::boTestaPerc1);
+    EXPECT_EQ(t["CDINDICE2"].asString(), "0003");
+    EXPECT_EQ(t["NMINDICEREAJ2"].asString(), "INPC - Índice Nacional");
+}
+
+TEST_F(HeaderReadjustment, PercentagesTakeOnlyDigitsAndAPoint) {
+    newProposal(100, QVariant());
+    ClientDataSet& t = *screen->cdsProposta;
+    t["VRPEINCIND1"].clear();
+    type(*screen, "dbePercent1", "6a0,x5.5-");
+    EXPECT_EQ(r().dbePercent1->text(), "605.5");
+    type(*screen, "dbePercent2", "e12");
+    EXPECT_EQ(r().dbePercent2->text(), "12");
+    // Operator codes take digits only.
+    header().dbeCdOperResp->clear();
+    type(*screen, "dbeCdOperResp", "A1b2");
+    EXPECT_EQ(header().dbeCdOperResp->text(), "12");
+}
+
+TEST_F(HeaderReadjustment, MonthAndKindAreShownAsWords) {
+    startNewProposal();
+    ClientDataSet& t = *screen->cdsProposta;
+    Field& month = t["NRMESREAJPROP"];
+    month.setAsString("07");
+    EXPECT_EQ(month.displayText(), "Julho");
+    EXPECT_EQ(r().dbcMesReaj->text(), "Julho");
+    month.setAsString("13");
+    EXPECT_EQ(month.displayText(), "");
+    month.setText("Março");
+    EXPECT_EQ(month.asString(), "03");
+    month.setText("Março de novo");
+    EXPECT_EQ(month.asString(), "03") << "an unknown word leaves the code";
+
+    Field& kind = t["IDTPREAJPROP"];
+    ASSERT_TRUE(r().cbbReajuste->choose(1));
+    r().cbbReajuste->updateRecord();
+    EXPECT_EQ(kind.asString(), "B");
+    kind.setAsString("A");
+    EXPECT_EQ(kind.displayText(), "Anual");
+    kind.setAsString("X");
+    EXPECT_EQ(kind.displayText(), "");
+    kind.setText("Trienal");
+    EXPECT_EQ(kind.asString(), "X");
+
+    // The header's own codes.
+    EXPECT_EQ(t["IDCLIENPROSP"].displayText(), "Cliente");
+    t["IDCLIENPROSP"].setText("Prospect");
+    EXPECT_EQ(t["IDCLIENPROSP"].asString(), "P");
+    t["IDCLIENPROSP"].setText("Outro");
+    EXPECT_EQ(t["IDCLIENPROSP"].asString(), "P");
+    t["IDTIPOPROPFAS"].setAsString("M");
+    EXPECT_EQ(t["IDTIPOPROPFAS"].displayText(), "LU/Manutenção");
+    t["IDTIPOPROPFAS"].setAsString("Q");
+    EXPECT_EQ(t["IDTIPOPROPFAS"].displayText(), "Serviço");
+    t["IDTPIJURCLIE"].setAsString("J");
+    t["CDCLIENTE"].setAsString(kAlfa);
+    t["IDCLIENPROSP"].setAsString("C");
+    t["NRINSJURCLIE"].setAsString(kAlfa);
+    EXPECT_EQ(t["NRINSJURCLIE"].displayText(), "11.222.333/0001-81");
+}
+
+TEST_F(HeaderReadjustment, AClientWithoutReadjustmentMonthBlocksAProposal) {
+    startNewProposal();
+    ClientDataSet& t = *screen->cdsProposta;
+    // A request for that client is fine.
+    type(*screen, "dbeCdCliPros", kKappa);
+    ASSERT_TRUE(focus(*screen, "dbeDsReferencia"));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
+    EXPECT_EQ(t["NOME"].asString(), "Kappa Alimentos");
+
+    // As a proposal, leaving the code shows why and puts the focus on the month.
+    ASSERT_TRUE(header().dbcTipoProp->choose(1));
+    header().dbcTipoProp->updateRecord();
+    EXPECT_EQ(t["IDSOLPROPFAS"].asString(), "N");
+    header().dbeCdCliPros->clear();
+    type(*screen, "dbeCdCliPros", kKappa);
+    focus(*screen, "dbeDsReferencia");
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(dialogs.errors()[0].startsWith("Cliente não possui o mês de reajuste cadastrado."));
+    EXPECT_TRUE(r().dbcMesReaj->hasFocus());
+
+    // The post stops on it as well.
+    dialogs.clearShown();
+    fillRequest(kKappa);
+    makeProposal();
+    EXPECT_FALSE(post());
+    ASSERT_FALSE(dialogs.errors().isEmpty());
+    EXPECT_TRUE(dialogs.errors()[0].startsWith("Cliente não possui o mês de reajuste cadastrado."));
+    // With the month chosen it goes through.
+    dialogs.clearShown();
+    t["NRMESREAJPROP"].setAsString("05");
+    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+}
+
+}  // namespace
