@@ -29,6 +29,8 @@ TDBEdit* boundEdit(const char* name, QWidget* parent, DataSource* source, const 
     if (readOnly) {
         e->setReadOnly(true);
         e->setFocusPolicy(Qt::NoFocus);
+        // A name longer than the box is read from its start.
+        QObject::connect(e, &QLineEdit::textChanged, e, [e] { e->setCursorPosition(0); });
     }
     return e;
 }
@@ -156,7 +158,7 @@ void HeaderController::createPanel() {
     g->addLayout(codeAndName(dbeCdProdComer, btnPesqProdComer, dbeNmProdComer, 80), r, 5);
     ++r;
     g->addWidget(grbReajuste, r, 0, 1, 6);
-    g->setColumnStretch(1, 2);
+    g->setColumnStretch(1, 3);
     g->setColumnStretch(3, 3);
     g->setColumnStretch(5, 3);
     if (auto* column = qobject_cast<QVBoxLayout*>(p->layout())) column->addLayout(g);

@@ -12,6 +12,7 @@
 #include "services/errors.h"
 #include "services/veltrano.h"
 #include "screens/header_fixture.h"
+#include "ui/busy_animation.h"
 #include "ui/buttons.h"
 #include "ui/date_edit.h"
 #include "ui/db_combo_box.h"
@@ -180,6 +181,29 @@ TEST_F(HeaderPost, CancelDropsPendingChangesAndDeleteReachesTheServer) {
     EXPECT_EQ(t.changeCount(), 0);
     EXPECT_TRUE(storedRow(seedNumber(10), "01").isEmpty());
     EXPECT_TRUE(Session::instance().changedTables().contains("PROPOSTAFAS"));
+}
+
+TEST_F(HeaderPost, AFailedSaveKeepsTheChangeToSendAgain) {
+    startNewProposal();
+    fillRequest(kAlfa);
+    ClientDataSet& t = *screen->cdsProposta;
+    // Number and version of a stored proposal: the server refuses the insert.
+    t["NRPROPOSFAS"].setAsString(seedNumber(6));
+    EXPECT_FALSE(post());
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(dialogs.errors()[0].contains("Proposta já cadastrada")) << dialogs.errors()[0].toStdString();
+    EXPECT_GT(t.changeCount(), 0) << "the change log stays pending";
+    EXPECT_EQ(busyDepth(), 0);
+    EXPECT_EQ(storedRow(seedNumber(6), "01").value("DSREFEPROPOSFAS").toString(),
+              "Expansão para filiais - primeira versão");
+
+    // A free version: the pending insert goes out with it.
+    dialogs.clearShown();
+    editOnForm();
+    t["NRVERPROPFAS"].setAsString("09");
+    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    EXPECT_EQ(t.changeCount(), 0);
+    EXPECT_EQ(storedRow(seedNumber(6), "09").value("DSREFEPROPOSFAS").toString(), "Teste de cabeçalho");
 }
 
 }  // namespace
