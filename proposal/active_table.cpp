@@ -54,6 +54,10 @@ void TfrmPropostaComercial::wireRouting() {
     };
     dbgPadrao->onEnter = [this] { dtsPadraoStateChange(); };
 
+    for (ClientDataSet* t : {cdsLinProd, cdsVenc_Valor, cdsServico, cdsVencServ, cdsObjServico, cdsObs})
+        connect(t, &ClientDataSet::stateChanged, this, [this] { updateEditors(); });
+    updateEditors();
+
     pgcPadrao->onChange = [this] { pgcPadraoChange(); };
     pgcDados->onChange = [this] { pgcDadosChange(); };
     pgcDadosCont->onChange = [this] { pgcDadosContChange(); };
@@ -77,6 +81,10 @@ void TfrmPropostaComercial::pgcPadraoChange() {
         setActiveTable(cdsServico);
         if (!hasFocus(dbgServico) && dbgServico->canFocus()) dbgServico->setFocus();
         services->Gera_ValorPacoteServ();
+    } else if (page == tshObs) {
+        // The observation's editor is disabled until its table is edited, so it cannot
+        // take the focus that would point the buttons at it: the page does.
+        setActiveTable(cdsObs);
     } else if (page == tshSimulaLinp && hasFocus(dbgSimulacao)) {
         setActiveTable(cdsSimulacao);
         simulation->TotalGeralSimula();

@@ -243,6 +243,7 @@ private:
                               TDBGrid* grid);
     void deleteLastServiceOfPackage();
     void showPage(TTabSheet* page);
+    void updateEditors();
 };
 
 }  // namespace cot

@@ -59,6 +59,7 @@ void TfrmPropostaComercial::createServicePages() {
         dbgServico->addColumn(QString::fromLatin1(f))->alignment = Qt::AlignRight;
 
     auto* bottom = new QWidget(content);
+    bottom->setMinimumHeight(190);
     auto* bottomRow = row(bottom, 0);
     main->addWidget(bottom, 1);
     auto* charging = new QWidget(bottom);

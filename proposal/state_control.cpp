@@ -4,6 +4,10 @@
 #include "proposal/product_line_controller.h"
 #include "proposal/proposal_screen.h"
 #include "ui/buttons.h"
+#include "ui/containers.h"
+#include "ui/format_panel.h"
+#include "ui/rich_edit.h"
+#include "ui/date_edit.h"
 #include "ui/db_edit.h"
 #include "ui/db_grid.h"
 #include "ui/menus.h"
@@ -68,6 +72,23 @@ void TfrmPropostaComercial::dtsPadraoStateChange() {
     mnuCopiar->setEnabled(proposalActions && onCopiar);
     MododeProcessamento1->setEnabled(proposalActions && onModoProc);
     mnuRegeraTexto->setEnabled(regera);
+}
+
+void TfrmPropostaComercial::updateEditors() {
+    // Form controls of a child table can be used only while that table is being edited.
+    SetChildEnabled(panLinProd, isEditing(cdsLinProd));
+    const bool schedule = isEditing(cdsLinProd) || isEditing(cdsVenc_Valor);
+    for (QWidget* w : {static_cast<QWidget*>(nedParcelas), static_cast<QWidget*>(depDataVenc),
+                       static_cast<QWidget*>(sbtGerarParcelas)})
+        w->setEnabled(schedule);
+    const bool package = isEditing(cdsServico) || isEditing(cdsVencServ);
+    for (QWidget* w : {static_cast<QWidget*>(nedParcPacote), static_cast<QWidget*>(depDtVencPacote),
+                       static_cast<QWidget*>(sbtGeraParcPacote)})
+        w->setEnabled(package);
+    dbrObjServico->setEnabled(isEditing(cdsObjServico));
+    fpnObjServico->setEnabled(isEditing(cdsObjServico));
+    dbrObs->setEnabled(isEditing(cdsObs));
+    fpnObs->setEnabled(isEditing(cdsObs));
 }
 
 void TfrmPropostaComercial::Controla_Formulario() {

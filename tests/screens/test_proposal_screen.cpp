@@ -8,7 +8,9 @@
 #include "screens/proposal_fixture.h"
 #include "services/load_bpl.h"
 #include "services/veltrano.h"
+#include "ui/db_edit.h"
 #include "ui/db_grid.h"
+#include "ui/rich_edit.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
 #include "ui/screen.h"
@@ -135,6 +137,15 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
     const double j = (*screen->cdsParamPerc)["VRTXJUROSLICUSO"].asFloat();
     EXPECT_NEAR(screen->nedVrTotal->value(), (1200 - 100) * 5 * (1 + j / 100), 0.005);
 
+    // The line's form is usable only while the line is edited.
+    EXPECT_EQ(screen->activeTable(), screen->cdsLinProd);
+    EXPECT_FALSE(screen->dbeNmLinProd->isEnabled());
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    EXPECT_TRUE(screen->dbeNmLinProd->isEnabled());
+    EXPECT_TRUE(screen->nedParcelas->isEnabled());
+    screen->cdsLinProd->cancel();
+    EXPECT_FALSE(screen->dbeNmLinProd->isEnabled());
+
     ASSERT_TRUE(focus(*screen, "dbgVencimento"));
     EXPECT_EQ(screen->activeTable(), screen->cdsVenc_Valor);
     ASSERT_TRUE(focus(*screen, "dbgSistemas"));
@@ -144,6 +155,14 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
     EXPECT_EQ(screen->activeTable(), screen->cdsLinProd);
     ASSERT_TRUE(menu(screen->mnuTexto));
     EXPECT_EQ(screen->activeTable(), screen->cdsMensagem);
+    // The observation page works on the observation, whose editor opens with Alterar.
+    ASSERT_TRUE(menu(screen->mnuObserv));
+    EXPECT_EQ(screen->activeTable(), screen->cdsObs);
+    EXPECT_EQ(screen->cdsObs->recordCount(), 1);
+    EXPECT_FALSE(screen->dbrObs->isEnabled());
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    EXPECT_TRUE(screen->dbrObs->isEnabled());
+    screen->cdsObs->cancel();
     ASSERT_TRUE(menu(screen->mnuProposta));
     EXPECT_EQ(screen->activeTable(), screen->cdsProposta);
     EXPECT_EQ(screen->dtsPadrao->dataSet(), screen->cdsProposta) << "the list grid shows proposals again";
