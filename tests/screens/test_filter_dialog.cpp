@@ -2,9 +2,13 @@
 // it keeps between openings and the reload of the proposal list.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QTemporaryDir>
+
 #include "dialogs/filter_criteria.h"
 #include "dialogs/filter_reload.h"
 #include "screens/proposal_fixture.h"
+#include "services/settings_store.h"
 #include "services/veltrano.h"
 #include "ui/buttons.h"
 #include "ui/busy_animation.h"
@@ -231,6 +235,34 @@ TEST_F(ProposalFilter, ListButtonsFollowTheirRadiosAndTheSelectionIsSent) {
         EXPECT_FALSE(f.sbtListCliente->isEnabled());
     });
     EXPECT_EQ(listNumbers().size(), 14);
+}
+
+TEST_F(ProposalFilter, SavedOptionSetsKeepTheSelectionTexts) {
+    openScreen();
+    QTemporaryDir folder;
+    runner.expect(
+        [&](QWidget& w) {
+            auto& f = static_cast<TfrmFiltroPropComercial&>(w);
+            f.setSettingsStore(SettingsStore(folder.path()));
+            f.rbtListaProspect->setChecked(true);
+            dialogs.expectPickMany("'88999000000118'");
+            clickButton(*f.sbtListProspect);
+            f.cbbOpcoes->setEditText("Zeta");
+            clickButton(*f.btfSaveOpc);
+
+            f.rbtTodosProspect->setChecked(true);
+            EXPECT_TRUE(f.stProspect.isEmpty());
+            f.cbbOpcoes->setCurrentText("Zeta");
+            clickButton(*f.btfLoadOpc);
+            EXPECT_TRUE(f.rbtListaProspect->isChecked());
+            EXPECT_TRUE(f.sbtListProspect->isEnabled());
+            EXPECT_EQ(f.stProspect, "'88999000000118'");
+            clickButton(*f.sbtConfirma);
+        },
+        "frmFiltroPropComercial");
+    EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_EQ(listNumbers(), QStringList{"7/01"}) << "the prospect's one proposal";
 }
 
 TEST_F(ProposalFilter, ReloadWorksWithoutTheDialogAndStopsTheAnimationOnFailure) {
