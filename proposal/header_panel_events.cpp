@@ -37,6 +37,9 @@ void HeaderController::dbcTipoPropChange() {
     }
     // 2. A request carries no readjustment nor responsible operator.
     if (editingTable(t) && shown == msg(QStringLiteral("Solicitação"))) {
+        // The choice is stored first: the fields cleared below refresh the row's
+        // controls, and the list must not fall back to the word stored before.
+        f("IDSOLPROPFAS").setText(shown);
         readjustment_->clearIndexes();
         clearField(f("CDOPERRESP"));
         clearField(f("NMOPERRESP"));

@@ -5,6 +5,7 @@
 #include "proposal/header_lookups.h"
 #include "proposal/readjustment_controller.h"
 #include "services/errors.h"
+#include "ui/event_boundary.h"
 #include "screens/header_fixture.h"
 #include "ui/db_combo_box.h"
 #include "ui/db_edit.h"
@@ -227,6 +228,54 @@ TEST_F(HeaderReadjustment, AClientWithoutReadjustmentMonthBlocksAProposal) {
     dialogs.clearShown();
     t["NRMESREAJPROP"].setAsString("05");
     ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+}
+
+TEST_F(HeaderReadjustment, TypingAHundredOnAStoredProposalDropsIndexTwoOnTheServer) {
+    ClientDataSet& t = *screen->cdsProposta;
+    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(9), "01"}));
+    ASSERT_EQ(storedRow(seedNumber(9), "01").value("IDPERVALOR2").toString(), "P");
+    editOnForm();
+    ASSERT_TRUE(focus(*screen, "dbePercent1"));
+    r().dbePercent1->selectAll();  // the key filter lets no Ctrl+A through
+    type(*screen, "dbePercent1", "100");
+    ASSERT_TRUE(focus(*screen, "dbeInd1"));
+    EXPECT_FALSE(Cli_cot05000::boTestaPerc1);
+    EXPECT_TRUE(t["CDINDICE2"].asString().isEmpty());
+    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    const QVariantMap row = storedRow(seedNumber(9), "01");
+    EXPECT_EQ(row.value("VRPEINCIND1").toDouble(), 100);
+    EXPECT_TRUE(row.value("CDINDICE2").toString().isEmpty());
+    EXPECT_TRUE(row.value("IDPERVALOR2").isNull());
+    EXPECT_EQ(row.value("VRPEINCIND2").toDouble(), 0);
+}
+
+TEST_F(HeaderReadjustment, RequestAndProposalChoice) {
+    ClientDataSet& t = *screen->cdsProposta;
+    // A stored proposal cannot go back to being a request.
+    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
+    editOnForm();
+    EXPECT_FALSE(runHandler([&] { header().dbcTipoProp->choose(0); }) && dialogs.errors().isEmpty());
+    EXPECT_EQ(dialogs.errors(), QStringList{"Proposta não pode ser modificada para Solicitação"});
+    EXPECT_EQ(t["IDSOLPROPFAS"].asString(), "N");
+    EXPECT_EQ(header().dbcTipoProp->text(), "Proposta");
+    runHandler([&] { t.cancel(); });
+
+    // A new request clears whatever readjustment was typed.
+    dialogs.clearShown();
+    startNewProposal();
+    makeProposal();
+    ASSERT_TRUE(header().dbcTipoProp->choose(0));
+    EXPECT_TRUE(t["CDINDICE1"].isNull());
+    EXPECT_TRUE(t["VRPEINCIND1"].isNull());
+    EXPECT_TRUE(t["CDOPERRESP"].isNull());
+
+    // An operator outside the proposal group only makes requests.
+    Cli_cot05000::stOper = "N";
+    runHandler([&] { header().dbcTipoProp->choose(1); });
+    EXPECT_EQ(dialogs.errors(), QStringList{"Solicitação não pode ser alterada para Proposta."});
+    EXPECT_EQ(t["IDSOLPROPFAS"].asString(), "S");
+    EXPECT_EQ(header().dbcTipoProp->text(), "Solicitação");
+    Cli_cot05000::stOper = "S";
 }
 
 }  // namespace
