@@ -35,10 +35,9 @@ void Atualiza_Tela() {
 }
 
 void CriaFiltroPropComercial() {
-    if (!frmFiltroPropComercial) {
-        TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
-        frmFiltroPropComercial = createForm<TfrmFiltroPropComercial>(screen);
-    }
+    // Kept while the module is loaded, also across proposal screens, so its criteria
+    // survive; the module's unload frees it.
+    if (!frmFiltroPropComercial) frmFiltroPropComercial = createForm<TfrmFiltroPropComercial>();
     frmFiltroPropComercial->ShowModal();
 }
 

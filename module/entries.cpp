@@ -1,16 +1,23 @@
 // Entries of the Pkg_cot05000 module, exported with C linkage for LoadBPL.
 #include <QVariantList>
 
+#include "dialogs/filter_dialog.h"
 #include "dialogs/filter_reload.h"
 #include "module/module_factories.h"
 #include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
 
 #define COT_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
 
 // Package load and unload: every unit's initialization, respectively finalization.
 COT_MODULE_EXPORT void Initialize() { cot::Cli_cot05000::initialization(); }
 
-COT_MODULE_EXPORT void Finalize() { cot::Cli_cot05000::finalization(); }
+// Nothing of the module may outlive its code: screens still open are freed first.
+COT_MODULE_EXPORT void Finalize() {
+    delete cot::Cli_cot05002::frmFiltroPropComercial.data();
+    delete cot::Cli_cot05000::frmPropostaComercial.data();
+    cot::Cli_cot05000::finalization();
+}
 
 // The module's generic entry: the proposal screen. Exceptions pass on to the host.
 COT_MODULE_EXPORT void IniProc(const QVariantList* /*params*/) { cot::Cli_cot05000::CriaProposta(); }

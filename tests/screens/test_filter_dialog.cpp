@@ -86,8 +86,8 @@ protected:
         EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
     }
     void TearDown() override {
+        delete frmFiltroPropComercial.data();
         ProposalFixture::TearDown();
-        EXPECT_TRUE(frmFiltroPropComercial.isNull()) << "the filter belongs to the screen";
     }
 };
 
@@ -210,6 +210,22 @@ TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) 
         },
         "frmFiltroPropComercial");
     EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+
+    // A new proposal screen lists everything until the filter is shown again, which
+    // still holds the criteria.
+    delete Cli_cot05000::frmPropostaComercial.data();
+    openScreen();
+    EXPECT_EQ(listNumbers().size(), 14);
+    EXPECT_EQ(frmFiltroPropComercial.data(), first);
+    runner.expect(
+        [&](QWidget& w) {
+            auto& f = static_cast<TfrmFiltroPropComercial&>(w);
+            EXPECT_TRUE(f.ckbVencidas->isChecked());
+            clickButton(*f.sbtConfirma);
+        },
+        "frmFiltroPropComercial");
+    EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+    EXPECT_EQ(listNumbers(), listed);
 }
 
 TEST_F(ProposalFilter, ListButtonsFollowTheirRadiosAndTheSelectionIsSent) {
