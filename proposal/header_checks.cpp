@@ -3,7 +3,7 @@
 #include "data/client_dataset.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header_controller.h"
-#include "proposal/header_lookups.h"
+#include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
 #include "services/consiste.h"
 #include "services/local_query.h"

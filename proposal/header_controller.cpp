@@ -3,7 +3,7 @@
 #include "data/client_dataset.h"
 #include "data/data_source.h"
 #include "proposal/cli_cot05000.h"
-#include "proposal/header_lookups.h"
+#include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/readjustment_controller.h"
 #include "proposal/table_fields.h"
@@ -107,7 +107,7 @@ void HeaderController::attachEvents() {
     dbeCdProdComer->onChange = [this] { dbeCdProdComerChange(); };
     dbeCdProdComer->onExit = [this] { dbeCdProdComerExit(); };
 
-    const auto wire = [](LookupButton* b, std::function<void()> before, std::function<void()> after) {
+    const auto wire = [](TBtnPesquisa* b, std::function<void()> before, std::function<void()> after) {
         b->onBeforePesq = std::move(before);
         b->onAfterPesq = std::move(after);
     };

@@ -17,7 +17,7 @@ class TfrmPropostaComercial;
 class TGroupBox;
 class TADOIBQuery;
 class ReadjustmentController;
-class LookupButton;
+class TBtnPesquisa;
 
 // Proposal header (one row of cdsProposta, edited on the screen's panel panProp):
 // number and defaults of a new proposal, the checks of a post in their order, the
@@ -108,7 +108,7 @@ public:
     TDBDateEditPlus *depCadastro, *depValidade;
     TDBEdit *dbeCdOperSoli, *dbeNmOperSoli, *dbeContato, *dbeNmContato, *dbeFax, *dbeEmail;
     TDBEdit *dbeCdInterLoc, *dbeNmInterLoc, *dbeCdOperResp, *dbeNmOperResp, *dbeCdProdComer, *dbeNmProdComer;
-    LookupButton *btnPesqCliPros, *btnPesqContato, *btnPesqOperSoli, *btnPesqInterLoc, *btnPesqOperResp,
+    TBtnPesquisa *btnPesqCliPros, *btnPesqContato, *btnPesqOperSoli, *btnPesqInterLoc, *btnPesqOperResp,
         *btnPesqProdComer;
     TGroupBox* grbReajuste;
 

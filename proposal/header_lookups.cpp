@@ -1,30 +1,14 @@
 // Host queries and lookup buttons of the header: client or prospect, contact, operators,
 // interlocutor and commercial product.
-#include "proposal/header_lookups.h"
-
 #include "data/client_dataset.h"
 #include "data/data_source.h"
 #include "proposal/header_controller.h"
 #include "proposal/proposal_screen.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"
-#include "ui/lookup.h"
+#include "ui/lookup_button.h"
 
 namespace cot {
-
-LookupButton::LookupButton(const QString& name, QWidget* parent, const QString& title, const QString& emptyText)
-    : TSpeedButton(name, parent, QStringLiteral("...")), title(title), emptyText(emptyText) {
-    setToolButtonStyle(Qt::ToolButtonTextOnly);
-    setToolTip(title);
-    onClick = [this] { pesquisar(); };
-}
-
-bool LookupButton::pesquisar() {
-    if (onBeforePesq) onBeforePesq();
-    if (!dataSource || !Pesquisa::Pesquisar(*dataSource, title + u'|' + emptyText)) return false;
-    if (onAfterPesq) onAfterPesq();
-    return true;
-}
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "data/client_dataset.h"
 #include "proposal/header_controller.h"
-#include "proposal/header_lookups.h"
+#include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/readjustment_controller.h"
 #include "ui/containers.h"
@@ -68,7 +68,7 @@ void HeaderController::createPanel() {
     QWidget* p = s_.panProp;
     DataSource* src = s_.dtsProposta;
     const auto lookup = [p](const char* name, const QString& title, const QString& empty) {
-        auto* b = new LookupButton(QString::fromLatin1(name), p, title, empty);
+        auto* b = new TBtnPesquisa(QString::fromLatin1(name), p, title, empty);
         return b;
     };
 
@@ -109,6 +109,12 @@ void HeaderController::createPanel() {
     btnPesqProdComer = lookup("btnPesqProdComer", QStringLiteral("Produto Comercial"),
                               QStringLiteral("Não há Produto Comercial cadastrado."));
     dbeNmProdComer = boundEdit("dbeNmProdComer", p, src, "NMPROCOMERCI", ControlColor::BtnFace, true);
+    btnPesqInterLoc->codeField = QStringLiteral("CDINTECLIE");
+    btnPesqInterLoc->nameField = QStringLiteral("NMINTECLIE");
+    btnPesqOperResp->codeField = QStringLiteral("CDOPERADOR");
+    btnPesqOperResp->nameField = QStringLiteral("NMOPERADOR");
+    btnPesqProdComer->codeField = QStringLiteral("CDPROCOMERCI");
+    btnPesqProdComer->nameField = QStringLiteral("NMPROCOMERCI");
     grbReajuste = new TGroupBox(QStringLiteral("grbReajuste"), p, QStringLiteral("Reajuste"));
 
     auto* g = new QGridLayout;

@@ -9,7 +9,7 @@
 #include "data/data_source.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header_controller.h"
-#include "proposal/header_lookups.h"
+#include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
 #include "services/local_query.h"
 #include "ui/containers.h"
@@ -80,13 +80,13 @@ void ReadjustmentController::defineQueries() {
 void ReadjustmentController::createControls(TGroupBox* group) {
     DataSource* src = s_.dtsProposta;
     dbeInd1 = edit("dbeInd1", group, src, "CDINDICE1", ControlColor::InfoBk);
-    btnPesqInd1 = new LookupButton(QStringLiteral("btnPesqInd1"), group, QStringLiteral("Índice 1"),
+    btnPesqInd1 = new TBtnPesquisa(QStringLiteral("btnPesqInd1"), group, QStringLiteral("Índice 1"),
                                    QStringLiteral("Não há indice cadastrado"));
     dbeIndTp1 = edit("dbeIndTp1", group, src, "CDTPINDICE1", ControlColor::InfoBk);
     dbeNmIndiceReaj1 = edit("dbeNmIndiceReaj1", group, src, "NMINDICEREAJ1", ControlColor::BtnFace, true);
     dbePercent1 = edit("dbePercent1", group, src, "VRPEINCIND1", ControlColor::InfoBk);
     dbeInd2 = edit("dbeInd2", group, src, "CDINDICE2", ControlColor::Window);
-    btnPesqInd2 = new LookupButton(QStringLiteral("btnPesqInd2"), group, QStringLiteral("Índice 2"),
+    btnPesqInd2 = new TBtnPesquisa(QStringLiteral("btnPesqInd2"), group, QStringLiteral("Índice 2"),
                                    QStringLiteral("Não há índice cadastrado"));
     dbeTpInd2 = edit("dbeTpInd2", group, src, "CDTPINDICE2", ControlColor::Window);
     dbeNmIndiceReaj2 = edit("dbeNmIndiceReaj2", group, src, "NMINDICEREAJ2", ControlColor::BtnFace, true);
@@ -115,7 +115,7 @@ void ReadjustmentController::createControls(TGroupBox* group) {
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         return l;
     };
-    const auto indexRow = [&](int r, const QString& caption, TDBEdit* code, LookupButton* button, TDBEdit* type,
+    const auto indexRow = [&](int r, const QString& caption, TDBEdit* code, TBtnPesquisa* button, TDBEdit* type,
                               TDBEdit* name, TDBEdit* percent) {
         code->setFixedWidth(56);
         type->setFixedWidth(32);

@@ -7,7 +7,7 @@ namespace cot {
 class DataSource;
 class Field;
 class HeaderController;
-class LookupButton;
+class TBtnPesquisa;
 class TDBComboBox;
 class TDBEdit;
 class TfrmPropostaComercial;
@@ -54,7 +54,7 @@ public:
 
     TDBEdit *dbeInd1, *dbeIndTp1, *dbeNmIndiceReaj1, *dbePercent1;
     TDBEdit *dbeInd2, *dbeTpInd2, *dbeNmIndiceReaj2, *dbePercent2;
-    LookupButton *btnPesqInd1, *btnPesqInd2;
+    TBtnPesquisa *btnPesqInd1, *btnPesqInd2;
     TDBComboBox *cbbReajuste, *dbcMesReaj;
     DataSource* dtsIndice;
 

@@ -2,7 +2,7 @@
 // runs only for a proposal, the key filter of the percentages and the words shown.
 #include <gtest/gtest.h>
 
-#include "proposal/header_lookups.h"
+#include "ui/lookup_button.h"
 #include "proposal/readjustment_controller.h"
 #include "services/errors.h"
 #include "ui/event_boundary.h"
