@@ -22,7 +22,7 @@ bool Pesquisar_Plus(DataSource& source, const QString& captionAndMessage, bool p
 
 namespace Pesqlista {
 // Several rows with a mark column. `keyTitleMessage` is "KEYFIELD|title|empty-list message".
-// Returns the selection text of the key field's values (format in lookup_selection.h:
+// Returns the selection text of the key field's values (format in data/selection_text.h:
 // 'code1','code2'); "" when cancelled, when nothing was marked or when the table is
 // empty (the empty-list message is shown then).
 QString PesquisaLista(DataSource& source, const QString& keyTitleMessage);

@@ -8,7 +8,7 @@
 #include "data/client_dataset.h"
 #include "lookup_find.h"
 #include "lookup_rows.h"
-#include "lookup_selection.h"
+#include "data/selection_text.h"
 #include "lookup_windows.h"
 #include "modal_runner.h"
 

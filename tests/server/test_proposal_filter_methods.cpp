@@ -103,7 +103,7 @@ protected:
 using Set = QSet<int>;
 
 TEST(SelectionText, ParsesQuotedCodesAndRefusesAnythingElse) {
-    using server::parseSelectionText;
+    using cot::parseSelectionText;
     EXPECT_EQ(parseSelectionText("'000001','000007'"), QStringList({"000001", "000007"}));
     EXPECT_EQ(parseSelectionText("'A''B' , 'C'"), QStringList({"A'B", "C"}));
     EXPECT_EQ(parseSelectionText("''"), QStringList({""}));
