@@ -2,6 +2,8 @@
 // post with their messages and focus, and what reaches the server.
 #include <gtest/gtest.h>
 
+#include <QLabel>
+
 #include "data/client_dataset.h"
 #include "module/module_factories.h"
 #include "proposal/cli_cot05000.h"
@@ -204,6 +206,50 @@ TEST_F(HeaderPost, AFailedSaveKeepsTheChangeToSendAgain) {
     ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
     EXPECT_EQ(t.changeCount(), 0);
     EXPECT_EQ(storedRow(seedNumber(6), "09").value("DSREFEPROPOSFAS").toString(), "Teste de cabeçalho");
+}
+
+TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
+    ClientDataSet& t = *screen->cdsProposta;
+    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
+    screen->pgcPadrao->setActivePage(screen->tshProposta);
+    screen->pgcPadraoChange();  // loads the product lines
+    ASSERT_FALSE(screen->cdsLinProd->isEmpty());
+    editOnForm();
+    QString listed;
+    runner.expect([&](QWidget& w) {
+        if (auto* label = w.findChild<QLabel*>("lblMensagem")) listed = label->text();
+    }, "frmCOT00900");
+    ASSERT_TRUE(focus(*screen, "dbeCdProdComer"));
+    dialogs.expectPick([](ClientDataSet& list) { return list.locate("CDPROCOMERCI", "FOLHA"); });
+    click(*screen, "btnPesqProdComer");
+    EXPECT_EQ(t["NMPROCOMERCI"].asString(), "Folha de Pagamento");
+    focus(*screen, "dbeDsReferencia");  // leaving the code checks the lines' systems
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
+    EXPECT_FALSE(screen->cdsValidaSistProd->isEmpty());
+    EXPECT_TRUE(listed.startsWith("Os seguintes sistemas não estão cadastrados")) << listed.toStdString();
+    EXPECT_EQ(t.state(), DataSetState::Browse) << "the change of product is undone";
+    EXPECT_EQ(t["CDPROCOMERCI"].asString(), "ERP");
+}
+
+TEST_F(HeaderPost, ATypedInterlocutorMustBelongToTheParty) {
+    ClientDataSet& t = *screen->cdsProposta;
+    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
+    editOnForm();
+    ASSERT_TRUE(focus(*screen, "dbeCdInterLoc"));
+    header().dbeCdInterLoc->selectAll();
+    type(*screen, "dbeCdInterLoc", "7");
+    EXPECT_TRUE(t["NMINTECLIE"].asString().isEmpty()) << "typing takes the old name away";
+    focus(*screen, "dbeDsReferencia");
+    EXPECT_EQ(dialogs.errors(), QStringList{"Interlocutor não cadastrado."});
+    EXPECT_TRUE(header().dbeCdInterLoc->hasFocus());
+    dialogs.clearShown();
+    header().dbeCdInterLoc->selectAll();
+    type(*screen, "dbeCdInterLoc", "1");
+    focus(*screen, "dbeDsReferencia");
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
+    EXPECT_EQ(t["CODIGOINTER"].asString(), "01");
+    EXPECT_EQ(t["CDINTECLIE"].asString(), "01");
+    EXPECT_EQ(t["NMINTECLIE"].asString(), "Fernanda Reis");
 }
 
 }  // namespace
