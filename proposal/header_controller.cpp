@@ -25,6 +25,23 @@ HeaderController::HeaderController(TfrmPropostaComercial& screen) : s_(screen) {
 }
 
 HeaderController::~HeaderController() {
+    // The screen's tables and panels outlive the controller for a moment.
+    QObject::disconnect(stateConnection_);
+    // No handler of ours may run while the screen takes its widgets and tables down.
+    for (QWidget* w : s_.panProp->findChildren<QWidget*>()) {
+        if (w == s_.grbContrato || s_.grbContrato->isAncestorOf(w)) continue;
+        if (auto* c = dynamic_cast<Control*>(w)) {
+            c->onEnter = nullptr;
+            c->onExit = nullptr;
+            c->onChange = nullptr;
+            c->onKeyPress = nullptr;
+        }
+    }
+    for (const char* name : {"IDSOLPROPFAS", "IDCLIENPROSP", "IDTIPOPROPFAS", "NRINSJURCLIE", "IDTPREAJPROP",
+                             "NRMESREAJPROP"}) {
+        f(name).onGetText = nullptr;
+        f(name).onSetText = nullptr;
+    }
     ClientDataSet& t = *s_.cdsProposta;
     for (ClientDataSet::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforeEdit, &t.afterEdit, &t.beforePost,
                                     &t.afterPost, &t.afterCancel, &t.afterDelete})
@@ -82,7 +99,7 @@ void HeaderController::attachEvents() {
     t.afterPost = [this](ClientDataSet&) { cdsPropostaAfterPost(); };
     t.afterCancel = [this](ClientDataSet&) { cdsPropostaAfterCancel(); };
     t.afterDelete = [this](ClientDataSet&) { cdsPropostaAfterDelete(); };
-    QObject::connect(&t, &ClientDataSet::stateChanged, s_.panProp, [this] { setHeaderEnabled(); });
+    stateConnection_ = QObject::connect(&t, &ClientDataSet::stateChanged, s_.panProp, [this] { setHeaderEnabled(); });
 
     dbcTipoProp->onChange = [this] { dbcTipoPropChange(); };
     cbbCliProsp->onChange = [this] { cbbCliProspChange(); };

@@ -1,5 +1,6 @@
 #pragma once
 #include <QChar>
+#include <QMetaObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -135,6 +136,7 @@ private:
     std::unique_ptr<ReadjustmentController> readjustment_;
     TADOIBQuery* clientQuery_ = nullptr;  // query that found the client last (by code or document)
     QString stCdCliPros_;                 // client code as it was when its edit got the focus
+    QMetaObject::Connection stateConnection_;
 };
 
 }  // namespace cot
