@@ -11,12 +11,15 @@ TDBComboBox::TDBComboBox(const QString& name, QWidget* parent)
         load();
     };
     link_->onUpdateRecord = [this] { updateRecord(); };
-    connect(this, &QComboBox::activated, this, [this](int index) {
+    // The choice is pending before OnChange runs, so a handler that changes another
+    // field of the row (which refreshes every control) does not undo it.
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (loading_) return;
-        if (!choose(index)) load();
-    });
-    connect(this, &QComboBox::currentIndexChanged, this, [this] {
-        if (!loading_) fire(onChange);
+        if (!accept(index)) {
+            load();
+            return;
+        }
+        fire(onChange);
     });
 }
 
@@ -35,12 +38,18 @@ QStringList TDBComboBox::items() const {
 }
 
 bool TDBComboBox::choose(int index) {
+    if (index == currentIndex()) return accept(index);
+    setCurrentIndex(index);  // accepted (and OnChange fired) by currentIndexChanged
+    return pending_;
+}
+
+bool TDBComboBox::accept(int index) {
     if (readOnly_ || !link_->edit()) return false;
-    if (index != currentIndex()) {
+    // Putting the table in edit refreshes the controls, which shows the stored value again.
+    if (currentIndex() != index) {
         loading_ = true;
         setCurrentIndex(index);
         loading_ = false;
-        fire(onChange);
     }
     pending_ = true;
     return true;

@@ -37,6 +37,7 @@ public:
     void beforeExit() override;
 
 private:
+    bool accept(int index);
     void load();
 
     FieldDataLink* link_;

@@ -114,20 +114,5 @@ QString maskedStoredText(const QString& mask, const QString& shown) {
     return p.saveLiterals ? out : out.trimmed();
 }
 
-QString formatMaskText(const QString& mask, const QString& value) {
-    if (mask.trimmed().isEmpty()) return value;
-    const Parsed p = parse(mask);
-    if (p.saveLiterals) return value;
-    QString out;
-    int v = 0;
-    for (const Slot& s : p.positions) {
-        if (!s.input) {
-            out += s.literal;
-            continue;
-        }
-        out += v < value.size() ? value.at(v++) : p.blank;
-    }
-    return out;
-}
 
 }  // namespace cot

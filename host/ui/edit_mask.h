@@ -2,6 +2,8 @@
 #include <QChar>
 #include <QString>
 
+#include "services/mask_text.h"  // formatMaskText: a stored value shown through its mask
+
 namespace cot {
 
 // An edit mask as the screens write it: "mask;save literals;blank", e.g. "99;0; ",
@@ -25,8 +27,5 @@ EditMask parseEditMask(const QString& mask);
 // are not saved, else written as the mask's blank.
 QString maskedStoredText(const QString& mask, const QString& shown);
 
-// Writes a stored value through a mask (a value stored without literals gets them back;
-// one stored with literals is returned as stored).
-QString formatMaskText(const QString& mask, const QString& value);
 
 }  // namespace cot

@@ -270,9 +270,19 @@ TEST(BoundComboBox, ShowsWordsAndStoresCodesThroughHandlers) {
     p.table.post();
     EXPECT_EQ(p.table["IDCLIENPROSP"].asString(), "C");
 
+    // A change handler that writes another field of the row refreshes every control;
+    // the pending choice must survive it and reach the field.
+    kind->onChange = [&p] { p.table["DSREFEPROPOSFAS"].setValue("Mudou"); };
+    kind->setCurrentIndex(1);
+    EXPECT_EQ(kind->text(), "Prospect");
+    p.table.post();
+    EXPECT_EQ(p.table["IDCLIENPROSP"].asString(), "P");
+    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "Mudou");
+    kind->onChange = nullptr;
+
     p.source.autoEdit = false;
-    EXPECT_FALSE(kind->choose(1));
-    EXPECT_EQ(p.table["IDCLIENPROSP"].asString(), "C");
+    EXPECT_FALSE(kind->choose(0));
+    EXPECT_EQ(p.table["IDCLIENPROSP"].asString(), "P");
 }
 
 TEST(RichEdit, StoresHtmlReadsPlainTextAndFollowsTheToolbar) {
