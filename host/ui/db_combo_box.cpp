@@ -15,7 +15,8 @@ TDBComboBox::TDBComboBox(const QString& name, QWidget* parent)
     // field of the row (which refreshes every control) does not undo it.
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (loading_) return;
-        if (!accept(index)) {
+        accepted_ = accept(index);
+        if (!accepted_) {
             load();
             return;
         }
@@ -39,8 +40,9 @@ QStringList TDBComboBox::items() const {
 
 bool TDBComboBox::choose(int index) {
     if (index == currentIndex()) return accept(index);
+    accepted_ = false;
     setCurrentIndex(index);  // accepted (and OnChange fired) by currentIndexChanged
-    return pending_;
+    return accepted_;
 }
 
 bool TDBComboBox::accept(int index) {

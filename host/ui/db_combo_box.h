@@ -42,6 +42,7 @@ private:
 
     FieldDataLink* link_;
     bool pending_ = false;
+    bool accepted_ = false;  // the last change reached the table (OnChange may have stored it already)
     bool readOnly_ = false;
     bool loading_ = false;
     QVariant loadedValue_;
