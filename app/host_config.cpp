@@ -47,6 +47,7 @@ QString HostConfig::usage() {
         "  --branch CÓDIGO      filial\n"
         "  --config ARQUIVO     arquivo de configuração (padrão ~/.config/cot/cot-host.ini)\n"
         "  --modules PASTA      pasta dos módulos\n"
+        "  --open MÓDULO        abre o módulo logo após a entrada (ex.: Pkg_cot05000)\n"
         "  --screenshot ARQUIVO salva a imagem da janela principal e encerra\n");
 }
 
@@ -75,7 +76,7 @@ HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString
             continue;
         }
         static const QStringList withValue{"--db", "--server", "--operator", "--password", "--branch",
-                                           "--config", "--modules", "--screenshot"};
+                                           "--config", "--modules", "--screenshot", "--open"};
         if (!withValue.contains(a)) {
             c.error = QStringLiteral("Opção desconhecida: %1").arg(a);
             return c;
@@ -96,6 +97,7 @@ HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString
         else if (a == QLatin1String("--branch")) c.branch = v.trimmed();
         else if (a == QLatin1String("--modules")) c.moduleFolder = v;
         else if (a == QLatin1String("--screenshot")) c.screenshot = v;
+        else if (a == QLatin1String("--open")) c.openModule = v;
     }
     if (c.databaseUrl.isEmpty()) c.databaseUrl = defaultDatabaseUrl();
     return c;

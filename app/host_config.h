@@ -12,7 +12,7 @@ namespace cot::shell {
 //   [Modulos]   Pasta=/path/to/modules     (default: the executable's folder)
 //
 //   --db URL  --server HOST:PORT  --operator CODE  --password TEXT (or env COT_PASSWORD)
-//   --branch CODE  --config FILE  --modules DIR  --screenshot FILE  --help
+//   --branch CODE  --config FILE  --modules DIR  --screenshot FILE  --open MODULE  --help
 struct HostConfig {
     QString configFile;
     QString databaseUrl;
@@ -22,6 +22,7 @@ struct HostConfig {
     QString operatorCode;
     QString password;
     QString branch;
+    QString openModule;  // module opened right after sign-in (e.g. Pkg_cot05000)
     QString screenshot;  // save an image of the main window once shown, then quit
     bool help = false;
     QString error;       // bad command line (Portuguese); empty when fine

@@ -72,11 +72,17 @@ int main(int argc, char** argv) {
 
     cot::shell::MainWindow window(cot::shell::registeredModules());
     window.show();
+    if (!config.openModule.isEmpty())
+        QTimer::singleShot(0, &window, [&] { window.openModule(config.openModule); });
     if (unattended) {
         QTimer::singleShot(300, &window, [&] {
             const QFileInfo target(config.screenshot);
             QDir().mkpath(target.absolutePath());
-            const bool saved = window.grab().save(config.screenshot);
+            // With a module opened, the picture is of its screen (a window of its own).
+            QWidget* shown = &window;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w != &window && w->isVisible() && w->isWindow() && w->width() * w->height() > 200 * 200) shown = w;
+            const bool saved = shown->grab().save(config.screenshot);
             if (!saved) std::fprintf(stderr, "cot-host: não foi possível salvar %s\n", qPrintable(config.screenshot));
             QApplication::exit(saved ? 0 : 1);
         });

@@ -41,4 +41,4 @@ for _ in $(seq 1 100); do
 done
 login=(--operator VENDEDOR --password vendedor --branch 0001)
 for a in "$@"; do [ "$a" = "--operator" ] && login=(); done
-"$shell" --db "$db" --server "127.0.0.1:$port" "${login[@]}" "$@"
+"$shell" --db "$db" --server "127.0.0.1:$port" --open Pkg_cot05000 "${login[@]}" "$@"
