@@ -44,33 +44,22 @@ bool ReadjustmentController::percentual1Cem() const {
 }
 
 void ReadjustmentController::Vd_IndiceReaj1(bool required) {
-    const QString code = Consiste::Ajusta(f("CDINDICE1").asString(), 4);
-    if (code.isEmpty()) {
-        if (required) {
-            HeaderController::focus(dbeInd1);
-            h_.reject(QStringLiteral("IND1_INF"));
-        }
-        return;
-    }
-    TADOIBQuery& q = s_.qryPesqIndice;
-    q.close();
-    q.paramByName(QStringLiteral("P_CDINDICE")).setValue(code);
-    q.paramByName(QStringLiteral("P_TCDINDICE")).setValue(QString());
-    q.open();
-    if (q.isEmpty()) {
-        HeaderController::focus(dbeInd1);
-        h_.reject(QStringLiteral("IND1_N_CAD"));
-    }
-    f("CDINDICE1").setValue(q.fieldByName(QStringLiteral("CDINDICE")).value());
+    checkIndex("CDINDICE1", dbeInd1, QStringLiteral("IND1_INF"), QStringLiteral("IND1_N_CAD"), required);
 }
 
 void ReadjustmentController::Vd_IndiceReaj2(bool required) {
     if (!Cli_cot05000::boTestaPerc1) return;
-    const QString code = Consiste::Ajusta(f("CDINDICE2").asString(), 4);
+    checkIndex("CDINDICE2", dbeInd2, QStringLiteral("IND2_INF"), QStringLiteral("IND2_N_CAD"), required);
+}
+
+// The index code must be registered; it is stored as the register writes it.
+void ReadjustmentController::checkIndex(const char* fieldName, QWidget* edit, const QString& emptyKey,
+                                        const QString& unknownKey, bool required) {
+    const QString code = Consiste::Ajusta(f(fieldName).asString(), 4);
     if (code.isEmpty()) {
         if (required) {
-            HeaderController::focus(dbeInd2);
-            h_.reject(QStringLiteral("IND2_INF"));
+            HeaderController::focus(edit);
+            h_.reject(emptyKey);
         }
         return;
     }
@@ -80,10 +69,10 @@ void ReadjustmentController::Vd_IndiceReaj2(bool required) {
     q.paramByName(QStringLiteral("P_TCDINDICE")).setValue(QString());
     q.open();
     if (q.isEmpty()) {
-        HeaderController::focus(dbeInd2);
-        h_.reject(QStringLiteral("IND2_N_CAD"));
+        HeaderController::focus(edit);
+        h_.reject(unknownKey);
     }
-    f("CDINDICE2").setValue(q.fieldByName(QStringLiteral("CDINDICE")).value());
+    f(fieldName).setValue(q.fieldByName(QStringLiteral("CDINDICE")).value());
 }
 
 bool ReadjustmentController::verifyType(const QString& index, const QString& type, int which) {

@@ -2,6 +2,8 @@
 #include <QChar>
 #include <QString>
 
+class QWidget;
+
 namespace cot {
 
 class DataSource;
@@ -65,6 +67,8 @@ private:
     void attachDisplayHandlers();
     // Type check of one index: copies type, name and periodicity when found.
     bool verifyType(const QString& index, const QString& type, int which);
+    void checkIndex(const char* fieldName, QWidget* edit, const QString& emptyKey, const QString& unknownKey,
+                    bool required);
     void copyChosenIndex(int which);
     bool editing() const;
     Field& f(const char* name) const;
