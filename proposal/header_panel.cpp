@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "data/client_dataset.h"
+#include "proposal/bound_edit.h"
 #include "proposal/header_controller.h"
 #include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
@@ -19,21 +20,6 @@
 namespace cot {
 
 namespace {
-
-TDBEdit* boundEdit(const char* name, QWidget* parent, DataSource* source, const char* field, ControlColor color,
-                   bool readOnly = false) {
-    auto* e = new TDBEdit(QString::fromLatin1(name), parent);
-    e->setDataSource(source);
-    e->setDataField(QString::fromLatin1(field));
-    e->setColor(color);
-    if (readOnly) {
-        e->setReadOnly(true);
-        e->setFocusPolicy(Qt::NoFocus);
-        // A name longer than the box is read from its start.
-        QObject::connect(e, &QLineEdit::textChanged, e, [e] { e->setCursorPosition(0); });
-    }
-    return e;
-}
 
 TDBComboBox* boundCombo(const char* name, QWidget* parent, DataSource* source, const char* field,
                         const QStringList& items) {

@@ -7,6 +7,7 @@
 
 #include "data/client_dataset.h"
 #include "data/data_source.h"
+#include "proposal/bound_edit.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header_controller.h"
 #include "ui/lookup_button.h"
@@ -22,19 +23,6 @@ namespace {
 
 const char* const kMonths[] = {"Janeiro", "Fevereiro", "Março",    "Abril",   "Maio",     "Junho",
                                "Julho",   "Agosto",    "Setembro", "Outubro", "Novembro", "Dezembro"};
-
-TDBEdit* edit(const char* name, QWidget* parent, DataSource* source, const char* field, ControlColor color,
-              bool readOnly = false) {
-    auto* e = new TDBEdit(QString::fromLatin1(name), parent);
-    e->setDataSource(source);
-    e->setDataField(QString::fromLatin1(field));
-    e->setColor(color);
-    if (readOnly) {
-        e->setReadOnly(true);
-        e->setFocusPolicy(Qt::NoFocus);
-    }
-    return e;
-}
 
 // Both index queries: the same text, with their own condition.
 void indexQuery(TADOIBQuery& q, const char* condition) {
@@ -79,18 +67,18 @@ void ReadjustmentController::defineQueries() {
 
 void ReadjustmentController::createControls(TGroupBox* group) {
     DataSource* src = s_.dtsProposta;
-    dbeInd1 = edit("dbeInd1", group, src, "CDINDICE1", ControlColor::InfoBk);
+    dbeInd1 = boundEdit("dbeInd1", group, src, "CDINDICE1", ControlColor::InfoBk);
     btnPesqInd1 = new TBtnPesquisa(QStringLiteral("btnPesqInd1"), group, QStringLiteral("Índice 1"),
                                    QStringLiteral("Não há indice cadastrado"));
-    dbeIndTp1 = edit("dbeIndTp1", group, src, "CDTPINDICE1", ControlColor::InfoBk);
-    dbeNmIndiceReaj1 = edit("dbeNmIndiceReaj1", group, src, "NMINDICEREAJ1", ControlColor::BtnFace, true);
-    dbePercent1 = edit("dbePercent1", group, src, "VRPEINCIND1", ControlColor::InfoBk);
-    dbeInd2 = edit("dbeInd2", group, src, "CDINDICE2", ControlColor::Window);
+    dbeIndTp1 = boundEdit("dbeIndTp1", group, src, "CDTPINDICE1", ControlColor::InfoBk);
+    dbeNmIndiceReaj1 = boundEdit("dbeNmIndiceReaj1", group, src, "NMINDICEREAJ1", ControlColor::BtnFace, true);
+    dbePercent1 = boundEdit("dbePercent1", group, src, "VRPEINCIND1", ControlColor::InfoBk);
+    dbeInd2 = boundEdit("dbeInd2", group, src, "CDINDICE2", ControlColor::Window);
     btnPesqInd2 = new TBtnPesquisa(QStringLiteral("btnPesqInd2"), group, QStringLiteral("Índice 2"),
                                    QStringLiteral("Não há índice cadastrado"));
-    dbeTpInd2 = edit("dbeTpInd2", group, src, "CDTPINDICE2", ControlColor::Window);
-    dbeNmIndiceReaj2 = edit("dbeNmIndiceReaj2", group, src, "NMINDICEREAJ2", ControlColor::BtnFace, true);
-    dbePercent2 = edit("dbePercent2", group, src, "VRPEINCIND2", ControlColor::Window);
+    dbeTpInd2 = boundEdit("dbeTpInd2", group, src, "CDTPINDICE2", ControlColor::Window);
+    dbeNmIndiceReaj2 = boundEdit("dbeNmIndiceReaj2", group, src, "NMINDICEREAJ2", ControlColor::BtnFace, true);
+    dbePercent2 = boundEdit("dbePercent2", group, src, "VRPEINCIND2", ControlColor::Window);
     cbbReajuste = new TDBComboBox(QStringLiteral("cbbReajuste"), group);
     cbbReajuste->setDataSource(src);
     cbbReajuste->setDataField(QStringLiteral("IDTPREAJPROP"));

@@ -129,26 +129,24 @@ void ClientDataSet::post() {
             d->cur = d->view.empty() ? -1 : std::min(d->cur, int(d->view.size()) - 1);
         }
     }
-    d->buf.clear();
-    d->bufCalc.clear();
-    d->bufModified = false;
-    d->insertPos = -1;
-    d->eof = d->bof = d->view.empty();
-    d->setState(DataSetState::Browse);
-    d->emitDataSetChanged();
+    d->leaveEditing();
     d->fire(afterPost);
+}
+
+void ClientDataSet::Impl::leaveEditing() {
+    buf.clear();
+    bufCalc.clear();
+    bufModified = false;
+    insertPos = -1;
+    eof = bof = view.empty();
+    setState(DataSetState::Browse);
+    emitDataSetChanged();
 }
 
 void ClientDataSet::cancel() {
     if (!d->active || !d->editing()) return;
     d->fire(beforeCancel);
-    d->buf.clear();
-    d->bufCalc.clear();
-    d->bufModified = false;
-    d->insertPos = -1;
-    d->eof = d->bof = d->view.empty();
-    d->setState(DataSetState::Browse);
-    d->emitDataSetChanged();
+    d->leaveEditing();
     d->fire(afterCancel);
 }
 

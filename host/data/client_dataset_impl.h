@@ -82,6 +82,8 @@ struct ClientDataSet::Impl {
     void setState(DataSetState s);
     void emitScrolled();
     void emitDataSetChanged();
+    // Drops the edit buffer and returns to Browse (end of a post or a cancel).
+    void leaveEditing();
     void emitRecordChanged(Field* f);
     void checkActive() const;
     void checkBrowseMode();  // posts a pending edit
