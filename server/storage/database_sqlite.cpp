@@ -3,23 +3,12 @@
 #include <QSqlResult>
 #include <sqlite3.h>
 
+#include "services/sqlite_functions.h"
 #include "storage/database_sql.h"
 
 namespace cot::server::detail {
 
 namespace {
-
-// NVLSTR(a, b): a when it is neither null nor empty text, else b.
-void nvlstr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-    if (argc != 2) {
-        sqlite3_result_error(ctx, "NVLSTR requires 2 arguments", -1);
-        return;
-    }
-    sqlite3_value* a = argv[0];
-    const bool empty = sqlite3_value_type(a) == SQLITE_NULL ||
-                       (sqlite3_value_type(a) == SQLITE_TEXT && sqlite3_value_bytes(a) == 0);
-    sqlite3_result_value(ctx, empty ? argv[1] : a);
-}
 
 void pragma(QSqlDatabase& db, const QString& sql) {
     QSqlQuery q(db);
@@ -31,14 +20,7 @@ void pragma(QSqlDatabase& db, const QString& sql) {
 }  // namespace
 
 void configureSqlite(QSqlDatabase& db) {
-    const QVariant handle = db.driver()->handle();
-    sqlite3* raw = nullptr;
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        raw = *static_cast<sqlite3* const*>(handle.constData());
-    if (!raw) throw DatabaseError("handle SQLite indisponível");
-    if (sqlite3_create_function_v2(raw, "NVLSTR", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                   &nvlstr, nullptr, nullptr, nullptr) != SQLITE_OK)
-        throw DatabaseError(std::string("NVLSTR: ") + sqlite3_errmsg(raw));
+    if (!registerSqliteFunctions(db)) throw DatabaseError("NVLSTR: conexão SQLite indisponível");
     pragma(db, QStringLiteral("PRAGMA busy_timeout = 10000"));
     pragma(db, QStringLiteral("PRAGMA journal_mode = WAL"));
     pragma(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
