@@ -1,8 +1,8 @@
 #include "proposal/product_line_controller.h"
 
-#include "proposal/header_controller.h"
+#include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
-#include "proposal/readjustment_controller.h"
+#include "proposal/readjustment/readjustment_controller.h"
 
 namespace cot {
 

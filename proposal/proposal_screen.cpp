@@ -3,7 +3,7 @@
 #include "data/client_dataset.h"
 #include "data/data_source.h"
 #include "proposal/cli_cot05000.h"
-#include "proposal/header_controller.h"
+#include "proposal/header/header_controller.h"
 #include "proposal/product_line_controller.h"
 #include "proposal/services_controller.h"
 #include "proposal/simulation_controller.h"

@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QImage>
 
-#include "proposal/readjustment_controller.h"
+#include "proposal/readjustment/readjustment_controller.h"
 #include "screens/header_fixture.h"
 #include "ui/buttons.h"
 #include "ui/db_edit.h"

@@ -5,7 +5,7 @@
 
 #include "data/client_dataset.h"
 #include "proposal/cli_cot05000.h"
-#include "proposal/header_controller.h"
+#include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
 #include "screens/form.h"
 #include "storage/database.h"

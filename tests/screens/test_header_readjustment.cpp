@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/lookup_button.h"
-#include "proposal/readjustment_controller.h"
+#include "proposal/readjustment/readjustment_controller.h"
 #include "services/errors.h"
 #include "ui/event_boundary.h"
 #include "screens/header_fixture.h"

@@ -2,9 +2,9 @@
 // code and choice, name clearing while a code is retyped, exits and key filters.
 #include "data/client_dataset.h"
 #include "proposal/cli_cot05000.h"
-#include "proposal/header_controller.h"
+#include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
-#include "proposal/readjustment_controller.h"
+#include "proposal/readjustment/readjustment_controller.h"
 #include "services/consiste.h"
 #include "services/load_bpl.h"
 #include "services/local_query.h"

@@ -2,7 +2,7 @@
 // interlocutor, reference and commercial product.
 #include "data/client_dataset.h"
 #include "proposal/cli_cot05000.h"
-#include "proposal/header_controller.h"
+#include "proposal/header/header_controller.h"
 #include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
 #include "services/consiste.h"

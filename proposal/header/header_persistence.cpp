@@ -2,9 +2,9 @@
 // in their order, the saves after a post or a delete, and the cancel.
 #include "data/client_dataset.h"
 #include "proposal/cli_cot05000.h"
-#include "proposal/header_controller.h"
+#include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
-#include "proposal/readjustment_controller.h"
+#include "proposal/readjustment/readjustment_controller.h"
 #include "rpc/check_result.h"
 #include "services/clock.h"
 #include "services/consiste.h"

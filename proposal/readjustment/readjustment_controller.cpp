@@ -1,5 +1,5 @@
 // Controls, host queries, lookups and words of the readjustment indexes.
-#include "proposal/readjustment_controller.h"
+#include "proposal/readjustment/readjustment_controller.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -9,7 +9,7 @@
 #include "data/data_source.h"
 #include "proposal/bound_edit.h"
 #include "proposal/cli_cot05000.h"
-#include "proposal/header_controller.h"
+#include "proposal/header/header_controller.h"
 #include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
 #include "services/local_query.h"

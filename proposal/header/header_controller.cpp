@@ -1,11 +1,11 @@
-#include "proposal/header_controller.h"
+#include "proposal/header/header_controller.h"
 
 #include "data/client_dataset.h"
 #include "data/data_source.h"
 #include "proposal/cli_cot05000.h"
 #include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
-#include "proposal/readjustment_controller.h"
+#include "proposal/readjustment/readjustment_controller.h"
 #include "proposal/table_fields.h"
 #include "services/consiste.h"
 #include "services/errors.h"

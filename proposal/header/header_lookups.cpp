@@ -2,7 +2,7 @@
 // interlocutor and commercial product.
 #include "data/client_dataset.h"
 #include "data/data_source.h"
-#include "proposal/header_controller.h"
+#include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"

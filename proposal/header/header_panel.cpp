@@ -7,10 +7,10 @@
 
 #include "data/client_dataset.h"
 #include "proposal/bound_edit.h"
-#include "proposal/header_controller.h"
+#include "proposal/header/header_controller.h"
 #include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
-#include "proposal/readjustment_controller.h"
+#include "proposal/readjustment/readjustment_controller.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/db_combo_box.h"
