@@ -1,54 +1,21 @@
-// The maintenance buttons of the proposal screen.
+// The maintenance buttons of the proposal screen: the base's behaviour on the active
+// table, with each area's part.
 #include "data/client_dataset.h"
 #include "dialogs/filter_reload.h"
+#include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
-#include "proposal/product_line_controller.h"
 #include "proposal/proposal_screen.h"
-#include "proposal/services_controller.h"
-#include "services/consiste.h"
-#include "services/errors.h"
-#include "ui/db_edit.h"
 #include "ui/db_grid.h"
 #include "ui/menus.h"
-#include "ui/number_edit.h"
 #include "ui/page_control.h"
 
 namespace cot {
 
-namespace {
-
-bool isEditing(const ClientDataSet* t) {
-    return t && (t->state() == DataSetState::Edit || t->state() == DataSetState::Insert);
-}
-
-}  // namespace
-
 void TfrmPropostaComercial::sbtIncluirClick() {
     Cli_cot05000::boTestaEst = false;
-    if (pgcPadrao->activePage() == tshPadrao && !hasFocus(dbgPadrao)) showPage(tshProposta);
+    if (pgcPadrao->activePage() == tshPadrao && !hasFocus(dbgPadrao)) showPage(pages_.tshProposta);
     TfrmPadraoGrid::sbtIncluirClick();
-    TTabSheet* page = pgcPadrao->activePage();
-    // A new proposal gets the next version of its number.
-    if (page == tshProposta && cdsProposta->state() == DataSetState::Insert) {
-        cdsMaxVerPropFas->setData(
-            netProposta.getPacket(QStringLiteral("getMaxVerPropFas"), {(*cdsProposta)["NRPROPOSFAS"].asString()}));
-        if (!cdsMaxVerPropFas->isEmpty()) dbeVersao->setText((*cdsMaxVerPropFas)["NRVERPROPFAS"].asString());
-    }
-    if (page == tshSimulaLinp && hasFocus(dbgSimulacao) && isEditing(cdsSimulacao)) {
-        cdsMaxOrdSimula->setData(netProposta.getPacket(QStringLiteral("GetMaxOrdSimula"), {NR(), VER()}));
-        if (!cdsMaxOrdSimula->isEmpty())
-            (*cdsSimulacao)["NRORDSIMULAPROP"].setValue((*cdsMaxOrdSimula)["NRORDSIMULAPROP"].value());
-    } else if (page == tshSimulaLinp && hasFocus(dbgProdSimulaLinp) && isEditing(cdsProdSimulaLinp)) {
-        const QString simulation = cdsSimulacao->isEmpty() ? QString() : (*cdsSimulacao)["NRSIMULAPROP"].asString();
-        cdsMaxOrdProdSimula->setData(
-            netProposta.getPacket(QStringLiteral("GetMaxOrdProdSimula"), {NR(), VER(), simulation}));
-        if (!cdsMaxOrdProdSimula->isEmpty())
-            (*cdsProdSimulaLinp)["NRORDLINPSIMULA"].setValue((*cdsMaxOrdProdSimula)["NRORDLINPSIMULA"].value());
-    }
-    if (page == tshProposta && pgcDados->activePage() == tshDados && pgcDadosCont->activePage() == tshFormulario) {
-        nedVrComDesconto->clear();
-        nedVrComDescontoManut->clear();
-    }
+    if (ProposalArea* a = areaOf(activeTable())) a->afterInclude();
 }
 
 void TfrmPropostaComercial::sbtAlterarClick() {
@@ -59,65 +26,16 @@ void TfrmPropostaComercial::sbtAlterarClick() {
 void TfrmPropostaComercial::sbtExcluirClick() {
     TfrmPadraoGrid::sbtExcluirClick();
     Cli_cot05000::boTestaEst = false;
-    if (pgcPadrao->activePage() == tshProposta && pgcDados->activePage() == tshServico)
-        deleteLastServiceOfPackage();
-}
-
-void TfrmPropostaComercial::deleteLastServiceOfPackage() {
-    if (!cdsServico->active() || !cdsServico->isEmpty()) return;
-    if ((*cdsProposta)["IDTIPOCOBRSERV"].asString() != QLatin1String("P")) return;
-    // With no service left the package is worth nothing and has no installments.
-    ClientDataSet::Event check = cdsProposta->beforePost;
-    cdsProposta->beforePost = nullptr;
-    try {
-        cdsProposta->edit();
-        (*cdsProposta)["VRPACOTESERV"].setAsFloat(0);
-        cdsProposta->post();
-    } catch (...) {
-        if (isEditing(cdsProposta)) cdsProposta->cancel();
-        cdsProposta->beforePost = check;
-        throw;
-    }
-    cdsProposta->beforePost = check;
-    cdsVencServ->setData(netProposta.getPacket(QStringLiteral("GetVenc_Valor"), {NR(), VER(), QString(), 2}));
-    cdsVencServ->first();
-    while (!cdsVencServ->isEmpty()) cdsVencServ->deleteRecord();
-}
-
-void TfrmPropostaComercial::confirmDistinctDates(ClientDataSet& schedule, ClientDataSet& copy,
-                                                  const QString& dateField, TDBGrid* grid) {
-    if (!schedule.active()) return;
-    if (isEditing(&schedule)) schedule.post();
-    copy.setData(schedule.data());
-    QStringList dates;
-    for (int r = 0; r < schedule.rowCount(); ++r) {
-        ClientDataSet::RowView view(schedule, r);
-        if (!schedule[dateField].isNull()) dates << schedule[dateField].asString();
-    }
-    for (const QString& date : dates) {
-        copy.setFilter(dateField + QStringLiteral(" ='") + date + u'\'');
-        copy.setFiltered(true);
-        const bool repeated = copy.recordCount() > 1;
-        copy.setFiltered(false);
-        copy.setFilter(QString());
-        if (repeated) {
-            if (schedule.controlsDisabled()) schedule.enableControls();
-            if (grid->canFocus()) grid->setFocus();
-            grid->setSelectedField(dateField);
-            Consiste::MensErro(msgPadrao.Msg(QStringLiteral("DATAJACAD")), true);
-        }
-    }
+    if (ProposalArea* a = areaOf(activeTable())) a->afterDelete();
 }
 
 void TfrmPropostaComercial::sbtConfirmarClick() {
-    // 1. Product-line installments: no two on the same day.
-    confirmDistinctDates(*cdsVenc_Valor, *cdsAux, QStringLiteral("DTVELUSOPEDP"), dbgVencimento);
-    if (pgcDadosCont->activePage() == tshFormulario && hasFocus(dbgVencimento)) productLine->Confirma_Venc();
-    // 2. Package installments likewise.
-    confirmDistinctDates(*cdsVencServ, *cdsAuxVencServ, QStringLiteral("DTVENCSERVPROP"), dbgVencPacote);
-    if (pgcServicoGeral->activePage() == tshServicoPrincipal && hasFocus(dbgVencPacote)) services->Confirma_VencServ();
-    // 3. Post the active table (its after-post sends it).
+    // 1 and 2. The areas' checks (installments on distinct days...).
+    for (const auto& a : areas_) a->beforeConfirm();
+    // 3. Post the active table (its after-post sends it); a change log the server refused
+    // before is sent again.
     TfrmPadraoGrid::sbtConfirmarClick();
+    if (ChildTableSave* save = saveOf(activeTable())) save->send();
     // 4. Reload the list, keeping the current proposal.
     Cli_cot05002::Atualiza_Tela();
     // 5.
@@ -125,25 +43,30 @@ void TfrmPropostaComercial::sbtConfirmarClick() {
 }
 
 void TfrmPropostaComercial::sbtCancelarClick() {
-    if (hasFocus(dbgVencimento)) {
-        const int answer = msgMensagensPadroes.ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo);
-        if (answer != mrYes) {
-            // Kept as they are: nothing is reloaded over the user's edits.
-            Cli_cot05000::boTestaEst = false;
-            return;
+    ClientDataSet* active = activeTable();
+    ProposalArea* a = areaOf(active);
+    if (!a || !a->cancel()) {
+        ChildTableSave* save = saveOf(active);
+        if (save && save->pending() && !active->isEditing()) {
+            // Giving up what the server refused: the rows go back to what it holds.
+            if (msgMensagensPadroes.ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo) != mrYes)
+                return;
+            active->cancelUpdates();
+        } else {
+            TfrmPadraoGrid::sbtCancelarClick();
         }
-        if (mnuConfirmar->enabled()) {
-            if (isEditing(cdsVenc_Valor)) cdsVenc_Valor->cancel();
-            cdsVenc_Valor->cancelUpdates();
-        }
-    } else {
-        TfrmPadraoGrid::sbtCancelarClick();
     }
-    if (!isEditing(activeTable())) {
-        if (servicoSomente()) pgcDados->setActivePage(tshServico);
+    if (!activeTable() || !activeTable()->isEditing()) {
+        if (servicoSomente()) pages_.pgcDados->setActivePage(pages_.tshServico);
         cdsPropostaAfterScroll();
     }
     Cli_cot05000::boTestaEst = false;
+}
+
+void TfrmPropostaComercial::sbtVerificarClick() {
+    TfrmPadraoGrid::sbtVerificarClick();
+    // What the pages show is read again from the server.
+    cdsPropostaAfterScroll();
 }
 
 void TfrmPropostaComercial::sbtFiltroClick() {
@@ -153,18 +76,6 @@ void TfrmPropostaComercial::sbtFiltroClick() {
         pgcPadraoChange();
     }
     if (dbgPadrao->canFocus()) dbgPadrao->setFocus();
-}
-
-void TfrmPropostaComercial::sbtAprovacaoClick() {
-    if (onAprovacao) onAprovacao();
-}
-
-void TfrmPropostaComercial::sbtCopiarClick() {
-    if (onCopiar) onCopiar();
-}
-
-void TfrmPropostaComercial::sbtModoProcClick() {
-    if (onModoProc) onModoProc();
 }
 
 }  // namespace cot

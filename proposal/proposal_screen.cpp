@@ -2,13 +2,21 @@
 
 #include "data/client_dataset.h"
 #include "data/data_source.h"
+#include "proposal/area/area_support.h"
+#include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
-#include "proposal/product_line_controller.h"
-#include "proposal/services_controller.h"
-#include "proposal/simulation_controller.h"
+#include "proposal/observation/observation_area.h"
+#include "proposal/product_lines/line_installments_area.h"
+#include "proposal/product_lines/line_systems_area.h"
+#include "proposal/product_lines/product_line_area.h"
+#include "proposal/readjustment/readjustment_controller.h"
+#include "proposal/services/service_installments_area.h"
+#include "proposal/services/service_objective_area.h"
+#include "proposal/services/services_area.h"
+#include "proposal/simulation/simulation_area.h"
 #include "proposal/table_fields.h"
-#include "proposal/texts_controller.h"
+#include "proposal/texts/texts_area.h"
 #include "rpc/check_result.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
@@ -34,7 +42,6 @@ TfrmPadraoGrid::Options screenOptions() {
 
 TfrmPropostaComercial::TfrmPropostaComercial(QWidget* parent) : TfrmPadraoGrid(screenOptions(), parent) {
     tshPadrao->setCaption(QStringLiteral("Proposta"));
-    tshProposta = formPage();
     netProposta.setServerName(QStringLiteral("COT05000.rdmProposta"));
     netProposta.setServerGUID(QStringLiteral("{6AE3905C-010B-40C4-8182-CBF0A042618D}"));
     netProposta.setHost(QStringLiteral("127.0.0.1"));
@@ -45,69 +52,49 @@ TfrmPropostaComercial::TfrmPropostaComercial(QWidget* parent) : TfrmPadraoGrid(s
     });
 
     createTables();
-    createLayout();
+    createPages();
     createMenus();
     setupListGrid();
-    wireRouting();
-
-    header = std::make_unique<HeaderController>(*this);
-    productLine = std::make_unique<ProductLineController>(*this);
-    services = std::make_unique<ServicesController>(*this);
-    texts = std::make_unique<TextsController>(*this);
-    simulation = std::make_unique<SimulationController>(*this);
+    registerAreas();
+    for (const auto& a : areas_) a->build();
+    for (const auto& a : areas_) a->route();
+    wirePages();
+    settleAreaControls();
     attachAfterScroll();
 }
 
+// The areas, in the order the screen builds, loads and asks them.
+void TfrmPropostaComercial::registerAreas() {
+    const auto add = [this](auto area) { areas_.push_back(std::move(area)); };
+    add(std::make_unique<HeaderController>(*this));
+    add(std::make_unique<ReadjustmentController>(*this));
+    add(std::make_unique<ProductLineArea>(*this));
+    add(std::make_unique<LineSystemsArea>(*this));
+    add(std::make_unique<LineInstallmentsArea>(*this));
+    add(std::make_unique<SimulationArea>(*this));
+    add(std::make_unique<SimulationProductsArea>(*this));
+    add(std::make_unique<TextsArea>(*this));
+    add(std::make_unique<ServicesArea>(*this));
+    add(std::make_unique<ServiceInstallmentsArea>(*this));
+    add(std::make_unique<ServiceObjectiveArea>(*this));
+    add(std::make_unique<ObservationArea>(*this));
+}
+
 TfrmPropostaComercial::~TfrmPropostaComercial() {
-    // Table events call into the controllers: none may run while the screen goes away.
+    // Table events call into the areas: none may run while the screen goes away.
     for (ClientDataSet* t : findChildren<ClientDataSet*>()) {
         t->afterScroll = nullptr;
         t->beforeScroll = nullptr;
     }
+    // Areas let go of their handlers before the widgets and tables they reach go.
+    while (!areas_.empty()) areas_.pop_back();
     if (Cli_cot05000::frmPropostaComercial == this) Cli_cot05000::boIdCriado = false;
 }
 
 void TfrmPropostaComercial::createTables() {
-    const auto table = [this](const char* name) { return new ClientDataSet(QString::fromLatin1(name), this); };
+    const auto table = [this](const char* name) { return area_support::table(this, name); };
     cdsProposta = table("cdsProposta");
-    cdsLinProd = table("cdsLinProd");
-    cdsValidaLinhaProd = table("cdsValidaLinhaProd");
-    cdsVd_TipoProposta = table("cdsVd_TipoProposta");
-    cdsSistema = table("cdsSistema");
     cdsParamPerc = table("cdsParamPerc");
-    cdsSistLinhaProd = table("cdsSistLinhaProd");
-    cdsValidaSistProd = table("cdsValidaSistProd");
-    cdsVenc_Valor = table("cdsVenc_Valor");
-    cdsVenc = table("cdsVenc");
-    cdsMinDtVenc = table("cdsMinDtVenc");
-    cdsAux = table("cdsAux");
-    cdsSimulacao = table("cdsSimulacao");
-    cdsProdSimulaLinp = table("cdsProdSimulaLinp");
-    cdsMaxNrSimulaProp = table("cdsMaxNrSimulaProp");
-    cdsVd_Simulacao = table("cdsVd_Simulacao");
-    cdsMaxOrdSimula = table("cdsMaxOrdSimula");
-    cdsPesqProdLinp = table("cdsPesqProdLinp");
-    cdsMaxOrdProdSimula = table("cdsMaxOrdProdSimula");
-    cdsAuxSimulacao = table("cdsAuxSimulacao");
-    cdsVd_ProdSimulaLinp = table("cdsVd_ProdSimulaLinp");
-    cdsAuxProdSimulaLinp = table("cdsAuxProdSimulaLinp");
-    cdsVd_SimulaLinp = table("cdsVd_SimulaLinp");
-    cdsPesqProdComer = table("cdsPesqProdComer");
-    cdsVd_ProdComer = table("cdsVd_ProdComer");
-    cdsServico = table("cdsServico");
-    cdsServicoAux = table("cdsServicoAux");
-    cdsObjServico = table("cdsObjServico");
-    cdsTipoServObr = table("cdsTipoServObr");
-    cdsVencServ = table("cdsVencServ");
-    cdsMinDtVencServ = table("cdsMinDtVencServ");
-    cdsAuxVencServ = table("cdsAuxVencServ");
-    cdsValidaVencServ = table("cdsValidaVencServ");
-    cdsVencServicoAux = table("cdsVencServicoAux");
-    cdsMensagem = table("cdsMensagem");
-    cdsValidaOrdem = table("cdsValidaOrdem");
-    cdsValidaMsg = table("cdsValidaMsg");
-    cdsPesqMsg = table("cdsPesqMsg");
-    cdsObs = table("cdsObs");
     cdsVerificaLinhaProd = table("cdsVerificaLinhaProd");
     cdsPtoAcesso = table("cdsPtoAcesso");
     cdsLProduto = table("cdsLProduto");
@@ -116,36 +103,10 @@ void TfrmPropostaComercial::createTables() {
     cdsValidaContrato = table("cdsValidaContrato");
     cdsValidaServico = table("cdsValidaServico");
     cdsValida_ServicoLinhaProd = table("cdsValida_ServicoLinhaProd");
-    cdsValidaProposta = table("cdsValidaProposta");
-    cdsMaxVerPropFas = table("cdsMaxVerPropFas");
-    cdsPesqContato = table("cdsPesqContato");
-    cdsInterLoc = table("cdsInterLoc");
-    cdsPesqInterLoc = table("cdsPesqInterLoc");
     cdsControlaAnexo = table("cdsControlaAnexo");
-
-    defineProposalTables(*this);
-    defineProductLineTables(*this);
-    defineServiceTables(*this);
-    defineTextTables(*this);
-    defineSimulationTables(*this);
-    defineApprovalTables(*this);
-
-    const auto source = [this](const char* name, ClientDataSet* t) {
-        auto* s = new DataSource(QString::fromLatin1(name), this);
-        s->setDataSet(t);
-        return s;
-    };
-    dtsProposta = source("dtsProposta", cdsProposta);
-    dtsLinProd = source("dtsLinProd", cdsLinProd);
-    dtsSistLinhaProd = source("dtsSistLinhaProd", cdsSistLinhaProd);
-    dtsVenc_Valor = source("dtsVenc_Valor", cdsVenc_Valor);
-    dtsServico = source("dtsServico", cdsServico);
-    dtsVencServ = source("dtsVencServ", cdsVencServ);
-    dtsObjServico = source("dtsObjServico", cdsObjServico);
-    dtsSimulacao = source("dtsSimulacao", cdsSimulacao);
-    dtsProdSimulaLinp = source("dtsProdSimulaLinp", cdsProdSimulaLinp);
-    dtsMensagem = source("dtsMensagem", cdsMensagem);
-    dtsObs = source("dtsObs", cdsObs);
+    defineProposalTables(*cdsProposta, *cdsParamPerc);
+    defineApprovalTables({cdsPtoAcesso, cdsTipo, cdsLProduto}, *cdsVdQtPtoAcesso, *cdsVerificaLinhaProd);
+    dtsProposta = area_support::source(this, "dtsProposta", cdsProposta);
 
     // qryGrupo: whether the operator belongs to a group authorised for proposals.
     for (const char* line : {"SELECT OP.CDOPERADOR", " FROM AUTGRUPOP AU, OPERGRUPOP OP", "WHERE AU.IDAUTGRUPOP = 'PROP'",
@@ -156,17 +117,14 @@ void TfrmPropostaComercial::createTables() {
 
 void TfrmPropostaComercial::FormCreate() {
     // 1. The base creation ran in the constructor of TfrmPadraoGrid.
-    // 2. Local tables, in this order.
-    for (ClientDataSet* t : {cdsLinProd, cdsVenc_Valor, cdsSistLinhaProd, cdsMensagem, cdsServico, cdsObs, cdsSimulacao,
-                             cdsProdSimulaLinp, cdsVencServ, cdsSistema, cdsPtoAcesso, cdsLProduto, cdsTipo,
-                             cdsTipoServObr})
-        t->createDataSet();
+    // 2. Local tables (the areas opened theirs when they were built).
+    for (ClientDataSet* t : {cdsPtoAcesso, cdsLProduto, cdsTipo}) t->createDataSet();
     // 3. List page.
     pgcPadrao->setActivePage(tshPadrao);
     pgcPadraoChange();
     // 4. Flags.
     boFiltroUsado = false;
-    boValidaLinp = true;
+    area<ProductLineArea>().boValidaLinp = true;
     Cli_cot05000::boTestaEst = false;
     // 5 and 6. Connect and read the list the operator may see.
     {
@@ -176,10 +134,8 @@ void TfrmPropostaComercial::FormCreate() {
     }
     // 7. Percentage parameters.
     cdsParamPerc->setData(netProposta.getPacket(QStringLiteral("GetParamPerc")));
-    // 8. Columns the grids' key handlers treat as not typable.
-    for (Field* f : {&(*cdsSistLinhaProd)["SGSISTEMA"], &(*cdsMensagem)["CDTXTPROPFAS"],
-                     &(*cdsProdSimulaLinp)["NMLINPPROP"], &(*cdsProposta)["ANEXO"]})
-        f->tag = 1;
+    // 8. Columns the grids' key handlers treat as not typable (the areas mark theirs).
+    (*cdsProposta)["ANEXO"].tag = 1;
 }
 
 void TfrmPropostaComercial::readProposalList() {
@@ -201,8 +157,9 @@ void TfrmPropostaComercial::FormActivate() {
         Field* type = q.table().findField(typeField);
         if (f && type) f->editMask = Consiste::PictPess(type->asString());
     };
-    mask(qryPesqCliente, QStringLiteral("CDCLIENTE"), QStringLiteral("IDTPIJURCLIE"));
-    mask(qryPesqProspect, QStringLiteral("CDPROSPECT"), QStringLiteral("IDTPIJURPROS"));
+    HeaderController& header = area<HeaderController>();
+    mask(header.qryPesqCliente, QStringLiteral("CDCLIENTE"), QStringLiteral("IDTPIJURCLIE"));
+    mask(header.qryPesqProspect, QStringLiteral("CDPROSPECT"), QStringLiteral("IDTPIJURPROS"));
     if (cdsProposta->active())
         (*cdsProposta)["NRINSJURCLIE"].editMask = Consiste::PictPess((*cdsProposta)["NRINSJURCLIE"].asString());
 }
@@ -235,6 +192,30 @@ bool TfrmPropostaComercial::hasFocus(const QWidget* control) const {
     QWidget* w = activeControl();
     return control && w && (w == control || control->isAncestorOf(w));
 }
+
+ProposalArea* TfrmPropostaComercial::areaOf(const ClientDataSet* table) const {
+    for (const auto& a : areas_)
+        if (a->owns(table)) return a.get();
+    return nullptr;
+}
+
+void TfrmPropostaComercial::registerSave(ChildTableSave* save) { saves_.push_back(save); }
+
+ChildTableSave* TfrmPropostaComercial::saveOf(const ClientDataSet* table) const {
+    for (ChildTableSave* s : saves_)
+        if (&s->table() == table) return s;
+    return nullptr;
+}
+
+void TfrmPropostaComercial::sendPending() {
+    for (ChildTableSave* s : saves_) s->send();
+}
+
+void TfrmPropostaComercial::clearAreas() {
+    for (const auto& a : areas_) a->clear();
+}
+
+void TfrmPropostaComercial::showPage(TTabSheet* page) { pgcPadrao->setActivePage(page); }
 
 void TfrmPropostaComercial::attachAfterScroll() {
     cdsProposta->afterScroll = [this](ClientDataSet&) { cdsPropostaAfterScroll(); };

@@ -1,51 +1,58 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <stdexcept>
+#include <vector>
 
+#include "proposal/area/proposal_area.h"
 #include "rpc/net_connection.h"
 #include "screens/padrao_grid.h"
 #include "services/local_query.h"
 
 namespace cot {
 
+class ChildTableSave;
 class ClientDataSet;
 class DataSource;
-class TButtonFlat;
-class TDBComboBox;
-class TDBEdit;
-class TDBDateEditPlus;
-class TDBRichEdit;
-class TDateEditPlus;
-class TDBGrid;
-class TFormatPanel;
-class TGroupBox;
 class TMenuItem;
-class TNumberEdit;
 class TPageControl;
 class TPanel;
-class TRadioButton;
-class TScrollBox;
 class TSpeedButton;
 class TTabSheet;
 
-class HeaderController;
-class ProductLineController;
-class ServicesController;
-class TextsController;
-class SimulationController;
+// Pages of the form side of the screen, built by the screen; the areas fill them.
+struct ProposalPages {
+    TTabSheet* tshProposta = nullptr;  // "Formulário": header panel and pgcDados
+    TPanel* panProp = nullptr;         // header panel
+    TPageControl* pgcDados = nullptr;
+    TTabSheet *tshDados = nullptr, *tshServico = nullptr;
+    TPageControl* pgcDadosCont = nullptr;
+    TTabSheet *tshDadosCont = nullptr, *tshFormulario = nullptr;
+    TPageControl* pgcServicoGeral = nullptr;
+    TTabSheet *tshServicoPrincipal = nullptr, *tshObjServico = nullptr;
+    TTabSheet *tshSimulaLinp = nullptr, *tshTexto = nullptr, *tshObs = nullptr;
+};
+
+// The screen's option menu and its own toolbar buttons (the maintenance ones are the base's).
+struct ProposalMenus {
+    TMenuItem* mnuOpcoes = nullptr;
+    TMenuItem *mnuProposta = nullptr, *mnuLinpProdGrade = nullptr, *mnuLinnProdForm = nullptr;
+    TMenuItem *mnuServico = nullptr, *mnuObjServico = nullptr, *mnuSimulacao = nullptr;
+    TMenuItem *mnuTexto = nullptr, *mnuObserv = nullptr, *mnuFiltro = nullptr, *mnuAprovacao = nullptr;
+    TMenuItem *mnuCopiar = nullptr, *MododeProcessamento1 = nullptr, *mnuRegeraTexto = nullptr, *Comisso1 = nullptr;
+    TSpeedButton *sbtFiltro = nullptr, *sbtAprovacao = nullptr, *sbtCopiar = nullptr, *sbtModoProc = nullptr;
+    TSpeedButton *sbtRegeraTexto = nullptr, *sbtcomissao = nullptr;
+};
 
 // The commercial proposal screen (COT05000): the list of the branch's proposals and, for
 // the proposal under the cursor, the editor of its header, product lines, services,
 // simulations, texts and observation.
 //
-// The screen owns the tables, data sources, pages, grids and the controls other areas
-// reach; each area's handlers live in its controller (header, product lines, services,
-// texts, simulation), created by the screen and reaching the others through it.
-// The inherited maintenance buttons act on the table `dtsPadrao` serves: every grid and
-// panel of a child table re-points it when it gets the focus (the `...Enter` handlers).
-//
-// Child tables are loaded lazily: `cdsPropostaAfterScroll` reloads only what the page
-// being shown needs, each with the proposal key (NRPROPOSFAS, NRVERPROPFAS).
+// The screen owns the proposal list (cdsProposta), the connection, the page controls and
+// the menus; everything else is an area (proposal/area/proposal_area.h) registered in
+// `registerAreas`. The screen loops over its areas: to build, route the focus, load the
+// proposal under the cursor, enable the entries and run the maintenance buttons.
+// Tests and dialogs reach an area through area<T>().
 class TfrmPropostaComercial : public TfrmPadraoGrid {
     Q_OBJECT
 public:
@@ -62,8 +69,8 @@ public:
     void pgcPadraoChange();
     void pgcDadosChange();
     void pgcDadosContChange();
+    void pgcServicoGeralChange();
     void dtsPadraoStateChange() override;
-    void Controla_Formulario();
 
     // ----- maintenance buttons
     void sbtIncluirClick() override;
@@ -71,179 +78,88 @@ public:
     void sbtExcluirClick() override;
     void sbtConfirmarClick() override;
     void sbtCancelarClick() override;
+    void sbtVerificarClick() override;
     void sbtFiltroClick();
-    void sbtCopiarClick();
-    void sbtModoProcClick();
-    void sbtAprovacaoClick();
 
-    // Dialogs opened from the toolbar (approval checks, copy, processing-mode picture).
-    // Installed by the module when those dialogs are present; their entries stay disabled
-    // while no handler is installed.
-    std::function<void()> onAprovacao, onCopiar, onModoProc;
+    // ----- what areas and dialogs reach
+    ClientDataSet& proposal() const { return *cdsProposta; }
+    ClientDataSet& paramPerc() const { return *cdsParamPerc; }
+    NetConnection& net() { return netProposta; }
+    const ProposalPages& pages() const { return pages_; }
+    const ProposalMenus& menus() const { return menus_; }
+    DataSource* proposalSource() const { return dtsProposta; }
+    // The operator-group query: a row means every proposal of the branch is listed.
+    TADOIBQuery& grupo() { return qryGrupo; }
+    // The filter dialog has been shown: list reloads use its criteria.
+    bool filtroUsado() const { return boFiltroUsado; }
+    void setFiltroUsado(bool used) { boFiltroUsado = used; }
+
+    template <class A>
+    A& area() const {
+        for (const auto& a : areas_)
+            if (auto* found = dynamic_cast<A*>(a.get())) return *found;
+        throw std::logic_error("proposal screen: area not registered");
+    }
+    const std::vector<std::unique_ptr<ProposalArea>>& areas() const { return areas_; }
+    // The area whose table `table` is (nullptr for the list and tables of no area).
+    ProposalArea* areaOf(const ClientDataSet* table) const;
+
+    // The save path of a child table registers itself, so the screen knows what is pending.
+    void registerSave(ChildTableSave* save);
+    ChildTableSave* saveOf(const ClientDataSet* table) const;
+    // Sends every pending change log of the areas (before their tables are reloaded).
+    void sendPending();
+    // Empties the child tables (nothing listed).
+    void clearAreas();
 
     // The proposal key of the current row of cdsProposta.
     QString NR() const;
     QString VER() const;
+    ProposalKey key() const { return {NR(), VER()}; }
     // Whether the current proposal is service-only (IDTIPOPROPFAS = 'S').
     bool servicoSomente() const;
     // The widget that has the focus in this screen (nullptr when none).
     QWidget* activeControl() const;
     bool hasFocus(const QWidget* control) const;
+    void showPage(TTabSheet* page);
 
     // Runs `body` with the after-scroll handler of cdsProposta detached (reloads that must
     // not trigger the load sequence); the handler is re-attached on every path out.
     void withoutAfterScroll(const std::function<void()>& body);
     void attachAfterScroll();
 
-    // ----- connection
-    NetConnection netProposta;
-
-    // ----- private state shared with the dialogs
-    bool boFiltroUsado = false;  // the filter dialog has been shown: reloads use its criteria
-    bool boTesta = false;
-    bool boTestaServ = false;
-    bool boTestaLin = false;
-    bool boValidaLinp = true;
-    bool boCancela = false;
-
-    // ----- tables (created in the order the screen declares them; fields in tables_*.cpp)
-    ClientDataSet* cdsProposta;
-    // product lines, systems and schedules
-    ClientDataSet *cdsLinProd, *cdsValidaLinhaProd, *cdsVd_TipoProposta, *cdsSistema, *cdsParamPerc;
-    ClientDataSet *cdsSistLinhaProd, *cdsValidaSistProd, *cdsVenc_Valor, *cdsVenc, *cdsMinDtVenc, *cdsAux;
-    // simulation
-    ClientDataSet *cdsSimulacao, *cdsProdSimulaLinp, *cdsMaxNrSimulaProp, *cdsVd_Simulacao, *cdsMaxOrdSimula;
-    ClientDataSet *cdsPesqProdLinp, *cdsMaxOrdProdSimula, *cdsAuxSimulacao, *cdsVd_ProdSimulaLinp;
-    ClientDataSet *cdsAuxProdSimulaLinp, *cdsVd_SimulaLinp, *cdsPesqProdComer, *cdsVd_ProdComer;
-    // services
-    ClientDataSet *cdsServico, *cdsServicoAux, *cdsObjServico, *cdsTipoServObr;
-    ClientDataSet *cdsVencServ, *cdsMinDtVencServ, *cdsAuxVencServ, *cdsValidaVencServ, *cdsVencServicoAux;
-    // texts
-    ClientDataSet *cdsMensagem, *cdsValidaOrdem, *cdsValidaMsg, *cdsPesqMsg, *cdsObs;
-    // approval checks
-    ClientDataSet *cdsVerificaLinhaProd, *cdsPtoAcesso, *cdsLProduto, *cdsVdQtPtoAcesso, *cdsTipo;
-    ClientDataSet *cdsValidaContrato, *cdsValidaServico, *cdsValida_ServicoLinhaProd;
-    // header
-    ClientDataSet *cdsValidaProposta, *cdsMaxVerPropFas, *cdsPesqContato, *cdsInterLoc, *cdsPesqInterLoc;
-    // attachments
-    ClientDataSet* cdsControlaAnexo;
-
-    // Host database queries (SQL of the header and index ones set by their areas).
-    TADOIBQuery qryGrupo{QStringLiteral("qryGrupo")};
-    TADOIBQuery qryProduto{QStringLiteral("qryProduto")};
-    TADOIBQuery qryServico{QStringLiteral("qryServico")};
-    TADOIBQuery qryPesqOperSoli{QStringLiteral("qryPesqOperSoli")};
-    TADOIBQuery qryPesqCliente{QStringLiteral("qryPesqCliente")};
-    TADOIBQuery qryPesqProspect{QStringLiteral("qryPesqProspect")};
-    TADOIBQuery qryPesqOperResp{QStringLiteral("qryPesqOperResp")};
-    TADOIBQuery qryPesqClieIns{QStringLiteral("qryPesqClieIns")};
-    TADOIBQuery qryPesqIndice{QStringLiteral("qryPesqIndice")};
-    TADOIBQuery qryVerifTpIndiceReaj{QStringLiteral("qryVerifTpIndiceReaj")};
-
-    // ----- data sources of the child tables (dtsPadrao is the base screen's)
-    DataSource *dtsProposta, *dtsLinProd, *dtsSistLinhaProd, *dtsVenc_Valor, *dtsServico, *dtsVencServ;
-    DataSource *dtsObjServico, *dtsSimulacao, *dtsProdSimulaLinp, *dtsMensagem, *dtsObs;
-
-    // ----- pages
-    TTabSheet* tshProposta;  // "Formulário": header panel and pgcDados
-    TPanel* panProp;         // header panel: the header controller lays out its controls here
-    TPageControl* pgcDados;
-    TTabSheet *tshDados, *tshServico;
-    TPageControl* pgcDadosCont;
-    TTabSheet *tshDadosCont, *tshFormulario;
-    TPageControl* pgcServicoGeral;
-    TTabSheet *tshServicoPrincipal, *tshObjServico;
-    TTabSheet *tshSimulaLinp, *tshTexto, *tshObs;
-
-    // ----- product lines (form page of pgcDadosCont)
-    TDBGrid* dbgLinProd;
-    TPanel* Panel4;      // product-line grid page panel
-    TPanel* panLinProd;  // product-line form: identity and prices
-    TDBEdit *dbeCdLinProd, *dbeNmLinProd;
-    TDBComboBox* dbcPlataforma;
-    TDBDateEditPlus* depCarenLu;
-    TDBEdit *dbeNrUsuLic, *dbeQtdeLicenca;
-    TGroupBox* grbTipoLinha;
-    TRadioButton *rbtTpProduto, *rbtTpPtoAcesso;
-    TGroupBox *grbModo, *grbLocal;
-    TRadioButton *rbtMatrizModo, *rbtFilialMode, *rbtMatrizLocal, *rbtFilialLocal;
-    TGroupBox* grbPrecos;
-    TDBEdit *dbeVrUnitLic, *dbeDescLic, *dbeVrUnitManutLoc, *dbeDescManutLoc;
-    TNumberEdit *nedVrComDesconto, *nedVrComDescontoManut;
-    TGroupBox* grbSistemas;
-    TDBGrid* dbgSistemas;
-    TPanel* Panel2;  // installments panel
-    TGroupBox* grbVencimentos;
-    TDBGrid* dbgVencimento;
-    TNumberEdit *nedParcelas, *nedVrTotal;
-    TDateEditPlus* depDataVenc;
-    TSpeedButton* sbtGerarParcelas;
-
-    // ----- contract choice of the header (kept by the screen: several areas use it)
-    TGroupBox* grbContrato;
-    TRadioButton *rbtLuManut, *rbtLocacao, *rbtServico;
-    TDBEdit* dbeVersao;  // version of the proposal (header); filled by the include button
-
-    // ----- services
-    TScrollBox* scrServico;
-    TPanel* panServicoControle;
-    TDBGrid* dbgServico;
-    TGroupBox* grbTipoCobranca;
-    TRadioButton *rbtValorPacote, *rbtValorHora;
-    TGroupBox* grbPacote;
-    TDBEdit* dbeVrPacote;
-    TScrollBox* scbPacote;
-    TGroupBox* grbVencimento;
-    TPanel *panVencServico, *panVencPacote;
-    TDBGrid* dbgVencPacote;
-    TNumberEdit *nedParcPacote, *nedVrTotaPacote;
-    TDateEditPlus* depDtVencPacote;
-    TSpeedButton* sbtGeraParcPacote;
-    TPanel* panObjServico;
-    TFormatPanel* fpnObjServico;
-    TDBRichEdit* dbrObjServico;
-
-    // ----- simulation
-    TGroupBox *grbSimulacao, *grbProdSimulaLinp;
-    TDBGrid *dbgSimulacao, *dbgProdSimulaLinp;
-
-    // ----- texts and observation
-    TGroupBox* grbDescProp;
-    TDBGrid* dbgDescProp;
-    TFormatPanel* fpnDesc;
-    TDBRichEdit* dreMensagem;
-    TFormatPanel* fpnObs;
-    TDBRichEdit* dbrObs;
-
-    // ----- menus and extra toolbar buttons
-    TMenuItem* mnuOpcoes = nullptr;
-    TMenuItem *mnuProposta, *mnuLinpProdGrade, *mnuLinnProdForm, *mnuServico, *mnuObjServico, *mnuSimulacao;
-    TMenuItem *mnuTexto, *mnuObserv, *mnuFiltro, *mnuAprovacao, *mnuCopiar, *MododeProcessamento1;
-    TMenuItem *mnuRegeraTexto, *Comisso1;
-    TSpeedButton *sbtFiltro, *sbtAprovacao, *sbtCopiar, *sbtModoProc, *sbtRegeraTexto, *sbtcomissao;
-
-    // ----- areas
-    std::unique_ptr<HeaderController> header;
-    std::unique_ptr<ProductLineController> productLine;
-    std::unique_ptr<ServicesController> services;
-    std::unique_ptr<TextsController> texts;
-    std::unique_ptr<SimulationController> simulation;
-
 private:
+    void registerAreas();
     void createTables();
-    void createLayout();
-    void createProductLinePages();
-    void createServicePages();
-    void createOtherPages();
+    void createPages();
     void createMenus();
-    void wireRouting();
     void setupListGrid();
+    void wirePages();
     void readProposalList();
-    void confirmDistinctDates(ClientDataSet& schedule, ClientDataSet& copy, const QString& dateField,
-                              TDBGrid* grid);
-    void deleteLastServiceOfPackage();
-    void showPage(TTabSheet* page);
+    void settleAreaControls();
     void updateEditors();
+    void confirmDistinctDates(ClientDataSet& schedule, ClientDataSet& copy, const QString& dateField,
+                              QWidget* grid);
+    void listEnabling(MaintenanceEnabling& e) const;
+    void applyEnabling(const MaintenanceEnabling& e);
+
+    NetConnection netProposta;
+    bool boFiltroUsado = false;
+
+    ClientDataSet* cdsProposta = nullptr;
+    ClientDataSet* cdsParamPerc = nullptr;
+    ClientDataSet* cdsControlaAnexo = nullptr;
+    // Approval checks (read by the approval work).
+    ClientDataSet *cdsVerificaLinhaProd = nullptr, *cdsPtoAcesso = nullptr, *cdsLProduto = nullptr;
+    ClientDataSet *cdsVdQtPtoAcesso = nullptr, *cdsTipo = nullptr, *cdsValidaContrato = nullptr;
+    ClientDataSet *cdsValidaServico = nullptr, *cdsValida_ServicoLinhaProd = nullptr;
+    DataSource* dtsProposta = nullptr;
+    TADOIBQuery qryGrupo{QStringLiteral("qryGrupo")};
+
+    ProposalPages pages_;
+    ProposalMenus menus_;
+    std::vector<std::unique_ptr<ProposalArea>> areas_;
+    std::vector<ChildTableSave*> saves_;
 };
 
 }  // namespace cot

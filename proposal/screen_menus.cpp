@@ -1,9 +1,10 @@
 // Menu entries and the screen's own toolbar buttons.
 #include <QHBoxLayout>
 
+#include "proposal/product_lines/product_line_area.h"
 #include "proposal/proposal_screen.h"
-#include "proposal/services_controller.h"
-#include "proposal/texts_controller.h"
+#include "proposal/services/service_objective_area.h"
+#include "proposal/services/services_area.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/menus.h"
@@ -11,31 +12,28 @@
 
 namespace cot {
 
-void TfrmPropostaComercial::showPage(TTabSheet* page) {
-    pgcPadrao->setActivePage(page);
-}
-
 void TfrmPropostaComercial::createMenus() {
-    mnuOpcoes = mnuMenu->add(QStringLiteral("mnuOpcoes"), QStringLiteral("O&pções"));
-    const auto item = [this](const char* name, const char* caption, const char* keys = nullptr) {
-        TMenuItem* m = mnuOpcoes->add(QString::fromLatin1(name), QString::fromUtf8(caption));
-        if (keys) m->setShortcut(QString::fromLatin1(keys));
-        return m;
+    ProposalMenus& m = menus_;
+    m.mnuOpcoes = mnuMenu->add(QStringLiteral("mnuOpcoes"), QStringLiteral("O&pções"));
+    const auto item = [&m](const char* name, const char* caption, const char* keys = nullptr) {
+        TMenuItem* entry = m.mnuOpcoes->add(QString::fromLatin1(name), QString::fromUtf8(caption));
+        if (keys) entry->setShortcut(QString::fromLatin1(keys));
+        return entry;
     };
-    mnuProposta = item("mnuProposta", "&Proposta");
-    mnuLinpProdGrade = item("mnuLinpProdGrade", "&Folha de Dados (Grade)");
-    mnuLinnProdForm = item("mnuLinnProdForm", "Formu&lário");
-    mnuServico = item("mnuServico", "&Serviço");
-    mnuObjServico = item("mnuObjServico", "O&bjetivo dos serviços");
-    mnuSimulacao = item("mnuSimulacao", "&Simulação");
-    mnuTexto = item("mnuTexto", "&Texto");
-    mnuObserv = item("mnuObserv", "&Observação");
-    mnuFiltro = item("mnuFiltro", "&Filtrar", "Ctrl+L");
-    mnuAprovacao = item("mnuAprovacao", "Ap&rovação", "Ctrl+R");
-    mnuCopiar = item("mnuCopiar", "Copiar Propo&sta", "Ctrl+P");
-    MododeProcessamento1 = item("MododeProcessamento1", "M&odo de Processamento", "Ctrl+O");
-    mnuRegeraTexto = item("mnuRegeraTexto", "Re&gerar Texto da Proposta", "Ctrl+G");
-    Comisso1 = item("Comisso1", "Co&missão", "Ctrl+M");
+    m.mnuProposta = item("mnuProposta", "&Proposta");
+    m.mnuLinpProdGrade = item("mnuLinpProdGrade", "&Folha de Dados (Grade)");
+    m.mnuLinnProdForm = item("mnuLinnProdForm", "Formu&lário");
+    m.mnuServico = item("mnuServico", "&Serviço");
+    m.mnuObjServico = item("mnuObjServico", "O&bjetivo dos serviços");
+    m.mnuSimulacao = item("mnuSimulacao", "&Simulação");
+    m.mnuTexto = item("mnuTexto", "&Texto");
+    m.mnuObserv = item("mnuObserv", "&Observação");
+    m.mnuFiltro = item("mnuFiltro", "&Filtrar", "Ctrl+L");
+    m.mnuAprovacao = item("mnuAprovacao", "Ap&rovação", "Ctrl+R");
+    m.mnuCopiar = item("mnuCopiar", "Copiar Propo&sta", "Ctrl+P");
+    m.MododeProcessamento1 = item("MododeProcessamento1", "M&odo de Processamento", "Ctrl+O");
+    m.mnuRegeraTexto = item("mnuRegeraTexto", "Re&gerar Texto da Proposta", "Ctrl+G");
+    m.Comisso1 = item("Comisso1", "Co&missão", "Ctrl+M");
 
     // Toolbar buttons of the screen, each following its menu entry.
     auto* bar = static_cast<QHBoxLayout*>(panBotoes->layout());
@@ -47,54 +45,49 @@ void TfrmPropostaComercial::createMenus() {
         if (mirror) b->mirror(mirror);
         return b;
     };
-    sbtFiltro = button("sbtFiltro", "Filtrar", mnuFiltro);
-    sbtAprovacao = button("sbtAprovacao", "Aprovação", mnuAprovacao);
-    sbtCopiar = button("sbtCopiar", "Copiar Proposta", mnuCopiar);
-    sbtModoProc = button("sbtModoProc", "Modo de Processamento", MododeProcessamento1);
-    sbtRegeraTexto = button("sbtRegeraTexto", "Regerar Texto da Proposta", mnuRegeraTexto);
-    sbtcomissao = button("sbtcomissao", "Comissão", nullptr);
-    Comisso1->setEnabled(false);
-    sbtcomissao->setEnabled(false);
+    m.sbtFiltro = button("sbtFiltro", "Filtrar", m.mnuFiltro);
+    m.sbtAprovacao = button("sbtAprovacao", "Aprovação", m.mnuAprovacao);
+    m.sbtCopiar = button("sbtCopiar", "Copiar Proposta", m.mnuCopiar);
+    m.sbtModoProc = button("sbtModoProc", "Modo de Processamento", m.MododeProcessamento1);
+    m.sbtRegeraTexto = button("sbtRegeraTexto", "Regerar Texto da Proposta", m.mnuRegeraTexto);
+    m.sbtcomissao = button("sbtcomissao", "Comissão", nullptr);
+    m.Comisso1->setEnabled(false);
+    m.sbtcomissao->setEnabled(false);
 
     // Page entries move to a page and then run its change handler.
-    mnuProposta->onClick = [this] {
+    m.mnuProposta->onClick = [this] {
         showPage(tshPadrao);
         pgcPadraoChange();
     };
     // The inner pages are chosen before loading, so the load reads what they show.
     const auto servicePage = [this](TTabSheet* inner) {
-        showPage(tshProposta);
-        pgcDados->setActivePage(tshServico);
-        pgcServicoGeral->setActivePage(inner);
-        setActiveTable(inner == tshServicoPrincipal ? cdsServico : cdsObjServico);
-        cdsPropostaAfterScroll();
-        services->pgcServicoGeralChange();
+        showPage(pages_.tshProposta);
+        pages_.pgcDados->setActivePage(pages_.tshServico);
+        pages_.pgcServicoGeral->setActivePage(inner);
+        pgcServicoGeralChange();
     };
     const auto productLinePage = [this, servicePage](TTabSheet* inner) {
-        if (servicoSomente()) return servicePage(tshServicoPrincipal);
-        showPage(tshProposta);
-        pgcDados->setActivePage(tshDados);
-        pgcDadosCont->setActivePage(inner);
+        if (servicoSomente()) return servicePage(pages_.tshServicoPrincipal);
+        showPage(pages_.tshProposta);
+        pages_.pgcDados->setActivePage(pages_.tshDados);
+        pages_.pgcDadosCont->setActivePage(inner);
         cdsPropostaAfterScroll();
         pgcDadosContChange();
     };
-    mnuLinpProdGrade->onClick = [=, this] { productLinePage(tshDadosCont); };
-    mnuLinnProdForm->onClick = [=, this] { productLinePage(tshFormulario); };
-    mnuServico->onClick = [=, this] { servicePage(tshServicoPrincipal); };
-    mnuObjServico->onClick = [=, this] { servicePage(tshObjServico); };
+    m.mnuLinpProdGrade->onClick = [=, this] { productLinePage(pages_.tshDadosCont); };
+    m.mnuLinnProdForm->onClick = [=, this] { productLinePage(pages_.tshFormulario); };
+    m.mnuServico->onClick = [=, this] { servicePage(pages_.tshServicoPrincipal); };
+    m.mnuObjServico->onClick = [=, this] { servicePage(pages_.tshObjServico); };
     const auto simplePage = [this](TTabSheet* page) {
         showPage(page);
         pgcPadraoChange();
     };
-    mnuSimulacao->onClick = [=, this] { simplePage(tshSimulaLinp); };
-    mnuTexto->onClick = [=, this] { simplePage(tshTexto); };
-    mnuObserv->onClick = [=, this] { simplePage(tshObs); };
-
-    mnuFiltro->onClick = sbtFiltro->onClick = [this] { sbtFiltroClick(); };
-    mnuAprovacao->onClick = sbtAprovacao->onClick = [this] { sbtAprovacaoClick(); };
-    mnuCopiar->onClick = sbtCopiar->onClick = [this] { sbtCopiarClick(); };
-    MododeProcessamento1->onClick = sbtModoProc->onClick = [this] { sbtModoProcClick(); };
-    mnuRegeraTexto->onClick = sbtRegeraTexto->onClick = [this] { texts->sbtRegeraTextoClick(); };
+    m.mnuSimulacao->onClick = [=, this] { simplePage(pages_.tshSimulaLinp); };
+    m.mnuTexto->onClick = [=, this] { simplePage(pages_.tshTexto); };
+    m.mnuObserv->onClick = [=, this] { simplePage(pages_.tshObs); };
+    m.mnuFiltro->onClick = m.sbtFiltro->onClick = [this] { sbtFiltroClick(); };
+    // Aprovação, Copiar, Modo de Processamento and Regerar Texto open dialogs that come
+    // with later work: they stay disabled until then (settleAreaControls).
 }
 
 }  // namespace cot

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <initializer_list>
 
 #include "data/client_dataset.h"
 
@@ -56,15 +57,11 @@ inline Field& memo(ClientDataSet& t, const char* name, const QString& label = {}
     return f;
 }
 
-// Fields of the area tables, one function per area (tables_<area>.cpp).
 }  // namespace cot::table_fields
 
 namespace cot {
-class TfrmPropostaComercial;
-void defineProposalTables(TfrmPropostaComercial& s);
-void defineProductLineTables(TfrmPropostaComercial& s);
-void defineServiceTables(TfrmPropostaComercial& s);
-void defineTextTables(TfrmPropostaComercial& s);
-void defineSimulationTables(TfrmPropostaComercial& s);
-void defineApprovalTables(TfrmPropostaComercial& s);
+void defineProposalTables(ClientDataSet& proposal, ClientDataSet& paramPerc);
+// Line lists and answers of the approval checks.
+void defineApprovalTables(std::initializer_list<ClientDataSet*> lineLists, ClientDataSet& vdQtPtoAcesso,
+                          ClientDataSet& verificaLinhaProd);
 }  // namespace cot

@@ -1,18 +1,18 @@
 // Collection and answer tables of the approval checks.
-#include "proposal/proposal_screen.h"
 #include "proposal/table_fields.h"
 
 namespace cot {
 
 using namespace table_fields;
 
-void defineApprovalTables(TfrmPropostaComercial& s) {
-    for (ClientDataSet* lines : {s.cdsPtoAcesso, s.cdsTipo, s.cdsLProduto}) {
+void defineApprovalTables(std::initializer_list<ClientDataSet*> lineLists, ClientDataSet& vdQtPtoAcesso,
+                          ClientDataSet& verificaLinhaProd) {
+    for (ClientDataSet* lines : lineLists) {
         text(*lines, "CDLINPPROPINFOR", 10, QStringLiteral("Código"), false).editMask = QStringLiteral("9999999999;0; ");
         text(*lines, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
     }
-    number(*s.cdsVdQtPtoAcesso, "QTPTOACESSO");
-    ClientDataSet& v = *s.cdsVerificaLinhaProd;
+    number(vdQtPtoAcesso, "QTPTOACESSO");
+    ClientDataSet& v = verificaLinhaProd;
     text(v, "CDCLIENTE", 21);
     text(v, "NMFANTCLIE", 50);
     text(v, "IDTIPLINPC", 1);

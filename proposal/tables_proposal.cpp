@@ -1,5 +1,4 @@
-// Proposal header table and the header's answer tables.
-#include "proposal/proposal_screen.h"
+// The proposal table and the percentage parameters.
 #include "proposal/table_fields.h"
 
 namespace cot {
@@ -71,11 +70,9 @@ void proposalFields(ClientDataSet& t) {
 
 }  // namespace
 
-void defineProposalTables(TfrmPropostaComercial& s) {
-    proposalFields(*s.cdsProposta);
-    // Answers of the header checks: whatever the server sends (any row = taken).
-    text(*s.cdsMaxVerPropFas, "NRVERPROPFAS", 20);
-    number(*s.cdsParamPerc, "VRTXJUROSLICUSO");
+void defineProposalTables(ClientDataSet& proposal, ClientDataSet& paramPerc) {
+    proposalFields(proposal);
+    number(paramPerc, "VRTXJUROSLICUSO");
 }
 
 }  // namespace cot

@@ -2,12 +2,14 @@
 
 #include <QComboBox>
 #include <QCryptographicHash>
+#include <QDebug>
 #include <QFormLayout>
 #include <QLineEdit>
 
 #include "services/consiste.h"
 #include "services/errors.h"
 #include "services/local_query.h"
+#include "services/server_date.h"
 #include "services/veltrano.h"
 #include "ui/buttons.h"
 
@@ -73,6 +75,10 @@ void signIn(const QString& operatorCode, const QString& password, const QString&
     }
     Session::instance().setOperator(code, name);
     Session::instance().setBranch(chosen);
+    // The desktop's "today" is the server's from here on. A server out of reach does not
+    // stop the sign-in (every screen reports that itself); the local clock goes on.
+    const QString failure = ServerDate::synchroniseWithSession();
+    if (!failure.isEmpty()) qWarning().noquote() << "data do servidor não lida:" << failure;
 }
 
 }  // namespace SignIn
@@ -141,6 +147,8 @@ void TfrmLogin::sbtConfirmaClick() {
         Consiste::MensErro(QStringLiteral("Servidor deve ser informado como HOST:PORTA."));
     }
     loadBranches();
+    // The server first: the sign-in reads its date.
+    Session::instance().setServer(serverHost(), serverPort());
     try {
         SignIn::signIn(edtOperador->text(), edtSenha->text(), cbbFilial->currentData().toString());
     } catch (const UserError& e) {
@@ -148,7 +156,6 @@ void TfrmLogin::sbtConfirmaClick() {
         edtSenha->setFocus();
         Consiste::MensErro(e.text());
     }
-    Session::instance().setServer(serverHost(), serverPort());
     closeWith(mrOk);
 }
 

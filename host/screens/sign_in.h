@@ -26,7 +26,8 @@ namespace SignIn {
 // Branches the operator may work in, in code order.
 QList<BranchInfo> operatorBranches(const QString& operatorCode);
 // Checks code and password; `branch` empty takes the operator's first branch. On success
-// the session (Veltrano) holds the operator, the name and the branch.
+// the session (Veltrano) holds the operator, the name and the branch, and the desktop's
+// clock follows the session's server (ServerDate), when it can be reached.
 void signIn(const QString& operatorCode, const QString& password, const QString& branch);
 }  // namespace SignIn
 

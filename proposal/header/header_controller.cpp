@@ -2,10 +2,12 @@
 
 #include "data/client_dataset.h"
 #include "data/data_source.h"
+#include "proposal/area/area_support.h"
 #include "proposal/cli_cot05000.h"
 #include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/readjustment/readjustment_controller.h"
+#include "proposal/simulation/simulation_tables.h"
 #include "proposal/table_fields.h"
 #include "services/consiste.h"
 #include "services/errors.h"
@@ -13,23 +15,54 @@
 #include "ui/date_edit.h"
 #include "ui/db_combo_box.h"
 #include "ui/db_edit.h"
+#include "ui/page_control.h"
 
 namespace cot {
 
-HeaderController::HeaderController(TfrmPropostaComercial& screen) : s_(screen) {
+HeaderController::HeaderController(TfrmPropostaComercial& screen)
+    : ProposalArea(screen), cdsProposta_(&screen.proposal()) {
+    const auto table = [this](const char* name) { return area_support::table(&s_, name); };
+    cdsValidaProposta = table("cdsValidaProposta");
+    cdsMaxVerPropFas = table("cdsMaxVerPropFas");
+    cdsPesqContato = table("cdsPesqContato");
+    cdsInterLoc = table("cdsInterLoc");
+    cdsPesqInterLoc = table("cdsPesqInterLoc");
+    cdsPesqProdComer = table("cdsPesqProdComer");
+    cdsVd_ProdComer = table("cdsVd_ProdComer");
     defineAnswerTables();
     defineQueries();
+}
+
+void HeaderController::build() {
+    createContract();
     createPanel();
     attachDisplayHandlers();
     attachEvents();
 }
 
+void HeaderController::route() {
+    for (Control* c : {static_cast<Control*>(s_.pages().panProp), static_cast<Control*>(rbtLuManut),
+                       static_cast<Control*>(rbtLocacao), static_cast<Control*>(rbtServico)})
+        c->onEnter = [this] { s_.setActiveTable(cdsProposta_); };
+}
+
+void HeaderController::afterInclude() {
+    // A new proposal gets the next version of its number.
+    if (s_.pgcPadrao->activePage() != s_.pages().tshProposta || cdsProposta_->state() != DataSetState::Insert) return;
+    cdsMaxVerPropFas->setData(
+        s_.net().getPacket(QStringLiteral("getMaxVerPropFas"), {(*cdsProposta_)["NRPROPOSFAS"].asString()}));
+    if (!cdsMaxVerPropFas->isEmpty()) dbeVersao->setText((*cdsMaxVerPropFas)["NRVERPROPFAS"].asString());
+}
+
+ReadjustmentController& HeaderController::readjustment() const { return s_.area<ReadjustmentController>(); }
+
 HeaderController::~HeaderController() {
     // The screen's tables and panels outlive the controller for a moment.
     QObject::disconnect(stateConnection_);
+    if (!dbeVersao) return;  // never built
     // No handler of ours may run while the screen takes its widgets and tables down.
-    for (QWidget* w : s_.panProp->findChildren<QWidget*>()) {
-        if (w == s_.grbContrato || s_.grbContrato->isAncestorOf(w)) continue;
+    for (QWidget* w : s_.pages().panProp->findChildren<QWidget*>()) {
+        if (w == grbContrato || grbContrato->isAncestorOf(w)) continue;
         if (auto* c = dynamic_cast<Control*>(w)) {
             c->onEnter = nullptr;
             c->onExit = nullptr;
@@ -42,7 +75,7 @@ HeaderController::~HeaderController() {
         f(name).onGetText = nullptr;
         f(name).onSetText = nullptr;
     }
-    ClientDataSet& t = *s_.cdsProposta;
+    ClientDataSet& t = *cdsProposta_;
     for (ClientDataSet::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforeEdit, &t.afterEdit, &t.beforePost,
                                     &t.afterPost, &t.afterCancel, &t.afterDelete})
         *e = nullptr;
@@ -60,7 +93,7 @@ void HeaderController::focus(QWidget* control) {
     if (auto* c = dynamic_cast<Control*>(control); c && c->canFocus()) c->setFocus();
 }
 
-Field& HeaderController::f(const char* name) const { return (*s_.cdsProposta)[QString::fromLatin1(name)]; }
+Field& HeaderController::f(const char* name) const { return (*cdsProposta_)[QString::fromLatin1(name)]; }
 
 bool HeaderController::isProposta() const { return dbcTipoProp->text() == msg(QStringLiteral("Proposta")); }
 
@@ -71,26 +104,30 @@ bool HeaderController::isClient() const {
 
 void HeaderController::defineAnswerTables() {
     using namespace table_fields;
+    // Answers of the header checks: whatever the server sends (any row = taken).
+    text(*cdsMaxVerPropFas, "NRVERPROPFAS", 20);
+    simulation_tables::commercialProductFields(*cdsPesqProdComer);
+    simulation_tables::commercialProductFields(*cdsVd_ProdComer);
     // Contacts of the lookup: number and name shown, the rest copied into the header.
-    text(*s_.cdsPesqContato, "CDCLIENTE", 21, {}, false);
-    text(*s_.cdsPesqContato, "CDPROSPECT", 21, {}, false);
-    text(*s_.cdsPesqContato, "NRCONTATO", 10, QStringLiteral("Contato"));
-    text(*s_.cdsPesqContato, "REFERENCIA", 60, QStringLiteral("Nome"));
-    text(*s_.cdsPesqContato, "IDTPCONTATO", 1, {}, false);
-    for (ClientDataSet* t : {s_.cdsInterLoc, s_.cdsPesqInterLoc}) {
+    text(*cdsPesqContato, "CDCLIENTE", 21, {}, false);
+    text(*cdsPesqContato, "CDPROSPECT", 21, {}, false);
+    text(*cdsPesqContato, "NRCONTATO", 10, QStringLiteral("Contato"));
+    text(*cdsPesqContato, "REFERENCIA", 60, QStringLiteral("Nome"));
+    text(*cdsPesqContato, "IDTPCONTATO", 1, {}, false);
+    for (ClientDataSet* t : {cdsInterLoc, cdsPesqInterLoc}) {
         text(*t, "CDINTECLIE", 2, QStringLiteral("Código"));
         text(*t, "NMINTECLIE", 50, QStringLiteral("Nome"));
     }
     dtsPesqContato = new DataSource(QStringLiteral("dtsPesqContato"), &s_);
-    dtsPesqContato->setDataSet(s_.cdsPesqContato);
+    dtsPesqContato->setDataSet(cdsPesqContato);
     dtsInterLoc = new DataSource(QStringLiteral("dtsInterLoc"), &s_);
-    dtsInterLoc->setDataSet(s_.cdsInterLoc);
+    dtsInterLoc->setDataSet(cdsInterLoc);
     dtsPesqProdComer = new DataSource(QStringLiteral("dtsPesqProdComer"), &s_);
-    dtsPesqProdComer->setDataSet(s_.cdsPesqProdComer);
+    dtsPesqProdComer->setDataSet(cdsPesqProdComer);
 }
 
 void HeaderController::attachEvents() {
-    ClientDataSet& t = *s_.cdsProposta;
+    ClientDataSet& t = *cdsProposta_;
     t.beforeInsert = [this](ClientDataSet&) { cdsPropostaBeforeInsert(); };
     t.afterInsert = [this](ClientDataSet&) { cdsPropostaAfterInsert(); };
     t.beforeEdit = [this](ClientDataSet&) { cdsPropostaBeforeEdit(); };
@@ -99,7 +136,7 @@ void HeaderController::attachEvents() {
     t.afterPost = [this](ClientDataSet&) { cdsPropostaAfterPost(); };
     t.afterCancel = [this](ClientDataSet&) { cdsPropostaAfterCancel(); };
     t.afterDelete = [this](ClientDataSet&) { cdsPropostaAfterDelete(); };
-    stateConnection_ = QObject::connect(&t, &ClientDataSet::stateChanged, s_.panProp, [this] { setHeaderEnabled(); });
+    stateConnection_ = QObject::connect(&t, &ClientDataSet::stateChanged, s_.pages().panProp, [this] { setHeaderEnabled(); });
 
     dbcTipoProp->onChange = [this] { dbcTipoPropChange(); };
     cbbCliProsp->onChange = [this] { cbbCliProspChange(); };
@@ -108,19 +145,19 @@ void HeaderController::attachEvents() {
     dbeCdCliPros->onExit = [this] { dbeCdCliProsExit(); };
     dbeCdOperSoli->onChange = [this] { dbeCdOperSoliChange(); };
     dbeCdOperSoli->onExit = [this] { Vd_OperSoli(false); };
-    dbeCdOperSoli->onKeyPress = digitsOnlyKeyPress;
+    dbeCdOperSoli->onKeyPress = codeKeyPress;
     dbeCdOperResp->onChange = [this] { dbeCdOperRespChange(); };
     dbeCdOperResp->onExit = [this] { Vd_OperResp(false); };
-    dbeCdOperResp->onKeyPress = digitsOnlyKeyPress;
+    dbeCdOperResp->onKeyPress = codeKeyPress;
     dbeContato->onChange = [this] { dbeContatoChange(); };
     dbeContato->onExit = [this] { dbeContatoExit(); };
     dbeContato->onKeyPress = digitsOnlyKeyPress;
     dbeCdInterLoc->onChange = [this] { dbeCdInterLocChange(); };
     dbeCdInterLoc->onExit = [this] { Vd_InteClie(false); };
-    s_.dbeVersao->onExit = [this] { Vd_Versao(false); };
-    s_.dbeVersao->onKeyPress = [this](QChar& key) { dbeVersaoKeyPress(key); };
+    dbeVersao->onExit = [this] { Vd_Versao(false); };
+    dbeVersao->onKeyPress = [this](QChar& key) { dbeVersaoKeyPress(key); };
     dbeFax->onChange = [this] { dbeFaxChange(); };
-    dbeCdProdComer->onKeyPress = digitsOnlyKeyPress;
+    dbeCdProdComer->onKeyPress = codeKeyPress;
     dbeCdProdComer->onChange = [this] { dbeCdProdComerChange(); };
     dbeCdProdComer->onExit = [this] { dbeCdProdComerExit(); };
 

@@ -5,6 +5,9 @@
 #include <functional>
 #include <memory>
 
+#include "proposal/area/proposal_area.h"
+#include "services/local_query.h"
+
 class QWidget;
 
 namespace cot {
@@ -16,8 +19,8 @@ class TDBDateEditPlus;
 class TDBEdit;
 class TfrmPropostaComercial;
 class TGroupBox;
-class TADOIBQuery;
 class ReadjustmentController;
+class TRadioButton;
 class TBtnPesquisa;
 
 // Proposal header (one row of cdsProposta, edited on the screen's panel panProp):
@@ -27,13 +30,20 @@ class TBtnPesquisa;
 // The readjustment indexes of the header are the ReadjustmentController's.
 //
 // The handlers keep the names the screen's design gives them; the table events and the
-// controls' events are attached by the constructor.
-class HeaderController {
+// controls' events are attached when the area is built.
+class HeaderController : public ProposalArea {
 public:
     explicit HeaderController(TfrmPropostaComercial& screen);
-    ~HeaderController();
+    ~HeaderController() override;
 
-    ReadjustmentController& readjustment() { return *readjustment_; }
+    QString name() const override { return QStringLiteral("Proposta"); }
+    QList<ClientDataSet*> tables() const override { return {cdsProposta_}; }
+    void build() override;
+    void route() override;
+    void afterInclude() override;
+    void clear() override {}
+
+    ReadjustmentController& readjustment() const;
 
     // ----- checks (required = true before a post: an empty value is an error;
     // false on leaving a field: an empty value passes)
@@ -87,13 +97,18 @@ public:
     void dbeFaxChange();
     void dbeCdProdComerChange();
     void dbeCdProdComerExit();
-    // Digits, backspace, tab and escape only (operator, contact and product codes).
+    // Digits, backspace, tab and escape only (contact numbers).
     static void digitsOnlyKeyPress(QChar& key);
+    // Letters (made upper case) and digits, backspace, tab and escape (operator and
+    // commercial product codes).
+    static void codeKeyPress(QChar& key);
 
     // Whether the request/proposal choice shows "Proposta".
     bool isProposta() const;
     // Whether the client/prospect choice is the client (item 0).
     bool isClient() const;
+    // Header controls are typed only while the proposal is edited or inserted.
+    void setHeaderEnabled();
     // Shows the form page (before focusing a header control that rejected a value).
     void showFormPage();
     // Focuses a control when it can take the focus.
@@ -102,6 +117,20 @@ public:
     QString msg(const QString& key) const;
     // Shows the catalogue text of `key` as an error and ends the operation.
     [[noreturn]] void reject(const QString& key) const;
+
+    // ----- answers and host queries of the header's checks and lookups
+    ClientDataSet *cdsValidaProposta, *cdsMaxVerPropFas, *cdsPesqContato, *cdsInterLoc, *cdsPesqInterLoc;
+    ClientDataSet *cdsPesqProdComer, *cdsVd_ProdComer;
+    TADOIBQuery qryPesqOperSoli{QStringLiteral("qryPesqOperSoli")};
+    TADOIBQuery qryPesqCliente{QStringLiteral("qryPesqCliente")};
+    TADOIBQuery qryPesqProspect{QStringLiteral("qryPesqProspect")};
+    TADOIBQuery qryPesqOperResp{QStringLiteral("qryPesqOperResp")};
+    TADOIBQuery qryPesqClieIns{QStringLiteral("qryPesqClieIns")};
+
+    // ----- contract choice and version, at the top of the panel
+    TGroupBox* grbContrato = nullptr;
+    TRadioButton *rbtLuManut = nullptr, *rbtLocacao = nullptr, *rbtServico = nullptr;
+    TDBEdit* dbeVersao = nullptr;
 
     // ----- controls of the header panel (created in panProp)
     TDBComboBox *dbcTipoProp, *cbbCliProsp;
@@ -123,7 +152,6 @@ private:
     void defineAnswerTables();
     void attachEvents();
     void attachDisplayHandlers();
-    void setHeaderEnabled();
     void setChildPagesEnabled(bool on);
     void showChildPagesOfContract();
     // Sends the change log of cdsProposta (after post and after delete); true when sent.
@@ -132,8 +160,9 @@ private:
     QString clientMonth() const;
     Field& f(const char* name) const;
 
-    TfrmPropostaComercial& s_;
-    std::unique_ptr<ReadjustmentController> readjustment_;
+    void createContract();
+
+    ClientDataSet* cdsProposta_;
     TADOIBQuery* clientQuery_ = nullptr;  // query that found the client last (by code or document)
     QString stCdCliPros_;                 // client code as it was when its edit got the focus
     QMetaObject::Connection stateConnection_;

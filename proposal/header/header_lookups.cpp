@@ -48,69 +48,69 @@ void editIfBrowsing(ClientDataSet& t) {
 }  // namespace
 
 void HeaderController::defineQueries() {
-    addLines(s_.qryPesqOperSoli, {"SELECT", "   CDOPERADOR,", "   NMOPERADOR", "FROM", "   OPERADOR", "WHERE",
+    addLines(qryPesqOperSoli, {"SELECT", "   CDOPERADOR,", "   NMOPERADOR", "FROM", "   OPERADOR", "WHERE",
                                   "   ((CDOPERADOR = :P_CDOPERADOR) OR ('T' = :P_TCDOPERADOR)) AND",
                                   "   IDOPERATIVO = 'A'", "ORDER BY", "   CDOPERADOR"});
-    shown(s_.qryPesqOperSoli, "CDOPERADOR", 12, QStringLiteral("Código"));
-    shown(s_.qryPesqOperSoli, "NMOPERADOR", 40, QStringLiteral("Nome"));
+    shown(qryPesqOperSoli, "CDOPERADOR", 12, QStringLiteral("Código"));
+    shown(qryPesqOperSoli, "NMOPERADOR", 40, QStringLiteral("Nome"));
 
-    addLines(s_.qryPesqCliente, {"SELECT CDCLIENTE, NRINSJURCLIE, NMFANTCLIE, IDTPIJURCLIE,",
+    addLines(qryPesqCliente, {"SELECT CDCLIENTE, NRINSJURCLIE, NMFANTCLIE, IDTPIJURCLIE,",
                                  "       NRMESREAJCLIE, NMRAZSOCCLIE", "  FROM CLIENTE",
                                  " WHERE ((CDCLIENTE = :P_CDCLIENTE) OR ('T' = :P_TCDCLIENTE))",
                                  " ORDER BY NMFANTCLIE"});
-    addLines(s_.qryPesqClieIns, {" SELECT CDCLIENTE, NRINSJURCLIE, NMFANTCLIE, IDTPIJURCLIE,", "       NRMESREAJCLIE",
+    addLines(qryPesqClieIns, {" SELECT CDCLIENTE, NRINSJURCLIE, NMFANTCLIE, IDTPIJURCLIE,", "       NRMESREAJCLIE",
                                  "  FROM CLIENTE", " WHERE (NRINSJURCLIE = :P_NRINSJURCLIE)", " ORDER BY NMFANTCLIE"});
-    for (TADOIBQuery* q : {&s_.qryPesqCliente, &s_.qryPesqClieIns}) {
+    for (TADOIBQuery* q : {&qryPesqCliente, &qryPesqClieIns}) {
         hidden(*q, "CDCLIENTE", 21);
         shown(*q, "NRINSJURCLIE", 20, QStringLiteral("CNPJ/CPF"));
         shown(*q, "NMFANTCLIE", 50, QStringLiteral("Nome Fantasia"));
         hidden(*q, "IDTPIJURCLIE", 1);
         hidden(*q, "NRMESREAJCLIE", 2);
     }
-    shown(s_.qryPesqCliente, "NMRAZSOCCLIE", 50, QStringLiteral("Razão Social"));
+    shown(qryPesqCliente, "NMRAZSOCCLIE", 50, QStringLiteral("Razão Social"));
 
-    addLines(s_.qryPesqProspect, {"SELECT NMFANTPROS, NRINSJURPROS, IDTPIJURPROS, CDPROSPECT, NMRAZSOCPROS",
+    addLines(qryPesqProspect, {"SELECT NMFANTPROS, NRINSJURPROS, IDTPIJURPROS, CDPROSPECT, NMRAZSOCPROS",
                                   "  FROM PROSPECT",
                                   " WHERE ((NRINSJURPROS = :P_NRINSJURPROS) OR ('T' = :P_TNRINSJURPROS))",
                                   " ORDER BY NMFANTPROS"});
-    shown(s_.qryPesqProspect, "NMFANTPROS", 50, QStringLiteral("Nome Fantasia"));
-    shown(s_.qryPesqProspect, "NRINSJURPROS", 20, QStringLiteral("CNPJ/CPF"));
-    hidden(s_.qryPesqProspect, "IDTPIJURPROS", 1);
-    hidden(s_.qryPesqProspect, "CDPROSPECT", 21);
-    shown(s_.qryPesqProspect, "NMRAZSOCPROS", 50, QStringLiteral("Razão Social"));
+    shown(qryPesqProspect, "NMFANTPROS", 50, QStringLiteral("Nome Fantasia"));
+    shown(qryPesqProspect, "NRINSJURPROS", 20, QStringLiteral("CNPJ/CPF"));
+    hidden(qryPesqProspect, "IDTPIJURPROS", 1);
+    hidden(qryPesqProspect, "CDPROSPECT", 21);
+    shown(qryPesqProspect, "NMRAZSOCPROS", 50, QStringLiteral("Razão Social"));
 
     // Ordered by the operator's own column: both joined tables have a CDOPERADOR, and
     // the bare name is ambiguous on some engines.
-    addLines(s_.qryPesqOperResp, {"SELECT", "   OP.CDOPERADOR, OP.NMOPERADOR", "FROM",
+    addLines(qryPesqOperResp, {"SELECT", "   OP.CDOPERADOR, OP.NMOPERADOR", "FROM",
                                   "   OPERADOR OP, AUTGRUPOP AG, OPERGRUPOP OG", "WHERE",
                                   "   ((OP.CDOPERADOR  = :P_CDOPERADOR) OR (:P_TCDOPERADOR = 'T')) AND",
                                   "   (AG.IDAUTGRUPOP = 'PROP'       ) AND", "   (AG.CDGRUPOPER  = OG.CDGRUPOPER) AND",
                                   "   (OP.CDOPERADOR  = OG.CDOPERADOR)", "ORDER BY OP.CDOPERADOR"});
-    shown(s_.qryPesqOperResp, "CDOPERADOR", 12, QStringLiteral("Código"));
-    shown(s_.qryPesqOperResp, "NMOPERADOR", 40, QStringLiteral("Nome"));
+    shown(qryPesqOperResp, "CDOPERADOR", 12, QStringLiteral("Código"));
+    shown(qryPesqOperResp, "NMOPERADOR", 40, QStringLiteral("Nome"));
 
-    dtsPesqCliente = sourceOf(s_, "dtsPesqCliente", s_.qryPesqCliente);
-    dtsPesqClieIns = sourceOf(s_, "dtsPesqClieIns", s_.qryPesqClieIns);
-    dtsPesqProspect = sourceOf(s_, "dtsPesqProspect", s_.qryPesqProspect);
-    dtsPesqOperSoli = sourceOf(s_, "dtsPesqOperSoli", s_.qryPesqOperSoli);
-    dtsPesqOperResp = sourceOf(s_, "dtsPesqOperResp", s_.qryPesqOperResp);
+    dtsPesqCliente = sourceOf(s_, "dtsPesqCliente", qryPesqCliente);
+    dtsPesqClieIns = sourceOf(s_, "dtsPesqClieIns", qryPesqClieIns);
+    dtsPesqProspect = sourceOf(s_, "dtsPesqProspect", qryPesqProspect);
+    dtsPesqOperSoli = sourceOf(s_, "dtsPesqOperSoli", qryPesqOperSoli);
+    dtsPesqOperResp = sourceOf(s_, "dtsPesqOperResp", qryPesqOperResp);
 }
 
 void HeaderController::btnPesqCliProsBeforePesq() {
-    editIfBrowsing(*s_.cdsProposta);
+    editIfBrowsing(*cdsProposta_);
     if (isClient()) {
         btnPesqCliPros->dataSource = dtsPesqCliente;
-        run(s_.qryPesqCliente, "P_CDCLIENTE", QString(), "P_TCDCLIENTE", true);
+        run(qryPesqCliente, "P_CDCLIENTE", QString(), "P_TCDCLIENTE", true);
     } else {
         btnPesqCliPros->dataSource = dtsPesqProspect;
-        run(s_.qryPesqProspect, "P_NRINSJURPROS", QString(), "P_TNRINSJURPROS", true);
+        run(qryPesqProspect, "P_NRINSJURPROS", QString(), "P_TNRINSJURPROS", true);
     }
 }
 
 void HeaderController::btnPesqCliProsAfterPesq() {
-    editIfBrowsing(*s_.cdsProposta);
+    editIfBrowsing(*cdsProposta_);
     if (btnPesqCliPros->dataSource == dtsPesqCliente) {
-        TADOIBQuery& q = s_.qryPesqCliente;
+        TADOIBQuery& q = qryPesqCliente;
         f("NRINSJURCLIE").setValue(q.fieldByName(QStringLiteral("NRINSJURCLIE")).value());
         f("IDTPIJURCLIE").setValue(q.fieldByName(QStringLiteral("IDTPIJURCLIE")).value());
         f("NOME").setValue(q.fieldByName(QStringLiteral("NMFANTCLIE")).value());
@@ -121,7 +121,7 @@ void HeaderController::btnPesqCliProsAfterPesq() {
         if (!month.trimmed().isEmpty() && isClient()) f("NRMESREAJPROP").setAsString(month);
         clientQuery_ = &q;
     } else {
-        TADOIBQuery& q = s_.qryPesqProspect;
+        TADOIBQuery& q = qryPesqProspect;
         f("NRINSJURCLIE").setValue(q.fieldByName(QStringLiteral("NRINSJURPROS")).value());
         f("IDTPIJURPROS").setValue(q.fieldByName(QStringLiteral("IDTPIJURPROS")).value());
         f("NOME").setValue(q.fieldByName(QStringLiteral("NMFANTPROS")).value());
@@ -132,59 +132,59 @@ void HeaderController::btnPesqCliProsAfterPesq() {
 
 void HeaderController::btnPesqContatoBeforePesq() {
     const bool client = isClient();
-    s_.cdsPesqContato->setData(s_.netProposta.getPacket(
+    cdsPesqContato->setData(s_.net().getPacket(
         QStringLiteral("GetPesqContato"),
         {Veltrano::FiliProc(), client ? QStringLiteral("C") : QStringLiteral("P"), f("CDCLIENTE").asString(),
          f("CDPROSPECT").asString(), QStringLiteral("T")}));
 }
 
 void HeaderController::btnPesqContatoAfterPesq() {
-    editIfBrowsing(*s_.cdsProposta);
-    ClientDataSet& c = *s_.cdsPesqContato;
+    editIfBrowsing(*cdsProposta_);
+    ClientDataSet& c = *cdsPesqContato;
     f("NRCONTATO").setValue(c[QStringLiteral("NRCONTATO")].value());
     f("DSREFECONT").setValue(c[QStringLiteral("REFERENCIA")].value());
     f("IDTPCONTATO").setValue(c[QStringLiteral("IDTPCONTATO")].value());
 }
 
 void HeaderController::btnPesqOperSoliBeforePesq() {
-    run(s_.qryPesqOperSoli, "P_CDOPERADOR", QString(), "P_TCDOPERADOR", true);
+    run(qryPesqOperSoli, "P_CDOPERADOR", QString(), "P_TCDOPERADOR", true);
 }
 
 void HeaderController::btnPesqOperSoliAfterPesq() {
-    editIfBrowsing(*s_.cdsProposta);
-    f("CDOPERSOLI").setValue(s_.qryPesqOperSoli.fieldByName(QStringLiteral("CDOPERADOR")).value());
-    f("OPERSOLI").setValue(s_.qryPesqOperSoli.fieldByName(QStringLiteral("NMOPERADOR")).value());
+    editIfBrowsing(*cdsProposta_);
+    f("CDOPERSOLI").setValue(qryPesqOperSoli.fieldByName(QStringLiteral("CDOPERADOR")).value());
+    f("OPERSOLI").setValue(qryPesqOperSoli.fieldByName(QStringLiteral("NMOPERADOR")).value());
 }
 
 void HeaderController::btnPesqOperRespBeforePesq() {
-    run(s_.qryPesqOperResp, "P_CDOPERADOR", QString(), "P_TCDOPERADOR", true);
+    run(qryPesqOperResp, "P_CDOPERADOR", QString(), "P_TCDOPERADOR", true);
 }
 
 void HeaderController::btnPesqOperRespAfterPesq() {
-    editIfBrowsing(*s_.cdsProposta);
-    f("CDOPERRESP").setValue(s_.qryPesqOperResp.fieldByName(QStringLiteral("CDOPERADOR")).value());
-    f("NMOPERRESP").setValue(s_.qryPesqOperResp.fieldByName(QStringLiteral("NMOPERADOR")).value());
+    editIfBrowsing(*cdsProposta_);
+    f("CDOPERRESP").setValue(qryPesqOperResp.fieldByName(QStringLiteral("CDOPERADOR")).value());
+    f("NMOPERRESP").setValue(qryPesqOperResp.fieldByName(QStringLiteral("NMOPERADOR")).value());
 }
 
 void HeaderController::btnPesqInterLocBeforePesq() {
-    s_.cdsInterLoc->setData(s_.netProposta.getPacket(
+    cdsInterLoc->setData(s_.net().getPacket(
         QStringLiteral("GetInterLoc"), {f("CODIGO").asString(), f("IDCLIENPROSP").asString()}));
 }
 
 void HeaderController::btnPesqInterLocAfterPesq() {
-    editIfBrowsing(*s_.cdsProposta);
-    f("CODIGOINTER").setValue((*s_.cdsInterLoc)[QStringLiteral("CDINTECLIE")].value());
-    f("NMINTECLIE").setValue((*s_.cdsInterLoc)[QStringLiteral("NMINTECLIE")].value());
+    editIfBrowsing(*cdsProposta_);
+    f("CODIGOINTER").setValue((*cdsInterLoc)[QStringLiteral("CDINTECLIE")].value());
+    f("NMINTECLIE").setValue((*cdsInterLoc)[QStringLiteral("NMINTECLIE")].value());
 }
 
 void HeaderController::btnPesqProdComerBeforePesq() {
-    s_.cdsPesqProdComer->setData(s_.netProposta.getPacket(QStringLiteral("GetPesqProdComer")));
+    cdsPesqProdComer->setData(s_.net().getPacket(QStringLiteral("GetPesqProdComer")));
 }
 
 void HeaderController::btnPesqProdComerAfterPesq() {
-    editIfBrowsing(*s_.cdsProposta);
-    f("CDPROCOMERCI").setValue((*s_.cdsPesqProdComer)[QStringLiteral("CDPROCOMERCI")].value());
-    f("NMPROCOMERCI").setValue((*s_.cdsPesqProdComer)[QStringLiteral("NMPROCOMERCI")].value());
+    editIfBrowsing(*cdsProposta_);
+    f("CDPROCOMERCI").setValue((*cdsPesqProdComer)[QStringLiteral("CDPROCOMERCI")].value());
+    f("NMPROCOMERCI").setValue((*cdsPesqProdComer)[QStringLiteral("NMPROCOMERCI")].value());
 }
 
 }  // namespace cot

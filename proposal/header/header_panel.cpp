@@ -51,8 +51,8 @@ QLabel* caption(const QString& text, QWidget* parent) {
 }  // namespace
 
 void HeaderController::createPanel() {
-    QWidget* p = s_.panProp;
-    DataSource* src = s_.dtsProposta;
+    QWidget* p = s_.pages().panProp;
+    DataSource* src = s_.proposalSource();
     const auto lookup = [p](const char* name, const QString& title, const QString& empty) {
         auto* b = new TBtnPesquisa(QString::fromLatin1(name), p, title, empty);
         return b;
@@ -155,35 +155,56 @@ void HeaderController::createPanel() {
     g->setColumnStretch(5, 3);
     if (auto* column = qobject_cast<QVBoxLayout*>(p->layout())) column->addLayout(g);
 
-    readjustment_ = std::make_unique<ReadjustmentController>(s_, *this, grbReajuste);
     setHeaderEnabled();
+}
+
+void HeaderController::createContract() {
+    QWidget* panProp = s_.pages().panProp;
+    grbContrato = new TGroupBox(QStringLiteral("grbContrato"), panProp, QStringLiteral("Contrato"));
+    auto* contract = new QHBoxLayout(grbContrato);
+    contract->setContentsMargins(4, 4, 4, 4);
+    rbtLuManut = new TRadioButton(QStringLiteral("rbtLuManut"), grbContrato, QStringLiteral("LU/Manutenção"));
+    rbtLocacao = new TRadioButton(QStringLiteral("rbtLocacao"), grbContrato, QStringLiteral("Locação"));
+    rbtServico = new TRadioButton(QStringLiteral("rbtServico"), grbContrato, QStringLiteral("Serviço"));
+    contract->addWidget(rbtLuManut);
+    contract->addWidget(rbtLocacao);
+    contract->addWidget(rbtServico);
+    dbeVersao = new TDBEdit(QStringLiteral("dbeVersao"), panProp);
+    dbeVersao->setDataSource(s_.proposalSource());
+    dbeVersao->setDataField(QStringLiteral("NRVERPROPFAS"));
+    dbeVersao->setColor(ControlColor::InfoBk);
+    auto* versionRow = new QHBoxLayout;
+    versionRow->addWidget(new QLabel(QStringLiteral("Versão"), panProp));
+    versionRow->addWidget(dbeVersao);
+    versionRow->addWidget(grbContrato, 1);
+    if (auto* column = qobject_cast<QVBoxLayout*>(panProp->layout())) column->addLayout(versionRow);
 }
 
 void HeaderController::setHeaderEnabled() {
     // The header is typed only while the proposal is edited or inserted; the contract
     // buttons stay usable (their clicks switch the contract).
-    const bool on = TfrmPadraoGrid::editing(s_.cdsProposta);
-    for (QWidget* w : s_.panProp->findChildren<QWidget*>()) {
-        if (w == s_.grbContrato || s_.grbContrato->isAncestorOf(w)) continue;
+    const bool on = TfrmPadraoGrid::editing(cdsProposta_);
+    for (QWidget* w : s_.pages().panProp->findChildren<QWidget*>()) {
+        if (w == grbContrato || grbContrato->isAncestorOf(w)) continue;
         if (dynamic_cast<Control*>(w) && !dynamic_cast<TGroupBox*>(w)) w->setEnabled(on);
     }
 }
 
 void HeaderController::showFormPage() {
-    if (s_.pgcPadrao->activePage() != s_.tshProposta) s_.pgcPadrao->setActivePage(s_.tshProposta);
+    if (s_.pgcPadrao->activePage() != s_.pages().tshProposta) s_.pgcPadrao->setActivePage(s_.pages().tshProposta);
 }
 
 void HeaderController::setChildPagesEnabled(bool on) {
-    if (TTabSheet* page = s_.pgcDados->activePage()) page->setEnabled(on);
-    if (TTabSheet* page = s_.pgcDadosCont->activePage()) page->setEnabled(on);
+    if (TTabSheet* page = s_.pages().pgcDados->activePage()) page->setEnabled(on);
+    if (TTabSheet* page = s_.pages().pgcDadosCont->activePage()) page->setEnabled(on);
 }
 
 void HeaderController::showChildPagesOfContract() {
     if (!s_.servicoSomente()) {
-        s_.pgcDados->setActivePage(s_.tshDados);
-        s_.pgcDadosCont->setActivePage(s_.tshDadosCont);
+        s_.pages().pgcDados->setActivePage(s_.pages().tshDados);
+        s_.pages().pgcDadosCont->setActivePage(s_.pages().tshDadosCont);
     } else {
-        s_.pgcDados->setActivePage(s_.tshServico);
+        s_.pages().pgcDados->setActivePage(s_.pages().tshServico);
     }
 }
 

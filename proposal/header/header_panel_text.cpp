@@ -66,9 +66,9 @@ void HeaderController::attachDisplayHandlers() {
         const QString type = clientWithCode ? f("IDTPIJURCLIE").asString() : f("IDTPIJURPROS").asString();
         return documentText(field.asString(), type, display);
     };
-    documentGetText(s_.qryPesqCliente, "NRINSJURCLIE", "IDTPIJURCLIE");
-    documentGetText(s_.qryPesqClieIns, "NRINSJURCLIE", "IDTPIJURCLIE");
-    documentGetText(s_.qryPesqProspect, "NRINSJURPROS", "IDTPIJURPROS");
+    documentGetText(qryPesqCliente, "NRINSJURCLIE", "IDTPIJURCLIE");
+    documentGetText(qryPesqClieIns, "NRINSJURCLIE", "IDTPIJURCLIE");
+    documentGetText(qryPesqProspect, "NRINSJURPROS", "IDTPIJURPROS");
 }
 
 }  // namespace cot

@@ -33,9 +33,9 @@ QDateTime dayOf(const TDBDateEditPlus* edit) {
 }  // namespace
 
 void HeaderController::cdsPropostaBeforeInsert() {
-    if (focusIn(s_, s_.dbgPadrao) || focusIn(s_, s_.panProp)) {
+    if (focusIn(s_, s_.dbgPadrao) || focusIn(s_, s_.pages().panProp)) {
         showFormPage();
-        focus(s_.dbeVersao);
+        focus(dbeVersao);
     }
 }
 
@@ -52,19 +52,19 @@ void HeaderController::cdsPropostaAfterInsert() {
     dbcTipoPropChange();
     // The number is taken as soon as the insertion starts. A failed call is reported
     // here rather than leaving the row without a number until the save refuses it.
-    f("NRPROPOSFAS").setAsString(s_.netProposta.callChecked(QStringLiteral("PrxProposta")).toString());
-    focus(s_.dbeVersao);
-    s_.pgcDados->setActivePage(s_.tshDados);
-    s_.pgcDadosCont->setActivePage(s_.tshDadosCont);
+    f("NRPROPOSFAS").setAsString(s_.net().callChecked(QStringLiteral("PrxProposta")).toString());
+    focus(dbeVersao);
+    s_.pages().pgcDados->setActivePage(s_.pages().tshDados);
+    s_.pages().pgcDadosCont->setActivePage(s_.pages().tshDadosCont);
     setChildPagesEnabled(false);
     s_.tshPadrao->setEnabled(true);
 }
 
 void HeaderController::cdsPropostaBeforeEdit() {
-    if (focusIn(s_, s_.dbgPadrao) || focusIn(s_, s_.panProp)) {
-        s_.panProp->setEnabled(true);
+    if (focusIn(s_, s_.dbgPadrao) || focusIn(s_, s_.pages().panProp)) {
+        s_.pages().panProp->setEnabled(true);
         showFormPage();
-        focus(s_.dbeVersao);
+        focus(dbeVersao);
         s_.pgcPadraoChange();
     }
     setChildPagesEnabled(false);
@@ -73,7 +73,7 @@ void HeaderController::cdsPropostaBeforeEdit() {
 void HeaderController::cdsPropostaAfterEdit() { setChildPagesEnabled(false); }
 
 void HeaderController::cdsPropostaBeforePost() {
-    ClientDataSet& t = *s_.cdsProposta;
+    ClientDataSet& t = *cdsProposta_;
     // 1.
     Vd_Versao(true);
     Vd_ClientePros(true);
@@ -122,9 +122,10 @@ void HeaderController::cdsPropostaBeforePost() {
     }
     // 8.
     Vd_Contato(false);
+    Vd_InteClie(true);
     Vd_DescProp();
     // 9. A request has no readjustment yet.
-    if (isProposta()) readjustment_->checkBeforePost();
+    if (isProposta()) readjustment().checkBeforePost();
     // 10. Fill in.
     const bool client = isClient();
     f("CDFILIAL").setAsString(Veltrano::FiliProc());
@@ -142,7 +143,7 @@ void HeaderController::cdsPropostaBeforePost() {
         const QString month = clientMonth();
         if (month.isEmpty()) {
             if (client && isProposta()) {
-                focus(readjustment_->dbcMesReaj);
+                focus(readjustment().dbcMesReaj);
                 reject(QStringLiteral("CLI_SEM_REAJ"));
             }
         } else if (client) {
@@ -156,14 +157,14 @@ void HeaderController::cdsPropostaBeforePost() {
     else f("CDCLIENTE").clear();
     // 15. The contract chosen; with no contract button checked a stored contract is
     // kept rather than turned into a services-only one.
-    if (s_.rbtLuManut->isChecked()) f("IDTIPOPROPFAS").setAsString(QStringLiteral("M"));
-    else if (s_.rbtLocacao->isChecked()) f("IDTIPOPROPFAS").setAsString(QStringLiteral("L"));
-    else if (s_.rbtServico->isChecked() || f("IDTIPOPROPFAS").asString().trimmed().isEmpty())
+    if (rbtLuManut->isChecked()) f("IDTIPOPROPFAS").setAsString(QStringLiteral("M"));
+    else if (rbtLocacao->isChecked()) f("IDTIPOPROPFAS").setAsString(QStringLiteral("L"));
+    else if (rbtServico->isChecked() || f("IDTIPOPROPFAS").asString().trimmed().isEmpty())
         f("IDTIPOPROPFAS").setAsString(QStringLiteral("S"));
     // 16.
     f("DTINCLUSAO").setAsString(Clock::current().now().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
     // 17.
-    if (f("IDSOLPROPFAS").asString() == QLatin1String("N")) readjustment_->checkIndexesRequired();
+    if (f("IDSOLPROPFAS").asString() == QLatin1String("N")) readjustment().checkIndexesRequired();
     // 18.
     Vd_ProdComer(true);
     // 19.
@@ -171,11 +172,11 @@ void HeaderController::cdsPropostaBeforePost() {
 }
 
 bool HeaderController::saveProposal() {
-    ClientDataSet& t = *s_.cdsProposta;
+    ClientDataSet& t = *cdsProposta_;
     if (t.changeCount() <= 0) return false;
     {
         BusyScope busy;
-        s_.netProposta.callChecked(QStringLiteral("SetProposta"), {QVariant::fromValue(t.delta())});
+        s_.net().callChecked(QStringLiteral("SetProposta"), {QVariant::fromValue(t.delta())});
     }
     if (t.logChanges()) t.mergeChangeLog();
     Veltrano::AtualizaLocalCache({QStringLiteral("PROPOSTAFAS")});
@@ -187,9 +188,9 @@ void HeaderController::cdsPropostaAfterPost() {
         // The header is saved: whatever happens to the automatic services, the flag must
         // not carry over to the next proposal posted.
         Cli_cot05000::boIncluiProp = false;
-        if (f("IDCLIENPROSP").asString() == QLatin1String("P") && !s_.rbtServico->isChecked()) {
+        if (f("IDCLIENPROSP").asString() == QLatin1String("P") && !rbtServico->isChecked()) {
             BusyScope busy;
-            s_.netProposta.callChecked(QStringLiteral("InsereServicoAuto"),
+            s_.net().callChecked(QStringLiteral("InsereServicoAuto"),
                                        {f("NRPROPOSFAS").asString(), f("NRVERPROPFAS").asString(), QString(),
                                         QStringLiteral("T")});
         }
@@ -199,12 +200,12 @@ void HeaderController::cdsPropostaAfterPost() {
 }
 
 void HeaderController::cdsPropostaAfterCancel() {
-    ClientDataSet& t = *s_.cdsProposta;
+    ClientDataSet& t = *cdsProposta_;
     t.cancelUpdates();
     // Nothing new is pending any more.
     Cli_cot05000::boIncluiProp = false;
     setChildPagesEnabled(true);
-    readjustment_->Controla_Faturamento();
+    readjustment().Controla_Faturamento();
     if (t.isEmpty()) s_.pgcPadrao->setActivePage(s_.tshPadrao);
 }
 

@@ -63,7 +63,7 @@ void ReadjustmentController::checkIndex(const char* fieldName, QWidget* edit, co
         }
         return;
     }
-    TADOIBQuery& q = s_.qryPesqIndice;
+    TADOIBQuery& q = qryPesqIndice;
     q.close();
     q.paramByName(QStringLiteral("P_CDINDICE")).setValue(code);
     q.paramByName(QStringLiteral("P_TCDINDICE")).setValue(QString());
@@ -76,7 +76,7 @@ void ReadjustmentController::checkIndex(const char* fieldName, QWidget* edit, co
 }
 
 bool ReadjustmentController::verifyType(const QString& index, const QString& type, int which) {
-    TADOIBQuery& q = s_.qryVerifTpIndiceReaj;
+    TADOIBQuery& q = qryVerifTpIndiceReaj;
     q.close();
     q.paramByName(QStringLiteral("P_CDINDICE")).setValue(Consiste::Ajusta(index, 4));
     q.paramByName(QStringLiteral("P_CDTPINDICE")).setValue(type.trimmed());
@@ -198,7 +198,7 @@ void ReadjustmentController::checkBeforePost() {
         QString branch = f("CDFILIAL").asString();
         if (branch.trimmed().isEmpty()) branch = Veltrano::FiliProc();
         BusyScope busy;
-        s_.netProposta.callChecked(QStringLiteral("SetUpdReaju"), {branch, f("NRPROPOSFAS").asString(),
+        s_.net().callChecked(QStringLiteral("SetUpdReaju"), {branch, f("NRPROPOSFAS").asString(),
                                                                    f("NRVERPROPFAS").asString(), 100.0});
     } else {
         int p1 = 0, p2 = 0;

@@ -42,31 +42,33 @@ void indexQuery(TADOIBQuery& q, const char* condition) {
 
 }  // namespace
 
-ReadjustmentController::ReadjustmentController(TfrmPropostaComercial& screen, HeaderController& header,
-                                               TGroupBox* group)
-    : s_(screen), h_(header) {
+ReadjustmentController::ReadjustmentController(TfrmPropostaComercial& screen)
+    : ProposalArea(screen), h_(screen.area<HeaderController>()), cdsProposta_(&screen.proposal()) {
     defineQueries();
-    createControls(group);
+}
+
+void ReadjustmentController::build() {
+    createControls(h_.grbReajuste);
     attachDisplayHandlers();
     attachEvents();
+    h_.setHeaderEnabled();
 }
 
-Field& ReadjustmentController::f(const char* name) const { return (*s_.cdsProposta)[QString::fromLatin1(name)]; }
+void ReadjustmentController::load(const ProposalKey&) { Controla_Faturamento(); }
 
-bool ReadjustmentController::editing() const {
-    const DataSetState st = s_.cdsProposta->state();
-    return st == DataSetState::Edit || st == DataSetState::Insert;
-}
+Field& ReadjustmentController::f(const char* name) const { return (*cdsProposta_)[QString::fromLatin1(name)]; }
+
+bool ReadjustmentController::editing() const { return cdsProposta_->isEditing(); }
 
 void ReadjustmentController::defineQueries() {
-    indexQuery(s_.qryPesqIndice, "   ((CDINDICE = :P_CDINDICE) OR ('T' = :P_TCDINDICE))");
-    indexQuery(s_.qryVerifTpIndiceReaj, "   (CDINDICE = :P_CDINDICE) AND (CDTPINDICE = :P_CDTPINDICE)");
+    indexQuery(qryPesqIndice, "   ((CDINDICE = :P_CDINDICE) OR ('T' = :P_TCDINDICE))");
+    indexQuery(qryVerifTpIndiceReaj, "   (CDINDICE = :P_CDINDICE) AND (CDTPINDICE = :P_CDTPINDICE)");
     dtsIndice = new DataSource(QStringLiteral("dtsIndice"), &s_);
-    dtsIndice->setDataSet(&s_.qryPesqIndice.table());
+    dtsIndice->setDataSet(&qryPesqIndice.table());
 }
 
 void ReadjustmentController::createControls(TGroupBox* group) {
-    DataSource* src = s_.dtsProposta;
+    DataSource* src = s_.proposalSource();
     dbeInd1 = boundEdit("dbeInd1", group, src, "CDINDICE1", ControlColor::InfoBk);
     btnPesqInd1 = new TBtnPesquisa(QStringLiteral("btnPesqInd1"), group, QStringLiteral("Índice 1"),
                                    QStringLiteral("Não há indice cadastrado"));
@@ -159,7 +161,7 @@ void ReadjustmentController::attachEvents() {
 }
 
 void ReadjustmentController::btnPesqInd1BeforePesq() {
-    TADOIBQuery& q = s_.qryPesqIndice;
+    TADOIBQuery& q = qryPesqIndice;
     q.close();
     q.paramByName(QStringLiteral("P_CDINDICE")).setValue(QString());
     q.paramByName(QStringLiteral("P_TCDINDICE")).setValue(QStringLiteral("T"));
@@ -172,8 +174,8 @@ void ReadjustmentController::btnPesqInd2BeforePesq() {
 }
 
 void ReadjustmentController::copyChosenIndex(int which) {
-    if (s_.cdsProposta->state() == DataSetState::Browse) s_.cdsProposta->edit();
-    const TADOIBQuery& q = s_.qryPesqIndice;
+    if (cdsProposta_->state() == DataSetState::Browse) cdsProposta_->edit();
+    const TADOIBQuery& q = qryPesqIndice;
     f(which == 1 ? "CDTPINDICE1" : "CDTPINDICE2").setValue(q.fieldByName(QStringLiteral("CDTPINDICE")).value());
     f(which == 1 ? "NMINDICEREAJ1" : "NMINDICEREAJ2").setValue(q.fieldByName(QStringLiteral("NMINDICE")).value());
     f(which == 1 ? "IDPERVALOR1" : "IDPERVALOR2").setValue(q.fieldByName(QStringLiteral("IDPERVALOR")).value());

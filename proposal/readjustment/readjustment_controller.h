@@ -2,10 +2,14 @@
 #include <QChar>
 #include <QString>
 
+#include "proposal/area/proposal_area.h"
+#include "services/local_query.h"
+
 class QWidget;
 
 namespace cot {
 
+class ClientDataSet;
 class DataSource;
 class Field;
 class HeaderController;
@@ -21,9 +25,15 @@ class TGroupBox;
 //
 // Cli_cot05000::boTestaPerc1 says whether index 2 is in use (percentage 1 below 100);
 // the index-2 checks do nothing while it is false.
-class ReadjustmentController {
+class ReadjustmentController : public ProposalArea {
 public:
-    ReadjustmentController(TfrmPropostaComercial& screen, HeaderController& header, TGroupBox* group);
+    explicit ReadjustmentController(TfrmPropostaComercial& screen);
+
+    QString name() const override { return QStringLiteral("Reajuste"); }
+    void build() override;
+    // The split control follows the proposal under the cursor.
+    void load(const ProposalKey& key) override;
+    void clear() override {}
 
     // ----- checks (required: an empty value is an error)
     void Vd_IndiceReaj1(bool required);
@@ -59,6 +69,8 @@ public:
     TBtnPesquisa *btnPesqInd1, *btnPesqInd2;
     TDBComboBox *cbbReajuste, *dbcMesReaj;
     DataSource* dtsIndice;
+    TADOIBQuery qryPesqIndice{QStringLiteral("qryPesqIndice")};
+    TADOIBQuery qryVerifTpIndiceReaj{QStringLiteral("qryVerifTpIndiceReaj")};
 
 private:
     void createControls(TGroupBox* group);
@@ -73,8 +85,8 @@ private:
     bool editing() const;
     Field& f(const char* name) const;
 
-    TfrmPropostaComercial& s_;
     HeaderController& h_;
+    ClientDataSet* cdsProposta_;
 };
 
 }  // namespace cot

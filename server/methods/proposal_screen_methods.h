@@ -7,7 +7,7 @@ class MethodRegistry;
 // GetPropostaAux, GetPesqCliente, GetPesqProspect, GetPesqCont (filter);
 // GetLinProd, GetVenc_Valor, GetSistLinhaProd (product lines);
 // GetSimulacao, GetProdSimulaLinp, GetMaxOrdSimula, GetMaxOrdProdSimula (simulation);
-// GetServico, GetObjServico, InsereServicoAuto (services); GetMensagem, GetObs (texts);
+// GetServico, GetObjServico, InsereServicoAuto (services); GetMensagem, GetObs, SetObs (texts);
 // GetPesqContato, GetInterLoc, GetPesqInterLoc, SetUpdReaju, GetPesqProdComer,
 // GetVd_ProdComer, GetValidaSistProd (header lookups and checks).
 // Arguments and results are described next to each method in its source.
@@ -19,6 +19,7 @@ void registerProductLineReadMethods(MethodRegistry& registry);
 void registerSimulationReadMethods(MethodRegistry& registry);
 void registerServiceReadMethods(MethodRegistry& registry);
 void registerTextReadMethods(MethodRegistry& registry);
+void registerObservationMethods(MethodRegistry& registry);
 void registerHeaderMethods(MethodRegistry& registry);
 void registerCommercialProductMethods(MethodRegistry& registry);
 }  // namespace detail

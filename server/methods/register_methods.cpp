@@ -2,12 +2,14 @@
 
 #include "methods/proposal_methods.h"
 #include "methods/proposal_screen_methods.h"
+#include "server/methods/server_clock_methods.h"
 
 namespace cot::server {
 
 void registerAllMethods(MethodRegistry& registry) {
     registerProposalMethods(registry);
     registerProposalScreenMethods(registry);
+    registerServerClockMethods(registry);
 }
 
 }  // namespace cot::server

@@ -1,12 +1,11 @@
 // Price simulations of the proposal's product lines.
-#include "proposal/proposal_screen.h"
+#include "proposal/simulation/simulation_tables.h"
 #include "proposal/table_fields.h"
 
-namespace cot {
+namespace cot::simulation_tables {
 
 using namespace table_fields;
 
-namespace {
 
 void simulationFields(ClientDataSet& t) {
     text(t, "NRORDSIMULAPROP", 3, QStringLiteral("Ordem"));
@@ -41,31 +40,19 @@ void simulatedLineFields(ClientDataSet& t) {
     };
 }
 
-}  // namespace
-
-void defineSimulationTables(TfrmPropostaComercial& s) {
-    simulationFields(*s.cdsSimulacao);
-    simulationFields(*s.cdsAuxSimulacao);
-    simulatedLineFields(*s.cdsProdSimulaLinp);
-    simulatedLineFields(*s.cdsAuxProdSimulaLinp);
-
-    ClientDataSet& pick = *s.cdsPesqProdLinp;
+void productLinePickFields(ClientDataSet& pick) {
     text(pick, "CDLINPPROP", 20);
     text(pick, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
     text(pick, "IDTIPLINPP", 1, QStringLiteral("Tipo")).displayWidth = 20;
     money(pick, "VRLICENCUSOPROP");
     money(pick, "VRMENSALIDAPROP");
-
-    text(*s.cdsMaxNrSimulaProp, "NRSIMULAPROP", 5);
-    text(*s.cdsMaxOrdSimula, "NRORDSIMULAPROP", 3);
-    text(*s.cdsMaxOrdProdSimula, "NRORDLINPSIMULA", 3);
-    text(*s.cdsVd_Simulacao, "NRSIMULAPROP", 5);
-    text(*s.cdsVd_ProdSimulaLinp, "NRSIMULAPROP", 5);
-    text(*s.cdsVd_SimulaLinp, "CDLINPPROP", 20);
-    for (ClientDataSet* product : {s.cdsPesqProdComer, s.cdsVd_ProdComer}) {
-        text(*product, "CDPROCOMERCI", 10, QStringLiteral("Código"));
-        text(*product, "NMPROCOMERCI", 50, QStringLiteral("Nome"));
-    }
 }
 
-}  // namespace cot
+void commercialProductFields(ClientDataSet& product) {
+    text(product, "CDPROCOMERCI", 10, QStringLiteral("Código"));
+    text(product, "NMPROCOMERCI", 50, QStringLiteral("Nome"));
+}
+
+void oneTextField(ClientDataSet& t, const char* name, int size) { text(t, name, size); }
+
+}  // namespace cot::simulation_tables

@@ -1,12 +1,11 @@
 // Services, their objective text and the package installments.
-#include "proposal/proposal_screen.h"
+#include "proposal/services/service_tables.h"
 #include "proposal/table_fields.h"
 
-namespace cot {
+namespace cot::service_tables {
 
 using namespace table_fields;
 
-namespace {
 
 void serviceFields(ClientDataSet& t, bool withMandatoryMark) {
     text(t, "NMTIPOSERV", 80, QStringLiteral("Serviço")).displayWidth = 80;
@@ -47,21 +46,17 @@ void serviceInstallmentFields(ClientDataSet& t) {
     value.alignment = FieldAlignment::Right;
 }
 
-}  // namespace
-
-void defineServiceTables(TfrmPropostaComercial& s) {
-    serviceFields(*s.cdsServico, true);
-    serviceFields(*s.cdsServicoAux, false);
-    text(*s.cdsTipoServObr, "CDTIPOSERV", 3, QStringLiteral("Código"));
-    text(*s.cdsTipoServObr, "NMTIPOSERV", 80, QStringLiteral("Serviço"));
-    hiddenText(*s.cdsObjServico, "NRPROPOSFAS", 20);
-    hiddenText(*s.cdsObjServico, "NRVERPROPFAS", 2);
-    memo(*s.cdsObjServico, "TXOBJETPROPFAS");
-    serviceInstallmentFields(*s.cdsVencServ);
-    serviceInstallmentFields(*s.cdsVencServicoAux);
-    serviceInstallmentFields(*s.cdsAuxVencServ);
-    date(*s.cdsMinDtVencServ, "DTVENCSERVPROP");
-    date(*s.cdsValidaVencServ, "DTVENCSERVPROP");
+void mandatoryServiceFields(ClientDataSet& t) {
+    text(t, "CDTIPOSERV", 3, QStringLiteral("Código"));
+    text(t, "NMTIPOSERV", 80, QStringLiteral("Serviço"));
 }
 
-}  // namespace cot
+void objectiveFields(ClientDataSet& t) {
+    hiddenText(t, "NRPROPOSFAS", 20);
+    hiddenText(t, "NRVERPROPFAS", 2);
+    memo(t, "TXOBJETPROPFAS");
+}
+
+void dueDateFields(ClientDataSet& t) { date(t, "DTVENCSERVPROP"); }
+
+}  // namespace cot::service_tables

@@ -1,12 +1,11 @@
 // Product lines, their systems and their installment schedules.
-#include "proposal/proposal_screen.h"
+#include "proposal/product_lines/product_line_tables.h"
 #include "proposal/table_fields.h"
 
-namespace cot {
+namespace cot::product_line_tables {
 
 using namespace table_fields;
 
-namespace {
 
 void productLineFields(ClientDataSet& t) {
     text(t, "NRPROPOSFAS", 20);
@@ -61,19 +60,12 @@ void installmentFields(ClientDataSet& t) {
     value.alignment = FieldAlignment::Right;
 }
 
-}  // namespace
-
-void defineProductLineTables(TfrmPropostaComercial& s) {
-    productLineFields(*s.cdsLinProd);
-    systemOfLineFields(*s.cdsSistLinhaProd);
-    systemChoiceFields(*s.cdsSistema);
-    installmentFields(*s.cdsVenc_Valor);
-    installmentFields(*s.cdsAux);
-    date(*s.cdsVenc, "DTVELUSOPEDP");
-    date(*s.cdsMinDtVenc, "DTVELUSOPEDP");
-    text(*s.cdsValidaSistProd, "SGSISTEMA", 3, QStringLiteral("Sigla"));
-    text(*s.cdsValidaSistProd, "NMSISTEMA", 40, QStringLiteral("Sistema"));
-    text(*s.cdsValidaSistProd, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
+void validaSistProdFields(ClientDataSet& t) {
+    text(t, "SGSISTEMA", 3, QStringLiteral("Sigla"));
+    text(t, "NMSISTEMA", 40, QStringLiteral("Sistema"));
+    text(t, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
 }
 
-}  // namespace cot
+void dueDateFields(ClientDataSet& t) { date(t, "DTVELUSOPEDP"); }
+
+}  // namespace cot::product_line_tables

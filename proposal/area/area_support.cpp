@@ -1,0 +1,31 @@
+#include "proposal/area/area_support.h"
+
+#include <QWidget>
+
+#include "data/client_dataset.h"
+#include "data/data_source.h"
+
+namespace cot::area_support {
+
+ClientDataSet* table(QObject* owner, const char* name) { return new ClientDataSet(QString::fromLatin1(name), owner); }
+
+DataSource* source(QObject* owner, const char* name, ClientDataSet* table) {
+    auto* s = new DataSource(QString::fromLatin1(name), owner);
+    s->setDataSet(table);
+    return s;
+}
+
+QString currentText(const ClientDataSet& t, const QString& field) {
+    if (!t.active() || t.isEmpty()) return {};
+    return t[field].asString();
+}
+
+void holdBack(const QList<QWidget*>& controls, const QString& hint) {
+    for (QWidget* w : controls) {
+        w->setEnabled(false);
+        w->setStatusTip(hint);
+        w->setToolTip(hint);
+    }
+}
+
+}  // namespace cot::area_support

@@ -1,0 +1,83 @@
+#pragma once
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace cot {
+
+class ClientDataSet;
+class TfrmPropostaComercial;
+
+// Key of the proposal version under the list's cursor.
+struct ProposalKey {
+    QString nr;   // NRPROPOSFAS
+    QString ver;  // NRVERPROPFAS
+};
+
+// Enabled state of the maintenance and option entries, settled once per state change:
+// the base screen's values first, then the list or the area whose table is active.
+struct MaintenanceEnabling {
+    bool incluir = false, alterar = false, excluir = false, procurar = false, verificar = true;
+    bool cancelar = false, confirmar = false;
+    bool filtro = false;       // the list's filter
+    bool regeraTexto = false;  // regenerate the proposal text
+};
+
+// One concern of the proposal screen (header, product lines, services, texts...).
+//
+// The screen keeps the proposal list, its connection and the page controls, and loops over
+// its areas in the order they were registered; it never branches on a page for an area's
+// sake. An area builds its widgets into the screen's pages, owns its tables, loads them for
+// the current proposal when its page is shown, says which controls point the maintenance
+// buttons at which table, and takes its part in Incluir / Excluir / Confirmar / Cancelar.
+//
+// An area whose editing is not built yet answers ready() = false: the screen keeps its
+// controls disabled and the maintenance entries off while its table is the active one.
+class ProposalArea {
+public:
+    explicit ProposalArea(TfrmPropostaComercial& screen) : s_(screen) {}
+    virtual ~ProposalArea() = default;
+    ProposalArea(const ProposalArea&) = delete;
+    ProposalArea& operator=(const ProposalArea&) = delete;
+
+    // Short name for hints and reports ("Linha de Produto", "Observação"...).
+    virtual QString name() const = 0;
+    // Tables the maintenance buttons may act on while the area is active.
+    virtual QList<ClientDataSet*> tables() const { return {}; }
+    // Whether the area's editing is built.
+    virtual bool ready() const { return true; }
+    // Controls kept disabled while the area is not ready.
+    virtual QList<QWidget*> controls() const { return {}; }
+
+    // Widgets into the screen's pages; called once, in registration order.
+    virtual void build() {}
+    // Focus routing: which controls point dtsPadrao at which table (their onEnter).
+    virtual void route() {}
+    // Reads what the shown pages need for `key` (the load sequence, in registration order).
+    virtual void load(const ProposalKey& /*key*/) {}
+    // A page control changed tab: when the area's page is now shown, point dtsPadrao at
+    // its table (and take the focus where the page expects it).
+    virtual void pageShown() {}
+    // Forgets the rows of another proposal (nothing listed).
+    virtual void clear();
+    // Enabling rows of the area while its table is the active one (ready areas only).
+    virtual void enable(MaintenanceEnabling& /*e*/) {}
+    // Form controls usable only while the area's table is edited (ready areas only).
+    virtual void updateEditors() {}
+
+    // Parts in the maintenance buttons, for the active area. cancel() answers whether the
+    // area took Cancelar over (the base cancel then does not run).
+    virtual void afterInclude() {}
+    virtual void afterDelete() {}
+    virtual bool cancel() { return false; }
+    // Checks run by Confirmar before the active table is posted (every area).
+    virtual void beforeConfirm() {}
+
+    bool owns(const ClientDataSet* table) const { return table && tables().contains(const_cast<ClientDataSet*>(table)); }
+
+protected:
+    TfrmPropostaComercial& s_;
+};
+
+}  // namespace cot

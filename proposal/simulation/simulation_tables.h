@@ -1,0 +1,15 @@
+#pragma once
+
+namespace cot {
+class ClientDataSet;
+
+// Fields of the simulation tables.
+namespace simulation_tables {
+void simulationFields(ClientDataSet& t);
+void simulatedLineFields(ClientDataSet& t);
+void productLinePickFields(ClientDataSet& t);
+void commercialProductFields(ClientDataSet& t);
+// Answers holding one text column (maximum numbers and orders, checks).
+void oneTextField(ClientDataSet& t, const char* name, int size);
+}  // namespace simulation_tables
+}  // namespace cot
