@@ -297,6 +297,7 @@ void ClientDataSet::emptyDataSet() {
 
 bool ClientDataSet::active() const { return d->active; }
 DataSetState ClientDataSet::state() const { return d->state; }
+bool ClientDataSet::isEditing() const { return d->editing(); }
 
 Packet ClientDataSet::data() const {
     Packet p;

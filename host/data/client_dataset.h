@@ -54,6 +54,7 @@ public:
     void emptyDataSet();    // removes all rows without logging them
     bool active() const;
     DataSetState state() const;
+    bool isEditing() const;  // Edit or Insert
     // Whole table as a packet (data fields only, every row ignoring the filter, current values).
     Packet data() const;
     // Loads a packet: rows become unmodified, log cleared, table opened, cursor on the first row.

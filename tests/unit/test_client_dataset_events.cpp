@@ -84,6 +84,7 @@ TEST(ClientDataSetEvents, ThrowingBeforeHandlerLeavesEverythingAsItWas) {
     t.beforeEdit = [](ClientDataSet&) { throw UserError("não"); };
     EXPECT_THROW(t.edit(), UserError);
     EXPECT_EQ(t.state(), DataSetState::Browse);
+    EXPECT_FALSE(t.isEditing());
     t.beforeEdit = nullptr;
 
     t.beforeInsert = [](ClientDataSet&) { throw UserError("não"); };
@@ -101,6 +102,7 @@ TEST(ClientDataSetEvents, ThrowingBeforeHandlerLeavesEverythingAsItWas) {
     };
     EXPECT_THROW(t.post(), UserError);
     EXPECT_EQ(t.state(), DataSetState::Edit);
+    EXPECT_TRUE(t.isEditing());
     EXPECT_EQ(t["CODIGO"].asString(), "X");
     EXPECT_EQ(t.changeCount(), 0);
     t["CODIGO"].setValue("Y");
@@ -156,7 +158,9 @@ TEST(ClientDataSetEvents, InsertCancelDeleteAndEmptyTables) {
 
     t.edit();  // nothing to edit: a new row is started
     EXPECT_EQ(t.state(), DataSetState::Insert);
+    EXPECT_TRUE(t.isEditing());
     t.cancel();
+    EXPECT_FALSE(t.isEditing());
     EXPECT_EQ(t.recordCount(), 0);
     EXPECT_EQ(t.changeCount(), 0);
 
