@@ -16,14 +16,6 @@
 
 namespace cot {
 
-namespace {
-
-bool isEditing(const ClientDataSet* table) {
-    return table && (table->state() == DataSetState::Edit || table->state() == DataSetState::Insert);
-}
-
-}  // namespace
-
 TfrmPadraoGrid::TfrmPadraoGrid(const Options& options, QWidget* parent)
     : TForm<QMainWindow>(parent), msgMensagensPadroes(cot::msgMensagensPadroes()), screenCode_(options.screenCode) {
     setObjectName(QStringLiteral("frm") + (options.screenCode.isEmpty() ? QStringLiteral("PadraoGrid") : options.screenCode));
@@ -139,9 +131,9 @@ void TfrmPadraoGrid::setActiveTable(ClientDataSet* table) {
     dtsPadrao->setDataSet(table);  // emits stateChanged → dtsPadraoStateChange
 }
 
-bool TfrmPadraoGrid::editing() const { return isEditing(activeTable()); }
+bool TfrmPadraoGrid::editing() const { return editing(activeTable()); }
 
-bool TfrmPadraoGrid::editing(const ClientDataSet* table) { return isEditing(table); }
+bool TfrmPadraoGrid::editing(const ClientDataSet* table) { return table && table->isEditing(); }
 
 void TfrmPadraoGrid::setFormPanel(QWidget* panel, ClientDataSet* table) {
     for (const auto& c : formConnections_) disconnect(c);
@@ -156,7 +148,7 @@ void TfrmPadraoGrid::setFormPanel(QWidget* panel, ClientDataSet* table) {
 }
 
 void TfrmPadraoGrid::updateFormPanel() {
-    if (formPanel_) SetChildEnabled(formPanel_, isEditing(formTable_));
+    if (formPanel_) SetChildEnabled(formPanel_, editing(formTable_));
 }
 
 void TfrmPadraoGrid::setNavigatorCaption(ClientDataSet* table, const QString& fieldName) {
@@ -198,12 +190,12 @@ void TfrmPadraoGrid::sbtExcluirClick() {
 }
 
 void TfrmPadraoGrid::sbtConfirmarClick() {
-    if (ClientDataSet* table = activeTable(); isEditing(table)) table->post();
+    if (ClientDataSet* table = activeTable(); editing(table)) table->post();
 }
 
 void TfrmPadraoGrid::sbtCancelarClick() {
     ClientDataSet* table = activeTable();
-    if (!isEditing(table)) return;
+    if (!editing(table)) return;
     if (msgMensagensPadroes.ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo) != mrYes) return;
     table->cancel();
 }
@@ -219,7 +211,7 @@ void TfrmPadraoGrid::sbtFecharClick() { Close(); }
 void TfrmPadraoGrid::dtsPadraoStateChange() {
     ClientDataSet* table = activeTable();
     const bool open = table && table->active();
-    const bool edit = isEditing(table);
+    const bool edit = editing(table);
     const bool rows = open && !table->isEmpty();
     mnuIncluir->setEnabled(open && !edit);
     mnuAlterar->setEnabled(rows && !edit);

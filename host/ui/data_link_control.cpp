@@ -39,7 +39,7 @@ bool FieldDataLink::active() const {
 
 bool FieldDataLink::editing() const {
     ClientDataSet* ds = dataSet();
-    return ds && (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert);
+    return ds && ds->isEditing();
 }
 
 bool FieldDataLink::canModify() const {

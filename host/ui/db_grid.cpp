@@ -14,14 +14,6 @@
 
 namespace cot {
 
-namespace {
-
-bool isEditing(const ClientDataSet* ds) {
-    return ds && (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert);
-}
-
-}  // namespace
-
 TDBGrid::TDBGrid(const QString& name, QWidget* parent)
     : ControlWidget<QTableView>(name, parent), model_(new DataSetModel(this)), delegate_(new GridDelegate(this)) {
     setModel(model_);
@@ -288,9 +280,9 @@ bool TDBGrid::showEditor() {
     TColumn* c = selectedColumn();
     ClientDataSet* ds = dataSet();
     if (!c || !ds || !cellEditable(*c)) return false;
-    if (!isEditing(ds)) {
+    if (!ds->isEditing()) {
         if (!dataSource()->autoEdit) return false;
-        if (!runHandler([ds] { ds->edit(); }) || !isEditing(ds)) return false;
+        if (!runHandler([ds] { ds->edit(); }) || !ds->isEditing()) return false;
     }
     QModelIndex i = currentIndex();
     if (!i.isValid() || i.column() != lastColumn_) {
@@ -453,7 +445,7 @@ void TDBGrid::deleteCurrent() {
 void TDBGrid::cancelOrReset() {
     ClientDataSet* ds = dataSet();
     hideEditor();
-    if (isEditing(ds)) runHandler([ds] { ds->cancel(); });
+    if (ds && ds->isEditing()) runHandler([ds] { ds->cancel(); });
 }
 
 // ----- mouse
