@@ -1,4 +1,6 @@
 // Checks, list searches and confirmation of the proposal filter.
+#include <algorithm>
+
 #include "data/client_dataset.h"
 #include "data/data_source.h"
 #include "dialogs/filter_dialog.h"
@@ -6,7 +8,7 @@
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
 #include "services/consiste.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "ui/buttons.h"
 #include "ui/date_edit.h"
 #include "ui/lookup.h"
@@ -35,6 +37,20 @@ void TfrmFiltroPropComercial::Vd_Data() {
         {depDataAprovIni, depDataAprovFin, "DATAPROVINI_INF", "DATAPROVFIM_INF", "DATAPROV_MAIOR"},
         {depValidaIni, depValidaFin, "DATVALINI_INF", "DATVALFIM_INF", "DATVAL_MAIOR"},
     };
+    // A date typed in part is not an empty one: it would be dropped without a word. The
+    // edit being typed in goes first, as leaving it would check it before any other.
+    QList<TDateEditPlus*> edits;
+    for (const Period& p : periods) edits << p.from << p.to;
+    std::stable_partition(edits.begin(), edits.end(), [](const TDateEditPlus* e) { return e->hasFocus(); });
+    for (TDateEditPlus* edit : edits) {
+        try {
+            edit->beforeExit();
+        } catch (const UserError& e) {
+            if (edit->canFocus()) edit->setFocus();
+            Consiste::MensErro(e.text(), true);
+            throw Abort();  // MensErro with abort never returns; kept for the compiler
+        }
+    }
     for (const Period& p : periods) {
         if (p.from->isEmpty() && !p.to->isEmpty()) refuse(msgPadrao, p.from, p.startKey);
         if (!p.from->isEmpty() && p.to->isEmpty()) refuse(msgPadrao, p.to, p.endKey);
@@ -67,7 +83,7 @@ void TfrmFiltroPropComercial::Vd_Status() {
 void TfrmFiltroPropComercial::sbtListClienteClick() {
     TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
     if (!screen) return;
-    cdsCliente->setData(screen->netProposta.getPacket(QStringLiteral("GetPesqCliente")));
+    cdsCliente->setData(screen->net().getPacket(QStringLiteral("GetPesqCliente")));
     stCliente = Pesqlista::PesquisaLista(*dtsCliente, QStringLiteral("CDCLIENTE|") + msgPadrao.Msg(QStringLiteral("Cliente")) +
                                                           u'|' + msgPadrao.Msg(QStringLiteral("Cliente_NCad")));
 }
@@ -75,7 +91,7 @@ void TfrmFiltroPropComercial::sbtListClienteClick() {
 void TfrmFiltroPropComercial::sbtListProspectClick() {
     TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
     if (!screen) return;
-    cdsProspect->setData(screen->netProposta.getPacket(QStringLiteral("GetPesqProspect")));
+    cdsProspect->setData(screen->net().getPacket(QStringLiteral("GetPesqProspect")));
     stProspect = Pesqlista::PesquisaLista(*dtsProspect, QStringLiteral("CDPROSPECT|") +
                                                             msgPadrao.Msg(QStringLiteral("Prospect")) + u'|' +
                                                             msgPadrao.Msg(QStringLiteral("Prospect_NCad")));
@@ -84,7 +100,7 @@ void TfrmFiltroPropComercial::sbtListProspectClick() {
 void TfrmFiltroPropComercial::sbtListContatoClick() {
     TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
     if (!screen) return;
-    cdsContato->setData(screen->netProposta.getPacket(QStringLiteral("GetPesqCont")));
+    cdsContato->setData(screen->net().getPacket(QStringLiteral("GetPesqCont")));
     stContato = Pesqlista::PesquisaLista(*dtsContato, QStringLiteral("NRCONTATO|") + msgPadrao.Msg(QStringLiteral("Contato")) +
                                                           u'|' + msgPadrao.Msg(QStringLiteral("Contato_N_Cad")));
 }
@@ -104,15 +120,19 @@ void TfrmFiltroPropComercial::sbtCancelClick() {
     finish(false);
 }
 
-void TfrmFiltroPropComercial::finish(bool confirmed) {
+void TfrmFiltroPropComercial::reloadList() {
     Cli_cot05002::Atualiza_Tela();
-    if (TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial; screen && screen->cdsProposta->isEmpty()) {
+    if (TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial; screen && screen->proposal().isEmpty()) {
         // Nothing listed: the child tables must not show another proposal's rows.
-        for (ClientDataSet* t : {screen->cdsLinProd, screen->cdsSistLinhaProd, screen->cdsVenc_Valor,
-                                 screen->cdsServico, screen->cdsMensagem})
-            t->close();
+        screen->clearAreas();
     }
+}
+
+void TfrmFiltroPropComercial::finish(bool confirmed) {
+    reloadList();
+    finishing_ = true;
     closeWith(confirmed ? mrOk : mrCancel);
+    finishing_ = false;
 }
 
 }  // namespace cot

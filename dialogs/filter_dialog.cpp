@@ -210,7 +210,7 @@ void TfrmFiltroPropComercial::wireGroups() {
 
 void TfrmFiltroPropComercial::FormActivate() {
     repaint();
-    if (TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial) screen->boFiltroUsado = true;
+    if (TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial) screen->setFiltroUsado(true);
     Atualiza_Filtro(false);
     if (depDataCadIni->canFocus()) depDataCadIni->setFocus();
 }
@@ -237,7 +237,15 @@ void TfrmFiltroPropComercial::btfLoadOpcClick() {
     updating_ = false;
 }
 
-void TfrmFiltroPropComercial::FormClose(CloseAction& action) { action = CloseAction::caHide; }
+void TfrmFiltroPropComercial::FormClose(CloseAction& action) {
+    action = CloseAction::caHide;
+    if (finishing_) return;
+    // The window's close button: the criteria left on the controls are dropped, as Cancel
+    // drops them, so no later reload picks them up.
+    Atualiza_Filtro(false);
+    reloadList();
+    ModalRunner::setModalResult(*this, mrCancel);
+}
 
 TFILTRO TfrmFiltroPropComercial::controlsState() const {
     TFILTRO f;

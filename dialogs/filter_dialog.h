@@ -26,6 +26,7 @@ public:
     ~TfrmFiltroPropComercial() override;
 
     void FormActivate() override;
+    // Closing the window otherwise than by its buttons is a Cancel.
     void FormClose(CloseAction& action) override;
     // Confirm: checks, keeps the criteria, reloads the list and closes.
     void sbtConfirmaClick() override;
@@ -41,6 +42,7 @@ public:
     // The criteria the controls show now.
     Cli_cot05002::TFILTRO controlsState() const;
 
+    // Dates typed in part are refused as on leaving their edit; then each period's ends.
     void Vd_Data();
     void Vd_ListaCliente();
     void Vd_ListaProspect();
@@ -72,7 +74,10 @@ private:
     void createTables();
     void wireGroups();
     void finish(bool confirmed);
+    // The list again with the confirmed criteria; the child tables close when it is empty.
+    void reloadList();
     bool updating_ = false;
+    bool finishing_ = false;  // closing from Confirm or Cancel, which did their own work
 };
 
 namespace Cli_cot05002 {

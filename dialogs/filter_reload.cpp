@@ -12,23 +12,24 @@ namespace cot::Cli_cot05002 {
 void Atualiza_Tela() {
     TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
     if (!screen) return;
-    // The filter's criteria apply once it has been shown; before that no dialog is needed.
-    TfrmFiltroPropComercial* filter = screen->boFiltroUsado ? frmFiltroPropComercial.data() : nullptr;
-    if (filter) filter->argumentos = filterArguments(filter->controlsState());
+    // The filter's confirmed criteria apply once it has been shown (never what its controls
+    // hold: that may be a change left without confirming); before that no dialog is needed.
+    TfrmFiltroPropComercial* filter = screen->filtroUsado() ? frmFiltroPropComercial.data() : nullptr;
+    if (filter) filter->argumentos = filterArguments(filter->Filtro);
 
     BusyScope busy;
-    ClientDataSet& list = *screen->cdsProposta;
+    ClientDataSet& list = screen->proposal();
     const QString nr = screen->NR();
     const QString ver = screen->VER();
     screen->withoutAfterScroll([&] {
         // Operators of a group authorised for proposals see every operator's proposals.
-        const bool all = screen->qryGrupo.active() && !screen->qryGrupo.isEmpty();
+        const bool all = screen->grupo().active() && !screen->grupo().isEmpty();
         const QString operatorArgument = all ? QStringLiteral("T") : Veltrano::Operador();
         const Packet rows =
-            filter ? screen->netProposta.getPacket(
+            filter ? screen->net().getPacket(
                          QStringLiteral("GetPropostaAux"),
                          propostaAuxArguments(filter->argumentos, Veltrano::FiliProc(), operatorArgument))
-                   : screen->netProposta.getPacket(QStringLiteral("GetProposta"), {Veltrano::FiliProc(), operatorArgument});
+                   : screen->net().getPacket(QStringLiteral("GetProposta"), {Veltrano::FiliProc(), operatorArgument});
         list.setData(rows);
     });
     if (!nr.isEmpty()) list.locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {nr, ver}, loCaseInsensitive);

@@ -160,17 +160,21 @@ TEST_F(ProposalFilter, ReloadKeepsTheCurrentProposalAndAnEmptyListClosesTheChild
         f.ckbLuManut->setChecked(true);
         EXPECT_FALSE(f.ckbContTodas->isChecked()) << "a kind unchecks \"Todas\"";
     });
-    EXPECT_TRUE(screen->boFiltroUsado);
+    EXPECT_TRUE(screen->filtroUsado());
     EXPECT_EQ(filter().argumentos.stContrato, "M");
     for (const QString& n : listNumbers()) EXPECT_FALSE(n.startsWith("3/") || n.startsWith("5/")) << n.toStdString();
     EXPECT_EQ(screen->NR(), number(9));
 
-    ASSERT_TRUE(menu(screen->mnuTexto));
+    ASSERT_TRUE(menu(screen->menus().mnuTexto));
     confirmWith([](TfrmFiltroPropComercial& f) { f.edtReferencia->setText("nenhuma proposta assim"); });
-    EXPECT_EQ(screen->cdsProposta->recordCount(), 0);
+    EXPECT_EQ(screen->proposal().recordCount(), 0);
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->tshPadrao);
-    for (ClientDataSet* t : {screen->cdsLinProd, screen->cdsSistLinhaProd, screen->cdsVenc_Valor, screen->cdsServico,
-                             screen->cdsMensagem})
+    for (ProposalArea* area : {static_cast<ProposalArea*>(&screen->area<ProductLineArea>()),
+                               static_cast<ProposalArea*>(&screen->area<LineSystemsArea>()),
+                               static_cast<ProposalArea*>(&screen->area<LineInstallmentsArea>()),
+                               static_cast<ProposalArea*>(&screen->area<ServicesArea>()),
+                               static_cast<ProposalArea*>(&screen->area<TextsArea>())})
+        for (ClientDataSet* t : area->tables())
         EXPECT_FALSE(t->active()) << t->name().toStdString();
 }
 
@@ -226,6 +230,85 @@ TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) 
         "frmFiltroPropComercial");
     EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
     EXPECT_EQ(listNumbers(), listed);
+}
+
+TEST_F(ProposalFilter, ClosingTheWindowIsACancelAndItsCriteriaNeverReachALaterReload) {
+    openScreen();
+    confirmWith([](TfrmFiltroPropComercial& f) { f.ckbVencidas->setChecked(true); });
+    const QStringList listed = listNumbers();
+    ASSERT_FALSE(listed.isEmpty());
+    runner.expect(
+        [&](QWidget& w) {
+            auto& f = static_cast<TfrmFiltroPropComercial&>(w);
+            f.ckbTodas->setChecked(true);
+            f.edtReferencia->setText("nenhuma proposta assim");
+            w.close();  // the window's own close button
+        },
+        "frmFiltroPropComercial");
+    EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+    EXPECT_FALSE(filter().isVisible());
+    EXPECT_TRUE(filter().ckbVencidas->isChecked()) << "the controls are back on the confirmed criteria";
+    EXPECT_TRUE(filter().edtReferencia->text().isEmpty());
+    EXPECT_EQ(listNumbers(), listed);
+    // The next reload (after a save, an approval...) runs on the confirmed criteria too.
+    EXPECT_TRUE(runHandler([] { Atualiza_Tela(); }));
+    EXPECT_EQ(filter().argumentos.stReferencia, "");
+    EXPECT_EQ(listNumbers(), listed);
+}
+
+TEST_F(ProposalFilter, ADateTypedInPartIsRefusedWithTheDateMessage) {
+    openScreen();
+    struct Case {
+        std::function<void(TfrmFiltroPropComercial&)> fill;
+        QString error;
+        QString focused;
+    };
+    // Typed from the edit's start, the focus staying in it until Confirm.
+    const auto typeDate = [&](TDateEditPlus* edit, const QString& text) {
+        focusWidget(*edit);
+        edit->home(false);
+        typeText(*edit, text);
+    };
+    const Case cases[] = {
+        // Alone: not taken for an empty start date ("Data final ... deve ser informada").
+        {[&](auto& f) { typeDate(f.depDataCadIni, "12/0"); }, "'12/0 /    ' não é uma data válida.", "depDataCadIni"},
+        {[&](auto& f) {
+             f.depDataAprovIni->setDate(QDate(2026, 11, 1));
+             typeDate(f.depDataAprovFin, "3");
+         },
+         "'3 /  /    ' não é uma data válida.", "depDataAprovFin"},
+        // Both ends: not dropped without a word; the one being typed in is refused first.
+        {[&](auto& f) {
+             f.depValidaIni->setText("01/12/20");
+             typeDate(f.depValidaFin, "31/12/2");
+         },
+         "'31/12/2   ' não é uma data válida.", "depValidaFin"},
+        {[&](auto& f) {
+             typeDate(f.depValidaIni, "01/12/20");
+             f.depValidaFin->setText("31/12/2");
+         },
+         "'01/12/20  ' não é uma data válida.", "depValidaIni"},
+    };
+    for (const Case& c : cases) {
+        dialogs.clearShown();
+        QString focused;
+        bool open = false;
+        runner.expect(
+            [&](QWidget& w) {
+                auto& f = static_cast<TfrmFiltroPropComercial&>(w);
+                c.fill(f);
+                clickButton(*f.sbtConfirma);
+                open = f.isVisible();
+                if (QWidget* fw = f.focusWidget()) focused = fw->objectName();
+                clickButton(*f.sbtCancel);
+            },
+            "frmFiltroPropComercial");
+        EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+        EXPECT_TRUE(open) << c.error.toStdString();
+        EXPECT_EQ(dialogs.errors().value(0), c.error);
+        EXPECT_EQ(focused, c.focused) << c.error.toStdString();
+    }
+    EXPECT_EQ(listNumbers().size(), 14) << "nothing was ever confirmed";
 }
 
 TEST_F(ProposalFilter, ListButtonsFollowTheirRadiosAndTheSelectionIsSent) {
@@ -291,7 +374,7 @@ TEST_F(ProposalFilter, ReloadWorksWithoutTheDialogAndStopsTheAnimationOnFailure)
 
     // The server goes away: the error is shown, the list keeps its rows, the animation stops.
     Session::instance().setServer(QStringLiteral("127.0.0.1"), 1);
-    screen->netProposta.disconnect();
+    screen->net().disconnect();
     EXPECT_FALSE(runHandler([] { Atualiza_Tela(); }));
     EXPECT_EQ(dialogs.errors().size(), 1);
     EXPECT_EQ(busyDepth(), 0);
