@@ -33,7 +33,7 @@ void focusingOnFailure(QWidget* control, Body body) {
 }  // namespace
 
 void HeaderController::Vd_Versao(bool required) {
-    ClientDataSet& t = *s_.cdsProposta;
+    ClientDataSet& t = *cdsProposta_;
     if (!editingTable(t)) return;
     try {
         const QString version = f("NRVERPROPFAS").asString().trimmed();
@@ -43,19 +43,19 @@ void HeaderController::Vd_Versao(bool required) {
         }
         if (t.state() == DataSetState::Edit && version != f("NRVERPROPFAS").oldValue().toString().trimmed()) {
             BusyScope busy;
-            s_.cdsValidaProposta->setData(s_.netProposta.getPacket(
+            cdsValidaProposta->setData(s_.net().getPacket(
                 QStringLiteral("ValidaProposta"), {f("CDFILIAL").asString(), f("NRPROPOSFAS").asString(), version}));
-            if (!s_.cdsValidaProposta->isEmpty()) reject(QStringLiteral("PROPJACAD"));
+            if (!cdsValidaProposta->isEmpty()) reject(QStringLiteral("PROPJACAD"));
         }
     } catch (...) {
         showFormPage();
-        focus(s_.dbeVersao);
+        focus(dbeVersao);
         throw;
     }
 }
 
 void HeaderController::Vd_ClientePros(bool required) {
-    ClientDataSet& t = *s_.cdsProposta;
+    ClientDataSet& t = *cdsProposta_;
     if (!editingTable(t)) return;
     const QString document = f("NRINSJURCLIE").asString().trimmed();
     const bool client = isClient();
@@ -74,13 +74,13 @@ void HeaderController::Vd_ClientePros(bool required) {
         // The list of the lookup holds the client just chosen: read it again by its code.
         // A document typed since then is looked up by itself, so it is never replaced by
         // the earlier choice.
-        TADOIBQuery& list = s_.qryPesqCliente;
+        TADOIBQuery& list = qryPesqCliente;
         const bool chosen = list.active() && !list.isEmpty() &&
                             list.fieldByName(QStringLiteral("NRINSJURCLIE")).asString().trimmed() == document;
         TADOIBQuery* q = nullptr;
         if (!chosen) {
             btnPesqCliPros->dataSource = dtsPesqClieIns;
-            q = &s_.qryPesqClieIns;
+            q = &qryPesqClieIns;
             q->close();
             q->paramByName(QStringLiteral("P_NRINSJURCLIE")).setValue(document);
             q->open();
@@ -105,7 +105,7 @@ void HeaderController::Vd_ClientePros(bool required) {
         f("NOME").setValue(q->fieldByName(QStringLiteral("NMFANTCLIE")).value());
     } else {
         btnPesqCliPros->dataSource = dtsPesqProspect;
-        TADOIBQuery& q = s_.qryPesqProspect;
+        TADOIBQuery& q = qryPesqProspect;
         q.close();
         q.paramByName(QStringLiteral("P_NRINSJURPROS")).setValue(document);
         q.paramByName(QStringLiteral("P_TNRINSJURPROS")).setValue(QString());
@@ -129,7 +129,7 @@ QString HeaderController::clientMonth() const {
 }
 
 void HeaderController::Vd_OperSoli(bool required) {
-    if (!editingTable(*s_.cdsProposta)) return;
+    if (!editingTable(*cdsProposta_)) return;
     focusingOnFailure(dbeCdOperSoli, [&] {
         QString code = f("CDOPERSOLI").asString().trimmed();
         if (code.isEmpty()) {
@@ -137,7 +137,7 @@ void HeaderController::Vd_OperSoli(bool required) {
             return;
         }
         code = Consiste::Ajusta(code, 12);
-        TADOIBQuery& q = s_.qryPesqOperSoli;
+        TADOIBQuery& q = qryPesqOperSoli;
         q.close();
         q.paramByName(QStringLiteral("P_CDOPERADOR")).setValue(code);
         q.paramByName(QStringLiteral("P_TCDOPERADOR")).setValue(QString());
@@ -149,15 +149,15 @@ void HeaderController::Vd_OperSoli(bool required) {
 }
 
 void HeaderController::Vd_Contato(bool) {
-    if (!editingTable(*s_.cdsProposta)) return;
+    if (!editingTable(*cdsProposta_)) return;
     const QString contact = f("NRCONTATO").asString().trimmed();
     if (contact.isEmpty()) return;
     const bool client = isClient();
-    s_.cdsPesqContato->setData(s_.netProposta.getPacket(
+    cdsPesqContato->setData(s_.net().getPacket(
         QStringLiteral("GetPesqContato"),
         {Veltrano::FiliProc(), client ? QStringLiteral("C") : QStringLiteral("P"), f("CDCLIENTE").asString(),
          f("CDPROSPECT").asString(), Consiste::Ajusta(contact, 10)}));
-    ClientDataSet& c = *s_.cdsPesqContato;
+    ClientDataSet& c = *cdsPesqContato;
     if (c.isEmpty()) {
         focus(dbeContato);
         reject(QStringLiteral("CONT_N_CAD"));
@@ -170,7 +170,7 @@ void HeaderController::Vd_Contato(bool) {
 }
 
 void HeaderController::Vd_OperResp(bool required) {
-    if (!editingTable(*s_.cdsProposta)) return;
+    if (!editingTable(*cdsProposta_)) return;
     QString code = f("CDOPERRESP").asString().trimmed();
     if (code.isEmpty()) {
         if (required && isProposta()) {
@@ -181,7 +181,7 @@ void HeaderController::Vd_OperResp(bool required) {
         return;
     }
     code = Consiste::Ajusta(code, 12);
-    TADOIBQuery& q = s_.qryPesqOperResp;
+    TADOIBQuery& q = qryPesqOperResp;
     q.close();
     q.paramByName(QStringLiteral("P_CDOPERADOR")).setValue(code);
     q.paramByName(QStringLiteral("P_TCDOPERADOR")).setValue(QString());
@@ -195,17 +195,20 @@ void HeaderController::Vd_OperResp(bool required) {
     f("NMOPERRESP").setValue(q.fieldByName(QStringLiteral("NMOPERADOR")).value());
 }
 
-void HeaderController::Vd_InteClie(bool) {
-    if (!editingTable(*s_.cdsProposta)) return;
+void HeaderController::Vd_InteClie(bool required) {
+    if (!editingTable(*cdsProposta_)) return;
+    // The interlocutor is optional: only a code given is checked, on leaving the field and
+    // again before a post (which need not leave the field first).
     QString code = f("CODIGOINTER").asString().trimmed();
     if (code.isEmpty()) return;
     code = Consiste::Ajusta(code, 2);
     const bool client = isClient();
-    s_.cdsPesqInterLoc->setData(
-        s_.netProposta.getPacket(QStringLiteral("GetPesqInterLoc"),
+    cdsPesqInterLoc->setData(
+        s_.net().getPacket(QStringLiteral("GetPesqInterLoc"),
                                  {f("CODIGO").asString(), client ? QStringLiteral("C") : QStringLiteral("P"), code}));
-    ClientDataSet& found = *s_.cdsPesqInterLoc;
+    ClientDataSet& found = *cdsPesqInterLoc;
     if (found.isEmpty()) {
+        if (required) showFormPage();
         focus(dbeCdInterLoc);
         reject(QStringLiteral("INT_N_CAD"));
     }
@@ -217,7 +220,7 @@ void HeaderController::Vd_InteClie(bool) {
 }
 
 void HeaderController::Vd_DescProp() {
-    if (!editingTable(*s_.cdsProposta)) return;
+    if (!editingTable(*cdsProposta_)) return;
     if (!f("DSREFEPROPOSFAS").asString().trimmed().isEmpty()) return;
     if (f("NRCONTATO").asString().trimmed().isEmpty()) {
         focus(dbeDsReferencia);
@@ -233,12 +236,12 @@ void HeaderController::Vd_ProdComer(bool required) {
             if (required) reject(QStringLiteral("PROD_COMER_INF"));
             return;
         }
-        if (!editingTable(*s_.cdsProposta)) return;
+        if (!editingTable(*cdsProposta_)) return;
         code = Consiste::Ajusta(code, 10);
-        s_.cdsVd_ProdComer->setData(s_.netProposta.getPacket(QStringLiteral("GetVd_ProdComer"), {code}));
-        if (s_.cdsVd_ProdComer->isEmpty()) reject(QStringLiteral("PROD_COMER_N_CAD"));
-        f("CDPROCOMERCI").setValue((*s_.cdsVd_ProdComer)[QStringLiteral("CDPROCOMERCI")].value());
-        f("NMPROCOMERCI").setValue((*s_.cdsVd_ProdComer)[QStringLiteral("NMPROCOMERCI")].value());
+        cdsVd_ProdComer->setData(s_.net().getPacket(QStringLiteral("GetVd_ProdComer"), {code}));
+        if (cdsVd_ProdComer->isEmpty()) reject(QStringLiteral("PROD_COMER_N_CAD"));
+        f("CDPROCOMERCI").setValue((*cdsVd_ProdComer)[QStringLiteral("CDPROCOMERCI")].value());
+        f("NMPROCOMERCI").setValue((*cdsVd_ProdComer)[QStringLiteral("NMPROCOMERCI")].value());
     });
 }
 

@@ -3,6 +3,10 @@
 #include "data/client_dataset.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
+#include "proposal/product_lines/line_systems_area.h"
+#include "proposal/product_lines/product_line_area.h"
+#include "proposal/services/services_area.h"
+#include "proposal/texts/texts_area.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/readjustment/readjustment_controller.h"
 #include "services/consiste.h"
@@ -26,7 +30,7 @@ void clearField(Field& field) {
 }  // namespace
 
 void HeaderController::dbcTipoPropChange() {
-    ClientDataSet& t = *s_.cdsProposta;
+    ClientDataSet& t = *cdsProposta_;
     const QString shown = dbcTipoProp->text();
     // 1. A proposal cannot go back to being a request.
     if (t.state() == DataSetState::Edit && f("IDSOLPROPFAS").oldValue().toString() == QLatin1String("N") &&
@@ -40,7 +44,7 @@ void HeaderController::dbcTipoPropChange() {
         // The choice is stored first: the fields cleared below refresh the row's
         // controls, and the list must not fall back to the word stored before.
         f("IDSOLPROPFAS").setText(shown);
-        readjustment_->clearIndexes();
+        readjustment().clearIndexes();
         clearField(f("CDOPERRESP"));
         clearField(f("NMOPERRESP"));
     }
@@ -51,26 +55,26 @@ void HeaderController::dbcTipoPropChange() {
         reject(QStringLiteral("SoliProp"));
     }
     // 4.
-    readjustment_->Controla_Faturamento();
+    readjustment().Controla_Faturamento();
 }
 
 void HeaderController::dbeCdCliProsEnter() { stCdCliPros_ = dbeCdCliPros->text(); }
 
 void HeaderController::dbeCdCliProsChange() {
     // Only a code being typed: the same number shown with its mask is no new party.
-    if (!editingTable(*s_.cdsProposta) || !dbeCdCliPros->modified() || dbeCdCliPros->text() == stCdCliPros_) return;
+    if (!editingTable(*cdsProposta_) || !dbeCdCliPros->modified() || dbeCdCliPros->text() == stCdCliPros_) return;
     clearField(f("NOME"));
     if (dbeCdCliPros->hasFocus()) clearField(f("NRMESREAJPROP"));
 }
 
 void HeaderController::dbeCdCliProsExit() {
     Vd_ClientePros(false);
-    ClientDataSet& t = *s_.cdsProposta;
+    ClientDataSet& t = *cdsProposta_;
     if (editingTable(t) && !f("NRINSJURCLIE").asString().trimmed().isEmpty()) {
         const QString month = clientMonth();
         if (month.isEmpty()) {
             if (isClient() && isProposta()) {
-                focus(readjustment_->dbcMesReaj);
+                focus(readjustment().dbcMesReaj);
                 reject(QStringLiteral("CLI_SEM_REAJ"));
             }
         } else if (isClient()) {
@@ -78,36 +82,36 @@ void HeaderController::dbeCdCliProsExit() {
         }
     }
     Cli_cot05000::boTestaEst = false;
-    s_.qryPesqCliente.close();
+    qryPesqCliente.close();
 }
 
 void HeaderController::cbbCliProspChange() {
-    if (editingTable(*s_.cdsProposta)) {
+    if (editingTable(*cdsProposta_)) {
         for (const char* name : {"NRINSJURCLIE", "NOME", "NRCONTATO", "DSREFECONT", "CODIGOINTER", "NMINTECLIE"})
             clearField(f(name));
     }
-    readjustment_->Controla_Faturamento();
+    readjustment().Controla_Faturamento();
 }
 
 void HeaderController::dbeCdOperSoliChange() {
-    if (editingTable(*s_.cdsProposta)) clearField(f("OPERSOLI"));
+    if (editingTable(*cdsProposta_)) clearField(f("OPERSOLI"));
 }
 
 void HeaderController::dbeCdOperRespChange() {
-    if (editingTable(*s_.cdsProposta)) clearField(f("NMOPERRESP"));
+    if (editingTable(*cdsProposta_)) clearField(f("NMOPERRESP"));
 }
 
 void HeaderController::dbeContatoChange() {
-    if (editingTable(*s_.cdsProposta)) clearField(f("DSREFECONT"));
+    if (editingTable(*cdsProposta_)) clearField(f("DSREFECONT"));
 }
 
 void HeaderController::dbeCdInterLocChange() {
-    if (editingTable(*s_.cdsProposta)) clearField(f("NMINTECLIE"));
+    if (editingTable(*cdsProposta_)) clearField(f("NMINTECLIE"));
 }
 
 void HeaderController::dbeContatoExit() {
     Vd_Contato(false);
-    ClientDataSet& t = *s_.cdsProposta;
+    ClientDataSet& t = *cdsProposta_;
     if (!t.active() || t.isEmpty()) return;
     if (f("DSREFEPROPOSFAS").asString().trimmed().isEmpty() && !f("NRCONTATO").asString().trimmed().isEmpty()) {
         if (t.state() == DataSetState::Browse) t.edit();
@@ -121,10 +125,22 @@ void HeaderController::digitsOnlyKeyPress(QChar& key) {
     key = QChar();
 }
 
+void HeaderController::codeKeyPress(QChar& key) {
+    const ushort c = key.unicode();
+    if (c == 8 || c == 9 || c == 27) return;
+    // Operator and product codes are words (VENDEDOR, ERP), stored in upper case; only
+    // plain letters and digits, so nothing typed can fail to match a stored code.
+    if (c < 128 && key.isLetterOrNumber()) {
+        key = key.toUpper();
+        return;
+    }
+    key = QChar();
+}
+
 void HeaderController::dbeVersaoKeyPress(QChar& key) {
-    if (s_.cdsProposta->state() != DataSetState::Insert) return;
+    if (cdsProposta_->state() != DataSetState::Insert) return;
     const auto holds = [](ClientDataSet* t) { return t->active() && !t->isEmpty(); };
-    if (holds(s_.cdsLinProd) || holds(s_.cdsServico) || holds(s_.cdsMensagem)) {
+    if (holds(s_.area<ProductLineArea>().cdsLinProd) || holds(s_.area<ServicesArea>().cdsServico) || holds(s_.area<TextsArea>().cdsMensagem)) {
         key = QChar();
         reject(QStringLiteral("VERSAO"));
     }
@@ -132,30 +148,30 @@ void HeaderController::dbeVersaoKeyPress(QChar& key) {
 
 void HeaderController::dbeFaxChange() {
     // An empty mask would store its literals.
-    if (editingTable(*s_.cdsProposta) && dbeFax->text().trimmed().isEmpty()) clearField(f("NRFAXPROPFAS"));
+    if (editingTable(*cdsProposta_) && dbeFax->text().trimmed().isEmpty()) clearField(f("NRFAXPROPFAS"));
 }
 
 void HeaderController::dbeCdProdComerChange() {
-    if (editingTable(*s_.cdsProposta)) clearField(f("NMPROCOMERCI"));
+    if (editingTable(*cdsProposta_)) clearField(f("NMPROCOMERCI"));
 }
 
 void HeaderController::dbeCdProdComerExit() {
     Vd_ProdComer(false);
-    ClientDataSet& t = *s_.cdsProposta;
+    ClientDataSet& t = *cdsProposta_;
     // Systems of the lines that the commercial product does not cover are listed, and the
     // change of product is undone.
-    const QString type = s_.cdsLinProd->active() && !s_.cdsLinProd->isEmpty()
-                             ? (*s_.cdsLinProd)[QStringLiteral("IDTIPLINPP")].asString()
+    const QString type = s_.area<ProductLineArea>().cdsLinProd->active() && !s_.area<ProductLineArea>().cdsLinProd->isEmpty()
+                             ? (*s_.area<ProductLineArea>().cdsLinProd)[QStringLiteral("IDTIPLINPP")].asString()
                              : QString();
     const QString kind =
         type == QLatin1String("M") || type == QLatin1String("L") ? QStringLiteral("PROD") : QStringLiteral("PTOA");
     if (t.state() != DataSetState::Edit) return;
-    s_.cdsValidaSistProd->setData(s_.netProposta.getPacket(
+    s_.area<LineSystemsArea>().cdsValidaSistProd->setData(s_.net().getPacket(
         QStringLiteral("GetValidaSistProd"),
         {f("NRPROPOSFAS").asString(), f("NRVERPROPFAS").asString(), f("CDPROCOMERCI").asString(), kind}));
-    if (s_.cdsValidaSistProd->isEmpty()) return;
+    if (s_.area<LineSystemsArea>().cdsValidaSistProd->isEmpty()) return;
     LoadBPL(QStringLiteral("COT00900"),
-            {tableReference(*s_.cdsValidaSistProd), msg(QStringLiteral("N_PROD_SIST")), true});
+            {tableReference(*s_.area<LineSystemsArea>().cdsValidaSistProd), msg(QStringLiteral("N_PROD_SIST")), true});
     t.cancel();
 }
 

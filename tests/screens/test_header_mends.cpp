@@ -1,0 +1,128 @@
+// The proposal header: an interlocutor checked again when the proposal is confirmed, and
+// every code of the demo data typed into its field through real key presses.
+#include <gtest/gtest.h>
+
+#include "data/client_dataset.h"
+#include "proposal/header/header_controller.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/readjustment/readjustment_controller.h"
+#include "screens/header_fixture.h"
+#include "ui/db_edit.h"
+#include "ui/event_boundary.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class HeaderMends : public HeaderFixture {
+protected:
+    QStringList codes(const QString& sql) {
+        QStringList out;
+        for (const QVariantList& row : testServer().db().query(sql).rows) out << row.value(0).toString().trimmed();
+        return out;
+    }
+    // Types `text` over the edit's content through key presses and returns what the edit
+    // shows; the edit is emptied again so that leaving it checks nothing.
+    QString typed(TDBEdit* edit, const QString& text) {
+        if (!focusWidget(*edit)) {
+            ADD_FAILURE() << edit->objectName().toStdString() << " takes no focus";
+            return {};
+        }
+        edit->selectAll();
+        typeText(*edit, text);
+        const QString shown = edit->text();
+        edit->selectAll();
+        pressKey(*edit, Qt::Key_Backspace);
+        return shown;
+    }
+};
+
+TEST_F(HeaderMends, AnInterlocutorTypedAndConfirmedWithoutLeavingTheFieldIsChecked) {
+    ClientDataSet& t = screen->proposal();
+    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
+    const QVariant before = storedRow(seedNumber(2), "01").value("CDINTECLIE");
+    editOnForm();
+    ASSERT_TRUE(focus(*screen, "dbeCdInterLoc"));
+    header().dbeCdInterLoc->selectAll();
+    type(*screen, "dbeCdInterLoc", "99");
+    click(*screen, "sbtConfirmar");  // takes no focus: the field is never left
+    EXPECT_EQ(dialogs.errors(), QStringList{"Interlocutor não cadastrado."}) << "the message of leaving the field";
+    EXPECT_EQ(t.state(), DataSetState::Edit);
+    EXPECT_TRUE(header().dbeCdInterLoc->hasFocus());
+    EXPECT_EQ(storedRow(seedNumber(2), "01").value("CDINTECLIE"), before) << "nothing saved";
+
+    // The client's interlocutor typed short is saved as its register holds it.
+    dialogs.clearShown();
+    header().dbeCdInterLoc->selectAll();
+    type(*screen, "dbeCdInterLoc", "1");
+    click(*screen, "sbtConfirmar");
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
+    EXPECT_EQ(t.state(), DataSetState::Browse);
+    EXPECT_EQ(storedRow(seedNumber(2), "01").value("CDINTECLIE").toString(), "01");
+    EXPECT_EQ(t["NMINTECLIE"].asString(), "Fernanda Reis");
+}
+
+TEST_F(HeaderMends, AProspectsInterlocutorIsCheckedAgainstTheProspectAtPost) {
+    startNewProposal();
+    fillRequest(kDelta, /*prospect=*/true);
+    ClientDataSet& t = screen->proposal();
+    t["CODIGOINTER"].setAsString("2");  // the prospect has 01 only
+    EXPECT_FALSE(post());
+    EXPECT_EQ(dialogs.errors(), QStringList{"Interlocutor não cadastrado."});
+    EXPECT_EQ(t.state(), DataSetState::Insert);
+    dialogs.clearShown();
+    t["CODIGOINTER"].setAsString("1");
+    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    const QVariantMap row = storedRow(t["NRPROPOSFAS"].asString(), "01");
+    EXPECT_EQ(row.value("CDINTEPROS").toString(), "01");
+    EXPECT_TRUE(row.value("CDINTECLIE").toString().isEmpty());
+}
+
+TEST_F(HeaderMends, EveryCodeOfTheDemoDataCanBeTypedIntoItsField) {
+    ASSERT_TRUE(screen->proposal().locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
+    editOnForm();
+    HeaderController& h = header();
+    struct Kind {
+        TDBEdit* edit;
+        const char* sql;
+    };
+    const Kind kinds[] = {
+        {h.dbeCdOperSoli, "SELECT CDOPERADOR FROM OPERADOR"},
+        {h.dbeCdOperResp, "SELECT CDOPERADOR FROM OPERADOR"},
+        {h.dbeCdProdComer, "SELECT CDPROCOMERCI FROM PRODCOMERCI"},
+        {h.dbeCdInterLoc, "SELECT CDINTECLIE FROM INTECLIE UNION SELECT CDINTEPROS FROM INTEPROS"},
+        {h.dbeCdCliPros, "SELECT NRINSJURCLIE FROM CLIENTE UNION SELECT NRINSJURPROS FROM PROSPECT"},
+        {h.readjustment().dbeInd1, "SELECT CDINDICE FROM INDICE"},
+        {h.readjustment().dbeIndTp1, "SELECT CDTPINDICE FROM INDICE"},
+    };
+    for (const Kind& k : kinds) {
+        const QStringList all = codes(QString::fromLatin1(k.sql));
+        ASSERT_FALSE(all.isEmpty()) << k.sql;
+        for (const QString& code : all) {
+            QString shown = typed(k.edit, code);
+            if (k.edit == h.dbeCdCliPros) shown.remove(QRegularExpression("[./-]"));  // the document's mask
+            EXPECT_EQ(shown, code) << k.edit->objectName().toStdString();
+        }
+    }
+    // Codes are compared as stored: typed in lower case they come out in upper case, and
+    // what no code holds is not taken.
+    EXPECT_EQ(typed(h.dbeCdOperSoli, "gerente"), "GERENTE");
+    EXPECT_EQ(typed(h.dbeCdProdComer, "Folha-"), "FOLHA");
+    // The contact is chosen through its lookup (its edit takes no typing); the key filter
+    // it carries still takes every contact number and nothing else.
+    ASSERT_TRUE(h.dbeContato->onKeyPress);
+    for (const QString& number : codes("SELECT NRCONTATO FROM CONTATO"))
+        for (const QChar c : number) {
+            QChar key = c;
+            h.dbeContato->onKeyPress(key);
+            EXPECT_EQ(key, c) << number.toStdString();
+        }
+    QChar letter(u'a');
+    h.dbeContato->onKeyPress(letter);
+    EXPECT_TRUE(letter.isNull());
+    EXPECT_TRUE(runHandler([&] { screen->proposal().cancel(); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
+}
+
+}  // namespace
