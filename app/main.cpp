@@ -9,7 +9,7 @@
 #include "main_window.h"
 #include "module_registry.h"
 #include "screens/sign_in.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "services/load_bpl.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"

@@ -1,7 +1,7 @@
 // Cost of the decimal-text money routines, which every installment and sum check uses.
 #include <benchmark/benchmark.h>
 
-#include "services/format_br.h"
+#include "data/format_br.h"
 #include "services/money.h"
 
 static void BM_TruncCents(benchmark::State& state) {

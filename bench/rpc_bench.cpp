@@ -13,11 +13,11 @@
 #include <memory>
 
 #include "data/client_dataset.h"
-#include "migrations/migrations.h"
+#include "server/migrations/migrations.h"
 #include "rpc/net_connection.h"
-#include "rpc/rpc_server.h"
-#include "seed/demo_seed.h"
-#include "storage/database.h"
+#include "server/rpc/rpc_server.h"
+#include "server/seed/demo_seed.h"
+#include "server/storage/database.h"
 
 using namespace cot;
 using namespace cot::server;

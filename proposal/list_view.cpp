@@ -5,7 +5,7 @@
 #include "data/data_source.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/proposal_list_status.h"
-#include "services/clock.h"
+#include "base/clock.h"
 #include "ui/db_grid.h"
 
 namespace cot {

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <pthread.h>
 
-#include "rpc/rpc_server.h"
-#include "storage/database.h"
+#include "server/rpc/rpc_server.h"
+#include "server/storage/database.h"
 
 using namespace cot::server;
 

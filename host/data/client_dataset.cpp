@@ -2,7 +2,7 @@
 
 #include "client_dataset_impl.h"
 #include "data_source.h"
-#include "services/errors.h"
+#include "base/errors.h"
 
 namespace cot {
 

@@ -3,7 +3,7 @@
 
 #include "client_dataset.h"
 #include "client_dataset_impl.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "value_format.h"
 
 namespace cot {

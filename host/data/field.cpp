@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "client_dataset.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "value_format.h"
 
 namespace cot {

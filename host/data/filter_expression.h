@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "field_type.h"
-#include "services/errors.h"
+#include "base/errors.h"
 
 namespace cot {
 

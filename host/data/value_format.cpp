@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <cmath>
 
-#include "services/clock.h"
+#include "base/clock.h"
 
 namespace cot::datafmt {
 

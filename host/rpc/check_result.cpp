@@ -1,7 +1,7 @@
 #include "rpc/check_result.h"
 
-#include "services/dialogs.h"
-#include "services/errors.h"
+#include "base/dialogs.h"
+#include "base/errors.h"
 
 namespace cot::Consiste {
 

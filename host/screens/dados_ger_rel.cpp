@@ -13,7 +13,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-#include "services/errors.h"
+#include "base/errors.h"
 #include "ui/buttons.h"
 #include "ui/modal_runner.h"
 

@@ -8,7 +8,7 @@
 #include <QJsonObject>
 #include <algorithm>
 
-#include "services/errors.h"
+#include "base/errors.h"
 
 namespace cot {
 

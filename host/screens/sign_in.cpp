@@ -7,7 +7,7 @@
 #include <QLineEdit>
 
 #include "services/consiste.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "services/local_query.h"
 #include "services/server_date.h"
 #include "services/veltrano.h"

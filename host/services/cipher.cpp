@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <sodium.h>
 
-#include "errors.h"
+#include "base/errors.h"
 
 namespace cot {
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "data/field.h"
-#include "dialogs.h"
-#include "errors.h"
-#include "format_br.h"
+#include "base/dialogs.h"
+#include "base/errors.h"
+#include "data/format_br.h"
 
 namespace cot::Consiste {
 

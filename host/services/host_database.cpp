@@ -4,9 +4,9 @@
 #include <QUrl>
 #include <QtDebug>
 
-#include "errors.h"
+#include "base/errors.h"
 #include "local_query.h"
-#include "sqlite_functions.h"
+#include "sql/sqlite_functions.h"
 
 namespace cot {
 

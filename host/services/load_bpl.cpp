@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "data/client_dataset.h"
-#include "errors.h"
+#include "base/errors.h"
 
 namespace cot {
 

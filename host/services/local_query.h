@@ -99,12 +99,4 @@ private:
     std::unique_ptr<ClientDataSet> table_;
 };
 
-namespace sql_text {
-// Checks that the text is one read-only statement; throws UserError otherwise.
-void ensureReadOnly(const QString& sql);
-// Replaces every ":NAME" outside quotes and comments by '?' and lists the names in
-// order of occurrence ("::" casts are left alone).
-QString toPositional(const QString& sql, QStringList& names);
-}  // namespace sql_text
-
 }  // namespace cot

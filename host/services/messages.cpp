@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "errors.h"
+#include "base/errors.h"
 
 namespace cot {
 

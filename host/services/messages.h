@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "dialogs.h"
+#include "base/dialogs.h"
 
 namespace cot {
 

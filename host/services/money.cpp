@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "decimal_text.h"
+#include "data/decimal_text.h"
 
 namespace cot {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "services/clock.h"
+#include "base/clock.h"
 
 namespace cot {
 

@@ -4,7 +4,7 @@
 #include <QSettings>
 #include <QFileInfo>
 
-#include "errors.h"
+#include "base/errors.h"
 
 namespace cot {
 

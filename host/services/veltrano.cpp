@@ -1,6 +1,6 @@
 #include "veltrano.h"
 
-#include "clock.h"
+#include "base/clock.h"
 
 namespace cot {
 

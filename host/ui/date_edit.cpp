@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 
 #include "number_text.h"
-#include "services/errors.h"
+#include "base/errors.h"
 
 namespace cot {
 

@@ -9,8 +9,8 @@
 #include "db_grid_model.h"
 #include "edit_mask.h"
 #include "event_boundary.h"
-#include "services/dialogs.h"
-#include "services/errors.h"
+#include "base/dialogs.h"
+#include "base/errors.h"
 
 namespace cot {
 

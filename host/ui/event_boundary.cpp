@@ -3,8 +3,8 @@
 #include <QDebug>
 #include <exception>
 
-#include "services/dialogs.h"
-#include "services/errors.h"
+#include "base/dialogs.h"
+#include "base/errors.h"
 
 namespace cot {
 

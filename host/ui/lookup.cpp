@@ -2,8 +2,8 @@
 
 #include "data/client_dataset.h"
 #include "data/data_source.h"
-#include "services/dialogs.h"
-#include "services/errors.h"
+#include "base/dialogs.h"
+#include "base/errors.h"
 
 namespace cot {
 

@@ -1,7 +1,7 @@
 #include "number_edit.h"
 
 #include "number_text.h"
-#include "services/errors.h"
+#include "base/errors.h"
 
 namespace cot {
 

@@ -1,6 +1,6 @@
 #include "number_text.h"
 
-#include "services/format_br.h"
+#include "data/format_br.h"
 
 namespace cot::ui_text {
 

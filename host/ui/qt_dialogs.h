@@ -1,5 +1,5 @@
 #pragma once
-#include "services/dialogs.h"
+#include "base/dialogs.h"
 
 class QWidget;
 

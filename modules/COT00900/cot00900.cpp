@@ -3,7 +3,7 @@
 
 #include "data/client_dataset.h"
 #include "list_window.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "services/load_bpl.h"
 #include "ui/modal_runner.h"
 

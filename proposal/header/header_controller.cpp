@@ -10,7 +10,7 @@
 #include "proposal/simulation/simulation_tables.h"
 #include "proposal/table_fields.h"
 #include "services/consiste.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/db_combo_box.h"

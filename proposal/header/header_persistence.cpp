@@ -6,7 +6,7 @@
 #include "proposal/proposal_screen.h"
 #include "proposal/readjustment/readjustment_controller.h"
 #include "rpc/check_result.h"
-#include "services/clock.h"
+#include "base/clock.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
 #include "ui/buttons.h"

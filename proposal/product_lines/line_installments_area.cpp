@@ -16,7 +16,7 @@
 #include "ui/db_grid.h"
 #include "ui/menus.h"
 #include "ui/number_edit.h"
-#include "services/errors.h"
+#include "base/errors.h"
 
 namespace cot {
 

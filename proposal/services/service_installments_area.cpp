@@ -10,7 +10,7 @@
 #include "proposal/screen_layout.h"
 #include "proposal/services/service_tables.h"
 #include "proposal/services/services_area.h"
-#include "services/clock.h"
+#include "base/clock.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"

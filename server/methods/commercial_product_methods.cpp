@@ -7,10 +7,10 @@
 //       the systems of the proposal's lines of that kind ("PROD": product lines M and L,
 //       "PTOA": access-point lines P and A, empty: every line) that belong to another
 //       product, each once. No product given: nothing to report.
-#include "methods/proposal_screen_methods.h"
-#include "methods/read_support.h"
-#include "rpc/method_registry.h"
-#include "storage/database.h"
+#include "server/methods/proposal_screen_methods.h"
+#include "server/methods/read_support.h"
+#include "server/rpc/method_registry.h"
+#include "server/storage/database.h"
 
 namespace cot::server::detail {
 

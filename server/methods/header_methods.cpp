@@ -14,10 +14,10 @@
 //       screen itself and travel in the header's change log; clearing them here as well
 //       would make that change log no longer match the stored row and fail the save.
 //       A version not stored yet has nothing to clear. Returns the rows changed.
-#include "methods/proposal_screen_methods.h"
-#include "methods/read_support.h"
-#include "rpc/method_registry.h"
-#include "storage/database.h"
+#include "server/methods/proposal_screen_methods.h"
+#include "server/methods/read_support.h"
+#include "server/rpc/method_registry.h"
+#include "server/storage/database.h"
 
 namespace cot::server::detail {
 

@@ -1,8 +1,8 @@
-#include "methods/numbering.h"
+#include "server/methods/numbering.h"
 
 #include <QThread>
 
-#include "storage/database.h"
+#include "server/storage/database.h"
 
 namespace cot::server {
 

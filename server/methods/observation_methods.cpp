@@ -3,10 +3,10 @@
 //   SetObs(delta, Vazio) → applies the change log of the observation table in one
 //                          transaction; Vazio = "1" says the text is empty, and an empty
 //                          observation is not kept (its row is removed).
-#include "methods/proposal_screen_methods.h"
-#include "rpc/method_registry.h"
-#include "storage/database.h"
-#include "storage/resolver.h"
+#include "server/methods/proposal_screen_methods.h"
+#include "server/rpc/method_registry.h"
+#include "server/storage/database.h"
+#include "server/storage/resolver.h"
 
 namespace cot::server::detail {
 

@@ -5,10 +5,10 @@
 //   GetVenc_Valor(NR, VER, CDLINPPROP, 1)  → installments of one line's licence of use
 //   GetVenc_Valor(NR, VER, "", 2)          → installments of the service package
 // Installments come by due date.
-#include "methods/proposal_screen_methods.h"
-#include "methods/read_support.h"
-#include "rpc/method_registry.h"
-#include "storage/database.h"
+#include "server/methods/proposal_screen_methods.h"
+#include "server/methods/read_support.h"
+#include "server/rpc/method_registry.h"
+#include "server/storage/database.h"
 
 namespace cot::server::detail {
 

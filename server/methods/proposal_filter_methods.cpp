@@ -26,13 +26,13 @@
 //   or requested. Reference: case-insensitive "contains"; empty means any.
 #include <QSet>
 
-#include "methods/proposal_list.h"
-#include "methods/proposal_screen_methods.h"
-#include "methods/read_support.h"
-#include "methods/selection_text.h"
-#include "rpc/method_registry.h"
-#include "services/clock.h"
-#include "storage/database.h"
+#include "server/methods/proposal_list.h"
+#include "server/methods/proposal_screen_methods.h"
+#include "server/methods/read_support.h"
+#include "server/methods/selection_text.h"
+#include "server/rpc/method_registry.h"
+#include "base/clock.h"
+#include "server/storage/database.h"
 
 namespace cot::server::detail {
 

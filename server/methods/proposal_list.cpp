@@ -1,7 +1,7 @@
-#include "methods/proposal_list.h"
+#include "server/methods/proposal_list.h"
 
-#include "services/clock.h"
-#include "storage/database.h"
+#include "base/clock.h"
+#include "server/storage/database.h"
 
 namespace cot::server {
 

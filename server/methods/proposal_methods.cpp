@@ -1,10 +1,10 @@
-#include "methods/proposal_methods.h"
+#include "server/methods/proposal_methods.h"
 
-#include "methods/numbering.h"
-#include "methods/proposal_list.h"
-#include "rpc/method_registry.h"
-#include "storage/database.h"
-#include "storage/resolver.h"
+#include "server/methods/numbering.h"
+#include "server/methods/proposal_list.h"
+#include "server/rpc/method_registry.h"
+#include "server/storage/database.h"
+#include "server/storage/resolver.h"
 
 namespace cot::server {
 

@@ -1,4 +1,4 @@
-#include "methods/proposal_screen_methods.h"
+#include "server/methods/proposal_screen_methods.h"
 
 namespace cot::server {
 

@@ -1,8 +1,8 @@
-#include "methods/read_support.h"
+#include "server/methods/read_support.h"
 
-#include "rpc/method_registry.h"
+#include "server/rpc/method_registry.h"
 #include "services/consiste.h"
-#include "storage/database.h"
+#include "server/storage/database.h"
 
 namespace cot::server::read {
 

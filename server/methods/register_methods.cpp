@@ -1,7 +1,7 @@
-#include "methods/register_methods.h"
+#include "server/methods/register_methods.h"
 
-#include "methods/proposal_methods.h"
-#include "methods/proposal_screen_methods.h"
+#include "server/methods/proposal_methods.h"
+#include "server/methods/proposal_screen_methods.h"
 #include "server/methods/server_clock_methods.h"
 
 namespace cot::server {

@@ -1,4 +1,4 @@
-#include "methods/selection_text.h"
+#include "server/methods/selection_text.h"
 
 namespace cot::server {
 

@@ -8,7 +8,7 @@
 
 #include "data/date_text.h"
 #include "server/rpc/method_registry.h"
-#include "services/clock.h"
+#include "base/clock.h"
 
 namespace cot::server {
 

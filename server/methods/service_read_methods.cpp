@@ -11,10 +11,10 @@
 //       hours and rate, the proposal's charging type and readjustment month.
 //       Returns how many services were added. The package value and its installments
 //       stay as they are: the screen establishes them from the services.
-#include "methods/proposal_screen_methods.h"
-#include "methods/read_support.h"
-#include "rpc/method_registry.h"
-#include "storage/database.h"
+#include "server/methods/proposal_screen_methods.h"
+#include "server/methods/read_support.h"
+#include "server/rpc/method_registry.h"
+#include "server/storage/database.h"
 
 namespace cot::server::detail {
 

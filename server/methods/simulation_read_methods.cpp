@@ -9,10 +9,10 @@
 //   GetMaxOrdSimula(NR, VER)              → NRORDSIMULAPROP: the next free order
 //   GetMaxOrdProdSimula(NR, VER, NRSIMULAPROP) → NRORDLINPSIMULA: likewise in a simulation
 // The totals of the line grid itself (Vr. total) are computed on the desktop.
-#include "methods/proposal_screen_methods.h"
-#include "methods/read_support.h"
-#include "rpc/method_registry.h"
-#include "storage/database.h"
+#include "server/methods/proposal_screen_methods.h"
+#include "server/methods/read_support.h"
+#include "server/rpc/method_registry.h"
+#include "server/storage/database.h"
 
 namespace cot::server::detail {
 

@@ -2,10 +2,10 @@
 //
 //   GetMensagem(NR, VER) → the texts in their order number (then code)
 //   GetObs(NR, VER)      → the observation (at most one row)
-#include "methods/proposal_screen_methods.h"
-#include "methods/read_support.h"
-#include "rpc/method_registry.h"
-#include "storage/database.h"
+#include "server/methods/proposal_screen_methods.h"
+#include "server/methods/read_support.h"
+#include "server/rpc/method_registry.h"
+#include "server/storage/database.h"
 
 namespace cot::server::detail {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "storage/database.h"
+#include "server/storage/database.h"
 
 namespace cot::server::detail {
 

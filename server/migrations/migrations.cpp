@@ -1,10 +1,10 @@
-#include "migrations/migrations.h"
+#include "server/migrations/migrations.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
 
-#include "migrations/migration_steps.h"
-#include "storage/database.h"
+#include "server/migrations/migration_steps.h"
+#include "server/storage/database.h"
 
 namespace cot::server {
 

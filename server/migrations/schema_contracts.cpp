@@ -1,6 +1,6 @@
 // What each client already has under contract, and the charging generated when a
 // proposal is accepted.
-#include "migrations/migration_steps.h"
+#include "server/migrations/migration_steps.h"
 
 namespace cot::server::detail {
 

@@ -1,6 +1,6 @@
 // Proposals, their versions and everything quoted in them. Children follow a change of
 // the proposal key (a version renumbered while editing) and go with a deleted version.
-#include "migrations/migration_steps.h"
+#include "server/migrations/migration_steps.h"
 
 namespace cot::server::detail {
 

@@ -1,7 +1,7 @@
 // Registers shared with the rest of the business application: branches, operators and
 // their groups, clients, prospects, contacts, interlocutors, indexes, products, systems,
 // service types, standard texts and parameters.
-#include "migrations/migration_steps.h"
+#include "server/migrations/migration_steps.h"
 
 namespace cot::server::detail {
 

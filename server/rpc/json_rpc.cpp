@@ -1,11 +1,11 @@
-#include "rpc/json_rpc.h"
+#include "server/rpc/json_rpc.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QtGlobal>
 
-#include "storage/database.h"
+#include "server/storage/database.h"
 
 namespace cot::server {
 

@@ -3,7 +3,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
-#include "rpc/method_registry.h"
+#include "server/rpc/method_registry.h"
 
 namespace cot::server {
 

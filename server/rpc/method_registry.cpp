@@ -1,4 +1,4 @@
-#include "rpc/method_registry.h"
+#include "server/rpc/method_registry.h"
 
 #include <QDate>
 #include <QJsonObject>

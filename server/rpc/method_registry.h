@@ -7,7 +7,7 @@
 #include <map>
 
 #include "data/packet.h"
-#include "services/errors.h"
+#include "base/errors.h"
 
 namespace cot::server {
 

@@ -1,4 +1,4 @@
-#include "rpc/rpc_server.h"
+#include "server/rpc/rpc_server.h"
 
 #include <httplib.h>
 
@@ -10,11 +10,11 @@
 #include <mutex>
 #include <thread>
 
-#include "methods/register_methods.h"
-#include "migrations/migrations.h"
-#include "rpc/json_rpc.h"
-#include "seed/demo_seed.h"
-#include "storage/database.h"
+#include "server/methods/register_methods.h"
+#include "server/migrations/migrations.h"
+#include "server/rpc/json_rpc.h"
+#include "server/seed/demo_seed.h"
+#include "server/storage/database.h"
 
 namespace cot::server {
 

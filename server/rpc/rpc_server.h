@@ -2,8 +2,8 @@
 #include <QString>
 #include <memory>
 
-#include "rpc/method_registry.h"
-#include "rpc/server_config.h"
+#include "server/rpc/method_registry.h"
+#include "server/rpc/server_config.h"
 
 namespace cot::server {
 

@@ -1,4 +1,4 @@
-#include "rpc/server_config.h"
+#include "server/rpc/server_config.h"
 
 #include <QDir>
 #include <QFileInfo>

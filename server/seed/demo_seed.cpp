@@ -1,10 +1,10 @@
-#include "seed/demo_seed.h"
+#include "server/seed/demo_seed.h"
 
 #include <QCryptographicHash>
 #include <QStringList>
 
-#include "seed/seed_support.h"
-#include "services/clock.h"
+#include "server/seed/seed_support.h"
+#include "base/clock.h"
 
 namespace cot::server {
 

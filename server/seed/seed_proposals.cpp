@@ -1,8 +1,8 @@
 // Demo proposals of branch 0001 in every status (accepted, valid, expiring within ten
 // days, expired, request), of every contract type, for clients and prospects, with
 // several versions of one number, and a couple of branch 0002.
-#include "methods/numbering.h"
-#include "seed/seed_support.h"
+#include "server/methods/numbering.h"
+#include "server/seed/seed_support.h"
 
 namespace cot::server::detail {
 

@@ -1,7 +1,7 @@
 // Demo registers: two branches, three operators (two in the proposal group), clients,
 // prospects, contacts, interlocutors, indexes, products and systems, service types,
 // standard texts and the module's parameters.
-#include "seed/seed_support.h"
+#include "server/seed/seed_support.h"
 
 namespace cot::server::detail {
 

@@ -2,7 +2,7 @@
 #include <QDateTime>
 #include <QVariantMap>
 
-#include "storage/database.h"
+#include "server/storage/database.h"
 
 namespace cot::server::detail {
 

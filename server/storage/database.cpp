@@ -1,11 +1,11 @@
-#include "storage/database.h"
+#include "server/storage/database.h"
 
 #include <QAtomicInteger>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 
-#include "storage/database_sql.h"
+#include "server/storage/database_sql.h"
 
 namespace cot::server {
 

@@ -4,13 +4,9 @@
 #include <QSqlRecord>
 #include <optional>
 
-#include "storage/database.h"
+#include "server/storage/database.h"
 
 namespace cot::server::detail {
-
-// Text form of a date-time in storage and in bound parameters on both engines:
-// sortable, comparable as text on SQLite, parsed as TIMESTAMP on PostgreSQL.
-inline constexpr const char* kStoredDateFormat = "yyyy-MM-dd HH:mm:ss";
 
 // Database over one uniquely named Qt Sql connection, owned by the thread that opened it.
 class SqlDatabase final : public Database {
@@ -34,8 +30,6 @@ public:
 private:
     QSqlQuery run(const QString& sql, const QVariantMap& params);
     void runPlain(const QString& sql);
-    QString columnName(const QSqlRecord& rec, int i) const;
-    QList<FieldDef> describe(const QSqlQuery& q, const QList<FieldDef>& shape) const;
 
     Dialect dialect_;
     QString url_;
@@ -44,11 +38,7 @@ private:
     int depth_ = 0;  // nested begin() calls map to savepoints
 };
 
-// Engine-specific set-up of a freshly opened connection (throws DatabaseError).
+// Engine-specific set-up of a freshly opened SQLite connection (throws DatabaseError).
 void configureSqlite(QSqlDatabase& db);
-// Declared type of result column `i` of an executed SQLite statement ("" for expressions).
-QString sqliteDeclaredType(const QSqlQuery& q, int column);
-// Whether result column `i` of an executed PostgreSQL statement comes straight from a table.
-bool postgresColumnOfTable(const QSqlQuery& q, int column);
 
 }  // namespace cot::server::detail

@@ -1,10 +1,8 @@
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlResult>
-#include <sqlite3.h>
 
-#include "services/sqlite_functions.h"
-#include "storage/database_sql.h"
+#include "sql/sqlite_functions.h"
+#include "server/storage/database_sql.h"
 
 namespace cot::server::detail {
 
@@ -25,15 +23,6 @@ void configureSqlite(QSqlDatabase& db) {
     pragma(db, QStringLiteral("PRAGMA journal_mode = WAL"));
     pragma(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
     pragma(db, QStringLiteral("PRAGMA foreign_keys = ON"));
-}
-
-QString sqliteDeclaredType(const QSqlQuery& q, int column) {
-    const QVariant handle = q.result() ? q.result()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0) return {};
-    sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(handle.constData());
-    if (!stmt) return {};
-    const char* decl = sqlite3_column_decltype(stmt, column);
-    return decl ? QString::fromUtf8(decl) : QString();
 }
 
 }  // namespace cot::server::detail

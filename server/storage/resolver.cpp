@@ -1,10 +1,10 @@
-#include "storage/resolver.h"
+#include "server/storage/resolver.h"
 
 #include <QRegularExpression>
 #include <stdexcept>
 
-#include "rpc/method_registry.h"
-#include "storage/database.h"
+#include "server/rpc/method_registry.h"
+#include "server/storage/database.h"
 
 namespace cot::server {
 

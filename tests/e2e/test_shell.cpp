@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 
 #include "screens/sign_in.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"
 #include "support/screen_fixture.h"

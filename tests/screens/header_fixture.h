@@ -8,7 +8,7 @@
 #include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
 #include "screens/form.h"
-#include "storage/database.h"
+#include "server/storage/database.h"
 #include "support/screen_fixture.h"
 #include "ui/event_boundary.h"
 #include "ui/page_control.h"

@@ -16,7 +16,7 @@
 #include "support/scripted_modal_runner.h"
 #include "support/screen_widgets.h"
 #include "ui/busy_animation.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "ui/lookup.h"
 #include "ui/lookup_button.h"
 #include "ui/lookup_find.h"

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "services/errors.h"
+#include "base/errors.h"
 #include "support/screen_widgets.h"
 #include "support/scripted_dialogs.h"
 #include "ui/buttons.h"

@@ -9,7 +9,7 @@
 
 #include "data/client_dataset.h"
 #include "data/data_source.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "support/screen_widgets.h"
 #include "support/scripted_dialogs.h"
 #include "ui/db_grid.h"

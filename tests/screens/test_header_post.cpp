@@ -11,7 +11,7 @@
 #include "proposal/proposal_screen.h"
 #include "proposal/readjustment/readjustment_controller.h"
 #include "screens/form.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "services/veltrano.h"
 #include "screens/header_fixture.h"
 #include "ui/busy_animation.h"

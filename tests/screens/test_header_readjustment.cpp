@@ -4,7 +4,7 @@
 
 #include "ui/lookup_button.h"
 #include "proposal/readjustment/readjustment_controller.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "ui/event_boundary.h"
 #include "screens/header_fixture.h"
 #include "ui/db_combo_box.h"

@@ -5,7 +5,7 @@
 #include <QTableView>
 
 #include "data/client_dataset.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "services/load_bpl.h"
 #include "support/screen_fixture.h"
 

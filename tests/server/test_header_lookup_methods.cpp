@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "rpc/net_connection.h"
-#include "storage/database.h"
+#include "server/storage/database.h"
 #include "support/test_server.h"
 
 using namespace cot;

@@ -3,9 +3,9 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-#include "methods/selection_text.h"
+#include "server/methods/selection_text.h"
 #include "rpc/net_connection.h"
-#include "storage/database.h"
+#include "server/storage/database.h"
 #include "support/test_server.h"
 
 using namespace cot;

@@ -2,10 +2,10 @@
 #include <QJsonArray>
 #include <gtest/gtest.h>
 
-#include "rpc/method_registry.h"
+#include "server/rpc/method_registry.h"
 #include "rpc/net_connection.h"
-#include "storage/database.h"
-#include "storage/resolver.h"
+#include "server/storage/database.h"
+#include "server/storage/resolver.h"
 #include "support/test_server.h"
 
 using namespace cot;

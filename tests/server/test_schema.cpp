@@ -1,11 +1,11 @@
 #include <QDateTime>
 #include <gtest/gtest.h>
 
-#include "methods/proposal_list.h"
-#include "migrations/migrations.h"
-#include "seed/demo_seed.h"
-#include "services/clock.h"
-#include "storage/database.h"
+#include "server/methods/proposal_list.h"
+#include "server/migrations/migrations.h"
+#include "server/seed/demo_seed.h"
+#include "base/clock.h"
+#include "server/storage/database.h"
 #include "test_storage_engines.h"
 
 using namespace cot;

@@ -3,9 +3,9 @@
 #include <QJsonArray>
 #include <gtest/gtest.h>
 
-#include "rpc/method_registry.h"
+#include "server/rpc/method_registry.h"
 #include "rpc/net_connection.h"
-#include "services/clock.h"
+#include "base/clock.h"
 #include "services/server_date.h"
 #include "support/test_server.h"
 

@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-#include "storage/database.h"
-#include "storage/database_params.h"
+#include "server/storage/database.h"
 #include "test_storage_engines.h"
 
 using namespace cot;
@@ -147,13 +146,5 @@ TEST_P(StorageTest, ConcurrentWritersFromSeveralConnectionsAllLand) {
 
 INSTANTIATE_TEST_SUITE_P(Engines, StorageTest, ::testing::ValuesIn(cot::server::testing::engines()),
                          cot::server::testing::engineName);
-
-TEST(StoragePlaceholders, LiteralsCommentsAndCastsAreNotParameters) {
-    const auto p = detail::toPositional(
-        "SELECT ':A', \"x:B\", x::text -- :C\n FROM t /* :D */ WHERE a = :E AND b = :e2 AND c = :E");
-    EXPECT_EQ(p.names, (QStringList{"E", "E2", "E"}));
-    EXPECT_EQ(p.sql, "SELECT ':A', \"x:B\", x::text -- :C\n FROM t /* :D */ WHERE a = ? AND b = ? AND c = ?");
-    EXPECT_EQ(detail::toPositional("SELECT 'it''s :X' || :Y").names, QStringList{"Y"});
-}
 
 }  // namespace

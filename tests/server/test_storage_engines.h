@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/database.h"
+#include "server/storage/database.h"
 
 namespace cot::server::testing {
 

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "rpc/check_result.h"
-#include "rpc/method_registry.h"
-#include "services/errors.h"
-#include "storage/database.h"
+#include "server/rpc/method_registry.h"
+#include "base/errors.h"
+#include "server/storage/database.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_server.h"
 

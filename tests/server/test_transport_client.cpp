@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "rpc/check_result.h"
-#include "rpc/method_registry.h"
+#include "server/rpc/method_registry.h"
 #include "rpc/net_connection.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_server.h"
 

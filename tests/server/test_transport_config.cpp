@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "rpc/rpc_server.h"
-#include "rpc/server_config.h"
+#include "server/rpc/rpc_server.h"
+#include "server/rpc/server_config.h"
 #include "support/test_server.h"
 
 using namespace cot::server;

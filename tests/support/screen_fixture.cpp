@@ -1,6 +1,6 @@
 #include "screen_fixture.h"
 
-#include "services/clock.h"
+#include "base/clock.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "qt_printers.h"
-#include "services/dialogs.h"
+#include "base/dialogs.h"
 
 namespace cot {
 

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "services/dialogs.h"
+#include "base/dialogs.h"
 
 namespace {
 ScriptedModalRunner* g_installed = nullptr;

@@ -6,10 +6,10 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include "migrations/migrations.h"
-#include "rpc/rpc_server.h"
-#include "seed/demo_seed.h"
-#include "services/clock.h"
+#include "server/migrations/migrations.h"
+#include "server/rpc/rpc_server.h"
+#include "server/seed/demo_seed.h"
+#include "base/clock.h"
 
 namespace cot::testing {
 

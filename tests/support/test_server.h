@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "rpc/method_registry.h"
+#include "server/rpc/method_registry.h"
 #include "rpc/http_request.h"
 #include "rpc/net_connection.h"
-#include "storage/database.h"
+#include "server/storage/database.h"
 
 class QTemporaryDir;
 

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "services/cipher.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "support/qt_printers.h"
 
 using namespace cot;

@@ -7,7 +7,7 @@
 
 #include "data/client_dataset.h"
 #include "data/data_source.h"
-#include "services/errors.h"
+#include "base/errors.h"
 
 using namespace cot;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "data/client_dataset.h"
-#include "services/errors.h"
+#include "base/errors.h"
 
 using namespace cot;
 

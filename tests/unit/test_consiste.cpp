@@ -5,7 +5,7 @@
 
 #include "data/client_dataset.h"
 #include "services/consiste.h"
-#include "services/errors.h"
+#include "base/errors.h"
 #include "services/mask_text.h"
 #include "support/scripted_dialogs.h"
 

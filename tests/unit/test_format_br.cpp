@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "services/clock.h"
-#include "services/format_br.h"
+#include "base/clock.h"
+#include "data/format_br.h"
 
 using namespace cot;
 

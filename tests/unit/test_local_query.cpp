@@ -7,7 +7,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
-#include "services/errors.h"
+#include "base/errors.h"
 #include "services/local_query.h"
 #include "support/qt_printers.h"
 
@@ -90,11 +90,6 @@ TEST_F(LocalQueryTest, ParameterScanningIgnoresLiteralsCommentsAndCasts) {
     ASSERT_EQ(q.recordCount(), 1);
     EXPECT_EQ(q.fieldByName("NMOPERADOR").asString(), "O'Brien: assistente");
     EXPECT_EQ(q.fieldByName("TXT").asString(), ":P_FALSO");
-
-    QStringList names;
-    EXPECT_EQ(sql_text::toPositional("SELECT X::TEXT, :A, :B1 FROM T WHERE Y = :A", names),
-              "SELECT X::TEXT, ?, ? FROM T WHERE Y = ?");
-    EXPECT_EQ(names, (QStringList{"A", "B1", "A"}));
 
     // parameter values survive a change of the SQL when the name stays
     q.setSql("SELECT CDOPERADOR FROM OPERADOR WHERE NMOPERADOR LIKE :P_NOME");

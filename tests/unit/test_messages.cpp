@@ -2,7 +2,7 @@
 
 #include <QTemporaryDir>
 
-#include "services/errors.h"
+#include "base/errors.h"
 #include "services/messages.h"
 #include "support/scripted_dialogs.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "services/clock.h"
+#include "base/clock.h"
 #include "services/veltrano.h"
 #include "support/qt_printers.h"
 

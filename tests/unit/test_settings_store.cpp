@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "services/errors.h"
+#include "base/errors.h"
 #include "services/settings_store.h"
 #include "support/qt_printers.h"
 

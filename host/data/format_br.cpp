@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "clock.h"
+#include "base/clock.h"
 #include "decimal_text.h"
 
 namespace cot {

@@ -1,9 +1,10 @@
+#include "sql_text.h"
+
 #include <QSet>
 
-#include "errors.h"
-#include "local_query.h"
+#include "base/errors.h"
 
-namespace cot::sql_text {
+namespace cot::sql {
 
 namespace {
 
@@ -85,25 +86,25 @@ void ensureReadOnly(const QString& sql) {
         if (writes.contains(w)) refuse();
 }
 
-QString toPositional(const QString& sql, QStringList& names) {
-    names.clear();
-    QString out;
-    int copied = 0;
+PositionalSql toPositional(const QString& sql) {
+    PositionalSql out;
+    out.sql.reserve(sql.size());
+    qsizetype copied = 0;
     scanCode(sql, [&](int i) {
         if (sql[i] != ':') return true;
-        if (i > 0 && sql[i - 1] == ':') return true;                   // second ':' of a cast
-        if (i + 1 >= sql.size() || sql[i + 1] == ':') return true;     // first ':' of a cast
+        if (i > 0 && sql[i - 1] == ':') return true;                // second ':' of a cast
+        if (i + 1 >= sql.size() || sql[i + 1] == ':') return true;  // first ':' of a cast
         if (!(sql[i + 1].isLetter() || sql[i + 1] == '_')) return true;
         int end = i + 1;
         while (end < sql.size() && (sql[end].isLetterOrNumber() || sql[end] == '_')) ++end;
-        out += sql.mid(copied, i - copied);
-        out += '?';
-        names << sql.mid(i + 1, end - i - 1);
+        out.sql += QStringView(sql).mid(copied, i - copied);
+        out.sql += '?';
+        out.names << sql.mid(i + 1, end - i - 1).toUpper();
         copied = end;
         return true;
     });
-    out += sql.mid(copied);
+    out.sql += QStringView(sql).mid(copied);
     return out;
 }
 
-}  // namespace cot::sql_text
+}  // namespace cot::sql

@@ -1,0 +1,114 @@
+// SQL text and results as both the host's queries and the server's storage read them.
+#include <gtest/gtest.h>
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "sql/sql_packet.h"
+#include "sql/sql_text.h"
+#include "support/qt_printers.h"
+
+using namespace cot;
+
+namespace {
+
+class SqlPacketTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db_ = QSqlDatabase::addDatabase("QSQLITE", "sql_packet");
+        db_.setDatabaseName(":memory:");
+        ASSERT_TRUE(db_.open());
+        for (const char* sql :
+             {"CREATE TABLE T (ID INTEGER, NOME VARCHAR(20), OBS VARCHAR, NOTA TEXT, VALOR DOUBLE PRECISION,"
+              " DT TIMESTAMP, HORA TIME, ATIVO BOOLEAN)",
+              "INSERT INTO T VALUES (1, 'Ana', 'x', 'nota', 10, '2026-12-06 10:30:00', '2026-12-06 08:00:00', 1)",
+              "INSERT INTO T VALUES (2, 'Bruno', NULL, NULL, 2.5, NULL, NULL, 0)"})
+            ASSERT_TRUE(QSqlQuery(db_).exec(sql)) << sql;
+    }
+    void TearDown() override {
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase("sql_packet");
+    }
+    Packet read(const QString& sql, const QList<FieldDef>& shape = {}) {
+        QSqlQuery q(db_);
+        q.setForwardOnly(true);
+        EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+        return sql::readPacket(q, shape);
+    }
+    const FieldDef& field(const Packet& p, const QString& name) { return p.fields.at(p.indexOf(name)); }
+
+    QSqlDatabase db_;
+};
+
+}  // namespace
+
+TEST(SqlText, LiteralsCommentsAndCastsAreNotParameters) {
+    const auto p = sql::toPositional(
+        "SELECT ':A', \"x:B\", x::text -- :C\n FROM t /* :D */ WHERE a = :E AND b = :e2 AND c = :E");
+    EXPECT_EQ(p.names, (QStringList{"E", "E2", "E"}));
+    EXPECT_EQ(p.sql, "SELECT ':A', \"x:B\", x::text -- :C\n FROM t /* :D */ WHERE a = ? AND b = ? AND c = ?");
+    EXPECT_EQ(sql::toPositional("SELECT 'it''s :X' || :Y").names, QStringList{"Y"});
+    EXPECT_EQ(sql::toPositional("SELECT X::TEXT, :a, :B1 FROM T WHERE Y = :A").sql,
+              "SELECT X::TEXT, ?, ? FROM T WHERE Y = ?");
+}
+
+TEST_F(SqlPacketTest, DeclaredTypesAndUpperCaseNamesOnSqlite) {
+    const Packet p = read("SELECT ID, NOME AS apelido, OBS, NOTA, VALOR, DT, HORA, ATIVO FROM T ORDER BY ID");
+    ASSERT_EQ(p.rows.size(), 2);
+    // names as PostgreSQL gives them to the same code: upper case, whatever the alias says
+    EXPECT_EQ(p.fields[1].name, "APELIDO");
+    EXPECT_EQ(field(p, "ID").type, FieldType::Integer);
+    EXPECT_EQ(field(p, "APELIDO").type, FieldType::String);
+    EXPECT_EQ(field(p, "APELIDO").size, 20);
+    EXPECT_EQ(field(p, "OBS").type, FieldType::Memo);  // unsized text has no limit
+    EXPECT_EQ(field(p, "NOTA").type, FieldType::Memo);
+    EXPECT_EQ(field(p, "VALOR").type, FieldType::Float);
+    EXPECT_EQ(field(p, "DT").type, FieldType::DateTime);
+    EXPECT_EQ(field(p, "HORA").type, FieldType::DateTime);
+    EXPECT_EQ(field(p, "ATIVO").type, FieldType::Boolean);
+
+    EXPECT_EQ(p.value(0, "DT"), QVariant(QDateTime(QDate(2026, 12, 6), QTime(10, 30))));  // stored as text
+    EXPECT_EQ(p.value(0, "ATIVO"), QVariant(true));
+    EXPECT_EQ(p.value(1, "VALOR"), QVariant(2.5));
+    EXPECT_TRUE(p.value(1, "DT").isNull());
+    EXPECT_TRUE(p.value(1, "OBS").isNull());
+}
+
+TEST_F(SqlPacketTest, ExpressionsAreTypedByTheirValuesAndTheShapeWins) {
+    const Packet p = read("SELECT COUNT(*) AS N, SUM(VALOR) AS TOTAL, MAX(NOME) || '!' AS TXT, NULL AS NADA FROM T");
+    EXPECT_EQ(field(p, "N").type, FieldType::Integer);
+    EXPECT_EQ(p.value(0, "N"), QVariant(qint64(2)));
+    EXPECT_EQ(field(p, "TOTAL").type, FieldType::Float);
+    EXPECT_EQ(field(p, "TXT").type, FieldType::String);
+    EXPECT_EQ(field(p, "TXT").size, 6);  // "Bruno!"
+    EXPECT_EQ(field(p, "NADA").type, FieldType::String);
+    EXPECT_EQ(field(p, "NADA").size, 1);
+
+    // a column whose first values are whole numbers and later ones fractions has decimals
+    const Packet mixed = read("SELECT CASE WHEN ID = 1 THEN 1 ELSE 2.5 END AS V FROM T ORDER BY ID");
+    EXPECT_EQ(field(mixed, "V").type, FieldType::Float);
+    EXPECT_EQ(mixed.value(0, "V"), QVariant(1.0));
+
+    const Packet shaped = read("SELECT ID, VALOR FROM T ORDER BY ID", {{"valor", FieldType::String, 10}});
+    EXPECT_EQ(field(shaped, "VALOR").type, FieldType::String);
+    EXPECT_EQ(field(shaped, "VALOR").size, 10);
+    EXPECT_EQ(shaped.value(1, "VALOR"), QVariant(QString("2.5")));
+}
+
+TEST_F(SqlPacketTest, BoundValuesCompareWithStoredOnes) {
+    EXPECT_TRUE(sql::bindable(QVariant()).isNull());
+    EXPECT_TRUE(sql::bindable(QDateTime()).isNull());  // never the empty text
+    EXPECT_EQ(sql::bindable(QDate(2026, 12, 6)), QVariant(QString("2026-12-06 00:00:00")));
+    EXPECT_EQ(sql::bindable(true), QVariant(1));
+
+    QSqlQuery q(db_);
+    ASSERT_TRUE(q.prepare("SELECT ID FROM T WHERE DT = ? AND ATIVO = ?"));
+    q.addBindValue(sql::bindable(QDateTime(QDate(2026, 12, 6), QTime(10, 30))));
+    q.addBindValue(sql::bindable(true));
+    ASSERT_TRUE(q.exec());
+    const Packet p = sql::readPacket(q);
+    ASSERT_EQ(p.rows.size(), 1);
+    EXPECT_EQ(p.value(0, "ID"), QVariant(qint64(1)));
+}
