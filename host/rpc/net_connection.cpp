@@ -82,6 +82,7 @@ bool NetConnection::open() {
 }
 
 RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
+    ++calls_;
     QJsonArray params;
     for (int i = 0; i < args.size(); ++i) {
         try {

@@ -48,6 +48,9 @@ public:
     // callChecked() whose payload must be a data packet (null gives an empty packet).
     Packet getPacket(const QString& method, const QVariantList& args = {});
 
+    // Calls made through this connection (whatever their outcome).
+    int calls() const { return calls_; }
+
     // Seconds to wait for a method's answer.
     void setReadTimeout(int seconds);
 
@@ -65,6 +68,7 @@ private:
     std::function<void(NetConnection&)> beforeConnect_;
     std::unique_ptr<Http> http_;
     bool connected_ = false;
+    int calls_ = 0;
     bool reused_ = false;  // the open socket has already carried a request
     QString lastError_;
     qint64 nextId_ = 1;

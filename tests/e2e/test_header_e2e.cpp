@@ -19,14 +19,14 @@ namespace {
 class HeaderEndToEnd : public HeaderFixture {};
 
 TEST_F(HeaderEndToEnd, CreateListEditAndDeleteAProposal) {
-    ClientDataSet& t = *screen->cdsProposta;
+    ClientDataSet& t = screen->proposal();
     const int listed = t.recordCount();
 
     // New proposal from the list.
     click(*screen, "sbtIncluir");
     ASSERT_EQ(t.state(), DataSetState::Insert) << dialogs.errors().join("; ").toStdString();
     const QString nr = t["NRPROPOSFAS"].asString();
-    EXPECT_EQ(screen->dbeVersao->text(), "01");
+    EXPECT_EQ(screen->area<HeaderController>().dbeVersao->text(), "01");
 
     // Client by its lookup, reference typed, contact and product by their lookups.
     dialogs.expectPick([](ClientDataSet& list) { return list.locate("NRINSJURCLIE", kAlfa); });
@@ -44,7 +44,7 @@ TEST_F(HeaderEndToEnd, CreateListEditAndDeleteAProposal) {
     EXPECT_EQ(t["NMINTECLIE"].asString(), "Débora Martins");
     ASSERT_TRUE(focus(*screen, "rbtLuManut"));
     press(*screen, "rbtLuManut", Qt::Key_Space);
-    EXPECT_TRUE(screen->rbtLuManut->isChecked());
+    EXPECT_TRUE(screen->area<HeaderController>().rbtLuManut->isChecked());
 
     // Confirm: saved on the server and listed.
     click(*screen, "sbtConfirmar");
@@ -64,8 +64,8 @@ TEST_F(HeaderEndToEnd, CreateListEditAndDeleteAProposal) {
     EXPECT_EQ(t["NOME"].asString(), "Alfa Sistemas");
 
     // Edit the reference.
-    screen->pgcPadrao->setActivePage(screen->tshProposta);
-    screen->setActiveTable(screen->cdsProposta);
+    screen->pgcPadrao->setActivePage(screen->pages().tshProposta);
+    screen->setActiveTable(&screen->proposal());
     click(*screen, "sbtAlterar");
     ASSERT_EQ(t.state(), DataSetState::Edit) << dialogs.errors().join("; ").toStdString();
     ASSERT_TRUE(focus(*screen, "dbeDsReferencia"));
@@ -77,7 +77,7 @@ TEST_F(HeaderEndToEnd, CreateListEditAndDeleteAProposal) {
 
     // Delete it.
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {nr, "01"}));
-    screen->setActiveTable(screen->cdsProposta);
+    screen->setActiveTable(&screen->proposal());
     dialogs.expectConfirm(true);
     click(*screen, "sbtExcluir");
     ASSERT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
@@ -90,11 +90,11 @@ TEST_F(HeaderEndToEnd, CreateListEditAndDeleteAProposal) {
 TEST_F(HeaderEndToEnd, PictureOfTheHeaderForm) {
     const QString path = qEnvironmentVariable("COT_HEADER_SCREENSHOT");
     if (path.isEmpty()) GTEST_SKIP() << "COT_HEADER_SCREENSHOT not set";
-    ClientDataSet& t = *screen->cdsProposta;
+    ClientDataSet& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
-    screen->pgcPadrao->setActivePage(screen->tshProposta);
+    screen->pgcPadrao->setActivePage(screen->pages().tshProposta);
     screen->pgcPadraoChange();
-    screen->setActiveTable(screen->cdsProposta);
+    screen->setActiveTable(&screen->proposal());
     ASSERT_TRUE(runHandler([&] { t.edit(); }));
     t["NRMESREAJPROP"].setAsString("07");
     screen->resize(1280, 800);

@@ -7,6 +7,7 @@
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
+#include "proposal/areas.h"
 #include "screens/form.h"
 #include "server/storage/database.h"
 #include "support/screen_fixture.h"
@@ -39,25 +40,25 @@ protected:
         ScreenFixture::TearDown();
     }
 
-    HeaderController& header() { return *screen->header; }
+    HeaderController& header() { return *(&screen->area<HeaderController>()); }
 
     // The include button from the list, as the user starts a new proposal.
     void startNewProposal() {
         screen->pgcPadrao->setActivePage(screen->tshPadrao);
-        screen->setActiveTable(screen->cdsProposta);
+        screen->setActiveTable(&screen->proposal());
         ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); })) << dialogs.errors().join("; ").toStdString();
     }
 
     // The current proposal put in edit from the form page.
     void editOnForm() {
-        screen->pgcPadrao->setActivePage(screen->tshProposta);
-        screen->setActiveTable(screen->cdsProposta);
-        ASSERT_TRUE(runHandler([&] { screen->cdsProposta->edit(); }));
+        screen->pgcPadrao->setActivePage(screen->pages().tshProposta);
+        screen->setActiveTable(&screen->proposal());
+        ASSERT_TRUE(runHandler([&] { screen->proposal().edit(); }));
     }
 
     // A complete request for a client (or prospect) of the demo data.
     void fillRequest(const QString& document, bool prospect = false) {
-        ClientDataSet& t = *screen->cdsProposta;
+        ClientDataSet& t = screen->proposal();
         if (prospect) t["IDCLIENPROSP"].setAsString("P");
         t["NRINSJURCLIE"].setAsString(document);
         t["DSREFEPROPOSFAS"].setAsString(QStringLiteral("Teste de cabeçalho"));
@@ -66,7 +67,7 @@ protected:
 
     // Turns the current row into a proposal with index 1 alone (100%).
     void makeProposal() {
-        ClientDataSet& t = *screen->cdsProposta;
+        ClientDataSet& t = screen->proposal();
         t["IDSOLPROPFAS"].setAsString("N");
         t["CDINDICE1"].setAsString("0001");
         t["CDTPINDICE1"].setAsString("M");
@@ -77,7 +78,7 @@ protected:
 
     // Posts the proposal as the confirm button's post does; false when refused.
     bool post() {
-        return runHandler([&] { screen->cdsProposta->post(); });
+        return runHandler([&] { screen->proposal().post(); });
     }
 
     QVariantMap storedRow(const QString& nr, const QString& ver) {

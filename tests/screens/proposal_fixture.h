@@ -8,6 +8,7 @@
 #include "module/module_factories.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
+#include "proposal/areas.h"
 #include "support/screen_fixture.h"
 #include "ui/event_boundary.h"
 #include "ui/menus.h"
@@ -36,7 +37,7 @@ protected:
     bool select(int n, const QString& version = QStringLiteral("01")) {
         bool found = false;
         EXPECT_TRUE(runHandler([&] {
-            found = screen->cdsProposta->locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {number(n), version});
+            found = screen->proposal().locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {number(n), version});
         }));
         return found;
     }
@@ -46,7 +47,7 @@ protected:
 
     QStringList listNumbers() const {
         QStringList out;
-        ClientDataSet& t = *screen->cdsProposta;
+        ClientDataSet& t = screen->proposal();
         for (int r = 0; r < t.rowCount(); ++r) {
             ClientDataSet::RowView view(t, r);
             out << QString::number(t[QStringLiteral("NRPROPOSFAS")].asString().toLongLong()) + u'/' +

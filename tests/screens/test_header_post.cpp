@@ -9,6 +9,7 @@
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
+#include "proposal/areas.h"
 #include "proposal/readjustment/readjustment_controller.h"
 #include "screens/form.h"
 #include "base/errors.h"
@@ -31,12 +32,12 @@ class HeaderPost : public HeaderFixture {};
 
 TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
     startNewProposal();
-    ClientDataSet& t = *screen->cdsProposta;
+    ClientDataSet& t = screen->proposal();
     ASSERT_EQ(t.state(), DataSetState::Insert);
     const QString number = t["NRPROPOSFAS"].asString();
     EXPECT_EQ(number.size(), 20);
     EXPECT_GT(number.toLongLong(), 14) << "numbers of the demo proposals are taken";
-    EXPECT_EQ(screen->dbeVersao->text(), "01") << "proposed in the version edit";
+    EXPECT_EQ(screen->area<HeaderController>().dbeVersao->text(), "01") << "proposed in the version edit";
     EXPECT_EQ(t["DTPROPOSFAS"].asDateTime().date(), QDate(2026, 12, 6));
     EXPECT_EQ(t["DTVALPROPFAS"].asDateTime().date(), QDate(2027, 1, 5));
     EXPECT_EQ(t["CDOPERSOLI"].asString(), "VENDEDOR");
@@ -46,9 +47,9 @@ TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
     EXPECT_EQ(t["IDTIPOCOBRSERV"].asString(), "P");
     EXPECT_EQ(header().dbcTipoProp->text(), "Solicitação");
     EXPECT_EQ(header().cbbCliProsp->text(), "Cliente");
-    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->tshProposta);
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
     // Child pages wait for the header.
-    EXPECT_FALSE(screen->tshDados->isEnabled());
+    EXPECT_FALSE(screen->pages().tshDados->isEnabled());
     EXPECT_TRUE(header().dbeCdCliPros->isEnabled());
     // A second new proposal never gets the same number.
     runHandler([&] { t.cancel(); });
@@ -59,7 +60,7 @@ TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
 TEST_F(HeaderPost, ValidityOnTheRegistrationDayPassesOneDayEarlierDoesNot) {
     startNewProposal();
     fillRequest(kAlfa);
-    ClientDataSet& t = *screen->cdsProposta;
+    ClientDataSet& t = screen->proposal();
     t["DTVALPROPFAS"].setAsDateTime(QDateTime(QDate(2026, 12, 5), QTime()));
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"Data de cadastro da proposta não pode ser maior que a data de validade."});
@@ -77,12 +78,12 @@ TEST_F(HeaderPost, ValidityOnTheRegistrationDayPassesOneDayEarlierDoesNot) {
     EXPECT_EQ(row.value("CDOPERINCL").toString(), "VENDEDOR");
     EXPECT_EQ(row.value("IDSOLPROPFAS").toString(), "S");
     EXPECT_EQ(row.value("NRMESREAJPROP").toString(), "03") << "month of the client's register";
-    EXPECT_TRUE(screen->tshDados->isEnabled());
+    EXPECT_TRUE(screen->pages().tshDados->isEnabled());
 }
 
 TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
     startNewProposal();
-    ClientDataSet& t = *screen->cdsProposta;
+    ClientDataSet& t = screen->proposal();
     // Nothing typed: the client is asked for first.
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors().value(0), "Cliente deve ser informado");
@@ -120,13 +121,13 @@ TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
 }
 
 TEST_F(HeaderPost, AChangedVersionThatExistsIsRefused) {
-    ClientDataSet& t = *screen->cdsProposta;
+    ClientDataSet& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(6), "03"}));
     editOnForm();
     t["NRVERPROPFAS"].setAsString("02");
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"Proposta já cadastrada"});
-    EXPECT_TRUE(screen->dbeVersao->hasFocus());
+    EXPECT_TRUE(screen->area<HeaderController>().dbeVersao->hasFocus());
     EXPECT_EQ(t.state(), DataSetState::Edit);
     // A free version is taken.
     dialogs.clearShown();
@@ -139,9 +140,9 @@ TEST_F(HeaderPost, AChangedVersionThatExistsIsRefused) {
 TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
     startNewProposal();
     fillRequest(kDelta, /*prospect=*/true);
-    screen->rbtLuManut->setChecked(true);
+    screen->area<HeaderController>().rbtLuManut->setChecked(true);
     ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
-    const QString nr = screen->cdsProposta->fieldByName("NRPROPOSFAS").asString();
+    const QString nr = screen->proposal().fieldByName("NRPROPOSFAS").asString();
     const int mandatory = scalar("SELECT COUNT(*) FROM TIPOSERV WHERE IDSERVOBRIGPROS = 'S'").toInt();
     ASSERT_GT(mandatory, 0);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + nr + "'").toInt(), mandatory);
@@ -153,30 +154,30 @@ TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
     EXPECT_EQ(row.value("IDTIPOPROPFAS").toString(), "M");
     // Saving it again adds nothing more.
     editOnForm();
-    screen->cdsProposta->fieldByName("DSREFEPROPOSFAS").setAsString("Outra referência");
+    screen->proposal().fieldByName("DSREFEPROPOSFAS").setAsString("Outra referência");
     ASSERT_TRUE(post());
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + nr + "'").toInt(), mandatory);
 
     // A client proposal gets none.
     startNewProposal();
     fillRequest(kAlfa);
-    screen->rbtLuManut->setChecked(true);
+    screen->area<HeaderController>().rbtLuManut->setChecked(true);
     ASSERT_TRUE(post());
-    const QString clientNr = screen->cdsProposta->fieldByName("NRPROPOSFAS").asString();
+    const QString clientNr = screen->proposal().fieldByName("NRPROPOSFAS").asString();
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + clientNr + "'").toInt(), 0);
 }
 
 TEST_F(HeaderPost, CancelDropsPendingChangesAndDeleteReachesTheServer) {
-    ClientDataSet& t = *screen->cdsProposta;
+    ClientDataSet& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     const QString before = t["DSREFEPROPOSFAS"].asString();
     editOnForm();
-    EXPECT_FALSE(screen->tshDados->isEnabled());
+    EXPECT_FALSE(screen->pages().tshDados->isEnabled());
     t["DSREFEPROPOSFAS"].setAsString("Mudado e desistido");
     runHandler([&] { t.cancel(); });
     EXPECT_EQ(t["DSREFEPROPOSFAS"].asString(), before);
     EXPECT_EQ(t.changeCount(), 0);
-    EXPECT_TRUE(screen->tshDados->isEnabled());
+    EXPECT_TRUE(screen->pages().tshDados->isEnabled());
 
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(10), "01"}));
     ASSERT_TRUE(runHandler([&] { t.deleteRecord(); }));
@@ -188,7 +189,7 @@ TEST_F(HeaderPost, CancelDropsPendingChangesAndDeleteReachesTheServer) {
 TEST_F(HeaderPost, AFailedSaveKeepsTheChangeToSendAgain) {
     startNewProposal();
     fillRequest(kAlfa);
-    ClientDataSet& t = *screen->cdsProposta;
+    ClientDataSet& t = screen->proposal();
     // Number and version of a stored proposal: the server refuses the insert.
     t["NRPROPOSFAS"].setAsString(seedNumber(6));
     EXPECT_FALSE(post());
@@ -209,11 +210,11 @@ TEST_F(HeaderPost, AFailedSaveKeepsTheChangeToSendAgain) {
 }
 
 TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
-    ClientDataSet& t = *screen->cdsProposta;
+    ClientDataSet& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
-    screen->pgcPadrao->setActivePage(screen->tshProposta);
+    screen->pgcPadrao->setActivePage(screen->pages().tshProposta);
     screen->pgcPadraoChange();  // loads the product lines
-    ASSERT_FALSE(screen->cdsLinProd->isEmpty());
+    ASSERT_FALSE(screen->area<ProductLineArea>().cdsLinProd->isEmpty());
     editOnForm();
     QString listed;
     runner.expect([&](QWidget& w) {
@@ -225,14 +226,14 @@ TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
     EXPECT_EQ(t["NMPROCOMERCI"].asString(), "Folha de Pagamento");
     focus(*screen, "dbeDsReferencia");  // leaving the code checks the lines' systems
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
-    EXPECT_FALSE(screen->cdsValidaSistProd->isEmpty());
+    EXPECT_FALSE(screen->area<LineSystemsArea>().cdsValidaSistProd->isEmpty());
     EXPECT_TRUE(listed.startsWith("Os seguintes sistemas não estão cadastrados")) << listed.toStdString();
     EXPECT_EQ(t.state(), DataSetState::Browse) << "the change of product is undone";
     EXPECT_EQ(t["CDPROCOMERCI"].asString(), "ERP");
 }
 
 TEST_F(HeaderPost, ATypedInterlocutorMustBelongToTheParty) {
-    ClientDataSet& t = *screen->cdsProposta;
+    ClientDataSet& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     editOnForm();
     ASSERT_TRUE(focus(*screen, "dbeCdInterLoc"));

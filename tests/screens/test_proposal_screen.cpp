@@ -16,6 +16,7 @@
 #include "ui/screen.h"
 #include "ui/number_edit.h"
 #include "ui/page_control.h"
+#include <QStatusBar>
 
 using namespace cot;
 using namespace cot::testing;
@@ -61,7 +62,7 @@ TEST_F(ProposalScreen, OneScreenAtATimeAndANewOneAfterClosing) {
     EXPECT_FALSE(Cli_cot05000::boIdCriado);
     openScreen();
     EXPECT_TRUE(Cli_cot05000::boIdCriado);
-    EXPECT_EQ(screen->cdsProposta->recordCount(), 14);
+    EXPECT_EQ(screen->proposal().recordCount(), 14);
 }
 
 TEST_F(ProposalScreen, AScreenThatCannotReadItsListIsNotCreated) {
@@ -76,19 +77,19 @@ TEST_F(ProposalScreen, AScreenThatCannotReadItsListIsNotCreated) {
 
 TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
     openScreen();
-    for (ClientDataSet* t : {screen->cdsLinProd, screen->cdsVenc_Valor, screen->cdsSistLinhaProd, screen->cdsMensagem,
-                             screen->cdsServico, screen->cdsObs, screen->cdsSimulacao, screen->cdsProdSimulaLinp,
-                             screen->cdsVencServ, screen->cdsSistema, screen->cdsPtoAcesso, screen->cdsLProduto,
-                             screen->cdsTipo, screen->cdsTipoServObr}) {
+    for (ClientDataSet* t : {screen->area<ProductLineArea>().cdsLinProd, screen->area<LineInstallmentsArea>().cdsVenc_Valor, screen->area<LineSystemsArea>().cdsSistLinhaProd, screen->area<TextsArea>().cdsMensagem,
+                             screen->area<ServicesArea>().cdsServico, screen->area<ObservationArea>().cdsObs, screen->area<SimulationArea>().cdsSimulacao, screen->area<SimulationProductsArea>().cdsProdSimulaLinp,
+                             screen->area<ServiceInstallmentsArea>().cdsVencServ, screen->area<ProductLineArea>().cdsSistema,
+                             screen->area<ServicesArea>().cdsTipoServObr}) {
         EXPECT_TRUE(t->active()) << t->name().toStdString();
         EXPECT_EQ(t->recordCount(), 0) << t->name().toStdString();
     }
-    EXPECT_EQ((*screen->cdsMensagem)["CDTXTPROPFAS"].tag, 1);
-    EXPECT_EQ((*screen->cdsProposta)["ANEXO"].tag, 1);
-    EXPECT_FALSE(screen->cdsParamPerc->isEmpty());
+    EXPECT_EQ((*screen->area<TextsArea>().cdsMensagem)["CDTXTPROPFAS"].tag, 1);
+    EXPECT_EQ((screen->proposal())["ANEXO"].tag, 1);
+    EXPECT_FALSE(screen->paramPerc().isEmpty());
 
     ASSERT_TRUE(select(5));
-    ClientDataSet& p = *screen->cdsProposta;
+    ClientDataSet& p = screen->proposal();
     EXPECT_EQ(p["IDSOLPROPFAS"].displayText(), "Solicitação");
     EXPECT_EQ(p["IDTIPOPROPFAS"].displayText(), "Serviço");
     EXPECT_EQ(p["IDCLIENPROSP"].displayText(), "Cliente");
@@ -126,46 +127,43 @@ TEST(ProposalListStatusDay, ByCalendarDayAndNothingForAccepted) {
 TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
     openScreen();
     ASSERT_TRUE(select(1));
-    ASSERT_TRUE(menu(screen->mnuLinnProdForm));
-    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->tshProposta);
-    EXPECT_EQ(screen->pgcDadosCont->activePage(), screen->tshFormulario);
-    EXPECT_EQ(screen->cdsLinProd->recordCount(), 2);
-    EXPECT_EQ(screen->cdsVenc_Valor->recordCount(), 4) << "the first line's schedule";
-    EXPECT_EQ(screen->cdsSistLinhaProd->recordCount(), 3);
-    EXPECT_EQ(screen->nedParcelas->value(), 4);
+    ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
+    EXPECT_EQ(screen->pages().pgcDadosCont->activePage(), screen->pages().tshFormulario);
+    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->recordCount(), 2);
+    EXPECT_EQ(screen->area<LineInstallmentsArea>().cdsVenc_Valor->recordCount(), 4) << "the first line's schedule";
+    EXPECT_EQ(screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount(), 3);
+    EXPECT_EQ(screen->area<LineInstallmentsArea>().nedParcelas->value(), 4);
     // Licence total with the interest of schedules beyond three installments.
-    const double j = (*screen->cdsParamPerc)["VRTXJUROSLICUSO"].asFloat();
-    EXPECT_NEAR(screen->nedVrTotal->value(), (1200 - 100) * 5 * (1 + j / 100), 0.005);
+    const double j = (screen->paramPerc())["VRTXJUROSLICUSO"].asFloat();
+    EXPECT_NEAR(screen->area<LineInstallmentsArea>().nedVrTotal->value(), (1200 - 100) * 5 * (1 + j / 100), 0.005);
 
-    // The line's form is usable only while the line is edited.
-    EXPECT_EQ(screen->activeTable(), screen->cdsLinProd);
-    EXPECT_FALSE(screen->dbeNmLinProd->isEnabled());
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    EXPECT_TRUE(screen->dbeNmLinProd->isEnabled());
-    EXPECT_TRUE(screen->nedParcelas->isEnabled());
-    screen->cdsLinProd->cancel();
-    EXPECT_FALSE(screen->dbeNmLinProd->isEnabled());
-
-    ASSERT_TRUE(focus(*screen, "dbgVencimento"));
-    EXPECT_EQ(screen->activeTable(), screen->cdsVenc_Valor);
-    ASSERT_TRUE(focus(*screen, "dbgSistemas"));
-    EXPECT_EQ(screen->activeTable(), screen->cdsSistLinhaProd);
-    ASSERT_TRUE(menu(screen->mnuLinpProdGrade));
-    ASSERT_TRUE(focus(*screen, "dbgLinProd"));
-    EXPECT_EQ(screen->activeTable(), screen->cdsLinProd);
-    ASSERT_TRUE(menu(screen->mnuTexto));
-    EXPECT_EQ(screen->activeTable(), screen->cdsMensagem);
+    // Lines are shown, not yet edited here: their controls are held back with the reason,
+    // and the maintenance entries stay off while the lines' table is the active one.
+    EXPECT_EQ(screen->activeTable(), screen->area<ProductLineArea>().cdsLinProd);
+    for (QWidget* w : {static_cast<QWidget*>(screen->area<ProductLineArea>().dbeNmLinProd),
+                       static_cast<QWidget*>(screen->area<LineInstallmentsArea>().dbgVencimento),
+                       static_cast<QWidget*>(screen->area<LineInstallmentsArea>().sbtGerarParcelas),
+                       static_cast<QWidget*>(screen->area<LineSystemsArea>().dbgSistemas)}) {
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+        EXPECT_FALSE(w->statusTip().isEmpty()) << w->objectName().toStdString();
+    }
+    EXPECT_FALSE(screen->mnuAlterar->enabled());
+    EXPECT_FALSE(screen->mnuIncluir->enabled());
+    EXPECT_TRUE(screen->mnuVerificar->enabled());
+    ASSERT_TRUE(menu(screen->menus().mnuTexto));
+    EXPECT_EQ(screen->activeTable(), screen->area<TextsArea>().cdsMensagem);
     // The observation page works on the observation, whose editor opens with Alterar.
-    ASSERT_TRUE(menu(screen->mnuObserv));
-    EXPECT_EQ(screen->activeTable(), screen->cdsObs);
-    EXPECT_EQ(screen->cdsObs->recordCount(), 1);
-    EXPECT_FALSE(screen->dbrObs->isEnabled());
+    ASSERT_TRUE(menu(screen->menus().mnuObserv));
+    EXPECT_EQ(screen->activeTable(), screen->area<ObservationArea>().cdsObs);
+    EXPECT_EQ(screen->area<ObservationArea>().cdsObs->recordCount(), 1);
+    EXPECT_FALSE(screen->area<ObservationArea>().dbrObs->isEnabled());
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    EXPECT_TRUE(screen->dbrObs->isEnabled());
-    screen->cdsObs->cancel();
-    ASSERT_TRUE(menu(screen->mnuProposta));
-    EXPECT_EQ(screen->activeTable(), screen->cdsProposta);
-    EXPECT_EQ(screen->dtsPadrao->dataSet(), screen->cdsProposta) << "the list grid shows proposals again";
+    EXPECT_TRUE(screen->area<ObservationArea>().dbrObs->isEnabled());
+    screen->area<ObservationArea>().cdsObs->cancel();
+    ASSERT_TRUE(menu(screen->menus().mnuProposta));
+    EXPECT_EQ(screen->activeTable(), &screen->proposal());
+    EXPECT_EQ(screen->dtsPadrao->dataSet(), &screen->proposal()) << "the list grid shows proposals again";
 }
 
 TEST_F(ProposalScreen, EnablingFollowsThePageAndTheTextsState) {
@@ -175,64 +173,81 @@ TEST_F(ProposalScreen, EnablingFollowsThePageAndTheTextsState) {
     EXPECT_FALSE(screen->mnuAlterar->enabled());
     EXPECT_FALSE(screen->mnuExcluir->enabled());
     EXPECT_TRUE(screen->mnuProcurar->enabled());
-    EXPECT_TRUE(screen->mnuFiltro->enabled());
-    EXPECT_FALSE(screen->mnuRegeraTexto->enabled());
+    EXPECT_TRUE(screen->menus().mnuFiltro->enabled());
+    EXPECT_FALSE(screen->menus().mnuRegeraTexto->enabled());
     EXPECT_FALSE(screen->mnuConfirmar->enabled());
-    EXPECT_FALSE(screen->mnuCopiar->enabled()) << "no copy dialog installed";
-    screen->onCopiar = [] {};
-    screen->dtsPadraoStateChange();
-    EXPECT_TRUE(screen->mnuCopiar->enabled());
-    EXPECT_TRUE(screen->sbtCopiar->isEnabled());
+    EXPECT_FALSE(screen->menus().mnuCopiar->enabled()) << "the copy dialog comes later";
+    EXPECT_FALSE(screen->menus().sbtCopiar->isEnabled());
+    EXPECT_FALSE(screen->menus().mnuAprovacao->enabled());
+    EXPECT_FALSE(screen->menus().MododeProcessamento1->enabled());
 
-    ASSERT_TRUE(menu(screen->mnuTexto));
-    EXPECT_TRUE(screen->mnuIncluir->enabled());
-    EXPECT_TRUE(screen->mnuAlterar->enabled());
-    EXPECT_TRUE(screen->mnuRegeraTexto->enabled());
-    EXPECT_TRUE(screen->sbtRegeraTexto->isEnabled());
-    EXPECT_FALSE(screen->mnuFiltro->enabled());
-    EXPECT_FALSE(screen->mnuCopiar->enabled());
-
-    ASSERT_TRUE(runHandler([&] { screen->cdsMensagem->edit(); }));
+    // Texts are shown but not yet edited here: the maintenance entries stay off and the
+    // status bar says why.
+    ASSERT_TRUE(menu(screen->menus().mnuTexto));
+    EXPECT_EQ(screen->activeTable(), screen->area<TextsArea>().cdsMensagem);
     EXPECT_FALSE(screen->mnuIncluir->enabled());
-    EXPECT_FALSE(screen->mnuVerificar->enabled());
-    EXPECT_FALSE(screen->mnuRegeraTexto->enabled());
-    EXPECT_TRUE(screen->mnuConfirmar->enabled());
-    EXPECT_TRUE(screen->sbtCancelar->isEnabled());
-    EXPECT_EQ(screen->dbgDescProp->columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Ellipsis);
-    screen->cdsMensagem->cancel();
-    EXPECT_EQ(screen->dbgDescProp->columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Auto);
+    EXPECT_FALSE(screen->mnuAlterar->enabled());
+    EXPECT_TRUE(screen->mnuVerificar->enabled());
+    EXPECT_FALSE(screen->menus().mnuRegeraTexto->enabled());
+    EXPECT_FALSE(screen->menus().mnuFiltro->enabled());
+    EXPECT_FALSE(screen->area<TextsArea>().dbgDescProp->isEnabled());
+    EXPECT_TRUE(screen->statusBar()->currentMessage().startsWith("Texto: "));
+
+    // The texts' own enabling rows, as the texts area will run them once it edits.
+    MaintenanceEnabling e;
+    ASSERT_TRUE(runHandler([&] { screen->area<TextsArea>().enable(e); }));
+    EXPECT_TRUE(e.incluir);
+    EXPECT_TRUE(e.alterar);
+    EXPECT_TRUE(e.regeraTexto);
+}
+
+TEST_F(ProposalScreen, TextsEnablingRowsWhileEditing) {
+    openScreen();
+    ASSERT_TRUE(select(1));
+    ASSERT_TRUE(menu(screen->menus().mnuTexto));
+    ASSERT_TRUE(runHandler([&] { screen->area<TextsArea>().cdsMensagem->edit(); }));
+    MaintenanceEnabling e;
+    ASSERT_TRUE(runHandler([&] { screen->area<TextsArea>().enable(e); }));
+    EXPECT_FALSE(e.incluir);
+    EXPECT_FALSE(e.verificar);
+    EXPECT_FALSE(e.regeraTexto);
+    EXPECT_TRUE(e.confirmar);
+    EXPECT_TRUE(e.cancelar);
+    EXPECT_EQ(screen->area<TextsArea>().dbgDescProp->columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Ellipsis);
+    screen->area<TextsArea>().cdsMensagem->cancel();
+    EXPECT_EQ(screen->area<TextsArea>().dbgDescProp->columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Auto);
 }
 
 TEST_F(ProposalScreen, AServiceOnlyProposalNeverShowsProductLinesNorSimulation) {
     openScreen();
     ASSERT_TRUE(select(7));
-    ASSERT_TRUE(menu(screen->mnuLinpProdGrade));
-    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->tshProposta);
-    EXPECT_EQ(screen->pgcDados->activePage(), screen->tshServico);
-    EXPECT_EQ(screen->cdsServico->recordCount(), 3);
-    EXPECT_EQ(screen->activeTable(), screen->cdsServico);
-    EXPECT_EQ(screen->cdsLinProd->recordCount(), 0);
+    ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
+    EXPECT_EQ(screen->pages().pgcDados->activePage(), screen->pages().tshServico);
+    EXPECT_EQ(screen->area<ServicesArea>().cdsServico->recordCount(), 3);
+    EXPECT_EQ(screen->activeTable(), screen->area<ServicesArea>().cdsServico);
+    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->recordCount(), 0);
 
-    ASSERT_TRUE(menu(screen->mnuSimulacao));
-    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->tshProposta);
+    ASSERT_TRUE(menu(screen->menus().mnuSimulacao));
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
 
     // The user's tab click on the product-line page falls back as well.
-    EXPECT_TRUE(screen->pgcDados->selectByUser(screen->tshDados));
-    EXPECT_EQ(screen->pgcDados->activePage(), screen->tshServico);
+    EXPECT_TRUE(screen->pages().pgcDados->selectByUser(screen->pages().tshDados));
+    EXPECT_EQ(screen->pages().pgcDados->activePage(), screen->pages().tshServico);
 
     // A proposal with product lines gets its page back.
-    ASSERT_TRUE(menu(screen->mnuProposta));
+    ASSERT_TRUE(menu(screen->menus().mnuProposta));
     ASSERT_TRUE(select(2));
-    ASSERT_TRUE(menu(screen->mnuLinpProdGrade));
-    EXPECT_EQ(screen->pgcDados->activePage(), screen->tshDados);
-    EXPECT_EQ(screen->cdsLinProd->recordCount(), 2);
+    ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
+    EXPECT_EQ(screen->pages().pgcDados->activePage(), screen->pages().tshDados);
+    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->recordCount(), 2);
 }
 
 TEST_F(ProposalScreen, MovingOnTheTextsPageReloadsOnlyTheTextsAndKeepsTheCurrentOne) {
     openScreen();
     ASSERT_TRUE(select(1));
-    ASSERT_TRUE(menu(screen->mnuTexto));
-    ClientDataSet& texts = *screen->cdsMensagem;
+    ASSERT_TRUE(menu(screen->menus().mnuTexto));
+    ClientDataSet& texts = *screen->area<TextsArea>().cdsMensagem;
     ASSERT_GE(texts.recordCount(), 2);
     texts.setRecNo(2);
     const QString code = texts["CDTXTPROPFAS"].asString();
@@ -242,8 +257,8 @@ TEST_F(ProposalScreen, MovingOnTheTextsPageReloadsOnlyTheTextsAndKeepsTheCurrent
     EXPECT_EQ(texts["NRPROPOSFAS"].asString(), number(2));
     EXPECT_EQ(texts["CDTXTPROPFAS"].asString(), code);
     EXPECT_EQ(texts["NRORDEMMSG"].asFloat(), order);
-    EXPECT_EQ(screen->cdsLinProd->recordCount(), 0) << "product lines are not read for the texts page";
-    EXPECT_EQ(screen->cdsServico->recordCount(), 0);
+    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->recordCount(), 0) << "product lines are not read for the texts page";
+    EXPECT_EQ(screen->area<ServicesArea>().cdsServico->recordCount(), 0);
 
     ASSERT_TRUE(select(4));  // no texts
     EXPECT_EQ(texts.recordCount(), 0);

@@ -1,0 +1,227 @@
+// The proposal screen as a set of areas: every enabled entry does something, and a child
+// table whose save the server refuses keeps its rows until a second Confirmar sends them.
+#include <gtest/gtest.h>
+
+#include <QStatusBar>
+#include <functional>
+
+#include "screens/proposal_fixture.h"
+#include "ui/buttons.h"
+#include "ui/containers.h"
+#include "ui/menus.h"
+#include "ui/page_control.h"
+#include "ui/rich_edit.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class ProposalAreas : public ProposalFixture {
+protected:
+    // What a user can see change after pressing something.
+    struct Snapshot {
+        QObject* page = nullptr;
+        QObject* inner = nullptr;
+        QObject* innerLines = nullptr;
+        QObject* innerServices = nullptr;
+        ClientDataSet* active = nullptr;
+        DataSetState state = DataSetState::Inactive;
+        int changes = 0;
+        int dialogsShown = 0;
+        int calls = 0;
+        int modals = 0;
+        bool visible = true;
+        bool operator==(const Snapshot&) const = default;
+    };
+    Snapshot snapshot() {
+        Snapshot s;
+        s.page = screen->pgcPadrao->activePage();
+        s.inner = screen->pages().pgcDados->activePage();
+        s.innerLines = screen->pages().pgcDadosCont->activePage();
+        s.innerServices = screen->pages().pgcServicoGeral->activePage();
+        s.active = screen->activeTable();
+        s.state = s.active ? s.active->state() : DataSetState::Inactive;
+        s.changes = s.active && s.active->active() ? s.active->changeCount() : 0;
+        s.dialogsShown = static_cast<int>(dialogs.shown().size());
+        s.calls = screen->net().calls();
+        s.modals = static_cast<int>(runner.shown().size());
+        s.visible = screen->isVisible();
+        return s;
+    }
+
+    // Every enabled entry of the screen: menu entries with their toolbar buttons.
+    struct Action {
+        QString name;
+        std::function<bool()> press;
+    };
+    QList<Action> enabledActions() {
+        QList<Action> out;
+        std::function<void(TMenuItem*)> walk = [&](TMenuItem* m) {
+            for (int i = 0; i < m->count(); ++i) {
+                TMenuItem* item = m->item(i);
+                if (item->count() > 0) walk(item);
+                else if (item->enabled() && item->visible() && !item->isSeparator())
+                    out.append({item->objectName(), [item] { return item->click(); }});
+            }
+        };
+        for (int i = 0; i < screen->mnuMenu->count(); ++i) walk(screen->mnuMenu->item(i));
+        for (TSpeedButton* b : screen->panBotoes->findChildren<TSpeedButton*>())
+            if (b->isEnabled() && b->isVisible())
+                out.append({b->objectName(), [this, b] { return runHandler([b] { b->click(); }); }});
+        return out;
+    }
+};
+
+TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
+    openScreen();
+    ASSERT_TRUE(select(1));
+    const ProposalMenus& m = screen->menus();
+    struct Place {
+        const char* name;
+        TMenuItem* entry;
+        bool edit;  // with the page's table being edited
+    };
+    const QList<Place> places{{"lista", m.mnuProposta, false},        {"grade", m.mnuLinpProdGrade, false},
+                              {"formulário", m.mnuLinnProdForm, false}, {"serviço", m.mnuServico, false},
+                              {"simulação", m.mnuSimulacao, false},     {"texto", m.mnuTexto, false},
+                              {"observação", m.mnuObserv, false},       {"observação", m.mnuObserv, true},
+                              {"cabeçalho", m.mnuProposta, true}};
+    int pressed = 0;
+    for (const Place& place : places) {
+        const auto arrive = [&] {
+            dialogs.clearAnswers();
+            if (screen->activeTable() && screen->activeTable()->isEditing()) screen->activeTable()->cancel();
+            if (!screen->isVisible()) showAndActivate(*screen);
+            ASSERT_TRUE(select(1));
+            ASSERT_TRUE(menu(place.entry));
+            if (!place.edit) return;
+            if (place.entry == m.mnuProposta) screen->showPage(screen->pages().tshProposta);
+            ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+            ASSERT_TRUE(screen->activeTable()->isEditing()) << place.name;
+        };
+        arrive();
+        const QList<Action> actions = enabledActions();
+        for (const Action& action : actions) {
+            if (action.name == QLatin1String("sbtFechar")) continue;  // closes the screen: pressed last
+            arrive();
+            // Questions and dialogs are answered No / Cancel, so nothing is destroyed.
+            if (action.name.endsWith(QLatin1String("Procurar")))
+                dialogs.expectFind([](ClientDataSet&) { return false; });
+            else if (action.name.endsWith(QLatin1String("Excluir")) || action.name.endsWith(QLatin1String("Cancelar")))
+                dialogs.expectConfirm(false);
+            else if (action.name.endsWith(QLatin1String("Filtro")))
+                runner.expectCancel();
+            const Snapshot before = snapshot();
+            action.press();
+            EXPECT_FALSE(snapshot() == before)
+                << place.name << (place.edit ? " (editando)" : "") << ": " << action.name.toStdString()
+                << " is enabled and did nothing observable";
+            ++pressed;
+            runner.clear();
+        }
+    }
+    EXPECT_GT(pressed, 40);
+    dialogs.clearAnswers();
+}
+
+TEST_F(ProposalAreas, AnAreaNotYetEditableSaysSoAndOffersNoMaintenance) {
+    openScreen();
+    ASSERT_TRUE(select(1));
+    ASSERT_TRUE(menu(screen->menus().mnuSimulacao));
+    ASSERT_TRUE(runHandler([&] { screen->setActiveTable(screen->area<SimulationArea>().cdsSimulacao); }));
+    for (TMenuItem* e : {screen->mnuIncluir, screen->mnuAlterar, screen->mnuExcluir, screen->mnuConfirmar})
+        EXPECT_FALSE(e->enabled()) << e->objectName().toStdString();
+    EXPECT_TRUE(screen->mnuVerificar->enabled());
+    EXPECT_TRUE(screen->statusBar()->currentMessage().startsWith("Simulação: "));
+    for (TMenuItem* e : {screen->menus().mnuAprovacao, screen->menus().mnuCopiar, screen->menus().mnuRegeraTexto})
+        EXPECT_FALSE(e->action()->statusTip().isEmpty()) << "a disabled entry says why";
+}
+
+TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirm) {
+    openScreen();
+    ASSERT_TRUE(select(1));
+    ASSERT_TRUE(menu(screen->menus().mnuObserv));
+    ClientDataSet& obs = *screen->area<ObservationArea>().cdsObs;
+    ASSERT_EQ(obs.recordCount(), 1);
+    const QString original = obs["TXOBSPROPFAS"].asString();
+
+    // Another user changes the observation meanwhile.
+    const auto serverText = [&] {
+        return testServer().db().scalar(QStringLiteral("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"),
+                                        {{"N", number(1)}}).toString();
+    };
+    testServer().db().exec(QStringLiteral("UPDATE OBSPROPFAS SET TXOBSPROPFAS = :T WHERE NRPROPOSFAS = :N"),
+                           {{"T", QStringLiteral("<p>Outro usuário.</p>")}, {"N", number(1)}});
+
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>Prazo de entrega: 30 dias.</p>"));
+    EXPECT_FALSE(runHandler([&] { screen->sbtConfirmarClick(); }));
+    EXPECT_EQ(dialogs.errors(), QStringList{"Registro alterado ou excluído por outro usuário."});
+    EXPECT_EQ(obs.changeCount(), 1) << "the change log is kept for the next try";
+    EXPECT_EQ(obs["TXOBSPROPFAS"].asString(), "<p>Prazo de entrega: 30 dias.</p>");
+    EXPECT_EQ(serverText(), "<p>Outro usuário.</p>") << "nothing was written";
+    EXPECT_TRUE(screen->mnuConfirmar->enabled()) << "the pending change stays visible";
+    EXPECT_TRUE(screen->mnuCancelar->enabled());
+    EXPECT_FALSE(screen->statusBar()->currentMessage().isEmpty());
+
+    // Reloading the page does not throw the pending rows away: it tries to send them first.
+    dialogs.clearShown();
+    EXPECT_FALSE(runHandler([&] { screen->cdsPropostaAfterScroll(); }));
+    EXPECT_EQ(obs["TXOBSPROPFAS"].asString(), "<p>Prazo de entrega: 30 dias.</p>");
+
+    // The other user's change is undone; a second Confirmar sends the kept change.
+    testServer().db().exec(QStringLiteral("UPDATE OBSPROPFAS SET TXOBSPROPFAS = :T WHERE NRPROPOSFAS = :N"),
+                           {{"T", original}, {"N", number(1)}});
+    dialogs.clearShown();
+    EXPECT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_EQ(obs.changeCount(), 0);
+    EXPECT_EQ(serverText(), "<p>Prazo de entrega: 30 dias.</p>");
+    EXPECT_FALSE(screen->mnuConfirmar->enabled());
+}
+
+TEST_F(ProposalAreas, CancelGivesUpARefusedChangeAndShowsTheServersRows) {
+    openScreen();
+    ASSERT_TRUE(select(1));
+    ASSERT_TRUE(menu(screen->menus().mnuObserv));
+    ClientDataSet& obs = *screen->area<ObservationArea>().cdsObs;
+    const QString original = obs["TXOBSPROPFAS"].asString();
+    testServer().db().exec(QStringLiteral("DELETE FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", number(1)}});
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>Outra.</p>"));
+    EXPECT_FALSE(runHandler([&] { screen->sbtConfirmarClick(); }));
+    ASSERT_EQ(obs.changeCount(), 1);
+
+    dialogs.expectConfirm(true);
+    EXPECT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
+    EXPECT_EQ(obs.changeCount(), 0);
+    EXPECT_EQ(obs.recordCount(), 0) << "reloaded: the server has no observation any more";
+}
+
+TEST_F(ProposalAreas, AnEmptiedObservationIsRemovedAndANewOneIsInserted) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    ASSERT_TRUE(menu(screen->menus().mnuObserv));
+    ClientDataSet& obs = *screen->area<ObservationArea>().cdsObs;
+    const auto rows = [&] {
+        return testServer().db().scalar(QStringLiteral("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"),
+                                        {{"N", number(2)}}).toInt();
+    };
+    const int before = rows();
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));  // inserts when there is none
+    ASSERT_TRUE(obs.isEditing());
+    EXPECT_EQ(obs["NRPROPOSFAS"].asString(), number(2));
+    obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>Nova observação.</p>"));
+    ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
+    EXPECT_EQ(rows(), 1);
+
+    ASSERT_TRUE(menu(screen->menus().mnuObserv));
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>  </p>"));
+    ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
+    EXPECT_EQ(rows(), 0) << "an observation of blanks is not kept";
+    (void)before;
+}
+
+}  // namespace
