@@ -48,7 +48,9 @@ QString HostConfig::usage() {
         "  --config ARQUIVO     arquivo de configuração (padrão ~/.config/cot/cot-host.ini)\n"
         "  --modules PASTA      pasta dos módulos\n"
         "  --open MÓDULO        abre o módulo logo após a entrada (ex.: Pkg_cot05000)\n"
-        "  --screenshot ARQUIVO salva a imagem da janela principal e encerra\n");
+        "  --screenshot ARQUIVO salva a imagem da janela principal e encerra\n"
+        "  --scenario ARQUIVO   executa o roteiro nas telas e encerra (0: cumprido, 1: falhou,\n"
+        "                       2: roteiro inválido); veja docs/scenarios.md\n");
 }
 
 HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString& environmentPassword) {
@@ -76,7 +78,7 @@ HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString
             continue;
         }
         static const QStringList withValue{"--db", "--server", "--operator", "--password", "--branch",
-                                           "--config", "--modules", "--screenshot", "--open"};
+                                           "--config", "--modules", "--screenshot", "--open", "--scenario"};
         if (!withValue.contains(a)) {
             c.error = QStringLiteral("Opção desconhecida: %1").arg(a);
             return c;
@@ -98,6 +100,11 @@ HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString
         else if (a == QLatin1String("--modules")) c.moduleFolder = v;
         else if (a == QLatin1String("--screenshot")) c.screenshot = v;
         else if (a == QLatin1String("--open")) c.openModule = v;
+        else if (a == QLatin1String("--scenario")) c.scenario = v;
+    }
+    if (!c.scenario.isEmpty() && !c.screenshot.isEmpty()) {
+        c.error = QStringLiteral("--scenario e --screenshot não podem ser usados juntos.");
+        return c;
     }
     if (c.databaseUrl.isEmpty()) c.databaseUrl = defaultDatabaseUrl();
     return c;

@@ -12,7 +12,8 @@ namespace cot::shell {
 //   [Modulos]   Pasta=/path/to/modules     (default: the executable's folder)
 //
 //   --db URL  --server HOST:PORT  --operator CODE  --password TEXT (or env COT_PASSWORD)
-//   --branch CODE  --config FILE  --modules DIR  --screenshot FILE  --open MODULE  --help
+//   --branch CODE  --config FILE  --modules DIR  --screenshot FILE  --open MODULE
+//   --scenario FILE  --help
 struct HostConfig {
     QString configFile;
     QString databaseUrl;
@@ -24,6 +25,7 @@ struct HostConfig {
     QString branch;
     QString openModule;  // module opened right after sign-in (e.g. Pkg_cot05000)
     QString screenshot;  // save an image of the main window once shown, then quit
+    QString scenario;    // run this scenario file on the screens, then quit (docs/scenarios.md)
     bool help = false;
     QString error;       // bad command line (Portuguese); empty when fine
 

@@ -4,10 +4,12 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "host_config.h"
 #include "main_window.h"
 #include "module_registry.h"
+#include "scenario_runner.h"
 #include "screens/sign_in.h"
 #include "base/errors.h"
 #include "services/load_bpl.h"
@@ -38,10 +40,20 @@ int main(int argc, char** argv) {
     }
     if (!config.error.isEmpty()) return fail(config.error + QLatin1Char('\n') + cot::shell::HostConfig::usage());
     if (!config.moduleFolder.isEmpty()) cot::setModuleFolder(config.moduleFolder);
+    // A scenario that cannot be read stops here, before any window.
+    cot::shell::ScenarioScript script;
+    if (!config.scenario.isEmpty()) {
+        script = cot::shell::ScenarioScript::load(config.scenario);
+        if (!script.error.isEmpty()) {
+            fail(config.scenario + QStringLiteral(": ") + script.error);
+            return 2;
+        }
+    }
+    const bool scenarioRun = !config.scenario.isEmpty();
 
     cot::QtDialogs dialogs;
     cot::Dialogs::setCurrent(&dialogs);
-    const bool unattended = !config.screenshot.isEmpty();
+    const bool unattended = !config.screenshot.isEmpty() || scenarioRun;
 
     try {
         cot::HostDatabase::open(config.databaseUrl);
@@ -62,7 +74,8 @@ int main(int argc, char** argv) {
             dialogs.error(e.text());
         }
     }
-    if (!signedIn) {
+    // A scenario without operator on the command line signs in as one of its steps.
+    if (!signedIn && !scenarioRun) {
         if (unattended) return fail(QStringLiteral("Operador e senha devem ser informados (--operator, --password)."));
         cot::TfrmLogin login;
         login.setServer(config.webUrl, config.webPort);
@@ -72,9 +85,20 @@ int main(int argc, char** argv) {
 
     cot::shell::MainWindow window(cot::shell::registeredModules());
     window.show();
-    if (!config.openModule.isEmpty())
+    std::unique_ptr<cot::shell::ScenarioRunner> scenario;
+    if (scenarioRun) {
+        scenario = std::make_unique<cot::shell::ScenarioRunner>(
+            std::move(script),
+            cot::shell::ScenarioRunner::Hooks{[&](const QString& module) { return window.openModule(module); },
+                                              [&] { window.refreshStatus(); }});
+        QTimer::singleShot(0, &window, [&] {
+            if (!config.openModule.isEmpty()) window.openModule(config.openModule);
+            QApplication::exit(scenario->run());
+        });
+    } else if (!config.openModule.isEmpty()) {
         QTimer::singleShot(0, &window, [&] { window.openModule(config.openModule); });
-    if (unattended) {
+    }
+    if (!config.screenshot.isEmpty()) {
         QTimer::singleShot(300, &window, [&] {
             const QFileInfo target(config.screenshot);
             QDir().mkpath(target.absolutePath());
@@ -88,7 +112,8 @@ int main(int argc, char** argv) {
         });
     }
     const int code = QApplication::exec();
-    cot::unloadModules();
+    cot::unloadModules();  // while a scenario still answers any dialog they show
+    scenario.reset();
     cot::Dialogs::setCurrent(nullptr);
     return code;
 }

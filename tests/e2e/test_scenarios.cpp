@@ -1,0 +1,240 @@
+// Scenarios run by the real cot-host process against a real cot05000-server process on a
+// fresh demo database: the examples hold, a wrong expectation fails naming the step with
+// what was expected and found, and what a scenario did reaches the database.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "server/storage/database.h"
+#include "support/qt_printers.h"
+#include "support/screen_widgets.h"
+
+namespace {
+
+constexpr int kProcessTimeoutMs = 60000;
+
+QString binary(const QString& name) { return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name; }
+
+QString sourcePath(const QString& relative) {
+    // This file lives in <source>/tests/e2e.
+    return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../../") + relative);
+}
+
+// cot05000-server on a free loopback port over a fresh SQLite file it seeds with the demo data.
+class ServerProcess {
+public:
+    ServerProcess() {
+        databaseUrl_ = QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("demo.db"));
+        process_.start(binary(QStringLiteral("cot05000-server")),
+                       {"--db", databaseUrl_, "--listen", "127.0.0.1", "--port", "0", "--threads", "4"});
+        // The server prints its address once it answers.
+        static const QRegularExpression address(QStringLiteral(":(\\d+)/rpc"));
+        QByteArray said;
+        for (int waited = 0; waited < 30000 && port_ == 0 && process_.state() != QProcess::NotRunning; waited += 100) {
+            process_.waitForReadyRead(100);
+            said += process_.readAllStandardOutput();
+            if (const auto m = address.match(QString::fromUtf8(said)); m.hasMatch()) port_ = m.captured(1).toInt();
+        }
+        if (port_ == 0)
+            ADD_FAILURE() << "cot05000-server did not start: " << said.toStdString()
+                          << process_.readAllStandardError().toStdString();
+    }
+    ~ServerProcess() {
+        process_.terminate();
+        if (!process_.waitForFinished(10000)) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+    int port() const { return port_; }
+    QString databaseUrl() const { return databaseUrl_; }
+
+private:
+    QTemporaryDir dir_;
+    QString databaseUrl_;
+    QProcess process_;
+    int port_ = 0;
+};
+
+struct HostRun {
+    int exitCode = -1;  // -1: crashed or killed
+    QString output;     // stdout then stderr
+};
+
+class Scenarios : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { cot::testing::ensureApplication(); }
+    void SetUp() override {
+        server = std::make_unique<ServerProcess>();
+        ASSERT_GT(server->port(), 0);
+    }
+
+    HostRun runHost(const QString& scenario, const QStringList& extra = {}) {
+        QProcess host;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("HOME", home.path());  // no configuration file of the machine's user
+        env.remove("COT_PASSWORD");
+        host.setProcessEnvironment(env);
+        host.start(binary(QStringLiteral("cot-host")),
+                   QStringList{"--db", server->databaseUrl(), "--server", QString("127.0.0.1:%1").arg(server->port()),
+                               "--scenario", scenario} +
+                       extra);
+        if (!host.waitForFinished(kProcessTimeoutMs)) {
+            host.kill();
+            host.waitForFinished(5000);
+            ADD_FAILURE() << "cot-host did not finish " << scenario.toStdString();
+        }
+        return {host.exitStatus() == QProcess::NormalExit ? host.exitCode() : -1,
+                QString::fromUtf8(host.readAllStandardOutput() + host.readAllStandardError())};
+    }
+
+    // A scenario written for the test.
+    QString scenarioFile(const QString& text) {
+        const QString path = home.filePath(QStringLiteral("s%1.scn").arg(++written));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toUtf8());
+        return path;
+    }
+
+    QTemporaryDir home;
+    std::unique_ptr<ServerProcess> server;
+    int written = 0;
+};
+
+const QString kOpenList = QStringLiteral("signin VENDEDOR vendedor 0001\nopen Pkg_cot05000\n");
+
+TEST_F(Scenarios, CreatingAProposalReachesTheDatabaseAndTheList) {
+    const HostRun run = runHost(sourcePath("scenarios/create_proposal.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains("roteiro concluído")) << run.output.toStdString();
+    EXPECT_FALSE(run.output.contains("FALHOU"));
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    const QVariant stored = db->scalar(
+        "SELECT COUNT(*) FROM PROPOSTAFAS WHERE DSREFEPROPOSFAS = 'Proposta do roteiro' AND CDFILIAL = '0001' "
+        "AND CDPROCOMERCI = 'ERP' AND CDOPERINCL = 'VENDEDOR'");
+    EXPECT_EQ(stored.toInt(), 1);
+}
+
+TEST_F(Scenarios, FilteringTheListHolds) {
+    const HostRun run = runHost(sourcePath("scenarios/filter_list.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains("window frmFiltroPropComercial")) << run.output.toStdString();
+}
+
+TEST_F(Scenarios, AWrongExpectationFailsNamingTheStepExpectedAndFound) {
+    const HostRun run = runHost(sourcePath("tests/e2e/scenarios/wrong_expectation.scn"));
+    EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains("FALHOU na linha 4: expect-rows dbgPadrao 99")) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains("esperado: 99\n"));
+    EXPECT_TRUE(run.output.contains("encontrado: 14\n"));
+    EXPECT_FALSE(run.output.contains("5: expect-text")) << "nothing runs after the failed step";
+}
+
+// The command line signs in: the scenario only opens the screen and counts the list.
+TEST_F(Scenarios, SignedInFromTheCommandLineTheProposalScreenListsTheBranch) {
+    const HostRun run = runHost(scenarioFile("open Pkg_cot05000\nexpect-rows dbgPadrao 14\n"
+                                             "expect-rows cdsProposta 14\nexpect-field cdsProposta CDFILIAL 0001\n"),
+                                {"--operator", "vendedor", "--password", "vendedor", "--branch", "0001"});
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+}
+
+// Questions take the queued answers in order; the window that opened in between is
+// driven by the steps after it, and Escape leaves it as the user would.
+TEST_F(Scenarios, AnswersAreTakenInOrderAndModalWindowsAreDrivenByTheFollowingSteps) {
+    const HostRun run = runHost(scenarioFile(kOpenList + R"(click sbtIncluir
+answer Não
+click sbtCancelar
+expect-dialog "Deseja cancelar as alterações?"
+expect-rows dbgPadrao 15
+answer Sim
+click sbtCancelar
+expect-rows dbgPadrao 14
+page tshPadrao
+click sbtFiltro
+window TfrmFiltroPropComercial
+type edtReferencia ERP
+press Esc
+expect-rows dbgPadrao 14
+)"));
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains("\n  15: press Esc\n")) << "steps inside a window are indented";
+}
+
+// Typed text goes key by key through the controls: accents, quotes and backslashes
+// reach the database as written in the scenario.
+TEST_F(Scenarios, TypedTextReachesTheDatabaseAsWritten) {
+    const HostRun run = runHost(scenarioFile(kOpenList + R"(click sbtIncluir
+type dbeCdCliPros 11222333000181
+press Tab
+type dbeDsReferencia "Revisão \"ação\" C:\\pasta"
+answer pick CDPROCOMERCI ERP
+click btnPesqProdComer
+click sbtConfirmar
+expect-field cdsProposta DSREFEPROPOSFAS "Revisão \"ação\" C:\\pasta"
+)"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE DSREFEPROPOSFAS = :R",
+                         {{"R", QStringLiteral("Revisão \"ação\" C:\\pasta")}})
+                  .toInt(),
+              1);
+}
+
+// What a user could not do, or a dialog nobody expected, stops the run at that step.
+TEST_F(Scenarios, RefusalsAndUnexpectedDialogsFailTheStepThatMetThem) {
+    struct Case {
+        QString steps;
+        QStringList said;
+    };
+    const Case cases[] = {
+        {"click sbtConfirmar\n", {"FALHOU na linha 3: click sbtConfirmar", "sbtConfirmar está desabilitado"}},
+        {"click sbtIncluir\nclick sbtConfirmar\nexpect-rows dbgPadrao 15\n",
+         {"FALHOU na linha 4: click sbtConfirmar", "diálogo não previsto", "encontrado: erro \"Cliente deve ser informado"}},
+        {"answer Sim\nclick sbtIncluir\nclick sbtConfirmar\n",
+         {"FALHOU na linha 5: click sbtConfirmar", "a resposta não serve", "esperado: answer Sim (linha 3)"}},
+        {"click sbtFiltro\nexpect-rows dbgPadrao 14\n",
+         {"FALHOU na linha 3: click sbtFiltro", "janela não prevista", "encontrado: janela frmFiltroPropComercial"}},
+        {"click sbtFiltro\nwindow frmFiltroPropComercial\ntype edtReferencia ERP\n",
+         {"FALHOU no fim do roteiro", "a janela frmFiltroPropComercial continua aberta"}},
+        {"answer OK\nexpect-rows dbgPadrao 14\n", {"FALHOU no fim do roteiro", "resposta não usada (linha 3)"}},
+        {"click sbtIncluir\nanswer OK\nclick sbtCancelar\n",
+         {"FALHOU na linha 5: click sbtCancelar", "esperado: answer OK (linha 4)",
+          "encontrado: pergunta \"Deseja cancelar as alterações?\" [Sim/Não]"}},
+        {"click sbtIncluir\nanswer pick CDPROCOMERCI NENHUM\nclick btnPesqProdComer\n",
+         {"FALHOU na linha 5: click btnPesqProdComer", "nenhuma linha da lista tem CDPROCOMERCI = NENHUM"}},
+        {"select dbgPadrao DSREFEPROPOSFAS \"não existe\"\n",
+         {"FALHOU na linha 3", "nenhuma linha de dbgPadrao tem DSREFEPROPOSFAS = não existe"}},
+    };
+    for (const Case& c : cases) {
+        const HostRun run = runHost(scenarioFile(kOpenList + c.steps));
+        EXPECT_EQ(run.exitCode, 1) << c.steps.toStdString() << run.output.toStdString();
+        for (const QString& s : c.said) EXPECT_TRUE(run.output.contains(s)) << s.toStdString() << "\n" << run.output.toStdString();
+    }
+}
+
+TEST_F(Scenarios, AFileThatIsNoScenarioStopsBeforeAnyWindow) {
+    const std::pair<QString, QString> cases[] = {
+        {"signin VENDEDOR vendedor\nclique sbtIncluir\n", "linha 2: passo desconhecido: clique"},
+        {"type dbeDsReferencia \"sem fim\n", "linha 1: aspas sem fechamento"},
+        {"press Ctrl+Nada\n", "linha 1: tecla desconhecida: Ctrl+Nada"},
+        {"expect-rows dbgPadrao muitas\n", "linha 1: número de linhas inválido"},
+        {"# só comentário\n\n", "o roteiro não tem passos"},
+    };
+    for (const auto& [text, said] : cases) {
+        const HostRun run = runHost(scenarioFile(text));
+        EXPECT_EQ(run.exitCode, 2) << text.toStdString();
+        EXPECT_TRUE(run.output.contains(said)) << said.toStdString() << "\n" << run.output.toStdString();
+    }
+    EXPECT_EQ(runHost(home.filePath("nao_existe.scn")).exitCode, 2);
+}
+
+}  // namespace
