@@ -65,7 +65,9 @@ void TfrmPropostaComercial::sbtCancelarClick() {
 
 void TfrmPropostaComercial::sbtVerificarClick() {
     TfrmPadraoGrid::sbtVerificarClick();
-    // What the pages show is read again from the server.
+    // The list and what the pages show are read again from the server.
+    sendPending();
+    Cli_cot05002::Atualiza_Tela();
     cdsPropostaAfterScroll();
 }
 

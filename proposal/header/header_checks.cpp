@@ -128,6 +128,19 @@ QString HeaderController::clientMonth() const {
     return clientQuery_->fieldByName(QStringLiteral("NRMESREAJCLIE")).asString().trimmed();
 }
 
+bool HeaderController::findOperator(TADOIBQuery& q, const QString& code) {
+    q.close();
+    q.paramByName(QStringLiteral("P_CDOPERADOR")).setValue(Consiste::Ajusta(code, 12));
+    q.paramByName(QStringLiteral("P_TCDOPERADOR")).setValue(QString());
+    q.open();
+    return !q.isEmpty();
+}
+
+void HeaderController::takeOperator(TADOIBQuery& q, const char* codeField, const char* nameField) {
+    f(codeField).setValue(q.fieldByName(QStringLiteral("CDOPERADOR")).value());
+    f(nameField).setValue(q.fieldByName(QStringLiteral("NMOPERADOR")).value());
+}
+
 void HeaderController::Vd_OperSoli(bool required) {
     if (!editingTable(*cdsProposta_)) return;
     focusingOnFailure(dbeCdOperSoli, [&] {
@@ -136,15 +149,8 @@ void HeaderController::Vd_OperSoli(bool required) {
             if (required) reject(QStringLiteral("OPER_INF"));
             return;
         }
-        code = Consiste::Ajusta(code, 12);
-        TADOIBQuery& q = qryPesqOperSoli;
-        q.close();
-        q.paramByName(QStringLiteral("P_CDOPERADOR")).setValue(code);
-        q.paramByName(QStringLiteral("P_TCDOPERADOR")).setValue(QString());
-        q.open();
-        if (q.isEmpty()) reject(QStringLiteral("OPER_N_CAD"));
-        f("CDOPERSOLI").setValue(q.fieldByName(QStringLiteral("CDOPERADOR")).value());
-        f("OPERSOLI").setValue(q.fieldByName(QStringLiteral("NMOPERADOR")).value());
+        if (!findOperator(qryPesqOperSoli, code)) reject(QStringLiteral("OPER_N_CAD"));
+        takeOperator(qryPesqOperSoli, "CDOPERSOLI", "OPERSOLI");
     });
 }
 
@@ -180,19 +186,12 @@ void HeaderController::Vd_OperResp(bool required) {
         }
         return;
     }
-    code = Consiste::Ajusta(code, 12);
-    TADOIBQuery& q = qryPesqOperResp;
-    q.close();
-    q.paramByName(QStringLiteral("P_CDOPERADOR")).setValue(code);
-    q.paramByName(QStringLiteral("P_TCDOPERADOR")).setValue(QString());
-    q.open();
-    if (q.isEmpty()) {
+    if (!findOperator(qryPesqOperResp, code)) {
         showFormPage();
         focus(dbeCdOperResp);
         reject(QStringLiteral("OPER_N_CAD"));
     }
-    f("CDOPERRESP").setValue(q.fieldByName(QStringLiteral("CDOPERADOR")).value());
-    f("NMOPERRESP").setValue(q.fieldByName(QStringLiteral("NMOPERADOR")).value());
+    takeOperator(qryPesqOperResp, "CDOPERRESP", "NMOPERRESP");
 }
 
 void HeaderController::Vd_InteClie(bool required) {

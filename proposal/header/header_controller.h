@@ -147,6 +147,9 @@ public:
     DataSource *dtsPesqContato, *dtsInterLoc, *dtsPesqProdComer;
 
 private:
+    // Operator lookups (requester and responsible): by code, and the chosen row copied.
+    bool findOperator(TADOIBQuery& q, const QString& code);
+    void takeOperator(TADOIBQuery& q, const char* codeField, const char* nameField);
     void createPanel();
     void defineQueries();
     void defineAnswerTables();

@@ -152,8 +152,7 @@ void HeaderController::btnPesqOperSoliBeforePesq() {
 
 void HeaderController::btnPesqOperSoliAfterPesq() {
     editIfBrowsing(*cdsProposta_);
-    f("CDOPERSOLI").setValue(qryPesqOperSoli.fieldByName(QStringLiteral("CDOPERADOR")).value());
-    f("OPERSOLI").setValue(qryPesqOperSoli.fieldByName(QStringLiteral("NMOPERADOR")).value());
+    takeOperator(qryPesqOperSoli, "CDOPERSOLI", "OPERSOLI");
 }
 
 void HeaderController::btnPesqOperRespBeforePesq() {
@@ -162,8 +161,7 @@ void HeaderController::btnPesqOperRespBeforePesq() {
 
 void HeaderController::btnPesqOperRespAfterPesq() {
     editIfBrowsing(*cdsProposta_);
-    f("CDOPERRESP").setValue(qryPesqOperResp.fieldByName(QStringLiteral("CDOPERADOR")).value());
-    f("NMOPERRESP").setValue(qryPesqOperResp.fieldByName(QStringLiteral("NMOPERADOR")).value());
+    takeOperator(qryPesqOperResp, "CDOPERRESP", "NMOPERRESP");
 }
 
 void HeaderController::btnPesqInterLocBeforePesq() {

@@ -152,46 +152,40 @@ void ReadjustmentController::Controla_Faturamento() {
         for (TDBEdit* e : {dbeInd2, dbePercent2, dbeTpInd2}) e->setColor(ControlColor::InfoBk);
 }
 
+void ReadjustmentController::requireIndex(int which) {
+    const bool first = which == 1;
+    const QString n = QString::number(which);
+    const auto missing = [&](QWidget* edit, const QString& key) {
+        if (first) h_.showFormPage();
+        HeaderController::focus(edit);
+        h_.reject(key);
+    };
+    if (first) Vd_IndiceReaj1(false);
+    else Vd_IndiceReaj2(false);
+    if (f(("CDINDICE" + n).toLatin1().constData()).asString().trimmed().isEmpty())
+        missing(first ? dbeInd1 : dbeInd2, QStringLiteral("INDREAJ") + n);
+    if (first) Vd_TpIndiceReaj1(false);
+    else Vd_TpIndiceReaj2(false);
+    if (f(("CDTPINDICE" + n).toLatin1().constData()).asString().trimmed().isEmpty()) {
+        HeaderController::focus(first ? dbeIndTp1 : dbeTpInd2);
+        h_.reject(QStringLiteral("TP_INDREAJ") + n);
+    }
+    if (f(("VRPEINCIND" + n).toLatin1().constData()).isNull())
+        missing(first ? dbePercent1 : dbePercent2, QStringLiteral("INC") + n);
+}
+
 void ReadjustmentController::checkBeforePost() {
     // Index 2 is in use exactly when percentage 1 is below 100, whatever the flag was
     // left at by another proposal.
     Cli_cot05000::boTestaPerc1 = !percentual1Cem();
-    Vd_IndiceReaj1(false);
-    if (f("CDINDICE1").asString().trimmed().isEmpty()) {
-        h_.showFormPage();
-        HeaderController::focus(dbeInd1);
-        h_.reject(QStringLiteral("INDREAJ1"));
-    }
-    Vd_TpIndiceReaj1(false);
-    if (f("CDTPINDICE1").asString().trimmed().isEmpty()) {
-        HeaderController::focus(dbeIndTp1);
-        h_.reject(QStringLiteral("TP_INDREAJ1"));
-    }
-    if (f("VRPEINCIND1").isNull()) {
-        h_.showFormPage();
-        HeaderController::focus(dbePercent1);
-        h_.reject(QStringLiteral("INC1"));
-    }
+    requireIndex(1);
     const double percent1 = f("VRPEINCIND1").asFloat();
     if (percent1 < 100) {
         if (percent1 == 0) {
             HeaderController::focus(dbePercent1);
             h_.reject(QStringLiteral("PERC>0"));
         }
-        Vd_IndiceReaj2(false);
-        if (f("CDINDICE2").asString().trimmed().isEmpty()) {
-            HeaderController::focus(dbeInd2);
-            h_.reject(QStringLiteral("INDREAJ2"));
-        }
-        Vd_TpIndiceReaj2(false);
-        if (f("CDTPINDICE2").asString().trimmed().isEmpty()) {
-            HeaderController::focus(dbeTpInd2);
-            h_.reject(QStringLiteral("TP_INDREAJ2"));
-        }
-        if (f("VRPEINCIND2").isNull()) {
-            HeaderController::focus(dbePercent2);
-            h_.reject(QStringLiteral("INC2"));
-        }
+        requireIndex(2);
     }
     if (percentual1Cem()) {
         // Index 1 alone: the stored version drops its second index.

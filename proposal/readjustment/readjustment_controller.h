@@ -78,6 +78,8 @@ private:
     void attachEvents();
     void attachDisplayHandlers();
     // Type check of one index: copies type, name and periodicity when found.
+    // Index `which` (1 or 2) and its type and percentage must be given (before a post).
+    void requireIndex(int which);
     bool verifyType(const QString& index, const QString& type, int which);
     void checkIndex(const char* fieldName, QWidget* edit, const QString& emptyKey, const QString& unknownKey,
                     bool required);

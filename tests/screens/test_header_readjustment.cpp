@@ -149,10 +149,10 @@ TEST_F(HeaderReadjustment, PercentagesTakeOnlyDigitsAndAPoint) {
     EXPECT_EQ(r().dbePercent1->text(), "605.5");
     type(*screen, "dbePercent2", "e12");
     EXPECT_EQ(r().dbePercent2->text(), "12");
-    // Operator codes take digits only.
+    // Operator codes take letters and digits, in upper case, as the register has them.
     header().dbeCdOperResp->clear();
-    type(*screen, "dbeCdOperResp", "A1b2");
-    EXPECT_EQ(header().dbeCdOperResp->text(), "12");
+    type(*screen, "dbeCdOperResp", "A1b-2");
+    EXPECT_EQ(header().dbeCdOperResp->text(), "A1B2");
 }
 
 TEST_F(HeaderReadjustment, MonthAndKindAreShownAsWords) {

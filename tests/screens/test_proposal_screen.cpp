@@ -141,7 +141,8 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
     // Lines are shown, not yet edited here: their controls are held back with the reason,
     // and the maintenance entries stay off while the lines' table is the active one.
     EXPECT_EQ(screen->activeTable(), screen->area<ProductLineArea>().cdsLinProd);
-    for (QWidget* w : {static_cast<QWidget*>(screen->area<ProductLineArea>().dbeNmLinProd),
+    EXPECT_FALSE(screen->area<ProductLineArea>().dbeNmLinProd->isEnabled());
+    for (QWidget* w : {static_cast<QWidget*>(screen->area<ProductLineArea>().panLinProd),
                        static_cast<QWidget*>(screen->area<LineInstallmentsArea>().dbgVencimento),
                        static_cast<QWidget*>(screen->area<LineInstallmentsArea>().sbtGerarParcelas),
                        static_cast<QWidget*>(screen->area<LineSystemsArea>().dbgSistemas)}) {
@@ -215,6 +216,7 @@ TEST_F(ProposalScreen, TextsEnablingRowsWhileEditing) {
     EXPECT_TRUE(e.cancelar);
     EXPECT_EQ(screen->area<TextsArea>().dbgDescProp->columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Ellipsis);
     screen->area<TextsArea>().cdsMensagem->cancel();
+    ASSERT_TRUE(runHandler([&] { screen->area<TextsArea>().enable(e); }));
     EXPECT_EQ(screen->area<TextsArea>().dbgDescProp->columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Auto);
 }
 

@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_P(ObservationMethodsTest, InsertsUpdatesAndDropsAnEmptiedObservation) {
-    ASSERT_EQ(rows(2), 0);
+    server_->db().exec(QStringLiteral("DELETE FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", nr(2)}});
     RpcResult r = setObs(delta(ChangeOp::Insert, {}, {nr(2), "01", "<p>Primeira.</p>"}), "0");
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(stored(2).toString(), "<p>Primeira.</p>");
