@@ -124,6 +124,16 @@ TEST_F(Scenarios, CreatingAProposalReachesTheDatabaseAndTheList) {
     EXPECT_EQ(stored.toInt(), 1);
 }
 
+TEST_F(Scenarios, TheObservationIsEditedAndReachesTheServer) {
+    const HostRun run = runHost(sourcePath("scenarios/observation.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    const QString stored =
+        db->scalar("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = '00000000000000000001'").toString();
+    EXPECT_TRUE(stored.contains("Entrega em duas etapas.")) << stored.toStdString();
+    EXPECT_FALSE(stored.contains("condições especiais")) << stored.toStdString();
+}
+
 TEST_F(Scenarios, FilteringTheListHolds) {
     const HostRun run = runHost(sourcePath("scenarios/filter_list.scn"));
     ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
