@@ -1,22 +1,20 @@
 #pragma once
 // Throw-away databases for the storage, schema and method tests: a temporary SQLite
 // file always, and a fresh PostgreSQL database when COT_TEST_PG names a server.
-#include <QCoreApplication>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "server/storage/database.h"
+#include "support/scratch_postgres.h"
 
 namespace cot::server::testing {
 
 inline std::vector<std::string> engines() {
     std::vector<std::string> out{"sqlite"};
-    if (!qEnvironmentVariableIsEmpty("COT_TEST_PG")) out.push_back("postgres");
+    if (cot::testing::ScratchPostgres::available()) out.push_back("postgres");
     return out;
 }
 
@@ -28,34 +26,18 @@ public:
             dir_ = std::make_unique<QTemporaryDir>();
             url_ = "sqlite:" + dir_->filePath("cot.db");
         } else {
-            QUrl admin(qEnvironmentVariable("COT_TEST_PG"));
-            adminUrl_ = admin.toString();
-            name_ = QStringLiteral("cot_t_%1_%2")
-                        .arg(QCoreApplication::applicationPid())
-                        .arg(QRandomGenerator::global()->generate());
-            auto db = Database::open(adminUrl_);
-            db->exec("CREATE DATABASE " + name_);
-            admin.setPath("/" + name_);
-            url_ = admin.toString();
+            pg_ = std::make_unique<cot::testing::ScratchPostgres>();
+            url_ = pg_->url();
         }
         db_ = Database::open(url_);
-    }
-    ~ScratchDatabase() {
-        db_.reset();
-        if (!name_.isEmpty()) {
-            try {
-                auto db = Database::open(adminUrl_);
-                db->exec("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
-            } catch (...) {
-            }
-        }
     }
     Database& db() { return *db_; }
     const QString& url() const { return url_; }
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
-    QString url_, adminUrl_, name_;
+    std::unique_ptr<cot::testing::ScratchPostgres> pg_;  // dropped after db_ lets go of it
+    QString url_;
     std::unique_ptr<Database> db_;
 };
 

@@ -1,10 +1,7 @@
 #include "support/test_server.h"
 
-#include <QCoreApplication>
 #include <QJsonDocument>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QUrl>
 
 #include "server/migrations/migrations.h"
 #include "server/rpc/rpc_server.h"
@@ -15,7 +12,7 @@ namespace cot::testing {
 
 std::vector<Backend> availableBackends() {
     std::vector<Backend> out{Backend::Sqlite};
-    if (!qEnvironmentVariableIsEmpty("COT_TEST_PG")) out.push_back(Backend::Postgres);
+    if (ScratchPostgres::available()) out.push_back(Backend::Postgres);
     return out;
 }
 
@@ -28,16 +25,8 @@ TestServer::TestServer(TestServerOptions options) : options_(std::move(options))
         Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 0))));
 
     if (options_.backend == Backend::Postgres) {
-        const QString admin = qEnvironmentVariable("COT_TEST_PG");
-        if (admin.isEmpty()) throw std::runtime_error("COT_TEST_PG is not set");
-        adminUrl_ = admin;
-        pgName_ = QStringLiteral("cot_t_%1_%2")
-                      .arg(QCoreApplication::applicationPid())
-                      .arg(QRandomGenerator::global()->generate());
-        server::Database::open(adminUrl_)->exec(QStringLiteral("CREATE DATABASE ") + pgName_);
-        QUrl url(admin);
-        url.setPath(u'/' + pgName_);
-        databaseUrl_ = url.toString();
+        pg_ = std::make_unique<ScratchPostgres>();
+        databaseUrl_ = pg_->url();
     } else {
         dir_ = std::make_unique<QTemporaryDir>();
         if (!dir_->isValid()) throw std::runtime_error("no temporary folder");
@@ -67,13 +56,7 @@ TestServer::~TestServer() {
     if (server_) server_->stop();
     server_.reset();
     db_.reset();
-    if (!pgName_.isEmpty()) {
-        try {
-            server::Database::open(adminUrl_)->exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(pgName_));
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << "could not drop " << pgName_.toStdString() << ": " << e.what();
-        }
-    }
+    pg_.reset();
     if (options_.fixedClock) Clock::setCurrent(nullptr);
 }
 

@@ -18,6 +18,7 @@
 #include "rpc/http_request.h"
 #include "rpc/net_connection.h"
 #include "server/storage/database.h"
+#include "support/scratch_postgres.h"
 
 class QTemporaryDir;
 
@@ -72,7 +73,8 @@ public:
 private:
     TestServerOptions options_;
     std::unique_ptr<QTemporaryDir> dir_;
-    QString databaseUrl_, adminUrl_, pgName_;
+    std::unique_ptr<ScratchPostgres> pg_;
+    QString databaseUrl_;
     std::unique_ptr<server::RpcServer> server_;
     std::unique_ptr<server::Database> db_;
     std::unique_ptr<NetConnection> connection_;

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QUrl>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include "base/errors.h"
 #include "services/local_query.h"
 #include "support/qt_printers.h"
+#include "support/scratch_postgres.h"
 
 using namespace cot;
+using cot::testing::ScratchPostgres;
 
 namespace {
 
@@ -181,34 +181,15 @@ TEST_F(LocalQueryTest, ClosedOrMissingDatabaseIsAClearError) {
 
 // Same contract on PostgreSQL when a test server is given (COT_TEST_PG=postgresql://...).
 TEST(LocalQueryPostgres, ParametersDatesAndReadOnly) {
-    const QString admin = qEnvironmentVariable("COT_TEST_PG");
-    if (admin.isEmpty()) GTEST_SKIP() << "COT_TEST_PG not set";
-    const QString name = QString("cot_lq_%1").arg(QCoreApplication::applicationPid());
-    const QUrl adminUrl(admin);
-    auto adminExec = [&](const QString& dbName, const QStringList& sqls) {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "pgadmin");
-            db.setHostName(adminUrl.host());
-            db.setPort(adminUrl.port(5432));
-            db.setUserName(adminUrl.userName());
-            db.setPassword(adminUrl.password());
-            db.setDatabaseName(dbName);
-            ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
-            QSqlQuery q(db);
-            for (const QString& sql : sqls) ASSERT_TRUE(q.exec(sql)) << sql.toStdString();
-        }
-        QSqlDatabase::removeDatabase("pgadmin");
-    };
-    adminExec(adminUrl.path().mid(1), {"DROP DATABASE IF EXISTS " + name, "CREATE DATABASE " + name});
-    adminExec(name, {"CREATE TABLE OPERADOR (CDOPERADOR VARCHAR(12), NMOPERADOR VARCHAR(40), DTCADASTRO TIMESTAMP,"
-                     " VRLIMITE DOUBLE PRECISION)",
-                     "INSERT INTO OPERADOR VALUES ('VENDEDOR', 'Vendedor', '2026-12-06 00:00:00', 0.29),"
-                     " ('GERENTE', '', NULL, NULL)",
-                     "CREATE FUNCTION NVLSTR(A TEXT, B TEXT) RETURNS TEXT AS $$ SELECT CASE WHEN A IS NULL OR A = ''"
-                     " THEN B ELSE A END $$ LANGUAGE SQL IMMUTABLE"});
-    QUrl url(adminUrl);
-    url.setPath("/" + name);
-    HostDatabase::open(url.toString());
+    if (!ScratchPostgres::available()) GTEST_SKIP() << "COT_TEST_PG not set";
+    ScratchPostgres pg;
+    pg.exec({"CREATE TABLE OPERADOR (CDOPERADOR VARCHAR(12), NMOPERADOR VARCHAR(40), DTCADASTRO TIMESTAMP,"
+             " VRLIMITE DOUBLE PRECISION)",
+             "INSERT INTO OPERADOR VALUES ('VENDEDOR', 'Vendedor', '2026-12-06 00:00:00', 0.29),"
+             " ('GERENTE', '', NULL, NULL)",
+             "CREATE FUNCTION NVLSTR(A TEXT, B TEXT) RETURNS TEXT AS $$ SELECT CASE WHEN A IS NULL OR A = ''"
+             " THEN B ELSE A END $$ LANGUAGE SQL IMMUTABLE"});
+    HostDatabase::open(pg.url());
     TADOIBQuery q;
     q.setSql("SELECT CDOPERADOR, NVLSTR(NMOPERADOR, 'sem nome') AS NOME, DTCADASTRO, VRLIMITE FROM OPERADOR"
              " WHERE DTCADASTRO = :P_DATA OR CDOPERADOR = :P_CD OR ('T' = :P_TODOS) ORDER BY CDOPERADOR");
@@ -223,5 +204,4 @@ TEST(LocalQueryPostgres, ParametersDatesAndReadOnly) {
     QSqlQuery raw(HostDatabase::database());
     EXPECT_FALSE(raw.exec("DELETE FROM OPERADOR"));
     HostDatabase::close();
-    adminExec(adminUrl.path().mid(1), {"DROP DATABASE IF EXISTS " + name});
 }
