@@ -209,7 +209,8 @@ QDate parseDateBr(const QString& input) {
     int year = Clock::current().today().year();
     const QString y = m.captured(3);
     if (y.size() == 3) return {};
-    if (!y.isEmpty()) year = y.size() <= 2 ? 2000 + y.toInt() : y.toInt();
+    // Two digits: 00-49 are this century, 50-99 the last one.
+    if (!y.isEmpty()) year = y.size() <= 2 ? y.toInt() + (y.toInt() < 50 ? 2000 : 1900) : y.toInt();
     if (year < 1) return {};
     return QDate(year, month, day);  // invalid when the day does not exist
 }
@@ -220,10 +221,10 @@ QDateTime parseDateTimeBr(const QString& input) {
     const QDate date = parseDateBr(space < 0 ? text : text.left(space));
     if (!date.isValid()) return {};
     if (space < 0) return QDateTime(date, QTime(0, 0));
-    static const QRegularExpression re(QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2}))?$"));
+    static const QRegularExpression re(QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.(\\d{3}))?)?$"));
     const QRegularExpressionMatch m = re.match(text.mid(space + 1).trimmed());
     if (!m.hasMatch()) return {};
-    const QTime time(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    const QTime time(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt());
     if (!time.isValid()) return {};
     return QDateTime(date, time);
 }
@@ -248,7 +249,8 @@ QString formatDateTimePattern(const QString& pattern, const QDateTime& dt) {
             continue;
         }
         if (lc == 'd') {
-            if (run >= 5) out += formatDate(d);
+            if (run >= 6) out += QStringLiteral("%1 de %2 de %3").arg(d.day()).arg(monthName(d.month())).arg(d.year());
+            else if (run == 5) out += formatDate(d);
             else if (run == 4) out += weekdayName(d.dayOfWeek());
             else if (run == 3) out += shortWeekdayName(d.dayOfWeek());
             else out += run == 2 ? two(d.day()) : QString::number(d.day());

@@ -35,13 +35,13 @@ QString formatDate(const QDate& date);          // "05/01/2027"; invalid → ""
 QString formatDate(const QDateTime& dateTime);  // date part only
 QString formatDateTime(const QDateTime& dateTime);  // "05/01/2027 14:30:00"; invalid → ""
 
-// Reads "dd/mm/yyyy", "d/m/yyyy", "d/m/yy" (years 0-99 → 2000-2099) or "d/m" (year of
+// Reads "dd/mm/yyyy", "d/m/yyyy", "d/m/yy" (00-49 → 20yy, 50-99 → 19yy) or "d/m" (year of
 // the current clock). Invalid (also impossible days such as 31/02) → invalid QDate.
 QDate parseDateBr(const QString& text);
-// As parseDateBr, optionally followed by " hh:mm" or " hh:mm:ss".
+// As parseDateBr, optionally followed by " hh:mm", " hh:mm:ss" or " hh:mm:ss.zzz".
 QDateTime parseDateTimeBr(const QString& text);
 
-// Delphi-style date pattern: d dd ddd dddd ddddd(short date) m mm mmm mmmm yy yyyy
+// Delphi-style date pattern: d dd ddd dddd ddddd(short date) dddddd(long date) m mm mmm mmmm yy yyyy
 // h hh n nn s ss z zzz, "/" and ":" as separators, 'quoted' text; "m" right after an
 // hour means minutes. Invalid date → "".
 QString formatDateTimePattern(const QString& pattern, const QDateTime& dateTime);

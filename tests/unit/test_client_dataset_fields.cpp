@@ -52,6 +52,8 @@ TEST(ClientDataSetFields, DisplayFormatsUseBrazilianSeparators) {
     EXPECT_EQ(x.value.displayText(), "-0,50");
     x.value.setValue(-0.001);
     EXPECT_EQ(x.value.displayText(), "0,00");  // no "-0,00"
+    x.value.setValue(2.675);
+    EXPECT_EQ(x.value.displayText(), "2,68");  // rounded on the decimal text, as formatFloat does
     x.value.setValue(300.5);
     x.value.displayFormat.clear();
     EXPECT_EQ(x.value.displayText(), "300,5");
@@ -102,8 +104,16 @@ TEST(ClientDataSetFields, TypedTextIsParsedOrRefusedWithAClearMessage) {
     EXPECT_EQ(x.date.asDateTime(), QDateTime(QDate(2026, 12, 25), QTime(0, 0)));
     x.date.setText("1/2/27");
     EXPECT_EQ(x.date.asDateTime().date(), QDate(2027, 2, 1));
+    x.date.setText("1/2/75");
+    EXPECT_EQ(x.date.asDateTime().date(), QDate(1975, 2, 1));
+    x.date.setText("05/01/2027 14:30:15.250");
+    EXPECT_EQ(x.date.asDateTime(), QDateTime(QDate(2027, 1, 5), QTime(14, 30, 15, 250)));
+    x.date.setText("2026-12-06 10:30");  // ISO, as programs write it
+    EXPECT_EQ(x.date.asDateTime(), QDateTime(QDate(2026, 12, 6), QTime(10, 30)));
     x.date.setText("  /  /    ");
     EXPECT_TRUE(x.date.isNull());
+    // the same rules as parseFloatBr: no exponents in typed numbers
+    EXPECT_FALSE(errorOf([&] { x.value.setText("1e5"); }).isEmpty());
 
     // Numbers given as text through setValue are read the same way, never silently lost.
     x.value.setValue(QString("2,25"));

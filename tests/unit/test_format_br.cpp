@@ -59,6 +59,8 @@ TEST(FormatBr, DatesRoundTripAndRejectImpossibleDays) {
     EXPECT_EQ(formatDateTime(QDateTime(QDate(2027, 1, 5), QTime(14, 30))), "05/01/2027 14:30:00");
     EXPECT_EQ(parseDateBr("05/01/2027"), QDate(2027, 1, 5));
     EXPECT_EQ(parseDateBr("5/1/27"), QDate(2027, 1, 5));
+    EXPECT_EQ(parseDateBr("5/1/49"), QDate(2049, 1, 5));
+    EXPECT_EQ(parseDateBr("5/1/50"), QDate(1950, 1, 5));  // two digits: 50-99 are the last century
     EXPECT_EQ(parseDateBr("29/02/2028"), QDate(2028, 2, 29));
     EXPECT_FALSE(parseDateBr("29/02/2027").isValid());
     EXPECT_FALSE(parseDateBr("31/04/2027").isValid());
@@ -72,6 +74,8 @@ TEST(FormatBr, DatesRoundTripAndRejectImpossibleDays) {
     EXPECT_EQ(parseDateTimeBr("05/01/2027 14:30"), QDateTime(QDate(2027, 1, 5), QTime(14, 30)));
     EXPECT_EQ(parseDateTimeBr("05/01/2027"), QDateTime(QDate(2027, 1, 5), QTime(0, 0)));
     EXPECT_FALSE(parseDateTimeBr("05/01/2027 25:00").isValid());
+    EXPECT_EQ(parseDateTimeBr("05/01/2027 14:30:15.250"), QDateTime(QDate(2027, 1, 5), QTime(14, 30, 15, 250)));
+    EXPECT_FALSE(parseDateTimeBr("05/01/2027 14:30.250").isValid());
 }
 
 TEST(FormatBr, NamesAndDatePatterns) {
@@ -86,5 +90,6 @@ TEST(FormatBr, NamesAndDatePatterns) {
     EXPECT_EQ(formatDateTimePattern("dd/mm/yyyy hh:nn:ss", at), "06/12/2026 09:05:07");
     EXPECT_EQ(formatDateTimePattern("hh:mm", at), "09:05");
     EXPECT_EQ(formatDateTimePattern("dddd, d 'de' mmmm 'de' yyyy", at), "Domingo, 6 de Dezembro de 2026");
+    EXPECT_EQ(formatDateTimePattern("dddddd", at), "6 de Dezembro de 2026");
     EXPECT_EQ(formatDateTimePattern("dd/mm/yy", QDateTime()), "");
 }
