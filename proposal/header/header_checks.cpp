@@ -15,10 +15,6 @@ namespace cot {
 
 namespace {
 
-bool editingTable(const ClientDataSet& t) {
-    return t.state() == DataSetState::Edit || t.state() == DataSetState::Insert;
-}
-
 // Runs `body`; on any failure focuses `control` first and passes the failure on.
 template <class Body>
 void focusingOnFailure(QWidget* control, Body body) {
@@ -34,7 +30,7 @@ void focusingOnFailure(QWidget* control, Body body) {
 
 void HeaderController::Vd_Versao(bool required) {
     ClientDataSet& t = *cdsProposta_;
-    if (!editingTable(t)) return;
+    if (!t.isEditing()) return;
     try {
         const QString version = f("NRVERPROPFAS").asString().trimmed();
         if (version.isEmpty()) {
@@ -56,7 +52,7 @@ void HeaderController::Vd_Versao(bool required) {
 
 void HeaderController::Vd_ClientePros(bool required) {
     ClientDataSet& t = *cdsProposta_;
-    if (!editingTable(t)) return;
+    if (!t.isEditing()) return;
     const QString document = f("NRINSJURCLIE").asString().trimmed();
     const bool client = isClient();
     if (document.isEmpty()) {
@@ -142,7 +138,7 @@ void HeaderController::takeOperator(TADOIBQuery& q, const char* codeField, const
 }
 
 void HeaderController::Vd_OperSoli(bool required) {
-    if (!editingTable(*cdsProposta_)) return;
+    if (!cdsProposta_->isEditing()) return;
     focusingOnFailure(dbeCdOperSoli, [&] {
         QString code = f("CDOPERSOLI").asString().trimmed();
         if (code.isEmpty()) {
@@ -155,7 +151,7 @@ void HeaderController::Vd_OperSoli(bool required) {
 }
 
 void HeaderController::Vd_Contato(bool) {
-    if (!editingTable(*cdsProposta_)) return;
+    if (!cdsProposta_->isEditing()) return;
     const QString contact = f("NRCONTATO").asString().trimmed();
     if (contact.isEmpty()) return;
     const bool client = isClient();
@@ -176,7 +172,7 @@ void HeaderController::Vd_Contato(bool) {
 }
 
 void HeaderController::Vd_OperResp(bool required) {
-    if (!editingTable(*cdsProposta_)) return;
+    if (!cdsProposta_->isEditing()) return;
     QString code = f("CDOPERRESP").asString().trimmed();
     if (code.isEmpty()) {
         if (required && isProposta()) {
@@ -195,7 +191,7 @@ void HeaderController::Vd_OperResp(bool required) {
 }
 
 void HeaderController::Vd_InteClie(bool required) {
-    if (!editingTable(*cdsProposta_)) return;
+    if (!cdsProposta_->isEditing()) return;
     // The interlocutor is optional: only a code given is checked, on leaving the field and
     // again before a post (which need not leave the field first).
     QString code = f("CODIGOINTER").asString().trimmed();
@@ -219,7 +215,7 @@ void HeaderController::Vd_InteClie(bool required) {
 }
 
 void HeaderController::Vd_DescProp() {
-    if (!editingTable(*cdsProposta_)) return;
+    if (!cdsProposta_->isEditing()) return;
     if (!f("DSREFEPROPOSFAS").asString().trimmed().isEmpty()) return;
     if (f("NRCONTATO").asString().trimmed().isEmpty()) {
         focus(dbeDsReferencia);
@@ -235,7 +231,7 @@ void HeaderController::Vd_ProdComer(bool required) {
             if (required) reject(QStringLiteral("PROD_COMER_INF"));
             return;
         }
-        if (!editingTable(*cdsProposta_)) return;
+        if (!cdsProposta_->isEditing()) return;
         code = Consiste::Ajusta(code, 10);
         cdsVd_ProdComer->setData(s_.net().getPacket(QStringLiteral("GetVd_ProdComer"), {code}));
         if (cdsVd_ProdComer->isEmpty()) reject(QStringLiteral("PROD_COMER_N_CAD"));

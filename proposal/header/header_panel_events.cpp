@@ -19,10 +19,6 @@ namespace cot {
 
 namespace {
 
-bool editingTable(const ClientDataSet& t) {
-    return t.state() == DataSetState::Edit || t.state() == DataSetState::Insert;
-}
-
 void clearField(Field& field) {
     if (!field.isNull()) field.clear();
 }
@@ -40,7 +36,7 @@ void HeaderController::dbcTipoPropChange() {
         reject(QStringLiteral("IMPALTPROP"));
     }
     // 2. A request carries no readjustment nor responsible operator.
-    if (editingTable(t) && shown == msg(QStringLiteral("Solicitação"))) {
+    if (t.isEditing() && shown == msg(QStringLiteral("Solicitação"))) {
         // The choice is stored first: the fields cleared below refresh the row's
         // controls, and the list must not fall back to the word stored before.
         f("IDSOLPROPFAS").setText(shown);
@@ -50,7 +46,7 @@ void HeaderController::dbcTipoPropChange() {
     }
     // 3. Only operators of a group authorised for proposals make proposals.
     if (Cli_cot05000::stOper == QLatin1String("N") && shown == msg(QStringLiteral("Proposta"))) {
-        if (editingTable(t)) f("IDSOLPROPFAS").setAsString(QStringLiteral("S"));
+        if (t.isEditing()) f("IDSOLPROPFAS").setAsString(QStringLiteral("S"));
         dbcTipoProp->setReadOnly(dbcTipoProp->readOnly());
         reject(QStringLiteral("SoliProp"));
     }
@@ -62,7 +58,7 @@ void HeaderController::dbeCdCliProsEnter() { stCdCliPros_ = dbeCdCliPros->text()
 
 void HeaderController::dbeCdCliProsChange() {
     // Only a code being typed: the same number shown with its mask is no new party.
-    if (!editingTable(*cdsProposta_) || !dbeCdCliPros->modified() || dbeCdCliPros->text() == stCdCliPros_) return;
+    if (!cdsProposta_->isEditing() || !dbeCdCliPros->modified() || dbeCdCliPros->text() == stCdCliPros_) return;
     clearField(f("NOME"));
     if (dbeCdCliPros->hasFocus()) clearField(f("NRMESREAJPROP"));
 }
@@ -70,7 +66,7 @@ void HeaderController::dbeCdCliProsChange() {
 void HeaderController::dbeCdCliProsExit() {
     Vd_ClientePros(false);
     ClientDataSet& t = *cdsProposta_;
-    if (editingTable(t) && !f("NRINSJURCLIE").asString().trimmed().isEmpty()) {
+    if (t.isEditing() && !f("NRINSJURCLIE").asString().trimmed().isEmpty()) {
         const QString month = clientMonth();
         if (month.isEmpty()) {
             if (isClient() && isProposta()) {
@@ -86,7 +82,7 @@ void HeaderController::dbeCdCliProsExit() {
 }
 
 void HeaderController::cbbCliProspChange() {
-    if (editingTable(*cdsProposta_)) {
+    if (cdsProposta_->isEditing()) {
         for (const char* name : {"NRINSJURCLIE", "NOME", "NRCONTATO", "DSREFECONT", "CODIGOINTER", "NMINTECLIE"})
             clearField(f(name));
     }
@@ -94,19 +90,19 @@ void HeaderController::cbbCliProspChange() {
 }
 
 void HeaderController::dbeCdOperSoliChange() {
-    if (editingTable(*cdsProposta_)) clearField(f("OPERSOLI"));
+    if (cdsProposta_->isEditing()) clearField(f("OPERSOLI"));
 }
 
 void HeaderController::dbeCdOperRespChange() {
-    if (editingTable(*cdsProposta_)) clearField(f("NMOPERRESP"));
+    if (cdsProposta_->isEditing()) clearField(f("NMOPERRESP"));
 }
 
 void HeaderController::dbeContatoChange() {
-    if (editingTable(*cdsProposta_)) clearField(f("DSREFECONT"));
+    if (cdsProposta_->isEditing()) clearField(f("DSREFECONT"));
 }
 
 void HeaderController::dbeCdInterLocChange() {
-    if (editingTable(*cdsProposta_)) clearField(f("NMINTECLIE"));
+    if (cdsProposta_->isEditing()) clearField(f("NMINTECLIE"));
 }
 
 void HeaderController::dbeContatoExit() {
@@ -148,11 +144,11 @@ void HeaderController::dbeVersaoKeyPress(QChar& key) {
 
 void HeaderController::dbeFaxChange() {
     // An empty mask would store its literals.
-    if (editingTable(*cdsProposta_) && dbeFax->text().trimmed().isEmpty()) clearField(f("NRFAXPROPFAS"));
+    if (cdsProposta_->isEditing() && dbeFax->text().trimmed().isEmpty()) clearField(f("NRFAXPROPFAS"));
 }
 
 void HeaderController::dbeCdProdComerChange() {
-    if (editingTable(*cdsProposta_)) clearField(f("NMPROCOMERCI"));
+    if (cdsProposta_->isEditing()) clearField(f("NMPROCOMERCI"));
 }
 
 void HeaderController::dbeCdProdComerExit() {
