@@ -3,6 +3,7 @@
 #include "data/client_dataset.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
+#include "proposal/header/lookup_query.h"
 #include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
 #include "services/consiste.h"
@@ -84,10 +85,7 @@ void HeaderController::Vd_ClientePros(bool required) {
             btnPesqCliPros->dataSource = dtsPesqCliente;
             const QString code = list.fieldByName(QStringLiteral("CDCLIENTE")).asString();
             q = &list;
-            q->close();
-            q->paramByName(QStringLiteral("P_CDCLIENTE")).setValue(code);
-            q->paramByName(QStringLiteral("P_TCDCLIENTE")).setValue(QString());
-            q->open();
+            runLookup(*q, "P_CDCLIENTE", code, "P_TCDCLIENTE", false);
         }
         if (q->isEmpty()) {
             focus(dbeCdCliPros);
@@ -102,10 +100,7 @@ void HeaderController::Vd_ClientePros(bool required) {
     } else {
         btnPesqCliPros->dataSource = dtsPesqProspect;
         TADOIBQuery& q = qryPesqProspect;
-        q.close();
-        q.paramByName(QStringLiteral("P_NRINSJURPROS")).setValue(document);
-        q.paramByName(QStringLiteral("P_TNRINSJURPROS")).setValue(QString());
-        q.open();
+        runLookup(q, "P_NRINSJURPROS", document, "P_TNRINSJURPROS", false);
         if (q.isEmpty()) {
             focus(dbeCdCliPros);
             reject(QStringLiteral("PROS_N_CAD"));
@@ -125,10 +120,7 @@ QString HeaderController::clientMonth() const {
 }
 
 bool HeaderController::findOperator(TADOIBQuery& q, const QString& code) {
-    q.close();
-    q.paramByName(QStringLiteral("P_CDOPERADOR")).setValue(Consiste::Ajusta(code, 12));
-    q.paramByName(QStringLiteral("P_TCDOPERADOR")).setValue(QString());
-    q.open();
+    runLookup(q, "P_CDOPERADOR", Consiste::Ajusta(code, 12), "P_TCDOPERADOR", false);
     return !q.isEmpty();
 }
 

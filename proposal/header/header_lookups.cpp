@@ -3,6 +3,7 @@
 #include "data/client_dataset.h"
 #include "data/data_source.h"
 #include "proposal/header/header_controller.h"
+#include "proposal/header/lookup_query.h"
 #include "proposal/proposal_screen.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"
@@ -31,14 +32,6 @@ DataSource* sourceOf(TfrmPropostaComercial& s, const char* name, TADOIBQuery& q)
     auto* d = new DataSource(QString::fromLatin1(name), &s);
     d->setDataSet(&q.table());
     return d;
-}
-
-// Runs a lookup query for one code ("all" empty) or for all rows ("all" = "T").
-void run(TADOIBQuery& q, const char* codeParam, const QString& code, const char* allParam, bool all) {
-    q.close();
-    q.paramByName(QString::fromLatin1(codeParam)).setValue(code);
-    q.paramByName(QString::fromLatin1(allParam)).setValue(all ? QStringLiteral("T") : QString());
-    q.open();
 }
 
 void editIfBrowsing(ClientDataSet& t) {
@@ -100,10 +93,10 @@ void HeaderController::btnPesqCliProsBeforePesq() {
     editIfBrowsing(*cdsProposta_);
     if (isClient()) {
         btnPesqCliPros->dataSource = dtsPesqCliente;
-        run(qryPesqCliente, "P_CDCLIENTE", QString(), "P_TCDCLIENTE", true);
+        runLookup(qryPesqCliente, "P_CDCLIENTE", QString(), "P_TCDCLIENTE", true);
     } else {
         btnPesqCliPros->dataSource = dtsPesqProspect;
-        run(qryPesqProspect, "P_NRINSJURPROS", QString(), "P_TNRINSJURPROS", true);
+        runLookup(qryPesqProspect, "P_NRINSJURPROS", QString(), "P_TNRINSJURPROS", true);
     }
 }
 
@@ -147,7 +140,7 @@ void HeaderController::btnPesqContatoAfterPesq() {
 }
 
 void HeaderController::btnPesqOperSoliBeforePesq() {
-    run(qryPesqOperSoli, "P_CDOPERADOR", QString(), "P_TCDOPERADOR", true);
+    runLookup(qryPesqOperSoli, "P_CDOPERADOR", QString(), "P_TCDOPERADOR", true);
 }
 
 void HeaderController::btnPesqOperSoliAfterPesq() {
@@ -156,7 +149,7 @@ void HeaderController::btnPesqOperSoliAfterPesq() {
 }
 
 void HeaderController::btnPesqOperRespBeforePesq() {
-    run(qryPesqOperResp, "P_CDOPERADOR", QString(), "P_TCDOPERADOR", true);
+    runLookup(qryPesqOperResp, "P_CDOPERADOR", QString(), "P_TCDOPERADOR", true);
 }
 
 void HeaderController::btnPesqOperRespAfterPesq() {

@@ -2,6 +2,7 @@
 #include "data/client_dataset.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
+#include "proposal/header/lookup_query.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/readjustment/readjustment_controller.h"
 #include "services/consiste.h"
@@ -64,10 +65,7 @@ void ReadjustmentController::checkIndex(const char* fieldName, QWidget* edit, co
         return;
     }
     TADOIBQuery& q = qryPesqIndice;
-    q.close();
-    q.paramByName(QStringLiteral("P_CDINDICE")).setValue(code);
-    q.paramByName(QStringLiteral("P_TCDINDICE")).setValue(QString());
-    q.open();
+    runLookup(q, "P_CDINDICE", code, "P_TCDINDICE", false);
     if (q.isEmpty()) {
         HeaderController::focus(edit);
         h_.reject(unknownKey);

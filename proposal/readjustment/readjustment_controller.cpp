@@ -10,6 +10,7 @@
 #include "proposal/bound_edit.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
+#include "proposal/header/lookup_query.h"
 #include "ui/lookup_button.h"
 #include "proposal/proposal_screen.h"
 #include "services/local_query.h"
@@ -161,11 +162,7 @@ void ReadjustmentController::attachEvents() {
 }
 
 void ReadjustmentController::btnPesqInd1BeforePesq() {
-    TADOIBQuery& q = qryPesqIndice;
-    q.close();
-    q.paramByName(QStringLiteral("P_CDINDICE")).setValue(QString());
-    q.paramByName(QStringLiteral("P_TCDINDICE")).setValue(QStringLiteral("T"));
-    q.open();
+    runLookup(qryPesqIndice, "P_CDINDICE", QString(), "P_TCDINDICE", true);
 }
 
 void ReadjustmentController::btnPesqInd2BeforePesq() {

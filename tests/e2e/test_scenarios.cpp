@@ -13,14 +13,18 @@
 #include <memory>
 
 #include "server/storage/database.h"
+#include "support/shell_process.h"
 #include "support/qt_printers.h"
 #include "support/screen_widgets.h"
+
+using cot::testing::runShell;
+using cot::testing::ShellRun;
 
 namespace {
 
 constexpr int kProcessTimeoutMs = 60000;
 
-QString binary(const QString& name) { return QCoreApplication::applicationDirPath() + QLatin1Char('/') + name; }
+QString binary(const QString& name) { return cot::testing::binaryPath(name); }
 
 QString sourcePath(const QString& relative) {
     // This file lives in <source>/tests/e2e.
@@ -77,23 +81,11 @@ protected:
     }
 
     HostRun runHost(const QString& scenario, const QStringList& extra = {}) {
-        QProcess host;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("HOME", home.path());  // no configuration file of the machine's user
-        env.remove("COT_PASSWORD");
-        host.setProcessEnvironment(env);
-        host.start(binary(QStringLiteral("cot-host")),
-                   QStringList{"--db", server->databaseUrl(), "--server", QString("127.0.0.1:%1").arg(server->port()),
-                               "--scenario", scenario} +
-                       extra);
-        if (!host.waitForFinished(kProcessTimeoutMs)) {
-            host.kill();
-            host.waitForFinished(5000);
-            ADD_FAILURE() << "cot-host did not finish " << scenario.toStdString();
-        }
-        return {host.exitStatus() == QProcess::NormalExit ? host.exitCode() : -1,
-                QString::fromUtf8(host.readAllStandardOutput() + host.readAllStandardError())};
+        const ShellRun run = runShell(QStringList{"--db", server->databaseUrl(), "--server",
+                                                  QString("127.0.0.1:%1").arg(server->port()), "--scenario", scenario} +
+                                          extra,
+                                      home.path(), kProcessTimeoutMs);
+        return {run.exitCode, run.output + run.errors};
     }
 
     // A scenario written for the test.

@@ -15,6 +15,7 @@
 #include "base/errors.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"
+#include "support/shell_process.h"
 #include "support/screen_fixture.h"
 
 using namespace cot;
@@ -24,25 +25,8 @@ namespace {
 
 class Shell : public ScreenFixture {
 protected:
-    struct Run {
-        int exitCode = -1;
-        QString errors;
-    };
-    Run runHost(const QStringList& arguments) {
-        QProcess host;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("HOME", home.path());  // no configuration file of the machine's user
-        env.remove("COT_PASSWORD");
-        host.setProcessEnvironment(env);
-        host.start(QCoreApplication::applicationDirPath() + "/cot-host", arguments);
-        if (!host.waitForFinished(60000)) {
-            host.kill();
-            ADD_FAILURE() << "cot-host did not finish";
-        }
-        return {host.exitStatus() == QProcess::NormalExit ? host.exitCode() : -1,
-                QString::fromUtf8(host.readAllStandardError())};
-    }
+    using Run = ShellRun;
+    Run runHost(const QStringList& arguments) { return runShell(arguments, home.path()); }
     QStringList baseArguments() const {
         return {"--db", testServer_().databaseUrl(), "--server", QString("127.0.0.1:%1").arg(testServer_().port())};
     }
