@@ -1,11 +1,14 @@
 #include "proposal/area/proposal_area.h"
 
 #include "data/client_dataset.h"
+#include "proposal/proposal_screen.h"
 
 namespace cot {
 
 void ProposalArea::clear() {
-    for (ClientDataSet* t : tables()) t->close();
+    // The proposal list itself stays: it is what was just read.
+    for (ClientDataSet* t : tables())
+        if (t != &s_.proposal()) t->close();
 }
 
 }  // namespace cot

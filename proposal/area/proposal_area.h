@@ -59,7 +59,7 @@ public:
     // A page control changed tab: when the area's page is now shown, point dtsPadrao at
     // its table (and take the focus where the page expects it).
     virtual void pageShown() {}
-    // Forgets the rows of another proposal (nothing listed).
+    // Forgets the rows of another proposal (nothing listed): closes the area's tables.
     virtual void clear();
     // Enabling rows of the area while its table is the active one (ready areas only).
     virtual void enable(MaintenanceEnabling& /*e*/) {}

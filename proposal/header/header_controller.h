@@ -41,7 +41,6 @@ public:
     void build() override;
     void route() override;
     void afterInclude() override;
-    void clear() override {}
 
     ReadjustmentController& readjustment() const;
 

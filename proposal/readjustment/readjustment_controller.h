@@ -33,7 +33,6 @@ public:
     void build() override;
     // The split control follows the proposal under the cursor.
     void load(const ProposalKey& key) override;
-    void clear() override {}
 
     // ----- checks (required: an empty value is an error)
     void Vd_IndiceReaj1(bool required);
