@@ -85,6 +85,35 @@ protected:
             "frmFiltroPropComercial");
         EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
     }
+    // A confirmation the dialog refuses: `fill` acts on it, Confirm must show `error` with
+    // the dialog still open and the focus on `focused` ("" when not checked); Cancel then
+    // puts the last confirmed criteria back for the next case.
+    struct Refusal {
+        std::function<void(TfrmFiltroPropComercial&)> fill;
+        QString error;
+        QString focused;
+    };
+    void expectRefused(const Refusal& c) {
+        dialogs.clearShown();
+        QString focused;
+        bool open = false;
+        runner.expect(
+            [&](QWidget& w) {
+                auto& f = static_cast<TfrmFiltroPropComercial&>(w);
+                c.fill(f);
+                clickButton(*f.sbtConfirma);
+                open = f.isVisible();
+                if (QWidget* fw = f.focusWidget()) focused = fw->objectName();
+                clickButton(*f.sbtCancel);
+            },
+            "frmFiltroPropComercial");
+        EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+        EXPECT_TRUE(open) << c.error.toStdString();
+        EXPECT_EQ(dialogs.errors().value(0), c.error);
+        if (!c.focused.isEmpty()) {
+            EXPECT_EQ(focused, c.focused) << c.error.toStdString();
+        }
+    }
     void TearDown() override {
         delete frmFiltroPropComercial.data();
         ProposalFixture::TearDown();
@@ -93,13 +122,8 @@ protected:
 
 TEST_F(ProposalFilter, ChecksRunInOrderAndFocusTheOffendingControl) {
     openScreen();
-    struct Case {
-        std::function<void(TfrmFiltroPropComercial&)> fill;
-        QString error;
-        QString focused;
-    };
     const QDate d1(2026, 11, 1), d2(2026, 11, 30);
-    const Case cases[] = {
+    const Refusal cases[] = {
         {[&](auto& f) { f.depDataCadFin->setDate(d2); }, "Data inicial de cadastro deve ser informada.", "depDataCadIni"},
         {[&](auto& f) { f.depDataAprovIni->setDate(d1); }, "Data final de aprovação deve ser informada.", "depDataAprovFin"},
         // Missing dates of a later group come before an inverted period of an earlier one.
@@ -119,27 +143,7 @@ TEST_F(ProposalFilter, ChecksRunInOrderAndFocusTheOffendingControl) {
         {[&](auto& f) { f.ckbTodas->setChecked(false); }, "Status deve ser informado", ""},
         {[&](auto& f) { f.ckbContTodas->setChecked(false); }, "Contrato deve ser informado.", ""},
     };
-    for (const Case& c : cases) {
-        dialogs.clearShown();
-        QString focused;
-        bool open = false;
-        runner.expect(
-            [&](QWidget& w) {
-                auto& f = static_cast<TfrmFiltroPropComercial&>(w);
-                c.fill(f);
-                clickButton(*f.sbtConfirma);  // refused: the dialog stays open with the entries
-                open = f.isVisible();
-                if (QWidget* fw = f.focusWidget()) focused = fw->objectName();
-                clickButton(*f.sbtCancel);  // back to the last confirmed criteria for the next case
-            },
-            "frmFiltroPropComercial");
-        EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
-        EXPECT_TRUE(open) << c.error.toStdString();
-        EXPECT_EQ(dialogs.errors().value(0), c.error);
-        if (!c.focused.isEmpty()) {
-            EXPECT_EQ(focused, c.focused) << c.error.toStdString();
-        }
-    }
+    for (const Refusal& c : cases) expectRefused(c);
     EXPECT_EQ(listNumbers().size(), 14) << "nothing was ever confirmed";
 }
 
@@ -258,18 +262,13 @@ TEST_F(ProposalFilter, ClosingTheWindowIsACancelAndItsCriteriaNeverReachALaterRe
 
 TEST_F(ProposalFilter, ADateTypedInPartIsRefusedWithTheDateMessage) {
     openScreen();
-    struct Case {
-        std::function<void(TfrmFiltroPropComercial&)> fill;
-        QString error;
-        QString focused;
-    };
     // Typed from the edit's start, the focus staying in it until Confirm.
     const auto typeDate = [&](TDateEditPlus* edit, const QString& text) {
         focusWidget(*edit);
         edit->home(false);
         typeText(*edit, text);
     };
-    const Case cases[] = {
+    const Refusal cases[] = {
         // Alone: not taken for an empty start date ("Data final ... deve ser informada").
         {[&](auto& f) { typeDate(f.depDataCadIni, "12/0"); }, "'12/0 /    ' não é uma data válida.", "depDataCadIni"},
         {[&](auto& f) {
@@ -289,25 +288,7 @@ TEST_F(ProposalFilter, ADateTypedInPartIsRefusedWithTheDateMessage) {
          },
          "'01/12/20  ' não é uma data válida.", "depValidaIni"},
     };
-    for (const Case& c : cases) {
-        dialogs.clearShown();
-        QString focused;
-        bool open = false;
-        runner.expect(
-            [&](QWidget& w) {
-                auto& f = static_cast<TfrmFiltroPropComercial&>(w);
-                c.fill(f);
-                clickButton(*f.sbtConfirma);
-                open = f.isVisible();
-                if (QWidget* fw = f.focusWidget()) focused = fw->objectName();
-                clickButton(*f.sbtCancel);
-            },
-            "frmFiltroPropComercial");
-        EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
-        EXPECT_TRUE(open) << c.error.toStdString();
-        EXPECT_EQ(dialogs.errors().value(0), c.error);
-        EXPECT_EQ(focused, c.focused) << c.error.toStdString();
-    }
+    for (const Refusal& c : cases) expectRefused(c);
     EXPECT_EQ(listNumbers().size(), 14) << "nothing was ever confirmed";
 }
 
