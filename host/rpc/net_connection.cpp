@@ -83,6 +83,7 @@ bool NetConnection::open() {
 
 RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
     ++calls_;
+    if (callObserver_) callObserver_(method, args);
     QJsonArray params;
     for (int i = 0; i < args.size(); ++i) {
         try {

@@ -50,6 +50,10 @@ public:
 
     // Calls made through this connection (whatever their outcome).
     int calls() const { return calls_; }
+    // Told of every call before it is sent (tools that record or replay a screen's calls).
+    void setCallObserver(std::function<void(const QString& method, const QVariantList& args)> observer) {
+        callObserver_ = std::move(observer);
+    }
 
     // Seconds to wait for a method's answer.
     void setReadTimeout(int seconds);
@@ -66,6 +70,7 @@ private:
     QString host_ = QStringLiteral("127.0.0.1");
     int port_ = 8211;
     std::function<void(NetConnection&)> beforeConnect_;
+    std::function<void(const QString&, const QVariantList&)> callObserver_;
     std::unique_ptr<Http> http_;
     bool connected_ = false;
     int calls_ = 0;
