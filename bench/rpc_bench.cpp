@@ -1,6 +1,6 @@
-// The proposal list end to end (server query → JSON-RPC over HTTP → packet → client table)
-// against reading the same rows straight from the SQLite file, and the round trip of a
-// small call. Build in Release for numbers: cot_bench_rpc_bench [--benchmark_filter=...]
+// The proposal list end to end (server query → JSON-RPC over HTTP → packet → client table),
+// plain and compressed, against reading the same rows straight from the SQLite file, and
+// the round trip of a small call. cot_bench_rpc_bench [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -8,13 +8,19 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <sqlite3.h>
 #include <cstdio>
 #include <map>
 #include <memory>
 
 #include "data/client_dataset.h"
 #include "server/migrations/migrations.h"
+#include "rpc/http_request.h"
 #include "rpc/net_connection.h"
+#include "server/methods/proposal_list.h"
 #include "server/rpc/rpc_server.h"
 #include "server/seed/demo_seed.h"
 #include "server/storage/database.h"
@@ -78,12 +84,24 @@ Environment& environment(int count) {
     return *slot;
 }
 
-void BM_GetProposta_Rpc(benchmark::State& state) {
+const QVariantList kAllOpen{QString(), QStringLiteral("T"), QStringLiteral("T"), QVariant(), QVariant(), QVariant(),
+                            QVariant(), QStringLiteral("T"), QVariant(), QVariant(), QStringLiteral("T"),
+                            QStringLiteral("T"), QStringLiteral("T"), QString(), QString(), QString(),
+                            QStringLiteral("T"), QStringLiteral("T"), QString()};
+
+// The list end to end into a client table ready for the grid.
+void listIntoTable(benchmark::State& state, const QString& method, bool compressed) {
     Environment& env = environment(int(state.range(0)));
+    QVariantList args{env.branch, QStringLiteral("T")};
+    if (method == QLatin1String("GetPropostaAux")) {
+        args = kAllOpen;
+        args[0] = env.branch;
+    }
+    env.net.setAskCompressed(compressed);
     ClientDataSet cdsProposta(QStringLiteral("cdsProposta"));
     qsizetype rows = 0;
     for (auto _ : state) {
-        const RpcResult r = env.net.call(QStringLiteral("GetProposta"), {env.branch, QStringLiteral("T")});
+        const RpcResult r = env.net.call(method, args);
         if (!r.ok) {
             state.SkipWithError(qPrintable(r.error));
             break;
@@ -91,9 +109,25 @@ void BM_GetProposta_Rpc(benchmark::State& state) {
         cdsProposta.setData(r.value.value<Packet>());
         rows = cdsProposta.recordCount();
     }
+    env.net.setAskCompressed(false);
     state.counters["rows"] = double(rows);
+    // Bytes on the wire for one list, as sent with and without compression.
+    const QByteArray body = QJsonDocument(QJsonObject{{"jsonrpc", "2.0"}, {"id", 1}, {"method", method},
+                                                      {"params", QJsonArray::fromVariantList(args)}})
+                                .toJson(QJsonDocument::Compact);
+    const HttpReply wire = httpPost(QStringLiteral("127.0.0.1"), env.server->port(), QStringLiteral("/rpc"), body,
+                                    QStringLiteral("application/json"), 120,
+                                    compressed ? QStringLiteral("gzip") : QStringLiteral("identity"));
+    state.counters["bytes"] = double(wire.body.size());
+    state.counters["bytes/row"] = rows > 0 ? double(wire.body.size()) / double(rows) : 0.0;
 }
 
+void BM_GetProposta_Rpc(benchmark::State& state) { listIntoTable(state, QStringLiteral("GetProposta"), false); }
+void BM_GetPropostaAux_Rpc(benchmark::State& state) { listIntoTable(state, QStringLiteral("GetPropostaAux"), false); }
+void BM_GetProposta_RpcGzip(benchmark::State& state) { listIntoTable(state, QStringLiteral("GetProposta"), true); }
+
+// The same rows and columns read straight from the SQLite file: the list's own query
+// through Qt Sql, each row a list of values, as any Qt program reads a table.
 void BM_GetProposta_DirectSqlite(benchmark::State& state) {
     Environment& env = environment(int(state.range(0)));
     const QString name = QStringLiteral("bench_direct");
@@ -101,11 +135,12 @@ void BM_GetProposta_DirectSqlite(benchmark::State& state) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(env.url.mid(7));
         db.open();
+        const QString sql = proposalListSql(QStringLiteral("P.CDFILIAL = ?"));
         size_t rows = 0;
         for (auto _ : state) {
             QSqlQuery q(db);
             q.setForwardOnly(true);
-            q.prepare(QStringLiteral("SELECT * FROM PROPOSTAFAS WHERE CDFILIAL = ?"));
+            q.prepare(sql);
             q.addBindValue(env.branch);
             q.exec();
             std::vector<QVariantList> table;
@@ -124,6 +159,34 @@ void BM_GetProposta_DirectSqlite(benchmark::State& state) {
     QSqlDatabase::removeDatabase(name);
 }
 
+// The engine's floor: the same query stepped through SQLite's C API, every value read
+// (texts as bytes) and nothing kept.
+void BM_GetProposta_SqliteEngine(benchmark::State& state) {
+    Environment& env = environment(int(state.range(0)));
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(qPrintable(env.url.mid(7)), &db, SQLITE_OPEN_READONLY, nullptr);
+    const QByteArray sql = proposalListSql(QStringLiteral("P.CDFILIAL = ?")).toUtf8();
+    const QByteArray branch = env.branch.toUtf8();
+    size_t rows = 0, bytes = 0;
+    for (auto _ : state) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr);
+        sqlite3_bind_text(stmt, 1, branch.constData(), int(branch.size()), SQLITE_TRANSIENT);
+        rows = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            ++rows;
+            for (int c = 0, n = sqlite3_column_count(stmt); c < n; ++c) {
+                sqlite3_column_text(stmt, c);
+                bytes += size_t(sqlite3_column_bytes(stmt, c));
+            }
+        }
+        sqlite3_finalize(stmt);
+    }
+    benchmark::DoNotOptimize(bytes);
+    sqlite3_close(db);
+    state.counters["rows"] = double(rows);
+}
+
 void BM_SmallCall_Rpc(benchmark::State& state) {
     Environment& env = environment(10000);
     for (auto _ : state) {
@@ -136,13 +199,17 @@ void BM_SmallCall_Rpc(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_GetProposta_Rpc)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()
-    ->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_GetProposta_DirectSqlite)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()
-    ->Repetitions(5)->ReportAggregatesOnly(true);
+void listSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+}
+BENCHMARK(BM_GetProposta_Rpc)->Apply(listSizes);
+BENCHMARK(BM_GetPropostaAux_Rpc)->Apply(listSizes);
+BENCHMARK(BM_GetProposta_RpcGzip)->Apply(listSizes);
+BENCHMARK(BM_GetProposta_DirectSqlite)->Apply(listSizes);
+BENCHMARK(BM_GetProposta_SqliteEngine)->Apply(listSizes);
 BENCHMARK(BM_SmallCall_Rpc)->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
-// Prints the usual table, then the ratio of the end-to-end list to the direct read.
+// Prints the usual table, then each list's ratio to the direct read of the same rows.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -154,18 +221,21 @@ public:
     void Finalize() override {
         ConsoleReporter::Finalize();
         for (const char* n : {"10000", "100000"}) {
-            const auto rpc = medians_.find(std::string("BM_GetProposta_Rpc/") + n);
             const auto direct = medians_.find(std::string("BM_GetProposta_DirectSqlite/") + n);
-            if (rpc == medians_.end() || direct == medians_.end() || direct->second <= 0) continue;
-            std::printf("GetProposta %s linhas: mediana RPC %.1f ms, leitura direta %.1f ms, razão %.1fx\n", n,
-                        rpc->second, direct->second, rpc->second / direct->second);
+            if (direct == medians_.end() || direct->second <= 0) continue;
+            std::printf("%s linhas: leitura direta (Qt Sql) %.1f ms\n", n, direct->second);
+            for (const char* list : {"BM_GetProposta_Rpc", "BM_GetPropostaAux_Rpc", "BM_GetProposta_RpcGzip",
+                                     "BM_GetProposta_SqliteEngine"}) {
+                const auto m = medians_.find(std::string(list) + "/" + n);
+                if (m != medians_.end())
+                    std::printf("  %-28s %8.1f ms  razão %.2fx\n", list + 3, m->second, m->second / direct->second);
+            }
         }
     }
 
 private:
     std::map<std::string, double> medians_;
 };
-
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -29,16 +29,19 @@ QString isoDateTimeText(const QDateTime& dt) {
     return QString(reinterpret_cast<const QChar*>(buf), 23);
 }
 
-QDateTime parseIsoDateTime(const QString& s) {
-    const qsizetype n = s.size();
+namespace {
+
+// `at(i)` reads the i-th character as a UTF-16 or Latin-1 code unit.
+template <typename At>
+QDateTime parseIso(qsizetype n, At at) {
     if (n != 10 && n != 19 && n != 23) return {};
-    if (s[4] != u'-' || s[7] != u'-') return {};
-    if (n > 10 && ((s[10] != u'T' && s[10] != u' ') || s[13] != u':' || s[16] != u':')) return {};
-    if (n == 23 && s[19] != u'.') return {};
-    auto num = [&s](int at, int len) {
+    if (at(4) != u'-' || at(7) != u'-') return {};
+    if (n > 10 && ((at(10) != u'T' && at(10) != u' ') || at(13) != u':' || at(16) != u':')) return {};
+    if (n == 23 && at(19) != u'.') return {};
+    auto num = [&at](int start, int len) {
         int v = 0;
-        for (int i = at; i < at + len; ++i) {
-            const char16_t c = s[i].unicode();
+        for (int i = start; i < start + len; ++i) {
+            const char16_t c = at(i);
             if (c < u'0' || c > u'9') return -1;
             v = v * 10 + (c - u'0');
         }
@@ -58,6 +61,16 @@ QDateTime parseIsoDateTime(const QString& s) {
     const QDateTime dt(d, t);
     recent.insert(key, dt);
     return dt;
+}
+
+}  // namespace
+
+QDateTime parseIsoDateTime(const QString& s) {
+    return parseIso(s.size(), [&s](qsizetype i) { return s[i].unicode(); });
+}
+
+QDateTime parseIsoDateTime(QByteArrayView s) {
+    return parseIso(s.size(), [&s](qsizetype i) { return char16_t(static_cast<unsigned char>(s[i])); });
 }
 
 }  // namespace cot

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 
@@ -12,5 +13,6 @@ QString isoDateTimeText(const QDateTime& dt);
 // Reads "yyyy-MM-ddTHH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss" (either separator, with or
 // without milliseconds) and "yyyy-MM-dd"; invalid QDateTime for anything else.
 QDateTime parseIsoDateTime(const QString& text);
+QDateTime parseIsoDateTime(QByteArrayView text);  // the same, from Latin-1/UTF-8 bytes
 
 }  // namespace cot

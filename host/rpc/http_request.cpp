@@ -11,12 +11,14 @@ httplib::Client makeClient(const QString& host, int port, int timeoutSeconds) {
     client.set_connection_timeout(timeoutSeconds);
     client.set_read_timeout(timeoutSeconds);
     client.set_write_timeout(timeoutSeconds);
+    client.set_decompress(false);
     return client;
 }
 
 HttpReply toReply(const httplib::Result& res) {
     if (!res) return {};
-    return {res->status, QByteArray(res->body.data(), qsizetype(res->body.size()))};
+    return {res->status, QByteArray(res->body.data(), qsizetype(res->body.size())),
+            QByteArray::fromStdString(res->get_header_value("Content-Encoding"))};
 }
 
 }  // namespace
@@ -27,9 +29,10 @@ HttpReply httpGet(const QString& host, int port, const QString& path, int timeou
 }
 
 HttpReply httpPost(const QString& host, int port, const QString& path, const QByteArray& body,
-                   const QString& contentType, int timeoutSeconds) {
+                   const QString& contentType, int timeoutSeconds, const QString& acceptEncoding) {
     auto client = makeClient(host, port, timeoutSeconds);
-    return toReply(client.Post(path.toStdString(), body.constData(), size_t(body.size()),
+    const httplib::Headers headers{{"Accept-Encoding", acceptEncoding.toStdString()}};
+    return toReply(client.Post(path.toStdString(), headers, body.constData(), size_t(body.size()),
                                contentType.toStdString()));
 }
 

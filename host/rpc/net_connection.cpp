@@ -5,12 +5,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonParseError>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <stdexcept>
 
 #include "rpc/check_result.h"
+#include "rpc/rpc_reply.h"
 
 namespace cot {
 
@@ -47,6 +47,15 @@ QString NetConnection::unreachableText() const {
 
 QString NetConnection::interruptedText() const {
     return QStringLiteral("Conexão com o servidor de aplicação em %1 foi interrompida.").arg(address());
+}
+
+bool NetConnection::asksCompressed() const {
+    if (askCompressed_ >= 0) return askCompressed_ == 1;
+    const QString h = host_.trimmed();
+    const bool loopback = h.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+                          h.startsWith(QLatin1String("127.")) || h == QLatin1String("::1") ||
+                          h == QLatin1String("[::1]");
+    return !loopback;
 }
 
 bool NetConnection::connect() { return open(); }
@@ -99,8 +108,30 @@ RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
 
     if (!connected_ && !open()) return RpcResult::failure(lastError_, RpcResult::kConnectionFailed);
 
+    // The answer is read into one buffer sized from its length up front: a large list
+    // would otherwise be copied over and over as the body grows.
+    QByteArray reply;
     auto post = [&] {
-        return http_->client.Post("/rpc", body.constData(), size_t(body.size()), "application/json");
+        httplib::Request req;
+        req.method = "POST";
+        req.path = "/rpc";
+        req.headers = {{"Accept-Encoding", asksCompressed() ? "gzip" : "identity"},
+                       {"Content-Type", "application/json"}};
+        req.body.assign(body.constData(), size_t(body.size()));
+        reply.clear();
+        req.response_handler = [&reply](const httplib::Response& head) {
+            const qsizetype length = QByteArray::fromStdString(head.get_header_value("Content-Length")).toLongLong();
+            if (length > 0 && head.get_header_value("Content-Encoding").empty()) reply.reserve(length + 1);
+            return true;
+        };
+        req.content_receiver = [&reply](const char* data, size_t size, uint64_t, uint64_t) {
+            // Grown in place (reserve reallocates); append alone would copy at every growth.
+            if (reply.capacity() - reply.size() < qsizetype(size))
+                reply.reserve(std::max(reply.size() + qsizetype(size), reply.capacity() * 2 + 4096));
+            reply.append(data, qsizetype(size));
+            return true;
+        };
+        return http_->client.send(req);
     };
     QElapsedTimer elapsed;
     elapsed.start();
@@ -127,24 +158,8 @@ RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
                                       .arg(res->status),
                                   RpcResult::kBadResponse);
 
-    QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(
-        QByteArray::fromRawData(res->body.data(), qsizetype(res->body.size())), &parseError);
-    const QJsonObject reply = doc.object();
-    if (parseError.error != QJsonParseError::NoError || !doc.isObject() || reply.value("id").toInteger(-1) != id)
-        return RpcResult::failure(
-            QStringLiteral("Resposta inválida do servidor de aplicação em %1.").arg(address()),
-            RpcResult::kBadResponse);
-
-    if (reply.contains("error")) {
-        const QJsonObject error = reply.value("error").toObject();
-        return RpcResult::failure(error.value("message").toString(), error.value("code").toInt());
-    }
-    try {
-        return RpcResult::success(rpcResultFromJson(reply.value("result")));
-    } catch (const PacketError& e) {
-        return RpcResult::failure(QString::fromUtf8(e.what()), RpcResult::kBadResponse);
-    }
+    return readRpcReply(reply.data(), id,
+                        QStringLiteral("Resposta inválida do servidor de aplicação em %1.").arg(address()));
 }
 
 QVariant NetConnection::callChecked(const QString& method, const QVariantList& args) {

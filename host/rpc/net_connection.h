@@ -55,6 +55,11 @@ public:
         callObserver_ = std::move(observer);
     }
 
+    // Whether replies are asked for compressed (gzip). By default they are when the server
+    // is not on this machine: on loopback compressing costs more time than it saves.
+    bool asksCompressed() const;
+    void setAskCompressed(bool on) { askCompressed_ = on ? 1 : 0; }
+
     // Seconds to wait for a method's answer.
     void setReadTimeout(int seconds);
 
@@ -78,6 +83,7 @@ private:
     QString lastError_;
     qint64 nextId_ = 1;
     int readTimeoutSeconds_ = 300;
+    int askCompressed_ = -1;  // -1: by the host
 };
 
 }  // namespace cot

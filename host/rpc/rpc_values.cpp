@@ -57,32 +57,4 @@ QJsonValue rpcArgumentToJson(const QVariant& value) {
     }
 }
 
-QVariant rpcResultFromJson(const QJsonValue& json) {
-    switch (json.type()) {
-    case QJsonValue::Null:
-    case QJsonValue::Undefined:
-        return {};
-    case QJsonValue::Bool:
-        return json.toBool();
-    case QJsonValue::String:
-        return json.toString();
-    case QJsonValue::Double: {
-        const double d = json.toDouble();
-        if (std::floor(d) == d && std::fabs(d) < 9.0e15) return QVariant(qint64(d));
-        return d;
-    }
-    case QJsonValue::Array: {
-        QVariantList out;
-        for (const auto& item : json.toArray()) out.append(rpcResultFromJson(item));
-        return out;
-    }
-    case QJsonValue::Object: {
-        const QJsonObject o = json.toObject();
-        if (o.contains("fields")) return QVariant::fromValue(packetFromJson(o));
-        return o.toVariantMap();
-    }
-    }
-    return {};
-}
-
 }  // namespace cot

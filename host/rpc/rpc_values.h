@@ -25,10 +25,8 @@ struct RpcResult {
     static RpcResult failure(QString error, int code) { return {false, {}, std::move(error), code}; }
 };
 
-// Call arguments and results as JSON (exposed for the connection and its tests).
+// Call arguments as JSON (exposed for the connection and its tests).
 // Throws std::invalid_argument for an argument of a kind the server does not take.
 QJsonValue rpcArgumentToJson(const QVariant& value);
-// Throws PacketError for a malformed packet in the result.
-QVariant rpcResultFromJson(const QJsonValue& json);
 
 }  // namespace cot

@@ -25,14 +25,14 @@ const QList<FieldDef>& productFields() {
     return fields;
 }
 
-QJsonValue getPesqProdComer(MethodContext& ctx, const Args&) {
+Reply getPesqProdComer(MethodContext& ctx, const Args&) {
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT CDPROCOMERCI, NMPROCOMERCI FROM PRODCOMERCI "
                                               "WHERE IDSITUPROCOM = 'A' ORDER BY CDPROCOMERCI"),
                                {}, productFields()));
 }
 
-QJsonValue getVdProdComer(MethodContext& ctx, const Args& args) {
+Reply getVdProdComer(MethodContext& ctx, const Args& args) {
     const QString code = args.string(0).trimmed();
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT CDPROCOMERCI, NMPROCOMERCI FROM PRODCOMERCI WHERE IDSITUPROCOM = 'A' "
@@ -40,7 +40,7 @@ QJsonValue getVdProdComer(MethodContext& ctx, const Args& args) {
                                {{"CODIGO", code}, {"CODIGOAJ", adjusted(code, kProductWidth)}}, productFields()));
 }
 
-QJsonValue getValidaSistProd(MethodContext& ctx, const Args& args) {
+Reply getValidaSistProd(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{text("SGSISTEMA", 3), text("NMSISTEMA", 40), text("IDTECNOSIST", 3)};
     const QString product = args.string(2).trimmed();
     const QString kind = args.string(3).trimmed().toUpper();

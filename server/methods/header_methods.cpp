@@ -35,7 +35,7 @@ QString partyType(const Args& args, int i, bool allowEmpty) {
     throw MethodError(QStringLiteral("Tipo de contratante inválido: use 'C' (cliente) ou 'P' (prospect)."));
 }
 
-QJsonValue getPesqContato(MethodContext& ctx, const Args& args) {
+Reply getPesqContato(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{text("CDCLIENTE", 21), text("CDPROSPECT", 21), text("NRCONTATO", 10),
                                         text("REFERENCIA", 60), text("IDTPCONTATO", 1)};
     QVariantMap params{{QStringLiteral("FILIAL"), args.string(0).trimmed()}};
@@ -81,16 +81,16 @@ Packet interlocutors(Database& db, const QString& code, const QString& type, con
     return shaped(db, sql, params, fields);
 }
 
-QJsonValue getInterLoc(MethodContext& ctx, const Args& args) {
+Reply getInterLoc(MethodContext& ctx, const Args& args) {
     return packetResult(interlocutors(ctx.db, args.string(0).trimmed(), partyType(args, 1, false), nullptr));
 }
 
-QJsonValue getPesqInterLoc(MethodContext& ctx, const Args& args) {
+Reply getPesqInterLoc(MethodContext& ctx, const Args& args) {
     const QString interlocutor = args.string(2);
     return packetResult(interlocutors(ctx.db, args.string(0).trimmed(), partyType(args, 1, false), &interlocutor));
 }
 
-QJsonValue setUpdReaju(MethodContext& ctx, const Args& args) {
+Reply setUpdReaju(MethodContext& ctx, const Args& args) {
     if (args.number(3) != 100)
         throw MethodError(QStringLiteral("O índice 2 só pode ser retirado quando o percentual do índice 1 é 100%."));
     Transaction tx(ctx.db);

@@ -20,7 +20,7 @@ const TableResolver& observationResolver() {
     return r;
 }
 
-QJsonValue setObs(MethodContext& ctx, const Args& args) {
+Reply setObs(MethodContext& ctx, const Args& args) {
     Delta delta = args.delta(0);
     const QString empty = args.string(1).trimmed();
     if (empty != QLatin1String("0") && empty != QLatin1String("1"))

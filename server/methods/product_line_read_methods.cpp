@@ -16,7 +16,7 @@ namespace {
 
 using namespace read;
 
-QJsonValue getLinProd(MethodContext& ctx, const Args& args) {
+Reply getLinProd(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{
         text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), text("CDLINPPROP", 20), text("CDLINPPROPINFOR", 10),
         text("NMLINPPROP", 50), number("NRUSUALINPP"), text("IDTIPLINPP", 1), number("QTMINIMAFATPROP"),
@@ -43,7 +43,7 @@ ORDER BY L.CDLINPPROP)SQL"),
     return packetResult(lines);
 }
 
-QJsonValue getSistLinhaProd(MethodContext& ctx, const Args& args) {
+Reply getSistLinhaProd(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{text("SGSISTEMA", 3),   text("NMPROCOMERCI", 50), text("NRPROPOSFAS", 20),
                                         text("NRVERPROPFAS", 2), text("CDLINPPROP", 20),   text("NMSISTEMA", 40),
                                         text("CDSISTEMA", 8),    text("IDTECNOSIST", 3)};
@@ -60,7 +60,7 @@ ORDER BY S.SGSISTEMA, SL.CDSISTEMA)SQL"),
                                params, fields));
 }
 
-QJsonValue getVencValor(MethodContext& ctx, const Args& args) {
+Reply getVencValor(MethodContext& ctx, const Args& args) {
     const qint64 kind = args.integer(3);
     QVariantMap params = proposalKey(args).params();
     if (kind == 1) {

@@ -27,6 +27,7 @@
 #include <QSet>
 
 #include "server/methods/proposal_list.h"
+#include "server/storage/query_packet.h"
 #include "server/methods/proposal_screen_methods.h"
 #include "server/methods/read_support.h"
 #include "server/methods/selection_text.h"
@@ -146,17 +147,15 @@ void addOperator(const Args& args, Conditions& c) {
 
 // Case folding in SQL differs between the engines (SQLite folds ASCII only), so the
 // reference is matched here, with Unicode case folding.
-Packet keepReference(Packet list, const QString& reference) {
-    if (reference.isEmpty()) return list;
-    const int column = list.indexOf(QStringLiteral("DSREFEPROPOSFAS"));
-    QList<QVariantList> kept;
-    for (QVariantList& row : list.rows)
-        if (row.value(column).toString().contains(reference, Qt::CaseInsensitive)) kept << std::move(row);
-    list.rows = std::move(kept);
-    return list;
+std::function<bool(const SqlRow&)> withReference(const QString& reference) {
+    if (reference.isEmpty()) return {};
+    auto column = std::make_shared<RowColumn>("DSREFEPROPOSFAS");
+    return [column, reference](const SqlRow& row) {
+        return textOf(row, column->in(row)).contains(reference, Qt::CaseInsensitive);
+    };
 }
 
-QJsonValue getPropostaAux(MethodContext& ctx, const Args& args) {
+Reply getPropostaAux(MethodContext& ctx, const Args& args) {
     Conditions c;
     c.params().insert(QStringLiteral("FILIAL"), args.string(0).trimmed());
     c.add(QStringLiteral("P.CDFILIAL = :FILIAL"));
@@ -166,11 +165,11 @@ QJsonValue getPropostaAux(MethodContext& ctx, const Args& args) {
     addOperator(args, c);
     addContract(args, c);
     const QString reference = args.string(18).trimmed();
-    return packetResult(keepReference(selectProposals(ctx.db, c.where(), c.params()), reference));
+    return proposalList(ctx.db, c.where(), c.params(), withReference(reference));
 }
 
 // The pick lists of the filter; IDMARCADO is the pick's own mark, always empty here.
-QJsonValue getPesqCliente(MethodContext& ctx, const Args&) {
+Reply getPesqCliente(MethodContext& ctx, const Args&) {
     static const QList<FieldDef> fields{fixed("IDMARCADO"), text("IDCLIENPROSP", 1), text("CDFILIAL", 4),
                                         text("CDCLIENTE", 21), text("NRINSJURCLIE", 20), text("NMFANTCLIE", 50),
                                         text("IDTPIJURCLIE", 1), text("NMRAZSOCCLIE", 50)};
@@ -180,7 +179,7 @@ QJsonValue getPesqCliente(MethodContext& ctx, const Args&) {
                                {}, fields));
 }
 
-QJsonValue getPesqProspect(MethodContext& ctx, const Args&) {
+Reply getPesqProspect(MethodContext& ctx, const Args&) {
     static const QList<FieldDef> fields{fixed("IDMARCADO"), text("IDCLIENPROSP", 1), text("CDFILIAL", 4),
                                         text("CDPROSPECT", 21), text("NRINSJURPROS", 20), text("NMFANTPROS", 50),
                                         text("IDTPIJURPROS", 1), text("NMRAZSOCPROS", 50)};
@@ -190,7 +189,7 @@ QJsonValue getPesqProspect(MethodContext& ctx, const Args&) {
                                {}, fields));
 }
 
-QJsonValue getPesqCont(MethodContext& ctx, const Args&) {
+Reply getPesqCont(MethodContext& ctx, const Args&) {
     static const QList<FieldDef> fields{text("IDCLIENPROSP", 1), fixed("IDMARCADO"), text("CDFILIAL", 4),
                                         text("NRCONTATO", 10), text("DSREFECONT", 60)};
     return packetResult(shaped(ctx.db,

@@ -2,6 +2,7 @@
 
 #include "base/clock.h"
 #include "server/storage/database.h"
+#include "server/storage/query_packet.h"
 
 namespace cot::server {
 
@@ -80,33 +81,37 @@ const QList<FieldDef>& proposalFields() {
     return fields;
 }
 
-Packet selectProposals(Database& db, const QString& where, const QVariantMap& params) {
+QString proposalListSql(const QString& where) {
     QString sql = QString::fromLatin1(kSelect);
     if (!where.trimmed().isEmpty()) sql += QStringLiteral("WHERE ") + where + u'\n';
-    sql += QStringLiteral("ORDER BY P.NRPROPOSFAS DESC, P.NRVERPROPFAS DESC");
-    const Packet raw = db.query(sql, params, proposalFields());
+    return sql + QStringLiteral("ORDER BY P.NRPROPOSFAS DESC, P.NRVERPROPFAS DESC");
+}
 
-    // Lay the rows out in the list's field order, adding what is computed here.
-    Packet out;
-    out.fields = proposalFields();
-    QList<int> source;
-    for (const FieldDef& f : out.fields) source << raw.indexOf(f.name);
+Reply proposalList(Database& db, const QString& where, const QVariantMap& params,
+                   std::function<bool(const SqlRow&)> keep) {
+    QueryPacket list;
+    list.sql = proposalListSql(where);
+    list.params = params;
+    list.fields = proposalFields();
+    list.keep = std::move(keep);
+
+    // Computed here, from columns looked up once per list.
+    auto accepted = std::make_shared<RowColumn>("DTACEPROPFAS");
+    auto validUntil = std::make_shared<RowColumn>("DTVALPROPFAS");
+    auto version = std::make_shared<RowColumn>("PROPOSTAVERS");
+    auto name = std::make_shared<RowColumn>("NOME");
     const QDate today = Clock::current().today();
-    for (int r = 0; r < raw.rows.size(); ++r) {
-        QVariantList row;
-        row.reserve(out.fields.size());
-        for (int c = 0; c < out.fields.size(); ++c) row << (source[c] >= 0 ? raw.rows[r][source[c]] : QVariant());
-        auto set = [&](const char* name, const QVariant& v) { row[out.indexOf(QString::fromLatin1(name))] = v; };
-        set("IDSITUACAO", proposalStatus(raw.value(r, "DTACEPROPFAS").toDateTime(),
-                                         raw.value(r, "DTVALPROPFAS").toDateTime(), today));
-        const QString name = raw.value(r, "NOME").toString();
-        const QString caption = raw.value(r, "PROPOSTAVERS").toString() + (name.isEmpty() ? QString() : " - " + name);
-        set("PROPNOME", caption.left(73));
-        // Attachments live in the desktop's attachment folder; the list marks them itself.
-        set("ANEXO", QString());
-        out.rows << std::move(row);
-    }
-    return out;
+    list.computed.insert(QStringLiteral("IDSITUACAO"), [=](const SqlRow& row) -> QVariant {
+        return proposalStatus(dateOf(row, accepted->in(row)), dateOf(row, validUntil->in(row)), today);
+    });
+    list.computed.insert(QStringLiteral("PROPNOME"), [=](const SqlRow& row) -> QVariant {
+        const QString n = textOf(row, name->in(row));
+        return (textOf(row, version->in(row)) + (n.isEmpty() ? QString() : " - " + n)).left(73);
+    });
+    // Attachments live in the desktop's attachment folder; the list marks them itself.
+    list.computed.insert(QStringLiteral("ANEXO"), [](const SqlRow&) -> QVariant { return QString(); });
+
+    return Reply::written([&db, list = std::move(list)](QByteArray& out) { list.writeTo(db, out); });
 }
 
 }  // namespace cot::server

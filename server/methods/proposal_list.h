@@ -3,7 +3,11 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <functional>
+
 #include "data/packet.h"
+#include "server/rpc/reply.h"
+#include "server/storage/sql_row.h"
 
 namespace cot::server {
 
@@ -24,9 +28,14 @@ QString proposalStatus(const QDateTime& accepted, const QDateTime& validUntil, c
 // The fields of the proposal list, in order, with their sizes.
 const QList<FieldDef>& proposalFields();
 
+// The query behind the list, with `where` as an extra condition on the proposal table.
+QString proposalListSql(const QString& where);
+
 // The proposal list: every field of proposalFields() with the joined names and the
-// computed status, caption and markers, newest number and version first.
-// `where` is an extra condition on the proposal table (alias P) using `params`.
-Packet selectProposals(Database& db, const QString& where, const QVariantMap& params);
+// computed status, caption and markers, newest number and version first, written
+// straight from the query. `where` is an extra condition on the proposal table
+// (alias P) using `params`; rows for which `keep` answers false are left out.
+Reply proposalList(Database& db, const QString& where, const QVariantMap& params,
+                   std::function<bool(const SqlRow&)> keep = {});
 
 }  // namespace cot::server

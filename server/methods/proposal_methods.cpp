@@ -34,17 +34,16 @@ QString normalVersion(const QString& version) {
 
 // Operator "T": every proposal of the branch. Otherwise the proposals the operator
 // included or requested, which are the ones he works on.
-QJsonValue getProposta(MethodContext& ctx, const Args& args) {
+Reply getProposta(MethodContext& ctx, const Args& args) {
     const QString branch = args.string(0).trimmed();
     const QString op = args.string(1).trimmed();
     if (op.compare(QLatin1String("T"), Qt::CaseInsensitive) == 0)
-        return packetResult(selectProposals(ctx.db, QStringLiteral("P.CDFILIAL = :FILIAL"), {{"FILIAL", branch}}));
-    return packetResult(selectProposals(ctx.db,
-                                        QStringLiteral("P.CDFILIAL = :FILIAL AND (P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)"),
-                                        {{"FILIAL", branch}, {"OPER", op}}));
+        return proposalList(ctx.db, QStringLiteral("P.CDFILIAL = :FILIAL"), {{"FILIAL", branch}});
+    return proposalList(ctx.db, QStringLiteral("P.CDFILIAL = :FILIAL AND (P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)"),
+                        {{"FILIAL", branch}, {"OPER", op}});
 }
 
-QJsonValue setProposta(MethodContext& ctx, const Args& args) {
+Reply setProposta(MethodContext& ctx, const Args& args) {
     Delta delta = args.delta(0);
     const int nr = delta.indexOf(QStringLiteral("NRPROPOSFAS"));
     const int ver = delta.indexOf(QStringLiteral("NRVERPROPFAS"));
@@ -66,14 +65,14 @@ QJsonValue setProposta(MethodContext& ctx, const Args& args) {
     return QJsonValue();
 }
 
-QJsonValue prxProposta(MethodContext& ctx, const Args&) {
+Reply prxProposta(MethodContext& ctx, const Args&) {
     const qint64 n = nextNumber(ctx.db, QStringLiteral("PROPOSTA"), [&] {
         return ctx.db.scalar(QStringLiteral("SELECT MAX(NRPROPOSFAS) FROM PROPOSTAFAS")).toString().toLongLong();
     });
     return paddedNumber(n, 20);
 }
 
-QJsonValue getMaxVerPropFas(MethodContext& ctx, const Args& args) {
+Reply getMaxVerPropFas(MethodContext& ctx, const Args& args) {
     const Packet versions = ctx.db.query(
         QStringLiteral("SELECT NRVERPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"), {{"N", args.string(0).trimmed()}});
     int highest = 0;
@@ -92,7 +91,7 @@ QJsonValue getMaxVerPropFas(MethodContext& ctx, const Args& args) {
 
 // Number and version are unique across branches (numbers are issued once for all), so a
 // version taken in another branch is reported as taken too.
-QJsonValue validaProposta(MethodContext& ctx, const Args& args) {
+Reply validaProposta(MethodContext& ctx, const Args& args) {
     const QString number = args.string(1).trimmed();
     const QString typed = args.string(2).trimmed();
     const QList<FieldDef> shape{{QStringLiteral("CDFILIAL"), FieldType::String, 4},
@@ -104,7 +103,7 @@ QJsonValue validaProposta(MethodContext& ctx, const Args& args) {
         {{"N", number}, {"V", typed}, {"P", normalVersion(typed)}}, shape));
 }
 
-QJsonValue getParamPerc(MethodContext& ctx, const Args&) {
+Reply getParamPerc(MethodContext& ctx, const Args&) {
     return packetResult(ctx.db.query(QStringLiteral("SELECT VRTXJUROSLICUSO FROM PARAMPROP"), {},
                                      {{QStringLiteral("VRTXJUROSLICUSO"), FieldType::Float, 0}}));
 }

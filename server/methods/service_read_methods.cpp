@@ -25,7 +25,7 @@ using namespace read;
 constexpr int kSequenceWidth = 3;
 constexpr int kTypeWidth = 3;
 
-QJsonValue getServico(MethodContext& ctx, const Args& args) {
+Reply getServico(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{
         text("NMTIPOSERV", 80),   text("NRPROPOSFAS", 20),   text("NRVERPROPFAS", 2),    text("CDTIPOSERV", 3),
         text("DSLOCALPROP", 250), text("IDTIPOCOBRPROP", 1), number("VRPEACHEPROP"),     number("QTSERVPROP"),
@@ -46,7 +46,7 @@ ORDER BY S.NRSERVPROP)SQL"),
                                proposalKey(args).params(), fields));
 }
 
-QJsonValue getObjServico(MethodContext& ctx, const Args& args) {
+Reply getObjServico(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), memo("TXOBJETPROPFAS")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, TXOBJETPROPFAS FROM OBJSERVPROP "
@@ -71,7 +71,7 @@ Packet typesToAdd(Database& db, const ProposalKey& key, const QString& type, boo
                     params);
 }
 
-QJsonValue insereServicoAuto(MethodContext& ctx, const Args& args) {
+Reply insereServicoAuto(MethodContext& ctx, const Args& args) {
     const ProposalKey key = proposalKey(args);
     const bool all = isAll(args.string(3));
     const QString type = adjusted(args.string(2), kTypeWidth);

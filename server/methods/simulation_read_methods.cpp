@@ -22,7 +22,7 @@ using namespace read;
 
 constexpr int kOrderWidth = 3;
 
-QJsonValue getSimulacao(MethodContext& ctx, const Args& args) {
+Reply getSimulacao(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{text("NRORDSIMULAPROP", 3), text("NMSIMULAPROP", 100), number("VRTOTALICENCUSO"),
                                         number("VRTOTAMENSALIDA"),  text("NRSIMULAPROP", 5),   text("NRPROPOSFAS", 20),
                                         text("NRVERPROPFAS", 2)};
@@ -47,7 +47,7 @@ ORDER BY S.NRORDSIMULAPROP, S.NRSIMULAPROP)SQL"),
                                proposalKey(args).params(), fields));
 }
 
-QJsonValue getProdSimulaLinp(MethodContext& ctx, const Args& args) {
+Reply getProdSimulaLinp(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{
         text("NRORDLINPSIMULA", 3), text("NMLINPPROP", 50),   text("IDTIPLINPP", 1),      number("QTUTILSIMULINP"),
         number("VRLICENCUSOPROP"),  number("VRMENSALIDAPROP"), text("CDLINPPROP", 20),    number("NRUSUALINPP"),
@@ -81,7 +81,7 @@ QStringList column(const Packet& p) {
     return out;
 }
 
-QJsonValue getMaxOrdSimula(MethodContext& ctx, const Args& args) {
+Reply getMaxOrdSimula(MethodContext& ctx, const Args& args) {
     const Packet orders = ctx.db.query(
         QStringLiteral("SELECT NRORDSIMULAPROP FROM SIMULAPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
         proposalKey(args).params());
@@ -90,7 +90,7 @@ QJsonValue getMaxOrdSimula(MethodContext& ctx, const Args& args) {
                                               QStringLiteral("A proposta já atingiu a ordem máxima de simulações (999)."))));
 }
 
-QJsonValue getMaxOrdProdSimula(MethodContext& ctx, const Args& args) {
+Reply getMaxOrdProdSimula(MethodContext& ctx, const Args& args) {
     QVariantMap params = proposalKey(args).params();
     params.insert(QStringLiteral("SIMULA"), args.string(2).trimmed());
     const Packet orders = ctx.db.query(QStringLiteral("SELECT NRORDLINPSIMULA FROM SIMULALINP WHERE NRPROPOSFAS = :NR "

@@ -13,7 +13,7 @@ namespace {
 
 using namespace read;
 
-QJsonValue getMensagem(MethodContext& ctx, const Args& args) {
+Reply getMensagem(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), text("CDTXTPROPFAS", 20),
                                         memo("TXPROPFAS"), number("NRORDEMMSG")};
     return packetResult(shaped(ctx.db,
@@ -23,7 +23,7 @@ QJsonValue getMensagem(MethodContext& ctx, const Args& args) {
                                proposalKey(args).params(), fields));
 }
 
-QJsonValue getObs(MethodContext& ctx, const Args& args) {
+Reply getObs(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), memo("TXOBSPROPFAS")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, TXOBSPROPFAS FROM OBSPROPFAS "

@@ -59,25 +59,29 @@ QByteArray JsonRpcDispatcher::handle(const QByteArray& body, DatabaseSource& dat
                              : rpcError(QJsonValue::Null, rpc_code::ParseError, kMalformed));
     }
 
+    QByteArray out;
     if (doc.isArray()) {
         const QJsonArray requests = doc.array();
         if (requests.isEmpty()) return toBody(rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid));
-        QJsonArray responses;
+        out += '[';
+        bool any = false;
         for (const auto& request : requests) {
-            QJsonObject response;
-            if (handleOne(request, databases, response)) responses.append(response);
+            if (any) out += ',';
+            const bool answered = handleOne(request, databases, out);
+            if (!answered && any) out.chop(1);
+            any = any || answered;
         }
-        return responses.isEmpty() ? QByteArray() : toBody(responses);
+        if (!any) return {};
+        out += ']';
+        return out;
     }
-    QJsonObject response;
-    if (!handleOne(doc.object(), databases, response)) return {};
-    return toBody(response);
+    if (!handleOne(doc.object(), databases, out)) return {};
+    return out;
 }
 
-bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& databases,
-                                  QJsonObject& response) const {
+bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& databases, QByteArray& out) const {
     if (!request.isObject()) {
-        response = rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid);
+        out += toBody(rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid));
         return true;
     }
     const QJsonObject req = request.toObject();
@@ -86,62 +90,72 @@ bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& dat
     const QJsonValue method = req.value("method");
     const QJsonValue params = req.contains("params") ? req.value("params") : QJsonValue(QJsonArray());
     const bool idOk = id.isUndefined() || id.isNull() || id.isString() || id.isDouble();
-    if (req.value("jsonrpc") != QJsonValue("2.0") || !method.isString() || !params.isArray() || !idOk) {
-        response = rpcError(idOk ? id : QJsonValue(QJsonValue::Null), rpc_code::InvalidRequest, kInvalid);
+    // A malformed request is always answered; a notification's failure is not.
+    auto refuse = [&](const QJsonValue& replyId, int code, const QString& text, bool always = false) {
+        if (notification && !always) return false;
+        out += toBody(rpcError(replyId, code, text));
         return true;
-    }
+    };
+    if (req.value("jsonrpc") != QJsonValue("2.0") || !method.isString() || !params.isArray() || !idOk)
+        return refuse(idOk ? id : QJsonValue(QJsonValue::Null), rpc_code::InvalidRequest, kInvalid, true);
 
     const QString name = method.toString();
     const MethodInfo* info = registry_.find(name);
-    if (!info) {
-        response = rpcError(id, rpc_code::MethodNotFound, QStringLiteral("Método desconhecido: %1.").arg(name));
-        return !notification;
-    }
+    if (!info) return refuse(id, rpc_code::MethodNotFound, QStringLiteral("Método desconhecido: %1.").arg(name));
     const QJsonArray args = params.toArray();
-    if (args.size() != info->argc) {
-        response = rpcError(id, rpc_code::InvalidParams, countText(name, info->argc, args.size()));
-        return !notification;
-    }
+    if (args.size() != info->argc)
+        return refuse(id, rpc_code::InvalidParams, countText(name, info->argc, args.size()));
 
+    // The result is written after the envelope's head; a failure takes back what was written.
+    const qsizetype start = out.size();
+    out += R"({"jsonrpc":"2.0","id":)";
+    Reply(id.isUndefined() ? QJsonValue(QJsonValue::Null) : id).writeTo(out);
+    out += R"(,"result":)";
     try {
-        QJsonValue result = invoke(*info, args, databases);
-        if (result.isUndefined()) result = QJsonValue::Null;
-        response = {{"jsonrpc", "2.0"}, {"id", id}, {"result", result}};
+        invoke(*info, args, databases, out);
+        out += '}';
+        if (notification) out.truncate(start);
+        return !notification;
     } catch (const MethodError& e) {
-        response = rpcError(id, e.code(), e.text());
+        out.truncate(start);
+        return refuse(id, e.code(), e.text());
     } catch (const PacketError& e) {
+        out.truncate(start);
         // The codec's texts are Portuguese and carry no engine detail.
-        response = rpcError(id, rpc_code::InvalidParams, QString::fromUtf8(e.what()));
+        return refuse(id, rpc_code::InvalidParams, QString::fromUtf8(e.what()));
     } catch (const UserError& e) {
-        response = rpcError(id, rpc_code::MethodFailed, e.text());
+        out.truncate(start);
+        return refuse(id, rpc_code::MethodFailed, e.text());
     } catch (const DatabaseError& e) {
+        out.truncate(start);
         logFailure(name, e.what());
         databases.discard();
-        response = rpcError(id, rpc_code::InternalError, kInternal);
+        return refuse(id, rpc_code::InternalError, kInternal);
     } catch (const std::exception& e) {
+        out.truncate(start);
         logFailure(name, e.what());
-        response = rpcError(id, rpc_code::InternalError, kInternal);
+        return refuse(id, rpc_code::InternalError, kInternal);
     } catch (...) {
+        out.truncate(start);
         logFailure(name, "exceção desconhecida");
-        response = rpcError(id, rpc_code::InternalError, kInternal);
+        return refuse(id, rpc_code::InternalError, kInternal);
     }
-    return !notification;
 }
 
-QJsonValue JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& params,
-                                     DatabaseSource& databases) const {
+void JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& params, DatabaseSource& databases,
+                               QByteArray& out) const {
     Database& db = databases.get();
     rollbackLeftover(db);
     try {
         MethodContext context{db};
         const Args args(method.name, params);
-        QJsonValue result = method.handler(context, args);
+        const Reply result = method.handler(context, args);
         if (db.inTransaction()) {
             // A method that returns with its transaction open has not finished its work.
             rollbackLeftover(db);
             throw std::logic_error("transação deixada aberta pelo método");
         }
-        return result;
+        result.writeTo(out);
     } catch (...) {
         rollbackLeftover(db);
         throw;

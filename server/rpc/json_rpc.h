@@ -37,9 +37,11 @@ public:
     QByteArray handle(const QByteArray& body, DatabaseSource& databases) const;
 
 private:
-    // Returns false for a notification (no answer).
-    bool handleOne(const QJsonValue& request, DatabaseSource& databases, QJsonObject& response) const;
-    QJsonValue invoke(const MethodInfo& method, const QJsonArray& params, DatabaseSource& databases) const;
+    // Appends the answer to `out`; returns false for a notification (nothing appended).
+    bool handleOne(const QJsonValue& request, DatabaseSource& databases, QByteArray& out) const;
+    // Runs the method and appends its result's JSON text to `out`.
+    void invoke(const MethodInfo& method, const QJsonArray& params, DatabaseSource& databases,
+                QByteArray& out) const;
 
     const MethodRegistry& registry_;
 };

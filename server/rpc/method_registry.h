@@ -8,6 +8,7 @@
 
 #include "data/packet.h"
 #include "base/errors.h"
+#include "server/rpc/reply.h"
 
 namespace cot::server {
 
@@ -50,7 +51,7 @@ struct MethodContext {
     Database& db;
 };
 
-using MethodHandler = std::function<QJsonValue(MethodContext&, const Args&)>;
+using MethodHandler = std::function<Reply(MethodContext&, const Args&)>;
 
 struct MethodInfo {
     QString name;
@@ -68,8 +69,5 @@ public:
 private:
     std::map<QString, MethodInfo> methods_;
 };
-
-// Helpers for results.
-inline QJsonValue packetResult(const Packet& p) { return packetToJson(p); }
 
 }  // namespace cot::server

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "server/methods/register_methods.h"
+#include "server/rpc/http_body.h"
 #include "server/migrations/migrations.h"
 #include "server/rpc/json_rpc.h"
 #include "server/seed/demo_seed.h"
@@ -85,14 +86,12 @@ struct RpcServer::Impl {
         http.Post("/rpc", [this, url](const httplib::Request& req, httplib::Response& res) {
             ThreadDatabase databases(url);
             const QByteArray body = QByteArray::fromRawData(req.body.data(), qsizetype(req.body.size()));
-            const QByteArray out = dispatcher.handle(body, databases);
+            QByteArray out = dispatcher.handle(body, databases);
             if (out.isEmpty()) {
                 res.status = 204;
                 return;
             }
-            // Left uncompressed: on a LAN gzip costs more time than it saves (the library
-            // compresses only a bare "application/json").
-            res.set_content(out.constData(), size_t(out.size()), "application/json; charset=utf-8");
+            sendJson(req, res, std::move(out));
         });
         http.Get("/health", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("ok", "text/plain");

@@ -1,9 +1,11 @@
 #pragma once
 #include <QString>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
 
 #include "data/packet.h"
+#include "server/storage/sql_row.h"
 
 namespace cot::server {
 
@@ -26,6 +28,9 @@ public:
     // `shape` fixes the types and sizes of named columns (others are inferred).
     virtual Packet query(const QString& sql, const QVariantMap& params = {},
                          const QList<FieldDef>& shape = {}) = 0;
+    // Runs a SELECT and hands each row to `onRow` as it is read, without building a packet.
+    virtual void forEachRow(const QString& sql, const QVariantMap& params,
+                            const std::function<void(const SqlRow&)>& onRow) = 0;
     // First column of the first row (null when no row).
     virtual QVariant scalar(const QString& sql, const QVariantMap& params = {}) = 0;
     // Runs a statement; returns the number of rows affected.

@@ -1,6 +1,8 @@
 #include "server/storage/database_sql.h"
 
 #include <QHash>
+#include <optional>
+#include <vector>
 #include <QSqlError>
 
 #include "sql/sql_packet.h"
@@ -33,14 +35,20 @@ SqlDatabase::~SqlDatabase() {
     QSqlDatabase::removeDatabase(connectionName_);
 }
 
-QSqlQuery SqlDatabase::run(const QString& sql, const QVariantMap& params) {
-    const sql::PositionalSql positional = sql::toPositional(sql);
+QVariantList boundValues(const sql::PositionalSql& positional, const QVariantMap& params) {
     QHash<QString, QVariant> byName;
     for (auto it = params.cbegin(); it != params.cend(); ++it) {
         QString key = it.key().toUpper();
         if (key.startsWith(u':')) key = key.mid(1);
         byName.insert(key, it.value());
     }
+    QVariantList values;
+    for (const QString& name : positional.names) values << sql::bindable(byName.value(name));
+    return values;
+}
+
+QSqlQuery SqlDatabase::run(const QString& sql, const QVariantMap& params) {
+    const sql::PositionalSql positional = sql::toPositional(sql);
     QSqlQuery q(*db_);
     q.setForwardOnly(true);
     if (positional.names.isEmpty()) {
@@ -49,7 +57,7 @@ QSqlQuery SqlDatabase::run(const QString& sql, const QVariantMap& params) {
         return q;
     }
     if (!q.prepare(positional.sql)) fail(q.lastError(), sql);
-    for (const QString& name : positional.names) q.addBindValue(sql::bindable(byName.value(name)));
+    for (const QVariant& value : boundValues(positional, params)) q.addBindValue(value);
     if (!q.exec()) fail(q.lastError(), sql);
     return q;
 }
@@ -65,6 +73,62 @@ Packet SqlDatabase::query(const QString& sql, const QVariantMap& params,
     Packet p = sql::readPacket(q, shape);
     if (q.lastError().isValid()) fail(q.lastError(), sql);
     return p;
+}
+
+namespace {
+
+// A row of a Qt Sql query; texts are converted once per row and column.
+class QueryRow final : public SqlRow {
+public:
+    explicit QueryRow(QSqlQuery& q) : q_(q), record_(q.record()), texts_(record_.count()) {}
+    void next() {
+        for (auto& t : texts_) t.reset();
+    }
+    int columns() const override { return int(record_.count()); }
+    QString columnName(int c) const override { return record_.fieldName(c).toUpper(); }
+    Kind kind(int c) const override {
+        const QVariant v = q_.value(c);
+        if (v.isNull()) return Kind::Null;
+        switch (v.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+            return Kind::Integer;
+        case QMetaType::Double:
+            return Kind::Real;
+        case QMetaType::QString:
+            return Kind::Text;
+        default:
+            return Kind::Other;
+        }
+    }
+    qint64 integer(int c) const override { return q_.value(c).toLongLong(); }
+    double real(int c) const override { return q_.value(c).toDouble(); }
+    QByteArrayView text(int c) const override {
+        auto& t = texts_[c];
+        if (!t) t = q_.value(c).toString().toUtf8();
+        return *t;
+    }
+    QVariant value(int c) const override { return q_.value(c); }
+
+private:
+    QSqlQuery& q_;
+    QSqlRecord record_;
+    mutable std::vector<std::optional<QByteArray>> texts_;
+};
+
+}  // namespace
+
+void SqlDatabase::forEachRow(const QString& sql, const QVariantMap& params,
+                             const std::function<void(const SqlRow&)>& onRow) {
+    if (dialect_ == Dialect::Sqlite) return forEachSqliteRow(sql, params, onRow);
+    QSqlQuery q = run(sql, params);
+    QueryRow row(q);
+    while (q.next()) {
+        row.next();
+        onRow(row);
+    }
+    if (q.lastError().isValid()) fail(q.lastError(), sql);
 }
 
 QVariant SqlDatabase::scalar(const QString& sql, const QVariantMap& params) {

@@ -6,7 +6,14 @@
 
 #include "server/storage/database.h"
 
+namespace cot::sql {
+struct PositionalSql;
+}
+
 namespace cot::server::detail {
+
+// Values for the "?" placeholders of a statement, in order, ready to bind.
+QVariantList boundValues(const sql::PositionalSql& positional, const QVariantMap& params);
 
 // Database over one uniquely named Qt Sql connection, owned by the thread that opened it.
 class SqlDatabase final : public Database {
@@ -19,6 +26,8 @@ public:
 
     Packet query(const QString& sql, const QVariantMap& params,
                  const QList<FieldDef>& shape) override;
+    void forEachRow(const QString& sql, const QVariantMap& params,
+                    const std::function<void(const SqlRow&)>& onRow) override;
     QVariant scalar(const QString& sql, const QVariantMap& params) override;
     int exec(const QString& sql, const QVariantMap& params) override;
 
@@ -28,6 +37,8 @@ public:
     bool inTransaction() const override { return depth_ > 0; }
 
 private:
+    void forEachSqliteRow(const QString& sql, const QVariantMap& params,
+                          const std::function<void(const SqlRow&)>& onRow);
     QSqlQuery run(const QString& sql, const QVariantMap& params);
     void runPlain(const QString& sql);
 

@@ -1,6 +1,7 @@
 #include <QDateTime>
 #include <gtest/gtest.h>
 
+#include "data/packet_json_reader.h"
 #include "server/methods/proposal_list.h"
 #include "server/migrations/migrations.h"
 #include "server/seed/demo_seed.h"
@@ -146,7 +147,9 @@ TEST_P(SchemaTest, HostIndexAndMailQueriesRunUnchanged) {
 }
 
 TEST_P(SchemaTest, DemoProposalsCoverEveryStatusAndKind) {
-    const Packet list = selectProposals(db(), "P.CDFILIAL = :F", {{"F", "0001"}});
+    QByteArray text;
+    proposalList(db(), "P.CDFILIAL = :F", {{"F", "0001"}}).writeTo(text);
+    const Packet list = packetFromJsonText(text);
     ASSERT_GE(list.rows.size(), 12);
     QSet<QString> statuses, contracts, parties, requests;
     for (int r = 0; r < list.rows.size(); ++r) {

@@ -23,14 +23,14 @@ namespace {
 std::atomic<int> slowCalls{0};
 
 void addTestMethods(MethodRegistry& r) {
-    r.add("TestLento", 0, [](MethodContext&, const Args&) -> QJsonValue {
+    r.add("TestLento", 0, [](MethodContext&, const Args&) -> Reply {
         ++slowCalls;
         QThread::msleep(1500);
         return "fim";
     });
-    r.add("TestEcho", 1, [](MethodContext&, const Args& a) -> QJsonValue { return a.raw(0); });
-    r.add("TestPacket", 1, [](MethodContext&, const Args& a) -> QJsonValue { return packetResult(a.packet(0)); });
-    r.add("TestDelta", 1, [](MethodContext&, const Args& a) -> QJsonValue {
+    r.add("TestEcho", 1, [](MethodContext&, const Args& a) -> Reply { return a.raw(0); });
+    r.add("TestPacket", 1, [](MethodContext&, const Args& a) -> Reply { return packetResult(a.packet(0)); });
+    r.add("TestDelta", 1, [](MethodContext&, const Args& a) -> Reply {
         const Delta d = a.delta(0);
         QJsonArray out;
         for (const RowChange& c : d.changes)
@@ -38,11 +38,11 @@ void addTestMethods(MethodRegistry& r) {
                                   c.oldValues.value(2).toDateTime().toString(Qt::ISODate)});
         return out;
     });
-    r.add("TestPacotes", 1, [](MethodContext&, const Args& a) -> QJsonValue {
+    r.add("TestPacotes", 1, [](MethodContext&, const Args& a) -> Reply {
         const Packet p = a.packet(0);
-        return QJsonArray{packetResult(p), packetResult(p), packetResult(Packet{p.fields, {}})};
+        return Reply::array({packetResult(p), packetResult(p), packetResult(Packet{p.fields, {}})});
     });
-    r.add("TestFalha", 0, [](MethodContext&, const Args&) -> QJsonValue {
+    r.add("TestFalha", 0, [](MethodContext&, const Args&) -> Reply {
         throw MethodError("Linha de produto já aprovada.");
     });
 }

@@ -1,0 +1,20 @@
+#pragma once
+#include <QByteArray>
+#include <string>
+
+namespace httplib {
+struct Request;
+struct Response;
+}  // namespace httplib
+
+namespace cot::server {
+
+// Whether the request's Accept-Encoding takes gzip (a "gzip;q=0" refuses it).
+bool acceptsGzip(const std::string& acceptEncoding);
+
+// Hands a JSON body to the response without copying it. When the client takes gzip and
+// the body is worth it, the body is compressed while it is sent, in chunks, so the
+// compressed text is never held whole either.
+void sendJson(const httplib::Request& request, httplib::Response& response, QByteArray body);
+
+}  // namespace cot::server
