@@ -1,6 +1,8 @@
 // The desktop's connection: arguments and results as the screens use them, failures
 // reported through CheckResultServ, and the kept-alive socket surviving server closes.
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <zlib.h>
 #include <QPoint>
 #include <atomic>
 #include <QThread>
@@ -56,6 +58,25 @@ Packet samplePacket(int rows) {
                                                                     : QVariant(),
                        qint64(i)});
     return p;
+}
+
+// Inflates a gzip body the way any HTTP client does.
+QByteArray qUncompressGzip(const QByteArray& gz) {
+    z_stream z{};
+    inflateInit2(&z, 15 + 16);
+    QByteArray out;
+    char buf[65536];
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(gz.constData()));
+    z.avail_in = uInt(gz.size());
+    int rc = Z_OK;
+    do {
+        z.next_out = reinterpret_cast<Bytef*>(buf);
+        z.avail_out = sizeof buf;
+        rc = inflate(&z, Z_NO_FLUSH);
+        out.append(buf, qsizetype(sizeof buf - z.avail_out));
+    } while (rc == Z_OK);
+    inflateEnd(&z);
+    return rc == Z_STREAM_END ? out : QByteArray();
 }
 
 TestServerOptions options() { return {.methods = addTestMethods}; }
@@ -193,6 +214,47 @@ TEST(NetConnectionTest, LargePacketsTravelWhole) {
     const Packet got = r.value.value<Packet>();
     ASSERT_EQ(got.rows.size(), 50000);
     EXPECT_EQ(got.rows.last(), sent.rows.last());
+}
+
+TEST(NetConnectionTest, CompressionIsAskedAwayFromLoopbackAndChangesNothingReceived) {
+    NetConnection away;
+    EXPECT_FALSE(away.asksCompressed());  // 127.0.0.1 by default
+    away.setHost("localhost");
+    EXPECT_FALSE(away.asksCompressed());
+    away.setHost("filial-centro.rede.local");
+    EXPECT_TRUE(away.asksCompressed());
+    away.setHost("10.0.0.7");
+    EXPECT_TRUE(away.asksCompressed());
+
+    TestServer server(options());
+    const Packet sent = samplePacket(20000);
+    NetConnection& net = server.connection();
+    net.setAskCompressed(true);
+    const RpcResult zipped = net.call("TestPacket", {QVariant::fromValue(sent)});
+    net.setAskCompressed(false);
+    const RpcResult plain = net.call("TestPacket", {QVariant::fromValue(sent)});
+    ASSERT_TRUE(zipped.ok && plain.ok) << zipped.error.toStdString() << plain.error.toStdString();
+    EXPECT_EQ(zipped.value.value<Packet>().rows, plain.value.value<Packet>().rows);
+    EXPECT_EQ(plain.value.value<Packet>().rows, sent.rows);
+}
+
+TEST(NetConnectionTest, TheServerCompressesOnlyWhenAskedAndWorthIt) {
+    TestServer server(options());
+    auto post = [&](const Packet& p, const QString& accept) {
+        const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "TestPacket"},
+                                  {"params", QJsonArray{packetToJson(p)}}};
+        return httpPost("127.0.0.1", server.port(), "/rpc", QJsonDocument(request).toJson(), "application/json", 60,
+                        accept);
+    };
+    const Packet big = samplePacket(5000);
+    const HttpReply plain = post(big, "identity");
+    const HttpReply zipped = post(big, "deflate, gzip, br");
+    EXPECT_TRUE(plain.contentEncoding.isEmpty());
+    EXPECT_EQ(zipped.contentEncoding, "gzip");
+    EXPECT_LT(zipped.body.size() * 5, plain.body.size());
+    EXPECT_EQ(qUncompressGzip(zipped.body), plain.body);
+    EXPECT_TRUE(post(big, "gzip;q=0").contentEncoding.isEmpty());
+    EXPECT_TRUE(post(samplePacket(1), "gzip").contentEncoding.isEmpty());  // not worth it
 }
 
 }  // namespace

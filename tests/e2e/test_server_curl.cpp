@@ -1,0 +1,84 @@
+// The server process answers the README's example to curl, compressed or not.
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "rpc/http_request.h"
+#include "support/shell_process.h"
+
+using cot::testing::binaryPath;
+
+namespace {
+
+constexpr const char* kExample = R"({"jsonrpc":"2.0","id":1,"method":"GetProposta","params":["0001","T"]})";
+
+class ServerProcess {
+public:
+    ServerProcess() {
+        // A random high port; a taken one makes the server stop at once, and another is tried.
+        for (int attempt = 0; attempt < 5 && port_ == 0; ++attempt) {
+            const int port = 20000 + int(QRandomGenerator::global()->bounded(30000));
+            process_.start(binaryPath("cot05000-server"),
+                           {"--db", "sqlite:" + dir_.filePath("demo.db"), "--port", QString::number(port)});
+            for (int i = 0; i < 100; ++i) {
+                if (cot::httpGet("127.0.0.1", port, "/health", 1).status == 200) {
+                    port_ = port;
+                    break;
+                }
+                if (process_.waitForFinished(100)) break;
+            }
+            if (port_ == 0) {
+                process_.kill();
+                process_.waitForFinished();
+            }
+        }
+    }
+    ~ServerProcess() {
+        process_.terminate();
+        if (!process_.waitForFinished(5000)) process_.kill();
+    }
+    int port() const { return port_; }
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    int port_ = 0;
+};
+
+QByteArray curl(const QStringList& args) {
+    QProcess p;
+    p.start("curl", args);
+    p.waitForFinished(30000);
+    return p.readAllStandardOutput();
+}
+
+}  // namespace
+
+TEST(ServerCurl, TheReadmeExampleReadsTheListWithAndWithoutCompression) {
+    if (QStandardPaths::findExecutable("curl").isEmpty()) GTEST_SKIP() << "curl não instalado";
+    int argc = 1;
+    char name[] = "cot_e2e_test_server_curl";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);  // finds the server next to this test
+    ServerProcess server;
+    ASSERT_GT(server.port(), 0);
+    const QString url = QString("http://127.0.0.1:%1/rpc").arg(server.port());
+
+    const QByteArray plain = curl({"-s", "-d", kExample, url});
+    const QByteArray compressed = curl({"-s", "--compressed", "-d", kExample, url});
+    const QJsonObject reply = QJsonDocument::fromJson(compressed).object();
+    const QJsonObject list = reply.value("result").toObject();
+    EXPECT_FALSE(list.value("fields").toArray().isEmpty()) << compressed.left(300).constData();
+    EXPECT_FALSE(list.value("rows").toArray().isEmpty());
+    EXPECT_EQ(compressed, plain);
+
+    // What curl received compressed really was compressed.
+    const QByteArray headers = curl({"-s", "-o", "/dev/null", "-D", "-", "-H", "Accept-Encoding: gzip", "-d", kExample, url});
+    EXPECT_TRUE(headers.toLower().contains("content-encoding: gzip")) << headers.constData();
+}
