@@ -1,0 +1,255 @@
+// Saves of proposal headers under concurrent clients, against the same rows written
+// straight into SQLite.
+//
+// Server: one server in this process over a fresh SQLite file with the demo data; each
+// client thread has its own NetConnection and posts one-row insert deltas to SetProposta
+// (a new proposal each time, numbered by the thread), one call per row.
+// Direct: another fresh file, the same rows inserted by as many threads through the SQLite
+// C API with the server's pragmas (WAL, synchronous=NORMAL, busy_timeout, foreign keys),
+// one BEGIN IMMEDIATE ... COMMIT per row, as the server's resolver does.
+// Both run with 1 client (the round trip's share of a save) and with 8.
+//
+// cot_bench_save_bench [--rows N] [--repetitions N]   (rows per client, default 500; runs, default 3)
+#include <QCoreApplication>
+#include <QStringList>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <sqlite3.h>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "rpc/net_connection.h"
+#include "server/storage/database.h"
+#include "support/bench_database.h"
+#include "support/bench_server.h"
+#include "support/proc_memory.h"
+
+using namespace cot;
+using namespace cot::bench;
+
+namespace {
+
+// The header columns a new proposal is saved with, as the screen's delta carries them.
+const QList<FieldDef>& headerFields() {
+    static const QList<FieldDef> fields{
+        {"NRPROPOSFAS", FieldType::String, 20},     {"NRVERPROPFAS", FieldType::String, 2},
+        {"CDFILIAL", FieldType::String, 4},         {"IDSOLPROPFAS", FieldType::String, 1},
+        {"IDCLIENPROSP", FieldType::String, 1},     {"CDCLIENTE", FieldType::String, 21},
+        {"DSREFEPROPOSFAS", FieldType::String, 100}, {"DTPROPOSFAS", FieldType::DateTime, 0},
+        {"DTVALPROPFAS", FieldType::DateTime, 0},   {"CDOPERINCL", FieldType::String, 12},
+        {"CDOPERSOLI", FieldType::String, 12},      {"IDTIPOPROPFAS", FieldType::String, 1},
+        {"IDIDIOMA", FieldType::String, 3},         {"DSOBSPROPFAS", FieldType::String, 250}};
+    return fields;
+}
+
+// Row `n` of the measurement; numbers never repeat within a process.
+QVariantList headerRow(qint64 n, const QString& client) {
+    const QDateTime day(QDate(2026, 12, 6), QTime(0, 0));
+    return {QStringLiteral("%1").arg(n, 20, 10, QChar(u'0')), QStringLiteral("01"), QStringLiteral("0001"),
+            QStringLiteral("N"), QStringLiteral("C"), client, QStringLiteral("Proposta gravada na medição %1").arg(n),
+            day, day.addDays(30), QStringLiteral("VENDEDOR"), QStringLiteral("VENDEDOR"), QStringLiteral("M"),
+            QStringLiteral("POR"), QStringLiteral("Gravada por um dos clientes simultâneos da medição.")};
+}
+
+std::atomic<qint64> nextNumber{500000000};
+
+struct Outcome {
+    double seconds = 0;
+    int saved = 0;
+    QString firstError;
+    double rate() const { return seconds > 0 ? saved / seconds : 0; }
+};
+
+// Runs `perThread(thread, saved, error)` on `clients` threads started together; the time
+// is from the start signal to the last thread's end.
+template <class Body>
+Outcome runClients(int clients, Body perThread) {
+    std::vector<int> saved(clients, 0);
+    std::vector<QString> errors(clients);
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    std::vector<std::thread> threads;
+    std::chrono::steady_clock::time_point start;
+    for (int t = 0; t < clients; ++t)
+        threads.emplace_back([&, t] {
+            perThread(t, saved[t], errors[t], [&] {
+                ++ready;
+                while (!go.load()) std::this_thread::yield();
+            });
+        });
+    while (ready.load() < clients) std::this_thread::yield();
+    start = std::chrono::steady_clock::now();
+    go = true;
+    for (auto& th : threads) th.join();
+    Outcome out;
+    out.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    for (int t = 0; t < clients; ++t) {
+        out.saved += saved[t];
+        if (out.firstError.isEmpty()) out.firstError = errors[t];
+    }
+    return out;
+}
+
+Outcome serverSaves(const InProcessServer& server, const QString& client, int clients, int rows) {
+    return runClients(clients, [&](int, int& saved, QString& error, auto waitStart) {
+        std::unique_ptr<NetConnection> net;
+        try {
+            net = server.connect();  // connected before the clock starts
+        } catch (const std::exception& e) {
+            error = QString::fromLocal8Bit(e.what());
+        }
+        waitStart();
+        if (!net) return;
+        for (int i = 0; i < rows; ++i) {
+            Delta delta{headerFields(), {RowChange{ChangeOp::Insert, {}, headerRow(nextNumber++, client)}}};
+            const RpcResult r = net->call(QStringLiteral("SetProposta"), {QVariant::fromValue(delta)});
+            if (r.ok) ++saved;
+            else if (error.isEmpty()) error = r.error;
+        }
+    });
+}
+
+// One connection of the direct writer, set up as the server sets up its own.
+class DirectWriter {
+public:
+    explicit DirectWriter(const QString& path) {
+        if (sqlite3_open_v2(path.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+            SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db_));
+        check(sqlite3_exec(db_,
+                           "PRAGMA busy_timeout = 10000; PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; "
+                           "PRAGMA foreign_keys = ON;",
+                           nullptr, nullptr, nullptr));
+        QStringList names, marks;
+        for (const FieldDef& f : headerFields()) {
+            names << f.name;
+            marks << QStringLiteral("?");
+        }
+        const QByteArray sql = QStringLiteral("INSERT INTO PROPOSTAFAS (%1) VALUES (%2)")
+                                   .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))
+                                   .toUtf8();
+        check(sqlite3_prepare_v2(db_, sql.constData(), -1, &insert_, nullptr));
+        check(sqlite3_prepare_v2(db_, "BEGIN IMMEDIATE", -1, &begin_, nullptr));
+        check(sqlite3_prepare_v2(db_, "COMMIT", -1, &commit_, nullptr));
+        check(sqlite3_prepare_v2(db_, "ROLLBACK", -1, &rollback_, nullptr));
+    }
+    ~DirectWriter() {
+        for (sqlite3_stmt* s : {insert_, begin_, commit_, rollback_}) sqlite3_finalize(s);
+        sqlite3_close(db_);
+    }
+    DirectWriter(const DirectWriter&) = delete;
+    DirectWriter& operator=(const DirectWriter&) = delete;
+
+    // One row in its own transaction; the engine's text when it failed.
+    QString write(const QVariantList& row) {
+        if (step(begin_) != SQLITE_DONE) return sqlite3_errmsg(db_);
+        for (int c = 0; c < row.size(); ++c) {
+            const QVariant& v = row[c];
+            const QByteArray text = v.typeId() == QMetaType::QDateTime
+                                        ? v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8()
+                                        : v.toString().toUtf8();
+            sqlite3_bind_text(insert_, c + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+        if (step(insert_) != SQLITE_DONE || step(commit_) != SQLITE_DONE) {
+            const QString error = QString::fromUtf8(sqlite3_errmsg(db_));
+            if (!sqlite3_get_autocommit(db_)) step(rollback_);
+            return error;
+        }
+        return {};
+    }
+
+private:
+    static int step(sqlite3_stmt* s) {
+        const int rc = sqlite3_step(s);
+        sqlite3_reset(s);
+        return rc;
+    }
+    void check(int rc) const {
+        if (rc != SQLITE_OK) throw std::runtime_error(sqlite3_errmsg(db_));
+    }
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt *insert_ = nullptr, *begin_ = nullptr, *commit_ = nullptr, *rollback_ = nullptr;
+};
+
+Outcome directSaves(const QString& path, const QString& client, int clients, int rows) {
+    return runClients(clients, [&](int, int& saved, QString& error, auto waitStart) {
+        std::unique_ptr<DirectWriter> writer;
+        try {
+            writer = std::make_unique<DirectWriter>(path);
+        } catch (const std::exception& e) {
+            error = QString::fromLocal8Bit(e.what());
+        }
+        waitStart();
+        if (!writer) return;
+        for (int i = 0; i < rows; ++i) {
+            const QString failed = writer->write(headerRow(nextNumber++, client));
+            if (failed.isEmpty()) ++saved;
+            else if (error.isEmpty()) error = failed;
+        }
+    });
+}
+
+int option(const QStringList& args, const QString& name, int fallback) {
+    const qsizetype at = args.indexOf(name);
+    bool ok = false;
+    const int value = at >= 0 ? args.value(at + 1).toInt(&ok) : 0;
+    return ok && value > 0 ? value : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    setvbuf(stdout, nullptr, _IOLBF, 0);  // figures appear as they come, between the server's messages
+    const QStringList args = app.arguments();
+    const int rows = option(args, QStringLiteral("--rows"), 500);
+    const int repetitions = option(args, QStringLiteral("--repetitions"), 3);
+    try {
+        BenchDatabase served, direct;
+        InProcessServer server(served.url(), 16);
+        std::printf("Gravações de cabeçalho de proposta (SetProposta de uma linha) contra INSERT direto no SQLite\n"
+                    "%d linhas por cliente, %d execuções, mediana das taxas\n\n", rows, repetitions);
+        std::printf("%-9s %22s %22s %8s\n", "clientes", "servidor (grav./s)", "SQLite direto (grav./s)", "razão");
+        bool failed = false;
+        qint64 savedViaServer = 0, savedDirect = 0;
+        for (int clients : {1, 8}) {
+            std::vector<double> rpcRates, directRates;
+            for (int r = 0; r < repetitions; ++r) {
+                const Outcome viaServer = serverSaves(server, served.client(), clients, rows);
+                const Outcome straight = directSaves(direct.path(), direct.client(), clients, rows);
+                for (const Outcome* o : {&viaServer, &straight})
+                    if (!o->firstError.isEmpty() || o->saved != clients * rows) {
+                        std::fprintf(stderr, "  %s: %d de %d gravadas; primeiro erro: %s\n",
+                                     o == &viaServer ? "servidor" : "direto", o->saved, clients * rows,
+                                     qPrintable(o->firstError));
+                        failed = true;
+                    }
+                savedViaServer += viaServer.saved;
+                savedDirect += straight.saved;
+                rpcRates.push_back(viaServer.rate());
+                directRates.push_back(straight.rate());
+            }
+            const double rpc = median(rpcRates), sql = median(directRates);
+            std::printf("%-9d %22.0f %22.0f %7.0f%%%s\n", clients, rpc, sql, sql > 0 ? 100 * rpc / sql : 0,
+                        clients == 8 ? "  (meta >= 50%)" : "");
+        }
+        std::printf("\nrazão = gravações/s pelo servidor ÷ gravações/s direto no arquivo\n");
+        // A save answered as done must be in the file.
+        const auto stored = [](const BenchDatabase& data) {
+            return data.open()
+                ->scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE DSREFEPROPOSFAS LIKE 'Proposta gravada%'"))
+                .toLongLong();
+        };
+        const qint64 inServerFile = stored(served), inDirectFile = stored(direct);
+        std::printf("linhas nos arquivos: servidor %lld de %lld confirmadas, direto %lld de %lld\n", inServerFile,
+                    savedViaServer, inDirectFile, savedDirect);
+        if (inServerFile != savedViaServer || inDirectFile != savedDirect) failed = true;
+        return failed ? 1 : 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cot_bench_save_bench: %s\n", e.what());
+        return 1;
+    }
+}
