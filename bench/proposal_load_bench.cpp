@@ -247,6 +247,27 @@ void BM_BareCalls(benchmark::State& state) {
     state.counters["idas_e_voltas"] = double(env.calls.size());
 }
 
+// The same calls, each answer filled into a client table (what the pages' tables hold),
+// with no widget: the data side of the load.
+void BM_CallsIntoTables(benchmark::State& state) {
+    Environment& env = *environment();
+    std::vector<std::unique_ptr<ClientDataSet>> tables;
+    for (size_t i = 0; i < env.calls.size(); ++i) tables.push_back(std::make_unique<ClientDataSet>());
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        for (size_t i = 0; i < env.calls.size(); ++i) {
+            const RpcResult r = env.bare->call(env.calls[i].method, env.calls[i].args);
+            if (!r.ok) {
+                state.SkipWithError(qPrintable(env.calls[i].method + QStringLiteral(": ") + r.error));
+                return;
+            }
+            if (r.value.typeId() == qMetaTypeId<Packet>()) tables[i]->setData(r.value.value<Packet>());
+        }
+        state.SetIterationTime(secondsSince(start));
+    }
+}
+
+BENCHMARK(BM_CallsIntoTables)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ScreenLoad)->Arg(1)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_BareCalls)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
@@ -263,8 +284,10 @@ public:
     void Finalize() override {
         ConsoleReporter::Finalize();
         const auto bare = medians_.find("BM_BareCalls/");
-        for (const auto& [args, what] : {std::pair{"1", "tela (páginas pintadas)"}, std::pair{"0", "tela sem pintura"}}) {
-            const auto screen = medians_.find(std::string("BM_ScreenLoad/") + args);
+        for (const auto& [name, what] : {std::pair{"BM_ScreenLoad/1", "tela (páginas pintadas)"},
+                                         std::pair{"BM_ScreenLoad/0", "tela sem pintura"},
+                                         std::pair{"BM_CallsIntoTables/", "chamadas + tabelas, sem widgets"}}) {
+            const auto screen = medians_.find(name);
             if (screen == medians_.end() || bare == medians_.end() || bare->second <= 0) continue;
             std::printf("Carga da proposta: mediana %s %.1f ms, chamadas puras %.1f ms, razão %.2fx (meta <= 1.5x)\n",
                         what, screen->second, bare->second, screen->second / bare->second);

@@ -23,6 +23,18 @@ SqlDatabase::SqlDatabase(Dialect dialect, QString url, QSqlDatabase connection)
     : dialect_(dialect), url_(std::move(url)), connectionName_(connection.connectionName()),
       db_(std::move(connection)) {}
 
+struct SqlDatabase::Statement {
+    sql::PositionalSql positional;
+    QSqlQuery query;
+    bool busy = false;  // running now: a nested use of the same text gets a query of its own
+};
+
+namespace {
+// Statement texts are few and fixed; texts built per call (IN lists) would grow the cache
+// without end, so it starts over past this.
+constexpr size_t kMaxStatements = 256;
+}  // namespace
+
 SqlDatabase::~SqlDatabase() {
     if (depth_ > 0) {
         try {
@@ -30,6 +42,7 @@ SqlDatabase::~SqlDatabase() {
         } catch (...) {
         }
     }
+    statements_.clear();  // the statements go before their connection
     db_->close();
     db_.reset();
     QSqlDatabase::removeDatabase(connectionName_);
@@ -62,16 +75,57 @@ QSqlQuery SqlDatabase::run(const QString& sql, const QVariantMap& params) {
     return q;
 }
 
+SqlDatabase::Statement* SqlDatabase::prepared(const QString& sql) {
+    const auto it = statements_.find(sql);
+    if (it != statements_.end()) return it->second->busy ? nullptr : it->second.get();
+    auto positional = sql::toPositional(sql);
+    // PostgreSQL prepares only queries and data changes, not transaction control or DDL.
+    if (positional.names.isEmpty() && dialect_ != Dialect::Sqlite) return nullptr;
+    if (statements_.size() >= kMaxStatements) {
+        for (const auto& [text, statement] : statements_)
+            if (statement->busy) return nullptr;
+        statements_.clear();
+    }
+    auto statement = std::make_unique<Statement>(Statement{std::move(positional), QSqlQuery(*db_), false});
+    statement->query.setForwardOnly(true);
+    if (!statement->query.prepare(statement->positional.sql)) fail(statement->query.lastError(), sql);
+    return statements_.emplace(sql, std::move(statement)).first->second.get();
+}
+
+void SqlDatabase::execute(const QString& sql, const QVariantMap& params,
+                          const std::function<void(QSqlQuery&)>& use) {
+    Statement* s = prepared(sql);
+    if (!s) {
+        QSqlQuery q = run(sql, params);
+        use(q);
+        return;
+    }
+    QSqlQuery& q = s->query;
+    const QVariantList values = boundValues(s->positional, params);
+    for (int i = 0; i < values.size(); ++i) q.bindValue(i, values[i]);
+    s->busy = true;
+    struct Done {
+        Statement* s;
+        ~Done() {
+            s->query.finish();  // resets the statement: no lock is held between calls
+            s->busy = false;
+        }
+    } done{s};
+    if (!q.exec()) fail(q.lastError(), sql);
+    use(q);
+}
+
 void SqlDatabase::runPlain(const QString& sql) {
-    QSqlQuery q(*db_);
-    if (!q.exec(sql)) fail(q.lastError(), sql);
+    execute(sql, {}, [](QSqlQuery&) {});
 }
 
 Packet SqlDatabase::query(const QString& sql, const QVariantMap& params,
                           const QList<FieldDef>& shape) {
-    QSqlQuery q = run(sql, params);
-    Packet p = sql::readPacket(q, shape);
-    if (q.lastError().isValid()) fail(q.lastError(), sql);
+    Packet p;
+    execute(sql, params, [&](QSqlQuery& q) {
+        p = sql::readPacket(q, shape);
+        if (q.lastError().isValid()) fail(q.lastError(), sql);
+    });
     return p;
 }
 
@@ -132,18 +186,21 @@ void SqlDatabase::forEachRow(const QString& sql, const QVariantMap& params,
 }
 
 QVariant SqlDatabase::scalar(const QString& sql, const QVariantMap& params) {
-    QSqlQuery q = run(sql, params);
-    if (!q.next()) {
-        if (q.lastError().isValid()) fail(q.lastError(), sql);
-        return {};
-    }
-    const QVariant v = q.value(0);
+    QVariant v;
+    execute(sql, params, [&](QSqlQuery& q) {
+        if (!q.next()) {
+            if (q.lastError().isValid()) fail(q.lastError(), sql);
+            return;
+        }
+        v = q.value(0);
+    });
     return v.isNull() ? QVariant() : v;
 }
 
 int SqlDatabase::exec(const QString& sql, const QVariantMap& params) {
-    QSqlQuery q = run(sql, params);
-    return q.numRowsAffected();
+    int affected = 0;
+    execute(sql, params, [&](QSqlQuery& q) { affected = q.numRowsAffected(); });
+    return affected;
 }
 
 void SqlDatabase::begin() {

@@ -2,7 +2,10 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 
 #include "server/storage/database.h"
 
@@ -37,6 +40,12 @@ public:
     bool inTransaction() const override { return depth_ > 0; }
 
 private:
+    struct Statement;
+    // Runs `use` on the executed statement. Statements with parameters (and SQLite's plain
+    // ones) are prepared once per connection and kept: a save runs the same few
+    // statements over and over, and preparing them is a good part of its cost.
+    void execute(const QString& sql, const QVariantMap& params, const std::function<void(QSqlQuery&)>& use);
+    Statement* prepared(const QString& sql);
     void forEachSqliteRow(const QString& sql, const QVariantMap& params,
                           const std::function<void(const SqlRow&)>& onRow);
     QSqlQuery run(const QString& sql, const QVariantMap& params);
@@ -47,6 +56,7 @@ private:
     QString connectionName_;
     std::optional<QSqlDatabase> db_;
     int depth_ = 0;  // nested begin() calls map to savepoints
+    std::unordered_map<QString, std::unique_ptr<Statement>> statements_;
 };
 
 // Engine-specific set-up of a freshly opened SQLite connection (throws DatabaseError).

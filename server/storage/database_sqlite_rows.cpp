@@ -51,9 +51,9 @@ private:
     sqlite3_stmt* stmt_;
 };
 
-struct Statement {
+struct FinalizedStatement {
     sqlite3_stmt* stmt = nullptr;
-    ~Statement() { sqlite3_finalize(stmt); }
+    ~FinalizedStatement() { sqlite3_finalize(stmt); }
 };
 
 [[noreturn]] void fail(sqlite3* db, const QString& sql) {
@@ -98,7 +98,7 @@ void SqlDatabase::forEachSqliteRow(const QString& sql, const QVariantMap& params
 
     const sql::PositionalSql positional = sql::toPositional(sql);
     const QByteArray text = positional.sql.toUtf8();
-    Statement s;
+    FinalizedStatement s;
     if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &s.stmt, nullptr) != SQLITE_OK) fail(db, sql);
     const QVariantList values = boundValues(positional, params);
     for (int i = 0; i < values.size(); ++i) bind(db, s.stmt, i + 1, values[i], sql);

@@ -120,6 +120,30 @@ TEST_P(StorageTest, EngineErrorsAreDatabaseErrors) {
     EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T").toInt(), 0);
 }
 
+// Statements are prepared once per connection and run again: one that failed, or whose
+// transaction was rolled back, runs again with other values and leaves no lock behind.
+TEST_P(StorageTest, AStatementRunsAgainAfterItFailedOrItsTransactionRolledBack) {
+    const QString insert = "INSERT INTO T (ID, NOME) VALUES (:ID, :NOME)";
+    db().exec(insert, {{"ID", 1}, {"NOME", "um"}});
+    EXPECT_THROW(db().exec(insert, {{"ID", 1}, {"NOME", "repetido"}}), DatabaseError);
+    {
+        Transaction t(db());
+        db().exec(insert, {{"ID", 2}, {"NOME", "desfeito"}});
+    }
+    for (int id = 3; id <= 5; ++id) {
+        Transaction t(db());
+        db().exec(insert, {{"ID", id}, {"NOME", QString::number(id)}});
+        EXPECT_EQ(db().scalar("SELECT NOME FROM T WHERE ID = :ID", {{"ID", id}}).toString(), QString::number(id));
+        t.commit();
+    }
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T").toInt(), 4);
+    EXPECT_TRUE(db().scalar("SELECT NOME FROM T WHERE ID = :ID", {{"ID", 2}}).isNull());
+    // Another connection writes at once: nothing is left open on this one.
+    auto other = Database::open(scratch_->url());
+    other->exec(insert, {{"ID", 6}, {"NOME", "outra"}});
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T").toInt(), 5);
+}
+
 TEST_P(StorageTest, ConcurrentWritersFromSeveralConnectionsAllLand) {
     db().exec("CREATE TABLE C (N INTEGER NOT NULL)");
     db().exec("INSERT INTO C (N) VALUES (0)");
