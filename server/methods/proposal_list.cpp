@@ -111,7 +111,8 @@ Reply proposalList(Database& db, const QString& where, const QVariantMap& params
     // Attachments live in the desktop's attachment folder; the list marks them itself.
     list.computed.insert(QStringLiteral("ANEXO"), [](const SqlRow&) -> QVariant { return QString(); });
 
-    return Reply::written([&db, list = std::move(list)](QByteArray& out) { list.writeTo(db, out); });
+    return Reply::streamed(
+        [&db, list = std::move(list)](QByteArray& out, const Reply::Pace& pace) { list.writeTo(db, out, pace); });
 }
 
 }  // namespace cot::server

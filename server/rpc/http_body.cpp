@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "server/rpc/reply.h"
+
 namespace cot::server {
 
 namespace {
@@ -17,46 +19,55 @@ constexpr const char* kJson = "application/json; charset=utf-8";
 constexpr qsizetype kCompressFrom = 1400;
 constexpr size_t kChunk = 256 * 1024;
 
-// A body compressed piece by piece as the socket takes it. Level 1: on a LAN the
-// deflate time is what the client waits for, and JSON rows compress well even so.
-struct GzipStream {
-    explicit GzipStream(QByteArray text) : body(std::move(text)) {
-        ok = deflateInit2(&z, 1, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+// Deflates a body piece by piece as the socket takes it. Level 1: on a LAN the deflate
+// time is what the client waits for, and JSON rows compress well even so.
+class Deflater {
+public:
+    Deflater() { ok_ = deflateInit2(&z_, 1, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK; }
+    ~Deflater() {
+        if (ok_) deflateEnd(&z_);
     }
-    ~GzipStream() {
-        if (ok) deflateEnd(&z);
-    }
-    GzipStream(const GzipStream&) = delete;
-    GzipStream& operator=(const GzipStream&) = delete;
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
 
-    // Compresses the next piece into `out`; false on a zlib failure.
-    bool next(std::string& out) {
-        const size_t left = size_t(body.size()) - offset;
-        const size_t take = std::min(left, kChunk);
-        z.next_in = reinterpret_cast<Bytef*>(body.data() + offset);
-        z.avail_in = uInt(take);
-        offset += take;
-        const int flush = offset == size_t(body.size()) ? Z_FINISH : Z_NO_FLUSH;
+    // Compresses `size` bytes (the last piece with `finish`) into `out`; false on failure.
+    bool put(const char* data, size_t size, bool finish, std::string& out) {
+        if (!ok_) return false;
+        z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        z_.avail_in = uInt(size);
+        const int flush = finish ? Z_FINISH : Z_NO_FLUSH;
         out.clear();
         char buffer[64 * 1024];
         int rc = Z_OK;
         do {
-            z.next_out = reinterpret_cast<Bytef*>(buffer);
-            z.avail_out = sizeof buffer;
-            rc = deflate(&z, flush);
+            z_.next_out = reinterpret_cast<Bytef*>(buffer);
+            z_.avail_out = sizeof buffer;
+            rc = deflate(&z_, flush);
             if (rc == Z_STREAM_ERROR) return false;
-            out.append(buffer, sizeof buffer - z.avail_out);
-        } while (z.avail_out == 0 || (flush == Z_FINISH && rc != Z_STREAM_END));
-        finished = flush == Z_FINISH;
-        if (finished) body = QByteArray();  // the plain text is no longer needed
+            out.append(buffer, sizeof buffer - z_.avail_out);
+        } while (z_.avail_out == 0 || (finish && rc != Z_STREAM_END));
         return true;
     }
 
-    QByteArray body;
-    size_t offset = 0;
-    z_stream z{};
-    bool ok = false;
-    bool finished = false;
+private:
+    z_stream z_{};
+    bool ok_ = false;
+};
+
+// Sends pieces as chunks, deflated on the way when asked.
+class ChunkSender {
+public:
+    ChunkSender(httplib::DataSink& sink, bool gzip) : sink_(sink), gzip_(gzip) {}
+    bool send(const char* data, size_t size, bool last) {
+        if (!gzip_) return size == 0 || sink_.write(data, size);
+        std::string piece;
+        return deflater_.put(data, size, last, piece) && (piece.empty() || sink_.write(piece.data(), piece.size()));
+    }
+
+private:
+    httplib::DataSink& sink_;
+    bool gzip_;
+    Deflater deflater_;
 };
 
 }  // namespace
@@ -87,13 +98,36 @@ void sendJson(const httplib::Request& request, httplib::Response& response, QByt
                                       });
         return;
     }
-    auto stream = std::make_shared<GzipStream>(std::move(body));
+    auto text = std::make_shared<QByteArray>(std::move(body));
     response.set_header("Content-Encoding", "gzip");
-    response.set_chunked_content_provider(kJson, [stream](size_t, httplib::DataSink& sink) {
-        std::string piece;
-        if (!stream->ok || !stream->next(piece)) return false;
-        if (!piece.empty() && !sink.write(piece.data(), piece.size())) return false;
-        if (stream->finished) sink.done();
+    response.set_chunked_content_provider(kJson, [text](size_t, httplib::DataSink& sink) {
+        ChunkSender sender(sink, true);
+        for (qsizetype at = 0; at < text->size(); at += qsizetype(kChunk)) {
+            const size_t n = std::min(size_t(text->size() - at), kChunk);
+            if (!sender.send(text->constData() + at, n, at + qsizetype(n) == text->size())) return false;
+        }
+        *text = QByteArray();  // sent: the plain text is no longer needed
+        sink.done();
+        return true;
+    });
+}
+
+void sendStreamedJson(const httplib::Request& request, httplib::Response& response, StreamedBody write) {
+    const bool gzip = acceptsGzip(request.get_header_value("Accept-Encoding"));
+    response.set_header("Vary", "Accept-Encoding");
+    if (gzip) response.set_header("Content-Encoding", "gzip");
+    response.set_chunked_content_provider(kJson, [gzip, write = std::move(write)](size_t, httplib::DataSink& sink) {
+        ChunkSender sender(sink, gzip);
+        QByteArray out;
+        out.reserve(qsizetype(kChunk) * 2);
+        const auto pace = [&sender](QByteArray& text) {
+            if (text.size() < qsizetype(kChunk)) return;
+            if (!sender.send(text.constData(), size_t(text.size()), false)) throw ReplyAborted();
+            text.resize(0);  // keeps its room for the next piece
+        };
+        if (!write(out, pace)) return false;
+        if (!sender.send(out.constData(), size_t(out.size()), true)) return false;
+        sink.done();
         return true;
     });
 }

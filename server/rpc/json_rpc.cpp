@@ -49,20 +49,50 @@ QJsonObject rpcError(const QJsonValue& id, int code, const QString& message) {
 }
 
 QByteArray JsonRpcDispatcher::handle(const QByteArray& body, DatabaseSource& databases) const {
+    RpcAnswer a = answer(body, databases);
+    if (!a.isStreamed()) return a.body;
+    QByteArray out;
+    if (!stream(a, databases, out, {})) return toBody(rpcError(QJsonValue::Null, rpc_code::InternalError, kInternal));
+    return out;
+}
+
+bool JsonRpcDispatcher::stream(const RpcAnswer& a, DatabaseSource& databases, QByteArray& out,
+                               const Reply::Pace& pace) const {
+    out += a.body;
+    try {
+        a.streamed.writeTo(out, pace);
+        out += a.tail;
+        return true;
+    } catch (const ReplyAborted&) {
+    } catch (const DatabaseError& e) {
+        logFailure(a.method, e.what());
+        databases.discard();
+        return false;
+    } catch (const std::exception& e) {
+        logFailure(a.method, e.what());
+    } catch (...) {
+        logFailure(a.method, "exceção desconhecida");
+    }
+    rollbackLeftover(databases.get());
+    return false;
+}
+
+RpcAnswer JsonRpcDispatcher::answer(const QByteArray& body, DatabaseSource& databases) const {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         // A bare scalar is valid JSON but no request; Qt only parses arrays and objects.
         const QJsonDocument wrapped = QJsonDocument::fromJson('[' + body + ']');
         const bool scalar = wrapped.isArray() && wrapped.array().size() == 1;
-        return toBody(scalar ? rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid)
-                             : rpcError(QJsonValue::Null, rpc_code::ParseError, kMalformed));
+        return {toBody(scalar ? rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid)
+                              : rpcError(QJsonValue::Null, rpc_code::ParseError, kMalformed))};
     }
 
-    QByteArray out;
+    RpcAnswer a;
+    QByteArray& out = a.body;
     if (doc.isArray()) {
         const QJsonArray requests = doc.array();
-        if (requests.isEmpty()) return toBody(rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid));
+        if (requests.isEmpty()) return {toBody(rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid))};
         out += '[';
         bool any = false;
         for (const auto& request : requests) {
@@ -73,13 +103,14 @@ QByteArray JsonRpcDispatcher::handle(const QByteArray& body, DatabaseSource& dat
         }
         if (!any) return {};
         out += ']';
-        return out;
+        return a;
     }
-    if (!handleOne(doc.object(), databases, out)) return {};
-    return out;
+    if (!handleOne(doc.object(), databases, out, &a)) return {};
+    return a;
 }
 
-bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& databases, QByteArray& out) const {
+bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& databases, QByteArray& out,
+                                  RpcAnswer* deferred) const {
     if (!request.isObject()) {
         out += toBody(rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid));
         return true;
@@ -112,10 +143,20 @@ bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& dat
     Reply(id.isUndefined() ? QJsonValue(QJsonValue::Null) : id).writeTo(out);
     out += R"(,"result":)";
     try {
-        invoke(*info, args, databases, out);
+        const Reply result = invoke(*info, args, databases);
+        if (notification) {
+            out.truncate(start);
+            return false;
+        }
+        if (deferred && result.isStreamed()) {
+            deferred->streamed = result;
+            deferred->tail = "}";
+            deferred->method = name;
+            return true;
+        }
+        result.writeTo(out);
         out += '}';
-        if (notification) out.truncate(start);
-        return !notification;
+        return true;
     } catch (const MethodError& e) {
         out.truncate(start);
         return refuse(id, e.code(), e.text());
@@ -142,8 +183,8 @@ bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& dat
     }
 }
 
-void JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& params, DatabaseSource& databases,
-                               QByteArray& out) const {
+Reply JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& params,
+                                DatabaseSource& databases) const {
     Database& db = databases.get();
     rollbackLeftover(db);
     try {
@@ -155,7 +196,7 @@ void JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& param
             rollbackLeftover(db);
             throw std::logic_error("transação deixada aberta pelo método");
         }
-        result.writeTo(out);
+        return result;
     } catch (...) {
         rollbackLeftover(db);
         throw;

@@ -29,19 +29,37 @@ inline constexpr int MethodFailed = -32000;
 // Turns a JSON-RPC request body (one request or a batch) into the response body.
 // Every failure becomes an error object; nothing escapes. Engine and SQL details
 // are written to stderr and never reach the caller.
+// An answer ready to send: the whole body, or its head with a streamed result to write
+// while it is sent and what closes it.
+struct RpcAnswer {
+    QByteArray body;  // empty (and no result): only notifications, nothing to answer
+    Reply streamed;
+    QByteArray tail;
+    QString method;
+    bool isStreamed() const { return streamed.isStreamed(); }
+};
+
 class JsonRpcDispatcher {
 public:
     explicit JsonRpcDispatcher(const MethodRegistry& registry) : registry_(registry) {}
 
-    // Empty result: the body held only notifications (nothing to answer).
+    // The whole answer, streamed results included. Empty: only notifications.
     QByteArray handle(const QByteArray& body, DatabaseSource& databases) const;
+    // The answer with a single request's streamed result left to stream().
+    RpcAnswer answer(const QByteArray& body, DatabaseSource& databases) const;
+    // Writes the head, the streamed result (`pace` may send and empty `out` between rows)
+    // and the tail. A failure midway cannot become an error answer any more: it is logged,
+    // the connection to the database is dropped and false tells to close the socket.
+    bool stream(const RpcAnswer& answer, DatabaseSource& databases, QByteArray& out,
+                const Reply::Pace& pace) const;
 
 private:
     // Appends the answer to `out`; returns false for a notification (nothing appended).
-    bool handleOne(const QJsonValue& request, DatabaseSource& databases, QByteArray& out) const;
-    // Runs the method and appends its result's JSON text to `out`.
-    void invoke(const MethodInfo& method, const QJsonArray& params, DatabaseSource& databases,
-                QByteArray& out) const;
+    // With `deferred`, a streamed result is left there instead of being written.
+    bool handleOne(const QJsonValue& request, DatabaseSource& databases, QByteArray& out,
+                   RpcAnswer* deferred = nullptr) const;
+    // Runs the method; its result is checked but not yet written.
+    Reply invoke(const MethodInfo& method, const QJsonArray& params, DatabaseSource& databases) const;
 
     const MethodRegistry& registry_;
 };

@@ -7,9 +7,16 @@
 
 namespace cot::server {
 
-Reply Reply::written(Writer writer) {
+Reply Reply::written(std::function<void(QByteArray& out)> writer) {
+    Reply r;
+    r.writer_ = [w = std::move(writer)](QByteArray& out, const Pace&) { w(out); };
+    return r;
+}
+
+Reply Reply::streamed(Writer writer) {
     Reply r;
     r.writer_ = std::move(writer);
+    r.streamed_ = true;
     return r;
 }
 
@@ -24,8 +31,8 @@ Reply Reply::array(QList<Reply> items) {
     });
 }
 
-void Reply::writeTo(QByteArray& out) const {
-    if (writer_) return writer_(out);
+void Reply::writeTo(QByteArray& out, const Pace& pace) const {
+    if (writer_) return writer_(out, pace ? pace : Pace([](QByteArray&) {}));
     switch (value_.type()) {
     case QJsonValue::Object:
         out += QJsonDocument(value_.toObject()).toJson(QJsonDocument::Compact);

@@ -86,12 +86,20 @@ struct RpcServer::Impl {
         http.Post("/rpc", [this, url](const httplib::Request& req, httplib::Response& res) {
             ThreadDatabase databases(url);
             const QByteArray body = QByteArray::fromRawData(req.body.data(), qsizetype(req.body.size()));
-            QByteArray out = dispatcher.handle(body, databases);
-            if (out.isEmpty()) {
+            RpcAnswer answer = dispatcher.answer(body, databases);
+            if (answer.isStreamed()) {
+                // Written while it is sent, on this same thread and its database connection.
+                sendStreamedJson(req, res, [this, url, answer = std::move(answer)](QByteArray& out, const auto& pace) {
+                    ThreadDatabase databases(url);
+                    return dispatcher.stream(answer, databases, out, pace);
+                });
+                return;
+            }
+            if (answer.body.isEmpty()) {
                 res.status = 204;
                 return;
             }
-            sendJson(req, res, std::move(out));
+            sendJson(req, res, std::move(answer.body));
         });
         http.Get("/health", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("ok", "text/plain");

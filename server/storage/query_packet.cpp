@@ -62,7 +62,7 @@ QDateTime dateOf(const SqlRow& row, int column) {
     return sql::readValue(row.value(column), FieldType::DateTime).toDateTime();
 }
 
-void QueryPacket::writeTo(Database& db, QByteArray& out) const {
+void QueryPacket::writeTo(Database& db, QByteArray& out, const std::function<void(QByteArray&)>& rowDone) const {
     PacketJsonWriter w(out, fields);
     // Where each field comes from, settled on the first row: a result column, or -1 for
     // a computed one (or one the query does not have, which stays null).
@@ -84,6 +84,7 @@ void QueryPacket::writeTo(Database& db, QByteArray& out) const {
             else w.null();
         }
         w.endRow();
+        if (rowDone) rowDone(out);
     });
     w.finish();
 }

@@ -26,7 +26,8 @@ struct QueryPacket {
     // Rows for which this answers false are left out.
     std::function<bool(const SqlRow&)> keep;
 
-    void writeTo(Database& db, QByteArray& out) const;
+    // `rowDone` runs after each row (a streamed reply hands the text to the socket there).
+    void writeTo(Database& db, QByteArray& out, const std::function<void(QByteArray&)>& rowDone = {}) const;
 };
 
 // Helpers for computed columns: the named result column of a row, read in its type.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "rpc/check_result.h"
+#include "server/storage/database.h"
 #include "server/rpc/method_registry.h"
 #include "rpc/net_connection.h"
 #include "base/errors.h"
@@ -43,6 +44,20 @@ void addTestMethods(MethodRegistry& r) {
     r.add("TestPacotes", 1, [](MethodContext&, const Args& a) -> Reply {
         const Packet p = a.packet(0);
         return Reply::array({packetResult(p), packetResult(p), packetResult(Packet{p.fields, {}})});
+    });
+    // A list that fails after its first rows went out, as a database failing midway would.
+    r.add("TestListaInterrompida", 1, [](MethodContext&, const Args& a) -> Reply {
+        const bool fail = a.string(0) == "falha";
+        return Reply::streamed([fail](QByteArray& out, const Reply::Pace& pace) {
+            out += R"({"fields":[{"name":"N","type":"string","size":10}],"rows":[)";
+            for (int i = 0; i < 200000; ++i) {
+                if (i > 0) out += ',';
+                out += R"(["linha"])";
+                pace(out);
+                if (fail && i == 100000) throw DatabaseError("disco cheio");
+            }
+            out += "]}";
+        });
     });
     r.add("TestFalha", 0, [](MethodContext&, const Args&) -> Reply {
         throw MethodError("Linha de produto já aprovada.");
@@ -214,6 +229,23 @@ TEST(NetConnectionTest, LargePacketsTravelWhole) {
     const Packet got = r.value.value<Packet>();
     ASSERT_EQ(got.rows.size(), 50000);
     EXPECT_EQ(got.rows.last(), sent.rows.last());
+}
+
+TEST(NetConnectionTest, AStreamedListThatFailsMidwayIsAnInterruptionNeverAShortList) {
+    TestServer server(options());
+    NetConnection& net = server.connection();
+    for (bool compressed : {false, true}) {
+        net.setAskCompressed(compressed);
+        const RpcResult whole = net.call("TestListaInterrompida", {"inteira"});
+        ASSERT_TRUE(whole.ok) << whole.error.toStdString();
+        EXPECT_EQ(whole.value.value<Packet>().rows.size(), 200000);
+        const RpcResult broken = net.call("TestListaInterrompida", {"falha"});
+        EXPECT_FALSE(broken.ok);
+        EXPECT_EQ(broken.code, RpcResult::kConnectionFailed);
+        EXPECT_NE(broken.error.indexOf("interrompida"), -1) << broken.error.toStdString();
+        // The server goes on serving, on a fresh socket.
+        EXPECT_TRUE(net.call("TestEcho", {"vivo"}).ok);
+    }
 }
 
 TEST(NetConnectionTest, CompressionIsAskedAwayFromLoopbackAndChangesNothingReceived) {
