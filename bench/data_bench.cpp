@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 
 #include "data/client_dataset.h"
+#include "data/packet_json_reader.h"
+#include "data/packet_json_writer.h"
 
 using namespace cot;
 
@@ -124,6 +126,26 @@ void BM_PacketFromJsonText(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PacketFromJsonText)->Unit(benchmark::kMillisecond);
+
+// The same packet through the writer and reader the transport uses.
+void BM_PacketToFastText(benchmark::State& state) {
+    const Packet& p = proposals();
+    for (auto _ : state) {
+        const QByteArray text = packetJsonText(p);
+        benchmark::DoNotOptimize(text.size());
+        state.counters["MB"] = double(text.size()) / 1e6;
+    }
+}
+BENCHMARK(BM_PacketToFastText)->Unit(benchmark::kMillisecond);
+
+void BM_PacketFromFastText(benchmark::State& state) {
+    const QByteArray text = packetJsonText(proposals());
+    for (auto _ : state) {
+        const Packet p = packetFromJsonText(text);
+        benchmark::DoNotOptimize(p.rows.size());
+    }
+}
+BENCHMARK(BM_PacketFromFastText)->Unit(benchmark::kMillisecond);
 
 // The two halves of the text round trip, to see where the time goes.
 void BM_PacketToJsonObjectOnly(benchmark::State& state) {

@@ -34,6 +34,7 @@
 #include "services/veltrano.h"
 #include "support/bench_database.h"
 #include "support/bench_server.h"
+#include "support/median_reporter.h"
 #include "support/quiet_dialogs.h"
 #include "ui/event_boundary.h"
 #include "ui/menus.h"
@@ -271,37 +272,23 @@ BENCHMARK(BM_CallsIntoTables)->UseManualTime()->Unit(benchmark::kMillisecond)->R
 BENCHMARK(BM_ScreenLoad)->Arg(1)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_BareCalls)->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
-// Prints the usual table, then the screen's load against the bare calls and the calls made.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
+// The screen's load against the bare calls, and the calls made.
+void printSummary(const cot::bench::Medians& medians) {
+    const auto bare = medians.find("BM_BareCalls/");
+    for (const auto& [name, what] : {std::pair{"BM_ScreenLoad/1", "tela (páginas pintadas)"},
+                                     std::pair{"BM_ScreenLoad/0", "tela sem pintura"},
+                                     std::pair{"BM_CallsIntoTables/", "chamadas + tabelas, sem widgets"}}) {
+        const auto screen = medians.find(name);
+        if (screen == medians.end() || bare == medians.end() || bare->second <= 0) continue;
+        std::printf("Carga da proposta: mediana %s %.1f ms, chamadas puras %.1f ms, razão %.2fx (meta <= 1.5x)\n",
+                    what, screen->second, bare->second, screen->second / bare->second);
     }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto bare = medians_.find("BM_BareCalls/");
-        for (const auto& [name, what] : {std::pair{"BM_ScreenLoad/1", "tela (páginas pintadas)"},
-                                         std::pair{"BM_ScreenLoad/0", "tela sem pintura"},
-                                         std::pair{"BM_CallsIntoTables/", "chamadas + tabelas, sem widgets"}}) {
-            const auto screen = medians_.find(name);
-            if (screen == medians_.end() || bare == medians_.end() || bare->second <= 0) continue;
-            std::printf("Carga da proposta: mediana %s %.1f ms, chamadas puras %.1f ms, razão %.2fx (meta <= 1.5x)\n",
-                        what, screen->second, bare->second, screen->second / bare->second);
-        }
-        const std::vector<Call>& calls = environment()->calls;
-        std::map<QString, int> perMethod;
-        for (const Call& c : calls) ++perMethod[c.method];
-        std::printf("Idas e voltas por carga: %zu\n", calls.size());
-        for (const auto& [method, count] : perMethod) std::printf("  %-20s %d\n", qPrintable(method), count);
-    }
-
-private:
-    std::map<std::string, double> medians_;
-};
+    const std::vector<Call>& calls = environment()->calls;
+    std::map<QString, int> perMethod;
+    for (const Call& c : calls) ++perMethod[c.method];
+    std::printf("Idas e voltas por carga: %zu\n", calls.size());
+    for (const auto& [method, count] : perMethod) std::printf("  %-20s %d\n", qPrintable(method), count);
+}
 
 }  // namespace
 
@@ -317,7 +304,7 @@ int main(int argc, char** argv) {
         environment().reset();
         return 1;
     }
-    RatioReporter reporter;
+    cot::bench::MedianReporter reporter(printSummary);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     environment().reset();  // the screen and the server go while Qt is still up

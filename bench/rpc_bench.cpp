@@ -7,7 +7,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTemporaryDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,60 +16,31 @@
 #include <memory>
 
 #include "data/client_dataset.h"
-#include "server/migrations/migrations.h"
 #include "rpc/http_request.h"
 #include "rpc/net_connection.h"
 #include "server/methods/proposal_list.h"
-#include "server/rpc/rpc_server.h"
-#include "server/seed/demo_seed.h"
-#include "server/storage/database.h"
+#include "support/bench_database.h"
+#include "support/bench_server.h"
+#include "support/median_reporter.h"
 
 using namespace cot;
-using namespace cot::server;
 
 namespace {
 
 // A server over a SQLite file holding the demo data plus `count` generated proposals.
 struct Environment {
-    explicit Environment(int count) {
-        url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("bench.db"));
-        auto db = Database::open(url);
-        migrate(*db);
-        seedDemo(*db);
-        branch = db->scalar(QStringLiteral("SELECT MIN(CDFILIAL) FROM FILIAL")).toString();
-        const QString client = db->scalar(QStringLiteral("SELECT MIN(CDCLIENTE) FROM CLIENTE")).toString();
-        const QString oper = db->scalar(QStringLiteral("SELECT MIN(CDOPERADOR) FROM OPERADOR")).toString();
-        Transaction t(*db);
-        db->exec(QStringLiteral(
-                     "WITH RECURSIVE SEQ(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM SEQ WHERE I < :N) "
-                     "INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, "
-                     "CDCLIENTE, DSREFEPROPOSFAS, DTPROPOSFAS, DTVALPROPFAS, CDOPERSOLI, CDOPERINCL, CDOPERRESP, "
-                     "IDTIPOPROPFAS, VRPACOTESERV, IDTIPOCOBRSERV, DSOBSPROPFAS) "
-                     "SELECT printf('9%08d', I), '00', :F, 'N', 'C', :C, 'Proposta gerada ' || I, "
-                     "'2026-01-01 00:00:00', '2026-12-31 00:00:00', :O1, :O2, :O3, 'M', 1000.5 + I, 'P', "
-                     "'Observação da proposta gerada para a medição' FROM SEQ"),
-                 {{"N", count}, {"F", branch}, {"C", client}, {"O1", oper}, {"O2", oper}, {"O3", oper}});
-        t.commit();
-        db.reset();
-
-        ServerConfig config;
-        config.databaseUrl = url;
-        config.port = 0;
-        config.seedDemo = false;
-        server = std::make_unique<RpcServer>(config);
-        server->start();
-        net.setPort(server->port());
-        if (!net.connect()) std::fprintf(stderr, "%s\n", qPrintable(net.lastError()));
+    explicit Environment(int count) : server(database.url()) {
+        database.addGeneratedProposals(count);
+        url = database.url();
+        branch = database.branch();
+        net = server.connect();
     }
-    ~Environment() {
-        net.disconnect();
-        server.reset();
-    }
+    ~Environment() { net.reset(); }  // the connection goes before the server
 
-    QTemporaryDir dir;
+    bench::BenchDatabase database;
+    bench::InProcessServer server;
     QString url, branch;
-    std::unique_ptr<RpcServer> server;
-    NetConnection net;
+    std::unique_ptr<NetConnection> net;
 };
 
 std::map<int, std::unique_ptr<Environment>>& environments() {
@@ -97,11 +67,11 @@ void listIntoTable(benchmark::State& state, const QString& method, bool compress
         args = kAllOpen;
         args[0] = env.branch;
     }
-    env.net.setAskCompressed(compressed);
+    env.net->setAskCompressed(compressed);
     ClientDataSet cdsProposta(QStringLiteral("cdsProposta"));
     qsizetype rows = 0;
     for (auto _ : state) {
-        const RpcResult r = env.net.call(method, args);
+        const RpcResult r = env.net->call(method, args);
         if (!r.ok) {
             state.SkipWithError(qPrintable(r.error));
             break;
@@ -109,13 +79,13 @@ void listIntoTable(benchmark::State& state, const QString& method, bool compress
         cdsProposta.setData(r.value.value<Packet>());
         rows = cdsProposta.recordCount();
     }
-    env.net.setAskCompressed(false);
+    env.net->setAskCompressed(false);
     state.counters["rows"] = double(rows);
     // Bytes on the wire for one list, as sent with and without compression.
     const QByteArray body = QJsonDocument(QJsonObject{{"jsonrpc", "2.0"}, {"id", 1}, {"method", method},
                                                       {"params", QJsonArray::fromVariantList(args)}})
                                 .toJson(QJsonDocument::Compact);
-    const HttpReply wire = httpPost(QStringLiteral("127.0.0.1"), env.server->port(), QStringLiteral("/rpc"), body,
+    const HttpReply wire = httpPost(QStringLiteral("127.0.0.1"), env.server.port(), QStringLiteral("/rpc"), body,
                                     QStringLiteral("application/json"), 120,
                                     compressed ? QStringLiteral("gzip") : QStringLiteral("identity"));
     state.counters["bytes"] = double(wire.body.size());
@@ -135,7 +105,7 @@ void BM_GetProposta_DirectSqlite(benchmark::State& state) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(env.url.mid(7));
         db.open();
-        const QString sql = proposalListSql(QStringLiteral("P.CDFILIAL = ?"));
+        const QString sql = server::proposalListSql(QStringLiteral("P.CDFILIAL = ?"));
         size_t rows = 0;
         for (auto _ : state) {
             QSqlQuery q(db);
@@ -165,7 +135,7 @@ void BM_GetProposta_SqliteEngine(benchmark::State& state) {
     Environment& env = environment(int(state.range(0)));
     sqlite3* db = nullptr;
     sqlite3_open_v2(qPrintable(env.url.mid(7)), &db, SQLITE_OPEN_READONLY, nullptr);
-    const QByteArray sql = proposalListSql(QStringLiteral("P.CDFILIAL = ?")).toUtf8();
+    const QByteArray sql = server::proposalListSql(QStringLiteral("P.CDFILIAL = ?")).toUtf8();
     const QByteArray branch = env.branch.toUtf8();
     size_t rows = 0, bytes = 0;
     for (auto _ : state) {
@@ -190,7 +160,7 @@ void BM_GetProposta_SqliteEngine(benchmark::State& state) {
 void BM_SmallCall_Rpc(benchmark::State& state) {
     Environment& env = environment(10000);
     for (auto _ : state) {
-        const RpcResult r = env.net.call(QStringLiteral("GetParamPerc"));
+        const RpcResult r = env.net->call(QStringLiteral("GetParamPerc"));
         if (!r.ok) {
             state.SkipWithError(qPrintable(r.error));
             break;
@@ -209,39 +179,27 @@ BENCHMARK(BM_GetProposta_DirectSqlite)->Apply(listSizes);
 BENCHMARK(BM_GetProposta_SqliteEngine)->Apply(listSizes);
 BENCHMARK(BM_SmallCall_Rpc)->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
-// Prints the usual table, then each list's ratio to the direct read of the same rows.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        for (const char* n : {"10000", "100000"}) {
-            const auto direct = medians_.find(std::string("BM_GetProposta_DirectSqlite/") + n);
-            if (direct == medians_.end() || direct->second <= 0) continue;
-            std::printf("%s linhas: leitura direta (Qt Sql) %.1f ms\n", n, direct->second);
-            for (const char* list : {"BM_GetProposta_Rpc", "BM_GetPropostaAux_Rpc", "BM_GetProposta_RpcGzip",
-                                     "BM_GetProposta_SqliteEngine"}) {
-                const auto m = medians_.find(std::string(list) + "/" + n);
-                if (m != medians_.end())
-                    std::printf("  %-28s %8.1f ms  razão %.2fx\n", list + 3, m->second, m->second / direct->second);
-            }
+// Each list's ratio to the direct read of the same rows.
+void printSummary(const bench::Medians& medians) {
+    for (const char* n : {"10000", "100000"}) {
+        const auto direct = medians.find(std::string("BM_GetProposta_DirectSqlite/") + n);
+        if (direct == medians.end() || direct->second <= 0) continue;
+        std::printf("%s linhas: leitura direta (Qt Sql) %.1f ms\n", n, direct->second);
+        for (const char* list : {"BM_GetProposta_Rpc", "BM_GetPropostaAux_Rpc", "BM_GetProposta_RpcGzip",
+                                 "BM_GetProposta_SqliteEngine"}) {
+            const auto m = medians.find(std::string(list) + "/" + n);
+            if (m != medians.end())
+                std::printf("  %-28s %8.1f ms  razão %.2fx\n", list + 3, m->second, m->second / direct->second);
         }
     }
+}
 
-private:
-    std::map<std::string, double> medians_;
-};
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::MedianReporter reporter(printSummary);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     environments().clear();  // servers stop while Qt is still up

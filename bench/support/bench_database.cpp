@@ -27,14 +27,19 @@ std::unique_ptr<Database> BenchDatabase::open() const { return Database::open(ur
 void BenchDatabase::addGeneratedProposals(int count) {
     auto db = open();
     server::Transaction t(*db);
+    // Rows that differ as real ones do (dates, amounts, references, a random part in the
+    // notes), so that sizes and compression are not flattered by identical rows.
     db->exec(QStringLiteral(
                  "WITH RECURSIVE SEQ(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM SEQ WHERE I < :N) "
                  "INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, "
                  "CDCLIENTE, DSREFEPROPOSFAS, DTPROPOSFAS, DTVALPROPFAS, CDOPERSOLI, CDOPERINCL, CDOPERRESP, "
                  "IDTIPOPROPFAS, VRPACOTESERV, IDTIPOCOBRSERV, DSOBSPROPFAS) "
-                 "SELECT printf('9%08d', I), '00', :F, 'N', 'C', :C, 'Proposta gerada ' || I, "
-                 "'2026-01-01 00:00:00', '2026-12-31 00:00:00', :O1, :O2, :O3, 'M', 1000.5 + I, 'P', "
-                 "'Observação da proposta gerada para a medição' FROM SEQ"),
+                 "SELECT printf('9%08d', I), printf('%02d', I % 3), :F, 'N', 'C', :C, "
+                 "CASE I % 5 WHEN 0 THEN 'Implantação do módulo fiscal' WHEN 1 THEN 'Licença de uso do ERP' "
+                 "WHEN 2 THEN 'Manutenção mensal' WHEN 3 THEN 'Locação de equipamentos' ELSE 'Consultoria' END "
+                 "|| ' ' || I, date('2020-01-01', '+' || (I % 2500) || ' days') || ' 00:00:00', "
+                 "date('2020-01-01', '+' || (I % 2500 + 30) || ' days') || ' 00:00:00', :O1, :O2, :O3, 'M', "
+                 "(I * 7919 % 1000000) / 100.0, 'P', 'Observação ' || hex(randomblob(6)) FROM SEQ"),
              {{"N", count}, {"F", branch_}, {"C", client_}, {"O1", oper_}, {"O2", oper_}, {"O3", oper_}});
     t.commit();
 }

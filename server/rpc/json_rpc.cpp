@@ -48,14 +48,6 @@ QJsonObject rpcError(const QJsonValue& id, int code, const QString& message) {
             {"error", QJsonObject{{"code", code}, {"message", message}}}};
 }
 
-QByteArray JsonRpcDispatcher::handle(const QByteArray& body, DatabaseSource& databases) const {
-    RpcAnswer a = answer(body, databases);
-    if (!a.isStreamed()) return a.body;
-    QByteArray out;
-    if (!stream(a, databases, out, {})) return toBody(rpcError(QJsonValue::Null, rpc_code::InternalError, kInternal));
-    return out;
-}
-
 bool JsonRpcDispatcher::stream(const RpcAnswer& a, DatabaseSource& databases, QByteArray& out,
                                const Reply::Pace& pace) const {
     out += a.body;

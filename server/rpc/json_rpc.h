@@ -26,9 +26,6 @@ inline constexpr int InternalError = -32603;
 inline constexpr int MethodFailed = -32000;
 }  // namespace rpc_code
 
-// Turns a JSON-RPC request body (one request or a batch) into the response body.
-// Every failure becomes an error object; nothing escapes. Engine and SQL details
-// are written to stderr and never reach the caller.
 // An answer ready to send: the whole body, or its head with a streamed result to write
 // while it is sent and what closes it.
 struct RpcAnswer {
@@ -39,13 +36,15 @@ struct RpcAnswer {
     bool isStreamed() const { return streamed.isStreamed(); }
 };
 
+// Turns a JSON-RPC request body (one request or a batch) into the response body.
+// Every failure becomes an error object; nothing escapes. Engine and SQL details
+// are written to stderr and never reach the caller.
 class JsonRpcDispatcher {
 public:
     explicit JsonRpcDispatcher(const MethodRegistry& registry) : registry_(registry) {}
 
-    // The whole answer, streamed results included. Empty: only notifications.
-    QByteArray handle(const QByteArray& body, DatabaseSource& databases) const;
-    // The answer with a single request's streamed result left to stream().
+    // The answer to a request body (one request or a batch), with a single request's
+    // streamed result left to stream().
     RpcAnswer answer(const QByteArray& body, DatabaseSource& databases) const;
     // Writes the head, the streamed result (`pace` may send and empty `out` between rows)
     // and the tail. A failure midway cannot become an error answer any more: it is logged,

@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QJsonDocument>
-#include <cstring>
 
 #include "data/packet_json_reader.h"
+#include "support/packet_cells.h"
 #include "server/storage/query_packet.h"
 #include "test_storage_engines.h"
 
 using namespace cot;
+using cot::testing::expectSameCells;
 using namespace cot::server;
 using cot::server::testing::ScratchDatabase;
 
@@ -56,28 +57,6 @@ protected:
     std::unique_ptr<ScratchDatabase> scratch_;
 };
 
-void expectSameCells(const Packet& expected, const Packet& actual) {
-    ASSERT_EQ(actual.fields, expected.fields);
-    ASSERT_EQ(actual.rows.size(), expected.rows.size());
-    int mismatches = 0;
-    for (int r = 0; r < expected.rows.size() && mismatches < 10; ++r)
-        for (int c = 0; c < expected.fields.size(); ++c) {
-            const QVariant& a = expected.rows[r][c];
-            const QVariant& b = actual.rows[r][c];
-            bool same = a.isNull() == b.isNull() && a.typeId() == b.typeId();
-            if (same && a.typeId() == QMetaType::Double) {
-                const double x = a.toDouble(), y = b.toDouble();
-                same = std::memcmp(&x, &y, sizeof x) == 0;
-            } else if (same) {
-                same = a == b;
-            }
-            if (!same) {
-                ++mismatches;
-                ADD_FAILURE() << "row " << r << " field " << expected.fields[c].name.toStdString() << ": "
-                              << a.toString().toStdString() << " vs " << b.toString().toStdString();
-            }
-        }
-}
 
 // What the desktop received before lists were streamed: the packet built by query(),
 // through the packet codec.

@@ -3,14 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QJsonDocument>
-#include <cstring>
 #include <limits>
 
 #include "data/packet.h"
 #include "data/packet_json_reader.h"
 #include "data/packet_json_writer.h"
+#include "support/packet_cells.h"
 
 using namespace cot;
+using cot::testing::expectSameCells;
 
 namespace {
 
@@ -39,30 +40,6 @@ Packet largePacket() {
     return p;
 }
 
-void expectSameCells(const Packet& expected, const Packet& actual) {
-    ASSERT_EQ(actual.fields, expected.fields);
-    ASSERT_EQ(actual.rows.size(), expected.rows.size());
-    int mismatches = 0;
-    for (int r = 0; r < expected.rows.size() && mismatches < 10; ++r)
-        for (int c = 0; c < expected.fields.size(); ++c) {
-            const QVariant& a = expected.rows[r][c];
-            const QVariant& b = actual.rows[r][c];
-            bool same = a.isNull() == b.isNull() && a.typeId() == b.typeId();
-            if (same && !a.isNull()) {
-                if (a.typeId() == QMetaType::Double) {
-                    const double x = a.toDouble(), y = b.toDouble();
-                    same = std::memcmp(&x, &y, sizeof x) == 0 || (x == 0 && y == 0);
-                } else {
-                    same = a == b;
-                }
-            }
-            if (!same) {
-                ++mismatches;
-                ADD_FAILURE() << "row " << r << " field " << expected.fields[c].name.toStdString() << ": "
-                              << a.toString().toStdString() << " vs " << b.toString().toStdString();
-            }
-        }
-}
 
 QString readError(const QByteArray& text) {
     try {
