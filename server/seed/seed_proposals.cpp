@@ -3,6 +3,7 @@
 // several versions of one number, and a couple of branch 0002.
 #include "server/methods/numbering.h"
 #include "server/seed/seed_support.h"
+#include "services/installment_schedule.h"
 
 namespace cot::server::detail {
 
@@ -92,14 +93,13 @@ void line(Database& db, int number, const char* version, const Line& l, int crea
     for (const QString& system : l.systems)
         insertRow(db, "SISTLINPPROP", {{"NRPROPOSFAS", nr}, {"NRVERPROPFAS", version}, {"CDLINPPROP", key}, {"CDSISTEMA", system}});
     if (l.installments == 0) return;
-    // Equal parts with cents cut; the remainder goes to the first installment.
-    const qint64 totalCents = qint64((l.licence - l.licenceDiscount) * l.quantity * 100 + 0.5);
-    const qint64 part = totalCents / l.installments;
-    for (int i = 0; i < l.installments; ++i) {
-        const qint64 cents = i == 0 ? totalCents - part * (l.installments - 1) : part;
+    // The schedule as the screen generates it: the licence interest from four installments on.
+    const long double lineTotal = (static_cast<long double>(l.licence) - l.licenceDiscount) * l.quantity;
+    const long double rate = db.scalar("SELECT VRTXJUROSLICUSO FROM PARAMPROP").toDouble();
+    const std::vector<double> values = equalSplit(lineTotal, rate, l.installments);
+    for (int i = 0; i < l.installments; ++i)
         insertRow(db, "VENCLINPPROP", {{"NRPROPOSFAS", nr}, {"NRVERPROPFAS", version}, {"CDLINPPROP", key},
-                                       {"DTVELUSOPEDP", seedDay(created + 30 * (i + 1))}, {"VRVELUSOPEDP", cents / 100.0}});
-    }
+                                       {"DTVELUSOPEDP", seedDay(created + 30 * (i + 1))}, {"VRVELUSOPEDP", values[size_t(i)]}});
 }
 
 struct Service {

@@ -5,6 +5,7 @@
 #include "server/methods/proposal_list.h"
 #include "server/migrations/migrations.h"
 #include "server/seed/demo_seed.h"
+#include "services/installment_schedule.h"
 #include "base/clock.h"
 #include "server/storage/database.h"
 #include "test_storage_engines.h"
@@ -172,6 +173,32 @@ TEST_P(SchemaTest, DemoProposalsCoverEveryStatusAndKind) {
     // Demo passwords follow the stored form the sign-in checks.
     EXPECT_TRUE(db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = 'GERENTE'").toString()
                     .startsWith("sha256:"));
+}
+
+// Every demo line's licence installments pass the screen's sum check, so the first edit
+// of a demo proposal is not refused for a schedule the demo itself wrote.
+TEST_P(SchemaTest, DemoSchedulesAddUpToTheirLineTotals) {
+    const long double rate = db().scalar("SELECT VRTXJUROSLICUSO FROM PARAMPROP").toDouble();
+    const Packet lines = db().query("SELECT NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, VRLICENCUSOPROP, VRDESLICUSOPROP, "
+                                    "QTMINIMAFATPROP FROM LINPPROP");
+    int schedules = 0;
+    for (int r = 0; r < lines.rows.size(); ++r) {
+        const Packet installments = db().query(
+            "SELECT VRVELUSOPEDP FROM VENCLINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V AND CDLINPPROP = :L",
+            {{"N", lines.value(r, "NRPROPOSFAS")}, {"V", lines.value(r, "NRVERPROPFAS")}, {"L", lines.value(r, "CDLINPPROP")}});
+        std::vector<double> values;
+        for (const QVariantList& row : installments.rows) values.push_back(row[0].toDouble());
+        if (values.empty()) continue;
+        ++schedules;
+        const long double total = (static_cast<long double>(lines.value(r, "VRLICENCUSOPROP").toDouble()) -
+                                   lines.value(r, "VRDESLICUSOPROP").toDouble()) *
+                                  lines.value(r, "QTMINIMAFATPROP").toDouble();
+        EXPECT_TRUE(scheduleAddsUp(values, total, rate))
+            << lines.value(r, "NRPROPOSFAS").toString().toStdString() << " linha "
+            << lines.value(r, "CDLINPPROP").toString().toStdString() << ": " << values.size() << " parcelas para "
+            << static_cast<double>(scheduleSum(total, rate, int(values.size())));
+    }
+    EXPECT_GT(schedules, 10);
 }
 
 TEST_P(SchemaTest, ChildrenFollowTheProposalKey) {
