@@ -111,6 +111,7 @@ RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
     // The answer is read into one buffer sized from its length up front: a large list
     // would otherwise be copied over and over as the body grows.
     QByteArray reply;
+    bool answered = false;  // the server began its answer: the request ran
     auto post = [&] {
         httplib::Request req;
         req.method = "POST";
@@ -119,7 +120,8 @@ RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
                        {"Content-Type", "application/json"}};
         req.body.assign(body.constData(), size_t(body.size()));
         reply.clear();
-        req.response_handler = [&reply](const httplib::Response& head) {
+        req.response_handler = [&reply, &answered](const httplib::Response& head) {
+            answered = true;
             const qsizetype length = QByteArray::fromStdString(head.get_header_value("Content-Length")).toLongLong();
             if (length > 0 && head.get_header_value("Content-Encoding").empty()) reply.reserve(length + 1);
             return true;
@@ -138,7 +140,9 @@ RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
     auto res = post();
     // The server closes idle kept-alive sockets; a request that met such a socket was never
     // read, so one fresh socket settles it. A timed-out request may have run: not resent.
-    const bool closedWhileIdle = res.error() == httplib::Error::Read || res.error() == httplib::Error::Write;
+    // A socket cut after the answer began is not an idle close: the server ran the request.
+    const bool closedWhileIdle =
+        !answered && (res.error() == httplib::Error::Read || res.error() == httplib::Error::Write);
     if (!res && reused_ && closedWhileIdle && elapsed.elapsed() < readTimeoutSeconds_ * 500) {
         http_->client.stop();
         reused_ = false;
