@@ -122,8 +122,11 @@ RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
         reply.clear();
         req.response_handler = [&reply, &answered](const httplib::Response& head) {
             answered = true;
+            // Trusted up to a size no list reaches; past that the buffer grows as the bytes come.
+            constexpr qsizetype kMostReserved = qsizetype(512) << 20;
             const qsizetype length = QByteArray::fromStdString(head.get_header_value("Content-Length")).toLongLong();
-            if (length > 0 && head.get_header_value("Content-Encoding").empty()) reply.reserve(length + 1);
+            if (length > 0 && head.get_header_value("Content-Encoding").empty())
+                reply.reserve(std::min(length, kMostReserved) + 1);
             return true;
         };
         req.content_receiver = [&reply](const char* data, size_t size, uint64_t, uint64_t) {
