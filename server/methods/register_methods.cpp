@@ -1,5 +1,6 @@
 #include "server/methods/register_methods.h"
 
+#include "server/methods/product_line_methods.h"
 #include "server/methods/proposal_methods.h"
 #include "server/methods/proposal_screen_methods.h"
 #include "server/methods/server_clock_methods.h"
@@ -10,6 +11,9 @@ void registerAllMethods(MethodRegistry& registry) {
     registerProposalMethods(registry);
     registerProposalScreenMethods(registry);
     registerServerClockMethods(registry);
+    registerProductLineWriteMethods(registry);
+    registerSystemMethods(registry);
+    registerInstallmentMethods(registry);
 }
 
 }  // namespace cot::server

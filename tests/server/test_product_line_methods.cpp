@@ -1,0 +1,205 @@
+// Product lines on the server: keys, saves applied whole or not at all with the line's
+// rules, and the checks against the lines a client already has.
+#include <gtest/gtest.h>
+
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+
+namespace {
+
+QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
+const char* const kAlfa = "11222333000181";
+const char* const kBeta = "22333444000172";
+
+const QList<FieldDef> kLineFields{
+    {"NRPROPOSFAS", FieldType::String, 20},   {"NRVERPROPFAS", FieldType::String, 2},
+    {"CDLINPPROP", FieldType::String, 20},    {"CDLINPPROPINFOR", FieldType::String, 10},
+    {"NMLINPPROP", FieldType::String, 50},    {"NRUSUALINPP", FieldType::Float, 0},
+    {"IDTIPLINPP", FieldType::String, 1},     {"QTMINIMAFATPROP", FieldType::Float, 0},
+    {"VRLICENCUSOPROP", FieldType::Float, 0}, {"VRMENSALIDAPROP", FieldType::Float, 0},
+    {"VRDESLICUSOPROP", FieldType::Float, 0}, {"VRDESMENSALPROP", FieldType::Float, 0},
+    {"IDMPROCLINPP", FieldType::String, 1},   {"IDLPROCLINPP", FieldType::String, 1},
+    {"DTCALUSLINPP", FieldType::DateTime, 0}, {"IDAMBLINPP", FieldType::String, 3},
+    {"IDTIPOPROPFAS", FieldType::String, 1}};
+
+// A line of proposal 12 (created 2026-12-02, LU/Manutenção) as the screen posts it.
+QVariantList newLine(int key, const QString& code, const QString& type = "M", double licence = 1000,
+                     double discount = 100) {
+    return {nr(12), "01", nr(key), code, "Linha nova", 5.0, type, 2.0, licence, 100.0, discount, 0.0, "M", "M",
+            QDateTime(QDate(2027, 2, 28), QTime(0, 0)), "WEB", "M"};
+}
+
+class ProductLineMethodsTest : public ::testing::TestWithParam<Backend> {
+protected:
+    ProductLineMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
+
+    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
+    Packet get(const QString& method, const QVariantList& args) {
+        const RpcResult r = call(method, args);
+        EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
+        return r.value.value<Packet>();
+    }
+    RpcResult save(const QList<RowChange>& changes) {
+        Delta d{kLineFields, changes};
+        return call("SetLinProd", {QVariant::fromValue(d)});
+    }
+    int count(const QString& sql, const QVariantMap& params = {}) { return server_.db().scalar(sql, params).toInt(); }
+    int linesOf12() { return count("SELECT COUNT(*) FROM LINPPROP WHERE NRPROPOSFAS = :N", {{"N", nr(12)}}); }
+
+    TestServer server_;
+};
+
+TEST_P(ProductLineMethodsTest, KeysFollowTheDemoLinesAndNeverRepeat) {
+    const RpcResult first = call("PrxLinhaProd", {});
+    const RpcResult second = call("PrxLinhaProd", {});
+    ASSERT_TRUE(first.ok && second.ok);
+    EXPECT_EQ(first.value.toString(), nr(15));
+    EXPECT_EQ(second.value.toString(), nr(16));
+}
+
+TEST_P(ProductLineMethodsTest, InsertsUpdatesAndDeletesWithTheirSystemsAndInstallments) {
+    RpcResult r = save({{ChangeOp::Insert, {}, newLine(30, "1202")}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    Packet lines = get("GetLinProd", {nr(12), "01"});
+    ASSERT_EQ(lines.rows.size(), 2);
+    EXPECT_EQ(lines.value(1, "CDLINPPROPINFOR").toString(), "1202");
+    EXPECT_EQ(lines.value(1, "VRDESLICUSOPROP").toDouble(), 100.0);
+    EXPECT_EQ(lines.value(1, "MENSCALUSLINPP").toString(), "02/2027");
+
+    QVariantList changed = newLine(30, "1202");
+    changed[4] = "Linha renomeada";
+    r = save({{ChangeOp::Update, newLine(30, "1202"), changed}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(get("GetLinProd", {nr(12), "01"}).value(1, "NMLINPPROP").toString(), "Linha renomeada");
+
+    // Another user changed it meanwhile: the stale update is refused.
+    r = save({{ChangeOp::Update, newLine(30, "1202"), changed}});
+    EXPECT_EQ(r.error, "Registro alterado ou excluído por outro usuário.");
+
+    // Deleting the demo line takes its systems and installments with it.
+    const Packet demo = get("GetLinProd", {nr(12), "01"});
+    QVariantList stored = demo.rows.first();
+    stored.resize(kLineFields.size());
+    stored[16] = "M";
+    r = save({{ChangeOp::Delete, stored, {}}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(linesOf12(), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SISTLINPPROP WHERE CDLINPPROP = :L", {{"L", nr(13)}}), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM VENCLINPPROP WHERE CDLINPPROP = :L", {{"L", nr(13)}}), 0);
+}
+
+TEST_P(ProductLineMethodsTest, ARefusedLineWritesNothingOfTheDelta) {
+    struct Case {
+        QVariantList line;
+        const char* message;
+    };
+    QVariantList noName = newLine(31, "1203"), badGrace = newLine(31, "1203"), negative = newLine(31, "1203"),
+                 badType = newLine(31, "1203");
+    noName[4] = "";
+    badGrace[14] = QDateTime(QDate(2026, 11, 30), QTime(0, 0));
+    negative[7] = -1.0;
+    badType[6] = "X";
+    const Case cases[] = {
+        {newLine(31, "1201"), "Código de Linha de Produto já cadastrado na proposta"},
+        {newLine(31, "1203", "M", 100, 100.01), "Desconto não pode ser maior que Vr. Unitário"},
+        {noName, "Nome da linha de produto deve ser informada"},
+        {badGrace, "Mês de carência deve ser maior que o mês de cadastro da proposta."},
+        {negative, "Quantidade mínima de licenças deve ser maior ou igual a zero."},
+        {badType, "Tipo de linha de produto inválido: use M, L, P ou A."},
+    };
+    for (const Case& c : cases) {
+        // A good line first: it must not stay behind when the second is refused.
+        const RpcResult r = save({{ChangeOp::Insert, {}, newLine(30, "1202")}, {ChangeOp::Insert, {}, c.line}});
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.error, QString::fromUtf8(c.message));
+        EXPECT_EQ(linesOf12(), 1);
+    }
+    // A discount equal to the unit value, and a grace month equal to the proposal's, pass.
+    QVariantList edge = newLine(31, "1203", "M", 100, 100);
+    edge[14] = QDateTime(QDate(2026, 12, 31), QTime(0, 0));
+    const RpcResult r = save({{ChangeOp::Insert, {}, edge}});
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+
+    QVariantList missing = newLine(32, "1204");
+    missing[0] = nr(99);
+    EXPECT_EQ(save({{ChangeOp::Insert, {}, missing}}).error, "Proposta não cadastrada.");
+}
+
+TEST_P(ProductLineMethodsTest, TypedCodesAlreadyContractedByTheClient) {
+    EXPECT_EQ(get("ValidaLinhaProd", {"1001", kAlfa}).rows.size(), 1);
+    EXPECT_EQ(get("ValidaLinhaProd", {"1001", kAlfa}).value(0, "NMLINPCLIE").toString(), "ERP Web - Matriz");
+    EXPECT_TRUE(get("ValidaLinhaProd", {"1001", kBeta}).rows.isEmpty());
+    EXPECT_TRUE(get("ValidaLinhaProd", {"1001", ""}).rows.isEmpty()) << "a prospect has no contract";
+
+    // Line 9 (code 6001) of Alfa's proposal 6: not in the contract until its code is 1001.
+    EXPECT_TRUE(get("ValidaContrato", {nr(9), kAlfa}).rows.isEmpty());
+    server_.db().exec("UPDATE LINPPROP SET CDLINPPROPINFOR = '1001' WHERE CDLINPPROP = :L", {{"L", nr(9)}});
+    EXPECT_EQ(get("ValidaContrato", {nr(9), kAlfa}).value(0, "CDLINPCLIE").toString(), nr(1));
+    // The line a contract came from is not a duplicate of its own contract.
+    EXPECT_TRUE(get("ValidaContrato", {nr(1), kAlfa}).rows.isEmpty());
+}
+
+TEST_P(ProductLineMethodsTest, SameConfigurationCountsContractedAndSiblingLines) {
+    const QString erp = "WEB00003 WEB00001 WEB00002";  // any order
+    auto check = [&](const QString& client, int number, const QString& version, int line, double users) {
+        return get("GetVdLinProd", {client, nr(number), version, nr(line), "M", users, "WEB", "M", "M", erp});
+    };
+    // Line 9 of Alfa's proposal 6 repeats Alfa's contracted ERP line: itself plus the contract.
+    Packet p = check(kAlfa, 6, "03", 9, 10);
+    ASSERT_EQ(p.rows.size(), 1);
+    EXPECT_EQ(p.value(0, "QTLINHAPROD").toDouble(), 2.0);
+    EXPECT_EQ(p.value(0, "CDSISTEMAS").toString(), "WEB00001 WEB00002 WEB00003");
+    EXPECT_EQ(p.value(0, "NMFANTCLIE").toString().isEmpty(), false);
+    EXPECT_TRUE(check(kAlfa, 6, "03", 9, 11).rows.isEmpty()) << "another number of users";
+    // A line being inserted (no key yet) meets the contract and line 9.
+    EXPECT_EQ(get("GetVdLinProd", {kAlfa, nr(6), "03", "", "M", 10.0, "WEB", "M", "M", erp}).value(0, "QTLINHAPROD"),
+              2.0);
+    EXPECT_TRUE(get("GetVdLinProd", {kAlfa, nr(6), "03", nr(9), "M", 10.0, "WEB", "M", "M", "WEB00001"}).rows.isEmpty());
+
+    // Beta's line 3 is alone until a second line of the proposal has its configuration.
+    EXPECT_TRUE(check(kBeta, 2, "01", 3, 20).rows.isEmpty());
+    server_.db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDLINPPROPINFOR, NRUSUALINPP, "
+                      "IDTIPLINPP, IDAMBLINPP, IDLPROCLINPP, IDMPROCLINPP) "
+                      "VALUES (:N, '01', :L, '2003', 20, 'M', 'WEB', 'M', 'M')",
+                      {{"N", nr(2)}, {"L", nr(40)}});
+    for (const char* s : {"WEB00002", "WEB00001", "WEB00003"})
+        server_.db().exec("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) "
+                          "VALUES (:N, '01', :L, :S)",
+                          {{"N", nr(2)}, {"L", nr(40)}, {"S", s}});
+    p = check(kBeta, 2, "01", 3, 20);
+    ASSERT_EQ(p.rows.size(), 1);
+    EXPECT_EQ(p.value(0, "QTLINHAPROD").toDouble(), 2.0);
+    // A line being inserted (no key yet) meets both.
+    EXPECT_EQ(get("GetVdLinProd", {kBeta, nr(2), "01", "", "M", 20.0, "WEB", "M", "M", erp}).value(0, "QTLINHAPROD"),
+              2.0);
+}
+
+TEST_P(ProductLineMethodsTest, AccessPointLinesOfAClient) {
+    auto quantity = [&](const QString& client, const QString& type) {
+        const Packet p = get("GetVdQtPtoAcesso", {client, type});
+        return p.rows.size() == 1 ? p.value(0, "QTPTOACESSO").toDouble() : -1.0;
+    };
+    EXPECT_EQ(quantity(kAlfa, "P"), 1.0) << "the contracted Folha Web";
+    EXPECT_EQ(quantity(kAlfa, "A"), 0.0);
+    EXPECT_EQ(quantity("", "P"), 0.0);
+    auto addLine = [&](const QString& version, int key) {
+        server_.db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, IDTIPLINPP) "
+                          "VALUES (:N, :V, :L, 'P')",
+                          {{"N", nr(6)}, {"V", version}, {"L", nr(key)}});
+    };
+    addLine("03", 41);
+    EXPECT_EQ(quantity(kAlfa, "P"), 2.0) << "offered in the open proposal";
+    addLine("01", 42);
+    EXPECT_EQ(quantity(kAlfa, "P"), 2.0) << "an older version does not count";
+    server_.db().exec("UPDATE PROPOSTAFAS SET DTVALPROPFAS = :D WHERE NRPROPOSFAS = :N",
+                      {{"D", QDateTime(QDate(2026, 12, 5), QTime(0, 0))}, {"N", nr(6)}});
+    EXPECT_EQ(quantity(kAlfa, "P"), 1.0) << "nor does an expired proposal";
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, ProductLineMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
