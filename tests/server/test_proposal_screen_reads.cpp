@@ -80,7 +80,7 @@ TEST_P(ProposalScreenReadsTest, ProductLinesWithTheirSystemsAndSchedules) {
     const Packet installments = get("GetVenc_Valor", {kNr2, "01", kLine3, 1});
     EXPECT_EQ(names(installments), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "CDLINPPROP", "DTVELUSOPEDP", "VRVELUSOPEDP"}));
     ASSERT_EQ(installments.rows.size(), 4);
-    EXPECT_DOUBLE_EQ(sum(installments, "VRVELUSOPEDP"), 9500.0) << "(1000 - 50) x 10";
+    EXPECT_DOUBLE_EQ(sum(installments, "VRVELUSOPEDP"), 9642.5) << "(1000 - 50) x 10, with 1,5% over four installments";
     EXPECT_LT(installments.value(0, "DTVELUSOPEDP").toDateTime(), installments.value(1, "DTVELUSOPEDP").toDateTime());
     EXPECT_EQ(get("GetVenc_Valor", {kNr2, "01", kLine4, 1}).rows.size(), 3);
 
