@@ -87,29 +87,19 @@ bool acceptsGzip(const std::string& acceptEncoding) {
 }
 
 void sendJson(const httplib::Request& request, httplib::Response& response, QByteArray body) {
-    const bool gzip = body.size() >= kCompressFrom && acceptsGzip(request.get_header_value("Accept-Encoding"));
-    response.set_header("Vary", "Accept-Encoding");
-    if (!gzip) {
-        auto text = std::make_shared<QByteArray>(std::move(body));
-        response.set_content_provider(size_t(text->size()), kJson,
-                                      [text](size_t offset, size_t length, httplib::DataSink& sink) {
-                                          const size_t n = std::min(length, kChunk);
-                                          return sink.write(text->constData() + offset, n);
-                                      });
-        return;
+    if (body.size() >= kCompressFrom && acceptsGzip(request.get_header_value("Accept-Encoding"))) {
+        // Compressed, it goes out like a streamed body that happens to be written already.
+        return sendStreamedJson(request, response, [body = std::move(body)](QByteArray& out, const auto&) {
+            out = body;
+            return true;
+        });
     }
+    response.set_header("Vary", "Accept-Encoding");
     auto text = std::make_shared<QByteArray>(std::move(body));
-    response.set_header("Content-Encoding", "gzip");
-    response.set_chunked_content_provider(kJson, [text](size_t, httplib::DataSink& sink) {
-        ChunkSender sender(sink, true);
-        for (qsizetype at = 0; at < text->size(); at += qsizetype(kChunk)) {
-            const size_t n = std::min(size_t(text->size() - at), kChunk);
-            if (!sender.send(text->constData() + at, n, at + qsizetype(n) == text->size())) return false;
-        }
-        *text = QByteArray();  // sent: the plain text is no longer needed
-        sink.done();
-        return true;
-    });
+    response.set_content_provider(size_t(text->size()), kJson,
+                                  [text](size_t offset, size_t length, httplib::DataSink& sink) {
+                                      return sink.write(text->constData() + offset, std::min(length, kChunk));
+                                  });
 }
 
 void sendStreamedJson(const httplib::Request& request, httplib::Response& response, StreamedBody write) {
