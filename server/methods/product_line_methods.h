@@ -15,6 +15,8 @@ void registerProductLineWriteMethods(MethodRegistry& registry);
 void registerSystemMethods(MethodRegistry& registry);
 // SetVencimento, ValidaVenc, GetMinDtVenc.
 void registerInstallmentMethods(MethodRegistry& registry);
+// SetTipoContrato: the contract switch with every line converted, in one transaction.
+void registerContractSwitchMethods(MethodRegistry& registry);
 
 namespace lines {
 

@@ -14,6 +14,7 @@ void registerAllMethods(MethodRegistry& registry) {
     registerProductLineWriteMethods(registry);
     registerSystemMethods(registry);
     registerInstallmentMethods(registry);
+    registerContractSwitchMethods(registry);
 }
 
 }  // namespace cot::server

@@ -1,0 +1,79 @@
+// The proposal's contract type switched between LU/Manutenção and Locação, with every
+// product line converted, in one transaction: the screen never leaves a proposal
+// half converted.
+//
+//   SetTipoContrato(NR, VER, type) → null. type "M" (LU/Manutenção) or "L" (Locação).
+//     To Locação (from M): line types M → L and P → A, the licence value and its discount
+//       zeroed. To Locação from any other type: every line's schedule replaced by one
+//       installment of 0 due today.
+//     To LU/Manutenção (from L): line types L → M and A → P, values and schedules kept.
+//     From any other type (or to the same one) only the proposal's type is written.
+#include "server/methods/product_line_methods.h"
+
+#include "base/clock.h"
+#include "server/methods/read_support.h"
+#include "server/rpc/method_registry.h"
+#include "server/storage/database.h"
+
+namespace cot::server {
+
+namespace {
+
+using read::dayStart;
+
+const char* const kKey = "NRPROPOSFAS = :N AND NRVERPROPFAS = :V";
+
+// Lines of an LU/Manutenção proposal become rental lines: no licence of use.
+void linesToRental(Database& db, const QVariantMap& key) {
+    db.exec(QStringLiteral("UPDATE LINPPROP SET IDTIPLINPP = CASE IDTIPLINPP WHEN 'M' THEN 'L' WHEN 'P' THEN 'A' "
+                           "ELSE IDTIPLINPP END, VRLICENCUSOPROP = 0, VRDESLICUSOPROP = 0 WHERE %1")
+                .arg(QLatin1String(kKey)),
+            key);
+}
+
+// Under Locação every line's schedule is one installment of 0 due today.
+void rentalSchedules(Database& db, const QVariantMap& key) {
+    db.exec(QStringLiteral("DELETE FROM VENCLINPPROP WHERE %1").arg(QLatin1String(kKey)), key);
+    QVariantMap params = key;
+    params.insert(QStringLiteral("HOJE"), dayStart(Clock::current().today()));
+    db.exec(QStringLiteral("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) "
+                           "SELECT NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, :HOJE, 0 FROM LINPPROP WHERE %1")
+                .arg(QLatin1String(kKey)),
+            params);
+}
+
+void toLicence(Database& db, const QVariantMap& key) {
+    db.exec(QStringLiteral("UPDATE LINPPROP SET IDTIPLINPP = CASE IDTIPLINPP WHEN 'L' THEN 'M' WHEN 'A' THEN 'P' "
+                           "ELSE IDTIPLINPP END WHERE %1")
+                .arg(QLatin1String(kKey)),
+            key);
+}
+
+Reply setTipoContrato(MethodContext& ctx, const Args& args) {
+    const QVariantMap key{{"N", args.string(0).trimmed()}, {"V", args.string(1).trimmed()}};
+    const QString type = args.string(2).trimmed().toUpper();
+    if (type != QLatin1String("M") && type != QLatin1String("L"))
+        throw MethodError(QStringLiteral("Tipo de contrato inválido: \"%1\".").arg(args.string(2).trimmed()));
+    Transaction tx(ctx.db);
+    const QString where = QLatin1String(kKey);
+    if (ctx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE %1").arg(where), key).toInt() == 0)
+        throw MethodError(QStringLiteral("Proposta não cadastrada."));
+    const QString from =
+        ctx.db.scalar(QStringLiteral("SELECT IDTIPOPROPFAS FROM PROPOSTAFAS WHERE %1").arg(where), key).toString().trimmed();
+    if (type == QLatin1String("L") && from == QLatin1String("M")) linesToRental(ctx.db, key);
+    if (type == QLatin1String("L") && from != QLatin1String("L")) rentalSchedules(ctx.db, key);
+    if (type == QLatin1String("M") && from == QLatin1String("L")) toLicence(ctx.db, key);
+    QVariantMap params = key;
+    params.insert(QStringLiteral("T"), type);
+    ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET IDTIPOPROPFAS = :T WHERE %1").arg(QLatin1String(kKey)), params);
+    tx.commit();
+    return {};
+}
+
+}  // namespace
+
+void registerContractSwitchMethods(MethodRegistry& registry) {
+    registry.add(QStringLiteral("SetTipoContrato"), 3, setTipoContrato);
+}
+
+}  // namespace cot::server

@@ -1,0 +1,99 @@
+// The contract switch converts every line of the proposal in one transaction.
+#include <gtest/gtest.h>
+
+#include "services/installment_schedule.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+
+namespace {
+
+class ContractSwitchTest : public ::testing::TestWithParam<Backend> {
+protected:
+    ContractSwitchTest() : server_({.backend = GetParam(), .seed = true}) {
+        const Packet p = server_.db().query(
+            "SELECT P.NRPROPOSFAS, P.NRVERPROPFAS FROM PROPOSTAFAS P WHERE P.IDTIPOPROPFAS = 'M' AND "
+            "(SELECT COUNT(*) FROM LINPPROP L WHERE L.NRPROPOSFAS = P.NRPROPOSFAS AND L.NRVERPROPFAS = P.NRVERPROPFAS) > 1 "
+            "ORDER BY P.NRPROPOSFAS, P.NRVERPROPFAS");
+        nr_ = p.value(0, "NRPROPOSFAS").toString();
+        ver_ = p.value(0, "NRVERPROPFAS").toString();
+    }
+    RpcResult switchTo(const QString& type) { return server_.connection().call("SetTipoContrato", {nr_, ver_, type}); }
+    Packet lines() {
+        return server_.db().query("SELECT CDLINPPROP, IDTIPLINPP, VRLICENCUSOPROP, VRDESLICUSOPROP, VRMENSALIDAPROP "
+                                  "FROM LINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V ORDER BY CDLINPPROP",
+                                  {{"N", nr_}, {"V", ver_}});
+    }
+    Packet installments() {
+        return server_.db().query("SELECT CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP "
+                                  "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V ORDER BY CDLINPPROP, DTVELUSOPEDP",
+                                  {{"N", nr_}, {"V", ver_}},
+                                  {{"DTVELUSOPEDP", FieldType::DateTime, 0}});
+    }
+    QString proposalType() {
+        return server_.db()
+            .scalar("SELECT IDTIPOPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V",
+                    {{"N", nr_}, {"V", ver_}})
+            .toString();
+    }
+    TestServer server_;
+    QString nr_, ver_;
+};
+
+TEST_P(ContractSwitchTest, ToRentalConvertsEveryLineAndLeavesOneInstallmentOfZeroToday) {
+    ASSERT_FALSE(nr_.isEmpty());
+    const Packet before = lines();
+    ASSERT_TRUE(switchTo("L").ok);
+    EXPECT_EQ(proposalType(), "L");
+    const Packet after = lines();
+    ASSERT_EQ(after.rows.size(), before.rows.size());
+    for (int r = 0; r < after.rows.size(); ++r) {
+        const QString was = before.value(r, "IDTIPLINPP").toString();
+        EXPECT_EQ(after.value(r, "IDTIPLINPP").toString(), was == "P" ? "A" : "L");
+        EXPECT_EQ(after.value(r, "VRLICENCUSOPROP").toDouble(), 0.0);
+        EXPECT_EQ(after.value(r, "VRDESLICUSOPROP").toDouble(), 0.0);
+        EXPECT_EQ(after.value(r, "VRMENSALIDAPROP"), before.value(r, "VRMENSALIDAPROP")) << "the monthly value stays";
+    }
+    const Packet schedule = installments();
+    ASSERT_EQ(schedule.rows.size(), after.rows.size()) << "one installment per line";
+    for (int r = 0; r < schedule.rows.size(); ++r) {
+        EXPECT_EQ(schedule.value(r, "CDLINPPROP"), after.value(r, "CDLINPPROP"));
+        EXPECT_EQ(schedule.value(r, "DTVELUSOPEDP").toDateTime(), QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
+        EXPECT_TRUE(scheduleAddsUp({schedule.value(r, "VRVELUSOPEDP").toDouble()}, 0, 1.5));
+    }
+}
+
+TEST_P(ContractSwitchTest, BackToLicenceRestoresTheLineTypesAndKeepsTheSchedules) {
+    ASSERT_TRUE(switchTo("L").ok);
+    const Packet schedule = installments();
+    ASSERT_TRUE(switchTo("m").ok);
+    EXPECT_EQ(proposalType(), "M");
+    for (const QVariantList& row : lines().rows) EXPECT_TRUE(row[1] == "M" || row[1] == "P") << row[1].toString().toStdString();
+    EXPECT_EQ(installments().rows, schedule.rows);
+    // Switching to the type it already has changes nothing.
+    const Packet same = lines();
+    ASSERT_TRUE(switchTo("M").ok);
+    EXPECT_EQ(lines().rows, same.rows);
+}
+
+TEST_P(ContractSwitchTest, RefusedSwitchesChangeNothing) {
+    const Packet before = lines();
+    const Packet schedule = installments();
+    for (const char* bad : {"S", "X", ""}) {
+        const RpcResult r = switchTo(bad);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.error.startsWith("Tipo de contrato inválido")) << r.error.toStdString();
+    }
+    const RpcResult unknown = server_.connection().call("SetTipoContrato", {"99999999999999999999", "01", "L"});
+    EXPECT_EQ(unknown.error, "Proposta não cadastrada.");
+    EXPECT_EQ(proposalType(), "M");
+    EXPECT_EQ(lines().rows, before.rows);
+    EXPECT_EQ(installments().rows, schedule.rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, ContractSwitchTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
