@@ -8,21 +8,16 @@
 
 #include "rpc/net_connection.h"
 #include "server/storage/database.h"
+#include "support/packet_cells.h"
 #include "support/test_server.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
+using cot::testing::nr;
+using cot::testing::column;
 
 namespace {
-
-QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
-
-QStringList column(const Packet& p, const QString& field) {
-    QStringList out;
-    for (int i = 0; i < p.rows.size(); ++i) out << p.value(i, field).toString();
-    return out;
-}
 
 class HeaderLookupTest : public ::testing::TestWithParam<Backend> {
 protected:

@@ -3,15 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "services/installment_schedule.h"
+#include "support/packet_cells.h"
 #include "support/test_server.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
+using cot::testing::nr;
 
 namespace {
 
-QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
 QDateTime day(int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(0, 0)); }
 
 // Proposal 2 (created 2026-11-26): line 3 (licence (1000 - 50) x 10 in four installments

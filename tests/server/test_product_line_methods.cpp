@@ -2,15 +2,16 @@
 // rules, and the checks against the lines a client already has.
 #include <gtest/gtest.h>
 
+#include "support/packet_cells.h"
 #include "support/test_server.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
+using cot::testing::nr;
 
 namespace {
 
-QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
 const char* const kAlfa = "11222333000181";
 const char* const kBeta = "22333444000172";
 

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "rpc/net_connection.h"
+#include "support/packet_cells.h"
 #include "support/test_server.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
+using cot::testing::column;
 
 namespace {
 
@@ -18,12 +20,6 @@ const QString kLine4 = "00000000000000000004";
 QStringList names(const Packet& p) {
     QStringList out;
     for (const FieldDef& f : p.fields) out << f.name;
-    return out;
-}
-
-QStringList column(const Packet& p, const QString& field) {
-    QStringList out;
-    for (int i = 0; i < p.rows.size(); ++i) out << p.value(i, field).toString();
     return out;
 }
 

@@ -2,21 +2,16 @@
 // change log; a system is never on a line twice, and an access-point line takes one.
 #include <gtest/gtest.h>
 
+#include "support/packet_cells.h"
 #include "support/test_server.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
+using cot::testing::nr;
+using cot::testing::column;
 
 namespace {
-
-QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
-
-QStringList column(const Packet& p, const QString& field) {
-    QStringList out;
-    for (int i = 0; i < p.rows.size(); ++i) out << p.value(i, field).toString();
-    return out;
-}
 
 class SystemMethodsTest : public ::testing::TestWithParam<Backend> {
 protected:
