@@ -31,15 +31,12 @@ namespace {
 struct Environment {
     explicit Environment(int count) : server(database.url()) {
         database.addGeneratedProposals(count);
-        url = database.url();
-        branch = database.branch();
         net = server.connect();
     }
     ~Environment() { net.reset(); }  // the connection goes before the server
 
     bench::BenchDatabase database;
     bench::InProcessServer server;
-    QString url, branch;
     std::unique_ptr<NetConnection> net;
 };
 
@@ -62,10 +59,10 @@ const QVariantList kAllOpen{QString(), QStringLiteral("T"), QStringLiteral("T"),
 // The list end to end into a client table ready for the grid.
 void listIntoTable(benchmark::State& state, const QString& method, bool compressed) {
     Environment& env = environment(int(state.range(0)));
-    QVariantList args{env.branch, QStringLiteral("T")};
+    QVariantList args{env.database.branch(), QStringLiteral("T")};
     if (method == QLatin1String("GetPropostaAux")) {
         args = kAllOpen;
-        args[0] = env.branch;
+        args[0] = env.database.branch();
     }
     env.net->setAskCompressed(compressed);
     ClientDataSet cdsProposta(QStringLiteral("cdsProposta"));
@@ -103,7 +100,7 @@ void BM_GetProposta_DirectSqlite(benchmark::State& state) {
     const QString name = QStringLiteral("bench_direct");
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(env.url.mid(7));
+        db.setDatabaseName(env.database.path());
         db.open();
         const QString sql = server::proposalListSql(QStringLiteral("P.CDFILIAL = ?"));
         size_t rows = 0;
@@ -111,7 +108,7 @@ void BM_GetProposta_DirectSqlite(benchmark::State& state) {
             QSqlQuery q(db);
             q.setForwardOnly(true);
             q.prepare(sql);
-            q.addBindValue(env.branch);
+            q.addBindValue(env.database.branch());
             q.exec();
             std::vector<QVariantList> table;
             const int columns = q.record().count();
@@ -134,9 +131,9 @@ void BM_GetProposta_DirectSqlite(benchmark::State& state) {
 void BM_GetProposta_SqliteEngine(benchmark::State& state) {
     Environment& env = environment(int(state.range(0)));
     sqlite3* db = nullptr;
-    sqlite3_open_v2(qPrintable(env.url.mid(7)), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(qPrintable(env.database.path()), &db, SQLITE_OPEN_READONLY, nullptr);
     const QByteArray sql = server::proposalListSql(QStringLiteral("P.CDFILIAL = ?")).toUtf8();
-    const QByteArray branch = env.branch.toUtf8();
+    const QByteArray branch = env.database.branch().toUtf8();
     size_t rows = 0, bytes = 0;
     for (auto _ : state) {
         sqlite3_stmt* stmt = nullptr;

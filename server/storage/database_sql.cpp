@@ -131,17 +131,18 @@ Packet SqlDatabase::query(const QString& sql, const QVariantMap& params,
 
 namespace {
 
-// A row of a Qt Sql query; texts are converted once per row and column.
+// A row of a Qt Sql query: its values are taken once per row, texts converted once.
 class QueryRow final : public SqlRow {
 public:
-    explicit QueryRow(QSqlQuery& q) : q_(q), record_(q.record()), texts_(record_.count()) {}
+    explicit QueryRow(QSqlQuery& q) : q_(q), record_(q.record()), values_(record_.count()), texts_(record_.count()) {}
     void next() {
+        for (int c = 0; c < int(values_.size()); ++c) values_[c] = q_.value(c);
         for (auto& t : texts_) t.reset();
     }
     int columns() const override { return int(record_.count()); }
     QString columnName(int c) const override { return record_.fieldName(c).toUpper(); }
     Kind kind(int c) const override {
-        const QVariant v = q_.value(c);
+        const QVariant& v = values_[c];
         if (v.isNull()) return Kind::Null;
         switch (v.typeId()) {
         case QMetaType::Int:
@@ -156,18 +157,19 @@ public:
             return Kind::Other;
         }
     }
-    qint64 integer(int c) const override { return q_.value(c).toLongLong(); }
-    double real(int c) const override { return q_.value(c).toDouble(); }
+    qint64 integer(int c) const override { return values_[c].toLongLong(); }
+    double real(int c) const override { return values_[c].toDouble(); }
     QByteArrayView text(int c) const override {
         auto& t = texts_[c];
-        if (!t) t = q_.value(c).toString().toUtf8();
+        if (!t) t = values_[c].toString().toUtf8();
         return *t;
     }
-    QVariant value(int c) const override { return q_.value(c); }
+    QVariant value(int c) const override { return values_[c]; }
 
 private:
     QSqlQuery& q_;
     QSqlRecord record_;
+    std::vector<QVariant> values_;
     mutable std::vector<std::optional<QByteArray>> texts_;
 };
 
