@@ -2,13 +2,16 @@
 // product line converted, in one transaction: the screen never leaves a proposal
 // half converted.
 //
-//   SetTipoContrato(NR, VER, type) → null. type "M" (LU/Manutenção) or "L" (Locação).
+//   SetTipoContrato(NR, VER, type, header) → null. type "M" (LU/Manutenção) or "L" (Locação);
+//     header: the proposal's own pending change log (or null), saved in the same
+//     transaction, so the header and its lines never disagree on the contract.
 //     To Locação (from M): line types M → L and P → A, the licence value and its discount
 //       zeroed. To Locação from any other type: every line's schedule replaced by one
 //       installment of 0 due today.
 //     To LU/Manutenção (from L): line types L → M and A → P, values and schedules kept.
 //     From any other type (or to the same one) only the proposal's type is written.
 #include "server/methods/product_line_methods.h"
+#include "server/methods/proposal_methods.h"
 
 #include "base/clock.h"
 #include "server/methods/read_support.h"
@@ -60,6 +63,7 @@ Reply setTipoContrato(MethodContext& ctx, const Args& args) {
         throw MethodError(QStringLiteral("Proposta não cadastrada."));
     const QString from =
         ctx.db.scalar(QStringLiteral("SELECT IDTIPOPROPFAS FROM PROPOSTAFAS WHERE %1").arg(where), key).toString().trimmed();
+    if (!args.isNull(3)) applyProposalDelta(ctx.db, args.delta(3));
     if (type == QLatin1String("L") && from == QLatin1String("M")) linesToRental(ctx.db, key);
     if (type == QLatin1String("L") && from != QLatin1String("L")) rentalSchedules(ctx.db, key);
     if (type == QLatin1String("M") && from == QLatin1String("L")) toLicence(ctx.db, key);
@@ -73,7 +77,7 @@ Reply setTipoContrato(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerContractSwitchMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("SetTipoContrato"), 3, setTipoContrato);
+    registry.add(QStringLiteral("SetTipoContrato"), 4, setTipoContrato);
 }
 
 }  // namespace cot::server

@@ -44,23 +44,9 @@ Reply getProposta(MethodContext& ctx, const Args& args) {
 }
 
 Reply setProposta(MethodContext& ctx, const Args& args) {
-    Delta delta = args.delta(0);
-    const int nr = delta.indexOf(QStringLiteral("NRPROPOSFAS"));
-    const int ver = delta.indexOf(QStringLiteral("NRVERPROPFAS"));
+    const Delta delta = args.delta(0);
     Transaction tx(ctx.db);
-    applyDelta(ctx.db, proposalResolver(), delta, [&](RowChange& change) {
-        if (change.op == ChangeOp::Delete) return;
-        const QString number = nr >= 0 ? change.newValues.value(nr).toString().trimmed() : QString();
-        const QString version = ver >= 0 ? change.newValues.value(ver).toString().trimmed() : QString();
-        if (change.op == ChangeOp::Insert && (number.isEmpty() || version.isEmpty()))
-            throw MethodError(QStringLiteral("Número e versão da proposta devem ser informados."));
-        if (change.op != ChangeOp::Insert) return;
-        // A clear answer instead of the engine's key violation.
-        const QVariant taken = ctx.db.scalar(
-            QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
-            {{"N", number}, {"V", version}});
-        if (taken.toInt() > 0) throw MethodError(QStringLiteral("Proposta já cadastrada para versão informada."));
-    });
+    applyProposalDelta(ctx.db, delta);
     tx.commit();
     return QJsonValue();
 }
@@ -109,6 +95,24 @@ Reply getParamPerc(MethodContext& ctx, const Args&) {
 }
 
 }  // namespace
+
+void applyProposalDelta(Database& db, const Delta& delta) {
+    const int nr = delta.indexOf(QStringLiteral("NRPROPOSFAS"));
+    const int ver = delta.indexOf(QStringLiteral("NRVERPROPFAS"));
+    applyDelta(db, proposalResolver(), delta, [&](RowChange& change) {
+        if (change.op == ChangeOp::Delete) return;
+        const QString number = nr >= 0 ? change.newValues.value(nr).toString().trimmed() : QString();
+        const QString version = ver >= 0 ? change.newValues.value(ver).toString().trimmed() : QString();
+        if (change.op == ChangeOp::Insert && (number.isEmpty() || version.isEmpty()))
+            throw MethodError(QStringLiteral("Número e versão da proposta devem ser informados."));
+        if (change.op != ChangeOp::Insert) return;
+        // A clear answer instead of the engine's key violation.
+        const QVariant taken = db.scalar(
+            QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
+            {{"N", number}, {"V", version}});
+        if (taken.toInt() > 0) throw MethodError(QStringLiteral("Proposta já cadastrada para versão informada."));
+    });
+}
 
 void registerProposalMethods(MethodRegistry& registry) {
     registry.add(QStringLiteral("GetProposta"), 2, getProposta);

@@ -20,7 +20,7 @@ protected:
         nr_ = p.value(0, "NRPROPOSFAS").toString();
         ver_ = p.value(0, "NRVERPROPFAS").toString();
     }
-    RpcResult switchTo(const QString& type) { return server_.connection().call("SetTipoContrato", {nr_, ver_, type}); }
+    RpcResult switchTo(const QString& type) { return server_.connection().call("SetTipoContrato", {nr_, ver_, type, QVariant()}); }
     Packet lines() {
         return server_.db().query("SELECT CDLINPPROP, IDTIPLINPP, VRLICENCUSOPROP, VRDESLICUSOPROP, VRMENSALIDAPROP "
                                   "FROM LINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V ORDER BY CDLINPPROP",
@@ -86,11 +86,44 @@ TEST_P(ContractSwitchTest, RefusedSwitchesChangeNothing) {
         EXPECT_FALSE(r.ok);
         EXPECT_TRUE(r.error.startsWith("Tipo de contrato inválido")) << r.error.toStdString();
     }
-    const RpcResult unknown = server_.connection().call("SetTipoContrato", {"99999999999999999999", "01", "L"});
+    const RpcResult unknown = server_.connection().call("SetTipoContrato", {"99999999999999999999", "01", "L", QVariant()});
     EXPECT_EQ(unknown.error, "Proposta não cadastrada.");
     EXPECT_EQ(proposalType(), "M");
     EXPECT_EQ(lines().rows, before.rows);
     EXPECT_EQ(installments().rows, schedule.rows);
+}
+
+// The header's own pending change travels with the switch: both land, or neither.
+TEST_P(ContractSwitchTest, TheHeaderChangeIsSavedWithTheLinesOrNotAtAll) {
+    const auto header = [&](bool stale, const QString& reference) {
+        const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20},
+                                     {"NRVERPROPFAS", FieldType::String, 2},
+                                     {"IDTIPOPROPFAS", FieldType::String, 1},
+                                     {"DSREFEPROPOSFAS", FieldType::String, 60}};
+        const QString was = server_.db()
+                                .scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND "
+                                        "NRVERPROPFAS = :V",
+                                        {{"N", nr_}, {"V", ver_}})
+                                .toString();
+        const QString original = stale ? was + " (antes)" : was;
+        return QVariant::fromValue(Delta{fields, {{ChangeOp::Update, {nr_, ver_, "M", original}, {nr_, ver_, "L", reference}}}});
+    };
+    const Packet before = lines();
+    // Someone else changed the header meanwhile: the stale original refuses the whole switch.
+    const RpcResult stale = server_.connection().call("SetTipoContrato", {nr_, ver_, "L", header(true, "Outra")});
+    EXPECT_FALSE(stale.ok);
+    EXPECT_EQ(proposalType(), "M");
+    EXPECT_EQ(lines().rows, before.rows);
+
+    const RpcResult r = server_.connection().call("SetTipoContrato", {nr_, ver_, "L", header(false, "Revista")});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(proposalType(), "L");
+    EXPECT_EQ(server_.db()
+                  .scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V",
+                          {{"N", nr_}, {"V", ver_}})
+                  .toString(),
+              "Revista");
+    for (const QVariantList& row : lines().rows) EXPECT_TRUE(row[1] == "L" || row[1] == "A") << "converted from M";
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, ContractSwitchTest, ::testing::ValuesIn(cot::testing::availableBackends()),
