@@ -1,6 +1,8 @@
 #include "scenario_runner.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QDialog>
 #include <QTest>
 #include <cstdlib>
@@ -146,6 +148,7 @@ StepResult ScenarioRunner::perform(const ScenarioStep& step) {
         if (v == QLatin1String("expect-text")) return controls_.expectText(a[0], a[1]);
         if (v == QLatin1String("expect-field")) return controls_.expectField(a[0], a[1], a[2]);
         if (v == QLatin1String("expect-rows")) return controls_.expectRows(a[0], a[1].toInt());
+        if (v == QLatin1String("screenshot")) return screenshot(a[0]);
     } catch (const UserError& e) {
         return ScenarioFailure{e.text(), {}, {}};
     } catch (const std::exception& e) {
@@ -176,6 +179,22 @@ StepResult ScenarioRunner::checkWindow(const QString& name) const {
     if (!front || !front->isVisible())
         return ScenarioFailure{QStringLiteral("nenhuma janela modal aberta"), name, QStringLiteral("nenhuma")};
     if (!windowIs(*front, name)) return ScenarioFailure{QStringLiteral("outra janela modal"), name, windowName(*front)};
+    return std::nullopt;
+}
+
+StepResult ScenarioRunner::screenshot(const QString& path) const {
+    // The modal window being driven, else the window in front.
+    QWidget* shown = frontWindow();
+    if (!shown || !shown->isVisible()) shown = QApplication::activeWindow();
+    if (!shown)
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && (!shown || w->width() * w->height() > shown->width() * shown->height())) shown = w;
+    if (!shown) return ScenarioFailure{QStringLiteral("nenhuma janela para fotografar"), path, {}};
+    ScenarioControls::settle();
+    const QFileInfo target(path);
+    QDir().mkpath(target.absolutePath());
+    if (!shown->grab().save(target.absoluteFilePath()))
+        return ScenarioFailure{QStringLiteral("não foi possível salvar a imagem"), path, {}};
     return std::nullopt;
 }
 

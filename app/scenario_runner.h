@@ -48,6 +48,7 @@ private:
     StepResult signIn(const QStringList& args);
     StepResult checkWindow(const QString& name) const;
     StepResult closeWindow();
+    StepResult screenshot(const QString& path) const;
     QWidget* frontWindow() const;
     void report(const QString& where, const ScenarioFailure& failure);
     void print(const QString& line);

@@ -19,7 +19,7 @@ const QHash<QString, Arity>& verbs() {
         {"press", {1, 2}},         {"click", {1, 1}},       {"select", {3, 3}},
         {"answer", {1, 3}},        {"window", {1, 1}},      {"close", {0, 0}},
         {"wait", {1, 1}},          {"expect-dialog", {1, 1}}, {"expect-text", {2, 2}},
-        {"expect-field", {3, 3}},  {"expect-rows", {2, 2}},
+        {"expect-field", {3, 3}},  {"expect-rows", {2, 2}},    {"screenshot", {1, 1}},
     };
     return table;
 }
