@@ -26,6 +26,7 @@ void ChildTableSave::send() {
         net_.callChecked(method_, arguments_ ? arguments_(delta) : QVariantList{QVariant::fromValue(delta)});
     }
     table_.mergeChangeLog();
+    if (afterSend) afterSend();
 }
 
 }  // namespace cot

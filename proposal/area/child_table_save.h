@@ -31,6 +31,9 @@ public:
     bool pending() const;
 
     ClientDataSet& table() const { return table_; }
+    // Runs after every change log the server took (whoever sent it: the post, Confirmar
+    // resending a refused one, a reload sending what is pending).
+    std::function<void()> afterSend;
     const QString& method() const { return method_; }
 
 private:

@@ -126,6 +126,10 @@ public:
     TADOIBQuery qryPesqOperResp{QStringLiteral("qryPesqOperResp")};
     TADOIBQuery qryPesqClieIns{QStringLiteral("qryPesqClieIns")};
 
+    // Contract the proposal is being switched to ("M" or "L"): its save then converts the
+    // product lines with it, in one transaction. Cleared once saved or cancelled.
+    QString contractSwitch;
+
     // ----- contract choice and version, at the top of the panel
     TGroupBox* grbContrato = nullptr;
     TRadioButton *rbtLuManut = nullptr, *rbtLocacao = nullptr, *rbtServico = nullptr;

@@ -176,8 +176,14 @@ bool HeaderController::saveProposal() {
     if (t.changeCount() <= 0) return false;
     {
         BusyScope busy;
-        s_.net().callChecked(QStringLiteral("SetProposta"), {QVariant::fromValue(t.delta())});
+        if (contractSwitch.isEmpty())
+            s_.net().callChecked(QStringLiteral("SetProposta"), {QVariant::fromValue(t.delta())});
+        else
+            s_.net().callChecked(QStringLiteral("SetTipoContrato"),
+                                 {f("NRPROPOSFAS").asString(), f("NRVERPROPFAS").asString(), contractSwitch,
+                                  QVariant::fromValue(t.delta())});
     }
+    contractSwitch.clear();
     if (t.logChanges()) t.mergeChangeLog();
     Veltrano::AtualizaLocalCache({QStringLiteral("PROPOSTAFAS")});
     return true;
@@ -204,6 +210,7 @@ void HeaderController::cdsPropostaAfterCancel() {
     t.cancelUpdates();
     // Nothing new is pending any more.
     Cli_cot05000::boIncluiProp = false;
+    contractSwitch.clear();
     setChildPagesEnabled(true);
     readjustment().Controla_Faturamento();
     if (t.isEmpty()) s_.pgcPadrao->setActivePage(s_.tshPadrao);

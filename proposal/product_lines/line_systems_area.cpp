@@ -2,12 +2,18 @@
 
 #include <QVBoxLayout>
 
+#include "base/errors.h"
 #include "data/client_dataset.h"
+#include "dialogs/systems/systems_dialog.h"
 #include "proposal/area/area_support.h"
+#include "proposal/area/child_table_save.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/product_lines/product_line_tables.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/screen_layout.h"
+#include "services/consiste.h"
+#include "services/veltrano.h"
+#include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
 
@@ -19,6 +25,27 @@ LineSystemsArea::LineSystemsArea(TfrmPropostaComercial& screen) : ProposalArea(s
     product_line_tables::systemOfLineFields(*cdsSistLinhaProd);
     product_line_tables::validaSistProdFields(*cdsValidaSistProd);
     dtsSistLinhaProd = area_support::source(&s_, "dtsSistLinhaProd", cdsSistLinhaProd);
+    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsSistLinhaProd, QStringLiteral("SetSistema"));
+    save_->afterSend = [] { Veltrano::AtualizaLocalCache({QStringLiteral("SISTPROPLINP")}); };
+    s_.registerSave(save_.get());
+    ClientDataSet& t = *cdsSistLinhaProd;
+    t.beforeInsert = [this](ClientDataSet&) { cdsSistLinhaProdBeforeInsert(); };
+    t.afterInsert = [this](ClientDataSet&) {
+        if (dbgSistemas && dbgSistemas->canFocus()) dbgSistemas->setSelectedField(QStringLiteral("SGSISTEMA"));
+    };
+    t.beforePost = [this](ClientDataSet&) { cdsSistLinhaProdBeforePost(); };
+    t.afterPost = [this](ClientDataSet&) {
+        if (!bulk_) save_->send();
+    };
+    t.afterDelete = [this](ClientDataSet&) { save_->send(); };
+    t.afterCancel = [](ClientDataSet& table) { table.cancelUpdates(); };
+}
+
+LineSystemsArea::~LineSystemsArea() {
+    ClientDataSet& t = *cdsSistLinhaProd;
+    for (ClientDataSet::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforePost, &t.afterPost, &t.afterDelete,
+                                    &t.afterCancel})
+        *e = nullptr;
 }
 
 QList<QWidget*> LineSystemsArea::controls() const { return {dbgSistemas}; }
@@ -39,13 +66,78 @@ void LineSystemsArea::build() {
 
 void LineSystemsArea::route() {
     dbgSistemas->onEnter = [this] { s_.setActiveTable(cdsSistLinhaProd); };
+    dbgSistemas->onExit = [this] { s_.setActiveTable(s_.area<ProductLineArea>().cdsLinProd); };
+    dbgSistemas->onEditButtonClick = [this] { dbgSistemasEditButtonClick(); };
 }
 
-void LineSystemsArea::load(const ProposalKey& key) {
+void LineSystemsArea::load(const ProposalKey&) {
     const ProductLineArea& lines = s_.area<ProductLineArea>();
-    if (!lines.formShown() || lines.cdsLinProd->isEmpty()) return;
-    const QString line = (*lines.cdsLinProd)["CDLINPPROP"].asString();
-    cdsSistLinhaProd->setData(s_.net().getPacket(QStringLiteral("GetSistLinhaProd"), {key.nr, key.ver, line}));
+    if (lines.formShown()) loadForCurrentLine();
+}
+
+void LineSystemsArea::loadForCurrentLine() {
+    const ClientDataSet& lines = *s_.area<ProductLineArea>().cdsLinProd;
+    const QString line = lines.active() && !lines.isEmpty() ? lines["CDLINPPROP"].asString() : QString();
+    cdsSistLinhaProd->setData(s_.net().getPacket(QStringLiteral("GetSistLinhaProd"), {s_.NR(), s_.VER(), line}));
+}
+
+void LineSystemsArea::enable(MaintenanceEnabling& e) {
+    // Systems are added through the dialog of the grid's edit button; here they are removed.
+    const bool rows = cdsSistLinhaProd->active() && !cdsSistLinhaProd->isEmpty();
+    e.incluir = e.alterar = false;
+    e.excluir = rows && !cdsSistLinhaProd->isEditing();
+    e.procurar = rows;
+    e.cancelar = e.confirmar = false;
+}
+
+void LineSystemsArea::dbgSistemasEditButtonClick() {
+    ProductLineArea& lines = s_.area<ProductLineArea>();
+    if (lines.cdsLinProd->isEmpty()) Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("LinhaProd_Deve")));
+    const TColumn* column = dbgSistemas->selectedColumn();
+    if (!column || column->fieldName.compare(QLatin1String("SGSISTEMA"), Qt::CaseInsensitive) != 0) return;
+    Cli_cot05005::CriaIncluServ(false);
+    loadForCurrentLine();
+}
+
+void LineSystemsArea::cdsSistLinhaProdBeforeInsert() {
+    // An access-point line has a single system.
+    if (s_.area<ProductLineArea>().rbtTpPtoAcesso->isChecked() && !cdsSistLinhaProd->isEmpty()) throw Abort();
+}
+
+void LineSystemsArea::cdsSistLinhaProdBeforePost() {
+    ClientDataSet& t = *cdsSistLinhaProd;
+    if (t["SGSISTEMA"].asString().trimmed().isEmpty()) {
+        dbgSistemas->setSelectedField(QStringLiteral("SGSISTEMA"));
+        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("SISTINF")));
+    }
+    if (t.isEditing()) {
+        t["NRPROPOSFAS"].setAsString(s_.NR());
+        t["NRVERPROPFAS"].setAsString(s_.VER());
+        if (!t["CDLINPPROP"].asString().isEmpty() && bulk_) return;  // rows of insertChosen carry their line
+        t["CDLINPPROP"].setAsString((*s_.area<ProductLineArea>().cdsLinProd)["CDLINPPROP"].asString());
+    }
+}
+
+void LineSystemsArea::insertChosen(const QString& line, const Packet& chosen) {
+    ClientDataSet& t = *cdsSistLinhaProd;
+    const auto column = [&](const char* name) { return chosen.indexOf(QString::fromLatin1(name)); };
+    bulk_ = true;
+    try {
+        for (const QVariantList& row : chosen.rows) {
+            t.append();
+            t["CDLINPPROP"].setAsString(line);
+            for (const char* name : {"SGSISTEMA", "NMPROCOMERCI", "NMSISTEMA", "CDSISTEMA", "IDTECNOSIST"})
+                if (const int c = column(name); c >= 0) t[QString::fromLatin1(name)].setValue(row.value(c));
+            t.post();
+        }
+    } catch (...) {
+        bulk_ = false;
+        if (t.isEditing()) t.cancel();
+        throw;
+    }
+    bulk_ = false;
+    // One change log, one transaction: the line has all its systems or the rows stay pending.
+    save_->send();
 }
 
 }  // namespace cot

@@ -1,29 +1,48 @@
 #pragma once
+#include <memory>
+
 #include "proposal/area/proposal_area.h"
 
 namespace cot {
 
+class ChildTableSave;
 class DataSource;
+struct Packet;
 class TDBGrid;
 class TGroupBox;
 
-// Systems of the current product line (grid beside the line form).
+// Systems of the current product line (grid beside the line form). Systems are chosen in
+// the systems dialog, opened by the grid's edit button; the maintenance buttons delete them.
 class LineSystemsArea : public ProposalArea {
 public:
     explicit LineSystemsArea(TfrmPropostaComercial& screen);
+    ~LineSystemsArea() override;
 
     QString name() const override { return QStringLiteral("Sistemas da Linha de Produto"); }
     QList<ClientDataSet*> tables() const override { return {cdsSistLinhaProd}; }
-    bool ready() const override { return false; }
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
     void load(const ProposalKey& key) override;
+    void enable(MaintenanceEnabling& e) override;
+
+    // Reads the systems of the current line (empty when there is none).
+    void loadForCurrentLine();
+    // Adds the systems chosen for a line just saved, all in one change log.
+    void insertChosen(const QString& line, const Packet& chosen);
+
+    void dbgSistemasEditButtonClick();
+    void cdsSistLinhaProdBeforeInsert();
+    void cdsSistLinhaProdBeforePost();
 
     ClientDataSet *cdsSistLinhaProd, *cdsValidaSistProd;
     DataSource* dtsSistLinhaProd;
     TGroupBox* grbSistemas = nullptr;
     TDBGrid* dbgSistemas = nullptr;
+
+private:
+    std::unique_ptr<ChildTableSave> save_;
+    bool bulk_ = false;  // rows being added by insertChosen: sent together at the end
 };
 
 }  // namespace cot

@@ -2,11 +2,18 @@
 
 #include "data/client_dataset.h"
 #include "proposal/area/area_support.h"
+#include "proposal/area/child_table_save.h"
 #include "proposal/header/header_controller.h"
+#include "proposal/product_lines/line_installments_area.h"
+#include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_tables.h"
 #include "proposal/proposal_screen.h"
-#include "ui/containers.h"
+#include "proposal/table_fields.h"
+#include "services/veltrano.h"
 #include "ui/buttons.h"
+#include "ui/containers.h"
+#include "ui/date_edit.h"
+#include "ui/db_combo_box.h"
 #include "ui/db_edit.h"
 #include "ui/db_grid.h"
 #include "ui/number_edit.h"
@@ -17,22 +24,63 @@ namespace cot {
 using area_support::currentText;
 
 ProductLineArea::ProductLineArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
-    cdsLinProd = area_support::table(&s_, "cdsLinProd");
-    cdsValidaLinhaProd = area_support::table(&s_, "cdsValidaLinhaProd");
-    cdsVd_TipoProposta = area_support::table(&s_, "cdsVd_TipoProposta");
-    cdsSistema = area_support::table(&s_, "cdsSistema");
+    const auto table = [this](const char* name) { return area_support::table(&s_, name); };
+    cdsLinProd = table("cdsLinProd");
+    cdsValidaLinhaProd = table("cdsValidaLinhaProd");
+    cdsVd_TipoProposta = table("cdsVd_TipoProposta");
+    cdsSistema = table("cdsSistema");
+    cdsVerificaLinhaProd = table("cdsVerificaLinhaProd_Linha");
+    cdsVdQtPtoAcesso = table("cdsVdQtPtoAcesso_Linha");
     product_line_tables::productLineFields(*cdsLinProd);
     product_line_tables::systemChoiceFields(*cdsSistema);
+    table_fields::number(*cdsVdQtPtoAcesso, "QTPTOACESSO");
     dtsLinProd = area_support::source(&s_, "dtsLinProd", cdsLinProd);
+    // The line's post has more to do than send it: the save is called from the after-post.
+    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsLinProd, QStringLiteral("SetLinProd"));
+    save_->afterSend = [this] {
+        Veltrano::AtualizaLocalCache({QStringLiteral("PROPOSTALINP")});
+        runFollowUp();
+    };
+    s_.registerSave(save_.get());
+}
+
+ProductLineArea::~ProductLineArea() {
+    ClientDataSet& t = *cdsLinProd;
+    for (ClientDataSet::Event* e : {&t.beforeInsert, &t.beforeEdit, &t.afterInsert, &t.beforePost, &t.afterPost,
+                                    &t.afterCancel, &t.afterDelete, &t.beforeScroll, &t.afterScroll})
+        *e = nullptr;
 }
 
 QList<QWidget*> ProductLineArea::controls() const { return {dbgLinProd, panLinProd}; }
+
+LineInstallmentsArea& ProductLineArea::installments() const { return s_.area<LineInstallmentsArea>(); }
+LineSystemsArea& ProductLineArea::systems() const { return s_.area<LineSystemsArea>(); }
+Field& ProductLineArea::f(const char* name) const { return (*cdsLinProd)[QString::fromLatin1(name)]; }
 
 void ProductLineArea::build() {
     cdsLinProd->createDataSet();
     cdsSistema->createDataSet();
     buildGridPage();
     buildForm();
+    attachCodeTexts();
+    attachFieldHandlers();
+    attachEvents();
+}
+
+void ProductLineArea::attachEvents() {
+    ClientDataSet& t = *cdsLinProd;
+    t.beforeInsert = [this](ClientDataSet&) { cdsLinProdBeforeInsertOrEdit(); };
+    t.beforeEdit = [this](ClientDataSet&) { cdsLinProdBeforeInsertOrEdit(); };
+    t.afterInsert = [this](ClientDataSet&) { cdsLinProdAfterInsert(); };
+    t.beforePost = [this](ClientDataSet&) { cdsLinProdBeforePost(); };
+    t.afterPost = [this](ClientDataSet&) { cdsLinProdAfterPost(); };
+    t.afterCancel = [this](ClientDataSet&) { cdsLinProdAfterCancel(); };
+    t.afterDelete = [this](ClientDataSet&) { cdsLinProdAfterDelete(); };
+    // A schedule still pending goes (or is refused) before another line is shown over it.
+    t.beforeScroll = [this](ClientDataSet& lines) {
+        if (!lines.isEditing() && s_.saveOf(installments().cdsVenc_Valor)->pending()) installments().Confirma_Venc();
+    };
+    t.afterScroll = [this](ClientDataSet&) { cdsLinProdAfterScroll(); };
 }
 
 void ProductLineArea::route() {
@@ -43,10 +91,17 @@ void ProductLineArea::route() {
         if (dbgLinProd->canFocus()) dbgLinProd->setFocus();
     };
     panLinProd->onEnter = [this] {
-        if (s_.hasFocus(dbgLinProd)) return;
+        if (s_.hasFocus(systems().dbgSistemas)) return;
         ClientDataSet* active = s_.activeTable();
         if (!active || active->name() != QLatin1String("cdsLinProd")) s_.setActiveTable(cdsLinProd);
     };
+    const HeaderController& header = s_.area<HeaderController>();
+    header.rbtLuManut->onClick = [this] { rbtContratoClick(QStringLiteral("M")); };
+    header.rbtLocacao->onClick = [this] { rbtContratoClick(QStringLiteral("L")); };
+    rbtTpProduto->onClick = [this] { rbtTipoClick(false); };
+    rbtTpPtoAcesso->onClick = [this] { rbtTipoClick(true); };
+    for (TRadioButton* r : {rbtMatrizModo, rbtFilialMode, rbtMatrizLocal, rbtFilialLocal})
+        r->onClick = [this, r] { rbtModoLocalClick(r); };
 }
 
 bool ProductLineArea::formShown() const {
@@ -56,6 +111,7 @@ bool ProductLineArea::formShown() const {
 }
 
 void ProductLineArea::load(const ProposalKey& key) {
+    showContract();
     const ProposalPages& p = s_.pages();
     if (s_.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshDados) {
         // Keep the current line when it is still there.
@@ -67,6 +123,62 @@ void ProductLineArea::load(const ProposalKey& key) {
     const ClientDataSet& proposal = s_.proposal();
     const bool accepted = proposal.active() && !proposal.isEmpty() && !proposal["DTACEPROPFAS"].isNull();
     dbeCdLinProd->setColor(accepted ? ControlColor::BtnFace : ControlColor::InfoBk);
+}
+
+void ProductLineArea::reloadLines() {
+    const QString line = currentText(*cdsLinProd, QStringLiteral("CDLINPPROPINFOR"));
+    cdsLinProd->setData(s_.net().getPacket(QStringLiteral("GetLinProd"), {s_.NR(), s_.VER()}));
+    if (!line.isEmpty()) cdsLinProd->locate(QStringLiteral("CDLINPPROPINFOR"), line, loCaseInsensitive);
+}
+
+void ProductLineArea::pageShown() {
+    if (formShown() && !s_.hasFocus(systems().dbgSistemas) && !s_.hasFocus(installments().dbgVencimento))
+        s_.setActiveTable(cdsLinProd);
+}
+
+void ProductLineArea::clear() {
+    ProposalArea::clear();
+    cdsLinProd->close();
+    cdsLinProd->createDataSet();
+}
+
+void ProductLineArea::enable(MaintenanceEnabling& e) {
+    const ClientDataSet& proposal = s_.proposal();
+    const bool hasProposal = proposal.active() && !proposal.isEmpty() && !proposal.isEditing();
+    if (cdsLinProd->isEditing()) {
+        e.incluir = e.alterar = e.excluir = e.procurar = false;
+        e.cancelar = e.confirmar = true;
+        return;
+    }
+    const bool lines = cdsLinProd->active() && !cdsLinProd->isEmpty();
+    // Service-only proposals have no product lines.
+    e.incluir = hasProposal && !s_.servicoSomente();
+    e.alterar = e.excluir = hasProposal && lines;
+    e.procurar = lines;
+    e.cancelar = e.confirmar = false;
+}
+
+void ProductLineArea::updateEditors() {
+    const bool editing = cdsLinProd->isEditing();
+    const bool line = editing || (cdsLinProd->active() && !cdsLinProd->isEmpty());
+    for (QWidget* w : {static_cast<QWidget*>(dbeCdLinProd), static_cast<QWidget*>(dbeNmLinProd),
+                       static_cast<QWidget*>(dbcPlataforma), static_cast<QWidget*>(depCarenLu),
+                       static_cast<QWidget*>(dbeNrUsuLic), static_cast<QWidget*>(dbeQtdeLicenca),
+                       static_cast<QWidget*>(dbeVrUnitManutLoc), static_cast<QWidget*>(dbeDescManutLoc),
+                       static_cast<QWidget*>(nedVrComDescontoManut)})
+        w->setEnabled(editing);
+    // Licence prices exist only under LU/Manutenção.
+    for (QWidget* w : {static_cast<QWidget*>(dbeVrUnitLic), static_cast<QWidget*>(dbeDescLic),
+                       static_cast<QWidget*>(nedVrComDesconto)})
+        w->setEnabled(editing && licence());
+    // Access-point lines count no users (the form shows 0).
+    if (editing && rbtTpPtoAcesso->isChecked()) dbeNrUsuLic->setEnabled(false);
+    // The radio pairs start an edit of the current line when clicked.
+    for (QWidget* w : {static_cast<QWidget*>(grbTipoLinha), static_cast<QWidget*>(grbModo),
+                       static_cast<QWidget*>(grbLocal)})
+        w->setEnabled(line);
+    rbtFilialLocal->setEnabled(line && !rbtMatrizModo->isChecked());
+    Controla_Formulario();
 }
 
 void ProductLineArea::afterInclude() {
@@ -88,18 +200,26 @@ void ProductLineArea::pgcDadosContChange() {
     if (dbeCdLinProd->isEnabled() && dbeCdLinProd->canFocus()) dbeCdLinProd->setFocus();
     else if (dbeNmLinProd->isEnabled() && dbeNmLinProd->canFocus()) dbeNmLinProd->setFocus();
     s_.dtsPadraoStateChange();
+    cdsLinProdAfterScroll();
+}
+
+bool ProductLineArea::licence() const { return s_.area<HeaderController>().rbtLuManut->isChecked(); }
+bool ProductLineArea::rental() const { return s_.area<HeaderController>().rbtLocacao->isChecked(); }
+
+QString ProductLineArea::lineType(bool accessPoint) const {
+    if (rental()) return accessPoint ? QStringLiteral("A") : QStringLiteral("L");
+    return accessPoint ? QStringLiteral("P") : QStringLiteral("M");
 }
 
 void ProductLineArea::Controla_Formulario() {
-    const HeaderController& header = s_.area<HeaderController>();
-    const bool lu = header.rbtLuManut->isChecked();
-    const bool rent = header.rbtLocacao->isChecked();
+    const bool lu = licence();
+    const bool rent = rental();
     const bool kind = rbtTpProduto->isChecked() || rbtTpPtoAcesso->isChecked();
     // 1. Licence prices apply to licence with maintenance.
-    const bool licence = lu && kind;
-    dbeVrUnitLic->setColor(licence ? ControlColor::InfoBk : ControlColor::BtnFace);
-    nedVrComDesconto->setColor(licence ? ControlColor::InfoBk : ControlColor::BtnFace);
-    dbeDescLic->setColor(licence ? ControlColor::Window : ControlColor::BtnFace);
+    const bool licencePrices = lu && kind;
+    dbeVrUnitLic->setColor(licencePrices ? ControlColor::InfoBk : ControlColor::BtnFace);
+    nedVrComDesconto->setColor(licencePrices ? ControlColor::InfoBk : ControlColor::BtnFace);
+    dbeDescLic->setColor(licencePrices ? ControlColor::Window : ControlColor::BtnFace);
     // 2. Monthly prices and the quantity apply to maintenance and to rental.
     const bool monthly = (lu || rent) && kind;
     for (Control* c : {static_cast<Control*>(dbeVrUnitManutLoc), static_cast<Control*>(nedVrComDescontoManut),
@@ -109,7 +229,7 @@ void ProductLineArea::Controla_Formulario() {
     // 3. Access-point lines have no number of users.
     dbeNrUsuLic->setColor(dbeNrUsuLic->isEnabled() ? ControlColor::InfoBk : ControlColor::BtnFace);
     if (cdsLinProd->isEditing()) {
-        const QString type = (*cdsLinProd)["IDTIPLINPP"].asString();
+        const QString type = f("IDTIPLINPP").asString();
         if (type == QLatin1String("P") || type == QLatin1String("A")) {
             dbeNrUsuLic->setText(QStringLiteral("0"));
             dbeNrUsuLic->setColor(ControlColor::BtnFace);
@@ -117,6 +237,8 @@ void ProductLineArea::Controla_Formulario() {
             dbeNrUsuLic->setColor(ControlColor::InfoBk);
         }
     }
+    // 4.
+    Controla_Vr_Desconto();
 }
 
 }  // namespace cot

@@ -1,4 +1,9 @@
 #pragma once
+#include <memory>
+#include <optional>
+
+#include "data/packet.h"
+
 #include "proposal/area/proposal_area.h"
 #include "services/local_query.h"
 
@@ -6,7 +11,11 @@ class QVBoxLayout;
 
 namespace cot {
 
+class ChildTableSave;
 class DataSource;
+class Field;
+class LineInstallmentsArea;
+class LineSystemsArea;
 class TDBComboBox;
 class TDBDateEditPlus;
 class TDBEdit;
@@ -17,19 +26,25 @@ class TPanel;
 class TRadioButton;
 
 // Product lines of the proposal: the grid page and the line form (identity, kind,
-// processing mode and place, prices). The form page's side column holds the line's
-// systems and installments, which are areas of their own.
+// processing mode and place, prices), the checks of a post in their order, the save after
+// a post or delete, and the switch of the proposal's contract between LU/Manutenção and
+// Locação. The form page's side column holds the line's systems and installments, which
+// are areas of their own; a post drives them (first installment, re-split, new systems).
 class ProductLineArea : public ProposalArea {
 public:
     explicit ProductLineArea(TfrmPropostaComercial& screen);
+    ~ProductLineArea() override;
 
     QString name() const override { return QStringLiteral("Linha de Produto"); }
     QList<ClientDataSet*> tables() const override { return {cdsLinProd}; }
-    bool ready() const override { return false; }
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
     void load(const ProposalKey& key) override;
+    void pageShown() override;
+    void clear() override;
+    void enable(MaintenanceEnabling& e) override;
+    void updateEditors() override;
     void afterInclude() override;
 
     // The grid or form tab of the lines was chosen.
@@ -41,7 +56,50 @@ public:
     // Column beside the line form, for the systems and the installments.
     QVBoxLayout* sideColumn() const { return side_; }
 
+    // ----- table events of cdsLinProd
+    void cdsLinProdBeforeInsertOrEdit();
+    void cdsLinProdAfterInsert();
+    void cdsLinProdBeforePost();
+    void cdsLinProdAfterPost();
+    void cdsLinProdAfterCancel();
+    void cdsLinProdAfterDelete();
+    void cdsLinProdAfterScroll();
+
+    // ----- checks (report = true before a post: an empty value is an error)
+    void Vd_CdLinProd(bool report);
+    void Vd_NrUsuario(bool report);
+    void Vd_QtPtoAcesso(bool inserting);
+    void Vd_LinhaProduto();
+    void Vd_QtMin(bool check);
+    void Vd_VrLicUso(bool report);
+    void Vd_VrManut(bool report);
+
+    // ----- prices
+    void Vd_Desconto(TDBEdit* unit, TDBEdit* discount, TNumberEdit* discounted);
+    void Controla_Vr_Desconto();
+    void nedVrComDescontoExit(bool monthly);
+    void depCarenLuExit();
+
+    // ----- radio buttons
+    void rbtModoLocalClick(TRadioButton* clicked);
+    void rbtTipoClick(bool accessPoint);
+    // Contract switch (LU/Manutenção "M" or Locação "L") of the proposal being edited.
+    void rbtContratoClick(const QString& code);
+    // Shows the current proposal's contract and the current line's kind, mode and place
+    // on their radio buttons without starting an edit.
+    void showContract();
+    void showLineRadios();
+
+    // The line type for a kind under the contract checked on the header.
+    QString lineType(bool accessPoint) const;
+    // The current line's systems as one sorted, blank-separated text.
+    QString systemCodes() const;
+    // Whether the contract radios say LU/Manutenção / Locação.
+    bool licence() const;
+    bool rental() const;
+
     ClientDataSet *cdsLinProd, *cdsValidaLinhaProd, *cdsVd_TipoProposta, *cdsSistema;
+    ClientDataSet *cdsVerificaLinhaProd, *cdsVdQtPtoAcesso;
     TADOIBQuery qryProduto{QStringLiteral("qryProduto")};
     DataSource* dtsLinProd;
 
@@ -64,7 +122,34 @@ public:
 private:
     void buildGridPage();
     void buildForm();
+    void attachEvents();
+    void attachCodeTexts();
+    void attachFieldHandlers();
+    void checkPrice(bool monthly, bool report);
+    Field& f(const char* name) const;
+    LineInstallmentsArea& installments() const;
+    LineSystemsArea& systems() const;
+    // Sends the line's change log (after a post or delete).
+    void saveLines();
+    // What a posted line still needs once the server holds it: its first installment,
+    // the re-split of its schedule, the systems chosen for it. Kept with the line's key,
+    // so it never lands on another line, and dropped once done or given up.
+    struct FollowUp {
+        QString line;
+        bool firstInstallment = false;
+        bool resplit = false;
+        Packet systems;  // chosen in the dialog (new lines)
+    };
+    void runFollowUp();
+    // Asks whether values that do not apply to the new kind may be cleared.
+    void offerClearing(bool accessPoint);
+    // Reloads the lines keeping the current one.
+    void reloadLines();
+
+    std::unique_ptr<ChildTableSave> save_;
     QVBoxLayout* side_ = nullptr;
+    std::optional<FollowUp> followUp_;
+    bool syncingRadios_ = false;  // radios being set from the record: their clicks change nothing
 };
 
 }  // namespace cot

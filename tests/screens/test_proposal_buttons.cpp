@@ -24,34 +24,32 @@ protected:
         ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
         ASSERT_EQ(screen->area<LineInstallmentsArea>().cdsVenc_Valor->recordCount(), 4);
     }
-    // Gives the second installment the first one's due date (kept locally).
+    // Moves the second and third installments to one new day: the server has nothing on
+    // it, so each edit passes its own check, and only the schedule as a whole repeats it.
     void repeatFirstDate() {
         ClientDataSet& s = *screen->area<LineInstallmentsArea>().cdsVenc_Valor;
         s.first();
-        const QDateTime first = s["DTVELUSOPEDP"].asDateTime();
-        s.next();
-        ASSERT_TRUE(runHandler([&] {
-            s.edit();
-            s["DTVELUSOPEDP"].setAsDateTime(first);
-            s.post();
-        }));
+        const QDateTime day = s["DTVELUSOPEDP"].asDateTime().addDays(3);
+        for (int i = 0; i < 2; ++i) {
+            s.next();
+            ASSERT_TRUE(runHandler([&] {
+                s.edit();
+                s["DTVELUSOPEDP"].setAsDateTime(day);
+                s.post();
+            }));
+        }
     }
 };
 
 TEST_F(ProposalButtons, RepeatedDueDatesStopTheConfirmationBeforeTheHostConfirm) {
     openSchedule();
     repeatFirstDate();
-    // Something else waits to be confirmed: the observation being edited.
-    ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    ClientDataSet& obs = *screen->area<ObservationArea>().cdsObs;
-    ASSERT_EQ(obs.state(), DataSetState::Edit);
-
+    const int calls = screen->net().calls();
     EXPECT_FALSE(runHandler([&] { screen->sbtConfirmarClick(); }));
     EXPECT_EQ(dialogs.errors(), QStringList{"Datas de vencimento não podem ser iguais."});
-    EXPECT_EQ(obs.state(), DataSetState::Edit) << "the host confirm must not run";
+    EXPECT_EQ(screen->net().calls(), calls) << "nothing is sent, the list is not reloaded";
     EXPECT_FALSE(screen->area<LineInstallmentsArea>().cdsAux->filtered()) << "the check leaves its copy unfiltered";
-    EXPECT_EQ(screen->area<LineInstallmentsArea>().cdsVenc_Valor->changeCount(), 1) << "the edited schedule is kept";
+    EXPECT_EQ(screen->area<LineInstallmentsArea>().cdsVenc_Valor->changeCount(), 2) << "the edited schedule is kept";
     EXPECT_EQ(screen->area<LineInstallmentsArea>().dbgVencimento->selectedField()->fieldName(), "DTVELUSOPEDP");
 }
 

@@ -138,19 +138,12 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
     const double j = (screen->paramPerc())["VRTXJUROSLICUSO"].asFloat();
     EXPECT_NEAR(screen->area<LineInstallmentsArea>().nedVrTotal->value(), (1200 - 100) * 5 * (1 + j / 100), 0.005);
 
-    // Lines are shown, not yet edited here: their controls are held back with the reason,
-    // and the maintenance entries stay off while the lines' table is the active one.
+    // A line shown, not edited: its fields wait for Alterar, the buttons act on the lines.
     EXPECT_EQ(screen->activeTable(), screen->area<ProductLineArea>().cdsLinProd);
     EXPECT_FALSE(screen->area<ProductLineArea>().dbeNmLinProd->isEnabled());
-    for (QWidget* w : {static_cast<QWidget*>(screen->area<ProductLineArea>().panLinProd),
-                       static_cast<QWidget*>(screen->area<LineInstallmentsArea>().dbgVencimento),
-                       static_cast<QWidget*>(screen->area<LineInstallmentsArea>().sbtGerarParcelas),
-                       static_cast<QWidget*>(screen->area<LineSystemsArea>().dbgSistemas)}) {
-        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-        EXPECT_FALSE(w->statusTip().isEmpty()) << w->objectName().toStdString();
-    }
-    EXPECT_FALSE(screen->mnuAlterar->enabled());
-    EXPECT_FALSE(screen->mnuIncluir->enabled());
+    EXPECT_TRUE(screen->area<ProductLineArea>().grbTipoLinha->isEnabled()) << "a kind click edits the line";
+    EXPECT_TRUE(screen->mnuAlterar->enabled());
+    EXPECT_TRUE(screen->mnuIncluir->enabled());
     EXPECT_TRUE(screen->mnuVerificar->enabled());
     ASSERT_TRUE(menu(screen->menus().mnuTexto));
     EXPECT_EQ(screen->activeTable(), screen->area<TextsArea>().cdsMensagem);

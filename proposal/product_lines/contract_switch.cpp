@@ -1,0 +1,55 @@
+// Switching the proposal's contract between LU/Manutenção and Locação. The lines already
+// stored are converted by the server together with the header's save, in one transaction:
+// the proposal is never left half converted, and a refusal changes nothing.
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "proposal/header/header_controller.h"
+#include "proposal/product_lines/product_line_area.h"
+#include "proposal/proposal_screen.h"
+#include "ui/buttons.h"
+
+namespace cot {
+
+void ProductLineArea::rbtContratoClick(const QString& code) {
+    ClientDataSet& p = s_.proposal();
+    HeaderController& header = s_.area<HeaderController>();
+    // 1. A click while the proposal is shown edits it.
+    if (boTesta && p.state() == DataSetState::Browse && !p.isEmpty()) {
+        p.edit();
+        s_.setActiveTable(&p);
+    }
+    // 2. A new proposal has no lines yet.
+    if (p.state() == DataSetState::Insert) {
+        p["IDTIPOPROPFAS"].setAsString(code);
+        Controla_Formulario();
+        return;
+    }
+    if (p.state() != DataSetState::Edit) return;
+    const QString stored = p["IDTIPOPROPFAS"].oldValue().toString();
+    if (stored == code) {
+        header.contractSwitch.clear();
+        p["IDTIPOPROPFAS"].setAsString(code);
+        return;
+    }
+    // 3. Stored lines are converted: the user confirms first.
+    cdsLinProd->setData(s_.net().getPacket(QStringLiteral("GetLinProd"), {s_.NR(), s_.VER()}));
+    if (!cdsLinProd->isEmpty()) {
+        const QString key = code == QLatin1String("M") ? QStringLiteral("Tip_Manut") : QStringLiteral("Tip_Lin");
+        if (s_.msgPadrao.ShowMsg(key, DialogType::Confirmation, mbYes | mbNo) != mrYes) {
+            // Refused: the proposal's pending changes are undone and its contract shown again.
+            p.cancel();
+            showContract();
+            TRadioButton* old = code == QLatin1String("M") ? header.rbtLocacao : header.rbtLuManut;
+            if (old->canFocus()) old->setFocus();
+            throw Abort();
+        }
+    }
+    p["IDTIPOPROPFAS"].setAsString(code);
+    header.contractSwitch = code;
+    p.post();
+    // What the server converted: the lines, the current line's schedule and the form.
+    reloadLines();
+    Controla_Formulario();
+}
+
+}  // namespace cot

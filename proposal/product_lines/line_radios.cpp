@@ -1,0 +1,140 @@
+// The radio pairs of the line form (kind, processing mode and place) and the words shown
+// for the line's one-letter codes.
+#include <QPointer>
+
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/product_lines/line_systems_area.h"
+#include "proposal/product_lines/product_line_area.h"
+#include "proposal/proposal_screen.h"
+#include "services/consiste.h"
+#include "ui/buttons.h"
+#include "ui/containers.h"
+
+namespace cot {
+
+void ProductLineArea::rbtModoLocalClick(TRadioButton* clicked) {
+    if (syncingRadios_) return;
+    ClientDataSet& t = *cdsLinProd;
+    // 1. A click on a stored line edits it.
+    if (boTestaLin && t.state() == DataSetState::Browse && !t.isEmpty()) {
+        t.edit();
+        s_.setActiveTable(cdsLinProd);
+    }
+    // 2.
+    const bool mode = clicked == rbtMatrizModo || clicked == rbtFilialMode;
+    const bool head = clicked == rbtMatrizModo || clicked == rbtMatrizLocal;
+    if (t.isEditing())
+        f(mode ? "IDMPROCLINPP" : "IDLPROCLINPP").setAsString(head ? QStringLiteral("M") : QStringLiteral("F"));
+    // 3. Head-office processing is processed at the head office.
+    if (clicked == rbtMatrizModo) {
+        rbtMatrizLocal->setChecked(true);
+        if (t.isEditing()) f("IDLPROCLINPP").setAsString(QStringLiteral("M"));
+    }
+    // 4.
+    rbtFilialLocal->setEnabled(grbLocal->isEnabled() && !rbtMatrizModo->isChecked());
+}
+
+void ProductLineArea::rbtTipoClick(bool accessPoint) {
+    if (syncingRadios_) return;
+    ClientDataSet& t = *cdsLinProd;
+    TRadioButton* other = accessPoint ? rbtTpProduto : rbtTpPtoAcesso;
+    // 1.
+    if (boTestaLin && t.state() == DataSetState::Browse && !t.isEmpty()) {
+        t.edit();
+        s_.setActiveTable(cdsLinProd);
+    }
+    // 2. The kind of a line that has systems stays.
+    if (boTestaLin && t.state() == DataSetState::Edit) {
+        if (!accessPoint) systems().loadForCurrentLine();
+        if (!systems().cdsSistLinhaProd->isEmpty()) {
+            const auto detached = std::exchange(syncingRadios_, true);
+            try {
+                t.cancel();
+                other->setChecked(true);
+                if (other->canFocus()) other->setFocus();
+            } catch (...) {
+                syncingRadios_ = detached;
+                throw;
+            }
+            syncingRadios_ = detached;
+            Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Tip_N_Alter")).replace(QLatin1String("\\n"), "\n"));
+        }
+    }
+    // 3.
+    if (t.isEditing()) f("IDTIPLINPP").setAsString(lineType(accessPoint));
+    // 4. - 5.
+    if (t.isEditing() && boValidaLinp) offerClearing(accessPoint);
+    else boValidaLinp = true;
+    Controla_Formulario();
+    s_.dtsPadraoStateChange();
+    // 6.
+    if (t.active() && !t.isEmpty()) Cli_cot05000::stTipoAnterior = f("IDTIPLINPP").asString();
+    if (!accessPoint) boTestaLin = true;
+}
+
+void ProductLineArea::offerClearing(bool accessPoint) {
+    const auto filled = [this](std::initializer_list<const char*> names) {
+        for (const char* n : names)
+            if (!f(n).isNull() && f(n).asFloat() != 0) return true;
+        return false;
+    };
+    const std::initializer_list<const char*> five{"QTMINIMAFATPROP", "VRDESMENSALPROP", "VRMENSALIDAPROP",
+                                                  "VRLICENCUSOPROP", "VRDESLICUSOPROP"};
+    QString key;
+    QList<const char*> cleared;
+    if (!accessPoint && rental() && filled({"VRLICENCUSOPROP", "VRDESLICUSOPROP"})) {
+        key = QStringLiteral("Loc");
+        cleared = {"QTMINIMAFATPROP", "VRLICENCUSOPROP", "VRDESLICUSOPROP"};
+    } else if (!accessPoint && licence() && filled({"VRLICENCUSOPROP", "VRDESLICUSOPROP"})) {
+        key = QStringLiteral("Lu-ManutProd");
+        cleared = five;
+    } else if (accessPoint && (licence() || rental()) && filled(five)) {
+        key = licence() ? QStringLiteral("PtoAcess") : QStringLiteral("LocPtoAcess");
+        cleared = five;
+    }
+    if (key.isEmpty()) return;
+    if (s_.msgPadrao.ShowMsg(key, DialogType::Confirmation, mbYes | mbNo) == mrYes) {
+        for (const char* n : cleared) f(n).clear();
+        return;
+    }
+    // Refused: the old kind comes back, and its click asks nothing.
+    f("IDTIPLINPP").setAsString(Cli_cot05000::stTipoAnterior);
+    boValidaLinp = false;
+    TRadioButton* other = accessPoint ? rbtTpProduto : rbtTpPtoAcesso;
+    if (other->canFocus()) other->setFocus();
+    other->setChecked(true);
+    throw Abort();
+}
+
+void ProductLineArea::attachCodeTexts() {
+    const TMessages& m = s_.msgPadrao;
+    struct Code {
+        const char* code;
+        const char* key;
+    };
+    const auto attach = [&m, this](const char* field, QList<Code> codes, bool trim) {
+        Field& fd = f(field);
+        fd.onGetText = [&m, codes](Field& x, bool) {
+            const QString code = x.asString();
+            for (const Code& c : codes)
+                if (code == QLatin1String(c.code)) return m.Msg(QString::fromUtf8(c.key));
+            return code;  // an unknown code shows as it is
+        };
+        fd.onSetText = [&m, codes, trim](Field& x, const QString& typed) {
+            const QString text = trim ? Consiste::AllTrim(typed) : typed;
+            for (const Code& c : codes)
+                if (text == m.Msg(QString::fromUtf8(c.key)) || text == QLatin1String(c.code)) {
+                    x.setAsString(QString::fromLatin1(c.code));
+                    return;
+                }
+        };
+    };
+    attach("IDTIPLINPP", {{"M", "LU - Manutenção"}, {"L", "Locação"}, {"P", "Pto. Acesso"}, {"A", "Locação - Pto. Acesso"}},
+           false);
+    attach("IDMPROCLINPP", {{"M", "Matriz"}, {"F", "Filial"}}, true);
+    attach("IDLPROCLINPP", {{"M", "Matriz"}, {"F", "Filial"}}, true);
+}
+
+}  // namespace cot

@@ -1,0 +1,195 @@
+// The checks of a product line, in the order a post runs them.
+#include <QStringList>
+
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "dialogs/systems/systems_dialog.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/product_lines/line_systems_area.h"
+#include "proposal/product_lines/product_line_area.h"
+#include "proposal/proposal_screen.h"
+#include "services/consiste.h"
+#include "services/money.h"
+#include "ui/buttons.h"
+#include "ui/containers.h"
+#include "ui/date_edit.h"
+#include "ui/db_combo_box.h"
+#include "ui/db_edit.h"
+#include "ui/number_edit.h"
+
+namespace cot {
+
+namespace {
+
+void focus(QWidget* control) {
+    if (auto* c = dynamic_cast<Control*>(control); c && c->canFocus()) c->setFocus();
+}
+
+// Focuses the control and ends the operation with the catalogue text of `key`.
+[[noreturn]] void refuse(const TMessages& catalogue, QWidget* control, const QString& key) {
+    focus(control);
+    Consiste::MensErro(catalogue.Msg(key));
+    throw Abort();
+}
+
+long double number(const Field& f) { return static_cast<long double>(f.asFloat()); }
+
+}  // namespace
+
+void ProductLineArea::cdsLinProdBeforePost() {
+    const TMessages& m = s_.msgPadrao;
+    ClientDataSet& t = *cdsLinProd;
+    const DataSetState state = t.state();
+    // 1. The grace month is kept as its last day.
+    const QDateTime grace = f("DTCALUSLINPPAUX").asDateTime();
+    f("DTCALUSLINPP").setAsDateTime(grace.isValid() ? Consiste::UltimoDiaMes(QDateTime(grace.date(), QTime()))
+                                                    : QDateTime());
+    // 2. - 5.
+    Vd_CdLinProd(true);
+    if (f("NMLINPPROP").asString().trimmed().isEmpty()) refuse(m, dbeNmLinProd, QStringLiteral("LINPROD"));
+    if (f("IDAMBLINPP").asString().trimmed().isEmpty()) refuse(m, dbcPlataforma, QStringLiteral("IDAMB"));
+    if (f("IDTIPLINPP").asString().trimmed().isEmpty()) refuse(m, grbTipoLinha, QStringLiteral("TPLINPROD"));
+    // 6. A grace month typed that is not a date.
+    try {
+        readTypedDate(depCarenLu->text());
+    } catch (const UserError&) {
+        focus(depCarenLu);
+        Consiste::MensErro(u'\'' + depCarenLu->text() + u'\'' + m.Msg(QStringLiteral("DT_INV")));
+    }
+    // 7. - 8. The grace month may be the proposal's own month, not an earlier one.
+    if (f("DTCALUSLINPP").isNull()) refuse(m, depCarenLu, QStringLiteral("Data_Carencia"));
+    const QDateTime proposalDate = s_.proposal()["DTPROPOSFAS"].asDateTime();
+    if (proposalDate.isValid() && proposalDate > f("DTCALUSLINPP").asDateTime())
+        refuse(m, depCarenLu, QStringLiteral("DATACAL_MEN"));
+    // 9. Users, by contract and kind.
+    const bool accessPoint = rbtTpPtoAcesso->isChecked();
+    if ((licence() && accessPoint) || (rental() && !accessPoint)) {
+        if (f("NRUSUALINPP").isNull()) f("NRUSUALINPP").setAsFloat(0);
+    } else {
+        Vd_NrUsuario(true);
+    }
+    // 10.
+    Vd_QtMin(true);
+    Vd_VrLicUso(true);
+    Vd_VrManut(true);
+    // 11.
+    f("NRPROPOSFAS").setAsString(s_.NR());
+    f("NRVERPROPFAS").setAsString(s_.VER());
+    // 12. Head-office processing is always processed at the head office.
+    const bool branchMode = !rbtMatrizModo->isChecked();
+    f("IDMPROCLINPP").setAsString(branchMode ? QStringLiteral("F") : QStringLiteral("M"));
+    f("IDLPROCLINPP").setAsString(branchMode && !rbtMatrizLocal->isChecked() ? QStringLiteral("F")
+                                                                            : QStringLiteral("M"));
+    // 13. - 14. A discounted value typed and not yet taken over.
+    const auto settle = [this](const char* unit, const char* discount, TNumberEdit* discounted, TDBEdit* discountEdit,
+                               TDBEdit* unitEdit, bool monthly) {
+        const long double shown = discounted->isEmpty() ? 0 : static_cast<long double>(discounted->value());
+        if (sameMoney(number(f(unit)) - number(f(discount)), shown)) return;
+        if (s_.hasFocus(discountEdit)) monthly ? Vd_VrManut(false) : Vd_VrLicUso(false);
+        else if (s_.hasFocus(discounted)) nedVrComDescontoExit(monthly);
+        else Vd_Desconto(unitEdit, discountEdit, discounted);
+    };
+    settle("VRLICENCUSOPROP", "VRDESLICUSOPROP", nedVrComDesconto, dbeDescLic, dbeVrUnitLic, false);
+    settle("VRMENSALIDAPROP", "VRDESMENSALPROP", nedVrComDescontoManut, dbeDescManutLoc, dbeVrUnitManutLoc, true);
+    // 15. A changed licence total asks for the schedule to be re-split. An unchanged one
+    // asks nothing, whatever the old total was (a line priced from 0 is re-split too).
+    bool resplit = false;
+    if (state == DataSetState::Edit) {
+        for (const char* name : {"QTMINIMAFATPROP", "VRLICENCUSOPROP", "VRDESLICUSOPROP"})
+            if (!sameMoney(f(name).asFloat(), f(name).oldValue().toDouble()) ||
+                f(name).isNull() != f(name).oldValue().isNull())
+                resplit = true;
+        if (resplit)
+            Cli_cot05000::exVrTotaLinp = (static_cast<long double>(f("VRLICENCUSOPROP").oldValue().toDouble()) -
+                                          f("VRDESLICUSOPROP").oldValue().toDouble()) *
+                                         f("QTMINIMAFATPROP").oldValue().toDouble();
+    }
+    // 16.
+    for (auto [edit, field] : {std::pair{dbeDescLic, "VRDESLICUSOPROP"}, std::pair{dbeDescManutLoc, "VRDESMENSALPROP"}})
+        if (edit->text().trimmed().isEmpty() || edit->text() == QLatin1String("0,00")) f(field).setAsFloat(0);
+    Packet chosen;
+    if (state == DataSetState::Insert) {
+        // 17. A new line gets its systems in the dialog before it is saved.
+        Cli_cot05000::boLinProdVenc = true;
+        boCancela = false;
+        if ((licence() || rental()) && accessPoint) Vd_QtPtoAcesso(true);
+        Cli_cot05005::CriaIncluServ(Cli_cot05000::boInclLinProd);
+        if (boCancela) refuse(m, dbeNmLinProd, QStringLiteral("SIST_CANCEL"));
+        chosen = cdsSistema->data();
+        cdsSistema->emptyDataSet();
+    } else {
+        // 18.
+        Cli_cot05000::boLinProdVenc = false;
+        if ((licence() || rental()) && accessPoint) Vd_QtPtoAcesso(false);
+        Vd_LinhaProduto();
+    }
+    followUp_ = FollowUp{f("CDLINPPROP").asString(), false, resplit, chosen};
+}
+
+void ProductLineArea::Vd_CdLinProd(bool report) {
+    const TMessages& m = s_.msgPadrao;
+    ClientDataSet& t = *cdsLinProd;
+    const QString code = f("CDLINPPROPINFOR").asString().trimmed();
+    // 1.
+    if (code.isEmpty()) {
+        if (report) refuse(m, dbeCdLinProd, QStringLiteral("CDLINP_INF"));
+        return;
+    }
+    const bool changed = t.state() == DataSetState::Insert ||
+                         (t.state() == DataSetState::Edit && code != f("CDLINPPROPINFOR").oldValue().toString().trimmed());
+    // 2. Another line of this proposal with the code.
+    const Packet stored = s_.net().getPacket(QStringLiteral("GetLinProd"), {s_.NR(), s_.VER()});
+    const int codeColumn = stored.indexOf(QStringLiteral("CDLINPPROPINFOR"));
+    const int keyColumn = stored.indexOf(QStringLiteral("CDLINPPROP"));
+    const QString self = f("CDLINPPROP").asString();
+    for (const QVariantList& row : stored.rows)
+        if (changed && row.value(codeColumn).toString().trimmed() == code && row.value(keyColumn).toString() != self)
+            refuse(m, dbeCdLinProd, QStringLiteral("LINPRODCADPROP"));
+    // 3. A line the client already has under contract.
+    if (changed) {
+        cdsValidaLinhaProd->setData(s_.net().getPacket(QStringLiteral("ValidaLinhaProd"),
+                                                      {code, s_.proposal()["CDCLIENTE"].asString()}));
+        if (!cdsValidaLinhaProd->isEmpty()) refuse(m, dbeCdLinProd, QStringLiteral("LINPRODJCAD"));
+    }
+}
+
+void ProductLineArea::Vd_NrUsuario(bool report) {
+    const QString text = dbeNrUsuLic->text().trimmed();
+    if (text.isEmpty()) {
+        if (report) refuse(s_.msgPadrao, dbeNrUsuLic, QStringLiteral("INF_NRUSU"));
+        return;
+    }
+    if (dbeNrUsuLic->isEnabled() && f("NRUSUALINPP").asFloat() < 0)
+        refuse(s_.msgPadrao, dbeNrUsuLic, QStringLiteral("NEG_NRUSU"));
+}
+
+void ProductLineArea::Vd_QtPtoAcesso(bool inserting) {
+    cdsVdQtPtoAcesso->setData(s_.net().getPacket(QStringLiteral("GetVdQtPtoAcesso"),
+                                                 {s_.proposal()["CDCLIENTE"].asString(), f("IDTIPLINPP").asString()}));
+    const double count = cdsVdQtPtoAcesso->isEmpty() ? 0 : (*cdsVdQtPtoAcesso)["QTPTOACESSO"].asFloat();
+    if (count > (inserting ? 0 : 1)) refuse(s_.msgPadrao, rbtTpPtoAcesso, QStringLiteral("PTO_ACESS_CAD"));
+}
+
+QString ProductLineArea::systemCodes() const {
+    const ClientDataSet& t = *systems().cdsSistLinhaProd;
+    QStringList codes;
+    if (t.active())
+        for (int r = 0; r < t.rowCount(); ++r) {
+            ClientDataSet::RowView row(t, r);
+            codes << t["CDSISTEMA"].asString();
+        }
+    codes.sort();
+    return codes.join(u' ').trimmed();
+}
+
+void ProductLineArea::Vd_LinhaProduto() {
+    const QVariantList args{s_.proposal()["CDCLIENTE"].asString(), s_.NR(), s_.VER(),
+                            f("CDLINPPROP").asString(), f("IDTIPLINPP").asString(),
+                            f("NRUSUALINPP").asFloat(), f("IDAMBLINPP").asString(),
+                            f("IDLPROCLINPP").asString(), f("IDMPROCLINPP").asString(), systemCodes()};
+    cdsVerificaLinhaProd->setData(s_.net().getPacket(QStringLiteral("GetVdLinProd"), args));
+    if (!cdsVerificaLinhaProd->isEmpty() && cdsLinProd->changeCount() > 0)
+        refuse(s_.msgPadrao, dbeCdLinProd, QStringLiteral("LIN_PROD_ERRO"));
+}
+
+}  // namespace cot

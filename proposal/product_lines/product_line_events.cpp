@@ -1,0 +1,144 @@
+// Table events of the product lines: insert, post and its follow-up, cancel, delete and
+// the load of what belongs to the current line.
+#include <utility>
+
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "proposal/area/child_table_save.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/header/header_controller.h"
+#include "proposal/product_lines/line_installments_area.h"
+#include "proposal/product_lines/line_systems_area.h"
+#include "proposal/product_lines/product_line_area.h"
+#include "proposal/proposal_screen.h"
+#include "ui/buttons.h"
+#include "ui/containers.h"
+#include "ui/db_edit.h"
+#include "ui/db_grid.h"
+#include "ui/page_control.h"
+
+namespace cot {
+
+void ProductLineArea::cdsLinProdBeforeInsertOrEdit() {
+    // Inserting or editing from the grid goes to the form.
+    const ProposalPages& p = s_.pages();
+    const bool formUsed = s_.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshDados &&
+                          p.pgcDadosCont->activePage() == p.tshFormulario && !s_.hasFocus(systems().dbgSistemas);
+    if (s_.hasFocus(dbgLinProd) || formUsed) {
+        if (p.pgcDadosCont->activePage() != p.tshFormulario) p.pgcDadosCont->setActivePage(p.tshFormulario);
+    }
+}
+
+void ProductLineArea::cdsLinProdAfterInsert() {
+    // Nothing of an earlier line's post may carry over to this one.
+    Cli_cot05000::boLinProdVenc = false;
+    Cli_cot05000::exVrTotaLinp = 0;
+    followUp_.reset();
+    if (cdsSistema->active()) cdsSistema->emptyDataSet();
+    // 1.
+    if (licence() || rental()) f("IDTIPLINPP").setAsString(lineType(rbtTpPtoAcesso->isChecked()));
+    // 2.
+    f("DTCALUSLINPPAUX").setValue(s_.proposal()["DTPROPOSFAS"].value());
+    // 3.
+    if (dbeCdLinProd->canFocus()) dbeCdLinProd->setFocus();
+    // 4.
+    f("CDLINPPROP").setAsString(s_.net().callChecked(QStringLiteral("PrxLinhaProd")).toString());
+    // 5.
+    Cli_cot05000::boInclLinProd = true;
+}
+
+void ProductLineArea::saveLines() { save_->send(); }
+
+void ProductLineArea::cdsLinProdAfterPost() {
+    // The flags of this post become its follow-up at once: none outlives it, whether the
+    // save below succeeds or not.
+    const bool first = std::exchange(Cli_cot05000::boLinProdVenc, false);
+    Cli_cot05000::boInclLinProd = false;
+    Cli_cot05000::exVrTotaLinp = 0;
+    if (followUp_) followUp_->firstInstallment = first;
+    // The follow-up runs once the server holds the line (the save's afterSend), also when
+    // a refused line is sent again by Confirmar.
+    if (save_->pending()) saveLines();
+    else runFollowUp();
+}
+
+void ProductLineArea::runFollowUp() {
+    if (!followUp_ || cdsLinProd->isEmpty() || f("CDLINPPROP").asString() != followUp_->line) return;
+    const FollowUp todo = std::move(*followUp_);
+    followUp_.reset();
+    LineInstallmentsArea& schedule = installments();
+    // The schedule shown must be this line's before it is changed.
+    if (!s_.saveOf(schedule.cdsVenc_Valor)->pending()) schedule.loadForCurrentLine();
+    // 2.
+    if (todo.firstInstallment) schedule.addFirstInstallment();
+    // 3.
+    else if (todo.resplit) schedule.Rateia_Vencimento(false);
+    // 4.
+    schedule.Confirma_Venc();
+    // 5. The systems go under the key of the line that was inserted, all in one change log.
+    if (!todo.systems.rows.isEmpty()) {
+        systems().loadForCurrentLine();
+        systems().insertChosen(todo.line, todo.systems);
+        systems().loadForCurrentLine();
+    }
+}
+
+void ProductLineArea::cdsLinProdAfterCancel() {
+    cdsLinProd->cancelUpdates();
+    Cli_cot05000::boInclLinProd = false;
+    Cli_cot05000::boLinProdVenc = false;
+    followUp_.reset();
+    if (cdsSistema->active()) cdsSistema->emptyDataSet();
+    Controla_Formulario();
+}
+
+void ProductLineArea::cdsLinProdAfterDelete() {
+    followUp_.reset();
+    saveLines();
+}
+
+void ProductLineArea::cdsLinProdAfterScroll() {
+    updateEditors();
+    if (!formShown()) return;
+    // 1. and 2. What belongs to the line now current.
+    if (!cdsLinProd->isEmpty()) installments().loadForCurrentLine();
+    systems().loadForCurrentLine();
+    // 3.
+    if (!cdsLinProd->isEditing()) showLineRadios();
+    // 4.
+    Controla_Formulario();
+}
+
+void ProductLineArea::showLineRadios() {
+    boTestaLin = false;
+    syncingRadios_ = true;
+    const auto check = [](TRadioButton* yes, TRadioButton* no, const QString& code, const char* a, const char* b) {
+        if (code == QLatin1String(a)) yes->setChecked(true);
+        else if (code == QLatin1String(b)) no->setChecked(true);
+    };
+    if (!cdsLinProd->isEmpty()) {
+        const QString type = f("IDTIPLINPP").asString();
+        if (type == QLatin1String("M") || type == QLatin1String("L")) rbtTpProduto->setChecked(true);
+        else if (type == QLatin1String("P") || type == QLatin1String("A")) rbtTpPtoAcesso->setChecked(true);
+        check(rbtMatrizModo, rbtFilialMode, f("IDMPROCLINPP").asString(), "M", "F");
+        check(rbtMatrizLocal, rbtFilialLocal, f("IDLPROCLINPP").asString(), "M", "F");
+        Cli_cot05000::stTipoAnterior = type;
+    }
+    syncingRadios_ = false;
+    boTestaLin = true;
+    rbtFilialLocal->setEnabled(grbLocal->isEnabled() && !rbtMatrizModo->isChecked());
+}
+
+void ProductLineArea::showContract() {
+    const ClientDataSet& p = s_.proposal();
+    if (!p.active() || p.isEmpty() || p.isEditing()) return;
+    const HeaderController& header = s_.area<HeaderController>();
+    const QString code = p["IDTIPOPROPFAS"].asString();
+    boTesta = false;
+    if (code == QLatin1String("M")) header.rbtLuManut->setChecked(true);
+    else if (code == QLatin1String("L")) header.rbtLocacao->setChecked(true);
+    else if (code == QLatin1String("S")) header.rbtServico->setChecked(true);
+    boTesta = true;
+}
+
+}  // namespace cot

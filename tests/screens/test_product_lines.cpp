@@ -1,0 +1,259 @@
+// Product lines on the proposal screen: a new line is saved with its first installment and
+// the systems chosen for it, the checks of a post stop it with their message, a price
+// change re-splits the stored schedule, and the contract switch converts every line.
+#include <gtest/gtest.h>
+
+#include "dialogs/systems/systems_dialog.h"
+#include "screens/proposal_fixture.h"
+#include "services/installment_schedule.h"
+#include "services/money.h"
+#include "support/packet_cells.h"
+#include "support/screen_widgets.h"
+#include "ui/buttons.h"
+#include "ui/containers.h"
+#include "ui/date_edit.h"
+#include "ui/db_edit.h"
+#include "ui/menus.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class ProductLines : public ProposalFixture {
+protected:
+    ProductLineArea& lines() { return screen->area<ProductLineArea>(); }
+    ClientDataSet& line() { return *lines().cdsLinProd; }
+    Field& f(const char* name) { return line()[QString::fromLatin1(name)]; }
+
+    // Proposal n (version 01) on the line form.
+    void openForm(int n) {
+        openScreen();
+        ASSERT_TRUE(select(n));
+        ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
+        ASSERT_EQ(screen->activeTable(), &line());
+    }
+
+    // Starts a new line and types what every line needs.
+    void startLine(const QString& code, double quantity, double unit, double discount) {
+        ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); })) << dialogs.allTexts().join(u'|').toStdString();
+        ASSERT_EQ(line().state(), DataSetState::Insert);
+        f("CDLINPPROPINFOR").setAsString(code);
+        f("NMLINPPROP").setAsString("Linha " + code);
+        f("IDAMBLINPP").setAsString("WEB");
+        f("NRUSUALINPP").setAsFloat(5);
+        f("QTMINIMAFATPROP").setAsFloat(quantity);
+        f("VRLICENCUSOPROP").setAsFloat(unit);
+        f("VRDESLICUSOPROP").setAsFloat(discount);
+        f("VRMENSALIDAPROP").setAsFloat(50);
+    }
+
+    // The systems dialog of the post: checks `codes` and confirms (none: cancels).
+    void chooseSystems(const QStringList& codes) {
+        runner.expect(
+            [codes](QWidget& w) {
+                auto& d = static_cast<TfrmIncluServ&>(w);
+                if (codes.isEmpty()) return clickButton(*d.sbtCancel);
+                for (const QString& code : codes) {
+                    ASSERT_TRUE(d.cdsSistema->locate(QStringLiteral("CDSISTEMA"), code)) << code.toStdString();
+                    d.MarcaSistema();
+                }
+                clickButton(*d.sbtConfirma);
+            },
+            "frmIncluServ");
+    }
+
+    bool confirm() { return runHandler([&] { screen->sbtConfirmarClick(); }); }
+    // As the user picks a radio: it takes the focus, then is checked.
+    static void pick(TRadioButton* radio) {
+        focusWidget(*radio);
+        radio->click();
+        processEvents();
+    }
+
+    Packet stored(const QString& sql) {
+        return testServer().db().query(sql, {{"N", number(2)}, {"V", "01"}}, {{"DTVELUSOPEDP", FieldType::DateTime, 0}});
+    }
+    Packet scheduleOf(const QString& code) {
+        return stored("SELECT V.DTVELUSOPEDP, V.VRVELUSOPEDP FROM VENCLINPPROP V JOIN LINPPROP L ON "
+                      "L.NRPROPOSFAS = V.NRPROPOSFAS AND L.NRVERPROPFAS = V.NRVERPROPFAS AND L.CDLINPPROP = V.CDLINPPROP "
+                      "WHERE V.NRPROPOSFAS = :N AND V.NRVERPROPFAS = :V AND L.CDLINPPROPINFOR = '" +
+                      code + "' ORDER BY V.DTVELUSOPEDP");
+    }
+    double sum(const Packet& p) {
+        long double s = 0;
+        for (int r = 0; r < p.rows.size(); ++r) s += p.value(r, "VRVELUSOPEDP").toDouble();
+        return static_cast<double>(s);
+    }
+    double rate() { return screen->paramPerc()["VRTXJUROSLICUSO"].asFloat(); }
+};
+
+TEST_F(ProductLines, ANewLineIsSavedWithItsFirstInstallmentAndItsSystemsUnderItsOwnKey) {
+    openForm(2);
+    startLine("7001", 3, 400, 25);
+    chooseSystems({"WEB00002", "WEB00003"});
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+
+    const Packet saved = stored("SELECT CDLINPPROP, IDTIPLINPP, IDMPROCLINPP, IDLPROCLINPP, DTCALUSLINPP FROM LINPPROP "
+                                "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V AND CDLINPPROPINFOR = '7001'");
+    ASSERT_EQ(saved.rows.size(), 1);
+    EXPECT_EQ(saved.value(0, "IDTIPLINPP"), "M");
+    EXPECT_EQ(saved.value(0, "IDMPROCLINPP").toString() + saved.value(0, "IDLPROCLINPP").toString(), "MM");
+    // The first installment: the whole licence total, due today, under LU/Manutenção.
+    const Packet schedule = scheduleOf("7001");
+    ASSERT_EQ(schedule.rows.size(), 1);
+    EXPECT_DOUBLE_EQ(schedule.value(0, "VRVELUSOPEDP").toDouble(), 1125.0);
+    EXPECT_EQ(schedule.value(0, "DTVELUSOPEDP").toDateTime().date(), QDate(2026, 12, 6));
+    const QString key = saved.value(0, "CDLINPPROP").toString();
+    const Packet systems = stored("SELECT CDSISTEMA FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V "
+                                  "AND CDLINPPROP = '" + key + "' ORDER BY CDSISTEMA");
+    EXPECT_EQ(column(systems, "CDSISTEMA"), (QStringList{"WEB00002", "WEB00003"}));
+    // Nothing of this post is left for the next one.
+    EXPECT_FALSE(Cli_cot05000::boInclLinProd);
+    EXPECT_FALSE(Cli_cot05000::boLinProdVenc);
+    EXPECT_TRUE(lines().cdsSistema->isEmpty());
+    EXPECT_EQ(screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount(), 2);
+}
+
+TEST_F(ProductLines, ChecksOfThePostStopItWithTheirMessage) {
+    openForm(2);
+    // A code another line of the proposal has.
+    startLine("2002", 1, 100, 0);
+    EXPECT_FALSE(confirm());
+    EXPECT_EQ(dialogs.errors().value(0), "Código de Linha de Produto já cadastrado na proposta");
+    // Cancelling the systems dialog keeps the line being inserted.
+    dialogs.clearShown();
+    f("CDLINPPROPINFOR").setAsString("7002");
+    chooseSystems({});
+    EXPECT_FALSE(confirm());
+    EXPECT_EQ(dialogs.errors().value(0), "A inclusão de sistemas para a linha de produto foi cancelada.");
+    EXPECT_EQ(line().state(), DataSetState::Insert);
+    // A product line under LU/Manutenção must say its users.
+    dialogs.clearShown();
+    f("NRUSUALINPP").clear();
+    EXPECT_FALSE(confirm());
+    EXPECT_EQ(dialogs.errors().value(0), "Número de Usuários deve ser informado");
+    // A discount above the unit value.
+    dialogs.clearShown();
+    f("NRUSUALINPP").setAsFloat(1);
+    f("VRDESLICUSOPROP").setAsFloat(100.01);
+    EXPECT_FALSE(confirm());
+    EXPECT_EQ(dialogs.errors().value(0), "Desconto não pode ser maior que Vr. Unitário");
+    EXPECT_EQ(stored("SELECT 1 FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7002'").rows.size(), 0);
+}
+
+// The grace month is compared as its last day, on leaving the field and at the post alike.
+TEST_F(ProductLines, TheProposalsOwnMonthIsAGraceMonthAndTheMonthBeforeIsNot) {
+    openForm(2);  // proposal of 26/11/2026
+    startLine("7003", 1, 100, 0);
+    lines().depCarenLu->setFocus();
+    for (const char* early : {"01/11/2026", "25/11/2026"}) {
+        f("DTCALUSLINPPAUX").setAsString(early);
+        EXPECT_TRUE(runHandler([&] { lines().depCarenLuExit(); })) << early;
+    }
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    f("DTCALUSLINPPAUX").setAsString("31/10/2026");
+    EXPECT_FALSE(runHandler([&] { lines().depCarenLuExit(); }));
+    EXPECT_FALSE(confirm());
+    EXPECT_EQ(dialogs.errors(), QStringList(2, "Mês de carência deve ser maior que o mês de cadastro da proposta."));
+    dialogs.clearShown();
+    f("DTCALUSLINPPAUX").setAsString("03/11/2026");
+    chooseSystems({"WEB00001"});
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    const Packet saved = stored("SELECT DTCALUSLINPP FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7003'");
+    EXPECT_EQ(saved.value(0, "DTCALUSLINPP").toDateTime().date(), QDate(2026, 11, 30)) << "kept as the month's last day";
+}
+
+TEST_F(ProductLines, APriceChangeReSplitsTheStoredScheduleInOneSave) {
+    openForm(2);
+    ASSERT_TRUE(line().locate(QStringLiteral("CDLINPPROPINFOR"), QStringLiteral("2001")));
+    ASSERT_EQ(screen->area<LineInstallmentsArea>().cdsVenc_Valor->recordCount(), 4);
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    f("QTMINIMAFATPROP").setAsFloat(12);
+    const int calls = screen->net().calls();
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    const Packet schedule = scheduleOf("2001");
+    ASSERT_EQ(schedule.rows.size(), 4);
+    EXPECT_TRUE(sameMoney(sum(schedule), truncCents((1000.0L - 50) * 12 * (1 + rate() / 100))));
+    EXPECT_GT(screen->net().calls(), calls);
+}
+
+// A line priced from nothing is a price change too: its schedule follows the new total.
+TEST_F(ProductLines, ALinePricedFromZeroGetsItsScheduleReSplit) {
+    openForm(2);
+    startLine("7004", 2, 0, 0);
+    chooseSystems({"WEB00001"});
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    ASSERT_EQ(scheduleOf("7004").rows.size(), 1);
+    EXPECT_DOUBLE_EQ(sum(scheduleOf("7004")), 0.0);
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    f("VRLICENCUSOPROP").setAsFloat(150.5);
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_DOUBLE_EQ(sum(scheduleOf("7004")), 301.0);
+}
+
+TEST_F(ProductLines, HeadOfficeModeIsProcessedAtTheHeadOffice) {
+    openForm(2);
+    ASSERT_TRUE(line().locate(QStringLiteral("CDLINPPROPINFOR"), QStringLiteral("2002")));
+    // Clicking a radio edits the line shown.
+    pick(lines().rbtFilialMode);
+    ASSERT_EQ(line().state(), DataSetState::Edit);
+    pick(lines().rbtFilialLocal);
+    EXPECT_EQ(f("IDLPROCLINPP").asString(), "F");
+    pick(lines().rbtMatrizModo);
+    EXPECT_TRUE(lines().rbtMatrizLocal->isChecked());
+    EXPECT_FALSE(lines().rbtFilialLocal->isEnabled());
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    const Packet saved = stored("SELECT IDMPROCLINPP, IDLPROCLINPP FROM LINPPROP WHERE NRPROPOSFAS = :N AND "
+                                "NRVERPROPFAS = :V AND CDLINPPROPINFOR = '2002'");
+    EXPECT_EQ(saved.value(0, "IDMPROCLINPP").toString() + saved.value(0, "IDLPROCLINPP").toString(), "MM");
+}
+
+TEST_F(ProductLines, TheKindOfALineWithSystemsStays) {
+    openForm(2);
+    ASSERT_TRUE(line().locate(QStringLiteral("CDLINPPROPINFOR"), QStringLiteral("2001")));
+    pick(lines().rbtTpPtoAcesso);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto possui sistema cadastrado. \nTipo não pode ser alterado."});
+    EXPECT_EQ(line().state(), DataSetState::Browse) << "the edit is cancelled";
+    EXPECT_TRUE(lines().rbtTpProduto->isChecked());
+    EXPECT_EQ(f("IDTIPLINPP").asString(), "M");
+}
+
+TEST_F(ProductLines, SwitchingToRentalConvertsEveryLineOrNothing) {
+    openForm(2);
+    HeaderController& header = screen->area<HeaderController>();
+    ASSERT_TRUE(header.rbtLuManut->isChecked()) << "the radios show the proposal's contract";
+    const Packet before = stored("SELECT CDLINPPROP, IDTIPLINPP, VRLICENCUSOPROP FROM LINPPROP WHERE "
+                                 "NRPROPOSFAS = :N AND NRVERPROPFAS = :V ORDER BY CDLINPPROP");
+    // Refused: nothing changes and the radios show the contract again.
+    dialogs.expectConfirm(false);
+    pick(header.rbtLocacao);
+    EXPECT_TRUE(dialogs.questions().value(0).contains("de \"LU/Manutenção\" para \"Locação\"")) << dialogs.questions().join(u'|').toStdString();
+    EXPECT_TRUE(header.rbtLuManut->isChecked());
+    EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
+    EXPECT_EQ(stored("SELECT CDLINPPROP, IDTIPLINPP, VRLICENCUSOPROP FROM LINPPROP WHERE "
+                     "NRPROPOSFAS = :N AND NRVERPROPFAS = :V ORDER BY CDLINPPROP")
+                  .rows,
+              before.rows);
+    // Accepted: every line is rental, without licence, with one installment of 0 today.
+    dialogs.expectConfirm(true);
+    pick(header.rbtLocacao);
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
+    EXPECT_EQ(stored("SELECT IDTIPOPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V")
+                  .value(0, "IDTIPOPROPFAS"),
+              "L");
+    const Packet after = stored("SELECT L.IDTIPLINPP, L.VRLICENCUSOPROP, (SELECT COUNT(*) FROM VENCLINPPROP V WHERE "
+                                "V.NRPROPOSFAS = L.NRPROPOSFAS AND V.NRVERPROPFAS = L.NRVERPROPFAS AND V.CDLINPPROP = "
+                                "L.CDLINPPROP) AS N FROM LINPPROP L WHERE L.NRPROPOSFAS = :N AND L.NRVERPROPFAS = :V");
+    ASSERT_EQ(after.rows.size(), before.rows.size());
+    for (int r = 0; r < after.rows.size(); ++r) {
+        EXPECT_EQ(after.value(r, "IDTIPLINPP"), "L");
+        EXPECT_EQ(after.value(r, "VRLICENCUSOPROP").toDouble(), 0.0);
+        EXPECT_EQ(after.value(r, "N").toInt(), 1);
+    }
+    EXPECT_EQ(f("IDTIPLINPP").asString(), "L") << "the form shows the converted line";
+}
+
+}  // namespace
