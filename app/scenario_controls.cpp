@@ -1,5 +1,8 @@
 #include "scenario_controls.h"
 
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QStyle>
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -159,6 +162,14 @@ StepResult ScenarioControls::press(const QString& name, int key, Qt::KeyboardMod
     return std::nullopt;
 }
 
+// Where a click lands: a check box or radio button stretched by its layout reacts only on
+// its mark and caption, so it is clicked on its mark.
+QPoint ScenarioControls::clickPoint(const QWidget& w) {
+    if (qobject_cast<const QRadioButton*>(&w) || qobject_cast<const QCheckBox*>(&w))
+        return {w.style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &w) / 2 + 1, w.height() / 2};
+    return w.rect().center();
+}
+
 StepResult ScenarioControls::click(const QString& name) {
     if (QWidget* w = findWidget(name)) {
         if (auto r = usable(*w)) return r;
@@ -168,7 +179,7 @@ StepResult ScenarioControls::click(const QString& name) {
             QApplication::setActiveWindow(window);
         }
         if (w->focusPolicy() & Qt::ClickFocus) giveFocus(*w);
-        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
+        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, clickPoint(*w));
         settle();
         return std::nullopt;
     }

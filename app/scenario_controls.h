@@ -33,6 +33,8 @@ public:
     StepResult type(const QString& name, const QString& text);
     StepResult press(const QString& name, int key, Qt::KeyboardModifiers modifiers);
     // A button (mouse click) or a menu entry; refused when disabled or hidden.
+    // Where a click on the control lands.
+    static QPoint clickPoint(const QWidget& w);
     StepResult click(const QString& name);
     // A page of its page control, as a click on its tab.
     StepResult choosePage(const QString& name);

@@ -64,12 +64,7 @@ protected:
     }
 
     bool confirm() { return runHandler([&] { screen->sbtConfirmarClick(); }); }
-    // As the user picks a radio: it takes the focus, then is checked.
-    static void pick(TRadioButton* radio) {
-        focusWidget(*radio);
-        radio->click();
-        processEvents();
-    }
+    static void pick(TRadioButton* radio) { clickButton(*radio); }
 
     Packet stored(const QString& sql) {
         return testServer().db().query(sql, {{"N", number(2)}, {"V", "01"}}, {{"DTVELUSOPEDP", FieldType::DateTime, 0}});

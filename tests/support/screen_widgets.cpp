@@ -1,5 +1,8 @@
 #include "screen_widgets.h"
 
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QStyle>
 #include <QAbstractButton>
 #include <QTest>
 
@@ -61,7 +64,12 @@ void pressKey(QWidget& widget, int key, Qt::KeyboardModifiers modifiers) {
 
 void clickButton(QWidget& button) {
     if (button.focusPolicy() & Qt::ClickFocus) focusWidget(button);
-    QTest::mouseClick(&button, Qt::LeftButton, Qt::NoModifier, button.rect().center());
+    // A check box or radio button stretched by its layout reacts only on its mark.
+    const bool marked = qobject_cast<QRadioButton*>(&button) || qobject_cast<QCheckBox*>(&button);
+    const QPoint at = marked ? QPoint(button.style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, &button) / 2 + 1,
+                                      button.height() / 2)
+                             : button.rect().center();
+    QTest::mouseClick(&button, Qt::LeftButton, Qt::NoModifier, at);
     processEvents();
 }
 
