@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QVBoxLayout>
 
+#include "base/errors.h"
 #include "data/client_dataset.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/distinct_dates.h"
@@ -10,13 +11,14 @@
 #include "proposal/product_lines/product_line_tables.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/screen_layout.h"
+#include "services/consiste.h"
+#include "services/installment_schedule.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/db_grid.h"
 #include "ui/menus.h"
 #include "ui/number_edit.h"
-#include "base/errors.h"
 
 namespace cot {
 
@@ -32,6 +34,25 @@ LineInstallmentsArea::LineInstallmentsArea(TfrmPropostaComercial& screen) : Prop
     product_line_tables::dueDateFields(*cdsVenc);
     product_line_tables::dueDateFields(*cdsMinDtVenc);
     dtsVenc_Valor = area_support::source(&s_, "dtsVenc_Valor", cdsVenc_Valor);
+
+    // Not attached: posts wait for Confirma_Venc, which sends only a schedule that adds up.
+    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsVenc_Valor, QStringLiteral("SetVencimento"));
+    s_.registerSave(save_.get());
+
+    ClientDataSet& t = *cdsVenc_Valor;
+    t.beforeInsert = [this](ClientDataSet&) { cdsVenc_ValorBeforeInsert(); };
+    t.afterInsert = [this](ClientDataSet&) { cdsVenc_ValorAfterInsert(); };
+    t.beforePost = [this](ClientDataSet&) { cdsVenc_ValorBeforePost(); };
+    t.afterDelete = [this](ClientDataSet&) { cdsVenc_ValorAfterDelete(); };
+    t[QStringLiteral("DTVELUSOPEDP")].onSetText = [](Field& f, const QString& text) {
+        if (text.trimmed().isEmpty() || text == QLatin1String("  /  /    ")) f.clear();
+        else Consiste::DateSetText(f, text);
+    };
+}
+
+LineInstallmentsArea::~LineInstallmentsArea() {
+    ClientDataSet& t = *cdsVenc_Valor;
+    for (ClientDataSet::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforePost, &t.afterDelete}) *e = nullptr;
 }
 
 QList<QWidget*> LineInstallmentsArea::controls() const {
@@ -63,32 +84,102 @@ void LineInstallmentsArea::build() {
     labelled(gen, 1, 0, QStringLiteral("A partir de"), depDataVenc);
     gen->addWidget(sbtGerarParcelas, 1, 3);
     v->addLayout(gen);
+
+    dbgVencimento->onExit = [this] { dbgVencimentoExit(); };
+    dbgVencimento->onColExit = [this] { dbgVencimentoColExit(); };
+    dbgVencimento->onKeyPress = [this](QChar& key) { dbgVencimentoKeyPress(key); };
+    nedParcelas->onKeyPress = [this](QChar& key) { nedParcelasKeyPress(key); };
+    sbtGerarParcelas->onClick = [this] { sbtGerarParcelasClick(); };
 }
 
 void LineInstallmentsArea::route() {
-    for (Control* c : {static_cast<Control*>(Panel2), static_cast<Control*>(grbVencimentos),
-                       static_cast<Control*>(dbgVencimento)})
+    // The generator's controls work on the schedule too.
+    for (Control* c : {static_cast<Control*>(Panel2), static_cast<Control*>(grbVencimentos)})
         c->onEnter = [this] { s_.setActiveTable(cdsVenc_Valor); };
+    dbgVencimento->onEnter = [this] { dbgVencimentoEnter(); };
 }
 
-void LineInstallmentsArea::load(const ProposalKey& key) {
-    const ProductLineArea& lines = s_.area<ProductLineArea>();
-    if (!lines.formShown() || lines.cdsLinProd->isEmpty()) return;
-    const ClientDataSet& line = *lines.cdsLinProd;
-    cdsVenc_Valor->setData(
-        s_.net().getPacket(QStringLiteral("GetVenc_Valor"), {key.nr, key.ver, line["CDLINPPROP"].asString(), 1}));
-    const int installments = cdsVenc_Valor->recordCount();
-    nedParcelas->setValue(installments);
-    cdsVenc_Valor->first();
-    depDataVenc->setDate(installments > 0 ? (*cdsVenc_Valor)["DTVELUSOPEDP"].asDateTime().date() : QDate());
-    // Schedule total: licence total, plus interest beyond three installments.
-    const long double l =
-        static_cast<long double>(line["VRLICENCUSOPROP"].asFloat()) - line["VRDESLICUSOPROP"].asFloat();
-    const long double lq = l * line["QTMINIMAFATPROP"].asFloat();
-    const ClientDataSet& perc = s_.paramPerc();
-    const long double j = perc.active() && !perc.isEmpty() ? perc["VRTXJUROSLICUSO"].asFloat() : 0;
-    nedVrTotal->setValue(static_cast<double>(installments <= 3 ? lq : lq + lq * j / 100));
+// ----- the current line
+
+const ClientDataSet& LineInstallmentsArea::lines() const { return *s_.area<ProductLineArea>().cdsLinProd; }
+
+bool LineInstallmentsArea::storedLine() const {
+    const ClientDataSet& l = lines();
+    return l.active() && !l.isEmpty() && !l.isEditing();
 }
+
+long double LineInstallmentsArea::lineTotal() const {
+    const ClientDataSet& l = lines();
+    if (!l.active() || (l.isEmpty() && !l.isEditing())) return 0;
+    const long double net =
+        static_cast<long double>(l[QStringLiteral("VRLICENCUSOPROP")].asFloat()) - l[QStringLiteral("VRDESLICUSOPROP")].asFloat();
+    return net * l[QStringLiteral("QTMINIMAFATPROP")].asFloat();
+}
+
+long double LineInstallmentsArea::rate() const {
+    const ClientDataSet& perc = s_.paramPerc();
+    return perc.active() && !perc.isEmpty() ? perc[QStringLiteral("VRTXJUROSLICUSO")].asFloat() : 0;
+}
+
+// ----- loading
+
+void LineInstallmentsArea::load(const ProposalKey& /*key*/) {
+    if (s_.area<ProductLineArea>().formShown()) loadForCurrentLine();
+}
+
+void LineInstallmentsArea::loadForCurrentLine() {
+    ClientDataSet& t = *cdsVenc_Valor;
+    // Rows of the line shown before are never posted under the line now current.
+    if (t.isEditing()) t.cancel();
+    save_->send();
+    const ClientDataSet& l = lines();
+    const QString line = l.active() && !l.isEmpty() ? l[QStringLiteral("CDLINPPROP")].asString() : QString();
+    if (line.isEmpty())
+        t.createDataSet();
+    else
+        t.setData(s_.net().getPacket(QStringLiteral("GetVenc_Valor"), {s_.NR(), s_.VER(), line, 1}));
+    showSummary();
+    updateEditors();
+}
+
+void LineInstallmentsArea::showSummary() {
+    ClientDataSet& t = *cdsVenc_Valor;
+    const int count = t.active() ? t.recordCount() : 0;
+    nedParcelas->setValue(count);
+    QDate first;
+    // Installments come by due date, but one typed in may sit anywhere.
+    for (int r = 0; r < count; ++r) {
+        ClientDataSet::RowView row(t, r);
+        const QDate due = t[QStringLiteral("DTVELUSOPEDP")].asDateTime().date();
+        if (due.isValid() && (!first.isValid() || due < first)) first = due;
+    }
+    depDataVenc->setDate(first);
+    nedVrTotal->setValue(static_cast<double>(scheduleTotal(lineTotal(), rate(), count)));
+}
+
+// ----- enabling
+
+void LineInstallmentsArea::enable(MaintenanceEnabling& e) {
+    const ClientDataSet& t = *cdsVenc_Valor;
+    const bool editing = t.isEditing();
+    const bool line = storedLine() && t.active();
+    const bool rows = t.active() && !t.isEmpty();
+    e.incluir = line && !editing;
+    e.alterar = e.excluir = line && rows && !editing;
+    e.procurar = rows && !editing;
+    e.cancelar = e.confirmar = editing || save_->pending();
+}
+
+void LineInstallmentsArea::updateEditors() {
+    // The schedule belongs to a line the server holds; while the line itself is edited its
+    // total may still change, and its post re-spreads the schedule.
+    const bool on = storedLine();
+    for (QWidget* w : {static_cast<QWidget*>(dbgVencimento), static_cast<QWidget*>(nedParcelas),
+                       static_cast<QWidget*>(depDataVenc), static_cast<QWidget*>(sbtGerarParcelas)})
+        w->setEnabled(on);
+}
+
+// ----- maintenance buttons
 
 bool LineInstallmentsArea::cancel() {
     if (!s_.hasFocus(dbgVencimento)) return false;
@@ -104,7 +195,54 @@ bool LineInstallmentsArea::cancel() {
 }
 
 void LineInstallmentsArea::beforeConfirm() {
-    confirmDistinctDates(s_, *cdsVenc_Valor, *cdsAux, QStringLiteral("DTVELUSOPEDP"), dbgVencimento);
+    ClientDataSet& t = *cdsVenc_Valor;
+    if (!t.active()) return;
+    if (t.isEditing()) t.post();
+    confirmDistinctDates(s_, t, *cdsAux, QStringLiteral("DTVELUSOPEDP"), dbgVencimento);
+    // With the schedule as the buttons' table, Confirmar sends it only once it adds up.
+    const bool here = s_.hasFocus(dbgVencimento) || s_.activeTable() == &t;
+    if (s_.area<ProductLineArea>().formShown() && here) Confirma_Venc();
+}
+
+// ----- grid and generator controls
+
+void LineInstallmentsArea::dbgVencimentoEnter() {
+    s_.setActiveTable(cdsVenc_Valor);
+    dbgVencimento->setSelectedIndex(0);
+}
+
+void LineInstallmentsArea::dbgVencimentoExit() { Confirma_Venc(); }
+
+void LineInstallmentsArea::dbgVencimentoColExit() {
+    const Field* leaving = dbgVencimento->selectedField();
+    if (cdsVenc_Valor->isEditing() && leaving && leaving->fieldName() == QLatin1String("DTVELUSOPEDP"))
+        Vd_Venc(false);
+}
+
+void LineInstallmentsArea::dbgVencimentoKeyPress(QChar& key) {
+    const char16_t c = key.unicode();
+    if (c == 8 || c == 9 || c == 13 || c == 27 || (c >= u'0' && c <= u'9')) return;
+    if (c == u',') {
+        // One decimal comma per value.
+        const Field* f = dbgVencimento->selectedField();
+        if (f && GridText(dbgVencimento, f->fieldName(), true).contains(u',')) key = QChar();
+        return;
+    }
+    key = QChar();
+}
+
+void LineInstallmentsArea::nedParcelasKeyPress(QChar& key) {
+    const char16_t c = key.unicode();
+    if (c < u'0' || c > u'9') return;
+    // The text as it would read with the digit typed (over the selection, at the cursor).
+    QString text = nedParcelas->text();
+    int at = nedParcelas->cursorPosition();
+    if (nedParcelas->hasSelectedText()) {
+        at = nedParcelas->selectionStart();
+        text.remove(at, nedParcelas->selectedText().size());
+    }
+    text.insert(at, key);
+    if (text.trimmed().toInt() > 99) key = QChar();
 }
 
 }  // namespace cot

@@ -1,0 +1,166 @@
+// The generator of a line's installments and the spreading of the line total over them.
+#include "base/clock.h"
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "proposal/product_lines/line_installments_area.h"
+#include "proposal/proposal_screen.h"
+#include "services/consiste.h"
+#include "services/installment_schedule.h"
+#include "ui/date_edit.h"
+#include "ui/number_edit.h"
+
+namespace cot {
+
+namespace {
+
+const QString kDue = QStringLiteral("DTVELUSOPEDP");
+const QString kValue = QStringLiteral("VRVELUSOPEDP");
+
+QDateTime midnight(const QDate& day) { return QDateTime(day, QTime(0, 0)); }
+
+// Grid refreshes are held while many rows change; released on every path out.
+class ControlsHeld {
+public:
+    explicit ControlsHeld(ClientDataSet& t) : t_(t) { t_.disableControls(); }
+    ~ControlsHeld() {
+        if (t_.controlsDisabled()) t_.enableControls();
+    }
+    ControlsHeld(const ControlsHeld&) = delete;
+    ControlsHeld& operator=(const ControlsHeld&) = delete;
+
+private:
+    ClientDataSet& t_;
+};
+
+}  // namespace
+
+std::vector<double> LineInstallmentsArea::values() const {
+    const ClientDataSet& t = *cdsVenc_Valor;
+    std::vector<double> out;
+    if (!t.active()) return out;
+    out.reserve(size_t(t.rowCount()));
+    for (int r = 0; r < t.rowCount(); ++r) {
+        ClientDataSet::RowView row(t, r);
+        out.push_back(t[kValue].asFloat());
+    }
+    return out;
+}
+
+void LineInstallmentsArea::assignValues(const std::vector<double>& split) {
+    ClientDataSet& t = *cdsVenc_Valor;
+    ControlsHeld held(t);
+    const Bookmark at = t.bookmark();
+    t.first();
+    for (double value : split) {
+        if (t.eof()) break;
+        // Only what changes is logged.
+        if (t[kValue].isNull() || !sameMoney(t[kValue].asFloat(), value)) {
+            t.edit();
+            t[kValue].setAsFloat(value);
+            t.post();
+        }
+        t.next();
+    }
+    if (t.bookmarkValid(at)) t.gotoBookmark(at);
+}
+
+void LineInstallmentsArea::Rateia_Vencimento(bool equal) {
+    ClientDataSet& t = *cdsVenc_Valor;
+    if (!t.active()) return;
+    if (t.isEditing()) t.post();
+    const int count = t.recordCount();
+    if (count == 0) return;
+    // The split routines keep whole cents adding up to the cut total, remainder on the first;
+    // a schedule of zeros has no shares and is split equally.
+    assignValues(equal ? equalSplit(lineTotal(), rate(), count) : proportionalSplit(values(), lineTotal(), rate()));
+    nedVrTotal->setValue(static_cast<double>(scheduleTotal(lineTotal(), rate(), count)));
+}
+
+void LineInstallmentsArea::addFirstInstallment() {
+    ClientDataSet& t = *cdsVenc_Valor;
+    if (!t.active()) t.createDataSet();
+    if (t.isEditing()) t.post();
+    // Only the licence-with-maintenance contract charges the licence in installments.
+    const bool licence = s_.proposal()[QStringLiteral("IDTIPOPROPFAS")].asString() == QLatin1String("M");
+    t.append();
+    t[QStringLiteral("CDLINPPROP")].setAsString(lines()[QStringLiteral("CDLINPPROP")].asString());
+    t[kDue].setAsDateTime(midnight(Clock::current().today()));
+    t[kValue].setAsFloat(licence ? static_cast<double>(lineTotal()) : 0.0);
+    // A refused row stays in the grid to be corrected.
+    t.post();
+    showSummary();
+}
+
+bool LineInstallmentsArea::scheduleAsAsked(int count, const QDate& first) {
+    const ClientDataSet& t = *cdsVenc_Valor;
+    // Against this line's own schedule as the server holds it, never another line's.
+    if (!first.isValid() || t.isEditing() || save_->pending() || t.recordCount() != count) return false;
+    if (!cdsMinDtVenc->locate(QStringLiteral("CDLINPPROP"), lines()[QStringLiteral("CDLINPPROP")].asString()))
+        return false;
+    if ((*cdsMinDtVenc)[kDue].asDateTime().date() != first) return false;
+    return scheduleAddsUp(values(), lineTotal(), rate());
+}
+
+void LineInstallmentsArea::replaceSchedule(int count, const QDate& first) {
+    ClientDataSet& t = *cdsVenc_Valor;
+    const bool pendingBefore = save_->pending();
+    ControlsHeld held(t);
+    generating_ = true;
+    try {
+        if (t.isEditing()) t.cancel();
+        t.first();
+        while (!t.isEmpty()) t.deleteRecord();
+        for (int i = 0; i < count; ++i) {
+            t.append();
+            t[kDue].setAsDateTime(midnight(Consiste::SomaMes(first, i)));
+            t[kValue].setAsFloat(0);
+            t.post();
+        }
+    } catch (...) {
+        generating_ = false;
+        if (t.isEditing()) t.cancel();
+        // Nothing half made is left behind: back to what the server holds.
+        if (!pendingBefore) t.cancelUpdates();
+        throw;
+    }
+    generating_ = false;
+}
+
+void LineInstallmentsArea::sbtGerarParcelasClick() {
+    const QString count = nedParcelas->text().trimmed();
+    // 1.
+    if (count.isEmpty() || nedParcelas->value() < 1) {
+        if (nedParcelas->canFocus()) nedParcelas->setFocus();
+        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("INF_PARCELA")));
+    }
+    const int n = static_cast<int>(nedParcelas->value());
+    if (!storedLine()) Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("DATCODLIN")));
+    // A text that is no date is refused here rather than taken for "today".
+    const QDate asked = depDataVenc->isEmpty() ? QDate() : readTypedDate(depDataVenc->text());
+    s_.setActiveTable(cdsVenc_Valor);
+    const QDate today = Clock::current().today();
+    // 2.
+    const QVariantList answer =
+        s_.net().callChecked(QStringLiteral("GetMinDtVenc"), {s_.NR(), s_.VER(), midnight(today)}).toList();
+    cdsMinDtVenc->setData(answer.value(0).value<Packet>());
+    // 3.
+    if (scheduleAsAsked(n, asked)) return;
+    // 5. (before anything is deleted: a start the proposal refuses leaves the schedule alone)
+    const QDate first = asked.isValid() ? asked : today;
+    const QDateTime created = s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
+    if (created.isValid() && created.date() > first) {
+        if (depDataVenc->canFocus()) depDataVenc->setFocus();
+        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("DTVENC_PROP")));
+    }
+    depDataVenc->setDate(first);
+    // 4. and 6.
+    replaceSchedule(n, first);
+    // 7.
+    Rateia_Vencimento(true);
+    // 9. (shown before the send: a refused schedule stays shown as generated)
+    showSummary();
+    // 8.
+    Confirma_Venc();
+}
+
+}  // namespace cot
