@@ -78,7 +78,9 @@ void ProductLineArea::attachEvents() {
     t.afterDelete = [this](ClientDataSet&) { cdsLinProdAfterDelete(); };
     // A schedule still pending goes (or is refused) before another line is shown over it.
     t.beforeScroll = [this](ClientDataSet& lines) {
-        if (!lines.isEditing() && s_.saveOf(installments().cdsVenc_Valor)->pending()) installments().Confirma_Venc();
+        const ClientDataSet& schedule = *installments().cdsVenc_Valor;
+        if (!lines.isEditing() && (schedule.isEditing() || s_.saveOf(&schedule)->pending()))
+            installments().Confirma_Venc();
     };
     t.afterScroll = [this](ClientDataSet&) { cdsLinProdAfterScroll(); };
 }

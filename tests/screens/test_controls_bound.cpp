@@ -167,16 +167,20 @@ TEST(BoundEdit, MaskStoresDigitsOnly) {
     fax->setDataSource(&p.source);
     fax->setDataField("NRFAXPROPFAS");
     showAndActivate(w.widget);
-    focusWidget(*fax);
-    fax->home(false);
-    typeText(*fax, "1140041234");
-    EXPECT_EQ(fax->displayText(), "(11)4004-1234");
-    p.table.post();
-    EXPECT_EQ(p.table["NRFAXPROPFAS"].asString(), "1140041234");
-
     // A stored number comes back with its literals.
     p.table.next();
     EXPECT_EQ(fax->displayText(), "(11)3333-4444");
+
+    // A new row focused by code, as a screen does after Incluir: typing starts at the
+    // first blank, not after the blanks the previous row's text left the cursor behind.
+    p.table.append();
+    fax->setFocus();
+    processEvents();
+    typeText(*fax, "1140041234");
+    EXPECT_EQ(fax->displayText(), "(11)4004-1234");
+    p.table["NRPROPOSFAS"].setAsString("3");
+    p.table.post();
+    EXPECT_EQ(p.table["NRFAXPROPFAS"].asString(), "1140041234");
 }
 
 TEST(DateEdits, BoundDateValidatesKeepsFocusAndClearsWhenEmpty) {
