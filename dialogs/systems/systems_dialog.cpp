@@ -1,0 +1,236 @@
+#include "dialogs/systems/systems_dialog.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+#include "data/client_dataset.h"
+#include "data/data_source.h"
+#include "dialogs/systems/systems_marks.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/product_lines/line_systems_area.h"
+#include "proposal/product_lines/product_line_area.h"
+#include "proposal/product_lines/product_line_tables.h"
+#include "proposal/proposal_screen.h"
+#include "ui/buttons.h"
+#include "ui/containers.h"
+#include "ui/db_grid.h"
+#include "ui/screen.h"
+
+namespace cot {
+
+namespace Cli_cot05005 {
+bool boStCriado = false;
+bool boIncLinProd = false;
+bool boTodosServ = false;
+QPointer<TfrmIncluServ> frmIncluServ;
+}  // namespace Cli_cot05005
+
+using namespace Cli_cot05005;
+
+namespace {
+
+const QString kMark = QStringLiteral("IDCHECK");
+
+// Check box of a mark, drawn centred in the cell: checked (S), empty (N), checked and
+// greyed (T: already on the line), greyed and crossed out (blocked).
+void drawMark(QPainter& painter, const QRect& cell, const QString& mark) {
+    const int side = qMax(7, qMin(13, cell.height() - 4));
+    const QRect box(cell.center().x() - side / 2, cell.center().y() - side / 2, side, side);
+    const bool onLine = mark == systems_marks::kOnLine;
+    const bool blocked = mark.isEmpty();
+    const QColor ink = onLine || blocked ? QColor(128, 128, 128) : QColor(0, 0, 0);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setBrush(onLine || blocked ? QColor(224, 224, 224) : QColor(255, 255, 255));
+    painter.setPen(QPen(ink, 1));
+    painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
+    const QRectF in = QRectF(box).adjusted(2.5, 2.5, -2.5, -2.5);
+    if (mark == systems_marks::kChecked || onLine) {
+        QPainterPath tick;
+        tick.moveTo(in.left(), in.center().y());
+        tick.lineTo(in.left() + in.width() * 0.4, in.bottom());
+        tick.lineTo(in.right(), in.top());
+        painter.setPen(QPen(ink, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(tick);
+    } else if (blocked) {
+        painter.setPen(QPen(ink, 1.5));
+        painter.drawLine(in.topLeft(), in.bottomRight());
+        painter.drawLine(in.topRight(), in.bottomLeft());
+    }
+    painter.restore();
+}
+
+}  // namespace
+
+TfrmIncluServ::TfrmIncluServ(QWidget* parent)
+    : TfrmRotiGeral(QStringLiteral("COT05005"), QStringLiteral("Inclusão de Sistemas"), parent) {
+    setObjectName(QStringLiteral("frmIncluServ"));
+    loadMessages(QStringLiteral(":/cot05002/cot05005_messages.txt"));
+    setSizeGripEnabled(true);
+    createTables();
+    createControls();
+    resize(760, 420);
+}
+
+// Freed without having been closed (a failed creation, the screen going away): no dialog left.
+TfrmIncluServ::~TfrmIncluServ() { boStCriado = false; }
+
+void TfrmIncluServ::createTables() {
+    cdsSistema = new ClientDataSet(QStringLiteral("cdsSistema"), this);
+    product_line_tables::systemChoiceFields(*cdsSistema);
+    (*cdsSistema)[kMark].visible = false;
+    cdsSistemaOrdena = new ClientDataSet(QStringLiteral("cdsSistemaOrdena"), this);
+    product_line_tables::systemChoiceFields(*cdsSistemaOrdena);
+    (*cdsSistemaOrdena)[kMark].visible = false;
+
+    cdsVdLinProd = new ClientDataSet(QStringLiteral("cdsVdLinProd"), this);
+    const auto text = [this](const char* name, int size) {
+        cdsVdLinProd->addField(QString::fromLatin1(name), FieldType::String, size);
+    };
+    text("CDCLIENTE", 21);
+    text("NMFANTCLIE", 50);
+    text("IDTIPLINPC", 1);
+    cdsVdLinProd->addField(QStringLiteral("NRUSUALINPC"), FieldType::Float);
+    text("IDAMBLINPC", 3);
+    text("IDLPROCLINPC", 1);
+    text("IDMPROCLINPC", 1);
+    text("CDSISTEMAS", 449);
+    cdsVdLinProd->addField(QStringLiteral("QTLINHAPROD"), FieldType::Float);
+
+    dtsSistema = new DataSource(QStringLiteral("dtsSistema"), this);
+    dtsSistema->setDataSet(cdsSistema);
+}
+
+void TfrmIncluServ::createControls() {
+    auto* layout = new QVBoxLayout(panPrincipal);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    panPlataforma = new TPanel(QStringLiteral("panPlataforma"), panPrincipal);
+    auto* top = new QHBoxLayout(panPlataforma);
+    top->setContentsMargins(4, 2, 4, 2);
+    rdbDos = new TRadioButton(QStringLiteral("rdbDos"), panPlataforma, QStringLiteral("DOS"));
+    rdbWin = new TRadioButton(QStringLiteral("rdbWin"), panPlataforma, QStringLiteral("Windows"));
+    rdbWeb = new TRadioButton(QStringLiteral("rdbWeb"), panPlataforma, QStringLiteral("Web"));
+    rdbAsp = new TRadioButton(QStringLiteral("rdbAsp"), panPlataforma, QStringLiteral("ASP"));
+    rdbWeb->setChecked(true);  // before the handlers: the first load is FormCreate's
+    sbtProcurar = new TSpeedButton(QStringLiteral("sbtProcurar"), panPlataforma, QStringLiteral("Procurar"));
+    sbtProcurar->setToolTip(QStringLiteral("Procurar"));
+    for (QWidget* w : {static_cast<QWidget*>(rdbDos), static_cast<QWidget*>(rdbWin), static_cast<QWidget*>(rdbWeb),
+                       static_cast<QWidget*>(rdbAsp)})
+        top->addWidget(w);
+    top->addStretch();
+    top->addWidget(sbtProcurar);
+    layout->addWidget(panPlataforma);
+
+    dbgServico = new TDBGrid(QStringLiteral("dbgServico"), panPrincipal);
+    dbgServico->setDataSource(dtsSistema);
+    dbgServico->setOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgRowSelect |
+                           dgAlwaysShowSelection);
+    dbgServico->setReadOnly(true);
+    dbgServico->setColor(ControlColor::InfoBk);
+    dbgServico->defaultDrawing = false;
+    dbgServico->addColumn(kMark, QString(QChar(0x2713)), 24)->alignment = Qt::AlignCenter;
+    dbgServico->addColumn(QStringLiteral("NMPROCOMERCI"), {}, 170);
+    dbgServico->addColumn(QStringLiteral("NMSISTEMA"), {}, 220);
+    dbgServico->addColumn(QStringLiteral("CDSISTEMA"), {}, 80);
+    dbgServico->addColumn(QStringLiteral("IDTECNOSIST"), {}, 80);
+    dbgServico->addColumn(QStringLiteral("SGSISTEMA"), {}, 60);
+    dbgServico->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(dbgServico, 1);
+
+    for (TRadioButton* r : {rdbDos, rdbWin, rdbWeb, rdbAsp}) r->onClick = [this] { rdbPlataformaClick(); };
+    sbtProcurar->onClick = [this] { sbtProcurarClick(); };
+    dbgServico->onDrawColumnCell = [this](QPainter& p, const QRect& r, TColumn& c, GridDrawStates s) {
+        dbgServicoDrawColumnCell(p, r, c, s);
+    };
+    dbgServico->onCellClick = [this](TColumn& c) {
+        if (c.fieldName == kMark) MarcaSistema();
+    };
+    dbgServico->onTitleClick = [this](TColumn& c) {
+        if (c.fieldName == kMark) MarcaTodos();
+    };
+    dbgServico->onKeyDown = [this](int& key, Qt::KeyboardModifiers m) { dbgServicoKeyDown(key, m); };
+}
+
+void TfrmIncluServ::FormCreate() {
+    boTodosServ = false;
+    Identificador();
+    VerificaPreenchidos();
+    cdsSistemaOrdena->createDataSet();
+    boStCriado = true;
+    if (dbgServico->canFocus()) dbgServico->setFocus();
+}
+
+void TfrmIncluServ::FormClose(CloseAction& action) {
+    boStCriado = false;
+    cdsSistemaOrdena->close();
+    TfrmRotiGeral::FormClose(action);
+}
+
+void TfrmIncluServ::FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    if (key == Qt::Key_F7 && !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))) {
+        key = 0;
+        sbtProcurarClick();
+        return;
+    }
+    TfrmRotiGeral::FormKeyDown(key, modifiers);
+}
+
+void TfrmIncluServ::dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    if (key != Qt::Key_Space) return;
+    key = 0;
+    if (modifiers & Qt::ControlModifier) MarcaTodos();
+    else MarcaSistema();
+}
+
+void TfrmIncluServ::dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column,
+                                             GridDrawStates state) {
+    painter.fillRect(rect, painter.brush());
+    if (column.field) {
+        if (column.fieldName == kMark) drawMark(painter, rect, column.field->asString());
+        else painter.drawText(rect.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop, column.field->displayText());
+    }
+    if (state & gdFocused) {
+        painter.save();
+        painter.setPen(QPen(painter.pen().color(), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        painter.restore();
+    }
+}
+
+TfrmPropostaComercial& TfrmIncluServ::proposalScreen() const {
+    TfrmPropostaComercial* s = Cli_cot05000::frmPropostaComercial;
+    if (!s) throw std::logic_error("systems dialog: the proposal screen is not open");
+    return *s;
+}
+
+ProductLineArea& TfrmIncluServ::lines() const { return proposalScreen().area<ProductLineArea>(); }
+
+LineSystemsArea& TfrmIncluServ::lineSystems() const { return proposalScreen().area<LineSystemsArea>(); }
+
+namespace Cli_cot05005 {
+
+void CriaIncluServ(bool inserting) {
+    boIncLinProd = inserting;
+    {
+        HourGlass hourGlass;
+        frmIncluServ = createForm<TfrmIncluServ>(Cli_cot05000::frmPropostaComercial.data());
+    }
+    // Freed on every path out (closing has cleared boStCriado), unless the screen that owns
+    // it has taken it along meanwhile.
+    struct Free {
+        ~Free() { delete frmIncluServ.data(); }
+    } free;
+    frmIncluServ->ShowModal();
+    if (frmIncluServ) frmIncluServ->setWindowState(Qt::WindowNoState);
+}
+
+}  // namespace Cli_cot05005
+
+}  // namespace cot

@@ -1,0 +1,104 @@
+#pragma once
+#include <QPointer>
+
+#include "screens/roti_geral.h"
+#include "ui/db_grid_columns.h"
+
+class QPainter;
+
+namespace cot {
+
+class ClientDataSet;
+class DataSource;
+class LineSystemsArea;
+class ProductLineArea;
+class TDBGrid;
+class TPanel;
+class TRadioButton;
+class TSpeedButton;
+class TfrmPropostaComercial;
+
+// Systems of a product line (COT05005): lists the systems of the proposal's commercial
+// product for one platform, marks those already on the line (`T`, fixed) and lets the
+// user check others. Confirming refuses a configuration the client already has, then
+// writes the checked systems to a stored line, or hands them back to the proposal
+// screen (ProductLineArea::cdsSistema) for a line still being inserted.
+//
+// Works on the current records of the single proposal screen. A fresh dialog is made
+// for every opening (Cli_cot05005::CriaIncluServ).
+class TfrmIncluServ : public TfrmRotiGeral {
+    Q_OBJECT
+public:
+    explicit TfrmIncluServ(QWidget* parent = nullptr);
+    ~TfrmIncluServ() override;
+
+    // ----- lifetime
+    void FormCreate() override;
+    void FormClose(CloseAction& action) override;
+    void FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) override;
+
+    // ----- list and marks (systems_marks.cpp)
+    // Loads the systems of the chosen platform for the line's kind.
+    void Identificador();
+    // Marks `T` the systems already on the line; cursor back on the first row.
+    void VerificaPreenchidos();
+    // Another platform: the list again, with the line's and the user's marks on it.
+    void rdbPlataformaClick();
+    // Checks or unchecks the current system (cell click on the mark, Space).
+    void MarcaSistema();
+    // Checks every system, or unchecks them on the next call (title click, Ctrl+Space).
+    void MarcaTodos();
+    void sbtProcurarClick();
+
+    // ----- confirmation (systems_confirm.cpp)
+    void sbtConfirmaClick() override;
+    void sbtCancelClick() override;
+    // Something checked, and no other line of the client with this configuration.
+    void VerificaLinhaProduto();
+
+    // The codes sent to the configuration check: checked systems, sorted, blank-separated.
+    QString checkedCodes() const;
+
+    TPanel* panPlataforma;
+    TRadioButton *rdbDos, *rdbWin, *rdbWeb, *rdbAsp;
+    TSpeedButton* sbtProcurar;
+    TDBGrid* dbgServico;
+    // The list (IDCHECK: N, S, T or empty), the checked systems in checking order and
+    // the configuration check's answer.
+    ClientDataSet *cdsSistema, *cdsSistemaOrdena, *cdsVdLinProd;
+    DataSource* dtsSistema;
+
+private:
+    void createTables();
+    void createControls();
+    void dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column, GridDrawStates state);
+    void dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers);
+    // Greying of an access-point line, which takes a single new system.
+    void reapplyAccessPoint();
+    bool accessPointLine() const;
+    // Writes the checked systems to the stored line, one by one.
+    void writeToLine();
+    // Hands the checked systems to the proposal screen for the line being inserted.
+    void handBackToScreen();
+
+    TfrmPropostaComercial& proposalScreen() const;
+    ProductLineArea& lines() const;
+    LineSystemsArea& lineSystems() const;
+};
+
+namespace Cli_cot05005 {
+
+extern bool boStCriado;    // a systems dialog exists
+extern bool boIncLinProd;  // the line is being inserted: the choice goes back to the screen
+extern bool boTodosServ;   // the last select-all checked everything
+
+// The dialog while it exists.
+extern QPointer<TfrmIncluServ> frmIncluServ;
+
+// Builds the dialog (hourglass meanwhile), shows it modally and frees it. `inserting`:
+// the line is not stored yet. A failure while building reaches the caller.
+void CriaIncluServ(bool inserting);
+
+}  // namespace Cli_cot05005
+
+}  // namespace cot

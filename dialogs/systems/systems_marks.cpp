@@ -1,0 +1,191 @@
+#include "dialogs/systems/systems_marks.h"
+
+#include <QStringList>
+
+#include "data/client_dataset.h"
+#include "dialogs/systems/systems_dialog.h"
+#include "proposal/product_lines/line_systems_area.h"
+#include "proposal/product_lines/product_line_area.h"
+#include "proposal/proposal_screen.h"
+#include "services/consiste.h"
+#include "ui/buttons.h"
+#include "ui/screen.h"
+#include "ui/lookup.h"
+
+namespace cot {
+
+namespace systems_marks {
+
+namespace {
+
+const QString kMark = QStringLiteral("IDCHECK");
+const QString kCode = QStringLiteral("CDSISTEMA");
+
+QString mark(const ClientDataSet& t) { return t[kMark].asString(); }
+
+void setMark(ClientDataSet& t, const QString& value) {
+    if (mark(t) == value) return;
+    t.edit();
+    t[kMark].setAsString(value);
+    t.post();
+}
+
+bool contains(const ClientDataSet& checked, const QString& code) {
+    return checked.active() && checked.lookup(kCode, {code}, kCode).isValid();
+}
+
+template <class F>
+void eachRow(ClientDataSet& t, F&& f) {
+    for (t.first(); !t.eof(); t.next()) f();
+}
+
+void append(ClientDataSet& checked, const ClientDataSet& systems) {
+    checked.append();
+    for (int i = 0; i < checked.fieldCount(); ++i) {
+        Field& f = checked.field(i);
+        if (f.kind() != FieldKind::Data) continue;
+        if (const Field* source = systems.findField(f.fieldName())) f.setValue(source->value());
+    }
+    checked[kMark].setAsString(kChecked);
+    checked.post();
+}
+
+}  // namespace
+
+ControlsOff::ControlsOff(ClientDataSet& table) : table_(table) { table_.disableControls(); }
+ControlsOff::~ControlsOff() { table_.enableControls(); }
+
+void markOnLine(ClientDataSet& systems, const ClientDataSet& lineSystems) {
+    if (!systems.active()) return;
+    ControlsOff off(systems);
+    if (lineSystems.active()) {
+        QStringList codes;
+        for (int r = 0; r < lineSystems.rowCount(); ++r)
+            lineSystems.withRow(r, [&] { codes << lineSystems[kCode].asString(); });
+        for (const QString& code : codes)
+            if (!code.isEmpty() && systems.locate(kCode, code)) setMark(systems, kOnLine);
+    }
+    systems.first();
+}
+
+void markChecked(ClientDataSet& systems, const ClientDataSet& checked) {
+    if (!systems.active() || !checked.active() || checked.isEmpty()) return;
+    ControlsOff off(systems);
+    const Bookmark here = systems.bookmark();
+    eachRow(systems, [&] {
+        if (mark(systems) == kSelectable && contains(checked, systems[kCode].asString())) setMark(systems, kChecked);
+    });
+    if (systems.bookmarkValid(here)) systems.gotoBookmark(here);
+}
+
+bool toggleCurrent(ClientDataSet& systems, ClientDataSet& checked) {
+    if (!systems.active() || systems.isEmpty()) return false;
+    const QString code = systems[kCode].asString();
+    const QString now = mark(systems);
+    if (now == kSelectable) {
+        setMark(systems, kChecked);
+        if (!contains(checked, code)) append(checked, systems);
+        return true;
+    }
+    if (now == kChecked) {
+        setMark(systems, kSelectable);
+        if (checked.active() && checked.locate(kCode, code)) checked.deleteRecord();
+        return true;
+    }
+    return false;
+}
+
+void applyAccessPoint(ClientDataSet& systems, const ClientDataSet& checked) {
+    if (!systems.active()) return;
+    const bool none = !checked.active() || checked.isEmpty();
+    ControlsOff off(systems);
+    const Bookmark here = systems.bookmark();
+    eachRow(systems, [&] {
+        const QString now = mark(systems);
+        if (now == kOnLine) return;
+        if (none) setMark(systems, kSelectable);
+        else if (now != kChecked) setMark(systems, kBlocked);
+    });
+    if (systems.bookmarkValid(here)) systems.gotoBookmark(here);
+}
+
+void setAll(ClientDataSet& systems, ClientDataSet& checked, bool check) {
+    if (!systems.active()) return;
+    ControlsOff off(systems);
+    eachRow(systems, [&] {
+        if (mark(systems) == kOnLine) return;
+        setMark(systems, check ? kChecked : kSelectable);
+        if (check && !contains(checked, systems[kCode].asString())) append(checked, systems);
+    });
+    if (!check && checked.active()) checked.emptyDataSet();
+    systems.first();
+}
+
+void markWritten(ClientDataSet& systems, ClientDataSet& checked) {
+    if (!checked.active() || checked.isEmpty()) return;
+    checked.first();
+    const QString code = checked[kCode].asString();
+    if (systems.active() && systems.locate(kCode, code)) setMark(systems, kOnLine);
+    checked.deleteRecord();
+}
+
+QString checkedCodes(const ClientDataSet& checked) {
+    if (!checked.active()) return {};
+    QStringList codes;
+    for (int r = 0; r < checked.rowCount(); ++r) checked.withRow(r, [&] { codes << checked[kCode].asString(); });
+    codes.sort();
+    return codes.join(u' ');
+}
+
+}  // namespace systems_marks
+
+using namespace Cli_cot05005;
+
+bool TfrmIncluServ::accessPointLine() const { return lines().rbtTpPtoAcesso->isChecked(); }
+
+void TfrmIncluServ::Identificador() {
+    ClientDataSet& line = *lines().cdsLinProd;
+    const QString type = line[QStringLiteral("IDTIPLINPP")].asString();
+    const QString kind =
+        type == QLatin1String("M") || type == QLatin1String("L") ? QStringLiteral("PROD") : QStringLiteral("PTOA");
+    QString platform = QStringLiteral("ASP");
+    if (rdbDos->isChecked()) platform = QStringLiteral("DOS");
+    else if (rdbWin->isChecked()) platform = QStringLiteral("WIN");
+    else if (rdbWeb->isChecked()) platform = QStringLiteral("WEB");
+    TfrmPropostaComercial& s = proposalScreen();
+    const QString product = s.proposal()[QStringLiteral("CDPROCOMERCI")].asString();
+    cdsSistema->setData(s.net().getPacket(QStringLiteral("GetSistema"), {platform, QStringLiteral(""), product, kind}));
+}
+
+void TfrmIncluServ::VerificaPreenchidos() { systems_marks::markOnLine(*cdsSistema, *lineSystems().cdsSistLinhaProd); }
+
+void TfrmIncluServ::reapplyAccessPoint() {
+    if (accessPointLine()) systems_marks::applyAccessPoint(*cdsSistema, *cdsSistemaOrdena);
+}
+
+void TfrmIncluServ::rdbPlataformaClick() {
+    Identificador();
+    // The new list arrives all "N": the line's systems and the user's choice go back on it.
+    VerificaPreenchidos();
+    systems_marks::markChecked(*cdsSistema, *cdsSistemaOrdena);
+    reapplyAccessPoint();
+}
+
+void TfrmIncluServ::MarcaSistema() {
+    if (!cdsSistema->active() || cdsSistema->isEmpty()) return;
+    const Bookmark here = cdsSistema->bookmark();
+    systems_marks::toggleCurrent(*cdsSistema, *cdsSistemaOrdena);
+    reapplyAccessPoint();
+    if (cdsSistema->bookmarkValid(here)) cdsSistema->gotoBookmark(here);
+}
+
+void TfrmIncluServ::MarcaTodos() {
+    HourGlass hourGlass;
+    if (accessPointLine()) Consiste::MensErro(msgPadrao.Msg(QStringLiteral("LIN_PROD_PTO")));
+    systems_marks::setAll(*cdsSistema, *cdsSistemaOrdena, !boTodosServ);
+    boTodosServ = !boTodosServ;
+}
+
+void TfrmIncluServ::sbtProcurarClick() { Procurar::Procura(*cdsSistema); }
+
+}  // namespace cot

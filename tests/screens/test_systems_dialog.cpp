@@ -1,0 +1,252 @@
+// The systems dialog of a product line: marks that never change, the one-system rule of
+// access points, what reaches the server on confirming and what goes back to the screen.
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QMap>
+#include <QSignalBlocker>
+#include <QTest>
+#include <memory>
+
+#include "dialogs/systems/systems_dialog.h"
+#include "dialogs/systems/systems_marks.h"
+#include "screens/proposal_fixture.h"
+#include "ui/buttons.h"
+#include "ui/busy_animation.h"
+#include "ui/db_grid.h"
+
+using namespace cot;
+using namespace cot::testing;
+using Marks = QMap<QString, QString>;
+
+namespace {
+
+const QString kCode = QStringLiteral("CDSISTEMA"), kMark = QStringLiteral("IDCHECK");
+
+// The line's systems are read in place: the screen may be editing one of them, and moving
+// that table would post the edit.
+TEST(SystemMarks, TheLineTableIsReadWithoutMovingItDuringAnEdit) {
+    const QList<FieldDef> fields{{kCode, FieldType::String, 8}, {kMark, FieldType::FixedString, 1}};
+    ClientDataSet list, line;
+    list.setData(Packet{fields, {{"0010", "N"}, {"0020", "N"}}});
+    line.setData(Packet{fields, {{"0020", ""}, {"0010", ""}}});
+    line.edit();
+    systems_marks::markOnLine(list, line);
+    EXPECT_EQ(list.lookup(kCode, {QStringLiteral("0010")}, kMark), "T");
+    EXPECT_EQ(list.lookup(kCode, {QStringLiteral("0020")}, kMark), "T");
+    EXPECT_EQ(line.state(), DataSetState::Edit);
+    EXPECT_EQ(line.recNo(), 1);
+}
+
+class SystemsDialog : public ProposalFixture {
+protected:
+    void prepareDatabase(server::Database& db) override {
+        // An ERP Web system on no line; line 2001 without its third system; line 6001 of
+        // version 03 empty, so checking the ERP Web systems gives the client's contract.
+        db.exec("INSERT INTO SISTEMA (CDSISTEMA, SGSISTEMA, NMSISTEMA, IDTECNOSIST, IDAMBSIST, CDPROCOMERCI, "
+                "IDSITUSIST) VALUES ('WEB00006', 'CTB', 'Contabilidade', 'NET', 'WEB', 'ERP', 'A')");
+        db.exec("DELETE FROM SISTLINPPROP WHERE CDLINPPROP = :L AND CDSISTEMA = 'WEB00003'", {{"L", number(3)}});
+        db.exec("DELETE FROM SISTLINPPROP WHERE CDLINPPROP = :L", {{"L", number(9)}});
+    }
+    void TearDown() override {
+        dlg.reset();
+        if (screen) screen->net().setCallObserver(nullptr);
+        ProposalFixture::TearDown();
+    }
+    ProductLineArea& lines() { return screen->area<ProductLineArea>(); }
+    // The proposal screen on a line's form with that line's systems; the calls are recorded.
+    void onLine(int proposal, const QString& version, const QString& code) {
+        openScreen();
+        ASSERT_TRUE(select(proposal, version));
+        ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
+        ASSERT_TRUE(runHandler([&] {
+            ASSERT_TRUE(lines().cdsLinProd->locate(QStringLiteral("CDLINPPROPINFOR"), code));
+            screen->area<LineSystemsArea>().load(screen->key());
+        }));
+        screen->net().setCallObserver([this](const QString& m, const QVariantList& a) { calls << Call{m, a}; });
+    }
+    void lineKind(bool accessPoint) {
+        TRadioButton* radio = accessPoint ? lines().rbtTpPtoAcesso : lines().rbtTpProduto;
+        const QSignalBlocker block(radio);  // only what the radio shows matters here
+        radio->setChecked(true);
+    }
+    void open() {  // for a stored line
+        Cli_cot05005::boIncLinProd = false;
+        dlg.reset(createForm<TfrmIncluServ>());
+        showAndActivate(*dlg);
+        calls.clear();
+    }
+    Marks marks() {
+        Marks out;
+        ClientDataSet& t = *dlg->cdsSistema;
+        for (int r = 0; r < t.rowCount(); ++r) t.withRow(r, [&] { out[t[kCode].asString()] = t[kMark].asString(); });
+        return out;
+    }
+    static QStringList codes(ClientDataSet& t) {
+        QStringList out;
+        for (int r = 0; r < t.rowCount(); ++r) t.withRow(r, [&] { out << t[kCode].asString(); });
+        return out;
+    }
+    void space(const QString& code, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        ASSERT_TRUE(dlg->cdsSistema->locate(kCode, code));
+        pressKey(*dlg->dbgServico, Qt::Key_Space, m);
+    }
+    QStringList sent(const QString& method, int arg) const {
+        QStringList out;
+        for (const Call& c : calls)
+            if (c.method == method) out << c.args.value(arg).toString();
+        return out;
+    }
+    int inDatabase(int line, const QString& system) {
+        return testServer().db().scalar("SELECT COUNT(*) FROM SISTLINPPROP WHERE CDLINPPROP = :L AND CDSISTEMA = :S",
+                                        {{"L", number(line)}, {"S", system}}).toInt();
+    }
+    struct Call {
+        QString method;
+        QVariantList args;
+    };
+    QList<Call> calls;
+    std::unique_ptr<TfrmIncluServ> dlg;
+};
+
+const Marks kFresh2001{{"WEB00001", "T"}, {"WEB00002", "T"}, {"WEB00003", "N"}, {"WEB00006", "N"}};
+
+TEST_F(SystemsDialog, LineSystemsStayFixedAndTwoSelectAllsLeaveNothingChecked) {
+    onLine(2, "01", "2001");
+    open();
+    EXPECT_EQ(marks(), kFresh2001);
+    TDBGrid& g = *dlg->dbgServico;
+    for (int row : {0, 1, 2, 3})  // a click on each mark
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.model()->index(row, 0)).center());
+    EXPECT_EQ(marks(), (Marks{{"WEB00001", "T"}, {"WEB00002", "T"}, {"WEB00003", "S"}, {"WEB00006", "S"}}));
+    space("WEB00003");
+    space("WEB00002", Qt::ControlModifier);  // select all
+    EXPECT_EQ(marks(), (Marks{{"WEB00001", "T"}, {"WEB00002", "T"}, {"WEB00003", "S"}, {"WEB00006", "S"}}));
+    EXPECT_EQ(codes(*dlg->cdsSistemaOrdena), (QStringList{"WEB00006", "WEB00003"}));
+    QTest::mouseClick(g.horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(g.horizontalHeader()->sectionViewportPosition(0) + 4, 4));
+    EXPECT_EQ(marks(), kFresh2001);
+    EXPECT_TRUE(dlg->cdsSistemaOrdena->isEmpty());
+
+    dialogs.expectFind(
+        [&](ClientDataSet& t) { return &t == dlg->cdsSistema && t.locate(kCode, QStringLiteral("WEB00006")); });
+    pressKey(g, Qt::Key_F7);
+    EXPECT_EQ((*dlg->cdsSistema)[kCode].asString(), "WEB00006");
+}
+
+TEST_F(SystemsDialog, AnAccessPointTakesOneSystemAcrossPlatformsAndRefusesSelectAll) {
+    onLine(2, "01", "2001");
+    lineKind(true);
+    open();
+    const Marks one{{"WEB00001", "T"}, {"WEB00002", "T"}, {"WEB00003", "S"}, {"WEB00006", ""}};
+    space("WEB00003");
+    EXPECT_EQ(marks(), one);
+    EXPECT_EQ((*dlg->cdsSistema)[kCode].asString(), "WEB00003") << "back on the clicked row";
+    space("WEB00006");
+    space("WEB00003", Qt::ControlModifier);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Não é possível selecionar todos os sistemas para linha de produto de "
+                                            "tipo ponto de acesso. Operação bloqueada."});
+    EXPECT_FALSE(Cli_cot05005::boTodosServ);
+
+    // Each platform's list comes from the server unmarked; the choice still holds on it.
+    dlg->rdbWin->click();
+    EXPECT_EQ(marks(), (Marks{{"WIN00001", ""}, {"WIN00002", ""}}));
+    dlg->rdbWeb->click();
+    EXPECT_EQ(marks(), one);
+    EXPECT_EQ(codes(*dlg->cdsSistemaOrdena), QStringList{"WEB00003"});
+    space("WEB00003");
+    EXPECT_EQ(marks(), kFresh2001);
+}
+
+TEST_F(SystemsDialog, AStoredLineGetsTheSystemsInCheckingOrderAfterTheSortedCheck) {
+    onLine(2, "01", "2002");
+    open();
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Sistema deve ser selecionado."});
+    EXPECT_TRUE(calls.isEmpty());
+
+    for (const char* code : {"WEB00003", "WEB00001", "WEB00002"}) space(code);
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(sent("GetVdLinProd", 9), QStringList{"WEB00001 WEB00002 WEB00003"});
+    EXPECT_EQ(calls.value(0).args.value(5), QVariant(5.0)) << "users as a number";
+    EXPECT_EQ(sent("InsereSistema", 3), (QStringList{"WEB00003", "WEB00001", "WEB00002"}));
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(ModalRunner::modalResultOf(*dlg), mrOk);
+    for (const char* code : {"WEB00005", "WEB00001", "WEB00002", "WEB00003"}) EXPECT_EQ(inDatabase(4, code), 1);
+}
+
+TEST_F(SystemsDialog, ConfirmingAgainAfterARefusalMidwaySendsOnlyWhatIsMissing) {
+    onLine(2, "01", "2002");
+    open();
+    for (const char* code : {"WEB00003", "WEB00001", "WEB00002"}) space(code);
+    // Another user turns the line into an access point while the second system goes out.
+    const auto retype = [this](const char* type) {
+        testServer().db().exec("UPDATE LINPPROP SET IDTIPLINPP = :T WHERE CDLINPPROP = :L",
+                               {{"T", type}, {"L", number(4)}});
+    };
+    bool refuse = true;
+    screen->net().setCallObserver([&](const QString& m, const QVariantList& a) {
+        calls << Call{m, a};
+        if (refuse && sent("InsereSistema", 3).size() == 2) retype("P");
+    });
+    clickButton(*dlg->sbtConfirma);
+    const QString oneSystem = "Linha de produto do tipo ponto de acesso pode possuir apenas um sistema.";
+    EXPECT_EQ(dialogs.errors(), QStringList{oneSystem}) << "the server's refusal";
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_EQ(busyDepth(), 0);
+    EXPECT_EQ(marks().value("WEB00003"), "T");
+    EXPECT_EQ(codes(*dlg->cdsSistemaOrdena), (QStringList{"WEB00001", "WEB00002"}));
+
+    refuse = false;
+    retype("M");
+    calls.clear();
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(sent("InsereSistema", 3), (QStringList{"WEB00001", "WEB00002"}));
+    EXPECT_FALSE(dlg->isVisible());
+    for (const char* code : {"WEB00001", "WEB00002", "WEB00003"}) EXPECT_EQ(inDatabase(4, code), 1);
+}
+
+TEST_F(SystemsDialog, AConfigurationTheClientHasIsRefusedAndNothingIsWritten) {
+    onLine(6, "03", "6001");  // the client's contract: ERP Web, 10 users, systems 1 to 3
+    open();
+    for (const char* code : {"WEB00001", "WEB00002", "WEB00003"}) space(code);
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto já cadastrada para o cliente informado."});
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(sent("InsereSistema", 3).isEmpty());
+    EXPECT_EQ(inDatabase(9, "WEB00001"), 0);
+}
+
+TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
+    onLine(2, "01", "2002");
+    ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
+    ASSERT_EQ(lines().cdsLinProd->state(), DataSetState::Insert);
+    lineKind(false);
+    ClientDataSet& handBack = *lines().cdsSistema;
+    handBack.setData(Packet{handBack.fieldDefs(), {{"X", "ERP", "", "", "STALE", "S", ""}}});
+
+    runner.expect([&](QWidget& w) {
+        auto& d = static_cast<TfrmIncluServ&>(w);
+        EXPECT_TRUE(Cli_cot05005::boStCriado);
+        EXPECT_EQ(d.windowTitle(), "Inclusão de Sistemas");
+        for (const QString code : {"WEB00002", "WEB00001"}) {
+            d.cdsSistema->locate(kCode, code);
+            d.MarcaSistema();
+        }
+        clickButton(*d.sbtConfirma);
+    }, "frmIncluServ");
+    ASSERT_TRUE(runHandler([] { Cli_cot05005::CriaIncluServ(true); }));
+    EXPECT_EQ(codes(handBack), (QStringList{"WEB00002", "WEB00001"}));
+    EXPECT_TRUE(sent("InsereSistema", 3).isEmpty());
+    EXPECT_EQ(sent("GetVdLinProd", 9).size(), 1);
+    EXPECT_FALSE(Cli_cot05005::boStCriado);
+    EXPECT_TRUE(Cli_cot05005::frmIncluServ.isNull()) << "a fresh dialog for every opening";
+    EXPECT_FALSE(lines().boCancela);
+
+    runner.expect([](QWidget& w) { clickButton(*static_cast<TfrmIncluServ&>(w).sbtCancel); }, "frmIncluServ");
+    ASSERT_TRUE(runHandler([] { Cli_cot05005::CriaIncluServ(true); }));
+    EXPECT_TRUE(lines().boCancela);
+    EXPECT_EQ(lines().cdsLinProd->state(), DataSetState::Insert) << "the screen decides what a cancel does";
+}
+
+}  // namespace
