@@ -183,9 +183,10 @@ StepResult ScenarioRunner::checkWindow(const QString& name) const {
 }
 
 StepResult ScenarioRunner::screenshot(const QString& path) const {
-    // The modal window being driven, else the window in front.
+    // The modal window being driven, else the largest window shown (not the busy
+    // animation or a tip that may be in front).
     QWidget* shown = frontWindow();
-    if (!shown || !shown->isVisible()) shown = QApplication::activeWindow();
+    if (shown && !shown->isVisible()) shown = nullptr;
     if (!shown)
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible() && (!shown || w->width() * w->height() > shown->width() * shown->height())) shown = w;

@@ -11,12 +11,15 @@
 namespace cot {
 
 void ProductLineArea::rbtContratoClick(const QString& code) {
+    if (syncingRadios_) return;
     ClientDataSet& p = s_.proposal();
     HeaderController& header = s_.area<HeaderController>();
     // 1. A click while the proposal is shown edits it.
     if (boTesta && p.state() == DataSetState::Browse && !p.isEmpty()) {
         p.edit();
         s_.setActiveTable(&p);
+        // Starting the edit reloads what the form shows, radios included: the click stands.
+        checkContract(code);
     }
     // 2. A new proposal has no lines yet.
     if (p.state() == DataSetState::Insert) {

@@ -64,7 +64,7 @@ void LineInstallmentsArea::build() {
     QVBoxLayout* side = s_.area<ProductLineArea>().sideColumn();
     Panel2 = new TPanel(QStringLiteral("Panel2"), side->parentWidget());
     column(Panel2, 0);
-    side->addWidget(Panel2, 1);
+    side->addWidget(Panel2, 2);  // the schedule may run to 60 installments
     grbVencimentos = new TGroupBox(QStringLiteral("grbVencimentos"), Panel2, QStringLiteral("Vencimentos"));
     Panel2->layout()->addWidget(grbVencimentos);
     auto* v = column(grbVencimentos, 2);

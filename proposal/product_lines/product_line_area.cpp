@@ -138,12 +138,6 @@ void ProductLineArea::pageShown() {
         s_.setActiveTable(cdsLinProd);
 }
 
-void ProductLineArea::clear() {
-    ProposalArea::clear();
-    cdsLinProd->close();
-    cdsLinProd->createDataSet();
-}
-
 void ProductLineArea::enable(MaintenanceEnabling& e) {
     const ClientDataSet& proposal = s_.proposal();
     const bool hasProposal = proposal.active() && !proposal.isEmpty() && !proposal.isEditing();

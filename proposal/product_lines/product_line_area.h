@@ -42,7 +42,6 @@ public:
     void route() override;
     void load(const ProposalKey& key) override;
     void pageShown() override;
-    void clear() override;
     void enable(MaintenanceEnabling& e) override;
     void updateEditors() override;
     void afterInclude() override;
@@ -150,6 +149,8 @@ private:
     QVBoxLayout* side_ = nullptr;
     std::optional<FollowUp> followUp_;
     bool syncingRadios_ = false;  // radios being set from the record: their clicks change nothing
+    // Shows `code` on the contract radios without running their clicks.
+    void checkContract(const QString& code);
 };
 
 }  // namespace cot

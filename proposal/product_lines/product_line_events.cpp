@@ -132,13 +132,18 @@ void ProductLineArea::showLineRadios() {
 void ProductLineArea::showContract() {
     const ClientDataSet& p = s_.proposal();
     if (!p.active() || p.isEmpty() || p.isEditing()) return;
-    const HeaderController& header = s_.area<HeaderController>();
-    const QString code = p["IDTIPOPROPFAS"].asString();
     boTesta = false;
+    checkContract(p["IDTIPOPROPFAS"].asString());
+    boTesta = true;
+}
+
+void ProductLineArea::checkContract(const QString& code) {
+    const HeaderController& header = s_.area<HeaderController>();
+    const bool was = std::exchange(syncingRadios_, true);
     if (code == QLatin1String("M")) header.rbtLuManut->setChecked(true);
     else if (code == QLatin1String("L")) header.rbtLocacao->setChecked(true);
     else if (code == QLatin1String("S")) header.rbtServico->setChecked(true);
-    boTesta = true;
+    syncingRadios_ = was;
 }
 
 }  // namespace cot

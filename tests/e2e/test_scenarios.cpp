@@ -126,6 +126,37 @@ TEST_F(Scenarios, TheObservationIsEditedAndReachesTheServer) {
     EXPECT_FALSE(stored.contains("condições especiais")) << stored.toStdString();
 }
 
+// Product lines: a new line with the systems chosen in the dialog, a schedule of twelve
+// installments generated twice, and the contract switched both ways.
+TEST_F(Scenarios, ProductLineScenariosReachTheDatabase) {
+    const auto db = [&] { return cot::server::Database::open(server->databaseUrl()); };
+    const QString key = "NRPROPOSFAS = '00000000000000000002' AND NRVERPROPFAS = '01'";
+
+    HostRun run = runHost(sourcePath("scenarios/product_line_systems.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_EQ(db()->scalar("SELECT COUNT(*) FROM SISTLINPPROP S JOIN LINPPROP L ON L.NRPROPOSFAS = S.NRPROPOSFAS AND "
+                           "L.NRVERPROPFAS = S.NRVERPROPFAS AND L.CDLINPPROP = S.CDLINPPROP WHERE L.CDLINPPROPINFOR = "
+                           "'7100' AND S.CDSISTEMA = 'WEB00002' AND L.NRPROPOSFAS = '00000000000000000002' AND "
+                           "L.NRVERPROPFAS = '01'")
+                  .toInt(),
+              1);
+
+    run = runHost(sourcePath("scenarios/product_line_schedule.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const QString line2001 = "CDLINPPROP = (SELECT CDLINPPROP FROM LINPPROP WHERE CDLINPPROPINFOR = '2001' AND " + key +
+                             ") AND " + key;
+    EXPECT_EQ(db()->scalar("SELECT COUNT(*) FROM VENCLINPPROP WHERE " + line2001).toInt(), 12);
+    // (1000 − 50) × 10 with the demo's 1,5% interest, to the cent.
+    EXPECT_NEAR(db()->scalar("SELECT SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE " + line2001).toDouble(), 9642.50, 0.001);
+
+    run = runHost(sourcePath("scenarios/contract_switch.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_EQ(db()->scalar("SELECT IDTIPOPROPFAS FROM PROPOSTAFAS WHERE " + key).toString(), "M");
+    EXPECT_EQ(db()->scalar("SELECT COUNT(*) FROM LINPPROP WHERE IDTIPLINPP NOT IN ('M', 'P') AND " + key).toInt(), 0);
+    EXPECT_EQ(db()->scalar("SELECT SUM(VRLICENCUSOPROP) FROM LINPPROP WHERE " + key).toDouble(), 0.0)
+        << "the licence values the switch to Locação zeroed stay zero";
+}
+
 TEST_F(Scenarios, FilteringTheListHolds) {
     const HostRun run = runHost(sourcePath("scenarios/filter_list.scn"));
     ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();

@@ -236,6 +236,8 @@ TEST_F(ProductLines, SwitchingToRentalConvertsEveryLineOrNothing) {
     pick(header.rbtLocacao);
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
+    EXPECT_EQ(screen->proposal()["IDTIPOPROPFAS"].asString(), "L") << "the row shows what was saved";
+    EXPECT_TRUE(header.rbtLocacao->isChecked());
     EXPECT_EQ(stored("SELECT IDTIPOPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V")
                   .value(0, "IDTIPOPROPFAS"),
               "L");
