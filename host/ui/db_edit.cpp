@@ -140,7 +140,7 @@ void TDBEdit::beforeEnter() {
     if (!pending_) load();  // the editor text
     // An empty masked edit takes typing from its first position, however it got the
     // focus (Qt leaves the cursor after the mask's blanks unless tabbed into).
-    if (!appliedMask_.isEmpty() && QLineEdit::text().isEmpty()) setCursorPosition(0);
+    if (!appliedMask_.isEmpty() && !pending_ && field() && field()->isNull()) setCursorPosition(0);
 }
 
 }  // namespace cot

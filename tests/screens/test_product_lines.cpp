@@ -215,6 +215,40 @@ TEST_F(ProductLines, TheKindOfALineWithSystemsStays) {
     EXPECT_EQ(f("IDTIPLINPP").asString(), "M");
 }
 
+// An access point under LU/Manutenção counts no users and takes one system; a switch to
+// Locação right after it leaves every line a single installment (no leftover of the insert).
+TEST_F(ProductLines, AnAccessPointLineThenASwitchToRental) {
+    openForm(2);
+    startLine("7005", 1, 300, 0);
+    // The product's values do not apply to an access point: cleared on Yes.
+    dialogs.expectConfirm(true);
+    pick(lines().rbtTpPtoAcesso);
+    EXPECT_EQ(f("IDTIPLINPP").asString(), "P");
+    EXPECT_TRUE(f("VRLICENCUSOPROP").isNull() && f("QTMINIMAFATPROP").isNull());
+    f("QTMINIMAFATPROP").setAsFloat(1);
+    f("VRLICENCUSOPROP").setAsFloat(300);
+    f("VRMENSALIDAPROP").setAsFloat(40);
+    f("NRUSUALINPP").clear();
+    chooseSystems({"WEB00001"});
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    const Packet saved = stored("SELECT IDTIPLINPP, NRUSUALINPP FROM LINPPROP WHERE NRPROPOSFAS = :N AND "
+                                "NRVERPROPFAS = :V AND CDLINPPROPINFOR = '7005'");
+    EXPECT_EQ(saved.value(0, "IDTIPLINPP"), "P");
+    EXPECT_EQ(saved.value(0, "NRUSUALINPP").toDouble(), 0.0);
+
+    dialogs.expectConfirm(true);
+    pick(screen->area<HeaderController>().rbtLocacao);
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    const Packet counts = stored("SELECT L.CDLINPPROPINFOR, L.IDTIPLINPP, (SELECT COUNT(*) FROM VENCLINPPROP V WHERE "
+                                 "V.NRPROPOSFAS = L.NRPROPOSFAS AND V.NRVERPROPFAS = L.NRVERPROPFAS AND V.CDLINPPROP = "
+                                 "L.CDLINPPROP) AS N FROM LINPPROP L WHERE L.NRPROPOSFAS = :N AND L.NRVERPROPFAS = :V");
+    ASSERT_EQ(counts.rows.size(), 3);
+    for (int r = 0; r < counts.rows.size(); ++r) EXPECT_EQ(counts.value(r, "N").toInt(), 1) << r;
+    EXPECT_EQ(stored("SELECT IDTIPLINPP FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7005'")
+                  .value(0, "IDTIPLINPP"),
+              "A");
+}
+
 TEST_F(ProductLines, SwitchingToRentalConvertsEveryLineOrNothing) {
     openForm(2);
     HeaderController& header = screen->area<HeaderController>();
