@@ -4,6 +4,7 @@
 #include "server/methods/proposal_methods.h"
 #include "server/methods/proposal_screen_methods.h"
 #include "server/methods/server_clock_methods.h"
+#include "server/methods/service_text_methods.h"
 
 namespace cot::server {
 
@@ -15,6 +16,7 @@ void registerAllMethods(MethodRegistry& registry) {
     registerSystemMethods(registry);
     registerInstallmentMethods(registry);
     registerContractSwitchMethods(registry);
+    registerServiceTextMethods(registry);
 }
 
 }  // namespace cot::server

@@ -25,5 +25,6 @@ QStringList splitStatements(const QString& script);
 MigrationStep registersMigration();
 MigrationStep proposalsMigration();
 MigrationStep contractsMigration();
+MigrationStep textHistoryMigration();
 
 }  // namespace cot::server::detail

@@ -12,7 +12,7 @@ namespace detail {
 
 const QList<MigrationStep>& migrationSteps() {
     static const QList<MigrationStep> steps{registersMigration(), proposalsMigration(),
-                                            contractsMigration()};
+                                            contractsMigration(), textHistoryMigration()};
     return steps;
 }
 

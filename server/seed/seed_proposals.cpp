@@ -199,9 +199,11 @@ void seedProposals(Database& db) {
     service(db, 7, "01", {"001", "001", "P", 60, 150, 0});
     service(db, 7, "01", {"002", "002", "P", 24, 120, 0});
     service(db, 7, "01", {"003", "004", "H", 10, 200, 0});
-    servicePackage(db, 7, "01", 60 * 150 + 24 * 120, 3, -5);
+    // The package is every service of the proposal, whatever the modality of each one.
+    servicePackage(db, 7, "01", 60 * 150 + 24 * 120 + 10 * 200, 3, -5);
     service(db, 11, "01", {"001", "003", "H", 30, 180, 0});
     service(db, 14, "01", {"001", "002", "H", 12, 120, 0});
+    servicePackage(db, 14, "01", 12 * 120, 2, -2);
 
     texts(db, 1, "01", "M", true);
     texts(db, 2, "01", "M", true);

@@ -1,0 +1,270 @@
+// Service charging and package installments on the server: the charging switch in one
+// call, schedules taken only when they add up to the package, due-date rules, and the
+// demo's own packages.
+#include <gtest/gtest.h>
+#include <numeric>
+#include <random>
+
+#include "services/installment_schedule.h"
+#include "services/money.h"
+#include "support/packet_cells.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+using cot::testing::column;
+using cot::testing::nr;
+
+namespace {
+
+QDateTime day(int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(0, 0)); }
+const QDateTime kToday = day(2026, 12, 6);
+
+const QList<FieldDef> kInstallmentFields{{"NRPROPOSFAS", FieldType::String, 20},
+                                         {"NRVERPROPFAS", FieldType::String, 2},
+                                         {"DTVENCSERVPROP", FieldType::DateTime, 0},
+                                         {"VRVENCSERVPROP", FieldType::Float, 0}};
+
+// Demo: proposal 2 (created 2026-11-26) charged by package, 7728 in three installments;
+// proposal 3 (created 2026-11-11) by package with no service; proposal 7 by package,
+// 13880 in three installments. Interest of schedules over three installments: 1,5 %.
+class ServiceInstallmentMethodsTest : public ::testing::TestWithParam<Backend> {
+protected:
+    ServiceInstallmentMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
+
+    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
+    Packet schedule(int proposal) {
+        const RpcResult r = call("GetVenc_Valor", {nr(proposal), "01", "", 2});
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return r.value.value<Packet>();
+    }
+    static std::vector<double> values(const Packet& p) {
+        std::vector<double> out;
+        for (int i = 0; i < p.rows.size(); ++i) out.push_back(p.value(i, "VRVENCSERVPROP").toDouble());
+        return out;
+    }
+    RpcResult save(const QList<RowChange>& changes) {
+        return call("SetVencServ", {QVariant::fromValue(Delta{kInstallmentFields, changes})});
+    }
+    QList<RowChange> deletesOf(int proposal) {
+        QList<RowChange> out;
+        const Packet p = schedule(proposal);
+        for (const QVariantList& row : p.rows) out.append({ChangeOp::Delete, row, {}});
+        return out;
+    }
+    // The stored schedule replaced by `amounts`, monthly from `first`.
+    RpcResult replace(int proposal, const std::vector<double>& amounts, const QDateTime& first) {
+        QList<RowChange> changes = deletesOf(proposal);
+        for (size_t i = 0; i < amounts.size(); ++i)
+            changes.append({ChangeOp::Insert, {}, {nr(proposal), "01", first.addMonths(int(i)), amounts[i]}});
+        return save(changes);
+    }
+    QVariant proposalValue(int proposal, const char* column) {
+        return server_.db().scalar(
+            QString("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'").arg(column),
+            {{"N", nr(proposal)}});
+    }
+    long double rate() { return server_.db().scalar("SELECT VRTXJUROSLICUSO FROM PARAMPROP").toDouble(); }
+
+    TestServer server_;
+};
+
+TEST_P(ServiceInstallmentMethodsTest, HourlyDropsThePackageAndPackageBringsItBackWithAFirstInstallment) {
+    RpcResult r = call("SetTipoCobrServ", {"H", nr(2), "01"});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_DOUBLE_EQ(r.value.toDouble(), 0.0);
+    EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString(), "H");
+    EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 0.0);
+    EXPECT_TRUE(schedule(2).rows.isEmpty());
+
+    r = call("SetTipoCobrServ", {"p", nr(2), "01"});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_DOUBLE_EQ(r.value.toDouble(), 7728.0);
+    EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString(), "P");
+    EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 7728.0);
+    Packet p = schedule(2);
+    ASSERT_EQ(p.rows.size(), 1);
+    EXPECT_EQ(p.value(0, "DTVENCSERVPROP").toDateTime(), kToday);
+    EXPECT_DOUBLE_EQ(p.value(0, "VRVENCSERVPROP").toDouble(), 7728.0);
+
+    // Asked again: a schedule that adds up is left alone.
+    ASSERT_TRUE(replace(2, {3864.0, 3864.0}, day(2027, 1, 10)).ok);
+    ASSERT_TRUE(call("SetTipoCobrServ", {"P", nr(2), "01"}).ok);
+    EXPECT_EQ(values(schedule(2)), (std::vector<double>{3864.0, 3864.0}));
+
+    // A proposal dated after today starts its schedule on its own date.
+    ASSERT_TRUE(call("SetTipoCobrServ", {"H", nr(2), "01"}).ok);
+    server_.db().exec("UPDATE PROPOSTAFAS SET DTPROPOSFAS = :D WHERE NRPROPOSFAS = :N", {{"D", day(2026, 12, 20)}, {"N", nr(2)}});
+    ASSERT_TRUE(call("SetTipoCobrServ", {"P", nr(2), "01"}).ok);
+    EXPECT_EQ(schedule(2).value(0, "DTVENCSERVPROP").toDateTime(), day(2026, 12, 20));
+}
+
+TEST_P(ServiceInstallmentMethodsTest, APackageSwitchMakesTheScheduleFollowThePackage) {
+    // Services changed behind the package's back: the schedule keeps its shares.
+    server_.db().exec("UPDATE SERVPROP SET QTSERVPROP = 20 WHERE NRPROPOSFAS = :N AND NRSERVPROP = '003'", {{"N", nr(7)}});
+    const std::vector<double> before = values(schedule(7));
+    ASSERT_EQ(before.size(), 3u);
+    RpcResult r = call("SetTipoCobrServ", {"P", nr(7), "01"});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_DOUBLE_EQ(r.value.toDouble(), 15880.0);
+    const std::vector<double> after = values(schedule(7));
+    EXPECT_EQ(after, proportionalSplit(before, 15880.0L, rate()));
+    EXPECT_TRUE(scheduleAddsUp(after, 15880.0L, rate()));
+
+    // No service left: a package of nothing keeps no installment.
+    server_.db().exec("DELETE FROM SERVPROP WHERE NRPROPOSFAS = :N", {{"N", nr(7)}});
+    r = call("SetTipoCobrServ", {"P", nr(7), "01"});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_DOUBLE_EQ(r.value.toDouble(), 0.0);
+    EXPECT_TRUE(schedule(7).rows.isEmpty());
+}
+
+TEST_P(ServiceInstallmentMethodsTest, TheChargingTypeComesFirstAndMustBeKnown) {
+    RpcResult r = call("SetTipoCobrServ", {nr(2), "01", "H"});
+    EXPECT_EQ(r.error, "Tipo de cobrança inválido: use P (pacote) ou H (hora).");
+    EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString(), "P");
+    EXPECT_EQ(schedule(2).rows.size(), 3);
+    r = call("SetTipoCobrServ", {"H", nr(99), "01"});
+    EXPECT_EQ(r.error, "Proposta não cadastrada.");
+    r = call("SetTipoCobrServ", {"H", nr(2)});
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(schedule(2).rows.size(), 3);
+}
+
+TEST_P(ServiceInstallmentMethodsTest, AScheduleIsTakenOnlyWhenItAddsUpToThePackage) {
+    // Four installments carry the interest.
+    RpcResult r = replace(2, equalSplit(7728.0L, rate(), 4), day(2027, 1, 5));
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(schedule(2).rows.size(), 4);
+
+    // One cent short: refused with the total to reach, and nothing written.
+    r = replace(2, {1960.98, 1960.98, 1960.98, 1960.97}, day(2027, 2, 5));
+    EXPECT_EQ(r.error, "Os valores dos vencimentos somados não podem ser diferentes do valor total do pacote de "
+                       "serviço. Valor Total (7843,92).");
+    EXPECT_EQ(schedule(2).value(0, "DTVENCSERVPROP").toDateTime(), day(2027, 1, 5));
+
+    // Deleting alone is always taken: the new schedule follows it.
+    QList<RowChange> deletes = deletesOf(2);
+    deletes.removeLast();
+    r = save(deletes);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(schedule(2).rows.size(), 1);
+
+    // Without the interest, as the approval also takes it.
+    r = replace(2, {1932.0, 1932.0, 1932.0, 1932.0}, day(2027, 3, 5));
+    EXPECT_TRUE(r.ok) << r.error.toStdString();
+}
+
+TEST_P(ServiceInstallmentMethodsTest, DueDatesAreOnOrAfterTheProposalAndOncePerDay) {
+    ASSERT_TRUE(replace(2, {7728.0}, day(2026, 11, 26)).ok) << "the proposal date itself";
+    struct Case {
+        QVariantList row;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{nr(2), "01", day(2026, 11, 25), 0.0},
+         "Data de Vencimento não podererá ser inferior à data de cadastramento da Proposta."},
+        {{nr(2), "01", QVariant(), 0.0}, "Data de Vencimento deve ser informada."},
+        {{nr(2), "01", day(2027, 1, 1), QVariant()}, "Valor deve ser informado."},
+        {{nr(2), "01", day(2027, 1, 1), -1.0}, "Valor do vencimento não pode ser negativo."},
+        {{nr(2), "01", day(2026, 11, 26).addSecs(3600), 0.0}, "Data vencimento já cadastrada."},
+        {{nr(99), "01", day(2027, 1, 1), 0.0}, "Proposta não cadastrada."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(save({{ChangeOp::Insert, {}, c.row}}).error, QString::fromUtf8(c.message));
+
+    auto onDay = [&](const QVariant& when) {
+        const RpcResult r = call("ValidaVencServ", {nr(2), "01", when});
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return r.value.value<Packet>().rows.size();
+    };
+    EXPECT_EQ(onDay(day(2026, 11, 26).addSecs(15 * 3600)), 1);
+    EXPECT_EQ(onDay(day(2026, 11, 27)), 0);
+    EXPECT_EQ(call("ValidaVencServ", {nr(2), "01", "amanhã"}).code, -32602);
+}
+
+// Whatever the package, count and rate, the schedules the screen makes are taken, and
+// whatever is taken adds up to the package with or without its interest.
+TEST_P(ServiceInstallmentMethodsTest, EverySplitTheServerTakesAddsUp) {
+    // Proposal 3's one service priced so that its package is the total wanted.
+    const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
+                                 {"NRSERVPROP", FieldType::String, 3},   {"CDTIPOSERV", FieldType::String, 3},
+                                 {"VRPEACHEPROP", FieldType::Float, 0},  {"QTSERVPROP", FieldType::Float, 0},
+                                 {"VRHORAPROP", FieldType::Float, 0},    {"VRDEHORAPROP", FieldType::Float, 0}};
+    QVariantList service{nr(3), "01", "001", "003", 1.0, 1.0, 1.0, 1.0};
+    ASSERT_TRUE(call("SetServico", {QVariant::fromValue(Delta{fields, {{ChangeOp::Insert, {}, service}}})}).ok);
+    auto price = [&](double hours, double rate) {
+        QVariantList priced = service;
+        priced[5] = hours;
+        priced[6] = priced[7] = rate;
+        const RpcResult r = call("SetServico", {QVariant::fromValue(Delta{fields, {{ChangeOp::Update, service, priced}}})});
+        service = priced;
+        return r.ok ? r.value.toDouble() : -1;
+    };
+
+    std::mt19937 random(20261206);
+    std::vector<double> totals{0.53, 1.05, 2.10, 4.18, 0.01, 1000.0, 9999.99};
+    for (int i = 0; i < 16; ++i) totals.push_back(std::uniform_int_distribution<int>(1, 5000000)(random) / 100.0);
+    const double rates[] = {0.0, 1.5, 2.0, 3.75, 12.5};
+    int refused = 0;
+    for (size_t i = 0; i < totals.size(); ++i) {
+        const double total = totals[i];
+        const double r = rates[i % std::size(rates)];
+        const int count = i < 4 ? int(4 + i) : std::uniform_int_distribution<int>(1, 60)(random);
+        SCOPED_TRACE(QString("total %1, %2 parcelas, juros %3").arg(total).arg(count).arg(r).toStdString());
+        server_.db().exec("UPDATE PARAMPROP SET VRTXJUROSLICUSO = :R", {{"R", r}});
+        ASSERT_EQ(price(1, total), total);
+
+        const std::vector<double> split = equalSplit(total, r, count);
+        RpcResult saved = replace(3, split, day(2027, 1, 1));
+        ASSERT_TRUE(saved.ok) << saved.error.toStdString();
+        const std::vector<double> stored = values(schedule(3));
+        EXPECT_TRUE(sameMoney(std::accumulate(stored.begin(), stored.end(), 0.0L), scheduleSum(total, r, count)));
+        for (double v : stored) EXPECT_TRUE(sameMoney(v, truncCents(v))) << v << " is not a whole number of cents";
+
+        // A cent more on one installment: taken only when that still adds up.
+        std::vector<double> off = split;
+        off[size_t(std::uniform_int_distribution<int>(0, count - 1)(random))] += 0.01;
+        const long double sum = std::accumulate(off.begin(), off.end(), 0.0L);
+        const bool addsUp = sameMoney(sum, truncCents(total)) || sameMoney(sum, truncCents(total * (1 + r / 100)));
+        saved = replace(3, off, day(2027, 2, 1));
+        EXPECT_EQ(saved.ok, addsUp) << saved.error.toStdString();
+        if (!saved.ok) ++refused;
+
+        // The package doubled: the re-spread the screen makes is taken as well.
+        ASSERT_EQ(price(2, total), 2 * total);
+        saved = replace(3, proportionalSplit(values(schedule(3)), 2.0L * total, r), day(2027, 3, 1));
+        EXPECT_TRUE(saved.ok) << saved.error.toStdString();
+    }
+    EXPECT_GT(refused, 0);
+}
+
+// The demo's packages are their services, and their schedules pass the screen's check,
+// so the first edit of a demo proposal is not refused for what the demo itself wrote.
+TEST_P(ServiceInstallmentMethodsTest, DemoPackagesAreTheirServicesAndTheirSchedulesAddUp) {
+    const Packet packages = server_.db().query(
+        "SELECT NRPROPOSFAS, NRVERPROPFAS, VRPACOTESERV FROM PROPOSTAFAS WHERE IDTIPOCOBRSERV = 'P'");
+    int schedules = 0;
+    for (int r = 0; r < packages.rows.size(); ++r) {
+        const QVariantMap key{{"N", packages.value(r, "NRPROPOSFAS")}, {"V", packages.value(r, "NRVERPROPFAS")}};
+        const long double package = packages.value(r, "VRPACOTESERV").toDouble();
+        const Packet services = server_.db().query(
+            "SELECT QTSERVPROP, VRDEHORAPROP FROM SERVPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V", key);
+        long double sum = 0;
+        for (const QVariantList& s : services.rows) sum += static_cast<long double>(s[0].toDouble()) * s[1].toDouble();
+        EXPECT_TRUE(sameMoney(sum, package)) << key.value("N").toString().toStdString();
+        const Packet installments = server_.db().query(
+            "SELECT VRVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V", key);
+        std::vector<double> amounts;
+        for (const QVariantList& row : installments.rows) amounts.push_back(row[0].toDouble());
+        if (amounts.empty()) continue;
+        ++schedules;
+        EXPECT_TRUE(scheduleAddsUp(amounts, package, rate())) << key.value("N").toString().toStdString();
+    }
+    EXPECT_GE(schedules, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, ServiceInstallmentMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace

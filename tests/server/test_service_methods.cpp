@@ -1,0 +1,231 @@
+// Services on the server: a service and the package value it implies saved together,
+// refused services leaving nothing behind, sequences issued once, the objective text and
+// the mandatory types a prospect proposal lacks.
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "support/packet_cells.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+using cot::testing::column;
+using cot::testing::nr;
+
+namespace {
+
+// The service table's fields as the screen sends them, its calculated and joined ones too.
+const QList<FieldDef> kServiceFields{
+    {"NMTIPOSERV", FieldType::String, 80},    {"NRPROPOSFAS", FieldType::String, 20},
+    {"NRVERPROPFAS", FieldType::String, 2},   {"CDTIPOSERV", FieldType::String, 3},
+    {"DSLOCALPROP", FieldType::String, 250},  {"IDTIPOCOBRPROP", FieldType::String, 1},
+    {"VRPEACHEPROP", FieldType::Float, 0},    {"QTSERVPROP", FieldType::Float, 0},
+    {"VREXCEDPROP", FieldType::Float, 0},     {"VRHORAPROP", FieldType::Float, 0},
+    {"VRDEHORAPROP", FieldType::Float, 0},    {"VRPEHORAPROP", FieldType::Float, 0},
+    {"NRSERVPROP", FieldType::String, 3},     {"NRMESREAJPROP", FieldType::String, 2},
+    {"VRPACOTESERV", FieldType::Float, 0},    {"VERIFICA_DESCRICAO", FieldType::FixedString, 1},
+    {"IDSERVOBRIGPROS", FieldType::String, 2}};
+
+// Demo: proposal 2 is charged by package (40 h x 150 + 16 h x 108 = 7728), proposal 5 by
+// the hour, proposal 7 by package over three services (13880); proposals 4 and 7 go to
+// prospects.
+class ServiceMethodsTest : public ::testing::TestWithParam<Backend> {
+protected:
+    ServiceMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
+
+    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
+    RpcResult save(const QList<RowChange>& changes) {
+        return call("SetServico", {QVariant::fromValue(Delta{kServiceFields, changes})});
+    }
+    Packet services(int proposal) {
+        const RpcResult r = call("GetServico", {nr(proposal), "01"});
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return r.value.value<Packet>();
+    }
+    // A service row as the grid holds it after a post.
+    static QVariantList service(int proposal, const QString& type, double hours, double rate, double invoiced,
+                                const QString& sequence = {}) {
+        const double discount = 100 - invoiced / rate * 100;
+        return {QVariant(), nr(proposal), "01", type, "Na matriz", QVariant(), 1.0, hours, QVariant(), rate, invoiced,
+                discount, sequence, QVariant(), 1.0 /* the screen's running value, not stored */, "N", QVariant()};
+    }
+    static QVariantList rowOf(const Packet& p, int r) { return p.rows[r]; }
+    static QVariantList with(QVariantList row, const char* field, const QVariant& value) {
+        for (int i = 0; i < kServiceFields.size(); ++i)
+            if (kServiceFields[i].name == QLatin1String(field)) row[i] = value;
+        return row;
+    }
+    double package(int proposal) {
+        return server_.db()
+            .scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'",
+                    {{"N", nr(proposal)}})
+            .toDouble();
+    }
+
+    TestServer server_;
+};
+
+TEST_P(ServiceMethodsTest, TheServiceAndItsPackageAreSavedTogether) {
+    ASSERT_DOUBLE_EQ(package(2), 7728.0);
+    // Type typed as "4": padded, the next sequence, the proposal's modality and month.
+    RpcResult r = save({{ChangeOp::Insert, {}, service(2, "4", 10, 200, 180)}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_DOUBLE_EQ(r.value.toDouble(), 9528.0) << "7728 + 10 h x 180";
+    EXPECT_DOUBLE_EQ(package(2), 9528.0);
+    Packet p = services(2);
+    ASSERT_EQ(p.rows.size(), 3);
+    EXPECT_EQ(column(p, "NRSERVPROP"), QStringList({"001", "002", "003"}));
+    EXPECT_EQ(p.value(2, "CDTIPOSERV").toString(), "004");
+    EXPECT_EQ(p.value(2, "NMTIPOSERV").toString(), "Customização");
+    EXPECT_EQ(p.value(2, "IDTIPOCOBRPROP").toString(), "P");
+    EXPECT_EQ(p.value(2, "NRMESREAJPROP").toString(),
+              server_.db().scalar("SELECT NRMESREAJPROP FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}).toString());
+    EXPECT_DOUBLE_EQ(p.value(2, "VREXCEDPROP").toDouble(), 200.0);
+    for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(p.value(i, "VRPACOTESERV").toDouble(), 9528.0) << "row " << i;
+
+    // Fewer hours: the package follows.
+    r = save({{ChangeOp::Update, rowOf(p, 2), with(rowOf(p, 2), "QTSERVPROP", 5.0)}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_DOUBLE_EQ(package(2), 8628.0);
+
+    // A row that only carries the screen's running value changes nothing stored but the
+    // package, which is the services' own.
+    p = services(2);
+    r = save({{ChangeOp::Update, rowOf(p, 0), with(rowOf(p, 0), "VRPACOTESERV", 1.0)}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_DOUBLE_EQ(r.value.toDouble(), 8628.0);
+
+    // Every service deleted: nothing left to charge.
+    QList<RowChange> deletes;
+    for (const QVariantList& row : p.rows) deletes.append({ChangeOp::Delete, row, {}});
+    r = save(deletes);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_DOUBLE_EQ(r.value.toDouble(), 0.0);
+    EXPECT_DOUBLE_EQ(package(2), 0.0);
+}
+
+TEST_P(ServiceMethodsTest, AnHourlyProposalKeepsItsOwnValue) {
+    const double before = package(5);
+    const RpcResult r = save({{ChangeOp::Insert, {}, service(5, "001", 8, 150, 150)}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_DOUBLE_EQ(r.value.toDouble(), before);
+    EXPECT_DOUBLE_EQ(package(5), before);
+    EXPECT_EQ(services(5).value(2, "IDTIPOCOBRPROP").toString(), "H");
+}
+
+TEST_P(ServiceMethodsTest, ARefusedChangeWritesNeitherServiceNorPackage) {
+    struct Case {
+        QVariantList row;
+        const char* message;
+    };
+    const QVariantList good = service(7, "003", 4, 180, 180);
+    const Case cases[] = {
+        {with(good, "CDTIPOSERV", ""), "Serviço deve ser informado"},
+        {with(good, "CDTIPOSERV", "99"), "Serviço não cadastrado"},
+        {with(good, "VRPEHORAPROP", 100.01), "Desconto(%) deve estar entre 0% e 100%."},
+        {with(good, "QTSERVPROP", QVariant()), "Quantidade de horas deve ser informada "},
+        {with(good, "VRDEHORAPROP", 180.01), "Vr.Hora Faturar não pode ser maior que Vr.Hora Contratual."},
+        {with(with(good, "VRHORAPROP", 0.0), "VRDEHORAPROP", 0.0), "Valor Hora deve ser maior que zero"},
+        {with(good, "VRDEHORAPROP", -5.0), "Valor hora com desconto não pode ser negativo"},
+        {with(good, "QTSERVPROP", -4.0), "Quantidade de horas não pode ser negativa."},
+        {with(good, "DSLOCALPROP", QString(251, u'x')), "Desc. Local deve ter no máximo 250 caracteres."},
+        {with(good, "NRSERVPROP", "001"), "Serviço já cadastrado na proposta com essa sequência."},
+    };
+    const double before = package(7);
+    for (const Case& c : cases) {
+        // A good service first: the refusal of the second takes it back too.
+        const RpcResult r = save({{ChangeOp::Insert, {}, good}, {ChangeOp::Insert, {}, c.row}});
+        EXPECT_EQ(r.error, QString::fromUtf8(c.message));
+        EXPECT_EQ(services(7).rows.size(), 3) << c.message;
+        EXPECT_DOUBLE_EQ(package(7), before) << c.message;
+    }
+
+    // Someone else changed the hours meanwhile: the whole change log is refused.
+    const Packet p = services(7);
+    const RpcResult r = save({{ChangeOp::Delete, rowOf(p, 0), {}},
+                              {ChangeOp::Update, with(rowOf(p, 1), "QTSERVPROP", 23.0), with(rowOf(p, 1), "QTSERVPROP", 30.0)}});
+    EXPECT_EQ(r.error, "Registro alterado ou excluído por outro usuário.");
+    EXPECT_EQ(services(7).rows.size(), 3);
+    EXPECT_DOUBLE_EQ(package(7), before);
+}
+
+TEST_P(ServiceMethodsTest, SimultaneousNewServicesTakeDistinctSequences) {
+    constexpr int kThreads = 3, kEach = 5;
+    std::vector<std::thread> threads;
+    std::vector<QStringList> errors(kThreads);
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            auto connection = server_.newConnection();
+            for (int i = 0; i < kEach; ++i) {
+                const Delta insert{kServiceFields, {{ChangeOp::Insert, {}, service(2, "003", 1, 100, 100)}}};
+                const RpcResult r = connection->call("SetServico", {QVariant::fromValue(insert)});
+                if (!r.ok) errors[t] << r.error;
+            }
+        });
+    for (std::thread& t : threads) t.join();
+    for (const QStringList& e : errors) EXPECT_TRUE(e.isEmpty()) << e.join("; ").toStdString();
+    const Packet p = services(2);
+    EXPECT_EQ(p.rows.size(), 2 + kThreads * kEach);
+    const QStringList sequences = column(p, "NRSERVPROP");
+    EXPECT_EQ(QSet<QString>(sequences.begin(), sequences.end()).size(), p.rows.size());
+    EXPECT_DOUBLE_EQ(package(2), 7728.0 + kThreads * kEach * 100.0) << "no save lost from the package";
+}
+
+TEST_P(ServiceMethodsTest, OneObjectivePerVersion) {
+    const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20},
+                                 {"NRVERPROPFAS", FieldType::String, 2},
+                                 {"TXOBJETPROPFAS", FieldType::Memo, 0}};
+    auto insert = [&](int proposal, const QString& objective) {
+        const Delta insert{fields, {{ChangeOp::Insert, {}, {nr(proposal), "01", objective}}}};
+        return call("SetObjServico", {QVariant::fromValue(insert)});
+    };
+    RpcResult r = insert(3, "<p>Implantar em 30 dias.</p>");
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(insert(3, "<p>Outro.</p>").error, "Objetivo dos serviços já cadastrado na proposta.");
+    EXPECT_EQ(insert(99, "<p>x</p>").error, "Proposta não cadastrada.");
+    const Packet p = call("GetObjServico", {nr(3), "01"}).value.value<Packet>();
+    ASSERT_EQ(p.rows.size(), 1);
+    EXPECT_EQ(p.value(0, "TXOBJETPROPFAS").toString(), "<p>Implantar em 30 dias.</p>");
+}
+
+TEST_P(ServiceMethodsTest, MandatoryTypesMissingAndTheirImport) {
+    auto missing = [&](int proposal) {
+        const RpcResult r = call("GetTipoServObr", {nr(proposal), "01"});
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return column(r.value.value<Packet>(), "CDTIPOSERV");
+    };
+    EXPECT_TRUE(missing(7).isEmpty()) << "proposal 7 quotes both";
+    EXPECT_EQ(missing(4), QStringList({"001", "002"}));
+
+    // One type, typed short; a second call adds nothing.
+    RpcResult r = call("InsereServicoAuto", {nr(4), "01", "1", ""});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.value.toInt(), 1);
+    EXPECT_EQ(missing(4), QStringList({"002"}));
+    EXPECT_EQ(call("InsereServicoAuto", {nr(4), "01", "001", ""}).value.toInt(), 0);
+    // Every mandatory type the proposal lacks.
+    r = call("InsereServicoAuto", {nr(4), "01", "", "T"});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.value.toInt(), 1);
+    EXPECT_TRUE(missing(4).isEmpty());
+    EXPECT_EQ(column(services(4), "CDTIPOSERV"), QStringList({"001", "002"}));
+}
+
+TEST_P(ServiceMethodsTest, MalformedArgumentsAreRefusedClearly) {
+    RpcResult r = call("SetServico", {"não é um pacote"});
+    EXPECT_EQ(r.code, -32602);
+    EXPECT_EQ(r.error, "Argumento 1 de SetServico: esperado pacote de alterações.");
+    // A stored service changed without naming its sequence is refused, not guessed.
+    QList<FieldDef> fields = kServiceFields;
+    fields.removeAt(12);
+    QVariantList row = service(2, "001", 1, 100, 100);
+    row.removeAt(12);
+    r = call("SetServico", {QVariant::fromValue(Delta{fields, {{ChangeOp::Update, row, row}}})});
+    EXPECT_EQ(r.error, "Pacote de alterações sem o campo-chave NRSERVPROP.");
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, ServiceMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
