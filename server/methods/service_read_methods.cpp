@@ -13,6 +13,7 @@
 //       stay as they are: the screen establishes them from the services.
 #include "server/methods/proposal_screen_methods.h"
 #include "server/methods/read_support.h"
+#include "server/methods/service_text_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 
@@ -115,6 +116,8 @@ Reply insereServicoAuto(MethodContext& ctx, const Args& args) {
                                    "VALUES (:NR, :VER, :SEQ, :TIPO, :COBR, :FATOR, :HORAS, :VALOR, :VALOR, :VALOR, 0, :MES)"),
                     row);
     }
+    // A package proposal's value follows its services, in the same transaction.
+    svctext::refreshPackage(ctx.db, key.number, key.version);
     tx.commit();
     return QJsonValue(qint64(types.rows.size()));
 }

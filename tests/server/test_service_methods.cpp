@@ -210,6 +210,16 @@ TEST_P(ServiceMethodsTest, MandatoryTypesMissingAndTheirImport) {
     EXPECT_EQ(r.value.toInt(), 1);
     EXPECT_TRUE(missing(4).isEmpty());
     EXPECT_EQ(column(services(4), "CDTIPOSERV"), QStringList({"001", "002"}));
+    // A package proposal's value counts the services imported with it.
+    server_.db().exec("UPDATE PROPOSTAFAS SET IDTIPOCOBRSERV = 'P' WHERE NRPROPOSFAS = :N", {{"N", nr(4)}});
+    server_.db().exec("DELETE FROM SERVPROP WHERE NRPROPOSFAS = :N AND CDTIPOSERV = '002'", {{"N", nr(4)}});
+    ASSERT_TRUE(call("InsereServicoAuto", {nr(4), "01", "", "T"}).ok);
+    long double total = 0;
+    const Packet stored = services(4);
+    for (int r = 0; r < stored.rows.size(); ++r)
+        total += static_cast<long double>(stored.value(r, "QTSERVPROP").toDouble()) * stored.value(r, "VRDEHORAPROP").toDouble();
+    EXPECT_GT(total, 0);
+    EXPECT_NEAR(package(4), static_cast<double>(total), 0.001);
 }
 
 TEST_P(ServiceMethodsTest, MalformedArgumentsAreRefusedClearly) {
