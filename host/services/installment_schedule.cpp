@@ -67,4 +67,10 @@ bool scheduleAddsUp(const std::vector<double>& values, long double lineTotal, lo
     return sameMoney(sum(values), scheduleSum(lineTotal, ratePercent, int(values.size())));
 }
 
+bool scheduleAccepted(const std::vector<double>& values, long double lineTotal, long double ratePercent) {
+    if (scheduleAddsUp(values, lineTotal, ratePercent)) return true;
+    const long double sum = std::accumulate(values.begin(), values.end(), 0.0L);
+    return sameMoney(sum, truncCents(lineTotal)) || sameMoney(sum, truncCents(lineTotal * (1 + ratePercent / 100)));
+}
+
 }  // namespace cot

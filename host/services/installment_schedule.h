@@ -27,4 +27,8 @@ std::vector<double> proportionalSplit(const std::vector<double>& current, long d
 // Whether the values add up to scheduleSum() (to the fifth decimal). An empty schedule does.
 bool scheduleAddsUp(const std::vector<double>& values, long double lineTotal, long double ratePercent);
 
+// Whether the server takes a stored schedule: it adds up as above or, as the approval also
+// takes it, to the total with or without the interest whatever its count.
+bool scheduleAccepted(const std::vector<double>& values, long double lineTotal, long double ratePercent);
+
 }  // namespace cot

@@ -19,6 +19,7 @@
 
 #include "server/methods/product_line_methods.h"
 #include "server/methods/read_support.h"
+#include "server/methods/service_text_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 #include "server/storage/resolver.h"
@@ -60,10 +61,6 @@ int onDay(Database& db, const LineKey& key, const QDate& due) {
         .toInt();
 }
 
-QString moneyText(long double value) {
-    return QString::number(double(roundDec(value, 2)), 'f', 2).replace(u'.', u',');
-}
-
 // The line's schedule as stored now must add up to its licence total.
 void checkSchedule(Database& db, const LineKey& key) {
     const Packet line = db.query(QStringLiteral("SELECT VRLICENCUSOPROP, VRDESLICUSOPROP, QTMINIMAFATPROP FROM LINPPROP "
@@ -78,17 +75,11 @@ void checkSchedule(Database& db, const LineKey& key) {
                                                   "AND NRVERPROPFAS = :V AND CDLINPPROP = :L"),
                                    key.params());
     std::vector<double> values;
-    long double sum = 0;
-    for (int r = 0; r < stored.rows.size(); ++r) {
-        values.push_back(stored.value(r, "VRVELUSOPEDP").toDouble());
-        sum += values.back();
-    }
-    if (scheduleAddsUp(values, total, rate)) return;
-    // The approval takes a schedule with or without the interest, whatever its count.
-    if (sameMoney(sum, truncCents(total)) || sameMoney(sum, truncCents(total * (1 + rate / 100)))) return;
+    for (int r = 0; r < stored.rows.size(); ++r) values.push_back(stored.value(r, "VRVELUSOPEDP").toDouble());
+    if (scheduleAccepted(values, total, rate)) return;
     throw MethodError(QStringLiteral("Os valores dos vencimentos somados não podem ser diferentes do valor total da "
                                      "licença de uso. Valor Total (%1).")
-                          .arg(moneyText(scheduleSum(total, rate, int(values.size())))));
+                          .arg(svctext::moneyText(scheduleSum(total, rate, int(values.size())))));
 }
 
 Reply setVencimento(MethodContext& ctx, const Args& args) {

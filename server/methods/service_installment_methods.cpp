@@ -81,7 +81,7 @@ void followPackage(Database& db, const QVariantMap& key, long double package, co
                 row);
         return;
     }
-    if (svctext::scheduleAccepted(stored.values, package, rate)) return;
+    if (scheduleAccepted(stored.values, package, rate)) return;
     const std::vector<double> spread = proportionalSplit(stored.values, package, rate);
     for (size_t i = 0; i < spread.size(); ++i) {
         QVariantMap row = key;
@@ -146,7 +146,7 @@ void checkSchedule(Database& db, const QVariantMap& key) {
                                     .toDouble();
     const long double rate = svctext::interestRate(db);
     const std::vector<double> values = storedInstallments(db, key).values;
-    if (svctext::scheduleAccepted(values, package, rate)) return;
+    if (scheduleAccepted(values, package, rate)) return;
     throw MethodError(QStringLiteral("Os valores dos vencimentos somados não podem ser diferentes do valor total do "
                                      "pacote de serviço. Valor Total (%1).")
                           .arg(svctext::moneyText(scheduleSum(package, rate, int(values.size())))));

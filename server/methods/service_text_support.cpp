@@ -53,12 +53,6 @@ long double interestRate(Database& db) {
     return db.scalar(QStringLiteral("SELECT MAX(VRTXJUROSLICUSO) FROM PARAMPROP")).toDouble();
 }
 
-bool scheduleAccepted(const std::vector<double>& values, long double package, long double rate) {
-    if (scheduleAddsUp(values, package, rate)) return true;
-    const long double sum = std::accumulate(values.begin(), values.end(), 0.0L);
-    return sameMoney(sum, truncCents(package)) || sameMoney(sum, truncCents(package * (1 + rate / 100)));
-}
-
 QString moneyText(long double value) {
     return QString::number(double(roundDec(value, 2)), 'f', 2).replace(u'.', u',');
 }

@@ -29,11 +29,6 @@ double refreshPackage(Database& db, const QString& number, const QString& versio
 // Interest rate (percent) of schedules of more than three installments.
 long double interestRate(Database& db);
 
-// A package schedule is taken when it adds up, cut to the cent, to the package with the
-// interest of four or more installments, or, as the approval also takes it, to the
-// package with or without the interest whatever its count. An empty schedule is taken.
-bool scheduleAccepted(const std::vector<double>& values, long double package, long double rate);
-
 // 1234.5 → "1234,50", as the desktop's messages show a total.
 QString moneyText(long double value);
 
