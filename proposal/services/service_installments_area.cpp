@@ -3,18 +3,22 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 
+#include "base/clock.h"
+#include "base/errors.h"
 #include "data/client_dataset.h"
 #include "proposal/area/area_support.h"
+#include "proposal/area/child_table_save.h"
 #include "proposal/area/distinct_dates.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/screen_layout.h"
 #include "proposal/services/service_tables.h"
 #include "proposal/services/services_area.h"
-#include "base/clock.h"
+#include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/db_grid.h"
+#include "ui/menus.h"
 #include "ui/number_edit.h"
 
 namespace cot {
@@ -32,15 +36,35 @@ ServiceInstallmentsArea::ServiceInstallmentsArea(TfrmPropostaComercial& screen) 
     service_tables::dueDateFields(*cdsMinDtVencServ);
     service_tables::dueDateFields(*cdsValidaVencServ);
     dtsVencServ = area_support::source(&s_, "dtsVencServ", cdsVencServ);
+
+    // Not attached: posts wait for Confirma_VencServ, which sends only a schedule that adds up.
+    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsVencServ, QStringLiteral("SetVencServ"));
+    s_.registerSave(save_.get());
+
+    ClientDataSet& t = *cdsVencServ;
+    t.afterInsert = [this](ClientDataSet&) { cdsVencServAfterInsert(); };
+    t.beforePost = [this](ClientDataSet&) { cdsVencServBeforePost(); };
+    t.afterDelete = [this](ClientDataSet&) { cdsVencServAfterDelete(); };
+    t[QStringLiteral("DTVENCSERVPROP")].onSetText = [](Field& f, const QString& text) {
+        if (text.trimmed().isEmpty() || text == QLatin1String("  /  /    ")) f.clear();
+        else Consiste::DateSetText(f, text);
+    };
+}
+
+ServiceInstallmentsArea::~ServiceInstallmentsArea() {
+    ClientDataSet& t = *cdsVencServ;
+    for (ClientDataSet::Event* e : {&t.afterInsert, &t.beforePost, &t.afterDelete}) *e = nullptr;
 }
 
 QList<QWidget*> ServiceInstallmentsArea::controls() const {
     return {dbgVencPacote, nedParcPacote, nedVrTotaPacote, depDtVencPacote, sbtGeraParcPacote};
 }
 
+ServicesArea& ServiceInstallmentsArea::services() const { return s_.area<ServicesArea>(); }
+
 void ServiceInstallmentsArea::build() {
     cdsVencServ->createDataSet();
-    QHBoxLayout* bottom = s_.area<ServicesArea>().bottomRow();
+    QHBoxLayout* bottom = services().bottomRow();
     scbPacote = new TScrollBox(QStringLiteral("scbPacote"), bottom->parentWidget());
     scbPacote->setWidgetResizable(true);
     bottom->addWidget(scbPacote, 1);
@@ -54,7 +78,7 @@ void ServiceInstallmentsArea::build() {
     due->addWidget(panVencServico, 1);
     column(panVencServico, 0);
     dbgVencPacote = grid("dbgVencPacote", panVencServico, dtsVencServ, true);
-    dbgVencPacote->addColumn(QStringLiteral("DTVENCSERVPROP"));
+    dbgVencPacote->addColumn(QStringLiteral("DTVENCSERVPROP"), {}, 130);
     dbgVencPacote->addColumn(QStringLiteral("VRVENCSERVPROP"))->alignment = Qt::AlignRight;
     panVencPacote = new TPanel(QStringLiteral("panVencPacote"), grbVencimento);
     due->addWidget(panVencPacote);
@@ -71,27 +95,116 @@ void ServiceInstallmentsArea::build() {
     labelled(gen, 1, 0, QStringLiteral("Valor Total"), nedVrTotaPacote);
     labelled(gen, 2, 0, QStringLiteral("A partir de"), depDtVencPacote);
     gen->addWidget(sbtGeraParcPacote, 3, 1);
+
+    dbgVencPacote->onExit = [this] { dbgVencPacoteExit(); };
+    dbgVencPacote->onColExit = [this] { dbgVencPacoteColExit(); };
+    sbtGeraParcPacote->onClick = [this] { sbtGeraParcPacoteClick(); };
 }
 
 void ServiceInstallmentsArea::route() {
     for (Control* c : {static_cast<Control*>(grbVencimento), static_cast<Control*>(dbgVencPacote),
                        static_cast<Control*>(panVencServico), static_cast<Control*>(panVencPacote)})
         c->onEnter = [this] { s_.setActiveTable(cdsVencServ); };
-    scbPacote->onEnter = [this] { s_.setActiveTable(s_.area<ServicesArea>().cdsServico); };
+    scbPacote->onEnter = [this] { s_.setActiveTable(services().cdsServico); };
 }
 
-void ServiceInstallmentsArea::load(const ProposalKey& key) {
-    if (!s_.area<ServicesArea>().shown()) return;
-    if (s_.proposal()["IDTIPOCOBRSERV"].asString() != QLatin1String("P")) return;
-    cdsVencServ->setData(s_.net().getPacket(QStringLiteral("GetVenc_Valor"), {key.nr, key.ver, QString(), 2}));
-    nedParcPacote->setValue(cdsVencServ->recordCount());
-    cdsVencServ->first();
-    depDtVencPacote->setDate(cdsVencServ->isEmpty() ? Clock::current().today()
-                                                    : (*cdsVencServ)["DTVENCSERVPROP"].asDateTime().date());
+// ----- loading
+
+void ServiceInstallmentsArea::load(const ProposalKey&) {
+    if (services().shown()) reload();
+}
+
+void ServiceInstallmentsArea::reload() {
+    ClientDataSet& t = *cdsVencServ;
+    if (t.isEditing()) t.cancel();
+    save_->send();
+    if (services().package())
+        t.setData(s_.net().getPacket(QStringLiteral("GetVenc_Valor"), {s_.NR(), s_.VER(), QString(), 2}));
+    else
+        t.createDataSet();  // nothing of another proposal stays shown
+    showSummary();
+    updateEditors();
+}
+
+void ServiceInstallmentsArea::showSummary() {
+    ClientDataSet& t = *cdsVencServ;
+    const int count = t.active() ? t.recordCount() : 0;
+    nedParcPacote->setValue(count);
+    if (t.active() && !t.isEmpty()) t.first();
+    depDtVencPacote->setDate(count == 0 ? Clock::current().today()
+                                        : t[QStringLiteral("DTVENCSERVPROP")].asDateTime().date());
+    Atualiza_Total_Servico();
+}
+
+long double ServiceInstallmentsArea::packageValue() const {
+    const ClientDataSet& p = s_.proposal();
+    return p.active() && !p.isEmpty() ? p[QStringLiteral("VRPACOTESERV")].asFloat() : 0;
+}
+
+long double ServiceInstallmentsArea::rate() const {
+    const ClientDataSet& perc = s_.paramPerc();
+    return perc.active() && !perc.isEmpty() ? perc[QStringLiteral("VRTXJUROSLICUSO")].asFloat() : 0;
+}
+
+// ----- enabling
+
+bool ServiceInstallmentsArea::schedulable() const {
+    const ServicesArea& s = services();
+    return s.open() && s.package() && s.cdsServico->active() && !s.cdsServico->isEmpty() &&
+           !s.cdsServico->isEditing();
+}
+
+void ServiceInstallmentsArea::enable(MaintenanceEnabling& e) {
+    const ClientDataSet& t = *cdsVencServ;
+    const bool editing = t.isEditing();
+    const bool on = schedulable() && t.active();
+    const bool rows = t.active() && !t.isEmpty();
+    e.incluir = on && !editing;
+    e.alterar = e.excluir = on && rows && !editing;
+    e.procurar = rows && !editing;
+    e.cancelar = e.confirmar = editing || save_->pending();
+}
+
+void ServiceInstallmentsArea::updateEditors() {
+    const bool on = schedulable();
+    dbgVencPacote->setReadOnly(!on);
+    for (QWidget* w : {static_cast<QWidget*>(nedParcPacote), static_cast<QWidget*>(depDtVencPacote),
+                       static_cast<QWidget*>(sbtGeraParcPacote)})
+        w->setEnabled(on);
+}
+
+// ----- maintenance buttons
+
+bool ServiceInstallmentsArea::cancel() {
+    if (!s_.hasFocus(dbgVencPacote) && s_.activeTable() != cdsVencServ) return false;
+    const int answer =
+        s_.msgMensagensPadroes.ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo);
+    // Answered No, the edits stay as they are and nothing is reloaded over them.
+    if (answer != mrYes) throw Abort();
+    if (cdsVencServ->isEditing()) cdsVencServ->cancel();
+    cdsVencServ->cancelUpdates();
+    return true;
 }
 
 void ServiceInstallmentsArea::beforeConfirm() {
-    confirmDistinctDates(s_, *cdsVencServ, *cdsAuxVencServ, QStringLiteral("DTVENCSERVPROP"), dbgVencPacote);
+    ClientDataSet& t = *cdsVencServ;
+    if (!t.active()) return;
+    if (t.isEditing()) t.post();
+    confirmDistinctDates(s_, t, *cdsAuxVencServ, QStringLiteral("DTVENCSERVPROP"), dbgVencPacote);
+    // With the schedule as the buttons' table, Confirmar sends it only once it adds up.
+    const bool here = s_.hasFocus(dbgVencPacote) || s_.activeTable() == &t;
+    if (services().principalShown() && here) Confirma_VencServ();
+}
+
+// ----- grid
+
+void ServiceInstallmentsArea::dbgVencPacoteExit() { Confirma_VencServ(); }
+
+void ServiceInstallmentsArea::dbgVencPacoteColExit() {
+    const Field* leaving = dbgVencPacote->selectedField();
+    if (s_.mnuConfirmar->enabled() && cdsVencServ->isEditing() && leaving &&
+        leaving->fieldName() == QLatin1String("DTVENCSERVPROP"))
+        Vd_VencServ(false);
 }
 
 }  // namespace cot

@@ -4,6 +4,7 @@
 
 #include "data/client_dataset.h"
 #include "proposal/area/area_support.h"
+#include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/screen_layout.h"
 #include "proposal/services/service_tables.h"
@@ -20,11 +21,22 @@ ServiceObjectiveArea::ServiceObjectiveArea(TfrmPropostaComercial& screen) : Prop
     cdsObjServico = area_support::table(&s_, "cdsObjServico");
     service_tables::objectiveFields(*cdsObjServico);
     dtsObjServico = area_support::source(&s_, "dtsObjServico", cdsObjServico);
+    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsObjServico, QStringLiteral("SetObjServico"));
+    save_->attach();
+    s_.registerSave(save_.get());
+    cdsObjServico->afterInsert = [this](ClientDataSet&) { cdsObjServicoAfterInsert(); };
+}
+
+ServiceObjectiveArea::~ServiceObjectiveArea() {
+    cdsObjServico->afterInsert = nullptr;
+    cdsObjServico->afterPost = nullptr;
+    cdsObjServico->afterDelete = nullptr;
 }
 
 QList<QWidget*> ServiceObjectiveArea::controls() const { return {fpnObjServico, dbrObjServico}; }
 
 void ServiceObjectiveArea::build() {
+    cdsObjServico->createDataSet();
     TTabSheet* page = s_.pages().tshObjServico;
     column(page, 0);
     panObjServico = new TPanel(QStringLiteral("panObjServico"), page);
@@ -46,18 +58,50 @@ void ServiceObjectiveArea::route() {
     };
 }
 
+bool ServiceObjectiveArea::shown() const {
+    const ProposalPages& p = s_.pages();
+    return s_.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshServico &&
+           p.pgcServicoGeral->activePage() == p.tshObjServico;
+}
+
 void ServiceObjectiveArea::load(const ProposalKey& key) {
     // Only a service-only proposal keeps the objective tab shown.
-    const ProposalPages& p = s_.pages();
-    if (s_.servicoSomente() && p.pgcServicoGeral->activePage() == p.tshObjServico)
+    if (s_.servicoSomente() && shown())
         cdsObjServico->setData(s_.net().getPacket(QStringLiteral("GetObjServico"), {key.nr, key.ver}));
 }
 
 void ServiceObjectiveArea::pageShown() {
-    const ProposalPages& p = s_.pages();
-    if (s_.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshServico &&
-        p.pgcServicoGeral->activePage() == p.tshObjServico)
-        s_.setActiveTable(cdsObjServico);
+    // The editor is disabled until the objective is edited, so it cannot take the focus
+    // that would point the buttons at it: the page does.
+    if (shown()) s_.setActiveTable(cdsObjServico);
+}
+
+void ServiceObjectiveArea::enable(MaintenanceEnabling& e) {
+    // One objective per proposal: Alterar edits it, or starts it when there is none.
+    const ClientDataSet& p = s_.proposal();
+    const bool proposal = p.active() && !p.isEmpty() && !p.isEditing();
+    if (cdsObjServico->isEditing()) {
+        e.incluir = e.alterar = e.excluir = e.procurar = false;
+        e.cancelar = e.confirmar = true;
+    } else {
+        e.incluir = false;
+        e.alterar = proposal && cdsObjServico->active();
+        e.excluir = proposal && cdsObjServico->active() && !cdsObjServico->isEmpty();
+        e.procurar = false;
+        e.cancelar = e.confirmar = false;
+    }
+}
+
+void ServiceObjectiveArea::updateEditors() {
+    const bool on = cdsObjServico->isEditing();
+    dbrObjServico->setEnabled(on);
+    fpnObjServico->setEnabled(on);
+    if (on) fpnObjServico->setEditor(dbrObjServico);
+}
+
+void ServiceObjectiveArea::cdsObjServicoAfterInsert() {
+    (*cdsObjServico)["NRPROPOSFAS"].setAsString(s_.NR());
+    (*cdsObjServico)["NRVERPROPFAS"].setAsString(s_.VER());
 }
 
 }  // namespace cot

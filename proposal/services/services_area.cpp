@@ -5,12 +5,17 @@
 #include <QVBoxLayout>
 
 #include "data/client_dataset.h"
+#include "data/data_source.h"
 #include "proposal/area/area_support.h"
+#include "proposal/area/child_table_save.h"
+#include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/screen_layout.h"
+#include "proposal/services/service_installments_area.h"
 #include "proposal/services/service_tables.h"
-#include "ui/containers.h"
+#include "services/veltrano.h"
 #include "ui/buttons.h"
+#include "ui/containers.h"
 #include "ui/db_edit.h"
 #include "ui/db_grid.h"
 #include "ui/page_control.h"
@@ -27,9 +32,40 @@ ServicesArea::ServicesArea(TfrmPropostaComercial& screen) : ProposalArea(screen)
     service_tables::serviceFields(*cdsServicoAux, false);
     service_tables::mandatoryServiceFields(*cdsTipoServObr);
     dtsServico = area_support::source(&s_, "dtsServico", cdsServico);
+
+    // The service-type register: one type (P_CDTIPOSERV), or all of them (P_TCDTIPOSERV 'T').
+    for (const char* line : {"SELECT CDTIPOSERV, NMTIPOSERV", "FROM TIPOSERV",
+                             "WHERE ((:P_CDTIPOSERV = CDTIPOSERV) OR (:P_TCDTIPOSERV = 'T'))", "ORDER BY CDTIPOSERV"})
+        qryServico.addSql(QString::fromLatin1(line));
+    Field& code = qryServico.addField(QStringLiteral("CDTIPOSERV"), FieldType::String, 3);
+    code.displayLabel = QStringLiteral("Código");
+    code.required = true;
+    qryServico.addField(QStringLiteral("NMTIPOSERV"), FieldType::String, 80).displayLabel = QStringLiteral("Nome");
+    dtsServ = area_support::source(&s_, "dtsServ", &qryServico.table());
+
+    // Sent from the after-post and after-delete, which have more to do than the send.
+    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsServico, QStringLiteral("SetServico"));
+    save_->afterSend = [this] {
+        Veltrano::AtualizaLocalCache({QStringLiteral("PROPOSTASERV")});
+        runFollowUp();
+    };
+    s_.registerSave(save_.get());
+}
+
+ServicesArea::~ServicesArea() {
+    ClientDataSet& t = *cdsServico;
+    for (ClientDataSet::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforeEdit, &t.beforePost, &t.afterPost,
+                                    &t.afterCancel, &t.afterDelete, &t.afterScroll})
+        *e = nullptr;
+    t[QStringLiteral("IDTIPOCOBRPROP")].onGetText = nullptr;
+    t[QStringLiteral("IDTIPOCOBRPROP")].onSetText = nullptr;
 }
 
 QList<QWidget*> ServicesArea::controls() const { return {dbgServico, grbTipoCobranca}; }
+
+Field& ServicesArea::f(const char* name) const { return (*cdsServico)[QString::fromLatin1(name)]; }
+
+ServiceInstallmentsArea& ServicesArea::installments() const { return s_.area<ServiceInstallmentsArea>(); }
 
 void ServicesArea::build() {
     cdsServico->createDataSet();
@@ -47,11 +83,12 @@ void ServicesArea::build() {
     column(panServicoControle, 0);
     dbgServico = grid("dbgServico", panServicoControle, dtsServico, true);
     dbgServico->setOptions(dgEditing | dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgConfirmDelete);
-    dbgServico->addColumn(QStringLiteral("CDTIPOSERV"));
+    dbgServico->addColumn(QStringLiteral("CDTIPOSERV"))->buttonStyle = ColumnButtonStyle::Ellipsis;
     dbgServico->addColumn(QStringLiteral("NMTIPOSERV"));
     dbgServico->addColumn(QStringLiteral("DSLOCALPROP"));
-    for (const char* f : {"VRPEACHEPROP", "QTSERVPROP", "VRHORAPROP", "VRDEHORAPROP", "VRPEHORAPROP"})
+    for (const char* f : {"VRPEACHEPROP", "QTSERVPROP", "VRHORAPROP", "VRDEHORAPROP"})
         dbgServico->addColumn(QString::fromLatin1(f))->alignment = Qt::AlignRight;
+    dbgServico->addColumn(QStringLiteral("VRPEHORAPROP"), {}, 90)->alignment = Qt::AlignRight;
 
     auto* bottom = new QWidget(content);
     bottom->setMinimumHeight(190);
@@ -62,10 +99,10 @@ void ServicesArea::build() {
     bottom_->addWidget(charging);
     grbTipoCobranca = new TGroupBox(QStringLiteral("grbTipoCobranca"), charging, QStringLiteral("Tipo de Cobrança"));
     auto* kinds = row(grbTipoCobranca, 4);
-    rbtValorPacote = new TRadioButton(QStringLiteral("rbtValorPacote"), grbTipoCobranca, QStringLiteral("Valor do Pacote"));
-    rbtValorHora = new TRadioButton(QStringLiteral("rbtValorHora"), grbTipoCobranca, QStringLiteral("Valor Hora"));
-    kinds->addWidget(rbtValorPacote);
-    kinds->addWidget(rbtValorHora);
+    rbtVrPacote = new TRadioButton(QStringLiteral("rbtVrPacote"), grbTipoCobranca, QStringLiteral("Valor do Pacote"));
+    rbtVrHora = new TRadioButton(QStringLiteral("rbtVrHora"), grbTipoCobranca, QStringLiteral("Valor Hora"));
+    kinds->addWidget(rbtVrPacote);
+    kinds->addWidget(rbtVrHora);
     chargingColumn->addWidget(grbTipoCobranca);
     grbPacote = new TGroupBox(QStringLiteral("grbPacote"), charging, QStringLiteral("Pacote"));
     auto* pack = row(grbPacote, 4);
@@ -75,14 +112,23 @@ void ServicesArea::build() {
     pack->addWidget(new QLabel(QStringLiteral("Valor do Pacote"), grbPacote));
     pack->addWidget(dbeVrPacote);
     chargingColumn->addWidget(grbPacote);
+    attachEvents();
 }
 
 void ServicesArea::route() {
     const ProposalPages& p = s_.pages();
     for (Control* c : {static_cast<Control*>(p.tshServico), static_cast<Control*>(p.tshServicoPrincipal),
-                       static_cast<Control*>(dbgServico), static_cast<Control*>(grbPacote),
-                       static_cast<Control*>(panServicoControle), static_cast<Control*>(scrServico)})
+                       static_cast<Control*>(grbPacote), static_cast<Control*>(panServicoControle),
+                       static_cast<Control*>(scrServico)})
         c->onEnter = [this] { s_.setActiveTable(cdsServico); };
+    // Entering the grid is entering its selected column.
+    dbgServico->onEnter = [this] {
+        s_.setActiveTable(cdsServico);
+        dbgServicoColEnter();
+    };
+    rbtVrPacote->onClick = [this] { rbtVrPacoteClick(); };
+    rbtVrHora->onClick = [this] { rbtVrHoraClick(); };
+    s_.area<HeaderController>().rbtServico->onClick = [this] { rbtServicoClick(); };
 }
 
 bool ServicesArea::shown() const {
@@ -90,14 +136,85 @@ bool ServicesArea::shown() const {
     return s_.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshServico;
 }
 
+bool ServicesArea::principalShown() const {
+    return shown() && s_.pages().pgcServicoGeral->activePage() == s_.pages().tshServicoPrincipal;
+}
+
+bool ServicesArea::open() const {
+    const ClientDataSet& p = s_.proposal();
+    return p.active() && !p.isEmpty() && !p.isEditing() && p[QStringLiteral("DTACEPROPFAS")].isNull();
+}
+
+bool ServicesArea::package() const {
+    const ClientDataSet& p = s_.proposal();
+    return p.active() && !p.isEmpty() && p[QStringLiteral("IDTIPOCOBRSERV")].asString() == QLatin1String("P");
+}
+
+long double ServicesArea::proposalPackage() const {
+    const ClientDataSet& p = s_.proposal();
+    return p.active() && !p.isEmpty() ? p[QStringLiteral("VRPACOTESERV")].asFloat() : 0;
+}
+
 void ServicesArea::load(const ProposalKey& key) {
-    if (shown()) cdsServico->setData(s_.net().getPacket(QStringLiteral("GetServico"), {key.nr, key.ver}));
+    if (!shown()) return;
+    cdsServico->setData(s_.net().getPacket(QStringLiteral("GetServico"), {key.nr, key.ver}));
+    showCharging();
+    updateEditors();
+}
+
+void ServicesArea::reloadServices() {
+    const QString row = area_support::currentText(*cdsServico, QStringLiteral("NRSERVPROP"));
+    cdsServico->setData(s_.net().getPacket(QStringLiteral("GetServico"), {s_.NR(), s_.VER()}));
+    // A service just inserted got its sequence on the server: the last one.
+    if (row.isEmpty() || !cdsServico->locate(QStringLiteral("NRSERVPROP"), row)) cdsServico->last();
 }
 
 void ServicesArea::pageShown() {
-    if (!shown() || s_.pages().pgcServicoGeral->activePage() != s_.pages().tshServicoPrincipal) return;
+    if (!principalShown()) return;
     s_.setActiveTable(cdsServico);
     if (!s_.hasFocus(dbgServico) && dbgServico->canFocus()) dbgServico->setFocus();
+    if (open() && package() && !cdsServico->isEditing()) Gera_ValorPacoteServ();
+}
+
+void ServicesArea::enable(MaintenanceEnabling& e) {
+    if (cdsServico->isEditing()) {
+        e.incluir = e.alterar = e.excluir = e.procurar = false;
+        e.cancelar = e.confirmar = true;
+        return;
+    }
+    const bool rows = cdsServico->active() && !cdsServico->isEmpty();
+    e.incluir = open();
+    e.alterar = e.excluir = open() && rows;
+    e.procurar = rows;
+    e.cancelar = e.confirmar = false;
+}
+
+void ServicesArea::updateEditors() {
+    // An accepted proposal's services are under contract: shown, not changed.
+    dbgServico->setReadOnly(!open());
+    // The radios switch the stored type: not over a service being typed, and only once
+    // they show the stored type.
+    const bool switchable = open() && boTestaServ && !cdsServico->isEditing();
+    rbtVrPacote->setEnabled(switchable);
+    rbtVrHora->setEnabled(switchable);
+}
+
+void ServicesArea::afterDelete() {
+    // The delete button: a package proposal left without services has no schedule.
+    if (shown() && cdsServico->active() && cdsServico->isEmpty() && package()) emptyPackage();
+}
+
+void ServicesArea::showCharging() {
+    if (cdsServico->isEditing()) return;
+    const ClientDataSet& p = s_.proposal();
+    if (!p.active() || p.isEmpty()) return;
+    const QString type = p[QStringLiteral("IDTIPOCOBRSERV")].asString();
+    boTestaServ = false;
+    syncing_ = true;
+    if (type == QLatin1String("P")) rbtVrPacote->setChecked(true);
+    else if (type == QLatin1String("H")) rbtVrHora->setChecked(true);
+    syncing_ = false;
+    boTestaServ = true;
 }
 
 }  // namespace cot

@@ -270,4 +270,24 @@ TEST_F(Scenarios, AFileThatIsNoScenarioStopsBeforeAnyWindow) {
     EXPECT_EQ(runHost(home.filePath("nao_existe.scn")).exitCode, 2);
 }
 
+// Services: two services added to a package split in three installments, the charging
+// switched to hourly and back, the schedule split again and the page read again.
+TEST_F(Scenarios, ServicesScenarioReachesTheDatabase) {
+    const HostRun run = runHost(sourcePath("scenarios/services.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    const QString key = "NRPROPOSFAS = '00000000000000000012' AND NRVERPROPFAS = '01'";
+    const cot::Packet services = db->query("SELECT CDTIPOSERV, QTSERVPROP, VRDEHORAPROP, VRPEHORAPROP FROM SERVPROP "
+                                           "WHERE " + key + " ORDER BY NRSERVPROP");
+    ASSERT_EQ(services.rows.size(), 2);
+    EXPECT_EQ(services.value(0, "CDTIPOSERV").toString(), "001");
+    EXPECT_EQ(services.value(1, "CDTIPOSERV").toString(), "002");
+    EXPECT_DOUBLE_EQ(services.value(1, "VRDEHORAPROP").toDouble(), 108.0);
+    EXPECT_DOUBLE_EQ(services.value(1, "VRPEHORAPROP").toDouble(), 10.0);
+    EXPECT_EQ(db->scalar("SELECT IDTIPOCOBRSERV FROM PROPOSTAFAS WHERE " + key).toString(), "P");
+    EXPECT_DOUBLE_EQ(db->scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE " + key).toDouble(), 7728.0);
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM VENCSERVPROP WHERE " + key).toInt(), 3);
+    EXPECT_NEAR(db->scalar("SELECT SUM(VRVENCSERVPROP) FROM VENCSERVPROP WHERE " + key).toDouble(), 7728.0, 0.001);
+}
+
 }  // namespace

@@ -1,0 +1,156 @@
+// Charging of the services: the switch between package and hourly, each one call of
+// SetTipoCobrServ, and the package value established from the services.
+#include <QStringList>
+#include <utility>
+
+#include "base/dialogs.h"
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "proposal/area/child_table_save.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/services/server_values.h"
+#include "proposal/services/service_installments_area.h"
+#include "proposal/services/services_area.h"
+#include "services/money.h"
+#include "ui/buttons.h"
+#include "ui/busy_animation.h"
+
+namespace cot {
+
+namespace {
+
+// A table's before-post handler held off while code posts what it has settled itself.
+class BeforePostHeld {
+public:
+    explicit BeforePostHeld(ClientDataSet& t) : t_(t), held_(std::exchange(t.beforePost, nullptr)) {}
+    ~BeforePostHeld() { t_.beforePost = std::move(held_); }
+    BeforePostHeld(const BeforePostHeld&) = delete;
+    BeforePostHeld& operator=(const BeforePostHeld&) = delete;
+
+private:
+    ClientDataSet& t_;
+    ClientDataSet::Event held_;
+};
+
+}  // namespace
+
+bool ServicesArea::startChargingEdit() {
+    // 1. A click by the user (not the radios being set from the record) edits the services.
+    ClientDataSet& t = *cdsServico;
+    if (!boTestaServ || t.state() != DataSetState::Browse) return false;
+    if (t.isEmpty()) t.append();
+    else t.edit();
+    s_.setActiveTable(&t);
+    return true;
+}
+
+void ServicesArea::switchCharging(const QString& type, bool startedHere) {
+    QVariant package;
+    try {
+        BusyScope busy;
+        // One call: the server records the type with the package value and schedule it
+        // implies (none by the hour), in one transaction, and answers the value.
+        package = s_.net().callChecked(QStringLiteral("SetTipoCobrServ"), {type, s_.NR(), s_.VER()});
+    } catch (...) {
+        // Refused: nothing changed, and the radios say so again.
+        if (startedHere && cdsServico->isEditing()) cdsServico->cancel();
+        showCharging();
+        throw;
+    }
+    storeServerValues(s_.proposal(), {{QStringLiteral("IDTIPOCOBRSERV"), type},
+                                      {QStringLiteral("VRPACOTESERV"), package.toDouble()}});
+    installments().reload();
+    // A service being inserted by the click is charged as the proposal now is.
+    if (cdsServico->state() == DataSetState::Insert) {
+        f("IDTIPOCOBRPROP").setAsString(type);
+        f("VRPACOTESERV").setValue(package.toDouble());
+    }
+}
+
+void ServicesArea::rbtVrPacoteClick() {
+    if (syncing_) return;
+    const bool started = startChargingEdit();
+    // 2.
+    if (!cdsServico->isEditing()) return;
+    switchCharging(QStringLiteral("P"), started);
+    if (!cdsServico->isEmpty()) Gera_ValorPacoteServ();
+    updateEditors();
+}
+
+void ServicesArea::rbtVrHoraClick() {
+    if (syncing_) return;
+    const bool started = startChargingEdit();
+    // 2.
+    if (!cdsServico->isEditing()) return;
+    const TMessages& m = s_.msgPadrao;
+    const QString question = m.Msg(QStringLiteral("TipoCobr_Serv")) + u'\n' + m.Msg(QStringLiteral("TipoCobr_Serv_Conf"));
+    if (Dialogs::current().messageDlg(question, DialogType::Confirmation, mbYes | mbNo) != mrYes) {
+        // Declined: the proposal stays a package, and so do the radios.
+        cdsServico->cancel();
+        cdsServico->cancelUpdates();
+        showCharging();
+        if (rbtVrHora->canFocus()) rbtVrHora->setFocus();
+        throw Abort();
+    }
+    switchCharging(QStringLiteral("H"), started);
+    if (!cdsServico->isEmpty()) reloadServices();
+    updateEditors();
+}
+
+long double ServicesArea::servicesTotal() {
+    ClientDataSet& aux = *cdsServicoAux;
+    aux.setData(cdsServico->data());
+    aux.setFilter(QStringLiteral("NRPROPOSFAS = '") + s_.NR() + QStringLiteral("' AND NRVERPROPFAS = '") + s_.VER() +
+                  u'\'');
+    aux.setFiltered(true);
+    long double total = 0;
+    for (int r = 0; r < aux.rowCount(); ++r) {
+        ClientDataSet::RowView row(aux, r);
+        total += aux[QStringLiteral("VRTOTASERV")].asFloat();
+    }
+    aux.setFiltered(false);
+    aux.setFilter(QString());
+    return total;
+}
+
+void ServicesArea::Gera_ValorPacoteServ() {
+    // The news of an earlier post never carries over to this one.
+    Cli_cot05000::exVrServico = 0;
+    // 1.
+    save_->send();
+    reloadServices();
+    // 2.
+    const ClientDataSet& p = s_.proposal();
+    if (cdsServico->isEditing() || !package() || p.isEditing() || !p[QStringLiteral("DTACEPROPFAS")].isNull()) return;
+    // 3. Services stored without their package value: the row carries their total to
+    // SetServico, which records the proposal's package in the same transaction; the save's
+    // follow-up gives the package its first installment or re-splits the schedule over the
+    // value read back, and sends the schedule (4. and 5.).
+    Field& value = f("VRPACOTESERV");
+    if (cdsServico->isEmpty()) return installments().Confirma_VencServ();
+    if (value.isNull() || sameMoney(value.asFloat(), 0)) {
+        const long double total = servicesTotal();
+        if (sameMoney(total, 0)) return installments().Confirma_VencServ();
+        followUp_ = FollowUp{s_.key(), proposalPackage(), true, false};
+        Cli_cot05000::boServVenc = false;
+        BeforePostHeld held(*cdsServico);
+        cdsServico->edit();
+        value.setAsFloat(static_cast<double>(total));
+        f("VERIFICA_DESCRICAO").setAsString(f("DSLOCALPROP").asString().isEmpty() ? QStringLiteral("S")
+                                                                                   : QStringLiteral("N"));
+        cdsServico->post();
+        return;
+    }
+    // The server holds a value the screen did not know yet (services it imported and
+    // priced): the schedule follows it.
+    const long double before = proposalPackage();
+    if (!sameMoney(value.asFloat(), before)) {
+        storeServerValues(s_.proposal(), {{QStringLiteral("VRPACOTESERV"), value.asFloat()}});
+        return settleSchedule(before, true);
+    }
+    // 5.
+    installments().Confirma_VencServ();
+}
+
+}  // namespace cot

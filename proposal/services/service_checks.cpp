@@ -1,0 +1,133 @@
+// The checks of a service, in the order a post runs them, and the hourly rate, invoiced
+// rate and discount kept consistent with each other.
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/services/services_area.h"
+#include "services/consiste.h"
+#include "ui/db_grid.h"
+
+namespace cot {
+
+namespace {
+
+const QString kCode = QStringLiteral("CDTIPOSERV");
+const QString kRate = QStringLiteral("VRHORAPROP");
+const QString kInvoiced = QStringLiteral("VRDEHORAPROP");
+const QString kDiscount = QStringLiteral("VRPEHORAPROP");
+
+long double value(const Field& f) { return static_cast<long double>(f.asFloat()); }
+
+// Whether the field differs from the value the server knows.
+bool changed(const Field& f) {
+    const QVariant old = f.oldValue();
+    if (f.isNull() || old.isNull()) return f.isNull() != old.isNull();
+    return !sameMoney(f.asFloat(), old.toDouble());
+}
+
+}  // namespace
+
+void ServicesArea::focusColumn(const QString& field) {
+    // Showing where a check failed must not run the checks of the column being left.
+    const auto exit = std::exchange(dbgServico->onColExit, nullptr);
+    if (!s_.hasFocus(dbgServico) && dbgServico->canFocus()) dbgServico->setFocus();
+    dbgServico->setSelectedField(field);
+    dbgServico->onColExit = exit;
+}
+
+void ServicesArea::refuse(const QString& key, const QString& field) {
+    focusColumn(field);
+    Consiste::MensErro(s_.msgPadrao.Msg(key));
+    throw Abort();  // MensErro already ended the operation; this keeps the compiler sure of it
+}
+
+void ServicesArea::Vd_Servico(bool obrigatorio) {
+    Field& code = f("CDTIPOSERV");
+    if (code.asString().trimmed().isEmpty()) {
+        if (!obrigatorio) return;
+        f("NMTIPOSERV").clear();
+        refuse(QStringLiteral("SERV_INF"), kCode);
+    }
+    try {
+        const QString adjusted = Consiste::Ajusta(code.asString(), 3);
+        if (adjusted != code.asString()) code.setAsString(adjusted);
+        qryServico.close();
+        qryServico.setParam(QStringLiteral("P_CDTIPOSERV"), adjusted);
+        qryServico.setParam(QStringLiteral("P_TCDTIPOSERV"), QString());
+        qryServico.open();
+    } catch (...) {
+        focusColumn(kCode);
+        throw;
+    }
+    if (qryServico.isEmpty()) refuse(QStringLiteral("SERVNCAD"), kCode);
+    f("NMTIPOSERV").setAsString(qryServico.fieldByName(QStringLiteral("NMTIPOSERV")).asString());
+}
+
+void ServicesArea::Vd_IncluServ(bool /*flag*/) {
+    if (f("VRPEACHEPROP").isNull()) refuse(QStringLiteral("VRPEACHEPROPINF"), QStringLiteral("VRPEACHEPROP"));
+    if (f("QTSERVPROP").isNull()) refuse(QStringLiteral("QTSERVPROPINF"), QStringLiteral("QTSERVPROP"));
+    if (f("VRHORAPROP").isNull()) refuse(QStringLiteral("VRHORAINF"), kRate);
+    if (!f("VRDEHORAPROP").isNull() && value(f("VRHORAPROP")) < value(f("VRDEHORAPROP")))
+        refuse(QStringLiteral("VALORDESC"), kInvoiced);
+}
+
+void ServicesArea::cdsServicoBeforePost() {
+    ClientDataSet& t = *cdsServico;
+    const bool inserting = t.state() == DataSetState::Insert;
+    Field& rate = f("VRHORAPROP");
+    Field& invoiced = f("VRDEHORAPROP");
+    Field& discount = f("VRPEHORAPROP");
+    // 1.
+    if (inserting) Vd_Servico(true);
+    // 2.
+    if (value(discount) > 100 || value(discount) < 0) refuse(QStringLiteral("VRDESC_ENT"), kDiscount);
+    // 3. - 4.
+    Vd_IncluServ(true);
+    if (value(rate) == 0) refuse(QStringLiteral("VRHR_N_ZERO"), kRate);
+    // 5. An invoiced rate never typed follows the rate and the discount, as leaving the
+    // rate's column makes it (taken as 0 it would give the service away).
+    if (discount.isNull()) discount.setAsFloat(0);
+    if (invoiced.isNull()) invoiced.setAsFloat(static_cast<double>(value(rate) * (100 - value(discount)) / 100));
+    // 6. What was typed last decides: the invoiced rate, or the discount over the rate.
+    if (changed(invoiced)) {
+        discount.setAsFloat(static_cast<double>(100 - (value(invoiced) / value(rate)) * 100));
+    } else if (changed(discount) || changed(rate)) {
+        const Field* column = dbgServico->selectedField();
+        if (column && (column->fieldName() == kDiscount || column->fieldName() == kRate))
+            invoiced.setAsFloat(static_cast<double>(value(rate) * (100 - value(discount)) / 100));
+    }
+    // 7.
+    f("NRPROPOSFAS").setAsString(s_.NR());
+    f("NRVERPROPFAS").setAsString(s_.VER());
+    // 8.
+    if (value(rate) < 0) refuse(QStringLiteral("IMPVRNEG"), kRate);
+    if (value(invoiced) < 0) refuse(QStringLiteral("IMPVRDENEG"), kInvoiced);
+    // 9.
+    if (sameMoney(value(rate), value(invoiced))) discount.setAsFloat(0);
+    if (sameMoney(value(invoiced), 0)) discount.setAsFloat(100);
+    if (sameMoney(value(discount), 0)) invoiced.setAsFloat(rate.asFloat());
+    // 10.
+    const long double before = proposalPackage();
+    f("VRPACOTESERV").setAsFloat(static_cast<double>(GeraValorServico()));
+    // 11. The package this row implies; the server records it with the row (SetServico).
+    Cli_cot05000::exVrServico = 0;
+    if (package() && !sameMoney(value(f("VRPACOTESERV")), before)) Cli_cot05000::exVrServico = value(f("VRPACOTESERV"));
+    // 12.
+    f("VERIFICA_DESCRICAO").setAsString(f("DSLOCALPROP").asString().isEmpty() ? QStringLiteral("S") : QStringLiteral("N"));
+    // 13.
+    Cli_cot05000::boServVenc = inserting;
+    followUp_ = FollowUp{s_.key(), before, inserting, true};
+}
+
+long double ServicesArea::GeraValorServico() const {
+    const ClientDataSet& t = *cdsServico;
+    if (!t.active() || (t.isEmpty() && !t.isEditing())) return 0;
+    long double v = value(f("VRPACOTESERV"));
+    const QVariant hours = f("QTSERVPROP").oldValue();
+    const QVariant invoiced = f("VRDEHORAPROP").oldValue();
+    if (!hours.isNull() && !invoiced.isNull()) v -= static_cast<long double>(hours.toDouble()) * invoiced.toDouble();
+    return v + value(f("QTSERVPROP")) * value(f("VRDEHORAPROP"));
+}
+
+}  // namespace cot

@@ -1,0 +1,137 @@
+// Table events of the services: insert, edit, the save after a post or delete and what it
+// implies for the package once the server took it.
+#include <utility>
+
+#include "data/client_dataset.h"
+#include "proposal/area/child_table_save.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/services/server_values.h"
+#include "proposal/services/service_installments_area.h"
+#include "proposal/services/services_area.h"
+#include "services/money.h"
+#include "ui/db_grid.h"
+
+namespace cot {
+
+namespace {
+
+// Codes of the charging modality of an item and their catalogue keys, in the order they
+// are compared.
+const std::pair<const char*, const char*> kModalities[] = {{"H", "Vr. Hora"}, {"F", "Vr. Fixo"}, {"P", "Vr. Pacote"}};
+
+}  // namespace
+
+void ServicesArea::attachEvents() {
+    ClientDataSet& t = *cdsServico;
+    t.beforeInsert = [this](ClientDataSet&) { cdsServicoBeforeInsert(); };
+    t.afterInsert = [this](ClientDataSet&) { cdsServicoAfterInsert(); };
+    t.beforeEdit = [this](ClientDataSet&) { cdsServicoBeforeEdit(); };
+    t.beforePost = [this](ClientDataSet&) { cdsServicoBeforePost(); };
+    t.afterPost = [this](ClientDataSet&) { cdsServicoAfterPost(); };
+    t.afterCancel = [this](ClientDataSet&) { cdsServicoAfterCancel(); };
+    t.afterDelete = [this](ClientDataSet&) { cdsServicoAfterDelete(); };
+    t.afterScroll = [this](ClientDataSet&) { cdsServicoAfterScroll(); };
+
+    // The modality is shown and typed as its catalogue word; anything else changes nothing.
+    const TMessages& m = s_.msgPadrao;
+    for (ClientDataSet* table : {cdsServico, cdsServicoAux}) {
+        Field& modality = (*table)[QStringLiteral("IDTIPOCOBRPROP")];
+        modality.onGetText = [&m](Field& f, bool) {
+            const QString code = f.asString();
+            for (const auto& [c, key] : kModalities)
+                if (code == QLatin1String(c)) return m.Msg(QString::fromLatin1(key));
+            return code;
+        };
+        modality.onSetText = [&m](Field& f, const QString& text) {
+            for (const auto& [c, key] : kModalities)
+                if (text == m.Msg(QString::fromLatin1(key))) return f.setAsString(QString::fromLatin1(c));
+        };
+    }
+
+    dbgServico->onColEnter = [this] { dbgServicoColEnter(); };
+    dbgServico->onColExit = [this] { dbgServicoColExit(); };
+    dbgServico->onEditButtonClick = [this] { dbgServicoEditButtonClick(); };
+    dbgServico->onKeyPress = [this](QChar& key) { dbgServicoKeyPress(key); };
+    dbgServico->onKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) { dbgServicoKeyDown(key, modifiers); };
+}
+
+void ServicesArea::cdsServicoBeforeInsert() { dbgServico->addOption(dgEditing); }
+
+void ServicesArea::cdsServicoAfterInsert() {
+    // Nothing of an earlier post may carry over to this one.
+    Cli_cot05000::boServVenc = false;
+    followUp_.reset();
+    focusColumn(QStringLiteral("CDTIPOSERV"));
+    const ClientDataSet& p = s_.proposal();
+    f("IDTIPOCOBRPROP").setAsString(p[QStringLiteral("IDTIPOCOBRSERV")].asString());
+    f("VRPACOTESERV").setValue(p[QStringLiteral("VRPACOTESERV")].value());
+}
+
+void ServicesArea::cdsServicoBeforeEdit() {
+    // A stored service keeps its type: editing starts in the description.
+    const Field* column = dbgServico->selectedField();
+    if (!s_.hasFocus(dbgServico) || !column) return;
+    if (column->fieldName() == QLatin1String("CDTIPOSERV") || column->fieldName() == QLatin1String("NMTIPOSERV")) {
+        focusColumn(QStringLiteral("DSLOCALPROP"));
+        dbgServico->addOption(dgEditing);
+    }
+}
+
+void ServicesArea::cdsServicoAfterPost() {
+    // The flag became this post's follow-up in the before-post; it never outlives the post.
+    Cli_cot05000::boServVenc = false;
+    if (save_->pending()) save_->send();
+    else runFollowUp();
+}
+
+void ServicesArea::cdsServicoAfterCancel() {
+    cdsServico->cancelUpdates();
+    Cli_cot05000::boServVenc = false;
+    Cli_cot05000::exVrServico = 0;
+    followUp_.reset();
+}
+
+void ServicesArea::cdsServicoAfterDelete() {
+    followUp_ = FollowUp{s_.key(), proposalPackage(), false, false};
+    save_->send();
+}
+
+void ServicesArea::cdsServicoAfterScroll() {
+    // The row now current decides whether the type column may be typed.
+    dbgServicoColEnter();
+    s_.dtsPadraoStateChange();
+}
+
+void ServicesArea::runFollowUp() {
+    if (!followUp_) return;
+    const FollowUp todo = *followUp_;
+    followUp_.reset();
+    if (todo.proposal.nr != s_.NR() || todo.proposal.ver != s_.VER()) return;
+    // 1. The package value the server recorded with the services.
+    reloadServices();
+    const double stored = cdsServico->isEmpty() ? 0.0 : f("VRPACOTESERV").asFloat();
+    storeServerValues(s_.proposal(), {{QStringLiteral("VRPACOTESERV"), stored}});
+    settleSchedule(todo.packageBefore, todo.firstInstallment);
+    Cli_cot05000::exVrServico = 0;
+    // 5.
+    if (todo.verify) s_.sbtVerificarClick();
+    else installments().Atualiza_Total_Servico();
+}
+
+void ServicesArea::settleSchedule(long double before, bool firstInstallment) {
+    if (!package()) return;
+    if (cdsServico->isEmpty()) return emptyPackage();
+    ServiceInstallmentsArea& schedule = installments();
+    schedule.reload();
+    // 2. - 3. A first service gets its installment; a new value is spread over the
+    // schedule as it stands.
+    if (firstInstallment && schedule.cdsVencServ->isEmpty()) schedule.addFirstInstallment();
+    else if (!sameMoney(proposalPackage(), before)) schedule.Rateia_VencServ(false);
+    // 4.
+    schedule.Confirma_VencServ();
+}
+
+void ServicesArea::emptyPackage() { installments().dropSchedule(); }
+
+}  // namespace cot

@@ -1,0 +1,185 @@
+// The generator of the package installments and the spreading of the package value over
+// them.
+#include "base/clock.h"
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "proposal/area/child_table_save.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/services/service_installments_area.h"
+#include "services/consiste.h"
+#include "services/installment_schedule.h"
+#include "ui/date_edit.h"
+#include "ui/number_edit.h"
+
+namespace cot {
+
+namespace {
+
+const QString kDue = QStringLiteral("DTVENCSERVPROP");
+const QString kValue = QStringLiteral("VRVENCSERVPROP");
+
+QDateTime midnight(const QDate& day) { return QDateTime(day, QTime(0, 0)); }
+
+// Grid refreshes are held while many rows change; released on every path out.
+class ControlsHeld {
+public:
+    explicit ControlsHeld(ClientDataSet& t) : t_(t) { t_.disableControls(); }
+    ~ControlsHeld() {
+        if (t_.controlsDisabled()) t_.enableControls();
+    }
+    ControlsHeld(const ControlsHeld&) = delete;
+    ControlsHeld& operator=(const ControlsHeld&) = delete;
+
+private:
+    ClientDataSet& t_;
+};
+
+}  // namespace
+
+std::vector<double> ServiceInstallmentsArea::values() const {
+    const ClientDataSet& t = *cdsVencServ;
+    std::vector<double> out;
+    if (!t.active()) return out;
+    out.reserve(size_t(t.rowCount()));
+    for (int r = 0; r < t.rowCount(); ++r) {
+        ClientDataSet::RowView row(t, r);
+        out.push_back(t[kValue].asFloat());
+    }
+    return out;
+}
+
+void ServiceInstallmentsArea::assignValues(const std::vector<double>& split) {
+    ClientDataSet& t = *cdsVencServ;
+    ControlsHeld held(t);
+    const Bookmark at = t.bookmark();
+    t.first();
+    for (double value : split) {
+        if (t.eof()) break;
+        // Only what changes is logged.
+        if (t[kValue].isNull() || !sameMoney(t[kValue].asFloat(), value)) {
+            t.edit();
+            t[kValue].setAsFloat(value);
+            t.post();
+        }
+        t.next();
+    }
+    if (t.bookmarkValid(at)) t.gotoBookmark(at);
+}
+
+void ServiceInstallmentsArea::Rateia_VencServ(bool novo) {
+    ClientDataSet& t = *cdsVencServ;
+    if (!t.active()) return;
+    if (t.isEditing()) t.post();
+    const int count = t.recordCount();
+    if (count == 0) return;
+    // Whole cents adding up to the cut total, the remainder on the first installment; a
+    // schedule of zeros has no shares and is split equally.
+    const long double package = packageValue();
+    assignValues(novo ? equalSplit(package, rate(), count) : proportionalSplit(values(), package, rate()));
+    Atualiza_Total_Servico();
+}
+
+void ServiceInstallmentsArea::addFirstInstallment() {
+    ClientDataSet& t = *cdsVencServ;
+    if (!t.active()) t.createDataSet();
+    if (t.isEditing()) t.post();
+    // Due today; a proposal dated later takes no installment before its own date.
+    QDate due = Clock::current().today();
+    const QDateTime created = s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
+    if (created.isValid() && created.date() > due) due = created.date();
+    t.append();
+    t[kDue].setAsDateTime(midnight(due));
+    t[kValue].setAsFloat(static_cast<double>(truncCents(packageValue())));
+    // A refused row stays in the grid to be corrected.
+    t.post();
+    showSummary();
+}
+
+void ServiceInstallmentsArea::dropSchedule() {
+    ClientDataSet& t = *cdsVencServ;
+    // What the screen shows is what the server holds: read only when unsure.
+    if (!t.active() || t.isEditing() || t.changeCount() > 0 || !t.isEmpty()) reload();
+    if (t.isEmpty()) return;
+    {
+        ControlsHeld held(t);
+        generating_ = true;
+        try {
+            t.first();
+            while (!t.isEmpty()) t.deleteRecord();
+        } catch (...) {
+            generating_ = false;
+            throw;
+        }
+        generating_ = false;
+    }
+    save_->send();
+    showSummary();
+}
+
+bool ServiceInstallmentsArea::scheduleAsAsked(int count, const QDate& first) {
+    const ClientDataSet& t = *cdsVencServ;
+    if (!first.isValid() || t.isEditing() || save_->pending() || t.recordCount() != count) return false;
+    if (cdsMinDtVencServ->isEmpty() || (*cdsMinDtVencServ)[kDue].asDateTime().date() != first) return false;
+    return scheduleAddsUp(values(), packageValue(), rate());
+}
+
+void ServiceInstallmentsArea::replaceSchedule(int count, const QDate& first) {
+    ClientDataSet& t = *cdsVencServ;
+    const bool pendingBefore = save_->pending();
+    ControlsHeld held(t);
+    generating_ = true;
+    try {
+        if (t.isEditing()) t.cancel();
+        t.first();
+        while (!t.isEmpty()) t.deleteRecord();
+        for (int i = 0; i < count; ++i) {
+            t.append();
+            t[kDue].setAsDateTime(midnight(Consiste::SomaMes(first, i)));
+            t[kValue].setAsFloat(0);
+            t.post();
+        }
+    } catch (...) {
+        generating_ = false;
+        if (t.isEditing()) t.cancel();
+        // Nothing half made is left behind: back to what the server holds.
+        if (!pendingBefore) t.cancelUpdates();
+        throw;
+    }
+    generating_ = false;
+}
+
+void ServiceInstallmentsArea::sbtGeraParcPacoteClick() {
+    const QString count = nedParcPacote->text().trimmed();
+    // 1.
+    if (count.isEmpty() || nedParcPacote->value() < 1) {
+        if (nedParcPacote->canFocus()) nedParcPacote->setFocus();
+        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("INF_PARCELA")));
+    }
+    const int n = static_cast<int>(nedParcPacote->value());
+    // A text that is no date is refused here rather than taken for "today".
+    const QDate asked = depDtVencPacote->isEmpty() ? QDate() : readTypedDate(depDtVencPacote->text());
+    s_.setActiveTable(cdsVencServ);
+    const QDate today = Clock::current().today();
+    // 2.
+    const QVariantList answer =
+        s_.net().callChecked(QStringLiteral("GetMinDtVenc"), {s_.NR(), s_.VER(), midnight(today)}).toList();
+    cdsMinDtVencServ->setData(answer.value(2).value<Packet>());
+    // 3.
+    if (scheduleAsAsked(n, asked)) return;
+    // 4. b. (before anything is deleted: a start the proposal refuses leaves the schedule alone)
+    const QDate first = asked.isValid() ? asked : today;
+    const QDateTime created = s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
+    if (created.isValid() && created.date() > first) {
+        if (depDtVencPacote->canFocus()) depDtVencPacote->setFocus();
+        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("DTVENC_PROP")));
+    }
+    depDtVencPacote->setDate(first);
+    // 4. a. and c.
+    replaceSchedule(n, first);
+    // 4. d. (the total is shown before the send: a refused schedule stays shown as generated)
+    Rateia_VencServ(true);
+    showSummary();
+    Confirma_VencServ();
+}
+
+}  // namespace cot

@@ -1,0 +1,391 @@
+// Services on the proposal screen: a post goes with the package it implies in one call, the
+// checks of a post stop it with their message, the rates stay consistent, the grid takes
+// what each column may take, a delete re-splits or drops the package schedule, the
+// contract button "Serviço" and the objective text.
+//
+// Demo proposal 2 (26/11/2026, contract M, package): services 001 = 40 h × 150,00 and
+// 002 = 16 h × 108,00 (120,00 less 10 %), package 7.728,00 in three installments of 2.576,00.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "dialogs/filter_reload.h"
+#include "screens/proposal_fixture.h"
+#include "support/packet_cells.h"
+#include "ui/buttons.h"
+#include "ui/db_edit.h"
+#include "ui/db_grid.h"
+#include "ui/page_control.h"
+#include "ui/rich_edit.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+qint64 cents(double v) { return std::llround(v * 100); }
+
+class Services : public ProposalFixture {
+protected:
+    ServicesArea& area() { return screen->area<ServicesArea>(); }
+    ClientDataSet& services() { return *area().cdsServico; }
+    Field& f(const char* name) { return services()[QString::fromLatin1(name)]; }
+
+    // Proposal n's services tab, recording every call the screen makes from then on.
+    void openServices(int n) {
+        openScreen();
+        ASSERT_TRUE(select(n));
+        ASSERT_TRUE(menu(screen->menus().mnuServico));
+        ASSERT_EQ(screen->activeTable(), &services());
+        calls.clear();
+        screen->net().setCallObserver([this](const QString& m, const QVariantList& a) { calls.push_back({m, a}); });
+    }
+    int callsOf(const QString& method) const {
+        int n = 0;
+        for (const auto& c : calls) n += c.first == method;
+        return n;
+    }
+    int firstCall(const QString& method) const {
+        for (size_t i = 0; i < calls.size(); ++i)
+            if (calls[i].first == method) return int(i);
+        return -1;
+    }
+
+    // Starts a new service with what every service needs.
+    void startService(const QString& code, double hours, double rate) {
+        ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); })) << dialogs.allTexts().join(u'|').toStdString();
+        ASSERT_EQ(services().state(), DataSetState::Insert);
+        f("CDTIPOSERV").setAsString(code);
+        f("VRPEACHEPROP").setAsFloat(1);
+        f("QTSERVPROP").setAsFloat(hours);
+        f("VRHORAPROP").setAsFloat(rate);
+    }
+    bool confirm() { return runHandler([&] { screen->sbtConfirmarClick(); }); }
+    bool edit(const QString& code, const std::function<void()>& set) {
+        return runHandler([&] {
+            ASSERT_TRUE(services().locate("CDTIPOSERV", code));
+            services().edit();
+            set();
+        });
+    }
+
+    QVariant proposalValue(int n, const char* column) {
+        return testServer().db().scalar(QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND "
+                                                       "NRVERPROPFAS = '01'").arg(QLatin1String(column)),
+                                        {{"N", number(n)}});
+    }
+    QList<qint64> installments(int n) {
+        const Packet p = testServer().db().query(
+            "SELECT VRVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N ORDER BY DTVENCSERVPROP", {{"N", number(n)}});
+        QList<qint64> out;
+        for (int r = 0; r < p.rows.size(); ++r) out << cents(p.value(r, "VRVENCSERVPROP").toDouble());
+        return out;
+    }
+    Packet storedServices(int n) {
+        return testServer().db().query("SELECT NRSERVPROP, CDTIPOSERV, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP "
+                                       "FROM SERVPROP WHERE NRPROPOSFAS = :N ORDER BY NRSERVPROP",
+                                       {{"N", number(n)}});
+    }
+
+    std::vector<std::pair<QString, QVariantList>> calls;
+};
+
+TEST_F(Services, ANewServiceAndThePackageItImpliesGoInOneCallAndTheScheduleFollows) {
+    openServices(2);
+    startService("3", 10, 180);
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+
+    // The package is recorded by SetServico with the row, never posted on its own before.
+    EXPECT_EQ(callsOf("SetServico"), 1);
+    EXPECT_EQ(callsOf("SetProposta"), 0);
+    EXPECT_EQ(callsOf("SetVencServ"), 1);
+    EXPECT_LT(firstCall("SetServico"), firstCall("SetVencServ"));
+    const Packet stored = storedServices(2);
+    EXPECT_EQ(column(stored, "CDTIPOSERV"), (QStringList{"001", "002", "003"})) << "the code typed as 3 is padded";
+    EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 9528.0);
+    // The proposal row holds the server's value as saved: nothing left to send.
+    EXPECT_DOUBLE_EQ(screen->proposal()["VRPACOTESERV"].asFloat(), 9528.0);
+    EXPECT_EQ(screen->proposal().changeCount(), 0);
+    // Three equal shares of the new package.
+    EXPECT_EQ(installments(2), (QList<qint64>{317600, 317600, 317600}));
+    EXPECT_FALSE(Cli_cot05000::boServVenc);
+    EXPECT_EQ(Cli_cot05000::exVrServico, 0) << "the news of this post is used up";
+
+    // Shown again, the package is not spread a second time.
+    calls.clear();
+    ASSERT_TRUE(menu(screen->menus().mnuProposta));
+    ASSERT_TRUE(menu(screen->menus().mnuServico));
+    EXPECT_EQ(callsOf("SetServico") + callsOf("SetVencServ"), 0);
+}
+
+TEST_F(Services, TheFirstServiceOfAPackageGetsOneInstallmentOfTheWholePackage) {
+    // Proposal 12 is charged by package and quotes no service yet.
+    openServices(12);
+    ASSERT_EQ(services().recordCount(), 0);
+    startService("001", 40, 150);
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_DOUBLE_EQ(proposalValue(12, "VRPACOTESERV").toDouble(), 6000.0);
+    const Packet due = testServer().db().query(
+        "SELECT DTVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N", {{"N", number(12)}},
+        {{"DTVENCSERVPROP", FieldType::DateTime, 0}});
+    ASSERT_EQ(due.rows.size(), 1);
+    EXPECT_EQ(due.value(0, "DTVENCSERVPROP").toDateTime().date(), QDate(2026, 12, 6)) << "today";
+    EXPECT_EQ(installments(12), QList<qint64>{600000});
+    EXPECT_EQ(screen->area<ServiceInstallmentsArea>().cdsVencServ->recordCount(), 1);
+
+    // A proposal dated later has no installment due before its own date.
+    testServer().db().exec("UPDATE PROPOSTAFAS SET DTPROPOSFAS = :D WHERE NRPROPOSFAS = :N",
+                           {{"D", QDateTime(QDate(2026, 12, 20), QTime(0, 0))}, {"N", number(3)}});
+    ASSERT_TRUE(runHandler([&] { Cli_cot05002::Atualiza_Tela(); }));
+    ASSERT_TRUE(select(3));
+    startService("002", 8, 120);
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    const Packet later = testServer().db().query(
+        "SELECT DTVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N", {{"N", number(3)}},
+        {{"DTVENCSERVPROP", FieldType::DateTime, 0}});
+    ASSERT_EQ(later.rows.size(), 1);
+    EXPECT_EQ(later.value(0, "DTVENCSERVPROP").toDateTime().date(), QDate(2026, 12, 20));
+
+    // Charged by the hour, a proposal has no schedule to start.
+    calls.clear();
+    ASSERT_TRUE(select(5));
+    startService("004", 10, 200);
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_EQ(callsOf("SetServico"), 1);
+    EXPECT_EQ(callsOf("SetVencServ"), 0);
+    EXPECT_TRUE(installments(5).isEmpty());
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+}
+
+TEST_F(Services, ChecksOfThePostStopItWithTheirMessageOnTheirColumn) {
+    openServices(2);
+    const auto refused = [&](const QString& message, const QString& column) {
+        dialogs.clearShown();
+        EXPECT_FALSE(confirm());
+        EXPECT_EQ(dialogs.errors(), QStringList{message});
+        const Field* at = area().dbgServico->selectedField();
+        EXPECT_EQ(at ? at->fieldName() : QString(), column) << message.toStdString();
+        EXPECT_EQ(services().state(), DataSetState::Insert);
+    };
+    startService("", 10, 100);
+    f("NMTIPOSERV").setAsString("Digitado");
+    refused("Serviço deve ser informado", "CDTIPOSERV");
+    EXPECT_TRUE(f("NMTIPOSERV").isNull()) << "the name goes with the code";
+    f("CDTIPOSERV").setAsString("9");
+    refused("Serviço não cadastrado", "CDTIPOSERV");
+    EXPECT_EQ(f("CDTIPOSERV").asString(), "009");
+
+    f("CDTIPOSERV").setAsString("1");
+    for (double discount : {100.01, -1.0}) {
+        f("VRPEHORAPROP").setAsFloat(discount);
+        refused("Desconto(%) deve estar entre 0% e 100%.", "VRPEHORAPROP");
+    }
+    EXPECT_EQ(f("NMTIPOSERV").asString(), "Implantação");
+    f("VRPEHORAPROP").clear();
+
+    const std::pair<const char*, const char*> required[] = {{"VRPEACHEPROP", "Fator deve ser informado"},
+                                                            {"QTSERVPROP", "Quantidade de horas deve ser informada "},
+                                                            {"VRHORAPROP", "Valor/Hora do serviço deve ser informado."}};
+    for (const auto& [field, message] : required) {
+        const QVariant kept = f(field).value();
+        f(field).clear();
+        refused(QString::fromUtf8(message), QString::fromLatin1(field));
+        f(field).setValue(kept);
+    }
+    f("VRDEHORAPROP").setAsFloat(100.5);
+    refused("Vr.Hora Faturar não pode ser maior que Vr.Hora Contratual.", "VRDEHORAPROP");
+    f("VRHORAPROP").setAsFloat(0);
+    f("VRDEHORAPROP").setAsFloat(0);
+    refused("Valor Hora deve ser maior que zero", "VRHORAPROP");
+    EXPECT_EQ(callsOf("SetServico"), 0);
+    EXPECT_EQ(storedServices(2).rows.size(), 2);
+}
+
+TEST_F(Services, RateInvoicedRateAndDiscountStayConsistent) {
+    openServices(2);
+    // The invoiced rate typed decides the discount.
+    ASSERT_TRUE(edit("001", [&] { f("VRDEHORAPROP").setAsFloat(120); }));
+    ASSERT_TRUE(confirm());
+    Packet stored = storedServices(2);
+    EXPECT_DOUBLE_EQ(stored.value(0, "VRPEHORAPROP").toDouble(), 20.0);
+    EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 40 * 120 + 16 * 108.0);
+
+    // The discount typed in its column decides the invoiced rate.
+    ASSERT_TRUE(edit("001", [&] {
+        area().dbgServico->setSelectedField("VRPEHORAPROP");
+        f("VRHORAPROP").setAsFloat(200);
+        f("VRPEHORAPROP").setAsFloat(25);
+    }));
+    ASSERT_TRUE(confirm());
+    EXPECT_DOUBLE_EQ(storedServices(2).value(0, "VRDEHORAPROP").toDouble(), 150.0);
+
+    // An invoiced rate of 0 is a discount of 100; equal rates none; no discount, no difference.
+    ASSERT_TRUE(edit("001", [&] { f("VRDEHORAPROP").setAsFloat(0); }));
+    ASSERT_TRUE(confirm());
+    EXPECT_DOUBLE_EQ(storedServices(2).value(0, "VRPEHORAPROP").toDouble(), 100.0);
+    ASSERT_TRUE(edit("001", [&] { f("VRDEHORAPROP").setAsFloat(200); }));
+    ASSERT_TRUE(confirm());
+    EXPECT_DOUBLE_EQ(storedServices(2).value(0, "VRPEHORAPROP").toDouble(), 0.0);
+    ASSERT_TRUE(edit("001", [&] {
+        area().dbgServico->setSelectedField("DSLOCALPROP");
+        f("VRHORAPROP").setAsFloat(220);
+    }));
+    ASSERT_TRUE(confirm());
+    EXPECT_DOUBLE_EQ(storedServices(2).value(0, "VRDEHORAPROP").toDouble(), 220.0);
+
+    // A new service whose invoiced rate was never typed is charged at its rate, not given away.
+    startService("004", 10, 200);
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    stored = storedServices(2);
+    EXPECT_DOUBLE_EQ(stored.value(2, "VRDEHORAPROP").toDouble(), 200.0);
+    EXPECT_DOUBLE_EQ(stored.value(2, "VRPEHORAPROP").toDouble(), 0.0);
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+}
+
+TEST_F(Services, ANewServiceIsTypedColumnByColumn) {
+    openServices(12);
+    TDBGrid& grid = *area().dbgServico;
+    ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
+    ASSERT_TRUE(screen->hasFocus(&grid));
+    // Each column left may rewrite the row; the next one typed is still the one entered.
+    for (const char* keys : {"1", "\t", "\t", "Na matriz", "\t", "1", "\t", "40", "\t", "150", "\t"}) {
+        if (QLatin1String(keys) == QLatin1String("\t")) pressKey(grid, Qt::Key_Tab);
+        else typeText(grid, QString::fromUtf8(keys));
+    }
+    EXPECT_EQ(f("CDTIPOSERV").asString(), "001");
+    EXPECT_EQ(f("NMTIPOSERV").asString(), "Implantação");
+    EXPECT_EQ(f("DSLOCALPROP").asString(), "Na matriz");
+    EXPECT_DOUBLE_EQ(f("QTSERVPROP").asFloat(), 40.0);
+    EXPECT_DOUBLE_EQ(f("VRDEHORAPROP").asFloat(), 150.0) << "the rate left fills the invoiced rate";
+    EXPECT_DOUBLE_EQ(f("VRPEHORAPROP").asFloat(), 0.0);
+    EXPECT_EQ(grid.selectedField()->fieldName(), "VRDEHORAPROP");
+    EXPECT_EQ(grid.currentIndex().column(), grid.selectedIndex());
+    EXPECT_EQ(area().dbeVrPacote->QLineEdit::text(), "6000");
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_EQ(column(storedServices(12), "CDTIPOSERV"), QStringList{"001"});
+}
+
+TEST_F(Services, LeavingANumberColumnKeepsTheRatesAndShowsTheRunningPackage) {
+    openServices(2);
+    TDBGrid& grid = *area().dbgServico;
+    ASSERT_TRUE(focusWidget(grid));
+    ASSERT_TRUE(runHandler([&] { services().locate("CDTIPOSERV", "002"); }));
+    ASSERT_TRUE(grid.setSelectedField("VRPEHORAPROP"));
+    typeText(grid, "25");
+    ASSERT_TRUE(grid.setSelectedField("QTSERVPROP"));
+    EXPECT_DOUBLE_EQ(f("VRDEHORAPROP").asFloat(), 90.0);
+    // 7.728,00 − 16 × 108,00 + 16 × 90,00, shown only: the row keeps the stored package.
+    EXPECT_EQ(area().dbeVrPacote->QLineEdit::text(), "7440");
+    EXPECT_DOUBLE_EQ(f("VRPACOTESERV").asFloat(), 7728.0);
+
+    ASSERT_TRUE(grid.setSelectedField("VRHORAPROP"));
+    typeText(grid, "60");
+    EXPECT_FALSE(grid.setSelectedField("VRPEHORAPROP")) << "the rate is below the invoiced one";
+    EXPECT_EQ(dialogs.errors(), QStringList{"Vr.Hora Faturar não pode ser maior que Vr.Hora Contratual."});
+    ASSERT_TRUE(runHandler([&] { services().cancel(); }));
+}
+
+TEST_F(Services, TheGridTakesTypesOnlyOnNewRowsAndNumbersWithoutSignOrExponent) {
+    openServices(2);
+    TDBGrid& grid = *area().dbgServico;
+    ASSERT_TRUE(focusWidget(grid));
+    ASSERT_TRUE(grid.setSelectedField("CDTIPOSERV"));
+    EXPECT_FALSE(grid.hasOption(dgEditing)) << "a stored service keeps its type";
+    ASSERT_TRUE(grid.setSelectedField("QTSERVPROP"));
+    EXPECT_TRUE(grid.hasOption(dgEditing));
+    typeText(grid, "e+-1,5,0E");
+    ASSERT_TRUE(grid.editorMode());
+    EXPECT_EQ(grid.inplaceEditor()->text(), "1,50");
+    pressKey(grid, Qt::Key_Escape);
+    pressKey(grid, Qt::Key_Escape);
+    ASSERT_TRUE(grid.setSelectedField("DSLOCALPROP"));
+    typeText(grid, "e+-");
+    EXPECT_EQ(grid.inplaceEditor()->text(), "e+-") << "the description takes any text";
+    pressKey(grid, Qt::Key_Escape);
+    pressKey(grid, Qt::Key_Escape);
+
+    // Ctrl+Delete deletes nothing (the delete button also takes care of the package).
+    pressKey(grid, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_TRUE(dialogs.questions().isEmpty());
+    EXPECT_EQ(services().recordCount(), 2);
+
+    // A new row takes its type; the edit button picks it from the register.
+    ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
+    ASSERT_TRUE(grid.setSelectedField("CDTIPOSERV"));
+    EXPECT_TRUE(grid.hasOption(dgEditing));
+    dialogs.expectPick([](ClientDataSet& t) { return t.locate("CDTIPOSERV", "004"); });
+    ASSERT_TRUE(runHandler([&] { area().dbgServicoEditButtonClick(); }));
+    EXPECT_EQ(dialogs.shown().back().text, "Serviço");
+    EXPECT_EQ(services().state(), DataSetState::Insert);
+    EXPECT_EQ(f("CDTIPOSERV").asString(), "004");
+    EXPECT_EQ(f("NMTIPOSERV").asString(), "Customização");
+    EXPECT_EQ(f("IDTIPOCOBRPROP").displayText(), "Vr. Pacote");
+}
+
+TEST_F(Services, ADeleteRespreadsThePackageAndTheLastOneDropsTheSchedule) {
+    openServices(2);
+    ASSERT_TRUE(runHandler([&] { services().locate("CDTIPOSERV", "002"); }));
+    dialogs.expectConfirm(true);
+    ASSERT_TRUE(runHandler([&] { screen->sbtExcluirClick(); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 6000.0);
+    EXPECT_EQ(installments(2), (QList<qint64>{200000, 200000, 200000}));
+    EXPECT_EQ(callsOf("SetProposta"), 0);
+
+    calls.clear();
+    dialogs.expectConfirm(true);
+    ASSERT_TRUE(runHandler([&] { screen->sbtExcluirClick(); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 0.0);
+    EXPECT_DOUBLE_EQ(screen->proposal()["VRPACOTESERV"].asFloat(), 0.0);
+    EXPECT_TRUE(installments(2).isEmpty());
+    // The whole schedule went in one change log.
+    ASSERT_EQ(callsOf("SetVencServ"), 1);
+    const Delta sent = calls[size_t(firstCall("SetVencServ"))].second.value(0).value<Delta>();
+    EXPECT_EQ(sent.changes.size(), 3);
+    EXPECT_EQ(callsOf("SetProposta"), 0);
+}
+
+TEST_F(Services, TheContractButtonMakesAProposalOfServicesOnlyWhileItHasNoLines) {
+    openServices(2);
+    HeaderController& header = screen->area<HeaderController>();
+    clickButton(*header.rbtServico);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Operação bloqueada! O tipo de linha de produto da proposta não pode ser "
+                                            "alterado caso já existam linhas de produto cadastradas."});
+    EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
+    EXPECT_TRUE(header.rbtLuManut->isChecked());
+    EXPECT_EQ(proposalValue(2, "IDTIPOPROPFAS").toString(), "M");
+
+    // Without lines the contract is saved at once.
+    testServer().db().exec("DELETE FROM LINPPROP WHERE NRPROPOSFAS = :N", {{"N", number(9)}});
+    dialogs.clearShown();
+    ASSERT_TRUE(select(9));
+    clickButton(*header.rbtServico);
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_EQ(proposalValue(9, "IDTIPOPROPFAS").toString(), "S");
+    EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
+    EXPECT_EQ(screen->pages().pgcDados->activePage(), screen->pages().tshServico);
+}
+
+TEST_F(Services, TheObjectiveIsEditedAndSavedOnItsOwnTab) {
+    openScreen();
+    ASSERT_TRUE(select(5));  // services only, no objective yet
+    ASSERT_TRUE(menu(screen->menus().mnuObjServico));
+    ServiceObjectiveArea& objective = screen->area<ServiceObjectiveArea>();
+    ASSERT_EQ(screen->activeTable(), objective.cdsObjServico);
+    EXPECT_FALSE(objective.dbrObjServico->isEnabled());
+    ASSERT_TRUE(screen->mnuAlterar->enabled());
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    EXPECT_TRUE(objective.dbrObjServico->isEnabled());
+    (*objective.cdsObjServico)["TXOBJETPROPFAS"].setAsString("<p>Revisar o fechamento fiscal.</p>");
+    ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); })) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_EQ(testServer().db().scalar("SELECT TXOBJETPROPFAS FROM OBJSERVPROP WHERE NRPROPOSFAS = :N",
+                                       {{"N", number(5)}}).toString(),
+              "<p>Revisar o fechamento fiscal.</p>");
+    EXPECT_EQ(objective.cdsObjServico->changeCount(), 0);
+}
+
+}  // namespace
