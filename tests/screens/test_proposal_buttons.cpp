@@ -1,6 +1,5 @@
 // Maintenance buttons of the proposal screen: the schedule checks of the confirm button,
-// the cancel of the installment grid, a new proposal's version and the package that
-// loses its last service.
+// the cancel of the installment grid and a new proposal's version.
 #include <gtest/gtest.h>
 
 #include "screens/proposal_fixture.h"
@@ -76,23 +75,6 @@ TEST_F(ProposalButtons, IncludingFromTheListOpensTheFormWithTheNextVersion) {
     EXPECT_EQ(screen->area<HeaderController>().dbeVersao->text(), "01");
     EXPECT_FALSE(Cli_cot05000::boTestaEst);
     runHandler([&] { screen->proposal().cancel(); });
-}
-
-TEST_F(ProposalButtons, ServicesAreShownButNotChangedUntilTheirEditingIsBuilt) {
-    // Deleting a package's last service must also clear the package and its installments on
-    // the server; until that is built, the services are shown and no entry changes them.
-    openScreen();
-    ASSERT_TRUE(select(2));
-    ASSERT_TRUE(menu(screen->menus().mnuServico));
-    ASSERT_EQ(screen->area<ServicesArea>().cdsServico->recordCount(), 2);
-    ASSERT_EQ(screen->area<ServiceInstallmentsArea>().cdsVencServ->recordCount(), 3);
-    EXPECT_EQ(screen->activeTable(), screen->area<ServicesArea>().cdsServico);
-    EXPECT_FALSE(screen->mnuExcluir->enabled());
-    EXPECT_FALSE(screen->sbtExcluir->isEnabled());
-    EXPECT_FALSE(screen->mnuIncluir->enabled());
-    EXPECT_FALSE(screen->mnuAlterar->enabled());
-    EXPECT_FALSE(screen->area<ServicesArea>().dbgServico->isEnabled());
-    EXPECT_FALSE(screen->area<ServiceInstallmentsArea>().sbtGeraParcPacote->isEnabled());
 }
 
 }  // namespace

@@ -15,6 +15,8 @@ ShellRun runShell(const QStringList& arguments, const QString& home, int timeout
     env.insert(QStringLiteral("HOME"), home);
     env.remove(QStringLiteral("COT_PASSWORD"));
     host.setProcessEnvironment(env);
+    // Files a run writes with relative paths (scenario pictures) stay in its home.
+    host.setWorkingDirectory(home);
     host.start(binaryPath(QStringLiteral("cot-host")), arguments);
     if (!host.waitForFinished(timeoutMs)) {
         host.kill();
