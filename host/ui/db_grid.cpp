@@ -239,6 +239,8 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
             return;
         }
         lastColumn_ = current.column();
+        // An exit handler that wrote the row refreshed the grid on the column it left.
+        if (currentIndex() != current) setCurrentSilently(current.row(), current.column());
         runHandler(onColEnter);
     }
     QTableView::currentChanged(current, previous);

@@ -36,11 +36,6 @@ QString selected(const TDBGrid* grid) {
 }  // namespace
 
 void ServicesArea::dbgServicoColEnter() {
-    // The row rewritten by the exit of the column left refreshes the grid on that column:
-    // the cell entered is made the current one again.
-    const QModelIndex at = dbgServico->currentIndex();
-    if (at.isValid() && at.column() != dbgServico->selectedIndex())
-        dbgServico->setCurrentIndex(dbgServico->model()->index(at.row(), dbgServico->selectedIndex()));
     if (!s_.proposal()[QStringLiteral("DTACEPROPFAS")].isNull()) return;
     // The type columns take typing only on a new row.
     const QString column = selected(dbgServico);
