@@ -95,6 +95,10 @@ public:
     // ----- contract button "Serviço" of the header
     void rbtServicoClick();
 
+    // Before the approval: a proposal to a prospect must quote every mandatory service.
+    // The missing ones are listed and may be imported; either way the approval stops.
+    void Verifica_Servico();
+
     ClientDataSet *cdsServico, *cdsServicoAux, *cdsTipoServObr;
     TADOIBQuery qryServico{QStringLiteral("qryServico")};
     DataSource *dtsServico, *dtsServ;

@@ -7,6 +7,8 @@
 // 002 = 16 h × 108,00 (120,00 less 10 %), package 7.728,00 in three installments of 2.576,00.
 #include <gtest/gtest.h>
 
+#include <QLabel>
+
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -386,6 +388,33 @@ TEST_F(Services, TheObjectiveIsEditedAndSavedOnItsOwnTab) {
                                        {{"N", number(5)}}).toString(),
               "<p>Revisar o fechamento fiscal.</p>");
     EXPECT_EQ(objective.cdsObjServico->changeCount(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A proposal to a prospect lacking mandatory services never reaches the approval; the
+// missing services are listed and, on Yes, imported.
+TEST_F(Services, MissingMandatoryServicesStopTheApprovalAndMayBeImported) {
+    openServices(4);
+    QString listed;
+    runner.expect([&](QWidget& w) {
+        if (auto* label = w.findChild<QLabel*>("lblMensagem")) listed = label->text();
+    }, "frmCOT00900");
+    dialogs.expectConfirm(true);
+    EXPECT_FALSE(runHandler([&] { area().Verifica_Servico(); })) << "the approval stops";
+    EXPECT_TRUE(listed.startsWith("Os seguintes serviços obrigatórios não estão cadastrados")) << listed.toStdString();
+    EXPECT_EQ(area().cdsTipoServObr->recordCount(), 2);
+    EXPECT_EQ(callsOf("InsereServicoAuto"), 2);
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    // Nothing missing any more: the check lets the approval go on.
+    EXPECT_TRUE(runHandler([&] { area().Verifica_Servico(); }));
+    // A client's proposal is not checked at all.
+    ASSERT_TRUE(select(2));
+    calls.clear();
+    EXPECT_TRUE(runHandler([&] { area().Verifica_Servico(); }));
+    EXPECT_EQ(callsOf("GetTipoServObr"), 0);
 }
 
 }  // namespace
