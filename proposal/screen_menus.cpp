@@ -5,6 +5,7 @@
 #include "proposal/proposal_screen.h"
 #include "proposal/services/service_objective_area.h"
 #include "proposal/services/services_area.h"
+#include "proposal/texts/texts_area.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/menus.h"
@@ -86,8 +87,10 @@ void TfrmPropostaComercial::createMenus() {
     m.mnuTexto->onClick = [=, this] { simplePage(pages_.tshTexto); };
     m.mnuObserv->onClick = [=, this] { simplePage(pages_.tshObs); };
     m.mnuFiltro->onClick = m.sbtFiltro->onClick = [this] { sbtFiltroClick(); };
-    // Aprovação, Copiar, Modo de Processamento and Regerar Texto open dialogs that come
-    // with later work: they stay disabled until then (settleAreaControls).
+    // Enabled by the texts' enabling, on the texts page only.
+    m.mnuRegeraTexto->onClick = m.sbtRegeraTexto->onClick = [this] { area<TextsArea>().sbtRegeraTextoClick(); };
+    // Aprovação, Copiar and Modo de Processamento open dialogs that come with later work:
+    // they stay disabled until then (settleAreaControls).
 }
 
 }  // namespace cot

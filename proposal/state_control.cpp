@@ -73,7 +73,7 @@ void TfrmPropostaComercial::settleAreaControls() {
         if (!a->ready()) area_support::holdBack(a->controls(), a->name() + QStringLiteral(": ") + later);
     // Entries whose dialogs come with later work stay off, saying why.
     const ProposalMenus& m = menus_;
-    for (TMenuItem* item : {m.mnuAprovacao, m.mnuCopiar, m.MododeProcessamento1, m.mnuRegeraTexto, m.Comisso1}) {
+    for (TMenuItem* item : {m.mnuAprovacao, m.mnuCopiar, m.MododeProcessamento1, m.Comisso1}) {
         item->setEnabled(false);
         item->action()->setStatusTip(later);
     }

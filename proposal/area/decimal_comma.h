@@ -21,4 +21,7 @@ void Virgula(const TDBGrid* grid, const QString& campo, QChar& key);
 // `replacing` characters from there (a selection).
 void Virgula(QChar& key, const QString& text, int at = -1, int replacing = 0);
 
+// The text a key typed into the grid's selected cell would leave there (see above).
+QString gridTextAfterKey(const TDBGrid* grid, QChar key);
+
 }  // namespace cot

@@ -4,10 +4,14 @@
 #include <QVBoxLayout>
 
 #include "data/client_dataset.h"
+#include "data/data_source.h"
 #include "proposal/area/area_support.h"
+#include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/screen_layout.h"
 #include "proposal/texts/text_tables.h"
+#include "services/veltrano.h"
+#include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
 #include "ui/format_panel.h"
@@ -29,25 +33,65 @@ TextsArea::TextsArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
     text_tables::checkFields(*cdsValidaMsg, true);
     text_tables::checkFields(*cdsValidaOrdem, false);
     dtsMensagem = area_support::source(&s_, "dtsMensagem", cdsMensagem);
+    dtsPesqMsg = area_support::source(&s_, "dtsPesqMsg", cdsPesqMsg);
+
+    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsMensagem, QStringLiteral("SetMensagem"));
+    save_->afterSend = [this] {
+        Veltrano::AtualizaLocalCache({QStringLiteral("TXTPROPFAS")});
+        // Nothing pending any more: the entries held back for it come back.
+        s_.dtsPadraoStateChange();
+    };
+    s_.registerSave(save_.get());
+    ClientDataSet& t = *cdsMensagem;
+    t.beforeEdit = [this](ClientDataSet&) { cdsMensagemBeforeEdit(); };
+    t.afterInsert = [this](ClientDataSet&) { cdsMensagemAfterInsert(); };
+    t.beforePost = [this](ClientDataSet&) { cdsMensagemBeforePost(); };
+    t.afterPost = [this](ClientDataSet&) { cdsMensagemAfterPost(); };
+    t.afterDelete = [this](ClientDataSet&) { save_->send(); };
+    t.afterCancel = [this](ClientDataSet&) { cdsMensagemAfterCancel(); };
 }
 
-QList<QWidget*> TextsArea::controls() const { return {dbgDescProp, fpnDesc, dreMensagem}; }
+TextsArea::~TextsArea() {
+    ClientDataSet& t = *cdsMensagem;
+    for (ClientDataSet::Event* e : {&t.beforeEdit, &t.afterInsert, &t.beforePost, &t.afterPost, &t.afterDelete,
+                                    &t.afterCancel})
+        *e = nullptr;
+}
+
+QList<QWidget*> TextsArea::controls() const {
+    return {dbgDescProp, sbtInsTexto, sbtRestauraTexto, fpnDesc, dreMensagem};
+}
 
 bool TextsArea::shown() const { return s_.pgcPadrao->activePage() == s_.pages().tshTexto; }
 
+bool TextsArea::proposalShown() const { return s_.proposal().active() && !s_.proposal().isEmpty(); }
+
 void TextsArea::build() {
     cdsMensagem->createDataSet();
-    // Codes come from the standard texts' lookup, never typed.
+    // Codes come from the standard texts' lookup: typed only in a new row.
     (*cdsMensagem)["CDTXTPROPFAS"].tag = 1;
     TTabSheet* page = s_.pages().tshTexto;
     auto* textPage = row(page);
     grbDescProp = new TGroupBox(QStringLiteral("grbDescProp"), page, QStringLiteral("Descrição da Proposta"));
-    column(grbDescProp, 2);
+    auto* texts = column(grbDescProp, 2);
+    auto* buttons = new QHBoxLayout;
+    const auto button = [&](const char* name, const char* key) {
+        const QString caption = s_.msgPadrao.Msg(QString::fromLatin1(key));
+        auto* b = new TSpeedButton(QString::fromLatin1(name), grbDescProp, caption);
+        b->setToolTip(caption);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        buttons->addWidget(b);
+        return b;
+    };
+    sbtInsTexto = button("sbtInsTexto", "InsTexto");
+    sbtRestauraTexto = button("sbtRestauraTexto", "RestTexto");
+    buttons->addStretch();
+    texts->addLayout(buttons);
     dbgDescProp = grid("dbgDescProp", grbDescProp, dtsMensagem, false);
     dbgDescProp->setOptions(dgEditing | dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgConfirmDelete |
                             dgCancelOnExit);
     dbgDescProp->addColumn(QStringLiteral("CDTXTPROPFAS"));
-    dbgDescProp->addColumn(QStringLiteral("NRORDEMMSG"));
+    dbgDescProp->addColumn(QStringLiteral("NRORDEMMSG"), {}, 60);
     textPage->addWidget(grbDescProp, 1);
     auto* textSide = new QWidget(page);
     auto* textColumn = column(textSide, 0);
@@ -66,6 +110,12 @@ void TextsArea::route() {
         s_.setActiveTable(cdsMensagem);
         if (!fpnDesc->editor()) fpnDesc->setEditor(dreMensagem);
     };
+    dbgDescProp->onColExit = [this] { dbgDescPropColExit(); };
+    dbgDescProp->onEditButtonClick = [this] { dbgDescPropEditButtonClick(); };
+    dbgDescProp->onKeyPress = [this](QChar& key) { dbgDescPropKeyPress(key); };
+    dbgDescProp->onKeyDown = [this](int& key, Qt::KeyboardModifiers m) { dbgDescPropKeyDown(key, m); };
+    sbtInsTexto->onClick = [this] { sbtInsTextoClick(); };
+    sbtRestauraTexto->onClick = [this] { sbtRestauraTextoClick(); };
 }
 
 void TextsArea::load(const ProposalKey& key) {
@@ -78,6 +128,14 @@ void TextsArea::load(const ProposalKey& key) {
     if (!code.isEmpty()) cdsMensagem->locate(QStringLiteral("CDTXTPROPFAS;NRORDEMMSG"), {code, order}, loCaseInsensitive);
 }
 
+void TextsArea::reloadShown() {
+    if (!shown() || cdsMensagem->isEditing()) return;
+    // What is pending goes first, as on any reload.
+    save_->send();
+    load(s_.key());
+    s_.dtsPadraoStateChange();
+}
+
 void TextsArea::pageShown() {
     if (!shown()) return;
     s_.setActiveTable(cdsMensagem);
@@ -86,7 +144,7 @@ void TextsArea::pageShown() {
 
 void TextsArea::enable(MaintenanceEnabling& e) {
     const auto lookupButton = [this](ColumnButtonStyle style) {
-        if (TColumn* c = dbgDescProp->columnOf(QStringLiteral("CDTXTPROPFAS"))) {
+        if (TColumn* c = dbgDescProp->columnOf(QStringLiteral("CDTXTPROPFAS")); c && c->buttonStyle != style) {
             c->buttonStyle = style;
             dbgDescProp->columnsChanged();
         }
@@ -94,15 +152,34 @@ void TextsArea::enable(MaintenanceEnabling& e) {
     if (cdsMensagem->isEditing()) {
         e.incluir = e.alterar = e.excluir = e.procurar = e.verificar = false;
         e.cancelar = e.confirmar = true;
+        e.regeraTexto = false;
         lookupButton(ColumnButtonStyle::Ellipsis);
     } else if (cdsMensagem->state() == DataSetState::Browse) {
+        // Texts belong to a proposal: with none listed there is nothing to add them to.
+        const bool proposal = proposalShown();
         const bool rows = !cdsMensagem->isEmpty();
-        e.incluir = e.verificar = true;
+        e.incluir = proposal;
+        e.verificar = true;
         e.alterar = e.excluir = e.procurar = rows;
         e.cancelar = e.confirmar = false;
-        e.regeraTexto = true;
+        // Regenerating replaces what the server holds: never over a change it refused.
+        e.regeraTexto = proposal && !save_->pending();
         lookupButton(ColumnButtonStyle::Auto);
     }
+    settleControls();
+}
+
+void TextsArea::updateEditors() { settleControls(); }
+
+void TextsArea::settleControls() {
+    // The text is written into the current row: without one there is nothing to edit.
+    const bool row = cdsMensagem->isEditing() || (cdsMensagem->active() && !cdsMensagem->isEmpty());
+    if (dreMensagem->readOnly() == row) dreMensagem->setReadOnly(!row);
+    fpnDesc->setEnabled(row);
+    // The page's own buttons: between edits only, never over a change the server refused.
+    const bool on = proposalShown() && cdsMensagem->state() == DataSetState::Browse && !save_->pending();
+    sbtInsTexto->setEnabled(on);
+    sbtRestauraTexto->setEnabled(on);
 }
 
 }  // namespace cot

@@ -1,0 +1,99 @@
+// Confirming and leaving the standard-text dialog, and its factory.
+#include "data/client_dataset.h"
+#include "dialogs/texts/standard_text_dialog.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/texts/texts_area.h"
+#include "rpc/check_result.h"
+#include "services/consiste.h"
+#include "ui/busy_animation.h"
+#include "ui/db_grid.h"
+#include "ui/screen.h"
+
+namespace cot {
+
+using namespace Cli_cot05008;
+
+namespace {
+
+const QString kMark = QStringLiteral("IDCHECK");
+const QString kNotCompiled = QStringLiteral("TipComp_Inf");
+
+}  // namespace
+
+void TfrmInsTextoProp::Vd_Mensagem() {
+    cdsMensagem->setFiltered(true);
+    if (!cdsMensagem->isEmpty()) return;
+    cdsMensagem->setFiltered(false);
+    if (dbgServico->canFocus()) dbgServico->setFocus();
+    Consiste::MensErro(msgPadrao.Msg(QStringLiteral("SERV_NULO")));
+}
+
+void TfrmInsTextoProp::sbtConfirmaClick() {
+    TfrmPropostaComercial& s = proposalScreen();
+    const QString nr = s.NR(), ver = s.VER();
+    Vd_Mensagem();
+    {
+        // The list shows the checked texts only while they go: back to all of them, and
+        // redrawn, on every path out.
+        struct Unfilter {
+            ClientDataSet& t;
+            ~Unfilter() { t.setFiltered(false); }
+        } unfilter{*cdsMensagem};
+        ControlsOff off(*cdsMensagem);
+        BusyScope busy;
+        // One text per call, in the list's order. A text the server took is unchecked at
+        // once (and leaves the filtered list), so confirming again after a refusal further
+        // on sends only what is missing.
+        while (!cdsMensagem->isEmpty()) {
+            cdsMensagem->first();
+            const QString answer = s.net()
+                                       .callChecked(QStringLiteral("InsTextoProp"),
+                                                    {nr, ver, (*cdsMensagem)[QStringLiteral("CDPADTXT")].asString(),
+                                                     (*cdsMensagem)[QStringLiteral("TXPADTXT")].asString()})
+                                       .toString();
+            if (answer.compare(kNotCompiled, Qt::CaseInsensitive) == 0) Consiste::MensErro(msgPadrao.Msg(kNotCompiled));
+            if (!answer.isEmpty()) Consiste::CheckResultServ(RpcResult::failure(answer, 0));
+            ++inserted_;
+            cdsMensagem->edit();
+            (*cdsMensagem)[kMark].setAsString(QStringLiteral("N"));
+            cdsMensagem->post();
+        }
+    }
+    closeWith(mrOk);
+}
+
+void TfrmInsTextoProp::sbtCancelClick() {
+    // Only the dialog closes: whatever the proposal screen is editing stays as it is.
+    TfrmRotiGeral::sbtCancelClick();
+}
+
+namespace Cli_cot05008 {
+
+void CriaInsTextoProp() {
+    // One dialog at a time: a second call while it is open only brings it up again.
+    if (boStCriado && frmInsTextoProp && frmInsTextoProp->isVisible()) {
+        frmInsTextoProp->raise();
+        frmInsTextoProp->activateWindow();
+        return;
+    }
+    {
+        HourGlass hourGlass;
+        frmInsTextoProp = createForm<TfrmInsTextoProp>(Cli_cot05000::frmPropostaComercial.data());
+    }
+    // Freed on every path out (closing has cleared boStCriado), unless the screen that owns
+    // it has taken it along meanwhile.
+    struct Free {
+        ~Free() { delete frmInsTextoProp.data(); }
+    } free;
+    frmInsTextoProp->ShowModal();
+    if (frmInsTextoProp) frmInsTextoProp->setWindowState(Qt::WindowNoState);
+    // The texts added are on the server only: the screen reads them back where it shows them.
+    if (TfrmPropostaComercial* s = Cli_cot05000::frmPropostaComercial; s && frmInsTextoProp &&
+                                                                        frmInsTextoProp->inserted() > 0)
+        s->area<TextsArea>().reloadShown();
+}
+
+}  // namespace Cli_cot05008
+
+}  // namespace cot

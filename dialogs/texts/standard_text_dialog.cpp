@@ -1,0 +1,224 @@
+#include "dialogs/texts/standard_text_dialog.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextDocumentFragment>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+#include "data/client_dataset.h"
+#include "data/data_source.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "ui/buttons.h"
+#include "ui/containers.h"
+#include "ui/db_grid.h"
+#include "ui/lookup.h"
+#include "ui/screen.h"
+
+namespace cot {
+
+namespace Cli_cot05008 {
+bool boStCriado = false;
+bool boTodosServ = false;
+QPointer<TfrmInsTextoProp> frmInsTextoProp;
+}  // namespace Cli_cot05008
+
+using namespace Cli_cot05008;
+
+namespace {
+
+const QString kMark = QStringLiteral("IDCHECK");
+const QString kChecked = QStringLiteral("S");
+const QString kUnchecked = QStringLiteral("N");
+// Olive: the colour InsereImagem leaves transparent.
+const QColor kTransparent(128, 128, 0);
+
+// A mark glyph on an olive ground: a box, ticked or not; greyed for any other value.
+QPixmap markGlyph(bool ticked, bool neutral) {
+    QPixmap p(16, 16);
+    p.fill(kTransparent);
+    QPainter painter(&p);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const QColor ink = neutral ? QColor(128, 128, 128) : QColor(0, 0, 0);
+    painter.setPen(QPen(ink, 1));
+    painter.setBrush(neutral ? QColor(224, 224, 224) : QColor(255, 255, 255));
+    painter.drawRect(QRectF(2.5, 2.5, 11, 11));
+    if (ticked) {
+        QPainterPath tick;
+        tick.moveTo(4.5, 8);
+        tick.lineTo(7, 11);
+        tick.lineTo(11.5, 4.5);
+        painter.setPen(QPen(ink, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(tick);
+    }
+    return p;
+}
+
+// What a stored rich text reads as, on one line.
+QString plainLine(const QString& stored) {
+    return QTextDocumentFragment::fromHtml(stored).toPlainText().simplified();
+}
+
+}  // namespace
+
+TfrmInsTextoProp::TfrmInsTextoProp(QWidget* parent)
+    : TfrmRotiGeral(QStringLiteral("COT05008"), QStringLiteral("Inclusão de Texto da Proposta"), parent) {
+    setObjectName(QStringLiteral("frmInsTextoProp"));
+    loadMessages(QStringLiteral(":/cot05002/cot05008_messages.txt"));
+    setSizeGripEnabled(true);
+    createTables();
+    createControls();
+    resize(760, 420);
+}
+
+TfrmInsTextoProp::ControlsOff::ControlsOff(ClientDataSet& t) : table(t) { table.disableControls(); }
+TfrmInsTextoProp::ControlsOff::~ControlsOff() { table.enableControls(); }
+
+// Freed without having been closed (a failed creation, the screen going away): no dialog left.
+TfrmInsTextoProp::~TfrmInsTextoProp() { boStCriado = false; }
+
+void TfrmInsTextoProp::createTables() {
+    cdsMensagem = new ClientDataSet(QStringLiteral("cdsMensagem"), this);
+    cdsMensagem->addField(QStringLiteral("CDPADTXT"), FieldType::String, 20).displayLabel = QStringLiteral("Código");
+    cdsMensagem->addField(QStringLiteral("TXPADTXT"), FieldType::Memo).displayLabel = QStringLiteral("Texto");
+    cdsMensagem->addField(kMark, FieldType::FixedString, 1);
+    cdsMensagem->setFilter(QStringLiteral("(IDCHECK = 'S') "));
+    dtsMensagem = new DataSource(QStringLiteral("dtsMensagem"), this);
+    dtsMensagem->setDataSet(cdsMensagem);
+}
+
+void TfrmInsTextoProp::createControls() {
+    imgCheck = markGlyph(true, false);
+    imgUncheck = markGlyph(false, false);
+    imgDescheck = markGlyph(false, true);
+
+    auto* layout = new QVBoxLayout(panPrincipal);
+    layout->setContentsMargins(0, 0, 0, 0);
+    panProcura = new TPanel(QStringLiteral("panProcura"), panPrincipal);
+    auto* top = new QHBoxLayout(panProcura);
+    top->setContentsMargins(4, 2, 4, 2);
+    sbtProcurar = new TSpeedButton(QStringLiteral("sbtProcurar"), panProcura, QStringLiteral("Procurar"));
+    sbtProcurar->setToolTip(QStringLiteral("Procurar"));
+    top->addStretch();
+    top->addWidget(sbtProcurar);
+    layout->addWidget(panProcura);
+
+    dbgServico = new TDBGrid(QStringLiteral("dbgServico"), panPrincipal);
+    dbgServico->setDataSource(dtsMensagem);
+    dbgServico->setOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgRowSelect |
+                           dgAlwaysShowSelection);
+    dbgServico->setReadOnly(true);
+    dbgServico->setColor(ControlColor::InfoBk);
+    dbgServico->defaultDrawing = false;
+    dbgServico->addColumn(kMark, QString(QChar(0x2713)), 24)->alignment = Qt::AlignCenter;
+    dbgServico->addColumn(QStringLiteral("CDPADTXT"), {}, 140);
+    dbgServico->addColumn(QStringLiteral("TXPADTXT"), {}, 520);
+    dbgServico->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(dbgServico, 1);
+
+    sbtProcurar->onClick = [this] { sbtProcurarClick(); };
+    dbgServico->onDrawColumnCell = [this](QPainter& p, const QRect& r, TColumn& c, GridDrawStates s) {
+        dbgServicoDrawColumnCell(p, r, c, s);
+    };
+    dbgServico->onCellClick = [this](TColumn& c) {
+        if (c.fieldName == kMark) MarcaTexto();
+    };
+    dbgServico->onTitleClick = [this](TColumn& c) {
+        if (c.fieldName == kMark) MarcaTodos();
+    };
+    dbgServico->onKeyDown = [this](int& key, Qt::KeyboardModifiers m) { dbgServicoKeyDown(key, m); };
+}
+
+void TfrmInsTextoProp::FormCreate() {
+    boTodosServ = false;
+    cdsMensagem->setData(proposalScreen().net().getPacket(QStringLiteral("GetTextoMens")));
+    boStCriado = true;
+    if (dbgServico->canFocus()) dbgServico->setFocus();
+}
+
+void TfrmInsTextoProp::FormShow() { repaint(); }
+
+void TfrmInsTextoProp::FormClose(CloseAction& action) {
+    boStCriado = false;
+    TfrmRotiGeral::FormClose(action);
+}
+
+void TfrmInsTextoProp::FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    if (key == Qt::Key_F7 && !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))) {
+        key = 0;
+        sbtProcurarClick();
+        return;
+    }
+    TfrmRotiGeral::FormKeyDown(key, modifiers);
+}
+
+void TfrmInsTextoProp::dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    if (key != Qt::Key_Space) return;
+    key = 0;
+    if (modifiers & Qt::ControlModifier) MarcaTodos();
+    else MarcaTexto();
+}
+
+void TfrmInsTextoProp::dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column,
+                                                GridDrawStates state) {
+    painter.fillRect(rect, painter.brush());
+    if (column.field) {
+        if (column.fieldName == kMark) {
+            const QString mark = column.field->asString();
+            InsereImagem(painter, rect, mark == kChecked ? imgCheck : mark == kUnchecked ? imgUncheck : imgDescheck);
+        } else {
+            const QString text = column.field->dataType() == FieldType::Memo ? plainLine(column.field->asString())
+                                                                               : column.field->displayText();
+            painter.drawText(rect.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop, text);
+        }
+    }
+    if (state & gdFocused) {
+        painter.save();
+        painter.setPen(QPen(painter.pen().color(), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        painter.restore();
+    }
+}
+
+void TfrmInsTextoProp::MarcaTexto() {
+    ClientDataSet& t = *cdsMensagem;
+    if (!t.active() || t.isEmpty()) return;
+    const QString mark = t[kMark].asString();
+    if (mark != kChecked && mark != kUnchecked) return;
+    t.edit();
+    t[kMark].setAsString(mark == kChecked ? kUnchecked : kChecked);
+    t.post();
+}
+
+void TfrmInsTextoProp::MarcaTodos() {
+    HourGlass hourGlass;
+    ClientDataSet& t = *cdsMensagem;
+    if (!t.active()) return;
+    const QString mark = boTodosServ ? kUnchecked : kChecked;
+    {
+        ControlsOff off(t);
+        for (t.first(); !t.eof(); t.next()) {
+            if (t[kMark].asString() == mark) continue;
+            t.edit();
+            t[kMark].setAsString(mark);
+            t.post();
+        }
+        t.first();
+    }
+    boTodosServ = !boTodosServ;
+}
+
+void TfrmInsTextoProp::sbtProcurarClick() { Procurar::Procura(*cdsMensagem); }
+
+TfrmPropostaComercial& TfrmInsTextoProp::proposalScreen() const {
+    TfrmPropostaComercial* s = Cli_cot05000::frmPropostaComercial;
+    if (!s) throw std::logic_error("standard text dialog: the proposal screen is not open");
+    return *s;
+}
+
+}  // namespace cot

@@ -1,0 +1,93 @@
+#pragma once
+#include <QPixmap>
+#include <QPointer>
+
+#include "screens/roti_geral.h"
+#include "ui/db_grid_columns.h"
+
+class QPainter;
+
+namespace cot {
+
+class ClientDataSet;
+class DataSource;
+class TDBGrid;
+class TPanel;
+class TSpeedButton;
+class TfrmPropostaComercial;
+
+// Standard texts of the proposal (COT05008): lists the register of standard texts, lets the
+// user check the ones wanted and adds each checked text to the proposal version under the
+// proposal screen's cursor (InsTextoProp), one call per text in the list's order.
+//
+// A text the server took is unchecked at once: confirming again after a refusal further
+// on sends only the texts still missing. The dialog writes on the server only; the
+// proposal screen reads its texts again when it shows them (Cli_cot05008::CriaInsTextoProp).
+class TfrmInsTextoProp : public TfrmRotiGeral {
+    Q_OBJECT
+public:
+    explicit TfrmInsTextoProp(QWidget* parent = nullptr);
+    ~TfrmInsTextoProp() override;
+
+    // ----- lifetime
+    void FormCreate() override;
+    void FormShow() override;
+    void FormClose(CloseAction& action) override;
+    void FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) override;
+
+    // ----- marks (S checked, N not checked)
+    // The current text: N becomes S and S becomes N (cell click on the mark, Space).
+    void MarcaTexto();
+    // Every text checked, or unchecked on the next call (title click, Ctrl+Space).
+    void MarcaTodos();
+    void sbtProcurarClick();
+
+    // ----- confirmation (standard_text_confirm.cpp)
+    void sbtConfirmaClick() override;
+    void sbtCancelClick() override;
+    // Something is checked: leaves cdsMensagem filtered to the checked texts.
+    void Vd_Mensagem();
+    // Texts the server has taken since the dialog opened.
+    int inserted() const { return inserted_; }
+
+    TPanel* panProcura;
+    TSpeedButton* sbtProcurar;
+    TDBGrid* dbgServico;
+    ClientDataSet* cdsMensagem;
+    DataSource* dtsMensagem;
+    // Glyphs of the marks: checked, not checked, and any other value.
+    QPixmap imgCheck, imgUncheck, imgDescheck;
+
+private:
+    // Keeps the list from redrawing until the scope ends, on every path out.
+    struct ControlsOff {
+        explicit ControlsOff(ClientDataSet& table);
+        ~ControlsOff();
+        ClientDataSet& table;
+    };
+
+    void createTables();
+    void createControls();
+    void dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column, GridDrawStates state);
+    void dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers);
+    TfrmPropostaComercial& proposalScreen() const;
+
+    int inserted_ = 0;
+};
+
+namespace Cli_cot05008 {
+
+extern bool boStCriado;   // the standard-text dialog exists
+extern bool boTodosServ;  // the last check-all checked everything
+
+// The dialog while it exists.
+extern QPointer<TfrmInsTextoProp> frmInsTextoProp;
+
+// Builds the dialog (hourglass meanwhile), shows it modally and frees it; then the proposal
+// screen reads its texts again if its texts page is shown. Works on the proposal under
+// the proposal screen's cursor. A failure while building reaches the caller.
+void CriaInsTextoProp();
+
+}  // namespace Cli_cot05008
+
+}  // namespace cot

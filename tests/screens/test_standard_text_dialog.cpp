@@ -1,0 +1,227 @@
+// The standard-text dialog: its marks, what reaches the server on confirming (each checked
+// text once, in the list's order, even across a refusal part-way), and what the proposal
+// screen shows afterwards.
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QMap>
+#include <QTest>
+#include <memory>
+
+#include "dialogs/texts/standard_text_dialog.h"
+#include "screens/proposal_fixture.h"
+#include "ui/buttons.h"
+#include "ui/db_grid.h"
+#include "ui/screen.h"
+
+using namespace cot;
+using namespace cot::testing;
+using Marks = QMap<QString, QString>;
+
+namespace {
+
+const QString kCode = QStringLiteral("CDPADTXT"), kMark = QStringLiteral("IDCHECK");
+const QString kNotCompiled =
+    QStringLiteral("Tipo da Composição deve ser cadastrado na tela \"Parâmetros Comercial Comissaria\".");
+
+class StandardTextDialog : public ProposalFixture {
+protected:
+    void TearDown() override {
+        dlg.reset();
+        if (screen) screen->net().setCallObserver(nullptr);
+        ProposalFixture::TearDown();
+    }
+    // The proposal screen on proposal 4 (no texts) with its texts page shown; calls recorded.
+    void onTexts(int proposal = 4) {
+        openScreen();
+        ASSERT_TRUE(select(proposal));
+        ASSERT_TRUE(menu(screen->menus().mnuTexto));
+        screen->net().setCallObserver([this](const QString& m, const QVariantList& a) { calls << Call{m, a}; });
+    }
+    void open() {
+        dlg.reset(createForm<TfrmInsTextoProp>());
+        showAndActivate(*dlg);
+        calls.clear();
+    }
+    Marks marks() {
+        Marks out;
+        ClientDataSet& t = *dlg->cdsMensagem;
+        for (int r = 0; r < t.rowCount(); ++r) t.withRow(r, [&] { out[t[kCode].asString()] = t[kMark].asString(); });
+        return out;
+    }
+    void check(const QStringList& codes) {
+        for (const QString& code : codes) {
+            ASSERT_TRUE(dlg->cdsMensagem->locate(kCode, code)) << code.toStdString();
+            pressKey(*dlg->dbgServico, Qt::Key_Space);
+        }
+    }
+    QStringList sent() const {
+        QStringList out;
+        for (const Call& c : calls)
+            if (c.method == QLatin1String("InsTextoProp")) out << c.args.value(2).toString();
+        return out;
+    }
+    QStringList stored(int n = 4) {
+        const Packet p = testServer().db().query(
+            QStringLiteral("SELECT CDTXTPROPFAS, NRORDEMMSG FROM TXTPROPFAS WHERE NRPROPOSFAS = :N AND "
+                           "NRVERPROPFAS = '01' ORDER BY NRORDEMMSG"),
+            {{"N", number(n)}});
+        QStringList out;
+        for (int r = 0; r < p.rows.size(); ++r)
+            out << p.value(r, "CDTXTPROPFAS").toString() + u':' + QString::number(p.value(r, "NRORDEMMSG").toInt());
+        return out;
+    }
+    void restoreParameters() {
+        testServer().db().exec(QStringLiteral("INSERT INTO PARAMPROP (IDPARAMPROP, VRTXJUROSLICUSO) VALUES ('U', 1.5)"));
+    }
+
+    struct Call {
+        QString method;
+        QVariantList args;
+    };
+    QList<Call> calls;
+    std::unique_ptr<TfrmInsTextoProp> dlg;
+};
+
+TEST_F(StandardTextDialog, MarksToggleOneByOneAndTwoCheckAllsLeaveNothingChecked) {
+    onTexts();
+    open();
+    EXPECT_EQ(dlg->windowTitle(), "Inclusão de Texto da Proposta");
+    ASSERT_EQ(dlg->cdsMensagem->recordCount(), 10);
+    for (const QString& m : marks()) EXPECT_EQ(m, "N");
+
+    TDBGrid& g = *dlg->dbgServico;
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.model()->index(1, 0)).center());
+    check({"GARANTIA"});
+    EXPECT_EQ(marks().value("APRES_LU"), "S");
+    EXPECT_EQ(marks().value("GARANTIA"), "S");
+    check({"GARANTIA"});
+    EXPECT_EQ(marks().value("GARANTIA"), "N");
+
+    pressKey(g, Qt::Key_Space, Qt::ControlModifier);
+    for (const QString& m : marks()) EXPECT_EQ(m, "S");
+    EXPECT_TRUE(Cli_cot05008::boTodosServ);
+    EXPECT_EQ(dlg->cdsMensagem->recNo(), 1) << "back on the first text";
+    QTest::mouseClick(g.horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(g.horizontalHeader()->sectionViewportPosition(0) + 4, 4));
+    for (const QString& m : marks()) EXPECT_EQ(m, "N");
+    EXPECT_EQ(Screen::cursor(), Screen::crDefault);
+
+    dialogs.expectFind([&](ClientDataSet& t) { return &t == dlg->cdsMensagem && t.locate(kCode, QStringLiteral("COND_LOC")); });
+    pressKey(g, Qt::Key_F7);
+    EXPECT_EQ((*dlg->cdsMensagem)[kCode].asString(), "COND_LOC");
+}
+
+TEST_F(StandardTextDialog, NothingCheckedIsRefusedAndTheDialogStays) {
+    onTexts();
+    open();
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Serviço deve ser informado."});
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(dlg->dbgServico->hasFocus());
+    EXPECT_FALSE(dlg->cdsMensagem->filtered());
+    EXPECT_EQ(dlg->cdsMensagem->recordCount(), 10);
+    EXPECT_TRUE(sent().isEmpty());
+}
+
+TEST_F(StandardTextDialog, EachCheckedTextGoesOnceInTheListsOrderAndTheScreenShowsThem) {
+    onTexts();
+    runner.expect(
+        [this](QWidget& w) {
+            auto& d = static_cast<TfrmInsTextoProp&>(w);
+            EXPECT_TRUE(Cli_cot05008::boStCriado);
+            for (const QString code : {"GARANTIA", "APRES_LU", "COND_LU"}) {
+                ASSERT_TRUE(d.cdsMensagem->locate(kCode, code));
+                d.MarcaTexto();
+            }
+            calls.clear();
+            clickButton(*d.sbtConfirma);
+        },
+        "frmInsTextoProp");
+    ASSERT_TRUE(runHandler([] { Cli_cot05008::CriaInsTextoProp(); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_EQ(sent(), (QStringList{"APRES_LU", "COND_LU", "GARANTIA"}));
+    for (const Call& c : calls)
+        if (c.method == QLatin1String("InsTextoProp")) {
+            EXPECT_EQ(c.args.value(0).toString(), number(4));
+            EXPECT_EQ(c.args.value(1).toString(), "01");
+        }
+    EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2", "GARANTIA:3"}));
+    EXPECT_FALSE(Cli_cot05008::boStCriado);
+    EXPECT_TRUE(Cli_cot05008::frmInsTextoProp.isNull()) << "freed once closed";
+    EXPECT_EQ(screen->area<TextsArea>().cdsMensagem->recordCount(), 3) << "the texts page reads them back";
+}
+
+TEST_F(StandardTextDialog, ARetryAfterARefusalPartWaySendsOnlyTheTextsStillMissing) {
+    onTexts();
+    open();
+    check({"APRES_LU", "COND_LU", "GARANTIA"});
+    // The commercial parameters disappear while the second text goes out.
+    screen->net().setCallObserver([this](const QString& m, const QVariantList& a) {
+        calls << Call{m, a};
+        if (sent().size() == 2) testServer().db().exec(QStringLiteral("DELETE FROM PARAMPROP"));
+    });
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(dialogs.errors(), QStringList{kNotCompiled});
+    EXPECT_EQ(sent(), (QStringList{"APRES_LU", "COND_LU"})) << "the third is not sent";
+    EXPECT_EQ(stored(), QStringList{"APRES_LU:1"});
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_FALSE(dlg->cdsMensagem->filtered());
+    EXPECT_EQ(dlg->cdsMensagem->recordCount(), 10);
+    EXPECT_EQ(marks().value("APRES_LU"), "N") << "taken by the server: never sent again";
+    EXPECT_EQ(marks().value("COND_LU"), "S");
+    EXPECT_EQ(marks().value("GARANTIA"), "S");
+    EXPECT_EQ(dlg->inserted(), 1);
+
+    restoreParameters();
+    calls.clear();
+    screen->net().setCallObserver([this](const QString& m, const QVariantList& a) { calls << Call{m, a}; });
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(sent(), (QStringList{"COND_LU", "GARANTIA"}));
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2", "GARANTIA:3"}));
+}
+
+TEST_F(StandardTextDialog, AnyOtherRefusalIsShownAsTheServerSaysIt) {
+    onTexts();
+    open();
+    check({"APRES_LU"});
+    testServer().db().exec(QStringLiteral("DELETE FROM PADTXT WHERE CDPADTXT = 'APRES_LU'"));
+    clickButton(*dlg->sbtConfirma);
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_NE(dialogs.errors().value(0), kNotCompiled);
+    EXPECT_FALSE(dialogs.errors().value(0).isEmpty());
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_EQ(marks().value("APRES_LU"), "S");
+}
+
+TEST_F(StandardTextDialog, CancellingClosesTheDialogOnlyAndAddsNothing) {
+    onTexts(2);
+    // The screen is in the middle of a product line's systems edit.
+    ClientDataSet& systems = *screen->area<LineSystemsArea>().cdsSistLinhaProd;
+    ASSERT_TRUE(runHandler([&] { systems.createDataSet(); systems.append(); }));
+    runner.expect(
+        [](QWidget& w) {
+            auto& d = static_cast<TfrmInsTextoProp&>(w);
+            d.MarcaTodos();
+            clickButton(*d.sbtCancel);
+        },
+        "frmInsTextoProp");
+    ASSERT_TRUE(runHandler([] { Cli_cot05008::CriaInsTextoProp(); }));
+    EXPECT_TRUE(sent().isEmpty());
+    EXPECT_EQ(systems.state(), DataSetState::Insert) << "not the dialog's edit to cancel";
+    EXPECT_FALSE(Cli_cot05008::boStCriado);
+}
+
+TEST_F(StandardTextDialog, TheTextsPageOpensItBetweenEditsOnly) {
+    onTexts(1);
+    TextsArea& texts = screen->area<TextsArea>();
+    ASSERT_TRUE(texts.sbtInsTexto->isEnabled());
+    runner.expect([](QWidget& w) { clickButton(*static_cast<TfrmInsTextoProp&>(w).sbtCancel); }, "frmInsTextoProp");
+    clickButton(*texts.sbtInsTexto);
+    EXPECT_EQ(runner.shown().size(), 1u);
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    EXPECT_FALSE(texts.sbtInsTexto->isEnabled());
+}
+
+}  // namespace
