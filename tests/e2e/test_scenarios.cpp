@@ -270,6 +270,29 @@ TEST_F(Scenarios, AFileThatIsNoScenarioStopsBeforeAnyWindow) {
     EXPECT_EQ(runHost(home.filePath("nao_existe.scn")).exitCode, 2);
 }
 
+// Texts: two standard texts added through the dialog, their order swapped, one rewritten
+// with formatting, the texts regenerated and the regeneration undone.
+TEST_F(Scenarios, TextsScenarioReachesTheDatabase) {
+    const HostRun run = runHost(sourcePath("scenarios/texts.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    const QString key = "NRPROPOSFAS = '00000000000000000004' AND NRVERPROPFAS = '01'";
+    const auto texts = [&](const QString& table) {
+        const cot::Packet p = db->query("SELECT CDTXTPROPFAS, NRORDEMMSG FROM " + table + " WHERE " + key +
+                                        " ORDER BY NRORDEMMSG");
+        QStringList out;
+        for (int r = 0; r < p.rows.size(); ++r)
+            out << p.value(r, "CDTXTPROPFAS").toString() + ':' + QString::number(p.value(r, "NRORDEMMSG").toInt());
+        return out;
+    };
+    EXPECT_EQ(texts("TXTPROPFAS"), (QStringList{"GARANTIA:1", "APRES_LU:3"}));
+    const QString garantia = db->scalar("SELECT TXPROPFAS FROM TXTPROPFAS WHERE CDTXTPROPFAS = 'GARANTIA' AND " + key).toString();
+    EXPECT_TRUE(garantia.contains("para correções e ajustes.")) << garantia.toStdString();
+    EXPECT_TRUE(garantia.contains("font-weight:700")) << garantia.toStdString();
+    // The regenerated set is kept in its turn: the undo can itself be undone.
+    EXPECT_EQ(texts("TXTPROPFASHIST"), (QStringList{"APRES_LU:1", "COND_LU:2"}));
+}
+
 // Services: two services added to a package split in three installments, the charging
 // switched to hourly and back, the schedule split again and the page read again.
 TEST_F(Scenarios, ServicesScenarioReachesTheDatabase) {
