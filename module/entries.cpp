@@ -3,6 +3,8 @@
 
 #include "dialogs/filter_dialog.h"
 #include "dialogs/filter_reload.h"
+#include "dialogs/systems/systems_dialog.h"
+#include "dialogs/texts/standard_text_dialog.h"
 #include "module/module_factories.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
@@ -25,3 +27,7 @@ COT_MODULE_EXPORT void IniProc(const QVariantList* /*params*/) { cot::Cli_cot050
 COT_MODULE_EXPORT void CriaProposta() { cot::Cli_cot05000::CriaProposta(); }
 
 COT_MODULE_EXPORT void CriaFiltroPropComercial() { cot::Cli_cot05002::CriaFiltroPropComercial(); }
+
+COT_MODULE_EXPORT void CriaIncluServ(bool inserting) { cot::Cli_cot05005::CriaIncluServ(inserting); }
+
+COT_MODULE_EXPORT void CriaInsTextoProp() { cot::Cli_cot05008::CriaInsTextoProp(); }

@@ -3,6 +3,8 @@
 // page loads.
 #include <gtest/gtest.h>
 
+#include <QLibrary>
+
 #include "data/data_source.h"
 #include "proposal/proposal_list_status.h"
 #include "screens/proposal_fixture.h"
@@ -40,6 +42,15 @@ TEST_F(ProposalScreen, AnAuthorisedOperatorListsTheBranchAndAnotherOnlyHisOwn) {
     QStringList own = listNumbers();
     own.sort();
     EXPECT_EQ(own, (QStringList{"10/01", "5/01"}));
+}
+
+// The host reaches the module's screens by the names of its exported entries.
+TEST(ModuleEntries, EveryFactoryTheHostCallsIsExported) {
+    QLibrary module(modulePath(QStringLiteral("Pkg_cot05000")));
+    ASSERT_TRUE(module.load()) << module.errorString().toStdString();
+    for (const char* entry : {"Initialize", "Finalize", "IniProc", "CriaProposta", "CriaFiltroPropComercial",
+                              "CriaIncluServ", "CriaInsTextoProp"})
+        EXPECT_NE(module.resolve(entry), nullptr) << entry;
 }
 
 TEST_F(ProposalScreen, OneScreenAtATimeAndANewOneAfterClosing) {
@@ -175,24 +186,17 @@ TEST_F(ProposalScreen, EnablingFollowsThePageAndTheTextsState) {
     EXPECT_FALSE(screen->menus().mnuAprovacao->enabled());
     EXPECT_FALSE(screen->menus().MododeProcessamento1->enabled());
 
-    // Texts are shown but not yet edited here: the maintenance entries stay off and the
-    // status bar says why.
+    // On the texts page the maintenance entries act on the texts, and regenerating them is on.
     ASSERT_TRUE(menu(screen->menus().mnuTexto));
     EXPECT_EQ(screen->activeTable(), screen->area<TextsArea>().cdsMensagem);
-    EXPECT_FALSE(screen->mnuIncluir->enabled());
-    EXPECT_FALSE(screen->mnuAlterar->enabled());
+    EXPECT_TRUE(screen->mnuIncluir->enabled());
+    EXPECT_TRUE(screen->mnuAlterar->enabled());
     EXPECT_TRUE(screen->mnuVerificar->enabled());
-    EXPECT_FALSE(screen->menus().mnuRegeraTexto->enabled());
+    EXPECT_TRUE(screen->menus().mnuRegeraTexto->enabled());
+    EXPECT_TRUE(screen->menus().sbtRegeraTexto->isEnabled());
     EXPECT_FALSE(screen->menus().mnuFiltro->enabled());
-    EXPECT_FALSE(screen->area<TextsArea>().dbgDescProp->isEnabled());
-    EXPECT_TRUE(screen->statusBar()->currentMessage().startsWith("Texto: "));
-
-    // The texts' own enabling rows, as the texts area will run them once it edits.
-    MaintenanceEnabling e;
-    ASSERT_TRUE(runHandler([&] { screen->area<TextsArea>().enable(e); }));
-    EXPECT_TRUE(e.incluir);
-    EXPECT_TRUE(e.alterar);
-    EXPECT_TRUE(e.regeraTexto);
+    EXPECT_TRUE(screen->area<TextsArea>().dbgDescProp->isEnabled());
+    EXPECT_TRUE(screen->statusBar()->currentMessage().isEmpty());
 }
 
 TEST_F(ProposalScreen, TextsEnablingRowsWhileEditing) {
