@@ -46,6 +46,7 @@ TEST_F(ProposalScreen, AnAuthorisedOperatorListsTheBranchAndAnotherOnlyHisOwn) {
 
 // The host reaches the module's screens by the names of its exported entries.
 TEST(ModuleEntries, EveryFactoryTheHostCallsIsExported) {
+    cot::testing::ensureApplication();  // modules are found beside the executable
     QLibrary module(modulePath(QStringLiteral("Pkg_cot05000")));
     ASSERT_TRUE(module.load()) << module.errorString().toStdString();
     for (const char* entry : {"Initialize", "Finalize", "IniProc", "CriaProposta", "CriaFiltroPropComercial",
