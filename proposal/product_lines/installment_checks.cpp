@@ -1,10 +1,10 @@
 // Checks of a line's installments and the sending of its schedule.
-#include <QSet>
 
 #include "base/errors.h"
 #include "data/client_dataset.h"
 #include "proposal/product_lines/line_installments_area.h"
 #include "proposal/proposal_screen.h"
+#include "proposal/area/schedule_rows.h"
 #include "services/consiste.h"
 #include "services/installment_schedule.h"
 #include "ui/db_grid.h"
@@ -79,17 +79,7 @@ bool LineInstallmentsArea::dayTaken(const QDate& day) {
     ClientDataSet& t = *cdsVenc_Valor;
     // Stored installments the pending change log deletes no longer count: a regeneration
     // replaces the whole schedule in one delta, its deletes first.
-    const Delta log = t.delta();
-    const int dueAt = log.indexOf(kDue);
-    int inserted = 0;
-    QSet<QDate> freed;
-    for (const RowChange& c : log.changes) {
-        if (c.op == ChangeOp::Insert) ++inserted;
-        else if (c.op == ChangeOp::Delete && dueAt >= 0) freed.insert(c.oldValues.value(dueAt).toDateTime().date());
-    }
-    // No stored installment is left in the table: none can stand on that day.
-    if (t.recordCount() == inserted) return false;
-    if (freed.contains(day)) return false;
+    if (!schedule_rows::storedMayStandOn(t, kDue, day)) return false;
     const ClientDataSet& line = lines();
     cdsVenc->setData(s_.net().getPacket(
         QStringLiteral("ValidaVenc"), {line[QStringLiteral("NRPROPOSFAS")].asString(), line[QStringLiteral("NRVERPROPFAS")].asString(),

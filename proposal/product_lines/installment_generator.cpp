@@ -4,6 +4,7 @@
 #include "data/client_dataset.h"
 #include "proposal/product_lines/line_installments_area.h"
 #include "proposal/proposal_screen.h"
+#include "proposal/area/schedule_rows.h"
 #include "services/consiste.h"
 #include "services/installment_schedule.h"
 #include "ui/date_edit.h"
@@ -11,58 +12,18 @@
 
 namespace cot {
 
+using schedule_rows::midnight;
+
 namespace {
 
 const QString kDue = QStringLiteral("DTVELUSOPEDP");
 const QString kValue = QStringLiteral("VRVELUSOPEDP");
 
-QDateTime midnight(const QDate& day) { return QDateTime(day, QTime(0, 0)); }
-
-// Grid refreshes are held while many rows change; released on every path out.
-class ControlsHeld {
-public:
-    explicit ControlsHeld(ClientDataSet& t) : t_(t) { t_.disableControls(); }
-    ~ControlsHeld() {
-        if (t_.controlsDisabled()) t_.enableControls();
-    }
-    ControlsHeld(const ControlsHeld&) = delete;
-    ControlsHeld& operator=(const ControlsHeld&) = delete;
-
-private:
-    ClientDataSet& t_;
-};
-
 }  // namespace
 
-std::vector<double> LineInstallmentsArea::values() const {
-    const ClientDataSet& t = *cdsVenc_Valor;
-    std::vector<double> out;
-    if (!t.active()) return out;
-    out.reserve(size_t(t.rowCount()));
-    for (int r = 0; r < t.rowCount(); ++r) {
-        ClientDataSet::RowView row(t, r);
-        out.push_back(t[kValue].asFloat());
-    }
-    return out;
-}
+std::vector<double> LineInstallmentsArea::values() const { return schedule_rows::values(*cdsVenc_Valor, kValue); }
 
-void LineInstallmentsArea::assignValues(const std::vector<double>& split) {
-    ClientDataSet& t = *cdsVenc_Valor;
-    ControlsHeld held(t);
-    const Bookmark at = t.bookmark();
-    t.first();
-    for (double value : split) {
-        if (t.eof()) break;
-        // Only what changes is logged.
-        if (t[kValue].isNull() || !sameMoney(t[kValue].asFloat(), value)) {
-            t.edit();
-            t[kValue].setAsFloat(value);
-            t.post();
-        }
-        t.next();
-    }
-    if (t.bookmarkValid(at)) t.gotoBookmark(at);
-}
+void LineInstallmentsArea::assignValues(const std::vector<double>& split) { schedule_rows::assign(*cdsVenc_Valor, kValue, split); }
 
 void LineInstallmentsArea::Rateia_Vencimento(bool equal) {
     ClientDataSet& t = *cdsVenc_Valor;
@@ -102,28 +63,7 @@ bool LineInstallmentsArea::scheduleAsAsked(int count, const QDate& first) {
 }
 
 void LineInstallmentsArea::replaceSchedule(int count, const QDate& first) {
-    ClientDataSet& t = *cdsVenc_Valor;
-    const bool pendingBefore = save_->pending();
-    ControlsHeld held(t);
-    generating_ = true;
-    try {
-        if (t.isEditing()) t.cancel();
-        t.first();
-        while (!t.isEmpty()) t.deleteRecord();
-        for (int i = 0; i < count; ++i) {
-            t.append();
-            t[kDue].setAsDateTime(midnight(Consiste::SomaMes(first, i)));
-            t[kValue].setAsFloat(0);
-            t.post();
-        }
-    } catch (...) {
-        generating_ = false;
-        if (t.isEditing()) t.cancel();
-        // Nothing half made is left behind: back to what the server holds.
-        if (!pendingBefore) t.cancelUpdates();
-        throw;
-    }
-    generating_ = false;
+    schedule_rows::regenerate(*cdsVenc_Valor, kDue, kValue, count, first, generating_, save_->pending());
 }
 
 void LineInstallmentsArea::sbtGerarParcelasClick() {

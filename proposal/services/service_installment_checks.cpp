@@ -1,11 +1,11 @@
 // Checks of the package installments and the sending of the schedule.
-#include <QSet>
 
 #include "base/errors.h"
 #include "data/client_dataset.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/services/service_installments_area.h"
+#include "proposal/area/schedule_rows.h"
 #include "services/consiste.h"
 #include "services/installment_schedule.h"
 #include "ui/db_grid.h"
@@ -77,17 +77,7 @@ bool ServiceInstallmentsArea::dayTaken(const QDate& day) {
     ClientDataSet& t = *cdsVencServ;
     // Stored installments the pending change log deletes no longer count: a regeneration
     // replaces the whole schedule in one delta, its deletes first.
-    const Delta log = t.delta();
-    const int dueAt = log.indexOf(kDue);
-    int inserted = 0;
-    QSet<QDate> freed;
-    for (const RowChange& c : log.changes) {
-        if (c.op == ChangeOp::Insert) ++inserted;
-        else if (c.op == ChangeOp::Delete && dueAt >= 0) freed.insert(c.oldValues.value(dueAt).toDateTime().date());
-    }
-    // No stored installment is left in the table: none can stand on that day.
-    if (t.recordCount() == inserted) return false;
-    if (freed.contains(day)) return false;
+    if (!schedule_rows::storedMayStandOn(t, kDue, day)) return false;
     cdsValidaVencServ->setData(s_.net().getPacket(QStringLiteral("ValidaVencServ"),
                                                   {s_.NR(), s_.VER(), QDateTime(day, QTime(0, 0))}));
     return !cdsValidaVencServ->isEmpty();

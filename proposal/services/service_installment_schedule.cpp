@@ -6,6 +6,7 @@
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/services/service_installments_area.h"
+#include "proposal/area/schedule_rows.h"
 #include "services/consiste.h"
 #include "services/installment_schedule.h"
 #include "ui/date_edit.h"
@@ -13,58 +14,18 @@
 
 namespace cot {
 
+using schedule_rows::midnight;
+
 namespace {
 
 const QString kDue = QStringLiteral("DTVENCSERVPROP");
 const QString kValue = QStringLiteral("VRVENCSERVPROP");
 
-QDateTime midnight(const QDate& day) { return QDateTime(day, QTime(0, 0)); }
-
-// Grid refreshes are held while many rows change; released on every path out.
-class ControlsHeld {
-public:
-    explicit ControlsHeld(ClientDataSet& t) : t_(t) { t_.disableControls(); }
-    ~ControlsHeld() {
-        if (t_.controlsDisabled()) t_.enableControls();
-    }
-    ControlsHeld(const ControlsHeld&) = delete;
-    ControlsHeld& operator=(const ControlsHeld&) = delete;
-
-private:
-    ClientDataSet& t_;
-};
-
 }  // namespace
 
-std::vector<double> ServiceInstallmentsArea::values() const {
-    const ClientDataSet& t = *cdsVencServ;
-    std::vector<double> out;
-    if (!t.active()) return out;
-    out.reserve(size_t(t.rowCount()));
-    for (int r = 0; r < t.rowCount(); ++r) {
-        ClientDataSet::RowView row(t, r);
-        out.push_back(t[kValue].asFloat());
-    }
-    return out;
-}
+std::vector<double> ServiceInstallmentsArea::values() const { return schedule_rows::values(*cdsVencServ, kValue); }
 
-void ServiceInstallmentsArea::assignValues(const std::vector<double>& split) {
-    ClientDataSet& t = *cdsVencServ;
-    ControlsHeld held(t);
-    const Bookmark at = t.bookmark();
-    t.first();
-    for (double value : split) {
-        if (t.eof()) break;
-        // Only what changes is logged.
-        if (t[kValue].isNull() || !sameMoney(t[kValue].asFloat(), value)) {
-            t.edit();
-            t[kValue].setAsFloat(value);
-            t.post();
-        }
-        t.next();
-    }
-    if (t.bookmarkValid(at)) t.gotoBookmark(at);
-}
+void ServiceInstallmentsArea::assignValues(const std::vector<double>& split) { schedule_rows::assign(*cdsVencServ, kValue, split); }
 
 void ServiceInstallmentsArea::Rateia_VencServ(bool novo) {
     ClientDataSet& t = *cdsVencServ;
@@ -100,18 +61,7 @@ void ServiceInstallmentsArea::dropSchedule() {
     // What the screen shows is what the server holds: read only when unsure.
     if (!t.active() || t.isEditing() || t.changeCount() > 0 || !t.isEmpty()) reload();
     if (t.isEmpty()) return;
-    {
-        ControlsHeld held(t);
-        generating_ = true;
-        try {
-            t.first();
-            while (!t.isEmpty()) t.deleteRecord();
-        } catch (...) {
-            generating_ = false;
-            throw;
-        }
-        generating_ = false;
-    }
+    schedule_rows::deleteAll(t, generating_);
     save_->send();
     showSummary();
 }
@@ -124,28 +74,7 @@ bool ServiceInstallmentsArea::scheduleAsAsked(int count, const QDate& first) {
 }
 
 void ServiceInstallmentsArea::replaceSchedule(int count, const QDate& first) {
-    ClientDataSet& t = *cdsVencServ;
-    const bool pendingBefore = save_->pending();
-    ControlsHeld held(t);
-    generating_ = true;
-    try {
-        if (t.isEditing()) t.cancel();
-        t.first();
-        while (!t.isEmpty()) t.deleteRecord();
-        for (int i = 0; i < count; ++i) {
-            t.append();
-            t[kDue].setAsDateTime(midnight(Consiste::SomaMes(first, i)));
-            t[kValue].setAsFloat(0);
-            t.post();
-        }
-    } catch (...) {
-        generating_ = false;
-        if (t.isEditing()) t.cancel();
-        // Nothing half made is left behind: back to what the server holds.
-        if (!pendingBefore) t.cancelUpdates();
-        throw;
-    }
-    generating_ = false;
+    schedule_rows::regenerate(*cdsVencServ, kDue, kValue, count, first, generating_, save_->pending());
 }
 
 void ServiceInstallmentsArea::sbtGeraParcPacoteClick() {

@@ -1,0 +1,113 @@
+#include "proposal/area/schedule_rows.h"
+
+#include <QSet>
+
+#include "data/client_dataset.h"
+#include "services/consiste.h"
+#include "services/money.h"
+
+namespace cot::schedule_rows {
+
+namespace {
+
+// Grid refreshes are held while many rows change; released on every path out.
+class ControlsHeld {
+public:
+    explicit ControlsHeld(ClientDataSet& t) : t_(t) { t_.disableControls(); }
+    ~ControlsHeld() {
+        if (t_.controlsDisabled()) t_.enableControls();
+    }
+    ControlsHeld(const ControlsHeld&) = delete;
+    ControlsHeld& operator=(const ControlsHeld&) = delete;
+
+private:
+    ClientDataSet& t_;
+};
+
+// Sets the flag for the life of the scope.
+class Flag {
+public:
+    explicit Flag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~Flag() { flag_ = false; }
+    Flag(const Flag&) = delete;
+    Flag& operator=(const Flag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+QDateTime midnight(const QDate& day) { return QDateTime(day, QTime(0, 0)); }
+
+std::vector<double> values(const ClientDataSet& t, const QString& valueField) {
+    std::vector<double> out;
+    if (!t.active()) return out;
+    out.reserve(size_t(t.rowCount()));
+    for (int r = 0; r < t.rowCount(); ++r) {
+        ClientDataSet::RowView row(t, r);
+        out.push_back(t[valueField].asFloat());
+    }
+    return out;
+}
+
+void assign(ClientDataSet& t, const QString& valueField, const std::vector<double>& split) {
+    ControlsHeld held(t);
+    const Bookmark at = t.bookmark();
+    t.first();
+    for (double value : split) {
+        if (t.eof()) break;
+        if (t[valueField].isNull() || !sameMoney(t[valueField].asFloat(), value)) {
+            t.edit();
+            t[valueField].setAsFloat(value);
+            t.post();
+        }
+        t.next();
+    }
+    if (t.bookmarkValid(at)) t.gotoBookmark(at);
+}
+
+void regenerate(ClientDataSet& t, const QString& dueField, const QString& valueField, int count, const QDate& first,
+                bool& generating, bool pendingBefore) {
+    ControlsHeld held(t);
+    Flag flag(generating);
+    try {
+        if (t.isEditing()) t.cancel();
+        t.first();
+        while (!t.isEmpty()) t.deleteRecord();
+        for (int i = 0; i < count; ++i) {
+            t.append();
+            t[dueField].setAsDateTime(midnight(Consiste::SomaMes(first, i)));
+            t[valueField].setAsFloat(0);
+            t.post();
+        }
+    } catch (...) {
+        if (t.isEditing()) t.cancel();
+        // Nothing half made is left behind: back to what the server holds.
+        if (!pendingBefore) t.cancelUpdates();
+        throw;
+    }
+}
+
+void deleteAll(ClientDataSet& t, bool& generating) {
+    ControlsHeld held(t);
+    Flag flag(generating);
+    t.first();
+    while (!t.isEmpty()) t.deleteRecord();
+}
+
+bool storedMayStandOn(const ClientDataSet& t, const QString& dueField, const QDate& day) {
+    const Delta log = t.delta();
+    const int dueAt = log.indexOf(dueField);
+    int inserted = 0;
+    QSet<QDate> freed;
+    for (const RowChange& c : log.changes) {
+        if (c.op == ChangeOp::Insert) ++inserted;
+        else if (c.op == ChangeOp::Delete && dueAt >= 0) freed.insert(c.oldValues.value(dueAt).toDateTime().date());
+    }
+    // No stored installment is left in the table: none can stand on that day.
+    if (t.recordCount() == inserted) return false;
+    return !freed.contains(day);
+}
+
+}  // namespace cot::schedule_rows

@@ -1,0 +1,39 @@
+#pragma once
+// Rows of an installment schedule (a line's or the service package's): the same moves on
+// two tables that differ only in their field names.
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <vector>
+
+namespace cot {
+
+class ClientDataSet;
+
+namespace schedule_rows {
+
+// Due dates are kept at midnight.
+QDateTime midnight(const QDate& day);
+
+// The values of the installments, in table order.
+std::vector<double> values(const ClientDataSet& t, const QString& valueField);
+
+// Gives the installments, in table order, the values of `split`; only the rows whose value
+// changes are edited (and so logged). The cursor and the grid stay where they were.
+void assign(ClientDataSet& t, const QString& valueField, const std::vector<double>& split);
+
+// Replaces every installment by `count` of value 0, a calendar month apart from `first`.
+// `generating` is set meanwhile (the table's after-delete then waits for the inserts). A
+// failure leaves the table as the server holds it, unless changes were pending before.
+void regenerate(ClientDataSet& t, const QString& dueField, const QString& valueField, int count, const QDate& first,
+                bool& generating, bool pendingBefore);
+
+// Deletes every installment, with `generating` set meanwhile.
+void deleteAll(ClientDataSet& t, bool& generating);
+
+// Whether a stored installment may still stand on `day`: not when the pending change log
+// deletes the one stored there, nor when every stored installment is being replaced.
+bool storedMayStandOn(const ClientDataSet& t, const QString& dueField, const QDate& day);
+
+}  // namespace schedule_rows
+}  // namespace cot
