@@ -1,5 +1,6 @@
 #include "dialogs/systems/systems_dialog.h"
 
+#include "dialogs/check_list.h"
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
@@ -173,8 +174,7 @@ void TfrmIncluServ::FormClose(CloseAction& action) {
 }
 
 void TfrmIncluServ::FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
-    if (key == Qt::Key_F7 && !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))) {
-        key = 0;
+    if (check_list::searchKey(key, modifiers)) {
         sbtProcurarClick();
         return;
     }
@@ -182,26 +182,20 @@ void TfrmIncluServ::FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
 }
 
 void TfrmIncluServ::dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
-    if (key != Qt::Key_Space) return;
-    key = 0;
-    if (modifiers & Qt::ControlModifier) MarcaTodos();
-    else MarcaSistema();
+    switch (check_list::spaceKey(key, modifiers)) {
+    case check_list::SpaceKey::All: MarcaTodos(); break;
+    case check_list::SpaceKey::Row: MarcaSistema(); break;
+    case check_list::SpaceKey::None: break;
+    }
 }
 
 void TfrmIncluServ::dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column,
                                              GridDrawStates state) {
-    painter.fillRect(rect, painter.brush());
-    if (column.field) {
+    check_list::drawCell(painter, rect, state, [&] {
+        if (!column.field) return;
         if (column.fieldName == kMark) drawMark(painter, rect, column.field->asString());
-        else painter.drawText(rect.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop, column.field->displayText());
-    }
-    if (state & gdFocused) {
-        painter.save();
-        painter.setPen(QPen(painter.pen().color(), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect.adjusted(0, 0, -1, -1));
-        painter.restore();
-    }
+        else check_list::drawText(painter, rect, column.field->displayText());
+    });
 }
 
 TfrmPropostaComercial& TfrmIncluServ::proposalScreen() const {

@@ -1,5 +1,6 @@
 #include "dialogs/texts/standard_text_dialog.h"
 
+#include "dialogs/check_list.h"
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
@@ -148,8 +149,7 @@ void TfrmInsTextoProp::FormClose(CloseAction& action) {
 }
 
 void TfrmInsTextoProp::FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
-    if (key == Qt::Key_F7 && !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))) {
-        key = 0;
+    if (check_list::searchKey(key, modifiers)) {
         sbtProcurarClick();
         return;
     }
@@ -157,32 +157,26 @@ void TfrmInsTextoProp::FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
 }
 
 void TfrmInsTextoProp::dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
-    if (key != Qt::Key_Space) return;
-    key = 0;
-    if (modifiers & Qt::ControlModifier) MarcaTodos();
-    else MarcaTexto();
+    switch (check_list::spaceKey(key, modifiers)) {
+    case check_list::SpaceKey::All: MarcaTodos(); break;
+    case check_list::SpaceKey::Row: MarcaTexto(); break;
+    case check_list::SpaceKey::None: break;
+    }
 }
 
 void TfrmInsTextoProp::dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column,
                                                 GridDrawStates state) {
-    painter.fillRect(rect, painter.brush());
-    if (column.field) {
+    check_list::drawCell(painter, rect, state, [&] {
+        if (!column.field) return;
         if (column.fieldName == kMark) {
             const QString mark = column.field->asString();
             InsereImagem(painter, rect, mark == kChecked ? imgCheck : mark == kUnchecked ? imgUncheck : imgDescheck);
         } else {
-            const QString text = column.field->dataType() == FieldType::Memo ? plainLine(column.field->asString())
-                                                                               : column.field->displayText();
-            painter.drawText(rect.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop, text);
+            check_list::drawText(painter, rect, column.field->dataType() == FieldType::Memo
+                                                    ? plainLine(column.field->asString())
+                                                    : column.field->displayText());
         }
-    }
-    if (state & gdFocused) {
-        painter.save();
-        painter.setPen(QPen(painter.pen().color(), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(rect.adjusted(0, 0, -1, -1));
-        painter.restore();
-    }
+    });
 }
 
 void TfrmInsTextoProp::MarcaTexto() {
