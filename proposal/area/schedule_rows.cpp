@@ -96,6 +96,22 @@ void deleteAll(ClientDataSet& t, bool& generating) {
     while (!t.isEmpty()) t.deleteRecord();
 }
 
+RowProblem rowProblem(const ClientDataSet& t, const QString& dueField, const QString& valueField,
+                      const QDateTime& proposalDate) {
+    const QDateTime due = t[dueField].asDateTime();
+    if (due.isValid() && proposalDate.isValid() && proposalDate.date() > due.date())
+        return {QStringLiteral("DTVENC_PROP"), dueField};
+    if (!due.isValid()) return {QStringLiteral("DTVENC"), dueField};
+    // Zero is a value.
+    if (t[valueField].isNull()) return {QStringLiteral("VALOR"), valueField};
+    return {};
+}
+
+bool sameDayAsStored(const ClientDataSet& t, const QString& dueField) {
+    const QVariant old = t[dueField].oldValue();
+    return !old.isNull() && old.toDateTime().date() == t[dueField].asDateTime().date();
+}
+
 bool storedMayStandOn(const ClientDataSet& t, const QString& dueField, const QDate& day) {
     const Delta log = t.delta();
     const int dueAt = log.indexOf(dueField);

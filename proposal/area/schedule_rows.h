@@ -31,6 +31,18 @@ void regenerate(ClientDataSet& t, const QString& dueField, const QString& valueF
 // Deletes every installment, with `generating` set meanwhile.
 void deleteAll(ClientDataSet& t, bool& generating);
 
+// What keeps the current installment from being posted: the catalogue key of the failure
+// and the field to focus ("" when nothing). Its due date may be the proposal's own day.
+struct RowProblem {
+    QString key;
+    QString field;
+};
+RowProblem rowProblem(const ClientDataSet& t, const QString& dueField, const QString& valueField,
+                      const QDateTime& proposalDate);
+
+// Whether the current installment's due date is the day it already had (nothing to check).
+bool sameDayAsStored(const ClientDataSet& t, const QString& dueField);
+
 // Whether a stored installment may still stand on `day`: not when the pending change log
 // deletes the one stored there, nor when every stored installment is being replaced.
 bool storedMayStandOn(const ClientDataSet& t, const QString& dueField, const QDate& day);

@@ -52,14 +52,10 @@ void LineInstallmentsArea::cdsVenc_ValorBeforePost() {
     // 2.
     for (const char* key : {"NRPROPOSFAS", "NRVERPROPFAS", "CDLINPPROP"})
         t[QString::fromLatin1(key)].setAsString(line[QString::fromLatin1(key)].asString());
-    // 3. Due on the proposal's own day is fine.
-    const QDateTime due = t[kDue].asDateTime();
-    const QDateTime created = s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
-    if (due.isValid() && created.isValid() && created.date() > due.date()) fail(QStringLiteral("DTVENC_PROP"), kDue);
-    // 4.
-    if (!due.isValid()) fail(QStringLiteral("DTVENC"), kDue);
-    // 5. Zero is a value.
-    if (t[kValue].isNull()) fail(QStringLiteral("VALOR"), kValue);
+    // 3. - 5.
+    const schedule_rows::RowProblem problem =
+        schedule_rows::rowProblem(t, kDue, kValue, s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime());
+    if (!problem.key.isEmpty()) fail(problem.key, problem.field);
 }
 
 bool LineInstallmentsArea::Vd_Venc(bool report) {
@@ -68,10 +64,8 @@ bool LineInstallmentsArea::Vd_Venc(bool report) {
         if (report) fail(QStringLiteral("DT_INF"), kDue);
         return false;
     }
-    const QDate day = due.asDateTime().date();
-    const QVariant old = due.oldValue();
-    if (!old.isNull() && old.toDateTime().date() == day) return true;
-    if (dayTaken(day)) fail(QStringLiteral("DTJCAD"), kDue);
+    if (schedule_rows::sameDayAsStored(*cdsVenc_Valor, kDue)) return true;
+    if (dayTaken(due.asDateTime().date())) fail(QStringLiteral("DTJCAD"), kDue);
     return true;
 }
 
