@@ -5,6 +5,7 @@
 #include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
+#include "services/consiste.h"
 #include "ui/db_grid.h"
 #include "ui/menus.h"
 #include "ui/page_control.h"
@@ -64,8 +65,15 @@ void TfrmPropostaComercial::sbtCancelarClick() {
 }
 
 void TfrmPropostaComercial::sbtVerificarClick() {
+    // Reading the tables again would throw away a record being edited: it is confirmed or
+    // cancelled first.
+    bool editing = cdsProposta->isEditing();
+    for (const auto& a : areas_)
+        for (const ClientDataSet* t : a->tables()) editing = editing || t->isEditing();
+    if (editing) Consiste::MensErro(msgPadrao.Msg(QStringLiteral("VERIF_EDIC")));
     TfrmPadraoGrid::sbtVerificarClick();
-    // The list and what the pages show are read again from the server.
+    // The list and what the pages show are read again from the server; what the server
+    // has not taken yet goes first (a refusal ends here, nothing is reloaded over it).
     sendPending();
     Cli_cot05002::Atualiza_Tela();
     cdsPropostaAfterScroll();
