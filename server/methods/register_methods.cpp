@@ -5,6 +5,7 @@
 #include "server/methods/proposal_screen_methods.h"
 #include "server/methods/server_clock_methods.h"
 #include "server/methods/service_text_methods.h"
+#include "server/methods/simulation_copy_methods.h"
 
 namespace cot::server {
 
@@ -17,6 +18,7 @@ void registerAllMethods(MethodRegistry& registry) {
     registerInstallmentMethods(registry);
     registerContractSwitchMethods(registry);
     registerServiceTextMethods(registry);
+    registerCopyMethods(registry);
 }
 
 }  // namespace cot::server

@@ -1,0 +1,176 @@
+// Copy of a proposal version to a new version of the same number.
+//
+//   CopiaProposta(FILIAL, NR, VER) → the version's record as the copy dialog shows it:
+//       NRPROPOSFAS, NRVERPROPFAS, DTPROPOSFAS, CDOPERINCL, IDCLIENPROSP, NRCONTATO,
+//       CDPROSPECT, DTVALPROPFAS, DTACEPROPFAS, CDFILIAL, CDCLIENTE, CDOPERADOR (the
+//       operator who included it), NMOPERADOR, CODIGO and NOME (client or prospect),
+//       DSREFEPROPOSFAS. Refused when the version is not in the branch, or when the
+//       proposal already has version 99 (there is no version to copy to).
+//   CopiaDados(FILIAL, NR, VER, NOVAVER, MANTEM_ACEITE) → null. Creates NOVAVER as a copy
+//       of VER in one transaction: the header and every row quoted under it (product lines,
+//       their systems and installments, services, package installments, the services'
+//       objective, texts, observation, simulations and their lines). Either all of it is
+//       written or nothing. Charges issued at acceptance (COBRPROP) belong to the accepted
+//       version and the texts' regeneration history to the version that was regenerated;
+//       neither is copied. MANTEM_ACEITE 'N' (what the dialog sends) leaves the new
+//       version without an acceptance date, open for editing; 'S' keeps it.
+//       The new version is 01 to 99 (typed "5" is "05"). Refused with nothing written:
+//       version missing, not a number or outside 01-99; the version taken; the source
+//       not in the branch; the proposal already at version 99.
+#include "server/methods/simulation_copy_methods.h"
+
+#include "server/methods/numbering.h"
+#include "server/methods/service_text_support.h"
+#include "server/rpc/method_registry.h"
+#include "server/rpc/reply.h"
+#include "server/storage/database.h"
+
+namespace cot::server {
+
+namespace {
+
+constexpr int kMaxVersion = 99;
+
+// Tables copied with the version, parents before children. Column lists are ours, never
+// the caller's; NRVERPROPFAS is left out and written from the parameter.
+struct CopiedTable {
+    const char* table;
+    const char* columns;
+};
+
+const CopiedTable kCopied[] = {
+    {"PROPOSTAFAS",
+     "NRPROPOSFAS, CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, CDCLIENTE, CDPROSPECT, NRCONTATO, DSREFECONT, "
+     "DSREFEPROPOSFAS, DTPROPOSFAS, DTACEPROPFAS, DTVALPROPFAS, CDOPERSOLI, CDOPERINCL, CDOPERRESP, CDINDICE1, "
+     "CDTPINDICE1, IDPERVALOR1, VRPEINCIND1, CDINDICE2, CDTPINDICE2, IDPERVALOR2, VRPEINCIND2, IDTPREAJPROP, "
+     "NRMESREAJPROP, CDPROCOMERCI, IDIDIOMA, VRPACOTESERV, IDTIPOCOBRSERV, IDTIPOPROPFAS, DSEMAIPROFAS, "
+     "NRFAXPROPFAS, DSOBSPROPFAS, CDINTECLIE, CDINTEPROS, DTINCLUSAO"},
+    {"LINPPROP",
+     "NRPROPOSFAS, CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, NRUSUALINPP, IDTIPLINPP, QTMINIMAFATPROP, "
+     "VRLICENCUSOPROP, VRMENSALIDAPROP, VRDESLICUSOPROP, VRDESMENSALPROP, IDMPROCLINPP, IDLPROCLINPP, DTCALUSLINPP, "
+     "IDAMBLINPP"},
+    {"SISTLINPPROP", "NRPROPOSFAS, CDLINPPROP, CDSISTEMA"},
+    {"VENCLINPPROP", "NRPROPOSFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP"},
+    {"SERVPROP",
+     "NRPROPOSFAS, NRSERVPROP, CDTIPOSERV, DSLOCALPROP, IDTIPOCOBRPROP, VRPEACHEPROP, QTSERVPROP, VREXCEDPROP, "
+     "VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP, NRMESREAJPROP"},
+    {"VENCSERVPROP", "NRPROPOSFAS, DTVENCSERVPROP, VRVENCSERVPROP"},
+    {"OBJSERVPROP", "NRPROPOSFAS, TXOBJETPROPFAS"},
+    {"TXTPROPFAS", "NRPROPOSFAS, CDTXTPROPFAS, NRORDEMMSG, TXPROPFAS"},
+    {"OBSPROPFAS", "NRPROPOSFAS, TXOBSPROPFAS"},
+    {"SIMULAPROP", "NRPROPOSFAS, NRSIMULAPROP, NRORDSIMULAPROP, NMSIMULAPROP"},
+    {"SIMULALINP", "NRPROPOSFAS, NRSIMULAPROP, NRORDLINPSIMULA, CDLINPPROP, QTUTILSIMULINP"},
+};
+
+// "5" and "05" are the same version; anything else than 1 to 99 is refused.
+QString versionOf(const QString& typed) {
+    const QString v = typed.trimmed();
+    if (v.isEmpty()) throw MethodError(QStringLiteral("Versão da Proposta deve ser informada."));
+    bool ok = false;
+    const int n = v.toInt(&ok);
+    if (!ok || v.size() > 3 || !v.front().isDigit())
+        throw MethodError(QStringLiteral("Versão da proposta inválida: informe um número de 01 a 99."));
+    if (n < 1 || n > kMaxVersion)
+        throw MethodError(QStringLiteral("Versão da proposta deve estar entre 01 e 99."));
+    return paddedNumber(n, 2);
+}
+
+// The stored spelling of a version given by the caller ("1" finds "01").
+QString storedVersion(Database& db, const QString& number, const QString& typed) {
+    const QString v = typed.trimmed();
+    bool ok = false;
+    const int n = v.toInt(&ok);
+    const QString padded = ok && n >= 0 ? paddedNumber(n, 2) : v;
+    const QVariant found = db.scalar(QStringLiteral("SELECT NRVERPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N "
+                                                    "AND (NRVERPROPFAS = :V OR NRVERPROPFAS = :P)"),
+                                     {{"N", number}, {"V", v}, {"P", padded}});
+    return found.isNull() ? padded : found.toString();
+}
+
+void requireBranch(Database& db, const QString& branch, const QString& number, const QString& version) {
+    if (number.isEmpty() || version.isEmpty())
+        throw MethodError(QStringLiteral("Número e versão da proposta devem ser informados."));
+    const Packet p = svctext::lockedProposal(db, number, version, QStringLiteral("CDFILIAL"));
+    if (p.rows.isEmpty()) throw MethodError(QStringLiteral("Proposta não cadastrada."));
+    if (!branch.isEmpty() && p.value(0, "CDFILIAL").toString().trimmed() != branch)
+        throw MethodError(QStringLiteral("Proposta não pertence à filial informada."));
+}
+
+void requireVersionLeft(Database& db, const QString& number) {
+    const Packet versions =
+        db.query(QStringLiteral("SELECT NRVERPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"), {{"N", number}});
+    for (const QVariantList& row : versions.rows)
+        if (row.value(0).toString().trimmed().toInt() >= kMaxVersion)
+            throw MethodError(QStringLiteral("A proposta já atingiu o número máximo de versões (99)."));
+}
+
+Reply copiaProposta(MethodContext& ctx, const Args& args) {
+    const QString branch = args.string(0).trimmed(), number = args.string(1).trimmed();
+    const QString version = storedVersion(ctx.db, number, args.string(2));
+    requireBranch(ctx.db, branch, number, version);
+    requireVersionLeft(ctx.db, number);
+    const QList<FieldDef> shape{
+        {QStringLiteral("NRPROPOSFAS"), FieldType::String, 20}, {QStringLiteral("NRVERPROPFAS"), FieldType::String, 2},
+        {QStringLiteral("DTPROPOSFAS"), FieldType::DateTime, 0}, {QStringLiteral("CDOPERINCL"), FieldType::String, 12},
+        {QStringLiteral("IDCLIENPROSP"), FieldType::String, 1}, {QStringLiteral("NRCONTATO"), FieldType::String, 10},
+        {QStringLiteral("CDPROSPECT"), FieldType::String, 21}, {QStringLiteral("DTVALPROPFAS"), FieldType::DateTime, 0},
+        {QStringLiteral("DTACEPROPFAS"), FieldType::DateTime, 0}, {QStringLiteral("CDFILIAL"), FieldType::String, 4},
+        {QStringLiteral("CDCLIENTE"), FieldType::String, 21}, {QStringLiteral("CDOPERADOR"), FieldType::String, 12},
+        {QStringLiteral("NMOPERADOR"), FieldType::String, 40}, {QStringLiteral("CODIGO"), FieldType::String, 21},
+        {QStringLiteral("NOME"), FieldType::String, 50}, {QStringLiteral("DSREFEPROPOSFAS"), FieldType::String, 100}};
+    return packetResult(ctx.db.query(QStringLiteral(R"SQL(
+SELECT P.NRPROPOSFAS, P.NRVERPROPFAS, P.DTPROPOSFAS, P.CDOPERINCL, P.IDCLIENPROSP, P.NRCONTATO, P.CDPROSPECT,
+       P.DTVALPROPFAS, P.DTACEPROPFAS, P.CDFILIAL, P.CDCLIENTE, P.CDOPERINCL AS CDOPERADOR, O.NMOPERADOR,
+       CASE WHEN P.IDCLIENPROSP = 'P' THEN P.CDPROSPECT ELSE P.CDCLIENTE END AS CODIGO,
+       CASE WHEN P.IDCLIENPROSP = 'P' THEN PR.NMFANTPROS ELSE CL.NMFANTCLIE END AS NOME,
+       P.DSREFEPROPOSFAS
+FROM PROPOSTAFAS P
+LEFT JOIN CLIENTE CL ON CL.CDCLIENTE = P.CDCLIENTE
+LEFT JOIN PROSPECT PR ON PR.CDPROSPECT = P.CDPROSPECT
+LEFT JOIN OPERADOR O ON O.CDOPERADOR = P.CDOPERINCL
+WHERE P.NRPROPOSFAS = :N AND P.NRVERPROPFAS = :V)SQL"),
+                                     {{"N", number}, {"V", version}}, shape));
+}
+
+Reply copiaDados(MethodContext& ctx, const Args& args) {
+    const QString branch = args.string(0).trimmed(), number = args.string(1).trimmed();
+    const QString target = versionOf(args.string(3));
+    const QString keep = args.string(4).trimmed().toUpper();
+    if (keep != QLatin1String("N") && keep != QLatin1String("S"))
+        throw MethodError(QStringLiteral("Indicador de manutenção do aceite deve ser S ou N."));
+
+    Transaction tx(ctx.db);
+    const QString source = storedVersion(ctx.db, number, args.string(2));
+    // Locks the source: two copies of one proposal wait for each other, so the second
+    // finds the version taken instead of tripping over the key.
+    requireBranch(ctx.db, branch, number, source);
+    requireVersionLeft(ctx.db, number);
+    if (ctx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
+                      {{"N", number}, {"V", target}})
+            .toInt() > 0)
+        throw MethodError(QStringLiteral("Proposta já cadastrada para versão informada."));
+
+    const QVariantMap params{{"N", number}, {"V", source}, {"NV", target}};
+    for (const CopiedTable& t : kCopied) {
+        const QString columns = QString::fromLatin1(t.columns);
+        ctx.db.exec(QStringLiteral("INSERT INTO %1 (NRVERPROPFAS, %2) SELECT :NV, %2 FROM %1 "
+                                   "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V")
+                        .arg(QString::fromLatin1(t.table), columns),
+                    params);
+    }
+    if (keep == QLatin1String("N"))
+        ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTACEPROPFAS = NULL WHERE NRPROPOSFAS = :N "
+                                   "AND NRVERPROPFAS = :NV"),
+                    {{"N", number}, {"NV", target}});
+    tx.commit();
+    return QJsonValue();
+}
+
+}  // namespace
+
+void registerCopyMethods(MethodRegistry& registry) {
+    registry.add(QStringLiteral("CopiaProposta"), 3, copiaProposta);
+    registry.add(QStringLiteral("CopiaDados"), 5, copiaDados);
+}
+
+}  // namespace cot::server

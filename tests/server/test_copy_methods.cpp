@@ -1,0 +1,232 @@
+// Copy of a proposal to a new version: the whole version copied row by row, nothing left
+// behind by a copy that fails half-way, versions checked before anything is written.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <thread>
+
+#include "support/packet_cells.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+using cot::testing::nr;
+
+namespace {
+
+const char* const kCopiedTables[] = {"PROPOSTAFAS",  "LINPPROP",    "SISTLINPPROP", "VENCLINPPROP",
+                                     "SERVPROP",     "VENCSERVPROP", "OBJSERVPROP",  "TXTPROPFAS",
+                                     "OBSPROPFAS",   "SIMULAPROP",   "SIMULALINP"};
+
+// Demo proposal 2/01 (branch 0001) has lines, services and simulations; what it lacks
+// is added so that every table quoted under a version has a row to copy.
+void completeProposal2(server::Database& db) {
+    const QVariantMap key{{"N", nr(2)}};
+    auto count = [&](const char* table) {
+        return db.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'")
+                             .arg(QLatin1String(table)),
+                         key)
+            .toInt();
+    };
+    const QString line = db.scalar("SELECT MIN(CDLINPPROP) FROM LINPPROP WHERE NRPROPOSFAS = :N "
+                                   "AND NRVERPROPFAS = '01'",
+                                   key)
+                             .toString();
+    ASSERT_FALSE(line.isEmpty());
+    const QVariantMap lineKey{{"N", nr(2)}, {"L", line}};
+    if (count("SISTLINPPROP") == 0)
+        db.exec("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) "
+                "SELECT :N, '01', :L, MIN(CDSISTEMA) FROM SISTEMA",
+                lineKey);
+    if (count("VENCLINPPROP") == 0)
+        db.exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) "
+                "VALUES (:N, '01', :L, :D, 1234.56)",
+                {{"N", nr(2)}, {"L", line}, {"D", QDateTime(QDate(2027, 1, 10), QTime(0, 0))}});
+    if (count("VENCSERVPROP") == 0)
+        db.exec("INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP) "
+                "VALUES (:N, '01', :D, 7728)",
+                {{"N", nr(2)}, {"D", QDateTime(QDate(2027, 2, 10), QTime(0, 0))}});
+    if (count("OBJSERVPROP") == 0)
+        db.exec("INSERT INTO OBJSERVPROP (NRPROPOSFAS, NRVERPROPFAS, TXOBJETPROPFAS) VALUES (:N, '01', 'Implantar')",
+                key);
+    if (count("TXTPROPFAS") == 0)
+        db.exec("INSERT INTO TXTPROPFAS (NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, NRORDEMMSG, TXPROPFAS) "
+                "VALUES (:N, '01', 'T1', 1, '{\\rtf1 Condições}')",
+                key);
+    if (count("OBSPROPFAS") == 0)
+        db.exec("INSERT INTO OBSPROPFAS (NRPROPOSFAS, NRVERPROPFAS, TXOBSPROPFAS) VALUES (:N, '01', 'Urgente')", key);
+    for (const char* table : kCopiedTables) ASSERT_GT(count(table), 0) << table;
+}
+
+class CopyMethodsTest : public ::testing::TestWithParam<Backend> {
+protected:
+    CopyMethodsTest() : server_({.backend = GetParam(), .seed = true, .prepare = completeProposal2}) {}
+
+    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
+    RpcResult copy(int proposal, const QString& from, const QString& to, const QString& keep = "N") {
+        return call("CopiaDados", {"0001", nr(proposal), from, to, keep});
+    }
+
+    // The version's rows of a table without the version column, sorted, as text.
+    QStringList rows(const char* table, int proposal, const QString& version, const QStringList& skip = {}) {
+        const Packet p = server_.db().query(
+            QStringLiteral("SELECT * FROM %1 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V").arg(QLatin1String(table)),
+            {{"N", nr(proposal)}, {"V", version}});
+        QStringList out;
+        for (const QVariantList& row : p.rows) {
+            QStringList cells;
+            for (int c = 0; c < p.fields.size(); ++c) {
+                const QString name = p.fields[c].name.toUpper();
+                if (name == QLatin1String("NRVERPROPFAS") || skip.contains(name)) continue;
+                cells << name + "=" + (row.value(c).isNull() ? QStringLiteral("<null>") : row.value(c).toString());
+            }
+            out << cells.join("|");
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    int versionRows(int proposal, const QString& version) {
+        int total = 0;
+        for (const char* table : kCopiedTables) total += rows(table, proposal, version).size();
+        return total;
+    }
+    QVariant acceptance(int proposal, const QString& version) {
+        return server_.db().scalar("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V",
+                                   {{"N", nr(proposal)}, {"V", version}});
+    }
+
+    TestServer server_;
+};
+
+TEST_P(CopyMethodsTest, EveryRowOfTheVersionIsCopiedUnderTheNewOne) {
+    const RpcResult r = copy(2, "01", "05");
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    for (const char* table : kCopiedTables) {
+        const QStringList source = rows(table, 2, "01");
+        EXPECT_FALSE(source.isEmpty()) << table;
+        EXPECT_EQ(rows(table, 2, "05"), source) << table;
+    }
+    // The source is untouched and the other versions of the proposal are not involved.
+    EXPECT_EQ(rows("LINPPROP", 2, "01"), rows("LINPPROP", 2, "05"));
+    EXPECT_EQ(versionRows(2, "02"), 0);
+}
+
+TEST_P(CopyMethodsTest, AChildThatCannotBeWrittenLeavesNoHalfVersion) {
+    // The last table copied refuses rows of version 07, after the header and every other
+    // table have been written.
+    server::Database& db = server_.db();
+    if (server_.backend() == Backend::Postgres) {
+        db.exec("CREATE OR REPLACE FUNCTION COT_TEST_RECUSA() RETURNS trigger AS $$ "
+                "BEGIN RAISE EXCEPTION 'recusado pelo teste'; END $$ LANGUAGE plpgsql");
+        db.exec("CREATE TRIGGER TG_TEST_RECUSA BEFORE INSERT ON SIMULALINP FOR EACH ROW "
+                "WHEN (NEW.NRVERPROPFAS = '07') EXECUTE FUNCTION COT_TEST_RECUSA()");
+    } else {
+        db.exec("CREATE TRIGGER TG_TEST_RECUSA BEFORE INSERT ON SIMULALINP WHEN NEW.NRVERPROPFAS = '07' "
+                "BEGIN SELECT RAISE(ABORT, 'recusado pelo teste'); END");
+    }
+    const RpcResult r = copy(2, "01", "07");
+    ASSERT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.contains("INSERT", Qt::CaseInsensitive)) << r.error.toStdString();
+    EXPECT_FALSE(r.error.contains("SIMULALINP")) << r.error.toStdString();
+    EXPECT_EQ(versionRows(2, "07"), 0) << "nothing of the failed copy stays";
+
+    db.exec("DROP TRIGGER TG_TEST_RECUSA" +
+            QString(server_.backend() == Backend::Postgres ? " ON SIMULALINP" : ""));
+    const RpcResult again = copy(2, "01", "07");
+    ASSERT_TRUE(again.ok) << again.error.toStdString();
+    EXPECT_EQ(rows("SIMULALINP", 2, "07"), rows("SIMULALINP", 2, "01"));
+}
+
+TEST_P(CopyMethodsTest, TheNewVersionIsCheckedBeforeAnythingIsWritten) {
+    struct Case {
+        QString version, error;
+    };
+    const Case cases[] = {
+        {"", "Versão da Proposta deve ser informada."},
+        {"01", "Proposta já cadastrada para versão informada."},
+        {"1", "Proposta já cadastrada para versão informada."},
+        {"0", "Versão da proposta deve estar entre 01 e 99."},
+        {"100", "Versão da proposta deve estar entre 01 e 99."},
+        {"-3", "Versão da proposta inválida: informe um número de 01 a 99."},
+        {"ab", "Versão da proposta inválida: informe um número de 01 a 99."},
+    };
+    for (const Case& c : cases) {
+        const RpcResult r = copy(2, "01", c.version);
+        EXPECT_FALSE(r.ok) << c.version.toStdString();
+        EXPECT_EQ(r.error, c.error) << c.version.toStdString();
+    }
+    // Proposal 6 has versions 01 to 03: any of them is taken, whichever is copied.
+    EXPECT_EQ(copy(6, "03", "02").error, "Proposta já cadastrada para versão informada.");
+
+    const RpcResult padded = copy(2, "1", "5");
+    ASSERT_TRUE(padded.ok) << padded.error.toStdString();
+    EXPECT_EQ(versionRows(2, "05"), versionRows(2, "01")) << "\"5\" is stored as 05";
+}
+
+TEST_P(CopyMethodsTest, TheSourceMustExistInTheBranch) {
+    EXPECT_EQ(copy(2, "09", "05").error, "Proposta não cadastrada.");
+    EXPECT_EQ(call("CopiaDados", {"0002", nr(2), "01", "05", "N"}).error,
+              "Proposta não pertence à filial informada.");
+    EXPECT_EQ(copy(2, "01", "05", "X").error, "Indicador de manutenção do aceite deve ser S ou N.");
+    EXPECT_EQ(call("CopiaProposta", {"0001", nr(99), "01"}).error, "Proposta não cadastrada.");
+    EXPECT_FALSE(call("CopiaDados", {"0001", nr(2), "01", "05"}).ok) << "five arguments are declared";
+    EXPECT_EQ(versionRows(2, "05"), 0);
+}
+
+TEST_P(CopyMethodsTest, AProposalAtVersion99HasNoVersionLeft) {
+    ASSERT_TRUE(copy(2, "01", "99").ok);
+    // No version 100 is ever made, and a free lower version is not taken behind 99 either:
+    // the numbering of versions only goes forward.
+    EXPECT_EQ(copy(2, "99", "10").error, "A proposta já atingiu o número máximo de versões (99).");
+    EXPECT_EQ(copy(2, "01", "10").error, "A proposta já atingiu o número máximo de versões (99).");
+    EXPECT_EQ(call("CopiaProposta", {"0001", nr(2), "99"}).error,
+              "A proposta já atingiu o número máximo de versões (99).");
+    EXPECT_EQ(versionRows(2, "10"), 0);
+}
+
+TEST_P(CopyMethodsTest, TheCopyIsOpenUnlessTheAcceptanceIsKept) {
+    // Proposal 1 was accepted.
+    ASSERT_FALSE(acceptance(1, "01").isNull());
+    ASSERT_TRUE(copy(1, "01", "02", "N").ok);
+    EXPECT_TRUE(acceptance(1, "02").isNull());
+    EXPECT_EQ(rows("PROPOSTAFAS", 1, "02", {"DTACEPROPFAS"}), rows("PROPOSTAFAS", 1, "01", {"DTACEPROPFAS"}));
+    ASSERT_TRUE(copy(1, "01", "03", "S").ok);
+    EXPECT_EQ(rows("PROPOSTAFAS", 1, "03"), rows("PROPOSTAFAS", 1, "01"));
+}
+
+TEST_P(CopyMethodsTest, TheDialogShowsTheVersionToCopy) {
+    const RpcResult r = call("CopiaProposta", {"0001", nr(2), "1"});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const Packet p = r.value.value<Packet>();
+    ASSERT_EQ(p.rows.size(), 1);
+    EXPECT_EQ(p.value(0, "NRVERPROPFAS").toString(), "01");
+    EXPECT_EQ(p.value(0, "DSREFEPROPOSFAS").toString(), "ERP Web e serviços de implantação");
+    EXPECT_EQ(p.value(0, "CODIGO").toString(), p.value(0, "CDCLIENTE").toString());
+    EXPECT_FALSE(p.value(0, "NOME").toString().isEmpty());
+    EXPECT_EQ(p.value(0, "CDOPERADOR").toString(), "VENDEDOR");
+    EXPECT_FALSE(p.value(0, "NMOPERADOR").toString().isEmpty());
+}
+
+TEST_P(CopyMethodsTest, SimultaneousCopiesToOneVersionMakeOneCopy) {
+    constexpr int kThreads = 4;
+    std::vector<std::thread> threads;
+    std::vector<RpcResult> results(kThreads);
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            auto connection = server_.newConnection();
+            results[t] = connection->call("CopiaDados", {"0001", nr(2), "01", "08", "N"});
+        });
+    for (std::thread& t : threads) t.join();
+    int made = 0;
+    for (const RpcResult& r : results) {
+        if (r.ok) ++made;
+        else EXPECT_EQ(r.error, "Proposta já cadastrada para versão informada.");
+    }
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(rows("SIMULALINP", 2, "08"), rows("SIMULALINP", 2, "01"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, CopyMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
