@@ -19,6 +19,7 @@ void registerAllMethods(MethodRegistry& registry) {
     registerContractSwitchMethods(registry);
     registerServiceTextMethods(registry);
     registerCopyMethods(registry);
+    registerSimulationWriteMethods(registry);
 }
 
 }  // namespace cot::server

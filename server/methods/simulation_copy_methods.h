@@ -5,4 +5,8 @@ class MethodRegistry;
 
 // Copy of a proposal to a new version: CopiaProposta, CopiaDados.
 void registerCopyMethods(MethodRegistry& registry);
+
+// Saves and checks of the price simulations: SetSimulacao, GetMaxNrSimulaProp,
+// GetVd_Simulacao, GetVd_SimulaLinp, GetVd_ProdSimulaLinp, GetPesqProdLinp.
+void registerSimulationWriteMethods(MethodRegistry& registry);
 }  // namespace cot::server

@@ -1,0 +1,186 @@
+// Saves and checks of price simulations: numbers issued once and kept on edit (lines never
+// orphaned), orders kept unique and three digits wide, a line at most once per simulation,
+// both change logs of one call written together or not at all.
+#include <gtest/gtest.h>
+#include <QSet>
+#include <thread>
+
+#include "support/packet_cells.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+using cot::testing::column;
+using cot::testing::nr;
+
+namespace {
+
+// The two tables as the screen sends them, totals and joined columns included.
+const QList<FieldDef> kSimulationFields{{"NRORDSIMULAPROP", FieldType::String, 3}, {"NMSIMULAPROP", FieldType::String, 100},
+                                        {"VRTOTALICENCUSO", FieldType::Float, 0},  {"VRTOTAMENSALIDA", FieldType::Float, 0},
+                                        {"NRSIMULAPROP", FieldType::String, 5},    {"NRPROPOSFAS", FieldType::String, 20},
+                                        {"NRVERPROPFAS", FieldType::String, 2}};
+const QList<FieldDef> kLineFields{{"NRORDLINPSIMULA", FieldType::String, 3}, {"NMLINPPROP", FieldType::String, 50},
+                                  {"IDTIPLINPP", FieldType::String, 1},      {"QTUTILSIMULINP", FieldType::Float, 0},
+                                  {"VRLICENCUSOPROP", FieldType::Float, 0},  {"VRMENSALIDAPROP", FieldType::Float, 0},
+                                  {"CDLINPPROP", FieldType::String, 20},     {"NRUSUALINPP", FieldType::Float, 0},
+                                  {"NRSIMULAPROP", FieldType::String, 5},    {"NRORDSIMULAPROP", FieldType::String, 3},
+                                  {"NRPROPOSFAS", FieldType::String, 20},    {"NRVERPROPFAS", FieldType::String, 2}};
+
+QVariantList simulation(const QString& order, const QString& name, const QString& number = {}) {
+    return {order, name, QVariant(), QVariant(), number, nr(2), "01"};
+}
+QVariantList line(const QString& simulation, const QString& order, const QString& code, const QVariant& quantity) {
+    return {order, "Linha", "M", quantity, 100.0, 10.0, code, QVariant(), simulation, QVariant(), nr(2), "01"};
+}
+
+// Demo proposal 2/01: simulation 00001 (order 001, one line), 00002 (order 002, two lines).
+class SimulationMethodsTest : public ::testing::TestWithParam<Backend> {
+protected:
+    SimulationMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
+
+    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
+    RpcResult save(const QList<RowChange>& simulations, const QList<RowChange>& lines = {}) {
+        const QVariant s = simulations.isEmpty() ? QVariant() : QVariant::fromValue(Delta{kSimulationFields, simulations});
+        const QVariant l = lines.isEmpty() ? QVariant() : QVariant::fromValue(Delta{kLineFields, lines});
+        return call("SetSimulacao", {s, l});
+    }
+    Packet read(const QString& method, const QVariantList& args) {
+        const RpcResult r = call(method, args);
+        EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
+        return r.value.value<Packet>();
+    }
+    Packet simulations() { return read("GetSimulacao", {nr(2), "01"}); }
+    Packet linesOf(const QString& s) { return read("GetProdSimulaLinp", {nr(2), "01", s}); }
+    QStringList productLines() { return column(read("GetPesqProdLinp", {nr(2), "01"}), "CDLINPPROP"); }
+    int storedLines() {
+        return server_.db().scalar("SELECT COUNT(*) FROM SIMULALINP WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}).toInt();
+    }
+
+    TestServer server_;
+};
+
+TEST_P(SimulationMethodsTest, ANewSimulationTakesTheNextNumberAndAPaddedOrder) {
+    EXPECT_EQ(read("GetMaxNrSimulaProp", {nr(2), "01"}).value(0, "NRSIMULAPROP").toString(), "00003");
+    // The screen fills the number it was offered; the server issues its own anyway.
+    ASSERT_TRUE(save({{ChangeOp::Insert, {}, simulation("7", "Cenário grande", "00001")}}).ok);
+    const Packet p = simulations();
+    EXPECT_EQ(column(p, "NRORDSIMULAPROP"), QStringList({"001", "002", "007"}));
+    EXPECT_EQ(column(p, "NRSIMULAPROP"), QStringList({"00001", "00002", "00003"}));
+
+    const RpcResult taken = save({{ChangeOp::Insert, {}, simulation("007", "Outro")}});
+    EXPECT_EQ(taken.error, "Ordem já cadastrada.");
+    EXPECT_EQ(save({{ChangeOp::Insert, {}, simulation("", "Outro")}}).error, "Ordem deve ser informada.");
+    EXPECT_EQ(save({{ChangeOp::Insert, {}, simulation("8", " ")}}).error, "Nome deve ser informado.");
+    EXPECT_EQ(save({{ChangeOp::Insert, {}, simulation("8", QString(101, 'x'))}}).error,
+              "Nome deve ter no máximo 100 caracteres.");
+    EXPECT_EQ(simulations().rows.size(), 3);
+}
+
+TEST_P(SimulationMethodsTest, AnEditedSimulationKeepsItsNumberAndItsLines) {
+    const Packet before = simulations();
+    const QVariantList old = before.rows[0];
+    ASSERT_EQ(old[4].toString(), "00001");
+    ASSERT_EQ(linesOf("00001").rows.size(), 1);
+    // The screen writes the number GetMaxNrSimulaProp gave on every post, edits included.
+    QVariantList edited = old;
+    edited[1] = "Cenário enxuto revisto";
+    edited[4] = "00003";
+    const RpcResult r = save({{ChangeOp::Update, old, edited}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const Packet after = simulations();
+    EXPECT_EQ(column(after, "NRSIMULAPROP"), QStringList({"00001", "00002"}));
+    EXPECT_EQ(after.value(0, "NMSIMULAPROP").toString(), "Cenário enxuto revisto");
+    EXPECT_EQ(linesOf("00001").rows.size(), 1) << "the lines stay with their simulation";
+    EXPECT_DOUBLE_EQ(after.value(0, "VRTOTALICENCUSO").toDouble(), before.value(0, "VRTOTALICENCUSO").toDouble());
+
+    // Its order may move only to a free one; keeping its own is no conflict.
+    QVariantList reordered = after.rows[0];
+    reordered[0] = "2";
+    EXPECT_EQ(save({{ChangeOp::Update, after.rows[0], reordered}}).error, "Ordem já cadastrada.");
+    reordered[0] = "5";
+    ASSERT_TRUE(save({{ChangeOp::Update, after.rows[0], reordered}}).ok);
+    EXPECT_EQ(simulations().value(0, "NRORDSIMULAPROP").toString(), "002") << "sorted by order now";
+}
+
+TEST_P(SimulationMethodsTest, ALineIsListedOnceWithAFreeOrderAndAQuantity) {
+    const QStringList codes = productLines();
+    ASSERT_GE(codes.size(), 2);
+    const QString listed = linesOf("00001").value(0, "CDLINPPROP").toString();
+    const QString other = codes.first() == listed ? codes[1] : codes.first();
+    const int stored = storedLines();
+
+    struct Case {
+        QVariantList row;
+        QString error;
+    };
+    const Case cases[] = {
+        {line("00001", "9", listed, 1.0), "Linha de produto já cadastrada."},
+        {line("00001", "1", other, 1.0), "Ordem já cadastrada."},
+        {line("00001", "", other, 1.0), "Ordem deve ser informada."},
+        {line("00001", "9", "", 1.0), "Linha de Produto deve ser informada."},
+        {line("00001", "9", nr(999), 1.0), "Linha de produto não cadastrada na proposta."},
+        {line("00001", "9", other, QVariant()), "Quantidade deve ser informada."},
+        {line("00001", "9", other, -1.0), "Quantidade não pode ser negativa."},
+        {line("00009", "9", other, 1.0), "Simulação não cadastrada na proposta."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(save({}, {{ChangeOp::Insert, {}, c.row}}).error, c.error);
+    EXPECT_EQ(storedLines(), stored);
+
+    ASSERT_TRUE(save({}, {{ChangeOp::Insert, {}, line("00001", "2", other, 3.0)}}).ok);
+    const Packet p = linesOf("00001");
+    EXPECT_EQ(column(p, "NRORDLINPSIMULA"), QStringList({"001", "002"}));
+    EXPECT_EQ(read("GetVd_SimulaLinp", {nr(2), "01", "00001", other}).rows.size(), 1);
+    EXPECT_EQ(read("GetVd_ProdSimulaLinp", {nr(2), "01", "00001", other, "2"}).rows.size(), 1);
+    EXPECT_EQ(read("GetVd_ProdSimulaLinp", {nr(2), "01", "00001", other, "3"}).rows.size(), 0);
+    EXPECT_EQ(read("GetVd_Simulacao", {nr(2), "01", "2"}).value(0, "NRSIMULAPROP").toString(), "00002");
+    EXPECT_EQ(read("GetVd_Simulacao", {nr(2), "01", "3"}).rows.size(), 0);
+}
+
+TEST_P(SimulationMethodsTest, OneCallWritesBothTablesOrNeither) {
+    const QString code = productLines().first();
+    // A new simulation with a line the call refuses: the simulation does not stay either.
+    RpcResult r = save({{ChangeOp::Insert, {}, simulation("3", "Cenário médio")}},
+                       {{ChangeOp::Insert, {}, line("00003", "1", code, -2.0)}});
+    EXPECT_EQ(r.error, "Quantidade não pode ser negativa.");
+    EXPECT_EQ(simulations().rows.size(), 2);
+
+    r = save({{ChangeOp::Insert, {}, simulation("3", "Cenário médio")}},
+             {{ChangeOp::Insert, {}, line("00003", "1", code, 2.0)}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(linesOf("00003").rows.size(), 1);
+
+    // Deleting a simulation takes its lines with it.
+    const Packet p = simulations();
+    ASSERT_TRUE(save({{ChangeOp::Delete, p.rows[2], {}}}).ok);
+    EXPECT_EQ(linesOf("00003").rows.size(), 0);
+    EXPECT_EQ(server_.db()
+                  .scalar("SELECT COUNT(*) FROM SIMULALINP WHERE NRPROPOSFAS = :N AND NRSIMULAPROP = '00003'",
+                          {{"N", nr(2)}})
+                  .toInt(),
+              0);
+}
+
+TEST_P(SimulationMethodsTest, SimultaneousNewSimulationsTakeDistinctNumbers) {
+    constexpr int kThreads = 4;
+    std::vector<std::thread> threads;
+    std::vector<QString> errors(kThreads);
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            auto connection = server_.newConnection();
+            const Delta d{kSimulationFields, {{ChangeOp::Insert, {}, simulation(QString::number(10 + t), "Paralela")}}};
+            const RpcResult r = connection->call("SetSimulacao", {QVariant::fromValue(d), QVariant()});
+            if (!r.ok) errors[t] = r.error;
+        });
+    for (std::thread& t : threads) t.join();
+    for (const QString& e : errors) EXPECT_TRUE(e.isEmpty()) << e.toStdString();
+    const QStringList numbers = column(simulations(), "NRSIMULAPROP");
+    EXPECT_EQ(numbers.size(), 2 + kThreads);
+    EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), numbers.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, SimulationMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
