@@ -20,6 +20,7 @@ void registerAllMethods(MethodRegistry& registry) {
     registerServiceTextMethods(registry);
     registerCopyMethods(registry);
     registerSimulationWriteMethods(registry);
+    registerAttachmentMethods(registry);
 }
 
 }  // namespace cot::server

@@ -9,4 +9,7 @@ void registerCopyMethods(MethodRegistry& registry);
 // Saves and checks of the price simulations: SetSimulacao, GetMaxNrSimulaProp,
 // GetVd_Simulacao, GetVd_SimulaLinp, GetVd_ProdSimulaLinp, GetPesqProdLinp.
 void registerSimulationWriteMethods(MethodRegistry& registry);
+
+// The attachment right of an operator: GetControlaAnexo.
+void registerAttachmentMethods(MethodRegistry& registry);
 }  // namespace cot::server

@@ -1,5 +1,6 @@
 // Copy of a proposal to a new version: the whole version copied row by row, nothing left
-// behind by a copy that fails half-way, versions checked before anything is written.
+// behind by a copy that fails half-way, versions checked before anything is written; and the
+// operators who may attach files to proposals.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <thread>
@@ -224,6 +225,24 @@ TEST_P(CopyMethodsTest, SimultaneousCopiesToOneVersionMakeOneCopy) {
     }
     EXPECT_EQ(made, 1);
     EXPECT_EQ(rows("SIMULALINP", 2, "08"), rows("SIMULALINP", 2, "01"));
+}
+
+// The attachment right travels with the operator's register, not with a proposal.
+TEST_P(CopyMethodsTest, OnlyListedActiveOperatorsMayAttachFiles) {
+    auto holder = [&](const QString& op) {
+        const RpcResult r = call("GetControlaAnexo", {op});
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        const Packet p = r.value.value<Packet>();
+        return p.rows.isEmpty() ? QString() : p.value(0, "CDOPERADOR").toString();
+    };
+    EXPECT_EQ(holder("VENDEDOR"), "VENDEDOR");
+    EXPECT_EQ(holder(" vendedor "), "VENDEDOR");
+    EXPECT_EQ(holder("ASSIST"), "") << "not listed";
+    EXPECT_EQ(holder(""), "");
+    EXPECT_EQ(holder("%"), "") << "a code is a code, not a pattern";
+    server_.db().exec("INSERT INTO OPERANEXO (CDOPERADOR) VALUES ('ANTIGO')");
+    EXPECT_EQ(holder("ANTIGO"), "") << "an inactive operator holds no right";
+    EXPECT_FALSE(call("GetControlaAnexo", {}).ok);
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, CopyMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
