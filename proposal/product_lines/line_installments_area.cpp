@@ -123,10 +123,6 @@ long double LineInstallmentsArea::rate() const {
 
 // ----- loading
 
-void LineInstallmentsArea::load(const ProposalKey& /*key*/) {
-    if (s_.area<ProductLineArea>().formShown()) loadForCurrentLine();
-}
-
 void LineInstallmentsArea::loadForCurrentLine() {
     ClientDataSet& t = *cdsVenc_Valor;
     // Rows of the line shown before are never posted under the line now current.

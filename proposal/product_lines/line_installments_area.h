@@ -35,7 +35,6 @@ public:
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
-    void load(const ProposalKey& key) override;
     void enable(MaintenanceEnabling& e) override;
     void updateEditors() override;
     void beforeConfirm() override;

@@ -70,11 +70,6 @@ void LineSystemsArea::route() {
     dbgSistemas->onEditButtonClick = [this] { dbgSistemasEditButtonClick(); };
 }
 
-void LineSystemsArea::load(const ProposalKey&) {
-    const ProductLineArea& lines = s_.area<ProductLineArea>();
-    if (lines.formShown()) loadForCurrentLine();
-}
-
 void LineSystemsArea::loadForCurrentLine() {
     const ClientDataSet& lines = *s_.area<ProductLineArea>().cdsLinProd;
     const QString line = lines.active() && !lines.isEmpty() ? lines["CDLINPPROP"].asString() : QString();

@@ -23,7 +23,6 @@ public:
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
-    void load(const ProposalKey& key) override;
     void enable(MaintenanceEnabling& e) override;
 
     // Reads the systems of the current line (empty when there is none).

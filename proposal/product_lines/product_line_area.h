@@ -29,7 +29,8 @@ class TRadioButton;
 // processing mode and place, prices), the checks of a post in their order, the save after
 // a post or delete, and the switch of the proposal's contract between LU/Manutenção and
 // Locação. The form page's side column holds the line's systems and installments, which
-// are areas of their own; a post drives them (first installment, re-split, new systems).
+// are areas of their own; a post drives them (first installment, re-split, new systems),
+// and the line becoming current loads them.
 class ProductLineArea : public ProposalArea {
 public:
     explicit ProductLineArea(TfrmPropostaComercial& screen);
