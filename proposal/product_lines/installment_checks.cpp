@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "data/client_dataset.h"
+#include "data/format_br.h"
 #include "proposal/product_lines/line_installments_area.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/area/schedule_rows.h"
@@ -16,10 +17,8 @@ namespace {
 const QString kDue = QStringLiteral("DTVELUSOPEDP");
 const QString kValue = QStringLiteral("VRVELUSOPEDP");
 
-// Money as the messages show it: two decimals, decimal comma.
-QString moneyText(long double value) {
-    return QString::number(static_cast<double>(roundDec(value, 2)), 'f', 2).replace(u'.', u',');
-}
+// Money as the messages show it: two decimals, decimal comma, no thousands.
+QString moneyText(long double value) { return formatFloat(QStringLiteral("0.00"), value); }
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include "base/errors.h"
 #include "data/client_dataset.h"
+#include "data/format_br.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/services/service_installments_area.h"
@@ -18,10 +19,8 @@ namespace {
 const QString kDue = QStringLiteral("DTVENCSERVPROP");
 const QString kValue = QStringLiteral("VRVENCSERVPROP");
 
-// Money as the messages show it: two decimals, decimal comma.
-QString moneyText(long double value) {
-    return QString::number(static_cast<double>(roundDec(value, 2)), 'f', 2).replace(u'.', u',');
-}
+// Money as the messages show it: two decimals, decimal comma, no thousands.
+QString moneyText(long double value) { return formatFloat(QStringLiteral("0.00"), value); }
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <numeric>
 
+#include "data/format_br.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 #include "services/installment_schedule.h"
@@ -53,8 +54,6 @@ long double interestRate(Database& db) {
     return db.scalar(QStringLiteral("SELECT MAX(VRTXJUROSLICUSO) FROM PARAMPROP")).toDouble();
 }
 
-QString moneyText(long double value) {
-    return QString::number(double(roundDec(value, 2)), 'f', 2).replace(u'.', u',');
-}
+QString moneyText(long double value) { return formatFloat(QStringLiteral("0.00"), value); }
 
 }  // namespace cot::server::svctext
