@@ -1,6 +1,7 @@
 #pragma once
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -73,6 +74,12 @@ public:
     virtual bool cancel() { return false; }
     // Checks run by Confirmar before the active table is posted (every area).
     virtual void beforeConfirm() {}
+    // The Verify command, for every area (in registration order): when the area's page is
+    // shown, read again from the server the table whose grid has the focus and re-align the
+    // radio buttons that mirror the current record's codes. A table being edited or holding
+    // changes the server has not taken is left as it is and named in `kept` (the screen
+    // tells the user once); radio buttons are only re-aligned while their table is browsing.
+    virtual void verify(QStringList& /*kept*/) {}
 
     bool owns(const ClientDataSet* table) const { return table && tables().contains(const_cast<ClientDataSet*>(table)); }
 
