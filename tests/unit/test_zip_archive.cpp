@@ -1,0 +1,140 @@
+// Zip archives of attachments: what is written passes a real unzip, what is read never
+// lands outside the folder it is extracted into.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <zip.h>
+
+#include "base/errors.h"
+#include "services/zip_archive.h"
+
+using namespace cot;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// An archive with entries named exactly as given (names a normal tool would never write).
+void craft(const QString& archive, const QList<QPair<QByteArray, QByteArray>>& entries) {
+    int code = 0;
+    zip_t* z = zip_open(QFile::encodeName(archive).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    ASSERT_NE(z, nullptr);
+    // libzip reads the buffers only at close: the entries' data stay alive until then.
+    for (const auto& [name, data] : entries) {
+        zip_source_t* s = zip_source_buffer(z, data.constData(), zip_uint64_t(data.size()), 0);
+        ASSERT_GE(zip_file_add(z, name.constData(), s, ZIP_FL_ENC_RAW), 0) << name.constData();
+    }
+    ASSERT_EQ(zip_close(z), 0);
+}
+
+QStringList filesUnder(const QString& folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) out << QDir(folder).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+}  // namespace
+
+TEST(ZipArchive, AFileCompressedComesBackAsWrittenAndPassesUnzip) {
+    QTemporaryDir dir;
+    QByteArray data;
+    for (int i = 0; i < 5000; ++i) data += "Proposta comercial, linha " + QByteArray::number(i) + "\n";
+    writeFile(dir.filePath("Contrato de serviço.txt"), data);
+    const QString archive = dir.filePath("anexos/Contrato de serviço.txt.zip");
+    QDir().mkpath(dir.filePath("anexos"));
+
+    ZipArchive::compressFile(dir.filePath("Contrato de serviço.txt"), archive);
+    EXPECT_EQ(ZipArchive::entries(archive), QStringList{"Contrato de serviço.txt"});
+    EXPECT_LT(QFileInfo(archive).size(), data.size());
+    // Nothing but the archive is left in its folder.
+    EXPECT_EQ(QDir(dir.filePath("anexos")).entryList(QDir::Files), QStringList{"Contrato de serviço.txt.zip"});
+
+    const QString unzip = QStandardPaths::findExecutable("unzip");
+    if (unzip.isEmpty()) GTEST_SKIP() << "unzip not installed";
+    QProcess test;
+    test.start(unzip, {"-t", archive});
+    ASSERT_TRUE(test.waitForFinished(30000));
+    EXPECT_EQ(test.exitCode(), 0) << test.readAll().toStdString();
+
+    const QStringList written = ZipArchive::extractAll(archive, dir.filePath("saida"));
+    ASSERT_EQ(written.size(), 1);
+    EXPECT_EQ(QFileInfo(written[0]).fileName(), "Contrato de serviço.txt");
+    EXPECT_EQ(readFile(written[0]), data);
+
+    // Compressing again replaces the archive instead of adding a second entry.
+    writeFile(dir.filePath("Contrato de serviço.txt"), "nova versão");
+    ZipArchive::compressFile(dir.filePath("Contrato de serviço.txt"), archive);
+    EXPECT_EQ(ZipArchive::entries(archive), QStringList{"Contrato de serviço.txt"});
+    ZipArchive::extractAll(archive, dir.filePath("saida"));
+    EXPECT_EQ(readFile(dir.filePath("saida/Contrato de serviço.txt")), "nova versão");
+}
+
+TEST(ZipArchive, MissingSourceOrBrokenArchiveIsAUserErrorNotAnArchive) {
+    QTemporaryDir dir;
+    EXPECT_THROW(ZipArchive::compressFile(dir.filePath("nao_existe.txt"), dir.filePath("x.zip")), UserError);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("x.zip")));
+    writeFile(dir.filePath("quebrado.zip"), "isto não é um zip");
+    EXPECT_THROW(ZipArchive::entries(dir.filePath("quebrado.zip")), UserError);
+    EXPECT_THROW(ZipArchive::extractAll(dir.filePath("quebrado.zip"), dir.filePath("saida")), UserError);
+}
+
+TEST(ZipArchive, EntryPathsAreNormalisedAndThoseLeavingTheFolderRefused) {
+    EXPECT_EQ(ZipArchive::safeEntryPath("a.txt"), "a.txt");
+    EXPECT_EQ(ZipArchive::safeEntryPath("docs\\anexo\\a.txt"), "docs/anexo/a.txt");
+    EXPECT_EQ(ZipArchive::safeEntryPath("./docs//a.txt"), "docs/a.txt");
+    EXPECT_EQ(ZipArchive::safeEntryPath("docs/"), "docs");
+    for (const char* bad : {"../x", "..\\x", "docs/../../x", "docs\\..\\..\\x", "/etc/x", "\\etc\\x", "C:\\x", "c:x",
+                            "C:/x", "//servidor/pasta/x", "", ".", "./", "a/\x01b"})
+        EXPECT_EQ(ZipArchive::safeEntryPath(QString::fromLatin1(bad)), QString()) << bad;
+}
+
+TEST(ZipArchive, AnArchiveWithOneEscapingEntryIsRefusedWholeAndWritesNothing) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("alvo/pasta");
+    QDir().mkpath(target);
+    const QList<QByteArray> escaping = {"../fora.txt", "..\\fora.txt", "/tmp/fora.txt", "C:\\fora.txt",
+                                        "sub/../../fora.txt"};
+    for (const QByteArray& bad : escaping) {
+        const QString archive = dir.filePath("craft.zip");
+        // A harmless entry first: it must not be written either.
+        craft(archive, {{"bom.txt", "conteúdo"}, {bad, "fora"}});
+        EXPECT_EQ(ZipArchive::entries(archive).size(), 2);
+        try {
+            ZipArchive::extractAll(archive, target);
+            ADD_FAILURE() << "accepted " << bad.constData();
+        } catch (const UserError& e) {
+            EXPECT_TRUE(e.text().contains("fora da pasta")) << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains("Nada foi descompactado")) << e.text().toStdString();
+        }
+        EXPECT_EQ(filesUnder(dir.filePath("alvo")), QStringList()) << bad.constData();
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("alvo/fora.txt")));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("fora.txt")));
+    }
+}
+
+TEST(ZipArchive, FoldersInsideTheArchiveAreKeptUnderTheTarget) {
+    QTemporaryDir dir;
+    const QString archive = dir.filePath("pastas.zip");
+    craft(archive, {{"docs/", ""}, {"docs\\anexo\\a.txt", "A"}, {"b.txt", "B"}});
+    const QStringList written = ZipArchive::extractAll(archive, dir.filePath("saida"));
+    EXPECT_EQ(written.size(), 2);
+    EXPECT_EQ(filesUnder(dir.filePath("saida")), (QStringList{"b.txt", "docs/anexo/a.txt"}));
+    EXPECT_EQ(readFile(dir.filePath("saida/docs/anexo/a.txt")), "A");
+}
