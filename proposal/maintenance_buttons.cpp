@@ -2,6 +2,8 @@
 // table, with each area's part.
 #include "data/client_dataset.h"
 #include "dialogs/filter_reload.h"
+#include "base/dialogs.h"
+#include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
@@ -64,19 +66,22 @@ void TfrmPropostaComercial::sbtCancelarClick() {
     Cli_cot05000::boTestaEst = false;
 }
 
+// Verify brings what the user is looking at up to date with the server: the list on the
+// list page, else the table whose grid has the focus (each area knows its own). What is
+// being edited or not yet taken by the server is never read over; the user is told.
 void TfrmPropostaComercial::sbtVerificarClick() {
-    // Reading the tables again would throw away a record being edited: it is confirmed or
-    // cancelled first.
-    bool editing = cdsProposta->isEditing();
-    for (const auto& a : areas_)
-        for (const ClientDataSet* t : a->tables()) editing = editing || t->isEditing();
-    if (editing) Consiste::MensErro(msgPadrao.Msg(QStringLiteral("VERIF_EDIC")));
     TfrmPadraoGrid::sbtVerificarClick();
-    // The list and what the pages show are read again from the server; what the server
-    // has not taken yet goes first (a refusal ends here, nothing is reloaded over it).
-    sendPending();
-    Cli_cot05002::Atualiza_Tela();
-    cdsPropostaAfterScroll();
+    Cli_cot05000::boTestaEst = false;
+    QStringList kept;
+    if (pgcPadrao->activePage() == tshPadrao &&
+        area_support::reloadable(*this, {cdsProposta}, msgPadrao.Msg(QStringLiteral("Proposta")), kept)) {
+        openGrupo();
+        Cli_cot05002::Atualiza_Tela();
+        cdsParamPerc->setData(netProposta.getPacket(QStringLiteral("GetParamPerc")));
+    }
+    for (const auto& a : areas_) a->verify(kept);
+    if (!kept.isEmpty())
+        Dialogs::current().information(msgPadrao.Msg(QStringLiteral("VERIF_MANTIDO")).arg(kept.join(QStringLiteral(", "))));
 }
 
 void TfrmPropostaComercial::sbtFiltroClick() {

@@ -138,10 +138,14 @@ void TfrmPropostaComercial::FormCreate() {
     (*cdsProposta)["ANEXO"].tag = 1;
 }
 
-void TfrmPropostaComercial::readProposalList() {
+void TfrmPropostaComercial::openGrupo() {
     qryGrupo.close();
     qryGrupo.paramByName(QStringLiteral("P_CDOPERADOR")).setValue(Veltrano::Operador());
     qryGrupo.open();
+}
+
+void TfrmPropostaComercial::readProposalList() {
+    openGrupo();
     const bool all = !qryGrupo.isEmpty();
     Cli_cot05000::stOper = all ? QStringLiteral("S") : QStringLiteral("N");
     cdsProposta->setData(netProposta.getPacket(

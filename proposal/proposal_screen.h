@@ -136,6 +136,7 @@ private:
     void setupListGrid();
     void wirePages();
     void readProposalList();
+    void openGrupo();
     void settleAreaControls();
     void updateEditors();
     void confirmDistinctDates(ClientDataSet& schedule, ClientDataSet& copy, const QString& dateField,

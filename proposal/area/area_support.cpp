@@ -4,6 +4,8 @@
 
 #include "data/client_dataset.h"
 #include "data/data_source.h"
+#include "proposal/area/child_table_save.h"
+#include "proposal/proposal_screen.h"
 
 namespace cot::area_support {
 
@@ -26,6 +28,18 @@ void holdBack(const QList<QWidget*>& controls, const QString& hint) {
         w->setStatusTip(hint);
         w->setToolTip(hint);
     }
+}
+
+bool reloadable(const TfrmPropostaComercial& screen, const QList<const ClientDataSet*>& tables,
+                const QString& name, QStringList& kept) {
+    for (const ClientDataSet* t : tables) {
+        const ChildTableSave* save = screen.saveOf(t);
+        if (t->isEditing() || t->changeCount() > 0 || (save && save->pending())) {
+            if (!kept.contains(name)) kept << name;
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace cot::area_support

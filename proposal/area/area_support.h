@@ -2,6 +2,7 @@
 // Small builders the areas share: named tables and data sources owned by the screen.
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QObject;
 class QWidget;
@@ -11,6 +12,7 @@ namespace cot {
 class ClientDataSet;
 class DataSource;
 class TMessages;
+class TfrmPropostaComercial;
 
 namespace area_support {
 
@@ -20,6 +22,10 @@ DataSource* source(QObject* owner, const char* name, ClientDataSet* table);
 QString currentText(const ClientDataSet& t, const QString& field);
 // Controls of an area whose editing is not built yet: disabled, with the reason as hint.
 void holdBack(const QList<QWidget*>& controls, const QString& hint);
+// Whether the Verify command may read these tables again: none is being edited and the
+// server holds all their changes. Otherwise `name` joins `kept` (once) and nothing is read.
+bool reloadable(const TfrmPropostaComercial& screen, const QList<const ClientDataSet*>& tables,
+                const QString& name, QStringList& kept);
 
 }  // namespace area_support
 }  // namespace cot

@@ -241,4 +241,10 @@ void LineInstallmentsArea::nedParcelasKeyPress(QChar& key) {
     if (text.trimmed().toInt() > 99) key = QChar();
 }
 
+
+void LineInstallmentsArea::verify(QStringList& kept) {
+    if (s_.hasFocus(dbgVencimento) && area_support::reloadable(s_, {cdsVenc_Valor}, name(), kept))
+        loadForCurrentLine();
+}
+
 }  // namespace cot

@@ -36,6 +36,7 @@ public:
     void build() override;
     void route() override;
     void enable(MaintenanceEnabling& e) override;
+    void verify(QStringList& kept) override;
     void updateEditors() override;
     void beforeConfirm() override;
     // On the installment grid Cancelar asks first and, answered No, keeps the edits.

@@ -135,4 +135,10 @@ void LineSystemsArea::insertChosen(const QString& line, const Packet& chosen) {
     save_->send();
 }
 
+
+void LineSystemsArea::verify(QStringList& kept) {
+    if (s_.hasFocus(dbgSistemas) && area_support::reloadable(s_, {cdsSistLinhaProd}, name(), kept))
+        loadForCurrentLine();
+}
+
 }  // namespace cot

@@ -24,6 +24,7 @@ public:
     void build() override;
     void route() override;
     void enable(MaintenanceEnabling& e) override;
+    void verify(QStringList& kept) override;
 
     // Reads the systems of the current line (empty when there is none).
     void loadForCurrentLine();

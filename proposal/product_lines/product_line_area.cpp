@@ -237,4 +237,19 @@ void ProductLineArea::Controla_Formulario() {
     Controla_Vr_Desconto();
 }
 
+
+void ProductLineArea::verify(QStringList& kept) {
+    const ProposalPages& p = s_.pages();
+    if (s_.pgcPadrao->activePage() != p.tshProposta) return;
+    showContract();  // not while the proposal is edited
+    // Reading the lines again makes another line current: its schedule and systems are read
+    // too, so none of the three may hold anything the server has not taken.
+    if (s_.hasFocus(dbgLinProd) || formShown()) {
+        if (area_support::reloadable(s_, {cdsLinProd, installments().cdsVenc_Valor, systems().cdsSistLinhaProd},
+                                     name(), kept))
+            reloadLines();
+    }
+    if (formShown() && !cdsLinProd->isEditing()) showLineRadios();
+}
+
 }  // namespace cot

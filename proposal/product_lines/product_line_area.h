@@ -44,6 +44,7 @@ public:
     void load(const ProposalKey& key) override;
     void pageShown() override;
     void enable(MaintenanceEnabling& e) override;
+    void verify(QStringList& kept) override;
     void updateEditors() override;
     void afterInclude() override;
 

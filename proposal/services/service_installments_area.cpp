@@ -207,4 +207,9 @@ void ServiceInstallmentsArea::dbgVencPacoteColExit() {
         Vd_VencServ(false);
 }
 
+
+void ServiceInstallmentsArea::verify(QStringList& kept) {
+    if (s_.hasFocus(dbgVencPacote) && area_support::reloadable(s_, {cdsVencServ}, name(), kept)) reload();
+}
+
 }  // namespace cot

@@ -39,6 +39,7 @@ public:
     void route() override;
     void load(const ProposalKey& key) override;
     void enable(MaintenanceEnabling& e) override;
+    void verify(QStringList& kept) override;
     void updateEditors() override;
     void beforeConfirm() override;
     // On the installment grid Cancelar asks first and, answered No, keeps the edits.

@@ -217,4 +217,10 @@ void ServicesArea::showCharging() {
     boTestaServ = true;
 }
 
+
+void ServicesArea::verify(QStringList& kept) {
+    if (s_.hasFocus(dbgServico) && area_support::reloadable(s_, {cdsServico}, name(), kept)) reloadServices();
+    if (principalShown()) showCharging();  // not over a service being typed
+}
+
 }  // namespace cot

@@ -182,4 +182,10 @@ void TextsArea::settleControls() {
     sbtRestauraTexto->setEnabled(on);
 }
 
+
+void TextsArea::verify(QStringList& kept) {
+    if (shown() && s_.hasFocus(dbgDescProp) && area_support::reloadable(s_, {cdsMensagem}, name(), kept))
+        load(s_.key());
+}
+
 }  // namespace cot

@@ -34,6 +34,7 @@ public:
     void load(const ProposalKey& key) override;
     void pageShown() override;
     void enable(MaintenanceEnabling& e) override;
+    void verify(QStringList& kept) override;
     void updateEditors() override;
 
     // ----- checks (texts_checks.cpp)

@@ -249,22 +249,6 @@ TEST_F(ProductLines, AnAccessPointLineThenASwitchToRental) {
               "A");
 }
 
-// Verify reads the tables again: never over a line being edited.
-TEST_F(ProductLines, VerifyKeepsALineBeingEdited) {
-    openForm(2);
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    f("NMLINPPROP").setAsString("Nome em edição");
-    EXPECT_FALSE(runHandler([&] { screen->sbtVerificarClick(); }));
-    EXPECT_EQ(dialogs.errors(), QStringList{"Há um registro em edição: confirme ou cancele antes de verificar."});
-    EXPECT_EQ(line().state(), DataSetState::Edit);
-    EXPECT_EQ(f("NMLINPPROP").asString(), "Nome em edição");
-    // Confirmed, Verify reads what the server holds.
-    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
-    dialogs.clearShown();
-    EXPECT_TRUE(runHandler([&] { screen->sbtVerificarClick(); }));
-    EXPECT_EQ(f("NMLINPPROP").asString(), "Nome em edição");
-}
-
 TEST_F(ProductLines, SwitchingToRentalConvertsEveryLineOrNothing) {
     openForm(2);
     HeaderController& header = screen->area<HeaderController>();
