@@ -1,14 +1,20 @@
 #include "proposal/simulation/simulation_area.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "data/client_dataset.h"
+#include "data/data_source.h"
 #include "proposal/area/area_support.h"
+#include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/screen_layout.h"
 #include "proposal/simulation/simulation_tables.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
+#include "ui/number_edit.h"
 #include "ui/page_control.h"
 
 namespace cot {
@@ -18,7 +24,8 @@ using namespace layout;
 
 namespace {
 
-bool simulationShown(const TfrmPropostaComercial& s) { return s.pgcPadrao->activePage() == s.pages().tshSimulaLinp; }
+const QString kNumber = QStringLiteral("NRSIMULAPROP");
+const QString kOrder = QStringLiteral("NRORDSIMULAPROP");
 
 }  // namespace
 
@@ -28,15 +35,27 @@ SimulationArea::SimulationArea(TfrmPropostaComercial& screen) : ProposalArea(scr
     cdsVd_Simulacao = area_support::table(&s_, "cdsVd_Simulacao");
     cdsMaxOrdSimula = area_support::table(&s_, "cdsMaxOrdSimula");
     cdsAuxSimulacao = area_support::table(&s_, "cdsAuxSimulacao");
-    cdsVd_SimulaLinp = area_support::table(&s_, "cdsVd_SimulaLinp");
     simulation_tables::simulationFields(*cdsSimulacao);
     simulation_tables::simulationFields(*cdsAuxSimulacao);
     simulation_tables::oneTextField(*cdsMaxNrSimulaProp, "NRSIMULAPROP", 5);
     simulation_tables::oneTextField(*cdsMaxOrdSimula, "NRORDSIMULAPROP", 3);
     simulation_tables::oneTextField(*cdsVd_Simulacao, "NRSIMULAPROP", 5);
-    simulation_tables::oneTextField(*cdsVd_SimulaLinp, "CDLINPPROP", 20);
     dtsSimulacao = area_support::source(&s_, "dtsSimulacao", cdsSimulacao);
+
+    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsSimulacao, QStringLiteral("SetSimulacao"),
+                                             [](const Delta& d) { return QVariantList{QVariant::fromValue(d), QVariant()}; });
+    save_->afterSend = [this] { afterServerTook(); };
+    s_.registerSave(save_.get());
 }
+
+SimulationArea::~SimulationArea() {
+    ClientDataSet& t = *cdsSimulacao;
+    for (ClientDataSet::Event* e : {&t.onNewRecord, &t.beforeEdit, &t.beforePost, &t.beforeDelete, &t.afterPost,
+                                    &t.afterDelete, &t.afterScroll})
+        *e = nullptr;
+}
+
+SimulationProductsArea& SimulationArea::lines() const { return s_.area<SimulationProductsArea>(); }
 
 QList<QWidget*> SimulationArea::controls() const { return {dbgSimulacao}; }
 
@@ -45,89 +64,152 @@ void SimulationArea::build() {
     TTabSheet* page = s_.pages().tshSimulaLinp;
     auto* sim = column(page);
     grbSimulacao = new TGroupBox(QStringLiteral("grbSimulacao"), page, QStringLiteral("Simulação"));
-    column(grbSimulacao, 2);
+    auto* inside = column(grbSimulacao, 2);
     dbgSimulacao = grid("dbgSimulacao", grbSimulacao, dtsSimulacao, false);
-    dbgSimulacao->addColumn(QStringLiteral("NRORDSIMULAPROP"));
-    dbgSimulacao->addColumn(QStringLiteral("NMSIMULAPROP"));
-    dbgSimulacao->addColumn(QStringLiteral("VRTOTALICENCUSO"))->readOnly = true;
-    dbgSimulacao->addColumn(QStringLiteral("VRTOTAMENSALIDA"))->readOnly = true;
+    dbgSimulacao->addColumn(kOrder, {}, 60);
+    dbgSimulacao->addColumn(QStringLiteral("NMSIMULAPROP"), {}, 360);
+    dbgSimulacao->addColumn(QStringLiteral("VRTOTALICENCUSO"), {}, 150)->readOnly = true;
+    dbgSimulacao->addColumn(QStringLiteral("VRTOTAMENSALIDA"), {}, 150)->readOnly = true;
+
+    auto* totals = new QHBoxLayout;
+    const auto total = [&](const char* name, const char* caption) {
+        auto* e = new TNumberEdit(QString::fromLatin1(name), grbSimulacao);
+        e->setDecimals(2);
+        e->setDisplayFormat(QStringLiteral("#,##0.00"));
+        e->setReadOnly(true);
+        e->setColor(ControlColor::BtnFace);
+        e->setAlignment(Qt::AlignRight);
+        totals->addWidget(new QLabel(QString::fromUtf8(caption), grbSimulacao));
+        totals->addWidget(e);
+        return e;
+    };
+    totals->addStretch();
+    nedTotaLicSimula = total("nedTotaLicSimula", "Total Geral Licença de Uso");
+    nedTotaMensSimula = total("nedTotaMensSimula", "Total Geral Mensal");
+    inside->addLayout(totals);
     sim->addWidget(grbSimulacao, 1);
+    attachEvents();
 }
 
 void SimulationArea::route() {
-    dbgSimulacao->onEnter = [this] { s_.setActiveTable(cdsSimulacao); };
+    dbgSimulacao->onEnter = [this] { dbgSimulacaoEnter(); };
+    dbgSimulacao->onColExit = [this] { dbgSimulacaoColExit(); };
+    dbgSimulacao->onKeyPress = [this](QChar& key) { dbgSimulacaoKeyPress(key); };
+    dbgSimulacao->onKeyDown = [this](int& key, Qt::KeyboardModifiers m) { dbgSimulacaoKeyDown(key, m); };
+}
+
+void SimulationArea::attachEvents() {
+    ClientDataSet& t = *cdsSimulacao;
+    t.onNewRecord = [this](ClientDataSet&) { cdsSimulacaoNewRecord(); };
+    t.beforeEdit = [this](ClientDataSet&) { cdsSimulacaoBeforeEdit(); };
+    t.beforePost = [this](ClientDataSet&) { cdsSimulacaoBeforePost(); };
+    t.beforeDelete = [this](ClientDataSet&) { cdsSimulacaoBeforeDelete(); };
+    t.afterPost = [this](ClientDataSet&) { cdsSimulacaoAfterPost(); };
+    t.afterDelete = [this](ClientDataSet&) { cdsSimulacaoAfterDelete(); };
+    t.afterScroll = [this](ClientDataSet&) { cdsSimulacaoAfterScroll(); };
+}
+
+bool SimulationArea::shown() const { return s_.pgcPadrao->activePage() == s_.pages().tshSimulaLinp; }
+
+bool SimulationArea::proposalOpen() const {
+    const ClientDataSet& p = s_.proposal();
+    return p.active() && !p.isEmpty() && !p.isEditing() && !s_.servicoSomente();
+}
+
+QString SimulationArea::currentSimulation() const {
+    if (!cdsSimulacao->active() || (cdsSimulacao->isEmpty() && !cdsSimulacao->isEditing())) return {};
+    return (*cdsSimulacao)[kNumber].asString();
+}
+
+bool SimulationArea::simulationStored() const {
+    const ClientDataSet& t = *cdsSimulacao;
+    return proposalOpen() && t.active() && !t.isEmpty() && t.state() == DataSetState::Browse && !save_->pending() &&
+           !t[kNumber].asString().trimmed().isEmpty();
 }
 
 void SimulationArea::load(const ProposalKey& key) {
-    if (!simulationShown(s_)) return;
-    const QString simulation = currentText(*cdsSimulacao, QStringLiteral("NRSIMULAPROP"));
-    cdsSimulacao->setData(s_.net().getPacket(QStringLiteral("GetSimulacao"), {key.nr, key.ver}));
-    cdsSimulacao->locate(QStringLiteral("NRSIMULAPROP"), simulation, loCaseInsensitive);
+    if (!shown()) return;
+    readSimulations(key, currentText(*cdsSimulacao, kNumber));
+    // The lines follow in their own area's load.
+}
+
+void SimulationArea::reloadSimulations(const QString& number) { readSimulations(s_.key(), number); }
+
+void SimulationArea::readSimulations(const ProposalKey& key, const QString& number) {
+    const bool wasQuiet = std::exchange(quiet_, true);
+    try {
+        cdsSimulacao->setData(s_.net().getPacket(QStringLiteral("GetSimulacao"), {key.nr, key.ver}));
+        if (!number.isEmpty()) cdsSimulacao->locate(kNumber, number, loCaseInsensitive);
+    } catch (...) {
+        quiet_ = wasQuiet;
+        throw;
+    }
+    quiet_ = wasQuiet;
+}
+
+void SimulationArea::afterServerTook() {
+    const QString order = std::exchange(insertedOrder_, QString());
+    if (!shown()) return;
+    if (order.isEmpty()) {
+        reloadSimulations(currentSimulation());
+    } else {
+        // A new simulation: its number is the one the server issued, found by its order.
+        reloadSimulations({});
+        cdsSimulacao->locate(kOrder, order);
+    }
+    lines().loadLines();
+    TotalGeralSimula();
+    settle();
+}
+
+void SimulationArea::settle() {
+    updateEditors();
+    lines().updateEditors();
+    s_.dtsPadraoStateChange();
 }
 
 void SimulationArea::pageShown() {
-    if (simulationShown(s_) && s_.hasFocus(dbgSimulacao)) s_.setActiveTable(cdsSimulacao);
+    if (!shown()) return;
+    // The page opens on its simulations.
+    if (!s_.hasFocus(dbgSimulacao) && !s_.hasFocus(lines().dbgProdSimulaLinp) && dbgSimulacao->canFocus())
+        dbgSimulacao->setFocus();
+    if (s_.hasFocus(dbgSimulacao)) s_.setActiveTable(cdsSimulacao);
 }
+
+void SimulationArea::clear() {
+    ProposalArea::clear();
+    TotalGeralSimula();
+}
+
+void SimulationArea::enable(MaintenanceEnabling& e) {
+    if (cdsSimulacao->isEditing()) {
+        e.incluir = e.alterar = e.excluir = e.procurar = e.verificar = false;
+        e.cancelar = e.confirmar = true;
+        return;
+    }
+    const bool rows = cdsSimulacao->active() && !cdsSimulacao->isEmpty();
+    e.incluir = proposalOpen() && cdsSimulacao->active();
+    e.alterar = e.excluir = proposalOpen() && rows;
+    e.procurar = rows;
+    e.cancelar = e.confirmar = false;
+}
+
+void SimulationArea::updateEditors() { dbgSimulacao->setReadOnly(!proposalOpen() && !cdsSimulacao->isEditing()); }
 
 void SimulationArea::afterInclude() {
-    if (!simulationShown(s_) || !s_.hasFocus(dbgSimulacao) || !cdsSimulacao->isEditing()) return;
-    cdsMaxOrdSimula->setData(s_.net().getPacket(QStringLiteral("GetMaxOrdSimula"), {s_.NR(), s_.VER()}));
-    if (!cdsMaxOrdSimula->isEmpty())
-        (*cdsSimulacao)["NRORDSIMULAPROP"].setValue((*cdsMaxOrdSimula)["NRORDSIMULAPROP"].value());
+    if (!shown() || !cdsSimulacao->isEditing()) return;
+    // The order came with the new row: the name is what is left to type.
+    if (s_.hasFocus(dbgSimulacao) || dbgSimulacao->canFocus()) focusColumn(QStringLiteral("NMSIMULAPROP"));
 }
 
-SimulationProductsArea::SimulationProductsArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
-    cdsProdSimulaLinp = area_support::table(&s_, "cdsProdSimulaLinp");
-    cdsPesqProdLinp = area_support::table(&s_, "cdsPesqProdLinp");
-    cdsMaxOrdProdSimula = area_support::table(&s_, "cdsMaxOrdProdSimula");
-    cdsAuxProdSimulaLinp = area_support::table(&s_, "cdsAuxProdSimulaLinp");
-    cdsVd_ProdSimulaLinp = area_support::table(&s_, "cdsVd_ProdSimulaLinp");
-    simulation_tables::simulatedLineFields(*cdsProdSimulaLinp);
-    simulation_tables::simulatedLineFields(*cdsAuxProdSimulaLinp);
-    simulation_tables::productLinePickFields(*cdsPesqProdLinp);
-    simulation_tables::oneTextField(*cdsMaxOrdProdSimula, "NRORDLINPSIMULA", 3);
-    simulation_tables::oneTextField(*cdsVd_ProdSimulaLinp, "NRSIMULAPROP", 5);
-    dtsProdSimulaLinp = area_support::source(&s_, "dtsProdSimulaLinp", cdsProdSimulaLinp);
-}
-
-QList<QWidget*> SimulationProductsArea::controls() const { return {dbgProdSimulaLinp}; }
-
-void SimulationProductsArea::build() {
-    cdsProdSimulaLinp->createDataSet();
-    // The line is picked from the proposal's lines, never typed.
-    (*cdsProdSimulaLinp)["NMLINPPROP"].tag = 1;
-    TTabSheet* page = s_.pages().tshSimulaLinp;
-    grbProdSimulaLinp = new TGroupBox(QStringLiteral("grbProdSimulaLinp"), page, QStringLiteral("Linha de Produto"));
-    column(grbProdSimulaLinp, 2);
-    dbgProdSimulaLinp = grid("dbgProdSimulaLinp", grbProdSimulaLinp, dtsProdSimulaLinp, false);
-    dbgProdSimulaLinp->addColumn(QStringLiteral("NRORDLINPSIMULA"));
-    dbgProdSimulaLinp->addColumn(QStringLiteral("NMLINPPROP"))->buttonStyle = ColumnButtonStyle::Ellipsis;
-    for (const char* f : {"IDTIPLINPP", "QTUTILSIMULINP", "VRLICENCUSOPROP", "VRTOTASIMULALUSO", "VRMENSALIDAPROP",
-                          "VRTOTASIMULAMENS"}) {
-        TColumn* c = dbgProdSimulaLinp->addColumn(QString::fromLatin1(f));
-        c->readOnly = QLatin1String(f) != QLatin1String("QTUTILSIMULINP");
+void SimulationArea::verify(QStringList& kept) {
+    if (!shown() || !s_.hasFocus(dbgSimulacao)) return;
+    if (cdsSimulacao->isEditing() || (cdsSimulacao->active() && cdsSimulacao->changeCount() > 0)) {
+        kept << name();
+        return;
     }
-    static_cast<QVBoxLayout*>(page->layout())->addWidget(grbProdSimulaLinp, 1);
-}
-
-void SimulationProductsArea::route() {
-    dbgProdSimulaLinp->onEnter = [this] { s_.setActiveTable(cdsProdSimulaLinp); };
-}
-
-void SimulationProductsArea::load(const ProposalKey& key) {
-    if (!simulationShown(s_)) return;
-    const QString simulation = currentText(*s_.area<SimulationArea>().cdsSimulacao, QStringLiteral("NRSIMULAPROP"));
-    cdsProdSimulaLinp->setData(
-        s_.net().getPacket(QStringLiteral("GetProdSimulaLinp"), {key.nr, key.ver, simulation}));
-}
-
-void SimulationProductsArea::afterInclude() {
-    if (!simulationShown(s_) || !s_.hasFocus(dbgProdSimulaLinp) || !cdsProdSimulaLinp->isEditing()) return;
-    const QString simulation = currentText(*s_.area<SimulationArea>().cdsSimulacao, QStringLiteral("NRSIMULAPROP"));
-    cdsMaxOrdProdSimula->setData(
-        s_.net().getPacket(QStringLiteral("GetMaxOrdProdSimula"), {s_.NR(), s_.VER(), simulation}));
-    if (!cdsMaxOrdProdSimula->isEmpty())
-        (*cdsProdSimulaLinp)["NRORDLINPSIMULA"].setValue((*cdsMaxOrdProdSimula)["NRORDLINPSIMULA"].value());
+    reloadSimulations(currentText(*cdsSimulacao, kNumber));
+    // The lines and the totals follow in the lines' part of the command.
 }
 
 }  // namespace cot

@@ -1,11 +1,22 @@
 // Price simulations of the proposal's product lines.
 #include "proposal/simulation/simulation_tables.h"
+
+#include <utility>
+
 #include "proposal/table_fields.h"
+#include "services/messages.h"
 
 namespace cot::simulation_tables {
 
 using namespace table_fields;
 
+namespace {
+
+// Product-line type codes and the catalogue keys of their words.
+const std::pair<const char*, const char*> kLineTypes[] = {
+    {"M", "LU - Manutenção"}, {"L", "Locação"}, {"P", "Pto. Acesso"}, {"A", "Locação - Pto. Acesso"}};
+
+}  // namespace
 
 void simulationFields(ClientDataSet& t) {
     text(t, "NRORDSIMULAPROP", 3, QStringLiteral("Ordem"));
@@ -41,11 +52,12 @@ void simulatedLineFields(ClientDataSet& t) {
 }
 
 void productLinePickFields(ClientDataSet& pick) {
-    text(pick, "CDLINPPROP", 20);
+    // The internal key means nothing to the user: the list shows the line by name.
+    hiddenText(pick, "CDLINPPROP", 20);
     text(pick, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
     text(pick, "IDTIPLINPP", 1, QStringLiteral("Tipo")).displayWidth = 20;
-    money(pick, "VRLICENCUSOPROP");
-    money(pick, "VRMENSALIDAPROP");
+    money(pick, "VRLICENCUSOPROP", QStringLiteral("Vr. unit. LU"));
+    money(pick, "VRMENSALIDAPROP", QStringLiteral("Vr. unit. mensal"));
 }
 
 void commercialProductFields(ClientDataSet& product) {
@@ -54,5 +66,18 @@ void commercialProductFields(ClientDataSet& product) {
 }
 
 void oneTextField(ClientDataSet& t, const char* name, int size) { text(t, name, size); }
+
+void lineTypeWords(Field& f, const TMessages& m) {
+    f.onGetText = [&m](Field& x, bool) {
+        const QString code = x.asString();
+        for (const auto& [c, key] : kLineTypes)
+            if (code == QLatin1String(c)) return m.Msg(QString::fromUtf8(key));
+        return code;  // an unknown code shows as it is
+    };
+    f.onSetText = [&m](Field& x, const QString& typed) {
+        for (const auto& [c, key] : kLineTypes)
+            if (typed == m.Msg(QString::fromUtf8(key)) || typed == QLatin1String(c)) return x.setAsString(QString::fromLatin1(c));
+    };
+}
 
 }  // namespace cot::simulation_tables

@@ -1,0 +1,123 @@
+// Checks and table events of the simulations (cdsSimulacao).
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "proposal/area/child_table_save.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/simulation/simulation_area.h"
+#include "services/consiste.h"
+#include "ui/busy_animation.h"
+#include "ui/db_grid.h"
+#include "ui/page_control.h"
+
+namespace cot {
+
+namespace {
+
+const QString kNumber = QStringLiteral("NRSIMULAPROP");
+const QString kOrder = QStringLiteral("NRORDSIMULAPROP");
+const QString kName = QStringLiteral("NMSIMULAPROP");
+constexpr int kOrderWidth = 3;
+
+}  // namespace
+
+void SimulationArea::focusColumn(const QString& field) {
+    if (!shown()) s_.showPage(s_.pages().tshSimulaLinp);
+    movingColumn_ = true;
+    dbgSimulacao->setSelectedField(field);
+    movingColumn_ = false;
+    if (!s_.hasFocus(dbgSimulacao) && dbgSimulacao->canFocus()) dbgSimulacao->setFocus();
+}
+
+void SimulationArea::Vd_OrdemSimula(bool report) {
+    ClientDataSet& t = *cdsSimulacao;
+    if (!t.isEditing()) return;
+    try {
+        const QString order = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth);
+        if (order != t[kOrder].asString()) t[kOrder].setAsString(order);
+        if (order.isEmpty()) {
+            if (!report) return;
+            Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("NRORDEM_INF")));
+        }
+        {
+            // Hidden again before any message.
+            BusyScope busy;
+            cdsVd_Simulacao->setData(s_.net().getPacket(QStringLiteral("GetVd_Simulacao"), {s_.NR(), s_.VER(), order}));
+        }
+        if (!cdsVd_Simulacao->isEmpty()) Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("ORDEMJACAD")));
+    } catch (...) {
+        focusColumn(kOrder);
+        throw;
+    }
+}
+
+void SimulationArea::cdsSimulacaoNewRecord() {
+    // A new simulation comes with the next free order of the version.
+    cdsMaxOrdSimula->setData(s_.net().getPacket(QStringLiteral("GetMaxOrdSimula"), {s_.NR(), s_.VER()}));
+    if (!cdsMaxOrdSimula->isEmpty()) (*cdsSimulacao)[kOrder].setValue((*cdsMaxOrdSimula)[kOrder].value());
+}
+
+void SimulationArea::cdsSimulacaoBeforeEdit() { Cli_cot05000::stSimulaOrdem = (*cdsSimulacao)[kOrder].asString(); }
+
+void SimulationArea::cdsSimulacaoBeforePost() {
+    ClientDataSet& t = *cdsSimulacao;
+    const bool inserting = t.state() == DataSetState::Insert;
+    // "7" typed over "007" is the same order: only a different one is asked about.
+    const bool orderChanged = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth) !=
+                              Consiste::Ajusta(Cli_cot05000::stSimulaOrdem, kOrderWidth);
+    if (inserting || orderChanged) Vd_OrdemSimula(true);
+    if (t[kName].asString().trimmed().isEmpty()) {
+        focusColumn(kName);
+        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Simula_Nome_Inf")));
+    }
+    // The number is given once, to a new simulation; an edited one keeps it, or its lines
+    // would be left behind under the old one.
+    if (inserting) {
+        cdsMaxNrSimulaProp->setData(s_.net().getPacket(QStringLiteral("GetMaxNrSimulaProp"), {s_.NR(), s_.VER()}));
+        if (!cdsMaxNrSimulaProp->isEmpty()) t[kNumber].setValue((*cdsMaxNrSimulaProp)[kNumber].value());
+        insertedOrder_ = t[kOrder].asString();
+    } else {
+        insertedOrder_.clear();
+    }
+    t["NRPROPOSFAS"].setAsString(s_.NR());
+    t["NRVERPROPFAS"].setAsString(s_.VER());
+}
+
+void SimulationArea::cdsSimulacaoBeforeDelete() {
+    // What the lines still hold goes first: the delete takes them along on the server.
+    lines().save_->send();
+    insertedOrder_.clear();
+}
+
+void SimulationArea::cdsSimulacaoAfterPost() {
+    if (save_->pending()) save_->send();
+    else afterServerTook();
+}
+
+void SimulationArea::cdsSimulacaoAfterDelete() {
+    // The deleted simulation's lines are gone with it: none of them stays on show, even
+    // when the server refuses the delete (the simulation is then pending, not shown).
+    ClientDataSet& l = *lines().cdsProdSimulaLinp;
+    if (l.active() && !l.isEditing()) l.emptyDataSet();
+    try {
+        save_->send();
+    } catch (...) {
+        TotalGeralSimula();
+        throw;
+    }
+}
+
+void SimulationArea::cdsSimulacaoAfterScroll() {
+    if (quiet_ || !shown()) return;
+    SimulationProductsArea& l = lines();
+    if (cdsSimulacao->isEditing()) {
+        // A simulation being typed has no lines yet.
+        if (l.cdsProdSimulaLinp->active() && l.replaceable()) l.cdsProdSimulaLinp->emptyDataSet();
+    } else {
+        l.loadLines();
+    }
+    TotalGeralSimula();
+    l.updateEditors();
+}
+
+}  // namespace cot

@@ -1,0 +1,117 @@
+// Checks and table events of the lines of a simulation (cdsProdSimulaLinp).
+#include "data/client_dataset.h"
+#include "proposal/area/child_table_save.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/simulation/simulation_area.h"
+#include "services/consiste.h"
+#include "ui/busy_animation.h"
+#include "ui/db_grid.h"
+#include "ui/page_control.h"
+
+namespace cot {
+
+namespace {
+
+const QString kOrder = QStringLiteral("NRORDLINPSIMULA");
+const QString kLine = QStringLiteral("CDLINPPROP");
+const QString kName = QStringLiteral("NMLINPPROP");
+const QString kQuantity = QStringLiteral("QTUTILSIMULINP");
+constexpr int kOrderWidth = 3;
+
+}  // namespace
+
+void SimulationProductsArea::focusColumn(const QString& field) {
+    if (!simulations().shown()) s_.showPage(s_.pages().tshSimulaLinp);
+    movingColumn_ = true;
+    dbgProdSimulaLinp->setSelectedField(field);
+    movingColumn_ = false;
+    if (!s_.hasFocus(dbgProdSimulaLinp) && dbgProdSimulaLinp->canFocus()) dbgProdSimulaLinp->setFocus();
+}
+
+void SimulationProductsArea::Vd_ProdOrdemSimula(bool report) {
+    ClientDataSet& t = *cdsProdSimulaLinp;
+    if (!t.isEditing()) return;
+    try {
+        const QString order = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth);
+        if (order != t[kOrder].asString()) t[kOrder].setAsString(order);
+        if (order.isEmpty()) {
+            if (!report) return;
+            Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("NRORDEM_INF")));
+        }
+        {
+            // Hidden again before any message.
+            BusyScope busy;
+            cdsVd_ProdSimulaLinp->setData(s_.net().getPacket(
+                QStringLiteral("GetVd_ProdSimulaLinp"),
+                {s_.NR(), s_.VER(), simulations().currentSimulation(), t[kLine].asString(), order}));
+        }
+        if (!cdsVd_ProdSimulaLinp->isEmpty()) Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("ORDEMJACAD")));
+    } catch (...) {
+        focusColumn(kOrder);
+        throw;
+    }
+}
+
+void SimulationProductsArea::Vd_SimulaLinp() {
+    ClientDataSet& t = *cdsProdSimulaLinp;
+    if (!t.isEditing()) return;
+    cdsVd_SimulaLinp->setData(s_.net().getPacket(
+        QStringLiteral("GetVd_SimulaLinp"), {s_.NR(), s_.VER(), simulations().currentSimulation(), t[kLine].asString()}));
+    if (!cdsVd_SimulaLinp->isEmpty()) {
+        // A line is listed once in a simulation.
+        focusColumn(kName);
+        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Linp_Ja_Inf")));
+    }
+}
+
+void SimulationProductsArea::cdsProdSimulaLinpNewRecord() {
+    // A new line comes with the next free order of its simulation.
+    const QString simulation = simulations().currentSimulation();
+    if (simulation.isEmpty()) return;
+    cdsMaxOrdProdSimula->setData(
+        s_.net().getPacket(QStringLiteral("GetMaxOrdProdSimula"), {s_.NR(), s_.VER(), simulation}));
+    if (!cdsMaxOrdProdSimula->isEmpty())
+        (*cdsProdSimulaLinp)[kOrder].setValue((*cdsMaxOrdProdSimula)[kOrder].value());
+}
+
+void SimulationProductsArea::cdsProdSimulaLinpBeforeEdit() {
+    ClientDataSet& t = *cdsProdSimulaLinp;
+    Cli_cot05000::stProdSimulaOrdem = t[kOrder].asString();
+    Cli_cot05000::stProdSimulaLinp = t[kLine].asString();
+    // Editing starts at the order, unless the edit comes from typing into a cell that
+    // takes typing, or from picking the line: the cursor stays where the user is.
+    if (picking_) return;
+    const TColumn* c = dbgProdSimulaLinp->selectedColumn();
+    const bool typedCell = c && (c->fieldName.compare(kOrder, Qt::CaseInsensitive) == 0 ||
+                                 c->fieldName.compare(kQuantity, Qt::CaseInsensitive) == 0);
+    if (!typedCell) focusColumn(kOrder);
+}
+
+void SimulationProductsArea::cdsProdSimulaLinpBeforePost() {
+    ClientDataSet& t = *cdsProdSimulaLinp;
+    const bool inserting = t.state() == DataSetState::Insert;
+    const bool orderChanged = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth) !=
+                              Consiste::Ajusta(Cli_cot05000::stProdSimulaOrdem, kOrderWidth);
+    if (inserting || orderChanged) Vd_ProdOrdemSimula(true);
+    if (inserting || t[kLine].asString() != Cli_cot05000::stProdSimulaLinp) Vd_SimulaLinp();
+    if (t[kName].asString().trimmed().isEmpty()) {
+        focusColumn(kName);
+        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("LINP_N_INF")));
+    }
+    if (t[kQuantity].isNull()) {
+        focusColumn(kQuantity);
+        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("QT_SIMULA_N_INF")));
+    }
+    // The line belongs to the current simulation.
+    const ClientDataSet& sim = *simulations().cdsSimulacao;
+    for (const char* f : {"NRSIMULAPROP", "NRPROPOSFAS", "NRVERPROPFAS", "NRORDSIMULAPROP"})
+        t[QString::fromLatin1(f)].setValue(sim[QString::fromLatin1(f)].value());
+}
+
+void SimulationProductsArea::cdsProdSimulaLinpAfterPost() {
+    if (save_->pending()) save_->send();
+    else afterServerTook();
+}
+
+}  // namespace cot
