@@ -1,0 +1,79 @@
+// Confirming and cancelling the copy dialog, and its factory.
+#include <exception>
+
+#include "data/client_dataset.h"
+#include "dialogs/copy/copy_dialog.h"
+#include "dialogs/filter_reload.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "services/consiste.h"
+#include "services/veltrano.h"
+#include "ui/busy_animation.h"
+#include "ui/edits.h"
+#include "ui/screen.h"
+
+namespace cot {
+
+void TfrmCopiaProposta::sbtConfirmaClick() {
+    TfrmPropostaComercial& s = proposalScreen();
+    if (typedVersion().isEmpty()) failOnVersion(QStringLiteral("Ver_Inf"));
+    Vd_Proposta(true);
+
+    const QString nr = s.NR(), source = s.VER(), target = typedVersion();
+    // The server checks the version again inside its copy: a copy that took it since the
+    // check above, or a proposal at its last version, is refused there. The refusal is
+    // shown and the dialog stays as it is, version field focused, list untouched.
+    std::exception_ptr refusal;
+    {
+        BusyScope busy;
+        try {
+            s.net().callChecked(QStringLiteral("CopiaDados"),
+                                {Veltrano::FiliProc(), nr, source, target, QStringLiteral("N")});
+        } catch (...) {
+            refusal = std::current_exception();
+        }
+        if (!refusal) {
+            Cli_cot05002::Atualiza_Tela();
+            s.proposal().locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {nr, target}, loCaseInsensitive);
+            closeWith(mrOk);
+            msgPadrao.ShowMsg(QStringLiteral("Copia_Sucesso"), DialogType::Information, mbOK);
+        }
+    }
+    if (refusal) {
+        // The busy window is gone: the dialog takes the keyboard back.
+        activateWindow();
+        if (medVersao->isVisible()) medVersao->setFocus();
+        std::rethrow_exception(refusal);
+    }
+}
+
+void TfrmCopiaProposta::sbtCancelarClick() {
+    if (msgPadrao.ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo) != mrYes) return;
+    closeWith(mrCancel);
+}
+
+void TfrmCopiaProposta::sbtCancelClick() { sbtCancelarClick(); }
+
+namespace Cli_cot05004 {
+
+void CriaCopiaProposta() {
+    if (boIdCriado && frmCopiaProposta && frmCopiaProposta->isVisible()) {
+        frmCopiaProposta->raise();
+        frmCopiaProposta->activateWindow();
+        return;
+    }
+    {
+        HourGlass hourGlass;
+        frmCopiaProposta = createForm<TfrmCopiaProposta>(Cli_cot05000::frmPropostaComercial.data());
+    }
+    // Closing hides it and clears boIdCriado; the next call builds a fresh dialog, so this
+    // one goes on every path out (unless the screen that owns it took it along).
+    struct Free {
+        ~Free() { delete frmCopiaProposta.data(); }
+    } free;
+    frmCopiaProposta->ShowModal();
+}
+
+}  // namespace Cli_cot05004
+
+}  // namespace cot

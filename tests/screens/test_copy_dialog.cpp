@@ -1,0 +1,209 @@
+// The copy dialog: the version it proposes and accepts, the checks before any copy, the
+// new version made current after the copy, a refusal of the server that leaves everything
+// as it was, cancelling, and the toolbar entries that open it.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "dialogs/copy/copy_dialog.h"
+#include "screens/proposal_fixture.h"
+#include "ui/busy_animation.h"
+#include "ui/buttons.h"
+#include "ui/db_edit.h"
+#include "ui/edits.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+const QString kTaken = QStringLiteral("Proposta já cadastrada para versão informada.");
+
+class CopyDialog : public ProposalFixture {
+protected:
+    void TearDown() override {
+        dlg.reset();
+        if (screen) screen->net().setCallObserver(nullptr);
+        ProposalFixture::TearDown();
+    }
+    // The screen on a proposal, the dialog built over it and shown; calls recorded from then on.
+    void open(int proposal, const QString& version = QStringLiteral("01")) {
+        openScreen();
+        ASSERT_TRUE(select(proposal, version));
+        dlg.reset(createForm<TfrmCopiaProposta>(screen));
+        showAndActivate(*dlg);
+        record();
+    }
+    void record() {
+        calls.clear();
+        screen->net().setCallObserver([this](const QString& m, const QVariantList&) { calls << m; });
+    }
+    void typeVersion(TfrmCopiaProposta& d, const QString& text) {
+        d.medVersao->clear();
+        typeText(*d.medVersao, text);
+    }
+    int versions(int n) {
+        return testServer()
+            .db()
+            .scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"), {{"N", number(n)}})
+            .toInt();
+    }
+    // A version written straight into the database, as another user's copy would.
+    void storeVersion(int n, const QString& version) {
+        testServer().db().exec(
+            QStringLiteral("INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, "
+                           "CDCLIENTE, IDTIPOPROPFAS, IDIDIOMA, DSREFEPROPOSFAS, DTPROPOSFAS) SELECT NRPROPOSFAS, :V, "
+                           "CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, CDCLIENTE, IDTIPOPROPFAS, IDIDIOMA, DSREFEPROPOSFAS, "
+                           "DTPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'"),
+            {{"N", number(n)}, {"V", version}});
+    }
+
+    std::unique_ptr<TfrmCopiaProposta> dlg;
+    QStringList calls;
+};
+
+TEST_F(CopyDialog, ShowsTheProposalProposesTheNextVersionAndTakesTwoDigitsAtMost) {
+    open(6, "03");
+    EXPECT_EQ(dlg->windowTitle(), "Cópia da Proposta");
+    EXPECT_EQ(dlg->dbeProposta->text(), number(6));
+    EXPECT_EQ(dlg->dbeReferencia->text(), "Expansão para filiais - versão final");
+    EXPECT_FALSE(dlg->dbeProposta->isEnabled());
+    EXPECT_FALSE(dlg->dbeReferencia->isEnabled());
+    EXPECT_EQ(dlg->medVersao->text(), "04") << "after the highest version of the number";
+    EXPECT_TRUE(dlg->medVersao->hasFocus());
+
+    typeVersion(*dlg, "123");
+    EXPECT_EQ(dlg->medVersao->text(), "12");
+    typeVersion(*dlg, "a7");
+    EXPECT_EQ(dlg->medVersao->text(), "7") << "digits only";
+    EXPECT_EQ(dlg->typedVersion(), "07") << "one digit is that version, two digits wide";
+}
+
+TEST_F(CopyDialog, AnEmptyOrTakenVersionIsRefusedBeforeAnyCopy) {
+    open(6, "03");
+    dlg->medVersao->clear();
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Versão da Proposta deve ser informada."});
+
+    dialogs.clearShown();
+    typeVersion(*dlg, "02");
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(dialogs.errors(), QStringList{kTaken});
+    typeVersion(*dlg, "1");
+    dialogs.clearShown();
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(dialogs.errors(), QStringList{kTaken}) << "1 is version 01";
+
+    EXPECT_FALSE(calls.contains("CopiaDados"));
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(dlg->medVersao->hasFocus());
+    EXPECT_EQ(versions(6), 3);
+    EXPECT_EQ(busyDepth(), 0);
+}
+
+TEST_F(CopyDialog, TheNewVersionBecomesTheCurrentProposalOfTheReloadedList) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    // The list moves elsewhere while the dialog is open (the reload keeps the old current row).
+    runner.expect(
+        [this](QWidget& w) {
+            auto& d = static_cast<TfrmCopiaProposta&>(w);
+            EXPECT_TRUE(Cli_cot05004::boIdCriado);
+            EXPECT_EQ(d.medVersao->text(), "02");
+            typeVersion(d, "5");
+            dialogs.expectMessageDlg(mrOk);
+            clickButton(*d.sbtConfirma);
+        },
+        "frmCopiaProposta");
+    const int listed = screen->proposal().recordCount();
+    ASSERT_TRUE(runHandler([] { Cli_cot05004::CriaCopiaProposta(); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_EQ(dialogs.questions(), QStringList{"Copia realizada com sucesso."});
+    EXPECT_EQ(screen->proposal().recordCount(), listed + 1);
+    EXPECT_EQ(screen->NR(), number(2));
+    EXPECT_EQ(screen->VER(), "05");
+    EXPECT_EQ(versions(2), 2);
+    EXPECT_FALSE(Cli_cot05004::boIdCriado);
+    EXPECT_TRUE(Cli_cot05004::frmCopiaProposta.isNull()) << "freed once closed";
+    EXPECT_EQ(busyDepth(), 0);
+}
+
+TEST_F(CopyDialog, TheServersRefusalKeepsTheDialogOpenAndReloadsNothing) {
+    open(2);
+    typeVersion(*dlg, "03");
+    // Another user's copy takes version 03 between the check and the copy.
+    screen->net().setCallObserver([this](const QString& m, const QVariantList&) {
+        calls << m;
+        if (m == QLatin1String("CopiaDados")) storeVersion(2, QStringLiteral("03"));
+    });
+    const int listed = screen->proposal().recordCount();
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(dialogs.errors(), QStringList{kTaken});
+    EXPECT_TRUE(calls.contains("CopiaDados"));
+    EXPECT_FALSE(calls.contains("GetProposta")) << "nothing reloaded";
+    EXPECT_EQ(screen->proposal().recordCount(), listed);
+    EXPECT_EQ(screen->VER(), "01");
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(dlg->medVersao->hasFocus());
+    EXPECT_EQ(dlg->medVersao->text(), "03") << "what was typed stays";
+    EXPECT_EQ(busyDepth(), 0);
+    EXPECT_TRUE(dialogs.questions().isEmpty()) << "no success reported";
+}
+
+TEST_F(CopyDialog, AProposalAtItsLastVersionIsRefusedAndNoDialogIsLeft) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    storeVersion(2, QStringLiteral("99"));
+    EXPECT_FALSE(runHandler([] { Cli_cot05004::CriaCopiaProposta(); }));
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(dialogs.errors().value(0).contains("99")) << dialogs.errors().value(0).toStdString();
+    EXPECT_TRUE(runner.shown().isEmpty());
+    EXPECT_FALSE(Cli_cot05004::boIdCriado);
+    EXPECT_TRUE(Cli_cot05004::frmCopiaProposta.isNull());
+}
+
+TEST_F(CopyDialog, CancelAsksFirstAndEscapeIsTheSame) {
+    open(2);
+    dialogs.expectConfirm(false);
+    clickButton(*dlg->sbtCancelar);
+    EXPECT_EQ(dialogs.questions(), QStringList{"Cancelar operação?"});
+    EXPECT_TRUE(dlg->isVisible());
+    dialogs.expectConfirm(false);
+    pressKey(*dlg->medVersao, Qt::Key_Escape);
+    EXPECT_EQ(dialogs.questions().size(), 2);
+    EXPECT_TRUE(dlg->isVisible());
+    dialogs.expectConfirm(true);
+    clickButton(*dlg->sbtCancelar);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_FALSE(Cli_cot05004::boIdCriado);
+    EXPECT_FALSE(calls.contains("CopiaDados"));
+}
+
+TEST_F(CopyDialog, CopyAndPrintNeedAListedProposalAtRestAndThePictureIsAlwaysThere) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    const ProposalMenus& m = screen->menus();
+    EXPECT_TRUE(m.mnuCopiar->enabled());
+    EXPECT_TRUE(m.sbtCopiar->isEnabled());
+    EXPECT_TRUE(screen->sbtImprimir->isEnabled());
+    EXPECT_TRUE(m.MododeProcessamento1->enabled());
+    EXPECT_FALSE(m.mnuAprovacao->enabled());
+    EXPECT_FALSE(m.Comisso1->enabled());
+
+    // A proposal being included: nothing to copy or print yet.
+    click(*screen, "sbtIncluir");
+    ASSERT_TRUE(screen->editing(&screen->proposal()));
+    EXPECT_FALSE(m.mnuCopiar->enabled());
+    EXPECT_FALSE(screen->sbtImprimir->isEnabled());
+    EXPECT_TRUE(m.MododeProcessamento1->enabled());
+    dialogs.expectConfirm(true);
+    click(*screen, "sbtCancelar");
+    EXPECT_TRUE(m.mnuCopiar->enabled());
+
+    // Nothing listed.
+    ASSERT_TRUE(runHandler([&] { screen->proposal().emptyDataSet(); }));
+    EXPECT_FALSE(m.mnuCopiar->enabled());
+    EXPECT_FALSE(screen->sbtImprimir->isEnabled());
+}
+
+}  // namespace
