@@ -204,10 +204,7 @@ void SimulationArea::afterInclude() {
 
 void SimulationArea::verify(QStringList& kept) {
     if (!shown() || !s_.hasFocus(dbgSimulacao)) return;
-    if (cdsSimulacao->isEditing() || (cdsSimulacao->active() && cdsSimulacao->changeCount() > 0)) {
-        kept << name();
-        return;
-    }
+    if (!area_support::reloadable(s_, {cdsSimulacao}, name(), kept)) return;
     reloadSimulations(currentText(*cdsSimulacao, kNumber));
     // The lines and the totals follow in the lines' part of the command.
 }

@@ -189,9 +189,7 @@ void SimulationProductsArea::verify(QStringList& kept) {
     const bool simulationsListed = sims.cdsSimulacao->active() && !sims.cdsSimulacao->isEmpty();
     if (s_.hasFocus(dbgProdSimulaLinp) || simulationsListed) {
         ClientDataSet& t = *cdsProdSimulaLinp;
-        if (t.isEditing() || (t.active() && t.changeCount() > 0)) {
-            kept << name();
-        } else {
+        if (area_support::reloadable(s_, {cdsProdSimulaLinp}, name(), kept)) {
             const QString line = currentText(t, kOrder);
             t.setData(s_.net().getPacket(QStringLiteral("GetProdSimulaLinp"),
                                          {s_.NR(), s_.VER(), sims.currentSimulation()}));

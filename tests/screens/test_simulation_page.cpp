@@ -290,7 +290,9 @@ TEST_F(SimulationPage, VerifyReadsAgainOnlyWhatIsNotBeingEdited) {
     ASSERT_TRUE(focusWidget(*sims().nedTotaLicSimula));
     calls.clear();
     EXPECT_TRUE(verify().isEmpty());
+    EXPECT_TRUE(runHandler([&] { screen->sbtVerificarClick(); }));
     EXPECT_TRUE(calls.isEmpty()) << calls.join(u' ').toStdString();
+    EXPECT_TRUE(dialogs.shown().empty());
 }
 
 TEST_F(SimulationPage, VerifyKeepsTheCursorAndLeavesATableBeingEditedAsItIs) {
@@ -312,6 +314,11 @@ TEST_F(SimulationPage, VerifyKeepsTheCursorAndLeavesATableBeingEditedAsItIs) {
     EXPECT_EQ(verify(), QStringList{"Simulação"});
     EXPECT_FALSE(calls.contains("GetSimulacao"));
     EXPECT_EQ(simTable().state(), DataSetState::Edit);
+    EXPECT_EQ(simTable()["NMSIMULAPROP"].asString(), "Em edição");
+    // The command itself says what it kept.
+    EXPECT_TRUE(runHandler([&] { screen->sbtVerificarClick(); }));
+    ASSERT_FALSE(dialogs.informations().isEmpty());
+    EXPECT_TRUE(dialogs.informations().last().endsWith(": Simulação.")) << dialogs.informations().last().toStdString();
     EXPECT_EQ(simTable()["NMSIMULAPROP"].asString(), "Em edição");
     ASSERT_TRUE(runHandler([&] { simTable().cancel(); }));
 
