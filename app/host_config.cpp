@@ -50,7 +50,8 @@ QString HostConfig::usage() {
         "  --open MÓDULO        abre o módulo logo após a entrada (ex.: Pkg_cot05000)\n"
         "  --screenshot ARQUIVO salva a imagem da janela principal e encerra\n"
         "  --scenario ARQUIVO   executa o roteiro nas telas e encerra (0: cumprido, 1: falhou,\n"
-        "                       2: roteiro inválido); veja docs/scenarios.md\n");
+        "                       2: roteiro inválido); veja docs/scenarios.md\n"
+        "  --attachments-dir PASTA  grava a pasta base dos anexos do operador\n");
 }
 
 HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString& environmentPassword) {
@@ -78,7 +79,8 @@ HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString
             continue;
         }
         static const QStringList withValue{"--db", "--server", "--operator", "--password", "--branch",
-                                           "--config", "--modules", "--screenshot", "--open", "--scenario"};
+                                           "--config", "--modules", "--screenshot", "--open", "--scenario",
+                                           "--attachments-dir"};
         if (!withValue.contains(a)) {
             c.error = QStringLiteral("Opção desconhecida: %1").arg(a);
             return c;
@@ -101,6 +103,7 @@ HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString
         else if (a == QLatin1String("--screenshot")) c.screenshot = v;
         else if (a == QLatin1String("--open")) c.openModule = v;
         else if (a == QLatin1String("--scenario")) c.scenario = v;
+        else if (a == QLatin1String("--attachments-dir")) c.attachmentsDir = v;
     }
     if (!c.scenario.isEmpty() && !c.screenshot.isEmpty()) {
         c.error = QStringLiteral("--scenario e --screenshot não podem ser usados juntos.");

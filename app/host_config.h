@@ -13,7 +13,7 @@ namespace cot::shell {
 //
 //   --db URL  --server HOST:PORT  --operator CODE  --password TEXT (or env COT_PASSWORD)
 //   --branch CODE  --config FILE  --modules DIR  --screenshot FILE  --open MODULE
-//   --scenario FILE  --help
+//   --scenario FILE  --attachments-dir DIR  --help
 struct HostConfig {
     QString configFile;
     QString databaseUrl;
@@ -26,6 +26,7 @@ struct HostConfig {
     QString openModule;  // module opened right after sign-in (e.g. Pkg_cot05000)
     QString screenshot;  // save an image of the main window once shown, then quit
     QString scenario;    // run this scenario file on the screens, then quit (docs/scenarios.md)
+    QString attachmentsDir;  // store as the operator's attachment base folder (enciphered)
     bool help = false;
     QString error;       // bad command line (Portuguese); empty when fine
 

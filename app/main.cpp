@@ -12,9 +12,12 @@
 #include "scenario_runner.h"
 #include "screens/sign_in.h"
 #include "base/errors.h"
+#include "services/cipher.h"
 #include "services/load_bpl.h"
+#include "services/user_registry.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"
+#include "ui/desktop_file_opener.h"
 #include "ui/qt_dialogs.h"
 
 namespace {
@@ -53,7 +56,20 @@ int main(int argc, char** argv) {
 
     cot::QtDialogs dialogs;
     cot::Dialogs::setCurrent(&dialogs);
+    cot::DesktopFileOpener opener;
+    cot::FileOpener::setCurrent(&opener);
     const bool unattended = !config.screenshot.isEmpty() || scenarioRun;
+
+    if (!config.attachmentsDir.isEmpty()) {
+        try {
+            const QString folder = QDir(config.attachmentsDir).absolutePath();
+            QDir().mkpath(folder);
+            cot::UserRegistry::writeString(QString::fromLatin1(cot::UserRegistry::kSistemasKey),
+                                           QStringLiteral("DirArqSoli"), cot::Criptografa::Cripto(folder, 2));
+        } catch (const cot::UserError& e) {
+            return fail(e.text());
+        }
+    }
 
     try {
         cot::HostDatabase::open(config.databaseUrl);
@@ -115,5 +131,6 @@ int main(int argc, char** argv) {
     cot::unloadModules();  // while a scenario still answers any dialog they show
     scenario.reset();
     cot::Dialogs::setCurrent(nullptr);
+    cot::FileOpener::setCurrent(nullptr);
     return code;
 }

@@ -186,6 +186,9 @@ StepResult ScenarioControls::click(const QString& name) {
     if (TMenuItem* item = findObject<TMenuItem>(name)) {
         if (!item->enabled()) return mismatch(QStringLiteral("%1 está desabilitado").arg(name), "habilitado", "desabilitado");
         if (!item->visible()) return mismatch(QStringLiteral("%1 não está visível").arg(name), "visível", "oculto");
+        // Choosing an entry closes the popup it was shown in, as the user's click does.
+        for (QObject* o : item->action()->associatedObjects())
+            if (auto* menu = qobject_cast<QMenu*>(o); menu && menu->isVisible()) menu->hide();
         item->click();  // failures were shown through the dialogs
         settle();
         return std::nullopt;
@@ -242,6 +245,32 @@ StepResult ScenarioControls::selectRow(const QString& gridName, const QString& f
     if (table->currentRow() != row)
         return mismatch(QStringLiteral("a linha não foi selecionada"), QStringLiteral("linha %1").arg(row + 1),
                         QStringLiteral("linha %1").arg(table->currentRow() + 1));
+    return std::nullopt;
+}
+
+StepResult ScenarioControls::clickCell(const QString& gridName, const QString& field, Qt::MouseButton button,
+                                       bool twice) {
+    auto* grid = dynamic_cast<TDBGrid*>(findWidget(gridName));
+    if (!grid) return refused(QStringLiteral("não há grade chamada %1").arg(gridName));
+    ClientDataSet* table = grid->dataSet();
+    if (!table || !table->active() || table->currentRow() < 0)
+        return refused(QStringLiteral("a grade %1 não tem linha atual").arg(gridName));
+    if (auto r = usable(*grid)) return r;
+    const int column = grid->columnOf(field) ? grid->columnOf(field)->index : -1;
+    if (column < 0) return refused(QStringLiteral("a grade %1 não mostra o campo %2").arg(gridName, field));
+    const QModelIndex index = grid->model()->index(table->currentRow(), column);
+    grid->scrollTo(index);
+    settle();
+    QWidget* window = grid->window();
+    if (!window->isActiveWindow()) {
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        settle();
+    }
+    const QPoint at = grid->visualRect(index).center();
+    if (twice) QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    else QTest::mouseClick(grid->viewport(), button, Qt::NoModifier, at);
+    settle();
     return std::nullopt;
 }
 

@@ -40,6 +40,9 @@ public:
     StepResult choosePage(const QString& name);
     // Clicks the row of a grid whose field shows `value`.
     StepResult selectRow(const QString& grid, const QString& field, const QString& value);
+    // Double-clicks (left button) or clicks with `button` the current row's cell of the
+    // column showing `field`.
+    StepResult clickCell(const QString& grid, const QString& field, Qt::MouseButton button, bool twice);
 
     StepResult expectText(const QString& name, const QString& text) const;
     StepResult expectField(const QString& table, const QString& field, const QString& value) const;

@@ -1,5 +1,7 @@
 #include "scenario_dialogs.h"
 
+#include <QFileInfo>
+
 #include "data/client_dataset.h"
 #include "data/field.h"
 
@@ -34,7 +36,9 @@ QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Ch
 QString withoutAccelerator(QString caption) { return caption.remove(QLatin1Char('&')); }
 
 QString answerText(const ScenarioDialogs::Answer& a) {
-    const QString what = a.field.isEmpty() ? a.button : QStringLiteral("pick %1 %2").arg(a.field, a.value);
+    const QString what = !a.path.isEmpty() ? a.button + QLatin1Char(' ') + a.path
+                         : a.field.isEmpty() ? a.button
+                                             : QStringLiteral("pick %1 %2").arg(a.field, a.value);
     return QStringLiteral("answer %1 (linha %2)").arg(what).arg(a.line);
 }
 
@@ -115,16 +119,27 @@ bool ScenarioDialogs::cancelOnly(const QString& described) {
     return false;
 }
 
+QString ScenarioDialogs::chosenPath(const QString& kind, const QString& described) {
+    const auto a = take(described);
+    if (!a) return {};
+    if (a->field.isEmpty() && a->path.isEmpty() && scenarioButtonResult(a->button) == mrCancel) return {};
+    if (a->path.isEmpty() || a->button != kind) {
+        fail(QStringLiteral("este diálogo aceita answer %1 CAMINHO ou answer Cancelar").arg(kind), answerText(*a),
+             described);
+        return {};
+    }
+    return QFileInfo(a->path).absoluteFilePath();
+}
+
 QStringList ScenarioDialogs::openFiles(const QString& caption, const QString&, bool) {
     lastText_ = caption;
-    cancelOnly(QStringLiteral("escolha de arquivos ") + quoted(caption));
-    return {};
+    const QString path = chosenPath(QStringLiteral("arquivo"), QStringLiteral("escolha de arquivos ") + quoted(caption));
+    return path.isEmpty() ? QStringList() : QStringList{path};
 }
 
 QString ScenarioDialogs::chooseFolder(const QString& caption, const QString&, bool) {
     lastText_ = caption;
-    cancelOnly(QStringLiteral("escolha de pasta ") + quoted(caption));
-    return {};
+    return chosenPath(QStringLiteral("pasta"), QStringLiteral("escolha de pasta ") + quoted(caption));
 }
 
 QString ScenarioDialogs::pickMany(ClientDataSet&, const QString&, const QString& caption) {

@@ -20,6 +20,7 @@ public:
         QString field;   // pick answers: the row whose field holds `value`
         QString value;
         int line = 0;
+        QString path;    // `answer arquivo PATH` / `answer pasta PATH` (button: arquivo, pasta)
     };
 
     void queue(const Answer& answer) { answers_.push_back(answer); }
@@ -49,6 +50,9 @@ private:
     // A chooser answered by picking a row of `table`; false when cancelled or not found.
     bool pickRow(ClientDataSet& table, const QString& described);
     bool cancelOnly(const QString& described);
+    // A file or folder chooser: the path of an answer of `kind` (arquivo, pasta), made
+    // absolute against the working folder; empty when cancelled or not answered so.
+    QString chosenPath(const QString& kind, const QString& described);
 
     std::deque<Answer> answers_;
     QString lastText_;

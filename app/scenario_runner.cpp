@@ -29,8 +29,10 @@ bool windowIs(const QWidget& w, const QString& name) {
 
 ScenarioRunner::ScenarioRunner(ScenarioScript script, Hooks hooks, std::FILE* out)
     : script_(std::move(script)), hooks_(std::move(hooks)), out_(out),
-      previousDialogs_(Dialogs::installed() ? &Dialogs::current() : nullptr) {
+      previousDialogs_(Dialogs::installed() ? &Dialogs::current() : nullptr),
+      previousOpener_(FileOpener::installed() ? &FileOpener::current() : nullptr) {
     Dialogs::setCurrent(&dialogs_);
+    FileOpener::setCurrent(&opener_);
     ModalRunner::setCurrent(this);
     watchdog_.setInterval(1000);
     QObject::connect(&watchdog_, &QTimer::timeout, [this] { watch(); });
@@ -39,6 +41,7 @@ ScenarioRunner::ScenarioRunner(ScenarioScript script, Hooks hooks, std::FILE* ou
 ScenarioRunner::~ScenarioRunner() {
     ModalRunner::setCurrent(nullptr);
     Dialogs::setCurrent(previousDialogs_);
+    FileOpener::setCurrent(previousOpener_);
 }
 
 void ScenarioRunner::print(const QString& line) {
@@ -129,8 +132,11 @@ StepResult ScenarioRunner::perform(const ScenarioStep& step) {
         }
         if (v == QLatin1String("click")) return controls_.click(a[0]);
         if (v == QLatin1String("select")) return controls_.selectRow(a[0], a[1], a[2]);
+        if (v == QLatin1String("double-click")) return controls_.clickCell(a[0], a[1], Qt::LeftButton, true);
+        if (v == QLatin1String("right-click")) return controls_.clickCell(a[0], a[1], Qt::RightButton, false);
         if (v == QLatin1String("answer")) {
             if (a.size() == 3) dialogs_.queue({{}, a[1], a[2], step.line});
+            else if (a.size() == 2) dialogs_.queue({a[0].toLower(), {}, {}, step.line, a[1]});
             else dialogs_.queue({a[0], {}, {}, step.line});
             return std::nullopt;
         }
@@ -149,6 +155,14 @@ StepResult ScenarioRunner::perform(const ScenarioStep& step) {
         if (v == QLatin1String("expect-field")) return controls_.expectField(a[0], a[1], a[2]);
         if (v == QLatin1String("expect-rows")) return controls_.expectRows(a[0], a[1].toInt());
         if (v == QLatin1String("screenshot")) return screenshot(a[0]);
+        if (v == QLatin1String("expect-opened")) {
+            QStringList names;
+            for (const QString& path : opener_.opened) names << QFileInfo(path).fileName();
+            if (!names.contains(a[0]))
+                return ScenarioFailure{QStringLiteral("arquivo aberto com o programa do sistema"), a[0],
+                                       names.isEmpty() ? QStringLiteral("nenhum") : names.join(QStringLiteral(", "))};
+            return std::nullopt;
+        }
     } catch (const UserError& e) {
         return ScenarioFailure{e.text(), {}, {}};
     } catch (const std::exception& e) {

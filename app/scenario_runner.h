@@ -9,6 +9,7 @@
 #include "scenario_controls.h"
 #include "scenario_dialogs.h"
 #include "scenario_script.h"
+#include "services/file_opener.h"
 #include "ui/modal_runner.h"
 
 namespace cot::shell {
@@ -16,7 +17,8 @@ namespace cot::shell {
 // Runs a scenario against the real screens of the shell and prints each step, one line
 // each, and what was expected and found at the first step that does not hold.
 //
-// While it lives it is the dialogs service and the modal runner. A modal window never
+// While it lives it is the dialogs service, the modal runner and the file opener (files
+// are recorded, not shown: `expect-opened NAME`). A modal window never
 // blocks: it must be announced by the step after the one that opened it (`window NAME`),
 // and the steps that follow act on it until one of them closes it.
 class ScenarioRunner : public ModalRunner {
@@ -60,6 +62,8 @@ private:
     ScenarioDialogs dialogs_;
     ScenarioControls controls_;
     Dialogs* previousDialogs_;
+    RecordingFileOpener opener_;
+    FileOpener* previousOpener_;
     int next_ = 0;
     bool failed_ = false;
     const ScenarioStep* current_ = nullptr;

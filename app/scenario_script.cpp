@@ -20,6 +20,7 @@ const QHash<QString, Arity>& verbs() {
         {"answer", {1, 3}},        {"window", {1, 1}},      {"close", {0, 0}},
         {"wait", {1, 1}},          {"expect-dialog", {1, 1}}, {"expect-text", {2, 2}},
         {"expect-field", {3, 3}},  {"expect-rows", {2, 2}},    {"screenshot", {1, 1}},
+        {"expect-opened", {1, 1}}, {"double-click", {2, 2}}, {"right-click", {2, 2}},
     };
     return table;
 }
@@ -32,8 +33,11 @@ QString checkArguments(const ScenarioStep& s) {
         Qt::KeyboardModifiers modifiers;
         if (!parseScenarioKey(s.args.last(), key, modifiers)) return QStringLiteral("tecla desconhecida: %1").arg(s.args.last());
     } else if (v == QLatin1String("answer")) {
-        const bool pick = s.args.first().compare(QLatin1String("pick"), Qt::CaseInsensitive) == 0;
-        if (pick != (s.args.size() == 3)) return QStringLiteral("use answer BOTÃO ou answer pick CAMPO VALOR");
+        const QString kind = s.args.first().toLower();
+        const bool pick = kind == QLatin1String("pick");
+        const bool path = kind == QLatin1String("arquivo") || kind == QLatin1String("pasta");
+        if (pick != (s.args.size() == 3) || path != (s.args.size() == 2))
+            return QStringLiteral("use answer BOTÃO, answer pick CAMPO VALOR, answer arquivo CAMINHO ou answer pasta CAMINHO");
     } else if (v == QLatin1String("wait")) {
         bool ok = false;
         const int ms = s.args.first().toInt(&ok);

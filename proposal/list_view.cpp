@@ -1,12 +1,19 @@
-// The proposal list: columns, codes shown as words and the status picture.
+// The proposal list: columns, codes shown as words, the status pictures with their legend,
+// the text colours of accepted proposals and requests, and the attachment column.
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLayout>
 #include <QPainter>
 
 #include "data/client_dataset.h"
 #include "data/data_source.h"
+#include "proposal/attachments/list_attachments.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/proposal_list_status.h"
 #include "base/clock.h"
+#include "ui/containers.h"
 #include "ui/db_grid.h"
+#include "ui/page_control.h"
 
 namespace cot {
 
@@ -26,7 +33,46 @@ const ListColumn kListColumns[] = {
     {"ANEXO", "Anexo", 0},
 };
 
+// Olive: the colour InsereImagem leaves transparent.
+const QColor kTransparent(128, 128, 0);
+
+// A status dot on an olive ground (drawn without smoothing so the ground stays one colour).
+QPixmap statusDot(const QColor& colour) {
+    QPixmap p(16, 16);
+    p.fill(kTransparent);
+    QPainter painter(&p);
+    painter.setPen(colour.darker(160));
+    painter.setBrush(colour);
+    painter.drawEllipse(QRect(2, 2, 11, 11));
+    return p;
+}
+
+QLabel* picture(const char* name, const QPixmap& pixmap, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    QPixmap shown = pixmap;
+    shown.setMask(shown.createMaskFromColor(kTransparent, Qt::MaskInColor));
+    label->setPixmap(shown);
+    return label;
+}
+
 }  // namespace
+
+QString proposalListPicture(ProposalListStatus status) {
+    switch (status) {
+    case ProposalListStatus::Expired: return QStringLiteral("imgVermelho");
+    case ProposalListStatus::Expiring: return QStringLiteral("imgAmarelo");
+    case ProposalListStatus::Valid: return QStringLiteral("imgVerde");
+    case ProposalListStatus::Accepted: break;
+    }
+    return {};
+}
+
+ProposalListInk proposalListInk(bool accepted, const QString& idSolPropFas) {
+    if (accepted) return ProposalListInk::Grey;
+    if (idSolPropFas == QLatin1String("S")) return ProposalListInk::Red;
+    return ProposalListInk::Normal;
+}
 
 ProposalListStatus proposalListStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today) {
     if (accepted.isValid()) return ProposalListStatus::Accepted;
@@ -42,6 +88,8 @@ void TfrmPropostaComercial::setupListGrid() {
     dbgPadrao->setReadOnly(true);
     for (const ListColumn& c : kListColumns)
         dbgPadrao->addColumn(QString::fromLatin1(c.field), c.title ? QString::fromUtf8(c.title) : QString(), c.width);
+    if (TColumn* anexo = dbgPadrao->columnOf(QStringLiteral("ANEXO"))) anexo->width = 40;
+    dbgPadrao->columnsChanged();
     setNavigatorCaption(cdsProposta, QStringLiteral("PROPNOME"));
 
     // One-letter codes shown as the catalogue's words; unknown words leave the code alone.
@@ -72,32 +120,82 @@ void TfrmPropostaComercial::setupListGrid() {
         return word("Servico");
     };
 
-    // Status picture: a coloured dot by calendar day; nothing for accepted proposals.
-    dbgPadrao->onDrawColumnCell = [this](QPainter& painter, const QRect& rect, TColumn& column, GridDrawStates state) {
-        if (column.fieldName != QLatin1String("IDSITUACAO")) {
-            const bool accepted = !(*cdsProposta)["DTACEPROPFAS"].isNull();
-            const bool request = (*cdsProposta)["IDSOLPROPFAS"].asString() == QLatin1String("S");
-            if (!(state & gdSelected) && (accepted || request))
-                painter.setPen(accepted ? QColor(Qt::gray) : QColor(Qt::red));
-            dbgPadrao->defaultDrawColumnCell(painter, rect, column, state);
+    // Status pictures and their legend under the list; the attachment picture stays hidden.
+    auto* legend = new TPanel(QStringLiteral("panLegenda"), tshPadrao);
+    auto* row = new QHBoxLayout(legend);
+    row->setContentsMargins(4, 2, 4, 2);
+    const auto caption = [&](const char* name, const char* key) {
+        auto* l = new QLabel(word(key), legend);
+        l->setObjectName(QString::fromLatin1(name));
+        return l;
+    };
+    QLabel* lblAceite = caption("lblAceite", "Leg_Aceite");
+    lblAceite->setStyleSheet(QStringLiteral("color: gray"));
+    QLabel* imgVerde = picture("imgVerde", statusDot(QColor(0, 176, 0)), legend);
+    QLabel* imgAmarelo = picture("imgAmarelo", statusDot(QColor(255, 215, 0)), legend);
+    QLabel* imgVermelho = picture("imgVermelho", statusDot(QColor(220, 0, 0)), legend);
+    row->addWidget(lblAceite);
+    row->addSpacing(12);
+    row->addWidget(imgVerde);
+    row->addWidget(caption("lblValida", "Leg_Valida"));
+    row->addSpacing(12);
+    row->addWidget(imgAmarelo);
+    row->addWidget(caption("lblAVencer", "Leg_AVencer"));
+    row->addSpacing(12);
+    row->addWidget(imgVermelho);
+    row->addWidget(caption("lblVencida", "Leg_Vencida"));
+    row->addStretch();
+    if (tshPadrao->layout()) tshPadrao->layout()->addWidget(legend);
+
+    auto* attachments = new ListAttachments(*this);
+    auto* imgAnexo = picture("imgAnexo", attachments->imgAnexo(), this);
+    imgAnexo->hide();
+
+    // Only the status column is closed to editing; the grid itself stays read-only.
+    dbgPadrao->onColEnter = [this] {
+        const TColumn* c = dbgPadrao->selectedColumn();
+        if (c && c->fieldName == QLatin1String("IDSITUACAO")) dbgPadrao->removeOption(dgEditing);
+        else dbgPadrao->addOption(dgEditing);
+    };
+    // Fields marked 1 (ANEXO) take no typing: only moving keys go through.
+    dbgPadrao->onKeyPress = [this](QChar& key) {
+        const Field* f = dbgPadrao->selectedField();
+        if (!f || f->tag != 1) return;
+        const ushort k = key.unicode();
+        if (k != 9 && k != 13 && !(k >= 37 && k <= 40)) key = QChar();
+    };
+    dbgPadrao->onMouseMove = [attachments](Qt::KeyboardModifiers, const QPoint&) { attachments->dbgPadraoMouseMove(); };
+    dbgPadrao->onMouseUp = [attachments](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) {
+        attachments->dbgPadraoMouseUp(button, pos);
+    };
+    dbgPadrao->onDblClick = [attachments] { attachments->dbgPadraoDblClick(); };
+
+    // Cells: the status picture, the row's text colour, the attachment picture.
+    const QPixmap dots[] = {imgVerde->pixmap(), imgAmarelo->pixmap(), imgVermelho->pixmap()};
+    dbgPadrao->onDrawColumnCell = [this, dots, attachments](QPainter& painter, const QRect& rect, TColumn& column,
+                                                           GridDrawStates state) {
+        if (column.fieldName == QLatin1String("IDSITUACAO")) {
+            painter.fillRect(rect, painter.brush());
+            if (cdsProposta->isEmpty()) return;
+            const ProposalListStatus status = proposalListStatus(
+                (*cdsProposta)["DTACEPROPFAS"].asDateTime(), (*cdsProposta)["DTVALPROPFAS"].asDateTime(),
+                Clock::current().today());
+            const QString name = proposalListPicture(status);
+            const int index = name == QLatin1String("imgVerde") ? 0 : name == QLatin1String("imgAmarelo") ? 1 : 2;
+            if (!name.isEmpty()) InsereImagem(dbgPadrao, painter, rect, dots[index]);
             return;
         }
-        painter.fillRect(rect, painter.brush());
-        QColor colour;
-        switch (proposalListStatus((*cdsProposta)["DTACEPROPFAS"].asDateTime(),
-                                   (*cdsProposta)["DTVALPROPFAS"].asDateTime(), Clock::current().today())) {
-        case ProposalListStatus::Expired: colour = Qt::red; break;
-        case ProposalListStatus::Expiring: colour = Qt::yellow; break;
-        case ProposalListStatus::Valid: colour = Qt::green; break;
-        case ProposalListStatus::Accepted: return;
+        if (column.fieldName == QLatin1String("ANEXO")) {
+            painter.fillRect(rect, painter.brush());
+            if (!cdsProposta->isEmpty() && attachments->hasAttachments())
+                InsereImagem(dbgPadrao, painter, rect, attachments->imgAnexo());
+            return;
         }
-        const int d = qMin(rect.height(), rect.width()) - 6;
-        painter.save();
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(colour.darker(150));
-        painter.setBrush(colour);
-        painter.drawEllipse(QRect(rect.left() + (rect.width() - d) / 2, rect.top() + (rect.height() - d) / 2, d, d));
-        painter.restore();
+        const ProposalListInk ink =
+            proposalListInk(!(*cdsProposta)["DTACEPROPFAS"].isNull(), (*cdsProposta)["IDSOLPROPFAS"].asString());
+        if (!(state & gdSelected) && ink != ProposalListInk::Normal)
+            painter.setPen(ink == ProposalListInk::Grey ? QColor(Qt::gray) : QColor(Qt::red));
+        dbgPadrao->defaultDrawColumnCell(painter, rect, column, state);
     };
 }
 

@@ -41,4 +41,7 @@ for _ in $(seq 1 100); do
 done
 login=(--operator VENDEDOR --password vendedor --branch 0001)
 for a in "$@"; do [ "$a" = "--operator" ] && login=(); done
-"$shell" --db "$db" --server "127.0.0.1:$port" --open Pkg_cot05000 "${login[@]}" "$@"
+# Attachments of the demo live under var/anexos unless another folder is given.
+attachments=(--attachments-dir "$PWD/var/anexos")
+for a in "$@"; do [ "$a" = "--attachments-dir" ] && attachments=(); done
+"$shell" --db "$db" --server "127.0.0.1:$port" --open Pkg_cot05000 "${login[@]}" "${attachments[@]}" "$@"

@@ -38,6 +38,7 @@ ConfExcl|Confirma a exclusão do registro?
 Excluir|Confirma a exclusão do registro?
 Confirma|Confirma
 Cancela|Cancela
+Arq_Delete|Deseja realmente remover o anexo?
 )";
 
 }  // namespace

@@ -1,0 +1,111 @@
+// The proposal list's status pictures, text colours, legend and the attachment column's
+// handling of columns and keys.
+#include <QLabel>
+
+#include "proposal/proposal_list_status.h"
+#include "screens/proposal_fixture.h"
+#include "ui/db_grid.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+QDateTime at(int y, int m, int d, int h = 0) { return QDateTime(QDate(y, m, d), QTime(h, 0)); }
+
+}  // namespace
+
+// The validity day counts whole: a proposal valid through today is still expiring at any
+// hour of today, and the ten-day window ends on the tenth calendar day.
+TEST(ProposalListPictures, StatusAtTheValidityBoundaries) {
+    const QDate today(2026, 12, 6);
+    struct Case {
+        QDateTime valid;
+        ProposalListStatus status;
+        const char* picture;
+    } cases[] = {
+        {at(2026, 12, 6), ProposalListStatus::Expiring, "imgAmarelo"},      // today, validity at midnight
+        {at(2026, 12, 6, 23), ProposalListStatus::Expiring, "imgAmarelo"},  // today, later hour
+        {at(2026, 12, 16), ProposalListStatus::Expiring, "imgAmarelo"},     // +10
+        {at(2026, 12, 17), ProposalListStatus::Valid, "imgVerde"},          // +11
+        {at(2026, 12, 5, 23), ProposalListStatus::Expired, "imgVermelho"},  // yesterday, late
+        {at(2026, 1, 1), ProposalListStatus::Expired, "imgVermelho"},
+    };
+    for (const Case& c : cases) {
+        const ProposalListStatus s = proposalListStatus({}, c.valid, today);
+        EXPECT_EQ(s, c.status) << c.valid.toString().toStdString();
+        EXPECT_EQ(proposalListPicture(s), c.picture) << c.valid.toString().toStdString();
+    }
+    // Accepted: no picture, whatever the validity.
+    for (const QDateTime& valid : {at(2026, 1, 1), at(2026, 12, 6), at(2027, 6, 1)}) {
+        const ProposalListStatus s = proposalListStatus(at(2026, 11, 1), valid, today);
+        EXPECT_EQ(s, ProposalListStatus::Accepted);
+        EXPECT_EQ(proposalListPicture(s), QString());
+    }
+}
+
+TEST(ProposalListPictures, AcceptedInGreyOpenRequestsInRed) {
+    EXPECT_EQ(proposalListInk(true, "N"), ProposalListInk::Grey);
+    EXPECT_EQ(proposalListInk(true, "S"), ProposalListInk::Grey) << "an accepted request is accepted first";
+    EXPECT_EQ(proposalListInk(false, "S"), ProposalListInk::Red);
+    EXPECT_EQ(proposalListInk(false, "N"), ProposalListInk::Normal);
+    EXPECT_EQ(proposalListInk(false, ""), ProposalListInk::Normal);
+}
+
+class ListStatus : public ProposalFixture {};
+
+TEST_F(ListStatus, LegendPicturesAndAttachmentPictureAreRealImages) {
+    openScreen();
+    const auto text = [&](const char* name) {
+        auto* l = findAs<QLabel>(*screen, name);
+        return l ? l->text() : QStringLiteral("(none)");
+    };
+    EXPECT_EQ(text("lblAceite"), "Aceite");
+    EXPECT_EQ(text("lblValida"), "Válida");
+    EXPECT_EQ(text("lblAVencer"), "A Vencer");
+    EXPECT_EQ(text("lblVencida"), "Vencida");
+    for (const char* name : {"imgVerde", "imgAmarelo", "imgVermelho"}) {
+        auto* img = findAs<QLabel>(*screen, name);
+        ASSERT_NE(img, nullptr) << name;
+        EXPECT_FALSE(img->pixmap().isNull()) << name;
+        EXPECT_TRUE(img->isVisible()) << name;
+    }
+    // The three dots differ: each status can be told apart.
+    const auto centre = [&](const char* name) { return findAs<QLabel>(*screen, name)->pixmap().toImage().pixel(8, 8); };
+    EXPECT_NE(centre("imgVerde"), centre("imgAmarelo"));
+    EXPECT_NE(centre("imgAmarelo"), centre("imgVermelho"));
+    auto* anexo = findAs<QLabel>(*screen, "imgAnexo");
+    ASSERT_NE(anexo, nullptr);
+    EXPECT_FALSE(anexo->pixmap().isNull());
+    EXPECT_FALSE(anexo->isVisible());
+    // Drawing the whole list (every picture and colour) runs without a failure shown.
+    screen->dbgPadrao->grab();
+    EXPECT_EQ(dialogs.errors(), QStringList());
+}
+
+TEST_F(ListStatus, StatusColumnClosesEditingAndTheAttachmentColumnTakesOnlyMovingKeys) {
+    openScreen();
+    TDBGrid* grid = screen->dbgPadrao;
+    ASSERT_TRUE(grid->setSelectedField("NOME"));
+    EXPECT_TRUE(grid->hasOption(dgEditing));
+    ASSERT_TRUE(grid->setSelectedField("IDSITUACAO"));
+    EXPECT_FALSE(grid->hasOption(dgEditing));
+    ASSERT_TRUE(grid->setSelectedField("ANEXO"));
+    EXPECT_TRUE(grid->hasOption(dgEditing));
+    EXPECT_TRUE(grid->readOnly());
+
+    ASSERT_TRUE(grid->onKeyPress);
+    const auto through = [&](QChar c) {
+        QChar key = c;
+        grid->onKeyPress(key);
+        return key == c;
+    };
+    // Other columns keep what is typed (the grid is read-only anyway).
+    ASSERT_TRUE(grid->setSelectedField("NOME"));
+    EXPECT_TRUE(through(QChar('a')));
+    ASSERT_TRUE(grid->setSelectedField("ANEXO"));
+    EXPECT_FALSE(through(QChar('a')));
+    EXPECT_FALSE(through(QChar(' ')));
+    EXPECT_FALSE(through(QChar(8)));
+    for (const int k : {9, 13, 37, 38, 39, 40}) EXPECT_TRUE(through(QChar(k))) << k;
+}
