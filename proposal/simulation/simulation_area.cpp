@@ -79,6 +79,7 @@ void SimulationArea::build() {
         e->setReadOnly(true);
         e->setColor(ControlColor::BtnFace);
         e->setAlignment(Qt::AlignRight);
+        e->setMaximumWidth(160);
         totals->addWidget(new QLabel(QString::fromUtf8(caption), grbSimulacao));
         totals->addWidget(e);
         return e;

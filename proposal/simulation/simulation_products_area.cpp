@@ -90,6 +90,7 @@ void SimulationProductsArea::build() {
         e->setReadOnly(true);
         e->setColor(ControlColor::BtnFace);
         e->setAlignment(Qt::AlignRight);
+        e->setMaximumWidth(160);
         totals->addWidget(new QLabel(QString::fromUtf8(caption), grbProdSimulaLinp));
         totals->addWidget(e);
         return e;

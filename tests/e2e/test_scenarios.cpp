@@ -314,3 +314,26 @@ TEST_F(Scenarios, ServicesScenarioReachesTheDatabase) {
 }
 
 }  // namespace
+
+// Simulations: two alternatives added to proposal 2, each with its lines and quantities.
+TEST_F(Scenarios, SimulationScenarioStoresBothAlternativesWithTheirLines) {
+    const HostRun run = runHost(sourcePath("scenarios/simulation_two_alternatives.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    const QString key = "S.NRPROPOSFAS = '00000000000000000002' AND S.NRVERPROPFAS = '01'";
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM SIMULAPROP S WHERE " + key).toInt(), 4);
+    const cot::Packet lines = db->query(
+        "SELECT S.NRORDSIMULAPROP, SL.NRORDLINPSIMULA, L.CDLINPPROPINFOR, SL.QTUTILSIMULINP FROM SIMULAPROP S "
+        "JOIN SIMULALINP SL ON SL.NRPROPOSFAS = S.NRPROPOSFAS AND SL.NRVERPROPFAS = S.NRVERPROPFAS AND "
+        "SL.NRSIMULAPROP = S.NRSIMULAPROP JOIN LINPPROP L ON L.NRPROPOSFAS = SL.NRPROPOSFAS AND "
+        "L.NRVERPROPFAS = SL.NRVERPROPFAS AND L.CDLINPPROP = SL.CDLINPPROP WHERE " + key +
+        " AND S.NMSIMULAPROP LIKE 'Alternativa%' ORDER BY S.NRORDSIMULAPROP, SL.NRORDLINPSIMULA");
+    QStringList stored;
+    for (int r = 0; r < lines.rows.size(); ++r)
+        stored << QStringList{lines.value(r, "NRORDSIMULAPROP").toString(), lines.value(r, "NRORDLINPSIMULA").toString(),
+                              lines.value(r, "CDLINPPROPINFOR").toString(),
+                              QString::number(lines.value(r, "QTUTILSIMULINP").toDouble())}
+                      .join(':');
+    EXPECT_EQ(stored, (QStringList{"003:001:2001:8", "004:001:2001:4", "004:002:2002:6"}));
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/simulation_page.png")));
+}
