@@ -261,6 +261,29 @@ TEST_F(SimulationPage, DeletingASimulationTakesItsLinesAndShowsNoneOfThem) {
         << "no lines without a simulation";
 }
 
+TEST_F(SimulationPage, ARefusedDeleteShowsNoLinesOfTheSimulationLeft) {
+    openSimulations();
+    onSimulation("00002");
+    ASSERT_EQ(lineTable().recordCount(), 2);
+    // Another user deletes it meanwhile.
+    testServer().db().exec("DELETE FROM SIMULAPROP WHERE NRPROPOSFAS = :N AND NRSIMULAPROP = '00002'",
+                           {{"N", number(2)}});
+    dialogs.expectConfirm(true);
+    EXPECT_FALSE(runHandler([&] { screen->sbtExcluirClick(); }));
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_EQ(simTable().changeCount(), 1) << "the delete waits for a second try";
+    EXPECT_EQ(lineTable().recordCount(), 0) << "no line of the deleted simulation stays on show";
+    EXPECT_DOUBLE_EQ(value(lines().nedTotaLinpSimula), 0);
+    EXPECT_DOUBLE_EQ(value(sims().nedTotaLicSimula), 5000);
+    // Giving it up reads what the server holds.
+    dialogs.expectConfirm(true);
+    ASSERT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
+    EXPECT_EQ(simTable().changeCount(), 0);
+    EXPECT_EQ(simTable().recordCount(), 1);
+    EXPECT_EQ(lineTable().recordCount(), 1);
+    EXPECT_EQ(lineTable()["NRSIMULAPROP"].asString(), "00001");
+}
+
 TEST_F(SimulationPage, KeysTheGridsDoNotTake) {
     openSimulations();
     onSimulation("00002");
