@@ -1,0 +1,391 @@
+// Attachments of a proposal version: attaching from the list, the popup of attachments,
+// opening them, the operator's right, and the attachments dialog's removal and saving.
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <zip.h>
+
+#include "dialogs/attachments/attachments_dialog.h"
+#include "proposal/attachments/attachment_folder.h"
+#include "proposal/attachments/list_attachments.h"
+#include "screens/proposal_fixture.h"
+#include "services/cipher.h"
+#include "services/file_opener.h"
+#include "services/user_registry.h"
+#include "services/veltrano.h"
+#include "services/zip_archive.h"
+#include "ui/db_grid.h"
+#include "ui/buttons.h"
+#include "ui/edits.h"
+#include "ui/menus.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+QString contentOfZip(const QString& archive, const QString& scratch) {
+    const QStringList written = ZipArchive::extractAll(archive, scratch);
+    return written.size() == 1 ? QString::fromUtf8(readFile(written[0])) : QString();
+}
+
+}  // namespace
+
+class Attachments : public ProposalFixture {
+protected:
+    void SetUp() override {
+        qputenv("COT_CONFIG_DIR", config.path().toUtf8());
+        CipherKey::setKeyFile(config.filePath("host.key"));
+        ProposalFixture::SetUp();
+        setBase(base.path());
+    }
+    void TearDown() override {
+        ProposalFixture::TearDown();
+        CipherKey::setKeyFile({});
+        qunsetenv("COT_CONFIG_DIR");
+    }
+
+    static void setBase(const QString& folder) {
+        UserRegistry::writeString(UserRegistry::kSistemasKey, "DirArqSoli", Criptografa::Cripto(folder, 2));
+    }
+
+    // The version folder of demo proposal n, version 01.
+    QString folderOf(int n) const { return base.filePath(QStringLiteral("Proposta/%1-01").arg(number(n))); }
+    QStringList stored(int n) const { return QDir(folderOf(n)).entryList(QDir::Files, QDir::Name); }
+
+    ListAttachments& list() { return *screen->findChild<ListAttachments*>(); }
+    TPopupMenu& popup() { return *list().popAnexo(); }
+
+    // A file the user picks, in the home of the test.
+    QString pickable(const QString& name, const QByteArray& data) {
+        const QString path = home.filePath(name);
+        writeFile(path, data);
+        return path;
+    }
+
+    // Double click on the ANEXO cell of the current row, with the file dialog answered
+    // (then each "already exists" question by `replace`).
+    void attach(const QStringList& files, const QList<bool>& replace = {}) {
+        ASSERT_TRUE(screen->dbgPadrao->setSelectedField("ANEXO"));
+        dialogs.expectOpenFiles(files);
+        for (const bool yes : replace) dialogs.expectConfirm(yes);
+        const QModelIndex cell = screen->dbgPadrao->model()->index(screen->dbgPadrao->row(),
+                                                                   screen->dbgPadrao->selectedIndex());
+        QTest::mouseDClick(screen->dbgPadrao->viewport(), Qt::LeftButton, {}, screen->dbgPadrao->visualRect(cell).center());
+        processEvents();
+    }
+
+    // Right click on the ANEXO cell of the current row.
+    void rightClick() {
+        TDBGrid* grid = screen->dbgPadrao;
+        const QModelIndex cell = grid->model()->index(grid->row(), grid->columnOf("ANEXO")->index);
+        QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, grid->visualRect(cell).center());
+        processEvents();
+        popup().menu()->hide();
+    }
+
+    QStringList captions() {
+        QStringList out;
+        for (int i = 0; i < popup().count(); ++i) out << popup().item(i)->caption();
+        return out;
+    }
+
+    QTemporaryDir config, base, home, elsewhere;
+    RecordingFileOpener opener;
+    RecordingFileOpener::Scope openerScope{opener};
+};
+
+TEST_F(Attachments, AFileIsStoredZippedAnArchiveAsItIsAndTheListShowsIt) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    EXPECT_FALSE(list().hasAttachments());
+    attach({pickable("a.txt", "texto da proposta"), pickable("b.zip", "PK-not-really")});
+    EXPECT_EQ(dialogs.errors(), QStringList());
+    EXPECT_EQ(dialogs.informations(), QStringList{"Arquivo(s) anexado(s)."});
+    EXPECT_EQ(stored(2), (QStringList{"a.txt.zip", "b.zip"}));
+    EXPECT_EQ(ZipArchive::entries(folderOf(2) + "/a.txt.zip"), QStringList{"a.txt"});
+    EXPECT_EQ(readFile(folderOf(2) + "/b.zip"), "PK-not-really");
+    EXPECT_TRUE(list().hasAttachments());
+    // Another proposal's folder is its own.
+    ASSERT_TRUE(select(4));
+    EXPECT_FALSE(list().hasAttachments());
+}
+
+// The question is asked about the stored a.txt.zip, and Yes replaces that very file (the
+// folder never holds a.txt beside it); No keeps the old content.
+TEST_F(Attachments, AttachingAgainAsksAboutTheStoredNameAndReplacesIt) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    const QString file = pickable("a.txt", "primeira");
+    attach({file});
+    writeFile(file, "segunda");
+    attach({file}, {true});
+    EXPECT_EQ(dialogs.questions(), QStringList{"Arquivo já existente. Deseja substituí-lo?"});
+    EXPECT_EQ(stored(2), QStringList{"a.txt.zip"});
+    EXPECT_EQ(contentOfZip(folderOf(2) + "/a.txt.zip", elsewhere.filePath("1")), "segunda");
+
+    writeFile(file, "terceira");
+    dialogs.clearShown();
+    attach({file}, {false});
+    EXPECT_EQ(dialogs.questions().size(), 1);
+    EXPECT_EQ(dialogs.informations(), QStringList()) << "nothing attached, nothing said";
+    EXPECT_EQ(contentOfZip(folderOf(2) + "/a.txt.zip", elsewhere.filePath("2")), "segunda");
+}
+
+TEST_F(Attachments, NamesThatWouldLeaveTheFolderOrNameADeviceAreRefused) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    attach({pickable("CON.txt", "x"), pickable("nul", "x"), pickable("a\\..\\b.txt", "x"), pickable("ok.pdf", "x")});
+    const QStringList errors = dialogs.errors();
+    ASSERT_EQ(errors.size(), 3) << errors.join('\n').toStdString();
+    EXPECT_TRUE(errors[0].startsWith("O nome \"CON.txt\" não pode ser usado para um anexo")) << errors[0].toStdString();
+    EXPECT_TRUE(errors[2].contains("a\\..\\b.txt")) << errors[2].toStdString();
+    // The good one is still stored.
+    EXPECT_EQ(stored(2), QStringList{"ok.pdf.zip"});
+    EXPECT_EQ(QDir(base.path()).entryList(QDir::Files), QStringList());
+}
+
+TEST_F(Attachments, WithoutABaseFolderNothingIsAskedAndDiretorioIsShown) {
+    openScreen();
+    setBase({});
+    ASSERT_TRUE(select(2));
+    ASSERT_TRUE(screen->dbgPadrao->setSelectedField("ANEXO"));
+    EXPECT_FALSE(runHandler([&] { list().dbgPadraoDblClick(); }));
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(dialogs.errors()[0].startsWith("Pasta de anexos não configurada"));
+    EXPECT_EQ(dialogs.pendingAnswers(), 0);
+}
+
+TEST_F(Attachments, TheRightIsTheOperatorsOrTheRequestersOwn) {
+    openScreen();
+    Session::instance().setOperator("ASSIST", "Assistente");  // no attachment right
+    ASSERT_TRUE(select(2));
+    ASSERT_TRUE(screen->dbgPadrao->setSelectedField("ANEXO"));
+    EXPECT_FALSE(runHandler([&] { list().dbgPadraoDblClick(); }));
+    EXPECT_EQ(dialogs.errors(), QStringList{"Operador não possui permissão para anexar/remover arquivos na proposta."});
+
+    // Proposal 5 is a request ASSIST made: he may attach to it.
+    dialogs.clearShown();
+    ASSERT_TRUE(select(5));
+    attach({pickable("pedido.txt", "x")});
+    EXPECT_EQ(dialogs.errors(), QStringList());
+    EXPECT_EQ(stored(5), QStringList{"pedido.txt.zip"});
+}
+
+TEST_F(Attachments, PopupListsTheFilesThenRemovalAndSaveAndFollowsTheMouse) {
+    openScreen();
+    ASSERT_TRUE(select(4));
+    rightClick();
+    EXPECT_EQ(popup().count(), 0) << "no attachments, no popup";
+
+    ASSERT_TRUE(select(2));
+    attach({pickable("a.txt", "a"), pickable("b.zip", "b")});
+    rightClick();
+    ASSERT_EQ(popup().count(), 5);
+    EXPECT_EQ(captions(), (QStringList{"a.txt.zip", "b.zip", "-", "Remover Anexos...", "Salvar Anexos..."}));
+    EXPECT_TRUE(popup().item(2)->isSeparator());
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(popup().item(i)->tag, i);
+    EXPECT_EQ(Cli_cot05000::stQuantPop, 2);
+    EXPECT_EQ(popup().popupCount(), 1);
+
+    // The fourth entry opens the dialog in removal mode (after the operator check).
+    runner.expect(
+        [&](QWidget& w) {
+            auto& d = dynamic_cast<TfrmAnexoProposta&>(w);
+            EXPECT_EQ(d.mode(), TfrmAnexoProposta::Mode::Removal);
+            EXPECT_EQ(d.windowTitle(), "Arquivos a serem removidos:");
+            EXPECT_EQ(d.btfSalvar->caption(), "Remover");
+            EXPECT_EQ(d.height(), 315);
+            EXPECT_FALSE(d.edtAnexo->isVisibleTo(&d));
+            EXPECT_EQ(d.listed(), (QStringList{"a.txt.zip", "b.zip"}));
+            clickButton(*d.btfCancelar);
+        },
+        "frmAnexoProposta");
+    EXPECT_TRUE(popup().item(3)->click());
+    EXPECT_EQ(runner.shown(), QStringList{"frmAnexoProposta"});
+    EXPECT_FALSE(Cli_cot05010::boIdCriado);
+    EXPECT_EQ(stored(2).size(), 2);
+
+    // Moving the mouse over the list empties the popup.
+    QTest::mouseMove(screen->dbgPadrao->viewport(), QPoint(5, 5));
+    QMouseEvent move(QEvent::MouseMove, QPointF(6, 6), QPointF(6, 6), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(screen->dbgPadrao->viewport(), &move);
+    EXPECT_EQ(popup().count(), 0);
+}
+
+// A name with '&' is shown with the accelerator escaped and each entry acts on its own
+// file, not on the one its caption would read as without the '&'.
+TEST_F(Attachments, AmpersandsInNamesReachTheirOwnFiles) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    attach({pickable("P&D.doc", "com e comercial"), pickable("PD.doc", "sem")});
+    EXPECT_EQ(stored(2), (QStringList{"P&D.doc.zip", "PD.doc.zip"}));
+    rightClick();
+    ASSERT_EQ(popup().count(), 5);
+    EXPECT_EQ(popup().item(0)->caption(), "P&&D.doc.zip");
+    EXPECT_EQ(list().fileOfEntry(0), "P&D.doc.zip");
+
+    EXPECT_TRUE(popup().item(0)->click());
+    EXPECT_EQ(opener.opened, QStringList{folderOf(2) + "/P&D.doc.zip"});
+
+    // Removing P&D.doc.zip removes that file and leaves PD.doc.zip.
+    dialogs.expectConfirm(true);
+    runner.expect(
+        [&](QWidget& w) {
+            auto& d = dynamic_cast<TfrmAnexoProposta&>(w);
+            EXPECT_EQ(d.lbxAnexo->item(0)->text(), "P&D.doc.zip");
+            d.lbxAnexo->item(0)->setSelected(true);
+            clickButton(*d.btfSalvar);
+        },
+        "frmAnexoProposta");
+    EXPECT_TRUE(popup().item(3)->click());
+    EXPECT_EQ(dialogs.questions().last(), "Deseja realmente remover o anexo?");
+    EXPECT_EQ(stored(2), QStringList{"PD.doc.zip"});
+}
+
+TEST_F(Attachments, RemovingTheLastFileRemovesTheFolderAndRemovalIsTheRightHoldersOnly) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    attach({pickable("a.txt", "a")});
+    rightClick();
+    ASSERT_EQ(popup().count(), 4);
+
+    // Without the right the removal dialog does not open.
+    Session::instance().setOperator("ASSIST", "Assistente");
+    EXPECT_FALSE(popup().item(2)->click());
+    EXPECT_EQ(dialogs.errors(), QStringList{"Operador não possui permissão para anexar/remover arquivos na proposta."});
+    EXPECT_EQ(runner.shown(), QStringList());
+    Session::instance().setOperator("VENDEDOR", "Vendedor");
+
+    // Nothing selected, then all selected and confirmed.
+    dialogs.expectConfirm(true);
+    runner.expect(
+        [&](QWidget& w) {
+            auto& d = dynamic_cast<TfrmAnexoProposta&>(w);
+            clickButton(*d.btfSalvar);
+            EXPECT_EQ(dialogs.errors().last(), "Anexo deve ser selecionado.");
+            clickButton(*d.btfSeleciona);
+            clickButton(*d.btfSalvar);
+        },
+        "frmAnexoProposta");
+    EXPECT_TRUE(popup().item(2)->click());
+    EXPECT_FALSE(QFileInfo::exists(folderOf(2)));
+    EXPECT_TRUE(QFileInfo::exists(base.filePath("Proposta")));
+    EXPECT_FALSE(list().hasAttachments());
+}
+
+TEST_F(Attachments, SavingCopiesToTheFolderTypedWithOrWithoutSeparatorAndSkipsDeclinedFiles) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    attach({pickable("a.txt", "a"), pickable("b.zip", "b")});
+    const auto save = [&](const std::function<void(TfrmAnexoProposta&)>& act) {
+        rightClick();
+        runner.expect([&](QWidget& w) { act(dynamic_cast<TfrmAnexoProposta&>(w)); }, "frmAnexoProposta");
+        popup().item(4)->click();
+    };
+
+    // An empty target is refused with the focus on it; the dialog stays open.
+    save([&](TfrmAnexoProposta& d) {
+        EXPECT_EQ(d.mode(), TfrmAnexoProposta::Mode::Save);
+        EXPECT_EQ(d.windowTitle(), "Arquivos a serem salvos:");
+        EXPECT_EQ(d.btfSalvar->caption(), "Salvar");
+        EXPECT_EQ(d.height(), 375);
+        clickButton(*d.btfSeleciona);
+        clickButton(*d.btfSalvar);
+        EXPECT_EQ(dialogs.errors().last(), "'' não é um nome de pasta válido.");
+        EXPECT_TRUE(d.edtAnexo->hasFocus());
+        EXPECT_TRUE(d.isVisible());
+        clickButton(*d.btfCancelar);
+    });
+
+    for (const QString& typed : {elsewhere.filePath("com"), elsewhere.filePath("sem") + "/"}) {
+        QDir().mkpath(typed);
+        save([&](TfrmAnexoProposta& d) {
+            d.lbxAnexo->selectAll();
+            d.edtAnexo->setText(typed);
+            clickButton(*d.btfSalvar);
+        });
+        EXPECT_EQ(QDir(typed).entryList(QDir::Files, QDir::Name), (QStringList{"a.txt.zip", "b.zip"})) << typed.toStdString();
+    }
+
+    // Both exist in the target: No keeps the first as it was, Yes replaces the second.
+    const QString target = elsewhere.filePath("com");
+    writeFile(target + "/a.txt.zip", "antigo");
+    writeFile(target + "/b.zip", "antigo");
+    dialogs.clearShown();
+    dialogs.expectConfirm(false);
+    dialogs.expectConfirm(true);
+    save([&](TfrmAnexoProposta& d) {
+        d.lbxAnexo->selectAll();
+        d.edtAnexo->setText(target);
+        clickButton(*d.btfSalvar);
+    });
+    EXPECT_EQ(dialogs.questions(), (QStringList{"O arquivo a.txt.zip já existe. Deseja substituí-lo?",
+                                                "O arquivo b.zip já existe. Deseja substituí-lo?"}));
+    EXPECT_EQ(readFile(target + "/a.txt.zip"), "antigo");
+    EXPECT_EQ(readFile(target + "/b.zip"), "b");
+    EXPECT_EQ(stored(2), (QStringList{"a.txt.zip", "b.zip"})) << "saving leaves the attachments alone";
+}
+
+// No program for zip files: the archive is unpacked into a folder the user picks and the
+// file it held is opened; an archive whose entries would leave that folder is refused.
+TEST_F(Attachments, WithoutAProgramTheArchiveIsUnpackedSafelyAndItsFileOpened) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    attach({pickable("a.txt", "conteúdo")});
+    opener.unassociated = {".zip"};
+    rightClick();
+    dialogs.expectConfirm(true);
+    dialogs.expectFolder(elsewhere.filePath("saida"));
+    EXPECT_TRUE(popup().item(0)->click());
+    EXPECT_EQ(dialogs.questions(), QStringList{"Não existe nenhum programa para descompactar o arquivo.Deseja escolher "
+                                               "uma pasta para salvar o arquivo descompactalo?"});
+    EXPECT_EQ(opener.opened, QStringList{elsewhere.filePath("saida/a.txt")});
+    EXPECT_EQ(readFile(elsewhere.filePath("saida/a.txt")), "conteúdo");
+
+    // An attachment whose entry climbs out of the folder chosen: refused, nothing written.
+    {
+        int code = 0;
+        zip_t* z = zip_open(QFile::encodeName(folderOf(2) + "/mau.zip").constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+        ASSERT_NE(z, nullptr);
+        static const char data[] = "escapou";
+        zip_file_add(z, "..\\fora.txt", zip_source_buffer(z, data, sizeof data - 1, 0), ZIP_FL_ENC_RAW);
+        ASSERT_EQ(zip_close(z), 0);
+    }
+    rightClick();
+    ASSERT_EQ(list().fileOfEntry(1), "mau.zip");
+    dialogs.clearShown();
+    dialogs.expectConfirm(true);
+    dialogs.expectFolder(elsewhere.filePath("saida2"));
+    EXPECT_FALSE(popup().item(1)->click());
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(dialogs.errors()[0].contains("fora da pasta")) << dialogs.errors()[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(elsewhere.filePath("fora.txt")));
+    EXPECT_EQ(QDir(elsewhere.filePath("saida2")).entryList(QDir::Files), QStringList());
+    EXPECT_EQ(opener.opened.size(), 1);
+}
+
+TEST_F(Attachments, OpeningAFileGoesThroughTheOpener) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    attach({pickable("a.txt", "a"), pickable("b.zip", "b")});
+    rightClick();
+    EXPECT_TRUE(popup().item(1)->click());
+    EXPECT_EQ(opener.opened, QStringList{folderOf(2) + "/b.zip"});
+    EXPECT_EQ(dialogs.errors(), QStringList());
+    EXPECT_EQ(runner.shown(), QStringList());
+}
