@@ -51,7 +51,7 @@ SimulationArea::SimulationArea(TfrmPropostaComercial& screen) : ProposalArea(scr
 SimulationArea::~SimulationArea() {
     ClientDataSet& t = *cdsSimulacao;
     for (ClientDataSet::Event* e : {&t.onNewRecord, &t.beforeEdit, &t.beforePost, &t.beforeDelete, &t.afterPost,
-                                    &t.afterDelete, &t.afterScroll})
+                                    &t.afterDelete, &t.afterScroll, &t.afterCancel})
         *e = nullptr;
 }
 
@@ -108,6 +108,9 @@ void SimulationArea::attachEvents() {
     t.afterPost = [this](ClientDataSet&) { cdsSimulacaoAfterPost(); };
     t.afterDelete = [this](ClientDataSet&) { cdsSimulacaoAfterDelete(); };
     t.afterScroll = [this](ClientDataSet&) { cdsSimulacaoAfterScroll(); };
+    // A new simulation given up leaves the cursor where it was, without a scroll: its
+    // lines come back.
+    t.afterCancel = [this](ClientDataSet&) { cdsSimulacaoAfterScroll(); };
 }
 
 bool SimulationArea::shown() const { return s_.pgcPadrao->activePage() == s_.pages().tshSimulaLinp; }

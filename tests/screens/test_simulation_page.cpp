@@ -121,6 +121,16 @@ TEST_F(SimulationPage, OrdersAreUniqueInTheVersionAndStoredThreeDigitsWide) {
               "007");
     EXPECT_EQ(simTable().changeCount(), 0);
     EXPECT_EQ(lineTable().recordCount(), 0) << "a new simulation has no lines";
+
+    // A new simulation given up (Escape) brings back the lines of the current one.
+    ASSERT_TRUE(runHandler([&] { simTable().locate("NRSIMULAPROP", "00002"); }));
+    ASSERT_EQ(lineTable().recordCount(), 2);
+    ASSERT_TRUE(include());
+    EXPECT_EQ(lineTable().recordCount(), 0);
+    pressKey(simGrid(), Qt::Key_Escape);
+    EXPECT_EQ(simTable().state(), DataSetState::Browse);
+    EXPECT_EQ(simTable()["NRSIMULAPROP"].asString(), "00002");
+    EXPECT_EQ(lineTable().recordCount(), 2);
 }
 
 TEST_F(SimulationPage, AnEditedSimulationKeepsItsNumberAndItsLinesAndAnUnchangedOrderIsNotAsked) {
