@@ -6,6 +6,7 @@
 #include "proposal/services/service_objective_area.h"
 #include "proposal/services/services_area.h"
 #include "proposal/texts/texts_area.h"
+#include "proposal/toolbar_dialogs.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/menus.h"
@@ -89,8 +90,11 @@ void TfrmPropostaComercial::createMenus() {
     m.mnuFiltro->onClick = m.sbtFiltro->onClick = [this] { sbtFiltroClick(); };
     // Enabled by the texts' enabling, on the texts page only.
     m.mnuRegeraTexto->onClick = m.sbtRegeraTexto->onClick = [this] { area<TextsArea>().sbtRegeraTextoClick(); };
-    // Aprovação, Copiar and Modo de Processamento open dialogs that come with later work:
-    // they stay disabled until then (settleAreaControls).
+    m.mnuCopiar->onClick = m.sbtCopiar->onClick = [this] { toolbar_dialogs::sbtCopiarClick(*this); };
+    m.MododeProcessamento1->onClick = m.sbtModoProc->onClick = [this] { toolbar_dialogs::sbtModoProcClick(*this); };
+    sbtImprimir->onClick = [this] { toolbar_dialogs::sbtImprimirClick(*this); };
+    // Aprovação opens a dialog that comes with later work: it stays disabled until then
+    // (settleAreaControls).
 }
 
 }  // namespace cot

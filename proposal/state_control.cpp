@@ -6,6 +6,7 @@
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
+#include "proposal/toolbar_dialogs.h"
 #include "ui/buttons.h"
 #include "ui/menus.h"
 #include "ui/page_control.h"
@@ -39,6 +40,7 @@ void TfrmPropostaComercial::dtsPadraoStateChange() {
         hint = msgPadrao.Msg(QStringLiteral("ALTPEND"));
     }
     applyEnabling(e);
+    toolbar_dialogs::enableEntries(*this, e.cancelar || e.confirmar || editing());
     statusBar()->showMessage(hint);
 }
 
@@ -73,11 +75,11 @@ void TfrmPropostaComercial::settleAreaControls() {
         if (!a->ready()) area_support::holdBack(a->controls(), a->name() + QStringLiteral(": ") + later);
     // Entries whose dialogs come with later work stay off, saying why.
     const ProposalMenus& m = menus_;
-    for (TMenuItem* item : {m.mnuAprovacao, m.mnuCopiar, m.MododeProcessamento1, m.Comisso1}) {
+    for (TMenuItem* item : {m.mnuAprovacao, m.Comisso1}) {
         item->setEnabled(false);
         item->action()->setStatusTip(later);
     }
-    area_support::holdBack({m.sbtcomissao, sbtImprimir, sbtAjuda}, later);
+    area_support::holdBack({m.sbtcomissao, sbtAjuda}, later);
 }
 
 }  // namespace cot

@@ -62,8 +62,11 @@ void TReportDialog::writePdf(const ReportDefinition& report, const QString& path
     writer.setTitle(report.title);
     writer.setCreator(QStringLiteral("cot-host"));
     writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     writer.setResolution(300);
-    document.setPageSize(writer.pageLayout().paintRectPixels(writer.resolution()).size());
+    // The document lays out at the screen's 96 dpi and print() scales that to the writer:
+    // a page size in the writer's own pixels would print every text at a third of its size.
+    document.setPageSize(writer.pageLayout().paintRectPixels(96).size());
     document.print(&writer);
     file.close();
     if (file.error() != QFileDevice::NoError || QFileInfo(path).size() == 0) throw UserError(QStringLiteral("Não foi possível gravar o arquivo %1.").arg(path));

@@ -1,0 +1,67 @@
+#include "dialogs/mode/mode_window.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+#include "ui/containers.h"
+#include "ui/screen.h"
+
+namespace cot {
+
+namespace Cli_cot05009 {
+bool boStCriado = false;
+QPointer<TfrmModoProc> frmModoProc;
+}  // namespace Cli_cot05009
+
+TfrmModoProc::TfrmModoProc(QWidget* parent) : TForm<QDialog>(parent) {
+    setObjectName(QStringLiteral("frmModoProc"));
+    setWindowTitle(QStringLiteral("Modo de Processamento"));
+    // Only the system close button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(949, 612);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    panFundo = new TPanel(QStringLiteral("panFundo"), this);
+    panFundo->setFrameShape(QFrame::Panel);
+    panFundo->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(panFundo);
+    auto* inner = new QVBoxLayout(panFundo);
+    inner->setContentsMargins(2, 2, 2, 2);
+    scbImagem = new TScrollBox(QStringLiteral("scbImagem"), panFundo);
+    inner->addWidget(scbImagem);
+
+    // The picture keeps its own size inside the scroll box: a part that does not fit the
+    // window is scrolled to, never cut off.
+    imgModoProc = new QLabel(scbImagem);
+    imgModoProc->setObjectName(QStringLiteral("imgModoProc"));
+    imgModoProc->setPixmap(QPixmap(QStringLiteral(":/cot05009/modo_processamento.png")));
+    imgModoProc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    imgModoProc->adjustSize();
+    scbImagem->setWidget(imgModoProc);
+    scbImagem->setWidgetResizable(false);
+}
+
+namespace Cli_cot05009 {
+
+void CriaModoProc() {
+    if (!boStCriado || !frmModoProc) {
+        HourGlass hourGlass;
+        frmModoProc = createForm<TfrmModoProc>();
+        boStCriado = true;
+    }
+    frmModoProc->ShowModal();
+    if (frmModoProc) frmModoProc->setWindowState(Qt::WindowNoState);
+}
+
+void initialization() { boStCriado = false; }
+
+void finalization() {
+    delete frmModoProc.data();
+    boStCriado = false;
+}
+
+}  // namespace Cli_cot05009
+
+}  // namespace cot

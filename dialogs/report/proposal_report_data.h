@@ -1,0 +1,63 @@
+#pragma once
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace cot {
+
+class NetConnection;
+class TMessages;
+
+// What the proposal report prints of one proposal version, as the server holds it.
+struct ProposalReportData {
+    struct Installment {
+        QDate due;
+        double value = 0;
+    };
+    struct Line {
+        QString code, name, type, platform, graceMonth;  // type: M, L, P, A
+        double users = 0, quantity = 0;
+        double licence = 0, licenceDiscount = 0, monthly = 0, monthlyDiscount = 0;
+        QStringList systems;  // "SIGLA - name"
+        QList<Installment> schedule;
+        // (unit − discount) × quantity, in whole arithmetic of long double.
+        long double licenceTotal() const;
+        long double monthlyTotal() const;
+    };
+    struct Service {
+        QString name, place, charging;  // charging: P package, H hourly
+        double hours = 0, rate = 0, discountPercent = 0, rateWithDiscount = 0;
+        long double value() const;  // hours × the rate with its discount
+    };
+    struct Text {
+        QString code, html;  // html: as stored (HTML or plain text)
+    };
+
+    // Header
+    QString branch, number, version, reference;
+    QString party, partyCode, partyName, corporateName, inscription;  // party: C client, P prospect
+    QString contract, language, contact, product, salesperson;       // contract: M, L, S
+    QDate date, validUntil, acceptedOn;
+    QString serviceCharging;  // P package, H hourly
+    double packageValue = 0;
+
+    QList<Line> lines;
+    QList<Service> services;
+    QList<Installment> serviceSchedule;
+    QString serviceObjective;  // as stored
+    QList<Text> texts;
+
+    long double licenceTotal() const;
+    long double monthlyTotal() const;
+    // The package value when the services are charged as a package, else the hours quoted.
+    long double servicesTotal() const;
+};
+
+// Reads a proposal version from the server through `net` (every call through the result
+// check: a refusal is shown and ends the operation). A version the branch does not hold
+// is a UserError with the text of `messages` (keys PROP_INF, PROP_NAO_CAD).
+ProposalReportData readProposalReport(NetConnection& net, const QString& branch, const QString& number,
+                                      const QString& version, const TMessages& messages);
+
+}  // namespace cot

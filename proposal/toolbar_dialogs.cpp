@@ -1,0 +1,47 @@
+#include "proposal/toolbar_dialogs.h"
+
+#include "data/client_dataset.h"
+#include "dialogs/copy/copy_dialog.h"
+#include "dialogs/mode/mode_window.h"
+#include "dialogs/report/report_launcher.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/texts/texts_area.h"
+#include "ui/buttons.h"
+#include "ui/menus.h"
+
+namespace cot::toolbar_dialogs {
+
+namespace {
+
+bool proposalListed(const TfrmPropostaComercial& screen) {
+    const ClientDataSet& list = screen.proposal();
+    return list.active() && !list.isEmpty();
+}
+
+}  // namespace
+
+void sbtCopiarClick(TfrmPropostaComercial& screen) {
+    if (!proposalListed(screen)) return;
+    Cli_cot05004::CriaCopiaProposta();
+}
+
+void sbtModoProcClick(TfrmPropostaComercial&) { Cli_cot05009::CriaModoProc(); }
+
+void sbtImprimirClick(TfrmPropostaComercial& screen) {
+    if (!proposalListed(screen)) return;
+    screen.net().callChecked(QStringLiteral("AlteraTexto"), {screen.NR(), screen.VER()});
+    // A proposal without texts has just been given the standard ones: the texts page,
+    // when shown, reads them.
+    screen.area<TextsArea>().reloadShown();
+    Cli_cot05001::CriaRelPropostaComercial();
+}
+
+void enableEntries(TfrmPropostaComercial& screen, bool busyEditing) {
+    const ProposalMenus& m = screen.menus();
+    const bool ready = proposalListed(screen) && !busyEditing && !TfrmPadraoGrid::editing(&screen.proposal());
+    m.mnuCopiar->setEnabled(ready);
+    m.MododeProcessamento1->setEnabled(true);
+    screen.sbtImprimir->setEnabled(ready);
+}
+
+}  // namespace cot::toolbar_dialogs

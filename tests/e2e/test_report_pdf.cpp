@@ -1,0 +1,98 @@
+// The proposal report written as PDF through the launcher's file dialog, read back with
+// poppler's own tools: what a customer receives holds the proposal as the server has it.
+#include <gtest/gtest.h>
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "dialogs/report/report_launcher.h"
+#include "screens/proposal_fixture.h"
+#include "screens/report_store.h"
+#include "ui/buttons.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) {
+        ADD_FAILURE() << program.toStdString() << " failed: " << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+class ReportPdf : public ProposalFixture {
+protected:
+    void SetUp() override {
+        ProposalFixture::SetUp();
+        Cli_cot05001::registerReports();
+    }
+    void TearDown() override {
+        dlg.reset();
+        ProposalFixture::TearDown();
+    }
+    // The launcher of a proposal, its PDF asked for and the file dialog answered with `path`
+    // (empty: cancelled).
+    void writeThroughTheDialog(int proposal, const QString& path) {
+        openScreen();
+        ASSERT_TRUE(select(proposal));
+        dlg.reset(createForm<TfrmRelPropostaComercial>(screen));
+        showAndActivate(*dlg);
+        runner.expect(
+            [path](QWidget& w) {
+                auto& files = static_cast<QFileDialog&>(w);
+                if (path.isEmpty()) return files.reject();
+                files.selectFile(path);
+                static_cast<QDialog&>(files).accept();  // QFileDialog::accept checks the name
+            },
+            "dlgSalvarPdf");
+        clickButton(*dlg->sbtPdf);
+        EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TfrmRelPropostaComercial> dlg;
+};
+
+TEST_F(ReportPdf, TheWrittenPdfHoldsTheReferenceClientTotalsAndTexts) {
+    const QString pdf = dir.filePath("proposta 2.pdf");
+    writeThroughTheDialog(2, pdf);
+    ASSERT_TRUE(QFileInfo(pdf).size() > 0);
+    EXPECT_TRUE(run("pdfinfo", {pdf}).contains("(A4)"));
+
+    const QString text = run("pdftotext", {"-enc", "UTF-8", pdf, "-"}).simplified();
+    for (const char* expected :
+         {"Proposta de Contratação - Manutenção", "ERP Web e serviços de implantação", "Beta Comércio",
+          "ERP Web completo", "Escrita Fiscal Web", "10.801,00", "1.360,00", "7.728,00", "18.529,00",
+          "Apresentamos nossa proposta de licença de uso com manutenção mensal.",
+          "As parcelas da licença vencem nas datas indicadas"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+    // Printed at the size it was laid out: the 15 pt title is about 15 pt high on the page
+    // (a layout taken in the writer's own pixels came out at a third of that).
+    const QString boxes = run("pdftotext", {"-bbox", pdf, "-"});
+    const QRegularExpression word(QStringLiteral("yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" yMax=\"([0-9.]+)\">Proposta<"));
+    const QRegularExpressionMatch title = word.match(boxes);
+    ASSERT_TRUE(title.hasMatch()) << boxes.left(2000).toStdString();
+    const double height = title.captured(2).toDouble() - title.captured(1).toDouble();
+    EXPECT_GT(height, 12.0);
+    EXPECT_LT(height, 25.0);
+
+    // The texts come in their order, before the prices.
+    EXPECT_LT(text.indexOf("Apresentamos nossa proposta"), text.indexOf("ERP Web completo"));
+}
+
+TEST_F(ReportPdf, CancellingTheFileDialogWritesNothing) {
+    writeThroughTheDialog(2, {});
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(dlg->isVisible());
+}
+
+}  // namespace
