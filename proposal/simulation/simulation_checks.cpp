@@ -66,6 +66,7 @@ void SimulationArea::cdsSimulacaoBeforePost() {
     const bool orderChanged = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth) !=
                               Consiste::Ajusta(Cli_cot05000::stSimulaOrdem, kOrderWidth);
     if (inserting || orderChanged) Vd_OrdemSimula(true);
+    else t[kOrder].setAsString(Consiste::Ajusta(t[kOrder].asString(), kOrderWidth));
     if (t[kName].asString().trimmed().isEmpty()) {
         focusColumn(kName);
         Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Simula_Nome_Inf")));

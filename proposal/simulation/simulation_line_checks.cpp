@@ -94,6 +94,7 @@ void SimulationProductsArea::cdsProdSimulaLinpBeforePost() {
     const bool orderChanged = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth) !=
                               Consiste::Ajusta(Cli_cot05000::stProdSimulaOrdem, kOrderWidth);
     if (inserting || orderChanged) Vd_ProdOrdemSimula(true);
+    else t[kOrder].setAsString(Consiste::Ajusta(t[kOrder].asString(), kOrderWidth));
     if (inserting || t[kLine].asString() != Cli_cot05000::stProdSimulaLinp) Vd_SimulaLinp();
     if (t[kName].asString().trimmed().isEmpty()) {
         focusColumn(kName);
