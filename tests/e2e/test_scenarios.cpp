@@ -337,3 +337,39 @@ TEST_F(Scenarios, SimulationScenarioStoresBothAlternativesWithTheirLines) {
     EXPECT_EQ(stored, (QStringList{"003:001:2001:8", "004:001:2001:4", "004:002:2002:6"}));
     EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/simulation_page.png")));
 }
+
+// Copy: version 02 of proposal 2 is the list's current proposal, with every row quoted under
+// version 01 copied and the acceptance left open.
+TEST_F(Scenarios, CopyingAProposalMakesANewVersionWithItsRows) {
+    const HostRun run = runHost(sourcePath("scenarios/copy_proposal.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/copy_dialog.png")));
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    const QString nr = "NRPROPOSFAS = '00000000000000000002'";
+    EXPECT_EQ(db->scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE " + nr + " AND NRVERPROPFAS = '02'").toString(),
+              "ERP Web e serviços de implantação");
+    EXPECT_TRUE(db->scalar("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE " + nr + " AND NRVERPROPFAS = '02'").isNull());
+    for (const char* table : {"LINPPROP", "SISTLINPPROP", "VENCLINPPROP", "SERVPROP", "VENCSERVPROP", "TXTPROPFAS",
+                              "OBSPROPFAS", "OBJSERVPROP", "SIMULAPROP", "SIMULALINP"}) {
+        const QString count = QString("SELECT COUNT(*) FROM %1 WHERE %2 AND NRVERPROPFAS = '%3'").arg(table, nr);
+        const int original = db->scalar(count.arg("01")).toInt();
+        EXPECT_GT(original, 0) << table;
+        EXPECT_EQ(db->scalar(count.arg("02")).toInt(), original) << table;
+    }
+}
+
+// Print: the launcher writes the PDF chosen in its file dialog; poppler reads the proposal in it.
+TEST_F(Scenarios, PrintingAProposalWritesItsReportAsPdf) {
+    const HostRun run = runHost(sourcePath("scenarios/print_proposal.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const QString pdf = home.filePath("proposta_2_01.pdf");
+    ASSERT_TRUE(QFileInfo::exists(pdf)) << run.output.toStdString();
+    QProcess text;
+    text.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString read = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    for (const char* expected : {"ERP Web e serviços de implantação", "Beta Comércio", "18.529,00",
+                                 "Apresentamos nossa proposta de licença de uso com manutenção mensal."})
+        EXPECT_TRUE(read.contains(QString::fromUtf8(expected))) << expected;
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/processing_mode.png")));
+}
