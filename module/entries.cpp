@@ -1,8 +1,12 @@
 // Entries of the Pkg_cot05000 module, exported with C linkage for LoadBPL.
 #include <QVariantList>
 
+#include "dialogs/attachments/attachments_dialog.h"
+#include "dialogs/copy/copy_dialog.h"
 #include "dialogs/filter_dialog.h"
 #include "dialogs/filter_reload.h"
+#include "dialogs/mode/mode_window.h"
+#include "dialogs/report/report_launcher.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "dialogs/texts/standard_text_dialog.h"
 #include "module/module_factories.h"
@@ -12,10 +16,18 @@
 #define COT_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
 
 // Package load and unload: every unit's initialization, respectively finalization.
-COT_MODULE_EXPORT void Initialize() { cot::Cli_cot05000::initialization(); }
+COT_MODULE_EXPORT void Initialize() {
+    cot::Cli_cot05000::initialization();
+    cot::Cli_cot05009::initialization();
+    cot::Cli_cot05001::registerReports();
+}
 
 // Nothing of the module may outlive its code: screens still open are freed first.
 COT_MODULE_EXPORT void Finalize() {
+    delete cot::Cli_cot05010::frmAnexoProposta.data();
+    delete cot::Cli_cot05004::frmCopiaProposta.data();
+    delete cot::Cli_cot05001::frmRelPropostaComercial.data();
+    cot::Cli_cot05009::finalization();
     delete cot::Cli_cot05002::frmFiltroPropComercial.data();
     delete cot::Cli_cot05000::frmPropostaComercial.data();
     cot::Cli_cot05000::finalization();
@@ -31,3 +43,12 @@ COT_MODULE_EXPORT void CriaFiltroPropComercial() { cot::Cli_cot05002::CriaFiltro
 COT_MODULE_EXPORT void CriaIncluServ(bool inserting) { cot::Cli_cot05005::CriaIncluServ(inserting); }
 
 COT_MODULE_EXPORT void CriaInsTextoProp() { cot::Cli_cot05008::CriaInsTextoProp(); }
+
+COT_MODULE_EXPORT void CriaCopiaProposta() { cot::Cli_cot05004::CriaCopiaProposta(); }
+
+COT_MODULE_EXPORT void CriaModoProc() { cot::Cli_cot05009::CriaModoProc(); }
+
+COT_MODULE_EXPORT void CriaRelPropostaComercial() { cot::Cli_cot05001::CriaRelPropostaComercial(); }
+
+// The attachments dialog for the attachment popup's entry `stTag`.
+COT_MODULE_EXPORT void CriaAnexoProposta(int stTag) { cot::Cli_cot05010::CriaAnexoProposta(stTag); }

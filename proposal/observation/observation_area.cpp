@@ -101,4 +101,9 @@ void ObservationArea::cdsObsAfterInsert() {
     (*cdsObs)["NRVERPROPFAS"].setAsString(s_.VER());
 }
 
+// The page shows one text: Verify reads it again unless it is being written.
+void ObservationArea::verify(QStringList& kept) {
+    if (shown() && area_support::reloadable(s_, {cdsObs}, name(), kept)) load(s_.key());
+}
+
 }  // namespace cot

@@ -24,6 +24,7 @@ public:
     void route() override;
     void load(const ProposalKey& key) override;
     void pageShown() override;
+    void verify(QStringList& kept) override;
     void enable(MaintenanceEnabling& e) override;
     void updateEditors() override;
 

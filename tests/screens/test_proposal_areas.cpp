@@ -114,7 +114,9 @@ TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
             else if (action.name.endsWith(QLatin1String("Excluir")) || action.name.endsWith(QLatin1String("Cancelar")) ||
                      action.name.endsWith(QLatin1String("RegeraTexto")))
                 dialogs.expectConfirm(false);
-            else if (action.name.endsWith(QLatin1String("Filtro")))
+            else if (action.name.endsWith(QLatin1String("Filtro")) || action.name.endsWith(QLatin1String("Copiar")) ||
+                     action.name.endsWith(QLatin1String("ModoProc")) || action.name == QLatin1String("MododeProcessamento1") ||
+                     action.name.endsWith(QLatin1String("Imprimir")))
                 runner.expectCancel();
             const Snapshot before = snapshot();
             action.press();
@@ -135,17 +137,14 @@ TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
     EXPECT_FALSE(Cli_cot05000::boIdCriado);
 }
 
-TEST_F(ProposalAreas, AnAreaNotYetEditableSaysSoAndOffersNoMaintenance) {
+TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndSaysWhy) {
     openScreen();
-    ASSERT_TRUE(select(1));
-    ASSERT_TRUE(menu(screen->menus().mnuSimulacao));
-    ASSERT_TRUE(runHandler([&] { screen->setActiveTable(screen->area<SimulationArea>().cdsSimulacao); }));
-    for (TMenuItem* e : {screen->mnuIncluir, screen->mnuAlterar, screen->mnuExcluir, screen->mnuConfirmar})
+    ASSERT_TRUE(select(2));
+    for (TMenuItem* e : {screen->menus().mnuAprovacao, screen->menus().Comisso1}) {
         EXPECT_FALSE(e->enabled()) << e->objectName().toStdString();
-    EXPECT_TRUE(screen->mnuVerificar->enabled());
-    EXPECT_TRUE(screen->statusBar()->currentMessage().startsWith("Simulação: "));
-    for (TMenuItem* e : {screen->menus().mnuAprovacao, screen->menus().mnuCopiar})
         EXPECT_FALSE(e->action()->statusTip().isEmpty()) << "a disabled entry says why";
+    }
+    EXPECT_FALSE(screen->menus().sbtAprovacao->isEnabled());
 }
 
 TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirm) {

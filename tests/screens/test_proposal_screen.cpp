@@ -50,7 +50,8 @@ TEST(ModuleEntries, EveryFactoryTheHostCallsIsExported) {
     QLibrary module(modulePath(QStringLiteral("Pkg_cot05000")));
     ASSERT_TRUE(module.load()) << module.errorString().toStdString();
     for (const char* entry : {"Initialize", "Finalize", "IniProc", "CriaProposta", "CriaFiltroPropComercial",
-                              "CriaIncluServ", "CriaInsTextoProp"})
+                              "CriaIncluServ", "CriaInsTextoProp", "CriaCopiaProposta", "CriaModoProc",
+                              "CriaRelPropostaComercial", "CriaAnexoProposta"})
         EXPECT_NE(module.resolve(entry), nullptr) << entry;
 }
 
@@ -182,10 +183,11 @@ TEST_F(ProposalScreen, EnablingFollowsThePageAndTheTextsState) {
     EXPECT_TRUE(screen->menus().mnuFiltro->enabled());
     EXPECT_FALSE(screen->menus().mnuRegeraTexto->enabled());
     EXPECT_FALSE(screen->mnuConfirmar->enabled());
-    EXPECT_FALSE(screen->menus().mnuCopiar->enabled()) << "the copy dialog comes later";
-    EXPECT_FALSE(screen->menus().sbtCopiar->isEnabled());
-    EXPECT_FALSE(screen->menus().mnuAprovacao->enabled());
-    EXPECT_FALSE(screen->menus().MododeProcessamento1->enabled());
+    EXPECT_TRUE(screen->menus().mnuCopiar->enabled());
+    EXPECT_TRUE(screen->menus().sbtCopiar->isEnabled());
+    EXPECT_TRUE(screen->menus().MododeProcessamento1->enabled());
+    EXPECT_TRUE(screen->sbtImprimir->isEnabled());
+    EXPECT_FALSE(screen->menus().mnuAprovacao->enabled()) << "the approval dialog comes later";
 
     // On the texts page the maintenance entries act on the texts, and regenerating them is on.
     ASSERT_TRUE(menu(screen->menus().mnuTexto));
