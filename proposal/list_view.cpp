@@ -88,7 +88,7 @@ void TfrmPropostaComercial::setupListGrid() {
     dbgPadrao->setReadOnly(true);
     for (const ListColumn& c : kListColumns)
         dbgPadrao->addColumn(QString::fromLatin1(c.field), c.title ? QString::fromUtf8(c.title) : QString(), c.width);
-    if (TColumn* anexo = dbgPadrao->columnOf(QStringLiteral("ANEXO"))) anexo->width = 40;
+    if (TColumn* anexo = dbgPadrao->columnOf(QStringLiteral("ANEXO"))) anexo->width = 48;
     dbgPadrao->columnsChanged();
     setNavigatorCaption(cdsProposta, QStringLiteral("PROPNOME"));
 

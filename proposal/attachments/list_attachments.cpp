@@ -29,15 +29,17 @@ namespace {
 // Olive: the colour InsereImagem leaves transparent.
 const QColor kTransparent(128, 128, 0);
 
+// A paper clip on an olive ground, drawn without smoothing so the ground stays one colour.
 QPixmap paperClip() {
     QPixmap p(16, 16);
     p.fill(kTransparent);
     QPainter painter(&p);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(QColor(40, 40, 40), 1.4));
+    painter.setPen(QPen(QColor(40, 40, 40), 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(QRectF(5, 1.5, 6, 13), 3, 3);
-    painter.drawRoundedRect(QRectF(7, 4, 2.5, 8), 1.2, 1.2);
+    painter.drawRoundedRect(QRect(4, 1, 7, 13), 3, 3);
+    painter.drawRoundedRect(QRect(6, 4, 3, 8), 1, 1);
+    painter.setPen(QPen(QColor(90, 90, 90), 1));
+    painter.drawRoundedRect(QRect(5, 2, 5, 11), 2, 2);
     return p;
 }
 

@@ -338,6 +338,51 @@ TEST_F(Scenarios, SimulationScenarioStoresBothAlternativesWithTheirLines) {
     EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/simulation_page.png")));
 }
 
+// Attachments: a file attached to proposal 2, opened from the list's popup (recorded, not
+// shown) and removed through the dialog, its folder with it.
+namespace {
+
+QString proposalTwoFolder(const QString& base) { return base + "/Proposta/00000000000000000002-01"; }
+
+void writeHomeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+}  // namespace
+
+TEST_F(Scenarios, AttachmentsScenarioAttachesOpensAndRemoves) {
+    writeHomeFile(home.filePath("anexo_roteiro.txt"), "Anexo do roteiro\n");
+    const QString base = home.filePath("anexos");
+    const HostRun run = runHost(sourcePath("scenarios/attachments.scn"), {"--attachments-dir", base});
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/attachments_dialog.png")));
+    EXPECT_TRUE(QFileInfo::exists(base + "/Proposta")) << "the proposals' folder stays";
+    EXPECT_FALSE(QFileInfo::exists(proposalTwoFolder(base))) << "removing the last file removes its folder";
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("anexo_roteiro.txt"))) << "the original is left alone";
+}
+
+TEST_F(Scenarios, AnAttachedFileIsStoredAsAZipThatUnzipAccepts) {
+    writeHomeFile(home.filePath("contrato.txt"), QByteArray("Cláusula primeira.\n").repeated(200));
+    const QString base = home.filePath("anexos");
+    const HostRun run = runHost(scenarioFile(kOpenList + "select dbgPadrao DSREFEPROPOSFAS \"ERP Web e serviços de "
+                                                         "implantação\"\nanswer arquivo contrato.txt\nanswer OK\n"
+                                                         "double-click dbgPadrao ANEXO\n"),
+                                {"--attachments-dir", base});
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const QString stored = proposalTwoFolder(base) + "/contrato.txt.zip";
+    ASSERT_TRUE(QFileInfo::exists(stored)) << run.output.toStdString();
+    QProcess unzip;
+    unzip.start("unzip", {"-t", stored});
+    ASSERT_TRUE(unzip.waitForFinished(30000));
+    EXPECT_EQ(unzip.exitCode(), 0) << unzip.readAll().toStdString();
+    QProcess list;
+    list.start("unzip", {"-Z1", stored});
+    ASSERT_TRUE(list.waitForFinished(30000));
+    EXPECT_EQ(QString::fromUtf8(list.readAllStandardOutput()).trimmed(), "contrato.txt");
+}
+
 // Copy: version 02 of proposal 2 is the list's current proposal, with every row quoted under
 // version 01 copied and the acceptance left open.
 TEST_F(Scenarios, CopyingAProposalMakesANewVersionWithItsRows) {
