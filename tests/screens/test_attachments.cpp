@@ -389,3 +389,27 @@ TEST_F(Attachments, OpeningAFileGoesThroughTheOpener) {
     EXPECT_EQ(dialogs.errors(), QStringList());
     EXPECT_EQ(runner.shown(), QStringList());
 }
+
+// The base folder is kept enciphered in the operator's registry; a value this machine
+// cannot decipher is said when attaching and draws no picture in the list.
+TEST_F(Attachments, TheBaseFolderIsStoredEncipheredAndAnUnreadableOneIsReported) {
+    EXPECT_NE(Cli_cot05000::RetornaDirArqSoli(), base.path());
+    EXPECT_EQ(Criptografa::Uncripto(Cli_cot05000::RetornaDirArqSoli(), 2), base.path());
+    EXPECT_EQ(attachments::versionFolder(base.path() + "/", "2", "1"), base.filePath("Proposta/0000000002-01"));
+
+    openScreen();
+    ASSERT_TRUE(select(2));
+    attach({pickable("a.txt", "a")});
+    ASSERT_TRUE(list().hasAttachments());
+    UserRegistry::writeString(UserRegistry::kSistemasKey, "DirArqSoli", "nao-cifrado");
+    EXPECT_FALSE(list().hasAttachments());
+    screen->dbgPadrao->grab();
+    ASSERT_TRUE(screen->dbgPadrao->setSelectedField("ANEXO"));
+    dialogs.clearShown();
+    EXPECT_FALSE(runHandler([&] { list().dbgPadraoDblClick(); }));
+    EXPECT_EQ(dialogs.errors(), QStringList{"Não foi possível decifrar o valor armazenado."});
+
+    // No registry file at all: no base folder.
+    QFile::remove(UserRegistry::file());
+    EXPECT_EQ(Cli_cot05000::RetornaDirArqSoli(), QString());
+}
