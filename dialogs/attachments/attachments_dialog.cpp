@@ -190,6 +190,13 @@ void TfrmAnexoProposta::save(const QList<int>& rows) {
         const QString source = QDir(folder_).filePath(name);
         const QString destination = target.filePath(name);
         normalAttributes(source);
+        // Saving into the proposal's own folder: the file is already there, and replacing
+        // it would delete the only copy before copying it.
+        if (QFileInfo(destination).canonicalFilePath() == QFileInfo(source).canonicalFilePath() &&
+            QFileInfo::exists(source)) {
+            copied = true;
+            continue;
+        }
         if (QFileInfo::exists(destination)) {
             if (Dialogs::current().messageDlg(msgPadrao.Msg(QStringLiteral("Arq_Existe_Nome"), {name}),
                                               DialogType::Confirmation, mbYes | mbNo) != mrYes)

@@ -339,6 +339,16 @@ TEST_F(Attachments, SavingCopiesToTheFolderTypedWithOrWithoutSeparatorAndSkipsDe
     EXPECT_EQ(readFile(target + "/a.txt.zip"), "antigo");
     EXPECT_EQ(readFile(target + "/b.zip"), "b");
     EXPECT_EQ(stored(2), (QStringList{"a.txt.zip", "b.zip"})) << "saving leaves the attachments alone";
+
+    // Saved into the proposal's own folder: nothing asked, nothing lost.
+    dialogs.clearShown();
+    save([&](TfrmAnexoProposta& d) {
+        d.lbxAnexo->selectAll();
+        d.edtAnexo->setText(folderOf(2));
+        clickButton(*d.btfSalvar);
+    });
+    EXPECT_EQ(dialogs.questions(), QStringList());
+    EXPECT_EQ(readFile(folderOf(2) + "/b.zip"), "b");
 }
 
 // No program for zip files: the archive is unpacked into a folder the user picks and the
