@@ -1,0 +1,299 @@
+#include "mail_sender.h"
+
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QUrl>
+#include <curl/curl.h>
+#include <mutex>
+
+#include "base/errors.h"
+
+namespace cot {
+
+// ----- server address
+
+SmtpServer SmtpServer::parse(const QString& text) {
+    QString rest = text.trimmed();
+    if (rest.isEmpty()) throw UserError(QStringLiteral("A filial não tem servidor de e-mail cadastrado."));
+    SmtpServer server;
+    const int scheme = rest.indexOf(QStringLiteral("://"));
+    if (scheme >= 0) {
+        const QString name = rest.left(scheme).toLower();
+        if (name == QLatin1String("smtps")) {
+            server.security = Security::ImplicitTls;
+            server.port = 465;
+        } else if (name == QLatin1String("smtp+starttls")) {
+            server.security = Security::StartTlsRequired;
+        } else if (name != QLatin1String("smtp")) {
+            throw UserError(QStringLiteral("Servidor de e-mail '%1' inválido.").arg(text.trimmed()));
+        }
+        rest = rest.mid(scheme + 3);
+    }
+    static const QRegularExpression shape(QStringLiteral("^([A-Za-z0-9._-]+)(?::([0-9]{1,5}))?/?$"));
+    const QRegularExpressionMatch m = shape.match(rest);
+    if (!m.hasMatch()) throw UserError(QStringLiteral("Servidor de e-mail '%1' inválido.").arg(text.trimmed()));
+    server.host = m.captured(1);
+    if (m.hasCaptured(2)) {
+        server.port = m.captured(2).toInt();
+        if (server.port < 1 || server.port > 65535)
+            throw UserError(QStringLiteral("Servidor de e-mail '%1' inválido.").arg(text.trimmed()));
+    }
+    return server;
+}
+
+QString SmtpServer::url() const {
+    const QString scheme = security == Security::ImplicitTls ? QStringLiteral("smtps") : QStringLiteral("smtp");
+    // The path is the name the client greets with.
+    return QStringLiteral("%1://%2:%3/localhost").arg(scheme, host).arg(port);
+}
+
+QString SmtpServer::display() const { return QStringLiteral("%1:%2").arg(host).arg(port); }
+
+// ----- message
+
+QStringList splitAddressList(const QString& text) {
+    QStringList out;
+    for (const QString& piece : text.split(QRegularExpression(QStringLiteral("[;,]")))) {
+        const QString address = piece.trimmed();
+        if (!address.isEmpty()) out << address;
+    }
+    return out;
+}
+
+namespace {
+
+bool hasControl(const QString& s) {
+    for (QChar c : s)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) return true;
+    return false;
+}
+
+// Shows a refused value with its line breaks visible.
+QString shown(const QString& s) {
+    QString out = s;
+    out.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    return out;
+}
+
+void checkAddress(const QString& address) {
+    if (hasControl(address) || address.contains(QLatin1Char('<')) || address.contains(QLatin1Char('>')) ||
+        address.contains(QLatin1Char(' ')))
+        throw UserError(QStringLiteral("Endereço de e-mail '%1' inválido.").arg(shown(address)));
+}
+
+QByteArray base64Lines(const QByteArray& data) {
+    const QByteArray b64 = data.toBase64();
+    QByteArray out;
+    for (qsizetype i = 0; i < b64.size(); i += 76) out += b64.mid(i, 76) + "\r\n";
+    return out;
+}
+
+QByteArray crlfText(const QString& text) {
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return t.toUtf8();
+}
+
+bool plainAscii(const QString& s) {
+    for (QChar c : s)
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e) return false;
+    return true;
+}
+
+// RFC 2047 encoded words of whole characters, folded onto continuation lines.
+QByteArray encodedSubject(const QString& subject) {
+    if (plainAscii(subject) && subject.size() <= 66 && !subject.contains(QStringLiteral("=?")))
+        return subject.toLatin1();
+    QList<QByteArray> words;
+    QByteArray chunk;
+    for (qsizetype i = 0; i < subject.size();) {
+        const qsizetype len = (subject.at(i).isHighSurrogate() && i + 1 < subject.size()) ? 2 : 1;
+        const QByteArray ch = subject.mid(i, len).toUtf8();
+        if (chunk.size() + ch.size() > 45) {
+            words << chunk;
+            chunk.clear();
+        }
+        chunk += ch;
+        i += len;
+    }
+    if (!chunk.isEmpty()) words << chunk;
+    QByteArray out;
+    for (const QByteArray& w : words) {
+        if (!out.isEmpty()) out += "\r\n ";
+        out += "=?UTF-8?B?" + w.toBase64() + "?=";
+    }
+    return out;
+}
+
+QByteArray randomToken() {
+    return QByteArray::number(QRandomGenerator::global()->generate64(), 36) +
+           QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+}
+
+}  // namespace
+
+void checkMailMessage(const MailMessage& message) {
+    if (message.subject.contains(QLatin1Char('\r')) || message.subject.contains(QLatin1Char('\n')))
+        throw UserError(QStringLiteral("O assunto do e-mail não pode conter quebras de linha: '%1'.")
+                            .arg(shown(message.subject)));
+    if (hasControl(message.subject))
+        throw UserError(QStringLiteral("O assunto do e-mail contém caracteres de controle."));
+    if (message.from.trimmed().isEmpty()) throw UserError(QStringLiteral("Remetente do e-mail não informado."));
+    checkAddress(message.from.trimmed());
+    if (message.to.isEmpty()) throw UserError(QStringLiteral("O e-mail não tem destinatários."));
+    for (const QString& to : message.to) {
+        if (to.trimmed().isEmpty()) throw UserError(QStringLiteral("O e-mail tem um destinatário vazio."));
+        checkAddress(to.trimmed());
+    }
+}
+
+QByteArray composeMime(const MailMessage& message, const QDateTime& date) {
+    checkMailMessage(message);
+    const QByteArray boundary = "=_cot_" + randomToken();
+    const QString from = message.from.trimmed();
+    const QString domain = from.contains(QLatin1Char('@')) ? from.section(QLatin1Char('@'), -1) : QStringLiteral("localhost");
+    QStringList to;
+    for (const QString& t : message.to) to << t.trimmed();
+
+    QByteArray out;
+    out += "Date: " + date.toString(Qt::RFC2822Date).toLatin1() + "\r\n";
+    out += "From: " + from.toUtf8() + "\r\n";
+    out += "To: " + to.join(QStringLiteral(",\r\n ")).toUtf8() + "\r\n";
+    out += "Subject: " + encodedSubject(message.subject) + "\r\n";
+    out += "Message-ID: <" + randomToken() + "@" + domain.toUtf8() + ">\r\n";
+    out += "MIME-Version: 1.0\r\n";
+    out += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n";
+    out += "\r\n";
+    out += "--" + boundary + "\r\n";
+    out += "Content-Type: text/plain; charset=UTF-8\r\n";
+    out += "Content-Transfer-Encoding: base64\r\n\r\n";
+    out += base64Lines(crlfText(message.textPart));
+    out += "--" + boundary + "\r\n";
+    out += "Content-Type: text/html; charset=UTF-8\r\n";
+    out += "Content-Transfer-Encoding: base64\r\n\r\n";
+    out += base64Lines(crlfText(message.htmlPart));
+    out += "--" + boundary + "--\r\n";
+    return out;
+}
+
+// ----- libcurl
+
+namespace {
+
+void initCurl() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct Upload {
+    QByteArray data;
+    qsizetype offset = 0;
+};
+
+size_t readUpload(char* buffer, size_t size, size_t count, void* user) {
+    auto* up = static_cast<Upload*>(user);
+    const size_t room = size * count;
+    const size_t left = static_cast<size_t>(up->data.size() - up->offset);
+    const size_t n = left < room ? left : room;
+    memcpy(buffer, up->data.constData() + up->offset, n);
+    up->offset += static_cast<qsizetype>(n);
+    return n;
+}
+
+QString failureText(CURLcode code, const SmtpServer& server, const MailAccount& account, const QString& detail) {
+    const QString where = server.display();
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return QStringLiteral("Servidor de e-mail '%1' não encontrado.").arg(server.host);
+    case CURLE_COULDNT_CONNECT:
+        return QStringLiteral("Não foi possível conectar ao servidor de e-mail '%1'. Verifique se ele está no ar.").arg(where);
+    case CURLE_OPERATION_TIMEDOUT:
+        return QStringLiteral("O servidor de e-mail '%1' não respondeu a tempo.").arg(where);
+    case CURLE_LOGIN_DENIED:
+        return QStringLiteral("O servidor de e-mail '%1' recusou o usuário ou a senha da conta '%2'.").arg(where, account.user);
+    case CURLE_USE_SSL_FAILED:
+        return QStringLiteral("O servidor de e-mail '%1' não oferece conexão segura (STARTTLS), exigida para esta filial.").arg(where);
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+        return QStringLiteral("Não foi possível estabelecer conexão segura com o servidor de e-mail '%1': %2").arg(where, detail);
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_WEIRD_SERVER_REPLY:
+        return QStringLiteral("A conexão com o servidor de e-mail '%1' foi interrompida: %2").arg(where, detail);
+    default:
+        return QStringLiteral("Não foi possível enviar o e-mail pelo servidor '%1': %2").arg(where, detail);
+    }
+}
+
+}  // namespace
+
+void SmtpMailSender::send(const MailAccount& account, const MailMessage& message) {
+    const SmtpServer server = SmtpServer::parse(account.server);
+    if (hasControl(account.user) || hasControl(account.password))
+        throw UserError(QStringLiteral("Conta de e-mail '%1' inválida.").arg(shown(account.user)));
+    Upload upload{composeMime(message)};
+
+    initCurl();
+    CURL* curl = curl_easy_init();
+    if (!curl) throw UserError(QStringLiteral("Não foi possível preparar o envio do e-mail."));
+    curl_slist* recipients = nullptr;
+    for (const QString& to : message.to)
+        recipients = curl_slist_append(recipients, ("<" + to.trimmed().toUtf8() + ">").constData());
+    const QByteArray url = server.url().toUtf8();
+    const QByteArray from = "<" + message.from.trimmed().toUtf8() + ">";
+    const QByteArray user = account.user.toUtf8();
+    const QByteArray password = account.password.toUtf8();
+    char error[CURL_ERROR_SIZE] = {0};
+
+    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeouts_.connectSeconds));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(timeouts_.totalSeconds));
+    curl_easy_setopt(curl, CURLOPT_USE_SSL,
+                     server.security == SmtpServer::Security::StartTlsWhenOffered ? static_cast<long>(CURLUSESSL_TRY)
+                                                                                  : static_cast<long>(CURLUSESSL_ALL));
+    if (!account.user.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+        curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");
+    }
+    curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, readUpload);
+    curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(upload.data.size()));
+
+    const CURLcode code = curl_easy_perform(curl);  // disconnects on every path
+    curl_slist_free_all(recipients);
+    curl_easy_cleanup(curl);
+    if (code != CURLE_OK) {
+        const QString detail = error[0] ? QString::fromUtf8(error).trimmed() : QString::fromUtf8(curl_easy_strerror(code));
+        throw UserError(failureText(code, server, account, detail));
+    }
+}
+
+// ----- recording and default
+
+void RecordingMailSender::send(const MailAccount& account, const MailMessage& message) {
+    checkMailMessage(message);
+    if (!failWhenSubjectContains.isEmpty() && message.subject.contains(failWhenSubjectContains))
+        throw UserError(failureText);
+    sent.append({account, message});
+}
+
+namespace {
+MailSender* g_sender = nullptr;
+}
+
+MailSender& defaultMailSender() {
+    static SmtpMailSender smtp;
+    return g_sender ? *g_sender : smtp;
+}
+
+void setDefaultMailSender(MailSender* sender) { g_sender = sender; }
+
+}  // namespace cot

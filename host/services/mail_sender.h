@@ -1,0 +1,102 @@
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace cot {
+
+// One e-mail: a text part and an HTML part of the same content (multipart/alternative),
+// all in UTF-8.
+struct MailMessage {
+    QString from;
+    QStringList to;
+    QString subject;
+    QString textPart;
+    QString htmlPart;
+};
+
+// The SMTP server of a branch, as kept in its address record:
+//   "host" or "host:port"            port 25; STARTTLS when the server offers it
+//   "smtp+starttls://host[:port]"    port 25; STARTTLS required (refused when not offered)
+//   "smtps://host[:port]"            port 465; TLS from the first byte
+//   "smtp://host[:port]"             same as the plain form
+// A branch that must never send its password in the clear uses one of the two secure forms.
+struct SmtpServer {
+    enum class Security { StartTlsWhenOffered, StartTlsRequired, ImplicitTls };
+
+    QString host;
+    int port = 25;
+    Security security = Security::StartTlsWhenOffered;
+
+    // UserError "A filial não tem servidor de e-mail cadastrado." for an empty text, or a
+    // clear text for a malformed one.
+    static SmtpServer parse(const QString& text);
+    QString url() const;      // for libcurl
+    QString display() const;  // host:port, for messages
+};
+
+// The account a message goes out through: the branch's server, user and plain password.
+struct MailAccount {
+    QString server;  // SmtpServer text
+    QString user;    // empty: no login
+    QString password;
+};
+
+// Addresses of a list separated by ';' or ',' (blanks around them dropped, empty ones skipped).
+QStringList splitAddressList(const QString& text);
+
+// Refuses what would let a value reach the SMTP dialogue or the headers as a command:
+// CR, LF or other control characters in the subject or an address, '<' '>' in an address,
+// no sender, no recipient. UserError with a text naming the offending value.
+void checkMailMessage(const MailMessage& message);
+
+// The whole message as sent (headers and body, CRLF lines): subject RFC 2047 encoded when
+// it is not plain ASCII, both parts base64 in UTF-8. Checks the message first.
+QByteArray composeMime(const MailMessage& message, const QDateTime& date = QDateTime::currentDateTime());
+
+// Sends messages. Failures are UserError with a Portuguese text naming the server; never a
+// crash, never a wait longer than the sender's timeouts.
+class MailSender {
+public:
+    virtual ~MailSender() = default;
+    virtual void send(const MailAccount& account, const MailMessage& message) = 0;
+};
+
+// Through libcurl: connects, authenticates with AUTH LOGIN when the account has a user,
+// sends to every recipient and disconnects.
+class SmtpMailSender : public MailSender {
+public:
+    struct Timeouts {
+        int connectSeconds = 15;
+        int totalSeconds = 60;  // the whole dialogue, data included
+    };
+    SmtpMailSender() = default;
+    explicit SmtpMailSender(Timeouts timeouts) : timeouts_(timeouts) {}
+    void send(const MailAccount& account, const MailMessage& message) override;
+
+private:
+    Timeouts timeouts_;
+};
+
+// Keeps what it is given instead of sending (tests, scenarios). A message whose subject
+// contains `failWhenSubjectContains` (when set) is refused with `failureText`.
+class RecordingMailSender : public MailSender {
+public:
+    struct Sent {
+        MailAccount account;
+        MailMessage message;
+    };
+    void send(const MailAccount& account, const MailMessage& message) override;
+
+    QList<Sent> sent;
+    QString failWhenSubjectContains;
+    QString failureText = QStringLiteral("Falha simulada no envio do e-mail.");
+};
+
+// The sender the desktop uses: an SmtpMailSender unless one was set (nullptr restores it).
+MailSender& defaultMailSender();
+void setDefaultMailSender(MailSender* sender);
+
+}  // namespace cot

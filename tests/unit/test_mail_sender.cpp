@@ -1,0 +1,156 @@
+// The SMTP sender against a real receiver on loopback, read back by Python's mail parser.
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+#include "base/errors.h"
+#include "services/mail_sender.h"
+#include "support/qt_printers.h"
+#include "support/smtp_receiver.h"
+
+using namespace cot;
+using cot::testing::ReceivedMail;
+using cot::testing::SmtpReceiver;
+
+namespace {
+
+MailMessage accented() {
+    MailMessage m;
+    m.from = QStringLiteral("vendas@filial.demo");
+    m.to = {QStringLiteral("faturamento@demo.local"), QStringLiteral("contratos@demo.local")};
+    m.subject = QStringLiteral("Proposta aceita - cobrar licença de uso e serviços (ação nº 7) com um assunto bem comprido");
+    m.textPart = QStringLiteral("Proposta 2/01 aceita.\nCliente: João & Filhos <Ltda>\nValor: 1.500,00");
+    m.htmlPart = QStringLiteral("<p>Proposta <b>2/01</b> aceita: Ação €</p>");
+    return m;
+}
+
+// Decoded part text with its line ends as a reader shows them.
+QString lines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+QString errorOf(MailSender& sender, const MailAccount& account, const MailMessage& message) {
+    try {
+        sender.send(account, message);
+    } catch (const UserError& e) {
+        return e.text();
+    }
+    return {};
+}
+
+}  // namespace
+
+TEST(MailSender, MessageArrivesWithHeadersRecipientsAndBothPartsInUtf8) {
+    SmtpReceiver receiver({.user = QStringLiteral("comercial.sp@demo.local"), .password = QStringLiteral("s3nh@ç")});
+    SmtpMailSender sender;
+    sender.send({receiver.address(), QStringLiteral("comercial.sp@demo.local"), QStringLiteral("s3nh@ç")}, accented());
+
+    ASSERT_TRUE(receiver.waitForMessages(1));
+    const ReceivedMail mail = receiver.messages().at(0);
+    EXPECT_EQ(mail.login, QStringLiteral("comercial.sp@demo.local"));
+    EXPECT_EQ(mail.mailFrom, QStringLiteral("vendas@filial.demo"));
+    EXPECT_EQ(mail.rcptTos, (QStringList{"faturamento@demo.local", "contratos@demo.local"}));
+    EXPECT_EQ(mail.from, QStringLiteral("vendas@filial.demo"));
+    EXPECT_EQ(mail.to, QStringLiteral("faturamento@demo.local, contratos@demo.local"));
+    EXPECT_EQ(mail.subject, accented().subject);  // long, accented: encoded words folded, read back whole
+    EXPECT_EQ(mail.contentType, QStringLiteral("multipart/alternative"));
+    ASSERT_EQ(mail.parts.size(), 2);
+    EXPECT_EQ(mail.parts[0].type, QStringLiteral("text/plain"));
+    EXPECT_EQ(mail.parts[0].charset, QStringLiteral("utf-8"));
+    EXPECT_EQ(lines(mail.parts[0].text), QStringLiteral("Proposta 2/01 aceita.\nCliente: João & Filhos <Ltda>\nValor: 1.500,00"));
+    EXPECT_EQ(mail.parts[1].type, QStringLiteral("text/html"));
+    EXPECT_EQ(lines(mail.parts[1].text), QStringLiteral("<p>Proposta <b>2/01</b> aceita: Ação €</p>"));
+    // Nothing but ASCII on the wire, no line longer than SMTP allows.
+    for (const QByteArray& line : mail.raw.split('\n')) {
+        EXPECT_LE(line.size(), 998);
+        for (char c : line) EXPECT_LT(static_cast<unsigned char>(c), 128) << "8-bit byte sent";
+    }
+    EXPECT_FALSE(mail.raw.contains("licença"));
+}
+
+TEST(MailSender, ReceiverWithoutAccountTakesMailWithoutLogin) {
+    SmtpReceiver receiver;
+    SmtpMailSender sender;
+    MailMessage m = accented();
+    m.subject = QStringLiteral("Plain subject");
+    m.to = {QStringLiteral("a@demo.local")};
+    sender.send({receiver.address(), QString(), QString()}, m);
+    ASSERT_TRUE(receiver.waitForMessages(1));
+    EXPECT_EQ(receiver.messages().at(0).subject, QStringLiteral("Plain subject"));
+    EXPECT_TRUE(receiver.messages().at(0).login.isEmpty());
+}
+
+TEST(MailSender, RefusedLoginIsAClearErrorAndNothingIsDelivered) {
+    SmtpReceiver receiver({.user = QStringLiteral("conta@demo.local"), .password = QStringLiteral("certa")});
+    SmtpMailSender sender;
+    const QString error = errorOf(sender, {receiver.address(), QStringLiteral("conta@demo.local"), QStringLiteral("errada")}, accented());
+    EXPECT_EQ(error, QStringLiteral("O servidor de e-mail '%1' recusou o usuário ou a senha da conta 'conta@demo.local'.")
+                         .arg(receiver.address()));
+    EXPECT_FALSE(receiver.waitForMessages(1, 300));
+}
+
+TEST(MailSender, ReceiverDownOrSilentFailsQuicklyWithAClearError) {
+    SmtpMailSender sender({.connectSeconds = 2, .totalSeconds = 2});
+    const QString down = QStringLiteral("127.0.0.1:%1").arg(cot::testing::unusedLoopbackPort());
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(errorOf(sender, {down, QStringLiteral("u"), QStringLiteral("p")}, accented()),
+              QStringLiteral("Não foi possível conectar ao servidor de e-mail '%1'. Verifique se ele está no ar.").arg(down));
+    EXPECT_LT(clock.elapsed(), 1500);
+
+    cot::testing::SilentListener silent;  // takes the connection, never greets
+    clock.restart();
+    EXPECT_EQ(errorOf(sender, {silent.address(), QStringLiteral("u"), QStringLiteral("p")}, accented()),
+              QStringLiteral("O servidor de e-mail '%1' não respondeu a tempo.").arg(silent.address()));
+    EXPECT_LT(clock.elapsed(), 5000);
+}
+
+TEST(MailSender, BranchThatRequiresTlsRefusesAServerWithoutStartTls) {
+    SmtpReceiver receiver({.user = QStringLiteral("conta@demo.local"), .password = QStringLiteral("certa")});
+    SmtpMailSender sender;
+    const QString error = errorOf(sender,
+                                  {QStringLiteral("smtp+starttls://") + receiver.address(), QStringLiteral("conta@demo.local"),
+                                   QStringLiteral("certa")},
+                                  accented());
+    EXPECT_EQ(error, QStringLiteral("O servidor de e-mail '%1' não oferece conexão segura (STARTTLS), exigida para esta filial.")
+                         .arg(receiver.address()));
+    EXPECT_FALSE(receiver.waitForMessages(1, 300));  // the password never went out in the clear
+}
+
+TEST(MailSender, LineBreaksInSubjectOrAddressesAreRefusedBeforeConnecting) {
+    RecordingMailSender recorder;
+    SmtpMailSender sender({.connectSeconds = 1, .totalSeconds = 1});
+    const MailAccount nowhere{QStringLiteral("127.0.0.1:%1").arg(cot::testing::unusedLoopbackPort()), {}, {}};
+
+    MailMessage m = accented();
+    m.subject = QStringLiteral("Aceite\r\nBcc: todos@fora.com");
+    EXPECT_EQ(errorOf(sender, nowhere, m),
+              QStringLiteral("O assunto do e-mail não pode conter quebras de linha: 'Aceite\\r\\nBcc: todos@fora.com'."));
+    EXPECT_FALSE(errorOf(recorder, nowhere, m).isEmpty());
+
+    m = accented();
+    m.to << QStringLiteral("x@demo.local>\r\nRCPT TO:<fora@fora.com");
+    EXPECT_EQ(errorOf(sender, nowhere, m),
+              QStringLiteral("Endereço de e-mail 'x@demo.local>\\r\\nRCPT TO:<fora@fora.com' inválido."));
+    m = accented();
+    m.from = QStringLiteral("vendas@demo.local\nX-Injected: 1");
+    EXPECT_EQ(errorOf(sender, nowhere, m), QStringLiteral("Endereço de e-mail 'vendas@demo.local\\nX-Injected: 1' inválido."));
+    m = accented();
+    m.to.clear();
+    EXPECT_EQ(errorOf(sender, nowhere, m), QStringLiteral("O e-mail não tem destinatários."));
+    EXPECT_TRUE(recorder.sent.isEmpty());
+}
+
+TEST(MailSender, ServerTextsAndAddressLists) {
+    const SmtpServer plain = SmtpServer::parse(QStringLiteral(" smtp.demo.local "));
+    EXPECT_EQ(plain.url(), QStringLiteral("smtp://smtp.demo.local:25/localhost"));
+    EXPECT_EQ(plain.security, SmtpServer::Security::StartTlsWhenOffered);
+    EXPECT_EQ(SmtpServer::parse(QStringLiteral("smtp.demo.local:587")).port, 587);
+    const SmtpServer tls = SmtpServer::parse(QStringLiteral("smtps://mail.demo.local"));
+    EXPECT_EQ(tls.port, 465);
+    EXPECT_EQ(tls.security, SmtpServer::Security::ImplicitTls);
+    EXPECT_EQ(SmtpServer::parse(QStringLiteral("SMTP+STARTTLS://mail.demo.local:2525")).security,
+              SmtpServer::Security::StartTlsRequired);
+    for (const char* bad : {"", "   ", "host:99999", "ftp://host", "host name", "host:25\r\nMAIL"}) {
+        EXPECT_THROW(SmtpServer::parse(QString::fromUtf8(bad)), UserError) << bad;
+    }
+    EXPECT_EQ(splitAddressList(QStringLiteral(" a@x.com; b@x.com ,c@x.com;; ")),
+              (QStringList{"a@x.com", "b@x.com", "c@x.com"}));
+}
