@@ -1,5 +1,6 @@
 #include "server/methods/register_methods.h"
 
+#include "server/methods/acceptance_methods.h"
 #include "server/methods/product_line_methods.h"
 #include "server/methods/proposal_methods.h"
 #include "server/methods/proposal_screen_methods.h"
@@ -21,6 +22,7 @@ void registerAllMethods(MethodRegistry& registry) {
     registerCopyMethods(registry);
     registerSimulationWriteMethods(registry);
     registerAttachmentMethods(registry);
+    registerAcceptanceMethods(registry);
 }
 
 }  // namespace cot::server

@@ -26,5 +26,6 @@ MigrationStep registersMigration();
 MigrationStep proposalsMigration();
 MigrationStep contractsMigration();
 MigrationStep textHistoryMigration();
+MigrationStep acceptanceMigration();
 
 }  // namespace cot::server::detail

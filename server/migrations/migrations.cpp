@@ -12,7 +12,8 @@ namespace detail {
 
 const QList<MigrationStep>& migrationSteps() {
     static const QList<MigrationStep> steps{registersMigration(), proposalsMigration(),
-                                            contractsMigration(), textHistoryMigration()};
+                                            contractsMigration(), textHistoryMigration(),
+                                            acceptanceMigration()};
     return steps;
 }
 

@@ -19,7 +19,13 @@ void logFailure(const QString& method, const char* detail) {
     qWarning().noquote() << QStringLiteral("cot05000-server: %1 falhou: %2").arg(method, QString::fromUtf8(detail));
 }
 
-QString countText(const QString& method, int expected, int received) {
+QString countText(const QString& method, int expected, int most, int received) {
+    if (most > expected)
+        return QStringLiteral("O método %1 espera de %2 a %3 argumentos; recebeu %4.")
+            .arg(method)
+            .arg(expected)
+            .arg(most)
+            .arg(received);
     return QStringLiteral("O método %1 espera %2 %3; recebeu %4.")
         .arg(method)
         .arg(expected)
@@ -126,8 +132,8 @@ bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& dat
     const MethodInfo* info = registry_.find(name);
     if (!info) return refuse(id, rpc_code::MethodNotFound, QStringLiteral("Método desconhecido: %1.").arg(name));
     const QJsonArray args = params.toArray();
-    if (args.size() != info->argc)
-        return refuse(id, rpc_code::InvalidParams, countText(name, info->argc, args.size()));
+    if (args.size() < info->argc || args.size() > info->maxArgc)
+        return refuse(id, rpc_code::InvalidParams, countText(name, info->argc, info->maxArgc, args.size()));
 
     // The result is written after the envelope's head; a failure takes back what was written.
     const qsizetype start = out.size();

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QJsonObject>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -136,7 +137,11 @@ Packet Args::packet(int i) const {
 }
 
 void MethodRegistry::add(const QString& name, int argc, MethodHandler handler) {
-    methods_[name] = MethodInfo{name, argc, std::move(handler)};
+    add(name, argc, argc, std::move(handler));
+}
+
+void MethodRegistry::add(const QString& name, int minArgc, int maxArgc, MethodHandler handler) {
+    methods_[name] = MethodInfo{name, minArgc, std::max(minArgc, maxArgc), std::move(handler)};
 }
 
 const MethodInfo* MethodRegistry::find(const QString& name) const {

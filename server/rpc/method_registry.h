@@ -55,7 +55,8 @@ using MethodHandler = std::function<Reply(MethodContext&, const Args&)>;
 
 struct MethodInfo {
     QString name;
-    int argc = 0;
+    int argc = 0;      // fewest arguments taken
+    int maxArgc = 0;   // most arguments taken (argc unless trailing ones are optional)
     MethodHandler handler;
 };
 
@@ -63,6 +64,8 @@ struct MethodInfo {
 class MethodRegistry {
 public:
     void add(const QString& name, int argc, MethodHandler handler);
+    // A method whose last arguments may be left out: from minArgc to maxArgc of them.
+    void add(const QString& name, int minArgc, int maxArgc, MethodHandler handler);
     const MethodInfo* find(const QString& name) const;
     QStringList names() const;
 

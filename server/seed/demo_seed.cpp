@@ -37,7 +37,10 @@ void seedDemo(Database& db) {
     Transaction tx(db);
     if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS")).toInt() > 0) return;
     // Registers may already be there (a database shared with the rest of the system).
-    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM FILIAL")).toInt() == 0) detail::seedRegisters(db);
+    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM FILIAL")).toInt() == 0) {
+        detail::seedRegisters(db);
+        detail::seedMailSettings(db);
+    }
     detail::seedProposals(db);
     tx.commit();
 }

@@ -20,5 +20,6 @@ QString seedNumber(qint64 n);
 
 void seedRegisters(Database& db);
 void seedProposals(Database& db);
+void seedMailSettings(Database& db);
 
 }  // namespace cot::server::detail

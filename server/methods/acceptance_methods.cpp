@@ -1,0 +1,196 @@
+// Acceptance of a proposal version and the questions the approval asks around it.
+//
+//   AceiteProposta(NR, VER, CODE, DATE, MONTH, BRANCH, OPERATOR[, CLIENT]) → one row:
+//       CDCLIENTE (the contract's client, new or not), IDCLIENTENOVO ('S' when registered
+//       by this call), DTACEPROPFAS, QTLINHAS, QTSERVICOS, QTCOBRANCAS, VRCOBRLICUSO,
+//       VRCOBRPACOTE. In one transaction: the acceptance recorded on the version, the
+//       prospect's client registered when CLIENT (InsereCliente's eight values, see
+//       client_registration.h) is given, and the contract and charging generated. Either
+//       all of it is written or nothing. A version already accepted (also by a call
+//       running at the same time), a request, another version accepted, a date before the
+//       proposal's, or a prospect without a client (and no CLIENT) is refused.
+//   InsereCliente(PROSPECT, INSCRIPTION, COMPANY, COMPLEMENT, TRADE NAME, KIND, KIND+
+//       INSCRIPTION, OPERATOR) → CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE of the new client.
+//   Valida_Servico_LinhaProd(CODE, SERVICE TYPE, NR, VER) → the client's contracted
+//       services of that type (none for a prospect without a client); the version's own
+//       services aside.
+//   GetParamEmail(LANGUAGE, KEY) → the notification's subject, recipients, template and
+//       situation (no row: nothing to send).
+#include "server/methods/acceptance_methods.h"
+
+#include "server/methods/acceptance_charging.h"
+#include "server/methods/client_registration.h"
+#include "server/methods/read_support.h"
+#include "server/methods/service_text_support.h"
+#include "server/rpc/method_registry.h"
+#include "server/rpc/reply.h"
+#include "server/storage/database.h"
+
+namespace cot::server {
+
+namespace {
+
+using namespace read;
+
+const QString kAlreadyAccepted = QStringLiteral("Proposta já aceita. O aceite não pode ser registrado novamente.");
+
+QString monthOf(const QString& typed) {
+    const QString m = typed.trimmed();
+    if (m.isEmpty()) throw MethodError(QStringLiteral("Mês de Reajuste deve ser informado."));
+    bool ok = false;
+    const int n = m.toInt(&ok);
+    if (!ok || n < 1 || n > 12 || m.size() > 2)
+        throw MethodError(QStringLiteral("Mês de reajuste inválido: informe um mês de 01 a 12."));
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+QString textOf(const Packet& p, const char* field) {
+    const QVariant v = p.value(0, QString::fromLatin1(field));
+    return v.isNull() ? QString() : v.toString().trimmed();
+}
+
+Reply aceiteProposta(MethodContext& ctx, const Args& args) {
+    Database& db = ctx.db;
+    const ProposalKey key = proposalKey(args);
+    const QString code = args.string(2).trimmed();
+    const QDateTime typedDate = args.date(3);
+    const QString branch = args.string(5).trimmed(), oper = args.string(6).trimmed();
+    const bool registering = args.size() > 7 && !args.isNull(7);
+    acceptance::NewClient newClient;
+    if (registering) newClient = acceptance::newClientFromValue(args.raw(7), 7, QStringLiteral("AceiteProposta"));
+    if (!typedDate.isValid()) throw MethodError(QStringLiteral("Data de aprovação deve ser informada."));
+    const QDateTime acceptedOn(typedDate.date(), QTime(0, 0));
+
+    Transaction tx(db);
+    // The version's row stays locked to the end: a second acceptance waits here and then
+    // finds it accepted.
+    const Packet p = svctext::requireProposal(
+        db, key.number, key.version,
+        QStringLiteral("CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, CDCLIENTE, CDPROSPECT, DTPROPOSFAS, DTACEPROPFAS, "
+                       "IDTIPOPROPFAS, IDTIPOCOBRSERV, VRPACOTESERV, NRMESREAJPROP"));
+    if (!p.value(0, "DTACEPROPFAS").isNull()) throw MethodError(kAlreadyAccepted);
+    if (textOf(p, "IDSOLPROPFAS") == QLatin1String("S"))
+        throw MethodError(QStringLiteral("Não é possível dar o aceite em uma proposta do tipo Solicitação."));
+    if (!branch.isEmpty() && textOf(p, "CDFILIAL") != branch)
+        throw MethodError(QStringLiteral("Proposta não pertence à filial informada."));
+    const QDateTime created = p.value(0, "DTPROPOSFAS").toDateTime();
+    if (created.isValid() && acceptedOn.date() < created.date())
+        throw MethodError(QStringLiteral("Data de aprovação não pode ser menor que data da proposta."));
+    const QString month = monthOf(args.string(4).trimmed().isEmpty() ? textOf(p, "NRMESREAJPROP") : args.string(4));
+    // Other versions share the lines' keys: one contract per proposal.
+    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS <> :VER "
+                                 "AND DTACEPROPFAS IS NOT NULL"),
+                  key.params())
+            .toInt() > 0)
+        throw MethodError(QStringLiteral("Outra versão desta proposta já foi aceita."));
+
+    QString client;
+    bool registered = false;
+    if (textOf(p, "IDCLIENPROSP") == QLatin1String("P")) {
+        const QString prospect = textOf(p, "CDPROSPECT");
+        client = acceptance::clientOfProspect(db, prospect);
+        if (!code.isEmpty() && code != prospect && code != client)
+            throw MethodError(QStringLiteral("Prospect informado não corresponde ao da proposta."));
+        if (registering) {
+            if (newClient.prospect.isEmpty()) newClient.prospect = prospect;
+            if (newClient.prospect != prospect)
+                throw MethodError(QStringLiteral("Prospect informado não corresponde ao da proposta."));
+            if (newClient.oper.isEmpty()) newClient.oper = oper;
+            client = acceptance::registerClient(db, newClient).code;
+            registered = true;
+        } else if (client.isEmpty()) {
+            throw MethodError(QStringLiteral("Não é possivel aprovar proposta com prospect."));
+        }
+    } else {
+        client = textOf(p, "CDCLIENTE");
+        if (client.isEmpty()) throw MethodError(QStringLiteral("Cliente da proposta não informado."));
+        if (!code.isEmpty() && code != client)
+            throw MethodError(QStringLiteral("Cliente informado não corresponde ao da proposta."));
+    }
+
+    const int updated = db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTACEPROPFAS = :D, CDOPERACEITE = :OP, "
+                                               "NRMESREAJPROP = :MES, IDCLIENPROSP = 'C', CDCLIENTE = :C "
+                                               "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
+                                               "AND DTACEPROPFAS IS NULL"),
+                                {{"D", acceptedOn}, {"OP", oper.isEmpty() ? QVariant() : QVariant(oper)},
+                                 {"MES", month}, {"C", client}, {"NR", key.number}, {"VER", key.version}});
+    if (updated != 1) throw MethodError(kAlreadyAccepted);
+    db.exec(QStringLiteral("UPDATE CLIENTE SET NRMESREAJCLIE = :MES WHERE CDCLIENTE = :C AND NRMESREAJCLIE IS NULL"),
+            {{"MES", month}, {"C", client}});
+
+    acceptance::AcceptedProposal accepted;
+    accepted.number = key.number;
+    accepted.version = key.version;
+    accepted.client = client;
+    accepted.branch = branch.isEmpty() ? textOf(p, "CDFILIAL") : branch;
+    accepted.readjustMonth = month;
+    accepted.oper = oper;
+    accepted.contract = textOf(p, "IDTIPOPROPFAS");
+    accepted.serviceCharging = textOf(p, "IDTIPOCOBRSERV");
+    accepted.packageValue = p.value(0, "VRPACOTESERV").toDouble();
+    accepted.acceptedOn = acceptedOn;
+    const acceptance::ChargingSummary summary = acceptance::generateCharging(db, accepted);
+    tx.commit();
+
+    Packet out{{text("CDCLIENTE", 21), fixed("IDCLIENTENOVO"), date("DTACEPROPFAS"), number("QTLINHAS"),
+                number("QTSERVICOS"), number("QTCOBRANCAS"), number("VRCOBRLICUSO"), number("VRCOBRPACOTE")},
+               {}};
+    out.rows << QVariantList{client,
+                             registered ? QStringLiteral("S") : QStringLiteral("N"),
+                             acceptedOn,
+                             double(summary.lines),
+                             double(summary.services),
+                             double(summary.charges),
+                             static_cast<double>(summary.licence),
+                             static_cast<double>(summary.package)};
+    return packetResult(out);
+}
+
+Reply insereCliente(MethodContext& ctx, const Args& args) {
+    const acceptance::NewClient client = acceptance::newClientFromArgs(args, 0);
+    Transaction tx(ctx.db);
+    const acceptance::RegisteredClient made = acceptance::registerClient(ctx.db, client);
+    tx.commit();
+    Packet out{{text("CDCLIENTE", 21), fixed("IDTPIJURCLIE"), text("NRINSJURCLIE", 20)}, {}};
+    out.rows << QVariantList{made.code, made.personKind, made.inscription};
+    return packetResult(out);
+}
+
+Reply validaServicoLinhaProd(MethodContext& ctx, const Args& args) {
+    const QString code = args.string(0).trimmed(), type = args.string(1).trimmed();
+    const QString nr = args.string(2).trimmed(), ver = args.string(3).trimmed();
+    const QList<FieldDef> fields{text("CDCLIENTE", 21), text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2),
+                                 text("NRSERVPROP", 3), text("CDTIPOSERV", 3), text("NMTIPOSERV", 80)};
+    if (code.isEmpty() || type.isEmpty()) return packetResult(Packet{fields, {}});
+    // The code is the client's, or a prospect's that has become one.
+    return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
+SELECT S.CDCLIENTE, S.NRPROPOSFAS, S.NRVERPROPFAS, S.NRSERVPROP, S.CDTIPOSERV, T.NMTIPOSERV
+FROM SERVCLIE S
+LEFT JOIN TIPOSERV T ON T.CDTIPOSERV = S.CDTIPOSERV
+WHERE S.CDTIPOSERV = :T
+  AND (S.CDCLIENTE = :C OR S.CDCLIENTE IN (SELECT PR.CDCLIENTE FROM PROSPECT PR WHERE PR.CDPROSPECT = :C))
+  AND NOT (S.NRPROPOSFAS = :NR AND S.NRVERPROPFAS = :VER)
+ORDER BY S.NRPROPOSFAS, S.NRVERPROPFAS, S.NRSERVPROP)SQL"),
+                               {{"C", code}, {"T", type}, {"NR", nr}, {"VER", ver}}, fields));
+}
+
+Reply getParamEmail(MethodContext& ctx, const Args& args) {
+    const QList<FieldDef> fields{text("IDIDIOMA", 3),          text("CDPARAMEMAIL", 30),
+                                 text("DSASSUNPAREMAIL", 100), text("TXENDERPAREMAIL", 2000),
+                                 text("TXTEXTOPAREMAIL", 2000), fixed("IDSITUPARAEMAIL")};
+    return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
+SELECT IDIDIOMA, CDPARAMEMAIL, DSASSUNPAREMAIL, TXENDERPAREMAIL, TXTEXTOPAREMAIL, IDSITUPARAEMAIL
+FROM PARAMEMAIL WHERE IDIDIOMA = :L AND CDPARAMEMAIL = :K)SQL"),
+                               {{"L", args.string(0).trimmed().toUpper()}, {"K", args.string(1).trimmed()}}, fields));
+}
+
+}  // namespace
+
+void registerAcceptanceMethods(MethodRegistry& registry) {
+    registry.add(QStringLiteral("AceiteProposta"), 7, 8, aceiteProposta);
+    registry.add(QStringLiteral("InsereCliente"), 8, insereCliente);
+    registry.add(QStringLiteral("Valida_Servico_LinhaProd"), 4, validaServicoLinhaProd);
+    registry.add(QStringLiteral("GetParamEmail"), 2, getParamEmail);
+}
+
+}  // namespace cot::server

@@ -1,0 +1,352 @@
+// Acceptance of a proposal: the contract and charging generated from the version's
+// schedules, a prospect registered as a client in the same transaction, nothing left by
+// an acceptance that fails half-way or is refused, one winner among simultaneous ones;
+// and the questions the approval asks around it.
+#include <gtest/gtest.h>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <thread>
+
+#include "support/packet_cells.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+using cot::testing::nr;
+
+namespace {
+
+const QString kBeta = "22333444000172";
+const QString kDelta = "77888999000127";  // prospect of proposal 4
+const QString kZeta = "88999000000118";   // prospect of proposal 7
+const QString kAccepted = "Proposta já aceita. O aceite não pode ser registrado novamente.";
+const QString kToday = "2026-12-06";
+
+class AcceptanceMethodsTest : public ::testing::TestWithParam<Backend> {
+protected:
+    AcceptanceMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
+
+    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
+    RpcResult accept(int proposal, const QString& code, const QVariant& client = {}) {
+        QVariantList args{nr(proposal), "01", code, kToday, "07", "0001", "VENDEDOR"};
+        if (client.isValid()) args << client;
+        return call("AceiteProposta", args);
+    }
+    // InsereCliente's eight values for Delta, as the approval dialog sends them.
+    static QVariantList deltaClient() {
+        return {kDelta, "77.888.999/0001-27", "Delta Engenharia e Projetos Ltda", "Sala 12", "Delta Engenharia",
+                "J", "J77.888.999/0001-27", "GERENTE"};
+    }
+    int count(const QString& sql, const QVariantMap& params = {}) { return server_.db().scalar(sql, params).toInt(); }
+    // Everything an acceptance of `proposal` writes, counted.
+    int written(int proposal, const QString& client) {
+        const QVariantMap p{{"N", nr(proposal)}, {"C", client}};
+        return count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", p) +
+               count("SELECT COUNT(*) FROM LINPCLIE WHERE NRPROPOSFAS = :N", p) +
+               count("SELECT COUNT(*) FROM SERVCLIE WHERE NRPROPOSFAS = :N", p) +
+               count("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND DTACEPROPFAS IS NOT NULL", p) +
+               count("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :C AND CDPROSPECT IS NOT NULL", p) +
+               count("SELECT COUNT(*) FROM PROSPECT WHERE CDCLIENTE IS NOT NULL", p);
+    }
+    // Charges of one origin against the schedule they come from, as "line|day|cents" rows.
+    QStringList rows(const QString& sql, int proposal) {
+        const Packet p = server_.db().query(sql, {{"N", nr(proposal)}});
+        QStringList out;
+        for (int i = 0; i < p.rows.size(); ++i)
+            out << QStringLiteral("%1|%2|%3")
+                       .arg(p.rows[i].value(0).toString(), p.rows[i].value(1).toDateTime().date().toString(Qt::ISODate))
+                       .arg(qRound64(p.rows[i].value(2).toDouble() * 100));
+        return out;
+    }
+
+    TestServer server_;
+};
+
+TEST_P(AcceptanceMethodsTest, AClientsProposalPutsItsLinesAndServicesUnderContractAndChargesItsSchedules) {
+    const RpcResult r = accept(2, kBeta);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const Packet answer = r.value.value<Packet>();
+    ASSERT_EQ(answer.rows.size(), 1);
+    EXPECT_EQ(answer.value(0, "CDCLIENTE").toString(), kBeta);
+    EXPECT_EQ(answer.value(0, "IDCLIENTENOVO").toString(), "N");
+    EXPECT_EQ(answer.value(0, "QTLINHAS").toInt(), 2);
+    EXPECT_EQ(answer.value(0, "QTSERVICOS").toInt(), 2);
+
+    // One licence charge per installment of each line, one package charge per package installment.
+    const QStringList licence = rows("SELECT CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP "
+                                     "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01' ORDER BY CDLINPPROP, DTVELUSOPEDP", 2);
+    ASSERT_EQ(licence.size(), 7);
+    EXPECT_EQ(rows("SELECT CDLINPPROP, DTVENCCOBR, VRCOBR FROM COBRPROP WHERE NRPROPOSFAS = :N AND IDORIGCOBR = 'L' "
+                   "ORDER BY NRSEQCOBR", 2),
+              licence);
+    const QStringList package = rows("SELECT '', DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP "
+                                     "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01' ORDER BY DTVENCSERVPROP", 2);
+    ASSERT_EQ(package.size(), 3);
+    EXPECT_EQ(rows("SELECT '', DTVENCCOBR, VRCOBR FROM COBRPROP WHERE NRPROPOSFAS = :N AND IDORIGCOBR = 'S' "
+                   "ORDER BY NRSEQCOBR", 2),
+              package);
+    EXPECT_EQ(answer.value(0, "QTCOBRANCAS").toInt(), 10);
+    const auto cents = [&](const QString& sql) { return qRound64(server_.db().scalar(sql, {{"N", nr(2)}}).toDouble() * 100); };
+    EXPECT_EQ(qRound64(answer.value(0, "VRCOBRLICUSO").toDouble() * 100),
+              cents("SELECT SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE NRPROPOSFAS = :N"));
+    EXPECT_EQ(qRound64(answer.value(0, "VRCOBRPACOTE").toDouble() * 100), 772800);
+    EXPECT_EQ(cents("SELECT SUM(VRCOBR) FROM COBRPROP WHERE NRPROPOSFAS = :N AND IDORIGCOBR = 'S'"), 772800);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N AND CDCLIENTE = :C AND CDFILIAL = '0001' "
+                    "AND NRMESREAJCOBR = '07' AND CDOPERINCL = 'VENDEDOR'",
+                    {{"N", nr(2)}, {"C", kBeta}}),
+              10);
+
+    // The contracted line keeps the discounted prices and its systems' configuration.
+    const Packet line = server_.db().query("SELECT CDLINPPROPINFOR, CDSISTEMAS, VRLICENCUSOC, VRMENSALIDAC, "
+                                           "QTMINIMAFATC, NRMESREAJLINC FROM LINPCLIE WHERE CDCLIENTE = :C "
+                                           "ORDER BY CDLINPCLIE", {{"C", kBeta}});
+    ASSERT_EQ(line.rows.size(), 2);
+    EXPECT_EQ(line.value(0, "CDLINPPROPINFOR").toString(), "2001");
+    EXPECT_EQ(line.value(0, "CDSISTEMAS").toString(), "WEB00001 WEB00002 WEB00003");
+    EXPECT_DOUBLE_EQ(line.value(0, "VRLICENCUSOC").toDouble(), 950);
+    EXPECT_DOUBLE_EQ(line.value(0, "VRMENSALIDAC").toDouble(), 120);
+    EXPECT_DOUBLE_EQ(line.value(0, "QTMINIMAFATC").toDouble(), 10);
+    EXPECT_EQ(line.value(1, "NRMESREAJLINC").toString(), "07");
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SISTLINPCLIE WHERE CDCLIENTE = :C", {{"C", kBeta}}), 4);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SERVCLIE WHERE CDCLIENTE = :C AND NRPROPOSFAS = :N AND "
+                    "IDTIPOCOBRCLIE = 'P'", {{"C", kBeta}, {"N", nr(2)}}),
+              2);
+    const Packet header = server_.db().query("SELECT DTACEPROPFAS, CDOPERACEITE, NRMESREAJPROP FROM PROPOSTAFAS "
+                                             "WHERE NRPROPOSFAS = :N", {{"N", nr(2)}});
+    EXPECT_EQ(header.value(0, "DTACEPROPFAS").toDateTime().date(), QDate(2026, 12, 6));
+    EXPECT_EQ(header.value(0, "CDOPERACEITE").toString(), "VENDEDOR");
+
+    // The line is now in the contract: the launch checks of another proposal find it.
+    EXPECT_EQ(call("Valida_Servico_LinhaProd", {kBeta, "001", nr(9), "01"}).value.value<Packet>().rows.size(), 1);
+    EXPECT_TRUE(call("Valida_Servico_LinhaProd", {kBeta, "001", nr(2), "01"}).value.value<Packet>().rows.isEmpty())
+        << "the version's own services aside";
+
+    // Accepted once: a second acceptance writes nothing.
+    const int before = written(2, kBeta);
+    EXPECT_EQ(accept(2, kBeta).error, kAccepted);
+    EXPECT_EQ(written(2, kBeta), before);
+}
+
+TEST_P(AcceptanceMethodsTest, AProspectBecomesAClientInTheSameTransactionAsTheAcceptance) {
+    // Without the client's data there is no client to charge: refused, nothing written.
+    EXPECT_EQ(accept(4, kDelta).error, "Não é possivel aprovar proposta com prospect.");
+    EXPECT_EQ(written(4, kDelta), 0);
+
+    const RpcResult r = accept(4, kDelta, deltaClient());
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const Packet answer = r.value.value<Packet>();
+    EXPECT_EQ(answer.value(0, "CDCLIENTE").toString(), kDelta);
+    EXPECT_EQ(answer.value(0, "IDCLIENTENOVO").toString(), "S");
+    const Packet client = server_.db().query("SELECT NRINSJURCLIE, IDTPIJURCLIE, NMFANTCLIE, NMRAZSOCCLIE, CDPROSPECT, "
+                                             "CDFILIAL, CDOPERINCL, NRMESREAJCLIE FROM CLIENTE WHERE CDCLIENTE = :C",
+                                             {{"C", kDelta}});
+    ASSERT_EQ(client.rows.size(), 1);
+    EXPECT_EQ(client.value(0, "NRINSJURCLIE").toString(), kDelta);
+    EXPECT_EQ(client.value(0, "IDTPIJURCLIE").toString(), "J");
+    EXPECT_EQ(client.value(0, "NMFANTCLIE").toString(), "Delta Engenharia");
+    EXPECT_EQ(client.value(0, "CDPROSPECT").toString(), kDelta);
+    EXPECT_EQ(client.value(0, "CDFILIAL").toString(), "0001");
+    EXPECT_EQ(client.value(0, "CDOPERINCL").toString(), "GERENTE");
+    EXPECT_EQ(client.value(0, "NRMESREAJCLIE").toString(), "07");
+    EXPECT_EQ(server_.db().scalar("SELECT DSCOMPLENDE FROM ENDECLIE WHERE CDCLIENTE = :C AND IDTPENDECLIE = 'P'",
+                                  {{"C", kDelta}}).toString(), "Sala 12");
+    EXPECT_EQ(server_.db().scalar("SELECT CDCLIENTE FROM PROSPECT WHERE CDPROSPECT = :C", {{"C", kDelta}}).toString(), kDelta);
+    const Packet header = server_.db().query("SELECT IDCLIENPROSP, CDCLIENTE, CDPROSPECT FROM PROPOSTAFAS "
+                                             "WHERE NRPROPOSFAS = :N", {{"N", nr(4)}});
+    EXPECT_EQ(header.value(0, "IDCLIENPROSP").toString(), "C");
+    EXPECT_EQ(header.value(0, "CDCLIENTE").toString(), kDelta);
+    EXPECT_EQ(header.value(0, "CDPROSPECT").toString(), kDelta) << "where the client came from stays";
+    EXPECT_EQ(rows("SELECT CDLINPPROP, DTVENCCOBR, VRCOBR FROM COBRPROP WHERE NRPROPOSFAS = :N ORDER BY NRSEQCOBR", 4),
+              rows("SELECT CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP WHERE NRPROPOSFAS = :N "
+                   "ORDER BY CDLINPPROP, DTVELUSOPEDP", 4));
+}
+
+TEST_P(AcceptanceMethodsTest, AFailureWhileChargingLeavesNeitherClientNorAcceptance) {
+    server::Database& db = server_.db();
+    if (server_.backend() == Backend::Postgres) {
+        db.exec("CREATE OR REPLACE FUNCTION COT_TEST_RECUSA() RETURNS trigger AS $$ "
+                "BEGIN RAISE EXCEPTION 'recusado pelo teste'; END $$ LANGUAGE plpgsql");
+        db.exec("CREATE TRIGGER TG_TEST_RECUSA BEFORE INSERT ON COBRPROP FOR EACH ROW "
+                "WHEN (NEW.NRSEQCOBR = 2) EXECUTE FUNCTION COT_TEST_RECUSA()");
+    } else {
+        db.exec("CREATE TRIGGER TG_TEST_RECUSA BEFORE INSERT ON COBRPROP WHEN NEW.NRSEQCOBR = 2 "
+                "BEGIN SELECT RAISE(ABORT, 'recusado pelo teste'); END");
+    }
+    // Packet form of the client's data this time.
+    Packet data;
+    const char* names[] = {"CDPROSPECT", "NRINSJURCLIE", "NMRAZSOCCLIE", "DSCOMPLCLIE",
+                           "NMFANTCLIE", "IDTPIJURCLIE", "TPINSCRICAO",  "CDOPERADOR"};
+    for (const char* n : names) data.fields << FieldDef{QString::fromLatin1(n), FieldType::String, 60};
+    data.rows << deltaClient();
+    const RpcResult failed = accept(4, kDelta, QVariant::fromValue(data));
+    ASSERT_FALSE(failed.ok);
+    EXPECT_FALSE(failed.error.contains("COBRPROP")) << failed.error.toStdString();
+    EXPECT_FALSE(failed.error.contains("INSERT", Qt::CaseInsensitive)) << failed.error.toStdString();
+    EXPECT_EQ(written(4, kDelta), 0) << "no client, no acceptance date, no contract, no charge";
+    EXPECT_EQ(count("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :C", {{"C", kDelta}}), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM ENDECLIE WHERE CDCLIENTE = :C", {{"C", kDelta}}), 0);
+
+    // Mended, the same acceptance goes through: the prospect was never left half a client.
+    db.exec("DROP TRIGGER TG_TEST_RECUSA" + QString(server_.backend() == Backend::Postgres ? " ON COBRPROP" : ""));
+    const RpcResult again = accept(4, kDelta, QVariant::fromValue(data));
+    ASSERT_TRUE(again.ok) << again.error.toStdString();
+    EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", {{"N", nr(4)}}), 2);
+}
+
+TEST_P(AcceptanceMethodsTest, OfSimultaneousAcceptancesOfOneProposalExactlyOneWins) {
+    constexpr int kThreads = 4;
+    std::vector<std::thread> threads;
+    std::vector<RpcResult> results(kThreads);
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            auto connection = server_.newConnection();
+            results[t] = connection->call("AceiteProposta", {nr(4), "01", kDelta, kToday, "07", "0001", "VENDEDOR",
+                                                             deltaClient()});
+        });
+    for (std::thread& t : threads) t.join();
+    int won = 0;
+    for (const RpcResult& r : results) {
+        if (r.ok) ++won;
+        else EXPECT_TRUE(r.error == kAccepted || r.error == "Cliente já cadastrado para inscrição informada.")
+                 << r.error.toStdString();
+    }
+    EXPECT_EQ(won, 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", {{"N", nr(4)}}), 2);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM LINPCLIE WHERE NRPROPOSFAS = :N", {{"N", nr(4)}}), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :C", {{"C", kDelta}}), 1);
+}
+
+TEST_P(AcceptanceMethodsTest, AProspectIsRegisteredOnceAndThenAcceptedByItsOwnCall) {
+    const QVariantList zeta{kZeta, "88999000000118", "Zeta Transportes Rodoviários Ltda", "", "Zeta Transportes",
+                            "", "J88999000000118", "VENDEDOR"};
+    const RpcResult first = call("InsereCliente", zeta);
+    ASSERT_TRUE(first.ok) << first.error.toStdString();
+    EXPECT_EQ(first.value.value<Packet>().value(0, "CDCLIENTE").toString(), kZeta);
+    EXPECT_EQ(first.value.value<Packet>().value(0, "IDTPIJURCLIE").toString(), "J");
+    EXPECT_EQ(call("InsereCliente", zeta).error, "Cliente já cadastrado para inscrição informada.");
+    // Another prospect under the inscription of a client.
+    QVariantList other = deltaClient();
+    other[1] = "22.333.444/0001-72";
+    EXPECT_EQ(call("InsereCliente", other).error, "Cliente já cadastrado para inscrição informada.");
+
+    struct Case {
+        int index;
+        QVariant value;
+        QString error;
+    };
+    const Case cases[] = {{0, "00000000000000", "Prospect não cadastrado."},
+                          {1, " ", "Inscrição deve ser informada."},
+                          {2, "", "Razão Social deve ser informada."},
+                          {4, "", "Nome Fantasia deve ser informado."},
+                          {4, QString(51, 'x'), "Nome Fantasia deve ter no máximo 50 caracteres."},
+                          {5, "F", "Tipo de pessoa não corresponde à inscrição informada."}};
+    for (const Case& c : cases) {
+        QVariantList args = deltaClient();
+        args[c.index] = c.value;
+        EXPECT_EQ(call("InsereCliente", args).error, c.error) << c.index;
+    }
+    EXPECT_EQ(count("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :C", {{"C", kDelta}}), 0);
+
+    // Proposal 7 (services only, charged as a package) is accepted with the prospect's code.
+    const RpcResult r = accept(7, kZeta);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.value.value<Packet>().value(0, "CDCLIENTE").toString(), kZeta);
+    EXPECT_EQ(r.value.value<Packet>().value(0, "IDCLIENTENOVO").toString(), "N");
+    EXPECT_EQ(rows("SELECT '', DTVENCCOBR, VRCOBR FROM COBRPROP WHERE NRPROPOSFAS = :N ORDER BY NRSEQCOBR", 7),
+              rows("SELECT '', DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N "
+                   "ORDER BY DTVENCSERVPROP", 7));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SERVCLIE WHERE CDCLIENTE = :C", {{"C", kZeta}}), 3);
+    // The service types contracted now answer for the prospect's code too.
+    EXPECT_EQ(call("Valida_Servico_LinhaProd", {kZeta, "004", nr(99), "01"}).value.value<Packet>().rows.size(), 1);
+    EXPECT_TRUE(call("Valida_Servico_LinhaProd", {kZeta, "005", nr(99), "01"}).value.value<Packet>().rows.isEmpty());
+    EXPECT_TRUE(call("Valida_Servico_LinhaProd", {kDelta, "001", nr(99), "01"}).value.value<Packet>().rows.isEmpty())
+        << "a prospect without a client has no contract";
+}
+
+TEST_P(AcceptanceMethodsTest, RefusedAcceptancesWriteNothing) {
+    struct Case {
+        QVariantList args;
+        QString error;
+    };
+    const Case cases[] = {
+        {{nr(5), "01", "44555666000154", kToday, "07", "0001", "VENDEDOR"},
+         "Não é possível dar o aceite em uma proposta do tipo Solicitação."},
+        {{nr(2), "01", kBeta, "", "07", "0001", "VENDEDOR"}, "Data de aprovação deve ser informada."},
+        {{nr(2), "01", kBeta, "2026-11-25", "07", "0001", "VENDEDOR"},
+         "Data de aprovação não pode ser menor que data da proposta."},
+        {{nr(2), "01", kBeta, kToday, "13", "0001", "VENDEDOR"}, "Mês de reajuste inválido: informe um mês de 01 a 12."},
+        {{nr(2), "01", kBeta, kToday, "07", "0002", "VENDEDOR"}, "Proposta não pertence à filial informada."},
+        {{nr(2), "01", "11222333000181", kToday, "07", "0001", "VENDEDOR"},
+         "Cliente informado não corresponde ao da proposta."},
+        {{nr(2), "09", kBeta, kToday, "07", "0001", "VENDEDOR"}, "Proposta não cadastrada."},
+        {{nr(1), "01", "11222333000181", kToday, "07", "0001", "VENDEDOR"}, kAccepted},
+    };
+    for (const Case& c : cases) EXPECT_EQ(call("AceiteProposta", c.args).error, c.error) << c.error.toStdString();
+    EXPECT_EQ(written(2, kBeta), 0);
+
+    // A licence whose installments no longer add up is not charged.
+    server_.db().exec("UPDATE VENCLINPPROP SET VRVELUSOPEDP = VRVELUSOPEDP + 0.01 WHERE NRPROPOSFAS = :N "
+                      "AND DTVELUSOPEDP = (SELECT MIN(DTVELUSOPEDP) FROM VENCLINPPROP WHERE NRPROPOSFAS = :N)",
+                      {{"N", nr(2)}});
+    EXPECT_EQ(accept(2, kBeta).error, "O somatório dos vencimentos está diferente do valor da Proposta. "
+                                      "O valor dos vencimentos deve ser alterado.");
+    EXPECT_EQ(written(2, kBeta), 0);
+
+    // One version of a proposal is accepted, not two.
+    ASSERT_TRUE(call("AceiteProposta", {nr(6), "03", "11222333000181", kToday, "03", "0001", "VENDEDOR"}).ok);
+    EXPECT_EQ(call("AceiteProposta", {nr(6), "02", "11222333000181", kToday, "03", "0001", "VENDEDOR"}).error,
+              "Outra versão desta proposta já foi aceita.");
+}
+
+TEST_P(AcceptanceMethodsTest, TheClientsDataIsAnOptionalEighthArgument) {
+    auto raw = [&](QJsonArray params) { return server_.call("AceiteProposta", params).value("error").toObject(); };
+    const QJsonArray seven{nr(2), "01", kBeta, kToday, "07", "0001", "VENDEDOR"};
+    QJsonArray six = seven;
+    six.removeLast();
+    EXPECT_EQ(raw(six).value("code").toInt(), -32602);
+    EXPECT_EQ(raw(six).value("message").toString(), "O método AceiteProposta espera de 7 a 8 argumentos; recebeu 6.");
+    QJsonArray nine = seven;
+    nine << QJsonValue::Null << "x";
+    EXPECT_EQ(raw(nine).value("code").toInt(), -32602);
+    QJsonArray badClient = seven;
+    badClient << "texto";
+    EXPECT_EQ(raw(badClient).value("code").toInt(), -32602);
+    EXPECT_EQ(written(2, kBeta), 0);
+    // A client's proposal takes no registration: the data is ignored, and null is "not given".
+    QJsonArray withNull = seven;
+    withNull << QJsonValue::Null;
+    EXPECT_TRUE(server_.call("AceiteProposta", withNull).contains("result"));
+    // A single count stays exact.
+    EXPECT_EQ(server_.call("InsereCliente", {kDelta}).value("error").toObject().value("message").toString(),
+              "O método InsereCliente espera 8 argumentos; recebeu 1.");
+}
+
+TEST_P(AcceptanceMethodsTest, TheNotificationParametersComeByLanguageAndKey) {
+    for (const char* language : {"POR", "ESP"})
+        for (const char* key : {"COT05000_PROPCOM", "COT05000_PROPSERV"}) {
+            const RpcResult r = call("GetParamEmail", {language, key});
+            ASSERT_TRUE(r.ok) << r.error.toStdString();
+            const Packet p = r.value.value<Packet>();
+            ASSERT_EQ(p.rows.size(), 1) << language << key;
+            EXPECT_FALSE(p.value(0, "DSASSUNPAREMAIL").toString().isEmpty());
+            EXPECT_FALSE(p.value(0, "TXENDERPAREMAIL").toString().isEmpty());
+            EXPECT_TRUE(p.value(0, "TXTEXTOPAREMAIL").toString().contains("#PROPOSTA"));
+            EXPECT_GE(p.indexOf("IDSITUPARAEMAIL"), 0);
+        }
+    const Packet service = call("GetParamEmail", {"POR", "COT05000_PROPSERV"}).value.value<Packet>();
+    EXPECT_TRUE(service.value(0, "TXTEXTOPAREMAIL").toString().contains("#VALORPACOTESERVICO"));
+    EXPECT_EQ(service.value(0, "IDSITUPARAEMAIL").toString(), "A");
+    const Packet none = call("GetParamEmail", {"POR", "COT05000_OUTRO"}).value.value<Packet>();
+    EXPECT_TRUE(none.rows.isEmpty());
+    EXPECT_GE(none.indexOf("IDSITUPARAEMAIL"), 0) << "an empty table still has its fields";
+    // The branches send through the local relay.
+    EXPECT_EQ(count("SELECT COUNT(*) FROM ENDEFILI WHERE IDTPENDEFILI = 'P' AND DSSMTPEMAILF = '127.0.0.1' "
+                    "AND NRPORTSMTPF = 2525"),
+              2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, AcceptanceMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
