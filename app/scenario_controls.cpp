@@ -79,6 +79,18 @@ std::optional<QString> shownText(QWidget& w) {
     return std::nullopt;
 }
 
+// Scrolls the cell into view in an active window, where a click reaches it.
+void ScenarioControls::showCell(TDBGrid& grid, const QModelIndex& index) {
+    grid.scrollTo(index);
+    settle();
+    QWidget* window = grid.window();
+    if (!window->isActiveWindow()) {
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        settle();
+    }
+}
+
 void ScenarioControls::settle() {
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
@@ -232,14 +244,7 @@ StepResult ScenarioControls::selectRow(const QString& gridName, const QString& f
     const int column = visibleColumn(*grid, field);
     if (column < 0) return refused(QStringLiteral("a grade %1 não mostra colunas").arg(gridName));
     const QModelIndex index = grid->model()->index(row, column);
-    grid->scrollTo(index);
-    settle();
-    QWidget* window = grid->window();
-    if (!window->isActiveWindow()) {
-        window->activateWindow();
-        QApplication::setActiveWindow(window);
-        settle();
-    }
+    showCell(*grid, index);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, grid->visualRect(index).center());
     settle();
     if (table->currentRow() != row)
@@ -259,14 +264,7 @@ StepResult ScenarioControls::clickCell(const QString& gridName, const QString& f
     const int column = grid->columnOf(field) ? grid->columnOf(field)->index : -1;
     if (column < 0) return refused(QStringLiteral("a grade %1 não mostra o campo %2").arg(gridName, field));
     const QModelIndex index = grid->model()->index(table->currentRow(), column);
-    grid->scrollTo(index);
-    settle();
-    QWidget* window = grid->window();
-    if (!window->isActiveWindow()) {
-        window->activateWindow();
-        QApplication::setActiveWindow(window);
-        settle();
-    }
+    showCell(*grid, index);
     const QPoint at = grid->visualRect(index).center();
     if (twice) QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     else QTest::mouseClick(grid->viewport(), button, Qt::NoModifier, at);

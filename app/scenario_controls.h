@@ -1,4 +1,5 @@
 #pragma once
+#include <QModelIndex>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -6,6 +7,10 @@
 #include <optional>
 
 #include "scenario_script.h"
+
+namespace cot {
+class TDBGrid;
+}
 
 namespace cot::shell {
 
@@ -57,6 +62,7 @@ private:
     // Gives the focus as a click would; the widget (or its editor) has it afterwards.
     static bool giveFocus(QWidget& widget);
     static StepResult usable(QWidget& widget);
+    static void showCell(TDBGrid& grid, const QModelIndex& index);
 
     QPointer<QWidget> front_;
 };

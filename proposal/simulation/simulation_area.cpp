@@ -11,6 +11,7 @@
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/screen_layout.h"
+#include "proposal/simulation/simulation_shared.h"
 #include "proposal/simulation/simulation_tables.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
@@ -73,16 +74,7 @@ void SimulationArea::build() {
 
     auto* totals = new QHBoxLayout;
     const auto total = [&](const char* name, const char* caption) {
-        auto* e = new TNumberEdit(QString::fromLatin1(name), grbSimulacao);
-        e->setDecimals(2);
-        e->setDisplayFormat(QStringLiteral("#,##0.00"));
-        e->setReadOnly(true);
-        e->setColor(ControlColor::BtnFace);
-        e->setAlignment(Qt::AlignRight);
-        e->setMaximumWidth(160);
-        totals->addWidget(new QLabel(QString::fromUtf8(caption), grbSimulacao));
-        totals->addWidget(e);
-        return e;
+        return simulation_shared::addTotal(*totals, grbSimulacao, name, caption);
     };
     totals->addStretch();
     nedTotaLicSimula = total("nedTotaLicSimula", "Total Geral Licença de Uso");

@@ -5,6 +5,7 @@
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/simulation/simulation_area.h"
+#include "proposal/simulation/simulation_shared.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
 #include "ui/db_grid.h"
@@ -17,7 +18,7 @@ namespace {
 const QString kNumber = QStringLiteral("NRSIMULAPROP");
 const QString kOrder = QStringLiteral("NRORDSIMULAPROP");
 const QString kName = QStringLiteral("NMSIMULAPROP");
-constexpr int kOrderWidth = 3;
+using simulation_shared::kOrderWidth;
 
 }  // namespace
 
@@ -33,18 +34,8 @@ void SimulationArea::Vd_OrdemSimula(bool report) {
     ClientDataSet& t = *cdsSimulacao;
     if (!t.isEditing()) return;
     try {
-        const QString order = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth);
-        if (order != t[kOrder].asString()) t[kOrder].setAsString(order);
-        if (order.isEmpty()) {
-            if (!report) return;
-            Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("NRORDEM_INF")));
-        }
-        {
-            // Hidden again before any message.
-            BusyScope busy;
-            cdsVd_Simulacao->setData(s_.net().getPacket(QStringLiteral("GetVd_Simulacao"), {s_.NR(), s_.VER(), order}));
-        }
-        if (!cdsVd_Simulacao->isEmpty()) Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("ORDEMJACAD")));
+        simulation_shared::checkOrder(s_, t, kOrder, report, *cdsVd_Simulacao, QStringLiteral("GetVd_Simulacao"),
+                                      {s_.NR(), s_.VER()});
     } catch (...) {
         focusColumn(kOrder);
         throw;

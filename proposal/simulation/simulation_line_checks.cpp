@@ -4,6 +4,7 @@
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/simulation/simulation_area.h"
+#include "proposal/simulation/simulation_shared.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
 #include "ui/db_grid.h"
@@ -17,7 +18,7 @@ const QString kOrder = QStringLiteral("NRORDLINPSIMULA");
 const QString kLine = QStringLiteral("CDLINPPROP");
 const QString kName = QStringLiteral("NMLINPPROP");
 const QString kQuantity = QStringLiteral("QTUTILSIMULINP");
-constexpr int kOrderWidth = 3;
+using simulation_shared::kOrderWidth;
 
 }  // namespace
 
@@ -33,20 +34,8 @@ void SimulationProductsArea::Vd_ProdOrdemSimula(bool report) {
     ClientDataSet& t = *cdsProdSimulaLinp;
     if (!t.isEditing()) return;
     try {
-        const QString order = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth);
-        if (order != t[kOrder].asString()) t[kOrder].setAsString(order);
-        if (order.isEmpty()) {
-            if (!report) return;
-            Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("NRORDEM_INF")));
-        }
-        {
-            // Hidden again before any message.
-            BusyScope busy;
-            cdsVd_ProdSimulaLinp->setData(s_.net().getPacket(
-                QStringLiteral("GetVd_ProdSimulaLinp"),
-                {s_.NR(), s_.VER(), simulations().currentSimulation(), t[kLine].asString(), order}));
-        }
-        if (!cdsVd_ProdSimulaLinp->isEmpty()) Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("ORDEMJACAD")));
+        simulation_shared::checkOrder(s_, t, kOrder, report, *cdsVd_ProdSimulaLinp, QStringLiteral("GetVd_ProdSimulaLinp"),
+                                      {s_.NR(), s_.VER(), simulations().currentSimulation(), t[kLine].asString()});
     } catch (...) {
         focusColumn(kOrder);
         throw;

@@ -9,6 +9,7 @@
 #include "proposal/proposal_screen.h"
 #include "proposal/screen_layout.h"
 #include "proposal/simulation/simulation_area.h"
+#include "proposal/simulation/simulation_shared.h"
 #include "proposal/simulation/simulation_tables.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
@@ -84,16 +85,7 @@ void SimulationProductsArea::build() {
 
     auto* totals = new QHBoxLayout;
     const auto total = [&](const char* name, const char* caption) {
-        auto* e = new TNumberEdit(QString::fromLatin1(name), grbProdSimulaLinp);
-        e->setDecimals(2);
-        e->setDisplayFormat(QStringLiteral("#,##0.00"));
-        e->setReadOnly(true);
-        e->setColor(ControlColor::BtnFace);
-        e->setAlignment(Qt::AlignRight);
-        e->setMaximumWidth(160);
-        totals->addWidget(new QLabel(QString::fromUtf8(caption), grbProdSimulaLinp));
-        totals->addWidget(e);
-        return e;
+        return simulation_shared::addTotal(*totals, grbProdSimulaLinp, name, caption);
     };
     totals->addStretch();
     nedTotaLinpSimula = total("nedTotaLinpSimula", "Total da simulação LU");
