@@ -1,0 +1,178 @@
+#include "approval/approval_email.h"
+
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "data/field.h"
+#include "data/format_br.h"
+#include "rpc/net_connection.h"
+#include "services/cipher.h"
+#include "services/local_query.h"
+#include "services/messages.h"
+#include "services/veltrano.h"
+
+namespace cot::approval {
+
+namespace {
+
+const QString kMoney = QStringLiteral("#,##0.00");
+
+QString escaped(const QString& value, bool html) { return html ? value.toHtmlEscaped() : value; }
+
+}  // namespace
+
+ProposalEmailValues ProposalEmailValues::fromRecord(const ClientDataSet& cds) {
+    ProposalEmailValues v;
+    v.number = cds.fieldByName(QStringLiteral("NRPROPOSFAS")).asString();
+    v.version = cds.fieldByName(QStringLiteral("NRVERPROPFAS")).asString();
+    v.reference = cds.fieldByName(QStringLiteral("DSREFEPROPOSFAS")).asString();
+    v.clientName = cds.fieldByName(QStringLiteral("NOME")).asString();
+    v.language = cds.fieldByName(QStringLiteral("IDIDIOMA")).asString();
+    v.contractType = cds.fieldByName(QStringLiteral("IDTIPOPROPFAS")).asString();
+    v.serviceCharging = cds.fieldByName(QStringLiteral("IDTIPOCOBRSERV")).asString();
+    v.packageValue = cds.fieldByName(QStringLiteral("VRPACOTESERV")).asFloat();
+    return v;
+}
+
+QList<ProductLineValue> productLinesOf(ClientDataSet& cds) {
+    QList<ProductLineValue> out;
+    if (cds.isEmpty()) return out;
+    const int at = cds.recNo();
+    cds.disableControls();
+    for (cds.first(); !cds.eof(); cds.next())
+        out.append({cds.fieldByName(QStringLiteral("NMLINPPROP")).asString(),
+                    cds.fieldByName(QStringLiteral("VRLINPROD")).asFloat()});
+    if (at > 0) cds.setRecNo(at);
+    cds.enableControls();
+    return out;
+}
+
+EmailParam EmailParam::fromPacket(const Packet& p) {
+    EmailParam param;
+    if (p.isEmpty()) return param;
+    param.subject = p.value(0, QStringLiteral("DSASSUNPAREMAIL")).toString();
+    param.recipients = p.value(0, QStringLiteral("TXENDERPAREMAIL")).toString();
+    param.text = p.value(0, QStringLiteral("TXTEXTOPAREMAIL")).toString();
+    param.active = p.value(0, QStringLiteral("IDSITUPARAEMAIL")).toString() == QLatin1String("A");
+    return param;
+}
+
+QString productLinesText(const QList<ProductLineValue>& lines, const QString& valorWord, bool html) {
+    QString out;
+    for (const ProductLineValue& line : lines)
+        out += escaped(line.name, html) + QStringLiteral(", ") + valorWord + QLatin1Char(' ') +
+               formatFloat(kMoney, line.value) + QStringLiteral("</b> ");
+    return out;
+}
+
+QList<std::pair<QString, QString>> placeholders(const QString& key, const ApprovalEmailData& data, bool html) {
+    const ProposalEmailValues& p = data.proposal;
+    QList<std::pair<QString, QString>> values{
+        {QStringLiteral("#PROPOSTA"), escaped(p.number, html)},
+        {QStringLiteral("#VERSAO"), escaped(p.version, html)},
+        {QStringLiteral("#DESCRICAOPROP"), escaped(p.reference, html)},
+        {QStringLiteral("#FANTASIACLIENTE/PROSPECT"), escaped(p.clientName, html)},
+    };
+    if (key == kParamLicenca) {
+        values.append({QStringLiteral("#DADOSLINHAPROD"), productLinesText(data.lines, data.valorWord, html)});
+        values.append({QStringLiteral("#VRTOTLINHAPROD"), formatFloat(kMoney, data.linesTotal)});
+    } else if (key == kParamServico) {
+        values.append({QStringLiteral("#VALORPACOTESERVICO"), formatFloat(kMoney, p.packageValue)});
+    }
+    return values;
+}
+
+QString expandTemplate(QString text, const QList<std::pair<QString, QString>>& values) {
+    for (const auto& [placeholder, value] : values) text.replace(placeholder, value, Qt::CaseSensitive);
+    return text;
+}
+
+bool notificationApplies(const QString& key, const ProposalEmailValues& proposal) {
+    if (key == kParamLicenca) return proposal.contractType == QLatin1String("M");
+    if (key == kParamServico) return proposal.serviceCharging == QLatin1String("P");
+    return false;
+}
+
+std::optional<MailMessage> composeNotification(const QString& key, const Packet& packet, const ApprovalEmailData& data) {
+    const EmailParam param = EmailParam::fromPacket(packet);
+    if (!param.active || !notificationApplies(key, data.proposal)) return std::nullopt;
+    MailMessage message;
+    message.to = splitAddressList(param.recipients);
+    message.subject = param.subject;
+    message.textPart = expandTemplate(param.text, placeholders(key, data, false));
+    message.htmlPart = expandTemplate(param.text, placeholders(key, data, true));
+    return message;
+}
+
+ParamLoader paramsFrom(NetConnection& connection) {
+    return [&connection](const QString& language, const QString& key) {
+        const RpcResult r = connection.call(QStringLiteral("GetParamEmail"), {language, key});
+        if (!r.ok) throw ServerError(r.error, r.code);
+        if (r.value.isNull()) return Packet{};
+        if (r.value.typeId() != qMetaTypeId<Packet>())
+            throw ServerError(QStringLiteral("Resposta inesperada do servidor de aplicação para GetParamEmail."));
+        return r.value.value<Packet>();
+    };
+}
+
+MailSetup mailSetupOf(const QString& branch, const QString& operatorCode) {
+    TADOIBQuery qryConfFilial(QStringLiteral("qryConfFilial"));
+    for (const char* line : {"SELECT", "   ED.CDFILIAL,", "   ED.DSEMAILFILI,", "   ED.CDSENHEMAILF,", "   ED.DSSMTPEMAILF,",
+                             "   FI.NMFILIAL", "FROM", "   ENDEFILI ED, FILIAL FI", "WHERE", "    ED.CDFILIAL = :P_CDFILIAL",
+                             "AND ED.IDTPENDEFILI = 'P'", "AND ED.CDFILIAL = FI.CDFILIAL"})
+        qryConfFilial.addSql(QString::fromLatin1(line));
+    qryConfFilial.setParam(QStringLiteral("P_CDFILIAL"), branch);
+    qryConfFilial.open();
+    if (qryConfFilial.isEmpty())
+        throw UserError(QStringLiteral("A filial %1 não tem conta de e-mail cadastrada.").arg(branch));
+
+    // The contracts mailbox of the proposal parameters stands in for an operator without address.
+    TADOIBQuery qryOperEnvio(QStringLiteral("qryOperEnvio"));
+    qryOperEnvio.setSql(QStringLiteral(
+        "SELECT NVLSTR(OP.DSEMAILOPER, (SELECT PP.DSEMAILCONTRAT FROM PARAMPROP PP WHERE PP.IDPARAMPROP = 'U')) "
+        "AS DSEMAILOPER FROM OPERADOR OP WHERE OP.CDOPERADOR = :P_CDOPERADOR"));
+    qryOperEnvio.setParam(QStringLiteral("P_CDOPERADOR"), operatorCode);
+    qryOperEnvio.open();
+
+    MailSetup setup;
+    setup.account.server = qryConfFilial.fieldByName(QStringLiteral("DSSMTPEMAILF")).asString();
+    setup.account.user = qryConfFilial.fieldByName(QStringLiteral("DSEMAILFILI")).asString().trimmed();
+    setup.account.password = Criptografa::Uncripto(qryConfFilial.fieldByName(QStringLiteral("CDSENHEMAILF")).asString(), 2);
+    if (!qryOperEnvio.isEmpty()) setup.from = qryOperEnvio.fieldByName(QStringLiteral("DSEMAILOPER")).asString().trimmed();
+    return setup;
+}
+
+QString ApprovalEmailResult::warning(const TMessages& catalogue) const {
+    QStringList lines;
+    for (const NotificationFailure& f : failed) {
+        const QString name = catalogue.Msg(f.key == kParamLicenca ? QStringLiteral("Email_PROPCOM") : QStringLiteral("Email_PROPSERV"));
+        lines << catalogue.Msg(QStringLiteral("Email_Falha"), {name, f.error});
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& params, MailSender& sender,
+                              const MailSetupLoader& setupLoader) {
+    ApprovalEmailResult result;
+    std::optional<MailSetup> setup;
+    for (const QString& key : {kParamLicenca, kParamServico}) {
+        if (!notificationApplies(key, data.proposal)) continue;
+        try {
+            const std::optional<MailMessage> composed = composeNotification(key, params(data.proposal.language, key), data);
+            if (!composed) continue;
+            if (!setup) setup = setupLoader ? setupLoader() : mailSetupOf(Veltrano::FiliProc(), Veltrano::Operador());
+            MailMessage message = *composed;
+            message.from = setup->from;
+            sender.send(setup->account, message);
+            result.sent << key;
+        } catch (const UserError& e) {
+            result.failed.append({key, e.text()});
+        } catch (const Abort&) {
+            result.failed.append({key, QString()});
+        } catch (const std::exception& e) {
+            result.failed.append({key, QString::fromUtf8(e.what())});
+        }
+    }
+    return result;
+}
+
+}  // namespace cot::approval

@@ -1,0 +1,186 @@
+// Approval notifications: the templates expanded from the proposal, each notification sent
+// on its own, and the whole road through the branch's account to a real SMTP receiver.
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "approval/approval_email.h"
+#include "base/errors.h"
+#include "services/cipher.h"
+#include "services/local_query.h"
+#include "services/messages.h"
+#include "support/qt_printers.h"
+#include "support/smtp_receiver.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using namespace cot::approval;
+
+namespace {
+
+Packet param(const QString& subject, const QString& recipients, const QString& text, const QString& situation = "A") {
+    Packet p;
+    p.fields = {{"DSASSUNPAREMAIL", FieldType::String, 100}, {"TXENDERPAREMAIL", FieldType::String, 2000},
+                {"TXTEXTOPAREMAIL", FieldType::String, 2000}, {"IDSITUPARAEMAIL", FieldType::String, 1}};
+    p.rows = {{subject, recipients, text, situation}};
+    return p;
+}
+
+ApprovalEmailData proposal(const QString& contract = "M", const QString& charging = "P") {
+    ApprovalEmailData d;
+    d.proposal = {"2", "01", "Sistema fiscal", "Alfa Comércio", "POR", contract, charging, 12345.6};
+    d.lines = {{"Fiscal", 1500}, {"Folha", 300.5}};
+    d.linesTotal = 1800.5;
+    return d;
+}
+
+}  // namespace
+
+TEST(ApprovalEmail, PlaceholdersExpandedInOrderEverywhereTheyAppear) {
+    const ApprovalEmailData d = proposal();
+    const auto licence = composeNotification(
+        kParamLicenca,
+        param("Aceite", "a@x.com; b@x.com,c@x.com",
+              "#PROPOSTA/#VERSAO #PROPOSTA #PROPOSTA - #DESCRICAOPROP - #FANTASIACLIENTE/PROSPECT: #DADOSLINHAPROD|"
+              "#DADOSLINHAPROD= #VRTOTLINHAPROD #VALORPACOTESERVICO"),
+        d);
+    ASSERT_TRUE(licence);
+    EXPECT_EQ(licence->textPart,
+              "2/01 2 2 - Sistema fiscal - Alfa Comércio: Fiscal, valor 1.500,00</b> Folha, valor 300,50</b> |"
+              "Fiscal, valor 1.500,00</b> Folha, valor 300,50</b> = 1.800,50 #VALORPACOTESERVICO");
+    EXPECT_EQ(licence->to, (QStringList{"a@x.com", "b@x.com", "c@x.com"}));
+    EXPECT_EQ(licence->subject, "Aceite");
+
+    const auto service = composeNotification(kParamServico, param("S", "s@x.com", "#PROPOSTA: #VALORPACOTESERVICO #VRTOTLINHAPROD"), d);
+    ASSERT_TRUE(service);
+    EXPECT_EQ(service->textPart, "2: 12.345,60 #VRTOTLINHAPROD");
+    EXPECT_EQ(composeNotification(kParamServico, param("S", "s@x.com", "Sem marcadores."), d)->textPart, "Sem marcadores.");
+
+    // A value holding its own placeholder is inserted as it is; one holding a later one is
+    // replaced when that one's turn comes.
+    ApprovalEmailData tricky = d;
+    tricky.proposal.reference = "ver #DESCRICAOPROP de #FANTASIACLIENTE/PROSPECT";
+    EXPECT_EQ(composeNotification(kParamServico, param("S", "s@x.com", "[#DESCRICAOPROP]"), tricky)->textPart,
+              "[ver #DESCRICAOPROP de Alfa Comércio]");
+}
+
+TEST(ApprovalEmail, LongTemplateKeepsItsLaterPlaceholders) {
+    const QString filler(2100, QLatin1Char('x'));
+    const auto m = composeNotification(kParamLicenca, param("S", "a@x.com", filler + " #PROPOSTA #VRTOTLINHAPROD fim"), proposal());
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->textPart, filler + " 2 1.800,50 fim");
+    EXPECT_EQ(m->htmlPart, filler + " 2 1.800,50 fim");
+}
+
+TEST(ApprovalEmail, HtmlPartEscapesTheProposalValuesButKeepsTheTemplateMarkup) {
+    ApprovalEmailData d = proposal();
+    d.proposal.clientName = "João & <Filhos>";
+    d.proposal.reference = "\"A\" < B";
+    d.lines = {{"<script>x</script>", 10}};
+    const auto m = composeNotification(kParamLicenca,
+                                       param("S", "a@x.com", "<p>#FANTASIACLIENTE/PROSPECT #DESCRICAOPROP</p><b>#DADOSLINHAPROD"), d);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->htmlPart, "<p>João &amp; &lt;Filhos&gt; &quot;A&quot; &lt; B</p><b>&lt;script&gt;x&lt;/script&gt;, valor 10,00</b> ");
+    EXPECT_EQ(m->textPart, "<p>João & <Filhos> \"A\" < B</p><b><script>x</script>, valor 10,00</b> ");
+}
+
+TEST(ApprovalEmail, InactiveMissingOrNotApplyingSendsNothing) {
+    const Packet active = param("S", "a@x.com", "t");
+    EXPECT_FALSE(composeNotification(kParamLicenca, param("S", "a@x.com", "t", "I"), proposal()));
+    EXPECT_FALSE(composeNotification(kParamLicenca, Packet{}, proposal()));
+    EXPECT_FALSE(composeNotification(kParamLicenca, active, proposal("L", "P")));  // rental
+    EXPECT_FALSE(composeNotification(kParamServico, active, proposal("M", "H")));  // hourly services
+    EXPECT_TRUE(composeNotification(kParamServico, active, proposal("L", "P")));
+}
+
+TEST(ApprovalEmail, OneFailingNotificationDoesNotDropTheOtherAndIsNamed) {
+    RecordingMailSender recorder;
+    recorder.failWhenSubjectContains = "licença";
+    recorder.failureText = "O servidor de e-mail recusou.";
+    QStringList asked;
+    const ParamLoader params = [&](const QString& language, const QString& key) {
+        asked << language + "/" + key;
+        return key == kParamLicenca ? param("Cobrar licença", "f@x.com", "L #PROPOSTA") : param("Cobrar pacote", "s@x.com", "S #PROPOSTA");
+    };
+    const MailSetupLoader setup = [] { return MailSetup{{"smtp.demo:25", "conta", "senha"}, "vendedor@demo.local"}; };
+
+    const ApprovalEmailResult r = GeraEmail(proposal(), params, recorder, setup);
+    EXPECT_EQ(asked, (QStringList{"POR/COT05000_PROPCOM", "POR/COT05000_PROPSERV"}));
+    EXPECT_EQ(r.sent, QStringList{kParamServico});
+    ASSERT_EQ(r.failed.size(), 1);
+    EXPECT_EQ(r.failed[0].key, kParamLicenca);
+    ASSERT_EQ(recorder.sent.size(), 1);
+    EXPECT_EQ(recorder.sent[0].message.textPart, "S 2");
+    EXPECT_EQ(recorder.sent[0].message.from, "vendedor@demo.local");
+    EXPECT_EQ(recorder.sent[0].account.user, "conta");
+
+    TMessages catalogue;
+    catalogue.loadFromFile(":/cot05003/cot05003_messages.txt");
+    EXPECT_EQ(r.warning(catalogue), "O e-mail de cobrança da licença de uso não foi enviado: O servidor de e-mail recusou.");
+
+    // A parameter the server could not give fails its own notification only.
+    recorder.sent.clear();
+    recorder.failWhenSubjectContains.clear();
+    const ParamLoader broken = [&](const QString&, const QString& key) -> Packet {
+        if (key == kParamServico) throw ServerError("Servidor de aplicação fora do ar.");
+        return param("Cobrar licença", "f@x.com", "L");
+    };
+    const ApprovalEmailResult r2 = GeraEmail(proposal(), broken, recorder, setup);
+    EXPECT_EQ(r2.sent, QStringList{kParamLicenca});
+    ASSERT_EQ(r2.failed.size(), 1);
+    EXPECT_EQ(r2.failed[0].key, kParamServico);
+    EXPECT_EQ(r2.failed[0].error, "Servidor de aplicação fora do ar.");
+
+    // Neither applies: no parameter is even asked for.
+    asked.clear();
+    EXPECT_TRUE(GeraEmail(proposal("L", "H"), params, recorder, setup).ok());
+    EXPECT_TRUE(asked.isEmpty());
+}
+
+// The branch's account and the operator's address from the host database, the password
+// deciphered, both notifications delivered to a real receiver.
+class ApprovalEmailDelivery : public ::testing::TestWithParam<cot::testing::Backend> {};
+INSTANTIATE_TEST_SUITE_P(Db, ApprovalEmailDelivery, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+TEST_P(ApprovalEmailDelivery, BranchAccountDeliversBothNotificationsOverSmtp) {
+    QTemporaryDir keys;
+    CipherKey::setKeyFile(keys.filePath("host.key"));
+    const QByteArray savedKey = qgetenv("COT_HOST_KEY");
+    qunsetenv("COT_HOST_KEY");
+    cot::testing::SmtpReceiver receiver({.user = "comercial.sp@demo.local", .password = "senha çerta"});
+    cot::testing::TestServer server({.backend = GetParam(), .seed = true});
+    server.db().exec("UPDATE ENDEFILI SET DSSMTPEMAILF = :S, CDSENHEMAILF = :P WHERE CDFILIAL = '0001' AND IDTPENDEFILI = 'P'",
+                     {{"S", receiver.address()}, {"P", Criptografa::Cripto("senha çerta")}});
+    HostDatabase::open(server.databaseUrl());
+
+    const ParamLoader fromDatabase = [&](const QString& language, const QString& key) {
+        return server.db().query("SELECT DSASSUNPAREMAIL, TXENDERPAREMAIL, TXTEXTOPAREMAIL, IDSITUPARAEMAIL FROM PARAMEMAIL "
+                                 "WHERE IDIDIOMA = :L AND CDPARAMEMAIL = :K",
+                                 {{"L", language}, {"K", key}});
+    };
+    const MailSetup assist = mailSetupOf("0001", "ASSIST");  // an operator without address
+    EXPECT_EQ(assist.from, "contratos@demo.local");
+    EXPECT_EQ(assist.account.password, "senha çerta");
+    const ApprovalEmailResult r =
+        GeraEmail(proposal(), fromDatabase, defaultMailSender(), [] { return mailSetupOf("0001", "VENDEDOR"); });
+    EXPECT_TRUE(r.ok()) << (r.failed.isEmpty() ? std::string() : r.failed[0].error.toStdString());
+    ASSERT_TRUE(receiver.waitForMessages(2));
+    const auto mails = receiver.messages();
+    EXPECT_EQ(mails[0].subject, "Proposta aceita - cobrar licença de uso");
+    EXPECT_EQ(mails[0].rcptTos, (QStringList{"faturamento@demo.local", "contratos@demo.local"}));
+    EXPECT_EQ(mails[0].mailFrom, "vendedor@demo.local");
+    EXPECT_EQ(mails[0].login, "comercial.sp@demo.local");
+    EXPECT_TRUE(mails[0].parts[0].text.contains("Linhas: Fiscal, valor 1.500,00</b> Folha, valor 300,50</b>  Total: 1.800,50"));
+    EXPECT_EQ(mails[1].subject, "Proposta aceita - cobrar pacote de serviços");
+    EXPECT_TRUE(mails[1].parts[1].text.contains("Pacote de serviços: 12.345,60"));
+
+    // A branch without an address record names both notifications and sends nothing.
+    const ApprovalEmailResult none =
+        GeraEmail(proposal(), fromDatabase, defaultMailSender(), [] { return mailSetupOf("0009", "VENDEDOR"); });
+    ASSERT_EQ(none.failed.size(), 2);
+    EXPECT_EQ(none.failed[1].error, "A filial 0009 não tem conta de e-mail cadastrada.");
+
+    HostDatabase::close();
+    CipherKey::setKeyFile({});
+    if (!savedKey.isEmpty()) qputenv("COT_HOST_KEY", savedKey);
+}
