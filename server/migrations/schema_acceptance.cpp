@@ -1,5 +1,4 @@
-// What acceptance and its notification need beyond the first schema: who accepted a
-// proposal, and the port of a branch's mail server (a local relay rarely listens on 25).
+// Who accepted a proposal, next to when.
 #include "server/migrations/migration_steps.h"
 
 namespace cot::server::detail {
@@ -7,11 +6,9 @@ namespace cot::server::detail {
 MigrationStep acceptanceMigration() {
     MigrationStep step;
     step.version = 5;
-    step.description = QStringLiteral("aceite da proposta e porta do servidor de e-mail");
+    step.description = QStringLiteral("operador do aceite da proposta");
     step.commonSql = QStringLiteral(R"SQL(
 ALTER TABLE PROPOSTAFAS ADD COLUMN CDOPERACEITE VARCHAR(12);
--- Null: the protocol's standard port.
-ALTER TABLE ENDEFILI ADD COLUMN NRPORTSMTPF INTEGER;
 )SQL");
     return step;
 }

@@ -5,8 +5,8 @@
 namespace cot::server::detail {
 
 void seedMailSettings(Database& db) {
-    db.exec(QStringLiteral("UPDATE ENDEFILI SET DSSMTPEMAILF = '127.0.0.1', NRPORTSMTPF = 2525 "
-                           "WHERE IDTPENDEFILI = 'P'"));
+    // The mail server text takes "host:port".
+    db.exec(QStringLiteral("UPDATE ENDEFILI SET DSSMTPEMAILF = '127.0.0.1:2525' WHERE IDTPENDEFILI = 'P'"));
     const QString keys[] = {QStringLiteral("COT05000_PROPCOM"), QStringLiteral("COT05000_PROPSERV")};
     const QString languages[] = {QStringLiteral("POR"), QStringLiteral("ESP")};
     for (const QString& language : languages)

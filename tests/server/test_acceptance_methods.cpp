@@ -341,9 +341,7 @@ TEST_P(AcceptanceMethodsTest, TheNotificationParametersComeByLanguageAndKey) {
     EXPECT_TRUE(none.rows.isEmpty());
     EXPECT_GE(none.indexOf("IDSITUPARAEMAIL"), 0) << "an empty table still has its fields";
     // The branches send through the local relay.
-    EXPECT_EQ(count("SELECT COUNT(*) FROM ENDEFILI WHERE IDTPENDEFILI = 'P' AND DSSMTPEMAILF = '127.0.0.1' "
-                    "AND NRPORTSMTPF = 2525"),
-              2);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM ENDEFILI WHERE IDTPENDEFILI = 'P' AND DSSMTPEMAILF = '127.0.0.1:2525'"), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, AcceptanceMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
