@@ -153,11 +153,7 @@ TEST_P(ApprovalEmailDelivery, BranchAccountDeliversBothNotificationsOverSmtp) {
                      {{"S", receiver.address()}, {"P", Criptografa::Cripto("senha çerta")}});
     HostDatabase::open(server.databaseUrl());
 
-    const ParamLoader fromDatabase = [&](const QString& language, const QString& key) {
-        return server.db().query("SELECT DSASSUNPAREMAIL, TXENDERPAREMAIL, TXTEXTOPAREMAIL, IDSITUPARAEMAIL FROM PARAMEMAIL "
-                                 "WHERE IDIDIOMA = :L AND CDPARAMEMAIL = :K",
-                                 {{"L", language}, {"K", key}});
-    };
+    const ParamLoader fromDatabase = paramsFrom(server.connection());  // GetParamEmail
     const MailSetup assist = mailSetupOf("0001", "ASSIST");  // an operator without address
     EXPECT_EQ(assist.from, "contratos@demo.local");
     EXPECT_EQ(assist.account.password, "senha çerta");
