@@ -1,0 +1,132 @@
+// The checks of the approval launch, in their order, and those of the header.
+#include "approval/approval_checks.h"
+
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "proposal/header/header_controller.h"
+#include "proposal/header/lookup_query.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/readjustment/readjustment_controller.h"
+#include "proposal/services/services_area.h"
+#include "services/consiste.h"
+#include "services/money.h"
+#include "ui/db_combo_box.h"
+#include "ui/db_edit.h"
+
+namespace cot {
+
+ApprovalChecks::ApprovalChecks(TfrmPropostaComercial& screen)
+    : s_(screen),
+      cdsPtoAcesso_(&table("cdsPtoAcesso")),
+      cdsTipo_(&table("cdsTipo")),
+      cdsLProduto_(&table("cdsLProduto")),
+      cdsVdQtPtoAcesso_(&table("cdsVdQtPtoAcesso")),
+      cdsVerificaLinhaProd_(&table("cdsVerificaLinhaProd")),
+      cdsValidaContrato_(&table("cdsValidaContrato")),
+      cdsValida_ServicoLinhaProd_(&table("cdsValida_ServicoLinhaProd")) {}
+
+ClientDataSet& ApprovalChecks::table(const char* name) const {
+    auto* t = s_.findChild<ClientDataSet*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+    if (!t) throw std::logic_error("approval checks: table missing on the proposal screen");
+    return *t;
+}
+
+bool ApprovalChecks::run() {
+    const ClientDataSet& p = s_.proposal();
+    if (!p.active() || p.isEmpty()) return false;
+    // The proposal the launch is about, taken once: a call of the launch never reads
+    // another row's key.
+    key_ = s_.key();
+    cliente_ = p[QStringLiteral("CDCLIENTE")].asString();
+    codigo_ = p[QStringLiteral("CODIGO")].asString();
+    tipoProposta_ = p[QStringLiteral("IDTIPOPROPFAS")].asString();
+    try {
+        checkHeader();               // 1 to 3
+        reloadLines();               // 4
+        checkLines();                // 5
+        showLists();                 // 6 to 8
+        checkServices();             // 9
+        checkHasLinesOrServices();   // 10 and 11
+        Vd_Contrato(true);           // 12
+        Vd_ValidaServico(true);      // 13
+        checkResponsible();          // 14
+        stillSameProposal();
+        s_.area<ServicesArea>().Verifica_Servico();  // 15
+    } catch (const Abort&) {
+        return false;
+    }
+    return true;
+}
+
+void ApprovalChecks::checkHeader() {
+    const ClientDataSet& p = s_.proposal();
+    HeaderController& header = s_.area<HeaderController>();
+    // 1.
+    if (p[QStringLiteral("IDSOLPROPFAS")].asString() == QLatin1String("S")) fail(QStringLiteral("Solicitacao"));
+    // 2. A proposal to someone is readjusted in a given month.
+    if (!p[QStringLiteral("NRINSJURCLIE")].asString().trimmed().isEmpty() &&
+        p[QStringLiteral("NRMESREAJPROP")].asString().trimmed().isEmpty() && header.isProposta()) {
+        header.showFormPage();
+        HeaderController::focus(header.readjustment().dbcMesReaj);
+        fail(QStringLiteral("NOT_SEM_REAJ"));
+    }
+    // 3.
+    checkProspect();
+}
+
+void ApprovalChecks::checkProspect() {
+    if (s_.proposal()[QStringLiteral("IDCLIENPROSP")].asString() != QLatin1String("P")) return;
+    // Yes goes on: the approval dialog registers the client.
+    if (s_.msgPadrao.ShowMsg(QStringLiteral("Prosp_Aprov"), DialogType::Confirmation, mbYes | mbNo) != mrYes)
+        fail(QStringLiteral("APROV_PROS"));
+    stillSameProposal();
+}
+
+void ApprovalChecks::checkResponsible() {
+    HeaderController& header = s_.area<HeaderController>();
+    ClientDataSet& p = s_.proposal();
+    if (p.isEditing()) return header.Vd_OperResp(true);
+    // The header's own check runs only on a row being edited; a stored proposal is checked
+    // here as it stands, without touching the row.
+    const auto refuse = [&](const char* key) {
+        header.showFormPage();
+        HeaderController::focus(header.dbeCdOperResp);
+        fail(QString::fromLatin1(key));
+    };
+    const QString code = p[QStringLiteral("CDOPERRESP")].asString().trimmed();
+    if (code.isEmpty()) refuse("RESP_INF");
+    runLookup(header.qryPesqOperResp, "P_CDOPERADOR", Consiste::Ajusta(code, 12), "P_TCDOPERADOR", false);
+    if (header.qryPesqOperResp.isEmpty()) refuse("OPER_N_CAD");
+}
+
+void ApprovalChecks::checkHasLinesOrServices() {
+    const bool hasLines = !lines().isEmpty();
+    // 10.
+    if (!hasLines && services().isEmpty()) fail(QStringLiteral("LINSERV_APROV"));
+    // 11. Services alone do not make a licence proposal.
+    if (!hasLines && tipoProposta_ == QLatin1String("M"))
+        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("LINMANUT_APROV")) + u'\n' +
+                           s_.msgPadrao.Msg(QStringLiteral("Oper_Bloqueada")));
+}
+
+void ApprovalChecks::fail(const QString& key) const {
+    Consiste::MensErro(s_.msgPadrao.Msg(key));
+    throw Abort();  // MensErro has ended the launch; this keeps the compiler sure of it
+}
+
+void ApprovalChecks::stillSameProposal() const {
+    const ProposalKey now = s_.key();
+    if (now.nr != key_.nr || now.ver != key_.ver) throw Abort();
+}
+
+namespace approval {
+
+bool paysValue(long double sum, long double value, long double ratePercent) {
+    const long double withInterest = truncCents(value + value * ratePercent / 100);
+    const long double without = truncCents(value);
+    return sameMoney(sum, withInterest) || sameMoney(sum, without);
+}
+
+}  // namespace approval
+
+}  // namespace cot

@@ -1,0 +1,56 @@
+// The approval launch against the customer's contract: lines and services it already has.
+#include "approval/approval_checks.h"
+
+#include <utility>
+
+#include "data/client_dataset.h"
+#include "proposal/product_lines/product_line_area.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/services/services_area.h"
+#include "ui/db_edit.h"
+#include "ui/db_grid.h"
+
+namespace cot {
+
+void ApprovalChecks::Vd_Contrato(bool) {
+    ClientDataSet& t = lines();
+    for (int row = 0; row < t.rowCount(); ++row) {
+        QString line;
+        t.withRow(row, [&] { line = t[QStringLiteral("CDLINPPROP")].asString(); });
+        cdsValidaContrato_->setData(s_.net().getPacket(QStringLiteral("ValidaContrato"), {line, codigo_}));
+        if (cdsValidaContrato_->isEmpty()) continue;
+        t.setRecNo(row + 1);
+        focusLineCode();
+        fail(QStringLiteral("CDCONTRATO"));
+    }
+}
+
+void ApprovalChecks::Vd_ValidaServico(bool) {
+    reloadServices();
+    ClientDataSet& t = services();
+    for (int row = 0; row < t.rowCount(); ++row) {
+        QString type;
+        t.withRow(row, [&] { type = t[QStringLiteral("CDTIPOSERV")].asString(); });
+        cdsValida_ServicoLinhaProd_->setData(s_.net().getPacket(QStringLiteral("Valida_Servico_LinhaProd"),
+                                                                {codigo_, type, key_.nr, key_.ver}));
+        if (cdsValida_ServicoLinhaProd_->isEmpty()) continue;
+        t.setRecNo(row + 1);
+        focusServiceColumn(QStringLiteral("NMTIPOSERV"));
+        fail(QStringLiteral("Servico_Contrato"));
+    }
+}
+
+void ApprovalChecks::focusLineCode() {
+    ProductLineArea& area = s_.area<ProductLineArea>();
+    if (area.formShown()) {
+        if (area.dbeCdLinProd->canFocus()) area.dbeCdLinProd->setFocus();
+        return;
+    }
+    TDBGrid* grid = area.dbgLinProd;
+    const auto exit = std::exchange(grid->onColExit, nullptr);
+    if (!s_.hasFocus(grid) && grid->canFocus()) grid->setFocus();
+    grid->setSelectedField(QStringLiteral("CDLINPPROPINFOR"));
+    grid->onColExit = exit;
+}
+
+}  // namespace cot

@@ -1,0 +1,41 @@
+// The product lines the approval launch lists: access points with more than one system,
+// access points the customer would have twice, and lines the customer already has.
+#include "approval/approval_checks.h"
+
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "proposal/proposal_screen.h"
+#include "services/load_bpl.h"
+
+namespace cot {
+
+void ApprovalChecks::emptyLists() {
+    for (ClientDataSet* list : {cdsPtoAcesso_, cdsLProduto_, cdsTipo_}) {
+        if (!list->active()) list->createDataSet();
+        list->emptyDataSet();
+    }
+}
+
+void ApprovalChecks::addTo(ClientDataSet& list) {
+    const ClientDataSet& t = lines();
+    list.append();
+    list[QStringLiteral("CDLINPPROPINFOR")].setAsString(t[QStringLiteral("CDLINPPROPINFOR")].asString());
+    list[QStringLiteral("NMLINPPROP")].setAsString(t[QStringLiteral("NMLINPPROP")].asString());
+    list.post();
+}
+
+void ApprovalChecks::showLists() {
+    showList(*cdsPtoAcesso_, "PTO_ACESS_SIST_ERRO");  // 6.
+    showList(*cdsTipo_, "PTO_ACESS");                 // 7.
+    showList(*cdsLProduto_, "LIN_PROD_CAD");          // 8.
+}
+
+void ApprovalChecks::showList(ClientDataSet& list, const char* key) {
+    if (list.isEmpty()) return;
+    list.first();
+    // Every offending line at once, under the message; the list says it all.
+    LoadBPL(QStringLiteral("COT00900"), {tableReference(list), s_.msgPadrao.Msg(QString::fromLatin1(key)), true});
+    throw Abort();
+}
+
+}  // namespace cot

@@ -1,0 +1,173 @@
+// The approval launch over the proposal's product lines and services, read again from the
+// server: each line's systems and schedule, the lines that go on the lists, the services
+// and their package schedule.
+#include "approval/approval_checks.h"
+
+#include <utility>
+
+#include "data/client_dataset.h"
+#include "proposal/area/area_support.h"
+#include "proposal/product_lines/line_installments_area.h"
+#include "proposal/product_lines/line_systems_area.h"
+#include "proposal/product_lines/product_line_area.h"
+#include "proposal/proposal_screen.h"
+#include "proposal/services/service_installments_area.h"
+#include "proposal/services/services_area.h"
+#include "ui/db_grid.h"
+
+namespace cot {
+
+namespace {
+
+long double interestRate(const TfrmPropostaComercial& screen) {
+    const ClientDataSet& perc = screen.paramPerc();
+    return perc.active() && !perc.isEmpty() ? perc[QStringLiteral("VRTXJUROSLICUSO")].asFloat() : 0;
+}
+
+long double sumOf(const ClientDataSet& t, const QString& field) {
+    long double sum = 0;
+    for (int r = 0; r < t.rowCount(); ++r) {
+        ClientDataSet::RowView row(t, r);
+        sum += t[field].asFloat();
+    }
+    return sum;
+}
+
+}  // namespace
+
+ClientDataSet& ApprovalChecks::lines() const { return *s_.area<ProductLineArea>().cdsLinProd; }
+ClientDataSet& ApprovalChecks::services() const { return *s_.area<ServicesArea>().cdsServico; }
+
+void ApprovalChecks::reloadLines() {
+    // What the server has not taken yet would be lost to the reloads.
+    s_.sendPending();
+    ClientDataSet& t = lines();
+    const QString current = area_support::currentText(t, QStringLiteral("CDLINPPROPINFOR"));
+    t.setData(s_.net().getPacket(QStringLiteral("GetLinProd"), {key_.nr, key_.ver}));
+    if (!current.isEmpty()) t.locate(QStringLiteral("CDLINPPROPINFOR"), current, loCaseInsensitive);
+    emptyLists();
+}
+
+void ApprovalChecks::checkLines() {
+    ClientDataSet& t = lines();
+    ProductLineArea& area = s_.area<ProductLineArea>();
+    LineSystemsArea& systems = s_.area<LineSystemsArea>();
+    LineInstallmentsArea& installments = s_.area<LineInstallmentsArea>();
+    // The systems and schedule shown beside the line form belong to the current line again
+    // once the launch has read every line's.
+    const auto showCurrent = [&] {
+        systems.loadForCurrentLine();
+        installments.loadForCurrentLine();
+    };
+    const bool contract = area.licence() || area.rental();
+    int row = 0;
+    try {
+        // Each line is read in place: the cursor stays, and the areas' loads read the line
+        // in view as their current one.
+        for (; row < t.rowCount(); ++row) {
+            ClientDataSet::RowView view(t, row);
+            // a.
+            systems.loadForCurrentLine();
+            if (systems.cdsSistLinhaProd->isEmpty()) fail(QStringLiteral("Dados_Sist"));
+            const QString codes = area.systemCodes();
+            // b. to d.
+            installments.loadForCurrentLine();
+            checkLine();
+            // e.
+            if (contract) collectLine(codes);
+        }
+    } catch (...) {
+        // The line that failed becomes the current one.
+        if (row < t.rowCount()) t.setRecNo(row + 1);
+        showCurrent();
+        throw;
+    }
+    if (!t.isEmpty()) showCurrent();
+}
+
+void ApprovalChecks::checkLine() {
+    const ClientDataSet& t = lines();
+    const ClientDataSet& schedule = *s_.area<LineInstallmentsArea>().cdsVenc_Valor;
+    if (!schedule.isEmpty()) {
+        // c. The licence total, with or without the interest of a long schedule.
+        const long double total = (static_cast<long double>(t[QStringLiteral("VRLICENCUSOPROP")].asFloat()) -
+                                   t[QStringLiteral("VRDESLICUSOPROP")].asFloat()) *
+                                  t[QStringLiteral("QTMINIMAFATPROP")].asFloat();
+        if (!approval::paysValue(sumOf(schedule, QStringLiteral("VRVELUSOPEDP")), total, interestRate(s_)))
+            fail(QStringLiteral("Vencimento"));
+    } else if (tipoProposta_ == QLatin1String("M")) {
+        // d.
+        fail(QStringLiteral("Venc_Inf"));
+    }
+}
+
+void ApprovalChecks::collectLine(const QString& systems) {
+    const ClientDataSet& t = lines();
+    const QString type = t[QStringLiteral("IDTIPLINPP")].asString();
+    if (type == QLatin1String("P") || type == QLatin1String("A")) {
+        // An access point serves one system, and a customer has one access point of a type.
+        if (s_.area<LineSystemsArea>().cdsSistLinhaProd->recordCount() > 1) addTo(*cdsPtoAcesso_);
+        cdsVdQtPtoAcesso_->setData(s_.net().getPacket(QStringLiteral("GetVdQtPtoAcesso"), {cliente_, type}));
+        if (!cdsVdQtPtoAcesso_->isEmpty() && (*cdsVdQtPtoAcesso_)[QStringLiteral("QTPTOACESSO")].asFloat() > 1)
+            addTo(*cdsTipo_);
+    }
+    const QVariantList args{cliente_,
+                            key_.nr,
+                            key_.ver,
+                            t[QStringLiteral("CDLINPPROP")].asString(),
+                            type,
+                            t[QStringLiteral("NRUSUALINPP")].asFloat(),
+                            t[QStringLiteral("IDAMBLINPP")].asString(),
+                            t[QStringLiteral("IDLPROCLINPP")].asString(),
+                            t[QStringLiteral("IDMPROCLINPP")].asString(),
+                            systems};
+    cdsVerificaLinhaProd_->setData(s_.net().getPacket(QStringLiteral("GetVdLinProd"), args));
+    if (!cdsVerificaLinhaProd_->isEmpty() && (*cdsVerificaLinhaProd_)[QStringLiteral("QTLINHAPROD")].asFloat() > 1)
+        addTo(*cdsLProduto_);
+}
+
+void ApprovalChecks::reloadServices() {
+    ClientDataSet& t = services();
+    const QString current = area_support::currentText(t, QStringLiteral("NRSERVPROP"));
+    t.setData(s_.net().getPacket(QStringLiteral("GetServico"), {key_.nr, key_.ver}));
+    if (!current.isEmpty()) t.locate(QStringLiteral("NRSERVPROP"), current);
+    s_.area<ServicesArea>().showCharging();
+}
+
+void ApprovalChecks::checkServices() {
+    reloadServices();
+    ClientDataSet& t = services();
+    if (t.isEmpty()) return;
+    // a.
+    for (int row = 0; row < t.rowCount(); ++row) {
+        bool missing = false;
+        t.withRow(row, [&] { missing = t[QStringLiteral("VRHORAPROP")].isNull(); });
+        if (!missing) continue;
+        t.setRecNo(row + 1);
+        focusServiceColumn(QStringLiteral("VRHORAPROP"));
+        fail(QStringLiteral("VRHORAINF"));
+    }
+    // b.
+    if (s_.proposal()[QStringLiteral("IDTIPOCOBRSERV")].asString() == QLatin1String("P")) checkPackage();
+}
+
+void ApprovalChecks::checkPackage() {
+    ServiceInstallmentsArea& installments = s_.area<ServiceInstallmentsArea>();
+    installments.reload();
+    const ClientDataSet& schedule = *installments.cdsVencServ;
+    if (schedule.isEmpty()) fail(QStringLiteral("VencServ_Inf"));
+    const long double package = s_.proposal()[QStringLiteral("VRPACOTESERV")].asFloat();
+    if (!approval::paysValue(sumOf(schedule, QStringLiteral("VRVENCSERVPROP")), package, interestRate(s_)))
+        fail(QStringLiteral("Vencimento_Serv"));
+}
+
+void ApprovalChecks::focusServiceColumn(const QString& field) {
+    TDBGrid* grid = s_.area<ServicesArea>().dbgServico;
+    // Showing where the launch stopped must not run the checks of the column being left.
+    const auto exit = std::exchange(grid->onColExit, nullptr);
+    if (!s_.hasFocus(grid) && grid->canFocus()) grid->setFocus();
+    grid->setSelectedField(field);
+    grid->onColExit = exit;
+}
+
+}  // namespace cot

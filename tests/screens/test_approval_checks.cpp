@@ -1,0 +1,345 @@
+// The checks of the approval launch over the demo proposals, with rows changed in the
+// database first: the header stops a request, a prospect and a proposal without its
+// readjustment month; every line's systems and schedule are read again and compared with
+// its licence total; access points and lines the customer already has are listed together
+// in one list window; services, their package schedule, the customer's contract and the
+// responsible operator follow.
+//
+// Demo proposal 2 (client 22333444000172, contract M): line 2001 = 10 × (1.000,00 − 50,00)
+// in four installments with the interest of 1,5 %, line 2002 = 2 × 650,50 in three; services
+// as a package of 7.728,00 in three installments. Proposal 12: one line, no services.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QTableView>
+
+#include <vector>
+
+#include "approval/approval_checks.h"
+#include "screens/proposal_fixture.h"
+#include "services/money.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+QString text(const char* s) { return QString::fromUtf8(s); }
+
+const char* const kVencimento =
+    "O somatório dos vencimentos está diferente do valor da Proposta. O valor dos vencimentos deve ser alterado.";
+
+// What a list window showed.
+struct Listed {
+    QString message;
+    QStringList rows;  // first shown column of every row
+};
+
+class ApprovalLaunch : public ProposalFixture {
+protected:
+    // Proposal n on the screen, recording every call from then on.
+    void open(int n, const QString& version = QStringLiteral("01")) {
+        openScreen();
+        ASSERT_TRUE(select(n, version));
+        calls.clear();
+        screen->net().setCallObserver([this](const QString& m, const QVariantList& a) { calls.push_back({m, a}); });
+    }
+    // Runs the launch; true when every check passed. `completed` is false when an error
+    // escaped the checks (a server failure).
+    bool launch(bool* completed = nullptr) {
+        bool passed = false;
+        const bool done = runHandler([&] { passed = checks().run(); });
+        if (completed) *completed = done;
+        return passed;
+    }
+    ApprovalChecks& checks() {
+        if (!checks_) checks_ = std::make_unique<ApprovalChecks>(*screen);
+        return *checks_;
+    }
+    int callsOf(const QString& method) const {
+        int n = 0;
+        for (const auto& c : calls) n += c.first == method;
+        return n;
+    }
+    void expectList(Listed& out) {
+        runner.expect(
+            [&out](QWidget& w) {
+                if (auto* label = w.findChild<QLabel*>("lblMensagem")) out.message = label->text();
+                if (auto* grid = w.findChild<QTableView*>("dbgLista"))
+                    for (int r = 0; r < grid->model()->rowCount(); ++r)
+                        out.rows << grid->model()->index(r, 0).data().toString();
+            },
+            "frmCOT00900");
+    }
+
+    void sql(const QString& statement, int n = 2) { testServer().db().exec(statement, {{"N", number(n)}}); }
+    // Replaces a line's schedule (line key as seeded) with these values, one a month.
+    void schedule(int lineKey, const std::vector<double>& values, int n = 2) {
+        testServer().db().exec("DELETE FROM VENCLINPPROP WHERE CDLINPPROP = :L", {{"L", number(lineKey)}});
+        for (size_t i = 0; i < values.size(); ++i)
+            testServer().db().exec(
+                "INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) "
+                "VALUES (:N, '01', :L, :D, :V)",
+                {{"N", number(n)}, {"L", number(lineKey)}, {"D", QDateTime(QDate(2027, int(i) + 1, 10), QTime(0, 0))},
+                 {"V", values[i]}});
+    }
+    QStringList errors() const { return dialogs.errors(); }
+
+    std::vector<std::pair<QString, QVariantList>> calls;
+    std::unique_ptr<ApprovalChecks> checks_;
+};
+
+TEST(ApprovalMoney, InstallmentsPayTheValueWithOrWithoutInterestCutToTheCent) {
+    EXPECT_TRUE(approval::paysValue(9500, 9500, 1.5L));
+    EXPECT_TRUE(approval::paysValue(9642.5L, 9500, 1.5L));
+    // 1.320,515 is cut, not rounded.
+    EXPECT_TRUE(approval::paysValue(1320.51L, 1301, 1.5L));
+    EXPECT_FALSE(approval::paysValue(1320.52L, 1301, 1.5L));
+    // Cent values that binary ×100 would lose a cent on.
+    for (double v : {1.15, 9.95, 19.99, 0.29, 4.35}) EXPECT_TRUE(approval::paysValue(v, v, 0)) << v;
+    EXPECT_FALSE(approval::paysValue(1301.01L, 1301, 0));
+    EXPECT_FALSE(approval::paysValue(0.01L, 0, 1.5L));
+}
+
+TEST_F(ApprovalLaunch, ARequestNeverReachesTheOtherChecks) {
+    open(5);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("Não é possível dar o aceite em uma proposta do tipo Solicitação.")});
+    EXPECT_TRUE(dialogs.questions().isEmpty());
+    EXPECT_EQ(calls.size(), 0u);
+}
+
+TEST_F(ApprovalLaunch, AProposalWithoutReadjustmentMonthStops) {
+    sql("UPDATE PROPOSTAFAS SET NRMESREAJPROP = NULL WHERE NRPROPOSFAS = :N");
+    open(2);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("Mês de Reajuste deve ser informado.")});
+    EXPECT_EQ(callsOf("GetLinProd"), 0);
+}
+
+TEST_F(ApprovalLaunch, AProspectStopsOnNoAndGoesOnToTheMandatoryServicesOnYes) {
+    sql("UPDATE PROPOSTAFAS SET NRMESREAJPROP = '05' WHERE NRPROPOSFAS = :N", 4);
+    open(4);
+    dialogs.expectConfirm(false);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("Não é possivel aprovar proposta com prospect.")});
+    EXPECT_EQ(callsOf("GetLinProd"), 0);
+
+    dialogs.clearShown();
+    dialogs.expectConfirm(true);   // register a client for the prospect
+    Listed missing;
+    expectList(missing);
+    dialogs.expectConfirm(false);  // do not import the mandatory services
+    EXPECT_FALSE(launch());
+    EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
+    // Every check ran up to the last one, which listed the missing services.
+    EXPECT_EQ(callsOf("GetLinProd"), 1);
+    EXPECT_EQ(callsOf("ValidaContrato"), 1);
+    EXPECT_TRUE(missing.message.startsWith(text("Os seguintes serviços obrigatórios"))) << missing.message.toStdString();
+    // The prospect's own code goes to the contract check.
+    for (const auto& c : calls)
+        if (c.first == "ValidaContrato") EXPECT_EQ(c.second.value(1).toString(), "77888999000127");
+}
+
+TEST_F(ApprovalLaunch, SchedulesAddingUpToTheLicenceTotalWithOrWithoutInterestPass) {
+    // Four installments without the interest, three with it.
+    schedule(3, {2375, 2375, 2375, 2375});
+    const double withInterest = double(truncCents(1301.0L * 1.015L));  // 1.320,51
+    schedule(4, {withInterest - 880, 440, 440});
+    open(2);
+    launch();
+    EXPECT_FALSE(errors().contains(text(kVencimento)));
+    EXPECT_EQ(callsOf("GetVenc_Valor"), 2 + 1 + 1) << "each line's schedule, the current line's again, the package's";
+    EXPECT_GE(callsOf("ValidaContrato"), 1) << "the launch went past the lines and services";
+}
+
+TEST_F(ApprovalLaunch, AScheduleOffByACentOrALineWithoutQuantityStops) {
+    schedule(4, {433.67, 433.67, 433.67});  // 1.301,01
+    open(2);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text(kVencimento)});
+    EXPECT_EQ(callsOf("GetServico"), 0);
+    // The line that failed is the current one.
+    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->fieldByName("CDLINPPROPINFOR").asString(), "2002");
+
+    dialogs.clearShown();
+    schedule(4, {433.67, 433.67, 433.66});
+    sql("UPDATE LINPPROP SET QTMINIMAFATPROP = 0 WHERE CDLINPPROP = '" + number(4) + "'");
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text(kVencimento)});
+}
+
+TEST_F(ApprovalLaunch, ALineWithoutSystemsOrALicenceLineWithoutScheduleStops) {
+    sql("DELETE FROM SISTLINPPROP WHERE CDLINPPROP = '" + number(4) + "'");
+    open(2);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("Existe linha de produto sem sistema cadastrado.")});
+
+    dialogs.clearShown();
+    sql("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) VALUES (:N, '01', '" + number(4) +
+        "', 'WEB00005')");
+    schedule(4, {});
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("Existem linhas de produto sem data de vencimento cadastrado. Operação bloqueada.")});
+}
+
+TEST_F(ApprovalLaunch, TwoAccessPointsWithTwoSystemsEachAreListedTogether) {
+    sql("UPDATE LINPPROP SET IDTIPLINPP = 'P' WHERE NRPROPOSFAS = :N");
+    sql("DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND CDSISTEMA = 'WEB00003'");
+    sql("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) VALUES (:N, '01', '" + number(4) +
+        "', 'WEB00004')");
+    open(2);
+    Listed listed;
+    expectList(listed);
+    EXPECT_FALSE(launch());
+    EXPECT_TRUE(errors().isEmpty()) << "the list says it: no message besides";
+    EXPECT_EQ(listed.message,
+              text("Operação bloqueada! Existe linha de produto do tipo ponto de acesso com mais de um sistema cadastrado."));
+    EXPECT_EQ(listed.rows, (QStringList{"ERP Web completo", "Escrita Fiscal Web"}));
+    EXPECT_EQ(checks().cdsPtoAcesso().recordCount(), 2);
+    EXPECT_EQ(callsOf("GetServico"), 0);
+}
+
+TEST_F(ApprovalLaunch, AnAccessPointTheCustomerWouldHaveTwiceOrALineHeAlreadyHasIsListed) {
+    // Proposal 6/03 offers client 11222333000181 the very line he has under contract.
+    open(6, "03");
+    Listed same;
+    expectList(same);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(same.message, text("Operação bloqueada! A seguinte linha de produto já está cadastrada no sistema."));
+    EXPECT_EQ(same.rows, QStringList{"ERP Web - filiais"});
+    EXPECT_EQ(checks().cdsTipo().recordCount(), 0);
+
+    // As an access point of one system it is his second one of that type.
+    sql("UPDATE LINPPROP SET IDTIPLINPP = 'P' WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '03'", 6);
+    sql("DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '03' AND CDSISTEMA <> 'WEB00001'", 6);
+    Listed twice;
+    expectList(twice);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(twice.message, text("Operação bloqueada! O cliente da proposta deve possuir apenas uma linha de produto."));
+    EXPECT_EQ(twice.rows, QStringList{"ERP Web - filiais"});
+    EXPECT_EQ(checks().cdsPtoAcesso().recordCount(), 0);
+    EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
+}
+
+TEST_F(ApprovalLaunch, AServicesOnlyProposalSkipsTheAccessPointAndDuplicateChecks) {
+    // Access points with several systems, which a licence proposal would list.
+    sql("UPDATE PROPOSTAFAS SET IDTIPOPROPFAS = 'S' WHERE NRPROPOSFAS = :N");
+    sql("UPDATE LINPPROP SET IDTIPLINPP = 'P' WHERE NRPROPOSFAS = :N");
+    open(2);
+    launch();
+    EXPECT_EQ(callsOf("GetVdQtPtoAcesso"), 0);
+    EXPECT_EQ(callsOf("GetVdLinProd"), 0);
+    EXPECT_EQ(callsOf("ValidaContrato"), 2);
+}
+
+TEST_F(ApprovalLaunch, ALicenceProposalNeedsProductLinesEvenWithServices) {
+    sql("DELETE FROM SIMULALINP WHERE NRPROPOSFAS = :N");
+    sql("DELETE FROM VENCLINPPROP WHERE NRPROPOSFAS = :N");
+    sql("DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N");
+    sql("DELETE FROM LINPPROP WHERE NRPROPOSFAS = :N");
+    open(2);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("Impossível realizar a aprovação de LU/Manutenção sem linha de produto "
+                                         "cadastrada. \nOperação Bloqueada.")});
+}
+
+TEST_F(ApprovalLaunch, NeitherLinesNorServicesStops) {
+    sql("UPDATE PROPOSTAFAS SET NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N", 12);
+    sql("DELETE FROM VENCLINPPROP WHERE NRPROPOSFAS = :N", 12);
+    sql("DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N", 12);
+    sql("DELETE FROM LINPPROP WHERE NRPROPOSFAS = :N", 12);
+    open(12);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(),
+              QStringList{text("Impossível realizar a aprovação sem linha de produto cadastrada ou serviço cadastrado.")});
+}
+
+TEST_F(ApprovalLaunch, ALicenceProposalWithoutServicesIsNotHeldByThePackageChecks) {
+    // Proposal 12 is charged as a package and has no services: every check passes.
+    sql("UPDATE PROPOSTAFAS SET NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N", 12);
+    open(12);
+    ASSERT_EQ(screen->proposal().fieldByName("IDTIPOCOBRSERV").asString(), "P");
+    EXPECT_TRUE(launch());
+    EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
+    for (const auto& c : calls)
+        if (c.first == "GetVenc_Valor") EXPECT_NE(c.second.value(3).toInt(), 2) << "no package schedule read";
+    // Every call of the launch went with the proposal's key.
+    for (const auto& c : calls)
+        if (c.first == "GetLinProd" || c.first == "GetServico") EXPECT_EQ(c.second.value(0).toString(), number(12));
+}
+
+TEST_F(ApprovalLaunch, ThePackageNeedsASchedulePayingItAndEveryServiceARate) {
+    sql("UPDATE VENCSERVPROP SET VRVENCSERVPROP = VRVENCSERVPROP + 0.01 WHERE NRPROPOSFAS = :N");
+    open(2);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("O somatório dos vencimentos dos serviços está diferente do valor do pacote da "
+                                         "Proposta. O valor dos vencimentos deve ser alterado.")});
+
+    dialogs.clearShown();
+    sql("DELETE FROM VENCSERVPROP WHERE NRPROPOSFAS = :N");
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("O pacote de serviços da proposta deve conter ao menos uma linha de vencimento. "
+                                         "Operação Bloqueada.")});
+
+    dialogs.clearShown();
+    sql("UPDATE SERVPROP SET VRHORAPROP = NULL WHERE NRPROPOSFAS = :N AND NRSERVPROP = '002'");
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("Valor/Hora do serviço deve ser informado.")});
+    EXPECT_EQ(screen->area<ServicesArea>().cdsServico->fieldByName("NRSERVPROP").asString(), "002");
+}
+
+TEST_F(ApprovalLaunch, ALineAlreadyInTheCustomersContractStops) {
+    // The customer holds line code 2002 under another configuration (no duplicate of it).
+    testServer().db().exec(
+        "INSERT INTO LINPCLIE (CDCLIENTE, CDLINPCLIE, CDLINPPROPINFOR, NMLINPCLIE, IDTIPLINPC, NRUSUALINPC, IDAMBLINPC, "
+        "IDLPROCLINPC, IDMPROCLINPC, CDSISTEMAS) VALUES ('22333444000172', :L, '2002', 'Escrita Fiscal', 'M', 99, "
+        "'WEB', 'M', 'M', 'WEB00005')",
+        {{"L", number(90)}});
+    open(2);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("Código da Linha de Produto já existente no Contrato.")});
+    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->fieldByName("CDLINPPROPINFOR").asString(), "2002");
+}
+
+TEST_F(ApprovalLaunch, AServiceAlreadyInTheCustomersContractStops) {
+    // The customer has hours of service 003 from proposal 11 under contract.
+    testServer().db().exec(
+        "INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, VRPEACHEPROP, "
+        "QTSERVPROP, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP) VALUES (:N, '01', '003', '003', 'P', 1, 1, 10, 10, 0)",
+        {{"N", number(2)}});
+    open(2);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("Existe serviço já cadastrado no contrato, para cliente informado.")});
+    EXPECT_EQ(screen->area<ServicesArea>().cdsServico->fieldByName("CDTIPOSERV").asString(), "003");
+    for (const auto& c : calls)
+        if (c.first == "Valida_Servico_LinhaProd")
+            EXPECT_EQ(c.second, (QVariantList{"22333444000172", c.second.value(1), number(2), "01"}));
+}
+
+TEST_F(ApprovalLaunch, TheDemoLicenceProposalPassesEveryCheckAndChangesNothing) {
+    open(2);
+    EXPECT_TRUE(launch());
+    EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
+    EXPECT_EQ(callsOf("Valida_Servico_LinhaProd"), 2);
+    for (const auto& c : calls) EXPECT_FALSE(c.first.startsWith("Set")) << c.first.toStdString();
+}
+
+TEST_F(ApprovalLaunch, TheResponsibleOperatorMustBeGiven) {
+    sql("UPDATE PROPOSTAFAS SET CDOPERRESP = NULL, NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N", 12);
+    open(12);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("Operador Responsável deve ser informado")});
+    EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
+}
+
+TEST_F(ApprovalLaunch, TheResponsibleOperatorMustBeKnown) {
+    // An operator outside the proposal group is no responsible one.
+    sql("UPDATE PROPOSTAFAS SET CDOPERRESP = 'ASSIST', NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N", 12);
+    open(12);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text("Operador não cadastrado")});
+    EXPECT_EQ(screen->proposal().fieldByName("CDOPERRESP").asString(), "ASSIST") << "the row is left as it is";
+}
+
+}  // namespace
