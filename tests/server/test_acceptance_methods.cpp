@@ -128,6 +128,22 @@ TEST_P(AcceptanceMethodsTest, AClientsProposalPutsItsLinesAndServicesUnderContra
     EXPECT_EQ(written(2, kBeta), before);
 }
 
+TEST_P(AcceptanceMethodsTest, ARentalIsContractedByItsMonthlyValueWithNothingChargedAtOnce) {
+    const QString gama = "33444555000163";
+    const RpcResult r = call("AceiteProposta", {nr(3), "01", gama, kToday, "01", "0001", "GERENTE"});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.value.value<Packet>().value(0, "QTCOBRANCAS").toInt(), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", {{"N", nr(3)}}), 0);
+    const Packet line = server_.db().query("SELECT IDTIPLINPC, VRLICENCUSOC, VRMENSALIDAC, CDSISTEMAS, DTCALUSLINPC "
+                                           "FROM LINPCLIE WHERE CDCLIENTE = :C", {{"C", gama}});
+    ASSERT_EQ(line.rows.size(), 1);
+    EXPECT_EQ(line.value(0, "IDTIPLINPC").toString(), "L");
+    EXPECT_DOUBLE_EQ(line.value(0, "VRLICENCUSOC").toDouble(), 0);
+    EXPECT_DOUBLE_EQ(line.value(0, "VRMENSALIDAC").toDouble(), 200) << "monthly value less its discount";
+    EXPECT_EQ(line.value(0, "CDSISTEMAS").toString(), "WIN00001 WIN00002");
+    EXPECT_FALSE(line.value(0, "DTCALUSLINPC").isNull()) << "the monthly charge starts after the grace month";
+}
+
 TEST_P(AcceptanceMethodsTest, AProspectBecomesAClientInTheSameTransactionAsTheAcceptance) {
     // Without the client's data there is no client to charge: refused, nothing written.
     EXPECT_EQ(accept(4, kDelta).error, "Não é possivel aprovar proposta com prospect.");
@@ -208,8 +224,7 @@ TEST_P(AcceptanceMethodsTest, OfSimultaneousAcceptancesOfOneProposalExactlyOneWi
     int won = 0;
     for (const RpcResult& r : results) {
         if (r.ok) ++won;
-        else EXPECT_TRUE(r.error == kAccepted || r.error == "Cliente já cadastrado para inscrição informada.")
-                 << r.error.toStdString();
+        else EXPECT_EQ(r.error, kAccepted) << "the proposal is taken before the client is registered";
     }
     EXPECT_EQ(won, 1);
     EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", {{"N", nr(4)}}), 2);
