@@ -34,6 +34,11 @@ ClientDataSet& ApprovalChecks::table(const char* name) const {
 bool ApprovalChecks::run() {
     const ClientDataSet& p = s_.proposal();
     if (!p.active() || p.isEmpty()) return false;
+    // The launch reads the proposal's tables again: never over a record being typed.
+    if (p.isEditing()) return false;
+    for (const auto& area : s_.areas())
+        for (const ClientDataSet* t : area->tables())
+            if (t->isEditing()) return false;
     // The proposal the launch is about, taken once: a call of the launch never reads
     // another row's key.
     key_ = s_.key();
@@ -84,10 +89,9 @@ void ApprovalChecks::checkProspect() {
 
 void ApprovalChecks::checkResponsible() {
     HeaderController& header = s_.area<HeaderController>();
-    ClientDataSet& p = s_.proposal();
-    if (p.isEditing()) return header.Vd_OperResp(true);
-    // The header's own check runs only on a row being edited; a stored proposal is checked
-    // here as it stands, without touching the row.
+    const ClientDataSet& p = s_.proposal();
+    // The header's own check runs only on a row being edited; the launch checks the stored
+    // proposal as it stands, without touching the row.
     const auto refuse = [&](const char* key) {
         header.showFormPage();
         HeaderController::focus(header.dbeCdOperResp);

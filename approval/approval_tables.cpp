@@ -78,8 +78,12 @@ void ApprovalChecks::checkLines() {
         }
     } catch (...) {
         // The line that failed becomes the current one.
-        if (row < t.rowCount()) t.setRecNo(row + 1);
-        showCurrent();
+        try {
+            if (row < t.rowCount()) t.setRecNo(row + 1);
+            showCurrent();
+        } catch (...) {
+            // What stopped the launch is what the user must see, not a failed re-read.
+        }
         throw;
     }
     if (!t.isEmpty()) showCurrent();

@@ -109,6 +109,20 @@ TEST_F(ApprovalLaunch, ARequestNeverReachesTheOtherChecks) {
     EXPECT_EQ(calls.size(), 0u);
 }
 
+TEST_F(ApprovalLaunch, ARecordBeingTypedIsNeverReadOver) {
+    open(2);
+    ClientDataSet& lines = *screen->area<ProductLineArea>().cdsLinProd;
+    ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    ASSERT_EQ(lines.state(), DataSetState::Edit);
+    lines.fieldByName("NMLINPPROP").setAsString("Nome em digitação");
+    calls.clear();
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(callsOf("GetLinProd"), 0);
+    EXPECT_EQ(lines.state(), DataSetState::Edit);
+    EXPECT_EQ(lines.fieldByName("NMLINPPROP").asString(), text("Nome em digitação"));
+}
+
 TEST_F(ApprovalLaunch, AProposalWithoutReadjustmentMonthStops) {
     sql("UPDATE PROPOSTAFAS SET NRMESREAJPROP = NULL WHERE NRPROPOSFAS = :N");
     open(2);
