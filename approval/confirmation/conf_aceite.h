@@ -1,0 +1,55 @@
+#pragma once
+#include <QDialog>
+#include <QVariantList>
+
+#include "screens/form.h"
+
+namespace cot {
+
+class ClientDataSet;
+class DataSource;
+class TDBGrid;
+class TMemo;
+class TNumberEdit;
+class TButton;
+
+// Final yes/no before an acceptance charges the licence of use (COT05006): the question,
+// a read-only grid over the caller's table and the total of the lines listed. A new window
+// on every call, freed by its factory once answered.
+class TfrmConfAceite : public TForm<QDialog> {
+    Q_OBJECT
+public:
+    explicit TfrmConfAceite(QWidget* parent = nullptr);
+
+    void FormCreate() override;
+    void FormActivate() override;
+    void btnSimClick();
+    void btnNaoClick();
+
+    // Points the grid at the caller's table (neither changed nor freed here).
+    void setTable(ClientDataSet& table);
+
+    TMemo* memInforma;
+    TDBGrid* dbgMensagem;
+    TNumberEdit* nedTotal;
+    TButton *btnSim, *btnNao;
+    DataSource* dtsProduto;
+};
+
+namespace Cli_cot05006 {
+
+// The sum of the "Valor" column (VRLINPROD) over the rows the table lets through; the
+// cursor is not moved.
+long double totalOf(const ClientDataSet& table);
+
+// Shows the table's rows under the text and returns the answer: 6 (yes), 7 (no); anything
+// else (the window closed some other way) is a no for the caller. The total is the approval
+// dialog's when one is open, else the table's own.
+int CriaConfAceite(ClientDataSet& table, const QString& text);
+
+// Module entry: [table reference, text]. UserError when element 0 is not a table.
+int IniProc(const QVariantList& params);
+
+}  // namespace Cli_cot05006
+
+}  // namespace cot

@@ -1,0 +1,139 @@
+// Confirming the approval: the checks, the final question, the acceptance in one server
+// call, the list reloaded on the accepted proposal, the e-mails and the success message.
+// Cancelling, and the factory.
+#include "approval/approval_email.h"
+#include "approval/dialog/aprovacao_dialog.h"
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "dialogs/filter_reload.h"
+#include "proposal/cli_cot05000.h"
+#include "proposal/proposal_screen.h"
+#include "services/consiste.h"
+#include "services/veltrano.h"
+#include "ui/busy_animation.h"
+#include "ui/date_edit.h"
+#include "ui/edits.h"
+#include "ui/screen.h"
+
+namespace cot {
+
+namespace {
+
+QString textOf(const ClientDataSet& t, const char* field) {
+    const Field* f = t.findField(QString::fromLatin1(field));
+    return f ? f->asString().trimmed() : QString();
+}
+
+}  // namespace
+
+void TfrmAprovacao::sbtConfirmaClick() {
+    TfrmPropostaComercial& s = proposalScreen();
+    // The proposal being approved, whatever the list does from here on.
+    const QString nr = s.NR(), ver = s.VER();
+    const QDate date = approvalDate();  // 1.
+    checkProspectFields();              // 2.
+    const QDateTime created = s.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
+    if (created.isValid() && date < created.date()) fail(QStringLiteral("Data_Maior"), depDataCadIni);  // 3.
+    QString personKind;
+    if (isProspect()) checkClientRegister(personKind);  // 4.
+    checkGraceMonths(date);                             // 5.
+    const QString contract = textOf(s.proposal(), "IDTIPOPROPFAS");
+    const QString charging = textOf(s.proposal(), "IDTIPOCOBRSERV");
+    if (contract == QLatin1String("M")) checkLicenceDueDates(date);    // 6.
+    if (charging == QLatin1String("P")) checkServiceDueDates(date, true);  // 7.
+    // The dialog stays up under the final question: an answer other than yes leaves it as
+    // it was, with what was typed.
+    repaint();
+    if (contract == QLatin1String("M") && !confirmLines()) return;  // 9.
+    accept(date, nr, ver, personKind);
+}
+
+void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& ver, const QString& personKind) {
+    TfrmPropostaComercial& s = proposalScreen();
+    ClientDataSet& p = s.proposal();
+    const bool prospect = isProspect();
+    QVariantList args{nr,
+                      ver,
+                      textOf(p, "CODIGO"),
+                      QDateTime(date, QTime(0, 0)),
+                      textOf(p, "NRMESREAJPROP"),
+                      Veltrano::FiliProc(),
+                      Veltrano::Operador()};
+    if (prospect) {
+        // The prospect becomes a client inside the acceptance: both or neither are written.
+        const QString inscription = medInscricao->text();
+        args << QVariant(QVariantList{textOf(p, "CDPROSPECT"), inscription, medRazSocClie->text(),
+                                      medComplemento->text(), medNmFantClie->text(), personKind,
+                                      personKind + inscription, Veltrano::Operador()});
+    }
+    s.repaint();
+    {
+        BusyScope busy;
+        s.net().callChecked(QStringLiteral("AceiteProposta"), args);
+        if (prospect) Veltrano::AtualizaLocalCache({QStringLiteral("CLIENTE"), QStringLiteral("ENDECLIE")});
+        Cli_cot05002::Atualiza_Tela();
+    }
+    const bool found = p.locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {nr, ver}, loCaseInsensitive);
+    closeWith(mrOk);
+    if (!found) {
+        // Recorded, but the list no longer shows it: no notification about another proposal.
+        Consiste::MensErro(msgPadrao.Msg(QStringLiteral("Aceite_NaoLocalizado"), {nr.trimmed()}));
+        return;
+    }
+    reportSuccess(nr);
+}
+
+void TfrmAprovacao::reportSuccess(const QString& nr) {
+    TfrmPropostaComercial& s = proposalScreen();
+    const ClientDataSet& p = s.proposal();
+    const bool licence = textOf(p, "IDTIPOPROPFAS") == QLatin1String("M");
+    const bool package = textOf(p, "IDTIPOCOBRSERV") == QLatin1String("P");
+    Dialogs& dialogs = Dialogs::current();
+    if (!licence && !package) {
+        msgPadrao.ShowMsg(QStringLiteral("Aprovacao_Sucesso"), DialogType::Information, mbOK);
+        return;
+    }
+    approval::ApprovalEmailData data;
+    data.proposal = approval::ProposalEmailValues::fromRecord(p);
+    if (licence) data.lines = approval::productLinesOf(*cdsLinhaProduto);
+    data.linesTotal = exTotalLinhas;
+    data.valorWord = msgPadrao.Msg(QStringLiteral("valor"));
+    const approval::ApprovalEmailResult sent = approval::GeraEmail(
+        data, approval::paramsFrom(s.net()), mailSender ? *mailSender : defaultMailSender());
+    const QString key = licence && package ? QStringLiteral("AprovaLUSERV_Sucesso")
+                        : licence          ? QStringLiteral("AprovaLU_Sucesso")
+                                           : QStringLiteral("AprovaSERV_Sucesso");
+    dialogs.messageDlg(msgPadrao.Msg(key, {nr}), DialogType::Information, mbOK);
+    // The acceptance stands; a notification that did not go out is named afterwards.
+    if (!sent.ok()) dialogs.messageDlg(sent.warning(msgPadrao), DialogType::Warning, mbOK);
+}
+
+void TfrmAprovacao::sbtCancelarClick() {
+    if (msgPadrao.ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo) != mrYes) return;
+    closeWith(mrCancel);
+}
+
+void TfrmAprovacao::sbtCancelClick() { sbtCancelarClick(); }
+
+namespace Cli_cot05003 {
+
+void CriaAprovacao() {
+    if (boIdCriado && frmAprovacao && frmAprovacao->isVisible()) {
+        frmAprovacao->raise();
+        frmAprovacao->activateWindow();
+        return;
+    }
+    {
+        HourGlass hourGlass;
+        frmAprovacao = createForm<TfrmAprovacao>(Cli_cot05000::frmPropostaComercial.data());
+    }
+    // Closing hides it and clears boIdCriado; the next call builds a fresh dialog.
+    struct Free {
+        ~Free() { delete frmAprovacao.data(); }
+    } free;
+    frmAprovacao->ShowModal();
+}
+
+}  // namespace Cli_cot05003
+
+}  // namespace cot

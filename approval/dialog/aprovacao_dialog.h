@@ -1,0 +1,96 @@
+#pragma once
+#include <QDate>
+#include <QHash>
+#include <QPointer>
+
+#include "screens/roti_geral.h"
+#include "services/local_query.h"
+
+namespace cot {
+
+class ClientDataSet;
+class MailSender;
+class TDateEditPlus;
+class TEdit;
+class TGroupBox;
+class TSpeedButton;
+class TfrmPropostaComercial;
+
+// Acceptance of the proposal under the proposal screen's cursor (COT05003): the approval
+// date and, for a prospect, the data it becomes a client under. Confirming checks the date,
+// the grace months and the first due dates, asks for the lines whose licence will be
+// charged, then records the acceptance in one server call (the prospect registered in the
+// same transaction), reloads the list on that proposal and notifies by e-mail.
+class TfrmAprovacao : public TfrmRotiGeral {
+    Q_OBJECT
+public:
+    explicit TfrmAprovacao(QWidget* parent = nullptr);
+    ~TfrmAprovacao() override;
+
+    void FormCreate() override;
+    void FormActivate() override;
+    void FormClose(CloseAction& action) override;
+
+    // ----- confirmation (aprovacao_confirm.cpp)
+    void sbtConfirmaClick() override;
+    void sbtCancelClick() override;  // Escape: as the cancel button
+    void sbtCancelarClick();
+
+    // Licence value of the line in view, with the interest when paid in more than three
+    // installments (counts read once per line, see installmentCount).
+    void cdsLinhaProdutoCalcFields(ClientDataSet& t);
+
+    TGroupBox *grbDtAprov, *grbProspect;
+    TDateEditPlus* depDataCadIni;
+    TEdit *medInscricao, *medRazSocClie, *medComplemento, *medNmFantClie;
+    TSpeedButton* sbtCancelar;
+    ClientDataSet *cdsLinhaProduto, *cdsErroCarencia, *cdsErroDtVenc;
+    // First due dates, kept here: the screen's own tables stay as its pages loaded them.
+    ClientDataSet *cdsMinDtVenc, *cdsMinDtVencServ;
+    // Installments of one line, read to count them (never the screen's cdsVenc_Valor).
+    ClientDataSet* cdsVencLinha;
+    TADOIBQuery qryVdCliente{QStringLiteral("qryVdCliente")};
+
+    long double exTotalLinhas = 0;  // lines listed for the final confirmation
+
+    // Where the notifications go (tests record them); the host's sender by default.
+    static MailSender* mailSender;
+
+private:
+    void createTables();
+    void createControls();
+    TfrmPropostaComercial& proposalScreen() const;
+    bool isProspect() const;
+    [[noreturn]] void fail(const QString& key, QWidget* focus = nullptr, const QStringList& args = {});
+
+    // ----- the chain of checks (aprovacao_checks.cpp)
+    QDate approvalDate();
+    void checkProspectFields();
+    void checkClientRegister(QString& personKind);
+    void checkGraceMonths(const QDate& date);
+    void checkLicenceDueDates(const QDate& date);
+    void checkServiceDueDates(const QDate& date, bool hasServices);
+    bool confirmLines();
+    // Licence installments of a line, read from the server the first time it is asked.
+    int installmentCount(const QString& line);
+    void copyLines();
+
+    // ----- the acceptance (aprovacao_confirm.cpp)
+    void accept(const QDate& date, const QString& nr, const QString& ver, const QString& personKind);
+    void reportSuccess(const QString& nr);
+
+    QHash<QString, int> installments_;
+};
+
+namespace Cli_cot05003 {
+
+extern bool boIdCriado;  // the approval dialog exists
+extern QPointer<TfrmAprovacao> frmAprovacao;
+
+// Builds the dialog (hourglass meanwhile) and shows it modally over the proposal screen;
+// a second call while it is open only brings it up.
+void CriaAprovacao();
+
+}  // namespace Cli_cot05003
+
+}  // namespace cot

@@ -1,0 +1,101 @@
+// The final question before an acceptance: the caller's rows and text, the answer returned
+// to the caller, and the total of a table opened without an approval dialog.
+#include <gtest/gtest.h>
+
+#include "approval/confirmation/conf_aceite.h"
+#include "base/errors.h"
+#include "data/client_dataset.h"
+#include "services/load_bpl.h"
+#include "support/screen_fixture.h"
+#include "ui/db_grid.h"
+#include "ui/edits.h"
+#include "ui/number_edit.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class AcceptanceConfirmation : public ScreenFixture {
+protected:
+    bool wantsServer() const override { return false; }
+    void SetUp() override {
+        ScreenFixture::SetUp();
+        lines.addField(QStringLiteral("NMLINPPROP"), FieldType::String, 50).displayLabel = QStringLiteral("Linha de Produto");
+        Field& v = lines.addField(QStringLiteral("VRLINPROD"), FieldType::Float);
+        v.displayLabel = QStringLiteral("Valor");
+        v.displayFormat = QStringLiteral("#,##0.00");
+        lines.addField(QStringLiteral("CDLINPPROP"), FieldType::String, 20).visible = false;
+        lines.createDataSet();
+        add("Fiscal", 1500);
+        add("Folha", 300.5);
+    }
+    void add(const char* name, double value) {
+        lines.append();
+        lines[QStringLiteral("NMLINPPROP")].setAsString(QString::fromLatin1(name));
+        lines[QStringLiteral("VRLINPROD")].setAsFloat(value);
+        lines.post();
+    }
+    // Answers the window with a button (or closes it when empty) and keeps what it showed.
+    void answer(const QString& button) {
+        runner.expect(
+            [this, button](QWidget& w) {
+                auto& d = static_cast<TfrmConfAceite&>(w);
+                shownText = d.memInforma->text();
+                shownTotal = d.nedTotal->value();
+                shownRows = d.dbgMensagem->model()->rowCount();
+                shownColumns = d.dbgMensagem->model()->columnCount();
+                if (!button.isEmpty()) clickButton(w, button);
+                else w.close();
+            },
+            "frmConfAceite");
+    }
+
+    ClientDataSet lines{QStringLiteral("cdsLinhaProduto")};
+    QString shownText;
+    double shownTotal = -1;
+    int shownRows = -1, shownColumns = -1;
+};
+
+TEST_F(AcceptanceConfirmation, ShowsTheRowsTextAndTotalAndReturnsTheAnswer) {
+    answer("btnSim");
+    EXPECT_EQ(Cli_cot05006::CriaConfAceite(lines, "Confirma?"), mrYes);
+    EXPECT_EQ(shownText, "Confirma?");
+    EXPECT_EQ(shownRows, 2);
+    EXPECT_EQ(shownColumns, 2) << "only the visible fields";
+    EXPECT_DOUBLE_EQ(shownTotal, 1800.5) << "opened without an approval dialog: the table's own total";
+
+    answer("btnNao");
+    EXPECT_EQ(Cli_cot05006::CriaConfAceite(lines, "Confirma?"), mrNo);
+    answer({});
+    const int closed = Cli_cot05006::CriaConfAceite(lines, "Confirma?");
+    EXPECT_NE(closed, mrYes) << "closing the window is no yes";
+    EXPECT_NE(closed, mrNo);
+    EXPECT_EQ(lines.recordCount(), 2) << "the table stays the caller's";
+}
+
+TEST_F(AcceptanceConfirmation, TheTotalFollowsTheFilterAndAnEmptyTableShowsZero) {
+    lines.setFilter(QStringLiteral("VRLINPROD > 1000"));
+    lines.setFiltered(true);
+    answer("btnSim");
+    Cli_cot05006::CriaConfAceite(lines, "x");
+    EXPECT_DOUBLE_EQ(shownTotal, 1500);
+    EXPECT_EQ(shownRows, 1);
+
+    lines.setFilter(QStringLiteral("VRLINPROD > 5000"));
+    answer("btnNao");
+    Cli_cot05006::CriaConfAceite(lines, "x");
+    EXPECT_DOUBLE_EQ(shownTotal, 0);
+    EXPECT_EQ(shownRows, 0);
+}
+
+TEST_F(AcceptanceConfirmation, ModuleEntryTakesATableReferenceAndText) {
+    answer("btnSim");
+    EXPECT_EQ(Cli_cot05006::IniProc({tableReference(lines), QStringLiteral("Gerar aceite?")}), mrYes);
+    EXPECT_EQ(shownText, "Gerar aceite?");
+    EXPECT_DOUBLE_EQ(shownTotal, 1800.5);
+    EXPECT_THROW(Cli_cot05006::IniProc({QVariant(0), QStringLiteral("x")}), UserError);
+    EXPECT_TRUE(runner.shown().size() == 1);
+}
+
+}  // namespace
