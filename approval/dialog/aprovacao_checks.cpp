@@ -57,7 +57,14 @@ void TfrmAprovacao::checkClientRegister(QString& personKind) {
 void TfrmAprovacao::copyLines() {
     cdsLinhaProduto->setFiltered(false);
     cdsLinhaProduto->setFilter(QString());
-    cdsLinhaProduto->setData(proposalScreen().area<ProductLineArea>().cdsLinProd->data());
+    // The screen's lines when they are this proposal's (the launch has just read them),
+    // else the server's: the page in view decides nothing here.
+    TfrmPropostaComercial& s = proposalScreen();
+    const ClientDataSet& lines = *s.area<ProductLineArea>().cdsLinProd;
+    const bool current = lines.active() && !lines.isEmpty() && !lines.isEditing() &&
+                         lines[QStringLiteral("NRPROPOSFAS")].asString() == nr_ &&
+                         lines[QStringLiteral("NRVERPROPFAS")].asString() == ver_;
+    cdsLinhaProduto->setData(current ? lines.data() : s.net().getPacket(QStringLiteral("GetLinProd"), {nr_, ver_}));
 }
 
 void TfrmAprovacao::checkGraceMonths(const QDate& date) {
@@ -92,7 +99,7 @@ void TfrmAprovacao::checkGraceMonths(const QDate& date) {
 void TfrmAprovacao::checkLicenceDueDates(const QDate& date) {
     TfrmPropostaComercial& s = proposalScreen();
     const QVariantList answer =
-        s.net().callChecked(QStringLiteral("GetMinDtVenc"), {s.NR(), s.VER(), midnightOf(date)}).toList();
+        s.net().callChecked(QStringLiteral("GetMinDtVenc"), {nr_, ver_, midnightOf(date)}).toList();
     cdsMinDtVenc->setData(answer.value(0).value<Packet>());
     cdsErroDtVenc->setData(answer.value(1).value<Packet>());
     if (!cdsErroDtVenc->isEmpty()) {
@@ -113,12 +120,12 @@ void TfrmAprovacao::checkLicenceDueDates(const QDate& date) {
 void TfrmAprovacao::checkServiceDueDates(const QDate& date, bool) {
     TfrmPropostaComercial& s = proposalScreen();
     const QVariantList answer =
-        s.net().callChecked(QStringLiteral("GetMinDtVenc"), {s.NR(), s.VER(), midnightOf(date)}).toList();
+        s.net().callChecked(QStringLiteral("GetMinDtVenc"), {nr_, ver_, midnightOf(date)}).toList();
     cdsMinDtVencServ->setData(answer.value(2).value<Packet>());
     if (cdsMinDtVencServ->isEmpty()) {
         // No package installment: a package proposal with no services has nothing due,
         // one with services but no schedule is refused as before.
-        const Packet services = s.net().getPacket(QStringLiteral("GetServico"), {s.NR(), s.VER()});
+        const Packet services = s.net().getPacket(QStringLiteral("GetServico"), {nr_, ver_});
         if (services.isEmpty()) return;
         fail(QStringLiteral("DTVENCSERV_ACE"), depDataCadIni, {shortDate(date)});
     }
@@ -137,7 +144,7 @@ int TfrmAprovacao::installmentCount(const QString& line) {
     if (known != installments_.constEnd()) return *known;
     TfrmPropostaComercial& s = proposalScreen();
     cdsVencLinha->setData(
-        s.net().getPacket(QStringLiteral("GetVenc_Valor"), {s.NR(), s.VER(), line, 1}));
+        s.net().getPacket(QStringLiteral("GetVenc_Valor"), {nr_, ver_, line, 1}));
     const int n = cdsVencLinha->recordCount();
     installments_.insert(line, n);
     return n;

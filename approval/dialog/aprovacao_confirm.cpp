@@ -30,6 +30,8 @@ void TfrmAprovacao::sbtConfirmaClick() {
     TfrmPropostaComercial& s = proposalScreen();
     // The proposal being approved, whatever the list does from here on.
     const QString nr = s.NR(), ver = s.VER();
+    nr_ = nr;
+    ver_ = ver;
     const QDate date = approvalDate();  // 1.
     checkProspectFields();              // 2.
     const QDateTime created = s.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();

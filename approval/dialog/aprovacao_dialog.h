@@ -80,6 +80,7 @@ private:
     void reportSuccess(const QString& nr);
 
     QHash<QString, int> installments_;
+    QString nr_, ver_;  // the proposal being approved, taken when the confirmation starts
 };
 
 namespace Cli_cot05003 {

@@ -1,0 +1,284 @@
+// The approval dialog: a client's proposal accepted end to end (charging written, both
+// notifications), a prospect registered and accepted in one call, a refusal of the server
+// that writes nothing, the grace month and first due-date checks, the final question
+// answered no, and a notification that fails after the acceptance.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QTableView>
+#include <memory>
+
+#include "approval/confirmation/conf_aceite.h"
+#include "approval/dialog/aprovacao_dialog.h"
+#include "screens/proposal_fixture.h"
+#include "services/mail_sender.h"
+#include "ui/busy_animation.h"
+#include "ui/buttons.h"
+#include "ui/containers.h"
+#include "ui/date_edit.h"
+#include "ui/edits.h"
+#include "ui/number_edit.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+const QString kGrace = QStringLiteral(
+    "Operação bloqueada! Mês de carência deve ser maior ou igual ao mês da data de aceite da proposta.");
+const QString kVencAce = QStringLiteral(
+    "Atenção!!! A data do primeiro vencimento de licença de uso está no período de 15 (quinze) dias após a data de "
+    "aceite.");
+
+struct Listed {
+    QString message;
+    QStringList rows;
+};
+
+class ApprovalDialog : public ProposalFixture {
+protected:
+    void TearDown() override {
+        TfrmAprovacao::mailSender = nullptr;
+        dlg.reset();
+        if (screen) screen->net().setCallObserver(nullptr);
+        ProposalFixture::TearDown();
+    }
+    // The screen on a proposal and the dialog built over it and shown; calls recorded.
+    void open(int n) {
+        openScreen();
+        ASSERT_TRUE(select(n));
+        dlg.reset(createForm<TfrmAprovacao>(screen));
+        showAndActivate(*dlg);
+        TfrmAprovacao::mailSender = &mail;
+        calls.clear();
+        screen->net().setCallObserver([this](const QString& m, const QVariantList& a) {
+            calls.push_back({m, a});
+            if (onCall) onCall(m);
+        });
+    }
+    void confirm(const QDate& date) {
+        dlg->depDataCadIni->setDate(date);
+        clickButton(*dlg->sbtConfirma);
+    }
+    // The final question, answered; what it showed is kept.
+    void answerConfirmation(bool yes) {
+        runner.expect(
+            [this, yes](QWidget& w) {
+                auto& d = static_cast<TfrmConfAceite&>(w);
+                confirmationTotal = d.nedTotal->value();
+                confirmationText = d.memInforma->text();
+                clickButton(yes ? static_cast<QWidget&>(*d.btnSim) : static_cast<QWidget&>(*d.btnNao));
+            },
+            "frmConfAceite");
+    }
+    void expectList(Listed& out) {
+        runner.expect(
+            [&out](QWidget& w) {
+                if (auto* label = w.findChild<QLabel*>("lblMensagem")) out.message = label->text();
+                if (auto* grid = w.findChild<QTableView*>("dbgLista"))
+                    for (int r = 0; r < grid->model()->rowCount(); ++r)
+                        out.rows << grid->model()->index(r, 0).data().toString() + u' ' +
+                                        grid->model()->index(r, 1).data().toString();
+            },
+            "frmCOT00900");
+    }
+    int callsOf(const QString& method) const {
+        int k = 0;
+        for (const auto& c : calls) k += c.first == method;
+        return k;
+    }
+    QVariant scalar(const QString& sql, int n) {
+        return testServer().db().scalar(sql, {{"N", number(n)}});
+    }
+    bool accepted(int n) {
+        return !scalar("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", n).isNull();
+    }
+    int charges(int n) { return scalar("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", n).toInt(); }
+    int clients() { return scalar("SELECT COUNT(*) FROM CLIENTE WHERE :N = :N", 0).toInt(); }
+    // The prospect's proposal made acceptable: a readjustment month and a schedule ahead.
+    void prepareProspect() {
+        testServer().db().exec("UPDATE PROPOSTAFAS SET NRMESREAJPROP = '05' WHERE NRPROPOSFAS = :N", {{"N", number(4)}});
+        testServer().db().exec("UPDATE VENCLINPPROP SET DTVELUSOPEDP = CASE WHEN VRVELUSOPEDP > 0 AND DTVELUSOPEDP < "
+                               "'2026-12-01' THEN '2027-01-16 00:00:00' ELSE '2027-02-16 00:00:00' END "
+                               "WHERE NRPROPOSFAS = :N",
+                               {{"N", number(4)}});
+    }
+    QStringList subjects() const {
+        QStringList out;
+        for (const auto& s : mail.sent) out << s.message.subject;
+        return out;
+    }
+
+    std::unique_ptr<TfrmAprovacao> dlg;
+    RecordingMailSender mail;
+    std::vector<std::pair<QString, QVariantList>> calls;
+    std::function<void(const QString&)> onCall;
+    double confirmationTotal = -1;
+    QString confirmationText;
+};
+
+TEST_F(ApprovalDialog, AClientsProposalIsAcceptedWithItsChargingAndBothNotifications) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    TfrmAprovacao::mailSender = &mail;
+    runner.expect(
+        [this](QWidget& w) {
+            auto& d = static_cast<TfrmAprovacao&>(w);
+            EXPECT_TRUE(Cli_cot05003::boIdCriado);
+            EXPECT_FALSE(d.grbProspect->isVisible()) << "a client's proposal asks only the date";
+            d.depDataCadIni->setDate(QDate(2026, 12, 11));
+            answerConfirmation(true);
+            dialogs.expectMessageDlg(mrOk);
+            clickButton(*d.sbtConfirma);
+        },
+        "frmAprovacao");
+    ASSERT_TRUE(runHandler([] { Cli_cot05003::CriaAprovacao(); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    // 9500 in four installments with 1,5% interest, 1301 in three without.
+    EXPECT_DOUBLE_EQ(confirmationTotal, 9642.5 + 1301);
+    EXPECT_TRUE(confirmationText.startsWith("Atenção! Após o aceite da proposta"));
+    EXPECT_EQ(dialogs.questions(),
+              QStringList{"Foi gerada apuração da licença de uso e do pacote de serviço para a proposta " + number(2) + "."});
+    EXPECT_TRUE(accepted(2));
+    EXPECT_GT(charges(2), 0);
+    EXPECT_EQ(subjects(), (QStringList{"Proposta aceita - cobrar licença de uso",
+                                       "Proposta aceita - cobrar pacote de serviços"}));
+    ASSERT_FALSE(mail.sent.isEmpty());
+    EXPECT_TRUE(mail.sent.front().message.textPart.contains("Total: 10.943,50"))
+        << mail.sent.front().message.textPart.toStdString();
+    EXPECT_EQ(screen->NR(), number(2)) << "the accepted proposal stays current";
+    EXPECT_FALSE(screen->proposal()[QStringLiteral("DTACEPROPFAS")].isNull()) << "as the reload read it";
+    EXPECT_FALSE(Cli_cot05003::boIdCriado);
+    EXPECT_TRUE(Cli_cot05003::frmAprovacao.isNull());
+    EXPECT_EQ(busyDepth(), 0);
+}
+
+TEST_F(ApprovalDialog, AProspectIsRegisteredAndAcceptedInOneCall) {
+    prepareProspect();
+    open(4);
+    EXPECT_TRUE(dlg->grbProspect->isEnabled());
+    EXPECT_FALSE(dlg->medInscricao->text().isEmpty());
+    dlg->medRazSocClie->setText(QStringLiteral("Nova Empresa Ltda"));
+    dlg->medNmFantClie->setText(QStringLiteral("Nova Empresa"));
+    const int before = clients();
+    answerConfirmation(true);
+    dialogs.expectMessageDlg(mrOk);
+    confirm(QDate(2026, 12, 6));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_EQ(callsOf("InsereCliente"), 0);
+    ASSERT_EQ(callsOf("AceiteProposta"), 1);
+    for (const auto& c : calls)
+        if (c.first == "AceiteProposta") EXPECT_EQ(c.second.size(), 8);
+    EXPECT_EQ(callsOf("GetServico"), 1) << "no package schedule: the services were looked at";
+    EXPECT_EQ(clients(), before + 1);
+    EXPECT_TRUE(accepted(4));
+    EXPECT_EQ(scalar("SELECT NMFANTCLIE FROM CLIENTE C JOIN PROPOSTAFAS P ON P.CDCLIENTE = C.CDCLIENTE "
+                     "WHERE P.NRPROPOSFAS = :N",
+                     4)
+                  .toString(),
+              "Nova Empresa");
+    EXPECT_DOUBLE_EQ(confirmationTotal, 2700);
+    EXPECT_FALSE(dlg->isVisible());
+}
+
+TEST_F(ApprovalDialog, ARefusedAcceptanceRegistersNoClientAndKeepsTheDialog) {
+    prepareProspect();
+    open(4);
+    // Someone accepts it between the checks and the acceptance.
+    onCall = [this](const QString& m) {
+        if (m == "AceiteProposta")
+            testServer().db().exec("UPDATE PROPOSTAFAS SET DTACEPROPFAS = '2026-12-06 00:00:00' WHERE NRPROPOSFAS = :N",
+                                   {{"N", number(4)}});
+    };
+    const int before = clients();
+    answerConfirmation(true);
+    confirm(QDate(2026, 12, 6));
+    EXPECT_EQ(dialogs.errors(), QStringList{"Proposta já aceita. O aceite não pode ser registrado novamente."});
+    EXPECT_EQ(clients(), before);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(Cli_cot05003::boIdCriado);
+    EXPECT_TRUE(mail.sent.isEmpty());
+    EXPECT_TRUE(dialogs.questions().isEmpty());
+    EXPECT_EQ(busyDepth(), 0);
+}
+
+TEST_F(ApprovalDialog, AnApprovalInTheGraceMonthPassesUpToItsLastDay) {
+    open(2);
+    Listed grace, due;
+    expectList(grace);
+    confirm(QDate(2027, 2, 1));
+    EXPECT_EQ(grace.message, kGrace);
+    EXPECT_EQ(grace.rows.size(), 2);
+    EXPECT_EQ(callsOf("GetMinDtVenc"), 0) << "stopped before the due dates";
+
+    // On the last day of the grace month the grace check passes; installments due before
+    // that day are what stops it then.
+    expectList(due);
+    confirm(QDate(2027, 1, 31));
+    EXPECT_TRUE(due.message.contains("31/01/2027")) << due.message.toStdString();
+    EXPECT_EQ(callsOf("AceiteProposta"), 0);
+    EXPECT_FALSE(accepted(2));
+    EXPECT_TRUE(dlg->isVisible());
+}
+
+TEST_F(ApprovalDialog, FifteenDaysBeforeTheFirstDueDateIsQuietOneMoreAsks) {
+    open(2);
+    // 11/12 + 15 days is the first due date itself: no alert; the final question says no.
+    answerConfirmation(false);
+    confirm(QDate(2026, 12, 11));
+    EXPECT_TRUE(dialogs.questions().isEmpty()) << dialogs.questions().join(u'|').toStdString();
+    EXPECT_EQ(runner.shown().size(), 1);
+    EXPECT_EQ(callsOf("AceiteProposta"), 0) << "no: nothing written";
+    EXPECT_FALSE(accepted(2));
+    EXPECT_TRUE(dlg->isVisible());
+
+    dialogs.expectAlert(1);  // Cancela
+    confirm(QDate(2026, 12, 12));
+    EXPECT_EQ(dialogs.questions(), QStringList{kVencAce});
+    EXPECT_EQ(runner.shown().size(), 1) << "cancelled before the final question";
+
+    dialogs.clearShown();
+    dialogs.expectAlert(0);  // Confirma the licence
+    dialogs.expectAlert(0);  // and the services
+    answerConfirmation(false);
+    confirm(QDate(2026, 12, 12));
+    ASSERT_EQ(dialogs.questions().size(), 2);
+    EXPECT_TRUE(dialogs.questions().at(1).contains("pacote de serviços"));
+    EXPECT_EQ(callsOf("AceiteProposta"), 0);
+    EXPECT_EQ(charges(2), 0);
+}
+
+TEST_F(ApprovalDialog, ANotificationThatFailsIsNamedAfterTheSuccess) {
+    open(2);
+    mail.failWhenSubjectContains = QStringLiteral("pacote");
+    answerConfirmation(true);
+    dialogs.expectMessageDlg(mrOk);
+    dialogs.expectMessageDlg(mrOk);
+    confirm(QDate(2026, 12, 11));
+    EXPECT_TRUE(accepted(2));
+    ASSERT_EQ(dialogs.questions().size(), 2);
+    EXPECT_TRUE(dialogs.questions().at(0).startsWith("Foi gerada apuração"));
+    EXPECT_TRUE(dialogs.questions().at(1).contains("cobrança do pacote de serviços"))
+        << dialogs.questions().at(1).toStdString();
+    EXPECT_EQ(subjects(), QStringList{"Proposta aceita - cobrar licença de uso"});
+}
+
+TEST_F(ApprovalDialog, EmptyFieldsAndAnEarlyDateStopBeforeAnyCall) {
+    prepareProspect();
+    open(4);
+    dlg->medNmFantClie->clear();
+    dlg->depDataCadIni->setDate(QDate());
+    clickButton(*dlg->sbtConfirma);
+    confirm(QDate(2026, 12, 6));
+    confirm(QDate(2026, 10, 16));
+    EXPECT_EQ(dialogs.errors(), (QStringList{"Data de aprovação deve ser informada.",
+                                             "Nome Fantasia deve ser informado.",
+                                             "Nome Fantasia deve ser informado."}));
+    dlg->medNmFantClie->setText("X");
+    dialogs.clearShown();
+    confirm(QDate(2026, 10, 16));
+    EXPECT_EQ(dialogs.errors(), QStringList{"Data de aprovação não pode ser menor que data da proposta."});
+    EXPECT_TRUE(calls.empty());
+}
+
+}  // namespace
