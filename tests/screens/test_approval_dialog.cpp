@@ -281,4 +281,45 @@ TEST_F(ApprovalDialog, EmptyFieldsAndAnEarlyDateStopBeforeAnyCall) {
     EXPECT_TRUE(calls.empty());
 }
 
+TEST_F(ApprovalDialog, AnAcceptedProposalGoneFromTheListIsReportedAndNotifiesNobody) {
+    open(2);
+    // The reload no longer lists it (moved to another branch meanwhile).
+    onCall = [this](const QString& m) {
+        if (m == "GetProposta" || m == "GetPropostaAux")
+            testServer().db().exec("UPDATE PROPOSTAFAS SET CDFILIAL = '0002' WHERE NRPROPOSFAS = :N", {{"N", number(2)}});
+    };
+    answerConfirmation(true);
+    confirm(QDate(2026, 12, 11));
+    EXPECT_TRUE(accepted(2));
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_TRUE(dialogs.errors().front().contains("foi registrado")) << dialogs.errors().front().toStdString();
+    EXPECT_TRUE(mail.sent.isEmpty()) << "no notification about whatever is current now";
+    EXPECT_TRUE(dialogs.questions().isEmpty());
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(busyDepth(), 0);
+}
+
+TEST_F(ApprovalDialog, AProspectWhoseInscriptionIsAClientsIsRefusedBeforeAnyCall) {
+    prepareProspect();
+    open(4);
+    dlg->medInscricao->setText(QStringLiteral("22.333.444/0001-72"));
+    confirm(QDate(2026, 12, 6));
+    EXPECT_EQ(dialogs.errors(), QStringList{"Cliente já cadastrado para inscrição informada."});
+    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(dlg->medInscricao->hasFocus());
+}
+
+TEST_F(ApprovalDialog, CancelAsksFirst) {
+    open(2);
+    dialogs.expectConfirm(false);
+    clickButton(*dlg->sbtCancelar);
+    EXPECT_EQ(dialogs.questions(), QStringList{"Cancelar operação?"});
+    EXPECT_TRUE(dlg->isVisible());
+    dialogs.expectConfirm(true);
+    clickButton(*dlg->sbtCancelar);
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_FALSE(Cli_cot05003::boIdCriado);
+    EXPECT_TRUE(calls.empty());
+}
+
 }  // namespace
