@@ -117,7 +117,7 @@ void TfrmAprovacao::checkLicenceDueDates(const QDate& date) {
         throw Abort();
 }
 
-void TfrmAprovacao::checkServiceDueDates(const QDate& date, bool) {
+void TfrmAprovacao::checkServiceDueDates(const QDate& date) {
     TfrmPropostaComercial& s = proposalScreen();
     const QVariantList answer =
         s.net().callChecked(QStringLiteral("GetMinDtVenc"), {nr_, ver_, midnightOf(date)}).toList();

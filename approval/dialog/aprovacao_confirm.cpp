@@ -42,7 +42,7 @@ void TfrmAprovacao::sbtConfirmaClick() {
     const QString contract = textOf(s.proposal(), "IDTIPOPROPFAS");
     const QString charging = textOf(s.proposal(), "IDTIPOCOBRSERV");
     if (contract == QLatin1String("M")) checkLicenceDueDates(date);    // 6.
-    if (charging == QLatin1String("P")) checkServiceDueDates(date, true);  // 7.
+    if (charging == QLatin1String("P")) checkServiceDueDates(date);  // 7.
     // The dialog stays up under the final question: an answer other than yes leaves it as
     // it was, with what was typed.
     repaint();

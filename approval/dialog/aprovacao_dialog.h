@@ -69,7 +69,7 @@ private:
     void checkClientRegister(QString& personKind);
     void checkGraceMonths(const QDate& date);
     void checkLicenceDueDates(const QDate& date);
-    void checkServiceDueDates(const QDate& date, bool hasServices);
+    void checkServiceDueDates(const QDate& date);
     bool confirmLines();
     // Licence installments of a line, read from the server the first time it is asked.
     int installmentCount(const QString& line);
