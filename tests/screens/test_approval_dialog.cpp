@@ -168,7 +168,9 @@ TEST_F(ApprovalDialog, AProspectIsRegisteredAndAcceptedInOneCall) {
     EXPECT_EQ(callsOf("InsereCliente"), 0);
     ASSERT_EQ(callsOf("AceiteProposta"), 1);
     for (const auto& c : calls) {
-        if (c.first == "AceiteProposta") EXPECT_EQ(c.second.size(), 8);
+        if (c.first == "AceiteProposta") {
+            EXPECT_EQ(c.second.size(), 8);
+        }
     }
     EXPECT_EQ(callsOf("GetServico"), 1) << "no package schedule: the services were looked at";
     EXPECT_EQ(clients(), before + 1);
