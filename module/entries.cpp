@@ -1,6 +1,8 @@
 // Entries of the Pkg_cot05000 module, exported with C linkage for LoadBPL.
 #include <QVariantList>
 
+#include "approval/confirmation/conf_aceite.h"
+#include "approval/dialog/aprovacao_dialog.h"
 #include "dialogs/attachments/attachments_dialog.h"
 #include "dialogs/copy/copy_dialog.h"
 #include "dialogs/filter_dialog.h"
@@ -24,6 +26,7 @@ COT_MODULE_EXPORT void Initialize() {
 
 // Nothing of the module may outlive its code: screens still open are freed first.
 COT_MODULE_EXPORT void Finalize() {
+    delete cot::Cli_cot05003::frmAprovacao.data();
     delete cot::Cli_cot05010::frmAnexoProposta.data();
     delete cot::Cli_cot05004::frmCopiaProposta.data();
     delete cot::Cli_cot05001::frmRelPropostaComercial.data();
@@ -52,3 +55,11 @@ COT_MODULE_EXPORT void CriaRelPropostaComercial() { cot::Cli_cot05001::CriaRelPr
 
 // The attachments dialog for the attachment popup's entry `stTag`.
 COT_MODULE_EXPORT void CriaAnexoProposta(int stTag) { cot::Cli_cot05010::CriaAnexoProposta(stTag); }
+
+COT_MODULE_EXPORT void CriaAprovacao() { cot::Cli_cot05003::CriaAprovacao(); }
+
+// The acceptance confirmation over the caller's table, as the acceptance unit's entry takes
+// it: [table reference, text]. Returns the answer (6 yes, 7 no, anything else no).
+COT_MODULE_EXPORT int CriaConfAceite(const QVariantList* params) {
+    return params ? cot::Cli_cot05006::IniProc(*params) : 0;
+}

@@ -1,14 +1,14 @@
 // Aprovação on the proposal screen: the approval of the proposal under the cursor opens
 // only once it has passed every check of the launch.
 #include "approval/approval_checks.h"
+#include "approval/dialog/aprovacao_dialog.h"
 #include "proposal/proposal_screen.h"
 
 namespace cot::approval_launch {
 
 void sbtAprovacaoClick(TfrmPropostaComercial& screen) {
     if (!ApprovalChecks(screen).run()) return;
-    // The approval dialog (CriaAprovacao) opens here once it is built; until then the
-    // entries that reach this handler stay disabled.
+    Cli_cot05003::CriaAprovacao();
 }
 
 }  // namespace cot::approval_launch

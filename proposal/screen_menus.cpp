@@ -1,6 +1,7 @@
 // Menu entries and the screen's own toolbar buttons.
 #include <QHBoxLayout>
 
+#include "approval/approval_checks.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/services/service_objective_area.h"
@@ -93,8 +94,7 @@ void TfrmPropostaComercial::createMenus() {
     m.mnuCopiar->onClick = m.sbtCopiar->onClick = [this] { toolbar_dialogs::sbtCopiarClick(*this); };
     m.MododeProcessamento1->onClick = m.sbtModoProc->onClick = [this] { toolbar_dialogs::sbtModoProcClick(*this); };
     sbtImprimir->onClick = [this] { toolbar_dialogs::sbtImprimirClick(*this); };
-    // Aprovação opens a dialog that comes with later work: it stays disabled until then
-    // (settleAreaControls).
+    m.mnuAprovacao->onClick = m.sbtAprovacao->onClick = [this] { approval_launch::sbtAprovacaoClick(*this); };
 }
 
 }  // namespace cot

@@ -75,10 +75,8 @@ void TfrmPropostaComercial::settleAreaControls() {
         if (!a->ready()) area_support::holdBack(a->controls(), a->name() + QStringLiteral(": ") + later);
     // Entries whose dialogs come with later work stay off, saying why.
     const ProposalMenus& m = menus_;
-    for (TMenuItem* item : {m.mnuAprovacao, m.Comisso1}) {
-        item->setEnabled(false);
-        item->action()->setStatusTip(later);
-    }
+    m.Comisso1->setEnabled(false);
+    m.Comisso1->action()->setStatusTip(later);
     area_support::holdBack({m.sbtcomissao, sbtAjuda}, later);
 }
 

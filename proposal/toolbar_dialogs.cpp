@@ -40,6 +40,8 @@ void enableEntries(TfrmPropostaComercial& screen, bool busyEditing) {
     const ProposalMenus& m = screen.menus();
     const bool ready = proposalListed(screen) && !busyEditing && !TfrmPadraoGrid::editing(&screen.proposal());
     m.mnuCopiar->setEnabled(ready);
+    // Only a proposal not yet accepted can be approved.
+    m.mnuAprovacao->setEnabled(ready && screen.proposal()[QStringLiteral("DTACEPROPFAS")].isNull());
     m.MododeProcessamento1->setEnabled(true);
     screen.sbtImprimir->setEnabled(ready);
 }

@@ -5,7 +5,8 @@ namespace cot {
 class TfrmPropostaComercial;
 
 // Toolbar and menu handlers of the proposal screen that open the module's dialogs: copy to
-// a new version, the processing-mode picture and the proposal report.
+// a new version, the processing-mode picture and the proposal report (approval has its own
+// launch, approval_launch).
 namespace toolbar_dialogs {
 
 void sbtCopiarClick(TfrmPropostaComercial& screen);
@@ -14,8 +15,8 @@ void sbtModoProcClick(TfrmPropostaComercial& screen);
 // them; then the report launcher opens.
 void sbtImprimirClick(TfrmPropostaComercial& screen);
 
-// Copy and print need a listed proposal with nothing being edited or waiting to be sent;
-// the picture is always there.
+// Copy, print and approval need a listed proposal with nothing being edited or waiting to
+// be sent (approval: one not yet accepted); the picture is always there.
 void enableEntries(TfrmPropostaComercial& screen, bool busyEditing);
 
 }  // namespace toolbar_dialogs

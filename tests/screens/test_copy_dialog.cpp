@@ -187,7 +187,7 @@ TEST_F(CopyDialog, CopyAndPrintNeedAListedProposalAtRestAndThePictureIsAlwaysThe
     EXPECT_TRUE(m.sbtCopiar->isEnabled());
     EXPECT_TRUE(screen->sbtImprimir->isEnabled());
     EXPECT_TRUE(m.MododeProcessamento1->enabled());
-    EXPECT_FALSE(m.mnuAprovacao->enabled());
+    EXPECT_TRUE(m.mnuAprovacao->enabled());
     EXPECT_FALSE(m.Comisso1->enabled());
 
     // A proposal being included: nothing to copy or print yet.

@@ -140,10 +140,12 @@ TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
 TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndSaysWhy) {
     openScreen();
     ASSERT_TRUE(select(2));
-    for (TMenuItem* e : {screen->menus().mnuAprovacao, screen->menus().Comisso1}) {
-        EXPECT_FALSE(e->enabled()) << e->objectName().toStdString();
-        EXPECT_FALSE(e->action()->statusTip().isEmpty()) << "a disabled entry says why";
-    }
+    EXPECT_FALSE(screen->menus().Comisso1->enabled());
+    EXPECT_FALSE(screen->menus().Comisso1->action()->statusTip().isEmpty()) << "a disabled entry says why";
+    EXPECT_FALSE(screen->menus().sbtcomissao->isEnabled());
+    // An accepted proposal cannot be approved again.
+    ASSERT_TRUE(select(1));
+    EXPECT_FALSE(screen->menus().mnuAprovacao->enabled());
     EXPECT_FALSE(screen->menus().sbtAprovacao->isEnabled());
 }
 

@@ -51,7 +51,7 @@ TEST(ModuleEntries, EveryFactoryTheHostCallsIsExported) {
     ASSERT_TRUE(module.load()) << module.errorString().toStdString();
     for (const char* entry : {"Initialize", "Finalize", "IniProc", "CriaProposta", "CriaFiltroPropComercial",
                               "CriaIncluServ", "CriaInsTextoProp", "CriaCopiaProposta", "CriaModoProc",
-                              "CriaRelPropostaComercial", "CriaAnexoProposta"})
+                              "CriaRelPropostaComercial", "CriaAnexoProposta", "CriaAprovacao", "CriaConfAceite"})
         EXPECT_NE(module.resolve(entry), nullptr) << entry;
 }
 
@@ -187,7 +187,8 @@ TEST_F(ProposalScreen, EnablingFollowsThePageAndTheTextsState) {
     EXPECT_TRUE(screen->menus().sbtCopiar->isEnabled());
     EXPECT_TRUE(screen->menus().MododeProcessamento1->enabled());
     EXPECT_TRUE(screen->sbtImprimir->isEnabled());
-    EXPECT_FALSE(screen->menus().mnuAprovacao->enabled()) << "the approval dialog comes later";
+    EXPECT_TRUE(screen->menus().mnuAprovacao->enabled());
+    EXPECT_TRUE(screen->menus().sbtAprovacao->isEnabled());
 
     // On the texts page the maintenance entries act on the texts, and regenerating them is on.
     ASSERT_TRUE(menu(screen->menus().mnuTexto));
