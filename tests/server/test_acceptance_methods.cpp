@@ -7,11 +7,13 @@
 #include <QJsonObject>
 #include <thread>
 
+#include "support/refused_inserts.h"
 #include "support/packet_cells.h"
 #include "support/test_server.h"
 
 using namespace cot;
 using cot::testing::Backend;
+using cot::testing::RefusedInserts;
 using cot::testing::TestServer;
 using cot::testing::nr;
 
@@ -179,16 +181,7 @@ TEST_P(AcceptanceMethodsTest, AProspectBecomesAClientInTheSameTransactionAsTheAc
 }
 
 TEST_P(AcceptanceMethodsTest, AFailureWhileChargingLeavesNeitherClientNorAcceptance) {
-    server::Database& db = server_.db();
-    if (server_.backend() == Backend::Postgres) {
-        db.exec("CREATE OR REPLACE FUNCTION COT_TEST_RECUSA() RETURNS trigger AS $$ "
-                "BEGIN RAISE EXCEPTION 'recusado pelo teste'; END $$ LANGUAGE plpgsql");
-        db.exec("CREATE TRIGGER TG_TEST_RECUSA BEFORE INSERT ON COBRPROP FOR EACH ROW "
-                "WHEN (NEW.NRSEQCOBR = 2) EXECUTE FUNCTION COT_TEST_RECUSA()");
-    } else {
-        db.exec("CREATE TRIGGER TG_TEST_RECUSA BEFORE INSERT ON COBRPROP WHEN NEW.NRSEQCOBR = 2 "
-                "BEGIN SELECT RAISE(ABORT, 'recusado pelo teste'); END");
-    }
+    RefusedInserts refused(server_.db(), server_.backend(), "COBRPROP", "NEW.NRSEQCOBR = 2");
     // Packet form of the client's data this time.
     Packet data;
     const char* names[] = {"CDPROSPECT", "NRINSJURCLIE", "NMRAZSOCCLIE", "DSCOMPLCLIE",
@@ -204,7 +197,7 @@ TEST_P(AcceptanceMethodsTest, AFailureWhileChargingLeavesNeitherClientNorAccepta
     EXPECT_EQ(count("SELECT COUNT(*) FROM ENDECLIE WHERE CDCLIENTE = :C", {{"C", kDelta}}), 0);
 
     // Mended, the same acceptance goes through: the prospect was never left half a client.
-    db.exec("DROP TRIGGER TG_TEST_RECUSA" + QString(server_.backend() == Backend::Postgres ? " ON COBRPROP" : ""));
+    refused.lift();
     const RpcResult again = accept(4, kDelta, QVariant::fromValue(data));
     ASSERT_TRUE(again.ok) << again.error.toStdString();
     EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", {{"N", nr(4)}}), 2);

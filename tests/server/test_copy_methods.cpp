@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <thread>
 
+#include "support/refused_inserts.h"
 #include "support/packet_cells.h"
 #include "support/test_server.h"
 
 using namespace cot;
 using cot::testing::Backend;
+using cot::testing::RefusedInserts;
 using cot::testing::TestServer;
 using cot::testing::nr;
 
@@ -115,24 +117,14 @@ TEST_P(CopyMethodsTest, EveryRowOfTheVersionIsCopiedUnderTheNewOne) {
 TEST_P(CopyMethodsTest, AChildThatCannotBeWrittenLeavesNoHalfVersion) {
     // The last table copied refuses rows of version 07, after the header and every other
     // table have been written.
-    server::Database& db = server_.db();
-    if (server_.backend() == Backend::Postgres) {
-        db.exec("CREATE OR REPLACE FUNCTION COT_TEST_RECUSA() RETURNS trigger AS $$ "
-                "BEGIN RAISE EXCEPTION 'recusado pelo teste'; END $$ LANGUAGE plpgsql");
-        db.exec("CREATE TRIGGER TG_TEST_RECUSA BEFORE INSERT ON SIMULALINP FOR EACH ROW "
-                "WHEN (NEW.NRVERPROPFAS = '07') EXECUTE FUNCTION COT_TEST_RECUSA()");
-    } else {
-        db.exec("CREATE TRIGGER TG_TEST_RECUSA BEFORE INSERT ON SIMULALINP WHEN NEW.NRVERPROPFAS = '07' "
-                "BEGIN SELECT RAISE(ABORT, 'recusado pelo teste'); END");
-    }
+    RefusedInserts refused(server_.db(), server_.backend(), "SIMULALINP", "NEW.NRVERPROPFAS = '07'");
     const RpcResult r = copy(2, "01", "07");
     ASSERT_FALSE(r.ok);
     EXPECT_FALSE(r.error.contains("INSERT", Qt::CaseInsensitive)) << r.error.toStdString();
     EXPECT_FALSE(r.error.contains("SIMULALINP")) << r.error.toStdString();
     EXPECT_EQ(versionRows(2, "07"), 0) << "nothing of the failed copy stays";
 
-    db.exec("DROP TRIGGER TG_TEST_RECUSA" +
-            QString(server_.backend() == Backend::Postgres ? " ON SIMULALINP" : ""));
+    refused.lift();
     const RpcResult again = copy(2, "01", "07");
     ASSERT_TRUE(again.ok) << again.error.toStdString();
     EXPECT_EQ(rows("SIMULALINP", 2, "07"), rows("SIMULALINP", 2, "01"));
