@@ -17,6 +17,7 @@
 
 #include "approval/approval_checks.h"
 #include "screens/proposal_fixture.h"
+#include "support/list_window.h"
 #include "services/money.h"
 
 using namespace cot;
@@ -30,10 +31,7 @@ const char* const kVencimento =
     "O somatório dos vencimentos está diferente do valor da Proposta. O valor dos vencimentos deve ser alterado.";
 
 // What a list window showed.
-struct Listed {
-    QString message;
-    QStringList rows;  // first shown column of every row
-};
+using Listed = ListedWindow;  // first shown column of every row
 
 class ApprovalLaunch : public ProposalFixture {
 protected:
@@ -61,16 +59,7 @@ protected:
         for (const auto& c : calls) n += c.first == method;
         return n;
     }
-    void expectList(Listed& out) {
-        runner.expect(
-            [&out](QWidget& w) {
-                if (auto* label = w.findChild<QLabel*>("lblMensagem")) out.message = label->text();
-                if (auto* grid = w.findChild<QTableView*>("dbgLista"))
-                    for (int r = 0; r < grid->model()->rowCount(); ++r)
-                        out.rows << grid->model()->index(r, 0).data().toString();
-            },
-            "frmCOT00900");
-    }
+    void expectList(Listed& out) { expectListWindow(runner, out); }
 
     void sql(const QString& statement, int n = 2) { testServer().db().exec(statement, {{"N", number(n)}}); }
     // Replaces a line's schedule (line key as seeded) with these values, one a month.

@@ -11,6 +11,7 @@
 #include "approval/confirmation/conf_aceite.h"
 #include "approval/dialog/aprovacao_dialog.h"
 #include "screens/proposal_fixture.h"
+#include "support/list_window.h"
 #include "services/mail_sender.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
@@ -30,10 +31,7 @@ const QString kVencAce = QStringLiteral(
     "Atenção!!! A data do primeiro vencimento de licença de uso está no período de 15 (quinze) dias após a data de "
     "aceite.");
 
-struct Listed {
-    QString message;
-    QStringList rows;
-};
+using Listed = ListedWindow;
 
 class ApprovalDialog : public ProposalFixture {
 protected:
@@ -71,17 +69,7 @@ protected:
             },
             "frmConfAceite");
     }
-    void expectList(Listed& out) {
-        runner.expect(
-            [&out](QWidget& w) {
-                if (auto* label = w.findChild<QLabel*>("lblMensagem")) out.message = label->text();
-                if (auto* grid = w.findChild<QTableView*>("dbgLista"))
-                    for (int r = 0; r < grid->model()->rowCount(); ++r)
-                        out.rows << grid->model()->index(r, 0).data().toString() + u' ' +
-                                        grid->model()->index(r, 1).data().toString();
-            },
-            "frmCOT00900");
-    }
+    void expectList(Listed& out) { expectListWindow(runner, out, 2); }
     int callsOf(const QString& method) const {
         int k = 0;
         for (const auto& c : calls) k += c.first == method;
