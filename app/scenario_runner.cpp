@@ -107,7 +107,9 @@ void ScenarioRunner::runSteps(const std::function<bool()>& done) {
 
 StepResult ScenarioRunner::perform(const ScenarioStep& step) {
     const QString& v = step.verb;
-    const QStringList& a = step.args;
+    QStringList a = step.args;
+    const QDate today = QDate::currentDate();
+    for (QString& arg : a) arg = expandScenarioDates(arg, today);
     try {
         if (v == QLatin1String("signin")) return signIn(a);
         if (v == QLatin1String("server")) {

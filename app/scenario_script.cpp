@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 
 namespace cot::shell {
 
@@ -125,6 +126,19 @@ bool parseScenarioKey(const QString& text, int& key, Qt::KeyboardModifiers& modi
     }
     key = namedKey(parts.last());
     return key != 0;
+}
+
+QString expandScenarioDates(const QString& text, const QDate& today) {
+    static const QRegularExpression token(QStringLiteral("\\{hoje(?:([+-])(\\d{1,5}))?\\}"));
+    QString out;
+    qsizetype from = 0;
+    for (auto it = token.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        const qint64 days = m.captured(2).toLongLong() * (m.captured(1) == QLatin1String("-") ? -1 : 1);
+        out += text.mid(from, m.capturedStart() - from) + today.addDays(days).toString(QStringLiteral("dd/MM/yyyy"));
+        from = m.capturedEnd();
+    }
+    return out + text.mid(from);
 }
 
 ScenarioScript ScenarioScript::parse(const QString& text) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -36,5 +37,10 @@ bool splitScenarioLine(const QString& line, QStringList& words, QString& error);
 
 // "Enter", "Tab", "Esc", "F2", "Ctrl+A", "Shift+Tab"... → key and modifiers.
 bool parseScenarioKey(const QString& text, int& key, Qt::KeyboardModifiers& modifiers);
+
+// Dates relative to the day of the run: every "{hoje}", "{hoje+N}" or "{hoje-N}" (N days)
+// in the text becomes that date as dd/mm/yyyy, so a scenario over dates the demo data
+// takes from its own creation day holds on any day.
+QString expandScenarioDates(const QString& text, const QDate& today);
 
 }  // namespace cot::shell
