@@ -418,3 +418,95 @@ TEST_F(Scenarios, PrintingAProposalWritesItsReportAsPdf) {
         EXPECT_TRUE(read.contains(QString::fromUtf8(expected))) << expected;
     EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/processing_mode.png")));
 }
+
+// Approval of a prospect's licence proposal through the screens: the prospect becomes a
+// client within the acceptance, the charging follows the schedules to the cent, the contract
+// tables are written and both notifications reach a real SMTP receiver through the branch's
+// mail server. The demo account has no password, so the receiver is a relay that asks for
+// no login (curl answers an empty LOGIN password with "=", which aiosmtpd cannot decode).
+#include "support/smtp_receiver.h"
+
+namespace {
+
+// "date|cents" of each row, in date order: schedules and charges compared to the cent.
+QStringList datedCents(cot::server::Database& db, const QString& sql) {
+    const cot::Packet p = db.query(sql);
+    QStringList out;
+    for (int r = 0; r < p.rows.size(); ++r)
+        out << p.rows[r].value(0).toString().left(10) + u'|' + QString::number(qRound64(p.rows[r].value(1).toDouble() * 100));
+    return out;
+}
+
+}  // namespace
+
+TEST_F(Scenarios, ApprovingAProspectsProposalMakesAClientChargesItsSchedulesAndMails) {
+    cot::testing::SmtpReceiver receiver;
+    const auto db = [&] { return cot::server::Database::open(server->databaseUrl()); };
+    db()->exec("UPDATE ENDEFILI SET DSSMTPEMAILF = :S WHERE CDFILIAL = '0001' AND IDTPENDEFILI = 'P'",
+               {{"S", receiver.address()}});
+    const QDate day = QDate::currentDate();
+    const HostRun run = runHost(sourcePath("scenarios/approval_prospect.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/approval_dialog.png")));
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/acceptance_confirmation.png")));
+
+    const QString nr = QStringLiteral("00000000000000000004");
+    const QString key = "NRPROPOSFAS = '" + nr + "' AND NRVERPROPFAS = '01'";
+    const cot::Packet p = db()->query("SELECT IDCLIENPROSP, CDCLIENTE, CDPROSPECT, DTACEPROPFAS, NRMESREAJPROP, "
+                                      "VRPACOTESERV FROM PROPOSTAFAS WHERE " + key);
+    ASSERT_EQ(p.rows.size(), 1);
+    EXPECT_EQ(p.value(0, "IDCLIENPROSP").toString(), "C");
+    EXPECT_EQ(p.value(0, "NRMESREAJPROP").toString(), "05");
+    const QString accepted = p.value(0, "DTACEPROPFAS").toString().left(10);
+    EXPECT_TRUE(accepted == day.toString(Qt::ISODate) || accepted == QDate::currentDate().toString(Qt::ISODate))
+        << accepted.toStdString();
+    const QString client = p.value(0, "CDCLIENTE").toString().trimmed();
+    ASSERT_FALSE(client.isEmpty());
+    const cot::Packet c = db()->query("SELECT NRINSJURCLIE, NMRAZSOCCLIE, NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C",
+                                      {{"C", client}});
+    ASSERT_EQ(c.rows.size(), 1);
+    EXPECT_EQ(c.value(0, "NRINSJURCLIE").toString(), "77888999000127");
+    EXPECT_EQ(c.value(0, "NMRAZSOCCLIE").toString(), "Delta Engenharia e Projetos Ltda");
+    EXPECT_EQ(c.value(0, "NMFANTCLIE").toString(), "Delta Engenharia");
+
+    // The line's schedule as generated from {hoje+30}; the package's as split in two.
+    const auto conn = db();
+    const QStringList licence = datedCents(*conn, "SELECT DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP WHERE " + key +
+                                                      " ORDER BY DTVELUSOPEDP");
+    ASSERT_EQ(licence.size(), 2);
+    EXPECT_EQ(licence.front().left(10), day.addDays(30).toString(Qt::ISODate)) << licence.join(' ').toStdString();
+    const QStringList package = datedCents(*conn, "SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP WHERE " + key +
+                                                      " ORDER BY DTVENCSERVPROP");
+    ASSERT_EQ(package.size(), 2);
+    EXPECT_EQ(datedCents(*conn, "SELECT DTVENCCOBR, VRCOBR FROM COBRPROP WHERE IDORIGCOBR = 'L' AND " + key +
+                                    " ORDER BY DTVENCCOBR"),
+              licence);
+    EXPECT_EQ(datedCents(*conn, "SELECT DTVENCCOBR, VRCOBR FROM COBRPROP WHERE IDORIGCOBR <> 'L' AND " + key +
+                                    " ORDER BY DTVENCCOBR"),
+              package);
+    EXPECT_EQ(qRound64(conn->scalar("SELECT SUM(VRCOBR) FROM COBRPROP WHERE " + key).toDouble() * 100),
+              270000 + qRound64(p.value(0, "VRPACOTESERV").toDouble() * 100));
+    EXPECT_EQ(conn->scalar("SELECT COUNT(*) FROM COBRPROP WHERE CDCLIENTE <> :C AND " + key, {{"C", client}}).toInt(), 0);
+    EXPECT_EQ(conn->scalar("SELECT COUNT(*) FROM LINPCLIE WHERE CDCLIENTE = :C", {{"C", client}}).toInt(), 1);
+    EXPECT_EQ(conn->scalar("SELECT COUNT(*) FROM SISTLINPCLIE WHERE CDCLIENTE = :C", {{"C", client}}).toInt(), 1);
+    EXPECT_EQ(conn->scalar("SELECT COUNT(*) FROM SERVCLIE WHERE CDCLIENTE = :C AND " + key, {{"C", client}}).toInt(), 2);
+
+    ASSERT_TRUE(receiver.waitForMessages(2)) << run.output.toStdString();
+    const auto mails = receiver.messages();
+    ASSERT_EQ(mails.size(), 2);
+    EXPECT_EQ(mails[0].subject, "Proposta aceita - cobrar licença de uso");
+    EXPECT_EQ(mails[0].rcptTos, (QStringList{"faturamento@demo.local", "contratos@demo.local"}));
+    EXPECT_EQ(mails[1].subject, "Proposta aceita - cobrar pacote de serviços");
+    EXPECT_EQ(mails[1].rcptTos, QStringList{"servicos@demo.local"});
+    for (const auto& m : mails) {
+        EXPECT_EQ(m.mailFrom, "vendedor@demo.local");
+        EXPECT_TRUE(m.login.isEmpty()) << "nothing advertised, nothing logged in";
+        ASSERT_FALSE(m.parts.isEmpty());
+        EXPECT_TRUE(m.parts[0].text.contains("Proposta " + nr + " versão 01 (Folha de pagamento Web) aceita por Delta "
+                                             "Engenharia."))
+            << m.parts[0].text.toStdString();
+    }
+    EXPECT_TRUE(mails[0].parts[0].text.contains("Folha Web, valor 2.700,00</b>  Total: 2.700,00"))
+        << mails[0].parts[0].text.toStdString();
+    EXPECT_TRUE(mails[1].parts[0].text.contains("Pacote de serviços: 7.920,00")) << mails[1].parts[0].text.toStdString();
+}
