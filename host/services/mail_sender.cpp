@@ -255,7 +255,9 @@ void SmtpMailSender::send(const MailAccount& account, const MailMessage& message
     curl_easy_setopt(curl, CURLOPT_USE_SSL,
                      server.security == SmtpServer::Security::StartTlsWhenOffered ? static_cast<long>(CURLUSESSL_TRY)
                                                                                   : static_cast<long>(CURLUSESSL_ALL));
-    if (!account.user.isEmpty()) {
+    // An empty password cannot be sent by AUTH LOGIN in a form every server reads: an account
+    // kept without one is a relay that takes mail without a login.
+    if (!account.user.isEmpty() && !account.password.isEmpty()) {
         curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
         curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
         curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");

@@ -40,7 +40,7 @@ struct SmtpServer {
 // The account a message goes out through: the branch's server, user and plain password.
 struct MailAccount {
     QString server;  // SmtpServer text
-    QString user;    // empty: no login
+    QString user;    // empty (or no password): no login
     QString password;
 };
 
@@ -64,7 +64,8 @@ public:
     virtual void send(const MailAccount& account, const MailMessage& message) = 0;
 };
 
-// Through libcurl: connects, authenticates with AUTH LOGIN when the account has a user,
+// Through libcurl: connects, authenticates with AUTH LOGIN when the account has a user and a
+// password (a relay taking mail without a login is reached with neither),
 // sends to every recipient and disconnects.
 class SmtpMailSender : public MailSender {
 public:
