@@ -100,7 +100,16 @@ void applyProposalDelta(Database& db, const Delta& delta) {
     const int nr = delta.indexOf(QStringLiteral("NRPROPOSFAS"));
     const int ver = delta.indexOf(QStringLiteral("NRVERPROPFAS"));
     applyDelta(db, proposalResolver(), delta, [&](RowChange& change) {
-        if (change.op == ChangeOp::Delete) return;
+        if (change.op == ChangeOp::Delete) {
+            // Lines, services, texts and simulations go with the version (cascading keys);
+            // an accepted one also has contract and charging rows that must keep their origin.
+            const QVariant accepted = db.scalar(
+                QStringLiteral("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
+                {{"N", nr >= 0 ? change.oldValues.value(nr).toString().trimmed() : QString()},
+                 {"V", ver >= 0 ? change.oldValues.value(ver).toString().trimmed() : QString()}});
+            if (!accepted.isNull()) throw MethodError(QStringLiteral("Proposta aceita não pode ser excluída."));
+            return;
+        }
         const QString number = nr >= 0 ? change.newValues.value(nr).toString().trimmed() : QString();
         const QString version = ver >= 0 ? change.newValues.value(ver).toString().trimmed() : QString();
         if (change.op == ChangeOp::Insert && (number.isEmpty() || version.isEmpty()))

@@ -1,0 +1,101 @@
+// Deleting a proposal version takes everything quoted in it along in the same
+// transaction; an accepted version, whose contract and charging rows point at it, stays.
+#include <gtest/gtest.h>
+
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+
+namespace {
+
+QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
+
+// Every table that holds rows of one proposal version.
+const QStringList kChildren{"LINPPROP",   "SISTLINPPROP", "VENCLINPPROP", "SERVPROP",      "VENCSERVPROP",
+                            "OBJSERVPROP", "TXTPROPFAS",  "OBSPROPFAS",   "SIMULAPROP",    "SIMULALINP",
+                            "TXTPROPFASGER", "TXTPROPFASHIST"};
+
+class ProposalDeleteTest : public ::testing::TestWithParam<Backend> {
+protected:
+    int count(const QString& table, int number) {
+        return server_
+            ->db()
+            .scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'").arg(table),
+                    {{"N", nr(number)}})
+            .toInt();
+    }
+    // A row in every child table the demo data left empty for the proposal.
+    void fillChildren(int number) {
+        server::Database& db = server_->db();
+        const QVariantMap k{{"N", nr(number)}};
+        const QString line = db.scalar("SELECT MIN(CDLINPPROP) FROM LINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", k)
+                                 .toString();
+        ASSERT_FALSE(line.isEmpty());
+        QVariantMap kl = k;
+        kl.insert("L", line);
+        const auto add = [&](const QString& table, const QString& sql, const QVariantMap& params) {
+            if (count(table, number) == 0) db.exec(sql, params);
+        };
+        add("VENCLINPPROP", "INSERT INTO VENCLINPPROP VALUES (:N, '01', :L, :D, 10.0)",
+            {{"N", nr(number)}, {"L", line}, {"D", QDateTime(QDate(2027, 1, 10), QTime(0, 0))}});
+        add("SERVPROP", "INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV) "
+                        "VALUES (:N, '01', '901', (SELECT MIN(CDTIPOSERV) FROM TIPOSERV))", k);
+        add("VENCSERVPROP", "INSERT INTO VENCSERVPROP VALUES (:N, '01', :D, 20.0)",
+            {{"N", nr(number)}, {"D", QDateTime(QDate(2027, 1, 10), QTime(0, 0))}});
+        add("OBJSERVPROP", "INSERT INTO OBJSERVPROP VALUES (:N, '01', 'Objeto')", k);
+        add("TXTPROPFAS", "INSERT INTO TXTPROPFAS VALUES (:N, '01', 'T9', 1, 'Texto')", k);
+        add("OBSPROPFAS", "INSERT INTO OBSPROPFAS VALUES (:N, '01', 'Observação')", k);
+        add("SIMULAPROP", "INSERT INTO SIMULAPROP VALUES (:N, '01', '00901', '901', 'Simulação')", k);
+        add("SIMULALINP",
+            "INSERT INTO SIMULALINP VALUES (:N, '01', (SELECT MIN(NRSIMULAPROP) FROM SIMULAPROP "
+            "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'), '901', :L, 1.0)",
+            kl);
+        add("TXTPROPFASGER", "INSERT INTO TXTPROPFASGER (NRPROPOSFAS, NRVERPROPFAS, NRGERACAO, DTGERACAO) VALUES (:N, '01', 901, :D)",
+            {{"N", nr(number)}, {"D", QDateTime(QDate(2026, 12, 1), QTime(9, 0))}});
+        add("TXTPROPFASHIST",
+            "INSERT INTO TXTPROPFASHIST VALUES (:N, '01', (SELECT MIN(NRGERACAO) FROM TXTPROPFASGER "
+            "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'), 'T9', 1, 'Texto')",
+            k);
+        for (const QString& t : kChildren) ASSERT_GT(count(t, number), 0) << t.toStdString();
+    }
+    RpcResult remove(int number) {
+        const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2}};
+        Delta delta{fields, {{ChangeOp::Delete, {nr(number), "01"}, {}}}};
+        return server_->connection().call("SetProposta", {QVariant::fromValue(delta)});
+    }
+    void SetUp() override { server_ = std::make_unique<TestServer>(cot::testing::TestServerOptions{GetParam(), true}); }
+    std::unique_ptr<TestServer> server_;
+};
+
+TEST_P(ProposalDeleteTest, AnOpenVersionGoesWithEverythingQuotedInIt) {
+    fillChildren(2);
+    const int otherLines = count("LINPPROP", 1);
+    const RpcResult r = remove(2);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(count("PROPOSTAFAS", 2), 0);
+    for (const QString& t : kChildren) EXPECT_EQ(count(t, 2), 0) << t.toStdString() << " left behind";
+    EXPECT_EQ(count("LINPPROP", 1), otherLines);  // other proposals untouched
+
+    // Deleted once: a second user's delete of the same version is a conflict.
+    const RpcResult again = remove(2);
+    EXPECT_FALSE(again.ok);
+    EXPECT_EQ(again.error, QString("Registro alterado ou excluído por outro usuário."));
+}
+
+TEST_P(ProposalDeleteTest, AnAcceptedVersionIsRefusedAndKeepsItsRows) {
+    fillChildren(1);
+    std::map<QString, int> before;
+    for (const QString& t : kChildren) before[t] = count(t, 1);
+    const RpcResult r = remove(1);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QString("Proposta aceita não pode ser excluída."));
+    EXPECT_EQ(count("PROPOSTAFAS", 1), 1);
+    for (const QString& t : kChildren) EXPECT_EQ(count(t, 1), before[t]) << t.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, ProposalDeleteTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
