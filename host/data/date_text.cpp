@@ -47,7 +47,10 @@ QDateTime parseIso(qsizetype n, At at) {
         }
         return v;
     };
-    const QDate d(num(0, 4), num(5, 2), num(8, 2));
+    // A non-digit reads as -1, which QDate takes for a year before Christ.
+    const int year = num(0, 4);
+    if (year < 0) return {};
+    const QDate d(year, num(5, 2), num(8, 2));
     const QTime t = n == 10 ? QTime(0, 0)
                             : QTime(num(11, 2), num(14, 2), num(17, 2), n == 23 ? num(20, 3) : 0);
     if (!d.isValid() || !t.isValid()) return {};
