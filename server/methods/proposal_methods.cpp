@@ -103,8 +103,10 @@ void applyProposalDelta(Database& db, const Delta& delta) {
         if (change.op == ChangeOp::Delete) {
             // Lines, services, texts and simulations go with the version (cascading keys);
             // an accepted one also has contract and charging rows that must keep their origin.
+            // The row is locked so an acceptance committing meanwhile is seen.
+            const QString lock = db.dialect() == Dialect::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
             const QVariant accepted = db.scalar(
-                QStringLiteral("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
+                QStringLiteral("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V") + lock,
                 {{"N", nr >= 0 ? change.oldValues.value(nr).toString().trimmed() : QString()},
                  {"V", ver >= 0 ? change.oldValues.value(ver).toString().trimmed() : QString()}});
             if (!accepted.isNull()) throw MethodError(QStringLiteral("Proposta aceita não pode ser excluída."));
