@@ -35,7 +35,7 @@ fi
 ninja -C "$build" -j"$jobs" $(printf 'cot_%s_fuzz ' "${targets[@]}")
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
-export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1:suppressions=$PWD/fuzz/ubsan.supp}
 export QT_QPA_PLATFORM=offscreen
 status=0
 total=0

@@ -99,6 +99,13 @@ QVariant Packet::value(int row, const QString& fieldName) const {
 
 int Delta::indexOf(const QString& fieldName) const { return indexOfField(fields, fieldName); }
 
+std::optional<qint64> integerOfDouble(double d) {
+    // 2^63 is exact as a double; the range is [-2^63, 2^63).
+    constexpr double limit = 9223372036854775808.0;
+    if (!(d >= -limit && d < limit)) return std::nullopt;
+    return static_cast<qint64>(d);
+}
+
 QVariant coerceValue(const QVariant& value, FieldType type) {
     if (!value.isValid() || value.isNull()) return {};
     switch (type) {
@@ -110,8 +117,8 @@ QVariant coerceValue(const QVariant& value, FieldType type) {
         bool ok = false;
         const qint64 v = value.toLongLong(&ok);
         if (ok) return v;
-        const double d = value.toDouble(&ok);
-        return ok ? QVariant(static_cast<qint64>(d)) : QVariant();
+        const std::optional<qint64> v64 = integerOfDouble(value.toDouble(&ok));
+        return ok && v64 ? QVariant(*v64) : QVariant();
     }
     case FieldType::Float: {
         bool ok = false;
@@ -165,7 +172,9 @@ QVariant valueFromJson(const QJsonValue& json, FieldType type) {
         if (json.isDouble()) {
             // Integers beyond 2^53 are kept exactly; only a number written with a fraction goes through double.
             const QVariant v = json.toVariant();
-            return v.typeId() == QMetaType::LongLong ? v.toLongLong() : static_cast<qint64>(json.toDouble());
+            if (v.typeId() == QMetaType::LongLong) return v.toLongLong();
+            if (const auto whole = integerOfDouble(json.toDouble())) return *whole;
+            throw PacketError("Pacote de dados inválido: número inteiro fora do intervalo.");
         }
         break;
     case FieldType::Float:

@@ -2,6 +2,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QVariant>
+#include <optional>
 #include <stdexcept>
 
 #include "field_type.h"
@@ -55,6 +56,10 @@ Delta deltaFromJson(const QJsonObject& json);
 
 QJsonValue valueToJson(const QVariant& value, FieldType type);
 QVariant valueFromJson(const QJsonValue& json, FieldType type);  // throws PacketError
+
+// The whole part of `d` when it fits a 64-bit integer; nullopt for anything beyond
+// (converting such a double is undefined behaviour, not a large number).
+std::optional<qint64> integerOfDouble(double d);
 
 // Normalises a value to the QVariant representation of `type` (empty/invalid → null).
 QVariant coerceValue(const QVariant& value, FieldType type);

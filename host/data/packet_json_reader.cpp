@@ -77,7 +77,10 @@ QVariant cellOf(const Json& v, FieldType type, ColumnTexts& texts) {
     switch (type) {
     case FieldType::Integer:
         if (v.IsInt64()) return qint64(v.GetInt64());
-        if (v.IsNumber()) return static_cast<qint64>(v.GetDouble());
+        if (v.IsNumber()) {
+            if (const auto whole = integerOfDouble(v.GetDouble())) return *whole;
+            throw PacketError("Pacote de dados inválido: número inteiro fora do intervalo.");
+        }
         break;
     case FieldType::Float:
         if (v.IsNumber()) return v.GetDouble();

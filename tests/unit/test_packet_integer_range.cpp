@@ -1,0 +1,51 @@
+// Integer cells written as numbers beyond 64 bits: converting such a double is undefined
+// behaviour, so both packet readers refuse them with the codec's message.
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <limits>
+
+#include "data/packet.h"
+#include "data/packet_json_reader.h"
+
+namespace {
+
+using namespace cot;
+
+QByteArray integerPacket(const char* number) {
+    return QByteArray(R"({"fields":[{"name":"QT","type":"integer"}],"rows":[[)") + number + "]]}";
+}
+
+TEST(PacketIntegerRange, NumbersBeyondSixtyFourBitsAreRefusedByBothReaders) {
+    for (const char* number : {"777777777777777777777777777777777777777777777777777777777772", "9.3e18", "-9.3e18",
+                               "1e308"}) {
+        const QByteArray text = integerPacket(number);
+        EXPECT_THROW(packetFromJsonText(text), PacketError) << number;
+        EXPECT_THROW(packetFromJson(QJsonDocument::fromJson(text).object()), PacketError) << number;
+    }
+}
+
+TEST(PacketIntegerRange, WholeNumbersAtTheEdgesAndFractionsStillRead) {
+    const struct {
+        const char* text;
+        qint64 expected;
+    } cases[] = {{"9223372036854775807", std::numeric_limits<qint64>::max()},
+                 {"-9223372036854775808", std::numeric_limits<qint64>::min()},
+                 {"-9.2233720368547758e18", std::numeric_limits<qint64>::min()},
+                 {"12.9", 12},
+                 {"-3.5", -3}};
+    for (const auto& c : cases) {
+        const QByteArray text = integerPacket(c.text);
+        EXPECT_EQ(packetFromJsonText(text).rows.at(0).at(0).toLongLong(), c.expected) << c.text;
+        EXPECT_EQ(packetFromJson(QJsonDocument::fromJson(text).object()).rows.at(0).at(0).toLongLong(), c.expected)
+            << c.text;
+    }
+}
+
+TEST(PacketIntegerRange, CoercingAnOutOfRangeTextGivesNull) {
+    EXPECT_TRUE(coerceValue(QStringLiteral("1e30"), FieldType::Integer).isNull());
+    EXPECT_EQ(coerceValue(QStringLiteral("42.7"), FieldType::Integer).toLongLong(), 42);
+}
+
+}  // namespace
