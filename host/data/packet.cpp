@@ -51,7 +51,8 @@ QList<FieldDef> fieldsFromJson(const QJsonValue& json) {
             throw PacketError(QStringLiteral("Pacote de dados inválido: tipo desconhecido no campo %1.")
                                   .arg(name).toStdString());
         }
-        f.size = o.value("size").toInt(0);
+        // A size that is no count of characters means no size, as the writer leaves it out.
+        f.size = qMax(0, o.value("size").toInt(0));
         fields.append(f);
     }
     return fields;

@@ -39,7 +39,7 @@ QList<FieldDef> fieldsOf(const Json* json) {
                                   .arg(f.name).toStdString());
         }
         const Json* size = member(v, "size");
-        f.size = size && size->IsInt() ? size->GetInt() : 0;
+        f.size = size && size->IsInt() ? qMax(0, size->GetInt()) : 0;
         fields.append(f);
     }
     return fields;

@@ -1,5 +1,6 @@
-// Integer cells written as numbers beyond 64 bits: converting such a double is undefined
-// behaviour, so both packet readers refuse them with the codec's message.
+// Numbers in packet texts that do not fit what they describe. Integer cells beyond 64 bits:
+// converting such a double is undefined behaviour, so both packet readers refuse them with
+// the codec's message.
 #include <gtest/gtest.h>
 
 #include <QJsonDocument>
@@ -46,6 +47,17 @@ TEST(PacketIntegerRange, WholeNumbersAtTheEdgesAndFractionsStillRead) {
 TEST(PacketIntegerRange, CoercingAnOutOfRangeTextGivesNull) {
     EXPECT_TRUE(coerceValue(QStringLiteral("1e30"), FieldType::Integer).isNull());
     EXPECT_EQ(coerceValue(QStringLiteral("42.7"), FieldType::Integer).toLongLong(), 42);
+}
+
+// A negative size was kept as read and then dropped by the writer, so a packet or delta
+// changed on its way back; both readers take it, like any unusable size, as no size.
+TEST(PacketIntegerRange, NegativeFieldSizeReadsAsNoSize) {
+    const QByteArray packet = R"({"fields":[{"name":"A","type":"string","size":-71}],"rows":[["x"]]})";
+    EXPECT_EQ(packetFromJsonText(packet).fields.at(0).size, 0);
+    EXPECT_EQ(packetFromJson(QJsonDocument::fromJson(packet).object()).fields.at(0).size, 0);
+    const QByteArray delta =
+        R"({"fields":[{"name":"A","type":"string","size":-1}],"changes":[{"op":"insert","new":["x"]}]})";
+    EXPECT_EQ(deltaFromJson(QJsonDocument::fromJson(delta).object()).fields.at(0).size, 0);
 }
 
 }  // namespace
