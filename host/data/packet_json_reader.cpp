@@ -103,9 +103,42 @@ QVariant cellOf(const Json& v, FieldType type, ColumnTexts& texts) {
     fail("Pacote de dados inválido: valor de tipo incompatível com o campo.");
 }
 
+// RapidJSON's full-precision reader turns a zero written with an exponent (0e308, 0.0e-5)
+// into a tiny nonzero number. Such an exponent changes nothing, so it is blanked out.
+void blankZeroExponents(char* text) {
+    bool inString = false;
+    for (char* p = text; *p; ++p) {
+        const char c = *p;
+        if (inString) {
+            if (c == '\\') {
+                if (p[1]) ++p;
+            } else if (c == '"') {
+                inString = false;
+            }
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+            continue;
+        }
+        if (c != 'e' && c != 'E') continue;
+        char* start = p;
+        bool zero = false;
+        while (start > text && (start[-1] == '0' || start[-1] == '.')) zero = *--start == '0' || zero;
+        if (!zero || (start > text && start[-1] >= '1' && start[-1] <= '9')) continue;
+        char* end = p + 1;
+        if (*end == '+' || *end == '-') ++end;
+        if (*end < '0' || *end > '9') continue;  // malformed: left for the reader to refuse
+        while (*end >= '0' && *end <= '9') ++end;
+        for (char* q = p; q < end; ++q) *q = ' ';
+        p = end - 1;
+    }
+}
+
 }  // namespace
 
 bool parseJsonInPlace(rapidjson::Document& doc, char* text) {
+    blankZeroExponents(text);
     doc.ParseInsitu<rapidjson::kParseFullPrecisionFlag>(text);
     return !doc.HasParseError();
 }

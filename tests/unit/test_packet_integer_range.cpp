@@ -44,6 +44,21 @@ TEST(PacketIntegerRange, WholeNumbersAtTheEdgesAndFractionsStillRead) {
     }
 }
 
+// The fast reader goes through RapidJSON's full-precision path for these.
+TEST(PacketIntegerRange, ZeroWithAHugeExponentReadsAsZero) {
+    const QByteArray text = R"({"fields":[{"name":"F","type":"float"},{"name":"T","type":"string"}],)"
+                            R"("rows":[[0e308,"0e308"],[-0.0E-400,"a\"0e5"],[5e-324,""],[10e2,""],[0.05e2,""]]})";
+    const Packet packet = packetFromJsonText(text);
+    EXPECT_EQ(packet.rows.at(0).at(0).toDouble(), 0.0);
+    EXPECT_EQ(packet.rows.at(0).at(1).toString(), QStringLiteral("0e308"));
+    EXPECT_EQ(packet.rows.at(1).at(0).toDouble(), 0.0);
+    EXPECT_EQ(packet.rows.at(1).at(1).toString(), QStringLiteral("a\"0e5"));
+    EXPECT_EQ(packet.rows.at(2).at(0).toDouble(), std::numeric_limits<double>::denorm_min());
+    EXPECT_EQ(packet.rows.at(3).at(0).toDouble(), 1000.0);
+    EXPECT_EQ(packet.rows.at(4).at(0).toDouble(), 5.0);
+    EXPECT_THROW(packetFromJsonText(R"({"fields":[{"name":"F","type":"float"}],"rows":[[0e]]})"), PacketError);
+}
+
 TEST(PacketIntegerRange, CoercingAnOutOfRangeTextGivesNull) {
     EXPECT_TRUE(coerceValue(QStringLiteral("1e30"), FieldType::Integer).isNull());
     EXPECT_EQ(coerceValue(QStringLiteral("42.7"), FieldType::Integer).toLongLong(), 42);
