@@ -41,6 +41,7 @@ status=0
 total=0
 for t in "${targets[@]}"; do
   work="$scratch/$t"
+  rm -rf "$work/crashes"
   mkdir -p "$work/corpus" "$work/crashes"
   log="$work/run.log"
   rc=0

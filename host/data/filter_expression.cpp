@@ -352,15 +352,26 @@ private:
         return left;
     }
 
+    // NOT and parentheses nest by recursion: a text nested deeper than anyone writes
+    // would exhaust the stack, so it is refused instead.
+    static constexpr int kMaxDepth = 100;
+    int depth_ = 0;
+
     NodePtr parseNot() {
+        if (++depth_ > kMaxDepth)
+            fail(QStringLiteral("expressão aninhada demais na posição %1.").arg(peek().pos + 1));
+        NodePtr result;
         if (peek().kind == Tok::Not) {
             const Token op = take();
             if (peek().kind == Tok::End) fail(QStringLiteral("falta uma condição depois de '%1'.").arg(op.text));
             auto node = std::make_unique<NotNode>();
             node->a = parseNot();
-            return node;
+            result = std::move(node);
+        } else {
+            result = parsePrimary();
         }
-        return parsePrimary();
+        --depth_;
+        return result;
     }
 
     NodePtr parsePrimary() {
