@@ -445,7 +445,7 @@ TEST_F(Scenarios, ApprovingAProspectsProposalMakesAClientChargesItsSchedulesAndM
     db()->exec("UPDATE ENDEFILI SET DSSMTPEMAILF = :S WHERE CDFILIAL = '0001' AND IDTPENDEFILI = 'P'",
                {{"S", receiver.address()}});
     const QDate day = QDate::currentDate();
-    const HostRun run = runHost(sourcePath("scenarios/approval_prospect.scn"));
+    const HostRun run = runHost(sourcePath("scenarios/approval_new_client.scn"));
     ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
     EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/approval_dialog.png")));
     EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/acceptance_confirmation.png")));
