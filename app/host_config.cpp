@@ -51,7 +51,10 @@ QString HostConfig::usage() {
         "  --screenshot ARQUIVO salva a imagem da janela principal e encerra\n"
         "  --scenario ARQUIVO   executa o roteiro nas telas e encerra (0: cumprido, 1: falhou,\n"
         "                       2: roteiro inválido); veja docs/scenarios.md\n"
-        "  --attachments-dir PASTA  grava a pasta base dos anexos do operador\n");
+        "  --attachments-dir PASTA  grava a pasta base dos anexos do operador\n"
+        "  --tls                HTTPS com o servidor de aplicação (certificado conferido)\n"
+        "  --tls-ca ARQUIVO     autoridade certificadora (PEM) do certificado do servidor;\n"
+        "                       implica --tls\n");
 }
 
 HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString& environmentPassword) {
@@ -70,6 +73,8 @@ HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString
         if (ok && port > 0 && port <= 65535) c.webPort = port;
         c.databaseUrl = ini.value("Banco/URL").toString();
         c.moduleFolder = ini.value("Modulos/Pasta").toString();
+        c.tls = ini.value("Servidor/TLS", false).toBool();
+        c.tlsCa = ini.value("Servidor/CA").toString();
     }
 
     for (int i = 0; i < arguments.size(); ++i) {
@@ -78,9 +83,13 @@ HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString
             c.help = true;
             continue;
         }
+        if (a == QLatin1String("--tls")) {
+            c.tls = true;
+            continue;
+        }
         static const QStringList withValue{"--db", "--server", "--operator", "--password", "--branch",
                                            "--config", "--modules", "--screenshot", "--open", "--scenario",
-                                           "--attachments-dir"};
+                                           "--attachments-dir", "--tls-ca"};
         if (!withValue.contains(a)) {
             c.error = QStringLiteral("Opção desconhecida: %1").arg(a);
             return c;
@@ -104,11 +113,13 @@ HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString
         else if (a == QLatin1String("--open")) c.openModule = v;
         else if (a == QLatin1String("--scenario")) c.scenario = v;
         else if (a == QLatin1String("--attachments-dir")) c.attachmentsDir = v;
+        else if (a == QLatin1String("--tls-ca")) c.tlsCa = v;
     }
     if (!c.scenario.isEmpty() && !c.screenshot.isEmpty()) {
         c.error = QStringLiteral("--scenario e --screenshot não podem ser usados juntos.");
         return c;
     }
+    if (!c.tlsCa.isEmpty()) c.tls = true;
     if (c.databaseUrl.isEmpty()) c.databaseUrl = defaultDatabaseUrl();
     return c;
 }

@@ -10,6 +10,7 @@
 #include "main_window.h"
 #include "module_registry.h"
 #include "scenario_runner.h"
+#include "rpc/rpc_channel.h"
 #include "screens/sign_in.h"
 #include "base/errors.h"
 #include "services/cipher.h"
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
         return fail(e.text());
     }
 
+    cot::rpc_channel::setTls(config.tls, config.tlsCa);
     auto& session = cot::Session::instance();
     session.setServer(config.webUrl, config.webPort);
     bool signedIn = false;
@@ -129,6 +131,7 @@ int main(int argc, char** argv) {
     }
     const int code = QApplication::exec();
     cot::unloadModules();  // while a scenario still answers any dialog they show
+    cot::SignIn::signOut();
     scenario.reset();
     cot::Dialogs::setCurrent(nullptr);
     cot::FileOpener::setCurrent(nullptr);

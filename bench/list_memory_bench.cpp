@@ -32,6 +32,7 @@
 #include "rpc/http_request.h"
 #include "rpc/net_connection.h"
 #include "support/bench_database.h"
+#include "support/bench_server.h"
 #include "support/proc_memory.h"
 
 using namespace cot;
@@ -125,6 +126,7 @@ ServerFigures measureServer(const QString& program, const BenchDatabase& data, i
     f.before = readProcMemory(server.pid()).rss;
     resetPeakRss(server.pid());  // VmHWM then covers the lists alone (no-op where refused)
     const QByteArray body = listRequest(data.branch());
+    const QByteArray token = bench::openBenchSession(data.url());
     std::vector<qint64> sizes(lists, 0);
     std::vector<QString> errors(lists);
     RssSampler sampler(server.pid());
@@ -134,7 +136,7 @@ ServerFigures measureServer(const QString& program, const BenchDatabase& data, i
         threads.emplace_back([&, i] {
             const HttpReply reply =
                 httpPost(QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("/rpc"), body,
-                         QStringLiteral("application/json"), 600);
+                         QStringLiteral("application/json"), 600, QStringLiteral("identity"), token);
             sizes[i] = reply.body.size();
             if (reply.status != 200 || !reply.body.contains("\"result\""))
                 errors[i] = QStringLiteral("HTTP %1: %2").arg(reply.status).arg(QString::fromUtf8(reply.body.left(200)));
@@ -162,6 +164,7 @@ void measureDesktop(const QString& program, const BenchDatabase& data, int gener
     {
         NetConnection net;
         net.setPort(server.port());
+        net.setToken(bench::openBenchSession(data.url()));
         ClientDataSet table(QStringLiteral("cdsProposta"));
         const auto start = std::chrono::steady_clock::now();
         {

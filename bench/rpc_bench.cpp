@@ -84,7 +84,8 @@ void listIntoTable(benchmark::State& state, const QString& method, bool compress
                                 .toJson(QJsonDocument::Compact);
     const HttpReply wire = httpPost(QStringLiteral("127.0.0.1"), env.server.port(), QStringLiteral("/rpc"), body,
                                     QStringLiteral("application/json"), 120,
-                                    compressed ? QStringLiteral("gzip") : QStringLiteral("identity"));
+                                    compressed ? QStringLiteral("gzip") : QStringLiteral("identity"),
+                                    env.server.token());
     state.counters["bytes"] = double(wire.body.size());
     state.counters["bytes/row"] = rows > 0 ? double(wire.body.size()) / double(rows) : 0.0;
 }

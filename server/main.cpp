@@ -41,6 +41,11 @@ int main(int argc, char** argv) {
     std::printf("cot05000-server: COT05000.rdmProposta em %s (banco: %s)\n", qPrintable(server.url()),
                 qPrintable(displayDatabaseUrl(config.databaseUrl)));
     std::fflush(stdout);
+    if (config.listensBeyondLoopback() && !config.usesTls())
+        std::fprintf(stderr,
+                     "cot05000-server: ATENÇÃO: atendendo em %s sem TLS; senhas e dados trafegam sem "
+                     "cifra na rede. Use --tls-cert e --tls-key, ou um proxy com HTTPS.\n",
+                     qPrintable(config.listenAddress));
 
     int received = 0;
     sigwait(&stopSignals, &received);

@@ -3,6 +3,9 @@
 #include <stdexcept>
 
 #include "rpc/net_connection.h"
+#include "rpc/rpc_channel.h"
+#include "server/auth/session_store.h"
+#include "server/storage/database.h"
 #include "server/rpc/rpc_server.h"
 
 namespace cot::bench {
@@ -16,9 +19,17 @@ InProcessServer::InProcessServer(const QString& databaseUrl, int threads) {
     config.seedDemo = false;
     server_ = std::make_unique<server::RpcServer>(config);
     server_->start();
+    token_ = openBenchSession(databaseUrl);
+    rpc_channel::setSessionToken(token_);
+}
+
+QByteArray openBenchSession(const QString& databaseUrl) {
+    const auto db = server::Database::open(databaseUrl);
+    return server::sessions::open(*db, QStringLiteral("VENDEDOR"), server::SessionLimits{}).token;
 }
 
 InProcessServer::~InProcessServer() {
+    rpc_channel::setSessionToken({});
     if (server_) server_->stop();
 }
 

@@ -29,9 +29,11 @@ HttpReply httpGet(const QString& host, int port, const QString& path, int timeou
 }
 
 HttpReply httpPost(const QString& host, int port, const QString& path, const QByteArray& body,
-                   const QString& contentType, int timeoutSeconds, const QString& acceptEncoding) {
+                   const QString& contentType, int timeoutSeconds, const QString& acceptEncoding,
+                   const QByteArray& bearerToken) {
     auto client = makeClient(host, port, timeoutSeconds);
-    const httplib::Headers headers{{"Accept-Encoding", acceptEncoding.toStdString()}};
+    httplib::Headers headers{{"Accept-Encoding", acceptEncoding.toStdString()}};
+    if (!bearerToken.isEmpty()) headers.emplace("Authorization", "Bearer " + bearerToken.toStdString());
     return toReply(client.Post(path.toStdString(), headers, body.constData(), size_t(body.size()),
                                contentType.toStdString()));
 }

@@ -15,6 +15,7 @@ struct HttpReply {
 HttpReply httpGet(const QString& host, int port, const QString& path, int timeoutSeconds = 10);
 HttpReply httpPost(const QString& host, int port, const QString& path, const QByteArray& body,
                    const QString& contentType = QStringLiteral("application/json"), int timeoutSeconds = 60,
-                   const QString& acceptEncoding = QStringLiteral("identity"));
+                   const QString& acceptEncoding = QStringLiteral("identity"),
+                   const QByteArray& bearerToken = {});
 
 }  // namespace cot

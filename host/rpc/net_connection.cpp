@@ -10,12 +10,20 @@
 #include <stdexcept>
 
 #include "rpc/check_result.h"
+#include "rpc/rpc_channel.h"
 #include "rpc/rpc_reply.h"
 
 namespace cot {
 
 struct NetConnection::Http {
-    Http(const std::string& host, int port) : client(host, port) {}
+    Http(const std::string& host, int port, bool tls)
+        : client((tls ? "https://" : "http://") + host + ':' + std::to_string(port)) {
+        if (tls) {
+            client.enable_server_certificate_verification(true);
+            const QString ca = rpc_channel::caFile();
+            if (!ca.isEmpty()) client.set_ca_cert_path(ca.toLocal8Bit().toStdString());
+        }
+    }
     httplib::Client client;
 };
 
@@ -71,7 +79,7 @@ bool NetConnection::open() {
     if (beforeConnect_) beforeConnect_(*this);
     // The handler may have moved host or port; start from a clean socket either way.
     http_.reset();
-    http_ = std::make_unique<Http>(host_.toStdString(), port_);
+    http_ = std::make_unique<Http>(host_.toStdString(), port_, rpc_channel::tls());
     auto& client = http_->client;
     client.set_keep_alive(true);
     client.set_tcp_nodelay(true);
@@ -80,7 +88,14 @@ bool NetConnection::open() {
     client.set_write_timeout(60);
     const auto res = client.Get("/health");
     if (!res || res->status != 200) {
-        lastError_ = unreachableText();
+        const bool badCertificate = !res && (res.error() == httplib::Error::SSLServerVerification ||
+                                             res.error() == httplib::Error::SSLConnection ||
+                                             res.error() == httplib::Error::SSLLoadingCerts);
+        lastError_ = badCertificate
+                         ? QStringLiteral("Não foi possível estabelecer conexão segura com o servidor de aplicação "
+                                          "em %1: certificado não reconhecido.")
+                               .arg(address())
+                         : unreachableText();
         http_.reset();
         return false;
     }
@@ -118,6 +133,8 @@ RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
         req.path = "/rpc";
         req.headers = {{"Accept-Encoding", asksCompressed() ? "gzip" : "identity"},
                        {"Content-Type", "application/json"}};
+        const QByteArray token = token_.isEmpty() ? rpc_channel::sessionToken() : token_;
+        if (!token.isEmpty()) req.headers.emplace("Authorization", "Bearer " + token.toStdString());
         req.body.assign(body.constData(), size_t(body.size()));
         reply.clear();
         req.response_handler = [&reply, &answered](const httplib::Response& head) {

@@ -60,6 +60,10 @@ public:
     bool asksCompressed() const;
     void setAskCompressed(bool on) { askCompressed_ = on ? 1 : 0; }
 
+    // The session this connection presents; empty (the default) presents the signed-in
+    // session of the desktop (rpc_channel).
+    void setToken(const QByteArray& token) { token_ = token; }
+
     // Seconds to wait for a method's answer.
     void setReadTimeout(int seconds);
 
@@ -84,6 +88,7 @@ private:
     qint64 nextId_ = 1;
     int readTimeoutSeconds_ = 300;
     int askCompressed_ = -1;  // -1: by the host
+    QByteArray token_;
 };
 
 }  // namespace cot

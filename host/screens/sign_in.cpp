@@ -1,11 +1,11 @@
 #include "sign_in.h"
 
 #include <QComboBox>
-#include <QCryptographicHash>
 #include <QDebug>
 #include <QFormLayout>
 #include <QLineEdit>
 
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "base/errors.h"
 #include "services/local_query.h"
@@ -14,24 +14,6 @@
 #include "ui/buttons.h"
 
 namespace cot {
-
-QString hashPassword(const QString& salt, const QString& password) {
-    const QByteArray digest = QCryptographicHash::hash((salt + password).toUtf8(), QCryptographicHash::Sha256);
-    return QStringLiteral("sha256:%1:%2").arg(salt, QString::fromLatin1(digest.toHex()));
-}
-
-bool verifyPassword(const QString& stored, const QString& password) {
-    const QStringList parts = stored.trimmed().split(QLatin1Char(':'));
-    if (parts.size() != 3 || parts[0].compare(QLatin1String("sha256"), Qt::CaseInsensitive) != 0 || parts[2].size() != 64)
-        return false;
-    const QByteArray expected = parts[2].toLower().toLatin1();
-    const QByteArray actual =
-        QCryptographicHash::hash((parts[1] + password).toUtf8(), QCryptographicHash::Sha256).toHex();
-    // Every character is compared whatever the first difference, so timing tells nothing.
-    unsigned char diff = 0;
-    for (int i = 0; i < 64; ++i) diff |= static_cast<unsigned char>(expected[i] ^ actual[i]);
-    return diff == 0;
-}
 
 namespace SignIn {
 
@@ -53,32 +35,37 @@ QList<BranchInfo> operatorBranches(const QString& operatorCode) {
 void signIn(const QString& operatorCode, const QString& password, const QString& branch) {
     const QString code = operatorCode.trimmed().toUpper();
     if (code.isEmpty()) throw UserError(QStringLiteral("Operador deve ser informado."));
-    TADOIBQuery q;
-    q.addSql("SELECT CDOPERADOR, NMOPERADOR, IDOPERATIVO, DSHASHSENHA FROM OPERADOR");
-    q.addSql(" WHERE CDOPERADOR = :P_CDOPERADOR");
-    q.setParam("P_CDOPERADOR", code);
-    q.open();
-    if (q.isEmpty() || !verifyPassword(q.fieldByName("DSHASHSENHA").asString(), password))
-        throw UserError(QStringLiteral("Operador ou senha inválidos."));
-    if (q.fieldByName("IDOPERATIVO").asString() != QLatin1String("A"))
-        throw UserError(QStringLiteral("Operador %1 está inativo.").arg(code));
-    const QString name = q.fieldByName("NMOPERADOR").asString();
-
-    const QList<BranchInfo> branches = operatorBranches(code);
-    if (branches.isEmpty()) throw UserError(QStringLiteral("Operador %1 não tem filial cadastrada.").arg(code));
-    QString chosen = branches.first().code;
-    if (!branch.trimmed().isEmpty()) {
-        const QString wanted = Consiste::Ajusta(branch, 4);
-        const bool allowed = std::any_of(branches.begin(), branches.end(), [&](const BranchInfo& b) { return b.code == wanted; });
-        if (!allowed) throw UserError(QStringLiteral("Filial %1 não permitida para o operador %2.").arg(wanted, code));
-        chosen = wanted;
-    }
-    Session::instance().setOperator(code, name);
-    Session::instance().setBranch(chosen);
-    // The desktop's "today" is the server's from here on. A server out of reach does not
+    Session& session = Session::instance();
+    NetConnection net;
+    net.setHost(session.serverHost());
+    net.setPort(session.serverPort());
+    const RpcResult result = net.call(QStringLiteral("AbreSessao"), {code, password, branch.trimmed()});
+    if (!result.ok) throw UserError(result.error);
+    const QVariantMap opened = result.value.toMap();
+    const QByteArray token = opened.value(QStringLiteral("token")).toString().toLatin1();
+    if (token.isEmpty())
+        throw UserError(QStringLiteral("Resposta inválida do servidor de aplicação em %1:%2.")
+                            .arg(session.serverHost())
+                            .arg(session.serverPort()));
+    session.setOperator(code, opened.value(QStringLiteral("nome")).toString());
+    session.setBranch(opened.value(QStringLiteral("filial")).toString());
+    session.setToken(token);
+    // The desktop's "today" is the server's from here on. A failure to read it does not
     // stop the sign-in (every screen reports that itself); the local clock goes on.
     const QString failure = ServerDate::synchroniseWithSession();
     if (!failure.isEmpty()) qWarning().noquote() << "data do servidor não lida:" << failure;
+}
+
+void signOut() {
+    Session& session = Session::instance();
+    if (!session.signedIn()) return;
+    NetConnection net;
+    net.setHost(session.serverHost());
+    net.setPort(session.serverPort());
+    net.setReadTimeout(5);
+    const RpcResult result = net.call(QStringLiteral("FechaSessao"));
+    if (!result.ok) qWarning().noquote() << "sessão não encerrada no servidor:" << result.error;
+    session.setToken({});
 }
 
 }  // namespace SignIn

@@ -9,26 +9,23 @@ class QLineEdit;
 
 namespace cot {
 
-// Stored operator passwords (OPERADOR.DSHASHSENHA):
-//   "sha256:<salt>:<hex of SHA-256(salt + password)>"   (UTF-8)
-// A malformed stored value never matches.
-bool verifyPassword(const QString& stored, const QString& password);
-QString hashPassword(const QString& salt, const QString& password);
-
 struct BranchInfo {
     QString code;
     QString name;
 };
 
-// Sign-in against the host database (HostDatabase must be open). Errors are UserErrors
-// with the text the user sees; a wrong code and a wrong password read the same.
+// Sign-in through the application server, which alone checks passwords. Errors are
+// UserErrors with the text the user sees; a wrong code and a wrong password read the same.
 namespace SignIn {
-// Branches the operator may work in, in code order.
+// Branches the operator may work in, in code order (a host query: HostDatabase open).
 QList<BranchInfo> operatorBranches(const QString& operatorCode);
-// Checks code and password; `branch` empty takes the operator's first branch. On success
-// the session (Veltrano) holds the operator, the name and the branch, and the desktop's
-// clock follows the session's server (ServerDate), when it can be reached.
+// Opens a session on the session's server (Session::setServer first); `branch` empty takes
+// the operator's first branch. On success the session (Veltrano) holds the operator, the
+// name, the branch and the server's token, and the desktop's clock follows the server's
+// (ServerDate).
 void signIn(const QString& operatorCode, const QString& password, const QString& branch);
+// Ends the session on the server (when it can be reached) and forgets the token.
+void signOut();
 }  // namespace SignIn
 
 // Sign-in dialog: operator (`edtOperador`), password (`edtSenha`), branch (`cbbFilial`,

@@ -1,6 +1,7 @@
 #include "veltrano.h"
 
 #include "base/clock.h"
+#include "rpc/rpc_channel.h"
 
 namespace cot {
 
@@ -27,6 +28,10 @@ void Session::setServer(const QString& host, int port) {
     port_ = port;
 }
 
+void Session::setToken(const QByteArray& token) { rpc_channel::setSessionToken(token); }
+
+bool Session::signedIn() const { return !rpc_channel::sessionToken().isEmpty(); }
+
 void Session::markTablesChanged(const QStringList& tables) {
     QStringList reported;
     for (const QString& t : tables) {
@@ -49,6 +54,7 @@ void Session::reset() {
     host_ = QStringLiteral("127.0.0.1");
     port_ = 0;
     changed_.clear();
+    rpc_channel::setSessionToken({});
 }
 
 namespace Veltrano {

@@ -22,6 +22,9 @@ public:
     void setOperator(const QString& code, const QString& name);
     void setBranch(const QString& branch);
     void setServer(const QString& host, int port);
+    // The token the server gave at sign-in; every connection to the server presents it.
+    void setToken(const QByteArray& token);
+    bool signedIn() const;
 
     // Server tables whose local copies must be refreshed, in the order they were reported
     // (each table once). The shell's caches listen to localCacheChanged.

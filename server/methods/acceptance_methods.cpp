@@ -16,6 +16,7 @@
 //       services aside.
 //   GetParamEmail(LANGUAGE, KEY) → the notification's subject, recipients, template and
 //       situation (no row: nothing to send).
+#include "server/auth/caller.h"
 #include "server/methods/acceptance_methods.h"
 
 #include "server/methods/acceptance_charging.h"
@@ -55,6 +56,8 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
     const QString code = args.string(2).trimmed();
     const QDateTime typedDate = args.date(3);
     const QString branch = args.string(5).trimmed(), oper = args.string(6).trimmed();
+    ctx.caller().requireBranch(branch);
+    ctx.caller().requireSelf(oper);
     const bool registering = args.size() > 7 && !args.isNull(7);
     acceptance::NewClient newClient;
     if (registering) newClient = acceptance::newClientFromValue(args.raw(7), 7, QStringLiteral("AceiteProposta"));
@@ -148,6 +151,7 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
 
 Reply insereCliente(MethodContext& ctx, const Args& args) {
     const acceptance::NewClient client = acceptance::newClientFromArgs(args, 0);
+    ctx.caller().requireSelf(client.oper);
     Transaction tx(ctx.db);
     const acceptance::RegisteredClient made = acceptance::registerClient(ctx.db, client);
     tx.commit();

@@ -26,6 +26,7 @@
 //   or requested. Reference: case-insensitive "contains"; empty means any.
 #include <QSet>
 
+#include "server/auth/caller.h"
 #include "server/methods/proposal_list.h"
 #include "server/storage/query_packet.h"
 #include "server/methods/proposal_screen_methods.h"
@@ -138,8 +139,14 @@ void addContract(const Args& args, Conditions& c) {
     c.add(inCondition(QStringLiteral("P.IDTIPOPROPFAS"), kinds, QStringLiteral("CTR"), c.params()));
 }
 
-void addOperator(const Args& args, Conditions& c) {
-    const QString op = args.string(16).trimmed();
+// An operator whose group may not see the whole branch sees his own proposals whatever
+// the filter asks.
+void addOperator(const Args& args, Conditions& c, Caller& caller) {
+    QString op = args.string(16).trimmed();
+    if (!caller.seesAllProposals()) {
+        if (!isAll(op)) caller.requireSelf(op);
+        op = caller.operatorCode();
+    }
     if (isAll(op)) return;
     c.params().insert(QStringLiteral("OPER"), op);
     c.add(QStringLiteral("(P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)"));
@@ -157,12 +164,13 @@ std::function<bool(const SqlRow&)> withReference(const QString& reference) {
 
 Reply getPropostaAux(MethodContext& ctx, const Args& args) {
     Conditions c;
+    ctx.caller().requireBranch(args.string(0));
     c.params().insert(QStringLiteral("FILIAL"), args.string(0).trimmed());
     c.add(QStringLiteral("P.CDFILIAL = :FILIAL"));
     addParties(args, c);
     addDates(args, c);
     addStatuses(args, c);
-    addOperator(args, c);
+    addOperator(args, c, ctx.caller());
     addContract(args, c);
     const QString reference = args.string(18).trimmed();
     return proposalList(ctx.db, c.where(), c.params(), withReference(reference));

@@ -1,5 +1,7 @@
 #include "server/methods/proposal_methods.h"
 
+#include "server/auth/caller.h"
+#include "server/auth/proposal_rights.h"
 #include "server/methods/numbering.h"
 #include "server/methods/proposal_list.h"
 #include "server/rpc/method_registry.h"
@@ -37,7 +39,12 @@ QString normalVersion(const QString& version) {
 Reply getProposta(MethodContext& ctx, const Args& args) {
     const QString branch = args.string(0).trimmed();
     const QString op = args.string(1).trimmed();
-    if (op.compare(QLatin1String("T"), Qt::CaseInsensitive) == 0)
+    Caller& caller = ctx.caller();
+    caller.requireBranch(branch);
+    const bool all = op.compare(QLatin1String("T"), Qt::CaseInsensitive) == 0;
+    if (all) caller.requireAllProposals();
+    else if (!caller.seesAllProposals()) caller.requireSelf(op);
+    if (all)
         return proposalList(ctx.db, QStringLiteral("P.CDFILIAL = :FILIAL"), {{"FILIAL", branch}});
     return proposalList(ctx.db, QStringLiteral("P.CDFILIAL = :FILIAL AND (P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)"),
                         {{"FILIAL", branch}, {"OPER", op}});
@@ -46,6 +53,7 @@ Reply getProposta(MethodContext& ctx, const Args& args) {
 Reply setProposta(MethodContext& ctx, const Args& args) {
     const Delta delta = args.delta(0);
     Transaction tx(ctx.db);
+    requireProposalRights(ctx.db, ctx.caller(), delta);
     applyProposalDelta(ctx.db, delta);
     tx.commit();
     return QJsonValue();

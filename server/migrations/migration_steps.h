@@ -27,5 +27,6 @@ MigrationStep proposalsMigration();
 MigrationStep contractsMigration();
 MigrationStep textHistoryMigration();
 MigrationStep acceptanceMigration();
+MigrationStep sessionsMigration();
 
 }  // namespace cot::server::detail

@@ -13,7 +13,7 @@ namespace detail {
 const QList<MigrationStep>& migrationSteps() {
     static const QList<MigrationStep> steps{registersMigration(), proposalsMigration(),
                                             contractsMigration(), textHistoryMigration(),
-                                            acceptanceMigration()};
+                                            acceptanceMigration(), sessionsMigration()};
     return steps;
 }
 

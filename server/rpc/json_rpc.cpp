@@ -4,7 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QtGlobal>
+#include <optional>
 
+#include "server/auth/caller.h"
 #include "server/storage/database.h"
 
 namespace cot::server {
@@ -14,6 +16,8 @@ namespace {
 const QString kMalformed = QStringLiteral("Requisição JSON-RPC malformada.");
 const QString kInvalid = QStringLiteral("Requisição JSON-RPC inválida.");
 const QString kInternal = QStringLiteral("Erro interno do servidor.");
+const QString kNoSession = QStringLiteral("Sessão não informada: entre no sistema.");
+const QString kEndedSession = QStringLiteral("Sessão inválida ou expirada: entre no sistema novamente.");
 
 void logFailure(const QString& method, const char* detail) {
     qWarning().noquote() << QStringLiteral("cot05000-server: %1 falhou: %2").arg(method, QString::fromUtf8(detail));
@@ -75,7 +79,17 @@ bool JsonRpcDispatcher::stream(const RpcAnswer& a, DatabaseSource& databases, QB
     return false;
 }
 
-RpcAnswer JsonRpcDispatcher::answer(const QByteArray& body, DatabaseSource& databases) const {
+// The request's bearer token and, once a method has needed it, the operator it names.
+// Looked up once per HTTP request, whatever the size of the batch.
+struct JsonRpcDispatcher::Credentials {
+    QByteArray token;
+    bool checked = false;
+    std::optional<QString> operatorCode;
+};
+
+RpcAnswer JsonRpcDispatcher::answer(const QByteArray& body, DatabaseSource& databases,
+                                    const QByteArray& authorization) const {
+    Credentials credentials{sessions::bearerToken(authorization)};
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -95,7 +109,7 @@ RpcAnswer JsonRpcDispatcher::answer(const QByteArray& body, DatabaseSource& data
         bool any = false;
         for (const auto& request : requests) {
             if (any) out += ',';
-            const bool answered = handleOne(request, databases, out);
+            const bool answered = handleOne(request, databases, credentials, out);
             if (!answered && any) out.chop(1);
             any = any || answered;
         }
@@ -103,12 +117,12 @@ RpcAnswer JsonRpcDispatcher::answer(const QByteArray& body, DatabaseSource& data
         out += ']';
         return a;
     }
-    if (!handleOne(doc.object(), databases, out, &a)) return {};
+    if (!handleOne(doc.object(), databases, credentials, out, &a)) return {};
     return a;
 }
 
-bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& databases, QByteArray& out,
-                                  RpcAnswer* deferred) const {
+bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& databases, Credentials& credentials,
+                                  QByteArray& out, RpcAnswer* deferred) const {
     if (!request.isObject()) {
         out += toBody(rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid));
         return true;
@@ -141,7 +155,7 @@ bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& dat
     Reply(id.isUndefined() ? QJsonValue(QJsonValue::Null) : id).writeTo(out);
     out += R"(,"result":)";
     try {
-        const Reply result = invoke(*info, args, databases);
+        const Reply result = invoke(*info, args, databases, credentials);
         if (notification) {
             out.truncate(start);
             return false;
@@ -181,12 +195,22 @@ bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& dat
     }
 }
 
-Reply JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& params,
-                                DatabaseSource& databases) const {
+Reply JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& params, DatabaseSource& databases,
+                                Credentials& credentials) const {
     Database& db = databases.get();
     rollbackLeftover(db);
+    std::optional<Caller> caller;
+    if (!method.open) {
+        if (credentials.token.isEmpty()) throw MethodError(kNoSession, rpc_code::NoSession);
+        if (!credentials.checked) {
+            credentials.operatorCode = sessions::find(db, credentials.token, limits_);
+            credentials.checked = true;
+        }
+        if (!credentials.operatorCode) throw MethodError(kEndedSession, rpc_code::NoSession);
+        caller.emplace(db, *credentials.operatorCode);
+    }
     try {
-        MethodContext context{db};
+        MethodContext context{db, caller ? &*caller : nullptr, credentials.token};
         const Args args(method.name, params);
         const Reply result = method.handler(context, args);
         if (db.inTransaction()) {

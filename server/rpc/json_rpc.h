@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
+#include "server/auth/session_store.h"
 #include "server/rpc/method_registry.h"
 
 namespace cot::server {
@@ -24,6 +25,7 @@ inline constexpr int MethodNotFound = -32601;
 inline constexpr int InvalidParams = -32602;
 inline constexpr int InternalError = -32603;
 inline constexpr int MethodFailed = -32000;
+inline constexpr int NoSession = -32001;  // no session, or one that has ended: sign in again
 }  // namespace rpc_code
 
 // An answer ready to send: the whole body, or its head with a streamed result to write
@@ -41,11 +43,14 @@ struct RpcAnswer {
 // are written to stderr and never reach the caller.
 class JsonRpcDispatcher {
 public:
-    explicit JsonRpcDispatcher(const MethodRegistry& registry) : registry_(registry) {}
+    explicit JsonRpcDispatcher(const MethodRegistry& registry, SessionLimits limits = {})
+        : registry_(registry), limits_(limits) {}
 
     // The answer to a request body (one request or a batch), with a single request's
-    // streamed result left to stream().
-    RpcAnswer answer(const QByteArray& body, DatabaseSource& databases) const;
+    // streamed result left to stream(). `authorization` is the request's Authorization
+    // header: every method but the open ones needs a valid session's bearer token.
+    RpcAnswer answer(const QByteArray& body, DatabaseSource& databases,
+                     const QByteArray& authorization = {}) const;
     // Writes the head, the streamed result (`pace` may send and empty `out` between rows)
     // and the tail. A failure midway cannot become an error answer any more: it is logged,
     // the connection to the database is dropped and false tells to close the socket.
@@ -53,14 +58,17 @@ public:
                 const Reply::Pace& pace) const;
 
 private:
+    struct Credentials;
     // Appends the answer to `out`; returns false for a notification (nothing appended).
     // With `deferred`, a streamed result is left there instead of being written.
-    bool handleOne(const QJsonValue& request, DatabaseSource& databases, QByteArray& out,
-                   RpcAnswer* deferred = nullptr) const;
-    // Runs the method; its result is checked but not yet written.
-    Reply invoke(const MethodInfo& method, const QJsonArray& params, DatabaseSource& databases) const;
+    bool handleOne(const QJsonValue& request, DatabaseSource& databases, Credentials& credentials,
+                   QByteArray& out, RpcAnswer* deferred = nullptr) const;
+    // Runs the method for the session's operator; its result is checked but not yet written.
+    Reply invoke(const MethodInfo& method, const QJsonArray& params, DatabaseSource& databases,
+                 Credentials& credentials) const;
 
     const MethodRegistry& registry_;
+    SessionLimits limits_;
 };
 
 QJsonObject rpcError(const QJsonValue& id, int code, const QString& message);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 namespace cot::server {
 
@@ -142,6 +143,16 @@ void MethodRegistry::add(const QString& name, int argc, MethodHandler handler) {
 
 void MethodRegistry::add(const QString& name, int minArgc, int maxArgc, MethodHandler handler) {
     methods_[name] = MethodInfo{name, minArgc, std::max(minArgc, maxArgc), std::move(handler)};
+}
+
+void MethodRegistry::addOpen(const QString& name, int minArgc, int maxArgc, MethodHandler handler) {
+    add(name, minArgc, maxArgc, std::move(handler));
+    methods_[name].open = true;
+}
+
+Caller& MethodContext::caller() const {
+    if (!session) throw std::logic_error("método aberto pediu o operador da sessão");
+    return *session;
 }
 
 const MethodInfo* MethodRegistry::find(const QString& name) const {

@@ -12,6 +12,7 @@
 
 namespace cot::server {
 
+class Caller;
 class Database;
 
 // A method's failure meant for the caller: Portuguese text, no SQL or engine detail.
@@ -46,9 +47,14 @@ private:
     QJsonArray values_;
 };
 
-// What a method sees of the server: its database connection for this request.
+// What a method sees of the server: its database connection for this request and the
+// signed-in operator it runs for.
 struct MethodContext {
     Database& db;
+    Caller* session = nullptr;  // null only in the methods open without a session
+    QByteArray token;           // the session's token as the request carried it
+
+    Caller& caller() const;  // the session's operator; a logic error in an open method
 };
 
 using MethodHandler = std::function<Reply(MethodContext&, const Args&)>;
@@ -58,6 +64,7 @@ struct MethodInfo {
     int argc = 0;      // fewest arguments taken
     int maxArgc = 0;   // most arguments taken (argc unless trailing ones are optional)
     MethodHandler handler;
+    bool open = false;  // callable without a session (the sign-in)
 };
 
 // name → handler with its declared argument count. Names match exactly.
@@ -66,6 +73,8 @@ public:
     void add(const QString& name, int argc, MethodHandler handler);
     // A method whose last arguments may be left out: from minArgc to maxArgc of them.
     void add(const QString& name, int minArgc, int maxArgc, MethodHandler handler);
+    // A method any caller may reach, signed in or not.
+    void addOpen(const QString& name, int minArgc, int maxArgc, MethodHandler handler);
     const MethodInfo* find(const QString& name) const;
     QStringList names() const;
 

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "server/auth/sign_in_methods.h"
 #include "server/methods/register_methods.h"
 #include "server/rpc/http_body.h"
 #include "server/migrations/migrations.h"
@@ -49,8 +50,8 @@ constexpr size_t kMaxPayload = size_t(1) << 30;
 struct RpcServer::Impl {
     ServerConfig config;
     MethodRegistry registry;
-    JsonRpcDispatcher dispatcher{registry};
-    httplib::Server http;
+    std::unique_ptr<JsonRpcDispatcher> dispatcher;
+    std::unique_ptr<httplib::Server> server;  // HTTPS when the configuration names a certificate
     std::thread listener;
     int port = 0;
     std::mutex mutex;
@@ -67,6 +68,18 @@ struct RpcServer::Impl {
     }
 
     void configureHttp() {
+        if (config.tlsCertificate.isEmpty()) {
+            server = std::make_unique<httplib::Server>();
+        } else {
+            auto tls = std::make_unique<httplib::SSLServer>(config.tlsCertificate.toLocal8Bit().constData(),
+                                                            config.tlsKey.toLocal8Bit().constData());
+            if (!tls->is_valid())
+                throw ConfigError(QStringLiteral("Certificado ou chave TLS inválidos (%1, %2).")
+                                      .arg(config.tlsCertificate, config.tlsKey)
+                                      .toStdString());
+            server = std::move(tls);
+        }
+        httplib::Server& http = *server;
         const size_t threads = static_cast<size_t>(std::max(1, config.threads));
         http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
         http.set_keep_alive_max_count(1000000);
@@ -86,12 +99,13 @@ struct RpcServer::Impl {
         http.Post("/rpc", [this, url](const httplib::Request& req, httplib::Response& res) {
             ThreadDatabase databases(url);
             const QByteArray body = QByteArray::fromRawData(req.body.data(), qsizetype(req.body.size()));
-            RpcAnswer answer = dispatcher.answer(body, databases);
+            const std::string authorization = req.get_header_value("Authorization");
+            RpcAnswer answer = dispatcher->answer(body, databases, QByteArray::fromStdString(authorization));
             if (answer.isStreamed()) {
                 // Written while it is sent, on this same thread and its database connection.
                 sendStreamedJson(req, res, [this, url, answer = std::move(answer)](QByteArray& out, const auto& pace) {
                     ThreadDatabase databases(url);
-                    return dispatcher.stream(answer, databases, out, pace);
+                    return dispatcher->stream(answer, databases, out, pace);
                 });
                 return;
             }
@@ -114,6 +128,7 @@ struct RpcServer::Impl {
 RpcServer::RpcServer(ServerConfig config) : d(std::make_unique<Impl>()) {
     d->config = std::move(config);
     registerAllMethods(d->registry);
+    registerSignInMethods(d->registry, d->config.sessionLimits());
 }
 
 RpcServer::~RpcServer() { stop(); }
@@ -124,19 +139,21 @@ int RpcServer::port() const { return d->port; }
 bool RpcServer::running() const { return d->started && !d->stopped; }
 
 QString RpcServer::url() const {
-    return QStringLiteral("http://%1:%2/rpc").arg(d->config.listenAddress).arg(d->port);
+    const char* scheme = d->config.tlsCertificate.isEmpty() ? "http" : "https";
+    return QStringLiteral("%1://%2:%3/rpc").arg(QLatin1String(scheme), d->config.listenAddress).arg(d->port);
 }
 
 void RpcServer::start() {
     if (d->started) return;
     d->prepareDatabase();
+    d->dispatcher = std::make_unique<JsonRpcDispatcher>(d->registry, d->config.sessionLimits());
     d->configureHttp();
 
     const std::string host = d->config.listenAddress.toStdString();
     if (d->config.port == 0) {
-        d->port = d->http.bind_to_any_port(host);
+        d->port = d->server->bind_to_any_port(host);
     } else {
-        d->port = d->http.bind_to_port(host, d->config.port) ? d->config.port : -1;
+        d->port = d->server->bind_to_port(host, d->config.port) ? d->config.port : -1;
     }
     if (d->port <= 0)
         throw ConfigError(QStringLiteral("Não foi possível escutar em %1:%2.")
@@ -145,13 +162,13 @@ void RpcServer::start() {
                               .toStdString());
 
     d->listener = std::thread([this] {
-        d->http.listen_after_bind();
+        d->server->listen_after_bind();
         std::lock_guard lock(d->mutex);
         d->stopped = true;
         d->stoppedSignal.notify_all();
     });
     // stop() is only effective once the accept loop runs.
-    while (!d->http.is_running()) {
+    while (!d->server->is_running()) {
         {
             std::lock_guard lock(d->mutex);
             if (d->stopped) break;
@@ -162,8 +179,8 @@ void RpcServer::start() {
 }
 
 void RpcServer::stop() {
-    if (!d->started) return;
-    d->http.stop();
+    if (!d->started || !d->server) return;
+    d->server->stop();
     if (d->listener.joinable()) d->listener.join();
     std::lock_guard lock(d->mutex);
     d->stopped = true;

@@ -30,6 +30,12 @@ QString normaliseDatabaseUrl(const QString& url, const QString& origin) {
 
 }  // namespace
 
+bool ServerConfig::listensBeyondLoopback() const {
+    const QString address = listenAddress.trimmed().toLower();
+    return !(address == QLatin1String("localhost") || address == QLatin1String("::1") ||
+             address.startsWith(QLatin1String("127.")));
+}
+
 QString ServerConfig::defaultDatabaseUrl(const QString& executablePath) {
     QString root = QDir::currentPath();
     if (!executablePath.isEmpty()) {
@@ -50,6 +56,9 @@ QString ServerConfig::usage() {
         "  --listen ENDER  endereço de escuta (padrão 127.0.0.1; variável COT_LISTEN)\n"
         "  --port N        porta (padrão 8211, 0 = livre; variável COT_PORT)\n"
         "  --threads N     linhas de execução, cada uma com sua conexão (padrão 16)\n"
+        "  --session-minutes N  minutos sem uso que encerram uma sessão (padrão 480)\n"
+        "  --tls-cert ARQ  certificado (PEM) para atender em HTTPS; pede --tls-key\n"
+        "  --tls-key ARQ   chave privada (PEM) do certificado\n"
         "  --no-seed       não grava os dados de demonstração num banco vazio\n"
         "  --help          mostra esta ajuda\n");
 }
@@ -98,6 +107,16 @@ ServerConfig ServerConfig::fromArgs(const QStringList& args, const QProcessEnvir
             config.threads = text.toInt(&ok);
             if (!ok || config.threads < 1 || config.threads > 1024)
                 fail(QStringLiteral("Número de linhas de execução inválido: \"%1\".").arg(text));
+        } else if (option == QLatin1String("--session-minutes")) {
+            const QString text = next();
+            bool ok = false;
+            config.sessionIdleMinutes = text.toInt(&ok);
+            if (!ok || config.sessionIdleMinutes < 1 || config.sessionIdleMinutes > 24 * 60)
+                fail(QStringLiteral("Minutos de sessão inválidos (de 1 a 1440): \"%1\".").arg(text));
+        } else if (option == QLatin1String("--tls-cert")) {
+            config.tlsCertificate = next().trimmed();
+        } else if (option == QLatin1String("--tls-key")) {
+            config.tlsKey = next().trimmed();
         } else if (option == QLatin1String("--no-seed")) {
             config.seedDemo = false;
         } else {
@@ -105,6 +124,11 @@ ServerConfig ServerConfig::fromArgs(const QStringList& args, const QProcessEnvir
         }
     }
     if (config.listenAddress.isEmpty()) fail(QStringLiteral("Endereço de escuta vazio."));
+    if (config.tlsCertificate.isEmpty() != config.tlsKey.isEmpty())
+        fail(QStringLiteral("--tls-cert e --tls-key vão juntos."));
+    for (const QString& file : {config.tlsCertificate, config.tlsKey})
+        if (!file.isEmpty() && !QFileInfo(file).isReadable())
+            fail(QStringLiteral("Arquivo de TLS não encontrado ou sem permissão de leitura: %1.").arg(file));
     if (config.databaseUrl.isEmpty()) config.databaseUrl = defaultDatabaseUrl(executablePath);
     return config;
 }

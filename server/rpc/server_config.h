@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <stdexcept>
 
+#include "server/auth/session_store.h"
+
 namespace cot::server {
 
 // Bad command line or environment; the text is Portuguese and meant for the operator.
@@ -20,8 +22,15 @@ struct ServerConfig {
     int port = 8211;                           // 0 picks a free port
     int threads = 16;                          // each keeps one database connection
     int keepAliveSeconds = 5;                  // idle kept-alive connections hold a thread
+    int sessionIdleMinutes = 480;              // a session unused this long ends
+    QString tlsCertificate, tlsKey;            // PEM files: HTTPS when both are given
     bool seedDemo = true;                      // demo data on a database without proposals
     bool helpRequested = false;
+
+    // Reachable from other machines (anything but a loopback address).
+    bool listensBeyondLoopback() const;
+    bool usesTls() const { return !tlsCertificate.isEmpty(); }
+    SessionLimits sessionLimits() const { return {sessionIdleMinutes, SessionLimits{}.lifetimeMinutes}; }
 
     static ServerConfig fromArgs(int argc, char** argv);
     static ServerConfig fromArgs(const QStringList& args, const QProcessEnvironment& env,

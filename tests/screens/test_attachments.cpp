@@ -172,7 +172,7 @@ TEST_F(Attachments, WithoutABaseFolderNothingIsAskedAndDiretorioIsShown) {
 
 TEST_F(Attachments, TheRightIsTheOperatorsOrTheRequestersOwn) {
     openScreen();
-    Session::instance().setOperator("ASSIST", "Assistente");  // no attachment right
+    signInAs("ASSIST");  // no attachment right
     ASSERT_TRUE(select(2));
     ASSERT_TRUE(screen->dbgPadrao->setSelectedField("ANEXO"));
     EXPECT_FALSE(runHandler([&] { list().dbgPadraoDblClick(); }));
@@ -265,11 +265,11 @@ TEST_F(Attachments, RemovingTheLastFileRemovesTheFolderAndRemovalIsTheRightHolde
     ASSERT_EQ(popup().count(), 4);
 
     // Without the right the removal dialog does not open.
-    Session::instance().setOperator("ASSIST", "Assistente");
+    signInAs("ASSIST");
     EXPECT_FALSE(popup().item(2)->click());
     EXPECT_EQ(dialogs.errors(), QStringList{"Operador não possui permissão para anexar/remover arquivos na proposta."});
     EXPECT_EQ(runner.shown(), QStringList());
-    Session::instance().setOperator("VENDEDOR", "Vendedor");
+    signInAs("VENDEDOR");
 
     // Nothing selected, then all selected and confirmed.
     dialogs.expectConfirm(true);

@@ -36,7 +36,7 @@ TEST_F(ProposalScreen, AnAuthorisedOperatorListsTheBranchAndAnotherOnlyHisOwn) {
     EXPECT_FALSE(all.contains("13/01")) << "proposals of another branch are not";
     delete Cli_cot05000::frmPropostaComercial.data();
 
-    Session::instance().setOperator(QStringLiteral("ASSIST"), QStringLiteral("Assistente"));
+    signInAs(QStringLiteral("ASSIST"));
     openScreen();
     EXPECT_EQ(Cli_cot05000::stOper, "N");
     QStringList own = listNumbers();

@@ -29,7 +29,7 @@ protected:
     // the proposal server reads the desktop's clock slot, so that server answers the date
     // from a clock of its own.
     void signInAgainstAServerAhead() {
-        TestServer ahead({.fixedClock = false, .methods = [](server::MethodRegistry& r) {
+        TestServer ahead({.seed = true, .fixedClock = false, .methods = [](server::MethodRegistry& r) {
                               r.add("GetDataHoraServ", 0, [](server::MethodContext&, const server::Args&) -> QJsonValue {
                                   return "2027-01-20T09:00:00.000";
                               });
@@ -42,6 +42,8 @@ protected:
             ADD_FAILURE() << e.text().toStdString();
         }
         Session::instance().setServer("127.0.0.1", port);
+        // Back to the test's own server, with a session opened on the day the clock now reads.
+        Session::instance().setToken(testServer().openSession("VENDEDOR"));
     }
 
     // Numbers/versions the server's filter lists with one status.

@@ -38,7 +38,7 @@ protected:
     // InsereCliente's eight values for Delta, as the approval dialog sends them.
     static QVariantList deltaClient() {
         return {kDelta, "77.888.999/0001-27", "Delta Engenharia e Projetos Ltda", "Sala 12", "Delta Engenharia",
-                "J", "J77.888.999/0001-27", "GERENTE"};
+                "J", "J77.888.999/0001-27", "VENDEDOR"};
     }
     int count(const QString& sql, const QVariantMap& params = {}) { return server_.db().scalar(sql, params).toInt(); }
     // Everything an acceptance of `proposal` writes, counted.
@@ -132,7 +132,7 @@ TEST_P(AcceptanceMethodsTest, AClientsProposalPutsItsLinesAndServicesUnderContra
 
 TEST_P(AcceptanceMethodsTest, ARentalIsContractedByItsMonthlyValueWithNothingChargedAtOnce) {
     const QString gama = "33444555000163";
-    const RpcResult r = call("AceiteProposta", {nr(3), "01", gama, kToday, "01", "0001", "GERENTE"});
+    const RpcResult r = call("AceiteProposta", {nr(3), "01", gama, kToday, "01", "0001", "VENDEDOR"});
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.value.value<Packet>().value(0, "QTCOBRANCAS").toInt(), 0);
     EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", {{"N", nr(3)}}), 0);
@@ -165,7 +165,7 @@ TEST_P(AcceptanceMethodsTest, AProspectBecomesAClientInTheSameTransactionAsTheAc
     EXPECT_EQ(client.value(0, "NMFANTCLIE").toString(), "Delta Engenharia");
     EXPECT_EQ(client.value(0, "CDPROSPECT").toString(), kDelta);
     EXPECT_EQ(client.value(0, "CDFILIAL").toString(), "0001");
-    EXPECT_EQ(client.value(0, "CDOPERINCL").toString(), "GERENTE");
+    EXPECT_EQ(client.value(0, "CDOPERINCL").toString(), "VENDEDOR");
     EXPECT_EQ(client.value(0, "NRMESREAJCLIE").toString(), "07");
     EXPECT_EQ(server_.db().scalar("SELECT DSCOMPLENDE FROM ENDECLIE WHERE CDCLIENTE = :C AND IDTPENDECLIE = 'P'",
                                   {{"C", kDelta}}).toString(), "Sala 12");

@@ -221,19 +221,23 @@ TEST_P(CopyMethodsTest, SimultaneousCopiesToOneVersionMakeOneCopy) {
 
 // The attachment right travels with the operator's register, not with a proposal.
 TEST_P(CopyMethodsTest, OnlyListedActiveOperatorsMayAttachFiles) {
-    auto holder = [&](const QString& op) {
-        const RpcResult r = call("GetControlaAnexo", {op});
+    // Each operator asks about himself, in his own session.
+    auto holder = [&](const QString& op, const QString& asked) {
+        auto connection = server_.newConnection();
+        connection->setToken(server_.openSession(op));
+        const RpcResult r = connection->call("GetControlaAnexo", {asked});
         EXPECT_TRUE(r.ok) << r.error.toStdString();
         const Packet p = r.value.value<Packet>();
         return p.rows.isEmpty() ? QString() : p.value(0, "CDOPERADOR").toString();
     };
-    EXPECT_EQ(holder("VENDEDOR"), "VENDEDOR");
-    EXPECT_EQ(holder(" vendedor "), "VENDEDOR");
-    EXPECT_EQ(holder("ASSIST"), "") << "not listed";
-    EXPECT_EQ(holder(""), "");
-    EXPECT_EQ(holder("%"), "") << "a code is a code, not a pattern";
+    EXPECT_EQ(holder("VENDEDOR", "VENDEDOR"), "VENDEDOR");
+    EXPECT_EQ(holder("VENDEDOR", " vendedor "), "VENDEDOR");
+    EXPECT_EQ(holder("ASSIST", "ASSIST"), "") << "not listed";
     server_.db().exec("INSERT INTO OPERANEXO (CDOPERADOR) VALUES ('ANTIGO')");
-    EXPECT_EQ(holder("ANTIGO"), "") << "an inactive operator holds no right";
+    EXPECT_EQ(holder("ANTIGO", "ANTIGO"), "") << "an inactive operator holds no right";
+    // Asking about anyone else, or with a pattern, is acting as another operator.
+    EXPECT_EQ(call("GetControlaAnexo", {"%"}).error, "O operador VENDEDOR não pode agir como o operador %.");
+    EXPECT_EQ(call("GetControlaAnexo", {""}).error, "O operador VENDEDOR não pode agir como o operador .");
     EXPECT_FALSE(call("GetControlaAnexo", {}).ok);
 }
 

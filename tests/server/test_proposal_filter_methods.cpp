@@ -48,6 +48,9 @@ const Fixture kFixtures[] = {
 };
 
 void prepare(server::Database& db) {
+    // A branch of its own, where the session's operator works.
+    db.exec("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0009', 'Filial de Testes')");
+    db.exec("INSERT INTO OPERFILI (CDOPERADOR, CDFILIAL) VALUES ('VENDEDOR', '0009')");
     for (const Fixture& f : kFixtures) {
         db.exec("INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, CDCLIENTE, "
                 "CDPROSPECT, NRCONTATO, DSREFEPROPOSFAS, DTPROPOSFAS, DTVALPROPFAS, DTACEPROPFAS, CDOPERINCL, CDOPERSOLI, "

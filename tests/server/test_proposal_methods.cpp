@@ -72,7 +72,8 @@ TEST_P(ProposalMethodsTest, OperatorSeesWhatHeIncludedOrRequested) {
     EXPECT_EQ(numbers, (QSet<QString>{nr(5), nr(10)}));  // requested one, included the other
     EXPECT_EQ(packet("GetProposta", {"0002", "T"}).rows.size(), 2);
     EXPECT_TRUE(packet("GetProposta", {"0002", "GERENTE"}).rows.isEmpty());
-    EXPECT_TRUE(packet("GetProposta", {"9999", "T"}).rows.isEmpty());
+    EXPECT_EQ(server_->connection().call("GetProposta", {"9999", "T"}).error,
+              QString("O operador VENDEDOR não trabalha na filial 9999."));
 }
 
 TEST_P(ProposalMethodsTest, VersionsAndNumbers) {
@@ -118,6 +119,7 @@ TEST_P(ProposalMethodsTest, SaveInsertsUpdatesAndRefusesStaleOrDuplicateRows) {
                                  {"DSREFEPROPOSFAS", FieldType::String, 100}, {"DTPROPOSFAS", FieldType::DateTime, 0},
                                  {"DTVALPROPFAS", FieldType::DateTime, 0}, {"CDOPERINCL", FieldType::String, 12},
                                  {"CDOPERSOLI", FieldType::String, 12}, {"NOME", FieldType::String, 50}};
+    server_->connection().setToken(server_->openSession("ASSIST"));  // his own proposal
     const QString number = server_->connection().call("PrxProposta").value.toString();
     const QDateTime day(QDate(2026, 12, 6), QTime(0, 0));
     const QVariantList row{number, "01", "0001", "S", "C", "22333444000172", "Nova proposta d'Ávila", day,

@@ -281,7 +281,7 @@ TEST(NetConnectionTest, TheServerCompressesOnlyWhenAskedAndWorthIt) {
         const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "TestPacket"},
                                   {"params", QJsonArray{packetToJson(p)}}};
         return httpPost("127.0.0.1", server.port(), "/rpc", QJsonDocument(request).toJson(), "application/json", 60,
-                        accept);
+                        accept, server.token());
     };
     const Packet big = samplePacket(5000);
     const HttpReply plain = post(big, "identity");

@@ -27,15 +27,20 @@ void ScreenFixture::SetUp() {
     server_ = std::make_unique<TestServer>(options);
     HostDatabase::open(server_->databaseUrl());
 
-    QString name = QStringLiteral("VENDEDOR");
+    Session::instance().setServer("127.0.0.1", server_->port());
+    signInAs(QStringLiteral("VENDEDOR"));
+}
+
+void ScreenFixture::signInAs(const QString& operatorCode, const QString& branch) {
+    QString name = operatorCode;
     TADOIBQuery q;
     q.setSql("SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :P_CDOPERADOR");
-    q.setParam("P_CDOPERADOR", "VENDEDOR");
+    q.setParam("P_CDOPERADOR", operatorCode);
     q.open();
     if (!q.isEmpty()) name = q.fieldByName("NMOPERADOR").asString();
-    Session::instance().setOperator("VENDEDOR", name);
-    Session::instance().setBranch("0001");
-    Session::instance().setServer("127.0.0.1", server_->port());
+    Session::instance().setOperator(operatorCode, name);
+    Session::instance().setBranch(branch);
+    Session::instance().setToken(server_->openSession(operatorCode));
 }
 
 void ScreenFixture::TearDown() {

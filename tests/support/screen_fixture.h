@@ -38,6 +38,9 @@ protected:
     virtual void prepareDatabase(server::Database&) {}
 
     TestServer& testServer() { return *server_; }
+    // The desktop's session becomes one of `operatorCode` (opened on the server without a
+    // password), working in `branch`.
+    void signInAs(const QString& operatorCode, const QString& branch = QStringLiteral("0001"));
 
     // ----- driving widgets of `root` by object name (failures are test failures)
     QWidget& widget(QWidget& root, const QString& name);

@@ -3,12 +3,29 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
+#include "server/auth/session_store.h"
 #include "server/migrations/migrations.h"
 #include "server/rpc/rpc_server.h"
 #include "server/seed/demo_seed.h"
 #include "base/clock.h"
 
 namespace cot::testing {
+
+namespace {
+
+// A database without demo data still needs an operator to sign in as: one who works in
+// every branch there is and whose group sees every proposal.
+void registerTestOperator(server::Database& db) {
+    server::Transaction tx(db);
+    db.exec(QStringLiteral("INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, IDOPERATIVO) VALUES ('TESTE', 'Operador de Teste', 'A')"));
+    db.exec(QStringLiteral("INSERT INTO GRUPOPER (CDGRUPOPER, NMGRUPOPER) VALUES ('TST', 'Testes')"));
+    db.exec(QStringLiteral("INSERT INTO AUTGRUPOP (CDGRUPOPER, IDAUTGRUPOP) VALUES ('TST', 'PROP')"));
+    db.exec(QStringLiteral("INSERT INTO OPERGRUPOP (CDGRUPOPER, CDOPERADOR) VALUES ('TST', 'TESTE')"));
+    db.exec(QStringLiteral("INSERT INTO OPERFILI (CDOPERADOR, CDFILIAL) SELECT 'TESTE', CDFILIAL FROM FILIAL"));
+    tx.commit();
+}
+
+}  // namespace
 
 std::vector<Backend> availableBackends() {
     std::vector<Backend> out{Backend::Sqlite};
@@ -45,9 +62,22 @@ TestServer::TestServer(TestServerOptions options) : options_(std::move(options))
     config.threads = options_.threads;
     config.keepAliveSeconds = options_.keepAliveSeconds;
     config.seedDemo = false;
+    config.tlsCertificate = options_.tlsCertificate;
+    config.tlsKey = options_.tlsKey;
     server_ = std::make_unique<server::RpcServer>(config);
     if (options_.methods) options_.methods(server_->registry());
     server_->start();
+
+    operator_ = options_.operatorCode;
+    if (operator_.isEmpty()) {
+        operator_ = options_.seed ? QStringLiteral("VENDEDOR") : QStringLiteral("TESTE");
+        if (!options_.seed) registerTestOperator(*db_);
+    }
+    token_ = openSession(operator_);
+}
+
+QByteArray TestServer::openSession(const QString& operatorCode) {
+    return server::sessions::open(*db_, operatorCode, server::SessionLimits{}).token;
 }
 
 TestServer::~TestServer() {
@@ -69,6 +99,7 @@ std::unique_ptr<NetConnection> TestServer::newConnection() const {
     auto c = std::make_unique<NetConnection>();
     c->setHost(QStringLiteral("127.0.0.1"));
     c->setPort(server_->port());
+    c->setToken(token_);
     if (!c->connect()) ADD_FAILURE() << c->lastError().toStdString();
     return c;
 }
@@ -78,13 +109,20 @@ NetConnection& TestServer::connection() {
     return *connection_;
 }
 
-HttpReply TestServer::post(const QByteArray& body) {
-    return httpPost(QStringLiteral("127.0.0.1"), server_->port(), QStringLiteral("/rpc"), body);
+HttpReply TestServer::post(const QByteArray& body) { return postAs(token_, body); }
+
+HttpReply TestServer::postAs(const QByteArray& token, const QByteArray& body) {
+    return httpPost(QStringLiteral("127.0.0.1"), server_->port(), QStringLiteral("/rpc"), body,
+                    QStringLiteral("application/json"), 60, QStringLiteral("identity"), token);
 }
 
 QJsonObject TestServer::call(const QString& method, const QJsonArray& params) {
+    return callAs(token_, method, params);
+}
+
+QJsonObject TestServer::callAs(const QByteArray& token, const QString& method, const QJsonArray& params) {
     const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", method}, {"params", params}};
-    const HttpReply reply = post(QJsonDocument(request).toJson(QJsonDocument::Compact));
+    const HttpReply reply = postAs(token, QJsonDocument(request).toJson(QJsonDocument::Compact));
     return QJsonDocument::fromJson(reply.body).object();
 }
 

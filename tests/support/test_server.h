@@ -45,6 +45,13 @@ struct TestServerOptions {
     std::function<void(server::Database&)> prepare;
     // Adds test-only methods next to the real ones.
     std::function<void(server::MethodRegistry&)> methods;
+    // The operator the server's session is opened for. Empty: VENDEDOR over demo data;
+    // otherwise TESTE, registered for the test with every branch and the group that sees
+    // all proposals.
+    QString operatorCode;
+    // HTTPS with this certificate and key (PEM files); the test's connections must then be
+    // told to use TLS (rpc_channel::setTls).
+    QString tlsCertificate, tlsKey;
 };
 
 class TestServer {
@@ -69,6 +76,15 @@ public:
     QJsonObject call(const QString& method, const QJsonArray& params = {});
     // Posts any body and returns the HTTP status and body (malformed-request tests).
     HttpReply post(const QByteArray& body);
+    // As above, presenting `token` (empty: no session at all).
+    QJsonObject callAs(const QByteArray& token, const QString& method, const QJsonArray& params = {});
+    HttpReply postAs(const QByteArray& token, const QByteArray& body);
+
+    // The session every connection and call above presents, and its operator.
+    const QByteArray& token() const { return token_; }
+    const QString& operatorCode() const { return operator_; }
+    // Opens another session straight in the database (no password asked).
+    QByteArray openSession(const QString& operatorCode);
 
 private:
     TestServerOptions options_;
@@ -78,6 +94,8 @@ private:
     std::unique_ptr<server::RpcServer> server_;
     std::unique_ptr<server::Database> db_;
     std::unique_ptr<NetConnection> connection_;
+    QString operator_;
+    QByteArray token_;
 };
 
 }  // namespace cot::testing

@@ -1,0 +1,42 @@
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+namespace cot::server {
+
+class Database;
+
+// Sessions of signed-in operators, kept in SESSAO so that every server over the database
+// accepts them. A session ends when it has not been used for `idle` minutes, and in any
+// case a day after it was opened.
+struct SessionLimits {
+    int idleMinutes = 480;
+    int lifetimeMinutes = 24 * 60;
+};
+
+struct OpenedSession {
+    QByteArray token;  // 43 characters, URL-safe base64 of 32 random bytes
+    QDateTime expires;
+};
+
+namespace sessions {
+
+// Opens a session for `operatorCode` (who must exist). Drops expired sessions on the way.
+OpenedSession open(Database& db, const QString& operatorCode, const SessionLimits& limits);
+
+// The operator of a valid session, or nothing for an unknown, malformed or expired token.
+// Using a session moves its idle expiry forward (written at most once a minute).
+std::optional<QString> find(Database& db, const QByteArray& token, const SessionLimits& limits);
+
+// Ends the session (nothing happens for an unknown token).
+void close(Database& db, const QByteArray& token);
+
+// The token from an "Authorization: Bearer <token>" header value; empty when absent or not
+// a bearer credential.
+QByteArray bearerToken(const QByteArray& authorization);
+
+}  // namespace sessions
+
+}  // namespace cot::server

@@ -1,0 +1,112 @@
+#include "server/auth/sign_in_methods.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include "base/clock.h"
+#include "server/auth/caller.h"
+#include "server/auth/password_hash.h"
+#include "server/auth/session_store.h"
+#include "server/auth/sign_in_throttle.h"
+#include "server/rpc/method_registry.h"
+#include "server/storage/database.h"
+#include "services/consiste.h"
+
+namespace cot::server {
+
+namespace {
+
+const QString kInvalid = QStringLiteral("Operador ou senha inválidos.");
+
+struct OperatorRow {
+    QString name;
+    QString status;
+    QString hash;
+};
+
+std::optional<OperatorRow> readOperator(Database& db, const QString& code) {
+    const Packet p = db.query(
+        QStringLiteral("SELECT NMOPERADOR, IDOPERATIVO, DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = :OP"),
+        {{"OP", code}},
+        {{QStringLiteral("NMOPERADOR"), FieldType::String, 40},
+         {QStringLiteral("IDOPERATIVO"), FieldType::String, 1},
+         {QStringLiteral("DSHASHSENHA"), FieldType::String, 200}});
+    if (p.isEmpty()) return std::nullopt;
+    return OperatorRow{p.value(0, QStringLiteral("NMOPERADOR")).toString().trimmed(),
+                       p.value(0, QStringLiteral("IDOPERATIVO")).toString().trimmed(),
+                       p.value(0, QStringLiteral("DSHASHSENHA")).toString()};
+}
+
+QJsonArray branchesOf(Database& db, const QString& code) {
+    QJsonArray out;
+    const Packet p = db.query(QStringLiteral("SELECT O.CDFILIAL, F.NMFILIAL FROM OPERFILI O, FILIAL F "
+                                             "WHERE O.CDOPERADOR = :OP AND F.CDFILIAL = O.CDFILIAL ORDER BY O.CDFILIAL"),
+                              {{"OP", code}},
+                              {{QStringLiteral("CDFILIAL"), FieldType::String, 4},
+                               {QStringLiteral("NMFILIAL"), FieldType::String, 40}});
+    for (int r = 0; r < p.rows.size(); ++r)
+        out.append(QJsonObject{{"filial", p.value(r, QStringLiteral("CDFILIAL")).toString().trimmed()},
+                               {"nome", p.value(r, QStringLiteral("NMFILIAL")).toString().trimmed()}});
+    return out;
+}
+
+QString chooseBranch(const QJsonArray& branches, const QString& wanted, const QString& code) {
+    if (branches.isEmpty()) throw MethodError(QStringLiteral("Operador %1 não tem filial cadastrada.").arg(code));
+    if (wanted.trimmed().isEmpty()) return branches.first().toObject().value("filial").toString();
+    const QString branch = Consiste::Ajusta(wanted.trimmed(), 4);
+    for (const auto& b : branches)
+        if (b.toObject().value("filial").toString() == branch) return branch;
+    throw MethodError(QStringLiteral("Filial %1 não permitida para o operador %2.").arg(branch, code));
+}
+
+// Replaces an older stored form by today's, unless someone changed the password meanwhile.
+void upgradeHash(Database& db, const QString& code, const QString& oldHash, const QString& password) {
+    db.exec(QStringLiteral("UPDATE OPERADOR SET DSHASHSENHA = :NEW WHERE CDOPERADOR = :OP AND DSHASHSENHA = :OLD"),
+            {{"NEW", hashPassword(password)}, {"OP", code}, {"OLD", oldHash}});
+}
+
+Reply abreSessao(MethodContext& ctx, const Args& args, const SessionLimits& limits) {
+    const QString code = args.string(0).trimmed().toUpper();
+    const QString password = args.string(1);
+    if (code.isEmpty()) throw MethodError(QStringLiteral("Operador deve ser informado."));
+    const std::optional<OperatorRow> row = readOperator(ctx.db, code);
+    if (!row) {
+        spendCheckTime(password);
+        throw MethodError(kInvalid);
+    }
+    signin_throttle::requireAllowed(ctx.db, code);
+    const PasswordCheck check = checkPassword(row->hash, password);
+    if (!check.matches) {
+        signin_throttle::recordFailure(ctx.db, code);
+        throw MethodError(kInvalid);
+    }
+    // Told only to whoever knows the password.
+    if (row->status != QLatin1String("A")) throw MethodError(QStringLiteral("Operador %1 está inativo.").arg(code));
+    const QJsonArray branches = branchesOf(ctx.db, code);
+    const QString branch = chooseBranch(branches, args.size() > 2 ? args.string(2) : QString(), code);
+
+    signin_throttle::clearFailures(ctx.db, code);
+    if (check.needsUpgrade) upgradeHash(ctx.db, code, row->hash, password);
+    const OpenedSession session = sessions::open(ctx.db, code, limits);
+    return QJsonObject{{"token", QString::fromLatin1(session.token)},
+                       {"operador", code},
+                       {"nome", row->name},
+                       {"filial", branch},
+                       {"filiais", branches},
+                       {"expira", session.expires.toString(Qt::ISODate)}};
+}
+
+Reply fechaSessao(MethodContext& ctx, const Args&) {
+    sessions::close(ctx.db, ctx.token);
+    return QJsonValue();
+}
+
+}  // namespace
+
+void registerSignInMethods(MethodRegistry& registry, const SessionLimits& limits) {
+    registry.addOpen(QStringLiteral("AbreSessao"), 2, 3,
+                     [limits](MethodContext& ctx, const Args& args) { return abreSessao(ctx, args, limits); });
+    registry.add(QStringLiteral("FechaSessao"), 0, fechaSessao);
+}
+
+}  // namespace cot::server

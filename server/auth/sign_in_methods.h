@@ -1,0 +1,11 @@
+#pragma once
+
+#include "server/auth/session_store.h"
+
+namespace cot::server {
+class MethodRegistry;
+
+// AbreSessao(operador, senha[, filial]): checks the password and opens a session;
+// FechaSessao(): ends the caller's session.
+void registerSignInMethods(MethodRegistry& registry, const SessionLimits& limits);
+}  // namespace cot::server

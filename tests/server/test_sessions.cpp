@@ -1,0 +1,173 @@
+// Sign-in on the server: sessions, what a call without one gets, password hashes and the
+// slowing down of repeated failures.
+#include <QJsonArray>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+#include "base/clock.h"
+#include "server/auth/password_hash.h"
+#include "server/auth/sign_in_throttle.h"
+#include "rpc/rpc_values.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 0));
+
+class Sessions : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override { server_ = std::make_unique<TestServer>(cot::testing::TestServerOptions{GetParam(), true}); }
+    void TearDown() override { server_.reset(); }
+
+    QJsonObject signIn(const QString& op, const QString& password) {
+        return server_->callAs({}, "AbreSessao", {op, password});
+    }
+    static int errorCode(const QJsonObject& reply) { return reply["error"].toObject()["code"].toInt(); }
+    static QString errorText(const QJsonObject& reply) { return reply["error"].toObject()["message"].toString(); }
+    QString storedHash(const QString& op) {
+        return server_->db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = :OP", {{"OP", op}}).toString();
+    }
+    static void setNow(const QDateTime& at) { Clock::setCurrent(std::make_shared<FixedClock>(at)); }
+
+    std::unique_ptr<TestServer> server_;
+};
+
+TEST_P(Sessions, EveryCallButTheSignInNeedsAValidSession) {
+    const QJsonObject none = server_->callAs({}, "GetParamPerc");
+    EXPECT_EQ(errorCode(none), -32001);
+    EXPECT_EQ(errorText(none), QString("Sessão não informada: entre no sistema."));
+
+    // Forged: well formed but never issued; malformed; the hash of a real one instead of it.
+    for (const QByteArray& forged : {QByteArray(43, 'A'), QByteArray("x"), QByteArray("' OR 1=1 --")}) {
+        const QJsonObject reply = server_->callAs(forged, "GetParamPerc");
+        EXPECT_EQ(errorCode(reply), -32001) << forged.toStdString();
+        EXPECT_EQ(errorText(reply), QString("Sessão inválida ou expirada: entre no sistema novamente."));
+    }
+    const QString storedForm = server_->db().scalar("SELECT MIN(CDHASHSESSAO) FROM SESSAO").toString();
+    EXPECT_EQ(errorCode(server_->callAs(storedForm.toLatin1(), "GetParamPerc")), -32001);
+
+    // A refused write writes nothing.
+    const QString two = QStringLiteral("%1").arg(2, 20, 10, QLatin1Char('0'));
+    const QString reference = "SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = '" + two + "'";
+    const QString before = server_->db().scalar(reference).toString();
+    const Delta change{{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
+                        {"DSREFEPROPOSFAS", FieldType::String, 100}},
+                       {{ChangeOp::Update, {two, "01", before}, {two, "01", "sem sessão"}}}};
+    const QJsonObject write = server_->callAs({}, "SetProposta", {rpcArgumentToJson(QVariant::fromValue(change))});
+    EXPECT_EQ(errorCode(write), -32001);
+    EXPECT_EQ(server_->db().scalar(reference).toString(), before);
+
+    // The server's own session works, through the header and nothing else.
+    EXPECT_TRUE(server_->call("GetParamPerc").contains("result"));
+}
+
+TEST_P(Sessions, ASessionEndsWhenIdleAtItsLifetimeAndAtSignOut) {
+    const QJsonObject opened = signIn("VENDEDOR", "vendedor");
+    const QByteArray token = opened["result"].toObject()["token"].toString().toLatin1();
+    ASSERT_EQ(token.size(), 43) << errorText(opened).toStdString();
+    EXPECT_EQ(opened["result"].toObject()["nome"].toString(), QString("Vendedor Demonstração"));
+    EXPECT_EQ(opened["result"].toObject()["filial"].toString(), QString("0001"));
+    EXPECT_EQ(opened["result"].toObject()["filiais"].toArray().size(), 2);
+    EXPECT_TRUE(server_->callAs(token, "GetParamPerc").contains("result"));
+
+    // Used within the idle time, it lives on; left idle longer, it is gone.
+    setNow(kNow.addSecs(7 * 3600));
+    EXPECT_TRUE(server_->callAs(token, "GetParamPerc").contains("result"));
+    setNow(kNow.addSecs(14 * 3600));
+    EXPECT_TRUE(server_->callAs(token, "GetParamPerc").contains("result"));
+    setNow(kNow.addSecs(22 * 3600 + 1));
+    EXPECT_EQ(errorCode(server_->callAs(token, "GetParamPerc")), -32001);
+
+    // However busy, a session ends a day after it was opened.
+    setNow(kNow);
+    const QByteArray busy = server_->openSession("VENDEDOR");
+    for (int hour = 6; hour < 24; hour += 6) {
+        setNow(kNow.addSecs(hour * 3600));
+        EXPECT_TRUE(server_->callAs(busy, "GetParamPerc").contains("result")) << hour;
+    }
+    setNow(kNow.addSecs(24 * 3600 + 1));
+    EXPECT_EQ(errorCode(server_->callAs(busy, "GetParamPerc")), -32001);
+
+    // Signing out ends that session only.
+    setNow(kNow);
+    const QByteArray other = server_->openSession("VENDEDOR");
+    const QByteArray leaving = server_->openSession("VENDEDOR");
+    EXPECT_TRUE(server_->callAs(leaving, "FechaSessao").contains("result"));
+    EXPECT_EQ(errorCode(server_->callAs(leaving, "GetParamPerc")), -32001);
+    EXPECT_TRUE(server_->callAs(other, "GetParamPerc").contains("result"));
+}
+
+TEST_P(Sessions, AnOldSha256HashIsReplacedByArgon2idAtTheNextSignIn) {
+    const QString old = storedHash("VENDEDOR");
+    ASSERT_TRUE(old.startsWith("sha256:"));
+    EXPECT_EQ(errorText(signIn("VENDEDOR", "errada")), QString("Operador ou senha inválidos."));
+    EXPECT_EQ(storedHash("VENDEDOR"), old) << "a failed sign-in changes nothing";
+
+    ASSERT_TRUE(signIn("vendedor", "vendedor").contains("result"));
+    const QString upgraded = storedHash("VENDEDOR");
+    EXPECT_TRUE(upgraded.startsWith("$argon2id$")) << upgraded.toStdString();
+    EXPECT_FALSE(upgraded.contains("vendedor"));
+
+    // The new hash takes the same password, and is not rewritten at each sign-in.
+    ASSERT_TRUE(signIn("VENDEDOR", "vendedor").contains("result"));
+    EXPECT_EQ(storedHash("VENDEDOR"), upgraded);
+    EXPECT_EQ(errorText(signIn("VENDEDOR", "Vendedor")), QString("Operador ou senha inválidos."));
+}
+
+TEST_P(Sessions, UnknownInactiveOrBranchlessOperatorsAreRefusedWithoutSayingWhichPartWasWrong) {
+    EXPECT_EQ(errorText(signIn("NINGUEM", "vendedor")), QString("Operador ou senha inválidos."));
+    // ANTIGO has no password at all: nothing opens it, and its status is not told.
+    EXPECT_EQ(errorText(signIn("ANTIGO", "")), QString("Operador ou senha inválidos."));
+    server_->db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'I' WHERE CDOPERADOR = 'ASSIST'");
+    EXPECT_EQ(errorText(signIn("ASSIST", "errada")), QString("Operador ou senha inválidos."));
+    EXPECT_EQ(errorText(signIn("ASSIST", "assist")), QString("Operador ASSIST está inativo."));
+    EXPECT_EQ(errorText(server_->callAs({}, "AbreSessao", {"GERENTE", "gerente", "0002"})),
+              QString("Filial 0002 não permitida para o operador GERENTE."));
+    EXPECT_EQ(errorText(signIn("", "x")), QString("Operador deve ser informado."));
+    EXPECT_EQ(server_->db().scalar("SELECT COUNT(*) FROM SESSAO WHERE CDOPERADOR <> 'VENDEDOR'").toInt(), 0);
+}
+
+TEST_P(Sessions, RepeatedFailuresHoldTheOperatorBackForLongerAndLonger) {
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(errorText(signIn("GERENTE", "errada")), QString("Operador ou senha inválidos."));
+    // Held back: even the right password is not checked now.
+    EXPECT_EQ(errorText(signIn("GERENTE", "gerente")),
+              QString("Muitas tentativas sem sucesso para o operador GERENTE. Tente novamente em 30 segundos."));
+    // Another operator is not held back by GERENTE's failures.
+    EXPECT_TRUE(signIn("VENDEDOR", "vendedor").contains("result"));
+
+    setNow(kNow.addSecs(31));
+    EXPECT_EQ(errorText(signIn("GERENTE", "errada")), QString("Operador ou senha inválidos."));
+    EXPECT_EQ(errorText(signIn("GERENTE", "gerente")),
+              QString("Muitas tentativas sem sucesso para o operador GERENTE. Tente novamente em 60 segundos."));
+    setNow(kNow.addSecs(92));
+    EXPECT_TRUE(signIn("GERENTE", "gerente").contains("result"));
+    EXPECT_EQ(server_->db().scalar("SELECT COUNT(*) FROM FALHAENTRADA").toInt(), 0) << "success clears the count";
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, Sessions, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+TEST(PasswordHashes, MalformedStoredValuesNeverMatchAndPausesAreBounded) {
+    using namespace cot::server;
+    EXPECT_FALSE(checkPassword("vendedor", "vendedor").matches);
+    EXPECT_FALSE(checkPassword("sha256:abc:123", "x").matches);
+    EXPECT_FALSE(checkPassword("", "").matches);
+    EXPECT_FALSE(checkPassword("$argon2id$v=19$lixo", "x").matches);
+    const QString hash = hashPassword("segredo ç");
+    EXPECT_TRUE(checkPassword(hash, "segredo ç").matches);
+    EXPECT_FALSE(checkPassword(hash, "segredo c").matches);
+    EXPECT_FALSE(checkPassword(hash, "segredo ç").needsUpgrade);
+    EXPECT_NE(hashPassword("segredo ç"), hash) << "each hash has its own salt";
+
+    EXPECT_EQ(signin_throttle::remainingPause(4, 0), 0);
+    EXPECT_EQ(signin_throttle::remainingPause(5, 10), 20);
+    EXPECT_EQ(signin_throttle::remainingPause(7, 0), 120);
+    EXPECT_EQ(signin_throttle::remainingPause(1000, 0), 15 * 60);
+    EXPECT_EQ(signin_throttle::remainingPause(6, -50), 60) << "a clock set back does not lengthen the pause";
+}
+
+}  // namespace
