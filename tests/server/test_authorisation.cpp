@@ -86,6 +86,12 @@ TEST_P(Authorisation, NobodyActsAsAnotherOperatorAndARefusedCallWritesNothing) {
                                   {nr(2), "01", "22333444000172", QDateTime(QDate(2026, 12, 6), QTime()), "07", "0001", "VENDEDOR"});
     EXPECT_EQ(accepted.error, QString("O operador ASSIST não pode agir como o operador VENDEDOR."));
     EXPECT_TRUE(stored("DTACEPROPFAS", 2).isEmpty());
+    // Without a session nobody accepts anything.
+    const QJsonObject anonymous = server_.callAs(
+        {}, "AceiteProposta", {nr(2), "01", "22333444000172", "2026-12-06T00:00:00", "07", "0001", "VENDEDOR"});
+    EXPECT_EQ(anonymous["error"].toObject()["code"].toInt(), -32001);
+    EXPECT_TRUE(stored("DTACEPROPFAS", 2).isEmpty());
+    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM LINPCLIE WHERE CDCLIENTE = '22333444000172'").toInt(), 0);
 
     // A new proposal is his own, in his branch.
     const int before = proposals();
