@@ -13,59 +13,23 @@
 #include <memory>
 
 #include "server/storage/database.h"
+#include "support/server_process.h"
 #include "support/shell_process.h"
 #include "support/qt_printers.h"
 #include "support/screen_widgets.h"
 
 using cot::testing::runShell;
+using cot::testing::ServerProcess;
 using cot::testing::ShellRun;
 
 namespace {
 
 constexpr int kProcessTimeoutMs = 60000;
 
-QString binary(const QString& name) { return cot::testing::binaryPath(name); }
-
 QString sourcePath(const QString& relative) {
     // This file lives in <source>/tests/e2e.
     return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../../") + relative);
 }
-
-// cot05000-server on a free loopback port over a fresh SQLite file it seeds with the demo data.
-class ServerProcess {
-public:
-    ServerProcess() {
-        databaseUrl_ = QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("demo.db"));
-        process_.start(binary(QStringLiteral("cot05000-server")),
-                       {"--db", databaseUrl_, "--listen", "127.0.0.1", "--port", "0", "--threads", "4"});
-        // The server prints its address once it answers.
-        static const QRegularExpression address(QStringLiteral(":(\\d+)/rpc"));
-        QByteArray said;
-        for (int waited = 0; waited < 30000 && port_ == 0 && process_.state() != QProcess::NotRunning; waited += 100) {
-            process_.waitForReadyRead(100);
-            said += process_.readAllStandardOutput();
-            if (const auto m = address.match(QString::fromUtf8(said)); m.hasMatch()) port_ = m.captured(1).toInt();
-        }
-        if (port_ == 0)
-            ADD_FAILURE() << "cot05000-server did not start: " << said.toStdString()
-                          << process_.readAllStandardError().toStdString();
-    }
-    ~ServerProcess() {
-        process_.terminate();
-        if (!process_.waitForFinished(10000)) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-    int port() const { return port_; }
-    QString databaseUrl() const { return databaseUrl_; }
-
-private:
-    QTemporaryDir dir_;
-    QString databaseUrl_;
-    QProcess process_;
-    int port_ = 0;
-};
 
 struct HostRun {
     int exitCode = -1;  // -1: crashed or killed
