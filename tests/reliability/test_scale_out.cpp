@@ -1,0 +1,156 @@
+// Two cot05000-server processes over one PostgreSQL database, as when the users are spread
+// over several servers: proposal numbers stay unique across them, a change saved through one
+// is a conflict for a stale save through the other, and a session opened on one is valid
+// (and ended) on both.
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "server/storage/database.h"
+#include "support/proposal_package.h"
+#include "support/scratch_postgres.h"
+#include "support/server_process.h"
+
+using namespace cot;
+using cot::testing::proposalPackageChange;
+using cot::testing::proposalPackageValue;
+using cot::testing::ScratchPostgres;
+using cot::testing::ServerProcess;
+
+namespace {
+
+const QString kConflict = QStringLiteral("Registro alterado ou excluído por outro usuário.");
+constexpr int kNoSession = -32001;
+
+QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
+
+std::string text(const QJsonObject& reply) { return QJsonDocument(reply).toJson(QJsonDocument::Compact).toStdString(); }
+int errorCode(const QJsonObject& reply) { return reply.value("error").toObject().value("code").toInt(); }
+
+class ScaleOutTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "cot_reliability_test_scale_out";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    }
+
+    void SetUp() override {
+        if (!ScratchPostgres::available()) GTEST_SKIP() << "COT_TEST_PG not set";
+        pg = std::make_unique<ScratchPostgres>();
+        // The first one builds the schema and the demo data; the second finds them there.
+        a = std::make_unique<ServerProcess>(pg->url());
+        ASSERT_GT(a->port(), 0);
+        b = std::make_unique<ServerProcess>(pg->url(), QStringList{"--no-seed"});
+        ASSERT_GT(b->port(), 0);
+    }
+
+    // A session of the demo seller, or none while the servers have no sessions.
+    static QString signIn(const ServerProcess& server) { return server.openSession("VENDEDOR", "vendedor"); }
+
+    std::unique_ptr<ScratchPostgres> pg;  // declared first: dropped after the servers stop
+    std::unique_ptr<ServerProcess> a, b;
+};
+
+TEST_F(ScaleOutTest, ProposalNumbersAreUniqueAcrossServers) {
+    const std::vector<const ServerProcess*> servers{a.get(), b.get()};
+    const QString tokens[] = {signIn(*a), signIn(*b)};
+    constexpr int kClients = 6, kCalls = 40;
+    std::mutex lock;
+    std::vector<QString> handedOut;
+    QStringList failures;
+    std::vector<std::thread> clients;
+    for (int c = 0; c < kClients; ++c)
+        clients.emplace_back([&, c] {
+            for (int i = 0; i < kCalls; ++i) {
+                // Every client alternates between the servers, so both hand out numbers at once.
+                const int s = (c + i) % 2;
+                const RpcResult r = servers[s]->call("PrxProposta", {}, tokens[s]);
+                std::lock_guard<std::mutex> guard(lock);
+                if (r.ok)
+                    handedOut.push_back(r.value.toString());
+                else
+                    failures << r.error;
+            }
+        });
+    for (auto& t : clients) t.join();
+
+    ASSERT_TRUE(failures.isEmpty()) << failures.join("; ").toStdString();
+    ASSERT_EQ(handedOut.size(), size_t(kClients * kCalls));
+    std::set<QString> distinct;
+    static const QRegularExpression twentyDigits(QStringLiteral("^\\d{20}$"));
+    for (const QString& n : handedOut) {
+        EXPECT_TRUE(twentyDigits.match(n).hasMatch()) << n.toStdString();
+        EXPECT_TRUE(distinct.insert(n).second) << "number handed out twice: " << n.toStdString();
+    }
+    // None of them is a number the demo proposals already use.
+    auto db = server::Database::open(pg->url());
+    const Packet used = db->query("SELECT DISTINCT NRPROPOSFAS FROM PROPOSTAFAS");
+    ASSERT_FALSE(used.isEmpty());
+    for (int r = 0; r < used.rows.size(); ++r)
+        EXPECT_EQ(distinct.count(used.value(r, "NRPROPOSFAS").toString()), 0u) << used.value(r, "NRPROPOSFAS").toString().toStdString();
+}
+
+TEST_F(ScaleOutTest, AChangeSavedThroughOneServerIsAConflictForAStaleSaveThroughTheOther) {
+    auto db = server::Database::open(pg->url());
+    db->exec("UPDATE PROPOSTAFAS SET VRPACOTESERV = 1000 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", {{"N", nr(2)}});
+    const QString tokenA = signIn(*a), tokenB = signIn(*b);
+
+    // Both users read the proposal, each through his own server.
+    const RpcResult readA = a->call("GetProposta", {"0001", "T"}, tokenA);
+    const RpcResult readB = b->call("GetProposta", {"0001", "T"}, tokenB);
+    ASSERT_TRUE(readA.ok && readB.ok) << readA.error.toStdString() << readB.error.toStdString();
+    const QVariant seenA = proposalPackageValue(readA.value.value<Packet>(), nr(2));
+    const QVariant seenB = proposalPackageValue(readB.value.value<Packet>(), nr(2));
+    ASSERT_EQ(seenA.toDouble(), 1000.0);
+    ASSERT_EQ(seenB.toDouble(), 1000.0);
+
+    const RpcResult savedA =
+        a->call("SetProposta", {QVariant::fromValue(proposalPackageChange(nr(2), "01", 1000, 1010))}, tokenA);
+    ASSERT_TRUE(savedA.ok) << savedA.error.toStdString();
+    const RpcResult savedB =
+        b->call("SetProposta", {QVariant::fromValue(proposalPackageChange(nr(2), "01", 1000, 1020))}, tokenB);
+    EXPECT_FALSE(savedB.ok);
+    EXPECT_EQ(savedB.error, kConflict);
+
+    const QString stored = "SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'";
+    EXPECT_EQ(db->scalar(stored, {{"N", nr(2)}}).toDouble(), 1010.0);
+    // The other server serves what the first one saved, and a save built on it goes through.
+    const RpcResult again = b->call("GetProposta", {"0001", "T"}, tokenB);
+    ASSERT_TRUE(again.ok) << again.error.toStdString();
+    EXPECT_EQ(proposalPackageValue(again.value.value<Packet>(), nr(2)).toDouble(), 1010.0);
+    const RpcResult retried =
+        b->call("SetProposta", {QVariant::fromValue(proposalPackageChange(nr(2), "01", 1010, 1020))}, tokenB);
+    EXPECT_TRUE(retried.ok) << retried.error.toStdString();
+    EXPECT_EQ(db->scalar(stored, {{"N", nr(2)}}).toDouble(), 1020.0);
+}
+
+TEST_F(ScaleOutTest, ASessionOpenedOnOneServerIsValidAndEndedOnBoth) {
+    const QJsonObject opened = a->callJson("AbreSessao", {"VENDEDOR", "vendedor"});
+    ASSERT_TRUE(opened.contains("result")) << text(opened);
+    const QString token = opened.value("result").toObject().value("token").toString();
+    ASSERT_FALSE(token.isEmpty()) << text(opened);
+
+    const QJsonObject withToken = b->callJson("GetParamPerc", {}, token);
+    EXPECT_TRUE(withToken.contains("result")) << text(withToken);
+    const QJsonObject withoutToken = b->callJson("GetParamPerc");
+    EXPECT_EQ(errorCode(withoutToken), kNoSession) << text(withoutToken);
+
+    const QJsonObject closed = b->callJson("FechaSessao", {}, token);
+    EXPECT_TRUE(closed.contains("result")) << text(closed);
+    const QJsonObject afterClose = a->callJson("GetParamPerc", {}, token);
+    EXPECT_EQ(errorCode(afterClose), kNoSession) << text(afterClose);
+    const QJsonObject afterCloseB = b->callJson("GetParamPerc", {}, token);
+    EXPECT_EQ(errorCode(afterCloseB), kNoSession) << text(afterCloseB);
+}
+
+}  // namespace
