@@ -53,6 +53,7 @@ QString HostConfig::usage() {
         "                       2: roteiro inválido); veja docs/scenarios.md\n"
         "  --attachments-dir PASTA  grava a pasta base dos anexos do operador\n"
         "  --tls                HTTPS com o servidor de aplicação (certificado conferido)\n"
+        "  --version            mostra a versão\n"
         "  --tls-ca ARQUIVO     autoridade certificadora (PEM) do certificado do servidor;\n"
         "                       implica --tls\n");
 }
@@ -81,6 +82,10 @@ HostConfig HostConfig::fromArguments(const QStringList& arguments, const QString
         const QString& a = arguments[i];
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             c.help = true;
+            continue;
+        }
+        if (a == QLatin1String("--version")) {
+            c.version = true;
             continue;
         }
         if (a == QLatin1String("--tls")) {

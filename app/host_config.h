@@ -30,6 +30,7 @@ struct HostConfig {
     QString scenario;    // run this scenario file on the screens, then quit (docs/scenarios.md)
     QString attachmentsDir;  // store as the operator's attachment base folder (enciphered)
     bool help = false;
+    bool version = false;
     QString error;       // bad command line (Portuguese); empty when fine
 
     // `arguments` without the program name; `environmentPassword` is COT_PASSWORD.

@@ -42,6 +42,10 @@ int main(int argc, char** argv) {
         std::fputs(qPrintable(cot::shell::HostConfig::usage()), stdout);
         return 0;
     }
+    if (config.version) {
+        std::printf("cot-host %s\n", COT_VERSION);
+        return 0;
+    }
     if (!config.error.isEmpty()) return fail(config.error + QLatin1Char('\n') + cot::shell::HostConfig::usage());
     if (!config.moduleFolder.isEmpty()) cot::setModuleFolder(config.moduleFolder);
     // A scenario that cannot be read stops here, before any window.

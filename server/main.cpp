@@ -4,10 +4,38 @@
 #include <cstdio>
 #include <pthread.h>
 
+#include "server/migrations/migrations.h"
 #include "server/rpc/rpc_server.h"
+#include "server/storage/sqlite_files.h"
 #include "server/storage/database.h"
 
 using namespace cot::server;
+
+namespace {
+
+// --backup and --restore: SQLite files only; PostgreSQL has its own tools.
+int copyDatabase(const ServerConfig& config) {
+    if (!config.databaseUrl.startsWith(QLatin1String("sqlite:"))) {
+        std::fprintf(stderr, "cot05000-server: para PostgreSQL use pg_dump e pg_restore (veja docs/deploy.md).\n");
+        return 2;
+    }
+    const QString database = config.databaseUrl.mid(7);
+    try {
+        if (!config.backupFile.isEmpty()) {
+            sqlite_files::backup(database, config.backupFile);
+            std::printf("cot05000-server: cópia de %s gravada em %s\n", qPrintable(database), qPrintable(config.backupFile));
+        } else {
+            sqlite_files::restore(config.restoreFile, database, latestSchemaVersion());
+            std::printf("cot05000-server: %s restaurado de %s\n", qPrintable(database), qPrintable(config.restoreFile));
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cot05000-server: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // Block the stop signals before any worker thread exists, so only sigwait sees them.
@@ -26,10 +54,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cot05000-server: %s\n\n%s", e.what(), qPrintable(ServerConfig::usage()));
         return 2;
     }
+    config.version = QStringLiteral(COT_VERSION);
+    if (config.versionRequested) {
+        std::printf("cot05000-server %s (esquema do banco %d)\n", COT_VERSION, latestSchemaVersion());
+        return 0;
+    }
     if (config.helpRequested) {
         std::fputs(qPrintable(ServerConfig::usage()), stdout);
         return 0;
     }
+
+    if (!config.backupFile.isEmpty() || !config.restoreFile.isEmpty()) return copyDatabase(config);
 
     RpcServer server(config);
     try {

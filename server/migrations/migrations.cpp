@@ -48,11 +48,19 @@ int appliedVersion(Database& db) {
 
 int latestSchemaVersion() { return detail::migrationSteps().last().version; }
 
-void migrate(Database& db) {
+void migrate(Database& db, int upTo) {
     db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS SCHEMA_VERSION ("
                            "VERSION INTEGER NOT NULL PRIMARY KEY, "
                            "DSVERSION VARCHAR(60), DTAPLICACAO TIMESTAMP)"));
+    const int found = appliedVersion(db);
+    if (found > latestSchemaVersion())
+        throw SchemaTooNew(QStringLiteral("O banco está na versão de esquema %1, mais nova que a deste programa (%2): "
+                                          "atualize o programa.")
+                               .arg(found)
+                               .arg(latestSchemaVersion())
+                               .toStdString());
     for (const detail::MigrationStep& step : detail::migrationSteps()) {
+        if (upTo > 0 && step.version > upTo) break;
         if (appliedVersion(db) >= step.version) continue;
         Transaction tx(db);
         // Another server starting on the same database waits here and then finds the

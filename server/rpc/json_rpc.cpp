@@ -83,19 +83,30 @@ bool JsonRpcDispatcher::stream(const RpcAnswer& a, DatabaseSource& databases, QB
 // Looked up once per HTTP request, whatever the size of the batch.
 struct JsonRpcDispatcher::Credentials {
     QByteArray token;
+    RequestSummary& summary;
     bool checked = false;
     std::optional<QString> operatorCode;
 };
 
 RpcAnswer JsonRpcDispatcher::answer(const QByteArray& body, DatabaseSource& databases,
                                     const QByteArray& authorization) const {
-    Credentials credentials{sessions::bearerToken(authorization)};
+    RequestSummary summary;
+    Credentials credentials{sessions::bearerToken(authorization), summary};
+    RpcAnswer a = answerBody(body, databases, credentials);
+    if (credentials.operatorCode) summary.operatorCode = *credentials.operatorCode;
+    a.summary = std::move(summary);
+    return a;
+}
+
+RpcAnswer JsonRpcDispatcher::answerBody(const QByteArray& body, DatabaseSource& databases,
+                                        Credentials& credentials) const {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         // A bare scalar is valid JSON but no request; Qt only parses arrays and objects.
         const QJsonDocument wrapped = QJsonDocument::fromJson('[' + body + ']');
         const bool scalar = wrapped.isArray() && wrapped.array().size() == 1;
+        credentials.summary.noteFailure(scalar ? rpc_code::InvalidRequest : rpc_code::ParseError);
         return {toBody(scalar ? rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid)
                               : rpcError(QJsonValue::Null, rpc_code::ParseError, kMalformed))};
     }
@@ -104,7 +115,10 @@ RpcAnswer JsonRpcDispatcher::answer(const QByteArray& body, DatabaseSource& data
     QByteArray& out = a.body;
     if (doc.isArray()) {
         const QJsonArray requests = doc.array();
-        if (requests.isEmpty()) return {toBody(rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid))};
+        if (requests.isEmpty()) {
+            credentials.summary.noteFailure(rpc_code::InvalidRequest);
+            return {toBody(rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid))};
+        }
         out += '[';
         bool any = false;
         for (const auto& request : requests) {
@@ -124,6 +138,8 @@ RpcAnswer JsonRpcDispatcher::answer(const QByteArray& body, DatabaseSource& data
 bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& databases, Credentials& credentials,
                                   QByteArray& out, RpcAnswer* deferred) const {
     if (!request.isObject()) {
+        credentials.summary.methods << QStringLiteral("?");
+        credentials.summary.noteFailure(rpc_code::InvalidRequest);
         out += toBody(rpcError(QJsonValue::Null, rpc_code::InvalidRequest, kInvalid));
         return true;
     }
@@ -134,7 +150,9 @@ bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& dat
     const QJsonValue params = req.contains("params") ? req.value("params") : QJsonValue(QJsonArray());
     const bool idOk = id.isUndefined() || id.isNull() || id.isString() || id.isDouble();
     // A malformed request is always answered; a notification's failure is not.
+    credentials.summary.methods << (method.isString() ? method.toString() : QStringLiteral("?"));
     auto refuse = [&](const QJsonValue& replyId, int code, const QString& text, bool always = false) {
+        credentials.summary.noteFailure(code);
         if (notification && !always) return false;
         out += toBody(rpcError(replyId, code, text));
         return true;

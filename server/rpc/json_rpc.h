@@ -5,6 +5,7 @@
 
 #include "server/auth/session_store.h"
 #include "server/rpc/method_registry.h"
+#include "server/rpc/request_log.h"
 
 namespace cot::server {
 
@@ -35,6 +36,7 @@ struct RpcAnswer {
     Reply streamed;
     QByteArray tail;
     QString method;
+    RequestSummary summary;  // for the request log
     bool isStreamed() const { return streamed.isStreamed(); }
 };
 
@@ -59,6 +61,7 @@ public:
 
 private:
     struct Credentials;
+    RpcAnswer answerBody(const QByteArray& body, DatabaseSource& databases, Credentials& credentials) const;
     // Appends the answer to `out`; returns false for a notification (nothing appended).
     // With `deferred`, a streamed result is left there instead of being written.
     bool handleOne(const QJsonValue& request, DatabaseSource& databases, Credentials& credentials,

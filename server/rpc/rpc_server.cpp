@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <chrono>
 #include <condition_variable>
@@ -14,9 +15,12 @@
 #include "server/methods/register_methods.h"
 #include "server/rpc/http_body.h"
 #include "server/migrations/migrations.h"
+#include "server/rpc/health.h"
 #include "server/rpc/json_rpc.h"
+#include "server/rpc/request_log.h"
 #include "server/seed/demo_seed.h"
 #include "server/storage/database.h"
+#include "server/storage/sqlite_files.h"
 
 namespace cot::server {
 
@@ -51,6 +55,7 @@ struct RpcServer::Impl {
     ServerConfig config;
     MethodRegistry registry;
     std::unique_ptr<JsonRpcDispatcher> dispatcher;
+    std::unique_ptr<sqlite_files::UseLock> useLock;  // a restore waits for this server to stop
     std::unique_ptr<httplib::Server> server;  // HTTPS when the configuration names a certificate
     std::thread listener;
     int port = 0;
@@ -61,7 +66,10 @@ struct RpcServer::Impl {
 
     void prepareDatabase() {
         const QString url = config.databaseUrl;
-        if (url.startsWith(QLatin1String("sqlite:"))) QDir().mkpath(QFileInfo(url.mid(7)).absolutePath());
+        if (url.startsWith(QLatin1String("sqlite:"))) {
+            QDir().mkpath(QFileInfo(url.mid(7)).absolutePath());
+            useLock = std::make_unique<sqlite_files::UseLock>(url.mid(7));
+        }
         auto db = Database::open(url);
         migrate(*db);
         if (config.seedDemo) seedDemo(*db);
@@ -97,26 +105,37 @@ struct RpcServer::Impl {
 
         const QString url = config.databaseUrl;
         http.Post("/rpc", [this, url](const httplib::Request& req, httplib::Response& res) {
+            const quint64 id = nextRequestId();
+            QElapsedTimer timer;
+            timer.start();
             ThreadDatabase databases(url);
             const QByteArray body = QByteArray::fromRawData(req.body.data(), qsizetype(req.body.size()));
             const std::string authorization = req.get_header_value("Authorization");
             RpcAnswer answer = dispatcher->answer(body, databases, QByteArray::fromStdString(authorization));
             if (answer.isStreamed()) {
                 // Written while it is sent, on this same thread and its database connection.
-                sendStreamedJson(req, res, [this, url, answer = std::move(answer)](QByteArray& out, const auto& pace) {
+                sendStreamedJson(req, res, [this, url, id, timer, answer = std::move(answer)](QByteArray& out, const auto& pace) {
                     ThreadDatabase databases(url);
-                    return dispatcher->stream(answer, databases, out, pace);
+                    const bool sent = dispatcher->stream(answer, databases, out, pace);
+                    if (config.logRequests)
+                        logRequest(id, answer.summary, double(timer.nsecsElapsed()) / 1e6,
+                                   sent ? QString() : QStringLiteral("interrompida"));
+                    return sent;
                 });
                 return;
             }
+            if (config.logRequests) logRequest(id, answer.summary, double(timer.nsecsElapsed()) / 1e6);
             if (answer.body.isEmpty()) {
                 res.status = 204;
                 return;
             }
             sendJson(req, res, std::move(answer.body));
         });
-        http.Get("/health", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content("ok", "text/plain");
+        http.Get("/health", [this, url](const httplib::Request&, httplib::Response& res) {
+            ThreadDatabase databases(url);
+            const QByteArray report = healthReport(databases, config.version);
+            res.status = report.contains("\"estado\":\"ok\"") ? 200 : 503;
+            res.set_content(report.toStdString(), "application/json");
         });
         http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
             res.status = 500;

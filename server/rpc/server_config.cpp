@@ -60,6 +60,9 @@ QString ServerConfig::usage() {
         "  --tls-cert ARQ  certificado (PEM) para atender em HTTPS; pede --tls-key\n"
         "  --tls-key ARQ   chave privada (PEM) do certificado\n"
         "  --no-seed       não grava os dados de demonstração num banco vazio\n"
+        "  --backup ARQ    copia o banco SQLite em uso para ARQ (cópia consistente) e sai\n"
+        "  --restore ARQ   substitui o banco SQLite pela cópia ARQ e sai (recusado com servidor ativo)\n"
+        "  --version       mostra a versão\n"
         "  --help          mostra esta ajuda\n");
 }
 
@@ -95,6 +98,8 @@ ServerConfig ServerConfig::fromArgs(const QStringList& args, const QProcessEnvir
         };
         if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
             config.helpRequested = true;
+        } else if (option == QLatin1String("--version")) {
+            config.versionRequested = true;
         } else if (option == QLatin1String("--db")) {
             config.databaseUrl = normaliseDatabaseUrl(next(), "--db");
         } else if (option == QLatin1String("--listen")) {
@@ -117,6 +122,10 @@ ServerConfig ServerConfig::fromArgs(const QStringList& args, const QProcessEnvir
             config.tlsCertificate = next().trimmed();
         } else if (option == QLatin1String("--tls-key")) {
             config.tlsKey = next().trimmed();
+        } else if (option == QLatin1String("--backup")) {
+            config.backupFile = next().trimmed();
+        } else if (option == QLatin1String("--restore")) {
+            config.restoreFile = next().trimmed();
         } else if (option == QLatin1String("--no-seed")) {
             config.seedDemo = false;
         } else {
@@ -124,6 +133,8 @@ ServerConfig ServerConfig::fromArgs(const QStringList& args, const QProcessEnvir
         }
     }
     if (config.listenAddress.isEmpty()) fail(QStringLiteral("Endereço de escuta vazio."));
+    if (!config.backupFile.isEmpty() && !config.restoreFile.isEmpty())
+        fail(QStringLiteral("--backup e --restore não podem ser usados juntos."));
     if (config.tlsCertificate.isEmpty() != config.tlsKey.isEmpty())
         fail(QStringLiteral("--tls-cert e --tls-key vão juntos."));
     for (const QString& file : {config.tlsCertificate, config.tlsKey})

@@ -25,7 +25,12 @@ struct ServerConfig {
     int sessionIdleMinutes = 480;              // a session unused this long ends
     QString tlsCertificate, tlsKey;            // PEM files: HTTPS when both are given
     bool seedDemo = true;                      // demo data on a database without proposals
+    bool logRequests = true;                   // one line per request on standard error
+    QString version;                           // the program's, reported by GET /health
     bool helpRequested = false;
+    bool versionRequested = false;
+    QString backupFile;   // --backup: copy the database there and stop
+    QString restoreFile;  // --restore: replace the database with this copy and stop
 
     // Reachable from other machines (anything but a loopback address).
     bool listensBeyondLoopback() const;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "rpc/check_result.h"
+#include "server/migrations/migrations.h"
 #include "server/rpc/method_registry.h"
 #include "base/errors.h"
 #include "server/storage/database.h"
@@ -154,10 +155,14 @@ TEST_P(TransportTest, BatchesAnswerEveryRequestButNotifications) {
     EXPECT_TRUE(onlyNotification.body.isEmpty());
 }
 
-TEST_P(TransportTest, HealthAnswersOk) {
+TEST_P(TransportTest, HealthReportsTheDatabaseAndItsSchemaWithoutASession) {
     const HttpReply reply = httpGet("127.0.0.1", server_.port(), "/health");
     EXPECT_EQ(reply.status, 200);
-    EXPECT_EQ(reply.body, "ok");
+    const QJsonObject health = QJsonDocument::fromJson(reply.body).object();
+    EXPECT_EQ(health.value("estado").toString(), "ok");
+    EXPECT_EQ(health.value("banco").toString(), GetParam() == Backend::Sqlite ? "sqlite" : "postgresql");
+    EXPECT_EQ(health.value("esquema").toInt(), server::latestSchemaVersion());
+    EXPECT_EQ(health.value("esquemaPrograma").toInt(), server::latestSchemaVersion());
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, TransportTest, ::testing::ValuesIn(cot::testing::availableBackends()),

@@ -60,6 +60,7 @@ TestServer::TestServer(TestServerOptions options) : options_(std::move(options))
     config.listenAddress = QStringLiteral("127.0.0.1");
     config.port = 0;
     config.threads = options_.threads;
+    config.logRequests = options_.logRequests;
     config.keepAliveSeconds = options_.keepAliveSeconds;
     config.seedDemo = false;
     config.tlsCertificate = options_.tlsCertificate;

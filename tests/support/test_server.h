@@ -41,6 +41,7 @@ struct TestServerOptions {
     bool fixedClock = true;   // "now" is 2026-12-06 10:00 for the server and the test
     int threads = 8;
     int keepAliveSeconds = 5;
+    bool logRequests = false;  // the request log on standard error
     // Runs on the migrated database before the server starts (fixture rows, test tables).
     std::function<void(server::Database&)> prepare;
     // Adds test-only methods next to the real ones.

@@ -1,0 +1,121 @@
+#include "server/storage/sqlite_files.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <memory>
+
+namespace cot::server::sqlite_files {
+
+namespace {
+
+[[noreturn]] void fail(const QString& text) { throw FileCopyError(text.toStdString()); }
+
+struct Closer {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+using Connection = std::unique_ptr<sqlite3, Closer>;
+
+Connection openFile(const QString& path, int flags) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    Connection c(db);
+    if (rc != SQLITE_OK) fail(QStringLiteral("Não foi possível abrir %1.").arg(path));
+    sqlite3_busy_timeout(db, 10000);
+    return c;
+}
+
+// The first column of the first row, as text; empty when the statement fails.
+QString scalar(sqlite3* db, const char* sql) {
+    sqlite3_stmt* st = nullptr;
+    QString out;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        out = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    return out;
+}
+
+void copyAll(sqlite3* from, sqlite3* to, const QString& what) {
+    sqlite3_backup* b = sqlite3_backup_init(to, "main", from, "main");
+    if (!b) fail(QStringLiteral("Não foi possível copiar %1.").arg(what));
+    // One step: a single read transaction on the source, so the copy is one moment of it.
+    // Under WAL, writers go on meanwhile.
+    int rc;
+    while ((rc = sqlite3_backup_step(b, -1)) == SQLITE_BUSY || rc == SQLITE_LOCKED) sqlite3_sleep(50);
+    sqlite3_backup_finish(b);
+    if (rc != SQLITE_DONE) fail(QStringLiteral("A cópia de %1 falhou.").arg(what));
+}
+
+void requireSound(sqlite3* db, const QString& path) {
+    if (scalar(db, "PRAGMA integrity_check") != QLatin1String("ok"))
+        fail(QStringLiteral("%1 não passou na verificação de integridade.").arg(path));
+}
+
+QString lockPath(const QString& path) { return path + QStringLiteral(".uso"); }
+
+}  // namespace
+
+void backup(const QString& source, const QString& target) {
+    if (!QFileInfo(source).isFile()) fail(QStringLiteral("Banco %1 não encontrado.").arg(source));
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
+        fail(QStringLiteral("A cópia não pode ser gravada sobre o próprio banco."));
+    const QString partial = target + QStringLiteral(".parcial");
+    QFile::remove(partial);
+    {
+        Connection from = openFile(source, SQLITE_OPEN_READWRITE);
+        Connection to = openFile(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        copyAll(from.get(), to.get(), source);
+        // A backup is one self-contained file.
+        scalar(to.get(), "PRAGMA journal_mode = DELETE");
+        requireSound(to.get(), partial);
+    }
+    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(partial);
+        fail(QStringLiteral("Não foi possível gravar %1.").arg(target));
+    }
+}
+
+void restore(const QString& source, const QString& target, int latestSchema) {
+    if (!QFileInfo(source).isFile()) fail(QStringLiteral("Cópia %1 não encontrada.").arg(source));
+    Connection from = openFile(source, SQLITE_OPEN_READONLY);
+    requireSound(from.get(), source);
+    const QString version = scalar(from.get(), "SELECT MAX(VERSION) FROM SCHEMA_VERSION");
+    if (version.isEmpty()) fail(QStringLiteral("%1 não é uma cópia deste sistema.").arg(source));
+    if (version.toInt() > latestSchema)
+        fail(QStringLiteral("A cópia está na versão de esquema %1, mais nova que a deste programa (%2).")
+                 .arg(version)
+                 .arg(latestSchema));
+
+    const int fd = ::open(QFile::encodeName(lockPath(target)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0640);
+    if (fd < 0) fail(QStringLiteral("Não foi possível verificar se %1 está em uso.").arg(target));
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (!free) {
+        ::close(fd);
+        fail(QStringLiteral("O banco %1 está em uso por um servidor: pare-o antes de restaurar.").arg(target));
+    }
+    try {
+        Connection to = openFile(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        copyAll(from.get(), to.get(), source);
+        requireSound(to.get(), target);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+}
+
+UseLock::UseLock(const QString& path) {
+    fd_ = ::open(QFile::encodeName(lockPath(path)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0640);
+    if (fd_ >= 0) ::flock(fd_, LOCK_SH);
+}
+
+UseLock::~UseLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+}  // namespace cot::server::sqlite_files

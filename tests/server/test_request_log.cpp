@@ -1,0 +1,69 @@
+// The request log: one line per request saying who called what, how long it took and how it
+// ended, and nothing a reader of the log could misuse.
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+#include "server/auth/sign_in_methods.h"
+#include "server/methods/register_methods.h"
+#include "server/rpc/json_rpc.h"
+#include "server/rpc/request_log.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using namespace cot::server;
+
+namespace {
+
+class TestDatabase final : public DatabaseSource {
+public:
+    explicit TestDatabase(Database& db) : db_(db) {}
+    Database& get() override { return db_; }
+    void discard() override {}
+
+private:
+    Database& db_;
+};
+
+TEST(RequestLog, NamesOperatorMethodAndOutcomeButNeverPasswordTokenOrArguments) {
+    cot::testing::TestServer server({.seed = true});
+    MethodRegistry registry;
+    registerAllMethods(registry);
+    registerSignInMethods(registry, {});
+    const JsonRpcDispatcher dispatcher(registry);
+    TestDatabase databases(server.db());
+
+    const RpcAnswer signIn = dispatcher.answer(
+        R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["VENDEDOR","vendedor"]})", databases);
+    const QString token = QJsonDocument::fromJson(signIn.body).object()["result"].toObject()["token"].toString();
+    ASSERT_FALSE(token.isEmpty());
+    const QString signInLine = requestLine(41, signIn.summary, 12.34);
+    EXPECT_TRUE(signInLine.contains(" req=41 op=- met=AbreSessao 12.3ms ok")) << signInLine.toStdString();
+    EXPECT_FALSE(signInLine.contains("vendedor")) << "the password";
+    EXPECT_FALSE(signInLine.contains(token));
+
+    const RpcAnswer list = dispatcher.answer(R"({"jsonrpc":"2.0","id":2,"method":"GetProposta","params":["0001","T"]})",
+                                             databases, "Bearer " + token.toLatin1());
+    const QString listLine = requestLine(42, list.summary, 3);
+    EXPECT_TRUE(listLine.contains(" req=42 op=VENDEDOR met=GetProposta 3.0ms ok")) << listLine.toStdString();
+    EXPECT_FALSE(listLine.contains("0001")) << "arguments stay out";
+
+    // A batch: the methods in order, how many failed and the first error.
+    const RpcAnswer batch = dispatcher.answer(
+        R"([{"jsonrpc":"2.0","id":1,"method":"GetParamPerc","params":[]},)"
+        R"({"jsonrpc":"2.0","id":2,"method":"Nada\n; DROP TABLE X","params":[]},)"
+        R"({"jsonrpc":"2.0","id":3,"method":"GetProposta","params":["0002","T"]}])",
+        databases, "Bearer " + token.toLatin1());
+    const QString batchLine = requestLine(43, batch.summary, 1);
+    EXPECT_TRUE(batchLine.contains("met=GetParamPerc,?,GetProposta 1.0ms erros 1/3 (primeiro -32601)"))
+        << batchLine.toStdString();
+    EXPECT_FALSE(batchLine.contains('\n'));
+
+    // Without a session, and a body that is no JSON at all.
+    const RpcAnswer refused = dispatcher.answer(R"({"jsonrpc":"2.0","id":4,"method":"GetParamPerc","params":[]})", databases);
+    EXPECT_TRUE(requestLine(44, refused.summary, 1).endsWith("met=GetParamPerc 1.0ms erro -32001"));
+    const RpcAnswer garbage = dispatcher.answer("{x", databases);
+    EXPECT_TRUE(requestLine(45, garbage.summary, 1).endsWith("met=- 1.0ms erro -32700"));
+}
+
+}  // namespace

@@ -1,0 +1,104 @@
+// A database made by an earlier release is brought up to date at start and keeps every row;
+// one made by a newer program is refused untouched.
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "base/clock.h"
+#include "server/migrations/migrations.h"
+#include "server/seed/demo_seed.h"
+#include "server/storage/database.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using namespace cot::server;
+using cot::testing::Backend;
+
+namespace {
+
+// A fresh, empty database of the backend.
+class Upgrade : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 0))));
+        if (GetParam() == Backend::Postgres) {
+            pg_ = std::make_unique<cot::testing::ScratchPostgres>();
+            url_ = pg_->url();
+        } else {
+            url_ = "sqlite:" + dir_.filePath("old.db");
+        }
+        db_ = Database::open(url_);
+    }
+    void TearDown() override {
+        db_.reset();
+        pg_.reset();
+        Clock::setCurrent(nullptr);
+    }
+    std::map<QString, int> rowsPerTable() {
+        const QString tables = GetParam() == Backend::Sqlite
+                                   ? "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'"
+                                   : "SELECT UPPER(table_name) FROM information_schema.tables WHERE table_schema = current_schema()";
+        std::map<QString, int> out;
+        const Packet names = db_->query(tables);
+        for (const QVariantList& row : names.rows) {
+            const QString table = row.value(0).toString();
+            out[table] = db_->scalar("SELECT COUNT(*) FROM " + table).toInt();
+        }
+        return out;
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<cot::testing::ScratchPostgres> pg_;
+    QString url_;
+    std::unique_ptr<Database> db_;
+};
+
+TEST_P(Upgrade, TheFirstSchemaIsBroughtUpToDateKeepingItsRegisters) {
+    migrate(*db_, 1);
+    db_->exec("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0001', 'Matriz')");
+    db_->exec("INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, IDOPERATIVO, DSHASHSENHA) VALUES ('ANTIGO1', 'Operador', 'A', "
+              "'sha256:s:" + QByteArray(64, 'a') + "')");
+    db_->exec("INSERT INTO OPERFILI (CDOPERADOR, CDFILIAL) VALUES ('ANTIGO1', '0001')");
+    const auto before = rowsPerTable();
+    ASSERT_FALSE(before.count("PROPOSTAFAS")) << "the first schema has no proposals yet";
+
+    migrate(*db_);
+    EXPECT_EQ(db_->scalar("SELECT MAX(VERSION) FROM SCHEMA_VERSION").toInt(), latestSchemaVersion());
+    const auto after = rowsPerTable();
+    for (const auto& [table, rows] : before)
+        if (table != "SCHEMA_VERSION") EXPECT_EQ(after.at(table), rows) << table.toStdString();
+    EXPECT_EQ(db_->scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = 'ANTIGO1'").toString().left(9), "sha256:s:");
+    EXPECT_EQ(after.at("SESSAO"), 0);
+}
+
+TEST_P(Upgrade, ADatabaseFullOfDataFromBeforeTheAcceptanceOperatorKeepsEveryRow) {
+    migrate(*db_, 4);
+    seedDemo(*db_);
+    const auto before = rowsPerTable();
+    ASSERT_GT(before.at("PROPOSTAFAS"), 10);
+    migrate(*db_);
+    const auto after = rowsPerTable();
+    for (const auto& [table, rows] : before)
+        if (table != "SCHEMA_VERSION") EXPECT_EQ(after.at(table), rows) << table.toStdString();
+    // The accepted proposals of then have no acceptance operator: the new column is empty.
+    EXPECT_EQ(db_->scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDOPERACEITE IS NOT NULL").toInt(), 0);
+}
+
+TEST_P(Upgrade, ANewerDatabaseIsRefusedAndLeftAsItIs) {
+    migrate(*db_);
+    db_->exec("INSERT INTO SCHEMA_VERSION (VERSION, DSVERSION) VALUES (:V, 'futura')", {{"V", latestSchemaVersion() + 1}});
+    const auto before = rowsPerTable();
+    try {
+        migrate(*db_);
+        ADD_FAILURE() << "migrated a newer database";
+    } catch (const SchemaTooNew& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()),
+                  QString("O banco está na versão de esquema %1, mais nova que a deste programa (%2): atualize o programa.")
+                      .arg(latestSchemaVersion() + 1)
+                      .arg(latestSchemaVersion()));
+    }
+    EXPECT_EQ(rowsPerTable(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, Upgrade, ::testing::ValuesIn(cot::testing::availableBackends()), cot::testing::backendName);
+
+}  // namespace
