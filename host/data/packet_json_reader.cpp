@@ -1,6 +1,7 @@
 #include "packet_json_reader.h"
 
 #include <QHash>
+#include <algorithm>
 #include <vector>
 
 #include "date_text.h"
@@ -103,9 +104,89 @@ QVariant cellOf(const Json& v, FieldType type, ColumnTexts& texts) {
     fail("Pacote de dados inválido: valor de tipo incompatível com o campo.");
 }
 
-// RapidJSON's full-precision reader turns a zero written with an exponent (0e308, 0.0e-5)
-// into a tiny nonzero number. Such an exponent changes nothing, so it is blanked out.
-void blankZeroExponents(char* text) {
+// RapidJSON's full-precision number reader (1.1.0) goes wrong in two ways, both handled in
+// one pass over the text before it reads it:
+// - a zero written with an exponent or a long fraction (0e308, 0.0e-5, 0.000...0) reads as a
+//   tiny nonzero number, or past its tables. What follows "0.0" changes nothing, so it is
+//   blanked out;
+// - a number beyond what a double holds (1e400, 1.8e308, 1e-330, a hundred digits then e308,
+//   0.000...1 with hundreds of zeros) indexes past its table of powers of ten, or reads as
+//   NaN or with the wrong sign. Such a number is refused, as the packet codec refuses it.
+// A number is taken as 0.d1d2... times ten to the power `magnitude`, d1 its first nonzero digit.
+constexpr int kMaxWrittenExponent = 400;
+constexpr qint64 kMaxMagnitude = 309;   // the largest double is 0.17976931348623157e309
+constexpr qint64 kMinMagnitude = -323;  // the least one is 0.49406564584124654e-323
+// Leading digits of the halfway points from which reading rounds to infinity, and up to
+// which it rounds to zero (2^1024 - 2^970 and 2^-1075).
+constexpr char kOverflowDigits[] = "1797693134862315807937289714053034150799";
+constexpr char kUnderflowDigits[] = "2470328229206232720882843964341106861825";
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The significant digits from `first` (the point skipped) against a halfway point's leading
+// digits: negative when below it, positive when above, zero when they agree on every digit
+// compared and go on, too close to the halfway point to be trusted to either side.
+int compareDigits(const char* first, const char* end, const char* bound) {
+    const char* p = first;
+    for (; *bound; ++bound, ++p) {
+        if (p < end && *p == '.') ++p;
+        if (p >= end) return -1;
+        if (*p != *bound) return *p < *bound ? -1 : 1;
+    }
+    for (; p < end; ++p)
+        if (*p != '0' && *p != '.') return 0;
+    return -1;
+}
+
+// Looks at the number starting at `p` (a '-' or a digit); returns where it ends, or null when
+// its value lies beyond a double's.
+char* readyNumber(char* p) {
+    if (*p == '-') ++p;
+    const char* first = nullptr;
+    char* point = nullptr;
+    qint64 magnitude = 0;
+    bool digits = false;
+    for (; isDigit(*p) || (*p == '.' && !point); ++p) {
+        if (*p == '.') {
+            point = p;
+            continue;
+        }
+        digits = true;
+        if (first) {
+            if (!point) ++magnitude;
+        } else if (*p != '0') {
+            first = p;
+            magnitude = point ? magnitude : 1;
+        } else if (point) {
+            --magnitude;  // a zero between the point and the first significant digit
+        }
+    }
+    char* const mantissaEnd = p;
+    qint64 exponent = 0;
+    if (digits && (*p == 'e' || *p == 'E')) {
+        const bool negative = p[1] == '-';
+        p += p[1] == '+' || p[1] == '-' ? 2 : 1;
+        if (!isDigit(*p)) return p;  // malformed: left for the reader to refuse
+        for (; isDigit(*p); ++p)
+            if (exponent <= kMaxWrittenExponent) exponent = exponent * 10 + (*p - '0');
+        if (negative) exponent = -exponent;
+    }
+    if (!first) {
+        // A zero keeps one digit after its point at most ("0.0"): more, or an exponent, and
+        // RapidJSON's reader reads past its tables.
+        if (digits) std::fill(point ? std::min(point + 2, mantissaEnd) : mantissaEnd, p, ' ');
+        return p;
+    }
+    if (exponent > kMaxWrittenExponent || exponent < -kMaxWrittenExponent) return nullptr;
+    magnitude += exponent;
+    if (magnitude > kMaxMagnitude || magnitude < kMinMagnitude) return nullptr;
+    if (magnitude == kMaxMagnitude && compareDigits(first, mantissaEnd, kOverflowDigits) >= 0) return nullptr;
+    if (magnitude == kMinMagnitude && compareDigits(first, mantissaEnd, kUnderflowDigits) <= 0) return nullptr;
+    return p;
+}
+
+// False when a number of the text lies beyond a double's.
+bool readyNumbers(char* text) {
     bool inString = false;
     for (char* p = text; *p; ++p) {
         const char c = *p;
@@ -119,29 +200,25 @@ void blankZeroExponents(char* text) {
         }
         if (c == '"') {
             inString = true;
-            continue;
+        } else if (c == '-' || isDigit(c)) {
+            char* end = readyNumber(p);
+            if (!end) return false;
+            p = end - 1;
         }
-        if (c != 'e' && c != 'E') continue;
-        char* start = p;
-        bool zero = false;
-        while (start > text && (start[-1] == '0' || start[-1] == '.')) zero = *--start == '0' || zero;
-        if (!zero || (start > text && start[-1] >= '1' && start[-1] <= '9')) continue;
-        char* end = p + 1;
-        if (*end == '+' || *end == '-') ++end;
-        if (*end < '0' || *end > '9') continue;  // malformed: left for the reader to refuse
-        while (*end >= '0' && *end <= '9') ++end;
-        for (char* q = p; q < end; ++q) *q = ' ';
-        p = end - 1;
     }
+    return true;
+}
+
+// Parses the text in place; the message of its refusal, or null when it is JSON.
+const char* parseInPlace(rapidjson::Document& doc, char* text) {
+    if (!readyNumbers(text)) return "Pacote de dados inválido: número grande ou pequeno demais.";
+    doc.ParseInsitu<rapidjson::kParseFullPrecisionFlag>(text);
+    return doc.HasParseError() ? "Pacote de dados inválido: texto JSON malformado." : nullptr;
 }
 
 }  // namespace
 
-bool parseJsonInPlace(rapidjson::Document& doc, char* text) {
-    blankZeroExponents(text);
-    doc.ParseInsitu<rapidjson::kParseFullPrecisionFlag>(text);
-    return !doc.HasParseError();
-}
+bool parseJsonInPlace(rapidjson::Document& doc, char* text) { return parseInPlace(doc, text) == nullptr; }
 
 Packet packetFromJsonValue(const Json& json) {
     if (!json.IsObject()) fail("Pacote de dados inválido: lista de campos ausente.");
@@ -169,7 +246,7 @@ Packet packetFromJsonValue(const Json& json) {
 
 Packet packetFromJsonText(QByteArray text) {
     rapidjson::Document doc;
-    if (!parseJsonInPlace(doc, text.data())) fail("Pacote de dados inválido: texto JSON malformado.");
+    if (const char* refusal = parseInPlace(doc, text.data())) fail(refusal);
     return packetFromJsonValue(doc);
 }
 

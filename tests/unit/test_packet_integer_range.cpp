@@ -1,14 +1,17 @@
 // Numbers in packet texts that do not fit what they describe. Integer cells beyond 64 bits:
 // converting such a double is undefined behaviour, so both packet readers refuse them with
-// the codec's message.
+// the codec's message. Numbers beyond a double are refused by both readers as well.
 #include <gtest/gtest.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "data/packet.h"
 #include "data/packet_json_reader.h"
+#include "data/packet_json_value.h"
 
 namespace {
 
@@ -17,6 +20,12 @@ using namespace cot;
 QByteArray integerPacket(const char* number) {
     return QByteArray(R"({"fields":[{"name":"QT","type":"integer"}],"rows":[[)") + number + "]]}";
 }
+
+QByteArray floatPacket(const QByteArray& number) {
+    return QByteArray(R"({"fields":[{"name":"F","type":"float"}],"rows":[[)") + number + "]]}";
+}
+
+QByteArray digits(int count, char digit = '0') { return QByteArray(count, digit); }
 
 TEST(PacketIntegerRange, NumbersBeyondSixtyFourBitsAreRefusedByBothReaders) {
     for (const char* number : {"777777777777777777777777777777777777777777777777777777777772", "9.3e18", "-9.3e18",
@@ -45,9 +54,10 @@ TEST(PacketIntegerRange, WholeNumbersAtTheEdgesAndFractionsStillRead) {
 }
 
 // The fast reader goes through RapidJSON's full-precision path for these.
-TEST(PacketIntegerRange, ZeroWithAHugeExponentReadsAsZero) {
+TEST(PacketIntegerRange, ZeroWithAHugeExponentOrALongFractionReadsAsZero) {
     const QByteArray text = R"({"fields":[{"name":"F","type":"float"},{"name":"T","type":"string"}],)"
-                            R"("rows":[[0e308,"0e308"],[-0.0E-400,"a\"0e5"],[5e-324,""],[10e2,""],[0.05e2,""]]})";
+                            R"("rows":[[0e308,"0e308"],[-0.0E-400,"a\"0e5"],[5e-324,""],[10e2,""],[0.05e2,""],)"
+                            "[-0." + digits(400) + ",\"\"],[0." + digits(30) + "e-9,\"\"]]}";
     const Packet packet = packetFromJsonText(text);
     EXPECT_EQ(packet.rows.at(0).at(0).toDouble(), 0.0);
     EXPECT_EQ(packet.rows.at(0).at(1).toString(), QStringLiteral("0e308"));
@@ -56,7 +66,48 @@ TEST(PacketIntegerRange, ZeroWithAHugeExponentReadsAsZero) {
     EXPECT_EQ(packet.rows.at(2).at(0).toDouble(), std::numeric_limits<double>::denorm_min());
     EXPECT_EQ(packet.rows.at(3).at(0).toDouble(), 1000.0);
     EXPECT_EQ(packet.rows.at(4).at(0).toDouble(), 5.0);
+    EXPECT_EQ(packet.rows.at(5).at(0).toDouble(), 0.0);
+    EXPECT_TRUE(std::signbit(packet.rows.at(5).at(0).toDouble()));
+    EXPECT_EQ(packet.rows.at(6).at(0).toDouble(), 0.0);
     EXPECT_THROW(packetFromJsonText(R"({"fields":[{"name":"F","type":"float"}],"rows":[[0e]]})"), PacketError);
+}
+
+// Beyond a double RapidJSON reads past its table of powers of ten, or reads NaN or a wrong
+// sign: such numbers are refused with a message of their own, as the codec refuses them, and
+// the reader of replies just finds no JSON. A text that merely looks like one is kept.
+TEST(PacketIntegerRange, NumbersBeyondADoubleAreRefused) {
+    const QByteArray numbers[] = {"1234567890" + digits(90, '7') + "e308", "0." + digits(100) + "1e-300",
+                                  "-0." + digits(400) + "1", "1" + digits(310), "1e400", "-1e-400",
+                                  "1e99999999999999999999", "1.8e308", "-1.7976931348623159e308", "1e-324",
+                                  "2.4703282292062327e-324", "123.4e-328"};
+    for (const QByteArray& number : numbers) {
+        QByteArray text = floatPacket(number);
+        try {
+            packetFromJsonText(text);
+            ADD_FAILURE() << number.constData();
+        } catch (const PacketError& e) {
+            EXPECT_STREQ(e.what(), "Pacote de dados inválido: número grande ou pequeno demais.") << number.constData();
+        }
+        EXPECT_THROW(packetFromJson(QJsonDocument::fromJson(text).object()), PacketError) << number.constData();
+        rapidjson::Document doc;
+        EXPECT_FALSE(parseJsonInPlace(doc, text.data())) << number.constData();
+    }
+    const QByteArray text = R"({"fields":[{"name":"T","type":"string"}],"rows":[["1e400"],["0.)" + digits(400) + "1\"]]}";
+    const Packet packet = packetFromJsonText(text);
+    EXPECT_EQ(packet.rows.at(0).at(0).toString(), QStringLiteral("1e400"));
+    EXPECT_EQ(packet.rows.at(1).at(0).toString().size(), 403);
+}
+
+// Up to the largest and down to the least double, numbers read as the C library reads them.
+TEST(PacketIntegerRange, NumbersWithinADoubleReadAsBefore) {
+    const QByteArray numbers[] = {"1e308", "-1e308", "1.5e-300", "123456789012345678901234567890",
+                                  "1.7976931348623157e308", "1.7976931348623158e308", "0.17976931348623157e309",
+                                  "1" + digits(300), "0." + digits(300) + "1", "4.9e-324", "-5e-324",
+                                  "2.4703282292062328e-324", "1e-320", "12.5e-3"};
+    for (const QByteArray& number : numbers) {
+        const double value = packetFromJsonText(floatPacket(number)).rows.at(0).at(0).toDouble();
+        EXPECT_EQ(value, std::strtod(number.constData(), nullptr)) << number.constData();
+    }
 }
 
 TEST(PacketIntegerRange, CoercingAnOutOfRangeTextGivesNull) {
