@@ -14,6 +14,7 @@
 # (scripts/pg_test_server.sh); with COT_TEST_PG already set, that server is used instead.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/smtp_receiver.sh"
 bin="$root/${1:-build}/bin"
 server_bin="$bin/cot05000-server"
 host_bin="$bin/cot-host"
@@ -40,7 +41,6 @@ fi
 work=$(mktemp -d /tmp/cot-nginx.XXXXXX)
 server_pids=()
 nginx_pid=""
-smtp_pid=""
 stop_servers() {
   for p in "${server_pids[@]}"; do kill "$p" 2>/dev/null; done
   for p in "${server_pids[@]}"; do wait "$p" 2>/dev/null; done
@@ -223,23 +223,6 @@ fi
 
 # The SMTP receiver of the tests, for the scenarios that approve a proposal (the branch's
 # mail server is pointed at it, as tests/e2e/test_scenarios.cpp does).
-smtp_python=/usr/bin/python3
-[ -x "$smtp_python" ] || smtp_python=python3
-smtp_ready=0
-"$smtp_python" -c 'import aiosmtpd' 2>/dev/null && smtp_ready=1
-start_smtp() {  # folder → sets smtp_port
-  mkdir -p "$1"
-  "$smtp_python" "$root/tests/support/smtp_receiver.py" --dir "$1" >"$1/port.txt" 2>"$1/stderr.txt" &
-  smtp_pid=$!
-  smtp_port=""
-  for _ in $(seq 1 100); do
-    smtp_port=$(sed -n 's/^PORT \([0-9]*\)$/\1/p' "$1/port.txt")
-    [ -n "$smtp_port" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-stop_smtp() { [ -n "$smtp_pid" ] && { kill "$smtp_pid" 2>/dev/null; wait "$smtp_pid" 2>/dev/null; }; smtp_pid=""; }
 
 echo "== Roteiros pelo nginx"
 first=1

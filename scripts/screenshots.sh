@@ -12,6 +12,7 @@
 #   scripts/screenshots.sh [build directory, default build]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/smtp_receiver.sh"
 build=${1:-build}
 bin="$root/$build/bin"
 shots="$root/docs/screenshots"
@@ -24,9 +25,7 @@ command -v sqlite3 >/dev/null || die "sqlite3 não encontrado (pacote sqlite3)"
 
 work=$(mktemp -d /tmp/cot-shots.XXXXXX)
 server_pid=""
-smtp_pid=""
 stop_server() { [ -n "$server_pid" ] && { kill "$server_pid" 2>/dev/null; wait "$server_pid" 2>/dev/null; }; server_pid=""; }
-stop_smtp() { [ -n "$smtp_pid" ] && { kill "$smtp_pid" 2>/dev/null; wait "$smtp_pid" 2>/dev/null; }; smtp_pid=""; }
 trap 'stop_server; stop_smtp; rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 
@@ -77,21 +76,6 @@ start_server() {  # folder
 }
 
 # The mail receiver of the tests, for scenarios that approve a proposal.
-smtp_python=/usr/bin/python3
-[ -x "$smtp_python" ] || smtp_python=python3
-smtp_ready=0
-"$smtp_python" -c 'import aiosmtpd' 2>/dev/null && smtp_ready=1
-start_smtp() {  # folder
-  mkdir -p "$1"
-  "$smtp_python" "$root/tests/support/smtp_receiver.py" --dir "$1" >"$1/port.txt" 2>"$1/stderr.txt" &
-  smtp_pid=$!
-  for _ in $(seq 1 100); do
-    smtp_port=$(sed -n 's/^PORT \([0-9]*\)$/\1/p' "$1/port.txt")
-    [ -n "$smtp_port" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
 
 # cot-host in the run's folder (its home too), on a display of its own.
 host() {  # folder args...

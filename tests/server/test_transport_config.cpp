@@ -71,6 +71,41 @@ TEST(ServerConfigTest, BadValuesAreExplained) {
     EXPECT_EQ(errorOf({"--verbose"}), "Opção desconhecida: --verbose.");
 }
 
+TEST(ServerConfigTest, AConfigurationFileGivesTheOptionsAndTheCommandLineWins) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("server.conf");
+    auto write = [&](const QByteArray& text) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    };
+    write("# servidor da matriz\n"
+          "db = postgresql://cot@db:5432/cot\n"
+          "listen = 0.0.0.0\n"
+          "port=9000\n"
+          "  threads = 32  \n"
+          "session-minutes = 60\n"
+          "no-seed = sim\n");
+    const ServerConfig c = ServerConfig::fromArgs({"--config", path, "--port", "9100"}, {}, {});
+    EXPECT_EQ(c.databaseUrl, "postgresql://cot@db:5432/cot");
+    EXPECT_EQ(c.listenAddress, "0.0.0.0");
+    EXPECT_EQ(c.port, 9100) << "the command line wins";
+    EXPECT_EQ(c.threads, 32);
+    EXPECT_EQ(c.sessionIdleMinutes, 60);
+    EXPECT_FALSE(c.seedDemo);
+    EXPECT_EQ(ServerConfig::fromArgs({"--config=" + path}, {}, {}).port, 9000);
+
+    write("porta = 1\n");
+    EXPECT_EQ(errorOf({"--config", path}), QString("Opção desconhecida em %1:1: porta.").arg(path).toStdString());
+    write("\nport =\n");
+    EXPECT_EQ(errorOf({"--config", path}), QString("Falta o valor de port em %1:2.").arg(path).toStdString());
+    write("no-seed = talvez\n");
+    EXPECT_NE(errorOf({"--config", path}).find("use sim ou não"), std::string::npos);
+    write("port = 70000\n");
+    EXPECT_NE(errorOf({"--config", path}).find("Porta inválida"), std::string::npos);
+    EXPECT_NE(errorOf({"--config", dir.filePath("nada.conf")}).find("não encontrado"), std::string::npos);
+}
+
 TEST(ServerConfigTest, PasswordsStayOutOfMessages) {
     EXPECT_EQ(displayDatabaseUrl("postgresql://cot:s3nha@db:5432/cot"), "postgresql://cot:***@db:5432/cot");
     EXPECT_EQ(displayDatabaseUrl("sqlite:/srv/cot/var/demo.db"), "sqlite:/srv/cot/var/demo.db");
