@@ -25,7 +25,11 @@ bool parseServer(const QString& text, QString& host, int& port) {
 }  // namespace
 
 QString HostConfig::defaultConfigFile() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath("cot/cot-host.ini");
+    // The user's own file, else the machine's (installed with the desktop package).
+    const QString own =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath("cot/cot-host.ini");
+    const QString machine = QStringLiteral("/etc/cot05000/cot-host.ini");
+    return !QFileInfo::exists(own) && QFileInfo::exists(machine) ? machine : own;
 }
 
 QString HostConfig::defaultDatabaseUrl() {

@@ -34,6 +34,7 @@ check "servidor: postinst cria o usuário cot05000" bash -c "dpkg-deb --ctrl-tar
 check "servidor depende das bibliotecas comuns e de adduser" bash -c "dpkg-deb -f '${deb[server]}' Depends | grep -q 'cot05000-common' && dpkg-deb -f '${deb[server]}' Depends | grep -q adduser"
 check "servidor: dependências do sistema calculadas (Qt, libsodium)" bash -c "dpkg-deb -f '${deb[server]}' Depends | grep -q libqt6core6 && dpkg-deb -f '${deb[server]}' Depends | grep -q libsodium"
 check "desktop: cot-host, módulo e entrada de menu" bash -c "dpkg-deb -c '${deb[desktop]}' | grep -q './usr/lib/cot05000/cot-host' && dpkg-deb -c '${deb[desktop]}' | grep -q 'libPkg_cot05000.so' && dpkg-deb -c '${deb[desktop]}' | grep -q './usr/share/applications/cot-host.desktop' && dpkg-deb -c '${deb[desktop]}' | grep -q 'cot05000.svg'"
+check "desktop: /etc/cot05000/cot-host.ini como conffile" bash -c "dpkg-deb --ctrl-tarfile '${deb[desktop]}' | tar -xO ./conffiles | grep -qx /etc/cot05000/cot-host.ini"
 check "nenhum arquivo em dois pacotes" bash -c "for d in ${deb[common]} ${deb[server]} ${deb[desktop]}; do dpkg-deb -c \$d | awk '{print \$6}' | grep -v '/\$'; done | sort | uniq -d | { ! grep -q .; }"
 check "versões iguais nos três pacotes" bash -c "[ \"\$(dpkg-deb -f ${deb[common]} Version)\" = \"\$(dpkg-deb -f ${deb[server]} Version)\" ] && [ \"\$(dpkg-deb -f ${deb[server]} Version)\" = \"\$(dpkg-deb -f ${deb[desktop]} Version)\" ]"
 
