@@ -104,14 +104,16 @@ QVariant cellOf(const Json& v, FieldType type, ColumnTexts& texts) {
     fail("Pacote de dados inválido: valor de tipo incompatível com o campo.");
 }
 
-// RapidJSON's full-precision number reader (1.1.0) goes wrong in two ways, both handled in
+// RapidJSON's full-precision number reader (1.1.0) goes wrong in three ways, all handled in
 // one pass over the text before it reads it:
 // - a zero written with an exponent or a long fraction (0e308, 0.0e-5, 0.000...0) reads as a
 //   tiny nonzero number, or past its tables. What follows "0.0" changes nothing, so it is
 //   blanked out;
 // - a number beyond what a double holds (1e400, 1.8e308, 1e-330, a hundred digits then e308,
 //   0.000...1 with hundreds of zeros) indexes past its table of powers of ten, or reads as
-//   NaN or with the wrong sign. Such a number is refused, as the packet codec refuses it.
+//   NaN or with the wrong sign. Such a number is refused, as the packet codec refuses it;
+// - it rounds the first 20 significant digits into 64 bits, and 18446744073709551615 followed
+//   by a 5 or more overflows to zero there. Such a number (21 digits at least) is refused too.
 // A number is taken as 0.d1d2... times ten to the power `magnitude`, d1 its first nonzero digit.
 constexpr int kMaxWrittenExponent = 400;
 constexpr qint64 kMaxMagnitude = 309;   // the largest double is 0.17976931348623157e309
@@ -120,6 +122,9 @@ constexpr qint64 kMinMagnitude = -323;  // the least one is 0.49406564584124654e
 // which it rounds to zero (2^1024 - 2^970 and 2^-1075).
 constexpr char kOverflowDigits[] = "1797693134862315807937289714053034150799";
 constexpr char kUnderflowDigits[] = "2470328229206232720882843964341106861825";
+constexpr char kMaxSignificand[] = "18446744073709551615";
+constexpr char kOutOfRange[] = "Pacote de dados inválido: número grande ou pequeno demais.";
+constexpr char kTooManyDigits[] = "Pacote de dados inválido: número com algarismos significativos demais.";
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -138,9 +143,21 @@ int compareDigits(const char* first, const char* end, const char* bound) {
     return -1;
 }
 
-// Looks at the number starting at `p` (a '-' or a digit); returns where it ends, or null when
-// its value lies beyond a double's.
-char* readyNumber(char* p) {
+// True when the significant digits from `first` start with those of kMaxSignificand and the
+// next one is a 5 or more.
+bool overflowsSignificand(const char* first, const char* end) {
+    const char* p = first;
+    for (const char* digit = kMaxSignificand; *digit; ++digit, ++p) {
+        if (p < end && *p == '.') ++p;
+        if (p >= end || *p != *digit) return false;
+    }
+    if (p < end && *p == '.') ++p;
+    return p < end && *p >= '5';
+}
+
+// Looks at the number starting at `p` (a '-' or a digit) and moves `p` to its end; the
+// message refusing the number, or null.
+const char* readyNumber(char*& p) {
     if (*p == '-') ++p;
     const char* first = nullptr;
     char* point = nullptr;
@@ -166,7 +183,7 @@ char* readyNumber(char* p) {
     if (digits && (*p == 'e' || *p == 'E')) {
         const bool negative = p[1] == '-';
         p += p[1] == '+' || p[1] == '-' ? 2 : 1;
-        if (!isDigit(*p)) return p;  // malformed: left for the reader to refuse
+        if (!isDigit(*p)) return nullptr;  // malformed: left for the reader to refuse
         for (; isDigit(*p); ++p)
             if (exponent <= kMaxWrittenExponent) exponent = exponent * 10 + (*p - '0');
         if (negative) exponent = -exponent;
@@ -175,18 +192,19 @@ char* readyNumber(char* p) {
         // A zero keeps one digit after its point at most ("0.0"): more, or an exponent, and
         // RapidJSON's reader reads past its tables.
         if (digits) std::fill(point ? std::min(point + 2, mantissaEnd) : mantissaEnd, p, ' ');
-        return p;
+        return nullptr;
     }
-    if (exponent > kMaxWrittenExponent || exponent < -kMaxWrittenExponent) return nullptr;
+    if (exponent > kMaxWrittenExponent || exponent < -kMaxWrittenExponent) return kOutOfRange;
     magnitude += exponent;
-    if (magnitude > kMaxMagnitude || magnitude < kMinMagnitude) return nullptr;
-    if (magnitude == kMaxMagnitude && compareDigits(first, mantissaEnd, kOverflowDigits) >= 0) return nullptr;
-    if (magnitude == kMinMagnitude && compareDigits(first, mantissaEnd, kUnderflowDigits) <= 0) return nullptr;
-    return p;
+    if (magnitude > kMaxMagnitude || magnitude < kMinMagnitude) return kOutOfRange;
+    if (magnitude == kMaxMagnitude && compareDigits(first, mantissaEnd, kOverflowDigits) >= 0) return kOutOfRange;
+    if (magnitude == kMinMagnitude && compareDigits(first, mantissaEnd, kUnderflowDigits) <= 0) return kOutOfRange;
+    if (overflowsSignificand(first, mantissaEnd)) return kTooManyDigits;
+    return nullptr;
 }
 
-// False when a number of the text lies beyond a double's.
-bool readyNumbers(char* text) {
+// The message refusing a number of the text, or null.
+const char* readyNumbers(char* text) {
     bool inString = false;
     for (char* p = text; *p; ++p) {
         const char c = *p;
@@ -201,17 +219,16 @@ bool readyNumbers(char* text) {
         if (c == '"') {
             inString = true;
         } else if (c == '-' || isDigit(c)) {
-            char* end = readyNumber(p);
-            if (!end) return false;
-            p = end - 1;
+            if (const char* refusal = readyNumber(p)) return refusal;
+            --p;  // at the number's end, which the loop steps past
         }
     }
-    return true;
+    return nullptr;
 }
 
 // Parses the text in place; the message of its refusal, or null when it is JSON.
 const char* parseInPlace(rapidjson::Document& doc, char* text) {
-    if (!readyNumbers(text)) return "Pacote de dados inválido: número grande ou pequeno demais.";
+    if (const char* refusal = readyNumbers(text)) return refusal;
     doc.ParseInsitu<rapidjson::kParseFullPrecisionFlag>(text);
     return doc.HasParseError() ? "Pacote de dados inválido: texto JSON malformado." : nullptr;
 }
