@@ -5,53 +5,18 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "rpc/http_request.h"
+#include "support/server_process.h"
 #include "support/shell_process.h"
 
-using cot::testing::binaryPath;
+using cot::testing::ServerProcess;
 
 namespace {
 
 constexpr const char* kSignIn = R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["VENDEDOR","vendedor"]})";
 constexpr const char* kExample = R"({"jsonrpc":"2.0","id":1,"method":"GetProposta","params":["0001","T"]})";
-
-class ServerProcess {
-public:
-    ServerProcess() {
-        // A random high port; a taken one makes the server stop at once, and another is tried.
-        for (int attempt = 0; attempt < 5 && port_ == 0; ++attempt) {
-            const int port = 20000 + int(QRandomGenerator::global()->bounded(30000));
-            process_.start(binaryPath("cot05000-server"),
-                           {"--db", "sqlite:" + dir_.filePath("demo.db"), "--port", QString::number(port)});
-            for (int i = 0; i < 100; ++i) {
-                if (cot::httpGet("127.0.0.1", port, "/health", 1).status == 200) {
-                    port_ = port;
-                    break;
-                }
-                if (process_.waitForFinished(100)) break;
-            }
-            if (port_ == 0) {
-                process_.kill();
-                process_.waitForFinished();
-            }
-        }
-    }
-    ~ServerProcess() {
-        process_.terminate();
-        if (!process_.waitForFinished(5000)) process_.kill();
-    }
-    int port() const { return port_; }
-
-private:
-    QTemporaryDir dir_;
-    QProcess process_;
-    int port_ = 0;
-};
 
 QByteArray curl(const QStringList& args) {
     QProcess p;

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/proposal_package.h"
 #include "support/test_server.h"
 
 using namespace cot;
@@ -20,21 +21,10 @@ QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0'))
 
 class ConcurrentSavesTest : public ::testing::TestWithParam<Backend> {};
 
-// The value of the package of proposal 2 as the list shows it, or null when not found.
-QVariant packageValue(const Packet& list) {
-    for (int r = 0; r < list.rows.size(); ++r)
-        if (list.value(r, "NRPROPOSFAS").toString() == nr(2) && list.value(r, "NRVERPROPFAS").toString() == "01")
-            return list.value(r, "VRPACOTESERV");
-    return {};
-}
-
 TEST_P(ConcurrentSavesTest, EverySaveIsAppliedOrRefusedAndNoneIsLost) {
     TestServer server({.backend = GetParam(), .seed = true});
     server.db().exec("UPDATE PROPOSTAFAS SET VRPACOTESERV = 1000 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'",
                      {{"N", nr(2)}});
-    const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20},
-                                 {"NRVERPROPFAS", FieldType::String, 2},
-                                 {"VRPACOTESERV", FieldType::Float, 0}};
     constexpr int kClients = 8, kRounds = 12;
     std::atomic<int> applied{0}, refused{0};
     std::vector<QStringList> unexpected(kClients);
@@ -48,13 +38,13 @@ TEST_P(ConcurrentSavesTest, EverySaveIsAppliedOrRefusedAndNoneIsLost) {
                     unexpected[c] << "leitura: " + read.error;
                     continue;
                 }
-                const QVariant seen = packageValue(read.value.value<Packet>());
+                const QVariant seen = cot::testing::proposalPackageValue(read.value.value<Packet>(), nr(2));
                 if (seen.isNull()) {
                     unexpected[c] << "proposta não listada";
                     continue;
                 }
                 const double old = seen.toDouble();
-                Delta delta{fields, {{ChangeOp::Update, {nr(2), "01", old}, {nr(2), "01", old + 1}}}};
+                const Delta delta = cot::testing::proposalPackageChange(nr(2), "01", old, old + 1);
                 const RpcResult saved = net->call("SetProposta", {QVariant::fromValue(delta)});
                 if (saved.ok)
                     ++applied;
