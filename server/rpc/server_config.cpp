@@ -98,6 +98,8 @@ QString ServerConfig::usage() {
         "  --no-seed       não grava os dados de demonstração num banco vazio\n"
         "  --backup ARQ    copia o banco SQLite em uso para ARQ (cópia consistente) e sai\n"
         "  --restore ARQ   substitui o banco SQLite pela cópia ARQ e sai (recusado com servidor ativo)\n"
+        "  --set-password OPERADOR  grava a senha do operador, lida da entrada padrão, e\n"
+        "                  encerra as sessões dele\n"
         "  --version       mostra a versão\n"
         "  --help          mostra esta ajuda\n");
 }
@@ -170,6 +172,9 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
             config.tlsKey = next().trimmed();
         } else if (option == QLatin1String("--backup")) {
             config.backupFile = next().trimmed();
+        } else if (option == QLatin1String("--set-password")) {
+            config.passwordFor = next().trimmed().toUpper();
+            if (config.passwordFor.isEmpty()) fail(QStringLiteral("Operador vazio em --set-password."));
         } else if (option == QLatin1String("--restore")) {
             config.restoreFile = next().trimmed();
         } else if (option == QLatin1String("--no-seed")) {

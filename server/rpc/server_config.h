@@ -31,6 +31,7 @@ struct ServerConfig {
     bool versionRequested = false;
     QString backupFile;   // --backup: copy the database there and stop
     QString restoreFile;  // --restore: replace the database with this copy and stop
+    QString passwordFor;  // --set-password: the operator whose password is read from stdin
 
     // Reachable from other machines (anything but a loopback address).
     bool listensBeyondLoopback() const;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "base/clock.h"
+#include "base/errors.h"
+#include "server/auth/password_admin.h"
 #include "server/auth/password_hash.h"
 #include "server/auth/sign_in_throttle.h"
 #include "rpc/rpc_values.h"
@@ -146,6 +148,22 @@ TEST_P(Sessions, RepeatedFailuresHoldTheOperatorBackForLongerAndLonger) {
     setNow(kNow.addSecs(92));
     EXPECT_TRUE(signIn("GERENTE", "gerente").contains("result"));
     EXPECT_EQ(server_->db().scalar("SELECT COUNT(*) FROM FALHAENTRADA").toInt(), 0) << "success clears the count";
+}
+
+TEST_P(Sessions, AnAdministratorsNewPasswordEndsTheOperatorsSessionsAndHoldBack) {
+    const QByteArray open = server_->openSession("GERENTE");
+    for (int i = 0; i < 6; ++i) signIn("GERENTE", "errada");
+    server::setOperatorPassword(server_->db(), " gerente ", "nova senha");
+    EXPECT_TRUE(storedHash("GERENTE").startsWith("$argon2id$"));
+    EXPECT_EQ(errorCode(server_->callAs(open, "GetParamPerc")), -32001) << "his sessions are over";
+    EXPECT_EQ(errorText(signIn("GERENTE", "gerente")), QString("Operador ou senha inválidos."));
+    EXPECT_TRUE(signIn("GERENTE", "nova senha").contains("result")) << "not held back any more";
+    EXPECT_TRUE(server_->call("GetParamPerc").contains("result")) << "others' sessions stay";
+
+    const QString before = storedHash("ASSIST");
+    EXPECT_THROW(server::setOperatorPassword(server_->db(), "ASSIST", ""), UserError);
+    EXPECT_THROW(server::setOperatorPassword(server_->db(), "NINGUEM", "x"), UserError);
+    EXPECT_EQ(storedHash("ASSIST"), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, Sessions, ::testing::ValuesIn(cot::testing::availableBackends()),

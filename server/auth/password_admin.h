@@ -1,0 +1,12 @@
+#pragma once
+#include <QString>
+
+namespace cot::server {
+class Database;
+
+// The administrator's way to give an operator a password (cot05000-server --set-password):
+// stored as Argon2id, the operator's failed sign-ins forgotten and his open sessions ended.
+// Throws UserError for an unknown operator or an empty password; nothing is written then.
+void setOperatorPassword(Database& db, const QString& operatorCode, const QString& password);
+
+}  // namespace cot::server
