@@ -100,13 +100,15 @@ server::Reply readAllArgs(server::MethodContext&, const server::Args& args) {
 
 const server::MethodRegistry& fuzzRegistry() {
     static const server::MethodRegistry registry = [] {
+        // Open methods, so inputs without a session still reach the argument decoders;
+        // Fuzz.Db needs a session, so the refusal path is exercised too.
         server::MethodRegistry r;
-        r.add(QStringLiteral("Fuzz.Args"), 0, 8, readAllArgs);
-        r.add(QStringLiteral("Fuzz.One"), 1, readAllArgs);
+        r.addOpen(QStringLiteral("Fuzz.Args"), 0, 8, readAllArgs);
+        r.addOpen(QStringLiteral("Fuzz.One"), 1, 1, readAllArgs);
         r.add(QStringLiteral("Fuzz.Db"), 0, [](server::MethodContext& c, const server::Args&) {
             return server::Reply(c.db.scalar(QStringLiteral("SELECT 1")).toString());
         });
-        r.add(QStringLiteral("Fuzz.Open"), 0, [](server::MethodContext& c, const server::Args&) {
+        r.addOpen(QStringLiteral("Fuzz.Open"), 0, 0, [](server::MethodContext& c, const server::Args&) {
             c.db.begin();  // left open on purpose: the dispatcher must refuse it
             return server::Reply();
         });
