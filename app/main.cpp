@@ -105,6 +105,14 @@ int main(int argc, char** argv) {
         if (login.ShowModal() != cot::mrOk) return 0;
     }
 
+    // A session that ends while the operator works (left idle too long) is renewed by
+    // signing in again; the call that met it is then sent again and nothing is lost.
+    if (!unattended)
+        cot::rpc_channel::setSessionRenewer([] {
+            cot::TfrmLogin login;
+            login.renewSession();
+            return login.ShowModal() == cot::mrOk;
+        });
     cot::shell::MainWindow window(cot::shell::registeredModules());
     window.show();
     std::unique_ptr<cot::shell::ScenarioRunner> scenario;
@@ -135,6 +143,7 @@ int main(int argc, char** argv) {
     }
     const int code = QApplication::exec();
     cot::unloadModules();  // while a scenario still answers any dialog they show
+    cot::rpc_channel::setSessionRenewer({});
     cot::SignIn::signOut();
     scenario.reset();
     cot::Dialogs::setCurrent(nullptr);

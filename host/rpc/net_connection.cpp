@@ -108,6 +108,13 @@ bool NetConnection::open() {
 RpcResult NetConnection::call(const QString& method, const QVariantList& args) {
     ++calls_;
     if (callObserver_) callObserver_(method, args);
+    RpcResult result = callOnce(method, args);
+    if (result.code == RpcResult::kSessionEnded && token_.isEmpty() && rpc_channel::renewSession())
+        result = callOnce(method, args);
+    return result;
+}
+
+RpcResult NetConnection::callOnce(const QString& method, const QVariantList& args) {
     QJsonArray params;
     for (int i = 0; i < args.size(); ++i) {
         try {

@@ -42,6 +42,8 @@ public:
 
     // Calls a remote method with positional arguments (QString, QDate/QDateTime, double,
     // integers, bool, null QVariant, Packet, Delta). Connects first when needed.
+    // A session that ended is renewed once through rpc_channel (when this connection presents
+    // the desktop's session) and the call made again.
     RpcResult call(const QString& method, const QVariantList& args = {});
     // call() through CheckResultServ: the payload, or the error shown and Abort thrown.
     QVariant callChecked(const QString& method, const QVariantList& args = {});
@@ -70,6 +72,7 @@ public:
 private:
     struct Http;
     bool open();
+    RpcResult callOnce(const QString& method, const QVariantList& args);
     QString address() const;
     QString unreachableText() const;
     QString interruptedText() const;

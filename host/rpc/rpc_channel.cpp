@@ -11,6 +11,8 @@ struct Channel {
     QByteArray token;
     bool tls = false;
     QString caFile;
+    std::function<bool()> renewer;
+    bool renewing = false;
 };
 
 Channel& channel() {
@@ -28,6 +30,29 @@ void setSessionToken(const QByteArray& token) {
 QByteArray sessionToken() {
     std::lock_guard lock(channel().mutex);
     return channel().token;
+}
+
+void setSessionRenewer(std::function<bool()> renewer) {
+    std::lock_guard lock(channel().mutex);
+    channel().renewer = std::move(renewer);
+}
+
+bool renewSession() {
+    std::function<bool()> renewer;
+    {
+        std::lock_guard lock(channel().mutex);
+        if (!channel().renewer || channel().renewing) return false;
+        channel().renewing = true;
+        renewer = channel().renewer;
+    }
+    bool renewed = false;
+    try {
+        renewed = renewer();
+    } catch (...) {
+    }
+    std::lock_guard lock(channel().mutex);
+    channel().renewing = false;
+    return renewed;
 }
 
 void setTls(bool on, const QString& caFile) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace cot {
 
@@ -11,6 +12,12 @@ namespace rpc_channel {
 
 void setSessionToken(const QByteArray& token);
 QByteArray sessionToken();
+
+// How a session that ended is renewed (the shell asks the operator to sign in again); true
+// when a new session is in place. Connections that meet an ended session call it once and
+// send the refused call again: the server refuses such a call before doing anything.
+void setSessionRenewer(std::function<bool()> renewer);
+bool renewSession();  // false without a renewer, and while one is already running
 
 // HTTPS with the server's certificate checked against `caFile` (PEM), or against the
 // system's certificate authorities when it is empty.

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "rpc/net_connection.h"
+#include "rpc/rpc_channel.h"
 #include "services/consiste.h"
 #include "base/errors.h"
 #include "services/local_query.h"
@@ -63,6 +64,7 @@ void signOut() {
     net.setHost(session.serverHost());
     net.setPort(session.serverPort());
     net.setReadTimeout(5);
+    net.setToken(rpc_channel::sessionToken());  // an ended session is not renewed just to end it
     const RpcResult result = net.call(QStringLiteral("FechaSessao"));
     if (!result.ok) qWarning().noquote() << "sessão não encerrada no servidor:" << result.error;
     session.setToken({});
@@ -95,6 +97,16 @@ TfrmLogin::TfrmLogin(QWidget* parent)
 void TfrmLogin::setOperator(const QString& code) {
     edtOperador->setText(code);
     runHandler([this] { loadBranches(); });
+}
+
+void TfrmLogin::renewSession() {
+    setOperator(Session::instance().operatorCode());
+    edtOperador->setReadOnly(true);
+    const int branch = cbbFilial->findData(Session::instance().branch());
+    if (branch >= 0) cbbFilial->setCurrentIndex(branch);
+    setServer(Session::instance().serverHost(), Session::instance().serverPort());
+    setWindowTitle(QStringLiteral("Sessão encerrada: entre de novo para continuar"));
+    edtSenha->setFocus();
 }
 
 void TfrmLogin::setServer(const QString& host, int port) {

@@ -36,6 +36,9 @@ public:
     explicit TfrmLogin(QWidget* parent = nullptr);
 
     void setOperator(const QString& code);
+    // For a session that ended while working: the same operator, branch and server, only the
+    // password to type; what was being done goes on once it is accepted.
+    void renewSession();
     void setServer(const QString& host, int port);
     QString serverHost() const;
     int serverPort() const;

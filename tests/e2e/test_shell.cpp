@@ -84,6 +84,21 @@ TEST_F(Shell, SignInChecksPasswordBranchAndNeverTellsWhichPartWasWrong) {
     EXPECT_EQ(testServer().callAs(token, "GetParamPerc")["error"].toObject()["code"].toInt(), -32001);
 }
 
+TEST_F(Shell, AnEndedSessionIsRenewedWithTheSameOperatorBranchAndServerOnlyThePasswordAsked) {
+    Session::instance().setBranch("0002");
+    TfrmLogin login;
+    login.renewSession();
+    EXPECT_EQ(login.edtOperador->text(), "VENDEDOR");
+    EXPECT_TRUE(login.edtOperador->isReadOnly());
+    EXPECT_EQ(login.cbbFilial->currentData().toString(), "0002");
+    EXPECT_EQ(login.serverPort(), testServer().port());
+    const QByteArray before = rpc_channel::sessionToken();
+    login.edtSenha->setText("vendedor");
+    EXPECT_TRUE(runHandler([&] { login.sbtConfirmaClick(); }));
+    EXPECT_NE(rpc_channel::sessionToken(), before) << "a new session";
+    EXPECT_EQ(Veltrano::FiliProc(), "0002");
+}
+
 TEST_F(Shell, SignInDialogKeepsTheEntriesWhenTheCheckFailsAndListsTheOperatorsBranches) {
     Session::instance().reset();
     TfrmLogin login;

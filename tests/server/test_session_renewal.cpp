@@ -1,0 +1,73 @@
+// A session that ends while the operator works: the desktop renews it (the shell asks for
+// the password again) and sends the refused call again, so nothing typed is lost.
+#include <gtest/gtest.h>
+
+#include "rpc/rpc_channel.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::TestServer;
+
+namespace {
+
+class SessionRenewal : public ::testing::Test {
+protected:
+    void TearDown() override {
+        rpc_channel::setSessionRenewer({});
+        rpc_channel::setSessionToken({});
+    }
+    // A connection presenting the desktop's session, which the server has just ended.
+    std::unique_ptr<NetConnection> desktopConnection() {
+        const QByteArray ended = server.openSession("VENDEDOR");
+        server.callAs(ended, "FechaSessao");
+        rpc_channel::setSessionToken(ended);
+        auto net = std::make_unique<NetConnection>();
+        net->setPort(server.port());
+        return net;
+    }
+    TestServer server{{.seed = true}};
+};
+
+TEST_F(SessionRenewal, AnEndedSessionIsRenewedOnceAndTheRefusedSaveSentAgain) {
+    auto net = desktopConnection();
+    int asked = 0;
+    rpc_channel::setSessionRenewer([&] {
+        ++asked;
+        rpc_channel::setSessionToken(server.openSession("VENDEDOR"));
+        return true;
+    });
+    const QString before = server.db().scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = '00000000000000000002'").toString();
+    const Delta change{{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
+                        {"VRPACOTESERV", FieldType::Float, 0}},
+                       {{ChangeOp::Update, {"00000000000000000002", "01", before.toDouble()},
+                         {"00000000000000000002", "01", before.toDouble() + 10}}}};
+    const RpcResult saved = net->call("SetProposta", {QVariant::fromValue(change)});
+    ASSERT_TRUE(saved.ok) << saved.error.toStdString();
+    EXPECT_EQ(asked, 1);
+    EXPECT_DOUBLE_EQ(server.db().scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = '00000000000000000002'").toDouble(),
+                     before.toDouble() + 10) << "applied once";
+    EXPECT_EQ(net->calls(), 1) << "one call for whoever watches the screen's calls";
+    EXPECT_TRUE(net->call("GetParamPerc").ok);
+    EXPECT_EQ(asked, 1) << "the new session goes on";
+}
+
+TEST_F(SessionRenewal, WhenTheOperatorGivesUpTheCallFailsAsBefore) {
+    auto net = desktopConnection();
+    int asked = 0;
+    rpc_channel::setSessionRenewer([&] {
+        ++asked;
+        return false;
+    });
+    const RpcResult refused = net->call("GetParamPerc");
+    EXPECT_EQ(refused.code, RpcResult::kSessionEnded);
+    EXPECT_EQ(asked, 1);
+
+    // A connection with its own token (tools, tests) is never renewed behind its back.
+    NetConnection own;
+    own.setPort(server.port());
+    own.setToken(QByteArray(43, 'A'));
+    EXPECT_EQ(own.call("GetParamPerc").code, RpcResult::kSessionEnded);
+    EXPECT_EQ(asked, 1);
+}
+
+}  // namespace
