@@ -3,8 +3,6 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
-#include "base/clock.h"
-#include "server/auth/caller.h"
 #include "server/auth/password_hash.h"
 #include "server/auth/session_store.h"
 #include "server/auth/sign_in_throttle.h"
