@@ -103,12 +103,12 @@ const server::MethodRegistry& fuzzRegistry() {
         // Open methods, so inputs without a session still reach the argument decoders;
         // Fuzz.Db needs a session, so the refusal path is exercised too.
         server::MethodRegistry r;
-        r.addOpen(QStringLiteral("Fuzz.Args"), 0, 8, readAllArgs);
-        r.addOpen(QStringLiteral("Fuzz.One"), 1, 1, readAllArgs);
-        r.add(QStringLiteral("Fuzz.Db"), 0, [](server::MethodContext& c, const server::Args&) {
+        r.add(QStringLiteral("Fuzz.Args"), 0, 8, server::AccessRule::open(), readAllArgs);
+        r.add(QStringLiteral("Fuzz.One"), 1, 1, server::AccessRule::open(), readAllArgs);
+        r.add(QStringLiteral("Fuzz.Db"), 0, server::AccessRule::session(), [](server::MethodContext& c, const server::Args&) {
             return server::Reply(c.db.scalar(QStringLiteral("SELECT 1")).toString());
         });
-        r.addOpen(QStringLiteral("Fuzz.Open"), 0, 0, [](server::MethodContext& c, const server::Args&) {
+        r.add(QStringLiteral("Fuzz.Open"), 0, 0, server::AccessRule::open(), [](server::MethodContext& c, const server::Args&) {
             c.db.begin();  // left open on purpose: the dispatcher must refuse it
             return server::Reply();
         });

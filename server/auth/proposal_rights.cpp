@@ -1,12 +1,20 @@
 #include "server/auth/proposal_rights.h"
 
+#include <QRegularExpression>
+
 #include "server/auth/caller.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 
-namespace cot::server {
+namespace cot::server::proposal_rights {
 
 namespace {
+
+constexpr int kNumberWidth = 20;
+constexpr int kVersionWidth = 2;
+
+const QString kNumber = QStringLiteral("NRPROPOSFAS");
+const QString kVersion = QStringLiteral("NRVERPROPFAS");
 
 QString textAt(const QVariantList& values, int index) {
     return index >= 0 ? values.value(index).toString().trimmed() : QString();
@@ -16,52 +24,154 @@ struct StoredOwner {
     QString branch, included, requested;
 };
 
-// The row as the database holds it: what the delta says of the old row is the client's word.
+const QList<FieldDef> kOwnerShape{{QStringLiteral("CDFILIAL"), FieldType::String, 4},
+                                  {QStringLiteral("CDOPERINCL"), FieldType::String, 12},
+                                  {QStringLiteral("CDOPERSOLI"), FieldType::String, 12}};
+
+QList<StoredOwner> ownersOf(const Packet& p) {
+    QList<StoredOwner> out;
+    for (int r = 0; r < p.rows.size(); ++r)
+        out << StoredOwner{p.value(r, QStringLiteral("CDFILIAL")).toString().trimmed(),
+                           p.value(r, QStringLiteral("CDOPERINCL")).toString().trimmed(),
+                           p.value(r, QStringLiteral("CDOPERSOLI")).toString().trimmed()};
+    return out;
+}
+
+// A version may be typed short ("1"): methods that take it so find "01", and so does this.
+QString paddedVersion(const QString& version) {
+    bool numeric = false;
+    const int n = version.toInt(&numeric);
+    return numeric && n >= 0 && n < 100 ? QStringLiteral("%1").arg(n, kVersionWidth, 10, QLatin1Char('0')) : version;
+}
+
+// The row as the database holds it: what a delta says of the old row is the client's word.
 std::optional<StoredOwner> storedOwner(Database& db, const QString& number, const QString& version) {
-    const Packet p = db.query(QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM PROPOSTAFAS "
-                                             "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
-                              {{"N", number}, {"V", version}},
-                              {{QStringLiteral("CDFILIAL"), FieldType::String, 4},
-                               {QStringLiteral("CDOPERINCL"), FieldType::String, 12},
-                               {QStringLiteral("CDOPERSOLI"), FieldType::String, 12}});
-    if (p.isEmpty()) return std::nullopt;
-    return StoredOwner{p.value(0, QStringLiteral("CDFILIAL")).toString().trimmed(),
-                       p.value(0, QStringLiteral("CDOPERINCL")).toString().trimmed(),
-                       p.value(0, QStringLiteral("CDOPERSOLI")).toString().trimmed()};
+    const QList<StoredOwner> owners = ownersOf(db.query(
+        QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM PROPOSTAFAS "
+                       "WHERE NRPROPOSFAS = :N AND (NRVERPROPFAS = :V OR NRVERPROPFAS = :P)"),
+        {{"N", number}, {"V", version}, {"P", paddedVersion(version)}}, kOwnerShape));
+    if (owners.isEmpty()) return std::nullopt;
+    return owners.first();
+}
+
+bool ownedBy(const StoredOwner& owner, const QString& me) {
+    return owner.included.compare(me, Qt::CaseInsensitive) == 0 || owner.requested.compare(me, Qt::CaseInsensitive) == 0;
+}
+
+void requireOwner(Caller& caller, const StoredOwner& owner, Use use) {
+    caller.requireBranch(owner.branch);
+    if (caller.seesAllProposals() || ownedBy(owner, caller.operatorCode())) return;
+    throw MethodError(use == Use::Write
+                          ? QStringLiteral("O operador %1 não pode alterar propostas de outros operadores.")
+                                .arg(caller.operatorCode())
+                          : QStringLiteral("O operador %1 não pode ver propostas de outros operadores.")
+                                .arg(caller.operatorCode()));
+}
+
+int requiredColumn(const Delta& delta, const QString& name) {
+    const int index = delta.indexOf(name);
+    if (index < 0) throw MethodError(QStringLiteral("Pacote de alterações sem o campo-chave %1.").arg(name), -32602);
+    return index;
+}
+
+// The proposal a change names, old and new; a row never moves to another proposal.
+struct ChangeKeys {
+    std::optional<Key> before, after;
+};
+
+ChangeKeys keysOf(const RowChange& change, int number, int version) {
+    ChangeKeys k;
+    if (change.op != ChangeOp::Insert)
+        k.before = Key{textAt(change.oldValues, number), textAt(change.oldValues, version)};
+    if (change.op != ChangeOp::Delete)
+        k.after = Key{textAt(change.newValues, number), textAt(change.newValues, version)};
+    if (k.before && k.after && *k.before != *k.after)
+        throw MethodError(QStringLiteral("O número e a versão da proposta de um registro não podem ser alterados."));
+    return k;
+}
+
+void requireNewNumber(Database& db, const Key& key) {
+    const int versions = db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS <> :V"),
+                                   {{"N", key.first}, {"V", key.second}})
+                             .toInt();
+    if (versions > 0)
+        throw MethodError(QStringLiteral("A proposta %1 já existe: uma nova versão é feita pela cópia.").arg(key.first));
 }
 
 }  // namespace
 
-void requireProposalRights(Database& db, Caller& caller, const Delta& delta) {
-    const int number = delta.indexOf(QStringLiteral("NRPROPOSFAS"));
-    const int version = delta.indexOf(QStringLiteral("NRVERPROPFAS"));
-    const int branch = delta.indexOf(QStringLiteral("CDFILIAL"));
-    const int included = delta.indexOf(QStringLiteral("CDOPERINCL"));
-    for (const RowChange& change : delta.changes) {
-        std::optional<StoredOwner> stored;
-        if (change.op != ChangeOp::Insert) {
-            // A row that is not there any more is the resolver's to report.
-            stored = storedOwner(db, textAt(change.oldValues, number), textAt(change.oldValues, version));
-            if (stored) {
-                caller.requireBranch(stored->branch);
-                const QString& me = caller.operatorCode();
-                if (!caller.seesAllProposals() && stored->included.compare(me, Qt::CaseInsensitive) != 0 &&
-                    stored->requested.compare(me, Qt::CaseInsensitive) != 0)
-                    throw MethodError(
-                        QStringLiteral("O operador %1 não pode alterar propostas de outros operadores.").arg(me));
-            }
-        }
-        if (change.op == ChangeOp::Delete) continue;
-        const QString newBranch = textAt(change.newValues, branch);
-        if (change.op == ChangeOp::Insert || (branch >= 0 && stored && newBranch != stored->branch))
-            caller.requireBranch(newBranch);
-        const QString newIncluded = textAt(change.newValues, included);
-        if (change.op == ChangeOp::Insert) {
-            if (!newIncluded.isEmpty()) caller.requireSelf(newIncluded);
-        } else if (included >= 0 && stored && newIncluded.compare(stored->included, Qt::CaseInsensitive) != 0) {
-            caller.requireSelf(newIncluded);
-        }
-    }
+bool wellFormedKey(const QString& number, const QString& version) {
+    static const QRegularExpression numberPattern(QStringLiteral("^[0-9]{%1}$").arg(kNumberWidth));
+    static const QRegularExpression versionPattern(QStringLiteral("^[0-9]{%1}$").arg(kVersionWidth));
+    return numberPattern.match(number).hasMatch() && versionPattern.match(version).hasMatch();
 }
 
-}  // namespace cot::server
+void requireWellFormedKey(const QString& number, const QString& version) {
+    if (!wellFormedKey(number, version))
+        throw MethodError(QStringLiteral("Número de proposta deve ter %1 dígitos e versão %2 dígitos.")
+                              .arg(kNumberWidth)
+                              .arg(kVersionWidth));
+}
+
+void requireVisible(Database& db, Caller& caller, const QString& number, const QString& version, Use use) {
+    const std::optional<StoredOwner> owner = storedOwner(db, number.trimmed(), version.trimmed());
+    if (owner) requireOwner(caller, *owner, use);
+}
+
+void requireVisibleNumber(Database& db, Caller& caller, const QString& number, Use use) {
+    const QList<StoredOwner> owners = ownersOf(db.query(
+        QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"),
+        {{"N", number.trimmed()}}, kOwnerShape));
+    if (owners.isEmpty()) return;
+    // Refused with the reason of the first version when none is his to see.
+    for (const StoredOwner& owner : owners)
+        if (caller.worksIn(owner.branch) && (caller.seesAllProposals() || ownedBy(owner, caller.operatorCode()))) return;
+    requireOwner(caller, owners.first(), use);
+}
+
+QSet<Key> requireHeaderDeltaRights(Database& db, Caller& caller, const Delta& delta) {
+    const int number = requiredColumn(delta, kNumber);
+    const int version = requiredColumn(delta, kVersion);
+    const int branch = delta.indexOf(QStringLiteral("CDFILIAL"));
+    const int included = delta.indexOf(QStringLiteral("CDOPERINCL"));
+    QSet<Key> touched;
+    for (const RowChange& change : delta.changes) {
+        const ChangeKeys keys = keysOf(change, number, version);
+        std::optional<StoredOwner> stored;
+        if (keys.before) {
+            touched.insert(*keys.before);
+            stored = storedOwner(db, keys.before->first, keys.before->second);
+            // A row that is not there any more is the resolver's to report.
+            if (stored) requireOwner(caller, *stored, Use::Write);
+        }
+        if (change.op == ChangeOp::Delete) continue;
+        touched.insert(*keys.after);
+        const QString newBranch = textAt(change.newValues, branch);
+        const QString newIncluded = textAt(change.newValues, included);
+        if (change.op == ChangeOp::Insert) {
+            requireWellFormedKey(keys.after->first, keys.after->second);
+            caller.requireBranch(newBranch);
+            if (!newIncluded.isEmpty()) caller.requireSelf(newIncluded);
+            requireNewNumber(db, *keys.after);
+            continue;
+        }
+        if (branch >= 0 && stored && newBranch != stored->branch) caller.requireBranch(newBranch);
+        if (included >= 0 && stored && newIncluded.compare(stored->included, Qt::CaseInsensitive) != 0)
+            caller.requireSelf(newIncluded);
+    }
+    return touched;
+}
+
+QSet<Key> requireChildDeltaRights(Database& db, Caller& caller, const Delta& delta) {
+    const int number = requiredColumn(delta, kNumber);
+    const int version = requiredColumn(delta, kVersion);
+    QSet<Key> touched;
+    for (const RowChange& change : delta.changes) {
+        const ChangeKeys keys = keysOf(change, number, version);
+        touched.insert(keys.before ? *keys.before : *keys.after);
+    }
+    for (const Key& key : touched) requireVisible(db, caller, key.first, key.second, Use::Write);
+    return touched;
+}
+
+}  // namespace cot::server::proposal_rights

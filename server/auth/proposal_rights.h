@@ -1,18 +1,42 @@
 #pragma once
+#include <QPair>
+#include <QSet>
+#include <QString>
+
 #include "data/packet.h"
 
 namespace cot::server {
 class Caller;
 class Database;
 
-// Checks a change of the proposal table against the operator who sends it, before any of
-// it is applied:
-// - a new proposal is his own (CDOPERINCL) and in one of his branches;
-// - an existing one, as stored, is in one of his branches and, unless his group sees the
-//   whole branch, his own (included or requested by him);
-// - nobody moves a proposal to a branch that is not his or names another operator as the
-//   one who included it.
-// Throws a MethodError saying why.
-void requireProposalRights(Database& db, Caller& caller, const Delta& delta);
+// Which proposals an operator may see and change, judged on the rows as stored:
+// a version is visible to him when it is in one of his branches and he included or
+// requested it, or his group sees every operator's proposals of the branch.
+// Each check throws a MethodError saying why.
+namespace proposal_rights {
 
+using Key = QPair<QString, QString>;  // number, version
+enum class Use { Read, Write };
+
+// A version that is not stored is nobody's: the method finds nothing there and says so.
+void requireVisible(Database& db, Caller& caller, const QString& number, const QString& version, Use use);
+// Some version of the number is visible (a number not stored: as above).
+void requireVisibleNumber(Database& db, Caller& caller, const QString& number, Use use);
+
+// Numbers are 20 digits and versions 2, as the server issues them: never a path or a text.
+bool wellFormedKey(const QString& number, const QString& version);
+void requireWellFormedKey(const QString& number, const QString& version);
+
+// A change of the proposal table: existing rows visible to him; a new row his own
+// (CDOPERINCL), in one of his branches, under a well-formed key of a number not yet
+// stored (a new version of a stored number is made by the copy); nobody moves a proposal
+// to a branch that is not his, names another operator as the one who included it, or
+// changes a row's key. Returns the proposals the delta touches.
+QSet<Key> requireHeaderDeltaRights(Database& db, Caller& caller, const Delta& delta);
+
+// A change of a table under a proposal (NRPROPOSFAS, NRVERPROPFAS): every row's proposal
+// writable by him, and no row moved to another proposal. Returns the proposals touched.
+QSet<Key> requireChildDeltaRights(Database& db, Caller& caller, const Delta& delta);
+
+}  // namespace proposal_rights
 }  // namespace cot::server

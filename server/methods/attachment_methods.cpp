@@ -4,7 +4,6 @@
 //       (listed in OPERANEXO and active), none otherwise. The code is matched ignoring
 //       blanks around it and case, as operators sign in. An empty code has no right.
 //       Whether a request's own requester may attach anyway is the screen's rule.
-#include "server/auth/caller.h"
 #include "server/methods/read_support.h"
 #include "server/methods/simulation_copy_methods.h"
 #include "server/rpc/method_registry.h"
@@ -16,7 +15,6 @@ namespace cot::server {
 namespace {
 
 Reply getControlaAnexo(MethodContext& ctx, const Args& args) {
-    ctx.caller().requireSelf(args.string(0));
     return packetResult(read::shaped(ctx.db, QStringLiteral(R"SQL(
 SELECT A.CDOPERADOR FROM OPERANEXO A
 JOIN OPERADOR O ON O.CDOPERADOR = A.CDOPERADOR
@@ -27,7 +25,7 @@ WHERE UPPER(A.CDOPERADOR) = UPPER(:OP) AND O.IDOPERATIVO = 'A')SQL"),
 }  // namespace
 
 void registerAttachmentMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetControlaAnexo"), 1, getControlaAnexo);
+    registry.add(QStringLiteral("GetControlaAnexo"), 1, AccessRule::session().self(0), getControlaAnexo);
 }
 
 }  // namespace cot::server

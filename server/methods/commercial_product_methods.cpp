@@ -70,9 +70,9 @@ ORDER BY S.SGSISTEMA, S.CDSISTEMA)SQL")
 }  // namespace
 
 void registerCommercialProductMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetPesqProdComer"), 0, getPesqProdComer);
-    registry.add(QStringLiteral("GetVd_ProdComer"), 1, getVdProdComer);
-    registry.add(QStringLiteral("GetValidaSistProd"), 4, getValidaSistProd);
+    registry.add(QStringLiteral("GetPesqProdComer"), 0, AccessRule::session(), getPesqProdComer);
+    registry.add(QStringLiteral("GetVd_ProdComer"), 1, AccessRule::session(), getVdProdComer);
+    registry.add(QStringLiteral("GetValidaSistProd"), 4, AccessRule::proposal(0, 1), getValidaSistProd);
 }
 
 }  // namespace cot::server::detail

@@ -77,7 +77,7 @@ Reply setTipoContrato(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerContractSwitchMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("SetTipoContrato"), 4, setTipoContrato);
+    registry.add(QStringLiteral("SetTipoContrato"), 4, AccessRule::proposal(0, 1).alsoHeaderDelta(3).heldToProposal(), setTipoContrato);
 }
 
 }  // namespace cot::server

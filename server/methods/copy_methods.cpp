@@ -17,7 +17,6 @@
 //       The new version is 01 to 99 (typed "5" is "05"). Refused with nothing written:
 //       version missing, not a number or outside 01-99; the version taken; the source
 //       not in the branch; the proposal already at version 99.
-#include "server/auth/caller.h"
 #include "server/methods/simulation_copy_methods.h"
 
 #include "server/methods/numbering.h"
@@ -107,7 +106,6 @@ void requireVersionLeft(Database& db, const QString& number) {
 
 Reply copiaProposta(MethodContext& ctx, const Args& args) {
     const QString branch = args.string(0).trimmed(), number = args.string(1).trimmed();
-    ctx.caller().requireBranch(branch);
     const QString version = storedVersion(ctx.db, number, args.string(2));
     requireBranch(ctx.db, branch, number, version);
     requireVersionLeft(ctx.db, number);
@@ -136,7 +134,6 @@ WHERE P.NRPROPOSFAS = :N AND P.NRVERPROPFAS = :V)SQL"),
 
 Reply copiaDados(MethodContext& ctx, const Args& args) {
     const QString branch = args.string(0).trimmed(), number = args.string(1).trimmed();
-    ctx.caller().requireBranch(branch);
     const QString target = versionOf(args.string(3));
     const QString keep = args.string(4).trimmed().toUpper();
     if (keep != QLatin1String("N") && keep != QLatin1String("S"))
@@ -172,8 +169,8 @@ Reply copiaDados(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerCopyMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("CopiaProposta"), 3, copiaProposta);
-    registry.add(QStringLiteral("CopiaDados"), 5, copiaDados);
+    registry.add(QStringLiteral("CopiaProposta"), 3, AccessRule::proposal(1, 2).branch(0), copiaProposta);
+    registry.add(QStringLiteral("CopiaDados"), 5, AccessRule::proposal(1, 2).branch(0).writes(), copiaDados);
 }
 
 }  // namespace cot::server

@@ -106,10 +106,10 @@ Reply setUpdReaju(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerHeaderMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetPesqContato"), 5, getPesqContato);
-    registry.add(QStringLiteral("GetInterLoc"), 2, getInterLoc);
-    registry.add(QStringLiteral("GetPesqInterLoc"), 3, getPesqInterLoc);
-    registry.add(QStringLiteral("SetUpdReaju"), 4, setUpdReaju);
+    registry.add(QStringLiteral("GetPesqContato"), 5, AccessRule::session().branch(0), getPesqContato);
+    registry.add(QStringLiteral("GetInterLoc"), 2, AccessRule::session(), getInterLoc);
+    registry.add(QStringLiteral("GetPesqInterLoc"), 3, AccessRule::session(), getPesqInterLoc);
+    registry.add(QStringLiteral("SetUpdReaju"), 4, AccessRule::proposal(1, 2).branch(0).writes(), setUpdReaju);
     registerCommercialProductMethods(registry);
 }
 

@@ -178,9 +178,9 @@ ORDER BY L.CDLINPPROP)SQL"),
 }  // namespace
 
 void registerInstallmentMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("SetVencimento"), 1, setVencimento);
-    registry.add(QStringLiteral("ValidaVenc"), 4, validaVenc);
-    registry.add(QStringLiteral("GetMinDtVenc"), 3, getMinDtVenc);
+    registry.add(QStringLiteral("SetVencimento"), 1, AccessRule::childDelta(0), setVencimento);
+    registry.add(QStringLiteral("ValidaVenc"), 4, AccessRule::proposal(0, 1), validaVenc);
+    registry.add(QStringLiteral("GetMinDtVenc"), 3, AccessRule::proposal(0, 1), getMinDtVenc);
 }
 
 }  // namespace cot::server

@@ -48,7 +48,7 @@ Reply setObs(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerObservationMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("SetObs"), 2, setObs);
+    registry.add(QStringLiteral("SetObs"), 2, AccessRule::childDelta(0), setObs);
 }
 
 }  // namespace cot::server::detail

@@ -88,9 +88,9 @@ Reply getVencValor(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerProductLineReadMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetLinProd"), 2, getLinProd);
-    registry.add(QStringLiteral("GetSistLinhaProd"), 3, getSistLinhaProd);
-    registry.add(QStringLiteral("GetVenc_Valor"), 4, getVencValor);
+    registry.add(QStringLiteral("GetLinProd"), 2, AccessRule::proposal(0, 1), getLinProd);
+    registry.add(QStringLiteral("GetSistLinhaProd"), 3, AccessRule::proposal(0, 1), getSistLinhaProd);
+    registry.add(QStringLiteral("GetVenc_Valor"), 4, AccessRule::proposal(0, 1), getVencValor);
 }
 
 }  // namespace cot::server::detail

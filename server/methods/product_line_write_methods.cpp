@@ -281,12 +281,12 @@ ORDER BY C.CDLINPCLIE)SQL"),
 }  // namespace
 
 void registerProductLineWriteMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("PrxLinhaProd"), 0, prxLinhaProd);
-    registry.add(QStringLiteral("SetLinProd"), 1, setLinProd);
-    registry.add(QStringLiteral("ValidaLinhaProd"), 2, validaLinhaProd);
-    registry.add(QStringLiteral("GetVdLinProd"), 10, getVdLinProd);
-    registry.add(QStringLiteral("GetVdQtPtoAcesso"), 2, getVdQtPtoAcesso);
-    registry.add(QStringLiteral("ValidaContrato"), 2, validaContrato);
+    registry.add(QStringLiteral("PrxLinhaProd"), 0, AccessRule::session(), prxLinhaProd);
+    registry.add(QStringLiteral("SetLinProd"), 1, AccessRule::childDelta(0), setLinProd);
+    registry.add(QStringLiteral("ValidaLinhaProd"), 2, AccessRule::session(), validaLinhaProd);
+    registry.add(QStringLiteral("GetVdLinProd"), 10, AccessRule::proposal(1, 2), getVdLinProd);
+    registry.add(QStringLiteral("GetVdQtPtoAcesso"), 2, AccessRule::session(), getVdQtPtoAcesso);
+    registry.add(QStringLiteral("ValidaContrato"), 2, AccessRule::session(), validaContrato);
 }
 
 }  // namespace cot::server

@@ -164,7 +164,6 @@ std::function<bool(const SqlRow&)> withReference(const QString& reference) {
 
 Reply getPropostaAux(MethodContext& ctx, const Args& args) {
     Conditions c;
-    ctx.caller().requireBranch(args.string(0));
     c.params().insert(QStringLiteral("FILIAL"), args.string(0).trimmed());
     c.add(QStringLiteral("P.CDFILIAL = :FILIAL"));
     addParties(args, c);
@@ -209,10 +208,10 @@ Reply getPesqCont(MethodContext& ctx, const Args&) {
 }  // namespace
 
 void registerProposalFilterMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetPropostaAux"), 19, getPropostaAux);
-    registry.add(QStringLiteral("GetPesqCliente"), 0, getPesqCliente);
-    registry.add(QStringLiteral("GetPesqProspect"), 0, getPesqProspect);
-    registry.add(QStringLiteral("GetPesqCont"), 0, getPesqCont);
+    registry.add(QStringLiteral("GetPropostaAux"), 19, AccessRule::session().branch(0), getPropostaAux);
+    registry.add(QStringLiteral("GetPesqCliente"), 0, AccessRule::session(), getPesqCliente);
+    registry.add(QStringLiteral("GetPesqProspect"), 0, AccessRule::session(), getPesqProspect);
+    registry.add(QStringLiteral("GetPesqCont"), 0, AccessRule::session(), getPesqCont);
 }
 
 }  // namespace cot::server::detail

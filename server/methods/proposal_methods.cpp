@@ -1,7 +1,6 @@
 #include "server/methods/proposal_methods.h"
 
 #include "server/auth/caller.h"
-#include "server/auth/proposal_rights.h"
 #include "server/methods/numbering.h"
 #include "server/methods/proposal_list.h"
 #include "server/rpc/method_registry.h"
@@ -40,7 +39,6 @@ Reply getProposta(MethodContext& ctx, const Args& args) {
     const QString branch = args.string(0).trimmed();
     const QString op = args.string(1).trimmed();
     Caller& caller = ctx.caller();
-    caller.requireBranch(branch);
     const bool all = op.compare(QLatin1String("T"), Qt::CaseInsensitive) == 0;
     if (all) caller.requireAllProposals();
     else if (!caller.seesAllProposals()) caller.requireSelf(op);
@@ -53,7 +51,6 @@ Reply getProposta(MethodContext& ctx, const Args& args) {
 Reply setProposta(MethodContext& ctx, const Args& args) {
     const Delta delta = args.delta(0);
     Transaction tx(ctx.db);
-    requireProposalRights(ctx.db, ctx.caller(), delta);
     applyProposalDelta(ctx.db, delta);
     tx.commit();
     return QJsonValue();
@@ -134,12 +131,12 @@ void applyProposalDelta(Database& db, const Delta& delta) {
 }
 
 void registerProposalMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetProposta"), 2, getProposta);
-    registry.add(QStringLiteral("SetProposta"), 1, setProposta);
-    registry.add(QStringLiteral("PrxProposta"), 0, prxProposta);
-    registry.add(QStringLiteral("getMaxVerPropFas"), 1, getMaxVerPropFas);
-    registry.add(QStringLiteral("ValidaProposta"), 3, validaProposta);
-    registry.add(QStringLiteral("GetParamPerc"), 0, getParamPerc);
+    registry.add(QStringLiteral("GetProposta"), 2, AccessRule::session().branch(0), getProposta);
+    registry.add(QStringLiteral("SetProposta"), 1, AccessRule::headerDelta(0), setProposta);
+    registry.add(QStringLiteral("PrxProposta"), 0, AccessRule::session(), prxProposta);
+    registry.add(QStringLiteral("getMaxVerPropFas"), 1, AccessRule::proposalNumber(0), getMaxVerPropFas);
+    registry.add(QStringLiteral("ValidaProposta"), 3, AccessRule::session().branch(0), validaProposta);
+    registry.add(QStringLiteral("GetParamPerc"), 0, AccessRule::session(), getParamPerc);
 }
 
 }  // namespace cot::server

@@ -13,7 +13,7 @@
 namespace cot::server {
 
 void registerServerClockMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetDataHoraServ"), 0,
+    registry.add(QStringLiteral("GetDataHoraServ"), 0, AccessRule::session(),
                  [](MethodContext&, const Args&) -> QJsonValue { return isoDateTimeText(Clock::current().now()); });
 }
 

@@ -208,9 +208,9 @@ Reply validaVencServ(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerServiceInstallmentMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("SetTipoCobrServ"), 3, setTipoCobrServ);
-    registry.add(QStringLiteral("SetVencServ"), 1, setVencServ);
-    registry.add(QStringLiteral("ValidaVencServ"), 3, validaVencServ);
+    registry.add(QStringLiteral("SetTipoCobrServ"), 3, AccessRule::proposal(1, 2).writes(), setTipoCobrServ);
+    registry.add(QStringLiteral("SetVencServ"), 1, AccessRule::childDelta(0), setVencServ);
+    registry.add(QStringLiteral("ValidaVencServ"), 3, AccessRule::proposal(0, 1), validaVencServ);
 }
 
 }  // namespace cot::server::detail

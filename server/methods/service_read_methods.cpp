@@ -125,9 +125,9 @@ Reply insereServicoAuto(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerServiceReadMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetServico"), 2, getServico);
-    registry.add(QStringLiteral("GetObjServico"), 2, getObjServico);
-    registry.add(QStringLiteral("InsereServicoAuto"), 4, insereServicoAuto);
+    registry.add(QStringLiteral("GetServico"), 2, AccessRule::proposal(0, 1), getServico);
+    registry.add(QStringLiteral("GetObjServico"), 2, AccessRule::proposal(0, 1), getObjServico);
+    registry.add(QStringLiteral("InsereServicoAuto"), 4, AccessRule::proposal(0, 1).writes(), insereServicoAuto);
 }
 
 }  // namespace cot::server::detail

@@ -230,9 +230,9 @@ ORDER BY T.CDTIPOSERV)SQL"),
 }  // namespace
 
 void registerServiceWriteMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("SetServico"), 1, setServico);
-    registry.add(QStringLiteral("SetObjServico"), 1, setObjServico);
-    registry.add(QStringLiteral("GetTipoServObr"), 2, getTipoServObr);
+    registry.add(QStringLiteral("SetServico"), 1, AccessRule::childDelta(0), setServico);
+    registry.add(QStringLiteral("SetObjServico"), 1, AccessRule::childDelta(0), setObjServico);
+    registry.add(QStringLiteral("GetTipoServObr"), 2, AccessRule::proposal(0, 1), getTipoServObr);
 }
 
 }  // namespace cot::server::detail

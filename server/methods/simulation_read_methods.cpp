@@ -104,10 +104,10 @@ Reply getMaxOrdProdSimula(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerSimulationReadMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetSimulacao"), 2, getSimulacao);
-    registry.add(QStringLiteral("GetProdSimulaLinp"), 3, getProdSimulaLinp);
-    registry.add(QStringLiteral("GetMaxOrdSimula"), 2, getMaxOrdSimula);
-    registry.add(QStringLiteral("GetMaxOrdProdSimula"), 3, getMaxOrdProdSimula);
+    registry.add(QStringLiteral("GetSimulacao"), 2, AccessRule::proposal(0, 1), getSimulacao);
+    registry.add(QStringLiteral("GetProdSimulaLinp"), 3, AccessRule::proposal(0, 1), getProdSimulaLinp);
+    registry.add(QStringLiteral("GetMaxOrdSimula"), 2, AccessRule::proposal(0, 1), getMaxOrdSimula);
+    registry.add(QStringLiteral("GetMaxOrdProdSimula"), 3, AccessRule::proposal(0, 1), getMaxOrdProdSimula);
 }
 
 }  // namespace cot::server::detail

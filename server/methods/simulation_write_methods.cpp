@@ -234,12 +234,12 @@ Reply getPesqProdLinp(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerSimulationWriteMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("SetSimulacao"), 2, setSimulacao);
-    registry.add(QStringLiteral("GetMaxNrSimulaProp"), 2, getMaxNrSimulaProp);
-    registry.add(QStringLiteral("GetVd_Simulacao"), 3, getVdSimulacao);
-    registry.add(QStringLiteral("GetVd_SimulaLinp"), 4, getVdSimulaLinp);
-    registry.add(QStringLiteral("GetVd_ProdSimulaLinp"), 5, getVdProdSimulaLinp);
-    registry.add(QStringLiteral("GetPesqProdLinp"), 2, getPesqProdLinp);
+    registry.add(QStringLiteral("SetSimulacao"), 2, AccessRule::childDelta(0).alsoChildDelta(1), setSimulacao);
+    registry.add(QStringLiteral("GetMaxNrSimulaProp"), 2, AccessRule::proposal(0, 1), getMaxNrSimulaProp);
+    registry.add(QStringLiteral("GetVd_Simulacao"), 3, AccessRule::proposal(0, 1), getVdSimulacao);
+    registry.add(QStringLiteral("GetVd_SimulaLinp"), 4, AccessRule::proposal(0, 1), getVdSimulaLinp);
+    registry.add(QStringLiteral("GetVd_ProdSimulaLinp"), 5, AccessRule::proposal(0, 1), getVdProdSimulaLinp);
+    registry.add(QStringLiteral("GetPesqProdLinp"), 2, AccessRule::proposal(0, 1), getPesqProdLinp);
 }
 
 }  // namespace cot::server

@@ -220,11 +220,11 @@ Reply insTextoProp(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerStandardTextMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GerarTextoPadraoProp"), 5, gerarTextoPadraoProp);
-    registry.add(QStringLiteral("RestauraTextoProp"), 2, restauraTextoProp);
-    registry.add(QStringLiteral("AlteraTexto"), 2, alteraTexto);
-    registry.add(QStringLiteral("GetTextoMens"), 0, getTextoMens);
-    registry.add(QStringLiteral("InsTextoProp"), 4, insTextoProp);
+    registry.add(QStringLiteral("GerarTextoPadraoProp"), 5, AccessRule::proposal(0, 1).writes(), gerarTextoPadraoProp);
+    registry.add(QStringLiteral("RestauraTextoProp"), 2, AccessRule::proposal(0, 1).writes(), restauraTextoProp);
+    registry.add(QStringLiteral("AlteraTexto"), 2, AccessRule::proposal(0, 1).writes(), alteraTexto);
+    registry.add(QStringLiteral("GetTextoMens"), 0, AccessRule::session(), getTextoMens);
+    registry.add(QStringLiteral("InsTextoProp"), 4, AccessRule::proposal(0, 1).writes(), insTextoProp);
 }
 
 }  // namespace cot::server::detail

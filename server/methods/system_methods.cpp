@@ -177,9 +177,9 @@ Reply setSistema(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerSystemMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetSistema"), 4, getSistema);
-    registry.add(QStringLiteral("InsereSistema"), 4, insereSistema);
-    registry.add(QStringLiteral("SetSistema"), 1, setSistema);
+    registry.add(QStringLiteral("GetSistema"), 4, AccessRule::session(), getSistema);
+    registry.add(QStringLiteral("InsereSistema"), 4, AccessRule::proposal(0, 1).writes(), insereSistema);
+    registry.add(QStringLiteral("SetSistema"), 1, AccessRule::childDelta(0), setSistema);
 }
 
 }  // namespace cot::server

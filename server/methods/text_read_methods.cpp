@@ -34,8 +34,8 @@ Reply getObs(MethodContext& ctx, const Args& args) {
 }  // namespace
 
 void registerTextReadMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetMensagem"), 2, getMensagem);
-    registry.add(QStringLiteral("GetObs"), 2, getObs);
+    registry.add(QStringLiteral("GetMensagem"), 2, AccessRule::proposal(0, 1), getMensagem);
+    registry.add(QStringLiteral("GetObs"), 2, AccessRule::proposal(0, 1), getObs);
 }
 
 }  // namespace cot::server::detail

@@ -137,10 +137,10 @@ Reply pesqMsg(MethodContext& ctx, const Args&) {
 }  // namespace
 
 void registerTextWriteMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("SetMensagem"), 1, setMensagem);
-    registry.add(QStringLiteral("ValidaMsg"), 3, validaMsg);
-    registry.add(QStringLiteral("ValidaOrdem"), 4, validaOrdem);
-    registry.add(QStringLiteral("PesqMsg"), 0, pesqMsg);
+    registry.add(QStringLiteral("SetMensagem"), 1, AccessRule::childDelta(0), setMensagem);
+    registry.add(QStringLiteral("ValidaMsg"), 3, AccessRule::proposal(0, 2), validaMsg);
+    registry.add(QStringLiteral("ValidaOrdem"), 4, AccessRule::proposal(0, 3), validaOrdem);
+    registry.add(QStringLiteral("PesqMsg"), 0, AccessRule::session(), pesqMsg);
 }
 
 }  // namespace cot::server::detail

@@ -6,7 +6,9 @@
 #include <QtGlobal>
 #include <optional>
 
+#include "server/auth/access_check.h"
 #include "server/auth/caller.h"
+#include "server/rpc/request_limits.h"
 #include "server/storage/database.h"
 
 namespace cot::server {
@@ -83,15 +85,17 @@ bool JsonRpcDispatcher::stream(const RpcAnswer& a, DatabaseSource& databases, QB
 // Looked up once per HTTP request, whatever the size of the batch.
 struct JsonRpcDispatcher::Credentials {
     QByteArray token;
+    QString clientAddress;
     RequestSummary& summary;
     bool checked = false;
     std::optional<QString> operatorCode;
 };
 
 RpcAnswer JsonRpcDispatcher::answer(const QByteArray& body, DatabaseSource& databases,
-                                    const QByteArray& authorization) const {
+                                    const QByteArray& authorization, const QString& clientAddress) const {
     RequestSummary summary;
-    Credentials credentials{sessions::bearerToken(authorization), summary};
+    summary.clientAddress = clientAddress;
+    Credentials credentials{sessions::bearerToken(authorization), clientAddress, summary};
     RpcAnswer a = answerBody(body, databases, credentials);
     if (credentials.operatorCode) summary.operatorCode = *credentials.operatorCode;
     a.summary = std::move(summary);
@@ -100,6 +104,14 @@ RpcAnswer JsonRpcDispatcher::answer(const QByteArray& body, DatabaseSource& data
 
 RpcAnswer JsonRpcDispatcher::answerBody(const QByteArray& body, DatabaseSource& databases,
                                         Credentials& credentials) const {
+    namespace rl = request_limits;
+    // Counted before parsing: a long batch is refused before it costs memory or time.
+    if (rl::batchLength(body, rl::kMaxBatch) > rl::kMaxBatch) {
+        credentials.summary.noteFailure(rpc_code::InvalidRequest);
+        return {toBody(rpcError(QJsonValue::Null, rpc_code::InvalidRequest,
+                                QStringLiteral("Lote com mais de %1 requisições: envie no máximo %1 por vez.")
+                                    .arg(rl::kMaxBatch)))};
+    }
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(body, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
@@ -123,7 +135,23 @@ RpcAnswer JsonRpcDispatcher::answerBody(const QByteArray& body, DatabaseSource& 
         bool any = false;
         for (const auto& request : requests) {
             if (any) out += ',';
-            const bool answered = handleOne(request, databases, credentials, out);
+            bool answered = false;
+            if (out.size() > rl::kMaxBatchReply) {
+                // Past the size, the rest is answered without running: each entry costs its id.
+                const QJsonObject r = request.toObject();
+                credentials.summary.methods << (r.value("method").isString() ? r.value("method").toString()
+                                                                             : QStringLiteral("?"));
+                credentials.summary.noteFailure(rpc_code::MethodFailed);
+                answered = !request.isObject() || r.contains("id");
+                if (answered)
+                    out += toBody(rpcError(r.value("id").isString() || r.value("id").isDouble() ? r.value("id")
+                                                                                                 : QJsonValue::Null,
+                                           rpc_code::MethodFailed,
+                                           QStringLiteral("Não executada: a resposta do lote ficou grande demais; "
+                                                          "envie esta requisição sozinha.")));
+            } else {
+                answered = handleOne(request, databases, credentials, out);
+            }
             if (!answered && any) out.chop(1);
             any = any || answered;
         }
@@ -151,6 +179,9 @@ bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& dat
     const bool idOk = id.isUndefined() || id.isNull() || id.isString() || id.isDouble();
     // A malformed request is always answered; a notification's failure is not.
     credentials.summary.methods << (method.isString() ? method.toString() : QStringLiteral("?"));
+    // Named in the log whether or not the sign-in succeeds (never the password).
+    if (method.toString() == QLatin1String("AbreSessao") && params.isArray())
+        credentials.summary.signInOperator = signInName(params.toArray().at(0));
     auto refuse = [&](const QJsonValue& replyId, int code, const QString& text, bool always = false) {
         credentials.summary.noteFailure(code);
         if (notification && !always) return false;
@@ -162,7 +193,16 @@ bool JsonRpcDispatcher::handleOne(const QJsonValue& request, DatabaseSource& dat
 
     const QString name = method.toString();
     const MethodInfo* info = registry_.find(name);
-    if (!info) return refuse(id, rpc_code::MethodNotFound, QStringLiteral("Método desconhecido: %1.").arg(name));
+    if (!info) {
+        // The name is echoed, but not a whole body's worth of it.
+        const QString shown = name.size() > 64 ? name.left(64) + QStringLiteral("…") : name;
+        return refuse(id, rpc_code::MethodNotFound, QStringLiteral("Método desconhecido: %1.").arg(shown));
+    }
+    // Only batches come without `deferred`. A sign-in costs a password check (tenths of a
+    // second of a database thread): one per request, never a batch of guesses.
+    if (!deferred && name == QLatin1String("AbreSessao"))
+        return refuse(id, rpc_code::InvalidRequest,
+                      QStringLiteral("AbreSessao não é aceita em lote: envie-a numa requisição própria."));
     const QJsonArray args = params.toArray();
     if (args.size() < info->argc || args.size() > info->maxArgc)
         return refuse(id, rpc_code::InvalidParams, countText(name, info->argc, info->maxArgc, args.size()));
@@ -218,7 +258,7 @@ Reply JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& para
     Database& db = databases.get();
     rollbackLeftover(db);
     std::optional<Caller> caller;
-    if (!method.open) {
+    if (!method.open()) {
         if (credentials.token.isEmpty()) throw MethodError(kNoSession, rpc_code::NoSession);
         if (!credentials.checked) {
             credentials.operatorCode = sessions::find(db, credentials.token, limits_);
@@ -228,9 +268,14 @@ Reply JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& para
         caller.emplace(db, *credentials.operatorCode);
     }
     try {
-        MethodContext context{db, caller ? &*caller : nullptr, credentials.token};
+        MethodContext context{db, caller ? &*caller : nullptr, credentials.token, credentials.clientAddress};
         const Args args(method.name, params);
+        // A write is checked in its own transaction, so the rows judged are the rows changed.
+        std::optional<Transaction> tx;
+        if (method.access.isWrite()) tx.emplace(db);
+        enforceAccess(method.access, context, args);
         const Reply result = method.handler(context, args);
+        if (tx) tx->commit();
         if (db.inTransaction()) {
             // A method that returns with its transaction open has not finished its work.
             rollbackLeftover(db);

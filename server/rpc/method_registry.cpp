@@ -137,17 +137,30 @@ Packet Args::packet(int i) const {
     }
 }
 
-void MethodRegistry::add(const QString& name, int argc, MethodHandler handler) {
-    add(name, argc, argc, std::move(handler));
+void MethodRegistry::add(const QString& name, int argc, AccessRule access, MethodHandler handler) {
+    add(name, argc, argc, std::move(access), std::move(handler));
 }
 
-void MethodRegistry::add(const QString& name, int minArgc, int maxArgc, MethodHandler handler) {
-    methods_[name] = MethodInfo{name, minArgc, std::max(minArgc, maxArgc), std::move(handler)};
+void MethodRegistry::add(const QString& name, int minArgc, int maxArgc, AccessRule access, MethodHandler handler) {
+    methods_[name] = MethodInfo{name, minArgc, std::max(minArgc, maxArgc), std::move(handler), std::move(access)};
 }
 
-void MethodRegistry::addOpen(const QString& name, int minArgc, int maxArgc, MethodHandler handler) {
-    add(name, minArgc, maxArgc, std::move(handler));
-    methods_[name].open = true;
+void MethodRegistry::requireRules() const {
+    for (const auto& [name, info] : methods_) {
+        const AccessRule& r = info.access;
+        if (!r.declared())
+            throw std::logic_error("método " + name.toStdString() + " registrado sem regra de acesso");
+        std::vector<int> named = r.branchArgs();
+        named.insert(named.end(), r.selfArgs().begin(), r.selfArgs().end());
+        named.insert(named.end(), r.childDeltas().begin(), r.childDeltas().end());
+        named.push_back(r.numberArg());
+        named.push_back(r.versionArg());
+        if (r.headerDeltaArg()) named.push_back(*r.headerDeltaArg());
+        // Every argument a rule reads must be one the method always takes.
+        for (int arg : named)
+            if (arg >= info.argc)
+                throw std::logic_error("regra de acesso de " + name.toStdString() + " lê argumento que pode faltar");
+    }
 }
 
 Caller& MethodContext::caller() const {

@@ -8,6 +8,7 @@
 
 #include "data/packet.h"
 #include "base/errors.h"
+#include "server/rpc/access_rule.h"
 #include "server/rpc/reply.h"
 
 namespace cot::server {
@@ -53,6 +54,7 @@ struct MethodContext {
     Database& db;
     Caller* session = nullptr;  // null only in the methods open without a session
     QByteArray token;           // the session's token as the request carried it
+    QString clientAddress;      // the peer's address (empty when unknown)
 
     Caller& caller() const;  // the session's operator; a logic error in an open method
 };
@@ -64,19 +66,21 @@ struct MethodInfo {
     int argc = 0;      // fewest arguments taken
     int maxArgc = 0;   // most arguments taken (argc unless trailing ones are optional)
     MethodHandler handler;
-    bool open = false;  // callable without a session (the sign-in)
+    AccessRule access;  // who may call it; see access_rule.h
+    bool open() const { return access.isOpen(); }
 };
 
-// name → handler with its declared argument count. Names match exactly.
+// name → handler with its declared argument count and access rule. Names match exactly.
 class MethodRegistry {
 public:
-    void add(const QString& name, int argc, MethodHandler handler);
+    void add(const QString& name, int argc, AccessRule access, MethodHandler handler);
     // A method whose last arguments may be left out: from minArgc to maxArgc of them.
-    void add(const QString& name, int minArgc, int maxArgc, MethodHandler handler);
-    // A method any caller may reach, signed in or not.
-    void addOpen(const QString& name, int minArgc, int maxArgc, MethodHandler handler);
+    void add(const QString& name, int minArgc, int maxArgc, AccessRule access, MethodHandler handler);
     const MethodInfo* find(const QString& name) const;
     QStringList names() const;
+    // Throws std::logic_error naming the first method registered without a rule, or with a
+    // rule naming an argument beyond those it takes.
+    void requireRules() const;
 
 private:
     std::map<QString, MethodInfo> methods_;

@@ -30,7 +30,7 @@ protected:
     // from a clock of its own.
     void signInAgainstAServerAhead() {
         TestServer ahead({.seed = true, .fixedClock = false, .methods = [](server::MethodRegistry& r) {
-                              r.add("GetDataHoraServ", 0, [](server::MethodContext&, const server::Args&) -> QJsonValue {
+                              r.add("GetDataHoraServ", 0, server::AccessRule::session(), [](server::MethodContext&, const server::Args&) -> QJsonValue {
                                   return "2027-01-20T09:00:00.000";
                               });
                           }});

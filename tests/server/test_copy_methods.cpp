@@ -234,7 +234,11 @@ TEST_P(CopyMethodsTest, OnlyListedActiveOperatorsMayAttachFiles) {
     EXPECT_EQ(holder("VENDEDOR", " vendedor "), "VENDEDOR");
     EXPECT_EQ(holder("ASSIST", "ASSIST"), "") << "not listed";
     server_.db().exec("INSERT INTO OPERANEXO (CDOPERADOR) VALUES ('ANTIGO')");
-    EXPECT_EQ(holder("ANTIGO", "ANTIGO"), "") << "an inactive operator holds no right";
+    // An inactive operator holds no right: his session does not even reach the method.
+    auto inactive = server_.newConnection();
+    inactive->setToken(server_.openSession("ANTIGO"));
+    EXPECT_EQ(inactive->call("GetControlaAnexo", {"ANTIGO"}).error,
+              "Sessão inválida ou expirada: entre no sistema novamente.");
     // Asking about anyone else, or with a pattern, is acting as another operator.
     EXPECT_EQ(call("GetControlaAnexo", {"%"}).error, "O operador VENDEDOR não pode agir como o operador %.");
     EXPECT_EQ(call("GetControlaAnexo", {""}).error, "O operador VENDEDOR não pode agir como o operador .");

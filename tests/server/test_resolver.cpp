@@ -28,12 +28,12 @@ void prepare(Database& db) {
 }
 
 void addMethods(MethodRegistry& r) {
-    r.add("GetItens", 0, [](MethodContext& ctx, const Args&) -> Reply {
+    r.add("GetItens", 0, server::AccessRule::session(), [](MethodContext& ctx, const Args&) -> Reply {
         return packetResult(ctx.db.query(
             "SELECT CDITEM, NMITEM, VRITEM, DTITEM, QTITEM, 'Nome ' || CDITEM AS NMJUNTADO FROM TITEMTESTE ORDER BY CDITEM",
             {}, {{"NMJUNTADO", FieldType::String, 40}}));
     });
-    r.add("SetItens", 1, [](MethodContext& ctx, const Args& a) -> Reply {
+    r.add("SetItens", 1, server::AccessRule::session(), [](MethodContext& ctx, const Args& a) -> Reply {
         Delta delta = a.delta(0);
         const int oper = ensureDeltaColumn(delta, {"CDOPERINCL", FieldType::String, 10});
         applyDelta(ctx.db, kItens, delta, [oper](RowChange& c) {

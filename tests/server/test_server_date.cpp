@@ -56,7 +56,7 @@ TEST(ServerDate, SynchroniseInstallsTheServersClockOrLeavesTheClockAsItWas) {
     Clock::setCurrent(own);
     // In this process the server reads the same clock slot: answer from a clock of its own.
     TestServer remote({.fixedClock = false, .methods = [](server::MethodRegistry& r) {
-                           r.add("GetDataHoraServ", 0, [](server::MethodContext&, const server::Args&) -> QJsonValue {
+                           r.add("GetDataHoraServ", 0, server::AccessRule::session(), [](server::MethodContext&, const server::Args&) -> QJsonValue {
                                return "2026-12-06T10:00:00.000";
                            });
                        }});
@@ -74,7 +74,7 @@ TEST(ServerDate, SynchroniseInstallsTheServersClockOrLeavesTheClockAsItWas) {
     EXPECT_FALSE(ServerDate::synchronise(nowhere).isEmpty());
     EXPECT_EQ(&Clock::current(), own.get());
     TestServer odd({.fixedClock = false, .methods = [](server::MethodRegistry& r) {
-                        r.add("GetDataHoraServ", 0,
+                        r.add("GetDataHoraServ", 0, server::AccessRule::session(),
                               [](server::MethodContext&, const server::Args&) -> QJsonValue { return "amanhã"; });
                     }});
     EXPECT_EQ(ServerDate::synchronise(odd.connection()), "Data e hora inválidas do servidor de aplicação: \"amanhã\".");

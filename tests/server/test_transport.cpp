@@ -21,12 +21,12 @@ namespace {
 
 // Test-only methods: echo the arguments through each typed accessor, and fail in each way.
 void addTestMethods(MethodRegistry& r) {
-    r.add("TestKinds", 5, [](MethodContext&, const Args& a) -> Reply {
+    r.add("TestKinds", 5, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply {
         const QDateTime date = a.date(1);
         return QJsonArray{a.string(0), date.isValid() ? QJsonValue(date.toString(Qt::ISODate)) : QJsonValue(),
                           a.number(2), a.integer(3), int(a.delta(4).changes.size())};
     });
-    r.add("TestFail", 1, [](MethodContext& ctx, const Args& a) -> Reply {
+    r.add("TestFail", 1, server::AccessRule::session(), [](MethodContext& ctx, const Args& a) -> Reply {
         const QString how = a.string(0);
         if (how == "method") throw MethodError("Proposta não encontrada.", -32010);
         if (how == "sql") ctx.db.exec("SELECT NOSUCHCOLUMN FROM NOSUCHTABLE");
@@ -34,8 +34,8 @@ void addTestMethods(MethodRegistry& r) {
         if (how == "open") ctx.db.begin();  // returns with the transaction open
         return "ok";
     });
-    r.add("TestEcho", 1, [](MethodContext&, const Args& a) -> Reply { return a.raw(0); });
-    r.add("TestPacket", 1, [](MethodContext&, const Args& a) -> Reply {
+    r.add("TestEcho", 1, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply { return a.raw(0); });
+    r.add("TestPacket", 1, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply {
         return packetResult(a.packet(0));
     });
 }

@@ -27,14 +27,14 @@ std::atomic<int> slowCalls{0};
 std::atomic<int> brokenLists{0};
 
 void addTestMethods(MethodRegistry& r) {
-    r.add("TestLento", 0, [](MethodContext&, const Args&) -> Reply {
+    r.add("TestLento", 0, server::AccessRule::session(), [](MethodContext&, const Args&) -> Reply {
         ++slowCalls;
         QThread::msleep(1500);
         return "fim";
     });
-    r.add("TestEcho", 1, [](MethodContext&, const Args& a) -> Reply { return a.raw(0); });
-    r.add("TestPacket", 1, [](MethodContext&, const Args& a) -> Reply { return packetResult(a.packet(0)); });
-    r.add("TestDelta", 1, [](MethodContext&, const Args& a) -> Reply {
+    r.add("TestEcho", 1, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply { return a.raw(0); });
+    r.add("TestPacket", 1, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply { return packetResult(a.packet(0)); });
+    r.add("TestDelta", 1, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply {
         const Delta d = a.delta(0);
         QJsonArray out;
         for (const RowChange& c : d.changes)
@@ -42,12 +42,12 @@ void addTestMethods(MethodRegistry& r) {
                                   c.oldValues.value(2).toDateTime().toString(Qt::ISODate)});
         return out;
     });
-    r.add("TestPacotes", 1, [](MethodContext&, const Args& a) -> Reply {
+    r.add("TestPacotes", 1, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply {
         const Packet p = a.packet(0);
         return Reply::array({packetResult(p), packetResult(p), packetResult(Packet{p.fields, {}})});
     });
     // A list that fails after its first rows went out, as a database failing midway would.
-    r.add("TestListaInterrompida", 1, [](MethodContext&, const Args& a) -> Reply {
+    r.add("TestListaInterrompida", 1, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply {
         const bool fail = a.string(0) == "falha";
         if (fail) ++brokenLists;
         return Reply::streamed([fail](QByteArray& out, const Reply::Pace& pace) {
@@ -61,7 +61,7 @@ void addTestMethods(MethodRegistry& r) {
             out += "]}";
         });
     });
-    r.add("TestFalha", 0, [](MethodContext&, const Args&) -> Reply {
+    r.add("TestFalha", 0, server::AccessRule::session(), [](MethodContext&, const Args&) -> Reply {
         throw MethodError("Linha de produto já aprovada.");
     });
 }

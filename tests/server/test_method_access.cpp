@@ -1,0 +1,262 @@
+// Every remote method is closed to whoever may not see the proposal it names. The walk
+// goes over the real registry: a method added later is walked too, by the rule it declares.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QFile>
+#include <QSet>
+#include <gtest/gtest.h>
+
+#include "server/auth/sign_in_methods.h"
+#include "server/methods/register_methods.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+using server::AccessRule;
+using server::MethodInfo;
+using server::MethodRegistry;
+
+namespace {
+
+// Methods that name no proposal: lookups and pick lists any session may use, lists and
+// checks held to the operator's branch or to himself, and the sign-in.
+const QSet<QString> kNoProposal{
+    "AbreSessao",      "FechaSessao",     "PrxProposta",     "GetParamPerc",    "GetDataHoraServ",
+    "PrxLinhaProd",    "ValidaLinhaProd", "GetVdQtPtoAcesso", "ValidaContrato", "GetSistema",
+    "GetPesqProdComer", "GetVd_ProdComer", "GetInterLoc",    "GetPesqInterLoc", "PesqMsg",
+    "GetTextoMens",    "GetParamEmail",   "GetPesqCliente",  "GetPesqProspect", "GetPesqCont",
+    "InsereCliente",   "GetProposta",     "GetPropostaAux",  "GetPesqContato",  "ValidaProposta",
+    "GetControlaAnexo"};
+
+MethodRegistry realRegistry() {
+    MethodRegistry r;
+    server::registerAllMethods(r);
+    server::registerSignInMethods(r, {});
+    return r;
+}
+
+struct Target {
+    QString number, version, branch;
+};
+
+// Every row of every table, sorted, as one text: a refused call must leave it as it was.
+QString wholeDatabase(server::Database& db) {
+    const QString listing = db.dialect() == server::Dialect::Sqlite
+                                ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")
+                                : QStringLiteral("SELECT table_name FROM information_schema.tables "
+                                                 "WHERE table_schema = 'public' ORDER BY table_name");
+    const Packet tables = db.query(listing);
+    QStringList out;
+    for (int t = 0; t < tables.rows.size(); ++t) {
+        const QString table = tables.rows[t].value(0).toString();
+        const Packet rows = db.query(QStringLiteral("SELECT * FROM %1").arg(table));
+        QStringList lines;
+        for (const QVariantList& row : rows.rows) {
+            QStringList cells;
+            for (const QVariant& v : row) cells << v.toString();
+            lines << cells.join(u'|');
+        }
+        lines.sort();
+        out << table + u'\n' + lines.join(u'\n');
+    }
+    return out.join(QStringLiteral("\n\n"));
+}
+
+// The first line where two dumps part, or empty when they are the same.
+std::string firstDifference(const QString& before, const QString& after) {
+    const QStringList a = before.split(u'\n'), b = after.split(u'\n');
+    for (qsizetype i = 0; i < std::max(a.size(), b.size()); ++i)
+        if (a.value(i) != b.value(i))
+            return ("was: " + a.value(i) + "\nnow: " + b.value(i)).toStdString();
+    return {};
+}
+
+QJsonObject keyDelta(const Target& t, const char* op) {
+    const QJsonArray fields{QJsonObject{{"name", "NRPROPOSFAS"}, {"type", "string"}, {"size", 20}},
+                            QJsonObject{{"name", "NRVERPROPFAS"}, {"type", "string"}, {"size", 2}}};
+    const QJsonArray key{t.number, t.version};
+    QJsonObject change{{"op", op}};
+    if (QLatin1String(op) != QLatin1String("insert")) change["old"] = key;
+    if (QLatin1String(op) != QLatin1String("delete")) change["new"] = key;
+    return {{"fields", fields}, {"changes", QJsonArray{change}}};
+}
+
+// Arguments that name `t` where the rule reads a proposal; the caller's own branch and
+// name where it reads those, so the proposal is what the call is refused for.
+QJsonArray argsFor(const MethodInfo& m, const Target& t, int deltaArg, const char* op) {
+    QJsonArray args;
+    for (int i = 0; i < m.maxArgc; ++i) args.append(QString());
+    const AccessRule& r = m.access;
+    for (int i : r.branchArgs()) args[i] = "0001";
+    for (int i : r.selfArgs()) args[i] = "ASSIST";
+    if (r.numberArg() >= 0) args[r.numberArg()] = t.number;
+    if (r.versionArg() >= 0) args[r.versionArg()] = t.version;
+    std::vector<int> deltas = r.childDeltas();
+    if (r.headerDeltaArg()) deltas.push_back(*r.headerDeltaArg());
+    for (int i : deltas) args[i] = i == deltaArg ? QJsonValue(keyDelta(t, op)) : QJsonValue(QJsonValue::Null);
+    return args;
+}
+
+class MethodAccess : public ::testing::TestWithParam<Backend> {
+protected:
+    MethodAccess() : server_({.backend = GetParam(), .seed = true}) { token_ = server_.openSession("ASSIST"); }
+
+    Target firstProposal(const QString& where) {
+        const Packet p = server_.db().query(
+            "SELECT NRPROPOSFAS, NRVERPROPFAS, CDFILIAL FROM PROPOSTAFAS WHERE " + where + " ORDER BY NRPROPOSFAS");
+        if (p.rows.isEmpty()) return {};
+        return {p.rows[0][0].toString(), p.rows[0][1].toString(), p.rows[0][2].toString()};
+    }
+
+    // Calls the method as ASSIST with every way its rule names `t`; each must be refused
+    // with `expected` (the text for a read, or for a write when the rule writes).
+    void expectRefused(const MethodInfo& m, const Target& t, const QString& readText, const QString& writeText) {
+        std::vector<std::pair<int, const char*>> shapes;
+        if (m.access.numberArg() >= 0) shapes.push_back({-1, "update"});
+        std::vector<int> deltas = m.access.childDeltas();
+        if (m.access.headerDeltaArg()) deltas.push_back(*m.access.headerDeltaArg());
+        for (int d : deltas)
+            for (const char* op : {"update", "delete", "insert"}) shapes.push_back({d, op});
+        const QString expected = m.access.isWrite() ? writeText : readText;
+        for (const auto& [deltaArg, op] : shapes) {
+            // A new proposal row is judged on its branch and operator, not as a stored one.
+            if (m.access.headerDeltaArg() == deltaArg && QLatin1String(op) == QLatin1String("insert")) continue;
+            const QJsonObject reply = server_.callAs(token_, m.name, argsFor(m, t, deltaArg, op));
+            const QJsonObject error = reply["error"].toObject();
+            EXPECT_EQ(error["message"].toString(), expected)
+                << m.name.toStdString() << " delta arg " << deltaArg << " " << op << " on " << t.number.toStdString()
+                << "/" << t.version.toStdString() << " answered "
+                << QJsonDocument(reply).toJson(QJsonDocument::Compact).toStdString();
+        }
+    }
+
+    TestServer server_;
+    QByteArray token_;
+};
+
+TEST_P(MethodAccess, EveryMethodNamingAProposalRefusesAnOperatorWhoMayNotSeeIt) {
+    const MethodRegistry registry = realRegistry();
+    ASSERT_NO_THROW(registry.requireRules());
+    const Target sameBranch = firstProposal("CDFILIAL = '0001' AND CDOPERINCL <> 'ASSIST' AND "
+                                            "(CDOPERSOLI IS NULL OR CDOPERSOLI <> 'ASSIST')");
+    const Target otherBranch = firstProposal("CDFILIAL = '0002'");
+    ASSERT_FALSE(sameBranch.number.isEmpty());
+    ASSERT_FALSE(otherBranch.number.isEmpty());
+
+    const QString before = wholeDatabase(server_.db());
+    int walked = 0;
+    for (const QString& name : registry.names()) {
+        const MethodInfo& m = *registry.find(name);
+        if (!m.access.namesProposal()) {
+            EXPECT_TRUE(kNoProposal.contains(name)) << name.toStdString()
+                                                    << " names no proposal in its rule: is it really so?";
+            continue;
+        }
+        ++walked;
+        expectRefused(m, sameBranch, "O operador ASSIST não pode ver propostas de outros operadores.",
+                      "O operador ASSIST não pode alterar propostas de outros operadores.");
+        expectRefused(m, otherBranch, "O operador ASSIST não trabalha na filial 0002.",
+                      "O operador ASSIST não trabalha na filial 0002.");
+        ASSERT_EQ(firstDifference(before, wholeDatabase(server_.db())), "") << name.toStdString() << " wrote although refused";
+    }
+    EXPECT_GE(walked, 45);
+}
+
+// The owner is not refused by the same rules: the walk above is not refusing everyone.
+TEST_P(MethodAccess, WhoMaySeeTheProposalPassesTheRule) {
+    const Target own = firstProposal("CDFILIAL = '0001' AND CDOPERINCL = 'ASSIST'");
+    ASSERT_FALSE(own.number.isEmpty());
+    for (const char* method : {"GetLinProd", "GetServico", "GetMensagem", "GetObs", "GetSimulacao"}) {
+        const QJsonObject reply = server_.callAs(token_, method, {own.number, own.version});
+        EXPECT_FALSE(reply.contains("error")) << method;
+    }
+    const QByteArray manager = server_.openSession("GERENTE");
+    const Target someone = firstProposal("CDFILIAL = '0001' AND CDOPERINCL <> 'GERENTE'");
+    EXPECT_FALSE(server_.callAs(manager, "GetLinProd", {someone.number, someone.version}).contains("error"));
+}
+
+// A delta's rows are judged by the proposal they name as stored, and never move.
+TEST_P(MethodAccess, ADeltaCannotReachBeyondTheProposalItsMethodNames) {
+    const Target own = firstProposal("CDFILIAL = '0001' AND CDOPERINCL = 'ASSIST'");
+    const Target other = firstProposal("CDFILIAL = '0001' AND CDOPERINCL = 'GERENTE'");
+    ASSERT_FALSE(own.number.isEmpty());
+    ASSERT_FALSE(other.number.isEmpty());
+    const QByteArray manager = server_.openSession("GERENTE");
+    const QString before = wholeDatabase(server_.db());
+
+    // The contract switch of his own proposal carrying a header change of another one.
+    const QJsonObject smuggled = server_.callAs(token_, "SetTipoContrato",
+                                                {own.number, own.version, "L", keyDelta(other, "delete")});
+    EXPECT_EQ(smuggled["error"].toObject()["message"].toString(),
+              QString("O operador ASSIST não pode alterar propostas de outros operadores."));
+    const QJsonObject held = server_.callAs(manager, "SetTipoContrato",
+                                            {own.number, own.version, "L", keyDelta(other, "update")});
+    EXPECT_EQ(held["error"].toObject()["message"].toString(),
+              QString("O pacote de alterações só pode alterar a proposta %1/%2.").arg(own.number, own.version));
+
+    // Re-keying his own row into another proposal.
+    QJsonObject rekey = keyDelta(own, "update");
+    QJsonObject change = rekey["changes"].toArray()[0].toObject();
+    change["new"] = QJsonArray{other.number, "02"};
+    rekey["changes"] = QJsonArray{change};
+    for (const char* method : {"SetProposta", "SetServico", "SetObs"})
+        EXPECT_EQ(server_.callAs(token_, method, method == QLatin1String("SetObs") ? QJsonArray{rekey, "N"} : QJsonArray{rekey})
+                      ["error"].toObject()["message"].toString(),
+                  QString("O número e a versão da proposta de um registro não podem ser alterados."))
+            << method;
+    EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
+}
+
+TEST_P(MethodAccess, KeysThatAreNotNumbersAreRefusedAndNothingIsWritten) {
+    const int before = server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt();
+    const QJsonArray fields{QJsonObject{{"name", "NRPROPOSFAS"}, {"type", "string"}, {"size", 20}},
+                            QJsonObject{{"name", "NRVERPROPFAS"}, {"type", "string"}, {"size", 2}},
+                            QJsonObject{{"name", "CDFILIAL"}, {"type", "string"}, {"size", 4}},
+                            QJsonObject{{"name", "CDOPERINCL"}, {"type", "string"}, {"size", 12}}};
+    for (const auto& [number, version] : std::vector<std::pair<QString, QString>>{
+             {"../../escaped", "01"}, {"00000000000000000777", "01/../../tmp"}, {"0000000000000000077\\", "01"},
+             {"0000000000000000077'", "01"}, {"777", "01"}, {"00000000000000000777", "1"}}) {
+        const QJsonObject delta{
+            {"fields", fields},
+            {"changes", QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{number, version, "0001", "ASSIST"}}}}}};
+        EXPECT_EQ(server_.callAs(token_, "SetProposta", {delta})["error"].toObject()["message"].toString(),
+                  QString("Número de proposta deve ter 20 dígitos e versão 2 dígitos."))
+            << number.toStdString() << " " << version.toStdString();
+    }
+    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, MethodAccess, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+// A method without a rule is a start-up error, not an open door.
+TEST(MethodRegistryRules, AMethodWithoutARuleStopsTheServerFromStarting) {
+    auto start = [] {
+        TestServer server({.methods = [](MethodRegistry& r) {
+            r.add("SemRegra", 0, AccessRule(), [](server::MethodContext&, const server::Args&) -> server::Reply {
+                return QJsonValue(1);
+            });
+        }});
+    };
+    EXPECT_THROW(start(), std::exception);
+
+    MethodRegistry beyond;
+    beyond.add("LeAlem", 1, 2, AccessRule::proposal(0, 1), {});
+    EXPECT_THROW(beyond.requireRules(), std::logic_error) << "a rule may not read an argument that can be left out";
+}
+
+// The security notes promise a rule for every method: the table there is the registry's.
+TEST(MethodRegistryRules, TheSecurityNotesListEveryMethodWithItsRule) {
+    QFile notes(QStringLiteral(COT_SOURCE_DIR "/docs/security.md"));
+    ASSERT_TRUE(notes.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(notes.readAll());
+    const MethodRegistry registry = realRegistry();
+    QString table = QStringLiteral("| method | who may call it |\n|---|---|\n");
+    for (const QString& name : registry.names())
+        table += QStringLiteral("| `%1` | %2 |\n").arg(name, registry.find(name)->access.describe());
+    EXPECT_TRUE(text.contains(table)) << "docs/security.md should hold this table:\n" << table.toStdString();
+}
+
+}  // namespace
