@@ -2,14 +2,11 @@
 
 #include <QStringList>
 #include <algorithm>
-#include <vector>
 
 #include "base/clock.h"
 #include "data/packet.h"
-#include "server/methods/service_text_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
-#include "services/installment_schedule.h"
 
 namespace cot::server::acceptance {
 
@@ -33,12 +30,6 @@ struct Charges {
     }
 };
 
-std::vector<double> values(const Packet& schedule, const char* field) {
-    std::vector<double> out;
-    for (int i = 0; i < schedule.rows.size(); ++i) out.push_back(schedule.value(i, QString::fromLatin1(field)).toDouble());
-    return out;
-}
-
 QString systemsOf(Database& db, const AcceptedProposal& p, const QString& line, QStringList& codes) {
     const Packet systems = db.query(QStringLiteral("SELECT CDSISTEMA FROM SISTLINPPROP WHERE NRPROPOSFAS = :NR "
                                                    "AND NRVERPROPFAS = :VER AND CDLINPPROP = :L"),
@@ -55,7 +46,6 @@ SELECT CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, NRUSUALINPP, IDTIPLINPP, QTMINIM
        VRMENSALIDAPROP, VRDESLICUSOPROP, VRDESMENSALPROP, IDMPROCLINPP, IDLPROCLINPP, DTCALUSLINPP, IDAMBLINPP
 FROM LINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER ORDER BY CDLINPPROP)SQL"),
                                   {{"NR", p.number}, {"VER", p.version}});
-    const long double rate = svctext::interestRate(db);
     for (int i = 0; i < lines.rows.size(); ++i) {
         const QString key = lines.value(i, "CDLINPPROP").toString();
         const double licence = lines.value(i, "VRLICENCUSOPROP").toDouble();
@@ -95,12 +85,6 @@ VALUES (:C, :L, :INFOR, :NOME, :TIPO, :USU, :AMB, :LOC, :MODO, :SIST, :QT, :LIC,
                                                         "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
                                                         "AND CDLINPPROP = :L ORDER BY DTVELUSOPEDP"),
                                          {{"NR", p.number}, {"VER", p.version}, {"L", key}});
-        if (schedule.rows.isEmpty())
-            throw MethodError(QStringLiteral("Existem linhas de produto sem data de vencimento cadastrado. "
-                                             "Operação bloqueada."));
-        if (!scheduleAccepted(values(schedule, "VRVELUSOPEDP"), unit * quantity, rate))
-            throw MethodError(QStringLiteral("O somatório dos vencimentos está diferente do valor da Proposta. "
-                                             "O valor dos vencimentos deve ser alterado."));
         for (int s = 0; s < schedule.rows.size(); ++s) {
             const double value = schedule.value(s, "VRVELUSOPEDP").toDouble();
             charges.add("L", key, schedule.value(s, "DTVELUSOPEDP"), value);
@@ -134,14 +118,6 @@ void packageCharges(Database& db, const AcceptedProposal& p, Charges& charges, C
                                                     "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
                                                     "ORDER BY DTVENCSERVPROP"),
                                      {{"NR", p.number}, {"VER", p.version}});
-    if (schedule.rows.isEmpty()) {
-        if (out.services == 0 && p.packageValue == 0) return;
-        throw MethodError(QStringLiteral("O pacote de serviços da proposta deve conter ao menos uma linha de "
-                                         "vencimento. Operação Bloqueada."));
-    }
-    if (!scheduleAccepted(values(schedule, "VRVENCSERVPROP"), p.packageValue, svctext::interestRate(db)))
-        throw MethodError(QStringLiteral("O somatório dos vencimentos dos serviços está diferente do valor do pacote "
-                                         "da Proposta. O valor dos vencimentos deve ser alterado."));
     for (int s = 0; s < schedule.rows.size(); ++s) {
         const double value = schedule.value(s, "VRVENCSERVPROP").toDouble();
         charges.add("S", QVariant(), schedule.value(s, "DTVENCSERVPROP"), value);

@@ -31,9 +31,9 @@ struct ChargingSummary {
     long double package = 0;  // sum of the package charges
 };
 
-// Writes the contract and the charges inside the caller's transaction. Refused
-// (MethodError) when a licence of use or a package has no installments or installments
-// that do not add up to its value, or when a line is already under the client's contract.
+// Writes the contract and the charges inside the caller's transaction, from schedules
+// checkAcceptable (acceptance_checks.h) has passed. Refused (MethodError) when a line is
+// already under the client's contract.
 ChargingSummary generateCharging(Database& db, const AcceptedProposal& proposal);
 
 }  // namespace cot::server::acceptance

@@ -6,11 +6,15 @@
 //       VRCOBRPACOTE. In one transaction: the acceptance recorded on the version, the
 //       prospect's client registered when CLIENT (InsereCliente's eight values, see
 //       client_registration.h) is given, and the contract and charging generated. Either
-//       all of it is written or nothing. A version already accepted (also by a call
-//       running at the same time), a request, another version accepted, a date before the
-//       proposal's, or a prospect without a client (and no CLIENT) is refused.
+//       all of it is written or nothing. Refused, with nothing written: a version already
+//       accepted, or another version of the number accepted (also by a call running at
+//       the same time); a request; a date before the proposal's; a prospect without a
+//       client (and no CLIENT); schedules or dates the approval refuses (see
+//       acceptance_checks.h); a CLIENT naming another operator or registered for a branch
+//       not the session operator's.
 //   InsereCliente(PROSPECT, INSCRIPTION, COMPANY, COMPLEMENT, TRADE NAME, KIND, KIND+
 //       INSCRIPTION, OPERATOR) → CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE of the new client.
+//       OPERATOR is the session's and the prospect's branch one of his.
 //   Valida_Servico_LinhaProd(CODE, SERVICE TYPE, NR, VER) → the client's contracted
 //       services of that type (none for a prospect without a client); the version's own
 //       services aside.
@@ -20,6 +24,7 @@
 #include "server/methods/acceptance_methods.h"
 
 #include "server/methods/acceptance_charging.h"
+#include "server/methods/acceptance_checks.h"
 #include "server/methods/client_registration.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_support.h"
@@ -45,6 +50,16 @@ QString monthOf(const QString& typed) {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
+// Every version of the number, locked to the end of the transaction: two versions are never
+// accepted, since the second acceptance waits here and then finds the first. SQLite's
+// writers are already one at a time.
+void lockProposalNumber(Database& db, const QString& number) {
+    if (db.dialect() != Dialect::Postgres) return;
+    db.query(QStringLiteral("SELECT NRVERPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR ORDER BY NRVERPROPFAS "
+                            "FOR UPDATE"),
+             {{"NR", number}});
+}
+
 QString textOf(const Packet& p, const char* field) {
     const QVariant v = p.value(0, QString::fromLatin1(field));
     return v.isNull() ? QString() : v.toString().trimmed();
@@ -58,15 +73,17 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
     const QString branch = args.string(5).trimmed(), oper = args.string(6).trimmed();
     ctx.caller().requireBranch(branch);
     ctx.caller().requireSelf(oper);
-    const bool registering = args.size() > 7 && !args.isNull(7);
+    const bool withClient = args.size() > 7 && !args.isNull(7);
     acceptance::NewClient newClient;
-    if (registering) newClient = acceptance::newClientFromValue(args.raw(7), 7, QStringLiteral("AceiteProposta"));
+    if (withClient) {
+        newClient = acceptance::newClientFromValue(args.raw(7), 7, QStringLiteral("AceiteProposta"));
+        if (!newClient.oper.isEmpty()) ctx.caller().requireSelf(newClient.oper);
+    }
     if (!typedDate.isValid()) throw MethodError(QStringLiteral("Data de aprovação deve ser informada."));
     const QDateTime acceptedOn(typedDate.date(), QTime(0, 0));
 
     Transaction tx(db);
-    // The version's row stays locked to the end: a second acceptance waits here and then
-    // finds it accepted.
+    lockProposalNumber(db, key.number);
     const Packet p = svctext::requireProposal(
         db, key.number, key.version,
         QStringLiteral("CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, CDCLIENTE, CDPROSPECT, DTPROPOSFAS, DTACEPROPFAS, "
@@ -80,7 +97,7 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
     if (created.isValid() && acceptedOn.date() < created.date())
         throw MethodError(QStringLiteral("Data de aprovação não pode ser menor que data da proposta."));
     const QString month = monthOf(args.string(4).trimmed().isEmpty() ? textOf(p, "NRMESREAJPROP") : args.string(4));
-    // Other versions share the lines' keys: one contract per proposal.
+    // One contract per proposal: read under the number's lock.
     if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS <> :VER "
                                  "AND DTACEPROPFAS IS NOT NULL"),
                   key.params())
@@ -88,19 +105,18 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
         throw MethodError(QStringLiteral("Outra versão desta proposta já foi aceita."));
 
     QString client;
-    bool registered = false;
+    bool registering = false;
     if (textOf(p, "IDCLIENPROSP") == QLatin1String("P")) {
         const QString prospect = textOf(p, "CDPROSPECT");
         client = acceptance::clientOfProspect(db, prospect);
         if (!code.isEmpty() && code != prospect && code != client)
             throw MethodError(QStringLiteral("Prospect informado não corresponde ao da proposta."));
-        if (registering) {
+        if (withClient) {
             if (newClient.prospect.isEmpty()) newClient.prospect = prospect;
             if (newClient.prospect != prospect)
                 throw MethodError(QStringLiteral("Prospect informado não corresponde ao da proposta."));
             if (newClient.oper.isEmpty()) newClient.oper = oper;
-            client = acceptance::registerClient(db, newClient).code;
-            registered = true;
+            registering = true;
         } else if (client.isEmpty()) {
             throw MethodError(QStringLiteral("Não é possivel aprovar proposta com prospect."));
         }
@@ -110,6 +126,20 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
         if (!code.isEmpty() && code != client)
             throw MethodError(QStringLiteral("Cliente informado não corresponde ao da proposta."));
     }
+
+    acceptance::AcceptedProposal accepted;
+    accepted.number = key.number;
+    accepted.version = key.version;
+    accepted.branch = branch.isEmpty() ? textOf(p, "CDFILIAL") : branch;
+    accepted.readjustMonth = month;
+    accepted.oper = oper;
+    accepted.contract = textOf(p, "IDTIPOPROPFAS");
+    accepted.serviceCharging = textOf(p, "IDTIPOCOBRSERV");
+    accepted.packageValue = p.value(0, "VRPACOTESERV").toDouble();
+    accepted.acceptedOn = acceptedOn;
+    // Everything refused is refused before the first write.
+    acceptance::checkAcceptable(db, accepted);
+    if (registering) client = acceptance::registerClient(db, newClient, ctx.caller()).code;
 
     const int updated = db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTACEPROPFAS = :D, CDOPERACEITE = :OP, "
                                                "NRMESREAJPROP = :MES, IDCLIENPROSP = 'C', CDCLIENTE = :C "
@@ -121,17 +151,7 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
     db.exec(QStringLiteral("UPDATE CLIENTE SET NRMESREAJCLIE = :MES WHERE CDCLIENTE = :C AND NRMESREAJCLIE IS NULL"),
             {{"MES", month}, {"C", client}});
 
-    acceptance::AcceptedProposal accepted;
-    accepted.number = key.number;
-    accepted.version = key.version;
     accepted.client = client;
-    accepted.branch = branch.isEmpty() ? textOf(p, "CDFILIAL") : branch;
-    accepted.readjustMonth = month;
-    accepted.oper = oper;
-    accepted.contract = textOf(p, "IDTIPOPROPFAS");
-    accepted.serviceCharging = textOf(p, "IDTIPOCOBRSERV");
-    accepted.packageValue = p.value(0, "VRPACOTESERV").toDouble();
-    accepted.acceptedOn = acceptedOn;
     const acceptance::ChargingSummary summary = acceptance::generateCharging(db, accepted);
     tx.commit();
 
@@ -139,7 +159,7 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
                 number("QTSERVICOS"), number("QTCOBRANCAS"), number("VRCOBRLICUSO"), number("VRCOBRPACOTE")},
                {}};
     out.rows << QVariantList{client,
-                             registered ? QStringLiteral("S") : QStringLiteral("N"),
+                             registering ? QStringLiteral("S") : QStringLiteral("N"),
                              acceptedOn,
                              double(summary.lines),
                              double(summary.services),
@@ -151,9 +171,8 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
 
 Reply insereCliente(MethodContext& ctx, const Args& args) {
     const acceptance::NewClient client = acceptance::newClientFromArgs(args, 0);
-    ctx.caller().requireSelf(client.oper);
     Transaction tx(ctx.db);
-    const acceptance::RegisteredClient made = acceptance::registerClient(ctx.db, client);
+    const acceptance::RegisteredClient made = acceptance::registerClient(ctx.db, client, ctx.caller());
     tx.commit();
     Packet out{{text("CDCLIENTE", 21), fixed("IDTPIJURCLIE"), text("NRINSJURCLIE", 20)}, {}};
     out.rows << QVariantList{made.code, made.personKind, made.inscription};
@@ -191,10 +210,10 @@ FROM PARAMEMAIL WHERE IDIDIOMA = :L AND CDPARAMEMAIL = :K)SQL"),
 }  // namespace
 
 void registerAcceptanceMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("AceiteProposta"), 7, 8, aceiteProposta);
-    registry.add(QStringLiteral("InsereCliente"), 8, insereCliente);
-    registry.add(QStringLiteral("Valida_Servico_LinhaProd"), 4, validaServicoLinhaProd);
-    registry.add(QStringLiteral("GetParamEmail"), 2, getParamEmail);
+    registry.add(QStringLiteral("AceiteProposta"), 7, 8, AccessRule::proposal(0, 1).branch(5).self(6).writes(), aceiteProposta);
+    registry.add(QStringLiteral("InsereCliente"), 8, AccessRule::session().self(7).writes(), insereCliente);
+    registry.add(QStringLiteral("Valida_Servico_LinhaProd"), 4, AccessRule::proposal(2, 3), validaServicoLinhaProd);
+    registry.add(QStringLiteral("GetParamEmail"), 2, AccessRule::session(), getParamEmail);
 }
 
 }  // namespace cot::server

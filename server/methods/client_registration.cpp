@@ -5,6 +5,7 @@
 
 #include "base/clock.h"
 #include "data/packet.h"
+#include "server/auth/caller.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 #include "services/consiste.h"
@@ -80,7 +81,7 @@ QString clientOfProspect(Database& db, const QString& prospect) {
         .trimmed();
 }
 
-RegisteredClient registerClient(Database& db, const NewClient& c) {
+RegisteredClient registerClient(Database& db, const NewClient& c, Caller& session) {
     requireFilled(c.prospect, "Prospect deve ser informado.");
     // The prospect's row is the lock two registrations of one prospect queue on.
     const QString lock = db.dialect() == Dialect::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
@@ -88,6 +89,9 @@ RegisteredClient registerClient(Database& db, const NewClient& c) {
         QStringLiteral("SELECT CDPROSPECT, CDFILIAL, CDCLIENTE FROM PROSPECT WHERE CDPROSPECT = :P%1").arg(lock),
         {{"P", c.prospect}});
     if (prospect.rows.isEmpty()) throw MethodError(QStringLiteral("Prospect não cadastrado."));
+    // The client is registered by this operator, for the prospect's branch.
+    session.requireSelf(c.oper);
+    session.requireBranch(text(prospect.value(0, "CDFILIAL")));
     requireFilled(c.inscription, "Inscrição deve ser informada.");
     requireFilled(c.company, "Razão Social deve ser informada.");
     requireFilled(c.tradeName, "Nome Fantasia deve ser informado.");

@@ -6,6 +6,7 @@
 
 namespace cot::server {
 class Args;
+class Caller;
 class Database;
 }
 
@@ -39,9 +40,10 @@ struct RegisteredClient {
 
 // Checks the values and writes CLIENTE, its main address and the prospect's link to it,
 // inside the caller's transaction. Refused (MethodError, nothing written) when the
-// prospect is unknown, a value is missing or too long, or the inscription (or the
-// prospect) already has a client.
-RegisteredClient registerClient(Database& db, const NewClient& client);
+// prospect is unknown, a value is missing or too long, the inscription (or the prospect)
+// already has a client, the operator named is not the session's, or the client's branch
+// (the prospect's) is not one of the session operator's.
+RegisteredClient registerClient(Database& db, const NewClient& client, Caller& session);
 
 // The client registered for a prospect, empty when none.
 QString clientOfProspect(Database& db, const QString& prospect);

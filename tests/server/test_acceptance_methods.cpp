@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <thread>
 
 #include "support/refused_inserts.h"
 #include "support/packet_cells.h"
@@ -24,14 +23,16 @@ const QString kDelta = "77888999000127";  // prospect of proposal 4
 const QString kZeta = "88999000000118";   // prospect of proposal 7
 const QString kAccepted = "Proposta já aceita. O aceite não pode ser registrado novamente.";
 const QString kToday = "2026-12-06";
+// Proposal 4's first installment falls due on this day: accepted later, it would be late.
+const QString kDeltaDay = "2026-11-16";
 
 class AcceptanceMethodsTest : public ::testing::TestWithParam<Backend> {
 protected:
     AcceptanceMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
 
     RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
-    RpcResult accept(int proposal, const QString& code, const QVariant& client = {}) {
-        QVariantList args{nr(proposal), "01", code, kToday, "07", "0001", "VENDEDOR"};
+    RpcResult accept(int proposal, const QString& code, const QVariant& client = {}, const QString& day = kToday) {
+        QVariantList args{nr(proposal), "01", code, day, "07", "0001", "VENDEDOR"};
         if (client.isValid()) args << client;
         return call("AceiteProposta", args);
     }
@@ -148,10 +149,10 @@ TEST_P(AcceptanceMethodsTest, ARentalIsContractedByItsMonthlyValueWithNothingCha
 
 TEST_P(AcceptanceMethodsTest, AProspectBecomesAClientInTheSameTransactionAsTheAcceptance) {
     // Without the client's data there is no client to charge: refused, nothing written.
-    EXPECT_EQ(accept(4, kDelta).error, "Não é possivel aprovar proposta com prospect.");
+    EXPECT_EQ(accept(4, kDelta, {}, kDeltaDay).error, "Não é possivel aprovar proposta com prospect.");
     EXPECT_EQ(written(4, kDelta), 0);
 
-    const RpcResult r = accept(4, kDelta, deltaClient());
+    const RpcResult r = accept(4, kDelta, deltaClient(), kDeltaDay);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     const Packet answer = r.value.value<Packet>();
     EXPECT_EQ(answer.value(0, "CDCLIENTE").toString(), kDelta);
@@ -188,7 +189,7 @@ TEST_P(AcceptanceMethodsTest, AFailureWhileChargingLeavesNeitherClientNorAccepta
                            "NMFANTCLIE", "IDTPIJURCLIE", "TPINSCRICAO",  "CDOPERADOR"};
     for (const char* n : names) data.fields << FieldDef{QString::fromLatin1(n), FieldType::String, 60};
     data.rows << deltaClient();
-    const RpcResult failed = accept(4, kDelta, QVariant::fromValue(data));
+    const RpcResult failed = accept(4, kDelta, QVariant::fromValue(data), kDeltaDay);
     ASSERT_FALSE(failed.ok);
     EXPECT_FALSE(failed.error.contains("COBRPROP")) << failed.error.toStdString();
     EXPECT_FALSE(failed.error.contains("INSERT", Qt::CaseInsensitive)) << failed.error.toStdString();
@@ -198,31 +199,9 @@ TEST_P(AcceptanceMethodsTest, AFailureWhileChargingLeavesNeitherClientNorAccepta
 
     // Mended, the same acceptance goes through: the prospect was never left half a client.
     refused.lift();
-    const RpcResult again = accept(4, kDelta, QVariant::fromValue(data));
+    const RpcResult again = accept(4, kDelta, QVariant::fromValue(data), kDeltaDay);
     ASSERT_TRUE(again.ok) << again.error.toStdString();
     EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", {{"N", nr(4)}}), 2);
-}
-
-TEST_P(AcceptanceMethodsTest, OfSimultaneousAcceptancesOfOneProposalExactlyOneWins) {
-    constexpr int kThreads = 4;
-    std::vector<std::thread> threads;
-    std::vector<RpcResult> results(kThreads);
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&, t] {
-            auto connection = server_.newConnection();
-            results[t] = connection->call("AceiteProposta", {nr(4), "01", kDelta, kToday, "07", "0001", "VENDEDOR",
-                                                             deltaClient()});
-        });
-    for (std::thread& t : threads) t.join();
-    int won = 0;
-    for (const RpcResult& r : results) {
-        if (r.ok) ++won;
-        else EXPECT_EQ(r.error, kAccepted) << "the proposal is taken before the client is registered";
-    }
-    EXPECT_EQ(won, 1);
-    EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", {{"N", nr(4)}}), 2);
-    EXPECT_EQ(count("SELECT COUNT(*) FROM LINPCLIE WHERE NRPROPOSFAS = :N", {{"N", nr(4)}}), 1);
-    EXPECT_EQ(count("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :C", {{"C", kDelta}}), 1);
 }
 
 TEST_P(AcceptanceMethodsTest, AProspectIsRegisteredOnceAndThenAcceptedByItsOwnCall) {
@@ -305,6 +284,79 @@ TEST_P(AcceptanceMethodsTest, RefusedAcceptancesWriteNothing) {
     ASSERT_TRUE(call("AceiteProposta", {nr(6), "03", "11222333000181", kToday, "03", "0001", "VENDEDOR"}).ok);
     EXPECT_EQ(call("AceiteProposta", {nr(6), "02", "11222333000181", kToday, "03", "0001", "VENDEDOR"}).error,
               "Outra versão desta proposta já foi aceita.");
+}
+
+TEST_P(AcceptanceMethodsTest, SchedulesAndDatesTheApprovalRefusesAreRefusedWithItsTexts) {
+    server::Database& db = server_.db();
+    // Proposal 2's first package installment, changed by `set`.
+    const auto firstPackage = [&](const QString& set, QVariantMap params = {}) {
+        params.insert("N", nr(2));
+        db.exec("UPDATE VENCSERVPROP SET " + set + " WHERE NRPROPOSFAS = :N AND DTVENCSERVPROP = "
+                "(SELECT MIN(DTVENCSERVPROP) FROM VENCSERVPROP WHERE NRPROPOSFAS = :N)", params);
+    };
+
+    // A package whose installments no longer add up.
+    firstPackage("VRVENCSERVPROP = VRVENCSERVPROP + 0.01");
+    EXPECT_EQ(accept(2, kBeta).error, "O somatório dos vencimentos dos serviços está diferente do valor do pacote da "
+                                      "Proposta. O valor dos vencimentos deve ser alterado.");
+    firstPackage("VRVENCSERVPROP = VRVENCSERVPROP - 0.01");
+
+    // Installments due before the acceptance, listed line by line; the grace month first.
+    EXPECT_EQ(accept(2, kBeta, {}, "2027-01-10").error,
+              "As seguintes linhas de produto estão com o vencimento menor que a data do aceite (10/01/2027):\n"
+              "2001 - ERP Web completo (26/12/2026)\n2002 - Escrita Fiscal Web (26/12/2026)");
+    EXPECT_EQ(accept(2, kBeta, {}, "2027-02-01").error,
+              "Operação bloqueada! Mês de carência deve ser maior ou igual ao mês da data de aceite da proposta.\n"
+              "2001 - ERP Web completo (01/2027)\n2002 - Escrita Fiscal Web (01/2027)");
+    firstPackage("DTVENCSERVPROP = :D", {{"D", QDateTime(QDate(2026, 12, 1), QTime(0, 0))}});
+    EXPECT_EQ(accept(2, kBeta).error,
+              "O vencimento dos serviços da proposta está menor que a data do aceite (06/12/2026). Operação Bloqueada.");
+    firstPackage("DTVENCSERVPROP = :D", {{"D", QDateTime(QDate(2026, 12, 26), QTime(0, 0))}});
+    EXPECT_EQ(written(2, kBeta), 0);
+    EXPECT_TRUE(accept(2, kBeta).ok) << "mended, the same acceptance goes through";
+
+    // A rental's line with installments that pay nothing it owes; the approval refuses it
+    // whatever the contract.
+    db.exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) "
+            "VALUES (:N, '01', :L, :D, 100)",
+            {{"N", nr(3)}, {"L", nr(5)}, {"D", QDateTime(QDate(2027, 1, 10), QTime(0, 0))}});
+    EXPECT_EQ(call("AceiteProposta", {nr(3), "01", "33444555000163", kToday, "01", "0001", "VENDEDOR"}).error,
+              "O somatório dos vencimentos está diferente do valor da Proposta. O valor dos vencimentos deve ser "
+              "alterado.");
+    EXPECT_EQ(written(3, "33444555000163"), 0);
+
+    // A prospect's acceptance refused for a late installment registers no client either.
+    EXPECT_EQ(accept(4, kDelta, deltaClient()).error,
+              "As seguintes linhas de produto estão com o vencimento menor que a data do aceite (06/12/2026):\n"
+              "4001 - Folha Web (16/11/2026)");
+    EXPECT_EQ(written(4, kDelta), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :C", {{"C", kDelta}}), 0);
+}
+
+TEST_P(AcceptanceMethodsTest, TheClientIsRegisteredByTheSessionsOperatorForOneOfHisBranches) {
+    const QString actingAsGerente = "O operador VENDEDOR não pode agir como o operador GERENTE.";
+    QVariantList other = deltaClient();
+    other[7] = "GERENTE";
+    EXPECT_EQ(accept(4, kDelta, other, kDeltaDay).error, actingAsGerente);
+    EXPECT_EQ(accept(2, kBeta, other).error, actingAsGerente) << "even where the data would not be used";
+    EXPECT_EQ(call("InsereCliente", other).error, actingAsGerente);
+    EXPECT_EQ(written(4, kDelta), 0);
+
+    // A prospect of a branch the operator does not work in.
+    server_.db().exec("UPDATE PROSPECT SET CDFILIAL = '0002' WHERE CDPROSPECT = :P", {{"P", kDelta}});
+    auto gerente = server_.newConnection();
+    gerente->setToken(server_.openSession("GERENTE"));
+    const QString notHisBranch = "O operador GERENTE não trabalha na filial 0002.";
+    EXPECT_EQ(gerente->call("InsereCliente", other).error, notHisBranch);
+    EXPECT_EQ(gerente->call("AceiteProposta", {nr(4), "01", kDelta, kDeltaDay, "07", "0001", "GERENTE", other}).error,
+              notHisBranch);
+    EXPECT_EQ(written(4, kDelta), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :C", {{"C", kDelta}}), 0);
+
+    // Who works there registers it, for that branch.
+    ASSERT_TRUE(accept(4, kDelta, deltaClient(), kDeltaDay).ok);
+    EXPECT_EQ(server_.db().scalar("SELECT CDFILIAL FROM CLIENTE WHERE CDCLIENTE = :C", {{"C", kDelta}}).toString(),
+              "0002");
 }
 
 TEST_P(AcceptanceMethodsTest, TheClientsDataIsAnOptionalEighthArgument) {
