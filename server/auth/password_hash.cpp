@@ -57,6 +57,22 @@ bool constantTimeEqual(const QByteArray& a, const QByteArray& b) {
     return a.size() == b.size() && sodium_memcmp(a.constData(), b.constData(), size_t(a.size())) == 0;
 }
 
+// The hash of a password nobody knows, checked whenever no real Argon2id value is: an
+// unknown operator, an older SHA-256 value or a malformed one then costs what a real check
+// costs, so the answer's delay tells nothing about the operator.
+const QString& decoyHash() {
+    static const QString decoy = [] {
+        const QString fixed = QStringLiteral(
+            "$argon2id$v=19$m=65536,t=2,p=1$Zd977ijymJGjqW98VCBTgQ$rGKfJ2KBujZ0JgmttYKeOBuf1oiwOSquaRFfzNxOAkU");
+        if (crypto_pwhash_str_needs_rehash(fixed.toLatin1().constData(), kOpsLimit, kMemLimit) == 0) return fixed;
+        // Today's cost differs from the fixed value's: a fresh one of the same cost.
+        unsigned char random[16];
+        randombytes_buf(random, sizeof random);
+        return hashPassword(QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(random), 16).toHex()));
+    }();
+    return decoy;
+}
+
 PasswordCheck checkSha256(const QString& stored, const QString& password) {
     const QStringList parts = stored.split(QLatin1Char(':'));
     if (parts.size() != 3 || parts[2].size() != 64) return {};
@@ -66,9 +82,16 @@ PasswordCheck checkSha256(const QString& stored, const QString& password) {
     return {constantTimeEqual(expected, actual), true};
 }
 
+// Whether libsodium can read the value (a malformed one would fail at once, quicker than a check).
+bool readableArgon2(const QString& stored) {
+    const QByteArray hash = stored.toLatin1();
+    return hash.size() < qsizetype(crypto_pwhash_STRBYTES) &&
+           crypto_pwhash_str_needs_rehash(hash.constData(), kOpsLimit, kMemLimit) >= 0;
+}
+
 PasswordCheck checkArgon2(const QString& stored, const QString& password) {
     const QByteArray hash = stored.toLatin1();
-    if (hash.size() >= crypto_pwhash_STRBYTES) return {};
+    if (hash.size() >= qsizetype(crypto_pwhash_STRBYTES)) return {};
     const QByteArray secret = password.toUtf8();
     SlotScope slot;
     if (crypto_pwhash_str_verify(hash.constData(), secret.constData(), size_t(secret.size())) != 0) return {};
@@ -80,9 +103,11 @@ PasswordCheck checkArgon2(const QString& stored, const QString& password) {
 PasswordCheck checkPassword(const QString& stored, const QString& password) {
     ensureSodium();
     const QString value = stored.trimmed();
-    if (value.startsWith(QLatin1String("$argon2id$"))) return checkArgon2(value, password);
-    if (value.startsWith(QLatin1String("sha256:"), Qt::CaseInsensitive)) return checkSha256(value, password);
-    return {};
+    if (value.startsWith(QLatin1String("$argon2id$")) && readableArgon2(value)) return checkArgon2(value, password);
+    const PasswordCheck check =
+        value.startsWith(QLatin1String("sha256:"), Qt::CaseInsensitive) ? checkSha256(value, password) : PasswordCheck{};
+    spendCheckTime(password);
+    return check;
 }
 
 QString hashPassword(const QString& password) {
@@ -96,14 +121,8 @@ QString hashPassword(const QString& password) {
 }
 
 void spendCheckTime(const QString& password) {
-    // A fixed hash of a random password: the check fails, after the same work.
-    static const QString decoy = [] {
-        unsigned char random[16];
-        ensureSodium();
-        randombytes_buf(random, sizeof random);
-        return hashPassword(QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(random), 16).toHex()));
-    }();
-    checkArgon2(decoy, password);
+    ensureSodium();
+    checkArgon2(decoyHash(), password);
 }
 
 }  // namespace cot::server

@@ -6,7 +6,8 @@ namespace cot::server {
 // Operator passwords as OPERADOR.DSHASHSENHA keeps them:
 //   "$argon2id$v=19$m=...,t=...,p=1$<salt>$<hash>"  (libsodium crypto_pwhash_str), or
 //   "sha256:<salt>:<hex of SHA-256(salt + password)>"  (older rows, upgraded at sign-in).
-// A malformed stored value never matches.
+// A malformed stored value never matches. Every check costs one Argon2id verification,
+// whatever the stored form, so its delay tells nothing about the operator.
 struct PasswordCheck {
     bool matches = false;
     bool needsUpgrade = false;  // matched, but the stored form is older or weaker than today's

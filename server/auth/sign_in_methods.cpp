@@ -58,34 +58,38 @@ QString chooseBranch(const QJsonArray& branches, const QString& wanted, const QS
 }
 
 // Replaces an older stored form by today's, unless someone changed the password meanwhile.
-void upgradeHash(Database& db, const QString& code, const QString& oldHash, const QString& password) {
-    db.exec(QStringLiteral("UPDATE OPERADOR SET DSHASHSENHA = :NEW WHERE CDOPERADOR = :OP AND DSHASHSENHA = :OLD"),
-            {{"NEW", hashPassword(password)}, {"OP", code}, {"OLD", oldHash}});
+// The stored hash after it, which the new session is tied to.
+QString upgradeHash(Database& db, const QString& code, const QString& oldHash, const QString& password) {
+    const QString newHash = hashPassword(password);
+    const int changed =
+        db.exec(QStringLiteral("UPDATE OPERADOR SET DSHASHSENHA = :NEW WHERE CDOPERADOR = :OP AND DSHASHSENHA = :OLD"),
+                {{"NEW", newHash}, {"OP", code}, {"OLD", oldHash}});
+    return changed > 0 ? newHash : oldHash;
 }
 
 Reply abreSessao(MethodContext& ctx, const Args& args, const SessionLimits& limits) {
     const QString code = args.string(0).trimmed().toUpper();
     const QString password = args.string(1);
     if (code.isEmpty()) throw MethodError(QStringLiteral("Operador deve ser informado."));
+    // Counted before the slow check, for registered codes and others alike: neither the
+    // answer nor its delay tells them apart, and parallel guesses get no more than the
+    // allowance checked.
+    signin_throttle::reserveAttempt(ctx.db, code, ctx.clientAddress);
     const std::optional<OperatorRow> row = readOperator(ctx.db, code);
-    if (!row) {
+    PasswordCheck check;
+    if (row)
+        check = checkPassword(row->hash, password);
+    else
         spendCheckTime(password);
-        throw MethodError(kInvalid);
-    }
-    signin_throttle::requireAllowed(ctx.db, code);
-    const PasswordCheck check = checkPassword(row->hash, password);
-    if (!check.matches) {
-        signin_throttle::recordFailure(ctx.db, code);
-        throw MethodError(kInvalid);
-    }
+    if (!check.matches) throw MethodError(kInvalid);
+    signin_throttle::forgetFailures(ctx.db, code, ctx.clientAddress);
     // Told only to whoever knows the password.
     if (row->status != QLatin1String("A")) throw MethodError(QStringLiteral("Operador %1 está inativo.").arg(code));
     const QJsonArray branches = branchesOf(ctx.db, code);
     const QString branch = chooseBranch(branches, args.size() > 2 ? args.string(2) : QString(), code);
 
-    signin_throttle::clearFailures(ctx.db, code);
-    if (check.needsUpgrade) upgradeHash(ctx.db, code, row->hash, password);
-    const OpenedSession session = sessions::open(ctx.db, code, limits);
+    const QString hash = check.needsUpgrade ? upgradeHash(ctx.db, code, row->hash, password) : row->hash;
+    const OpenedSession session = sessions::open(ctx.db, code, limits, hash);
     return QJsonObject{{"token", QString::fromLatin1(session.token)},
                        {"operador", code},
                        {"nome", row->name},
@@ -102,9 +106,9 @@ Reply fechaSessao(MethodContext& ctx, const Args&) {
 }  // namespace
 
 void registerSignInMethods(MethodRegistry& registry, const SessionLimits& limits) {
-    registry.addOpen(QStringLiteral("AbreSessao"), 2, 3,
+    registry.add(QStringLiteral("AbreSessao"), 2, 3, AccessRule::open(),
                      [limits](MethodContext& ctx, const Args& args) { return abreSessao(ctx, args, limits); });
-    registry.add(QStringLiteral("FechaSessao"), 0, fechaSessao);
+    registry.add(QStringLiteral("FechaSessao"), 0, AccessRule::session(), fechaSessao);
 }
 
 }  // namespace cot::server

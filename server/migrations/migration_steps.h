@@ -28,5 +28,6 @@ MigrationStep contractsMigration();
 MigrationStep textHistoryMigration();
 MigrationStep acceptanceMigration();
 MigrationStep sessionsMigration();
+MigrationStep signInMigration();
 
 }  // namespace cot::server::detail

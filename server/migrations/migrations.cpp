@@ -13,7 +13,8 @@ namespace detail {
 const QList<MigrationStep>& migrationSteps() {
     static const QList<MigrationStep> steps{registersMigration(), proposalsMigration(),
                                             contractsMigration(), textHistoryMigration(),
-                                            acceptanceMigration(), sessionsMigration()};
+                                            acceptanceMigration(), sessionsMigration(),
+                                            signInMigration()};
     return steps;
 }
 

@@ -1,13 +1,17 @@
 // Sign-in on the server: sessions, what a call without one gets, password hashes and the
 // slowing down of repeated failures.
 #include <QJsonArray>
+#include <QElapsedTimer>
 #include <QJsonObject>
+#include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "base/clock.h"
 #include "base/errors.h"
 #include "server/auth/password_admin.h"
 #include "server/auth/password_hash.h"
+#include "server/auth/session_store.h"
 #include "server/auth/sign_in_throttle.h"
 #include "rpc/rpc_values.h"
 #include "support/test_server.h"
@@ -109,10 +113,14 @@ TEST_P(Sessions, AnOldSha256HashIsReplacedByArgon2idAtTheNextSignIn) {
     EXPECT_EQ(errorText(signIn("VENDEDOR", "errada")), QString("Operador ou senha inválidos."));
     EXPECT_EQ(storedHash("VENDEDOR"), old) << "a failed sign-in changes nothing";
 
-    ASSERT_TRUE(signIn("vendedor", "vendedor").contains("result"));
+    const QJsonObject opened = signIn("vendedor", "vendedor");
+    ASSERT_TRUE(opened.contains("result"));
     const QString upgraded = storedHash("VENDEDOR");
     EXPECT_TRUE(upgraded.startsWith("$argon2id$")) << upgraded.toStdString();
     EXPECT_FALSE(upgraded.contains("vendedor"));
+    EXPECT_TRUE(server_->callAs(opened["result"].toObject()["token"].toString().toLatin1(), "GetParamPerc")
+                    .contains("result"))
+        << "the upgrade does not end the session it opens";
 
     // The new hash takes the same password, and is not rewritten at each sign-in.
     ASSERT_TRUE(signIn("VENDEDOR", "vendedor").contains("result"));
@@ -136,18 +144,67 @@ TEST_P(Sessions, UnknownInactiveOrBranchlessOperatorsAreRefusedWithoutSayingWhic
 TEST_P(Sessions, RepeatedFailuresHoldTheOperatorBackForLongerAndLonger) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(errorText(signIn("GERENTE", "errada")), QString("Operador ou senha inválidos."));
     // Held back: even the right password is not checked now.
-    EXPECT_EQ(errorText(signIn("GERENTE", "gerente")),
-              QString("Muitas tentativas sem sucesso para o operador GERENTE. Tente novamente em 30 segundos."));
+    EXPECT_EQ(errorText(signIn("GERENTE", "gerente")), QString("Muitas tentativas sem sucesso. Tente novamente em 30 segundos."));
     // Another operator is not held back by GERENTE's failures.
     EXPECT_TRUE(signIn("VENDEDOR", "vendedor").contains("result"));
 
     setNow(kNow.addSecs(31));
     EXPECT_EQ(errorText(signIn("GERENTE", "errada")), QString("Operador ou senha inválidos."));
-    EXPECT_EQ(errorText(signIn("GERENTE", "gerente")),
-              QString("Muitas tentativas sem sucesso para o operador GERENTE. Tente novamente em 60 segundos."));
+    EXPECT_EQ(errorText(signIn("GERENTE", "gerente")), QString("Muitas tentativas sem sucesso. Tente novamente em 60 segundos."));
     setNow(kNow.addSecs(92));
     EXPECT_TRUE(signIn("GERENTE", "gerente").contains("result"));
     EXPECT_EQ(server_->db().scalar("SELECT COUNT(*) FROM FALHAENTRADA").toInt(), 0) << "success clears the count";
+}
+
+TEST_P(Sessions, ASessionEndsWhenItsOperatorIsDeactivatedOrHisPasswordChangedAnyhow) {
+    const auto works = [&](const QByteArray& token) { return server_->callAs(token, "GetParamPerc").contains("result"); };
+    const QByteArray assist = server_->openSession("ASSIST");
+    const QByteArray gerente = server_->openSession("GERENTE");
+    ASSERT_TRUE(works(assist));
+    server_->db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'I' WHERE CDOPERADOR = 'ASSIST'");
+    EXPECT_FALSE(works(assist));
+    server_->db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'A' WHERE CDOPERADOR = 'ASSIST'");
+    EXPECT_FALSE(works(assist)) << "reactivating him does not revive it";
+
+    // Changed straight in the table, not through --set-password.
+    const QString before = storedHash("GERENTE");
+    server_->db().exec("UPDATE OPERADOR SET DSHASHSENHA = :H WHERE CDOPERADOR = 'GERENTE'",
+                       {{"H", server::hashPassword("outra")}});
+    EXPECT_FALSE(works(gerente));
+    server_->db().exec("UPDATE OPERADOR SET DSHASHSENHA = :H WHERE CDOPERADOR = 'GERENTE'", {{"H", before}});
+    EXPECT_FALSE(works(gerente));
+    EXPECT_TRUE(server_->call("GetParamPerc").contains("result")) << "others' sessions stay";
+
+    // A session opened before sessions were tied to the password still ends with its operator.
+    const QByteArray older = server_->openSession("ASSIST");
+    server_->db().exec("UPDATE SESSAO SET CDSELOSENHA = NULL WHERE CDOPERADOR = 'ASSIST'");
+    EXPECT_TRUE(works(older));
+    server_->db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'I' WHERE CDOPERADOR = 'ASSIST'");
+    EXPECT_FALSE(works(older));
+}
+
+TEST_P(Sessions, AShortIdleTimeMovesWithUse) {
+    const server::SessionLimits oneMinute{1, 24 * 60};
+    const QByteArray token = server::sessions::open(server_->db(), "VENDEDOR", oneMinute).token;
+    for (int second = 20; second <= 300; second += 20) {
+        setNow(kNow.addSecs(second));
+        ASSERT_TRUE(server::sessions::find(server_->db(), token, oneMinute)) << second;
+    }
+    setNow(kNow.addSecs(300 + 59));
+    EXPECT_TRUE(server::sessions::find(server_->db(), token, oneMinute));
+    setNow(kNow.addSecs(300 + 59 + 61));
+    EXPECT_FALSE(server::sessions::find(server_->db(), token, oneMinute));
+
+    // A long idle time is still written at most once a minute, and never moved back.
+    setNow(kNow);
+    const QByteArray day = server::sessions::open(server_->db(), "VENDEDOR", {}).token;
+    const auto expiry = [&] { return server_->db().scalar("SELECT MAX(DTEXPIRA) FROM SESSAO").toDateTime(); };
+    setNow(kNow.addSecs(50));
+    ASSERT_TRUE(server::sessions::find(server_->db(), day, {}));
+    EXPECT_EQ(expiry(), kNow.addSecs(480 * 60));
+    setNow(kNow.addSecs(70));
+    ASSERT_TRUE(server::sessions::find(server_->db(), day, {}));
+    EXPECT_EQ(expiry(), kNow.addSecs(480 * 60 + 70));
 }
 
 TEST_P(Sessions, AnAdministratorsNewPasswordEndsTheOperatorsSessionsAndHoldBack) {
@@ -181,11 +238,29 @@ TEST(PasswordHashes, MalformedStoredValuesNeverMatchAndPausesAreBounded) {
     EXPECT_FALSE(checkPassword(hash, "segredo ç").needsUpgrade);
     EXPECT_NE(hashPassword("segredo ç"), hash) << "each hash has its own salt";
 
+    // Whatever is stored, a check costs what checking a real Argon2id value costs, so its
+    // delay tells nothing about the operator.
+    const auto took = [](const std::function<void()>& run) {
+        QElapsedTimer timer;
+        timer.start();
+        run();
+        return timer.nsecsElapsed();
+    };
+    // (A shortcut costs thousands of times less: a tenth leaves room for a busy machine.)
+    const qint64 real = std::min(took([&] { checkPassword(hash, "errada"); }), took([&] { checkPassword(hash, "x"); }));
+    const QString sha256 = "sha256:sal:" + QString(64, QLatin1Char('0'));
+    const QString tooLong = "$argon2id$" + QString(200, QLatin1Char('a'));
+    for (const QString& stored : {sha256, QString(), QString("$argon2id$v=19$lixo"), tooLong})
+        EXPECT_GT(took([&] { checkPassword(stored, "errada"); }), real / 10) << stored.toStdString();
+    EXPECT_GT(took([] { spendCheckTime("errada"); }), real / 10);
+
     EXPECT_EQ(signin_throttle::remainingPause(4, 0), 0);
     EXPECT_EQ(signin_throttle::remainingPause(5, 10), 20);
     EXPECT_EQ(signin_throttle::remainingPause(7, 0), 120);
     EXPECT_EQ(signin_throttle::remainingPause(1000, 0), 15 * 60);
     EXPECT_EQ(signin_throttle::remainingPause(6, -50), 60) << "a clock set back does not lengthen the pause";
+    EXPECT_EQ(signin_throttle::remainingPause(19, 0, signin_throttle::kFreeAddressFailures), 0);
+    EXPECT_EQ(signin_throttle::remainingPause(21, 0, signin_throttle::kFreeAddressFailures), 60);
 }
 
 }  // namespace
