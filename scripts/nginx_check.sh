@@ -204,6 +204,7 @@ else
   done
   # An answer over a packet, asked gzipped, comes through nginx as the server wrote it.
   headers=$(curl -sS -o "$work/list.gz" -D - -H "Authorization: Bearer $token" -H 'Accept-Encoding: gzip' \
+                 -H 'Content-Type: application/json' \
                  -d '{"jsonrpc":"2.0","id":1,"method":"GetProposta","params":["0001","T"]}' \
                  "http://127.0.0.1:$nginx_port/rpc")
   if grep -qi '^Content-Encoding: gzip' <<<"$headers" && gzip -dc "$work/list.gz" | grep -q '"result"'; then

@@ -73,8 +73,8 @@ check "servidor sobe com o server.conf do pacote" test -n "$port"
 if [ -n "$port" ]; then
   check "saúde: banco sqlite no esquema do programa" bash -c "curl -s http://127.0.0.1:$port/health | grep -q '\"estado\":\"ok\"'"
   check "entrada pelo servidor instalado e uma chamada com a sessão" bash -c "
-    token=\$(curl -s -d '{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"AbreSessao\",\"params\":[\"VENDEDOR\",\"vendedor\"]}' http://127.0.0.1:$port/rpc | sed -n 's/.*\"token\":\"\\([^\"]*\\)\".*/\\1/p')
-    [ -n \"\$token\" ] && curl -s -H \"Authorization: Bearer \$token\" -d '{\"jsonrpc\":\"2.0\",\"id\":2,\"method\":\"GetParamPerc\",\"params\":[]}' http://127.0.0.1:$port/rpc | grep -q '\"result\"'"
+    token=\$(curl -s -H 'Content-Type: application/json' -d '{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"AbreSessao\",\"params\":[\"VENDEDOR\",\"vendedor\"]}' http://127.0.0.1:$port/rpc | sed -n 's/.*\"token\":\"\\([^\"]*\\)\".*/\\1/p')
+    [ -n \"\$token\" ] && curl -s -H 'Content-Type: application/json' -H \"Authorization: Bearer \$token\" -d '{\"jsonrpc\":\"2.0\",\"id\":2,\"method\":\"GetParamPerc\",\"params\":[]}' http://127.0.0.1:$port/rpc | grep -q '\"result\"'"
   check "uma linha de registro por pedido, sem a senha" bash -c "grep -q 'met=AbreSessao' '$work/server.err' && ! grep -q 'vendedor' '$work/server.err'"
 fi
 if command -v lintian >/dev/null; then

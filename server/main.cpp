@@ -1,11 +1,16 @@
 // cot05000-server: the application server of the commercial-proposal module.
 #include <QCoreApplication>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <memory>
 #include <iostream>
 #include <pthread.h>
 #include <string>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 #include "base/errors.h"
@@ -75,6 +80,32 @@ int setPassword(const ServerConfig& config) {
     return 0;
 }
 
+// Requests still running may finish for a few seconds; then, or at a second stop signal,
+// the process ends without them. A transaction not yet committed is then simply not in the
+// database (SQLite's journal and PostgreSQL's connection end both undo it), so nothing is
+// left half-written.
+int stopWithin(RpcServer& server, const sigset_t& stopSignals) {
+    constexpr auto kGrace = std::chrono::seconds(5);
+    auto stopped = std::make_shared<std::promise<void>>();
+    std::future<void> done = stopped->get_future();
+    std::thread([&server, stopped] {
+        server.stop();
+        stopped->set_value();
+    }).detach();
+    const auto deadline = std::chrono::steady_clock::now() + kGrace;
+    const timespec tick{0, 100 * 1000 * 1000};
+    while (done.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        if (std::chrono::steady_clock::now() >= deadline || sigtimedwait(&stopSignals, nullptr, &tick) > 0) {
+            std::fprintf(stderr, "cot05000-server: encerrado sem esperar as requisições em andamento "
+                                 "(o que não foi confirmado não fica no banco).\n");
+            std::fflush(stdout);
+            std::fflush(stderr);
+            std::_Exit(0);
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -126,6 +157,5 @@ int main(int argc, char** argv) {
     int received = 0;
     sigwait(&stopSignals, &received);
     std::fprintf(stderr, "cot05000-server: encerrando.\n");
-    server.stop();
-    return 0;
+    return stopWithin(server, stopSignals);
 }

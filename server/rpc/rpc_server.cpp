@@ -1,23 +1,30 @@
 #include "server/rpc/rpc_server.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <map>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "server/auth/sign_in_methods.h"
 #include "server/methods/register_methods.h"
-#include "server/rpc/http_body.h"
 #include "server/migrations/migrations.h"
 #include "server/rpc/health.h"
+#include "server/rpc/http_admission.h"
+#include "server/rpc/http_body.h"
 #include "server/rpc/json_rpc.h"
+#include "server/rpc/reply_pipe.h"
+#include "server/rpc/request_limits.h"
 #include "server/rpc/request_log.h"
+#include "server/rpc/worker_pool.h"
 #include "server/seed/demo_seed.h"
 #include "server/storage/database.h"
 #include "server/storage/sqlite_files.h"
@@ -26,8 +33,8 @@ namespace cot::server {
 
 namespace {
 
-// One connection per worker thread and database URL; closed when the thread ends
-// (the pool's threads end when the server stops).
+// One connection per database thread and database URL; closed when the thread ends
+// (the database threads end when the server stops).
 class ThreadDatabase final : public DatabaseSource {
 public:
     explicit ThreadDatabase(const QString& url) : url_(url) {}
@@ -46,8 +53,41 @@ private:
     QString url_;
 };
 
-// Large proposals lists (100k rows) travel in one body.
-constexpr size_t kMaxPayload = size_t(1) << 30;
+// The client connections' threads: many, since most of their time is spent waiting for
+// the client; none of them touches the database.
+class ConnectionQueue final : public httplib::TaskQueue {
+public:
+    ConnectionQueue(int core, int most) : pool_(core, most) {}
+    void enqueue(std::function<void()> fn) override { pool_.enqueue(std::move(fn)); }
+    void shutdown() override { pool_.shutdown(); }
+
+private:
+    WorkerPool pool_;
+};
+
+// A streamed answer is sent in pieces of about this size.
+constexpr qsizetype kPiece = 256 * 1024;
+
+// Whether the request at hand was logged by its handler (the server's logger logs the
+// others it refused itself: malformed requests, unknown paths).
+thread_local bool requestLogged = false;
+
+// What the database thread tells the connection's thread before any piece is sent.
+struct AnswerHead {
+    QByteArray body;        // the whole answer, or empty with nothing to send (notifications)
+    bool streamed = false;  // the pieces follow through the pipe
+    RequestSummary summary;
+};
+
+// The reader's end of a pipe: when the response that sends it is dropped unsent, the
+// database thread writing into it stops instead of waiting for a reader forever.
+struct PipeReader {
+    explicit PipeReader(std::shared_ptr<ReplyPipe> p) : pipe(std::move(p)) {}
+    PipeReader(const PipeReader&) = delete;
+    PipeReader& operator=(const PipeReader&) = delete;
+    ~PipeReader() { pipe->abandon(); }
+    std::shared_ptr<ReplyPipe> pipe;
+};
 
 }  // namespace
 
@@ -56,9 +96,11 @@ struct RpcServer::Impl {
     MethodRegistry registry;
     std::unique_ptr<JsonRpcDispatcher> dispatcher;
     std::unique_ptr<sqlite_files::UseLock> useLock;  // a restore waits for this server to stop
+    std::unique_ptr<WorkerPool> databaseThreads;     // --threads, each with its connection
     std::unique_ptr<httplib::Server> server;  // HTTPS when the configuration names a certificate
     std::thread listener;
     int port = 0;
+    int listeningSocket = -1;
     std::mutex mutex;
     std::condition_variable stoppedSignal;
     bool started = false;
@@ -75,6 +117,76 @@ struct RpcServer::Impl {
         if (config.seedDemo) seedDemo(*db);
     }
 
+    void log(quint64 id, const RequestSummary& summary, const QElapsedTimer& timer, const QString& outcome = {}) {
+        if (config.logRequests) logRequest(id, summary, double(timer.nsecsElapsed()) / 1e6, outcome);
+    }
+
+    void refuse(httplib::Response& res, const Refusal& refusal, quint64 id, const QString& client,
+                const QElapsedTimer& timer) {
+        sendRefusal(res, refusal);
+        RequestSummary summary;
+        summary.clientAddress = client;
+        log(id, summary, timer, QStringLiteral("recusada %1").arg(refusal.status));
+        requestLogged = true;
+    }
+
+    // Runs the request on a database thread. A streamed result stays there, written into a
+    // pipe that this thread empties into the socket.
+    void answerRpc(const httplib::Request& req, httplib::Response& res, quint64 id, QByteArray body,
+                   const QString& client, const QElapsedTimer& timer) {
+        auto head = std::make_shared<std::promise<AnswerHead>>();
+        std::future<AnswerHead> ready = head->get_future();
+        auto pipe = std::make_shared<ReplyPipe>();
+        const QByteArray authorization = QByteArray::fromStdString(req.get_header_value("Authorization"));
+        databaseThreads->enqueue([this, head, pipe, body = std::move(body), authorization, client, id, timer] {
+            ThreadDatabase databases(config.databaseUrl);
+            RpcAnswer answer;
+            try {
+                answer = dispatcher->answer(body, databases, authorization, client);
+            } catch (...) {  // memory exhausted: nothing else leaves answer()
+                head->set_exception(std::current_exception());
+                return;
+            }
+            if (!answer.isStreamed()) {
+                head->set_value({std::move(answer.body), false, std::move(answer.summary)});
+                return;
+            }
+            head->set_value({{}, true, {}});
+            QByteArray out;
+            bool whole = dispatcher->stream(answer, databases, out, [&pipe](QByteArray& text) {
+                if (text.size() < kPiece) return;
+                if (!pipe->put(std::exchange(text, QByteArray()))) throw ReplyAborted();
+            });
+            whole = whole && (out.isEmpty() || pipe->put(std::move(out)));
+            pipe->close(whole);
+            log(id, answer.summary, timer, whole ? QString() : QStringLiteral("interrompida"));
+        });
+        AnswerHead answer = ready.get();
+        if (answer.streamed) {
+            auto reader = std::make_shared<PipeReader>(pipe);
+            sendStreamedJson(req, res, [reader](QByteArray& out, const auto& pace) {
+                try {
+                    while (std::optional<QByteArray> piece = reader->pipe->take()) {
+                        out += *piece;
+                        pace(out);
+                    }
+                } catch (const ReplyAborted&) {
+                    reader->pipe->abandon();
+                    return false;
+                }
+                return reader->pipe->complete();
+            });
+            return;
+        }
+        log(id, answer.summary, timer);
+        requestLogged = true;
+        if (answer.body.isEmpty()) {
+            res.status = 204;
+            return;
+        }
+        sendJson(req, res, std::move(answer.body));
+    }
+
     void configureHttp() {
         if (config.tlsCertificate.isEmpty()) {
             server = std::make_unique<httplib::Server>();
@@ -88,58 +200,72 @@ struct RpcServer::Impl {
             server = std::move(tls);
         }
         httplib::Server& http = *server;
-        const size_t threads = static_cast<size_t>(std::max(1, config.threads));
-        http.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+        const int threads = std::max(1, config.threads);
+        http.new_task_queue = [threads] {
+            return new ConnectionQueue(threads, std::max(threads, request_limits::kMostConnectionThreads));
+        };
         http.set_keep_alive_max_count(1000000);
         http.set_keep_alive_timeout(std::max(1, config.keepAliveSeconds));
-        http.set_payload_max_length(kMaxPayload);
-        http.set_read_timeout(60);
+        http.set_payload_max_length(request_limits::kMaxWireBody);
+        http.set_read_timeout(request_limits::kReadTimeoutSeconds);
         http.set_write_timeout(120);
         http.set_tcp_nodelay(true);
         // Address reuse for quick restarts, but no shared port: a second server on a busy
         // port must fail instead of silently splitting the clients with the first.
-        http.set_socket_options([](int sock) {
+        http.set_socket_options([this](int sock) {
             int yes = 1;
             setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+            listeningSocket = sock;
         });
 
-        const QString url = config.databaseUrl;
-        http.Post("/rpc", [this, url](const httplib::Request& req, httplib::Response& res) {
+        http.Post("/rpc", [this](const httplib::Request& req, httplib::Response& res,
+                                 const httplib::ContentReader& reader) {
+            requestLogged = false;
             const quint64 id = nextRequestId();
+            const QString client = QString::fromStdString(req.remote_addr);
             QElapsedTimer timer;
             timer.start();
-            ThreadDatabase databases(url);
-            const QByteArray body = QByteArray::fromRawData(req.body.data(), qsizetype(req.body.size()));
-            const std::string authorization = req.get_header_value("Authorization");
-            RpcAnswer answer = dispatcher->answer(body, databases, QByteArray::fromStdString(authorization));
-            if (answer.isStreamed()) {
-                // Written while it is sent, on this same thread and its database connection.
-                sendStreamedJson(req, res, [this, url, id, timer, answer = std::move(answer)](QByteArray& out, const auto& pace) {
-                    ThreadDatabase databases(url);
-                    const bool sent = dispatcher->stream(answer, databases, out, pace);
-                    if (config.logRequests)
-                        logRequest(id, answer.summary, double(timer.nsecsElapsed()) / 1e6,
-                                   sent ? QString() : QStringLiteral("interrompida"));
-                    return sent;
-                });
-                return;
-            }
-            if (config.logRequests) logRequest(id, answer.summary, double(timer.nsecsElapsed()) / 1e6);
-            if (answer.body.isEmpty()) {
-                res.status = 204;
-                return;
-            }
-            sendJson(req, res, std::move(answer.body));
+            std::optional<Refusal> refusal = checkRpcHeaders(req, config.allowedOrigins);
+            QByteArray body;
+            if (!refusal) refusal = readRpcBody(req, reader, body);
+            if (refusal) return refuse(res, *refusal, id, client, timer);
+            allowOrigin(req, res, config.allowedOrigins);
+            answerRpc(req, res, id, std::move(body), client, timer);
         });
-        http.Get("/health", [this, url](const httplib::Request&, httplib::Response& res) {
-            ThreadDatabase databases(url);
-            const QByteArray report = healthReport(databases, config.version);
+        // A page of an allowed origin asks before it posts JSON.
+        http.Options("/rpc", [this](const httplib::Request& req, httplib::Response& res) {
+            requestLogged = false;
+            if (!request_limits::originAllowed(req.get_header_value("Origin"), config.allowedOrigins)) {
+                QElapsedTimer timer;
+                timer.start();
+                return refuse(res, {403, QStringLiteral("Origem não permitida.")}, nextRequestId(),
+                              QString::fromStdString(req.remote_addr), timer);
+            }
+            allowOrigin(req, res, config.allowedOrigins);
+            res.set_header("Access-Control-Allow-Methods", "POST");
+            res.set_header("Access-Control-Allow-Headers", "Authorization, Content-Type");
+            res.set_header("Access-Control-Max-Age", "600");
+            res.status = 204;
+        });
+        http.Get("/health", [this](const httplib::Request&, httplib::Response& res) {
+            QByteArray report;
+            runOn(*databaseThreads, [&] {
+                ThreadDatabase databases(config.databaseUrl);
+                report = healthReport(databases, config.version);
+            });
             res.status = report.contains("\"estado\":\"ok\"") ? 200 : 503;
             res.set_content(report.toStdString(), "application/json");
         });
         http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
             res.status = 500;
             res.set_content("Erro interno do servidor.", "text/plain; charset=utf-8");
+        });
+        // Requests the server turned away before a handler saw them (malformed, unknown path).
+        http.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
+            if (std::exchange(requestLogged, false) || res.status < 400 || req.path == "/health") return;
+            RequestSummary summary;
+            summary.clientAddress = QString::fromStdString(req.remote_addr);
+            if (config.logRequests) logRequest(nextRequestId(), summary, 0, QStringLiteral("recusada %1").arg(res.status));
         });
     }
 };
@@ -164,8 +290,14 @@ QString RpcServer::url() const {
 
 void RpcServer::start() {
     if (d->started) return;
+    try {
+        d->registry.requireRules();  // deny by default: no method runs without a declared rule
+    } catch (const std::logic_error& e) {
+        throw ConfigError(e.what());
+    }
     d->prepareDatabase();
     d->dispatcher = std::make_unique<JsonRpcDispatcher>(d->registry, d->config.sessionLimits());
+    d->databaseThreads = std::make_unique<WorkerPool>(std::max(1, d->config.threads), std::max(1, d->config.threads));
     d->configureHttp();
 
     const std::string host = d->config.listenAddress.toStdString();
@@ -174,11 +306,19 @@ void RpcServer::start() {
     } else {
         d->port = d->server->bind_to_port(host, d->config.port) ? d->config.port : -1;
     }
-    if (d->port <= 0)
+    // The library listens with a queue of 5: a burst of connections (a client opening many at
+    // once) would have the next ones' handshakes dropped and retried a second later.
+    int listening = 0;
+    socklen_t size = sizeof listening;
+    if (d->port > 0 && getsockopt(d->listeningSocket, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && listening)
+        ::listen(d->listeningSocket, request_limits::kListenQueue);
+    if (d->port <= 0) {
+        d->databaseThreads.reset();
         throw ConfigError(QStringLiteral("Não foi possível escutar em %1:%2.")
                               .arg(d->config.listenAddress)
                               .arg(d->config.port)
                               .toStdString());
+    }
 
     d->listener = std::thread([this] {
         d->server->listen_after_bind();
@@ -200,7 +340,9 @@ void RpcServer::start() {
 void RpcServer::stop() {
     if (!d->started || !d->server) return;
     d->server->stop();
+    // The connections' threads end first: they may still wait for a database thread.
     if (d->listener.joinable()) d->listener.join();
+    if (d->databaseThreads) d->databaseThreads->shutdown();
     std::lock_guard lock(d->mutex);
     d->stopped = true;
     d->stoppedSignal.notify_all();

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+#include <utility>
+
+#include "server/rpc/request_limits.h"
 
 namespace cot::server {
 
@@ -36,7 +39,8 @@ QStringList optionsFromFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         fail(QStringLiteral("Arquivo de configuração não encontrado ou sem permissão de leitura: %1.").arg(path));
-    static const QStringList valued{"db", "listen", "port", "threads", "session-minutes", "tls-cert", "tls-key"};
+    static const QStringList valued{"db",      "listen",  "port",          "threads", "session-minutes",
+                                    "tls-cert", "tls-key", "allowed-origin"};
     QStringList out;
     int number = 0;
     while (!file.atEnd()) {
@@ -59,6 +63,21 @@ QStringList optionsFromFile(const QString& path) {
             fail(QStringLiteral("Opção desconhecida em %1: %2.").arg(where, key));
         }
     }
+    return out;
+}
+
+// "--allowed-origin" may be repeated and each value may list several, comma separated.
+QStringList parseOrigins(const QString& text, const QString& source) {
+    QStringList out;
+    for (const QString& item : text.split(u',', Qt::SkipEmptyParts)) {
+        const QString normalised = request_limits::normaliseOrigin(item);
+        if (normalised.isEmpty())
+            fail(QStringLiteral("Origem inválida em %1: \"%2\" (use esquema://máquina[:porta], ex.: "
+                                "https://intranet.exemplo.com.br).")
+                     .arg(source, item.trimmed()));
+        if (!out.contains(normalised)) out << normalised;
+    }
+    if (out.isEmpty()) fail(QStringLiteral("Origem vazia em %1.").arg(source));
     return out;
 }
 
@@ -91,10 +110,15 @@ QString ServerConfig::usage() {
         "                  (padrão: sqlite:<projeto>/var/demo.db; variável COT_DB)\n"
         "  --listen ENDER  endereço de escuta (padrão 127.0.0.1; variável COT_LISTEN)\n"
         "  --port N        porta (padrão 8211, 0 = livre; variável COT_PORT)\n"
-        "  --threads N     linhas de execução, cada uma com sua conexão (padrão 16)\n"
+        "  --threads N     chamadas atendidas ao mesmo tempo, cada uma com sua conexão ao\n"
+        "                  banco (padrão 16)\n"
         "  --session-minutes N  minutos sem uso que encerram uma sessão (padrão 480)\n"
         "  --tls-cert ARQ  certificado (PEM) para atender em HTTPS; pede --tls-key\n"
         "  --tls-key ARQ   chave privada (PEM) do certificado\n"
+        "  --allowed-origin ORIGEM  aceita chamadas de páginas web dessa origem\n"
+        "                  (ex.: https://intranet.exemplo.com.br); repetível ou separada por\n"
+        "                  vírgulas; sem ela, chamadas vindas de páginas web são recusadas\n"
+        "                  (variável COT_ALLOWED_ORIGIN)\n"
         "  --no-seed       não grava os dados de demonstração num banco vazio\n"
         "  --backup ARQ    copia o banco SQLite em uso para ARQ (cópia consistente) e sai\n"
         "  --restore ARQ   substitui o banco SQLite pela cópia ARQ e sai (recusado com servidor ativo)\n"
@@ -128,6 +152,9 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
     if (env.contains("COT_DB")) config.databaseUrl = normaliseDatabaseUrl(env.value("COT_DB"), "COT_DB");
     if (env.contains("COT_LISTEN")) config.listenAddress = env.value("COT_LISTEN").trimmed();
     if (env.contains("COT_PORT")) config.port = parsePort(env.value("COT_PORT"), "COT_PORT");
+    if (env.contains("COT_ALLOWED_ORIGIN"))
+        config.allowedOrigins = parseOrigins(env.value("COT_ALLOWED_ORIGIN"), "COT_ALLOWED_ORIGIN");
+    bool originsGiven = false;  // the command line's (and the file's) replace the environment's
 
     for (int i = 0; i < args.size(); ++i) {
         QString option = args[i];
@@ -170,6 +197,10 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
             config.tlsCertificate = next().trimmed();
         } else if (option == QLatin1String("--tls-key")) {
             config.tlsKey = next().trimmed();
+        } else if (option == QLatin1String("--allowed-origin")) {
+            if (!std::exchange(originsGiven, true)) config.allowedOrigins.clear();
+            for (const QString& o : parseOrigins(next(), "--allowed-origin"))
+                if (!config.allowedOrigins.contains(o)) config.allowedOrigins << o;
         } else if (option == QLatin1String("--backup")) {
             config.backupFile = next().trimmed();
         } else if (option == QLatin1String("--set-password")) {

@@ -18,9 +18,10 @@ namespace {
 constexpr const char* kSignIn = R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["VENDEDOR","vendedor"]})";
 constexpr const char* kExample = R"({"jsonrpc":"2.0","id":1,"method":"GetProposta","params":["0001","T"]})";
 
+// As the README writes it: JSON, said so (curl -d alone would call it a form).
 QByteArray curl(const QStringList& args) {
     QProcess p;
-    p.start("curl", args);
+    p.start("curl", QStringList{"-H", "Content-Type: application/json"} + args);
     p.waitForFinished(30000);
     return p.readAllStandardOutput();
 }

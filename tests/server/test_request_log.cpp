@@ -2,12 +2,16 @@
 // ended, and nothing a reader of the log could misuse.
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "server/auth/sign_in_methods.h"
 #include "server/methods/register_methods.h"
 #include "server/rpc/json_rpc.h"
 #include "server/rpc/request_log.h"
+#include "rpc/http_request.h"
 #include "support/test_server.h"
 
 using namespace cot;
@@ -34,18 +38,20 @@ TEST(RequestLog, NamesOperatorMethodAndOutcomeButNeverPasswordTokenOrArguments) 
     TestDatabase databases(server.db());
 
     const RpcAnswer signIn = dispatcher.answer(
-        R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["VENDEDOR","vendedor"]})", databases);
+        R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":[" vendedor ","vendedor"]})", databases, {},
+        "10.0.0.7");
     const QString token = QJsonDocument::fromJson(signIn.body).object()["result"].toObject()["token"].toString();
     ASSERT_FALSE(token.isEmpty());
     const QString signInLine = requestLine(41, signIn.summary, 12.34);
-    EXPECT_TRUE(signInLine.contains(" req=41 op=- met=AbreSessao 12.3ms ok")) << signInLine.toStdString();
+    EXPECT_TRUE(signInLine.contains(" req=41 ip=10.0.0.7 op=- entrada=VENDEDOR met=AbreSessao 12.3ms ok"))
+        << signInLine.toStdString();
     EXPECT_FALSE(signInLine.contains("vendedor")) << "the password";
     EXPECT_FALSE(signInLine.contains(token));
 
     const RpcAnswer list = dispatcher.answer(R"({"jsonrpc":"2.0","id":2,"method":"GetProposta","params":["0001","T"]})",
-                                             databases, "Bearer " + token.toLatin1());
+                                             databases, "Bearer " + token.toLatin1(), "10.0.0.7");
     const QString listLine = requestLine(42, list.summary, 3);
-    EXPECT_TRUE(listLine.contains(" req=42 op=VENDEDOR met=GetProposta 3.0ms ok")) << listLine.toStdString();
+    EXPECT_TRUE(listLine.contains(" req=42 ip=10.0.0.7 op=VENDEDOR met=GetProposta 3.0ms ok")) << listLine.toStdString();
     EXPECT_FALSE(listLine.contains("0001")) << "arguments stay out";
 
     // A batch: the methods in order, how many failed and the first error.
@@ -63,7 +69,50 @@ TEST(RequestLog, NamesOperatorMethodAndOutcomeButNeverPasswordTokenOrArguments) 
     const RpcAnswer refused = dispatcher.answer(R"({"jsonrpc":"2.0","id":4,"method":"GetParamPerc","params":[]})", databases);
     EXPECT_TRUE(requestLine(44, refused.summary, 1).endsWith("met=GetParamPerc 1.0ms erro -32001"));
     const RpcAnswer garbage = dispatcher.answer("{x", databases);
-    EXPECT_TRUE(requestLine(45, garbage.summary, 1).endsWith("met=- 1.0ms erro -32700"));
+    EXPECT_TRUE(requestLine(45, garbage.summary, 1).endsWith("ip=- op=- met=- 1.0ms erro -32700"));
+}
+
+TEST(RequestLog, NamesTheOperatorOfEverySignInButNeverThePassword) {
+    cot::testing::TestServer server({.seed = true});
+    MethodRegistry registry;
+    registerAllMethods(registry);
+    registerSignInMethods(registry, {});
+    const JsonRpcDispatcher dispatcher(registry);
+    TestDatabase databases(server.db());
+    auto line = [&](const QByteArray& body) { return requestLine(1, dispatcher.answer(body, databases).summary, 1); };
+
+    const QString wrong = line(R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["gerente","s3nh4-errada"]})");
+    EXPECT_TRUE(wrong.contains("op=- entrada=GERENTE met=AbreSessao")) << wrong.toStdString();
+    EXPECT_TRUE(wrong.endsWith("erro -32000")) << wrong.toStdString();
+    EXPECT_FALSE(wrong.contains("s3nh4"));
+    // Whatever the client writes there: cut to the size of an operator code, one line, no spaces.
+    const QString odd =
+        line(R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["  ab cd\nef=gh ijklmnopq","x"]})");
+    EXPECT_TRUE(odd.contains(" entrada=AB?CD?EF?GH? met=")) << odd.toStdString();
+    EXPECT_TRUE(line(R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":[]})").contains(" entrada=- met="));
+    // Refused in a batch, still named.
+    const QString batch = line(R"([{"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["assist","assist"]}])");
+    EXPECT_TRUE(batch.contains("entrada=ASSIST met=AbreSessao")) << batch.toStdString();
+    EXPECT_EQ(signInName(QJsonValue(1234.0)), "1234");
+}
+
+TEST(RequestLog, RequestsRefusedBeforeAnyMethodHaveTheirLineWithTheAddress) {
+    cot::testing::TestServer server({.seed = true, .logRequests = true});
+    ::testing::internal::CaptureStderr();
+    const HttpReply plain = httpPost("127.0.0.1", server.port(), "/rpc",
+                                     R"({"jsonrpc":"2.0","id":1,"method":"GetDataHoraServ","params":[]})", "text/plain");
+    const HttpReply unknownPath = httpGet("127.0.0.1", server.port(), "/admin");
+    server.call("GetDataHoraServ");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the last lines are written after the answer
+    const QString log = QString::fromStdString(::testing::internal::GetCapturedStderr());
+    EXPECT_EQ(plain.status, 415);
+    EXPECT_EQ(unknownPath.status, 404);
+    EXPECT_TRUE(log.contains(QRegularExpression(R"( req=\d+ ip=127\.0\.0\.1 op=- met=- [\d.]+ms recusada 415\n)")))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QRegularExpression(R"( ip=127\.0\.0\.1 op=- met=- [\d.]+ms recusada 404\n)")))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QRegularExpression(R"( ip=127\.0\.0\.1 op=VENDEDOR met=GetDataHoraServ [\d.]+ms ok\n)")))
+        << log.toStdString();
 }
 
 }  // namespace

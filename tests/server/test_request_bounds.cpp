@@ -1,0 +1,422 @@
+// What an anonymous client can make the server spend: compressed bodies that inflate without
+// end, huge batches, batches of sign-ins, connections left half-sent, and web pages posting to
+// it. Spoken over raw sockets, as such a client would.
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "server/rpc/access_rule.h"
+#include "server/rpc/json_rpc.h"
+#include "server/rpc/method_registry.h"
+#include "server/rpc/reply.h"
+#include "server/rpc/request_limits.h"
+#include "server/rpc/rpc_server.h"
+#include "server/rpc/server_config.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using namespace cot::server;
+using cot::testing::TestServer;
+
+namespace {
+
+int connectTo(int port) {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(quint16(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) ADD_FAILURE() << "connect";
+    timeval tv{20, 0};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+    return s;
+}
+
+bool sendAll(int s, const QByteArray& data) {
+    for (qsizetype sent = 0; sent < data.size();) {
+        const ssize_t n = send(s, data.constData() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0) return false;
+        sent += n;
+    }
+    return true;
+}
+
+struct Answer {
+    int status = 0;
+    QByteArray head, body;
+    bool closedAfter = false;  // the server closed the connection after answering
+    qint64 ms = 0;             // from the first byte sent to the last byte of the answer
+    QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
+    QString errorText() const { return json().value("error").toObject().value("message").toString(); }
+};
+
+// Reads one answer with a Content-Length, then whether the server closes the connection.
+Answer readAnswer(int s, const QElapsedTimer* since = nullptr) {
+    Answer a;
+    QByteArray in;
+    char buffer[65536];
+    qsizetype headEnd = -1, length = -1;
+    for (;;) {
+        if (headEnd < 0 && (headEnd = in.indexOf("\r\n\r\n")) >= 0) {
+            a.head = in.left(headEnd);
+            a.status = a.head.mid(9, 3).toInt();
+            for (const QByteArray& line : a.head.split('\n'))
+                if (line.toLower().startsWith("content-length:")) length = line.mid(15).trimmed().toLongLong();
+        }
+        if (headEnd >= 0 && in.size() - headEnd - 4 >= std::max<qsizetype>(length, 0)) break;
+        const ssize_t n = recv(s, buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        in.append(buffer, qsizetype(n));
+    }
+    if (headEnd >= 0) a.body = in.mid(headEnd + 4, length);
+    if (since) a.ms = since->elapsed();
+    timeval shortWait{1, 0};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &shortWait, sizeof shortWait);
+    a.closedAfter = recv(s, buffer, 1, 0) <= 0 && errno != EAGAIN;
+    return a;
+}
+
+QByteArray request(const QByteArray& body, const QList<QByteArray>& headers = {"Content-Type: application/json"},
+                   const QByteArray& method = "POST") {
+    QByteArray r = method + " /rpc HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    for (const QByteArray& h : headers) r += h + "\r\n";
+    if (!headers.join().toLower().contains("transfer-encoding")) r += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    return r + "\r\n" + body;
+}
+
+Answer exchange(int port, const QByteArray& bytes) {
+    QElapsedTimer t;
+    t.start();
+    const int s = connectTo(port);
+    sendAll(s, bytes);
+    Answer a = readAnswer(s, &t);
+    close(s);
+    return a;
+}
+
+// `block` repeated `times` times, gzipped.
+QByteArray gzip(const QByteArray& block, int times = 1) {
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
+    QByteArray out;
+    char buffer[65536];
+    for (int i = 0; i < times; ++i) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(block.constData()));
+        z.avail_in = uInt(block.size());
+        const int flush = i + 1 == times ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(buffer);
+            z.avail_out = sizeof buffer;
+            deflate(&z, flush);
+            out.append(buffer, qsizetype(sizeof buffer - z.avail_out));
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    return out;
+}
+
+QByteArray chunked(const QByteArray& body, qsizetype piece = 16384) {
+    QByteArray out;
+    for (qsizetype i = 0; i < body.size(); i += piece) {
+        const QByteArray part = body.mid(i, piece);
+        out += QByteArray::number(part.size(), 16) + "\r\n" + part + "\r\n";
+    }
+    return out + "0\r\n\r\n";
+}
+
+// The peak of this process's resident memory from now on (VmHWM, reset here).
+qint64 statusKb(const char* field) {
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(field)) return line.mid(qsizetype(strlen(field))).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+qint64 resetPeakKb() {
+    QFile clear("/proc/self/clear_refs");
+    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
+    return statusKb("VmHWM:");
+}
+
+QByteArray call(const QString& method, const QJsonArray& params, int id = 1) {
+    return QJsonDocument(QJsonObject{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}})
+        .toJson(QJsonDocument::Compact);
+}
+
+int sessionsOf(TestServer& server, const QString& op) {
+    return server.db().scalar("SELECT COUNT(*) FROM SESSAO WHERE CDOPERADOR = :OP", {{"OP", op}}).toInt();
+}
+
+class RequestBounds : public ::testing::Test {
+protected:
+    RequestBounds() : server_({.seed = true, .threads = 16}) {}
+    void expectHealthy() {
+        const Answer a = exchange(server_.port(), "GET /health HTTP/1.1\r\nHost: x\r\n\r\n");
+        EXPECT_EQ(a.status, 200) << a.head.constData();
+        EXPECT_LT(a.ms, 1000) << "a quick request waited";
+    }
+    TestServer server_;
+};
+
+TEST_F(RequestBounds, CompressedBombsAreRefusedEarlyWithBoundedMemory) {
+    // 300 MB of JSON whitespace in about 300 KB.
+    const QByteArray bomb = gzip(QByteArray(1 << 20, ' '), 300);
+    ASSERT_LT(bomb.size(), 1 << 20);
+    const QByteArray gzipHeaders[] = {"Content-Type: application/json", "Content-Encoding: gzip"};
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"gzip, with its length", request(bomb, {gzipHeaders[0], gzipHeaders[1]})},
+        {"gzip, chunked", request(chunked(bomb), {gzipHeaders[0], gzipHeaders[1], "Transfer-Encoding: chunked"})},
+        {"plain text, chunked, over the limit", request(chunked(QByteArray(9 << 20, ' ')),
+                                                        {gzipHeaders[0], "Transfer-Encoding: chunked"})},
+    };
+    for (const Case& c : cases) {
+        const qint64 before = resetPeakKb();
+        const Answer a = exchange(server_.port(), c.bytes);
+        EXPECT_EQ(a.status, 413) << c.what;
+        EXPECT_LT(a.ms, 5000) << c.what;
+        EXPECT_EQ(a.json().value("error").toObject().value("code").toInt(), -32600) << c.what;
+        EXPECT_EQ(a.errorText(), "Requisição grande demais: o limite é de 8 MB.") << c.what;
+        EXPECT_TRUE(a.closedAfter) << c.what << ": the unread rest must not be taken for a request";
+        // The server runs in this process: its peak is ours.
+        if (before > 0) {
+            EXPECT_LT(statusKb("VmHWM:") - before, 64 * 1024) << c.what << ": KB over the limit";
+        }
+    }
+    expectHealthy();
+}
+
+TEST_F(RequestBounds, ADeclaredLengthOverTheLimitIsRefusedBeforeTheBodyIsSent) {
+    const int s = connectTo(server_.port());
+    sendAll(s, "POST /rpc HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nContent-Length: 9437184\r\n\r\n");
+    const Answer a = readAnswer(s);
+    close(s);
+    EXPECT_EQ(a.status, 413);
+    EXPECT_TRUE(a.closedAfter);
+    // Just under the limit is read and answered as usual.
+    QByteArray body = call("GetDataHoraServ", {});
+    body += QByteArray(int(request_limits::kMaxBody) - body.size(), ' ');
+    const Answer near = exchange(server_.port(), request(body, {"Content-Type: application/json",
+                                                                "Authorization: Bearer " + server_.token()}));
+    EXPECT_EQ(near.status, 200);
+    EXPECT_TRUE(near.json().contains("result")) << near.body.left(300).constData();
+}
+
+TEST_F(RequestBounds, LongBatchesAreRefusedAsOneErrorAndShortOnesStayBounded) {
+    // Two million entries in 4 MB of text, a few kilobytes compressed.
+    const QByteArray many = "[" + QByteArray("0,").repeated(1999999) + "0]";
+    const Answer refused =
+        exchange(server_.port(), request(gzip(many), {"Content-Type: application/json", "Content-Encoding: gzip"}));
+    EXPECT_EQ(refused.status, 200);
+    EXPECT_LT(refused.body.size(), 300);
+    EXPECT_EQ(refused.json().value("error").toObject().value("code").toInt(), -32600);
+    EXPECT_EQ(refused.errorText(), "Lote com mais de 100 requisições: envie no máximo 100 por vez.");
+
+    // At the limit every entry is answered; the answer is a few kilobytes.
+    QByteArray hundred = "[0" + QByteArray(",0").repeated(99) + "]";
+    const Answer answered = exchange(server_.port(), request(hundred));
+    EXPECT_EQ(QJsonDocument::fromJson(answered.body).array().size(), 100);
+    EXPECT_LT(answered.body.size(), 100 * 100);
+    // Large results: past the reply's limit the remaining entries are not run.
+    MethodRegistry registry;
+    int runs = 0;
+    registry.add("TestMega", 0, AccessRule::open(), [&runs](MethodContext&, const Args&) -> Reply {
+        ++runs;
+        return QString(1 << 20, u'x');
+    });
+    struct Db final : DatabaseSource {
+        Database& db;
+        explicit Db(Database& d) : db(d) {}
+        Database& get() override { return db; }
+        void discard() override {}
+    } databases(server_.db());
+    const QByteArray megas = "[" + call("TestMega", {}) + QByteArray("," + call("TestMega", {})).repeated(99) + "]";
+    const RpcAnswer big = JsonRpcDispatcher(registry).answer(megas, databases);
+    EXPECT_EQ(runs, int(request_limits::kMaxBatchReply >> 20));  // the one that passed it included
+    EXPECT_LT(big.body.size(), request_limits::kMaxBatchReply + (2 << 20));
+    const QJsonArray entries = QJsonDocument::fromJson(big.body).array();
+    ASSERT_EQ(entries.size(), 100);
+    EXPECT_TRUE(entries.last().toObject().value("error").toObject().value("message").toString().startsWith(
+        "Não executada: a resposta do lote ficou grande demais"));
+    // Commas inside texts and nested arrays are not entries.
+    EXPECT_EQ(request_limits::batchLength(R"( [ {"a":"x,y,z"}, [1,2,3], "q\",r" ] )", 100), 3);
+    EXPECT_EQ(request_limits::batchLength(R"({"a":[1,2]})", 100), -1);
+    EXPECT_EQ(request_limits::batchLength("[]", 100), 0);
+}
+
+TEST_F(RequestBounds, SignInIsRefusedInsideABatchButWorksAlone) {
+    const QByteArray batch = "[" + call("AbreSessao", {"GERENTE", "gerente"}, 1) + "," +
+                             call("AbreSessao", {"GERENTE", "errada"}, 2) + "]";
+    const Answer a = exchange(server_.port(), request(batch));
+    EXPECT_LT(a.ms, 250) << "no password was checked";
+    const QJsonArray entries = QJsonDocument::fromJson(a.body).array();
+    ASSERT_EQ(entries.size(), 2) << a.body.constData();
+    for (const auto& e : entries)
+        EXPECT_EQ(e.toObject().value("error").toObject().value("message").toString(),
+                  "AbreSessao não é aceita em lote: envie-a numa requisição própria.");
+    EXPECT_EQ(sessionsOf(server_, "GERENTE"), 0);
+
+    const Answer alone = exchange(server_.port(), request(call("AbreSessao", {"GERENTE", "gerente"})));
+    EXPECT_FALSE(alone.json().value("result").toObject().value("token").toString().isEmpty()) << alone.body.constData();
+    EXPECT_EQ(sessionsOf(server_, "GERENTE"), 1);
+}
+
+TEST_F(RequestBounds, HalfSentRequestsDoNotHoldUpOthers) {
+    std::vector<int> stalled;
+    for (int i = 0; i < 64; ++i) {
+        stalled.push_back(connectTo(server_.port()));
+        sendAll(stalled.back(), "POST /rpc HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Ty");
+    }
+    QElapsedTimer sinceStalled;
+    sinceStalled.start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // every one of them taken up
+    expectHealthy();
+    const Answer a = exchange(server_.port(), request(call("GetDataHoraServ", {}), {"Content-Type: application/json",
+                                                                                  "Authorization: Bearer " + server_.token()}));
+    EXPECT_TRUE(a.json().contains("result")) << a.body.constData();
+    EXPECT_LT(a.ms, 1000);
+    // Nor do they hold their own thread for long: the server lets them go after its read
+    // timeout and the wait for a next request on the connection (5 s here).
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = recv(stalled.front(), buffer, sizeof buffer, 0)) > 0) {
+    }
+    EXPECT_EQ(got, 0) << "still open";
+    EXPECT_LT(sinceStalled.elapsed(), (request_limits::kReadTimeoutSeconds + 5 + 2) * 1000);
+    for (int s : stalled) close(s);
+}
+
+// A list written while it is sent, of about 60 MB.
+void addLongList(MethodRegistry& r) {
+    r.add("TestLongList", 0, AccessRule::session(), [](MethodContext&, const Args&) {
+        return Reply::streamed([](QByteArray& out, const Reply::Pace& pace) {
+            const QByteArray row = '"' + QByteArray(300, 'x') + "\",";
+            out += '[';
+            for (int i = 0; i < 200000; ++i) {
+                out += row;
+                if (pace) pace(out);
+            }
+            out += "0]";
+        });
+    });
+}
+
+TEST(StreamedAnswers, AClientLeavingMidwayFreesTheDatabaseThread) {
+    TestServer server({.seed = true, .threads = 1, .methods = addLongList});
+    const QByteArray ask = request(call("TestLongList", {}), {"Content-Type: application/json",
+                                                              "Authorization: Bearer " + server.token()});
+    for (int round = 0; round < 3; ++round) {
+        const int s = connectTo(server.port());
+        sendAll(s, ask);
+        char buffer[65536];
+        EXPECT_GT(recv(s, buffer, sizeof buffer, 0), 0);
+        close(s);  // after the first piece
+    }
+    // The one database thread is free again: it did not wait for readers that are gone.
+    const Answer health = exchange(server.port(), "GET /health HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_EQ(health.status, 200);
+    EXPECT_LT(health.ms, 2000);
+    // Read to the end, the list is whole.
+    const HttpReply whole = server.post(call("TestLongList", {}));
+    const QJsonArray list = QJsonDocument::fromJson(whole.body).object().value("result").toArray();
+    EXPECT_EQ(list.size(), 200001);
+}
+
+TEST_F(RequestBounds, OnlyJsonIsTakenAndNoWebPageUnlessAllowed) {
+    const QByteArray signIn = call("AbreSessao", {"GERENTE", "gerente"});
+    struct Case {
+        QList<QByteArray> headers;
+        int status;
+        QString text;
+    };
+    const Case refused[] = {
+        {{"Content-Type: text/plain"}, 415, "Tipo de conteúdo não aceito: envie application/json."},
+        {{"Content-Type: application/x-www-form-urlencoded"}, 415, "Tipo de conteúdo não aceito: envie application/json."},
+        {{}, 415, "Tipo de conteúdo não aceito: envie application/json."},
+        {{"Content-Type: application/json", "Origin: https://pagina.exemplo.com"}, 403, "Origem não permitida."},
+        {{"Content-Type: text/plain", "Origin: null"}, 403, "Origem não permitida."},
+    };
+    for (const Case& c : refused) {
+        const Answer a = exchange(server_.port(), request(signIn, c.headers));
+        EXPECT_EQ(a.status, c.status) << c.headers.join(" | ").constData();
+        EXPECT_EQ(a.errorText(), c.text) << c.headers.join(" | ").constData();
+    }
+    EXPECT_EQ(sessionsOf(server_, "GERENTE"), 0) << "a refused request runs nothing";
+    // The browser's preflight for a page not allowed goes the same way.
+    EXPECT_EQ(exchange(server_.port(), request({}, {"Origin: https://pagina.exemplo.com"}, "OPTIONS")).status, 403);
+
+    for (const QByteArray type : {"application/json", "application/json; charset=utf-8", "Application/JSON;charset=UTF-8"}) {
+        const Answer a = exchange(server_.port(), request(call("GetDataHoraServ", {}), {"Content-Type: " + type,
+                                                                                      "Authorization: Bearer " + server_.token()}));
+        EXPECT_EQ(a.status, 200) << type.constData();
+        EXPECT_FALSE(a.closedAfter) << "kept alive";
+    }
+}
+
+TEST(AllowedOrigins, AConfiguredPageMayCallAndReadTheAnswer) {
+    QTemporaryDir dir;
+    const ServerConfig config = ServerConfig::fromArgs(
+        {"--db", "sqlite:" + dir.filePath("cot.db"), "--port", "0", "--allowed-origin",
+         "https://Intranet.exemplo.com.br/, http://localhost:8080"},
+        {}, {});
+    RpcServer server(config);
+    server.start();
+    const QByteArray origin = "Origin: https://intranet.exemplo.com.br";
+    const Answer preflight = exchange(server.port(), request({}, {origin}, "OPTIONS"));
+    EXPECT_EQ(preflight.status, 204);
+    EXPECT_TRUE(preflight.head.contains("Access-Control-Allow-Origin: https://intranet.exemplo.com.br"));
+    EXPECT_TRUE(preflight.head.contains("Access-Control-Allow-Headers: Authorization, Content-Type"));
+    const Answer a = exchange(server.port(), request(call("Nada", {}), {"Content-Type: application/json", origin}));
+    EXPECT_EQ(a.status, 200);
+    EXPECT_TRUE(a.head.contains("Access-Control-Allow-Origin: https://intranet.exemplo.com.br"));
+    EXPECT_EQ(exchange(server.port(), request(call("Nada", {}), {"Content-Type: application/json",
+                                                                 "Origin: http://localhost:8081"}))
+                  .status,
+              403);
+    server.stop();
+}
+
+TEST(AllowedOrigins, OptionFileAndEnvironment) {
+    auto parse = [](const QStringList& args, const QProcessEnvironment& env = {}) {
+        return ServerConfig::fromArgs(args, env, {}).allowedOrigins;
+    };
+    EXPECT_TRUE(parse({}).isEmpty());
+    EXPECT_EQ(parse({"--allowed-origin", "https://a.com", "--allowed-origin=http://b.com:81,https://a.com"}),
+              (QStringList{"https://a.com", "http://b.com:81"}));
+    QProcessEnvironment env;
+    env.insert("COT_ALLOWED_ORIGIN", "https://env.com");
+    EXPECT_EQ(parse({}, env), QStringList{"https://env.com"});
+    EXPECT_EQ(parse({"--allowed-origin", "https://cli.com"}, env), QStringList{"https://cli.com"}) << "the command line wins";
+    QTemporaryDir dir;
+    QFile file(dir.filePath("server.conf"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("allowed-origin = https://file.com\n");
+    file.close();
+    EXPECT_EQ(parse({"--config", file.fileName(), "--allowed-origin", "https://cli.com"}),
+              (QStringList{"https://file.com", "https://cli.com"}));
+    for (const char* bad : {"intranet.com", "https://a.com/pagina", "ftp://a.com", "https://", ","})
+        EXPECT_THROW(parse({"--allowed-origin", bad}), ConfigError) << bad;
+    EXPECT_TRUE(ServerConfig::usage().contains("--allowed-origin ORIGEM"));
+}
+
+}  // namespace
