@@ -5,6 +5,7 @@
 
 #include "data/format_br.h"
 #include "dialogs/report/proposal_report_data.h"
+#include "dialogs/report/report_text_filter.h"
 #include "services/messages.h"
 
 namespace cot {
@@ -210,7 +211,9 @@ QString storedTextBody(const QString& stored) {
                                          QRegularExpression::CaseInsensitiveOption |
                                              QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = body.match(stored);
-    return m.hasMatch() ? m.captured(1) : stored;
+    // What the texts hold is typed, pasted or imported by anyone: only its formatting reaches
+    // the renderer, never an image, a link or anything it would fetch.
+    return reportSafeHtml(m.hasMatch() ? m.captured(1) : stored);
 }
 
 QString proposalReportHtml(const ProposalReportData& data, const QString& title, const TMessages& labels) {

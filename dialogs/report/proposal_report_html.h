@@ -14,8 +14,8 @@ class TMessages;
 QString proposalReportHtml(const ProposalReportData& data, const QString& title, const TMessages& labels);
 
 // The body of a stored rich text, ready to be placed inside another HTML document: the
-// content of <body> of a whole document, an HTML fragment as it is, plain text escaped
-// with its line breaks kept.
+// content of <body> of a whole document or an HTML fragment, keeping only its formatting
+// (reportSafeHtml); plain text escaped with its line breaks kept.
 QString storedTextBody(const QString& stored);
 
 }  // namespace cot

@@ -24,6 +24,8 @@ SmtpServer SmtpServer::parse(const QString& text) {
             server.port = 465;
         } else if (name == QLatin1String("smtp+starttls")) {
             server.security = Security::StartTlsRequired;
+        } else if (name == QLatin1String("smtp+insecure")) {
+            server.security = Security::PlainLoginAllowed;
         } else if (name != QLatin1String("smtp")) {
             throw UserError(QStringLiteral("Servidor de e-mail '%1' inválido.").arg(text.trimmed()));
         }
@@ -201,6 +203,25 @@ size_t readUpload(char* buffer, size_t size, size_t count, void* user) {
     return n;
 }
 
+// Whether the account logs in: a user kept without a password is a relay that takes mail
+// without a login (an empty password cannot be sent by AUTH LOGIN in a form every server reads).
+bool logsIn(const MailAccount& account) { return !account.user.isEmpty() && !account.password.isEmpty(); }
+
+// TLS is compulsory for the secure forms and whenever a password would go out, unless the
+// branch named its relay as trusted with plain text.
+bool tlsRequired(const SmtpServer& server, const MailAccount& account) {
+    switch (server.security) {
+    case SmtpServer::Security::StartTlsRequired:
+    case SmtpServer::Security::ImplicitTls:
+        return true;
+    case SmtpServer::Security::StartTlsWhenOffered:
+        return logsIn(account);
+    case SmtpServer::Security::PlainLoginAllowed:
+        return false;
+    }
+    return true;
+}
+
 QString failureText(CURLcode code, const SmtpServer& server, const MailAccount& account, const QString& detail) {
     const QString where = server.display();
     switch (code) {
@@ -213,6 +234,11 @@ QString failureText(CURLcode code, const SmtpServer& server, const MailAccount& 
     case CURLE_LOGIN_DENIED:
         return QStringLiteral("O servidor de e-mail '%1' recusou o usuário ou a senha da conta '%2'.").arg(where, account.user);
     case CURLE_USE_SSL_FAILED:
+        if (server.security == SmtpServer::Security::StartTlsWhenOffered)
+            return QStringLiteral("O servidor de e-mail '%1' não oferece conexão segura (STARTTLS) e a senha da conta "
+                                  "'%2' só é enviada por conexão segura. Se o servidor é de confiança na rede interna, "
+                                  "cadastre-o na filial como smtp+insecure://%1.")
+                .arg(where, account.user);
         return QStringLiteral("O servidor de e-mail '%1' não oferece conexão segura (STARTTLS), exigida para esta filial.").arg(where);
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
@@ -252,12 +278,11 @@ void SmtpMailSender::send(const MailAccount& account, const MailMessage& message
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeouts_.connectSeconds));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(timeouts_.totalSeconds));
+    // With CURLUSESSL_ALL a server that offers no STARTTLS (or has it stripped on the way)
+    // is left before AUTH: the password never crosses the network in the clear.
     curl_easy_setopt(curl, CURLOPT_USE_SSL,
-                     server.security == SmtpServer::Security::StartTlsWhenOffered ? static_cast<long>(CURLUSESSL_TRY)
-                                                                                  : static_cast<long>(CURLUSESSL_ALL));
-    // An empty password cannot be sent by AUTH LOGIN in a form every server reads: an account
-    // kept without one is a relay that takes mail without a login.
-    if (!account.user.isEmpty() && !account.password.isEmpty()) {
+                     tlsRequired(server, account) ? static_cast<long>(CURLUSESSL_ALL) : static_cast<long>(CURLUSESSL_TRY));
+    if (logsIn(account)) {
         curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
         curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
         curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");

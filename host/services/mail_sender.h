@@ -18,13 +18,15 @@ struct MailMessage {
 };
 
 // The SMTP server of a branch, as kept in its address record:
-//   "host" or "host:port"            port 25; STARTTLS when the server offers it
+//   "host" or "host:port"            port 25; STARTTLS when the server offers it, required
+//                                    when the account logs in (a password goes only over TLS)
 //   "smtp+starttls://host[:port]"    port 25; STARTTLS required (refused when not offered)
 //   "smtps://host[:port]"            port 465; TLS from the first byte
 //   "smtp://host[:port]"             same as the plain form
-// A branch that must never send its password in the clear uses one of the two secure forms.
+//   "smtp+insecure://host[:port]"    port 25; STARTTLS when offered, else the login goes in
+//                                    plain text: only for a relay trusted on its network
 struct SmtpServer {
-    enum class Security { StartTlsWhenOffered, StartTlsRequired, ImplicitTls };
+    enum class Security { StartTlsWhenOffered, StartTlsRequired, ImplicitTls, PlainLoginAllowed };
 
     QString host;
     int port = 25;
@@ -66,7 +68,8 @@ public:
 
 // Through libcurl: connects, authenticates with AUTH LOGIN when the account has a user and a
 // password (a relay taking mail without a login is reached with neither),
-// sends to every recipient and disconnects.
+// sends to every recipient and disconnects. A password is sent only inside TLS unless the
+// server text is "smtp+insecure://": a server without STARTTLS is then refused before AUTH.
 class SmtpMailSender : public MailSender {
 public:
     struct Timeouts {

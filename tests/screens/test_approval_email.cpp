@@ -150,7 +150,7 @@ TEST_P(ApprovalEmailDelivery, BranchAccountDeliversBothNotificationsOverSmtp) {
     cot::testing::SmtpReceiver receiver({.user = "comercial.sp@demo.local", .password = "senha çerta"});
     cot::testing::TestServer server({.backend = GetParam(), .seed = true});
     server.db().exec("UPDATE ENDEFILI SET DSSMTPEMAILF = :S, CDSENHEMAILF = :P WHERE CDFILIAL = '0001' AND IDTPENDEFILI = 'P'",
-                     {{"S", receiver.address()}, {"P", Criptografa::Cripto("senha çerta")}});
+                     {{"S", "smtp+insecure://" + receiver.address()}, {"P", Criptografa::Cripto("senha çerta")}});
     HostDatabase::open(server.databaseUrl());
 
     const ParamLoader fromDatabase = paramsFrom(server.connection());  // GetParamEmail

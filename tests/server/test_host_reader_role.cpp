@@ -166,6 +166,82 @@ TEST_F(HostReaderRoleTest, TheAccountReadsWhatTheHostNeedsAndNoSecretAndWritesNo
     EXPECT_TRUE(run.output.contains("operador")) << run.output.toStdString();
 }
 
+// Creating is writing: whatever the account was given to create with is taken back, and a
+// privilege held by PUBLIC (which the script will not take from every role) fails the run
+// with the statement the administrator has to run, changing nothing.
+TEST_F(HostReaderRoleTest, TheAccountCanCreateNothing) {
+    ScratchRole role;
+    ScratchRole refused;
+    TestServer server({.backend = Backend::Postgres, .seed = true});
+    HostDatabaseClosed closed;
+    const QString admin = server.databaseUrl();
+    const QString database = server.db().scalar("SELECT current_database()").toString();
+    server.db().exec(QStringLiteral("CREATE ROLE %1 LOGIN").arg(role.name()));
+    server.db().exec(QStringLiteral("GRANT CREATE ON SCHEMA public TO %1").arg(role.name()));
+    server.db().exec(QStringLiteral("GRANT CREATE ON DATABASE \"%1\" TO %2").arg(database, role.name()));
+
+    ScriptRun run = runScript({admin, role.name(), "leitor"});
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    QUrl reader(admin);
+    reader.setUserName(role.name());
+    reader.setPassword(QStringLiteral("leitor"));
+    HostDatabase::open(reader.toString());
+    ASSERT_TRUE(refusal("SET SESSION CHARACTERISTICS AS TRANSACTION READ WRITE").isEmpty());
+    EXPECT_EQ(refusal("CREATE TABLE public.intrusa (a integer)"), kInsufficientPrivilege);
+    EXPECT_EQ(refusal("CREATE VIEW public.intrusa AS SELECT 1 AS a"), kInsufficientPrivilege);
+    EXPECT_EQ(refusal("CREATE FUNCTION public.intrusa() RETURNS integer LANGUAGE sql AS 'SELECT 1'"), kInsufficientPrivilege);
+    EXPECT_EQ(refusal("CREATE SCHEMA intruso"), kInsufficientPrivilege);
+    HostDatabase::close();
+
+    server.db().exec("GRANT CREATE ON SCHEMA public TO PUBLIC");  // the default before PostgreSQL 15
+    run = runScript({admin, refused.name(), "x"});
+    EXPECT_NE(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains("REVOKE CREATE ON SCHEMA public FROM PUBLIC;")) << run.output.toStdString();
+    EXPECT_EQ(server.db().scalar("SELECT COUNT(*) FROM pg_roles WHERE rolname = :R", {{"R", refused.name()}}).toInt(), 0);
+    // An existing account is left as it was, not half redone (the grant a run takes back stays).
+    server.db().exec(QStringLiteral("GRANT INSERT ON FILIAL TO %1").arg(role.name()));
+    run = runScript({admin, role.name()});
+    EXPECT_NE(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(server.db().scalar("SELECT has_table_privilege(:R, 'filial', 'INSERT')", {{"R", role.name()}}).toBool());
+
+    // Done as told, the run goes through.
+    server.db().exec("REVOKE CREATE ON SCHEMA public FROM PUBLIC");
+    run = runScript({admin, refused.name(), "x"});
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+}
+
+// Any column named like a secret is left out of the grants, in tables and views alike; the
+// branch's mail password, enciphered with the desktops' key, is the one the desktop needs.
+TEST_F(HostReaderRoleTest, ColumnsNamedLikeSecretsAreNeverReadable) {
+    ScratchRole role;
+    TestServer server({.backend = Backend::Postgres, .seed = true});
+    HostDatabaseClosed closed;
+    const QString admin = server.databaseUrl();
+    server.db().exec("ALTER TABLE FILIAL ADD COLUMN DSTOKENAPI VARCHAR(40)");
+    server.db().exec("UPDATE FILIAL SET DSTOKENAPI = 'segredo'");
+    server.db().exec("CREATE VIEW VWOPERSENHA AS SELECT CDOPERADOR, NMOPERADOR, DSHASHSENHA FROM OPERADOR");
+
+    ScriptRun run = runScript({admin, role.name(), "leitor"});
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    QUrl reader(admin);
+    reader.setUserName(role.name());
+    reader.setPassword(QStringLiteral("leitor"));
+    HostDatabase::open(reader.toString());
+    EXPECT_GT(rows("SELECT CDFILIAL, NMFILIAL FROM FILIAL"), 0);
+    EXPECT_EQ(refusal("SELECT DSTOKENAPI FROM FILIAL"), kInsufficientPrivilege);
+    EXPECT_EQ(refusal("SELECT * FROM FILIAL"), kInsufficientPrivilege);
+    EXPECT_EQ(rows("SELECT CDOPERADOR, NMOPERADOR FROM VWOPERSENHA"), rows("SELECT CDOPERADOR FROM OPERADOR"));
+    EXPECT_EQ(refusal("SELECT DSHASHSENHA FROM VWOPERSENHA"), kInsufficientPrivilege);
+    EXPECT_TRUE(refusal("SELECT CDFILIAL, DSEMAILFILI, CDSENHEMAILF, DSSMTPEMAILF FROM ENDEFILI").isEmpty());
+    HostDatabase::close();
+
+    // Given to everybody, a secret column fails the run.
+    server.db().exec("GRANT SELECT ON VWOPERSENHA TO PUBLIC");
+    run = runScript({admin, role.name()});
+    EXPECT_NE(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains("vwopersenha")) << run.output.toStdString();
+}
+
 // The server's own account (owner of the tables) named by mistake: taking its privileges
 // back would stop the server, so the run is refused and changes nothing.
 TEST_F(HostReaderRoleTest, TheOwnerOfTheTablesIsNeverMadeAReader) {

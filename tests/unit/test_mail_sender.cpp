@@ -1,6 +1,13 @@
 // The SMTP sender against a real receiver on loopback, read back by Python's mail parser.
 #include <QElapsedTimer>
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 #include "base/errors.h"
 #include "services/mail_sender.h"
@@ -26,6 +33,89 @@ MailMessage accented() {
 // Decoded part text with its line ends as a reader shows them.
 QString lines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 
+// A loopback relay in front of a receiver that keeps every byte the client sent: what
+// crossed the network, not only what the receiver accepted.
+class WireTap {
+public:
+    explicit WireTap(int targetPort) : target_(targetPort) {
+        listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr = loopback(0);
+        socklen_t len = sizeof addr;
+        if (listen_ < 0 || ::bind(listen_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(listen_, 4) != 0 || ::getsockname(listen_, reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
+            ::pipe(stop_) != 0)
+            throw std::runtime_error("wire tap: no loopback socket");
+        port_ = ntohs(addr.sin_port);
+        thread_ = std::thread([this] { run(); });
+    }
+    ~WireTap() {
+        if (::write(stop_[1], "x", 1) != 1) ::shutdown(listen_, SHUT_RDWR);
+        thread_.join();
+        ::close(listen_);
+        ::close(stop_[0]);
+        ::close(stop_[1]);
+    }
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
+    QByteArray sent() const {
+        std::lock_guard lock(mutex_);
+        return sent_;
+    }
+    void clear() {
+        std::lock_guard lock(mutex_);
+        sent_.clear();
+    }
+
+private:
+    static sockaddr_in loopback(int port) {
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_port = htons(static_cast<uint16_t>(port));
+        return addr;
+    }
+    void run() {
+        for (;;) {
+            pollfd waiting[2] = {{listen_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+            if (::poll(waiting, 2, -1) < 0 || waiting[1].revents) return;
+            const int client = ::accept(listen_, nullptr, nullptr);
+            if (client < 0) continue;
+            const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+            const sockaddr_in addr = loopback(target_);
+            const bool stop = server >= 0 && ::connect(server, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 &&
+                              relay(client, server);
+            ::close(client);
+            if (server >= 0) ::close(server);
+            if (stop) return;
+        }
+    }
+    // Until either side closes; true when asked to stop meanwhile.
+    bool relay(int client, int server) {
+        char buffer[4096];
+        for (;;) {
+            pollfd fds[3] = {{client, POLLIN, 0}, {server, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+            if (::poll(fds, 3, -1) < 0) return false;
+            if (fds[2].revents) return true;
+            for (int from = 0; from < 2; ++from) {
+                if (!fds[from].revents) continue;
+                const ssize_t n = ::read(fds[from].fd, buffer, sizeof buffer);
+                if (n <= 0 || ::write(fds[1 - from].fd, buffer, static_cast<size_t>(n)) != n) return false;
+                if (from == 0) {
+                    std::lock_guard lock(mutex_);
+                    sent_.append(buffer, n);
+                }
+            }
+        }
+    }
+
+    int target_;
+    int listen_ = -1;
+    int port_ = 0;
+    int stop_[2] = {-1, -1};
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    QByteArray sent_;
+};
+
 QString errorOf(MailSender& sender, const MailAccount& account, const MailMessage& message) {
     try {
         sender.send(account, message);
@@ -40,7 +130,9 @@ QString errorOf(MailSender& sender, const MailAccount& account, const MailMessag
 TEST(MailSender, MessageArrivesWithHeadersRecipientsAndBothPartsInUtf8) {
     SmtpReceiver receiver({.user = QStringLiteral("comercial.sp@demo.local"), .password = QStringLiteral("s3nh@ç")});
     SmtpMailSender sender;
-    sender.send({receiver.address(), QStringLiteral("comercial.sp@demo.local"), QStringLiteral("s3nh@ç")}, accented());
+    sender.send({QStringLiteral("smtp+insecure://") + receiver.address(), QStringLiteral("comercial.sp@demo.local"),
+                 QStringLiteral("s3nh@ç")},
+                accented());
 
     ASSERT_TRUE(receiver.waitForMessages(1));
     const ReceivedMail mail = receiver.messages().at(0);
@@ -84,7 +176,9 @@ TEST(MailSender, ReceiverWithoutAccountTakesMailWithoutLogin) {
 TEST(MailSender, RefusedLoginIsAClearErrorAndNothingIsDelivered) {
     SmtpReceiver receiver({.user = QStringLiteral("conta@demo.local"), .password = QStringLiteral("certa")});
     SmtpMailSender sender;
-    const QString error = errorOf(sender, {receiver.address(), QStringLiteral("conta@demo.local"), QStringLiteral("errada")}, accented());
+    const QString error = errorOf(
+        sender, {QStringLiteral("smtp+insecure://") + receiver.address(), QStringLiteral("conta@demo.local"), QStringLiteral("errada")},
+        accented());
     EXPECT_EQ(error, QStringLiteral("O servidor de e-mail '%1' recusou o usuário ou a senha da conta 'conta@demo.local'.")
                          .arg(receiver.address()));
     EXPECT_FALSE(receiver.waitForMessages(1, 300));
@@ -116,6 +210,42 @@ TEST(MailSender, BranchThatRequiresTlsRefusesAServerWithoutStartTls) {
     EXPECT_EQ(error, QStringLiteral("O servidor de e-mail '%1' não oferece conexão segura (STARTTLS), exigida para esta filial.")
                          .arg(receiver.address()));
     EXPECT_FALSE(receiver.waitForMessages(1, 300));  // the password never went out in the clear
+}
+
+// A plain "host:port" that offers no STARTTLS (or has it stripped on the way) never sees
+// the account's login; naming the relay smtp+insecure:// is the branch's explicit choice.
+TEST(MailSender, PasswordGoesOnlyOverTlsUnlessTheRelayIsNamedInsecure) {
+    const QString user = QStringLiteral("conta@demo.local");
+    const QString password = QStringLiteral("s3gr3d0-ç");
+    SmtpReceiver receiver({.user = user, .password = password});
+    WireTap tap(receiver.port());
+    SmtpMailSender sender;
+
+    const QString error = errorOf(sender, {tap.address(), user, password}, accented());
+    EXPECT_EQ(error, QStringLiteral("O servidor de e-mail '%1' não oferece conexão segura (STARTTLS) e a senha da conta "
+                                    "'conta@demo.local' só é enviada por conexão segura. Se o servidor é de confiança na "
+                                    "rede interna, cadastre-o na filial como smtp+insecure://%1.")
+                         .arg(tap.address()));
+    const QByteArray wire = tap.sent();
+    EXPECT_TRUE(wire.contains("EHLO")) << wire.constData();
+    EXPECT_FALSE(wire.toUpper().contains("AUTH")) << wire.constData();
+    EXPECT_FALSE(wire.contains(user.toUtf8().toBase64())) << wire.constData();
+    EXPECT_FALSE(wire.contains(password.toUtf8().toBase64())) << wire.constData();
+    EXPECT_FALSE(wire.contains(password.toUtf8()));
+    EXPECT_FALSE(receiver.waitForMessages(1, 300));
+
+    tap.clear();
+    sender.send({QStringLiteral("smtp+insecure://") + tap.address(), user, password}, accented());
+    ASSERT_TRUE(receiver.waitForMessages(1));
+    EXPECT_EQ(receiver.messages().at(0).login, user);
+    EXPECT_TRUE(tap.sent().contains("AUTH LOGIN")) << "the tap sees a login when one is sent";
+
+    // A relay without login keeps taking mail over a plain connection.
+    SmtpReceiver relay;
+    WireTap relayTap(relay.port());
+    sender.send({relayTap.address(), user, QString()}, accented());
+    ASSERT_TRUE(relay.waitForMessages(1));
+    EXPECT_FALSE(relayTap.sent().toUpper().contains("AUTH"));
 }
 
 TEST(MailSender, LineBreaksInSubjectOrAddressesAreRefusedBeforeConnecting) {
@@ -152,6 +282,9 @@ TEST(MailSender, ServerTextsAndAddressLists) {
     EXPECT_EQ(tls.security, SmtpServer::Security::ImplicitTls);
     EXPECT_EQ(SmtpServer::parse(QStringLiteral("SMTP+STARTTLS://mail.demo.local:2525")).security,
               SmtpServer::Security::StartTlsRequired);
+    const SmtpServer trusted = SmtpServer::parse(QStringLiteral("smtp+insecure://relay.demo.local"));
+    EXPECT_EQ(trusted.security, SmtpServer::Security::PlainLoginAllowed);
+    EXPECT_EQ(trusted.url(), QStringLiteral("smtp://relay.demo.local:25/localhost"));
     for (const char* bad : {"", "   ", "host:99999", "ftp://host", "host name", "host:25\r\nMAIL"}) {
         EXPECT_THROW(SmtpServer::parse(QString::fromUtf8(bad)), UserError) << bad;
     }

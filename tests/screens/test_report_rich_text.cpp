@@ -1,0 +1,128 @@
+// The proposal's rich texts inside the report: their formatting is printed, nothing they
+// point at is fetched (local files, addresses, style sheets) and nothing runs.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QPdfWriter>
+#include <QTextDocument>
+#include <QUrl>
+
+#include "dialogs/report/proposal_report_data.h"
+#include "dialogs/report/proposal_report_html.h"
+#include "dialogs/report/report_text_filter.h"
+#include "services/messages.h"
+#include "support/qt_printers.h"
+#include "support/screen_widgets.h"
+
+using namespace cot;
+
+namespace {
+
+// What the rich editor stores, with what a pasted or crafted text may add to it.
+const QString kHostile = QStringLiteral(
+    "<!DOCTYPE HTML><html><head><meta name=\"qrichtext\" content=\"1\" />"
+    "<link rel=\"stylesheet\" href=\"http://fora.example/estilo.css\">"
+    "<style>@import url(file:///etc/passwd); p { background: url(http://fora.example/p.png) }</style></head>"
+    "<body style=\"background-image:url(file:///etc/shadow)\" background=\"file:///etc/hosts\">\n"
+    "<p style=\" margin-top:0px; -qt-block-indent:0;\"><span style=\" font-weight:700;\">Negrito</span> e "
+    "<i>itálico</i>.<img src=\"file:///etc/passwd\" width=\"10\"><img src=\"http://fora.example/rastreio.gif\"></p>"
+    "<ul style=\"margin-top: 0px; -qt-list-indent: 1;\"><li>Primeiro</li><li onclick=\"alert(1)\">Segundo</li></ul>"
+    "<p>Veja <a href=\"http://fora.example/x\"><u>o contrato</u></a> &amp; anexos&nbsp;&eacute;.</p>"
+    "<script>document.write('<b>injetado</b>')</script>"
+    "<p style=\"color:#102030; background:url(http://fora.example/fundo.png)\">Colorido</p>"
+    "<table background=\"file:///etc/passwd\" border=\"1\"><tr><td bgcolor=\"#eeeeee\" "
+    "style=\"background-image: url('x.png')\">Célula</td></tr></table>"
+    "<iframe src=\"http://fora.example/\">quadro</iframe><object data=\"file:///bin/sh\">objeto</object>"
+    "<form action=\"http://fora.example/\"><input name=\"x\"><button>Enviar</button>Formulário</form>"
+    "<svg><image href=\"file:///etc/passwd\" /></svg><!-- <img src=\"file:///comentario\"> -->"
+    "</body></html>");
+
+// A document that notes every resource the renderer asks for and gives none.
+class RecordingDocument : public QTextDocument {
+public:
+    QStringList asked;
+
+protected:
+    QVariant loadResource(int, const QUrl& name) override {
+        asked << name.toString();
+        return {};
+    }
+};
+
+// Laid out and printed as the launcher does, so images and backgrounds are asked for.
+QStringList resourcesAskedFor(const QString& html) {
+    cot::testing::ensureApplication();
+    RecordingDocument document;
+    document.setHtml(html);
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
+    document.setPageSize(writer.pageLayout().paintRectPixels(96).size());
+    document.print(&writer);
+    return document.asked;
+}
+
+}  // namespace
+
+TEST(ReportRichText, AHostileTextKeepsItsFormattingAndLosesEverythingElse) {
+    const QString body = storedTextBody(kHostile);
+    for (const char* kept :
+         {"<p style=\" margin-top:0px; -qt-block-indent:0;\"><span style=\" font-weight:700;\">Negrito</span> e <i>itálico</i>.</p>",
+          "<ul style=\"margin-top: 0px; -qt-list-indent: 1;\"><li>Primeiro</li><li>Segundo</li></ul>",
+          "<p>Veja <u>o contrato</u> &amp; anexos&nbsp;&eacute;.</p>", "<p style=\"color:#102030\">Colorido</p>",
+          "<table border=\"1\"><tr><td bgcolor=\"#eeeeee\">Célula</td></tr></table>", "Formulário"})
+        EXPECT_TRUE(body.contains(QString::fromUtf8(kept))) << kept << "\n" << body.toStdString();
+    for (const char* gone : {"<img", "src=", "href", "file:", "http:", "url(", "<script", "injetado", "<link", "<style",
+                             "@import", "background", "onclick", "<iframe", "quadro", "<object", "objeto", "<form",
+                             "<input", "Enviar", "<svg", "<a ", "<html", "<head", "<body", "<meta", "comentario"})
+        EXPECT_FALSE(body.contains(QString::fromUtf8(gone), Qt::CaseInsensitive)) << gone << "\n" << body.toStdString();
+}
+
+TEST(ReportRichText, TheWholeReportIsPrintedWithoutFetchingAnything) {
+    // The detector itself: the raw text makes the renderer reach for files and addresses.
+    EXPECT_FALSE(resourcesAskedFor(kHostile).isEmpty());
+
+    ProposalReportData data;
+    data.number = QStringLiteral("00000000000000000007");
+    data.version = QStringLiteral("01");
+    data.texts = {{QStringLiteral("01"), kHostile}, {QStringLiteral("02"), QStringLiteral("<img src=\"/etc/passwd\">")}};
+    data.services = {{QStringLiteral("Implantação"), QStringLiteral("Cliente"), QStringLiteral("H"), 10, 100, 0, 100}};
+    data.serviceObjective = QStringLiteral("<p>Objetivo <b>claro</b><img src=\"file:///etc/passwd\"></p>");
+    const QString html = proposalReportHtml(data, QStringLiteral("Proposta Comercial"), TMessages());
+    EXPECT_EQ(resourcesAskedFor(html), QStringList());
+
+    QTextDocument printed;
+    printed.setHtml(html);
+    const QString text = printed.toPlainText();
+    for (const char* shown : {"Negrito", "itálico", "Segundo", "o contrato", "Célula", "Objetivo claro"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown;
+    EXPECT_FALSE(text.contains(QStringLiteral("injetado")));
+}
+
+TEST(ReportRichText, MarkupCannotCloseOrSwallowTheReportAroundIt) {
+    // Left open: closed at the end of the text, innermost first.
+    EXPECT_EQ(reportSafeHtml("<b>sem fim <table><tr><td>x"), "<b>sem fim <table><tr><td>x</td></tr></table></b>");
+    // Closing what the text never opened (the report's own elements) is dropped.
+    EXPECT_EQ(reportSafeHtml("</td></table></div></body></html><p>a</p>"), "<p>a</p>");
+    // Items, cells and paragraphs end the previous one as HTML has them do.
+    EXPECT_EQ(reportSafeHtml("<ul><li>um<li>dois</ul>depois"), "<ul><li>um</li><li>dois</li></ul>depois");
+    EXPECT_EQ(reportSafeHtml("<table><tr><td>a<td>b<tr><td>c</table>"),
+              "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>");
+    EXPECT_EQ(reportSafeHtml("<p>um<p>dois<ul><li><p>três</ul>"), "<p>um</p><p>dois<ul><li><p>três</p></li></ul></p>");
+    // Dropped elements left open take the rest of the text with them, never the report.
+    EXPECT_EQ(reportSafeHtml("antes<script>alert(1)"), "antes");
+    EXPECT_EQ(reportSafeHtml("antes<object><object></object>ainda dentro</object>depois"), "antesdepois");
+    EXPECT_EQ(reportSafeHtml("a<!-- sem fim <img src=x>"), "a");
+}
+
+TEST(ReportRichText, TextAndAttributesAreRewrittenNotPassedThrough) {
+    EXPECT_EQ(reportSafeHtml("a < b && c > d &amp; &#233; &bogus"), "a &lt; b &amp;&amp; c &gt; d &amp; &#233; &amp;bogus");
+    EXPECT_EQ(reportSafeHtml("<p <img src=x>>"), "<p>&gt;</p>");
+    // References inside a style are read before it is judged.
+    EXPECT_EQ(reportSafeHtml("<p style=\"background:ur&#108;(file:///etc/passwd)\">x</p>"), "<p>x</p>");
+    EXPECT_EQ(reportSafeHtml("<p style='color:red; background-image:none'>x</p>"), "<p style=\"color:red\">x</p>");
+    EXPECT_EQ(reportSafeHtml("<p style=\"b\\61 ckground:u\\72l(x)\">x</p>"), "<p>x</p>");
+    EXPECT_EQ(reportSafeHtml("<font face=\"Times &quot;New&quot;\" color=red size=4>x</font>"),
+              "<font face=\"Times &quot;New&quot;\" color=\"red\" size=\"4\">x</font>");
+    EXPECT_EQ(reportSafeHtml("<P ALIGN=center OnMouseOver=x>x<BR/>y<br>z</P>"), "<p align=\"center\">x<br />y<br />z</p>");
+}
