@@ -1,6 +1,9 @@
 #include "proposal/area/distinct_dates.h"
 
-#include <QStringList>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QPair>
 
 #include "data/client_dataset.h"
 #include "proposal/proposal_screen.h"
@@ -14,17 +17,20 @@ void confirmDistinctDates(TfrmPropostaComercial& screen, ClientDataSet& schedule
     if (!schedule.active()) return;
     if (schedule.isEditing()) schedule.post();
     copy.setData(schedule.data());
-    QStringList dates;
-    for (int r = 0; r < schedule.rowCount(); ++r) {
-        ClientDataSet::RowView view(schedule, r);
-        if (!schedule[dateField].isNull()) dates << schedule[dateField].asString();
-    }
-    for (const QString& date : dates) {
-        copy.setFilter(dateField + QStringLiteral(" ='") + date + u'\'');
-        copy.setFiltered(true);
-        const bool repeated = copy.recordCount() > 1;
-        copy.setFiltered(false);
-        copy.setFilter(QString());
+    // Dates are compared as values (day and time of day), never through a filter text.
+    const auto datesOf = [&](const ClientDataSet& table) {
+        QList<QPair<qint64, int>> out;
+        for (int r = 0; r < table.rowCount(); ++r) {
+            ClientDataSet::RowView view(table, r);
+            const QDateTime date = table[dateField].asDateTime();
+            if (date.isValid()) out << qMakePair(date.date().toJulianDay(), date.time().msecsSinceStartOfDay());
+        }
+        return out;
+    };
+    QHash<QPair<qint64, int>, int> stored;
+    for (const auto& date : datesOf(copy)) ++stored[date];
+    for (const auto& date : datesOf(schedule)) {
+        const bool repeated = stored.value(date) > 1;
         if (repeated) {
             if (schedule.controlsDisabled()) schedule.enableControls();
             if (grid->canFocus()) grid->setFocus();

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include "base/errors.h"
+#include "proposal/proposal_key.h"
 #include "services/cipher.h"
 #include "services/consiste.h"
 #include "services/messages.h"
@@ -24,9 +25,45 @@ namespace attachments {
 
 QString baseFolder() { return Criptografa::Uncripto(Cli_cot05000::RetornaDirArqSoli(), 2).trimmed(); }
 
+namespace {
+
+// Whether `path` is `root` or lies under it (both absolute and clean).
+bool within(const QString& root, const QString& path) {
+    return path == root || path.startsWith(root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/'));
+}
+
+// The deepest of `folder` and its parents up to `base` that exists, as the file system
+// resolves it (links followed, a broken one to where it points); empty when none exists.
+QString resolvedExisting(const QString& base, QString folder) {
+    while (within(base, folder)) {
+        const QFileInfo info(folder);
+        const QString canonical = info.canonicalFilePath();
+        if (!canonical.isEmpty()) return canonical;
+        if (info.isSymLink()) return QDir::cleanPath(info.symLinkTarget());
+        if (folder == base) break;
+        folder = QFileInfo(folder).absolutePath();
+    }
+    return {};
+}
+
+}  // namespace
+
 QString versionFolder(const QString& base, const QString& number, const QString& version) {
-    const QString leaf = Consiste::Ajusta(number, 10) + QLatin1Char('-') + Consiste::Ajusta(version, 2);
-    return QDir::cleanPath(QDir(base).filePath(QStringLiteral("Proposta/") + leaf));
+    // The key names a folder: only a well-formed one may, so it can never climb out.
+    const QString nr = Consiste::Ajusta(number, 10), ver = Consiste::Ajusta(version, 2);
+    if (!proposal_key::isNumber(nr) || !proposal_key::isVersion(ver))
+        throw UserError(QStringLiteral("Número ou versão de proposta inválidos para a pasta de anexos."));
+    const QString folder = QDir::cleanPath(QDir(base).filePath(QStringLiteral("Proposta/") + nr + QLatin1Char('-') + ver));
+
+    // Nor may a link inside the base lead the files elsewhere.
+    const QString root = QDir::cleanPath(QDir(base).absolutePath());
+    const QString absolute = QDir::cleanPath(QDir(folder).absolutePath());
+    const QString resolved = resolvedExisting(root, absolute);
+    const QString resolvedRoot = QFileInfo(root).canonicalFilePath();
+    if (!within(root, absolute) || (!resolved.isEmpty() && !within(resolvedRoot, resolved)))
+        throw UserError(QStringLiteral("A pasta de anexos da proposta (%1) fica fora da pasta de anexos configurada.")
+                            .arg(QDir::toNativeSeparators(absolute)));
+    return folder;
 }
 
 QStringList files(const QString& folder) {

@@ -21,7 +21,9 @@ namespace attachments {
 // The base folder as plain text: RetornaDirArqSoli through the host's Uncripto; empty when
 // not set. A value the host cannot decipher is a UserError.
 QString baseFolder();
-// The folder of one proposal version under `base`.
+// The folder of one proposal version under `base`. A key that is not a proposal number
+// and version (proposal_key.h), or a folder that a link inside `base` would lead out of
+// it, is a UserError: nothing of the proposal's is read or written outside `base`.
 QString versionFolder(const QString& base, const QString& number, const QString& version);
 // The files of a folder, naturally sorted; none when it does not exist.
 QStringList files(const QString& folder);

@@ -92,7 +92,8 @@ void ListAttachments::dbgPadraoDblClick() {
     if (!isAnexoColumn(screen_.dbgPadrao->selectedColumn())) return;
     if (!screen_.proposal().active() || screen_.proposal().isEmpty()) return;
     Cli_cot05000::Vd_OperadorAnexo(screen_);
-    if (attachments::baseFolder().isEmpty()) MensErro(screen_.msgPadrao.Msg(QStringLiteral("DIRETORIO")));
+    // A key that cannot name a folder is refused before anything is picked.
+    if (currentFolder().isEmpty()) MensErro(screen_.msgPadrao.Msg(QStringLiteral("DIRETORIO")));
     const QStringList chosen =
         Dialogs::current().openFiles(screen_.msgPadrao.Msg(QStringLiteral("Anexar_Arq")), QString(), true);
     if (chosen.isEmpty()) return;

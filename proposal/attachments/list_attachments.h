@@ -30,7 +30,7 @@ public:
     explicit ListAttachments(TfrmPropostaComercial& screen);
 
     // The version folder of the current proposal under the base folder; empty when no base
-    // folder is set.
+    // folder is set. A key that names no folder there is a UserError (versionFolder).
     QString currentFolder() const;
     // Whether the current row's version folder holds a file (drawing: never throws).
     bool hasAttachments() const;

@@ -8,6 +8,7 @@
 #include "data/client_dataset.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
+#include "proposal/proposal_key.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/services/server_values.h"
 #include "proposal/services/service_installments_area.h"
@@ -101,17 +102,8 @@ void ServicesArea::rbtVrHoraClick() {
 long double ServicesArea::servicesTotal() {
     ClientDataSet& aux = *cdsServicoAux;
     aux.setData(cdsServico->data());
-    aux.setFilter(QStringLiteral("NRPROPOSFAS = '") + s_.NR() + QStringLiteral("' AND NRVERPROPFAS = '") + s_.VER() +
-                  u'\'');
-    aux.setFiltered(true);
-    long double total = 0;
-    for (int r = 0; r < aux.rowCount(); ++r) {
-        ClientDataSet::RowView row(aux, r);
-        total += aux[QStringLiteral("VRTOTASERV")].asFloat();
-    }
-    aux.setFiltered(false);
-    aux.setFilter(QString());
-    return total;
+    return proposal_key::sums(aux, {{QStringLiteral("NRPROPOSFAS"), s_.NR()}, {QStringLiteral("NRVERPROPFAS"), s_.VER()}},
+                              {QStringLiteral("VRTOTASERV")})[0];
 }
 
 void ServicesArea::Gera_ValorPacoteServ() {

@@ -2,8 +2,10 @@
 // totals them) and the lines of the current simulation (as the grid computes them).
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "data/client_dataset.h"
+#include "proposal/proposal_key.h"
 #include "proposal/simulation/simulation_area.h"
 #include "ui/number_edit.h"
 
@@ -11,27 +13,20 @@ namespace cot {
 
 namespace {
 
-// The filter of the rows of one proposal version (and one simulation, when given).
-QString versionFilter(const QString& number, const QString& version) {
-    return QStringLiteral("NRPROPOSFAS = '%1' AND NRVERPROPFAS = '%2'").arg(number, version);
+// The key of one proposal version's rows (and of one simulation's, when given).
+proposal_key::KeyValues versionKey(const QString& number, const QString& version) {
+    return {{QStringLiteral("NRPROPOSFAS"), number}, {QStringLiteral("NRVERPROPFAS"), version}};
 }
-QString simulationFilter(const QString& number, const QString& version, const QString& simulation) {
-    return versionFilter(number, version) + QStringLiteral(" AND NRSIMULAPROP = '%1'").arg(simulation);
+proposal_key::KeyValues simulationKey(const QString& number, const QString& version, const QString& simulation) {
+    return versionKey(number, version) << qMakePair(QStringLiteral("NRSIMULAPROP"), simulation);
 }
 
-// Sums two columns over the rows of `copy` that pass `filter` (no rounding).
-std::pair<long double, long double> sums(ClientDataSet& copy, const QString& filter, const char* first,
-                                         const char* second) {
-    copy.setFiltered(false);
-    copy.setFilter(filter);
-    copy.setFiltered(true);
-    long double a = 0, b = 0;
-    for (copy.first(); !copy.eof(); copy.next()) {
-        a += copy[QString::fromLatin1(first)].asFloat();
-        b += copy[QString::fromLatin1(second)].asFloat();
-    }
-    copy.setFiltered(false);
-    return {a, b};
+// Sums two columns over the rows of `copy` that hold `key` (no rounding).
+std::pair<long double, long double> sums(const ClientDataSet& copy, const proposal_key::KeyValues& key,
+                                         const char* first, const char* second) {
+    const std::vector<long double> s =
+        proposal_key::sums(copy, key, {QString::fromLatin1(first), QString::fromLatin1(second)});
+    return {s[0], s[1]};
 }
 
 }  // namespace
@@ -46,11 +41,11 @@ void SimulationArea::TotalGeralSimula() {
         const QString nr = sims["NRPROPOSFAS"].asString(), ver = sims["NRVERPROPFAS"].asString();
         const QString simulation = sims["NRSIMULAPROP"].asString();
         cdsAuxSimulacao->setData(sims.data());
-        std::tie(licence, monthly) = sums(*cdsAuxSimulacao, versionFilter(nr, ver), "VRTOTALICENCUSO", "VRTOTAMENSALIDA");
+        std::tie(licence, monthly) = sums(*cdsAuxSimulacao, versionKey(nr, ver), "VRTOTALICENCUSO", "VRTOTAMENSALIDA");
         const ClientDataSet& rows = *l.cdsProdSimulaLinp;
         if (rows.active() && !sims.isEditing()) {
             l.cdsAuxProdSimulaLinp->setData(rows.data());
-            std::tie(lineLicence, lineMonthly) = sums(*l.cdsAuxProdSimulaLinp, simulationFilter(nr, ver, simulation),
+            std::tie(lineLicence, lineMonthly) = sums(*l.cdsAuxProdSimulaLinp, simulationKey(nr, ver, simulation),
                                                       "VRTOTASIMULALUSO", "VRTOTASIMULAMENS");
         }
     }

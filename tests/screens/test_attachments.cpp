@@ -1,6 +1,7 @@
 // Attachments of a proposal version: attaching from the list, the popup of attachments,
 // opening them, the operator's right, and the attachments dialog's removal and saving.
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -422,4 +423,117 @@ TEST_F(Attachments, TheBaseFolderIsStoredEncipheredAndAnUnreadableOneIsReported)
     // No registry file at all: no base folder.
     QFile::remove(UserRegistry::file());
     EXPECT_EQ(Cli_cot05000::RetornaDirArqSoli(), QString());
+}
+
+// A key names a folder only when it is a proposal number and version: one that climbs,
+// names a path or carries a quote is refused before anything is made.
+TEST_F(Attachments, AKeyThatIsNoProposalKeyNamesNoFolder) {
+    const QString invalid = "Número ou versão de proposta inválidos para a pasta de anexos.";
+    const QList<std::pair<QString, QString>> keys{
+        {"../../escaped", "01"}, {"..", "01"},     {"1/2", "01"},  {"1\\2", "01"},   {"1'2", "01"},
+        {"", "01"},              {"\u0661", "01"}, {QString(21, u'1'), "01"},
+        {"2", "01/../../tmp"},   {"2", ".."},      {"2", "1/"},    {"2", "001"}, {"2", ""}, {"2", "0'"}};
+    for (const auto& [nr, ver] : keys) {
+        try {
+            const QString folder = attachments::versionFolder(base.path(), nr, ver);
+            ADD_FAILURE() << nr.toStdString() << "-" << ver.toStdString() << " gave " << folder.toStdString();
+        } catch (const UserError& e) {
+            EXPECT_EQ(e.text(), invalid) << nr.toStdString() << "-" << ver.toStdString();
+        }
+    }
+    EXPECT_EQ(attachments::versionFolder(base.path(), number(7), "12"), base.filePath("Proposta/" + number(7) + "-12"));
+    EXPECT_EQ(QDir(base.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+}
+
+// A link inside the base may not lead a proposal's files out of it; links that stay
+// inside, and a base that is itself a link, are fine.
+TEST_F(Attachments, ALinkInsideTheBaseCannotLeadTheFilesOut) {
+    const auto refused = [](const QString& root, const QString& nr) {
+        try {
+            attachments::versionFolder(root, nr, "01");
+        } catch (const UserError& e) {
+            return e.text().contains("fica fora da pasta de anexos configurada");
+        }
+        return false;
+    };
+    ASSERT_TRUE(QDir().mkpath(elsewhere.filePath("alvo")));
+    ASSERT_TRUE(QDir().mkpath(base.filePath("Proposta")));
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("alvo"), base.filePath("Proposta/" + number(2) + "-01")));
+    EXPECT_TRUE(refused(base.path(), number(2)));
+    ASSERT_TRUE(QFile::link(elsewhere.filePath("sumiu"), base.filePath("Proposta/" + number(3) + "-01")));
+    EXPECT_TRUE(refused(base.path(), number(3))) << "a broken link counts where it points";
+    ASSERT_TRUE(QDir().mkpath(base.filePath("real")));
+    ASSERT_TRUE(QFile::link(base.filePath("real"), base.filePath("Proposta/" + number(4) + "-01")));
+    EXPECT_FALSE(refused(base.path(), number(4)));
+
+    // The whole Proposta folder a link to elsewhere.
+    const QString other = home.filePath("outra");
+    ASSERT_TRUE(QDir().mkpath(other));
+    ASSERT_TRUE(QFile::link(elsewhere.path(), other + "/Proposta"));
+    EXPECT_TRUE(refused(other, number(5)));
+
+    // The base reached through a link of its own.
+    const QString viaLink = elsewhere.filePath("base");
+    ASSERT_TRUE(QFile::link(base.path(), viaLink));
+    EXPECT_EQ(attachments::versionFolder(viaLink, number(4), "01"), viaLink + "/Proposta/" + number(4) + "-01");
+    EXPECT_FALSE(refused(viaLink, number(6)));
+}
+
+namespace {
+
+// Climbs out of the base, names a path both ways and carries a quote.
+const QString kStrange = QStringLiteral("../../fora'\\x");
+
+}  // namespace
+
+// A proposal stored under a number no desktop should have seen (a damaged or foreign
+// database): its attachments are refused, nothing is written or listed outside the base.
+class StrangeKeyAttachments : public Attachments {
+protected:
+    void prepareDatabase(server::Database& db) override {
+        const Packet p = db.query("SELECT * FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'",
+                                  {{"N", number(2)}});
+        ASSERT_EQ(p.rows.size(), 1);
+        QStringList names, marks;
+        QVariantMap values;
+        for (int c = 0; c < p.fields.size(); ++c) {
+            const QString& name = p.fields[c].name;
+            names << name;
+            marks << ":" + name;
+            values[name] = name.compare("NRPROPOSFAS", Qt::CaseInsensitive) == 0 ? QVariant(kStrange) : p.rows[0][c];
+        }
+        db.exec("INSERT INTO PROPOSTAFAS (" + names.join(", ") + ") VALUES (" + marks.join(", ") + ")", values);
+    }
+    QTemporaryDir outer;
+};
+
+TEST_F(StrangeKeyAttachments, NothingIsWrittenOrListedOutsideTheBase) {
+    // The base two levels down, so whatever the key reaches stays where the test looks.
+    ASSERT_TRUE(QDir().mkpath(outer.filePath("a/b")));
+    setBase(outer.filePath("a/b"));
+    writeFile(outer.filePath("a/fora'\\x-01/segredo.txt"), "alheio");
+    openScreen();
+    (void)runHandler([&] { screen->proposal().locate("NRPROPOSFAS;NRVERPROPFAS", {kStrange, "01"}); });
+    ASSERT_EQ(screen->NR(), kStrange);
+    dialogs.clearShown();  // whatever loading such a key said
+
+    const QString invalid = "Número ou versão de proposta inválidos para a pasta de anexos.";
+    attach({pickable("a.txt", "x")});
+    EXPECT_EQ(dialogs.errors(), QStringList{invalid});
+    EXPECT_EQ(dialogs.pendingAnswers(), 1) << "refused before any file is picked";
+    dialogs.clearAnswers();
+    dialogs.clearShown();
+    EXPECT_FALSE(runHandler([&] { list().attach({home.filePath("a.txt")}); }));
+    EXPECT_EQ(dialogs.errors(), QStringList{invalid});
+
+    EXPECT_FALSE(list().hasAttachments());
+    dialogs.clearShown();
+    rightClick();
+    EXPECT_EQ(popup().count(), 0);
+    EXPECT_EQ(dialogs.errors(), QStringList{invalid});
+
+    QStringList files;
+    for (QDirIterator it(outer.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        files << QDir(outer.path()).relativeFilePath(it.next());
+    EXPECT_EQ(files, QStringList{"a/fora'\\x-01/segredo.txt"});
 }
