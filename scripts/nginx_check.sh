@@ -5,6 +5,8 @@
 #   - a session opened through nginx is accepted by each server called directly, and once
 #     closed is refused by both;
 #   - an answer asked gzipped comes through nginx gzipped;
+#   - a call from another loopback address (127.0.0.2) is logged by the servers under that
+#     address, not nginx's nor one the client wrote in X-Forwarded-For;
 #   - every scenarios/*.scn runs through nginx (cot-host --server 127.0.0.1:<nginx>), each
 #     on a fresh demo database, as tests/e2e/test_scenarios.cpp runs them;
 #   - both servers took calls.
@@ -110,10 +112,11 @@ start_servers() {
   database="cot_nginx_$database_number"
   psql -qX "$pg_admin" -c "CREATE DATABASE $database" >/dev/null || return 1
   local url="$pg_base/$database"
-  "$server_bin" --db "$url" --port "$port_a" --threads 4 >>"$work/server_a.log" 2>&1 &
+  "$server_bin" --db "$url" --port "$port_a" --threads 4 --trusted-proxy 127.0.0.1 >>"$work/server_a.log" 2>&1 &
   server_pids+=($!)
   wait_health "$port_a" "${server_pids[0]}" || { echo "servidor A não atendeu:" >&2; tail -n 3 "$work/server_a.log" >&2; return 1; }
-  "$server_bin" --db "$url" --port "$port_b" --threads 4 --no-seed >>"$work/server_b.log" 2>&1 &
+  "$server_bin" --db "$url" --port "$port_b" --threads 4 --trusted-proxy 127.0.0.1 --no-seed \
+    >>"$work/server_b.log" 2>&1 &
   server_pids+=($!)
   wait_health "$port_b" "${server_pids[1]}" || { echo "servidor B não atendeu:" >&2; tail -n 3 "$work/server_b.log" >&2; return 1; }
   database_url=$url
@@ -220,6 +223,20 @@ else
     else fail "servidor :$port aceitou a sessão fechada pelo nginx (código '$code')"; fi
   done
   [ $refused = 2 ] && echo "  sessão fechada pelo nginx é recusada pelos dois servidores"
+fi
+
+# The servers trust nginx (127.0.0.1) to name the client; a sign-in from 127.0.0.2, with a
+# header of its own, must be logged (and throttled) under 127.0.0.2.
+echo "== Endereço do cliente pelo nginx"
+curl -sS -o /dev/null --interface 127.0.0.2 -H 'Content-Type: application/json' -H 'X-Forwarded-For: 203.0.113.7' \
+     -d '{"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["NGINX_CHECK","errada"]}' \
+     "http://127.0.0.1:$nginx_port/rpc" || fail "chamada de 127.0.0.2 ao nginx não foi feita"
+sleep 0.3  # the line is written after the answer
+seen=$(grep -h 'entrada=NGINX_CHECK ' "$work"/server_*.log | tail -n 1)
+if grep -q ' ip=127\.0\.0\.2 ' <<<"$seen"; then
+  echo "  os servidores registram o cliente (127.0.0.2), não o nginx"
+else
+  fail "o endereço do cliente não chegou pelo nginx (X-Forwarded-For e --trusted-proxy): '${seen:-nenhuma linha}'"
 fi
 
 # The SMTP receiver of the tests, for the scenarios that approve a proposal (the branch's

@@ -51,7 +51,7 @@ public:
     // The answer to a request body (one request or a batch), with a single request's
     // streamed result left to stream(). `authorization` is the request's Authorization
     // header: every method but the open ones needs a valid session's bearer token.
-    // `clientAddress` is the peer's address, for the sign-in throttle and the request log.
+    // `clientAddress` is the client's address, for the sign-in throttle and the request log.
     RpcAnswer answer(const QByteArray& body, DatabaseSource& databases,
                      const QByteArray& authorization = {}, const QString& clientAddress = {}) const;
     // Writes the head, the streamed result (`pace` may send and empty `out` between rows)

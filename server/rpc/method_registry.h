@@ -54,7 +54,7 @@ struct MethodContext {
     Database& db;
     Caller* session = nullptr;  // null only in the methods open without a session
     QByteArray token;           // the session's token as the request carried it
-    QString clientAddress;      // the peer's address (empty when unknown)
+    QString clientAddress;      // the client's address (a trusted proxy's X-Forwarded-For); empty when unknown
 
     Caller& caller() const;  // the session's operator; a logic error in an open method
 };

@@ -8,7 +8,7 @@ namespace cot::server {
 // What one HTTP request to /rpc did, for the request log: never the password, the token,
 // the arguments or any SQL text.
 struct RequestSummary {
-    QString clientAddress;  // the peer's address
+    QString clientAddress;  // the client's address (behind a trusted proxy, the one it forwards)
     QString operatorCode;   // the session's operator; empty when none was looked up
     QString signInOperator; // the operator an AbreSessao asked for (signInName), right or wrong
     QStringList methods;    // as called, in order ("?" for an entry that named none)

@@ -17,6 +17,7 @@
 #include "server/auth/sign_in_methods.h"
 #include "server/methods/register_methods.h"
 #include "server/migrations/migrations.h"
+#include "server/rpc/client_address.h"
 #include "server/rpc/health.h"
 #include "server/rpc/http_admission.h"
 #include "server/rpc/http_body.h"
@@ -222,7 +223,7 @@ struct RpcServer::Impl {
                                  const httplib::ContentReader& reader) {
             requestLogged = false;
             const quint64 id = nextRequestId();
-            const QString client = QString::fromStdString(req.remote_addr);
+            const QString client = clientAddress(req, config.trustedProxies);
             QElapsedTimer timer;
             timer.start();
             std::optional<Refusal> refusal = checkRpcHeaders(req, config.allowedOrigins);
@@ -239,7 +240,7 @@ struct RpcServer::Impl {
                 QElapsedTimer timer;
                 timer.start();
                 return refuse(res, {403, QStringLiteral("Origem não permitida.")}, nextRequestId(),
-                              QString::fromStdString(req.remote_addr), timer);
+                              clientAddress(req, config.trustedProxies), timer);
             }
             allowOrigin(req, res, config.allowedOrigins);
             res.set_header("Access-Control-Allow-Methods", "POST");
@@ -264,7 +265,7 @@ struct RpcServer::Impl {
         http.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
             if (std::exchange(requestLogged, false) || res.status < 400 || req.path == "/health") return;
             RequestSummary summary;
-            summary.clientAddress = QString::fromStdString(req.remote_addr);
+            summary.clientAddress = clientAddress(req, config.trustedProxies);
             if (config.logRequests) logRequest(nextRequestId(), summary, 0, QStringLiteral("recusada %1").arg(res.status));
         });
     }

@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <utility>
 
+#include "server/rpc/client_address.h"
 #include "server/rpc/request_limits.h"
 
 namespace cot::server {
@@ -40,7 +41,7 @@ QStringList optionsFromFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         fail(QStringLiteral("Arquivo de configuração não encontrado ou sem permissão de leitura: %1.").arg(path));
     static const QStringList valued{"db",      "listen",  "port",          "threads", "session-minutes",
-                                    "tls-cert", "tls-key", "allowed-origin"};
+                                    "tls-cert", "tls-key", "allowed-origin", "trusted-proxy"};
     QStringList out;
     int number = 0;
     while (!file.atEnd()) {
@@ -81,6 +82,21 @@ QStringList parseOrigins(const QString& text, const QString& source) {
     return out;
 }
 
+// "--trusted-proxy" likewise; addresses only, since a name could resolve elsewhere later.
+QStringList parseProxies(const QString& text, const QString& source) {
+    QStringList out;
+    for (const QString& item : text.split(u',', Qt::SkipEmptyParts)) {
+        const std::optional<QString> address = canonicalAddress(item);
+        if (!address)
+            fail(QStringLiteral("Endereço de proxy inválido em %1: \"%2\" (use um endereço IPv4 ou IPv6, "
+                                "ex.: 127.0.0.1).")
+                     .arg(source, item.trimmed()));
+        if (!out.contains(*address)) out << *address;
+    }
+    if (out.isEmpty()) fail(QStringLiteral("Endereço de proxy vazio em %1.").arg(source));
+    return out;
+}
+
 }  // namespace
 
 bool ServerConfig::listensBeyondLoopback() const {
@@ -110,8 +126,9 @@ QString ServerConfig::usage() {
         "                  (padrão: sqlite:<projeto>/var/demo.db; variável COT_DB)\n"
         "  --listen ENDER  endereço de escuta (padrão 127.0.0.1; variável COT_LISTEN)\n"
         "  --port N        porta (padrão 8211, 0 = livre; variável COT_PORT)\n"
-        "  --threads N     chamadas atendidas ao mesmo tempo, cada uma com sua conexão ao\n"
-        "                  banco (padrão 16)\n"
+        "  --threads N     chamadas que usam o banco ao mesmo tempo, cada uma com sua conexão\n"
+        "                  (padrão 16); as demais aguardam a vez, e as conexões dos clientes\n"
+        "                  são atendidas à parte (até 256)\n"
         "  --session-minutes N  minutos sem uso que encerram uma sessão (padrão 480)\n"
         "  --tls-cert ARQ  certificado (PEM) para atender em HTTPS; pede --tls-key\n"
         "  --tls-key ARQ   chave privada (PEM) do certificado\n"
@@ -119,6 +136,10 @@ QString ServerConfig::usage() {
         "                  (ex.: https://intranet.exemplo.com.br); repetível ou separada por\n"
         "                  vírgulas; sem ela, chamadas vindas de páginas web são recusadas\n"
         "                  (variável COT_ALLOWED_ORIGIN)\n"
+        "  --trusted-proxy ENDER  proxy (nginx...) cujo cabeçalho X-Forwarded-For indica o\n"
+        "                  endereço do cliente (último da lista); repetível ou separado por\n"
+        "                  vírgulas; de outros endereços o cabeçalho é ignorado\n"
+        "                  (variável COT_TRUSTED_PROXY)\n"
         "  --no-seed       não grava os dados de demonstração num banco vazio\n"
         "  --backup ARQ    copia o banco SQLite em uso para ARQ (cópia consistente) e sai\n"
         "  --restore ARQ   substitui o banco SQLite pela cópia ARQ e sai (recusado com servidor ativo)\n"
@@ -154,7 +175,10 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
     if (env.contains("COT_PORT")) config.port = parsePort(env.value("COT_PORT"), "COT_PORT");
     if (env.contains("COT_ALLOWED_ORIGIN"))
         config.allowedOrigins = parseOrigins(env.value("COT_ALLOWED_ORIGIN"), "COT_ALLOWED_ORIGIN");
-    bool originsGiven = false;  // the command line's (and the file's) replace the environment's
+    if (env.contains("COT_TRUSTED_PROXY"))
+        config.trustedProxies = parseProxies(env.value("COT_TRUSTED_PROXY"), "COT_TRUSTED_PROXY");
+    // The command line's (and the file's) replace the environment's.
+    bool originsGiven = false, proxiesGiven = false;
 
     for (int i = 0; i < args.size(); ++i) {
         QString option = args[i];
@@ -201,6 +225,10 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
             if (!std::exchange(originsGiven, true)) config.allowedOrigins.clear();
             for (const QString& o : parseOrigins(next(), "--allowed-origin"))
                 if (!config.allowedOrigins.contains(o)) config.allowedOrigins << o;
+        } else if (option == QLatin1String("--trusted-proxy")) {
+            if (!std::exchange(proxiesGiven, true)) config.trustedProxies.clear();
+            for (const QString& p : parseProxies(next(), "--trusted-proxy"))
+                if (!config.trustedProxies.contains(p)) config.trustedProxies << p;
         } else if (option == QLatin1String("--backup")) {
             config.backupFile = next().trimmed();
         } else if (option == QLatin1String("--set-password")) {

@@ -15,7 +15,8 @@ public:
 };
 
 // How the application server runs. Command-line options win over the environment
-// (COT_DB, COT_LISTEN, COT_PORT, COT_ALLOWED_ORIGIN), which wins over the defaults.
+// (COT_DB, COT_LISTEN, COT_PORT, COT_ALLOWED_ORIGIN,
+// COT_TRUSTED_PROXY), which wins over the defaults.
 struct ServerConfig {
     QString databaseUrl;                       // "sqlite:PATH" or "postgresql://..."
     QString listenAddress = QStringLiteral("127.0.0.1");
@@ -25,6 +26,7 @@ struct ServerConfig {
     int sessionIdleMinutes = 480;              // a session unused this long ends
     QString tlsCertificate, tlsKey;            // PEM files: HTTPS when both are given
     QStringList allowedOrigins;                // web pages ("https://host[:port]") that may call
+    QStringList trustedProxies;                // canonical addresses whose X-Forwarded-For counts
     bool seedDemo = true;                      // demo data on a database without proposals
     bool logRequests = true;                   // one line per request on standard error
     QString version;                           // the program's, reported by GET /health

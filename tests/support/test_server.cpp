@@ -65,6 +65,7 @@ TestServer::TestServer(TestServerOptions options) : options_(std::move(options))
     config.seedDemo = false;
     config.tlsCertificate = options_.tlsCertificate;
     config.tlsKey = options_.tlsKey;
+    config.trustedProxies = options_.trustedProxies;
     server_ = std::make_unique<server::RpcServer>(config);
     if (options_.methods) options_.methods(server_->registry());
     server_->start();

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -53,6 +54,8 @@ struct TestServerOptions {
     // HTTPS with this certificate and key (PEM files); the test's connections must then be
     // told to use TLS (rpc_channel::setTls).
     QString tlsCertificate, tlsKey;
+    // Peers whose X-Forwarded-For names the client (--trusted-proxy).
+    QStringList trustedProxies;
 };
 
 class TestServer {
