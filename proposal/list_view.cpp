@@ -76,7 +76,8 @@ ProposalListInk proposalListInk(bool accepted, const QString& idSolPropFas) {
 
 ProposalListStatus proposalListStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today) {
     if (accepted.isValid()) return ProposalListStatus::Accepted;
-    if (!validUntil.isValid()) return ProposalListStatus::Valid;
+    // Open without a validity date: nothing holds the client to it, as the server lists it.
+    if (!validUntil.isValid()) return ProposalListStatus::Expired;
     const qint64 days = today.daysTo(validUntil.date());
     if (days < 0) return ProposalListStatus::Expired;
     if (days <= 10) return ProposalListStatus::Expiring;

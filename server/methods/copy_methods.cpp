@@ -4,8 +4,8 @@
 //       NRPROPOSFAS, NRVERPROPFAS, DTPROPOSFAS, CDOPERINCL, IDCLIENPROSP, NRCONTATO,
 //       CDPROSPECT, DTVALPROPFAS, DTACEPROPFAS, CDFILIAL, CDCLIENTE, CDOPERADOR (the
 //       operator who included it), NMOPERADOR, CODIGO and NOME (client or prospect),
-//       DSREFEPROPOSFAS. Refused when the version is not in the branch, or when the
-//       proposal already has version 99 (there is no version to copy to).
+//       DSREFEPROPOSFAS. Refused when the version is not in the branch, or when every
+//       version 01 to 99 of the number is taken (there is no version to copy to).
 //   CopiaDados(FILIAL, NR, VER, NOVAVER, MANTEM_ACEITE) → null. Creates NOVAVER as a copy
 //       of VER in one transaction: the header and every row quoted under it (product lines,
 //       their systems and installments, services, package installments, the services'
@@ -14,12 +14,14 @@
 //       version and the texts' regeneration history to the version that was regenerated;
 //       neither is copied. MANTEM_ACEITE 'N' (what the dialog sends) leaves the new
 //       version without an acceptance date, open for editing; 'S' keeps it.
-//       The new version is 01 to 99 (typed "5" is "05"). Refused with nothing written:
-//       version missing, not a number or outside 01-99; the version taken; the source
-//       not in the branch; the proposal already at version 99.
+//       The new version is any free one from 01 to 99 (typed "5" is "05"), below the
+//       highest as well as above it. Refused with nothing written: version missing, not a
+//       number or outside 01-99; every version 01 to 99 taken; the version taken; the
+//       source not in the branch.
 #include "server/methods/simulation_copy_methods.h"
 
 #include "server/methods/numbering.h"
+#include "server/methods/proposal_versions.h"
 #include "server/methods/service_text_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/rpc/reply.h"
@@ -28,8 +30,6 @@
 namespace cot::server {
 
 namespace {
-
-constexpr int kMaxVersion = 99;
 
 // Tables copied with the version, parents before children. Column lists are ours, never
 // the caller's; NRVERPROPFAS is left out and written from the parameter.
@@ -70,7 +70,7 @@ QString versionOf(const QString& typed) {
     const int n = v.toInt(&ok);
     if (!ok || v.size() > 3 || !v.front().isDigit())
         throw MethodError(QStringLiteral("Versão da proposta inválida: informe um número de 01 a 99."));
-    if (n < 1 || n > kMaxVersion)
+    if (n < 1 || n > kMaxProposalVersion)
         throw MethodError(QStringLiteral("Versão da proposta deve estar entre 01 e 99."));
     return paddedNumber(n, 2);
 }
@@ -96,12 +96,10 @@ void requireBranch(Database& db, const QString& branch, const QString& number, c
         throw MethodError(QStringLiteral("Proposta não pertence à filial informada."));
 }
 
+// A taken target has its own answer; this one is for a number with no version left at all.
 void requireVersionLeft(Database& db, const QString& number) {
-    const Packet versions =
-        db.query(QStringLiteral("SELECT NRVERPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"), {{"N", number}});
-    for (const QVariantList& row : versions.rows)
-        if (row.value(0).toString().trimmed().toInt() >= kMaxVersion)
-            throw MethodError(QStringLiteral("A proposta já atingiu o número máximo de versões (99)."));
+    if (lowestFreeVersion(db, number).isEmpty())
+        throw MethodError(QStringLiteral("A proposta já atingiu o número máximo de versões (99)."));
 }
 
 Reply copiaProposta(MethodContext& ctx, const Args& args) {

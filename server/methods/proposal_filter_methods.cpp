@@ -13,8 +13,8 @@
 // - Dates compare by calendar day and both ends are inclusive; an unset date (null, 0 or
 //   before 1900) leaves its end open.
 // - Statuses count calendar days between today and the validity date, as the list's
-//   pictures do: expired when the validity date has passed, expiring when it is 0 to 10
-//   days ahead, valid when more than 10 days ahead (or never expires). So "VA" alone
+//   pictures do: expired when the validity date has passed or there is none, expiring
+//   when it is 0 to 10 days ahead, valid when more than 10 days ahead. So "VA" alone
 //   does not bring the expiring ones: they show yellow, not green. Any status given
 //   keeps proposals matching any of the given ones and never accepted proposals; none
 //   given means no status restriction.
@@ -106,9 +106,9 @@ void addStatuses(const Args& args, Conditions& c) {
     c.params().insert(QStringLiteral("HOJE"), dayStart(today));
     c.params().insert(QStringLiteral("HOJE11"), dayStart(today.addDays(kExpiringDays + 1)));
     QStringList any;
-    if (asked.contains(QStringLiteral("V"))) any << QStringLiteral("P.DTVALPROPFAS < :HOJE");
+    if (asked.contains(QStringLiteral("V"))) any << QStringLiteral("(P.DTVALPROPFAS IS NULL OR P.DTVALPROPFAS < :HOJE)");
     if (asked.contains(QStringLiteral("AV"))) any << QStringLiteral("(P.DTVALPROPFAS >= :HOJE AND P.DTVALPROPFAS < :HOJE11)");
-    if (asked.contains(QStringLiteral("VA"))) any << QStringLiteral("(P.DTVALPROPFAS IS NULL OR P.DTVALPROPFAS >= :HOJE11)");
+    if (asked.contains(QStringLiteral("VA"))) any << QStringLiteral("P.DTVALPROPFAS >= :HOJE11");
     c.add(QStringLiteral("P.DTACEPROPFAS IS NULL AND (%1)").arg(any.join(QStringLiteral(" OR "))));
 }
 

@@ -52,9 +52,10 @@ LEFT JOIN INTEPROS IP ON IP.CDPROSPECT = P.CDPROSPECT AND IP.CDINTEPROS = P.CDIN
 
 }  // namespace
 
+// A proposal open without a validity date has nothing to hold the client to: expired.
 QString proposalStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today) {
     if (accepted.isValid()) return QString::fromLatin1(ProposalStatus::Accepted);
-    if (!validUntil.isValid()) return QString::fromLatin1(ProposalStatus::Valid);
+    if (!validUntil.isValid()) return QString::fromLatin1(ProposalStatus::Expired);
     const qint64 left = today.daysTo(validUntil.date());
     if (left < 0) return QString::fromLatin1(ProposalStatus::Expired);
     if (left <= 10) return QString::fromLatin1(ProposalStatus::Expiring);

@@ -3,6 +3,7 @@
 #include "server/auth/caller.h"
 #include "server/methods/numbering.h"
 #include "server/methods/proposal_list.h"
+#include "server/methods/proposal_versions.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 #include "server/storage/resolver.h"
@@ -63,20 +64,15 @@ Reply prxProposta(MethodContext& ctx, const Args&) {
     return paddedNumber(n, 20);
 }
 
+// The version the copy dialog and a new header offer: the lowest one free, so a version
+// 99 or a gap left by a deleted version never keeps the number from a new version.
+// Refused only when all 99 are taken. One row, NRVERPROPFAS, as the dialog reads it.
 Reply getMaxVerPropFas(MethodContext& ctx, const Args& args) {
-    const Packet versions = ctx.db.query(
-        QStringLiteral("SELECT NRVERPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"), {{"N", args.string(0).trimmed()}});
-    int highest = 0;
-    for (int r = 0; r < versions.rows.size(); ++r) {
-        bool ok = false;
-        const int v = versions.value(r, "NRVERPROPFAS").toString().trimmed().toInt(&ok);
-        highest = std::max(highest, ok ? v : 0);
-    }
-    if (highest >= 99)
-        throw MethodError(QStringLiteral("A proposta já atingiu o número máximo de versões (99)."));
+    const QString free = lowestFreeVersion(ctx.db, args.string(0).trimmed());
+    if (free.isEmpty()) throw MethodError(QStringLiteral("A proposta já atingiu o número máximo de versões (99)."));
     Packet p;
     p.fields = {{QStringLiteral("NRVERPROPFAS"), FieldType::String, 20}};
-    p.rows << QVariantList{paddedNumber(highest + 1, 2)};
+    p.rows << QVariantList{free};
     return packetResult(p);
 }
 

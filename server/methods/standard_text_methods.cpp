@@ -18,11 +18,11 @@
 //       text gets the standard texts of its stored type, language and product, as above;
 //       texts it has are never changed.
 //   GetTextoMens() → CDPADTXT, TXPADTXT, IDCHECK ('N'): the standard texts, by code.
-//   InsTextoProp(NR, VER, CDPADTXT, TXPADTXT) → a text: "" when the version has the text
-//       (added now after its last order, with TXPADTXT or, when that is blank, the
-//       register's body; or already there from an earlier call, which is left as it is, so
-//       a retry never adds it twice); "TipComp_Inf" when the commercial parameters
-//       (PARAMPROP) are not registered; any other text is why it was refused.
+//   InsTextoProp(NR, VER, CDPADTXT, TXPADTXT) → a text: "" when the text was added, after
+//       the version's last order, with TXPADTXT or, when that is blank, the register's
+//       body; "TipComp_Inf" when the commercial parameters (PARAMPROP) are not registered;
+//       any other text is why it was refused and nothing was written, among them a code
+//       the version already has (never added twice, and the text there is left as it is).
 #include "base/clock.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_methods.h"
@@ -193,7 +193,7 @@ QString insertStandardText(Database& db, const ProposalKey& key, const QString& 
     if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE %1 AND CDTXTPROPFAS = :C").arg(QLatin1String(kKey)),
                   params)
             .toInt() > 0)
-        return QString();
+        return QStringLiteral("O texto padrão %1 já está na proposta.").arg(code);
     const qint64 order =
         db.scalar(QStringLiteral("SELECT COALESCE(MAX(NRORDEMMSG), 0) + 1 FROM TXTPROPFAS WHERE %1").arg(QLatin1String(kKey)),
                   key.params())

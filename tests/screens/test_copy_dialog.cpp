@@ -150,10 +150,26 @@ TEST_F(CopyDialog, TheServersRefusalKeepsTheDialogOpenAndReloadsNothing) {
     EXPECT_TRUE(dialogs.questions().isEmpty()) << "no success reported";
 }
 
-TEST_F(CopyDialog, AProposalAtItsLastVersionIsRefusedAndNoDialogIsLeft) {
+TEST_F(CopyDialog, AVersion99StillLeavesTheLowestFreeVersionOffered) {
     openScreen();
     ASSERT_TRUE(select(2));
     storeVersion(2, QStringLiteral("99"));
+    runner.expect(
+        [this](QWidget& w) {
+            auto& d = static_cast<TfrmCopiaProposta&>(w);
+            EXPECT_EQ(d.medVersao->text(), "02");
+            dialogs.expectConfirm(true);
+            clickButton(*d.sbtCancelar);
+        },
+        "frmCopiaProposta");
+    runHandler([] { Cli_cot05004::CriaCopiaProposta(); });
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+}
+
+TEST_F(CopyDialog, AProposalWithEveryVersionTakenIsRefusedAndNoDialogIsLeft) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    for (int v = 2; v <= 99; ++v) storeVersion(2, QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')));
     EXPECT_FALSE(runHandler([] { Cli_cot05004::CriaCopiaProposta(); }));
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors().value(0).contains("99")) << dialogs.errors().value(0).toStdString();

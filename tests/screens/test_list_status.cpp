@@ -30,6 +30,7 @@ TEST(ProposalListPictures, StatusAtTheValidityBoundaries) {
         {at(2026, 12, 17), ProposalListStatus::Valid, "imgVerde"},          // +11
         {at(2026, 12, 5, 23), ProposalListStatus::Expired, "imgVermelho"},  // yesterday, late
         {at(2026, 1, 1), ProposalListStatus::Expired, "imgVermelho"},
+        {QDateTime(), ProposalListStatus::Expired, "imgVermelho"},  // no validity date: nothing holds it
     };
     for (const Case& c : cases) {
         const ProposalListStatus s = proposalListStatus({}, c.valid, today);
@@ -37,7 +38,7 @@ TEST(ProposalListPictures, StatusAtTheValidityBoundaries) {
         EXPECT_EQ(proposalListPicture(s), c.picture) << c.valid.toString().toStdString();
     }
     // Accepted: no picture, whatever the validity.
-    for (const QDateTime& valid : {at(2026, 1, 1), at(2026, 12, 6), at(2027, 6, 1)}) {
+    for (const QDateTime& valid : {at(2026, 1, 1), at(2026, 12, 6), at(2027, 6, 1), QDateTime()}) {
         const ProposalListStatus s = proposalListStatus(at(2026, 11, 1), valid, today);
         EXPECT_EQ(s, ProposalListStatus::Accepted);
         EXPECT_EQ(proposalListPicture(s), QString());

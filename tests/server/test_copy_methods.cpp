@@ -166,15 +166,45 @@ TEST_P(CopyMethodsTest, TheSourceMustExistInTheBranch) {
     EXPECT_EQ(versionRows(2, "05"), 0);
 }
 
-TEST_P(CopyMethodsTest, AProposalAtVersion99HasNoVersionLeft) {
+// Versions are slots 01 to 99: a version 99, or a gap below the highest, never keeps the
+// number from a new version; only a number with every slot taken has none left.
+TEST_P(CopyMethodsTest, AnyFreeVersionCanBeCopiedToUntilAll99AreTaken) {
+    const auto offered = [&] {
+        const RpcResult r = call("getMaxVerPropFas", {nr(2)});
+        if (!r.ok) return "erro: " + r.error;
+        const Packet p = r.value.value<Packet>();
+        EXPECT_EQ(p.fields, (QList<FieldDef>{{"NRVERPROPFAS", FieldType::String, 20}})) << "as the dialog reads it";
+        EXPECT_EQ(p.rows.size(), 1);
+        return p.value(0, "NRVERPROPFAS").toString();
+    };
     ASSERT_TRUE(copy(2, "01", "99").ok);
-    // No version 100 is ever made, and a free lower version is not taken behind 99 either:
-    // the numbering of versions only goes forward.
-    EXPECT_EQ(copy(2, "99", "10").error, "A proposta já atingiu o número máximo de versões (99).");
-    EXPECT_EQ(copy(2, "01", "10").error, "A proposta já atingiu o número máximo de versões (99).");
-    EXPECT_EQ(call("CopiaProposta", {"0001", nr(2), "99"}).error,
-              "A proposta já atingiu o número máximo de versões (99).");
-    EXPECT_EQ(versionRows(2, "10"), 0);
+    EXPECT_EQ(offered(), "02") << "the lowest free, not the one after the highest";
+    ASSERT_TRUE(call("CopiaProposta", {"0001", nr(2), "99"}).ok) << "the dialog still opens";
+    ASSERT_TRUE(copy(2, "99", "02").ok);
+    ASSERT_TRUE(copy(2, "01", "10").ok);
+    EXPECT_EQ(offered(), "03");
+    EXPECT_EQ(copy(2, "01", "99").error, "Proposta já cadastrada para versão informada.");
+
+    // Every slot taken but 50 (headers are enough to take a slot).
+    for (int v = 3; v < 99; ++v)
+        if (v != 10 && v != 50)
+            server_.db().exec("INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL) VALUES (:N, :V, '0001')",
+                              {{"N", nr(2)}, {"V", QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'))}});
+    EXPECT_EQ(offered(), "50");
+    ASSERT_TRUE(copy(2, "01", "50").ok);
+    EXPECT_EQ(versionRows(2, "50"), versionRows(2, "01"));
+
+    // Full: the offer, the dialog and the copy say so, and nothing is written.
+    const QString full = "A proposta já atingiu o número máximo de versões (99).";
+    EXPECT_EQ(offered(), "erro: " + full);
+    EXPECT_EQ(call("CopiaProposta", {"0001", nr(2), "01"}).error, full);
+    EXPECT_EQ(copy(2, "01", "50").error, full);
+    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}).toInt(), 99);
+
+    // A version deleted frees its slot again.
+    server_.db().exec("DELETE FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '37'", {{"N", nr(2)}});
+    EXPECT_EQ(offered(), "37");
+    EXPECT_TRUE(copy(2, "01", "37").ok);
 }
 
 TEST_P(CopyMethodsTest, TheCopyIsOpenUnlessTheAcceptanceIsKept) {

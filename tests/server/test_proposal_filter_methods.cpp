@@ -170,6 +170,34 @@ TEST_P(ProposalFilterTest, StatusesCountCalendarDaysUntilValidity) {
     EXPECT_EQ(status[5], "A");
 }
 
+// Without a validity date an open proposal is expired, in the filter as in the list's
+// pictures; accepted, it is left out by any status as every accepted one.
+TEST_P(ProposalFilterTest, NoValidityDateIsExpiredUnlessAccepted) {
+    for (const auto& [n, accepted] : {std::pair{8, QVariant()}, std::pair{9, QVariant(at(-2))}})
+        server_.db().exec("INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, IDSOLPROPFAS, DSREFEPROPOSFAS, "
+                          "DTPROPOSFAS, DTACEPROPFAS, CDOPERINCL, CDOPERSOLI, IDTIPOPROPFAS) "
+                          "VALUES (:NR, '01', :FILIAL, 'N', 'Sem validade', :CRIADA, :ACEITE, 'GERENTE', 'GERENTE', 'M')",
+                          {{"NR", nr(n)}, {"FILIAL", kBranch}, {"CRIADA", at(-4)}, {"ACEITE", accepted}});
+    Criteria c;
+    c.expired = "V";
+    EXPECT_EQ(listed(c), Set({1, 8}));
+    c = {};
+    c.valid = "VA";
+    EXPECT_EQ(listed(c), Set({4, 7})) << "never among the green ones";
+    c.expiring = "AV";
+    EXPECT_EQ(listed(c), Set({2, 3, 4, 7}));
+    c.expired = "V";
+    EXPECT_EQ(listed(c), Set({1, 2, 3, 4, 7, 8}));
+
+    c = {};
+    const Packet p = run(c).value.value<Packet>();
+    QMap<int, QString> status;
+    for (int i = 0; i < p.rows.size(); ++i)
+        status[p.value(i, "NRPROPOSFAS").toString().right(3).toInt()] = p.value(i, "IDSITUACAO").toString();
+    EXPECT_EQ(status.value(8), "X");
+    EXPECT_EQ(status.value(9), "A");
+}
+
 TEST_P(ProposalFilterTest, DateRangesAreInclusiveByCalendarDay) {
     Criteria c;
     c.allCreated = "";

@@ -65,6 +65,18 @@ TEST_P(ProposalMethodsTest, ListCarriesStatusNamesAndLayout) {
     EXPECT_TRUE(all.value(delta, "DTACEPROPFAS").isNull());
 }
 
+// Nothing holds the client to an open proposal without a validity date: it is listed
+// expired (red), never valid; an accepted one stays accepted.
+TEST_P(ProposalMethodsTest, AnOpenProposalWithoutValidityIsExpired) {
+    server_->db().exec("UPDATE PROPOSTAFAS SET DTVALPROPFAS = NULL WHERE NRPROPOSFAS IN (:A, :B) AND NRVERPROPFAS = '01'",
+                       {{"A", nr(10)}, {"B", nr(1)}});
+    const Packet all = packet("GetProposta", {"0001", "T"});
+    const auto status = [&](int n) { return all.value(find(all, n, "01"), "IDSITUACAO").toString(); };
+    EXPECT_EQ(status(10), "X") << "was green with eleven days left";
+    EXPECT_EQ(status(1), "A");
+    EXPECT_EQ(status(9), "E") << "the others keep theirs";
+}
+
 TEST_P(ProposalMethodsTest, OperatorSeesWhatHeIncludedOrRequested) {
     const Packet assist = packet("GetProposta", {"0001", "ASSIST"});
     QSet<QString> numbers;

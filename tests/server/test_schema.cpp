@@ -235,7 +235,7 @@ TEST(ProposalStatusRule, CountsCalendarDaysAndAcceptanceWins) {
     EXPECT_EQ(proposalStatus({}, at(10), today), "E");
     EXPECT_EQ(proposalStatus({}, at(11), today), "V");
     EXPECT_EQ(proposalStatus(at(-3), at(-30), today), "A");
-    EXPECT_EQ(proposalStatus({}, {}, today), "V");
+    EXPECT_EQ(proposalStatus({}, {}, today), "X") << "no validity date: expired";
 }
 
 }  // namespace

@@ -125,9 +125,13 @@ TEST_P(TextMethodsTest, AStandardTextIsAddedOnceAfterTheLast) {
     RpcResult r = call("InsTextoProp", {nr(2), "01", "GARANTIA", "<p>Garantia estendida.</p>"});
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.value.toString(), "");
-    // The dialog sent again after a lost answer: nothing doubles, nothing is overwritten.
+    // A code the version has is refused, saying so: nothing doubles, nothing is overwritten.
     r = call("InsTextoProp", {nr(2), "01", "GARANTIA", "<p>Outra.</p>"});
-    EXPECT_EQ(r.value.toString(), "");
+    ASSERT_TRUE(r.ok) << "a refusal is the answer's text, not an error";
+    EXPECT_EQ(r.value.toString(), "O texto padrão GARANTIA já está na proposta.");
+    EXPECT_EQ(call("InsTextoProp", {nr(2), "01", "APRES_LU", ""}).value.toString(),
+              "O texto padrão APRES_LU já está na proposta.")
+        << "also one the version had before";
     // A blank body takes the register's.
     EXPECT_EQ(call("InsTextoProp", {nr(2), "01", "COND_LOC", ""}).value.toString(), "");
     Packet p = texts(2);
