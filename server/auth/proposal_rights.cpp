@@ -74,9 +74,10 @@ int requiredColumn(const Delta& delta, const QString& name) {
     return index;
 }
 
-// The proposal a change names, old and new; a row never moves to another proposal.
+// The proposal a change names, old and new.
 struct ChangeKeys {
     std::optional<Key> before, after;
+    bool moved() const { return before && after && *before != *after; }
 };
 
 ChangeKeys keysOf(const RowChange& change, int number, int version) {
@@ -85,17 +86,16 @@ ChangeKeys keysOf(const RowChange& change, int number, int version) {
         k.before = Key{textAt(change.oldValues, number), textAt(change.oldValues, version)};
     if (change.op != ChangeOp::Delete)
         k.after = Key{textAt(change.newValues, number), textAt(change.newValues, version)};
-    if (k.before && k.after && *k.before != *k.after)
-        throw MethodError(QStringLiteral("O número e a versão da proposta de um registro não podem ser alterados."));
     return k;
 }
 
-void requireNewNumber(Database& db, const Key& key) {
-    const int versions = db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS <> :V"),
-                                   {{"N", key.first}, {"V", key.second}})
-                             .toInt();
-    if (versions > 0)
-        throw MethodError(QStringLiteral("A proposta %1 já existe: uma nova versão é feita pela cópia.").arg(key.first));
+// Versions of one number belong together: a new or renumbered version joins a stored
+// number only when every stored version of it is his to change.
+void requireNumberWritable(Database& db, Caller& caller, const QString& number) {
+    const QList<StoredOwner> owners = ownersOf(db.query(
+        QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"),
+        {{"N", number}}, kOwnerShape));
+    for (const StoredOwner& owner : owners) requireOwner(caller, owner, Use::Write);
 }
 
 }  // namespace
@@ -137,6 +137,8 @@ QSet<Key> requireHeaderDeltaRights(Database& db, Caller& caller, const Delta& de
     QSet<Key> touched;
     for (const RowChange& change : delta.changes) {
         const ChangeKeys keys = keysOf(change, number, version);
+        if (keys.moved() && keys.before->first != keys.after->first)
+            throw MethodError(QStringLiteral("O número de uma proposta não pode ser alterado."));
         std::optional<StoredOwner> stored;
         if (keys.before) {
             touched.insert(*keys.before);
@@ -146,13 +148,15 @@ QSet<Key> requireHeaderDeltaRights(Database& db, Caller& caller, const Delta& de
         }
         if (change.op == ChangeOp::Delete) continue;
         touched.insert(*keys.after);
+        if (change.op == ChangeOp::Insert || keys.moved()) {
+            requireWellFormedKey(keys.after->first, keys.after->second);
+            requireNumberWritable(db, caller, keys.after->first);
+        }
         const QString newBranch = textAt(change.newValues, branch);
         const QString newIncluded = textAt(change.newValues, included);
         if (change.op == ChangeOp::Insert) {
-            requireWellFormedKey(keys.after->first, keys.after->second);
             caller.requireBranch(newBranch);
             if (!newIncluded.isEmpty()) caller.requireSelf(newIncluded);
-            requireNewNumber(db, *keys.after);
             continue;
         }
         if (branch >= 0 && stored && newBranch != stored->branch) caller.requireBranch(newBranch);
@@ -168,6 +172,8 @@ QSet<Key> requireChildDeltaRights(Database& db, Caller& caller, const Delta& del
     QSet<Key> touched;
     for (const RowChange& change : delta.changes) {
         const ChangeKeys keys = keysOf(change, number, version);
+        if (keys.moved())
+            throw MethodError(QStringLiteral("O número e a versão da proposta de um registro não podem ser alterados."));
         touched.insert(keys.before ? *keys.before : *keys.after);
     }
     for (const Key& key : touched) requireVisible(db, caller, key.first, key.second, Use::Write);

@@ -28,10 +28,11 @@ bool wellFormedKey(const QString& number, const QString& version);
 void requireWellFormedKey(const QString& number, const QString& version);
 
 // A change of the proposal table: existing rows visible to him; a new row his own
-// (CDOPERINCL), in one of his branches, under a well-formed key of a number not yet
-// stored (a new version of a stored number is made by the copy); nobody moves a proposal
-// to a branch that is not his, names another operator as the one who included it, or
-// changes a row's key. Returns the proposals the delta touches.
+// (CDOPERINCL), in one of his branches, under a well-formed key; a new or renumbered
+// version joins a stored number only when every version of it is his to change (so nobody
+// slips a version into another operator's proposal); a number never changes; nobody moves
+// a proposal to a branch that is not his or names another operator as the one who
+// included it. Returns the proposals the delta touches.
 QSet<Key> requireHeaderDeltaRights(Database& db, Caller& caller, const Delta& delta);
 
 // A change of a table under a proposal (NRPROPOSFAS, NRVERPROPFAS): every row's proposal

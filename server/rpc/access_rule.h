@@ -22,7 +22,8 @@ namespace cot::server {
 //                                               a visible proposal, never re-keyed to another
 //   AccessRule::headerDelta(0)                  the proposal table's own delta: existing rows
 //                                               visible, new ones his own, in his branch,
-//                                               under a well-formed key of a new number
+//                                               under a well-formed key, joining only a
+//                                               number whose every version is his to change
 //   .writes()                                   the check and the method share one transaction
 //   .heldToProposal()                           the deltas may touch only the version named
 //                                               by the arguments

@@ -201,12 +201,33 @@ TEST_P(MethodAccess, ADeltaCannotReachBeyondTheProposalItsMethodNames) {
     QJsonObject change = rekey["changes"].toArray()[0].toObject();
     change["new"] = QJsonArray{other.number, "02"};
     rekey["changes"] = QJsonArray{change};
-    for (const char* method : {"SetProposta", "SetServico", "SetObs"})
+    for (const char* method : {"SetServico", "SetObs"})
         EXPECT_EQ(server_.callAs(token_, method, method == QLatin1String("SetObs") ? QJsonArray{rekey, "N"} : QJsonArray{rekey})
                       ["error"].toObject()["message"].toString(),
                   QString("O número e a versão da proposta de um registro não podem ser alterados."))
             << method;
+    EXPECT_EQ(server_.callAs(token_, "SetProposta", {rekey})["error"].toObject()["message"].toString(),
+              QString("O número de uma proposta não pode ser alterado."));
+
+    // A version slipped into another operator's number, new or renumbered from his own.
+    const QString freeVersion = "07";
+    QJsonObject join = keyDelta(Target{other.number, freeVersion, "0001"}, "insert");
+    QJsonArray fields = join["fields"].toArray();
+    fields.append(QJsonObject{{"name", "CDFILIAL"}, {"type", "string"}, {"size", 4}});
+    fields.append(QJsonObject{{"name", "CDOPERINCL"}, {"type", "string"}, {"size", 12}});
+    join["fields"] = fields;
+    join["changes"] = QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{other.number, freeVersion, "0001", "ASSIST"}}}};
+    EXPECT_EQ(server_.callAs(token_, "SetProposta", {join})["error"].toObject()["message"].toString(),
+              QString("O operador ASSIST não pode alterar propostas de outros operadores."));
     EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
+
+    // Renumbering a version of his own number is his to do.
+    QJsonObject renumber = keyDelta(own, "update");
+    QJsonObject mine = renumber["changes"].toArray()[0].toObject();
+    mine["new"] = QJsonArray{own.number, "08"};
+    renumber["changes"] = QJsonArray{mine};
+    const QJsonObject renumbered = server_.callAs(token_, "SetProposta", {renumber});
+    EXPECT_FALSE(renumbered.contains("error")) << QJsonDocument(renumbered).toJson().toStdString();
 }
 
 TEST_P(MethodAccess, KeysThatAreNotNumbersAreRefusedAndNothingIsWritten) {
