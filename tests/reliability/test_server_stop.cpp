@@ -15,26 +15,15 @@
 #include <vector>
 
 #include "server/storage/database.h"
+#include "support/raw_socket.h"
 #include "support/server_process.h"
 
 using namespace cot;
 using cot::testing::rpcCallJson;
 using cot::testing::ServerProcess;
+using cot::testing::halfSentRequest;
 
 namespace {
-
-// A client that sends half a request and then nothing.
-int halfSent(int port) {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(quint16(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) ADD_FAILURE() << "connect";
-    const char part[] = "POST /rpc HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: applic";
-    if (send(s, part, sizeof part - 1, MSG_NOSIGNAL) <= 0) ADD_FAILURE() << "send";
-    return s;
-}
 
 class ServerStopTest : public ::testing::Test {
 protected:
@@ -59,7 +48,7 @@ TEST_F(ServerStopTest, SigtermEndsTheProcessWithinSecondsAndLeavesNothingHalfDon
     holder->begin();
     holder->exec("INSERT INTO GRUPOPER (CDGRUPOPER, NMGRUPOPER) VALUES ('ZZZ', 'trava')");
     std::vector<int> stalled;
-    for (int i = 0; i < 8; ++i) stalled.push_back(halfSent(port));
+    for (int i = 0; i < 8; ++i) stalled.push_back(halfSentRequest(port));
     std::thread signIn([port] { rpcCallJson(port, "AbreSessao", {"GERENTE", "gerente"}); });
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
 

@@ -28,35 +28,16 @@
 #include "server/rpc/request_limits.h"
 #include "server/rpc/rpc_server.h"
 #include "server/rpc/server_config.h"
+#include "support/raw_socket.h"
 #include "support/test_server.h"
 
 using namespace cot;
 using namespace cot::server;
 using cot::testing::TestServer;
+using cot::testing::connectLoopback;
+using cot::testing::sendAll;
 
 namespace {
-
-int connectTo(int port) {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(quint16(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) ADD_FAILURE() << "connect";
-    timeval tv{20, 0};
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-    return s;
-}
-
-bool sendAll(int s, const QByteArray& data) {
-    for (qsizetype sent = 0; sent < data.size();) {
-        const ssize_t n = send(s, data.constData() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        sent += n;
-    }
-    return true;
-}
 
 struct Answer {
     int status = 0;
@@ -104,7 +85,7 @@ QByteArray request(const QByteArray& body, const QList<QByteArray>& headers = {"
 Answer exchange(int port, const QByteArray& bytes) {
     QElapsedTimer t;
     t.start();
-    const int s = connectTo(port);
+    const int s = connectLoopback(port);
     sendAll(s, bytes);
     Answer a = readAnswer(s, &t);
     close(s);
@@ -207,7 +188,7 @@ TEST_F(RequestBounds, CompressedBombsAreRefusedEarlyWithBoundedMemory) {
 }
 
 TEST_F(RequestBounds, ADeclaredLengthOverTheLimitIsRefusedBeforeTheBodyIsSent) {
-    const int s = connectTo(server_.port());
+    const int s = connectLoopback(server_.port());
     sendAll(s, "POST /rpc HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nContent-Length: 9437184\r\n\r\n");
     const Answer a = readAnswer(s);
     close(s);
@@ -284,7 +265,7 @@ TEST_F(RequestBounds, SignInIsRefusedInsideABatchButWorksAlone) {
 TEST_F(RequestBounds, HalfSentRequestsDoNotHoldUpOthers) {
     std::vector<int> stalled;
     for (int i = 0; i < 64; ++i) {
-        stalled.push_back(connectTo(server_.port()));
+        stalled.push_back(connectLoopback(server_.port()));
         sendAll(stalled.back(), "POST /rpc HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Ty");
     }
     QElapsedTimer sinceStalled;
@@ -326,7 +307,7 @@ TEST(StreamedAnswers, AClientLeavingMidwayFreesTheDatabaseThread) {
     const QByteArray ask = request(call("TestLongList", {}), {"Content-Type: application/json",
                                                               "Authorization: Bearer " + server.token()});
     for (int round = 0; round < 3; ++round) {
-        const int s = connectTo(server.port());
+        const int s = connectLoopback(server.port());
         sendAll(s, ask);
         char buffer[65536];
         EXPECT_GT(recv(s, buffer, sizeof buffer, 0), 0);
