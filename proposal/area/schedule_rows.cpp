@@ -2,7 +2,9 @@
 
 #include <QSet>
 
+#include "base/clock.h"
 #include "data/client_dataset.h"
+#include "data/format_br.h"
 #include "services/consiste.h"
 #include "services/money.h"
 
@@ -39,6 +41,16 @@ private:
 }  // namespace
 
 QDateTime midnight(const QDate& day) { return QDateTime(day, QTime(0, 0)); }
+
+QDate firstDue(const QDateTime& proposalDate) {
+    const QDate today = Clock::current().today();
+    return proposalDate.isValid() && proposalDate.date() > today ? proposalDate.date() : today;
+}
+
+QString interestNote(long double ratePercent, int count) {
+    if (count <= 3 || ratePercent <= 0) return {};
+    return QStringLiteral("inclui juros de %1% (4 ou mais parcelas)").arg(formatFloat(QStringLiteral("0.00"), ratePercent));
+}
 
 std::vector<double> values(const ClientDataSet& t, const QString& valueField) {
     std::vector<double> out;

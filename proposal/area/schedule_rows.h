@@ -15,6 +15,14 @@ namespace schedule_rows {
 // Due dates are kept at midnight.
 QDateTime midnight(const QDate& day);
 
+// The first due date of a schedule the screen makes (a first installment, a generation
+// with no date typed): today, or the proposal's own date when that is later.
+QDate firstDue(const QDateTime& proposalDate);
+
+// Why a schedule's total is above its base: "inclui juros de 1,50% (4 ou mais parcelas)"
+// for more than three installments at a rate above zero; empty otherwise.
+QString interestNote(long double ratePercent, int count);
+
 // The values of the installments, in table order.
 std::vector<double> values(const ClientDataSet& t, const QString& valueField);
 

@@ -34,7 +34,7 @@ void LineInstallmentsArea::Rateia_Vencimento(bool equal) {
     // The split routines keep whole cents adding up to the cut total, remainder on the first;
     // a schedule of zeros has no shares and is split equally.
     assignValues(equal ? equalSplit(lineTotal(), rate(), count) : proportionalSplit(values(), lineTotal(), rate()));
-    nedVrTotal->setValue(static_cast<double>(scheduleTotal(lineTotal(), rate(), count)));
+    showTotal(count);
 }
 
 void LineInstallmentsArea::addFirstInstallment() {
@@ -45,7 +45,7 @@ void LineInstallmentsArea::addFirstInstallment() {
     const bool licence = s_.proposal()[QStringLiteral("IDTIPOPROPFAS")].asString() == QLatin1String("M");
     t.append();
     t[QStringLiteral("CDLINPPROP")].setAsString(lines()[QStringLiteral("CDLINPPROP")].asString());
-    t[kDue].setAsDateTime(midnight(Clock::current().today()));
+    t[kDue].setAsDateTime(midnight(schedule_rows::firstDue(s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime())));
     t[kValue].setAsFloat(licence ? static_cast<double>(lineTotal()) : 0.0);
     // A refused row stays in the grid to be corrected.
     t.post();
@@ -86,8 +86,8 @@ void LineInstallmentsArea::sbtGerarParcelasClick() {
     // 3.
     if (scheduleAsAsked(n, asked)) return;
     // 5. (before anything is deleted: a start the proposal refuses leaves the schedule alone)
-    const QDate first = asked.isValid() ? asked : today;
     const QDateTime created = s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
+    const QDate first = asked.isValid() ? asked : schedule_rows::firstDue(created);
     if (created.isValid() && created.date() > first) {
         if (depDataVenc->canFocus()) depDataVenc->setFocus();
         Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("DTVENC_PROP")));

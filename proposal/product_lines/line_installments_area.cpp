@@ -1,12 +1,14 @@
 #include "proposal/product_lines/line_installments_area.h"
 
 #include <QGridLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 #include "base/errors.h"
 #include "data/client_dataset.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/distinct_dates.h"
+#include "proposal/area/schedule_rows.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/product_lines/product_line_tables.h"
 #include "proposal/proposal_screen.h"
@@ -77,12 +79,16 @@ void LineInstallmentsArea::build() {
     nedVrTotal = new TNumberEdit(QStringLiteral("nedVrTotal"), grbVencimentos);
     nedVrTotal->setDisplayFormat(QStringLiteral("#,##0.00"));
     nedVrTotal->setReadOnly(true);
+    nedVrTotal->setFocusPolicy(Qt::ClickFocus);  // shown only: Tab goes past it
+    lblJurosVencimento = new QLabel(grbVencimentos);
+    lblJurosVencimento->setObjectName(QStringLiteral("lblJurosVencimento"));
     depDataVenc = new TDateEditPlus(QStringLiteral("depDataVenc"), grbVencimentos);
     sbtGerarParcelas = new TSpeedButton(QStringLiteral("sbtGerarParcelas"), grbVencimentos, QStringLiteral("Gerar"));
     labelled(gen, 0, 0, QStringLiteral("Parcelas"), nedParcelas);
     labelled(gen, 0, 2, QStringLiteral("Valor Total"), nedVrTotal);
     labelled(gen, 1, 0, QStringLiteral("A partir de"), depDataVenc);
     gen->addWidget(sbtGerarParcelas, 1, 3);
+    gen->addWidget(lblJurosVencimento, 2, 0, 1, 4);
     v->addLayout(gen);
 
     dbgVencimento->onExit = [this] { dbgVencimentoExit(); };
@@ -150,7 +156,12 @@ void LineInstallmentsArea::showSummary() {
         if (due.isValid() && (!first.isValid() || due < first)) first = due;
     }
     depDataVenc->setDate(first);
+    showTotal(count);
+}
+
+void LineInstallmentsArea::showTotal(int count) {
     nedVrTotal->setValue(static_cast<double>(scheduleTotal(lineTotal(), rate(), count)));
+    lblJurosVencimento->setText(schedule_rows::interestNote(rate(), count));
 }
 
 // ----- enabling

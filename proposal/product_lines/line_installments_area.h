@@ -7,6 +7,8 @@
 #include "proposal/area/child_table_save.h"
 #include "proposal/area/proposal_area.h"
 
+class QLabel;
+
 namespace cot {
 
 class DataSource;
@@ -80,6 +82,7 @@ public:
     TGroupBox* grbVencimentos = nullptr;
     TDBGrid* dbgVencimento = nullptr;
     TNumberEdit *nedParcelas = nullptr, *nedVrTotal = nullptr;
+    QLabel* lblJurosVencimento = nullptr;  // why the total is above the line's
     TDateEditPlus* depDataVenc = nullptr;
     TSpeedButton* sbtGerarParcelas = nullptr;
 
@@ -92,6 +95,8 @@ private:
     std::vector<double> values() const;
     void assignValues(const std::vector<double>& split);
     void showSummary();
+    // The total the installments must reach for `count` of them, and why when it has interest.
+    void showTotal(int count);
     // Whether the line's schedule already is `count` installments from `first` that add up.
     bool scheduleAsAsked(int count, const QDate& first);
     void replaceSchedule(int count, const QDate& first);

@@ -116,15 +116,14 @@ void ServicesArea::Gera_ValorPacoteServ() {
     const ClientDataSet& p = s_.proposal();
     if (cdsServico->isEditing() || !package() || p.isEditing() || !p[QStringLiteral("DTACEPROPFAS")].isNull()) return;
     // 3. Services stored without their package value: the row carries their total to
-    // SetServico, which records the proposal's package in the same transaction; the save's
-    // follow-up gives the package its first installment or re-splits the schedule over the
-    // value read back, and sends the schedule (4. and 5.).
+    // SetServico, which records the proposal's package and its schedule in the same
+    // transaction; the save's follow-up reads them back (4. and 5.).
     Field& value = f("VRPACOTESERV");
     if (cdsServico->isEmpty()) return installments().Confirma_VencServ();
     if (value.isNull() || sameMoney(value.asFloat(), 0)) {
         const long double total = servicesTotal();
         if (sameMoney(total, 0)) return installments().Confirma_VencServ();
-        followUp_ = FollowUp{s_.key(), proposalPackage(), true, false};
+        followUp_ = FollowUp{s_.key(), false};
         Cli_cot05000::boServVenc = false;
         BeforePostHeld held(*cdsServico);
         cdsServico->edit();
@@ -135,11 +134,10 @@ void ServicesArea::Gera_ValorPacoteServ() {
         return;
     }
     // The server holds a value the screen did not know yet (services it imported and
-    // priced): the schedule follows it.
-    const long double before = proposalPackage();
-    if (!sameMoney(value.asFloat(), before)) {
+    // priced), with the schedule it implies.
+    if (!sameMoney(value.asFloat(), proposalPackage())) {
         storeServerValues(s_.proposal(), {{QStringLiteral("VRPACOTESERV"), value.asFloat()}});
-        return settleSchedule(before, true);
+        return settleSchedule();
     }
     // 5.
     installments().Confirma_VencServ();

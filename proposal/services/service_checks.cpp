@@ -89,8 +89,13 @@ void ServicesArea::cdsServicoBeforePost() {
     // rate's column makes it (taken as 0 it would give the service away).
     if (discount.isNull()) discount.setAsFloat(0);
     if (invoiced.isNull()) invoiced.setAsFloat(static_cast<double>(value(rate) * (100 - value(discount)) / 100));
-    // 6. What was typed last decides: the invoiced rate, or the discount over the rate.
-    if (changed(invoiced)) {
+    // 6. What was typed last decides: the invoiced rate, or the discount over the rate. A
+    // discount changed in the column still being typed in (its text written in by this
+    // post) was typed after any invoiced rate, also the one leaving the rate's column set.
+    const Field* typing = dbgServico->selectedField();
+    if (typing && typing->fieldName() == kDiscount && changed(discount)) {
+        invoiced.setAsFloat(static_cast<double>(value(rate) * (100 - value(discount)) / 100));
+    } else if (changed(invoiced)) {
         discount.setAsFloat(static_cast<double>(100 - (value(invoiced) / value(rate)) * 100));
     } else if (changed(discount) || changed(rate)) {
         const Field* column = dbgServico->selectedField();
@@ -117,7 +122,7 @@ void ServicesArea::cdsServicoBeforePost() {
     f("VERIFICA_DESCRICAO").setAsString(f("DSLOCALPROP").asString().isEmpty() ? QStringLiteral("S") : QStringLiteral("N"));
     // 13.
     Cli_cot05000::boServVenc = inserting;
-    followUp_ = FollowUp{s_.key(), before, inserting, true};
+    followUp_ = FollowUp{s_.key(), true};
 }
 
 long double ServicesArea::GeraValorServico() const {

@@ -66,6 +66,7 @@ void ServicesArea::cdsServicoAfterInsert() {
     const ClientDataSet& p = s_.proposal();
     f("IDTIPOCOBRPROP").setAsString(p[QStringLiteral("IDTIPOCOBRSERV")].asString());
     f("VRPACOTESERV").setValue(p[QStringLiteral("VRPACOTESERV")].value());
+    showTypeButton();
 }
 
 void ServicesArea::cdsServicoBeforeEdit() {
@@ -93,7 +94,7 @@ void ServicesArea::cdsServicoAfterCancel() {
 }
 
 void ServicesArea::cdsServicoAfterDelete() {
-    followUp_ = FollowUp{s_.key(), proposalPackage(), false, false};
+    followUp_ = FollowUp{s_.key(), false};
     save_->send();
 }
 
@@ -112,24 +113,18 @@ void ServicesArea::runFollowUp() {
     reloadServices();
     const double stored = cdsServico->isEmpty() ? 0.0 : f("VRPACOTESERV").asFloat();
     storeServerValues(s_.proposal(), {{QStringLiteral("VRPACOTESERV"), stored}});
-    settleSchedule(todo.packageBefore, todo.firstInstallment);
+    settleSchedule();
     Cli_cot05000::exVrServico = 0;
     // 5.
     if (todo.verify) s_.sbtVerificarClick();
     else installments().Atualiza_Total_Servico();
 }
 
-void ServicesArea::settleSchedule(long double before, bool firstInstallment) {
+void ServicesArea::settleSchedule() {
     if (!package()) return;
-    if (cdsServico->isEmpty()) return emptyPackage();
-    ServiceInstallmentsArea& schedule = installments();
-    schedule.reload();
-    // 2. - 3. A first service gets its installment; a new value is spread over the
-    // schedule as it stands.
-    if (firstInstallment && schedule.cdsVencServ->isEmpty()) schedule.addFirstInstallment();
-    else if (!sameMoney(proposalPackage(), before)) schedule.Rateia_VencServ(false);
-    // 4.
-    schedule.Confirma_VencServ();
+    // 2. - 4. The server moved the schedule with the package in the same call: what it
+    // holds is shown, never split again here.
+    installments().reload();
 }
 
 void ServicesArea::emptyPackage() { installments().dropSchedule(); }

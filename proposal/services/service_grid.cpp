@@ -11,6 +11,7 @@
 #include "proposal/proposal_screen.h"
 #include "proposal/services/services_area.h"
 #include "services/consiste.h"
+#include "services/money.h"
 #include "ui/db_edit.h"
 #include "ui/db_grid.h"
 #include "ui/lookup.h"
@@ -43,6 +44,14 @@ void ServicesArea::dbgServicoColEnter() {
                                  (column == kCode || column == kName) && !f("CDTIPOSERV").asString().isEmpty();
     if (typeOfStoredRow) dbgServico->removeOption(dgEditing);
     else dbgServico->addOption(dgEditing);
+    showTypeButton();
+}
+
+void ServicesArea::showTypeButton() {
+    // The type's lookup button lives in the cell editor: a new row's type cell shows it
+    // open, so the lookup is seen rather than known only by its shortcut.
+    if (cdsServico->state() == DataSetState::Insert && selected(dbgServico) == kCode && s_.hasFocus(dbgServico))
+        dbgServico->showEditor();
 }
 
 void ServicesArea::dbgServicoColExit() {
@@ -72,7 +81,7 @@ void ServicesArea::dbgServicoColExit() {
     // post computes it again from what the server holds).
     if (leaving == QLatin1String("QTSERVPROP") || leaving == kRate || leaving == kInvoiced || leaving == kDiscount) {
         const QSignalBlocker shownOnly(dbeVrPacote);
-        dbeVrPacote->QLineEdit::setText(formatFloatGeneral(GeraValorServico()));
+        dbeVrPacote->QLineEdit::setText(formatFloatGeneral(truncCents(GeraValorServico())));
     }
 }
 

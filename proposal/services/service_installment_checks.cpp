@@ -1,5 +1,7 @@
 // Checks of the package installments and the sending of the schedule.
 
+#include <QLabel>
+
 #include "base/errors.h"
 #include "data/client_dataset.h"
 #include "data/format_br.h"
@@ -141,6 +143,8 @@ void ServiceInstallmentsArea::Atualiza_Total_Servico() {
         copy.close();
     }
     nedVrTotaPacote->setValue(static_cast<double>(total));
+    const int count = cdsVencServ->active() ? cdsVencServ->recordCount() : 0;
+    lblJurosPacote->setText(schedule_rows::interestNote(rate(), count));
 }
 
 }  // namespace cot

@@ -40,22 +40,6 @@ void ServiceInstallmentsArea::Rateia_VencServ(bool novo) {
     Atualiza_Total_Servico();
 }
 
-void ServiceInstallmentsArea::addFirstInstallment() {
-    ClientDataSet& t = *cdsVencServ;
-    if (!t.active()) t.createDataSet();
-    if (t.isEditing()) t.post();
-    // Due today; a proposal dated later takes no installment before its own date.
-    QDate due = Clock::current().today();
-    const QDateTime created = s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
-    if (created.isValid() && created.date() > due) due = created.date();
-    t.append();
-    t[kDue].setAsDateTime(midnight(due));
-    t[kValue].setAsFloat(static_cast<double>(truncCents(packageValue())));
-    // A refused row stays in the grid to be corrected.
-    t.post();
-    showSummary();
-}
-
 void ServiceInstallmentsArea::dropSchedule() {
     ClientDataSet& t = *cdsVencServ;
     // What the screen shows is what the server holds: read only when unsure.
@@ -96,8 +80,8 @@ void ServiceInstallmentsArea::sbtGeraParcPacoteClick() {
     // 3.
     if (scheduleAsAsked(n, asked)) return;
     // 4. b. (before anything is deleted: a start the proposal refuses leaves the schedule alone)
-    const QDate first = asked.isValid() ? asked : today;
     const QDateTime created = s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
+    const QDate first = asked.isValid() ? asked : schedule_rows::firstDue(created);
     if (created.isValid() && created.date() > first) {
         if (depDtVencPacote->canFocus()) depDtVencPacote->setFocus();
         Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("DTVENC_PROP")));

@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 
 #include "base/clock.h"
 #include "base/errors.h"
@@ -9,6 +10,7 @@
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/area/distinct_dates.h"
+#include "proposal/area/schedule_rows.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/screen_layout.h"
 #include "proposal/services/service_tables.h"
@@ -88,6 +90,10 @@ void ServiceInstallmentsArea::build() {
     nedVrTotaPacote = new TNumberEdit(QStringLiteral("nedVrTotaPacote"), panVencPacote);
     nedVrTotaPacote->setDisplayFormat(QStringLiteral("#,##0.00"));
     nedVrTotaPacote->setReadOnly(true);
+    nedVrTotaPacote->setFocusPolicy(Qt::ClickFocus);  // shown only: Tab goes past it
+    lblJurosPacote = new QLabel(panVencPacote);
+    lblJurosPacote->setObjectName(QStringLiteral("lblJurosPacote"));
+    lblJurosPacote->setWordWrap(true);
     depDtVencPacote = new TDateEditPlus(QStringLiteral("depDtVencPacote"), panVencPacote);
     sbtGeraParcPacote = new TSpeedButton(QStringLiteral("sbtGeraParcPacote"), panVencPacote, QStringLiteral("Calcular"));
     sbtGeraParcPacote->setToolTip(QStringLiteral("Calcular"));
@@ -95,6 +101,7 @@ void ServiceInstallmentsArea::build() {
     labelled(gen, 1, 0, QStringLiteral("Valor Total"), nedVrTotaPacote);
     labelled(gen, 2, 0, QStringLiteral("A partir de"), depDtVencPacote);
     gen->addWidget(sbtGeraParcPacote, 3, 1);
+    gen->addWidget(lblJurosPacote, 4, 0, 1, 2);
 
     dbgVencPacote->onExit = [this] { dbgVencPacoteExit(); };
     dbgVencPacote->onColExit = [this] { dbgVencPacoteColExit(); };
@@ -131,7 +138,7 @@ void ServiceInstallmentsArea::showSummary() {
     const int count = t.active() ? t.recordCount() : 0;
     nedParcPacote->setValue(count);
     if (t.active() && !t.isEmpty()) t.first();
-    depDtVencPacote->setDate(count == 0 ? Clock::current().today()
+    depDtVencPacote->setDate(count == 0 ? schedule_rows::firstDue(s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime())
                                         : t[QStringLiteral("DTVENCSERVPROP")].asDateTime().date());
     Atualiza_Total_Servico();
 }

@@ -5,6 +5,8 @@
 
 #include "proposal/area/proposal_area.h"
 
+class QLabel;
+
 namespace cot {
 
 class ChildTableSave;
@@ -23,8 +25,9 @@ class TSpeedButton;
 //
 // The schedule travels with SetVencServ as one change log: a user's delete goes at once;
 // posted installments go with Confirma_VencServ (leaving the grid, Confirmar, after a
-// generation, after a service's save), only once they add up to the package value, with
-// the interest of four or more installments. A regeneration's deletes and inserts go
+// generation), only once they add up to the package value, with the interest of four or
+// more installments. A service's save brings the schedule the server moved with the
+// package, read back. A regeneration's deletes and inserts go
 // together, so the server never holds half a schedule. A proposal charged by the hour
 // has no schedule.
 class ServiceInstallmentsArea : public ProposalArea {
@@ -50,9 +53,6 @@ public:
     // count, first due date and total. A row being edited is dropped and a pending change
     // log is sent first.
     void reload();
-    // One installment of the whole package, due today (or on the proposal date when that
-    // is later), posted but not sent.
-    void addFirstInstallment();
     // Spreads the package value over the installments: equally (a new schedule), or
     // keeping each one's share.
     void Rateia_VencServ(bool novo);
@@ -87,6 +87,7 @@ public:
     TPanel *panVencServico = nullptr, *panVencPacote = nullptr;
     TDBGrid* dbgVencPacote = nullptr;
     TNumberEdit *nedParcPacote = nullptr, *nedVrTotaPacote = nullptr;
+    QLabel* lblJurosPacote = nullptr;  // why the total is above the package
     TDateEditPlus* depDtVencPacote = nullptr;
     TSpeedButton* sbtGeraParcPacote = nullptr;
 

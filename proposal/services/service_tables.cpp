@@ -2,6 +2,9 @@
 #include "proposal/services/service_tables.h"
 #include "proposal/table_fields.h"
 
+#include "data/format_br.h"
+#include "services/money.h"
+
 namespace cot::service_tables {
 
 using namespace table_fields;
@@ -25,7 +28,14 @@ void serviceFields(ClientDataSet& t, bool withMandatoryMark) {
     hiddenText(t, "NRSERVPROP", 3);
     hiddenText(t, "NRMESREAJPROP", 2);
     calculated(t, "VRTOTASERV", {}, false);
-    money(t, "VRPACOTESERV", {}, false);
+    // The package is shown as its schedule is split and checked: cut to the cent
+    // (3 h at 33,333 is 99,99, never 100,00).
+    Field& package = money(t, "VRPACOTESERV", {}, false);
+    package.onGetText = [](Field& f, bool displayText) {
+        if (f.isNull()) return QString();
+        const long double cut = truncCents(f.asFloat());
+        return formatFloat(displayText ? f.displayFormat : f.editFormat, cut);
+    };
     fixed(t, "VERIFICA_DESCRICAO", 1, {}, false);
     if (withMandatoryMark) text(t, "IDSERVOBRIGPROS", 2);
     for (const char* name : {"VRPEACHEPROP", "QTSERVPROP", "VRHORAPROP", "VRDEHORAPROP", "VRPEHORAPROP"})

@@ -26,10 +26,9 @@ class TScrollBox;
 // value, and the header's contract button "Serviço".
 //
 // A post or delete goes with SetServico, which records the package value the services
-// imply in the same transaction; the value is read back afterwards, never posted on its
-// own. What a save implies for the package schedule (its first installment, the re-split
-// over a new value, the schedule dropped with the last service) runs once the server took
-// the change, also when Confirmar sends a refused one again. Switching the charging type
+// imply and the schedule that follows it (its first installment, the re-split over a new
+// value, none with the last service) in the same transaction; both are read back once the
+// server took the change, also when Confirmar sends a refused one again. Switching the charging type
 // is one call, SetTipoCobrServ, which leaves the package and its schedule as the type
 // implies. The package installments and the services' objective are areas of their own.
 class ServicesArea : public ProposalArea {
@@ -80,6 +79,8 @@ public:
     void dbgServicoEditButtonClick();
     void dbgServicoKeyPress(QChar& key);
     void dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers);
+    // Opens the type cell's editor, with its lookup button, on a new row.
+    void showTypeButton();
 
     // ----- charging and package
     void rbtVrPacoteClick();
@@ -138,14 +139,11 @@ private:
     // proposal's key, so it never lands on another proposal, and dropped once done.
     struct FollowUp {
         ProposalKey proposal;
-        long double packageBefore = 0;  // the value the schedule was split over
-        bool firstInstallment = false;  // a new service: a package without schedule gets one
         bool verify = false;            // a post: the view is read again afterwards
     };
     void runFollowUp();
-    // The schedule of a package after its value may have changed from `before`: a first
-    // installment when it has none, else the re-split; then it is sent.
-    void settleSchedule(long double before, bool firstInstallment);
+    // The schedule of a package after a save: read back as the server left it.
+    void settleSchedule();
 
     std::unique_ptr<ChildTableSave> save_;
     std::optional<FollowUp> followUp_;

@@ -62,37 +62,6 @@ Installments storedInstallments(Database& db, const QVariantMap& key) {
     return out;
 }
 
-// The schedule of a package that has just been established or changed.
-void followPackage(Database& db, const QVariantMap& key, long double package, const QDateTime& created) {
-    const long double rate = svctext::interestRate(db);
-    const Installments stored = storedInstallments(db, key);
-    if (sameMoney(package, 0)) {
-        db.exec(QStringLiteral("DELETE FROM VENCSERVPROP WHERE %1").arg(QLatin1String(kKey)), key);
-        return;
-    }
-    if (stored.values.empty()) {
-        QDate due = Clock::current().today();
-        if (created.isValid() && created.date() > due) due = created.date();
-        QVariantMap row = key;
-        row.insert(QStringLiteral("D"), dayStart(due));
-        row.insert(QStringLiteral("V"), equalSplit(package, rate, 1).front());
-        db.exec(QStringLiteral("INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP) "
-                               "VALUES (:NR, :VER, :D, :V)"),
-                row);
-        return;
-    }
-    if (scheduleAccepted(stored.values, package, rate)) return;
-    const std::vector<double> spread = proportionalSplit(stored.values, package, rate);
-    for (size_t i = 0; i < spread.size(); ++i) {
-        QVariantMap row = key;
-        row.insert(QStringLiteral("D"), stored.dates[qsizetype(i)]);
-        row.insert(QStringLiteral("V"), spread[i]);
-        db.exec(QStringLiteral("UPDATE VENCSERVPROP SET VRVENCSERVPROP = :V WHERE %1 AND DTVENCSERVPROP = :D")
-                    .arg(QLatin1String(kKey)),
-                row);
-    }
-}
-
 Reply setTipoCobrServ(MethodContext& ctx, const Args& args) {
     const QString type = args.string(0).trimmed().toUpper();
     if (type != QLatin1String("P") && type != QLatin1String("H"))
@@ -111,7 +80,7 @@ Reply setTipoCobrServ(MethodContext& ctx, const Args& args) {
     } else {
         ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET IDTIPOCOBRSERV = 'P' WHERE %1").arg(QLatin1String(kKey)), key);
         package = svctext::refreshPackage(ctx.db, number, version);
-        followPackage(ctx.db, key, package, proposal.value(0, "DTPROPOSFAS").toDateTime());
+        svctext::followPackage(ctx.db, number, version, package, proposal.value(0, "DTPROPOSFAS").toDateTime());
     }
     tx.commit();
     return package;

@@ -9,8 +9,8 @@
 //       otherwise the one type CDTIPOSERV, unless the proposal already has it.
 //       A type is never added twice. Each new service takes the type's default factor,
 //       hours and rate, the proposal's charging type and readjustment month.
-//       Returns how many services were added. The package value and its installments
-//       stay as they are: the screen establishes them from the services.
+//       Returns how many services were added. A package proposal's value and its
+//       schedule follow the services in the same transaction.
 #include "server/methods/proposal_screen_methods.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_support.h"
@@ -116,8 +116,8 @@ Reply insereServicoAuto(MethodContext& ctx, const Args& args) {
                                    "VALUES (:NR, :VER, :SEQ, :TIPO, :COBR, :FATOR, :HORAS, :VALOR, :VALOR, :VALOR, 0, :MES)"),
                     row);
     }
-    // A package proposal's value follows its services, in the same transaction.
-    svctext::refreshPackage(ctx.db, key.number, key.version);
+    // A package proposal's value and schedule follow its services, in the same transaction.
+    svctext::settlePackage(ctx.db, key.number, key.version);
     tx.commit();
     return QJsonValue(qint64(types.rows.size()));
 }

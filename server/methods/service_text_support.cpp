@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <numeric>
 
+#include "base/clock.h"
 #include "data/format_br.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
@@ -47,6 +48,53 @@ double refreshPackage(Database& db, const QString& number, const QString& versio
     const double package = static_cast<double>(servicesTotal(db, number, version));
     db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET VRPACOTESERV = :V WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
             {{"V", package}, {"NR", number}, {"VER", version}});
+    return package;
+}
+
+QDate firstDue(const QDate& today, const QDateTime& created) {
+    return created.isValid() && created.date() > today ? created.date() : today;
+}
+
+void followPackage(Database& db, const QString& number, const QString& version, long double package,
+                   const QDateTime& created) {
+    const QVariantMap key{{"NR", number}, {"VER", version}};
+    const Packet stored = db.query(QStringLiteral("SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP "
+                                                  "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER ORDER BY DTVENCSERVPROP"),
+                                   key);
+    if (sameMoney(truncCents(package), 0)) {
+        db.exec(QStringLiteral("DELETE FROM VENCSERVPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"), key);
+        return;
+    }
+    const long double rate = interestRate(db);
+    if (stored.rows.isEmpty()) {
+        QVariantMap row = key;
+        row.insert(QStringLiteral("D"), QDateTime(firstDue(Clock::current().today(), created), QTime(0, 0)));
+        row.insert(QStringLiteral("V"), equalSplit(package, rate, 1).front());
+        db.exec(QStringLiteral("INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP) "
+                               "VALUES (:NR, :VER, :D, :V)"),
+                row);
+        return;
+    }
+    std::vector<double> values;
+    for (const QVariantList& r : stored.rows) values.push_back(r.value(1).toDouble());
+    if (scheduleAccepted(values, package, rate)) return;
+    const std::vector<double> spread = proportionalSplit(values, package, rate);
+    for (size_t i = 0; i < spread.size(); ++i) {
+        QVariantMap row = key;
+        row.insert(QStringLiteral("D"), stored.rows[qsizetype(i)].value(0).toDateTime());
+        row.insert(QStringLiteral("V"), spread[i]);
+        db.exec(QStringLiteral("UPDATE VENCSERVPROP SET VRVENCSERVPROP = :V "
+                               "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND DTVENCSERVPROP = :D"),
+                row);
+    }
+}
+
+double settlePackage(Database& db, const QString& number, const QString& version) {
+    const Packet proposal = lockedProposal(db, number, version, QStringLiteral("IDTIPOCOBRSERV, DTPROPOSFAS"));
+    if (proposal.rows.isEmpty()) return 0;
+    const double package = refreshPackage(db, number, version);
+    if (proposal.value(0, "IDTIPOCOBRSERV").toString().trimmed() == QLatin1String("P"))
+        followPackage(db, number, version, package, proposal.value(0, "DTPROPOSFAS").toDateTime());
     return package;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // What the service and text methods share: the proposal row read under a lock, the
 // package value that follows the services, and the rule a package schedule must meet.
+#include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <vector>
 
@@ -25,6 +27,23 @@ long double servicesTotal(Database& db, const QString& number, const QString& ve
 // The proposal's package value brought to its services when it is charged by package;
 // returns the value stored afterwards (a proposal charged by the hour keeps its own).
 double refreshPackage(Database& db, const QString& number, const QString& version);
+
+// A proposal charged by package brought to its services with its schedule, in the
+// caller's transaction: the package follows the services (refreshPackage) and the
+// schedule follows the package (followPackage). Returns the package value stored
+// afterwards; a proposal charged by the hour is left as it is.
+double settlePackage(Database& db, const QString& number, const QString& version);
+
+// The schedule of a package just established or changed: none yet and a package above
+// zero, one installment of the whole package cut to the cent, due on firstDue(); a
+// schedule that no longer adds up re-spread keeping each installment's share; a package
+// of zero keeps no installment.
+void followPackage(Database& db, const QString& number, const QString& version, long double package,
+                   const QDateTime& created);
+
+// The first due date of a schedule made for the user: today, or the proposal's own date
+// when that is later (no installment falls before the proposal).
+QDate firstDue(const QDate& today, const QDateTime& created);
 
 // Interest rate (percent) of schedules of more than three installments.
 long double interestRate(Database& db);

@@ -5,7 +5,9 @@
 //       transaction. When the proposal is charged by package ('P'), its VRPACOTESERV
 //       becomes the sum of QTSERVPROP × VRDEHORAPROP over its services (no rounding); a
 //       proposal charged by the hour keeps its value. The VRPACOTESERV column of the
-//       change log is never stored: the package is the server's.
+//       change log is never stored: the package is the server's. The package schedule
+//       follows the package in the same transaction, as SetTipoCobrServ leaves it (a
+//       first installment, a re-spread keeping the shares, none for a package of zero).
 //       A new service without a sequence (NRSERVPROP) takes the next one of its version;
 //       its type code is padded to three digits; modality and readjustment month come from
 //       the proposal and the excess-hour value from the contractual rate when not sent.
@@ -185,7 +187,7 @@ Reply setServico(MethodContext& ctx, const Args& args) {
     ServiceChecks checks(ctx.db, delta);
     applyDelta(ctx.db, serviceResolver(), delta, [&](RowChange& change) { checks(change); });
     QJsonValue package;
-    for (const Key& key : checks.touched()) package = svctext::refreshPackage(ctx.db, key.first, key.second);
+    for (const Key& key : checks.touched()) package = svctext::settlePackage(ctx.db, key.first, key.second);
     tx.commit();
     return checks.touched().size() == 1 ? package : QJsonValue();
 }

@@ -5,11 +5,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 #include "server/storage/database.h"
@@ -50,6 +52,41 @@ protected:
                                           extra,
                                       home.path(), kProcessTimeoutMs);
         return {run.exitCode, run.output + run.errors};
+    }
+
+    // The same run, with `write` done (as another session would) once the step whose
+    // printed line contains `marker` starts; the scenario pauses there for it.
+    HostRun runHostWriting(const QString& scenario, const QString& marker, const std::function<void()>& write) {
+        QProcess host;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.remove(QStringLiteral("COT_PASSWORD"));
+        host.setProcessEnvironment(env);
+        host.setWorkingDirectory(home.path());
+        host.start(cot::testing::binaryPath(QStringLiteral("cot-host")),
+                   {"--db", server->databaseUrl(), "--server", QString("127.0.0.1:%1").arg(server->port()),
+                    "--scenario", scenario});
+        QString output;
+        bool written = false;
+        QElapsedTimer clock;
+        clock.start();
+        while (host.state() != QProcess::NotRunning && clock.elapsed() < kProcessTimeoutMs) {
+            host.waitForReadyRead(50);
+            output += QString::fromUtf8(host.readAllStandardOutput());
+            if (!written && output.contains(marker)) {
+                write();
+                written = true;
+            }
+        }
+        if (host.state() != QProcess::NotRunning) {
+            host.kill();
+            host.waitForFinished(5000);
+            ADD_FAILURE() << "cot-host did not finish: " << scenario.toStdString();
+        }
+        output += QString::fromUtf8(host.readAllStandardOutput()) + QString::fromUtf8(host.readAllStandardError());
+        EXPECT_TRUE(written) << "the step " << marker.toStdString() << " never started";
+        return {host.exitStatus() == QProcess::NormalExit ? host.exitCode() : -1, output};
     }
 
     // A scenario written for the test.
@@ -119,6 +156,37 @@ TEST_F(Scenarios, ProductLineScenariosReachTheDatabase) {
     EXPECT_EQ(db()->scalar("SELECT COUNT(*) FROM LINPPROP WHERE IDTIPLINPP NOT IN ('M', 'P') AND " + key).toInt(), 0);
     EXPECT_EQ(db()->scalar("SELECT SUM(VRLICENCUSOPROP) FROM LINPPROP WHERE " + key).toDouble(), 0.0)
         << "the licence values the switch to Locação zeroed stay zero";
+}
+
+// A new line's systems dialog closed by its title bar stores nothing; a new line refused
+// because another session stored its code meanwhile, once corrected, is stored with the
+// systems and the first installment chosen for it.
+TEST_F(Scenarios, NewLinesKeepWhatTheirPostChoseOrStoreNothing) {
+    const auto db = [&] { return cot::server::Database::open(server->databaseUrl()); };
+    const QString key = "NRPROPOSFAS = '00000000000000000002' AND NRVERPROPFAS = '01'";
+
+    HostRun run = runHost(sourcePath("scenarios/line_systems_dialog_closed.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_EQ(db()->scalar("SELECT COUNT(*) FROM LINPPROP WHERE CDLINPPROPINFOR = '7104'").toInt(), 0);
+    EXPECT_EQ(db()->scalar("SELECT COUNT(*) FROM LINPPROP WHERE " + key).toInt(), 2);
+
+    // The other session's line goes in while the scenario waits with the dialog open.
+    run = runHostWriting(sourcePath("scenarios/line_refused_then_corrected.scn"), ": wait 3000", [&] {
+        db()->exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, "
+                   "IDTIPLINPP, IDAMBLINPP) VALUES ('00000000000000000002', '01', '00000000000000000990', '7102', "
+                   "'Outra sessão', 'M', 'WEB')");
+    });
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const QString line7103 = "CDLINPPROP = (SELECT CDLINPPROP FROM LINPPROP WHERE CDLINPPROPINFOR = '7103' AND " + key +
+                             ") AND " + key;
+    const cot::Packet systems = db()->query("SELECT CDSISTEMA FROM SISTLINPPROP WHERE " + line7103 + " ORDER BY CDSISTEMA");
+    ASSERT_EQ(systems.rows.size(), 2);
+    EXPECT_EQ(systems.value(0, "CDSISTEMA").toString() + ' ' + systems.value(1, "CDSISTEMA").toString(),
+              "WEB00002 WEB00003");
+    EXPECT_EQ(db()->scalar("SELECT COUNT(*) FROM VENCLINPPROP WHERE " + line7103).toInt(), 1);
+    EXPECT_NEAR(db()->scalar("SELECT SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE " + line7103).toDouble(), 1000.0, 0.001);
+    EXPECT_EQ(db()->scalar("SELECT COUNT(*) FROM LINPPROP WHERE CDLINPPROPINFOR = '7102' AND " + key).toInt(), 1)
+        << "only the other session's";
 }
 
 TEST_F(Scenarios, FilteringTheListHolds) {
@@ -277,6 +345,23 @@ TEST_F(Scenarios, ServicesScenarioReachesTheDatabase) {
     EXPECT_NEAR(db->scalar("SELECT SUM(VRVENCSERVPROP) FROM VENCSERVPROP WHERE " + key).toDouble(), 7728.0, 0.001);
 }
 
+// A discount typed last on a new service and confirmed without leaving its column is stored
+// with the invoiced rate it gives, and the package and its installment follow.
+TEST_F(Scenarios, ServiceDiscountTypedLastIsStored) {
+    const HostRun run = runHost(sourcePath("scenarios/service_discount_typed_last.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    const QString key = "NRPROPOSFAS = '00000000000000000012' AND NRVERPROPFAS = '01'";
+    const cot::Packet services =
+        db->query("SELECT QTSERVPROP, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP FROM SERVPROP WHERE " + key);
+    ASSERT_EQ(services.rows.size(), 1);
+    EXPECT_DOUBLE_EQ(services.value(0, "VRHORAPROP").toDouble(), 200.0);
+    EXPECT_DOUBLE_EQ(services.value(0, "VRPEHORAPROP").toDouble(), 25.0);
+    EXPECT_DOUBLE_EQ(services.value(0, "VRDEHORAPROP").toDouble(), 150.0);
+    EXPECT_DOUBLE_EQ(db->scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE " + key).toDouble(), 1500.0);
+    EXPECT_NEAR(db->scalar("SELECT SUM(VRVENCSERVPROP) FROM VENCSERVPROP WHERE " + key).toDouble(), 1500.0, 0.001);
+}
+
 }  // namespace
 
 // Simulations: two alternatives added to proposal 2, each with its lines and quantities.
@@ -377,7 +462,7 @@ TEST_F(Scenarios, PrintingAProposalWritesItsReportAsPdf) {
     text.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
     ASSERT_TRUE(text.waitForFinished(30000));
     const QString read = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-    for (const char* expected : {"ERP Web e serviços de implantação", "Beta Comércio", "18.529,00",
+    for (const char* expected : {"ERP Web e serviços de implantação", "Beta Comércio", "18.671,50",
                                  "Apresentamos nossa proposta de licença de uso com manutenção mensal."})
         EXPECT_TRUE(read.contains(QString::fromUtf8(expected))) << expected;
     EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/processing_mode.png")));
@@ -470,7 +555,65 @@ TEST_F(Scenarios, ApprovingAProspectsProposalMakesAClientChargesItsSchedulesAndM
                                              "Engenharia."))
             << m.parts[0].text.toStdString();
     }
-    EXPECT_TRUE(mails[0].parts[0].text.contains("Folha Web, valor 2.700,00</b>  Total: 2.700,00"))
+    EXPECT_TRUE(mails[0].parts[0].text.contains("Folha Web, valor 2.700,00  Total: 2.700,00"))
         << mails[0].parts[0].text.toStdString();
     EXPECT_TRUE(mails[1].parts[0].text.contains("Pacote de serviços: 7.920,00")) << mails[1].parts[0].text.toStdString();
+}
+
+// The value consented to (10.963,01 on the confirmation) is the one charged, cent for cent,
+// and the one the licence notification gives.
+TEST_F(Scenarios, TheValueShownAtTheAcceptanceIsTheValueCharged) {
+    cot::testing::SmtpReceiver receiver;
+    const auto db = [&] { return cot::server::Database::open(server->databaseUrl()); };
+    db()->exec("UPDATE ENDEFILI SET DSSMTPEMAILF = :S WHERE CDFILIAL = '0001' AND IDTPENDEFILI = 'P'",
+               {{"S", receiver.address()}});
+    const HostRun run = runHost(sourcePath("scenarios/approval_value_charged.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto conn = db();
+    const QString key = QStringLiteral("NRPROPOSFAS = '00000000000000000002' AND NRVERPROPFAS = '01'");
+    const QStringList schedule = datedCents(*conn, "SELECT DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP WHERE " + key +
+                                                       " ORDER BY CDLINPPROP, DTVELUSOPEDP");
+    EXPECT_EQ(schedule.size(), 4 + 4);
+    EXPECT_EQ(qRound64(conn->scalar("SELECT SUM(VRCOBR) FROM COBRPROP WHERE IDORIGCOBR = 'L' AND " + key).toDouble() *
+                       100),
+              1096301);
+    EXPECT_EQ(qRound64(conn->scalar("SELECT SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE " + key).toDouble() * 100), 1096301);
+    ASSERT_TRUE(receiver.waitForMessages(2)) << run.output.toStdString();
+    const QString text = receiver.messages()[0].parts[0].text;
+    EXPECT_TRUE(text.contains("Escrita Fiscal Web, valor 1.320,51")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Total: 10.963,01")) << text.toStdString();
+}
+
+// A proposal included without a word about its language is stored in Portuguese.
+TEST_F(Scenarios, ANewProposalIsStoredWithTheDefaultLanguage) {
+    const HostRun run = runHost(sourcePath("scenarios/new_proposal_language.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    EXPECT_EQ(db->scalar("SELECT IDIDIOMA FROM PROPOSTAFAS WHERE DSREFEPROPOSFAS = :R", {{"R", QString::fromUtf8("Proposta em português")}})
+                  .toString(),
+              "POR");
+}
+
+// Fechar with an edit under way asks as Cancelar does: "Não" keeps the edit, which is then
+// confirmed; "Sim" drops the next one and closes.
+TEST_F(Scenarios, ClosingWithAnEditAsksAndKeepsItOnNo) {
+    const HostRun run = runHost(sourcePath("scenarios/close_asks_pending.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    const QString stored =
+        db->scalar("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = '00000000000000000001'").toString();
+    EXPECT_TRUE(stored.contains("Entrega em duas etapas.")) << stored.toStdString();
+    EXPECT_FALSE(stored.contains("não deve ser gravado")) << stored.toStdString();
+}
+
+// Enter on the list opens the form of the proposal under the cursor, whose edit reaches the
+// server; a double click outside the attachment column opens it as well.
+TEST_F(Scenarios, EnterOnTheListOpensTheFormAndItsEditIsStored) {
+    const HostRun run = runHost(sourcePath("scenarios/list_open_with_enter.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    EXPECT_EQ(db->scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = '00000000000000000001' AND "
+                         "NRVERPROPFAS = '01'")
+                  .toString(),
+              QString::fromUtf8("Implantação do ERP Web - matriz e filiais"));
 }

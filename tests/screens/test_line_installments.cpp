@@ -5,6 +5,7 @@
 // installments from 26/12/2026; line 2002 = 650,50 × 2 = 1.301,00 in three. Interest 1,5 %.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QStatusBar>
 #include <algorithm>
 #include <cmath>
@@ -148,9 +149,11 @@ TEST_F(LineInstallments, MonthEndStartsAndTheInterestThreshold) {
     EXPECT_EQ(sum(stored(3)), 950000);
     EXPECT_EQ(stored(3).first().cents, 316668);
     EXPECT_NEAR(area().nedVrTotal->value(), 9500.00, 0.001);
+    EXPECT_TRUE(area().lblJurosVencimento->text().isEmpty());
     ASSERT_TRUE(generate(4, day(10, 1, 2027)));
     EXPECT_EQ(sum(stored(3)), 964250);
     EXPECT_NEAR(area().nedVrTotal->value(), 9642.50, 0.001);
+    EXPECT_EQ(area().lblJurosVencimento->text(), "inclui juros de 1,50% (4 ou mais parcelas)");
     EXPECT_EQ(callsOf("SetVencimento"), 5);
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
 }
@@ -366,6 +369,28 @@ TEST_F(LineInstallments, TheFirstInstallmentOfALineWaitsForConfirmaVenc) {
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     ASSERT_EQ(stored(4).size(), 1);
     EXPECT_EQ(stored(4).first().cents, 130100);
+}
+
+// A proposal dated after today: the line's first installment and a schedule generated
+// without a date typed start on the proposal's own date, as the package's do, instead of
+// a date the checks then refuse.
+TEST_F(LineInstallments, AProposalDatedLaterStartsTheScheduleOnItsOwnDate) {
+    testServer().db().exec("DELETE FROM VENCLINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROP = :L",
+                           {{"N", number(2)}, {"L", number(4)}});
+    testServer().db().exec("UPDATE PROPOSTAFAS SET DTPROPOSFAS = :D WHERE NRPROPOSFAS = :N",
+                           {{"D", QDateTime(day(20, 12, 2026), QTime(0, 0))}, {"N", number(2)}});
+    openLine("2002");
+    ASSERT_TRUE(runHandler([&] { area().addFirstInstallment(); })) << dialogs.errors().join(u'|').toStdString();
+    ASSERT_TRUE(runHandler([&] { area().Confirma_Venc(); })) << dialogs.errors().join(u'|').toStdString();
+    ASSERT_EQ(stored(4).size(), 1);
+    EXPECT_EQ(stored(4).first().due, day(20, 12, 2026));
+
+    ASSERT_TRUE(generate(2, QDate())) << dialogs.errors().join(u'|').toStdString();
+    const QList<Stored> rows = stored(4);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].due, day(20, 12, 2026));
+    EXPECT_EQ(rows[1].due, day(20, 1, 2027));
+    EXPECT_EQ(sum(rows), 130100);
 }
 
 TEST_F(LineInstallments, KeysTheGridAndTheCountTake) {

@@ -5,6 +5,10 @@
 // 26/12/2026. Interest of schedules of four or more installments 1,5 %. Today 06/12/2026.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+
 #include <cmath>
 #include <numeric>
 #include <utility>
@@ -289,11 +293,13 @@ TEST_F(ServiceInstallments, SwitchingToHourlyAsksAndTakesOneCall) {
 }
 
 TEST_F(ServiceInstallments, APackageWithoutScheduleOrValueGetsThemWhenThePageIsShown) {
-    // Proposal 12 is charged by package; the server adds its mandatory services and their
-    // package value, but no schedule.
+    // Proposal 12 is charged by package; the server adds its mandatory services with their
+    // package value and its schedule in the same call (an approval right after finds it).
     openPackage(12);
     ASSERT_EQ(servicesArea().cdsServico->recordCount(), 0);
     ASSERT_EQ(screen->net().callChecked("InsereServicoAuto", {number(12), "01", QString(), "T"}).toInt(), 2);
+    ASSERT_EQ(stored(12).size(), 1);
+    EXPECT_EQ(stored(12).first().cents, 792000);
     calls.clear();
     ASSERT_TRUE(menu(screen->menus().mnuProposta));
     ASSERT_TRUE(menu(screen->menus().mnuServico));
@@ -325,6 +331,39 @@ TEST_F(ServiceInstallments, APackageWithoutScheduleOrValueGetsThemWhenThePageIsS
     EXPECT_DOUBLE_EQ(proposalValue(3, "VRPACOTESERV").toDouble(), 1800.0);
     ASSERT_EQ(stored(3).size(), 1);
     EXPECT_EQ(stored(3).first().cents, 180000);
+}
+
+// Four or more installments carry interest, and the panel says so where it shows the total;
+// Tab goes from the count to the first date, past the total that is only shown.
+TEST_F(ServiceInstallments, TheTotalSaysWhenItCarriesInterest) {
+    openPackage();
+    ASSERT_TRUE(focusWidget(*area().nedParcPacote));
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(area().nedParcPacote, &tab);
+    EXPECT_NE(QApplication::focusWidget(), area().nedVrTotaPacote);
+    EXPECT_TRUE(area().depDtVencPacote->isAncestorOf(QApplication::focusWidget()) ||
+                QApplication::focusWidget() == area().depDtVencPacote);
+
+    ASSERT_TRUE(generate(4, day(10, 1, 2027)));
+    EXPECT_EQ(area().nedVrTotaPacote->text(), "7.843,92");
+    EXPECT_EQ(area().lblJurosPacote->text(), "inclui juros de 1,50% (4 ou mais parcelas)");
+    ASSERT_TRUE(generate(3, day(10, 1, 2027)));
+    EXPECT_EQ(area().nedVrTotaPacote->text(), "7.728,00");
+    EXPECT_TRUE(area().lblJurosPacote->text().isEmpty());
+}
+
+// A proposal dated after today: a schedule generated without a date typed starts on the
+// proposal's own date, as its first installment does, instead of being refused.
+TEST_F(ServiceInstallments, AProposalDatedLaterStartsTheScheduleOnItsOwnDate) {
+    testServer().db().exec("UPDATE PROPOSTAFAS SET DTPROPOSFAS = :D WHERE NRPROPOSFAS = :N",
+                           {{"D", QDateTime(day(20, 12, 2026), QTime(0, 0))}, {"N", number(2)}});
+    openPackage();
+    ASSERT_TRUE(generate(2, QDate())) << dialogs.errors().join(u'|').toStdString();
+    const QList<Stored> rows = stored();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].due, day(20, 12, 2026));
+    EXPECT_EQ(rows[1].due, day(20, 1, 2027));
+    EXPECT_EQ(sum(rows), 772800);
 }
 
 TEST_F(ServiceInstallments, AnEarlierPostsPackageNewsIsNotSpreadAgain) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <QToolButton>
 
 #include <cmath>
 #include <utility>
@@ -19,6 +20,7 @@
 #include "ui/buttons.h"
 #include "ui/db_edit.h"
 #include "ui/db_grid.h"
+#include "ui/number_edit.h"
 #include "ui/page_control.h"
 #include "ui/rich_edit.h"
 
@@ -103,8 +105,7 @@ TEST_F(Services, ANewServiceAndThePackageItImpliesGoInOneCallAndTheScheduleFollo
     // The package is recorded by SetServico with the row, never posted on its own before.
     EXPECT_EQ(callsOf("SetServico"), 1);
     EXPECT_EQ(callsOf("SetProposta"), 0);
-    EXPECT_EQ(callsOf("SetVencServ"), 1);
-    EXPECT_LT(firstCall("SetServico"), firstCall("SetVencServ"));
+    EXPECT_EQ(callsOf("SetVencServ"), 0) << "the schedule moved with the package in SetServico";
     const Packet stored = storedServices(2);
     EXPECT_EQ(column(stored, "CDTIPOSERV"), (QStringList{"001", "002", "003"})) << "the code typed as 3 is padded";
     EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 9528.0);
@@ -252,6 +253,10 @@ TEST_F(Services, ANewServiceIsTypedColumnByColumn) {
     TDBGrid& grid = *area().dbgServico;
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
     ASSERT_TRUE(screen->hasFocus(&grid));
+    // The type's lookup is offered by a button seen in its cell, not only by Ctrl+Enter.
+    const auto* lookup = grid.findChild<QToolButton*>(QStringLiteral("dbgServico_editButton"));
+    ASSERT_NE(lookup, nullptr);
+    EXPECT_TRUE(lookup->isVisible());
     // Each column left may rewrite the row; the next one typed is still the one entered.
     for (const char* keys : {"1", "\t", "\t", "Na matriz", "\t", "1", "\t", "40", "\t", "150", "\t"}) {
         if (QLatin1String(keys) == QLatin1String("\t")) pressKey(grid, Qt::Key_Tab);
@@ -268,6 +273,37 @@ TEST_F(Services, ANewServiceIsTypedColumnByColumn) {
     EXPECT_EQ(area().dbeVrPacote->QLineEdit::text(), "6000");
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
     EXPECT_EQ(column(storedServices(12), "CDTIPOSERV"), QStringList{"001"});
+}
+
+// The discount typed last and confirmed without leaving its column decides the invoiced
+// rate, as leaving the column would.
+TEST_F(Services, ADiscountTypedLastIsConfirmedAsTyped) {
+    openServices(12);
+    TDBGrid& grid = *area().dbgServico;
+    ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
+    for (const char* keys : {"1", "\t", "\t", "Na matriz", "\t", "1", "\t", "10", "\t", "200", "\t", "\t", "25"}) {
+        if (QLatin1String(keys) == QLatin1String("\t")) pressKey(grid, Qt::Key_Tab);
+        else typeText(grid, QString::fromUtf8(keys));
+    }
+    ASSERT_EQ(grid.selectedField()->fieldName(), "VRPEHORAPROP");
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    const Packet stored = storedServices(12);
+    ASSERT_EQ(stored.rows.size(), 1);
+    EXPECT_DOUBLE_EQ(stored.value(0, "VRPEHORAPROP").toDouble(), 25.0);
+    EXPECT_DOUBLE_EQ(stored.value(0, "VRDEHORAPROP").toDouble(), 150.0);
+    EXPECT_DOUBLE_EQ(proposalValue(12, "VRPACOTESERV").toDouble(), 1500.0);
+    EXPECT_EQ(installments(12), QList<qint64>{150000});
+}
+
+// The package box shows what the schedule is split over and checked against: the package
+// cut to the cent (3 h at 33,333 is 99,99 everywhere, never 100,00 beside 99,99).
+TEST_F(Services, ThePackageIsShownCutToTheCentAsItsScheduleIs) {
+    openServices(12);
+    startService("001", 3, 33.333);
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_EQ(installments(12), QList<qint64>{9999});
+    EXPECT_EQ(area().dbeVrPacote->QLineEdit::text(), "99,99");
+    EXPECT_EQ(screen->area<ServiceInstallmentsArea>().nedVrTotaPacote->text(), "99,99");
 }
 
 TEST_F(Services, LeavingANumberColumnKeepsTheRatesAndShowsTheRunningPackage) {
@@ -344,10 +380,9 @@ TEST_F(Services, ADeleteRespreadsThePackageAndTheLastOneDropsTheSchedule) {
     EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 0.0);
     EXPECT_DOUBLE_EQ(screen->proposal()["VRPACOTESERV"].asFloat(), 0.0);
     EXPECT_TRUE(installments(2).isEmpty());
-    // The whole schedule went in one change log.
-    ASSERT_EQ(callsOf("SetVencServ"), 1);
-    const Delta sent = calls[size_t(firstCall("SetVencServ"))].second.value(0).value<Delta>();
-    EXPECT_EQ(sent.changes.size(), 3);
+    // The server dropped the schedule with the last service: nothing left to send.
+    EXPECT_EQ(callsOf("SetVencServ"), 0);
+    EXPECT_EQ(screen->area<ServiceInstallmentsArea>().cdsVencServ->recordCount(), 0);
     EXPECT_EQ(callsOf("SetProposta"), 0);
 }
 

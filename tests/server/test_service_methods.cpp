@@ -2,6 +2,7 @@
 // refused services leaving nothing behind, sequences issued once, the objective text and
 // the mandatory types a prospect proposal lacks.
 #include <gtest/gtest.h>
+#include <cmath>
 #include <thread>
 
 #include "support/packet_cells.h"
@@ -63,6 +64,14 @@ protected:
             .toDouble();
     }
 
+    QList<qint64> installments(int proposal) {
+        const Packet p = server_.db().query(
+            "SELECT VRVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N ORDER BY DTVENCSERVPROP", {{"N", nr(proposal)}});
+        QList<qint64> out;
+        for (const QVariantList& row : p.rows) out << std::llround(row.value(0).toDouble() * 100);
+        return out;
+    }
+
     TestServer server_;
 };
 
@@ -103,6 +112,44 @@ TEST_P(ServiceMethodsTest, TheServiceAndItsPackageAreSavedTogether) {
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_DOUBLE_EQ(r.value.toDouble(), 0.0);
     EXPECT_DOUBLE_EQ(package(2), 0.0);
+}
+
+// The package schedule moves with the package in SetServico's own transaction: nothing is
+// left for a second call that could be refused or never come.
+TEST_P(ServiceMethodsTest, TheScheduleFollowsThePackageInTheSameCall) {
+    ASSERT_EQ(installments(2), (QList<qint64>{257600, 257600, 257600}));
+    RpcResult r = save({{ChangeOp::Insert, {}, service(2, "003", 10, 180, 180)}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(installments(2), (QList<qint64>{317600, 317600, 317600})) << "each keeps its share of 9528";
+
+    // A refused change log leaves package and schedule as they were.
+    EXPECT_FALSE(save({{ChangeOp::Insert, {}, with(service(2, "003", 1, 100, 100), "CDTIPOSERV", "99")}}).ok);
+    EXPECT_EQ(installments(2), (QList<qint64>{317600, 317600, 317600}));
+
+    // No service left: no schedule either.
+    QList<RowChange> deletes;
+    for (const QVariantList& row : services(2).rows) deletes.append({ChangeOp::Delete, row, {}});
+    ASSERT_TRUE(save(deletes).ok);
+    EXPECT_TRUE(installments(2).isEmpty());
+
+    // A first service: one installment of the package cut to the cent (3 h at 33,333 is
+    // 99,999; the installment and what the approval checks are 99,99), never before the
+    // proposal's date.
+    r = save({{ChangeOp::Insert, {}, service(12, "001", 3, 33.333, 33.333)}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(installments(12), QList<qint64>{9999});
+    const QVariantMap key{{"N", nr(12)}};
+    const QDate due = server_.db().scalar("SELECT MIN(DTVENCSERVPROP) FROM VENCSERVPROP WHERE NRPROPOSFAS = :N", key)
+                          .toDateTime().date();
+    const QDate created = server_.db().scalar("SELECT DTPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", key)
+                              .toDateTime().date();
+    EXPECT_GE(due, created);
+}
+
+// Hourly charging has no schedule to follow.
+TEST_P(ServiceMethodsTest, AnHourlyProposalGetsNoSchedule) {
+    ASSERT_TRUE(save({{ChangeOp::Insert, {}, service(5, "001", 8, 150, 150)}}).ok);
+    EXPECT_TRUE(installments(5).isEmpty());
 }
 
 TEST_P(ServiceMethodsTest, AnHourlyProposalKeepsItsOwnValue) {
@@ -220,6 +267,10 @@ TEST_P(ServiceMethodsTest, MandatoryTypesMissingAndTheirImport) {
         total += static_cast<long double>(stored.value(r, "QTSERVPROP").toDouble()) * stored.value(r, "VRDEHORAPROP").toDouble();
     EXPECT_GT(total, 0);
     EXPECT_NEAR(package(4), static_cast<double>(total), 0.001);
+    // ... and its schedule too, in the same call: an approval right after finds it adding up.
+    const QList<qint64> schedule = installments(4);
+    ASSERT_EQ(schedule.size(), 1);
+    EXPECT_EQ(schedule[0], std::llround(std::trunc(static_cast<double>(total) * 100 + 1e-6)));
 }
 
 TEST_P(ServiceMethodsTest, MalformedArgumentsAreRefusedClearly) {
