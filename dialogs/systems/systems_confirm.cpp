@@ -2,6 +2,7 @@
 #include "data/client_dataset.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "dialogs/systems/systems_marks.h"
+#include "proposal/cli_cot05000.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/proposal_screen.h"
@@ -14,6 +15,13 @@ using namespace Cli_cot05005;
 
 QString TfrmIncluServ::checkedCodes() const { return systems_marks::checkedCodes(*cdsSistemaOrdena); }
 
+// The line as it will be: the systems it already holds (none while it is being inserted)
+// and the ones checked now.
+QString TfrmIncluServ::configurationCodes() const {
+    const ClientDataSet* held = boIncLinProd ? nullptr : lineSystems().cdsSistLinhaProd;
+    return systems_marks::configurationCodes(held, *cdsSistemaOrdena);
+}
+
 void TfrmIncluServ::VerificaLinhaProduto() {
     if (!cdsSistemaOrdena->active() || cdsSistemaOrdena->isEmpty())
         Consiste::MensErro(msgPadrao.Msg(QStringLiteral("SIST_INF")));
@@ -25,7 +33,7 @@ void TfrmIncluServ::VerificaLinhaProduto() {
         QStringLiteral("GetVdLinProd"),
         {text(proposal, "CDCLIENTE"), text(proposal, "NRPROPOSFAS"), text(proposal, "NRVERPROPFAS"),
          text(line, "CDLINPPROP"), text(line, "IDTIPLINPP"), line[QStringLiteral("NRUSUALINPP")].asFloat(),
-         text(line, "IDAMBLINPP"), text(line, "IDLPROCLINPP"), text(line, "IDMPROCLINPP"), checkedCodes()}));
+         text(line, "IDAMBLINPP"), text(line, "IDLPROCLINPP"), text(line, "IDMPROCLINPP"), configurationCodes()}));
     if (!cdsVdLinProd->isEmpty()) Consiste::MensErro(msgPadrao.Msg(QStringLiteral("LIN_PROD_ERRO")));
 }
 
@@ -62,11 +70,18 @@ void TfrmIncluServ::sbtConfirmaClick() {
 }
 
 void TfrmIncluServ::sbtCancelClick() {
+    giveUp();
+    TfrmRotiGeral::sbtCancelClick();
+}
+
+// Leaving without confirming (Cancelar, Esc, the title bar's button) tells a line being
+// posted that it has no systems, so it is not saved without them.
+void TfrmIncluServ::giveUp() {
+    if (!Cli_cot05000::frmPropostaComercial) return;  // the screen has gone: nothing to tell
     ClientDataSet& lineSystems = *this->lineSystems().cdsSistLinhaProd;
     if (lineSystems.isEditing()) lineSystems.cancel();
     ProductLineArea& area = lines();
     if (area.cdsLinProd->isEditing()) area.boCancela = true;
-    TfrmRotiGeral::sbtCancelClick();
 }
 
 }  // namespace cot

@@ -164,10 +164,17 @@ void TfrmIncluServ::FormCreate() {
     VerificaPreenchidos();
     cdsSistemaOrdena->createDataSet();
     boStCriado = true;
-    if (dbgServico->canFocus()) dbgServico->setFocus();
+}
+
+// The list takes the focus, so Space and the arrows tick and move instead of switching
+// the platform.
+void TfrmIncluServ::FormShow() {
+    if (dbgServico->isEnabled()) dbgServico->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmIncluServ::FormClose(CloseAction& action) {
+    const bool confirmed = ModalRunner::hasModalResult(*this) && ModalRunner::modalResultOf(*this) == mrOk;
+    if (!confirmed) giveUp();
     boStCriado = false;
     cdsSistemaOrdena->close();
     TfrmRotiGeral::FormClose(action);

@@ -34,6 +34,7 @@ public:
 
     // ----- lifetime
     void FormCreate() override;
+    void FormShow() override;
     void FormClose(CloseAction& action) override;
     void FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) override;
 
@@ -56,8 +57,10 @@ public:
     // Something checked, and no other line of the client with this configuration.
     void VerificaLinhaProduto();
 
-    // The codes sent to the configuration check: checked systems, sorted, blank-separated.
+    // The checked systems, sorted, blank-separated.
     QString checkedCodes() const;
+    // The codes sent to the configuration check: the line's systems and the checked ones.
+    QString configurationCodes() const;
 
     TPanel* panPlataforma;
     TRadioButton *rdbDos, *rdbWin, *rdbWeb, *rdbAsp;
@@ -80,6 +83,8 @@ private:
     void writeToLine();
     // Hands the checked systems to the proposal screen for the line being inserted.
     void handBackToScreen();
+    // What leaving without confirming undoes and tells the screen.
+    void giveUp();
 
     TfrmPropostaComercial& proposalScreen() const;
     ProductLineArea& lines() const;

@@ -129,10 +129,31 @@ void markWritten(ClientDataSet& systems, ClientDataSet& checked) {
     checked.deleteRecord();
 }
 
+namespace {
+
+void collectCodes(const ClientDataSet& t, QStringList& codes) {
+    if (!t.active()) return;
+    for (int r = 0; r < t.rowCount(); ++r)
+        t.withRow(r, [&] {
+            const QString code = t[kCode].asString().trimmed();
+            if (!code.isEmpty() && !codes.contains(code)) codes << code;
+        });
+}
+
+}  // namespace
+
 QString checkedCodes(const ClientDataSet& checked) {
     if (!checked.active()) return {};
     QStringList codes;
     for (int r = 0; r < checked.rowCount(); ++r) checked.withRow(r, [&] { codes << checked[kCode].asString(); });
+    codes.sort();
+    return codes.join(u' ');
+}
+
+QString configurationCodes(const ClientDataSet* lineSystems, const ClientDataSet& checked) {
+    QStringList codes;
+    if (lineSystems) collectCodes(*lineSystems, codes);
+    collectCodes(checked, codes);
     codes.sort();
     return codes.join(u' ');
 }

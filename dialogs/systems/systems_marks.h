@@ -34,6 +34,9 @@ void setAll(ClientDataSet& systems, ClientDataSet& checked, bool check);
 void markWritten(ClientDataSet& systems, ClientDataSet& checked);
 // CDSISTEMA of the checked systems, sorted as text, joined with single blanks.
 QString checkedCodes(const ClientDataSet& checked);
+// The same over the line's systems (when given) and the checked ones together, each once:
+// the configuration the line will have.
+QString configurationCodes(const ClientDataSet* lineSystems, const ClientDataSet& checked);
 
 // Keeps a table's controls from redrawing until the scope ends, on every path out.
 class ControlsOff {

@@ -142,6 +142,8 @@ private:
         Packet systems;  // chosen in the dialog (new lines)
     };
     void runFollowUp();
+    // The follow-up of a line whose change log the server has not taken yet, if any.
+    const FollowUp* owedFollowUp() const;
     // Asks whether values that do not apply to the new kind may be cleared.
     void offerClearing(bool accessPoint);
     // Reloads the lines keeping the current one.

@@ -4,6 +4,7 @@
 #include "base/errors.h"
 #include "data/client_dataset.h"
 #include "dialogs/systems/systems_dialog.h"
+#include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
@@ -123,7 +124,18 @@ void ProductLineArea::cdsLinProdBeforePost() {
         if ((licence() || rental()) && accessPoint) Vd_QtPtoAcesso(false);
         Vd_LinhaProduto();
     }
-    followUp_ = FollowUp{f("CDLINPPROP").asString(), false, resplit, chosen};
+    FollowUp next{f("CDLINPPROP").asString(), false, resplit, chosen};
+    // A new line the server refused is still owed its first installment and the systems of
+    // its first post: correcting it and posting again must not drop them.
+    if (const FollowUp* owed = owedFollowUp(); owed && owed->line == next.line) {
+        next.firstInstallment = owed->firstInstallment;
+        if (next.systems.rows.isEmpty()) next.systems = owed->systems;
+    }
+    followUp_ = next;
+}
+
+const ProductLineArea::FollowUp* ProductLineArea::owedFollowUp() const {
+    return followUp_ && save_->pending() ? &*followUp_ : nullptr;
 }
 
 void ProductLineArea::Vd_CdLinProd(bool report) {
@@ -178,6 +190,13 @@ QString ProductLineArea::systemCodes() const {
             ClientDataSet::RowView row(t, r);
             codes << t["CDSISTEMA"].asString();
         }
+    // Systems chosen for this line that still wait for the server to hold it.
+    if (const FollowUp* owed = owedFollowUp();
+        owed && cdsLinProd->active() && !cdsLinProd->isEmpty() && owed->line == f("CDLINPPROP").asString()) {
+        const int code = owed->systems.indexOf(QStringLiteral("CDSISTEMA"));
+        for (const QVariantList& row : owed->systems.rows)
+            if (code >= 0 && !codes.contains(row.value(code).toString())) codes << row.value(code).toString();
+    }
     codes.sort();
     return codes.join(u' ').trimmed();
 }

@@ -55,7 +55,8 @@ void ProductLineArea::cdsLinProdAfterPost() {
     const bool first = std::exchange(Cli_cot05000::boLinProdVenc, false);
     Cli_cot05000::boInclLinProd = false;
     Cli_cot05000::exVrTotaLinp = 0;
-    if (followUp_) followUp_->firstInstallment = first;
+    // A correction of a refused new line keeps the first installment its insert asked for.
+    if (followUp_) followUp_->firstInstallment = followUp_->firstInstallment || first;
     // The follow-up runs once the server holds the line (the save's afterSend), also when
     // a refused line is sent again by Confirmar.
     if (save_->pending()) saveLines();
@@ -100,8 +101,9 @@ void ProductLineArea::cdsLinProdAfterDelete() {
 void ProductLineArea::cdsLinProdAfterScroll() {
     updateEditors();
     if (!formShown()) return;
-    // 1. and 2. What belongs to the line now current.
-    if (!cdsLinProd->isEmpty()) installments().loadForCurrentLine();
+    // 1. and 2. What belongs to the line now current; with no line, nothing: the panel
+    // must not keep the schedule and total of another proposal's line.
+    installments().loadForCurrentLine();
     systems().loadForCurrentLine();
     // 3.
     if (!cdsLinProd->isEditing()) showLineRadios();

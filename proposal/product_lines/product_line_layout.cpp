@@ -93,6 +93,8 @@ void ProductLineArea::buildForm() {
     dbeVrUnitManutLoc = edit("dbeVrUnitManutLoc", grbPrecos, dtsLinProd, "VRMENSALIDAPROP");
     dbeDescManutLoc = edit("dbeDescManutLoc", grbPrecos, dtsLinProd, "VRDESMENSALPROP");
     nedVrComDescontoManut = new TNumberEdit(QStringLiteral("nedVrComDescontoManut"), grbPrecos);
+    // Discounted values read like the prices beside them, whatever computed or typed them.
+    for (TNumberEdit* e : {nedVrComDesconto, nedVrComDescontoManut}) e->setDisplayFormat(QStringLiteral("#,##0.00"));
     labelled(p, 0, 0, QStringLiteral("Licença de Uso"), dbeVrUnitLic);
     labelled(p, 0, 2, QStringLiteral("Desconto"), dbeDescLic);
     labelled(p, 0, 4, QStringLiteral("Com Desconto"), nedVrComDesconto);

@@ -14,6 +14,7 @@
 #include "ui/date_edit.h"
 #include "ui/db_edit.h"
 #include "ui/menus.h"
+#include "ui/number_edit.h"
 
 using namespace cot;
 using namespace cot::testing;
@@ -136,6 +137,96 @@ TEST_F(ProductLines, ChecksOfThePostStopItWithTheirMessage) {
     EXPECT_FALSE(confirm());
     EXPECT_EQ(dialogs.errors().value(0), "Desconto não pode ser maior que Vr. Unitário");
     EXPECT_EQ(stored("SELECT 1 FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7002'").rows.size(), 0);
+}
+
+// Closing the systems dialog by its title bar is a cancel: the line stays being inserted
+// and nothing reaches the server.
+TEST_F(ProductLines, ClosingTheSystemsDialogKeepsTheLineUnsaved) {
+    openForm(2);
+    startLine("7006", 1, 100, 0);
+    runner.expect(
+        [](QWidget& w) {
+            auto& d = static_cast<TfrmIncluServ&>(w);
+            ASSERT_TRUE(d.cdsSistema->locate(QStringLiteral("CDSISTEMA"), QStringLiteral("WEB00001")));
+            d.MarcaSistema();
+            d.close();
+        },
+        "frmIncluServ");
+    EXPECT_FALSE(confirm());
+    EXPECT_EQ(dialogs.errors(), QStringList{"A inclusão de sistemas para a linha de produto foi cancelada."});
+    EXPECT_EQ(line().state(), DataSetState::Insert);
+    EXPECT_TRUE(lines().cdsSistema->isEmpty());
+    EXPECT_EQ(stored("SELECT 1 FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7006'").rows.size(), 0);
+}
+
+// Another user stores the code while the dialog is open: the server refuses the line, and
+// the corrected line still gets the systems and the first installment chosen for it.
+TEST_F(ProductLines, ARefusedNewLineCorrectedKeepsItsSystemsAndFirstInstallment) {
+    openForm(2);
+    startLine("7102", 2, 100, 0);
+    runner.expect(
+        [this](QWidget& w) {
+            auto& d = static_cast<TfrmIncluServ&>(w);
+            for (const QString code : {"WEB00002", "WEB00003"}) {
+                ASSERT_TRUE(d.cdsSistema->locate(QStringLiteral("CDSISTEMA"), code));
+                d.MarcaSistema();
+            }
+            testServer().db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDLINPPROPINFOR, "
+                                   "NMLINPPROP, IDTIPLINPP, IDAMBLINPP) VALUES (:N, '01', :L, '7102', 'Outra', 'M', "
+                                   "'WEB')",
+                                   {{"N", number(2)}, {"L", number(990)}});
+            clickButton(*d.sbtConfirma);
+        },
+        "frmIncluServ");
+    EXPECT_FALSE(confirm());
+    EXPECT_EQ(dialogs.errors(), QStringList{"Código de Linha de Produto já cadastrado na proposta"});
+
+    dialogs.clearShown();
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); })) << dialogs.allTexts().join(u'|').toStdString();
+    f("CDLINPPROPINFOR").setAsString("7103");
+    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    const Packet schedule = scheduleOf("7103");
+    ASSERT_EQ(schedule.rows.size(), 1);
+    EXPECT_DOUBLE_EQ(schedule.value(0, "VRVELUSOPEDP").toDouble(), 200.0);
+    const Packet systems = stored("SELECT S.CDSISTEMA FROM SISTLINPPROP S JOIN LINPPROP L ON L.NRPROPOSFAS = "
+                                  "S.NRPROPOSFAS AND L.NRVERPROPFAS = S.NRVERPROPFAS AND L.CDLINPPROP = S.CDLINPPROP "
+                                  "WHERE L.NRPROPOSFAS = :N AND L.NRVERPROPFAS = :V AND L.CDLINPPROPINFOR = '7103' "
+                                  "ORDER BY S.CDSISTEMA");
+    EXPECT_EQ(column(systems, "CDSISTEMA"), (QStringList{"WEB00002", "WEB00003"}));
+}
+
+// The first line of a proposal without lines starts from an empty schedule, never from the
+// schedule and total of the line shown before.
+TEST_F(ProductLines, AProposalWithoutLinesShowsNoScheduleOfAnother) {
+    for (const char* table : {"VENCLINPPROP", "SISTLINPPROP", "SIMULALINP", "LINPPROP"})
+        testServer().db().exec(QString("DELETE FROM %1 WHERE NRPROPOSFAS = :N").arg(table), {{"N", number(12)}});
+    openForm(2);
+    ASSERT_TRUE(line().locate(QStringLiteral("CDLINPPROPINFOR"), QStringLiteral("2001")));
+    LineInstallmentsArea& schedule = screen->area<LineInstallmentsArea>();
+    ASSERT_EQ(schedule.cdsVenc_Valor->recordCount(), 4);
+    ASSERT_NE(schedule.nedVrTotal->value(), 0.0);
+
+    ASSERT_TRUE(select(12));
+    ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
+    ASSERT_TRUE(line().isEmpty());
+    EXPECT_EQ(schedule.cdsVenc_Valor->recordCount(), 0);
+    EXPECT_EQ(schedule.nedVrTotal->value(), 0.0);
+    ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); })) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_EQ(schedule.cdsVenc_Valor->recordCount(), 0);
+    EXPECT_EQ(schedule.nedVrTotal->value(), 0.0);
+}
+
+// A discounted value typed in reads like every price, thousands and two decimals.
+TEST_F(ProductLines, ATypedDiscountedValueIsShownAsMoney) {
+    openForm(2);
+    startLine("7007", 1, 12000, 0);
+    lines().nedVrComDesconto->setText(QStringLiteral("11990,5"));
+    ASSERT_TRUE(runHandler([&] { lines().nedVrComDescontoExit(false); }));
+    EXPECT_EQ(lines().nedVrComDesconto->text(), "11.990,50");
+    EXPECT_DOUBLE_EQ(f("VRDESLICUSOPROP").asFloat(), 9.5);
+    ASSERT_TRUE(runHandler([&] { lines().Controla_Vr_Desconto(); }));
+    EXPECT_EQ(lines().nedVrComDesconto->text(), "11.990,50");
 }
 
 // The grace month is compared as its last day, on leaving the field and at the post alike.

@@ -2,6 +2,7 @@
 // access points, what reaches the server on confirming and what goes back to the screen.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QMap>
 #include <QSignalBlocker>
@@ -167,7 +168,7 @@ TEST_F(SystemsDialog, AStoredLineGetsTheSystemsInCheckingOrderAfterTheSortedChec
 
     for (const char* code : {"WEB00003", "WEB00001", "WEB00002"}) space(code);
     clickButton(*dlg->sbtConfirma);
-    EXPECT_EQ(sent("GetVdLinProd", 9), QStringList{"WEB00001 WEB00002 WEB00003"});
+    EXPECT_EQ(sent("GetVdLinProd", 9), QStringList{"WEB00001 WEB00002 WEB00003 WEB00005"}) << "with the line's own";
     EXPECT_EQ(calls.value(0).args.value(5), QVariant(5.0)) << "users as a number";
     EXPECT_EQ(sent("InsereSistema", 3), (QStringList{"WEB00003", "WEB00001", "WEB00002"}));
     EXPECT_FALSE(dlg->isVisible());
@@ -215,6 +216,51 @@ TEST_F(SystemsDialog, AConfigurationTheClientHasIsRefusedAndNothingIsWritten) {
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_TRUE(sent("InsereSistema", 3).isEmpty());
     EXPECT_EQ(inDatabase(9, "WEB00001"), 0);
+}
+
+// What the line already holds counts: with it, the new systems make the client's contract.
+TEST_F(SystemsDialog, TheWholeResultingConfigurationIsCheckedAgainstTheClientsContract) {
+    testServer().db().exec("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) "
+                           "VALUES (:N, '03', :L, 'WEB00001')",
+                           {{"N", number(6)}, {"L", number(9)}});
+    onLine(6, "03", "6001");
+    open();
+    for (const char* code : {"WEB00002", "WEB00003"}) space(code);
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(sent("GetVdLinProd", 9), QStringList{"WEB00001 WEB00002 WEB00003"});
+    EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto já cadastrada para o cliente informado."});
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_EQ(inDatabase(9, "WEB00002"), 0);
+}
+
+// The list has the focus from the start: Space ticks the current system.
+TEST_F(SystemsDialog, TheListStartsWithTheFocusAndSpaceTicks) {
+    onLine(2, "01", "2002");
+    open();
+    ASSERT_TRUE(dlg->dbgServico->hasFocus()) << (QApplication::focusWidget()
+                                                     ? QApplication::focusWidget()->objectName().toStdString()
+                                                     : std::string("nothing"));
+    const QString first = (*dlg->cdsSistema)[kCode].asString();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(marks().value(first), "S");
+    EXPECT_TRUE(dlg->rdbWeb->isChecked());
+}
+
+// Closing the window by its title bar is a cancel, as Cancelar is.
+TEST_F(SystemsDialog, ClosingByTheTitleBarCancelsTheChoice) {
+    onLine(2, "01", "2002");
+    ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
+    lineKind(false);
+    runner.expect([](QWidget& w) {
+        auto& d = static_cast<TfrmIncluServ&>(w);
+        d.cdsSistema->locate(kCode, QStringLiteral("WEB00001"));
+        d.MarcaSistema();
+        d.close();
+    }, "frmIncluServ");
+    ASSERT_TRUE(runHandler([] { Cli_cot05005::CriaIncluServ(true); }));
+    EXPECT_TRUE(lines().boCancela);
+    EXPECT_TRUE(lines().cdsSistema->isEmpty()) << "nothing handed back";
+    EXPECT_FALSE(Cli_cot05005::boStCriado);
 }
 
 TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
