@@ -1,5 +1,12 @@
 #include "approval/approval_email.h"
 
+#include <QEventLoop>
+#include <QRegularExpression>
+#include <QTextDocumentFragment>
+#include <atomic>
+#include <exception>
+#include <thread>
+
 #include "base/errors.h"
 #include "data/client_dataset.h"
 #include "data/field.h"
@@ -9,6 +16,7 @@
 #include "services/local_query.h"
 #include "services/messages.h"
 #include "services/veltrano.h"
+#include "ui/busy_animation.h"
 
 namespace cot::approval {
 
@@ -17,6 +25,17 @@ namespace {
 const QString kMoney = QStringLiteral("#,##0.00");
 
 QString escaped(const QString& value, bool html) { return html ? value.toHtmlEscaped() : value; }
+
+bool looksLikeHtml(const QString& text) {
+    static const QRegularExpression tag(QStringLiteral("<\\s*/?\\s*[A-Za-z][A-Za-z0-9]*(\\s[^<>]*)?/?\\s*>"));
+    return tag.match(text).hasMatch();
+}
+
+QString plainTextOf(const QString& html) {
+    QString text = QTextDocumentFragment::fromHtml(html).toPlainText();
+    text.replace(QChar::Nbsp, QLatin1Char(' '));
+    return text;
+}
 
 }  // namespace
 
@@ -60,7 +79,7 @@ QString productLinesText(const QList<ProductLineValue>& lines, const QString& va
     QString out;
     for (const ProductLineValue& line : lines)
         out += escaped(line.name, html) + QStringLiteral(", ") + valorWord + QLatin1Char(' ') +
-               formatFloat(kMoney, line.value) + QStringLiteral("</b> ");
+               formatFloat(kMoney, line.value) + (html ? QStringLiteral("</b> ") : QStringLiteral(" "));
     return out;
 }
 
@@ -98,8 +117,10 @@ std::optional<MailMessage> composeNotification(const QString& key, const Packet&
     MailMessage message;
     message.to = splitAddressList(param.recipients);
     message.subject = param.subject;
-    message.textPart = expandTemplate(param.text, placeholders(key, data, false));
     message.htmlPart = expandTemplate(param.text, placeholders(key, data, true));
+    // A template written in HTML gives the plain part as its text, never its tags.
+    message.textPart = looksLikeHtml(param.text) ? plainTextOf(message.htmlPart)
+                                                 : expandTemplate(param.text, placeholders(key, data, false));
     return message;
 }
 
@@ -150,6 +171,26 @@ QString ApprovalEmailResult::warning(const TMessages& catalogue) const {
     return lines.join(QLatin1Char('\n'));
 }
 
+void BackgroundMailSender::send(const MailAccount& account, const MailMessage& message) {
+    BusyScope busy;
+    QEventLoop loop;
+    std::exception_ptr failure;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        try {
+            inner_.send(account, message);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done = true;
+        // Queued: delivered once the loop runs, even when it has not started yet.
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    if (!done) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
 ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& params, MailSender& sender,
                               const MailSetupLoader& setupLoader) {
     ApprovalEmailResult result;
@@ -157,8 +198,18 @@ ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& 
     for (const QString& key : {kParamLicenca, kParamServico}) {
         if (!notificationApplies(key, data.proposal)) continue;
         try {
-            const std::optional<MailMessage> composed = composeNotification(key, params(data.proposal.language, key), data);
-            if (!composed) continue;
+            // Every notification that applies and does not go out is named, whatever stopped it.
+            if (data.proposal.language.trimmed().isEmpty())
+                throw UserError(QStringLiteral("a proposta não tem idioma informado."));
+            const Packet packet = params(data.proposal.language, key);
+            const std::optional<MailMessage> composed = composeNotification(key, packet, data);
+            if (!composed) {
+                throw UserError(packet.isEmpty()
+                                    ? QStringLiteral("o parâmetro de e-mail %1 não está cadastrado para o idioma %2.")
+                                          .arg(key, data.proposal.language.trimmed())
+                                    : QStringLiteral("o parâmetro de e-mail %1 do idioma %2 não está ativo.")
+                                          .arg(key, data.proposal.language.trimmed()));
+            }
             if (!setup) setup = setupLoader ? setupLoader() : mailSetupOf(Veltrano::FiliProc(), Veltrano::Operador());
             MailMessage message = *composed;
             message.from = setup->from;

@@ -129,7 +129,21 @@ struct ApprovalEmailResult {
     QString warning(const TMessages& catalogue) const;
 };
 
-// Sends the notifications that apply, licence of use first. `setup` runs once, only when a
+// Runs another sender's send on a worker thread: the SMTP dialogue may take its timeouts,
+// and the caller's (interface) thread meanwhile keeps painting in a local event loop under
+// the busy window, user input held back. Returns, or throws what the send threw, once the
+// worker is done.
+class BackgroundMailSender : public MailSender {
+public:
+    explicit BackgroundMailSender(MailSender& inner) : inner_(inner) {}
+    void send(const MailAccount& account, const MailMessage& message) override;
+
+private:
+    MailSender& inner_;
+};
+
+// Sends the notifications that apply, licence of use first. One that applies but cannot be
+// sent (no language on the proposal, its parameter missing or inactive) is a failure too. `setup` runs once, only when a
 // notification is to be sent; by default the current branch's and operator's.
 ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& params,
                               MailSender& sender = defaultMailSender(), const MailSetupLoader& setup = {});

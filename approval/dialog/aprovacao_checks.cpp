@@ -147,6 +147,13 @@ int TfrmAprovacao::installmentCount(const QString& line) {
         s.net().getPacket(QStringLiteral("GetVenc_Valor"), {nr_, ver_, line, 1}));
     const int n = cdsVencLinha->recordCount();
     installments_.insert(line, n);
+    // What the acceptance charges for the line: its installments as stored, to the cent.
+    long double charged = 0;
+    for (int r = 0; r < n; ++r) {
+        ClientDataSet::RowView view(*cdsVencLinha, r);
+        charged += static_cast<long double>((*cdsVencLinha)[QStringLiteral("VRVELUSOPEDP")].asFloat());
+    }
+    charged_.insert(line, static_cast<double>(charged));
     return n;
 }
 
@@ -155,8 +162,9 @@ bool TfrmAprovacao::confirmLines() {
     cdsLinhaProduto->setFilter(QStringLiteral("VRLICENCUSOPROP <> '0' AND QTMINIMAFATPROP <> '0'"));
     cdsLinhaProduto->setFiltered(true);
     ClientDataSet& t = *cdsLinhaProduto;
-    // Each line's installments are read once; the value is then computed from that count.
+    // Each line's installments are read once; its value is then their sum.
     installments_.clear();
+    charged_.clear();
     QStringList lines;
     for (int r = 0; r < t.rowCount(); ++r) {
         ClientDataSet::RowView view(t, r);

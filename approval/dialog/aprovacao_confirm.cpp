@@ -13,6 +13,7 @@
 #include "ui/busy_animation.h"
 #include "ui/date_edit.h"
 #include "ui/edits.h"
+#include "ui/event_boundary.h"
 #include "ui/screen.h"
 
 namespace cot {
@@ -72,8 +73,12 @@ void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& 
     {
         BusyScope busy;
         s.net().callChecked(QStringLiteral("AceiteProposta"), args);
-        if (prospect) Veltrano::AtualizaLocalCache({QStringLiteral("CLIENTE"), QStringLiteral("ENDECLIE")});
-        Cli_cot05002::Atualiza_Tela();
+        // The acceptance is committed: whatever fails from here on is shown by its own
+        // boundary and the dialog still closes as done, never left offering to accept again.
+        if (prospect)
+            runHandler([] { Veltrano::AtualizaLocalCache({QStringLiteral("CLIENTE"), QStringLiteral("ENDECLIE")}); });
+        // A failed reload keeps the list's rows as they were, the proposal among them.
+        runHandler([] { Cli_cot05002::Atualiza_Tela(); });
     }
     const bool found = p.locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {nr, ver}, loCaseInsensitive);
     closeWith(mrOk);
@@ -100,8 +105,9 @@ void TfrmAprovacao::reportSuccess(const QString& nr) {
     if (licence) data.lines = approval::productLinesOf(*cdsLinhaProduto);
     data.linesTotal = exTotalLinhas;
     data.valorWord = msgPadrao.Msg(QStringLiteral("valor"));
-    const approval::ApprovalEmailResult sent = approval::GeraEmail(
-        data, approval::paramsFrom(s.net()), mailSender ? *mailSender : defaultMailSender());
+    // The SMTP dialogue goes off this thread: the screens keep painting under the busy window.
+    approval::BackgroundMailSender background(mailSender ? *mailSender : defaultMailSender());
+    const approval::ApprovalEmailResult sent = approval::GeraEmail(data, approval::paramsFrom(s.net()), background);
     const QString key = licence && package ? QStringLiteral("AprovaLUSERV_Sucesso")
                         : licence          ? QStringLiteral("AprovaLU_Sucesso")
                                            : QStringLiteral("AprovaSERV_Sucesso");

@@ -191,19 +191,11 @@ void TfrmAprovacao::FormClose(CloseAction& action) {
 }
 
 void TfrmAprovacao::cdsLinhaProdutoCalcFields(ClientDataSet& t) {
-    const long double base =
-        (static_cast<long double>(t[QStringLiteral("VRLICENCUSOPROP")].asFloat()) -
-         static_cast<long double>(t[QStringLiteral("VRDESLICUSOPROP")].asFloat())) *
-        static_cast<long double>(t[QStringLiteral("QTMINIMAFATPROP")].asFloat());
-    long double value = base;
-    const auto count = installments_.constFind(t[QStringLiteral("CDLINPPROP")].asString());
-    if (count != installments_.constEnd() && *count > 3) {
-        const ClientDataSet& perc = proposalScreen().paramPerc();
-        const long double rate =
-            perc.active() && !perc.isEmpty() ? perc[QStringLiteral("VRTXJUROSLICUSO")].asFloat() : 0;
-        value = base + base * rate / 100;
-    }
-    t[QStringLiteral("VRLINPROD")].setAsFloat(static_cast<double>(value));
+    // The value consented to is the one the acceptance charges: the sum of the line's
+    // installments as stored (whatever interest they carry or not), never a figure worked
+    // out again here.
+    const auto charged = charged_.constFind(t[QStringLiteral("CDLINPPROP")].asString());
+    t[QStringLiteral("VRLINPROD")].setAsFloat(charged != charged_.constEnd() ? *charged : 0.0);
 }
 
 bool TfrmAprovacao::isProspect() const {

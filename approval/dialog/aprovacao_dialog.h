@@ -36,8 +36,8 @@ public:
     void sbtCancelClick() override;  // Escape: as the cancel button
     void sbtCancelarClick();
 
-    // Licence value of the line in view, with the interest when paid in more than three
-    // installments (counts read once per line, see installmentCount).
+    // Licence value of the line in view: the sum of its installments, as charged (read
+    // once per line, see installmentCount).
     void cdsLinhaProdutoCalcFields(ClientDataSet& t);
 
     TGroupBox *grbDtAprov, *grbProspect;
@@ -80,6 +80,7 @@ private:
     void reportSuccess(const QString& nr);
 
     QHash<QString, int> installments_;
+    QHash<QString, double> charged_;  // line → sum of its licence installments
     QString nr_, ver_;  // the proposal being approved, taken when the confirmation starts
 };
 

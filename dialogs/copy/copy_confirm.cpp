@@ -10,6 +10,7 @@
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"
 #include "ui/edits.h"
+#include "ui/event_boundary.h"
 #include "ui/screen.h"
 
 namespace cot {
@@ -33,7 +34,9 @@ void TfrmCopiaProposta::sbtConfirmaClick() {
             refusal = std::current_exception();
         }
         if (!refusal) {
-            Cli_cot05002::Atualiza_Tela();
+            // The copy is committed: a reload that fails is shown on its own and the dialog
+            // still closes as done, never left to try the version again.
+            runHandler([] { Cli_cot05002::Atualiza_Tela(); });
             s.proposal().locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {nr, target}, loCaseInsensitive);
             closeWith(mrOk);
             msgPadrao.ShowMsg(QStringLiteral("Copia_Sucesso"), DialogType::Information, mbOK);

@@ -5,6 +5,8 @@
 #include "base/errors.h"
 #include "data/packet.h"
 #include "rpc/net_connection.h"
+#include "services/consiste.h"
+#include "services/mask_text.h"
 #include "services/messages.h"
 
 namespace cot {
@@ -39,11 +41,14 @@ void readHeader(NetConnection& net, ProposalReportData& d, const TMessages& mess
         d.partyName = text(list, r, "NOME");
         d.corporateName = text(list, r, "NMRAZSOCPROS");
         d.inscription = text(list, r, "NRINSJURCLIE");
+        const QString mask = Consiste::PictPess(Consiste::Ajusta_Inscricao(d.inscription));
+        if (!mask.isEmpty()) d.inscription = formatMaskText(mask, d.inscription);
         d.contract = text(list, r, "IDTIPOPROPFAS");
         d.language = text(list, r, "IDIDIOMA");
         d.contact = text(list, r, "DSREFECONT");
         d.product = text(list, r, "NMPROCOMERCI");
-        d.salesperson = text(list, r, "NMOPERADOR");
+        d.salesperson = text(list, r, "NMOPERRESP");
+        if (d.salesperson.isEmpty()) d.salesperson = text(list, r, "CDOPERRESP");
         d.date = day(list, r, "DTPROPOSFAS");
         d.validUntil = day(list, r, "DTVALPROPFAS");
         d.acceptedOn = day(list, r, "DTACEPROPFAS");
@@ -109,8 +114,20 @@ void readTexts(NetConnection& net, ProposalReportData& d) {
 
 }  // namespace
 
-long double ProposalReportData::Line::licenceTotal() const {
+static long double sumOf(const QList<ProposalReportData::Installment>& rows) {
+    long double sum = 0;
+    for (const ProposalReportData::Installment& i : rows) sum += i.value;
+    return sum;
+}
+
+long double ProposalReportData::Line::quotedLicence() const {
     return (static_cast<long double>(licence) - licenceDiscount) * quantity;
+}
+
+// The installments are what is charged: printing the quoted figure beside them would
+// show a total that is not the one paid.
+long double ProposalReportData::Line::licenceTotal() const {
+    return schedule.isEmpty() ? quotedLicence() : sumOf(schedule);
 }
 
 long double ProposalReportData::Line::monthlyTotal() const {
@@ -132,7 +149,7 @@ long double ProposalReportData::monthlyTotal() const {
 }
 
 long double ProposalReportData::servicesTotal() const {
-    if (serviceCharging == QLatin1String("P")) return packageValue;
+    if (serviceCharging == QLatin1String("P")) return serviceSchedule.isEmpty() ? packageValue : sumOf(serviceSchedule);
     long double sum = 0;
     for (const Service& s : services) sum += s.value();
     return sum;

@@ -21,8 +21,10 @@ struct ProposalReportData {
         double licence = 0, licenceDiscount = 0, monthly = 0, monthlyDiscount = 0;
         QStringList systems;  // "SIGLA - name"
         QList<Installment> schedule;
-        // (unit − discount) × quantity, in whole arithmetic of long double.
+        // What the licence costs: the sum of its installments once they are set (they may
+        // carry interest), else (unit − discount) × quantity.
         long double licenceTotal() const;
+        long double quotedLicence() const;  // (unit − discount) × quantity, long double
         long double monthlyTotal() const;
     };
     struct Service {
@@ -38,6 +40,7 @@ struct ProposalReportData {
     QString branch, number, version, reference;
     QString party, partyCode, partyName, corporateName, inscription;  // party: C client, P prospect
     QString contract, language, contact, product, salesperson;       // contract: M, L, S
+    // salesperson: the header's responsible operator; inscription: formatted (CNPJ/CPF)
     QDate date, validUntil, acceptedOn;
     QString serviceCharging;  // P package, H hourly
     double packageValue = 0;
@@ -50,7 +53,8 @@ struct ProposalReportData {
 
     long double licenceTotal() const;
     long double monthlyTotal() const;
-    // The package value when the services are charged as a package, else the hours quoted.
+    // Charged as a package: the sum of its installments once they are set (they may carry
+    // interest), else the package value. Charged by the hour: the hours quoted.
     long double servicesTotal() const;
 };
 

@@ -118,10 +118,11 @@ private:
         for (const auto& [key, width] : columns) {
             const QByteArray k(key);
             const bool numeric = k != "R_LINHA" && k != "R_TIPO";
-            out_ += QStringLiteral("<th%1 width=\"%2%\" style=\"font-size: 8pt;\">%3</th>")
+            // Narrow columns: each word of a heading on its own line, never split itself.
+            out_ += QStringLiteral("<th%1 width=\"%2%\" style=\"font-size: 8pt; white-space: nowrap;\">%3</th>")
                         .arg(numeric ? QStringLiteral(" class=\"n\"") : QString())
                         .arg(width)
-                        .arg(esc(label(key)));
+                        .arg(esc(label(key)).split(QLatin1Char(' '), Qt::SkipEmptyParts).join(QStringLiteral("<br/>")));
         }
         out_ += QStringLiteral("</tr>");
         for (const ProposalReportData::Line& l : d_.lines) {
@@ -153,7 +154,8 @@ private:
         out_ += QStringLiteral("<tr>");
         for (const char* key : {"R_SERVICO", "R_LOCAL", "R_HORAS", "R_VALOR_HORA", "R_DESC_PERC", "R_HORA_DESC", "R_VALOR"}) {
             const bool numeric = QByteArray(key) != "R_SERVICO" && QByteArray(key) != "R_LOCAL";
-            out_ += QStringLiteral("<th%1>%2</th>").arg(numeric ? QStringLiteral(" class=\"n\"") : QString(), esc(label(key)));
+            out_ += QStringLiteral("<th%1 style=\"white-space: nowrap;\">%2</th>")
+                        .arg(numeric ? QStringLiteral(" class=\"n\"") : QString(), esc(label(key)));
         }
         out_ += QStringLiteral("</tr>");
         for (const ProposalReportData::Service& s : d_.services) {

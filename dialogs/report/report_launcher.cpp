@@ -81,6 +81,18 @@ void TfrmRelPropostaComercial::rpddPadraoBeforeGetQueryParams(ReportParams& para
     }
 }
 
+QString TfrmRelPropostaComercial::pdfFileName() const {
+    const ClientDataSet& p = proposalScreen().proposal();
+    if (!p.active() || p.isEmpty()) return {};
+    QString number = p["NRPROPOSFAS"].asString().trimmed();
+    while (number.size() > 1 && number.startsWith(u'0')) number.remove(0, 1);
+    const QString version = p["NRVERPROPFAS"].asString().trimmed();
+    // Keys are digits; anything else would not make a safe file name.
+    for (const QChar c : number + version)
+        if (!c.isDigit()) return {};
+    return QStringLiteral("Proposta %1-%2.pdf").arg(number, version);
+}
+
 QString TfrmRelPropostaComercial::renderReport(const ReportDefinition& report, const ReportParams& params) {
     if (!report.body.trimmed().isEmpty()) return TReportDialog::fillTemplate(report.body, params);
     // A parameter the report does not declare is the current proposal's.

@@ -28,6 +28,8 @@ public:
     // The report's HTML: a layout of the store with a body is filled with the parameters;
     // the module's own reports are built from the proposal the parameters name.
     QString renderReport(const ReportDefinition& report, const ReportParams& params);
+    // "Proposta <number>-<version>.pdf" of the current proposal, the number without its zeros.
+    QString pdfFileName() const override;
 
 private:
     TfrmPropostaComercial& proposalScreen() const;

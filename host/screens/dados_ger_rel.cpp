@@ -149,6 +149,7 @@ void TfrmDadosGerRel::sbtPdfClick() {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (const QString name = pdfFileName(); !name.isEmpty()) dialog.selectFile(name);
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Salvar"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
     if (ModalRunner::current().exec(dialog) != mrOk || dialog.selectedFiles().isEmpty()) return;

@@ -65,6 +65,8 @@ public:
     virtual void sbtVisualizarClick();
     virtual void sbtPdfClick();
     virtual void sbtFecharClick() { Close(); }
+    // The name the PDF file dialog offers; empty offers none.
+    virtual QString pdfFileName() const { return {}; }
 
     TMessages msgPadrao;
     TReportDialog rpddPadrao;

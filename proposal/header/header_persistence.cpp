@@ -49,6 +49,9 @@ void HeaderController::cdsPropostaAfterInsert() {
     f("IDCLIENPROSP").setAsString(QStringLiteral("C"));
     f("IDSOLPROPFAS").setAsString(QStringLiteral("S"));
     f("IDTIPOCOBRSERV").setAsString(QStringLiteral("P"));
+    // No control sets the language; without it the texts cannot be generated nor the
+    // approval notifications found, so a new proposal is in Portuguese.
+    f("IDIDIOMA").setAsString(QStringLiteral("POR"));
     dbcTipoPropChange();
     // The number is taken as soon as the insertion starts. A failed call is reported
     // here rather than leaving the row without a number until the save refuses it.

@@ -47,8 +47,11 @@ protected:
         dlg.reset(createForm<TfrmRelPropostaComercial>(screen));
         showAndActivate(*dlg);
         runner.expect(
-            [path](QWidget& w) {
+            [path, proposal](QWidget& w) {
                 auto& files = static_cast<QFileDialog&>(w);
+                // The file is named after the proposal before the user types anything.
+                EXPECT_TRUE(files.selectedFiles().value(0).endsWith(QStringLiteral("Proposta %1-01.pdf").arg(proposal)))
+                    << files.selectedFiles().value(0).toStdString();
                 if (path.isEmpty()) return files.reject();
                 files.selectFile(path);
                 static_cast<QDialog&>(files).accept();  // QFileDialog::accept checks the name
@@ -71,9 +74,10 @@ TEST_F(ReportPdf, TheWrittenPdfHoldsTheReferenceClientTotalsAndTexts) {
     const QString text = run("pdftotext", {"-enc", "UTF-8", pdf, "-"}).simplified();
     for (const char* expected :
          {"Proposta de Contratação - Manutenção", "ERP Web e serviços de implantação", "Beta Comércio",
-          "ERP Web completo", "Escrita Fiscal Web", "10.801,00", "1.360,00", "7.728,00", "18.529,00",
+          "ERP Web completo", "Escrita Fiscal Web", "10.943,50", "1.360,00", "7.728,00", "18.671,50",
           "Apresentamos nossa proposta de licença de uso com manutenção mensal.",
-          "As parcelas da licença vencem nas datas indicadas"})
+          "As parcelas da licença vencem nas datas indicadas", "22.333.444/0001-72", "Gerente Comercial",
+          "Usuários", "Qtde."})
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
     // Printed at the size it was laid out: the 15 pt title is about 15 pt high on the page
     // (a layout taken in the writer's own pixels came out at a third of that).

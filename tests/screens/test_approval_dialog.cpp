@@ -7,9 +7,11 @@
 #include <QLabel>
 #include <QTableView>
 #include <memory>
+#include <vector>
 
 #include "approval/confirmation/conf_aceite.h"
 #include "approval/dialog/aprovacao_dialog.h"
+#include "base/errors.h"
 #include "screens/proposal_fixture.h"
 #include "support/list_window.h"
 #include "services/mail_sender.h"
@@ -288,6 +290,52 @@ TEST_F(ApprovalDialog, AnAcceptedProposalGoneFromTheListIsReportedAndNotifiesNob
     EXPECT_TRUE(dialogs.questions().isEmpty());
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(busyDepth(), 0);
+}
+
+TEST_F(ApprovalDialog, AReloadFailingAfterTheAcceptanceStillReportsItNotifiesAndCloses) {
+    open(2);
+    onCall = [](const QString& m) {
+        if (m.startsWith(QLatin1String("GetProposta"))) throw ServerError(QStringLiteral("Servidor indisponível."));
+    };
+    answerConfirmation(true);
+    dialogs.expectMessageDlg(mrOk);
+    confirm(QDate(2026, 12, 11));
+    EXPECT_TRUE(accepted(2));
+    EXPECT_EQ(dialogs.errors(), QStringList{"Servidor indisponível."}) << "the reload's own failure";
+    ASSERT_EQ(dialogs.questions().size(), 1);
+    EXPECT_TRUE(dialogs.questions().front().startsWith("Foi gerada apuração")) << "the acceptance was recorded";
+    EXPECT_EQ(mail.sent.size(), 2);
+    EXPECT_FALSE(dlg->isVisible()) << "no second Confirmar that would say it is already accepted";
+    EXPECT_EQ(busyDepth(), 0);
+}
+
+// The server charges each line's installments as stored: a schedule without the interest,
+// or one whose interest was cut to the cent, is what the user consents to and is told.
+TEST_F(ApprovalDialog, TheValueConfirmedAndMailedIsTheSumOfTheInstallmentsCharged) {
+    auto schedule = [this](int line, const std::vector<double>& values) {
+        testServer().db().exec("DELETE FROM VENCLINPPROP WHERE CDLINPPROP = :L", {{"L", number(line)}});
+        for (size_t i = 0; i < values.size(); ++i)
+            testServer().db().exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, "
+                                   "VRVELUSOPEDP) VALUES (:N, '01', :L, :D, :V)",
+                                   {{"N", number(2)}, {"L", number(line)},
+                                    {"D", QDateTime(QDate(2027, int(i) + 1, 10), QTime(0, 0))}, {"V", values[i]}});
+    };
+    schedule(3, {2375, 2375, 2375, 2375});           // four installments, no interest: 9.500,00
+    schedule(4, {330.13, 330.13, 330.13, 330.12});  // 1.301 + 1,5 % cut: 1.320,51
+    open(2);
+    answerConfirmation(true);
+    dialogs.expectMessageDlg(mrOk);
+    confirm(QDate(2026, 12, 11));
+    ASSERT_TRUE(accepted(2));
+    const double charged = scalar("SELECT SUM(VRCOBR) FROM COBRPROP WHERE NRPROPOSFAS = :N AND IDORIGCOBR = 'L'", 2)
+                               .toDouble();
+    EXPECT_NEAR(charged, 10820.51, 0.001);
+    EXPECT_NEAR(confirmationTotal, charged, 0.001);
+    ASSERT_FALSE(mail.sent.isEmpty());
+    const QString text = mail.sent.front().message.textPart;
+    EXPECT_TRUE(text.contains("9.500,00")) << text.toStdString();
+    EXPECT_TRUE(text.contains("1.320,51")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Total: 10.820,51")) << text.toStdString();
 }
 
 TEST_F(ApprovalDialog, AProspectWhoseInscriptionIsAClientsIsRefusedBeforeAnyCall) {

@@ -1,6 +1,10 @@
 // Approval notifications: the templates expanded from the proposal, each notification sent
 // on its own, and the whole road through the branch's account to a real SMTP receiver.
 #include <QTemporaryDir>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <gtest/gtest.h>
 
 #include "approval/approval_email.h"
@@ -9,6 +13,8 @@
 #include "services/local_query.h"
 #include "services/messages.h"
 #include "support/qt_printers.h"
+#include "support/screen_widgets.h"
+#include "ui/busy_animation.h"
 #include "support/smtp_receiver.h"
 #include "support/test_server.h"
 
@@ -45,8 +51,9 @@ TEST(ApprovalEmail, PlaceholdersExpandedInOrderEverywhereTheyAppear) {
         d);
     ASSERT_TRUE(licence);
     EXPECT_EQ(licence->textPart,
-              "2/01 2 2 - Sistema fiscal - Alfa Comércio: Fiscal, valor 1.500,00</b> Folha, valor 300,50</b> |"
-              "Fiscal, valor 1.500,00</b> Folha, valor 300,50</b> = 1.800,50 #VALORPACOTESERVICO");
+              "2/01 2 2 - Sistema fiscal - Alfa Comércio: Fiscal, valor 1.500,00 Folha, valor 300,50 |"
+              "Fiscal, valor 1.500,00 Folha, valor 300,50 = 1.800,50 #VALORPACOTESERVICO");
+    EXPECT_TRUE(licence->htmlPart.contains("Fiscal, valor 1.500,00</b> Folha, valor 300,50</b> |"));
     EXPECT_EQ(licence->to, (QStringList{"a@x.com", "b@x.com", "c@x.com"}));
     EXPECT_EQ(licence->subject, "Aceite");
 
@@ -80,7 +87,14 @@ TEST(ApprovalEmail, HtmlPartEscapesTheProposalValuesButKeepsTheTemplateMarkup) {
                                        param("S", "a@x.com", "<p>#FANTASIACLIENTE/PROSPECT #DESCRICAOPROP</p><b>#DADOSLINHAPROD"), d);
     ASSERT_TRUE(m);
     EXPECT_EQ(m->htmlPart, "<p>João &amp; &lt;Filhos&gt; &quot;A&quot; &lt; B</p><b>&lt;script&gt;x&lt;/script&gt;, valor 10,00</b> ");
-    EXPECT_EQ(m->textPart, "<p>João & <Filhos> \"A\" < B</p><b><script>x</script>, valor 10,00</b> ");
+    // The plain part of an HTML template is its text: no tag of the template or of the lines.
+    EXPECT_TRUE(m->textPart.startsWith("João & <Filhos> \"A\" < B")) << m->textPart.toStdString();
+    EXPECT_TRUE(m->textPart.contains("<script>x</script>, valor 10,00")) << m->textPart.toStdString();
+    for (const char* tag : {"<p>", "</p>", "<b>", "</b>", "&amp;", "&lt;"})
+        EXPECT_FALSE(m->textPart.contains(tag)) << tag << ": " << m->textPart.toStdString();
+
+    const auto bold = composeNotification(kParamLicenca, param("S", "a@x.com", "Linhas: <b>#DADOSLINHAPROD</b>"), proposal());
+    EXPECT_EQ(bold->textPart, "Linhas: Fiscal, valor 1.500,00 Folha, valor 300,50 ");
 }
 
 TEST(ApprovalEmail, InactiveMissingOrNotApplyingSendsNothing) {
@@ -130,10 +144,60 @@ TEST(ApprovalEmail, OneFailingNotificationDoesNotDropTheOtherAndIsNamed) {
     EXPECT_EQ(r2.failed[0].key, kParamServico);
     EXPECT_EQ(r2.failed[0].error, "Servidor de aplicação fora do ar.");
 
+    // Applying but not sent for want of a language or of an active parameter: named too.
+    const ApprovalEmailResult noLanguage = [&] {
+        ApprovalEmailData d = proposal();
+        d.proposal.language.clear();
+        return GeraEmail(d, params, recorder, setup);
+    }();
+    ASSERT_EQ(noLanguage.failed.size(), 2);
+    EXPECT_EQ(noLanguage.failed[0].error, "a proposta não tem idioma informado.");
+    const ParamLoader inactive = [&](const QString&, const QString& key) -> Packet {
+        return key == kParamLicenca ? param("L", "f@x.com", "L", "I") : Packet{};
+    };
+    const ApprovalEmailResult off = GeraEmail(proposal(), inactive, recorder, setup);
+    ASSERT_EQ(off.failed.size(), 2);
+    EXPECT_EQ(off.warning(catalogue),
+              "O e-mail de cobrança da licença de uso não foi enviado: o parâmetro de e-mail COT05000_PROPCOM do "
+              "idioma POR não está ativo.\nO e-mail de cobrança do pacote de serviços não foi enviado: o parâmetro "
+              "de e-mail COT05000_PROPSERV não está cadastrado para o idioma POR.");
+
     // Neither applies: no parameter is even asked for.
     asked.clear();
     EXPECT_TRUE(GeraEmail(proposal("L", "H"), params, recorder, setup).ok());
     EXPECT_TRUE(asked.isEmpty());
+}
+
+TEST(ApprovalEmail, SendingRunsOffTheInterfaceThreadWhichKeepsRunningUnderTheBusyWindow) {
+    cot::testing::ensureApplication();
+    // Holds the send until the interface thread has run a timer: a send made on that
+    // thread would never see it and give up.
+    struct HeldSender : MailSender {
+        std::atomic<bool> released{false};
+        std::thread::id thread;
+        void send(const MailAccount&, const MailMessage&) override {
+            thread = std::this_thread::get_id();
+            for (int i = 0; i < 500 && !released; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (!released) throw UserError("O envio não foi liberado.");
+        }
+    } held;
+    int busyWhileSending = -1;
+    QTimer::singleShot(0, [&] {
+        busyWhileSending = busyDepth();
+        held.released = true;
+    });
+    const MailAccount account{"smtp.demo:25", {}, {}};
+    const MailMessage message{"a@x.com", {"b@x.com"}, "Cobrar", "t", "h"};
+    EXPECT_NO_THROW(BackgroundMailSender(held).send(account, message));
+    EXPECT_NE(held.thread, std::this_thread::get_id());
+    EXPECT_EQ(busyWhileSending, 1) << "the busy window was up while the interface ran";
+    EXPECT_EQ(busyDepth(), 0);
+
+    // A failure of the worker reaches the caller as it was raised.
+    RecordingMailSender refusing;
+    refusing.failWhenSubjectContains = "Cobrar";
+    EXPECT_THROW(BackgroundMailSender(refusing).send(account, message), UserError);
+    EXPECT_EQ(busyDepth(), 0);
 }
 
 // The branch's account and the operator's address from the host database, the password
@@ -166,7 +230,7 @@ TEST_P(ApprovalEmailDelivery, BranchAccountDeliversBothNotificationsOverSmtp) {
     EXPECT_EQ(mails[0].rcptTos, (QStringList{"faturamento@demo.local", "contratos@demo.local"}));
     EXPECT_EQ(mails[0].mailFrom, "vendedor@demo.local");
     EXPECT_EQ(mails[0].login, "comercial.sp@demo.local");
-    EXPECT_TRUE(mails[0].parts[0].text.contains("Linhas: Fiscal, valor 1.500,00</b> Folha, valor 300,50</b>  Total: 1.800,50"));
+    EXPECT_TRUE(mails[0].parts[0].text.contains("Linhas: Fiscal, valor 1.500,00 Folha, valor 300,50  Total: 1.800,50"));
     EXPECT_EQ(mails[1].subject, "Proposta aceita - cobrar pacote de serviços");
     EXPECT_TRUE(mails[1].parts[1].text.contains("Pacote de serviços: 12.345,60"));
 

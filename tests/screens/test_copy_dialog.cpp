@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "base/errors.h"
 #include "dialogs/copy/copy_dialog.h"
 #include "screens/proposal_fixture.h"
 #include "ui/busy_animation.h"
@@ -148,6 +149,23 @@ TEST_F(CopyDialog, TheServersRefusalKeepsTheDialogOpenAndReloadsNothing) {
     EXPECT_EQ(dlg->medVersao->text(), "03") << "what was typed stays";
     EXPECT_EQ(busyDepth(), 0);
     EXPECT_TRUE(dialogs.questions().isEmpty()) << "no success reported";
+}
+
+TEST_F(CopyDialog, AReloadFailingAfterTheCopyStillClosesAsDone) {
+    open(2);
+    typeVersion(*dlg, "04");
+    screen->net().setCallObserver([this](const QString& m, const QVariantList&) {
+        calls << m;
+        if (m.startsWith(QLatin1String("GetProposta"))) throw ServerError(QStringLiteral("Servidor indisponível."));
+    });
+    dialogs.expectMessageDlg(mrOk);
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Servidor indisponível."}) << "the reload's own failure";
+    EXPECT_EQ(dialogs.questions(), QStringList{"Copia realizada com sucesso."});
+    EXPECT_EQ(versions(2), 2) << "the copy stands";
+    EXPECT_FALSE(dlg->isVisible()) << "no retry that would find the version taken";
+    EXPECT_EQ(screen->VER(), "01") << "the list as it was";
+    EXPECT_EQ(busyDepth(), 0);
 }
 
 TEST_F(CopyDialog, AVersion99StillLeavesTheLowestFreeVersionOffered) {

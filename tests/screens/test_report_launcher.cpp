@@ -114,11 +114,16 @@ TEST_F(ReportLauncher, TheProposalReportShowsTheProposalAsTheServerHoldsIt) {
     const QString html = dlg->rpddPadrao.html(*dlg->currentReport());
     for (const char* expected :
          {"Proposta de Contratação - Manutenção", "ERP Web e serviços de implantação", "Beta Comércio",
-          "2001 - ERP Web completo", "Escrita Fiscal Web", "9.500,00", "1.301,00", "10.801,00", "1.360,00",
-          "7.728,00", "18.529,00", "Apresentamos nossa proposta de licença de uso com manutenção mensal.",
-          "Colocar o ERP em produção em 60 dias."})
+          "2001 - ERP Web completo", "Escrita Fiscal Web", "1.301,00", "1.360,00",
+          "7.728,00", "Apresentamos nossa proposta de licença de uso com manutenção mensal.",
+          "Colocar o ERP em produção em 60 dias.", "22.333.444/0001-72", "Gerente Comercial"})
         EXPECT_TRUE(html.contains(QString::fromUtf8(expected))) << expected;
     EXPECT_FALSE(html.contains("00000000000000000002")) << "the number without its filling zeros";
+    EXPECT_FALSE(html.contains("Vendedor Demonstração")) << "the responsible one, not who included it";
+    // The licence totals are the installments charged: 9.500,00 in four with 1,5 % interest.
+    for (const char* charged : {"9.642,50", "10.943,50", "18.671,50"})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(charged))) << charged;
+    for (const char* quoted : {"10.801,00", "18.529,00"}) EXPECT_FALSE(html.contains(QString::fromUtf8(quoted))) << quoted;
 
     // A rental proposal in Spanish: rental total, no licence of use.
     setLanguage(3, "ESP");

@@ -4,6 +4,9 @@
 
 #include <QBuffer>
 #include <QPdfWriter>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -125,4 +128,92 @@ TEST(ReportRichText, TextAndAttributesAreRewrittenNotPassedThrough) {
     EXPECT_EQ(reportSafeHtml("<font face=\"Times &quot;New&quot;\" color=red size=4>x</font>"),
               "<font face=\"Times &quot;New&quot;\" color=\"red\" size=\"4\">x</font>");
     EXPECT_EQ(reportSafeHtml("<P ALIGN=center OnMouseOver=x>x<BR/>y<br>z</P>"), "<p align=\"center\">x<br />y<br />z</p>");
+}
+
+namespace {
+
+ProposalReportData licenceProposal() {
+    ProposalReportData d;
+    d.number = QStringLiteral("00000000000000000009");
+    d.version = QStringLiteral("01");
+    d.contract = QStringLiteral("M");
+    d.serviceCharging = QStringLiteral("P");
+    d.packageValue = 5400;
+    ProposalReportData::Line line;
+    line.code = QStringLiteral("2001");
+    line.name = QStringLiteral("ERP Web completo com módulos fiscais");
+    line.type = QStringLiteral("M");
+    line.users = 120;
+    line.quantity = 10;
+    line.licence = 10000;
+    line.licenceDiscount = 500;
+    line.monthly = 1360;
+    line.monthlyDiscount = 60;
+    for (const char* system : {"Escrita Fiscal Web", "Folha de Pagamento Web", "Contabilidade Web", "Estoque Web"})
+        line.systems << QStringLiteral("WEB - ") + QString::fromUtf8(system);
+    // 95.000,00 in four installments with 1,5 % interest.
+    for (int i = 0; i < 4; ++i) line.schedule << ProposalReportData::Installment{QDate(2027, i + 1, 10), 24106.25};
+    d.lines << line;
+    d.services = {{QStringLiteral("Implantação"), QStringLiteral("Cliente"), QStringLiteral("P"), 50, 100, 0, 100}};
+    d.serviceSchedule = {{QDate(2027, 1, 10), 1827}, {QDate(2027, 2, 10), 1827}, {QDate(2027, 3, 10), 1827}};
+    return d;
+}
+
+}  // namespace
+
+TEST(ProposalReportTotals, TheTotalsAreTheInstallmentsCharged) {
+    TMessages labels;
+    labels.loadFromFile(QStringLiteral(":/cot05002/cot05001_messages.txt"));
+    const QString html = proposalReportHtml(licenceProposal(), QStringLiteral("Proposta"), labels);
+    QTextDocument document;
+    document.setHtml(html);
+    const QString text = document.toPlainText();
+    // Licence 96.425,00 (not the quoted 95.000,00), services 5.481,00 (not 5.400,00).
+    for (const char* shown : {"96.425,00", "5.481,00", "101.906,00"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown << "\n" << text.toStdString();
+    for (const char* quoted : {"95.000,00", "5.400,00", "100.400,00"})
+        EXPECT_FALSE(text.contains(QString::fromUtf8(quoted))) << quoted;
+
+    // No schedule yet: the quoted figures stand.
+    ProposalReportData draft = licenceProposal();
+    draft.lines[0].schedule.clear();
+    draft.serviceSchedule.clear();
+    QTextDocument quoted;
+    quoted.setHtml(proposalReportHtml(draft, QStringLiteral("Proposta"), labels));
+    for (const char* shown : {"95.000,00", "5.400,00", "100.400,00"})
+        EXPECT_TRUE(quoted.toPlainText().contains(QString::fromUtf8(shown))) << shown;
+}
+
+TEST(ProposalReportTotals, NoWordIsBrokenInsideATableCellOnTheA4Page) {
+    cot::testing::ensureApplication();
+    TMessages labels;
+    labels.loadFromFile(QStringLiteral(":/cot05002/cot05001_messages.txt"));
+    for (const char* language : {"POR", "ESP"}) {
+        ProposalReportData d = licenceProposal();
+        d.language = QString::fromLatin1(language);
+        QTextDocument document;
+        document.setHtml(proposalReportHtml(d, QStringLiteral("Proposta"), labels));
+        QBuffer pdf;
+        pdf.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&pdf);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        document.setPageSize(writer.pageLayout().paintRectPixels(96).size());
+        // Laid out within the page: the headings kept whole do not push the table past it.
+        EXPECT_LE(document.documentLayout()->documentSize().width(), document.pageSize().width() + 1) << language;
+        int lines = 0;
+        for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+            const QTextLayout* layout = block.layout();
+            if (!layout) continue;
+            const QString t = block.text();
+            for (int i = 1; i < layout->lineCount(); ++i) {
+                ++lines;
+                const int start = layout->lineAt(i).textStart();
+                const QChar before = start > 0 ? t.at(start - 1) : QChar(u' ');
+                EXPECT_TRUE(before.isSpace() || before == u'-' || before == u'/')
+                    << language << ": \"" << t.toStdString() << "\" broken at " << start;
+            }
+        }
+        EXPECT_GT(lines, 0) << "the detail rows do wrap, between words";
+    }
 }
