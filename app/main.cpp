@@ -9,6 +9,7 @@
 #include "host_config.h"
 #include "main_window.h"
 #include "module_registry.h"
+#include "qt_translations.h"
 #include "scenario_runner.h"
 #include "rpc/rpc_channel.h"
 #include "screens/sign_in.h"
@@ -34,6 +35,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("cot-host"));
     QApplication::setApplicationDisplayName(QStringLiteral("Sistema Comercial"));
+    QTranslator qtTexts;
+    if (!cot::shell::installQtTranslations(qtTexts))
+        std::fprintf(stderr, "cot-host: tradução do Qt (qt6-translations-l10n) não encontrada\n");
 
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();

@@ -1,9 +1,11 @@
 // The proposal list: columns, codes shown as words, the status pictures with their legend,
 // the text colours of accepted proposals and requests, and the attachment column.
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
 #include <QPainter>
+#include <QTimer>
 
 #include "data/client_dataset.h"
 #include "data/data_source.h"
@@ -11,6 +13,9 @@
 #include "proposal/proposal_screen.h"
 #include "proposal/proposal_list_status.h"
 #include "base/clock.h"
+#include "base/errors.h"
+#include "services/settings_store.h"
+#include "services/veltrano.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
 #include "ui/page_control.h"
@@ -35,6 +40,10 @@ const ListColumn kListColumns[] = {
 
 // Olive: the colour InsereImagem leaves transparent.
 const QColor kTransparent(128, 128, 0);
+
+// Where each operator's column widths of the list are kept (apart from the filter's sets).
+const QString kWidthsScreen = QStringLiteral("COT05000_colunas");
+const QString kWidthsSet = QStringLiteral("dbgPadrao");
 
 // A status dot on an olive ground (drawn without smoothing so the ground stays one colour).
 QPixmap statusDot(const QColor& colour) {
@@ -90,7 +99,23 @@ void TfrmPropostaComercial::setupListGrid() {
     for (const ListColumn& c : kListColumns)
         dbgPadrao->addColumn(QString::fromLatin1(c.field), c.title ? QString::fromUtf8(c.title) : QString(), c.width);
     if (TColumn* anexo = dbgPadrao->columnOf(QStringLiteral("ANEXO"))) anexo->width = 48;
+    // The whole number and version: the 20 digits tell versions and proposals apart.
+    if (TColumn* number = dbgPadrao->columnOf(QStringLiteral("PROPOSTAVERS")))
+        number->width = qMax(number->width, dbgPadrao->fontMetrics().horizontalAdvance(
+                                                QStringLiteral("00000000000000000000/00")) + 16);
     dbgPadrao->columnsChanged();
+    // A column the user widens stays so through reloads, and is kept for the operator.
+    listWidthsTimer_ = new QTimer(this);
+    listWidthsTimer_->setSingleShot(true);
+    listWidthsTimer_->setInterval(400);
+    connect(listWidthsTimer_, &QTimer::timeout, this, [this] { saveListWidths(); });
+    connect(dbgPadrao->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int index, int, int size) {
+        TColumn* c = dbgPadrao->column(index);
+        if (!c || size <= 0 || c->width == size) return;  // the grid applying its own widths
+        c->width = size;
+        listWidthsChanged_ = true;
+        listWidthsTimer_->start();
+    });
     setNavigatorCaption(cdsProposta, QStringLiteral("PROPNOME"));
 
     // One-letter codes shown as the catalogue's words; unknown words leave the code alone.
@@ -119,6 +144,13 @@ void TfrmPropostaComercial::setupListGrid() {
         if (code == QLatin1String("M")) return word("LU/Manutencao");
         if (code == QLatin1String("L")) return word("Locacao");
         return word("Servico");
+    };
+
+    // Enter, or a double click outside the attachment column, opens the proposal's form.
+    dbgPadrao->onKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) {
+        if ((key != Qt::Key_Return && key != Qt::Key_Enter) || (modifiers & Qt::ControlModifier)) return;
+        key = 0;
+        openListedProposal();
     };
 
     // Status pictures and their legend under the list; the attachment picture stays hidden.
@@ -169,7 +201,11 @@ void TfrmPropostaComercial::setupListGrid() {
     dbgPadrao->onMouseUp = [attachments](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) {
         attachments->dbgPadraoMouseUp(button, pos);
     };
-    dbgPadrao->onDblClick = [attachments] { attachments->dbgPadraoDblClick(); };
+    dbgPadrao->onDblClick = [this, attachments] {
+        const TColumn* c = dbgPadrao->selectedColumn();
+        if (c && c->fieldName == QLatin1String("ANEXO")) attachments->dbgPadraoDblClick();
+        else openListedProposal();
+    };
 
     // Cells: the status picture, the row's text colour, the attachment picture.
     const QPixmap dots[] = {imgVerde->pixmap(), imgAmarelo->pixmap(), imgVermelho->pixmap()};
@@ -198,6 +234,43 @@ void TfrmPropostaComercial::setupListGrid() {
             painter.setPen(ink == ProposalListInk::Grey ? QColor(Qt::gray) : QColor(Qt::red));
         dbgPadrao->defaultDrawColumnCell(painter, rect, column, state);
     };
+}
+
+void TfrmPropostaComercial::openListedProposal() {
+    if (!cdsProposta->active() || cdsProposta->isEmpty() || pgcPadrao->activePage() != tshPadrao) return;
+    pgcPadrao->selectByUser(pages_.tshProposta);  // as a click on the form's tab
+}
+
+void TfrmPropostaComercial::restoreListWidths() {
+    const QString op = Veltrano::Operador();
+    if (op.isEmpty()) return;
+    std::optional<SettingVariables> widths;
+    try {
+        widths = SettingsStore().load(kWidthsScreen, op, kWidthsSet);
+    } catch (const std::exception&) {
+        return;  // unreadable settings: the standard widths
+    }
+    if (!widths) return;
+    for (const SettingVariable& v : *widths) {
+        bool ok = false;
+        const int width = v.second.toInt(&ok);
+        if (TColumn* c = dbgPadrao->columnOf(v.first); c && ok && width > 0 && width <= 2000) c->width = width;
+    }
+    dbgPadrao->columnsChanged();
+}
+
+void TfrmPropostaComercial::saveListWidths() {
+    if (!listWidthsChanged_) return;
+    const QString op = Veltrano::Operador();
+    if (op.isEmpty()) return;
+    SettingVariables widths;
+    for (const TColumn* c : dbgPadrao->columns()) widths << SettingVariable{c->fieldName, QString::number(c->width)};
+    try {
+        SettingsStore().save(kWidthsScreen, op, kWidthsSet, widths);
+        listWidthsChanged_ = false;
+    } catch (const UserError&) {
+        // Widths are a convenience: a settings folder that cannot be written costs nothing else.
+    }
 }
 
 }  // namespace cot

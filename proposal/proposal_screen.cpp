@@ -1,5 +1,6 @@
 #include "proposal/proposal_screen.h"
 
+#include "base/dialogs.h"
 #include "data/client_dataset.h"
 #include "data/data_source.h"
 #include "proposal/area/area_support.h"
@@ -86,6 +87,7 @@ TfrmPropostaComercial::~TfrmPropostaComercial() {
         t->afterScroll = nullptr;
         t->beforeScroll = nullptr;
     }
+    saveListWidths();
     // Areas let go of their handlers before the widgets and tables they reach go.
     while (!areas_.empty()) areas_.pop_back();
     if (Cli_cot05000::frmPropostaComercial == this) Cli_cot05000::boIdCriado = false;
@@ -136,6 +138,7 @@ void TfrmPropostaComercial::FormCreate() {
     cdsParamPerc->setData(netProposta.getPacket(QStringLiteral("GetParamPerc")));
     // 8. Columns the grids' key handlers treat as not typable (the areas mark theirs).
     (*cdsProposta)["ANEXO"].tag = 1;
+    restoreListWidths();
 }
 
 void TfrmPropostaComercial::openGrupo() {
@@ -169,9 +172,33 @@ void TfrmPropostaComercial::FormActivate() {
 }
 
 void TfrmPropostaComercial::FormClose(CloseAction& action) {
+    if (!giveUpPending()) {
+        action = CloseAction::caNone;
+        return;
+    }
     TfrmPadraoGrid::FormClose(action);
+    saveListWidths();
     netProposta.disconnect();
     Cli_cot05000::boIdCriado = false;
+}
+
+bool TfrmPropostaComercial::giveUpPending() {
+    // Closing loses a row being typed and a change log the server refused as surely as
+    // Cancelar does, so it asks the same question first.
+    QList<ClientDataSet*> tables{cdsProposta};
+    for (const auto& a : areas_) tables += a->tables();
+    QList<ClientDataSet*> editing;
+    QList<ChildTableSave*> refused;
+    for (ClientDataSet* t : tables)
+        if (t && t->isEditing() && !editing.contains(t)) editing << t;
+    for (ChildTableSave* save : saves_)
+        if (save->pending()) refused << save;
+    if (editing.isEmpty() && refused.isEmpty()) return true;
+    if (msgMensagensPadroes.ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo) != mrYes)
+        return false;
+    for (ClientDataSet* t : editing) t->cancel();
+    for (ChildTableSave* save : refused) save->table().cancelUpdates();
+    return true;
 }
 
 QString TfrmPropostaComercial::NR() const {

@@ -9,6 +9,8 @@
 #include "screens/padrao_grid.h"
 #include "services/local_query.h"
 
+class QTimer;
+
 namespace cot {
 
 class ChildTableSave;
@@ -130,10 +132,17 @@ public:
 
 private:
     void registerAreas();
+    // Asks before closing drops what is being edited or was refused; false keeps it all.
+    bool giveUpPending();
     void createTables();
     void createPages();
     void createMenus();
     void setupListGrid();
+    // Opens the form of the proposal under the list's cursor (Enter, double click).
+    void openListedProposal();
+    // The operator's own column widths of the list (settings store).
+    void restoreListWidths();
+    void saveListWidths();
     void wirePages();
     void readProposalList();
     void openGrupo();
@@ -161,6 +170,8 @@ private:
     ProposalMenus menus_;
     std::vector<std::unique_ptr<ProposalArea>> areas_;
     std::vector<ChildTableSave*> saves_;
+    QTimer* listWidthsTimer_ = nullptr;
+    bool listWidthsChanged_ = false;
 };
 
 }  // namespace cot

@@ -40,6 +40,11 @@ void TfrmPropostaComercial::dtsPadraoStateChange() {
         hint = msgPadrao.Msg(QStringLiteral("ALTPEND"));
     }
     applyEnabling(e);
+    // The services' objective is kept for service-only proposals alone: elsewhere its
+    // entry and its tab are off rather than leading back to the services.
+    const bool objective = servicoSomente();
+    menus_.mnuObjServico->setEnabled(objective);
+    pages_.tshObjServico->setTabVisible(objective);
     toolbar_dialogs::enableEntries(*this, e.cancelar || e.confirmar || editing());
     statusBar()->showMessage(hint);
 }

@@ -1,5 +1,6 @@
 #include "sign_in.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDebug>
 #include <QFormLayout>
@@ -86,12 +87,29 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     cbbFilial->setObjectName("cbbFilial");
     edtServidor = new QLineEdit(panPrincipal);
     edtServidor->setObjectName("edtServidor");
-    form->addRow(QStringLiteral("Operador:"), edtOperador);
-    form->addRow(QStringLiteral("Senha:"), edtSenha);
-    form->addRow(QStringLiteral("Filial:"), cbbFilial);
-    form->addRow(QStringLiteral("Servidor:"), edtServidor);
-    sbtConfirma->setText(QStringLiteral("Entrar"));
+    // Alt+letter reaches each field and button: the buttons take no focus, so their
+    // mnemonics are the keyboard's way to them.
+    form->addRow(QStringLiteral("&Operador:"), edtOperador);
+    form->addRow(QStringLiteral("&Senha:"), edtSenha);
+    form->addRow(QStringLiteral("&Filial:"), cbbFilial);
+    form->addRow(QStringLiteral("Ser&vidor:"), edtServidor);
+    sbtConfirma->setText(QStringLiteral("&Entrar"));
+    sbtCancel->setText(QStringLiteral("&Cancelar"));
     connect(edtOperador, &QLineEdit::editingFinished, this, [this] { runHandler([this] { loadBranches(); }); });
+}
+
+void TfrmLogin::FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    // Enter is the dialog's default: it signs in, except on a bare operator code, where it
+    // goes on to the password as the other screens' Enter does.
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (enter && !(modifiers & (Qt::ControlModifier | Qt::AltModifier)) &&
+        !widgetUsesEnter(QApplication::focusWidget()) &&
+        !(edtOperador->hasFocus() && edtSenha->text().isEmpty())) {
+        key = 0;
+        sbtConfirmaClick();
+        return;
+    }
+    TfrmRotiGeral::FormKeyDown(key, modifiers);
 }
 
 void TfrmLogin::setOperator(const QString& code) {

@@ -42,6 +42,7 @@ public:
     void setServer(const QString& host, int port);
     QString serverHost() const;
     int serverPort() const;
+    void FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) override;
     void sbtConfirmaClick() override;  // checks; on failure the dialog stays open with the entries
     void loadBranches();
 

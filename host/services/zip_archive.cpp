@@ -101,6 +101,17 @@ QString safeEntryPath(const QString& entryName) {
     return kept.join(QLatin1Char('/'));
 }
 
+namespace {
+
+bool namesOnlyTheTop(QString name) {
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/'))) return false;
+    const QStringList parts = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return !parts.isEmpty() && parts.count(QStringLiteral(".")) == parts.size();
+}
+
+}  // namespace
+
 QStringList extractAll(const QString& archive, const QString& folder) {
     Handle z = openForReading(archive);
     const QString root = QDir::cleanPath(QDir(folder).absolutePath());
@@ -115,6 +126,8 @@ QStringList extractAll(const QString& archive, const QString& folder) {
     QList<Planned> plan;
     for (zip_int64_t i = 0; i < n; ++i) {
         const QString name = entryName(z.get(), zip_uint64_t(i));
+        // "./" (the archive's own top folder, as some tools write it) leaves nothing.
+        if (namesOnlyTheTop(name)) continue;
         const QString relative = safeEntryPath(name);
         const QString target = QDir::cleanPath(root + QLatin1Char('/') + relative);
         if (relative.isEmpty() || !target.startsWith(root + QLatin1Char('/')))

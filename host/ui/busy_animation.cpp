@@ -1,6 +1,8 @@
 #include "busy_animation.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QList>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
@@ -13,6 +15,57 @@ namespace {
 
 int g_depth = 0;
 QPointer<QWidget> g_window;
+
+// No message shows under the busy window: a dialog or modal window that comes up while work
+// runs sends the busy window out of the way until the last of them goes (windows already
+// open when the work started, such as the modal screen doing it, do not count).
+class MessageWatch : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::Show && type != QEvent::Hide) return false;
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w || w == g_window || !w->isWindow()) return false;
+        if (!qobject_cast<QDialog*>(w) && !w->isModal()) return false;
+        if (type == QEvent::Show && g_depth > 0) {
+            if (!over_.contains(w)) over_ << w;
+        } else if (type == QEvent::Hide) {
+            over_.removeAll(w);
+        } else {
+            return false;
+        }
+        settle();
+        return false;
+    }
+    // The work starts: only what opens from now on hides the busy window.
+    void start() { over_.clear(); }
+    void settle() {
+        over_.removeIf([](const QPointer<QWidget>& w) { return !w || !w->isVisible(); });
+        if (!g_window) return;
+        if (g_depth > 0 && over_.isEmpty()) {
+            if (!g_window->isVisible()) {
+                g_window->show();
+                if (QGuiApplication::platformName() != QLatin1String("offscreen")) g_window->raise();
+            }
+            g_window->repaint();  // the caller blocks the event loop right after this
+        } else {
+            g_window->hide();
+        }
+    }
+
+private:
+    QList<QPointer<QWidget>> over_;
+};
+
+MessageWatch* messageWatch() {
+    static QPointer<MessageWatch> watch;
+    if (!watch) {
+        watch = new MessageWatch;
+        watch->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(watch);
+    }
+    return watch;
+}
 
 QWidget* busyWindow() {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
@@ -46,9 +99,8 @@ void ActiveShowAvi() {
             const QRect r = active->frameGeometry();
             w->move(r.center() - QPoint(w->width() / 2, w->height() / 2));
         }
-        w->show();
-        if (QGuiApplication::platformName() != QLatin1String("offscreen")) w->raise();
-        w->repaint();  // the caller blocks the event loop right after this
+        messageWatch()->start();
+        messageWatch()->settle();
     }
 }
 

@@ -67,9 +67,11 @@ QString versionFolder(const QString& base, const QString& number, const QString&
 }
 
 QStringList files(const QString& folder) {
-    QStringList list;
-    Consiste::SortFiles(list, folder + QStringLiteral("/*.*"));
-    return list;
+    // Hidden files too: ".oculto" is stored like any other name and must be listed to be
+    // opened, saved or removed (and its folder to go with the last of them).
+    const QDir dir(folder);
+    if (!dir.exists()) return {};
+    return Consiste::sortFileNames(dir.entryList(QDir::Files | QDir::Hidden));
 }
 
 bool isArchive(const QString& fileName) {

@@ -10,6 +10,10 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTest>
+#include <QTranslator>
 
 #include "rpc/rpc_channel.h"
 #include "screens/sign_in.h"
@@ -124,4 +128,50 @@ TEST_F(Shell, SignInDialogKeepsTheEntriesWhenTheCheckFailsAndListsTheOperatorsBr
     EXPECT_EQ(dialogs.errors(), QStringList{"Operador ou senha inválidos."});
     EXPECT_EQ(Veltrano::Operador(), "VENDEDOR");
     EXPECT_EQ(Veltrano::WebPort(), testServer().port());
+}
+
+// The keyboard alone signs in: Enter on the operator goes on to the password, Enter there
+// signs in; Alt+E is "Entrar" and types nothing into the password.
+TEST_F(Shell, SignInIsSubmittedFromTheKeyboard) {
+    const auto signInWith = [&](int key, Qt::KeyboardModifiers modifiers, QString& passwordSeen) {
+        Session::instance().reset();
+        TfrmLogin login;
+        login.setServer("127.0.0.1", testServer().port());
+        runner.expect([&](QWidget& w) {
+            type(w, "edtOperador", "vendedor");
+            press(w, "edtOperador", Qt::Key_Return);
+            EXPECT_TRUE(login.edtSenha->hasFocus()) << "Enter on the operator moves on";
+            typeText(*login.edtSenha, "vendedor");
+            press(w, "edtSenha", key, modifiers);
+            for (int i = 0; i < 50 && w.isVisible(); ++i) QTest::qWait(20);  // a mnemonic clicks a moment later
+            passwordSeen = login.edtSenha->text();
+        }, "frmLogin");
+        return login.ShowModal();
+    };
+    QString password;
+    EXPECT_EQ(signInWith(Qt::Key_Return, Qt::NoModifier, password), mrOk);
+    EXPECT_EQ(Veltrano::Operador(), "VENDEDOR");
+    EXPECT_EQ(signInWith(Qt::Key_E, Qt::AltModifier, password), mrOk);
+    EXPECT_EQ(password, "vendedor");
+    EXPECT_TRUE(Session::instance().signedIn());
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+}
+
+// Qt's own dialogs speak Portuguese: the shell finds Qt's translation, whose file chooser
+// labels are translated.
+TEST_F(Shell, QtsOwnDialogsAreInPortuguese) {
+    const Run run = runHost(baseArguments() + QStringList{"--operator", "vendedor", "--password", "vendedor",
+                                                          "--screenshot", home.filePath("p.png")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_FALSE(run.errors.contains(QString::fromUtf8("tradução do Qt"))) << run.errors.toStdString();
+
+    QTranslator translator;
+    ASSERT_TRUE(translator.load(QLocale(QLocale::Portuguese, QLocale::Brazil), "qtbase", "_",
+                                QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QCoreApplication::installTranslator(&translator);
+    const QString lookIn = QCoreApplication::translate("QFileDialog", "Look in:");
+    const QString fileName = QCoreApplication::translate("QFileDialog", "File &name:");
+    QCoreApplication::removeTranslator(&translator);
+    EXPECT_NE(lookIn, "Look in:");
+    EXPECT_NE(fileName, "File &name:");
 }

@@ -537,3 +537,36 @@ TEST_F(StrangeKeyAttachments, NothingIsWrittenOrListedOutsideTheBase) {
         files << QDir(outer.path()).relativeFilePath(it.next());
     EXPECT_EQ(files, QStringList{"a/fora'\\x-01/segredo.txt"});
 }
+
+namespace {
+
+// A name starting with a dot is stored like any other and is listed like any other, so it
+// can be opened and removed, and the folder goes with it.
+TEST_F(Attachments, AHiddenNameIsListedOpenedAndRemovedWithItsFolder) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    attach({pickable(".oculto", "oculto")});
+    EXPECT_EQ(dialogs.informations(), QStringList{"Arquivo(s) anexado(s)."});
+    ASSERT_TRUE(QFileInfo::exists(folderOf(2) + "/.oculto.zip"));
+    EXPECT_TRUE(list().hasAttachments());
+    rightClick();
+    ASSERT_EQ(popup().count(), 4);
+    EXPECT_EQ(popup().item(0)->caption(), ".oculto.zip");
+    EXPECT_TRUE(popup().item(0)->click());
+    EXPECT_EQ(opener.opened, QStringList{folderOf(2) + "/.oculto.zip"});
+
+    dialogs.expectConfirm(true);
+    runner.expect(
+        [&](QWidget& w) {
+            auto& d = dynamic_cast<TfrmAnexoProposta&>(w);
+            EXPECT_EQ(d.listed(), QStringList{".oculto.zip"});
+            clickButton(*d.btfSeleciona);
+            clickButton(*d.btfSalvar);
+        },
+        "frmAnexoProposta");
+    EXPECT_TRUE(popup().item(2)->click());
+    EXPECT_FALSE(QFileInfo::exists(folderOf(2)));
+    EXPECT_FALSE(list().hasAttachments());
+}
+
+}  // namespace

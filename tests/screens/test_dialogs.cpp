@@ -274,3 +274,43 @@ TEST(LookupButton, RunsBeforeSearchPicksThenRunsAfterOnlyWhenARowWasChosen) {
     EXPECT_EQ(dialogs.shown().size(), 2u);
     EXPECT_TRUE(dialogs.errors().isEmpty());
 }
+
+// A message shown while work runs is never under "Processando...": the busy window steps
+// aside while the message is up and comes back for the rest of the work. A modal window
+// already open when the work started (the screen doing it) keeps the busy window visible.
+TEST_F(DialogsTest, NoMessageIsShownUnderTheBusyWindow) {
+    ScriptedModalRunner runner;
+    bool busyUnderMessage = true;
+    runner.expect([&](QWidget& w) {
+        busyUnderMessage = busyWindowVisible();
+        clickButton(w, "btnOk");
+    });
+    {
+        BusyScope busy;
+        ASSERT_TRUE(busyWindowVisible());
+        dialogs.information(QString::fromUtf8("Cópia realizada com sucesso."));
+        EXPECT_FALSE(busyUnderMessage);
+        EXPECT_TRUE(busyWindowVisible()) << "the work goes on";
+    }
+    EXPECT_FALSE(busyWindowVisible());
+
+    // Work done from a modal window, with a question in the middle of it.
+    QDialog screen;
+    bool busyOverScreen = false;
+    bool busyUnderQuestion = true;
+    runner.expect([&](QWidget& w) {
+        BusyScope busy;
+        busyOverScreen = busyWindowVisible();
+        runner.expect([&](QWidget& box) {
+            busyUnderQuestion = busyWindowVisible();
+            clickButton(box, "btnSim");
+        });
+        EXPECT_EQ(dialogs.messageDlg("Confirma?", DialogType::Confirmation, mbYes | mbNo), mrYes);
+        EXPECT_TRUE(busyWindowVisible());
+        w.close();
+    });
+    ModalRunner::current().exec(screen);
+    EXPECT_TRUE(busyOverScreen);
+    EXPECT_FALSE(busyUnderQuestion);
+    EXPECT_FALSE(busyWindowVisible());
+}

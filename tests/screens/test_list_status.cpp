@@ -1,10 +1,14 @@
 // The proposal list's status pictures, text colours, legend and the attachment column's
 // handling of columns and keys.
+#include <QHeaderView>
 #include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include "proposal/proposal_list_status.h"
 #include "screens/proposal_fixture.h"
 #include "ui/db_grid.h"
+#include "ui/page_control.h"
 
 using namespace cot;
 using namespace cot::testing;
@@ -110,3 +114,78 @@ TEST_F(ListStatus, StatusColumnClosesEditingAndTheAttachmentColumnTakesOnlyMovin
     EXPECT_FALSE(through(QChar(8)));
     for (const int k : {9, 13, 37, 38, 39, 40}) EXPECT_TRUE(through(QChar(k))) << k;
 }
+
+namespace {
+
+// Column widths are the operator's own: kept in the desktop settings, not shared.
+class ListColumns : public ProposalFixture {
+protected:
+    void SetUp() override {
+        qputenv("COT_CONFIG_DIR", config.path().toUtf8());
+        ProposalFixture::SetUp();
+    }
+    void TearDown() override {
+        ProposalFixture::TearDown();
+        qunsetenv("COT_CONFIG_DIR");
+    }
+    int widthOf(const char* field) {
+        TDBGrid* grid = screen->dbgPadrao;
+        return grid->columnWidth(grid->columnOf(field)->index);
+    }
+    void reopen() {
+        delete Cli_cot05000::frmPropostaComercial.data();
+        Cli_cot05000::boIdCriado = false;
+        openScreen();
+    }
+    QTemporaryDir config;
+};
+
+// The whole 20-digit number and its version fit: versions can be told apart.
+TEST_F(ListColumns, TheNumberColumnShowsTheWholeNumberAndVersion) {
+    openScreen();
+    ASSERT_TRUE(select(1));
+    const QString shown = screen->proposal()["PROPOSTAVERS"].displayText();
+    ASSERT_EQ(shown, number(1) + "/01");
+    EXPECT_GT(widthOf("PROPOSTAVERS"), screen->dbgPadrao->fontMetrics().horizontalAdvance(shown));
+}
+
+TEST_F(ListColumns, AWidenedColumnStaysThroughReloadsAndIsTheOperatorsOwn) {
+    openScreen();
+    TDBGrid* grid = screen->dbgPadrao;
+    const int standard = widthOf("NOME");
+    grid->horizontalHeader()->resizeSection(grid->columnOf("NOME")->index, standard + 150);
+    ASSERT_TRUE(runHandler([&] { screen->sbtVerificarClick(); }));  // the list read again
+    EXPECT_EQ(widthOf("NOME"), standard + 150);
+    screen->Close();
+
+    reopen();
+    EXPECT_EQ(widthOf("NOME"), standard + 150);
+    signInAs("GERENTE");
+    reopen();
+    EXPECT_EQ(widthOf("NOME"), standard) << "another operator keeps the standard widths";
+}
+
+// Enter, or a double click outside the attachment column, opens the proposal's form.
+TEST_F(ListColumns, EnterOrADoubleClickOpensTheForm) {
+    openScreen();
+    TDBGrid* grid = screen->dbgPadrao;
+    ASSERT_TRUE(select(2));
+    ASSERT_TRUE(focusWidget(*grid));
+    ASSERT_TRUE(grid->setSelectedField("NOME"));
+    pressKey(*grid, Qt::Key_Return);
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
+    EXPECT_EQ(screen->NR(), number(2));
+    EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
+
+    ASSERT_TRUE(menu(screen->menus().mnuProposta));
+    ASSERT_TRUE(select(4));
+    ASSERT_TRUE(grid->setSelectedField("DSREFEPROPOSFAS"));
+    const QModelIndex cell = grid->model()->index(grid->row(), grid->selectedIndex());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+    processEvents();
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
+    EXPECT_EQ(screen->NR(), number(4));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+}
+
+}  // namespace

@@ -129,7 +129,8 @@ TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
     }
     EXPECT_GT(pressed, 40);
     dialogs.clearAnswers();
-    // Fechar, last: the screen goes away.
+    // Fechar, last: the header is still being edited, so it asks first; Sim, the screen goes away.
+    dialogs.expectConfirm(true);
     QPointer<TfrmPropostaComercial> open = screen;
     ASSERT_TRUE(runHandler([&] { screen->sbtFechar->click(); }));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

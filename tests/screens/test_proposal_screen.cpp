@@ -268,3 +268,74 @@ TEST_F(ProposalScreen, MovingOnTheTextsPageReloadsOnlyTheTextsAndKeepsTheCurrent
 }
 
 }  // namespace
+
+namespace {
+
+// Fechar drops nothing silently: an edit under way is asked about as Cancelar asks; "Não"
+// keeps the screen and the edit (nothing sent), "Sim" gives it up and closes.
+TEST_F(ProposalScreen, ClosingWithAnEditUnderWayAsksFirst) {
+    openScreen();
+    ASSERT_TRUE(select(1));
+    ASSERT_TRUE(menu(screen->menus().mnuObserv));
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    ClientDataSet& obs = *screen->area<ObservationArea>().cdsObs;
+    obs["TXOBSPROPFAS"].setAsString("<p>Entrega em duas etapas.</p>");
+    const auto stored = [&] {
+        return testServer().db().scalar("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = :NR",
+                                        {{"NR", number(1)}}).toString();
+    };
+    const QString before = stored();
+
+    dialogs.expectConfirm(false);
+    EXPECT_FALSE(screen->Close());
+    EXPECT_EQ(dialogs.questions(), QStringList{"Deseja cancelar as alterações?"});
+    EXPECT_TRUE(screen->isVisible());
+    EXPECT_EQ(obs.state(), DataSetState::Edit);
+    EXPECT_EQ(obs["TXOBSPROPFAS"].asString(), "<p>Entrega em duas etapas.</p>");
+    EXPECT_EQ(stored(), before);
+
+    dialogs.expectConfirm(true);
+    QPointer<TfrmPropostaComercial> closing = screen;
+    EXPECT_TRUE(screen->Close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(stored(), before);
+    if (closing) {
+        EXPECT_FALSE(closing->isVisible());
+    }
+}
+
+// Nothing under way: no question.
+TEST_F(ProposalScreen, ClosingABrowsingScreenAsksNothing) {
+    openScreen();
+    ASSERT_TRUE(select(1));
+    EXPECT_TRUE(screen->Close());
+    EXPECT_TRUE(dialogs.questions().isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+// The services' objective belongs to service-only proposals: on a licence or rental one its
+// entry is off and its tab hidden, so nothing offered leads nowhere; both come back with a
+// service-only proposal, where the entry opens the tab.
+TEST_F(ProposalScreen, TheObjectiveEntryIsOfferedOnlyWhereTheTabCanBeShown) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    ASSERT_FALSE(screen->servicoSomente());
+    EXPECT_FALSE(screen->menus().mnuObjServico->enabled());
+    EXPECT_FALSE(screen->pages().tshObjServico->tabVisible());
+    ASSERT_TRUE(menu(screen->menus().mnuServico));
+    EXPECT_FALSE(screen->menus().mnuObjServico->enabled()) << "still off on the services page";
+
+    ASSERT_TRUE(menu(screen->menus().mnuProposta));
+    ASSERT_TRUE(select(5));
+    ASSERT_TRUE(screen->servicoSomente());
+    EXPECT_TRUE(screen->menus().mnuObjServico->enabled());
+    EXPECT_TRUE(screen->pages().tshObjServico->tabVisible());
+    ASSERT_TRUE(menu(screen->menus().mnuObjServico));
+    EXPECT_EQ(screen->pages().pgcServicoGeral->activePage(), screen->pages().tshObjServico);
+    EXPECT_EQ(screen->activeTable(), screen->area<ServiceObjectiveArea>().cdsObjServico);
+}
+
+}  // namespace

@@ -65,7 +65,9 @@ TEST_P(Upgrade, TheFirstSchemaIsBroughtUpToDateKeepingItsRegisters) {
     EXPECT_EQ(db_->scalar("SELECT MAX(VERSION) FROM SCHEMA_VERSION").toInt(), latestSchemaVersion());
     const auto after = rowsPerTable();
     for (const auto& [table, rows] : before)
-        if (table != "SCHEMA_VERSION") EXPECT_EQ(after.at(table), rows) << table.toStdString();
+        if (table != "SCHEMA_VERSION") {
+            EXPECT_EQ(after.at(table), rows) << table.toStdString();
+        }
     EXPECT_EQ(db_->scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = 'ANTIGO1'").toString().left(9), "sha256:s:");
     EXPECT_EQ(after.at("SESSAO"), 0);
 }
@@ -78,7 +80,9 @@ TEST_P(Upgrade, ADatabaseFullOfDataFromBeforeTheAcceptanceOperatorKeepsEveryRow)
     migrate(*db_);
     const auto after = rowsPerTable();
     for (const auto& [table, rows] : before)
-        if (table != "SCHEMA_VERSION") EXPECT_EQ(after.at(table), rows) << table.toStdString();
+        if (table != "SCHEMA_VERSION") {
+            EXPECT_EQ(after.at(table), rows) << table.toStdString();
+        }
     // The accepted proposals of then have no acceptance operator: the new column is empty.
     EXPECT_EQ(db_->scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDOPERACEITE IS NOT NULL").toInt(), 0);
 }

@@ -138,3 +138,22 @@ TEST(ZipArchive, FoldersInsideTheArchiveAreKeptUnderTheTarget) {
     EXPECT_EQ(filesUnder(dir.filePath("saida")), (QStringList{"b.txt", "docs/anexo/a.txt"}));
     EXPECT_EQ(readFile(dir.filePath("saida/docs/anexo/a.txt")), "A");
 }
+
+// Archives some tools write start with their own top folder, "./": it leaves nothing and the
+// rest comes out as usual; an escaping entry beside it is still refused.
+TEST(ZipArchive, TheTopFolderEntryIsAcceptedAndLeavesNothing) {
+    QTemporaryDir dir;
+    const QString archive = dir.filePath("topo.zip");
+    craft(archive, {{"./", ""}, {".\\", ""}, {"./docs/", ""}, {"./docs/a.txt", "A"}, {".oculto", "O"}});
+    const QStringList written = ZipArchive::extractAll(archive, dir.filePath("saida"));
+    EXPECT_EQ(written.size(), 2);
+    QStringList all;
+    for (QDirIterator it(dir.filePath("saida"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        all << QDir(dir.filePath("saida")).relativeFilePath(it.next());
+    all.sort();
+    EXPECT_EQ(all, (QStringList{".oculto", "docs/a.txt"}));
+
+    craft(archive, {{"./", ""}, {"./../fora.txt", "fora"}});
+    EXPECT_THROW(ZipArchive::extractAll(archive, dir.filePath("outra")), UserError);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("fora.txt")));
+}
