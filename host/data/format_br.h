@@ -41,7 +41,7 @@ QDate parseDateBr(const QString& text);
 // As parseDateBr, optionally followed by " hh:mm", " hh:mm:ss" or " hh:mm:ss.zzz".
 QDateTime parseDateTimeBr(const QString& text);
 
-// Delphi-style date pattern: d dd ddd dddd ddddd(short date) dddddd(long date) m mm mmm mmmm yy yyyy
+// Date pattern letters of the screens: d dd ddd dddd ddddd(short date) dddddd(long date) m mm mmm mmmm yy yyyy
 // h hh n nn s ss z zzz, "/" and ":" as separators, 'quoted' text; "m" right after an
 // hour means minutes. Invalid date → "".
 QString formatDateTimePattern(const QString& pattern, const QDateTime& dateTime);

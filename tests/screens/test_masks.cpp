@@ -20,7 +20,7 @@ TEST(EditMask, TranslatesTheScreensMasks) {
 
     EXPECT_EQ(parseEditMask("99;0; ").qtMask, "00; ");
     EXPECT_EQ(parseEditMask("99.999.999/9999-99;0; ").qtMask, "00.000.000/0000-00; ");
-    // Delphi letters become Qt's, and literals that Qt would read as codes are escaped.
+    // The screens' mask letters become Qt's, and literals that Qt would read as codes are escaped.
     EXPECT_EQ(parseEditMask(">LL-Aa;1;_").qtMask, ">AA-Nn;_");
     EXPECT_EQ(parseEditMask("\\9X;1; ").qtMask, "\\9\\X; ");
     EXPECT_FALSE(parseEditMask("").valid);
