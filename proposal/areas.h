@@ -11,3 +11,4 @@
 #include "proposal/services/services_area.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/texts/texts_area.h"
+#include "proposal/totals/totals_area.h"

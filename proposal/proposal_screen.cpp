@@ -18,6 +18,7 @@
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/table_fields.h"
 #include "proposal/texts/texts_area.h"
+#include "proposal/totals/totals_area.h"
 #include "rpc/check_result.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
@@ -79,6 +80,7 @@ void TfrmPropostaComercial::registerAreas() {
     add(std::make_unique<ServiceInstallmentsArea>(*this));
     add(std::make_unique<ServiceObjectiveArea>(*this));
     add(std::make_unique<ObservationArea>(*this));
+    add(std::make_unique<TotalsArea>(*this));
 }
 
 TfrmPropostaComercial::~TfrmPropostaComercial() {
@@ -230,7 +232,14 @@ ProposalArea* TfrmPropostaComercial::areaOf(const ClientDataSet* table) const {
     return nullptr;
 }
 
-void TfrmPropostaComercial::registerSave(ChildTableSave* save) { saves_.push_back(save); }
+void TfrmPropostaComercial::registerSave(ChildTableSave* save) {
+    saves_.push_back(save);
+    save->taken = [this] { proposalChanged(); };
+}
+
+void TfrmPropostaComercial::proposalChanged() {
+    for (const auto& a : areas_) a->proposalChanged();
+}
 
 ChildTableSave* TfrmPropostaComercial::saveOf(const ClientDataSet* table) const {
     for (ChildTableSave* s : saves_)

@@ -111,6 +111,9 @@ public:
     ChildTableSave* saveOf(const ClientDataSet* table) const;
     // Sends every pending change log of the areas (before their tables are reloaded).
     void sendPending();
+    // The server took a change of the current proposal outside the areas' change logs
+    // (or within them: the saves call it): every area hears of it.
+    void proposalChanged();
     // Empties the child tables (nothing listed).
     void clearAreas();
 

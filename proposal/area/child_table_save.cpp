@@ -27,6 +27,7 @@ void ChildTableSave::send() {
     }
     table_.mergeChangeLog();
     if (afterSend) afterSend();
+    if (taken) taken();
 }
 
 }  // namespace cot

@@ -34,6 +34,8 @@ public:
     // Runs after every change log the server took (whoever sent it: the post, Confirmar
     // resending a refused one, a reload sending what is pending).
     std::function<void()> afterSend;
+    // Runs after afterSend, for the screen the save is registered with.
+    std::function<void()> taken;
     const QString& method() const { return method_; }
 
 private:

@@ -80,6 +80,10 @@ public:
     // changes the server has not taken is left as it is and named in `kept` (the screen
     // tells the user once); radio buttons are only re-aligned while their table is browsing.
     virtual void verify(QStringList& /*kept*/) {}
+    // The server took a change of the current proposal (a change log of any area, a new
+    // charging type, services imported): an area that shows figures drawn from several
+    // tables reads them again.
+    virtual void proposalChanged() {}
 
     bool owns(const ClientDataSet* table) const { return table && tables().contains(const_cast<ClientDataSet*>(table)); }
 

@@ -193,7 +193,8 @@ bool HeaderController::saveProposal() {
 }
 
 void HeaderController::cdsPropostaAfterPost() {
-    if (saveProposal() && Cli_cot05000::boIncluiProp) {
+    const bool saved = saveProposal();
+    if (saved && Cli_cot05000::boIncluiProp) {
         // The header is saved: whatever happens to the automatic services, the flag must
         // not carry over to the next proposal posted.
         Cli_cot05000::boIncluiProp = false;
@@ -206,6 +207,7 @@ void HeaderController::cdsPropostaAfterPost() {
     }
     setChildPagesEnabled(true);
     showChildPagesOfContract();
+    if (saved) s_.proposalChanged();
 }
 
 void HeaderController::cdsPropostaAfterCancel() {

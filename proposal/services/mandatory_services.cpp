@@ -26,6 +26,7 @@ void ServicesArea::Verifica_Servico() {
             s_.net().callChecked(QStringLiteral("InsereServicoAuto"),
                                  {s_.NR(), s_.VER(), (*cdsTipoServObr)[QStringLiteral("CDTIPOSERV")].asString(), QString()});
         }
+        s_.proposalChanged();
     }
     // 5. The approval does not open either way.
     throw Abort();

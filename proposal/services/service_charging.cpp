@@ -62,6 +62,7 @@ void ServicesArea::switchCharging(const QString& type, bool startedHere) {
     storeServerValues(s_.proposal(), {{QStringLiteral("IDTIPOCOBRSERV"), type},
                                       {QStringLiteral("VRPACOTESERV"), package.toDouble()}});
     installments().reload();
+    s_.proposalChanged();
     // A service being inserted by the click is charged as the proposal now is.
     if (cdsServico->state() == DataSetState::Insert) {
         f("IDTIPOCOBRPROP").setAsString(type);

@@ -8,6 +8,7 @@ void registerProposalScreenMethods(MethodRegistry& registry) {
     detail::registerSimulationReadMethods(registry);
     detail::registerServiceReadMethods(registry);
     detail::registerTextReadMethods(registry);
+    detail::registerProposalTotalsMethods(registry);
     detail::registerObservationMethods(registry);
     detail::registerHeaderMethods(registry);
 }

@@ -8,6 +8,7 @@ class MethodRegistry;
 // GetLinProd, GetVenc_Valor, GetSistLinhaProd (product lines);
 // GetSimulacao, GetProdSimulaLinp, GetMaxOrdSimula, GetMaxOrdProdSimula (simulation);
 // GetServico, GetObjServico, InsereServicoAuto (services); GetMensagem, GetObs, SetObs (texts);
+// GetTotaisProposta (the running total);
 // GetPesqContato, GetInterLoc, GetPesqInterLoc, SetUpdReaju, GetPesqProdComer,
 // GetVd_ProdComer, GetValidaSistProd (header lookups and checks).
 // Arguments and results are described next to each method in its source.
@@ -19,6 +20,7 @@ void registerProductLineReadMethods(MethodRegistry& registry);
 void registerSimulationReadMethods(MethodRegistry& registry);
 void registerServiceReadMethods(MethodRegistry& registry);
 void registerTextReadMethods(MethodRegistry& registry);
+void registerProposalTotalsMethods(MethodRegistry& registry);
 void registerObservationMethods(MethodRegistry& registry);
 void registerHeaderMethods(MethodRegistry& registry);
 void registerCommercialProductMethods(MethodRegistry& registry);

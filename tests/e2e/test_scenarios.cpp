@@ -362,6 +362,17 @@ TEST_F(Scenarios, ServiceDiscountTypedLastIsStored) {
     EXPECT_NEAR(db->scalar("SELECT SUM(VRVENCSERVPROP) FROM VENCSERVPROP WHERE " + key).toDouble(), 1500.0, 0.001);
 }
 
+// The running total follows each save, and what it showed is what the server holds.
+TEST_F(Scenarios, RunningTotalFollowsEachSave) {
+    const HostRun run = runHost(sourcePath("scenarios/running_total.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    const QString key = "NRPROPOSFAS = '00000000000000000012' AND NRVERPROPFAS = '01'";
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM SERVPROP WHERE " + key).toInt(), 0);
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM VENCSERVPROP WHERE " + key).toInt(), 0);
+    EXPECT_NEAR(db->scalar("SELECT SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE " + key).toDouble(), 5278.0, 0.001);
+}
+
 }  // namespace
 
 // Simulations: two alternatives added to proposal 2, each with its lines and quantities.
