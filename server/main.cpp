@@ -6,79 +6,20 @@
 #include <cstdlib>
 #include <future>
 #include <memory>
-#include <iostream>
 #include <pthread.h>
-#include <string>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
 #include "base/errors.h"
-#include "server/auth/password_admin.h"
+#include "server/admin/backup_command.h"
+#include "server/admin/password_command.h"
 #include "server/migrations/migrations.h"
 #include "server/rpc/rpc_server.h"
-#include "server/storage/sqlite_files.h"
 #include "server/storage/database.h"
 
 using namespace cot::server;
 
 namespace {
-
-// --backup and --restore: SQLite files only; PostgreSQL has its own tools.
-int copyDatabase(const ServerConfig& config) {
-    if (!config.databaseUrl.startsWith(QLatin1String("sqlite:"))) {
-        std::fprintf(stderr, "cot05000-server: para PostgreSQL use pg_dump e pg_restore (veja docs/deploy.md).\n");
-        return 2;
-    }
-    const QString database = config.databaseUrl.mid(7);
-    try {
-        if (!config.backupFile.isEmpty()) {
-            sqlite_files::backup(database, config.backupFile);
-            std::printf("cot05000-server: cópia de %s gravada em %s\n", qPrintable(database), qPrintable(config.backupFile));
-        } else {
-            sqlite_files::restore(config.restoreFile, database, latestSchemaVersion());
-            std::printf("cot05000-server: %s restaurado de %s\n", qPrintable(database), qPrintable(config.restoreFile));
-        }
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cot05000-server: %s\n", e.what());
-        return 1;
-    }
-    return 0;
-}
-
-// --set-password: one line from standard input (not echoed on a terminal).
-int setPassword(const ServerConfig& config) {
-    const bool terminal = isatty(STDIN_FILENO);
-    termios saved{};
-    if (terminal) {
-        std::fprintf(stderr, "Senha de %s: ", qPrintable(config.passwordFor));
-        tcgetattr(STDIN_FILENO, &saved);
-        termios quiet = saved;
-        quiet.c_lflag &= ~tcflag_t(ECHO);
-        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
-    }
-    std::string line;
-    std::getline(std::cin, line);
-    if (terminal) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-        std::fputc('\n', stderr);
-    }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    try {
-        auto db = Database::open(config.databaseUrl);
-        migrate(*db);
-        setOperatorPassword(*db, config.passwordFor, QString::fromStdString(line));
-    } catch (const cot::UserError& e) {
-        std::fprintf(stderr, "cot05000-server: %s\n", qPrintable(e.text()));
-        return 1;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cot05000-server: %s\n", e.what());
-        return 1;
-    }
-    std::printf("cot05000-server: senha do operador %s gravada; as sessões dele foram encerradas.\n",
-                qPrintable(config.passwordFor));
-    return 0;
-}
 
 // Requests still running may finish for a few seconds; then, or at a second stop signal,
 // the process ends without them. A transaction not yet committed is then simply not in the
@@ -135,8 +76,8 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    if (!config.backupFile.isEmpty() || !config.restoreFile.isEmpty()) return copyDatabase(config);
-    if (!config.passwordFor.isEmpty()) return setPassword(config);
+    if (!config.backupFile.isEmpty() || !config.restoreFile.isEmpty()) return runBackupCommand(config);
+    if (!config.passwordFor.isEmpty()) return runPasswordCommand(config);
 
     RpcServer server(config);
     try {
