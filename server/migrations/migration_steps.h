@@ -29,5 +29,6 @@ MigrationStep textHistoryMigration();
 MigrationStep acceptanceMigration();
 MigrationStep sessionsMigration();
 MigrationStep signInMigration();
+MigrationStep proposalLanguageMigration();
 
 }  // namespace cot::server::detail

@@ -14,7 +14,7 @@ const QList<MigrationStep>& migrationSteps() {
     static const QList<MigrationStep> steps{registersMigration(), proposalsMigration(),
                                             contractsMigration(), textHistoryMigration(),
                                             acceptanceMigration(), sessionsMigration(),
-                                            signInMigration()};
+                                            signInMigration(), proposalLanguageMigration()};
     return steps;
 }
 

@@ -75,6 +75,9 @@ TEST_P(Upgrade, TheFirstSchemaIsBroughtUpToDateKeepingItsRegisters) {
 TEST_P(Upgrade, ADatabaseFullOfDataFromBeforeTheAcceptanceOperatorKeepsEveryRow) {
     migrate(*db_, 4);
     seedDemo(*db_);
+    // Proposals stored before new ones were given a language.
+    db_->exec("UPDATE PROPOSTAFAS SET IDIDIOMA = NULL WHERE NRPROPOSFAS = '00000000000000000002'");
+    db_->exec("UPDATE PROPOSTAFAS SET IDIDIOMA = '' WHERE NRPROPOSFAS = '00000000000000000003'");
     const auto before = rowsPerTable();
     ASSERT_GT(before.at("PROPOSTAFAS"), 10);
     migrate(*db_);
@@ -85,6 +88,8 @@ TEST_P(Upgrade, ADatabaseFullOfDataFromBeforeTheAcceptanceOperatorKeepsEveryRow)
         }
     // The accepted proposals of then have no acceptance operator: the new column is empty.
     EXPECT_EQ(db_->scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDOPERACEITE IS NOT NULL").toInt(), 0);
+    // ...and those without a language take the default one, so their texts can be made again.
+    EXPECT_EQ(db_->scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE IDIDIOMA IS NULL OR IDIDIOMA <> 'POR'").toInt(), 0);
 }
 
 TEST_P(Upgrade, ANewerDatabaseIsRefusedAndLeftAsItIs) {
