@@ -1,5 +1,6 @@
 // Table events of the product lines: insert, post and its follow-up, cancel, delete and
 // the load of what belongs to the current line.
+#include <QScopeGuard>
 #include <utility>
 
 #include "base/errors.h"
@@ -47,7 +48,18 @@ void ProductLineArea::cdsLinProdAfterInsert() {
     Cli_cot05000::boInclLinProd = true;
 }
 
-void ProductLineArea::saveLines() { save_->send(); }
+void ProductLineArea::saveLines() {
+    // A refused line leaves the form read-only, and the field that had the focus gives it
+    // to the next control that takes it, the schedule's, whose entry would point the
+    // buttons away from the refused line: the focus stays on the line.
+    auto keepFocus = qScopeGuard([this] {
+        TRadioButton* const kind = rbtTpProduto->isChecked() ? rbtTpProduto : rbtTpPtoAcesso;
+        if (formShown() && kind->canFocus()) kind->setFocus();
+        else if (dbgLinProd->canFocus()) dbgLinProd->setFocus();
+    });
+    save_->send();
+    keepFocus.dismiss();
+}
 
 void ProductLineArea::cdsLinProdAfterPost() {
     // The flags of this post become its follow-up at once: none outlives it, whether the
