@@ -36,11 +36,9 @@ QString seedNumber(qint64 n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin
 void seedDemo(Database& db) {
     Transaction tx(db);
     if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS")).toInt() > 0) return;
-    // Registers may already be there (a database shared with the rest of the system).
-    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM FILIAL")).toInt() == 0) {
-        detail::seedRegisters(db);
-        detail::seedMailSettings(db);
-    }
+    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM FILIAL")).toInt() > 0) return;
+    detail::seedRegisters(db);
+    detail::seedMailSettings(db);
     detail::seedProposals(db);
     tx.commit();
 }

@@ -47,6 +47,17 @@ TEST_P(SchemaTest, MigrationsAndSeedRunOnceOnly) {
     EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM FILIAL").toInt(), 2);
 }
 
+// An office's own registers (imported, no proposals yet) never get demo proposals that
+// would point at clients and operators it does not have.
+TEST(DemoSeed, ADatabaseWithItsOwnRegistersGetsNoDemo) {
+    ScratchDatabase scratch("sqlite");
+    migrate(scratch.db());
+    scratch.db().exec("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0900', 'Escritório')");
+    seedDemo(scratch.db());
+    EXPECT_EQ(scratch.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt(), 0);
+    EXPECT_EQ(scratch.db().scalar("SELECT COUNT(*) FROM FILIAL").toInt(), 1);
+}
+
 TEST_P(SchemaTest, NvlstrTreatsNullAndEmptyAlike) {
     const Packet p = db().query("SELECT NVLSTR(NULL, 'b') AS A, NVLSTR('', 'b') AS B, NVLSTR('a', 'b') AS C, "
                                 "NVLSTR(NMFANTCLIE, 'x') AS D FROM CLIENTE WHERE CDCLIENTE = '11222333000181'");
