@@ -11,10 +11,14 @@
 #include <unistd.h>
 
 #include "base/errors.h"
+#include "base/protocol_version.h"
 #include "server/admin/backup_command.h"
 #include "server/admin/password_command.h"
+#include "server/admin/register_command.h"
 #include "server/migrations/migrations.h"
+#include "server/rpc/log_file.h"
 #include "server/rpc/rpc_server.h"
+#include "server/rpc/service_notify.h"
 #include "server/storage/database.h"
 
 using namespace cot::server;
@@ -49,13 +53,21 @@ int stopWithin(RpcServer& server, const sigset_t& stopSignals) {
 
 }  // namespace
 
+// Exit codes (listed by --help): 0 stopped normally, 1 failed, 2 bad options or an operation
+// not for this database, 3 a database newer than this program (restarting cannot help).
+constexpr int kExitFailed = 1;
+constexpr int kExitSchemaTooNew = 3;
+
 int main(int argc, char** argv) {
-    // Block the stop signals before any worker thread exists, so only sigwait sees them.
+    // Block the stop signals and SIGHUP (reopen the log) before any worker thread exists,
+    // so only sigwait sees them; SIGHUP never ends the server.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    sigset_t awaited = stopSignals;
+    sigaddset(&awaited, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &awaited, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
     QCoreApplication app(argc, argv);
@@ -68,7 +80,8 @@ int main(int argc, char** argv) {
     }
     config.version = QStringLiteral(COT_VERSION);
     if (config.versionRequested) {
-        std::printf("cot05000-server %s (esquema do banco %d)\n", COT_VERSION, latestSchemaVersion());
+        std::printf("cot05000-server %s (esquema do banco %d, protocolo %d)\n", COT_VERSION, latestSchemaVersion(),
+                    cot::kProtocolVersion);
         return 0;
     }
     if (config.helpRequested) {
@@ -78,14 +91,28 @@ int main(int argc, char** argv) {
 
     if (!config.backupFile.isEmpty() || !config.restoreFile.isEmpty()) return runBackupCommand(config);
     if (!config.passwordFor.isEmpty()) return runPasswordCommand(config);
+    if (!config.importFolder.isEmpty() || !config.exportFolder.isEmpty()) return runRegisterCommand(config);
+
+    std::unique_ptr<LogFile> logFile;
+    try {
+        if (!config.logFile.isEmpty()) logFile = std::make_unique<LogFile>(config.logFile);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cot05000-server: não foi possível iniciar: %s\n", e.what());
+        return kExitFailed;
+    }
+    if (backupBeforeMigrate(config) != 0) return kExitFailed;
 
     RpcServer server(config);
     try {
         server.start();
+    } catch (const SchemaTooNew& e) {
+        std::fprintf(stderr, "cot05000-server: não foi possível iniciar: %s\n", e.what());
+        return kExitSchemaTooNew;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "cot05000-server: não foi possível iniciar: %s\n", e.what());
-        return 1;
+        return kExitFailed;
     }
+    if (logFile) logFile->takeStandardError();
     std::printf("cot05000-server: COT05000.rdmProposta em %s (banco: %s)\n", qPrintable(server.url()),
                 qPrintable(displayDatabaseUrl(config.databaseUrl)));
     std::fflush(stdout);
@@ -95,8 +122,14 @@ int main(int argc, char** argv) {
                      "cifra na rede. Use --tls-cert e --tls-key, ou um proxy com HTTPS.\n",
                      qPrintable(config.listenAddress));
 
+    // Migrated and listening: the service manager may start what depends on the server.
+    notifyService("READY=1");
+
     int received = 0;
-    sigwait(&stopSignals, &received);
+    while (sigwait(&awaited, &received) == 0 && received == SIGHUP)
+        if (logFile && logFile->reopen())
+            std::fprintf(stderr, "cot05000-server: arquivo de log reaberto.\n");
+    notifyService("STOPPING=1");
     std::fprintf(stderr, "cot05000-server: encerrando.\n");
     return stopWithin(server, stopSignals);
 }

@@ -10,8 +10,9 @@
 
 namespace cot::server {
 
-QByteArray healthReport(DatabaseSource& databases, const QString& programVersion) {
+QByteArray healthReport(DatabaseSource& databases, const QString& programVersion, std::optional<int> protocol) {
     QJsonObject report{{"versao", programVersion}, {"esquemaPrograma", latestSchemaVersion()}};
+    if (protocol) report["protocolo"] = *protocol;
     try {
         Database& db = databases.get();
         report["banco"] = db.dialect() == Dialect::Postgres ? QStringLiteral("postgresql") : QStringLiteral("sqlite");

@@ -45,16 +45,20 @@ std::optional<Refusal> readRpcBody(const httplib::Request& request, const httpli
         const qulonglong declared = QByteArray::fromStdString(request.get_header_value("Content-Length")).toULongLong();
         body.reserve(qsizetype(std::min<qulonglong>(declared, rl::kMaxBody)));
     }
-    QElapsedTimer elapsed;
+    QElapsedTimer elapsed, sinceData;
     elapsed.start();
+    sinceData.start();
     bool large = false, slow = false;
     const bool whole = read([&](const char* data, size_t size) {
         large = size_t(body.size()) + size > rl::kMaxBody;
         slow = elapsed.elapsed() > rl::kBodySeconds * 1000;
         if (large || slow) return false;  // stops the inflating too
         body.append(data, qsizetype(size));
+        sinceData.restart();
         return true;
     });
+    // A client that stopped sending for the socket's whole read timeout.
+    slow = slow || sinceData.elapsed() >= rl::kReadTimeoutSeconds * 1000 - 100;
     if (whole) return std::nullopt;
     body.clear();
     body.squeeze();

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <chrono>
+#include <cstdio>
 #include <condition_variable>
 #include <future>
 #include <map>
@@ -112,6 +113,11 @@ struct RpcServer::Impl {
         if (url.startsWith(QLatin1String("sqlite:"))) {
             QDir().mkpath(QFileInfo(url.mid(7)).absolutePath());
             useLock = std::make_unique<sqlite_files::UseLock>(url.mid(7));
+            if (!useLock->held())
+                std::fprintf(stderr,
+                             "cot05000-server: ATENÇÃO: sem acesso a %s.uso (de outro usuário?); um --restore "
+                             "não saberá que este servidor usa o banco. Corrija o dono do arquivo.\n",
+                             qPrintable(url.mid(7)));
         }
         auto db = Database::open(url);
         migrate(*db);
@@ -252,7 +258,7 @@ struct RpcServer::Impl {
             QByteArray report;
             runOn(*databaseThreads, [&] {
                 ThreadDatabase databases(config.databaseUrl);
-                report = healthReport(databases, config.version);
+                report = healthReport(databases, config.version, config.protocolVersion);
             });
             res.status = report.contains("\"estado\":\"ok\"") ? 200 : 503;
             res.set_content(report.toStdString(), "application/json");

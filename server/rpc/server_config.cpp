@@ -41,7 +41,8 @@ QStringList optionsFromFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         fail(QStringLiteral("Arquivo de configuração não encontrado ou sem permissão de leitura: %1.").arg(path));
     static const QStringList valued{"db",      "listen",  "port",          "threads", "session-minutes",
-                                    "tls-cert", "tls-key", "allowed-origin", "trusted-proxy"};
+                                    "tls-cert", "tls-key", "allowed-origin", "trusted-proxy",
+                                    "log",      "backup-before-migrate"};
     QStringList out;
     int number = 0;
     while (!file.atEnd()) {
@@ -142,11 +143,30 @@ QString ServerConfig::usage() {
         "                  (variável COT_TRUSTED_PROXY)\n"
         "  --no-seed       não grava os dados de demonstração num banco vazio\n"
         "  --backup ARQ    copia o banco SQLite em uso para ARQ (cópia consistente) e sai\n"
-        "  --restore ARQ   substitui o banco SQLite pela cópia ARQ e sai (recusado com servidor ativo)\n"
+        "                  (modo 0600); se ARQ for uma pasta ou terminar em /, grava\n"
+        "                  ARQ/cot05000-AAAAMMDD-HHMMSS.db, criando a pasta (0700)\n"
+        "  --keep N        com --backup numa pasta: mantém só as N cópias cot05000-*.db mais\n"
+        "                  novas dela, apagando as mais antigas depois de uma cópia bem-sucedida\n"
+        "                  (0 = mantém todas)\n"
+        "  --restore ARQ   substitui o banco SQLite pela cópia ARQ e sai (recusado com servidor\n"
+        "                  ativo); o banco mantém dono, grupo e permissões\n"
+        "  --backup-before-migrate PASTA  ao iniciar, copia para PASTA um banco SQLite de\n"
+        "                  esquema mais antigo antes de atualizá-lo; se a cópia falhar, não inicia\n"
+        "  --log ARQ       acrescenta o log de requisições e as mensagens do servidor a ARQ\n"
+        "                  (criado com modo 0640) em vez da saída de erros; SIGHUP reabre ARQ\n"
         "  --set-password OPERADOR  grava a senha do operador, lida da entrada padrão, e\n"
         "                  encerra as sessões dele\n"
+        "  --import PASTA  carrega os cadastros (filiais, operadores, clientes...) dos arquivos\n"
+        "                  CSV da PASTA, numa só transação, e sai; com qualquer erro nada é\n"
+        "                  gravado (veja docs/registers.md)\n"
+        "  --export PASTA  grava os cadastros em arquivos CSV na PASTA (criada se faltar) e sai;\n"
+        "                  recusado se a pasta já tiver algum desses arquivos\n"
         "  --version       mostra a versão\n"
-        "  --help          mostra esta ajuda\n");
+        "  --help          mostra esta ajuda\n"
+        "Códigos de saída: 0 encerrado normalmente; 1 falha (início, cópia, restauração,\n"
+        "  importação ou exportação de cadastros);\n"
+        "  2 opções inválidas ou operação que não vale para este banco; 3 banco de esquema\n"
+        "  mais novo que o deste programa (atualize o programa; não adianta reiniciar)\n");
 }
 
 ServerConfig ServerConfig::fromArgs(int argc, char** argv) {
@@ -234,6 +254,26 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
         } else if (option == QLatin1String("--set-password")) {
             config.passwordFor = next().trimmed().toUpper();
             if (config.passwordFor.isEmpty()) fail(QStringLiteral("Operador vazio em --set-password."));
+        } else if (option == QLatin1String("--keep")) {
+            const QString text = next();
+            bool ok = false;
+            config.keepBackups = text.trimmed().toInt(&ok);
+            if (!ok || config.keepBackups < 0)
+                fail(QStringLiteral("Número de cópias a manter inválido em --keep: \"%1\".").arg(text));
+        } else if (option == QLatin1String("--backup-before-migrate")) {
+            config.backupBeforeMigrate = next().trimmed();
+            if (config.backupBeforeMigrate.isEmpty()) fail(QStringLiteral("Pasta vazia em --backup-before-migrate."));
+        } else if (option == QLatin1String("--log")) {
+            config.logFile = next().trimmed();
+            if (config.logFile.isEmpty()) fail(QStringLiteral("Arquivo vazio em --log."));
+        } else if (option == QLatin1String("--import")) {
+            config.importFolder = next().trimmed();
+            if (config.importFolder.isEmpty()) fail(QStringLiteral("Pasta vazia em --import."));
+            if (!QFileInfo(config.importFolder).isDir())
+                fail(QStringLiteral("Pasta de cadastros não encontrada: %1.").arg(config.importFolder));
+        } else if (option == QLatin1String("--export")) {
+            config.exportFolder = next().trimmed();
+            if (config.exportFolder.isEmpty()) fail(QStringLiteral("Pasta vazia em --export."));
         } else if (option == QLatin1String("--restore")) {
             config.restoreFile = next().trimmed();
         } else if (option == QLatin1String("--no-seed")) {
@@ -245,6 +285,14 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
     if (config.listenAddress.isEmpty()) fail(QStringLiteral("Endereço de escuta vazio."));
     if (!config.backupFile.isEmpty() && !config.restoreFile.isEmpty())
         fail(QStringLiteral("--backup e --restore não podem ser usados juntos."));
+    {
+        const int modes = !config.importFolder.isEmpty() + !config.exportFolder.isEmpty() +
+                          !config.passwordFor.isEmpty() + !(config.backupFile.isEmpty() && config.restoreFile.isEmpty());
+        if (modes > 1)
+            fail(QStringLiteral("Use uma operação por vez: --import, --export, --set-password, --backup ou --restore."));
+    }
+    if (config.keepBackups > 0 && config.backupFile.isEmpty())
+        fail(QStringLiteral("--keep só vale com --backup PASTA."));
     if (config.tlsCertificate.isEmpty() != config.tlsKey.isEmpty())
         fail(QStringLiteral("--tls-cert e --tls-key vão juntos."));
     for (const QString& file : {config.tlsCertificate, config.tlsKey})

@@ -2,8 +2,10 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <stdexcept>
 
+#include "base/protocol_version.h"
 #include "server/auth/session_store.h"
 
 namespace cot::server {
@@ -30,11 +32,19 @@ struct ServerConfig {
     bool seedDemo = true;                      // demo data on a database without proposals
     bool logRequests = true;                   // one line per request on standard error
     QString version;                           // the program's, reported by GET /health
+    // The protocol reported by GET /health ("protocolo"): this build's, unless a test makes
+    // the server look like another one; none reported, as by servers before the handshake.
+    std::optional<int> protocolVersion = kProtocolVersion;
     bool helpRequested = false;
     bool versionRequested = false;
     QString backupFile;   // --backup: copy the database there and stop
     QString restoreFile;  // --restore: replace the database with this copy and stop
+    int keepBackups = 0;  // --keep: with --backup into a folder, the newest copies kept (0 = all)
+    QString backupBeforeMigrate;  // a folder: an older SQLite database is copied there first
+    QString logFile;      // --log: standard error appended to this file (reopened on SIGHUP)
     QString passwordFor;  // --set-password: the operator whose password is read from stdin
+    QString importFolder;  // --import: load the register files of this folder and stop
+    QString exportFolder;  // --export: write the register files into this folder and stop
 
     // Reachable from other machines (anything but a loopback address).
     bool listensBeyondLoopback() const;

@@ -1,8 +1,10 @@
 #include "server/storage/sqlite_files.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sqlite3.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -58,6 +60,36 @@ void requireSound(sqlite3* db, const QString& path) {
 
 QString lockPath(const QString& path) { return path + QStringLiteral(".uso"); }
 
+QByteArray encoded(const QString& path) { return QFile::encodeName(path); }
+
+// The lock file, made when missing; one made by another user (root) is still good to lock
+// through a read-only descriptor, so the protection does not silently go away.
+int openLock(const QString& path) {
+    const QByteArray name = encoded(lockPath(path));
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0640);
+    return fd >= 0 ? fd : ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+}
+
+QString userName(uid_t uid) {
+    passwd entry{};
+    passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found) return QString::fromLocal8Bit(found->pw_name);
+    return QString::number(uid);
+}
+
+// The copy takes the owner, group and mode the replaced file had: a restore run as root
+// must not leave the service's database (or its lock) owned by root.
+void keepOwnership(const QString& path, const struct stat& before) {
+    struct stat now{};
+    if (::stat(encoded(path).constData(), &now) != 0) return;
+    if (::geteuid() == 0 && (now.st_uid != before.st_uid || now.st_gid != before.st_gid) &&
+        ::chown(encoded(path).constData(), before.st_uid, before.st_gid) != 0)
+        fail(QStringLiteral("Não foi possível devolver %1 ao seu dono.").arg(path));
+    if ((now.st_mode & 07777) != (before.st_mode & 07777) && ::chmod(encoded(path).constData(), before.st_mode & 07777) != 0)
+        fail(QStringLiteral("Não foi possível devolver as permissões de %1.").arg(path));
+}
+
 }  // namespace
 
 void backup(const QString& source, const QString& target) {
@@ -66,13 +98,21 @@ void backup(const QString& source, const QString& target) {
         fail(QStringLiteral("A cópia não pode ser gravada sobre o próprio banco."));
     const QString partial = target + QStringLiteral(".parcial");
     QFile::remove(partial);
-    {
+    // Created here, readable by its owner only, before SQLite writes a byte of the data
+    // into it (its journal takes the same mode).
+    const int fd = ::open(encoded(partial).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) fail(QStringLiteral("Não foi possível criar %1.").arg(partial));
+    ::close(fd);
+    try {
         Connection from = openFile(source, SQLITE_OPEN_READWRITE);
-        Connection to = openFile(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        Connection to = openFile(partial, SQLITE_OPEN_READWRITE);
         copyAll(from.get(), to.get(), source);
         // A backup is one self-contained file.
         scalar(to.get(), "PRAGMA journal_mode = DELETE");
         requireSound(to.get(), partial);
+    } catch (...) {
+        QFile::remove(partial);
+        throw;
     }
     if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0) {
         QFile::remove(partial);
@@ -80,7 +120,25 @@ void backup(const QString& source, const QString& target) {
     }
 }
 
+QString restoreOwnerRefusal(uid_t runningAs, uid_t owner, const QString& ownerName) {
+    if (runningAs == 0 || runningAs == owner) return {};
+    return QStringLiteral("O banco pertence ao usuário %1; rode como %1 (sudo -u %1 ...) ou como root.").arg(ownerName);
+}
+
+int schemaVersion(const QString& path) {
+    if (!QFileInfo(path).isFile()) return -1;
+    Connection db = openFile(path, SQLITE_OPEN_READONLY);
+    if (scalar(db.get(), "SELECT COUNT(*) FROM sqlite_master").isEmpty()) return -1;
+    return scalar(db.get(), "SELECT MAX(VERSION) FROM SCHEMA_VERSION").toInt();
+}
+
 void restore(const QString& source, const QString& target, int latestSchema) {
+    struct stat before{};
+    const bool replacing = ::stat(encoded(target).constData(), &before) == 0;
+    if (replacing) {
+        const QString refusal = restoreOwnerRefusal(::geteuid(), before.st_uid, userName(before.st_uid));
+        if (!refusal.isEmpty()) fail(refusal);
+    }
     if (!QFileInfo(source).isFile()) fail(QStringLiteral("Cópia %1 não encontrada.").arg(source));
     Connection from = openFile(source, SQLITE_OPEN_READONLY);
     requireSound(from.get(), source);
@@ -91,8 +149,13 @@ void restore(const QString& source, const QString& target, int latestSchema) {
                  .arg(version)
                  .arg(latestSchema));
 
-    const int fd = ::open(QFile::encodeName(lockPath(target)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0640);
+    const int fd = openLock(target);
     if (fd < 0) fail(QStringLiteral("Não foi possível verificar se %1 está em uso.").arg(target));
+    // A lock file made here by root must stay usable by the server's own user.
+    if (replacing && ::geteuid() == 0 && ::fchown(fd, before.st_uid, before.st_gid) != 0) {
+        ::close(fd);
+        fail(QStringLiteral("Não foi possível devolver %1 ao dono do banco.").arg(lockPath(target)));
+    }
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     if (!free) {
         ::close(fd);
@@ -102,6 +165,8 @@ void restore(const QString& source, const QString& target, int latestSchema) {
         Connection to = openFile(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         copyAll(from.get(), to.get(), source);
         requireSound(to.get(), target);
+        to.reset();
+        if (replacing) keepOwnership(target, before);
     } catch (...) {
         ::close(fd);
         throw;
@@ -110,8 +175,11 @@ void restore(const QString& source, const QString& target, int latestSchema) {
 }
 
 UseLock::UseLock(const QString& path) {
-    fd_ = ::open(QFile::encodeName(lockPath(path)).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0640);
-    if (fd_ >= 0) ::flock(fd_, LOCK_SH);
+    fd_ = openLock(path);
+    if (fd_ >= 0 && ::flock(fd_, LOCK_SH) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
 }
 
 UseLock::~UseLock() {

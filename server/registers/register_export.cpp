@@ -1,0 +1,86 @@
+#include "server/registers/register_export.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "server/registers/csv_file.h"
+#include "server/registers/register_catalogue.h"
+#include "server/registers/register_store.h"
+#include "server/storage/database.h"
+
+namespace cot::server::registers {
+
+namespace {
+
+QByteArray fileText(Database& db, const Register& reg, int& rows) {
+    QList<const RegisterColumn*> columns;
+    QList<std::optional<QString>> header;
+    for (const RegisterColumn& c : reg.columns) {
+        columns << &c;
+        header << c.name;
+    }
+    QByteArray out = csvRecord(header);
+    const QList<StoredRow> stored = readStoredRows(db, reg, columns);
+    rows = int(stored.size());
+    for (const StoredRow& row : stored) out += csvRecord(row.written);
+    return out;
+}
+
+}  // namespace
+
+ExportResult exportRegisters(Database& db, const QString& folder) {
+    ExportResult result;
+    const QDir dir(folder);
+    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir()) {
+        result.error = QStringLiteral("%1 não é uma pasta.").arg(folder);
+        return result;
+    }
+    QStringList present;
+    for (const Register& reg : registerCatalogue()) {
+        // Any spelling of the name counts: an import would read it as the same register.
+        const QStringList same = dir.entryList({reg.fileName()}, QDir::Files | QDir::Hidden);
+        present << same;
+    }
+    if (!present.isEmpty()) {
+        result.error = QStringLiteral("A pasta %1 já tem arquivos de cadastro (%2); nada foi gravado. "
+                                      "Use uma pasta nova ou vazia.")
+                           .arg(folder, present.join(QStringLiteral(", ")));
+        return result;
+    }
+    if (!QDir().mkpath(folder)) {
+        result.error = QStringLiteral("Não foi possível criar a pasta %1.").arg(folder);
+        return result;
+    }
+
+    // Every table read from one snapshot of the database.
+    Transaction tx(db);
+    if (db.dialect() == Dialect::Postgres)
+        db.exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
+    for (const Register& reg : registerCatalogue()) {
+        int rows = 0;
+        const QByteArray text = fileText(db, reg, rows);
+        // NewOnly: a file that appeared since the check above is not overwritten either.
+        const QString path = dir.filePath(reg.fileName());
+        QFile file(path);
+        const bool created =
+            file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        const bool written = created && file.write(text) == text.size() && file.flush();
+        if (!written) {
+            const QString why = file.errorString();
+            file.close();
+            if (created) QFile::remove(path);
+            for (const QString& done : std::as_const(result.files)) QFile::remove(dir.filePath(done));
+            result.error = QStringLiteral("Não foi possível gravar %1: %2").arg(path, why);
+            result.files.clear();
+            result.rowCounts.clear();
+            return result;
+        }
+        file.close();
+        result.files << reg.fileName();
+        result.rowCounts << rows;
+    }
+    return result;
+}
+
+}  // namespace cot::server::registers

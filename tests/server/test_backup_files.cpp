@@ -1,0 +1,202 @@
+// Backups an administrator can trust: private copies, dated copies in a folder with the
+// oldest pruned, restores that leave the database to the user the server runs as, and a
+// copy taken before the migrations touch an older database.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "server/admin/backup_command.h"
+#include "server/admin/backup_files.h"
+#include "server/migrations/migrations.h"
+#include "server/rpc/server_config.h"
+#include "server/storage/database.h"
+#include "server/storage/sqlite_files.h"
+
+using namespace cot::server;
+
+namespace {
+
+mode_t modeOf(const QString& path) {
+    struct stat st{};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : mode_t(-1);
+}
+
+// A SQLite database of this system at `schema` (0: the latest).
+QString makeDatabase(const QString& path, int schema = 0) {
+    auto db = Database::open("sqlite:" + path);
+    migrate(*db, schema);
+    return path;
+}
+
+void touch(const QString& path) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+}
+
+// Anything else the process creates keeps the umask it had.
+class ZeroUmask {
+public:
+    ZeroUmask() : saved_(::umask(0)) {}
+    ~ZeroUmask() { ::umask(saved_); }
+
+private:
+    mode_t saved_;
+};
+
+ServerConfig backupConfig(const QString& database, const QString& target, int keep = 0) {
+    ServerConfig c;
+    c.databaseUrl = "sqlite:" + database;
+    c.backupFile = target;
+    c.keepBackups = keep;
+    return c;
+}
+
+const QRegularExpression kDated(R"(^cot05000-\d{8}-\d{6}(-\d+)?\.db$)");
+
+TEST(BackupFiles, ACopyIsReadableByItsOwnerOnlyEvenUnderAPermissiveUmask) {
+    QTemporaryDir dir;
+    const QString db = makeDatabase(dir.filePath("banco.db"));
+    ZeroUmask open;
+    sqlite_files::backup(db, dir.filePath("copia.db"));
+    EXPECT_EQ(modeOf(dir.filePath("copia.db")), 0600);
+    EXPECT_FALSE(QFile::exists(dir.filePath("copia.db.parcial")));
+    EXPECT_EQ(sqlite_files::schemaVersion(dir.filePath("copia.db")), latestSchemaVersion());
+
+    // An older copy readable by all is replaced by a private one.
+    touch(dir.filePath("velha.db"));
+    ::chmod(QFile::encodeName(dir.filePath("velha.db")).constData(), 0644);
+    sqlite_files::backup(db, dir.filePath("velha.db"));
+    EXPECT_EQ(modeOf(dir.filePath("velha.db")), 0600);
+
+    // A failed copy leaves no partial file behind.
+    EXPECT_THROW(sqlite_files::backup(dir.filePath("nada.db"), dir.filePath("x.db")), FileCopyError);
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.db.parcial")));
+}
+
+TEST(BackupFiles, AFolderGetsADatedCopyAndMissingFoldersAreCreatedPrivate) {
+    QTemporaryDir dir;
+    const QString db = makeDatabase(dir.filePath("banco.db"));
+    ZeroUmask open;
+
+    // A path ending with "/" is a folder, created with its parents, owner-only.
+    ASSERT_EQ(runBackupCommand(backupConfig(db, dir.filePath("copias/diarias/"))), 0);
+    const QStringList made = QDir(dir.filePath("copias/diarias")).entryList(QDir::Files);
+    ASSERT_EQ(made.size(), 1);
+    EXPECT_TRUE(kDated.match(made[0]).hasMatch()) << made[0].toStdString();
+    EXPECT_EQ(modeOf(dir.filePath("copias")), 0700);
+    EXPECT_EQ(modeOf(dir.filePath("copias/diarias")), 0700);
+    EXPECT_EQ(modeOf(dir.filePath("copias/diarias/" + made[0])), 0600);
+
+    // An existing folder named without the slash, twice in the same second: two copies.
+    ASSERT_EQ(runBackupCommand(backupConfig(db, dir.filePath("copias/diarias"))), 0);
+    ASSERT_EQ(runBackupCommand(backupConfig(db, dir.filePath("copias/diarias"))), 0);
+    EXPECT_EQ(QDir(dir.filePath("copias/diarias")).entryList(QDir::Files).size(), 3);
+
+    // A file whose folder is missing: the folder is made, the name kept.
+    ASSERT_EQ(runBackupCommand(backupConfig(db, dir.filePath("outra/copia.db"))), 0);
+    EXPECT_EQ(modeOf(dir.filePath("outra")), 0700);
+    EXPECT_EQ(sqlite_files::schemaVersion(dir.filePath("outra/copia.db")), latestSchemaVersion());
+}
+
+TEST(BackupFiles, KeepDeletesOnlyTheOldestDatedCopiesOfTheFolder) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("copias");
+    QDir().mkpath(folder);
+    for (const char* name : {"cot05000-20201201-235959.db", "cot05000-20201203-080000.db",
+                             "cot05000-20201203-080000-2.db", "cot05000-20201202-120000.db"})
+        touch(folder + "/" + name);
+    // Not ours to delete, however old they look.
+    for (const char* name : {"cot05000-manual.db", "notas.txt", "cot05000-20200101-000000.db.bak", "demo.db"})
+        touch(folder + "/" + name);
+    QDir().mkpath(folder + "/cot05000-20000101-000000.db");
+
+    const QStringList removed = backup_files::pruneBackups(folder, 2);
+    EXPECT_EQ(removed, QStringList({"cot05000-20201201-235959.db", "cot05000-20201202-120000.db"}));
+    const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    EXPECT_TRUE(left.contains("cot05000-20201203-080000.db"));
+    EXPECT_TRUE(left.contains("cot05000-20201203-080000-2.db"));
+    EXPECT_EQ(left.size(), 7) << left.join(' ').toStdString();
+
+    // Through the command: the new copy counts among the kept ones.
+    const QString db = makeDatabase(dir.filePath("banco.db"));
+    ASSERT_EQ(runBackupCommand(backupConfig(db, folder, 1)), 0);
+    QStringList dated = QDir(folder).entryList(QDir::Files).filter(kDated);
+    ASSERT_EQ(dated.size(), 1);
+    EXPECT_EQ(sqlite_files::schemaVersion(folder + "/" + dated[0]), latestSchemaVersion());
+
+    // --keep with a plain file is refused before any copy; and never without --backup.
+    EXPECT_EQ(runBackupCommand(backupConfig(db, dir.filePath("um.db"), 3)), 2);
+    EXPECT_FALSE(QFile::exists(dir.filePath("um.db")));
+    const auto env = QProcessEnvironment();
+    EXPECT_THROW(ServerConfig::fromArgs({"--keep", "3"}, env, {}), ConfigError);
+    EXPECT_THROW(ServerConfig::fromArgs({"--backup", folder, "--keep", "-1"}, env, {}), ConfigError);
+    EXPECT_EQ(ServerConfig::fromArgs({"--backup", folder, "--keep", "7"}, env, {}).keepBackups, 7);
+}
+
+TEST(BackupFiles, RestoreLeavesTheDatabaseToItsOwnerWithItsMode) {
+    if (::geteuid() != 0) GTEST_SKIP() << "changing a file's owner needs root";
+    QTemporaryDir dir;
+    const QString copy = dir.filePath("copia.db");
+    sqlite_files::backup(makeDatabase(dir.filePath("origem.db")), copy);
+    const QString target = makeDatabase(dir.filePath("servico.db"), 1);
+    const QByteArray t = QFile::encodeName(target);
+    ASSERT_EQ(::chown(t.constData(), 65534, 65534), 0);  // nobody, as a service user
+    ASSERT_EQ(::chmod(t.constData(), 0640), 0);
+    QFile::remove(target + ".uso");
+
+    sqlite_files::restore(copy, target, latestSchemaVersion());
+    struct stat st{};
+    ASSERT_EQ(::stat(t.constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(sqlite_files::schemaVersion(target), latestSchemaVersion());
+    // The lock made by root stays usable by the service's own user.
+    ASSERT_EQ(::stat(QFile::encodeName(target + ".uso").constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+}
+
+TEST(BackupFiles, RestoreOverAnotherUsersDatabaseIsForRootOrThatUserOnly) {
+    EXPECT_EQ(sqlite_files::restoreOwnerRefusal(1000, 998, "cot05000"),
+              "O banco pertence ao usuário cot05000; rode como cot05000 (sudo -u cot05000 ...) ou como root.");
+    EXPECT_EQ(sqlite_files::restoreOwnerRefusal(0, 998, "cot05000"), "");
+    EXPECT_EQ(sqlite_files::restoreOwnerRefusal(998, 998, "cot05000"), "");
+}
+
+TEST(BackupFiles, AnOlderDatabaseIsCopiedBeforeMigratingAndAFailedCopyStopsTheStart) {
+    QTemporaryDir dir;
+    const QString db = makeDatabase(dir.filePath("banco.db"), 1);
+    ServerConfig config;
+    config.databaseUrl = "sqlite:" + db;
+
+    // The copy cannot be made under a regular file: the start must stop, the database untouched.
+    touch(dir.filePath("arquivo"));
+    config.backupBeforeMigrate = dir.filePath("arquivo/copias");
+    EXPECT_EQ(backupBeforeMigrate(config), 1);
+    EXPECT_EQ(sqlite_files::schemaVersion(db), 1);
+
+    config.backupBeforeMigrate = dir.filePath("antes");
+    ASSERT_EQ(backupBeforeMigrate(config), 0);
+    const QStringList made = QDir(dir.filePath("antes")).entryList(QDir::Files);
+    ASSERT_EQ(made.size(), 1);
+    EXPECT_TRUE(kDated.match(made[0]).hasMatch());
+    EXPECT_EQ(sqlite_files::schemaVersion(dir.filePath("antes/" + made[0])), 1);
+    EXPECT_EQ(modeOf(dir.filePath("antes/" + made[0])), 0600);
+
+    // Up to date, or not there yet: nothing to copy.
+    makeDatabase(db);
+    ASSERT_EQ(backupBeforeMigrate(config), 0);
+    config.databaseUrl = "sqlite:" + dir.filePath("novo.db");
+    ASSERT_EQ(backupBeforeMigrate(config), 0);
+    EXPECT_EQ(QDir(dir.filePath("antes")).entryList(QDir::Files).size(), 1);
+    // PostgreSQL: the administrator's pg_dump; the start goes on.
+    config.databaseUrl = "postgresql://u@127.0.0.1:1/x";
+    EXPECT_EQ(backupBeforeMigrate(config), 0);
+}
+
+}  // namespace

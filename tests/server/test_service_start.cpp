@@ -1,0 +1,291 @@
+// The real cot05000-server under a service manager: READY=1 only once the database is
+// migrated and the socket listens, STOPPING=1 at stop, exit code 3 for a database newer
+// than the program, a failed copy before migrating stopping the start, and a log file that
+// logrotate can move away (SIGHUP opens it again; without a log file SIGHUP changes nothing).
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "server/migrations/migrations.h"
+#include "server/rpc/service_notify.h"
+#include "server/storage/database.h"
+#include "server/storage/sqlite_files.h"
+#include "support/raw_socket.h"
+#include "support/server_process.h"
+#include "support/shell_process.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using namespace cot::server;
+using namespace cot::testing;
+
+namespace {
+
+// A datagram socket standing for the service manager's; `name` starting with "@" is abstract.
+class NotifySocket {
+public:
+    explicit NotifySocket(const QString& name) : name_(name) {
+        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(name);
+        std::memcpy(a.sun_path, path.constData(), size_t(path.size()));
+        if (path.startsWith('@')) a.sun_path[0] = '\0';
+        const socklen_t length = socklen_t(offsetof(sockaddr_un, sun_path) + size_t(path.size()) + (path.startsWith('@') ? 0 : 1));
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), length) != 0) ADD_FAILURE() << "bind " << name.toStdString();
+    }
+    ~NotifySocket() { ::close(fd_); }
+    // The next datagram, or empty when none came within `ms`.
+    QByteArray receive(int ms) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, ms) != 1) return {};
+        char buffer[512];
+        const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
+        return n > 0 ? QByteArray(buffer, qsizetype(n)) : QByteArray();
+    }
+    const QString& name() const { return name_; }
+
+private:
+    QString name_;
+    int fd_ = -1;
+};
+
+bool eventually(const std::function<bool()>& done, int ms = 30000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms) return false;
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class ServiceStart : public ::testing::Test {
+protected:
+    // Starts the server on a free port; NOTIFY_SOCKET only when `notify` names one.
+    void start(const QStringList& args, const QString& notify = {}, std::function<void()> asChild = {}) {
+        said_.clear();
+        if (asChild) server_.setChildProcessModifier(asChild);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("NOTIFY_SOCKET");
+        if (!notify.isEmpty()) env.insert("NOTIFY_SOCKET", notify);
+        server_.setProcessEnvironment(env);
+        server_.start(binaryPath("cot05000-server"),
+                      QStringList{"--listen", "127.0.0.1", "--port", "0", "--threads", "2", "--no-seed"} + args);
+        ASSERT_TRUE(server_.waitForStarted(10000));
+    }
+    // The port the server printed once it answers; 0 when it ended or never said.
+    int port() {
+        static const QRegularExpression address(":(\\d+)/rpc");
+        int found = 0;
+        eventually([&] {
+            server_.waitForReadyRead(50);
+            said_ += server_.readAllStandardOutput();
+            if (const auto m = address.match(QString::fromUtf8(said_)); m.hasMatch()) found = m.captured(1).toInt();
+            return found > 0 || server_.state() == QProcess::NotRunning;
+        });
+        return found;
+    }
+    int finish(int ms = 60000) {
+        if (!server_.waitForFinished(ms)) server_.kill();
+        return server_.exitStatus() == QProcess::NormalExit ? server_.exitCode() : -1;
+    }
+    void TearDown() override {
+        if (server_.state() != QProcess::NotRunning) {
+            server_.terminate();
+            finish(10000);
+        }
+    }
+
+    int argc_ = 1;
+    char name_[24] = "cot_test_service_start";
+    char* argv_[2] = {name_, nullptr};
+    QCoreApplication app_{argc_, argv_};
+    QTemporaryDir dir_;
+    QProcess server_;
+    QByteArray said_;
+};
+
+QString databaseAt(const QString& path, int schema = 0) {
+    auto db = Database::open("sqlite:" + path);
+    migrate(*db, schema);
+    return "sqlite:" + path;
+}
+
+TEST_F(ServiceStart, ReadyComesOnlyOnceTheOlderDatabaseIsCopiedMigratedAndListening) {
+    const QString db = databaseAt(dir_.filePath("banco.db"), 1);
+    NotifySocket manager(dir_.filePath("notify"));
+    start({"--db", db, "--backup-before-migrate", dir_.filePath("antes")}, manager.name());
+
+    ASSERT_EQ(manager.receive(60000), "READY=1") << server_.readAllStandardError().toStdString();
+    EXPECT_EQ(sqlite_files::schemaVersion(dir_.filePath("banco.db")), latestSchemaVersion());
+    const QStringList copies = QDir(dir_.filePath("antes")).entryList(QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(sqlite_files::schemaVersion(dir_.filePath("antes/" + copies[0])), 1);
+    const int p = port();
+    ASSERT_GT(p, 0);
+    EXPECT_EQ(httpGet("127.0.0.1", p, "/health").status, 200);
+
+    server_.terminate();
+    EXPECT_EQ(manager.receive(30000), "STOPPING=1");
+    EXPECT_EQ(finish(), 0);
+}
+
+TEST_F(ServiceStart, ANewerDatabaseEndsTheStartWithExitCodeThreeAndNoReady) {
+    const QString db = databaseAt(dir_.filePath("banco.db"));
+    Database::open(db)->exec("INSERT INTO SCHEMA_VERSION (VERSION, DSVERSION) VALUES (:V, 'futura')",
+                             {{"V", latestSchemaVersion() + 1}});
+    NotifySocket manager(dir_.filePath("notify"));
+    start({"--db", db}, manager.name());
+    EXPECT_EQ(finish(), 3);
+    const QString said = QString::fromUtf8(server_.readAllStandardError());
+    EXPECT_TRUE(said.contains("mais nova que a deste programa")) << said.toStdString();
+    EXPECT_TRUE(manager.receive(0).isEmpty());
+    EXPECT_EQ(sqlite_files::schemaVersion(dir_.filePath("banco.db")), latestSchemaVersion() + 1);
+}
+
+TEST_F(ServiceStart, AFailedCopyBeforeMigratingStopsTheStartAndLeavesTheDatabaseAsItWas) {
+    const QString db = databaseAt(dir_.filePath("banco.db"), 1);
+    QFile blocker(dir_.filePath("arquivo"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    QFile conf(dir_.filePath("server.conf"));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("backup-before-migrate = " + QFile::encodeName(dir_.filePath("arquivo/copias")) + "\n");
+    conf.close();
+    NotifySocket manager(dir_.filePath("notify"));
+    start({"--config", conf.fileName(), "--db", db}, manager.name());
+    EXPECT_EQ(finish(), 1);
+    EXPECT_TRUE(QString::fromUtf8(server_.readAllStandardError()).contains("nada foi alterado"));
+    EXPECT_TRUE(manager.receive(0).isEmpty());
+    EXPECT_EQ(sqlite_files::schemaVersion(dir_.filePath("banco.db")), 1);
+}
+
+TEST_F(ServiceStart, NotifyReachesAnAbstractSocketAndNothingIsSentWithoutOne) {
+    const QString abstract = QStringLiteral("@cot-test-notify-%1").arg(::getpid());
+    NotifySocket manager(abstract);
+    EXPECT_TRUE(notifyServiceAt(abstract, "READY=1"));
+    EXPECT_EQ(manager.receive(5000), "READY=1");
+    EXPECT_FALSE(notifyServiceAt("relativo/notify", "READY=1"));
+    EXPECT_FALSE(notifyServiceAt(dir_.filePath("ninguem"), "READY=1"));
+    ::unsetenv("NOTIFY_SOCKET");
+    EXPECT_FALSE(notifyService("READY=1"));
+}
+
+TEST_F(ServiceStart, TheLogGoesToItsFileAndSighupStartsANewOneUnderTheSameName) {
+    const QString log = dir_.filePath("log/server.log");
+    QDir().mkpath(dir_.filePath("log"));
+    start({"--db", "sqlite:" + dir_.filePath("banco.db"), "--log", log});
+    const int p = port();
+    ASSERT_GT(p, 0);
+    struct stat st{};
+    ASSERT_EQ(::stat(QFile::encodeName(log).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    rpcCallJson(p, "LogMarcaUm");
+    EXPECT_TRUE(eventually([&] { return contents(log).contains("ip=127.0.0.1 op=- met=LogMarcaUm"); }))
+        << contents(log).toStdString();
+
+    ASSERT_TRUE(QFile::rename(log, log + ".1"));
+    ASSERT_EQ(::kill(pid_t(server_.processId()), SIGHUP), 0);
+    ASSERT_TRUE(eventually([&] { return QFile::exists(log); }));
+    rpcCallJson(p, "LogMarcaDois");
+    EXPECT_TRUE(eventually([&] { return contents(log).contains("met=LogMarcaDois"); })) << contents(log).toStdString();
+    EXPECT_FALSE(contents(log + ".1").contains("LogMarcaDois"));
+    EXPECT_EQ(server_.state(), QProcess::Running);
+    EXPECT_FALSE(server_.readAllStandardError().contains("met=LogMarca"));
+
+    server_.terminate();
+    EXPECT_EQ(finish(), 0);
+    EXPECT_TRUE(contents(log).contains("encerrando"));
+}
+
+TEST_F(ServiceStart, WithoutALogFileSighupLeavesTheServerServing) {
+    start({"--db", "sqlite:" + dir_.filePath("banco.db")});
+    const int p = port();
+    ASSERT_GT(p, 0);
+    ASSERT_EQ(::kill(pid_t(server_.processId()), SIGHUP), 0);
+    EXPECT_EQ(httpGet("127.0.0.1", p, "/health").status, 200);
+    EXPECT_EQ(server_.state(), QProcess::Running);
+    server_.terminate();
+    EXPECT_EQ(finish(), 0);
+}
+
+// A lock file left by a run as root: the service's user locks it when it can read it, and
+// says so when it cannot, instead of running unseen by --restore.
+TEST_F(ServiceStart, AServerRunningAsTheServiceUserHoldsItsLockEvenWhenRootMadeTheLockFile) {
+    if (::geteuid() != 0) GTEST_SKIP() << "running the server as another user needs root";
+    constexpr uid_t kNobody = 65534;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir_.path()).constData(), 0711), 0);
+    const QString folder = dir_.filePath("servico");
+    QDir().mkpath(folder);
+    const QString path = folder + "/banco.db";
+    const QString db = databaseAt(path);
+    sqlite_files::backup(path, dir_.filePath("copia.db"));
+    for (const QString& file : {folder, path})
+        ASSERT_EQ(::chown(QFile::encodeName(file).constData(), kNobody, kNobody), 0);
+    QFile lock(path + ".uso");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    const auto asNobody = [] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) std::_Exit(120);
+    };
+
+    ::chmod(QFile::encodeName(lock.fileName()).constData(), 0600);
+    start({"--db", db}, {}, asNobody);
+    ASSERT_GT(port(), 0);
+    EXPECT_TRUE(server_.readAllStandardError().contains("sem acesso a " + QFile::encodeName(path) + ".uso"));
+    server_.terminate();
+    ASSERT_EQ(finish(), 0);
+
+    ::chmod(QFile::encodeName(lock.fileName()).constData(), 0644);
+    start({"--db", db}, {}, asNobody);
+    ASSERT_GT(port(), 0);
+    QProcess restore;
+    restore.start(binaryPath("cot05000-server"), {"--db", db, "--restore", dir_.filePath("copia.db")});
+    ASSERT_TRUE(restore.waitForFinished(60000));
+    EXPECT_EQ(restore.exitCode(), 1);
+    EXPECT_TRUE(restore.readAllStandardError().contains("está em uso por um servidor"));
+}
+
+// A client that stops sending its body is answered 408 once the read times out, and the
+// refusal has its line with the client's address.
+TEST(RequestRefusals, ABodyThatStopsComingIsRefused408AndLogged) {
+    TestServer server({.logRequests = true});
+    ::testing::internal::CaptureStderr();
+    const int s = connectLoopback(server.port(), 30);
+    ASSERT_TRUE(sendAll(s, "POST /rpc HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
+                           "Content-Length: 100\r\n\r\n{\"jsonrpc\":"));
+    char buffer[64] = {};
+    const ssize_t n = ::recv(s, buffer, sizeof buffer - 1, 0);
+    ::close(s);
+    const QString log = QString::fromStdString(::testing::internal::GetCapturedStderr());
+    ASSERT_GT(n, 0);
+    EXPECT_TRUE(QByteArray(buffer).startsWith("HTTP/1.1 408")) << buffer;
+    EXPECT_TRUE(log.contains(QRegularExpression(R"( ip=127\.0\.0\.1 op=- met=- [\d.]+ms recusada 408\n)")))
+        << log.toStdString();
+}
+
+}  // namespace
