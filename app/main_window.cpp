@@ -4,6 +4,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "screens/change_password_dialog.h"
 #include "services/load_bpl.h"
 #include "services/veltrano.h"
 #include "ui/event_boundary.h"
@@ -27,6 +28,11 @@ MainWindow::MainWindow(const QList<ModuleEntry>& modules, QWidget* parent) : QMa
         item->onClick = [this, module] { openModule(module); };
     }
     TMenuItem* system = mnuPrincipal->add("mnuSistema", QStringLiteral("&Sistema"));
+    TMenuItem* password = system->add("mnuAlterarSenha", QStringLiteral("&Alterar senha..."));
+    password->onClick = [this] {
+        TfrmAlteraSenha dialog(this);
+        dialog.ShowModal();
+    };
     TMenuItem* quit = system->add("mnuSair", QStringLiteral("Sai&r"));
     quit->onClick = [this] { close(); };
 

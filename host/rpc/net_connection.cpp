@@ -99,6 +99,7 @@ bool NetConnection::open() {
         http_.reset();
         return false;
     }
+    health_ = QByteArray::fromStdString(res->body);
     lastError_.clear();
     connected_ = true;
     reused_ = true;

@@ -39,6 +39,9 @@ public:
     void disconnect();
     bool connected() const { return connected_; }
     QString lastError() const { return lastError_; }
+    // The server's GET /health report (JSON) read when the connection was last opened:
+    // its version and the protocol it speaks. Empty before that.
+    QByteArray serverHealth() const { return health_; }
 
     // Calls a remote method with positional arguments (QString, QDate/QDateTime, double,
     // integers, bool, null QVariant, Packet, Delta). Connects first when needed.
@@ -92,6 +95,7 @@ private:
     int readTimeoutSeconds_ = 300;
     int askCompressed_ = -1;  // -1: by the host
     QByteArray token_;
+    QByteArray health_;
 };
 
 }  // namespace cot

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 
 #include "rpc/net_connection.h"
+#include "rpc/protocol_check.h"
 #include "rpc/rpc_channel.h"
 #include "services/consiste.h"
 #include "base/errors.h"
@@ -41,6 +42,12 @@ void signIn(const QString& operatorCode, const QString& password, const QString&
     NetConnection net;
     net.setHost(session.serverHost());
     net.setPort(session.serverPort());
+    // Before the password goes anywhere: a server that speaks another protocol would
+    // misread what this desktop sends, or be misread.
+    if (!net.connect()) throw UserError(net.lastError());
+    const QString refusal = protocolRefusal(
+        net.serverHealth(), QStringLiteral("%1:%2").arg(session.serverHost()).arg(session.serverPort()));
+    if (!refusal.isEmpty()) throw UserError(refusal);
     const RpcResult result = net.call(QStringLiteral("AbreSessao"), {code, password, branch.trimmed()});
     if (!result.ok) throw UserError(result.error);
     const QVariantMap opened = result.value.toMap();

@@ -19,7 +19,8 @@ struct BranchInfo {
 namespace SignIn {
 // Branches the operator may work in, in code order (a host query: HostDatabase open).
 QList<BranchInfo> operatorBranches(const QString& operatorCode);
-// Opens a session on the session's server (Session::setServer first); `branch` empty takes
+// Opens a session on the session's server (Session::setServer first), once the server is
+// known to speak this desktop's protocol (protocolRefusal); `branch` empty takes
 // the operator's first branch. On success the session (Veltrano) holds the operator, the
 // name, the branch and the server's token, and the desktop's clock follows the server's
 // (ServerDate).

@@ -1,12 +1,13 @@
 #include "server/admin/password_command.h"
 
-#include <cstdio>
 #include <iostream>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 #include "base/errors.h"
+#include "base/password_rules.h"
 #include "server/auth/password_admin.h"
 #include "server/migrations/migrations.h"
 #include "server/rpc/server_config.h"
@@ -14,28 +15,61 @@
 
 namespace cot::server {
 
-// --set-password: one line from standard input (not echoed on a terminal).
-int runPasswordCommand(const ServerConfig& config) {
-    const bool terminal = isatty(STDIN_FILENO);
-    termios saved{};
+namespace {
+
+// One line, typed unseen on a terminal. The terminal gets its echo back whatever happens.
+QString readLine(std::istream& in, std::FILE* prompts, const QString& question, bool terminal,
+                 const std::function<void(bool)>& hideTyping) {
     if (terminal) {
-        std::fprintf(stderr, "Senha de %s: ", qPrintable(config.passwordFor));
-        tcgetattr(STDIN_FILENO, &saved);
-        termios quiet = saved;
-        quiet.c_lflag &= ~tcflag_t(ECHO);
-        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+        std::fputs(qPrintable(question), prompts);
+        std::fflush(prompts);
+        if (hideTyping) hideTyping(true);
     }
     std::string line;
-    std::getline(std::cin, line);
+    std::getline(in, line);
     if (terminal) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-        std::fputc('\n', stderr);
+        if (hideTyping) hideTyping(false);
+        std::fputc('\n', prompts);  // the Enter typed was not echoed
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    return QString::fromStdString(line);
+}
+
+// Echo off and on for standard input, as a terminal takes it.
+void hideStdinTyping(bool hidden) {
+    static termios saved{};
+    static bool changed = false;
+    if (hidden) {
+        if (tcgetattr(STDIN_FILENO, &saved) != 0) return;
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        changed = tcsetattr(STDIN_FILENO, TCSANOW, &quiet) == 0;
+    } else if (std::exchange(changed, false)) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    }
+}
+
+}  // namespace
+
+QString readNewPassword(std::istream& in, std::FILE* prompts, const QString& operatorCode, bool terminal,
+                        const std::function<void(bool hidden)>& hideTyping) {
+    const QString password =
+        readLine(in, prompts, QStringLiteral("Senha de %1: ").arg(operatorCode), terminal, hideTyping);
+    if (const QString why = password_rules::breach(password); !why.isEmpty()) throw UserError(why);
+    if (!terminal) return password;
+    // Typed unseen, so typed twice: a slip would otherwise lock the operator out.
+    if (readLine(in, prompts, QStringLiteral("Repita a senha: "), terminal, hideTyping) != password)
+        throw UserError(QStringLiteral("As senhas não conferem."));
+    return password;
+}
+
+int runPasswordCommand(const ServerConfig& config) {
     try {
+        const QString password =
+            readNewPassword(std::cin, stderr, config.passwordFor, isatty(STDIN_FILENO) == 1, hideStdinTyping);
         auto db = Database::open(config.databaseUrl);
         migrate(*db);
-        setOperatorPassword(*db, config.passwordFor, QString::fromStdString(line));
+        setOperatorPassword(*db, config.passwordFor, password);
     } catch (const cot::UserError& e) {
         std::fprintf(stderr, "cot05000-server: %s\n", qPrintable(e.text()));
         return 1;

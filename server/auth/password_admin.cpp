@@ -1,6 +1,7 @@
 #include "server/auth/password_admin.h"
 
 #include "base/errors.h"
+#include "base/password_rules.h"
 #include "server/auth/password_hash.h"
 #include "server/storage/database.h"
 
@@ -8,7 +9,7 @@ namespace cot::server {
 
 void setOperatorPassword(Database& db, const QString& operatorCode, const QString& password) {
     const QString code = operatorCode.trimmed().toUpper();
-    if (password.isEmpty()) throw UserError(QStringLiteral("A senha não pode ser vazia."));
+    if (const QString why = password_rules::breach(password); !why.isEmpty()) throw UserError(why);
     const QString hash = hashPassword(password);
     Transaction tx(db);
     const int changed = db.exec(QStringLiteral("UPDATE OPERADOR SET DSHASHSENHA = :H WHERE CDOPERADOR = :OP"),

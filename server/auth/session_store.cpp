@@ -100,6 +100,15 @@ void close(Database& db, const QByteArray& token) {
     db.exec(QStringLiteral("DELETE FROM SESSAO WHERE CDHASHSESSAO = :H"), {{"H", tokenHash(token)}});
 }
 
+void keepOnly(Database& db, const QString& operatorCode, const QByteArray& token, const QString& passwordHash) {
+    // Empty, not null, for a token that is no session's: every session of his then ends.
+    const QString kept = wellFormed(token) ? tokenHash(token) : QStringLiteral("");
+    db.exec(QStringLiteral("DELETE FROM SESSAO WHERE CDOPERADOR = :OP AND CDHASHSESSAO <> :H"),
+            {{"OP", operatorCode}, {"H", kept}});
+    db.exec(QStringLiteral("UPDATE SESSAO SET CDSELOSENHA = :SELO WHERE CDHASHSESSAO = :H AND CDOPERADOR = :OP"),
+            {{"SELO", passwordSeal(passwordHash)}, {"H", kept}, {"OP", operatorCode}});
+}
+
 QByteArray bearerToken(const QByteArray& authorization) {
     const QByteArray value = authorization.trimmed();
     static const QByteArray scheme("bearer ");

@@ -39,6 +39,11 @@ std::optional<QString> find(Database& db, const QByteArray& token, const Session
 // Ends the session (nothing happens for an unknown token).
 void close(Database& db, const QByteArray& token);
 
+// The operator changed his own password, now stored as `passwordHash`, through the session
+// of `token`: that session is tied to the new password and goes on; every other session of
+// his ends. Runs in the caller's transaction.
+void keepOnly(Database& db, const QString& operatorCode, const QByteArray& token, const QString& passwordHash);
+
 // The token from an "Authorization: Bearer <token>" header value; empty when absent or not
 // a bearer credential.
 QByteArray bearerToken(const QByteArray& authorization);

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 
 #include "server/auth/password_hash.h"
+#include "server/auth/password_methods.h"
 #include "server/auth/session_store.h"
 #include "server/auth/sign_in_throttle.h"
 #include "server/rpc/method_registry.h"
@@ -109,6 +110,7 @@ void registerSignInMethods(MethodRegistry& registry, const SessionLimits& limits
     registry.add(QStringLiteral("AbreSessao"), 2, 3, AccessRule::open(),
                      [limits](MethodContext& ctx, const Args& args) { return abreSessao(ctx, args, limits); });
     registry.add(QStringLiteral("FechaSessao"), 0, AccessRule::session(), fechaSessao);
+    registerPasswordMethods(registry);
 }
 
 }  // namespace cot::server

@@ -219,7 +219,7 @@ TEST_P(Sessions, AnAdministratorsNewPasswordEndsTheOperatorsSessionsAndHoldBack)
 
     const QString before = storedHash("ASSIST");
     EXPECT_THROW(server::setOperatorPassword(server_->db(), "ASSIST", ""), UserError);
-    EXPECT_THROW(server::setOperatorPassword(server_->db(), "NINGUEM", "x"), UserError);
+    EXPECT_THROW(server::setOperatorPassword(server_->db(), "NINGUEM", "senha comprida"), UserError);
     EXPECT_EQ(storedHash("ASSIST"), before);
 }
 

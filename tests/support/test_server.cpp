@@ -66,6 +66,7 @@ TestServer::TestServer(TestServerOptions options) : options_(std::move(options))
     config.tlsCertificate = options_.tlsCertificate;
     config.tlsKey = options_.tlsKey;
     config.trustedProxies = options_.trustedProxies;
+    if (options_.configure) options_.configure(config);
     server_ = std::make_unique<server::RpcServer>(config);
     if (options_.methods) options_.methods(server_->registry());
     server_->start();

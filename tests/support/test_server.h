@@ -25,6 +25,7 @@ class QTemporaryDir;
 
 namespace cot::server {
 class RpcServer;
+struct ServerConfig;
 }
 
 namespace cot::testing {
@@ -56,6 +57,9 @@ struct TestServerOptions {
     QString tlsCertificate, tlsKey;
     // Peers whose X-Forwarded-For names the client (--trusted-proxy).
     QStringList trustedProxies;
+    // Last changes to the server's configuration before it starts (a server that looks
+    // like another version, for instance).
+    std::function<void(server::ServerConfig&)> configure;
 };
 
 class TestServer {

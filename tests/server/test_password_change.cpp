@@ -1,0 +1,168 @@
+// Passwords set by the operator himself (AlteraSenha) and by the administrator
+// (--set-password): the rules every new password follows, the sessions that end and the one
+// that goes on, guessing through an open session held back like sign-in guesses, and the
+// protocol version the server reports for the desktop's handshake.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "base/errors.h"
+#include "base/protocol_version.h"
+#include "server/admin/password_command.h"
+#include "server/auth/password_admin.h"
+#include "server/rpc/server_config.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+
+namespace {
+
+const QString kWrong = QStringLiteral("Senha atual incorreta.");
+const QString kShort = QStringLiteral("A senha deve ter ao menos 8 caracteres.");
+
+class PasswordChange : public ::testing::TestWithParam<Backend> {
+protected:
+    static QString errorText(const QJsonObject& reply) { return reply["error"].toObject()["message"].toString(); }
+    static int errorCode(const QJsonObject& reply) { return reply["error"].toObject()["code"].toInt(); }
+
+    QJsonObject change(const QByteArray& token, const QString& current, const QString& wanted) {
+        return server_.callAs(token, "AlteraSenha", {current, wanted});
+    }
+    bool signsIn(const QString& op, const QString& password) {
+        return server_.callAs({}, "AbreSessao", {op, password}).contains("result");
+    }
+    bool works(const QByteArray& token) { return server_.callAs(token, "GetParamPerc").contains("result"); }
+    QString storedHash(const QString& op) {
+        return server_.db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = :OP", {{"OP", op}}).toString();
+    }
+
+    TestServer server_{{.backend = GetParam(), .seed = true}};
+};
+
+TEST_P(PasswordChange, RefusalsChangeNothing) {
+    const QByteArray mine = server_.openSession("GERENTE");
+    const QString before = storedHash("GERENTE");
+
+    EXPECT_EQ(errorText(change(mine, "errada", "nova senha segura")), kWrong);
+    EXPECT_EQ(errorText(change(mine, "gerente", "curta")), kShort);
+    EXPECT_EQ(errorText(change(mine, "gerente", "")), kShort);
+    EXPECT_EQ(errorText(change(mine, "gerente1", "gerente1")), QString("A nova senha deve ser diferente da atual."));
+
+    EXPECT_EQ(storedHash("GERENTE"), before);
+    EXPECT_TRUE(works(mine));
+    EXPECT_TRUE(signsIn("GERENTE", "gerente")) << "the demo password, shorter than the rule, still signs in";
+}
+
+TEST_P(PasswordChange, TheNewPasswordEndsTheOtherSessionsButNotThisOne) {
+    const QByteArray mine = server_.openSession("GERENTE");
+    const QByteArray elsewhere = server_.openSession("GERENTE");
+    const QByteArray someoneElse = server_.openSession("ASSIST");
+
+    const QJsonObject reply = change(mine, "gerente", "Nova senha çõ");
+    ASSERT_TRUE(reply.contains("result")) << QJsonDocument(reply).toJson().toStdString();
+    EXPECT_TRUE(storedHash("GERENTE").startsWith("$argon2id$"));
+
+    EXPECT_TRUE(works(mine)) << "the session that changed it goes on";
+    EXPECT_TRUE(works(mine)) << "and keeps going";
+    EXPECT_EQ(errorCode(server_.callAs(elsewhere, "GetParamPerc")), -32001) << "his other sessions end";
+    EXPECT_TRUE(works(someoneElse));
+    EXPECT_FALSE(signsIn("GERENTE", "gerente"));
+    EXPECT_TRUE(signsIn("GERENTE", "Nova senha çõ"));
+
+    // Changed again from the same session: the current password is now the new one.
+    EXPECT_EQ(errorText(change(mine, "gerente", "terceira senha")), kWrong);
+    EXPECT_TRUE(change(mine, "Nova senha çõ", "terceira senha").contains("result"));
+    EXPECT_TRUE(works(mine));
+    EXPECT_TRUE(signsIn("GERENTE", "terceira senha"));
+}
+
+// A session left open is no shortcut for guessing the password: its tries count with the
+// sign-in's failures of that name at that address.
+TEST_P(PasswordChange, GuessesThroughASessionAreHeldBackLikeSignInGuesses) {
+    const QByteArray mine = server_.openSession("VENDEDOR");
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(errorText(change(mine, QString("palpite %1").arg(i), "nova senha boa")), kWrong);
+    const QString held = QStringLiteral("Muitas tentativas sem sucesso. Tente novamente em 30 segundos.");
+    EXPECT_EQ(errorText(change(mine, "vendedor", "nova senha boa")), held) << "not even the right one is checked";
+    EXPECT_EQ(errorText(server_.callAs({}, "AbreSessao", {"VENDEDOR", "vendedor"})), held);
+    EXPECT_TRUE(works(mine)) << "held back, not signed out";
+}
+
+TEST_P(PasswordChange, TheAdministratorsPasswordFollowsTheSameRule) {
+    const QString before = storedHash("ASSIST");
+    // The emoji is two UTF-16 units but one character: seven in all.
+    for (const QString& refused : {QString(), QString("1234567"), QString("senha1\U0001F600")})
+        try {
+            server::setOperatorPassword(server_.db(), "ASSIST", refused);
+            ADD_FAILURE() << refused.toStdString() << " was accepted";
+        } catch (const UserError& e) {
+            EXPECT_EQ(e.text(), kShort) << refused.toStdString();
+        }
+    EXPECT_EQ(storedHash("ASSIST"), before);
+    server::setOperatorPassword(server_.db(), "ASSIST", "ação ção");  // eight characters
+    EXPECT_TRUE(signsIn("ASSIST", "ação ção"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, PasswordChange, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+// What --set-password reads, with the questions it asks written into a memory file.
+struct Prompted {
+    QString password;
+    QString error;
+    std::string questions;
+    QStringList typing;  // "hidden" / "shown", in order
+};
+
+Prompted readFrom(const std::string& typed, bool terminal) {
+    Prompted out;
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* prompts = open_memstream(&buffer, &size);
+    std::istringstream in(typed);
+    try {
+        out.password = server::readNewPassword(in, prompts, "GERENTE", terminal, [&](bool hidden) {
+            out.typing << (hidden ? "hidden" : "shown");
+        });
+    } catch (const UserError& e) {
+        out.error = e.text();
+    }
+    std::fclose(prompts);
+    out.questions.assign(buffer, size);
+    std::free(buffer);
+    return out;
+}
+
+TEST(SetPasswordCommand, ATerminalIsAskedTwiceUnseenAPipeOnce) {
+    const Prompted same = readFrom("senha nova\nsenha nova\n", true);
+    EXPECT_EQ(same.password, QString("senha nova"));
+    EXPECT_EQ(same.questions, "Senha de GERENTE: \nRepita a senha: \n");
+    EXPECT_EQ(same.typing, QStringList({"hidden", "shown", "hidden", "shown"}));
+    EXPECT_EQ(readFrom("senha nova\nsenha nov4\n", true).error, QString("As senhas não conferem."));
+    const Prompted tooShort = readFrom("curta\n", true);
+    EXPECT_EQ(tooShort.error, kShort);
+    EXPECT_EQ(tooShort.questions, "Senha de GERENTE: \n") << "told before being asked to repeat it";
+
+    const Prompted piped = readFrom("senha do arquivo\r\nsegunda linha\n", false);
+    EXPECT_EQ(piped.password, QString("senha do arquivo"));
+    EXPECT_EQ(piped.questions, "");
+    EXPECT_EQ(readFrom("", false).error, kShort) << "nothing read";
+}
+
+TEST(HealthReport, NamesTheProtocolUnlessTheServerIsMadeToLookOlder) {
+    auto protocolOf = [](std::function<void(server::ServerConfig&)> configure) {
+        TestServer server({.configure = std::move(configure)});
+        const HttpReply reply = httpGet("127.0.0.1", server.port(), "/health");
+        EXPECT_EQ(reply.status, 200);
+        return QJsonDocument::fromJson(reply.body).object().value("protocolo");
+    };
+    EXPECT_EQ(protocolOf({}), QJsonValue(kProtocolVersion));
+    EXPECT_EQ(protocolOf([](server::ServerConfig& c) { c.protocolVersion = 7; }), QJsonValue(7));
+    EXPECT_TRUE(protocolOf([](server::ServerConfig& c) { c.protocolVersion.reset(); }).isUndefined());
+}
+
+}  // namespace
