@@ -10,7 +10,7 @@
 #include "main_window.h"
 #include "module_registry.h"
 #include "qt_translations.h"
-#include "scenario_runner.h"
+#include "scenario_plugin.h"
 #include "rpc/rpc_channel.h"
 #include "screens/sign_in.h"
 #include "base/errors.h"
@@ -53,11 +53,12 @@ int main(int argc, char** argv) {
     if (!config.error.isEmpty()) return fail(config.error + QLatin1Char('\n') + cot::shell::HostConfig::usage());
     if (!config.moduleFolder.isEmpty()) cot::setModuleFolder(config.moduleFolder);
     // A scenario that cannot be read stops here, before any window.
-    cot::shell::ScenarioScript script;
+    std::unique_ptr<cot::shell::Scenario> scenario;
     if (!config.scenario.isEmpty()) {
-        script = cot::shell::ScenarioScript::load(config.scenario);
-        if (!script.error.isEmpty()) {
-            fail(config.scenario + QStringLiteral(": ") + script.error);
+        QString error;
+        scenario = cot::shell::loadScenario(config.scenario, &error);
+        if (!scenario) {
+            fail(config.scenario + QStringLiteral(": ") + error);
             return 2;
         }
     }
@@ -119,12 +120,9 @@ int main(int argc, char** argv) {
         });
     cot::shell::MainWindow window(cot::shell::registeredModules());
     window.show();
-    std::unique_ptr<cot::shell::ScenarioRunner> scenario;
     if (scenarioRun) {
-        scenario = std::make_unique<cot::shell::ScenarioRunner>(
-            std::move(script),
-            cot::shell::ScenarioRunner::Hooks{[&](const QString& module) { return window.openModule(module); },
-                                              [&] { window.refreshStatus(); }});
+        scenario->attach(cot::shell::Scenario::Hooks{[&](const QString& module) { return window.openModule(module); },
+                                                     [&] { window.refreshStatus(); }});
         QTimer::singleShot(0, &window, [&] {
             if (!config.openModule.isEmpty()) window.openModule(config.openModule);
             QApplication::exit(scenario->run());

@@ -132,11 +132,11 @@ mkdir -p "$work/nginx/logs" "$work/nginx/temp"
 site=$(awk '/<!-- nginx-site/ {found=1; next} found && /^```nginx/ {inside=1; next}
             inside && /^```/ {exit} inside {print}' "$deploy")
 [ -n "$site" ] || die "bloco nginx-site não encontrado em $deploy"
-grep -q '127.0.0.1:8311' <<<"$site" && grep -q '127.0.0.1:8312' <<<"$site" && grep -q 'listen 80;' <<<"$site" ||
-  die "o bloco de docs/deploy.md mudou de forma: confira as portas 8311/8312 e 'listen 80;'"
+grep -q '127.0.0.1:8311' <<<"$site" && grep -q '127.0.0.1:8312' <<<"$site" && grep -q 'listen 80 default_server;' <<<"$site" ||
+  die "o bloco de docs/deploy.md mudou de forma: confira as portas 8311/8312 e 'listen 80 default_server;'"
 site=${site//127.0.0.1:8311/127.0.0.1:$port_a}
 site=${site//127.0.0.1:8312/127.0.0.1:$port_b}
-site=${site//listen 80;/listen 127.0.0.1:$nginx_port;}
+site=${site//listen 80 default_server;/listen 127.0.0.1:$nginx_port default_server;}
 user_line=""
 [ "$(id -u)" -eq 0 ] && user_line="user $(id -un) $(id -gn);"
 cat >"$work/nginx/nginx.conf" <<EOF
@@ -153,6 +153,13 @@ http {
     fastcgi_temp_path $work/nginx/temp/fastcgi;
     uwsgi_temp_path $work/nginx/temp/uwsgi;
     scgi_temp_path $work/nginx/temp/scgi;
+    # Another site on the same port, read first, as on a machine that serves more than ours:
+    # calls by address (no name of ours) still reach the site, its default_server.
+    server {
+        listen 127.0.0.1:$nginx_port;
+        server_name outro.exemplo;
+        return 421;
+    }
 $site
 }
 EOF
