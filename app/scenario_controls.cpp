@@ -15,7 +15,7 @@
 #include <QTextEdit>
 #include <algorithm>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/field.h"
 #include "ui/db_grid.h"
 #include "ui/menus.h"
@@ -224,7 +224,7 @@ StepResult ScenarioControls::choosePage(const QString& name) {
 StepResult ScenarioControls::selectRow(const QString& gridName, const QString& field, const QString& value) {
     auto* grid = dynamic_cast<TDBGrid*>(findWidget(gridName));
     if (!grid) return refused(QStringLiteral("não há grade chamada %1").arg(gridName));
-    ClientDataSet* table = grid->dataSet();
+    ClientTable* table = grid->dataSet();
     if (!table || !table->active()) return refused(QStringLiteral("a grade %1 não tem tabela aberta").arg(gridName));
     if (!table->findField(field)) return refused(QStringLiteral("a tabela da grade %1 não tem o campo %2").arg(gridName, field));
     if (auto r = usable(*grid)) return r;
@@ -232,7 +232,7 @@ StepResult ScenarioControls::selectRow(const QString& gridName, const QString& f
     int row = -1;
     QStringList seen;
     for (int r = 0; r < table->rowCount() && row < 0; ++r) {
-        ClientDataSet::RowView view(*table, r);
+        ClientTable::RowView view(*table, r);
         const Field& f = table->fieldByName(field);
         if (f.asString() == value || f.displayText() == value) row = r;
         else if (seen.size() < 20) seen << f.displayText();
@@ -257,7 +257,7 @@ StepResult ScenarioControls::clickCell(const QString& gridName, const QString& f
                                        bool twice) {
     auto* grid = dynamic_cast<TDBGrid*>(findWidget(gridName));
     if (!grid) return refused(QStringLiteral("não há grade chamada %1").arg(gridName));
-    ClientDataSet* table = grid->dataSet();
+    ClientTable* table = grid->dataSet();
     if (!table || !table->active() || table->currentRow() < 0)
         return refused(QStringLiteral("a grade %1 não tem linha atual").arg(gridName));
     if (auto r = usable(*grid)) return r;
@@ -282,7 +282,7 @@ StepResult ScenarioControls::expectText(const QString& name, const QString& text
 }
 
 StepResult ScenarioControls::expectField(const QString& tableName, const QString& field, const QString& value) const {
-    auto* table = findObject<ClientDataSet>(tableName);
+    auto* table = findObject<ClientTable>(tableName);
     if (!table) return refused(QStringLiteral("não há tabela chamada %1").arg(tableName));
     if (!table->active()) return mismatch(QStringLiteral("%1.%2").arg(tableName, field), value, QStringLiteral("(tabela fechada)"));
     const Field* f = table->findField(field);
@@ -296,7 +296,7 @@ StepResult ScenarioControls::expectRows(const QString& name, int rows) const {
     int found = -1;
     if (auto* view = qobject_cast<QAbstractItemView*>(findWidget(name))) {
         found = view->model() ? view->model()->rowCount() : 0;
-    } else if (auto* table = findObject<ClientDataSet>(name)) {
+    } else if (auto* table = findObject<ClientTable>(name)) {
         found = table->active() ? table->recordCount() : 0;
     } else {
         return refused(QStringLiteral("não há grade nem tabela chamada %1").arg(name));

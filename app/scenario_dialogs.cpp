@@ -2,7 +2,7 @@
 
 #include <QFileInfo>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/field.h"
 
 namespace cot::shell {
@@ -142,13 +142,13 @@ QString ScenarioDialogs::chooseFolder(const QString& caption, const QString&, bo
     return chosenPath(QStringLiteral("pasta"), QStringLiteral("escolha de pasta ") + quoted(caption));
 }
 
-QString ScenarioDialogs::pickMany(ClientDataSet&, const QString&, const QString& caption) {
+QString ScenarioDialogs::pickMany(ClientTable&, const QString&, const QString& caption) {
     lastText_ = caption;
     cancelOnly(QStringLiteral("seleção de vários ") + quoted(caption));
     return {};
 }
 
-bool ScenarioDialogs::pickRow(ClientDataSet& table, const QString& described) {
+bool ScenarioDialogs::pickRow(ClientTable& table, const QString& described) {
     const auto a = take(described);
     if (!a) return false;
     if (a->field.isEmpty()) {
@@ -174,12 +174,12 @@ bool ScenarioDialogs::pickRow(ClientDataSet& table, const QString& described) {
     return true;
 }
 
-bool ScenarioDialogs::pick(ClientDataSet& table, const QString& caption, const QString&) {
+bool ScenarioDialogs::pick(ClientTable& table, const QString& caption, const QString&) {
     lastText_ = caption;
     return pickRow(table, QStringLiteral("lista ") + quoted(caption));
 }
 
-bool ScenarioDialogs::find(ClientDataSet& table) {
+bool ScenarioDialogs::find(ClientTable& table) {
     lastText_ = QStringLiteral("Localizar");
     return pickRow(table, QStringLiteral("localizar em ") + table.objectName());
 }

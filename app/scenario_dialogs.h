@@ -39,16 +39,16 @@ public:
     int alert(const QString& text, DialogType type, const QStringList& buttonCaptions) override;
     QStringList openFiles(const QString& caption, const QString& filter, bool multiple) override;
     QString chooseFolder(const QString& caption, const QString& start, bool allowCreate) override;
-    bool pick(ClientDataSet& table, const QString& caption, const QString& emptyText) override;
-    QString pickMany(ClientDataSet& table, const QString& keyField, const QString& caption) override;
-    bool find(ClientDataSet& table) override;
+    bool pick(ClientTable& table, const QString& caption, const QString& emptyText) override;
+    QString pickMany(ClientTable& table, const QString& keyField, const QString& caption) override;
+    bool find(ClientTable& table) override;
 
 private:
     // The next answer, recording the dialog as shown; nothing (and a failure) when none.
     std::optional<Answer> take(const QString& described);
     void fail(const QString& message, const QString& expected, const QString& found);
     // A chooser answered by picking a row of `table`; false when cancelled or not found.
-    bool pickRow(ClientDataSet& table, const QString& described);
+    bool pickRow(ClientTable& table, const QString& described);
     bool cancelOnly(const QString& described);
     // A file or folder chooser: the path of an answer of `kind` (arquivo, pasta), made
     // absolute against the working folder; empty when cancelled or not answered so.

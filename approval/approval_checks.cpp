@@ -2,7 +2,7 @@
 #include "approval/approval_checks.h"
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
 #include "proposal/proposal_screen.h"
@@ -25,19 +25,19 @@ ApprovalChecks::ApprovalChecks(TfrmPropostaComercial& screen)
       cdsValidaContrato_(&table("cdsValidaContrato")),
       cdsValida_ServicoLinhaProd_(&table("cdsValida_ServicoLinhaProd")) {}
 
-ClientDataSet& ApprovalChecks::table(const char* name) const {
-    auto* t = s_.findChild<ClientDataSet*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+ClientTable& ApprovalChecks::table(const char* name) const {
+    auto* t = s_.findChild<ClientTable*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
     if (!t) throw std::logic_error("approval checks: table missing on the proposal screen");
     return *t;
 }
 
 bool ApprovalChecks::run() {
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     if (!p.active() || p.isEmpty()) return false;
     // The launch reads the proposal's tables again: never over a record being typed.
     if (p.isEditing()) return false;
     for (const auto& area : s_.areas())
-        for (const ClientDataSet* t : area->tables())
+        for (const ClientTable* t : area->tables())
             if (t->isEditing()) return false;
     // The proposal the launch is about, taken once: a call of the launch never reads
     // another row's key.
@@ -64,7 +64,7 @@ bool ApprovalChecks::run() {
 }
 
 void ApprovalChecks::checkHeader() {
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     HeaderController& header = s_.area<HeaderController>();
     // 1.
     if (p[QStringLiteral("IDSOLPROPFAS")].asString() == QLatin1String("S")) fail(QStringLiteral("Solicitacao"));
@@ -89,7 +89,7 @@ void ApprovalChecks::checkProspect() {
 
 void ApprovalChecks::checkResponsible() {
     HeaderController& header = s_.area<HeaderController>();
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     // The header's own check runs only on a row being edited; the launch checks the stored
     // proposal as it stands, without touching the row.
     const auto refuse = [&](const char* key) {

@@ -5,7 +5,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class TfrmPropostaComercial;
 
 // The checks a proposal must pass before its approval dialog opens, run over the whole
@@ -32,9 +32,9 @@ public:
     void Vd_ValidaServico(bool flag);
 
     // Line lists collected by the launch (also read by the tests).
-    ClientDataSet& cdsPtoAcesso() const { return *cdsPtoAcesso_; }
-    ClientDataSet& cdsTipo() const { return *cdsTipo_; }
-    ClientDataSet& cdsLProduto() const { return *cdsLProduto_; }
+    ClientTable& cdsPtoAcesso() const { return *cdsPtoAcesso_; }
+    ClientTable& cdsTipo() const { return *cdsTipo_; }
+    ClientTable& cdsLProduto() const { return *cdsLProduto_; }
 
 private:
     // ----- header (approval_checks.cpp)
@@ -54,9 +54,9 @@ private:
     // ----- line lists (approval_lists.cpp)
     void emptyLists();
     // Adds the line in view to a list.
-    void addTo(ClientDataSet& list);
+    void addTo(ClientTable& list);
     void showLists();
-    void showList(ClientDataSet& list, const char* key);
+    void showList(ClientTable& list, const char* key);
     // ----- contract (approval_contract.cpp)
     void checkHasLinesOrServices();
     void focusLineCode();
@@ -65,16 +65,16 @@ private:
     [[noreturn]] void fail(const QString& key) const;
     // Ends the launch silently when the list moved to another proposal meanwhile.
     void stillSameProposal() const;
-    ClientDataSet& table(const char* name) const;
-    ClientDataSet& lines() const;
-    ClientDataSet& services() const;
+    ClientTable& table(const char* name) const;
+    ClientTable& lines() const;
+    ClientTable& services() const;
 
     TfrmPropostaComercial& s_;
     ProposalKey key_;
     QString cliente_, codigo_, tipoProposta_;
-    ClientDataSet *cdsPtoAcesso_, *cdsTipo_, *cdsLProduto_;
-    ClientDataSet *cdsVdQtPtoAcesso_, *cdsVerificaLinhaProd_;
-    ClientDataSet *cdsValidaContrato_, *cdsValida_ServicoLinhaProd_;
+    ClientTable *cdsPtoAcesso_, *cdsTipo_, *cdsLProduto_;
+    ClientTable *cdsVdQtPtoAcesso_, *cdsVerificaLinhaProd_;
+    ClientTable *cdsValidaContrato_, *cdsValida_ServicoLinhaProd_;
 };
 
 // The screen's Aprovação (toolbar sbtAprovacao, menu mnuAprovacao): the checks, then the

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/services/services_area.h"
@@ -13,7 +13,7 @@
 namespace cot {
 
 void ApprovalChecks::Vd_Contrato(bool) {
-    ClientDataSet& t = lines();
+    ClientTable& t = lines();
     for (int row = 0; row < t.rowCount(); ++row) {
         QString line;
         t.withRow(row, [&] { line = t[QStringLiteral("CDLINPPROP")].asString(); });
@@ -27,7 +27,7 @@ void ApprovalChecks::Vd_Contrato(bool) {
 
 void ApprovalChecks::Vd_ValidaServico(bool) {
     reloadServices();
-    ClientDataSet& t = services();
+    ClientTable& t = services();
     for (int row = 0; row < t.rowCount(); ++row) {
         QString type;
         t.withRow(row, [&] { type = t[QStringLiteral("CDTIPOSERV")].asString(); });

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/field.h"
 #include "data/format_br.h"
 #include "rpc/net_connection.h"
@@ -39,7 +39,7 @@ QString plainTextOf(const QString& html) {
 
 }  // namespace
 
-ProposalEmailValues ProposalEmailValues::fromRecord(const ClientDataSet& cds) {
+ProposalEmailValues ProposalEmailValues::fromRecord(const ClientTable& cds) {
     ProposalEmailValues v;
     v.number = cds.fieldByName(QStringLiteral("NRPROPOSFAS")).asString();
     v.version = cds.fieldByName(QStringLiteral("NRVERPROPFAS")).asString();
@@ -52,7 +52,7 @@ ProposalEmailValues ProposalEmailValues::fromRecord(const ClientDataSet& cds) {
     return v;
 }
 
-QList<ProductLineValue> productLinesOf(ClientDataSet& cds) {
+QList<ProductLineValue> productLinesOf(ClientTable& cds) {
     QList<ProductLineValue> out;
     if (cds.isEmpty()) return out;
     const int at = cds.recNo();

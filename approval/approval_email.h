@@ -27,7 +27,7 @@
 #include "services/mail_sender.h"
 
 namespace cot {
-class ClientDataSet;
+class ClientTable;
 class NetConnection;
 class TMessages;
 }  // namespace cot
@@ -48,7 +48,7 @@ struct ProposalEmailValues {
     QString serviceCharging;  // IDTIPOCOBRSERV
     double packageValue = 0;  // VRPACOTESERV
 
-    static ProposalEmailValues fromRecord(const ClientDataSet& cdsProposta);
+    static ProposalEmailValues fromRecord(const ClientTable& cdsProposta);
 };
 
 // One product line of the licence-of-use notification.
@@ -59,7 +59,7 @@ struct ProductLineValue {
 
 // The rows of the table as it is filtered, in order (NMLINPPROP, VRLINPROD); the cursor
 // is put back where it was.
-QList<ProductLineValue> productLinesOf(ClientDataSet& cdsLinhaProduto);
+QList<ProductLineValue> productLinesOf(ClientTable& cdsLinhaProduto);
 
 struct ApprovalEmailData {
     ProposalEmailValues proposal;

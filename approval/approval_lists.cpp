@@ -3,21 +3,21 @@
 #include "approval/approval_checks.h"
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/proposal_screen.h"
 #include "services/load_bpl.h"
 
 namespace cot {
 
 void ApprovalChecks::emptyLists() {
-    for (ClientDataSet* list : {cdsPtoAcesso_, cdsLProduto_, cdsTipo_}) {
+    for (ClientTable* list : {cdsPtoAcesso_, cdsLProduto_, cdsTipo_}) {
         if (!list->active()) list->createDataSet();
         list->emptyDataSet();
     }
 }
 
-void ApprovalChecks::addTo(ClientDataSet& list) {
-    const ClientDataSet& t = lines();
+void ApprovalChecks::addTo(ClientTable& list) {
+    const ClientTable& t = lines();
     list.append();
     list[QStringLiteral("CDLINPPROPINFOR")].setAsString(t[QStringLiteral("CDLINPPROPINFOR")].asString());
     list[QStringLiteral("NMLINPPROP")].setAsString(t[QStringLiteral("NMLINPPROP")].asString());
@@ -30,7 +30,7 @@ void ApprovalChecks::showLists() {
     showList(*cdsLProduto_, "LIN_PROD_CAD");          // 8.
 }
 
-void ApprovalChecks::showList(ClientDataSet& list, const char* key) {
+void ApprovalChecks::showList(ClientTable& list, const char* key) {
     if (list.isEmpty()) return;
     list.first();
     // Every offending line at once, under the message; the list says it all.

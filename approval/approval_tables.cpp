@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/area_support.h"
 #include "proposal/product_lines/line_installments_area.h"
 #include "proposal/product_lines/line_systems_area.h"
@@ -20,14 +20,14 @@ namespace cot {
 namespace {
 
 long double interestRate(const TfrmPropostaComercial& screen) {
-    const ClientDataSet& perc = screen.paramPerc();
+    const ClientTable& perc = screen.paramPerc();
     return perc.active() && !perc.isEmpty() ? perc[QStringLiteral("VRTXJUROSLICUSO")].asFloat() : 0;
 }
 
-long double sumOf(const ClientDataSet& t, const QString& field) {
+long double sumOf(const ClientTable& t, const QString& field) {
     long double sum = 0;
     for (int r = 0; r < t.rowCount(); ++r) {
-        ClientDataSet::RowView row(t, r);
+        ClientTable::RowView row(t, r);
         sum += t[field].asFloat();
     }
     return sum;
@@ -35,13 +35,13 @@ long double sumOf(const ClientDataSet& t, const QString& field) {
 
 }  // namespace
 
-ClientDataSet& ApprovalChecks::lines() const { return *s_.area<ProductLineArea>().cdsLinProd; }
-ClientDataSet& ApprovalChecks::services() const { return *s_.area<ServicesArea>().cdsServico; }
+ClientTable& ApprovalChecks::lines() const { return *s_.area<ProductLineArea>().cdsLinProd; }
+ClientTable& ApprovalChecks::services() const { return *s_.area<ServicesArea>().cdsServico; }
 
 void ApprovalChecks::reloadLines() {
     // What the server has not taken yet would be lost to the reloads.
     s_.sendPending();
-    ClientDataSet& t = lines();
+    ClientTable& t = lines();
     const QString current = area_support::currentText(t, QStringLiteral("CDLINPPROPINFOR"));
     t.setData(s_.net().getPacket(QStringLiteral("GetLinProd"), {key_.nr, key_.ver}));
     if (!current.isEmpty()) t.locate(QStringLiteral("CDLINPPROPINFOR"), current, loCaseInsensitive);
@@ -49,7 +49,7 @@ void ApprovalChecks::reloadLines() {
 }
 
 void ApprovalChecks::checkLines() {
-    ClientDataSet& t = lines();
+    ClientTable& t = lines();
     ProductLineArea& area = s_.area<ProductLineArea>();
     LineSystemsArea& systems = s_.area<LineSystemsArea>();
     LineInstallmentsArea& installments = s_.area<LineInstallmentsArea>();
@@ -65,7 +65,7 @@ void ApprovalChecks::checkLines() {
         // Each line is read in place: the cursor stays, and the areas' loads read the line
         // in view as their current one.
         for (; row < t.rowCount(); ++row) {
-            ClientDataSet::RowView view(t, row);
+            ClientTable::RowView view(t, row);
             // a.
             systems.loadForCurrentLine();
             if (systems.cdsSistLinhaProd->isEmpty()) fail(QStringLiteral("Dados_Sist"));
@@ -90,8 +90,8 @@ void ApprovalChecks::checkLines() {
 }
 
 void ApprovalChecks::checkLine() {
-    const ClientDataSet& t = lines();
-    const ClientDataSet& schedule = *s_.area<LineInstallmentsArea>().cdsVenc_Valor;
+    const ClientTable& t = lines();
+    const ClientTable& schedule = *s_.area<LineInstallmentsArea>().cdsVenc_Valor;
     if (!schedule.isEmpty()) {
         // c. The licence total, with or without the interest of a long schedule.
         const long double total = (static_cast<long double>(t[QStringLiteral("VRLICENCUSOPROP")].asFloat()) -
@@ -106,7 +106,7 @@ void ApprovalChecks::checkLine() {
 }
 
 void ApprovalChecks::collectLine(const QString& systems) {
-    const ClientDataSet& t = lines();
+    const ClientTable& t = lines();
     const QString type = t[QStringLiteral("IDTIPLINPP")].asString();
     if (type == QLatin1String("P") || type == QLatin1String("A")) {
         // An access point serves one system, and a customer has one access point of a type.
@@ -131,7 +131,7 @@ void ApprovalChecks::collectLine(const QString& systems) {
 }
 
 void ApprovalChecks::reloadServices() {
-    ClientDataSet& t = services();
+    ClientTable& t = services();
     const QString current = area_support::currentText(t, QStringLiteral("NRSERVPROP"));
     t.setData(s_.net().getPacket(QStringLiteral("GetServico"), {key_.nr, key_.ver}));
     if (!current.isEmpty()) t.locate(QStringLiteral("NRSERVPROP"), current);
@@ -140,7 +140,7 @@ void ApprovalChecks::reloadServices() {
 
 void ApprovalChecks::checkServices() {
     reloadServices();
-    ClientDataSet& t = services();
+    ClientTable& t = services();
     if (t.isEmpty()) return;
     // a.
     for (int row = 0; row < t.rowCount(); ++row) {
@@ -158,7 +158,7 @@ void ApprovalChecks::checkServices() {
 void ApprovalChecks::checkPackage() {
     ServiceInstallmentsArea& installments = s_.area<ServiceInstallmentsArea>();
     installments.reload();
-    const ClientDataSet& schedule = *installments.cdsVencServ;
+    const ClientTable& schedule = *installments.cdsVencServ;
     if (schedule.isEmpty()) fail(QStringLiteral("VencServ_Inf"));
     const long double package = s_.proposal()[QStringLiteral("VRPACOTESERV")].asFloat();
     if (!approval::paysValue(sumOf(schedule, QStringLiteral("VRVENCSERVPROP")), package, interestRate(s_)))

@@ -4,7 +4,7 @@
 
 #include <QJsonDocument>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/packet_json_reader.h"
 #include "data/packet_json_writer.h"
 
@@ -45,9 +45,9 @@ const Packet& proposals() {
     return packet;
 }
 
-ClientDataSet& loadedTable() {
-    static ClientDataSet* table = [] {
-        auto* t = new ClientDataSet("cdsBench");
+ClientTable& loadedTable() {
+    static ClientTable* table = [] {
+        auto* t = new ClientTable("cdsBench");
         t->setData(proposals());
         return t;
     }();
@@ -55,7 +55,7 @@ ClientDataSet& loadedTable() {
 }
 
 void BM_LocateOneFieldLastRow(benchmark::State& state) {
-    ClientDataSet& t = loadedTable();
+    ClientTable& t = loadedTable();
     const QString key = QString::number(1000000 + kRows - 1);
     for (auto _ : state) {
         t.first();
@@ -65,7 +65,7 @@ void BM_LocateOneFieldLastRow(benchmark::State& state) {
 BENCHMARK(BM_LocateOneFieldLastRow)->Unit(benchmark::kMillisecond);
 
 void BM_LocateTwoFieldsCaseInsensitiveLastRow(benchmark::State& state) {
-    ClientDataSet& t = loadedTable();
+    ClientTable& t = loadedTable();
     const QVariantList keys{QString::number(1000000 + kRows - 1), QString("CLIENTE AÇÃO %1").arg(kRows - 1)};
     for (auto _ : state) {
         t.first();
@@ -75,7 +75,7 @@ void BM_LocateTwoFieldsCaseInsensitiveLastRow(benchmark::State& state) {
 BENCHMARK(BM_LocateTwoFieldsCaseInsensitiveLastRow)->Unit(benchmark::kMillisecond);
 
 void BM_FilterDateAndFloat(benchmark::State& state) {
-    ClientDataSet& t = loadedTable();
+    ClientTable& t = loadedTable();
     t.setFiltered(false);
     t.setFilter("DTVALPROPFAS = '15/03/2024'");
     t.setFiltered(true);
@@ -91,7 +91,7 @@ BENCHMARK(BM_FilterDateAndFloat)->Unit(benchmark::kMillisecond);
 
 void BM_SetData(benchmark::State& state) {
     const Packet& p = proposals();
-    ClientDataSet t;
+    ClientTable t;
     for (auto _ : state) {
         t.setData(p);
         benchmark::DoNotOptimize(t.recordCount());
@@ -100,7 +100,7 @@ void BM_SetData(benchmark::State& state) {
 BENCHMARK(BM_SetData)->Unit(benchmark::kMillisecond);
 
 void BM_Data(benchmark::State& state) {
-    ClientDataSet& t = loadedTable();
+    ClientTable& t = loadedTable();
     for (auto _ : state) {
         Packet p = t.data();
         benchmark::DoNotOptimize(p.rows.size());

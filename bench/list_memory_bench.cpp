@@ -6,7 +6,7 @@
 // N threads each post one GetProposta (branch, "T") as raw JSON-RPC over HTTP, while the
 // server's VmRSS is sampled every 2 ms from /proc; VmHWM is read after the last reply and
 // VmRSS again a second later. The desktop side is this process: its RSS before and after
-// one list is read through NetConnection into a ClientDataSet, and after both are released.
+// one list is read through NetConnection into a ClientTable, and after both are released.
 //
 // cot_bench_list_memory_bench [--server PATH] [--rows N]
 //   PATH defaults to $COT_BENCH_SERVER, then to cot05000-server next to this program;
@@ -28,7 +28,7 @@
 #include <thread>
 #include <vector>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "rpc/http_request.h"
 #include "rpc/net_connection.h"
 #include "support/bench_database.h"
@@ -165,7 +165,7 @@ void measureDesktop(const QString& program, const BenchDatabase& data, int gener
         NetConnection net;
         net.setPort(server.port());
         net.setToken(bench::openBenchSession(data.url()));
-        ClientDataSet table(QStringLiteral("cdsProposta"));
+        ClientTable table(QStringLiteral("cdsProposta"));
         const auto start = std::chrono::steady_clock::now();
         {
             const RpcResult r = net.call(QStringLiteral("GetProposta"), {data.branch(), QStringLiteral("T")});
@@ -179,7 +179,7 @@ void measureDesktop(const QString& program, const BenchDatabase& data, int gener
     released = readProcMemory().rss;
     malloc_trim(0);
     trimmed = readProcMemory().rss;
-    std::printf("Desktop (este processo), uma lista de %d linhas numa ClientDataSet via NetConnection (%.2f s):\n"
+    std::printf("Desktop (este processo), uma lista de %d linhas numa ClientTable via NetConnection (%.2f s):\n"
                 "  RSS antes %s, com a lista carregada %s (+%s), após liberar %s, após malloc_trim %s\n"
                 "  por linha carregada: %.0f bytes\n\n",
                 count, seconds, qPrintable(megabytes(before)), qPrintable(megabytes(loaded)),

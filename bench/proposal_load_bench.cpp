@@ -23,7 +23,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "module/module_factories.h"
 #include "proposal/areas.h"
 #include "proposal/cli_cot05000.h"
@@ -188,7 +188,7 @@ struct Environment {
         screen->net().setCallObserver(nullptr);
         std::printf("Tabelas da tela após a carga:");
         for (const auto& area : screen->areas())
-            for (ClientDataSet* t : area->tables())
+            for (ClientTable* t : area->tables())
                 std::printf(" %s=%d", qPrintable(t->name()), t->active() ? t->recordCount() : -1);
         std::printf("\n");
         if (dialogs.shown() > 0) throw std::runtime_error("a carga mostrou mensagens: a medição não vale");
@@ -252,8 +252,8 @@ void BM_BareCalls(benchmark::State& state) {
 // with no widget: the data side of the load.
 void BM_CallsIntoTables(benchmark::State& state) {
     Environment& env = *environment();
-    std::vector<std::unique_ptr<ClientDataSet>> tables;
-    for (size_t i = 0; i < env.calls.size(); ++i) tables.push_back(std::make_unique<ClientDataSet>());
+    std::vector<std::unique_ptr<ClientTable>> tables;
+    for (size_t i = 0; i < env.calls.size(); ++i) tables.push_back(std::make_unique<ClientTable>());
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         for (size_t i = 0; i < env.calls.size(); ++i) {

@@ -15,7 +15,7 @@
 #include <map>
 #include <memory>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "rpc/http_request.h"
 #include "rpc/net_connection.h"
 #include "server/methods/proposal_list.h"
@@ -65,7 +65,7 @@ void listIntoTable(benchmark::State& state, const QString& method, bool compress
         args[0] = env.database.branch();
     }
     env.net->setAskCompressed(compressed);
-    ClientDataSet cdsProposta(QStringLiteral("cdsProposta"));
+    ClientTable cdsProposta(QStringLiteral("cdsProposta"));
     qsizetype rows = 0;
     for (auto _ : state) {
         const RpcResult r = env.net->call(method, args);

@@ -1,7 +1,7 @@
 // Checks, list searches and confirmation of the proposal filter.
 #include <algorithm>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "dialogs/filter_dialog.h"
 #include "dialogs/filter_reload.h"

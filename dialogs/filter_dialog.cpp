@@ -4,7 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "dialogs/filter_reload.h"
 #include "proposal/cli_cot05000.h"
@@ -48,18 +48,18 @@ TfrmFiltroPropComercial::TfrmFiltroPropComercial(QWidget* parent)
 TfrmFiltroPropComercial::~TfrmFiltroPropComercial() = default;
 
 void TfrmFiltroPropComercial::createTables() {
-    const auto source = [this](const char* name, ClientDataSet* t) {
+    const auto source = [this](const char* name, ClientTable* t) {
         auto* s = new DataSource(QString::fromLatin1(name), this);
         s->setDataSet(t);
         return s;
     };
-    const auto text = [](ClientDataSet& t, const char* name, int size, const QString& label, bool visible) {
+    const auto text = [](ClientTable& t, const char* name, int size, const QString& label, bool visible) {
         Field& f = t.addField(QString::fromLatin1(name), FieldType::String, size);
         f.displayLabel = label;
         f.visible = visible;
         return &f;
     };
-    const auto mark = [](ClientDataSet& t) {
+    const auto mark = [](ClientTable& t) {
         Field& f = t.addField(QStringLiteral("IDMARCADO"), FieldType::FixedString, 1);
         f.readOnly = true;
     };
@@ -71,7 +71,7 @@ void TfrmFiltroPropComercial::createTables() {
         };
     };
 
-    cdsCliente = new ClientDataSet(QStringLiteral("cdsCliente"), this);
+    cdsCliente = new ClientTable(QStringLiteral("cdsCliente"), this);
     mark(*cdsCliente);
     text(*cdsCliente, "IDCLIENPROSP", 1, {}, false);
     text(*cdsCliente, "CDFILIAL", 4, {}, false);
@@ -81,7 +81,7 @@ void TfrmFiltroPropComercial::createTables() {
     text(*cdsCliente, "IDTPIJURCLIE", 1, {}, false);
     text(*cdsCliente, "NMRAZSOCCLIE", 50, QStringLiteral("Razão Social"), true);
 
-    cdsProspect = new ClientDataSet(QStringLiteral("cdsProspect"), this);
+    cdsProspect = new ClientTable(QStringLiteral("cdsProspect"), this);
     mark(*cdsProspect);
     text(*cdsProspect, "IDCLIENPROSP", 1, {}, false);
     text(*cdsProspect, "CDFILIAL", 4, {}, false);
@@ -92,7 +92,7 @@ void TfrmFiltroPropComercial::createTables() {
     text(*cdsProspect, "IDTPIJURPROS", 1, {}, false);
     text(*cdsProspect, "NMRAZSOCPROS", 50, QStringLiteral("Razão Social"), true);
 
-    cdsContato = new ClientDataSet(QStringLiteral("cdsContato"), this);
+    cdsContato = new ClientTable(QStringLiteral("cdsContato"), this);
     text(*cdsContato, "IDCLIENPROSP", 1, {}, false);
     mark(*cdsContato);
     text(*cdsContato, "CDFILIAL", 4, {}, false);

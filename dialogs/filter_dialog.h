@@ -6,7 +6,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class DataSource;
 class TCheckBox;
 class TDateEditPlus;
@@ -66,7 +66,7 @@ public:
     TCheckBox *ckbTodas, *ckbVencidas, *ckbValidas, *ckbAVencer;
     TCheckBox *ckbContTodas, *ckbLuManut, *ckbServico, *ckbLocacao;
     TEdit* edtReferencia;
-    ClientDataSet *cdsCliente, *cdsProspect, *cdsContato;
+    ClientTable *cdsCliente, *cdsProspect, *cdsContato;
     DataSource *dtsCliente, *dtsProspect, *dtsContato;
 
 private:

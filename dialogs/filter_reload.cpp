@@ -1,6 +1,6 @@
 #include "dialogs/filter_reload.h"
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/filter_dialog.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
@@ -18,7 +18,7 @@ void Atualiza_Tela() {
     if (filter) filter->argumentos = filterArguments(filter->Filtro);
 
     BusyScope busy;
-    ClientDataSet& list = screen->proposal();
+    ClientTable& list = screen->proposal();
     const QString nr = screen->NR();
     const QString ver = screen->VER();
     screen->withoutAfterScroll([&] {

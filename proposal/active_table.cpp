@@ -1,6 +1,6 @@
 // Page changes: the areas whose page is now shown point the maintenance buttons at their
 // tables, then the load sequence reads what the pages show.
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/proposal_screen.h"
 #include "ui/db_grid.h"
@@ -11,8 +11,8 @@ namespace cot {
 void TfrmPropostaComercial::wirePages() {
     dbgPadrao->onEnter = [this] { dtsPadraoStateChange(); };
     for (const auto& a : areas_)
-        for (ClientDataSet* t : a->tables())
-            connect(t, &ClientDataSet::stateChanged, this, [this] { updateEditors(); });
+        for (ClientTable* t : a->tables())
+            connect(t, &ClientTable::stateChanged, this, [this] { updateEditors(); });
     updateEditors();
 
     pgcPadrao->onChange = [this] { pgcPadraoChange(); };

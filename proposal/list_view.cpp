@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/attachments/list_attachments.h"
 #include "proposal/proposal_screen.h"

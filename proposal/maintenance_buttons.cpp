@@ -1,6 +1,6 @@
 // The maintenance buttons of the proposal screen: the base's behaviour on the active
 // table, with each area's part.
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/filter_reload.h"
 #include "base/dialogs.h"
 #include "proposal/area/area_support.h"
@@ -46,7 +46,7 @@ void TfrmPropostaComercial::sbtConfirmarClick() {
 }
 
 void TfrmPropostaComercial::sbtCancelarClick() {
-    ClientDataSet* active = activeTable();
+    ClientTable* active = activeTable();
     ProposalArea* a = areaOf(active);
     if (!a || !a->cancel()) {
         ChildTableSave* save = saveOf(active);

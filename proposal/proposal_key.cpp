@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 
 namespace cot::proposal_key {
 
@@ -19,15 +19,15 @@ bool isNumber(const QString& number) { return !number.isEmpty() && number.size()
 
 bool isVersion(const QString& version) { return version.size() == 2 && digitsOnly(version); }
 
-bool holds(const ClientDataSet& table, const KeyValues& key) {
+bool holds(const ClientTable& table, const KeyValues& key) {
     return std::all_of(key.begin(), key.end(),
                        [&](const QPair<QString, QString>& k) { return table[k.first].asString() == k.second; });
 }
 
-std::vector<long double> sums(const ClientDataSet& table, const KeyValues& key, const QStringList& columns) {
+std::vector<long double> sums(const ClientTable& table, const KeyValues& key, const QStringList& columns) {
     std::vector<long double> out(size_t(columns.size()), 0);
     for (int r = 0; r < table.rowCount(); ++r) {
-        ClientDataSet::RowView row(table, r);
+        ClientTable::RowView row(table, r);
         if (!holds(table, key)) continue;
         for (qsizetype c = 0; c < columns.size(); ++c) out[size_t(c)] += table[columns[c]].asFloat();
     }

@@ -12,7 +12,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 
 namespace proposal_key {
 
@@ -23,11 +23,11 @@ bool isVersion(const QString& version);  // exactly two digits 0-9
 using KeyValues = QList<QPair<QString, QString>>;
 
 // Whether the row `table` reads now holds every value of `key` (text compared exactly).
-bool holds(const ClientDataSet& table, const KeyValues& key);
+bool holds(const ClientTable& table, const KeyValues& key);
 
 // The sums of `columns` (as floats, no rounding) over the rows of `table` that hold `key`;
 // the cursor does not move.
-std::vector<long double> sums(const ClientDataSet& table, const KeyValues& key, const QStringList& columns);
+std::vector<long double> sums(const ClientTable& table, const KeyValues& key, const QStringList& columns);
 
 }  // namespace proposal_key
 }  // namespace cot

@@ -1,7 +1,7 @@
 #include "proposal/proposal_screen.h"
 
 #include "base/dialogs.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
@@ -85,7 +85,7 @@ void TfrmPropostaComercial::registerAreas() {
 
 TfrmPropostaComercial::~TfrmPropostaComercial() {
     // Table events call into the areas: none may run while the screen goes away.
-    for (ClientDataSet* t : findChildren<ClientDataSet*>()) {
+    for (ClientTable* t : findChildren<ClientTable*>()) {
         t->afterScroll = nullptr;
         t->beforeScroll = nullptr;
     }
@@ -122,7 +122,7 @@ void TfrmPropostaComercial::createTables() {
 void TfrmPropostaComercial::FormCreate() {
     // 1. The base creation ran in the constructor of TfrmPadraoGrid.
     // 2. Local tables (the areas opened theirs when they were built).
-    for (ClientDataSet* t : {cdsPtoAcesso, cdsLProduto, cdsTipo}) t->createDataSet();
+    for (ClientTable* t : {cdsPtoAcesso, cdsLProduto, cdsTipo}) t->createDataSet();
     // 3. List page.
     pgcPadrao->setActivePage(tshPadrao);
     pgcPadraoChange();
@@ -187,18 +187,18 @@ void TfrmPropostaComercial::FormClose(CloseAction& action) {
 bool TfrmPropostaComercial::giveUpPending() {
     // Closing loses a row being typed and a change log the server refused as surely as
     // Cancelar does, so it asks the same question first.
-    QList<ClientDataSet*> tables{cdsProposta};
+    QList<ClientTable*> tables{cdsProposta};
     for (const auto& a : areas_) tables += a->tables();
-    QList<ClientDataSet*> editing;
+    QList<ClientTable*> editing;
     QList<ChildTableSave*> refused;
-    for (ClientDataSet* t : tables)
+    for (ClientTable* t : tables)
         if (t && t->isEditing() && !editing.contains(t)) editing << t;
     for (ChildTableSave* save : saves_)
         if (save->pending()) refused << save;
     if (editing.isEmpty() && refused.isEmpty()) return true;
     if (msgMensagensPadroes.ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo) != mrYes)
         return false;
-    for (ClientDataSet* t : editing) t->cancel();
+    for (ClientTable* t : editing) t->cancel();
     for (ChildTableSave* save : refused) save->table().cancelUpdates();
     return true;
 }
@@ -226,7 +226,7 @@ bool TfrmPropostaComercial::hasFocus(const QWidget* control) const {
     return control && w && (w == control || control->isAncestorOf(w));
 }
 
-ProposalArea* TfrmPropostaComercial::areaOf(const ClientDataSet* table) const {
+ProposalArea* TfrmPropostaComercial::areaOf(const ClientTable* table) const {
     for (const auto& a : areas_)
         if (a->owns(table)) return a.get();
     return nullptr;
@@ -241,7 +241,7 @@ void TfrmPropostaComercial::proposalChanged() {
     for (const auto& a : areas_) a->proposalChanged();
 }
 
-ChildTableSave* TfrmPropostaComercial::saveOf(const ClientDataSet* table) const {
+ChildTableSave* TfrmPropostaComercial::saveOf(const ClientTable* table) const {
     for (ChildTableSave* s : saves_)
         if (&s->table() == table) return s;
     return nullptr;
@@ -258,7 +258,7 @@ void TfrmPropostaComercial::clearAreas() {
 void TfrmPropostaComercial::showPage(TTabSheet* page) { pgcPadrao->setActivePage(page); }
 
 void TfrmPropostaComercial::attachAfterScroll() {
-    cdsProposta->afterScroll = [this](ClientDataSet&) { cdsPropostaAfterScroll(); };
+    cdsProposta->afterScroll = [this](ClientTable&) { cdsPropostaAfterScroll(); };
 }
 
 void TfrmPropostaComercial::withoutAfterScroll(const std::function<void()>& body) {

@@ -14,7 +14,7 @@ class QTimer;
 namespace cot {
 
 class ChildTableSave;
-class ClientDataSet;
+class ClientTable;
 class DataSource;
 class TMenuItem;
 class TPageControl;
@@ -84,8 +84,8 @@ public:
     void sbtFiltroClick();
 
     // ----- what areas and dialogs reach
-    ClientDataSet& proposal() const { return *cdsProposta; }
-    ClientDataSet& paramPerc() const { return *cdsParamPerc; }
+    ClientTable& proposal() const { return *cdsProposta; }
+    ClientTable& paramPerc() const { return *cdsParamPerc; }
     NetConnection& net() { return netProposta; }
     const ProposalPages& pages() const { return pages_; }
     const ProposalMenus& menus() const { return menus_; }
@@ -104,11 +104,11 @@ public:
     }
     const std::vector<std::unique_ptr<ProposalArea>>& areas() const { return areas_; }
     // The area whose table `table` is (nullptr for the list and tables of no area).
-    ProposalArea* areaOf(const ClientDataSet* table) const;
+    ProposalArea* areaOf(const ClientTable* table) const;
 
     // The save path of a child table registers itself, so the screen knows what is pending.
     void registerSave(ChildTableSave* save);
-    ChildTableSave* saveOf(const ClientDataSet* table) const;
+    ChildTableSave* saveOf(const ClientTable* table) const;
     // Sends every pending change log of the areas (before their tables are reloaded).
     void sendPending();
     // The server took a change of the current proposal outside the areas' change logs
@@ -151,7 +151,7 @@ private:
     void openGrupo();
     void settleAreaControls();
     void updateEditors();
-    void confirmDistinctDates(ClientDataSet& schedule, ClientDataSet& copy, const QString& dateField,
+    void confirmDistinctDates(ClientTable& schedule, ClientTable& copy, const QString& dateField,
                               QWidget* grid);
     void listEnabling(MaintenanceEnabling& e) const;
     void applyEnabling(const MaintenanceEnabling& e);
@@ -159,13 +159,13 @@ private:
     NetConnection netProposta;
     bool boFiltroUsado = false;
 
-    ClientDataSet* cdsProposta = nullptr;
-    ClientDataSet* cdsParamPerc = nullptr;
-    ClientDataSet* cdsControlaAnexo = nullptr;
+    ClientTable* cdsProposta = nullptr;
+    ClientTable* cdsParamPerc = nullptr;
+    ClientTable* cdsControlaAnexo = nullptr;
     // Approval checks (read by the approval work).
-    ClientDataSet *cdsVerificaLinhaProd = nullptr, *cdsPtoAcesso = nullptr, *cdsLProduto = nullptr;
-    ClientDataSet *cdsVdQtPtoAcesso = nullptr, *cdsTipo = nullptr, *cdsValidaContrato = nullptr;
-    ClientDataSet *cdsValidaServico = nullptr, *cdsValida_ServicoLinhaProd = nullptr;
+    ClientTable *cdsVerificaLinhaProd = nullptr, *cdsPtoAcesso = nullptr, *cdsLProduto = nullptr;
+    ClientTable *cdsVdQtPtoAcesso = nullptr, *cdsTipo = nullptr, *cdsValidaContrato = nullptr;
+    ClientTable *cdsValidaServico = nullptr, *cdsValida_ServicoLinhaProd = nullptr;
     DataSource* dtsProposta = nullptr;
     TADOIBQuery qryGrupo{QStringLiteral("qryGrupo")};
 

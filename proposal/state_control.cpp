@@ -2,7 +2,7 @@
 #include <QAction>
 #include <QStatusBar>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
@@ -22,7 +22,7 @@ void TfrmPropostaComercial::dtsPadraoStateChange() {
                           mnuProcurar->enabled(), mnuVerificar->enabled(), mnuCancelar->enabled(),
                           mnuConfirmar->enabled()};
     QString hint;
-    ClientDataSet* active = activeTable();
+    ClientTable* active = activeTable();
     if (pgcPadrao->activePage() == tshPadrao) {
         listEnabling(e);
     } else if (ProposalArea* a = areaOf(active)) {

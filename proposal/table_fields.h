@@ -2,7 +2,7 @@
 #include <QString>
 #include <initializer_list>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 
 // Short builders for the field definitions of the screen's tables (tables_*.cpp).
 namespace cot::table_fields {
@@ -11,32 +11,32 @@ inline constexpr const char* kMoneyDisplay = "#,##0.00";
 inline constexpr const char* kMoneyEdit = "##0.00";
 inline constexpr const char* kDateMask = "!99/99/0000;1; ";
 
-inline Field& text(ClientDataSet& t, const char* name, int size, const QString& label = {}, bool visible = true) {
+inline Field& text(ClientTable& t, const char* name, int size, const QString& label = {}, bool visible = true) {
     Field& f = t.addField(QString::fromLatin1(name), FieldType::String, size);
     f.displayLabel = label;
     f.visible = visible;
     return f;
 }
-inline Field& hiddenText(ClientDataSet& t, const char* name, int size) { return text(t, name, size, {}, false); }
-inline Field& fixed(ClientDataSet& t, const char* name, int size, const QString& label = {}, bool visible = true) {
+inline Field& hiddenText(ClientTable& t, const char* name, int size) { return text(t, name, size, {}, false); }
+inline Field& fixed(ClientTable& t, const char* name, int size, const QString& label = {}, bool visible = true) {
     Field& f = t.addField(QString::fromLatin1(name), FieldType::FixedString, size);
     f.displayLabel = label;
     f.visible = visible;
     return f;
 }
-inline Field& number(ClientDataSet& t, const char* name, const QString& label = {}, bool visible = true) {
+inline Field& number(ClientTable& t, const char* name, const QString& label = {}, bool visible = true) {
     Field& f = t.addField(QString::fromLatin1(name), FieldType::Float);
     f.displayLabel = label;
     f.visible = visible;
     return f;
 }
-inline Field& money(ClientDataSet& t, const char* name, const QString& label = {}, bool visible = true) {
+inline Field& money(ClientTable& t, const char* name, const QString& label = {}, bool visible = true) {
     Field& f = number(t, name, label, visible);
     f.displayFormat = QString::fromLatin1(kMoneyDisplay);
     f.editFormat = QString::fromLatin1(kMoneyEdit);
     return f;
 }
-inline Field& calculated(ClientDataSet& t, const char* name, const QString& label = {}, bool visible = true) {
+inline Field& calculated(ClientTable& t, const char* name, const QString& label = {}, bool visible = true) {
     Field& f = t.addField(QString::fromLatin1(name), FieldType::Float, 0, FieldKind::Calculated);
     f.displayLabel = label;
     f.visible = visible;
@@ -44,13 +44,13 @@ inline Field& calculated(ClientDataSet& t, const char* name, const QString& labe
     f.editFormat = QString::fromLatin1(kMoneyEdit);
     return f;
 }
-inline Field& date(ClientDataSet& t, const char* name, const QString& label = {}, bool visible = true) {
+inline Field& date(ClientTable& t, const char* name, const QString& label = {}, bool visible = true) {
     Field& f = t.addField(QString::fromLatin1(name), FieldType::DateTime);
     f.displayLabel = label;
     f.visible = visible;
     return f;
 }
-inline Field& memo(ClientDataSet& t, const char* name, const QString& label = {}, bool visible = true) {
+inline Field& memo(ClientTable& t, const char* name, const QString& label = {}, bool visible = true) {
     Field& f = t.addField(QString::fromLatin1(name), FieldType::Memo);
     f.displayLabel = label;
     f.visible = visible;
@@ -60,8 +60,8 @@ inline Field& memo(ClientDataSet& t, const char* name, const QString& label = {}
 }  // namespace cot::table_fields
 
 namespace cot {
-void defineProposalTables(ClientDataSet& proposal, ClientDataSet& paramPerc);
+void defineProposalTables(ClientTable& proposal, ClientTable& paramPerc);
 // Line lists and answers of the approval checks.
-void defineApprovalTables(std::initializer_list<ClientDataSet*> lineLists, ClientDataSet& vdQtPtoAcesso,
-                          ClientDataSet& verificaLinhaProd);
+void defineApprovalTables(std::initializer_list<ClientTable*> lineLists, ClientTable& vdQtPtoAcesso,
+                          ClientTable& verificaLinhaProd);
 }  // namespace cot

@@ -5,14 +5,14 @@ namespace cot {
 
 using namespace table_fields;
 
-void defineApprovalTables(std::initializer_list<ClientDataSet*> lineLists, ClientDataSet& vdQtPtoAcesso,
-                          ClientDataSet& verificaLinhaProd) {
-    for (ClientDataSet* lines : lineLists) {
+void defineApprovalTables(std::initializer_list<ClientTable*> lineLists, ClientTable& vdQtPtoAcesso,
+                          ClientTable& verificaLinhaProd) {
+    for (ClientTable* lines : lineLists) {
         text(*lines, "CDLINPPROPINFOR", 10, QStringLiteral("Código"), false).editMask = QStringLiteral("9999999999;0; ");
         text(*lines, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
     }
     number(vdQtPtoAcesso, "QTPTOACESSO");
-    ClientDataSet& v = verificaLinhaProd;
+    ClientTable& v = verificaLinhaProd;
     text(v, "CDCLIENTE", 21);
     text(v, "NMFANTCLIE", 50);
     text(v, "IDTIPLINPC", 1);

@@ -7,7 +7,7 @@ using namespace table_fields;
 
 namespace {
 
-void proposalFields(ClientDataSet& t) {
+void proposalFields(ClientTable& t) {
     const QString dateFormat = QStringLiteral("ddd ddddd");
     fixed(t, "IDSITUACAO", 1, QStringLiteral(" "));
     hiddenText(t, "IDSOLPROPFAS", 1).displayLabel = QStringLiteral("Tipo");
@@ -70,7 +70,7 @@ void proposalFields(ClientDataSet& t) {
 
 }  // namespace
 
-void defineProposalTables(ClientDataSet& proposal, ClientDataSet& paramPerc) {
+void defineProposalTables(ClientTable& proposal, ClientTable& paramPerc) {
     proposalFields(proposal);
     number(paramPerc, "VRTXJUROSLICUSO");
 }

@@ -1,6 +1,6 @@
 #include "proposal/toolbar_dialogs.h"
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/copy/copy_dialog.h"
 #include "dialogs/mode/mode_window.h"
 #include "dialogs/report/report_launcher.h"
@@ -14,7 +14,7 @@ namespace cot::toolbar_dialogs {
 namespace {
 
 bool proposalListed(const TfrmPropostaComercial& screen) {
-    const ClientDataSet& list = screen.proposal();
+    const ClientTable& list = screen.proposal();
     return list.active() && !list.isEmpty();
 }
 

@@ -10,7 +10,7 @@
 
 #include "approval/dialog/aprovacao_dialog.h"
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "services/load_bpl.h"
 #include "services/messages.h"
@@ -89,12 +89,12 @@ TfrmConfAceite::TfrmConfAceite(QWidget* parent) : TForm<QDialog>(parent) {
     root->addLayout(panBotoes);
 }
 
-void TfrmConfAceite::setTable(ClientDataSet& table) { dtsProduto->setDataSet(&table); }
+void TfrmConfAceite::setTable(ClientTable& table) { dtsProduto->setDataSet(&table); }
 
 void TfrmConfAceite::FormCreate() {
     // The approval dialog's total when it asks; opened on its own, the table's.
     const TfrmAprovacao* approval = Cli_cot05003::frmAprovacao.data();
-    ClientDataSet* table = dtsProduto->dataSet();
+    ClientTable* table = dtsProduto->dataSet();
     long double total = 0;
     if (approval && Cli_cot05003::boIdCriado) total = approval->exTotalLinhas;
     else if (table) total = Cli_cot05006::totalOf(*table);
@@ -111,7 +111,7 @@ void TfrmConfAceite::btnNaoClick() { closeWith(mrNo); }
 
 namespace Cli_cot05006 {
 
-long double totalOf(const ClientDataSet& table) {
+long double totalOf(const ClientTable& table) {
     if (!table.active()) return 0;
     const Field* value = table.findField(QStringLiteral("VRLINPROD"));
     if (!value) {
@@ -121,13 +121,13 @@ long double totalOf(const ClientDataSet& table) {
     if (!value) return 0;
     long double total = 0;
     for (int r = 0; r < table.rowCount(); ++r) {
-        ClientDataSet::RowView view(table, r);
+        ClientTable::RowView view(table, r);
         total += static_cast<long double>(value->asFloat());
     }
     return total;
 }
 
-int CriaConfAceite(ClientDataSet& table, const QString& text) {
+int CriaConfAceite(ClientTable& table, const QString& text) {
     std::unique_ptr<TfrmConfAceite> dlg(new TfrmConfAceite());
     dlg->setTable(table);
     dlg->memInforma->setText(text);
@@ -137,7 +137,7 @@ int CriaConfAceite(ClientDataSet& table, const QString& text) {
 }
 
 int IniProc(const QVariantList& params) {
-    ClientDataSet* table = tableFromReference(params.value(0));
+    ClientTable* table = tableFromReference(params.value(0));
     if (!table) {
         TMessages messages;
         messages.loadFromFile(QStringLiteral(":/cot05003/cot05006_messages.txt"));

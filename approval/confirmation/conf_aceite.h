@@ -6,7 +6,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class DataSource;
 class TDBGrid;
 class TMemo;
@@ -27,7 +27,7 @@ public:
     void btnNaoClick();
 
     // Points the grid at the caller's table (neither changed nor freed here).
-    void setTable(ClientDataSet& table);
+    void setTable(ClientTable& table);
 
     TMemo* memInforma;
     TDBGrid* dbgMensagem;
@@ -40,12 +40,12 @@ namespace Cli_cot05006 {
 
 // The sum of the "Valor" column (VRLINPROD) over the rows the table lets through; the
 // cursor is not moved.
-long double totalOf(const ClientDataSet& table);
+long double totalOf(const ClientTable& table);
 
 // Shows the table's rows under the text and returns the answer: 6 (yes), 7 (no); anything
 // else (the window closed some other way) is a no for the caller. The total is the approval
 // dialog's when one is open, else the table's own.
-int CriaConfAceite(ClientDataSet& table, const QString& text);
+int CriaConfAceite(ClientTable& table, const QString& text);
 
 // Module entry: [table reference, text]. UserError when element 0 is not a table.
 int IniProc(const QVariantList& params);

@@ -4,7 +4,7 @@
 #include "approval/confirmation/conf_aceite.h"
 #include "approval/dialog/aprovacao_dialog.h"
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/areas.h"
 #include "proposal/proposal_screen.h"
 #include "services/consiste.h"
@@ -60,7 +60,7 @@ void TfrmAprovacao::copyLines() {
     // The screen's lines when they are this proposal's (the launch has just read them),
     // else the server's: the page in view decides nothing here.
     TfrmPropostaComercial& s = proposalScreen();
-    const ClientDataSet& lines = *s.area<ProductLineArea>().cdsLinProd;
+    const ClientTable& lines = *s.area<ProductLineArea>().cdsLinProd;
     const bool current = lines.active() && !lines.isEmpty() && !lines.isEditing() &&
                          lines[QStringLiteral("NRPROPOSFAS")].asString() == nr_ &&
                          lines[QStringLiteral("NRVERPROPFAS")].asString() == ver_;
@@ -71,7 +71,7 @@ void TfrmAprovacao::checkGraceMonths(const QDate& date) {
     copyLines();
     if (!cdsErroCarencia->active()) cdsErroCarencia->createDataSet();
     cdsErroCarencia->emptyDataSet();
-    ClientDataSet& t = *cdsLinhaProduto;
+    ClientTable& t = *cdsLinhaProduto;
     for (t.first(); !t.eof(); t.next()) {
         const QDateTime grace = t[QStringLiteral("DTCALUSLINPP")].asDateTime();
         if (!grace.isValid() || grace.date() >= date) continue;
@@ -150,7 +150,7 @@ int TfrmAprovacao::installmentCount(const QString& line) {
     // What the acceptance charges for the line: its installments as stored, to the cent.
     long double charged = 0;
     for (int r = 0; r < n; ++r) {
-        ClientDataSet::RowView view(*cdsVencLinha, r);
+        ClientTable::RowView view(*cdsVencLinha, r);
         charged += static_cast<long double>((*cdsVencLinha)[QStringLiteral("VRVELUSOPEDP")].asFloat());
     }
     charged_.insert(line, static_cast<double>(charged));
@@ -161,19 +161,19 @@ bool TfrmAprovacao::confirmLines() {
     copyLines();
     cdsLinhaProduto->setFilter(QStringLiteral("VRLICENCUSOPROP <> '0' AND QTMINIMAFATPROP <> '0'"));
     cdsLinhaProduto->setFiltered(true);
-    ClientDataSet& t = *cdsLinhaProduto;
+    ClientTable& t = *cdsLinhaProduto;
     // Each line's installments are read once; its value is then their sum.
     installments_.clear();
     charged_.clear();
     QStringList lines;
     for (int r = 0; r < t.rowCount(); ++r) {
-        ClientDataSet::RowView view(t, r);
+        ClientTable::RowView view(t, r);
         lines << t[QStringLiteral("CDLINPPROP")].asString();
     }
     for (const QString& line : lines) installmentCount(line);
     exTotalLinhas = 0;
     for (int r = 0; r < t.rowCount(); ++r) {
-        ClientDataSet::RowView view(t, r);
+        ClientTable::RowView view(t, r);
         exTotalLinhas += static_cast<long double>(t[QStringLiteral("VRLINPROD")].asFloat());
     }
     t.first();

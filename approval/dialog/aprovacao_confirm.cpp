@@ -4,7 +4,7 @@
 #include "approval/approval_email.h"
 #include "approval/dialog/aprovacao_dialog.h"
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/filter_reload.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
@@ -20,7 +20,7 @@ namespace cot {
 
 namespace {
 
-QString textOf(const ClientDataSet& t, const char* field) {
+QString textOf(const ClientTable& t, const char* field) {
     const Field* f = t.findField(QString::fromLatin1(field));
     return f ? f->asString().trimmed() : QString();
 }
@@ -53,7 +53,7 @@ void TfrmAprovacao::sbtConfirmaClick() {
 
 void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& ver, const QString& personKind) {
     TfrmPropostaComercial& s = proposalScreen();
-    ClientDataSet& p = s.proposal();
+    ClientTable& p = s.proposal();
     const bool prospect = isProspect();
     QVariantList args{nr,
                       ver,
@@ -92,7 +92,7 @@ void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& 
 
 void TfrmAprovacao::reportSuccess(const QString& nr) {
     TfrmPropostaComercial& s = proposalScreen();
-    const ClientDataSet& p = s.proposal();
+    const ClientTable& p = s.proposal();
     const bool licence = textOf(p, "IDTIPOPROPFAS") == QLatin1String("M");
     const bool package = textOf(p, "IDTIPOCOBRSERV") == QLatin1String("P");
     Dialogs& dialogs = Dialogs::current();

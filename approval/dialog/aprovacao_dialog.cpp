@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
 #include "services/consiste.h"
@@ -30,14 +30,14 @@ const QString kCodeMask = QStringLiteral("9999999999;0; ");
 const QString kMoney = QStringLiteral("#,##0.00");
 const QString kMoneyEdit = QStringLiteral("##0.00");
 
-Field& hidden(ClientDataSet& t, const char* name, FieldType type, int size = 0, const QString& label = {}) {
+Field& hidden(ClientTable& t, const char* name, FieldType type, int size = 0, const QString& label = {}) {
     Field& f = t.addField(QString::fromLatin1(name), type, size);
     f.displayLabel = label;
     f.visible = false;
     return f;
 }
 
-Field& money(ClientDataSet& t, const char* name) {
+Field& money(ClientTable& t, const char* name) {
     Field& f = hidden(t, name, FieldType::Float);
     f.displayFormat = kMoney;
     f.editFormat = kMoneyEdit;
@@ -45,7 +45,7 @@ Field& money(ClientDataSet& t, const char* name) {
     return f;
 }
 
-QString textOf(const ClientDataSet& t, const char* field) {
+QString textOf(const ClientTable& t, const char* field) {
     const Field* f = t.findField(QString::fromLatin1(field));
     return f ? f->asString().trimmed() : QString();
 }
@@ -64,8 +64,8 @@ TfrmAprovacao::TfrmAprovacao(QWidget* parent)
 TfrmAprovacao::~TfrmAprovacao() { Cli_cot05003::boIdCriado = false; }
 
 void TfrmAprovacao::createTables() {
-    cdsLinhaProduto = new ClientDataSet(QStringLiteral("cdsLinhaProduto"), this);
-    ClientDataSet& t = *cdsLinhaProduto;
+    cdsLinhaProduto = new ClientTable(QStringLiteral("cdsLinhaProduto"), this);
+    ClientTable& t = *cdsLinhaProduto;
     hidden(t, "NRPROPOSFAS", FieldType::String, 20);
     hidden(t, "NRVERPROPFAS", FieldType::String, 2);
     hidden(t, "CDLINPPROP", FieldType::String, 20);
@@ -90,9 +90,9 @@ void TfrmAprovacao::createTables() {
     hidden(t, "IDTIPOPROPFAS", FieldType::String, 1, QStringLiteral("Contrato"));
     hidden(t, "MENSCALUSLINPP", FieldType::String, 7).displayWidth = 7;
     hidden(t, "DTCALUSLINPPAUX", FieldType::DateTime);
-    t.onCalcFields = [this](ClientDataSet& d) { cdsLinhaProdutoCalcFields(d); };
+    t.onCalcFields = [this](ClientTable& d) { cdsLinhaProdutoCalcFields(d); };
 
-    cdsErroCarencia = new ClientDataSet(QStringLiteral("cdsErroCarencia"), this);
+    cdsErroCarencia = new ClientTable(QStringLiteral("cdsErroCarencia"), this);
     cdsErroCarencia->addField(QStringLiteral("CDLINPPROPINFOR"), FieldType::String, 10).editMask = kCodeMask;
     cdsErroCarencia->field(0).displayLabel = QStringLiteral("Código");
     cdsErroCarencia->addField(QStringLiteral("NMLINPPROP"), FieldType::String, 50).displayLabel =
@@ -101,7 +101,7 @@ void TfrmAprovacao::createTables() {
     month.displayLabel = QStringLiteral("Data da carência");
     month.displayWidth = 7;
 
-    cdsErroDtVenc = new ClientDataSet(QStringLiteral("cdsErroDtVenc"), this);
+    cdsErroDtVenc = new ClientTable(QStringLiteral("cdsErroDtVenc"), this);
     Field& code = cdsErroDtVenc->addField(QStringLiteral("CDLINPPROPINFOR"), FieldType::String, 10);
     code.displayLabel = QStringLiteral("Código");
     code.displayWidth = 13;
@@ -109,9 +109,9 @@ void TfrmAprovacao::createTables() {
     cdsErroDtVenc->addField(QStringLiteral("NMLINPPROP"), FieldType::String, 50).displayLabel =
         QStringLiteral("Linha de Produto");
 
-    cdsMinDtVenc = new ClientDataSet(QStringLiteral("cdsMinDtVenc"), this);
-    cdsMinDtVencServ = new ClientDataSet(QStringLiteral("cdsMinDtVencServ"), this);
-    cdsVencLinha = new ClientDataSet(QStringLiteral("cdsVencLinha"), this);
+    cdsMinDtVenc = new ClientTable(QStringLiteral("cdsMinDtVenc"), this);
+    cdsMinDtVencServ = new ClientTable(QStringLiteral("cdsMinDtVencServ"), this);
+    cdsVencLinha = new ClientTable(QStringLiteral("cdsVencLinha"), this);
 
     qryVdCliente.addSql(QStringLiteral("SELECT CL.IDTPIJURCLIE, CL.NRINSJURCLIE, CL.CDCLIENTE, CL.NMFANTCLIE, CL.NMRAZSOCCLIE"));
     qryVdCliente.addSql(QStringLiteral("FROM CLIENTE CL"));
@@ -190,7 +190,7 @@ void TfrmAprovacao::FormClose(CloseAction& action) {
     action = CloseAction::caHide;
 }
 
-void TfrmAprovacao::cdsLinhaProdutoCalcFields(ClientDataSet& t) {
+void TfrmAprovacao::cdsLinhaProdutoCalcFields(ClientTable& t) {
     // The value consented to is the one the acceptance charges: the sum of the line's
     // installments as stored (whatever interest they carry or not), never a figure worked
     // out again here.

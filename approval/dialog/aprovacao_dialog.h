@@ -8,7 +8,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class MailSender;
 class TDateEditPlus;
 class TEdit;
@@ -38,17 +38,17 @@ public:
 
     // Licence value of the line in view: the sum of its installments, as charged (read
     // once per line, see installmentCount).
-    void cdsLinhaProdutoCalcFields(ClientDataSet& t);
+    void cdsLinhaProdutoCalcFields(ClientTable& t);
 
     TGroupBox *grbDtAprov, *grbProspect;
     TDateEditPlus* depDataCadIni;
     TEdit *medInscricao, *medRazSocClie, *medComplemento, *medNmFantClie;
     TSpeedButton* sbtCancelar;
-    ClientDataSet *cdsLinhaProduto, *cdsErroCarencia, *cdsErroDtVenc;
+    ClientTable *cdsLinhaProduto, *cdsErroCarencia, *cdsErroDtVenc;
     // First due dates, kept here: the screen's own tables stay as its pages loaded them.
-    ClientDataSet *cdsMinDtVenc, *cdsMinDtVencServ;
+    ClientTable *cdsMinDtVenc, *cdsMinDtVencServ;
     // Installments of one line, read to count them (never the screen's cdsVenc_Valor).
-    ClientDataSet* cdsVencLinha;
+    ClientTable* cdsVencLinha;
     TADOIBQuery qryVdCliente{QStringLiteral("qryVdCliente")};
 
     long double exTotalLinhas = 0;  // lines listed for the final confirmation

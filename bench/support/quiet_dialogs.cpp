@@ -35,17 +35,17 @@ QString QuietDialogs::chooseFolder(const QString& caption, const QString&, bool)
     return {};
 }
 
-bool QuietDialogs::pick(ClientDataSet&, const QString& caption, const QString&) {
+bool QuietDialogs::pick(ClientTable&, const QString& caption, const QString&) {
     note("escolha", caption);
     return false;
 }
 
-QString QuietDialogs::pickMany(ClientDataSet&, const QString&, const QString& caption) {
+QString QuietDialogs::pickMany(ClientTable&, const QString&, const QString& caption) {
     note("escolha", caption);
     return {};
 }
 
-bool QuietDialogs::find(ClientDataSet&) {
+bool QuietDialogs::find(ClientTable&) {
     note("procura", QStringLiteral("(tabela)"));
     return false;
 }

@@ -1,7 +1,7 @@
 // Confirming and cancelling the copy dialog, and its factory.
 #include <exception>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/copy/copy_dialog.h"
 #include "dialogs/filter_reload.h"
 #include "proposal/cli_cot05000.h"

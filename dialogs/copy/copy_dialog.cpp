@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
@@ -41,7 +41,7 @@ TfrmCopiaProposta::TfrmCopiaProposta(QWidget* parent)
 TfrmCopiaProposta::~TfrmCopiaProposta() { Cli_cot05004::boIdCriado = false; }
 
 void TfrmCopiaProposta::createTables() {
-    cdsProposta = new ClientDataSet(QStringLiteral("cdsProposta"), this);
+    cdsProposta = new ClientTable(QStringLiteral("cdsProposta"), this);
     const auto field = [this](const char* name, FieldType type, int size = 0) -> Field& {
         return cdsProposta->addField(QString::fromLatin1(name), type, size);
     };
@@ -64,9 +64,9 @@ void TfrmCopiaProposta::createTables() {
     dtsProposta = new DataSource(QStringLiteral("dtsProposta"), this);
     dtsProposta->setDataSet(cdsProposta);
 
-    cdsMaxVerPropFas = new ClientDataSet(QStringLiteral("cdsMaxVerPropFas"), this);
+    cdsMaxVerPropFas = new ClientTable(QStringLiteral("cdsMaxVerPropFas"), this);
     cdsMaxVerPropFas->addField(QStringLiteral("NRVERPROPFAS"), FieldType::String, 20);
-    cdsValidaProposta = new ClientDataSet(QStringLiteral("cdsValidaProposta"), this);
+    cdsValidaProposta = new ClientTable(QStringLiteral("cdsValidaProposta"), this);
 }
 
 void TfrmCopiaProposta::createControls() {

@@ -5,7 +5,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class DataSource;
 class TDBEdit;
 class TMaskEdit;
@@ -45,7 +45,7 @@ public:
     TDBEdit *dbeProposta, *dbeReferencia;
     TMaskEdit* medVersao;
     TSpeedButton* sbtCancelar;
-    ClientDataSet *cdsProposta, *cdsMaxVerPropFas, *cdsValidaProposta;
+    ClientTable *cdsProposta, *cdsMaxVerPropFas, *cdsValidaProposta;
     DataSource* dtsProposta;
 
 private:

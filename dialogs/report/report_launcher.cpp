@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <stdexcept>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/report/proposal_report_data.h"
 #include "dialogs/report/proposal_report_html.h"
 #include "proposal/cli_cot05000.h"
@@ -55,7 +55,7 @@ TfrmRelPropostaComercial::TfrmRelPropostaComercial(QWidget* parent)
 
 void TfrmRelPropostaComercial::FormActivate() {
     TfrmDadosGerRel::FormActivate();
-    const ClientDataSet& p = proposalScreen().proposal();
+    const ClientTable& p = proposalScreen().proposal();
     const QString title = p.active() && !p.isEmpty()
                               ? reportTitle(p[QStringLiteral("IDTIPOPROPFAS")].asString(),
                                             p[QStringLiteral("IDIDIOMA")].asString())
@@ -73,7 +73,7 @@ QString TfrmRelPropostaComercial::reportTitle(const QString& contract, const QSt
 }
 
 void TfrmRelPropostaComercial::rpddPadraoBeforeGetQueryParams(ReportParams& params) {
-    const ClientDataSet& p = proposalScreen().proposal();
+    const ClientTable& p = proposalScreen().proposal();
     if (!p.active() || p.isEmpty()) return;
     for (const auto& [param, field] : kParams) {
         const QString name = QString::fromLatin1(param);
@@ -82,7 +82,7 @@ void TfrmRelPropostaComercial::rpddPadraoBeforeGetQueryParams(ReportParams& para
 }
 
 QString TfrmRelPropostaComercial::pdfFileName() const {
-    const ClientDataSet& p = proposalScreen().proposal();
+    const ClientTable& p = proposalScreen().proposal();
     if (!p.active() || p.isEmpty()) return {};
     QString number = p["NRPROPOSFAS"].asString().trimmed();
     while (number.size() > 1 && number.startsWith(u'0')) number.remove(0, 1);
@@ -96,7 +96,7 @@ QString TfrmRelPropostaComercial::pdfFileName() const {
 QString TfrmRelPropostaComercial::renderReport(const ReportDefinition& report, const ReportParams& params) {
     if (!report.body.trimmed().isEmpty()) return TReportDialog::fillTemplate(report.body, params);
     // A parameter the report does not declare is the current proposal's.
-    const ClientDataSet& p = proposalScreen().proposal();
+    const ClientTable& p = proposalScreen().proposal();
     const auto value = [&](int i) {
         const QString given = paramValue(params, QString::fromLatin1(kParams[i][0]));
         return given.isEmpty() && p.active() && !p.isEmpty() ? p[QString::fromLatin1(kParams[i][1])].asString() : given;

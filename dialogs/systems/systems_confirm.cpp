@@ -1,5 +1,5 @@
 // Confirming and leaving the systems dialog.
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "dialogs/systems/systems_marks.h"
 #include "proposal/cli_cot05000.h"
@@ -18,7 +18,7 @@ QString TfrmIncluServ::checkedCodes() const { return systems_marks::checkedCodes
 // The line as it will be: the systems it already holds (none while it is being inserted)
 // and the ones checked now.
 QString TfrmIncluServ::configurationCodes() const {
-    const ClientDataSet* held = boIncLinProd ? nullptr : lineSystems().cdsSistLinhaProd;
+    const ClientTable* held = boIncLinProd ? nullptr : lineSystems().cdsSistLinhaProd;
     return systems_marks::configurationCodes(held, *cdsSistemaOrdena);
 }
 
@@ -26,9 +26,9 @@ void TfrmIncluServ::VerificaLinhaProduto() {
     if (!cdsSistemaOrdena->active() || cdsSistemaOrdena->isEmpty())
         Consiste::MensErro(msgPadrao.Msg(QStringLiteral("SIST_INF")));
     TfrmPropostaComercial& s = proposalScreen();
-    const ClientDataSet& proposal = s.proposal();
-    const ClientDataSet& line = *lines().cdsLinProd;
-    const auto text = [](const ClientDataSet& t, const char* name) { return t[QString::fromLatin1(name)].asString(); };
+    const ClientTable& proposal = s.proposal();
+    const ClientTable& line = *lines().cdsLinProd;
+    const auto text = [](const ClientTable& t, const char* name) { return t[QString::fromLatin1(name)].asString(); };
     cdsVdLinProd->setData(s.net().getPacket(
         QStringLiteral("GetVdLinProd"),
         {text(proposal, "CDCLIENTE"), text(proposal, "NRPROPOSFAS"), text(proposal, "NRVERPROPFAS"),
@@ -56,7 +56,7 @@ void TfrmIncluServ::writeToLine() {
 }
 
 void TfrmIncluServ::handBackToScreen() {
-    ClientDataSet& handBack = *lines().cdsSistema;
+    ClientTable& handBack = *lines().cdsSistema;
     if (handBack.active()) handBack.emptyDataSet();
     else handBack.createDataSet();
     if (!cdsSistemaOrdena->isEmpty()) handBack.setData(cdsSistemaOrdena->data());
@@ -78,7 +78,7 @@ void TfrmIncluServ::sbtCancelClick() {
 // posted that it has no systems, so it is not saved without them.
 void TfrmIncluServ::giveUp() {
     if (!Cli_cot05000::frmPropostaComercial) return;  // the screen has gone: nothing to tell
-    ClientDataSet& lineSystems = *this->lineSystems().cdsSistLinhaProd;
+    ClientTable& lineSystems = *this->lineSystems().cdsSistLinhaProd;
     if (lineSystems.isEditing()) lineSystems.cancel();
     ProductLineArea& area = lines();
     if (area.cdsLinProd->isEditing()) area.boCancela = true;

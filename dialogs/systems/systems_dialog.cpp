@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "dialogs/systems/systems_marks.h"
 #include "proposal/cli_cot05000.h"
@@ -82,14 +82,14 @@ TfrmIncluServ::TfrmIncluServ(QWidget* parent)
 TfrmIncluServ::~TfrmIncluServ() { boStCriado = false; }
 
 void TfrmIncluServ::createTables() {
-    cdsSistema = new ClientDataSet(QStringLiteral("cdsSistema"), this);
+    cdsSistema = new ClientTable(QStringLiteral("cdsSistema"), this);
     product_line_tables::systemChoiceFields(*cdsSistema);
     (*cdsSistema)[kMark].visible = false;
-    cdsSistemaOrdena = new ClientDataSet(QStringLiteral("cdsSistemaOrdena"), this);
+    cdsSistemaOrdena = new ClientTable(QStringLiteral("cdsSistemaOrdena"), this);
     product_line_tables::systemChoiceFields(*cdsSistemaOrdena);
     (*cdsSistemaOrdena)[kMark].visible = false;
 
-    cdsVdLinProd = new ClientDataSet(QStringLiteral("cdsVdLinProd"), this);
+    cdsVdLinProd = new ClientTable(QStringLiteral("cdsVdLinProd"), this);
     const auto text = [this](const char* name, int size) {
         cdsVdLinProd->addField(QString::fromLatin1(name), FieldType::String, size);
     };

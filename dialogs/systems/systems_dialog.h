@@ -8,7 +8,7 @@ class QPainter;
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class DataSource;
 class LineSystemsArea;
 class ProductLineArea;
@@ -68,7 +68,7 @@ public:
     TDBGrid* dbgServico;
     // The list (IDCHECK: N, S, T or empty), the checked systems in checking order and
     // the configuration check's answer.
-    ClientDataSet *cdsSistema, *cdsSistemaOrdena, *cdsVdLinProd;
+    ClientTable *cdsSistema, *cdsSistemaOrdena, *cdsVdLinProd;
     DataSource* dtsSistema;
 
 private:

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
@@ -21,25 +21,25 @@ namespace {
 const QString kMark = QStringLiteral("IDCHECK");
 const QString kCode = QStringLiteral("CDSISTEMA");
 
-QString mark(const ClientDataSet& t) { return t[kMark].asString(); }
+QString mark(const ClientTable& t) { return t[kMark].asString(); }
 
-void setMark(ClientDataSet& t, const QString& value) {
+void setMark(ClientTable& t, const QString& value) {
     if (mark(t) == value) return;
     t.edit();
     t[kMark].setAsString(value);
     t.post();
 }
 
-bool contains(const ClientDataSet& checked, const QString& code) {
+bool contains(const ClientTable& checked, const QString& code) {
     return checked.active() && checked.lookup(kCode, {code}, kCode).isValid();
 }
 
 template <class F>
-void eachRow(ClientDataSet& t, F&& f) {
+void eachRow(ClientTable& t, F&& f) {
     for (t.first(); !t.eof(); t.next()) f();
 }
 
-void append(ClientDataSet& checked, const ClientDataSet& systems) {
+void append(ClientTable& checked, const ClientTable& systems) {
     checked.append();
     for (int i = 0; i < checked.fieldCount(); ++i) {
         Field& f = checked.field(i);
@@ -52,10 +52,10 @@ void append(ClientDataSet& checked, const ClientDataSet& systems) {
 
 }  // namespace
 
-ControlsOff::ControlsOff(ClientDataSet& table) : table_(table) { table_.disableControls(); }
+ControlsOff::ControlsOff(ClientTable& table) : table_(table) { table_.disableControls(); }
 ControlsOff::~ControlsOff() { table_.enableControls(); }
 
-void markOnLine(ClientDataSet& systems, const ClientDataSet& lineSystems) {
+void markOnLine(ClientTable& systems, const ClientTable& lineSystems) {
     if (!systems.active()) return;
     ControlsOff off(systems);
     if (lineSystems.active()) {
@@ -68,7 +68,7 @@ void markOnLine(ClientDataSet& systems, const ClientDataSet& lineSystems) {
     systems.first();
 }
 
-void markChecked(ClientDataSet& systems, const ClientDataSet& checked) {
+void markChecked(ClientTable& systems, const ClientTable& checked) {
     if (!systems.active() || !checked.active() || checked.isEmpty()) return;
     ControlsOff off(systems);
     const Bookmark here = systems.bookmark();
@@ -78,7 +78,7 @@ void markChecked(ClientDataSet& systems, const ClientDataSet& checked) {
     if (systems.bookmarkValid(here)) systems.gotoBookmark(here);
 }
 
-bool toggleCurrent(ClientDataSet& systems, ClientDataSet& checked) {
+bool toggleCurrent(ClientTable& systems, ClientTable& checked) {
     if (!systems.active() || systems.isEmpty()) return false;
     const QString code = systems[kCode].asString();
     const QString now = mark(systems);
@@ -95,7 +95,7 @@ bool toggleCurrent(ClientDataSet& systems, ClientDataSet& checked) {
     return false;
 }
 
-void applyAccessPoint(ClientDataSet& systems, const ClientDataSet& checked) {
+void applyAccessPoint(ClientTable& systems, const ClientTable& checked) {
     if (!systems.active()) return;
     const bool none = !checked.active() || checked.isEmpty();
     ControlsOff off(systems);
@@ -109,7 +109,7 @@ void applyAccessPoint(ClientDataSet& systems, const ClientDataSet& checked) {
     if (systems.bookmarkValid(here)) systems.gotoBookmark(here);
 }
 
-void setAll(ClientDataSet& systems, ClientDataSet& checked, bool check) {
+void setAll(ClientTable& systems, ClientTable& checked, bool check) {
     if (!systems.active()) return;
     ControlsOff off(systems);
     eachRow(systems, [&] {
@@ -121,7 +121,7 @@ void setAll(ClientDataSet& systems, ClientDataSet& checked, bool check) {
     systems.first();
 }
 
-void markWritten(ClientDataSet& systems, ClientDataSet& checked) {
+void markWritten(ClientTable& systems, ClientTable& checked) {
     if (!checked.active() || checked.isEmpty()) return;
     checked.first();
     const QString code = checked[kCode].asString();
@@ -131,7 +131,7 @@ void markWritten(ClientDataSet& systems, ClientDataSet& checked) {
 
 namespace {
 
-void collectCodes(const ClientDataSet& t, QStringList& codes) {
+void collectCodes(const ClientTable& t, QStringList& codes) {
     if (!t.active()) return;
     for (int r = 0; r < t.rowCount(); ++r)
         t.withRow(r, [&] {
@@ -142,7 +142,7 @@ void collectCodes(const ClientDataSet& t, QStringList& codes) {
 
 }  // namespace
 
-QString checkedCodes(const ClientDataSet& checked) {
+QString checkedCodes(const ClientTable& checked) {
     if (!checked.active()) return {};
     QStringList codes;
     for (int r = 0; r < checked.rowCount(); ++r) checked.withRow(r, [&] { codes << checked[kCode].asString(); });
@@ -150,7 +150,7 @@ QString checkedCodes(const ClientDataSet& checked) {
     return codes.join(u' ');
 }
 
-QString configurationCodes(const ClientDataSet* lineSystems, const ClientDataSet& checked) {
+QString configurationCodes(const ClientTable* lineSystems, const ClientTable& checked) {
     QStringList codes;
     if (lineSystems) collectCodes(*lineSystems, codes);
     collectCodes(checked, codes);
@@ -165,7 +165,7 @@ using namespace Cli_cot05005;
 bool TfrmIncluServ::accessPointLine() const { return lines().rbtTpPtoAcesso->isChecked(); }
 
 void TfrmIncluServ::Identificador() {
-    ClientDataSet& line = *lines().cdsLinProd;
+    ClientTable& line = *lines().cdsLinProd;
     const QString type = line[QStringLiteral("IDTIPLINPP")].asString();
     const QString kind =
         type == QLatin1String("M") || type == QLatin1String("L") ? QStringLiteral("PROD") : QStringLiteral("PTOA");

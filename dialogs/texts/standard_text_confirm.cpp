@@ -1,5 +1,5 @@
 // Confirming and leaving the standard-text dialog, and its factory.
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/texts/standard_text_dialog.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
@@ -37,7 +37,7 @@ void TfrmInsTextoProp::sbtConfirmaClick() {
         // The list shows the checked texts only while they go: back to all of them, and
         // redrawn, on every path out.
         struct Unfilter {
-            ClientDataSet& t;
+            ClientTable& t;
             ~Unfilter() { t.setFiltered(false); }
         } unfilter{*cdsMensagem};
         ControlsOff off(*cdsMensagem);

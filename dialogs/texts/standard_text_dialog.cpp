@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
@@ -76,14 +76,14 @@ TfrmInsTextoProp::TfrmInsTextoProp(QWidget* parent)
     resize(760, 420);
 }
 
-TfrmInsTextoProp::ControlsOff::ControlsOff(ClientDataSet& t) : table(t) { table.disableControls(); }
+TfrmInsTextoProp::ControlsOff::ControlsOff(ClientTable& t) : table(t) { table.disableControls(); }
 TfrmInsTextoProp::ControlsOff::~ControlsOff() { table.enableControls(); }
 
 // Freed without having been closed (a failed creation, the screen going away): no dialog left.
 TfrmInsTextoProp::~TfrmInsTextoProp() { boStCriado = false; }
 
 void TfrmInsTextoProp::createTables() {
-    cdsMensagem = new ClientDataSet(QStringLiteral("cdsMensagem"), this);
+    cdsMensagem = new ClientTable(QStringLiteral("cdsMensagem"), this);
     cdsMensagem->addField(QStringLiteral("CDPADTXT"), FieldType::String, 20).displayLabel = QStringLiteral("Código");
     cdsMensagem->addField(QStringLiteral("TXPADTXT"), FieldType::Memo).displayLabel = QStringLiteral("Texto");
     cdsMensagem->addField(kMark, FieldType::FixedString, 1);
@@ -180,7 +180,7 @@ void TfrmInsTextoProp::dbgServicoDrawColumnCell(QPainter& painter, const QRect& 
 }
 
 void TfrmInsTextoProp::MarcaTexto() {
-    ClientDataSet& t = *cdsMensagem;
+    ClientTable& t = *cdsMensagem;
     if (!t.active() || t.isEmpty()) return;
     const QString mark = t[kMark].asString();
     if (mark != kChecked && mark != kUnchecked) return;
@@ -191,7 +191,7 @@ void TfrmInsTextoProp::MarcaTexto() {
 
 void TfrmInsTextoProp::MarcaTodos() {
     HourGlass hourGlass;
-    ClientDataSet& t = *cdsMensagem;
+    ClientTable& t = *cdsMensagem;
     if (!t.active()) return;
     const QString mark = boTodosServ ? kUnchecked : kChecked;
     {

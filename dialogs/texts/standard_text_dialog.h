@@ -9,7 +9,7 @@ class QPainter;
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class DataSource;
 class TDBGrid;
 class TPanel;
@@ -53,7 +53,7 @@ public:
     TPanel* panProcura;
     TSpeedButton* sbtProcurar;
     TDBGrid* dbgServico;
-    ClientDataSet* cdsMensagem;
+    ClientTable* cdsMensagem;
     DataSource* dtsMensagem;
     // Glyphs of the marks: checked, not checked, and any other value.
     QPixmap imgCheck, imgUncheck, imgDescheck;
@@ -61,9 +61,9 @@ public:
 private:
     // Keeps the list from redrawing until the scope ends, on every path out.
     struct ControlsOff {
-        explicit ControlsOff(ClientDataSet& table);
+        explicit ControlsOff(ClientTable& table);
         ~ControlsOff();
-        ClientDataSet& table;
+        ClientTable& table;
     };
 
     void createTables();

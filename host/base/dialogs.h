@@ -4,7 +4,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 
 // Kinds of message box, as the catalogue routines name them.
 enum class DialogType { Warning, Error, Information, Confirmation, Custom };
@@ -43,9 +43,9 @@ public:
     // Host search dialogs over a table. `pick` leaves the table on the chosen row and
     // returns true; `pickMany` returns the selection text ("" when cancelled); `find`
     // moves to the first row matching the typed text and returns true.
-    virtual bool pick(ClientDataSet& table, const QString& caption, const QString& emptyText) = 0;
-    virtual QString pickMany(ClientDataSet& table, const QString& keyField, const QString& caption) = 0;
-    virtual bool find(ClientDataSet& table) = 0;
+    virtual bool pick(ClientTable& table, const QString& caption, const QString& emptyText) = 0;
+    virtual QString pickMany(ClientTable& table, const QString& keyField, const QString& caption) = 0;
+    virtual bool find(ClientTable& table) = 0;
 
     // The service everyone uses. Never null once the application has installed one.
     static Dialogs& current();

@@ -1,4 +1,4 @@
-// Change log of ClientDataSet: what the server must be told, and undoing it.
+// Change log of ClientTable: what the server must be told, and undoing it.
 //
 // Rows carry their own status (inserted, modified) with the values the server knows;
 // deleted rows live in the journal with their original values. Several edits of one row
@@ -6,12 +6,12 @@
 // inserted row deleted before merging leaves nothing.
 #include <algorithm>
 
-#include "client_dataset.h"
-#include "client_dataset_impl.h"
+#include "client_table.h"
+#include "client_table_impl.h"
 
 namespace cot {
 
-int ClientDataSet::changeCount() const {
+int ClientTable::changeCount() const {
     int n = 0;
     for (const auto& r : d->rows)
         if (r.status != UpdateStatus::Unmodified) ++n;
@@ -20,7 +20,7 @@ int ClientDataSet::changeCount() const {
     return n;
 }
 
-Delta ClientDataSet::delta() const {
+Delta ClientTable::delta() const {
     std::vector<std::pair<quint64, RowChange>> changes;
     for (const auto& r : d->rows) {
         if (r.status == UpdateStatus::Inserted) {
@@ -41,7 +41,7 @@ Delta ClientDataSet::delta() const {
     return delta;
 }
 
-void ClientDataSet::mergeChangeLog() {
+void ClientTable::mergeChangeLog() {
     for (auto& r : d->rows) {
         if (r.status == UpdateStatus::Unmodified) continue;
         r.orig = r.cur;
@@ -51,7 +51,7 @@ void ClientDataSet::mergeChangeLog() {
     d->journal.clear();
 }
 
-void ClientDataSet::cancelUpdates() {
+void ClientTable::cancelUpdates() {
     if (!d->active) return;
     cancel();
     const qint64 keepId = d->currentId();
@@ -90,11 +90,11 @@ void ClientDataSet::cancelUpdates() {
     d->emitDataSetChanged();
 }
 
-bool ClientDataSet::logChanges() const { return d->logChanges; }
+bool ClientTable::logChanges() const { return d->logChanges; }
 
-void ClientDataSet::setLogChanges(bool on) { d->logChanges = on; }
+void ClientTable::setLogChanges(bool on) { d->logChanges = on; }
 
-ClientDataSet::UpdateStatus ClientDataSet::updateStatus() const {
+ClientTable::UpdateStatus ClientTable::updateStatus() const {
     if (d->state == DataSetState::Insert) return UpdateStatus::Inserted;
     const RowRec* rec = d->currentRec();
     return rec ? rec->status : UpdateStatus::Unmodified;

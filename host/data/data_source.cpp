@@ -1,6 +1,6 @@
 #include "data_source.h"
 
-#include "client_dataset.h"
+#include "client_table.h"
 
 namespace cot {
 
@@ -11,7 +11,7 @@ DataSource::~DataSource() {
     if (dataSet_) dataSet_->detach(this);
 }
 
-void DataSource::setDataSet(ClientDataSet* dataSet) {
+void DataSource::setDataSet(ClientTable* dataSet) {
     if (dataSet == dataSet_) return;
     for (const auto& c : connections_) disconnect(c);
     connections_.clear();
@@ -31,10 +31,10 @@ void DataSource::setDataSet(ClientDataSet* dataSet) {
             if (onDataChange) onDataChange(*this, field);
             refreshLinks();
         };
-        connections_ << connect(dataSet_, &ClientDataSet::stateChanged, this, stateChange)
-                     << connect(dataSet_, &ClientDataSet::recordChanged, this, dataChange)
-                     << connect(dataSet_, &ClientDataSet::scrolled, this, [dataChange] { dataChange(nullptr); })
-                     << connect(dataSet_, &ClientDataSet::dataSetChanged, this, [dataChange] { dataChange(nullptr); })
+        connections_ << connect(dataSet_, &ClientTable::stateChanged, this, stateChange)
+                     << connect(dataSet_, &ClientTable::recordChanged, this, dataChange)
+                     << connect(dataSet_, &ClientTable::scrolled, this, [dataChange] { dataChange(nullptr); })
+                     << connect(dataSet_, &ClientTable::dataSetChanged, this, [dataChange] { dataChange(nullptr); })
                      << connect(dataSet_, &QObject::destroyed, this, [this] {
                             dataSet_ = nullptr;
                             connections_.clear();

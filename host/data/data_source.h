@@ -5,7 +5,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class Field;
 
 // A control bound to a table through a data source.
@@ -26,8 +26,8 @@ public:
     explicit DataSource(const QString& name = {}, QObject* parent = nullptr);
     ~DataSource() override;
 
-    ClientDataSet* dataSet() const { return dataSet_; }
-    void setDataSet(ClientDataSet* dataSet);
+    ClientTable* dataSet() const { return dataSet_; }
+    void setDataSet(ClientTable* dataSet);
 
     void addLink(DataLink* link);
     void removeLink(DataLink* link);
@@ -45,7 +45,7 @@ signals:
     void dataChanged(cot::Field* field);
 
 private:
-    ClientDataSet* dataSet_ = nullptr;
+    ClientTable* dataSet_ = nullptr;
     QList<DataLink*> links_;
     QList<QMetaObject::Connection> connections_;
 };

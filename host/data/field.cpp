@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "client_dataset.h"
+#include "client_table.h"
 #include "base/errors.h"
 #include "value_format.h"
 
@@ -57,7 +57,7 @@ QVariant parseText(const Field& f, const QString& text) {
 
 }  // namespace
 
-Field::Field(ClientDataSet* owner, FieldDef def, FieldKind kind) : owner_(owner), def_(std::move(def)), kind_(kind) {}
+Field::Field(ClientTable* owner, FieldDef def, FieldKind kind) : owner_(owner), def_(std::move(def)), kind_(kind) {}
 
 QVariant Field::value() const { return owner_ ? owner_->currentValue(*this) : QVariant(); }
 

@@ -8,7 +8,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 
 enum class FieldKind { Data, Calculated };
 enum class FieldAlignment { Left, Right, Center };
@@ -18,9 +18,9 @@ enum class FieldAlignment { Left, Right, Center };
 // (otherwise throws UserError "Tabela não está em modo de edição ou inclusão.").
 class Field {
 public:
-    Field(ClientDataSet* owner, FieldDef def, FieldKind kind = FieldKind::Data);
+    Field(ClientTable* owner, FieldDef def, FieldKind kind = FieldKind::Data);
 
-    ClientDataSet* dataSet() const { return owner_; }
+    ClientTable* dataSet() const { return owner_; }
     const QString& fieldName() const { return def_.name; }
     FieldType dataType() const { return def_.type; }
     int size() const { return def_.size; }
@@ -77,8 +77,8 @@ public:
     void setText(const QString& text);
 
 private:
-    friend class ClientDataSet;
-    ClientDataSet* owner_;
+    friend class ClientTable;
+    ClientTable* owner_;
     FieldDef def_;
     FieldKind kind_;
     int index_ = -1;

@@ -5,7 +5,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -121,9 +121,9 @@ TfrmPadraoGrid::~TfrmPadraoGrid() {
     dtsPadrao->setDataSet(nullptr);
 }
 
-ClientDataSet* TfrmPadraoGrid::activeTable() const { return dtsPadrao->dataSet(); }
+ClientTable* TfrmPadraoGrid::activeTable() const { return dtsPadrao->dataSet(); }
 
-void TfrmPadraoGrid::setActiveTable(ClientDataSet* table) {
+void TfrmPadraoGrid::setActiveTable(ClientTable* table) {
     if (dtsPadrao->dataSet() == table) {
         dtsPadraoStateChange();
         return;
@@ -133,15 +133,15 @@ void TfrmPadraoGrid::setActiveTable(ClientDataSet* table) {
 
 bool TfrmPadraoGrid::editing() const { return editing(activeTable()); }
 
-bool TfrmPadraoGrid::editing(const ClientDataSet* table) { return table && table->isEditing(); }
+bool TfrmPadraoGrid::editing(const ClientTable* table) { return table && table->isEditing(); }
 
-void TfrmPadraoGrid::setFormPanel(QWidget* panel, ClientDataSet* table) {
+void TfrmPadraoGrid::setFormPanel(QWidget* panel, ClientTable* table) {
     for (const auto& c : formConnections_) disconnect(c);
     formConnections_.clear();
     formPanel_ = panel;
     formTable_ = table;
     if (table) {
-        formConnections_ << connect(table, &ClientDataSet::stateChanged, this, [this] { updateFormPanel(); })
+        formConnections_ << connect(table, &ClientTable::stateChanged, this, [this] { updateFormPanel(); })
                          << connect(table, &QObject::destroyed, this, [this] { formTable_ = nullptr; });
     }
     updateFormPanel();
@@ -151,16 +151,16 @@ void TfrmPadraoGrid::updateFormPanel() {
     if (formPanel_) SetChildEnabled(formPanel_, editing(formTable_));
 }
 
-void TfrmPadraoGrid::setNavigatorCaption(ClientDataSet* table, const QString& fieldName) {
+void TfrmPadraoGrid::setNavigatorCaption(ClientTable* table, const QString& fieldName) {
     for (const auto& c : navigatorConnections_) disconnect(c);
     navigatorConnections_.clear();
     navigatorTable_ = table;
     navigatorField_ = fieldName;
     if (table) {
         const auto update = [this] { updateNavigator(); };
-        navigatorConnections_ << connect(table, &ClientDataSet::scrolled, this, update)
-                              << connect(table, &ClientDataSet::dataSetChanged, this, update)
-                              << connect(table, &ClientDataSet::recordChanged, this, update)
+        navigatorConnections_ << connect(table, &ClientTable::scrolled, this, update)
+                              << connect(table, &ClientTable::dataSetChanged, this, update)
+                              << connect(table, &ClientTable::recordChanged, this, update)
                               << connect(table, &QObject::destroyed, this, [this] { navigatorTable_ = nullptr; });
     }
     updateNavigator();
@@ -174,15 +174,15 @@ void TfrmPadraoGrid::updateNavigator() {
 }
 
 void TfrmPadraoGrid::sbtIncluirClick() {
-    if (ClientDataSet* table = activeTable(); table && table->active()) table->append();
+    if (ClientTable* table = activeTable(); table && table->active()) table->append();
 }
 
 void TfrmPadraoGrid::sbtAlterarClick() {
-    if (ClientDataSet* table = activeTable(); table && table->active()) table->edit();
+    if (ClientTable* table = activeTable(); table && table->active()) table->edit();
 }
 
 void TfrmPadraoGrid::sbtExcluirClick() {
-    ClientDataSet* table = activeTable();
+    ClientTable* table = activeTable();
     if (!table || !table->active() || (table->isEmpty() && table->state() != DataSetState::Insert)) return;
     if (msgMensagensPadroes.ShowMsg(QStringLiteral("ConfExcl"), DialogType::Confirmation, mbYes | mbNo) != mrYes)
         return;
@@ -190,18 +190,18 @@ void TfrmPadraoGrid::sbtExcluirClick() {
 }
 
 void TfrmPadraoGrid::sbtConfirmarClick() {
-    if (ClientDataSet* table = activeTable(); editing(table)) table->post();
+    if (ClientTable* table = activeTable(); editing(table)) table->post();
 }
 
 void TfrmPadraoGrid::sbtCancelarClick() {
-    ClientDataSet* table = activeTable();
+    ClientTable* table = activeTable();
     if (!editing(table)) return;
     if (msgMensagensPadroes.ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo) != mrYes) return;
     table->cancel();
 }
 
 void TfrmPadraoGrid::sbtProcurarClick() {
-    if (ClientDataSet* table = activeTable(); table && table->active()) Procurar::Procura(*table);
+    if (ClientTable* table = activeTable(); table && table->active()) Procurar::Procura(*table);
 }
 
 void TfrmPadraoGrid::sbtVerificarClick() { dtsPadrao->refreshLinks(); }
@@ -209,7 +209,7 @@ void TfrmPadraoGrid::sbtVerificarClick() { dtsPadrao->refreshLinks(); }
 void TfrmPadraoGrid::sbtFecharClick() { Close(); }
 
 void TfrmPadraoGrid::dtsPadraoStateChange() {
-    ClientDataSet* table = activeTable();
+    ClientTable* table = activeTable();
     const bool open = table && table->active();
     const bool edit = editing(table);
     const bool rows = open && !table->isEmpty();

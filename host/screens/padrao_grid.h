@@ -8,7 +8,7 @@ class QLabel;
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class DataSource;
 class Field;
 class TDBGrid;
@@ -46,14 +46,14 @@ public:
     QString screenCode() const { return screenCode_; }
     TTabSheet* formPage() const { return formPage_; }
     // The table the maintenance actions work on now (nullptr when none).
-    ClientDataSet* activeTable() const;
+    ClientTable* activeTable() const;
     // Re-points dtsPadrao (runs dtsPadraoStateChange).
-    void setActiveTable(ClientDataSet* table);
+    void setActiveTable(ClientTable* table);
 
     // Controls of `panel` are enabled only while `table` is being edited or inserted.
-    void setFormPanel(QWidget* panel, ClientDataSet* table);
+    void setFormPanel(QWidget* panel, ClientTable* table);
     // The navigator caption shows `fieldName` of the current row of `table`.
-    void setNavigatorCaption(ClientDataSet* table, const QString& fieldName);
+    void setNavigatorCaption(ClientTable* table, const QString& fieldName);
 
     // ----- maintenance handlers (defaults act on activeTable())
     virtual void sbtIncluirClick();    // append a row
@@ -88,7 +88,7 @@ public:
 
     // Whether the active table (or `table`) is being edited or inserted.
     bool editing() const;
-    static bool editing(const ClientDataSet* table);
+    static bool editing(const ClientTable* table);
 
 private:
     void updateFormPanel();
@@ -96,8 +96,8 @@ private:
     QString screenCode_;
     TTabSheet* formPage_;
     QWidget* formPanel_ = nullptr;
-    ClientDataSet* formTable_ = nullptr;
-    ClientDataSet* navigatorTable_ = nullptr;
+    ClientTable* formTable_ = nullptr;
+    ClientTable* navigatorTable_ = nullptr;
     QString navigatorField_;
     QList<QMetaObject::Connection> formConnections_, navigatorConnections_;
 };

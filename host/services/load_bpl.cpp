@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "base/errors.h"
 
 namespace cot {
@@ -94,12 +94,12 @@ void unloadModules() {
     }
 }
 
-QVariant tableReference(ClientDataSet& table) {
+QVariant tableReference(ClientTable& table) {
     return QVariant::fromValue(static_cast<qulonglong>(reinterpret_cast<quintptr>(&table)));
 }
 
-ClientDataSet* tableFromReference(const QVariant& reference) {
-    if (auto* object = reference.value<QObject*>()) return qobject_cast<ClientDataSet*>(object);
+ClientTable* tableFromReference(const QVariant& reference) {
+    if (auto* object = reference.value<QObject*>()) return qobject_cast<ClientTable*>(object);
     switch (reference.typeId()) {
     case QMetaType::ULongLong: case QMetaType::LongLong: case QMetaType::ULong: case QMetaType::Long:
         break;
@@ -109,7 +109,7 @@ ClientDataSet* tableFromReference(const QVariant& reference) {
     const qulonglong address = reference.toULongLong();
     if (address == 0) return nullptr;
     auto* object = reinterpret_cast<QObject*>(static_cast<quintptr>(address));
-    return qobject_cast<ClientDataSet*>(object);
+    return qobject_cast<ClientTable*>(object);
 }
 
 }  // namespace cot

@@ -4,7 +4,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 
 // Opens another module of the host by name.
 //
@@ -16,7 +16,7 @@ class ClientDataSet;
 //   extern "C" void Finalize();                             // optional: run by unloadModules()
 //
 // `params` is never null (an empty list when the caller passes none). A table is passed
-// as the address of its cot::ClientDataSet in a qulonglong (see tableReference()).
+// as the address of its cot::ClientTable in a qulonglong (see tableReference()).
 // Modules are built with the same compiler and link the same libcot_host, so C++
 // exceptions thrown by IniProc (cot::Abort, cot::UserError, ...) pass on to the caller.
 // A loaded module stays loaded until unloadModules(): screens it opened outlive IniProc.
@@ -38,8 +38,8 @@ QString modulePath(const QString& name);
 void unloadModules();
 
 // A table reference as modules receive it.
-QVariant tableReference(ClientDataSet& table);
+QVariant tableReference(ClientTable& table);
 // The table behind a reference; nullptr for anything that is not one.
-ClientDataSet* tableFromReference(const QVariant& reference);
+ClientTable* tableFromReference(const QVariant& reference);
 
 }  // namespace cot

@@ -10,7 +10,7 @@
 
 namespace cot {
 
-TADOIBQuery::TADOIBQuery(const QString& name) : table_(std::make_unique<ClientDataSet>(name)) {}
+TADOIBQuery::TADOIBQuery(const QString& name) : table_(std::make_unique<ClientTable>(name)) {}
 
 TADOIBQuery::~TADOIBQuery() = default;
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 
 namespace cot {
 
@@ -83,8 +83,8 @@ public:
     void close();
     bool active() const;
 
-    ClientDataSet& table() { return *table_; }
-    const ClientDataSet& table() const { return *table_; }
+    ClientTable& table() { return *table_; }
+    const ClientTable& table() const { return *table_; }
     bool isEmpty() const { return table_->isEmpty(); }
     int recordCount() const { return table_->recordCount(); }
     Field& fieldByName(const QString& name) const { return table_->fieldByName(name); }
@@ -96,7 +96,7 @@ private:
     void reparse();
     QStringList lines_;
     std::vector<std::unique_ptr<QueryParam>> params_;
-    std::unique_ptr<ClientDataSet> table_;
+    std::unique_ptr<ClientTable> table_;
 };
 
 }  // namespace cot

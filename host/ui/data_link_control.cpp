@@ -24,21 +24,21 @@ void FieldDataLink::setDataField(const QString& name) {
     refresh();
 }
 
-ClientDataSet* FieldDataLink::dataSet() const { return source_ ? source_->dataSet() : nullptr; }
+ClientTable* FieldDataLink::dataSet() const { return source_ ? source_->dataSet() : nullptr; }
 
 Field* FieldDataLink::field() const {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     if (!ds || fieldName_.isEmpty()) return nullptr;
     return ds->findField(fieldName_);
 }
 
 bool FieldDataLink::active() const {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     return ds && ds->active();
 }
 
 bool FieldDataLink::editing() const {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     return ds && ds->isEditing();
 }
 
@@ -51,7 +51,7 @@ bool FieldDataLink::edit() {
     if (!canModify()) return false;
     if (editing()) return true;
     if (!source_->autoEdit || !source_->enabled) return false;
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     return runHandler([ds] { ds->edit(); }) && editing();
 }
 

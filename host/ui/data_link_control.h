@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 
 namespace cot {
@@ -24,7 +24,7 @@ public:
     const QString& dataField() const { return fieldName_; }
     void setDataField(const QString& name);
 
-    ClientDataSet* dataSet() const;
+    ClientTable* dataSet() const;
     Field* field() const;  // nullptr when unbound, inactive or not found
     bool active() const;
     bool editing() const;  // the table is in Edit or Insert

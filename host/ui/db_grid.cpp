@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "db_grid_delegate.h"
 #include "db_grid_model.h"
@@ -52,7 +52,7 @@ TDBGrid::~TDBGrid() {
 
 DataSource* TDBGrid::dataSource() const { return model_->dataSource(); }
 void TDBGrid::setDataSource(DataSource* source) { model_->setDataSource(source); }
-ClientDataSet* TDBGrid::dataSet() const { return model_->dataSet(); }
+ClientTable* TDBGrid::dataSet() const { return model_->dataSet(); }
 
 // ----- columns
 
@@ -87,7 +87,7 @@ TColumn* TDBGrid::columnOf(const QString& fieldName) const {
 void TDBGrid::columnsChanged() { resolveColumns(); }
 
 void TDBGrid::resolveColumns() {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     if (!declared_) {
         qDeleteAll(columns_);
         columns_.clear();
@@ -145,7 +145,7 @@ void TDBGrid::applyOptions() {
 }
 
 bool TDBGrid::canModify() const {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     DataSource* src = dataSource();
     return ds && src && src->enabled && ds->active() && !readOnly_;
 }
@@ -228,7 +228,7 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
         return;
     }
     if (current.row() != fromRow && !moveToRow(current.row())) {
-        ClientDataSet* ds = dataSet();
+        ClientTable* ds = dataSet();
         setCurrentSilently(ds && ds->active() ? ds->recNo() - 1 : fromRow, fromCol);
         return;
     }
@@ -248,7 +248,7 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
 }
 
 bool TDBGrid::moveToRow(int row) {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     if (!ds || !ds->active()) return false;
     if (ds->recNo() - 1 == row) return true;
     hideEditor();
@@ -273,14 +273,14 @@ QString TDBGrid::editorText() const {
 QModelIndex TDBGrid::editedIndex() const {
     // The editor belongs to the selected column of the table's current row, even while
     // the view's current index is already moving elsewhere.
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     return ds && ds->active() ? model_->index(ds->recNo() - 1, lastColumn_) : QModelIndex();
 }
 
 bool TDBGrid::showEditor() {
     if (editor_) return true;
     TColumn* c = selectedColumn();
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     if (!c || !ds || !cellEditable(*c)) return false;
     if (!ds->isEditing()) {
         if (!dataSource()->autoEdit) return false;
@@ -327,7 +327,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* event) {
 }
 
 void TDBGrid::gridKeys(QKeyEvent* e) {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     const auto mods = e->modifiers();
     const bool ctrl = mods & Qt::ControlModifier;
     switch (e->key()) {
@@ -424,7 +424,7 @@ bool TDBGrid::editorKey(QKeyEvent* e) {
 }
 
 bool TDBGrid::appendAtEnd() {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     if (!ds) return false;
     if (ds->state() == DataSetState::Insert && !ds->modified()) return false;  // one blank row is enough
     if (!commitEditor()) return false;
@@ -433,7 +433,7 @@ bool TDBGrid::appendAtEnd() {
 }
 
 void TDBGrid::deleteCurrent() {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     if (!ds || !ds->active() || ds->isEmpty() || !canModify()) return;
     runHandler([&] {
         if (hasOption(dgConfirmDelete) &&
@@ -445,7 +445,7 @@ void TDBGrid::deleteCurrent() {
 }
 
 void TDBGrid::cancelOrReset() {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     hideEditor();
     if (ds && ds->isEditing()) runHandler([ds] { ds->cancel(); });
 }
@@ -487,7 +487,7 @@ int TDBGrid::rowAt(const QPoint& pos) const { return indexAt(pos).isValid() ? in
 void TDBGrid::beforeExit() {
     if (!commitEditor()) throw Abort();
     hideEditor();
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     if (hasOption(dgCancelOnExit) && ds && ds->state() == DataSetState::Insert && !ds->modified())
         ds->cancel();
 }

@@ -13,7 +13,7 @@ namespace cot {
 
 class DataSetModel;
 class DataSource;
-class ClientDataSet;
+class ClientTable;
 class Field;
 class GridDelegate;
 
@@ -35,7 +35,7 @@ public:
 
     DataSource* dataSource() const;
     void setDataSource(DataSource* source);
-    ClientDataSet* dataSet() const;
+    ClientTable* dataSet() const;
 
     // ----- columns
     TColumn* addColumn(const QString& fieldName, const QString& title = {}, int width = 0);

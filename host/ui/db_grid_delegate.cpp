@@ -3,7 +3,7 @@
 #include <QDebug>
 #include <QPainter>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "db_grid.h"
 #include "db_grid_model.h"
 #include "edit_mask.h"
@@ -52,7 +52,7 @@ GridDelegate::GridDelegate(TDBGrid* grid) : QStyledItemDelegate(grid), grid_(gri
 
 void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     TColumn* column = grid_->column(index.column());
-    ClientDataSet* ds = grid_->dataSet();
+    ClientTable* ds = grid_->dataSet();
     if (!column || !ds || !ds->active()) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
@@ -61,7 +61,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     if (option.state & QStyle::State_Selected) state |= gdSelected;
     if (index == grid_->currentIndex() && grid_->hasFocus()) state |= gdFocused;
 
-    ClientDataSet::RowView view(*ds, index.row());
+    ClientTable::RowView view(*ds, index.row());
     painter->save();
     const QPalette& pal = option.palette;
     const bool selected = state & gdSelected;

@@ -28,7 +28,7 @@ Qt::Alignment alignmentOf(const TColumn& c) {
 
 DataSetModel::DataSetModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-int DataSetModel::displayRowCount(const ClientDataSet* table) {
+int DataSetModel::displayRowCount(const ClientTable* table) {
     if (!table || !table->active()) return 0;
     return table->recordCount() + (table->state() == DataSetState::Insert ? 1 : 0);
 }
@@ -46,7 +46,7 @@ void DataSetModel::setDataSource(DataSource* source) {
     refresh();
 }
 
-ClientDataSet* DataSetModel::dataSet() const { return source_ ? source_->dataSet() : nullptr; }
+ClientTable* DataSetModel::dataSet() const { return source_ ? source_->dataSet() : nullptr; }
 
 void DataSetModel::setColumns(const QList<TColumn*>* columns) {
     columns_ = columns;
@@ -56,7 +56,7 @@ void DataSetModel::setColumns(const QList<TColumn*>* columns) {
 void DataSetModel::columnsChanged() {
     if (beforeReset) beforeReset();
     beginResetModel();
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     rows_ = displayRowCount(ds);
     endResetModel();
     emit currentRowMoved(ds && ds->active() && rows_ > 0 ? ds->recNo() - 1 : -1);
@@ -68,7 +68,7 @@ void DataSetModel::rebind() {
     bound_ = dataSet();
     if (bound_) {
         // A reloaded table may bring other fields: the grid resolves its columns again.
-        tableConnections_ << connect(bound_, &ClientDataSet::dataSetChanged, this, [this] { emit tableChanged(); });
+        tableConnections_ << connect(bound_, &ClientTable::dataSetChanged, this, [this] { emit tableChanged(); });
     }
     emit tableChanged();
 }
@@ -86,7 +86,7 @@ void DataSetModel::updateRecord() {
 }
 
 void DataSetModel::sync() {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     if (ds != bound_) {
         rebind();
         return;
@@ -116,10 +116,10 @@ Field* DataSetModel::fieldOf(int column) const {
 }
 
 QString DataSetModel::cellText(int row, int column) const {
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     Field* f = fieldOf(column);
     if (!ds || !f || !ds->active() || row < 0 || row >= rows_) return {};
-    ClientDataSet::RowView view(*ds, row);
+    ClientTable::RowView view(*ds, row);
     return f->displayText();
 }
 
@@ -128,10 +128,10 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole: return cellText(index.row(), index.column());
     case Qt::EditRole: {
-        ClientDataSet* ds = dataSet();
+        ClientTable* ds = dataSet();
         Field* f = fieldOf(index.column());
         if (!ds || !f || !ds->active()) return QString();
-        ClientDataSet::RowView view(*ds, index.row());
+        ClientTable::RowView view(*ds, index.row());
         return f->text();
     }
     case Qt::TextAlignmentRole: return QVariant::fromValue(alignmentOf(*columns_->at(index.column())));
@@ -146,7 +146,7 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
         return {};
     }
     if (orientation == Qt::Vertical && role == Qt::DisplayRole) {
-        ClientDataSet* ds = dataSet();
+        ClientTable* ds = dataSet();
         if (ds && ds->active() && section == ds->recNo() - 1) return QStringLiteral("▶");
         return QString();
     }
@@ -162,7 +162,7 @@ Qt::ItemFlags DataSetModel::flags(const QModelIndex& index) const {
 
 bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole) return false;
-    ClientDataSet* ds = dataSet();
+    ClientTable* ds = dataSet();
     Field* f = fieldOf(index.column());
     if (!ds || !f) return false;
     // Only the current row is ever edited; the grid keeps the two together.

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QPointer>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "db_grid_columns.h"
 
@@ -20,7 +20,7 @@ public:
 
     DataSource* dataSource() const { return source_; }
     void setDataSource(DataSource* source);
-    ClientDataSet* dataSet() const;
+    ClientTable* dataSet() const;
 
     // Columns shown: the grid owns them; the model reads them.
     void setColumns(const QList<TColumn*>* columns);
@@ -43,7 +43,7 @@ public:
 
     // Rows shown: the table's rows plus the one being inserted, which the table does
     // not count until it is posted.
-    static int displayRowCount(const ClientDataSet* table);
+    static int displayRowCount(const ClientTable* table);
 
     // Text of one cell (display text of its field on that row).
     QString cellText(int row, int column) const;
@@ -62,7 +62,7 @@ private:
     Field* fieldOf(int column) const;
 
     QPointer<DataSource> source_;
-    QPointer<ClientDataSet> bound_;
+    QPointer<ClientTable> bound_;
     const QList<TColumn*>* columns_ = nullptr;
     QList<QMetaObject::Connection> tableConnections_;
     int rows_ = 0;

@@ -1,7 +1,7 @@
 #include <QBitmap>
 #include <QPainter>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "db_grid.h"
 
 namespace cot {
@@ -19,7 +19,7 @@ QString GridText(const TDBGrid* grid, const QString& fieldName, bool inEditor) {
     // While the editor is open on that column its text is the column's text: what the
     // user sees, not yet written to the field.
     if (grid->editorMode() && col >= 0 && col == grid->selectedIndex()) return grid->inplaceEditor()->text();
-    ClientDataSet* ds = grid->dataSet();
+    ClientTable* ds = grid->dataSet();
     Field* f = ds ? ds->findField(fieldName) : nullptr;
     if (!f || !ds->active() || (ds->isEmpty() && ds->state() != DataSetState::Insert)) return {};
     // A key typed on a closed cell replaces its text: the editor would start empty.

@@ -1,6 +1,6 @@
 #include "lookup.h"
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "base/dialogs.h"
 #include "base/errors.h"
@@ -20,7 +20,7 @@ CaptionParts splitCaption(const QString& text) {
     return {text.left(bar), text.mid(bar + 1)};
 }
 
-bool tableEmpty(ClientDataSet* table) { return !table || !table->active() || table->isEmpty(); }
+bool tableEmpty(ClientTable* table) { return !table || !table->active() || table->isEmpty(); }
 
 void showEmpty(const QString& emptyText) {
     if (!emptyText.isEmpty()) Dialogs::current().information(emptyText);
@@ -28,7 +28,7 @@ void showEmpty(const QString& emptyText) {
 
 bool search(DataSource& source, const QString& captionAndMessage, bool pickSingleRow) {
     const CaptionParts parts = splitCaption(captionAndMessage);
-    ClientDataSet* table = source.dataSet();
+    ClientTable* table = source.dataSet();
     if (tableEmpty(table)) {
         showEmpty(parts.emptyText);
         return false;
@@ -64,7 +64,7 @@ QString PesquisaLista(DataSource& source, const QString& keyTitleMessage) {
 
 QString PesquisaLista(DataSource& source, const QString& keyField, const QString& titleAndMessage) {
     const CaptionParts parts = splitCaption(titleAndMessage);
-    ClientDataSet* table = source.dataSet();
+    ClientTable* table = source.dataSet();
     if (tableEmpty(table)) {
         showEmpty(parts.emptyText);
         return {};
@@ -77,7 +77,7 @@ QString PesquisaLista(DataSource& source, const QString& keyField, const QString
 
 namespace Procurar {
 
-bool Procura(ClientDataSet& table) {
+bool Procura(ClientTable& table) {
     if (tableEmpty(&table)) return false;
     return Dialogs::current().find(table);
 }

@@ -3,7 +3,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class DataSource;
 
 // The host's searches over a table. Each one shows its window through the dialogs
@@ -31,7 +31,7 @@ QString PesquisaLista(DataSource& source, const QString& keyField, const QString
 
 namespace Procurar {
 // Find dialog: a column and a text; moves to the next row whose column contains it.
-bool Procura(ClientDataSet& table);
+bool Procura(ClientTable& table);
 }  // namespace Procurar
 
 }  // namespace cot

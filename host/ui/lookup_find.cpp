@@ -1,10 +1,10 @@
 #include "lookup_find.h"
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 
 namespace cot {
 
-bool findRow(ClientDataSet& table, const QString& fieldName, const QString& text) {
+bool findRow(ClientTable& table, const QString& fieldName, const QString& text) {
     const QString wanted = text.trimmed();
     if (wanted.isEmpty() || !table.active() || table.isEmpty()) return false;
     Field& field = table.fieldByName(fieldName);

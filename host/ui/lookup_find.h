@@ -3,11 +3,11 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 
 // Moves the table to the next row (after the current one, wrapping around to it) whose
 // display text of `fieldName` contains `text`, ignoring case. Returns false and leaves
 // the table where it was when no row matches. Blank text matches nothing.
-bool findRow(ClientDataSet& table, const QString& fieldName, const QString& text);
+bool findRow(ClientTable& table, const QString& fieldName, const QString& text);
 
 }  // namespace cot

@@ -2,7 +2,7 @@
 
 namespace cot {
 
-LookupRows readLookupRows(ClientDataSet& table, const QStringList& skipFields, const QString& keyField) {
+LookupRows readLookupRows(ClientTable& table, const QStringList& skipFields, const QString& keyField) {
     LookupRows out;
     if (!table.active()) return out;
     QList<Field*> fields;

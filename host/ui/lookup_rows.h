@@ -4,13 +4,13 @@
 #include <QStringList>
 #include <QVector>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 
 namespace cot {
 
 // The visible columns and rows of a table as lookup windows show them, read once when
 // the window opens (display texts through the fields' get-text handlers). Row i is the
-// table's row i as ClientDataSet::withRow counts it, so a pick moves there with setRecNo(i + 1).
+// table's row i as ClientTable::withRow counts it, so a pick moves there with setRecNo(i + 1).
 struct LookupRows {
     QStringList fieldNames;  // visible fields, in table order
     QStringList headers;     // their labels
@@ -23,7 +23,7 @@ struct LookupRows {
 
 // Reads every row without moving the cursor (no table events). `skipFields`
 // are left out of the columns even when visible; `keyField` (optional) is read per row.
-LookupRows readLookupRows(ClientDataSet& table, const QStringList& skipFields = {},
+LookupRows readLookupRows(ClientTable& table, const QStringList& skipFields = {},
                           const QString& keyField = {});
 
 // Read-only model over LookupRows, with an optional leading check column.

@@ -5,7 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "lookup_find.h"
 #include "lookup_rows.h"
 #include "data/selection_text.h"
@@ -132,7 +132,7 @@ QString QtDialogs::chooseFolder(const QString& caption, const QString& start, bo
     return chosen.isEmpty() ? QString() : chosen.first();
 }
 
-bool QtDialogs::pick(ClientDataSet& table, const QString& caption, const QString& emptyText) {
+bool QtDialogs::pick(ClientTable& table, const QString& caption, const QString& emptyText) {
     if (!table.active() || table.isEmpty()) {
         if (!emptyText.isEmpty()) information(emptyText);
         return false;
@@ -148,7 +148,7 @@ bool QtDialogs::pick(ClientDataSet& table, const QString& caption, const QString
     return true;
 }
 
-QString QtDialogs::pickMany(ClientDataSet& table, const QString& keyField, const QString& caption) {
+QString QtDialogs::pickMany(ClientTable& table, const QString& keyField, const QString& caption) {
     if (!table.active() || table.isEmpty()) return {};
     // The table's own mark column is replaced by the window's check column.
     LookupRows rows = readLookupRows(table, {QStringLiteral("IDMARCADO")}, keyField);
@@ -159,7 +159,7 @@ QString QtDialogs::pickMany(ClientDataSet& table, const QString& keyField, const
     return selectionText(codes);
 }
 
-bool QtDialogs::find(ClientDataSet& table) {
+bool QtDialogs::find(ClientTable& table) {
     if (!table.active() || table.isEmpty()) return false;
     QStringList names, labels;
     for (int i = 0; i < table.fieldCount(); ++i) {

@@ -18,9 +18,9 @@ public:
     int alert(const QString& text, DialogType type, const QStringList& buttonCaptions) override;
     QStringList openFiles(const QString& caption, const QString& filter, bool multiple) override;
     QString chooseFolder(const QString& caption, const QString& start, bool allowCreate) override;
-    bool pick(ClientDataSet& table, const QString& caption, const QString& emptyText) override;
-    QString pickMany(ClientDataSet& table, const QString& keyField, const QString& caption) override;
-    bool find(ClientDataSet& table) override;
+    bool pick(ClientTable& table, const QString& caption, const QString& emptyText) override;
+    QString pickMany(ClientTable& table, const QString& keyField, const QString& caption) override;
+    bool find(ClientTable& table) override;
 
     // Title of the message box of a kind ("Aviso", "Erro", "Informação", "Confirmação").
     static QString titleFor(DialogType type);

@@ -1,7 +1,7 @@
 // Entry of the list module: IniProc([table reference, message, modal]).
 #include <QApplication>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "list_window.h"
 #include "base/errors.h"
 #include "services/load_bpl.h"
@@ -11,7 +11,7 @@ namespace {
 
 // The third element asks for a modal window (the usual case: the caller stops until the
 // user has read the list); false leaves the window open beside the screen.
-void showList(cot::ClientDataSet& table, const QString& message, bool modal) {
+void showList(cot::ClientTable& table, const QString& message, bool modal) {
     cot::LookupRows rows = cot::readLookupRows(table);
     if (modal) {
         cot::cot00900::ListWindow window(message, std::move(rows), QApplication::activeWindow());
@@ -28,7 +28,7 @@ void showList(cot::ClientDataSet& table, const QString& message, bool modal) {
 extern "C" Q_DECL_EXPORT void IniProc(const QVariantList* params) {
     const auto invalid = [] { return cot::UserError(QStringLiteral("Parâmetros inválidos para o módulo COT00900.")); };
     if (!params || params->size() < 2) throw invalid();
-    cot::ClientDataSet* table = cot::tableFromReference(params->at(0));
+    cot::ClientTable* table = cot::tableFromReference(params->at(0));
     if (!table || !table->active()) throw invalid();
     const bool modal = params->size() < 3 || params->at(2).toBool();
     showList(*table, params->at(1).toString(), modal);

@@ -2,22 +2,22 @@
 
 #include <QWidget>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
 
 namespace cot::area_support {
 
-ClientDataSet* table(QObject* owner, const char* name) { return new ClientDataSet(QString::fromLatin1(name), owner); }
+ClientTable* table(QObject* owner, const char* name) { return new ClientTable(QString::fromLatin1(name), owner); }
 
-DataSource* source(QObject* owner, const char* name, ClientDataSet* table) {
+DataSource* source(QObject* owner, const char* name, ClientTable* table) {
     auto* s = new DataSource(QString::fromLatin1(name), owner);
     s->setDataSet(table);
     return s;
 }
 
-QString currentText(const ClientDataSet& t, const QString& field) {
+QString currentText(const ClientTable& t, const QString& field) {
     if (!t.active() || t.isEmpty()) return {};
     return t[field].asString();
 }
@@ -30,9 +30,9 @@ void holdBack(const QList<QWidget*>& controls, const QString& hint) {
     }
 }
 
-bool reloadable(const TfrmPropostaComercial& screen, const QList<const ClientDataSet*>& tables,
+bool reloadable(const TfrmPropostaComercial& screen, const QList<const ClientTable*>& tables,
                 const QString& name, QStringList& kept) {
-    for (const ClientDataSet* t : tables) {
+    for (const ClientTable* t : tables) {
         const ChildTableSave* save = screen.saveOf(t);
         if (t->isEditing() || t->changeCount() > 0 || (save && save->pending())) {
             if (!kept.contains(name)) kept << name;

@@ -9,22 +9,22 @@ class QWidget;
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class DataSource;
 class TMessages;
 class TfrmPropostaComercial;
 
 namespace area_support {
 
-ClientDataSet* table(QObject* owner, const char* name);
-DataSource* source(QObject* owner, const char* name, ClientDataSet* table);
+ClientTable* table(QObject* owner, const char* name);
+DataSource* source(QObject* owner, const char* name, ClientTable* table);
 // The current row's value of a field, "" when the table is closed or empty.
-QString currentText(const ClientDataSet& t, const QString& field);
+QString currentText(const ClientTable& t, const QString& field);
 // Controls of an area whose editing is not built yet: disabled, with the reason as hint.
 void holdBack(const QList<QWidget*>& controls, const QString& hint);
 // Whether the Verify command may read these tables again: none is being edited and the
 // server holds all their changes. Otherwise `name` joins `kept` (once) and nothing is read.
-bool reloadable(const TfrmPropostaComercial& screen, const QList<const ClientDataSet*>& tables,
+bool reloadable(const TfrmPropostaComercial& screen, const QList<const ClientTable*>& tables,
                 const QString& name, QStringList& kept);
 
 }  // namespace area_support

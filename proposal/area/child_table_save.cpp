@@ -1,17 +1,17 @@
 #include "proposal/area/child_table_save.h"
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "rpc/net_connection.h"
 #include "ui/busy_animation.h"
 
 namespace cot {
 
-ChildTableSave::ChildTableSave(NetConnection& net, ClientDataSet& table, QString method, Arguments arguments)
+ChildTableSave::ChildTableSave(NetConnection& net, ClientTable& table, QString method, Arguments arguments)
     : net_(net), table_(table), method_(std::move(method)), arguments_(std::move(arguments)) {}
 
 void ChildTableSave::attach() {
-    table_.afterPost = [this](ClientDataSet&) { send(); };
-    table_.afterDelete = [this](ClientDataSet&) { send(); };
+    table_.afterPost = [this](ClientTable&) { send(); };
+    table_.afterDelete = [this](ClientTable&) { send(); };
 }
 
 bool ChildTableSave::pending() const { return table_.active() && table_.changeCount() > 0; }

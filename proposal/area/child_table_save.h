@@ -5,7 +5,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 struct Delta;
 class NetConnection;
 
@@ -22,7 +22,7 @@ public:
     // Arguments of the set method for a delta; by default the delta alone.
     using Arguments = std::function<QVariantList(const Delta&)>;
 
-    ChildTableSave(NetConnection& net, ClientDataSet& table, QString method, Arguments arguments = {});
+    ChildTableSave(NetConnection& net, ClientTable& table, QString method, Arguments arguments = {});
 
     // Sends the change log after every post and delete of the table.
     void attach();
@@ -30,7 +30,7 @@ public:
     void send();
     bool pending() const;
 
-    ClientDataSet& table() const { return table_; }
+    ClientTable& table() const { return table_; }
     // Runs after every change log the server took (whoever sent it: the post, Confirmar
     // resending a refused one, a reload sending what is pending).
     std::function<void()> afterSend;
@@ -40,7 +40,7 @@ public:
 
 private:
     NetConnection& net_;
-    ClientDataSet& table_;
+    ClientTable& table_;
     QString method_;
     Arguments arguments_;
 };

@@ -5,23 +5,23 @@
 #include <QList>
 #include <QPair>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/proposal_screen.h"
 #include "services/consiste.h"
 #include "ui/db_grid.h"
 
 namespace cot {
 
-void confirmDistinctDates(TfrmPropostaComercial& screen, ClientDataSet& schedule, ClientDataSet& copy,
+void confirmDistinctDates(TfrmPropostaComercial& screen, ClientTable& schedule, ClientTable& copy,
                           const QString& dateField, TDBGrid* grid) {
     if (!schedule.active()) return;
     if (schedule.isEditing()) schedule.post();
     copy.setData(schedule.data());
     // Dates are compared as values (day and time of day), never through a filter text.
-    const auto datesOf = [&](const ClientDataSet& table) {
+    const auto datesOf = [&](const ClientTable& table) {
         QList<QPair<qint64, int>> out;
         for (int r = 0; r < table.rowCount(); ++r) {
-            ClientDataSet::RowView view(table, r);
+            ClientTable::RowView view(table, r);
             const QDateTime date = table[dateField].asDateTime();
             if (date.isValid()) out << qMakePair(date.date().toJulianDay(), date.time().msecsSinceStartOfDay());
         }

@@ -3,14 +3,14 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class TDBGrid;
 class TfrmPropostaComercial;
 
 // Confirmation check of an installment schedule: no two installments on the same day.
 // A row being edited is posted first; a repeated date focuses the date column and ends
 // the confirmation with "DATAJACAD".
-void confirmDistinctDates(TfrmPropostaComercial& screen, ClientDataSet& schedule, ClientDataSet& copy,
+void confirmDistinctDates(TfrmPropostaComercial& screen, ClientTable& schedule, ClientTable& copy,
                           const QString& dateField, TDBGrid* grid);
 
 }  // namespace cot

@@ -1,13 +1,13 @@
 #include "proposal/area/proposal_area.h"
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/proposal_screen.h"
 
 namespace cot {
 
 void ProposalArea::clear() {
     // The proposal list itself stays: it is what was just read.
-    for (ClientDataSet* t : tables())
+    for (ClientTable* t : tables())
         if (t != &s_.proposal()) t->close();
 }
 

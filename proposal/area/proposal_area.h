@@ -7,7 +7,7 @@ class QWidget;
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class TfrmPropostaComercial;
 
 // Key of the proposal version under the list's cursor.
@@ -45,7 +45,7 @@ public:
     // Short name for hints and reports ("Linha de Produto", "Observação"...).
     virtual QString name() const = 0;
     // Tables the maintenance buttons may act on while the area is active.
-    virtual QList<ClientDataSet*> tables() const { return {}; }
+    virtual QList<ClientTable*> tables() const { return {}; }
     // Whether the area's editing is built.
     virtual bool ready() const { return true; }
     // Controls kept disabled while the area is not ready.
@@ -85,7 +85,7 @@ public:
     // tables reads them again.
     virtual void proposalChanged() {}
 
-    bool owns(const ClientDataSet* table) const { return table && tables().contains(const_cast<ClientDataSet*>(table)); }
+    bool owns(const ClientTable* table) const { return table && tables().contains(const_cast<ClientTable*>(table)); }
 
 protected:
     TfrmPropostaComercial& s_;

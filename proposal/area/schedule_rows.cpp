@@ -3,7 +3,7 @@
 #include <QSet>
 
 #include "base/clock.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/format_br.h"
 #include "services/consiste.h"
 #include "services/money.h"
@@ -15,7 +15,7 @@ namespace {
 // Grid refreshes are held while many rows change; released on every path out.
 class ControlsHeld {
 public:
-    explicit ControlsHeld(ClientDataSet& t) : t_(t) { t_.disableControls(); }
+    explicit ControlsHeld(ClientTable& t) : t_(t) { t_.disableControls(); }
     ~ControlsHeld() {
         if (t_.controlsDisabled()) t_.enableControls();
     }
@@ -23,7 +23,7 @@ public:
     ControlsHeld& operator=(const ControlsHeld&) = delete;
 
 private:
-    ClientDataSet& t_;
+    ClientTable& t_;
 };
 
 // Sets the flag for the life of the scope.
@@ -52,18 +52,18 @@ QString interestNote(long double ratePercent, int count) {
     return QStringLiteral("inclui juros de %1% (4 ou mais parcelas)").arg(formatFloat(QStringLiteral("0.00"), ratePercent));
 }
 
-std::vector<double> values(const ClientDataSet& t, const QString& valueField) {
+std::vector<double> values(const ClientTable& t, const QString& valueField) {
     std::vector<double> out;
     if (!t.active()) return out;
     out.reserve(size_t(t.rowCount()));
     for (int r = 0; r < t.rowCount(); ++r) {
-        ClientDataSet::RowView row(t, r);
+        ClientTable::RowView row(t, r);
         out.push_back(t[valueField].asFloat());
     }
     return out;
 }
 
-void assign(ClientDataSet& t, const QString& valueField, const std::vector<double>& split) {
+void assign(ClientTable& t, const QString& valueField, const std::vector<double>& split) {
     ControlsHeld held(t);
     const Bookmark at = t.bookmark();
     t.first();
@@ -79,7 +79,7 @@ void assign(ClientDataSet& t, const QString& valueField, const std::vector<doubl
     if (t.bookmarkValid(at)) t.gotoBookmark(at);
 }
 
-void regenerate(ClientDataSet& t, const QString& dueField, const QString& valueField, int count, const QDate& first,
+void regenerate(ClientTable& t, const QString& dueField, const QString& valueField, int count, const QDate& first,
                 bool& generating, bool pendingBefore) {
     ControlsHeld held(t);
     Flag flag(generating);
@@ -101,14 +101,14 @@ void regenerate(ClientDataSet& t, const QString& dueField, const QString& valueF
     }
 }
 
-void deleteAll(ClientDataSet& t, bool& generating) {
+void deleteAll(ClientTable& t, bool& generating) {
     ControlsHeld held(t);
     Flag flag(generating);
     t.first();
     while (!t.isEmpty()) t.deleteRecord();
 }
 
-RowProblem rowProblem(const ClientDataSet& t, const QString& dueField, const QString& valueField,
+RowProblem rowProblem(const ClientTable& t, const QString& dueField, const QString& valueField,
                       const QDateTime& proposalDate) {
     const QDateTime due = t[dueField].asDateTime();
     if (due.isValid() && proposalDate.isValid() && proposalDate.date() > due.date())
@@ -119,12 +119,12 @@ RowProblem rowProblem(const ClientDataSet& t, const QString& dueField, const QSt
     return {};
 }
 
-bool sameDayAsStored(const ClientDataSet& t, const QString& dueField) {
+bool sameDayAsStored(const ClientTable& t, const QString& dueField) {
     const QVariant old = t[dueField].oldValue();
     return !old.isNull() && old.toDateTime().date() == t[dueField].asDateTime().date();
 }
 
-bool storedMayStandOn(const ClientDataSet& t, const QString& dueField, const QDate& day) {
+bool storedMayStandOn(const ClientTable& t, const QString& dueField, const QDate& day) {
     const Delta log = t.delta();
     const int dueAt = log.indexOf(dueField);
     int inserted = 0;

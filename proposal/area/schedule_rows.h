@@ -8,7 +8,7 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 
 namespace schedule_rows {
 
@@ -24,20 +24,20 @@ QDate firstDue(const QDateTime& proposalDate);
 QString interestNote(long double ratePercent, int count);
 
 // The values of the installments, in table order.
-std::vector<double> values(const ClientDataSet& t, const QString& valueField);
+std::vector<double> values(const ClientTable& t, const QString& valueField);
 
 // Gives the installments, in table order, the values of `split`; only the rows whose value
 // changes are edited (and so logged). The cursor and the grid stay where they were.
-void assign(ClientDataSet& t, const QString& valueField, const std::vector<double>& split);
+void assign(ClientTable& t, const QString& valueField, const std::vector<double>& split);
 
 // Replaces every installment by `count` of value 0, a calendar month apart from `first`.
 // `generating` is set meanwhile (the table's after-delete then waits for the inserts). A
 // failure leaves the table as the server holds it, unless changes were pending before.
-void regenerate(ClientDataSet& t, const QString& dueField, const QString& valueField, int count, const QDate& first,
+void regenerate(ClientTable& t, const QString& dueField, const QString& valueField, int count, const QDate& first,
                 bool& generating, bool pendingBefore);
 
 // Deletes every installment, with `generating` set meanwhile.
-void deleteAll(ClientDataSet& t, bool& generating);
+void deleteAll(ClientTable& t, bool& generating);
 
 // What keeps the current installment from being posted: the catalogue key of the failure
 // and the field to focus ("" when nothing). Its due date may be the proposal's own day.
@@ -45,15 +45,15 @@ struct RowProblem {
     QString key;
     QString field;
 };
-RowProblem rowProblem(const ClientDataSet& t, const QString& dueField, const QString& valueField,
+RowProblem rowProblem(const ClientTable& t, const QString& dueField, const QString& valueField,
                       const QDateTime& proposalDate);
 
 // Whether the current installment's due date is the day it already had (nothing to check).
-bool sameDayAsStored(const ClientDataSet& t, const QString& dueField);
+bool sameDayAsStored(const ClientTable& t, const QString& dueField);
 
 // Whether a stored installment may still stand on `day`: not when the pending change log
 // deletes the one stored there, nor when every stored installment is being replaced.
-bool storedMayStandOn(const ClientDataSet& t, const QString& dueField, const QDate& day);
+bool storedMayStandOn(const ClientTable& t, const QString& dueField, const QDate& day);
 
 }  // namespace schedule_rows
 }  // namespace cot

@@ -8,7 +8,7 @@
 
 #include "base/dialogs.h"
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/attachments/attachments_dialog.h"
 #include "proposal/attachments/attachment_folder.h"
 #include "proposal/cli_cot05000.h"
@@ -53,11 +53,11 @@ void normalAttributes(const QString& path) {
 }  // namespace
 
 void Cli_cot05000::Vd_OperadorAnexo(TfrmPropostaComercial& screen) {
-    ClientDataSet* control = screen.findChild<ClientDataSet*>(QStringLiteral("cdsControlaAnexo"));
+    ClientTable* control = screen.findChild<ClientTable*>(QStringLiteral("cdsControlaAnexo"));
     if (!control) throw std::logic_error("cdsControlaAnexo missing");
     control->setData(screen.net().getPacket(QStringLiteral("GetControlaAnexo"), {Veltrano::Operador()}));
     if (!control->isEmpty() && !(*control)[QStringLiteral("CDOPERADOR")].asString().trimmed().isEmpty()) return;
-    ClientDataSet& proposal = screen.proposal();
+    ClientTable& proposal = screen.proposal();
     const bool request = proposal[QStringLiteral("IDSOLPROPFAS")].asString() == QLatin1String("S");
     const QString requester = proposal[QStringLiteral("CDOPERSOLI")].asString().trimmed();
     if (request && !requester.isEmpty() && requester.compare(Veltrano::Operador().trimmed(), Qt::CaseInsensitive) == 0)

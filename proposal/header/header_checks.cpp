@@ -1,6 +1,6 @@
 // Checks of the proposal header: version, client or prospect, operators, contact,
 // interlocutor, reference and commercial product.
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
@@ -30,7 +30,7 @@ void focusingOnFailure(QWidget* control, Body body) {
 }  // namespace
 
 void HeaderController::Vd_Versao(bool required) {
-    ClientDataSet& t = *cdsProposta_;
+    ClientTable& t = *cdsProposta_;
     if (!t.isEditing()) return;
     try {
         const QString version = f("NRVERPROPFAS").asString().trimmed();
@@ -52,7 +52,7 @@ void HeaderController::Vd_Versao(bool required) {
 }
 
 void HeaderController::Vd_ClientePros(bool required) {
-    ClientDataSet& t = *cdsProposta_;
+    ClientTable& t = *cdsProposta_;
     if (!t.isEditing()) return;
     const QString document = f("NRINSJURCLIE").asString().trimmed();
     const bool client = isClient();
@@ -151,7 +151,7 @@ void HeaderController::Vd_Contato(bool) {
         QStringLiteral("GetPesqContato"),
         {Veltrano::FiliProc(), client ? QStringLiteral("C") : QStringLiteral("P"), f("CDCLIENTE").asString(),
          f("CDPROSPECT").asString(), Consiste::Ajusta(contact, 10)}));
-    ClientDataSet& c = *cdsPesqContato;
+    ClientTable& c = *cdsPesqContato;
     if (c.isEmpty()) {
         focus(dbeContato);
         reject(QStringLiteral("CONT_N_CAD"));
@@ -193,7 +193,7 @@ void HeaderController::Vd_InteClie(bool required) {
     cdsPesqInterLoc->setData(
         s_.net().getPacket(QStringLiteral("GetPesqInterLoc"),
                                  {f("CODIGO").asString(), client ? QStringLiteral("C") : QStringLiteral("P"), code}));
-    ClientDataSet& found = *cdsPesqInterLoc;
+    ClientTable& found = *cdsPesqInterLoc;
     if (found.isEmpty()) {
         if (required) showFormPage();
         focus(dbeCdInterLoc);

@@ -1,6 +1,6 @@
 #include "proposal/header/header_controller.h"
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/area_support.h"
 #include "proposal/cli_cot05000.h"
@@ -75,8 +75,8 @@ HeaderController::~HeaderController() {
         f(name).onGetText = nullptr;
         f(name).onSetText = nullptr;
     }
-    ClientDataSet& t = *cdsProposta_;
-    for (ClientDataSet::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforeEdit, &t.afterEdit, &t.beforePost,
+    ClientTable& t = *cdsProposta_;
+    for (ClientTable::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforeEdit, &t.afterEdit, &t.beforePost,
                                     &t.afterPost, &t.afterCancel, &t.afterDelete})
         *e = nullptr;
 }
@@ -114,7 +114,7 @@ void HeaderController::defineAnswerTables() {
     text(*cdsPesqContato, "NRCONTATO", 10, QStringLiteral("Contato"));
     text(*cdsPesqContato, "REFERENCIA", 60, QStringLiteral("Nome"));
     text(*cdsPesqContato, "IDTPCONTATO", 1, {}, false);
-    for (ClientDataSet* t : {cdsInterLoc, cdsPesqInterLoc}) {
+    for (ClientTable* t : {cdsInterLoc, cdsPesqInterLoc}) {
         text(*t, "CDINTECLIE", 2, QStringLiteral("Código"));
         text(*t, "NMINTECLIE", 50, QStringLiteral("Nome"));
     }
@@ -127,16 +127,16 @@ void HeaderController::defineAnswerTables() {
 }
 
 void HeaderController::attachEvents() {
-    ClientDataSet& t = *cdsProposta_;
-    t.beforeInsert = [this](ClientDataSet&) { cdsPropostaBeforeInsert(); };
-    t.afterInsert = [this](ClientDataSet&) { cdsPropostaAfterInsert(); };
-    t.beforeEdit = [this](ClientDataSet&) { cdsPropostaBeforeEdit(); };
-    t.afterEdit = [this](ClientDataSet&) { cdsPropostaAfterEdit(); };
-    t.beforePost = [this](ClientDataSet&) { cdsPropostaBeforePost(); };
-    t.afterPost = [this](ClientDataSet&) { cdsPropostaAfterPost(); };
-    t.afterCancel = [this](ClientDataSet&) { cdsPropostaAfterCancel(); };
-    t.afterDelete = [this](ClientDataSet&) { cdsPropostaAfterDelete(); };
-    stateConnection_ = QObject::connect(&t, &ClientDataSet::stateChanged, s_.pages().panProp, [this] { setHeaderEnabled(); });
+    ClientTable& t = *cdsProposta_;
+    t.beforeInsert = [this](ClientTable&) { cdsPropostaBeforeInsert(); };
+    t.afterInsert = [this](ClientTable&) { cdsPropostaAfterInsert(); };
+    t.beforeEdit = [this](ClientTable&) { cdsPropostaBeforeEdit(); };
+    t.afterEdit = [this](ClientTable&) { cdsPropostaAfterEdit(); };
+    t.beforePost = [this](ClientTable&) { cdsPropostaBeforePost(); };
+    t.afterPost = [this](ClientTable&) { cdsPropostaAfterPost(); };
+    t.afterCancel = [this](ClientTable&) { cdsPropostaAfterCancel(); };
+    t.afterDelete = [this](ClientTable&) { cdsPropostaAfterDelete(); };
+    stateConnection_ = QObject::connect(&t, &ClientTable::stateChanged, s_.pages().panProp, [this] { setHeaderEnabled(); });
 
     dbcTipoProp->onChange = [this] { dbcTipoPropChange(); };
     cbbCliProsp->onChange = [this] { cbbCliProspChange(); };

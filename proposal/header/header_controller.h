@@ -37,7 +37,7 @@ public:
     ~HeaderController() override;
 
     QString name() const override { return QStringLiteral("Proposta"); }
-    QList<ClientDataSet*> tables() const override { return {cdsProposta_}; }
+    QList<ClientTable*> tables() const override { return {cdsProposta_}; }
     void build() override;
     void route() override;
     void afterInclude() override;
@@ -118,8 +118,8 @@ public:
     [[noreturn]] void reject(const QString& key) const;
 
     // ----- answers and host queries of the header's checks and lookups
-    ClientDataSet *cdsValidaProposta, *cdsMaxVerPropFas, *cdsPesqContato, *cdsInterLoc, *cdsPesqInterLoc;
-    ClientDataSet *cdsPesqProdComer, *cdsVd_ProdComer;
+    ClientTable *cdsValidaProposta, *cdsMaxVerPropFas, *cdsPesqContato, *cdsInterLoc, *cdsPesqInterLoc;
+    ClientTable *cdsPesqProdComer, *cdsVd_ProdComer;
     TADOIBQuery qryPesqOperSoli{QStringLiteral("qryPesqOperSoli")};
     TADOIBQuery qryPesqCliente{QStringLiteral("qryPesqCliente")};
     TADOIBQuery qryPesqProspect{QStringLiteral("qryPesqProspect")};
@@ -168,7 +168,7 @@ private:
 
     void createContract();
 
-    ClientDataSet* cdsProposta_;
+    ClientTable* cdsProposta_;
     TADOIBQuery* clientQuery_ = nullptr;  // query that found the client last (by code or document)
     QString stCdCliPros_;                 // client code as it was when its edit got the focus
     QMetaObject::Connection stateConnection_;

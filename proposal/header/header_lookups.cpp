@@ -1,6 +1,6 @@
 // Host queries and lookup buttons of the header: client or prospect, contact, operators,
 // interlocutor and commercial product.
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
@@ -34,7 +34,7 @@ DataSource* sourceOf(TfrmPropostaComercial& s, const char* name, TADOIBQuery& q)
     return d;
 }
 
-void editIfBrowsing(ClientDataSet& t) {
+void editIfBrowsing(ClientTable& t) {
     if (t.state() == DataSetState::Browse) t.edit();
 }
 
@@ -133,7 +133,7 @@ void HeaderController::btnPesqContatoBeforePesq() {
 
 void HeaderController::btnPesqContatoAfterPesq() {
     editIfBrowsing(*cdsProposta_);
-    ClientDataSet& c = *cdsPesqContato;
+    ClientTable& c = *cdsPesqContato;
     f("NRCONTATO").setValue(c[QStringLiteral("NRCONTATO")].value());
     f("DSREFECONT").setValue(c[QStringLiteral("REFERENCIA")].value());
     f("IDTPCONTATO").setValue(c[QStringLiteral("IDTPCONTATO")].value());

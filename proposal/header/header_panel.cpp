@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/bound_edit.h"
 #include "proposal/header/header_controller.h"
 #include "ui/lookup_button.h"

@@ -1,6 +1,6 @@
 // Handlers of the header's controls: the request/proposal choice, the client/prospect
 // code and choice, name clearing while a code is retyped, exits and key filters.
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/product_lines/line_systems_area.h"
@@ -26,7 +26,7 @@ void clearField(Field& field) {
 }  // namespace
 
 void HeaderController::dbcTipoPropChange() {
-    ClientDataSet& t = *cdsProposta_;
+    ClientTable& t = *cdsProposta_;
     const QString shown = dbcTipoProp->text();
     // 1. A proposal cannot go back to being a request.
     if (t.state() == DataSetState::Edit && f("IDSOLPROPFAS").oldValue().toString() == QLatin1String("N") &&
@@ -65,7 +65,7 @@ void HeaderController::dbeCdCliProsChange() {
 
 void HeaderController::dbeCdCliProsExit() {
     Vd_ClientePros(false);
-    ClientDataSet& t = *cdsProposta_;
+    ClientTable& t = *cdsProposta_;
     if (t.isEditing() && !f("NRINSJURCLIE").asString().trimmed().isEmpty()) {
         const QString month = clientMonth();
         if (month.isEmpty()) {
@@ -107,7 +107,7 @@ void HeaderController::dbeCdInterLocChange() {
 
 void HeaderController::dbeContatoExit() {
     Vd_Contato(false);
-    ClientDataSet& t = *cdsProposta_;
+    ClientTable& t = *cdsProposta_;
     if (!t.active() || t.isEmpty()) return;
     if (f("DSREFEPROPOSFAS").asString().trimmed().isEmpty() && !f("NRCONTATO").asString().trimmed().isEmpty()) {
         if (t.state() == DataSetState::Browse) t.edit();
@@ -135,7 +135,7 @@ void HeaderController::codeKeyPress(QChar& key) {
 
 void HeaderController::dbeVersaoKeyPress(QChar& key) {
     if (cdsProposta_->state() != DataSetState::Insert) return;
-    const auto holds = [](ClientDataSet* t) { return t->active() && !t->isEmpty(); };
+    const auto holds = [](ClientTable* t) { return t->active() && !t->isEmpty(); };
     if (holds(s_.area<ProductLineArea>().cdsLinProd) || holds(s_.area<ServicesArea>().cdsServico) || holds(s_.area<TextsArea>().cdsMensagem)) {
         key = QChar();
         reject(QStringLiteral("VERSAO"));
@@ -153,7 +153,7 @@ void HeaderController::dbeCdProdComerChange() {
 
 void HeaderController::dbeCdProdComerExit() {
     Vd_ProdComer(false);
-    ClientDataSet& t = *cdsProposta_;
+    ClientTable& t = *cdsProposta_;
     // Systems of the lines that the commercial product does not cover are listed, and the
     // change of product is undone.
     const QString type = s_.area<ProductLineArea>().cdsLinProd->active() && !s_.area<ProductLineArea>().cdsLinProd->isEmpty()

@@ -1,6 +1,6 @@
 // Words shown for the header's one-letter codes and the document numbers formatted
 // with the mask of their person type.
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
 #include "services/consiste.h"

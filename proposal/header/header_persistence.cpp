@@ -1,6 +1,6 @@
 // Life of a proposal header: a new proposal's number and defaults, the checks of a post
 // in their order, the saves after a post or a delete, and the cancel.
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
@@ -76,7 +76,7 @@ void HeaderController::cdsPropostaBeforeEdit() {
 void HeaderController::cdsPropostaAfterEdit() { setChildPagesEnabled(false); }
 
 void HeaderController::cdsPropostaBeforePost() {
-    ClientDataSet& t = *cdsProposta_;
+    ClientTable& t = *cdsProposta_;
     // 1.
     Vd_Versao(true);
     Vd_ClientePros(true);
@@ -175,7 +175,7 @@ void HeaderController::cdsPropostaBeforePost() {
 }
 
 bool HeaderController::saveProposal() {
-    ClientDataSet& t = *cdsProposta_;
+    ClientTable& t = *cdsProposta_;
     if (t.changeCount() <= 0) return false;
     {
         BusyScope busy;
@@ -211,7 +211,7 @@ void HeaderController::cdsPropostaAfterPost() {
 }
 
 void HeaderController::cdsPropostaAfterCancel() {
-    ClientDataSet& t = *cdsProposta_;
+    ClientTable& t = *cdsProposta_;
     t.cancelUpdates();
     // Nothing new is pending any more.
     Cli_cot05000::boIncluiProp = false;

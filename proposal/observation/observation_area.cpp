@@ -3,7 +3,7 @@
 #include <QTextDocumentFragment>
 #include <QVBoxLayout>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/area_support.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/screen_layout.h"
@@ -34,7 +34,7 @@ ObservationArea::ObservationArea(TfrmPropostaComercial& screen) : ProposalArea(s
     });
     save_->attach();
     s_.registerSave(save_.get());
-    cdsObs->afterInsert = [this](ClientDataSet&) { cdsObsAfterInsert(); };
+    cdsObs->afterInsert = [this](ClientTable&) { cdsObsAfterInsert(); };
 }
 
 ObservationArea::~ObservationArea() {

@@ -19,7 +19,7 @@ public:
     ~ObservationArea() override;
 
     QString name() const override { return QStringLiteral("Observação"); }
-    QList<ClientDataSet*> tables() const override { return {cdsObs}; }
+    QList<ClientTable*> tables() const override { return {cdsObs}; }
     void build() override;
     void route() override;
     void load(const ProposalKey& key) override;
@@ -31,7 +31,7 @@ public:
     // Events of cdsObs.
     void cdsObsAfterInsert();
 
-    ClientDataSet* cdsObs;
+    ClientTable* cdsObs;
     DataSource* dtsObs;
     TFormatPanel* fpnObs = nullptr;
     TDBRichEdit* dbrObs = nullptr;

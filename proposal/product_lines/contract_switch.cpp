@@ -2,7 +2,7 @@
 // stored are converted by the server together with the header's save, in one transaction:
 // the proposal is never left half converted, and a refusal changes nothing.
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/proposal_screen.h"
@@ -12,7 +12,7 @@ namespace cot {
 
 void ProductLineArea::rbtContratoClick(const QString& code) {
     if (syncingRadios_) return;
-    ClientDataSet& p = s_.proposal();
+    ClientTable& p = s_.proposal();
     HeaderController& header = s_.area<HeaderController>();
     // 1. A click while the proposal is shown edits it.
     if (boTesta && p.state() == DataSetState::Browse && !p.isEmpty()) {

@@ -1,7 +1,7 @@
 // Checks of a line's installments and the sending of its schedule.
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/format_br.h"
 #include "proposal/product_lines/line_installments_area.h"
 #include "proposal/proposal_screen.h"
@@ -43,8 +43,8 @@ void LineInstallmentsArea::cdsVenc_ValorAfterInsert() {
 }
 
 void LineInstallmentsArea::cdsVenc_ValorBeforePost() {
-    ClientDataSet& t = *cdsVenc_Valor;
-    const ClientDataSet& line = lines();
+    ClientTable& t = *cdsVenc_Valor;
+    const ClientTable& line = lines();
     if (line.isEmpty()) Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("DATCODLIN")));
     // 1.
     Vd_Venc(true);
@@ -69,11 +69,11 @@ bool LineInstallmentsArea::Vd_Venc(bool report) {
 }
 
 bool LineInstallmentsArea::dayTaken(const QDate& day) {
-    ClientDataSet& t = *cdsVenc_Valor;
+    ClientTable& t = *cdsVenc_Valor;
     // Stored installments the pending change log deletes no longer count: a regeneration
     // replaces the whole schedule in one delta, its deletes first.
     if (!schedule_rows::storedMayStandOn(t, kDue, day)) return false;
-    const ClientDataSet& line = lines();
+    const ClientTable& line = lines();
     cdsVenc->setData(s_.net().getPacket(
         QStringLiteral("ValidaVenc"), {line[QStringLiteral("NRPROPOSFAS")].asString(), line[QStringLiteral("NRVERPROPFAS")].asString(),
                                        line[QStringLiteral("CDLINPPROP")].asString(), QDateTime(day, QTime(0, 0))}));
@@ -81,7 +81,7 @@ bool LineInstallmentsArea::dayTaken(const QDate& day) {
 }
 
 bool LineInstallmentsArea::Vd_Valor(bool report) {
-    ClientDataSet& t = *cdsVenc_Valor;
+    ClientTable& t = *cdsVenc_Valor;
     if (!t.active() || t.rowCount() == 0) return true;
     const std::vector<double> v = values();
     const long double total = lineTotal();
@@ -107,7 +107,7 @@ bool LineInstallmentsArea::Vd_Valor(bool report) {
 }
 
 void LineInstallmentsArea::Confirma_Venc() {
-    ClientDataSet& t = *cdsVenc_Valor;
+    ClientTable& t = *cdsVenc_Valor;
     if (!t.active()) return;
     try {
         // A row left being edited is part of the schedule being confirmed.

@@ -1,7 +1,7 @@
 // The generator of a line's installments and the spreading of the line total over them.
 #include "base/clock.h"
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/product_lines/line_installments_area.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/area/schedule_rows.h"
@@ -26,7 +26,7 @@ std::vector<double> LineInstallmentsArea::values() const { return schedule_rows:
 void LineInstallmentsArea::assignValues(const std::vector<double>& split) { schedule_rows::assign(*cdsVenc_Valor, kValue, split); }
 
 void LineInstallmentsArea::Rateia_Vencimento(bool equal) {
-    ClientDataSet& t = *cdsVenc_Valor;
+    ClientTable& t = *cdsVenc_Valor;
     if (!t.active()) return;
     if (t.isEditing()) t.post();
     const int count = t.recordCount();
@@ -38,7 +38,7 @@ void LineInstallmentsArea::Rateia_Vencimento(bool equal) {
 }
 
 void LineInstallmentsArea::addFirstInstallment() {
-    ClientDataSet& t = *cdsVenc_Valor;
+    ClientTable& t = *cdsVenc_Valor;
     if (!t.active()) t.createDataSet();
     if (t.isEditing()) t.post();
     // Only the licence-with-maintenance contract charges the licence in installments.
@@ -53,7 +53,7 @@ void LineInstallmentsArea::addFirstInstallment() {
 }
 
 bool LineInstallmentsArea::scheduleAsAsked(int count, const QDate& first) {
-    const ClientDataSet& t = *cdsVenc_Valor;
+    const ClientTable& t = *cdsVenc_Valor;
     // Against this line's own schedule as the server holds it, never another line's.
     if (!first.isValid() || t.isEditing() || save_->pending() || t.recordCount() != count) return false;
     if (!cdsMinDtVenc->locate(QStringLiteral("CDLINPPROP"), lines()[QStringLiteral("CDLINPPROP")].asString()))

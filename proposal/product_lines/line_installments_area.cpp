@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/distinct_dates.h"
 #include "proposal/area/schedule_rows.h"
@@ -41,11 +41,11 @@ LineInstallmentsArea::LineInstallmentsArea(TfrmPropostaComercial& screen) : Prop
     save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsVenc_Valor, QStringLiteral("SetVencimento"));
     s_.registerSave(save_.get());
 
-    ClientDataSet& t = *cdsVenc_Valor;
-    t.beforeInsert = [this](ClientDataSet&) { cdsVenc_ValorBeforeInsert(); };
-    t.afterInsert = [this](ClientDataSet&) { cdsVenc_ValorAfterInsert(); };
-    t.beforePost = [this](ClientDataSet&) { cdsVenc_ValorBeforePost(); };
-    t.afterDelete = [this](ClientDataSet&) { cdsVenc_ValorAfterDelete(); };
+    ClientTable& t = *cdsVenc_Valor;
+    t.beforeInsert = [this](ClientTable&) { cdsVenc_ValorBeforeInsert(); };
+    t.afterInsert = [this](ClientTable&) { cdsVenc_ValorAfterInsert(); };
+    t.beforePost = [this](ClientTable&) { cdsVenc_ValorBeforePost(); };
+    t.afterDelete = [this](ClientTable&) { cdsVenc_ValorAfterDelete(); };
     t[QStringLiteral("DTVELUSOPEDP")].onSetText = [](Field& f, const QString& text) {
         if (text.trimmed().isEmpty() || text == QLatin1String("  /  /    ")) f.clear();
         else Consiste::DateSetText(f, text);
@@ -53,8 +53,8 @@ LineInstallmentsArea::LineInstallmentsArea(TfrmPropostaComercial& screen) : Prop
 }
 
 LineInstallmentsArea::~LineInstallmentsArea() {
-    ClientDataSet& t = *cdsVenc_Valor;
-    for (ClientDataSet::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforePost, &t.afterDelete}) *e = nullptr;
+    ClientTable& t = *cdsVenc_Valor;
+    for (ClientTable::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforePost, &t.afterDelete}) *e = nullptr;
 }
 
 QList<QWidget*> LineInstallmentsArea::controls() const {
@@ -107,15 +107,15 @@ void LineInstallmentsArea::route() {
 
 // ----- the current line
 
-const ClientDataSet& LineInstallmentsArea::lines() const { return *s_.area<ProductLineArea>().cdsLinProd; }
+const ClientTable& LineInstallmentsArea::lines() const { return *s_.area<ProductLineArea>().cdsLinProd; }
 
 bool LineInstallmentsArea::storedLine() const {
-    const ClientDataSet& l = lines();
+    const ClientTable& l = lines();
     return l.active() && !l.isEmpty() && !l.isEditing();
 }
 
 long double LineInstallmentsArea::lineTotal() const {
-    const ClientDataSet& l = lines();
+    const ClientTable& l = lines();
     if (!l.active() || (l.isEmpty() && !l.isEditing())) return 0;
     const long double net =
         static_cast<long double>(l[QStringLiteral("VRLICENCUSOPROP")].asFloat()) - l[QStringLiteral("VRDESLICUSOPROP")].asFloat();
@@ -123,18 +123,18 @@ long double LineInstallmentsArea::lineTotal() const {
 }
 
 long double LineInstallmentsArea::rate() const {
-    const ClientDataSet& perc = s_.paramPerc();
+    const ClientTable& perc = s_.paramPerc();
     return perc.active() && !perc.isEmpty() ? perc[QStringLiteral("VRTXJUROSLICUSO")].asFloat() : 0;
 }
 
 // ----- loading
 
 void LineInstallmentsArea::loadForCurrentLine() {
-    ClientDataSet& t = *cdsVenc_Valor;
+    ClientTable& t = *cdsVenc_Valor;
     // Rows of the line shown before are never posted under the line now current.
     if (t.isEditing()) t.cancel();
     save_->send();
-    const ClientDataSet& l = lines();
+    const ClientTable& l = lines();
     const QString line = l.active() && !l.isEmpty() ? l[QStringLiteral("CDLINPPROP")].asString() : QString();
     if (line.isEmpty())
         t.createDataSet();
@@ -145,13 +145,13 @@ void LineInstallmentsArea::loadForCurrentLine() {
 }
 
 void LineInstallmentsArea::showSummary() {
-    ClientDataSet& t = *cdsVenc_Valor;
+    ClientTable& t = *cdsVenc_Valor;
     const int count = t.active() ? t.recordCount() : 0;
     nedParcelas->setValue(count);
     QDate first;
     // Installments come by due date, but one typed in may sit anywhere.
     for (int r = 0; r < count; ++r) {
-        ClientDataSet::RowView row(t, r);
+        ClientTable::RowView row(t, r);
         const QDate due = t[QStringLiteral("DTVELUSOPEDP")].asDateTime().date();
         if (due.isValid() && (!first.isValid() || due < first)) first = due;
     }
@@ -167,7 +167,7 @@ void LineInstallmentsArea::showTotal(int count) {
 // ----- enabling
 
 void LineInstallmentsArea::enable(MaintenanceEnabling& e) {
-    const ClientDataSet& t = *cdsVenc_Valor;
+    const ClientTable& t = *cdsVenc_Valor;
     const bool editing = t.isEditing();
     const bool line = storedLine() && t.active();
     const bool rows = t.active() && !t.isEmpty();
@@ -202,7 +202,7 @@ bool LineInstallmentsArea::cancel() {
 }
 
 void LineInstallmentsArea::beforeConfirm() {
-    ClientDataSet& t = *cdsVenc_Valor;
+    ClientTable& t = *cdsVenc_Valor;
     if (!t.active()) return;
     if (t.isEditing()) t.post();
     confirmDistinctDates(s_, t, *cdsAux, QStringLiteral("DTVELUSOPEDP"), dbgVencimento);

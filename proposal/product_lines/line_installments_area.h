@@ -32,7 +32,7 @@ public:
     ~LineInstallmentsArea() override;
 
     QString name() const override { return QStringLiteral("Vencimentos da Linha de Produto"); }
-    QList<ClientDataSet*> tables() const override { return {cdsVenc_Valor}; }
+    QList<ClientTable*> tables() const override { return {cdsVenc_Valor}; }
     bool ready() const override { return true; }
     QList<QWidget*> controls() const override;
     void build() override;
@@ -76,7 +76,7 @@ public:
     void dbgVencimentoKeyPress(QChar& key);
     void nedParcelasKeyPress(QChar& key);
 
-    ClientDataSet *cdsVenc_Valor, *cdsVenc, *cdsMinDtVenc, *cdsAux;
+    ClientTable *cdsVenc_Valor, *cdsVenc, *cdsMinDtVenc, *cdsAux;
     DataSource* dtsVenc_Valor;
     TPanel* Panel2 = nullptr;
     TGroupBox* grbVencimentos = nullptr;
@@ -87,7 +87,7 @@ public:
     TSpeedButton* sbtGerarParcelas = nullptr;
 
 private:
-    const ClientDataSet& lines() const;
+    const ClientTable& lines() const;
     // A line the server holds is current and not being edited.
     bool storedLine() const;
     long double rate() const;

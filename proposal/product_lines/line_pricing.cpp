@@ -2,7 +2,7 @@
 // discount amount, with the discounted value shown beside them (and typed instead, when
 // the user prefers); the quantity, the grace month and the key filters of the fields.
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/format_br.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/proposal_screen.h"

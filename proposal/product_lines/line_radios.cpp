@@ -3,7 +3,7 @@
 #include <QPointer>
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
@@ -16,7 +16,7 @@ namespace cot {
 
 void ProductLineArea::rbtModoLocalClick(TRadioButton* clicked) {
     if (syncingRadios_) return;
-    ClientDataSet& t = *cdsLinProd;
+    ClientTable& t = *cdsLinProd;
     // 1. A click on a stored line edits it.
     if (boTestaLin && t.state() == DataSetState::Browse && !t.isEmpty()) {
         t.edit();
@@ -38,7 +38,7 @@ void ProductLineArea::rbtModoLocalClick(TRadioButton* clicked) {
 
 void ProductLineArea::rbtTipoClick(bool accessPoint) {
     if (syncingRadios_) return;
-    ClientDataSet& t = *cdsLinProd;
+    ClientTable& t = *cdsLinProd;
     TRadioButton* other = accessPoint ? rbtTpProduto : rbtTpPtoAcesso;
     // 1.
     if (boTestaLin && t.state() == DataSetState::Browse && !t.isEmpty()) {

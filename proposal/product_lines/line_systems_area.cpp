@@ -3,7 +3,7 @@
 #include <QVBoxLayout>
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
@@ -28,22 +28,22 @@ LineSystemsArea::LineSystemsArea(TfrmPropostaComercial& screen) : ProposalArea(s
     save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsSistLinhaProd, QStringLiteral("SetSistema"));
     save_->afterSend = [] { Veltrano::AtualizaLocalCache({QStringLiteral("SISTPROPLINP")}); };
     s_.registerSave(save_.get());
-    ClientDataSet& t = *cdsSistLinhaProd;
-    t.beforeInsert = [this](ClientDataSet&) { cdsSistLinhaProdBeforeInsert(); };
-    t.afterInsert = [this](ClientDataSet&) {
+    ClientTable& t = *cdsSistLinhaProd;
+    t.beforeInsert = [this](ClientTable&) { cdsSistLinhaProdBeforeInsert(); };
+    t.afterInsert = [this](ClientTable&) {
         if (dbgSistemas && dbgSistemas->canFocus()) dbgSistemas->setSelectedField(QStringLiteral("SGSISTEMA"));
     };
-    t.beforePost = [this](ClientDataSet&) { cdsSistLinhaProdBeforePost(); };
-    t.afterPost = [this](ClientDataSet&) {
+    t.beforePost = [this](ClientTable&) { cdsSistLinhaProdBeforePost(); };
+    t.afterPost = [this](ClientTable&) {
         if (!bulk_) save_->send();
     };
-    t.afterDelete = [this](ClientDataSet&) { save_->send(); };
-    t.afterCancel = [](ClientDataSet& table) { table.cancelUpdates(); };
+    t.afterDelete = [this](ClientTable&) { save_->send(); };
+    t.afterCancel = [](ClientTable& table) { table.cancelUpdates(); };
 }
 
 LineSystemsArea::~LineSystemsArea() {
-    ClientDataSet& t = *cdsSistLinhaProd;
-    for (ClientDataSet::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforePost, &t.afterPost, &t.afterDelete,
+    ClientTable& t = *cdsSistLinhaProd;
+    for (ClientTable::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforePost, &t.afterPost, &t.afterDelete,
                                     &t.afterCancel})
         *e = nullptr;
 }
@@ -71,7 +71,7 @@ void LineSystemsArea::route() {
 }
 
 void LineSystemsArea::loadForCurrentLine() {
-    const ClientDataSet& lines = *s_.area<ProductLineArea>().cdsLinProd;
+    const ClientTable& lines = *s_.area<ProductLineArea>().cdsLinProd;
     const QString line = lines.active() && !lines.isEmpty() ? lines["CDLINPPROP"].asString() : QString();
     cdsSistLinhaProd->setData(s_.net().getPacket(QStringLiteral("GetSistLinhaProd"), {s_.NR(), s_.VER(), line}));
 }
@@ -100,7 +100,7 @@ void LineSystemsArea::cdsSistLinhaProdBeforeInsert() {
 }
 
 void LineSystemsArea::cdsSistLinhaProdBeforePost() {
-    ClientDataSet& t = *cdsSistLinhaProd;
+    ClientTable& t = *cdsSistLinhaProd;
     if (t["SGSISTEMA"].asString().trimmed().isEmpty()) {
         dbgSistemas->setSelectedField(QStringLiteral("SGSISTEMA"));
         Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("SISTINF")));
@@ -114,7 +114,7 @@ void LineSystemsArea::cdsSistLinhaProdBeforePost() {
 }
 
 void LineSystemsArea::insertChosen(const QString& line, const Packet& chosen) {
-    ClientDataSet& t = *cdsSistLinhaProd;
+    ClientTable& t = *cdsSistLinhaProd;
     const auto column = [&](const char* name) { return chosen.indexOf(QString::fromLatin1(name)); };
     bulk_ = true;
     try {

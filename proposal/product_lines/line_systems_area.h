@@ -19,7 +19,7 @@ public:
     ~LineSystemsArea() override;
 
     QString name() const override { return QStringLiteral("Sistemas da Linha de Produto"); }
-    QList<ClientDataSet*> tables() const override { return {cdsSistLinhaProd}; }
+    QList<ClientTable*> tables() const override { return {cdsSistLinhaProd}; }
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
@@ -35,7 +35,7 @@ public:
     void cdsSistLinhaProdBeforeInsert();
     void cdsSistLinhaProdBeforePost();
 
-    ClientDataSet *cdsSistLinhaProd, *cdsValidaSistProd;
+    ClientTable *cdsSistLinhaProd, *cdsValidaSistProd;
     DataSource* dtsSistLinhaProd;
     TGroupBox* grbSistemas = nullptr;
     TDBGrid* dbgSistemas = nullptr;

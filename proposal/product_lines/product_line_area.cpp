@@ -1,6 +1,6 @@
 #include "proposal/product_lines/product_line_area.h"
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/header/header_controller.h"
@@ -45,8 +45,8 @@ ProductLineArea::ProductLineArea(TfrmPropostaComercial& screen) : ProposalArea(s
 }
 
 ProductLineArea::~ProductLineArea() {
-    ClientDataSet& t = *cdsLinProd;
-    for (ClientDataSet::Event* e : {&t.beforeInsert, &t.beforeEdit, &t.afterInsert, &t.beforePost, &t.afterPost,
+    ClientTable& t = *cdsLinProd;
+    for (ClientTable::Event* e : {&t.beforeInsert, &t.beforeEdit, &t.afterInsert, &t.beforePost, &t.afterPost,
                                     &t.afterCancel, &t.afterDelete, &t.beforeScroll, &t.afterScroll})
         *e = nullptr;
 }
@@ -68,21 +68,21 @@ void ProductLineArea::build() {
 }
 
 void ProductLineArea::attachEvents() {
-    ClientDataSet& t = *cdsLinProd;
-    t.beforeInsert = [this](ClientDataSet&) { cdsLinProdBeforeInsertOrEdit(); };
-    t.beforeEdit = [this](ClientDataSet&) { cdsLinProdBeforeInsertOrEdit(); };
-    t.afterInsert = [this](ClientDataSet&) { cdsLinProdAfterInsert(); };
-    t.beforePost = [this](ClientDataSet&) { cdsLinProdBeforePost(); };
-    t.afterPost = [this](ClientDataSet&) { cdsLinProdAfterPost(); };
-    t.afterCancel = [this](ClientDataSet&) { cdsLinProdAfterCancel(); };
-    t.afterDelete = [this](ClientDataSet&) { cdsLinProdAfterDelete(); };
+    ClientTable& t = *cdsLinProd;
+    t.beforeInsert = [this](ClientTable&) { cdsLinProdBeforeInsertOrEdit(); };
+    t.beforeEdit = [this](ClientTable&) { cdsLinProdBeforeInsertOrEdit(); };
+    t.afterInsert = [this](ClientTable&) { cdsLinProdAfterInsert(); };
+    t.beforePost = [this](ClientTable&) { cdsLinProdBeforePost(); };
+    t.afterPost = [this](ClientTable&) { cdsLinProdAfterPost(); };
+    t.afterCancel = [this](ClientTable&) { cdsLinProdAfterCancel(); };
+    t.afterDelete = [this](ClientTable&) { cdsLinProdAfterDelete(); };
     // A schedule still pending goes (or is refused) before another line is shown over it.
-    t.beforeScroll = [this](ClientDataSet& lines) {
-        const ClientDataSet& schedule = *installments().cdsVenc_Valor;
+    t.beforeScroll = [this](ClientTable& lines) {
+        const ClientTable& schedule = *installments().cdsVenc_Valor;
         if (!lines.isEditing() && (schedule.isEditing() || s_.saveOf(&schedule)->pending()))
             installments().Confirma_Venc();
     };
-    t.afterScroll = [this](ClientDataSet&) { cdsLinProdAfterScroll(); };
+    t.afterScroll = [this](ClientTable&) { cdsLinProdAfterScroll(); };
 }
 
 void ProductLineArea::route() {
@@ -94,7 +94,7 @@ void ProductLineArea::route() {
     };
     panLinProd->onEnter = [this] {
         if (s_.hasFocus(systems().dbgSistemas)) return;
-        ClientDataSet* active = s_.activeTable();
+        ClientTable* active = s_.activeTable();
         if (!active || active->name() != QLatin1String("cdsLinProd")) s_.setActiveTable(cdsLinProd);
     };
     const HeaderController& header = s_.area<HeaderController>();
@@ -122,7 +122,7 @@ void ProductLineArea::load(const ProposalKey& key) {
         if (!line.isEmpty()) cdsLinProd->locate(QStringLiteral("CDLINPPROPINFOR"), line, loCaseInsensitive);
     }
     // The line code can be typed only while the proposal is not accepted.
-    const ClientDataSet& proposal = s_.proposal();
+    const ClientTable& proposal = s_.proposal();
     const bool accepted = proposal.active() && !proposal.isEmpty() && !proposal["DTACEPROPFAS"].isNull();
     dbeCdLinProd->setColor(accepted ? ControlColor::BtnFace : ControlColor::InfoBk);
 }
@@ -139,7 +139,7 @@ void ProductLineArea::pageShown() {
 }
 
 void ProductLineArea::enable(MaintenanceEnabling& e) {
-    const ClientDataSet& proposal = s_.proposal();
+    const ClientTable& proposal = s_.proposal();
     const bool hasProposal = proposal.active() && !proposal.isEmpty() && !proposal.isEditing();
     if (cdsLinProd->isEditing()) {
         e.incluir = e.alterar = e.excluir = e.procurar = false;

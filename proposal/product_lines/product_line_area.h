@@ -37,7 +37,7 @@ public:
     ~ProductLineArea() override;
 
     QString name() const override { return QStringLiteral("Linha de Produto"); }
-    QList<ClientDataSet*> tables() const override { return {cdsLinProd}; }
+    QList<ClientTable*> tables() const override { return {cdsLinProd}; }
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
@@ -99,8 +99,8 @@ public:
     bool licence() const;
     bool rental() const;
 
-    ClientDataSet *cdsLinProd, *cdsValidaLinhaProd, *cdsVd_TipoProposta, *cdsSistema;
-    ClientDataSet *cdsVerificaLinhaProd, *cdsVdQtPtoAcesso;
+    ClientTable *cdsLinProd, *cdsValidaLinhaProd, *cdsVd_TipoProposta, *cdsSistema;
+    ClientTable *cdsVerificaLinhaProd, *cdsVdQtPtoAcesso;
     TADOIBQuery qryProduto{QStringLiteral("qryProduto")};
     DataSource* dtsLinProd;
 

@@ -2,7 +2,7 @@
 #include <QStringList>
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
@@ -39,7 +39,7 @@ long double number(const Field& f) { return static_cast<long double>(f.asFloat()
 
 void ProductLineArea::cdsLinProdBeforePost() {
     const TMessages& m = s_.msgPadrao;
-    ClientDataSet& t = *cdsLinProd;
+    ClientTable& t = *cdsLinProd;
     const DataSetState state = t.state();
     // 1. The grace month is kept as its last day.
     const QDateTime grace = f("DTCALUSLINPPAUX").asDateTime();
@@ -140,7 +140,7 @@ const ProductLineArea::FollowUp* ProductLineArea::owedFollowUp() const {
 
 void ProductLineArea::Vd_CdLinProd(bool report) {
     const TMessages& m = s_.msgPadrao;
-    ClientDataSet& t = *cdsLinProd;
+    ClientTable& t = *cdsLinProd;
     const QString code = f("CDLINPPROPINFOR").asString().trimmed();
     // 1.
     if (code.isEmpty()) {
@@ -183,11 +183,11 @@ void ProductLineArea::Vd_QtPtoAcesso(bool inserting) {
 }
 
 QString ProductLineArea::systemCodes() const {
-    const ClientDataSet& t = *systems().cdsSistLinhaProd;
+    const ClientTable& t = *systems().cdsSistLinhaProd;
     QStringList codes;
     if (t.active())
         for (int r = 0; r < t.rowCount(); ++r) {
-            ClientDataSet::RowView row(t, r);
+            ClientTable::RowView row(t, r);
             codes << t["CDSISTEMA"].asString();
         }
     // Systems chosen for this line that still wait for the server to hold it.

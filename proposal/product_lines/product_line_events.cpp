@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
@@ -144,7 +144,7 @@ void ProductLineArea::showLineRadios() {
 }
 
 void ProductLineArea::showContract() {
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     if (!p.active() || p.isEmpty() || p.isEditing()) return;
     boTesta = false;
     checkContract(p["IDTIPOPROPFAS"].asString());

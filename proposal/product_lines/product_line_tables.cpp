@@ -7,7 +7,7 @@ namespace cot::product_line_tables {
 using namespace table_fields;
 
 
-void productLineFields(ClientDataSet& t) {
+void productLineFields(ClientTable& t) {
     text(t, "NRPROPOSFAS", 20);
     text(t, "NRVERPROPFAS", 2);
     text(t, "CDLINPPROP", 20);
@@ -29,7 +29,7 @@ void productLineFields(ClientDataSet& t) {
     date(t, "DTCALUSLINPPAUX");
 }
 
-void systemOfLineFields(ClientDataSet& t) {
+void systemOfLineFields(ClientTable& t) {
     text(t, "SGSISTEMA", 3, QStringLiteral("Sigla"));
     text(t, "NMPROCOMERCI", 50, QStringLiteral("Produto Comercial"), false);
     text(t, "NRPROPOSFAS", 20);
@@ -40,7 +40,7 @@ void systemOfLineFields(ClientDataSet& t) {
     text(t, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
 }
 
-void systemChoiceFields(ClientDataSet& t) {
+void systemChoiceFields(ClientTable& t) {
     text(t, "SGSISTEMA", 3, QStringLiteral("Sigla"));
     text(t, "CDPROCOMERCI", 10);
     text(t, "NMPROCOMERCI", 50, QStringLiteral("Prod. Comercial"));
@@ -50,7 +50,7 @@ void systemChoiceFields(ClientDataSet& t) {
     text(t, "NMSISTEMA", 40, QStringLiteral("Sistema"));
 }
 
-void installmentFields(ClientDataSet& t) {
+void installmentFields(ClientTable& t) {
     text(t, "NRPROPOSFAS", 20);
     text(t, "NRVERPROPFAS", 2);
     text(t, "CDLINPPROP", 20);
@@ -60,12 +60,12 @@ void installmentFields(ClientDataSet& t) {
     value.alignment = FieldAlignment::Right;
 }
 
-void validaSistProdFields(ClientDataSet& t) {
+void validaSistProdFields(ClientTable& t) {
     text(t, "SGSISTEMA", 3, QStringLiteral("Sigla"));
     text(t, "NMSISTEMA", 40, QStringLiteral("Sistema"));
     text(t, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
 }
 
-void dueDateFields(ClientDataSet& t) { date(t, "DTVELUSOPEDP"); }
+void dueDateFields(ClientTable& t) { date(t, "DTVELUSOPEDP"); }
 
 }  // namespace cot::product_line_tables

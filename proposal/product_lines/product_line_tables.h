@@ -1,15 +1,15 @@
 #pragma once
 
 namespace cot {
-class ClientDataSet;
+class ClientTable;
 
 // Fields of the product-line tables: lines, their systems and their installments.
 namespace product_line_tables {
-void productLineFields(ClientDataSet& t);
-void systemOfLineFields(ClientDataSet& t);
-void systemChoiceFields(ClientDataSet& t);
-void validaSistProdFields(ClientDataSet& t);
-void installmentFields(ClientDataSet& t);
-void dueDateFields(ClientDataSet& t);  // answers holding one due date
+void productLineFields(ClientTable& t);
+void systemOfLineFields(ClientTable& t);
+void systemChoiceFields(ClientTable& t);
+void validaSistProdFields(ClientTable& t);
+void installmentFields(ClientTable& t);
+void dueDateFields(ClientTable& t);  // answers holding one due date
 }  // namespace product_line_tables
 }  // namespace cot

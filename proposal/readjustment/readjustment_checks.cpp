@@ -1,5 +1,5 @@
 // Checks of the readjustment indexes and the split between index 1 and index 2.
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <functional>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/bound_edit.h"
 #include "proposal/cli_cot05000.h"

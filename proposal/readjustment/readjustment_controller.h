@@ -9,7 +9,7 @@ class QWidget;
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 class DataSource;
 class Field;
 class HeaderController;
@@ -87,7 +87,7 @@ private:
     Field& f(const char* name) const;
 
     HeaderController& h_;
-    ClientDataSet* cdsProposta_;
+    ClientTable* cdsProposta_;
 };
 
 }  // namespace cot

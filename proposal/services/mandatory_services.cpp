@@ -1,6 +1,6 @@
 // The mandatory services a proposal to a prospect must quote before it is approved.
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/services/services_area.h"
 #include "services/load_bpl.h"
@@ -9,7 +9,7 @@
 namespace cot {
 
 void ServicesArea::Verifica_Servico() {
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     // 1.
     if (p[QStringLiteral("IDCLIENPROSP")].asString() != QLatin1String("P")) return;
     // 2.
@@ -22,7 +22,7 @@ void ServicesArea::Verifica_Servico() {
     if (s_.msgPadrao.ShowMsg(QStringLiteral("SERV_CAD_AUTO"), DialogType::Confirmation, mbYes | mbNo) == mrYes) {
         BusyScope busy;
         for (int r = 0; r < cdsTipoServObr->rowCount(); ++r) {
-            ClientDataSet::RowView row(*cdsTipoServObr, r);
+            ClientTable::RowView row(*cdsTipoServObr, r);
             s_.net().callChecked(QStringLiteral("InsereServicoAuto"),
                                  {s_.NR(), s_.VER(), (*cdsTipoServObr)[QStringLiteral("CDTIPOSERV")].asString(), QString()});
         }

@@ -3,11 +3,11 @@
 #include <array>
 #include <utility>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 
 namespace cot {
 
-void storeServerValues(ClientDataSet& table, const QList<QPair<QString, QVariant>>& values) {
+void storeServerValues(ClientTable& table, const QList<QPair<QString, QVariant>>& values) {
     if (!table.active() || table.isEmpty()) return;
     if (table.isEditing()) {
         for (const auto& [name, value] : values) table[name].setValue(value);
@@ -15,9 +15,9 @@ void storeServerValues(ClientDataSet& table, const QList<QPair<QString, QVariant
     }
     // The edit below is no edit of the user's: its checks, its save and what they move on
     // the screen stay out of it.
-    const std::array<ClientDataSet::Event*, 6> events{&table.beforeEdit, &table.afterEdit, &table.beforePost,
+    const std::array<ClientTable::Event*, 6> events{&table.beforeEdit, &table.afterEdit, &table.beforePost,
                                                      &table.afterPost, &table.beforeCancel, &table.afterCancel};
-    std::array<ClientDataSet::Event, 6> held;
+    std::array<ClientTable::Event, 6> held;
     for (size_t i = 0; i < events.size(); ++i) held[i] = std::exchange(*events[i], nullptr);
     const bool logged = table.logChanges();
     table.setLogChanges(false);

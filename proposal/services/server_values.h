@@ -6,11 +6,11 @@
 
 namespace cot {
 
-class ClientDataSet;
+class ClientTable;
 
 // Writes values the server already holds into the current row of a table as the server's
 // own: none of the table's handlers runs, nothing is logged to be sent again, and the
 // values become the row's original ones. A row being edited simply takes them.
-void storeServerValues(ClientDataSet& table, const QList<QPair<QString, QVariant>>& values);
+void storeServerValues(ClientTable& table, const QList<QPair<QString, QVariant>>& values);
 
 }  // namespace cot

@@ -5,7 +5,7 @@
 
 #include "base/dialogs.h"
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_key.h"
@@ -24,21 +24,21 @@ namespace {
 // A table's before-post handler held off while code posts what it has settled itself.
 class BeforePostHeld {
 public:
-    explicit BeforePostHeld(ClientDataSet& t) : t_(t), held_(std::exchange(t.beforePost, nullptr)) {}
+    explicit BeforePostHeld(ClientTable& t) : t_(t), held_(std::exchange(t.beforePost, nullptr)) {}
     ~BeforePostHeld() { t_.beforePost = std::move(held_); }
     BeforePostHeld(const BeforePostHeld&) = delete;
     BeforePostHeld& operator=(const BeforePostHeld&) = delete;
 
 private:
-    ClientDataSet& t_;
-    ClientDataSet::Event held_;
+    ClientTable& t_;
+    ClientTable::Event held_;
 };
 
 }  // namespace
 
 bool ServicesArea::startChargingEdit() {
     // 1. A click by the user (not the radios being set from the record) edits the services.
-    ClientDataSet& t = *cdsServico;
+    ClientTable& t = *cdsServico;
     if (!boTestaServ || t.state() != DataSetState::Browse) return false;
     if (t.isEmpty()) t.append();
     else t.edit();
@@ -101,7 +101,7 @@ void ServicesArea::rbtVrHoraClick() {
 }
 
 long double ServicesArea::servicesTotal() {
-    ClientDataSet& aux = *cdsServicoAux;
+    ClientTable& aux = *cdsServicoAux;
     aux.setData(cdsServico->data());
     return proposal_key::sums(aux, {{QStringLiteral("NRPROPOSFAS"), s_.NR()}, {QStringLiteral("NRVERPROPFAS"), s_.VER()}},
                               {QStringLiteral("VRTOTASERV")})[0];
@@ -114,7 +114,7 @@ void ServicesArea::Gera_ValorPacoteServ() {
     save_->send();
     reloadServices();
     // 2.
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     if (cdsServico->isEditing() || !package() || p.isEditing() || !p[QStringLiteral("DTACEPROPFAS")].isNull()) return;
     // 3. Services stored without their package value: the row carries their total to
     // SetServico, which records the proposal's package and its schedule in the same

@@ -1,7 +1,7 @@
 // The checks of a service, in the order a post runs them, and the hourly rate, invoiced
 // rate and discount kept consistent with each other.
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/services/services_area.h"
@@ -73,7 +73,7 @@ void ServicesArea::Vd_IncluServ(bool /*flag*/) {
 }
 
 void ServicesArea::cdsServicoBeforePost() {
-    ClientDataSet& t = *cdsServico;
+    ClientTable& t = *cdsServico;
     const bool inserting = t.state() == DataSetState::Insert;
     Field& rate = f("VRHORAPROP");
     Field& invoiced = f("VRDEHORAPROP");
@@ -126,7 +126,7 @@ void ServicesArea::cdsServicoBeforePost() {
 }
 
 long double ServicesArea::GeraValorServico() const {
-    const ClientDataSet& t = *cdsServico;
+    const ClientTable& t = *cdsServico;
     if (!t.active() || (t.isEmpty() && !t.isEditing())) return 0;
     long double v = value(f("VRPACOTESERV"));
     const QVariant hours = f("QTSERVPROP").oldValue();

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/proposal_screen.h"
@@ -15,7 +15,7 @@ namespace cot {
 
 void ServicesArea::rbtServicoClick() {
     if (syncing_) return;
-    ClientDataSet& p = s_.proposal();
+    ClientTable& p = s_.proposal();
     HeaderController& header = s_.area<HeaderController>();
     ProductLineArea& lines = s_.area<ProductLineArea>();
     // 1. A click while the proposal is shown edits it.
@@ -34,7 +34,7 @@ void ServicesArea::rbtServicoClick() {
     }
     // 2.
     if (p.state() != DataSetState::Edit) return;
-    ClientDataSet& lineTable = *lines.cdsLinProd;
+    ClientTable& lineTable = *lines.cdsLinProd;
     const QString line = lineTable.active() && !lineTable.isEmpty()
                              ? lineTable[QStringLiteral("CDLINPPROPINFOR")].asString()
                              : QString();

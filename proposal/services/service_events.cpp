@@ -2,7 +2,7 @@
 // implies for the package once the server took it.
 #include <utility>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
@@ -23,19 +23,19 @@ const std::pair<const char*, const char*> kModalities[] = {{"H", "Vr. Hora"}, {"
 }  // namespace
 
 void ServicesArea::attachEvents() {
-    ClientDataSet& t = *cdsServico;
-    t.beforeInsert = [this](ClientDataSet&) { cdsServicoBeforeInsert(); };
-    t.afterInsert = [this](ClientDataSet&) { cdsServicoAfterInsert(); };
-    t.beforeEdit = [this](ClientDataSet&) { cdsServicoBeforeEdit(); };
-    t.beforePost = [this](ClientDataSet&) { cdsServicoBeforePost(); };
-    t.afterPost = [this](ClientDataSet&) { cdsServicoAfterPost(); };
-    t.afterCancel = [this](ClientDataSet&) { cdsServicoAfterCancel(); };
-    t.afterDelete = [this](ClientDataSet&) { cdsServicoAfterDelete(); };
-    t.afterScroll = [this](ClientDataSet&) { cdsServicoAfterScroll(); };
+    ClientTable& t = *cdsServico;
+    t.beforeInsert = [this](ClientTable&) { cdsServicoBeforeInsert(); };
+    t.afterInsert = [this](ClientTable&) { cdsServicoAfterInsert(); };
+    t.beforeEdit = [this](ClientTable&) { cdsServicoBeforeEdit(); };
+    t.beforePost = [this](ClientTable&) { cdsServicoBeforePost(); };
+    t.afterPost = [this](ClientTable&) { cdsServicoAfterPost(); };
+    t.afterCancel = [this](ClientTable&) { cdsServicoAfterCancel(); };
+    t.afterDelete = [this](ClientTable&) { cdsServicoAfterDelete(); };
+    t.afterScroll = [this](ClientTable&) { cdsServicoAfterScroll(); };
 
     // The modality is shown and typed as its catalogue word; anything else changes nothing.
     const TMessages& m = s_.msgPadrao;
-    for (ClientDataSet* table : {cdsServico, cdsServicoAux}) {
+    for (ClientTable* table : {cdsServico, cdsServicoAux}) {
         Field& modality = (*table)[QStringLiteral("IDTIPOCOBRPROP")];
         modality.onGetText = [&m](Field& f, bool) {
             const QString code = f.asString();
@@ -63,7 +63,7 @@ void ServicesArea::cdsServicoAfterInsert() {
     Cli_cot05000::boServVenc = false;
     followUp_.reset();
     focusColumn(QStringLiteral("CDTIPOSERV"));
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     f("IDTIPOCOBRPROP").setAsString(p[QStringLiteral("IDTIPOCOBRSERV")].asString());
     f("VRPACOTESERV").setValue(p[QStringLiteral("VRPACOTESERV")].value());
     showTypeButton();

@@ -3,7 +3,7 @@
 #include <QSignalBlocker>
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "data/format_br.h"
 #include "proposal/area/child_table_save.h"
@@ -110,7 +110,7 @@ void ServicesArea::dbgServicoKeyPress(QChar& key) {
         Virgula(dbgServico, QString::fromLatin1(number), key);
     if (key.isNull() || selected(dbgServico) == kDescription) return;
     // Numbers are typed without exponent or sign.
-    const ClientDataSet* active = s_.activeTable();
+    const ClientTable* active = s_.activeTable();
     if ((key == u'e' || key == u'E') && active && active->active()) key = QChar();
     if (key == u'+' || key == u'-') key = QChar();
 }

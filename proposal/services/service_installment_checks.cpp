@@ -3,7 +3,7 @@
 #include <QLabel>
 
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/format_br.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
@@ -43,7 +43,7 @@ void ServiceInstallmentsArea::cdsVencServAfterInsert() {
 }
 
 void ServiceInstallmentsArea::cdsVencServBeforePost() {
-    ClientDataSet& t = *cdsVencServ;
+    ClientTable& t = *cdsVencServ;
     // 1.
     Vd_VencServ(true);
     // 2.
@@ -69,7 +69,7 @@ bool ServiceInstallmentsArea::Vd_VencServ(bool obrigatorio) {
 }
 
 bool ServiceInstallmentsArea::dayTaken(const QDate& day) {
-    ClientDataSet& t = *cdsVencServ;
+    ClientTable& t = *cdsVencServ;
     // Stored installments the pending change log deletes no longer count: a regeneration
     // replaces the whole schedule in one delta, its deletes first.
     if (!schedule_rows::storedMayStandOn(t, kDue, day)) return false;
@@ -79,7 +79,7 @@ bool ServiceInstallmentsArea::dayTaken(const QDate& day) {
 }
 
 bool ServiceInstallmentsArea::Vd_ValorServ(bool mostra) {
-    ClientDataSet& t = *cdsVencServ;
+    ClientTable& t = *cdsVencServ;
     if (!t.active() || t.rowCount() == 0) return true;
     const std::vector<double> v = values();
     const long double package = packageValue();
@@ -106,7 +106,7 @@ bool ServiceInstallmentsArea::Vd_ValorServ(bool mostra) {
 }
 
 void ServiceInstallmentsArea::Confirma_VencServ() {
-    ClientDataSet& t = *cdsVencServ;
+    ClientTable& t = *cdsVencServ;
     if (!t.active()) return;
     try {
         // A row left being edited is part of the schedule being confirmed.
@@ -132,12 +132,12 @@ void ServiceInstallmentsArea::cdsVencServAfterDelete() {
 }
 
 void ServiceInstallmentsArea::Atualiza_Total_Servico() {
-    ClientDataSet& copy = *cdsVencServicoAux;
+    ClientTable& copy = *cdsVencServicoAux;
     long double total = 0;
     if (cdsVencServ->active()) {
         copy.setData(cdsVencServ->data());
         for (int r = 0; r < copy.rowCount(); ++r) {
-            ClientDataSet::RowView row(copy, r);
+            ClientTable::RowView row(copy, r);
             total += copy[kValue].asFloat();
         }
         copy.close();

@@ -2,7 +2,7 @@
 // them.
 #include "base/clock.h"
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/services/service_installments_area.h"
@@ -28,7 +28,7 @@ std::vector<double> ServiceInstallmentsArea::values() const { return schedule_ro
 void ServiceInstallmentsArea::assignValues(const std::vector<double>& split) { schedule_rows::assign(*cdsVencServ, kValue, split); }
 
 void ServiceInstallmentsArea::Rateia_VencServ(bool novo) {
-    ClientDataSet& t = *cdsVencServ;
+    ClientTable& t = *cdsVencServ;
     if (!t.active()) return;
     if (t.isEditing()) t.post();
     const int count = t.recordCount();
@@ -41,7 +41,7 @@ void ServiceInstallmentsArea::Rateia_VencServ(bool novo) {
 }
 
 void ServiceInstallmentsArea::dropSchedule() {
-    ClientDataSet& t = *cdsVencServ;
+    ClientTable& t = *cdsVencServ;
     // What the screen shows is what the server holds: read only when unsure.
     if (!t.active() || t.isEditing() || t.changeCount() > 0 || !t.isEmpty()) reload();
     if (t.isEmpty()) return;
@@ -51,7 +51,7 @@ void ServiceInstallmentsArea::dropSchedule() {
 }
 
 bool ServiceInstallmentsArea::scheduleAsAsked(int count, const QDate& first) {
-    const ClientDataSet& t = *cdsVencServ;
+    const ClientTable& t = *cdsVencServ;
     if (!first.isValid() || t.isEditing() || save_->pending() || t.recordCount() != count) return false;
     if (cdsMinDtVencServ->isEmpty() || (*cdsMinDtVencServ)[kDue].asDateTime().date() != first) return false;
     return scheduleAddsUp(values(), packageValue(), rate());

@@ -6,7 +6,7 @@
 
 #include "base/clock.h"
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/area/distinct_dates.h"
@@ -33,7 +33,7 @@ ServiceInstallmentsArea::ServiceInstallmentsArea(TfrmPropostaComercial& screen) 
     cdsAuxVencServ = area_support::table(&s_, "cdsAuxVencServ");
     cdsValidaVencServ = area_support::table(&s_, "cdsValidaVencServ");
     cdsVencServicoAux = area_support::table(&s_, "cdsVencServicoAux");
-    for (ClientDataSet* t : {cdsVencServ, cdsVencServicoAux, cdsAuxVencServ})
+    for (ClientTable* t : {cdsVencServ, cdsVencServicoAux, cdsAuxVencServ})
         service_tables::serviceInstallmentFields(*t);
     service_tables::dueDateFields(*cdsMinDtVencServ);
     service_tables::dueDateFields(*cdsValidaVencServ);
@@ -43,10 +43,10 @@ ServiceInstallmentsArea::ServiceInstallmentsArea(TfrmPropostaComercial& screen) 
     save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsVencServ, QStringLiteral("SetVencServ"));
     s_.registerSave(save_.get());
 
-    ClientDataSet& t = *cdsVencServ;
-    t.afterInsert = [this](ClientDataSet&) { cdsVencServAfterInsert(); };
-    t.beforePost = [this](ClientDataSet&) { cdsVencServBeforePost(); };
-    t.afterDelete = [this](ClientDataSet&) { cdsVencServAfterDelete(); };
+    ClientTable& t = *cdsVencServ;
+    t.afterInsert = [this](ClientTable&) { cdsVencServAfterInsert(); };
+    t.beforePost = [this](ClientTable&) { cdsVencServBeforePost(); };
+    t.afterDelete = [this](ClientTable&) { cdsVencServAfterDelete(); };
     t[QStringLiteral("DTVENCSERVPROP")].onSetText = [](Field& f, const QString& text) {
         if (text.trimmed().isEmpty() || text == QLatin1String("  /  /    ")) f.clear();
         else Consiste::DateSetText(f, text);
@@ -54,8 +54,8 @@ ServiceInstallmentsArea::ServiceInstallmentsArea(TfrmPropostaComercial& screen) 
 }
 
 ServiceInstallmentsArea::~ServiceInstallmentsArea() {
-    ClientDataSet& t = *cdsVencServ;
-    for (ClientDataSet::Event* e : {&t.afterInsert, &t.beforePost, &t.afterDelete}) *e = nullptr;
+    ClientTable& t = *cdsVencServ;
+    for (ClientTable::Event* e : {&t.afterInsert, &t.beforePost, &t.afterDelete}) *e = nullptr;
 }
 
 QList<QWidget*> ServiceInstallmentsArea::controls() const {
@@ -122,7 +122,7 @@ void ServiceInstallmentsArea::load(const ProposalKey&) {
 }
 
 void ServiceInstallmentsArea::reload() {
-    ClientDataSet& t = *cdsVencServ;
+    ClientTable& t = *cdsVencServ;
     if (t.isEditing()) t.cancel();
     save_->send();
     if (services().package())
@@ -134,7 +134,7 @@ void ServiceInstallmentsArea::reload() {
 }
 
 void ServiceInstallmentsArea::showSummary() {
-    ClientDataSet& t = *cdsVencServ;
+    ClientTable& t = *cdsVencServ;
     const int count = t.active() ? t.recordCount() : 0;
     nedParcPacote->setValue(count);
     if (t.active() && !t.isEmpty()) t.first();
@@ -144,12 +144,12 @@ void ServiceInstallmentsArea::showSummary() {
 }
 
 long double ServiceInstallmentsArea::packageValue() const {
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     return p.active() && !p.isEmpty() ? p[QStringLiteral("VRPACOTESERV")].asFloat() : 0;
 }
 
 long double ServiceInstallmentsArea::rate() const {
-    const ClientDataSet& perc = s_.paramPerc();
+    const ClientTable& perc = s_.paramPerc();
     return perc.active() && !perc.isEmpty() ? perc[QStringLiteral("VRTXJUROSLICUSO")].asFloat() : 0;
 }
 
@@ -162,7 +162,7 @@ bool ServiceInstallmentsArea::schedulable() const {
 }
 
 void ServiceInstallmentsArea::enable(MaintenanceEnabling& e) {
-    const ClientDataSet& t = *cdsVencServ;
+    const ClientTable& t = *cdsVencServ;
     const bool editing = t.isEditing();
     const bool on = schedulable() && t.active();
     const bool rows = t.active() && !t.isEmpty();
@@ -194,7 +194,7 @@ bool ServiceInstallmentsArea::cancel() {
 }
 
 void ServiceInstallmentsArea::beforeConfirm() {
-    ClientDataSet& t = *cdsVencServ;
+    ClientTable& t = *cdsVencServ;
     if (!t.active()) return;
     if (t.isEditing()) t.post();
     confirmDistinctDates(s_, t, *cdsAuxVencServ, QStringLiteral("DTVENCSERVPROP"), dbgVencPacote);

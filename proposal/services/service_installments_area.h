@@ -36,7 +36,7 @@ public:
     ~ServiceInstallmentsArea() override;
 
     QString name() const override { return QStringLiteral("Vencimentos do Pacote"); }
-    QList<ClientDataSet*> tables() const override { return {cdsVencServ}; }
+    QList<ClientTable*> tables() const override { return {cdsVencServ}; }
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
@@ -80,7 +80,7 @@ public:
     void dbgVencPacoteColExit();
     void dbgVencPacoteExit();
 
-    ClientDataSet *cdsVencServ, *cdsMinDtVencServ, *cdsAuxVencServ, *cdsValidaVencServ, *cdsVencServicoAux;
+    ClientTable *cdsVencServ, *cdsMinDtVencServ, *cdsAuxVencServ, *cdsValidaVencServ, *cdsVencServicoAux;
     DataSource* dtsVencServ;
     TScrollBox* scbPacote = nullptr;
     TGroupBox* grbVencimento = nullptr;

@@ -2,7 +2,7 @@
 
 #include <QVBoxLayout>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
@@ -24,7 +24,7 @@ ServiceObjectiveArea::ServiceObjectiveArea(TfrmPropostaComercial& screen) : Prop
     save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsObjServico, QStringLiteral("SetObjServico"));
     save_->attach();
     s_.registerSave(save_.get());
-    cdsObjServico->afterInsert = [this](ClientDataSet&) { cdsObjServicoAfterInsert(); };
+    cdsObjServico->afterInsert = [this](ClientTable&) { cdsObjServicoAfterInsert(); };
 }
 
 ServiceObjectiveArea::~ServiceObjectiveArea() {
@@ -78,7 +78,7 @@ void ServiceObjectiveArea::pageShown() {
 
 void ServiceObjectiveArea::enable(MaintenanceEnabling& e) {
     // One objective per proposal: Alterar edits it, or starts it when there is none.
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     const bool proposal = p.active() && !p.isEmpty() && !p.isEditing();
     if (cdsObjServico->isEditing()) {
         e.incluir = e.alterar = e.excluir = e.procurar = false;

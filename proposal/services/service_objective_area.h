@@ -20,7 +20,7 @@ public:
     ~ServiceObjectiveArea() override;
 
     QString name() const override { return QStringLiteral("Objetivo dos serviços"); }
-    QList<ClientDataSet*> tables() const override { return {cdsObjServico}; }
+    QList<ClientTable*> tables() const override { return {cdsObjServico}; }
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
@@ -32,7 +32,7 @@ public:
     // Events of cdsObjServico.
     void cdsObjServicoAfterInsert();
 
-    ClientDataSet* cdsObjServico;
+    ClientTable* cdsObjServico;
     DataSource* dtsObjServico;
     TPanel* panObjServico = nullptr;
     TFormatPanel* fpnObjServico = nullptr;

@@ -10,7 +10,7 @@ namespace cot::service_tables {
 using namespace table_fields;
 
 
-void serviceFields(ClientDataSet& t, bool withMandatoryMark) {
+void serviceFields(ClientTable& t, bool withMandatoryMark) {
     text(t, "NMTIPOSERV", 80, QStringLiteral("Serviço")).displayWidth = 80;
     hiddenText(t, "NRPROPOSFAS", 20);
     hiddenText(t, "NRVERPROPFAS", 2);
@@ -41,14 +41,14 @@ void serviceFields(ClientDataSet& t, bool withMandatoryMark) {
     for (const char* name : {"VRPEACHEPROP", "QTSERVPROP", "VRHORAPROP", "VRDEHORAPROP", "VRPEHORAPROP"})
         t.fieldByName(QString::fromLatin1(name)).alignment = FieldAlignment::Right;
     // Hours times the invoiced hourly rate, unrounded.
-    t.onCalcFields = [](ClientDataSet& d) {
+    t.onCalcFields = [](ClientTable& d) {
         const long double total =
             static_cast<long double>(d["QTSERVPROP"].asFloat()) * static_cast<long double>(d["VRDEHORAPROP"].asFloat());
         d["VRTOTASERV"].setAsFloat(static_cast<double>(total));
     };
 }
 
-void serviceInstallmentFields(ClientDataSet& t) {
+void serviceInstallmentFields(ClientTable& t) {
     hiddenText(t, "NRPROPOSFAS", 20);
     hiddenText(t, "NRVERPROPFAS", 2);
     date(t, "DTVENCSERVPROP", QStringLiteral("Data Vencimento")).editMask = QString::fromLatin1(kDateMask);
@@ -56,17 +56,17 @@ void serviceInstallmentFields(ClientDataSet& t) {
     value.alignment = FieldAlignment::Right;
 }
 
-void mandatoryServiceFields(ClientDataSet& t) {
+void mandatoryServiceFields(ClientTable& t) {
     text(t, "CDTIPOSERV", 3, QStringLiteral("Código"));
     text(t, "NMTIPOSERV", 80, QStringLiteral("Serviço"));
 }
 
-void objectiveFields(ClientDataSet& t) {
+void objectiveFields(ClientTable& t) {
     hiddenText(t, "NRPROPOSFAS", 20);
     hiddenText(t, "NRVERPROPFAS", 2);
     memo(t, "TXOBJETPROPFAS");
 }
 
-void dueDateFields(ClientDataSet& t) { date(t, "DTVENCSERVPROP"); }
+void dueDateFields(ClientTable& t) { date(t, "DTVENCSERVPROP"); }
 
 }  // namespace cot::service_tables

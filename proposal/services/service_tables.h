@@ -1,14 +1,14 @@
 #pragma once
 
 namespace cot {
-class ClientDataSet;
+class ClientTable;
 
 // Fields of the service tables.
 namespace service_tables {
-void serviceFields(ClientDataSet& t, bool withMandatoryMark);
-void mandatoryServiceFields(ClientDataSet& t);
-void objectiveFields(ClientDataSet& t);
-void serviceInstallmentFields(ClientDataSet& t);
-void dueDateFields(ClientDataSet& t);  // answers holding one due date
+void serviceFields(ClientTable& t, bool withMandatoryMark);
+void mandatoryServiceFields(ClientTable& t);
+void objectiveFields(ClientTable& t);
+void serviceInstallmentFields(ClientTable& t);
+void dueDateFields(ClientTable& t);  // answers holding one due date
 }  // namespace service_tables
 }  // namespace cot

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
@@ -53,8 +53,8 @@ ServicesArea::ServicesArea(TfrmPropostaComercial& screen) : ProposalArea(screen)
 }
 
 ServicesArea::~ServicesArea() {
-    ClientDataSet& t = *cdsServico;
-    for (ClientDataSet::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforeEdit, &t.beforePost, &t.afterPost,
+    ClientTable& t = *cdsServico;
+    for (ClientTable::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforeEdit, &t.beforePost, &t.afterPost,
                                     &t.afterCancel, &t.afterDelete, &t.afterScroll})
         *e = nullptr;
     t[QStringLiteral("IDTIPOCOBRPROP")].onGetText = nullptr;
@@ -141,17 +141,17 @@ bool ServicesArea::principalShown() const {
 }
 
 bool ServicesArea::open() const {
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     return p.active() && !p.isEmpty() && !p.isEditing() && p[QStringLiteral("DTACEPROPFAS")].isNull();
 }
 
 bool ServicesArea::package() const {
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     return p.active() && !p.isEmpty() && p[QStringLiteral("IDTIPOCOBRSERV")].asString() == QLatin1String("P");
 }
 
 long double ServicesArea::proposalPackage() const {
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     return p.active() && !p.isEmpty() ? p[QStringLiteral("VRPACOTESERV")].asFloat() : 0;
 }
 
@@ -206,7 +206,7 @@ void ServicesArea::afterDelete() {
 
 void ServicesArea::showCharging() {
     if (cdsServico->isEditing()) return;
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     if (!p.active() || p.isEmpty()) return;
     const QString type = p[QStringLiteral("IDTIPOCOBRSERV")].asString();
     boTestaServ = false;

@@ -37,7 +37,7 @@ public:
     ~ServicesArea() override;
 
     QString name() const override { return QStringLiteral("Serviço"); }
-    QList<ClientDataSet*> tables() const override { return {cdsServico}; }
+    QList<ClientTable*> tables() const override { return {cdsServico}; }
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
@@ -101,7 +101,7 @@ public:
     // The missing ones are listed and may be imported; either way the approval stops.
     void Verifica_Servico();
 
-    ClientDataSet *cdsServico, *cdsServicoAux, *cdsTipoServObr;
+    ClientTable *cdsServico, *cdsServicoAux, *cdsTipoServObr;
     TADOIBQuery qryServico{QStringLiteral("qryServico")};
     DataSource *dtsServico, *dtsServ;
     TScrollBox* scrServico = nullptr;

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
@@ -50,8 +50,8 @@ SimulationArea::SimulationArea(TfrmPropostaComercial& screen) : ProposalArea(scr
 }
 
 SimulationArea::~SimulationArea() {
-    ClientDataSet& t = *cdsSimulacao;
-    for (ClientDataSet::Event* e : {&t.onNewRecord, &t.beforeEdit, &t.beforePost, &t.beforeDelete, &t.afterPost,
+    ClientTable& t = *cdsSimulacao;
+    for (ClientTable::Event* e : {&t.onNewRecord, &t.beforeEdit, &t.beforePost, &t.beforeDelete, &t.afterPost,
                                     &t.afterDelete, &t.afterScroll, &t.afterCancel})
         *e = nullptr;
 }
@@ -92,23 +92,23 @@ void SimulationArea::route() {
 }
 
 void SimulationArea::attachEvents() {
-    ClientDataSet& t = *cdsSimulacao;
-    t.onNewRecord = [this](ClientDataSet&) { cdsSimulacaoNewRecord(); };
-    t.beforeEdit = [this](ClientDataSet&) { cdsSimulacaoBeforeEdit(); };
-    t.beforePost = [this](ClientDataSet&) { cdsSimulacaoBeforePost(); };
-    t.beforeDelete = [this](ClientDataSet&) { cdsSimulacaoBeforeDelete(); };
-    t.afterPost = [this](ClientDataSet&) { cdsSimulacaoAfterPost(); };
-    t.afterDelete = [this](ClientDataSet&) { cdsSimulacaoAfterDelete(); };
-    t.afterScroll = [this](ClientDataSet&) { cdsSimulacaoAfterScroll(); };
+    ClientTable& t = *cdsSimulacao;
+    t.onNewRecord = [this](ClientTable&) { cdsSimulacaoNewRecord(); };
+    t.beforeEdit = [this](ClientTable&) { cdsSimulacaoBeforeEdit(); };
+    t.beforePost = [this](ClientTable&) { cdsSimulacaoBeforePost(); };
+    t.beforeDelete = [this](ClientTable&) { cdsSimulacaoBeforeDelete(); };
+    t.afterPost = [this](ClientTable&) { cdsSimulacaoAfterPost(); };
+    t.afterDelete = [this](ClientTable&) { cdsSimulacaoAfterDelete(); };
+    t.afterScroll = [this](ClientTable&) { cdsSimulacaoAfterScroll(); };
     // A new simulation given up leaves the cursor where it was, without a scroll: its
     // lines come back.
-    t.afterCancel = [this](ClientDataSet&) { cdsSimulacaoAfterScroll(); };
+    t.afterCancel = [this](ClientTable&) { cdsSimulacaoAfterScroll(); };
 }
 
 bool SimulationArea::shown() const { return s_.pgcPadrao->activePage() == s_.pages().tshSimulaLinp; }
 
 bool SimulationArea::proposalOpen() const {
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     return p.active() && !p.isEmpty() && !p.isEditing() && !s_.servicoSomente();
 }
 
@@ -118,7 +118,7 @@ QString SimulationArea::currentSimulation() const {
 }
 
 bool SimulationArea::simulationStored() const {
-    const ClientDataSet& t = *cdsSimulacao;
+    const ClientTable& t = *cdsSimulacao;
     return proposalOpen() && t.active() && !t.isEmpty() && t.state() == DataSetState::Browse && !save_->pending() &&
            !t[kNumber].asString().trimmed().isEmpty();
 }

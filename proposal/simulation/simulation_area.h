@@ -27,7 +27,7 @@ public:
     ~SimulationArea() override;
 
     QString name() const override { return QStringLiteral("Simulação"); }
-    QList<ClientDataSet*> tables() const override { return {cdsSimulacao}; }
+    QList<ClientTable*> tables() const override { return {cdsSimulacao}; }
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
@@ -72,7 +72,7 @@ public:
     void dbgSimulacaoKeyPress(QChar& key);
     void dbgSimulacaoKeyDown(int& key, Qt::KeyboardModifiers modifiers);
 
-    ClientDataSet *cdsSimulacao, *cdsMaxNrSimulaProp, *cdsVd_Simulacao, *cdsMaxOrdSimula, *cdsAuxSimulacao;
+    ClientTable *cdsSimulacao, *cdsMaxNrSimulaProp, *cdsVd_Simulacao, *cdsMaxOrdSimula, *cdsAuxSimulacao;
     DataSource* dtsSimulacao;
     TGroupBox* grbSimulacao = nullptr;
     TDBGrid* dbgSimulacao = nullptr;
@@ -106,7 +106,7 @@ public:
     ~SimulationProductsArea() override;
 
     QString name() const override { return QStringLiteral("Produtos da Simulação"); }
-    QList<ClientDataSet*> tables() const override { return {cdsProdSimulaLinp}; }
+    QList<ClientTable*> tables() const override { return {cdsProdSimulaLinp}; }
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
@@ -137,8 +137,8 @@ public:
     void dbgProdSimulaLinpKeyPress(QChar& key);
     void dbgProdSimulaLinpKeyDown(int& key, Qt::KeyboardModifiers modifiers);
 
-    ClientDataSet *cdsProdSimulaLinp, *cdsPesqProdLinp, *cdsMaxOrdProdSimula, *cdsAuxProdSimulaLinp;
-    ClientDataSet *cdsVd_ProdSimulaLinp, *cdsVd_SimulaLinp;
+    ClientTable *cdsProdSimulaLinp, *cdsPesqProdLinp, *cdsMaxOrdProdSimula, *cdsAuxProdSimulaLinp;
+    ClientTable *cdsVd_ProdSimulaLinp, *cdsVd_SimulaLinp;
     DataSource *dtsProdSimulaLinp, *dtsPesqProdLinp;
     TGroupBox* grbProdSimulaLinp = nullptr;
     TDBGrid* dbgProdSimulaLinp = nullptr;

@@ -1,6 +1,6 @@
 // Checks and table events of the simulations (cdsSimulacao).
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
@@ -31,7 +31,7 @@ void SimulationArea::focusColumn(const QString& field) {
 }
 
 void SimulationArea::Vd_OrdemSimula(bool report) {
-    ClientDataSet& t = *cdsSimulacao;
+    ClientTable& t = *cdsSimulacao;
     if (!t.isEditing()) return;
     try {
         simulation_shared::checkOrder(s_, t, kOrder, report, *cdsVd_Simulacao, QStringLiteral("GetVd_Simulacao"),
@@ -51,7 +51,7 @@ void SimulationArea::cdsSimulacaoNewRecord() {
 void SimulationArea::cdsSimulacaoBeforeEdit() { Cli_cot05000::stSimulaOrdem = (*cdsSimulacao)[kOrder].asString(); }
 
 void SimulationArea::cdsSimulacaoBeforePost() {
-    ClientDataSet& t = *cdsSimulacao;
+    ClientTable& t = *cdsSimulacao;
     const bool inserting = t.state() == DataSetState::Insert;
     // "7" typed over "007" is the same order: only a different one is asked about.
     const bool orderChanged = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth) !=
@@ -89,7 +89,7 @@ void SimulationArea::cdsSimulacaoAfterPost() {
 void SimulationArea::cdsSimulacaoAfterDelete() {
     // The deleted simulation's lines are gone with it: none of them stays on show, even
     // when the server refuses the delete (the simulation is then pending, not shown).
-    ClientDataSet& l = *lines().cdsProdSimulaLinp;
+    ClientTable& l = *lines().cdsProdSimulaLinp;
     if (l.active() && !l.isEditing()) l.emptyDataSet();
     try {
         save_->send();

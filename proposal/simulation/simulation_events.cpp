@@ -1,6 +1,6 @@
 // The simulations grid: entering it, the order check on leaving the order column of a new
 // row, and the keys it takes.
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/simulation/simulation_keys.h"
@@ -12,7 +12,7 @@ void SimulationArea::dbgSimulacaoEnter() {
     s_.setActiveTable(cdsSimulacao);
     // Moving between simulations replaces the lines: a line being typed is posted first
     // (its checks keep it, and the focus, when it is not complete).
-    ClientDataSet& l = *lines().cdsProdSimulaLinp;
+    ClientTable& l = *lines().cdsProdSimulaLinp;
     if (l.isEditing()) l.post();
 }
 

@@ -1,5 +1,5 @@
 // Checks and table events of the lines of a simulation (cdsProdSimulaLinp).
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
@@ -31,7 +31,7 @@ void SimulationProductsArea::focusColumn(const QString& field) {
 }
 
 void SimulationProductsArea::Vd_ProdOrdemSimula(bool report) {
-    ClientDataSet& t = *cdsProdSimulaLinp;
+    ClientTable& t = *cdsProdSimulaLinp;
     if (!t.isEditing()) return;
     try {
         simulation_shared::checkOrder(s_, t, kOrder, report, *cdsVd_ProdSimulaLinp, QStringLiteral("GetVd_ProdSimulaLinp"),
@@ -43,7 +43,7 @@ void SimulationProductsArea::Vd_ProdOrdemSimula(bool report) {
 }
 
 void SimulationProductsArea::Vd_SimulaLinp() {
-    ClientDataSet& t = *cdsProdSimulaLinp;
+    ClientTable& t = *cdsProdSimulaLinp;
     if (!t.isEditing()) return;
     cdsVd_SimulaLinp->setData(s_.net().getPacket(
         QStringLiteral("GetVd_SimulaLinp"), {s_.NR(), s_.VER(), simulations().currentSimulation(), t[kLine].asString()}));
@@ -65,7 +65,7 @@ void SimulationProductsArea::cdsProdSimulaLinpNewRecord() {
 }
 
 void SimulationProductsArea::cdsProdSimulaLinpBeforeEdit() {
-    ClientDataSet& t = *cdsProdSimulaLinp;
+    ClientTable& t = *cdsProdSimulaLinp;
     Cli_cot05000::stProdSimulaOrdem = t[kOrder].asString();
     Cli_cot05000::stProdSimulaLinp = t[kLine].asString();
     // Editing starts at the order, unless the edit comes from typing into a cell that
@@ -78,7 +78,7 @@ void SimulationProductsArea::cdsProdSimulaLinpBeforeEdit() {
 }
 
 void SimulationProductsArea::cdsProdSimulaLinpBeforePost() {
-    ClientDataSet& t = *cdsProdSimulaLinp;
+    ClientTable& t = *cdsProdSimulaLinp;
     const bool inserting = t.state() == DataSetState::Insert;
     const bool orderChanged = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth) !=
                               Consiste::Ajusta(Cli_cot05000::stProdSimulaOrdem, kOrderWidth);
@@ -94,7 +94,7 @@ void SimulationProductsArea::cdsProdSimulaLinpBeforePost() {
         Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("QT_SIMULA_N_INF")));
     }
     // The line belongs to the current simulation.
-    const ClientDataSet& sim = *simulations().cdsSimulacao;
+    const ClientTable& sim = *simulations().cdsSimulacao;
     for (const char* f : {"NRSIMULAPROP", "NRPROPOSFAS", "NRVERPROPFAS", "NRORDSIMULAPROP"})
         t[QString::fromLatin1(f)].setValue(sim[QString::fromLatin1(f)].value());
 }

@@ -3,7 +3,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/decimal_comma.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/simulation/simulation_area.h"
@@ -33,7 +33,7 @@ void SimulationProductsArea::dbgProdSimulaLinpEnter() {
     s_.setActiveTable(cdsProdSimulaLinp);
     // Lines go to a stored simulation: one being typed is posted first (its checks keep
     // it, and the focus, when it is not complete).
-    ClientDataSet& sims = *simulations().cdsSimulacao;
+    ClientTable& sims = *simulations().cdsSimulacao;
     if (sims.isEditing()) sims.post();
 }
 
@@ -46,14 +46,14 @@ void SimulationProductsArea::dbgProdSimulaLinpEditButtonClick() {
     if (!isColumn(dbgProdSimulaLinp->selectedColumn(), kName)) return;
     SimulationArea& sims = simulations();
     if (!sims.simulationStored() && !cdsProdSimulaLinp->isEditing()) return;
-    const ClientDataSet& sim = *sims.cdsSimulacao;
+    const ClientTable& sim = *sims.cdsSimulacao;
     cdsPesqProdLinp->setData(s_.net().getPacket(
         QStringLiteral("GetPesqProdLinp"),
         {sim[QStringLiteral("NRPROPOSFAS")].asString(), sim[QStringLiteral("NRVERPROPFAS")].asString()}));
     const TMessages& m = s_.msgPadrao;
     if (!Pesquisa::Pesquisar(*dtsPesqProdLinp, m.Msg(QStringLiteral("Lin_Prod")) + u'|' + m.Msg(QStringLiteral("Lin_Prod_Nao_Cad"))))
         return;
-    ClientDataSet& t = *cdsProdSimulaLinp;
+    ClientTable& t = *cdsProdSimulaLinp;
     dbgProdSimulaLinp->hideEditor();
     if (t.state() == DataSetState::Browse) {
         picking_ = true;
@@ -81,7 +81,7 @@ void SimulationProductsArea::dbgProdSimulaLinpKeyPress(QChar& key) {
         return;
     }
     // Quantities are typed without exponent or sign.
-    const ClientDataSet* active = s_.activeTable();
+    const ClientTable* active = s_.activeTable();
     if ((c == u'e' || c == u'E') && active && active->active()) {
         key = QChar();
         return;

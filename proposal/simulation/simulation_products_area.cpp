@@ -2,7 +2,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
@@ -52,10 +52,10 @@ SimulationProductsArea::SimulationProductsArea(TfrmPropostaComercial& screen) : 
 }
 
 SimulationProductsArea::~SimulationProductsArea() {
-    ClientDataSet& t = *cdsProdSimulaLinp;
-    for (ClientDataSet::Event* e : {&t.onNewRecord, &t.beforeEdit, &t.beforePost, &t.afterPost, &t.afterDelete})
+    ClientTable& t = *cdsProdSimulaLinp;
+    for (ClientTable::Event* e : {&t.onNewRecord, &t.beforeEdit, &t.beforePost, &t.afterPost, &t.afterDelete})
         *e = nullptr;
-    for (ClientDataSet* table : {cdsProdSimulaLinp, cdsPesqProdLinp}) {
+    for (ClientTable* table : {cdsProdSimulaLinp, cdsPesqProdLinp}) {
         (*table)[QStringLiteral("IDTIPLINPP")].onGetText = nullptr;
         (*table)[QStringLiteral("IDTIPLINPP")].onSetText = nullptr;
     }
@@ -104,12 +104,12 @@ void SimulationProductsArea::route() {
 }
 
 void SimulationProductsArea::attachEvents() {
-    ClientDataSet& t = *cdsProdSimulaLinp;
-    t.onNewRecord = [this](ClientDataSet&) { cdsProdSimulaLinpNewRecord(); };
-    t.beforeEdit = [this](ClientDataSet&) { cdsProdSimulaLinpBeforeEdit(); };
-    t.beforePost = [this](ClientDataSet&) { cdsProdSimulaLinpBeforePost(); };
-    t.afterPost = [this](ClientDataSet&) { cdsProdSimulaLinpAfterPost(); };
-    t.afterDelete = [this](ClientDataSet&) { save_->send(); };
+    ClientTable& t = *cdsProdSimulaLinp;
+    t.onNewRecord = [this](ClientTable&) { cdsProdSimulaLinpNewRecord(); };
+    t.beforeEdit = [this](ClientTable&) { cdsProdSimulaLinpBeforeEdit(); };
+    t.beforePost = [this](ClientTable&) { cdsProdSimulaLinpBeforePost(); };
+    t.afterPost = [this](ClientTable&) { cdsProdSimulaLinpAfterPost(); };
+    t.afterDelete = [this](ClientTable&) { save_->send(); };
 }
 
 bool SimulationProductsArea::replaceable() const {
@@ -117,7 +117,7 @@ bool SimulationProductsArea::replaceable() const {
 }
 
 void SimulationProductsArea::loadLines() {
-    ClientDataSet& t = *cdsProdSimulaLinp;
+    ClientTable& t = *cdsProdSimulaLinp;
     if (t.isEditing()) return;  // posted before the simulations are left (dbgSimulacaoEnter)
     // What the server has not taken yet goes first; a refusal keeps the rows on show.
     save_->send();
@@ -181,7 +181,7 @@ void SimulationProductsArea::verify(QStringList& kept) {
     if (!sims.shown()) return;
     const bool simulationsListed = sims.cdsSimulacao->active() && !sims.cdsSimulacao->isEmpty();
     if (s_.hasFocus(dbgProdSimulaLinp) || simulationsListed) {
-        ClientDataSet& t = *cdsProdSimulaLinp;
+        ClientTable& t = *cdsProdSimulaLinp;
         if (area_support::reloadable(s_, {cdsProdSimulaLinp}, name(), kept)) {
             const QString line = currentText(t, kOrder);
             t.setData(s_.net().getPacket(QStringLiteral("GetProdSimulaLinp"),

@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/proposal_screen.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
@@ -24,8 +24,8 @@ TNumberEdit* addTotal(QHBoxLayout& row, QWidget* parent, const char* name, const
     return e;
 }
 
-void checkOrder(TfrmPropostaComercial& screen, ClientDataSet& t, const QString& field, bool report,
-                ClientDataSet& answer, const QString& method, QVariantList args) {
+void checkOrder(TfrmPropostaComercial& screen, ClientTable& t, const QString& field, bool report,
+                ClientTable& answer, const QString& method, QVariantList args) {
     const QString order = Consiste::Ajusta(t[field].asString(), kOrderWidth);
     if (order != t[field].asString()) t[field].setAsString(order);
     if (order.isEmpty()) {

@@ -18,7 +18,7 @@ const std::pair<const char*, const char*> kLineTypes[] = {
 
 }  // namespace
 
-void simulationFields(ClientDataSet& t) {
+void simulationFields(ClientTable& t) {
     text(t, "NRORDSIMULAPROP", 3, QStringLiteral("Ordem"));
     text(t, "NMSIMULAPROP", 100, QStringLiteral("Nome"));
     money(t, "VRTOTALICENCUSO", QStringLiteral("Total Licença de Uso")).readOnly = true;
@@ -28,7 +28,7 @@ void simulationFields(ClientDataSet& t) {
     text(t, "NRVERPROPFAS", 2);
 }
 
-void simulatedLineFields(ClientDataSet& t) {
+void simulatedLineFields(ClientTable& t) {
     text(t, "NRORDLINPSIMULA", 3, QStringLiteral("Ordem"));
     text(t, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
     text(t, "IDTIPLINPP", 1, QStringLiteral("Tipo"));
@@ -44,14 +44,14 @@ void simulatedLineFields(ClientDataSet& t) {
     text(t, "NRPROPOSFAS", 20);
     text(t, "NRVERPROPFAS", 2);
     // Unit values times the simulated quantity, unrounded.
-    t.onCalcFields = [](ClientDataSet& d) {
+    t.onCalcFields = [](ClientTable& d) {
         const long double q = d["QTUTILSIMULINP"].asFloat();
         d["VRTOTASIMULALUSO"].setAsFloat(static_cast<double>(q * d["VRLICENCUSOPROP"].asFloat()));
         d["VRTOTASIMULAMENS"].setAsFloat(static_cast<double>(q * d["VRMENSALIDAPROP"].asFloat()));
     };
 }
 
-void productLinePickFields(ClientDataSet& pick) {
+void productLinePickFields(ClientTable& pick) {
     // The internal key means nothing to the user: the list shows the line by name.
     hiddenText(pick, "CDLINPPROP", 20);
     text(pick, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
@@ -60,12 +60,12 @@ void productLinePickFields(ClientDataSet& pick) {
     money(pick, "VRMENSALIDAPROP", QStringLiteral("Vr. unit. mensal"));
 }
 
-void commercialProductFields(ClientDataSet& product) {
+void commercialProductFields(ClientTable& product) {
     text(product, "CDPROCOMERCI", 10, QStringLiteral("Código"));
     text(product, "NMPROCOMERCI", 50, QStringLiteral("Nome"));
 }
 
-void oneTextField(ClientDataSet& t, const char* name, int size) { text(t, name, size); }
+void oneTextField(ClientTable& t, const char* name, int size) { text(t, name, size); }
 
 void lineTypeWords(Field& f, const TMessages& m) {
     f.onGetText = [&m](Field& x, bool) {

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/proposal_key.h"
 #include "proposal/simulation/simulation_area.h"
 #include "ui/number_edit.h"
@@ -22,7 +22,7 @@ proposal_key::KeyValues simulationKey(const QString& number, const QString& vers
 }
 
 // Sums two columns over the rows of `copy` that hold `key` (no rounding).
-std::pair<long double, long double> sums(const ClientDataSet& copy, const proposal_key::KeyValues& key,
+std::pair<long double, long double> sums(const ClientTable& copy, const proposal_key::KeyValues& key,
                                          const char* first, const char* second) {
     const std::vector<long double> s =
         proposal_key::sums(copy, key, {QString::fromLatin1(first), QString::fromLatin1(second)});
@@ -35,14 +35,14 @@ void SimulationArea::TotalGeralSimula() {
     SimulationProductsArea& l = lines();
     if (!nedTotaLicSimula || !l.nedTotaLinpSimula) return;  // not built yet
     long double licence = 0, monthly = 0, lineLicence = 0, lineMonthly = 0;
-    const ClientDataSet& sims = *cdsSimulacao;
+    const ClientTable& sims = *cdsSimulacao;
     if (sims.active() && !sims.isEmpty()) {
         // The proposal and version of the current simulation.
         const QString nr = sims["NRPROPOSFAS"].asString(), ver = sims["NRVERPROPFAS"].asString();
         const QString simulation = sims["NRSIMULAPROP"].asString();
         cdsAuxSimulacao->setData(sims.data());
         std::tie(licence, monthly) = sums(*cdsAuxSimulacao, versionKey(nr, ver), "VRTOTALICENCUSO", "VRTOTAMENSALIDA");
-        const ClientDataSet& rows = *l.cdsProdSimulaLinp;
+        const ClientTable& rows = *l.cdsProdSimulaLinp;
         if (rows.active() && !sims.isEditing()) {
             l.cdsAuxProdSimulaLinp->setData(rows.data());
             std::tie(lineLicence, lineMonthly) = sums(*l.cdsAuxProdSimulaLinp, simulationKey(nr, ver, simulation),

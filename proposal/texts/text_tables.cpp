@@ -7,7 +7,7 @@ namespace cot::text_tables {
 
 using namespace table_fields;
 
-void messageFields(ClientDataSet& m) {
+void messageFields(ClientTable& m) {
     hiddenText(m, "NRPROPOSFAS", 20);
     hiddenText(m, "NRVERPROPFAS", 2);
     text(m, "CDTXTPROPFAS", 20, QStringLiteral("Mensagem"));
@@ -15,19 +15,19 @@ void messageFields(ClientDataSet& m) {
     number(m, "NRORDEMMSG", QStringLiteral("Ordem"));
 }
 
-void standardTextFields(ClientDataSet& t) {
+void standardTextFields(ClientTable& t) {
     text(t, "CDPADTXT", 20, QStringLiteral("Código"));
     memo(t, "TXPADTXT", {}, false);
 }
 
-void checkFields(ClientDataSet& t, bool withText) {
+void checkFields(ClientTable& t, bool withText) {
     text(t, "NRPROPOSFAS", 20);
     text(t, "NRVERPROPFAS", 2);
     text(t, "CDTXTPROPFAS", 20);
     if (withText) memo(t, "TXPROPFAS");
 }
 
-void observationFields(ClientDataSet& t) {
+void observationFields(ClientTable& t) {
     text(t, "NRPROPOSFAS", 20);
     text(t, "NRVERPROPFAS", 2);
     memo(t, "TXOBSPROPFAS");

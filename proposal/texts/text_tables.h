@@ -1,13 +1,13 @@
 #pragma once
 
 namespace cot {
-class ClientDataSet;
+class ClientTable;
 
 // Fields of the proposal texts and the observation.
 namespace text_tables {
-void messageFields(ClientDataSet& t);
-void standardTextFields(ClientDataSet& t);
-void checkFields(ClientDataSet& t, bool withText);  // ValidaMsg / ValidaOrdem answers
-void observationFields(ClientDataSet& t);
+void messageFields(ClientTable& t);
+void standardTextFields(ClientTable& t);
+void checkFields(ClientTable& t, bool withText);  // ValidaMsg / ValidaOrdem answers
+void observationFields(ClientTable& t);
 }  // namespace text_tables
 }  // namespace cot

@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
@@ -42,18 +42,18 @@ TextsArea::TextsArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
         s_.dtsPadraoStateChange();
     };
     s_.registerSave(save_.get());
-    ClientDataSet& t = *cdsMensagem;
-    t.beforeEdit = [this](ClientDataSet&) { cdsMensagemBeforeEdit(); };
-    t.afterInsert = [this](ClientDataSet&) { cdsMensagemAfterInsert(); };
-    t.beforePost = [this](ClientDataSet&) { cdsMensagemBeforePost(); };
-    t.afterPost = [this](ClientDataSet&) { cdsMensagemAfterPost(); };
-    t.afterDelete = [this](ClientDataSet&) { save_->send(); };
-    t.afterCancel = [this](ClientDataSet&) { cdsMensagemAfterCancel(); };
+    ClientTable& t = *cdsMensagem;
+    t.beforeEdit = [this](ClientTable&) { cdsMensagemBeforeEdit(); };
+    t.afterInsert = [this](ClientTable&) { cdsMensagemAfterInsert(); };
+    t.beforePost = [this](ClientTable&) { cdsMensagemBeforePost(); };
+    t.afterPost = [this](ClientTable&) { cdsMensagemAfterPost(); };
+    t.afterDelete = [this](ClientTable&) { save_->send(); };
+    t.afterCancel = [this](ClientTable&) { cdsMensagemAfterCancel(); };
 }
 
 TextsArea::~TextsArea() {
-    ClientDataSet& t = *cdsMensagem;
-    for (ClientDataSet::Event* e : {&t.beforeEdit, &t.afterInsert, &t.beforePost, &t.afterPost, &t.afterDelete,
+    ClientTable& t = *cdsMensagem;
+    for (ClientTable::Event* e : {&t.beforeEdit, &t.afterInsert, &t.beforePost, &t.afterPost, &t.afterDelete,
                                     &t.afterCancel})
         *e = nullptr;
 }

@@ -27,7 +27,7 @@ public:
     ~TextsArea() override;
 
     QString name() const override { return QStringLiteral("Texto"); }
-    QList<ClientDataSet*> tables() const override { return {cdsMensagem}; }
+    QList<ClientTable*> tables() const override { return {cdsMensagem}; }
     QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
@@ -61,7 +61,7 @@ public:
     // standard-text dialog adds texts on the server only.
     void reloadShown();
 
-    ClientDataSet *cdsMensagem, *cdsValidaOrdem, *cdsValidaMsg, *cdsPesqMsg;
+    ClientTable *cdsMensagem, *cdsValidaOrdem, *cdsValidaMsg, *cdsPesqMsg;
     DataSource *dtsMensagem, *dtsPesqMsg;
     TGroupBox* grbDescProp = nullptr;
     TDBGrid* dbgDescProp = nullptr;

@@ -1,7 +1,7 @@
 // Checks and events of the proposal texts (cdsMensagem).
 #include <QTextDocumentFragment>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
@@ -40,7 +40,7 @@ void TextsArea::focusField(const QString& field) {
 }
 
 void TextsArea::Vd_Mensagem(bool Obrigatorio) {
-    ClientDataSet& t = *cdsMensagem;
+    ClientTable& t = *cdsMensagem;
     const QString code = t[kCode].asString();
     if (code.trimmed().isEmpty()) {
         if (!Obrigatorio) return;
@@ -55,7 +55,7 @@ void TextsArea::Vd_Mensagem(bool Obrigatorio) {
 }
 
 void TextsArea::Vd_Ordem(bool Obrigatorio) {
-    ClientDataSet& t = *cdsMensagem;
+    ClientTable& t = *cdsMensagem;
     if (t[kOrder].isNull()) {
         if (!Obrigatorio) return;
         focusField(kOrder);
@@ -83,7 +83,7 @@ void TextsArea::cdsMensagemAfterInsert() {
 }
 
 void TextsArea::cdsMensagemBeforePost() {
-    ClientDataSet& t = *cdsMensagem;
+    ClientTable& t = *cdsMensagem;
     const bool inserting = t.state() == DataSetState::Insert;
     if (inserting || t[kOrder].asString() != Cli_cot05000::stOrdemMens) Vd_Ordem(true);
     if (inserting || t[kCode].asString() != Cli_cot05000::stCdMens) Vd_Mensagem(true);

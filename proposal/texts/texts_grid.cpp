@@ -2,7 +2,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/area/decimal_comma.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/texts/texts_area.h"

@@ -1,7 +1,7 @@
 // Regenerating the proposal's texts from the standard texts, bringing back the texts a
 // regeneration replaced, and adding standard texts.
 #include "base/dialogs.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/texts/standard_text_dialog.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
@@ -23,7 +23,7 @@ void TextsArea::sbtRegeraTextoClick() {
     // undo is then the one the user sees.
     save_->send();
     // 2. The server replaces the proposal's texts by the standard texts that apply.
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     const auto value = [&p](const char* field) { return p[QString::fromLatin1(field)].asString(); };
     s_.net().callChecked(QStringLiteral("GerarTextoPadraoProp"),
                          {s_.NR(), s_.VER(), value("IDTIPOPROPFAS"), value("IDIDIOMA"), value("CDPROCOMERCI")});

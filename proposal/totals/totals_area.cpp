@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QLayout>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/format_br.h"
 #include "data/packet.h"
 #include "proposal/proposal_screen.h"
@@ -54,7 +54,7 @@ void TotalsArea::load(const ProposalKey& key) {
     if (totals.isEmpty()) return clear();
     QList<double> figures;
     for (const char* f : kFigures) figures << totals.value(0, QString::fromLatin1(f)).toDouble();
-    const ClientDataSet& p = s_.proposal();
+    const ClientTable& p = s_.proposal();
     const QString contract =
         p.active() && !p.isEmpty() ? p[QStringLiteral("IDTIPOPROPFAS")].asString().trimmed() : QString();
     show(figures, contract);

@@ -19,7 +19,7 @@ namespace {
 class HeaderEndToEnd : public HeaderFixture {};
 
 TEST_F(HeaderEndToEnd, CreateListEditAndDeleteAProposal) {
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     const int listed = t.recordCount();
 
     // New proposal from the list.
@@ -29,17 +29,17 @@ TEST_F(HeaderEndToEnd, CreateListEditAndDeleteAProposal) {
     EXPECT_EQ(screen->area<HeaderController>().dbeVersao->text(), "01");
 
     // Client by its lookup, reference typed, contact and product by their lookups.
-    dialogs.expectPick([](ClientDataSet& list) { return list.locate("NRINSJURCLIE", kAlfa); });
+    dialogs.expectPick([](ClientTable& list) { return list.locate("NRINSJURCLIE", kAlfa); });
     click(*screen, "btnPesqCliPros");
     EXPECT_EQ(t["NOME"].asString(), "Alfa Sistemas");
     EXPECT_EQ(t["NRMESREAJPROP"].asString(), "03");
     type(*screen, "dbeDsReferencia", "Proposta de ponta a ponta");
-    dialogs.expectPick([](ClientDataSet& list) { return list.locate("NRCONTATO", "0000000001"); });
+    dialogs.expectPick([](ClientTable& list) { return list.locate("NRCONTATO", "0000000001"); });
     click(*screen, "btnPesqContato");
     EXPECT_EQ(t["DSREFECONT"].asString(), "Ana Paula - Compras Alfa");
-    dialogs.expectPick([](ClientDataSet& list) { return list.locate("CDPROCOMERCI", "FOLHA"); });
+    dialogs.expectPick([](ClientTable& list) { return list.locate("CDPROCOMERCI", "FOLHA"); });
     click(*screen, "btnPesqProdComer");
-    dialogs.expectPick([](ClientDataSet& list) { return list.locate("CDINTECLIE", "02"); });
+    dialogs.expectPick([](ClientTable& list) { return list.locate("CDINTECLIE", "02"); });
     click(*screen, "btnPesqInterLoc");
     EXPECT_EQ(t["NMINTECLIE"].asString(), "Débora Martins");
     ASSERT_TRUE(focus(*screen, "rbtLuManut"));
@@ -90,7 +90,7 @@ TEST_F(HeaderEndToEnd, CreateListEditAndDeleteAProposal) {
 TEST_F(HeaderEndToEnd, PictureOfTheHeaderForm) {
     const QString path = qEnvironmentVariable("COT_HEADER_SCREENSHOT");
     if (path.isEmpty()) GTEST_SKIP() << "COT_HEADER_SCREENSHOT not set";
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     screen->pgcPadrao->setActivePage(screen->pages().tshProposta);
     screen->pgcPadraoChange();

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QVariantMap>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
@@ -58,7 +58,7 @@ protected:
 
     // A complete request for a client (or prospect) of the demo data.
     void fillRequest(const QString& document, bool prospect = false) {
-        ClientDataSet& t = screen->proposal();
+        ClientTable& t = screen->proposal();
         if (prospect) t["IDCLIENPROSP"].setAsString("P");
         t["NRINSJURCLIE"].setAsString(document);
         t["DSREFEPROPOSFAS"].setAsString(QStringLiteral("Teste de cabeçalho"));
@@ -67,7 +67,7 @@ protected:
 
     // Turns the current row into a proposal with index 1 alone (100%).
     void makeProposal() {
-        ClientDataSet& t = screen->proposal();
+        ClientTable& t = screen->proposal();
         t["IDSOLPROPFAS"].setAsString("N");
         t["CDINDICE1"].setAsString("0001");
         t["CDTPINDICE1"].setAsString("M");

@@ -3,7 +3,7 @@
 // tests of the module: helpers to move in the list and to reach pages as the user does.
 #include <QApplication>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/filter_dialog.h"
 #include "module/module_factories.h"
 #include "proposal/cli_cot05000.h"
@@ -47,9 +47,9 @@ protected:
 
     QStringList listNumbers() const {
         QStringList out;
-        ClientDataSet& t = screen->proposal();
+        ClientTable& t = screen->proposal();
         for (int r = 0; r < t.rowCount(); ++r) {
-            ClientDataSet::RowView view(t, r);
+            ClientTable::RowView view(t, r);
             out << QString::number(t[QStringLiteral("NRPROPOSFAS")].asString().toLongLong()) + u'/' +
                        t[QStringLiteral("NRVERPROPFAS")].asString();
         }

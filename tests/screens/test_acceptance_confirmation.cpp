@@ -4,7 +4,7 @@
 
 #include "approval/confirmation/conf_aceite.h"
 #include "base/errors.h"
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "services/load_bpl.h"
 #include "support/screen_fixture.h"
 #include "ui/db_grid.h"
@@ -51,7 +51,7 @@ protected:
             "frmConfAceite");
     }
 
-    ClientDataSet lines{QStringLiteral("cdsLinhaProduto")};
+    ClientTable lines{QStringLiteral("cdsLinhaProduto")};
     QString shownText;
     double shownTotal = -1;
     int shownRows = -1, shownColumns = -1;

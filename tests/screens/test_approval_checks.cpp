@@ -100,7 +100,7 @@ TEST_F(ApprovalLaunch, ARequestNeverReachesTheOtherChecks) {
 
 TEST_F(ApprovalLaunch, ARecordBeingTypedIsNeverReadOver) {
     open(2);
-    ClientDataSet& lines = *screen->area<ProductLineArea>().cdsLinProd;
+    ClientTable& lines = *screen->area<ProductLineArea>().cdsLinProd;
     ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
     ASSERT_EQ(lines.state(), DataSetState::Edit);

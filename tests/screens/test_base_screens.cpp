@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "screens/dados_ger_rel.h"
 #include "screens/filtro_padrao.h"
@@ -30,8 +30,8 @@ using namespace cot::testing;
 
 namespace {
 
-std::unique_ptr<ClientDataSet> table(const QString& name, const QStringList& codes) {
-    auto t = std::make_unique<ClientDataSet>(name);
+std::unique_ptr<ClientTable> table(const QString& name, const QStringList& codes) {
+    auto t = std::make_unique<ClientTable>(name);
     Packet p;
     p.fields = {{"CODIGO", FieldType::String, 6}, {"NOME", FieldType::String, 30}};
     for (const QString& c : codes) p.rows << QVariantList{c, "Nome " + c};
@@ -57,7 +57,7 @@ public:
         setActiveTable(cdsProposta.get());
         setNavigatorCaption(cdsProposta.get(), "NOME");
     }
-    std::unique_ptr<ClientDataSet> cdsProposta, cdsItem;
+    std::unique_ptr<ClientTable> cdsProposta, cdsItem;
     DataSource* dtsItem;
     TDBGrid* dbgItem;
 };

@@ -4,7 +4,7 @@
 
 #include <QVBoxLayout>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "base/errors.h"
 #include "support/screen_widgets.h"
@@ -23,7 +23,7 @@ using namespace cot::testing;
 namespace {
 
 struct Proposal {
-    ClientDataSet table{"cdsProposta"};
+    ClientTable table{"cdsProposta"};
     DataSource source{"dtsProposta"};
 
     Proposal() {

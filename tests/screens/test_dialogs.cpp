@@ -10,7 +10,7 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "support/scripted_dialogs.h"
 #include "support/scripted_modal_runner.h"
@@ -30,8 +30,8 @@ using namespace cot::testing;
 namespace {
 
 // Clients: code, name and a hidden document number; the current row is the first.
-std::unique_ptr<ClientDataSet> clients(const QList<QStringList>& rows) {
-    auto table = std::make_unique<ClientDataSet>("cdsCliente");
+std::unique_ptr<ClientTable> clients(const QList<QStringList>& rows) {
+    auto table = std::make_unique<ClientTable>("cdsCliente");
     Packet p;
     p.fields = {{"CDCLIENTE", FieldType::String, 6}, {"NMCLIENTE", FieldType::String, 30},
                 {"NRINSJURCLIE", FieldType::String, 20}};
@@ -195,7 +195,7 @@ TEST(HostSearches, EmptyTablesShowTheEmptyListTextWithoutOpeningAList) {
     source.setDataSet(filled.get());
     dialogs.expectPickMany("'000002'");
     EXPECT_EQ(Pesqlista::PesquisaLista(source, "CDCLIENTE|Cliente|Não há Cliente cadastrado."), "'000002'");
-    dialogs.expectPick([](ClientDataSet& t) { return t.locate("CDCLIENTE", "000002"); });
+    dialogs.expectPick([](ClientTable& t) { return t.locate("CDCLIENTE", "000002"); });
     EXPECT_TRUE(Pesquisa::Pesquisar_Plus(source, "Cliente|vazio"));
     EXPECT_EQ(filled->fieldByName("NMCLIENTE").asString(), "Beta Comércio");
     EXPECT_EQ(dialogs.shown().back().text, "Cliente");
@@ -262,9 +262,9 @@ TEST(LookupButton, RunsBeforeSearchPicksThenRunsAfterOnlyWhenARowWasChosen) {
     };
     button.onAfterPesq = [&] { events << "after:" + table->fieldByName("CDCLIENTE").asString(); };
 
-    dialogs.expectPick([](ClientDataSet& t) { return t.locate("NMCLIENTE", "Gama Serviços"); });
+    dialogs.expectPick([](ClientTable& t) { return t.locate("NMCLIENTE", "Gama Serviços"); });
     button.click();
-    dialogs.expectPick([](ClientDataSet&) { return false; });
+    dialogs.expectPick([](ClientTable&) { return false; });
     button.click();
     EXPECT_EQ(events, (QStringList{"before", "after:O'B", "before"}));
 

@@ -178,7 +178,7 @@ TEST_F(ProposalFilter, ReloadKeepsTheCurrentProposalAndAnEmptyListClosesTheChild
                                static_cast<ProposalArea*>(&screen->area<LineInstallmentsArea>()),
                                static_cast<ProposalArea*>(&screen->area<ServicesArea>()),
                                static_cast<ProposalArea*>(&screen->area<TextsArea>())})
-        for (ClientDataSet* t : area->tables())
+        for (ClientTable* t : area->tables())
         EXPECT_FALSE(t->active()) << t->name().toStdString();
 }
 

@@ -7,7 +7,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "base/errors.h"
 #include "support/screen_widgets.h"
@@ -24,7 +24,7 @@ namespace {
 struct Installments {
     // The application must exist before the first widget member.
     struct App { App() { ensureApplication(); } } app;
-    ClientDataSet table{"cdsVenc_Valor"};
+    ClientTable table{"cdsVenc_Valor"};
     DataSource source{"dtsVenc_Valor"};
     QWidget window;
     TDBGrid* grid;
@@ -100,7 +100,7 @@ TEST(Grid, RowsFollowTheTableAndTheCursorBothWays) {
 
     // Reading rows for display never moves the cursor nor runs scroll events.
     int scrolls = 0;
-    t.table.afterScroll = [&](ClientDataSet&) { ++scrolls; };
+    t.table.afterScroll = [&](ClientTable&) { ++scrolls; };
     t.table.first();
     scrolls = 0;
     for (int r = 0; r < 3; ++r) t.cell(r, 2);
@@ -278,7 +278,7 @@ TEST(Grid, CustomDrawingReadsTheDrawnRow) {
 
 TEST(Grid, ManyRowsAreNotCopied) {
     ensureApplication();
-    ClientDataSet table("cdsGrande");
+    ClientTable table("cdsGrande");
     Packet p;
     p.fields = {{"CODIGO", FieldType::Integer, 0}, {"NOME", FieldType::String, 30}};
     for (int i = 0; i < 20000; ++i) p.rows << QVariantList{i, QString("Nome %1").arg(i)};

@@ -2,7 +2,7 @@
 // every code of the demo data typed into its field through real key presses.
 #include <gtest/gtest.h>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/readjustment/readjustment_controller.h"
@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_F(HeaderMends, AnInterlocutorTypedAndConfirmedWithoutLeavingTheFieldIsChecked) {
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     const QVariant before = storedRow(seedNumber(2), "01").value("CDINTECLIE");
     editOnForm();
@@ -66,7 +66,7 @@ TEST_F(HeaderMends, AnInterlocutorTypedAndConfirmedWithoutLeavingTheFieldIsCheck
 TEST_F(HeaderMends, AProspectsInterlocutorIsCheckedAgainstTheProspectAtPost) {
     startNewProposal();
     fillRequest(kDelta, /*prospect=*/true);
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     t["CODIGOINTER"].setAsString("2");  // the prospect has 01 only
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"Interlocutor não cadastrado."});

@@ -4,7 +4,7 @@
 
 #include <QLabel>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "module/module_factories.h"
 #include "proposal/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
@@ -32,7 +32,7 @@ class HeaderPost : public HeaderFixture {};
 
 TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
     startNewProposal();
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     ASSERT_EQ(t.state(), DataSetState::Insert);
     const QString number = t["NRPROPOSFAS"].asString();
     EXPECT_EQ(number.size(), 20);
@@ -60,7 +60,7 @@ TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
 TEST_F(HeaderPost, ValidityOnTheRegistrationDayPassesOneDayEarlierDoesNot) {
     startNewProposal();
     fillRequest(kAlfa);
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     t["DTVALPROPFAS"].setAsDateTime(QDateTime(QDate(2026, 12, 5), QTime()));
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"Data de cadastro da proposta não pode ser maior que a data de validade."});
@@ -83,7 +83,7 @@ TEST_F(HeaderPost, ValidityOnTheRegistrationDayPassesOneDayEarlierDoesNot) {
 
 TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
     startNewProposal();
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     // Nothing typed: the client is asked for first.
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors().value(0), "Cliente deve ser informado");
@@ -121,7 +121,7 @@ TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
 }
 
 TEST_F(HeaderPost, AChangedVersionThatExistsIsRefused) {
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(6), "03"}));
     editOnForm();
     t["NRVERPROPFAS"].setAsString("02");
@@ -168,7 +168,7 @@ TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
 }
 
 TEST_F(HeaderPost, CancelDropsPendingChangesAndDeleteReachesTheServer) {
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     const QString before = t["DSREFEPROPOSFAS"].asString();
     editOnForm();
@@ -189,7 +189,7 @@ TEST_F(HeaderPost, CancelDropsPendingChangesAndDeleteReachesTheServer) {
 TEST_F(HeaderPost, AFailedSaveKeepsTheChangeToSendAgain) {
     startNewProposal();
     fillRequest(kAlfa);
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     // Number and version of a stored proposal: the server refuses the insert.
     t["NRPROPOSFAS"].setAsString(seedNumber(6));
     EXPECT_FALSE(post());
@@ -210,7 +210,7 @@ TEST_F(HeaderPost, AFailedSaveKeepsTheChangeToSendAgain) {
 }
 
 TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     screen->pgcPadrao->setActivePage(screen->pages().tshProposta);
     screen->pgcPadraoChange();  // loads the product lines
@@ -221,7 +221,7 @@ TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
         if (auto* label = w.findChild<QLabel*>("lblMensagem")) listed = label->text();
     }, "frmCOT00900");
     ASSERT_TRUE(focus(*screen, "dbeCdProdComer"));
-    dialogs.expectPick([](ClientDataSet& list) { return list.locate("CDPROCOMERCI", "FOLHA"); });
+    dialogs.expectPick([](ClientTable& list) { return list.locate("CDPROCOMERCI", "FOLHA"); });
     click(*screen, "btnPesqProdComer");
     EXPECT_EQ(t["NMPROCOMERCI"].asString(), "Folha de Pagamento");
     focus(*screen, "dbeDsReferencia");  // leaving the code checks the lines' systems
@@ -233,7 +233,7 @@ TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
 }
 
 TEST_F(HeaderPost, ATypedInterlocutorMustBelongToTheParty) {
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     editOnForm();
     ASSERT_TRUE(focus(*screen, "dbeCdInterLoc"));

@@ -25,7 +25,7 @@ protected:
         fillRequest(kAlfa);
         screen->proposal().fieldByName("IDSOLPROPFAS").setAsString("N");
         makeProposal();
-        ClientDataSet& t = screen->proposal();
+        ClientTable& t = screen->proposal();
         t["VRPEINCIND1"].setAsFloat(percent1);
         if (percent1 < 100) {
             t["CDINDICE2"].setAsString("0002");
@@ -53,7 +53,7 @@ TEST_F(HeaderReadjustment, ARequestSkipsEveryReadjustmentCheck) {
 TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
     // 100 alone: index 2 is cleared and not asked for.
     newProposal(100, QVariant());
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     t["CDINDICE2"].setAsString("0002");
     ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
     QVariantMap row = storedRow(t["NRPROPOSFAS"].asString(), "01");
@@ -95,7 +95,7 @@ TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
 
 TEST_F(HeaderReadjustment, TheSameIndexTwiceIsRefusedOnlyWhileIndexTwoIsInUse) {
     newProposal(60, 40.0);
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     t["CDINDICE2"].setAsString("0001");
     Cli_cot05000::boTestaPerc1 = true;
     EXPECT_THROW(r().Vd_TpIndiceReaj2(false), Abort);
@@ -121,7 +121,7 @@ TEST_F(HeaderReadjustment, TheSameIndexTwiceIsRefusedOnlyWhileIndexTwoIsInUse) {
 
 TEST_F(HeaderReadjustment, PercentageOneOfAHundredTakesIndexTwoOutOfUse) {
     newProposal(60, 40.0);
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     t["VRPEINCIND1"].setAsFloat(100);
     r().Controla_Faturamento();
     EXPECT_FALSE(Cli_cot05000::boTestaPerc1);
@@ -134,7 +134,7 @@ TEST_F(HeaderReadjustment, PercentageOneOfAHundredTakesIndexTwoOutOfUse) {
     EXPECT_EQ(r().dbeInd2->color(), ControlColor::InfoBk);
     // The index-2 lookup puts it in use too.
     Cli_cot05000::boTestaPerc1 = false;
-    dialogs.expectPick([](ClientDataSet& list) { return list.locate("CDINDICE;CDTPINDICE", {"0003", "M"}); });
+    dialogs.expectPick([](ClientTable& list) { return list.locate("CDINDICE;CDTPINDICE", {"0003", "M"}); });
     ASSERT_TRUE(r().btnPesqInd2->pesquisar());
     EXPECT_TRUE(Cli_cot05000::boTestaPerc1);
     EXPECT_EQ(t["CDINDICE2"].asString(), "0003");
@@ -143,7 +143,7 @@ TEST_F(HeaderReadjustment, PercentageOneOfAHundredTakesIndexTwoOutOfUse) {
 
 TEST_F(HeaderReadjustment, PercentagesTakeOnlyDigitsAndAPoint) {
     newProposal(100, QVariant());
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     t["VRPEINCIND1"].clear();
     type(*screen, "dbePercent1", "6a0,x5.5-");
     EXPECT_EQ(r().dbePercent1->text(), "605.5");
@@ -157,7 +157,7 @@ TEST_F(HeaderReadjustment, PercentagesTakeOnlyDigitsAndAPoint) {
 
 TEST_F(HeaderReadjustment, MonthAndKindAreShownAsWords) {
     startNewProposal();
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     Field& month = t["NRMESREAJPROP"];
     month.setAsString("07");
     EXPECT_EQ(month.displayText(), "Julho");
@@ -199,7 +199,7 @@ TEST_F(HeaderReadjustment, MonthAndKindAreShownAsWords) {
 
 TEST_F(HeaderReadjustment, AClientWithoutReadjustmentMonthBlocksAProposal) {
     startNewProposal();
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     // A request for that client is fine.
     type(*screen, "dbeCdCliPros", kKappa);
     ASSERT_TRUE(focus(*screen, "dbeDsReferencia"));
@@ -231,7 +231,7 @@ TEST_F(HeaderReadjustment, AClientWithoutReadjustmentMonthBlocksAProposal) {
 }
 
 TEST_F(HeaderReadjustment, TypingAHundredOnAStoredProposalDropsIndexTwoOnTheServer) {
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(9), "01"}));
     ASSERT_EQ(storedRow(seedNumber(9), "01").value("IDPERVALOR2").toString(), "P");
     editOnForm();
@@ -250,7 +250,7 @@ TEST_F(HeaderReadjustment, TypingAHundredOnAStoredProposalDropsIndexTwoOnTheServ
 }
 
 TEST_F(HeaderReadjustment, RequestAndProposalChoice) {
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     // A stored proposal cannot go back to being a request.
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     editOnForm();

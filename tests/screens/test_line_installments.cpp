@@ -39,14 +39,14 @@ protected:
     };
 
     LineInstallmentsArea& area() { return screen->area<LineInstallmentsArea>(); }
-    ClientDataSet& schedule() { return *area().cdsVenc_Valor; }
+    ClientTable& schedule() { return *area().cdsVenc_Valor; }
 
     // Proposal 2's line form on the line `code`, recording every call the screen makes.
     void openLine(const QString& code) {
         openScreen();
         ASSERT_TRUE(select(2));
         ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
-        ClientDataSet& lines = *screen->area<ProductLineArea>().cdsLinProd;
+        ClientTable& lines = *screen->area<ProductLineArea>().cdsLinProd;
         ASSERT_TRUE(runHandler([&] {
             ASSERT_TRUE(lines.locate(QStringLiteral("CDLINPPROPINFOR"), code));
             area().loadForCurrentLine();
@@ -89,8 +89,8 @@ protected:
     }
 
     // Changes the current row of the schedule as a user would, through the table.
-    bool change(int row, const std::function<void(ClientDataSet&)>& set) {
-        ClientDataSet& s = schedule();
+    bool change(int row, const std::function<void(ClientTable&)>& set) {
+        ClientTable& s = schedule();
         return runHandler([&] {
             s.setRecNo(row);
             s.edit();
@@ -191,7 +191,7 @@ TEST_F(LineInstallments, AScheduleThatDoesNotAddUpIsRefusedAndStaysPending) {
     ASSERT_TRUE(focusWidget(*area().dbgVencimento));
     EXPECT_EQ(screen->activeTable(), &schedule());
     const qint64 before = sum(stored(3));
-    ASSERT_TRUE(change(2, [](ClientDataSet& s) { s["VRVELUSOPEDP"].setAsFloat(s["VRVELUSOPEDP"].asFloat() + 10); }));
+    ASSERT_TRUE(change(2, [](ClientTable& s) { s["VRVELUSOPEDP"].setAsFloat(s["VRVELUSOPEDP"].asFloat() + 10); }));
     ASSERT_EQ(schedule().changeCount(), 1);
 
     EXPECT_FALSE(runHandler([&] { screen->sbtConfirmarClick(); }));
@@ -218,9 +218,9 @@ TEST_F(LineInstallments, AScheduleThatDoesNotAddUpIsRefusedAndStaysPending) {
 
 TEST_F(LineInstallments, DueDatesAreCheckedAgainstTheLineAndTheProposal) {
     openLine("2001");
-    ClientDataSet& s = schedule();
+    ClientTable& s = schedule();
     const auto due = [](const QDate& d) {
-        return [d](ClientDataSet& t) { t["DTVELUSOPEDP"].setAsDateTime(QDateTime(d, QTime(0, 0))); };
+        return [d](ClientTable& t) { t["DTVELUSOPEDP"].setAsDateTime(QDateTime(d, QTime(0, 0))); };
     };
     // A day the line already has on the server.
     EXPECT_FALSE(change(2, due(day(26, 12, 2026))));
@@ -326,13 +326,13 @@ TEST_F(LineInstallments, TheResplitKeepsSharesAndAddsUpToTheNewTotal) {
     testServer().db().exec("UPDATE LINPPROP SET VRDESLICUSOPROP = 33.33 WHERE NRPROPOSFAS = :N AND CDLINPPROP = :L",
                            {{"N", number(2)}, {"L", number(3)}});
     openLine("2001");
-    ASSERT_TRUE(change(2, [](ClientDataSet& s) { s["VRVELUSOPEDP"].setAsFloat(4000); }));
+    ASSERT_TRUE(change(2, [](ClientTable& s) { s["VRVELUSOPEDP"].setAsFloat(4000); }));
     ASSERT_TRUE(runHandler([&] { area().Rateia_Vencimento(false); }));
-    ClientDataSet& s = schedule();
+    ClientTable& s = schedule();
     qint64 total = 0;
     std::vector<qint64> values;
     for (int r = 0; r < s.rowCount(); ++r) {
-        ClientDataSet::RowView view(s, r);
+        ClientTable::RowView view(s, r);
         const double v = s["VRVELUSOPEDP"].asFloat();
         EXPECT_DOUBLE_EQ(v, cents(v) / 100.0) << "whole cents";
         values.push_back(cents(v));
@@ -343,7 +343,7 @@ TEST_F(LineInstallments, TheResplitKeepsSharesAndAddsUpToTheNewTotal) {
     EXPECT_TRUE(area().Vd_Valor(false));
 
     // A schedule of zeros has no shares: split equally, the cents left on the first.
-    for (int r = 1; r <= 4; ++r) ASSERT_TRUE(change(r, [](ClientDataSet& t) { t["VRVELUSOPEDP"].setAsFloat(0); }));
+    for (int r = 1; r <= 4; ++r) ASSERT_TRUE(change(r, [](ClientTable& t) { t["VRVELUSOPEDP"].setAsFloat(0); }));
     ASSERT_TRUE(runHandler([&] { area().Rateia_Vencimento(false); }));
     s.first();
     EXPECT_EQ(cents(s["VRVELUSOPEDP"].asFloat()), 245294);
@@ -364,7 +364,7 @@ TEST_F(LineInstallments, TheFirstInstallmentOfALineWaitsForConfirmaVenc) {
     EXPECT_EQ(cents(schedule()["VRVELUSOPEDP"].asFloat()), 130100);
     EXPECT_EQ(callsOf("SetVencimento"), 0);
     // A single installment is the total, whatever was typed.
-    ASSERT_TRUE(change(1, [](ClientDataSet& s) { s["VRVELUSOPEDP"].setAsFloat(1000); }));
+    ASSERT_TRUE(change(1, [](ClientTable& s) { s["VRVELUSOPEDP"].setAsFloat(1000); }));
     ASSERT_TRUE(runHandler([&] { area().Confirma_Venc(); }));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     ASSERT_EQ(stored(4).size(), 1);

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QTableView>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "base/errors.h"
 #include "services/load_bpl.h"
 #include "support/screen_fixture.h"
@@ -31,7 +31,7 @@ QString errorOf(const std::function<void()>& call) {
 }  // namespace
 
 TEST_F(LoadBplTest, ListModuleShowsTheVisibleFieldsOfTheTableUnderTheMessage) {
-    ClientDataSet systems("cdsValidaSistProd");
+    ClientTable systems("cdsValidaSistProd");
     Packet p;
     p.fields = {{"SGSISTEMA", FieldType::String, 3}, {"NMSISTEMA", FieldType::String, 40}, {"IDTECNOSIST", FieldType::String, 3}};
     p.rows = {{"FAT", "Faturamento", "WEB"}, {"EST", "Estoque", "WEB"}};

@@ -24,7 +24,7 @@ namespace {
 class ProductLines : public ProposalFixture {
 protected:
     ProductLineArea& lines() { return screen->area<ProductLineArea>(); }
-    ClientDataSet& line() { return *lines().cdsLinProd; }
+    ClientTable& line() { return *lines().cdsLinProd; }
     Field& f(const char* name) { return line()[QString::fromLatin1(name)]; }
 
     // Proposal n (version 01) on the line form.

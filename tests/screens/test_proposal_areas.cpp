@@ -27,7 +27,7 @@ protected:
         QObject* inner = nullptr;
         QObject* innerLines = nullptr;
         QObject* innerServices = nullptr;
-        ClientDataSet* active = nullptr;
+        ClientTable* active = nullptr;
         DataSetState state = DataSetState::Inactive;
         int changes = 0;
         int dialogsShown = 0;
@@ -110,7 +110,7 @@ TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
             arrive();
             // Questions and dialogs are answered No / Cancel, so nothing is destroyed.
             if (action.name.endsWith(QLatin1String("Procurar")))
-                dialogs.expectFind([](ClientDataSet&) { return false; });
+                dialogs.expectFind([](ClientTable&) { return false; });
             else if (action.name.endsWith(QLatin1String("Excluir")) || action.name.endsWith(QLatin1String("Cancelar")) ||
                      action.name.endsWith(QLatin1String("RegeraTexto")))
                 dialogs.expectConfirm(false);
@@ -154,7 +154,7 @@ TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirm
     openScreen();
     ASSERT_TRUE(select(1));
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ClientDataSet& obs = *screen->area<ObservationArea>().cdsObs;
+    ClientTable& obs = *screen->area<ObservationArea>().cdsObs;
     ASSERT_EQ(obs.recordCount(), 1);
     const QString original = obs["TXOBSPROPFAS"].asString();
 
@@ -197,7 +197,7 @@ TEST_F(ProposalAreas, CancelGivesUpARefusedChangeAndShowsTheServersRows) {
     openScreen();
     ASSERT_TRUE(select(1));
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ClientDataSet& obs = *screen->area<ObservationArea>().cdsObs;
+    ClientTable& obs = *screen->area<ObservationArea>().cdsObs;
     const QString original = obs["TXOBSPROPFAS"].asString();
     testServer().db().exec(QStringLiteral("DELETE FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", number(1)}});
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
@@ -215,7 +215,7 @@ TEST_F(ProposalAreas, AnEmptiedObservationIsRemovedAndANewOneIsInserted) {
     openScreen();
     ASSERT_TRUE(select(2));
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ClientDataSet& obs = *screen->area<ObservationArea>().cdsObs;
+    ClientTable& obs = *screen->area<ObservationArea>().cdsObs;
     const auto rows = [&] {
         return testServer().db().scalar(QStringLiteral("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"),
                                         {{"N", number(2)}}).toInt();

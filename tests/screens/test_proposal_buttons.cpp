@@ -26,7 +26,7 @@ protected:
     // Moves the second and third installments to one new day: the server has nothing on
     // it, so each edit passes its own check, and only the schedule as a whole repeats it.
     void repeatFirstDate() {
-        ClientDataSet& s = *screen->area<LineInstallmentsArea>().cdsVenc_Valor;
+        ClientTable& s = *screen->area<LineInstallmentsArea>().cdsVenc_Valor;
         s.first();
         const QDateTime day = s["DTVELUSOPEDP"].asDateTime().addDays(3);
         for (int i = 0; i < 2; ++i) {
@@ -56,7 +56,7 @@ TEST_F(ProposalButtons, DistinctDueDatesLetTheConfirmationThrough) {
     openSchedule();
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    ClientDataSet& obs = *screen->area<ObservationArea>().cdsObs;
+    ClientTable& obs = *screen->area<ObservationArea>().cdsObs;
     obs["TXOBSPROPFAS"].setAsString("<p>Entrega em duas etapas.</p>");
     EXPECT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();

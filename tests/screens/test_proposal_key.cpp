@@ -37,7 +37,7 @@ TEST(ProposalKey, NumbersAndVersionsOfTheRightShapeOnly) {
 }
 
 TEST(ProposalKey, SumsTakeTheRowsOfExactlyTheKeyWithoutMovingTheCursor) {
-    ClientDataSet t;
+    ClientTable t;
     t.setData(Packet{{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
                       {"VRTOTAL", FieldType::Float, 0}, {"VRMENSAL", FieldType::Float, 0}},
                      {{"2", "01", 1.0, 10.0},
@@ -67,7 +67,7 @@ TEST_F(KeysAsData, SimulationTotalsTakeOnlyTheCurrentSimulationsKey) {
     ASSERT_TRUE(select(2));
     ASSERT_TRUE(menu(screen->menus().mnuSimulacao));
     SimulationArea& sims = screen->area<SimulationArea>();
-    ClientDataSet& t = *sims.cdsSimulacao;
+    ClientTable& t = *sims.cdsSimulacao;
     Packet p = t.data();
     ASSERT_EQ(p.rows.size(), 2);
     const int nr = p.indexOf("NRPROPOSFAS"), licence = p.indexOf("VRTOTALICENCUSO"), monthly = p.indexOf("VRTOTAMENSALIDA");

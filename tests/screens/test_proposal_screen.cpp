@@ -90,7 +90,7 @@ TEST_F(ProposalScreen, AScreenThatCannotReadItsListIsNotCreated) {
 
 TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
     openScreen();
-    for (ClientDataSet* t : {screen->area<ProductLineArea>().cdsLinProd, screen->area<LineInstallmentsArea>().cdsVenc_Valor, screen->area<LineSystemsArea>().cdsSistLinhaProd, screen->area<TextsArea>().cdsMensagem,
+    for (ClientTable* t : {screen->area<ProductLineArea>().cdsLinProd, screen->area<LineInstallmentsArea>().cdsVenc_Valor, screen->area<LineSystemsArea>().cdsSistLinhaProd, screen->area<TextsArea>().cdsMensagem,
                              screen->area<ServicesArea>().cdsServico, screen->area<ObservationArea>().cdsObs, screen->area<SimulationArea>().cdsSimulacao, screen->area<SimulationProductsArea>().cdsProdSimulaLinp,
                              screen->area<ServiceInstallmentsArea>().cdsVencServ, screen->area<ProductLineArea>().cdsSistema,
                              screen->area<ServicesArea>().cdsTipoServObr}) {
@@ -102,7 +102,7 @@ TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
     EXPECT_FALSE(screen->paramPerc().isEmpty());
 
     ASSERT_TRUE(select(5));
-    ClientDataSet& p = screen->proposal();
+    ClientTable& p = screen->proposal();
     EXPECT_EQ(p["IDSOLPROPFAS"].displayText(), "Solicitação");
     EXPECT_EQ(p["IDTIPOPROPFAS"].displayText(), "Serviço");
     EXPECT_EQ(p["IDCLIENPROSP"].displayText(), "Cliente");
@@ -250,7 +250,7 @@ TEST_F(ProposalScreen, MovingOnTheTextsPageReloadsOnlyTheTextsAndKeepsTheCurrent
     openScreen();
     ASSERT_TRUE(select(1));
     ASSERT_TRUE(menu(screen->menus().mnuTexto));
-    ClientDataSet& texts = *screen->area<TextsArea>().cdsMensagem;
+    ClientTable& texts = *screen->area<TextsArea>().cdsMensagem;
     ASSERT_GE(texts.recordCount(), 2);
     texts.setRecNo(2);
     const QString code = texts["CDTXTPROPFAS"].asString();
@@ -278,7 +278,7 @@ TEST_F(ProposalScreen, ClosingWithAnEditUnderWayAsksFirst) {
     ASSERT_TRUE(select(1));
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    ClientDataSet& obs = *screen->area<ObservationArea>().cdsObs;
+    ClientTable& obs = *screen->area<ObservationArea>().cdsObs;
     obs["TXOBSPROPFAS"].setAsString("<p>Entrega em duas etapas.</p>");
     const auto stored = [&] {
         return testServer().db().scalar("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = :NR",

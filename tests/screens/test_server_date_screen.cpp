@@ -3,7 +3,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "dialogs/filter_criteria.h"
 #include "proposal/proposal_list_status.h"
 #include "proposal/proposal_screen.h"
@@ -69,7 +69,7 @@ TEST_F(ServerDateScreen, ANewProposalIsDatedByTheServersDayAndTheClockKeepsRunni
     EXPECT_LT(qAbs(first.secsTo(QDateTime(kServerDay, QTime(9, 0)))), 5);
 
     startNewProposal();
-    ClientDataSet& t = screen->proposal();
+    ClientTable& t = screen->proposal();
     EXPECT_EQ(t["DTPROPOSFAS"].asDateTime().date(), kServerDay);
     EXPECT_EQ(t["DTVALPROPFAS"].asDateTime().date(), kServerDay.addDays(30)) << "the validity default";
     // No second reading: the time runs on from the first one by the local counter.
@@ -81,11 +81,11 @@ TEST_F(ServerDateScreen, TheListsExpiryStatusesAgreeWithTheServersFilterOnTheSer
     const QSet<QString> expired = listedByTheServer({false, true, false, false});
     const QSet<QString> expiring = listedByTheServer({false, false, false, true});
     const QSet<QString> valid = listedByTheServer({false, false, true, false});
-    ClientDataSet& list = screen->proposal();
+    ClientTable& list = screen->proposal();
     ASSERT_GT(list.rowCount(), 0);
     int moved = 0;
     for (int r = 0; r < list.rowCount(); ++r) {
-        ClientDataSet::RowView view(list, r);
+        ClientTable::RowView view(list, r);
         const QString key = list["NRPROPOSFAS"].asString() + u'/' + list["NRVERPROPFAS"].asString();
         const QDateTime accepted = list["DTACEPROPFAS"].asDateTime();
         const QDateTime validUntil = list["DTVALPROPFAS"].asDateTime();

@@ -42,7 +42,7 @@ protected:
 
     ServiceInstallmentsArea& area() { return screen->area<ServiceInstallmentsArea>(); }
     ServicesArea& servicesArea() { return screen->area<ServicesArea>(); }
-    ClientDataSet& schedule() { return *area().cdsVencServ; }
+    ClientTable& schedule() { return *area().cdsVencServ; }
 
     void openPackage(int n = 2) {
         openScreen();
@@ -85,8 +85,8 @@ protected:
             QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N").arg(QLatin1String(column)),
             {{"N", number(n)}});
     }
-    bool change(int row, const std::function<void(ClientDataSet&)>& set) {
-        ClientDataSet& s = schedule();
+    bool change(int row, const std::function<void(ClientTable&)>& set) {
+        ClientTable& s = schedule();
         return runHandler([&] {
             s.setRecNo(row);
             s.edit();
@@ -172,7 +172,7 @@ TEST_F(ServiceInstallments, TheGeneratorRefusesBeforeTouchingTheSchedule) {
 TEST_F(ServiceInstallments, AScheduleThatDoesNotAddUpIsRefusedAndStaysPending) {
     openPackage();
     ASSERT_TRUE(focusWidget(*area().dbgVencPacote));
-    ASSERT_TRUE(change(2, [](ClientDataSet& s) { s["VRVENCSERVPROP"].setAsFloat(s["VRVENCSERVPROP"].asFloat() + 10); }));
+    ASSERT_TRUE(change(2, [](ClientTable& s) { s["VRVENCSERVPROP"].setAsFloat(s["VRVENCSERVPROP"].asFloat() + 10); }));
     EXPECT_FALSE(runHandler([&] { screen->sbtConfirmarClick(); }));
     EXPECT_EQ(dialogs.errors(), QStringList{kPackageTotal.arg("7728,00")});
     EXPECT_EQ(callsOf("SetVencServ"), 0);
@@ -189,9 +189,9 @@ TEST_F(ServiceInstallments, AScheduleThatDoesNotAddUpIsRefusedAndStaysPending) {
 
 TEST_F(ServiceInstallments, DueDatesAreCheckedAgainstTheProposalAndEachOther) {
     openPackage();
-    ClientDataSet& s = schedule();
+    ClientTable& s = schedule();
     const auto due = [](const QDate& d) {
-        return [d](ClientDataSet& t) { t["DTVENCSERVPROP"].setAsDateTime(QDateTime(d, QTime(0, 0))); };
+        return [d](ClientTable& t) { t["DTVENCSERVPROP"].setAsDateTime(QDateTime(d, QTime(0, 0))); };
     };
     EXPECT_FALSE(change(2, due(day(26, 12, 2026))));
     EXPECT_EQ(dialogs.errors(), QStringList{"Data vencimento já cadastrada."});
@@ -227,7 +227,7 @@ TEST_F(ServiceInstallments, TheResplitKeepsSharesAndASumOfNothingIsSplitEqually)
     ASSERT_TRUE(runHandler([&] { area().Rateia_VencServ(false); }));
     std::vector<qint64> values;
     for (int r = 0; r < schedule().rowCount(); ++r) {
-        ClientDataSet::RowView view(schedule(), r);
+        ClientTable::RowView view(schedule(), r);
         const double v = schedule()["VRVENCSERVPROP"].asFloat();
         EXPECT_DOUBLE_EQ(v, cents(v) / 100.0) << "whole cents";
         values.push_back(cents(v));
@@ -236,7 +236,7 @@ TEST_F(ServiceInstallments, TheResplitKeepsSharesAndASumOfNothingIsSplitEqually)
     EXPECT_LT(values[1], values[2]) << "the larger installment keeps the larger share";
     EXPECT_TRUE(area().Vd_ValorServ(false));
 
-    for (int r = 1; r <= 3; ++r) ASSERT_TRUE(change(r, [](ClientDataSet& t) { t["VRVENCSERVPROP"].setAsFloat(0); }));
+    for (int r = 1; r <= 3; ++r) ASSERT_TRUE(change(r, [](ClientTable& t) { t["VRVENCSERVPROP"].setAsFloat(0); }));
     ASSERT_TRUE(runHandler([&] { area().Rateia_VencServ(false); }));
     schedule().first();
     EXPECT_EQ(cents(schedule()["VRVENCSERVPROP"].asFloat()), 333334);

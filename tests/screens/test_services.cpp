@@ -34,7 +34,7 @@ qint64 cents(double v) { return std::llround(v * 100); }
 class Services : public ProposalFixture {
 protected:
     ServicesArea& area() { return screen->area<ServicesArea>(); }
-    ClientDataSet& services() { return *area().cdsServico; }
+    ClientTable& services() { return *area().cdsServico; }
     Field& f(const char* name) { return services()[QString::fromLatin1(name)]; }
 
     // Proposal n's services tab, recording every call the screen makes from then on.
@@ -354,7 +354,7 @@ TEST_F(Services, TheGridTakesTypesOnlyOnNewRowsAndNumbersWithoutSignOrExponent) 
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
     ASSERT_TRUE(grid.setSelectedField("CDTIPOSERV"));
     EXPECT_TRUE(grid.hasOption(dgEditing));
-    dialogs.expectPick([](ClientDataSet& t) { return t.locate("CDTIPOSERV", "004"); });
+    dialogs.expectPick([](ClientTable& t) { return t.locate("CDTIPOSERV", "004"); });
     ASSERT_TRUE(runHandler([&] { area().dbgServicoEditButtonClick(); }));
     EXPECT_EQ(dialogs.shown().back().text, "Serviço");
     EXPECT_EQ(services().state(), DataSetState::Insert);

@@ -28,8 +28,8 @@ protected:
     }
     SimulationArea& sims() { return screen->area<SimulationArea>(); }
     SimulationProductsArea& lines() { return screen->area<SimulationProductsArea>(); }
-    ClientDataSet& simTable() { return *sims().cdsSimulacao; }
-    ClientDataSet& lineTable() { return *lines().cdsProdSimulaLinp; }
+    ClientTable& simTable() { return *sims().cdsSimulacao; }
+    ClientTable& lineTable() { return *lines().cdsProdSimulaLinp; }
     TDBGrid& simGrid() { return *sims().dbgSimulacao; }
     TDBGrid& lineGrid() { return *lines().dbgProdSimulaLinp; }
 
@@ -54,7 +54,7 @@ protected:
     // Picks a product line by name through the edit button of the lines grid.
     bool pickLine(const QString& name) {
         EXPECT_TRUE(lineGrid().setSelectedField("NMLINPPROP"));
-        dialogs.expectPick([name](ClientDataSet& t) { return t.locate("NMLINPPROP", name); });
+        dialogs.expectPick([name](ClientTable& t) { return t.locate("NMLINPPROP", name); });
         return runHandler([&] { lineGrid().editButtonClick(); });
     }
     QStringList verify() {

@@ -45,7 +45,7 @@ protected:
     }
     Marks marks() {
         Marks out;
-        ClientDataSet& t = *dlg->cdsMensagem;
+        ClientTable& t = *dlg->cdsMensagem;
         for (int r = 0; r < t.rowCount(); ++r) t.withRow(r, [&] { out[t[kCode].asString()] = t[kMark].asString(); });
         return out;
     }
@@ -107,7 +107,7 @@ TEST_F(StandardTextDialog, MarksToggleOneByOneAndTwoCheckAllsLeaveNothingChecked
     for (const QString& m : marks()) EXPECT_EQ(m, "N");
     EXPECT_EQ(Screen::cursor(), Screen::crDefault);
 
-    dialogs.expectFind([&](ClientDataSet& t) { return &t == dlg->cdsMensagem && t.locate(kCode, QStringLiteral("COND_LOC")); });
+    dialogs.expectFind([&](ClientTable& t) { return &t == dlg->cdsMensagem && t.locate(kCode, QStringLiteral("COND_LOC")); });
     pressKey(g, Qt::Key_F7);
     EXPECT_EQ((*dlg->cdsMensagem)[kCode].asString(), "COND_LOC");
 }
@@ -198,7 +198,7 @@ TEST_F(StandardTextDialog, AnyOtherRefusalIsShownAsTheServerSaysIt) {
 TEST_F(StandardTextDialog, CancellingClosesTheDialogOnlyAndAddsNothing) {
     onTexts(2);
     // The screen is in the middle of a product line's systems edit.
-    ClientDataSet& systems = *screen->area<LineSystemsArea>().cdsSistLinhaProd;
+    ClientTable& systems = *screen->area<LineSystemsArea>().cdsSistLinhaProd;
     ASSERT_TRUE(runHandler([&] { systems.createDataSet(); systems.append(); }));
     runner.expect(
         [](QWidget& w) {

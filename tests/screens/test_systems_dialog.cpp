@@ -28,7 +28,7 @@ const QString kCode = QStringLiteral("CDSISTEMA"), kMark = QStringLiteral("IDCHE
 // that table would post the edit.
 TEST(SystemMarks, TheLineTableIsReadWithoutMovingItDuringAnEdit) {
     const QList<FieldDef> fields{{kCode, FieldType::String, 8}, {kMark, FieldType::FixedString, 1}};
-    ClientDataSet list, line;
+    ClientTable list, line;
     list.setData(Packet{fields, {{"0010", "N"}, {"0020", "N"}}});
     line.setData(Packet{fields, {{"0020", ""}, {"0010", ""}}});
     line.edit();
@@ -79,11 +79,11 @@ protected:
     }
     Marks marks() {
         Marks out;
-        ClientDataSet& t = *dlg->cdsSistema;
+        ClientTable& t = *dlg->cdsSistema;
         for (int r = 0; r < t.rowCount(); ++r) t.withRow(r, [&] { out[t[kCode].asString()] = t[kMark].asString(); });
         return out;
     }
-    static QStringList codes(ClientDataSet& t) {
+    static QStringList codes(ClientTable& t) {
         QStringList out;
         for (int r = 0; r < t.rowCount(); ++r) t.withRow(r, [&] { out << t[kCode].asString(); });
         return out;
@@ -130,7 +130,7 @@ TEST_F(SystemsDialog, LineSystemsStayFixedAndTwoSelectAllsLeaveNothingChecked) {
     EXPECT_TRUE(dlg->cdsSistemaOrdena->isEmpty());
 
     dialogs.expectFind(
-        [&](ClientDataSet& t) { return &t == dlg->cdsSistema && t.locate(kCode, QStringLiteral("WEB00006")); });
+        [&](ClientTable& t) { return &t == dlg->cdsSistema && t.locate(kCode, QStringLiteral("WEB00006")); });
     pressKey(g, Qt::Key_F7);
     EXPECT_EQ((*dlg->cdsSistema)[kCode].asString(), "WEB00006");
 }
@@ -268,7 +268,7 @@ TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
     ASSERT_EQ(lines().cdsLinProd->state(), DataSetState::Insert);
     lineKind(false);
-    ClientDataSet& handBack = *lines().cdsSistema;
+    ClientTable& handBack = *lines().cdsSistema;
     handBack.setData(Packet{handBack.fieldDefs(), {{"X", "ERP", "", "", "STALE", "S", ""}}});
 
     runner.expect([&](QWidget& w) {

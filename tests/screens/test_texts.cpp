@@ -72,7 +72,7 @@ protected:
     QString cell() { return grid.inplaceEditor() ? grid.inplaceEditor()->text() : QStringLiteral("(fechado)"); }
 
     QWidget window;
-    ClientDataSet table;
+    ClientTable table;
     DataSource source;
     TDBGrid grid;
 };
@@ -107,7 +107,7 @@ protected:
         ProposalFixture::TearDown();
     }
     TextsArea& area() { return screen->area<TextsArea>(); }
-    ClientDataSet& texts() { return *area().cdsMensagem; }
+    ClientTable& texts() { return *area().cdsMensagem; }
     Field& f(const char* name) { return texts()[QString::fromLatin1(name)]; }
 
     // The texts page of a proposal, recording every call the screen makes.
@@ -291,7 +291,7 @@ TEST_F(Texts, PickingAStandardTextReplacesCodeAndBody) {
     ASSERT_TRUE(focusWidget(grid()));
     column("CDTXTPROPFAS");
     EXPECT_EQ(grid().selectedColumn()->buttonStyle, ColumnButtonStyle::Ellipsis);
-    dialogs.expectPick([](ClientDataSet& t) { return t.locate(QStringLiteral("CDPADTXT"), QStringLiteral("GARANTIA")); });
+    dialogs.expectPick([](ClientTable& t) { return t.locate(QStringLiteral("CDPADTXT"), QStringLiteral("GARANTIA")); });
     ASSERT_TRUE(runHandler([&] { grid().editButtonClick(); }));
     EXPECT_EQ(dialogs.shown().back().text, "Mensagem");
     EXPECT_EQ(f("CDTXTPROPFAS").asString(), "GARANTIA");

@@ -22,7 +22,7 @@ namespace {
 class VerifyCommand : public ProposalFixture {
 protected:
     ProductLineArea& lines() { return screen->area<ProductLineArea>(); }
-    ClientDataSet& line() { return *lines().cdsLinProd; }
+    ClientTable& line() { return *lines().cdsLinProd; }
 
     bool verify() { return runHandler([&] { screen->sbtVerificarClick(); }); }
     void focus(QWidget* w) {
@@ -80,7 +80,7 @@ TEST_F(VerifyCommand, AnInstallmentBeingTypedKeepsTheLinesToo) {
     ASSERT_TRUE(select(2));
     ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
     LineInstallmentsArea& schedule = screen->area<LineInstallmentsArea>();
-    ClientDataSet& rows = *schedule.cdsVenc_Valor;
+    ClientTable& rows = *schedule.cdsVenc_Valor;
     ASSERT_FALSE(rows.isEmpty());
     focus(schedule.dbgVencimento);
     ASSERT_TRUE(runHandler([&] { rows.edit(); }));

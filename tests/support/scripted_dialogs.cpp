@@ -29,7 +29,7 @@ void ScriptedDialogs::expectOpenFiles(const QStringList& files) { answers_.push_
 
 void ScriptedDialogs::expectFolder(const QString& path) { answers_.push_back({Kind::ChooseFolder, 0, {path}, {}}); }
 
-void ScriptedDialogs::expectPick(std::function<bool(ClientDataSet&)> choose) {
+void ScriptedDialogs::expectPick(std::function<bool(ClientTable&)> choose) {
     answers_.push_back({Kind::Pick, 0, {}, std::move(choose)});
 }
 
@@ -37,7 +37,7 @@ void ScriptedDialogs::expectPickMany(const QString& selection) {
     answers_.push_back({Kind::PickMany, 0, {selection}, {}});
 }
 
-void ScriptedDialogs::expectFind(std::function<bool(ClientDataSet&)> find) {
+void ScriptedDialogs::expectFind(std::function<bool(ClientTable&)> find) {
     answers_.push_back({Kind::Find, 0, {}, std::move(find)});
 }
 
@@ -124,21 +124,21 @@ QString ScriptedDialogs::chooseFolder(const QString& caption, const QString& sta
     return a.texts.value(0);
 }
 
-bool ScriptedDialogs::pick(ClientDataSet& table, const QString& caption, const QString& emptyText) {
+bool ScriptedDialogs::pick(ClientTable& table, const QString& caption, const QString& emptyText) {
     shown_.push_back({Kind::Pick, caption, DialogType::Custom, {emptyText}, 0});
     Answer a;
     if (!take(Kind::Pick, caption, a)) return false;
     return a.onTable ? a.onTable(table) : false;
 }
 
-QString ScriptedDialogs::pickMany(ClientDataSet&, const QString& keyField, const QString& caption) {
+QString ScriptedDialogs::pickMany(ClientTable&, const QString& keyField, const QString& caption) {
     shown_.push_back({Kind::PickMany, caption, DialogType::Custom, {keyField}, 0});
     Answer a;
     if (!take(Kind::PickMany, caption, a)) return {};
     return a.texts.value(0);
 }
 
-bool ScriptedDialogs::find(ClientDataSet& table) {
+bool ScriptedDialogs::find(ClientTable& table) {
     shown_.push_back({Kind::Find, QString(), DialogType::Custom, {}, 0});
     Answer a;
     if (!take(Kind::Find, QStringLiteral("find"), a)) return false;

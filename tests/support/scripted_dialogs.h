@@ -40,9 +40,9 @@ public:
     void expectOpenFiles(const QStringList& files);  // empty list: cancelled
     void expectFolder(const QString& path);          // empty: cancelled
     // The function positions the table (locate, next...) and returns whether a row was picked.
-    void expectPick(std::function<bool(ClientDataSet&)> choose);
+    void expectPick(std::function<bool(ClientTable&)> choose);
     void expectPickMany(const QString& selection);
-    void expectFind(std::function<bool(ClientDataSet&)> find);
+    void expectFind(std::function<bool(ClientTable&)> find);
 
     int pendingAnswers() const { return static_cast<int>(answers_.size()); }
     void clearAnswers() { answers_.clear(); }
@@ -62,9 +62,9 @@ public:
     int alert(const QString& text, DialogType type, const QStringList& buttonCaptions) override;
     QStringList openFiles(const QString& caption, const QString& filter, bool multiple) override;
     QString chooseFolder(const QString& caption, const QString& start, bool allowCreate) override;
-    bool pick(ClientDataSet& table, const QString& caption, const QString& emptyText) override;
-    QString pickMany(ClientDataSet& table, const QString& keyField, const QString& caption) override;
-    bool find(ClientDataSet& table) override;
+    bool pick(ClientTable& table, const QString& caption, const QString& emptyText) override;
+    QString pickMany(ClientTable& table, const QString& keyField, const QString& caption) override;
+    bool find(ClientTable& table) override;
 
     // Installs the dialogs as Dialogs::current() and restores the previous service on
     // destruction. With `requireAllAnswered`, answers never asked for are a failure.
@@ -86,7 +86,7 @@ private:
         Kind kind;
         int number = 0;
         QStringList texts;
-        std::function<bool(ClientDataSet&)> onTable;
+        std::function<bool(ClientTable&)> onTable;
     };
     // The next answer when it is of `kind`; otherwise records a failure and returns false.
     bool take(Kind kind, const QString& what, Answer& out);

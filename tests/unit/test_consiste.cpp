@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "services/consiste.h"
 #include "base/errors.h"
 #include "services/mask_text.h"
@@ -105,7 +105,7 @@ TEST(Consiste, MonthArithmeticClampsToMonthEnd) {
 }
 
 TEST(Consiste, DateSetTextParsesClearsAndRefuses) {
-    ClientDataSet t("t");
+    ClientTable t("t");
     Field& due = t.addField("DTVELUSOPEDP", FieldType::DateTime);
     t.createDataSet();
     t.append();

@@ -1,7 +1,7 @@
 // Filters and locate over client tables, as the screens write them.
 #include <gtest/gtest.h>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/filter_expression.h"
 
 using namespace cot;
@@ -27,7 +27,7 @@ Packet lines() {
 }
 
 struct Filtered {
-    ClientDataSet t;
+    ClientTable t;
     Filtered() { t.setData(lines()); }
     int count(const QString& f) {
         t.setFilter(f);
@@ -109,7 +109,7 @@ TEST(FilterExpression, MalformedFiltersAreRefusedAndTheViewIsKept) {
 TEST(FilterExpression, FilteredViewFollowsEditsAndPosts) {
     Filtered x;
     int changes = 0;
-    QObject::connect(&x.t, &ClientDataSet::dataSetChanged, [&] { ++changes; });
+    QObject::connect(&x.t, &ClientTable::dataSetChanged, [&] { ++changes; });
     x.t.last();
     EXPECT_EQ(x.count("NRPROPOSFAS = '100'"), 4);
     EXPECT_EQ(x.t.recNo(), 1);  // moved to the first visible row

@@ -1,7 +1,7 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "support/scripted_dialogs.h"
 
 using namespace cot;
@@ -43,7 +43,7 @@ TEST(ScriptedDialogs, AnswersInOrderAndRecordsEverything) {
         Dialogs::current().information("Info");
         EXPECT_EQ(Dialogs::current().messageDlg("Q2", DialogType::Information, mbOK), mrOk);
         EXPECT_EQ(Dialogs::current().alert("Q3", DialogType::Warning, {"Confirma", "Cancela"}), 1);
-        ClientDataSet clients("cdsCliente");
+        ClientTable clients("cdsCliente");
         EXPECT_EQ(Dialogs::current().pickMany(clients, "CDCLIENTE", "Clientes"), "'A','B'");
     }
     EXPECT_FALSE(Dialogs::installed());

@@ -1,8 +1,8 @@
-// Cursor movement, bookmarks, locate and filter of ClientDataSet.
+// Cursor movement, bookmarks, locate and filter of ClientTable.
 #include <cstring>
 
-#include "client_dataset.h"
-#include "client_dataset_impl.h"
+#include "client_table.h"
+#include "client_table_impl.h"
 #include "base/errors.h"
 #include "value_format.h"
 
@@ -11,7 +11,7 @@ namespace cot {
 namespace {
 
 // Moves the cursor to `pos` with the scroll events around it.
-void scrollTo(ClientDataSet::Impl& d, int pos, bool bof, bool eof) {
+void scrollTo(ClientTable::Impl& d, int pos, bool bof, bool eof) {
     d.cur = d.view.empty() ? -1 : std::clamp(pos, 0, int(d.view.size()) - 1);
     d.bof = bof || d.view.empty();
     d.eof = eof || d.view.empty();
@@ -28,7 +28,7 @@ struct KeySpec {
     QString textValue;  // for text fields
 };
 
-std::vector<KeySpec> keySpecs(const ClientDataSet& ds, const QString& keyFields, const QVariantList& values) {
+std::vector<KeySpec> keySpecs(const ClientTable& ds, const QString& keyFields, const QVariantList& values) {
     const QStringList names = keyFields.split(u';', Qt::SkipEmptyParts);
     if (names.isEmpty() || names.size() != values.size())
         throw UserError(QStringLiteral("Pesquisa inválida: %1 campo(s) para %2 valor(es).").arg(names.size()).arg(values.size()));
@@ -92,7 +92,7 @@ bool keyMatches(const KeySpec& k, const QVariant& v, LocateOptions options) {
     }
 }
 
-int findRow(ClientDataSet::Impl& d, const std::vector<KeySpec>& keys, LocateOptions options) {
+int findRow(ClientTable::Impl& d, const std::vector<KeySpec>& keys, LocateOptions options) {
     for (size_t pos = 0; pos < d.view.size(); ++pos) {
         RowRec& rec = d.rows[d.view[pos]];
         bool all = true;
@@ -108,15 +108,15 @@ int findRow(ClientDataSet::Impl& d, const std::vector<KeySpec>& keys, LocateOpti
 
 }  // namespace
 
-int ClientDataSet::recordCount() const { return d->active ? int(d->view.size()) : 0; }
+int ClientTable::recordCount() const { return d->active ? int(d->view.size()) : 0; }
 
-int ClientDataSet::recNo() const {
+int ClientTable::recNo() const {
     if (!d->active) return 0;
     if (d->state == DataSetState::Insert) return d->insertPos + 1;
     return d->cur + 1;
 }
 
-void ClientDataSet::setRecNo(int recNo) {
+void ClientTable::setRecNo(int recNo) {
     d->checkActive();
     d->checkBrowseMode();
     if (d->view.empty() || recNo == d->cur + 1) return;
@@ -124,24 +124,24 @@ void ClientDataSet::setRecNo(int recNo) {
     scrollTo(*d, recNo - 1, false, false);
 }
 
-void ClientDataSet::first() {
+void ClientTable::first() {
     d->checkActive();
     d->checkBrowseMode();
     d->fire(beforeScroll);
     scrollTo(*d, 0, true, false);
 }
 
-void ClientDataSet::last() {
+void ClientTable::last() {
     d->checkActive();
     d->checkBrowseMode();
     d->fire(beforeScroll);
     scrollTo(*d, int(d->view.size()) - 1, false, true);
 }
 
-void ClientDataSet::next() { moveBy(1); }
-void ClientDataSet::prior() { moveBy(-1); }
+void ClientTable::next() { moveBy(1); }
+void ClientTable::prior() { moveBy(-1); }
 
-void ClientDataSet::moveBy(int distance) {
+void ClientTable::moveBy(int distance) {
     d->checkActive();
     d->checkBrowseMode();
     if (distance == 0) return;
@@ -153,14 +153,14 @@ void ClientDataSet::moveBy(int distance) {
     scrollTo(*d, target, target < 0, target >= size);
 }
 
-bool ClientDataSet::eof() const { return d->eof; }
-bool ClientDataSet::bof() const { return d->bof; }
+bool ClientTable::eof() const { return d->eof; }
+bool ClientTable::bof() const { return d->bof; }
 
-Bookmark ClientDataSet::bookmark() const { return d->currentId(); }
+Bookmark ClientTable::bookmark() const { return d->currentId(); }
 
-bool ClientDataSet::bookmarkValid(Bookmark bookmark) const { return d->viewPosOfId(bookmark) >= 0; }
+bool ClientTable::bookmarkValid(Bookmark bookmark) const { return d->viewPosOfId(bookmark) >= 0; }
 
-void ClientDataSet::gotoBookmark(Bookmark bookmark) {
+void ClientTable::gotoBookmark(Bookmark bookmark) {
     d->checkActive();
     d->checkBrowseMode();
     const int pos = d->viewPosOfId(bookmark);
@@ -169,7 +169,7 @@ void ClientDataSet::gotoBookmark(Bookmark bookmark) {
     scrollTo(*d, pos, false, false);
 }
 
-bool ClientDataSet::locate(const QString& keyFields, const QVariantList& values, LocateOptions options) {
+bool ClientTable::locate(const QString& keyFields, const QVariantList& values, LocateOptions options) {
     d->checkActive();
     const auto keys = keySpecs(*this, keyFields, values);
     d->checkBrowseMode();
@@ -180,7 +180,7 @@ bool ClientDataSet::locate(const QString& keyFields, const QVariantList& values,
     return true;
 }
 
-QVariant ClientDataSet::lookup(const QString& keyFields, const QVariantList& values, const QString& resultField) const {
+QVariant ClientTable::lookup(const QString& keyFields, const QVariantList& values, const QString& resultField) const {
     if (!d->active) return {};
     const auto keys = keySpecs(*this, keyFields, values);
     const Field& result = fieldByName(resultField);
@@ -191,12 +191,12 @@ QVariant ClientDataSet::lookup(const QString& keyFields, const QVariantList& val
 
 // ---------------------------------------------------------------- filter
 
-QString ClientDataSet::filter() const { return d->filterText; }
+QString ClientTable::filter() const { return d->filterText; }
 
-bool ClientDataSet::filtered() const { return d->filtered; }
+bool ClientTable::filtered() const { return d->filtered; }
 
 namespace {
-void applyFilter(ClientDataSet& ds, ClientDataSet::Impl& d, const QString& text, bool on) {
+void applyFilter(ClientTable& ds, ClientTable::Impl& d, const QString& text, bool on) {
     if (!d.active) {
         d.filterText = text;
         d.filtered = on;
@@ -219,7 +219,7 @@ void applyFilter(ClientDataSet& ds, ClientDataSet::Impl& d, const QString& text,
 }
 }  // namespace
 
-void ClientDataSet::setFilter(const QString& expression) {
+void ClientTable::setFilter(const QString& expression) {
     if (expression == d->filterText) return;
     if (!d->filtered) {
         d->filterText = expression;  // checked when the filter is switched on
@@ -228,7 +228,7 @@ void ClientDataSet::setFilter(const QString& expression) {
     applyFilter(*this, *d, expression, d->filtered);
 }
 
-void ClientDataSet::setFiltered(bool on) {
+void ClientTable::setFiltered(bool on) {
     if (on == d->filtered) return;
     applyFilter(*this, *d, d->filterText, on);
 }

@@ -1,7 +1,7 @@
 // Change log of client tables: what reaches the server, and undoing it.
 #include <gtest/gtest.h>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "base/errors.h"
 
 using namespace cot;
@@ -15,7 +15,7 @@ Packet items() {
     return p;
 }
 
-QStringList codesOf(ClientDataSet& t) {
+QStringList codesOf(ClientTable& t) {
     QStringList out;
     const Bookmark b = t.bookmark();
     for (t.first(); !t.eof(); t.next()) out << t["CODIGO"].asString();
@@ -23,7 +23,7 @@ QStringList codesOf(ClientDataSet& t) {
     return out;
 }
 
-void setName(ClientDataSet& t, const QString& code, const QString& name) {
+void setName(ClientTable& t, const QString& code, const QString& name) {
     ASSERT_TRUE(t.locate("CODIGO", code));
     t.edit();
     t["NOME"].setValue(name);
@@ -32,14 +32,14 @@ void setName(ClientDataSet& t, const QString& code, const QString& name) {
 
 }  // namespace
 
-TEST(ClientDataSetChangeLog, EditsOfOneRowCoalesceIntoOneUpdateWithTheOriginalValues) {
-    ClientDataSet t;
+TEST(ClientTableChangeLog, EditsOfOneRowCoalesceIntoOneUpdateWithTheOriginalValues) {
+    ClientTable t;
     t.setData(items());
     setName(t, "2", "Folha A");
     setName(t, "2", "Folha B");
     EXPECT_EQ(t.changeCount(), 1);
     EXPECT_EQ(t["NOME"].oldValue().toString(), "Folha");
-    EXPECT_EQ(t.updateStatus(), ClientDataSet::UpdateStatus::Modified);
+    EXPECT_EQ(t.updateStatus(), ClientTable::UpdateStatus::Modified);
 
     const Delta d = t.delta();
     ASSERT_EQ(d.changes.size(), 1);
@@ -50,8 +50,8 @@ TEST(ClientDataSetChangeLog, EditsOfOneRowCoalesceIntoOneUpdateWithTheOriginalVa
     EXPECT_EQ(d.fields, items().fields);
 }
 
-TEST(ClientDataSetChangeLog, DeltaCarriesEachKindOfChangeInTheOrderMade) {
-    ClientDataSet t;
+TEST(ClientTableChangeLog, DeltaCarriesEachKindOfChangeInTheOrderMade) {
+    ClientTable t;
     t.setData(items());
     t.locate("CODIGO", "1");
     t.deleteRecord();
@@ -82,14 +82,14 @@ TEST(ClientDataSetChangeLog, DeltaCarriesEachKindOfChangeInTheOrderMade) {
     EXPECT_EQ(d.changes[3].oldValues[nome].toString(), "Folha");
 }
 
-TEST(ClientDataSetChangeLog, InsertedRowDeletedBeforeMergeLeavesNothing) {
-    ClientDataSet t;
+TEST(ClientTableChangeLog, InsertedRowDeletedBeforeMergeLeavesNothing) {
+    ClientTable t;
     t.setData(items());
     t.append();
     t["CODIGO"].setValue("8");
     t.post();
     EXPECT_TRUE(t["CODIGO"].oldValue().isNull());
-    EXPECT_EQ(t.updateStatus(), ClientDataSet::UpdateStatus::Inserted);
+    EXPECT_EQ(t.updateStatus(), ClientTable::UpdateStatus::Inserted);
     t.deleteRecord();
     EXPECT_EQ(t.changeCount(), 0);
     EXPECT_TRUE(t.delta().isEmpty());
@@ -97,8 +97,8 @@ TEST(ClientDataSetChangeLog, InsertedRowDeletedBeforeMergeLeavesNothing) {
     EXPECT_EQ(codesOf(t), (QStringList{"1", "2", "3"}));
 }
 
-TEST(ClientDataSetChangeLog, MergeMakesCurrentValuesTheOldOnes) {
-    ClientDataSet t;
+TEST(ClientTableChangeLog, MergeMakesCurrentValuesTheOldOnes) {
+    ClientTable t;
     t.setData(items());
     setName(t, "1", "Fiscal 2");
     t.append();
@@ -119,8 +119,8 @@ TEST(ClientDataSetChangeLog, MergeMakesCurrentValuesTheOldOnes) {
     EXPECT_EQ(codesOf(t), (QStringList{"1", "2", "3", "4"}));
 }
 
-TEST(ClientDataSetChangeLog, CancelUpdatesRestoresRowsInPlaceAndDropsInsertedOnes) {
-    ClientDataSet t;
+TEST(ClientTableChangeLog, CancelUpdatesRestoresRowsInPlaceAndDropsInsertedOnes) {
+    ClientTable t;
     t.setData(items());
     t.locate("CODIGO", "2");
     t.deleteRecord();
@@ -148,8 +148,8 @@ TEST(ClientDataSetChangeLog, CancelUpdatesRestoresRowsInPlaceAndDropsInsertedOne
     EXPECT_EQ(t["NOME"].oldValue().toString(), "Contábil");
 }
 
-TEST(ClientDataSetChangeLog, WithoutLoggingChangesAreFinalAtOnce) {
-    ClientDataSet t;
+TEST(ClientTableChangeLog, WithoutLoggingChangesAreFinalAtOnce) {
+    ClientTable t;
     t.setData(items());
     t.setLogChanges(false);
     setName(t, "1", "Sem log");
@@ -179,11 +179,11 @@ TEST(ClientDataSetChangeLog, WithoutLoggingChangesAreFinalAtOnce) {
     EXPECT_TRUE(t.locate("CODIGO", "8"));
 }
 
-TEST(ClientDataSetChangeLog, DataCopiesAndDeclaredFieldsAreMatchedByName) {
-    ClientDataSet a;
+TEST(ClientTableChangeLog, DataCopiesAndDeclaredFieldsAreMatchedByName) {
+    ClientTable a;
     a.setData(items());
     setName(a, "1", "Editado");
-    ClientDataSet b;
+    ClientTable b;
     b.setData(a.data());
     EXPECT_EQ(b.data().fields, a.data().fields);
     EXPECT_EQ(b.data().rows, a.data().rows);
@@ -191,7 +191,7 @@ TEST(ClientDataSetChangeLog, DataCopiesAndDeclaredFieldsAreMatchedByName) {
     EXPECT_EQ(b.recNo(), 1);
 
     // Declared fields in another order and type; extra columns become hidden fields.
-    ClientDataSet c;
+    ClientTable c;
     c.addField("valor", FieldType::Float);
     c.addField("CODIGO", FieldType::Integer);
     Packet p = items();
@@ -206,7 +206,7 @@ TEST(ClientDataSetChangeLog, DataCopiesAndDeclaredFieldsAreMatchedByName) {
     EXPECT_EQ(c.data().fields.size(), 3);
 
     // A declared column missing from the packet is refused before anything changes.
-    ClientDataSet e;
+    ClientTable e;
     e.addField("CODIGO", FieldType::String, 10);
     e.addField("DTPROPOSFAS", FieldType::DateTime);
     try {
@@ -218,7 +218,7 @@ TEST(ClientDataSetChangeLog, DataCopiesAndDeclaredFieldsAreMatchedByName) {
     EXPECT_FALSE(e.active());
 
     // A table without declared fields takes the shape of each packet it receives.
-    ClientDataSet f;
+    ClientTable f;
     f.setData(items());
     Packet other;
     other.fields = {{"X", FieldType::Integer, 0}};
@@ -228,8 +228,8 @@ TEST(ClientDataSetChangeLog, DataCopiesAndDeclaredFieldsAreMatchedByName) {
     EXPECT_EQ(f["X"].asInteger(), 5);
 }
 
-TEST(ClientDataSetChangeLog, EmptyAndCreateDataSetLeaveNoLog) {
-    ClientDataSet t;
+TEST(ClientTableChangeLog, EmptyAndCreateDataSetLeaveNoLog) {
+    ClientTable t;
     t.setData(items());
     setName(t, "1", "x");
     t.emptyDataSet();

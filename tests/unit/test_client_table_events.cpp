@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 #include <QStringList>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "data/data_source.h"
 #include "base/errors.h"
 
@@ -24,9 +24,9 @@ Packet codes(std::initializer_list<const char*> values) {
 // Records every event of a table as "Name" or "Name:CODIGO".
 struct Recorder {
     QStringList log;
-    void attach(ClientDataSet& t) {
+    void attach(ClientTable& t) {
         auto rec = [this](const char* name) {
-            return [this, name](ClientDataSet& ds) {
+            return [this, name](ClientTable& ds) {
                 const Field* f = ds.findField("CODIGO");
                 const QString code = f && ds.active() ? f->asString() : QString();
                 log << (code.isEmpty() ? QString(name) : QString("%1:%2").arg(name, code));
@@ -51,8 +51,8 @@ struct Recorder {
 
 }  // namespace
 
-TEST(ClientDataSetEvents, OrderOfInsertPostEditCancelDelete) {
-    ClientDataSet t("cdsTeste");
+TEST(ClientTableEvents, OrderOfInsertPostEditCancelDelete) {
+    ClientTable t("cdsTeste");
     t.setData(codes({"A", "B"}));
     Recorder r;
     r.attach(t);
@@ -76,18 +76,18 @@ TEST(ClientDataSetEvents, OrderOfInsertPostEditCancelDelete) {
                                      "AfterDelete:B", "AfterScroll:B"}));
 }
 
-TEST(ClientDataSetEvents, ThrowingBeforeHandlerLeavesEverythingAsItWas) {
-    ClientDataSet t;
+TEST(ClientTableEvents, ThrowingBeforeHandlerLeavesEverythingAsItWas) {
+    ClientTable t;
     t.setData(codes({"A", "B"}));
     t.next();
 
-    t.beforeEdit = [](ClientDataSet&) { throw UserError("não"); };
+    t.beforeEdit = [](ClientTable&) { throw UserError("não"); };
     EXPECT_THROW(t.edit(), UserError);
     EXPECT_EQ(t.state(), DataSetState::Browse);
     EXPECT_FALSE(t.isEditing());
     t.beforeEdit = nullptr;
 
-    t.beforeInsert = [](ClientDataSet&) { throw UserError("não"); };
+    t.beforeInsert = [](ClientTable&) { throw UserError("não"); };
     EXPECT_THROW(t.append(), UserError);
     EXPECT_EQ(t.state(), DataSetState::Browse);
     EXPECT_EQ(t.recordCount(), 2);
@@ -97,7 +97,7 @@ TEST(ClientDataSetEvents, ThrowingBeforeHandlerLeavesEverythingAsItWas) {
     // A refused post keeps the edit with its values and writes nothing to the log.
     t.edit();
     t["CODIGO"].setValue("X");
-    t.beforePost = [](ClientDataSet& ds) {
+    t.beforePost = [](ClientTable& ds) {
         if (ds["CODIGO"].asString() == "X") throw UserError("Código inválido");
     };
     EXPECT_THROW(t.post(), UserError);
@@ -109,24 +109,24 @@ TEST(ClientDataSetEvents, ThrowingBeforeHandlerLeavesEverythingAsItWas) {
     t.post();
     EXPECT_EQ(t.changeCount(), 1);
 
-    t.beforeDelete = [](ClientDataSet&) { throw UserError("não"); };
+    t.beforeDelete = [](ClientTable&) { throw UserError("não"); };
     EXPECT_THROW(t.deleteRecord(), UserError);
     EXPECT_EQ(t.recordCount(), 2);
     EXPECT_EQ(t.changeCount(), 1);
 
-    t.beforeScroll = [](ClientDataSet&) { throw UserError("não"); };
+    t.beforeScroll = [](ClientTable&) { throw UserError("não"); };
     EXPECT_THROW(t.first(), UserError);
     EXPECT_EQ(t.recNo(), 2);
 
     t.beforeScroll = nullptr;
-    t.beforeCancel = [](ClientDataSet&) { throw UserError("não"); };
+    t.beforeCancel = [](ClientTable&) { throw UserError("não"); };
     t.edit();
     EXPECT_THROW(t.cancel(), UserError);
     EXPECT_EQ(t.state(), DataSetState::Edit);
 }
 
-TEST(ClientDataSetEvents, MovingWhileEditingPostsFirstAndStaysWhenPostFails) {
-    ClientDataSet t;
+TEST(ClientTableEvents, MovingWhileEditingPostsFirstAndStaysWhenPostFails) {
+    ClientTable t;
     t.setData(codes({"A", "B", "C"}));
     t.edit();
     t["CODIGO"].setValue("A1");
@@ -136,7 +136,7 @@ TEST(ClientDataSetEvents, MovingWhileEditingPostsFirstAndStaysWhenPostFails) {
     t.first();
     EXPECT_EQ(t["CODIGO"].asString(), "A1");
 
-    t.beforePost = [](ClientDataSet&) { throw UserError("Preencha o valor"); };
+    t.beforePost = [](ClientTable&) { throw UserError("Preencha o valor"); };
     t.edit();
     t["CODIGO"].setValue("A2");
     EXPECT_THROW(t.last(), UserError);
@@ -149,8 +149,8 @@ TEST(ClientDataSetEvents, MovingWhileEditingPostsFirstAndStaysWhenPostFails) {
     EXPECT_EQ(t.recordCount(), 3);
 }
 
-TEST(ClientDataSetEvents, InsertCancelDeleteAndEmptyTables) {
-    ClientDataSet t;
+TEST(ClientTableEvents, InsertCancelDeleteAndEmptyTables) {
+    ClientTable t;
     t.setData(codes({}));
     EXPECT_TRUE(t.eof());
     EXPECT_TRUE(t.bof());
@@ -191,10 +191,10 @@ TEST(ClientDataSetEvents, InsertCancelDeleteAndEmptyTables) {
     EXPECT_EQ(t["CODIGO"].asString(), "B");
 }
 
-TEST(ClientDataSetEvents, NewRecordDefaultsDoNotCountAsChangesAndItsFailureUndoesTheInsert) {
-    ClientDataSet t;
+TEST(ClientTableEvents, NewRecordDefaultsDoNotCountAsChangesAndItsFailureUndoesTheInsert) {
+    ClientTable t;
     t.setData(codes({"A"}));
-    t.onNewRecord = [](ClientDataSet& ds) { ds["VALOR"].setValue(10.0); };
+    t.onNewRecord = [](ClientTable& ds) { ds["VALOR"].setValue(10.0); };
     t.append();
     EXPECT_FALSE(t.modified());
     EXPECT_DOUBLE_EQ(t["VALOR"].asFloat(), 10.0);
@@ -203,14 +203,14 @@ TEST(ClientDataSetEvents, NewRecordDefaultsDoNotCountAsChangesAndItsFailureUndoe
     EXPECT_TRUE(t.modified());
     t.post();
 
-    t.onNewRecord = [](ClientDataSet&) { throw UserError("falhou"); };
+    t.onNewRecord = [](ClientTable&) { throw UserError("falhou"); };
     EXPECT_THROW(t.append(), UserError);
     EXPECT_EQ(t.state(), DataSetState::Browse);
     EXPECT_EQ(t.rowCount(), 2);
 }
 
-TEST(ClientDataSetEvents, CursorFlagsAndBookmarks) {
-    ClientDataSet t;
+TEST(ClientTableEvents, CursorFlagsAndBookmarks) {
+    ClientTable t;
     t.setData(codes({"A", "B", "C"}));
     EXPECT_TRUE(t.bof());
     EXPECT_FALSE(t.eof());
@@ -238,8 +238,8 @@ TEST(ClientDataSetEvents, CursorFlagsAndBookmarks) {
     EXPECT_EQ(t.recNo(), t.recordCount());
 }
 
-TEST(ClientDataSetEvents, WritingOutsideEditAndRequiredFields) {
-    ClientDataSet t;
+TEST(ClientTableEvents, WritingOutsideEditAndRequiredFields) {
+    ClientTable t;
     Field& code = t.addField("CODIGO", FieldType::String, 10);
     code.required = true;
     code.displayLabel = "Código";
@@ -252,7 +252,7 @@ TEST(ClientDataSetEvents, WritingOutsideEditAndRequiredFields) {
         EXPECT_EQ(e.text(), "Tabela não está em modo de edição ou inclusão.");
     }
     QStringList log;
-    t.beforePost = [&](ClientDataSet&) { log << "BeforePost"; };
+    t.beforePost = [&](ClientTable&) { log << "BeforePost"; };
     t.append();
     code.setValue("   ");
     try {
@@ -283,8 +283,8 @@ struct PendingTextLink : DataLink {
 };
 }  // namespace
 
-TEST(ClientDataSetEvents, DataSourcesForwardChangesAndLinksWritePendingTextBeforePost) {
-    ClientDataSet t;
+TEST(ClientTableEvents, DataSourcesForwardChangesAndLinksWritePendingTextBeforePost) {
+    ClientTable t;
     t.setData(codes({"A", "B"}));
     DataSource src("dtsPadrao");
     PendingTextLink link;
@@ -298,7 +298,7 @@ TEST(ClientDataSetEvents, DataSourcesForwardChangesAndLinksWritePendingTextBefor
     EXPECT_GE(link.refreshes, 1);
 
     QStringList order;
-    t.beforePost = [&](ClientDataSet& ds) { order << "BeforePost:" + ds["CODIGO"].asString(); };
+    t.beforePost = [&](ClientTable& ds) { order << "BeforePost:" + ds["CODIGO"].asString(); };
     t.edit();
     link.pending = "TYPED";
     t.post();
@@ -319,7 +319,7 @@ TEST(ClientDataSetEvents, DataSourcesForwardChangesAndLinksWritePendingTextBefor
     EXPECT_EQ(changed.count(), 1);
 
     // Re-pointing the source to another table, and that table going away.
-    auto other = std::make_unique<ClientDataSet>();
+    auto other = std::make_unique<ClientTable>();
     other->setData(codes({"X"}));
     src.setDataSet(other.get());
     EXPECT_EQ(src.dataSet(), other.get());

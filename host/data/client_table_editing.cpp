@@ -1,6 +1,6 @@
-// Insert, edit, post, cancel and delete of ClientDataSet, with their events.
-#include "client_dataset.h"
-#include "client_dataset_impl.h"
+// Insert, edit, post, cancel and delete of ClientTable, with their events.
+#include "client_table.h"
+#include "client_table_impl.h"
 #include "data_source.h"
 #include "base/errors.h"
 
@@ -8,7 +8,7 @@ namespace cot {
 
 namespace {
 
-void beginInsert(ClientDataSet& ds, ClientDataSet::Impl& d, bool append) {
+void beginInsert(ClientTable& ds, ClientTable::Impl& d, bool append) {
     d.checkActive();
     d.checkBrowseMode();
     d.fire(ds.beforeInsert);
@@ -45,16 +45,16 @@ bool isEmptyValue(const QVariant& v) {
 }
 
 // Drops the Inserted entry of a row whose change became final (logging switched off).
-void forgetInsert(ClientDataSet::Impl& d, qint64 id) {
+void forgetInsert(ClientTable::Impl& d, qint64 id) {
     std::erase_if(d.journal, [id](const JournalEntry& j) { return j.kind == JournalEntry::Inserted && j.id == id; });
 }
 
 }  // namespace
 
-void ClientDataSet::insert() { beginInsert(*this, *d, false); }
-void ClientDataSet::append() { beginInsert(*this, *d, true); }
+void ClientTable::insert() { beginInsert(*this, *d, false); }
+void ClientTable::append() { beginInsert(*this, *d, true); }
 
-void ClientDataSet::edit() {
+void ClientTable::edit() {
     d->checkActive();
     if (d->editing()) return;
     if (d->view.empty()) {
@@ -74,7 +74,7 @@ void ClientDataSet::edit() {
     d->fire(afterEdit);
 }
 
-void ClientDataSet::post() {
+void ClientTable::post() {
     d->checkActive();
     updateRecord();
     if (!d->editing()) return;
@@ -133,7 +133,7 @@ void ClientDataSet::post() {
     d->fire(afterPost);
 }
 
-void ClientDataSet::Impl::leaveEditing() {
+void ClientTable::Impl::leaveEditing() {
     buf.clear();
     bufCalc.clear();
     bufModified = false;
@@ -143,14 +143,14 @@ void ClientDataSet::Impl::leaveEditing() {
     emitDataSetChanged();
 }
 
-void ClientDataSet::cancel() {
+void ClientTable::cancel() {
     if (!d->active || !d->editing()) return;
     d->fire(beforeCancel);
     d->leaveEditing();
     d->fire(afterCancel);
 }
 
-void ClientDataSet::deleteRecord() {
+void ClientTable::deleteRecord() {
     d->checkActive();
     if (d->state == DataSetState::Insert) {
         cancel();
@@ -189,9 +189,9 @@ void ClientDataSet::deleteRecord() {
     d->fire(afterScroll);
 }
 
-bool ClientDataSet::modified() const { return d->editing() && d->bufModified; }
+bool ClientTable::modified() const { return d->editing() && d->bufModified; }
 
-void ClientDataSet::updateRecord() {
+void ClientTable::updateRecord() {
     // A link that writes a field may put the table in edit; it must not bring us back here.
     if (d->inUpdateRecord) return;
     d->inUpdateRecord = true;

@@ -1,6 +1,6 @@
-#include "client_dataset.h"
+#include "client_table.h"
 
-#include "client_dataset_impl.h"
+#include "client_table_impl.h"
 #include "data_source.h"
 #include "base/errors.h"
 
@@ -8,42 +8,42 @@ namespace cot {
 
 // ---------------------------------------------------------------- Impl helpers
 
-void ClientDataSet::Impl::setState(DataSetState s) {
+void ClientTable::Impl::setState(DataSetState s) {
     if (state == s) return;
     state = s;
     if (disableCount == 0) emit q->stateChanged();
 }
 
-void ClientDataSet::Impl::emitScrolled() {
+void ClientTable::Impl::emitScrolled() {
     if (disableCount == 0) emit q->scrolled();
 }
 
-void ClientDataSet::Impl::emitDataSetChanged() {
+void ClientTable::Impl::emitDataSetChanged() {
     if (disableCount == 0) emit q->dataSetChanged();
 }
 
-void ClientDataSet::Impl::emitRecordChanged(Field* f) {
+void ClientTable::Impl::emitRecordChanged(Field* f) {
     if (disableCount == 0) emit q->recordChanged(f);
 }
 
-void ClientDataSet::Impl::checkActive() const {
+void ClientTable::Impl::checkActive() const {
     if (active) return;
     const QString n = q->name();
     throw UserError(n.isEmpty() ? QStringLiteral("Tabela não está aberta.")
                                 : QStringLiteral("Tabela %1 não está aberta.").arg(n));
 }
 
-void ClientDataSet::Impl::checkBrowseMode() {
+void ClientTable::Impl::checkBrowseMode() {
     if (editing()) q->post();
 }
 
-QVariantList ClientDataSet::Impl::nullRow() const {
+QVariantList ClientTable::Impl::nullRow() const {
     QVariantList row;
     row.resize(dataCount());
     return row;
 }
 
-void ClientDataSet::Impl::relayout() {
+void ClientTable::Impl::relayout() {
     column.assign(fields.size(), -1);
     dataFields.clear();
     calcFields.clear();
@@ -59,13 +59,13 @@ void ClientDataSet::Impl::relayout() {
     }
 }
 
-RowRec* ClientDataSet::Impl::currentRec() {
+RowRec* ClientTable::Impl::currentRec() {
     if (cur < 0 || cur >= int(view.size())) return nullptr;
     return &rows[view[cur]];
 }
 
 // Display rows are the view plus the row being inserted at insertPos.
-const QVariantList* ClientDataSet::Impl::valuesOfDisplayRow(int displayRow, RowRec** rec) {
+const QVariantList* ClientTable::Impl::valuesOfDisplayRow(int displayRow, RowRec** rec) {
     *rec = nullptr;
     int pos = displayRow;
     if (state == DataSetState::Insert) {
@@ -78,7 +78,7 @@ const QVariantList* ClientDataSet::Impl::valuesOfDisplayRow(int displayRow, RowR
     return &(*rec)->cur;
 }
 
-void ClientDataSet::Impl::computeCalc(const QVariantList& values, QVariantList& out) {
+void ClientTable::Impl::computeCalc(const QVariantList& values, QVariantList& out) {
     out = QVariantList();
     out.resize(calcCount());
     if (!q->onCalcFields) return;
@@ -101,7 +101,7 @@ void ClientDataSet::Impl::computeCalc(const QVariantList& values, QVariantList& 
     readRow = savedRead;
 }
 
-void ClientDataSet::Impl::ensureCalc(RowRec& rec) {
+void ClientTable::Impl::ensureCalc(RowRec& rec) {
     if (calcFields.empty() || rec.calc.size() == calcCount()) return;
     const qint64 id = rec.id;
     const QVariantList values = rec.cur;  // the handler may touch the table
@@ -116,13 +116,13 @@ void ClientDataSet::Impl::ensureCalc(RowRec& rec) {
         if (r.id == id) r.calc = out;
 }
 
-void ClientDataSet::Impl::refreshBufCalc() {
+void ClientTable::Impl::refreshBufCalc() {
     if (calcFields.empty()) return;
     const QVariantList values = buf;
     computeCalc(values, bufCalc);
 }
 
-const QVariant& ClientDataSet::Impl::rowValue(RowRec& rec, int fieldIndex) {
+const QVariant& ClientTable::Impl::rowValue(RowRec& rec, int fieldIndex) {
     const int col = column[fieldIndex];
     if (fields[fieldIndex]->kind() == FieldKind::Data) return rec.cur.at(col);
     ensureCalc(rec);
@@ -131,13 +131,13 @@ const QVariant& ClientDataSet::Impl::rowValue(RowRec& rec, int fieldIndex) {
 
 namespace {
 struct RecRow : FilterExpression::Row {
-    ClientDataSet::Impl* d;
+    ClientTable::Impl* d;
     RowRec* rec;
     const QVariant& value(int index) const override { return d->rowValue(*rec, index); }
 };
 }  // namespace
 
-bool ClientDataSet::Impl::rowPasses(RowRec& rec) {
+bool ClientTable::Impl::rowPasses(RowRec& rec) {
     if (!filter) return true;
     RecRow row;
     row.d = this;
@@ -145,19 +145,19 @@ bool ClientDataSet::Impl::rowPasses(RowRec& rec) {
     return filter->matches(row);
 }
 
-qint64 ClientDataSet::Impl::currentId() const {
+qint64 ClientTable::Impl::currentId() const {
     if (cur < 0 || cur >= int(view.size())) return 0;
     return rows[view[cur]].id;
 }
 
-int ClientDataSet::Impl::viewPosOfId(qint64 id) const {
+int ClientTable::Impl::viewPosOfId(qint64 id) const {
     if (id <= 0) return -1;
     for (size_t i = 0; i < view.size(); ++i)
         if (rows[view[i]].id == id) return int(i);
     return -1;
 }
 
-void ClientDataSet::Impl::rebuildView(qint64 keepId, int fallbackPos) {
+void ClientTable::Impl::rebuildView(qint64 keepId, int fallbackPos) {
     view.clear();
     view.reserve(rows.size());
     for (size_t i = 0; i < rows.size(); ++i)
@@ -166,7 +166,7 @@ void ClientDataSet::Impl::rebuildView(qint64 keepId, int fallbackPos) {
     if (cur < 0) cur = view.empty() ? -1 : std::clamp(fallbackPos, 0, int(view.size()) - 1);
 }
 
-void ClientDataSet::Impl::compileFilter(bool wanted) {
+void ClientTable::Impl::compileFilter(bool wanted) {
     if (!wanted) {
         filter.reset();
         return;
@@ -180,16 +180,16 @@ void ClientDataSet::Impl::compileFilter(bool wanted) {
 
 // ---------------------------------------------------------------- construction and structure
 
-ClientDataSet::ClientDataSet(const QString& name, QObject* parent) : QObject(parent), d(std::make_unique<Impl>(this)) {
+ClientTable::ClientTable(const QString& name, QObject* parent) : QObject(parent), d(std::make_unique<Impl>(this)) {
     setObjectName(name);
 }
 
-ClientDataSet::~ClientDataSet() {
+ClientTable::~ClientTable() {
     const auto sources = d->sources;
     for (DataSource* s : sources) s->setDataSet(nullptr);
 }
 
-Field& ClientDataSet::addField(const FieldDef& def, FieldKind kind) {
+Field& ClientTable::addField(const FieldDef& def, FieldKind kind) {
     if (findField(def.name))
         throw UserError(QStringLiteral("Campo '%1' já existe na tabela.").arg(def.name));
     if (kind == FieldKind::Data && d->editing()) cancel();
@@ -212,31 +212,31 @@ Field& ClientDataSet::addField(const FieldDef& def, FieldKind kind) {
     return *d->fields.back();
 }
 
-Field& ClientDataSet::addField(const QString& name, FieldType type, int size, FieldKind kind) {
+Field& ClientTable::addField(const QString& name, FieldType type, int size, FieldKind kind) {
     return addField(FieldDef{name, type, size}, kind);
 }
 
-int ClientDataSet::fieldCount() const { return int(d->fields.size()); }
+int ClientTable::fieldCount() const { return int(d->fields.size()); }
 
-Field& ClientDataSet::field(int index) const {
+Field& ClientTable::field(int index) const {
     if (index < 0 || index >= fieldCount())
         throw UserError(QStringLiteral("Índice de campo fora do intervalo: %1.").arg(index));
     return *d->fields[index];
 }
 
-Field* ClientDataSet::findField(const QString& name) const {
+Field* ClientTable::findField(const QString& name) const {
     const QString n = name.trimmed();
     for (const auto& f : d->fields)
         if (f->fieldName().compare(n, Qt::CaseInsensitive) == 0) return f.get();
     return nullptr;
 }
 
-Field& ClientDataSet::fieldByName(const QString& name) const {
+Field& ClientTable::fieldByName(const QString& name) const {
     if (Field* f = findField(name)) return *f;
     throw UserError(QStringLiteral("Campo '%1' não encontrado na tabela %2.").arg(name, this->name()));
 }
 
-QList<FieldDef> ClientDataSet::fieldDefs(bool includeCalculated) const {
+QList<FieldDef> ClientTable::fieldDefs(bool includeCalculated) const {
     QList<FieldDef> out;
     for (const auto& f : d->fields)
         if (includeCalculated || f->kind() == FieldKind::Data) out.append(f->def());
@@ -245,7 +245,7 @@ QList<FieldDef> ClientDataSet::fieldDefs(bool includeCalculated) const {
 
 // ---------------------------------------------------------------- opening and data
 
-void ClientDataSet::createDataSet() {
+void ClientTable::createDataSet() {
     if (d->active) close();
     d->fire(beforeOpen);
     d->rows.clear();
@@ -261,7 +261,7 @@ void ClientDataSet::createDataSet() {
     d->fire(afterScroll);
 }
 
-void ClientDataSet::close() {
+void ClientTable::close() {
     if (!d->active) return;
     d->fire(beforeClose);
     d->buf.clear();
@@ -279,7 +279,7 @@ void ClientDataSet::close() {
     d->fire(afterClose);
 }
 
-void ClientDataSet::emptyDataSet() {
+void ClientTable::emptyDataSet() {
     d->checkActive();
     // A pending edit is discarded with the rows it belongs to.
     d->buf.clear();
@@ -295,11 +295,11 @@ void ClientDataSet::emptyDataSet() {
     d->fire(afterScroll);
 }
 
-bool ClientDataSet::active() const { return d->active; }
-DataSetState ClientDataSet::state() const { return d->state; }
-bool ClientDataSet::isEditing() const { return d->editing(); }
+bool ClientTable::active() const { return d->active; }
+DataSetState ClientTable::state() const { return d->state; }
+bool ClientTable::isEditing() const { return d->editing(); }
 
-Packet ClientDataSet::data() const {
+Packet ClientTable::data() const {
     Packet p;
     p.fields = fieldDefs(false);
     p.rows.reserve(qsizetype(d->rows.size()));
@@ -323,7 +323,7 @@ bool hasType(const QVariant& v, FieldType t) {
 }
 }  // namespace
 
-void ClientDataSet::setData(const Packet& packet) {
+void ClientTable::setData(const Packet& packet) {
     // Fields: dynamic ones follow the packet; declared ones must all be present in it.
     std::vector<int> declared;
     for (size_t i = 0; i < d->fields.size(); ++i)
@@ -428,7 +428,7 @@ void ClientDataSet::setData(const Packet& packet) {
 
 // ---------------------------------------------------------------- values
 
-QVariant ClientDataSet::currentValue(const Field& f) const {
+QVariant ClientTable::currentValue(const Field& f) const {
     const int col = d->column[f.index()];
     const bool calc = f.kind() == FieldKind::Calculated;
     if (d->calcSource) return calc ? d->calcTarget->value(col) : d->calcSource->value(col);
@@ -450,7 +450,7 @@ QVariant ClientDataSet::currentValue(const Field& f) const {
     return rec->calc.value(col);
 }
 
-QVariant ClientDataSet::currentOldValue(const Field& f) const {
+QVariant ClientTable::currentOldValue(const Field& f) const {
     if (f.kind() == FieldKind::Calculated || !d->active || d->calcSource) return {};
     const int col = d->column[f.index()];
     RowRec* rec = nullptr;
@@ -468,7 +468,7 @@ QVariant ClientDataSet::currentOldValue(const Field& f) const {
     return rec->orig.value(col);
 }
 
-void ClientDataSet::storeValue(Field& f, const QVariant& v) {
+void ClientTable::storeValue(Field& f, const QVariant& v) {
     const int col = d->column[f.index()];
     if (d->calcSource) {
         if (f.kind() != FieldKind::Calculated)
@@ -501,16 +501,16 @@ void ClientDataSet::storeValue(Field& f, const QVariant& v) {
 
 // ---------------------------------------------------------------- grid access
 
-int ClientDataSet::rowCount() const {
+int ClientTable::rowCount() const {
     return int(d->view.size()) + (d->state == DataSetState::Insert ? 1 : 0);
 }
 
-int ClientDataSet::currentRow() const {
+int ClientTable::currentRow() const {
     if (d->state == DataSetState::Insert) return d->insertPos;
     return d->cur;
 }
 
-void ClientDataSet::withRow(int row, const std::function<void()>& read) const {
+void ClientTable::withRow(int row, const std::function<void()>& read) const {
     const int saved = d->readRow;
     d->readRow = row < 0 ? -2 : row;  // -2: a row that does not exist
     try {
@@ -524,23 +524,23 @@ void ClientDataSet::withRow(int row, const std::function<void()>& read) const {
 
 // ---------------------------------------------------------------- controls
 
-void ClientDataSet::disableControls() {
+void ClientTable::disableControls() {
     if (d->disableCount++ == 0) d->stateWhenDisabled = d->state;
 }
 
-void ClientDataSet::enableControls() {
+void ClientTable::enableControls() {
     if (d->disableCount == 0) return;
     if (--d->disableCount > 0) return;
     if (d->stateWhenDisabled != d->state) emit stateChanged();
     emit dataSetChanged();
 }
 
-bool ClientDataSet::controlsDisabled() const { return d->disableCount > 0; }
+bool ClientTable::controlsDisabled() const { return d->disableCount > 0; }
 
-void ClientDataSet::attach(DataSource* source) {
+void ClientTable::attach(DataSource* source) {
     if (!d->sources.contains(source)) d->sources.append(source);
 }
 
-void ClientDataSet::detach(DataSource* source) { d->sources.removeAll(source); }
+void ClientTable::detach(DataSource* source) { d->sources.removeAll(source); }
 
 }  // namespace cot

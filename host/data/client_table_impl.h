@@ -1,16 +1,16 @@
 #pragma once
-// Private state of ClientDataSet, shared by its source files.
+// Private state of ClientTable, shared by its source files.
 #include <QList>
 #include <QVariant>
 #include <memory>
 #include <vector>
 
-#include "client_dataset.h"
+#include "client_table.h"
 #include "filter_expression.h"
 
 namespace cot {
 
-using UpdateStatus = ClientDataSet::UpdateStatus;
+using UpdateStatus = ClientTable::UpdateStatus;
 
 // One stored row. `cur` and `orig` share their storage until the row is edited.
 struct RowRec {
@@ -32,9 +32,9 @@ struct JournalEntry {
     quint64 seq = 0;     // Deleted: order in the log
 };
 
-struct ClientDataSet::Impl {
-    explicit Impl(ClientDataSet* owner) : q(owner) {}
-    ClientDataSet* q;
+struct ClientTable::Impl {
+    explicit Impl(ClientTable* owner) : q(owner) {}
+    ClientTable* q;
 
     // structure
     std::vector<std::unique_ptr<Field>> fields;
@@ -77,7 +77,7 @@ struct ClientDataSet::Impl {
     const QVariantList* calcSource = nullptr;
     QVariantList* calcTarget = nullptr;
 
-    // ----- helpers (client_dataset.cpp)
+    // ----- helpers (client_table.cpp)
     void fire(const Event& e) { if (e) e(*q); }
     void setState(DataSetState s);
     void emitScrolled();

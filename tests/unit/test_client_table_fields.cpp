@@ -2,7 +2,7 @@
 // calculated fields.
 #include <gtest/gtest.h>
 
-#include "data/client_dataset.h"
+#include "data/client_table.h"
 #include "base/errors.h"
 
 using namespace cot;
@@ -10,7 +10,7 @@ using namespace cot;
 namespace {
 
 struct Table {
-    ClientDataSet t;
+    ClientTable t;
     Field& code;
     Field& value;
     Field& date;
@@ -36,7 +36,7 @@ QString errorOf(const std::function<void()>& f) {
 
 }  // namespace
 
-TEST(ClientDataSetFields, DisplayFormatsUseBrazilianSeparators) {
+TEST(ClientTableFields, DisplayFormatsUseBrazilianSeparators) {
     Table x;
     x.value.setValue(1500.0);
     x.value.displayFormat = "#,##0.00";
@@ -79,7 +79,7 @@ TEST(ClientDataSetFields, DisplayFormatsUseBrazilianSeparators) {
     EXPECT_FALSE(x.date.asDateTime().isValid());
 }
 
-TEST(ClientDataSetFields, TypedTextIsParsedOrRefusedWithAClearMessage) {
+TEST(ClientTableFields, TypedTextIsParsedOrRefusedWithAClearMessage) {
     Table x;
     x.value.setText("1.500,50");
     EXPECT_DOUBLE_EQ(x.value.asFloat(), 1500.5);
@@ -122,7 +122,7 @@ TEST(ClientDataSetFields, TypedTextIsParsedOrRefusedWithAClearMessage) {
     EXPECT_DOUBLE_EQ(x.value.asFloat(), 2.25);
 }
 
-TEST(ClientDataSetFields, StringsAreCutToTheirSizeAndEmptyMeansNull) {
+TEST(ClientTableFields, StringsAreCutToTheirSizeAndEmptyMeansNull) {
     Table x;
     x.code.setValue("ABCDEFGH");
     EXPECT_EQ(x.code.asString(), "ABCDE");
@@ -131,7 +131,7 @@ TEST(ClientDataSetFields, StringsAreCutToTheirSizeAndEmptyMeansNull) {
     EXPECT_TRUE(x.code.value().isNull());
 }
 
-TEST(ClientDataSetFields, TextHandlersValidateAndChange) {
+TEST(ClientTableFields, TextHandlersValidateAndChange) {
     Table x;
     // One-letter code shown as a word; unknown words leave the value unchanged.
     x.code.onGetText = [](Field& f, bool) {
@@ -161,13 +161,13 @@ TEST(ClientDataSetFields, TextHandlersValidateAndChange) {
     EXPECT_EQ(log, (QStringList{"validate 10", "change 10", "validate -1"}));
 }
 
-TEST(ClientDataSetFields, CalculatedFieldsFollowTheRowAndStayOutOfThePacket) {
-    ClientDataSet t;
+TEST(ClientTableFields, CalculatedFieldsFollowTheRowAndStayOutOfThePacket) {
+    ClientTable t;
     t.addField("QTSERVPROP", FieldType::Float);
     t.addField("VRDEHORAPROP", FieldType::Float);
     Field& total = t.addField("VRTOTASERV", FieldType::Float, 0, FieldKind::Calculated);
     int calls = 0;
-    t.onCalcFields = [&](ClientDataSet& ds) {
+    t.onCalcFields = [&](ClientTable& ds) {
         ++calls;
         ds["VRTOTASERV"].setAsFloat(ds["QTSERVPROP"].asFloat() * ds["VRDEHORAPROP"].asFloat());
     };

@@ -28,13 +28,13 @@ using Bookmark = qint64;
 // row stored and logged → AfterPost. A Before* handler that throws cancels the
 // operation and leaves state, row and log as they were; the exception propagates.
 // Moving the cursor while editing posts first. Edit on an empty table inserts.
-class ClientDataSet : public QObject {
+class ClientTable : public QObject {
     Q_OBJECT
 public:
-    using Event = std::function<void(ClientDataSet&)>;
+    using Event = std::function<void(ClientTable&)>;
 
-    explicit ClientDataSet(const QString& name = {}, QObject* parent = nullptr);
-    ~ClientDataSet() override;
+    explicit ClientTable(const QString& name = {}, QObject* parent = nullptr);
+    ~ClientTable() override;
 
     QString name() const { return objectName(); }
 
@@ -124,13 +124,13 @@ public:
     // Views nest (the innermost wins).
     class RowView {
     public:
-        RowView(const ClientDataSet& table, int row);
+        RowView(const ClientTable& table, int row);
         ~RowView();
         RowView(const RowView&) = delete;
         RowView& operator=(const RowView&) = delete;
 
     private:
-        const ClientDataSet& table_;
+        const ClientTable& table_;
         int previous_;
     };
 
