@@ -22,7 +22,6 @@ namespace cot::approval {
 
 namespace {
 
-const QString kMoney = QStringLiteral("#,##0.00");
 
 QString escaped(const QString& value, bool html) { return html ? value.toHtmlEscaped() : value; }
 
@@ -79,7 +78,7 @@ QString productLinesText(const QList<ProductLineValue>& lines, const QString& va
     QString out;
     for (const ProductLineValue& line : lines)
         out += escaped(line.name, html) + QStringLiteral(", ") + valorWord + QLatin1Char(' ') +
-               formatFloat(kMoney, line.value) + (html ? QStringLiteral("</b> ") : QStringLiteral(" "));
+               formatMoney(line.value) + (html ? QStringLiteral("</b> ") : QStringLiteral(" "));
     return out;
 }
 
@@ -93,9 +92,9 @@ QList<std::pair<QString, QString>> placeholders(const QString& key, const Approv
     };
     if (key == kParamLicenca) {
         values.append({QStringLiteral("#DADOSLINHAPROD"), productLinesText(data.lines, data.valorWord, html)});
-        values.append({QStringLiteral("#VRTOTLINHAPROD"), formatFloat(kMoney, data.linesTotal)});
+        values.append({QStringLiteral("#VRTOTLINHAPROD"), formatMoney(data.linesTotal)});
     } else if (key == kParamServico) {
-        values.append({QStringLiteral("#VALORPACOTESERVICO"), formatFloat(kMoney, p.packageValue)});
+        values.append({QStringLiteral("#VALORPACOTESERVICO"), formatMoney(p.packageValue)});
     }
     return values;
 }

@@ -12,7 +12,6 @@ namespace cot {
 
 namespace {
 
-QString money(long double value) { return formatFloat(QStringLiteral("#,##0.00"), value); }
 QString quantity(double value) { return formatFloat(QStringLiteral("#,##0.##"), value); }
 QString esc(const QString& s) { return s.toHtmlEscaped(); }
 
@@ -100,7 +99,7 @@ private:
     QString schedule(const QList<ProposalReportData::Installment>& rows) const {
         QStringList parts;
         for (int i = 0; i < rows.size(); ++i)
-            parts << QStringLiteral("%1) %2: %3").arg(i + 1).arg(formatDate(rows[i].due), money(rows[i].value));
+            parts << QStringLiteral("%1) %2: %3").arg(i + 1).arg(formatDate(rows[i].due), formatMoney(rows[i].value));
         return parts.join(QStringLiteral("; "));
     }
 
@@ -128,9 +127,10 @@ private:
         for (const ProposalReportData::Line& l : d_.lines) {
             out_ += QStringLiteral("<tr><td style=\"font-size: 8pt;\">%1 - %2</td><td style=\"font-size: 8pt;\">%3</td>")
                         .arg(esc(l.code), esc(l.name), esc(typeWord(l.type)));
-            for (const QString& cell : {quantity(l.users), quantity(l.quantity), money(l.licence), money(l.licenceDiscount),
-                                        money(l.licenceTotal()), money(l.monthly), money(l.monthlyDiscount),
-                                        money(l.monthlyTotal())})
+            for (const QString& cell :
+                 {quantity(l.users), quantity(l.quantity), formatMoney(l.licence), formatMoney(l.licenceDiscount),
+                  formatMoney(l.licenceTotal()), formatMoney(l.monthly), formatMoney(l.monthlyDiscount),
+                  formatMoney(l.monthlyTotal())})
                 out_ += numberCell(cell, QStringLiteral("font-size: 8pt;"));
             out_ += QStringLiteral("</tr>");
             QStringList details;
@@ -160,8 +160,8 @@ private:
         out_ += QStringLiteral("</tr>");
         for (const ProposalReportData::Service& s : d_.services) {
             out_ += QStringLiteral("<tr><td>%1</td><td>%2</td>").arg(esc(s.name), esc(s.place));
-            for (const QString& cell : {quantity(s.hours), money(s.rate), money(s.discountPercent), money(s.rateWithDiscount),
-                                        money(s.value())})
+            for (const QString& cell : {quantity(s.hours), formatMoney(s.rate), formatMoney(s.discountPercent),
+                                        formatMoney(s.rateWithDiscount), formatMoney(s.value())})
                 out_ += numberCell(cell);
             out_ += QStringLiteral("</tr>");
         }
@@ -176,7 +176,7 @@ private:
 
     void totalRow(const QString& name, long double value) {
         out_ += QStringLiteral("<tr><td width=\"70%\">%1</td><td class=\"n\" width=\"30%\"><b>%2</b></td></tr>")
-                    .arg(esc(name), money(value));
+                    .arg(esc(name), formatMoney(value));
     }
 
     void totals() {

@@ -21,6 +21,9 @@ QString formatFloat(const QString& pattern, long double value);
 // 1500.5 → "1500,5"; 0.1 → "0,1"; 1e20 → "100000000000000000000".
 QString formatFloatGeneral(long double value);
 
+// Money as screens, reports and mails show it: thousands and two decimals, "1.500,00".
+QString formatMoney(long double value);
+
 // Reads a number typed by a user: "1.500,50", "1500,5", "-3", ",5", and also "1500.5".
 // Without a comma, '.' separates thousands only when every group after it has exactly
 // three digits and the first group is 1 to 3 digits not starting with 0 ("1.500" and

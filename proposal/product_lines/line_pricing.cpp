@@ -124,7 +124,7 @@ void ProductLineArea::nedVrComDescontoExit(bool monthly) {
     }
     // 4. - 5. The discount is what the typed value leaves off the unit value.
     f(discount).setAsFloat(static_cast<double>(static_cast<long double>(f(unit).asFloat()) - value));
-    edit->setText(formatFloat(QStringLiteral("#,##0.00"), value));
+    edit->setText(formatMoney(value));
 }
 
 void ProductLineArea::depCarenLuExit() {

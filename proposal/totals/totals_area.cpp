@@ -18,8 +18,6 @@ namespace {
 
 const char* const kFigures[] = {"VRLICENCA", "VRMENSAL", "VRSERVICOS", "VRPARCELAS"};
 
-QString money(double value) { return formatFloat(QStringLiteral("#,##0.00"), value); }
-
 }  // namespace
 
 bool TotalsArea::shown() const { return s_.pgcPadrao->activePage() == s_.pages().tshProposta; }
@@ -64,7 +62,7 @@ void TotalsArea::show(const QList<double>& figures, const QString& contract) {
     const bool rental = contract == QLatin1String("L"), servicesOnly = contract == QLatin1String("S");
     lblCapMensal_->setText(rental ? QStringLiteral("Locação mensal:") : QStringLiteral("Manutenção mensal:"));
     TLabel* const labels[] = {lblTotLicenca, lblTotMensal, lblTotServicos, lblTotParcelas};
-    for (int i = 0; i < 4; ++i) labels[i]->setText(money(figures.value(i)));
+    for (int i = 0; i < 4; ++i) labels[i]->setText(formatMoney(figures.value(i)));
     lblCapLicenca_->setVisible(!rental && !servicesOnly);
     lblTotLicenca->setVisible(!rental && !servicesOnly);
     lblCapMensal_->setVisible(!servicesOnly);
