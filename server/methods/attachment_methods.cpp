@@ -5,7 +5,7 @@
 //       blanks around it and case, as operators sign in. An empty code has no right.
 //       Whether a request's own requester may attach anyway is the screen's rule.
 #include "server/methods/read_support.h"
-#include "server/methods/simulation_copy_methods.h"
+#include "server/methods/attachment_methods.h"
 #include "server/rpc/method_registry.h"
 #include "server/rpc/reply.h"
 #include "server/storage/database.h"

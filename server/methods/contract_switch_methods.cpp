@@ -10,7 +10,7 @@
 //       installment of 0 due today.
 //     To LU/Manutenção (from L): line types L → M and A → P, values and schedules kept.
 //     From any other type (or to the same one) only the proposal's type is written.
-#include "server/methods/product_line_methods.h"
+#include "server/methods/contract_switch_methods.h"
 #include "server/methods/proposal_methods.h"
 
 #include "base/clock.h"

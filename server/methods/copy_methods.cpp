@@ -18,7 +18,7 @@
 //       highest as well as above it. Refused with nothing written: version missing, not a
 //       number or outside 01-99; every version 01 to 99 taken; the version taken; the
 //       source not in the branch.
-#include "server/methods/simulation_copy_methods.h"
+#include "server/methods/copy_methods.h"
 
 #include "server/methods/numbering.h"
 #include "server/methods/proposal_versions.h"

@@ -14,10 +14,12 @@
 //       [1] CDLINPPROPINFOR, NMLINPPROP, DTVELUSOPEDP, CDLINPPROP: the lines with an
 //           installment due before that day, with the earliest such date
 //       [2] DTVENCSERVPROP: the earliest due date of the service package (no row: none)
+#include "server/methods/installment_methods.h"
+
 #include <QHash>
 #include <QSet>
 
-#include "server/methods/product_line_methods.h"
+#include "server/methods/delta_support.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_support.h"
 #include "server/rpc/method_registry.h"
@@ -93,14 +95,14 @@ Reply setVencimento(MethodContext& ctx, const Args& args) {
     Transaction tx(ctx.db);
     applyDelta(ctx.db, installmentResolver(), delta, [&](RowChange& change) {
         if (change.op == ChangeOp::Delete) return;
-        const LineKey key{lines::cellText(delta, change.newValues, nr), lines::cellText(delta, change.newValues, ver),
-                          lines::cellText(delta, change.newValues, line)};
+        const LineKey key{cells::cellText(delta, change.newValues, nr), cells::cellText(delta, change.newValues, ver),
+                          cells::cellText(delta, change.newValues, line)};
         if (key.number.isEmpty() || key.version.isEmpty())
             throw MethodError(QStringLiteral("Número e versão da proposta devem ser informados."));
         if (key.line.isEmpty()) throw MethodError(QStringLiteral("Linha de produto deve ser informada."));
-        const QDateTime date = lines::cell(delta, change.newValues, due).toDateTime();
+        const QDateTime date = cells::cell(delta, change.newValues, due).toDateTime();
         if (!date.isValid()) throw MethodError(QStringLiteral("Data de Vencimento deve ser informada."));
-        const QVariant amount = lines::cell(delta, change.newValues, value);
+        const QVariant amount = cells::cell(delta, change.newValues, value);
         if (amount.isNull()) throw MethodError(QStringLiteral("Valor deve ser informado."));
         if (amount.toDouble() < 0) throw MethodError(QStringLiteral("Valor do vencimento não pode ser negativo."));
 
@@ -114,8 +116,8 @@ WHERE L.NRPROPOSFAS = :N AND L.NRVERPROPFAS = :V AND L.CDLINPPROP = :L)SQL"),
         if (created.isValid() && date.date() < created.date())
             throw MethodError(QStringLiteral(
                 "Data de Vencimento não podererá ser inferior à data de cadastramento da Proposta."));
-        const bool sameDay = change.op == ChangeOp::Update && !lines::changes(delta, change, line) &&
-                             lines::cell(delta, change.oldValues, due).toDateTime().date() == date.date();
+        const bool sameDay = change.op == ChangeOp::Update && !cells::changes(delta, change, line) &&
+                             cells::cell(delta, change.oldValues, due).toDateTime().date() == date.date();
         if (!sameDay && onDay(ctx.db, key, date.date()) > 0)
             throw MethodError(QStringLiteral("Data vencimento já cadastrada."));
         touched.insert(key);

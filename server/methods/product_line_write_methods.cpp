@@ -13,11 +13,13 @@
 //         contracted or offered in the latest version of an open proposal
 //   ValidaContrato(line, code)     → the client's contracted lines with the typed code of
 //                                    that proposal line (the line's own contract aside)
+#include "server/methods/product_line_write_methods.h"
+
 #include <QStringList>
 
 #include "base/clock.h"
+#include "server/methods/delta_support.h"
 #include "server/methods/numbering.h"
-#include "server/methods/product_line_methods.h"
 #include "server/methods/read_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
@@ -29,9 +31,9 @@ namespace cot::server {
 namespace {
 
 using namespace read;
-using lines::cell;
-using lines::cellText;
-using lines::changes;
+using cells::cell;
+using cells::cellText;
+using cells::changes;
 
 const TableResolver& lineResolver() {
     static const TableResolver r{

@@ -1,12 +1,17 @@
 #include "server/methods/register_methods.h"
 
 #include "server/methods/acceptance_methods.h"
-#include "server/methods/product_line_methods.h"
+#include "server/methods/attachment_methods.h"
+#include "server/methods/contract_switch_methods.h"
+#include "server/methods/copy_methods.h"
+#include "server/methods/installment_methods.h"
+#include "server/methods/product_line_write_methods.h"
 #include "server/methods/proposal_methods.h"
 #include "server/methods/proposal_screen_methods.h"
 #include "server/methods/server_clock_methods.h"
 #include "server/methods/service_text_methods.h"
-#include "server/methods/simulation_copy_methods.h"
+#include "server/methods/simulation_write_methods.h"
+#include "server/methods/system_methods.h"
 
 namespace cot::server {
 

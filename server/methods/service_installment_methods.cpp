@@ -24,7 +24,7 @@
 #include <QSet>
 
 #include "base/clock.h"
-#include "server/methods/product_line_methods.h"
+#include "server/methods/delta_support.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_methods.h"
 #include "server/methods/service_text_support.h"
@@ -39,8 +39,8 @@ namespace cot::server::detail {
 namespace {
 
 using namespace read;
-using lines::cell;
-using lines::cellText;
+using cells::cell;
+using cells::cellText;
 
 const char* const kKey = "NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER";
 

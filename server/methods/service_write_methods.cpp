@@ -26,7 +26,7 @@
 //       prospect is the caller's to decide.
 #include <QSet>
 
-#include "server/methods/product_line_methods.h"
+#include "server/methods/delta_support.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_methods.h"
 #include "server/methods/service_text_support.h"
@@ -40,9 +40,9 @@ namespace cot::server::detail {
 namespace {
 
 using namespace read;
-using lines::cell;
-using lines::cellText;
-using lines::changes;
+using cells::cell;
+using cells::cellText;
+using cells::changes;
 
 constexpr int kSequenceWidth = 3;
 constexpr int kTypeWidth = 3;

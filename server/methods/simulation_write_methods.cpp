@@ -21,10 +21,10 @@
 //       line, so LINHA does not narrow the check.
 //   GetPesqProdLinp(NR, VER) → CDLINPPROP, NMLINPPROP, IDTIPLINPP, VRLICENCUSOPROP,
 //       VRMENSALIDAPROP: the version's product lines to pick from, by name.
-#include "server/methods/simulation_copy_methods.h"
+#include "server/methods/simulation_write_methods.h"
 
+#include "server/methods/delta_support.h"
 #include "server/methods/numbering.h"
-#include "server/methods/product_line_methods.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_support.h"
 #include "server/rpc/method_registry.h"
@@ -37,9 +37,9 @@ namespace cot::server {
 namespace {
 
 using namespace read;
-using lines::cell;
-using lines::cellText;
-using lines::changes;
+using cells::cell;
+using cells::cellText;
+using cells::changes;
 
 constexpr int kOrderWidth = 3;
 constexpr int kNumberWidth = 5;

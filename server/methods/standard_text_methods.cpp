@@ -228,14 +228,3 @@ void registerStandardTextMethods(MethodRegistry& registry) {
 }
 
 }  // namespace cot::server::detail
-
-namespace cot::server {
-
-void registerServiceTextMethods(MethodRegistry& registry) {
-    detail::registerServiceWriteMethods(registry);
-    detail::registerServiceInstallmentMethods(registry);
-    detail::registerTextWriteMethods(registry);
-    detail::registerStandardTextMethods(registry);
-}
-
-}  // namespace cot::server

@@ -12,7 +12,9 @@
 // nothing, so a call repeated after a lost answer, or a selection confirmed again after
 // a failure midway, never duplicates a system nor fails on the ones already written.
 // An access-point line (types P and A) takes one system: another one is refused.
-#include "server/methods/product_line_methods.h"
+#include "server/methods/system_methods.h"
+
+#include "server/methods/delta_support.h"
 #include "server/methods/read_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
@@ -141,14 +143,14 @@ Reply setSistema(MethodContext& ctx, const Args& args) {
     Transaction tx(ctx.db);
     applyDelta(ctx.db, systemResolver(), delta, [&](RowChange& change) {
         if (change.op == ChangeOp::Delete) return;
-        LineSystem s{lines::cellText(delta, change.newValues, nr), lines::cellText(delta, change.newValues, ver),
-                     lines::cellText(delta, change.newValues, line), lines::cellText(delta, change.newValues, system)};
+        LineSystem s{cells::cellText(delta, change.newValues, nr), cells::cellText(delta, change.newValues, ver),
+                     cells::cellText(delta, change.newValues, line), cells::cellText(delta, change.newValues, system)};
         if (change.op == ChangeOp::Update) {
             // Moving a row onto another system is adding that system.
-            if (!lines::changes(delta, change, system) && !lines::changes(delta, change, line)) return;
+            if (!cells::changes(delta, change, system) && !cells::changes(delta, change, line)) return;
         }
         if (s.system.isEmpty() && abbreviation >= 0) {
-            const QString sg = lines::cellText(delta, change.newValues, abbreviation);
+            const QString sg = cells::cellText(delta, change.newValues, abbreviation);
             if (sg.isEmpty()) throw MethodError(QStringLiteral("Sigla deve ser informada."));
             s.system = systemByAbbreviation(ctx.db, s, sg);
             if (s.system.isEmpty() && !s.line.isEmpty()) {
@@ -158,8 +160,8 @@ Reply setSistema(MethodContext& ctx, const Args& args) {
             change.newValues[system] = s.system;
         }
         const QString replacing =
-            change.op == ChangeOp::Update && !lines::changes(delta, change, line)
-                ? lines::cellText(delta, change.oldValues, system)
+            change.op == ChangeOp::Update && !cells::changes(delta, change, line)
+                ? cells::cellText(delta, change.oldValues, system)
                 : QString();
         if (admit(ctx.db, s, replacing)) return;
         // Already on the line: nothing to write, and a stale update is still a conflict.

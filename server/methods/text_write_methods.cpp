@@ -14,7 +14,7 @@
 #include <QSet>
 #include <cmath>
 
-#include "server/methods/product_line_methods.h"
+#include "server/methods/delta_support.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_methods.h"
 #include "server/methods/service_text_support.h"
@@ -27,9 +27,9 @@ namespace cot::server::detail {
 namespace {
 
 using namespace read;
-using lines::cell;
-using lines::cellText;
-using lines::changes;
+using cells::cell;
+using cells::cellText;
+using cells::changes;
 
 constexpr int kCodeSize = 20;
 constexpr int kHighestOrder = 999;
