@@ -26,10 +26,10 @@ public:
     // A failed check has already told the user; errors of the server go on to the caller.
     bool run();
 
-    // Every product line against the customer's contract (the flag has no effect).
-    void Vd_Contrato(bool flag);
-    // Every service against the customer's contract (the flag has no effect).
-    void Vd_ValidaServico(bool flag);
+    // Every product line against the customer's contract (the report flag has no effect).
+    void Vd_Contrato(bool report);
+    // Every service against the customer's contract (the report flag has no effect).
+    void Vd_ValidaServico(bool report);
 
     // Line lists collected by the launch (also read by the tests).
     ClientTable& cdsPtoAcesso() const { return *cdsPtoAcesso_; }

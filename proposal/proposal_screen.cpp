@@ -61,7 +61,6 @@ TfrmPropostaComercial::TfrmPropostaComercial(QWidget* parent) : TfrmPadraoGrid(s
     for (const auto& a : areas_) a->build();
     for (const auto& a : areas_) a->route();
     wirePages();
-    settleAreaControls();
     attachAfterScroll();
 }
 
@@ -105,7 +104,6 @@ void TfrmPropostaComercial::createTables() {
     cdsVdQtPtoAcesso = table("cdsVdQtPtoAcesso");
     cdsTipo = table("cdsTipo");
     cdsValidaContrato = table("cdsValidaContrato");
-    cdsValidaServico = table("cdsValidaServico");
     cdsValida_ServicoLinhaProd = table("cdsValida_ServicoLinhaProd");
     cdsControlaAnexo = table("cdsControlaAnexo");
     defineProposalTables(*cdsProposta, *cdsParamPerc);

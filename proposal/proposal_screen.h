@@ -149,10 +149,7 @@ private:
     void wirePages();
     void readProposalList();
     void openGrupo();
-    void settleAreaControls();
     void updateEditors();
-    void confirmDistinctDates(ClientTable& schedule, ClientTable& copy, const QString& dateField,
-                              QWidget* grid);
     void listEnabling(MaintenanceEnabling& e) const;
     void applyEnabling(const MaintenanceEnabling& e);
 
@@ -165,7 +162,7 @@ private:
     // Approval checks (read by the approval work).
     ClientTable *cdsVerificaLinhaProd = nullptr, *cdsPtoAcesso = nullptr, *cdsLProduto = nullptr;
     ClientTable *cdsVdQtPtoAcesso = nullptr, *cdsTipo = nullptr, *cdsValidaContrato = nullptr;
-    ClientTable *cdsValidaServico = nullptr, *cdsValida_ServicoLinhaProd = nullptr;
+    ClientTable* cdsValida_ServicoLinhaProd = nullptr;
     DataSource* dtsProposta = nullptr;
     TADOIBQuery qryGrupo{QStringLiteral("qryGrupo")};
 

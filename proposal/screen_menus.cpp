@@ -1,4 +1,5 @@
 // Menu entries and the screen's own toolbar buttons.
+#include <QAction>
 #include <QHBoxLayout>
 
 #include "approval/approval_checks.h"
@@ -54,8 +55,15 @@ void TfrmPropostaComercial::createMenus() {
     m.sbtModoProc = button("sbtModoProc", "Modo de Processamento", m.MododeProcessamento1);
     m.sbtRegeraTexto = button("sbtRegeraTexto", "Regerar Texto da Proposta", m.mnuRegeraTexto);
     m.sbtcomissao = button("sbtcomissao", "Comissão", nullptr);
+    // Entries whose dialogs come with later work stay off, saying why.
+    const QString later = msgPadrao.Msg(QStringLiteral("AREAINDISP"));
     m.Comisso1->setEnabled(false);
-    m.sbtcomissao->setEnabled(false);
+    m.Comisso1->action()->setStatusTip(later);
+    for (QWidget* w : {static_cast<QWidget*>(m.sbtcomissao), static_cast<QWidget*>(sbtAjuda)}) {
+        w->setEnabled(false);
+        w->setStatusTip(later);
+        w->setToolTip(later);
+    }
 
     // Page entries move to a page and then run its change handler.
     m.mnuProposta->onClick = [this] {

@@ -1,9 +1,7 @@
-// Menu and button enabling, and the controls of areas not yet open for editing.
-#include <QAction>
+// Menu and button enabling, and the form controls that follow the edited table.
 #include <QStatusBar>
 
 #include "data/client_table.h"
-#include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/proposal_screen.h"
 #include "proposal/toolbar_dialogs.h"
@@ -26,12 +24,7 @@ void TfrmPropostaComercial::dtsPadraoStateChange() {
     if (pgcPadrao->activePage() == tshPadrao) {
         listEnabling(e);
     } else if (ProposalArea* a = areaOf(active)) {
-        if (a->ready()) {
-            a->enable(e);
-        } else {
-            e.incluir = e.alterar = e.excluir = e.procurar = e.cancelar = e.confirmar = false;
-            hint = a->name() + QStringLiteral(": ") + msgPadrao.Msg(QStringLiteral("AREAINDISP"));
-        }
+        a->enable(e);
     }
     // A change log the server refused stays visibly pending: Confirmar sends it again,
     // Cancelar gives it up.
@@ -70,19 +63,7 @@ void TfrmPropostaComercial::applyEnabling(const MaintenanceEnabling& e) {
 }
 
 void TfrmPropostaComercial::updateEditors() {
-    for (const auto& a : areas_)
-        if (a->ready()) a->updateEditors();
-}
-
-void TfrmPropostaComercial::settleAreaControls() {
-    const QString later = msgPadrao.Msg(QStringLiteral("AREAINDISP"));
-    for (const auto& a : areas_)
-        if (!a->ready()) area_support::holdBack(a->controls(), a->name() + QStringLiteral(": ") + later);
-    // Entries whose dialogs come with later work stay off, saying why.
-    const ProposalMenus& m = menus_;
-    m.Comisso1->setEnabled(false);
-    m.Comisso1->action()->setStatusTip(later);
-    area_support::holdBack({m.sbtcomissao, sbtAjuda}, later);
+    for (const auto& a : areas_) a->updateEditors();
 }
 
 }  // namespace cot

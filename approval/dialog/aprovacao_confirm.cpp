@@ -14,6 +14,7 @@
 #include "ui/date_edit.h"
 #include "ui/edits.h"
 #include "ui/event_boundary.h"
+#include "ui/modal_once.h"
 #include "ui/screen.h"
 
 namespace cot {
@@ -136,9 +137,7 @@ void CriaAprovacao() {
         frmAprovacao = createForm<TfrmAprovacao>(Cli_cot05000::frmPropostaComercial.data());
     }
     // Closing hides it and clears boIdCriado; the next call builds a fresh dialog.
-    struct Free {
-        ~Free() { delete frmAprovacao.data(); }
-    } free;
+    const ModalOnce<TfrmAprovacao> once(frmAprovacao);
     frmAprovacao->ShowModal();
 }
 

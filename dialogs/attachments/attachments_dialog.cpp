@@ -20,6 +20,7 @@
 #include "ui/edits.h"
 #include "ui/event_boundary.h"
 #include "ui/menus.h"
+#include "ui/modal_once.h"
 
 namespace cot {
 
@@ -225,15 +226,11 @@ void Cli_cot05010::CriaAnexoProposta(int stTag) {
     boIdCriado = true;
     // Freed on every path out (closing has cleared the unit's reference), unless the
     // screen that owns it took it along meanwhile.
-    struct Free {
-        QPointer<TfrmAnexoProposta> dialog = frmAnexoProposta;
-        ~Free() {
-            delete dialog.data();
-            frmAnexoProposta = nullptr;
-            boIdCriado = false;
-        }
-    } free;
-    free.dialog->ShowModal();
+    const ModalOnce<TfrmAnexoProposta> once(frmAnexoProposta, [] {
+        frmAnexoProposta = nullptr;
+        boIdCriado = false;
+    });
+    once->ShowModal();
 }
 
 }  // namespace cot

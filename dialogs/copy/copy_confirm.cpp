@@ -11,6 +11,7 @@
 #include "ui/busy_animation.h"
 #include "ui/edits.h"
 #include "ui/event_boundary.h"
+#include "ui/modal_once.h"
 #include "ui/screen.h"
 
 namespace cot {
@@ -71,9 +72,7 @@ void CriaCopiaProposta() {
     }
     // Closing hides it and clears boIdCriado; the next call builds a fresh dialog, so this
     // one goes on every path out (unless the screen that owns it took it along).
-    struct Free {
-        ~Free() { delete frmCopiaProposta.data(); }
-    } free;
+    const ModalOnce<TfrmCopiaProposta> once(frmCopiaProposta);
     frmCopiaProposta->ShowModal();
 }
 

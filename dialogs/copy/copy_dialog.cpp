@@ -144,10 +144,10 @@ void TfrmCopiaProposta::failOnVersion(const QString& key) {
     Consiste::MensErro(msgPadrao.Msg(key));
 }
 
-void TfrmCopiaProposta::Vd_Proposta(bool required) {
+void TfrmCopiaProposta::Vd_Proposta(bool report) {
     const QString version = typedVersion();
     if (version.isEmpty()) {
-        if (required) failOnVersion(QStringLiteral("Ver_Inf"));
+        if (report) failOnVersion(QStringLiteral("Ver_Inf"));
         return;
     }
     TfrmPropostaComercial& s = proposalScreen();

@@ -33,7 +33,7 @@ public:
 
     // Empty version: fails with Ver_Inf when `required`, else passes. A version the server
     // lists for this number fails with PROPJACAD. Failures focus medVersao.
-    void Vd_Proposta(bool required);
+    void Vd_Proposta(bool report);
     // The typed version as the list keeps it ("5" → "05"); "" when nothing is typed.
     QString typedVersion() const;
 

@@ -9,6 +9,7 @@
 #include "proposal/cli_cot05000.h"
 #include "proposal/proposal_screen.h"
 #include "screens/report_store.h"
+#include "ui/modal_once.h"
 #include "ui/screen.h"
 
 namespace cot {
@@ -134,9 +135,7 @@ void CriaRelPropostaComercial() {
         HourGlass hourGlass;
         frmRelPropostaComercial = createForm<TfrmRelPropostaComercial>(Cli_cot05000::frmPropostaComercial.data());
     }
-    struct Free {
-        ~Free() { delete frmRelPropostaComercial.data(); }
-    } free;
+    const ModalOnce<TfrmRelPropostaComercial> once(frmRelPropostaComercial);
     frmRelPropostaComercial->ShowModal();
 }
 

@@ -19,6 +19,7 @@
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
+#include "ui/modal_once.h"
 #include "ui/screen.h"
 
 namespace cot {
@@ -225,9 +226,7 @@ void CriaIncluServ(bool inserting) {
     }
     // Freed on every path out (closing has cleared boStCriado), unless the screen that owns
     // it has taken it along meanwhile.
-    struct Free {
-        ~Free() { delete frmIncluServ.data(); }
-    } free;
+    const ModalOnce<TfrmIncluServ> once(frmIncluServ);
     frmIncluServ->ShowModal();
     if (frmIncluServ) frmIncluServ->setWindowState(Qt::WindowNoState);
 }

@@ -8,6 +8,7 @@
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
 #include "ui/db_grid.h"
+#include "ui/modal_once.h"
 #include "ui/screen.h"
 
 namespace cot {
@@ -83,9 +84,7 @@ void CriaInsTextoProp() {
     }
     // Freed on every path out (closing has cleared boStCriado), unless the screen that owns
     // it has taken it along meanwhile.
-    struct Free {
-        ~Free() { delete frmInsTextoProp.data(); }
-    } free;
+    const ModalOnce<TfrmInsTextoProp> once(frmInsTextoProp);
     frmInsTextoProp->ShowModal();
     if (frmInsTextoProp) frmInsTextoProp->setWindowState(Qt::WindowNoState);
     // The texts added are on the server only: the screen reads them back where it shows them.

@@ -1,7 +1,5 @@
 #include "proposal/area/area_support.h"
 
-#include <QWidget>
-
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/child_table_save.h"
@@ -20,14 +18,6 @@ DataSource* source(QObject* owner, const char* name, ClientTable* table) {
 QString currentText(const ClientTable& t, const QString& field) {
     if (!t.active() || t.isEmpty()) return {};
     return t[field].asString();
-}
-
-void holdBack(const QList<QWidget*>& controls, const QString& hint) {
-    for (QWidget* w : controls) {
-        w->setEnabled(false);
-        w->setStatusTip(hint);
-        w->setToolTip(hint);
-    }
 }
 
 bool reloadable(const TfrmPropostaComercial& screen, const QList<const ClientTable*>& tables,

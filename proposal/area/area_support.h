@@ -5,7 +5,6 @@
 #include <QStringList>
 
 class QObject;
-class QWidget;
 
 namespace cot {
 
@@ -20,8 +19,6 @@ ClientTable* table(QObject* owner, const char* name);
 DataSource* source(QObject* owner, const char* name, ClientTable* table);
 // The current row's value of a field, "" when the table is closed or empty.
 QString currentText(const ClientTable& t, const QString& field);
-// Controls of an area whose editing is not built yet: disabled, with the reason as hint.
-void holdBack(const QList<QWidget*>& controls, const QString& hint);
 // Whether the Verify command may read these tables again: none is being edited and the
 // server holds all their changes. Otherwise `name` joins `kept` (once) and nothing is read.
 bool reloadable(const TfrmPropostaComercial& screen, const QList<const ClientTable*>& tables,

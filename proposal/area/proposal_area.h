@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-class QWidget;
 
 namespace cot {
 
@@ -32,9 +31,7 @@ struct MaintenanceEnabling {
 // sake. An area builds its widgets into the screen's pages, owns its tables, loads them for
 // the current proposal when its page is shown, says which controls point the maintenance
 // buttons at which table, and takes its part in Incluir / Excluir / Confirmar / Cancelar.
-//
-// An area whose editing is not built yet answers ready() = false: the screen keeps its
-// controls disabled and the maintenance entries off while its table is the active one.
+// Every area is open for editing; the screen asks each one the same way.
 class ProposalArea {
 public:
     explicit ProposalArea(TfrmPropostaComercial& screen) : s_(screen) {}
@@ -46,10 +43,6 @@ public:
     virtual QString name() const = 0;
     // Tables the maintenance buttons may act on while the area is active.
     virtual QList<ClientTable*> tables() const { return {}; }
-    // Whether the area's editing is built.
-    virtual bool ready() const { return true; }
-    // Controls kept disabled while the area is not ready.
-    virtual QList<QWidget*> controls() const { return {}; }
 
     // Widgets into the screen's pages; called once, in registration order.
     virtual void build() {}
@@ -62,9 +55,9 @@ public:
     virtual void pageShown() {}
     // Forgets the rows of another proposal (nothing listed): closes the area's tables.
     virtual void clear();
-    // Enabling rows of the area while its table is the active one (ready areas only).
+    // Enabling rows of the area while its table is the active one.
     virtual void enable(MaintenanceEnabling& /*e*/) {}
-    // Form controls usable only while the area's table is edited (ready areas only).
+    // Form controls usable only while the area's table is edited.
     virtual void updateEditors() {}
 
     // Parts in the maintenance buttons, for the active area. cancel() answers whether the

@@ -1,5 +1,7 @@
 #include "proposal/area/schedule_rows.h"
 
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QSet>
 
 #include "base/clock.h"
@@ -13,30 +15,12 @@ namespace cot::schedule_rows {
 namespace {
 
 // Grid refreshes are held while many rows change; released on every path out.
-class ControlsHeld {
-public:
-    explicit ControlsHeld(ClientTable& t) : t_(t) { t_.disableControls(); }
-    ~ControlsHeld() {
-        if (t_.controlsDisabled()) t_.enableControls();
-    }
-    ControlsHeld(const ControlsHeld&) = delete;
-    ControlsHeld& operator=(const ControlsHeld&) = delete;
-
-private:
-    ClientTable& t_;
-};
-
-// Sets the flag for the life of the scope.
-class Flag {
-public:
-    explicit Flag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~Flag() { flag_ = false; }
-    Flag(const Flag&) = delete;
-    Flag& operator=(const Flag&) = delete;
-
-private:
-    bool& flag_;
-};
+auto holdControls(ClientTable& t) {
+    t.disableControls();
+    return qScopeGuard([&t] {
+        if (t.controlsDisabled()) t.enableControls();
+    });
+}
 
 }  // namespace
 
@@ -64,7 +48,7 @@ std::vector<double> values(const ClientTable& t, const QString& valueField) {
 }
 
 void assign(ClientTable& t, const QString& valueField, const std::vector<double>& split) {
-    ControlsHeld held(t);
+    const auto held = holdControls(t);
     const Bookmark at = t.bookmark();
     t.first();
     for (double value : split) {
@@ -81,29 +65,28 @@ void assign(ClientTable& t, const QString& valueField, const std::vector<double>
 
 void regenerate(ClientTable& t, const QString& dueField, const QString& valueField, int count, const QDate& first,
                 bool& generating, bool pendingBefore) {
-    ControlsHeld held(t);
-    Flag flag(generating);
-    try {
+    const auto held = holdControls(t);
+    const QScopedValueRollback<bool> flag(generating, true);
+    // Nothing half made is left behind: back to what the server holds.
+    auto undo = qScopeGuard([&] {
         if (t.isEditing()) t.cancel();
-        t.first();
-        while (!t.isEmpty()) t.deleteRecord();
-        for (int i = 0; i < count; ++i) {
-            t.append();
-            t[dueField].setAsDateTime(midnight(Consiste::SomaMes(first, i)));
-            t[valueField].setAsFloat(0);
-            t.post();
-        }
-    } catch (...) {
-        if (t.isEditing()) t.cancel();
-        // Nothing half made is left behind: back to what the server holds.
         if (!pendingBefore) t.cancelUpdates();
-        throw;
+    });
+    if (t.isEditing()) t.cancel();
+    t.first();
+    while (!t.isEmpty()) t.deleteRecord();
+    for (int i = 0; i < count; ++i) {
+        t.append();
+        t[dueField].setAsDateTime(midnight(Consiste::SomaMes(first, i)));
+        t[valueField].setAsFloat(0);
+        t.post();
     }
+    undo.dismiss();
 }
 
 void deleteAll(ClientTable& t, bool& generating) {
-    ControlsHeld held(t);
-    Flag flag(generating);
+    const auto held = holdControls(t);
+    const QScopedValueRollback<bool> flag(generating, true);
     t.first();
     while (!t.isEmpty()) t.deleteRecord();
 }

@@ -29,13 +29,13 @@ void focusingOnFailure(QWidget* control, Body body) {
 
 }  // namespace
 
-void HeaderController::Vd_Versao(bool required) {
+void HeaderController::Vd_Versao(bool report) {
     ClientTable& t = *cdsProposta_;
     if (!t.isEditing()) return;
     try {
         const QString version = f("NRVERPROPFAS").asString().trimmed();
         if (version.isEmpty()) {
-            if (required) reject(QStringLiteral("VERSAO_INF"));
+            if (report) reject(QStringLiteral("VERSAO_INF"));
             return;
         }
         if (t.state() == DataSetState::Edit && version != f("NRVERPROPFAS").oldValue().toString().trimmed()) {
@@ -51,13 +51,13 @@ void HeaderController::Vd_Versao(bool required) {
     }
 }
 
-void HeaderController::Vd_ClientePros(bool required) {
+void HeaderController::Vd_ClientePros(bool report) {
     ClientTable& t = *cdsProposta_;
     if (!t.isEditing()) return;
     const QString document = f("NRINSJURCLIE").asString().trimmed();
     const bool client = isClient();
     if (document.isEmpty()) {
-        if (required) {
+        if (report) {
             focus(dbeCdCliPros);
             reject(client ? QStringLiteral("CLI_INF") : QStringLiteral("PROS_INF"));
         }
@@ -129,12 +129,12 @@ void HeaderController::takeOperator(TADOIBQuery& q, const char* codeField, const
     f(nameField).setValue(q.fieldByName(QStringLiteral("NMOPERADOR")).value());
 }
 
-void HeaderController::Vd_OperSoli(bool required) {
+void HeaderController::Vd_OperSoli(bool report) {
     if (!cdsProposta_->isEditing()) return;
     focusingOnFailure(dbeCdOperSoli, [&] {
         QString code = f("CDOPERSOLI").asString().trimmed();
         if (code.isEmpty()) {
-            if (required) reject(QStringLiteral("OPER_INF"));
+            if (report) reject(QStringLiteral("OPER_INF"));
             return;
         }
         if (!findOperator(qryPesqOperSoli, code)) reject(QStringLiteral("OPER_N_CAD"));
@@ -163,11 +163,11 @@ void HeaderController::Vd_Contato(bool) {
     f("IDTPCONTATO").setValue(c[QStringLiteral("IDTPCONTATO")].value());
 }
 
-void HeaderController::Vd_OperResp(bool required) {
+void HeaderController::Vd_OperResp(bool report) {
     if (!cdsProposta_->isEditing()) return;
     QString code = f("CDOPERRESP").asString().trimmed();
     if (code.isEmpty()) {
-        if (required && isProposta()) {
+        if (report && isProposta()) {
             showFormPage();
             focus(dbeCdOperResp);
             reject(QStringLiteral("RESP_INF"));
@@ -182,7 +182,7 @@ void HeaderController::Vd_OperResp(bool required) {
     takeOperator(qryPesqOperResp, "CDOPERRESP", "NMOPERRESP");
 }
 
-void HeaderController::Vd_InteClie(bool required) {
+void HeaderController::Vd_InteClie(bool report) {
     if (!cdsProposta_->isEditing()) return;
     // The interlocutor is optional: only a code given is checked, on leaving the field and
     // again before a post (which need not leave the field first).
@@ -195,7 +195,7 @@ void HeaderController::Vd_InteClie(bool required) {
                                  {f("CODIGO").asString(), client ? QStringLiteral("C") : QStringLiteral("P"), code}));
     ClientTable& found = *cdsPesqInterLoc;
     if (found.isEmpty()) {
-        if (required) showFormPage();
+        if (report) showFormPage();
         focus(dbeCdInterLoc);
         reject(QStringLiteral("INT_N_CAD"));
     }
@@ -216,11 +216,11 @@ void HeaderController::Vd_DescProp() {
     f("DSREFEPROPOSFAS").setAsString(dbeNmContato->displayText());
 }
 
-void HeaderController::Vd_ProdComer(bool required) {
+void HeaderController::Vd_ProdComer(bool report) {
     focusingOnFailure(dbeCdProdComer, [&] {
         QString code = dbeCdProdComer->text().trimmed();
         if (code.isEmpty()) {
-            if (required) reject(QStringLiteral("PROD_COMER_INF"));
+            if (report) reject(QStringLiteral("PROD_COMER_INF"));
             return;
         }
         if (!cdsProposta_->isEditing()) return;

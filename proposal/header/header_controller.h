@@ -44,16 +44,16 @@ public:
 
     ReadjustmentController& readjustment() const;
 
-    // ----- checks (required = true before a post: an empty value is an error;
+    // ----- checks (report = true before a post: an empty value is an error and is shown;
     // false on leaving a field: an empty value passes)
-    void Vd_Versao(bool required);
-    void Vd_ClientePros(bool required);
-    void Vd_OperSoli(bool required);
-    void Vd_Contato(bool required);
-    void Vd_OperResp(bool required);
-    void Vd_InteClie(bool required);
+    void Vd_Versao(bool report);
+    void Vd_ClientePros(bool report);
+    void Vd_OperSoli(bool report);
+    void Vd_Contato(bool report);
+    void Vd_OperResp(bool report);
+    void Vd_InteClie(bool report);
     void Vd_DescProp();
-    void Vd_ProdComer(bool required);
+    void Vd_ProdComer(bool report);
 
     // ----- table events of cdsProposta
     void cdsPropostaBeforeInsert();

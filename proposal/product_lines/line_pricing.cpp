@@ -93,8 +93,8 @@ void ProductLineArea::checkPrice(bool monthly, bool report) {
 void ProductLineArea::Vd_VrLicUso(bool report) { checkPrice(false, report); }
 void ProductLineArea::Vd_VrManut(bool report) { checkPrice(true, report); }
 
-void ProductLineArea::Vd_QtMin(bool check) {
-    if (!check) return;
+void ProductLineArea::Vd_QtMin(bool report) {
+    if (!report) return;
     // 1.
     if (!dbeQtdeLicenca->isEnabled() && cdsLinProd->isEditing()) f("QTMINIMAFATPROP").setAsFloat(0);
     // 2. - 3.

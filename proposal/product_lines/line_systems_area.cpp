@@ -48,8 +48,6 @@ LineSystemsArea::~LineSystemsArea() {
         *e = nullptr;
 }
 
-QList<QWidget*> LineSystemsArea::controls() const { return {dbgSistemas}; }
-
 void LineSystemsArea::build() {
     cdsSistLinhaProd->createDataSet();
     // The system's initials are picked in the systems dialog, never typed.

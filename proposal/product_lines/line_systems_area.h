@@ -20,7 +20,6 @@ public:
 
     QString name() const override { return QStringLiteral("Sistemas da Linha de Produto"); }
     QList<ClientTable*> tables() const override { return {cdsSistLinhaProd}; }
-    QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
     void enable(MaintenanceEnabling& e) override;

@@ -51,8 +51,6 @@ ProductLineArea::~ProductLineArea() {
         *e = nullptr;
 }
 
-QList<QWidget*> ProductLineArea::controls() const { return {dbgLinProd, panLinProd}; }
-
 LineInstallmentsArea& ProductLineArea::installments() const { return s_.area<LineInstallmentsArea>(); }
 LineSystemsArea& ProductLineArea::systems() const { return s_.area<LineSystemsArea>(); }
 Field& ProductLineArea::f(const char* name) const { return (*cdsLinProd)[QString::fromLatin1(name)]; }

@@ -38,7 +38,6 @@ public:
 
     QString name() const override { return QStringLiteral("Linha de Produto"); }
     QList<ClientTable*> tables() const override { return {cdsLinProd}; }
-    QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
     void load(const ProposalKey& key) override;
@@ -71,7 +70,7 @@ public:
     void Vd_NrUsuario(bool report);
     void Vd_QtPtoAcesso(bool inserting);
     void Vd_LinhaProduto();
-    void Vd_QtMin(bool check);
+    void Vd_QtMin(bool report);
     void Vd_VrLicUso(bool report);
     void Vd_VrManut(bool report);
 

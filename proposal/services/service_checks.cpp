@@ -42,10 +42,10 @@ void ServicesArea::refuse(const QString& key, const QString& field) {
     throw Abort();  // MensErro already ended the operation; this keeps the compiler sure of it
 }
 
-void ServicesArea::Vd_Servico(bool obrigatorio) {
+void ServicesArea::Vd_Servico(bool report) {
     Field& code = f("CDTIPOSERV");
     if (code.asString().trimmed().isEmpty()) {
-        if (!obrigatorio) return;
+        if (!report) return;
         f("NMTIPOSERV").clear();
         refuse(QStringLiteral("SERV_INF"), kCode);
     }
@@ -64,7 +64,7 @@ void ServicesArea::Vd_Servico(bool obrigatorio) {
     f("NMTIPOSERV").setAsString(qryServico.fieldByName(QStringLiteral("NMTIPOSERV")).asString());
 }
 
-void ServicesArea::Vd_IncluServ(bool /*flag*/) {
+void ServicesArea::Vd_IncluServ(bool /*report*/) {
     if (f("VRPEACHEPROP").isNull()) refuse(QStringLiteral("VRPEACHEPROPINF"), QStringLiteral("VRPEACHEPROP"));
     if (f("QTSERVPROP").isNull()) refuse(QStringLiteral("QTSERVPROPINF"), QStringLiteral("QTSERVPROP"));
     if (f("VRHORAPROP").isNull()) refuse(QStringLiteral("VRHORAINF"), kRate);

@@ -33,8 +33,6 @@ ServiceObjectiveArea::~ServiceObjectiveArea() {
     cdsObjServico->afterDelete = nullptr;
 }
 
-QList<QWidget*> ServiceObjectiveArea::controls() const { return {fpnObjServico, dbrObjServico}; }
-
 void ServiceObjectiveArea::build() {
     cdsObjServico->createDataSet();
     TTabSheet* page = s_.pages().tshObjServico;

@@ -21,7 +21,6 @@ public:
 
     QString name() const override { return QStringLiteral("Objetivo dos serviços"); }
     QList<ClientTable*> tables() const override { return {cdsObjServico}; }
-    QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
     void load(const ProposalKey& key) override;

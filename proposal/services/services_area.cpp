@@ -61,8 +61,6 @@ ServicesArea::~ServicesArea() {
     t[QStringLiteral("IDTIPOCOBRPROP")].onSetText = nullptr;
 }
 
-QList<QWidget*> ServicesArea::controls() const { return {dbgServico, grbTipoCobranca}; }
-
 Field& ServicesArea::f(const char* name) const { return (*cdsServico)[QString::fromLatin1(name)]; }
 
 ServiceInstallmentsArea& ServicesArea::installments() const { return s_.area<ServiceInstallmentsArea>(); }

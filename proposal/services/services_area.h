@@ -38,7 +38,6 @@ public:
 
     QString name() const override { return QStringLiteral("Serviço"); }
     QList<ClientTable*> tables() const override { return {cdsServico}; }
-    QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
     void load(const ProposalKey& key) override;
@@ -60,8 +59,8 @@ public:
     bool package() const;
 
     // ----- checks (report = true before a post: an empty value is an error)
-    void Vd_Servico(bool obrigatorio);
-    void Vd_IncluServ(bool flag);
+    void Vd_Servico(bool report);
+    void Vd_IncluServ(bool report);
 
     // ----- table events of cdsServico
     void cdsServicoBeforeInsert();

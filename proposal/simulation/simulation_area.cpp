@@ -58,8 +58,6 @@ SimulationArea::~SimulationArea() {
 
 SimulationProductsArea& SimulationArea::lines() const { return s_.area<SimulationProductsArea>(); }
 
-QList<QWidget*> SimulationArea::controls() const { return {dbgSimulacao}; }
-
 void SimulationArea::build() {
     cdsSimulacao->createDataSet();
     TTabSheet* page = s_.pages().tshSimulaLinp;

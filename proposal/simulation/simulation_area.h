@@ -28,7 +28,6 @@ public:
 
     QString name() const override { return QStringLiteral("Simulação"); }
     QList<ClientTable*> tables() const override { return {cdsSimulacao}; }
-    QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
     void load(const ProposalKey& key) override;
@@ -107,7 +106,6 @@ public:
 
     QString name() const override { return QStringLiteral("Produtos da Simulação"); }
     QList<ClientTable*> tables() const override { return {cdsProdSimulaLinp}; }
-    QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
     void load(const ProposalKey& key) override;

@@ -63,8 +63,6 @@ SimulationProductsArea::~SimulationProductsArea() {
 
 SimulationArea& SimulationProductsArea::simulations() const { return s_.area<SimulationArea>(); }
 
-QList<QWidget*> SimulationProductsArea::controls() const { return {dbgProdSimulaLinp}; }
-
 void SimulationProductsArea::build() {
     cdsProdSimulaLinp->createDataSet();
     // The line is picked from the proposal's lines, never typed.

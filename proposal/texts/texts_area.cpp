@@ -58,10 +58,6 @@ TextsArea::~TextsArea() {
         *e = nullptr;
 }
 
-QList<QWidget*> TextsArea::controls() const {
-    return {dbgDescProp, sbtInsTexto, sbtRestauraTexto, fpnDesc, dreMensagem};
-}
-
 bool TextsArea::shown() const { return s_.pgcPadrao->activePage() == s_.pages().tshTexto; }
 
 bool TextsArea::proposalShown() const { return s_.proposal().active() && !s_.proposal().isEmpty(); }

@@ -28,7 +28,6 @@ public:
 
     QString name() const override { return QStringLiteral("Texto"); }
     QList<ClientTable*> tables() const override { return {cdsMensagem}; }
-    QList<QWidget*> controls() const override;
     void build() override;
     void route() override;
     void load(const ProposalKey& key) override;
@@ -38,8 +37,8 @@ public:
     void updateEditors() override;
 
     // ----- checks (texts_checks.cpp)
-    void Vd_Mensagem(bool Obrigatorio);
-    void Vd_Ordem(bool Obrigatorio);
+    void Vd_Mensagem(bool report);
+    void Vd_Ordem(bool report);
     void cdsMensagemBeforeEdit();
     void cdsMensagemAfterInsert();
     void cdsMensagemBeforePost();

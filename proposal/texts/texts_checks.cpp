@@ -39,11 +39,11 @@ void TextsArea::focusField(const QString& field) {
     if (dbgDescProp->canFocus() && !s_.hasFocus(dbgDescProp)) dbgDescProp->setFocus();
 }
 
-void TextsArea::Vd_Mensagem(bool Obrigatorio) {
+void TextsArea::Vd_Mensagem(bool report) {
     ClientTable& t = *cdsMensagem;
     const QString code = t[kCode].asString();
     if (code.trimmed().isEmpty()) {
-        if (!Obrigatorio) return;
+        if (!report) return;
         focusField(kCode);
         Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Mens_Inf")));
     }
@@ -54,10 +54,10 @@ void TextsArea::Vd_Mensagem(bool Obrigatorio) {
     }
 }
 
-void TextsArea::Vd_Ordem(bool Obrigatorio) {
+void TextsArea::Vd_Ordem(bool report) {
     ClientTable& t = *cdsMensagem;
     if (t[kOrder].isNull()) {
-        if (!Obrigatorio) return;
+        if (!report) return;
         focusField(kOrder);
         Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Ordem")));
     }

@@ -1,0 +1,134 @@
+#pragma once
+// The installment schedules of demo proposal 2 (26/11/2026, contract M, interest of four or
+// more installments 1,5 %, today 06/12/2026), opened as the user reaches them:
+//   line 2001 (key 3) = (1000 − 50) × 10 = 9.500,00 in four installments from 26/12/2026;
+//   line 2002 (key 4) = 650,50 × 2 = 1.301,00 in three;
+//   the service package = 7.728,00 in three installments of 2.576,00 from 26/12/2026.
+#include <QDate>
+#include <QLabel>
+#include <cmath>
+#include <functional>
+#include <numeric>
+
+#include "screens/proposal_fixture.h"
+#include "server/storage/database.h"
+#include "support/call_recorder.h"
+#include "ui/date_edit.h"
+#include "ui/db_grid.h"
+#include "ui/number_edit.h"
+
+namespace cot::testing {
+
+enum class Schedule { Line, Package };
+
+inline qint64 cents(double v) { return std::llround(v * 100); }
+inline QDate day(int d, int m, int y) { return QDate(y, m, d); }
+inline QDateTime midnightOf(const QDate& d) { return QDateTime(d, QTime(0, 0)); }
+
+class ScheduleFixture : public ProposalFixture {
+protected:
+    struct Stored {
+        QDate due;
+        qint64 cents;
+    };
+
+    Schedule kind = Schedule::Line;
+
+    LineInstallmentsArea& lineArea() { return screen->area<LineInstallmentsArea>(); }
+    ServiceInstallmentsArea& packageArea() { return screen->area<ServiceInstallmentsArea>(); }
+    InstallmentScheduleArea& area() {
+        return kind == Schedule::Line ? static_cast<InstallmentScheduleArea&>(lineArea()) : packageArea();
+    }
+    bool line() const { return kind == Schedule::Line; }
+    ClientTable& schedule() { return line() ? *lineArea().cdsVenc_Valor : *packageArea().cdsVencServ; }
+    TDBGrid& grid() { return line() ? *lineArea().dbgVencimento : *packageArea().dbgVencPacote; }
+    TNumberEdit& countEdit() { return line() ? *lineArea().nedParcelas : *packageArea().nedParcPacote; }
+    TNumberEdit& totalEdit() { return line() ? *lineArea().nedVrTotal : *packageArea().nedVrTotaPacote; }
+    QLabel& note() { return line() ? *lineArea().lblJurosVencimento : *packageArea().lblJurosPacote; }
+    TDateEditPlus& firstDate() { return line() ? *lineArea().depDataVenc : *packageArea().depDtVencPacote; }
+    QString dueField() const { return line() ? "DTVELUSOPEDP" : "DTVENCSERVPROP"; }
+    QString valueField() const { return line() ? "VRVELUSOPEDP" : "VRVENCSERVPROP"; }
+    QString setMethod() const { return line() ? "SetVencimento" : "SetVencServ"; }
+
+    // Proposal 2's line form on the line `code`, recording every call the screen makes.
+    void openLine(const QString& code) {
+        kind = Schedule::Line;
+        openScreen();
+        ASSERT_TRUE(select(2));
+        ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
+        ClientTable& lines = *screen->area<ProductLineArea>().cdsLinProd;
+        ASSERT_TRUE(runHandler([&] {
+            ASSERT_TRUE(lines.locate(QStringLiteral("CDLINPPROPINFOR"), code));
+            lineArea().loadForCurrentLine();
+        }));
+        calls.attach(screen->net());
+    }
+    // The services page of proposal `n`, recording every call the screen makes.
+    void openPackage(int n = 2) {
+        kind = Schedule::Package;
+        openScreen();
+        ASSERT_TRUE(select(n));
+        ASSERT_TRUE(menu(screen->menus().mnuServico));
+        calls.attach(screen->net());
+    }
+    // Line 2001's schedule or proposal 2's package.
+    void open(Schedule k) {
+        if (k == Schedule::Line) openLine("2001");
+        else openPackage();
+    }
+
+    bool generate(int count, const QDate& from) {
+        countEdit().setText(count ? QString::number(count) : QString());
+        if (from.isValid()) firstDate().setDate(from);
+        else firstDate().clear();
+        return runHandler([&] { area().generate(); });
+    }
+
+    // What the database holds for a line of proposal 2 (2001 is key 3, 2002 key 4).
+    QList<Stored> storedOfLine(int key) {
+        return rows(testServer().db().query(
+            QStringLiteral("SELECT DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP WHERE NRPROPOSFAS = :N "
+                           "AND NRVERPROPFAS = '01' AND CDLINPPROP = :L ORDER BY DTVELUSOPEDP"),
+            {{"N", number(2)}, {"L", number(key)}},
+            {{"DTVELUSOPEDP", FieldType::DateTime}, {"VRVELUSOPEDP", FieldType::Float}}));
+    }
+    // What the database holds for the package of proposal `n`.
+    QList<Stored> storedOfPackage(int n = 2) {
+        return rows(testServer().db().query(
+            "SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N ORDER BY DTVENCSERVPROP",
+            {{"N", number(n)}}, {{"DTVENCSERVPROP", FieldType::DateTime}, {"VRVENCSERVPROP", FieldType::Float}}));
+    }
+    // Line 2001's or proposal 2's package, as opened by open().
+    QList<Stored> stored() { return line() ? storedOfLine(3) : storedOfPackage(); }
+    static qint64 sum(const QList<Stored>& rows) {
+        return std::accumulate(rows.begin(), rows.end(), qint64(0), [](qint64 s, const Stored& r) { return s + r.cents; });
+    }
+
+    // Changes a row of the schedule as a user would, through the table.
+    bool change(int row, const std::function<void(ClientTable&)>& set) {
+        ClientTable& s = schedule();
+        return runHandler([&] {
+            s.setRecNo(row);
+            s.edit();
+            set(s);
+            s.post();
+        });
+    }
+    std::function<void(ClientTable&)> dueOn(const QDate& d) const {
+        return [d, f = dueField()](ClientTable& t) { t[f].setAsDateTime(midnightOf(d)); };
+    }
+
+    QString errors() const { return dialogs.errors().join(u'|'); }
+
+    CallRecorder calls;
+
+private:
+    static QList<Stored> rows(const Packet& p) {
+        QList<Stored> out;
+        for (int r = 0; r < p.rows.size(); ++r)
+            out.append({p.rows[r].value(0).toDateTime().date(), cents(p.rows[r].value(1).toDouble())});
+        return out;
+    }
+};
+
+}  // namespace cot::testing
