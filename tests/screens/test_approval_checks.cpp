@@ -17,6 +17,7 @@
 
 #include "approval/approval_checks.h"
 #include "screens/proposal_fixture.h"
+#include "support/call_recorder.h"
 #include "support/list_window.h"
 #include "services/money.h"
 
@@ -39,8 +40,7 @@ protected:
     void open(int n, const QString& version = QStringLiteral("01")) {
         openScreen();
         ASSERT_TRUE(select(n, version));
-        calls.clear();
-        screen->net().setCallObserver([this](const QString& m, const QVariantList& a) { calls.push_back({m, a}); });
+        calls.attach(screen->net());
     }
     // Runs the launch; true when every check passed. `completed` is false when an error
     // escaped the checks (a server failure).
@@ -53,11 +53,6 @@ protected:
     ApprovalChecks& checks() {
         if (!checks_) checks_ = std::make_unique<ApprovalChecks>(*screen);
         return *checks_;
-    }
-    int callsOf(const QString& method) const {
-        int n = 0;
-        for (const auto& c : calls) n += c.first == method;
-        return n;
     }
     void expectList(Listed& out) { expectListWindow(runner, out); }
 
@@ -74,7 +69,7 @@ protected:
     }
     QStringList errors() const { return dialogs.errors(); }
 
-    std::vector<std::pair<QString, QVariantList>> calls;
+    CallRecorder calls;
     std::unique_ptr<ApprovalChecks> checks_;
 };
 
@@ -95,7 +90,7 @@ TEST_F(ApprovalLaunch, ARequestNeverReachesTheOtherChecks) {
     EXPECT_FALSE(launch());
     EXPECT_EQ(errors(), QStringList{text("Não é possível dar o aceite em uma proposta do tipo Solicitação.")});
     EXPECT_TRUE(dialogs.questions().isEmpty());
-    EXPECT_EQ(calls.size(), 0u);
+    EXPECT_TRUE(calls.isEmpty());
 }
 
 TEST_F(ApprovalLaunch, ARecordBeingTypedIsNeverReadOver) {
@@ -107,7 +102,7 @@ TEST_F(ApprovalLaunch, ARecordBeingTypedIsNeverReadOver) {
     lines.fieldByName("NMLINPPROP").setAsString("Nome em digitação");
     calls.clear();
     EXPECT_FALSE(launch());
-    EXPECT_EQ(callsOf("GetLinProd"), 0);
+    EXPECT_EQ(calls.count("GetLinProd"), 0);
     EXPECT_EQ(lines.state(), DataSetState::Edit);
     EXPECT_EQ(lines.fieldByName("NMLINPPROP").asString(), text("Nome em digitação"));
 }
@@ -117,7 +112,7 @@ TEST_F(ApprovalLaunch, AProposalWithoutReadjustmentMonthStops) {
     open(2);
     EXPECT_FALSE(launch());
     EXPECT_EQ(errors(), QStringList{text("Mês de Reajuste deve ser informado.")});
-    EXPECT_EQ(callsOf("GetLinProd"), 0);
+    EXPECT_EQ(calls.count("GetLinProd"), 0);
 }
 
 TEST_F(ApprovalLaunch, AProspectStopsOnNoAndGoesOnToTheMandatoryServicesOnYes) {
@@ -126,7 +121,7 @@ TEST_F(ApprovalLaunch, AProspectStopsOnNoAndGoesOnToTheMandatoryServicesOnYes) {
     dialogs.expectConfirm(false);
     EXPECT_FALSE(launch());
     EXPECT_EQ(errors(), QStringList{text("Não é possivel aprovar proposta com prospect.")});
-    EXPECT_EQ(callsOf("GetLinProd"), 0);
+    EXPECT_EQ(calls.count("GetLinProd"), 0);
 
     dialogs.clearShown();
     dialogs.expectConfirm(true);   // register a client for the prospect
@@ -136,12 +131,12 @@ TEST_F(ApprovalLaunch, AProspectStopsOnNoAndGoesOnToTheMandatoryServicesOnYes) {
     EXPECT_FALSE(launch());
     EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
     // Every check ran up to the last one, which listed the missing services.
-    EXPECT_EQ(callsOf("GetLinProd"), 1);
-    EXPECT_EQ(callsOf("ValidaContrato"), 1);
+    EXPECT_EQ(calls.count("GetLinProd"), 1);
+    EXPECT_EQ(calls.count("ValidaContrato"), 1);
     EXPECT_TRUE(missing.message.startsWith(text("Os seguintes serviços obrigatórios"))) << missing.message.toStdString();
     // The prospect's own code goes to the contract check.
-    for (const auto& c : calls)
-        if (c.first == "ValidaContrato") EXPECT_EQ(c.second.value(1).toString(), "77888999000127");
+    for (const QVariant& client : calls.argOfEach("ValidaContrato", 1))
+        EXPECT_EQ(client.toString(), "77888999000127");
 }
 
 TEST_F(ApprovalLaunch, SchedulesAddingUpToTheLicenceTotalWithOrWithoutInterestPass) {
@@ -152,8 +147,8 @@ TEST_F(ApprovalLaunch, SchedulesAddingUpToTheLicenceTotalWithOrWithoutInterestPa
     open(2);
     launch();
     EXPECT_FALSE(errors().contains(text(kVencimento)));
-    EXPECT_EQ(callsOf("GetVenc_Valor"), 2 + 1 + 1) << "each line's schedule, the current line's again, the package's";
-    EXPECT_GE(callsOf("ValidaContrato"), 1) << "the launch went past the lines and services";
+    EXPECT_EQ(calls.count("GetVenc_Valor"), 2 + 1 + 1) << "each line's schedule, the current line's again, the package's";
+    EXPECT_GE(calls.count("ValidaContrato"), 1) << "the launch went past the lines and services";
 }
 
 TEST_F(ApprovalLaunch, AScheduleOffByACentOrALineWithoutQuantityStops) {
@@ -161,7 +156,7 @@ TEST_F(ApprovalLaunch, AScheduleOffByACentOrALineWithoutQuantityStops) {
     open(2);
     EXPECT_FALSE(launch());
     EXPECT_EQ(errors(), QStringList{text(kVencimento)});
-    EXPECT_EQ(callsOf("GetServico"), 0);
+    EXPECT_EQ(calls.count("GetServico"), 0);
     // The line that failed is the current one.
     EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->fieldByName("CDLINPPROPINFOR").asString(), "2002");
 
@@ -200,7 +195,7 @@ TEST_F(ApprovalLaunch, TwoAccessPointsWithTwoSystemsEachAreListedTogether) {
               text("Operação bloqueada! Existe linha de produto do tipo ponto de acesso com mais de um sistema cadastrado."));
     EXPECT_EQ(listed.rows, (QStringList{"ERP Web completo", "Escrita Fiscal Web"}));
     EXPECT_EQ(checks().cdsPtoAcesso().recordCount(), 2);
-    EXPECT_EQ(callsOf("GetServico"), 0);
+    EXPECT_EQ(calls.count("GetServico"), 0);
 }
 
 TEST_F(ApprovalLaunch, AnAccessPointTheCustomerWouldHaveTwiceOrALineHeAlreadyHasIsListed) {
@@ -231,9 +226,9 @@ TEST_F(ApprovalLaunch, AServicesOnlyProposalSkipsTheAccessPointAndDuplicateCheck
     sql("UPDATE LINPPROP SET IDTIPLINPP = 'P' WHERE NRPROPOSFAS = :N");
     open(2);
     launch();
-    EXPECT_EQ(callsOf("GetVdQtPtoAcesso"), 0);
-    EXPECT_EQ(callsOf("GetVdLinProd"), 0);
-    EXPECT_EQ(callsOf("ValidaContrato"), 2);
+    EXPECT_EQ(calls.count("GetVdQtPtoAcesso"), 0);
+    EXPECT_EQ(calls.count("GetVdLinProd"), 0);
+    EXPECT_EQ(calls.count("ValidaContrato"), 2);
 }
 
 TEST_F(ApprovalLaunch, ALicenceProposalNeedsProductLinesEvenWithServices) {
@@ -265,11 +260,14 @@ TEST_F(ApprovalLaunch, ALicenceProposalWithoutServicesIsNotHeldByThePackageCheck
     ASSERT_EQ(screen->proposal().fieldByName("IDTIPOCOBRSERV").asString(), "P");
     EXPECT_TRUE(launch());
     EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
-    for (const auto& c : calls)
-        if (c.first == "GetVenc_Valor") EXPECT_NE(c.second.value(3).toInt(), 2) << "no package schedule read";
+    for (const QVariant& kind : calls.argOfEach("GetVenc_Valor", 3))
+        EXPECT_NE(kind.toInt(), 2) << "no package schedule read";
     // Every call of the launch went with the proposal's key.
-    for (const auto& c : calls)
-        if (c.first == "GetLinProd" || c.first == "GetServico") EXPECT_EQ(c.second.value(0).toString(), number(12));
+    for (const RecordedCall& c : calls) {
+        if (c.method == "GetLinProd" || c.method == "GetServico") {
+            EXPECT_EQ(c.args.value(0).toString(), number(12));
+        }
+    }
 }
 
 TEST_F(ApprovalLaunch, ThePackageNeedsASchedulePayingItAndEveryServiceARate) {
@@ -315,17 +313,19 @@ TEST_F(ApprovalLaunch, AServiceAlreadyInTheCustomersContractStops) {
     EXPECT_FALSE(launch());
     EXPECT_EQ(errors(), QStringList{text("Existe serviço já cadastrado no contrato, para cliente informado.")});
     EXPECT_EQ(screen->area<ServicesArea>().cdsServico->fieldByName("CDTIPOSERV").asString(), "003");
-    for (const auto& c : calls)
-        if (c.first == "Valida_Servico_LinhaProd")
-            EXPECT_EQ(c.second, (QVariantList{"22333444000172", c.second.value(1), number(2), "01"}));
+    for (const RecordedCall& c : calls) {
+        if (c.method == "Valida_Servico_LinhaProd") {
+            EXPECT_EQ(c.args, (QVariantList{"22333444000172", c.args.value(1), number(2), "01"}));
+        }
+    }
 }
 
 TEST_F(ApprovalLaunch, TheDemoLicenceProposalPassesEveryCheckAndChangesNothing) {
     open(2);
     EXPECT_TRUE(launch());
     EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
-    EXPECT_EQ(callsOf("Valida_Servico_LinhaProd"), 2);
-    for (const auto& c : calls) EXPECT_FALSE(c.first.startsWith("Set")) << c.first.toStdString();
+    EXPECT_EQ(calls.count("Valida_Servico_LinhaProd"), 2);
+    for (const RecordedCall& c : calls) EXPECT_FALSE(c.method.startsWith("Set")) << c.method.toStdString();
 }
 
 TEST_F(ApprovalLaunch, TheResponsibleOperatorMustBeGiven) {

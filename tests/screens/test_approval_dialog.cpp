@@ -13,6 +13,7 @@
 #include "approval/dialog/aprovacao_dialog.h"
 #include "base/errors.h"
 #include "screens/proposal_fixture.h"
+#include "support/call_recorder.h"
 #include "support/list_window.h"
 #include "services/mail_sender.h"
 #include "ui/busy_animation.h"
@@ -40,7 +41,7 @@ protected:
     void TearDown() override {
         TfrmAprovacao::mailSender = nullptr;
         dlg.reset();
-        if (screen) screen->net().setCallObserver(nullptr);
+        calls.detach();
         ProposalFixture::TearDown();
     }
     // The screen on a proposal and the dialog built over it and shown; calls recorded.
@@ -50,11 +51,7 @@ protected:
         dlg.reset(createForm<TfrmAprovacao>(screen));
         showAndActivate(*dlg);
         TfrmAprovacao::mailSender = &mail;
-        calls.clear();
-        screen->net().setCallObserver([this](const QString& m, const QVariantList& a) {
-            calls.push_back({m, a});
-            if (onCall) onCall(m);
-        });
+        calls.attach(screen->net());
     }
     void confirm(const QDate& date) {
         dlg->depDataCadIni->setDate(date);
@@ -72,11 +69,6 @@ protected:
             "frmConfAceite");
     }
     void expectList(Listed& out) { expectListWindow(runner, out, 2); }
-    int callsOf(const QString& method) const {
-        int k = 0;
-        for (const auto& c : calls) k += c.first == method;
-        return k;
-    }
     QVariant scalar(const QString& sql, int n) {
         return testServer().db().scalar(sql, {{"N", number(n)}});
     }
@@ -101,8 +93,7 @@ protected:
 
     std::unique_ptr<TfrmAprovacao> dlg;
     RecordingMailSender mail;
-    std::vector<std::pair<QString, QVariantList>> calls;
-    std::function<void(const QString&)> onCall;
+    CallRecorder calls;
     double confirmationTotal = -1;
     QString confirmationText;
 };
@@ -155,14 +146,10 @@ TEST_F(ApprovalDialog, AProspectIsRegisteredAndAcceptedInOneCall) {
     dialogs.expectMessageDlg(mrOk);
     confirm(QDate(2026, 12, 6));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
-    EXPECT_EQ(callsOf("InsereCliente"), 0);
-    ASSERT_EQ(callsOf("AceiteProposta"), 1);
-    for (const auto& c : calls) {
-        if (c.first == "AceiteProposta") {
-            EXPECT_EQ(c.second.size(), 8);
-        }
-    }
-    EXPECT_EQ(callsOf("GetServico"), 1) << "no package schedule: the services were looked at";
+    EXPECT_EQ(calls.count("InsereCliente"), 0);
+    ASSERT_EQ(calls.count("AceiteProposta"), 1);
+    EXPECT_EQ(calls.firstArgs("AceiteProposta").size(), 8);
+    EXPECT_EQ(calls.count("GetServico"), 1) << "no package schedule: the services were looked at";
     EXPECT_EQ(clients(), before + 1);
     EXPECT_TRUE(accepted(4));
     EXPECT_EQ(scalar("SELECT NMFANTCLIE FROM CLIENTE C JOIN PROPOSTAFAS P ON P.CDCLIENTE = C.CDCLIENTE "
@@ -178,11 +165,11 @@ TEST_F(ApprovalDialog, ARefusedAcceptanceRegistersNoClientAndKeepsTheDialog) {
     prepareProspect();
     open(4);
     // Someone accepts it between the checks and the acceptance.
-    onCall = [this](const QString& m) {
+    calls.setOnCall([this](const QString& m, const QVariantList&) {
         if (m == "AceiteProposta")
             testServer().db().exec("UPDATE PROPOSTAFAS SET DTACEPROPFAS = '2026-12-06 00:00:00' WHERE NRPROPOSFAS = :N",
                                    {{"N", number(4)}});
-    };
+    });
     const int before = clients();
     answerConfirmation(true);
     confirm(QDate(2026, 12, 6));
@@ -202,14 +189,14 @@ TEST_F(ApprovalDialog, AnApprovalInTheGraceMonthPassesUpToItsLastDay) {
     confirm(QDate(2027, 2, 1));
     EXPECT_EQ(grace.message, kGrace);
     EXPECT_EQ(grace.rows.size(), 2);
-    EXPECT_EQ(callsOf("GetMinDtVenc"), 0) << "stopped before the due dates";
+    EXPECT_EQ(calls.count("GetMinDtVenc"), 0) << "stopped before the due dates";
 
     // On the last day of the grace month the grace check passes; installments due before
     // that day are what stops it then.
     expectList(due);
     confirm(QDate(2027, 1, 31));
     EXPECT_TRUE(due.message.contains("31/01/2027")) << due.message.toStdString();
-    EXPECT_EQ(callsOf("AceiteProposta"), 0);
+    EXPECT_EQ(calls.count("AceiteProposta"), 0);
     EXPECT_FALSE(accepted(2));
     EXPECT_TRUE(dlg->isVisible());
 }
@@ -221,7 +208,7 @@ TEST_F(ApprovalDialog, FifteenDaysBeforeTheFirstDueDateIsQuietOneMoreAsks) {
     confirm(QDate(2026, 12, 11));
     EXPECT_TRUE(dialogs.questions().isEmpty()) << dialogs.questions().join(u'|').toStdString();
     EXPECT_EQ(runner.shown().size(), 1);
-    EXPECT_EQ(callsOf("AceiteProposta"), 0) << "no: nothing written";
+    EXPECT_EQ(calls.count("AceiteProposta"), 0) << "no: nothing written";
     EXPECT_FALSE(accepted(2));
     EXPECT_TRUE(dlg->isVisible());
 
@@ -237,7 +224,7 @@ TEST_F(ApprovalDialog, FifteenDaysBeforeTheFirstDueDateIsQuietOneMoreAsks) {
     confirm(QDate(2026, 12, 12));
     ASSERT_EQ(dialogs.questions().size(), 2);
     EXPECT_TRUE(dialogs.questions().at(1).contains("pacote de serviços"));
-    EXPECT_EQ(callsOf("AceiteProposta"), 0);
+    EXPECT_EQ(calls.count("AceiteProposta"), 0);
     EXPECT_EQ(charges(2), 0);
 }
 
@@ -271,16 +258,16 @@ TEST_F(ApprovalDialog, EmptyFieldsAndAnEarlyDateStopBeforeAnyCall) {
     dialogs.clearShown();
     confirm(QDate(2026, 10, 16));
     EXPECT_EQ(dialogs.errors(), QStringList{"Data de aprovação não pode ser menor que data da proposta."});
-    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(calls.isEmpty());
 }
 
 TEST_F(ApprovalDialog, AnAcceptedProposalGoneFromTheListIsReportedAndNotifiesNobody) {
     open(2);
     // The reload no longer lists it (moved to another branch meanwhile).
-    onCall = [this](const QString& m) {
+    calls.setOnCall([this](const QString& m, const QVariantList&) {
         if (m == "GetProposta" || m == "GetPropostaAux")
             testServer().db().exec("UPDATE PROPOSTAFAS SET CDFILIAL = '0002' WHERE NRPROPOSFAS = :N", {{"N", number(2)}});
-    };
+    });
     answerConfirmation(true);
     confirm(QDate(2026, 12, 11));
     EXPECT_TRUE(accepted(2));
@@ -294,9 +281,9 @@ TEST_F(ApprovalDialog, AnAcceptedProposalGoneFromTheListIsReportedAndNotifiesNob
 
 TEST_F(ApprovalDialog, AReloadFailingAfterTheAcceptanceStillReportsItNotifiesAndCloses) {
     open(2);
-    onCall = [](const QString& m) {
+    calls.setOnCall([](const QString& m, const QVariantList&) {
         if (m.startsWith(QLatin1String("GetProposta"))) throw ServerError(QStringLiteral("Servidor indisponível."));
-    };
+    });
     answerConfirmation(true);
     dialogs.expectMessageDlg(mrOk);
     confirm(QDate(2026, 12, 11));
@@ -344,7 +331,7 @@ TEST_F(ApprovalDialog, AProspectWhoseInscriptionIsAClientsIsRefusedBeforeAnyCall
     dlg->medInscricao->setText(QStringLiteral("22.333.444/0001-72"));
     confirm(QDate(2026, 12, 6));
     EXPECT_EQ(dialogs.errors(), QStringList{"Cliente já cadastrado para inscrição informada."});
-    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(calls.isEmpty());
     EXPECT_TRUE(dlg->medInscricao->hasFocus());
 }
 
@@ -358,7 +345,7 @@ TEST_F(ApprovalDialog, CancelAsksFirst) {
     clickButton(*dlg->sbtCancelar);
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_FALSE(Cli_cot05003::boIdCriado);
-    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(calls.isEmpty());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "base/errors.h"
 #include "dialogs/copy/copy_dialog.h"
 #include "screens/proposal_fixture.h"
+#include "support/call_recorder.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
 #include "ui/db_edit.h"
@@ -24,7 +25,7 @@ class CopyDialog : public ProposalFixture {
 protected:
     void TearDown() override {
         dlg.reset();
-        if (screen) screen->net().setCallObserver(nullptr);
+        calls.detach();
         ProposalFixture::TearDown();
     }
     // The screen on a proposal, the dialog built over it and shown; calls recorded from then on.
@@ -33,11 +34,7 @@ protected:
         ASSERT_TRUE(select(proposal, version));
         dlg.reset(createForm<TfrmCopiaProposta>(screen));
         showAndActivate(*dlg);
-        record();
-    }
-    void record() {
-        calls.clear();
-        screen->net().setCallObserver([this](const QString& m, const QVariantList&) { calls << m; });
+        calls.attach(screen->net());
     }
     void typeVersion(TfrmCopiaProposta& d, const QString& text) {
         d.medVersao->clear();
@@ -60,7 +57,7 @@ protected:
     }
 
     std::unique_ptr<TfrmCopiaProposta> dlg;
-    QStringList calls;
+    CallRecorder calls;
 };
 
 TEST_F(CopyDialog, ShowsTheProposalProposesTheNextVersionAndTakesTwoDigitsAtMost) {
@@ -133,8 +130,7 @@ TEST_F(CopyDialog, TheServersRefusalKeepsTheDialogOpenAndReloadsNothing) {
     open(2);
     typeVersion(*dlg, "03");
     // Another user's copy takes version 03 between the check and the copy.
-    screen->net().setCallObserver([this](const QString& m, const QVariantList&) {
-        calls << m;
+    calls.setOnCall([this](const QString& m, const QVariantList&) {
         if (m == QLatin1String("CopiaDados")) storeVersion(2, QStringLiteral("03"));
     });
     const int listed = screen->proposal().recordCount();
@@ -154,8 +150,7 @@ TEST_F(CopyDialog, TheServersRefusalKeepsTheDialogOpenAndReloadsNothing) {
 TEST_F(CopyDialog, AReloadFailingAfterTheCopyStillClosesAsDone) {
     open(2);
     typeVersion(*dlg, "04");
-    screen->net().setCallObserver([this](const QString& m, const QVariantList&) {
-        calls << m;
+    calls.setOnCall([](const QString& m, const QVariantList&) {
         if (m.startsWith(QLatin1String("GetProposta"))) throw ServerError(QStringLiteral("Servidor indisponível."));
     });
     dialogs.expectMessageDlg(mrOk);

@@ -13,6 +13,7 @@
 #include "dialogs/report/report_launcher.h"
 #include "screens/proposal_fixture.h"
 #include "screens/report_store.h"
+#include "support/call_recorder.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 
@@ -30,7 +31,6 @@ protected:
     }
     void TearDown() override {
         dlg.reset();
-        if (screen) screen->net().setCallObserver(nullptr);
         ReportStore::instance().clear();
         Cli_cot05001::registerReports();
         ProposalFixture::TearDown();
@@ -149,9 +149,8 @@ TEST(ProposalReportText, AStoredRichTextKeepsItsFormattingInsideTheReport) {
 TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateBeforeTheLauncherOpens) {
     openScreen();
     ASSERT_TRUE(select(4));  // no texts yet
-    QStringList calls;
-    screen->net().setCallObserver([&](const QString& m, const QVariantList& a) {
-        calls << m;
+    CallRecorder calls(screen->net());
+    calls.setOnCall([](const QString& m, const QVariantList& a) {
         if (m == QLatin1String("AlteraTexto")) {
             EXPECT_EQ(a.value(0).toString(), number(4));
             EXPECT_EQ(a.value(1).toString(), "01");
@@ -161,7 +160,7 @@ TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateBeforeTheLauncherOpens) {
     QString shown;
     runner.expect(
         [&](QWidget& w) {
-            before = calls;
+            before = calls.methods();
             shown = static_cast<TfrmRelPropostaComercial&>(w).cbbReportNames->currentText();
         },
         "frmRelPropostaComercial");

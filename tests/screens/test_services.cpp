@@ -16,6 +16,7 @@
 
 #include "dialogs/filter_reload.h"
 #include "screens/proposal_fixture.h"
+#include "support/call_recorder.h"
 #include "support/packet_cells.h"
 #include "ui/buttons.h"
 #include "ui/db_edit.h"
@@ -43,18 +44,7 @@ protected:
         ASSERT_TRUE(select(n));
         ASSERT_TRUE(menu(screen->menus().mnuServico));
         ASSERT_EQ(screen->activeTable(), &services());
-        calls.clear();
-        screen->net().setCallObserver([this](const QString& m, const QVariantList& a) { calls.push_back({m, a}); });
-    }
-    int callsOf(const QString& method) const {
-        int n = 0;
-        for (const auto& c : calls) n += c.first == method;
-        return n;
-    }
-    int firstCall(const QString& method) const {
-        for (size_t i = 0; i < calls.size(); ++i)
-            if (calls[i].first == method) return int(i);
-        return -1;
+        calls.attach(screen->net());
     }
 
     // Starts a new service with what every service needs.
@@ -93,7 +83,7 @@ protected:
                                        {{"N", number(n)}});
     }
 
-    std::vector<std::pair<QString, QVariantList>> calls;
+    CallRecorder calls;
 };
 
 TEST_F(Services, ANewServiceAndThePackageItImpliesGoInOneCallAndTheScheduleFollows) {
@@ -103,9 +93,9 @@ TEST_F(Services, ANewServiceAndThePackageItImpliesGoInOneCallAndTheScheduleFollo
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
 
     // The package is recorded by SetServico with the row, never posted on its own before.
-    EXPECT_EQ(callsOf("SetServico"), 1);
-    EXPECT_EQ(callsOf("SetProposta"), 0);
-    EXPECT_EQ(callsOf("SetVencServ"), 0) << "the schedule moved with the package in SetServico";
+    EXPECT_EQ(calls.count("SetServico"), 1);
+    EXPECT_EQ(calls.count("SetProposta"), 0);
+    EXPECT_EQ(calls.count("SetVencServ"), 0) << "the schedule moved with the package in SetServico";
     const Packet stored = storedServices(2);
     EXPECT_EQ(column(stored, "CDTIPOSERV"), (QStringList{"001", "002", "003"})) << "the code typed as 3 is padded";
     EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 9528.0);
@@ -121,7 +111,7 @@ TEST_F(Services, ANewServiceAndThePackageItImpliesGoInOneCallAndTheScheduleFollo
     calls.clear();
     ASSERT_TRUE(menu(screen->menus().mnuProposta));
     ASSERT_TRUE(menu(screen->menus().mnuServico));
-    EXPECT_EQ(callsOf("SetServico") + callsOf("SetVencServ"), 0);
+    EXPECT_EQ(calls.count("SetServico") + calls.count("SetVencServ"), 0);
 }
 
 TEST_F(Services, TheFirstServiceOfAPackageGetsOneInstallmentOfTheWholePackage) {
@@ -157,8 +147,8 @@ TEST_F(Services, TheFirstServiceOfAPackageGetsOneInstallmentOfTheWholePackage) {
     ASSERT_TRUE(select(5));
     startService("004", 10, 200);
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
-    EXPECT_EQ(callsOf("SetServico"), 1);
-    EXPECT_EQ(callsOf("SetVencServ"), 0);
+    EXPECT_EQ(calls.count("SetServico"), 1);
+    EXPECT_EQ(calls.count("SetVencServ"), 0);
     EXPECT_TRUE(installments(5).isEmpty());
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
 }
@@ -203,7 +193,7 @@ TEST_F(Services, ChecksOfThePostStopItWithTheirMessageOnTheirColumn) {
     f("VRHORAPROP").setAsFloat(0);
     f("VRDEHORAPROP").setAsFloat(0);
     refused("Valor Hora deve ser maior que zero", "VRHORAPROP");
-    EXPECT_EQ(callsOf("SetServico"), 0);
+    EXPECT_EQ(calls.count("SetServico"), 0);
     EXPECT_EQ(storedServices(2).rows.size(), 2);
 }
 
@@ -371,7 +361,7 @@ TEST_F(Services, ADeleteRespreadsThePackageAndTheLastOneDropsTheSchedule) {
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 6000.0);
     EXPECT_EQ(installments(2), (QList<qint64>{200000, 200000, 200000}));
-    EXPECT_EQ(callsOf("SetProposta"), 0);
+    EXPECT_EQ(calls.count("SetProposta"), 0);
 
     calls.clear();
     dialogs.expectConfirm(true);
@@ -381,9 +371,9 @@ TEST_F(Services, ADeleteRespreadsThePackageAndTheLastOneDropsTheSchedule) {
     EXPECT_DOUBLE_EQ(screen->proposal()["VRPACOTESERV"].asFloat(), 0.0);
     EXPECT_TRUE(installments(2).isEmpty());
     // The server dropped the schedule with the last service: nothing left to send.
-    EXPECT_EQ(callsOf("SetVencServ"), 0);
+    EXPECT_EQ(calls.count("SetVencServ"), 0);
     EXPECT_EQ(screen->area<ServiceInstallmentsArea>().cdsVencServ->recordCount(), 0);
-    EXPECT_EQ(callsOf("SetProposta"), 0);
+    EXPECT_EQ(calls.count("SetProposta"), 0);
 }
 
 TEST_F(Services, TheContractButtonMakesAProposalOfServicesOnlyWhileItHasNoLines) {
@@ -441,7 +431,7 @@ TEST_F(Services, MissingMandatoryServicesStopTheApprovalAndMayBeImported) {
     EXPECT_FALSE(runHandler([&] { area().Verifica_Servico(); })) << "the approval stops";
     EXPECT_TRUE(listed.startsWith("Os seguintes serviços obrigatórios não estão cadastrados")) << listed.toStdString();
     EXPECT_EQ(area().cdsTipoServObr->recordCount(), 2);
-    EXPECT_EQ(callsOf("InsereServicoAuto"), 2);
+    EXPECT_EQ(calls.count("InsereServicoAuto"), 2);
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     // Nothing missing any more: the check lets the approval go on.
     EXPECT_TRUE(runHandler([&] { area().Verifica_Servico(); }));
@@ -449,7 +439,7 @@ TEST_F(Services, MissingMandatoryServicesStopTheApprovalAndMayBeImported) {
     ASSERT_TRUE(select(2));
     calls.clear();
     EXPECT_TRUE(runHandler([&] { area().Verifica_Servico(); }));
-    EXPECT_EQ(callsOf("GetTipoServObr"), 0);
+    EXPECT_EQ(calls.count("GetTipoServObr"), 0);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 
 #include "screens/proposal_fixture.h"
+#include "support/call_recorder.h"
 #include "ui/busy_animation.h"
 #include "ui/db_grid.h"
 #include "ui/number_edit.h"
@@ -23,7 +24,7 @@ namespace {
 class SimulationPage : public ProposalFixture {
 protected:
     void TearDown() override {
-        if (screen) screen->net().setCallObserver(nullptr);
+        calls.detach();
         ProposalFixture::TearDown();
     }
     SimulationArea& sims() { return screen->area<SimulationArea>(); }
@@ -38,7 +39,7 @@ protected:
         ASSERT_TRUE(select(n));
         ASSERT_TRUE(menu(screen->menus().mnuSimulacao));
         ASSERT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshSimulaLinp);
-        screen->net().setCallObserver([this](const QString& m, const QVariantList&) { calls << m; });
+        calls.attach(screen->net());
     }
     void onSimulation(const char* number) {
         ASSERT_TRUE(focusWidget(simGrid()));
@@ -80,7 +81,7 @@ protected:
     }
     static double value(TNumberEdit* e) { return e->value(); }
 
-    QStringList calls;
+    CallRecorder calls;
 };
 
 TEST_F(SimulationPage, OrdersAreUniqueInTheVersionAndStoredThreeDigitsWide) {
@@ -144,7 +145,7 @@ TEST_F(SimulationPage, AnEditedSimulationKeepsItsNumberAndItsLinesAndAnUnchanged
     calls.clear();
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
-    EXPECT_FALSE(calls.contains("GetVd_Simulacao")) << calls.join(u' ').toStdString();
+    EXPECT_FALSE(calls.contains("GetVd_Simulacao")) << calls.methods().join(u' ').toStdString();
     EXPECT_FALSE(calls.contains("GetMaxNrSimulaProp")) << "an edited simulation keeps its number";
     EXPECT_EQ(storedName("00002"), "Cenário completo revisto");
     EXPECT_EQ(storedLines("00002"), 2);
@@ -324,7 +325,7 @@ TEST_F(SimulationPage, VerifyReadsAgainOnlyWhatIsNotBeingEdited) {
     calls.clear();
     EXPECT_TRUE(verify().isEmpty());
     EXPECT_TRUE(runHandler([&] { screen->sbtVerificarClick(); }));
-    EXPECT_TRUE(calls.isEmpty()) << calls.join(u' ').toStdString();
+    EXPECT_TRUE(calls.isEmpty()) << calls.methods().join(u' ').toStdString();
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
@@ -336,7 +337,8 @@ TEST_F(SimulationPage, VerifyKeepsTheCursorAndLeavesATableBeingEditedAsItIs) {
                            {{"N", number(2)}});
     calls.clear();
     EXPECT_TRUE(verify().isEmpty());
-    EXPECT_TRUE(calls.contains("GetSimulacao") && calls.contains("GetProdSimulaLinp")) << calls.join(u' ').toStdString();
+    EXPECT_TRUE(calls.contains("GetSimulacao") && calls.contains("GetProdSimulaLinp"))
+        << calls.methods().join(u' ').toStdString();
     EXPECT_EQ(simTable()["NRSIMULAPROP"].asString(), "00002");
     EXPECT_EQ(simTable()["NMSIMULAPROP"].asString(), "Renomeada");
 

@@ -10,6 +10,7 @@
 
 #include "dialogs/texts/standard_text_dialog.h"
 #include "screens/proposal_fixture.h"
+#include "support/call_recorder.h"
 #include "ui/buttons.h"
 #include "ui/db_grid.h"
 #include "ui/screen.h"
@@ -28,7 +29,7 @@ class StandardTextDialog : public ProposalFixture {
 protected:
     void TearDown() override {
         dlg.reset();
-        if (screen) screen->net().setCallObserver(nullptr);
+        calls.detach();
         ProposalFixture::TearDown();
     }
     // The proposal screen on proposal 4 (no texts) with its texts page shown; calls recorded.
@@ -36,7 +37,7 @@ protected:
         openScreen();
         ASSERT_TRUE(select(proposal));
         ASSERT_TRUE(menu(screen->menus().mnuTexto));
-        screen->net().setCallObserver([this](const QString& m, const QVariantList& a) { calls << Call{m, a}; });
+        calls.attach(screen->net());
     }
     void open() {
         dlg.reset(createForm<TfrmInsTextoProp>());
@@ -57,8 +58,7 @@ protected:
     }
     QStringList sent() const {
         QStringList out;
-        for (const Call& c : calls)
-            if (c.method == QLatin1String("InsTextoProp")) out << c.args.value(2).toString();
+        for (const QVariant& code : calls.argOfEach(QStringLiteral("InsTextoProp"), 2)) out << code.toString();
         return out;
     }
     QStringList stored(int n = 4) {
@@ -75,11 +75,7 @@ protected:
         testServer().db().exec(QStringLiteral("INSERT INTO PARAMPROP (IDPARAMPROP, VRTXJUROSLICUSO) VALUES ('U', 1.5)"));
     }
 
-    struct Call {
-        QString method;
-        QVariantList args;
-    };
-    QList<Call> calls;
+    CallRecorder calls;
     std::unique_ptr<TfrmInsTextoProp> dlg;
 };
 
@@ -141,7 +137,7 @@ TEST_F(StandardTextDialog, EachCheckedTextGoesOnceInTheListsOrderAndTheScreenSho
     ASSERT_TRUE(runHandler([] { Cli_cot05008::CriaInsTextoProp(); }));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(sent(), (QStringList{"APRES_LU", "COND_LU", "GARANTIA"}));
-    for (const Call& c : calls)
+    for (const RecordedCall& c : calls)
         if (c.method == QLatin1String("InsTextoProp")) {
             EXPECT_EQ(c.args.value(0).toString(), number(4));
             EXPECT_EQ(c.args.value(1).toString(), "01");
@@ -157,8 +153,7 @@ TEST_F(StandardTextDialog, ARetryAfterARefusalPartWaySendsOnlyTheTextsStillMissi
     open();
     check({"APRES_LU", "COND_LU", "GARANTIA"});
     // The commercial parameters disappear while the second text goes out.
-    screen->net().setCallObserver([this](const QString& m, const QVariantList& a) {
-        calls << Call{m, a};
+    calls.setOnCall([this](const QString&, const QVariantList&) {
         if (sent().size() == 2) testServer().db().exec(QStringLiteral("DELETE FROM PARAMPROP"));
     });
     clickButton(*dlg->sbtConfirma);
@@ -175,7 +170,7 @@ TEST_F(StandardTextDialog, ARetryAfterARefusalPartWaySendsOnlyTheTextsStillMissi
 
     restoreParameters();
     calls.clear();
-    screen->net().setCallObserver([this](const QString& m, const QVariantList& a) { calls << Call{m, a}; });
+    calls.setOnCall(nullptr);
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(sent(), (QStringList{"COND_LU", "GARANTIA"}));
     EXPECT_FALSE(dlg->isVisible());

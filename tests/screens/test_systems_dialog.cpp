@@ -12,6 +12,7 @@
 #include "dialogs/systems/systems_dialog.h"
 #include "dialogs/systems/systems_marks.h"
 #include "screens/proposal_fixture.h"
+#include "support/call_recorder.h"
 #include "ui/buttons.h"
 #include "ui/busy_animation.h"
 #include "ui/db_grid.h"
@@ -51,7 +52,7 @@ protected:
     }
     void TearDown() override {
         dlg.reset();
-        if (screen) screen->net().setCallObserver(nullptr);
+        calls.detach();
         ProposalFixture::TearDown();
     }
     ProductLineArea& lines() { return screen->area<ProductLineArea>(); }
@@ -64,7 +65,7 @@ protected:
             ASSERT_TRUE(lines().cdsLinProd->locate(QStringLiteral("CDLINPPROPINFOR"), code));
             screen->area<LineSystemsArea>().load(screen->key());
         }));
-        screen->net().setCallObserver([this](const QString& m, const QVariantList& a) { calls << Call{m, a}; });
+        calls.attach(screen->net());
     }
     void lineKind(bool accessPoint) {
         TRadioButton* radio = accessPoint ? lines().rbtTpPtoAcesso : lines().rbtTpProduto;
@@ -94,19 +95,14 @@ protected:
     }
     QStringList sent(const QString& method, int arg) const {
         QStringList out;
-        for (const Call& c : calls)
-            if (c.method == method) out << c.args.value(arg).toString();
+        for (const QVariant& value : calls.argOfEach(method, arg)) out << value.toString();
         return out;
     }
     int inDatabase(int line, const QString& system) {
         return testServer().db().scalar("SELECT COUNT(*) FROM SISTLINPPROP WHERE CDLINPPROP = :L AND CDSISTEMA = :S",
                                         {{"L", number(line)}, {"S", system}}).toInt();
     }
-    struct Call {
-        QString method;
-        QVariantList args;
-    };
-    QList<Call> calls;
+    CallRecorder calls;
     std::unique_ptr<TfrmIncluServ> dlg;
 };
 
@@ -186,8 +182,7 @@ TEST_F(SystemsDialog, ConfirmingAgainAfterARefusalMidwaySendsOnlyWhatIsMissing) 
                                {{"T", type}, {"L", number(4)}});
     };
     bool refuse = true;
-    screen->net().setCallObserver([&](const QString& m, const QVariantList& a) {
-        calls << Call{m, a};
+    calls.setOnCall([&](const QString&, const QVariantList&) {
         if (refuse && sent("InsereSistema", 3).size() == 2) retype("P");
     });
     clickButton(*dlg->sbtConfirma);

@@ -13,6 +13,7 @@
 #include "proposal/area/decimal_comma.h"
 #include "proposal/area/child_table_save.h"
 #include "screens/proposal_fixture.h"
+#include "support/call_recorder.h"
 #include "ui/buttons.h"
 #include "ui/db_grid.h"
 #include "ui/page_control.h"
@@ -103,7 +104,7 @@ TEST_F(DecimalCommaGrid, OnlyTheNamedColumnIsFilteredAndAClosedCellStartsFromThe
 class Texts : public ProposalFixture {
 protected:
     void TearDown() override {
-        if (screen) screen->net().setCallObserver(nullptr);
+        calls.detach();
         ProposalFixture::TearDown();
     }
     TextsArea& area() { return screen->area<TextsArea>(); }
@@ -116,17 +117,7 @@ protected:
         ASSERT_TRUE(select(n));
         ASSERT_TRUE(menu(screen->menus().mnuTexto));
         ASSERT_EQ(screen->activeTable(), &texts());
-        screen->net().setCallObserver([this](const QString& m, const QVariantList& a) { calls << Call{m, a}; });
-    }
-    QStringList methods() const {
-        QStringList out;
-        for (const Call& c : calls) out << c.method;
-        return out;
-    }
-    QVariantList argsOf(const QString& method) const {
-        for (const Call& c : calls)
-            if (c.method == method) return c.args;
-        return {};
+        calls.attach(screen->net());
     }
     // The texts the database holds for proposal n, version 01, in their order: "CODE:order".
     QStringList stored(int n = 1) {
@@ -155,11 +146,7 @@ protected:
     }
     bool confirm() { return runHandler([&] { screen->sbtConfirmarClick(); }); }
 
-    struct Call {
-        QString method;
-        QVariantList args;
-    };
-    QList<Call> calls;
+    CallRecorder calls;
 };
 
 TEST_F(Texts, ANewTextIsTypedInTheGridAndTheEditorAndReachesTheServer) {
@@ -208,8 +195,8 @@ TEST_F(Texts, AnOrderOrCodeInUseIsRefusedAndAnUnchangedOneIsNotAsked) {
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
     f("TXPROPFAS").setAsString("<p>Condições revistas.</p>");
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
-    EXPECT_FALSE(methods().contains("ValidaOrdem"));
-    EXPECT_FALSE(methods().contains("ValidaMsg"));
+    EXPECT_FALSE(calls.contains("ValidaOrdem"));
+    EXPECT_FALSE(calls.contains("ValidaMsg"));
     EXPECT_EQ(storedText("COND_LU"), "<p>Condições revistas.</p>");
 
     // A new order for a stored text is asked with the number first and the version last.
@@ -217,7 +204,7 @@ TEST_F(Texts, AnOrderOrCodeInUseIsRefusedAndAnUnchangedOneIsNotAsked) {
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
     f("NRORDEMMSG").setAsFloat(7);
     ASSERT_TRUE(confirm());
-    const QVariantList asked = argsOf("ValidaOrdem");
+    const QVariantList asked = calls.firstArgs("ValidaOrdem");
     ASSERT_EQ(asked.size(), 4);
     EXPECT_EQ(asked[0].toString(), number(1));
     EXPECT_EQ(asked[1].toInt(), 7);
@@ -322,7 +309,7 @@ TEST_F(Texts, RegeneratingAsksFirstAndThenReplacesTheTexts) {
 
     dialogs.expectConfirm(true);
     clickButton(*screen->menus().sbtRegeraTexto);
-    EXPECT_EQ(argsOf("GerarTextoPadraoProp"),
+    EXPECT_EQ(calls.firstArgs("GerarTextoPadraoProp"),
               (QVariantList{number(1), "01", "M", "POR", "ERP"}));
     EXPECT_EQ(dialogs.informations(), QStringList{"Texto regerado com sucesso."});
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2"}));

@@ -13,8 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
+#include <memory>
 
 #include "server/rpc/client_address.h"
 #include "server/rpc/server_config.h"
@@ -24,6 +23,7 @@ using namespace cot;
 using namespace cot::server;
 using cot::testing::Backend;
 using cot::testing::TestServer;
+using cot::testing::TestServerOptions;
 
 namespace {
 
@@ -132,21 +132,22 @@ const QString kHeld = QStringLiteral("Muitas tentativas sem sucesso. Tente novam
 class ForwardedClient : public ::testing::TestWithParam<Backend> {};
 
 TEST_P(ForwardedClient, BehindATrustedProxyEachClientIsHeldBackAndLoggedOnItsOwn) {
-    TestServer server({.backend = GetParam(), .seed = true, .logRequests = true, .trustedProxies = {"127.0.0.1"}});
+    auto server = std::make_unique<TestServer>(TestServerOptions{
+        .backend = GetParam(), .seed = true, .logRequests = true, .trustedProxies = {"127.0.0.1"}});
     ::testing::internal::CaptureStderr();
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(signIn(server, "198.51.100.1", "GERENTE", "errada"), kInvalid);
-    EXPECT_EQ(signIn(server, "198.51.100.1", "GERENTE", "gerente"), kHeld);
-    EXPECT_EQ(signIn(server, "203.0.113.9, 198.51.100.2", "GERENTE", "gerente"), QString("ok"))
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(signIn(*server, "198.51.100.1", "GERENTE", "errada"), kInvalid);
+    EXPECT_EQ(signIn(*server, "198.51.100.1", "GERENTE", "gerente"), kHeld);
+    EXPECT_EQ(signIn(*server, "203.0.113.9, 198.51.100.2", "GERENTE", "gerente"), QString("ok"))
         << "another client of the same proxy is not held back";
 
     // Requests turned away before any method ran are logged under the client too.
-    EXPECT_EQ(send(server.port(), "POST", "/rpc", {"Content-Type: text/plain", forwardedFor("198.51.100.3")}, "{}").status,
-              415);
-    EXPECT_EQ(send(server.port(), "OPTIONS", "/rpc", {"Origin: https://pagina.exemplo.com", forwardedFor("198.51.100.4")})
-                  .status,
+    const int port = server->port();
+    EXPECT_EQ(send(port, "POST", "/rpc", {"Content-Type: text/plain", forwardedFor("198.51.100.3")}, "{}").status, 415);
+    EXPECT_EQ(send(port, "OPTIONS", "/rpc", {"Origin: https://pagina.exemplo.com", forwardedFor("198.51.100.4")}).status,
               403);
-    EXPECT_EQ(send(server.port(), "GET", "/nada", {forwardedFor("198.51.100.5")}).status, 404);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the last lines are written after the answer
+    EXPECT_EQ(send(port, "GET", "/nada", {forwardedFor("198.51.100.5")}).status, 404);
+    // The last lines are written after the answer: stopped, the server has written them all.
+    server.reset();
     const QString log = QString::fromStdString(::testing::internal::GetCapturedStderr());
 
     EXPECT_EQ(log.count(" ip=198.51.100.1 op=- entrada=GERENTE met=AbreSessao "), 6) << log.toStdString();
@@ -162,11 +163,12 @@ TEST_P(ForwardedClient, BehindATrustedProxyEachClientIsHeldBackAndLoggedOnItsOwn
 
 TEST_P(ForwardedClient, FromAPeerNotTrustedAForgedHeaderChangesNothing) {
     // A proxy is trusted, but not the peer these requests come from.
-    TestServer server({.backend = GetParam(), .seed = true, .logRequests = true, .trustedProxies = {"10.9.9.9"}});
+    auto server = std::make_unique<TestServer>(TestServerOptions{
+        .backend = GetParam(), .seed = true, .logRequests = true, .trustedProxies = {"10.9.9.9"}});
     ::testing::internal::CaptureStderr();
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(signIn(server, "198.51.100.1", "GERENTE", "errada"), kInvalid);
-    EXPECT_EQ(signIn(server, "198.51.100.2", "GERENTE", "gerente"), kHeld) << "one client, whatever it claims";
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(signIn(*server, "198.51.100.1", "GERENTE", "errada"), kInvalid);
+    EXPECT_EQ(signIn(*server, "198.51.100.2", "GERENTE", "gerente"), kHeld) << "one client, whatever it claims";
+    server.reset();  // every line written
     const QString log = QString::fromStdString(::testing::internal::GetCapturedStderr());
     EXPECT_EQ(log.count(" ip=127.0.0.1 op=- entrada=GERENTE met=AbreSessao "), 6) << log.toStdString();
     EXPECT_FALSE(log.contains("198.51.100.")) << log.toStdString();

@@ -30,12 +30,14 @@
 #include "server/rpc/server_config.h"
 #include "support/raw_socket.h"
 #include "support/test_server.h"
+#include "support/wait_until.h"
 
 using namespace cot;
 using namespace cot::server;
 using cot::testing::TestServer;
 using cot::testing::connectLoopback;
 using cot::testing::sendAll;
+using cot::testing::acceptedConnections;
 
 namespace {
 
@@ -270,7 +272,9 @@ TEST_F(RequestBounds, HalfSentRequestsDoNotHoldUpOthers) {
     }
     QElapsedTimer sinceStalled;
     sinceStalled.start();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // every one of them taken up
+    // Every one of them taken up by the server before the healthy request comes.
+    ASSERT_TRUE(cot::testing::waitUntil([&] { return acceptedConnections(server_.port()) >= 64; }))
+        << acceptedConnections(server_.port()) << " taken up";
     expectHealthy();
     const Answer a = exchange(server_.port(), request(call("GetDataHoraServ", {}), {"Content-Type: application/json",
                                                                                   "Authorization: Bearer " + server_.token()}));

@@ -3,9 +3,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <chrono>
+#include <memory>
 #include <gtest/gtest.h>
-#include <thread>
 
 #include "server/auth/sign_in_methods.h"
 #include "server/methods/register_methods.h"
@@ -97,13 +96,16 @@ TEST(RequestLog, NamesTheOperatorOfEverySignInButNeverThePassword) {
 }
 
 TEST(RequestLog, RequestsRefusedBeforeAnyMethodHaveTheirLineWithTheAddress) {
-    cot::testing::TestServer server({.seed = true, .logRequests = true});
+    auto server = std::make_unique<cot::testing::TestServer>(
+        cot::testing::TestServerOptions{.seed = true, .logRequests = true});
     ::testing::internal::CaptureStderr();
-    const HttpReply plain = httpPost("127.0.0.1", server.port(), "/rpc",
+    const HttpReply plain = httpPost("127.0.0.1", server->port(), "/rpc",
                                      R"({"jsonrpc":"2.0","id":1,"method":"GetDataHoraServ","params":[]})", "text/plain");
-    const HttpReply unknownPath = httpGet("127.0.0.1", server.port(), "/admin");
-    server.call("GetDataHoraServ");
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the last lines are written after the answer
+    const HttpReply unknownPath = httpGet("127.0.0.1", server->port(), "/admin");
+    server->call("GetDataHoraServ");
+    // The last lines are written after the answer: once the server has stopped, its
+    // connections have ended and every line is out.
+    server.reset();
     const QString log = QString::fromStdString(::testing::internal::GetCapturedStderr());
     EXPECT_EQ(plain.status, 415);
     EXPECT_EQ(unknownPath.status, 404);

@@ -5,7 +5,9 @@
 #include <zlib.h>
 #include <QPoint>
 #include <atomic>
-#include <QThread>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <gtest/gtest.h>
 
 #include "rpc/check_result.h"
@@ -14,22 +16,54 @@
 #include "rpc/net_connection.h"
 #include "base/errors.h"
 #include "support/scripted_dialogs.h"
+#include "support/tcp_relay.h"
 #include "support/test_server.h"
+#include "support/wait_until.h"
 
 using namespace cot;
 using namespace cot::server;
 using cot::testing::TestServer;
 using cot::testing::TestServerOptions;
+using cot::testing::TcpRelay;
+using cot::testing::waitUntil;
 
 namespace {
 
 std::atomic<int> slowCalls{0};
 std::atomic<int> brokenLists{0};
 
+// TestLento answers only once the test lets it (or after a minute, so that a failed test
+// never leaves the server stuck).
+struct SlowGate {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = true;
+};
+SlowGate slowGate;
+
+// Holds every TestLento for its lifetime.
+class SlowCallsHeld {
+public:
+    SlowCallsHeld() { set(false); }
+    ~SlowCallsHeld() { set(true); }
+    SlowCallsHeld(const SlowCallsHeld&) = delete;
+    SlowCallsHeld& operator=(const SlowCallsHeld&) = delete;
+
+private:
+    static void set(bool open) {
+        {
+            const std::lock_guard lock(slowGate.mutex);
+            slowGate.open = open;
+        }
+        slowGate.opened.notify_all();
+    }
+};
+
 void addTestMethods(MethodRegistry& r) {
     r.add("TestLento", 0, server::AccessRule::session(), [](MethodContext&, const Args&) -> Reply {
         ++slowCalls;
-        QThread::msleep(1500);
+        std::unique_lock lock(slowGate.mutex);
+        slowGate.opened.wait_for(lock, std::chrono::minutes(1), [] { return slowGate.open; });
         return "fim";
     });
     r.add("TestEcho", 1, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply { return a.raw(0); });
@@ -190,12 +224,16 @@ TEST(NetConnectionTest, UnreachableServerIsNamedInTheError) {
 
 TEST(NetConnectionTest, SurvivesTheServerClosingIdleConnectionsAndRestarting) {
     auto server = std::make_unique<TestServer>(TestServerOptions{.keepAliveSeconds = 1, .methods = addTestMethods});
+    TcpRelay relay(server->port());
     NetConnection& net = server->connection();
+    net.setPort(relay.port());
     ASSERT_TRUE(net.call("TestEcho", {1}).ok);
-    QThread::msleep(1600);  // the server has closed the idle socket by now
+    // The server closes the socket once it has been idle for its keep-alive second.
+    ASSERT_TRUE(waitUntil([&] { return relay.closedByServer() == 1; }));
     const RpcResult again = net.call("TestEcho", {2});
     EXPECT_TRUE(again.ok) << again.error.toStdString();
     EXPECT_EQ(again.value.toInt(), 2);
+    EXPECT_EQ(relay.connectionsOpened(), 2) << "the call went on a fresh socket";
 
     // A server that went away is reported, and the next call after it is back connects again.
     auto other = std::make_unique<NetConnection>();
@@ -212,14 +250,20 @@ TEST(NetConnectionTest, SurvivesTheServerClosingIdleConnectionsAndRestarting) {
 
 TEST(NetConnectionTest, ATimedOutCallIsReportedAndNotSentAgain) {
     TestServer server(options());
+    TcpRelay relay(server.port());
     NetConnection& net = server.connection();
+    net.setPort(relay.port());
     ASSERT_TRUE(net.call("TestEcho", {1}).ok);  // the socket is now a reused one
     net.setReadTimeout(1);
     slowCalls = 0;
+    const SlowCallsHeld held;  // the answer comes only after the client gave up
     const RpcResult r = net.call("TestLento");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, QStringLiteral("Conexão com o servidor de aplicação em 127.0.0.1:%1 foi interrompida.").arg(server.port()));
-    QThread::msleep(700);
+    EXPECT_EQ(r.error,
+              QStringLiteral("Conexão com o servidor de aplicação em 127.0.0.1:%1 foi interrompida.").arg(relay.port()));
+    // Sending it again would have taken a fresh socket: none was opened.
+    EXPECT_EQ(relay.connectionsOpened(), 1);
+    ASSERT_TRUE(waitUntil([] { return slowCalls.load() >= 1; }));
     EXPECT_EQ(slowCalls.load(), 1);
 }
 

@@ -1,5 +1,8 @@
 #include "support/raw_socket.h"
 
+#include <QFile>
+#include <QList>
+
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -38,6 +41,21 @@ int halfSentRequest(int port) {
     const int s = connectLoopback(port);
     if (s >= 0 && !sendAll(s, "POST /rpc HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: applic")) ADD_FAILURE() << "send";
     return s;
+}
+
+int acceptedConnections(int port) {
+    // One line a socket: "sl local rem st tx:rx tr:when retrnsmt uid timeout inode ...",
+    // addresses as HEXIP:HEXPORT. A connection still waiting to be accepted has no inode.
+    QFile table(QStringLiteral("/proc/net/tcp"));
+    if (!table.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray local = ':' + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    int accepted = 0;
+    table.readLine();  // the heading
+    for (QByteArray line = table.readLine(); !line.isEmpty(); line = table.readLine()) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.size() > 9 && f[1].endsWith(local) && f[3] == "01" && f[9] != "0") ++accepted;
+    }
+    return accepted;
 }
 
 }  // namespace cot::testing

@@ -12,5 +12,8 @@ int connectLoopback(int port, int timeoutSeconds = 20);
 bool sendAll(int socket, const QByteArray& data);
 // Connects and sends half a request's head, then nothing more.
 int halfSentRequest(int port);
+// Connections to a loopback server on `port` that the server has taken up (accepted), not
+// those still waiting in its queue; -1 when the system's socket table cannot be read.
+int acceptedConnections(int port);
 
 }  // namespace cot::testing

@@ -1,0 +1,100 @@
+// The screen tests' call recorder: what it reports of the calls of a connection, a hook
+// that fails a call, and a recorder that outlives its connection or loses it to another
+// observer. Calls go to a port where nothing listens: the observer is told before sending.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "rpc/net_connection.h"
+#include "support/call_recorder.h"
+
+using namespace cot;
+using cot::testing::CallRecorder;
+
+namespace {
+
+std::unique_ptr<NetConnection> nowhere() {
+    auto net = std::make_unique<NetConnection>();
+    net->setPort(1);  // nothing listens on a privileged port here
+    return net;
+}
+
+TEST(CallRecorder, ReportsTheCallsInOrderWithTheirArguments) {
+    auto net = nowhere();
+    CallRecorder calls(*net);
+    net->call("GetLinProd", {"2", "01"});
+    net->call("ValidaOrdem", {"2", 7});
+    net->call("GetLinProd", {"3", "02"});
+
+    EXPECT_EQ(calls.size(), 3);
+    EXPECT_EQ(calls.methods(), (QStringList{"GetLinProd", "ValidaOrdem", "GetLinProd"}));
+    EXPECT_EQ(calls.count("GetLinProd"), 2);
+    EXPECT_EQ(calls.count("SetProposta"), 0);
+    EXPECT_EQ(calls.indexOf("ValidaOrdem"), 1);
+    EXPECT_EQ(calls.indexOf("SetProposta"), -1);
+    EXPECT_FALSE(calls.contains("SetProposta"));
+    EXPECT_EQ(calls.firstArgs("GetLinProd"), (QVariantList{"2", "01"}));
+    EXPECT_EQ(calls.lastArgs("GetLinProd"), (QVariantList{"3", "02"}));
+    EXPECT_TRUE(calls.lastArgs("SetProposta").isEmpty());
+    EXPECT_EQ(calls.argOfEach("GetLinProd", 1), (QVariantList{"01", "02"}));
+    EXPECT_EQ(calls.value(1).args.value(1), QVariant(7));
+    EXPECT_TRUE(calls.value(3).method.isEmpty());
+
+    calls.clear();
+    EXPECT_TRUE(calls.isEmpty());
+    net->call("GetServico");
+    EXPECT_EQ(calls.methods(), QStringList{"GetServico"});
+
+    // Attaching again starts over; a detached recorder hears nothing.
+    calls.attach(*net);
+    EXPECT_TRUE(calls.isEmpty());
+    calls.detach();
+    net->call("GetServico");
+    EXPECT_TRUE(calls.isEmpty());
+}
+
+TEST(CallRecorder, AHookRunsAfterTheCallIsRecordedAndWhatItThrowsReachesTheCaller) {
+    auto net = nowhere();
+    CallRecorder calls(*net);
+    int seen = -1;
+    calls.setOnCall([&](const QString& method, const QVariantList& args) {
+        seen = calls.count(method);
+        if (args.value(0) == "falha") throw std::runtime_error("indisponível");
+    });
+    net->call("GetProposta", {"ok"});
+    EXPECT_EQ(seen, 1);
+    EXPECT_THROW(net->call("GetProposta", {"falha"}), std::runtime_error);
+    EXPECT_EQ(calls.count("GetProposta"), 2);
+    EXPECT_EQ(net->calls(), 2);
+}
+
+TEST(CallRecorder, OutlivesItsConnectionAndLeavesAnotherObserverAlone) {
+    {
+        auto net = nowhere();
+        auto calls = std::make_unique<CallRecorder>(*net);
+        net.reset();
+        EXPECT_FALSE(calls->attached());
+    }  // the recorder's detach touches no freed connection (address sanitizer builds)
+
+    auto net = nowhere();
+    int other = 0;
+    {
+        CallRecorder calls(*net);
+        net->setCallObserver([&](const QString&, const QVariantList&) { ++other; });
+        EXPECT_FALSE(calls.attached());
+        net->call("GetServico");
+        EXPECT_TRUE(calls.isEmpty());
+    }
+    net->call("GetServico");
+    EXPECT_EQ(other, 2) << "the recorder's end did not take the other observer away";
+
+    // A second recorder on the same connection takes over from the first.
+    CallRecorder first(*net), second(*net);
+    net->call("GetServico");
+    EXPECT_FALSE(first.attached());
+    EXPECT_TRUE(first.isEmpty());
+    EXPECT_EQ(second.size(), 1);
+}
+
+}  // namespace
