@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Configures (once) and builds the whole tree into build/.
+# Configures (once) and builds the whole tree with a preset of CMakePresets.json:
+# COT_PRESET, "default" unless set (build/); CI uses "ci" (build-ci/, warnings as errors).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ ! -f build/build.ninja ]; then
-  cmake --preset default >/dev/null
+preset="${COT_PRESET:-default}"
+dir="$(scripts/preset_dir.sh "$preset")"
+if [ ! -f "$dir/build.ninja" ]; then
+  cmake --preset "$preset" >/dev/null
 fi
-cmake --build build -j "$(nproc)"
+cmake --build --preset "$preset" -j "$(nproc)"
