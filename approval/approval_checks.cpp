@@ -3,42 +3,21 @@
 
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/header/header_controller.h"
-#include "proposal/header/lookup_query.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/readjustment/readjustment_controller.h"
-#include "proposal/services/services_area.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/money.h"
-#include "ui/db_combo_box.h"
-#include "ui/db_edit.h"
 
 namespace cot {
 
-ApprovalChecks::ApprovalChecks(TfrmPropostaComercial& screen)
-    : s_(screen),
-      cdsPtoAcesso_(&table("cdsPtoAcesso")),
-      cdsTipo_(&table("cdsTipo")),
-      cdsLProduto_(&table("cdsLProduto")),
-      cdsVdQtPtoAcesso_(&table("cdsVdQtPtoAcesso")),
-      cdsVerificaLinhaProd_(&table("cdsVerificaLinhaProd")),
-      cdsValidaContrato_(&table("cdsValidaContrato")),
-      cdsValida_ServicoLinhaProd_(&table("cdsValida_ServicoLinhaProd")) {}
+ApprovalChecks::ApprovalChecks(ProposalReach& screen) : s_(screen) { defineTables(); }
 
-ClientTable& ApprovalChecks::table(const char* name) const {
-    auto* t = s_.findChild<ClientTable*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
-    if (!t) throw std::logic_error("approval checks: table missing on the proposal screen");
-    return *t;
-}
+ApprovalChecks::~ApprovalChecks() = default;
 
 bool ApprovalChecks::run() {
     const ClientTable& p = s_.proposal();
     if (!p.active() || p.isEmpty()) return false;
     // The launch reads the proposal's tables again: never over a record being typed.
-    if (p.isEditing()) return false;
-    for (const auto& area : s_.areas())
-        for (const ClientTable* t : area->tables())
-            if (t->isEditing()) return false;
+    if (s_.typing()) return false;
     // The proposal the launch is about, taken once: a call of the launch never reads
     // another row's key.
     key_ = s_.key();
@@ -56,7 +35,7 @@ bool ApprovalChecks::run() {
         Vd_ValidaServico(true);      // 13
         checkResponsible();          // 14
         stillSameProposal();
-        s_.area<ServicesArea>().Verifica_Servico();  // 15
+        s_.checkMandatoryServices();  // 15
     } catch (const Abort&) {
         return false;
     }
@@ -65,14 +44,12 @@ bool ApprovalChecks::run() {
 
 void ApprovalChecks::checkHeader() {
     const ClientTable& p = s_.proposal();
-    HeaderController& header = s_.area<HeaderController>();
     // 1.
     if (p[QStringLiteral("IDSOLPROPFAS")].asString() == QLatin1String("S")) fail(QStringLiteral("Solicitacao"));
     // 2. A proposal to someone is readjusted in a given month.
     if (!p[QStringLiteral("NRINSJURCLIE")].asString().trimmed().isEmpty() &&
-        p[QStringLiteral("NRMESREAJPROP")].asString().trimmed().isEmpty() && header.isProposta()) {
-        header.showFormPage();
-        HeaderController::focus(header.readjustment().dbcMesReaj);
+        p[QStringLiteral("NRMESREAJPROP")].asString().trimmed().isEmpty() && s_.isProposta()) {
+        s_.focusReadjustmentMonth();
         fail(QStringLiteral("NOT_SEM_REAJ"));
     }
     // 3.
@@ -82,25 +59,22 @@ void ApprovalChecks::checkHeader() {
 void ApprovalChecks::checkProspect() {
     if (s_.proposal()[QStringLiteral("IDCLIENPROSP")].asString() != QLatin1String("P")) return;
     // Yes goes on: the approval dialog registers the client.
-    if (s_.msgPadrao.ShowMsg(QStringLiteral("Prosp_Aprov"), DialogType::Confirmation, mbYes | mbNo) != mrYes)
+    if (s_.messages().ShowMsg(QStringLiteral("Prosp_Aprov"), DialogType::Confirmation, mbYes | mbNo) != mrYes)
         fail(QStringLiteral("APROV_PROS"));
     stillSameProposal();
 }
 
 void ApprovalChecks::checkResponsible() {
-    HeaderController& header = s_.area<HeaderController>();
     const ClientTable& p = s_.proposal();
     // The header's own check runs only on a row being edited; the launch checks the stored
     // proposal as it stands, without touching the row.
     const auto refuse = [&](const char* key) {
-        header.showFormPage();
-        HeaderController::focus(header.dbeCdOperResp);
+        s_.focusResponsible();
         fail(QString::fromLatin1(key));
     };
     const QString code = p[QStringLiteral("CDOPERRESP")].asString().trimmed();
     if (code.isEmpty()) refuse("RESP_INF");
-    runLookup(header.qryPesqOperResp, "P_CDOPERADOR", Consiste::Ajusta(code, 12), "P_TCDOPERADOR", false);
-    if (header.qryPesqOperResp.isEmpty()) refuse("OPER_N_CAD");
+    if (!s_.operatorRegistered(code)) refuse("OPER_N_CAD");
 }
 
 void ApprovalChecks::checkHasLinesOrServices() {
@@ -109,12 +83,12 @@ void ApprovalChecks::checkHasLinesOrServices() {
     if (!hasLines && services().isEmpty()) fail(QStringLiteral("LINSERV_APROV"));
     // 11. Services alone do not make a licence proposal.
     if (!hasLines && tipoProposta_ == QLatin1String("M"))
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("LINMANUT_APROV")) + u'\n' +
-                           s_.msgPadrao.Msg(QStringLiteral("Oper_Bloqueada")));
+        Consiste::MensErro(s_.messages().Msg(QStringLiteral("LINMANUT_APROV")) + u'\n' +
+                           s_.messages().Msg(QStringLiteral("Oper_Bloqueada")));
 }
 
 void ApprovalChecks::fail(const QString& key) const {
-    Consiste::MensErro(s_.msgPadrao.Msg(key));
+    Consiste::MensErro(s_.messages().Msg(key));
     throw Abort();  // MensErro has ended the launch; this keeps the compiler sure of it
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 #include <QString>
+#include <memory>
 
-#include "proposal/area/proposal_area.h"
+#include "proposal/reach/proposal_key.h"
 
 namespace cot {
 
 class ClientTable;
-class TfrmPropostaComercial;
+class ProposalReach;
 
 // The checks a proposal must pass before its approval dialog opens, run over the whole
 // proposal as the server holds it: the header (request, readjustment month, prospect),
@@ -16,11 +17,13 @@ class TfrmPropostaComercial;
 // offending lines) and ends the launch.
 //
 // The proposal's key is taken once, when the launch starts; every call of the launch uses
-// it. The reloaded tables stay as read (the screen shows the server's data afterwards) and
-// the three line lists keep their rows until the next launch.
+// it. The reloaded tables stay as read (the screen shows the server's data afterwards).
+// The launch owns its line lists and the answers of its checks; the lists keep their rows
+// while it lives.
 class ApprovalChecks {
 public:
-    explicit ApprovalChecks(TfrmPropostaComercial& screen);
+    explicit ApprovalChecks(ProposalReach& screen);
+    ~ApprovalChecks();
 
     // Runs every check in order; true when all passed and the approval may open.
     // A failed check has already told the user; errors of the server go on to the caller.
@@ -50,7 +53,6 @@ private:
     void reloadServices();
     void checkServices();
     void checkPackage();
-    void focusServiceColumn(const QString& field);
     // ----- line lists (approval_lists.cpp)
     void emptyLists();
     // Adds the line in view to a list.
@@ -59,28 +61,28 @@ private:
     void showList(ClientTable& list, const char* key);
     // ----- contract (approval_contract.cpp)
     void checkHasLinesOrServices();
-    void focusLineCode();
 
     // Ends the launch with the text of a catalogue key.
     [[noreturn]] void fail(const QString& key) const;
     // Ends the launch silently when the list moved to another proposal meanwhile.
     void stillSameProposal() const;
-    ClientTable& table(const char* name) const;
+    // The launch's own tables and their fields (approval_table_fields.cpp).
+    void defineTables();
     ClientTable& lines() const;
     ClientTable& services() const;
 
-    TfrmPropostaComercial& s_;
+    ProposalReach& s_;
     ProposalKey key_;
     QString cliente_, codigo_, tipoProposta_;
-    ClientTable *cdsPtoAcesso_, *cdsTipo_, *cdsLProduto_;
-    ClientTable *cdsVdQtPtoAcesso_, *cdsVerificaLinhaProd_;
-    ClientTable *cdsValidaContrato_, *cdsValida_ServicoLinhaProd_;
+    std::unique_ptr<ClientTable> cdsPtoAcesso_, cdsTipo_, cdsLProduto_;
+    std::unique_ptr<ClientTable> cdsVdQtPtoAcesso_, cdsVerificaLinhaProd_;
+    std::unique_ptr<ClientTable> cdsValidaContrato_, cdsValida_ServicoLinhaProd_;
 };
 
 // The screen's Aprovação (toolbar sbtAprovacao, menu mnuAprovacao): the checks, then the
 // approval dialog.
 namespace approval_launch {
-void sbtAprovacaoClick(TfrmPropostaComercial& screen);
+void sbtAprovacaoClick(ProposalReach& screen);
 }  // namespace approval_launch
 
 namespace approval {

@@ -1,14 +1,8 @@
 // The approval launch against the customer's contract: lines and services it already has.
 #include "approval/approval_checks.h"
 
-#include <utility>
-
 #include "data/client_table.h"
-#include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/services/services_area.h"
-#include "ui/db_edit.h"
-#include "ui/db_grid.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -20,7 +14,7 @@ void ApprovalChecks::Vd_Contrato(bool) {
         cdsValidaContrato_->setData(s_.net().getPacket(QStringLiteral("ValidaContrato"), {line, codigo_}));
         if (cdsValidaContrato_->isEmpty()) continue;
         t.setRecNo(row + 1);
-        focusLineCode();
+        s_.focusLineCode();
         fail(QStringLiteral("CDCONTRATO"));
     }
 }
@@ -35,22 +29,9 @@ void ApprovalChecks::Vd_ValidaServico(bool) {
                                                                 {codigo_, type, key_.nr, key_.ver}));
         if (cdsValida_ServicoLinhaProd_->isEmpty()) continue;
         t.setRecNo(row + 1);
-        focusServiceColumn(QStringLiteral("NMTIPOSERV"));
+        s_.focusServiceColumn(QStringLiteral("NMTIPOSERV"));
         fail(QStringLiteral("Servico_Contrato"));
     }
-}
-
-void ApprovalChecks::focusLineCode() {
-    ProductLineArea& area = s_.area<ProductLineArea>();
-    if (area.formShown()) {
-        if (area.dbeCdLinProd->canFocus()) area.dbeCdLinProd->setFocus();
-        return;
-    }
-    TDBGrid* grid = area.dbgLinProd;
-    const auto exit = std::exchange(grid->onColExit, nullptr);
-    if (!s_.hasFocus(grid) && grid->canFocus()) grid->setFocus();
-    grid->setSelectedField(QStringLiteral("CDLINPPROPINFOR"));
-    grid->onColExit = exit;
 }
 
 }  // namespace cot

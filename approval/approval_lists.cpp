@@ -4,13 +4,13 @@
 
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/load_bpl.h"
 
 namespace cot {
 
 void ApprovalChecks::emptyLists() {
-    for (ClientTable* list : {cdsPtoAcesso_, cdsLProduto_, cdsTipo_}) {
+    for (ClientTable* list : {cdsPtoAcesso_.get(), cdsLProduto_.get(), cdsTipo_.get()}) {
         if (!list->active()) list->createDataSet();
         list->emptyDataSet();
     }
@@ -34,7 +34,7 @@ void ApprovalChecks::showList(ClientTable& list, const char* key) {
     if (list.isEmpty()) return;
     list.first();
     // Every offending line at once, under the message; the list says it all.
-    LoadBPL(QStringLiteral("COT00900"), {tableReference(list), s_.msgPadrao.Msg(QString::fromLatin1(key)), true});
+    LoadBPL(QStringLiteral("COT00900"), {tableReference(list), s_.messages().Msg(QString::fromLatin1(key)), true});
     throw Abort();
 }
 

@@ -3,25 +3,21 @@
 // and their package schedule.
 #include "approval/approval_checks.h"
 
-#include <utility>
-
 #include "data/client_table.h"
-#include "proposal/area/area_support.h"
-#include "proposal/product_lines/line_installments_area.h"
-#include "proposal/product_lines/line_systems_area.h"
-#include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/services/service_installments_area.h"
-#include "proposal/services/services_area.h"
-#include "ui/db_grid.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
 namespace {
 
-long double interestRate(const TfrmPropostaComercial& screen) {
+long double interestRate(const ProposalReach& screen) {
     const ClientTable& perc = screen.paramPerc();
     return perc.active() && !perc.isEmpty() ? perc[QStringLiteral("VRTXJUROSLICUSO")].asFloat() : 0;
+}
+
+// The field of the current row, empty when the table holds none (the row to find again).
+QString currentText(const ClientTable& t, const QString& field) {
+    return t.active() && !t.isEmpty() ? t[field].asString() : QString();
 }
 
 long double sumOf(const ClientTable& t, const QString& field) {
@@ -35,14 +31,14 @@ long double sumOf(const ClientTable& t, const QString& field) {
 
 }  // namespace
 
-ClientTable& ApprovalChecks::lines() const { return *s_.area<ProductLineArea>().cdsLinProd; }
-ClientTable& ApprovalChecks::services() const { return *s_.area<ServicesArea>().cdsServico; }
+ClientTable& ApprovalChecks::lines() const { return s_.productLines(); }
+ClientTable& ApprovalChecks::services() const { return s_.services(); }
 
 void ApprovalChecks::reloadLines() {
     // What the server has not taken yet would be lost to the reloads.
     s_.sendPending();
     ClientTable& t = lines();
-    const QString current = area_support::currentText(t, QStringLiteral("CDLINPPROPINFOR"));
+    const QString current = currentText(t, QStringLiteral("CDLINPPROPINFOR"));
     t.setData(s_.net().getPacket(QStringLiteral("GetLinProd"), {key_.nr, key_.ver}));
     if (!current.isEmpty()) t.locate(QStringLiteral("CDLINPPROPINFOR"), current, loCaseInsensitive);
     emptyLists();
@@ -50,16 +46,13 @@ void ApprovalChecks::reloadLines() {
 
 void ApprovalChecks::checkLines() {
     ClientTable& t = lines();
-    ProductLineArea& area = s_.area<ProductLineArea>();
-    LineSystemsArea& systems = s_.area<LineSystemsArea>();
-    LineInstallmentsArea& installments = s_.area<LineInstallmentsArea>();
     // The systems and schedule shown beside the line form belong to the current line again
     // once the launch has read every line's.
     const auto showCurrent = [&] {
-        systems.loadForCurrentLine();
-        installments.loadForCurrentLine();
+        s_.loadLineSystems();
+        s_.loadLineSchedule();
     };
-    const bool contract = area.licence() || area.rental();
+    const bool contract = s_.contractLines();
     int row = 0;
     try {
         // Each line is read in place: the cursor stays, and the areas' loads read the line
@@ -67,11 +60,11 @@ void ApprovalChecks::checkLines() {
         for (; row < t.rowCount(); ++row) {
             ClientTable::RowView view(t, row);
             // a.
-            systems.loadForCurrentLine();
-            if (systems.cdsSistLinhaProd->isEmpty()) fail(QStringLiteral("Dados_Sist"));
-            const QString codes = area.systemCodes();
+            s_.loadLineSystems();
+            if (s_.lineSystems().isEmpty()) fail(QStringLiteral("Dados_Sist"));
+            const QString codes = s_.lineSystemCodes();
             // b. to d.
-            installments.loadForCurrentLine();
+            s_.loadLineSchedule();
             checkLine();
             // e.
             if (contract) collectLine(codes);
@@ -91,7 +84,7 @@ void ApprovalChecks::checkLines() {
 
 void ApprovalChecks::checkLine() {
     const ClientTable& t = lines();
-    const ClientTable& schedule = *s_.area<LineInstallmentsArea>().cdsVenc_Valor;
+    const ClientTable& schedule = s_.lineSchedule();
     if (!schedule.isEmpty()) {
         // c. The licence total, with or without the interest of a long schedule.
         const long double total = (static_cast<long double>(t[QStringLiteral("VRLICENCUSOPROP")].asFloat()) -
@@ -110,7 +103,7 @@ void ApprovalChecks::collectLine(const QString& systems) {
     const QString type = t[QStringLiteral("IDTIPLINPP")].asString();
     if (type == QLatin1String("P") || type == QLatin1String("A")) {
         // An access point serves one system, and a customer has one access point of a type.
-        if (s_.area<LineSystemsArea>().cdsSistLinhaProd->recordCount() > 1) addTo(*cdsPtoAcesso_);
+        if (s_.lineSystems().recordCount() > 1) addTo(*cdsPtoAcesso_);
         cdsVdQtPtoAcesso_->setData(s_.net().getPacket(QStringLiteral("GetVdQtPtoAcesso"), {cliente_, type}));
         if (!cdsVdQtPtoAcesso_->isEmpty() && (*cdsVdQtPtoAcesso_)[QStringLiteral("QTPTOACESSO")].asFloat() > 1)
             addTo(*cdsTipo_);
@@ -132,10 +125,10 @@ void ApprovalChecks::collectLine(const QString& systems) {
 
 void ApprovalChecks::reloadServices() {
     ClientTable& t = services();
-    const QString current = area_support::currentText(t, QStringLiteral("NRSERVPROP"));
+    const QString current = currentText(t, QStringLiteral("NRSERVPROP"));
     t.setData(s_.net().getPacket(QStringLiteral("GetServico"), {key_.nr, key_.ver}));
     if (!current.isEmpty()) t.locate(QStringLiteral("NRSERVPROP"), current);
-    s_.area<ServicesArea>().showCharging();
+    s_.showCharging();
 }
 
 void ApprovalChecks::checkServices() {
@@ -148,7 +141,7 @@ void ApprovalChecks::checkServices() {
         t.withRow(row, [&] { missing = t[QStringLiteral("VRHORAPROP")].isNull(); });
         if (!missing) continue;
         t.setRecNo(row + 1);
-        focusServiceColumn(QStringLiteral("VRHORAPROP"));
+        s_.focusServiceColumn(QStringLiteral("VRHORAPROP"));
         fail(QStringLiteral("VRHORAINF"));
     }
     // b.
@@ -156,22 +149,11 @@ void ApprovalChecks::checkServices() {
 }
 
 void ApprovalChecks::checkPackage() {
-    ServiceInstallmentsArea& installments = s_.area<ServiceInstallmentsArea>();
-    installments.reload();
-    const ClientTable& schedule = *installments.cdsVencServ;
+    const ClientTable& schedule = s_.reloadPackageSchedule();
     if (schedule.isEmpty()) fail(QStringLiteral("VencServ_Inf"));
     const long double package = s_.proposal()[QStringLiteral("VRPACOTESERV")].asFloat();
     if (!approval::paysValue(sumOf(schedule, QStringLiteral("VRVENCSERVPROP")), package, interestRate(s_)))
         fail(QStringLiteral("Vencimento_Serv"));
-}
-
-void ApprovalChecks::focusServiceColumn(const QString& field) {
-    TDBGrid* grid = s_.area<ServicesArea>().dbgServico;
-    // Showing where the launch stopped must not run the checks of the column being left.
-    const auto exit = std::exchange(grid->onColExit, nullptr);
-    if (!s_.hasFocus(grid) && grid->canFocus()) grid->setFocus();
-    grid->setSelectedField(field);
-    grid->onColExit = exit;
 }
 
 }  // namespace cot

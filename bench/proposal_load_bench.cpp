@@ -25,9 +25,9 @@
 
 #include "data/client_table.h"
 #include "module/module_factories.h"
-#include "proposal/areas.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/areas.h"
+#include "proposal/screen/cli_cot05000.h"
+#include "proposal/screen/proposal_screen.h"
 #include "rpc/net_connection.h"
 #include "server/storage/database.h"
 #include "services/local_query.h"

@@ -5,14 +5,13 @@
 #include "data/data_source.h"
 #include "dialogs/filter_dialog.h"
 #include "dialogs/filter_reload.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
 #include "services/consiste.h"
 #include "base/errors.h"
 #include "ui/buttons.h"
 #include "ui/date_edit.h"
 #include "ui/lookup.h"
 #include "ui/modal_runner.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -81,7 +80,7 @@ void TfrmFiltroPropComercial::Vd_Status() {
 }
 
 void TfrmFiltroPropComercial::sbtListClienteClick() {
-    TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
+    ProposalReach* screen = ProposalReach::open();
     if (!screen) return;
     cdsCliente->setData(screen->net().getPacket(QStringLiteral("GetPesqCliente")));
     stCliente = Pesqlista::PesquisaLista(*dtsCliente, QStringLiteral("CDCLIENTE|") + msgPadrao.Msg(QStringLiteral("Cliente")) +
@@ -89,7 +88,7 @@ void TfrmFiltroPropComercial::sbtListClienteClick() {
 }
 
 void TfrmFiltroPropComercial::sbtListProspectClick() {
-    TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
+    ProposalReach* screen = ProposalReach::open();
     if (!screen) return;
     cdsProspect->setData(screen->net().getPacket(QStringLiteral("GetPesqProspect")));
     stProspect = Pesqlista::PesquisaLista(*dtsProspect, QStringLiteral("CDPROSPECT|") +
@@ -98,7 +97,7 @@ void TfrmFiltroPropComercial::sbtListProspectClick() {
 }
 
 void TfrmFiltroPropComercial::sbtListContatoClick() {
-    TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
+    ProposalReach* screen = ProposalReach::open();
     if (!screen) return;
     cdsContato->setData(screen->net().getPacket(QStringLiteral("GetPesqCont")));
     stContato = Pesqlista::PesquisaLista(*dtsContato, QStringLiteral("NRCONTATO|") + msgPadrao.Msg(QStringLiteral("Contato")) +
@@ -122,7 +121,7 @@ void TfrmFiltroPropComercial::sbtCancelClick() {
 
 void TfrmFiltroPropComercial::reloadList() {
     Cli_cot05002::Atualiza_Tela();
-    if (TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial; screen && screen->proposal().isEmpty()) {
+    if (ProposalReach* screen = ProposalReach::open(); screen && screen->proposal().isEmpty()) {
         // Nothing listed: the child tables must not show another proposal's rows.
         screen->clearAreas();
     }

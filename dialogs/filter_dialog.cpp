@@ -7,8 +7,7 @@
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "dialogs/filter_reload.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/mask_text.h"
 #include "ui/buttons.h"
@@ -210,7 +209,7 @@ void TfrmFiltroPropComercial::wireGroups() {
 
 void TfrmFiltroPropComercial::FormActivate() {
     repaint();
-    if (TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial) screen->setFiltroUsado(true);
+    if (ProposalReach* screen = ProposalReach::open()) screen->setFilterUsed(true);
     Atualiza_Filtro(false);
     if (depDataCadIni->canFocus()) depDataCadIni->setFocus();
 }

@@ -2,28 +2,27 @@
 
 #include "data/client_table.h"
 #include "dialogs/filter_dialog.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot::Cli_cot05002 {
 
 void Atualiza_Tela() {
-    TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
+    ProposalReach* screen = ProposalReach::open();
     if (!screen) return;
     // The filter's confirmed criteria apply once it has been shown (never what its controls
     // hold: that may be a change left without confirming); before that no dialog is needed.
-    TfrmFiltroPropComercial* filter = screen->filtroUsado() ? frmFiltroPropComercial.data() : nullptr;
+    TfrmFiltroPropComercial* filter = screen->filterUsed() ? frmFiltroPropComercial.data() : nullptr;
     if (filter) filter->argumentos = filterArguments(filter->Filtro);
 
     BusyScope busy;
     ClientTable& list = screen->proposal();
-    const QString nr = screen->NR();
-    const QString ver = screen->VER();
+    const QString nr = screen->key().nr;
+    const QString ver = screen->key().ver;
     screen->withoutAfterScroll([&] {
         // Operators of a group authorised for proposals see every operator's proposals.
-        const bool all = screen->grupo().active() && !screen->grupo().isEmpty();
+        const bool all = screen->listsWholeBranch();
         const QString operatorArgument = all ? QStringLiteral("T") : Veltrano::Operador();
         const Packet rows =
             filter ? screen->net().getPacket(

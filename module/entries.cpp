@@ -12,8 +12,8 @@
 #include "dialogs/systems/systems_dialog.h"
 #include "dialogs/texts/standard_text_dialog.h"
 #include "module/module_factories.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/cli_cot05000.h"
+#include "proposal/screen/proposal_screen.h"
 
 #define COT_MODULE_EXPORT extern "C" __attribute__((visibility("default")))
 

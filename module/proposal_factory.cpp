@@ -2,8 +2,8 @@
 #include <QMainWindow>
 
 #include "module/module_factories.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/cli_cot05000.h"
+#include "proposal/screen/proposal_screen.h"
 #include "ui/screen.h"
 
 namespace cot::Cli_cot05000 {

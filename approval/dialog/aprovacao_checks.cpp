@@ -5,13 +5,12 @@
 #include "approval/dialog/aprovacao_dialog.h"
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/areas.h"
-#include "proposal/proposal_screen.h"
 #include "services/consiste.h"
 #include "services/load_bpl.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/edits.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -59,8 +58,8 @@ void TfrmAprovacao::copyLines() {
     cdsLinhaProduto->setFilter(QString());
     // The screen's lines when they are this proposal's (the launch has just read them),
     // else the server's: the page in view decides nothing here.
-    TfrmPropostaComercial& s = proposalScreen();
-    const ClientTable& lines = *s.area<ProductLineArea>().cdsLinProd;
+    ProposalReach& s = ProposalReach::current();
+    const ClientTable& lines = s.productLines();
     const bool current = lines.active() && !lines.isEmpty() && !lines.isEditing() &&
                          lines[QStringLiteral("NRPROPOSFAS")].asString() == nr_ &&
                          lines[QStringLiteral("NRVERPROPFAS")].asString() == ver_;
@@ -97,7 +96,7 @@ void TfrmAprovacao::checkGraceMonths(const QDate& date) {
 }
 
 void TfrmAprovacao::checkLicenceDueDates(const QDate& date) {
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     const QVariantList answer =
         s.net().callChecked(QStringLiteral("GetMinDtVenc"), {nr_, ver_, midnightOf(date)}).toList();
     cdsMinDtVenc->setData(answer.value(0).value<Packet>());
@@ -118,7 +117,7 @@ void TfrmAprovacao::checkLicenceDueDates(const QDate& date) {
 }
 
 void TfrmAprovacao::checkServiceDueDates(const QDate& date) {
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     const QVariantList answer =
         s.net().callChecked(QStringLiteral("GetMinDtVenc"), {nr_, ver_, midnightOf(date)}).toList();
     cdsMinDtVencServ->setData(answer.value(2).value<Packet>());
@@ -142,7 +141,7 @@ void TfrmAprovacao::checkServiceDueDates(const QDate& date) {
 int TfrmAprovacao::installmentCount(const QString& line) {
     const auto known = installments_.constFind(line);
     if (known != installments_.constEnd()) return *known;
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     cdsVencLinha->setData(
         s.net().getPacket(QStringLiteral("GetVenc_Valor"), {nr_, ver_, line, 1}));
     const int n = cdsVencLinha->recordCount();

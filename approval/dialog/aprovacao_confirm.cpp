@@ -6,8 +6,6 @@
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "dialogs/filter_reload.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"
@@ -16,6 +14,7 @@
 #include "ui/event_boundary.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -29,9 +28,9 @@ QString textOf(const ClientTable& t, const char* field) {
 }  // namespace
 
 void TfrmAprovacao::sbtConfirmaClick() {
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     // The proposal being approved, whatever the list does from here on.
-    const QString nr = s.NR(), ver = s.VER();
+    const QString nr = s.key().nr, ver = s.key().ver;
     nr_ = nr;
     ver_ = ver;
     const QDate date = approvalDate();  // 1.
@@ -53,7 +52,7 @@ void TfrmAprovacao::sbtConfirmaClick() {
 }
 
 void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& ver, const QString& personKind) {
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     ClientTable& p = s.proposal();
     const bool prospect = isProspect();
     QVariantList args{nr,
@@ -70,7 +69,7 @@ void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& 
                                       medComplemento->text(), medNmFantClie->text(), personKind,
                                       personKind + inscription, Veltrano::Operador()});
     }
-    s.repaint();
+    s.dialogParent().repaint();
     {
         BusyScope busy;
         s.net().callChecked(QStringLiteral("AceiteProposta"), args);
@@ -92,7 +91,7 @@ void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& 
 }
 
 void TfrmAprovacao::reportSuccess(const QString& nr) {
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     const ClientTable& p = s.proposal();
     const bool licence = textOf(p, "IDTIPOPROPFAS") == QLatin1String("M");
     const bool package = textOf(p, "IDTIPOCOBRSERV") == QLatin1String("P");
@@ -134,7 +133,7 @@ void CriaAprovacao() {
     }
     {
         HourGlass hourGlass;
-        frmAprovacao = createForm<TfrmAprovacao>(Cli_cot05000::frmPropostaComercial.data());
+        frmAprovacao = createForm<TfrmAprovacao>(ProposalReach::openParent());
     }
     // Closing hides it and clears boIdCriado; the next call builds a fresh dialog.
     const ModalOnce<TfrmAprovacao> once(frmAprovacao);

@@ -7,13 +7,12 @@
 
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/edits.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -161,7 +160,7 @@ void TfrmAprovacao::createControls() {
 }
 
 void TfrmAprovacao::FormCreate() {
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     cdsErroCarencia->createDataSet();
     const bool prospect = isProspect();
     grbProspect->setEnabled(prospect);
@@ -199,13 +198,7 @@ void TfrmAprovacao::cdsLinhaProdutoCalcFields(ClientTable& t) {
 }
 
 bool TfrmAprovacao::isProspect() const {
-    return textOf(proposalScreen().proposal(), "IDCLIENPROSP") == QLatin1String("P");
-}
-
-TfrmPropostaComercial& TfrmAprovacao::proposalScreen() const {
-    TfrmPropostaComercial* s = Cli_cot05000::frmPropostaComercial;
-    if (!s) throw std::logic_error("approval dialog: the proposal screen is not open");
-    return *s;
+    return textOf(ProposalReach::current().proposal(), "IDCLIENPROSP") == QLatin1String("P");
 }
 
 void TfrmAprovacao::fail(const QString& key, QWidget* focus, const QStringList& args) {

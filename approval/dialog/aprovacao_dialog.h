@@ -14,7 +14,6 @@ class TDateEditPlus;
 class TEdit;
 class TGroupBox;
 class TSpeedButton;
-class TfrmPropostaComercial;
 
 // Acceptance of the proposal under the proposal screen's cursor (COT05003): the approval
 // date and, for a prospect, the data it becomes a client under. Confirming checks the date,
@@ -59,7 +58,6 @@ public:
 private:
     void createTables();
     void createControls();
-    TfrmPropostaComercial& proposalScreen() const;
     bool isProspect() const;
     [[noreturn]] void fail(const QString& key, QWidget* focus = nullptr, const QStringList& args = {});
 

@@ -10,10 +10,8 @@
 
 #include "base/dialogs.h"
 #include "base/errors.h"
-#include "proposal/attachments/attachment_folder.h"
-#include "proposal/attachments/list_attachments.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
+#include "dialogs/attachments/attachment_folder.h"
+#include "dialogs/attachments/list_attachments.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -21,6 +19,7 @@
 #include "ui/event_boundary.h"
 #include "ui/menus.h"
 #include "ui/modal_once.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -39,9 +38,7 @@ constexpr int kSaveHeight = 375;
 // Role of a list item that keeps its file's real name.
 constexpr int kFileRole = Qt::UserRole;
 
-TPopupMenu* popupOf(TfrmPropostaComercial* screen) {
-    return screen ? screen->findChild<TPopupMenu*>(QStringLiteral("popAnexo")) : nullptr;
-}
+TPopupMenu* popupOf(ProposalReach* screen) { return screen ? screen->attachments().popAnexo() : nullptr; }
 
 void normalAttributes(const QString& path) {
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -93,10 +90,10 @@ TfrmAnexoProposta::TfrmAnexoProposta(QWidget* parent) : TfrmPadraoSimples(QStrin
 }
 
 void TfrmAnexoProposta::FormCreate() {
-    TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
+    ProposalReach* screen = ProposalReach::open();
     TPopupMenu* popup = popupOf(screen);
     if (!screen || !popup) throw UserError(QStringLiteral("A tela de propostas não está aberta."));
-    if (const auto* list = screen->findChild<ListAttachments*>()) folder_ = list->currentFolder();
+    folder_ = screen->attachments().currentFolder();
 
     // The file entries come before the separator and the two fixed entries.
     lbxAnexo->clear();
@@ -151,7 +148,7 @@ void TfrmAnexoProposta::btfSalvarClick() {
     for (int i = 0; i < lbxAnexo->count(); ++i)
         if (lbxAnexo->item(i)->isSelected()) rows << i;
     if (rows.isEmpty()) MensErro(msgPadrao.Msg(QStringLiteral("Arq_Dev")));
-    if (folder_.isEmpty()) MensErro(Cli_cot05000::frmPropostaComercial->msgPadrao.Msg(QStringLiteral("DIRETORIO")));
+    if (folder_.isEmpty()) MensErro(ProposalReach::current().messages().Msg(QStringLiteral("DIRETORIO")));
     // Names come from the folder's own listing; one that is no plain file name is never touched.
     for (const int row : rows) attachments::checkName(msgPadrao, fileOf(row));
     if (mode_ == Mode::Removal) remove(rows);
@@ -213,16 +210,16 @@ void TfrmAnexoProposta::save(const QList<int>& rows) {
 }
 
 void Cli_cot05010::CriaAnexoProposta(int stTag) {
-    TfrmPropostaComercial* screen = Cli_cot05000::frmPropostaComercial;
+    ProposalReach* screen = ProposalReach::open();
     TPopupMenu* popup = popupOf(screen);
     if (!screen || !popup) throw UserError(QStringLiteral("A tela de propostas não está aberta."));
-    if (stTag == popup->count() - 2) Cli_cot05000::Vd_OperadorAnexo(*screen);
+    if (stTag == popup->count() - 2) screen->attachments().checkOperator();
     if (boIdCriado && frmAnexoProposta && frmAnexoProposta->isVisible()) {
         frmAnexoProposta->raise();
         return;
     }
     stPopTag = stTag;
-    frmAnexoProposta = createForm<TfrmAnexoProposta>(screen);
+    frmAnexoProposta = createForm<TfrmAnexoProposta>(&screen->dialogParent());
     boIdCriado = true;
     // Freed on every path out (closing has cleared the unit's reference), unless the
     // screen that owns it took it along meanwhile.

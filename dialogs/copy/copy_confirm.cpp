@@ -4,8 +4,6 @@
 #include "data/client_table.h"
 #include "dialogs/copy/copy_dialog.h"
 #include "dialogs/filter_reload.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"
@@ -13,15 +11,16 @@
 #include "ui/event_boundary.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
 void TfrmCopiaProposta::sbtConfirmaClick() {
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     if (typedVersion().isEmpty()) failOnVersion(QStringLiteral("Ver_Inf"));
     Vd_Proposta(true);
 
-    const QString nr = s.NR(), source = s.VER(), target = typedVersion();
+    const QString nr = s.key().nr, source = s.key().ver, target = typedVersion();
     // The server checks the version again inside its copy: a copy that took it since the
     // check above, or a proposal at its last version, is refused there. The refusal is
     // shown and the dialog stays as it is, version field focused, list untouched.
@@ -68,7 +67,7 @@ void CriaCopiaProposta() {
     }
     {
         HourGlass hourGlass;
-        frmCopiaProposta = createForm<TfrmCopiaProposta>(Cli_cot05000::frmPropostaComercial.data());
+        frmCopiaProposta = createForm<TfrmCopiaProposta>(ProposalReach::openParent());
     }
     // Closing hides it and clears boIdCriado; the next call builds a fresh dialog, so this
     // one goes on every path out (unless the screen that owns it took it along).

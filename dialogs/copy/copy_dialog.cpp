@@ -7,14 +7,13 @@
 
 #include "data/client_table.h"
 #include "data/data_source.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_edit.h"
 #include "ui/edits.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -110,10 +109,10 @@ void TfrmCopiaProposta::createControls() {
 }
 
 void TfrmCopiaProposta::FormCreate() {
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     NetConnection& net = s.net();
-    cdsProposta->setData(net.getPacket(QStringLiteral("CopiaProposta"), {Veltrano::FiliProc(), s.NR(), s.VER()}));
-    cdsMaxVerPropFas->setData(net.getPacket(QStringLiteral("getMaxVerPropFas"), {s.NR()}));
+    cdsProposta->setData(net.getPacket(QStringLiteral("CopiaProposta"), {Veltrano::FiliProc(), s.key().nr, s.key().ver}));
+    cdsMaxVerPropFas->setData(net.getPacket(QStringLiteral("getMaxVerPropFas"), {s.key().nr}));
     if (!cdsMaxVerPropFas->isEmpty()) {
         cdsMaxVerPropFas->first();
         medVersao->setText((*cdsMaxVerPropFas)[QStringLiteral("NRVERPROPFAS")].asString().trimmed());
@@ -150,16 +149,10 @@ void TfrmCopiaProposta::Vd_Proposta(bool report) {
         if (report) failOnVersion(QStringLiteral("Ver_Inf"));
         return;
     }
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     cdsValidaProposta->setData(
-        s.net().getPacket(QStringLiteral("ValidaProposta"), {Veltrano::FiliProc(), s.NR(), version}));
+        s.net().getPacket(QStringLiteral("ValidaProposta"), {Veltrano::FiliProc(), s.key().nr, version}));
     if (!cdsValidaProposta->isEmpty()) failOnVersion(QStringLiteral("PROPJACAD"));
-}
-
-TfrmPropostaComercial& TfrmCopiaProposta::proposalScreen() const {
-    TfrmPropostaComercial* s = Cli_cot05000::frmPropostaComercial;
-    if (!s) throw std::logic_error("copy dialog: the proposal screen is not open");
-    return *s;
 }
 
 }  // namespace cot

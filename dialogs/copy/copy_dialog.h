@@ -10,7 +10,6 @@ class DataSource;
 class TDBEdit;
 class TMaskEdit;
 class TSpeedButton;
-class TfrmPropostaComercial;
 
 // Copy of the proposal version under the proposal screen's cursor to a new version of the
 // same number (COT05004). Shows the number and reference, proposes the next free version,
@@ -52,7 +51,6 @@ private:
     void createTables();
     void createControls();
     void failOnVersion(const QString& key);
-    TfrmPropostaComercial& proposalScreen() const;
 };
 
 namespace Cli_cot05004 {

@@ -6,11 +6,10 @@
 #include "data/client_table.h"
 #include "dialogs/report/proposal_report_data.h"
 #include "dialogs/report/proposal_report_html.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
 #include "screens/report_store.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -56,7 +55,7 @@ TfrmRelPropostaComercial::TfrmRelPropostaComercial(QWidget* parent)
 
 void TfrmRelPropostaComercial::FormActivate() {
     TfrmDadosGerRel::FormActivate();
-    const ClientTable& p = proposalScreen().proposal();
+    const ClientTable& p = ProposalReach::current().proposal();
     const QString title = p.active() && !p.isEmpty()
                               ? reportTitle(p[QStringLiteral("IDTIPOPROPFAS")].asString(),
                                             p[QStringLiteral("IDIDIOMA")].asString())
@@ -74,7 +73,7 @@ QString TfrmRelPropostaComercial::reportTitle(const QString& contract, const QSt
 }
 
 void TfrmRelPropostaComercial::rpddPadraoBeforeGetQueryParams(ReportParams& params) {
-    const ClientTable& p = proposalScreen().proposal();
+    const ClientTable& p = ProposalReach::current().proposal();
     if (!p.active() || p.isEmpty()) return;
     for (const auto& [param, field] : kParams) {
         const QString name = QString::fromLatin1(param);
@@ -83,7 +82,7 @@ void TfrmRelPropostaComercial::rpddPadraoBeforeGetQueryParams(ReportParams& para
 }
 
 QString TfrmRelPropostaComercial::pdfFileName() const {
-    const ClientTable& p = proposalScreen().proposal();
+    const ClientTable& p = ProposalReach::current().proposal();
     if (!p.active() || p.isEmpty()) return {};
     QString number = p["NRPROPOSFAS"].asString().trimmed();
     while (number.size() > 1 && number.startsWith(u'0')) number.remove(0, 1);
@@ -97,20 +96,14 @@ QString TfrmRelPropostaComercial::pdfFileName() const {
 QString TfrmRelPropostaComercial::renderReport(const ReportDefinition& report, const ReportParams& params) {
     if (!report.body.trimmed().isEmpty()) return TReportDialog::fillTemplate(report.body, params);
     // A parameter the report does not declare is the current proposal's.
-    const ClientTable& p = proposalScreen().proposal();
+    const ClientTable& p = ProposalReach::current().proposal();
     const auto value = [&](int i) {
         const QString given = paramValue(params, QString::fromLatin1(kParams[i][0]));
         return given.isEmpty() && p.active() && !p.isEmpty() ? p[QString::fromLatin1(kParams[i][1])].asString() : given;
     };
     HourGlass hourGlass;
-    const ProposalReportData data = readProposalReport(proposalScreen().net(), value(0), value(1), value(2), msgPadrao);
+    const ProposalReportData data = readProposalReport(ProposalReach::current().net(), value(0), value(1), value(2), msgPadrao);
     return proposalReportHtml(data, report.title, msgPadrao);
-}
-
-TfrmPropostaComercial& TfrmRelPropostaComercial::proposalScreen() const {
-    TfrmPropostaComercial* s = Cli_cot05000::frmPropostaComercial;
-    if (!s) throw std::logic_error("report launcher: the proposal screen is not open");
-    return *s;
 }
 
 namespace Cli_cot05001 {
@@ -133,7 +126,7 @@ void CriaRelPropostaComercial() {
     registerReports();
     {
         HourGlass hourGlass;
-        frmRelPropostaComercial = createForm<TfrmRelPropostaComercial>(Cli_cot05000::frmPropostaComercial.data());
+        frmRelPropostaComercial = createForm<TfrmRelPropostaComercial>(ProposalReach::openParent());
     }
     const ModalOnce<TfrmRelPropostaComercial> once(frmRelPropostaComercial);
     frmRelPropostaComercial->ShowModal();

@@ -5,7 +5,6 @@
 
 namespace cot {
 
-class TfrmPropostaComercial;
 
 // Report of the proposal version under the proposal screen's cursor (COT05001). Lists the
 // reports of code "COT050" and chooses, without letting the user change it, the one of
@@ -32,7 +31,6 @@ public:
     QString pdfFileName() const override;
 
 private:
-    TfrmPropostaComercial& proposalScreen() const;
 };
 
 namespace Cli_cot05001 {

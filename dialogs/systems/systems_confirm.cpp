@@ -2,12 +2,9 @@
 #include "data/client_table.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "dialogs/systems/systems_marks.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/product_lines/line_systems_area.h"
-#include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -18,16 +15,16 @@ QString TfrmIncluServ::checkedCodes() const { return systems_marks::checkedCodes
 // The line as it will be: the systems it already holds (none while it is being inserted)
 // and the ones checked now.
 QString TfrmIncluServ::configurationCodes() const {
-    const ClientTable* held = boIncLinProd ? nullptr : lineSystems().cdsSistLinhaProd;
+    const ClientTable* held = boIncLinProd ? nullptr : &ProposalReach::current().lineSystems();
     return systems_marks::configurationCodes(held, *cdsSistemaOrdena);
 }
 
 void TfrmIncluServ::VerificaLinhaProduto() {
     if (!cdsSistemaOrdena->active() || cdsSistemaOrdena->isEmpty())
         Consiste::MensErro(msgPadrao.Msg(QStringLiteral("SIST_INF")));
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     const ClientTable& proposal = s.proposal();
-    const ClientTable& line = *lines().cdsLinProd;
+    const ClientTable& line = s.productLines();
     const auto text = [](const ClientTable& t, const char* name) { return t[QString::fromLatin1(name)].asString(); };
     cdsVdLinProd->setData(s.net().getPacket(
         QStringLiteral("GetVdLinProd"),
@@ -38,10 +35,10 @@ void TfrmIncluServ::VerificaLinhaProduto() {
 }
 
 void TfrmIncluServ::writeToLine() {
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     const QString nr = s.proposal()[QStringLiteral("NRPROPOSFAS")].asString();
     const QString ver = s.proposal()[QStringLiteral("NRVERPROPFAS")].asString();
-    const QString line = (*lines().cdsLinProd)[QStringLiteral("CDLINPPROP")].asString();
+    const QString line = s.productLines()[QStringLiteral("CDLINPPROP")].asString();
     BusyScope busy;
     systems_marks::ControlsOff listOff(*cdsSistema), checkedOff(*cdsSistemaOrdena);
     // One system per call, in checking order. Each one written leaves the checked list at
@@ -56,10 +53,7 @@ void TfrmIncluServ::writeToLine() {
 }
 
 void TfrmIncluServ::handBackToScreen() {
-    ClientTable& handBack = *lines().cdsSistema;
-    if (handBack.active()) handBack.emptyDataSet();
-    else handBack.createDataSet();
-    if (!cdsSistemaOrdena->isEmpty()) handBack.setData(cdsSistemaOrdena->data());
+    ProposalReach::current().handBackSystems(cdsSistemaOrdena->isEmpty() ? Packet{} : cdsSistemaOrdena->data());
 }
 
 void TfrmIncluServ::sbtConfirmaClick() {
@@ -77,11 +71,8 @@ void TfrmIncluServ::sbtCancelClick() {
 // Leaving without confirming (Cancelar, Esc, the title bar's button) tells a line being
 // posted that it has no systems, so it is not saved without them.
 void TfrmIncluServ::giveUp() {
-    if (!Cli_cot05000::frmPropostaComercial) return;  // the screen has gone: nothing to tell
-    ClientTable& lineSystems = *this->lineSystems().cdsSistLinhaProd;
-    if (lineSystems.isEditing()) lineSystems.cancel();
-    ProductLineArea& area = lines();
-    if (area.cdsLinProd->isEditing()) area.boCancela = true;
+    // The screen may have gone meanwhile: nothing to tell then.
+    if (ProposalReach* screen = ProposalReach::open()) screen->systemsGivenUp();
 }
 
 }  // namespace cot

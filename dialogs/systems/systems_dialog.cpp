@@ -11,16 +11,12 @@
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "dialogs/systems/systems_marks.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/product_lines/line_systems_area.h"
-#include "proposal/product_lines/product_line_area.h"
-#include "proposal/product_lines/product_line_tables.h"
-#include "proposal/proposal_screen.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -84,10 +80,10 @@ TfrmIncluServ::~TfrmIncluServ() { boStCriado = false; }
 
 void TfrmIncluServ::createTables() {
     cdsSistema = new ClientTable(QStringLiteral("cdsSistema"), this);
-    product_line_tables::systemChoiceFields(*cdsSistema);
+    systems_marks::choiceFields(*cdsSistema);
     (*cdsSistema)[kMark].visible = false;
     cdsSistemaOrdena = new ClientTable(QStringLiteral("cdsSistemaOrdena"), this);
-    product_line_tables::systemChoiceFields(*cdsSistemaOrdena);
+    systems_marks::choiceFields(*cdsSistemaOrdena);
     (*cdsSistemaOrdena)[kMark].visible = false;
 
     cdsVdLinProd = new ClientTable(QStringLiteral("cdsVdLinProd"), this);
@@ -206,23 +202,13 @@ void TfrmIncluServ::dbgServicoDrawColumnCell(QPainter& painter, const QRect& rec
     });
 }
 
-TfrmPropostaComercial& TfrmIncluServ::proposalScreen() const {
-    TfrmPropostaComercial* s = Cli_cot05000::frmPropostaComercial;
-    if (!s) throw std::logic_error("systems dialog: the proposal screen is not open");
-    return *s;
-}
-
-ProductLineArea& TfrmIncluServ::lines() const { return proposalScreen().area<ProductLineArea>(); }
-
-LineSystemsArea& TfrmIncluServ::lineSystems() const { return proposalScreen().area<LineSystemsArea>(); }
-
 namespace Cli_cot05005 {
 
 void CriaIncluServ(bool inserting) {
     boIncLinProd = inserting;
     {
         HourGlass hourGlass;
-        frmIncluServ = createForm<TfrmIncluServ>(Cli_cot05000::frmPropostaComercial.data());
+        frmIncluServ = createForm<TfrmIncluServ>(ProposalReach::openParent());
     }
     // Freed on every path out (closing has cleared boStCriado), unless the screen that owns
     // it has taken it along meanwhile.

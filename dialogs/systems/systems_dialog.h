@@ -10,19 +10,16 @@ namespace cot {
 
 class ClientTable;
 class DataSource;
-class LineSystemsArea;
-class ProductLineArea;
 class TDBGrid;
 class TPanel;
 class TRadioButton;
 class TSpeedButton;
-class TfrmPropostaComercial;
 
 // Systems of a product line (COT05005): lists the systems of the proposal's commercial
 // product for one platform, marks those already on the line (`T`, fixed) and lets the
 // user check others. Confirming refuses a configuration the client already has, then
 // writes the checked systems to a stored line, or hands them back to the proposal
-// screen (ProductLineArea::cdsSistema) for a line still being inserted.
+// screen (ProposalReach::handBackSystems) for a line still being inserted.
 //
 // Works on the current records of the single proposal screen. A fresh dialog is made
 // for every opening (Cli_cot05005::CriaIncluServ).
@@ -86,9 +83,6 @@ private:
     // What leaving without confirming undoes and tells the screen.
     void giveUp();
 
-    TfrmPropostaComercial& proposalScreen() const;
-    ProductLineArea& lines() const;
-    LineSystemsArea& lineSystems() const;
 };
 
 namespace Cli_cot05005 {

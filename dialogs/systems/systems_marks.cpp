@@ -3,10 +3,9 @@
 #include <QStringList>
 
 #include "data/client_table.h"
+#include "data/table_fields.h"
 #include "dialogs/systems/systems_dialog.h"
-#include "proposal/product_lines/line_systems_area.h"
-#include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/screen.h"
@@ -51,6 +50,17 @@ void append(ClientTable& checked, const ClientTable& systems) {
 }
 
 }  // namespace
+
+void choiceFields(ClientTable& t) {
+    using namespace table_fields;
+    text(t, "SGSISTEMA", 3, QStringLiteral("Sigla"));
+    text(t, "CDPROCOMERCI", 10);
+    text(t, "NMPROCOMERCI", 50, QStringLiteral("Prod. Comercial"));
+    text(t, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
+    text(t, "CDSISTEMA", 8, QStringLiteral("Código"));
+    fixed(t, "IDCHECK", 1);
+    text(t, "NMSISTEMA", 40, QStringLiteral("Sistema"));
+}
 
 ControlsOff::ControlsOff(ClientTable& table) : table_(table) { table_.disableControls(); }
 ControlsOff::~ControlsOff() { table_.enableControls(); }
@@ -162,10 +172,10 @@ QString configurationCodes(const ClientTable* lineSystems, const ClientTable& ch
 
 using namespace Cli_cot05005;
 
-bool TfrmIncluServ::accessPointLine() const { return lines().rbtTpPtoAcesso->isChecked(); }
+bool TfrmIncluServ::accessPointLine() const { return ProposalReach::current().accessPointLine(); }
 
 void TfrmIncluServ::Identificador() {
-    ClientTable& line = *lines().cdsLinProd;
+    ClientTable& line = ProposalReach::current().productLines();
     const QString type = line[QStringLiteral("IDTIPLINPP")].asString();
     const QString kind =
         type == QLatin1String("M") || type == QLatin1String("L") ? QStringLiteral("PROD") : QStringLiteral("PTOA");
@@ -173,12 +183,12 @@ void TfrmIncluServ::Identificador() {
     if (rdbDos->isChecked()) platform = QStringLiteral("DOS");
     else if (rdbWin->isChecked()) platform = QStringLiteral("WIN");
     else if (rdbWeb->isChecked()) platform = QStringLiteral("WEB");
-    TfrmPropostaComercial& s = proposalScreen();
+    ProposalReach& s = ProposalReach::current();
     const QString product = s.proposal()[QStringLiteral("CDPROCOMERCI")].asString();
     cdsSistema->setData(s.net().getPacket(QStringLiteral("GetSistema"), {platform, QStringLiteral(""), product, kind}));
 }
 
-void TfrmIncluServ::VerificaPreenchidos() { systems_marks::markOnLine(*cdsSistema, *lineSystems().cdsSistLinhaProd); }
+void TfrmIncluServ::VerificaPreenchidos() { systems_marks::markOnLine(*cdsSistema, ProposalReach::current().lineSystems()); }
 
 void TfrmIncluServ::reapplyAccessPoint() {
     if (accessPointLine()) systems_marks::applyAccessPoint(*cdsSistema, *cdsSistemaOrdena);

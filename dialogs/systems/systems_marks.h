@@ -10,6 +10,10 @@ class ClientTable;
 // CDSISTEMA.
 namespace systems_marks {
 
+// The fields of the systems list and of the checked list (also those of the choice the
+// dialog hands back for a line being inserted).
+void choiceFields(ClientTable& t);
+
 inline const QString kSelectable = QStringLiteral("N");
 inline const QString kChecked = QStringLiteral("S");
 inline const QString kOnLine = QStringLiteral("T");  // already on the line: never changes

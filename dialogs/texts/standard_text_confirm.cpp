@@ -1,15 +1,13 @@
 // Confirming and leaving the standard-text dialog, and its factory.
 #include "data/client_table.h"
 #include "dialogs/texts/standard_text_dialog.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/texts/texts_area.h"
 #include "rpc/check_result.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
 #include "ui/db_grid.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -31,8 +29,8 @@ void TfrmInsTextoProp::Vd_Mensagem() {
 }
 
 void TfrmInsTextoProp::sbtConfirmaClick() {
-    TfrmPropostaComercial& s = proposalScreen();
-    const QString nr = s.NR(), ver = s.VER();
+    ProposalReach& s = ProposalReach::current();
+    const QString nr = s.key().nr, ver = s.key().ver;
     Vd_Mensagem();
     {
         // The list shows the checked texts only while they go: back to all of them, and
@@ -80,7 +78,7 @@ void CriaInsTextoProp() {
     }
     {
         HourGlass hourGlass;
-        frmInsTextoProp = createForm<TfrmInsTextoProp>(Cli_cot05000::frmPropostaComercial.data());
+        frmInsTextoProp = createForm<TfrmInsTextoProp>(ProposalReach::openParent());
     }
     // Freed on every path out (closing has cleared boStCriado), unless the screen that owns
     // it has taken it along meanwhile.
@@ -88,9 +86,8 @@ void CriaInsTextoProp() {
     frmInsTextoProp->ShowModal();
     if (frmInsTextoProp) frmInsTextoProp->setWindowState(Qt::WindowNoState);
     // The texts added are on the server only: the screen reads them back where it shows them.
-    if (TfrmPropostaComercial* s = Cli_cot05000::frmPropostaComercial; s && frmInsTextoProp &&
-                                                                        frmInsTextoProp->inserted() > 0)
-        s->area<TextsArea>().reloadShown();
+    if (ProposalReach* s = ProposalReach::open(); s && frmInsTextoProp && frmInsTextoProp->inserted() > 0)
+        s->reloadTexts();
 }
 
 }  // namespace Cli_cot05008

@@ -11,13 +11,12 @@
 
 #include "data/client_table.h"
 #include "data/data_source.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
 #include "ui/lookup.h"
 #include "ui/screen.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 
@@ -136,7 +135,7 @@ void TfrmInsTextoProp::createControls() {
 
 void TfrmInsTextoProp::FormCreate() {
     boTodosServ = false;
-    cdsMensagem->setData(proposalScreen().net().getPacket(QStringLiteral("GetTextoMens")));
+    cdsMensagem->setData(ProposalReach::current().net().getPacket(QStringLiteral("GetTextoMens")));
     boStCriado = true;
     if (dbgServico->canFocus()) dbgServico->setFocus();
 }
@@ -208,11 +207,5 @@ void TfrmInsTextoProp::MarcaTodos() {
 }
 
 void TfrmInsTextoProp::sbtProcurarClick() { Procurar::Procura(*cdsMensagem); }
-
-TfrmPropostaComercial& TfrmInsTextoProp::proposalScreen() const {
-    TfrmPropostaComercial* s = Cli_cot05000::frmPropostaComercial;
-    if (!s) throw std::logic_error("standard text dialog: the proposal screen is not open");
-    return *s;
-}
 
 }  // namespace cot

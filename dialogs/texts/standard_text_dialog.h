@@ -14,7 +14,6 @@ class DataSource;
 class TDBGrid;
 class TPanel;
 class TSpeedButton;
-class TfrmPropostaComercial;
 
 // Standard texts of the proposal (COT05008): lists the register of standard texts, lets the
 // user check the ones wanted and adds each checked text to the proposal version under the
@@ -70,7 +69,6 @@ private:
     void createControls();
     void dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column, GridDrawStates state);
     void dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers);
-    TfrmPropostaComercial& proposalScreen() const;
 
     int inserted_ = 0;
 };

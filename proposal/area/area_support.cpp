@@ -3,7 +3,7 @@
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 
 namespace cot::area_support {
 

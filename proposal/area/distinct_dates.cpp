@@ -6,7 +6,7 @@
 #include <QPair>
 
 #include "data/client_table.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
 #include "ui/db_grid.h"
 

@@ -1,7 +1,7 @@
 #include "proposal/area/proposal_area.h"
 
 #include "data/client_table.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 
 namespace cot {
 

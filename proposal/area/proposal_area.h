@@ -3,17 +3,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "proposal/reach/proposal_key.h"
 
 namespace cot {
 
 class ClientTable;
 class TfrmPropostaComercial;
-
-// Key of the proposal version under the list's cursor.
-struct ProposalKey {
-    QString nr;   // NRPROPOSFAS
-    QString ver;  // NRVERPROPFAS
-};
 
 // Enabled state of the maintenance and option entries, settled once per state change:
 // the base screen's values first, then the list or the area whose table is active.

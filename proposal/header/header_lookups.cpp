@@ -4,7 +4,7 @@
 #include "data/data_source.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"
 #include "ui/lookup_button.h"

@@ -6,10 +6,10 @@
 #include <QVBoxLayout>
 
 #include "data/client_table.h"
-#include "proposal/bound_edit.h"
+#include "proposal/area/bound_edit.h"
 #include "proposal/header/header_controller.h"
 #include "ui/lookup_button.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/readjustment/readjustment_controller.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"

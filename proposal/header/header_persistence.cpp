@@ -1,9 +1,9 @@
 // Life of a proposal header: a new proposal's number and defaults, the checks of a post
 // in their order, the saves after a post or a delete, and the cancel.
 #include "data/client_table.h"
-#include "proposal/cli_cot05000.h"
+#include "proposal/screen/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/readjustment/readjustment_controller.h"
 #include "rpc/check_result.h"
 #include "base/clock.h"

@@ -5,8 +5,8 @@
 
 #include "data/client_table.h"
 #include "proposal/area/area_support.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/screen_layout.h"
+#include "proposal/screen/proposal_screen.h"
+#include "proposal/screen/screen_layout.h"
 #include "proposal/texts/text_tables.h"
 #include "ui/format_panel.h"
 #include "ui/page_control.h"

@@ -5,7 +5,7 @@
 #include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "ui/buttons.h"
 
 namespace cot {

@@ -5,7 +5,7 @@
 #include "data/client_table.h"
 #include "data/format_br.h"
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
 #include "services/money.h"
 #include "ui/date_edit.h"

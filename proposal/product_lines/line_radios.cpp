@@ -4,10 +4,10 @@
 
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/cli_cot05000.h"
+#include "proposal/screen/cli_cot05000.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"

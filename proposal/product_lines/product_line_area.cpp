@@ -6,9 +6,10 @@
 #include "proposal/header/header_controller.h"
 #include "proposal/product_lines/line_installments_area.h"
 #include "proposal/product_lines/line_systems_area.h"
+#include "dialogs/systems/systems_marks.h"
 #include "proposal/product_lines/product_line_tables.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/table_fields.h"
+#include "proposal/screen/proposal_screen.h"
+#include "data/table_fields.h"
 #include "services/veltrano.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -32,7 +33,7 @@ ProductLineArea::ProductLineArea(TfrmPropostaComercial& screen) : ProposalArea(s
     cdsVerificaLinhaProd = table("cdsVerificaLinhaProd_Linha");
     cdsVdQtPtoAcesso = table("cdsVdQtPtoAcesso_Linha");
     product_line_tables::productLineFields(*cdsLinProd);
-    product_line_tables::systemChoiceFields(*cdsSistema);
+    systems_marks::choiceFields(*cdsSistema);
     table_fields::number(*cdsVdQtPtoAcesso, "QTPTOACESSO");
     dtsLinProd = area_support::source(&s_, "dtsLinProd", cdsLinProd);
     // The line's post has more to do than send it: the save is called from the after-post.

@@ -97,8 +97,14 @@ public:
     // Whether the contract radios say LU/Manutenção / Locação.
     bool licence() const;
     bool rental() const;
+    // The systems dialog's answer for a line being inserted: the systems chosen, or none
+    // because it was left without choosing (the line being posted is then refused).
+    void takeChosenSystems(const Packet& chosen);
+    void systemsGivenUp();
+    ClientTable& chosenSystems() const { return *cdsSistema; }
+    bool systemsLeft() const { return boCancela; }
 
-    ClientTable *cdsLinProd, *cdsValidaLinhaProd, *cdsVd_TipoProposta, *cdsSistema;
+    ClientTable *cdsLinProd, *cdsValidaLinhaProd, *cdsVd_TipoProposta;
     ClientTable *cdsVerificaLinhaProd, *cdsVdQtPtoAcesso;
     TADOIBQuery qryProduto{QStringLiteral("qryProduto")};
     DataSource* dtsLinProd;
@@ -117,9 +123,13 @@ public:
     TNumberEdit *nedVrComDesconto = nullptr, *nedVrComDescontoManut = nullptr;
 
     // Screen state of the line checks.
-    bool boTesta = false, boTestaLin = false, boValidaLinp = true, boCancela = false;
+    bool boTesta = false, boTestaLin = false, boValidaLinp = true;
 
 private:
+    // The systems chosen for the line being inserted, and whether the dialog was left.
+    ClientTable* cdsSistema;
+    bool boCancela = false;
+
     void buildGridPage();
     void buildForm();
     void attachEvents();

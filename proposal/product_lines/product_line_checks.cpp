@@ -5,10 +5,10 @@
 #include "data/client_table.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/cli_cot05000.h"
+#include "proposal/screen/cli_cot05000.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
 #include "services/money.h"
 #include "ui/buttons.h"
@@ -209,6 +209,16 @@ void ProductLineArea::Vd_LinhaProduto() {
     cdsVerificaLinhaProd->setData(s_.net().getPacket(QStringLiteral("GetVdLinProd"), args));
     if (!cdsVerificaLinhaProd->isEmpty() && cdsLinProd->changeCount() > 0)
         refuse(s_.msgPadrao, dbeCdLinProd, QStringLiteral("LIN_PROD_ERRO"));
+}
+
+void ProductLineArea::takeChosenSystems(const Packet& chosen) {
+    if (cdsSistema->active()) cdsSistema->emptyDataSet();
+    else cdsSistema->createDataSet();
+    if (!chosen.isEmpty()) cdsSistema->setData(chosen);
+}
+
+void ProductLineArea::systemsGivenUp() {
+    if (cdsLinProd->isEditing()) boCancela = true;
 }
 
 }  // namespace cot

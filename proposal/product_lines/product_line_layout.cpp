@@ -5,8 +5,8 @@
 #include <QVBoxLayout>
 
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/screen_layout.h"
+#include "proposal/screen/proposal_screen.h"
+#include "proposal/screen/screen_layout.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"

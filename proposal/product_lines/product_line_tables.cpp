@@ -1,6 +1,6 @@
 // Product lines, their systems and their installment schedules.
 #include "proposal/product_lines/product_line_tables.h"
-#include "proposal/table_fields.h"
+#include "data/table_fields.h"
 
 namespace cot::product_line_tables {
 
@@ -38,16 +38,6 @@ void systemOfLineFields(ClientTable& t) {
     text(t, "NMSISTEMA", 40, QStringLiteral("Sistema"));
     text(t, "CDSISTEMA", 8, QStringLiteral("Código"), false);
     text(t, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
-}
-
-void systemChoiceFields(ClientTable& t) {
-    text(t, "SGSISTEMA", 3, QStringLiteral("Sigla"));
-    text(t, "CDPROCOMERCI", 10);
-    text(t, "NMPROCOMERCI", 50, QStringLiteral("Prod. Comercial"));
-    text(t, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
-    text(t, "CDSISTEMA", 8, QStringLiteral("Código"));
-    fixed(t, "IDCHECK", 1);
-    text(t, "NMSISTEMA", 40, QStringLiteral("Sistema"));
 }
 
 void installmentFields(ClientTable& t) {

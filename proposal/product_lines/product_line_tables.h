@@ -7,7 +7,6 @@ class ClientTable;
 namespace product_line_tables {
 void productLineFields(ClientTable& t);
 void systemOfLineFields(ClientTable& t);
-void systemChoiceFields(ClientTable& t);
 void validaSistProdFields(ClientTable& t);
 void installmentFields(ClientTable& t);
 void dueDateFields(ClientTable& t);  // answers holding one due date

@@ -7,7 +7,7 @@
 #include "data/format_br.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/area/schedule_rows.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/schedule/installment_schedule_area.h"
 #include "services/consiste.h"
 #include "services/installment_schedule.h"

@@ -4,7 +4,7 @@
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/area/schedule_rows.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/schedule/installment_schedule_area.h"
 #include "services/consiste.h"
 #include "services/installment_schedule.h"

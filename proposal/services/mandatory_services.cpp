@@ -1,7 +1,7 @@
 // The mandatory services a proposal to a prospect must quote before it is approved.
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/services/services_area.h"
 #include "services/load_bpl.h"
 #include "ui/busy_animation.h"

@@ -2,8 +2,8 @@
 // rate and discount kept consistent with each other.
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/cli_cot05000.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/services/services_area.h"
 #include "services/consiste.h"
 #include "ui/db_grid.h"

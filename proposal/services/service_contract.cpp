@@ -6,7 +6,7 @@
 #include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/services/services_area.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"

@@ -4,8 +4,8 @@
 
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/cli_cot05000.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/services/server_values.h"
 #include "proposal/services/service_installments_area.h"
 #include "proposal/services/services_area.h"

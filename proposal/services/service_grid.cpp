@@ -8,7 +8,7 @@
 #include "data/format_br.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/area/decimal_comma.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/services/services_area.h"
 #include "services/consiste.h"
 #include "services/money.h"

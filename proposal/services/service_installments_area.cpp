@@ -3,8 +3,8 @@
 #include <QHBoxLayout>
 
 #include "data/client_table.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/screen_layout.h"
+#include "proposal/screen/proposal_screen.h"
+#include "proposal/screen/screen_layout.h"
 #include "proposal/services/service_tables.h"
 #include "proposal/services/services_area.h"
 #include "ui/containers.h"

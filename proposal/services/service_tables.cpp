@@ -1,6 +1,6 @@
 // Services, their objective text and the package installments.
 #include "proposal/services/service_tables.h"
-#include "proposal/table_fields.h"
+#include "data/table_fields.h"
 
 #include "data/format_br.h"
 #include "services/money.h"

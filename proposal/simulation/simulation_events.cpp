@@ -1,7 +1,7 @@
 // The simulations grid: entering it, the order check on leaving the order column of a new
 // row, and the keys it takes.
 #include "data/client_table.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/simulation/simulation_keys.h"
 #include "ui/db_grid.h"

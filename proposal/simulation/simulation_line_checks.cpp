@@ -1,8 +1,8 @@
 // Checks and table events of the lines of a simulation (cdsProdSimulaLinp).
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/cli_cot05000.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/simulation/simulation_shared.h"
 #include "services/consiste.h"

@@ -5,7 +5,7 @@
 
 #include "data/client_table.h"
 #include "proposal/area/decimal_comma.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/simulation/simulation_keys.h"
 #include "services/consiste.h"

@@ -4,7 +4,7 @@
 #include <QLabel>
 
 #include "data/client_table.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
 #include "ui/number_edit.h"

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-#include "proposal/table_fields.h"
+#include "data/table_fields.h"
 #include "services/messages.h"
 
 namespace cot::simulation_tables {

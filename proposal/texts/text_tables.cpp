@@ -1,7 +1,7 @@
 // Fields of the proposal texts and the observation.
 #include "proposal/texts/text_tables.h"
 
-#include "proposal/table_fields.h"
+#include "data/table_fields.h"
 
 namespace cot::text_tables {
 

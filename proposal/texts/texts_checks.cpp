@@ -3,8 +3,8 @@
 
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/cli_cot05000.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/texts/texts_area.h"
 #include "services/consiste.h"
 #include "ui/db_grid.h"

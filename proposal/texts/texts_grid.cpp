@@ -4,7 +4,7 @@
 
 #include "data/client_table.h"
 #include "proposal/area/decimal_comma.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/texts/texts_area.h"
 #include "services/consiste.h"
 #include "ui/db_grid.h"

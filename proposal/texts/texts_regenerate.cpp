@@ -4,7 +4,7 @@
 #include "data/client_table.h"
 #include "dialogs/texts/standard_text_dialog.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/texts/texts_area.h"
 #include "ui/page_control.h"
 

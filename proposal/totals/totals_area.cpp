@@ -6,7 +6,7 @@
 #include "data/client_table.h"
 #include "data/format_br.h"
 #include "data/packet.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "rpc/net_connection.h"
 #include "ui/containers.h"
 #include "ui/edits.h"

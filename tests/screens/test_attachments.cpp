@@ -9,8 +9,8 @@
 #include <zip.h>
 
 #include "dialogs/attachments/attachments_dialog.h"
-#include "proposal/attachments/attachment_folder.h"
-#include "proposal/attachments/list_attachments.h"
+#include "dialogs/attachments/attachment_folder.h"
+#include "dialogs/attachments/list_attachments.h"
 #include "screens/proposal_fixture.h"
 #include "services/cipher.h"
 #include "services/file_opener.h"
@@ -200,7 +200,7 @@ TEST_F(Attachments, PopupListsTheFilesThenRemovalAndSaveAndFollowsTheMouse) {
     EXPECT_EQ(captions(), (QStringList{"a.txt.zip", "b.zip", "-", "Remover Anexos...", "Salvar Anexos..."}));
     EXPECT_TRUE(popup().item(2)->isSeparator());
     for (int i = 0; i < 5; ++i) EXPECT_EQ(popup().item(i)->tag, i);
-    EXPECT_EQ(Cli_cot05000::stQuantPop, 2);
+    EXPECT_EQ(list().fileEntries(), 2);
     EXPECT_EQ(popup().popupCount(), 1);
 
     // The fourth entry opens the dialog in removal mode (after the operator check).

@@ -164,7 +164,7 @@ TEST_F(ProposalFilter, ReloadKeepsTheCurrentProposalAndAnEmptyListClosesTheChild
         f.ckbLuManut->setChecked(true);
         EXPECT_FALSE(f.ckbContTodas->isChecked()) << "a kind unchecks \"Todas\"";
     });
-    EXPECT_TRUE(screen->filtroUsado());
+    EXPECT_TRUE(screen->filterUsed());
     EXPECT_EQ(filter().argumentos.stContrato, "M");
     for (const QString& n : listNumbers()) EXPECT_FALSE(n.startsWith("3/") || n.startsWith("5/")) << n.toStdString();
     EXPECT_EQ(screen->NR(), number(9));

@@ -6,10 +6,10 @@
 
 #include "data/client_table.h"
 #include "module/module_factories.h"
-#include "proposal/cli_cot05000.h"
+#include "proposal/screen/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/areas.h"
+#include "proposal/screen/proposal_screen.h"
+#include "proposal/screen/areas.h"
 #include "proposal/readjustment/readjustment_controller.h"
 #include "screens/form.h"
 #include "base/errors.h"

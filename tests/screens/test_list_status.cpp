@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "proposal/proposal_list_status.h"
+#include "proposal/screen/proposal_list_status.h"
 #include "screens/proposal_fixture.h"
 #include "ui/db_grid.h"
 #include "ui/page_control.h"

@@ -108,7 +108,7 @@ TEST_F(ProductLines, ANewLineIsSavedWithItsFirstInstallmentAndItsSystemsUnderIts
     // Nothing of this post is left for the next one.
     EXPECT_FALSE(Cli_cot05000::boInclLinProd);
     EXPECT_FALSE(Cli_cot05000::boLinProdVenc);
-    EXPECT_TRUE(lines().cdsSistema->isEmpty());
+    EXPECT_TRUE(lines().chosenSystems().isEmpty());
     EXPECT_EQ(screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount(), 2);
 }
 
@@ -155,7 +155,7 @@ TEST_F(ProductLines, ClosingTheSystemsDialogKeepsTheLineUnsaved) {
     EXPECT_FALSE(confirm());
     EXPECT_EQ(dialogs.errors(), QStringList{"A inclusão de sistemas para a linha de produto foi cancelada."});
     EXPECT_EQ(line().state(), DataSetState::Insert);
-    EXPECT_TRUE(lines().cdsSistema->isEmpty());
+    EXPECT_TRUE(lines().chosenSystems().isEmpty());
     EXPECT_EQ(stored("SELECT 1 FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7006'").rows.size(), 0);
 }
 

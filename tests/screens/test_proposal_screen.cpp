@@ -6,7 +6,7 @@
 #include <QLibrary>
 
 #include "data/data_source.h"
-#include "proposal/proposal_list_status.h"
+#include "proposal/screen/proposal_list_status.h"
 #include "screens/proposal_fixture.h"
 #include "services/load_bpl.h"
 #include "services/veltrano.h"
@@ -92,7 +92,7 @@ TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
     openScreen();
     for (ClientTable* t : {screen->area<ProductLineArea>().cdsLinProd, screen->area<LineInstallmentsArea>().cdsVenc_Valor, screen->area<LineSystemsArea>().cdsSistLinhaProd, screen->area<TextsArea>().cdsMensagem,
                              screen->area<ServicesArea>().cdsServico, screen->area<ObservationArea>().cdsObs, screen->area<SimulationArea>().cdsSimulacao, screen->area<SimulationProductsArea>().cdsProdSimulaLinp,
-                             screen->area<ServiceInstallmentsArea>().cdsVencServ, screen->area<ProductLineArea>().cdsSistema,
+                             screen->area<ServiceInstallmentsArea>().cdsVencServ, &screen->area<ProductLineArea>().chosenSystems(),
                              screen->area<ServicesArea>().cdsTipoServObr}) {
         EXPECT_TRUE(t->active()) << t->name().toStdString();
         EXPECT_EQ(t->recordCount(), 0) << t->name().toStdString();

@@ -5,9 +5,9 @@
 
 #include "data/client_table.h"
 #include "dialogs/filter_criteria.h"
-#include "proposal/proposal_list_status.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/areas.h"
+#include "proposal/screen/proposal_list_status.h"
+#include "proposal/screen/proposal_screen.h"
+#include "proposal/screen/areas.h"
 #include "server/rpc/method_registry.h"
 #include "screens/header_fixture.h"
 #include "screens/sign_in.h"

@@ -253,8 +253,8 @@ TEST_F(SystemsDialog, ClosingByTheTitleBarCancelsTheChoice) {
         d.close();
     }, "frmIncluServ");
     ASSERT_TRUE(runHandler([] { Cli_cot05005::CriaIncluServ(true); }));
-    EXPECT_TRUE(lines().boCancela);
-    EXPECT_TRUE(lines().cdsSistema->isEmpty()) << "nothing handed back";
+    EXPECT_TRUE(lines().systemsLeft());
+    EXPECT_TRUE(lines().chosenSystems().isEmpty()) << "nothing handed back";
     EXPECT_FALSE(Cli_cot05005::boStCriado);
 }
 
@@ -263,7 +263,7 @@ TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
     ASSERT_EQ(lines().cdsLinProd->state(), DataSetState::Insert);
     lineKind(false);
-    ClientTable& handBack = *lines().cdsSistema;
+    ClientTable& handBack = lines().chosenSystems();
     handBack.setData(Packet{handBack.fieldDefs(), {{"X", "ERP", "", "", "STALE", "S", ""}}});
 
     runner.expect([&](QWidget& w) {
@@ -282,11 +282,11 @@ TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
     EXPECT_EQ(sent("GetVdLinProd", 9).size(), 1);
     EXPECT_FALSE(Cli_cot05005::boStCriado);
     EXPECT_TRUE(Cli_cot05005::frmIncluServ.isNull()) << "a fresh dialog for every opening";
-    EXPECT_FALSE(lines().boCancela);
+    EXPECT_FALSE(lines().systemsLeft());
 
     runner.expect([](QWidget& w) { clickButton(*static_cast<TfrmIncluServ&>(w).sbtCancel); }, "frmIncluServ");
     ASSERT_TRUE(runHandler([] { Cli_cot05005::CriaIncluServ(true); }));
-    EXPECT_TRUE(lines().boCancela);
+    EXPECT_TRUE(lines().systemsLeft());
     EXPECT_EQ(lines().cdsLinProd->state(), DataSetState::Insert) << "the screen decides what a cancel does";
 }
 

@@ -1,6 +1,6 @@
 // Loading the proposal under the cursor: each area reads what its shown page needs.
 #include "data/client_table.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "ui/page_control.h"
 
 namespace cot {

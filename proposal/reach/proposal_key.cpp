@@ -1,4 +1,4 @@
-#include "proposal/proposal_key.h"
+#include "proposal/reach/proposal_key.h"
 
 #include <algorithm>
 

@@ -9,9 +9,9 @@
 
 #include "data/client_table.h"
 #include "data/data_source.h"
-#include "proposal/attachments/list_attachments.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/proposal_list_status.h"
+#include "dialogs/attachments/list_attachments.h"
+#include "proposal/screen/proposal_screen.h"
+#include "proposal/screen/proposal_list_status.h"
 #include "base/clock.h"
 #include "base/errors.h"
 #include "services/settings_store.h"
@@ -180,7 +180,8 @@ void TfrmPropostaComercial::setupListGrid() {
     row->addStretch();
     if (tshPadrao->layout()) tshPadrao->layout()->addWidget(legend);
 
-    auto* attachments = new ListAttachments(*this);
+    attachments_ = new ListAttachments(*this, *dbgPadrao);
+    auto* attachments = attachments_;
     auto* imgAnexo = picture("imgAnexo", attachments->imgAnexo(), this);
     imgAnexo->hide();
 

@@ -3,8 +3,8 @@
 
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/proposal_screen.h"
-#include "proposal/toolbar_dialogs.h"
+#include "proposal/screen/proposal_screen.h"
+#include "proposal/screen/toolbar_dialogs.h"
 #include "ui/buttons.h"
 #include "ui/menus.h"
 #include "ui/page_control.h"

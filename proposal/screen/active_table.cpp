@@ -2,7 +2,7 @@
 // tables, then the load sequence reads what the pages show.
 #include "data/client_table.h"
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "ui/db_grid.h"
 #include "ui/page_control.h"
 

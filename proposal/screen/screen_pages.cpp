@@ -1,8 +1,8 @@
 // The page controls of the proposal screen; the areas fill the pages.
 #include <QVBoxLayout>
 
-#include "proposal/proposal_screen.h"
-#include "proposal/screen_layout.h"
+#include "proposal/screen/proposal_screen.h"
+#include "proposal/screen/screen_layout.h"
 #include "ui/containers.h"
 #include "ui/page_control.h"
 

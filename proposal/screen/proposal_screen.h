@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "proposal/area/proposal_area.h"
+#include "proposal/reach/proposal_reach.h"
 #include "rpc/net_connection.h"
 #include "screens/padrao_grid.h"
 #include "services/local_query.h"
@@ -16,6 +17,7 @@ namespace cot {
 class ChildTableSave;
 class ClientTable;
 class DataSource;
+class ListAttachments;
 class TMenuItem;
 class TPageControl;
 class TPanel;
@@ -54,8 +56,10 @@ struct ProposalMenus {
 // the menus; everything else is an area (proposal/area/proposal_area.h) registered in
 // `registerAreas`. The screen loops over its areas: to build, route the focus, load the
 // proposal under the cursor, enable the entries and run the maintenance buttons.
-// Tests and dialogs reach an area through area<T>().
-class TfrmPropostaComercial : public TfrmPadraoGrid {
+// The screen's tests reach an area through area<T>(); the dialogs and the approval reach
+// the screen only through ProposalReach (proposal/reach), which it implements in
+// screen_reach.cpp.
+class TfrmPropostaComercial : public TfrmPadraoGrid, public ProposalReach {
     Q_OBJECT
 public:
     explicit TfrmPropostaComercial(QWidget* parent = nullptr);
@@ -83,19 +87,15 @@ public:
     void sbtVerificarClick() override;
     void sbtFiltroClick();
 
-    // ----- what areas and dialogs reach
-    ClientTable& proposal() const { return *cdsProposta; }
-    ClientTable& paramPerc() const { return *cdsParamPerc; }
-    NetConnection& net() { return netProposta; }
+    // ----- what the areas reach
+    ClientTable& proposal() const override { return *cdsProposta; }
+    ClientTable& paramPerc() const override { return *cdsParamPerc; }
+    NetConnection& net() override { return netProposta; }
     const ProposalPages& pages() const { return pages_; }
     const ProposalMenus& menus() const { return menus_; }
     DataSource* proposalSource() const { return dtsProposta; }
     // The operator-group query: a row means every proposal of the branch is listed.
     TADOIBQuery& grupo() { return qryGrupo; }
-    // The filter dialog has been shown: list reloads use its criteria.
-    bool filtroUsado() const { return boFiltroUsado; }
-    void setFiltroUsado(bool used) { boFiltroUsado = used; }
-
     template <class A>
     A& area() const {
         for (const auto& a : areas_)
@@ -110,28 +110,58 @@ public:
     void registerSave(ChildTableSave* save);
     ChildTableSave* saveOf(const ClientTable* table) const;
     // Sends every pending change log of the areas (before their tables are reloaded).
-    void sendPending();
+    void sendPending() override;
     // The server took a change of the current proposal outside the areas' change logs
     // (or within them: the saves call it): every area hears of it.
     void proposalChanged();
     // Empties the child tables (nothing listed).
-    void clearAreas();
+    void clearAreas() override;
 
     // The proposal key of the current row of cdsProposta.
     QString NR() const;
     QString VER() const;
-    ProposalKey key() const { return {NR(), VER()}; }
+    ProposalKey key() const override { return {NR(), VER()}; }
     // Whether the current proposal is service-only (IDTIPOPROPFAS = 'S').
     bool servicoSomente() const;
     // The widget that has the focus in this screen (nullptr when none).
     QWidget* activeControl() const;
-    bool hasFocus(const QWidget* control) const;
+    bool hasFocus(const QWidget* control) const override;
     void showPage(TTabSheet* page);
 
     // Runs `body` with the after-scroll handler of cdsProposta detached (reloads that must
     // not trigger the load sequence); the handler is re-attached on every path out.
-    void withoutAfterScroll(const std::function<void()>& body);
+    void withoutAfterScroll(const std::function<void()>& body) override;
     void attachAfterScroll();
+
+    // ----- what the dialogs and the approval reach (screen_reach.cpp)
+    QWidget& dialogParent() override { return *this; }
+    TMessages& messages() override { return msgPadrao; }
+    bool typing() const override;
+    bool listsWholeBranch() override;
+    bool filterUsed() const override { return boFiltroUsado; }
+    void setFilterUsed(bool used) override { boFiltroUsado = used; }
+    bool isProposta() const override;
+    void focusReadjustmentMonth() override;
+    void focusResponsible() override;
+    bool operatorRegistered(const QString& code) override;
+    ClientTable& productLines() const override;
+    ClientTable& lineSystems() const override;
+    ClientTable& lineSchedule() const override;
+    void loadLineSystems() override;
+    void loadLineSchedule() override;
+    QString lineSystemCodes() const override;
+    bool contractLines() const override;
+    bool accessPointLine() const override;
+    void focusLineCode() override;
+    void handBackSystems(const Packet& chosen) override;
+    void systemsGivenUp() override;
+    ClientTable& services() const override;
+    void showCharging() override;
+    ClientTable& reloadPackageSchedule() override;
+    void focusServiceColumn(const QString& field) override;
+    void checkMandatoryServices() override;
+    void reloadTexts() override;
+    ListAttachments& attachments() override { return *attachments_; }
 
 private:
     void registerAreas();
@@ -158,11 +188,7 @@ private:
 
     ClientTable* cdsProposta = nullptr;
     ClientTable* cdsParamPerc = nullptr;
-    ClientTable* cdsControlaAnexo = nullptr;
-    // Approval checks (read by the approval work).
-    ClientTable *cdsVerificaLinhaProd = nullptr, *cdsPtoAcesso = nullptr, *cdsLProduto = nullptr;
-    ClientTable *cdsVdQtPtoAcesso = nullptr, *cdsTipo = nullptr, *cdsValidaContrato = nullptr;
-    ClientTable* cdsValida_ServicoLinhaProd = nullptr;
+    ListAttachments* attachments_ = nullptr;
     DataSource* dtsProposta = nullptr;
     TADOIBQuery qryGrupo{QStringLiteral("qryGrupo")};
 

@@ -1,11 +1,11 @@
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 
 #include "base/dialogs.h"
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/cli_cot05000.h"
+#include "proposal/screen/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/observation/observation_area.h"
 #include "proposal/product_lines/line_installments_area.h"
@@ -16,7 +16,7 @@
 #include "proposal/services/service_objective_area.h"
 #include "proposal/services/services_area.h"
 #include "proposal/simulation/simulation_area.h"
-#include "proposal/table_fields.h"
+#include "proposal/screen/tables_proposal.h"
 #include "proposal/texts/texts_area.h"
 #include "proposal/totals/totals_area.h"
 #include "rpc/check_result.h"
@@ -98,16 +98,7 @@ void TfrmPropostaComercial::createTables() {
     const auto table = [this](const char* name) { return area_support::table(this, name); };
     cdsProposta = table("cdsProposta");
     cdsParamPerc = table("cdsParamPerc");
-    cdsVerificaLinhaProd = table("cdsVerificaLinhaProd");
-    cdsPtoAcesso = table("cdsPtoAcesso");
-    cdsLProduto = table("cdsLProduto");
-    cdsVdQtPtoAcesso = table("cdsVdQtPtoAcesso");
-    cdsTipo = table("cdsTipo");
-    cdsValidaContrato = table("cdsValidaContrato");
-    cdsValida_ServicoLinhaProd = table("cdsValida_ServicoLinhaProd");
-    cdsControlaAnexo = table("cdsControlaAnexo");
     defineProposalTables(*cdsProposta, *cdsParamPerc);
-    defineApprovalTables({cdsPtoAcesso, cdsTipo, cdsLProduto}, *cdsVdQtPtoAcesso, *cdsVerificaLinhaProd);
     dtsProposta = area_support::source(this, "dtsProposta", cdsProposta);
 
     // qryGrupo: whether the operator belongs to a group authorised for proposals.
@@ -118,10 +109,8 @@ void TfrmPropostaComercial::createTables() {
 }
 
 void TfrmPropostaComercial::FormCreate() {
-    // 1. The base creation ran in the constructor of TfrmPadraoGrid.
-    // 2. Local tables (the areas opened theirs when they were built).
-    for (ClientTable* t : {cdsPtoAcesso, cdsLProduto, cdsTipo}) t->createDataSet();
-    // 3. List page.
+    // The base creation ran in the constructor of TfrmPadraoGrid; the areas opened their
+    // tables when they were built. The list page first.
     pgcPadrao->setActivePage(tshPadrao);
     pgcPadraoChange();
     // 4. Flags.

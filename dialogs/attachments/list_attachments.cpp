@@ -1,4 +1,4 @@
-#include "proposal/attachments/list_attachments.h"
+#include "dialogs/attachments/list_attachments.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,9 +10,8 @@
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "dialogs/attachments/attachments_dialog.h"
-#include "proposal/attachments/attachment_folder.h"
-#include "proposal/cli_cot05000.h"
-#include "proposal/proposal_screen.h"
+#include "dialogs/attachments/attachment_folder.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/file_opener.h"
 #include "services/veltrano.h"
@@ -52,9 +51,9 @@ void normalAttributes(const QString& path) {
 
 }  // namespace
 
-void Cli_cot05000::Vd_OperadorAnexo(TfrmPropostaComercial& screen) {
-    ClientTable* control = screen.findChild<ClientTable*>(QStringLiteral("cdsControlaAnexo"));
-    if (!control) throw std::logic_error("cdsControlaAnexo missing");
+void ListAttachments::checkOperator() {
+    ClientTable* control = cdsControlaAnexo_;
+    ProposalReach& screen = screen_;
     control->setData(screen.net().getPacket(QStringLiteral("GetControlaAnexo"), {Veltrano::Operador()}));
     if (!control->isEmpty() && !(*control)[QStringLiteral("CDOPERADOR")].asString().trimmed().isEmpty()) return;
     ClientTable& proposal = screen.proposal();
@@ -62,19 +61,20 @@ void Cli_cot05000::Vd_OperadorAnexo(TfrmPropostaComercial& screen) {
     const QString requester = proposal[QStringLiteral("CDOPERSOLI")].asString().trimmed();
     if (request && !requester.isEmpty() && requester.compare(Veltrano::Operador().trimmed(), Qt::CaseInsensitive) == 0)
         return;
-    MensErro(screen.msgPadrao.Msg(QStringLiteral("Controla_Oper")));
+    MensErro(screen.messages().Msg(QStringLiteral("Controla_Oper")));
 }
 
-ListAttachments::ListAttachments(TfrmPropostaComercial& screen)
-    : QObject(&screen), screen_(screen), popAnexo_(new TPopupMenu(QStringLiteral("popAnexo"), &screen)),
-      imgAnexo_(paperClip()) {
+ListAttachments::ListAttachments(ProposalReach& screen, TDBGrid& list)
+    : QObject(&screen.dialogParent()), screen_(screen), list_(list),
+      popAnexo_(new TPopupMenu(QStringLiteral("popAnexo"), &screen.dialogParent())),
+      cdsControlaAnexo_(new ClientTable(QStringLiteral("cdsControlaAnexo"), this)), imgAnexo_(paperClip()) {
     setObjectName(QStringLiteral("ListAttachments"));
 }
 
 QString ListAttachments::currentFolder() const {
     const QString base = attachments::baseFolder();
     if (base.isEmpty() || !screen_.proposal().active() || screen_.proposal().isEmpty()) return {};
-    return attachments::versionFolder(base, screen_.NR(), screen_.VER());
+    return attachments::versionFolder(base, screen_.key().nr, screen_.key().ver);
 }
 
 bool ListAttachments::hasAttachments() const {
@@ -89,29 +89,29 @@ bool ListAttachments::hasAttachments() const {
 // ----- attach
 
 void ListAttachments::dbgPadraoDblClick() {
-    if (!isAnexoColumn(screen_.dbgPadrao->selectedColumn())) return;
+    if (!isAnexoColumn(list_.selectedColumn())) return;
     if (!screen_.proposal().active() || screen_.proposal().isEmpty()) return;
-    Cli_cot05000::Vd_OperadorAnexo(screen_);
+    checkOperator();
     // A key that cannot name a folder is refused before anything is picked.
-    if (currentFolder().isEmpty()) MensErro(screen_.msgPadrao.Msg(QStringLiteral("DIRETORIO")));
+    if (currentFolder().isEmpty()) MensErro(screen_.messages().Msg(QStringLiteral("DIRETORIO")));
     const QStringList chosen =
-        Dialogs::current().openFiles(screen_.msgPadrao.Msg(QStringLiteral("Anexar_Arq")), QString(), true);
+        Dialogs::current().openFiles(screen_.messages().Msg(QStringLiteral("Anexar_Arq")), QString(), true);
     if (chosen.isEmpty()) return;
     const bool stored = attach(chosen);
-    screen_.dbgPadrao->viewport()->update();
-    if (stored) Dialogs::current().information(screen_.msgPadrao.Msg(QStringLiteral("Arq_Incl")));
+    list_.viewport()->update();
+    if (stored) Dialogs::current().information(screen_.messages().Msg(QStringLiteral("Arq_Incl")));
 }
 
 bool ListAttachments::attach(const QStringList& chosen) {
     const QString folder = currentFolder();
-    if (folder.isEmpty()) MensErro(screen_.msgPadrao.Msg(QStringLiteral("DIRETORIO")));
+    if (folder.isEmpty()) MensErro(screen_.messages().Msg(QStringLiteral("DIRETORIO")));
     bool any = false;
     for (const QString& file : chosen) {
         if (!QDir().mkpath(folder)) {
             // What was stored so far stays; say so before stopping.
-            screen_.dbgPadrao->viewport()->update();
-            if (any) Dialogs::current().information(screen_.msgPadrao.Msg(QStringLiteral("Arq_Incl")));
-            MensErro(screen_.msgPadrao.Msg(QStringLiteral("Create_Dir")));
+            list_.viewport()->update();
+            if (any) Dialogs::current().information(screen_.messages().Msg(QStringLiteral("Arq_Incl")));
+            MensErro(screen_.messages().Msg(QStringLiteral("Create_Dir")));
         }
         any = attachOne(folder, file) || any;
     }
@@ -121,13 +121,13 @@ bool ListAttachments::attach(const QStringList& chosen) {
 bool ListAttachments::attachOne(const QString& folder, const QString& chosen) {
     const QString name = QFileInfo(chosen).fileName();
     if (const QString problem = attachments::nameProblem(name); !problem.isEmpty()) {
-        MensErro(screen_.msgPadrao.Msg(QStringLiteral("Nome_Anexo"), {name, problem}), false);
+        MensErro(screen_.messages().Msg(QStringLiteral("Nome_Anexo"), {name, problem}), false);
         return false;
     }
     // The name tested and replaced is the one stored: a.txt lives as a.txt.zip.
     const QString target = QDir(folder).filePath(attachments::storedName(name));
     const bool exists = QFileInfo::exists(target);
-    if (exists && screen_.msgPadrao.ShowMsg(QStringLiteral("Arq_Existe"), DialogType::Confirmation, mbYes | mbNo) != mrYes)
+    if (exists && screen_.messages().ShowMsg(QStringLiteral("Arq_Existe"), DialogType::Confirmation, mbYes | mbNo) != mrYes)
         return false;
 
     // The new content is written beside the target first: a failed copy keeps the old one.
@@ -152,7 +152,7 @@ bool ListAttachments::attachOne(const QString& folder, const QString& chosen) {
         normalAttributes(target);
         if (!QFile::remove(target)) {
             QFile::remove(partial);
-            MensErro(screen_.msgPadrao.Msg(QStringLiteral("Delete_Arq")), false);
+            MensErro(screen_.messages().Msg(QStringLiteral("Delete_Arq")), false);
             return false;
         }
     }
@@ -172,7 +172,7 @@ void ListAttachments::dbgPadraoMouseMove() { popAnexo_->clear(); }
 
 void ListAttachments::dbgPadraoMouseUp(Qt::MouseButton button, const QPoint& pos) {
     popAnexo_->clear();
-    TDBGrid* grid = screen_.dbgPadrao;
+    TDBGrid* grid = &list_;
     if (button != Qt::RightButton || !isAnexoColumn(grid->column(grid->columnAt(pos)))) return;
     const QString folder = currentFolder();
     const QStringList names = folder.isEmpty() ? QStringList() : attachments::files(folder);
@@ -185,7 +185,7 @@ void ListAttachments::dbgPadraoMouseUp(Qt::MouseButton button, const QPoint& pos
             item->action()->setData(names[i]);
             item->onClick = [this, i] { ClicaPopMenu(i); };
         }
-        Cli_cot05000::stQuantPop = int(names.size());
+        fileEntries_ = int(names.size());
         const auto fixed = [&](const char* name, const QString& caption) {
             TMenuItem* item = popAnexo_->add(QString::fromLatin1(name), caption);
             item->tag = popAnexo_->count() - 1;
@@ -193,40 +193,40 @@ void ListAttachments::dbgPadraoMouseUp(Qt::MouseButton button, const QPoint& pos
             item->onClick = [this, tag] { ClicaPopMenu(tag); };
         };
         fixed("mnuSeparador", QStringLiteral("-"));
-        fixed("mnuRemoverAnexo", screen_.msgPadrao.Msg(QStringLiteral("Remover_Anexo")));
-        fixed("mnuSalvarAnexo", screen_.msgPadrao.Msg(QStringLiteral("Salvar_Anexo")));
+        fixed("mnuRemoverAnexo", screen_.messages().Msg(QStringLiteral("Remover_Anexo")));
+        fixed("mnuSalvarAnexo", screen_.messages().Msg(QStringLiteral("Salvar_Anexo")));
         popAnexo_->popup(grid->viewport()->mapToGlobal(pos));
     }
     grid->setFocus();
 }
 
 QString ListAttachments::fileOfEntry(int tag) const {
-    if (tag < 0 || tag >= Cli_cot05000::stQuantPop || tag >= popAnexo_->count()) return {};
+    if (tag < 0 || tag >= fileEntries_ || tag >= popAnexo_->count()) return {};
     return popAnexo_->item(tag)->action()->data().toString();
 }
 
 void ListAttachments::ClicaPopMenu(int tag) {
-    if (tag < Cli_cot05000::stQuantPop) {
+    if (tag < fileEntries_) {
         const QString name = fileOfEntry(tag);
         if (name.isEmpty()) return;
         openAttachment(currentFolder(), name);
         return;
     }
     Cli_cot05010::CriaAnexoProposta(tag);
-    screen_.dbgPadrao->viewport()->update();
+    list_.viewport()->update();
 }
 
 void ListAttachments::openAttachment(const QString& folder, const QString& name) {
-    if (folder.isEmpty()) MensErro(screen_.msgPadrao.Msg(QStringLiteral("DIRETORIO")));
+    if (folder.isEmpty()) MensErro(screen_.messages().Msg(QStringLiteral("DIRETORIO")));
     const QString path = QDir(folder).filePath(name);
     const OpenResult result = FileOpener::current().open(path);
     if (result.outcome == OpenResult::Failed) MensErro(result.error);
     if (result.opened()) return;
 
     // No program for the archive: unpack it into a folder the user picks and open what it held.
-    if (screen_.msgPadrao.ShowMsg(QStringLiteral("S/ASSOC"), DialogType::Confirmation, mbYes | mbNo) != mrYes) return;
+    if (screen_.messages().ShowMsg(QStringLiteral("S/ASSOC"), DialogType::Confirmation, mbYes | mbNo) != mrYes) return;
     const QString target =
-        Dialogs::current().chooseFolder(screen_.msgPadrao.Msg(QStringLiteral("Pasta_Descompacta")), QDir::homePath(), true);
+        Dialogs::current().chooseFolder(screen_.messages().Msg(QStringLiteral("Pasta_Descompacta")), QDir::homePath(), true);
     if (target.isEmpty()) return;
     const QStringList written = ZipArchive::extractAll(path, target);
     QString wanted = name;
@@ -237,7 +237,7 @@ void ListAttachments::openAttachment(const QString& folder, const QString& name)
     const OpenResult opened = FileOpener::current().open(toOpen);
     if (!opened.opened())
         MensErro(opened.error.isEmpty()
-                     ? screen_.msgPadrao.Msg(QStringLiteral("Abrir_Arq"), {QFileInfo(toOpen).fileName()})
+                     ? screen_.messages().Msg(QStringLiteral("Abrir_Arq"), {QFileInfo(toOpen).fileName()})
                      : opened.error);
 }
 

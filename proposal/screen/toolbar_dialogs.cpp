@@ -1,10 +1,10 @@
-#include "proposal/toolbar_dialogs.h"
+#include "proposal/screen/toolbar_dialogs.h"
 
 #include "data/client_table.h"
 #include "dialogs/copy/copy_dialog.h"
 #include "dialogs/mode/mode_window.h"
 #include "dialogs/report/report_launcher.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/texts/texts_area.h"
 #include "ui/buttons.h"
 #include "ui/menus.h"

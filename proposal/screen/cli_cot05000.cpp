@@ -1,6 +1,6 @@
-#include "proposal/cli_cot05000.h"
+#include "proposal/screen/cli_cot05000.h"
 
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 
 namespace cot::Cli_cot05000 {
 
@@ -19,7 +19,6 @@ QString stCdMens;
 QString stSimulaOrdem;
 QString stProdSimulaOrdem;
 QString stProdSimulaLinp;
-int stQuantPop = 0;
 
 long double exVrTotaLinp = 0;
 long double exVrServico = 0;

@@ -4,11 +4,11 @@
 
 #include "approval/approval_checks.h"
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/services/service_objective_area.h"
 #include "proposal/services/services_area.h"
 #include "proposal/texts/texts_area.h"
-#include "proposal/toolbar_dialogs.h"
+#include "proposal/screen/toolbar_dialogs.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/menus.h"

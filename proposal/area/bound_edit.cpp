@@ -1,4 +1,4 @@
-#include "proposal/bound_edit.h"
+#include "proposal/area/bound_edit.h"
 
 #include "ui/db_edit.h"
 

@@ -14,6 +14,12 @@ namespace cot {
 
 class ClientTable;
 
+// Key of the proposal version under the list's cursor.
+struct ProposalKey {
+    QString nr;   // NRPROPOSFAS
+    QString ver;  // NRVERPROPFAS
+};
+
 namespace proposal_key {
 
 bool isNumber(const QString& number);    // 1 to 20 digits 0-9, nothing else

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "proposal/proposal_screen.h"
-#include "proposal/screen_layout.h"
+#include "proposal/screen/proposal_screen.h"
+#include "proposal/screen/screen_layout.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"

@@ -1,11 +1,11 @@
-#include "proposal/attachments/attachment_folder.h"
+#include "dialogs/attachments/attachment_folder.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include "base/errors.h"
-#include "proposal/proposal_key.h"
+#include "proposal/reach/proposal_key.h"
 #include "services/cipher.h"
 #include "services/consiste.h"
 #include "services/messages.h"

@@ -1,10 +1,9 @@
 #pragma once
 #include <QString>
-#include <initializer_list>
 
 #include "data/client_table.h"
 
-// Short builders for the field definitions of the screen's tables (tables_*.cpp).
+// Short builders for the field definitions of client tables built on the desktop.
 namespace cot::table_fields {
 
 inline constexpr const char* kMoneyDisplay = "#,##0.00";
@@ -58,10 +57,3 @@ inline Field& memo(ClientTable& t, const char* name, const QString& label = {}, 
 }
 
 }  // namespace cot::table_fields
-
-namespace cot {
-void defineProposalTables(ClientTable& proposal, ClientTable& paramPerc);
-// Line lists and answers of the approval checks.
-void defineApprovalTables(std::initializer_list<ClientTable*> lineLists, ClientTable& vdQtPtoAcesso,
-                          ClientTable& verificaLinhaProd);
-}  // namespace cot

@@ -7,15 +7,10 @@
 
 namespace cot {
 
-class TfrmPropostaComercial;
+class ClientTable;
+class ProposalReach;
+class TDBGrid;
 class TPopupMenu;
-
-namespace Cli_cot05000 {
-// The operator may attach and remove files of the current proposal: he holds the
-// attachment right (GetControlaAnexo), or the proposal is a request he made. Otherwise
-// "Controla_Oper" is shown and the operation ends (Abort).
-void Vd_OperadorAnexo(TfrmPropostaComercial& screen);
-}  // namespace Cli_cot05000
 
 // Attachments of the proposal under the list's cursor: attaching files by a double click
 // on the ANEXO column, the popup `popAnexo` listing them on a right click, and what its
@@ -27,7 +22,8 @@ void Vd_OperadorAnexo(TfrmPropostaComercial& screen);
 class ListAttachments : public QObject {
     Q_OBJECT
 public:
-    explicit ListAttachments(TfrmPropostaComercial& screen);
+    // `list` is the screen's proposal list, whose ANEXO column this serves.
+    ListAttachments(ProposalReach& screen, TDBGrid& list);
 
     // The version folder of the current proposal under the base folder; empty when no base
     // folder is set. A key that names no folder there is a UserError (versionFolder).
@@ -41,12 +37,19 @@ public:
     void dbgPadraoMouseMove();
     void ClicaPopMenu(int tag);
 
+    // The operator may attach and remove files of the current proposal: he holds the
+    // attachment right (GetControlaAnexo), or the proposal is a request he made. Otherwise
+    // "Controla_Oper" is shown and the operation ends (Abort).
+    void checkOperator();
+
     // Stores the chosen files in the current version's folder; true when any was stored.
     bool attach(const QStringList& chosen);
 
     TPopupMenu* popAnexo() const { return popAnexo_; }
     // The file name of a popup entry; empty for the separator and the fixed entries.
     QString fileOfEntry(int tag) const;
+    // How many entries of the popup list files (the fixed entries follow them).
+    int fileEntries() const { return fileEntries_; }
     const QPixmap& imgAnexo() const { return imgAnexo_; }
 
 private:
@@ -54,8 +57,11 @@ private:
     bool attachOne(const QString& folder, const QString& chosen);
     void openAttachment(const QString& folder, const QString& name);
 
-    TfrmPropostaComercial& screen_;
+    ProposalReach& screen_;
+    TDBGrid& list_;
     TPopupMenu* popAnexo_;
+    ClientTable* cdsControlaAnexo_;
+    int fileEntries_ = 0;
     QPixmap imgAnexo_;
 };
 

@@ -25,7 +25,6 @@ extern QString stCdMens;          // code of the text row before its edit
 extern QString stSimulaOrdem;     // order of the simulation row before its edit
 extern QString stProdSimulaOrdem; // order of the simulated product row before its edit
 extern QString stProdSimulaLinp;  // product line of the simulated row before its edit
-extern int stQuantPop;            // entries of the attachment popup
 
 extern long double exVrTotaLinp;  // product-line total before the post
 extern long double exVrServico;   // service value before the post

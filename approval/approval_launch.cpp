@@ -2,11 +2,11 @@
 // only once it has passed every check of the launch.
 #include "approval/approval_checks.h"
 #include "approval/dialog/aprovacao_dialog.h"
-#include "proposal/proposal_screen.h"
+#include "proposal/reach/proposal_reach.h"
 
 namespace cot::approval_launch {
 
-void sbtAprovacaoClick(TfrmPropostaComercial& screen) {
+void sbtAprovacaoClick(ProposalReach& screen) {
     if (!ApprovalChecks(screen).run()) return;
     Cli_cot05003::CriaAprovacao();
 }

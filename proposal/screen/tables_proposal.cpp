@@ -1,5 +1,7 @@
 // The proposal table and the percentage parameters.
-#include "proposal/table_fields.h"
+#include "proposal/screen/tables_proposal.h"
+
+#include "data/table_fields.h"
 
 namespace cot {
 

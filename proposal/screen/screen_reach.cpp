@@ -1,0 +1,116 @@
+// What the dialogs and the approval reach of the screen (ProposalReach), each answered by
+// the area that owns it.
+#include <utility>
+
+#include "data/client_table.h"
+#include "proposal/header/lookup_query.h"
+#include "proposal/screen/areas.h"
+#include "proposal/screen/proposal_screen.h"
+#include "services/consiste.h"
+#include "ui/buttons.h"
+#include "ui/db_combo_box.h"
+#include "ui/db_edit.h"
+#include "ui/db_grid.h"
+#include "ui/edits.h"
+
+namespace cot {
+
+namespace {
+
+// Puts the grid's cursor on `field` without running the checks of the column being left.
+void selectColumn(const TfrmPropostaComercial& screen, TDBGrid* grid, const QString& field) {
+    const auto exit = std::exchange(grid->onColExit, nullptr);
+    if (!screen.hasFocus(grid) && grid->canFocus()) grid->setFocus();
+    grid->setSelectedField(field);
+    grid->onColExit = exit;
+}
+
+}  // namespace
+
+bool TfrmPropostaComercial::typing() const {
+    if (cdsProposta->isEditing()) return true;
+    for (const auto& area : areas_)
+        for (const ClientTable* t : area->tables())
+            if (t->isEditing()) return true;
+    return false;
+}
+
+bool TfrmPropostaComercial::listsWholeBranch() { return qryGrupo.active() && !qryGrupo.isEmpty(); }
+
+// ----- header
+
+bool TfrmPropostaComercial::isProposta() const { return area<HeaderController>().isProposta(); }
+
+void TfrmPropostaComercial::focusReadjustmentMonth() {
+    HeaderController& header = area<HeaderController>();
+    header.showFormPage();
+    HeaderController::focus(header.readjustment().dbcMesReaj);
+}
+
+void TfrmPropostaComercial::focusResponsible() {
+    HeaderController& header = area<HeaderController>();
+    header.showFormPage();
+    HeaderController::focus(header.dbeCdOperResp);
+}
+
+bool TfrmPropostaComercial::operatorRegistered(const QString& code) {
+    TADOIBQuery& lookup = area<HeaderController>().qryPesqOperResp;
+    runLookup(lookup, "P_CDOPERADOR", Consiste::Ajusta(code, 12), "P_TCDOPERADOR", false);
+    return !lookup.isEmpty();
+}
+
+// ----- product lines
+
+ClientTable& TfrmPropostaComercial::productLines() const { return *area<ProductLineArea>().cdsLinProd; }
+ClientTable& TfrmPropostaComercial::lineSystems() const { return *area<LineSystemsArea>().cdsSistLinhaProd; }
+ClientTable& TfrmPropostaComercial::lineSchedule() const { return *area<LineInstallmentsArea>().cdsVenc_Valor; }
+void TfrmPropostaComercial::loadLineSystems() { area<LineSystemsArea>().loadForCurrentLine(); }
+void TfrmPropostaComercial::loadLineSchedule() { area<LineInstallmentsArea>().loadForCurrentLine(); }
+QString TfrmPropostaComercial::lineSystemCodes() const { return area<ProductLineArea>().systemCodes(); }
+
+bool TfrmPropostaComercial::contractLines() const {
+    const ProductLineArea& lines = area<ProductLineArea>();
+    return lines.licence() || lines.rental();
+}
+
+bool TfrmPropostaComercial::accessPointLine() const { return area<ProductLineArea>().rbtTpPtoAcesso->isChecked(); }
+
+void TfrmPropostaComercial::focusLineCode() {
+    ProductLineArea& lines = area<ProductLineArea>();
+    if (lines.formShown()) {
+        if (lines.dbeCdLinProd->canFocus()) lines.dbeCdLinProd->setFocus();
+        return;
+    }
+    selectColumn(*this, lines.dbgLinProd, QStringLiteral("CDLINPPROPINFOR"));
+}
+
+void TfrmPropostaComercial::handBackSystems(const Packet& chosen) { area<ProductLineArea>().takeChosenSystems(chosen); }
+
+void TfrmPropostaComercial::systemsGivenUp() {
+    ClientTable& systems = lineSystems();
+    if (systems.isEditing()) systems.cancel();
+    area<ProductLineArea>().systemsGivenUp();
+}
+
+// ----- services
+
+ClientTable& TfrmPropostaComercial::services() const { return *area<ServicesArea>().cdsServico; }
+void TfrmPropostaComercial::showCharging() { area<ServicesArea>().showCharging(); }
+
+ClientTable& TfrmPropostaComercial::reloadPackageSchedule() {
+    ServiceInstallmentsArea& installments = area<ServiceInstallmentsArea>();
+    installments.reload();
+    return *installments.cdsVencServ;
+}
+
+void TfrmPropostaComercial::focusServiceColumn(const QString& field) {
+    selectColumn(*this, area<ServicesArea>().dbgServico, field);
+}
+
+void TfrmPropostaComercial::checkMandatoryServices() { area<ServicesArea>().Verifica_Servico(); }
+
+// ----- texts
+
+void TfrmPropostaComercial::reloadTexts() { area<TextsArea>().reloadShown(); }
+
+}  // namespace cot
