@@ -1,7 +1,7 @@
 // Aprovação on the proposal screen: the approval of the proposal under the cursor opens
 // only once it has passed every check of the launch.
 #include "approval/approval_checks.h"
-#include "approval/dialog/aprovacao_dialog.h"
+#include "approval/dialog/approval_dialog.h"
 #include "proposal/reach/proposal_reach.h"
 
 namespace cot::approval_launch {

@@ -1,17 +1,17 @@
 // Checks, list searches and confirmation of the proposal filter.
 #include <algorithm>
 
+#include "base/errors.h"
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "dialogs/filter_dialog.h"
 #include "dialogs/filter_reload.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
-#include "base/errors.h"
 #include "ui/buttons.h"
 #include "ui/date_edit.h"
 #include "ui/lookup.h"
 #include "ui/modal_runner.h"
-#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 

@@ -2,9 +2,9 @@
 
 #include "data/client_table.h"
 #include "dialogs/filter_dialog.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"
-#include "proposal/reach/proposal_reach.h"
 
 namespace cot::Cli_cot05002 {
 

@@ -1,8 +1,8 @@
 // Entries of the Pkg_cot05000 module, exported with C linkage for LoadBPL.
 #include <QVariantList>
 
-#include "approval/confirmation/conf_aceite.h"
-#include "approval/dialog/aprovacao_dialog.h"
+#include "approval/confirmation/acceptance_confirmation.h"
+#include "approval/dialog/approval_dialog.h"
 #include "dialogs/attachments/attachments_dialog.h"
 #include "dialogs/copy/copy_dialog.h"
 #include "dialogs/filter_dialog.h"

@@ -1,7 +1,7 @@
-// Draws dialogs/mode/modo_processamento.png, the picture of the processing-mode window.
+// Draws dialogs/mode/processing_mode.png, the picture of the processing-mode window.
 // Not part of the build; run once after changing it:
 //   g++ -std=c++20 -fPIC scripts/draw_mode_picture.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw_mode_picture
-//   QT_QPA_PLATFORM=offscreen /tmp/draw_mode_picture dialogs/mode/modo_processamento.png
+//   QT_QPA_PLATFORM=offscreen /tmp/draw_mode_picture dialogs/mode/processing_mode.png
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -117,7 +117,7 @@ void panel(QPainter& p, const QRectF& area, const QString& title, const QString&
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("modo_processamento.png");
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("processing_mode.png");
     QImage image(936, 674, QImage::Format_RGB888);
     image.fill(Qt::white);
     QPainter p(&image);

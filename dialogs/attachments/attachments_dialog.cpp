@@ -12,6 +12,7 @@
 #include "base/errors.h"
 #include "dialogs/attachments/attachment_folder.h"
 #include "dialogs/attachments/list_attachments.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -19,7 +20,6 @@
 #include "ui/event_boundary.h"
 #include "ui/menus.h"
 #include "ui/modal_once.h"
-#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 

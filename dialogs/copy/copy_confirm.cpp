@@ -4,6 +4,7 @@
 #include "data/client_table.h"
 #include "dialogs/copy/copy_dialog.h"
 #include "dialogs/filter_reload.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"
@@ -11,7 +12,6 @@
 #include "ui/event_boundary.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
-#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 

@@ -7,13 +7,13 @@
 
 #include "data/client_table.h"
 #include "data/data_source.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_edit.h"
 #include "ui/edits.h"
-#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 

@@ -36,7 +36,7 @@ TfrmModoProc::TfrmModoProc(QWidget* parent) : TForm<QDialog>(parent) {
     // window is scrolled to, never cut off.
     imgModoProc = new QLabel(scbImagem);
     imgModoProc->setObjectName(QStringLiteral("imgModoProc"));
-    imgModoProc->setPixmap(QPixmap(QStringLiteral(":/cot05009/modo_processamento.png")));
+    imgModoProc->setPixmap(QPixmap(QStringLiteral(":/cot05009/processing_mode.png")));
     imgModoProc->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgModoProc->adjustSize();
     scbImagem->setWidget(imgModoProc);

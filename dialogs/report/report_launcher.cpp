@@ -6,10 +6,10 @@
 #include "data/client_table.h"
 #include "dialogs/report/proposal_report_data.h"
 #include "dialogs/report/proposal_report_html.h"
+#include "proposal/reach/proposal_reach.h"
 #include "screens/report_store.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
-#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 

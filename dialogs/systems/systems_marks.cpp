@@ -8,8 +8,8 @@
 #include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
-#include "ui/screen.h"
 #include "ui/lookup.h"
+#include "ui/screen.h"
 
 namespace cot {
 

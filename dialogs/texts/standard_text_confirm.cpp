@@ -1,13 +1,13 @@
 // Confirming and leaving the standard-text dialog, and its factory.
 #include "data/client_table.h"
 #include "dialogs/texts/standard_text_dialog.h"
+#include "proposal/reach/proposal_reach.h"
 #include "rpc/check_result.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
 #include "ui/db_grid.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
-#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 

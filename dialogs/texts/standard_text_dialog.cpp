@@ -11,12 +11,12 @@
 
 #include "data/client_table.h"
 #include "data/data_source.h"
+#include "proposal/reach/proposal_reach.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
 #include "ui/lookup.h"
 #include "ui/screen.h"
-#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 

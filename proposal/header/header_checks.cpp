@@ -1,16 +1,16 @@
 // Checks of the proposal header: version, client or prospect, operators, contact,
 // interlocutor, reference and commercial product.
 #include "data/client_table.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
-#include "ui/lookup_button.h"
+#include "proposal/screen/cli_cot05000.h"
 #include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"
 #include "ui/db_edit.h"
+#include "ui/lookup_button.h"
 
 namespace cot {
 

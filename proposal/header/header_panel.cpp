@@ -8,13 +8,13 @@
 #include "data/client_table.h"
 #include "proposal/area/bound_edit.h"
 #include "proposal/header/header_controller.h"
-#include "ui/lookup_button.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/readjustment/readjustment_controller.h"
+#include "proposal/screen/proposal_screen.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/db_combo_box.h"
 #include "ui/db_edit.h"
+#include "ui/lookup_button.h"
 #include "ui/page_control.h"
 
 namespace cot {

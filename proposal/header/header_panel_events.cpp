@@ -1,14 +1,14 @@
 // Handlers of the header's controls: the request/proposal choice, the client/prospect
 // code and choice, name clearing while a code is retyped, exits and key filters.
 #include "data/client_table.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
+#include "proposal/readjustment/readjustment_controller.h"
+#include "proposal/screen/cli_cot05000.h"
+#include "proposal/screen/proposal_screen.h"
 #include "proposal/services/services_area.h"
 #include "proposal/texts/texts_area.h"
-#include "proposal/screen/proposal_screen.h"
-#include "proposal/readjustment/readjustment_controller.h"
 #include "services/consiste.h"
 #include "services/load_bpl.h"
 #include "services/local_query.h"

@@ -4,9 +4,9 @@
 
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
+#include "proposal/screen/cli_cot05000.h"
 #include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"

@@ -1,5 +1,6 @@
 // Product lines, their systems and their installment schedules.
 #include "proposal/product_lines/product_line_tables.h"
+
 #include "data/table_fields.h"
 
 namespace cot::product_line_tables {

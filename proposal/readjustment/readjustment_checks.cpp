@@ -1,10 +1,10 @@
 // Checks of the readjustment indexes and the split between index 1 and index 2.
 #include "data/client_table.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/readjustment/readjustment_controller.h"
+#include "proposal/screen/cli_cot05000.h"
+#include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"

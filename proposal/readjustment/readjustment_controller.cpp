@@ -8,15 +8,15 @@
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/bound_edit.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
-#include "ui/lookup_button.h"
+#include "proposal/screen/cli_cot05000.h"
 #include "proposal/screen/proposal_screen.h"
 #include "services/local_query.h"
 #include "ui/containers.h"
 #include "ui/db_combo_box.h"
 #include "ui/db_edit.h"
+#include "ui/lookup_button.h"
 
 namespace cot {
 

@@ -7,13 +7,13 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "base/clock.h"
+#include "base/errors.h"
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "dialogs/attachments/list_attachments.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/screen/proposal_list_status.h"
-#include "base/clock.h"
-#include "base/errors.h"
+#include "proposal/screen/proposal_screen.h"
 #include "services/settings_store.h"
 #include "services/veltrano.h"
 #include "ui/containers.h"

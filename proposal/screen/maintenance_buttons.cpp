@@ -1,8 +1,8 @@
 // The maintenance buttons of the proposal screen: the base's behaviour on the active
 // table, with each area's part.
+#include "base/dialogs.h"
 #include "data/client_table.h"
 #include "dialogs/filter_reload.h"
-#include "base/dialogs.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/screen/cli_cot05000.h"

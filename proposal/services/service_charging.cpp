@@ -7,15 +7,15 @@
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/reach/proposal_key.h"
+#include "proposal/screen/cli_cot05000.h"
 #include "proposal/screen/proposal_screen.h"
 #include "proposal/services/server_values.h"
 #include "proposal/services/service_installments_area.h"
 #include "proposal/services/services_area.h"
 #include "services/money.h"
-#include "ui/buttons.h"
 #include "ui/busy_animation.h"
+#include "ui/buttons.h"
 
 namespace cot {
 

@@ -1,8 +1,8 @@
 // Services, their objective text and the package installments.
 #include "proposal/services/service_tables.h"
-#include "data/table_fields.h"
 
 #include "data/format_br.h"
+#include "data/table_fields.h"
 #include "services/money.h"
 
 namespace cot::service_tables {

@@ -4,10 +4,10 @@
 #include <QVariantMap>
 
 #include "data/client_table.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/screen/areas.h"
+#include "proposal/screen/cli_cot05000.h"
+#include "proposal/screen/proposal_screen.h"
 #include "screens/form.h"
 #include "server/storage/database.h"
 #include "support/screen_fixture.h"

@@ -2,7 +2,7 @@
 // to the caller, and the total of a table opened without an approval dialog.
 #include <gtest/gtest.h>
 
-#include "approval/confirmation/conf_aceite.h"
+#include "approval/confirmation/acceptance_confirmation.h"
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "services/load_bpl.h"

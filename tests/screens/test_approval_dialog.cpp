@@ -9,13 +9,13 @@
 #include <memory>
 #include <vector>
 
-#include "approval/confirmation/conf_aceite.h"
-#include "approval/dialog/aprovacao_dialog.h"
+#include "approval/confirmation/acceptance_confirmation.h"
+#include "approval/dialog/approval_dialog.h"
 #include "base/errors.h"
 #include "screens/proposal_fixture.h"
+#include "services/mail_sender.h"
 #include "support/call_recorder.h"
 #include "support/list_window.h"
-#include "services/mail_sender.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"

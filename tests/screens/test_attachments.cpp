@@ -8,8 +8,8 @@
 #include <QTest>
 #include <zip.h>
 
-#include "dialogs/attachments/attachments_dialog.h"
 #include "dialogs/attachments/attachment_folder.h"
+#include "dialogs/attachments/attachments_dialog.h"
 #include "dialogs/attachments/list_attachments.h"
 #include "screens/proposal_fixture.h"
 #include "services/cipher.h"
@@ -17,8 +17,8 @@
 #include "services/user_registry.h"
 #include "services/veltrano.h"
 #include "services/zip_archive.h"
-#include "ui/db_grid.h"
 #include "ui/buttons.h"
+#include "ui/db_grid.h"
 #include "ui/edits.h"
 #include "ui/menus.h"
 

@@ -4,8 +4,8 @@
 
 #include "data/client_table.h"
 #include "proposal/header/header_controller.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/readjustment/readjustment_controller.h"
+#include "proposal/screen/proposal_screen.h"
 #include "screens/header_fixture.h"
 #include "ui/db_edit.h"
 #include "ui/event_boundary.h"

@@ -4,17 +4,17 @@
 
 #include <QLabel>
 
+#include "base/errors.h"
 #include "data/client_table.h"
 #include "module/module_factories.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/header/header_controller.h"
-#include "proposal/screen/proposal_screen.h"
-#include "proposal/screen/areas.h"
 #include "proposal/readjustment/readjustment_controller.h"
+#include "proposal/screen/areas.h"
+#include "proposal/screen/cli_cot05000.h"
+#include "proposal/screen/proposal_screen.h"
 #include "screens/form.h"
-#include "base/errors.h"
-#include "services/veltrano.h"
 #include "screens/header_fixture.h"
+#include "services/veltrano.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
 #include "ui/date_edit.h"

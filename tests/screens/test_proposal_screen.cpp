@@ -10,14 +10,14 @@
 #include "screens/proposal_fixture.h"
 #include "services/load_bpl.h"
 #include "services/veltrano.h"
-#include "ui/db_edit.h"
-#include "ui/db_grid.h"
-#include "ui/rich_edit.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
-#include "ui/screen.h"
+#include "ui/db_edit.h"
+#include "ui/db_grid.h"
 #include "ui/number_edit.h"
 #include "ui/page_control.h"
+#include "ui/rich_edit.h"
+#include "ui/screen.h"
 #include <QStatusBar>
 
 using namespace cot;

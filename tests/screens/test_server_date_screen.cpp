@@ -3,16 +3,16 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-#include "data/client_table.h"
-#include "dialogs/filter_criteria.h"
-#include "proposal/screen/proposal_list_status.h"
-#include "proposal/screen/proposal_screen.h"
-#include "proposal/screen/areas.h"
-#include "server/rpc/method_registry.h"
-#include "screens/header_fixture.h"
-#include "screens/sign_in.h"
 #include "base/clock.h"
 #include "base/errors.h"
+#include "data/client_table.h"
+#include "dialogs/filter_criteria.h"
+#include "proposal/screen/areas.h"
+#include "proposal/screen/proposal_list_status.h"
+#include "proposal/screen/proposal_screen.h"
+#include "screens/header_fixture.h"
+#include "screens/sign_in.h"
+#include "server/rpc/method_registry.h"
 #include "services/server_date.h"
 #include "services/veltrano.h"
 

@@ -13,8 +13,8 @@
 #include "dialogs/systems/systems_marks.h"
 #include "screens/proposal_fixture.h"
 #include "support/call_recorder.h"
-#include "ui/buttons.h"
 #include "ui/busy_animation.h"
+#include "ui/buttons.h"
 #include "ui/db_grid.h"
 
 using namespace cot;

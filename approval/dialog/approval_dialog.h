@@ -30,7 +30,7 @@ public:
     void FormActivate() override;
     void FormClose(CloseAction& action) override;
 
-    // ----- confirmation (aprovacao_confirm.cpp)
+    // ----- confirmation (approval_dialog_confirm.cpp)
     void sbtConfirmaClick() override;
     void sbtCancelClick() override;  // Escape: as the cancel button
     void sbtCancelarClick();
@@ -61,7 +61,7 @@ private:
     bool isProspect() const;
     [[noreturn]] void fail(const QString& key, QWidget* focus = nullptr, const QStringList& args = {});
 
-    // ----- the chain of checks (aprovacao_checks.cpp)
+    // ----- the chain of checks (approval_dialog_checks.cpp)
     QDate approvalDate();
     void checkProspectFields();
     void checkClientRegister(QString& personKind);
@@ -73,7 +73,7 @@ private:
     int installmentCount(const QString& line);
     void copyLines();
 
-    // ----- the acceptance (aprovacao_confirm.cpp)
+    // ----- the acceptance (approval_dialog_confirm.cpp)
     void accept(const QDate& date, const QString& nr, const QString& ver, const QString& personKind);
     void reportSuccess(const QString& nr);
 

@@ -1,16 +1,16 @@
 // The checks the approval runs before anything is written, in their order.
 #include <QLocale>
 
-#include "approval/confirmation/conf_aceite.h"
-#include "approval/dialog/aprovacao_dialog.h"
+#include "approval/confirmation/acceptance_confirmation.h"
+#include "approval/dialog/approval_dialog.h"
 #include "base/errors.h"
 #include "data/client_table.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/load_bpl.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/edits.h"
-#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 

@@ -1,4 +1,4 @@
-#include "approval/dialog/aprovacao_dialog.h"
+#include "approval/dialog/approval_dialog.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -7,12 +7,12 @@
 
 #include "base/errors.h"
 #include "data/client_table.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/edits.h"
-#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 

@@ -1,4 +1,4 @@
-#include "approval/confirmation/conf_aceite.h"
+#include "approval/confirmation/acceptance_confirmation.h"
 
 #include <QFont>
 #include <QHBoxLayout>
@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "approval/dialog/aprovacao_dialog.h"
+#include "approval/dialog/approval_dialog.h"
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "data/data_source.h"

@@ -2,10 +2,11 @@
 // call, the list reloaded on the accepted proposal, the e-mails and the success message.
 // Cancelling, and the factory.
 #include "approval/approval_email.h"
-#include "approval/dialog/aprovacao_dialog.h"
+#include "approval/dialog/approval_dialog.h"
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "dialogs/filter_reload.h"
+#include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"
@@ -14,7 +15,6 @@
 #include "ui/event_boundary.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
-#include "proposal/reach/proposal_reach.h"
 
 namespace cot {
 

@@ -1,0 +1,2 @@
+// Must not compile: the approval reaches the areas through proposal/reach only.
+#include "proposal/product_lines/product_line_area.h"

@@ -1,0 +1,2 @@
+// Must not compile: the dialogs sit below the approval.
+#include "approval/approval_checks.h"

@@ -1,0 +1,2 @@
+// Must not compile: a dialog reaches the screen through proposal/reach only.
+#include "proposal/screen/proposal_screen.h"
