@@ -122,10 +122,16 @@ public:
     TDBEdit *dbeVrUnitLic = nullptr, *dbeDescLic = nullptr, *dbeVrUnitManutLoc = nullptr, *dbeDescManutLoc = nullptr;
     TNumberEdit *nedVrComDesconto = nullptr, *nedVrComDescontoManut = nullptr;
 
-    // Screen state of the line checks.
-    bool boTesta = false, boTestaLin = false, boValidaLinp = true;
+    // A click on the contract radios is the user's: the stored contract has been shown
+    // and is not being shown now.
+    bool contractClicksCount() const { return boTesta; }
+    // The next type click on a line being edited offers to clear what the old type held.
+    void offerClearingOnTypeClick() { boValidaLinp = true; }
 
 private:
+    // Screen state of the line checks: contract radio clicks are the user's, line radio
+    // clicks are, a type click offers clearing.
+    bool boTesta = false, boTestaLin = false, boValidaLinp = true;
     // The systems chosen for the line being inserted, and whether the dialog was left.
     ClientTable* cdsSistema;
     bool boCancela = false;

@@ -10,6 +10,8 @@
 #include "proposal/product_lines/line_installments_area.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
+
+#include <QScopedValueRollback>
 #include "proposal/screen/cli_cot05000.h"
 #include "proposal/screen/proposal_screen.h"
 #include "ui/buttons.h"

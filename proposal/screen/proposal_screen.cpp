@@ -115,7 +115,7 @@ void TfrmPropostaComercial::FormCreate() {
     pgcPadraoChange();
     // 4. Flags.
     boFiltroUsado = false;
-    area<ProductLineArea>().boValidaLinp = true;
+    area<ProductLineArea>().offerClearingOnTypeClick();
     Cli_cot05000::boTestaEst = false;
     // 5 and 6. Connect and read the list the operator may see.
     {

@@ -19,7 +19,7 @@ void ServicesArea::rbtServicoClick() {
     HeaderController& header = s_.area<HeaderController>();
     ProductLineArea& lines = s_.area<ProductLineArea>();
     // 1. A click while the proposal is shown edits it.
-    if (lines.boTesta && p.state() == DataSetState::Browse && !p.isEmpty()) {
+    if (lines.contractClicksCount() && p.state() == DataSetState::Browse && !p.isEmpty()) {
         p.edit();
         s_.setActiveTable(&p);
         // Starting the edit shows the stored contract on the radios again: the click stands.
