@@ -2,21 +2,40 @@
 
 #include <QPainter>
 
-namespace cot::check_list {
+#include "data/client_table.h"
+#include "ui/db_grid.h"
+#include "ui/lookup.h"
 
-bool searchKey(int& key, Qt::KeyboardModifiers modifiers) {
-    if (key != Qt::Key_F7 || (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))) return false;
-    key = 0;
-    return true;
+namespace cot {
+
+ControlsOff::ControlsOff(ClientTable& table) : table_(table) { table_.disableControls(); }
+ControlsOff::~ControlsOff() { table_.enableControls(); }
+
+void TCheckListDialog::FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    if (key == Qt::Key_F7 && !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))) {
+        key = 0;
+        sbtProcurarClick();
+        return;
+    }
+    TfrmRotiGeral::FormKeyDown(key, modifiers);
 }
 
-SpaceKey spaceKey(int& key, Qt::KeyboardModifiers modifiers) {
-    if (key != Qt::Key_Space) return SpaceKey::None;
-    key = 0;
-    return (modifiers & Qt::ControlModifier) ? SpaceKey::All : SpaceKey::Row;
+void TCheckListDialog::sbtProcurarClick() {
+    if (list_) Procurar::Procura(*list_);
 }
 
-void drawCell(QPainter& painter, const QRect& rect, GridDrawStates state, const std::function<void()>& content) {
+void TCheckListDialog::attachList(TDBGrid& grid, ClientTable& table) {
+    list_ = &table;
+    grid.onKeyDown = [this](int& key, Qt::KeyboardModifiers modifiers) {
+        if (key != Qt::Key_Space) return;
+        key = 0;
+        if (modifiers & Qt::ControlModifier) checkAll();
+        else checkCurrent();
+    };
+}
+
+void TCheckListDialog::drawCell(QPainter& painter, const QRect& rect, GridDrawStates state,
+                                const std::function<void()>& content) {
     painter.fillRect(rect, painter.brush());
     content();
     if (state & gdFocused) {
@@ -28,8 +47,8 @@ void drawCell(QPainter& painter, const QRect& rect, GridDrawStates state, const 
     }
 }
 
-void drawText(QPainter& painter, const QRect& rect, const QString& text) {
+void TCheckListDialog::drawText(QPainter& painter, const QRect& rect, const QString& text) {
     painter.drawText(rect.adjusted(2, 2, -2, 0), Qt::AlignLeft | Qt::AlignTop, text);
 }
 
-}  // namespace cot::check_list
+}  // namespace cot

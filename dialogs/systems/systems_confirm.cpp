@@ -40,7 +40,7 @@ void TfrmIncluServ::writeToLine() {
     const QString ver = s.proposal()[QStringLiteral("NRVERPROPFAS")].asString();
     const QString line = s.productLines()[QStringLiteral("CDLINPPROP")].asString();
     BusyScope busy;
-    systems_marks::ControlsOff listOff(*cdsSistema), checkedOff(*cdsSistemaOrdena);
+    ControlsOff listOff(*cdsSistema), checkedOff(*cdsSistemaOrdena);
     // One system per call, in checking order. Each one written leaves the checked list at
     // once, so confirming again after a refusal further on sends only what is missing.
     while (!cdsSistemaOrdena->isEmpty()) {
@@ -65,7 +65,7 @@ void TfrmIncluServ::sbtConfirmaClick() {
 
 void TfrmIncluServ::sbtCancelClick() {
     giveUp();
-    TfrmRotiGeral::sbtCancelClick();
+    TCheckListDialog::sbtCancelClick();
 }
 
 // Leaving without confirming (Cancelar, Esc, the title bar's button) tells a line being

@@ -1,6 +1,5 @@
 #include "dialogs/systems/systems_dialog.h"
 
-#include "dialogs/check_list.h"
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
@@ -66,7 +65,7 @@ void drawMark(QPainter& painter, const QRect& cell, const QString& mark) {
 }  // namespace
 
 TfrmIncluServ::TfrmIncluServ(QWidget* parent)
-    : TfrmRotiGeral(QStringLiteral("COT05005"), QStringLiteral("Inclusão de Sistemas"), parent) {
+    : TCheckListDialog(QStringLiteral("COT05005"), QStringLiteral("Inclusão de Sistemas"), parent) {
     setObjectName(QStringLiteral("frmIncluServ"));
     loadMessages(QStringLiteral(":/cot05002/cot05005_messages.txt"));
     setSizeGripEnabled(true);
@@ -152,7 +151,7 @@ void TfrmIncluServ::createControls() {
     dbgServico->onTitleClick = [this](TColumn& c) {
         if (c.fieldName == kMark) MarcaTodos();
     };
-    dbgServico->onKeyDown = [this](int& key, Qt::KeyboardModifiers m) { dbgServicoKeyDown(key, m); };
+    attachList(*dbgServico, *cdsSistema);
 }
 
 void TfrmIncluServ::FormCreate() {
@@ -174,31 +173,15 @@ void TfrmIncluServ::FormClose(CloseAction& action) {
     if (!confirmed) giveUp();
     boStCriado = false;
     cdsSistemaOrdena->close();
-    TfrmRotiGeral::FormClose(action);
-}
-
-void TfrmIncluServ::FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
-    if (check_list::searchKey(key, modifiers)) {
-        sbtProcurarClick();
-        return;
-    }
-    TfrmRotiGeral::FormKeyDown(key, modifiers);
-}
-
-void TfrmIncluServ::dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
-    switch (check_list::spaceKey(key, modifiers)) {
-    case check_list::SpaceKey::All: MarcaTodos(); break;
-    case check_list::SpaceKey::Row: MarcaSistema(); break;
-    case check_list::SpaceKey::None: break;
-    }
+    TCheckListDialog::FormClose(action);
 }
 
 void TfrmIncluServ::dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column,
                                              GridDrawStates state) {
-    check_list::drawCell(painter, rect, state, [&] {
+    drawCell(painter, rect, state, [&] {
         if (!column.field) return;
         if (column.fieldName == kMark) drawMark(painter, rect, column.field->asString());
-        else check_list::drawText(painter, rect, column.field->displayText());
+        else drawText(painter, rect, column.field->displayText());
     });
 }
 

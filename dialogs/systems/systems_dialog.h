@@ -1,7 +1,7 @@
 #pragma once
 #include <QPointer>
 
-#include "screens/roti_geral.h"
+#include "dialogs/check_list.h"
 #include "ui/db_grid_columns.h"
 
 class QPainter;
@@ -23,7 +23,7 @@ class TSpeedButton;
 //
 // Works on the current records of the single proposal screen. A fresh dialog is made
 // for every opening (Cli_cot05005::CriaIncluServ).
-class TfrmIncluServ : public TfrmRotiGeral {
+class TfrmIncluServ : public TCheckListDialog {
     Q_OBJECT
 public:
     explicit TfrmIncluServ(QWidget* parent = nullptr);
@@ -33,7 +33,6 @@ public:
     void FormCreate() override;
     void FormShow() override;
     void FormClose(CloseAction& action) override;
-    void FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) override;
 
     // ----- list and marks (systems_marks.cpp)
     // Loads the systems of the chosen platform for the line's kind.
@@ -46,7 +45,6 @@ public:
     void MarcaSistema();
     // Checks every system, or unchecks them on the next call (title click, Ctrl+Space).
     void MarcaTodos();
-    void sbtProcurarClick();
 
     // ----- confirmation (systems_confirm.cpp)
     void sbtConfirmaClick() override;
@@ -72,7 +70,8 @@ private:
     void createTables();
     void createControls();
     void dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column, GridDrawStates state);
-    void dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers);
+    void checkCurrent() override { MarcaSistema(); }
+    void checkAll() override { MarcaTodos(); }
     // Greying of an access-point line, which takes a single new system.
     void reapplyAccessPoint();
     bool accessPointLine() const;

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "data/client_table.h"
+#include "dialogs/check_list.h"
 #include "data/table_fields.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "proposal/reach/proposal_reach.h"
@@ -61,9 +62,6 @@ void choiceFields(ClientTable& t) {
     fixed(t, "IDCHECK", 1);
     text(t, "NMSISTEMA", 40, QStringLiteral("Sistema"));
 }
-
-ControlsOff::ControlsOff(ClientTable& table) : table_(table) { table_.disableControls(); }
-ControlsOff::~ControlsOff() { table_.enableControls(); }
 
 void markOnLine(ClientTable& systems, const ClientTable& lineSystems) {
     if (!systems.active()) return;
@@ -216,7 +214,5 @@ void TfrmIncluServ::MarcaTodos() {
     systems_marks::setAll(*cdsSistema, *cdsSistemaOrdena, !boTodosServ);
     boTodosServ = !boTodosServ;
 }
-
-void TfrmIncluServ::sbtProcurarClick() { Procurar::Procura(*cdsSistema); }
 
 }  // namespace cot

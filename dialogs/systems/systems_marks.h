@@ -42,17 +42,5 @@ QString checkedCodes(const ClientTable& checked);
 // the configuration the line will have.
 QString configurationCodes(const ClientTable* lineSystems, const ClientTable& checked);
 
-// Keeps a table's controls from redrawing until the scope ends, on every path out.
-class ControlsOff {
-public:
-    explicit ControlsOff(ClientTable& table);
-    ~ControlsOff();
-    ControlsOff(const ControlsOff&) = delete;
-    ControlsOff& operator=(const ControlsOff&) = delete;
-
-private:
-    ClientTable& table_;
-};
-
 }  // namespace systems_marks
 }  // namespace cot

@@ -1,6 +1,5 @@
 #include "dialogs/texts/standard_text_dialog.h"
 
-#include "dialogs/check_list.h"
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPainter>
@@ -66,7 +65,7 @@ QString plainLine(const QString& stored) {
 }  // namespace
 
 TfrmInsTextoProp::TfrmInsTextoProp(QWidget* parent)
-    : TfrmRotiGeral(QStringLiteral("COT05008"), QStringLiteral("Inclusão de Texto da Proposta"), parent) {
+    : TCheckListDialog(QStringLiteral("COT05008"), QStringLiteral("Inclusão de Texto da Proposta"), parent) {
     setObjectName(QStringLiteral("frmInsTextoProp"));
     loadMessages(QStringLiteral(":/cot05002/cot05008_messages.txt"));
     setSizeGripEnabled(true);
@@ -74,9 +73,6 @@ TfrmInsTextoProp::TfrmInsTextoProp(QWidget* parent)
     createControls();
     resize(760, 420);
 }
-
-TfrmInsTextoProp::ControlsOff::ControlsOff(ClientTable& t) : table(t) { table.disableControls(); }
-TfrmInsTextoProp::ControlsOff::~ControlsOff() { table.enableControls(); }
 
 // Freed without having been closed (a failed creation, the screen going away): no dialog left.
 TfrmInsTextoProp::~TfrmInsTextoProp() { boStCriado = false; }
@@ -130,7 +126,7 @@ void TfrmInsTextoProp::createControls() {
     dbgServico->onTitleClick = [this](TColumn& c) {
         if (c.fieldName == kMark) MarcaTodos();
     };
-    dbgServico->onKeyDown = [this](int& key, Qt::KeyboardModifiers m) { dbgServicoKeyDown(key, m); };
+    attachList(*dbgServico, *cdsMensagem);
 }
 
 void TfrmInsTextoProp::FormCreate() {
@@ -144,34 +140,18 @@ void TfrmInsTextoProp::FormShow() { repaint(); }
 
 void TfrmInsTextoProp::FormClose(CloseAction& action) {
     boStCriado = false;
-    TfrmRotiGeral::FormClose(action);
-}
-
-void TfrmInsTextoProp::FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
-    if (check_list::searchKey(key, modifiers)) {
-        sbtProcurarClick();
-        return;
-    }
-    TfrmRotiGeral::FormKeyDown(key, modifiers);
-}
-
-void TfrmInsTextoProp::dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers) {
-    switch (check_list::spaceKey(key, modifiers)) {
-    case check_list::SpaceKey::All: MarcaTodos(); break;
-    case check_list::SpaceKey::Row: MarcaTexto(); break;
-    case check_list::SpaceKey::None: break;
-    }
+    TCheckListDialog::FormClose(action);
 }
 
 void TfrmInsTextoProp::dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column,
                                                 GridDrawStates state) {
-    check_list::drawCell(painter, rect, state, [&] {
+    drawCell(painter, rect, state, [&] {
         if (!column.field) return;
         if (column.fieldName == kMark) {
             const QString mark = column.field->asString();
             InsereImagem(painter, rect, mark == kChecked ? imgCheck : mark == kUnchecked ? imgUncheck : imgDescheck);
         } else {
-            check_list::drawText(painter, rect, column.field->dataType() == FieldType::Memo
+            drawText(painter, rect, column.field->dataType() == FieldType::Memo
                                                     ? plainLine(column.field->asString())
                                                     : column.field->displayText());
         }
@@ -205,7 +185,5 @@ void TfrmInsTextoProp::MarcaTodos() {
     }
     boTodosServ = !boTodosServ;
 }
-
-void TfrmInsTextoProp::sbtProcurarClick() { Procurar::Procura(*cdsMensagem); }
 
 }  // namespace cot

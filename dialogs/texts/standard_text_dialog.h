@@ -2,7 +2,7 @@
 #include <QPixmap>
 #include <QPointer>
 
-#include "screens/roti_geral.h"
+#include "dialogs/check_list.h"
 #include "ui/db_grid_columns.h"
 
 class QPainter;
@@ -22,7 +22,7 @@ class TSpeedButton;
 // A text the server took is unchecked at once: confirming again after a refusal further
 // on sends only the texts still missing. The dialog writes on the server only; the
 // proposal screen reads its texts again when it shows them (Cli_cot05008::CriaInsTextoProp).
-class TfrmInsTextoProp : public TfrmRotiGeral {
+class TfrmInsTextoProp : public TCheckListDialog {
     Q_OBJECT
 public:
     explicit TfrmInsTextoProp(QWidget* parent = nullptr);
@@ -32,14 +32,12 @@ public:
     void FormCreate() override;
     void FormShow() override;
     void FormClose(CloseAction& action) override;
-    void FormKeyDown(int& key, Qt::KeyboardModifiers modifiers) override;
 
     // ----- marks (S checked, N not checked)
     // The current text: N becomes S and S becomes N (cell click on the mark, Space).
     void MarcaTexto();
     // Every text checked, or unchecked on the next call (title click, Ctrl+Space).
     void MarcaTodos();
-    void sbtProcurarClick();
 
     // ----- confirmation (standard_text_confirm.cpp)
     void sbtConfirmaClick() override;
@@ -58,17 +56,11 @@ public:
     QPixmap imgCheck, imgUncheck, imgDescheck;
 
 private:
-    // Keeps the list from redrawing until the scope ends, on every path out.
-    struct ControlsOff {
-        explicit ControlsOff(ClientTable& table);
-        ~ControlsOff();
-        ClientTable& table;
-    };
-
     void createTables();
     void createControls();
     void dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column, GridDrawStates state);
-    void dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers);
+    void checkCurrent() override { MarcaTexto(); }
+    void checkAll() override { MarcaTodos(); }
 
     int inserted_ = 0;
 };
