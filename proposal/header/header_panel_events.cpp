@@ -28,14 +28,14 @@ void clearField(Field& field) {
 void HeaderController::dbcTipoPropChange() {
     ClientTable& t = *cdsProposta_;
     const QString shown = dbcTipoProp->text();
-    // 1. A proposal cannot go back to being a request.
+    // A proposal cannot go back to being a request.
     if (t.state() == DataSetState::Edit && f("IDSOLPROPFAS").oldValue().toString() == QLatin1String("N") &&
         shown == msg(QStringLiteral("Solicitação"))) {
         f("IDSOLPROPFAS").setAsString(QStringLiteral("N"));
         dbcTipoProp->setReadOnly(dbcTipoProp->readOnly());  // shows the stored word again
         reject(QStringLiteral("IMPALTPROP"));
     }
-    // 2. A request carries no readjustment nor responsible operator.
+    // A request carries no readjustment nor responsible operator.
     if (t.isEditing() && shown == msg(QStringLiteral("Solicitação"))) {
         // The choice is stored first: the fields cleared below refresh the row's
         // controls, and the list must not fall back to the word stored before.
@@ -44,13 +44,13 @@ void HeaderController::dbcTipoPropChange() {
         clearField(f("CDOPERRESP"));
         clearField(f("NMOPERRESP"));
     }
-    // 3. Only operators of a group authorised for proposals make proposals.
+    // Only operators of a group authorised for proposals make proposals.
     if (Cli_cot05000::stOper == QLatin1String("N") && shown == msg(QStringLiteral("Proposta"))) {
         if (t.isEditing()) f("IDSOLPROPFAS").setAsString(QStringLiteral("S"));
         dbcTipoProp->setReadOnly(dbcTipoProp->readOnly());
         reject(QStringLiteral("SoliProp"));
     }
-    // 4.
+    // The second readjustment index follows the first one's percentage.
     readjustment().Controla_Faturamento();
 }
 

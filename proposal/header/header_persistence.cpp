@@ -77,10 +77,10 @@ void HeaderController::cdsPropostaAfterEdit() { setChildPagesEnabled(false); }
 
 void HeaderController::cdsPropostaBeforePost() {
     ClientTable& t = *cdsProposta_;
-    // 1.
+    // The version and the party come first, each reported when missing.
     Vd_Versao(true);
     Vd_ClientePros(true);
-    // 2. Dates as typed.
+    // Dates as typed.
     for (TDBDateEditPlus* d : {depCadastro, depValidade}) {
         const QString typed = d->displayText();
         QString digits = typed;
@@ -90,10 +90,10 @@ void HeaderController::cdsPropostaBeforePost() {
             Consiste::MensErro(QStringLiteral("'") + typed + QStringLiteral("'") + msg(QStringLiteral("DT_INV")), true);
         }
     }
-    // 3.
+    // The dates are stored as days, without a time.
     f("DTPROPOSFAS").setAsDateTime(dayOf(depCadastro));
     f("DTVALPROPFAS").setAsDateTime(dayOf(depValidade));
-    // 4.
+    // Both dates are required.
     if (f("DTPROPOSFAS").isNull()) {
         showFormPage();
         focus(depCadastro);
@@ -104,32 +104,32 @@ void HeaderController::cdsPropostaBeforePost() {
         focus(depValidade);
         reject(QStringLiteral("DEPVALID"));
     }
-    // 5. The same day on both passes.
+    // The same day on both passes.
     if (f("DTVALPROPFAS").asDateTime().date() < f("DTPROPOSFAS").asDateTime().date()) {
         focus(depCadastro);
         reject(QStringLiteral("DTCADMAIOR"));
     }
-    // 6.
+    // The requesting operator is required and must exist.
     Vd_OperSoli(true);
     if (f("CDOPERSOLI").asString().trimmed().isEmpty()) {
         showFormPage();
         focus(dbeCdOperSoli);
         reject(QStringLiteral("OPER_INF"));
     }
-    // 7.
+    // A client or prospect is required.
     Vd_ClientePros(false);
     if (f("NRINSJURCLIE").asString().trimmed().isEmpty()) {
         showFormPage();
         focus(dbeCdCliPros);
         reject(QStringLiteral("CLIEPROS"));
     }
-    // 8.
+    // Contact, interlocutor and reference.
     Vd_Contato(false);
     Vd_InteClie(true);
     Vd_DescProp();
-    // 9. A request has no readjustment yet.
+    // A request has no readjustment yet.
     if (isProposta()) readjustment().checkBeforePost();
-    // 10. Fill in.
+    // Fill in.
     const bool client = isClient();
     f("CDFILIAL").setAsString(Veltrano::FiliProc());
     f("CDOPERINCL").setAsString(Veltrano::Operador());
@@ -139,9 +139,9 @@ void HeaderController::cdsPropostaBeforePost() {
     const QVariant interlocutor = f("CODIGOINTER").value();
     f("CDINTECLIE").setValue(client ? interlocutor : QVariant());
     f("CDINTEPROS").setValue(client ? QVariant() : interlocutor);
-    // 11.
+    // The requesting operator again: it was just taken from what its edit shows.
     Vd_OperSoli(true);
-    // 12. Readjustment month from the client's register.
+    // Readjustment month from the client's register.
     if (!f("NRINSJURCLIE").asString().trimmed().isEmpty() && f("NRMESREAJPROP").asString().trimmed().isEmpty()) {
         const QString month = clientMonth();
         if (month.isEmpty()) {
@@ -153,24 +153,24 @@ void HeaderController::cdsPropostaBeforePost() {
             f("NRMESREAJPROP").setAsString(month);
         }
     }
-    // 13.
+    // The contact must belong to the party chosen.
     Vd_Contato(true);
-    // 14. Only the party chosen keeps its code.
+    // Only the party chosen keeps its code.
     if (client) f("CDPROSPECT").clear();
     else f("CDCLIENTE").clear();
-    // 15. The contract chosen; with no contract button checked a stored contract is
+    // The contract chosen; with no contract button checked a stored contract is
     // kept rather than turned into a services-only one.
     if (rbtLuManut->isChecked()) f("IDTIPOPROPFAS").setAsString(QStringLiteral("M"));
     else if (rbtLocacao->isChecked()) f("IDTIPOPROPFAS").setAsString(QStringLiteral("L"));
     else if (rbtServico->isChecked() || f("IDTIPOPROPFAS").asString().trimmed().isEmpty())
         f("IDTIPOPROPFAS").setAsString(QStringLiteral("S"));
-    // 16.
+    // Stamped with the moment of the post.
     f("DTINCLUSAO").setAsString(Clock::current().now().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
-    // 17.
+    // A proposal (not a request) needs its readjustment indexes.
     if (f("IDSOLPROPFAS").asString() == QLatin1String("N")) readjustment().checkIndexesRequired();
-    // 18.
+    // The commercial product is required and must exist.
     Vd_ProdComer(true);
-    // 19.
+    // A new proposal gets its automatic services once saved (see cdsPropostaAfterPost).
     if (t.state() == DataSetState::Insert) Cli_cot05000::boIncluiProp = true;
 }
 

@@ -14,14 +14,14 @@ void ProductLineArea::rbtContratoClick(const QString& code) {
     if (syncingRadios_) return;
     ClientTable& p = s_.proposal();
     HeaderController& header = s_.area<HeaderController>();
-    // 1. A click while the proposal is shown edits it.
+    // A click while the proposal is shown edits it.
     if (boTesta && p.state() == DataSetState::Browse && !p.isEmpty()) {
         p.edit();
         s_.setActiveTable(&p);
         // Starting the edit reloads what the form shows, radios included: the click stands.
         checkContract(code);
     }
-    // 2. A new proposal has no lines yet.
+    // A new proposal has no lines yet.
     if (p.state() == DataSetState::Insert) {
         p["IDTIPOPROPFAS"].setAsString(code);
         Controla_Formulario();
@@ -34,7 +34,7 @@ void ProductLineArea::rbtContratoClick(const QString& code) {
         p["IDTIPOPROPFAS"].setAsString(code);
         return;
     }
-    // 3. Stored lines are converted: the user confirms first.
+    // Stored lines are converted: the user confirms first.
     cdsLinProd->setData(s_.net().getPacket(QStringLiteral("GetLinProd"), {s_.NR(), s_.VER()}));
     if (!cdsLinProd->isEmpty()) {
         const QString key = code == QLatin1String("M") ? QStringLiteral("Tip_Manut") : QStringLiteral("Tip_Lin");

@@ -67,17 +67,17 @@ void ProductLineArea::checkPrice(bool monthly, bool report) {
                                  : PriceGroup{"VRLICENCUSOPROP", "VRDESLICUSOPROP", dbeVrUnitLic, dbeDescLic,
                                               nedVrComDesconto, "VALLU", "VRUNLINPROD"};
     const TMessages& m = s_.msgPadrao;
-    // 1.
+    // A price that applies must be given.
     if (g.unitEdit->isEnabled() && g.unitEdit->text().trimmed().isEmpty() && report) {
         focus(g.unitEdit);
         Consiste::MensErro(m.Msg(QString::fromLatin1(g.emptyKey)));
     }
-    // 2. A price that does not apply is none.
+    // A price that does not apply is none.
     if (!g.unitEdit->isEnabled() && cdsLinProd->isEditing()) {
         f(g.unit).setAsFloat(0);
         f(g.discount).setAsFloat(0);
     }
-    // 3.
+    // Missing values are zero, and the discount may not exceed the unit value.
     if (cdsLinProd->isEditing()) {
         if (f(g.discount).isNull()) f(g.discount).setAsFloat(0);
         if (f(g.unit).isNull()) f(g.unit).setAsFloat(0);
@@ -86,7 +86,7 @@ void ProductLineArea::checkPrice(bool monthly, bool report) {
             Consiste::MensErro(m.Msg(QString::fromLatin1(g.discountKey)));
         }
     }
-    // 4.
+    // Shows the unit value less the discount.
     Vd_Desconto(g.unitEdit, g.discountEdit, g.discounted);
 }
 
@@ -95,9 +95,9 @@ void ProductLineArea::Vd_VrManut(bool report) { checkPrice(true, report); }
 
 void ProductLineArea::Vd_QtMin(bool report) {
     if (!report) return;
-    // 1.
+    // A quantity that does not apply is zero.
     if (!dbeQtdeLicenca->isEnabled() && cdsLinProd->isEditing()) f("QTMINIMAFATPROP").setAsFloat(0);
-    // 2. - 3.
+    // The quantity is required and may not be negative.
     const char* key = f("QTMINIMAFATPROP").isNull() ? "QTLICE" : f("QTMINIMAFATPROP").asFloat() < 0 ? "QTLICE_NEG" : nullptr;
     if (key) {
         focus(dbeQtdeLicenca);
@@ -111,10 +111,10 @@ void ProductLineArea::nedVrComDescontoExit(bool monthly) {
     const char* unit = monthly ? "VRMENSALIDAPROP" : "VRLICENCUSOPROP";
     const char* discount = monthly ? "VRDESMENSALPROP" : "VRDESLICUSOPROP";
     const TMessages& m = s_.msgPadrao;
-    // 1.
+    // An emptied value is zero.
     if (edit->isEmpty()) edit->setText(QStringLiteral("0"));
     const long double value = edit->value();
-    // 2. - 3.
+    // The value with discount is neither negative nor above the unit value.
     const char* key = value < 0                                               ? "VR_MAIOR_ZERO"
                       : roundDec(value, 2) > roundDec(f(unit).asFloat(), 2) ? "VRDESC_MEN_VRUNIT"
                                                                               : nullptr;
@@ -122,14 +122,14 @@ void ProductLineArea::nedVrComDescontoExit(bool monthly) {
         focus(edit);
         Consiste::MensErro(m.Msg(QString::fromLatin1(key)));
     }
-    // 4. - 5. The discount is what the typed value leaves off the unit value.
+    // The discount is what the typed value leaves off the unit value.
     f(discount).setAsFloat(static_cast<double>(static_cast<long double>(f(unit).asFloat()) - value));
     edit->setText(formatMoney(value));
 }
 
 void ProductLineArea::depCarenLuExit() {
     if (!cdsLinProd->isEditing()) return;
-    // 2. first: a text that is not a date has no month to compare.
+    // Checked first: a text that is not a date has no month to compare.
     QDate typed;
     try {
         typed = readTypedDate(depCarenLu->text());
@@ -137,7 +137,7 @@ void ProductLineArea::depCarenLuExit() {
         focus(depCarenLu);
         Consiste::MensErro(u'\'' + depCarenLu->text() + u'\'' + s_.msgPadrao.Msg(QStringLiteral("DT_INV")));
     }
-    // 1. Compared as the post compares it: the grace month's last day.
+    // Compared as the post compares it: the grace month's last day.
     const QDateTime proposal = s_.proposal()["DTPROPOSFAS"].asDateTime();
     if (typed.isValid() && proposal.isValid() && proposal.date() > Consiste::UltimoDiaMes(typed)) {
         focus(depCarenLu);

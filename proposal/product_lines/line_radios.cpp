@@ -1,6 +1,7 @@
 // The radio pairs of the line form (kind, processing mode and place) and the words shown
 // for the line's one-letter codes.
 #include <QPointer>
+#include <QScopedValueRollback>
 
 #include "base/errors.h"
 #include "data/client_table.h"
@@ -17,22 +18,22 @@ namespace cot {
 void ProductLineArea::rbtModoLocalClick(TRadioButton* clicked) {
     if (syncingRadios_) return;
     ClientTable& t = *cdsLinProd;
-    // 1. A click on a stored line edits it.
+    // A click on a stored line edits it.
     if (boTestaLin && t.state() == DataSetState::Browse && !t.isEmpty()) {
         t.edit();
         s_.setActiveTable(cdsLinProd);
     }
-    // 2.
+    // The clicked radio's pair stores M (head office) or F (branch).
     const bool mode = clicked == rbtMatrizModo || clicked == rbtFilialMode;
     const bool head = clicked == rbtMatrizModo || clicked == rbtMatrizLocal;
     if (t.isEditing())
         f(mode ? "IDMPROCLINPP" : "IDLPROCLINPP").setAsString(head ? QStringLiteral("M") : QStringLiteral("F"));
-    // 3. Head-office processing is processed at the head office.
+    // Head-office processing is processed at the head office.
     if (clicked == rbtMatrizModo) {
         rbtMatrizLocal->setChecked(true);
         if (t.isEditing()) f("IDLPROCLINPP").setAsString(QStringLiteral("M"));
     }
-    // 4.
+    // A branch place is offered only when the mode is not the head office.
     rbtFilialLocal->setEnabled(grbLocal->isEnabled() && !rbtMatrizModo->isChecked());
 }
 
@@ -40,36 +41,32 @@ void ProductLineArea::rbtTipoClick(bool accessPoint) {
     if (syncingRadios_) return;
     ClientTable& t = *cdsLinProd;
     TRadioButton* other = accessPoint ? rbtTpProduto : rbtTpPtoAcesso;
-    // 1.
+    // A click on a stored line edits it.
     if (boTestaLin && t.state() == DataSetState::Browse && !t.isEmpty()) {
         t.edit();
         s_.setActiveTable(cdsLinProd);
     }
-    // 2. The kind of a line that has systems stays.
+    // The kind of a line that has systems stays.
     if (boTestaLin && t.state() == DataSetState::Edit) {
         if (!accessPoint) systems().loadForCurrentLine();
         if (!systems().cdsSistLinhaProd->isEmpty()) {
-            const auto detached = std::exchange(syncingRadios_, true);
-            try {
+            {
+                const QScopedValueRollback<bool> detached(syncingRadios_, true);
                 t.cancel();
                 other->setChecked(true);
                 if (other->canFocus()) other->setFocus();
-            } catch (...) {
-                syncingRadios_ = detached;
-                throw;
             }
-            syncingRadios_ = detached;
             Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Tip_N_Alter")).replace(QLatin1String("\\n"), "\n"));
         }
     }
-    // 3.
+    // The kind is stored in the contract's codes.
     if (t.isEditing()) f("IDTIPLINPP").setAsString(lineType(accessPoint));
-    // 4. - 5.
+    // Prices the new kind does not take are offered for clearing; the click that puts a refused kind back asks nothing.
     if (t.isEditing() && boValidaLinp) offerClearing(accessPoint);
     else boValidaLinp = true;
     Controla_Formulario();
     s_.dtsPadraoStateChange();
-    // 6.
+    // The kind now stored, to come back to when a later change is refused.
     if (t.active() && !t.isEmpty()) Cli_cot05000::stTipoAnterior = f("IDTIPLINPP").asString();
     if (!accessPoint) boTestaLin = true;
 }

@@ -210,18 +210,18 @@ void ProductLineArea::Controla_Formulario() {
     const bool lu = licence();
     const bool rent = rental();
     const bool kind = rbtTpProduto->isChecked() || rbtTpPtoAcesso->isChecked();
-    // 1. Licence prices apply to licence with maintenance.
+    // Licence prices apply to licence with maintenance.
     const bool licencePrices = lu && kind;
     dbeVrUnitLic->setColor(licencePrices ? ControlColor::InfoBk : ControlColor::BtnFace);
     nedVrComDesconto->setColor(licencePrices ? ControlColor::InfoBk : ControlColor::BtnFace);
     dbeDescLic->setColor(licencePrices ? ControlColor::Window : ControlColor::BtnFace);
-    // 2. Monthly prices and the quantity apply to maintenance and to rental.
+    // Monthly prices and the quantity apply to maintenance and to rental.
     const bool monthly = (lu || rent) && kind;
     for (Control* c : {static_cast<Control*>(dbeVrUnitManutLoc), static_cast<Control*>(nedVrComDescontoManut),
                        static_cast<Control*>(dbeQtdeLicenca)})
         c->setColor(monthly ? ControlColor::InfoBk : ControlColor::BtnFace);
     dbeDescManutLoc->setColor(monthly ? ControlColor::Window : ControlColor::BtnFace);
-    // 3. Access-point lines have no number of users.
+    // Access-point lines have no number of users.
     dbeNrUsuLic->setColor(dbeNrUsuLic->isEnabled() ? ControlColor::InfoBk : ControlColor::BtnFace);
     if (cdsLinProd->isEditing()) {
         const QString type = f("IDTIPLINPP").asString();
@@ -232,7 +232,7 @@ void ProductLineArea::Controla_Formulario() {
             dbeNrUsuLic->setColor(ControlColor::InfoBk);
         }
     }
-    // 4.
+    // The values with discount shown follow the line.
     Controla_Vr_Desconto();
 }
 

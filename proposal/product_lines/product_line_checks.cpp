@@ -41,47 +41,47 @@ void ProductLineArea::cdsLinProdBeforePost() {
     const TMessages& m = s_.msgPadrao;
     ClientTable& t = *cdsLinProd;
     const DataSetState state = t.state();
-    // 1. The grace month is kept as its last day.
+    // The grace month is kept as its last day.
     const QDateTime grace = f("DTCALUSLINPPAUX").asDateTime();
     f("DTCALUSLINPP").setAsDateTime(grace.isValid() ? Consiste::UltimoDiaMes(QDateTime(grace.date(), QTime()))
                                                     : QDateTime());
-    // 2. - 5.
+    // Code, name, platform and kind are required.
     Vd_CdLinProd(true);
     if (f("NMLINPPROP").asString().trimmed().isEmpty()) refuse(m, dbeNmLinProd, QStringLiteral("LINPROD"));
     if (f("IDAMBLINPP").asString().trimmed().isEmpty()) refuse(m, dbcPlataforma, QStringLiteral("IDAMB"));
     if (f("IDTIPLINPP").asString().trimmed().isEmpty()) refuse(m, grbTipoLinha, QStringLiteral("TPLINPROD"));
-    // 6. A grace month typed that is not a date.
+    // A grace month typed that is not a date.
     try {
         readTypedDate(depCarenLu->text());
     } catch (const UserError&) {
         focus(depCarenLu);
         Consiste::MensErro(u'\'' + depCarenLu->text() + u'\'' + m.Msg(QStringLiteral("DT_INV")));
     }
-    // 7. - 8. The grace month may be the proposal's own month, not an earlier one.
+    // The grace month may be the proposal's own month, not an earlier one.
     if (f("DTCALUSLINPP").isNull()) refuse(m, depCarenLu, QStringLiteral("Data_Carencia"));
     const QDateTime proposalDate = s_.proposal()["DTPROPOSFAS"].asDateTime();
     if (proposalDate.isValid() && proposalDate > f("DTCALUSLINPP").asDateTime())
         refuse(m, depCarenLu, QStringLiteral("DATACAL_MEN"));
-    // 9. Users, by contract and kind.
+    // Users, by contract and kind.
     const bool accessPoint = rbtTpPtoAcesso->isChecked();
     if ((licence() && accessPoint) || (rental() && !accessPoint)) {
         if (f("NRUSUALINPP").isNull()) f("NRUSUALINPP").setAsFloat(0);
     } else {
         Vd_NrUsuario(true);
     }
-    // 10.
+    // Quantity and prices.
     Vd_QtMin(true);
     Vd_VrLicUso(true);
     Vd_VrManut(true);
-    // 11.
+    // The line carries its proposal's keys.
     f("NRPROPOSFAS").setAsString(s_.NR());
     f("NRVERPROPFAS").setAsString(s_.VER());
-    // 12. Head-office processing is always processed at the head office.
+    // Head-office processing is always processed at the head office.
     const bool branchMode = !rbtMatrizModo->isChecked();
     f("IDMPROCLINPP").setAsString(branchMode ? QStringLiteral("F") : QStringLiteral("M"));
     f("IDLPROCLINPP").setAsString(branchMode && !rbtMatrizLocal->isChecked() ? QStringLiteral("F")
                                                                             : QStringLiteral("M"));
-    // 13. - 14. A discounted value typed and not yet taken over.
+    // A discounted value typed and not yet taken over.
     const auto settle = [this](const char* unit, const char* discount, TNumberEdit* discounted, TDBEdit* discountEdit,
                                TDBEdit* unitEdit, bool monthly) {
         const long double shown = discounted->isEmpty() ? 0 : static_cast<long double>(discounted->value());
@@ -92,7 +92,7 @@ void ProductLineArea::cdsLinProdBeforePost() {
     };
     settle("VRLICENCUSOPROP", "VRDESLICUSOPROP", nedVrComDesconto, dbeDescLic, dbeVrUnitLic, false);
     settle("VRMENSALIDAPROP", "VRDESMENSALPROP", nedVrComDescontoManut, dbeDescManutLoc, dbeVrUnitManutLoc, true);
-    // 15. A changed licence total asks for the schedule to be re-split. An unchanged one
+    // A changed licence total asks for the schedule to be re-split. An unchanged one
     // asks nothing, whatever the old total was (a line priced from 0 is re-split too).
     bool resplit = false;
     if (state == DataSetState::Edit) {
@@ -105,12 +105,12 @@ void ProductLineArea::cdsLinProdBeforePost() {
                                           f("VRDESLICUSOPROP").oldValue().toDouble()) *
                                          f("QTMINIMAFATPROP").oldValue().toDouble();
     }
-    // 16.
+    // A discount left empty or at zero is stored as zero.
     for (auto [edit, field] : {std::pair{dbeDescLic, "VRDESLICUSOPROP"}, std::pair{dbeDescManutLoc, "VRDESMENSALPROP"}})
         if (edit->text().trimmed().isEmpty() || edit->text() == QLatin1String("0,00")) f(field).setAsFloat(0);
     Packet chosen;
     if (state == DataSetState::Insert) {
-        // 17. A new line gets its systems in the dialog before it is saved.
+        // A new line gets its systems in the dialog before it is saved.
         Cli_cot05000::boLinProdVenc = true;
         boCancela = false;
         if ((licence() || rental()) && accessPoint) Vd_QtPtoAcesso(true);
@@ -119,7 +119,7 @@ void ProductLineArea::cdsLinProdBeforePost() {
         chosen = cdsSistema->data();
         cdsSistema->emptyDataSet();
     } else {
-        // 18.
+        // A changed line needs no first installment; its access points and its settings are checked on the server.
         Cli_cot05000::boLinProdVenc = false;
         if ((licence() || rental()) && accessPoint) Vd_QtPtoAcesso(false);
         Vd_LinhaProduto();
@@ -142,14 +142,14 @@ void ProductLineArea::Vd_CdLinProd(bool report) {
     const TMessages& m = s_.msgPadrao;
     ClientTable& t = *cdsLinProd;
     const QString code = f("CDLINPPROPINFOR").asString().trimmed();
-    // 1.
+    // Without a code there is nothing to check; a post asks for one.
     if (code.isEmpty()) {
         if (report) refuse(m, dbeCdLinProd, QStringLiteral("CDLINP_INF"));
         return;
     }
     const bool changed = t.state() == DataSetState::Insert ||
                          (t.state() == DataSetState::Edit && code != f("CDLINPPROPINFOR").oldValue().toString().trimmed());
-    // 2. Another line of this proposal with the code.
+    // Another line of this proposal with the code.
     const Packet stored = s_.net().getPacket(QStringLiteral("GetLinProd"), {s_.NR(), s_.VER()});
     const int codeColumn = stored.indexOf(QStringLiteral("CDLINPPROPINFOR"));
     const int keyColumn = stored.indexOf(QStringLiteral("CDLINPPROP"));
@@ -157,7 +157,7 @@ void ProductLineArea::Vd_CdLinProd(bool report) {
     for (const QVariantList& row : stored.rows)
         if (changed && row.value(codeColumn).toString().trimmed() == code && row.value(keyColumn).toString() != self)
             refuse(m, dbeCdLinProd, QStringLiteral("LINPRODCADPROP"));
-    // 3. A line the client already has under contract.
+    // A line the client already has under contract.
     if (changed) {
         cdsValidaLinhaProd->setData(s_.net().getPacket(QStringLiteral("ValidaLinhaProd"),
                                                       {code, s_.proposal()["CDCLIENTE"].asString()}));

@@ -38,15 +38,14 @@ void ProductLineArea::cdsLinProdAfterInsert() {
     Cli_cot05000::exVrTotaLinp = 0;
     followUp_.reset();
     if (cdsSistema->active()) cdsSistema->emptyDataSet();
-    // 1.
+    // A new line takes the kind shown, in the contract's codes.
     if (licence() || rental()) f("IDTIPLINPP").setAsString(lineType(rbtTpPtoAcesso->isChecked()));
-    // 2.
+    // The grace month is the proposal's until changed.
     f("DTCALUSLINPPAUX").setValue(s_.proposal()["DTPROPOSFAS"].value());
-    // 3.
     if (dbeCdLinProd->canFocus()) dbeCdLinProd->setFocus();
-    // 4.
+    // The server issues the new line's key.
     f("CDLINPPROP").setAsString(s_.net().callChecked(QStringLiteral("PrxLinhaProd")).toString());
-    // 5.
+    // The line being posted is new.
     Cli_cot05000::boInclLinProd = true;
 }
 
@@ -84,13 +83,12 @@ void ProductLineArea::runFollowUp() {
     LineInstallmentsArea& schedule = installments();
     // The schedule shown must be this line's before it is changed.
     if (!s_.saveOf(schedule.cdsVenc_Valor)->pending()) schedule.loadForCurrentLine();
-    // 2.
+    // A new line gets its first installment; a changed total re-splits the schedule.
     if (todo.firstInstallment) schedule.addFirstInstallment();
-    // 3.
     else if (todo.resplit) schedule.Rateia_Vencimento(false);
-    // 4.
+    // The schedule is sent once it adds up.
     schedule.Confirma_Venc();
-    // 5. The systems go under the key of the line that was inserted, all in one change log.
+    // The systems go under the key of the line that was inserted, all in one change log.
     if (!todo.systems.rows.isEmpty()) {
         systems().loadForCurrentLine();
         systems().insertChosen(todo.line, todo.systems);
@@ -115,13 +113,12 @@ void ProductLineArea::cdsLinProdAfterDelete() {
 void ProductLineArea::cdsLinProdAfterScroll() {
     updateEditors();
     if (!formShown()) return;
-    // 1. and 2. What belongs to the line now current; with no line, nothing: the panel
+    // What belongs to the line now current; with no line, nothing: the panel
     // must not keep the schedule and total of another proposal's line.
     installments().loadForCurrentLine();
     systems().loadForCurrentLine();
-    // 3.
     if (!cdsLinProd->isEditing()) showLineRadios();
-    // 4.
+    // The form's colours follow what applies to the line.
     Controla_Formulario();
 }
 

@@ -45,11 +45,11 @@ void InstallmentScheduleArea::afterInsert() {
 void InstallmentScheduleArea::beforePost() {
     ClientTable& t = *table_;
     requireOwner();
-    // 1. The due date is given and is no day the owner already has.
+    // The due date is given and is no day the owner already has.
     dueDateUsable(true);
-    // 2. The row carries its owner's keys.
+    // The row carries its owner's keys.
     cfg_.stampOwner(s_, t);
-    // 3. No date before the proposal's, a date and a value (zero is one).
+    // No date before the proposal's, a date and a value (zero is one).
     const schedule_rows::RowProblem problem =
         schedule_rows::rowProblem(t, cfg_.dueField, cfg_.valueField, s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime());
     if (!problem.key.isEmpty()) fail(problem.key, problem.field);

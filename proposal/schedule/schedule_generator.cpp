@@ -51,7 +51,7 @@ bool InstallmentScheduleArea::scheduleAsAsked(int count, const QDate& first) {
 }
 
 void InstallmentScheduleArea::generate() {
-    // 1. A count of one or more, for a schedule that may be changed.
+    // A count of one or more, for a schedule that may be changed.
     if (count_->text().trimmed().isEmpty() || count_->value() < 1) {
         if (count_->canFocus()) count_->setFocus();
         Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("INF_PARCELA")));
@@ -61,15 +61,15 @@ void InstallmentScheduleArea::generate() {
     // A text that is no date is refused here rather than taken for "today".
     const QDate asked = firstDate_->isEmpty() ? QDate() : readTypedDate(firstDate_->text());
     s_.setActiveTable(table_);
-    // 2. The first due dates the server holds.
+    // The first due dates the server holds.
     const QVariantList answer = s_.net()
                                     .callChecked(QStringLiteral("GetMinDtVenc"),
                                                  {s_.NR(), s_.VER(), midnight(Clock::current().today())})
                                     .toList();
     firstDates_->setData(answer.value(cfg_.firstDatesAnswer).value<Packet>());
-    // 3. The schedule already is what was asked: nothing to do.
+    // The schedule already is what was asked: nothing to do.
     if (scheduleAsAsked(n, asked)) return;
-    // 4. The first due date, refused before anything is deleted when the proposal is later.
+    // The first due date, refused before anything is deleted when the proposal is later.
     const QDateTime created = s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
     const QDate first = asked.isValid() ? asked : schedule_rows::firstDue(created);
     if (created.isValid() && created.date() > first) {
@@ -77,15 +77,15 @@ void InstallmentScheduleArea::generate() {
         Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("DTVENC_PROP")));
     }
     firstDate_->setDate(first);
-    // 5. The new installments replace the old ones in the same change log.
+    // The new installments replace the old ones in the same change log.
     schedule_rows::regenerate(*table_, cfg_.dueField, cfg_.valueField, n, first, generating_, save_->pending());
-    // 6. The base total split equally.
+    // The base total split equally.
     spread(true);
-    // 7. Shown from its first installment before the send: a refused schedule stays shown
+    // Shown from its first installment before the send: a refused schedule stays shown
     // as generated.
     table_->first();
     showSummary();
-    // 8. Sent once it adds up.
+    // Sent once it adds up.
     confirmSchedule();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -130,15 +131,9 @@ void SimulationArea::load(const ProposalKey& key) {
 void SimulationArea::reloadSimulations(const QString& number) { readSimulations(s_.key(), number); }
 
 void SimulationArea::readSimulations(const ProposalKey& key, const QString& number) {
-    const bool wasQuiet = std::exchange(quiet_, true);
-    try {
-        cdsSimulacao->setData(s_.net().getPacket(QStringLiteral("GetSimulacao"), {key.nr, key.ver}));
-        if (!number.isEmpty()) cdsSimulacao->locate(kNumber, number, loCaseInsensitive);
-    } catch (...) {
-        quiet_ = wasQuiet;
-        throw;
-    }
-    quiet_ = wasQuiet;
+    const QScopedValueRollback<bool> quiet(quiet_, true);
+    cdsSimulacao->setData(s_.net().getPacket(QStringLiteral("GetSimulacao"), {key.nr, key.ver}));
+    if (!number.isEmpty()) cdsSimulacao->locate(kNumber, number, loCaseInsensitive);
 }
 
 void SimulationArea::afterServerTook() {

@@ -2,6 +2,7 @@
 // of a new row, picking the line and the keys it takes.
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 #include "data/client_table.h"
 #include "proposal/area/decimal_comma.h"
@@ -57,13 +58,8 @@ void SimulationProductsArea::dbgProdSimulaLinpEditButtonClick() {
     dbgProdSimulaLinp->hideEditor();
     if (t.state() == DataSetState::Browse) {
         picking_ = true;
-        try {
-            t.edit();
-        } catch (...) {
-            picking_ = false;
-            throw;
-        }
-        picking_ = false;
+        const auto donePicking = qScopeGuard([this] { picking_ = false; });
+        t.edit();
     }
     for (const char* f : {"CDLINPPROP", "NMLINPPROP", "IDTIPLINPP", "VRLICENCUSOPROP", "VRMENSALIDAPROP"})
         t[QString::fromLatin1(f)].setValue((*cdsPesqProdLinp)[QString::fromLatin1(f)].value());
