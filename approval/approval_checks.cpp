@@ -25,17 +25,17 @@ bool ApprovalChecks::run() {
     codigo_ = p[QStringLiteral("CODIGO")].asString();
     tipoProposta_ = p[QStringLiteral("IDTIPOPROPFAS")].asString();
     try {
-        checkHeader();               // 1 to 3
-        reloadLines();               // 4
-        checkLines();                // 5
-        showLists();                 // 6 to 8
-        checkServices();             // 9
-        checkHasLinesOrServices();   // 10 and 11
-        Vd_Contrato(true);           // 12
-        Vd_ValidaServico(true);      // 13
-        checkResponsible();          // 14
+        checkHeader();
+        reloadLines();
+        checkLines();
+        showLists();
+        checkServices();
+        checkHasLinesOrServices();
+        Vd_Contrato(true);
+        Vd_ValidaServico(true);
+        checkResponsible();
         stillSameProposal();
-        s_.checkMandatoryServices();  // 15
+        s_.checkMandatoryServices();
     } catch (const Abort&) {
         return false;
     }
@@ -44,15 +44,14 @@ bool ApprovalChecks::run() {
 
 void ApprovalChecks::checkHeader() {
     const ClientTable& p = s_.proposal();
-    // 1.
+    // A request is not a proposal yet, and is not approved.
     if (p[QStringLiteral("IDSOLPROPFAS")].asString() == QLatin1String("S")) fail(QStringLiteral("Solicitacao"));
-    // 2. A proposal to someone is readjusted in a given month.
+    // A proposal to someone is readjusted in a given month.
     if (!p[QStringLiteral("NRINSJURCLIE")].asString().trimmed().isEmpty() &&
         p[QStringLiteral("NRMESREAJPROP")].asString().trimmed().isEmpty() && s_.isProposta()) {
         s_.focusReadjustmentMonth();
         fail(QStringLiteral("NOT_SEM_REAJ"));
     }
-    // 3.
     checkProspect();
 }
 
@@ -79,9 +78,9 @@ void ApprovalChecks::checkResponsible() {
 
 void ApprovalChecks::checkHasLinesOrServices() {
     const bool hasLines = !lines().isEmpty();
-    // 10.
+    // An empty proposal has nothing to approve.
     if (!hasLines && services().isEmpty()) fail(QStringLiteral("LINSERV_APROV"));
-    // 11. Services alone do not make a licence proposal.
+    // Services alone do not make a licence proposal.
     if (!hasLines && tipoProposta_ == QLatin1String("M"))
         Consiste::MensErro(s_.messages().Msg(QStringLiteral("LINMANUT_APROV")) + u'\n' +
                            s_.messages().Msg(QStringLiteral("Oper_Bloqueada")));

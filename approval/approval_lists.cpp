@@ -25,9 +25,9 @@ void ApprovalChecks::addTo(ClientTable& list) {
 }
 
 void ApprovalChecks::showLists() {
-    showList(*cdsPtoAcesso_, "PTO_ACESS_SIST_ERRO");  // 6.
-    showList(*cdsTipo_, "PTO_ACESS");                 // 7.
-    showList(*cdsLProduto_, "LIN_PROD_CAD");          // 8.
+    showList(*cdsPtoAcesso_, "PTO_ACESS_SIST_ERRO");
+    showList(*cdsTipo_, "PTO_ACESS");
+    showList(*cdsLProduto_, "LIN_PROD_CAD");
 }
 
 void ApprovalChecks::showList(ClientTable& list, const char* key) {

@@ -3,6 +3,8 @@
 // and their package schedule.
 #include "approval/approval_checks.h"
 
+#include <QScopeGuard>
+
 #include "data/client_table.h"
 #include "proposal/reach/proposal_reach.h"
 
@@ -54,31 +56,30 @@ void ApprovalChecks::checkLines() {
     };
     const bool contract = s_.contractLines();
     int row = 0;
-    try {
-        // Each line is read in place: the cursor stays, and the areas' loads read the line
-        // in view as their current one.
-        for (; row < t.rowCount(); ++row) {
-            ClientTable::RowView view(t, row);
-            // a.
-            s_.loadLineSystems();
-            if (s_.lineSystems().isEmpty()) fail(QStringLiteral("Dados_Sist"));
-            const QString codes = s_.lineSystemCodes();
-            // b. to d.
-            s_.loadLineSchedule();
-            checkLine();
-            // e.
-            if (contract) collectLine(codes);
-        }
-    } catch (...) {
-        // The line that failed becomes the current one.
+    // On a failure the line that failed becomes the current one.
+    auto showFailed = qScopeGuard([&] {
         try {
             if (row < t.rowCount()) t.setRecNo(row + 1);
             showCurrent();
         } catch (...) {
             // What stopped the launch is what the user must see, not a failed re-read.
         }
-        throw;
+    });
+    // Each line is read in place: the cursor stays, and the areas' loads read the line in
+    // view as their current one.
+    for (; row < t.rowCount(); ++row) {
+        ClientTable::RowView view(t, row);
+        // The line needs its systems.
+        s_.loadLineSystems();
+        if (s_.lineSystems().isEmpty()) fail(QStringLiteral("Dados_Sist"));
+        const QString codes = s_.lineSystemCodes();
+        // Its schedule must pay the licence total.
+        s_.loadLineSchedule();
+        checkLine();
+        // Under a contract, the line is checked against what the customer already has.
+        if (contract) collectLine(codes);
     }
+    showFailed.dismiss();
     if (!t.isEmpty()) showCurrent();
 }
 
@@ -86,14 +87,14 @@ void ApprovalChecks::checkLine() {
     const ClientTable& t = lines();
     const ClientTable& schedule = s_.lineSchedule();
     if (!schedule.isEmpty()) {
-        // c. The licence total, with or without the interest of a long schedule.
+        // The licence total, with or without the interest of a long schedule.
         const long double total = (static_cast<long double>(t[QStringLiteral("VRLICENCUSOPROP")].asFloat()) -
                                    t[QStringLiteral("VRDESLICUSOPROP")].asFloat()) *
                                   t[QStringLiteral("QTMINIMAFATPROP")].asFloat();
         if (!approval::paysValue(sumOf(schedule, QStringLiteral("VRVELUSOPEDP")), total, interestRate(s_)))
             fail(QStringLiteral("Vencimento"));
     } else if (tipoProposta_ == QLatin1String("M")) {
-        // d.
+        // A licence proposal cannot go without a schedule.
         fail(QStringLiteral("Venc_Inf"));
     }
 }
@@ -135,7 +136,7 @@ void ApprovalChecks::checkServices() {
     reloadServices();
     ClientTable& t = services();
     if (t.isEmpty()) return;
-    // a.
+    // Every service needs its hourly rate; the first without one becomes the current row.
     for (int row = 0; row < t.rowCount(); ++row) {
         bool missing = false;
         t.withRow(row, [&] { missing = t[QStringLiteral("VRHORAPROP")].isNull(); });
@@ -144,7 +145,7 @@ void ApprovalChecks::checkServices() {
         s_.focusServiceColumn(QStringLiteral("VRHORAPROP"));
         fail(QStringLiteral("VRHORAINF"));
     }
-    // b.
+    // A package needs a schedule that pays it.
     if (s_.proposal()[QStringLiteral("IDTIPOCOBRSERV")].asString() == QLatin1String("P")) checkPackage();
 }
 

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScopeGuard>
 
 #include "data/client_table.h"
 #include "data/data_source.h"
@@ -227,13 +228,8 @@ void TfrmFiltroPropComercial::btfLoadOpcClick() {
     stContato = variable(QStringLiteral("stContato"));
     // The set holds a consistent state of the boxes: no box corrects another meanwhile.
     updating_ = true;
-    try {
-        TfrmFiltroPadrao::btfLoadOpcClick();
-    } catch (...) {
-        updating_ = false;
-        throw;
-    }
-    updating_ = false;
+    const auto done = qScopeGuard([this] { updating_ = false; });
+    TfrmFiltroPadrao::btfLoadOpcClick();
 }
 
 void TfrmFiltroPropComercial::FormClose(CloseAction& action) {

@@ -33,21 +33,21 @@ void TfrmAprovacao::sbtConfirmaClick() {
     const QString nr = s.key().nr, ver = s.key().ver;
     nr_ = nr;
     ver_ = ver;
-    const QDate date = approvalDate();  // 1.
-    checkProspectFields();              // 2.
+    const QDate date = approvalDate();
+    checkProspectFields();
     const QDateTime created = s.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
-    if (created.isValid() && date < created.date()) fail(QStringLiteral("Data_Maior"), depDataCadIni);  // 3.
+    if (created.isValid() && date < created.date()) fail(QStringLiteral("Data_Maior"), depDataCadIni);
     QString personKind;
-    if (isProspect()) checkClientRegister(personKind);  // 4.
-    checkGraceMonths(date);                             // 5.
+    if (isProspect()) checkClientRegister(personKind);
+    checkGraceMonths(date);
     const QString contract = textOf(s.proposal(), "IDTIPOPROPFAS");
     const QString charging = textOf(s.proposal(), "IDTIPOCOBRSERV");
-    if (contract == QLatin1String("M")) checkLicenceDueDates(date);    // 6.
-    if (charging == QLatin1String("P")) checkServiceDueDates(date);  // 7.
+    if (contract == QLatin1String("M")) checkLicenceDueDates(date);
+    if (charging == QLatin1String("P")) checkServiceDueDates(date);
     // The dialog stays up under the final question: an answer other than yes leaves it as
     // it was, with what was typed.
     repaint();
-    if (contract == QLatin1String("M") && !confirmLines()) return;  // 9.
+    if (contract == QLatin1String("M") && !confirmLines()) return;
     accept(date, nr, ver, personKind);
 }
 

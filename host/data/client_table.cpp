@@ -1,5 +1,8 @@
 #include "client_table.h"
 
+#include <QScopeGuard>
+#include <QScopedValueRollback>
+
 #include "client_table_impl.h"
 #include "data_source.h"
 #include "base/errors.h"
@@ -82,23 +85,10 @@ void ClientTable::Impl::computeCalc(const QVariantList& values, QVariantList& ou
     out = QVariantList();
     out.resize(calcCount());
     if (!q->onCalcFields) return;
-    const QVariantList* savedSource = calcSource;
-    QVariantList* savedTarget = calcTarget;
-    const int savedRead = readRow;
-    calcSource = &values;
-    calcTarget = &out;
-    readRow = -1;
-    try {
-        q->onCalcFields(*q);
-    } catch (...) {
-        calcSource = savedSource;
-        calcTarget = savedTarget;
-        readRow = savedRead;
-        throw;
-    }
-    calcSource = savedSource;
-    calcTarget = savedTarget;
-    readRow = savedRead;
+    const QScopedValueRollback<const QVariantList*> source(calcSource, &values);
+    const QScopedValueRollback<QVariantList*> target(calcTarget, &out);
+    const QScopedValueRollback<int> current(readRow, -1);
+    q->onCalcFields(*q);
 }
 
 void ClientTable::Impl::ensureCalc(RowRec& rec) {
@@ -486,12 +476,10 @@ void ClientTable::storeValue(Field& f, const QVariant& v) {
     const QVariant before = d->buf.at(col);
     d->buf[col] = v;
     if (f.onValidate) {
-        try {
-            f.onValidate(f);
-        } catch (...) {
-            d->buf[col] = before;
-            throw;
-        }
+        // A refused value leaves the buffer as it was.
+        auto refused = qScopeGuard([&] { d->buf[col] = before; });
+        f.onValidate(f);
+        refused.dismiss();
     }
     d->bufModified = true;
     d->refreshBufCalc();
@@ -511,15 +499,8 @@ int ClientTable::currentRow() const {
 }
 
 void ClientTable::withRow(int row, const std::function<void()>& read) const {
-    const int saved = d->readRow;
-    d->readRow = row < 0 ? -2 : row;  // -2: a row that does not exist
-    try {
-        read();
-    } catch (...) {
-        d->readRow = saved;
-        throw;
-    }
-    d->readRow = saved;
+    const QScopedValueRollback<int> reading(d->readRow, row < 0 ? -2 : row);  // -2: a row that does not exist
+    read();
 }
 
 // ---------------------------------------------------------------- controls

@@ -1,4 +1,6 @@
 // Insert, edit, post, cancel and delete of ClientTable, with their events.
+#include <QScopedValueRollback>
+
 #include "client_table.h"
 #include "client_table_impl.h"
 #include "data_source.h"
@@ -194,16 +196,10 @@ bool ClientTable::modified() const { return d->editing() && d->bufModified; }
 void ClientTable::updateRecord() {
     // A link that writes a field may put the table in edit; it must not bring us back here.
     if (d->inUpdateRecord) return;
-    d->inUpdateRecord = true;
-    try {
-        const auto sources = d->sources;
-        for (DataSource* s : sources)
-            if (d->sources.contains(s)) s->updateRecord();
-    } catch (...) {
-        d->inUpdateRecord = false;
-        throw;
-    }
-    d->inUpdateRecord = false;
+    const QScopedValueRollback<bool> updating(d->inUpdateRecord, true);
+    const auto sources = d->sources;
+    for (DataSource* s : sources)
+        if (d->sources.contains(s)) s->updateRecord();
 }
 
 }  // namespace cot

@@ -1,4 +1,5 @@
 // Cursor movement, bookmarks, locate and filter of ClientTable.
+#include <QScopeGuard>
 #include <cstring>
 
 #include "client_table.h"
@@ -205,12 +206,10 @@ void applyFilter(ClientTable& ds, ClientTable::Impl& d, const QString& text, boo
     d.checkBrowseMode();
     const QString oldText = d.filterText;
     d.filterText = text;
-    try {
-        d.compileFilter(on);
-    } catch (...) {
-        d.filterText = oldText;  // the table keeps showing what it showed
-        throw;
-    }
+    // A filter that does not compile changes nothing: the table keeps showing what it showed.
+    auto refused = qScopeGuard([&] { d.filterText = oldText; });
+    d.compileFilter(on);
+    refused.dismiss();
     d.filtered = on;
     d.rebuildView(0, 0);
     d.emitDataSetChanged();

@@ -33,15 +33,15 @@ void TfrmPropostaComercial::sbtExcluirClick() {
 }
 
 void TfrmPropostaComercial::sbtConfirmarClick() {
-    // 1 and 2. The areas' checks (installments on distinct days...).
+    // The areas' checks (installments on distinct days...).
     for (const auto& a : areas_) a->beforeConfirm();
-    // 3. Post the active table (its after-post sends it); a change log the server refused
+    // Post the active table (its after-post sends it); a change log the server refused
     // before is sent again.
     TfrmPadraoGrid::sbtConfirmarClick();
     if (ChildTableSave* save = saveOf(activeTable())) save->send();
-    // 4. Reload the list, keeping the current proposal.
+    // Reload the list, keeping the current proposal.
     Cli_cot05002::Atualiza_Tela();
-    // 5.
+    // The next edit tests the client's situation again.
     Cli_cot05000::boTestaEst = false;
 }
 

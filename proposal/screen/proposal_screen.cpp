@@ -1,5 +1,7 @@
 #include "proposal/screen/proposal_screen.h"
 
+#include <QScopeGuard>
+
 #include "base/dialogs.h"
 #include "data/client_table.h"
 #include "data/data_source.h"
@@ -113,19 +115,19 @@ void TfrmPropostaComercial::FormCreate() {
     // tables when they were built. The list page first.
     pgcPadrao->setActivePage(tshPadrao);
     pgcPadraoChange();
-    // 4. Flags.
+    // Flags.
     boFiltroUsado = false;
     area<ProductLineArea>().offerClearingOnTypeClick();
     Cli_cot05000::boTestaEst = false;
-    // 5 and 6. Connect and read the list the operator may see.
+    // Connect and read the list the operator may see.
     {
         BusyScope busy;
         netProposta.connect();
         readProposalList();
     }
-    // 7. Percentage parameters.
+    // Percentage parameters.
     cdsParamPerc->setData(netProposta.getPacket(QStringLiteral("GetParamPerc")));
-    // 8. Columns the grids' key handlers treat as not typable (the areas mark theirs).
+    // Columns the grids' key handlers treat as not typable (the areas mark theirs).
     (*cdsProposta)["ANEXO"].tag = 1;
     restoreListWidths();
 }
@@ -250,13 +252,8 @@ void TfrmPropostaComercial::attachAfterScroll() {
 
 void TfrmPropostaComercial::withoutAfterScroll(const std::function<void()>& body) {
     cdsProposta->afterScroll = nullptr;
-    try {
-        body();
-    } catch (...) {
-        attachAfterScroll();
-        throw;
-    }
-    attachAfterScroll();
+    const auto reattach = qScopeGuard([this] { attachAfterScroll(); });
+    body();
 }
 
 }  // namespace cot

@@ -10,15 +10,15 @@ namespace cot {
 
 void ServicesArea::Verifica_Servico() {
     const ClientTable& p = s_.proposal();
-    // 1.
+    // Only a proposal to a prospect must quote them.
     if (p[QStringLiteral("IDCLIENPROSP")].asString() != QLatin1String("P")) return;
-    // 2.
+    // The server lists the mandatory types the proposal still lacks.
     cdsTipoServObr->setData(s_.net().getPacket(QStringLiteral("GetTipoServObr"), {s_.NR(), s_.VER()}));
     if (cdsTipoServObr->isEmpty()) return;
-    // 3. The missing services are listed under the message.
+    // The missing services are listed under the message.
     LoadBPL(QStringLiteral("COT00900"),
             {tableReference(*cdsTipoServObr), s_.msgPadrao.Msg(QStringLiteral("SERV_OBR_NOT_CAD")), true});
-    // 4. They may be imported, one call per type.
+    // They may be imported, one call per type.
     if (s_.msgPadrao.ShowMsg(QStringLiteral("SERV_CAD_AUTO"), DialogType::Confirmation, mbYes | mbNo) == mrYes) {
         BusyScope busy;
         for (int r = 0; r < cdsTipoServObr->rowCount(); ++r) {
@@ -28,7 +28,7 @@ void ServicesArea::Verifica_Servico() {
         }
         s_.proposalChanged();
     }
-    // 5. The approval does not open either way.
+    // The approval does not open either way.
     throw Abort();
 }
 

@@ -37,7 +37,7 @@ private:
 }  // namespace
 
 bool ServicesArea::startChargingEdit() {
-    // 1. A click by the user (not the radios being set from the record) edits the services.
+    // A click by the user (not the radios being set from the record) edits the services.
     ClientTable& t = *cdsServico;
     if (!boTestaServ || t.state() != DataSetState::Browse) return false;
     if (t.isEmpty()) t.append();
@@ -73,7 +73,7 @@ void ServicesArea::switchCharging(const QString& type, bool startedHere) {
 void ServicesArea::rbtVrPacoteClick() {
     if (syncing_) return;
     const bool started = startChargingEdit();
-    // 2.
+    // Only a click that put the services in edit switches the charging.
     if (!cdsServico->isEditing()) return;
     switchCharging(QStringLiteral("P"), started);
     if (!cdsServico->isEmpty()) Gera_ValorPacoteServ();
@@ -83,7 +83,7 @@ void ServicesArea::rbtVrPacoteClick() {
 void ServicesArea::rbtVrHoraClick() {
     if (syncing_) return;
     const bool started = startChargingEdit();
-    // 2.
+    // Only a click that put the services in edit switches the charging.
     if (!cdsServico->isEditing()) return;
     const TMessages& m = s_.msgPadrao;
     const QString question = m.Msg(QStringLiteral("TipoCobr_Serv")) + u'\n' + m.Msg(QStringLiteral("TipoCobr_Serv_Conf"));
@@ -110,15 +110,15 @@ long double ServicesArea::servicesTotal() {
 void ServicesArea::Gera_ValorPacoteServ() {
     // The news of an earlier post never carries over to this one.
     Cli_cot05000::exVrServico = 0;
-    // 1.
+    // Send what is pending and read the services back as the server holds them.
     save_->send();
     reloadServices();
-    // 2.
+    // The value is settled only for a package, with nothing in edit, on a proposal not accepted.
     const ClientTable& p = s_.proposal();
     if (cdsServico->isEditing() || !package() || p.isEditing() || !p[QStringLiteral("DTACEPROPFAS")].isNull()) return;
-    // 3. Services stored without their package value: the row carries their total to
+    // Services stored without their package value: the row carries their total to
     // SetServico, which records the proposal's package and its schedule in the same
-    // transaction; the save's follow-up reads them back (4. and 5.).
+    // transaction; the save's follow-up reads them back.
     Field& value = f("VRPACOTESERV");
     if (cdsServico->isEmpty()) return installments().Confirma_VencServ();
     if (value.isNull() || sameMoney(value.asFloat(), 0)) {
@@ -140,7 +140,7 @@ void ServicesArea::Gera_ValorPacoteServ() {
         storeServerValues(s_.proposal(), {{QStringLiteral("VRPACOTESERV"), value.asFloat()}});
         return settleSchedule();
     }
-    // 5.
+    // The value stands: send the schedule once it adds up to it.
     installments().Confirma_VencServ();
 }
 

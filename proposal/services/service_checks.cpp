@@ -78,18 +78,17 @@ void ServicesArea::cdsServicoBeforePost() {
     Field& rate = f("VRHORAPROP");
     Field& invoiced = f("VRDEHORAPROP");
     Field& discount = f("VRPEHORAPROP");
-    // 1.
+    // A new row's type must exist; a stored one keeps its type.
     if (inserting) Vd_Servico(true);
-    // 2.
     if (value(discount) > 100 || value(discount) < 0) refuse(QStringLiteral("VRDESC_ENT"), kDiscount);
-    // 3. - 4.
+    // Factor, hours and rate are required, the invoiced rate is not above the rate, and the rate is not zero.
     Vd_IncluServ(true);
     if (value(rate) == 0) refuse(QStringLiteral("VRHR_N_ZERO"), kRate);
-    // 5. An invoiced rate never typed follows the rate and the discount, as leaving the
+    // An invoiced rate never typed follows the rate and the discount, as leaving the
     // rate's column makes it (taken as 0 it would give the service away).
     if (discount.isNull()) discount.setAsFloat(0);
     if (invoiced.isNull()) invoiced.setAsFloat(static_cast<double>(value(rate) * (100 - value(discount)) / 100));
-    // 6. What was typed last decides: the invoiced rate, or the discount over the rate. A
+    // What was typed last decides: the invoiced rate, or the discount over the rate. A
     // discount changed in the column still being typed in (its text written in by this
     // post) was typed after any invoiced rate, also the one leaving the rate's column set.
     const Field* typing = dbgServico->selectedField();
@@ -102,25 +101,24 @@ void ServicesArea::cdsServicoBeforePost() {
         if (column && (column->fieldName() == kDiscount || column->fieldName() == kRate))
             invoiced.setAsFloat(static_cast<double>(value(rate) * (100 - value(discount)) / 100));
     }
-    // 7.
+    // The row belongs to the proposal version on screen.
     f("NRPROPOSFAS").setAsString(s_.NR());
     f("NRVERPROPFAS").setAsString(s_.VER());
-    // 8.
     if (value(rate) < 0) refuse(QStringLiteral("IMPVRNEG"), kRate);
     if (value(invoiced) < 0) refuse(QStringLiteral("IMPVRDENEG"), kInvoiced);
-    // 9.
+    // Rate, invoiced rate and discount agree at the edges: no discount, or all of it.
     if (sameMoney(value(rate), value(invoiced))) discount.setAsFloat(0);
     if (sameMoney(value(invoiced), 0)) discount.setAsFloat(100);
     if (sameMoney(value(discount), 0)) invoiced.setAsFloat(rate.asFloat());
-    // 10.
+    // The package value with this row's change in place of what it stored.
     const long double before = proposalPackage();
     f("VRPACOTESERV").setAsFloat(static_cast<double>(GeraValorServico()));
-    // 11. The package this row implies; the server records it with the row (SetServico).
+    // The package this row implies; the server records it with the row (SetServico).
     Cli_cot05000::exVrServico = 0;
     if (package() && !sameMoney(value(f("VRPACOTESERV")), before)) Cli_cot05000::exVrServico = value(f("VRPACOTESERV"));
-    // 12.
+    // 'S' tells the server the description is still empty.
     f("VERIFICA_DESCRICAO").setAsString(f("DSLOCALPROP").asString().isEmpty() ? QStringLiteral("S") : QStringLiteral("N"));
-    // 13.
+    // After the post: a new service needs its package installment, and the services are verified.
     Cli_cot05000::boServVenc = inserting;
     followUp_ = FollowUp{s_.key(), true};
 }

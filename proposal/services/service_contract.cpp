@@ -18,7 +18,7 @@ void ServicesArea::rbtServicoClick() {
     ClientTable& p = s_.proposal();
     HeaderController& header = s_.area<HeaderController>();
     ProductLineArea& lines = s_.area<ProductLineArea>();
-    // 1. A click while the proposal is shown edits it.
+    // A click while the proposal is shown edits it.
     if (lines.contractClicksCount() && p.state() == DataSetState::Browse && !p.isEmpty()) {
         p.edit();
         s_.setActiveTable(&p);
@@ -27,12 +27,12 @@ void ServicesArea::rbtServicoClick() {
         header.rbtServico->setChecked(true);
         syncing_ = false;
     }
-    // 3. A new proposal has no lines yet.
+    // A new proposal has no lines yet.
     if (p.state() == DataSetState::Insert) {
         p[QStringLiteral("IDTIPOPROPFAS")].setAsString(QStringLiteral("S"));
         return;
     }
-    // 2.
+    // A stored proposal changes its contract only when its lines allow it: read them again.
     if (p.state() != DataSetState::Edit) return;
     ClientTable& lineTable = *lines.cdsLinProd;
     const QString line = lineTable.active() && !lineTable.isEmpty()

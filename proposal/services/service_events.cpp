@@ -109,20 +109,20 @@ void ServicesArea::runFollowUp() {
     const FollowUp todo = *followUp_;
     followUp_.reset();
     if (todo.proposal.nr != s_.NR() || todo.proposal.ver != s_.VER()) return;
-    // 1. The package value the server recorded with the services.
+    // The package value the server recorded with the services.
     reloadServices();
     const double stored = cdsServico->isEmpty() ? 0.0 : f("VRPACOTESERV").asFloat();
     storeServerValues(s_.proposal(), {{QStringLiteral("VRPACOTESERV"), stored}});
     settleSchedule();
     Cli_cot05000::exVrServico = 0;
-    // 5.
+    // Carry on with what the save was part of: the verification, or the schedule's total.
     if (todo.verify) s_.sbtVerificarClick();
     else installments().Atualiza_Total_Servico();
 }
 
 void ServicesArea::settleSchedule() {
     if (!package()) return;
-    // 2. - 4. The server moved the schedule with the package in the same call: what it
+    // The server moved the schedule with the package in the same call: what it
     // holds is shown, never split again here.
     installments().reload();
 }

@@ -17,19 +17,16 @@ void TextsArea::reloadAfterServer() {
 }
 
 void TextsArea::sbtRegeraTextoClick() {
-    // 1.
     if (s_.msgPadrao.ShowMsg(QStringLiteral("Regera"), DialogType::Confirmation, mbYes | mbNo) != mrYes) return;
     // A change still waiting for the server goes first: the set the server keeps for the
     // undo is then the one the user sees.
     save_->send();
-    // 2. The server replaces the proposal's texts by the standard texts that apply.
+    // The server replaces the proposal's texts by the standard texts that apply.
     const ClientTable& p = s_.proposal();
     const auto value = [&p](const char* field) { return p[QString::fromLatin1(field)].asString(); };
     s_.net().callChecked(QStringLiteral("GerarTextoPadraoProp"),
                          {s_.NR(), s_.VER(), value("IDTIPOPROPFAS"), value("IDIDIOMA"), value("CDPROCOMERCI")});
-    // 3.
     reloadAfterServer();
-    // 4.
     Dialogs::current().information(s_.msgPadrao.Msg(QStringLiteral("Regera_OK")));
 }
 

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QScopeGuard>
 #include <QtGlobal>
 #include <optional>
 
@@ -267,25 +268,21 @@ Reply JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& para
         if (!credentials.operatorCode) throw MethodError(kEndedSession, rpc_code::NoSession);
         caller.emplace(db, *credentials.operatorCode);
     }
-    try {
-        MethodContext context{db, caller ? &*caller : nullptr, credentials.token, credentials.clientAddress};
-        const Args args(method.name, params);
-        // A write is checked in its own transaction, so the rows judged are the rows changed.
-        std::optional<Transaction> tx;
-        if (method.access.isWrite()) tx.emplace(db);
-        enforceAccess(method.access, context, args);
-        const Reply result = method.handler(context, args);
-        if (tx) tx->commit();
-        if (db.inTransaction()) {
-            // A method that returns with its transaction open has not finished its work.
-            rollbackLeftover(db);
-            throw std::logic_error("transação deixada aberta pelo método");
-        }
-        return result;
-    } catch (...) {
-        rollbackLeftover(db);
-        throw;
-    }
+    // Whatever stops the method, nothing it began stays open on the connection.
+    auto rollBack = qScopeGuard([&db] { rollbackLeftover(db); });
+    MethodContext context{db, caller ? &*caller : nullptr, credentials.token, credentials.clientAddress};
+    const Args args(method.name, params);
+    // A write is checked in its own transaction, so the rows judged are the rows changed.
+    std::optional<Transaction> tx;
+    if (method.access.isWrite()) tx.emplace(db);
+    enforceAccess(method.access, context, args);
+    const Reply result = method.handler(context, args);
+    if (tx) tx->commit();
+    // A method that returns with its transaction open has not finished its work (the guard
+    // rolls it back).
+    if (db.inTransaction()) throw std::logic_error("transação deixada aberta pelo método");
+    rollBack.dismiss();
+    return result;
 }
 
 }  // namespace cot::server

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <cstdio>
 #include <memory>
 
@@ -103,21 +104,19 @@ void backup(const QString& source, const QString& target) {
     const int fd = ::open(encoded(partial).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) fail(QStringLiteral("Não foi possível criar %1.").arg(partial));
     ::close(fd);
-    try {
+    // A copy that did not make it to the target leaves nothing behind.
+    auto dropPartial = qScopeGuard([&partial] { QFile::remove(partial); });
+    {
         Connection from = openFile(source, SQLITE_OPEN_READWRITE);
         Connection to = openFile(partial, SQLITE_OPEN_READWRITE);
         copyAll(from.get(), to.get(), source);
         // A backup is one self-contained file.
         scalar(to.get(), "PRAGMA journal_mode = DELETE");
         requireSound(to.get(), partial);
-    } catch (...) {
-        QFile::remove(partial);
-        throw;
     }
-    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0) {
-        QFile::remove(partial);
+    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0)
         fail(QStringLiteral("Não foi possível gravar %1.").arg(target));
-    }
+    dropPartial.dismiss();
 }
 
 QString restoreOwnerRefusal(uid_t runningAs, uid_t owner, const QString& ownerName) {
@@ -161,17 +160,13 @@ void restore(const QString& source, const QString& target, int latestSchema) {
         ::close(fd);
         fail(QStringLiteral("O banco %1 está em uso por um servidor: pare-o antes de restaurar.").arg(target));
     }
-    try {
-        Connection to = openFile(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        copyAll(from.get(), to.get(), source);
-        requireSound(to.get(), target);
-        to.reset();
-        if (replacing) keepOwnership(target, before);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    // Closing the lock file releases the lock, whatever becomes of the copy.
+    const auto unlock = qScopeGuard([fd] { ::close(fd); });
+    Connection to = openFile(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    copyAll(from.get(), to.get(), source);
+    requireSound(to.get(), target);
+    to.reset();
+    if (replacing) keepOwnership(target, before);
 }
 
 UseLock::UseLock(const QString& path) {
