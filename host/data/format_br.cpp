@@ -139,6 +139,8 @@ QString formatFloat(const QString& pattern, long double value) {
 
 QString formatMoney(long double value) { return formatFloat(QStringLiteral("#,##0.00"), value); }
 
+QString formatAmount(long double value) { return formatFloat(QStringLiteral("0.00"), value); }
+
 QString formatFloatGeneral(long double value) {
     if (!std::isfinite(value)) return formatFloat("0", value);
     const DecimalText d = DecimalText::fromValue(value);

@@ -23,6 +23,8 @@ QString formatFloatGeneral(long double value);
 
 // Money as screens, reports and mails show it: thousands and two decimals, "1.500,00".
 QString formatMoney(long double value);
+// Money inside a message's text: two decimals and no thousands separator, "1500,00".
+QString formatAmount(long double value);
 
 // Reads a number typed by a user: "1.500,50", "1500,5", "-3", ",5", and also "1500.5".
 // Without a comma, '.' separates thousands only when every group after it has exactly

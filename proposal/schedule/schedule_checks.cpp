@@ -15,13 +15,6 @@
 
 namespace cot {
 
-namespace {
-
-// Money as the messages show it: two decimals, decimal comma, no thousands.
-QString moneyText(long double value) { return formatFloat(QStringLiteral("0.00"), value); }
-
-}  // namespace
-
 void InstallmentScheduleArea::focusColumn(const QString& field) {
     if (!s_.hasFocus(grid_) && grid_->canFocus()) grid_->setFocus();
     grid_->setSelectedField(field);
@@ -100,7 +93,7 @@ bool InstallmentScheduleArea::addsUp(bool report) {
     if (report) {
         if (!t.isEditing()) t.edit();
         focusColumn(cfg_.valueField);
-        Consiste::MensErro(s_.msgPadrao.Msg(cfg_.totalMismatchKey).replace(QStringLiteral("%f"), moneyText(expected)));
+        Consiste::MensErro(s_.msgPadrao.Msg(cfg_.totalMismatchKey).replace(QStringLiteral("%f"), formatAmount(expected)));
     }
     return false;
 }

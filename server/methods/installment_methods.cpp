@@ -19,6 +19,7 @@
 #include <QHash>
 #include <QSet>
 
+#include "data/format_br.h"
 #include "server/methods/delta_support.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_support.h"
@@ -81,7 +82,7 @@ void checkSchedule(Database& db, const LineKey& key) {
     if (scheduleAccepted(values, total, rate)) return;
     throw MethodError(QStringLiteral("Os valores dos vencimentos somados não podem ser diferentes do valor total da "
                                      "licença de uso. Valor Total (%1).")
-                          .arg(svctext::moneyText(scheduleSum(total, rate, int(values.size())))));
+                          .arg(formatAmount(scheduleSum(total, rate, int(values.size())))));
 }
 
 Reply setVencimento(MethodContext& ctx, const Args& args) {

@@ -24,6 +24,7 @@
 #include <QSet>
 
 #include "base/clock.h"
+#include "data/format_br.h"
 #include "server/methods/delta_support.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_methods.h"
@@ -118,7 +119,7 @@ void checkSchedule(Database& db, const QVariantMap& key) {
     if (scheduleAccepted(values, package, rate)) return;
     throw MethodError(QStringLiteral("Os valores dos vencimentos somados não podem ser diferentes do valor total do "
                                      "pacote de serviço. Valor Total (%1).")
-                          .arg(svctext::moneyText(scheduleSum(package, rate, int(values.size())))));
+                          .arg(formatAmount(scheduleSum(package, rate, int(values.size())))));
 }
 
 Reply setVencServ(MethodContext& ctx, const Args& args) {

@@ -4,7 +4,6 @@
 #include <numeric>
 
 #include "base/clock.h"
-#include "data/format_br.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 #include "services/installment_schedule.h"
@@ -102,6 +101,5 @@ long double interestRate(Database& db) {
     return db.scalar(QStringLiteral("SELECT MAX(VRTXJUROSLICUSO) FROM PARAMPROP")).toDouble();
 }
 
-QString moneyText(long double value) { return formatFloat(QStringLiteral("0.00"), value); }
 
 }  // namespace cot::server::svctext

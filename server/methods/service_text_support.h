@@ -48,7 +48,4 @@ QDate firstDue(const QDate& today, const QDateTime& created);
 // Interest rate (percent) of schedules of more than three installments.
 long double interestRate(Database& db);
 
-// 1234.5 → "1234,50", as the desktop's messages show a total.
-QString moneyText(long double value);
-
 }  // namespace cot::server::svctext

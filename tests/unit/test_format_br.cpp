@@ -28,6 +28,9 @@ TEST(FormatBr, FormatFloatPatterns) {
     EXPECT_EQ(formatFloat("", 1500.5), "1500,5");
     EXPECT_EQ(formatFloatGeneral(0.1), "0,1");
     EXPECT_EQ(formatFloatGeneral(-1e-5), "-0,00001");
+    // Money on screens and inside message texts.
+    EXPECT_EQ(formatMoney(1234.5), "1.234,50");
+    EXPECT_EQ(formatAmount(1234.5), "1234,50");
 }
 
 TEST(FormatBr, ParseFloatAcceptsBothSeparatorsAndRejectsJunk) {
