@@ -37,13 +37,6 @@ QList<StoredOwner> ownersOf(const Packet& p) {
     return out;
 }
 
-// A version may be typed short ("1"): methods that take it so find "01", and so does this.
-QString paddedVersion(const QString& version) {
-    bool numeric = false;
-    const int n = version.toInt(&numeric);
-    return numeric && n >= 0 && n < 100 ? QStringLiteral("%1").arg(n, kVersionWidth, 10, QLatin1Char('0')) : version;
-}
-
 // The row as the database holds it: what a delta says of the old row is the client's word.
 std::optional<StoredOwner> storedOwner(Database& db, const QString& number, const QString& version) {
     const QList<StoredOwner> owners = ownersOf(db.query(
@@ -99,6 +92,13 @@ void requireNumberWritable(Database& db, Caller& caller, const QString& number) 
 }
 
 }  // namespace
+
+// A version may be typed short ("1"): methods that take it so find "01", and so does this.
+QString paddedVersion(const QString& version) {
+    bool numeric = false;
+    const int n = version.toInt(&numeric);
+    return numeric && n >= 0 && n < 100 ? QStringLiteral("%1").arg(n, kVersionWidth, 10, QLatin1Char('0')) : version;
+}
 
 bool wellFormedKey(const QString& number, const QString& version) {
     static const QRegularExpression numberPattern(QStringLiteral("^[0-9]{%1}$").arg(kNumberWidth));

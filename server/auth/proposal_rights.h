@@ -23,6 +23,9 @@ void requireVisible(Database& db, Caller& caller, const QString& number, const Q
 // Some version of the number is visible (a number not stored: as above).
 void requireVisibleNumber(Database& db, Caller& caller, const QString& number, Use use);
 
+// A version typed short ("1") is the stored "01"; anything else stays as typed.
+QString paddedVersion(const QString& version);
+
 // Numbers are 20 digits and versions 2, as the server issues them: never a path or a text.
 bool wellFormedKey(const QString& number, const QString& version);
 void requireWellFormedKey(const QString& number, const QString& version);

@@ -9,6 +9,7 @@ void registerProposalScreenMethods(MethodRegistry& registry) {
     detail::registerServiceReadMethods(registry);
     detail::registerTextReadMethods(registry);
     detail::registerProposalTotalsMethods(registry);
+    detail::registerProposalHistoryMethods(registry);
     detail::registerObservationMethods(registry);
     detail::registerHeaderMethods(registry);
 }

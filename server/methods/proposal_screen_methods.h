@@ -21,6 +21,7 @@ void registerSimulationReadMethods(MethodRegistry& registry);
 void registerServiceReadMethods(MethodRegistry& registry);
 void registerTextReadMethods(MethodRegistry& registry);
 void registerProposalTotalsMethods(MethodRegistry& registry);
+void registerProposalHistoryMethods(MethodRegistry& registry);
 void registerObservationMethods(MethodRegistry& registry);
 void registerHeaderMethods(MethodRegistry& registry);
 void registerCommercialProductMethods(MethodRegistry& registry);

@@ -30,5 +30,6 @@ MigrationStep acceptanceMigration();
 MigrationStep sessionsMigration();
 MigrationStep signInMigration();
 MigrationStep proposalLanguageMigration();
+MigrationStep proposalHistoryMigration();
 
 }  // namespace cot::server::detail

@@ -14,7 +14,8 @@ const QList<MigrationStep>& migrationSteps() {
     static const QList<MigrationStep> steps{registersMigration(), proposalsMigration(),
                                             contractsMigration(), textHistoryMigration(),
                                             acceptanceMigration(), sessionsMigration(),
-                                            signInMigration(), proposalLanguageMigration()};
+                                            signInMigration(), proposalLanguageMigration(),
+                                            proposalHistoryMigration()};
     return steps;
 }
 

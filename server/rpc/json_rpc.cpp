@@ -9,8 +9,10 @@
 
 #include "server/auth/access_check.h"
 #include "server/auth/caller.h"
+#include "server/auth/proposal_rights.h"
 #include "server/rpc/request_limits.h"
 #include "server/storage/database.h"
+#include "server/storage/proposal_history.h"
 
 namespace cot::server {
 
@@ -268,6 +270,9 @@ Reply JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& para
         if (!credentials.operatorCode) throw MethodError(kEndedSession, rpc_code::NoSession);
         caller.emplace(db, *credentials.operatorCode);
     }
+    // What the method changes is on the proposals' history under its name and operator.
+    db.setAuthor({caller ? *credentials.operatorCode : QString(), method.name});
+    const auto unnamed = qScopeGuard([&db] { db.clearAuthor(); });
     // Whatever stops the method, nothing it began stays open on the connection.
     auto rollBack = qScopeGuard([&db] { rollbackLeftover(db); });
     MethodContext context{db, caller ? &*caller : nullptr, credentials.token, credentials.clientAddress};
@@ -277,7 +282,15 @@ Reply JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& para
     if (method.access.isWrite()) tx.emplace(db);
     enforceAccess(method.access, context, args);
     const Reply result = method.handler(context, args);
-    if (tx) tx->commit();
+    if (tx) {
+        // A write of a version by itself is on that version's history, with the fields its
+        // deltas changed (the resolver writes those).
+        const AccessRule& rule = method.access;
+        if (rule.numberArg() >= 0 && rule.versionArg() >= 0)
+            history::recordMethodRun(db, args.string(rule.numberArg()).trimmed(),
+                                     proposal_rights::paddedVersion(args.string(rule.versionArg()).trimmed()));
+        tx->commit();
+    }
     // A method that returns with its transaction open has not finished its work (the guard
     // rolls it back).
     if (db.inTransaction()) throw std::logic_error("transação deixada aberta pelo método");

@@ -40,6 +40,19 @@ public:
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
+
+    // Who changes the database through this connection now, for the proposal history:
+    // the dispatcher names the operator and the method it runs, and clears them after.
+    struct Author {
+        QString operatorCode;  // empty: no session (seeding, administration)
+        QString method;
+    };
+    void setAuthor(const Author& author) { author_ = author; }
+    void clearAuthor() { author_ = {}; }
+    const Author& author() const { return author_; }
+
+private:
+    Author author_;
 };
 
 class DatabaseError : public std::runtime_error {

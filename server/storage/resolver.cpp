@@ -5,6 +5,7 @@
 
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
+#include "server/storage/proposal_history.h"
 
 namespace cot::server {
 
@@ -172,6 +173,7 @@ void applyDelta(Database& db, const TableResolver& resolver, const Delta& delta,
             applyDelete(db, resolver, columns, change);
             break;
         }
+        history::recordChange(db, resolver, delta, change);
     }
     transaction.commit();
 }

@@ -1,0 +1,108 @@
+#include "server/storage/proposal_history.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <atomic>
+
+#include "base/clock.h"
+#include "server/storage/database.h"
+#include "server/storage/resolver.h"
+
+namespace cot::server::history {
+
+namespace {
+
+const QString kNumber = QStringLiteral("NRPROPOSFAS");
+const QString kVersion = QStringLiteral("NRVERPROPFAS");
+
+// Orders the rows of one instant: it grows with every row this server writes, whichever
+// connection writes it.
+std::atomic<qint64> sequence{0};
+
+struct Entry {
+    QString nr, ver, table, key;
+    QChar operation;
+    QString field;
+    QVariant before, after;
+};
+
+void write(Database& db, const Entry& e) {
+    const Database::Author& author = db.author();
+    db.exec(QStringLiteral("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, CDOPERADOR, NMMETODO, "
+                           "NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, VLANTERIOR, VLNOVO) VALUES (:NR, :VER, :DT, :SEQ, "
+                           ":OPER, :MET, :TAB, :CHAVE, :OP, :CAMPO, :ANT, :NOVO)"),
+            {{"NR", e.nr},
+             {"VER", e.ver},
+             {"DT", Clock::current().now()},
+             {"SEQ", ++sequence},
+             {"OPER", author.operatorCode.isEmpty() ? QVariant() : QVariant(author.operatorCode)},
+             {"MET", author.method.isEmpty() ? QVariant() : QVariant(author.method.left(40))},
+             {"TAB", e.table.isEmpty() ? QVariant() : QVariant(e.table)},
+             {"CHAVE", e.key.isEmpty() ? QVariant() : QVariant(e.key.left(200))},
+             {"OP", QString(e.operation)},
+             {"CAMPO", e.field.isEmpty() ? QVariant() : QVariant(e.field)},
+             {"ANT", e.before.isNull() ? QVariant() : QVariant(valueText(e.before))},
+             {"NOVO", e.after.isNull() ? QVariant() : QVariant(valueText(e.after))}});
+}
+
+bool differ(const QVariant& a, const QVariant& b) {
+    if (a.isNull() || b.isNull()) return a.isNull() != b.isNull();
+    return valueText(a) != valueText(b);
+}
+
+}  // namespace
+
+QString valueText(const QVariant& value) {
+    if (value.isNull()) return {};
+    switch (value.typeId()) {
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(Qt::ISODate);
+    case QMetaType::QDate:
+        return value.toDate().toString(Qt::ISODate);
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QString::number(value.toDouble(), 'f', 6).remove(QRegularExpression(QStringLiteral("\\.?0+$")));
+    default:
+        return value.toString();
+    }
+}
+
+void recordChange(Database& db, const TableResolver& resolver, const Delta& delta, const RowChange& change) {
+    const int nrAt = delta.indexOf(kNumber), verAt = delta.indexOf(kVersion);
+    if (nrAt < 0 || verAt < 0 || !resolver.columns.contains(kNumber, Qt::CaseInsensitive)) return;
+    const QVariantList& row = change.op == ChangeOp::Insert ? change.newValues : change.oldValues;
+    Entry e;
+    e.nr = row.value(nrAt).toString();
+    e.ver = row.value(verAt).toString();
+    e.table = resolver.table;
+    QStringList key;
+    for (const QString& column : resolver.keyColumns) {
+        const int at = delta.indexOf(column);
+        if (at >= 0) key << column + u'=' + valueText(row.value(at));
+    }
+    e.key = key.join(QStringLiteral("; "));
+    e.operation = change.op == ChangeOp::Insert ? u'I' : change.op == ChangeOp::Update ? u'A' : u'E';
+    // Only the table's own columns: a delta may carry joined names and calculated values.
+    for (const QString& column : resolver.columns) {
+        const int at = delta.indexOf(column);
+        if (at < 0) continue;
+        const FieldType type = delta.fields[at].type;
+        const QVariant before = change.op == ChangeOp::Insert ? QVariant() : coerceValue(change.oldValues.value(at), type);
+        const QVariant after = change.op == ChangeOp::Delete ? QVariant() : coerceValue(change.newValues.value(at), type);
+        if (!differ(before, after)) continue;
+        e.field = column;
+        e.before = before;
+        e.after = after;
+        write(db, e);
+    }
+}
+
+void recordMethodRun(Database& db, const QString& nr, const QString& ver) {
+    Entry e;
+    e.nr = nr;
+    e.ver = ver;
+    e.operation = u'M';
+    write(db, e);
+}
+
+}  // namespace cot::server::history

@@ -1,0 +1,111 @@
+// The history of a proposal: every field a save changes and every method that writes a
+// version by itself, written in the transaction of the change (so a refused change leaves
+// none), with who and through which method; read newest first and only by those who may
+// see the proposal.
+#include <gtest/gtest.h>
+
+#include "rpc/net_connection.h"
+#include "support/packet_cells.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+using cot::testing::column;
+
+namespace {
+
+QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
+
+Delta observation(ChangeOp op, const QVariantList& oldValues, const QVariantList& newValues) {
+    Delta d;
+    d.fields = {{QStringLiteral("NRPROPOSFAS"), FieldType::String, 20},
+                {QStringLiteral("NRVERPROPFAS"), FieldType::String, 2},
+                {QStringLiteral("TXOBSPROPFAS"), FieldType::Memo, 0},
+                {QStringLiteral("NMJUNTADO"), FieldType::String, 20}};  // not a column of the table
+    d.changes = {{op, oldValues, newValues}};
+    return d;
+}
+
+class ProposalHistoryTest : public ::testing::TestWithParam<Backend> {
+protected:
+    ProposalHistoryTest() : server_({.backend = GetParam(), .seed = true}) {
+        server_.db().exec(QStringLiteral("DELETE FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", nr(2)}});
+    }
+    RpcResult setObs(const Delta& d) {
+        return server_.connection().call(QStringLiteral("SetObs"), {QVariant::fromValue(d), "0"});
+    }
+    Packet history(const QVariantList& args) {
+        const RpcResult r = server_.connection().call(QStringLiteral("GetHistorico"), args);
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return r.value.value<Packet>();
+    }
+    int rows(int n) {
+        return server_.db()
+            .scalar(QStringLiteral("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N"), {{"N", nr(n)}})
+            .toInt();
+    }
+    TestServer server_;
+};
+
+TEST_P(ProposalHistoryTest, EverySavedFieldIsOnRecordWithWhoAndHowNewestFirst) {
+    ASSERT_TRUE(setObs(observation(ChangeOp::Insert, {}, {nr(2), "01", "<p>Primeira.</p>", "x"})).ok);
+    ASSERT_TRUE(setObs(observation(ChangeOp::Update, {nr(2), "01", "<p>Primeira.</p>", "x"},
+                                   {nr(2), "01", "<p>Segunda.</p>", "y"}))
+                    .ok);
+
+    const Packet h = history({nr(2), "01"});
+    // The update's one field, then the insert's three: the joined name is no column.
+    EXPECT_EQ(column(h, "IDOPERHIST"), QStringList({"A", "I", "I", "I"}));
+    EXPECT_EQ(column(h, "NMCAMPO"), QStringList({"TXOBSPROPFAS", "TXOBSPROPFAS", "NRVERPROPFAS", "NRPROPOSFAS"}));
+    EXPECT_EQ(h.value(0, "VLANTERIOR").toString(), "<p>Primeira.</p>");
+    EXPECT_EQ(h.value(0, "VLNOVO").toString(), "<p>Segunda.</p>");
+    EXPECT_TRUE(h.value(1, "VLANTERIOR").isNull());
+    EXPECT_EQ(h.value(0, "NMTABELA").toString(), "OBSPROPFAS");
+    EXPECT_EQ(h.value(0, "DSCHAVE").toString(), "NRPROPOSFAS=" + nr(2) + "; NRVERPROPFAS=01");
+    EXPECT_EQ(column(h, "CDOPERADOR"), QStringList(4, server_.operatorCode()));
+    EXPECT_EQ(column(h, "NMMETODO"), QStringList(4, "SetObs"));
+    EXPECT_EQ(h.value(0, "DTHIST").toDateTime(), QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
+
+    // A deletion keeps what was removed; the table filter narrows the list.
+    ASSERT_TRUE(setObs(observation(ChangeOp::Delete, {nr(2), "01", "<p>Segunda.</p>", "y"}, {})).ok);
+    const Packet deleted = history({nr(2), "01", "obspropfas"});
+    EXPECT_EQ(deleted.value(0, "IDOPERHIST").toString(), "E");
+    EXPECT_EQ(deleted.rows.size(), 7);
+    EXPECT_TRUE(history({nr(2), "01", "LINPPROP"}).isEmpty());
+    EXPECT_TRUE(history({nr(2), "02"}).isEmpty()) << "another version's history is its own";
+}
+
+TEST_P(ProposalHistoryTest, ARefusedChangeLeavesNoHistory) {
+    const int before = rows(2);
+    const RpcResult stale = setObs(observation(ChangeOp::Update, {nr(2), "01", "<p>Outra.</p>", ""},
+                                               {nr(2), "01", "<p>Nova.</p>", ""}));
+    EXPECT_FALSE(stale.ok);
+    EXPECT_EQ(rows(2), before);
+
+    // A method that writes the version by itself: one row naming it, and none when it refuses.
+    EXPECT_FALSE(server_.connection().call("SetUpdReaju", {"0001", nr(3), "01", "60"}).ok);
+    EXPECT_EQ(rows(3), 0);
+    ASSERT_TRUE(server_.connection().call("SetUpdReaju", {"0001", nr(3), "1", "100"}).ok);
+    const Packet h = history({nr(3), "01"});
+    ASSERT_EQ(h.rows.size(), 1);
+    EXPECT_EQ(h.value(0, "IDOPERHIST").toString(), "M");
+    EXPECT_EQ(h.value(0, "NMMETODO").toString(), "SetUpdReaju");
+    EXPECT_TRUE(h.value(0, "NMTABELA").isNull());
+}
+
+TEST_P(ProposalHistoryTest, OnlyThoseWhoMaySeeTheProposalReadItsHistory) {
+    ASSERT_TRUE(setObs(observation(ChangeOp::Insert, {}, {nr(2), "01", "<p>Sigilo.</p>", ""})).ok);
+    auto other = server_.newConnection();
+    other->setToken(server_.openSession(QStringLiteral("ASSIST")));
+    const RpcResult refused = other->call(QStringLiteral("GetHistorico"), {nr(2), "01"});
+    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(refused.error.contains("HISTPROP"));
+    // Too many arguments is a malformed call, not a larger answer.
+    EXPECT_FALSE(server_.connection().call(QStringLiteral("GetHistorico"), {nr(2), "01", "", "x"}).ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, ProposalHistoryTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
