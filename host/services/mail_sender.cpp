@@ -128,6 +128,36 @@ QByteArray encodedSubject(const QString& subject) {
     return out;
 }
 
+QByteArray alternativeBody(const MailMessage& message, const QByteArray& boundary);
+
+// A parameter value as a quoted string (plain ASCII only).
+QByteArray quoted(const QString& value) {
+    QByteArray out = "\"";
+    for (QChar c : value) {
+        if (c == u'"' || c == u'\\') out += '\\';
+        out += char(c.unicode());
+    }
+    return out + "\"";
+}
+
+// RFC 2231: UTF-8''percent-encoded, for parameters that are not plain ASCII.
+QByteArray extendedValue(const QString& value) {
+    return "UTF-8''" + value.toUtf8().toPercentEncoding(QByteArray("!#$&+-.^_`|~"));
+}
+
+// The headers that name an attachment: RFC 2047 words in the type's name (what older
+// readers take) and RFC 2231 in the disposition (the standard form).
+QByteArray attachmentHeaders(const MailAttachment& a) {
+    const QByteArray type = a.contentType.trimmed().toLower().toLatin1();
+    if (plainAscii(a.fileName))
+        return "Content-Type: " + type + "; name=" + quoted(a.fileName) +
+               "\r\nContent-Disposition: attachment; filename=" + quoted(a.fileName) + "\r\n";
+    QByteArray words = encodedSubject(a.fileName);
+    words.replace("\r\n ", " ");
+    return "Content-Type: " + type + "; name=\"" + words + "\"\r\nContent-Disposition: attachment;\r\n filename*=" +
+           extendedValue(a.fileName) + "\r\n";
+}
+
 QByteArray randomToken() {
     return QByteArray::number(QRandomGenerator::global()->generate64(), 36) +
            QByteArray::number(QRandomGenerator::global()->generate64(), 36);
@@ -148,6 +178,16 @@ void checkMailMessage(const MailMessage& message) {
         if (to.trimmed().isEmpty()) throw UserError(QStringLiteral("O e-mail tem um destinatário vazio."));
         checkAddress(to.trimmed());
     }
+    static const QRegularExpression mimeType(
+        QStringLiteral("^[A-Za-z0-9][A-Za-z0-9!#$&^_.+-]*/[A-Za-z0-9][A-Za-z0-9!#$&^_.+-]*$"));
+    for (const MailAttachment& a : message.attachments) {
+        const QString name = a.fileName.trimmed();
+        if (name.isEmpty() || name.size() > 150 || hasControl(a.fileName) || name.contains(QLatin1Char('/')) ||
+            name.contains(QLatin1Char('\\')))
+            throw UserError(QStringLiteral("Nome de anexo '%1' inválido.").arg(shown(a.fileName)));
+        if (!mimeType.match(a.contentType.trimmed()).hasMatch())
+            throw UserError(QStringLiteral("Tipo do anexo '%1' inválido: '%2'.").arg(name, shown(a.contentType)));
+    }
 }
 
 QByteArray composeMime(const MailMessage& message, const QDateTime& date) {
@@ -165,8 +205,36 @@ QByteArray composeMime(const MailMessage& message, const QDateTime& date) {
     out += "Subject: " + encodedSubject(message.subject) + "\r\n";
     out += "Message-ID: <" + randomToken() + "@" + domain.toUtf8() + ">\r\n";
     out += "MIME-Version: 1.0\r\n";
+    if (!message.attachments.isEmpty()) {
+        // The alternative part nests inside a mixed one that carries the files after it.
+        const QByteArray mixed = "=_cot_" + randomToken();
+        out += "Content-Type: multipart/mixed; boundary=\"" + mixed + "\"\r\n";
+        out += "\r\n";
+        out += "--" + mixed + "\r\n";
+        out += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n";
+        out += "\r\n";
+        out += alternativeBody(message, boundary);
+        for (const MailAttachment& a : message.attachments) {
+            MailAttachment named = a;
+            named.fileName = a.fileName.trimmed();
+            out += "--" + mixed + "\r\n";
+            out += attachmentHeaders(named);
+            out += "Content-Transfer-Encoding: base64\r\n\r\n";
+            out += base64Lines(a.data);
+        }
+        out += "--" + mixed + "--\r\n";
+        return out;
+    }
     out += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n";
     out += "\r\n";
+    out += alternativeBody(message, boundary);
+    return out;
+}
+
+namespace {
+
+QByteArray alternativeBody(const MailMessage& message, const QByteArray& boundary) {
+    QByteArray out;
     out += "--" + boundary + "\r\n";
     out += "Content-Type: text/plain; charset=UTF-8\r\n";
     out += "Content-Transfer-Encoding: base64\r\n\r\n";
@@ -178,6 +246,8 @@ QByteArray composeMime(const MailMessage& message, const QDateTime& date) {
     out += "--" + boundary + "--\r\n";
     return out;
 }
+
+}  // namespace
 
 // ----- libcurl
 

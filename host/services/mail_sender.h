@@ -7,14 +7,23 @@
 
 namespace cot {
 
+// A file sent with a message: its name as the recipient sees it (any characters but
+// control ones and path separators), its MIME type ("application/pdf") and its bytes.
+struct MailAttachment {
+    QString fileName;
+    QString contentType;
+    QByteArray data;
+};
+
 // One e-mail: a text part and an HTML part of the same content (multipart/alternative),
-// all in UTF-8.
+// all in UTF-8, and the files sent with it (multipart/mixed, the alternative part first).
 struct MailMessage {
     QString from;
     QStringList to;
     QString subject;
     QString textPart;
     QString htmlPart;
+    QList<MailAttachment> attachments;
 };
 
 // The SMTP server of a branch, as kept in its address record:
@@ -51,11 +60,16 @@ QStringList splitAddressList(const QString& text);
 
 // Refuses what would let a value reach the SMTP dialogue or the headers as a command:
 // CR, LF or other control characters in the subject or an address, '<' '>' in an address,
-// no sender, no recipient. UserError with a text naming the offending value.
+// no sender, no recipient; an attachment without a name, with a control character, '/' or
+// '\' in it or over 150 characters, or whose type is not "type/subtype".
+// UserError with a text naming the offending value.
 void checkMailMessage(const MailMessage& message);
 
 // The whole message as sent (headers and body, CRLF lines): subject RFC 2047 encoded when
-// it is not plain ASCII, both parts base64 in UTF-8. Checks the message first.
+// it is not plain ASCII, both parts base64 in UTF-8. With attachments the message is
+// multipart/mixed: the alternative part, then each file base64 with its name (a name that
+// is not plain ASCII goes RFC 2231 encoded in the disposition and RFC 2047 encoded in the
+// type, the form most readers take). Checks the message first.
 QByteArray composeMime(const MailMessage& message, const QDateTime& date = QDateTime::currentDateTime());
 
 // Sends messages. Failures are UserError with a Portuguese text naming the server; never a

@@ -106,11 +106,19 @@ void applyProposalDelta(Database& db, const Delta& delta) {
             // an accepted one also has contract and charging rows that must keep their origin.
             // The row is locked so an acceptance committing meanwhile is seen.
             const QString lock = db.dialect() == Dialect::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
+            const QVariantMap key{{"N", nr >= 0 ? change.oldValues.value(nr).toString().trimmed() : QString()},
+                                  {"V", ver >= 0 ? change.oldValues.value(ver).toString().trimmed() : QString()}};
             const QVariant accepted = db.scalar(
                 QStringLiteral("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V") + lock,
-                {{"N", nr >= 0 ? change.oldValues.value(nr).toString().trimmed() : QString()},
-                 {"V", ver >= 0 ? change.oldValues.value(ver).toString().trimmed() : QString()}});
+                key);
             if (!accepted.isNull()) throw MethodError(QStringLiteral("Proposta aceita não pode ser excluída."));
+            // Its sendings to the client, the client's decision and its loss have no key tied
+            // to the version: they go here, so a version created again under the same key
+            // starts without them.
+            for (const char* table : {"ENVIOPROP", "DECISAOPROP", "PERDAPROP"})
+                db.exec(QStringLiteral("DELETE FROM %1 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V")
+                            .arg(QLatin1String(table)),
+                        key);
             return;
         }
         const QString number = nr >= 0 ? change.newValues.value(nr).toString().trimmed() : QString();

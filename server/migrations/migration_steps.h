@@ -31,5 +31,6 @@ MigrationStep sessionsMigration();
 MigrationStep signInMigration();
 MigrationStep proposalLanguageMigration();
 MigrationStep proposalHistoryMigration();
+MigrationStep clientDecisionMigration();
 
 }  // namespace cot::server::detail

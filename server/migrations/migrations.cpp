@@ -15,7 +15,7 @@ const QList<MigrationStep>& migrationSteps() {
                                             contractsMigration(), textHistoryMigration(),
                                             acceptanceMigration(), sessionsMigration(),
                                             signInMigration(), proposalLanguageMigration(),
-                                            proposalHistoryMigration()};
+                                            proposalHistoryMigration(), clientDecisionMigration()};
     return steps;
 }
 

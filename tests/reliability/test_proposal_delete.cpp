@@ -15,7 +15,7 @@ QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0'))
 // Every table that holds rows of one proposal version.
 const QStringList kChildren{"LINPPROP",   "SISTLINPPROP", "VENCLINPPROP", "SERVPROP",      "VENCSERVPROP",
                             "OBJSERVPROP", "TXTPROPFAS",  "OBSPROPFAS",   "SIMULAPROP",    "SIMULALINP",
-                            "TXTPROPFASGER", "TXTPROPFASHIST"};
+                            "TXTPROPFASGER", "TXTPROPFASHIST", "ENVIOPROP",   "DECISAOPROP",   "PERDAPROP"};
 
 class ProposalDeleteTest : public ::testing::TestWithParam<Backend> {
 protected:
@@ -58,6 +58,16 @@ protected:
             "INSERT INTO TXTPROPFASHIST VALUES (:N, '01', (SELECT MIN(NRGERACAO) FROM TXTPROPFASGER "
             "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'), 'T9', 1, 'Texto')",
             k);
+        const QVariantMap kd{{"N", nr(number)}, {"D", QDateTime(QDate(2026, 12, 1), QTime(9, 0))}};
+        add("ENVIOPROP",
+            "INSERT INTO ENVIOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, TXTOKENHASH, DTENVIO, DSEMAILDEST, DTEXPIRA, "
+            "TXHASHCONT) VALUES (:N, '01', 1, :N, :D, 'cliente@exemplo.com.br', :D, 'h')",
+            kd);
+        add("DECISAOPROP",
+            "INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
+            "VALUES (:N, '01', 1, 'R', :D, 'h')",
+            kd);
+        add("PERDAPROP", "INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, IDMOTIVO) VALUES (:N, '01', :D, 'P')", kd);
         for (const QString& t : kChildren) ASSERT_GT(count(t, number), 0) << t.toStdString();
     }
     RpcResult remove(int number) {

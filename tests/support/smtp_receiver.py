@@ -36,7 +36,11 @@ class Store:
         msg = email.message_from_bytes(envelope.original_content or envelope.content,
                                        policy=email.policy.default)
         parts = [{"type": p.get_content_type(), "charset": p.get_content_charset(),
-                  "encoding": p.get("Content-Transfer-Encoding", ""), "text": p.get_content()}
+                  "encoding": p.get("Content-Transfer-Encoding", ""),
+                  # An attachment's bytes are not text: its name and size stand for it.
+                  "text": p.get_content() if p.get_content_maintype() == "text" else "",
+                  "filename": p.get_filename() or "",
+                  "size": len(p.get_payload(decode=True) or b"")}
                  for p in msg.walk() if not p.is_multipart()]
         with open(base + ".json", "w", encoding="utf-8") as f:
             json.dump({"mail_from": envelope.mail_from,

@@ -1,0 +1,138 @@
+#include "server/client_page/sending_store.h"
+
+#include <sodium.h>
+
+#include <QCryptographicHash>
+#include <stdexcept>
+
+#include "server/storage/database.h"
+
+namespace cot::server::client_page {
+
+namespace {
+
+constexpr int kTokenBytes = 32;
+constexpr qsizetype kTokenLength = 43;  // unpadded base64url of 32 bytes
+
+const QList<FieldDef>& sendingShape() {
+    static const QList<FieldDef> shape{{QStringLiteral("NRPROPOSFAS"), FieldType::String, 20},
+                                       {QStringLiteral("NRVERPROPFAS"), FieldType::String, 2},
+                                       {QStringLiteral("NRENVIO"), FieldType::Integer, 0},
+                                       {QStringLiteral("DTENVIO"), FieldType::DateTime, 0},
+                                       {QStringLiteral("CDOPERADOR"), FieldType::String, 12},
+                                       {QStringLiteral("DSEMAILDEST"), FieldType::String, 250},
+                                       {QStringLiteral("DTEXPIRA"), FieldType::DateTime, 0},
+                                       {QStringLiteral("DTREVOGA"), FieldType::DateTime, 0},
+                                       {QStringLiteral("CDOPERREVOGA"), FieldType::String, 12},
+                                       {QStringLiteral("TXHASHCONT"), FieldType::String, 64}};
+    return shape;
+}
+
+const QString kColumns = QStringLiteral("NRPROPOSFAS, NRVERPROPFAS, NRENVIO, DTENVIO, CDOPERADOR, DSEMAILDEST, "
+                                        "DTEXPIRA, DTREVOGA, CDOPERREVOGA, TXHASHCONT");
+
+Sending sendingAt(const Packet& p, int row) {
+    auto text = [&](const char* name) { return p.value(row, QString::fromLatin1(name)).toString().trimmed(); };
+    Sending s;
+    s.nr = text("NRPROPOSFAS");
+    s.ver = text("NRVERPROPFAS");
+    s.number = p.value(row, QStringLiteral("NRENVIO")).toInt();
+    s.sentAt = p.value(row, QStringLiteral("DTENVIO")).toDateTime();
+    s.operatorCode = text("CDOPERADOR");
+    s.to = text("DSEMAILDEST");
+    s.expires = p.value(row, QStringLiteral("DTEXPIRA")).toDateTime().date();
+    s.revokedAt = p.value(row, QStringLiteral("DTREVOGA")).toDateTime();
+    s.revokedBy = text("CDOPERREVOGA");
+    s.contentHash = text("TXHASHCONT");
+    return s;
+}
+
+QVariant textOrNull(const QString& s) { return s.isEmpty() ? QVariant() : QVariant(s); }
+
+}  // namespace
+
+QString newToken() {
+    if (sodium_init() < 0) throw std::runtime_error("libsodium não inicializou");
+    unsigned char random[kTokenBytes];
+    randombytes_buf(random, sizeof random);
+    const QByteArray token = QByteArray(reinterpret_cast<const char*>(random), kTokenBytes)
+                                 .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+    sodium_memzero(random, sizeof random);
+    return QString::fromLatin1(token);
+}
+
+bool wellFormedToken(const QString& token) {
+    if (token.size() != kTokenLength) return false;
+    for (QChar qc : token) {
+        const char16_t c = qc.unicode();
+        if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-' ||
+              c == u'_'))
+            return false;
+    }
+    // The last character carries the last 4 bits of the 32 bytes and 2 zero bits: only these
+    // 16 letters are ever given, so any other is not one of ours.
+    static const QString lastChars = QStringLiteral("AEIMQUYcgkosw048");
+    return lastChars.contains(token.back());
+}
+
+QString tokenHash(const QString& token) {
+    return QString::fromLatin1(QCryptographicHash::hash(token.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+Sending recordSending(Database& db, Sending sending, const QString& hash, const QByteArray& pdf) {
+    const QVariantMap key{{"NR", sending.nr}, {"VER", sending.ver}};
+    const QVariant last = db.scalar(
+        QStringLiteral("SELECT MAX(NRENVIO) FROM ENVIOPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"), key);
+    sending.number = last.isNull() ? 1 : last.toInt() + 1;
+    db.exec(QStringLiteral("INSERT INTO ENVIOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, TXTOKENHASH, DTENVIO, "
+                           "CDOPERADOR, DSEMAILDEST, DTEXPIRA, DTREVOGA, CDOPERREVOGA, TXHASHCONT, TXPDF) VALUES (:NR, "
+                           ":VER, :N, :HASH, :DT, :OPER, :DEST, :EXP, NULL, NULL, :CONT, :PDF)"),
+            {{"NR", sending.nr},
+             {"VER", sending.ver},
+             {"N", sending.number},
+             {"HASH", hash},
+             {"DT", sending.sentAt},
+             {"OPER", textOrNull(sending.operatorCode)},
+             {"DEST", sending.to},
+             {"EXP", sending.expires},
+             {"CONT", sending.contentHash},
+             {"PDF", pdf.isEmpty() ? QVariant() : QVariant(QString::fromLatin1(pdf.toBase64()))}});
+    sending.revokedAt = {};
+    sending.revokedBy.clear();
+    return sending;
+}
+
+std::optional<Sending> findByToken(Database& db, const QString& token) {
+    if (!wellFormedToken(token)) return std::nullopt;
+    const Packet p = db.query(QStringLiteral("SELECT %1 FROM ENVIOPROP WHERE TXTOKENHASH = :HASH").arg(kColumns),
+                              {{"HASH", tokenHash(token)}}, sendingShape());
+    if (p.isEmpty()) return std::nullopt;
+    return sendingAt(p, 0);
+}
+
+QList<Sending> sendingsOf(Database& db, const QString& nr, const QString& ver) {
+    const Packet p = db.query(QStringLiteral("SELECT %1 FROM ENVIOPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
+                                             "ORDER BY NRENVIO")
+                                  .arg(kColumns),
+                              {{"NR", nr}, {"VER", ver}}, sendingShape());
+    QList<Sending> out;
+    for (int row = 0; row < p.rows.size(); ++row) out << sendingAt(p, row);
+    return out;
+}
+
+QByteArray sendingPdf(Database& db, const Sending& sending) {
+    const QVariant stored = db.scalar(QStringLiteral("SELECT TXPDF FROM ENVIOPROP WHERE NRPROPOSFAS = :NR AND "
+                                                     "NRVERPROPFAS = :VER AND NRENVIO = :N"),
+                                      {{"NR", sending.nr}, {"VER", sending.ver}, {"N", sending.number}});
+    if (stored.isNull()) return {};
+    return QByteArray::fromBase64(stored.toString().toLatin1());
+}
+
+bool revoke(Database& db, const QString& nr, const QString& ver, int number, const QString& operatorCode,
+            const QDateTime& at) {
+    return db.exec(QStringLiteral("UPDATE ENVIOPROP SET DTREVOGA = :AT, CDOPERREVOGA = :OPER WHERE NRPROPOSFAS = :NR "
+                                  "AND NRVERPROPFAS = :VER AND NRENVIO = :N AND DTREVOGA IS NULL"),
+                   {{"AT", at}, {"OPER", textOrNull(operatorCode)}, {"NR", nr}, {"VER", ver}, {"N", number}}) > 0;
+}
+
+}  // namespace cot::server::client_page

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace cot::server {
+class MethodRegistry;
+
+// Sending a proposal version to its client with the link to his page: EnviarAoCliente,
+// GetEnvios, RevogarEnvio.
+void registerClientSendingMethods(MethodRegistry& registry);
+}  // namespace cot::server

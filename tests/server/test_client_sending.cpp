@@ -1,0 +1,345 @@
+// Sending a proposal version to its client: what is refused and in which order, the one
+// sending row it leaves (the token's hash, never the token), the mail with the link and the
+// PDF, a failed mail taking everything back, the sendings' states and the cancelling of a
+// link, and the rows going with their version.
+#include <QScopeGuard>
+#include <QSet>
+#include <gtest/gtest.h>
+
+#include "base/errors.h"
+#include "rpc/net_connection.h"
+#include "server/client_page/page_address.h"
+#include "server/client_page/proposal_page.h"
+#include "server/client_page/sending_store.h"
+#include "services/cipher.h"
+#include "services/mail_sender.h"
+#include "support/packet_cells.h"
+#include "support/qt_printers.h"
+#include "support/smtp_receiver.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::column;
+using cot::testing::nr;
+using cot::testing::TestServer;
+
+namespace {
+
+const QByteArray kPdf = QByteArray("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n1 0 obj << >> endobj\n%%EOF\n");
+const QString kPdfText = QString::fromLatin1(kPdf.toBase64());
+const QString kTo = QStringLiteral("cliente@empresa.com.br; compras@empresa.com.br");
+
+class ClientSendingTest : public ::testing::TestWithParam<Backend> {
+protected:
+    ClientSendingTest() : server_({.backend = GetParam(), .seed = true}) { setDefaultMailSender(&mail_); }
+    ~ClientSendingTest() override { setDefaultMailSender(nullptr); }
+
+    RpcResult send(int number, const QString& ver, const QString& to = kTo, const QString& pdf = kPdfText) {
+        return server_.connection().call(QStringLiteral("EnviarAoCliente"), {nr(number), ver, to, pdf});
+    }
+    Packet sendings(int number, const QString& ver) {
+        const RpcResult r = server_.connection().call(QStringLiteral("GetEnvios"), {nr(number), ver});
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return r.value.value<Packet>();
+    }
+    int count(const QString& table, int number, const QString& extra = {}) {
+        return server_.db()
+            .scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N %2").arg(table, extra),
+                    {{"N", nr(number)}})
+            .toInt();
+    }
+    int historyRows(int number, const char* method) {
+        return count(QStringLiteral("HISTPROP"), number, QStringLiteral("AND NMMETODO = '%1'").arg(method));
+    }
+    void decide(int number, const QString& ver) {
+        server_.db().exec(QStringLiteral("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, "
+                                         "DTDECISAO, TXHASHCONT) VALUES (:N, :V, 1, 'R', :D, :H)"),
+                          {{"N", nr(number)}, {"V", ver}, {"D", QDateTime(QDate(2026, 12, 6), QTime(9, 0))},
+                           {"H", QString(64, QLatin1Char('0'))}});
+    }
+    QString tokenOf(const RpcResult& r) {
+        return r.value.value<Packet>().value(0, QStringLiteral("DSLINK")).toString().section(u'/', -1);
+    }
+
+    TestServer server_;
+    RecordingMailSender mail_;
+};
+
+TEST_P(ClientSendingTest, RefusalsComeInOrderAndWriteNothing) {
+    const QString badTo = QStringLiteral("sem-arroba");
+    const QString badPdf = QStringLiteral("!!!");
+    decide(6, "03");
+    server_.db().exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTVALPROPFAS = NULL WHERE NRPROPOSFAS = :N"),
+                      {{"N", nr(9)}});
+    struct Case {
+        int number;
+        const char* ver;
+        QString to, pdf;
+        QString text;
+    };
+    const QString expired =
+        QStringLiteral("A proposta está vencida ou sem validade; altere a validade antes de enviá-la.");
+    const QList<Case> cases{
+        {99, "01", badTo, badPdf, QStringLiteral("Proposta não cadastrada.")},
+        {1, "01", badTo, badPdf, QStringLiteral("A proposta já foi aceita e não pode ser enviada ao cliente.")},
+        {6, "03", badTo, badPdf, QStringLiteral("O cliente já decidiu sobre esta versão da proposta.")},
+        {4, "01", badTo, badPdf, expired},
+        {9, "01", badTo, badPdf, expired},
+        {2, "01", QStringLiteral(" ; , "), badPdf, QStringLiteral("Informe o e-mail do cliente.")},
+        {2, "1", QStringLiteral("ok@empresa.com.br, cliente@empresa"), badPdf,
+         QStringLiteral("E-mail inválido: cliente@empresa.")},
+        {2, "01", QStringLiteral("a@b.com.br;x y@empresa.com.br"), kPdfText,
+         QStringLiteral("E-mail inválido: x y@empresa.com.br.")},
+        {2, "01", QStringLiteral("a@b.com.br;\"Fulano\" <x@empresa.com.br>"), kPdfText,
+         QStringLiteral("E-mail inválido: \"Fulano\" <x@empresa.com.br>.")},
+        {2, "01", QStringLiteral("a@b.com.br\r\nBcc: x@empresa.com.br"), kPdfText,
+         QStringLiteral("E-mail inválido: a@b.com.br Bcc: x@empresa.com.br.")},
+        {2, "01", kTo, QString(), QStringLiteral("O PDF da proposta é inválido.")},
+        {2, "01", kTo, badPdf, QStringLiteral("O PDF da proposta é inválido.")},
+        {2, "01", kTo, QString::fromLatin1(QByteArray("<html>não é pdf</html>").toBase64()),
+         QStringLiteral("O PDF da proposta é inválido.")},
+        {2, "01", kTo, QString::fromLatin1((QByteArray("%PDF-") + QByteArray(6'000'000, 'x')).toBase64()),
+         QStringLiteral("O PDF da proposta é inválido.")},
+    };
+    for (const Case& c : cases) {
+        const RpcResult r = send(c.number, QString::fromLatin1(c.ver), c.to, c.pdf);
+        EXPECT_FALSE(r.ok) << c.text.toStdString();
+        EXPECT_EQ(r.error, c.text);
+    }
+    QStringList eleven;
+    for (int i = 0; i < 11; ++i) eleven << QStringLiteral("c%1@empresa.com.br").arg(i);
+    EXPECT_EQ(send(2, "01", eleven.join(u';')).error, "Informe no máximo 10 e-mails, em até 250 caracteres.");
+    EXPECT_EQ(send(2, "01", QString(240, u'a') + QStringLiteral("@empresa.com.br")).error,
+              "Informe no máximo 10 e-mails, em até 250 caracteres.");
+
+    EXPECT_EQ(server_.db().scalar(QStringLiteral("SELECT COUNT(*) FROM ENVIOPROP")).toInt(), 0);
+    EXPECT_EQ(
+        server_.db().scalar(QStringLiteral("SELECT COUNT(*) FROM HISTPROP WHERE NMMETODO = 'EnviarAoCliente'")).toInt(),
+        0);
+    EXPECT_TRUE(mail_.sent.isEmpty());
+    // A version valid until today is still sent.
+    const RpcResult today = send(6, "02");
+    EXPECT_TRUE(today.ok) << today.error.toStdString();
+}
+
+TEST_P(ClientSendingTest, ASendingKeepsTheTokensHashAndMailsTheLinkWithThePdf) {
+    // The branch's password as the desktop stores it, enciphered with the hosts' key.
+    const QByteArray savedKey = qgetenv("COT_HOST_KEY");
+    qputenv("COT_HOST_KEY", QByteArray(64, '7'));
+    const auto restoreKey = qScopeGuard([&] {
+        if (savedKey.isEmpty()) qunsetenv("COT_HOST_KEY");
+        else qputenv("COT_HOST_KEY", savedKey);
+    });
+    server_.db().exec(QStringLiteral("UPDATE ENDEFILI SET DSSMTPEMAILF = 'smtps://smtp.filial.demo', CDSENHEMAILF = :S "
+                                     "WHERE CDFILIAL = '0001'"),
+                      {{"S", Criptografa::Cripto(QStringLiteral("s3gredo"))}});
+    const RpcResult r = send(2, "1");
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const Packet reply = r.value.value<Packet>();
+    ASSERT_EQ(reply.rows.size(), 1);
+    EXPECT_EQ(reply.value(0, "NRENVIO").toInt(), 1);
+    EXPECT_EQ(reply.value(0, "DTENVIO").toDateTime(), QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
+    EXPECT_EQ(reply.value(0, "DTEXPIRA").toDateTime().date(), QDate(2026, 12, 31));
+    const QString link = reply.value(0, "DSLINK").toString();
+    const QString token = tokenOf(r);
+    EXPECT_EQ(link, server::client_page::pageLink(token));
+    EXPECT_TRUE(server::client_page::wellFormedToken(token)) << token.toStdString();
+
+    // One row: the token's hash (the token itself nowhere), the content's hash, the PDF.
+    const Packet row = server_.db().query(
+        QStringLiteral("SELECT NRVERPROPFAS, TXTOKENHASH, CDOPERADOR, DSEMAILDEST, TXHASHCONT, TXPDF FROM ENVIOPROP"));
+    ASSERT_EQ(row.rows.size(), 1);
+    EXPECT_EQ(row.value(0, "NRVERPROPFAS").toString(), "01");
+    EXPECT_EQ(row.value(0, "TXTOKENHASH").toString(), server::client_page::tokenHash(token));
+    for (const QVariant& cell : row.rows[0]) EXPECT_FALSE(cell.toString().contains(token));
+    EXPECT_EQ(row.value(0, "CDOPERADOR").toString(), server_.operatorCode());
+    EXPECT_EQ(row.value(0, "DSEMAILDEST").toString(), kTo);
+    const QString content = server::client_page::proposalContentHtml(server_.db(), nr(2), "01");
+    ASSERT_FALSE(content.isEmpty());
+    EXPECT_EQ(row.value(0, "TXHASHCONT").toString(), server::client_page::contentHash(content));
+    EXPECT_EQ(QByteArray::fromBase64(row.value(0, "TXPDF").toString().toLatin1()), kPdf);
+    const auto found = server::client_page::findByToken(server_.db(), token);
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->number, 1);
+    EXPECT_EQ(found->expires, QDate(2026, 12, 31));
+    EXPECT_FALSE(found->revoked());
+    EXPECT_EQ(server::client_page::sendingPdf(server_.db(), *found), kPdf);
+    EXPECT_FALSE(server::client_page::findByToken(server_.db(), server::client_page::newToken()).has_value());
+
+    // The mail: through the branch's account, to every address, the link and the PDF in it.
+    ASSERT_EQ(mail_.sent.size(), 1);
+    const MailAccount& account = mail_.sent[0].account;
+    const MailMessage& m = mail_.sent[0].message;
+    EXPECT_EQ(account.server, "smtps://smtp.filial.demo");
+    EXPECT_EQ(account.user, "comercial.sp@demo.local");
+    EXPECT_EQ(account.password, "s3gredo");
+    EXPECT_EQ(m.from, "comercial.sp@demo.local");
+    EXPECT_EQ(m.to, QStringList({"cliente@empresa.com.br", "compras@empresa.com.br"}));
+    EXPECT_EQ(m.subject, "Proposta 2/01 - ERP Web e serviços de implantação");
+    for (const QString& part : {m.textPart, m.htmlPart}) {
+        EXPECT_TRUE(part.contains(link));
+        EXPECT_TRUE(part.contains("válida até")) << part.toStdString();
+        EXPECT_TRUE(part.contains("31/12/2026"));
+        EXPECT_TRUE(part.contains("Gerente Comercial")) << "signed by the salesperson";
+    }
+    ASSERT_EQ(m.attachments.size(), 1);
+    EXPECT_EQ(m.attachments[0].fileName, "Proposta 2-01.pdf");
+    EXPECT_EQ(m.attachments[0].contentType, "application/pdf");
+    EXPECT_EQ(m.attachments[0].data, kPdf);
+    EXPECT_EQ(historyRows(2, "EnviarAoCliente"), 1);
+
+    // A second sending is numbered after it, with a link of its own.
+    const RpcResult again = send(2, "01", QStringLiteral("outro@empresa.com.br"));
+    ASSERT_TRUE(again.ok) << again.error.toStdString();
+    EXPECT_EQ(again.value.value<Packet>().value(0, "NRENVIO").toInt(), 2);
+    EXPECT_NE(tokenOf(again), token);
+}
+
+TEST_P(ClientSendingTest, TheMailReachesARealReceiverWithThePdfAttached) {
+    setDefaultMailSender(nullptr);  // the SMTP sender the server uses
+    cot::testing::SmtpReceiver receiver;
+    server_.db().exec(QStringLiteral("UPDATE ENDEFILI SET DSSMTPEMAILF = :S, CDSENHEMAILF = NULL "
+                                     "WHERE CDFILIAL = '0001'"),
+                      {{"S", QStringLiteral("smtp+insecure://") + receiver.address()}});
+    const RpcResult r = send(2, "01");
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    ASSERT_TRUE(receiver.waitForMessages(1));
+    const cot::testing::ReceivedMail mail = receiver.messages().at(0);
+    EXPECT_EQ(mail.rcptTos, QStringList({"cliente@empresa.com.br", "compras@empresa.com.br"}));
+    EXPECT_EQ(mail.subject, "Proposta 2/01 - ERP Web e serviços de implantação");
+    EXPECT_EQ(mail.contentType, "multipart/mixed");
+    ASSERT_EQ(mail.parts.size(), 3);
+    EXPECT_TRUE(mail.parts[0].text.contains(r.value.value<Packet>().value(0, "DSLINK").toString()));
+    EXPECT_EQ(mail.parts[2].type, "application/pdf");
+    EXPECT_TRUE(mail.raw.contains("filename=\"Proposta 2-01.pdf\""));
+    EXPECT_TRUE(mail.raw.contains(kPdf.toBase64().left(60)));
+}
+
+TEST_P(ClientSendingTest, AMailThatFailsTakesTheSendingBack) {
+    mail_.failWhenSubjectContains = QStringLiteral("Proposta 2/01");
+    const RpcResult r = send(2, "01");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, mail_.failureText);
+    EXPECT_EQ(count("ENVIOPROP", 2), 0);
+    EXPECT_EQ(historyRows(2, "EnviarAoCliente"), 0);
+
+    // A branch without a mail account: said so, nothing kept.
+    mail_.failWhenSubjectContains.clear();
+    server_.db().exec(QStringLiteral("UPDATE ENDEFILI SET DSSMTPEMAILF = NULL WHERE CDFILIAL = '0001'"));
+    EXPECT_EQ(send(2, "01").error, "A filial 0001 não tem conta de e-mail cadastrada.");
+    EXPECT_EQ(count("ENVIOPROP", 2), 0);
+    EXPECT_TRUE(mail_.sent.isEmpty());
+}
+
+// The mail goes out with no transaction open: another session saves meanwhile (SQLite
+// would make it wait for the whole SMTP dialogue otherwise). What it changed in the version
+// is then found when the sending is recorded: refused, nothing kept.
+TEST_P(ClientSendingTest, TheMailGoesOutWithoutHoldingWritersAndAChangeMeanwhileIsRefused) {
+    struct WritingSender : MailSender {
+        QString url;
+        QString reference;
+        bool wrote = false;
+        void send(const MailAccount&, const MailMessage&) override {
+            auto other = server::Database::open(url);
+            server::Transaction tx(*other);
+            other->exec(QStringLiteral("UPDATE PROPOSTAFAS SET DSREFEPROPOSFAS = :R WHERE NRPROPOSFAS = :N AND "
+                                       "NRVERPROPFAS = '01'"),
+                        {{"R", reference}, {"N", nr(2)}});
+            tx.commit();
+            wrote = true;
+        }
+    } writer;
+    writer.url = server_.databaseUrl();
+    writer.reference = QStringLiteral("Referência mudada durante o envio");
+    setDefaultMailSender(&writer);
+    const RpcResult r = send(2, "01");
+    EXPECT_TRUE(writer.wrote);
+    EXPECT_EQ(r.error, "A proposta foi alterada durante o envio; envie-a de novo.");
+    EXPECT_EQ(count("ENVIOPROP", 2), 0);
+    EXPECT_EQ(historyRows(2, "EnviarAoCliente"), 0);
+}
+
+TEST_P(ClientSendingTest, OnlyThoseWhoMaySeeTheProposalSendListOrCancel) {
+    ASSERT_TRUE(send(2, "01").ok);
+    auto other = server_.newConnection();
+    other->setToken(server_.openSession(QStringLiteral("ASSIST")));
+    EXPECT_FALSE(other->call(QStringLiteral("EnviarAoCliente"), {nr(2), "01", kTo, kPdfText}).ok);
+    EXPECT_FALSE(other->call(QStringLiteral("GetEnvios"), {nr(2), "01"}).ok);
+    EXPECT_FALSE(other->call(QStringLiteral("RevogarEnvio"), {nr(2), "01", 1}).ok);
+    EXPECT_EQ(count("ENVIOPROP", 2), 1);
+    EXPECT_EQ(count("ENVIOPROP", 2, QStringLiteral("AND DTREVOGA IS NOT NULL")), 0);
+    EXPECT_EQ(mail_.sent.size(), 1);
+}
+
+TEST_P(ClientSendingTest, CancellingALinkAndTheStatesOfTheSendings) {
+    ASSERT_TRUE(send(2, "01").ok);
+    ASSERT_TRUE(send(2, "01", QStringLiteral("outro@empresa.com.br")).ok);
+    Packet list = sendings(2, "01");
+    EXPECT_EQ(column(list, "NRENVIO"), QStringList({"2", "1"}));
+    EXPECT_EQ(column(list, "IDSITUENVIO"), QStringList({"V", "V"}));
+    EXPECT_EQ(column(list, "NMOPERADOR"), QStringList(2, "Vendedor Demonstração"));
+    EXPECT_EQ(column(list, "DSEMAILDEST"), QStringList({"outro@empresa.com.br", kTo}));
+
+    const RpcResult revoked = server_.connection().call(QStringLiteral("RevogarEnvio"), {nr(2), "01", 1});
+    ASSERT_TRUE(revoked.ok) << revoked.error.toStdString();
+    EXPECT_EQ(server_.connection().call(QStringLiteral("RevogarEnvio"), {nr(2), "01", 1}).error,
+              "O link deste envio já foi cancelado.");
+    for (const QVariantList& unknown : {QVariantList{nr(2), "01", 9}, QVariantList{nr(2), "02", 1}})
+        EXPECT_EQ(server_.connection().call(QStringLiteral("RevogarEnvio"), unknown).error, "Envio não encontrado.");
+    EXPECT_EQ(historyRows(2, "RevogarEnvio"), 1);
+
+    list = sendings(2, "01");
+    EXPECT_EQ(column(list, "IDSITUENVIO"), QStringList({"V", "C"}));
+    EXPECT_EQ(list.value(1, "DTREVOGA").toDateTime(), QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
+    EXPECT_EQ(list.value(1, "CDOPERREVOGA").toString(), server_.operatorCode());
+    EXPECT_TRUE(list.value(0, "DTREVOGA").isNull());
+
+    // Past its last day a link has expired; once the client decided, no link decides again.
+    server_.db().exec(QStringLiteral("UPDATE ENVIOPROP SET DTEXPIRA = :D WHERE NRENVIO = 2"),
+                      {{"D", QDate(2026, 12, 5)}});
+    EXPECT_EQ(column(sendings(2, "01"), "IDSITUENVIO"), QStringList({"X", "C"}));
+    decide(2, "01");
+    EXPECT_EQ(column(sendings(2, "01"), "IDSITUENVIO"), QStringList({"D", "C"}));
+    EXPECT_TRUE(sendings(6, "03").isEmpty());
+}
+
+TEST_P(ClientSendingTest, DeletingAVersionTakesItsSendingsDecisionAndLossAlong) {
+    ASSERT_TRUE(send(2, "01").ok);
+    decide(2, "01");
+    server_.db().exec(QStringLiteral("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, IDMOTIVO) "
+                                     "VALUES (:N, '01', :D, 'P')"),
+                      {{"N", nr(2)}, {"D", QDateTime(QDate(2026, 12, 6), QTime(9, 0))}});
+    ASSERT_TRUE(send(7, "01").ok);
+    const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2}};
+    const Delta remove{fields, {{ChangeOp::Delete, {nr(2), "01"}, {}}}};
+    const RpcResult r = server_.connection().call(QStringLiteral("SetProposta"), {QVariant::fromValue(remove)});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    for (const char* table : {"ENVIOPROP", "DECISAOPROP", "PERDAPROP"})
+        EXPECT_EQ(count(QString::fromLatin1(table), 2), 0) << table << " left behind";
+    EXPECT_EQ(count("ENVIOPROP", 7), 1) << "another proposal's sending stays";
+}
+
+TEST(ClientSendingToken, TokensAreRandomAndOnlyTheirShapeIsTakenForALookup) {
+    using namespace server::client_page;
+    QSet<QString> seen;
+    for (int i = 0; i < 500; ++i) {
+        const QString token = newToken();
+        ASSERT_TRUE(wellFormedToken(token)) << token.toStdString();
+        seen.insert(token);
+    }
+    EXPECT_EQ(seen.size(), 500);
+    const QString good = *seen.begin();
+    EXPECT_EQ(tokenHash(good).size(), 64);
+    EXPECT_NE(tokenHash(good), tokenHash(newToken()));
+    const QString bad[] = {good.left(42), good + QStringLiteral("A"), good.left(42) + QStringLiteral("B"),
+                           QStringLiteral("+") + good.mid(1), QStringLiteral("/") + good.mid(1),
+                           good.left(41) + QStringLiteral("=A"), QStringLiteral("../") + good.mid(3),
+                           QString(43, QChar(0x00e9)), QString()};
+    for (const QString& token : bad) EXPECT_FALSE(wellFormedToken(token)) << token.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, ClientSendingTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
