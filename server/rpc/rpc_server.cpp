@@ -16,6 +16,8 @@
 #include <utility>
 
 #include "server/auth/sign_in_methods.h"
+#include "server/client_page/page_address.h"
+#include "server/client_page/page_routes.h"
 #include "server/methods/register_methods.h"
 #include "server/migrations/migrations.h"
 #include "server/rpc/client_address.h"
@@ -90,6 +92,12 @@ struct PipeReader {
     ~PipeReader() { pipe->abandon(); }
     std::shared_ptr<ReplyPipe> pipe;
 };
+
+// The scheme, address and port the server listens at: "http://127.0.0.1:8211".
+QString ownAddress(const ServerConfig& config, int port) {
+    const char* scheme = config.tlsCertificate.isEmpty() ? "http" : "https";
+    return QStringLiteral("%1://%2:%3").arg(QLatin1String(scheme), config.listenAddress).arg(port);
+}
 
 }  // namespace
 
@@ -263,6 +271,21 @@ struct RpcServer::Impl {
             res.status = report.contains("\"estado\":\"ok\"") ? 200 : 503;
             res.set_content(report.toStdString(), "application/json");
         });
+        // The client's page: no session; its database work runs on the database threads too.
+        client_page::registerPageRoutes(
+            http,
+            [this](const std::function<void(Database&)>& job) {
+                runOn(*databaseThreads, [&] {
+                    ThreadDatabase databases(config.databaseUrl);
+                    try {
+                        job(databases.get());
+                    } catch (const DatabaseError&) {
+                        databases.discard();  // a broken connection is opened again next time
+                        throw;
+                    }
+                });
+            },
+            config.trustedProxies);
         http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
             res.status = 500;
             res.set_content("Erro interno do servidor.", "text/plain; charset=utf-8");
@@ -290,10 +313,7 @@ const ServerConfig& RpcServer::config() const { return d->config; }
 int RpcServer::port() const { return d->port; }
 bool RpcServer::running() const { return d->started && !d->stopped; }
 
-QString RpcServer::url() const {
-    const char* scheme = d->config.tlsCertificate.isEmpty() ? "http" : "https";
-    return QStringLiteral("%1://%2:%3/rpc").arg(QLatin1String(scheme), d->config.listenAddress).arg(d->port);
-}
+QString RpcServer::url() const { return ownAddress(d->config, d->port) + QStringLiteral("/rpc"); }
 
 void RpcServer::start() {
     if (d->started) return;
@@ -326,6 +346,14 @@ void RpcServer::start() {
                               .arg(d->config.port)
                               .toStdString());
     }
+
+    // The links in the mails to clients start with the address the server is reached at.
+    client_page::setPublicBase(d->config.publicUrl.isEmpty() ? ownAddress(d->config, d->port) : d->config.publicUrl);
+    if (d->config.publicUrl.isEmpty() && d->config.listensBeyondLoopback())
+        std::fprintf(stderr,
+                     "cot05000-server: ATENÇÃO: sem --public-url, os links das propostas enviadas aos clientes "
+                     "começam com %s; informe o endereço pelo qual os clientes chegam ao servidor.\n",
+                     qPrintable(ownAddress(d->config, d->port)));
 
     d->listener = std::thread([this] {
         d->server->listen_after_bind();

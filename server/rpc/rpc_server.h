@@ -8,7 +8,8 @@
 namespace cot::server {
 
 // The application server: JSON-RPC 2.0 over HTTP/1.1 keep-alive ("POST /rpc",
-// "GET /health"), a pool of worker threads, each with its own database connection.
+// "GET /health") and the client's page ("/cliente/...", server/client_page/page_routes.h),
+// a pool of worker threads, each with its own database connection.
 class RpcServer {
 public:
     explicit RpcServer(ServerConfig config);

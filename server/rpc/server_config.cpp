@@ -42,7 +42,7 @@ QStringList optionsFromFile(const QString& path) {
         fail(QStringLiteral("Arquivo de configuração não encontrado ou sem permissão de leitura: %1.").arg(path));
     static const QStringList valued{"db",      "listen",  "port",          "threads", "session-minutes",
                                     "tls-cert", "tls-key", "allowed-origin", "trusted-proxy",
-                                    "log",      "backup-before-migrate"};
+                                    "log",      "backup-before-migrate", "public-url"};
     QStringList out;
     int number = 0;
     while (!file.atEnd()) {
@@ -81,6 +81,20 @@ QStringList parseOrigins(const QString& text, const QString& source) {
     }
     if (out.isEmpty()) fail(QStringLiteral("Origem vazia em %1.").arg(source));
     return out;
+}
+
+// "--public-url": where clients reach the server from outside, http or https, no path.
+QString parsePublicUrl(const QString& text) {
+    QString base = text.trimmed();
+    while (base.endsWith(u'/')) base.chop(1);
+    const QUrl url(base, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
+        url.host().isEmpty() || !url.userInfo().isEmpty() || url.hasQuery() || url.hasFragment())
+        fail(QStringLiteral("Endereço público inválido em --public-url: \"%1\" (use "
+                            "http(s)://máquina[:porta][/caminho], ex.: https://propostas.exemplo.com.br).")
+                 .arg(text.trimmed()));
+    return base;
 }
 
 // "--trusted-proxy" likewise; addresses only, since a name could resolve elsewhere later.
@@ -141,6 +155,9 @@ QString ServerConfig::usage() {
         "                  endereço do cliente (último da lista); repetível ou separado por\n"
         "                  vírgulas; de outros endereços o cabeçalho é ignorado\n"
         "                  (variável COT_TRUSTED_PROXY)\n"
+        "  --public-url URL  endereço pelo qual os clientes chegam ao servidor, usado nos\n"
+        "                  links das propostas enviadas por e-mail (ex.: https://propostas.\n"
+        "                  exemplo.com.br); padrão: o próprio esquema, endereço e porta\n"
         "  --no-seed       não grava os dados de demonstração num banco vazio\n"
         "  --backup ARQ    copia o banco SQLite em uso para ARQ (cópia consistente) e sai\n"
         "                  (modo 0600); se ARQ for uma pasta ou terminar em /, grava\n"
@@ -249,6 +266,8 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
             if (!std::exchange(proxiesGiven, true)) config.trustedProxies.clear();
             for (const QString& p : parseProxies(next(), "--trusted-proxy"))
                 if (!config.trustedProxies.contains(p)) config.trustedProxies << p;
+        } else if (option == QLatin1String("--public-url")) {
+            config.publicUrl = parsePublicUrl(next());
         } else if (option == QLatin1String("--backup")) {
             config.backupFile = next().trimmed();
         } else if (option == QLatin1String("--set-password")) {

@@ -29,6 +29,7 @@ struct ServerConfig {
     QString tlsCertificate, tlsKey;            // PEM files: HTTPS when both are given
     QStringList allowedOrigins;                // web pages ("https://host[:port]") that may call
     QStringList trustedProxies;                // canonical addresses whose X-Forwarded-For counts
+    QString publicUrl;                         // --public-url: the links' base; empty: scheme://listen:port
     bool seedDemo = true;                      // demo data on a database without proposals
     bool logRequests = true;                   // one line per request on standard error
     QString version;                           // the program's, reported by GET /health

@@ -1,0 +1,190 @@
+#include "server/client_page/page_data.h"
+
+#include <QDateTime>
+
+#include "data/packet.h"
+#include "server/storage/database.h"
+
+namespace cot::server::client_page {
+
+namespace {
+
+QString text(const Packet& p, int row, const char* field) {
+    return p.value(row, QString::fromLatin1(field)).toString().trimmed();
+}
+double number(const Packet& p, int row, const char* field) {
+    return p.value(row, QString::fromLatin1(field)).toDouble();
+}
+QDate day(const Packet& p, int row, const char* field) {
+    const QVariant v = p.value(row, QString::fromLatin1(field));
+    if (v.isNull()) return {};
+    const QDateTime at = v.toDateTime();
+    return at.isValid() ? at.date() : v.toDate();
+}
+
+QVariantMap key(const QString& nr, const QString& ver) { return {{"NR", nr}, {"VER", ver}}; }
+
+QList<PageInstallment> schedule(const Packet& p, const char* due, const char* value) {
+    QList<PageInstallment> out;
+    for (int r = 0; r < p.rows.size(); ++r) out << PageInstallment{day(p, r, due), number(p, r, value)};
+    return out;
+}
+
+long double sumOf(const QList<PageInstallment>& rows) {
+    long double sum = 0;
+    for (const PageInstallment& i : rows) sum += i.value;
+    return sum;
+}
+
+bool readHeader(Database& db, PageProposal& d) {
+    const Packet p = db.query(QStringLiteral(R"SQL(
+SELECT P.CDFILIAL, P.DSREFEPROPOSFAS, P.IDCLIENPROSP, P.IDTIPOPROPFAS, P.DTPROPOSFAS, P.DTVALPROPFAS,
+       P.CDOPERRESP, P.CDOPERINCL, P.IDTIPOCOBRSERV, P.VRPACOTESERV,
+       C.NMFANTCLIE, R.NMFANTPROS, O.NMOPERADOR
+FROM PROPOSTAFAS P
+LEFT JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE
+LEFT JOIN PROSPECT R ON R.CDPROSPECT = P.CDPROSPECT
+LEFT JOIN OPERADOR O ON O.CDOPERADOR = COALESCE(NULLIF(P.CDOPERRESP, ''), P.CDOPERINCL)
+WHERE P.NRPROPOSFAS = :NR AND P.NRVERPROPFAS = :VER)SQL"),
+                              key(d.nr, d.ver));
+    if (p.isEmpty()) return false;
+    d.branch = text(p, 0, "CDFILIAL");
+    d.reference = text(p, 0, "DSREFEPROPOSFAS");
+    d.partyName = text(p, 0, text(p, 0, "IDCLIENPROSP") == QLatin1String("P") ? "NMFANTPROS" : "NMFANTCLIE");
+    d.contract = text(p, 0, "IDTIPOPROPFAS");
+    d.date = day(p, 0, "DTPROPOSFAS");
+    d.validUntil = day(p, 0, "DTVALPROPFAS");
+    d.salespersonCode = text(p, 0, "CDOPERRESP");
+    if (d.salespersonCode.isEmpty()) d.salespersonCode = text(p, 0, "CDOPERINCL");
+    d.salesperson = text(p, 0, "NMOPERADOR");
+    if (d.salesperson.isEmpty()) d.salesperson = d.salespersonCode;
+    d.serviceCharging = text(p, 0, "IDTIPOCOBRSERV");
+    d.packageValue = number(p, 0, "VRPACOTESERV");
+    return true;
+}
+
+void readLines(Database& db, PageProposal& d) {
+    const Packet lines = db.query(QStringLiteral(
+        "SELECT CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, QTMINIMAFATPROP, VRLICENCUSOPROP, VRDESLICUSOPROP, "
+        "VRMENSALIDAPROP, VRDESMENSALPROP FROM LINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
+        "ORDER BY CDLINPPROP"), key(d.nr, d.ver));
+    for (int r = 0; r < lines.rows.size(); ++r) {
+        PageLine l;
+        QVariantMap lineKey = key(d.nr, d.ver);
+        lineKey.insert(QStringLiteral("LIN"), lines.value(r, QStringLiteral("CDLINPPROP")));
+        l.code = text(lines, r, "CDLINPPROPINFOR");
+        l.name = text(lines, r, "NMLINPPROP");
+        l.quantity = number(lines, r, "QTMINIMAFATPROP");
+        l.licence = number(lines, r, "VRLICENCUSOPROP");
+        l.licenceDiscount = number(lines, r, "VRDESLICUSOPROP");
+        l.monthly = number(lines, r, "VRMENSALIDAPROP");
+        l.monthlyDiscount = number(lines, r, "VRDESMENSALPROP");
+        const Packet systems = db.query(QStringLiteral(
+            "SELECT S.SGSISTEMA, S.NMSISTEMA FROM SISTLINPPROP L JOIN SISTEMA S ON S.CDSISTEMA = L.CDSISTEMA "
+            "WHERE L.NRPROPOSFAS = :NR AND L.NRVERPROPFAS = :VER AND L.CDLINPPROP = :LIN ORDER BY S.SGSISTEMA, "
+            "S.CDSISTEMA"), lineKey);
+        for (int s = 0; s < systems.rows.size(); ++s)
+            l.systems << text(systems, s, "SGSISTEMA") + QStringLiteral(" - ") + text(systems, s, "NMSISTEMA");
+        l.schedule = schedule(db.query(QStringLiteral("SELECT DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP "
+                                                      "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND "
+                                                      "CDLINPPROP = :LIN ORDER BY DTVELUSOPEDP"),
+                                       lineKey),
+                              "DTVELUSOPEDP", "VRVELUSOPEDP");
+        d.lines << l;
+    }
+}
+
+void readServices(Database& db, PageProposal& d) {
+    const Packet services = db.query(QStringLiteral(
+        "SELECT S.CDTIPOSERV, T.NMTIPOSERV, S.DSLOCALPROP, S.QTSERVPROP, S.VRDEHORAPROP FROM SERVPROP S "
+        "LEFT JOIN TIPOSERV T ON T.CDTIPOSERV = S.CDTIPOSERV "
+        "WHERE S.NRPROPOSFAS = :NR AND S.NRVERPROPFAS = :VER ORDER BY S.NRSERVPROP"), key(d.nr, d.ver));
+    for (int r = 0; r < services.rows.size(); ++r) {
+        PageService s;
+        s.name = text(services, r, "NMTIPOSERV");
+        if (s.name.isEmpty()) s.name = text(services, r, "CDTIPOSERV");
+        s.place = text(services, r, "DSLOCALPROP");
+        s.hours = number(services, r, "QTSERVPROP");
+        s.rateWithDiscount = number(services, r, "VRDEHORAPROP");
+        d.services << s;
+    }
+    if (d.services.isEmpty()) return;
+    d.serviceSchedule = schedule(db.query(QStringLiteral("SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP "
+                                                         "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
+                                                         "ORDER BY DTVENCSERVPROP"),
+                                          key(d.nr, d.ver)),
+                                 "DTVENCSERVPROP", "VRVENCSERVPROP");
+    d.serviceObjective = db.scalar(QStringLiteral("SELECT TXOBJETPROPFAS FROM OBJSERVPROP "
+                                                  "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                                   key(d.nr, d.ver))
+                             .toString();
+}
+
+void readTexts(Database& db, PageProposal& d) {
+    const Packet texts = db.query(QStringLiteral("SELECT CDTXTPROPFAS, TXPROPFAS FROM TXTPROPFAS "
+                                                 "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
+                                                 "ORDER BY NRORDEMMSG, CDTXTPROPFAS"),
+                                  key(d.nr, d.ver));
+    for (int r = 0; r < texts.rows.size(); ++r)
+        d.texts << PageText{text(texts, r, "CDTXTPROPFAS"), texts.value(r, QStringLiteral("TXPROPFAS")).toString()};
+}
+
+}  // namespace
+
+long double PageLine::quotedLicence() const {
+    return (static_cast<long double>(licence) - licenceDiscount) * quantity;
+}
+long double PageLine::licenceTotal() const { return schedule.isEmpty() ? quotedLicence() : sumOf(schedule); }
+long double PageLine::monthlyTotal() const {
+    return (static_cast<long double>(monthly) - monthlyDiscount) * quantity;
+}
+
+long double PageProposal::licenceTotal() const {
+    long double sum = 0;
+    if (rental()) return sum;
+    for (const PageLine& l : lines) sum += l.licenceTotal();
+    return sum;
+}
+
+long double PageProposal::monthlyTotal() const {
+    long double sum = 0;
+    for (const PageLine& l : lines) sum += l.monthlyTotal();
+    return sum;
+}
+
+long double PageProposal::servicesTotal() const {
+    if (services.isEmpty()) return 0;
+    if (serviceCharging == QLatin1String("P")) return serviceSchedule.isEmpty() ? packageValue : sumOf(serviceSchedule);
+    long double sum = 0;
+    for (const PageService& s : services) sum += s.value();
+    return sum;
+}
+
+long double PageProposal::quotedTotal() const {
+    long double sum = 0;
+    if (!rental())
+        for (const PageLine& l : lines) sum += l.quotedLicence();
+    if (services.isEmpty()) return sum;
+    if (serviceCharging == QLatin1String("P")) return sum + packageValue;
+    for (const PageService& s : services) sum += s.value();
+    return sum;
+}
+
+QString shownNumber(const QString& number) {
+    QString n = number.trimmed();
+    while (n.size() > 1 && n.front() == u'0') n.remove(0, 1);
+    return n;
+}
+
+std::optional<PageProposal> readPageProposal(Database& db, const QString& nr, const QString& ver) {
+    PageProposal d;
+    d.nr = nr;
+    d.ver = ver;
+    if (!readHeader(db, d)) return std::nullopt;
+    readLines(db, d);
+    readServices(db, d);
+    readTexts(db, d);
+    return d;
+}
+
+}  // namespace cot::server::client_page

@@ -1,0 +1,115 @@
+#include "server/client_page/page_html.h"
+
+#include "server/client_page/page_text.h"
+
+namespace cot::server::client_page {
+
+QByteArray styleSheet() {
+    return QByteArrayLiteral(R"CSS(*{box-sizing:border-box}
+html{-webkit-text-size-adjust:100%}
+body{margin:0;background:#f3f5f8;color:#1d2733;font:16px/1.5 system-ui,-apple-system,"Segoe UI",Roboto,sans-serif}
+main{max-width:44rem;margin:0 auto;padding:1rem;background:#fff;min-height:100vh}
+h1{font-size:1.5rem;margin:.5rem 0 1rem}
+h2{font-size:1.2rem;margin:1.5rem 0 .5rem;border-bottom:1px solid #d5dce4;padding-bottom:.25rem}
+h3{font-size:1.05rem;margin:.75rem 0 .25rem}
+dl.cabecalho{display:grid;grid-template-columns:max-content 1fr;gap:.25rem 1rem;margin:0}
+dt{font-weight:600}dd{margin:0;overflow-wrap:anywhere}
+table{width:100%;border-collapse:collapse;margin:.5rem 0}
+th,td{text-align:left;padding:.4rem .25rem;border-bottom:1px solid #e6eaef;vertical-align:top}
+.n{text-align:right;white-space:nowrap}
+caption{text-align:left;font-weight:600;padding:.25rem 0}
+.item{border:1px solid #e6eaef;border-radius:.5rem;padding:.5rem .75rem;margin:.75rem 0}
+.texto{white-space:normal;overflow-wrap:anywhere}
+#total-geral{font-size:1.2rem}
+.nota,#juros{color:#4a5866;font-size:.95rem}
+#mensagem{font-size:1.1rem;padding:1rem;border-radius:.5rem;background:#eef3f8}
+#mensagem.erro{font-size:1.05rem;padding:.75rem 1rem;border-radius:.5rem;background:#fdecea;color:#8a1c12}
+a#baixar-pdf{display:inline-block;margin:1rem 0;padding:.8rem 1.2rem;border:1px solid #1f5fa8;border-radius:.5rem;
+  color:#1f5fa8;text-decoration:none;font-weight:600}
+form{margin:1.5rem 0;padding:1rem;border:1px solid #d5dce4;border-radius:.5rem}
+label{display:block;margin:.75rem 0 .25rem;font-weight:600}
+label.marca{display:flex;gap:.6rem;align-items:center;font-weight:600}
+input[type=text],select,textarea{width:100%;font:inherit;padding:.7rem;border:1px solid #a9b4c0;border-radius:.4rem}
+input[type=checkbox]{width:1.6rem;height:1.6rem}
+textarea{min-height:6rem}
+button{display:block;width:100%;margin-top:1rem;padding:1rem;font:inherit;font-weight:700;border:0;border-radius:.5rem;
+  color:#fff;background:#1f7a3a;min-height:3rem}
+#btn-recusar{background:#a8321f}
+)CSS");
+}
+
+QString pageFrame(const QString& title, const QString& body) {
+    return QStringLiteral("<!DOCTYPE html>\n<html lang=\"pt-BR\">\n<head>\n<meta charset=\"utf-8\">\n"
+                          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+                          "<meta name=\"robots\" content=\"noindex, nofollow\">\n"
+                          "<title>%1</title>\n<link rel=\"stylesheet\" href=\"/cliente/estilo.css\">\n</head>\n"
+                          "<body>\n<main>\n%2</main>\n</body>\n</html>\n")
+        .arg(esc(title), body);
+}
+
+QString messagePage(const QString& message) {
+    return pageFrame(QStringLiteral("Proposta"), QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(message)));
+}
+
+namespace {
+
+QString acceptForm(const QString& hash, const FormValues& typed) {
+    return QStringLiteral(
+               "<form id=\"form-aceite\" method=\"post\">\n<h2>Aceitar</h2>\n"
+               "<input type=\"hidden\" name=\"acao\" value=\"aceitar\">\n"
+               "<input type=\"hidden\" name=\"conteudo\" value=\"%1\">\n"
+               "<label for=\"nome\">Nome</label>\n"
+               "<input type=\"text\" id=\"nome\" name=\"nome\" required maxlength=\"100\" autocomplete=\"name\" "
+               "value=\"%2\">\n"
+               "<label for=\"cargo\">Cargo</label>\n"
+               "<input type=\"text\" id=\"cargo\" name=\"cargo\" maxlength=\"100\" "
+               "autocomplete=\"organization-title\" value=\"%3\">\n"
+               "<label class=\"marca\" for=\"li\"><input type=\"checkbox\" id=\"li\" name=\"li\" value=\"sim\"%4> "
+               "Li e aceito a proposta</label>\n"
+               "<label for=\"comentario-aceite\">Comentário</label>\n"
+               "<textarea id=\"comentario-aceite\" name=\"comentario\" maxlength=\"2000\">%5</textarea>\n"
+               "<button type=\"submit\" id=\"btn-aceitar\">Aceitar a proposta</button>\n</form>\n")
+        .arg(esc(hash), esc(typed.name), esc(typed.role), typed.read ? QStringLiteral(" checked") : QString(),
+             esc(typed.acceptComment));
+}
+
+QString declineForm(const QString& hash, const FormValues& typed) {
+    static const std::pair<const char*, const char*> reasons[] = {
+        {"preco", "Preço"},   {"prazo", "Prazo"}, {"concorrente", "Concorrente"},
+        {"escopo", "Escopo"}, {"outro", "Outro"}};
+    QString options = QStringLiteral("<option value=\"\">Escolha o motivo</option>\n");
+    for (const auto& [value, label] : reasons)
+        options += QStringLiteral("<option value=\"%1\"%2>%3</option>\n")
+                       .arg(QLatin1String(value),
+                            typed.reason == QLatin1String(value) ? QStringLiteral(" selected") : QString(),
+                            QString::fromUtf8(label));
+    return QStringLiteral(
+               "<form id=\"form-recusa\" method=\"post\">\n<h2>Recusar</h2>\n"
+               "<input type=\"hidden\" name=\"acao\" value=\"recusar\">\n"
+               "<input type=\"hidden\" name=\"conteudo\" value=\"%1\">\n"
+               "<label for=\"motivo\">Motivo</label>\n<select id=\"motivo\" name=\"motivo\" required>\n%2</select>\n"
+               "<label for=\"comentario-recusa\">Comentário</label>\n"
+               "<textarea id=\"comentario-recusa\" name=\"comentario\" maxlength=\"2000\">%3</textarea>\n"
+               "<button type=\"submit\" id=\"btn-recusar\">Recusar a proposta</button>\n</form>\n")
+        .arg(esc(hash), options, esc(typed.declineComment));
+}
+
+}  // namespace
+
+QString decisionPage(const QString& contentHtml, const QString& hash, const QString& pdfPath, const QString& message,
+                     const FormValues& typed) {
+    QString body = contentHtml;
+    body += QStringLiteral("<p><a id=\"baixar-pdf\" href=\"%1\">Baixar PDF</a></p>\n").arg(esc(pdfPath));
+    if (!message.isEmpty())
+        body += QStringLiteral("<p id=\"mensagem\" class=\"erro\" role=\"alert\">%1</p>\n").arg(esc(message));
+    body += acceptForm(hash, typed);
+    body += declineForm(hash, typed);
+    return pageFrame(QStringLiteral("Proposta"), body);
+}
+
+QString decidedPage(const QString& contentHtml, const QString& decisionText) {
+    return pageFrame(QStringLiteral("Proposta"),
+                     QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(decisionText)) + contentHtml);
+}
+
+}  // namespace cot::server::client_page

@@ -1,0 +1,29 @@
+#pragma once
+// The HTML the client's page answers with: the frame every answer shares (UTF-8, pt-BR,
+// the viewport of a phone, the stylesheet, no script), the page with its two forms, and
+// the status pages that say why the link no longer opens the proposal.
+#include <QString>
+
+namespace cot::server::client_page {
+
+// The stylesheet of GET /cliente/estilo.css.
+QByteArray styleSheet();
+
+// A whole page: `body` goes inside <main>, already escaped.
+QString pageFrame(const QString& title, const QString& body);
+// A page that only says `message` (escaped), in <p id="mensagem">.
+QString messagePage(const QString& message);
+
+struct FormValues {
+    QString name, role, acceptComment, reason, declineComment;
+    bool read = false;
+};
+
+// The page of a standing link: the content, the PDF link and both forms. `message`, when
+// given, says what the last post lacked (shown above the forms, with what was typed kept).
+QString decisionPage(const QString& contentHtml, const QString& hash, const QString& pdfPath,
+                     const QString& message = {}, const FormValues& typed = {});
+// The content with the decision already taken and no form.
+QString decidedPage(const QString& contentHtml, const QString& decisionText);
+
+}  // namespace cot::server::client_page
