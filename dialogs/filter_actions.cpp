@@ -72,7 +72,8 @@ void TfrmFiltroPropComercial::Vd_ListaContato() {
 }
 
 void TfrmFiltroPropComercial::Vd_Status() {
-    if (!ckbTodas->isChecked() && !ckbVencidas->isChecked() && !ckbValidas->isChecked() && !ckbAVencer->isChecked())
+    if (!ckbTodas->isChecked() && !ckbVencidas->isChecked() && !ckbValidas->isChecked() && !ckbAVencer->isChecked() &&
+        !ckbSubstituidas->isChecked() && !ckbPerdidas->isChecked())
         refuse(msgPadrao, nullptr, "Status_Deve");
     if (!ckbContTodas->isChecked() && !ckbLuManut->isChecked() && !ckbServico->isChecked() &&
         !ckbLocacao->isChecked())

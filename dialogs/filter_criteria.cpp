@@ -39,12 +39,18 @@ FilterArguments filterArguments(const TFILTRO& f) {
     group(f.DATAAPROVACAO.dtInicial, f.DATAAPROVACAO.dtFinal, a.stDataAprov, a.dtAprovacaoDe, a.dtAprovacaoAte);
     group(f.DATAVALIDADE.dtInicial, f.DATAVALIDADE.dtFinal, a.stDataVal, a.dtValidaDe, a.dtValidaAte);
     const TDADOSSTATUS& s = f.DADOSSTATUS;
-    // All three statuses are the same as "Todas": no restriction.
-    if (!s.boTodas && !(s.boVencidas && s.boValidas && s.boAVencer)) {
+    // Every status at once is the same as "Todas": no restriction.
+    if (!s.boTodas && !(s.boVencidas && s.boValidas && s.boAVencer && s.boSubstituidas && s.boPerdidas)) {
         if (s.boVencidas) a.stVencidas = QStringLiteral("V");
         if (s.boValidas) a.stValida = QStringLiteral("VA");
         if (s.boAVencer) a.stAvencer = QStringLiteral("AV");
+        if (s.boSubstituidas) a.stSubstituidas = QStringLiteral("S");
+        if (s.boPerdidas) a.stPerdidas = QStringLiteral("P");
     }
+    const QString decision = f.DADOSDECISAO.stDecisao;
+    a.stDecisao = decision == QLatin1String("A") || decision == QLatin1String("R") || decision == QLatin1String("N")
+                      ? decision
+                      : QStringLiteral("T");
     a.stContrato = contractCode(f.CONTRATOSTATUS);
     a.stReferencia = f.DADOSREFERENCIA.stReferencia;
     return a;
@@ -69,7 +75,10 @@ QVariantList propostaAuxArguments(const FilterArguments& a, const QString& branc
             a.stAvencer,
             operatorArgument,
             a.stContrato,
-            a.stReferencia};
+            a.stReferencia,
+            a.stDecisao,
+            a.stSubstituidas,
+            a.stPerdidas};
 }
 
 }  // namespace cot::Cli_cot05002

@@ -1,5 +1,6 @@
 #include "dialogs/filter_dialog.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -156,8 +157,8 @@ void TfrmFiltroPropComercial::createControls() {
     };
     boxes("Status", 3, 0,
           {{&ckbTodas, "ckbTodas"}, {&ckbVencidas, "ckbVencidas"}, {&ckbValidas, "ckbValidas"},
-           {&ckbAVencer, "ckbAVencer"}},
-          {"Todas", "Vencidas", "Válidas", "A Vencer"});
+           {&ckbAVencer, "ckbAVencer"}, {&ckbSubstituidas, "ckbSubstituidas"}, {&ckbPerdidas, "ckbPerdidas"}},
+          {"Todas", "Vencidas", "Válidas", "A Vencer", "Substituída", "Perdida"});
     boxes("Contrato", 3, 1,
           {{&ckbContTodas, "ckbContTodas"}, {&ckbLuManut, "ckbLuManut"}, {&ckbServico, "ckbServico"},
            {&ckbLocacao, "ckbLocacao"}},
@@ -167,6 +168,15 @@ void TfrmFiltroPropComercial::createControls() {
     edtReferencia = new TEdit(QStringLiteral("edtReferencia"), grbFiltroPadrao);
     reference->addWidget(new QLabel(QStringLiteral("Referência"), grbFiltroPadrao));
     reference->addWidget(edtReferencia, 1);
+    cbbDecisaoCliente = new QComboBox(grbFiltroPadrao);
+    cbbDecisaoCliente->setObjectName(QStringLiteral("cbbDecisaoCliente"));
+    cbbDecisaoCliente->addItem(QStringLiteral("Todas"), QStringLiteral("T"));
+    cbbDecisaoCliente->addItem(QStringLiteral("Aceita pelo cliente"), QStringLiteral("A"));
+    cbbDecisaoCliente->addItem(QStringLiteral("Recusada pelo cliente"), QStringLiteral("R"));
+    cbbDecisaoCliente->addItem(QStringLiteral("Sem decisão"), QStringLiteral("N"));
+    reference->addSpacing(12);
+    reference->addWidget(new QLabel(QStringLiteral("Decisão do cliente"), grbFiltroPadrao));
+    reference->addWidget(cbbDecisaoCliente);
     grid->addLayout(reference, 4, 0, 1, 2);
     depDataCadIni->setFocus();
 }
@@ -204,7 +214,7 @@ void TfrmFiltroPropComercial::wireGroups() {
                 updating_ = false;
             };
     };
-    exclusive(ckbTodas, {ckbVencidas, ckbValidas, ckbAVencer});
+    exclusive(ckbTodas, {ckbVencidas, ckbValidas, ckbAVencer, ckbSubstituidas, ckbPerdidas});
     exclusive(ckbContTodas, {ckbLuManut, ckbServico, ckbLocacao});
 }
 
@@ -254,10 +264,12 @@ TFILTRO TfrmFiltroPropComercial::controlsState() const {
     f.DADOSCLIENTE = {rbtListaCliente->isChecked(), stCliente};
     f.DADOSPROSPECT = {rbtListaProspect->isChecked(), stProspect};
     f.DADOSCONTATO = {rbtListaContato->isChecked(), stContato};
-    f.DADOSSTATUS = {ckbTodas->isChecked(), ckbVencidas->isChecked(), ckbValidas->isChecked(), ckbAVencer->isChecked()};
+    f.DADOSSTATUS = {ckbTodas->isChecked(),    ckbVencidas->isChecked(),     ckbValidas->isChecked(),
+                     ckbAVencer->isChecked(), ckbSubstituidas->isChecked(), ckbPerdidas->isChecked()};
     f.CONTRATOSTATUS = {ckbContTodas->isChecked(), ckbLuManut->isChecked(), ckbServico->isChecked(),
                         ckbLocacao->isChecked()};
     f.DADOSREFERENCIA = {edtReferencia->text()};
+    f.DADOSDECISAO = {cbbDecisaoCliente->currentData().toString()};
     return f;
 }
 
@@ -290,6 +302,9 @@ void TfrmFiltroPropComercial::Atualiza_Filtro(bool fromControls) {
     ckbVencidas->setChecked(f.DADOSSTATUS.boVencidas);
     ckbValidas->setChecked(f.DADOSSTATUS.boValidas);
     ckbAVencer->setChecked(f.DADOSSTATUS.boAVencer);
+    ckbSubstituidas->setChecked(f.DADOSSTATUS.boSubstituidas);
+    ckbPerdidas->setChecked(f.DADOSSTATUS.boPerdidas);
+    cbbDecisaoCliente->setCurrentIndex(qMax(0, cbbDecisaoCliente->findData(f.DADOSDECISAO.stDecisao)));
     ckbContTodas->setChecked(f.CONTRATOSTATUS.boTodasCont);
     ckbLuManut->setChecked(f.CONTRATOSTATUS.boLuManut);
     ckbServico->setChecked(f.CONTRATOSTATUS.boServico);

@@ -1,6 +1,8 @@
 #pragma once
 #include <QPointer>
 
+class QComboBox;
+
 #include "dialogs/filter_criteria.h"
 #include "screens/filtro_padrao.h"
 
@@ -63,9 +65,12 @@ public:
     TRadioButton *rbtTodosCliente, *rbtListaCliente, *rbtTodosProspect, *rbtListaProspect;
     TRadioButton *rbtTodosContato, *rbtListaContato;
     TSpeedButton *sbtListCliente, *sbtListProspect, *sbtListContato;
-    TCheckBox *ckbTodas, *ckbVencidas, *ckbValidas, *ckbAVencer;
+    TCheckBox *ckbTodas, *ckbVencidas, *ckbValidas, *ckbAVencer, *ckbSubstituidas, *ckbPerdidas;
     TCheckBox *ckbContTodas, *ckbLuManut, *ckbServico, *ckbLocacao;
     TEdit* edtReferencia;
+    // The client's decision: "Todas", "Aceita pelo cliente", "Recusada pelo cliente",
+    // "Sem decisão" (codes T, A, R, N as the items' data).
+    QComboBox* cbbDecisaoCliente;
     ClientTable *cdsCliente, *cdsProspect, *cdsContato;
     DataSource *dtsCliente, *dtsProspect, *dtsContato;
 

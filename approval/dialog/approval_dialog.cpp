@@ -120,6 +120,12 @@ void TfrmAprovacao::createTables() {
 
 void TfrmAprovacao::createControls() {
     auto* column = new QVBoxLayout(panPrincipal);
+    lblDecisaoCliente = new QLabel(panPrincipal);
+    lblDecisaoCliente->setObjectName(QStringLiteral("lblDecisaoCliente"));
+    lblDecisaoCliente->setWordWrap(true);
+    lblDecisaoCliente->setTextFormat(Qt::PlainText);
+    lblDecisaoCliente->hide();
+    column->addWidget(lblDecisaoCliente);
     grbDtAprov = new TGroupBox(QStringLiteral("grbDtAprov"), panPrincipal, QStringLiteral("Data da Aprovação"));
     auto* dateRow = new QHBoxLayout(grbDtAprov);
     depDataCadIni = new TDateEditPlus(QStringLiteral("depDataCadIni"), grbDtAprov);
@@ -174,6 +180,7 @@ void TfrmAprovacao::FormCreate() {
         medRazSocClie->setText(textOf(s.proposal(), "NMRAZSOCPROS"));
         medNmFantClie->setText(textOf(s.proposal(), "NOME"));
     }
+    showClientDecision();
     exTotalLinhas = 0;
     Cli_cot05003::boIdCriado = true;
 }

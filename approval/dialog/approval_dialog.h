@@ -6,10 +6,13 @@
 #include "screens/roti_geral.h"
 #include "services/local_query.h"
 
+class QLabel;
+
 namespace cot {
 
 class ClientTable;
 class MailSender;
+struct Packet;
 class TDateEditPlus;
 class TEdit;
 class TGroupBox;
@@ -40,6 +43,8 @@ public:
     void cdsLinhaProdutoCalcFields(ClientTable& t);
 
     TGroupBox *grbDtAprov, *grbProspect;
+    // The client's recorded decision on the version (GetDecisaoCliente); hidden without one.
+    QLabel* lblDecisaoCliente;
     TDateEditPlus* depDataCadIni;
     TEdit *medInscricao, *medRazSocClie, *medComplemento, *medNmFantClie;
     TSpeedButton* sbtCancelar;
@@ -59,6 +64,8 @@ private:
     void createTables();
     void createControls();
     bool isProspect() const;
+    // Reads the client's decision and shows it in lblDecisaoCliente (approval_client_decision.cpp).
+    void showClientDecision();
     [[noreturn]] void fail(const QString& key, QWidget* focus = nullptr, const QStringList& args = {});
 
     // ----- the chain of checks (approval_dialog_checks.cpp)
@@ -81,6 +88,11 @@ private:
     QHash<QString, double> charged_;  // line → sum of its licence installments
     QString nr_, ver_;  // the proposal being approved, taken when the confirmation starts
 };
+
+// The line shown for the client's decision, from GetDecisaoCliente's row: "Decisão do
+// cliente: aceita em dd/mm/aaaa hh:mm por NOME (CARGO)." or "Decisão do cliente: recusada
+// em dd/mm/aaaa hh:mm — motivo: Preço. COMENTÁRIO"; empty when the packet holds no decision.
+QString clientDecisionText(const Packet& decision);
 
 namespace Cli_cot05003 {
 

@@ -1,6 +1,8 @@
-// The proposal list: columns, codes shown as words, the status pictures with their legend,
-// the text colours of accepted proposals and requests, and the attachment column.
+// The proposal list: columns, codes shown as words, the status and client-decision pictures
+// with their legend, the text colours of closed proposals and requests, and the attachment
+// column.
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
@@ -31,7 +33,7 @@ struct ListColumn {
 };
 
 const ListColumn kListColumns[] = {
-    {"IDSITUACAO", " ", 27},       {"PROPOSTAVERS", "Proposta", 84}, {"DSREFEPROPOSFAS", nullptr, 244},
+    {"IDSITUACAO", " ", 27},       {"IDDECCLIENTE", "Cliente", 44}, {"PROPOSTAVERS", "Proposta", 84}, {"DSREFEPROPOSFAS", nullptr, 244},
     {"IDTIPOPROPFAS", nullptr, 103}, {"IDSOLPROPFAS", nullptr, 69},  {"NRCONTATO", nullptr, 52},
     {"IDCLIENPROSP", "Contratante", 62}, {"NOME", "Nome do Contratante", 201}, {"DTPROPOSFAS", nullptr, 90},
     {"DTACEPROPFAS", nullptr, 90}, {"DTVALPROPFAS", nullptr, 90},   {"OPERSOLI", nullptr, 199},
@@ -56,6 +58,21 @@ QPixmap statusDot(const QColor& colour) {
     return p;
 }
 
+// The client's decision: a check mark or a cross, drawn as the dots are.
+QPixmap decisionMark(const QColor& colour, bool accepted) {
+    QPixmap p(16, 16);
+    p.fill(kTransparent);
+    QPainter painter(&p);
+    painter.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    if (accepted) {
+        painter.drawPolyline(QPolygon({QPoint(3, 8), QPoint(6, 11), QPoint(12, 4)}));
+    } else {
+        painter.drawLine(QPoint(4, 4), QPoint(11, 11));
+        painter.drawLine(QPoint(11, 4), QPoint(4, 11));
+    }
+    return p;
+}
+
 QLabel* picture(const char* name, const QPixmap& pixmap, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -66,32 +83,6 @@ QLabel* picture(const char* name, const QPixmap& pixmap, QWidget* parent) {
 }
 
 }  // namespace
-
-QString proposalListPicture(ProposalListStatus status) {
-    switch (status) {
-    case ProposalListStatus::Expired: return QStringLiteral("imgVermelho");
-    case ProposalListStatus::Expiring: return QStringLiteral("imgAmarelo");
-    case ProposalListStatus::Valid: return QStringLiteral("imgVerde");
-    case ProposalListStatus::Accepted: break;
-    }
-    return {};
-}
-
-ProposalListInk proposalListInk(bool accepted, const QString& idSolPropFas) {
-    if (accepted) return ProposalListInk::Grey;
-    if (idSolPropFas == QLatin1String("S")) return ProposalListInk::Red;
-    return ProposalListInk::Normal;
-}
-
-ProposalListStatus proposalListStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today) {
-    if (accepted.isValid()) return ProposalListStatus::Accepted;
-    // Open without a validity date: nothing holds the client to it, as the server lists it.
-    if (!validUntil.isValid()) return ProposalListStatus::Expired;
-    const qint64 days = today.daysTo(validUntil.date());
-    if (days < 0) return ProposalListStatus::Expired;
-    if (days <= 10) return ProposalListStatus::Expiring;
-    return ProposalListStatus::Valid;
-}
 
 void TfrmPropostaComercial::setupListGrid() {
     dtsPadrao->setDataSet(cdsProposta);
@@ -164,19 +155,24 @@ void TfrmPropostaComercial::setupListGrid() {
     };
     QLabel* lblAceite = caption("lblAceite", "Leg_Aceite");
     lblAceite->setStyleSheet(QStringLiteral("color: gray"));
-    QLabel* imgVerde = picture("imgVerde", statusDot(QColor(0, 176, 0)), legend);
-    QLabel* imgAmarelo = picture("imgAmarelo", statusDot(QColor(255, 215, 0)), legend);
-    QLabel* imgVermelho = picture("imgVermelho", statusDot(QColor(220, 0, 0)), legend);
+    // Each status picture, then the client's decisions, with its caption.
+    QHash<QString, QPixmap> pictures;
+    const auto entry = [&](const char* name, const QPixmap& pixmap, const char* label, const char* key) {
+        QLabel* img = picture(name, pixmap, legend);
+        pictures.insert(QString::fromLatin1(name), img->pixmap());
+        row->addSpacing(12);
+        row->addWidget(img);
+        row->addWidget(caption(label, key));
+    };
     row->addWidget(lblAceite);
-    row->addSpacing(12);
-    row->addWidget(imgVerde);
-    row->addWidget(caption("lblValida", "Leg_Valida"));
-    row->addSpacing(12);
-    row->addWidget(imgAmarelo);
-    row->addWidget(caption("lblAVencer", "Leg_AVencer"));
-    row->addSpacing(12);
-    row->addWidget(imgVermelho);
-    row->addWidget(caption("lblVencida", "Leg_Vencida"));
+    entry("imgVerde", statusDot(QColor(0, 176, 0)), "lblValida", "Leg_Valida");
+    entry("imgAmarelo", statusDot(QColor(255, 215, 0)), "lblAVencer", "Leg_AVencer");
+    entry("imgVermelho", statusDot(QColor(220, 0, 0)), "lblVencida", "Leg_Vencida");
+    entry("imgCinza", statusDot(QColor(160, 160, 160)), "lblSubstituida", "Leg_Substituida");
+    entry("imgPreto", statusDot(QColor(20, 20, 20)), "lblPerdida", "Leg_Perdida");
+    entry("imgAceitaCliente", decisionMark(QColor(0, 90, 220), true), "lblAceitaCliente", "Leg_AceitaCliente");
+    entry("imgRecusadaCliente", decisionMark(QColor(240, 120, 0), false), "lblRecusadaCliente",
+          "Leg_RecusadaCliente");
     row->addStretch();
     if (tshPadrao->layout()) tshPadrao->layout()->addWidget(legend);
 
@@ -185,10 +181,11 @@ void TfrmPropostaComercial::setupListGrid() {
     auto* imgAnexo = picture("imgAnexo", attachments->imgAnexo(), this);
     imgAnexo->hide();
 
-    // Only the status column is closed to editing; the grid itself stays read-only.
+    // Only the picture columns are closed to editing; the grid itself stays read-only.
     dbgPadrao->onColEnter = [this] {
         const TColumn* c = dbgPadrao->selectedColumn();
-        if (c && c->fieldName == QLatin1String("IDSITUACAO")) dbgPadrao->removeOption(dgEditing);
+        if (c && (c->fieldName == QLatin1String("IDSITUACAO") || c->fieldName == QLatin1String("IDDECCLIENTE")))
+            dbgPadrao->removeOption(dgEditing);
         else dbgPadrao->addOption(dgEditing);
     };
     // Fields marked 1 (ANEXO) take no typing: only moving keys go through.
@@ -208,19 +205,21 @@ void TfrmPropostaComercial::setupListGrid() {
         else openListedProposal();
     };
 
-    // Cells: the status picture, the row's text colour, the attachment picture.
-    const QPixmap dots[] = {imgVerde->pixmap(), imgAmarelo->pixmap(), imgVermelho->pixmap()};
-    dbgPadrao->onDrawColumnCell = [this, dots, attachments](QPainter& painter, const QRect& rect, TColumn& column,
-                                                           GridDrawStates state) {
-        if (column.fieldName == QLatin1String("IDSITUACAO")) {
+    // Cells: the status and decision pictures, the row's text colour, the attachment picture.
+    const auto status = [this] {
+        return proposalListStatus((*cdsProposta)["DTACEPROPFAS"].asDateTime(),
+                                  (*cdsProposta)["DTVALPROPFAS"].asDateTime(), Clock::current().today(),
+                                  (*cdsProposta)["IDSITUACAO"].asString());
+    };
+    dbgPadrao->onDrawColumnCell = [this, pictures, status, attachments](QPainter& painter, const QRect& rect,
+                                                                       TColumn& column, GridDrawStates state) {
+        const bool statusColumn = column.fieldName == QLatin1String("IDSITUACAO");
+        if (statusColumn || column.fieldName == QLatin1String("IDDECCLIENTE")) {
             painter.fillRect(rect, painter.brush());
             if (cdsProposta->isEmpty()) return;
-            const ProposalListStatus status = proposalListStatus(
-                (*cdsProposta)["DTACEPROPFAS"].asDateTime(), (*cdsProposta)["DTVALPROPFAS"].asDateTime(),
-                Clock::current().today());
-            const QString name = proposalListPicture(status);
-            const int index = name == QLatin1String("imgVerde") ? 0 : name == QLatin1String("imgAmarelo") ? 1 : 2;
-            if (!name.isEmpty()) InsereImagem(dbgPadrao, painter, rect, dots[index]);
+            const QString name = statusColumn ? proposalListPicture(status())
+                                              : clientDecisionPicture((*cdsProposta)["IDDECCLIENTE"].asString());
+            if (!name.isEmpty()) InsereImagem(dbgPadrao, painter, rect, pictures.value(name));
             return;
         }
         if (column.fieldName == QLatin1String("ANEXO")) {
@@ -230,7 +229,7 @@ void TfrmPropostaComercial::setupListGrid() {
             return;
         }
         const ProposalListInk ink =
-            proposalListInk(!(*cdsProposta)["DTACEPROPFAS"].isNull(), (*cdsProposta)["IDSOLPROPFAS"].asString());
+            proposalListInk(isClosed(status()), (*cdsProposta)["IDSOLPROPFAS"].asString());
         if (!(state & gdSelected) && ink != ProposalListInk::Normal)
             painter.setPen(ink == ProposalListInk::Grey ? QColor(Qt::gray) : QColor(Qt::red));
         dbgPadrao->defaultDrawColumnCell(painter, rect, column, state);

@@ -5,21 +5,34 @@
 
 namespace cot {
 
-// Status picture of a proposal in the list, by calendar day: accepted proposals have
-// none; otherwise expired after the validity day, expiring from ten days before it up
-// to that day, valid before that.
-enum class ProposalListStatus { Accepted, Valid, Expiring, Expired };
+// Status picture of a proposal in the list: accepted proposals have none; a version
+// marked lost and one superseded by another accepted version (the server's IDSITUACAO
+// "P" and "S") have their own; otherwise, by calendar day, expired after the validity
+// day, expiring from ten days before it up to that day, valid before that.
+enum class ProposalListStatus { Accepted, Valid, Expiring, Expired, Superseded, Lost };
 
-ProposalListStatus proposalListStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today);
+// `serverStatus` is the row's IDSITUACAO: only its "P" and "S" are taken from it; the
+// validity colours are worked out here from today, so a list left open over midnight
+// still shows them right.
+ProposalListStatus proposalListStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today,
+                                      const QString& serverStatus = {});
 
-// Name of the screen's picture for a status (imgVerde, imgAmarelo, imgVermelho); empty
-// for accepted proposals, which get none.
+// Name of the screen's picture for a status (imgVerde, imgAmarelo, imgVermelho, imgCinza,
+// imgPreto); empty for accepted proposals, which get none.
 QString proposalListPicture(ProposalListStatus status);
 
-// Text colour of the other columns of a row: accepted proposals in grey, requests not yet
-// accepted in red, the rest as the grid draws them.
+// Name of the picture of the client's decision (IDDECCLIENTE "A" imgAceitaCliente, "R"
+// imgRecusadaCliente); empty without a decision.
+QString clientDecisionPicture(const QString& decision);
+
+// Text colour of the other columns of a row: closed proposals (accepted, superseded or
+// lost) in grey, requests not yet accepted in red, the rest as the grid draws them.
 enum class ProposalListInk { Normal, Grey, Red };
 
-ProposalListInk proposalListInk(bool accepted, const QString& idSolPropFas);
+ProposalListInk proposalListInk(bool closed, const QString& idSolPropFas);
+
+inline bool isClosed(ProposalListStatus s) {
+    return s == ProposalListStatus::Accepted || s == ProposalListStatus::Superseded || s == ProposalListStatus::Lost;
+}
 
 }  // namespace cot

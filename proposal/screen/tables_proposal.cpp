@@ -68,6 +68,7 @@ void proposalFields(ClientTable& t) {
     hiddenText(t, "NMRAZSOCPROS", 50);
     number(t, "VRPACOTESERV", {}, false);
     hiddenText(t, "IDTIPOCOBRSERV", 1);
+    fixed(t, "IDDECCLIENTE", 1, QStringLiteral("Cliente"));
 }
 
 }  // namespace

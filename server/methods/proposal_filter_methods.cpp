@@ -1,13 +1,14 @@
 // The proposal list with the filter's criteria, and the lists the filter picks from.
 //
-// GetPropostaAux (19 arguments, in this order):
+// GetPropostaAux (19 to 22 arguments, in this order):
 //   1 branch; 2 client selection or "T"; 3 prospect selection or "T";
 //   4, 5 registration dates from/to; 6, 7 approval dates from/to;
 //   8 "T" = ignore the registration dates; 9, 10 validity dates from/to;
 //   11 contact selection or "T"; 12 "T" = ignore the approval dates;
 //   13 "T" = ignore the validity dates; 14 "V" expired; 15 "VA" valid; 16 "AV" expiring;
 //   17 operator or "T"; 18 contract "T", "M", "S", "L", "_M_S_", "_M_L_", "_L_S_";
-//   19 reference text.
+//   19 reference text; 20 client decision "T" (or absent) any, "A" accepted by the client,
+//   "R" declined by the client, "N" no decision; 21 "S" superseded; 22 "P" lost.
 //
 // Rules:
 // - Dates compare by calendar day and both ends are inclusive; an unset date (null, 0 or
@@ -15,9 +16,10 @@
 // - Statuses count calendar days between today and the validity date, as the list's
 //   pictures do: expired when the validity date has passed or there is none, expiring
 //   when it is 0 to 10 days ahead, valid when more than 10 days ahead. So "VA" alone
-//   does not bring the expiring ones: they show yellow, not green. Any status given
-//   keeps proposals matching any of the given ones and never accepted proposals; none
-//   given means no status restriction.
+//   does not bring the expiring ones: they show yellow, not green. A lost version is
+//   only "P" and a superseded one only "S" (they show neither validity colour). Any
+//   status given keeps proposals matching any of the given ones and never accepted
+//   proposals; none given means no status restriction.
 // - Clients and prospects restrict the contracting party together: with a selection in
 //   either, a proposal is kept when its client is among the chosen clients or its
 //   prospect among the chosen prospects. Contacts restrict on their own. An empty
@@ -94,22 +96,50 @@ void addDates(const Args& args, Conditions& c) {
 
 void addStatuses(const Args& args, Conditions& c) {
     QSet<QString> asked;
-    for (int i : {13, 14, 15}) {
+    const QStringList known{QStringLiteral("V"), QStringLiteral("VA"), QStringLiteral("AV")};
+    const auto take = [&](int i, const QStringList& allowed) {
+        if (i >= args.size()) return;
         const QString code = args.string(i).trimmed().toUpper();
-        if (code.isEmpty()) continue;
-        if (code != QLatin1String("V") && code != QLatin1String("VA") && code != QLatin1String("AV"))
+        if (code.isEmpty()) return;
+        if (!allowed.contains(code))
             throw MethodError(QStringLiteral("Situação de proposta inválida no filtro: \"%1\".").arg(args.string(i).trimmed()));
         asked.insert(code);
-    }
+    };
+    for (int i : {13, 14, 15}) take(i, known);
+    take(20, {QString::fromLatin1(ProposalStatus::Superseded)});
+    take(21, {QString::fromLatin1(ProposalStatus::Lost)});
     if (asked.isEmpty()) return;
-    const QDate today = Clock::current().today();
-    c.params().insert(QStringLiteral("HOJE"), dayStart(today));
-    c.params().insert(QStringLiteral("HOJE11"), dayStart(today.addDays(kExpiringDays + 1)));
+    QStringList validity;
+    if (asked.contains(QStringLiteral("V"))) validity << QStringLiteral("P.DTVALPROPFAS IS NULL OR P.DTVALPROPFAS < :HOJE");
+    if (asked.contains(QStringLiteral("AV"))) validity << QStringLiteral("(P.DTVALPROPFAS >= :HOJE AND P.DTVALPROPFAS < :HOJE11)");
+    if (asked.contains(QStringLiteral("VA"))) validity << QStringLiteral("P.DTVALPROPFAS >= :HOJE11");
     QStringList any;
-    if (asked.contains(QStringLiteral("V"))) any << QStringLiteral("(P.DTVALPROPFAS IS NULL OR P.DTVALPROPFAS < :HOJE)");
-    if (asked.contains(QStringLiteral("AV"))) any << QStringLiteral("(P.DTVALPROPFAS >= :HOJE AND P.DTVALPROPFAS < :HOJE11)");
-    if (asked.contains(QStringLiteral("VA"))) any << QStringLiteral("P.DTVALPROPFAS >= :HOJE11");
+    if (!validity.isEmpty()) {
+        const QDate today = Clock::current().today();
+        c.params().insert(QStringLiteral("HOJE"), dayStart(today));
+        c.params().insert(QStringLiteral("HOJE11"), dayStart(today.addDays(kExpiringDays + 1)));
+        any << QStringLiteral("(NOT %1 AND NOT %2 AND (%3))")
+                   .arg(lostCondition(), supersededCondition(), validity.join(QStringLiteral(" OR ")));
+    }
+    if (asked.contains(QString::fromLatin1(ProposalStatus::Superseded)))
+        any << QStringLiteral("(NOT %1 AND %2)").arg(lostCondition(), supersededCondition());
+    if (asked.contains(QString::fromLatin1(ProposalStatus::Lost))) any << lostCondition();
     c.add(QStringLiteral("P.DTACEPROPFAS IS NULL AND (%1)").arg(any.join(QStringLiteral(" OR "))));
+}
+
+// The client's decision on the version, as joined by the list (DC).
+void addDecision(const Args& args, Conditions& c) {
+    if (args.size() < 20) return;
+    const QString code = args.string(19).trimmed().toUpper();
+    if (code.isEmpty() || isAll(code)) return;
+    if (code == QLatin1String("A") || code == QLatin1String("R")) {
+        c.params().insert(QStringLiteral("DECISAO"), code);
+        c.add(QStringLiteral("DC.IDDECISAO = :DECISAO"));
+    } else if (code == QLatin1String("N")) {
+        c.add(QStringLiteral("DC.IDDECISAO IS NULL"));
+    } else {
+        throw MethodError(QStringLiteral("Decisão do cliente inválida no filtro: \"%1\".").arg(args.string(19).trimmed()));
+    }
 }
 
 void addParties(const Args& args, Conditions& c) {
@@ -169,6 +199,7 @@ Reply getPropostaAux(MethodContext& ctx, const Args& args) {
     addParties(args, c);
     addDates(args, c);
     addStatuses(args, c);
+    addDecision(args, c);
     addOperator(args, c, ctx.caller());
     addContract(args, c);
     const QString reference = args.string(18).trimmed();
@@ -208,7 +239,7 @@ Reply getPesqCont(MethodContext& ctx, const Args&) {
 }  // namespace
 
 void registerProposalFilterMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetPropostaAux"), 19, AccessRule::session().branch(0), getPropostaAux);
+    registry.add(QStringLiteral("GetPropostaAux"), 19, 22, AccessRule::session().branch(0), getPropostaAux);
     registry.add(QStringLiteral("GetPesqCliente"), 0, AccessRule::session(), getPesqCliente);
     registry.add(QStringLiteral("GetPesqProspect"), 0, AccessRule::session(), getPesqProspect);
     registry.add(QStringLiteral("GetPesqCont"), 0, AccessRule::session(), getPesqCont);

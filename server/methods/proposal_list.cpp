@@ -35,8 +35,14 @@ SELECT
     CASE WHEN P.IDCLIENPROSP = 'P' THEN IP.NMINTEPROS ELSE IC.NMINTECLIE END AS NMINTECLIE,
     P.CDPROCOMERCI, PC.NMPROCOMERCI, P.IDIDIOMA,
     CASE WHEN P.IDCLIENPROSP = 'P' THEN PR.NMRAZSOCPROS ELSE CL.NMRAZSOCCLIE END AS NMRAZSOCPROS,
-    P.VRPACOTESERV, P.IDTIPOCOBRSERV
+    P.VRPACOTESERV, P.IDTIPOCOBRSERV,
+    DC.IDDECISAO AS IDDECCLIENTE,
+    CASE WHEN P.DTACEPROPFAS IS NOT NULL THEN ''
+         WHEN %LOST% THEN 'P'
+         WHEN %SUPERSEDED% THEN 'S'
+         ELSE '' END AS SITFECHADA
 FROM PROPOSTAFAS P
+LEFT JOIN DECISAOPROP DC ON DC.NRPROPOSFAS = P.NRPROPOSFAS AND DC.NRVERPROPFAS = P.NRVERPROPFAS
 LEFT JOIN CLIENTE CL ON CL.CDCLIENTE = P.CDCLIENTE
 LEFT JOIN PROSPECT PR ON PR.CDPROSPECT = P.CDPROSPECT
 LEFT JOIN CONTATO CT ON CT.CDFILIAL = P.CDFILIAL AND CT.NRCONTATO = P.NRCONTATO
@@ -52,9 +58,26 @@ LEFT JOIN INTEPROS IP ON IP.CDPROSPECT = P.CDPROSPECT AND IP.CDINTEPROS = P.CDIN
 
 }  // namespace
 
+QString lostCondition() {
+    return QStringLiteral("EXISTS (SELECT 1 FROM PERDAPROP PP WHERE PP.NRPROPOSFAS = P.NRPROPOSFAS"
+                          " AND PP.NRVERPROPFAS = P.NRVERPROPFAS)");
+}
+
+QString supersededCondition() {
+    // Asked only of a version not accepted itself, so any accepted version of the number is
+    // another one; left that way the lookup needs no version.
+    return QStringLiteral("(EXISTS (SELECT 1 FROM PROPOSTAFAS PA WHERE PA.NRPROPOSFAS = P.NRPROPOSFAS"
+                          " AND PA.DTACEPROPFAS IS NOT NULL)"
+                          " OR EXISTS (SELECT 1 FROM DECISAOPROP DA WHERE DA.NRPROPOSFAS = P.NRPROPOSFAS"
+                          " AND DA.NRVERPROPFAS <> P.NRVERPROPFAS AND DA.IDDECISAO = 'A'))");
+}
+
 // A proposal open without a validity date has nothing to hold the client to: expired.
-QString proposalStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today) {
+QString proposalStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today,
+                       const QString& closed) {
     if (accepted.isValid()) return QString::fromLatin1(ProposalStatus::Accepted);
+    if (closed == QLatin1String(ProposalStatus::Lost) || closed == QLatin1String(ProposalStatus::Superseded))
+        return closed;
     if (!validUntil.isValid()) return QString::fromLatin1(ProposalStatus::Expired);
     const qint64 left = today.daysTo(validUntil.date());
     if (left < 0) return QString::fromLatin1(ProposalStatus::Expired);
@@ -78,12 +101,15 @@ const QList<FieldDef>& proposalFields() {
         text("IDTIPOPROPFAS", 1), text("DTINCLUSAO", 64), text("CDINTECLIE", 2), text("CDINTEPROS", 2),
         text("CODIGOINTER", 2), text("NMINTECLIE", 50), text("PROPNOME", 73), text("CDPROCOMERCI", 10),
         text("NMPROCOMERCI", 50), text("IDIDIOMA", 3), text("NMRAZSOCPROS", 50), number("VRPACOTESERV"),
-        text("IDTIPOCOBRSERV", 1)};
+        text("IDTIPOCOBRSERV", 1), fixed("IDDECCLIENTE")};
     return fields;
 }
 
 QString proposalListSql(const QString& where) {
-    QString sql = QString::fromLatin1(kSelect);
+    static const QString select = QString::fromLatin1(kSelect)
+                                      .replace(QStringLiteral("%LOST%"), lostCondition())
+                                      .replace(QStringLiteral("%SUPERSEDED%"), supersededCondition());
+    QString sql = select;
     if (!where.trimmed().isEmpty()) sql += QStringLiteral("WHERE ") + where + u'\n';
     return sql + QStringLiteral("ORDER BY P.NRPROPOSFAS DESC, P.NRVERPROPFAS DESC");
 }
@@ -101,9 +127,11 @@ Reply proposalList(Database& db, const QString& where, const QVariantMap& params
     auto validUntil = std::make_shared<RowColumn>("DTVALPROPFAS");
     auto version = std::make_shared<RowColumn>("PROPOSTAVERS");
     auto name = std::make_shared<RowColumn>("NOME");
+    auto closed = std::make_shared<RowColumn>("SITFECHADA");
     const QDate today = Clock::current().today();
     list.computed.insert(QStringLiteral("IDSITUACAO"), [=](const SqlRow& row) -> QVariant {
-        return proposalStatus(dateOf(row, accepted->in(row)), dateOf(row, validUntil->in(row)), today);
+        return proposalStatus(dateOf(row, accepted->in(row)), dateOf(row, validUntil->in(row)), today,
+                              textOf(row, closed->in(row)));
     });
     list.computed.insert(QStringLiteral("PROPNOME"), [=](const SqlRow& row) -> QVariant {
         const QString n = textOf(row, name->in(row));

@@ -30,12 +30,19 @@ TEST(FilterArgumentsFromCriteria, StatusesContractsDatesAndTheirOrder) {
     EXPECT_EQ(a.stCliente, "T");
     EXPECT_EQ(a.stDataPro, "T");
 
-    f.DADOSSTATUS = {false, true, true, true};  // the three statuses are "Todas"
+    f.DADOSSTATUS = {false, true, true, true, true, true};  // every status is "Todas"
     a = filterArguments(f);
-    EXPECT_EQ(QStringList({a.stVencidas, a.stValida, a.stAvencer}), QStringList({"", "", ""}));
-    f.DADOSSTATUS = {false, true, false, true};
+    EXPECT_EQ(QStringList({a.stVencidas, a.stValida, a.stAvencer, a.stSubstituidas, a.stPerdidas}),
+              QStringList({"", "", "", "", ""}));
+    f.DADOSSTATUS = {false, true, true, true};  // the validity ones leave superseded and lost out
     a = filterArguments(f);
-    EXPECT_EQ(QStringList({a.stVencidas, a.stValida, a.stAvencer}), QStringList({"V", "", "AV"}));
+    EXPECT_EQ(QStringList({a.stVencidas, a.stValida, a.stAvencer, a.stSubstituidas, a.stPerdidas}),
+              QStringList({"V", "VA", "AV", "", ""}));
+    f.DADOSSTATUS = {false, true, false, true, false, true};
+    a = filterArguments(f);
+    EXPECT_EQ(QStringList({a.stVencidas, a.stValida, a.stAvencer, a.stSubstituidas, a.stPerdidas}),
+              QStringList({"V", "", "AV", "", "P"}));
+    f.DADOSSTATUS = {};
 
     const auto contract = [](bool m, bool s, bool l) { return contractCode({false, m, s, l}); };
     EXPECT_EQ(contract(true, true, true), "T");
@@ -52,9 +59,11 @@ TEST(FilterArgumentsFromCriteria, StatusesContractsDatesAndTheirOrder) {
     f.DADOSCLIENTE = {true, "'A','B'"};
     f.DADOSPROSPECT = {false, "'X'"};
     f.DADOSREFERENCIA.stReferencia = "ERP";
+    f.DADOSSTATUS = {false, false, false, false, true, false};
+    f.DADOSDECISAO.stDecisao = "R";
     a = filterArguments(f);
     const QVariantList args = propostaAuxArguments(a, "0001", "VENDEDOR");
-    ASSERT_EQ(args.size(), 19);
+    ASSERT_EQ(args.size(), 22);
     EXPECT_EQ(args[0], "0001");
     EXPECT_EQ(args[1], "'A','B'");
     EXPECT_EQ(args[2], "T");
@@ -65,10 +74,15 @@ TEST(FilterArgumentsFromCriteria, StatusesContractsDatesAndTheirOrder) {
     EXPECT_EQ(args[10], "T");
     EXPECT_EQ(args[11], "T");
     EXPECT_EQ(args[12], "");
-    EXPECT_EQ(args[13], "V");
+    EXPECT_EQ(args[13], "");
     EXPECT_EQ(args[16], "VENDEDOR");
     EXPECT_EQ(args[17], "T");
     EXPECT_EQ(args[18], "ERP");
+    EXPECT_EQ(args[19], "R");
+    EXPECT_EQ(args[20], "S");
+    EXPECT_EQ(args[21], "");
+    f.DADOSDECISAO.stDecisao = "?";  // anything else restricts nothing
+    EXPECT_EQ(filterArguments(f).stDecisao, "T");
 }
 
 class ProposalFilter : public ProposalFixture {
@@ -155,6 +169,29 @@ TEST_F(ProposalFilter, AnEndDateEqualToTheStartIsAccepted) {
     });
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(listNumbers(), QStringList{"5/01"}) << "the one proposal of 04/12/2026";
+}
+
+// The client's decision and the superseded and lost statuses reach the server as values.
+TEST_F(ProposalFilter, TheClientsDecisionAndTheClosedStatusesNarrowTheList) {
+    server::Database& db = testServer().db();
+    db.exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
+            "VALUES (:N, '03', 1, 'A', :D, :H)",
+            {{"N", number(6)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}, {"H", QString(64, u'a')}});
+    db.exec("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, IDMOTIVO) VALUES (:N, '01', :D, 'P')",
+            {{"N", number(9)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}});
+    openScreen();
+    confirmWith([](TfrmFiltroPropComercial& f) {
+        f.cbbDecisaoCliente->setCurrentText("Aceita pelo cliente");
+    });
+    EXPECT_EQ(listNumbers(), QStringList({"6/03"}));
+    EXPECT_EQ(filter().Filtro.DADOSDECISAO.stDecisao, "A");
+    confirmWith([](TfrmFiltroPropComercial& f) {
+        f.cbbDecisaoCliente->setCurrentText("Todas");
+        f.ckbSubstituidas->click();
+        f.ckbPerdidas->click();
+    });
+    EXPECT_FALSE(filter().ckbTodas->isChecked()) << "a status box clears \"Todas\"";
+    EXPECT_EQ(listNumbers(), QStringList({"9/01", "6/02", "6/01"}));
 }
 
 TEST_F(ProposalFilter, ReloadKeepsTheCurrentProposalAndAnEmptyListClosesTheChildren) {

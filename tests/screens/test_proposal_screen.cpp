@@ -113,7 +113,8 @@ TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
     ASSERT_TRUE(select(3));
     EXPECT_EQ(p["IDTIPOPROPFAS"].displayText(), "Locação");
 
-    const QStringList expected{"IDSITUACAO", "PROPOSTAVERS", "DSREFEPROPOSFAS", "IDTIPOPROPFAS", "IDSOLPROPFAS",
+    // The client's decision sits next to the status picture.
+    const QStringList expected{"IDSITUACAO", "IDDECCLIENTE", "PROPOSTAVERS", "DSREFEPROPOSFAS", "IDTIPOPROPFAS", "IDSOLPROPFAS",
                                "NRCONTATO", "IDCLIENPROSP", "NOME", "DTPROPOSFAS", "DTACEPROPFAS", "DTVALPROPFAS",
                                "OPERSOLI", "ANEXO"};
     QStringList columns;

@@ -1,0 +1,176 @@
+// Marking a proposal lost from the list: the dialog preset to the client's reason, the
+// mark recorded and the list reloaded on the same proposal, the checks before the server
+// is asked, a refusal of the server, unmarking after the question, and the client's
+// decision shown by the approval.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <memory>
+
+#include "approval/dialog/approval_dialog.h"
+#include "dialogs/lost/lost_dialog.h"
+#include "dialogs/lost/lost_launch.h"
+#include "screens/proposal_fixture.h"
+#include "ui/buttons.h"
+#include "ui/edits.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class LostDialog : public ProposalFixture {
+protected:
+    void decide(int n, const char* version, const char* kind, const QVariant& motive, const QVariant& role = {},
+                const QVariant& comment = {}) {
+        testServer().db().exec(
+            "INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, NMRESPDECISAO, "
+            "DSCARGODECISAO, IDMOTIVO, TXCOMENTARIO, TXHASHCONT) VALUES (:N, :V, 1, :K, :D, 'Ana Souza', :C, :M, :T, :H)",
+            {{"N", number(n)}, {"V", version}, {"K", kind}, {"D", QDateTime(QDate(2026, 12, 5), QTime(16, 42))},
+             {"C", role}, {"M", motive}, {"T", comment}, {"H", QString(64, u'a')}});
+    }
+    int lostRows(int n) {
+        return testServer()
+            .db()
+            .scalar("SELECT COUNT(*) FROM PERDAPROP WHERE NRPROPOSFAS = :N", {{"N", number(n)}})
+            .toInt();
+    }
+    QString status() const { return screen->proposal()["IDSITUACAO"].asString(); }
+    bool launch() { return runHandler([&] { openMarkLost(*screen); }); }
+};
+
+TEST_F(LostDialog, StartsOnTheClientsReasonRecordsTheMarkAndKeepsTheProposalCurrent) {
+    decide(2, "01", "R", "Z");
+    openScreen();
+    ASSERT_TRUE(select(2));
+    runner.expect(
+        [&](QWidget& w) {
+            auto& d = static_cast<TfrmPropostaPerdida&>(w);
+            EXPECT_EQ(d.windowTitle(), "Proposta Perdida");
+            EXPECT_EQ(d.cbbMotivo->currentText(), "Prazo");
+            EXPECT_EQ(d.cbbMotivo->count(), 5);
+            EXPECT_EQ(d.sbtConfirma->text(), "Confirmar");
+            EXPECT_EQ(d.sbtCancela->text(), "Cancelar");
+            d.cbbMotivo->setCurrentIndex(d.cbbMotivo->findText("Concorrente"));
+            d.mmoMotivo->setText("Fechou com a concorrência.");
+            clickButton(*d.sbtConfirma);
+        },
+        "frmPropostaPerdida");
+    ASSERT_TRUE(launch()) << dialogs.errors().join("; ").toStdString();
+    EXPECT_EQ(dialogs.errors(), QStringList());
+    EXPECT_EQ(testServer().db().scalar("SELECT IDMOTIVO FROM PERDAPROP WHERE NRPROPOSFAS = :N", {{"N", number(2)}}),
+              "C");
+    EXPECT_EQ(screen->key().nr, number(2)) << "the list reloaded on the same proposal";
+    EXPECT_EQ(status(), "P");
+}
+
+TEST_F(LostDialog, ChecksTheMotiveAndTheTextBeforeAskingTheServer) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    runner.expect(
+        [&](QWidget& w) {
+            auto& d = static_cast<TfrmPropostaPerdida&>(w);
+            EXPECT_EQ(d.cbbMotivo->currentIndex(), -1) << "no decline: nothing preset";
+            clickButton(*d.sbtConfirma);
+            EXPECT_EQ(dialogs.errors(), QStringList({"Escolha o motivo da perda."}));
+            EXPECT_TRUE(d.isVisible());
+            d.cbbMotivo->setCurrentIndex(0);
+            d.mmoMotivo->setText(QString(501, u'x'));
+            clickButton(*d.sbtConfirma);
+            EXPECT_EQ(dialogs.errors().size(), 2);
+            EXPECT_TRUE(d.isVisible());
+            clickButton(*d.sbtCancela);
+        },
+        "frmPropostaPerdida");
+    ASSERT_TRUE(launch());
+    EXPECT_EQ(lostRows(2), 0);
+    EXPECT_EQ(status(), "V");
+}
+
+// Accepted while the dialog was open: the server's refusal is shown and the dialog stays.
+TEST_F(LostDialog, AServerRefusalKeepsTheDialogOpen) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    runner.expect(
+        [&](QWidget& w) {
+            auto& d = static_cast<TfrmPropostaPerdida&>(w);
+            d.cbbMotivo->setCurrentIndex(d.cbbMotivo->findText("Escopo"));
+            testServer().db().exec("UPDATE PROPOSTAFAS SET DTACEPROPFAS = :D WHERE NRPROPOSFAS = :N",
+                                   {{"D", QDateTime(QDate(2026, 12, 6), QTime(9, 0))}, {"N", number(2)}});
+            clickButton(*d.sbtConfirma);
+            EXPECT_EQ(dialogs.errors(), QStringList({"A proposta já foi aceita."}));
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_EQ(d.motive(), "E");
+            clickButton(*d.sbtCancela);
+        },
+        "frmPropostaPerdida");
+    ASSERT_TRUE(launch());
+    EXPECT_EQ(lostRows(2), 0);
+}
+
+TEST_F(LostDialog, AMarkedProposalIsUnmarkedOnlyWhenTheAnswerIsYes) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    runner.expect(
+        [&](QWidget& w) {
+            auto& d = static_cast<TfrmPropostaPerdida&>(w);
+            d.cbbMotivo->setCurrentIndex(d.cbbMotivo->findText("Preço"));
+            clickButton(*d.sbtConfirma);
+        },
+        "frmPropostaPerdida");
+    ASSERT_TRUE(launch());
+    ASSERT_EQ(lostRows(2), 1);
+
+    dialogs.expectConfirm(false);
+    ASSERT_TRUE(launch());
+    EXPECT_EQ(dialogs.questions(), QStringList({"A proposta está marcada como perdida. Desmarcar?"}));
+    EXPECT_EQ(lostRows(2), 1);
+
+    dialogs.expectConfirm(true);
+    ASSERT_TRUE(launch());
+    EXPECT_EQ(lostRows(2), 0);
+    EXPECT_EQ(screen->key().nr, number(2));
+    EXPECT_EQ(status(), "V");
+    EXPECT_EQ(runner.shown(), QStringList({"frmPropostaPerdida"})) << "no dialog for the unmarking";
+}
+
+TEST_F(LostDialog, AnAcceptedProposalIsNotOffered) {
+    openScreen();
+    ASSERT_TRUE(select(1));
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(dialogs.errors(), QStringList({"A proposta já foi aceita."}));
+    EXPECT_TRUE(runner.shown().isEmpty());
+    EXPECT_EQ(lostRows(1), 0);
+}
+
+// The approval shows what the client decided on his page, or nothing.
+class ApprovalDecision : public LostDialog {
+protected:
+    QLabel* approvalLabel(int n, const char* version = "01") {
+        if (!screen) openScreen();
+        EXPECT_TRUE(select(n, version));
+        dlg.reset(createForm<TfrmAprovacao>(screen));
+        showAndActivate(*dlg);
+        return dlg->lblDecisaoCliente;
+    }
+    void TearDown() override {
+        dlg.reset();
+        LostDialog::TearDown();
+    }
+    std::unique_ptr<TfrmAprovacao> dlg;
+};
+
+TEST_F(ApprovalDecision, AcceptedDeclinedOrHidden) {
+    decide(2, "01", "A", QVariant(), "Diretora");
+    decide(6, "03", "R", "P", QVariant(), "Acima do orçamento.");
+    decide(9, "01", "A", QVariant());
+    EXPECT_EQ(approvalLabel(2)->text(), "Decisão do cliente: aceita em 05/12/2026 16:42 por Ana Souza (Diretora).");
+    EXPECT_TRUE(dlg->lblDecisaoCliente->isVisible());
+    EXPECT_EQ(approvalLabel(6, "03")->text(),
+              "Decisão do cliente: recusada em 05/12/2026 16:42 — motivo: Preço. Acima do orçamento.");
+    EXPECT_EQ(approvalLabel(9)->text(), "Decisão do cliente: aceita em 05/12/2026 16:42 por Ana Souza.");
+    EXPECT_FALSE(approvalLabel(7)->isVisible());
+}
+
+}  // namespace
