@@ -17,7 +17,7 @@
 //       The new version is any free one from 01 to 99 (typed "5" is "05"), below the
 //       highest as well as above it. Refused with nothing written: version missing, not a
 //       number or outside 01-99; every version 01 to 99 taken; the version taken; the
-//       source not in the branch.
+//       source not in the branch. Both versions' histories get a row of the copy.
 #include "server/methods/copy_methods.h"
 
 #include "server/methods/numbering.h"
@@ -26,6 +26,7 @@
 #include "server/rpc/method_registry.h"
 #include "server/rpc/reply.h"
 #include "server/storage/database.h"
+#include "server/storage/proposal_history.h"
 
 namespace cot::server {
 
@@ -160,6 +161,9 @@ Reply copiaDados(MethodContext& ctx, const Args& args) {
         ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTACEPROPFAS = NULL WHERE NRPROPOSFAS = :N "
                                    "AND NRVERPROPFAS = :NV"),
                     {{"N", number}, {"NV", target}});
+    // The new version's history starts with the copy that wrote it, naming the version it
+    // came from (the source's run is recorded by the dispatcher under the source version).
+    history::recordMethodRun(ctx.db, number, target, number + u'/' + source);
     tx.commit();
     return QJsonValue();
 }

@@ -97,11 +97,12 @@ void recordChange(Database& db, const TableResolver& resolver, const Delta& delt
     }
 }
 
-void recordMethodRun(Database& db, const QString& nr, const QString& ver) {
+void recordMethodRun(Database& db, const QString& nr, const QString& ver, const QString& origin) {
     Entry e;
     e.nr = nr;
     e.ver = ver;
     e.operation = u'M';
+    if (!origin.isEmpty()) e.before = origin;
     write(db, e);
 }
 

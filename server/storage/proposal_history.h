@@ -31,8 +31,9 @@ namespace history {
 void recordChange(Database& db, const TableResolver& resolver, const Delta& delta, const RowChange& change);
 
 // The run of a method that wrote the version by itself (not through a delta), named by
-// the connection's author.
-void recordMethodRun(Database& db, const QString& nr, const QString& ver);
+// the connection's author; `origin`, when given, is what it came from (a copy's source
+// version, "NUMBER/VERSION"), kept as the old value.
+void recordMethodRun(Database& db, const QString& nr, const QString& ver, const QString& origin = {});
 
 // The text a value is kept as: dates in ISO form, numbers without exponent.
 QString valueText(const QVariant& value);

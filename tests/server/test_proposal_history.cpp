@@ -108,4 +108,34 @@ TEST_P(ProposalHistoryTest, OnlyThoseWhoMaySeeTheProposalReadItsHistory) {
 INSTANTIATE_TEST_SUITE_P(Db, ProposalHistoryTest, ::testing::ValuesIn(cot::testing::availableBackends()),
                          cot::testing::backendName);
 
+
+// The copy writes the new version by itself: its history starts with one row naming the
+// copy and who made it; the source's history names the copy too. A refused copy leaves none.
+TEST_P(ProposalHistoryTest, ACopyStartsTheNewVersionsHistory) {
+    ASSERT_EQ(server_.db()
+                  .scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND "
+                                         "NRVERPROPFAS = '07'"),
+                          {{"N", nr(2)}})
+                  .toInt(),
+              0);
+    const int before = rows(2);
+    ASSERT_TRUE(server_.connection().call(QStringLiteral("CopiaDados"), {"0001", nr(2), "01", "7", "N"}).ok);
+
+    const Packet copy = history({nr(2), "07"});
+    ASSERT_EQ(copy.rows.size(), 1);
+    EXPECT_EQ(copy.value(0, "IDOPERHIST").toString(), "M");
+    EXPECT_EQ(copy.value(0, "NMMETODO").toString(), "CopiaDados");
+    EXPECT_EQ(copy.value(0, "CDOPERADOR").toString(), server_.operatorCode());
+    EXPECT_TRUE(copy.value(0, "NMCAMPO").isNull());
+    EXPECT_EQ(copy.value(0, "VLANTERIOR").toString(), nr(2) + "/01") << "the version it came from";
+    const Packet source = history({nr(2), "01"});
+    ASSERT_FALSE(source.isEmpty());
+    EXPECT_EQ(source.value(0, "NMMETODO").toString(), "CopiaDados");
+    EXPECT_EQ(rows(2), before + 2);
+
+    // The version is taken now: the copy is refused and neither history grows.
+    EXPECT_FALSE(server_.connection().call(QStringLiteral("CopiaDados"), {"0001", nr(2), "01", "07", "N"}).ok);
+    EXPECT_EQ(rows(2), before + 2);
+}
+
 }  // namespace

@@ -1,0 +1,172 @@
+#include "dialogs/history/history_dialog.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QMap>
+
+#include "data/client_table.h"
+#include "data/data_source.h"
+#include "dialogs/history/history_words.h"
+#include "rpc/net_connection.h"
+#include "ui/db_grid.h"
+#include "ui/edits.h"
+#include "ui/event_boundary.h"
+
+namespace cot {
+
+namespace {
+
+const QString kAll = QStringLiteral("(todas)");
+const QString kTable = QStringLiteral("NMTABELA");
+// The values kept may be whole texts: the grid shows them on one line, cut at this length.
+constexpr int kShownValue = 200;
+
+// The row's key without the proposal's number and version, the same on every row here.
+QString keyShown(const QString& key) {
+    QStringList parts = key.split(QStringLiteral("; "), Qt::SkipEmptyParts);
+    parts.removeIf([](const QString& part) {
+        return part.startsWith(QLatin1String("NRPROPOSFAS=")) || part.startsWith(QLatin1String("NRVERPROPFAS="));
+    });
+    return parts.join(QStringLiteral("; "));
+}
+
+QString oneLine(const QString& value) {
+    QString text = value.simplified();
+    if (text.size() > kShownValue) text = text.left(kShownValue - 1) + QChar(0x2026);
+    return text;
+}
+
+}  // namespace
+
+TfrmHistoricoProposta::TfrmHistoricoProposta(NetConnection& net, const ProposalKey& key, QWidget* parent)
+    : TfrmPadraoSimples({}, history_words::windowTitle(key.nr, key.ver), parent), net_(net), key_(key) {
+    setObjectName(QStringLiteral("frmHistoricoProposta"));
+    createTable();
+    createControls();
+    resize(1120, 480);
+}
+
+void TfrmHistoricoProposta::createTable() {
+    cdsHistorico = new ClientTable(QStringLiteral("cdsHistorico"), this);
+    const auto field = [this](const char* name, FieldType type, int size = 0) -> Field& {
+        return cdsHistorico->addField(QString::fromLatin1(name), type, size);
+    };
+    field("DTHIST", FieldType::DateTime).displayFormat = QStringLiteral("dd/mm/yyyy hh:nn:ss");
+    field("CDOPERADOR", FieldType::String, 12);
+    field("NMMETODO", FieldType::String, 40);
+    field("NMTABELA", FieldType::String, 30).onGetText = [](Field& f, bool) {
+        return history_words::tableCaption(f.asString());
+    };
+    field("DSCHAVE", FieldType::String, 200).onGetText = [](Field& f, bool display) {
+        return display ? keyShown(f.asString()) : f.asString();
+    };
+    field("IDOPERHIST", FieldType::FixedString, 1).onGetText = [](Field& f, bool) {
+        return history_words::operationWord(f.asString());
+    };
+    field("NMCAMPO", FieldType::String, 30);
+    for (const char* name : {"VLANTERIOR", "VLNOVO"})
+        field(name, FieldType::Memo).onGetText = [](Field& f, bool display) {
+            return display ? oneLine(f.asString()) : f.asString();
+        };
+    for (int i = 0; i < cdsHistorico->fieldCount(); ++i) cdsHistorico->field(i).readOnly = true;
+    dtsHistorico = new DataSource(QStringLiteral("dtsHistorico"), this);
+    dtsHistorico->setDataSet(cdsHistorico);
+}
+
+void TfrmHistoricoProposta::createControls() {
+    auto* grid = new QGridLayout(panPrincipal);
+    grid->setContentsMargins(0, 0, 0, 0);
+    lblTabela = new TLabel(QStringLiteral("lblTabela"), panPrincipal, QStringLiteral("Tabela"));
+    cbbTabela = new QComboBox(panPrincipal);
+    cbbTabela->setObjectName(QStringLiteral("cbbTabela"));
+    cbbTabela->setMinimumWidth(220);
+    lblTabela->setBuddy(cbbTabela);
+    lblQuantidade = new TLabel(QStringLiteral("lblQuantidade"), panPrincipal);
+    lblQuantidade->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    dbgHistorico = new TDBGrid(QStringLiteral("dbgHistorico"), panPrincipal);
+    dbgHistorico->setOptions((kDefaultGridOptions & ~GridOptions(dgEditing | dgConfirmDelete)) | dgRowSelect |
+                             dgAlwaysShowSelection);
+    dbgHistorico->setReadOnly(true);
+    dbgHistorico->setDataSource(dtsHistorico);
+    dbgHistorico->addColumn(QStringLiteral("DTHIST"), QStringLiteral("Data/hora"), 145);
+    dbgHistorico->addColumn(QStringLiteral("CDOPERADOR"), QStringLiteral("Operador"), 80);
+    dbgHistorico->addColumn(QStringLiteral("IDOPERHIST"), QStringLiteral("Operação"), 75);
+    dbgHistorico->addColumn(kTable, QStringLiteral("Tabela"), 120);
+    dbgHistorico->addColumn(QStringLiteral("DSCHAVE"), QStringLiteral("Chave"), 150);
+    dbgHistorico->addColumn(QStringLiteral("NMCAMPO"), QStringLiteral("Campo"), 130);
+    dbgHistorico->addColumn(QStringLiteral("VLANTERIOR"), QStringLiteral("Valor anterior"), 150);
+    dbgHistorico->addColumn(QStringLiteral("VLNOVO"), QStringLiteral("Valor novo"), 150);
+    dbgHistorico->addColumn(QStringLiteral("NMMETODO"), QStringLiteral("Método"), 110);
+
+    grid->addWidget(lblTabela, 0, 0);
+    grid->addWidget(cbbTabela, 0, 1);
+    grid->addWidget(lblQuantidade, 0, 2);
+    grid->addWidget(dbgHistorico, 1, 0, 1, 3);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(1, 1);
+
+    connect(cbbTabela, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (filling_) return;
+        // A reading that failed (shown) leaves the rows as they were: so goes the combo.
+        if (runHandler([this] { cbbTabelaChange(); })) {
+            shownIndex_ = index;
+            return;
+        }
+        filling_ = true;
+        cbbTabela->setCurrentIndex(shownIndex_);
+        filling_ = false;
+    });
+}
+
+void TfrmHistoricoProposta::FormCreate() {
+    const Packet history = readHistory({});
+    fillTables(history);
+    display(history);
+}
+
+void TfrmHistoricoProposta::fillTables(const Packet& history) {
+    // Each caption once, in alphabetical order, with the stored tables it stands for.
+    QMap<QString, QStringList> byCaption;
+    const int at = history.indexOf(kTable);
+    for (const QVariantList& row : history.rows) {
+        const QString table = row.value(at).toString().trimmed();
+        if (table.isEmpty()) continue;
+        QStringList& tables = byCaption[history_words::tableCaption(table)];
+        if (!tables.contains(table)) tables << table;
+    }
+    filling_ = true;
+    cbbTabela->clear();
+    cbbTabela->addItem(kAll, QStringList());
+    for (auto it = byCaption.cbegin(); it != byCaption.cend(); ++it) cbbTabela->addItem(it.key(), it.value());
+    cbbTabela->setCurrentIndex(0);
+    shownIndex_ = 0;
+    filling_ = false;
+}
+
+QStringList TfrmHistoricoProposta::chosenTables() const { return cbbTabela->currentData().toStringList(); }
+
+void TfrmHistoricoProposta::cbbTabelaChange() { display(readHistory(chosenTables())); }
+
+Packet TfrmHistoricoProposta::readHistory(const QStringList& tables) {
+    const QString method = QStringLiteral("GetHistorico");
+    if (tables.size() == 1) return net_.getPacket(method, {key_.nr, key_.ver, tables.front()});
+    Packet all = net_.getPacket(method, {key_.nr, key_.ver});
+    if (tables.isEmpty()) return all;
+    // A caption over several tables: the whole history, keeping the server's order, with
+    // only those tables' rows.
+    const int at = all.indexOf(kTable);
+    QList<QVariantList> kept;
+    for (const QVariantList& row : all.rows)
+        if (tables.contains(row.value(at).toString().trimmed())) kept << row;
+    all.rows = kept;
+    return all;
+}
+
+void TfrmHistoricoProposta::display(const Packet& history) {
+    cdsHistorico->setData(history);
+    cdsHistorico->first();
+    lblQuantidade->setCaption(history_words::countText(cdsHistorico->recordCount()));
+}
+
+}  // namespace cot

@@ -1,0 +1,232 @@
+// The history window of a proposal version: what a save through the screen leaves there,
+// newest first with its words and dates, the table filter and the captions it offers,
+// and a screen whose changes are still unsent when the window opens.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+
+#include "base/clock.h"
+#include "data/client_table.h"
+#include "dialogs/history/history_dialog.h"
+#include "dialogs/history/history_launch.h"
+#include "screens/header_fixture.h"
+#include "ui/db_grid.h"
+#include "ui/menus.h"
+#include "ui/db_grid_model.h"
+#include "ui/edits.h"
+#include "ui/event_boundary.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class HistoryWindow : public HeaderFixture {
+protected:
+    void selectProposal(int n) {
+        ASSERT_TRUE(runHandler([&] {
+            ASSERT_TRUE(screen->proposal().locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {seedNumber(n), "01"}));
+        }));
+    }
+    // Opens the window over the screen; `look` sees it while it is up.
+    void openHistory(const std::function<void(TfrmHistoricoProposta&)>& look) {
+        bool seen = false;
+        runner.expect(
+            [&](QWidget& w) {
+                seen = true;
+                look(static_cast<TfrmHistoricoProposta&>(w));
+            },
+            "frmHistoricoProposta");
+        ASSERT_TRUE(runHandler([&] { openProposalHistory(*screen); })) << dialogs.errors().join("; ").toStdString();
+        ASSERT_TRUE(seen);
+    }
+    void changeReference(const QString& text) {
+        ClientTable& t = screen->proposal();
+        ASSERT_TRUE(runHandler([&] {
+            t.edit();
+            t["DSREFEPROPOSFAS"].setAsString(text);
+            t.post();
+        })) << dialogs.errors().join("; ").toStdString();
+    }
+    // A row written straight into the history, as the server would have written it.
+    void storeHistory(int n, const QDateTime& at, const QString& table, const QString& op, const QString& field,
+                      const QString& key = {}, const QString& method = QStringLiteral("SetSimulacao")) {
+        static int seq = 1000;
+        testServer().db().exec(
+            QStringLiteral("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, CDOPERADOR, NMMETODO, "
+                           "NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, VLANTERIOR, VLNOVO) VALUES (:N, '01', :D, :S, "
+                           "'VENDEDOR', :M, :T, :K, :O, :F, NULL, 'x')"),
+            {{"N", seedNumber(n)},
+             {"D", at},
+             {"S", ++seq},
+             {"M", method},
+             {"T", table.isEmpty() ? QVariant() : QVariant(table)},
+             {"K", key.isEmpty() ? QVariant() : QVariant(key)},
+             {"O", op},
+             {"F", field.isEmpty() ? QVariant() : QVariant(field)}});
+    }
+    static QStringList comboItems(const TfrmHistoricoProposta& d) {
+        QStringList out;
+        for (int i = 0; i < d.cbbTabela->count(); ++i) out << d.cbbTabela->itemText(i);
+        return out;
+    }
+    // What a grid column shows on every row, top to bottom.
+    static QStringList shown(const TfrmHistoricoProposta& d, const QString& field) {
+        const int column = IndiceCol(d.dbgHistorico, field);
+        EXPECT_GE(column, 0) << field.toStdString();
+        QStringList out;
+        const auto* model = d.dbgHistorico->model();
+        for (int r = 0; r < model->rowCount(); ++r) out << model->index(r, column).data().toString();
+        return out;
+    }
+    static void choose(TfrmHistoricoProposta& d, const QString& caption) {
+        const int at = d.cbbTabela->findText(caption);
+        ASSERT_GE(at, 0) << caption.toStdString();
+        d.cbbTabela->setCurrentIndex(at);
+    }
+};
+
+TEST_F(HistoryWindow, SavesAreListedNewestFirstInWordsAndTheFilterNarrowsThem) {
+    selectProposal(1);
+    const QString before = screen->proposal()["DSREFEPROPOSFAS"].asString();
+    changeReference(QStringLiteral("Referência intermediária"));
+    Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 5, 30))));
+    changeReference(QStringLiteral("Referência nova"));
+    const int stored = testServer()
+                           .db()
+                           .scalar(QStringLiteral("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N"),
+                                   {{"N", seedNumber(1)}})
+                           .toInt();
+
+    openHistory([&](TfrmHistoricoProposta& d) {
+        EXPECT_EQ(d.windowTitle(), "Histórico da Proposta 1/01");
+        EXPECT_EQ(d.dbgHistorico->column(0)->caption(), "Data/hora");
+        ASSERT_EQ(d.cdsHistorico->recordCount(), stored);
+        EXPECT_EQ(d.lblQuantidade->caption(), QStringLiteral("%1 alterações").arg(stored));
+
+        // Every row of the second save comes before every row of the first.
+        const QStringList dates = shown(d, "DTHIST");
+        const int firstOfEarlier = int(dates.indexOf("06/12/2026 10:00:00"));
+        ASSERT_GT(firstOfEarlier, 0);
+        EXPECT_EQ(dates.mid(0, firstOfEarlier), QStringList(firstOfEarlier, "06/12/2026 10:05:30"));
+        EXPECT_EQ(dates.mid(firstOfEarlier), QStringList(dates.size() - firstOfEarlier, "06/12/2026 10:00:00"));
+
+        // The reference's two changes, newest first, with what it was and became.
+        const QStringList fields = shown(d, "NMCAMPO"), was = shown(d, "VLANTERIOR"), now = shown(d, "VLNOVO");
+        const QStringList ops = shown(d, "IDOPERHIST"), tables = shown(d, "NMTABELA"), methods = shown(d, "NMMETODO");
+        QList<int> reference;
+        for (int r = 0; r < fields.size(); ++r)
+            if (fields[r] == "DSREFEPROPOSFAS") reference << r;
+        ASSERT_EQ(reference.size(), 2);
+        EXPECT_LT(reference[0], firstOfEarlier);
+        EXPECT_EQ(was[reference[0]], "Referência intermediária");
+        EXPECT_EQ(now[reference[0]], "Referência nova");
+        EXPECT_EQ(was[reference[1]], before);
+        for (const int r : reference) {
+            EXPECT_EQ(ops[r], "Alteração");
+            EXPECT_EQ(tables[r], "Proposta");
+            EXPECT_EQ(methods[r], "SetProposta");
+        }
+        EXPECT_EQ(shown(d, "CDOPERADOR"), QStringList(stored, "VENDEDOR"));
+        // A method row: the word, the method's name, no table nor field.
+        int methodRows = 0;
+        for (int r = 0; r < ops.size(); ++r) {
+            if (ops[r] != "Método") continue;
+            ++methodRows;
+            EXPECT_FALSE(methods[r].isEmpty());
+            EXPECT_TRUE(tables[r].isEmpty() && fields[r].isEmpty()) << r;
+        }
+        EXPECT_FALSE(d.dbgHistorico->showEditor()) << "read-only";
+
+        // Only tables with rows are offered; the method rows have none.
+        EXPECT_EQ(comboItems(d), QStringList({"(todas)", "Proposta"}));
+        choose(d, "Proposta");
+        EXPECT_EQ(d.cdsHistorico->recordCount(), stored - methodRows);
+        EXPECT_FALSE(shown(d, "IDOPERHIST").contains("Método"));
+        choose(d, "(todas)");
+        EXPECT_EQ(d.cdsHistorico->recordCount(), stored);
+    });
+}
+
+TEST_F(HistoryWindow, OneCaptionCoversBothSimulationTablesInTheServersOrder) {
+    const QDate day(2026, 12, 1);
+    storeHistory(3, QDateTime(day, QTime(9, 0)), "SIMULAPROP", "I", "NMSIMULAPROP");
+    storeHistory(3, QDateTime(day, QTime(9, 5)), "OBSPROPFAS", "A", "TXOBSPROPFAS",
+                 "NRPROPOSFAS=" + seedNumber(3) + "; NRVERPROPFAS=01", "SetObs");
+    storeHistory(3, QDateTime(day, QTime(9, 10)), "SIMULALINP", "E", "QTUTILSIMULINP");
+    storeHistory(3, QDateTime(day, QTime(9, 10)), "SIMULAPROP", "A", "NMSIMULAPROP",
+                 "NRPROPOSFAS=" + seedNumber(3) + "; NRSIMULAPROP=2; NRVERPROPFAS=01");
+    storeHistory(3, QDateTime(day, QTime(9, 20)), "TABELANOVA", "I", "CAMPO");
+    selectProposal(3);
+
+    openHistory([&](TfrmHistoricoProposta& d) {
+        EXPECT_EQ(comboItems(d), QStringList({"(todas)", "Observação", "Simulação", "TABELANOVA"}));
+        EXPECT_EQ(shown(d, "NMTABELA"),
+                  QStringList({"TABELANOVA", "Simulação", "Simulação", "Observação", "Simulação"}));
+        // The key without the number and version every row shares.
+        EXPECT_EQ(shown(d, "DSCHAVE"), QStringList({"", "NRSIMULAPROP=2", "", "", ""}));
+        choose(d, "Simulação");
+        EXPECT_EQ(d.chosenTables(), QStringList({"SIMULAPROP", "SIMULALINP"})) << "in the order met";
+        // Same instant: the later written first, as the server orders them.
+        EXPECT_EQ(shown(d, "NMCAMPO"), QStringList({"NMSIMULAPROP", "QTUTILSIMULINP", "NMSIMULAPROP"}));
+        EXPECT_EQ(shown(d, "IDOPERHIST"), QStringList({"Alteração", "Exclusão", "Inclusão"}));
+        EXPECT_EQ(shown(d, "DTHIST").last(), "01/12/2026 09:00:00");
+        choose(d, "TABELANOVA");
+        EXPECT_EQ(d.lblQuantidade->caption(), "1 alteração");
+    });
+}
+
+TEST_F(HistoryWindow, AVersionWithoutHistoryShowsNoRows) {
+    selectProposal(4);
+    openHistory([&](TfrmHistoricoProposta& d) {
+        EXPECT_TRUE(d.cdsHistorico->isEmpty());
+        EXPECT_EQ(d.lblQuantidade->caption(), "0 alterações");
+        EXPECT_EQ(comboItems(d), QStringList{"(todas)"});
+    });
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
+}
+
+// A change the screen still holds (its send refused earlier, say) is sent before the
+// history is read, so the window lists it.
+TEST_F(HistoryWindow, ChangesNotYetSentAreSentFirstAndListed) {
+    selectProposal(1);
+    ASSERT_TRUE(screen->menus().mnuObserv->click());
+    auto* obs = screen->findChild<ClientTable*>(QStringLiteral("cdsObs"));
+    ASSERT_NE(obs, nullptr);
+    ASSERT_TRUE(obs->active() && obs->recordCount() == 1);
+    const ClientTable::Event send = obs->afterPost;
+    obs->afterPost = nullptr;
+    ASSERT_TRUE(runHandler([&] {
+        obs->edit();
+        (*obs)["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>Ainda não enviada.</p>"));
+        obs->post();
+    }));
+    obs->afterPost = send;
+    ASSERT_EQ(obs->changeCount(), 1);
+
+    openHistory([&](TfrmHistoricoProposta& d) {
+        EXPECT_EQ(comboItems(d), QStringList({"(todas)", "Observação"}));
+        EXPECT_EQ(shown(d, "NMTABELA").first(), "Observação");
+        EXPECT_EQ(shown(d, "VLNOVO").first(), "<p>Ainda não enviada.</p>");
+    });
+    EXPECT_EQ(obs->changeCount(), 0);
+}
+
+// A filter the server refuses to read shows why and leaves the combo on the rows shown.
+TEST_F(HistoryWindow, ARefusedReadingKeepsTheRowsAndTheComboAsTheyWere) {
+    selectProposal(1);
+    changeReference(QStringLiteral("Referência nova"));
+    openHistory([&](TfrmHistoricoProposta& d) {
+        const int rows = d.cdsHistorico->recordCount();
+        ASSERT_GT(rows, 0);
+        // Another branch's proposal now: this operator may no longer read it.
+        testServer().db().exec(QStringLiteral("UPDATE PROPOSTAFAS SET CDFILIAL = '9999' WHERE NRPROPOSFAS = :N"),
+                               {{"N", seedNumber(1)}});
+        choose(d, "Proposta");
+        EXPECT_EQ(dialogs.errors().size(), 1);
+        EXPECT_EQ(d.cbbTabela->currentText(), "(todas)");
+        EXPECT_EQ(d.cdsHistorico->recordCount(), rows);
+    });
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+// The "Comparar Versões" window over the proposal screen: the versions it offers and
+// compares first, the rows and totals it shows being the server's, another pair compared
+// on request, a refusal that leaves the grid as it was, the rows' colours, and a number
+// with one version only.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "dialogs/compare/version_compare_launch.h"
+#include "dialogs/compare/version_compare_window.h"
+#include "screens/proposal_fixture.h"
+#include "ui/db_grid.h"
+#include "ui/edits.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class VersionCompareWindow : public ProposalFixture {
+protected:
+    // The server's own rows for the pair, without the totals.
+    Packet serverRows(const QString& first, const QString& second) {
+        Packet p = testServer().connection().getPacket("GetComparacaoVersoes", {number(6), first, second});
+        Packet out;
+        out.fields = p.fields;
+        for (const QVariantList& row : p.rows)
+            if (row.value(p.indexOf("IDMUDANCA")).toString() != "T") out.rows << row;
+        return out;
+    }
+    static QStringList gridColumn(TfrmComparaVersoes& w, const QString& field) {
+        QStringList out;
+        const Packet p = w.cdsDiferencas->data();
+        for (int r = 0; r < p.rows.size(); ++r) out << p.value(r, field).toString();
+        return out;
+    }
+    static QStringList serverColumn(const Packet& p, const QString& field) {
+        QStringList out;
+        for (int r = 0; r < p.rows.size(); ++r) out << p.value(r, field).toString();
+        return out;
+    }
+    // Opens the window on demo proposal 6 at `version` and runs `check` on it.
+    void openOn(const QString& version, const std::function<void(TfrmComparaVersoes&)>& check) {
+        openScreen();
+        ASSERT_TRUE(select(6, version));
+        bool ran = false;
+        runner.expect(
+            [&](QWidget& w) {
+                ran = true;
+                check(static_cast<TfrmComparaVersoes&>(w));
+            },
+            "frmComparaVersoes");
+        ASSERT_TRUE(runHandler([&] { openVersionCompare(*screen); }));
+        EXPECT_TRUE(ran);
+    }
+};
+
+TEST_F(VersionCompareWindow, OpensOnTheCurrentVersionAgainstThePreviousShowingTheServersRows) {
+    openOn("02", [&](TfrmComparaVersoes& w) {
+        EXPECT_EQ(w.windowTitle(), "Comparar Versões");
+        EXPECT_EQ(w.cbbVersao1->count(), 3) << "the versions of the number in the list";
+        EXPECT_EQ(w.cbbVersao1->currentData().toString(), "01");
+        EXPECT_EQ(w.cbbVersao2->currentData().toString(), "02");
+
+        const Packet expected = serverRows("01", "02");
+        ASSERT_GT(expected.rows.size(), 0);
+        EXPECT_EQ(gridColumn(w, "DSITEM"), serverColumn(expected, "DSITEM"));
+        EXPECT_EQ(gridColumn(w, "VLVERSAO2"), serverColumn(expected, "VLVERSAO2"));
+        EXPECT_TRUE(gridColumn(w, "DSMUDANCA").contains("Alterado"));
+        EXPECT_EQ(w.dbgDiferencas->column(4)->title, "Versão 01");
+        EXPECT_EQ(w.dbgDiferencas->column(5)->title, "Versão 02");
+        EXPECT_TRUE(w.lblTotal1->caption().startsWith("Versão 01: licença de uso "))
+            << w.lblTotal1->caption().toStdString();
+        EXPECT_TRUE(w.lblTotal2->caption().contains("mensalidade 520,00")) << w.lblTotal2->caption().toStdString();
+
+        // Another pair on request, typed as a user picks from the boxes: the oldest against
+        // the newest.
+        type(w, "cbbVersao1", "01");
+        type(w, "cbbVersao2", "03");
+        EXPECT_EQ(w.cbbVersao1->currentData().toString(), "01");
+        EXPECT_EQ(w.cbbVersao2->currentData().toString(), "03");
+        ASSERT_TRUE(runHandler([&] { w.sbtCompararClick(); }));
+        EXPECT_EQ(gridColumn(w, "DSITEM"), serverColumn(serverRows("01", "03"), "DSITEM"));
+        EXPECT_EQ(w.dbgDiferencas->column(5)->title, "Versão 03");
+        EXPECT_TRUE(w.lblTotal2->caption().startsWith("Versão 03: ")) << w.lblTotal2->caption().toStdString();
+
+        // The same version twice: the server's refusal, and the grid keeps what it showed.
+        const int shown = w.cdsDiferencas->recordCount();
+        w.cbbVersao2->setCurrentIndex(0);
+        runHandler([&] { w.sbtCompararClick(); });
+        EXPECT_EQ(dialogs.errors(), QStringList{"Escolha duas versões diferentes."});
+        EXPECT_EQ(w.cdsDiferencas->recordCount(), shown);
+    });
+}
+
+TEST_F(VersionCompareWindow, TheFirstVersionIsComparedWithTheNextAndRowsTakeTheirChangesColour) {
+    openOn("01", [&](TfrmComparaVersoes& w) {
+        EXPECT_EQ(w.cbbVersao1->currentData().toString(), "01");
+        EXPECT_EQ(w.cbbVersao2->currentData().toString(), "02");
+        const QStringList changes = gridColumn(w, "IDMUDANCA");
+        // Row 0 is the current (selected) row; the others are painted in their change's colour.
+        w.resize(1000, 600);
+        const QImage picture = w.dbgDiferencas->viewport()->grab().toImage();
+        int checked = 0;
+        for (int r = 1; r < changes.size() && checked < 3; ++r) {
+            const QRect cell = w.dbgDiferencas->visualRect(w.dbgDiferencas->model()->index(r, 0));
+            if (!picture.rect().contains(cell.topLeft() + QPoint(1, 1))) break;
+            EXPECT_EQ(picture.pixelColor(cell.topLeft() + QPoint(1, 1)), TfrmComparaVersoes::changeColour(changes[r]))
+                << "row " << r << " " << changes[r].toStdString();
+            ++checked;
+        }
+        EXPECT_GT(checked, 0);
+    });
+    EXPECT_EQ(TfrmComparaVersoes::changeText("I"), "Incluído");
+    EXPECT_EQ(TfrmComparaVersoes::changeText("E"), "Excluído");
+    EXPECT_NE(TfrmComparaVersoes::changeColour("I"), TfrmComparaVersoes::changeColour("E"));
+    EXPECT_NE(TfrmComparaVersoes::changeColour("A"), TfrmComparaVersoes::changeColour("E"));
+}
+
+TEST_F(VersionCompareWindow, ANumberWithOneVersionOpensNothing) {
+    openScreen();
+    ASSERT_TRUE(select(2));
+    ASSERT_TRUE(runHandler([&] { openVersionCompare(*screen); }));
+    EXPECT_EQ(dialogs.informations(), QStringList{"A proposta tem uma só versão."});
+    EXPECT_TRUE(runner.shown().isEmpty());
+}
+
+}  // namespace

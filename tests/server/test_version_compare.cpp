@@ -1,0 +1,172 @@
+// Two versions of a proposal side by side: a copy with a few changes lists exactly those
+// changes, old and new, with both versions' totals as the running total gives them; lines
+// renumbered between versions are still the same line; and only whoever may see both
+// versions gets an answer.
+#include <gtest/gtest.h>
+
+#include "data/format_br.h"
+#include "server/methods/version_compare.h"
+#include "support/packet_cells.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::column;
+using cot::testing::nr;
+using cot::testing::TestServer;
+
+namespace {
+
+class VersionCompareTest : public ::testing::TestWithParam<Backend> {
+protected:
+    VersionCompareTest() : server_({.backend = GetParam(), .seed = true}) {}
+
+    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
+    Packet compare(const QVariantList& args) {
+        const RpcResult r = call(QStringLiteral("GetComparacaoVersoes"), args);
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return r.value.value<Packet>();
+    }
+    // The rows of one kind of change, each as "section | item | field | old → new".
+    static QStringList rows(const Packet& p, const QString& change) {
+        QStringList out;
+        for (int r = 0; r < p.rows.size(); ++r)
+            if (p.value(r, "IDMUDANCA").toString() == change)
+                out << QStringLiteral("%1 | %2 | %3 | %4 → %5")
+                           .arg(p.value(r, "NMSECAO").toString(), p.value(r, "DSITEM").toString(),
+                                p.value(r, "DSCAMPO").toString(), p.value(r, "VLVERSAO1").toString(),
+                                p.value(r, "VLVERSAO2").toString());
+        return out;
+    }
+    void exec(const QString& sql) { server_.db().exec(sql, {{"N", nr(2)}}); }
+
+    // Demo proposal 2/01 copied to 02 by the copy method, then changed in five places.
+    void copyAndChange() {
+        ASSERT_TRUE(call("CopiaDados", {"0001", nr(2), "01", "02", "N"}).ok);
+        exec(
+            "UPDATE PROPOSTAFAS SET DSREFEPROPOSFAS = 'Revisão de preços' WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = "
+            "'02'");
+        exec(
+            "UPDATE LINPPROP SET VRMENSALIDAPROP = 95 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02' "
+            "AND CDLINPPROPINFOR = '2002'");
+        exec("DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02' AND CDSISTEMA = 'WEB00002'");
+        exec(
+            "INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, VRPEACHEPROP, "
+            "QTSERVPROP, VREXCEDPROP, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP) "
+            "VALUES (:N, '02', '003', '004', 'P', 1, 10, 200, 200, 200, 0)");
+        text_ = server_.db()
+                    .scalar("SELECT MIN(CDTXTPROPFAS) FROM TXTPROPFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02'",
+                            {{"N", nr(2)}})
+                    .toString();
+        ASSERT_FALSE(text_.isEmpty());
+        server_.db().exec(
+            "UPDATE TXTPROPFAS SET TXPROPFAS = '<p>Pagamento em &lt;30&gt; dias.</p>' WHERE NRPROPOSFAS = :N "
+            "AND NRVERPROPFAS = '02' AND CDTXTPROPFAS = :T",
+            {{"N", nr(2)}, {"T", text_}});
+    }
+
+    TestServer server_;
+    QString text_;
+};
+
+TEST_P(VersionCompareTest, ACopyWithFiveChangesListsExactlyThoseChanges) {
+    copyAndChange();
+    const Packet p = compare({nr(2), "1", "02"});
+    EXPECT_EQ(column(p, "NRORDEM").first(), "1");
+
+    const QStringList changed = rows(p, "A");
+    ASSERT_EQ(changed.size(), 3) << changed.join("\n").toStdString();
+    EXPECT_EQ(changed[0],
+              "Cabeçalho | Proposta | Referência | ERP Web e serviços de implantação → Revisão de preços");
+    EXPECT_EQ(changed[1], "Linhas de produto | 2002 - Escrita Fiscal Web | Mensalidade | 80,00 → 95,00");
+    EXPECT_TRUE(changed[2].startsWith("Textos | " + text_ + " | Texto | ")) << changed[2].toStdString();
+    EXPECT_TRUE(changed[2].endsWith(" → Pagamento em <30> dias.")) << "rich text read as plain text";
+    EXPECT_EQ(rows(p, "E"), QStringList({"Sistemas | Linha 2001: EST |  | Estoque → "}));
+    EXPECT_EQ(rows(p, "I"), QStringList({"Serviços | 003 - Customização |  |  → 10 h a 200,00"}));
+    EXPECT_EQ(p.value(0, "NMCAMPO").toString(), "DSREFEPROPOSFAS");
+
+    // Totals of both versions, last, whatever changed; as the running total has them.
+    const QStringList totals = rows(p, "T");
+    ASSERT_EQ(totals.size(), 4);
+    EXPECT_EQ(column(p, "IDMUDANCA").mid(p.rows.size() - 4), QStringList(4, "T"));
+    const auto running = [&](const QString& version) {
+        return call("GetTotaisProposta", {nr(2), version}).value.value<Packet>();
+    };
+    const Packet before = running("01"), after = running("02");
+    const auto money = [](const Packet& t, const char* field) { return formatMoney(t.value(0, field).toDouble()); };
+    EXPECT_EQ(totals[0], "Totais | Licença de uso | Licença de uso | " + money(before, "VRLICENCA") + " → " +
+                             money(after, "VRLICENCA"));
+    EXPECT_EQ(totals[1],
+              "Totais | Mensalidade | Mensalidade | " + money(before, "VRMENSAL") + " → " + money(after, "VRMENSAL"));
+    EXPECT_EQ(money(after, "VRMENSAL"), formatMoney(before.value(0, "VRMENSAL").toDouble() + 30));
+    EXPECT_EQ(totals[2],
+              "Totais | Serviços | Serviços | " + money(before, "VRSERVICOS") + " → " + money(after, "VRSERVICOS"));
+    EXPECT_EQ(totals[3],
+              "Totais | Total geral | Total geral | " +
+                  formatMoney(before.value(0, "VRLICENCA").toDouble() + before.value(0, "VRSERVICOS").toDouble()) +
+                  " → " +
+                  formatMoney(after.value(0, "VRLICENCA").toDouble() + after.value(0, "VRSERVICOS").toDouble()));
+
+    // The other way round every change is reversed.
+    const Packet reversed = compare({nr(2), "02", "01"});
+    EXPECT_EQ(rows(reversed, "I"), QStringList({"Sistemas | Linha 2001: EST |  |  → Estoque"}));
+    EXPECT_EQ(rows(reversed, "E"), QStringList({"Serviços | 003 - Customização |  | 10 h a 200,00 → "}));
+    EXPECT_EQ(rows(reversed, "A")[1], "Linhas de produto | 2002 - Escrita Fiscal Web | Mensalidade | 95,00 → 80,00");
+}
+
+TEST_P(VersionCompareTest, ALineUnderANewCodeIsTheSameLineWhenItsInformedCodeIs) {
+    // Demo proposal 6 quotes line 6001 under another code in each version, with its
+    // installments on other dates.
+    const Packet p = compare({nr(6), "01", "02"});
+    EXPECT_TRUE(rows(p, "I").isEmpty()) << rows(p, "I").join("\n").toStdString();
+    const QStringList changed = rows(p, "A");
+    EXPECT_TRUE(
+        changed.contains("Linhas de produto | 6001 - ERP Web - filiais | Licença de uso | 1.100,00 → 1.000,00"));
+    EXPECT_TRUE(changed.contains("Linhas de produto | 6001 - ERP Web - filiais | Mensalidade | 140,00 → 130,00"));
+    int installmentDates = 0;
+    for (const QString& row : changed)
+        if (row.startsWith("Parcelas da linha | Linha 6001: parcela ") && row.contains("| Vencimento |"))
+            ++installmentDates;
+    EXPECT_EQ(installmentDates, 2);
+    // Nothing of a line matched this way is reported removed or added.
+    for (const QString& row : rows(p, "E")) EXPECT_FALSE(row.contains("6001")) << row.toStdString();
+}
+
+TEST_P(VersionCompareTest, VersionsMustDifferAndBothExist) {
+    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "01", "1"}).error, "Escolha duas versões diferentes.");
+    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "01", "07"}).error, "Proposta não cadastrada.");
+    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "07", "01"}).error, "Proposta não cadastrada.");
+    EXPECT_EQ(call("GetComparacaoVersoes", {nr(99), "01", "02"}).error, "Proposta não cadastrada.");
+    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "", ""}).error, "Proposta não cadastrada.");
+    EXPECT_FALSE(call("GetComparacaoVersoes", {nr(2), "01"}).ok) << "three arguments are declared";
+}
+
+TEST_P(VersionCompareTest, EachVersionMustBeVisibleToTheCaller) {
+    // ASSIST's demo proposal 10 gets a second version of VENDEDOR's; ASSIST sees only his own.
+    server_.db().exec(
+        "INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, CDOPERINCL, CDOPERSOLI) "
+        "VALUES (:N, '02', '0001', 'VENDEDOR', 'VENDEDOR')",
+        {{"N", nr(10)}});
+    auto assist = server_.newConnection();
+    assist->setToken(server_.openSession("ASSIST"));
+    const QString refusal = "O operador ASSIST não pode ver propostas de outros operadores.";
+    EXPECT_EQ(assist->call("GetComparacaoVersoes", {nr(10), "02", "01"}).error, refusal) << "the rule, on version 1";
+    EXPECT_EQ(assist->call("GetComparacaoVersoes", {nr(10), "01", "02"}).error, refusal) << "the same, on version 2";
+    EXPECT_EQ(assist->call("GetComparacaoVersoes", {nr(2), "01", "02"}).error, refusal);
+    // VENDEDOR's group sees the whole branch: both versions are his to compare.
+    EXPECT_TRUE(call("GetComparacaoVersoes", {nr(10), "02", "01"}).ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, VersionCompareTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+TEST(VersionComparePlainText, RichTextReadsAsItsWords) {
+    using server::version_compare::plainText;
+    EXPECT_EQ(plainText("<html><head><style>p { margin: 0 }</style></head>"
+                        "<body><p>Um</p><p>dois&nbsp;três</p></body>"),
+              "Um dois três");
+    EXPECT_EQ(plainText("a &amp;lt; b &amp; c<br/>d"), "a &lt; b & c d");
+    EXPECT_EQ(plainText("Texto  simples\n sem marcas"), "Texto simples sem marcas");
+}
+
+}  // namespace
