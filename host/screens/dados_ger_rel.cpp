@@ -52,14 +52,15 @@ QString TReportDialog::html(const ReportDefinition& report) const {
     return render ? render(report, params) : fillTemplate(report.body, params);
 }
 
-void TReportDialog::writePdf(const ReportDefinition& report, const QString& path) const {
+namespace {
+
+// Prints the report's HTML as A4 PDF into `device`; false when the device took nothing.
+bool printPdf(const QString& html, const QString& title, QIODevice& device) {
     QTextDocument document;
-    document.setHtml(html(report));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw UserError(QStringLiteral("Não foi possível gravar o arquivo %1.").arg(path));
-    QPdfWriter writer(&file);
-    writer.setTitle(report.title);
+    document.setHtml(html);
+    const qint64 start = device.pos();
+    QPdfWriter writer(&device);
+    writer.setTitle(title);
     writer.setCreator(QStringLiteral("cot-host"));
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
@@ -68,8 +69,25 @@ void TReportDialog::writePdf(const ReportDefinition& report, const QString& path
     // a page size in the writer's own pixels would print every text at a third of its size.
     document.setPageSize(writer.pageLayout().paintRectPixels(96).size());
     document.print(&writer);
+    return device.isOpen() && device.pos() > start;
+}
+
+}  // namespace
+
+void TReportDialog::writePdf(const ReportDefinition& report, const QString& path) const {
+    // Rendered before the file is opened: a report that fails leaves an existing file as it was.
+    const QString text = html(report);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw UserError(QStringLiteral("Não foi possível gravar o arquivo %1.").arg(path));
+    const bool written = printPdf(text, report.title, file);
     file.close();
-    if (file.error() != QFileDevice::NoError || QFileInfo(path).size() == 0) throw UserError(QStringLiteral("Não foi possível gravar o arquivo %1.").arg(path));
+    if (!written || file.error() != QFileDevice::NoError || QFileInfo(path).size() == 0)
+        throw UserError(QStringLiteral("Não foi possível gravar o arquivo %1.").arg(path));
+}
+
+bool TReportDialog::writePdf(const ReportDefinition& report, QIODevice& device) const {
+    return printPdf(html(report), report.title, device);
 }
 
 void TReportDialog::preview(const ReportDefinition& report, QWidget* parent) const {

@@ -7,6 +7,7 @@
 #include "services/messages.h"
 
 class QComboBox;
+class QIODevice;
 class QLabel;
 class QTextDocument;
 
@@ -39,6 +40,9 @@ public:
     QString html(const ReportDefinition& report) const;
     // Writes the report as a PDF file; throws UserError when the file cannot be written.
     void writePdf(const ReportDefinition& report, const QString& path) const;
+    // Writes the report as a PDF into an open device (a file, a buffer in memory); false
+    // when the device refused the writing.
+    bool writePdf(const ReportDefinition& report, QIODevice& device) const;
     // Print preview window (shown through the modal runner).
     void preview(const ReportDefinition& report, QWidget* parent) const;
 

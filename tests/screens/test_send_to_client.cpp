@@ -1,0 +1,237 @@
+// "Enviar ao Cliente": the dialog sends the proposal's PDF (the printed report, texts
+// brought up to date first) to the addresses typed, the mail carries the link whose token
+// only the hash of is stored, the sendings grid follows the server's states, a link is
+// cancelled only after asking, and a refusal of the server sends and records nothing.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+#include <functional>
+
+#include "dialogs/send/send_dialog.h"
+#include "dialogs/send/send_launch.h"
+#include "screens/proposal_fixture.h"
+#include "services/mail_sender.h"
+#include "ui/busy_animation.h"
+#include "ui/buttons.h"
+#include "ui/db_grid.h"
+#include "ui/edits.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+enum Column { kData, kEnviadoPor, kPara, kValidoAte, kSituacao };
+
+const QString kExpired =
+    QStringLiteral("A proposta está vencida ou sem validade; altere a validade antes de enviá-la.");
+const QString kAskRevoke = QStringLiteral("Cancelar o link deste envio? O cliente não poderá mais abri-lo.");
+
+class SendToClient : public ProposalFixture {
+protected:
+    void SetUp() override {
+        ProposalFixture::SetUp();
+        // The in-process server sends through the process-wide sender.
+        setDefaultMailSender(&mail);
+    }
+    void TearDown() override {
+        setDefaultMailSender(nullptr);
+        ProposalFixture::TearDown();
+    }
+
+    // Opens the dialog over version 01 of proposal `n` as the menu entry does and runs
+    // `steps` in it; false when opening failed.
+    bool inDialog(int n, const std::function<void(TfrmEnviarCliente&)>& steps) {
+        if (!screen) openScreen();
+        if (!select(n)) return false;
+        runner.expect([&](QWidget& w) { steps(static_cast<TfrmEnviarCliente&>(w)); }, "frmEnviarCliente");
+        return runHandler([this] { openSendToClient(*screen); });
+    }
+    void send(TfrmEnviarCliente& d, const QString& to) {
+        d.edtEmail->clear();
+        typeText(*d.edtEmail, to);
+        clickButton(*d.sbtEnviar);
+    }
+    static int rows(TfrmEnviarCliente& d) { return d.dbgEnvios->model()->rowCount(); }
+    static QString cell(TfrmEnviarCliente& d, int row, Column column) {
+        return d.dbgEnvios->model()->index(row, column).data().toString();
+    }
+    Packet stored(int n) {
+        return testServer().db().query(
+            QStringLiteral("SELECT * FROM ENVIOPROP WHERE NRPROPOSFAS = :N ORDER BY NRENVIO"), {{"N", number(n)}});
+    }
+    void setValidity(int n, const QDate& day) {
+        testServer().db().exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTVALPROPFAS = :D WHERE NRPROPOSFAS = :N"),
+                               {{"D", QDateTime(day, QTime(0, 0))}, {"N", number(n)}});
+    }
+    // The words of a PDF, as poppler reads them.
+    static QString pdfText(const QByteArray& pdf) {
+        QTemporaryFile file;
+        if (!file.open()) return {};
+        file.write(pdf);
+        file.flush();
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {"-enc", "UTF-8", file.fileName(), "-"});
+        if (!text.waitForFinished(30000)) return {};
+        return QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    }
+
+    RecordingMailSender mail;
+};
+
+TEST_F(SendToClient, SendsTheReportWithItsLinkAndCancelsTheLinkOnlyWhenConfirmed) {
+    QString token;
+    ASSERT_TRUE(inDialog(2, [&](TfrmEnviarCliente& d) {
+        EXPECT_EQ(d.windowTitle(), "Enviar ao Cliente");
+        EXPECT_EQ(d.lblProposta->text(), "2/01");
+        EXPECT_EQ(d.lblReferencia->text(), "ERP Web e serviços de implantação");
+        EXPECT_EQ(d.edtEmail->text(), "compras@cliente.demo") << "the proposal's contact e-mail";
+        EXPECT_EQ(rows(d), 0);
+        EXPECT_FALSE(d.sbtRevogar->isEnabled());
+
+        send(d, "ana@beta.demo; compras@beta.demo");
+        EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+        EXPECT_EQ(dialogs.informations(), QStringList{"Proposta enviada para ana@beta.demo; compras@beta.demo."});
+        EXPECT_EQ(busyDepth(), 0);
+        ASSERT_EQ(rows(d), 1);
+        EXPECT_EQ(cell(d, 0, kPara), "ana@beta.demo; compras@beta.demo");
+        EXPECT_FALSE(cell(d, 0, kEnviadoPor).isEmpty());
+        EXPECT_TRUE(cell(d, 0, kData).startsWith("06/12/2026")) << cell(d, 0, kData).toStdString();
+        EXPECT_EQ(cell(d, 0, kSituacao), "Ativo");
+        EXPECT_TRUE(d.sbtRevogar->isEnabled());
+
+        // The mail: both addresses, the link, the PDF of the report.
+        ASSERT_EQ(mail.sent.size(), 1);
+        const MailMessage& m = mail.sent[0].message;
+        EXPECT_EQ(m.to, (QStringList{"ana@beta.demo", "compras@beta.demo"}));
+        const QRegularExpressionMatch link =
+            QRegularExpression(QStringLiteral("/cliente/([A-Za-z0-9_-]{43})")).match(m.textPart);
+        ASSERT_TRUE(link.hasMatch()) << m.textPart.toStdString();
+        token = link.captured(1);
+        ASSERT_EQ(m.attachments.size(), 1);
+        EXPECT_EQ(m.attachments[0].fileName, "Proposta 2-01.pdf");
+        ASSERT_TRUE(m.attachments[0].data.startsWith("%PDF-"));
+        const QString words = pdfText(m.attachments[0].data);
+        for (const char* expected : {"ERP Web e serviços de implantação", "Beta Comércio", "18.671,50"})
+            EXPECT_TRUE(words.contains(QString::fromUtf8(expected))) << expected << " in " << words.toStdString();
+
+        // "Não" leaves the link standing; "Sim" cancels it.
+        dialogs.expectConfirm(false);
+        clickButton(*d.sbtRevogar);
+        EXPECT_EQ(dialogs.questions(), QStringList{kAskRevoke});
+        EXPECT_EQ(cell(d, 0, kSituacao), "Ativo");
+        EXPECT_TRUE(stored(2).value(0, "DTREVOGA").isNull());
+        dialogs.expectConfirm(true);
+        clickButton(*d.sbtRevogar);
+        EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+        EXPECT_EQ(cell(d, 0, kSituacao), "Cancelado");
+        EXPECT_FALSE(d.sbtRevogar->isEnabled());
+        clickButton(*d.sbtFechar);
+    }));
+
+    // One row, holding the hash of the mailed token and never the token itself.
+    const Packet p = stored(2);
+    ASSERT_EQ(p.rows.size(), 1);
+    EXPECT_EQ(p.value(0, "NRVERPROPFAS").toString(), "01");
+    EXPECT_EQ(p.value(0, "CDOPERADOR").toString(), "VENDEDOR");
+    EXPECT_EQ(p.value(0, "TXTOKENHASH").toString(),
+              QString::fromLatin1(QCryptographicHash::hash(token.toUtf8(), QCryptographicHash::Sha256).toHex()));
+    EXPECT_FALSE(p.value(0, "DTREVOGA").isNull());
+    EXPECT_EQ(p.value(0, "CDOPERREVOGA").toString(), "VENDEDOR");
+    EXPECT_EQ(testServer().db().scalar(QStringLiteral("SELECT COUNT(*) FROM ENVIOPROP WHERE TXTOKENHASH = :T OR "
+                                                      "DSEMAILDEST LIKE :L"),
+                                       {{"T", token}, {"L", u'%' + token + u'%'}})
+                  .toInt(),
+              0);
+}
+
+// A proposal whose texts were all removed is sent with the standard ones, as printing it
+// would give them.
+TEST_F(SendToClient, TheTextsAreBroughtUpToDateBeforeTheReportIsRendered) {
+    testServer().db().exec(QStringLiteral("DELETE FROM TXTPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", number(2)}});
+    ASSERT_TRUE(inDialog(2, [&](TfrmEnviarCliente& d) { send(d, "ana@beta.demo"); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_GT(testServer().db().scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE NRPROPOSFAS = :N"),
+                                       {{"N", number(2)}}).toInt(), 0);
+    ASSERT_EQ(mail.sent.size(), 1);
+    ASSERT_EQ(mail.sent[0].message.attachments.size(), 1);
+    const QString words = pdfText(mail.sent[0].message.attachments[0].data);
+    EXPECT_TRUE(words.contains("Apresentamos nossa proposta de licença de uso com manutenção mensal."))
+        << words.toStdString();
+}
+
+// Refusals come in the server's words; the dialog stays open, nothing is recorded or mailed,
+// and once the cause is gone the same dialog sends.
+TEST_F(SendToClient, ARefusalOrAFailedMailRecordsNothingAndTheDialogStaysUsable) {
+    testServer().db().exec(QStringLiteral("UPDATE PROPOSTAFAS SET DSEMAIPROFAS = NULL WHERE NRPROPOSFAS = :N"),
+                           {{"N", number(2)}});
+    setValidity(2, QDate(2026, 12, 5));
+    ASSERT_TRUE(inDialog(2, [&](TfrmEnviarCliente& d) {
+        EXPECT_EQ(d.edtEmail->text(), "") << "no contact e-mail: nothing offered";
+        send(d, "ana@beta.demo");
+        EXPECT_EQ(dialogs.errors(), QStringList{kExpired});
+        EXPECT_TRUE(dialogs.informations().isEmpty());
+        EXPECT_EQ(busyDepth(), 0);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(rows(d), 0);
+
+        // Valid again, but the mail server refuses: the sending is undone with it.
+        setValidity(2, QDate(2026, 12, 31));
+        mail.failWhenSubjectContains = QStringLiteral("Proposta");
+        dialogs.clearShown();
+        send(d, "ana@beta.demo");
+        ASSERT_EQ(dialogs.errors().size(), 1);
+        EXPECT_TRUE(dialogs.errors()[0].contains(mail.failureText)) << dialogs.errors()[0].toStdString();
+        EXPECT_TRUE(dialogs.informations().isEmpty());
+        EXPECT_EQ(rows(d), 0);
+        EXPECT_EQ(stored(2).rows.size(), 0);
+
+        mail.failWhenSubjectContains.clear();
+        dialogs.clearShown();
+        send(d, "ana@beta.demo");
+        EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+        EXPECT_EQ(rows(d), 1);
+    }));
+    EXPECT_EQ(mail.sent.size(), 1);
+    EXPECT_EQ(stored(2).rows.size(), 1);
+}
+
+// The grid shows what the server says of each sending; only a standing link can be cancelled.
+TEST_F(SendToClient, ExpiredAndDecidedSendingsCannotBeCancelled) {
+    ASSERT_TRUE(inDialog(2, [&](TfrmEnviarCliente& d) {
+        send(d, "ana@beta.demo");
+        send(d, "bia@beta.demo");
+        ASSERT_EQ(rows(d), 2);
+        EXPECT_EQ(cell(d, 0, kPara), "bia@beta.demo") << "newest first";
+        testServer().db().exec(QStringLiteral("UPDATE ENVIOPROP SET DTEXPIRA = :D WHERE NRPROPOSFAS = :N AND "
+                                              "NRENVIO = 1"),
+                               {{"D", QDate(2026, 12, 1)}, {"N", number(2)}});
+        d.loadSendings();
+        EXPECT_EQ(cell(d, 0, kSituacao), "Ativo");
+        EXPECT_EQ(cell(d, 1, kSituacao), "Expirado");
+        EXPECT_EQ(cell(d, 1, kValidoAte), "01/12/2026");
+        d.cdsEnvios->last();
+        EXPECT_FALSE(d.sbtRevogar->isEnabled());
+        clickButton(*d.sbtRevogar);
+        EXPECT_TRUE(dialogs.questions().isEmpty());
+        d.cdsEnvios->first();
+        EXPECT_TRUE(d.sbtRevogar->isEnabled());
+
+        // The client decided through another link: no link of the version takes a decision.
+        testServer().db().exec(QStringLiteral("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, "
+                                              "DTDECISAO, NMRESPDECISAO, TXHASHCONT) VALUES (:N, '01', 1, 'A', :T, "
+                                              "'Ana', :H)"),
+                               {{"N", number(2)}, {"T", QDateTime(QDate(2026, 12, 6), QTime(9, 0))},
+                                {"H", QString(64, u'0')}});
+        d.loadSendings();
+        EXPECT_EQ(cell(d, 0, kSituacao), "Decidido");
+        EXPECT_FALSE(d.sbtRevogar->isEnabled());
+    }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+}
+
+}  // namespace
