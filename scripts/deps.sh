@@ -6,7 +6,7 @@ pkgs=(g++ cmake ninja-build ccache pkg-config
       libcpp-httplib-dev zlib1g-dev rapidjson-dev libcurl4-openssl-dev libzip-dev libsodium-dev
       googletest libgtest-dev libgmock-dev libbenchmark-dev
       sqlite3 libsqlite3-dev libpq-dev postgresql xvfb xauth poppler-utils unzip curl fonts-dejavu-core
-      python3-aiosmtpd openssl dpkg-dev)
+      python3-aiosmtpd openssl dpkg-dev chromium chromium-driver python3-selenium)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

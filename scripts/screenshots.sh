@@ -5,7 +5,9 @@
 #     docs/screenshots/NAME.png under the run's working folder, are copied here);
 #   - proposal_list.png: the shell signed in with the proposal screen open (--screenshot);
 #   - header_form.png: the header test's picture (COT_HEADER_SCREENSHOT);
-#   - report_first_page.png: scripts/report_first_page.sh.
+#   - report_first_page.png: scripts/report_first_page.sh;
+#   - client_page_desktop.png, client_page_phone.png: the client's page in headless Chromium
+#     (the browser test, COT_SCREENSHOTS_DIR).
 # A picture is replaced only when its run succeeded and wrote a PNG. Ends listing what was
 # written and every picture of docs/screenshots that was not, with the reason; exits 1
 # when any was not.
@@ -75,7 +77,7 @@ start_server() {  # folder
   return 1
 }
 
-# The mail receiver of the tests, for scenarios that approve a proposal.
+# The mail receiver of the tests, for scenarios that approve a proposal or send it to the client.
 
 # cot-host in the run's folder (its home too), on a display of its own.
 host() {  # folder args...
@@ -93,8 +95,8 @@ for scenario in "$root"/scenarios/*.scn; do
   run="$work/$name"
   echo "-- $name: $(echo $pictures | xargs -n1 basename | tr '\n' ' ')"
   for p in $pictures; do reason[$(basename "$p")]="o roteiro $name falhou"; done
-  if grep -q 'click sbtAprovacao' "$scenario" && [ $smtp_ready = 0 ]; then
-    for p in $pictures; do reason[$(basename "$p")]="$name aprova uma proposta e precisa do receptor SMTP (python3-aiosmtpd)"; done
+  if grep -qE 'click (sbtAprovacao|mnuEnviarCliente)' "$scenario" && [ $smtp_ready = 0 ]; then
+    for p in $pictures; do reason[$(basename "$p")]="$name envia e-mail e precisa do receptor SMTP (python3-aiosmtpd)"; done
     echo "   pulado: falta python3-aiosmtpd"
     continue
   fi
@@ -103,7 +105,7 @@ for scenario in "$root"/scenarios/*.scn; do
   while read -r picked; do
     [ -n "$picked" ] && printf 'Arquivo do roteiro %s\n' "$name" >"$run/$picked"
   done < <(sed -n 's/^answer arquivo \([^ ]*\)$/\1/p' "$scenario")
-  if grep -q 'click sbtAprovacao' "$scenario"; then
+  if grep -qE 'click (sbtAprovacao|mnuEnviarCliente)' "$scenario"; then
     start_smtp "$run/smtp" || { echo "   o receptor SMTP não subiu"; stop_server; continue; }
     sqlite3 "$database" "UPDATE ENDEFILI SET DSSMTPEMAILF = '127.0.0.1:$smtp_port' \
                          WHERE CDFILIAL = '0001' AND IDTPENDEFILI = 'P'"
@@ -145,6 +147,25 @@ elif (cd "$run" && env -u QT_QPA_PLATFORM HOME="$run" COT_HEADER_SCREENSHOT="$ru
   take "$run/header_form.png" header_form.png
 else
   reason[header_form.png]="o teste do cabeçalho falhou: $(grep -v XDG_RUNTIME "$run/output.txt" | tail -n 1 | cut -c1-160)"
+fi
+
+echo "== client_page_desktop.png, client_page_phone.png (a página do cliente no Chromium)"
+browser_test="$bin/cot_e2e_test_client_page_browser"
+run="$work/client_page"
+mkdir -p "$run/shots"
+if [ ! -x "$browser_test" ]; then
+  for p in client_page_desktop.png client_page_phone.png; do reason[$p]="$browser_test não foi compilado"; done
+elif (cd "$run" && HOME="$run" QT_QPA_PLATFORM=offscreen COT_SCREENSHOTS_DIR="$run/shots" \
+        timeout 600 "$browser_test" >"$run/output.txt" 2>&1); then
+  take "$run/shots/client_page_desktop.png" client_page_desktop.png
+  take "$run/shots/client_page_phone.png" client_page_phone.png
+else
+  # The first check that failed: the browser script's own line, else gtest's message.
+  why=$(grep -m1 -E 'FALHOU|faltam pacotes' "$run/output.txt")
+  [ -n "$why" ] || why=$(grep -A6 ': Failure' "$run/output.txt" | grep -vE 'Failure|Value of|Actual|Expected|Which is' | head -n 1)
+  for p in client_page_desktop.png client_page_phone.png; do
+    reason[$p]="o teste da página do cliente falhou: $(echo "$why" | cut -c1-160)"
+  done
 fi
 
 echo "== report_first_page.png (scripts/report_first_page.sh)"

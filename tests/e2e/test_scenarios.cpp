@@ -628,3 +628,77 @@ TEST_F(Scenarios, EnterOnTheListOpensTheFormAndItsEditIsStored) {
                   .toString(),
               QString::fromUtf8("Implantação do ERP Web - matriz e filiais"));
 }
+
+// Sending to the client: the scenario sends proposal 2 through the branch's mail server;
+// the sending is recorded for the salesperson with only its token's hash, and the mail
+// caught carries the link to the client's page and the proposal's PDF.
+#include <QCryptographicHash>
+
+TEST_F(Scenarios, SendingAProposalToTheClientRecordsTheSendingAndMailsTheLink) {
+    cot::testing::SmtpReceiver receiver;
+    const auto db = [&] { return cot::server::Database::open(server->databaseUrl()); };
+    db()->exec("UPDATE ENDEFILI SET DSSMTPEMAILF = :S WHERE CDFILIAL = '0001' AND IDTPENDEFILI = 'P'",
+               {{"S", receiver.address()}});
+    const HostRun run = runHost(sourcePath("scenarios/send_to_client.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/send_to_client.png")));
+
+    const cot::Packet p = db()->query("SELECT NRVERPROPFAS, DSEMAILDEST, CDOPERADOR, TXTOKENHASH, DTREVOGA FROM "
+                                      "ENVIOPROP WHERE NRPROPOSFAS = '00000000000000000002'");
+    ASSERT_EQ(p.rows.size(), 1);
+    EXPECT_EQ(p.value(0, "NRVERPROPFAS").toString(), "01");
+    EXPECT_EQ(p.value(0, "DSEMAILDEST").toString(), "ana.souza@beta.demo");
+    EXPECT_EQ(p.value(0, "CDOPERADOR").toString(), "VENDEDOR");
+    EXPECT_TRUE(p.value(0, "DTREVOGA").isNull());
+    const QString hash = p.value(0, "TXTOKENHASH").toString();
+    EXPECT_TRUE(QRegularExpression("^[0-9a-f]{64}$").match(hash).hasMatch()) << hash.toStdString();
+
+    ASSERT_TRUE(receiver.waitForMessages(1)) << run.output.toStdString();
+    const auto mail = receiver.messages()[0];
+    EXPECT_EQ(mail.rcptTos, QStringList{"ana.souza@beta.demo"});
+    EXPECT_TRUE(mail.subject.startsWith("Proposta 2/01")) << mail.subject.toStdString();
+    ASSERT_FALSE(mail.parts.isEmpty());
+    const QRegularExpressionMatch link =
+        QRegularExpression("https?://[^\\s/]+/cliente/([A-Za-z0-9_-]{43})").match(mail.parts[0].text);
+    ASSERT_TRUE(link.hasMatch()) << mail.parts[0].text.toStdString();
+    const QByteArray mailed = QCryptographicHash::hash(link.captured(1).toUtf8(), QCryptographicHash::Sha256);
+    EXPECT_EQ(QString::fromLatin1(mailed.toHex()), hash) << "the mailed token is the one whose hash is kept";
+    bool pdf = false;
+    for (const auto& part : mail.parts) pdf = pdf || part.type == "application/pdf";
+    EXPECT_TRUE(pdf) << "the proposal's PDF goes with the link";
+    EXPECT_TRUE(mail.raw.contains("Proposta 2-01.pdf"));
+}
+
+// The history window lists what the server recorded for the save made in the form: the
+// reference's change under the operator who made it, with its values before and after.
+TEST_F(Scenarios, TheHistoryWindowShowsTheSavedReferenceChange) {
+    const HostRun run = runHost(sourcePath("scenarios/proposal_history.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    const QString key = QStringLiteral("NRPROPOSFAS = '00000000000000000001' AND NRVERPROPFAS = '01'");
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM HISTPROP WHERE " + key).toInt(), 4) << "the rows the window listed";
+    const auto rows = db->query("SELECT CDOPERADOR, NMMETODO, NMTABELA, IDOPERHIST, VLANTERIOR, VLNOVO FROM HISTPROP "
+                                "WHERE " + key + " AND NMCAMPO = 'DSREFEPROPOSFAS'");
+    ASSERT_EQ(rows.rows.size(), 1);
+    EXPECT_EQ(rows.value(0, "CDOPERADOR").toString(), "VENDEDOR");
+    EXPECT_EQ(rows.value(0, "NMMETODO").toString(), "SetProposta");
+    EXPECT_EQ(rows.value(0, "NMTABELA").toString(), "PROPOSTAFAS");
+    EXPECT_EQ(rows.value(0, "IDOPERHIST").toString(), "A");
+    EXPECT_EQ(rows.value(0, "VLANTERIOR").toString(), QString::fromUtf8("Implantação do ERP Web - matriz"));
+    EXPECT_EQ(rows.value(0, "VLNOVO").toString(), QString::fromUtf8("Implantação do ERP Web - matriz e filial sul"));
+}
+
+TEST_F(Scenarios, ComparingVersionsShowsTheServersDifferences) {
+    const HostRun run = runHost(sourcePath("scenarios/compare_versions.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/compare_versions.png")));
+    // The grid's rows are the server's differences, its totals aside.
+    const QString token = server->openSession(QStringLiteral("VENDEDOR"), QStringLiteral("vendedor"));
+    const cot::RpcResult r = server->call("GetComparacaoVersoes", {"00000000000000000006", "01", "02"}, token);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const cot::Packet p = r.value.value<cot::Packet>();
+    int differences = 0;
+    for (int i = 0; i < p.rows.size(); ++i) differences += p.value(i, "IDMUDANCA").toString() != "T";
+    EXPECT_EQ(differences, 10);
+    EXPECT_TRUE(run.output.contains("expect-rows dbgDiferencas " + QString::number(differences)));
+}

@@ -1,0 +1,221 @@
+// The client's page in a real browser: the real cot05000-server over a fresh demo
+// database sends a proposal to the client (EnviarAoCliente), the mail is caught by a real
+// SMTP receiver, and headless Chromium (tests/e2e/client_page_browser.py, through
+// selenium) opens the link the mail carried, reads the proposal, takes the pictures of
+// docs/screenshots at desktop and phone size and accepts it. Then the decision is read
+// back as the database and the desktop see it, and an expired link says so.
+//
+// The pictures go to a temporary folder, or to COT_SCREENSHOTS_DIR when it is set
+// (scripts/screenshots.sh).
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "data/format_br.h"
+#include "server/storage/database.h"
+#include "support/screen_widgets.h"
+#include "support/server_process.h"
+#include "support/shell_process.h"
+#include "support/smtp_receiver.h"
+
+using cot::Packet;
+using cot::testing::ReceivedMail;
+using cot::testing::ServerProcess;
+using cot::testing::SmtpReceiver;
+
+namespace {
+
+const QString kNr = QStringLiteral("00000000000000000002");
+const QString kVer = QStringLiteral("01");
+const QString kReference = QStringLiteral("ERP Web e serviços de implantação");
+const QString kKey = QStringLiteral("NRPROPOSFAS = '00000000000000000002' AND NRVERPROPFAS = '01'");
+const QString kClientName = QStringLiteral("Márcia Cliente");
+const QString kClientRole = QStringLiteral("Diretora Financeira");
+constexpr int kBrowserTimeoutMs = 180000;
+
+QString sourcePath(const QString& relative) {
+    // This file lives in <source>/tests/e2e.
+    return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../../") + relative);
+}
+
+// Debian's interpreter, where python3-selenium lives, before any other on the path.
+QString python() {
+    return QFileInfo::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                                 : QStringLiteral("python3");
+}
+
+// What is missing to drive the browser; empty when everything is installed.
+QString missingBrowser() {
+    QStringList missing;
+    if (!QFileInfo::exists(QStringLiteral("/usr/bin/chromium"))) missing << QStringLiteral("chromium");
+    if (!QFileInfo::exists(QStringLiteral("/usr/bin/chromedriver"))) missing << QStringLiteral("chromium-driver");
+    QProcess probe;
+    probe.start(python(), {QStringLiteral("-c"), QStringLiteral("import selenium")});
+    if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+        missing << QStringLiteral("python3-selenium");
+    return missing.join(QStringLiteral(", "));
+}
+
+// A small real PDF, as the desktop's report writes them: one A4 page with the reference.
+QByteArray smallPdf() {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setTitle(QStringLiteral("Proposta 2-01"));
+        QPainter painter(&writer);
+        painter.drawText(QPointF(200, 400), QStringLiteral("Proposta 2/01 - ") + kReference);
+    }
+    return buffer.data();
+}
+
+// The link to the client's page a mail's text part carries; empty when none.
+QString linkIn(const ReceivedMail& mail) {
+    static const QRegularExpression link(QStringLiteral(R"(https?://\S+/cliente/[A-Za-z0-9_-]{43})"));
+    for (const auto& part : mail.parts)
+        if (part.type == QLatin1String("text/plain")) {
+            const QRegularExpressionMatch m = link.match(part.text);
+            if (m.hasMatch()) return m.captured(0);
+        }
+    return {};
+}
+
+struct BrowserRun {
+    int exitCode = -1;
+    QString output;
+};
+
+BrowserRun runBrowser(const QStringList& arguments) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(python(), QStringList{sourcePath(QStringLiteral("tests/e2e/client_page_browser.py"))} + arguments);
+    if (!p.waitForFinished(kBrowserTimeoutMs)) {
+        p.kill();
+        p.waitForFinished(5000);
+        return {-1, QString::fromUtf8(p.readAll()) + QStringLiteral("\n(o navegador não terminou a tempo)")};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
+}
+
+}  // namespace
+
+TEST(ClientPageBrowser, TheClientReadsAndAcceptsTheProposalAndTheDesktopSeesTheDecision) {
+    const QString missing = missingBrowser();
+    ASSERT_TRUE(missing.isEmpty()) << "faltam pacotes para o teste no navegador: " << missing.toStdString()
+                                   << " (instale com scripts/deps.sh)";
+    cot::testing::ensureApplication();  // the server's binary is found next to this test; QPdfWriter
+
+    SmtpReceiver receiver;
+    ASSERT_GT(receiver.port(), 0);
+    ServerProcess server;
+    ASSERT_GT(server.port(), 0);
+    const auto db = cot::server::Database::open(server.databaseUrl());
+    db->exec(QStringLiteral("UPDATE ENDEFILI SET DSSMTPEMAILF = :A WHERE CDFILIAL = '0001' AND IDTPENDEFILI = 'P'"),
+             {{"A", receiver.address()}});
+    // A text typed in the editor that looks like markup (stored escaped, as the editor keeps
+    // it), and one stored as raw markup: both reach the client as text and run nothing.
+    db->exec("UPDATE TXTPROPFAS SET TXPROPFAS = :T WHERE NRORDEMMSG = 1 AND " + kKey,
+             {{"T", QStringLiteral("<p>&lt;script&gt;document.title='pwned';window.pwned=1&lt;/script&gt;</p>")}});
+    db->exec("UPDATE TXTPROPFAS SET TXPROPFAS = :T WHERE NRORDEMMSG = 2 AND " + kKey,
+             {{"T", QStringLiteral("<script>document.title='pwned';window.pwned=1</script>")}});
+    ASSERT_EQ(db->scalar("SELECT COUNT(*) FROM TXTPROPFAS WHERE NRORDEMMSG IN (1, 2) AND " + kKey).toInt(), 2);
+    db->exec("UPDATE PROPOSTAFAS SET DTVALPROPFAS = :D WHERE " + kKey,
+             {{"D", QDateTime(QDate::currentDate().addDays(20), QTime(0, 0))}});
+
+    const QString session = server.openSession(QStringLiteral("VENDEDOR"), QStringLiteral("vendedor"));
+    ASSERT_FALSE(session.isEmpty());
+    const QString pdf = QString::fromLatin1(smallPdf().toBase64());
+    // Two sendings of the version: the first one's link is made to expire, the second is
+    // the one the client opens.
+    QStringList links;
+    for (int sending = 1; sending <= 2; ++sending) {
+        const cot::RpcResult sent = server.call(
+            QStringLiteral("EnviarAoCliente"), {kNr, kVer, QStringLiteral("cliente@exemplo.com.br"), pdf}, session);
+        ASSERT_TRUE(sent.ok) << sent.error.toStdString();
+        ASSERT_TRUE(receiver.waitForMessages(sending, 15000)) << "a mensagem ao cliente não chegou";
+        const QString link = linkIn(receiver.messages().at(sending - 1));
+        ASSERT_FALSE(link.isEmpty()) << "a mensagem não traz o link da página";
+        EXPECT_EQ(link, sent.value.value<Packet>().value(0, QStringLiteral("DSLINK")).toString());
+        EXPECT_TRUE(receiver.messages().at(sending - 1).rcptTos.contains(QStringLiteral("cliente@exemplo.com.br")));
+        links << link;
+    }
+    const QDate yesterday = QDate::currentDate().addDays(-1);
+    ASSERT_EQ(db->exec("UPDATE ENVIOPROP SET DTEXPIRA = :D WHERE NRENVIO = 1 AND " + kKey, {{"D", yesterday}}), 1);
+
+    // The grand total as the server figures it and the report prints it: the licence
+    // (its installments) plus the services; the monthly fee is not part of it.
+    const cot::RpcResult totals = server.call(QStringLiteral("GetTotaisProposta"), {kNr, kVer}, session);
+    ASSERT_TRUE(totals.ok) << totals.error.toStdString();
+    const Packet figures = totals.value.value<Packet>();
+    ASSERT_FALSE(figures.isEmpty());
+    const long double grand = static_cast<long double>(figures.value(0, QStringLiteral("VRLICENCA")).toDouble()) +
+                              static_cast<long double>(figures.value(0, QStringLiteral("VRSERVICOS")).toDouble());
+    const QString expectedTotal = QStringLiteral("R$ ") + cot::formatMoney(grand);
+
+    QTemporaryDir scratch;
+    const QString shots = qEnvironmentVariableIsSet("COT_SCREENSHOTS_DIR")
+                              ? qEnvironmentVariable("COT_SCREENSHOTS_DIR")
+                              : scratch.filePath(QStringLiteral("shots"));
+    const BrowserRun browser =
+        runBrowser({"--link", links[1], "--total", expectedTotal, "--shots", shots, "--nome", kClientName, "--cargo",
+                    kClientRole, "--expired-link", links[0], "--expired-date", yesterday.toString("dd/MM/yyyy")});
+    EXPECT_EQ(browser.exitCode, 0) << browser.output.toStdString();
+    for (const char* picture : {"client_page_desktop.png", "client_page_phone.png"})
+        EXPECT_TRUE(QFileInfo(QDir(shots).filePath(QString::fromLatin1(picture))).size() > 0) << picture;
+
+    // One decision, as the client typed it, from the browser, for the content shown.
+    const Packet decision = db->query(
+        "SELECT D.IDDECISAO, D.NMRESPDECISAO, D.DSCARGODECISAO, D.DSNAVEGADOR, D.TXHASHCONT, D.NRENVIO, "
+        "E.TXHASHCONT AS ENVIADO FROM DECISAOPROP D JOIN ENVIOPROP E ON E.NRPROPOSFAS = D.NRPROPOSFAS AND "
+        "E.NRVERPROPFAS = D.NRVERPROPFAS AND E.NRENVIO = D.NRENVIO WHERE D.NRPROPOSFAS = '" + kNr +
+        "' AND D.NRVERPROPFAS = '" + kVer + "'");
+    ASSERT_EQ(decision.rows.size(), 1) << browser.output.toStdString();
+    EXPECT_EQ(decision.value(0, "IDDECISAO").toString().trimmed(), "A");
+    EXPECT_EQ(decision.value(0, "NMRESPDECISAO").toString(), kClientName);
+    EXPECT_EQ(decision.value(0, "DSCARGODECISAO").toString(), kClientRole);
+    EXPECT_TRUE(decision.value(0, "DSNAVEGADOR").toString().contains("Chrome"))
+        << decision.value(0, "DSNAVEGADOR").toString().toStdString();
+    const QString hash = decision.value(0, "TXHASHCONT").toString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9a-f]{64}$")).match(hash).hasMatch()) << hash.toStdString();
+    EXPECT_EQ(hash, decision.value(0, "ENVIADO").toString()) << "the content accepted is the content sent";
+    EXPECT_EQ(decision.value(0, "NRENVIO").toInt(), 2);
+
+    // The desktop's list carries the decision of the version.
+    const cot::RpcResult list =
+        server.call(QStringLiteral("GetProposta"), {QStringLiteral("0001"), QStringLiteral("T")}, session);
+    ASSERT_TRUE(list.ok) << list.error.toStdString();
+    const Packet proposals = list.value.value<Packet>();
+    ASSERT_GE(proposals.indexOf(QStringLiteral("IDDECCLIENTE")), 0) << "the list has no IDDECCLIENTE column";
+    int row = -1;
+    for (int r = 0; r < proposals.rows.size(); ++r)
+        if (proposals.value(r, "NRPROPOSFAS").toString() == kNr && proposals.value(r, "NRVERPROPFAS").toString() == kVer)
+            row = r;
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(proposals.value(row, "IDDECCLIENTE").toString().trimmed(), "A");
+
+    // And the proposal screen shows it, on the real shell.
+    QTemporaryDir home;
+    const QString scenario = home.filePath(QStringLiteral("decisao.scn"));
+    QFile file(scenario);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("signin VENDEDOR vendedor 0001\nopen Pkg_cot05000\n"
+                              "select dbgPadrao DSREFEPROPOSFAS \"%1\"\nexpect-field cdsProposta IDDECCLIENTE A\n")
+                   .arg(kReference)
+                   .toUtf8());
+    file.close();
+    const cot::testing::ShellRun shell = cot::testing::runShell(
+        {"--db", server.databaseUrl(), "--server", QStringLiteral("127.0.0.1:%1").arg(server.port()), "--scenario",
+         scenario},
+        home.path());
+    EXPECT_EQ(shell.exitCode, 0) << (shell.output + shell.errors).toStdString();
+}
