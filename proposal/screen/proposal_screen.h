@@ -44,6 +44,8 @@ struct ProposalMenus {
     TMenuItem *mnuServico = nullptr, *mnuObjServico = nullptr, *mnuSimulacao = nullptr;
     TMenuItem *mnuTexto = nullptr, *mnuObserv = nullptr, *mnuFiltro = nullptr, *mnuAprovacao = nullptr;
     TMenuItem *mnuCopiar = nullptr, *MododeProcessamento1 = nullptr, *mnuRegeraTexto = nullptr, *Comisso1 = nullptr;
+    // The client's side: sending, the lost mark, versions side by side and the history.
+    TMenuItem *mnuEnviarCliente = nullptr, *mnuPerdida = nullptr, *mnuCompararVersoes = nullptr, *mnuHistorico = nullptr;
     TSpeedButton *sbtFiltro = nullptr, *sbtAprovacao = nullptr, *sbtCopiar = nullptr, *sbtModoProc = nullptr;
     TSpeedButton *sbtRegeraTexto = nullptr, *sbtcomissao = nullptr;
 };

@@ -3,6 +3,10 @@
 #include <QHBoxLayout>
 
 #include "approval/approval_checks.h"
+#include "dialogs/compare/version_compare_launch.h"
+#include "dialogs/history/history_launch.h"
+#include "dialogs/lost/lost_launch.h"
+#include "dialogs/send/send_launch.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/screen/proposal_screen.h"
 #include "proposal/screen/toolbar_dialogs.h"
@@ -38,6 +42,10 @@ void TfrmPropostaComercial::createMenus() {
     m.MododeProcessamento1 = item("MododeProcessamento1", "M&odo de Processamento", "Ctrl+O");
     m.mnuRegeraTexto = item("mnuRegeraTexto", "Re&gerar Texto da Proposta", "Ctrl+G");
     m.Comisso1 = item("Comisso1", "Co&missão", "Ctrl+M");
+    m.mnuEnviarCliente = item("mnuEnviarCliente", "&Enviar ao Cliente");
+    m.mnuPerdida = item("mnuPerdida", "Marcar como Per&dida");
+    m.mnuCompararVersoes = item("mnuCompararVersoes", "Comparar &Versões");
+    m.mnuHistorico = item("mnuHistorico", "&Histórico");
 
     // Toolbar buttons of the screen, each following its menu entry.
     auto* bar = static_cast<QHBoxLayout*>(panBotoes->layout());
@@ -103,6 +111,10 @@ void TfrmPropostaComercial::createMenus() {
     m.MododeProcessamento1->onClick = m.sbtModoProc->onClick = [this] { toolbar_dialogs::sbtModoProcClick(*this); };
     sbtImprimir->onClick = [this] { toolbar_dialogs::sbtImprimirClick(*this); };
     m.mnuAprovacao->onClick = m.sbtAprovacao->onClick = [this] { approval_launch::sbtAprovacaoClick(*this); };
+    m.mnuEnviarCliente->onClick = [this] { openSendToClient(*this); };
+    m.mnuPerdida->onClick = [this] { openMarkLost(*this); };
+    m.mnuCompararVersoes->onClick = [this] { openVersionCompare(*this); };
+    m.mnuHistorico->onClick = [this] { openProposalHistory(*this); };
 }
 
 }  // namespace cot

@@ -42,6 +42,13 @@ void enableEntries(TfrmPropostaComercial& screen, bool busyEditing) {
     m.mnuCopiar->setEnabled(ready);
     // Only a proposal not yet accepted can be approved.
     m.mnuAprovacao->setEnabled(ready && screen.proposal()[QStringLiteral("DTACEPROPFAS")].isNull());
+    // Sending and the lost mark concern a proposal still open; comparing and the history
+    // read what the server holds.
+    const bool open = ready && screen.proposal()[QStringLiteral("DTACEPROPFAS")].isNull();
+    m.mnuEnviarCliente->setEnabled(open);
+    m.mnuPerdida->setEnabled(open);
+    m.mnuCompararVersoes->setEnabled(ready);
+    m.mnuHistorico->setEnabled(ready);
     m.MododeProcessamento1->setEnabled(true);
     screen.sbtImprimir->setEnabled(ready);
 }

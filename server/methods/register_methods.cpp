@@ -2,6 +2,8 @@
 
 #include "server/methods/acceptance_methods.h"
 #include "server/methods/attachment_methods.h"
+#include "server/methods/client_sending_methods.h"
+#include "server/methods/client_decision_methods.h"
 #include "server/methods/contract_switch_methods.h"
 #include "server/methods/copy_methods.h"
 #include "server/methods/installment_methods.h"
@@ -12,6 +14,7 @@
 #include "server/methods/service_text_methods.h"
 #include "server/methods/simulation_write_methods.h"
 #include "server/methods/system_methods.h"
+#include "server/methods/version_compare_methods.h"
 
 namespace cot::server {
 
@@ -28,6 +31,9 @@ void registerAllMethods(MethodRegistry& registry) {
     registerSimulationWriteMethods(registry);
     registerAttachmentMethods(registry);
     registerAcceptanceMethods(registry);
+    registerClientSendingMethods(registry);
+    registerVersionCompareMethods(registry);
+    registerClientDecisionMethods(registry);
 }
 
 }  // namespace cot::server

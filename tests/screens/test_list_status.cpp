@@ -49,6 +49,25 @@ TEST(ProposalListPictures, StatusAtTheValidityBoundaries) {
     }
 }
 
+// Lost and superseded come from the server's status; accepted still comes first, and any
+// other server code leaves the validity colours to the calendar.
+TEST(ProposalListPictures, LostAndSupersededVersionsAndTheClientsDecision) {
+    const QDate today(2026, 12, 6);
+    EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "P"), ProposalListStatus::Lost);
+    EXPECT_EQ(proposalListStatus({}, at(2026, 1, 1), today, "S"), ProposalListStatus::Superseded);
+    EXPECT_EQ(proposalListStatus(at(2026, 11, 1), at(2027, 1, 1), today, "P"), ProposalListStatus::Accepted);
+    EXPECT_EQ(proposalListStatus({}, at(2026, 12, 7), today, "V"), ProposalListStatus::Expiring)
+        << "a list read yesterday: the day decides";
+    EXPECT_EQ(proposalListPicture(ProposalListStatus::Lost), "imgPreto");
+    EXPECT_EQ(proposalListPicture(ProposalListStatus::Superseded), "imgCinza");
+    EXPECT_TRUE(isClosed(ProposalListStatus::Lost));
+    EXPECT_TRUE(isClosed(ProposalListStatus::Superseded));
+    EXPECT_FALSE(isClosed(ProposalListStatus::Expired));
+    EXPECT_EQ(clientDecisionPicture("A"), "imgAceitaCliente");
+    EXPECT_EQ(clientDecisionPicture("R"), "imgRecusadaCliente");
+    EXPECT_EQ(clientDecisionPicture(""), QString());
+}
+
 TEST(ProposalListPictures, AcceptedInGreyOpenRequestsInRed) {
     EXPECT_EQ(proposalListInk(true, "N"), ProposalListInk::Grey);
     EXPECT_EQ(proposalListInk(true, "S"), ProposalListInk::Grey) << "an accepted request is accepted first";
@@ -69,7 +88,12 @@ TEST_F(ListStatus, LegendPicturesAndAttachmentPictureAreRealImages) {
     EXPECT_EQ(text("lblValida"), "Válida");
     EXPECT_EQ(text("lblAVencer"), "A Vencer");
     EXPECT_EQ(text("lblVencida"), "Vencida");
-    for (const char* name : {"imgVerde", "imgAmarelo", "imgVermelho"}) {
+    EXPECT_EQ(text("lblSubstituida"), "Substituída");
+    EXPECT_EQ(text("lblPerdida"), "Perdida");
+    EXPECT_EQ(text("lblAceitaCliente"), "Aceita pelo cliente");
+    EXPECT_EQ(text("lblRecusadaCliente"), "Recusada pelo cliente");
+    for (const char* name :
+         {"imgVerde", "imgAmarelo", "imgVermelho", "imgCinza", "imgPreto", "imgAceitaCliente", "imgRecusadaCliente"}) {
         auto* img = findAs<QLabel>(*screen, name);
         ASSERT_NE(img, nullptr) << name;
         EXPECT_FALSE(img->pixmap().isNull()) << name;
@@ -79,11 +103,53 @@ TEST_F(ListStatus, LegendPicturesAndAttachmentPictureAreRealImages) {
     const auto centre = [&](const char* name) { return findAs<QLabel>(*screen, name)->pixmap().toImage().pixel(8, 8); };
     EXPECT_NE(centre("imgVerde"), centre("imgAmarelo"));
     EXPECT_NE(centre("imgAmarelo"), centre("imgVermelho"));
+    EXPECT_NE(centre("imgCinza"), centre("imgPreto"));
+    EXPECT_NE(centre("imgPreto"), centre("imgVermelho"));
+    // The decision marks: a blue check and an orange cross, on a transparent ground.
+    const auto inked = [&](const char* name) {
+        const QImage image = findAs<QLabel>(*screen, name)->pixmap().toImage();
+        QColor ink;
+        for (int y = 0; y < image.height() && !ink.isValid(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) == 255) {
+                    ink = QColor(image.pixel(x, y));
+                    break;
+                }
+        return ink;
+    };
+    EXPECT_GT(inked("imgAceitaCliente").blue(), inked("imgAceitaCliente").red());
+    EXPECT_GT(inked("imgRecusadaCliente").red(), inked("imgRecusadaCliente").blue());
     auto* anexo = findAs<QLabel>(*screen, "imgAnexo");
     ASSERT_NE(anexo, nullptr);
     EXPECT_FALSE(anexo->pixmap().isNull());
     EXPECT_FALSE(anexo->isVisible());
     // Drawing the whole list (every picture and colour) runs without a failure shown.
+    screen->dbgPadrao->grab();
+    EXPECT_EQ(dialogs.errors(), QStringList());
+}
+
+// The server's statuses and the client's decision reach the rows the pictures are drawn from.
+TEST_F(ListStatus, SupersededLostAndDecidedVersionsAsListed) {
+    server::Database& db = testServer().db();
+    db.exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, NMRESPDECISAO, "
+            "TXHASHCONT) VALUES (:N, '03', 1, 'A', :D, 'Ana', :H)",
+            {{"N", number(6)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}, {"H", QString(64, u'a')}});
+    db.exec("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, CDOPERADOR, IDMOTIVO) "
+            "VALUES (:N, '01', :D, 'VENDEDOR', 'C')",
+            {{"N", number(9)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}});
+    openScreen();
+    const auto row = [&](int n, const char* version) {
+        EXPECT_TRUE(select(n, version));
+        ClientTable& p = screen->proposal();
+        return proposalListStatus(p["DTACEPROPFAS"].asDateTime(), p["DTVALPROPFAS"].asDateTime(), QDate(2026, 12, 6),
+                                  p["IDSITUACAO"].asString());
+    };
+    EXPECT_EQ(row(6, "01"), ProposalListStatus::Superseded);
+    EXPECT_EQ(row(6, "02"), ProposalListStatus::Superseded);
+    EXPECT_EQ(row(6, "03"), ProposalListStatus::Valid);
+    EXPECT_EQ(clientDecisionPicture(screen->proposal()["IDDECCLIENTE"].asString()), "imgAceitaCliente");
+    EXPECT_EQ(row(9, "01"), ProposalListStatus::Lost);
+    EXPECT_EQ(screen->proposal()["IDDECCLIENTE"].asString(), "");
     screen->dbgPadrao->grab();
     EXPECT_EQ(dialogs.errors(), QStringList());
 }
@@ -94,6 +160,9 @@ TEST_F(ListStatus, StatusColumnClosesEditingAndTheAttachmentColumnTakesOnlyMovin
     ASSERT_TRUE(grid->setSelectedField("NOME"));
     EXPECT_TRUE(grid->hasOption(dgEditing));
     ASSERT_TRUE(grid->setSelectedField("IDSITUACAO"));
+    EXPECT_FALSE(grid->hasOption(dgEditing));
+    ASSERT_TRUE(grid->setSelectedField("NOME"));
+    ASSERT_TRUE(grid->setSelectedField("IDDECCLIENTE"));
     EXPECT_FALSE(grid->hasOption(dgEditing));
     ASSERT_TRUE(grid->setSelectedField("ANEXO"));
     EXPECT_TRUE(grid->hasOption(dgEditing));
