@@ -139,37 +139,6 @@ long double PageLine::monthlyTotal() const {
     return (static_cast<long double>(monthly) - monthlyDiscount) * quantity;
 }
 
-long double PageProposal::licenceTotal() const {
-    long double sum = 0;
-    if (rental()) return sum;
-    for (const PageLine& l : lines) sum += l.licenceTotal();
-    return sum;
-}
-
-long double PageProposal::monthlyTotal() const {
-    long double sum = 0;
-    for (const PageLine& l : lines) sum += l.monthlyTotal();
-    return sum;
-}
-
-long double PageProposal::servicesTotal() const {
-    if (services.isEmpty()) return 0;
-    if (serviceCharging == QLatin1String("P")) return serviceSchedule.isEmpty() ? packageValue : sumOf(serviceSchedule);
-    long double sum = 0;
-    for (const PageService& s : services) sum += s.value();
-    return sum;
-}
-
-long double PageProposal::quotedTotal() const {
-    long double sum = 0;
-    if (!rental())
-        for (const PageLine& l : lines) sum += l.quotedLicence();
-    if (services.isEmpty()) return sum;
-    if (serviceCharging == QLatin1String("P")) return sum + packageValue;
-    for (const PageService& s : services) sum += s.value();
-    return sum;
-}
-
 QString shownNumber(const QString& number) {
     QString n = number.trimmed();
     while (n.size() > 1 && n.front() == u'0') n.remove(0, 1);
@@ -184,6 +153,7 @@ std::optional<PageProposal> readPageProposal(Database& db, const QString& nr, co
     readLines(db, d);
     readServices(db, d);
     readTexts(db, d);
+    d.totals = proposalTotals(db, nr, ver).value_or(ProposalTotals{});
     return d;
 }
 

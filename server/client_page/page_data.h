@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "server/methods/proposal_totals.h"
+
 namespace cot::server {
 
 class Database;
@@ -55,13 +57,10 @@ struct PageProposal {
     QString serviceObjective;
     QList<PageText> texts;
 
+    // The version's figures as the running total and the approval take them.
+    ProposalTotals totals;
+
     bool rental() const { return contract == QLatin1String("L"); }
-    long double licenceTotal() const;  // none for a rental
-    long double monthlyTotal() const;
-    long double servicesTotal() const;
-    long double grandTotal() const { return licenceTotal() + servicesTotal(); }
-    // What the installments charge beyond the quoted values (interest), or 0.
-    long double quotedTotal() const;
 };
 
 // A proposal number as the client reads it: without the zeros that fill its key.

@@ -126,21 +126,21 @@ private:
 
     void totals() {
         out_ += QStringLiteral("<h2>Totais</h2>\n<table class=\"totais\">\n");
+        const ProposalTotals& t = d_.totals;
         if (!d_.lines.isEmpty()) {
-            if (!d_.rental()) amount(QStringLiteral("Licença de uso"), money(d_.licenceTotal()));
-            amount(d_.rental() ? QStringLiteral("Locação mensal") : QStringLiteral("Mensalidade"),
-                   money(d_.monthlyTotal()));
+            if (!d_.rental() || t.licence != 0) amount(QStringLiteral("Licença de uso"), money(t.licence));
+            amount(d_.rental() ? QStringLiteral("Locação mensal") : QStringLiteral("Mensalidade"), money(t.monthly));
         }
-        if (!d_.services.isEmpty()) amount(QStringLiteral("Serviços"), money(d_.servicesTotal()));
+        if (!d_.services.isEmpty() || t.services != 0) amount(QStringLiteral("Serviços"), money(t.services));
         amount(QStringLiteral("Total geral"),
-               QStringLiteral("<strong id=\"total-geral\">%1</strong>").arg(money(d_.grandTotal())));
+               QStringLiteral("<strong id=\"total-geral\">%1</strong>").arg(money(t.grand())));
         out_ += QStringLiteral("</table>\n");
         if (!d_.lines.isEmpty())
             out_ += QStringLiteral("<p class=\"nota\">%1 não entra no total geral: é cobrada a cada mês.</p>\n")
                         .arg(d_.rental() ? QStringLiteral("A locação mensal") : QStringLiteral("A mensalidade"));
         // Installments with interest charge more than the quoted values: say so, with both figures.
-        const long double quoted = d_.quotedTotal();
-        const long double charged = d_.grandTotal();
+        const long double quoted = t.quoted;
+        const long double charged = t.grand();
         if (formatMoney(charged) == formatMoney(quoted)) return;
         if (charged > quoted)
             out_ += QStringLiteral("<p id=\"juros\">As parcelas somam %1, acima do valor cotado de %2: a diferença "

@@ -45,7 +45,7 @@ QString money(long double value) {
     return formatMoney(truncCents(value));
 }
 
-void addTotals(const snapshot::Totals& a, const snapshot::Totals& b, QList<Difference>& out) {
+void addTotals(const ProposalTotals& a, const ProposalTotals& b, QList<Difference>& out) {
     const QString section = QStringLiteral("Totais");
     const auto row = [&](const char* field, const char* label, long double first, long double second) {
         out << Difference{section,
@@ -60,8 +60,7 @@ void addTotals(const snapshot::Totals& a, const snapshot::Totals& b, QList<Diffe
     row("VRMENSAL", "Mensalidade", a.monthly, b.monthly);
     row("VRSERVICOS", "Serviços", a.services, b.services);
     // Each figure is cut to the cent before the sum, as the running total shows them.
-    row("VRTOTAL", "Total geral", truncCents(a.licence) + truncCents(a.services),
-        truncCents(b.licence) + truncCents(b.services));
+    row("VRTOTAL", "Total geral", a.grand(), b.grand());
 }
 
 }  // namespace

@@ -144,8 +144,6 @@ public:
     Reader(Database& db, const QString& number, const QString& version, const QHash<QString, QString>& alias)
         : db_(db), key_{{QStringLiteral("NR"), number}, {QStringLiteral("VER"), version}}, alias_(alias) {}
 
-    // In this order: the licence total needs the lines before their installments, the
-    // services total the header and the services before the package's installments.
     Version read() {
         Version v;
         v.sections.append(header());
@@ -156,7 +154,9 @@ public:
         v.sections.append(packageInstallments());
         v.sections.append(texts());
         v.sections.append(observation());
-        v.totals = totals_;
+        v.totals = proposalTotals(db_, key_.value(QStringLiteral("NR")).toString(),
+                                  key_.value(QStringLiteral("VER")).toString())
+                       .value_or(ProposalTotals{});
         return v;
     }
 
@@ -172,8 +172,6 @@ private:
                   shapeOf(kHeader));
         Section s{QStringLiteral("Cabeçalho"), {}};
         if (!p.isEmpty()) s.items << Item{QString(), QStringLiteral("Proposta"), QString(), valuesOf(p, 0, kHeader)};
-        servicesCharging_ = cellText(p, 0, "IDTIPOCOBRSERV");
-        packageValue_ = static_cast<long double>(p.value(0, QStringLiteral("VRPACOTESERV")).toDouble());
         return s;
     }
 
@@ -192,8 +190,6 @@ private:
                 return static_cast<long double>(p.value(r, QString::fromLatin1(name)).toDouble());
             };
             const long double quantity = number("QTMINIMAFATPROP");
-            quotedLicence_.insert(key, (number("VRLICENCUSOPROP") - number("VRDESLICUSOPROP")) * quantity);
-            totals_.monthly += (number("VRMENSALIDAPROP") - number("VRDESMENSALPROP")) * quantity;
             const QString summary = QStringLiteral("Quantidade %1; licença %2; mensalidade %3")
                                         .arg(formatFloatGeneral(quantity), formatMoney(number("VRLICENCUSOPROP")),
                                              formatMoney(number("VRMENSALIDAPROP")));
@@ -235,20 +231,15 @@ private:
                                  "ORDER BY CDLINPPROP, DTVELUSOPEDP"),
                   shapeOf(kInstallment, {text("CDLINPPROP", 20)}));
         Section s{QStringLiteral("Parcelas da linha"), {}};
-        QHash<QString, long double> scheduled;
         QString previous;
         int ordinal = 0;
         for (int r = 0; r < p.rows.size(); ++r) {
             const QString line = lineKey(cellText(p, r, "CDLINPPROP"));
             ordinal = line == previous ? ordinal + 1 : 1;
             previous = line;
-            scheduled[line] += static_cast<long double>(p.value(r, QStringLiteral("VALOR")).toDouble());
             addInstallments(s, p, r, ordinal, line,
                             QStringLiteral("Linha %1: parcela %2").arg(lineName(line), QStringLiteral("%1")));
         }
-        // Licence of use: a line's installments once they are set, else its quoted value.
-        for (auto it = quotedLicence_.cbegin(); it != quotedLicence_.cend(); ++it)
-            totals_.licence += scheduled.contains(it.key()) ? scheduled.value(it.key()) : it.value();
         return s;
     }
 
@@ -260,12 +251,10 @@ private:
                       .arg(select(kService, QStringLiteral("S."))),
                   shapeOf(kService, {text("NRSERVPROP", 3), text("NMTIPOSERV", 80)}));
         Section s{QStringLiteral("Serviços"), {}};
-        long double hourly = 0;
         for (int r = 0; r < p.rows.size(); ++r) {
             const auto number = [&](const char* name) {
                 return static_cast<long double>(p.value(r, QString::fromLatin1(name)).toDouble());
             };
-            hourly += number("QTSERVPROP") * number("VRDEHORAPROP");
             const QString sequence = cellText(p, r, "NRSERVPROP");
             const QString summary =
                 QStringLiteral("%1 h a %2")
@@ -282,7 +271,6 @@ private:
             s.items << Item{QStringLiteral("objetivo"), QStringLiteral("Objetivo dos serviços"), values[0].text,
                             values};
         }
-        hourlyServices_ = hourly;
         return s;
     }
 
@@ -292,17 +280,9 @@ private:
                                  "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER ORDER BY DTVENCSERVPROP"),
                   shapeOf(kInstallment));
         Section s{QStringLiteral("Parcelas do pacote"), {}};
-        long double scheduled = 0;
         for (int r = 0; r < p.rows.size(); ++r) {
-            scheduled += static_cast<long double>(p.value(r, QStringLiteral("VALOR")).toDouble());
             addInstallments(s, p, r, r + 1, QStringLiteral("pacote"), QStringLiteral("Parcela %1"));
         }
-        // Services: charged as a package, its installments once they are set, else the
-        // package value; by the hour, the hours at the rate with its discount.
-        if (servicesCharging_ == QLatin1String("P"))
-            totals_.services = p.isEmpty() ? packageValue_ : scheduled;
-        else
-            totals_.services = hourlyServices_;
         return s;
     }
 
@@ -337,10 +317,6 @@ private:
     const QVariantMap key_;
     const QHash<QString, QString>& alias_;
     QHash<QString, QString> lineNames_;
-    QHash<QString, long double> quotedLicence_;
-    QString servicesCharging_;
-    long double packageValue_ = 0, hourlyServices_ = 0;
-    Totals totals_;
 };
 
 }  // namespace

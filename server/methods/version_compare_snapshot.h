@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include "server/methods/proposal_totals.h"
+
 namespace cot::server {
 class Database;
 
@@ -28,13 +30,9 @@ struct Section {
     QList<Item> items;
 };
 
-struct Totals {
-    long double licence = 0, monthly = 0, services = 0;
-};
-
 struct Version {
     QList<Section> sections;  // always the same sections in the same order
-    Totals totals;
+    ProposalTotals totals;
 };
 
 // Line code of the second version → the code of the same line in the first, for lines

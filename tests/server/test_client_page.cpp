@@ -388,6 +388,9 @@ TEST_P(ClientPageTest, APackageIsShownWithItsScheduleAndARentalWithoutLicence) {
     const QVariantMap key{{"NR", nr(2)}};
     db.exec("UPDATE PROPOSTAFAS SET IDTIPOPROPFAS = 'L', IDTIPOCOBRSERV = 'P', VRPACOTESERV = 1200 "
             "WHERE NRPROPOSFAS = :NR", key);
+    // As the switch to rental leaves the lines: no licence, no licence installments.
+    db.exec("UPDATE LINPPROP SET VRLICENCUSOPROP = 0, VRDESLICUSOPROP = 0 WHERE NRPROPOSFAS = :NR", key);
+    db.exec("DELETE FROM VENCLINPPROP WHERE NRPROPOSFAS = :NR", key);
     for (int month : {3, 4}) {
         QVariantMap row = key;
         row.insert("DUE", QDateTime(QDate(2027, month, 5), QTime(0, 0)));
