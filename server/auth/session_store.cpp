@@ -1,22 +1,16 @@
 #include "server/auth/session_store.h"
 
-#include <sodium.h>
-
 #include <QCryptographicHash>
 
 #include "base/clock.h"
+#include "server/auth/random_token.h"
 #include "server/storage/database.h"
 
 namespace cot::server::sessions {
 
 namespace {
 
-constexpr int kTokenBytes = 32;
-constexpr qsizetype kTokenLength = 43;  // unpadded base64url of 32 bytes
-
-QString tokenHash(const QByteArray& token) {
-    return QString::fromLatin1(QCryptographicHash::hash(token, QCryptographicHash::Sha256).toHex());
-}
+QString tokenHash(const QByteArray& token) { return randomTokenHash(QString::fromLatin1(token)); }
 
 // What a session keeps of its operator's stored password: a digest, so SESSAO holds no copy
 // of the hash, yet any change of the password is seen.
@@ -24,24 +18,13 @@ QString passwordSeal(const QString& storedHash) {
     return QString::fromLatin1(QCryptographicHash::hash(storedHash.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
-bool wellFormed(const QByteArray& token) {
-    if (token.size() != kTokenLength) return false;
-    for (char c : token)
-        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_'))
-            return false;
-    return true;
-}
+bool wellFormed(const QByteArray& token) { return wellFormedRandomToken(QString::fromLatin1(token)); }
 
 }  // namespace
 
 OpenedSession open(Database& db, const QString& operatorCode, const SessionLimits& limits,
                    const std::optional<QString>& passwordHash) {
-    if (sodium_init() < 0) throw std::runtime_error("libsodium não inicializou");
-    unsigned char random[kTokenBytes];
-    randombytes_buf(random, sizeof random);
-    const QByteArray token = QByteArray(reinterpret_cast<const char*>(random), kTokenBytes)
-                                 .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
-    sodium_memzero(random, sizeof random);
+    const QByteArray token = randomToken().toLatin1();
 
     const QDateTime now = Clock::current().now();
     const QDateTime limit = now.addSecs(qint64(limits.lifetimeMinutes) * 60);
