@@ -29,7 +29,7 @@ sign_in() {
        "http://127.0.0.1:$(port)/rpc" | grep -q '"token"'
 }
 
-check "serviço e temporizador habilitados pelo pacote" systemctl is-enabled cot05000-server.service cot05000-backup.timer
+check "serviço e temporizador habilitados pelo pacote" systemctl is-enabled cot05000-server.service cot05000-backup.timer cot05000-reminders.timer
 check "servidor pronto (Type=notify) depois da partida" test "$(settled cot05000-server)" = active
 check "entrada pelo serviço endurecido" sign_in
 check "cópia pelo cot05000-backup.service" bash -c "systemctl start cot05000-backup.service &&

@@ -40,7 +40,7 @@ build_packages() {
 check_contents() {
   local s=${deb[server]} d=${deb[desktop]} c
   check "servidor: programa em /$priv e /usr/bin" bash -c "$(declare -f contains); contains '$s' ./$priv/cot05000-server && contains '$s' ./usr/bin/cot05000-server"
-  for unit in cot05000-server.service cot05000-backup.service cot05000-backup.timer; do
+  for unit in cot05000-server.service cot05000-backup.service cot05000-backup.timer cot05000-reminders.service cot05000-reminders.timer; do
     check "servidor: unidade $unit" contains "$s" ./lib/systemd/system/$unit
   done
   check "servidor: logrotate, /etc/default e cadastros de exemplo" bash -c "$(declare -f contains)
@@ -88,11 +88,11 @@ check_units() {
   command -v systemd-analyze >/dev/null || return 0
   local units="$fake/lib/systemd/system" u
   mkdir -p "$work/units"
-  for u in cot05000-server.service cot05000-backup.service cot05000-backup.timer; do
+  for u in cot05000-server.service cot05000-backup.service cot05000-backup.timer cot05000-reminders.service cot05000-reminders.timer; do
     sed -e "s#/usr/bin/cot05000-server#$fake/usr/bin/cot05000-server#" "$units/$u" >"$work/units/$u"
   done
   check "unidades do systemd válidas (systemd-analyze verify)" bash -c "
-    out=\$(cd '$work/units' && systemd-analyze verify cot05000-server.service cot05000-backup.service cot05000-backup.timer 2>&1 |
+    out=\$(cd '$work/units' && systemd-analyze verify cot05000-server.service cot05000-backup.service cot05000-backup.timer cot05000-reminders.service cot05000-reminders.timer 2>&1 |
            grep -v -e 'User=' -e 'cot05000.*does not exist' -e 'Failed to look up' || true)
     [ -z \"\$out\" ] || { echo \"\$out\"; false; }"
   check "servidor: Type=notify, sem reinício para banco mais novo (saída 3)" bash -c "
@@ -100,7 +100,7 @@ check_units() {
   check "temporizador diário, persistente; cópia como cot05000" bash -c "
     grep -qx 'Persistent=true' '$units/cot05000-backup.timer' && grep -qx 'OnCalendar=daily' '$units/cot05000-backup.timer' &&
     grep -qx 'User=cot05000' '$units/cot05000-backup.service' && grep -q -- '--backup /var/backups/cot05000/ --keep' '$units/cot05000-backup.service'"
-  for u in cot05000-server.service cot05000-backup.service; do
+  for u in cot05000-server.service cot05000-backup.service cot05000-reminders.service; do
     check "$u endurecida: exposição abaixo de 3 (systemd-analyze security)" bash -c "
       level=\$(systemd-analyze security --offline=true '$units/$u' 2>&1 | sed -n 's/.*Overall exposure level for .*: \\([0-9.]*\\).*/\\1/p')
       echo \"exposição: \$level\"; [ -n \"\$level\" ] && awk -v l=\$level 'BEGIN { exit !(l < 3) }'"

@@ -15,6 +15,7 @@
 #include "server/admin/backup_command.h"
 #include "server/admin/password_command.h"
 #include "server/admin/register_command.h"
+#include "server/admin/reminder_command.h"
 #include "server/migrations/migrations.h"
 #include "server/rpc/log_file.h"
 #include "server/rpc/rpc_server.h"
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
     if (!config.backupFile.isEmpty() || !config.restoreFile.isEmpty()) return runBackupCommand(config);
     if (!config.passwordFor.isEmpty()) return runPasswordCommand(config);
     if (!config.importFolder.isEmpty() || !config.exportFolder.isEmpty()) return runRegisterCommand(config);
+    if (config.sendReminders) return runReminderCommand(config);
 
     std::unique_ptr<LogFile> logFile;
     try {

@@ -32,5 +32,6 @@ MigrationStep signInMigration();
 MigrationStep proposalLanguageMigration();
 MigrationStep proposalHistoryMigration();
 MigrationStep clientDecisionMigration();
+MigrationStep remindersMigration();
 
 }  // namespace cot::server::detail

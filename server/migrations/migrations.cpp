@@ -15,7 +15,8 @@ const QList<MigrationStep>& migrationSteps() {
                                             contractsMigration(), textHistoryMigration(),
                                             acceptanceMigration(), sessionsMigration(),
                                             signInMigration(), proposalLanguageMigration(),
-                                            proposalHistoryMigration(), clientDecisionMigration()};
+                                            proposalHistoryMigration(), clientDecisionMigration(),
+                                            remindersMigration()};
     return steps;
 }
 

@@ -35,7 +35,7 @@ QList<Register> build() {
     QList<Register> out;
     out << Register{"FILIAL",
                     {text("CDFILIAL", 4, Key), text("NMFILIAL", 30, NotNull), text("NRINSJURFILI", 20),
-                     text("IDSITUFILIAL", 1, Default)},
+                     text("IDSITUFILIAL", 1, Default), integer("NRDIASLEMBRETE")},
                     {}};
     // Kind 'P' carries the branch's mail account; CDSENHEMAILF travels enciphered, as stored.
     out << Register{"ENDEFILI",

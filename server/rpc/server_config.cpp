@@ -178,10 +178,13 @@ QString ServerConfig::usage() {
         "                  gravado (veja docs/registers.md)\n"
         "  --export PASTA  grava os cadastros em arquivos CSV na PASTA (criada se faltar) e sai;\n"
         "                  recusado se a pasta já tiver algum desses arquivos\n"
+        "  --send-reminders  envia a cada vendedor um e-mail com as propostas dele a vencer\n"
+        "                  (dias por filial em FILIAL.NRDIASLEMBRETE, padrão 5) e as vencidas\n"
+        "                  ontem, uma vez por dia cada, e sai (veja docs/deploy.md)\n"
         "  --version       mostra a versão\n"
         "  --help          mostra esta ajuda\n"
         "Códigos de saída: 0 encerrado normalmente; 1 falha (início, cópia, restauração,\n"
-        "  importação ou exportação de cadastros);\n"
+        "  importação ou exportação de cadastros, algum lembrete não enviado);\n"
         "  2 opções inválidas ou operação que não vale para este banco; 3 banco de esquema\n"
         "  mais novo que o deste programa (atualize o programa; não adianta reiniciar)\n");
 }
@@ -295,6 +298,8 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
             if (config.exportFolder.isEmpty()) fail(QStringLiteral("Pasta vazia em --export."));
         } else if (option == QLatin1String("--restore")) {
             config.restoreFile = next().trimmed();
+        } else if (option == QLatin1String("--send-reminders")) {
+            config.sendReminders = true;
         } else if (option == QLatin1String("--no-seed")) {
             config.seedDemo = false;
         } else {
@@ -306,9 +311,11 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
         fail(QStringLiteral("--backup e --restore não podem ser usados juntos."));
     {
         const int modes = !config.importFolder.isEmpty() + !config.exportFolder.isEmpty() +
-                          !config.passwordFor.isEmpty() + !(config.backupFile.isEmpty() && config.restoreFile.isEmpty());
+                          !config.passwordFor.isEmpty() + !(config.backupFile.isEmpty() && config.restoreFile.isEmpty()) +
+                          config.sendReminders;
         if (modes > 1)
-            fail(QStringLiteral("Use uma operação por vez: --import, --export, --set-password, --backup ou --restore."));
+            fail(QStringLiteral("Use uma operação por vez: --import, --export, --set-password, --backup, --restore "
+                                "ou --send-reminders."));
     }
     if (config.keepBackups > 0 && config.backupFile.isEmpty())
         fail(QStringLiteral("--keep só vale com --backup PASTA."));

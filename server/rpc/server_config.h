@@ -46,6 +46,7 @@ struct ServerConfig {
     QString passwordFor;  // --set-password: the operator whose password is read from stdin
     QString importFolder;  // --import: load the register files of this folder and stop
     QString exportFolder;  // --export: write the register files into this folder and stop
+    bool sendReminders = false;  // --send-reminders: e-mail the salespeople their expiring proposals and stop
 
     // Reachable from other machines (anything but a loopback address).
     bool listensBeyondLoopback() const;
