@@ -8,6 +8,7 @@
 
 #include "base/errors.h"
 #include "base/password_rules.h"
+#include "server/admin/backup_command.h"
 #include "server/auth/password_admin.h"
 #include "server/migrations/migrations.h"
 #include "server/rpc/server_config.h"
@@ -67,6 +68,8 @@ int runPasswordCommand(const ServerConfig& config) {
     try {
         const QString password =
             readNewPassword(std::cin, stderr, config.passwordFor, isatty(STDIN_FILENO) == 1, hideStdinTyping);
+        // An older database is copied first, as the server's own start does.
+        if (backupBeforeMigrate(config) != 0) return 1;
         auto db = Database::open(config.databaseUrl);
         migrate(*db);
         setOperatorPassword(*db, config.passwordFor, password);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/errors.h"
+#include "server/admin/backup_command.h"
 #include "server/migrations/migrations.h"
 #include "server/registers/register_export.h"
 #include "server/registers/register_import.h"
@@ -45,6 +46,8 @@ int runExport(Database& db, const QString& folder) {
 }  // namespace
 
 int runRegisterCommand(const ServerConfig& config) {
+    // An older database is copied first, as the server's own start does.
+    if (backupBeforeMigrate(config) != 0) return 1;
     try {
         auto db = Database::open(config.databaseUrl);
         migrate(*db);

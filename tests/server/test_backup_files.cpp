@@ -12,6 +12,7 @@
 
 #include "server/admin/backup_command.h"
 #include "server/admin/backup_files.h"
+#include "server/admin/register_command.h"
 #include "server/migrations/migrations.h"
 #include "server/rpc/server_config.h"
 #include "server/storage/database.h"
@@ -200,3 +201,18 @@ TEST(BackupFiles, AnOlderDatabaseIsCopiedBeforeMigratingAndAFailedCopyStopsTheSt
 }
 
 }  // namespace
+
+// The one-shot commands migrate an older database too: they copy it first, as the start does.
+TEST(BackupFiles, TheRegisterCommandsCopyAnOlderDatabaseBeforeMigratingIt) {
+    QTemporaryDir dir;
+    const QString db = makeDatabase(dir.filePath("banco.db"), 1);
+    ServerConfig config;
+    config.databaseUrl = "sqlite:" + db;
+    config.backupBeforeMigrate = dir.filePath("antes");
+    config.exportFolder = dir.filePath("cadastros");
+    ASSERT_EQ(runRegisterCommand(config), 0);
+    const QStringList made = QDir(dir.filePath("antes")).entryList(QDir::Files);
+    ASSERT_EQ(made.size(), 1);
+    EXPECT_EQ(sqlite_files::schemaVersion(dir.filePath("antes/" + made[0])), 1);
+    EXPECT_EQ(sqlite_files::schemaVersion(db), latestSchemaVersion());
+}
