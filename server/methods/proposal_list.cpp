@@ -1,8 +1,11 @@
 #include "server/methods/proposal_list.h"
 
+#include "server/methods/proposal_value_sql.h"
+
 #include "base/clock.h"
 #include "server/storage/database.h"
 #include "server/storage/query_packet.h"
+#include "services/money.h"
 
 namespace cot::server {
 
@@ -37,10 +40,8 @@ SELECT
     CASE WHEN P.IDCLIENPROSP = 'P' THEN PR.NMRAZSOCPROS ELSE CL.NMRAZSOCCLIE END AS NMRAZSOCPROS,
     P.VRPACOTESERV, P.IDTIPOCOBRSERV,
     DC.IDDECISAO AS IDDECCLIENTE,
-    CASE WHEN P.DTACEPROPFAS IS NOT NULL THEN ''
-         WHEN %LOST% THEN 'P'
-         WHEN %SUPERSEDED% THEN 'S'
-         ELSE '' END AS SITFECHADA
+    %LICENCE% AS VRTOTLICENCA, %MONTHLY% AS VRTOTMENSAL, %SERVICES% AS VRTOTSERVICOS,
+    %CLOSED% AS SITFECHADA
 FROM PROPOSTAFAS P
 LEFT JOIN DECISAOPROP DC ON DC.NRPROPOSFAS = P.NRPROPOSFAS AND DC.NRVERPROPFAS = P.NRVERPROPFAS
 LEFT JOIN CLIENTE CL ON CL.CDCLIENTE = P.CDCLIENTE
@@ -54,23 +55,20 @@ LEFT JOIN INDICE I2 ON I2.CDINDICE = P.CDINDICE2 AND I2.CDTPINDICE = P.CDTPINDIC
 LEFT JOIN PRODCOMERCI PC ON PC.CDPROCOMERCI = P.CDPROCOMERCI
 LEFT JOIN INTECLIE IC ON IC.CDCLIENTE = P.CDCLIENTE AND IC.CDINTECLIE = P.CDINTECLIE
 LEFT JOIN INTEPROS IP ON IP.CDPROSPECT = P.CDPROSPECT AND IP.CDINTEPROS = P.CDINTEPROS
-)SQL";
+%TOTALS%)SQL";
+
+// A figure of the value column: zero when the version has none, cut to the cent.
+long double figureOf(const SqlRow& row, int column) {
+    if (column < 0) return 0;
+    switch (row.kind(column)) {
+    case SqlRow::Kind::Null: return 0;
+    case SqlRow::Kind::Integer: return truncCents(static_cast<long double>(row.integer(column)));
+    case SqlRow::Kind::Real: return truncCents(static_cast<long double>(row.real(column)));
+    default: return truncCents(static_cast<long double>(row.value(column).toDouble()));
+    }
+}
 
 }  // namespace
-
-QString lostCondition() {
-    return QStringLiteral("EXISTS (SELECT 1 FROM PERDAPROP PP WHERE PP.NRPROPOSFAS = P.NRPROPOSFAS"
-                          " AND PP.NRVERPROPFAS = P.NRVERPROPFAS)");
-}
-
-QString supersededCondition() {
-    // Asked only of a version not accepted itself, so any accepted version of the number is
-    // another one; left that way the lookup needs no version.
-    return QStringLiteral("(EXISTS (SELECT 1 FROM PROPOSTAFAS PA WHERE PA.NRPROPOSFAS = P.NRPROPOSFAS"
-                          " AND PA.DTACEPROPFAS IS NOT NULL)"
-                          " OR EXISTS (SELECT 1 FROM DECISAOPROP DA WHERE DA.NRPROPOSFAS = P.NRPROPOSFAS"
-                          " AND DA.NRVERPROPFAS <> P.NRVERPROPFAS AND DA.IDDECISAO = 'A'))");
-}
 
 // A proposal open without a validity date has nothing to hold the client to: expired.
 QString proposalStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today,
@@ -101,14 +99,17 @@ const QList<FieldDef>& proposalFields() {
         text("IDTIPOPROPFAS", 1), text("DTINCLUSAO", 64), text("CDINTECLIE", 2), text("CDINTEPROS", 2),
         text("CODIGOINTER", 2), text("NMINTECLIE", 50), text("PROPNOME", 73), text("CDPROCOMERCI", 10),
         text("NMPROCOMERCI", 50), text("IDIDIOMA", 3), text("NMRAZSOCPROS", 50), number("VRPACOTESERV"),
-        text("IDTIPOCOBRSERV", 1), fixed("IDDECCLIENTE")};
+        text("IDTIPOCOBRSERV", 1), fixed("IDDECCLIENTE"), number("VRTOTAL")};
     return fields;
 }
 
 QString proposalListSql(const QString& where) {
     static const QString select = QString::fromLatin1(kSelect)
-                                      .replace(QStringLiteral("%LOST%"), lostCondition())
-                                      .replace(QStringLiteral("%SUPERSEDED%"), supersededCondition());
+                                      .replace(QStringLiteral("%CLOSED%"), closedStatusSql())
+                                      .replace(QStringLiteral("%LICENCE%"), proposalValueSql().licence)
+                                      .replace(QStringLiteral("%MONTHLY%"), proposalValueSql().monthly)
+                                      .replace(QStringLiteral("%SERVICES%"), proposalValueSql().services)
+                                      .replace(QStringLiteral("%TOTALS%"), proposalValueSql().joins);
     QString sql = select;
     if (!where.trimmed().isEmpty()) sql += QStringLiteral("WHERE ") + where + u'\n';
     return sql + QStringLiteral("ORDER BY P.NRPROPOSFAS DESC, P.NRVERPROPFAS DESC");
@@ -138,6 +139,14 @@ Reply proposalList(Database& db, const QString& where, const QVariantMap& params
         return (textOf(row, version->in(row)) + (n.isEmpty() ? QString() : " - " + n)).left(73);
     });
     // Attachments live in the desktop's attachment folder; the list marks them itself.
+    // The version's total: licence, monthly and services, as the screen's running total.
+    auto licence = std::make_shared<RowColumn>("VRTOTLICENCA");
+    auto monthly = std::make_shared<RowColumn>("VRTOTMENSAL");
+    auto services = std::make_shared<RowColumn>("VRTOTSERVICOS");
+    list.computed.insert(QStringLiteral("VRTOTAL"), [=](const SqlRow& row) -> QVariant {
+        return static_cast<double>(figureOf(row, licence->in(row)) + figureOf(row, monthly->in(row)) +
+                                   figureOf(row, services->in(row)));
+    });
     list.computed.insert(QStringLiteral("ANEXO"), [](const SqlRow&) -> QVariant { return QString(); });
 
     return Reply::streamed(

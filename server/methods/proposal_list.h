@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "data/packet.h"
+#include "server/methods/proposal_status_sql.h"
 #include "server/rpc/reply.h"
 #include "server/storage/sql_row.h"
 
@@ -28,15 +29,10 @@ inline constexpr const char* Expired = "X";
 }  // namespace ProposalStatus
 
 // `closed` is "P" for a lost version, "S" for a superseded one, empty otherwise (the
-// list's query works it out: lostCondition(), supersededCondition()).
+// list's query works it out: closedStatusSql() in proposal_status_sql.h, where the whole
+// status is also written as SQL for the aggregates).
 QString proposalStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today,
                        const QString& closed = {});
-
-// SQL conditions on the proposal table (alias P): the version is marked lost; another
-// version of the same number is accepted or accepted by the client (meant for a version
-// not accepted itself: the list and the filter ask it only then).
-QString lostCondition();
-QString supersededCondition();
 
 // The fields of the proposal list, in order, with their sizes.
 const QList<FieldDef>& proposalFields();

@@ -7,6 +7,7 @@
 #include "server/methods/contract_switch_methods.h"
 #include "server/methods/copy_methods.h"
 #include "server/methods/installment_methods.h"
+#include "server/methods/pipeline_methods.h"
 #include "server/methods/product_line_write_methods.h"
 #include "server/methods/proposal_methods.h"
 #include "server/methods/proposal_screen_methods.h"
@@ -34,6 +35,7 @@ void registerAllMethods(MethodRegistry& registry) {
     registerClientSendingMethods(registry);
     registerVersionCompareMethods(registry);
     registerClientDecisionMethods(registry);
+    registerPipelineMethods(registry);
 }
 
 }  // namespace cot::server

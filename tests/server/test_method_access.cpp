@@ -28,7 +28,7 @@ const QSet<QString> kNoProposal{
     "GetPesqProdComer", "GetVd_ProdComer", "GetInterLoc",    "GetPesqInterLoc", "PesqMsg",
     "GetTextoMens",    "GetParamEmail",   "GetPesqCliente",  "GetPesqProspect", "GetPesqCont",
     "InsereCliente",   "GetProposta",     "GetPropostaAux",  "GetPesqContato",  "ValidaProposta",
-    "GetControlaAnexo", "AlteraSenha"};
+    "GetControlaAnexo", "AlteraSenha",     "GetPainelPropostas"};
 
 MethodRegistry realRegistry() {
     MethodRegistry r;

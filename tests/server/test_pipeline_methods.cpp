@@ -1,0 +1,310 @@
+// The sales pipeline's figures: counted against the proposal list as the desktop receives
+// it and valued against proposalTotals(), version by version; the statuses and the period
+// at their boundaries; a salesperson who sees only his own; conversion and days to decide.
+#include <gtest/gtest.h>
+
+#include <QMap>
+#include <cmath>
+
+#include "rpc/net_connection.h"
+#include "server/methods/pipeline_query.h"
+#include "server/methods/proposal_totals.h"
+#include "support/packet_cells.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+
+namespace {
+
+const QDate kToday(2026, 12, 6);  // the test server's clock
+
+QString generated(int n) { return QStringLiteral("9%1").arg(n, 19, 10, QLatin1Char('0')); }
+QVariant noDate() { return QVariant(QMetaType::fromType<QDateTime>()); }
+QVariant at(const QDate& d, int hour = 0, int minute = 0) { return QDateTime(d, QTime(hour, minute)); }
+
+struct Cell {
+    qint64 count = -1;  // -1: no such row
+    QVariant value;
+    QString label;
+};
+
+Cell cell(const Packet& p, const QString& group, const QString& key) {
+    for (int r = 0; r < p.rows.size(); ++r)
+        if (p.value(r, "NMGRUPO").toString() == group && p.value(r, "CDCHAVE").toString() == key)
+            return {p.value(r, "QTPROPOSTAS").toLongLong(), p.value(r, "VRTOTAL"), p.value(r, "DSCHAVE").toString()};
+    return {};
+}
+
+QStringList keys(const Packet& p, const QString& group) {
+    QStringList out;
+    for (int r = 0; r < p.rows.size(); ++r)
+        if (p.value(r, "NMGRUPO").toString() == group) out << p.value(r, "CDCHAVE").toString();
+    return out;
+}
+
+struct Tally {
+    qint64 count = 0;
+    long double value = 0;
+};
+
+class PipelineTest : public ::testing::TestWithParam<Backend> {
+protected:
+    PipelineTest() : server_({.backend = GetParam(), .seed = true}) {}
+
+    struct Version {
+        QString nr, ver = "01";
+        QVariant created, validUntil, accepted;
+        QString requester = "VENDEDOR", includer = "VENDEDOR";
+        QString charging = "P";
+        double package = 0;
+    };
+    void add(const Version& v) {
+        server_.db().exec(
+            "INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, CDCLIENTE, "
+            "DSREFEPROPOSFAS, DTPROPOSFAS, DTVALPROPFAS, DTACEPROPFAS, CDOPERSOLI, CDOPERINCL, IDTIPOPROPFAS, "
+            "VRPACOTESERV, IDTIPOCOBRSERV) VALUES (:NR, :VER, '0001', 'N', 'C', '22333444000172', 'Gerada', :CRI, "
+            ":VAL, :ACE, :SOL, :INC, 'M', :PAC, :COB)",
+            {{"NR", v.nr}, {"VER", v.ver}, {"CRI", v.created}, {"VAL", v.validUntil.isValid() ? v.validUntil : noDate()},
+             {"ACE", v.accepted.isValid() ? v.accepted : noDate()}, {"SOL", v.requester}, {"INC", v.includer},
+             {"PAC", v.package}, {"COB", v.charging}});
+    }
+    void declineByClient(const QString& nr, const QString& ver, const QVariant& when) {
+        server_.db().exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
+                          "VALUES (:NR, :VER, 1, 'R', :DT, :H)",
+                          {{"NR", nr}, {"VER", ver}, {"DT", when}, {"H", QString(64, u'0')}});
+    }
+    void markLost(const QString& nr, const QString& ver, const QVariant& when) {
+        server_.db().exec("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, CDOPERADOR, IDMOTIVO) "
+                          "VALUES (:NR, :VER, :DT, 'VENDEDOR', 'P')",
+                          {{"NR", nr}, {"VER", ver}, {"DT", when}});
+    }
+
+    // Versions whose amounts fall on the cent's edge (0.29 × 100 and the like), with and
+    // without installments, charged by package and by the hour.
+    void addGeneratedVersions(int count) {
+        for (int i = 0; i < count; ++i) {
+            const QString nr = generated(i);
+            const char* const sellers[] = {"VENDEDOR", "GERENTE", "ASSIST"};
+            add({.nr = nr, .created = at(QDate(2026, 1, 3).addDays(i * 11), i % 24),
+                 .validUntil = at(kToday.addDays(i % 30 - 12)),
+                 .accepted = i % 7 == 3 ? at(QDate(2026, 12, 1)) : QVariant(),
+                 .requester = sellers[i % 3], .includer = sellers[(i + 1) % 3],
+                 .charging = i % 2 ? "H" : "P", .package = 1234.567 + 0.01 * i});
+            for (int l = 0; l < 1 + i % 3; ++l) {
+                const QString line = QString::number(l + 1);
+                server_.db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, QTMINIMAFATPROP, "
+                                  "VRLICENCUSOPROP, VRDESLICUSOPROP, VRMENSALIDAPROP, VRDESMENSALPROP) "
+                                  "VALUES (:NR, '01', :L, :Q, :U, :D, :M, :DM)",
+                                  {{"NR", nr}, {"L", line}, {"Q", l == 2 ? 0.5 : 3.0}, {"U", 0.29 + 0.07 * i},
+                                   {"D", 0.01 * l}, {"M", 19.99 + 0.1 * l}, {"DM", i % 4 ? 0.33 : QVariant()}});
+                if ((i + l) % 3 == 0)
+                    for (int k = 0; k < 3; ++k)
+                        server_.db().exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, "
+                                          "DTVELUSOPEDP, VRVELUSOPEDP) VALUES (:NR, '01', :L, :DT, :V)",
+                                          {{"NR", nr}, {"L", line}, {"DT", at(kToday.addMonths(k))},
+                                           {"V", 100.005 / 3 + 0.1 * k}});
+            }
+            if (i % 2) {
+                for (int s = 0; s < 2; ++s)
+                    server_.db().exec("INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, "
+                                      "QTSERVPROP, VRDEHORAPROP) VALUES (:NR, '01', :S, '003', :Q, :R)",
+                                      {{"NR", nr}, {"S", QString("00%1").arg(s + 1)}, {"Q", 1.5 + s},
+                                       {"R", 0.29 * (i + 1)}});
+            } else if (i % 4 == 0) {
+                for (int k = 0; k < 2; ++k)
+                    server_.db().exec("INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, "
+                                      "VRVENCSERVPROP) VALUES (:NR, '01', :DT, :V)",
+                                      {{"NR", nr}, {"DT", at(kToday.addMonths(k))}, {"V", 617.2835 + 0.07 * i}});
+            }
+        }
+    }
+
+    RpcResult call(const QVariantList& args) { return server_.connection().call("GetPainelPropostas", args); }
+    Packet panel(const QVariantList& args) {
+        const RpcResult r = call(args);
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return r.value.value<Packet>();
+    }
+    QString refusal(const QVariantList& args) {
+        const RpcResult r = call(args);
+        EXPECT_FALSE(r.ok);
+        return r.error;
+    }
+
+    TestServer server_;
+};
+
+TEST_P(PipelineTest, EachVersionIsValuedInSqlExactlyAsItsTotals) {
+    addGeneratedVersions(40);
+    const server::VersionCentsSql figures = server::versionCentsSql(server_.db().dialect());
+    const Packet rows = server_.db().query(QString("SELECT P.NRPROPOSFAS, P.NRVERPROPFAS, CAST(%1 AS DOUBLE PRECISION) AS L, "
+                                                   "CAST(%2 AS DOUBLE PRECISION) AS S, CAST(%3 AS DOUBLE PRECISION) AS M "
+                                                   "FROM PROPOSTAFAS P %4")
+                                               .arg(figures.licence, figures.services, figures.monthly, figures.joins));
+    ASSERT_GT(rows.rows.size(), 50);
+    for (int r = 0; r < rows.rows.size(); ++r) {
+        const QString nr = rows.value(r, "NRPROPOSFAS").toString(), ver = rows.value(r, "NRVERPROPFAS").toString();
+        const auto totals = server::proposalTotals(server_.db(), nr, ver);
+        ASSERT_TRUE(totals);
+        const std::string key = (nr + "/" + ver).toStdString();
+        EXPECT_EQ(rows.value(r, "L").toLongLong(), std::llround(totals->licence * 100)) << key;
+        EXPECT_EQ(rows.value(r, "S").toLongLong(), std::llround(totals->services * 100)) << key;
+        EXPECT_EQ(rows.value(r, "M").toLongLong(), std::llround(totals->monthly * 100)) << key;
+    }
+}
+
+// Counted from the list the desktop shows (one row per version) and valued by
+// proposalTotals(), nothing shared with the method but the data.
+TEST_P(PipelineTest, FiguresAddUpTheListAndTheTotalsOfItsVersions) {
+    addGeneratedVersions(40);
+    declineByClient(cot::testing::nr(9), "01", at(kToday.addDays(-2)));  // an open version
+    markLost(cot::testing::nr(12), "01", at(kToday.addDays(-1), 15));
+    declineByClient(cot::testing::nr(12), "01", at(kToday.addDays(-2)));  // lost wins
+    const QDate from(2022, 12, 7), to(2027, 12, 6);  // five years, the longest period taken
+
+    const Packet list = server_.connection().getPacket("GetProposta", {"0001", "T"});
+    QMap<QString, Tally> byStatus, bySeller, byMonth;
+    Tally all;
+    for (int r = 0; r < list.rows.size(); ++r) {
+        const QDate created = list.value(r, "DTPROPOSFAS").toDateTime().date();
+        if (created < from || created > to) continue;
+        QString status = list.value(r, "IDSITUACAO").toString();
+        if (list.value(r, "IDDECCLIENTE").toString() == "R" && QString("VEX").contains(status)) status = "R";
+        const QString requester = list.value(r, "CDOPERSOLI").toString();
+        const QString seller = requester.isEmpty() ? list.value(r, "CDOPERINCL").toString() : requester;
+        const auto t = server::proposalTotals(server_.db(), list.value(r, "NRPROPOSFAS").toString(),
+                                              list.value(r, "NRVERPROPFAS").toString());
+        ASSERT_TRUE(t);
+        const long double value = t->licence + t->services + t->monthly;
+        for (Tally* tally : {&byStatus[status], &bySeller[seller], &byMonth[created.toString("yyyy-MM")], &all}) {
+            ++tally->count;
+            tally->value += value;
+        }
+    }
+    ASSERT_GT(byStatus.size(), 4) << "the data covers most statuses";
+    ASSERT_GE(byStatus.value("R").count, 1);
+
+    const Packet p = panel({"0001", from.toString("dd/MM/yyyy"), to.toString(Qt::ISODate), ""});
+    for (const char* code : {"V", "E", "X", "A", "R", "P", "S"}) {
+        const QString status = QString::fromLatin1(code);
+        const Cell c = cell(p, "SITUACAO", status);
+        EXPECT_EQ(c.count, byStatus.value(status).count) << status.toStdString();
+        EXPECT_NEAR(c.value.toDouble(), double(byStatus.value(status).value), 0.005) << status.toStdString();
+    }
+    for (auto it = bySeller.cbegin(); it != bySeller.cend(); ++it) {
+        EXPECT_EQ(cell(p, "VENDEDOR", it.key()).count, it.value().count) << it.key().toStdString();
+        EXPECT_NEAR(cell(p, "VENDEDOR", it.key()).value.toDouble(), double(it.value().value), 0.005);
+    }
+    for (auto it = byMonth.cbegin(); it != byMonth.cend(); ++it) {
+        EXPECT_EQ(cell(p, "MES", it.key()).count, it.value().count) << it.key().toStdString();
+        EXPECT_NEAR(cell(p, "MES", it.key()).value.toDouble(), double(it.value().value), 0.005);
+    }
+    EXPECT_EQ(cell(p, "RESUMO", "TOTAL").count, all.count);
+    EXPECT_NEAR(cell(p, "RESUMO", "TOTAL").value.toDouble(), double(all.value), 0.005);
+    qint64 monthStatuses = 0;
+    for (int r = 0; r < p.rows.size(); ++r)
+        if (p.value(r, "NMGRUPO").toString() == "MES_SITUACAO") monthStatuses += p.value(r, "QTPROPOSTAS").toLongLong();
+    EXPECT_EQ(monthStatuses, all.count);
+    EXPECT_EQ(cell(p, "MES", "2022-12").count, 0) << "every month of the period, empty ones too";
+    EXPECT_EQ(cell(p, "VENDEDOR", "GERENTE").count, bySeller.value("GERENTE").count);
+    EXPECT_EQ(cell(p, "VENDEDOR", "GERENTE").label, "Gerente Comercial");
+}
+
+TEST_P(PipelineTest, StatusesAtTheirValidityBoundariesAgreeWithTheList) {
+    const QDate created(2025, 1, 15);
+    const QList<QPair<QVariant, QString>> cases{{at(kToday.addDays(-1), 23, 59), "X"}, {at(kToday), "E"},
+                                                {at(kToday, 23, 59), "E"},             {at(kToday.addDays(10), 23, 59), "E"},
+                                                {at(kToday.addDays(11)), "V"},         {QVariant(), "X"}};
+    for (int i = 0; i < cases.size(); ++i) add({.nr = generated(i), .created = at(created, 9), .validUntil = cases[i].first});
+
+    const Packet p = panel({"0001", "15/01/2025", "15/01/2025", ""});
+    EXPECT_EQ(cell(p, "SITUACAO", "X").count, 2);
+    EXPECT_EQ(cell(p, "SITUACAO", "E").count, 3);
+    EXPECT_EQ(cell(p, "SITUACAO", "V").count, 1);
+    EXPECT_EQ(cell(p, "SITUACAO", "A").count, 0);
+    EXPECT_EQ(cell(p, "SITUACAO", "E").value.toDouble(), 0.0);
+
+    const Packet list = server_.connection().getPacket("GetProposta", {"0001", "T"});
+    for (int r = 0; r < list.rows.size(); ++r) {
+        const QString nr = list.value(r, "NRPROPOSFAS").toString();
+        for (int i = 0; i < cases.size(); ++i)
+            if (nr == generated(i)) {
+                EXPECT_EQ(list.value(r, "IDSITUACAO").toString(), cases[i].second) << i;
+            }
+    }
+}
+
+TEST_P(PipelineTest, ThePeriodCountsWholeDaysAtBothEndsAndIsChecked) {
+    for (const auto& [n, when] : QList<QPair<int, QVariant>>{{0, at(QDate(2025, 2, 28), 23, 59)},
+                                                              {1, at(QDate(2025, 3, 1))},
+                                                              {2, at(QDate(2025, 3, 31), 23, 59)},
+                                                              {3, at(QDate(2025, 4, 1))}})
+        add({.nr = generated(n), .created = when, .validUntil = at(kToday.addDays(30))});
+
+    EXPECT_EQ(cell(panel({"0001", "01/03/2025", "31/03/2025", ""}), "RESUMO", "TOTAL").count, 2);
+    EXPECT_EQ(cell(panel({"0001", "2025-03-01", "2025-03-31T00:00:00", ""}), "RESUMO", "TOTAL").count, 2);
+    const Packet months = panel({"0001", "15/02/2025", "10/04/2025", ""});
+    EXPECT_EQ(keys(months, "MES"), QStringList({"2025-02", "2025-03", "2025-04"}));
+    EXPECT_EQ(cell(months, "MES", "2025-02").count, 1);
+    EXPECT_EQ(cell(months, "MES", "2025-03").count, 2);
+    EXPECT_EQ(cell(months, "MES_SITUACAO", "2025-03|V").count, 2);
+    EXPECT_TRUE(cell(months, "RESUMO", "CONVERSAO").value.isNull()) << "nothing decided";
+    EXPECT_TRUE(cell(months, "RESUMO", "DIAS_DECISAO").value.isNull());
+    EXPECT_EQ(cell(months, "MES", "2025-02").label, "fev/2025");
+    EXPECT_EQ(cell(months, "MES_SITUACAO", "2025-03|V").label, "mar/2025 - Válida");
+
+    EXPECT_EQ(refusal({"0001", "31/02/2025", "31/03/2025", ""}), "Data inválida: 31/02/2025.");
+    EXPECT_EQ(refusal({"0001", "01/03/2025", "", ""}), "Data inválida: .");
+    EXPECT_EQ(refusal({"0001", "02/03/2025", "01/03/2025", ""}), "A data inicial não pode ser maior que a data final.");
+    EXPECT_EQ(refusal({"0001", "01/03/2020", "02/03/2025", ""}), "O período pode ter no máximo 5 anos.");
+    EXPECT_TRUE(call({"0001", "01/03/2020", "01/03/2025", ""}).ok);
+}
+
+TEST_P(PipelineTest, ASalespersonWhoSeesOnlyHisOwnGetsHisOwnWhateverHeNames) {
+    const qint64 his = server_.db()
+                           .scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDFILIAL = '0001' "
+                                   "AND (CDOPERINCL = 'ASSIST' OR CDOPERSOLI = 'ASSIST')")
+                           .toLongLong();
+    const qint64 everyone = server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDFILIAL = '0001'").toLongLong();
+    ASSERT_GT(his, 0);
+    ASSERT_GT(everyone, his);
+    const QVariantList period{"0001", "01/01/2026", "31/12/2026"};
+    EXPECT_EQ(cell(panel(period + QVariantList{"ASSIST"}), "RESUMO", "TOTAL").count, his) << "a manager naming him";
+    EXPECT_EQ(cell(panel(period + QVariantList{""}), "RESUMO", "TOTAL").count, everyone);
+
+    server_.connection().setToken(server_.openSession("ASSIST"));
+    for (const char* named : {"", "T", "VENDEDOR", "GERENTE", "ASSIST"})
+        EXPECT_EQ(cell(panel(period + QVariantList{QString::fromLatin1(named)}), "RESUMO", "TOTAL").count, his) << named;
+    EXPECT_FALSE(call({"0002", "01/01/2026", "31/12/2026", ""}).ok) << "not his branch";
+}
+
+TEST_P(PipelineTest, ConversionAndDaysToDecideCountAcceptedDeclinedAndLost) {
+    const QDate june(2025, 6, 1);
+    add({.nr = generated(1), .created = at(june, 18), .accepted = at(june.addDays(10), 9)});  // 10 days
+    add({.nr = generated(1), .ver = "02", .created = at(june)});                  // superseded
+    declineByClient(generated(1), "02", at(june.addDays(1)));                     // not a decision then
+    add({.nr = generated(2), .created = at(june.addDays(1))});
+    declineByClient(generated(2), "01", at(june.addDays(5), 23));                 // 4 days
+    add({.nr = generated(3), .created = at(june.addDays(2))});
+    markLost(generated(3), "01", at(june.addDays(9)));                            // 7 days, from the loss
+    declineByClient(generated(3), "01", at(june.addDays(3)));
+    add({.nr = generated(4), .created = at(june.addDays(3)), .validUntil = at(kToday.addDays(20))});
+
+    const Packet p = panel({"0001", "01/06/2025", "30/06/2025", ""});
+    EXPECT_EQ(cell(p, "SITUACAO", "A").count, 1);
+    EXPECT_EQ(cell(p, "SITUACAO", "R").count, 1);
+    EXPECT_EQ(cell(p, "SITUACAO", "P").count, 1);
+    EXPECT_EQ(cell(p, "SITUACAO", "S").count, 1);
+    EXPECT_EQ(cell(p, "SITUACAO", "V").count, 1);
+    EXPECT_EQ(cell(p, "RESUMO", "CONVERSAO").count, 3);
+    EXPECT_NEAR(cell(p, "RESUMO", "CONVERSAO").value.toDouble(), 1.0 / 3, 1e-12);
+    EXPECT_EQ(cell(p, "RESUMO", "DIAS_DECISAO").count, 3);
+    EXPECT_NEAR(cell(p, "RESUMO", "DIAS_DECISAO").value.toDouble(), 7.0, 1e-12);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, PipelineTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
