@@ -39,7 +39,10 @@ TDBGrid::TDBGrid(const QString& name, QWidget* parent)
     connect(model_, &DataSetModel::tableChanged, this, [this] { resolveColumns(); });
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         if (TColumn* c = column(section); c && onTitleClick) runHandler([&] { onTitleClick(*c); });
+        if (sortable_) titleSortClick(section);
     });
+    // The model drops its order when a row is being inserted: the arrow follows.
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] { showSortIndicator(); });
     applyOptions();
 }
 
@@ -120,6 +123,38 @@ void TDBGrid::resolveColumns() {
         setColumnHidden(i, !c->visible);
     }
     if (lastColumn_ >= columns_.size()) lastColumn_ = columns_.isEmpty() ? 0 : columns_.size() - 1;
+}
+
+// ----- sorting
+
+void TDBGrid::setSortable(bool on) {
+    sortable_ = on;
+    if (!on && !model_->sortField().isEmpty()) model_->clearSort();
+    showSortIndicator();
+}
+
+void TDBGrid::sortByColumn(int index, Qt::SortOrder order) {
+    TColumn* c = column(index);
+    if (!c || !c->field) return;
+    if (!commitEditor()) return;
+    hideEditor();
+    model_->sortBy(c->fieldName, order);
+}
+
+void TDBGrid::titleSortClick(int index) {
+    TColumn* c = column(index);
+    if (!c || !c->field) return;
+    const bool same = model_->sortField().compare(c->fieldName, Qt::CaseInsensitive) == 0;
+    if (!same) sortByColumn(index, Qt::AscendingOrder);
+    else if (model_->sortOrder() == Qt::AscendingOrder) sortByColumn(index, Qt::DescendingOrder);
+    else if (commitEditor()) model_->clearSort();
+}
+
+void TDBGrid::showSortIndicator() {
+    QHeaderView* header = horizontalHeader();
+    const TColumn* c = model_->sortField().isEmpty() ? nullptr : columnOf(model_->sortField());
+    header->setSortIndicatorShown(c != nullptr);
+    header->setSortIndicator(c ? c->index : -1, model_->sortOrder());
 }
 
 // ----- options
@@ -229,7 +264,7 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
     }
     if (current.row() != fromRow && !moveToRow(current.row())) {
         ClientTable* ds = dataSet();
-        setCurrentSilently(ds && ds->active() ? ds->recNo() - 1 : fromRow, fromCol);
+        setCurrentSilently(ds && ds->active() ? model_->viewRow(ds->recNo() - 1) : fromRow, fromCol);
         return;
     }
     if (current.column() != fromCol) {
@@ -250,12 +285,13 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
 bool TDBGrid::moveToRow(int row) {
     ClientTable* ds = dataSet();
     if (!ds || !ds->active()) return false;
-    if (ds->recNo() - 1 == row) return true;
+    const int target = model_->tableRow(row);
+    if (ds->recNo() - 1 == target) return true;
     hideEditor();
     syncing_ = true;
-    const bool ok = runHandler([&] { ds->setRecNo(row + 1); });
+    const bool ok = runHandler([&] { ds->setRecNo(target + 1); });
     syncing_ = false;
-    return ok && ds->recNo() - 1 == row;
+    return ok && ds->recNo() - 1 == target;
 }
 
 // ----- cell editor
@@ -274,7 +310,7 @@ QModelIndex TDBGrid::editedIndex() const {
     // The editor belongs to the selected column of the table's current row, even while
     // the view's current index is already moving elsewhere.
     ClientTable* ds = dataSet();
-    return ds && ds->active() ? model_->index(ds->recNo() - 1, lastColumn_) : QModelIndex();
+    return ds && ds->active() ? model_->index(model_->viewRow(ds->recNo() - 1), lastColumn_) : QModelIndex();
 }
 
 bool TDBGrid::showEditor() {
@@ -288,7 +324,7 @@ bool TDBGrid::showEditor() {
     }
     QModelIndex i = currentIndex();
     if (!i.isValid() || i.column() != lastColumn_) {
-        setCurrentSilently(ds->recNo() - 1, lastColumn_);
+        setCurrentSilently(model_->viewRow(ds->recNo() - 1), lastColumn_);
         i = currentIndex();
     }
     if (!i.isValid()) return false;
@@ -333,7 +369,7 @@ void TDBGrid::gridKeys(QKeyEvent* e) {
     switch (e->key()) {
     case Qt::Key_Down:
         if (ds && ds->active() && ds->recNo() >= DataSetModel::displayRowCount(ds) && hasOption(dgEditing) &&
-            canModify() && !ctrl) {
+            canModify() && !ctrl && model_->sortField().isEmpty()) {
             appendAtEnd();
             return;
         }

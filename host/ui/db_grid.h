@@ -46,6 +46,15 @@ public:
     const QList<TColumn*>& columns() const { return columns_; }
     void columnsChanged();  // after changing a column's properties
 
+    // ----- sorting by the column titles (off by default): a click sorts ascending, a
+    // second one descending, a third puts the table's order back; the column shows an
+    // arrow. The table's rows and cursor stay as they are (the model shows them in order),
+    // so the current row stays current.
+    bool sortable() const { return sortable_; }
+    void setSortable(bool on);
+    void sortByColumn(int index, Qt::SortOrder order);
+    void titleSortClick(int index);  // what a click on a title does
+
     // ----- options
     GridOptions options() const { return options_; }
     void setOptions(GridOptions options);
@@ -108,6 +117,7 @@ private:
     friend class GridDelegate;
     friend class GridCellEditor;
     void resolveColumns();
+    void showSortIndicator();
     void applyOptions();
     void followTable(int row);
     bool cellEditable(const TColumn& c) const;
@@ -128,6 +138,7 @@ private:
     bool declared_ = false;
     GridOptions options_ = kDefaultGridOptions;
     bool readOnly_ = false;
+    bool sortable_ = false;
     bool syncing_ = false;
     int lastColumn_ = 0;
     QPointer<QLineEdit> editor_;

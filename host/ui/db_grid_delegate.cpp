@@ -61,7 +61,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     if (option.state & QStyle::State_Selected) state |= gdSelected;
     if (index == grid_->currentIndex() && grid_->hasFocus()) state |= gdFocused;
 
-    ClientTable::RowView view(*ds, index.row());
+    ClientTable::RowView view(*ds, grid_->gridModel()->tableRow(index.row()));
     painter->save();
     const QPalette& pal = option.palette;
     const bool selected = state & gdSelected;

@@ -1,6 +1,7 @@
 #include "db_grid_model.h"
 
 #include "data/field.h"
+#include "db_grid_sort.h"
 
 namespace cot {
 
@@ -58,9 +59,41 @@ void DataSetModel::columnsChanged() {
     beginResetModel();
     ClientTable* ds = dataSet();
     rows_ = displayRowCount(ds);
+    resort();
     endResetModel();
-    emit currentRowMoved(ds && ds->active() && rows_ > 0 ? ds->recNo() - 1 : -1);
+    emit currentRowMoved(currentViewRow());
 }
+
+int DataSetModel::currentViewRow() const {
+    ClientTable* ds = dataSet();
+    return ds && ds->active() && rows_ > 0 ? viewRow(ds->recNo() - 1) : -1;
+}
+
+void DataSetModel::resort() {
+    order_.clear();
+    position_.clear();
+    ClientTable* ds = dataSet();
+    Field* f = ds && !sortField_.isEmpty() ? ds->findField(sortField_) : nullptr;
+    if (!f || !ds->active() || ds->state() == DataSetState::Insert) {
+        sortField_.clear();
+        return;
+    }
+    order_ = sortedRows(*ds, *f, sortOrder_);
+    position_.resize(order_.size());
+    for (int v = 0; v < order_.size(); ++v) position_[order_[v]] = v;
+}
+
+void DataSetModel::sortBy(const QString& fieldName, Qt::SortOrder order) {
+    if (beforeReset) beforeReset();
+    beginResetModel();
+    sortField_ = fieldName;
+    sortOrder_ = order;
+    resort();
+    endResetModel();
+    emit currentRowMoved(currentViewRow());
+}
+
+void DataSetModel::clearSort() { sortBy(QString(), Qt::AscendingOrder); }
 
 void DataSetModel::rebind() {
     for (const auto& c : tableConnections_) disconnect(c);
@@ -97,11 +130,12 @@ void DataSetModel::sync() {
         if (beforeReset) beforeReset();
         beginResetModel();
         rows_ = rows;
+        resort();
         endResetModel();
     } else if (rows_ > 0 && columnCount() > 0) {
         emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
     }
-    emit currentRowMoved(active && rows_ > 0 ? ds->recNo() - 1 : -1);
+    emit currentRowMoved(active && rows_ > 0 ? viewRow(ds->recNo() - 1) : -1);
 }
 
 int DataSetModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
@@ -119,7 +153,7 @@ QString DataSetModel::cellText(int row, int column) const {
     ClientTable* ds = dataSet();
     Field* f = fieldOf(column);
     if (!ds || !f || !ds->active() || row < 0 || row >= rows_) return {};
-    ClientTable::RowView view(*ds, row);
+    ClientTable::RowView view(*ds, tableRow(row));
     return f->displayText();
 }
 
@@ -131,7 +165,7 @@ QVariant DataSetModel::data(const QModelIndex& index, int role) const {
         ClientTable* ds = dataSet();
         Field* f = fieldOf(index.column());
         if (!ds || !f || !ds->active()) return QString();
-        ClientTable::RowView view(*ds, index.row());
+        ClientTable::RowView view(*ds, tableRow(index.row()));
         return f->text();
     }
     case Qt::TextAlignmentRole: return QVariant::fromValue(alignmentOf(*columns_->at(index.column())));
@@ -147,7 +181,7 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
     }
     if (orientation == Qt::Vertical && role == Qt::DisplayRole) {
         ClientTable* ds = dataSet();
-        if (ds && ds->active() && section == ds->recNo() - 1) return QStringLiteral("▶");
+        if (ds && ds->active() && tableRow(section) == ds->recNo() - 1) return QStringLiteral("▶");
         return QString();
     }
     return {};
@@ -166,7 +200,7 @@ bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int 
     Field* f = fieldOf(index.column());
     if (!ds || !f) return false;
     // Only the current row is ever edited; the grid keeps the two together.
-    if (index.row() != ds->recNo() - 1) return false;
+    if (tableRow(index.row()) != ds->recNo() - 1) return false;
     f->setText(value.toString());
     return true;
 }

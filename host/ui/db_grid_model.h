@@ -48,6 +48,17 @@ public:
     // Text of one cell (display text of its field on that row).
     QString cellText(int row, int column) const;
 
+    // ----- sorting: the rows shown in the order of one field, the table and its cursor
+    // untouched (a permutation of row positions). A reload or a change in the number of
+    // rows sorts again; a row being inserted puts the table's order back.
+    void sortBy(const QString& fieldName, Qt::SortOrder order);
+    void clearSort();
+    QString sortField() const { return sortField_; }  // empty: the table's order
+    Qt::SortOrder sortOrder() const { return sortOrder_; }
+    // The table's row shown at a view row, and the view row showing a table's row.
+    int tableRow(int viewRow) const { return order_.isEmpty() ? viewRow : order_.value(viewRow, viewRow); }
+    int viewRow(int tableRow) const { return position_.isEmpty() ? tableRow : position_.value(tableRow, tableRow); }
+
     // DataLink
     void refresh() override;
     void updateRecord() override;
@@ -59,6 +70,8 @@ signals:
 private:
     void rebind();
     void sync();
+    void resort();
+    int currentViewRow() const;
     Field* fieldOf(int column) const;
 
     QPointer<DataSource> source_;
@@ -66,6 +79,10 @@ private:
     const QList<TColumn*>* columns_ = nullptr;
     QList<QMetaObject::Connection> tableConnections_;
     int rows_ = 0;
+    QString sortField_;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    QList<int> order_;     // view row → table row; empty: the same
+    QList<int> position_;  // table row → view row
 };
 
 }  // namespace cot

@@ -36,16 +36,19 @@ const ListColumn kListColumns[] = {
     {"IDSITUACAO", " ", 27},       {"IDDECCLIENTE", "Cliente", 44}, {"PROPOSTAVERS", "Proposta", 84}, {"DSREFEPROPOSFAS", nullptr, 244},
     {"IDTIPOPROPFAS", nullptr, 103}, {"IDSOLPROPFAS", nullptr, 69},  {"NRCONTATO", nullptr, 52},
     {"IDCLIENPROSP", "Contratante", 62}, {"NOME", "Nome do Contratante", 201}, {"DTPROPOSFAS", nullptr, 90},
-    {"DTACEPROPFAS", nullptr, 90}, {"DTVALPROPFAS", nullptr, 90},   {"OPERSOLI", nullptr, 199},
-    {"ANEXO", "Anexo", 0},
+    {"DTACEPROPFAS", nullptr, 90}, {"DTVALPROPFAS", nullptr, 90},   {"VRTOTAL", "Valor", 100},
+    {"OPERSOLI", nullptr, 199},    {"ANEXO", "Anexo", 0},
 };
 
 // Olive: the colour InsereImagem leaves transparent.
 const QColor kTransparent(128, 128, 0);
 
-// Where each operator's column widths of the list are kept (apart from the filter's sets).
+// Where each operator's column layout of the list is kept (apart from the filter's sets):
+// one variable per column, field name = width, in the order the columns are shown.
 const QString kWidthsScreen = QStringLiteral("COT05000_colunas");
 const QString kWidthsSet = QStringLiteral("dbgPadrao");
+// Set while the saved layout is put back: the moves it makes are not the operator's.
+bool restoringLayout = false;
 
 // A status dot on an olive ground (drawn without smoothing so the ground stays one colour).
 QPixmap statusDot(const QColor& colour) {
@@ -87,6 +90,7 @@ QLabel* picture(const char* name, const QPixmap& pixmap, QWidget* parent) {
 void TfrmPropostaComercial::setupListGrid() {
     dtsPadrao->setDataSet(cdsProposta);
     dbgPadrao->setReadOnly(true);
+    dbgPadrao->setSortable(true);
     for (const ListColumn& c : kListColumns)
         dbgPadrao->addColumn(QString::fromLatin1(c.field), c.title ? QString::fromUtf8(c.title) : QString(), c.width);
     if (TColumn* anexo = dbgPadrao->columnOf(QStringLiteral("ANEXO"))) anexo->width = 48;
@@ -104,6 +108,13 @@ void TfrmPropostaComercial::setupListGrid() {
         TColumn* c = dbgPadrao->column(index);
         if (!c || size <= 0 || c->width == size) return;  // the grid applying its own widths
         c->width = size;
+        listWidthsChanged_ = true;
+        listWidthsTimer_->start();
+    });
+    // Columns can be dragged to another place; the order is kept with the widths.
+    dbgPadrao->horizontalHeader()->setSectionsMovable(true);
+    connect(dbgPadrao->horizontalHeader(), &QHeaderView::sectionMoved, this, [this] {
+        if (restoringLayout) return;
         listWidthsChanged_ = true;
         listWidthsTimer_->start();
     });
@@ -206,11 +217,7 @@ void TfrmPropostaComercial::setupListGrid() {
     };
 
     // Cells: the status and decision pictures, the row's text colour, the attachment picture.
-    const auto status = [this] {
-        return proposalListStatus((*cdsProposta)["DTACEPROPFAS"].asDateTime(),
-                                  (*cdsProposta)["DTVALPROPFAS"].asDateTime(), Clock::current().today(),
-                                  (*cdsProposta)["IDSITUACAO"].asString());
-    };
+    const auto status = [this] { return proposalListStatusOf(*cdsProposta); };
     dbgPadrao->onDrawColumnCell = [this, pictures, status, attachments](QPainter& painter, const QRect& rect,
                                                                        TColumn& column, GridDrawStates state) {
         const bool statusColumn = column.fieldName == QLatin1String("IDSITUACAO");
@@ -257,6 +264,19 @@ void TfrmPropostaComercial::restoreListWidths() {
         if (TColumn* c = dbgPadrao->columnOf(v.first); c && ok && width > 0 && width <= 2000) c->width = width;
     }
     dbgPadrao->columnsChanged();
+    // The saved order; a column the list no longer has is passed over, and a column not
+    // saved (new in the list) keeps its place after the saved ones.
+    QHeaderView* header = dbgPadrao->horizontalHeader();
+    restoringLayout = true;
+    int place = 0;
+    for (const SettingVariable& v : *widths) {
+        const TColumn* c = dbgPadrao->columnOf(v.first);
+        if (!c) continue;
+        const int from = header->visualIndex(c->index);
+        if (from != place) header->moveSection(from, place);
+        ++place;
+    }
+    restoringLayout = false;
 }
 
 void TfrmPropostaComercial::saveListWidths() {
@@ -264,7 +284,11 @@ void TfrmPropostaComercial::saveListWidths() {
     const QString op = Veltrano::Operador();
     if (op.isEmpty()) return;
     SettingVariables widths;
-    for (const TColumn* c : dbgPadrao->columns()) widths << SettingVariable{c->fieldName, QString::number(c->width)};
+    const QHeaderView* header = dbgPadrao->horizontalHeader();
+    for (int place = 0; place < header->count(); ++place) {
+        if (const TColumn* c = dbgPadrao->column(header->logicalIndex(place)))
+            widths << SettingVariable{c->fieldName, QString::number(c->width)};
+    }
     try {
         SettingsStore().save(kWidthsScreen, op, kWidthsSet, widths);
         listWidthsChanged_ = false;

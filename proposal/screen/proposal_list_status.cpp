@@ -1,6 +1,9 @@
 // The status and client-decision pictures of the proposal list and its rows' text colour.
 #include "proposal/screen/proposal_list_status.h"
 
+#include "base/clock.h"
+#include "data/client_table.h"
+
 namespace cot {
 
 QString proposalListPicture(ProposalListStatus status) {
@@ -38,6 +41,30 @@ ProposalListStatus proposalListStatus(const QDateTime& accepted, const QDateTime
     if (days < 0) return ProposalListStatus::Expired;
     if (days <= 10) return ProposalListStatus::Expiring;
     return ProposalListStatus::Valid;
+}
+
+ProposalListStatus proposalListStatusOf(const ClientTable& list) {
+    return proposalListStatus(list.fieldByName(QStringLiteral("DTACEPROPFAS")).asDateTime(),
+                              list.fieldByName(QStringLiteral("DTVALPROPFAS")).asDateTime(), Clock::current().today(),
+                              list.fieldByName(QStringLiteral("IDSITUACAO")).asString());
+}
+
+QString proposalListStatusKey(ProposalListStatus status) {
+    switch (status) {
+    case ProposalListStatus::Accepted: return QStringLiteral("Leg_Aceite");
+    case ProposalListStatus::Valid: return QStringLiteral("Leg_Valida");
+    case ProposalListStatus::Expiring: return QStringLiteral("Leg_AVencer");
+    case ProposalListStatus::Expired: return QStringLiteral("Leg_Vencida");
+    case ProposalListStatus::Superseded: return QStringLiteral("Leg_Substituida");
+    case ProposalListStatus::Lost: return QStringLiteral("Leg_Perdida");
+    }
+    return {};
+}
+
+QString clientDecisionKey(const QString& decision) {
+    if (decision == QLatin1String("A")) return QStringLiteral("Leg_AceitaCliente");
+    if (decision == QLatin1String("R")) return QStringLiteral("Leg_RecusadaCliente");
+    return {};
 }
 
 }  // namespace cot

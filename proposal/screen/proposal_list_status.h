@@ -5,6 +5,8 @@
 
 namespace cot {
 
+class ClientTable;
+
 // Status picture of a proposal in the list: accepted proposals have none; a version
 // marked lost and one superseded by another accepted version (the server's IDSITUACAO
 // "P" and "S") have their own; otherwise, by calendar day, expired after the validity
@@ -16,6 +18,15 @@ enum class ProposalListStatus { Accepted, Valid, Expiring, Expired, Superseded, 
 // still shows them right.
 ProposalListStatus proposalListStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today,
                                       const QString& serverStatus = {});
+
+// The status of the list's current row (today by the clock).
+ProposalListStatus proposalListStatusOf(const ClientTable& list);
+
+// The legend's catalogue key of a status ("Leg_Valida"...), and of a client decision
+// ("Leg_AceitaCliente", "Leg_RecusadaCliente"; empty without one): the words a picture
+// stands for, in the legend and in an exported list.
+QString proposalListStatusKey(ProposalListStatus status);
+QString clientDecisionKey(const QString& decision);
 
 // Name of the screen's picture for a status (imgVerde, imgAmarelo, imgVermelho, imgCinza,
 // imgPreto); empty for accepted proposals, which get none.

@@ -17,7 +17,7 @@ void proposalFields(ClientTable& t) {
     text(t, "DSREFEPROPOSFAS", 100, QStringLiteral("Referência"));
     text(t, "NRCONTATO", 40, QStringLiteral("Contato"));
     text(t, "NRVERPROPFAS", 2, QStringLiteral("Versão")).editMask = QStringLiteral("99;0; ");
-    text(t, "NOME", 50, QStringLiteral("Cliente\\Prospect"));
+    text(t, "NOME", 50, QStringLiteral("Nome do Contratante"));
     date(t, "DTPROPOSFAS", QStringLiteral("Data")).displayFormat = dateFormat;
     date(t, "DTACEPROPFAS", QStringLiteral("Aceite")).displayFormat = dateFormat;
     date(t, "DTVALPROPFAS", QStringLiteral("Validade")).displayFormat = dateFormat;
@@ -69,6 +69,7 @@ void proposalFields(ClientTable& t) {
     number(t, "VRPACOTESERV", {}, false);
     hiddenText(t, "IDTIPOCOBRSERV", 1);
     fixed(t, "IDDECCLIENTE", 1, QStringLiteral("Cliente"));
+    money(t, "VRTOTAL", QStringLiteral("Valor"));
 }
 
 }  // namespace

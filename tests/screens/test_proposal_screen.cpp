@@ -116,7 +116,7 @@ TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
     // The client's decision sits next to the status picture.
     const QStringList expected{"IDSITUACAO", "IDDECCLIENTE", "PROPOSTAVERS", "DSREFEPROPOSFAS", "IDTIPOPROPFAS", "IDSOLPROPFAS",
                                "NRCONTATO", "IDCLIENPROSP", "NOME", "DTPROPOSFAS", "DTACEPROPFAS", "DTVALPROPFAS",
-                               "OPERSOLI", "ANEXO"};
+                               "VRTOTAL", "OPERSOLI", "ANEXO"};
     QStringList columns;
     for (TColumn* c : screen->dbgPadrao->columns()) columns << c->fieldName;
     EXPECT_EQ(columns, expected);

@@ -1,0 +1,105 @@
+// The proposal list as people work in it: the value column, sorting by a column title
+// with the current proposal kept, and the operator's column layout (widths and order)
+// found again when the screen reopens.
+#include <QHeaderView>
+#include <QTemporaryDir>
+
+#include "screens/proposal_fixture.h"
+#include "services/settings_store.h"
+#include "services/veltrano.h"
+#include "ui/db_grid.h"
+#include "ui/db_grid_model.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+class ListLayout : public ProposalFixture {
+protected:
+    void SetUp() override {
+        qputenv("COT_CONFIG_DIR", config.path().toUtf8());
+        ProposalFixture::SetUp();
+    }
+    void TearDown() override {
+        ProposalFixture::TearDown();
+        qunsetenv("COT_CONFIG_DIR");
+    }
+    TDBGrid* grid() { return screen->dbgPadrao; }
+    int place(const char* field) { return grid()->horizontalHeader()->visualIndex(grid()->columnOf(field)->index); }
+    int widthOf(const char* field) { return grid()->columnWidth(grid()->columnOf(field)->index); }
+    void reopen() {
+        delete Cli_cot05000::frmPropostaComercial.data();
+        Cli_cot05000::boIdCriado = false;
+        openScreen();
+    }
+    QTemporaryDir config;
+};
+
+TEST_F(ListLayout, TheValueColumnShowsMoneyRightAligned) {
+    openScreen();
+    TColumn* value = grid()->columnOf("VRTOTAL");
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->caption(), "Valor");
+    ASSERT_TRUE(select(1));
+    const int row = grid()->row();
+    const double figure = screen->proposal()["VRTOTAL"].asFloat();
+    EXPECT_GT(figure, 0.0) << "demo proposal 1 has priced lines";
+    const QString text = grid()->gridModel()->cellText(row, value->index);
+    EXPECT_TRUE(text.contains(u',') && text.right(3).startsWith(u',')) << text.toStdString();
+    const auto align = grid()->gridModel()->data(grid()->gridModel()->index(row, value->index), Qt::TextAlignmentRole);
+    EXPECT_TRUE(align.value<Qt::Alignment>() & Qt::AlignRight);
+    // Procurar offers the client's or prospect's name by the column's title.
+    EXPECT_EQ(screen->proposal()["NOME"].label(), "Nome do Contratante");
+}
+
+TEST_F(ListLayout, ATitleClickSortsAndTheCurrentProposalStaysSelected) {
+    openScreen();
+    ASSERT_TRUE(select(3));
+    const int column = grid()->columnOf("VRTOTAL")->index;
+    grid()->titleSortClick(column);
+    EXPECT_EQ(screen->NR(), number(3)) << "the same proposal stays current";
+    ClientTable& t = screen->proposal();
+    double previous = -1;
+    for (int r = 0; r < grid()->gridModel()->rowCount(); ++r) {
+        ClientTable::RowView view(t, grid()->gridModel()->tableRow(r));
+        if (t["VRTOTAL"].isNull()) continue;
+        EXPECT_GE(t["VRTOTAL"].asFloat(), previous) << r;
+        previous = t["VRTOTAL"].asFloat();
+    }
+    ClientTable::RowView view(t, grid()->gridModel()->tableRow(grid()->row()));
+    EXPECT_EQ(t["NRPROPOSFAS"].asString(), number(3)) << "and the grid shows it as the current row";
+}
+
+TEST_F(ListLayout, WidthsAndOrderAreKeptForTheOperator) {
+    openScreen();
+    const int standard = widthOf("VRTOTAL");
+    QHeaderView* header = grid()->horizontalHeader();
+    header->resizeSection(grid()->columnOf("VRTOTAL")->index, standard + 60);
+    header->moveSection(place("NOME"), 1);
+    EXPECT_EQ(place("NOME"), 1);
+    screen->Close();
+
+    reopen();
+    EXPECT_EQ(widthOf("VRTOTAL"), standard + 60);
+    EXPECT_EQ(place("NOME"), 1);
+    EXPECT_EQ(place("IDSITUACAO"), 0);
+    signInAs("GERENTE");
+    reopen();
+    EXPECT_EQ(place("NOME"), grid()->columnOf("NOME")->index) << "another operator has the standard layout";
+}
+
+TEST_F(ListLayout, AColumnNoLongerListedIsPassedOver) {
+    // A layout saved when the list had another column, and before it had the value column.
+    SettingsStore().save("COT05000_colunas", Veltrano::Operador(), "dbgPadrao",
+                         {{"COLUNAVELHA", "80"}, {"NOME", "250"}, {"IDSITUACAO", "27"}, {"PROPOSTAVERS", "300"}});
+    openScreen();
+    EXPECT_EQ(place("NOME"), 0);
+    EXPECT_EQ(place("IDSITUACAO"), 1);
+    EXPECT_EQ(place("PROPOSTAVERS"), 2);
+    EXPECT_EQ(widthOf("NOME"), 250);
+    EXPECT_GT(place("VRTOTAL"), 2) << "a column the layout does not know keeps its place after";
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+}
+
+}  // namespace
