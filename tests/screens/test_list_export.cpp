@@ -1,0 +1,134 @@
+// The proposal list exported as the grid shows it: a filter applied, a column hidden and
+// one moved, codes as words, the status picture as its word, rows compared with the grid.
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QTemporaryDir>
+
+#include "data/format_br.h"
+#include "dialogs/export/list_export.h"
+#include "proposal/screen/proposal_list_status.h"
+#include "screens/proposal_fixture.h"
+#include "ui/db_grid.h"
+#include "ui/db_grid_model.h"
+
+using namespace cot;
+using namespace cot::testing;
+
+namespace {
+
+// The CSV's records after its byte-order mark; fields are plain here (no quotes in the demo).
+QList<QStringList> csvRows(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    QList<QStringList> rows;
+    for (const QString& line : QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+        rows << line.split(u';');
+    return rows;
+}
+
+}  // namespace
+
+class ListExport : public ProposalFixture {
+protected:
+    // Answers the file dialog with `path` (empty: cancelled) and exports.
+    void exportTo(const QString& path, const PictureWords& words = {}) {
+        runner.expect(
+            [path](QWidget& w) {
+                auto& files = static_cast<QFileDialog&>(w);
+                if (path.isEmpty()) return files.reject();
+                files.selectNameFilter(path.endsWith(".csv") ? "CSV (*.csv)" : "Planilha Excel (*.xlsx)");
+                files.selectFile(path);
+                static_cast<QDialog&>(files).accept();
+            },
+            "dlgExportarLista");
+        exportProposalList(*screen, *screen->dbgPadrao, words);
+    }
+
+    // The status word of the row being read, as the screen's legend names it.
+    PictureWords statusWords() {
+        return [this](const QString& field) -> std::optional<QString> {
+            if (field != QLatin1String("IDSITUACAO")) return std::nullopt;
+            ClientTable& t = screen->proposal();
+            const ProposalListStatus s = proposalListStatus(t["DTACEPROPFAS"].asDateTime(),
+                                                            t["DTVALPROPFAS"].asDateTime(),
+                                                            QDate::currentDate(), t["IDSITUACAO"].asString());
+            return QString::number(int(s));
+        };
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ListExport, TheFileHoldsTheRowsAndColumnsTheGridShows) {
+    openScreen();
+    TDBGrid& grid = *screen->dbgPadrao;
+    ClientTable& list = screen->proposal();
+    const int all = list.recordCount();
+    list.setFilter(QStringLiteral("IDTIPOPROPFAS = 'M'"));
+    list.setFiltered(true);
+    ASSERT_GT(list.recordCount(), 1);
+    ASSERT_LT(list.recordCount(), all) << "the filter leaves some proposals out";
+    grid.columnOf("NRCONTATO")->visible = false;
+    grid.columnsChanged();
+    // The reference moved before the proposal number, as a dragged header would.
+    const int reference = IndiceCol(&grid, "DSREFEPROPOSFAS");
+    grid.horizontalHeader()->moveSection(grid.horizontalHeader()->visualIndex(reference), 1);
+
+    const QString path = dir.filePath("lista.csv");
+    exportTo(path, statusWords());
+    EXPECT_EQ(dialogs.errors(), QStringList());
+    EXPECT_EQ(dialogs.informations(), QStringList{"Lista exportada para " + path + "."});
+
+    // The grid's visible columns in their on-screen order.
+    QList<int> shown;
+    for (int v = 0; v < grid.columnCount(); ++v)
+        if (const int logical = grid.horizontalHeader()->logicalIndex(v); !grid.isColumnHidden(logical))
+            shown << logical;
+    ASSERT_EQ(shown.value(1), reference);
+    const QList<QStringList> rows = csvRows(path);
+    ASSERT_EQ(rows.size(), list.recordCount() + 1);
+    QStringList titles;
+    for (int c : shown) titles << grid.model()->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(rows[0], titles);
+    EXPECT_FALSE(rows[0].contains("Contato")) << "the hidden column stays out";
+
+    const auto* model = grid.gridModel();
+    for (int r = 0; r < list.recordCount(); ++r) {
+        ASSERT_EQ(rows[r + 1].size(), shown.size());
+        for (int i = 0; i < shown.size(); ++i) {
+            const TColumn* c = grid.column(shown[i]);
+            const QString cell = rows[r + 1][i];
+            if (c->fieldName == "IDSITUACAO") {
+                ClientTable::RowView view(list, r);
+                EXPECT_EQ(cell, *statusWords()("IDSITUACAO")) << "the status of the same row";
+            } else if (c->field && c->field->dataType() == FieldType::DateTime) {
+                EXPECT_EQ(cell, formatDate(parseDateTimeBr(model->cellText(r, shown[i]))))
+                    << c->fieldName.toStdString();
+            } else if (c->field && c->field->dataType() == FieldType::Float) {
+                EXPECT_DOUBLE_EQ(parseFloatBr(cell), parseFloatBr(model->cellText(r, shown[i])));
+            } else {
+                EXPECT_EQ(cell, model->cellText(r, shown[i])) << c->fieldName.toStdString();
+            }
+        }
+        // The contract type as its word, never the code.
+        EXPECT_EQ(rows[r + 1][shown.indexOf(IndiceCol(&grid, "IDTIPOPROPFAS"))], "LU/Manutenção");
+    }
+}
+
+TEST_F(ListExport, AWorkbookAndACancelledDialog) {
+    openScreen();
+    exportTo(QString());
+    EXPECT_TRUE(dialogs.allTexts().isEmpty()) << "cancelled: nothing written, nothing said";
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+
+    // A name typed without extension takes the type chosen.
+    const QString path = dir.filePath("propostas");
+    exportTo(path);
+    EXPECT_EQ(dialogs.informations(), QStringList{"Lista exportada para " + path + ".xlsx."});
+    QFile f(path + ".xlsx");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(2) == "PK") << "a zip container, as every workbook";
+}
