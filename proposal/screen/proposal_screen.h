@@ -46,6 +46,7 @@ struct ProposalMenus {
     TMenuItem *mnuCopiar = nullptr, *MododeProcessamento1 = nullptr, *mnuRegeraTexto = nullptr, *Comisso1 = nullptr;
     // The client's side: sending, the lost mark, versions side by side and the history.
     TMenuItem *mnuEnviarCliente = nullptr, *mnuPerdida = nullptr, *mnuCompararVersoes = nullptr, *mnuHistorico = nullptr;
+    TMenuItem *mnuPainel = nullptr, *mnuExportar = nullptr;  // the manager's pipeline; the list to a file
     TSpeedButton *sbtFiltro = nullptr, *sbtAprovacao = nullptr, *sbtCopiar = nullptr, *sbtModoProc = nullptr;
     TSpeedButton *sbtRegeraTexto = nullptr, *sbtcomissao = nullptr;
 };

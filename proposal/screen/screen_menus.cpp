@@ -4,10 +4,13 @@
 
 #include "approval/approval_checks.h"
 #include "dialogs/compare/version_compare_launch.h"
+#include "dialogs/export/list_export.h"
 #include "dialogs/history/history_launch.h"
 #include "dialogs/lost/lost_launch.h"
+#include "dialogs/pipeline/pipeline_launch.h"
 #include "dialogs/send/send_launch.h"
 #include "proposal/product_lines/product_line_area.h"
+#include "proposal/screen/proposal_list_status.h"
 #include "proposal/screen/proposal_screen.h"
 #include "proposal/screen/toolbar_dialogs.h"
 #include "proposal/services/service_objective_area.h"
@@ -46,6 +49,8 @@ void TfrmPropostaComercial::createMenus() {
     m.mnuPerdida = item("mnuPerdida", "Marcar como Per&dida");
     m.mnuCompararVersoes = item("mnuCompararVersoes", "Comparar &Versões");
     m.mnuHistorico = item("mnuHistorico", "&Histórico");
+    m.mnuPainel = item("mnuPainel", "Painel de Propostas");
+    m.mnuExportar = item("mnuExportar", "E&xportar Lista");
 
     // Toolbar buttons of the screen, each following its menu entry.
     auto* bar = static_cast<QHBoxLayout*>(panBotoes->layout());
@@ -115,6 +120,20 @@ void TfrmPropostaComercial::createMenus() {
     m.mnuPerdida->onClick = [this] { openMarkLost(*this); };
     m.mnuCompararVersoes->onClick = [this] { openVersionCompare(*this); };
     m.mnuHistorico->onClick = [this] { openProposalHistory(*this); };
+    m.mnuPainel->onClick = [this] { openPipeline(*this); };
+    // The pictures go out as the words of their legend.
+    m.mnuExportar->onClick = [this] {
+        exportProposalList(*this, *dbgPadrao, [this](const QString& field) -> std::optional<QString> {
+            if (field == QLatin1String("IDSITUACAO"))
+                return messages().Msg(proposalListStatusKey(proposalListStatusOf(*cdsProposta)));
+            if (field == QLatin1String("IDDECCLIENTE")) {
+                const QString key = clientDecisionKey((*cdsProposta)[QStringLiteral("IDDECCLIENTE")].asString());
+                return key.isEmpty() ? QString() : messages().Msg(key);
+            }
+            if (field == QLatin1String("ANEXO")) return QString();
+            return std::nullopt;
+        });
+    };
 }
 
 }  // namespace cot

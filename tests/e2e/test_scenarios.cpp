@@ -702,3 +702,25 @@ TEST_F(Scenarios, ComparingVersionsShowsTheServersDifferences) {
     EXPECT_EQ(differences, 10);
     EXPECT_TRUE(run.output.contains("expect-rows dbgDiferencas " + QString::number(differences)));
 }
+
+// The pipeline's "Vencida" row, double-clicked, lists on the screen the expired versions of
+// the last twelve months that the client did not decline: as many as the server's list has.
+TEST_F(Scenarios, ThePipelinesExpiredRowListsTheExpiredProposals) {
+    const HostRun run = runHost(sourcePath("scenarios/pipeline.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("docs/screenshots/pipeline.png")));
+    const QString token = server->openSession(QStringLiteral("VENDEDOR"), QStringLiteral("vendedor"));
+    const cot::RpcResult r = server->call("GetProposta", {"0001", "T"}, token);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    const cot::Packet p = r.value.value<cot::Packet>();
+    const QDate today = QDate::currentDate();
+    const QDate from = QDate(today.addMonths(-11).year(), today.addMonths(-11).month(), 1);
+    int expired = 0;
+    for (int i = 0; i < p.rows.size(); ++i) {
+        const QDate proposed = p.value(i, "DTPROPOSFAS").toDateTime().date();
+        expired += p.value(i, "IDSITUACAO").toString() == "X" && p.value(i, "IDDECCLIENTE").toString() != "R" &&
+                   proposed >= from && proposed <= today;
+    }
+    EXPECT_EQ(expired, 2);
+    EXPECT_TRUE(run.output.contains("expect-rows dbgPadrao " + QString::number(expired)));
+}
