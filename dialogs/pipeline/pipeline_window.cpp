@@ -9,8 +9,10 @@
 #include <QLabel>
 #include <QLocale>
 #include <QStackedBarSeries>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
 
 #include "base/clock.h"
 #include "data/client_table.h"
@@ -207,9 +209,11 @@ void TfrmPainelPropostas::showChart(const Packet& figures) {
     months.clear();
     QStringList categories;
     const Packet monthRows = groupRows(figures, QStringLiteral("MES"));
+    qreal tallest = 0;  // the most proposals of a month: the height of the axis
     for (int r = 0; r < monthRows.rows.size(); ++r) {
         months << monthRows.value(r, kKey).toString();
         categories << monthRows.value(r, kLabel).toString();
+        tallest = std::max(tallest, monthRows.value(r, kCount).toDouble());
     }
     serMeses = new QStackedBarSeries;
     const Packet statusRows = groupRows(figures, QStringLiteral("SITUACAO"));
@@ -235,8 +239,19 @@ void TfrmPainelPropostas::showChart(const Packet& figures) {
     axisX->append(categories);
     chart->addAxis(axisX, Qt::AlignBottom);
     serMeses->attachAxis(axisX);
+    // Whole proposals only: ticks every 1, 2, 5, 10... so each label is a count a bar can reach.
     auto* axisY = new QValueAxis;
     axisY->setLabelFormat(QStringLiteral("%d"));
+    qreal step = 1;
+    for (const qreal factor : {2.0, 2.5, 2.0}) {
+        if (tallest / step <= 10) break;
+        step *= factor;
+    }
+    while (tallest / step > 10) step *= 10;
+    axisY->setRange(0, std::max<qreal>(step, std::ceil(tallest / step) * step));
+    axisY->setTickType(QValueAxis::TicksDynamic);
+    axisY->setTickAnchor(0);
+    axisY->setTickInterval(step);
     chart->addAxis(axisY, Qt::AlignLeft);
     serMeses->attachAxis(axisY);
     chart->legend()->setVisible(true);
