@@ -1,23 +1,11 @@
 #include "server/methods/pipeline_query.h"
 
 #include "server/methods/proposal_status_sql.h"
-#include "server/methods/proposal_value_sql.h"
 #include "server/storage/database.h"
 
 namespace cot::server {
 
 namespace {
-
-// Cut to the cent as truncCents() does: the amount read to 15 significant digits, then
-// the digits after the cents dropped (towards zero). Floating sums such as 0.29 × 100 =
-// 28.999999999999996 are read back as 29 that way, as the desktop's rule reads them.
-// SQLite writes a real as text with 15 significant digits; PostgreSQL converts a double to
-// numeric with 15 as well.
-QString cents(Dialect dialect, const QString& amount) {
-    if (dialect == Dialect::Postgres) return QStringLiteral("TRUNC(CAST(COALESCE(%1, 0) AS NUMERIC) * 100)").arg(amount);
-    return QStringLiteral("CAST(CAST(CAST(CAST(CAST(COALESCE(%1, 0) AS TEXT) AS REAL) * 100 AS TEXT) AS REAL) AS INTEGER)")
-        .arg(amount);
-}
 
 QString monthOf(Dialect dialect, const QString& column) {
     return dialect == Dialect::Postgres ? QStringLiteral("TO_CHAR(%1, 'YYYY-MM')").arg(column)
@@ -31,41 +19,37 @@ QString daysBetween(Dialect dialect, const QString& from, const QString& to) {
 }
 
 // The versions of the period with their status, salesperson, month, value and dates;
-// then added up by status, salesperson and month. Counted per version.
+// then added up by status, salesperson and month (the names joined to the groups, not to
+// each version). Counted per version.
 QString groupsSql(Dialect dialect, bool oneSeller) {
-    const VersionCentsSql figures = versionCentsSql(dialect);
     const QString decisionDate = QStringLiteral("CASE B.SIT WHEN 'A' THEN B.DTACE WHEN 'R' THEN B.DTDEC "
                                                 "WHEN 'P' THEN B.DTPERDA END");
+    const QString days = QStringLiteral("CASE WHEN B.SIT IN ('A', 'R', 'P') THEN %1 END")
+                             .arg(daysBetween(dialect, QStringLiteral("B.DTPROP"), decisionDate));
     return QStringLiteral(R"SQL(
-SELECT B.SIT, B.VEND, O.NMOPERADOR, B.MES, COUNT(*) AS QT,
-       CAST(SUM(B.CENTAVOS) AS DOUBLE PRECISION) AS CENTAVOS,
-       CAST(SUM(%1) AS DOUBLE PRECISION) AS DIAS, COUNT(%2) AS DECIDIDAS
+SELECT G.SIT, G.VEND, O.NMOPERADOR, G.MES, G.QT, G.CENTAVOS, G.DIAS, G.DECIDIDAS
 FROM (
-  SELECT %3 AS SIT,
-         COALESCE(NULLIF(TRIM(P.CDOPERSOLI), ''), NULLIF(TRIM(P.CDOPERINCL), ''), '') AS VEND,
-         %4 AS MES, %5 AS CENTAVOS,
-         P.DTPROPOSFAS AS DTPROP, P.DTACEPROPFAS AS DTACE, DC.DTDECISAO AS DTDEC, PL.DTPERDA AS DTPERDA
-  FROM PROPOSTAFAS P
-  %7
-  LEFT JOIN DECISAOPROP DC ON DC.NRPROPOSFAS = P.NRPROPOSFAS AND DC.NRVERPROPFAS = P.NRVERPROPFAS
-  LEFT JOIN PERDAPROP PL ON PL.NRPROPOSFAS = P.NRPROPOSFAS AND PL.NRVERPROPFAS = P.NRVERPROPFAS
-  WHERE P.CDFILIAL = :FILIAL AND P.DTPROPOSFAS >= :DE AND P.DTPROPOSFAS < :ATE%6
-) B
-LEFT JOIN OPERADOR O ON O.CDOPERADOR = B.VEND
-GROUP BY B.SIT, B.VEND, O.NMOPERADOR, B.MES)SQL")
-        .arg(daysBetween(dialect, QStringLiteral("B.DTPROP"), decisionDate), decisionDate, proposalStatusSql(true),
-             monthOf(dialect, QStringLiteral("P.DTPROPOSFAS")), figures.value(),
-             oneSeller ? QStringLiteral(" AND (P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)") : QString(),
-             figures.joins);
+  SELECT B.SIT, B.VEND, B.MES, COUNT(*) AS QT,
+         CAST(SUM(B.CENTAVOS) AS DOUBLE PRECISION) AS CENTAVOS,
+         CAST(SUM(%1) AS DOUBLE PRECISION) AS DIAS, COUNT(%2) AS DECIDIDAS
+  FROM (
+    SELECT %3 AS SIT,
+           COALESCE(NULLIF(TRIM(P.CDOPERSOLI), ''), NULLIF(TRIM(P.CDOPERINCL), ''), '') AS VEND,
+           %4 AS MES, COALESCE(P.VRTOTCENTPROP, 0) AS CENTAVOS,
+           P.DTPROPOSFAS AS DTPROP, P.DTACEPROPFAS AS DTACE, DC.DTDECISAO AS DTDEC, PL.DTPERDA AS DTPERDA
+    FROM PROPOSTAFAS P
+    LEFT JOIN DECISAOPROP DC ON DC.NRPROPOSFAS = P.NRPROPOSFAS AND DC.NRVERPROPFAS = P.NRVERPROPFAS
+    LEFT JOIN PERDAPROP PL ON PL.NRPROPOSFAS = P.NRPROPOSFAS AND PL.NRVERPROPFAS = P.NRVERPROPFAS
+    WHERE P.CDFILIAL = :FILIAL AND P.DTPROPOSFAS >= :DE AND P.DTPROPOSFAS < :ATE%5
+  ) B
+  GROUP BY B.SIT, B.VEND, B.MES
+) G
+LEFT JOIN OPERADOR O ON O.CDOPERADOR = G.VEND)SQL")
+        .arg(days, decisionDate, proposalStatusSql(true), monthOf(dialect, QStringLiteral("P.DTPROPOSFAS")),
+             oneSeller ? QStringLiteral(" AND (P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)") : QString());
 }
 
 }  // namespace
-
-VersionCentsSql versionCentsSql(Dialect dialect) {
-    const ProposalValueSql& value = proposalValueSql();
-    return {cents(dialect, value.licence), cents(dialect, value.services), cents(dialect, value.monthly),
-            value.joins};
-}
 
 QList<PipelineGroup> pipelineGroups(Database& db, const PipelineQuery& query) {
     const bool oneSeller = !query.oper.isEmpty();

@@ -1,7 +1,7 @@
 #pragma once
 // The SQL behind the sales pipeline (GetPainelPropostas): every version of a branch made
-// within a period, grouped by status, salesperson and month in one query, with each
-// version's value worked out by the database for all rows at once.
+// within a period, grouped by status, salesperson and month in one query, each version
+// valued by the value it keeps (version_value_sql.h).
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -10,18 +10,6 @@ namespace cot::server {
 
 class Database;
 enum class Dialect;
-
-// A version's figures as SQL on the proposal table (alias P), in whole cents, each cut to
-// the cent exactly as proposalTotals() cuts it (proposal_totals.h): licence (per line the
-// sum of its installments once it has any, else (unit − discount) × quantity), services
-// (a package: its installments once it has any, else the package value; by the hour: hours
-// × rate) and monthly ((monthly − discount) × quantity).
-struct VersionCentsSql {
-    QString licence, services, monthly;
-    QString joins;  // after "FROM PROPOSTAFAS P", for the three figures
-    QString value() const { return QStringLiteral("(%1 + %2 + %3)").arg(licence, services, monthly); }
-};
-VersionCentsSql versionCentsSql(Dialect dialect);
 
 struct PipelineQuery {
     QString branch;

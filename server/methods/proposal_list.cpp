@@ -1,11 +1,9 @@
 #include "server/methods/proposal_list.h"
 
-#include "server/methods/proposal_value_sql.h"
-
 #include "base/clock.h"
 #include "server/storage/database.h"
 #include "server/storage/query_packet.h"
-#include "services/money.h"
+#include <cmath>
 
 namespace cot::server {
 
@@ -40,7 +38,7 @@ SELECT
     CASE WHEN P.IDCLIENPROSP = 'P' THEN PR.NMRAZSOCPROS ELSE CL.NMRAZSOCCLIE END AS NMRAZSOCPROS,
     P.VRPACOTESERV, P.IDTIPOCOBRSERV,
     DC.IDDECISAO AS IDDECCLIENTE,
-    %LICENCE% AS VRTOTLICENCA, %MONTHLY% AS VRTOTMENSAL, %SERVICES% AS VRTOTSERVICOS,
+    P.VRTOTCENTPROP,
     %CLOSED% AS SITFECHADA
 FROM PROPOSTAFAS P
 LEFT JOIN DECISAOPROP DC ON DC.NRPROPOSFAS = P.NRPROPOSFAS AND DC.NRVERPROPFAS = P.NRVERPROPFAS
@@ -55,16 +53,15 @@ LEFT JOIN INDICE I2 ON I2.CDINDICE = P.CDINDICE2 AND I2.CDTPINDICE = P.CDTPINDIC
 LEFT JOIN PRODCOMERCI PC ON PC.CDPROCOMERCI = P.CDPROCOMERCI
 LEFT JOIN INTECLIE IC ON IC.CDCLIENTE = P.CDCLIENTE AND IC.CDINTECLIE = P.CDINTECLIE
 LEFT JOIN INTEPROS IP ON IP.CDPROSPECT = P.CDPROSPECT AND IP.CDINTEPROS = P.CDINTEPROS
-%TOTALS%)SQL";
+)SQL";
 
-// A figure of the value column: zero when the version has none, cut to the cent.
-long double figureOf(const SqlRow& row, int column) {
+// The value column: the cents the version keeps, none counted as zero.
+double valueOf(const SqlRow& row, int column) {
     if (column < 0) return 0;
     switch (row.kind(column)) {
     case SqlRow::Kind::Null: return 0;
-    case SqlRow::Kind::Integer: return truncCents(static_cast<long double>(row.integer(column)));
-    case SqlRow::Kind::Real: return truncCents(static_cast<long double>(row.real(column)));
-    default: return truncCents(static_cast<long double>(row.value(column).toDouble()));
+    case SqlRow::Kind::Integer: return static_cast<double>(row.integer(column)) / 100.0;
+    default: return std::round(row.value(column).toDouble()) / 100.0;
     }
 }
 
@@ -105,11 +102,7 @@ const QList<FieldDef>& proposalFields() {
 
 QString proposalListSql(const QString& where) {
     static const QString select = QString::fromLatin1(kSelect)
-                                      .replace(QStringLiteral("%CLOSED%"), closedStatusSql())
-                                      .replace(QStringLiteral("%LICENCE%"), proposalValueSql().licence)
-                                      .replace(QStringLiteral("%MONTHLY%"), proposalValueSql().monthly)
-                                      .replace(QStringLiteral("%SERVICES%"), proposalValueSql().services)
-                                      .replace(QStringLiteral("%TOTALS%"), proposalValueSql().joins);
+                                      .replace(QStringLiteral("%CLOSED%"), closedStatusSql());
     QString sql = select;
     if (!where.trimmed().isEmpty()) sql += QStringLiteral("WHERE ") + where + u'\n';
     return sql + QStringLiteral("ORDER BY P.NRPROPOSFAS DESC, P.NRVERPROPFAS DESC");
@@ -138,15 +131,11 @@ Reply proposalList(Database& db, const QString& where, const QVariantMap& params
         const QString n = textOf(row, name->in(row));
         return (textOf(row, version->in(row)) + (n.isEmpty() ? QString() : " - " + n)).left(73);
     });
-    // Attachments live in the desktop's attachment folder; the list marks them itself.
     // The version's total: licence, monthly and services, as the screen's running total.
-    auto licence = std::make_shared<RowColumn>("VRTOTLICENCA");
-    auto monthly = std::make_shared<RowColumn>("VRTOTMENSAL");
-    auto services = std::make_shared<RowColumn>("VRTOTSERVICOS");
-    list.computed.insert(QStringLiteral("VRTOTAL"), [=](const SqlRow& row) -> QVariant {
-        return static_cast<double>(figureOf(row, licence->in(row)) + figureOf(row, monthly->in(row)) +
-                                   figureOf(row, services->in(row)));
-    });
+    auto cents = std::make_shared<RowColumn>("VRTOTCENTPROP");
+    list.computed.insert(QStringLiteral("VRTOTAL"),
+                         [=](const SqlRow& row) -> QVariant { return valueOf(row, cents->in(row)); });
+    // Attachments live in the desktop's attachment folder; the list marks them itself.
     list.computed.insert(QStringLiteral("ANEXO"), [](const SqlRow&) -> QVariant { return QString(); });
 
     return Reply::streamed(

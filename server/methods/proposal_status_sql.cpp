@@ -8,18 +8,22 @@ constexpr int kExpiringDays = 10;
 
 }  // namespace
 
+// Each look-up is first narrowed by the proposal's number against the few numbers that
+// have any such row (a set the engine builds once per query), so that the open versions,
+// nearly all of a branch, cost a probe into a small set rather than a search of a table.
 QString lostCondition() {
-    return QStringLiteral("EXISTS (SELECT 1 FROM PERDAPROP PP WHERE PP.NRPROPOSFAS = P.NRPROPOSFAS"
-                          " AND PP.NRVERPROPFAS = P.NRVERPROPFAS)");
+    return QStringLiteral("(P.NRPROPOSFAS IN (SELECT PN.NRPROPOSFAS FROM PERDAPROP PN)"
+                          " AND EXISTS (SELECT 1 FROM PERDAPROP PP WHERE PP.NRPROPOSFAS = P.NRPROPOSFAS"
+                          " AND PP.NRVERPROPFAS = P.NRVERPROPFAS))");
 }
 
 QString supersededCondition() {
     // Asked only of a version not accepted itself, so any accepted version of the number is
     // another one; left that way the lookup needs no version.
-    return QStringLiteral("(EXISTS (SELECT 1 FROM PROPOSTAFAS PA WHERE PA.NRPROPOSFAS = P.NRPROPOSFAS"
-                          " AND PA.DTACEPROPFAS IS NOT NULL)"
-                          " OR EXISTS (SELECT 1 FROM DECISAOPROP DA WHERE DA.NRPROPOSFAS = P.NRPROPOSFAS"
-                          " AND DA.NRVERPROPFAS <> P.NRVERPROPFAS AND DA.IDDECISAO = 'A'))");
+    return QStringLiteral("(P.NRPROPOSFAS IN (SELECT PA.NRPROPOSFAS FROM PROPOSTAFAS PA WHERE PA.DTACEPROPFAS IS NOT NULL)"
+                          " OR (P.NRPROPOSFAS IN (SELECT DN.NRPROPOSFAS FROM DECISAOPROP DN WHERE DN.IDDECISAO = 'A')"
+                          " AND EXISTS (SELECT 1 FROM DECISAOPROP DA WHERE DA.NRPROPOSFAS = P.NRPROPOSFAS"
+                          " AND DA.NRVERPROPFAS <> P.NRVERPROPFAS AND DA.IDDECISAO = 'A')))");
 }
 
 QString closedStatusSql() {

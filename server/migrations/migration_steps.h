@@ -2,6 +2,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "server/storage/database.h"
 
@@ -14,6 +15,9 @@ struct MigrationStep {
     QString description;
     QString commonSql;    // statements separated by ";" at line ends
     QString postgresSql;  // extra statements for PostgreSQL only
+    // Whole statements made for the engine (bodies with ";" inside: triggers, functions),
+    // run after the scripts above.
+    std::function<QStringList(Dialect)> engineStatements;
 };
 
 const QList<MigrationStep>& migrationSteps();
@@ -33,5 +37,6 @@ MigrationStep proposalLanguageMigration();
 MigrationStep proposalHistoryMigration();
 MigrationStep clientDecisionMigration();
 MigrationStep remindersMigration();
+MigrationStep versionValueMigration();
 
 }  // namespace cot::server::detail

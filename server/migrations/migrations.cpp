@@ -16,7 +16,7 @@ const QList<MigrationStep>& migrationSteps() {
                                             acceptanceMigration(), sessionsMigration(),
                                             signInMigration(), proposalLanguageMigration(),
                                             proposalHistoryMigration(), clientDecisionMigration(),
-                                            remindersMigration()};
+                                            remindersMigration(), versionValueMigration()};
     return steps;
 }
 
@@ -74,6 +74,8 @@ void migrate(Database& db, int upTo) {
         for (const QString& sql : detail::splitStatements(step.commonSql)) db.exec(sql);
         if (db.dialect() == Dialect::Postgres)
             for (const QString& sql : detail::splitStatements(step.postgresSql)) db.exec(sql);
+        if (step.engineStatements)
+            for (const QString& sql : step.engineStatements(db.dialect())) db.exec(sql);
         db.exec(QStringLiteral("INSERT INTO SCHEMA_VERSION (VERSION, DSVERSION, DTAPLICACAO) "
                                "VALUES (:V, :D, :T)"),
                 {{"V", step.version}, {"D", step.description},

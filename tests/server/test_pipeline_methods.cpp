@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "rpc/net_connection.h"
-#include "server/methods/pipeline_query.h"
 #include "server/methods/proposal_totals.h"
 #include "support/packet_cells.h"
 #include "support/test_server.h"
@@ -136,23 +135,44 @@ protected:
     TestServer server_;
 };
 
-TEST_P(PipelineTest, EachVersionIsValuedInSqlExactlyAsItsTotals) {
+// The value each version keeps is the sum of its totals, each cut to the cent, whatever
+// writes the rows it is made of.
+TEST_P(PipelineTest, EachVersionKeepsTheValueOfItsTotalsThroughEveryChange) {
     addGeneratedVersions(40);
-    const server::VersionCentsSql figures = server::versionCentsSql(server_.db().dialect());
-    const Packet rows = server_.db().query(QString("SELECT P.NRPROPOSFAS, P.NRVERPROPFAS, CAST(%1 AS DOUBLE PRECISION) AS L, "
-                                                   "CAST(%2 AS DOUBLE PRECISION) AS S, CAST(%3 AS DOUBLE PRECISION) AS M "
-                                                   "FROM PROPOSTAFAS P %4")
-                                               .arg(figures.licence, figures.services, figures.monthly, figures.joins));
-    ASSERT_GT(rows.rows.size(), 50);
-    for (int r = 0; r < rows.rows.size(); ++r) {
-        const QString nr = rows.value(r, "NRPROPOSFAS").toString(), ver = rows.value(r, "NRVERPROPFAS").toString();
-        const auto totals = server::proposalTotals(server_.db(), nr, ver);
-        ASSERT_TRUE(totals);
-        const std::string key = (nr + "/" + ver).toStdString();
-        EXPECT_EQ(rows.value(r, "L").toLongLong(), std::llround(totals->licence * 100)) << key;
-        EXPECT_EQ(rows.value(r, "S").toLongLong(), std::llround(totals->services * 100)) << key;
-        EXPECT_EQ(rows.value(r, "M").toLongLong(), std::llround(totals->monthly * 100)) << key;
-    }
+    auto expectKept = [&](const char* stage) {
+        const Packet rows = server_.db().query("SELECT NRPROPOSFAS, NRVERPROPFAS, VRTOTCENTPROP FROM PROPOSTAFAS");
+        ASSERT_GT(rows.rows.size(), 50);
+        for (int r = 0; r < rows.rows.size(); ++r) {
+            const QString nr = rows.value(r, "NRPROPOSFAS").toString(), ver = rows.value(r, "NRVERPROPFAS").toString();
+            const auto t = server::proposalTotals(server_.db(), nr, ver);
+            ASSERT_TRUE(t);
+            EXPECT_EQ(rows.value(r, "VRTOTCENTPROP").toLongLong(),
+                      std::llround(t->licence * 100) + std::llround(t->services * 100) + std::llround(t->monthly * 100))
+                << stage << " " << (nr + "/" + ver).toStdString();
+        }
+    };
+    expectKept("inserted");
+
+    auto& db = server_.db();
+    db.exec("UPDATE LINPPROP SET QTMINIMAFATPROP = QTMINIMAFATPROP + 1.5, VRDESMENSALPROP = 0.07 "
+            "WHERE CDLINPPROP = '2'");
+    db.exec("DELETE FROM VENCLINPPROP WHERE CDLINPPROP = '1'");
+    db.exec("UPDATE VENCLINPPROP SET VRVELUSOPEDP = VRVELUSOPEDP + 0.29");
+    expectKept("lines and their installments changed");
+
+    db.exec("UPDATE PROPOSTAFAS SET IDTIPOCOBRSERV = CASE IDTIPOCOBRSERV WHEN 'H' THEN 'P' ELSE 'H' END "
+            "WHERE NRPROPOSFAS IN (:A, :B)", {{"A", generated(3)}, {"B", generated(4)}});
+    db.exec("UPDATE PROPOSTAFAS SET VRPACOTESERV = 0.29 WHERE NRPROPOSFAS = :A", {{"A", generated(6)}});
+    db.exec("DELETE FROM VENCSERVPROP WHERE NRPROPOSFAS = :A", {{"A", generated(8)}});
+    db.exec("UPDATE SERVPROP SET VRDEHORAPROP = 150.55 WHERE NRSERVPROP = '002'");
+    expectKept("services and their charging changed");
+
+    // A line moved to another version leaves the first and counts in the second.
+    db.exec("UPDATE LINPPROP SET NRPROPOSFAS = :B, CDLINPPROP = '9' WHERE NRPROPOSFAS = :A AND CDLINPPROP = '1'",
+            {{"A", generated(5)}, {"B", generated(7)}});
+    db.exec("DELETE FROM SERVPROP WHERE NRPROPOSFAS = :A", {{"A", generated(1)}});
+    db.exec("DELETE FROM LINPPROP WHERE NRPROPOSFAS = :A", {{"A", generated(2)}});
+    expectKept("rows moved and deleted");
 }
 
 // Counted from the list the desktop shows (one row per version) and valued by
