@@ -53,6 +53,8 @@ FilterArguments filterArguments(const TFILTRO& f) {
                       : QStringLiteral("T");
     a.stContrato = contractCode(f.CONTRATOSTATUS);
     a.stReferencia = f.DADOSREFERENCIA.stReferencia;
+    const QString seller = f.DADOSVENDEDOR.stVendedor.trimmed();
+    a.stVendedor = seller.isEmpty() ? QStringLiteral("T") : seller;
     return a;
 }
 
@@ -78,7 +80,8 @@ QVariantList propostaAuxArguments(const FilterArguments& a, const QString& branc
             a.stReferencia,
             a.stDecisao,
             a.stSubstituidas,
-            a.stPerdidas};
+            a.stPerdidas,
+            a.stVendedor};
 }
 
 }  // namespace cot::Cli_cot05002

@@ -21,6 +21,9 @@ struct TDADOSSTATUS {
 struct TDADOSDECISAO { QString stDecisao = QStringLiteral("T"); };
 struct TCONTRATOSTATUS { bool boTodasCont = true, boLuManut = false, boServico = false, boLocacao = false; };
 struct TDADOSREFERENCIA { QString stReferencia; };
+// The salesperson a version counts for (who requested it, else who included it), as the
+// sales pipeline counts; empty for any.
+struct TDADOSVENDEDOR { QString stVendedor; };
 
 struct TFILTRO {
     TDATAAPROVACAO DATAAPROVACAO;
@@ -33,6 +36,7 @@ struct TFILTRO {
     TCONTRATOSTATUS CONTRATOSTATUS;
     TDADOSREFERENCIA DADOSREFERENCIA;
     TDADOSDECISAO DADOSDECISAO;
+    TDADOSVENDEDOR DADOSVENDEDOR;
 };
 
 // The criteria as the server takes them ("T" = no restriction; empty dates are 0).
@@ -44,13 +48,14 @@ struct FilterArguments {
     QString stContrato = QStringLiteral("T");
     QString stReferencia;
     QString stDecisao = QStringLiteral("T");
+    QString stVendedor = QStringLiteral("T");
 };
 
 FilterArguments filterArguments(const TFILTRO& criteria);
 // Contract code from the four contract boxes: "T", "M", "S", "L", "_M_S_", "_M_L_", "_L_S_";
 // empty when no box is checked.
 QString contractCode(const TCONTRATOSTATUS& contract);
-// The 22 arguments of GetPropostaAux, in order.
+// The 23 arguments of GetPropostaAux, in order.
 QVariantList propostaAuxArguments(const FilterArguments& a, const QString& branch, const QString& operatorArgument);
 
 }  // namespace cot::Cli_cot05002

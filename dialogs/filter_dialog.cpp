@@ -177,6 +177,15 @@ void TfrmFiltroPropComercial::createControls() {
     reference->addSpacing(12);
     reference->addWidget(new QLabel(QStringLiteral("Decisão do cliente"), grbFiltroPadrao));
     reference->addWidget(cbbDecisaoCliente);
+    edtVendedor = new TEdit(QStringLiteral("edtVendedor"), grbFiltroPadrao);
+    edtVendedor->setMaxLength(12);
+    edtVendedor->setToolTip(QStringLiteral("Código do vendedor: quem solicitou a proposta ou, sem solicitante, "
+                                           "quem a incluiu. Vazio: todos."));
+    auto* sellerCaption = new QLabel(QStringLiteral("Vendedor"), grbFiltroPadrao);
+    sellerCaption->setBuddy(edtVendedor);
+    reference->addSpacing(12);
+    reference->addWidget(sellerCaption);
+    reference->addWidget(edtVendedor);
     grid->addLayout(reference, 4, 0, 1, 2);
     depDataCadIni->setFocus();
 }
@@ -270,6 +279,7 @@ TFILTRO TfrmFiltroPropComercial::controlsState() const {
                         ckbLocacao->isChecked()};
     f.DADOSREFERENCIA = {edtReferencia->text()};
     f.DADOSDECISAO = {cbbDecisaoCliente->currentData().toString()};
+    f.DADOSVENDEDOR = {edtVendedor->text().trimmed()};
     return f;
 }
 
@@ -310,6 +320,7 @@ void TfrmFiltroPropComercial::Atualiza_Filtro(bool fromControls) {
     ckbServico->setChecked(f.CONTRATOSTATUS.boServico);
     ckbLocacao->setChecked(f.CONTRATOSTATUS.boLocacao);
     edtReferencia->setText(f.DADOSREFERENCIA.stReferencia);
+    edtVendedor->setText(f.DADOSVENDEDOR.stVendedor);
     updating_ = false;
 }
 

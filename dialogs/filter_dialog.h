@@ -68,6 +68,8 @@ public:
     TCheckBox *ckbTodas, *ckbVencidas, *ckbValidas, *ckbAVencer, *ckbSubstituidas, *ckbPerdidas;
     TCheckBox *ckbContTodas, *ckbLuManut, *ckbServico, *ckbLocacao;
     TEdit* edtReferencia;
+    // The salesperson's code; empty for any (see TDADOSVENDEDOR).
+    TEdit* edtVendedor;
     // The client's decision: "Todas", "Aceita pelo cliente", "Recusada pelo cliente",
     // "Sem decisão" (codes T, A, R, N as the items' data).
     QComboBox* cbbDecisaoCliente;

@@ -26,6 +26,7 @@ Cli_cot05002::TFILTRO pipelineCriteria(const PipelineDrill& drill) {
         to = to.isValid() ? std::min(to, last) : last;
     }
     f.DATACADASTRO = {dayOf(from), dayOf(to)};
+    f.DADOSVENDEDOR.stVendedor = drill.seller;
 
     Cli_cot05002::TDADOSSTATUS& s = f.DADOSSTATUS;
     const QString& code = drill.status;

@@ -10,11 +10,13 @@ class ProposalReach;
 
 // What a click on the pipeline asks the proposal list to show: the versions of a status
 // (a code of GetPainelPropostas, empty for any), proposed within the period, or within one
-// month of it ("yyyy-mm", empty for the whole period).
+// month of it ("yyyy-mm", empty for the whole period), counted for a salesperson (his
+// code, empty for any).
 struct PipelineDrill {
     QString status;
     QString month;
     QDate from, to;
+    QString seller;
 };
 
 // The proposal filter's criteria that list those versions, starting from a clean filter.

@@ -128,9 +128,14 @@ void TfrmPainelPropostas::createControls() {
     auto* grids = new QHBoxLayout;
     dbgSituacao = createGrid("dbgSituacao", dtsSituacao, QStringLiteral("Situação"));
     dbgSituacao->onDblClick = [this] {
-        if (!cdsSituacao->isEmpty()) drill((*cdsSituacao)[kKey].asString(), {});
+        if (!cdsSituacao->isEmpty()) drill((*cdsSituacao)[kKey].asString(), {}, shownSeller_);
     };
     dbgVendedor = createGrid("dbgVendedor", dtsVendedor, QStringLiteral("Vendedor"));
+    // "Sem vendedor" names nobody the list's salesperson criterion could take: not listed.
+    dbgVendedor->onDblClick = [this] {
+        const QString seller = cdsVendedor->isEmpty() ? QString() : (*cdsVendedor)[kKey].asString().trimmed();
+        if (!seller.isEmpty()) drill({}, {}, seller);
+    };
     grids->addWidget(dbgSituacao, 1);
     grids->addWidget(dbgVendedor, 1);
     root->addLayout(grids, 1);
@@ -230,7 +235,7 @@ void TfrmPainelPropostas::showChart(const Packet& figures) {
         }
         set->append(counts);
         connect(set, &QBarSet::clicked, this, [this, code](int index) {
-            if (index >= 0 && index < months.size()) drill(code, months[index]);
+            if (index >= 0 && index < months.size()) drill(code, months[index], shownSeller_);
         });
         serMeses->append(set);
     }
@@ -258,8 +263,8 @@ void TfrmPainelPropostas::showChart(const Packet& figures) {
     chart->legend()->setAlignment(Qt::AlignBottom);
 }
 
-void TfrmPainelPropostas::drill(const QString& status, const QString& month) {
-    const Cli_cot05002::TFILTRO criteria = pipelineCriteria({status, month, shownFrom_, shownTo_});
+void TfrmPainelPropostas::drill(const QString& status, const QString& month, const QString& seller) {
+    const Cli_cot05002::TFILTRO criteria = pipelineCriteria({status, month, shownFrom_, shownTo_, seller});
     closeWith(mrOk);
     showInList(reach_, criteria);
 }

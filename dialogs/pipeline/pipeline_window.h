@@ -40,8 +40,8 @@ public:
     // Loads the figures for the period and salesperson chosen.
     void sbtAtualizarClick();
     // Lists the versions of `status` (empty: any) of `month` ("yyyy-mm"; empty: the whole
-    // period) on the proposal screen and closes the window.
-    void drill(const QString& status, const QString& month);
+    // period) counted for `seller` (empty: any) on the proposal screen and closes the window.
+    void drill(const QString& status, const QString& month, const QString& seller);
 
     // The status codes in the server's order, and the colour of each in the chart.
     static const QStringList& statusCodes();

@@ -29,8 +29,10 @@
 //       today from the server's clock, plus R: a version the client declined on his page
 //       that is neither accepted, lost nor superseded.
 //       VENDEDOR: empty or "T" every salesperson the caller may see; a code, the versions
-//       that operator included or requested. An operator whose group does not see the whole
-//       branch always gets only his own, whatever he names (never an error).
+//       counted for him (as in the "VENDEDOR" rows: requested by him, else included by him),
+//       so that his figures are his row's. An operator whose group does not see the whole
+//       branch always gets only his own (included or requested by him), whatever he names
+//       (never an error).
 //       Refused: a bad date ("Data inválida: %1."), DE after ATE, a period over 5 years.
 //       Open to operators of the branch. The figures are added up by the database; the
 //       server only rolls its groups up into the rows above.
@@ -194,10 +196,13 @@ Reply getPainelPropostas(MethodContext& ctx, const Args& args) {
     if (q.from > q.to) throw MethodError(QStringLiteral("A data inicial não pode ser maior que a data final."));
     if (q.from.addYears(kMaxYears) < q.to)
         throw MethodError(QStringLiteral("O período pode ter no máximo %1 anos.").arg(kMaxYears));
-    q.oper = args.string(3).trimmed();
-    if (isAll(q.oper)) q.oper.clear();
     Caller& caller = ctx.caller();
-    if (!caller.seesAllProposals()) q.oper = caller.operatorCode();
+    if (caller.seesAllProposals()) {
+        q.seller = args.string(3).trimmed();
+        if (isAll(q.seller)) q.seller.clear();
+    } else {
+        q.oper = caller.operatorCode();
+    }
     q.today = Clock::current().today();
 
     const QList<PipelineGroup> groups = pipelineGroups(ctx.db, q);

@@ -21,7 +21,7 @@ QString daysBetween(Dialect dialect, const QString& from, const QString& to) {
 // The versions of the period with their status, salesperson, month, value and dates;
 // then added up by status, salesperson and month (the names joined to the groups, not to
 // each version). Counted per version.
-QString groupsSql(Dialect dialect, bool oneSeller) {
+QString groupsSql(Dialect dialect, const PipelineQuery& query) {
     const QString decisionDate = QStringLiteral("CASE B.SIT WHEN 'A' THEN B.DTACE WHEN 'R' THEN B.DTDEC "
                                                 "WHEN 'P' THEN B.DTPERDA END");
     const QString days = QStringLiteral("CASE WHEN B.SIT IN ('A', 'R', 'P') THEN %1 END")
@@ -34,7 +34,7 @@ FROM (
          CAST(SUM(%1) AS DOUBLE PRECISION) AS DIAS, COUNT(%2) AS DECIDIDAS
   FROM (
     SELECT %3 AS SIT,
-           COALESCE(NULLIF(TRIM(P.CDOPERSOLI), ''), NULLIF(TRIM(P.CDOPERINCL), ''), '') AS VEND,
+           %6 AS VEND,
            %4 AS MES, COALESCE(P.VRTOTCENTPROP, 0) AS CENTAVOS,
            P.DTPROPOSFAS AS DTPROP, P.DTACEPROPFAS AS DTACE, DC.DTDECISAO AS DTDEC, PL.DTPERDA AS DTPERDA
     FROM PROPOSTAFAS P
@@ -46,18 +46,20 @@ FROM (
 ) G
 LEFT JOIN OPERADOR O ON O.CDOPERADOR = G.VEND)SQL")
         .arg(days, decisionDate, proposalStatusSql(true), monthOf(dialect, QStringLiteral("P.DTPROPOSFAS")),
-             oneSeller ? QStringLiteral(" AND (P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)") : QString());
+             (query.oper.isEmpty() ? QString() : QStringLiteral(" AND (P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)")) +
+                 (query.seller.isEmpty() ? QString() : QStringLiteral(" AND %1 = :VEND").arg(versionSellerSql())),
+             versionSellerSql());
 }
 
 }  // namespace
 
 QList<PipelineGroup> pipelineGroups(Database& db, const PipelineQuery& query) {
-    const bool oneSeller = !query.oper.isEmpty();
     // Days bound as dates: a stored time compares after its own day on both engines.
     QVariantMap params{{QStringLiteral("FILIAL"), query.branch},
                        {QStringLiteral("DE"), query.from},
                        {QStringLiteral("ATE"), query.to.addDays(1)}};
-    if (oneSeller) params.insert(QStringLiteral("OPER"), query.oper);
+    if (!query.oper.isEmpty()) params.insert(QStringLiteral("OPER"), query.oper);
+    if (!query.seller.isEmpty()) params.insert(QStringLiteral("VEND"), query.seller);
     addStatusDayParams(params, query.today);
 
     static const QList<FieldDef> shape{
@@ -65,7 +67,7 @@ QList<PipelineGroup> pipelineGroups(Database& db, const PipelineQuery& query) {
         {QStringLiteral("NMOPERADOR"), FieldType::String, 40}, {QStringLiteral("MES"), FieldType::String, 7},
         {QStringLiteral("QT"), FieldType::Integer, 0},        {QStringLiteral("CENTAVOS"), FieldType::Float, 0},
         {QStringLiteral("DIAS"), FieldType::Float, 0},        {QStringLiteral("DECIDIDAS"), FieldType::Integer, 0}};
-    const Packet p = db.query(groupsSql(db.dialect(), oneSeller), params, shape);
+    const Packet p = db.query(groupsSql(db.dialect(), query), params, shape);
     QList<PipelineGroup> groups;
     groups.reserve(p.rows.size());
     for (int r = 0; r < p.rows.size(); ++r) {

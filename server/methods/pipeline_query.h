@@ -14,7 +14,8 @@ enum class Dialect;
 struct PipelineQuery {
     QString branch;
     QDate from, to;  // DTPROPOSFAS by calendar day, both inclusive
-    QString oper;    // empty: every salesperson; else versions he included or requested
+    QString oper;    // his own: versions he included or requested (empty: no such restriction)
+    QString seller;  // the versions counted for him (versionSellerSql()); empty: everyone
     QDate today;
 };
 

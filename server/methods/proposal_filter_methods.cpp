@@ -1,6 +1,6 @@
 // The proposal list with the filter's criteria, and the lists the filter picks from.
 //
-// GetPropostaAux (19 to 22 arguments, in this order):
+// GetPropostaAux (19 to 23 arguments, in this order):
 //   1 branch; 2 client selection or "T"; 3 prospect selection or "T";
 //   4, 5 registration dates from/to; 6, 7 approval dates from/to;
 //   8 "T" = ignore the registration dates; 9, 10 validity dates from/to;
@@ -8,7 +8,9 @@
 //   13 "T" = ignore the validity dates; 14 "V" expired; 15 "VA" valid; 16 "AV" expiring;
 //   17 operator or "T"; 18 contract "T", "M", "S", "L", "_M_S_", "_M_L_", "_L_S_";
 //   19 reference text; 20 client decision "T" (or absent) any, "A" accepted by the client,
-//   "R" declined by the client, "N" no decision; 21 "S" superseded; 22 "P" lost.
+//   "R" declined by the client, "N" no decision; 21 "S" superseded; 22 "P" lost;
+//   23 salesperson "T" (or empty, or absent) any, else the versions counted for him as
+//   the sales pipeline counts them: requested by him, else included by him.
 //
 // Rules:
 // - Dates compare by calendar day and both ends are inclusive; an unset date (null, 0 or
@@ -30,6 +32,7 @@
 
 #include "server/auth/caller.h"
 #include "server/methods/proposal_list.h"
+#include "server/methods/proposal_status_sql.h"
 #include "server/storage/query_packet.h"
 #include "server/methods/proposal_screen_methods.h"
 #include "server/methods/read_support.h"
@@ -182,6 +185,14 @@ void addOperator(const Args& args, Conditions& c, Caller& caller) {
     c.add(QStringLiteral("(P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)"));
 }
 
+// The salesperson of the pipeline's rows; within what the operator rule above leaves.
+void addSeller(const Args& args, Conditions& c) {
+    const QString seller = args.string(22).trimmed();
+    if (seller.isEmpty() || isAll(seller)) return;
+    c.params().insert(QStringLiteral("VEND"), seller);
+    c.add(versionSellerSql() + QStringLiteral(" = :VEND"));
+}
+
 // Case folding in SQL differs between the engines (SQLite folds ASCII only), so the
 // reference is matched here, with Unicode case folding.
 std::function<bool(const SqlRow&)> withReference(const QString& reference) {
@@ -201,6 +212,7 @@ Reply getPropostaAux(MethodContext& ctx, const Args& args) {
     addStatuses(args, c);
     addDecision(args, c);
     addOperator(args, c, ctx.caller());
+    addSeller(args, c);
     addContract(args, c);
     const QString reference = args.string(18).trimmed();
     return proposalList(ctx.db, c.where(), c.params(), withReference(reference));
@@ -239,7 +251,7 @@ Reply getPesqCont(MethodContext& ctx, const Args&) {
 }  // namespace
 
 void registerProposalFilterMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetPropostaAux"), 19, 22, AccessRule::session().branch(0), getPropostaAux);
+    registry.add(QStringLiteral("GetPropostaAux"), 19, 23, AccessRule::session().branch(0), getPropostaAux);
     registry.add(QStringLiteral("GetPesqCliente"), 0, AccessRule::session(), getPesqCliente);
     registry.add(QStringLiteral("GetPesqProspect"), 0, AccessRule::session(), getPesqProspect);
     registry.add(QStringLiteral("GetPesqCont"), 0, AccessRule::session(), getPesqCont);

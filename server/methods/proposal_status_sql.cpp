@@ -41,6 +41,10 @@ QString proposalStatusSql(bool clientDeclined) {
              clientDeclined ? QStringLiteral(" WHEN DC.IDDECISAO = 'R' THEN 'R'") : QString());
 }
 
+QString versionSellerSql() {
+    return QStringLiteral("COALESCE(NULLIF(TRIM(P.CDOPERSOLI), ''), NULLIF(TRIM(P.CDOPERINCL), ''), '')");
+}
+
 void addStatusDayParams(QVariantMap& params, const QDate& today) {
     params.insert(QStringLiteral("SITHOJE"), today);
     params.insert(QStringLiteral("SITHOJE11"), today.addDays(kExpiringDays + 1));

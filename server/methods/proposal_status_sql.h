@@ -1,6 +1,6 @@
 #pragma once
 // The status of a proposal version as SQL, in one place for the list, its filter and the
-// pipeline, so they cannot tell a version's status differently. Every piece reads the
+// pipeline, so they cannot tell a version's status (or its salesperson) differently. Every piece reads the
 // proposal table as alias P.
 #include <QDate>
 #include <QString>
@@ -24,6 +24,10 @@ QString closedStatusSql();
 // version the client declined ('R' in DECISAOPROP, joined as DC) and that is neither
 // accepted, lost nor superseded is 'R' before its validity is looked at.
 QString proposalStatusSql(bool clientDeclined);
+
+// The salesperson a version counts for in the pipeline and in the list's salesperson
+// criterion: who requested it, else who included it ('' for neither).
+QString versionSellerSql();
 void addStatusDayParams(QVariantMap& params, const QDate& today);
 
 }  // namespace cot::server

@@ -704,7 +704,8 @@ TEST_F(Scenarios, ComparingVersionsShowsTheServersDifferences) {
 }
 
 // The pipeline's "Vencida" row, double-clicked, lists on the screen the expired versions of
-// the last twelve months that the client did not decline: as many as the server's list has.
+// the last twelve months that the client did not decline: as many as the server's list has;
+// then the manager's row lists the versions counted for him.
 TEST_F(Scenarios, ThePipelinesExpiredRowListsTheExpiredProposals) {
     const HostRun run = runHost(sourcePath("scenarios/pipeline.scn"));
     ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
@@ -715,12 +716,17 @@ TEST_F(Scenarios, ThePipelinesExpiredRowListsTheExpiredProposals) {
     const cot::Packet p = r.value.value<cot::Packet>();
     const QDate today = QDate::currentDate();
     const QDate from = QDate(today.addMonths(-11).year(), today.addMonths(-11).month(), 1);
-    int expired = 0;
+    int expired = 0, managers = 0;
     for (int i = 0; i < p.rows.size(); ++i) {
         const QDate proposed = p.value(i, "DTPROPOSFAS").toDateTime().date();
-        expired += p.value(i, "IDSITUACAO").toString() == "X" && p.value(i, "IDDECCLIENTE").toString() != "R" &&
-                   proposed >= from && proposed <= today;
+        if (proposed < from || proposed > today) continue;
+        expired += p.value(i, "IDSITUACAO").toString() == "X" && p.value(i, "IDDECCLIENTE").toString() != "R";
+        const QString requester = p.value(i, "CDOPERSOLI").toString().trimmed();
+        managers += (requester.isEmpty() ? p.value(i, "CDOPERINCL").toString() : requester) == "GERENTE";
     }
     EXPECT_EQ(expired, 2);
     EXPECT_TRUE(run.output.contains("expect-rows dbgPadrao " + QString::number(expired)));
+    // Then the manager's row: the versions counted for him.
+    EXPECT_GT(managers, 0);
+    EXPECT_TRUE(run.output.contains("expect-rows dbgPadrao " + QString::number(managers)));
 }

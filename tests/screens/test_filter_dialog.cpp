@@ -61,9 +61,10 @@ TEST(FilterArgumentsFromCriteria, StatusesContractsDatesAndTheirOrder) {
     f.DADOSREFERENCIA.stReferencia = "ERP";
     f.DADOSSTATUS = {false, false, false, false, true, false};
     f.DADOSDECISAO.stDecisao = "R";
+    f.DADOSVENDEDOR.stVendedor = " GERENTE ";
     a = filterArguments(f);
     const QVariantList args = propostaAuxArguments(a, "0001", "VENDEDOR");
-    ASSERT_EQ(args.size(), 22);
+    ASSERT_EQ(args.size(), 23);
     EXPECT_EQ(args[0], "0001");
     EXPECT_EQ(args[1], "'A','B'");
     EXPECT_EQ(args[2], "T");
@@ -78,6 +79,7 @@ TEST(FilterArgumentsFromCriteria, StatusesContractsDatesAndTheirOrder) {
     EXPECT_EQ(args[16], "VENDEDOR");
     EXPECT_EQ(args[17], "T");
     EXPECT_EQ(args[18], "ERP");
+    EXPECT_EQ(args[22], "GERENTE");
     EXPECT_EQ(args[19], "R");
     EXPECT_EQ(args[20], "S");
     EXPECT_EQ(args[21], "");

@@ -159,6 +159,42 @@ TEST_F(PipelineWindow, ADoubleClickOnAStatusListsItsProposalsOfThePeriod) {
     EXPECT_EQ(shownInList(), expected);
 }
 
+// A salesperson's row lists the versions counted for him: requested by him, else
+// included by him; the filter keeps him as its salesperson criterion.
+TEST_F(PipelineWindow, ADoubleClickOnASalespersonListsTheVersionsOfHisRow) {
+    signInAs("GERENTE");
+    QString seller;
+    int counted = -1;
+    openOn([&](TfrmPainelPropostas& w) {
+        ClientTable& sellers = *w.cdsVendedor;
+        for (sellers.first(); !sellers.eof(); sellers.next())
+            if (!sellers["CDCHAVE"].asString().isEmpty()) break;
+        ASSERT_FALSE(sellers.eof());
+        seller = sellers["CDCHAVE"].asString();
+        counted = sellers["QTPROPOSTAS"].asInteger();
+        TDBGrid& grid = *w.dbgVendedor;
+        const QModelIndex cell = grid.model()->index(sellers.currentRow(), 1);
+        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(cell).center());
+        processEvents();
+        EXPECT_FALSE(w.isVisible());
+    });
+    const Packet list = screen->net().getPacket("GetProposta", {"0001", "T"});
+    QStringList expected;
+    for (int r = 0; r < list.rows.size(); ++r) {
+        const QDate proposed = list.value(r, "DTPROPOSFAS").toDateTime().date();
+        const QString requester = list.value(r, "CDOPERSOLI").toString().trimmed();
+        const QString his = requester.isEmpty() ? list.value(r, "CDOPERINCL").toString() : requester;
+        if (his == seller && proposed >= QDate(2026, 1, 1) && proposed <= QDate(2026, 12, 6))
+            expected << QString::number(list.value(r, "NRPROPOSFAS").toString().toLongLong()) + u'/' +
+                            list.value(r, "NRVERPROPFAS").toString();
+    }
+    expected.sort();
+    EXPECT_EQ(shownInList(), expected);
+    EXPECT_EQ(expected.size(), counted);
+    ASSERT_TRUE(Cli_cot05002::frmFiltroPropComercial);
+    EXPECT_EQ(Cli_cot05002::frmFiltroPropComercial->edtVendedor->text(), seller);
+}
+
 // ASSIST's group does not see the whole branch: his own proposals are all there is.
 TEST_F(PipelineWindow, ASalespersonHasNoSalespersonBox) {
     signInAs("ASSIST");
@@ -200,6 +236,15 @@ TEST(PipelineCriteria, MapsStatusesAndMonthsToTheFiltersFields) {
     f = pipelineCriteria({"S", {}, from, to});
     EXPECT_TRUE(f.DADOSSTATUS.boSubstituidas);
     EXPECT_EQ(f.DADOSDECISAO.stDecisao, "T");
+    EXPECT_TRUE(f.DADOSVENDEDOR.stVendedor.isEmpty());
+    EXPECT_EQ(Cli_cot05002::filterArguments(f).stVendedor, "T");
+
+    f = pipelineCriteria({{}, {}, from, to, "GERENTE"});
+    EXPECT_TRUE(f.DADOSSTATUS.boTodas);
+    EXPECT_EQ(f.DADOSVENDEDOR.stVendedor, "GERENTE");
+    const QVariantList args = Cli_cot05002::propostaAuxArguments(Cli_cot05002::filterArguments(f), "0001", "T");
+    ASSERT_EQ(args.size(), 23);
+    EXPECT_EQ(args.last().toString(), "GERENTE");
 
     EXPECT_EQ(TfrmPainelPropostas::defaultStart(QDate(2026, 12, 6)), QDate(2026, 1, 1));
     EXPECT_EQ(TfrmPainelPropostas::defaultStart(QDate(2026, 3, 31)), QDate(2025, 4, 1));

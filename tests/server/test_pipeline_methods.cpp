@@ -283,6 +283,8 @@ TEST_P(PipelineTest, ThePeriodCountsWholeDaysAtBothEndsAndIsChecked) {
 }
 
 TEST_P(PipelineTest, ASalespersonWhoSeesOnlyHisOwnGetsHisOwnWhateverHeNames) {
+    add({.nr = generated(91), .created = at(QDate(2026, 5, 4)), .validUntil = at(kToday), .requester = "GERENTE",
+         .includer = "ASSIST"});  // his own, but counted for the manager who asked for it
     const qint64 his = server_.db()
                            .scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDFILIAL = '0001' "
                                    "AND (CDOPERINCL = 'ASSIST' OR CDOPERSOLI = 'ASSIST')")
@@ -290,14 +292,59 @@ TEST_P(PipelineTest, ASalespersonWhoSeesOnlyHisOwnGetsHisOwnWhateverHeNames) {
     const qint64 everyone = server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDFILIAL = '0001'").toLongLong();
     ASSERT_GT(his, 0);
     ASSERT_GT(everyone, his);
+    const qint64 countedForHim =
+        server_.db()
+            .scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDFILIAL = '0001' AND (CDOPERSOLI = 'ASSIST' "
+                    "OR (COALESCE(TRIM(CDOPERSOLI), '') = '' AND CDOPERINCL = 'ASSIST'))")
+            .toLongLong();
+    ASSERT_LT(countedForHim, his) << "the data has versions he included for another";
     const QVariantList period{"0001", "01/01/2026", "31/12/2026"};
-    EXPECT_EQ(cell(panel(period + QVariantList{"ASSIST"}), "RESUMO", "TOTAL").count, his) << "a manager naming him";
+    const Packet named = panel(period + QVariantList{"ASSIST"});
+    EXPECT_EQ(cell(named, "RESUMO", "TOTAL").count, countedForHim) << "a manager naming him: his row's versions";
+    EXPECT_EQ(keys(named, "VENDEDOR"), QStringList{"ASSIST"});
     EXPECT_EQ(cell(panel(period + QVariantList{""}), "RESUMO", "TOTAL").count, everyone);
 
     server_.connection().setToken(server_.openSession("ASSIST"));
     for (const char* named : {"", "T", "VENDEDOR", "GERENTE", "ASSIST"})
         EXPECT_EQ(cell(panel(period + QVariantList{QString::fromLatin1(named)}), "RESUMO", "TOTAL").count, his) << named;
     EXPECT_FALSE(call({"0002", "01/01/2026", "31/12/2026", ""}).ok) << "not his branch";
+}
+
+// A click on a salesperson's row lists his versions: the list's salesperson criterion
+// (GetPropostaAux's 23rd argument) keeps exactly the versions his row counts.
+TEST_P(PipelineTest, TheListsSalespersonCriterionKeepsTheVersionsOfHisRow) {
+    addGeneratedVersions(30);
+    add({.nr = generated(90), .created = at(QDate(2026, 3, 1)), .validUntil = at(kToday), .requester = "",
+         .includer = "GERENTE"});  // nobody requested it: counted for who included it
+    const Packet p = panel({"0001", "01/01/2022", "31/12/2026", ""});
+    const QStringList sellers = keys(p, "VENDEDOR");
+    ASSERT_GE(sellers.size(), 3);
+    auto listed = [&](const QVariant& seller) {
+        QVariantList args{"0001", "T", "T", at(QDate(2022, 1, 1)), at(QDate(2026, 12, 31)), 0, 0, "", 0, 0,
+                          "T", "T", "T", "", "", "", "T", "T", "", "T", "", ""};
+        if (seller.isValid()) args << seller;
+        return server_.connection().getPacket("GetPropostaAux", args);
+    };
+    qint64 sum = 0;
+    for (const QString& seller : sellers) {
+        const Packet rows = listed(seller);
+        EXPECT_EQ(rows.rows.size(), cell(p, "VENDEDOR", seller).count) << seller.toStdString();
+        for (int r = 0; r < rows.rows.size(); ++r) {
+            const QString requester = rows.value(r, "CDOPERSOLI").toString().trimmed();
+            EXPECT_EQ(requester.isEmpty() ? rows.value(r, "CDOPERINCL").toString() : requester, seller);
+        }
+        sum += rows.rows.size();
+    }
+    EXPECT_EQ(sum, listed({}).rows.size()) << "every version is some salesperson's, once";
+    EXPECT_EQ(listed("T").rows.size(), sum);
+
+    // A salesperson who sees only his own cannot widen it by naming another.
+    server_.connection().setToken(server_.openSession("ASSIST"));
+    const Packet his = listed("GERENTE");
+    for (int r = 0; r < his.rows.size(); ++r) {
+        const Packet& rows = his;
+        EXPECT_TRUE(rows.value(r, "CDOPERSOLI").toString() == "ASSIST" || rows.value(r, "CDOPERINCL").toString() == "ASSIST");
+    }
 }
 
 TEST_P(PipelineTest, ConversionAndDaysToDecideCountAcceptedDeclinedAndLost) {
