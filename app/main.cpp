@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/local_time_zone.h"
 #include "host_config.h"
 #include "main_window.h"
 #include "module_registry.h"
@@ -32,6 +33,7 @@ int fail(const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cot::readLocalTimeZoneOnce();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("cot-host"));
     QApplication::setApplicationDisplayName(QStringLiteral("Sistema Comercial"));

@@ -1,9 +1,12 @@
 // The proposal list end to end (server query → JSON-RPC over HTTP → packet → client table),
 // plain and compressed, against reading the same rows straight from the SQLite file, and
-// the round trip of a small call. cot_bench_rpc_bench [--benchmark_filter=...]
+// the round trip of a small call. With COT_TEST_PG set, the lists also over PostgreSQL,
+// against psql's CSV dump of the same rows. cot_bench_rpc_bench [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -27,9 +30,11 @@ using namespace cot;
 
 namespace {
 
-// A server over a SQLite file holding the demo data plus `count` generated proposals.
+using Engine = bench::BenchDatabase::Engine;
+
+// A server over a database holding the demo data plus `count` generated proposals.
 struct Environment {
-    explicit Environment(int count) : server(database.url()) {
+    Environment(int count, Engine engine) : database(true, engine), server(database.url()) {
         database.addGeneratedProposals(count);
         net = server.connect();
     }
@@ -40,14 +45,14 @@ struct Environment {
     std::unique_ptr<NetConnection> net;
 };
 
-std::map<int, std::unique_ptr<Environment>>& environments() {
-    static std::map<int, std::unique_ptr<Environment>> all;
+std::map<std::pair<Engine, int>, std::unique_ptr<Environment>>& environments() {
+    static std::map<std::pair<Engine, int>, std::unique_ptr<Environment>> all;
     return all;
 }
 
-Environment& environment(int count) {
-    auto& slot = environments()[count];
-    if (!slot) slot = std::make_unique<Environment>(count);
+Environment& environment(int count, Engine engine = Engine::Sqlite) {
+    auto& slot = environments()[{engine, count}];
+    if (!slot) slot = std::make_unique<Environment>(count, engine);
     return *slot;
 }
 
@@ -57,8 +62,9 @@ const QVariantList kAllOpen{QString(), QStringLiteral("T"), QStringLiteral("T"),
                             QStringLiteral("T"), QStringLiteral("T"), QString()};
 
 // The list end to end into a client table ready for the grid.
-void listIntoTable(benchmark::State& state, const QString& method, bool compressed) {
-    Environment& env = environment(int(state.range(0)));
+void listIntoTable(benchmark::State& state, const QString& method, bool compressed,
+                   Engine engine = Engine::Sqlite) {
+    Environment& env = environment(int(state.range(0)), engine);
     QVariantList args{env.database.branch(), QStringLiteral("T")};
     if (method == QLatin1String("GetPropostaAux")) {
         args = kAllOpen;
@@ -93,6 +99,46 @@ void listIntoTable(benchmark::State& state, const QString& method, bool compress
 void BM_GetProposta_Rpc(benchmark::State& state) { listIntoTable(state, QStringLiteral("GetProposta"), false); }
 void BM_GetPropostaAux_Rpc(benchmark::State& state) { listIntoTable(state, QStringLiteral("GetPropostaAux"), false); }
 void BM_GetProposta_RpcGzip(benchmark::State& state) { listIntoTable(state, QStringLiteral("GetProposta"), true); }
+void BM_GetProposta_RpcPostgres(benchmark::State& state) {
+    listIntoTable(state, QStringLiteral("GetProposta"), false, Engine::Postgres);
+}
+void BM_GetPropostaAux_RpcPostgres(benchmark::State& state) {
+    listIntoTable(state, QStringLiteral("GetPropostaAux"), false, Engine::Postgres);
+}
+
+// PostgreSQL's own floor for the same rows: psql dumping the list's query as CSV on
+// loopback (the process started and its whole output read each time), i.e.
+//   psql -X -q -d URL -c "COPY (<list query, branch filled in>) TO STDOUT WITH CSV"
+void BM_GetProposta_PsqlCopy(benchmark::State& state) {
+    Environment& env = environment(int(state.range(0)), Engine::Postgres);
+    const QString psql = QStandardPaths::findExecutable(QStringLiteral("psql"));
+    if (psql.isEmpty()) {
+        state.SkipWithError("psql not found");
+        return;
+    }
+    QString branch = env.database.branch();
+    branch.replace(u'\'', QStringLiteral("''"));
+    const QString copy = QStringLiteral("COPY (%1) TO STDOUT WITH CSV")
+                             .arg(server::proposalListSql(QStringLiteral("P.CDFILIAL = '%1'").arg(branch)));
+    qsizetype rows = 0, bytes = 0;
+    for (auto _ : state) {
+        QProcess p;
+        p.start(psql, {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"), env.database.url(),
+                       QStringLiteral("-c"), copy});
+        QByteArray out;
+        while (p.waitForReadyRead(-1)) out += p.readAllStandardOutput();
+        p.waitForFinished(-1);
+        out += p.readAllStandardOutput();
+        if (p.exitCode() != 0) {
+            state.SkipWithError(p.readAllStandardError().constData());
+            break;
+        }
+        bytes = out.size();
+        rows = out.count('\n');
+    }
+    state.counters["rows"] = double(rows);  // lines: a row whose text holds a line break counts twice
+    state.counters["bytes"] = double(bytes);
+}
 
 // The same rows and columns read straight from the SQLite file: the list's own query
 // through Qt Sql, each row a list of values, as any Qt program reads a table.
@@ -180,6 +226,16 @@ BENCHMARK(BM_SmallCall_Rpc)->Unit(benchmark::kMicrosecond)->UseRealTime()->Repet
 // Each list's ratio to the direct read of the same rows.
 void printSummary(const bench::Medians& medians) {
     for (const char* n : {"10000", "100000"}) {
+        const auto dump = medians.find(std::string("BM_GetProposta_PsqlCopy/") + n);
+        if (dump == medians.end() || dump->second <= 0) continue;
+        std::printf("%s linhas PostgreSQL: psql COPY CSV %.1f ms\n", n, dump->second);
+        for (const char* list : {"BM_GetProposta_RpcPostgres", "BM_GetPropostaAux_RpcPostgres"}) {
+            const auto m = medians.find(std::string(list) + "/" + n);
+            if (m != medians.end())
+                std::printf("  %-28s %8.1f ms  razão %.2fx\n", list + 3, m->second, m->second / dump->second);
+        }
+    }
+    for (const char* n : {"10000", "100000"}) {
         const auto direct = medians.find(std::string("BM_GetProposta_DirectSqlite/") + n);
         if (direct == medians.end() || direct->second <= 0) continue;
         std::printf("%s linhas: leitura direta (Qt Sql) %.1f ms\n", n, direct->second);
@@ -197,6 +253,12 @@ void printSummary(const bench::Medians& medians) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    if (bench::BenchDatabase::postgresAvailable()) {
+        for (auto* b : {benchmark::RegisterBenchmark("BM_GetProposta_RpcPostgres", BM_GetProposta_RpcPostgres),
+                        benchmark::RegisterBenchmark("BM_GetPropostaAux_RpcPostgres", BM_GetPropostaAux_RpcPostgres),
+                        benchmark::RegisterBenchmark("BM_GetProposta_PsqlCopy", BM_GetProposta_PsqlCopy)})
+            b->Apply(listSizes);
+    }
     bench::MedianReporter reporter(printSummary);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

@@ -10,6 +10,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "base/local_time_zone.h"
 #include "base/errors.h"
 #include "base/protocol_version.h"
 #include "server/admin/backup_command.h"
@@ -60,6 +61,7 @@ constexpr int kExitFailed = 1;
 constexpr int kExitSchemaTooNew = 3;
 
 int main(int argc, char** argv) {
+    cot::readLocalTimeZoneOnce();
     // Block the stop signals and SIGHUP (reopen the log) before any worker thread exists,
     // so only sigwait sees them; SIGHUP never ends the server.
     sigset_t stopSignals;

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "base/local_time_zone.h"
 #include "rpc/net_connection.h"
 #include "rpc/rpc_channel.h"
 #include "server/auth/session_store.h"
@@ -11,6 +12,7 @@
 namespace cot::bench {
 
 InProcessServer::InProcessServer(const QString& databaseUrl, int threads) {
+    readLocalTimeZoneOnce();  // as the server's main() does
     server::ServerConfig config;
     config.databaseUrl = databaseUrl;
     config.listenAddress = QStringLiteral("127.0.0.1");

@@ -77,6 +77,10 @@ std::unique_ptr<Database> openPostgres(const QString& url) {
         // Keep "already exists, skipping" notices of idempotent DDL out of the server log.
         QSqlQuery quiet(db);
         quiet.exec(QStringLiteral("SET client_min_messages TO WARNING"));
+        // The lists' status look-ups make the planner's estimate large enough to compile
+        // the query to machine code, which costs seconds before the first row of a query
+        // that runs in about one: the server's queries are short and many, never worth it.
+        quiet.exec(QStringLiteral("SET jit = off"));
     }
     return std::make_unique<SqlDatabase>(Dialect::Postgres, url, db);
 }

@@ -21,7 +21,9 @@ namespace {
 
 SqlDatabase::SqlDatabase(Dialect dialect, QString url, QSqlDatabase connection)
     : dialect_(dialect), url_(std::move(url)), connectionName_(connection.connectionName()),
-      db_(std::move(connection)) {}
+      db_(std::move(connection)) {
+    if (dialect_ == Dialect::Sqlite) writers_.emplace(db_->databaseName());
+}
 
 struct SqlDatabase::Statement {
     sql::PositionalSql positional;
@@ -42,6 +44,7 @@ SqlDatabase::~SqlDatabase() {
         } catch (...) {
         }
     }
+    if (writers_) writers_->leave();
     statements_.clear();  // the statements go before their connection
     db_->close();
     db_.reset();
@@ -178,6 +181,8 @@ private:
 void SqlDatabase::forEachRow(const QString& sql, const QVariantMap& params,
                              const std::function<void(const SqlRow&)>& onRow) {
     if (dialect_ == Dialect::Sqlite) return forEachSqliteRow(sql, params, onRow);
+    // A "?" of the text's own (in a literal) would be taken for a parameter marker there.
+    if (dialect_ == Dialect::Postgres && !sql.contains(u'?')) return forEachPostgresRow(sql, params, onRow);
     QSqlQuery q = run(sql, params);
     QueryRow row(q);
     while (q.next()) {
@@ -200,6 +205,15 @@ QVariant SqlDatabase::scalar(const QString& sql, const QVariantMap& params) {
 }
 
 int SqlDatabase::exec(const QString& sql, const QVariantMap& params) {
+    // A change outside a transaction takes its turn too, or it would be left polling
+    // while the writers in line hand the lock to one another.
+    struct Turn {
+        std::optional<SqliteWriterLine>& line;
+        const bool taken;
+        ~Turn() {
+            if (taken) line->leave();
+        }
+    } turn{writers_, depth_ == 0 && writers_ && writers_->enter()};
     int affected = 0;
     execute(sql, params, [&](QSqlQuery& q) { affected = q.numRowsAffected(); });
     return affected;
@@ -208,8 +222,15 @@ int SqlDatabase::exec(const QString& sql, const QVariantMap& params) {
 void SqlDatabase::begin() {
     if (depth_ == 0) {
         // IMMEDIATE takes SQLite's write lock up front, so two writers queue on the busy
-        // timeout instead of failing when one upgrades a read lock.
-        runPlain(dialect_ == Dialect::Sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+        // timeout instead of failing when one upgrades a read lock. Writers of this process
+        // wait in their line first (see SqliteWriterLine).
+        if (writers_) writers_->enter();
+        try {
+            runPlain(dialect_ == Dialect::Sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+        } catch (...) {
+            if (writers_) writers_->leave();
+            throw;
+        }
     } else {
         runPlain(QStringLiteral("SAVEPOINT cot_sp_%1").arg(depth_));
     }
@@ -230,8 +251,10 @@ void SqlDatabase::commit() {
             runPlain(QStringLiteral("ROLLBACK"));
         } catch (...) {
         }
+        if (writers_) writers_->leave();
         throw;
     }
+    if (writers_) writers_->leave();
 }
 
 void SqlDatabase::rollback() {
@@ -242,6 +265,12 @@ void SqlDatabase::rollback() {
         runPlain(QStringLiteral("RELEASE SAVEPOINT cot_sp_%1").arg(depth_));
         return;
     }
+    struct Leave {
+        std::optional<SqliteWriterLine>& line;
+        ~Leave() {
+            if (line) line->leave();
+        }
+    } leave{writers_};
     runPlain(QStringLiteral("ROLLBACK"));
 }
 

@@ -4,6 +4,7 @@
 #include <QSqlRecord>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 
@@ -17,6 +18,28 @@ namespace cot::server::detail {
 
 // Values for the "?" placeholders of a statement, in order, ready to bind.
 QVariantList boundValues(const sql::PositionalSql& positional, const QVariantMap& params);
+
+// The line this process's writers of one SQLite file wait in before asking the engine for
+// its write lock. The engine's busy handler sleeps between looks (up to 100 ms each), so a
+// writer waiting there sleeps far longer than the lock is held; here the next writer in
+// line starts as soon as the last one ends. Other processes still wait in the engine.
+// A thread may enter again (a second connection of its own); one entry per transaction.
+class SqliteWriterLine {
+public:
+    // `file` as the connection names it; in-memory and URI databases have no line.
+    explicit SqliteWriterLine(const QString& file);
+    // Waits for its turn, at most as long as the engine would wait for the lock; past that
+    // the engine's own wait decides. Returns whether the turn was taken.
+    bool enter();
+    void leave();  // ends the turn enter() took, if any
+    bool held() const { return held_; }
+    // Writers of this process that had to wait for a turn, since it started (for tests).
+    static quint64 waits();
+
+private:
+    std::shared_ptr<std::recursive_timed_mutex> line_;  // shared by every connection of the file
+    bool held_ = false;
+};
 
 // Database over one uniquely named Qt Sql connection, owned by the thread that opened it.
 class SqlDatabase final : public Database {
@@ -48,6 +71,10 @@ private:
     Statement* prepared(const QString& sql);
     void forEachSqliteRow(const QString& sql, const QVariantMap& params,
                           const std::function<void(const SqlRow&)>& onRow);
+    // Streams rows through libpq on the driver's connection; `onRow` must not use this
+    // connection while the rows come.
+    void forEachPostgresRow(const QString& sql, const QVariantMap& params,
+                            const std::function<void(const SqlRow&)>& onRow);
     QSqlQuery run(const QString& sql, const QVariantMap& params);
     void runPlain(const QString& sql);
 
@@ -56,6 +83,7 @@ private:
     QString connectionName_;
     std::optional<QSqlDatabase> db_;
     int depth_ = 0;  // nested begin() calls map to savepoints
+    std::optional<SqliteWriterLine> writers_;  // SQLite: held from BEGIN to COMMIT or ROLLBACK
     std::unordered_map<QString, std::unique_ptr<Statement>> statements_;
 };
 

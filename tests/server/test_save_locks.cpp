@@ -1,0 +1,211 @@
+// Writers of one SQLite file in this process take turns in a line before the engine's write
+// lock, and nothing a request does is left holding a lock or a read snapshot afterwards:
+// a save must never wait on what another request left behind.
+#include <gtest/gtest.h>
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <atomic>
+#include <thread>
+
+#include "rpc/net_connection.h"
+#include "server/migrations/migrations.h"
+#include "server/storage/database.h"
+#include "server/storage/database_sql.h"
+#include "support/test_server.h"
+#include "support/wait_until.h"
+
+using namespace cot;
+using cot::server::Database;
+using cot::server::Transaction;
+using cot::server::detail::SqliteWriterLine;
+using cot::testing::waitUntil;
+
+namespace {
+
+class WriterLineTest : public ::testing::Test {
+protected:
+    WriterLineTest() {
+        url_ = QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("line.db"));
+        auto db = Database::open(url_);
+        db->exec(QStringLiteral("CREATE TABLE T (ID INTEGER PRIMARY KEY, WHO VARCHAR(10))"), {});
+    }
+    int rows() { return Database::open(url_)->scalar(QStringLiteral("SELECT COUNT(*) FROM T"), {}).toInt(); }
+    // Runs `body` with a connection of its own on another thread (connections stay on theirs).
+    template <class Body>
+    std::thread elsewhere(Body body) {
+        return std::thread([this, body] {
+            auto db = Database::open(url_);
+            body(*db);
+        });
+    }
+    QTemporaryDir dir_;
+    QString url_;
+};
+
+TEST_F(WriterLineTest, ASecondWriterWaitsInLineAndGoesOnWhenTheFirstCommits) {
+    auto first = Database::open(url_);
+    Transaction tx(*first);
+    first->exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('first')"), {});
+
+    const quint64 before = SqliteWriterLine::waits();
+    std::atomic<bool> inserted{false};
+    std::string failure;
+    std::thread second = elsewhere([&](Database& db) {
+        try {
+            Transaction t(db);
+            db.exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('second')"), {});
+            t.commit();
+            inserted = true;
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+    });
+    // It waits in the line (counted there), not in the engine's busy handler.
+    ASSERT_TRUE(waitUntil([&] { return SqliteWriterLine::waits() > before; }));
+    EXPECT_FALSE(inserted.load());
+    tx.commit();
+    second.join();
+    EXPECT_TRUE(inserted.load()) << failure;
+    EXPECT_EQ(rows(), 2);
+}
+
+TEST_F(WriterLineTest, AChangeOutsideATransactionWaitsInLineToo) {
+    auto first = Database::open(url_);
+    Transaction tx(*first);
+    const quint64 before = SqliteWriterLine::waits();
+    std::string failure;
+    std::thread other = elsewhere([&](Database& db) {
+        try {
+            db.exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('alone')"), {});
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+    });
+    ASSERT_TRUE(waitUntil([&] { return SqliteWriterLine::waits() > before; }));
+    tx.commit();
+    other.join();
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(rows(), 1);
+}
+
+// However a transaction ends, its turn ends with it: the next writer finds no one in line.
+TEST_F(WriterLineTest, TheTurnEndsWithCommitRollbackFailureAndAClosedConnection) {
+    const auto nextWriterWaits = [this] {
+        const quint64 before = SqliteWriterLine::waits();
+        elsewhere([](Database& db) {
+            Transaction t(db);
+            db.exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('next')"), {});
+            t.commit();
+        }).join();
+        return SqliteWriterLine::waits() != before;
+    };
+    auto db = Database::open(url_);
+    {
+        Transaction t(*db);
+        t.commit();
+    }
+    EXPECT_FALSE(nextWriterWaits()) << "after a commit";
+    { Transaction t(*db); }
+    EXPECT_FALSE(nextWriterWaits()) << "after a rollback";
+    {
+        Transaction outer(*db);
+        Transaction inner(*db);  // a savepoint: still the outer transaction's turn
+        inner.commit();
+        outer.commit();
+    }
+    EXPECT_FALSE(nextWriterWaits()) << "after nested transactions";
+    EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO T (ID, WHO) VALUES (1, 'a'), (1, 'b')"), {}),
+                 server::DatabaseError);
+    EXPECT_FALSE(nextWriterWaits()) << "after a change that failed outside a transaction";
+    db->begin();
+    db.reset();  // closed with its transaction open
+    EXPECT_FALSE(nextWriterWaits()) << "after a connection closed mid-transaction";
+}
+
+TEST_F(WriterLineTest, ASecondConnectionOfTheSameThreadDoesNotWaitForItsOwnTurn) {
+    auto first = Database::open(url_);
+    auto second = Database::open(url_);
+    Transaction tx(*first);
+    const quint64 before = SqliteWriterLine::waits();
+    // A statement outside a transaction takes the line; on the thread that holds it, it
+    // passes at once (the engine's own lock still rules the write itself).
+    second->exec(QStringLiteral("SELECT 1"), {});
+    EXPECT_EQ(SqliteWriterLine::waits(), before);
+    tx.commit();
+}
+
+// After a save is answered no connection of the server is left inside a transaction.
+// SQLite: another connection, one that never waits, takes the write lock at once, and a
+// checkpoint copies every frame of the log (no reader kept an old snapshot). PostgreSQL: no
+// session of the database is idle in a transaction.
+class SaveLocksTest : public ::testing::TestWithParam<cot::testing::Backend> {
+protected:
+    SaveLocksTest() : server_({.backend = GetParam(), .seed = true, .threads = 4}) {}
+    ~SaveLocksTest() override {
+        if (probe_.isValid()) probe_.close();
+        probe_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("save_locks_probe"));
+    }
+    // What another connection finds after save `i`; empty when all is free.
+    std::string leftBehind(int i) {
+        const std::string save = "save " + std::to_string(i) + ": ";
+        if (GetParam() == cot::testing::Backend::Postgres) {
+            const int open = server_.db()
+                                 .scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = "
+                                                        "current_database() AND state LIKE 'idle in transaction%'"),
+                                         {})
+                                 .toInt();
+            return open == 0 ? std::string() : save + std::to_string(open) + " sessions idle in a transaction";
+        }
+        if (!probe_.isValid()) {
+            probe_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("save_locks_probe"));
+            probe_.setDatabaseName(server_.databaseUrl().mid(int(sizeof("sqlite:")) - 1));
+            probe_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+            if (!probe_.open()) return "probe: " + probe_.lastError().text().toStdString();
+        }
+        QSqlQuery q(probe_);
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) return save + "write lock held: " + q.lastError().text().toStdString();
+        q.exec(QStringLiteral("ROLLBACK"));
+        if (!q.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)")) || !q.next()) return save + "no checkpoint";
+        if (q.value(0).toInt() != 0 || q.value(1).toInt() != q.value(2).toInt())
+            return save + "a reader holds an old snapshot";
+        return {};
+    }
+    cot::testing::TestServer server_;
+    QSqlDatabase probe_;
+};
+
+TEST_P(SaveLocksTest, ASaveLeavesNoTransactionNorSnapshotBehind) {
+    const QList<FieldDef> fields{
+        {"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
+        {"CDFILIAL", FieldType::String, 4},     {"IDSOLPROPFAS", FieldType::String, 1},
+        {"IDCLIENPROSP", FieldType::String, 1}, {"CDCLIENTE", FieldType::String, 21},
+        {"DTPROPOSFAS", FieldType::DateTime, 0}, {"DTVALPROPFAS", FieldType::DateTime, 0},
+        {"CDOPERINCL", FieldType::String, 12},  {"CDOPERSOLI", FieldType::String, 12},
+        {"IDTIPOPROPFAS", FieldType::String, 1}, {"IDIDIOMA", FieldType::String, 3}};
+    const QString client = server_.db().scalar(QStringLiteral("SELECT MIN(CDCLIENTE) FROM CLIENTE"), {}).toString();
+    const QDateTime day(QDate(2026, 12, 6), QTime(0, 0));
+    const QString me = server_.operatorCode();
+    for (int i = 0; i < 12; ++i) {
+        const QString number = QStringLiteral("%1").arg(900000 + i, 20, 10, QChar(u'0'));
+        const Delta delta{fields, {RowChange{ChangeOp::Insert, {},
+                                             {number, "01", "0001", "N", "C", client, day, day.addDays(30), me, me,
+                                              "M", "POR"}}}};
+        // Each save on a new connection, so the requests spread over the server's threads;
+        // every other one is refused (the number is taken), which must leave nothing either.
+        const RpcResult r = server_.newConnection()->call(QStringLiteral("SetProposta"), {QVariant::fromValue(delta)});
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(leftBehind(i), "");
+        const RpcResult again = server_.newConnection()->call(QStringLiteral("SetProposta"), {QVariant::fromValue(delta)});
+        EXPECT_EQ(again.error, QStringLiteral("Proposta já cadastrada para versão informada."));
+        EXPECT_EQ(leftBehind(i), "") << "after a refused save";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, SaveLocksTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
