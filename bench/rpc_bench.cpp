@@ -106,25 +106,20 @@ void BM_GetPropostaAux_RpcPostgres(benchmark::State& state) {
     listIntoTable(state, QStringLiteral("GetPropostaAux"), false, Engine::Postgres);
 }
 
-// PostgreSQL's own floor for the same rows: psql dumping the list's query as CSV on
-// loopback (the process started and its whole output read each time), i.e.
-//   psql -X -q -d URL -c "COPY (<list query, branch filled in>) TO STDOUT WITH CSV"
-void BM_GetProposta_PsqlCopy(benchmark::State& state) {
-    Environment& env = environment(int(state.range(0)), Engine::Postgres);
-    const QString psql = QStandardPaths::findExecutable(QStringLiteral("psql"));
-    if (psql.isEmpty()) {
-        state.SkipWithError("psql not found");
+// Runs `program` (the engine's own shell dumping the list as CSV) once per iteration, its
+// whole output read.
+void timeDump(benchmark::State& state, const char* program, const QStringList& arguments,
+              const QProcessEnvironment& environment) {
+    const QString path = QStandardPaths::findExecutable(QLatin1String(program));
+    if (path.isEmpty()) {
+        state.SkipWithError("the engine's shell is not installed");
         return;
     }
-    QString branch = env.database.branch();
-    branch.replace(u'\'', QStringLiteral("''"));
-    const QString copy = QStringLiteral("COPY (%1) TO STDOUT WITH CSV")
-                             .arg(server::proposalListSql(QStringLiteral("P.CDFILIAL = '%1'").arg(branch)));
     qsizetype rows = 0, bytes = 0;
     for (auto _ : state) {
         QProcess p;
-        p.start(psql, {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"), env.database.url(),
-                       QStringLiteral("-c"), copy});
+        p.setProcessEnvironment(environment);
+        p.start(path, arguments);
         QByteArray out;
         while (p.waitForReadyRead(-1)) out += p.readAllStandardOutput();
         p.waitForFinished(-1);
@@ -138,6 +133,34 @@ void BM_GetProposta_PsqlCopy(benchmark::State& state) {
     }
     state.counters["rows"] = double(rows);  // lines: a row whose text holds a line break counts twice
     state.counters["bytes"] = double(bytes);
+}
+
+// The list's query with the branch written in, for the engines' shells.
+QString listSqlFor(const QString& branch) {
+    QString quoted = branch;
+    quoted.replace(u'\'', QStringLiteral("''"));
+    return server::proposalListSql(QStringLiteral("P.CDFILIAL = '%1'").arg(quoted));
+}
+
+// PostgreSQL's own floor for the same rows: psql dumping the list's query as CSV on
+// loopback, with the server's own session setting (no JIT), i.e.
+//   PGOPTIONS='-c jit=off' psql -X -q -d URL -c "COPY (<list query, branch filled in>) TO STDOUT WITH CSV"
+void BM_GetProposta_PsqlCopy(benchmark::State& state) {
+    Environment& env = environment(int(state.range(0)), Engine::Postgres);
+    QProcessEnvironment noJit = QProcessEnvironment::systemEnvironment();
+    noJit.insert(QStringLiteral("PGOPTIONS"), QStringLiteral("-c jit=off"));
+    timeDump(state, "psql",
+             {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"), env.database.url(), QStringLiteral("-c"),
+              QStringLiteral("COPY (%1) TO STDOUT WITH CSV").arg(listSqlFor(env.database.branch()))},
+             noJit);
+}
+
+// SQLite's own floor: its shell dumping the list's query as CSV from the same file, i.e.
+//   sqlite3 -csv FILE "<list query, branch filled in>"
+void BM_GetProposta_Sqlite3Csv(benchmark::State& state) {
+    Environment& env = environment(int(state.range(0)));
+    timeDump(state, "sqlite3", {QStringLiteral("-csv"), env.database.path(), listSqlFor(env.database.branch())},
+             QProcessEnvironment::systemEnvironment());
 }
 
 // The same rows and columns read straight from the SQLite file: the list's own query
@@ -221,31 +244,32 @@ BENCHMARK(BM_GetPropostaAux_Rpc)->Apply(listSizes);
 BENCHMARK(BM_GetProposta_RpcGzip)->Apply(listSizes);
 BENCHMARK(BM_GetProposta_DirectSqlite)->Apply(listSizes);
 BENCHMARK(BM_GetProposta_SqliteEngine)->Apply(listSizes);
+BENCHMARK(BM_GetProposta_Sqlite3Csv)->Apply(listSizes);
 BENCHMARK(BM_SmallCall_Rpc)->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
 // Each list's ratio to the direct read of the same rows.
+// Each list's median against a base measured on the same rows.
+void printRatios(const bench::Medians& medians, const char* base, const char* title,
+                 std::initializer_list<const char*> lists) {
+    for (const char* n : {"10000", "100000"}) {
+        const auto b = medians.find(std::string(base) + "/" + n);
+        if (b == medians.end() || b->second <= 0) continue;
+        std::printf("%s linhas: %s %.1f ms\n", n, title, b->second);
+        for (const char* list : lists) {
+            const auto m = medians.find(std::string(list) + "/" + n);
+            if (m != medians.end())
+                std::printf("  %-28s %8.1f ms  razão %.2fx\n", list + 3, m->second, m->second / b->second);
+        }
+    }
+}
+
 void printSummary(const bench::Medians& medians) {
-    for (const char* n : {"10000", "100000"}) {
-        const auto dump = medians.find(std::string("BM_GetProposta_PsqlCopy/") + n);
-        if (dump == medians.end() || dump->second <= 0) continue;
-        std::printf("%s linhas PostgreSQL: psql COPY CSV %.1f ms\n", n, dump->second);
-        for (const char* list : {"BM_GetProposta_RpcPostgres", "BM_GetPropostaAux_RpcPostgres"}) {
-            const auto m = medians.find(std::string(list) + "/" + n);
-            if (m != medians.end())
-                std::printf("  %-28s %8.1f ms  razão %.2fx\n", list + 3, m->second, m->second / dump->second);
-        }
-    }
-    for (const char* n : {"10000", "100000"}) {
-        const auto direct = medians.find(std::string("BM_GetProposta_DirectSqlite/") + n);
-        if (direct == medians.end() || direct->second <= 0) continue;
-        std::printf("%s linhas: leitura direta (Qt Sql) %.1f ms\n", n, direct->second);
-        for (const char* list : {"BM_GetProposta_Rpc", "BM_GetPropostaAux_Rpc", "BM_GetProposta_RpcGzip",
-                                 "BM_GetProposta_SqliteEngine"}) {
-            const auto m = medians.find(std::string(list) + "/" + n);
-            if (m != medians.end())
-                std::printf("  %-28s %8.1f ms  razão %.2fx\n", list + 3, m->second, m->second / direct->second);
-        }
-    }
+    printRatios(medians, "BM_GetProposta_PsqlCopy", "PostgreSQL, psql COPY CSV",
+                {"BM_GetProposta_RpcPostgres", "BM_GetPropostaAux_RpcPostgres"});
+    printRatios(medians, "BM_GetProposta_Sqlite3Csv", "SQLite, sqlite3 -csv",
+                {"BM_GetProposta_Rpc", "BM_GetPropostaAux_Rpc"});
+    printRatios(medians, "BM_GetProposta_DirectSqlite", "leitura direta (Qt Sql)",
+                {"BM_GetProposta_Rpc", "BM_GetPropostaAux_Rpc", "BM_GetProposta_RpcGzip", "BM_GetProposta_SqliteEngine"});
 }
 
 }  // namespace
