@@ -40,6 +40,24 @@ QStringList shown(const TDBGrid& grid) {
     return out;
 }
 
+// A sortable grid over the rows above, showing ID and one other column.
+struct SortableGrid {
+    explicit SortableGrid(const char* second) {
+        t.setData(rows());
+        source.setDataSet(&t);
+        grid.setDataSource(&source);
+        grid.addColumn("ID");
+        grid.addColumn(second);
+        grid.setSortable(true);
+    }
+    struct App {
+        App() { cot::testing::ensureApplication(); }
+    } app;  // before any widget
+    ClientTable t;
+    DataSource source;
+    TDBGrid grid;
+};
+
 }  // namespace
 
 TEST(GridSort, NumbersAndDatesByValueStableEmptyLastBothWays) {
@@ -65,16 +83,9 @@ TEST(GridSort, TextsInPortugueseCollationIgnoringCaseFirst) {
 }
 
 TEST(GridSort, TitleClicksCycleAndKeepTheCurrentRowAndTheTable) {
-    cot::testing::ensureApplication();
-    ClientTable t;
-    t.setData(rows());
-    DataSource source;
-    source.setDataSet(&t);
-    TDBGrid grid;
-    grid.setDataSource(&source);
-    grid.addColumn("ID");
-    grid.addColumn("VALOR");
-    grid.setSortable(true);
+    SortableGrid g("VALOR");
+    ClientTable& t = g.t;
+    TDBGrid& grid = g.grid;
     ASSERT_TRUE(t.locate("ID", "5"));
     const Packet before = t.data();
 
@@ -105,16 +116,9 @@ TEST(GridSort, TitleClicksCycleAndKeepTheCurrentRowAndTheTable) {
 }
 
 TEST(GridSort, AReloadSortsAgainAndAnEmptyTableIsFine) {
-    cot::testing::ensureApplication();
-    ClientTable t;
-    t.setData(rows());
-    DataSource source;
-    source.setDataSet(&t);
-    TDBGrid grid;
-    grid.setDataSource(&source);
-    grid.addColumn("ID");
-    grid.addColumn("NOME");
-    grid.setSortable(true);
+    SortableGrid g("NOME");
+    ClientTable& t = g.t;
+    TDBGrid& grid = g.grid;
     grid.horizontalHeader()->moveSection(1, 0);
     grid.setColumnWidth(1, 77);
     grid.sortByColumn(0, Qt::DescendingOrder);
