@@ -3,7 +3,7 @@
 #include <QDateTime>
 
 #include "base/errors.h"
-#include "data/packet.h"
+#include "data/packet_cells.h"
 #include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/mask_text.h"
@@ -13,20 +13,10 @@ namespace cot {
 
 namespace {
 
-QString text(const Packet& p, int row, const char* field) {
-    return p.value(row, QString::fromLatin1(field)).toString().trimmed();
-}
-double number(const Packet& p, int row, const char* field) {
-    return p.value(row, QString::fromLatin1(field)).toDouble();
-}
-QDate day(const Packet& p, int row, const char* field) {
-    const QVariant v = p.value(row, QString::fromLatin1(field));
-    return v.toDateTime().isValid() ? v.toDateTime().date() : v.toDate();
-}
 
 QList<ProposalReportData::Installment> schedule(const Packet& p, const char* due, const char* value) {
     QList<ProposalReportData::Installment> out;
-    for (int r = 0; r < p.rows.size(); ++r) out << ProposalReportData::Installment{day(p, r, due), number(p, r, value)};
+    for (int r = 0; r < p.rows.size(); ++r) out << ProposalReportData::Installment{cellDay(p, r, due), cellNumber(p, r, value)};
     return out;
 }
 
@@ -34,26 +24,26 @@ QList<ProposalReportData::Installment> schedule(const Packet& p, const char* due
 void readHeader(NetConnection& net, ProposalReportData& d, const TMessages& messages) {
     const Packet list = net.getPacket(QStringLiteral("GetProposta"), {d.branch, QStringLiteral("T")});
     for (int r = 0; r < list.rows.size(); ++r) {
-        if (text(list, r, "NRPROPOSFAS") != d.number || text(list, r, "NRVERPROPFAS") != d.version) continue;
-        d.reference = text(list, r, "DSREFEPROPOSFAS");
-        d.party = text(list, r, "IDCLIENPROSP");
-        d.partyCode = text(list, r, "CODIGO");
-        d.partyName = text(list, r, "NOME");
-        d.corporateName = text(list, r, "NMRAZSOCPROS");
-        d.inscription = text(list, r, "NRINSJURCLIE");
+        if (cellText(list, r, "NRPROPOSFAS") != d.number || cellText(list, r, "NRVERPROPFAS") != d.version) continue;
+        d.reference = cellText(list, r, "DSREFEPROPOSFAS");
+        d.party = cellText(list, r, "IDCLIENPROSP");
+        d.partyCode = cellText(list, r, "CODIGO");
+        d.partyName = cellText(list, r, "NOME");
+        d.corporateName = cellText(list, r, "NMRAZSOCPROS");
+        d.inscription = cellText(list, r, "NRINSJURCLIE");
         const QString mask = Consiste::PictPess(Consiste::Ajusta_Inscricao(d.inscription));
         if (!mask.isEmpty()) d.inscription = formatMaskText(mask, d.inscription);
-        d.contract = text(list, r, "IDTIPOPROPFAS");
-        d.language = text(list, r, "IDIDIOMA");
-        d.contact = text(list, r, "DSREFECONT");
-        d.product = text(list, r, "NMPROCOMERCI");
-        d.salesperson = text(list, r, "NMOPERRESP");
-        if (d.salesperson.isEmpty()) d.salesperson = text(list, r, "CDOPERRESP");
-        d.date = day(list, r, "DTPROPOSFAS");
-        d.validUntil = day(list, r, "DTVALPROPFAS");
-        d.acceptedOn = day(list, r, "DTACEPROPFAS");
-        d.serviceCharging = text(list, r, "IDTIPOCOBRSERV");
-        d.packageValue = number(list, r, "VRPACOTESERV");
+        d.contract = cellText(list, r, "IDTIPOPROPFAS");
+        d.language = cellText(list, r, "IDIDIOMA");
+        d.contact = cellText(list, r, "DSREFECONT");
+        d.product = cellText(list, r, "NMPROCOMERCI");
+        d.salesperson = cellText(list, r, "NMOPERRESP");
+        if (d.salesperson.isEmpty()) d.salesperson = cellText(list, r, "CDOPERRESP");
+        d.date = cellDay(list, r, "DTPROPOSFAS");
+        d.validUntil = cellDay(list, r, "DTVALPROPFAS");
+        d.acceptedOn = cellDay(list, r, "DTACEPROPFAS");
+        d.serviceCharging = cellText(list, r, "IDTIPOCOBRSERV");
+        d.packageValue = cellNumber(list, r, "VRPACOTESERV");
         return;
     }
     throw UserError(messages.Msg(QStringLiteral("PROP_NAO_CAD"), {d.number, d.version, d.branch}));
@@ -63,21 +53,21 @@ void readLines(NetConnection& net, ProposalReportData& d) {
     const Packet lines = net.getPacket(QStringLiteral("GetLinProd"), {d.number, d.version});
     for (int r = 0; r < lines.rows.size(); ++r) {
         ProposalReportData::Line l;
-        const QString key = text(lines, r, "CDLINPPROP");
-        l.code = text(lines, r, "CDLINPPROPINFOR");
-        l.name = text(lines, r, "NMLINPPROP");
-        l.type = text(lines, r, "IDTIPLINPP");
-        l.platform = text(lines, r, "IDAMBLINPP");
-        l.graceMonth = text(lines, r, "MENSCALUSLINPP");
-        l.users = number(lines, r, "NRUSUALINPP");
-        l.quantity = number(lines, r, "QTMINIMAFATPROP");
-        l.licence = number(lines, r, "VRLICENCUSOPROP");
-        l.licenceDiscount = number(lines, r, "VRDESLICUSOPROP");
-        l.monthly = number(lines, r, "VRMENSALIDAPROP");
-        l.monthlyDiscount = number(lines, r, "VRDESMENSALPROP");
+        const QString key = cellText(lines, r, "CDLINPPROP");
+        l.code = cellText(lines, r, "CDLINPPROPINFOR");
+        l.name = cellText(lines, r, "NMLINPPROP");
+        l.type = cellText(lines, r, "IDTIPLINPP");
+        l.platform = cellText(lines, r, "IDAMBLINPP");
+        l.graceMonth = cellText(lines, r, "MENSCALUSLINPP");
+        l.users = cellNumber(lines, r, "NRUSUALINPP");
+        l.quantity = cellNumber(lines, r, "QTMINIMAFATPROP");
+        l.licence = cellNumber(lines, r, "VRLICENCUSOPROP");
+        l.licenceDiscount = cellNumber(lines, r, "VRDESLICUSOPROP");
+        l.monthly = cellNumber(lines, r, "VRMENSALIDAPROP");
+        l.monthlyDiscount = cellNumber(lines, r, "VRDESMENSALPROP");
         const Packet systems = net.getPacket(QStringLiteral("GetSistLinhaProd"), {d.number, d.version, key});
         for (int s = 0; s < systems.rows.size(); ++s)
-            l.systems << text(systems, s, "SGSISTEMA") + QStringLiteral(" - ") + text(systems, s, "NMSISTEMA");
+            l.systems << cellText(systems, s, "SGSISTEMA") + QStringLiteral(" - ") + cellText(systems, s, "NMSISTEMA");
         l.schedule = schedule(net.getPacket(QStringLiteral("GetVenc_Valor"), {d.number, d.version, key, 1}),
                               "DTVELUSOPEDP", "VRVELUSOPEDP");
         d.lines << l;
@@ -88,14 +78,14 @@ void readServices(NetConnection& net, ProposalReportData& d) {
     const Packet services = net.getPacket(QStringLiteral("GetServico"), {d.number, d.version});
     for (int r = 0; r < services.rows.size(); ++r) {
         ProposalReportData::Service s;
-        s.name = text(services, r, "NMTIPOSERV");
-        if (s.name.isEmpty()) s.name = text(services, r, "CDTIPOSERV");
-        s.place = text(services, r, "DSLOCALPROP");
-        s.charging = text(services, r, "IDTIPOCOBRPROP");
-        s.hours = number(services, r, "QTSERVPROP");
-        s.rate = number(services, r, "VRHORAPROP");
-        s.discountPercent = number(services, r, "VRPEHORAPROP");
-        s.rateWithDiscount = number(services, r, "VRDEHORAPROP");
+        s.name = cellText(services, r, "NMTIPOSERV");
+        if (s.name.isEmpty()) s.name = cellText(services, r, "CDTIPOSERV");
+        s.place = cellText(services, r, "DSLOCALPROP");
+        s.charging = cellText(services, r, "IDTIPOCOBRPROP");
+        s.hours = cellNumber(services, r, "QTSERVPROP");
+        s.rate = cellNumber(services, r, "VRHORAPROP");
+        s.discountPercent = cellNumber(services, r, "VRPEHORAPROP");
+        s.rateWithDiscount = cellNumber(services, r, "VRDEHORAPROP");
         d.services << s;
     }
     if (d.services.isEmpty()) return;
@@ -108,7 +98,7 @@ void readServices(NetConnection& net, ProposalReportData& d) {
 void readTexts(NetConnection& net, ProposalReportData& d) {
     const Packet texts = net.getPacket(QStringLiteral("GetMensagem"), {d.number, d.version});
     for (int r = 0; r < texts.rows.size(); ++r)
-        d.texts << ProposalReportData::Text{text(texts, r, "CDTXTPROPFAS"),
+        d.texts << ProposalReportData::Text{cellText(texts, r, "CDTXTPROPFAS"),
                                             texts.value(r, QStringLiteral("TXPROPFAS")).toString()};
 }
 

@@ -2,31 +2,18 @@
 
 #include <QDateTime>
 
-#include "data/packet.h"
+#include "data/packet_cells.h"
 #include "server/storage/database.h"
 
 namespace cot::server::client_page {
 
 namespace {
 
-QString text(const Packet& p, int row, const char* field) {
-    return p.value(row, QString::fromLatin1(field)).toString().trimmed();
-}
-double number(const Packet& p, int row, const char* field) {
-    return p.value(row, QString::fromLatin1(field)).toDouble();
-}
-QDate day(const Packet& p, int row, const char* field) {
-    const QVariant v = p.value(row, QString::fromLatin1(field));
-    if (v.isNull()) return {};
-    const QDateTime at = v.toDateTime();
-    return at.isValid() ? at.date() : v.toDate();
-}
-
 QVariantMap key(const QString& nr, const QString& ver) { return {{"NR", nr}, {"VER", ver}}; }
 
 QList<PageInstallment> schedule(const Packet& p, const char* due, const char* value) {
     QList<PageInstallment> out;
-    for (int r = 0; r < p.rows.size(); ++r) out << PageInstallment{day(p, r, due), number(p, r, value)};
+    for (int r = 0; r < p.rows.size(); ++r) out << PageInstallment{cellDay(p, r, due), cellNumber(p, r, value)};
     return out;
 }
 
@@ -48,18 +35,18 @@ LEFT JOIN OPERADOR O ON O.CDOPERADOR = COALESCE(NULLIF(P.CDOPERRESP, ''), P.CDOP
 WHERE P.NRPROPOSFAS = :NR AND P.NRVERPROPFAS = :VER)SQL"),
                               key(d.nr, d.ver));
     if (p.isEmpty()) return false;
-    d.branch = text(p, 0, "CDFILIAL");
-    d.reference = text(p, 0, "DSREFEPROPOSFAS");
-    d.partyName = text(p, 0, text(p, 0, "IDCLIENPROSP") == QLatin1String("P") ? "NMFANTPROS" : "NMFANTCLIE");
-    d.contract = text(p, 0, "IDTIPOPROPFAS");
-    d.date = day(p, 0, "DTPROPOSFAS");
-    d.validUntil = day(p, 0, "DTVALPROPFAS");
-    d.salespersonCode = text(p, 0, "CDOPERRESP");
-    if (d.salespersonCode.isEmpty()) d.salespersonCode = text(p, 0, "CDOPERINCL");
-    d.salesperson = text(p, 0, "NMOPERADOR");
+    d.branch = cellText(p, 0, "CDFILIAL");
+    d.reference = cellText(p, 0, "DSREFEPROPOSFAS");
+    d.partyName = cellText(p, 0, cellText(p, 0, "IDCLIENPROSP") == QLatin1String("P") ? "NMFANTPROS" : "NMFANTCLIE");
+    d.contract = cellText(p, 0, "IDTIPOPROPFAS");
+    d.date = cellDay(p, 0, "DTPROPOSFAS");
+    d.validUntil = cellDay(p, 0, "DTVALPROPFAS");
+    d.salespersonCode = cellText(p, 0, "CDOPERRESP");
+    if (d.salespersonCode.isEmpty()) d.salespersonCode = cellText(p, 0, "CDOPERINCL");
+    d.salesperson = cellText(p, 0, "NMOPERADOR");
     if (d.salesperson.isEmpty()) d.salesperson = d.salespersonCode;
-    d.serviceCharging = text(p, 0, "IDTIPOCOBRSERV");
-    d.packageValue = number(p, 0, "VRPACOTESERV");
+    d.serviceCharging = cellText(p, 0, "IDTIPOCOBRSERV");
+    d.packageValue = cellNumber(p, 0, "VRPACOTESERV");
     return true;
 }
 
@@ -72,19 +59,19 @@ void readLines(Database& db, PageProposal& d) {
         PageLine l;
         QVariantMap lineKey = key(d.nr, d.ver);
         lineKey.insert(QStringLiteral("LIN"), lines.value(r, QStringLiteral("CDLINPPROP")));
-        l.code = text(lines, r, "CDLINPPROPINFOR");
-        l.name = text(lines, r, "NMLINPPROP");
-        l.quantity = number(lines, r, "QTMINIMAFATPROP");
-        l.licence = number(lines, r, "VRLICENCUSOPROP");
-        l.licenceDiscount = number(lines, r, "VRDESLICUSOPROP");
-        l.monthly = number(lines, r, "VRMENSALIDAPROP");
-        l.monthlyDiscount = number(lines, r, "VRDESMENSALPROP");
+        l.code = cellText(lines, r, "CDLINPPROPINFOR");
+        l.name = cellText(lines, r, "NMLINPPROP");
+        l.quantity = cellNumber(lines, r, "QTMINIMAFATPROP");
+        l.licence = cellNumber(lines, r, "VRLICENCUSOPROP");
+        l.licenceDiscount = cellNumber(lines, r, "VRDESLICUSOPROP");
+        l.monthly = cellNumber(lines, r, "VRMENSALIDAPROP");
+        l.monthlyDiscount = cellNumber(lines, r, "VRDESMENSALPROP");
         const Packet systems = db.query(QStringLiteral(
             "SELECT S.SGSISTEMA, S.NMSISTEMA FROM SISTLINPPROP L JOIN SISTEMA S ON S.CDSISTEMA = L.CDSISTEMA "
             "WHERE L.NRPROPOSFAS = :NR AND L.NRVERPROPFAS = :VER AND L.CDLINPPROP = :LIN ORDER BY S.SGSISTEMA, "
             "S.CDSISTEMA"), lineKey);
         for (int s = 0; s < systems.rows.size(); ++s)
-            l.systems << text(systems, s, "SGSISTEMA") + QStringLiteral(" - ") + text(systems, s, "NMSISTEMA");
+            l.systems << cellText(systems, s, "SGSISTEMA") + QStringLiteral(" - ") + cellText(systems, s, "NMSISTEMA");
         l.schedule = schedule(db.query(QStringLiteral("SELECT DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP "
                                                       "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND "
                                                       "CDLINPPROP = :LIN ORDER BY DTVELUSOPEDP"),
@@ -101,11 +88,11 @@ void readServices(Database& db, PageProposal& d) {
         "WHERE S.NRPROPOSFAS = :NR AND S.NRVERPROPFAS = :VER ORDER BY S.NRSERVPROP"), key(d.nr, d.ver));
     for (int r = 0; r < services.rows.size(); ++r) {
         PageService s;
-        s.name = text(services, r, "NMTIPOSERV");
-        if (s.name.isEmpty()) s.name = text(services, r, "CDTIPOSERV");
-        s.place = text(services, r, "DSLOCALPROP");
-        s.hours = number(services, r, "QTSERVPROP");
-        s.rateWithDiscount = number(services, r, "VRDEHORAPROP");
+        s.name = cellText(services, r, "NMTIPOSERV");
+        if (s.name.isEmpty()) s.name = cellText(services, r, "CDTIPOSERV");
+        s.place = cellText(services, r, "DSLOCALPROP");
+        s.hours = cellNumber(services, r, "QTSERVPROP");
+        s.rateWithDiscount = cellNumber(services, r, "VRDEHORAPROP");
         d.services << s;
     }
     if (d.services.isEmpty()) return;
@@ -126,7 +113,7 @@ void readTexts(Database& db, PageProposal& d) {
                                                  "ORDER BY NRORDEMMSG, CDTXTPROPFAS"),
                                   key(d.nr, d.ver));
     for (int r = 0; r < texts.rows.size(); ++r)
-        d.texts << PageText{text(texts, r, "CDTXTPROPFAS"), texts.value(r, QStringLiteral("TXPROPFAS")).toString()};
+        d.texts << PageText{cellText(texts, r, "CDTXTPROPFAS"), texts.value(r, QStringLiteral("TXPROPFAS")).toString()};
 }
 
 }  // namespace
