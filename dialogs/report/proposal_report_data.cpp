@@ -3,7 +3,7 @@
 #include <QDateTime>
 
 #include "base/errors.h"
-#include "data/packet_cells.h"
+#include "data/cell_reads.h"
 #include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/mask_text.h"

@@ -2,7 +2,7 @@
 
 #include <QDateTime>
 
-#include "data/packet_cells.h"
+#include "data/cell_reads.h"
 #include "server/storage/database.h"
 
 namespace cot::server::client_page {

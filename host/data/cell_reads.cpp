@@ -1,4 +1,4 @@
-#include "packet_cells.h"
+#include "cell_reads.h"
 
 #include <QDateTime>
 
