@@ -7,31 +7,49 @@
 
 namespace cot::server {
 
+namespace {
+
+void runGuarded(std::function<void()>& job) {
+    try {
+        job();
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "cot05000-server: tarefa interrompida:" << e.what();
+    } catch (...) {
+        qWarning().noquote() << "cot05000-server: tarefa interrompida por exceção desconhecida";
+    }
+    job = nullptr;  // what it captured goes before the next wait
+}
+
+}  // namespace
+
 WorkerPool::WorkerPool(int core, int most) : most_(std::max({1, core, most})) {
     std::lock_guard lock(mutex_);
-    for (int i = 0; i < std::max(1, core); ++i) {
-        threads_.emplace_back([this] { work(); });
-        ++live_;
-    }
+    for (int i = 0; i < std::max(1, core); ++i) startThread();
 }
 
 WorkerPool::~WorkerPool() { shutdown(); }
 
+void WorkerPool::startThread() {
+    threads_.emplace_back([this] { work(); });
+    ++live_;
+}
+
 void WorkerPool::enqueue(std::function<void()> job) {
-    {
-        std::unique_lock lock(mutex_);
-        if (stopping_ && live_ == 0) {
-            lock.unlock();
-            job();
-            return;
-        }
-        jobs_.push_back(std::move(job));
-        if (!stopping_ && jobs_.size() > size_t(idle_) && int(threads_.size()) < most_) {
-            threads_.emplace_back([this] { work(); });
-            ++live_;
-        }
+    std::unique_lock lock(mutex_);
+    if (stopping_ && live_ == 0) {
+        lock.unlock();
+        job();
+        return;
     }
-    wake_.notify_one();
+    if (!idle_.empty()) {
+        Waiter* waiter = idle_.back();
+        idle_.pop_back();
+        waiter->job = std::move(job);
+        waiter->wake.notify_one();  // under the lock: the waiter cannot end before it is told
+        return;
+    }
+    jobs_.push_back(std::move(job));
+    if (!stopping_ && int(threads_.size()) < most_) startThread();
 }
 
 void WorkerPool::shutdown() {
@@ -41,8 +59,8 @@ void WorkerPool::shutdown() {
         stopping_ = true;
         // Nothing is added to threads_ once stopping: this thread alone joins them.
         threads.swap(threads_);
+        for (Waiter* waiter : idle_) waiter->wake.notify_one();
     }
-    wake_.notify_all();
     for (std::thread& t : threads)
         if (t.joinable()) t.join();
 }
@@ -52,27 +70,34 @@ int WorkerPool::threadCount() const {
     return int(threads_.size());
 }
 
+int WorkerPool::idleCount() const {
+    std::lock_guard lock(mutex_);
+    return int(idle_.size());
+}
+
 void WorkerPool::work() {
+    Waiter self;
     std::unique_lock lock(mutex_);
     for (;;) {
-        ++idle_;
-        wake_.wait(lock, [this] { return !jobs_.empty() || stopping_; });
-        --idle_;
-        if (jobs_.empty()) {  // stopping, and nothing left to run
+        std::function<void()> job;
+        if (!jobs_.empty()) {
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        } else if (stopping_) {
             --live_;
             return;
+        } else {
+            idle_.push_back(&self);
+            self.wake.wait(lock, [&] { return bool(self.job) || stopping_; });
+            if (!self.job) {  // stopping: no longer free for a job
+                idle_.erase(std::find(idle_.begin(), idle_.end(), &self));
+                continue;
+            }
+            job = std::move(self.job);
+            self.job = nullptr;
         }
-        std::function<void()> job = std::move(jobs_.front());
-        jobs_.pop_front();
         lock.unlock();
-        try {
-            job();
-        } catch (const std::exception& e) {
-            qWarning().noquote() << "cot05000-server: tarefa interrompida:" << e.what();
-        } catch (...) {
-            qWarning().noquote() << "cot05000-server: tarefa interrompida por exceção desconhecida";
-        }
-        job = nullptr;  // what it captured goes before the next wait
+        runGuarded(job);
         lock.lock();
     }
 }

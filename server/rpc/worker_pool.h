@@ -2,6 +2,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -11,6 +12,11 @@ namespace cot::server {
 // Threads that run jobs in the order they were queued. The pool starts with `core` threads
 // and adds one, up to `most`, whenever a job arrives while none is free: threads that only
 // wait for slow clients must not keep a quick request waiting behind them.
+//
+// A job goes to the thread that became free last. Each database thread keeps its own
+// connection, and a connection's page cache is only good until another connection writes:
+// with few requests at a time the same one or two threads (and connections) take them all,
+// warm, instead of every thread in turn starting from an empty cache.
 class WorkerPool {
 public:
     WorkerPool(int core, int most);
@@ -23,15 +29,22 @@ public:
     // every thread has ended runs on the caller's thread.
     void shutdown();
     int threadCount() const;
+    int idleCount() const;  // threads waiting for a job
 
 private:
+    // A thread waiting for work: the job handed to it, and its own signal.
+    struct Waiter {
+        std::condition_variable wake;
+        std::function<void()> job;
+    };
+
     void work();
+    void startThread();  // under mutex_
 
     mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::function<void()>> jobs_;
+    std::deque<std::function<void()>> jobs_;  // queued while no thread was free
+    std::vector<Waiter*> idle_;                // the last to become free at the back
     std::vector<std::thread> threads_;
-    int idle_ = 0;
     int live_ = 0;  // threads not yet ended
     int most_ = 1;
     bool stopping_ = false;
