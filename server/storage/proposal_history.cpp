@@ -19,9 +19,12 @@ const QString kVersion = QStringLiteral("NRVERPROPFAS");
 // connection writes it.
 std::atomic<qint64> sequence{0};
 
+// What every row of one change shares, and what each of its fields adds.
 struct Entry {
     QString nr, ver, table, key;
     QChar operation;
+};
+struct FieldChange {
     QString field;
     QVariant before, after;
 };
@@ -29,31 +32,29 @@ struct Entry {
 QVariant orNull(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); }
 
 // The rows of one change in one statement (a save sets a dozen fields or more; a statement
-// per field was a third of the save's work).
-void write(Database& db, const QList<Entry>& entries) {
-    if (entries.isEmpty()) return;
+// per field was a third of the save's work). What the rows share is bound once by name.
+void write(Database& db, const Entry& e, const QList<FieldChange>& fields) {
+    if (fields.isEmpty()) return;
     const Database::Author& author = db.author();
     QString sql = QStringLiteral("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, CDOPERADOR, "
                                  "NMMETODO, NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, VLANTERIOR, VLNOVO) VALUES ");
-    QVariantMap params{{QStringLiteral("DT"), Clock::current().now()},
+    QVariantMap params{{QStringLiteral("NR"), e.nr},
+                       {QStringLiteral("VER"), e.ver},
+                       {QStringLiteral("DT"), Clock::current().now()},
                        {QStringLiteral("OPER"), orNull(author.operatorCode)},
-                       {QStringLiteral("MET"), orNull(author.method.left(40))}};
-    for (int i = 0; i < entries.size(); ++i) {
-        const Entry& e = entries[i];
+                       {QStringLiteral("MET"), orNull(author.method.left(40))},
+                       {QStringLiteral("TAB"), orNull(e.table)},
+                       {QStringLiteral("CHAVE"), orNull(e.key.left(200))},
+                       {QStringLiteral("OP"), QString(e.operation)}};
+    for (int i = 0; i < fields.size(); ++i) {
+        const FieldChange& f = fields[i];
         const QString n = QString::number(i);
         if (i > 0) sql += QStringLiteral(", ");
-        sql += QStringLiteral("(:NR%1, :VER%1, :DT, :SEQ%1, :OPER, :MET, :TAB%1, :CHAVE%1, :OP%1, :CAMPO%1, :ANT%1, "
-                              ":NOVO%1)")
-                   .arg(n);
-        params.insert(QStringLiteral("NR") + n, e.nr);
-        params.insert(QStringLiteral("VER") + n, e.ver);
+        sql += QStringLiteral("(:NR, :VER, :DT, :SEQ%1, :OPER, :MET, :TAB, :CHAVE, :OP, :CAMPO%1, :ANT%1, :NOVO%1)").arg(n);
         params.insert(QStringLiteral("SEQ") + n, ++sequence);
-        params.insert(QStringLiteral("TAB") + n, orNull(e.table));
-        params.insert(QStringLiteral("CHAVE") + n, orNull(e.key.left(200)));
-        params.insert(QStringLiteral("OP") + n, QString(e.operation));
-        params.insert(QStringLiteral("CAMPO") + n, orNull(e.field));
-        params.insert(QStringLiteral("ANT") + n, e.before.isNull() ? QVariant() : QVariant(valueText(e.before)));
-        params.insert(QStringLiteral("NOVO") + n, e.after.isNull() ? QVariant() : QVariant(valueText(e.after)));
+        params.insert(QStringLiteral("CAMPO") + n, orNull(f.field));
+        params.insert(QStringLiteral("ANT") + n, f.before.isNull() ? QVariant() : QVariant(valueText(f.before)));
+        params.insert(QStringLiteral("NOVO") + n, f.after.isNull() ? QVariant() : QVariant(valueText(f.after)));
     }
     db.exec(sql, params);
 }
@@ -96,20 +97,16 @@ void recordChange(Database& db, const TableResolver& resolver, const Delta& delt
     e.key = key.join(QStringLiteral("; "));
     e.operation = change.op == ChangeOp::Insert ? u'I' : change.op == ChangeOp::Update ? u'A' : u'E';
     // Only the table's own columns: a delta may carry joined names and calculated values.
-    QList<Entry> entries;
+    QList<FieldChange> fields;
     for (const QString& column : resolver.columns) {
         const int at = delta.indexOf(column);
         if (at < 0) continue;
         const FieldType type = delta.fields[at].type;
         const QVariant before = change.op == ChangeOp::Insert ? QVariant() : coerceValue(change.oldValues.value(at), type);
         const QVariant after = change.op == ChangeOp::Delete ? QVariant() : coerceValue(change.newValues.value(at), type);
-        if (!differ(before, after)) continue;
-        e.field = column;
-        e.before = before;
-        e.after = after;
-        entries << e;
+        if (differ(before, after)) fields << FieldChange{column, before, after};
     }
-    write(db, entries);
+    write(db, e, fields);
 }
 
 void recordMethodRun(Database& db, const QString& nr, const QString& ver, const QString& origin) {
@@ -117,8 +114,7 @@ void recordMethodRun(Database& db, const QString& nr, const QString& ver, const 
     e.nr = nr;
     e.ver = ver;
     e.operation = u'M';
-    if (!origin.isEmpty()) e.before = origin;
-    write(db, {e});
+    write(db, e, {FieldChange{QString(), origin.isEmpty() ? QVariant() : QVariant(origin), QVariant()}});
 }
 
 }  // namespace cot::server::history
