@@ -279,7 +279,12 @@ Reply JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& para
     const Args args(method.name, params);
     // A write is checked in its own transaction, so the rows judged are the rows changed.
     std::optional<Transaction> tx;
-    if (method.access.isWrite()) tx.emplace(db);
+    if (method.access.isWrite()) {
+        std::vector<int> deltas = method.access.childDeltas();
+        if (const auto header = method.access.headerDeltaArg()) deltas.push_back(*header);
+        args.decodeAhead(deltas);
+        tx.emplace(db);
+    }
     enforceAccess(method.access, context, args);
     const Reply result = method.handler(context, args);
     if (tx) {

@@ -112,15 +112,26 @@ qint64 Args::integer(int i) const {
 }
 
 Delta Args::delta(int i) const {
+    if (const auto known = deltas_.find(i); known != deltas_.end()) return known->second;
     const QJsonValue v = raw(i);
     if (!v.isObject()) wrongKind(i, "esperado pacote de alterações.");
     try {
-        return deltaFromJson(v.toObject());
+        return deltas_.emplace(i, deltaFromJson(v.toObject())).first->second;
     } catch (const PacketError& e) {
         throw MethodError(QStringLiteral("Argumento %1 de %2: esperado pacote de alterações. %3")
                               .arg(i + 1)
                               .arg(method_, QString::fromUtf8(e.what())),
                           -32602);
+    }
+}
+
+void Args::decodeAhead(const std::vector<int>& deltaArgs) const {
+    for (int i : deltaArgs) {
+        if (isNull(i)) continue;
+        try {
+            delta(i);
+        } catch (const MethodError&) {
+        }
     }
 }
 

@@ -38,14 +38,19 @@ public:
     QDateTime date(int i) const;        // ISO 8601 text or null (null → invalid = not set)
     double number(int i) const;         // number, or text with '.' or ',' decimals
     qint64 integer(int i) const;
-    Delta delta(int i) const;
+    Delta delta(int i) const;  // decoded once: the access check and the method share it
     Packet packet(int i) const;
     bool isNull(int i) const;
+    // Decodes the given delta arguments ahead, so a write does not decode them while it
+    // holds the database's write turn. A malformed one is left to fail where it is used,
+    // in the order of the checks.
+    void decodeAhead(const std::vector<int>& deltaArgs) const;
 
 private:
     [[noreturn]] void wrongKind(int i, const char* expected) const;
     QString method_;
     QJsonArray values_;
+    mutable std::map<int, Delta> deltas_;
 };
 
 // What a method sees of the server: its database connection for this request and the

@@ -164,6 +164,28 @@ TEST_P(MethodAccess, EveryMethodNamingAProposalRefusesAnOperatorWhoMayNotSeeIt) 
     EXPECT_GE(walked, 45);
 }
 
+// A write's deltas are decoded before its transaction, but a malformed one still fails
+// where the rule reads it: after the proposal the call names was refused.
+TEST_P(MethodAccess, TheNamedProposalIsJudgedBeforeAMalformedDelta) {
+    const MethodRegistry registry = realRegistry();
+    const Target otherBranch = firstProposal("CDFILIAL = '0002'");
+    ASSERT_FALSE(otherBranch.number.isEmpty());
+    int walked = 0;
+    for (const QString& name : registry.names()) {
+        const MethodInfo& m = *registry.find(name);
+        std::vector<int> deltas = m.access.childDeltas();
+        if (m.access.headerDeltaArg()) deltas.push_back(*m.access.headerDeltaArg());
+        if (m.access.numberArg() < 0 || deltas.empty()) continue;
+        ++walked;
+        QJsonArray args = argsFor(m, otherBranch, -1, "update");
+        for (int d : deltas) args[d] = QJsonObject{{"fields", 5}};
+        const QJsonObject reply = server_.callAs(token_, m.name, args);
+        EXPECT_EQ(reply["error"].toObject()["message"].toString(), "O operador ASSIST não trabalha na filial 0002.")
+            << name.toStdString();
+    }
+    EXPECT_GE(walked, 1);
+}
+
 // The owner is not refused by the same rules: the walk above is not refusing everyone.
 TEST_P(MethodAccess, WhoMaySeeTheProposalPassesTheRule) {
     const Target own = firstProposal("CDFILIAL = '0001' AND CDOPERINCL = 'ASSIST'");
