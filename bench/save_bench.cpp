@@ -1,13 +1,12 @@
 // Saves of proposal headers under concurrent clients, against the same rows written
-// straight into SQLite.
+// straight into the database. On SQLite, and on PostgreSQL too when COT_TEST_PG is set.
 //
-// Server: one server in this process over a fresh SQLite file with the demo data; each
+// Server: one server in this process over a fresh database with the demo data; each
 // client thread has its own NetConnection and posts one-row insert deltas to SetProposta
 // (a new proposal each time, numbered by the thread), one call per row.
-// Direct: another fresh file, the same rows inserted by as many threads through the SQLite
-// C API with the server's pragmas (WAL, synchronous=NORMAL, busy_timeout, foreign keys),
-// one BEGIN IMMEDIATE ... COMMIT per row, as the server's resolver does, the threads taking
-// turns as the server's connections do. Twice: the header alone, and the header with the
+// Direct: another fresh database, the same rows inserted by as many threads through the
+// engine's C library (support/direct_writer.h), one transaction per row, as the server's
+// resolver does. Twice: the header alone, and the header with the
 // history rows a save writes with it (one per field set, in one statement, as the server
 // writes them): what the engine itself must do for a save.
 // Bare: the same clients each call GetDataHoraServ (a session check and the clock, nothing
@@ -22,8 +21,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <mutex>
-#include <sqlite3.h>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -32,6 +29,7 @@
 #include "server/storage/database.h"
 #include "support/bench_database.h"
 #include "support/bench_server.h"
+#include "support/direct_writer.h"
 #include "support/proc_memory.h"
 
 using namespace cot;
@@ -140,120 +138,18 @@ Outcome bareCalls(const InProcessServer& server, int clients, int calls) {
     });
 }
 
-// The direct writers of one run take turns here before BEGIN IMMEDIATE, as the server's
-// connections do: waiting in SQLite's busy handler instead (sleeps of up to 100 ms between
-// looks) would measure the handler, not the engine.
-std::mutex directTurns;
-
-// One connection of the direct writer, set up as the server sets up its own.
-class DirectWriter {
-public:
-    DirectWriter(const QString& path, bool withHistory) : withHistory_(withHistory) {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
-            SQLITE_OK)
-            throw std::runtime_error(sqlite3_errmsg(db_));
-        check(sqlite3_exec(db_,
-                           "PRAGMA busy_timeout = 10000; PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; "
-                           "PRAGMA foreign_keys = ON;",
-                           nullptr, nullptr, nullptr));
-        QStringList names, marks;
-        for (const FieldDef& f : headerFields()) {
-            names << f.name;
-            marks << QStringLiteral("?");
-        }
-        const QByteArray sql = QStringLiteral("INSERT INTO PROPOSTAFAS (%1) VALUES (%2)")
-                                   .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")))
-                                   .toUtf8();
-        check(sqlite3_prepare_v2(db_, sql.constData(), -1, &insert_, nullptr));
-        QStringList rows;
-        for (int i = 0; i < headerFields().size(); ++i) rows << QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        const QByteArray history = QStringLiteral("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, "
-                                                  "CDOPERADOR, NMMETODO, NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, "
-                                                  "VLANTERIOR, VLNOVO) VALUES %1")
-                                       .arg(rows.join(QStringLiteral(", ")))
-                                       .toUtf8();
-        check(sqlite3_prepare_v2(db_, history.constData(), -1, &history_, nullptr));
-        check(sqlite3_prepare_v2(db_, "BEGIN IMMEDIATE", -1, &begin_, nullptr));
-        check(sqlite3_prepare_v2(db_, "COMMIT", -1, &commit_, nullptr));
-        check(sqlite3_prepare_v2(db_, "ROLLBACK", -1, &rollback_, nullptr));
-    }
-    ~DirectWriter() {
-        for (sqlite3_stmt* s : {insert_, history_, begin_, commit_, rollback_}) sqlite3_finalize(s);
-        sqlite3_close(db_);
-    }
-    DirectWriter(const DirectWriter&) = delete;
-    DirectWriter& operator=(const DirectWriter&) = delete;
-
-    // One row in its own transaction; the engine's text when it failed.
-    QString write(const QVariantList& row) {
-        std::lock_guard turn(directTurns);
-        if (step(begin_) != SQLITE_DONE) return sqlite3_errmsg(db_);
-        QList<QByteArray> texts;
-        for (int c = 0; c < row.size(); ++c) {
-            const QVariant& v = row[c];
-            texts << (v.typeId() == QMetaType::QDateTime ? dateText(v.toDateTime()) : v.toString().toUtf8());
-            bindText(insert_, c + 1, texts.last());
-        }
-        bool done = step(insert_) == SQLITE_DONE;
-        if (done && withHistory_) {
-            static const QByteArray now = dateText(QDateTime(QDate(2026, 12, 7), QTime(10, 0)));
-            const QByteArray key = "NRPROPOSFAS=" + texts[0] + "; NRVERPROPFAS=" + texts[1];
-            int at = 1;
-            for (int c = 0; c < row.size(); ++c) {
-                for (const QByteArray& value : {texts[0], texts[1], now}) bindText(history_, at++, value);
-                sqlite3_bind_int64(history_, at++, ++historySequence);
-                for (const QByteArray& value : {QByteArray("VENDEDOR"), QByteArray("SetProposta"),
-                                                QByteArray("PROPOSTAFAS"), key, QByteArray("I"),
-                                                headerFields()[c].name.toUtf8()})
-                    bindText(history_, at++, value);
-                sqlite3_bind_null(history_, at++);
-                bindText(history_, at++, texts[c]);
-            }
-            done = step(history_) == SQLITE_DONE;
-        }
-        if (!done || step(commit_) != SQLITE_DONE) {
-            const QString error = QString::fromUtf8(sqlite3_errmsg(db_));
-            if (!sqlite3_get_autocommit(db_)) step(rollback_);
-            return error;
-        }
-        return {};
-    }
-
-private:
-    // As the server's driver writes a date and time, from its parts: a local QDateTime
-    // turned to text as a whole looks at the time zone file each time.
-    static QByteArray dateText(const QDateTime& d) {
-        return (d.date().toString(Qt::ISODate) + u' ' + d.time().toString(QStringLiteral("HH:mm:ss"))).toUtf8();
-    }
-    static void bindText(sqlite3_stmt* s, int at, const QByteArray& text) {
-        sqlite3_bind_text(s, at, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-    }
-    static int step(sqlite3_stmt* s) {
-        const int rc = sqlite3_step(s);
-        sqlite3_reset(s);
-        return rc;
-    }
-    void check(int rc) const {
-        if (rc != SQLITE_OK) throw std::runtime_error(sqlite3_errmsg(db_));
-    }
-    static inline std::atomic<qint64> historySequence{0};
-    const bool withHistory_;
-    sqlite3* db_ = nullptr;
-    sqlite3_stmt *insert_ = nullptr, *history_ = nullptr, *begin_ = nullptr, *commit_ = nullptr, *rollback_ = nullptr;
-};
-
-Outcome directSaves(const QString& path, const QString& client, int clients, int rows, bool withHistory) {
+Outcome directSaves(const BenchDatabase& database, int clients, int rows, bool withHistory) {
     return runClients(clients, [&](int, int& saved, QString& error, auto waitStart) {
         std::unique_ptr<DirectWriter> writer;
         try {
-            writer = std::make_unique<DirectWriter>(path, withHistory);
+            writer = DirectWriter::open(database, headerFields(), withHistory);
         } catch (const std::exception& e) {
             error = QString::fromLocal8Bit(e.what());
         }
         waitStart();
         if (!writer) return;
         for (int i = 0; i < rows; ++i) {
-            const QString failed = writer->write(headerRow(nextNumber++, client));
+            const QString failed = writer->write(headerRow(nextNumber++, database.client()));
             if (failed.isEmpty()) ++saved;
             else if (error.isEmpty()) error = failed;
         }
@@ -288,6 +184,55 @@ bool complete(const char* what, const Outcome& o, int expected) {
     return false;
 }
 
+// The table of one engine; false when a run did not do all it was asked or a confirmed
+// save is missing from its database.
+bool measure(BenchDatabase::Engine engine, const std::vector<int>& clientCounts, int rows, int repetitions) {
+    BenchDatabase served(true, engine), direct(true, engine), directWithHistory(true, engine);
+    InProcessServer server(served.url(), 16);
+    std::printf("\n%s: gravações de cabeçalho de proposta (SetProposta de uma linha), chamadas vazias\n"
+                "(GetDataHoraServ) e as mesmas linhas gravadas direto no banco; %d linhas por cliente, %d execuções,\n"
+                "mediana das taxas\n\n",
+                engine == BenchDatabase::Engine::Postgres ? "PostgreSQL" : "SQLite", rows, repetitions);
+    std::printf("%-9s %10s %10s %12s %14s %14s %16s\n", "clientes", "grav./s", "vazias/s", "vazias/grav.",
+                "direto+hist./s", "servidor/direto", "só cabeçalho/s");
+    bool failed = false;
+    qint64 savedViaServer = 0, savedDirect = 0, savedWithHistory = 0;
+    for (int clients : clientCounts) {
+        std::vector<double> rpcRates, bareRates, directRates, historyRates;
+        for (int r = 0; r < repetitions; ++r) {
+            const Outcome viaServer = serverSaves(server, served.client(), clients, rows);
+            const Outcome bare = bareCalls(server, clients, rows);
+            const Outcome straight = directSaves(direct, clients, rows, false);
+            const Outcome withHistory = directSaves(directWithHistory, clients, rows, true);
+            failed |= !complete("servidor", viaServer, clients * rows);
+            failed |= !complete("vazias", bare, clients * rows);
+            failed |= !complete("direto", straight, clients * rows);
+            failed |= !complete("direto com histórico", withHistory, clients * rows);
+            savedViaServer += viaServer.saved;
+            savedDirect += straight.saved;
+            savedWithHistory += withHistory.saved;
+            rpcRates.push_back(viaServer.rate());
+            bareRates.push_back(bare.rate());
+            directRates.push_back(straight.rate());
+            historyRates.push_back(withHistory.rate());
+        }
+        const double rpc = median(rpcRates), bare = median(bareRates), header = median(directRates),
+                     sql = median(historyRates);
+        std::printf("%-9d %10.0f %10.0f %12.2f %14.0f %14.0f%% %16.0f\n", clients, rpc, bare, rpc > 0 ? bare / rpc : 0,
+                    sql, sql > 0 ? 100 * rpc / sql : 0, header);
+    }
+    // A save answered as done must be in the database.
+    const auto stored = [](const BenchDatabase& data) {
+        return data.open()
+            ->scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE DSREFEPROPOSFAS LIKE 'Proposta gravada%'"))
+            .toLongLong();
+    };
+    const qint64 inServer = stored(served), inDirect = stored(direct), inHistory = stored(directWithHistory);
+    std::printf("linhas gravadas: servidor %lld de %lld confirmadas, direto %lld de %lld, com histórico %lld de %lld\n",
+                inServer, savedViaServer, inDirect, savedDirect, inHistory, savedWithHistory);
+    return !failed && inServer == savedViaServer && inDirect == savedDirect && inHistory == savedWithHistory;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -297,57 +242,13 @@ int main(int argc, char** argv) {
     const int rows = option(args, QStringLiteral("--rows"), 500);
     const int repetitions = option(args, QStringLiteral("--repetitions"), 3);
     try {
-        BenchDatabase served, direct, directWithHistory;
-        InProcessServer server(served.url(), 16);
-        std::printf("Gravações de cabeçalho de proposta (SetProposta de uma linha), chamadas vazias (GetDataHoraServ)\n"
-                    "e INSERT direto no SQLite; %d linhas por cliente, %d execuções, mediana das taxas\n\n",
-                    rows, repetitions);
-        std::printf("%-9s %10s %10s %12s %14s %14s %16s\n", "clientes", "grav./s", "vazias/s", "vazias/grav.",
-                    "direto+hist./s", "servidor/direto", "só cabeçalho/s");
-        bool failed = false;
-        qint64 savedViaServer = 0, savedDirect = 0, savedWithHistory = 0;
-        for (int clients : clientCounts(args)) {
-            std::vector<double> rpcRates, bareRates, directRates, historyRates;
-            for (int r = 0; r < repetitions; ++r) {
-                const Outcome viaServer = serverSaves(server, served.client(), clients, rows);
-                const Outcome bare = bareCalls(server, clients, rows);
-                const Outcome straight = directSaves(direct.path(), direct.client(), clients, rows, false);
-                const Outcome withHistory =
-                    directSaves(directWithHistory.path(), directWithHistory.client(), clients, rows, true);
-                failed |= !complete("servidor", viaServer, clients * rows);
-                failed |= !complete("vazias", bare, clients * rows);
-                failed |= !complete("direto", straight, clients * rows);
-                failed |= !complete("direto com histórico", withHistory, clients * rows);
-                savedViaServer += viaServer.saved;
-                savedDirect += straight.saved;
-                savedWithHistory += withHistory.saved;
-                rpcRates.push_back(viaServer.rate());
-                bareRates.push_back(bare.rate());
-                directRates.push_back(straight.rate());
-                historyRates.push_back(withHistory.rate());
-            }
-            const double rpc = median(rpcRates), bare = median(bareRates), header = median(directRates),
-                         sql = median(historyRates);
-            std::printf("%-9d %10.0f %10.0f %12.2f %14.0f %14.0f%% %16.0f\n", clients, rpc, bare,
-                        rpc > 0 ? bare / rpc : 0, sql, sql > 0 ? 100 * rpc / sql : 0, header);
-        }
+        bool ok = measure(BenchDatabase::Engine::Sqlite, clientCounts(args), rows, repetitions);
+        if (BenchDatabase::postgresAvailable())
+            ok &= measure(BenchDatabase::Engine::Postgres, clientCounts(args), rows, repetitions);
         std::printf("\nvazias/grav. = quantas chamadas vazias custam o mesmo que uma gravação (meta <= 2)\n"
-                    "direto+hist. = o cabeçalho e as linhas de histórico que a gravação escreve, direto no arquivo\n"
+                    "direto+hist. = o cabeçalho e as linhas de histórico que a gravação escreve, direto no banco\n"
                     "servidor/direto = gravações/s pelo servidor ÷ direto+hist./s\n");
-        // A save answered as done must be in the file.
-        const auto stored = [](const BenchDatabase& data) {
-            return data.open()
-                ->scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE DSREFEPROPOSFAS LIKE 'Proposta gravada%'"))
-                .toLongLong();
-        };
-        const qint64 inServerFile = stored(served), inDirectFile = stored(direct),
-                     inHistoryFile = stored(directWithHistory);
-        std::printf("linhas nos arquivos: servidor %lld de %lld confirmadas, direto %lld de %lld, com histórico %lld de "
-                    "%lld\n",
-                    inServerFile, savedViaServer, inDirectFile, savedDirect, inHistoryFile, savedWithHistory);
-        if (inServerFile != savedViaServer || inDirectFile != savedDirect || inHistoryFile != savedWithHistory)
-            failed = true;
-        return failed ? 1 : 0;
+        return ok ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "cot_bench_save_bench: %s\n", e.what());
         return 1;
