@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/heap_pages.h"
 #include "base/local_time_zone.h"
 #include "host_config.h"
 #include "main_window.h"
@@ -33,6 +34,7 @@ int fail(const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cot::restartWithHugeHeapPages(argv);
     cot::readLocalTimeZoneOnce();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("cot-host"));
