@@ -48,28 +48,29 @@ QList<FieldDef> fieldsOf(const Json* json) {
 
 // Texts of a column that repeat (branch, status, people, flags) share one string, as
 // long as the column has few distinct ones: fewer allocations, and a list of many rows
-// takes a fraction of the memory.
+// takes a fraction of the memory. The keys are copies: a list read row by row as it
+// arrives parses each row in a buffer that is then reused.
 class ColumnTexts {
 public:
     QString take(const Json& v) {
-        const QByteArrayView bytes(v.GetString(), qsizetype(v.GetStringLength()));
-        if (!open_) return QString::fromUtf8(bytes);
-        const auto it = seen_.constFind(bytes);
+        const char* bytes = v.GetString();
+        const qsizetype size = qsizetype(v.GetStringLength());
+        if (!open_) return QString::fromUtf8(bytes, size);
+        const auto it = seen_.constFind(QByteArray::fromRawData(bytes, size));
         if (it != seen_.constEnd()) return *it;
-        QString text = QString::fromUtf8(bytes);
+        QString text = QString::fromUtf8(bytes, size);
         if (seen_.size() >= kMaxDistinct) {
             open_ = false;
             seen_.clear();
         } else {
-            seen_.insert(bytes, text);
+            seen_.insert(QByteArray(bytes, size), text);
         }
         return text;
     }
 
 private:
     static constexpr qsizetype kMaxDistinct = 64;
-    // Keys point into the parsed text, which outlives the reading of the packet.
-    QHash<QByteArrayView, QString> seen_;
+    QHash<QByteArray, QString> seen_;
     bool open_ = true;
 };
 
@@ -237,28 +238,45 @@ const char* parseInPlace(rapidjson::Document& doc, char* text) {
 
 bool parseJsonInPlace(rapidjson::Document& doc, char* text) { return parseInPlace(doc, text) == nullptr; }
 
+struct PacketRowsReader::State {
+    Packet packet;
+    QList<FieldType> types;
+    std::vector<ColumnTexts> texts;
+};
+
+PacketRowsReader::PacketRowsReader(const rapidjson::Value* fields) : d(std::make_unique<State>()) {
+    d->packet.fields = fieldsOf(fields);
+    for (const FieldDef& f : d->packet.fields) d->types << f.type;
+    d->texts.resize(size_t(d->packet.fields.size()));
+}
+
+PacketRowsReader::~PacketRowsReader() = default;
+
+void PacketRowsReader::reserve(qsizetype rows) { d->packet.rows.reserve(rows); }
+
+void PacketRowsReader::addRow(const rapidjson::Value& r) {
+    if (!r.IsArray()) fail("Pacote de dados inválido: linha não é uma lista.");
+    const int n = int(d->types.size());
+    if (int(r.Size()) != n) fail("Pacote de dados inválido: linha com número de valores diferente dos campos.");
+    QVariantList row;
+    row.reserve(n);
+    for (int i = 0; i < n; ++i) row.append(cellOf(r[rapidjson::SizeType(i)], d->types[i], d->texts[size_t(i)]));
+    d->packet.rows.append(std::move(row));
+}
+
+qsizetype PacketRowsReader::rowCount() const { return d->packet.rows.size(); }
+
+Packet PacketRowsReader::take() { return std::move(d->packet); }
+
 Packet packetFromJsonValue(const Json& json) {
     if (!json.IsObject()) fail("Pacote de dados inválido: lista de campos ausente.");
-    Packet p;
-    p.fields = fieldsOf(member(json, "fields"));
+    PacketRowsReader reader(member(json, "fields"));
     const Json* rows = member(json, "rows");
-    if (!rows) return p;
+    if (!rows) return reader.take();
     if (!rows->IsArray()) fail("Pacote de dados inválido: linhas ausentes.");
-    const int n = int(p.fields.size());
-    QList<FieldType> types;
-    for (const FieldDef& f : p.fields) types << f.type;
-    std::vector<ColumnTexts> texts(n);
-    p.rows.reserve(rows->Size());
-    for (const Json& r : rows->GetArray()) {
-        if (!r.IsArray()) fail("Pacote de dados inválido: linha não é uma lista.");
-        if (int(r.Size()) != n)
-            fail("Pacote de dados inválido: linha com número de valores diferente dos campos.");
-        QVariantList row;
-        row.reserve(n);
-        for (int i = 0; i < n; ++i) row.append(cellOf(r[rapidjson::SizeType(i)], types[i], texts[i]));
-        p.rows.append(std::move(row));
-    }
-    return p;
+    reader.reserve(rows->Size());
+    for (const Json& r : rows->GetArray()) reader.addRow(r);
+    return reader.take();
 }
 
 Packet packetFromJsonText(QByteArray text) {

@@ -11,7 +11,7 @@
 
 #include "rpc/check_result.h"
 #include "rpc/rpc_channel.h"
-#include "rpc/rpc_reply.h"
+#include "rpc/streamed_reply.h"
 
 namespace cot {
 
@@ -131,9 +131,10 @@ RpcResult NetConnection::callOnce(const QString& method, const QVariantList& arg
 
     if (!connected_ && !open()) return RpcResult::failure(lastError_, RpcResult::kConnectionFailed);
 
-    // The answer is read into one buffer sized from its length up front: a large list
-    // would otherwise be copied over and over as the body grows.
-    QByteArray reply;
+    // The answer is read as it arrives (a list's rows while the server still writes the
+    // next ones), into one buffer sized from its length up front: a large list would
+    // otherwise be copied over and over as the body grows.
+    std::unique_ptr<StreamedReply> reply;
     bool answered = false;  // the server began its answer: the request ran
     auto post = [&] {
         httplib::Request req;
@@ -144,21 +145,18 @@ RpcResult NetConnection::callOnce(const QString& method, const QVariantList& arg
         const QByteArray token = token_.isEmpty() ? rpc_channel::sessionToken() : token_;
         if (!token.isEmpty()) req.headers.emplace("Authorization", "Bearer " + token.toStdString());
         req.body.assign(body.constData(), size_t(body.size()));
-        reply.clear();
+        reply = std::make_unique<StreamedReply>(id);
         req.response_handler = [&reply, &answered](const httplib::Response& head) {
             answered = true;
             // Trusted up to a size no list reaches; past that the buffer grows as the bytes come.
             constexpr qsizetype kMostReserved = qsizetype(512) << 20;
             const qsizetype length = QByteArray::fromStdString(head.get_header_value("Content-Length")).toLongLong();
             if (length > 0 && head.get_header_value("Content-Encoding").empty())
-                reply.reserve(std::min(length, kMostReserved) + 1);
+                reply->reserve(std::min(length, kMostReserved) + 1);
             return true;
         };
         req.content_receiver = [&reply](const char* data, size_t size, uint64_t, uint64_t) {
-            // Grown in place (reserve reallocates); append alone would copy at every growth.
-            if (reply.capacity() - reply.size() < qsizetype(size))
-                reply.reserve(std::max(reply.size() + qsizetype(size), reply.capacity() * 2 + 4096));
-            reply.append(data, qsizetype(size));
+            reply->append(data, qsizetype(size));
             return true;
         };
         return http_->client.send(req);
@@ -190,8 +188,7 @@ RpcResult NetConnection::callOnce(const QString& method, const QVariantList& arg
                                       .arg(res->status),
                                   RpcResult::kBadResponse);
 
-    return readRpcReply(reply.data(), id,
-                        QStringLiteral("Resposta inválida do servidor de aplicação em %1.").arg(address()));
+    return reply->finish(QStringLiteral("Resposta inválida do servidor de aplicação em %1.").arg(address()));
 }
 
 QVariant NetConnection::callChecked(const QString& method, const QVariantList& args) {

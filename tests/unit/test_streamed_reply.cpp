@@ -1,0 +1,131 @@
+// Replies read while they arrive: whatever the body and however it is cut into pieces, the
+// outcome is the one the whole body read at the end gives, and a list's rows are read
+// before its last byte.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+
+#include "data/packet.h"
+#include "data/packet_json_writer.h"
+#include "rpc/rpc_reply.h"
+#include "rpc/streamed_reply.h"
+#include "support/packet_cells.h"
+
+namespace {
+
+using namespace cot;
+
+constexpr qint64 kId = 7;
+const QString kInvalid = QStringLiteral("Resposta inválida do servidor de aplicação em teste.");
+
+QByteArray envelope(const QByteArray& result) {
+    return "{\"jsonrpc\":\"2.0\",\"id\":" + QByteArray::number(kId) + ",\"result\":" + result + "}";
+}
+
+// A packet as the server writes a list: every kind of value, nulls in every column, texts
+// with brackets, quotes, escapes and accents, dates with milliseconds, big numbers.
+QByteArray listPacket(int rows) {
+    const QList<FieldDef> fields{{"NR", FieldType::String, 20},    {"QT", FieldType::Integer, 0},
+                                 {"VR", FieldType::Float, 0},      {"OK", FieldType::Boolean, 0},
+                                 {"DT", FieldType::DateTime, 0},   {"OBS", FieldType::Memo, 0}};
+    QByteArray out;
+    PacketJsonWriter w(out, fields);
+    const QStringList texts{QStringLiteral("São Paulo [filial] {1}"), QStringLiteral("aspas \" e \\ barra"),
+                            QStringLiteral("linha\nquebrada\ttab"), QStringLiteral("ação, ênfase; çã ]["),
+                            QString()};
+    for (int r = 0; r < rows; ++r) {
+        w.beginRow();
+        w.value(QStringLiteral("%1").arg(r, 20, 10, QChar(u'0')));
+        r % 11 == 0 ? w.null() : w.value(qint64(9007199254740993LL) - r);
+        r % 13 == 0 ? w.null() : w.value(r % 2 ? -0.1 * r : 1e-300 * r);
+        r % 17 == 0 ? w.null() : w.value(r % 2 == 0);
+        r % 19 == 0 ? w.null()
+                    : w.value(QDateTime(QDate(2026, 12, 7), QTime(10, 30, 15, r % 1000)).addDays(r % 400));
+        texts[r % texts.size()].isNull() ? w.null() : w.value(texts[r % texts.size()]);
+        w.endRow();
+    }
+    w.finish();
+    return out;
+}
+
+RpcResult readWhole(QByteArray body) { return readRpcReply(body.data(), kId, kInvalid); }
+
+RpcResult readInPieces(const QByteArray& body, qsizetype piece, qsizetype* readBeforeTheEnd = nullptr) {
+    StreamedReply reply(kId);
+    for (qsizetype at = 0; at < body.size(); at += piece) {
+        if (readBeforeTheEnd && at + piece >= body.size()) *readBeforeTheEnd = reply.rowsRead();
+        reply.append(body.constData() + at, std::min(piece, body.size() - at));
+    }
+    return reply.finish(kInvalid);
+}
+
+void expectSameOutcome(const QByteArray& body, const char* what) {
+    const RpcResult whole = readWhole(body);
+    for (qsizetype piece : {qsizetype(1), qsizetype(7), qsizetype(4096), body.size() + 1}) {
+        SCOPED_TRACE(std::string(what) + ", pieces of " + std::to_string(piece));
+        const RpcResult streamed = readInPieces(body, piece);
+        ASSERT_EQ(streamed.ok, whole.ok);
+        EXPECT_EQ(streamed.code, whole.code);
+        EXPECT_EQ(streamed.error, whole.error);
+        ASSERT_EQ(streamed.value.typeId(), whole.value.typeId());
+        if (whole.value.typeId() == qMetaTypeId<Packet>())
+            cot::testing::expectSameCells(whole.value.value<Packet>(), streamed.value.value<Packet>());
+        else
+            EXPECT_EQ(streamed.value, whole.value);
+    }
+}
+
+TEST(StreamedReply, AListReadsAsItArrivesIntoTheSamePacketAsTheWholeBody) {
+    const QByteArray body = envelope(listPacket(3000));
+    expectSameOutcome(body, "lista");
+    qsizetype early = 0;
+    const RpcResult r = readInPieces(body, 16384, &early);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.value.value<Packet>().rows.size(), 3000);
+    EXPECT_GT(early, 2500) << "rows read before the last piece";
+}
+
+TEST(StreamedReply, EmptyListsAndOtherResultsAreWhatTheWholeReadingGives) {
+    expectSameOutcome(envelope(listPacket(0)), "lista vazia");
+    expectSameOutcome(envelope(R"({"fields":[{"name":"A","type":"string","size":3}]})"), "pacote sem linhas");
+    expectSameOutcome(envelope(R"("2026-12-07T10:00:00")"), "texto");
+    expectSameOutcome(envelope("[1,2.5,null]"), "lista de valores");
+    expectSameOutcome(envelope(R"({"A":1,"B":"x"})"), "objeto");
+    expectSameOutcome(envelope("null"), "nulo");
+    expectSameOutcome(R"({"jsonrpc":"2.0","id":7,"error":{"code":-32000,"message":"Proposta não encontrada."}})",
+                      "erro");
+    expectSameOutcome("{\"jsonrpc\": \"2.0\", \"id\": 7, \"result\": " + listPacket(5) + "}", "outro leiaute");
+}
+
+// A doubt anywhere leaves the reply to the whole reading: the same failure, the same text.
+TEST(StreamedReply, BrokenBodiesFailAsTheWholeReadingFails) {
+    const QByteArray good = envelope(listPacket(50));
+    const qsizetype rowAt = good.indexOf("],[", good.size() / 2) + 2;
+    QByteArray wrongCount = good;
+    wrongCount.insert(rowAt + 1, "null,");
+    QByteArray wrongCountThenBadJson = wrongCount;
+    wrongCountThenBadJson.insert(wrongCountThenBadJson.size() - 3, ",");  // a comma before the rows end
+    QByteArray badNumber = good;
+    badNumber.replace(badNumber.indexOf("900719925474", rowAt), 16, "1e400");
+    QByteArray wrongType = good;
+    wrongType.replace("\"type\":\"integer\"", "\"type\":\"desconhecido\"");
+
+    for (const QByteArray& broken : {wrongCount, wrongCountThenBadJson, badNumber, wrongType})
+        ASSERT_FALSE(readWhole(broken).ok) << broken.left(300).toStdString();
+    EXPECT_EQ(readWhole(wrongCountThenBadJson).error, kInvalid);  // the JSON's fault first, as a whole
+    EXPECT_NE(readWhole(wrongCount).error, kInvalid);             // the packet's own message
+    expectSameOutcome(good.left(good.size() / 2), "corpo cortado no meio de uma linha");
+    expectSameOutcome(good.left(good.size() - 2), "corpo sem o fim");
+    expectSameOutcome(good + "x", "lixo depois do fim");
+    expectSameOutcome(wrongCount, "linha com valores demais");
+    expectSameOutcome(wrongCountThenBadJson, "linha com valores demais e JSON malformado depois");
+    expectSameOutcome(badNumber, "número fora do alcance");
+    expectSameOutcome(wrongType, "tipo de campo desconhecido");
+    QByteArray otherId = good;
+    otherId.replace("\"id\":7,", "\"id\":8,");
+    expectSameOutcome(otherId, "resposta de outra chamada");
+    expectSameOutcome("", "corpo vazio");
+    expectSameOutcome("<html>erro</html>", "não é JSON");
+}
+
+}  // namespace
