@@ -30,7 +30,8 @@ WorkerPool::WorkerPool(int core, int most) : most_(std::max({1, core, most})) {
 WorkerPool::~WorkerPool() { shutdown(); }
 
 void WorkerPool::startThread() {
-    threads_.emplace_back([this] { work(); });
+    Waiter* waiter = waiters_.emplace_back(std::make_unique<Waiter>()).get();
+    threads_.emplace_back([this, waiter] { work(waiter); });
     ++live_;
 }
 
@@ -45,7 +46,8 @@ void WorkerPool::enqueue(std::function<void()> job) {
         Waiter* waiter = idle_.back();
         idle_.pop_back();
         waiter->job = std::move(job);
-        waiter->wake.notify_one();  // under the lock: the waiter cannot end before it is told
+        lock.unlock();
+        waiter->wake.notify_one();  // the waiter outlives its thread: told after the lock is free
         return;
     }
     jobs_.push_back(std::move(job));
@@ -75,8 +77,8 @@ int WorkerPool::idleCount() const {
     return int(idle_.size());
 }
 
-void WorkerPool::work() {
-    Waiter self;
+void WorkerPool::work(Waiter* waiter) {
+    Waiter& self = *waiter;
     std::unique_lock lock(mutex_);
     for (;;) {
         std::function<void()> job;

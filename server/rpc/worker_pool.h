@@ -38,12 +38,13 @@ private:
         std::function<void()> job;
     };
 
-    void work();
+    void work(Waiter* self);
     void startThread();  // under mutex_
 
     mutable std::mutex mutex_;
     std::deque<std::function<void()>> jobs_;  // queued while no thread was free
-    std::vector<Waiter*> idle_;                // the last to become free at the back
+    std::vector<std::unique_ptr<Waiter>> waiters_;  // one per thread, kept as long as the pool
+    std::vector<Waiter*> idle_;                     // the last to become free at the back
     std::vector<std::thread> threads_;
     int live_ = 0;  // threads not yet ended
     int most_ = 1;
