@@ -16,8 +16,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
@@ -34,54 +32,12 @@
 #include "support/bench_database.h"
 #include "support/bench_server.h"
 #include "support/proc_memory.h"
+#include "support/process_server.h"
 
 using namespace cot;
 using namespace cot::bench;
 
 namespace {
-
-// A cot05000-server process over the bench file, on a free port; stopped (SIGTERM) when destroyed.
-class ServerProcess {
-public:
-    ServerProcess(const QString& program, const QString& databaseUrl, int threads) {
-        process_.setProgram(program);
-        process_.setArguments({QStringLiteral("--db"), databaseUrl, QStringLiteral("--port"), QStringLiteral("0"),
-                               QStringLiteral("--threads"), QString::number(threads), QStringLiteral("--no-seed")});
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start();
-        if (!process_.waitForStarted(10000)) throw std::runtime_error("servidor não iniciou: " + program.toStdString());
-        // It prints "... em http://127.0.0.1:PORT/rpc ..." once it listens.
-        static const QRegularExpression address(QStringLiteral("http://[^:/\\s]+:(\\d+)/rpc"));
-        QByteArray said;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (port_ == 0 && std::chrono::steady_clock::now() < deadline) {
-            if (!process_.waitForReadyRead(500) && process_.state() != QProcess::Running) break;
-            said += process_.readAllStandardOutput();
-            if (const auto m = address.match(QString::fromLocal8Bit(said)); m.hasMatch()) port_ = m.captured(1).toInt();
-        }
-        if (port_ == 0) throw std::runtime_error("servidor não informou a porta: " + said.toStdString());
-        while (httpGet(QStringLiteral("127.0.0.1"), port_, QStringLiteral("/health"), 2).status != 200) {
-            if (std::chrono::steady_clock::now() > deadline) throw std::runtime_error("/health não respondeu");
-            QThread::msleep(20);
-        }
-    }
-    ~ServerProcess() {
-        process_.terminate();
-        if (!process_.waitForFinished(30000)) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
-
-    qint64 pid() const { return process_.processId(); }
-    int port() const { return port_; }
-
-private:
-    QProcess process_;
-    int port_ = 0;
-};
 
 // Samples a process's VmRSS every 2 ms until stopped; keeps the highest.
 class RssSampler {

@@ -83,7 +83,7 @@ struct Run {
 struct Branch {
     QString name;
     const BenchDatabase* data = nullptr;
-    std::unique_ptr<LoggedServerProcess> server;
+    std::unique_ptr<ServerProcess> server;
     int rows = 0;
     double pngSaveMs = 0;
     std::vector<Run> runs;
@@ -271,8 +271,8 @@ int main(int argc, char** argv) {
         branches[1].name = QStringLiteral("%1k").arg(generated / 1000);
         branches[1].data = &large;
         for (Branch& b : branches) {
-            b.server = std::make_unique<LoggedServerProcess>(serverProgram, b.data->url(),
-                                                             logs.filePath(b.name + QStringLiteral(".log")));
+            b.server = std::make_unique<ServerProcess>(serverProgram, b.data->url(), 4,
+                                                       logs.filePath(b.name + QStringLiteral(".log")));
             b.rows = warmList(b);
         }
 

@@ -27,13 +27,14 @@ bool parseRequestLine(const QString& line, LoggedRequest& out) {
     return true;
 }
 
-LoggedServerProcess::LoggedServerProcess(const QString& program, const QString& databaseUrl, const QString& logPath,
-                                         int threads)
+ServerProcess::ServerProcess(const QString& program, const QString& databaseUrl, int threads, const QString& logPath)
     : logPath_(logPath) {
     process_.setProgram(program);
-    process_.setArguments({QStringLiteral("--db"), databaseUrl, QStringLiteral("--listen"), QStringLiteral("127.0.0.1"),
-                           QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--threads"),
-                           QString::number(threads), QStringLiteral("--no-seed"), QStringLiteral("--log"), logPath});
+    QStringList arguments{QStringLiteral("--db"),   databaseUrl,       QStringLiteral("--listen"),
+                          QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QStringLiteral("0"),
+                          QStringLiteral("--threads"), QString::number(threads), QStringLiteral("--no-seed")};
+    if (!logPath.isEmpty()) arguments << QStringLiteral("--log") << logPath;
+    process_.setArguments(arguments);
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start();
     if (!process_.waitForStarted(10000)) throw std::runtime_error("servidor não iniciou: " + program.toStdString());
@@ -53,7 +54,7 @@ LoggedServerProcess::LoggedServerProcess(const QString& program, const QString& 
     }
 }
 
-LoggedServerProcess::~LoggedServerProcess() {
+ServerProcess::~ServerProcess() {
     process_.terminate();
     if (!process_.waitForFinished(30000)) {
         process_.kill();
@@ -61,8 +62,9 @@ LoggedServerProcess::~LoggedServerProcess() {
     }
 }
 
-QList<LoggedRequest> LoggedServerProcess::newRequests() {
+QList<LoggedRequest> ServerProcess::newRequests() {
     QList<LoggedRequest> out;
+    if (logPath_.isEmpty()) return out;
     QFile log(logPath_);
     if (!log.open(QIODevice::ReadOnly) || !log.seek(logOffset_)) return out;
     // Only whole lines: one being written stays for the next call.

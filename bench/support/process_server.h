@@ -1,7 +1,7 @@
 #pragma once
-// A cot05000-server process for the benchmarks that time the desktop from outside: over a
-// prepared database, on a free loopback port, with its request log written to a file the
-// benchmark reads back. Each log line says when a request ended (wall clock, milliseconds)
+// A cot05000-server process for the benchmarks that measure it or the desktop from
+// outside: over a prepared database, on a free loopback port, with its request log
+// written to a file the benchmark reads back when asked. Each log line says when a request ended (wall clock, milliseconds)
 // and how long it took, so a benchmark places the desktop's calls on the same clock as the
 // processes it starts and the files they write.
 #include <QDateTime>
@@ -24,14 +24,16 @@ struct LoggedRequest {
 // Reads one request-log line; false for the server's other messages.
 bool parseRequestLine(const QString& line, LoggedRequest& out);
 
-class LoggedServerProcess {
+class ServerProcess {
 public:
-    // Starts `program` over `databaseUrl` and waits until /health answers; throws on failure.
-    LoggedServerProcess(const QString& program, const QString& databaseUrl, const QString& logPath, int threads = 4);
-    ~LoggedServerProcess();  // SIGTERM, then SIGKILL after 30 s
-    LoggedServerProcess(const LoggedServerProcess&) = delete;
-    LoggedServerProcess& operator=(const LoggedServerProcess&) = delete;
+    // Starts `program` over `databaseUrl` with `threads` database threads, its request log
+    // in `logPath` when one is given, and waits until /health answers; throws on failure.
+    ServerProcess(const QString& program, const QString& databaseUrl, int threads, const QString& logPath = {});
+    ~ServerProcess();  // SIGTERM, then SIGKILL after 30 s
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
 
+    qint64 pid() const { return process_.processId(); }
     int port() const { return port_; }
     // The requests logged since the previous call (the first call: since the start).
     QList<LoggedRequest> newRequests();
