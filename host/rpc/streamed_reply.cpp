@@ -9,29 +9,39 @@
 
 namespace cot {
 
-namespace {
-
 // The end of the JSON array or object starting at `from` (the index of its closing
-// bracket), or -1 when the text does not hold all of it yet.
-qsizetype endOfValue(const QByteArray& text, qsizetype from) {
-    int depth = 0;
-    bool inString = false;
-    const char* p = text.constData();
-    for (qsizetype i = from; i < text.size(); ++i) {
+// bracket), or -1 when the text does not hold all of it yet. The scan goes on where the
+// previous call stopped, so a value that comes in many pieces is read through once.
+qsizetype StreamedReply::endOfValue(qsizetype from) {
+    if (scan_.next < 0) scan_ = Scan{from, 0, false};
+    const char* p = body_.constData();
+    const qsizetype size = body_.size();
+    for (qsizetype i = scan_.next; i < size; ++i) {
         const char c = p[i];
-        if (inString) {
-            if (c == '\\') ++i;
-            else if (c == '"') inString = false;
+        if (scan_.inString) {
+            if (c == '\\') {
+                if (i + 1 == size) {  // what it escapes is still to come
+                    scan_.next = i;
+                    return -1;
+                }
+                ++i;
+            } else if (c == '"') {
+                scan_.inString = false;
+            }
         } else if (c == '"') {
-            inString = true;
+            scan_.inString = true;
         } else if (c == '[' || c == '{') {
-            ++depth;
-        } else if ((c == ']' || c == '}') && --depth == 0) {
+            ++scan_.depth;
+        } else if ((c == ']' || c == '}') && --scan_.depth == 0) {
+            scan_.next = -1;
             return i;
         }
     }
+    scan_.next = size;
     return -1;
 }
+
+namespace {
 
 constexpr char kRowsHead[] = ",\"rows\":[";
 
@@ -66,7 +76,7 @@ void StreamedReply::readHead() {
         state_ = State::Whole;
         return;
     }
-    const qsizetype fieldsEnd = endOfValue(body_, head.size());
+    const qsizetype fieldsEnd = endOfValue(head.size());
     const qsizetype rowsAt = fieldsEnd + 1;
     if (fieldsEnd < 0 || body_.size() < rowsAt + qsizetype(sizeof kRowsHead - 1)) return;  // not all in yet
     if (QByteArrayView(body_).sliced(rowsAt, sizeof kRowsHead - 1) != QByteArrayView(kRowsHead)) {
@@ -90,7 +100,7 @@ void StreamedReply::readRows() {
     while (at_ < body_.size()) {
         const char c = body_[at_];
         if (c == '[' && next_ != Next::Separator) {
-            const qsizetype end = endOfValue(body_, at_);
+            const qsizetype end = endOfValue(at_);
             if (end < 0) return;  // the row's last bytes are still to come
             if (!readRow(at_, end)) return;
             at_ = end + 1;

@@ -38,6 +38,14 @@ private:
     void readHead();
     void readRows();
     bool readRow(qsizetype from, qsizetype to);
+    qsizetype endOfValue(qsizetype from);
+
+    // Where the scan for the end of the value being read stopped (next < 0: none begun).
+    struct Scan {
+        qsizetype next = -1;
+        int depth = 0;
+        bool inString = false;
+    };
 
     qint64 id_;
     QByteArray body_;  // every byte as received
@@ -46,6 +54,7 @@ private:
     State state_ = State::Head;
     std::unique_ptr<PacketRowsReader> rows_;
     QByteArray scratch_;  // one value's text, parsed in place
+    Scan scan_;
 };
 
 }  // namespace cot

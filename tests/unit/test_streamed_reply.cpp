@@ -85,6 +85,28 @@ TEST(StreamedReply, AListReadsAsItArrivesIntoTheSamePacketAsTheWholeBody) {
     EXPECT_GT(early, 2500) << "rows read before the last piece";
 }
 
+// A value longer than many pieces (a long text full of escapes), read through once.
+TEST(StreamedReply, ALongTextSpreadOverManyPiecesReadsWhole) {
+    const QList<FieldDef> fields{{"NR", FieldType::String, 20}, {"OBS", FieldType::Memo, 0}};
+    QByteArray packet;
+    PacketJsonWriter w(packet, fields);
+    const QString text = QStringLiteral("\"aspas\" \\ barra ] [ { } ação\n").repeated(20000);
+    for (int r = 0; r < 3; ++r) {
+        w.beginRow();
+        w.value(QString::number(r));
+        w.value(text);
+        w.endRow();
+    }
+    w.finish();
+    const QByteArray body = envelope(packet);
+    qsizetype early = 0;
+    const RpcResult r = readInPieces(body, 4096, &early);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.value.value<Packet>().rows.value(2).value(1).toString(), text);
+    EXPECT_EQ(early, 2);
+    expectSameOutcome(body.left(body.size() - 1), "texto longo cortado");
+}
+
 TEST(StreamedReply, EmptyListsAndOtherResultsAreWhatTheWholeReadingGives) {
     expectSameOutcome(envelope(listPacket(0)), "lista vazia");
     expectSameOutcome(envelope(R"({"fields":[{"name":"A","type":"string","size":3}]})"), "pacote sem linhas");
