@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(g++ cmake ninja-build ccache pkg-config
       qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n libqt6sql6-sqlite libqt6sql6-psql libgl-dev
-      libcpp-httplib-dev zlib1g-dev rapidjson-dev libcurl4-openssl-dev libzip-dev libsodium-dev
+      libcpp-httplib-dev libboost1.81-dev libssl-dev libpoppler-cpp-dev zlib1g-dev rapidjson-dev libcurl4-openssl-dev libzip-dev libsodium-dev
       googletest libgtest-dev libgmock-dev libbenchmark-dev
       sqlite3 libsqlite3-dev libpq-dev postgresql xvfb xauth poppler-utils unzip curl fonts-dejavu-core
       python3-aiosmtpd libxlsxwriter-dev python3-openpyxl openssl dpkg-dev chromium chromium-driver python3-selenium)
