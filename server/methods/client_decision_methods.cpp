@@ -8,10 +8,11 @@
 //       comes back null; no row when neither exists. Open to whoever may see the version.
 //   MarcarPerdida(NR, VER, MOTIVO, TEXTO) → nothing. Marks the version lost with the
 //       server's clock and the session's operator. MOTIVO is P preço, Z prazo,
-//       C concorrente, E escopo or O outro; TEXTO at most 500 characters (blank ones kept
-//       as none). Refused, with nothing written: a bad motive or text; then a version not
-//       stored, an accepted version, a version already marked lost. Open to whoever may see
-//       the version, in the write's transaction (the history records the run).
+//       C concorrente, E escopo or O outro; TEXTO at most TXMOTIVO's 500 characters
+//       (blank ones kept as none). Refused, with nothing written: a bad motive or text;
+//       then a version not stored, an accepted version, a version already marked lost. Open
+//       to whoever may see the version, in the write's transaction (the history records
+//       the run).
 //   DesmarcarPerdida(NR, VER) → nothing. Removes the lost mark; refused when there is none.
 //       Same rule as MarcarPerdida.
 #include "server/methods/client_decision_methods.h"
@@ -21,14 +22,13 @@
 #include "server/methods/read_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
+#include "server/storage/text_bounds.h"
 
 namespace cot::server {
 
 namespace {
 
 using namespace read;
-
-constexpr int kLostTextSize = 500;
 
 const QString kLostMotives = QStringLiteral("PZCEO");
 
@@ -73,8 +73,7 @@ Reply marcarPerdida(MethodContext& ctx, const Args& args) {
     const QString motive = args.isNull(2) ? QString() : args.string(2).trimmed().toUpper();
     if (motive.size() != 1 || !kLostMotives.contains(motive)) throw MethodError(QStringLiteral("Escolha o motivo da perda."));
     const QString reason = args.isNull(3) ? QString() : args.string(3).trimmed();
-    if (reason.size() > kLostTextSize)
-        throw MethodError(QStringLiteral("O texto do motivo da perda deve ter no máximo %1 caracteres.").arg(kLostTextSize));
+    text_bounds::requireFits(QStringLiteral("PERDAPROP"), QStringLiteral("TXMOTIVO"), reason);
 
     const std::optional<bool> accepted = acceptedState(ctx.db, key);
     if (!accepted) throw MethodError(QStringLiteral("Proposta não cadastrada."));

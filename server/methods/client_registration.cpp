@@ -8,6 +8,7 @@
 #include "server/auth/caller.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
+#include "server/storage/text_bounds.h"
 #include "services/consiste.h"
 
 namespace cot::server::acceptance {
@@ -34,9 +35,8 @@ void requireFilled(const QString& value, const char* message) {
     if (value.isEmpty()) throw MethodError(QString::fromUtf8(message));
 }
 
-void requireFits(const QString& value, int size, const char* label) {
-    if (value.size() > size)
-        throw MethodError(QStringLiteral("%1 deve ter no máximo %2 caracteres.").arg(QString::fromUtf8(label)).arg(size));
+void requireFits(const char* table, const char* column, const QString& value) {
+    text_bounds::requireFits(QLatin1String(table), QLatin1String(column), value);
 }
 
 const QString kAlreadyClient = QStringLiteral("Cliente já cadastrado para inscrição informada.");
@@ -95,10 +95,11 @@ RegisteredClient registerClient(Database& db, const NewClient& c, Caller& sessio
     requireFilled(c.inscription, "Inscrição deve ser informada.");
     requireFilled(c.company, "Razão Social deve ser informada.");
     requireFilled(c.tradeName, "Nome Fantasia deve ser informado.");
-    requireFits(c.company, 50, "Razão Social");
-    requireFits(c.tradeName, 50, "Nome Fantasia");
-    requireFits(c.complement, 60, "Complemento");
-    requireFits(c.oper, 12, "Operador");
+    requireFits("CLIENTE", "NMRAZSOCCLIE", c.company);
+    requireFits("CLIENTE", "NMFANTCLIE", c.tradeName);
+    requireFits("CLIENTE", "DSCOMPLCLIE", c.complement);
+    requireFits("ENDECLIE", "DSCOMPLENDE", c.complement);
+    requireFits("CLIENTE", "CDOPERINCL", c.oper);
 
     // CPF and CNPJ are kept as digits; any other document as typed.
     QString number = c.inscription;
@@ -106,7 +107,8 @@ RegisteredClient registerClient(Database& db, const NewClient& c, Caller& sessio
     if (number.isEmpty()) throw MethodError(QStringLiteral("Inscrição deve ser informada."));
     if (!c.personKind.isEmpty() && c.personKind != kind)
         throw MethodError(QStringLiteral("Tipo de pessoa não corresponde à inscrição informada."));
-    requireFits(number, 20, "Inscrição");
+    requireFits("CLIENTE", "NRINSJURCLIE", number);
+    requireFits("CLIENTE", "CDCLIENTE", number);
 
     if (!text(prospect.value(0, "CDCLIENTE")).trimmed().isEmpty()) throw MethodError(kAlreadyClient);
     // The client's code is its document, as in the rest of the register.

@@ -46,7 +46,6 @@ using cells::changes;
 
 constexpr int kSequenceWidth = 3;
 constexpr int kTypeWidth = 3;
-constexpr int kDescriptionSize = 250;
 
 const TableResolver& serviceResolver() {
     static const TableResolver r{
@@ -82,8 +81,6 @@ public:
             if (!modality.isEmpty() && !QStringList{"H", "F", "P"}.contains(modality))
                 throw MethodError(QStringLiteral("Modalidade de cobrança inválida: use H, F ou P."));
         }
-        if (text(v, "DSLOCALPROP").size() > kDescriptionSize)
-            throw MethodError(QStringLiteral("Desc. Local deve ter no máximo 250 caracteres."));
     }
 
     const QList<Key>& touched() const { return touched_; }

@@ -43,7 +43,6 @@ using cells::changes;
 
 constexpr int kOrderWidth = 3;
 constexpr int kNumberWidth = 5;
-constexpr int kNameSize = 100;
 
 const TableResolver& simulationResolver() {
     static const TableResolver r{
@@ -112,7 +111,6 @@ void checkSimulation(Database& db, const Cells& c, RowChange& change) {
     }
     const QString name = c.text(v, "NMSIMULAPROP");
     if (name.isEmpty()) throw MethodError(QStringLiteral("Nome deve ser informado."));
-    if (name.size() > kNameSize) throw MethodError(QStringLiteral("Nome deve ter no máximo 100 caracteres."));
 }
 
 void checkLine(Database& db, const Cells& c, RowChange& change) {

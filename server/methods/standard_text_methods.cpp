@@ -29,6 +29,7 @@
 #include "server/methods/service_text_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
+#include "server/storage/text_bounds.h"
 
 namespace cot::server::detail {
 
@@ -200,6 +201,7 @@ QString insertStandardText(Database& db, const ProposalKey& key, const QString& 
             .toLongLong();
     if (order > kHighestOrder) return QStringLiteral("A proposta já atingiu a ordem máxima de textos (999).");
     const QString text = body.trimmed().isEmpty() ? standard.value(0, "TXPADTXT").toString() : body;
+    text_bounds::requireFits(QStringLiteral("TXTPROPFAS"), QStringLiteral("TXPROPFAS"), text);
     insertTexts(db, key.params(), {Text{code, order, text}});
     return QString();
 }

@@ -31,7 +31,6 @@ using cells::cell;
 using cells::cellText;
 using cells::changes;
 
-constexpr int kCodeSize = 20;
 constexpr int kHighestOrder = 999;
 
 const TableResolver& textResolver() {
@@ -75,8 +74,6 @@ Reply setMensagem(MethodContext& ctx, const Args& args) {
         const QString text = cellText(delta, v, code);
         if (insert || changes(delta, change, code)) {
             if (text.isEmpty()) throw MethodError(QStringLiteral("Mensagem deve ser informada"));
-            if (text.size() > kCodeSize)
-                throw MethodError(QStringLiteral("Código da mensagem deve ter no máximo 20 caracteres."));
             if (ctx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE NRPROPOSFAS = :N "
                                              "AND NRVERPROPFAS = :V AND CDTXTPROPFAS = :C"),
                               {{"N", number}, {"V", version}, {"C", text}})

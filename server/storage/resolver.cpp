@@ -6,6 +6,7 @@
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 #include "server/storage/proposal_history.h"
+#include "server/storage/text_bounds.h"
 
 namespace cot::server {
 
@@ -132,6 +133,20 @@ void applyDelete(Database& db, const TableResolver& resolver, const QList<Column
     if (affected == 0) throw MethodError(kConflict);
 }
 
+// Every text the change writes fits its column: an insert's values, an update's changed
+// ones, and a delete's old values too, which the history keeps as they were sent.
+void requireTextsFit(const TableResolver& resolver, const QList<Column>& columns, const RowChange& change) {
+    for (const Column& c : columns) {
+        if (change.op == ChangeOp::Delete) {
+            text_bounds::requireFits(resolver.table, c.name, valueAt(change.oldValues, c));
+            continue;
+        }
+        const QVariant value = valueAt(change.newValues, c);
+        if (change.op == ChangeOp::Update && sameValue(valueAt(change.oldValues, c), value, c.type)) continue;
+        text_bounds::requireFits(resolver.table, c.name, value);
+    }
+}
+
 void padRow(QVariantList& row, qsizetype size) {
     while (row.size() < size) row.append(QVariant());
 }
@@ -156,12 +171,18 @@ void applyDelta(Database& db, const TableResolver& resolver, const Delta& delta,
     bool needsKeys = false;
     for (const RowChange& c : delta.changes) needsKeys |= c.op != ChangeOp::Insert;
     if (needsKeys) requireKeys(resolver, delta);
+    // What the client sent is checked whole before anything is written; what beforeApply
+    // puts in a row, again before that row is written.
+    for (const RowChange& change : delta.changes) requireTextsFit(resolver, columns, change);
 
     Transaction transaction(db);
     for (RowChange change : delta.changes) {
         padRow(change.oldValues, delta.fields.size());
         padRow(change.newValues, delta.fields.size());
-        if (beforeApply) beforeApply(change);
+        if (beforeApply) {
+            beforeApply(change);
+            requireTextsFit(resolver, columns, change);
+        }
         switch (change.op) {
         case ChangeOp::Insert:
             applyInsert(db, resolver, columns, change);

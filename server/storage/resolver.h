@@ -24,6 +24,8 @@ struct TableResolver {
 // matches fails the whole delta with "Registro alterado ou excluído por outro usuário.".
 // `beforeApply` sees each change before it is written (fill server-side columns, refuse
 // a row by throwing MethodError).
+// A text longer than its column (server/storage/text_bounds.h) refuses the whole delta
+// before anything is written, whether the client sent it or beforeApply put it there.
 // Each change of a proposal's row is written to the proposal's history in the same
 // transaction (server/storage/proposal_history.h).
 void applyDelta(Database& db, const TableResolver& resolver, const Delta& delta,

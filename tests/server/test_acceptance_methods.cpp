@@ -226,7 +226,7 @@ TEST_P(AcceptanceMethodsTest, AProspectIsRegisteredOnceAndThenAcceptedByItsOwnCa
                           {1, " ", "Inscrição deve ser informada."},
                           {2, "", "Razão Social deve ser informada."},
                           {4, "", "Nome Fantasia deve ser informado."},
-                          {4, QString(51, 'x'), "Nome Fantasia deve ter no máximo 50 caracteres."},
+                          {4, QString(51, 'x'), "O campo NMFANTCLIE aceita no máximo 50 caracteres."},
                           {5, "F", "Tipo de pessoa não corresponde à inscrição informada."}};
     for (const Case& c : cases) {
         QVariantList args = deltaClient();

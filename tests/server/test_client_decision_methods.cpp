@@ -208,7 +208,7 @@ TEST_P(ClientDecisionTest, MarkingLostRefusesInOrderAndWritesNothing) {
     EXPECT_EQ(call("MarcarPerdida", {nr(7), "01", "", ""}).error, "Escolha o motivo da perda.");
     EXPECT_EQ(call("MarcarPerdida", {nr(7), "01", "PZ", ""}).error, "Escolha o motivo da perda.");
     EXPECT_EQ(call("MarcarPerdida", {nr(7), "01", "P", QString(501, u'x')}).error,
-              "O texto do motivo da perda deve ter no máximo 500 caracteres.");
+              "O campo TXMOTIVO aceita no máximo 500 caracteres.");
     EXPECT_EQ(call("MarcarPerdida", {nr(99), "01", "P", ""}).error, "Proposta não cadastrada.");
     EXPECT_EQ(call("MarcarPerdida", {nr(5), "01", "P", ""}).error, "A proposta já foi aceita.")
         << "accepted comes before already lost";

@@ -176,7 +176,7 @@ TEST_P(ServiceMethodsTest, ARefusedChangeWritesNeitherServiceNorPackage) {
         {with(with(good, "VRHORAPROP", 0.0), "VRDEHORAPROP", 0.0), "Valor Hora deve ser maior que zero"},
         {with(good, "VRDEHORAPROP", -5.0), "Valor hora com desconto não pode ser negativo"},
         {with(good, "QTSERVPROP", -4.0), "Quantidade de horas não pode ser negativa."},
-        {with(good, "DSLOCALPROP", QString(251, u'x')), "Desc. Local deve ter no máximo 250 caracteres."},
+        {with(good, "DSLOCALPROP", QString(251, u'x')), "O campo DSLOCALPROP aceita no máximo 250 caracteres."},
         {with(good, "NRSERVPROP", "001"), "Serviço já cadastrado na proposta com essa sequência."},
     };
     const double before = package(7);

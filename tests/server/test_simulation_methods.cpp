@@ -74,7 +74,7 @@ TEST_P(SimulationMethodsTest, ANewSimulationTakesTheNextNumberAndAPaddedOrder) {
     EXPECT_EQ(save({{ChangeOp::Insert, {}, simulation("", "Outro")}}).error, "Ordem deve ser informada.");
     EXPECT_EQ(save({{ChangeOp::Insert, {}, simulation("8", " ")}}).error, "Nome deve ser informado.");
     EXPECT_EQ(save({{ChangeOp::Insert, {}, simulation("8", QString(101, 'x'))}}).error,
-              "Nome deve ter no máximo 100 caracteres.");
+              "O campo NMSIMULAPROP aceita no máximo 100 caracteres.");
     EXPECT_EQ(simulations().rows.size(), 3);
 }
 

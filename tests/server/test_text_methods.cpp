@@ -66,7 +66,7 @@ TEST_P(TextMethodsTest, TextsKeepTheirCodesAndOrdersUnique) {
         {text(2, "APRES_LU", "<p>x</p>", 9.0), "Mensagem já cadastrada"},
         {text(2, "NOTA2", "<p>x</p>", 4.5), "Ordem deve ser um número inteiro de 0 a 999."},
         {text(2, "NOTA2", "  ", 4.0), "Mensagem deve ser informada"},
-        {text(2, QString(21, u'X'), "<p>x</p>", 4.0), "Código da mensagem deve ter no máximo 20 caracteres."},
+        {text(2, QString(21, u'X'), "<p>x</p>", 4.0), "O campo CDTXTPROPFAS aceita no máximo 20 caracteres."},
     };
     for (const Case& c : cases) {
         // A good text first: the refusal of the second takes it back too.

@@ -1,0 +1,153 @@
+// A client sending texts longer than their columns: every write path refuses them, names
+// the column, and writes nothing (no row, no history); a text exactly as long as the
+// column is kept whole. Sizes are the schema's own.
+#include <gtest/gtest.h>
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <functional>
+
+#include "server/migrations/column_sizes.h"
+#include "support/database_dump.h"
+#include "support/packet_cells.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+using cot::testing::firstDifference;
+using cot::testing::nr;
+using cot::testing::wholeDatabase;
+
+namespace {
+
+constexpr int kMemo = server::schema::kMemoCharacters;
+
+class LongTextsTest : public ::testing::TestWithParam<Backend> {
+protected:
+    LongTextsTest() : server_({.backend = GetParam(), .seed = true}) {}
+
+    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
+    QVariant scalar(const QString& sql) { return server_.db().scalar(sql); }
+    // A change log of one row of proposal 1's version 01: its key and one text column.
+    static Delta oneChange(ChangeOp op, const char* column, FieldType type, const QVariant& before, const QVariant& after) {
+        Delta d;
+        d.fields = {{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
+                    {QString::fromLatin1(column), type, 0}};
+        const QVariantList oldRow{nr(1), "01", before}, newRow{nr(1), "01", after};
+        d.changes = {{op, op == ChangeOp::Insert ? QVariantList() : oldRow, op == ChangeOp::Delete ? QVariantList() : newRow}};
+        return d;
+    }
+    // The refusal's text, or the method's own answer when it answers with one ("" when done).
+    static QString outcome(const RpcResult& r) { return r.ok ? r.value.toString() : r.error; }
+    // Every row, but the history's note that InsTextoProp ran: the dispatcher notes the run
+    // of a writing method that answers, and that method answers its refusals.
+    QString rows() {
+        static const QRegularExpression run(QStringLiteral("\\n[^\\n]*\\|InsTextoProp\\|\\|\\|M\\|[^\\n]*"));
+        return wholeDatabase(server_.db()).remove(run);
+    }
+
+    TestServer server_;
+};
+
+struct WritePath {
+    const char* name;
+    const char* column;
+    int size;
+    std::function<QString(const QString& text)> write;  // refusal, "" when written
+    QString stored;                                      // the value as kept
+};
+
+TEST_P(LongTextsTest, EveryWritePathRefusesOneCharacterMoreAndKeepsExactlyTheColumn) {
+    const QString kHeaderObs = "SELECT DSOBSPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = '" + nr(1) + "'";
+    const QString kObservation = "SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = '" + nr(1) + "'";
+    const WritePath paths[] = {
+        {"delta field", "DSOBSPROPFAS", 250,
+         [&](const QString& text) {
+             const Delta d = oneChange(ChangeOp::Update, "DSOBSPROPFAS", FieldType::String, scalar(kHeaderObs), text);
+             return outcome(call("SetProposta", {QVariant::fromValue(d)}));
+         },
+         kHeaderObs},
+        {"observation", "TXOBSPROPFAS", kMemo,
+         [&](const QString& text) {
+             const Delta d = oneChange(ChangeOp::Update, "TXOBSPROPFAS", FieldType::Memo, scalar(kObservation), text);
+             return outcome(call("SetObs", {QVariant::fromValue(d), "0"}));
+         },
+         kObservation},
+        {"text argument", "TXPROPFAS", kMemo,
+         [&](const QString& text) {
+             return outcome(call("InsTextoProp", {nr(2), "01", "GARANTIA", text}));
+         },
+         "SELECT TXPROPFAS FROM TXTPROPFAS WHERE NRPROPOSFAS = '" + nr(2) + "' AND CDTXTPROPFAS = 'GARANTIA'"},
+        {"lost reason", "TXMOTIVO", 500,
+         [&](const QString& text) { return outcome(call("MarcarPerdida", {nr(7), "01", "P", text})); },
+         "SELECT TXMOTIVO FROM PERDAPROP WHERE NRPROPOSFAS = '" + nr(7) + "'"},
+        {"registration", "NMFANTCLIE", 50,
+         [&](const QString& text) {
+             return outcome(call("InsereCliente", {"77888999000127", "77.888.999/0001-27", "Delta Engenharia", "Sala 12",
+                                                     text, "J", "J77.888.999/0001-27", "VENDEDOR"}));
+         },
+         "SELECT NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = '77888999000127'"},
+    };
+    for (const WritePath& p : paths) {
+        SCOPED_TRACE(p.name);
+        const QString before = rows();
+        EXPECT_EQ(p.write(QString(p.size + 1, u'x')),
+                  QStringLiteral("O campo %1 aceita no máximo %2 caracteres.")
+                      .arg(QLatin1String(p.column), QLocale(QLocale::Portuguese, QLocale::Brazil).toString(p.size)));
+        ASSERT_EQ(firstDifference(before, rows()), "") << "a refused text was written";
+
+        // Exactly the column, counted as the engines count: the last character is outside
+        // 16 bits (two code units in the text, one character in the column).
+        const QString exact = QString(p.size - 1, u'y') + QString::fromUtf8("😀");
+        EXPECT_EQ(p.write(exact), "");
+        EXPECT_EQ(scalar(p.stored).toString(), exact);
+    }
+}
+
+TEST_P(LongTextsTest, AMultiMegabyteObservationIsRefusedWholeAndLeavesNoHistory) {
+    const QString kObservation = "SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = '" + nr(1) + "'";
+    const QVariant stored = scalar(kObservation);
+    const QString huge(3'500'000, u'z');
+    const QString before = wholeDatabase(server_.db());
+    const QString refusal = "O campo TXOBSPROPFAS aceita no máximo 1.000.000 caracteres.";
+    // Written, or kept as a deleted row's old value by the history.
+    EXPECT_EQ(call("SetObs", {QVariant::fromValue(oneChange(ChangeOp::Update, "TXOBSPROPFAS", FieldType::Memo, stored, huge)),
+                              "0"})
+                  .error,
+              refusal);
+    EXPECT_EQ(call("SetObs", {QVariant::fromValue(oneChange(ChangeOp::Delete, "TXOBSPROPFAS", FieldType::Memo, huge, {})),
+                              "1"})
+                  .error,
+              refusal);
+    EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
+}
+
+// The sizes the check uses are the ones the database was created with, column by column.
+TEST(ColumnSizes, MatchEveryTextColumnOfTheCreatedSchema) {
+    TestServer server;
+    const Packet tables = server.db().query("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> "
+                                            "'SCHEMA_VERSION' AND name NOT LIKE 'sqlite_%'");
+    int texts = 0;
+    for (const QVariantList& t : tables.rows) {
+        const QString table = t.value(0).toString();
+        const Packet columns = server.db().query(QStringLiteral("SELECT name, type FROM pragma_table_info('%1')").arg(table));
+        for (const QVariantList& c : columns.rows) {
+            const QString type = c.value(1).toString().toUpper();
+            const std::optional<int> size = server::schema::textSize(table, c.value(0).toString());
+            SCOPED_TRACE((table + u'.' + c.value(0).toString() + u' ' + type).toStdString());
+            if (type == QLatin1String("TEXT")) EXPECT_EQ(size, kMemo);
+            else if (type.startsWith(QLatin1String("VARCHAR(")) || type.startsWith(QLatin1String("CHAR(")))
+                EXPECT_EQ(size, type.section(u'(', 1).chopped(1).toInt());
+            else EXPECT_EQ(size, std::nullopt);
+            texts += size.has_value();
+        }
+    }
+    EXPECT_GT(texts, 100);
+    EXPECT_THROW(server::schema::textSize("PROPOSTAFAS", "NAOEXISTE"), std::invalid_argument);
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, LongTextsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
