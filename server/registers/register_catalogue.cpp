@@ -1,30 +1,32 @@
 #include "server/registers/register_catalogue.h"
 
+#include "server/migrations/column_sizes.h"
+
 namespace cot::server::registers {
 
 namespace {
 
-enum Flag { Key = 1, NotNull = 2, Default = 4, Upper = 8 };
+enum Flag { Key = 1, NotNull = 2, Default = 4, Upper = 8, Lines = 16 };
 
-RegisterColumn column(const char* name, ColumnKind kind, int size, int flags, QStringList allowed = {}) {
+RegisterColumn column(const char* name, ColumnKind kind, int flags, QStringList allowed = {}) {
     RegisterColumn c;
     c.name = QString::fromLatin1(name);
     c.kind = kind;
-    c.size = size;
     c.key = flags & Key;
     c.notNull = (flags & (Key | NotNull)) != 0;
     c.hasDefault = flags & Default;
     c.upperCase = flags & Upper;
+    c.freeText = flags & Lines;
     c.allowed = std::move(allowed);
     return c;
 }
-RegisterColumn text(const char* name, int size, int flags = 0, QStringList allowed = {}) {
-    return column(name, ColumnKind::Text, size, flags, std::move(allowed));
+RegisterColumn text(const char* name, int flags = 0, QStringList allowed = {}) {
+    return column(name, ColumnKind::Text, flags, std::move(allowed));
 }
-RegisterColumn memo(const char* name, int flags = 0) { return column(name, ColumnKind::Text, 0, flags); }
-RegisterColumn integer(const char* name, int flags = 0) { return column(name, ColumnKind::Integer, 0, flags); }
-RegisterColumn real(const char* name, int flags = 0) { return column(name, ColumnKind::Real, 0, flags); }
-RegisterColumn date(const char* name, int flags = 0) { return column(name, ColumnKind::DateTime, 0, flags); }
+RegisterColumn memo(const char* name, int flags = 0) { return column(name, ColumnKind::Text, flags | Lines); }
+RegisterColumn integer(const char* name, int flags = 0) { return column(name, ColumnKind::Integer, flags); }
+RegisterColumn real(const char* name, int flags = 0) { return column(name, ColumnKind::Real, flags); }
+RegisterColumn date(const char* name, int flags = 0) { return column(name, ColumnKind::DateTime, flags); }
 
 RegisterReference ref(QStringList columns, const char* table) { return {std::move(columns), QString::fromLatin1(table)}; }
 
@@ -34,95 +36,102 @@ const QStringList kPerson{"F", "J"};
 QList<Register> build() {
     QList<Register> out;
     out << Register{"FILIAL",
-                    {text("CDFILIAL", 4, Key), text("NMFILIAL", 30, NotNull), text("NRINSJURFILI", 20),
-                     text("IDSITUFILIAL", 1, Default), integer("NRDIASLEMBRETE")},
+                    {text("CDFILIAL", Key), text("NMFILIAL", NotNull), text("NRINSJURFILI"),
+                     text("IDSITUFILIAL", Default), integer("NRDIASLEMBRETE"),
+                     integer("QTENVIOHORA"), integer("QTENVIODIA")},
                     {}};
     // Kind 'P' carries the branch's mail account; CDSENHEMAILF travels enciphered, as stored.
     out << Register{"ENDEFILI",
-                    {text("CDFILIAL", 4, Key), text("IDTPENDEFILI", 1, Key), text("DSENDEFILI", 60),
-                     text("NMCIDADEFILI", 40), text("SGESTADOFILI", 2), text("DSEMAILFILI", 40),
-                     text("CDSENHEMAILF", 255), text("DSSMTPEMAILF", 40)},
+                    {text("CDFILIAL", Key), text("IDTPENDEFILI", Key), text("DSENDEFILI"),
+                     text("NMCIDADEFILI"), text("SGESTADOFILI"), text("DSEMAILFILI"),
+                     text("CDSENHEMAILF"), text("DSSMTPEMAILF")},
                     {ref({"CDFILIAL"}, "FILIAL")}};
-    out << Register{"GRUPOPER", {text("CDGRUPOPER", 4, Key), text("NMGRUPOPER", 40, NotNull)}, {}};
-    out << Register{"AUTGRUPOP", {text("CDGRUPOPER", 4, Key), text("IDAUTGRUPOP", 4, Key)},
+    out << Register{"GRUPOPER", {text("CDGRUPOPER", Key), text("NMGRUPOPER", NotNull)}, {}};
+    out << Register{"AUTGRUPOP", {text("CDGRUPOPER", Key), text("IDAUTGRUPOP", Key)},
                     {ref({"CDGRUPOPER"}, "GRUPOPER")}};
     out << Register{"OPERADOR",
-                    {text("CDOPERADOR", 12, Key | Upper), text("NMOPERADOR", 40, NotNull),
-                     text("IDOPERATIVO", 1, NotNull | Default, kActive), text("DSEMAILOPER", 50)},
+                    {text("CDOPERADOR", Key | Upper), text("NMOPERADOR", NotNull),
+                     text("IDOPERATIVO", NotNull | Default, kActive), text("DSEMAILOPER")},
                     {}};
-    out << Register{"OPERFILI", {text("CDOPERADOR", 12, Key), text("CDFILIAL", 4, Key)},
+    out << Register{"OPERFILI", {text("CDOPERADOR", Key), text("CDFILIAL", Key)},
                     {ref({"CDOPERADOR"}, "OPERADOR"), ref({"CDFILIAL"}, "FILIAL")}};
-    out << Register{"OPERGRUPOP", {text("CDGRUPOPER", 4, Key), text("CDOPERADOR", 12, Key)},
+    out << Register{"OPERGRUPOP", {text("CDGRUPOPER", Key), text("CDOPERADOR", Key)},
                     {ref({"CDGRUPOPER"}, "GRUPOPER"), ref({"CDOPERADOR"}, "OPERADOR")}};
-    out << Register{"OPERANEXO", {text("CDOPERADOR", 12, Key)}, {ref({"CDOPERADOR"}, "OPERADOR")}};
+    out << Register{"OPERANEXO", {text("CDOPERADOR", Key)}, {ref({"CDOPERADOR"}, "OPERADOR")}};
     // A client and the prospect it came from name each other; both are checked against the
     // files and the database together, so either may come first.
     out << Register{"CLIENTE",
-                    {text("CDCLIENTE", 21, Key), text("NRINSJURCLIE", 20, NotNull),
-                     text("IDTPIJURCLIE", 1, NotNull, kPerson), text("NMFANTCLIE", 50, NotNull),
-                     text("NMRAZSOCCLIE", 50), text("DSCOMPLCLIE", 60), text("NRMESREAJCLIE", 2),
-                     text("CDFILIAL", 4), text("CDPROSPECT", 21), text("CDOPERINCL", 12), date("DTINCLUSAO")},
+                    {text("CDCLIENTE", Key), text("NRINSJURCLIE", NotNull),
+                     text("IDTPIJURCLIE", NotNull, kPerson), text("NMFANTCLIE", NotNull),
+                     text("NMRAZSOCCLIE"), text("DSCOMPLCLIE"), text("NRMESREAJCLIE"),
+                     text("CDFILIAL"), text("CDPROSPECT"), text("CDOPERINCL"), date("DTINCLUSAO")},
                     {ref({"CDFILIAL"}, "FILIAL"), ref({"CDPROSPECT"}, "PROSPECT")}};
     out << Register{"ENDECLIE",
-                    {text("CDCLIENTE", 21, Key), text("IDTPENDECLIE", 1, Key), text("DSENDECLIE", 60),
-                     text("DSCOMPLENDE", 60), text("NMBAIRROCLIE", 40), text("NMCIDADECLIE", 40),
-                     text("SGESTADOCLIE", 2), text("NRCEPCLIE", 9)},
+                    {text("CDCLIENTE", Key), text("IDTPENDECLIE", Key), text("DSENDECLIE"),
+                     text("DSCOMPLENDE"), text("NMBAIRROCLIE"), text("NMCIDADECLIE"),
+                     text("SGESTADOCLIE"), text("NRCEPCLIE")},
                     {ref({"CDCLIENTE"}, "CLIENTE")}};
     out << Register{"PROSPECT",
-                    {text("CDPROSPECT", 21, Key), text("NRINSJURPROS", 20, NotNull),
-                     text("IDTPIJURPROS", 1, NotNull, kPerson), text("NMFANTPROS", 50, NotNull),
-                     text("NMRAZSOCPROS", 50), text("CDFILIAL", 4), text("CDCLIENTE", 21), date("DTINCLUSAO")},
+                    {text("CDPROSPECT", Key), text("NRINSJURPROS", NotNull),
+                     text("IDTPIJURPROS", NotNull, kPerson), text("NMFANTPROS", NotNull),
+                     text("NMRAZSOCPROS"), text("CDFILIAL"), text("CDCLIENTE"), date("DTINCLUSAO")},
                     {ref({"CDFILIAL"}, "FILIAL"), ref({"CDCLIENTE"}, "CLIENTE")}};
     out << Register{"CONTATO",
-                    {text("CDFILIAL", 4, Key), text("NRCONTATO", 10, Key), text("IDTPCONTATO", 1, NotNull, {"C", "P"}),
-                     text("CDCLIENTE", 21), text("CDPROSPECT", 21), text("DSREFECONT", 60, NotNull),
-                     text("DSEMAILCONT", 50), text("NRFONECONT", 25), date("DTCONTATO")},
+                    {text("CDFILIAL", Key), text("NRCONTATO", Key), text("IDTPCONTATO", NotNull, {"C", "P"}),
+                     text("CDCLIENTE"), text("CDPROSPECT"), text("DSREFECONT", NotNull),
+                     text("DSEMAILCONT"), text("NRFONECONT"), date("DTCONTATO")},
                     {ref({"CDFILIAL"}, "FILIAL"), ref({"CDCLIENTE"}, "CLIENTE"), ref({"CDPROSPECT"}, "PROSPECT")}};
     out << Register{"INTECLIE",
-                    {text("CDCLIENTE", 21, Key), text("CDINTECLIE", 2, Key), text("NMINTECLIE", 50, NotNull),
-                     text("DSEMAILINTE", 50)},
+                    {text("CDCLIENTE", Key), text("CDINTECLIE", Key), text("NMINTECLIE", NotNull),
+                     text("DSEMAILINTE")},
                     {ref({"CDCLIENTE"}, "CLIENTE")}};
     out << Register{"INTEPROS",
-                    {text("CDPROSPECT", 21, Key), text("CDINTEPROS", 2, Key), text("NMINTEPROS", 50, NotNull),
-                     text("DSEMAILINTE", 50)},
+                    {text("CDPROSPECT", Key), text("CDINTEPROS", Key), text("NMINTEPROS", NotNull),
+                     text("DSEMAILINTE")},
                     {ref({"CDPROSPECT"}, "PROSPECT")}};
     out << Register{"INDICE",
-                    {text("CDINDICE", 4, Key), text("CDTPINDICE", 1, Key), text("IDPERVALOR", 1, NotNull, {"P", "F"}),
-                     text("SGINDICE", 5, NotNull), text("NMINDICE", 30, NotNull), date("DTULTATUINDI")},
+                    {text("CDINDICE", Key), text("CDTPINDICE", Key), text("IDPERVALOR", NotNull, {"P", "F"}),
+                     text("SGINDICE", NotNull), text("NMINDICE", NotNull), date("DTULTATUINDI")},
                     {}};
     out << Register{"PRODCOMERCI",
-                    {text("CDPROCOMERCI", 10, Key), text("NMPROCOMERCI", 50, NotNull),
-                     text("IDSITUPROCOM", 1, NotNull | Default)},
+                    {text("CDPROCOMERCI", Key), text("NMPROCOMERCI", NotNull),
+                     text("IDSITUPROCOM", NotNull | Default)},
                     {}};
     out << Register{"SISTEMA",
-                    {text("CDSISTEMA", 8, Key), text("SGSISTEMA", 3, NotNull), text("NMSISTEMA", 40, NotNull),
-                     text("IDTECNOSIST", 3, NotNull), text("IDAMBSIST", 3, NotNull, {"WEB", "WIN", "DOS", "ASP"}),
-                     text("CDPROCOMERCI", 10, NotNull), text("IDSITUSIST", 1, NotNull | Default)},
+                    {text("CDSISTEMA", Key), text("SGSISTEMA", NotNull), text("NMSISTEMA", NotNull),
+                     text("IDTECNOSIST", NotNull), text("IDAMBSIST", NotNull, {"WEB", "WIN", "DOS", "ASP"}),
+                     text("CDPROCOMERCI", NotNull), text("IDSITUSIST", NotNull | Default)},
                     {ref({"CDPROCOMERCI"}, "PRODCOMERCI")}};
     out << Register{"TIPOSERV",
-                    {text("CDTIPOSERV", 3, Key), text("NMTIPOSERV", 80, NotNull),
-                     text("IDSERVOBRIGPROS", 1, NotNull | Default, {"S", "N"}), text("IDTIPOCOBRPADR", 1, Default),
+                    {text("CDTIPOSERV", Key), text("NMTIPOSERV", NotNull),
+                     text("IDSERVOBRIGPROS", NotNull | Default, {"S", "N"}), text("IDTIPOCOBRPADR", Default),
                      real("VRPEACHEPADR", Default), real("QTSERVPADR", Default), real("VRHORAPADR", Default)},
                     {}};
-    out << Register{"IDIOMA", {text("IDIDIOMA", 3, Key), text("NMIDIOMA", 30, NotNull)}, {}};
+    out << Register{"IDIOMA", {text("IDIDIOMA", Key), text("NMIDIOMA", NotNull)}, {}};
     out << Register{"PADTXT",
-                    {text("CDPADTXT", 20, Key), text("IDTIPOPROPFAS", 1, NotNull, {"M", "L", "S"}),
-                     text("IDIDIOMA", 3, NotNull), integer("NRORDEMPADTXT"), memo("TXPADTXT"),
-                     text("CDPROCOMERCI", 10)},
+                    {text("CDPADTXT", Key), text("IDTIPOPROPFAS", NotNull, {"M", "L", "S"}),
+                     text("IDIDIOMA", NotNull), integer("NRORDEMPADTXT"), memo("TXPADTXT"),
+                     text("CDPROCOMERCI")},
                     {ref({"IDIDIOMA"}, "IDIOMA"), ref({"CDPROCOMERCI"}, "PRODCOMERCI")}};
     out << Register{"PARAMPROP",
-                    {text("IDPARAMPROP", 1, Key), real("VRTXJUROSLICUSO", NotNull | Default),
-                     text("DSEMAILCONTRAT", 50)},
+                    {text("IDPARAMPROP", Key), real("VRTXJUROSLICUSO", NotNull | Default),
+                     text("DSEMAILCONTRAT")},
                     {}};
     out << Register{"PARAMEMAIL",
-                    {text("IDIDIOMA", 3, Key), text("CDPARAMEMAIL", 30, Key), text("DSASSUNPAREMAIL", 100),
-                     text("TXENDERPAREMAIL", 2000), text("TXTEXTOPAREMAIL", 2000),
-                     text("IDSITUPARAEMAIL", 1, NotNull | Default, kActive)},
+                    {text("IDIDIOMA", Key), text("CDPARAMEMAIL", Key), text("DSASSUNPAREMAIL"),
+                     text("TXENDERPAREMAIL"), text("TXTEXTOPAREMAIL", Lines),
+                     text("IDSITUPARAEMAIL", NotNull | Default, kActive)},
                     {ref({"IDIDIOMA"}, "IDIOMA")}};
+    // Sizes as the schema declares them, from its one place.
+    for (Register& reg : out)
+        for (RegisterColumn& c : reg.columns)
+            if (c.kind == ColumnKind::Text) c.size = schema::textSize(reg.table, c.name).value_or(0);
     return out;
 }
 
 }  // namespace
+
+bool RegisterColumn::isMemo() const { return kind == ColumnKind::Text && size == schema::kMemoCharacters; }
 
 QStringList Register::keyColumns() const {
     QStringList out;

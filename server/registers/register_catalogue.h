@@ -15,12 +15,16 @@ enum class ColumnKind { Text, Integer, Real, DateTime };
 struct RegisterColumn {
     QString name;
     ColumnKind kind = ColumnKind::Text;
-    int size = 0;             // characters of a text; 0: no limit
+    int size = 0;             // characters of a text, as the schema declares them (column_sizes.h)
     bool key = false;         // part of the table's key
     bool notNull = false;     // the table refuses a null (every key column does)
     bool hasDefault = false;  // may be left out of a file: new rows take the table's default
     QStringList allowed;      // the codes the module knows; empty: any value
     bool upperCase = false;   // compared in upper case by sign-in: stored that way only
+    bool freeText = false;    // a text of lines (may hold tabs and line breaks); never a name or code
+
+    // A text the schema declares with no size (TEXT): the server bounds it all the same.
+    bool isMemo() const;
 
     // Whether a file without this column is refused.
     bool requiredInFile() const { return key || (notNull && !hasDefault); }

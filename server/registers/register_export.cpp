@@ -7,6 +7,7 @@
 #include "server/registers/csv_file.h"
 #include "server/registers/register_catalogue.h"
 #include "server/registers/register_store.h"
+#include "server/registers/spreadsheet_guard.h"
 #include "server/storage/database.h"
 
 namespace cot::server::registers {
@@ -23,7 +24,12 @@ QByteArray fileText(Database& db, const Register& reg, int& rows) {
     QByteArray out = csvRecord(header);
     const QList<StoredRow> stored = readStoredRows(db, reg, columns);
     rows = int(stored.size());
-    for (const StoredRow& row : stored) out += csvRecord(row.written);
+    for (const StoredRow& row : stored) {
+        QList<std::optional<QString>> fields = row.written;
+        for (int c = 0; c < columns.size(); ++c)
+            if (columns[c]->kind == ColumnKind::Text && fields[c]) fields[c] = guardedText(*fields[c]);
+        out += csvRecord(fields);
+    }
     return out;
 }
 

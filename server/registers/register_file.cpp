@@ -5,9 +5,13 @@
 
 namespace cot::server::registers {
 
-void ImportErrors::add(const QString& file, std::optional<int> line, const QString& reason) {
+void ImportErrors::add(const QString& fileName, std::optional<int> line, const QString& reason) {
     ++total_;
     if (kept_.size() >= kKept) return;
+    // A file's name is anyone's text: no control character reaches the terminal.
+    QString file = fileName;
+    for (QChar& c : file)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F)) c = u'?';
     kept_ << (line ? QStringLiteral("%1:%2: %3").arg(file).arg(*line).arg(reason)
                    : QStringLiteral("%1: %2").arg(file, reason));
 }
@@ -23,7 +27,7 @@ QString joinKey(const QStringList& parts) { return parts.join(QChar(0x1F)); }
 namespace {
 
 // The header's columns; false (with the faults reported) when the file cannot be read.
-bool readHeader(const Register& reg, RegisterFile& out, const CsvRecord& header, ImportErrors& errors) {
+bool readColumns(const Register& reg, RegisterFile& out, const CsvRecord& header, ImportErrors& errors) {
     bool good = true;
     auto fault = [&](const QString& why) {
         errors.add(out.fileName, header.line, why);
@@ -40,8 +44,10 @@ bool readHeader(const Register& reg, RegisterFile& out, const CsvRecord& header,
         if (!withheld.isEmpty()) {
             fault(QStringLiteral("coluna %1 não aceita: %2").arg(name, withheld));
         } else if (!column) {
-            fault(QStringLiteral("coluna desconhecida %1 (colunas de %2: %3)")
-                      .arg(name, reg.table, reg.columnNames().join(QStringLiteral(", "))));
+            // Not repeated: a file that is no register would show its first line here.
+            fault(QStringLiteral("coluna desconhecida na posição %1 do cabeçalho (colunas de %2: %3)")
+                      .arg(i + 1)
+                      .arg(reg.table, reg.columnNames().join(QStringLiteral(", "))));
         } else if (out.indexOf(name) >= 0) {
             fault(QStringLiteral("coluna %1 repetida no cabeçalho").arg(name));
         }
@@ -57,68 +63,81 @@ bool readHeader(const Register& reg, RegisterFile& out, const CsvRecord& header,
 
 }  // namespace
 
-RegisterFile readRegisterFile(const Register& reg, const QString& fileName, const QByteArray& bytes,
-                              ImportErrors& errors) {
-    RegisterFile out;
-    out.reg = &reg;
-    out.fileName = fileName;
-    const CsvParse csv = parseCsv(bytes);
-    if (csv.records.isEmpty()) {
-        if (csv.errorLine) errors.add(fileName, *csv.errorLine, csv.error);
-        else errors.add(fileName, std::nullopt, QStringLiteral("arquivo vazio (falta o cabeçalho com os nomes das colunas)"));
-        return out;
-    }
-    if (!readHeader(reg, out, csv.records.first(), errors)) {
-        if (csv.errorLine) errors.add(fileName, *csv.errorLine, csv.error);
-        out.columns.clear();
-        return out;
-    }
-    QList<int> keyIndexes;
-    for (const QString& k : reg.keyColumns()) keyIndexes << out.indexOf(k);
+RegisterFileReader::RegisterFileReader(const Register& reg, const QString& fileName, QIODevice& in,
+                                       ImportErrors& errors)
+    : csv_(in), errors_(errors) {
+    file_.reg = &reg;
+    file_.fileName = fileName;
+}
 
-    for (qsizetype r = 1; r < csv.records.size(); ++r) {
-        const CsvRecord& record = csv.records[r];
-        if (record.fields.size() != out.columns.size()) {
-            errors.add(fileName, record.line,
-                       QStringLiteral("a linha tem %1 campo(s) e o cabeçalho, %2").arg(record.fields.size()).arg(out.columns.size()));
+void RegisterFileReader::reportStop() {
+    if (csv_.failed()) errors_.add(file_.fileName, csv_.errorLine(), csv_.error());
+}
+
+bool RegisterFileReader::readHeader() {
+    const Register& reg = *file_.reg;
+    CsvRecord header;
+    if (!csv_.next(header)) {
+        if (csv_.failed()) reportStop();
+        else errors_.add(file_.fileName, std::nullopt, QStringLiteral("arquivo vazio (falta o cabeçalho com os nomes das colunas)"));
+        return false;
+    }
+    if (!readColumns(reg, file_, header, errors_)) {
+        file_.columns.clear();
+        return false;
+    }
+    QList<int> kept;
+    QStringList names;
+    for (const RegisterColumn* c : std::as_const(file_.columns)) {
+        kept << keptCharacters(*c);
+        names << c->name;
+    }
+    csv_.setLimits(kept, names, 0);
+    for (const QString& k : reg.keyColumns()) keyIndexes_ << file_.indexOf(k);
+    return true;
+}
+
+bool RegisterFileReader::next(RegisterRow& row) {
+    const QList<const RegisterColumn*>& columns = file_.columns;
+    CsvRecord record;
+    while (csv_.next(record)) {
+        if (record.fields.size() != columns.size()) {
+            errors_.add(file_.fileName, record.line,
+                        QStringLiteral("a linha tem %1 campo(s) e o cabeçalho, %2").arg(record.fields.size()).arg(columns.size()));
             continue;
         }
-        RegisterRow row;
+        row = {};
         row.line = record.line;
         bool good = true;
-        for (int c = 0; c < out.columns.size(); ++c) {
-            const ParsedValue v = parseField(*out.columns[c], record.fields[c]);
+        for (int c = 0; c < columns.size(); ++c) {
+            const ParsedValue v = parseField(*columns[c], record.fields[c]);
             if (!v.error.isEmpty()) {
-                errors.add(fileName, record.line, v.error);
+                errors_.add(file_.fileName, record.line, v.error);
                 good = false;
                 continue;
             }
             row.values << v.value;
-            row.written << writtenForm(*out.columns[c], v.value);
+            row.written << writtenForm(*columns[c], v.value);
         }
-        // A row with a good key counts as present even when another of its fields is wrong,
-        // so its dependants are not reported as well.
         QStringList key;
-        for (int k : keyIndexes) {
-            const ParsedValue v = parseField(*out.columns[k], record.fields[k]);
+        for (int k : std::as_const(keyIndexes_)) {
+            const ParsedValue v = parseField(*columns[k], record.fields[k]);
             if (!v.error.isEmpty()) break;
-            key << *writtenForm(*out.columns[k], v.value);
+            key << *writtenForm(*columns[k], v.value);
         }
-        if (key.size() == keyIndexes.size()) {
+        if (key.size() == keyIndexes_.size()) {
             row.key = joinKey(key);
-            if (const auto seen = out.lineOfKey.constFind(row.key); seen != out.lineOfKey.constEnd()) {
-                errors.add(fileName, record.line,
-                           QStringLiteral("chave repetida (%1), já na linha %2")
-                               .arg(key.join(QStringLiteral(", ")))
-                               .arg(*seen));
+            if (const auto seen = file_.lineOfKey.constFind(row.key); seen != file_.lineOfKey.constEnd()) {
+                errors_.add(file_.fileName, record.line,
+                            QStringLiteral("chave repetida (%1), já na linha %2").arg(key.join(QStringLiteral(", "))).arg(*seen));
                 continue;
             }
-            out.lineOfKey.insert(row.key, row.line);
+            file_.lineOfKey.insert(row.key, row.line);
         }
-        if (good) out.rows << row;
+        if (good) return true;
     }
-    if (csv.errorLine) errors.add(fileName, *csv.errorLine, csv.error);
-    return out;
+    reportStop();
+    return false;
 }
 
 }  // namespace cot::server::registers

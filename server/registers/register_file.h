@@ -1,5 +1,5 @@
 #pragma once
-#include <QByteArray>
+#include <QIODevice>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -7,6 +7,7 @@
 #include <QVariantList>
 #include <optional>
 
+#include "server/registers/csv_file.h"
 #include "server/registers/register_catalogue.h"
 
 // One register file read and checked on its own (header, field counts, values, duplicate
@@ -40,7 +41,6 @@ struct RegisterFile {
     const Register* reg = nullptr;
     QString fileName;                       // as found in the folder
     QList<const RegisterColumn*> columns;   // the file's columns, in its order
-    QList<RegisterRow> rows;                // only rows without faults
     QHash<QString, int> lineOfKey;          // key → line, for references and duplicates
 
     int indexOf(const QString& column) const;  // -1 when the file lacks it
@@ -49,8 +49,28 @@ struct RegisterFile {
 // Joins the written forms of a key (never null) into one comparable text.
 QString joinKey(const QStringList& parts);
 
-// Reads one file of `reg`; faults go to `errors` and the faulty rows are left out.
-RegisterFile readRegisterFile(const Register& reg, const QString& fileName, const QByteArray& bytes,
-                              ImportErrors& errors);
+// Reads one file of a register row by row, within the bounds of CsvReader: faults go to
+// `errors` and the faulty rows are left out, though a row whose key is good still counts as
+// present (its dependants are not reported as well).
+class RegisterFileReader {
+public:
+    RegisterFileReader(const Register& reg, const QString& fileName, QIODevice& in, ImportErrors& errors);
+
+    // The header; false (with the faults reported) when the file cannot be read further.
+    bool readHeader();
+    // The next row without faults; false at the end of the file or where a fault stopped it.
+    bool next(RegisterRow& row);
+
+    const RegisterFile& file() const { return file_; }
+    RegisterFile takeFile() { return std::move(file_); }
+
+private:
+    void reportStop();
+
+    RegisterFile file_;
+    CsvReader csv_;
+    ImportErrors& errors_;
+    QList<int> keyIndexes_;
+};
 
 }  // namespace cot::server::registers

@@ -1,12 +1,11 @@
 #include "server/registers/register_import.h"
 
-#include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QSet>
-#include <algorithm>
+#include <optional>
 
 #include "server/registers/register_file.h"
+#include "server/registers/register_folder.h"
 #include "server/registers/register_store.h"
 #include "server/storage/database.h"
 
@@ -14,64 +13,62 @@ namespace cot::server::registers {
 
 namespace {
 
-int catalogueIndex(const Register* reg) {
+int catalogueIndex(const Register& reg) {
     const QList<Register>& all = registerCatalogue();
     for (int i = 0; i < all.size(); ++i)
-        if (&all[i] == reg) return i;
+        if (&all[i] == &reg) return i;
     return -1;
 }
 
-QString knownFileNames() {
-    QStringList names;
-    for (const Register& r : registerCatalogue()) names << r.fileName();
-    return names.join(QStringLiteral(", "));
-}
-
-// The register files of the folder, read and checked one by one, in load order.
-QList<RegisterFile> readFolder(const QString& folder, ImportErrors& errors) {
-    // Hidden files are left out: editors' and other systems' companions ("._filial.csv").
-    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
-    QList<std::pair<const Register*, QFileInfo>> found;
-    for (const QFileInfo& entry : entries) {
-        const QString name = entry.fileName();
-        if (!name.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) continue;
-        const Register* reg = registerForFile(name);
-        if (!reg) {
-            errors.add(name, std::nullopt,
-                       QStringLiteral("não é um arquivo de cadastro (nomes aceitos: %1)").arg(knownFileNames()));
-            continue;
-        }
-        const auto twin = std::find_if(found.cbegin(), found.cend(), [&](const auto& f) { return f.first == reg; });
-        if (twin != found.cend()) {
-            errors.add(name, std::nullopt, QStringLiteral("mesmo cadastro que %1").arg(twin->second.fileName()));
-            continue;
-        }
-        found.append({reg, entry});
-    }
-    if (found.isEmpty() && !errors.any())
-        errors.add(folder, std::nullopt, QStringLiteral("nenhum arquivo de cadastro (.csv) na pasta"));
-    std::sort(found.begin(), found.end(),
-              [](const auto& a, const auto& b) { return catalogueIndex(a.first) < catalogueIndex(b.first); });
-
-    QList<RegisterFile> files;
-    for (const auto& [reg, entry] : found) {
-        QFile file(entry.filePath());
-        if (!file.open(QIODevice::ReadOnly)) {
-            errors.add(entry.fileName(), std::nullopt, QStringLiteral("não foi possível ler o arquivo"));
-            continue;
-        }
-        files << readRegisterFile(*reg, entry.fileName(), file.readAll(), errors);
-    }
-    return files;
-}
-
-// Whether a key of a register is in the files or in the database (read once per register).
-class KeyLookup {
+// References of the rows read, to the files and the database together. A row is checked as
+// it is read when the register it names comes before its own in load order (that file, when
+// in the import, was read already); otherwise once every file was read. The files' keys are
+// kept for this, never their rows.
+class ReferenceCheck {
 public:
-    KeyLookup(Database& db, const QList<RegisterFile>& files) : db_(db), files_(files) {}
+    explicit ReferenceCheck(Database& db) : db_(db) {}
+
+    void check(const RegisterFile& file, const RegisterRow& row, ImportErrors& errors) {
+        for (const RegisterReference& ref : file.reg->references) {
+            const Register* parent = registerByTable(ref.table);
+            QStringList parts, shown;
+            for (const QString& c : ref.columns) {
+                const int at = file.indexOf(c);
+                if (at < 0 || !row.written[at]) break;  // not in the file, or empty: nothing to check
+                parts << *row.written[at];
+                shown << QStringLiteral("%1 = %2").arg(c, parts.last());
+            }
+            if (!parent || parts.size() != ref.columns.size()) continue;
+            Pending pending{file.fileName, row.line, shown.join(QStringLiteral(", ")), parent, joinKey(parts)};
+            if (catalogueIndex(*parent) > catalogueIndex(*file.reg)) deferred_ << std::move(pending);
+            else settle(pending, errors);
+        }
+    }
+
+    void keep(RegisterFile file) { files_ << std::move(file); }
+
+    void checkDeferred(ImportErrors& errors) {
+        for (const Pending& p : std::as_const(deferred_)) settle(p, errors);
+        deferred_.clear();
+    }
+
+private:
+    struct Pending {
+        QString fileName;
+        int line = 0;
+        QString shown;  // "COLUNA = valor", as read
+        const Register* parent = nullptr;
+        QString key;
+    };
+
+    void settle(const Pending& p, ImportErrors& errors) {
+        if (exists(*p.parent, p.key)) return;
+        errors.add(p.fileName, p.line,
+                   QStringLiteral("%1 não existe em %2 (nem no banco nem em %3)").arg(p.shown, p.parent->table, fileOf(*p.parent)));
+    }
 
     bool exists(const Register& reg, const QString& key) {
-        for (const RegisterFile& f : files_)
+        for (const RegisterFile& f : std::as_const(files_))
             if (f.reg == &reg && f.lineOfKey.contains(key)) return true;
         auto it = stored_.find(reg.table);
         if (it == stored_.end()) it = stored_.insert(reg.table, storedKeys(db_, reg));
@@ -84,33 +81,11 @@ public:
         return reg.fileName();
     }
 
-private:
     Database& db_;
-    const QList<RegisterFile>& files_;
+    QList<RegisterFile> files_;
+    QList<Pending> deferred_;
     QHash<QString, QSet<QString>> stored_;
 };
-
-void checkReferences(Database& db, const QList<RegisterFile>& files, ImportErrors& errors) {
-    KeyLookup lookup(db, files);
-    for (const RegisterFile& file : files) {
-        for (const RegisterRow& row : file.rows) {
-            for (const RegisterReference& ref : file.reg->references) {
-                const Register* parent = registerByTable(ref.table);
-                QStringList parts, shown;
-                for (const QString& c : ref.columns) {
-                    const int at = file.indexOf(c);
-                    if (at < 0 || !row.written[at]) break;  // not in the file, or empty: nothing to check
-                    parts << *row.written[at];
-                    shown << QStringLiteral("%1 = %2").arg(c, parts.last());
-                }
-                if (!parent || parts.size() != ref.columns.size() || lookup.exists(*parent, joinKey(parts))) continue;
-                errors.add(file.fileName, row.line,
-                           QStringLiteral("%1 não existe em %2 (nem no banco nem em %3)")
-                               .arg(shown.join(QStringLiteral(", ")), parent->table, lookup.fileOf(*parent)));
-            }
-        }
-    }
-}
 
 ImportResult withErrors(const ImportErrors& errors) {
     ImportResult result;
@@ -123,17 +98,37 @@ ImportResult withErrors(const ImportErrors& errors) {
 
 ImportResult importRegisters(Database& db, const QString& folder) {
     ImportErrors errors;
-    const QList<RegisterFile> files = readFolder(folder, errors);
-    // Checked and written in one transaction, so what was checked is what is written on.
+    RegisterFolder dir(folder);
+    if (!dir.open(errors)) return withErrors(errors);
+    const QList<FolderFile> found = dir.registerFiles(errors);
+
+    // Rows go into the database as they are read, in one transaction that is committed only
+    // when no file had a fault; after the first fault the files are still read, to report
+    // every fault, but nothing more is written.
     Transaction tx(db);
-    checkReferences(db, files, errors);
-    if (errors.any()) return withErrors(errors);
+    ReferenceCheck references(db);
     ImportResult result;
-    for (const RegisterFile& file : files) {
-        const std::optional<FileCounts> counts = writeRegisterFile(db, file, errors);
-        if (!counts) return withErrors(errors);
-        result.files << *counts;
+    for (const FolderFile& entry : found) {
+        const std::unique_ptr<QFile> file = dir.openFile(entry, errors);
+        if (!file) continue;
+        RegisterFileReader reader(*entry.reg, entry.name, *file, errors);
+        if (!reader.readHeader()) continue;
+        std::optional<RegisterWriter> writer;
+        if (!errors.any()) writer.emplace(db, reader.file());
+        RegisterRow row;
+        while (reader.next(row)) {
+            references.check(reader.file(), row, errors);
+            if (errors.any()) {
+                writer.reset();
+                continue;
+            }
+            if (!writer->write(row, errors)) return withErrors(errors);  // the engine refused: stop here
+        }
+        if (writer) result.files << writer->counts();
+        references.keep(reader.takeFile());
     }
+    references.checkDeferred(errors);
+    if (errors.any()) return withErrors(errors);
     tx.commit();
     return result;
 }

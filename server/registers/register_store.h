@@ -1,4 +1,5 @@
 #pragma once
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -28,9 +29,25 @@ QList<StoredRow> readStoredRows(Database& db, const Register& reg, const QList<c
 // The keys of every stored row of `reg`.
 QSet<QString> storedKeys(Database& db, const Register& reg);
 
-// Inserts the file's new rows and updates those that differ; counts each. A row the
-// database refuses is reported (without the engine's SQL) and nullopt returned: the caller's
-// transaction is then to be rolled back.
-std::optional<FileCounts> writeRegisterFile(Database& db, const RegisterFile& file, ImportErrors& errors);
+// Writes a file's rows as they are read: a new key is inserted, a known one updated when
+// any of the file's columns differs; each is counted. Of the table, only each stored row's
+// key and a digest of its columns are held (to tell changed from unchanged); of the file,
+// nothing.
+class RegisterWriter {
+public:
+    RegisterWriter(Database& db, const RegisterFile& file);
+
+    // False when the database refused the row: reported (without the engine's SQL), and the
+    // caller's transaction is then to be rolled back.
+    bool write(const RegisterRow& row, ImportErrors& errors);
+    const FileCounts& counts() const { return counts_; }
+
+private:
+    Database& db_;
+    const RegisterFile& file_;
+    QHash<QString, QByteArray> stored_;  // key → digest of the stored row's written forms
+    QString insert_, update_;
+    FileCounts counts_;
+};
 
 }  // namespace cot::server::registers

@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "server/registers/spreadsheet_guard.h"
+
 namespace cot::server::registers {
 
 namespace {
@@ -24,54 +26,76 @@ std::optional<QDateTime> parseDate(const QString& text) {
     return QDateTime(day, time);
 }
 
+// Names and codes hold no control character at all; free texts keep tabs and line breaks,
+// which the files carry inside quotes. A NUL is refused everywhere.
+QString controlCharacterFault(const RegisterColumn& column, const QString& value) {
+    for (const QChar c : value) {
+        const char16_t u = c.unicode();
+        if (u >= 0x20 && (u < 0x7F || u > 0x9F)) continue;
+        if (column.freeText && (u == u'\t' || u == u'\n' || u == u'\r')) continue;
+        if (u == 0) return QStringLiteral("caractere nulo (NUL) no texto");
+        return QStringLiteral("caractere de controle U+%1 no texto%2")
+            .arg(QString::number(u, 16).toUpper().rightJustified(4, u'0'))
+            .arg(column.freeText ? QString() : QStringLiteral(" (nomes e códigos não aceitam tabulação nem quebra de linha)"));
+    }
+    return {};
+}
+
 }  // namespace
 
 ParsedValue parseField(const RegisterColumn& column, const CsvField& field) {
     const bool textColumn = column.kind == ColumnKind::Text;
     // "" is an empty text; in other columns it is as empty as nothing at all.
-    if (field.isNull() || (!textColumn && field.text.trimmed().isEmpty())) {
+    if (field.isNull() || (!textColumn && !field.cut && field.text.trimmed().isEmpty())) {
         if (column.notNull) return bad(column, QStringLiteral("campo obrigatório vazio"));
         return {};
     }
+    // Faults name the column and never repeat the field: the file might be anyone's text.
+    if (field.cut && !textColumn) return bad(column, QStringLiteral("campo com %1 caracteres, longo demais").arg(field.length));
     // Never a null QString: the engines would store it as null.
-    const QString value = textColumn ? (field.text.isNull() ? QStringLiteral("") : field.text) : field.text.trimmed();
+    const QString value = textColumn ? unguardedText(field.text.isNull() ? QStringLiteral("") : field.text)
+                                     : field.text.trimmed();
     switch (column.kind) {
     case ColumnKind::Text: {
-        const qsizetype length = value.toUcs4().size();
-        if (column.size > 0 && length > column.size)
+        const qsizetype length = field.cut ? field.length : value.toUcs4().size();
+        if (length > column.size)
             return bad(column, QStringLiteral("texto com %1 caracteres, mais que os %2 da coluna").arg(length).arg(column.size));
+        if (const QString fault = controlCharacterFault(column, value); !fault.isEmpty()) return bad(column, fault);
         if (column.upperCase && value != value.trimmed().toUpper())
-            return bad(column, QStringLiteral("\"%1\" com minúsculas ou espaços nas pontas; o código é digitado e "
-                                              "comparado em maiúsculas (%2)")
-                                   .arg(value, value.trimmed().toUpper()));
+            return bad(column, QStringLiteral("código com minúsculas ou espaços nas pontas; o código é digitado e "
+                                              "comparado em maiúsculas"));
         if (!column.allowed.isEmpty() && !column.allowed.contains(value))
-            return bad(column, QStringLiteral("valor \"%1\" inválido (use %2)")
-                                   .arg(value, column.allowed.join(QStringLiteral(", "))));
+            return bad(column, QStringLiteral("valor inválido (use %1)").arg(column.allowed.join(QStringLiteral(", "))));
         return {value, {}};
     }
     case ColumnKind::Integer: {
         static const QRegularExpression form(QStringLiteral("^[+-]?\\d{1,18}$"));
-        if (!form.match(value).hasMatch()) return bad(column, QStringLiteral("número inteiro inválido: \"%1\"").arg(value));
+        if (!form.match(value).hasMatch()) return bad(column, QStringLiteral("número inteiro inválido"));
         return {value.toLongLong(), {}};
     }
     case ColumnKind::Real: {
         static const QRegularExpression form(QStringLiteral("^[+-]?(\\d+(\\.\\d*)?|\\.\\d+)$"));
         if (!form.match(value).hasMatch()) {
             const QString hint = value.contains(u',') ? QStringLiteral(" (o separador decimal é o ponto)") : QString();
-            return bad(column, QStringLiteral("número inválido: \"%1\"%2").arg(value, hint));
+            return bad(column, QStringLiteral("número inválido%1").arg(hint));
         }
         bool ok = false;
         const double d = value.toDouble(&ok);
-        if (!ok || !std::isfinite(d)) return bad(column, QStringLiteral("número fora do limite: \"%1\"").arg(value));
+        if (!ok || !std::isfinite(d)) return bad(column, QStringLiteral("número fora do limite"));
         return {d == 0 ? 0.0 : d, {}};
     }
     case ColumnKind::DateTime: {
         const auto dt = parseDate(value);
-        if (!dt) return bad(column, QStringLiteral("data inválida: \"%1\" (use AAAA-MM-DD ou AAAA-MM-DD HH:MM:SS)").arg(value));
+        if (!dt) return bad(column, QStringLiteral("data inválida (use AAAA-MM-DD ou AAAA-MM-DD HH:MM:SS)"));
         return {*dt, {}};
     }
     }
     return {};
+}
+
+int keptCharacters(const RegisterColumn& column) {
+    // A text may carry its guarding quote; a number or a date is never this long.
+    return column.kind == ColumnKind::Text ? column.size + 1 : 100;
 }
 
 std::optional<QString> writtenForm(const RegisterColumn& column, const QVariant& value) {

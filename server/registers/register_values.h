@@ -16,8 +16,12 @@ struct ParsedValue {
     QString error;   // Portuguese reason, empty when the field is good
 };
 
-// A field of a file as the column's value (size, required and allowed codes checked).
+// A field of a file as the column's value: size, required value, allowed codes and control
+// characters checked, a spreadsheet's guarding quote taken off a text (spreadsheet_guard.h).
 ParsedValue parseField(const RegisterColumn& column, const CsvField& field);
+
+// Characters of a field of this column the file's reader keeps: enough for any good value.
+int keptCharacters(const RegisterColumn& column);
 
 // The written form of a stored or parsed value; std::nullopt for null.
 std::optional<QString> writtenForm(const RegisterColumn& column, const QVariant& value);

