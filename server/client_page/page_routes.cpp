@@ -1,7 +1,5 @@
 #include "server/client_page/page_routes.h"
 
-#include <httplib.h>
-
 #include <QByteArray>
 #include <cstdio>
 #include <memory>
@@ -15,6 +13,7 @@
 #include "server/client_page/page_form.h"
 #include "server/client_page/page_data.h"
 #include "server/client_page/page_html.h"
+#include "server/client_page/pdf_pieces.h"
 #include "server/client_page/proposal_page.h"
 #include "server/client_page/sending_store.h"
 #include "server/rpc/client_address.h"
@@ -35,6 +34,7 @@ struct Answer {
     QByteArray body;
     const char* type = "text/html; charset=utf-8";
     QString attachmentName;                // a download's file name
+    QString pdfHash;                       // a download: the stored PDF, read a piece at a time
     std::optional<DecisionNotice> notice;  // the salesperson's mail, sent after the answer is ready
 
     static Answer page(int status, const QString& html) {
@@ -43,37 +43,23 @@ struct Answer {
     static Answer message(int status, const QString& text) { return page(status, messagePage(text)); }
 };
 
-void secureHeaders(httplib::Response& res) {
-    res.set_header("Content-Security-Policy",
-                   "default-src 'none'; style-src 'self'; img-src 'self' data:; form-action 'self'; "
-                   "frame-ancestors 'none'; base-uri 'none'");
-    res.set_header("X-Content-Type-Options", "nosniff");
-    res.set_header("Referrer-Policy", "no-referrer");
-    res.set_header("Cache-Control", "no-store");
-    res.set_header("X-Frame-Options", "DENY");
+void secureHeaders(HttpReply& reply) {
+    reply.set("Content-Security-Policy",
+              "default-src 'none'; style-src 'self'; img-src 'self' data:; form-action 'self'; "
+              "frame-ancestors 'none'; base-uri 'none'");
+    reply.set("X-Content-Type-Options", "nosniff");
+    reply.set("Referrer-Policy", "no-referrer");
+    reply.set("Cache-Control", "no-store");
+    reply.set("X-Frame-Options", "DENY");
 }
 
-void send(httplib::Response& res, const Answer& answer) {
-    secureHeaders(res);
-    res.status = answer.status;
+HttpReply toReply(const Answer& answer) {
+    HttpReply reply = HttpReply::text(answer.status, answer.body, answer.type);
+    secureHeaders(reply);
     if (!answer.attachmentName.isEmpty())
-        res.set_header("Content-Disposition",
-                       QStringLiteral("attachment; filename=\"%1\"").arg(answer.attachmentName).toStdString());
-    res.set_content(answer.body.constData(), size_t(answer.body.size()), answer.type);
-}
-
-// A refusal of a body left unread: written whole, then the connection is dropped (the
-// provider's false), so what is left of the body is never taken for the next request.
-void sendAndClose(httplib::Response& res, const Answer& answer) {
-    secureHeaders(res);
-    res.status = answer.status;
-    res.set_header("Connection", "close");
-    auto body = std::make_shared<QByteArray>(answer.body);
-    res.set_content_provider(size_t(body->size()), answer.type,
-                             [body](size_t offset, size_t, httplib::DataSink& sink) {
-                                 sink.write(body->constData() + offset, size_t(body->size()) - offset);
-                                 return false;
-                             });
+        reply.set("Content-Disposition",
+                  QStringLiteral("attachment; filename=\"%1\"").arg(answer.attachmentName).toStdString());
+    return reply;
 }
 
 // Where a sending stands before its content is looked at: the link's own state.
@@ -120,8 +106,8 @@ Answer downloadPdf(Database& db, const QString& token) {
     const Standing& s = std::get<Standing>(found);
     if (!s.decision && s.stale()) return Answer::message(200, kStale);
     Answer answer;
-    answer.body = sendingPdf(db, s.sending);
-    if (answer.body.isEmpty()) return Answer::message(404, kInvalidLink);
+    answer.pdfHash = s.sending.pdfHash;
+    if (answer.pdfHash.isEmpty() || !storedPdfExists(db, answer.pdfHash)) return Answer::message(404, kInvalidLink);
     answer.type = "application/pdf";
     answer.attachmentName = QStringLiteral("Proposta %1-%2.pdf").arg(shownNumber(s.sending.nr), s.sending.ver);
     return answer;
@@ -167,79 +153,94 @@ Answer decide(Database& db, const QString& token, const DecisionForm& form, cons
     return answer;
 }
 
-// Runs `job` on a database thread; a failure there is logged and answered with a page.
-Answer onDatabase(const DatabaseRunner& run, const std::function<Answer(Database&)>& job) {
-    Answer answer;
-    try {
-        run([&](Database& db) { answer = job(db); });
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "cot05000-server: página do cliente: %s\n", e.what());
-        std::fflush(stderr);
-        answer = Answer::message(
-            500, QStringLiteral("Não foi possível atender o pedido agora. Tente de novo mais tarde."));
-    }
-    return answer;
-}
-
 bool isFormBody(const std::string& contentType) {
     const QByteArray type = QByteArray::fromStdString(contentType).split(';').front().trimmed().toLower();
     return type == "application/x-www-form-urlencoded";
 }
 
-// Reads the form, refusing a body beyond kMaxFormBody before or while it arrives.
-std::optional<Answer> readForm(const httplib::Request& req, const httplib::ContentReader& reader, QByteArray& body) {
-    if (!isFormBody(req.get_header_value("Content-Type"))) return Answer::message(400, kBadRequest);
-    if (req.has_header("Content-Length")) {
-        bool ok = false;
-        const qulonglong length =
-            QByteArray::fromStdString(req.get_header_value("Content-Length")).trimmed().toULongLong(&ok);
-        if (!ok) return Answer::message(400, kBadRequest);
-        if (length > qulonglong(kMaxFormBody)) return Answer::message(413, kBadRequest);
+const QString kUnavailable = QStringLiteral("Não foi possível atender o pedido agora. Tente de novo mais tarde.");
+
+// The answer of one request, on a page thread.
+Answer answerOn(Database& db, const HttpRequest& req, const QStringList& proxies) {
+    if (req.path == "/cliente/estilo.css") {
+        Answer css;
+        css.body = styleSheet();
+        css.type = "text/css; charset=utf-8";
+        return css;
     }
-    bool large = false;
-    const bool whole = reader([&](const char* data, size_t size) {
-        large = size_t(body.size()) + size > size_t(kMaxFormBody);
-        if (large) return false;
-        body.append(data, qsizetype(size));
-        return true;
-    });
-    if (large) return Answer::message(413, kBadRequest);
-    if (!whole) return Answer::message(400, kBadRequest);
-    return std::nullopt;
+    QString path = QString::fromStdString(req.path.substr(sizeof "/cliente/" - 1));
+    if (req.method == "GET") {
+        const bool pdf = path.endsWith(QLatin1String("/proposta.pdf"));
+        if (pdf) path.chop(int(sizeof "/proposta.pdf") - 1);
+        if (!wellFormedToken(path)) return Answer::message(404, kInvalidLink);
+        return pdf ? downloadPdf(db, path) : showPage(db, path);
+    }
+    if (!wellFormedToken(path)) return Answer::message(404, kInvalidLink);
+    const Poster poster{clientAddress(req, proxies), QString::fromStdString(req.header("User-Agent"))};
+    return decide(db, path, parseDecisionForm(req.body), poster);
 }
 
 }  // namespace
 
-void registerPageRoutes(httplib::Server& http, DatabaseRunner runOnDatabase, QStringList trustedProxies) {
-    http.Get("/cliente/estilo.css", [](const httplib::Request&, httplib::Response& res) {
-        Answer css;
-        css.body = styleSheet();
-        css.type = "text/css; charset=utf-8";
-        send(res, css);
+bool isPagePath(const std::string& path) { return path.rfind("/cliente/", 0) == 0; }
+
+HttpReply pageRefusal(int status, const QString& text) {
+    HttpReply reply = toReply(Answer::message(status, text));
+    reply.close = true;
+    return reply;
+}
+
+Admission admitPage(const HttpRequest& head) {
+    Admission admission;
+    admission.refuse = [](int status) { return pageRefusal(status, kBadRequest); };
+    const bool post = head.method == "POST" && head.path != "/cliente/estilo.css";
+    if (!post && head.method != "GET") {
+        admission.refusal = pageRefusal(405, kBadRequest);
+        return admission;
+    }
+    if (!post) return admission;
+    if (!isFormBody(head.header("Content-Type"))) {
+        admission.refusal = pageRefusal(400, kBadRequest);
+        return admission;
+    }
+    if (head.has("Content-Length")) {
+        bool ok = false;
+        const qulonglong length = QByteArray::fromStdString(head.header("Content-Length")).trimmed().toULongLong(&ok);
+        if (!ok || length > qulonglong(kMaxFormBody)) {
+            admission.refusal = pageRefusal(ok ? 413 : 400, kBadRequest);
+            return admission;
+        }
+    }
+    admission.bodyLimit = size_t(kMaxFormBody);
+    return admission;
+}
+
+void answerPage(const HttpRequest& request, const PageContext& page, std::function<void(HttpReply)> answer) {
+    auto req = std::make_shared<HttpRequest>(request);
+    auto reply = std::make_shared<std::function<void(HttpReply)>>(std::move(answer));
+    const QStringList proxies = page.trustedProxies;
+    const auto proceed = page.proceed;
+    const bool queued = page.enqueue([req, reply, proxies, proceed](Database& db) {
+        Answer a;
+        try {
+            a = answerOn(db, *req, proxies);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "cot05000-server: página do cliente: %s\n", e.what());
+            std::fflush(stderr);
+            a = Answer::message(500, kUnavailable);
+        }
+        // The decision is committed: the mail's failure changes nothing of the answer, and
+        // it holds a page thread, never the desktop's database threads.
+        if (a.notice) sendDecisionNotice(*a.notice);
+        HttpReply out = toReply(a);
+        if (!a.pdfHash.isEmpty()) out.pieces = std::make_shared<PdfPieces>(a.pdfHash, proceed);
+        (*reply)(std::move(out));
     });
-    // Any path under /cliente/ is answered here, so that every refusal carries the headers.
-    http.Get(R"(/cliente/(.*))", [run = runOnDatabase](const httplib::Request& req, httplib::Response& res) {
-        QString path = QString::fromStdString(req.matches[1].str());
-        const bool pdf = path.endsWith(QLatin1String("/proposta.pdf"));
-        if (pdf) path.chop(int(sizeof "/proposta.pdf") - 1);
-        if (!wellFormedToken(path)) return send(res, Answer::message(404, kInvalidLink));
-        send(res, onDatabase(run, [&](Database& db) { return pdf ? downloadPdf(db, path) : showPage(db, path); }));
-    });
-    http.Post(R"(/cliente/(.*))", [run = runOnDatabase, proxies = std::move(trustedProxies)](
-                                      const httplib::Request& req, httplib::Response& res,
-                                      const httplib::ContentReader& reader) {
-        const QString token = QString::fromStdString(req.matches[1].str());
-        QByteArray body;
-        if (std::optional<Answer> refusal = readForm(req, reader, body)) return sendAndClose(res, *refusal);
-        if (!wellFormedToken(token)) return send(res, Answer::message(404, kInvalidLink));
-        const DecisionForm form = parseDecisionForm(body);
-        const Poster poster{clientAddress(req, proxies), QString::fromStdString(req.get_header_value("User-Agent"))};
-        Answer answer = onDatabase(run, [&](Database& db) { return decide(db, token, form, poster); });
-        // The decision is committed: the mail waits for no database thread, and its failure
-        // changes nothing of the answer.
-        if (answer.notice) sendDecisionNotice(*answer.notice);
-        send(res, answer);
-    });
+    if (!queued) {
+        HttpReply busy = pageRefusal(503, kUnavailable);
+        busy.set("Retry-After", "5");
+        (*reply)(std::move(busy));
+    }
 }
 
 }  // namespace cot::server::client_page

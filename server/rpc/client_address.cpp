@@ -1,7 +1,8 @@
 #include "server/rpc/client_address.h"
 
+#include "server/rpc/http_exchange.h"
+
 #include <arpa/inet.h>
-#include <httplib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -37,12 +38,10 @@ QString clientAddress(const QString& peer, const std::optional<QString>& forward
     return canonicalAddress(forwardedFor->mid(comma + 1)).value_or(peer);
 }
 
-QString clientAddress(const httplib::Request& request, const QStringList& trustedProxies) {
-    const QString peer = QString::fromStdString(request.remote_addr);
-    const size_t lines = request.get_header_value_count("X-Forwarded-For");
-    if (lines == 0) return clientAddress(peer, std::nullopt, trustedProxies);
-    return clientAddress(peer, QString::fromStdString(request.get_header_value("X-Forwarded-For", lines - 1)),
-                         trustedProxies);
+QString clientAddress(const HttpRequest& request, const QStringList& trustedProxies) {
+    const std::vector<std::string> lines = request.all("X-Forwarded-For");
+    if (lines.empty()) return clientAddress(request.peer, std::nullopt, trustedProxies);
+    return clientAddress(request.peer, QString::fromStdString(lines.back()), trustedProxies);
 }
 
 }  // namespace cot::server

@@ -3,11 +3,9 @@
 #include <QStringList>
 #include <optional>
 
-namespace httplib {
-struct Request;
-}  // namespace httplib
-
 namespace cot::server {
+
+struct HttpRequest;
 
 // An IPv4 or IPv6 address in its canonical text (an IPv4 address written as IPv6 becomes
 // plain IPv4); nothing when the text is not one address.
@@ -21,6 +19,6 @@ std::optional<QString> canonicalAddress(const QString& text);
 QString clientAddress(const QString& peer, const std::optional<QString>& forwardedFor,
                       const QStringList& trustedProxies);
 // The same for a request, reading the last X-Forwarded-For header it carries.
-QString clientAddress(const httplib::Request& request, const QStringList& trustedProxies);
+QString clientAddress(const HttpRequest& request, const QStringList& trustedProxies);
 
 }  // namespace cot::server

@@ -1,14 +1,9 @@
 #include "server/rpc/http_body.h"
 
-#include <httplib.h>
 #include <zlib.h>
 
 #include <QByteArrayList>
-#include <QByteArrayView>
-#include <algorithm>
-#include <memory>
-
-#include "server/rpc/reply.h"
+#include <new>
 
 namespace cot::server {
 
@@ -17,60 +12,46 @@ namespace {
 constexpr const char* kJson = "application/json; charset=utf-8";
 // Below this a body fits a packet or two; compressing it saves nothing worth the time.
 constexpr qsizetype kCompressFrom = 1400;
-constexpr size_t kChunk = 256 * 1024;
-
-// Deflates a body piece by piece as the socket takes it. Level 1: on a LAN the deflate
-// time is what the client waits for, and JSON rows compress well even so.
-class Deflater {
-public:
-    Deflater() { ok_ = deflateInit2(&z_, 1, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK; }
-    ~Deflater() {
-        if (ok_) deflateEnd(&z_);
-    }
-    Deflater(const Deflater&) = delete;
-    Deflater& operator=(const Deflater&) = delete;
-
-    // Compresses `size` bytes (the last piece with `finish`) into `out`; false on failure.
-    bool put(const char* data, size_t size, bool finish, std::string& out) {
-        if (!ok_) return false;
-        z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
-        z_.avail_in = uInt(size);
-        const int flush = finish ? Z_FINISH : Z_NO_FLUSH;
-        out.clear();
-        char buffer[64 * 1024];
-        int rc = Z_OK;
-        do {
-            z_.next_out = reinterpret_cast<Bytef*>(buffer);
-            z_.avail_out = sizeof buffer;
-            rc = deflate(&z_, flush);
-            if (rc == Z_STREAM_ERROR) return false;
-            out.append(buffer, sizeof buffer - z_.avail_out);
-        } while (z_.avail_out == 0 || (finish && rc != Z_STREAM_END));
-        return true;
-    }
-
-private:
-    z_stream z_{};
-    bool ok_ = false;
-};
-
-// Sends pieces as chunks, deflated on the way when asked.
-class ChunkSender {
-public:
-    ChunkSender(httplib::DataSink& sink, bool gzip) : sink_(sink), gzip_(gzip) {}
-    bool send(const char* data, size_t size, bool last) {
-        if (!gzip_) return size == 0 || sink_.write(data, size);
-        std::string piece;
-        return deflater_.put(data, size, last, piece) && (piece.empty() || sink_.write(piece.data(), piece.size()));
-    }
-
-private:
-    httplib::DataSink& sink_;
-    bool gzip_;
-    Deflater deflater_;
-};
 
 }  // namespace
+
+struct PieceEncoder::Stream {
+    z_stream z{};
+    bool ok = false;
+    Stream() { ok = deflateInit2(&z, 1, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK; }
+    ~Stream() {
+        if (ok) deflateEnd(&z);
+    }
+};
+
+PieceEncoder::PieceEncoder(bool gzip) : gzip_(gzip) {
+    if (!gzip_) return;
+    stream_ = std::make_unique<Stream>();
+    if (!stream_->ok) throw std::bad_alloc();
+}
+
+PieceEncoder::~PieceEncoder() = default;
+
+QByteArray PieceEncoder::encode(const QByteArray& text, bool last) {
+    if (!gzip_) return text;
+    z_stream& z = stream_->z;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.constData()));
+    z.avail_in = uInt(text.size());
+    QByteArray out;
+    out.resize(qsizetype(deflateBound(&z, uLong(text.size()))) + 64);
+    qsizetype used = 0;
+    int rc = Z_OK;
+    do {
+        if (used == out.size()) out.resize(out.size() * 2);
+        z.next_out = reinterpret_cast<Bytef*>(out.data() + used);
+        z.avail_out = uInt(out.size() - used);
+        rc = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+        if (rc == Z_STREAM_ERROR) throw std::bad_alloc();
+        used = out.size() - z.avail_out;
+    } while (z.avail_out == 0 || (last && rc != Z_STREAM_END));
+    out.truncate(used);
+    return out;
+}
 
 bool acceptsGzip(const std::string& acceptEncoding) {
     const QByteArray header = QByteArray::fromStdString(acceptEncoding).toLower();
@@ -86,40 +67,25 @@ bool acceptsGzip(const std::string& acceptEncoding) {
     return false;
 }
 
-void sendJson(const httplib::Request& request, httplib::Response& response, QByteArray body) {
-    if (body.size() >= kCompressFrom && acceptsGzip(request.get_header_value("Accept-Encoding"))) {
-        // Compressed, it goes out like a streamed body that happens to be written already.
-        return sendStreamedJson(request, response, [body = std::move(body)](QByteArray& out, const auto&) {
-            out = body;
-            return true;
-        });
+HttpReply jsonReply(const HttpRequest& request, QByteArray body) {
+    const bool gzip = body.size() >= kCompressFrom && acceptsGzip(request.header("Accept-Encoding"));
+    HttpReply reply = HttpReply::text(200, {}, kJson);
+    reply.set("Vary", "Accept-Encoding");
+    if (gzip) {
+        reply.set("Content-Encoding", "gzip");
+        reply.body = PieceEncoder(true).encode(body, true);
+    } else {
+        reply.body = std::move(body);
     }
-    response.set_header("Vary", "Accept-Encoding");
-    auto text = std::make_shared<QByteArray>(std::move(body));
-    response.set_content_provider(size_t(text->size()), kJson,
-                                  [text](size_t offset, size_t length, httplib::DataSink& sink) {
-                                      return sink.write(text->constData() + offset, std::min(length, kChunk));
-                                  });
+    return reply;
 }
 
-void sendStreamedJson(const httplib::Request& request, httplib::Response& response, StreamedBody write) {
-    const bool gzip = acceptsGzip(request.get_header_value("Accept-Encoding"));
-    response.set_header("Vary", "Accept-Encoding");
-    if (gzip) response.set_header("Content-Encoding", "gzip");
-    response.set_chunked_content_provider(kJson, [gzip, write = std::move(write)](size_t, httplib::DataSink& sink) {
-        ChunkSender sender(sink, gzip);
-        QByteArray out;
-        out.reserve(qsizetype(kChunk) * 2);
-        const auto pace = [&sender](QByteArray& text) {
-            if (text.size() < qsizetype(kChunk)) return;
-            if (!sender.send(text.constData(), size_t(text.size()), false)) throw ReplyAborted();
-            text.resize(0);  // keeps its room for the next piece
-        };
-        if (!write(out, pace)) return false;
-        if (!sender.send(out.constData(), size_t(out.size()), true)) return false;
-        sink.done();
-        return true;
-    });
+HttpReply streamedJsonReply(std::shared_ptr<PieceSource> pieces, bool gzip) {
+    HttpReply reply = HttpReply::text(200, {}, kJson);
+    reply.set("Vary", "Accept-Encoding");
+    if (gzip) reply.set("Content-Encoding", "gzip");
+    reply.pieces = std::move(pieces);
+    return reply;
 }
 
 }  // namespace cot::server

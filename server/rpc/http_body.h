@@ -1,27 +1,39 @@
 #pragma once
 #include <QByteArray>
-#include <functional>
+#include <memory>
 #include <string>
 
-namespace httplib {
-struct Request;
-struct Response;
-}  // namespace httplib
+#include "server/rpc/http_exchange.h"
 
 namespace cot::server {
 
 // Whether the request's Accept-Encoding takes gzip (a "gzip;q=0" refuses it).
 bool acceptsGzip(const std::string& acceptEncoding);
 
-// Hands a JSON body to the response without copying it. When the client takes gzip and
-// the body is worth it, the body is compressed while it is sent, in chunks, so the
-// compressed text is never held whole either.
-void sendJson(const httplib::Request& request, httplib::Response& response, QByteArray body);
+// Compresses a body piece by piece as it is sent (gzip, level 1: on a LAN the deflate time
+// is what the client waits for, and JSON rows compress well even so). Without gzip, the
+// pieces go as they are.
+class PieceEncoder {
+public:
+    explicit PieceEncoder(bool gzip);
+    ~PieceEncoder();
+    PieceEncoder(const PieceEncoder&) = delete;
+    PieceEncoder& operator=(const PieceEncoder&) = delete;
+    bool gzip() const { return gzip_; }
+    // The bytes to send for `text` (the body's end with `last`); throws std::bad_alloc only.
+    QByteArray encode(const QByteArray& text, bool last);
 
-// A JSON body written while it is sent: `write` appends text to its buffer and calls the
-// pace it is given between rows, which sends what is there (compressed when the client
-// takes gzip) once it is worth a send. `write` answers false to close the socket.
-using StreamedBody = std::function<bool(QByteArray& out, const std::function<void(QByteArray&)>& pace)>;
-void sendStreamedJson(const httplib::Request& request, httplib::Response& response, StreamedBody write);
+private:
+    struct Stream;
+    bool gzip_;
+    std::unique_ptr<Stream> stream_;
+};
+
+// A JSON reply, handed over without a copy; compressed when the client takes gzip and the
+// body is worth it.
+HttpReply jsonReply(const HttpRequest& request, QByteArray body);
+
+// A JSON reply whose pieces follow (already encoded with an encoder of `gzip`).
+HttpReply streamedJsonReply(std::shared_ptr<PieceSource> pieces, bool gzip);
 
 }  // namespace cot::server

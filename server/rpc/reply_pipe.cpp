@@ -1,5 +1,7 @@
 #include "server/rpc/reply_pipe.h"
 
+#include <utility>
+
 namespace cot::server {
 
 namespace {
@@ -7,29 +9,47 @@ constexpr size_t kMostPieces = 2;
 }
 
 bool ReplyPipe::put(QByteArray piece) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return abandoned_ || pieces_.size() < kMostPieces; });
-    if (abandoned_) return false;
-    pieces_.push_back(std::move(piece));
-    changed_.notify_all();
+    Ready reader;
+    {
+        std::unique_lock lock(mutex_);
+        room_.wait(lock, [this] { return abandoned_ || pieces_.size() < kMostPieces; });
+        if (abandoned_) return false;
+        if (waiting_) {
+            reader = std::exchange(waiting_, nullptr);  // the reader waits: the piece goes straight to it
+        } else {
+            pieces_.push_back(std::move(piece));
+            return true;
+        }
+    }
+    reader(std::move(piece));
     return true;
 }
 
 void ReplyPipe::close(bool complete) {
-    std::lock_guard lock(mutex_);
-    closed_ = true;
-    complete_ = complete;
-    changed_.notify_all();
+    Ready reader;
+    {
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        complete_ = complete;
+        if (pieces_.empty()) reader = std::exchange(waiting_, nullptr);
+    }
+    if (reader) reader(std::nullopt);
 }
 
-std::optional<QByteArray> ReplyPipe::take() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !pieces_.empty() || closed_; });
-    if (pieces_.empty()) return std::nullopt;
-    QByteArray piece = std::move(pieces_.front());
-    pieces_.pop_front();
-    changed_.notify_all();
-    return piece;
+void ReplyPipe::next(Ready ready) {
+    std::optional<QByteArray> piece;
+    {
+        std::lock_guard lock(mutex_);
+        if (!pieces_.empty()) {
+            piece = std::move(pieces_.front());
+            pieces_.pop_front();
+            room_.notify_all();
+        } else if (!closed_) {
+            waiting_ = std::move(ready);
+            return;
+        }
+    }
+    ready(std::move(piece));
 }
 
 bool ReplyPipe::complete() const {
@@ -38,10 +58,14 @@ bool ReplyPipe::complete() const {
 }
 
 void ReplyPipe::abandon() {
-    std::lock_guard lock(mutex_);
-    abandoned_ = true;
-    pieces_.clear();
-    changed_.notify_all();
+    Ready reader;
+    {
+        std::lock_guard lock(mutex_);
+        abandoned_ = true;
+        pieces_.clear();
+        reader = std::exchange(waiting_, nullptr);  // let go of the reader (and what it holds)
+        room_.notify_all();
+    }
 }
 
 }  // namespace cot::server

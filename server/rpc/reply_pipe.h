@@ -5,12 +5,15 @@
 #include <mutex>
 #include <optional>
 
+#include "server/rpc/http_exchange.h"
+
 namespace cot::server {
 
-// The pieces of a streamed answer, from the database thread that writes them to the thread
-// that sends them on the client's connection. It holds two pieces at most, so a slow client
-// slows the writer down instead of filling the memory.
-class ReplyPipe {
+// The pieces of a streamed answer, from the database thread that writes them to the
+// connection that sends them. It holds two pieces at most, so a slow client slows the
+// writer down instead of filling the memory; the connection waits for a piece without
+// a thread of its own.
+class ReplyPipe final : public PieceSource {
 public:
     // Writer: waits for room; false when the reader has gone (the client left).
     bool put(QByteArray piece);
@@ -18,16 +21,16 @@ public:
     void close(bool complete);
 
     // Reader: the next piece, or nothing once the writer has closed.
-    std::optional<QByteArray> take();
-    // Reader: after take() gave nothing, whether the answer was written whole.
-    bool complete() const;
+    void next(Ready ready) override;
+    bool complete() const override;
     // Reader: stops reading; the writer's next put() answers false.
-    void abandon();
+    void abandon() override;
 
 private:
     mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable room_;
     std::deque<QByteArray> pieces_;
+    Ready waiting_;  // the reader's request while nothing was there
     bool closed_ = false, complete_ = false, abandoned_ = false;
 };
 

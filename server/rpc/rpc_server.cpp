@@ -1,8 +1,5 @@
 #include "server/rpc/rpc_server.h"
 
-#include <httplib.h>
-#include <sys/socket.h>
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -12,7 +9,6 @@
 #include <future>
 #include <map>
 #include <mutex>
-#include <thread>
 #include <utility>
 
 #include "server/auth/sign_in_methods.h"
@@ -20,10 +16,12 @@
 #include "server/client_page/page_routes.h"
 #include "server/methods/register_methods.h"
 #include "server/migrations/migrations.h"
+#include "server/rpc/address_limits.h"
 #include "server/rpc/client_address.h"
 #include "server/rpc/health.h"
 #include "server/rpc/http_admission.h"
 #include "server/rpc/http_body.h"
+#include "server/rpc/http_engine.h"
 #include "server/rpc/json_rpc.h"
 #include "server/rpc/reply_pipe.h"
 #include "server/rpc/request_limits.h"
@@ -57,41 +55,9 @@ private:
     QString url_;
 };
 
-// The client connections' threads: many, since most of their time is spent waiting for
-// the client; none of them touches the database.
-class ConnectionQueue final : public httplib::TaskQueue {
-public:
-    ConnectionQueue(int core, int most) : pool_(core, most) {}
-    void enqueue(std::function<void()> fn) override { pool_.enqueue(std::move(fn)); }
-    void shutdown() override { pool_.shutdown(); }
-
-private:
-    WorkerPool pool_;
-};
-
-// A streamed answer is sent in pieces of about this size.
+// What the database thread hands the connection: a whole answer, or the pipe its pieces
+// follow through.
 constexpr qsizetype kPiece = 256 * 1024;
-
-// Whether the request at hand was logged by its handler (the server's logger logs the
-// others it refused itself: malformed requests, unknown paths).
-thread_local bool requestLogged = false;
-
-// What the database thread tells the connection's thread before any piece is sent.
-struct AnswerHead {
-    QByteArray body;        // the whole answer, or empty with nothing to send (notifications)
-    bool streamed = false;  // the pieces follow through the pipe
-    RequestSummary summary;
-};
-
-// The reader's end of a pipe: when the response that sends it is dropped unsent, the
-// database thread writing into it stops instead of waiting for a reader forever.
-struct PipeReader {
-    explicit PipeReader(std::shared_ptr<ReplyPipe> p) : pipe(std::move(p)) {}
-    PipeReader(const PipeReader&) = delete;
-    PipeReader& operator=(const PipeReader&) = delete;
-    ~PipeReader() { pipe->abandon(); }
-    std::shared_ptr<ReplyPipe> pipe;
-};
 
 // The scheme, address and port the server listens at: "http://127.0.0.1:8211".
 QString ownAddress(const ServerConfig& config, int port) {
@@ -101,16 +67,16 @@ QString ownAddress(const ServerConfig& config, int port) {
 
 }  // namespace
 
-struct RpcServer::Impl {
+struct RpcServer::Impl final : HttpRoutes {
     ServerConfig config;
     MethodRegistry registry;
     std::unique_ptr<JsonRpcDispatcher> dispatcher;
     std::unique_ptr<sqlite_files::UseLock> useLock;  // a restore waits for this server to stop
     std::unique_ptr<WorkerPool> databaseThreads;     // --threads, each with its connection
-    std::unique_ptr<httplib::Server> server;  // HTTPS when the configuration names a certificate
-    std::thread listener;
+    std::unique_ptr<WorkerPool> pageThreads;         // the client's page: its own threads and connections
+    std::unique_ptr<RateLimiter> pagePace;           // per address, on /cliente/
+    std::unique_ptr<HttpEngine> engine;
     int port = 0;
-    int listeningSocket = -1;
     std::mutex mutex;
     std::condition_variable stoppedSignal;
     bool started = false;
@@ -136,166 +102,150 @@ struct RpcServer::Impl {
         if (config.logRequests) logRequest(id, summary, double(timer.nsecsElapsed()) / 1e6, outcome);
     }
 
-    void refuse(httplib::Response& res, const Refusal& refusal, quint64 id, const QString& client,
-                const QElapsedTimer& timer) {
-        sendRefusal(res, refusal);
+    void logRefusal(const QString& client, int status) {
+        if (!config.logRequests) return;
         RequestSummary summary;
         summary.clientAddress = client;
-        log(id, summary, timer, QStringLiteral("recusada %1").arg(refusal.status));
-        requestLogged = true;
+        logRequest(nextRequestId(), summary, 0, QStringLiteral("recusada %1").arg(status));
+    }
+
+    Admission refuse(const HttpRequest& head, HttpReply reply) {
+        logRefusal(clientAddress(head, config.trustedProxies), reply.status);
+        Admission admission;
+        reply.close = true;
+        admission.refusal = std::move(reply);
+        return admission;
+    }
+
+    // Before any body is read: the route, its checks, and how much body it takes.
+    Admission admit(const HttpRequest& head) override {
+        if (head.path == "/rpc") {
+            if (head.method == "OPTIONS") {
+                if (!request_limits::originAllowed(head.header("Origin"), config.allowedOrigins))
+                    return refuse(head, refusalReply({403, QStringLiteral("Origem não permitida.")}));
+                return {};
+            }
+            if (head.method != "POST") return refuse(head, HttpReply::text(405, {}, "text/plain; charset=utf-8"));
+            if (std::optional<Refusal> refusal = checkRpcHeaders(head, config.allowedOrigins))
+                return refuse(head, refusalReply(*refusal));
+            Admission admission;
+            admission.bodyLimit = request_limits::kMaxWireBody;
+            admission.refuse = [](int status) {
+                if (status == 413)
+                    return refusalReply({413, QStringLiteral("Requisição grande demais: o limite é de %1 MB.")
+                                                  .arg(request_limits::kMaxBody >> 20)});
+                if (status == 408) return refusalReply({408, QStringLiteral("Requisição não recebida a tempo.")});
+                return refusalReply({400, QStringLiteral("Corpo da requisição ilegível ou incompleto.")});
+            };
+            return admission;
+        }
+        if (head.path == "/health" && head.method == "GET") return {};
+        if (client_page::isPagePath(head.path)) {
+            int retryAfter = 0;
+            if (!pagePace->take(addressBlock(clientAddress(head, config.trustedProxies)), retryAfter)) {
+                HttpReply busy = client_page::pageRefusal(
+                    429, QStringLiteral("Muitos pedidos seguidos deste endereço. Tente de novo em instantes."));
+                busy.set("Retry-After", std::to_string(retryAfter));
+                return refuse(head, std::move(busy));
+            }
+            Admission admission = client_page::admitPage(head);
+            if (admission.refusal) logRefusal(clientAddress(head, config.trustedProxies), admission.refusal->status);
+            return admission;
+        }
+        return refuse(head, HttpReply::text(404, {}, "text/plain; charset=utf-8"));
+    }
+
+    void handle(HttpRequest request, std::function<void(HttpReply)> answer) override {
+        if (request.path == "/rpc" && request.method == "OPTIONS") {
+            HttpReply reply = HttpReply::text(204, {}, "text/plain");
+            allowOrigin(request, reply, config.allowedOrigins);
+            reply.set("Access-Control-Allow-Methods", "POST");
+            reply.set("Access-Control-Allow-Headers", "Authorization, Content-Type");
+            reply.set("Access-Control-Max-Age", "600");
+            return answer(std::move(reply));
+        }
+        if (request.path == "/rpc") return answerRpc(std::move(request), std::move(answer));
+        if (request.path == "/health") {
+            databaseThreads->enqueue([this, answer = std::move(answer)] {
+                ThreadDatabase databases(config.databaseUrl);
+                QByteArray report = healthReport(databases, config.version, config.protocolVersion);
+                const int status = report.contains("\"estado\":\"ok\"") ? 200 : 503;
+                answer(HttpReply::text(status, std::move(report), "application/json"));
+            });
+            return;
+        }
+        client_page::answerPage(request, pageContext(), std::move(answer));
+    }
+
+    void refused(const QString& peer, int status) override { logRefusal(peer, status); }
+
+    client_page::PageContext pageContext() {
+        client_page::PageContext page;
+        page.trustedProxies = config.trustedProxies;
+        const auto job = [this](const std::function<void(Database&)>& work) {
+            return [this, work] {
+                ThreadDatabase databases(config.databaseUrl);
+                try {
+                    work(databases.get());
+                } catch (const DatabaseError&) {
+                    databases.discard();  // a broken connection is opened again next time
+                } catch (const std::exception&) {
+                }
+            };
+        };
+        const int most = config.limits.pageQueue;
+        page.enqueue = [this, job, most](std::function<void(Database&)> work) {
+            if (pageThreads->queuedCount() >= most) return false;
+            pageThreads->enqueue(job(work));
+            return true;
+        };
+        page.proceed = [this, job](std::function<void(Database&)> work) { pageThreads->enqueue(job(work)); };
+        return page;
     }
 
     // Runs the request on a database thread. A streamed result stays there, written into a
-    // pipe that this thread empties into the socket.
-    void answerRpc(const httplib::Request& req, httplib::Response& res, quint64 id, QByteArray body,
-                   const QString& client, const QElapsedTimer& timer) {
-        auto head = std::make_shared<std::promise<AnswerHead>>();
-        std::future<AnswerHead> ready = head->get_future();
-        auto pipe = std::make_shared<ReplyPipe>();
-        const QByteArray authorization = QByteArray::fromStdString(req.get_header_value("Authorization"));
-        databaseThreads->enqueue([this, head, pipe, body = std::move(body), authorization, client, id, timer] {
+    // pipe whose pieces the connection sends as the client takes them.
+    void answerRpc(HttpRequest request, std::function<void(HttpReply)> answer) {
+        const quint64 id = nextRequestId();
+        const QString client = clientAddress(request, config.trustedProxies);
+        QElapsedTimer timer;
+        timer.start();
+        if (std::optional<Refusal> refusal = inflateRpcBody(request, request.body)) {
+            logRefusal(client, refusal->status);
+            return answer(refusalReply(*refusal));
+        }
+        auto req = std::make_shared<HttpRequest>(std::move(request));
+        databaseThreads->enqueue([this, req, answer = std::move(answer), client, id, timer] {
             ThreadDatabase databases(config.databaseUrl);
-            RpcAnswer answer;
+            RpcAnswer result;
             try {
-                answer = dispatcher->answer(body, databases, authorization, client);
+                result = dispatcher->answer(req->body, databases, QByteArray::fromStdString(req->header("Authorization")),
+                                            client);
             } catch (...) {  // memory exhausted: nothing else leaves answer()
-                head->set_exception(std::current_exception());
-                return;
+                return answer(HttpReply::text(500, "Erro interno do servidor.", "text/plain; charset=utf-8"));
             }
-            if (!answer.isStreamed()) {
-                head->set_value({std::move(answer.body), false, std::move(answer.summary)});
-                return;
+            if (!result.isStreamed()) {
+                log(id, result.summary, timer);
+                HttpReply reply = result.body.isEmpty() ? HttpReply::text(204, {}, "application/json")
+                                                        : jsonReply(*req, std::move(result.body));
+                allowOrigin(*req, reply, config.allowedOrigins);
+                return answer(std::move(reply));
             }
-            head->set_value({{}, true, {}});
+            const bool gzip = acceptsGzip(req->header("Accept-Encoding"));
+            auto pipe = std::make_shared<ReplyPipe>();
+            HttpReply reply = streamedJsonReply(pipe, gzip);
+            allowOrigin(*req, reply, config.allowedOrigins);
+            answer(std::move(reply));
+            PieceEncoder encoder(gzip);
             QByteArray out;
-            bool whole = dispatcher->stream(answer, databases, out, [&pipe](QByteArray& text) {
+            bool whole = dispatcher->stream(result, databases, out, [&](QByteArray& text) {
                 if (text.size() < kPiece) return;
-                if (!pipe->put(std::exchange(text, QByteArray()))) throw ReplyAborted();
+                if (!pipe->put(encoder.encode(text, false))) throw ReplyAborted();
+                text.resize(0);  // keeps its room for the next piece
             });
-            whole = whole && (out.isEmpty() || pipe->put(std::move(out)));
+            whole = whole && pipe->put(encoder.encode(out, true));
             pipe->close(whole);
-            log(id, answer.summary, timer, whole ? QString() : QStringLiteral("interrompida"));
-        });
-        AnswerHead answer = ready.get();
-        if (answer.streamed) {
-            auto reader = std::make_shared<PipeReader>(pipe);
-            sendStreamedJson(req, res, [reader](QByteArray& out, const auto& pace) {
-                try {
-                    while (std::optional<QByteArray> piece = reader->pipe->take()) {
-                        out += *piece;
-                        pace(out);
-                    }
-                } catch (const ReplyAborted&) {
-                    reader->pipe->abandon();
-                    return false;
-                }
-                return reader->pipe->complete();
-            });
-            return;
-        }
-        log(id, answer.summary, timer);
-        requestLogged = true;
-        if (answer.body.isEmpty()) {
-            res.status = 204;
-            return;
-        }
-        sendJson(req, res, std::move(answer.body));
-    }
-
-    void configureHttp() {
-        if (config.tlsCertificate.isEmpty()) {
-            server = std::make_unique<httplib::Server>();
-        } else {
-            auto tls = std::make_unique<httplib::SSLServer>(config.tlsCertificate.toLocal8Bit().constData(),
-                                                            config.tlsKey.toLocal8Bit().constData());
-            if (!tls->is_valid())
-                throw ConfigError(QStringLiteral("Certificado ou chave TLS inválidos (%1, %2).")
-                                      .arg(config.tlsCertificate, config.tlsKey)
-                                      .toStdString());
-            server = std::move(tls);
-        }
-        httplib::Server& http = *server;
-        const int threads = std::max(1, config.threads);
-        http.new_task_queue = [threads] {
-            return new ConnectionQueue(threads, std::max(threads, request_limits::kMostConnectionThreads));
-        };
-        http.set_keep_alive_max_count(1000000);
-        http.set_keep_alive_timeout(std::max(1, config.keepAliveSeconds));
-        http.set_payload_max_length(request_limits::kMaxWireBody);
-        http.set_read_timeout(request_limits::kReadTimeoutSeconds);
-        http.set_write_timeout(120);
-        http.set_tcp_nodelay(true);
-        // Address reuse for quick restarts, but no shared port: a second server on a busy
-        // port must fail instead of silently splitting the clients with the first.
-        http.set_socket_options([this](int sock) {
-            int yes = 1;
-            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
-            listeningSocket = sock;
-        });
-
-        http.Post("/rpc", [this](const httplib::Request& req, httplib::Response& res,
-                                 const httplib::ContentReader& reader) {
-            requestLogged = false;
-            const quint64 id = nextRequestId();
-            const QString client = clientAddress(req, config.trustedProxies);
-            QElapsedTimer timer;
-            timer.start();
-            std::optional<Refusal> refusal = checkRpcHeaders(req, config.allowedOrigins);
-            QByteArray body;
-            if (!refusal) refusal = readRpcBody(req, reader, body);
-            if (refusal) return refuse(res, *refusal, id, client, timer);
-            allowOrigin(req, res, config.allowedOrigins);
-            answerRpc(req, res, id, std::move(body), client, timer);
-        });
-        // A page of an allowed origin asks before it posts JSON.
-        http.Options("/rpc", [this](const httplib::Request& req, httplib::Response& res) {
-            requestLogged = false;
-            if (!request_limits::originAllowed(req.get_header_value("Origin"), config.allowedOrigins)) {
-                QElapsedTimer timer;
-                timer.start();
-                return refuse(res, {403, QStringLiteral("Origem não permitida.")}, nextRequestId(),
-                              clientAddress(req, config.trustedProxies), timer);
-            }
-            allowOrigin(req, res, config.allowedOrigins);
-            res.set_header("Access-Control-Allow-Methods", "POST");
-            res.set_header("Access-Control-Allow-Headers", "Authorization, Content-Type");
-            res.set_header("Access-Control-Max-Age", "600");
-            res.status = 204;
-        });
-        http.Get("/health", [this](const httplib::Request&, httplib::Response& res) {
-            QByteArray report;
-            runOn(*databaseThreads, [&] {
-                ThreadDatabase databases(config.databaseUrl);
-                report = healthReport(databases, config.version, config.protocolVersion);
-            });
-            res.status = report.contains("\"estado\":\"ok\"") ? 200 : 503;
-            res.set_content(report.toStdString(), "application/json");
-        });
-        // The client's page: no session; its database work runs on the database threads too.
-        client_page::registerPageRoutes(
-            http,
-            [this](const std::function<void(Database&)>& job) {
-                runOn(*databaseThreads, [&] {
-                    ThreadDatabase databases(config.databaseUrl);
-                    try {
-                        job(databases.get());
-                    } catch (const DatabaseError&) {
-                        databases.discard();  // a broken connection is opened again next time
-                        throw;
-                    }
-                });
-            },
-            config.trustedProxies);
-        http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-            res.status = 500;
-            res.set_content("Erro interno do servidor.", "text/plain; charset=utf-8");
-        });
-        // Requests the server turned away before a handler saw them (malformed, unknown path).
-        http.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
-            if (std::exchange(requestLogged, false) || res.status < 400 || req.path == "/health") return;
-            RequestSummary summary;
-            summary.clientAddress = clientAddress(req, config.trustedProxies);
-            if (config.logRequests) logRequest(nextRequestId(), summary, 0, QStringLiteral("recusada %1").arg(res.status));
+            log(id, result.summary, timer, whole ? QString() : QStringLiteral("interrompida"));
         });
     }
 };
@@ -324,27 +274,30 @@ void RpcServer::start() {
     }
     d->prepareDatabase();
     d->dispatcher = std::make_unique<JsonRpcDispatcher>(d->registry, d->config.sessionLimits());
-    d->databaseThreads = std::make_unique<WorkerPool>(std::max(1, d->config.threads), std::max(1, d->config.threads));
-    d->configureHttp();
+    const int threads = std::max(1, d->config.threads);
+    d->databaseThreads = std::make_unique<WorkerPool>(threads, threads);
+    // The client's page never takes the desktop's database threads: a quarter as many of its own.
+    const int pageThreads = std::max(2, threads / 4);
+    d->pageThreads = std::make_unique<WorkerPool>(pageThreads, pageThreads);
+    d->pagePace = std::make_unique<RateLimiter>(d->config.limits.pagePerMinute, d->config.limits.pageBurst);
 
-    const std::string host = d->config.listenAddress.toStdString();
-    if (d->config.port == 0) {
-        d->port = d->server->bind_to_any_port(host);
-    } else {
-        d->port = d->server->bind_to_port(host, d->config.port) ? d->config.port : -1;
-    }
-    // The library listens with a queue of 5: a burst of connections (a client opening many at
-    // once) would have the next ones' handshakes dropped and retried a second later.
-    int listening = 0;
-    socklen_t size = sizeof listening;
-    if (d->port > 0 && getsockopt(d->listeningSocket, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && listening)
-        ::listen(d->listeningSocket, request_limits::kListenQueue);
-    if (d->port <= 0) {
+    HttpEngineOptions options;
+    options.address = d->config.listenAddress;
+    options.port = d->config.port;
+    options.limits = d->config.limits;
+    options.keepAliveSeconds = std::max(1, d->config.keepAliveSeconds);
+    options.tlsCertificate = d->config.tlsCertificate;
+    options.tlsKey = d->config.tlsKey;
+    for (const QString& proxy : d->config.trustedProxies)
+        if (auto canonical = canonicalAddress(proxy)) options.trustedProxies << *canonical;
+    d->engine = std::make_unique<HttpEngine>(options, *d);
+    try {
+        d->port = d->engine->listen();
+    } catch (...) {
+        d->engine.reset();
+        d->pageThreads.reset();
         d->databaseThreads.reset();
-        throw ConfigError(QStringLiteral("Não foi possível escutar em %1:%2.")
-                              .arg(d->config.listenAddress)
-                              .arg(d->config.port)
-                              .toStdString());
+        throw;
     }
 
     // The links in the mails to clients start with the address the server is reached at.
@@ -354,30 +307,19 @@ void RpcServer::start() {
                      "cot05000-server: ATENÇÃO: sem --public-url, os links das propostas enviadas aos clientes "
                      "começam com %s; informe o endereço pelo qual os clientes chegam ao servidor.\n",
                      qPrintable(ownAddress(d->config, d->port)));
-
-    d->listener = std::thread([this] {
-        d->server->listen_after_bind();
-        std::lock_guard lock(d->mutex);
-        d->stopped = true;
-        d->stoppedSignal.notify_all();
-    });
-    // stop() is only effective once the accept loop runs.
-    while (!d->server->is_running()) {
-        {
-            std::lock_guard lock(d->mutex);
-            if (d->stopped) break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    d->engine->start();
     d->started = true;
 }
 
 void RpcServer::stop() {
-    if (!d->started || !d->server) return;
-    d->server->stop();
-    // The connections' threads end first: they may still wait for a database thread.
-    if (d->listener.joinable()) d->listener.join();
+    if (!d->started || !d->engine) return;
+    // The connections go first and let go of the answers being written; then the database
+    // and page threads finish what they hold; the engine goes last, since their answers
+    // are handed to it.
+    d->engine->stop();
     if (d->databaseThreads) d->databaseThreads->shutdown();
+    if (d->pageThreads) d->pageThreads->shutdown();
+    d->engine.reset();
     std::lock_guard lock(d->mutex);
     d->stopped = true;
     d->stoppedSignal.notify_all();

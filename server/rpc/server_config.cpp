@@ -42,7 +42,7 @@ QStringList optionsFromFile(const QString& path) {
         fail(QStringLiteral("Arquivo de configuração não encontrado ou sem permissão de leitura: %1.").arg(path));
     static const QStringList valued{"db",      "listen",  "port",          "threads", "session-minutes",
                                     "tls-cert", "tls-key", "allowed-origin", "trusted-proxy",
-                                    "log",      "backup-before-migrate", "public-url"};
+                                    "log",      "backup-before-migrate", "public-url", "limit"};
     QStringList out;
     int number = 0;
     while (!file.atEnd()) {
@@ -142,8 +142,13 @@ QString ServerConfig::usage() {
         "  --listen ENDER  endereço de escuta (padrão 127.0.0.1; variável COT_LISTEN)\n"
         "  --port N        porta (padrão 8211, 0 = livre; variável COT_PORT)\n"
         "  --threads N     chamadas que usam o banco ao mesmo tempo, cada uma com sua conexão\n"
-        "                  (padrão 16); as demais aguardam a vez, e as conexões dos clientes\n"
-        "                  são atendidas à parte (até 256)\n"
+        "                  (padrão 16); as demais aguardam a vez; as conexões dos clientes\n"
+        "                  não ocupam linhas de execução enquanto esperam\n"
+        "  --limit NOME=VALOR  muda um limite do que cada cliente pode tomar do servidor\n"
+        "                  (repetível): header-lines (100), header-bytes (16384), head-seconds\n"
+        "                  (10), idle-seconds (10), connections-per-address (32), connections\n"
+        "                  (4096), write-seconds (30), page-per-minute (60), page-burst (20),\n"
+        "                  page-queue (64); veja docs/security.md\n"
         "  --session-minutes N  minutos sem uso que encerram uma sessão (padrão 480)\n"
         "  --tls-cert ARQ  certificado (PEM) para atender em HTTPS; pede --tls-key\n"
         "  --tls-key ARQ   chave privada (PEM) do certificado\n"
@@ -269,6 +274,8 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
             if (!std::exchange(proxiesGiven, true)) config.trustedProxies.clear();
             for (const QString& p : parseProxies(next(), "--trusted-proxy"))
                 if (!config.trustedProxies.contains(p)) config.trustedProxies << p;
+        } else if (option == QLatin1String("--limit")) {
+            config.limits.apply(next());
         } else if (option == QLatin1String("--public-url")) {
             config.publicUrl = parsePublicUrl(next());
         } else if (option == QLatin1String("--backup")) {

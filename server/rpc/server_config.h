@@ -7,6 +7,7 @@
 
 #include "base/protocol_version.h"
 #include "server/auth/session_store.h"
+#include "server/rpc/http_limits.h"
 
 namespace cot::server {
 
@@ -24,7 +25,8 @@ struct ServerConfig {
     QString listenAddress = QStringLiteral("127.0.0.1");
     int port = 8211;                           // 0 picks a free port
     int threads = 16;                          // each keeps one database connection
-    int keepAliveSeconds = 5;                  // idle kept-alive connections hold a thread
+    int keepAliveSeconds = 5;                  // a kept-alive connection waits this long for the next request
+    HttpLimits limits;                         // --limit NAME=VALUE: what one client may take
     int sessionIdleMinutes = 480;              // a session unused this long ends
     QString tlsCertificate, tlsKey;            // PEM files: HTTPS when both are given
     QStringList allowedOrigins;                // web pages ("https://host[:port]") that may call

@@ -111,4 +111,9 @@ void runOn(WorkerPool& pool, const std::function<void()>& job) {
     done.get();
 }
 
+int WorkerPool::queuedCount() const {
+    std::lock_guard lock(mutex_);
+    return int(jobs_.size());
+}
+
 }  // namespace cot::server

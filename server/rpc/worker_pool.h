@@ -30,6 +30,7 @@ public:
     void shutdown();
     int threadCount() const;
     int idleCount() const;  // threads waiting for a job
+    int queuedCount() const;  // jobs waiting for a thread
 
 private:
     // A thread waiting for work: the job handed to it, and its own signal.

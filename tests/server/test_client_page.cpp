@@ -16,6 +16,7 @@
 #include "server/storage/database.h"
 #include "services/mail_sender.h"
 #include "support/qt_printers.h"
+#include "server/rpc/server_config.h"
 #include "support/test_server.h"
 
 using namespace cot;
@@ -92,7 +93,9 @@ protected:
         : server_({.backend = GetParam(), .seed = true, .prepare = [](server::Database& db) {
               proposal(db, 1, "Primeira");
               proposal(db, 2, "Segunda");
-          }}) {
+          },
+          // These tests open many pages from one address; the pace per address is tested apart.
+          .configure = [](server::ServerConfig& c) { c.limits.pageBurst = 10000; }}) {
         setDefaultMailSender(&mail_);
         token1_ = send(1);
         token2_ = send(2);
