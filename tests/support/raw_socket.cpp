@@ -11,8 +11,14 @@
 
 namespace cot::testing {
 
-int connectLoopback(int port, int timeoutSeconds) {
+int connectLoopback(int port, int timeoutSeconds) { return connectFrom("127.0.0.1", port, timeoutSeconds); }
+
+int connectFrom(const char* address, int port, int timeoutSeconds) {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in own{};
+    own.sin_family = AF_INET;
+    inet_pton(AF_INET, address, &own.sin_addr);
+    bind(s, reinterpret_cast<sockaddr*>(&own), sizeof own);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(quint16(port));

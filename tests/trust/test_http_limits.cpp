@@ -1,0 +1,204 @@
+// What one client without an account can do to the server over HTTP: endless or slow
+// heads, many connections from one address, a flood of the client's page, a reply it
+// never reads. Each is bounded and answered, and the others are served meanwhile.
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "server/rpc/access_rule.h"
+#include "server/rpc/method_registry.h"
+#include "server/rpc/reply.h"
+#include "server/rpc/server_config.h"
+#include "support/raw_socket.h"
+#include "support/test_server.h"
+#include "support/wait_until.h"
+
+using namespace cot;
+using namespace cot::server;
+using cot::testing::connectFrom;
+using cot::testing::sendAll;
+using cot::testing::TestServer;
+using cot::testing::waitUntil;
+
+namespace {
+
+qint64 residentKb() {
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+// The status line and headers of the answer on `s` (empty when the server closed first).
+QByteArray answerHead(int s) {
+    QByteArray in;
+    char buffer[4096];
+    while (!in.contains("\r\n\r\n")) {
+        const ssize_t n = recv(s, buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        in.append(buffer, qsizetype(n));
+    }
+    return in.left(in.indexOf("\r\n\r\n"));
+}
+int statusOf(const QByteArray& head) { return head.mid(9, 3).toInt(); }
+
+// Whether the server closed `s` (after whatever it still had to say).
+bool closedByServer(int s) {
+    char buffer[4096];
+    ssize_t n;
+    while ((n = recv(s, buffer, sizeof buffer, 0)) > 0) {
+    }
+    return n == 0 || errno == ECONNRESET;
+}
+
+int healthFrom(const char* address, int port) {
+    const int s = connectFrom(address, port, 5);
+    sendAll(s, "GET /health HTTP/1.1\r\nHost: x\r\n\r\n");
+    const int status = statusOf(answerHead(s));
+    close(s);
+    return status;
+}
+
+// Enough descriptors for a thousand connections, both ends in this process.
+void raiseDescriptors() {
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+TestServer limitedServer(std::function<void(HttpLimits&)> limits, int threads = 8) {
+    return TestServer({.seed = true, .threads = threads, .configure = [limits](ServerConfig& c) { limits(c.limits); }});
+}
+
+}  // namespace
+
+// A head whose lines never end is refused at its size, and the server's memory stays put
+// however long the client goes on.
+TEST(HttpLimits, AnEndlessHeadIsRefused431WithinItsSize) {
+    TestServer server = limitedServer([](HttpLimits&) {});
+    const QByteArray line = "X-Enche: " + QByteArray(8 * 1024, 'a') + "\r\n";
+    const qint64 before = residentKb();
+    const int s = connectFrom("127.0.0.1", server.port());
+    sendAll(s, "POST /rpc HTTP/1.1\r\nHost: x\r\n");
+    qint64 sent = 0;
+    while (sent < (qint64(64) << 20) && sendAll(s, line)) sent += line.size();
+    EXPECT_LT(sent, qint64(16) << 20) << "the server read on";
+    EXPECT_EQ(statusOf(answerHead(s)), 431);
+    EXPECT_TRUE(closedByServer(s));
+    close(s);
+    EXPECT_LT(residentKb() - before, 16 * 1024);
+
+    // Many short lines: the count is bounded too.
+    QByteArray many = "GET /health HTTP/1.1\r\nHost: x\r\n";
+    for (int i = 0; i < HttpLimits{}.headerLines + 1; ++i) many += "X-" + QByteArray::number(i) + ": 1\r\n";
+    const int t = connectFrom("127.0.0.1", server.port());
+    sendAll(t, many + "\r\n");
+    EXPECT_EQ(statusOf(answerHead(t)), 431);
+    close(t);
+}
+
+// A head that trickles in is cut at its deadline whatever its pace, and connections past
+// an address's cap are turned away at once; another address is served all along.
+TEST(HttpLimits, TricklingHeadsFromOneAddressHoldNeitherTheServerNorOthers) {
+    raiseDescriptors();
+    TestServer server = limitedServer([](HttpLimits& l) { l.headSeconds = 2; });
+    std::vector<int> trickling;
+    int turnedAway = 0;
+    for (int i = 0; i < 1000; ++i) {
+        const int s = connectFrom("127.0.0.1", server.port(), 5);
+        if (s < 0) break;
+        trickling.push_back(s);
+        sendAll(s, "POST /rpc HTTP/1.1\r\n");
+    }
+    for (int i = 0; i < 5; ++i) {
+        for (int s : trickling) sendAll(s, "X: 1\r\n");
+        EXPECT_EQ(healthFrom("127.0.0.2", server.port()), 200) << "round " << i;
+    }
+    int refused408 = 0;
+    for (int s : trickling) {
+        const int status = statusOf(answerHead(s));
+        refused408 += status == 408;
+        turnedAway += status == 503;
+        close(s);
+    }
+    // The test server's own client may hold one of the address's places.
+    EXPECT_GE(refused408, HttpLimits{}.perAddress - 1);
+    EXPECT_EQ(refused408 + turnedAway, 1000);
+    EXPECT_EQ(healthFrom("127.0.0.1", server.port()), 200) << "the address is served again once its connections went";
+}
+
+TEST(HttpLimits, TheConnectionsInAllAreCapped) {
+    TestServer server = limitedServer([](HttpLimits& l) {
+        l.connections = 10;
+        l.perAddress = 100;
+    });
+    std::vector<int> held;
+    for (int i = 0; i < 10; ++i) held.push_back(connectFrom("127.0.0.1", server.port()));
+    ASSERT_TRUE(waitUntil([&] { return cot::testing::acceptedConnections(server.port()) >= 10; }));
+    EXPECT_EQ(healthFrom("127.0.0.2", server.port()), 503);
+    close(held.back());
+    held.pop_back();
+    EXPECT_TRUE(waitUntil([&] { return healthFrom("127.0.0.2", server.port()) == 200; }));
+    for (int s : held) close(s);
+}
+
+// The client's page is paced per address: a flood of unknown links is answered 429 with
+// the time to wait, before the database is asked, while another address goes on.
+TEST(HttpLimits, TheClientPageIsPacedPerAddress) {
+    TestServer server = limitedServer([](HttpLimits& l) {
+        l.pageBurst = 5;
+        l.pagePerMinute = 6;
+    });
+    const QByteArray get = "GET /cliente/" + QByteArray(43, 'A') + " HTTP/1.1\r\nHost: x\r\n\r\n";
+    QList<int> statuses;
+    QByteArray last;
+    for (int i = 0; i < 7; ++i) {
+        const int s = connectFrom("127.0.0.1", server.port());
+        sendAll(s, get);
+        last = answerHead(s);
+        statuses << statusOf(last);
+        close(s);
+    }
+    EXPECT_EQ(statuses, (QList<int>{404, 404, 404, 404, 404, 429, 429}));
+    EXPECT_TRUE(last.contains("Retry-After: 10")) << last.constData();
+    const int s = connectFrom("127.0.0.2", server.port());
+    sendAll(s, get);
+    EXPECT_EQ(statusOf(answerHead(s)), 404);
+    close(s);
+}
+
+// A client that asks for a long list and never reads it is let go at the write deadline,
+// and the database thread writing the list with it: the only one, so /health proves it.
+TEST(HttpLimits, AReplyNobodyReadsIsAbandonedAndItsDatabaseThreadFreed) {
+    TestServer server({.seed = true,
+                       .threads = 1,
+                       .methods =
+                           [](MethodRegistry& r) {
+                               r.add("ListaLonga", 0, AccessRule::session(), [](MethodContext&, const Args&) {
+                                   return Reply::streamed([](QByteArray& out, const Reply::Pace& pace) {
+                                       const QByteArray row = '"' + QByteArray(300, 'x') + "\",";
+                                       out += '[';
+                                       for (int i = 0; i < 1000000; ++i) {
+                                           out += row;
+                                           pace(out);
+                                       }
+                                       out += "0]";
+                                   });
+                               });
+                           },
+                       .configure = [](ServerConfig& c) { c.limits.writeSeconds = 1; }});
+    const int s = connectFrom("127.0.0.1", server.port());
+    int small = 4096;
+    setsockopt(s, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    const QByteArray body = R"({"jsonrpc":"2.0","id":1,"method":"ListaLonga","params":[]})";
+    sendAll(s, "POST /rpc HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nAuthorization: Bearer " +
+                   server.token() + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    EXPECT_TRUE(waitUntil([&] { return healthFrom("127.0.0.2", server.port()) == 200; }));
+    close(s);
+}
