@@ -2,12 +2,14 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QMap>
+#include <QScopeGuard>
+#include <QScrollBar>
 
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "dialogs/history/history_words.h"
 #include "rpc/net_connection.h"
+#include "ui/buttons.h"
 #include "ui/db_grid.h"
 #include "ui/edits.h"
 #include "ui/event_boundary.h"
@@ -28,6 +30,12 @@ QString keyShown(const QString& key) {
         return part.startsWith(QLatin1String("NRPROPOSFAS=")) || part.startsWith(QLatin1String("NRVERPROPFAS="));
     });
     return parts.join(QStringLiteral("; "));
+}
+
+// Where the page after this one starts, as the server says on its last row; empty when
+// it is the last page (or the server sends the history whole).
+QString nextPageOf(const Packet& page) {
+    return page.isEmpty() ? QString() : page.value(int(page.rows.size()) - 1, QStringLiteral("DSCURSOR")).toString();
 }
 
 QString oneLine(const QString& value) {
@@ -83,6 +91,9 @@ void TfrmHistoricoProposta::createControls() {
     lblTabela->setBuddy(cbbTabela);
     lblQuantidade = new TLabel(QStringLiteral("lblQuantidade"), panPrincipal);
     lblQuantidade->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    btnMais = new TButton(QStringLiteral("btnMais"), panPrincipal, QStringLiteral("Mais…"));
+    btnMais->setToolTip(QStringLiteral("Lê as alterações seguintes, mais antigas"));
+    btnMais->setEnabled(false);
 
     dbgHistorico = new TDBGrid(QStringLiteral("dbgHistorico"), panPrincipal);
     dbgHistorico->setOptions((kDefaultGridOptions & ~GridOptions(dgEditing | dgConfirmDelete)) | dgRowSelect |
@@ -102,7 +113,8 @@ void TfrmHistoricoProposta::createControls() {
     grid->addWidget(lblTabela, 0, 0);
     grid->addWidget(cbbTabela, 0, 1);
     grid->addWidget(lblQuantidade, 0, 2);
-    grid->addWidget(dbgHistorico, 1, 0, 1, 3);
+    grid->addWidget(btnMais, 0, 3);
+    grid->addWidget(dbgHistorico, 1, 0, 1, 4);
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(1, 1);
 
@@ -117,56 +129,88 @@ void TfrmHistoricoProposta::createControls() {
         cbbTabela->setCurrentIndex(shownIndex_);
         filling_ = false;
     });
+    connect(btnMais, &QPushButton::clicked, this, [this] { runHandler([this] { btnMaisClick(); }); });
+    connect(dbgHistorico->verticalScrollBar(), &QScrollBar::valueChanged, this, &TfrmHistoricoProposta::scrolled);
 }
 
 void TfrmHistoricoProposta::FormCreate() {
-    const Packet history = readHistory({});
-    fillTables(history);
-    display(history);
-}
-
-void TfrmHistoricoProposta::fillTables(const Packet& history) {
-    // Each caption once, in alphabetical order, with the stored tables it stands for.
-    QMap<QString, QStringList> byCaption;
-    const int at = history.indexOf(kTable);
-    for (const QVariantList& row : history.rows) {
-        const QString table = row.value(at).toString().trimmed();
-        if (table.isEmpty()) continue;
-        QStringList& tables = byCaption[history_words::tableCaption(table)];
-        if (!tables.contains(table)) tables << table;
-    }
+    const Packet page = readPage({}, {});
     filling_ = true;
     cbbTabela->clear();
     cbbTabela->addItem(kAll, QStringList());
-    for (auto it = byCaption.cbegin(); it != byCaption.cend(); ++it) cbbTabela->addItem(it.key(), it.value());
     cbbTabela->setCurrentIndex(0);
     shownIndex_ = 0;
+    filling_ = false;
+    rows_ = page;
+    nextPage_ = nextPageOf(page);
+    addTables(page);
+    display(rows_, 1);
+}
+
+void TfrmHistoricoProposta::addTables(const Packet& page) {
+    // Each caption once, in alphabetical order after "(todas)", with the stored tables it
+    // stands for in the order met. A filtered reading brings only the tables chosen.
+    if (!chosenTables().isEmpty()) return;
+    const int at = page.indexOf(kTable);
+    filling_ = true;
+    for (const QVariantList& row : page.rows) {
+        const QString table = row.value(at).toString().trimmed();
+        if (table.isEmpty()) continue;
+        const QString caption = history_words::tableCaption(table);
+        int entry = 1;
+        while (entry < cbbTabela->count() && cbbTabela->itemText(entry) < caption) ++entry;
+        if (entry < cbbTabela->count() && cbbTabela->itemText(entry) == caption) {
+            QStringList tables = cbbTabela->itemData(entry).toStringList();
+            if (!tables.contains(table)) cbbTabela->setItemData(entry, tables << table);
+        } else {
+            cbbTabela->insertItem(entry, caption, QStringList{table});
+        }
+    }
+    shownIndex_ = cbbTabela->currentIndex();
     filling_ = false;
 }
 
 QStringList TfrmHistoricoProposta::chosenTables() const { return cbbTabela->currentData().toStringList(); }
 
-void TfrmHistoricoProposta::cbbTabelaChange() { display(readHistory(chosenTables())); }
-
-Packet TfrmHistoricoProposta::readHistory(const QStringList& tables) {
-    const QString method = QStringLiteral("GetHistorico");
-    if (tables.size() == 1) return net_.getPacket(method, {key_.nr, key_.ver, tables.front()});
-    Packet all = net_.getPacket(method, {key_.nr, key_.ver});
-    if (tables.isEmpty()) return all;
-    // A caption over several tables: the whole history, keeping the server's order, with
-    // only those tables' rows.
-    const int at = all.indexOf(kTable);
-    QList<QVariantList> kept;
-    for (const QVariantList& row : all.rows)
-        if (tables.contains(row.value(at).toString().trimmed())) kept << row;
-    all.rows = kept;
-    return all;
+void TfrmHistoricoProposta::cbbTabelaChange() {
+    const Packet page = readPage(chosenTables(), {});
+    rows_ = page;
+    nextPage_ = nextPageOf(page);
+    display(rows_, 1);
 }
 
-void TfrmHistoricoProposta::display(const Packet& history) {
-    cdsHistorico->setData(history);
-    cdsHistorico->first();
-    lblQuantidade->setCaption(history_words::countText(cdsHistorico->recordCount()));
+void TfrmHistoricoProposta::btnMaisClick() {
+    if (!hasMore() || reading_) return;
+    reading_ = true;
+    const auto done = qScopeGuard([this] { reading_ = false; });
+    const Packet page = readPage(chosenTables(), nextPage_);
+    const int current = cdsHistorico->recNo();
+    rows_.rows += page.rows;
+    nextPage_ = nextPageOf(page);
+    addTables(page);
+    display(rows_, current);
+}
+
+void TfrmHistoricoProposta::scrolled(int value) {
+    const QScrollBar* bar = dbgHistorico->verticalScrollBar();
+    if (value > 0 && value == bar->maximum() && hasMore() && !reading_) runHandler([this] { btnMaisClick(); });
+}
+
+Packet TfrmHistoricoProposta::readPage(const QStringList& tables, const QString& cursor) {
+    return net_.getPacket(QStringLiteral("GetHistorico"),
+                          {key_.nr, key_.ver, tables.join(u','), kPageRows, cursor.isEmpty() ? QVariant() : QVariant(cursor)});
+}
+
+void TfrmHistoricoProposta::display(const Packet& rows, int recNo) {
+    const bool wasReading = reading_;
+    reading_ = true;  // the grid's scroll bar moves while it is filled
+    cdsHistorico->setData(rows);
+    if (recNo > 1) cdsHistorico->setRecNo(recNo);
+    reading_ = wasReading;
+    QString count = history_words::countText(cdsHistorico->recordCount());
+    if (hasMore()) count += QStringLiteral(" (há mais)");
+    lblQuantidade->setCaption(count);
+    btnMais->setEnabled(hasMore());
 }
 
 }  // namespace cot

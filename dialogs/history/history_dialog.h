@@ -1,6 +1,7 @@
 #pragma once
 #include <QStringList>
 
+#include "data/packet.h"
 #include "proposal/reach/proposal_key.h"
 #include "screens/roti_geral.h"
 
@@ -11,25 +12,35 @@ namespace cot {
 class ClientTable;
 class DataSource;
 class NetConnection;
+class TButton;
 class TDBGrid;
 class TLabel;
-struct Packet;
 
 // The history of one proposal version, read-only: every change the server recorded for
 // it, newest first as the server sends it, with who made it, through which method, the
 // table, the row's key, the field and its values before and after.
 //
-// The combo lists "(todas)" and the tables this history has rows of, by the names the
-// users know them; choosing one reads the history again for that table only.
+// The server sends it a page at a time (GetHistorico): the first page when the window
+// opens, the next one when the grid is scrolled to its end or "Mais…" is pressed (enabled
+// only while there is a next page). The combo lists "(todas)" and the tables of the rows
+// read so far, by the names the users know them; choosing one reads that table's history
+// from its first page.
 class TfrmHistoricoProposta : public TfrmPadraoSimples {
     Q_OBJECT
 public:
+    // Rows asked for in each page (the server's own default).
+    static constexpr int kPageRows = 200;
+
     TfrmHistoricoProposta(NetConnection& net, const ProposalKey& key, QWidget* parent = nullptr);
 
-    // Reads the whole history and fills the combo with its tables; failures reach the caller.
+    // Reads the first page and fills the combo with its tables; failures reach the caller.
     void FormCreate() override;
-    // Reads the history again for the table chosen in the combo.
+    // Reads the history again, from its first page, for the tables chosen in the combo.
     void cbbTabelaChange();
+    // Reads the next page after the rows shown, keeping the current row; nothing when
+    // there is none. Failures reach the caller and leave the rows as they were.
+    void btnMaisClick();
+    bool hasMore() const { return !nextPage_.isEmpty(); }
 
     // The stored tables of the combo's current entry; empty for "(todas)".
     QStringList chosenTables() const;
@@ -38,19 +49,24 @@ public:
     QComboBox* cbbTabela;
     TDBGrid* dbgHistorico;
     TLabel* lblQuantidade;
+    TButton* btnMais;
     ClientTable* cdsHistorico;
     DataSource* dtsHistorico;
 
 private:
     void createTable();
     void createControls();
-    void fillTables(const Packet& history);
-    void display(const Packet& history);
-    Packet readHistory(const QStringList& tables);
+    void addTables(const Packet& page);
+    void display(const Packet& rows, int recNo);
+    Packet readPage(const QStringList& tables, const QString& cursor);
+    void scrolled(int value);
 
     NetConnection& net_;
     ProposalKey key_;
+    Packet rows_;         // the pages read, in order
+    QString nextPage_;    // where the next page starts; empty when there is none
     bool filling_ = false;  // the combo is being filled: its changes read nothing
+    bool reading_ = false;  // a page is being read: scrolling reads nothing more
     int shownIndex_ = 0;    // the combo entry whose rows the grid shows
 };
 

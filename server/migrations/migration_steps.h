@@ -38,5 +38,6 @@ MigrationStep proposalHistoryMigration();
 MigrationStep clientDecisionMigration();
 MigrationStep remindersMigration();
 MigrationStep versionValueMigration();
+MigrationStep historyVisibilityMigration();
 
 }  // namespace cot::server::detail

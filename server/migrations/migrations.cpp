@@ -16,7 +16,8 @@ const QList<MigrationStep>& migrationSteps() {
                                             acceptanceMigration(), sessionsMigration(),
                                             signInMigration(), proposalLanguageMigration(),
                                             proposalHistoryMigration(), clientDecisionMigration(),
-                                            remindersMigration(), versionValueMigration()};
+                                            remindersMigration(), versionValueMigration(),
+                                            historyVisibilityMigration()};
     return steps;
 }
 

@@ -31,13 +31,40 @@ struct FieldChange {
 
 QVariant orNull(const QString& text) { return text.isEmpty() ? QVariant() : QVariant(text); }
 
+// The branch and the operators of the version, as its rows say now: the stored version
+// (the change already applied), or, once it is deleted, what its history kept last.
+// Unknown stays null: such rows are read only by those the null allows (history_rights.h).
+struct Owners {
+    QVariant branch, included, requested;
+};
+
+Owners ownersNow(Database& db, const Entry& e) {
+    const QVariantMap key{{QStringLiteral("NR"), e.nr}, {QStringLiteral("VER"), e.ver}};
+    static const QList<FieldDef> shape{{QStringLiteral("CDFILIAL"), FieldType::String, 4},
+                                       {QStringLiteral("CDOPERINCL"), FieldType::String, 12},
+                                       {QStringLiteral("CDOPERSOLI"), FieldType::String, 12}};
+    Packet p = db.query(QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM PROPOSTAFAS "
+                                       "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                        key, shape);
+    if (p.rows.isEmpty())
+        p = db.query(QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM HISTPROP "
+                                    "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
+                                    "ORDER BY DTHIST DESC, NRSEQHIST DESC LIMIT 1"),
+                     key, shape);
+    if (p.rows.isEmpty()) return {};
+    return {p.value(0, QStringLiteral("CDFILIAL")), p.value(0, QStringLiteral("CDOPERINCL")),
+            p.value(0, QStringLiteral("CDOPERSOLI"))};
+}
+
 // The rows of one change in one statement (a save sets a dozen fields or more; a statement
 // per field was a third of the save's work). What the rows share is bound once by name.
 void write(Database& db, const Entry& e, const QList<FieldChange>& fields) {
     if (fields.isEmpty()) return;
     const Database::Author& author = db.author();
+    const Owners owners = ownersNow(db, e);
     QString sql = QStringLiteral("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, CDOPERADOR, "
-                                 "NMMETODO, NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, VLANTERIOR, VLNOVO) VALUES ");
+                                 "NMMETODO, NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, VLANTERIOR, VLNOVO, "
+                                 "CDFILIAL, CDOPERINCL, CDOPERSOLI) VALUES ");
     QVariantMap params{{QStringLiteral("NR"), e.nr},
                        {QStringLiteral("VER"), e.ver},
                        {QStringLiteral("DT"), Clock::current().now()},
@@ -45,12 +72,15 @@ void write(Database& db, const Entry& e, const QList<FieldChange>& fields) {
                        {QStringLiteral("MET"), orNull(author.method.left(40))},
                        {QStringLiteral("TAB"), orNull(e.table)},
                        {QStringLiteral("CHAVE"), orNull(e.key.left(200))},
-                       {QStringLiteral("OP"), QString(e.operation)}};
+                       {QStringLiteral("OP"), QString(e.operation)},
+                       {QStringLiteral("FIL"), owners.branch},
+                       {QStringLiteral("INCL"), owners.included},
+                       {QStringLiteral("SOLI"), owners.requested}};
     for (int i = 0; i < fields.size(); ++i) {
         const FieldChange& f = fields[i];
         const QString n = QString::number(i);
         if (i > 0) sql += QStringLiteral(", ");
-        sql += QStringLiteral("(:NR, :VER, :DT, :SEQ%1, :OPER, :MET, :TAB, :CHAVE, :OP, :CAMPO%1, :ANT%1, :NOVO%1)").arg(n);
+        sql += QStringLiteral("(:NR, :VER, :DT, :SEQ%1, :OPER, :MET, :TAB, :CHAVE, :OP, :CAMPO%1, :ANT%1, :NOVO%1, :FIL, :INCL, :SOLI)").arg(n);
         params.insert(QStringLiteral("SEQ") + n, ++sequence);
         params.insert(QStringLiteral("CAMPO") + n, orNull(f.field));
         params.insert(QStringLiteral("ANT") + n, f.before.isNull() ? QVariant() : QVariant(valueText(f.before)));

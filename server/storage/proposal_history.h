@@ -11,6 +11,9 @@
 //                                           wrote the version by itself (a copy, a switch,
 //                                           a regeneration, the acceptance): no table, no field
 //             NMCAMPO, VLANTERIOR, VLNOVO   the field with its value before and after, as text
+//             CDFILIAL, CDOPERINCL,         the version's branch and operators (included,
+//             CDOPERSOLI                    requested) when the row was written: who may read
+//                                           it once the version is gone (history_rights.h)
 //
 // No remote method writes or deletes history rows; only these functions do.
 #include <QString>

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QScrollBar>
 
 #include "base/clock.h"
 #include "data/client_table.h"
 #include "dialogs/history/history_dialog.h"
 #include "dialogs/history/history_launch.h"
 #include "screens/header_fixture.h"
+#include "ui/buttons.h"
 #include "ui/db_grid.h"
 #include "ui/menus.h"
 #include "ui/db_grid_model.h"
@@ -226,6 +228,39 @@ TEST_F(HistoryWindow, ARefusedReadingKeepsTheRowsAndTheComboAsTheyWere) {
         EXPECT_EQ(dialogs.errors().size(), 1);
         EXPECT_EQ(d.cbbTabela->currentText(), "(todas)");
         EXPECT_EQ(d.cdsHistorico->recordCount(), rows);
+    });
+}
+
+// A long history comes a page at a time: the grid's end, or "Mais…", reads the next one
+// below the rows shown, until the last; the row the user is on stays his.
+TEST_F(HistoryWindow, ALongHistoryIsReadAPageAtATime) {
+    const int stored = 2 * TfrmHistoricoProposta::kPageRows + 5;
+    const QDateTime start(QDate(2026, 11, 1), QTime(8, 0));
+    for (int i = 0; i < stored; ++i) storeHistory(3, start.addSecs(i), "OBSPROPFAS", "A", QStringLiteral("F%1").arg(i));
+    selectProposal(3);
+
+    openHistory([&](TfrmHistoricoProposta& d) {
+        const int page = TfrmHistoricoProposta::kPageRows;
+        ASSERT_EQ(d.cdsHistorico->recordCount(), page);
+        EXPECT_EQ(d.lblQuantidade->caption(), QStringLiteral("%1 alterações (há mais)").arg(page));
+        EXPECT_EQ(d.btnMais->caption(), "Mais…");
+        EXPECT_TRUE(d.btnMais->isEnabled());
+
+        QScrollBar* bar = d.dbgHistorico->verticalScrollBar();
+        ASSERT_GT(bar->maximum(), 0);
+        bar->setValue(bar->maximum());
+        ASSERT_EQ(d.cdsHistorico->recordCount(), 2 * page);
+
+        d.cdsHistorico->setRecNo(7);
+        d.btnMais->click();
+        EXPECT_EQ(d.cdsHistorico->recordCount(), stored);
+        EXPECT_EQ(d.cdsHistorico->recNo(), 7);
+        EXPECT_FALSE(d.btnMais->isEnabled());
+        EXPECT_EQ(d.lblQuantidade->caption(), QStringLiteral("%1 alterações").arg(stored));
+        QStringList fields = shown(d, "NMCAMPO");
+        EXPECT_EQ(fields.first(), QStringLiteral("F%1").arg(stored - 1));
+        EXPECT_EQ(fields.last(), "F0");
+        EXPECT_EQ(fields.removeDuplicates(), 0);
     });
 }
 

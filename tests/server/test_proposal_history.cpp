@@ -4,7 +4,12 @@
 // see the proposal.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
+#include "base/clock.h"
 #include "rpc/net_connection.h"
+#include "server/migrations/migrations.h"
+#include "server/seed/demo_seed.h"
 #include "support/packet_cells.h"
 #include "support/test_server.h"
 
@@ -86,7 +91,7 @@ TEST_P(ProposalHistoryTest, ARefusedChangeLeavesNoHistory) {
     // A method that writes the version by itself: one row naming it, and none when it refuses.
     EXPECT_FALSE(server_.connection().call("SetUpdReaju", {"0001", nr(3), "01", "60"}).ok);
     EXPECT_EQ(rows(3), 0);
-    ASSERT_TRUE(server_.connection().call("SetUpdReaju", {"0001", nr(3), "1", "100"}).ok);
+    ASSERT_TRUE(server_.connection().call("SetUpdReaju", {"0001", nr(3), "01", "100"}).ok);
     const Packet h = history({nr(3), "01"});
     ASSERT_EQ(h.rows.size(), 1);
     EXPECT_EQ(h.value(0, "IDOPERHIST").toString(), "M");
@@ -102,7 +107,7 @@ TEST_P(ProposalHistoryTest, OnlyThoseWhoMaySeeTheProposalReadItsHistory) {
     EXPECT_FALSE(refused.ok);
     EXPECT_FALSE(refused.error.contains("HISTPROP"));
     // Too many arguments is a malformed call, not a larger answer.
-    EXPECT_FALSE(server_.connection().call(QStringLiteral("GetHistorico"), {nr(2), "01", "", "x"}).ok);
+    EXPECT_FALSE(server_.connection().call(QStringLiteral("GetHistorico"), {nr(2), "01", "", 10, "", "x"}).ok);
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, ProposalHistoryTest, ::testing::ValuesIn(cot::testing::availableBackends()),
@@ -119,7 +124,7 @@ TEST_P(ProposalHistoryTest, ACopyStartsTheNewVersionsHistory) {
                   .toInt(),
               0);
     const int before = rows(2);
-    ASSERT_TRUE(server_.connection().call(QStringLiteral("CopiaDados"), {"0001", nr(2), "01", "7", "N"}).ok);
+    ASSERT_TRUE(server_.connection().call(QStringLiteral("CopiaDados"), {"0001", nr(2), "01", "07", "N"}).ok);
 
     const Packet copy = history({nr(2), "07"});
     ASSERT_EQ(copy.rows.size(), 1);
@@ -137,5 +142,64 @@ TEST_P(ProposalHistoryTest, ACopyStartsTheNewVersionsHistory) {
     EXPECT_FALSE(server_.connection().call(QStringLiteral("CopiaDados"), {"0001", nr(2), "01", "07", "N"}).ok);
     EXPECT_EQ(rows(2), before + 2);
 }
+
+// The rows written before each row kept its version's branch and operators: those of a
+// version stored take it as stored, since its last deletion; those of an earlier life of the
+// key, or of a deleted version, the branch their own rows recorded and no operators; the
+// rest nothing (read by nobody through the server).
+class HistoryUpgrade : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 0))));
+        if (GetParam() == Backend::Postgres) {
+            pg_ = std::make_unique<cot::testing::ScratchPostgres>();
+            db_ = server::Database::open(pg_->url());
+        } else {
+            db_ = server::Database::open("sqlite:" + dir_.filePath("old.db"));
+        }
+    }
+    void TearDown() override {
+        db_.reset();
+        pg_.reset();
+        Clock::setCurrent(nullptr);
+    }
+    void store(int n, int minute, const QString& table, const QString& op, const QString& field, const QString& after) {
+        db_->exec("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, IDOPERHIST, NMTABELA, NMCAMPO, "
+                  "VLNOVO) VALUES (:N, '01', :D, 1, :O, :T, :F, :A)",
+                  {{"N", nr(n)}, {"D", QDateTime(QDate(2026, 11, 1), QTime(9, minute))}, {"O", op}, {"T", table},
+                   {"F", field}, {"A", after.isEmpty() ? QVariant() : QVariant(after)}});
+    }
+    QStringList kept(int n) {
+        QStringList out;
+        const Packet p = db_->query("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM HISTPROP WHERE NRPROPOSFAS = :N "
+                                    "ORDER BY DTHIST",
+                                    {{"N", nr(n)}});
+        for (const QVariantList& row : p.rows)
+            out << row.value(0).toString() + u'/' + row.value(1).toString() + u'/' + row.value(2).toString();
+        return out;
+    }
+    QTemporaryDir dir_;
+    std::unique_ptr<cot::testing::ScratchPostgres> pg_;
+    std::unique_ptr<server::Database> db_;
+};
+
+TEST_P(HistoryUpgrade, RowsWrittenBeforeKeepWhatIsKnownOfTheirVersion) {
+    server::migrate(*db_, 13);
+    server::seedDemo(*db_);
+    store(2, 0, "OBSPROPFAS", "A", "TXOBSPROPFAS", "nova");
+    // 9/01's earlier life, in branch 0002, deleted; then its present one.
+    store(9, 0, "PROPOSTAFAS", "I", "CDFILIAL", "0002");
+    store(9, 1, "PROPOSTAFAS", "A", "DSREFEPROPOSFAS", "R$ 1,00");
+    store(9, 2, "PROPOSTAFAS", "E", "NRPROPOSFAS", "");
+    store(9, 3, "PROPOSTAFAS", "A", "DSREFEPROPOSFAS", "R$ 2,00");
+    store(99, 0, "OBSPROPFAS", "I", "TXOBSPROPFAS", "sem versão");
+    server::migrate(*db_);
+    EXPECT_EQ(kept(2), QStringList{"0001/VENDEDOR/VENDEDOR"});
+    EXPECT_EQ(kept(9), QStringList({"0002//", "0002//", "0002//", "0001/VENDEDOR/VENDEDOR"}));
+    EXPECT_EQ(kept(99), QStringList{"//"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, HistoryUpgrade, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
 
 }  // namespace
