@@ -25,6 +25,10 @@ inline constexpr int kBodySeconds = 120;
 inline constexpr int kMaxBatch = 100;
 // A batch whose answer passes this size runs none of its remaining requests.
 inline constexpr qsizetype kMaxBatchReply = qsizetype(32) << 20;
+// No reply passes this size: a list that would is cut off there (the connection closes and
+// the desktop reports an interrupted list), an answer built whole is refused. A list of
+// 100k proposals is 55 MB; this leaves room for about nine times that.
+inline constexpr qsizetype kMaxReply = qsizetype(512) << 20;
 
 // A client that stops sending in the middle of a request frees its connection's thread
 // after this. Long enough for a body crossing a lossy network (several retransmissions),

@@ -225,6 +225,10 @@ struct RpcServer::Impl final : HttpRoutes {
                 return answer(HttpReply::text(500, "Erro interno do servidor.", "text/plain; charset=utf-8"));
             }
             if (!result.isStreamed()) {
+                if (result.body.size() > request_limits::kMaxReply) {
+                    log(id, result.summary, timer, QStringLiteral("resposta grande demais"));
+                    return answer(refusalReply({500, QStringLiteral("Resposta grande demais: refine a consulta.")}));
+                }
                 log(id, result.summary, timer);
                 HttpReply reply = result.body.isEmpty() ? HttpReply::text(204, {}, "application/json")
                                                         : jsonReply(*req, std::move(result.body));
@@ -238,9 +242,11 @@ struct RpcServer::Impl final : HttpRoutes {
             answer(std::move(reply));
             PieceEncoder encoder(gzip);
             QByteArray out;
+            qsizetype written = 0;
             bool whole = dispatcher->stream(result, databases, out, [&](QByteArray& text) {
                 if (text.size() < kPiece) return;
-                if (!pipe->put(encoder.encode(text, false))) throw ReplyAborted();
+                written += text.size();
+                if (written > request_limits::kMaxReply || !pipe->put(encoder.encode(text, false))) throw ReplyAborted();
                 text.resize(0);  // keeps its room for the next piece
             });
             whole = whole && pipe->put(encoder.encode(out, true));
