@@ -3,17 +3,20 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QVBoxLayout>
 
 #include "base/dialogs.h"
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "dialogs/report/report_pdf.h"
+#include "dialogs/send/client_page_preview.h"
 #include "proposal/reach/proposal_reach.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
 #include "ui/db_grid.h"
 #include "ui/edits.h"
+#include "ui/modal_once.h"
 
 namespace cot {
 
@@ -76,6 +79,10 @@ void TfrmEnviarCliente::createControls() {
     root->addWidget(dbgEnvios, 1);
 
     auto* buttons = new QHBoxLayout;
+    sbtVisualizar = new TSpeedButton(QStringLiteral("sbtVisualizar"), panPrincipal,
+                                     QStringLiteral("Visualizar página do cliente"));
+    sbtVisualizar->setToolTip(QStringLiteral("Visualizar a página que o cliente abre pelo link do e-mail"));
+    buttons->addWidget(sbtVisualizar);
     buttons->addStretch();
     sbtRevogar = new TSpeedButton(QStringLiteral("sbtRevogar"), panPrincipal, QStringLiteral("Cancelar Link"));
     sbtRevogar->setToolTip(QStringLiteral("Cancelar Link"));
@@ -85,6 +92,7 @@ void TfrmEnviarCliente::createControls() {
 
     sbtEnviar->onClick = [this] { sbtEnviarClick(); };
     sbtRevogar->onClick = [this] { sbtRevogarClick(); };
+    sbtVisualizar->onClick = [this] { sbtVisualizarClick(); };
     cdsEnvios->afterScroll = [this](ClientTable&) { enableRevoke(); };
 }
 
@@ -122,6 +130,7 @@ void TfrmEnviarCliente::dressFields() {
         if (!format.isEmpty()) f->displayFormat = format;
         return f;
     };
+    show(kNumber, QStringLiteral("Envio"));
     show(QStringLiteral("DTENVIO"), QStringLiteral("Data"), QStringLiteral("dd/mm/yyyy hh:nn"));
     if (Field* by = show(QStringLiteral("NMOPERADOR"), QStringLiteral("Enviado por"))) {
         // An operator no longer registered is shown by his code.
@@ -136,6 +145,7 @@ void TfrmEnviarCliente::dressFields() {
     if (Field* situation = show(kSituation, QStringLiteral("Situação")))
         situation->onGetText = [](Field& f, bool) { return situationText(f.asString()); };
     dbgEnvios->clearColumns();
+    dbgEnvios->addColumn(kNumber, QStringLiteral("Envio"), 50);
     dbgEnvios->addColumn(QStringLiteral("DTENVIO"), QStringLiteral("Data"), 120);
     dbgEnvios->addColumn(QStringLiteral("NMOPERADOR"), QStringLiteral("Enviado por"), 140);
     dbgEnvios->addColumn(QStringLiteral("DSEMAILDEST"), QStringLiteral("Para"), 220);
@@ -150,15 +160,30 @@ void TfrmEnviarCliente::enableRevoke() {
 }
 
 void TfrmEnviarCliente::sbtEnviarClick() {
-    const QString to = edtEmail->text().trimmed();
+    Packet sent;
     {
         BusyScope busy;
         const QByteArray pdf = proposalPdf(reach_);
-        reach_.net().callChecked(QStringLiteral("EnviarAoCliente"),
-                                 {key_.nr, key_.ver, to, QString::fromLatin1(pdf.toBase64())});
+        sent = reach_.net()
+                   .callChecked(QStringLiteral("EnviarAoCliente"),
+                                {key_.nr, key_.ver, edtEmail->text().trimmed(), QString::fromLatin1(pdf.toBase64())})
+                   .value<Packet>();
     }
-    Dialogs::current().information(QStringLiteral("Proposta enviada para %1.").arg(to));
-    loadSendings();
+    // The addresses as the server took them, each once.
+    Dialogs::current().information(
+        QStringLiteral("Proposta enviada para %1.").arg(sent.value(0, QStringLiteral("DSEMAILDEST")).toString()));
+    loadSendings(sent.value(0, kNumber).toLongLong());
+}
+
+void TfrmEnviarCliente::sbtVisualizarClick() {
+    QString html;
+    {
+        BusyScope busy;
+        html = reach_.net().callChecked(QStringLiteral("GetPaginaCliente"), {key_.nr, key_.ver}).toString();
+    }
+    const QPointer<TfrmPaginaCliente> page = createForm<TfrmPaginaCliente>(html, shownKey(key_), this);
+    const ModalOnce<TfrmPaginaCliente> once(page);
+    page->ShowModal();
 }
 
 void TfrmEnviarCliente::sbtRevogarClick() {

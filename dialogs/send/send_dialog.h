@@ -16,7 +16,9 @@ class TSpeedButton;
 // Cliente"): the client gets an e-mail with the proposal's PDF and a link to a page where
 // he accepts or declines it. The dialog shows the version, takes the addresses (prefilled
 // with the proposal's contact e-mail; several separated by ';'), sends, and lists the
-// version's sendings, whose standing links it can cancel.
+// version's sendings by number, whose standing links it can cancel. The link goes to the
+// client's mailbox alone; "Visualizar página do cliente" shows the page as he sees it,
+// read only.
 //
 // Every check is the server's: a refusal is shown in its words and nothing is sent.
 class TfrmEnviarCliente : public TfrmPadraoSimples {
@@ -31,6 +33,8 @@ public:
     void sbtEnviarClick();
     // Cancels the link of the sending under the grid's cursor, after asking.
     void sbtRevogarClick();
+    // Shows the client's page of the version (TfrmPaginaCliente).
+    void sbtVisualizarClick();
     // Reads the version's sendings again; the cursor stays on sending `keep` when listed.
     void loadSendings(qint64 keep = 0);
 
@@ -39,7 +43,7 @@ public:
 
     TLabel *lblProposta, *lblReferencia;
     TEdit* edtEmail;
-    TSpeedButton *sbtEnviar, *sbtRevogar;
+    TSpeedButton *sbtEnviar, *sbtRevogar, *sbtVisualizar;
     TDBGrid* dbgEnvios;
     ClientTable* cdsEnvios;
     DataSource* dtsEnvios;

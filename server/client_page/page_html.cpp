@@ -38,13 +38,21 @@ button{display:block;width:100%;margin-top:1rem;padding:1rem;font:inherit;font-w
 )CSS");
 }
 
-QString pageFrame(const QString& title, const QString& body) {
+namespace {
+
+QString frame(const QString& title, const QString& style, const QString& body) {
     return QStringLiteral("<!DOCTYPE html>\n<html lang=\"pt-BR\">\n<head>\n<meta charset=\"utf-8\">\n"
                           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
                           "<meta name=\"robots\" content=\"noindex, nofollow\">\n"
-                          "<title>%1</title>\n<link rel=\"stylesheet\" href=\"/cliente/estilo.css\">\n</head>\n"
-                          "<body>\n<main>\n%2</main>\n</body>\n</html>\n")
-        .arg(esc(title), body);
+                          "<title>%1</title>\n%2</head>\n"
+                          "<body>\n<main>\n%3</main>\n</body>\n</html>\n")
+        .arg(esc(title), style, body);
+}
+
+}  // namespace
+
+QString pageFrame(const QString& title, const QString& body) {
+    return frame(title, QStringLiteral("<link rel=\"stylesheet\" href=\"/cliente/estilo.css\">\n"), body);
 }
 
 QString messagePage(const QString& message) {
@@ -105,6 +113,12 @@ QString decisionPage(const QString& contentHtml, const QString& hash, const QStr
     body += acceptForm(hash, typed);
     body += declineForm(hash, typed);
     return pageFrame(QStringLiteral("Proposta"), body);
+}
+
+QString previewPage(const QString& contentHtml, const QString& note) {
+    return frame(QStringLiteral("Proposta"),
+                 QStringLiteral("<style>\n%1</style>\n").arg(QString::fromUtf8(styleSheet())),
+                 QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(note)) + contentHtml);
 }
 
 QString decidedPage(const QString& contentHtml, const QString& decisionText) {

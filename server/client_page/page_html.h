@@ -25,5 +25,8 @@ QString decisionPage(const QString& contentHtml, const QString& hash, const QStr
                      const QString& message = {}, const FormValues& typed = {});
 // The content with the decision already taken and no form.
 QString decidedPage(const QString& contentHtml, const QString& decisionText);
+// The content as the salesperson previews it: `note` (escaped) above it, the stylesheet
+// inside the page (it is read away from this server), no PDF link and no form.
+QString previewPage(const QString& contentHtml, const QString& note);
 
 }  // namespace cot::server::client_page

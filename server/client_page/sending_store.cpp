@@ -1,6 +1,9 @@
 #include "server/client_page/sending_store.h"
 
+#include <QCryptographicHash>
+
 #include "server/auth/random_token.h"
+#include "server/client_page/sending_quota.h"
 #include "server/storage/database.h"
 
 namespace cot::server::client_page {
@@ -17,12 +20,13 @@ const QList<FieldDef>& sendingShape() {
                                        {QStringLiteral("DTEXPIRA"), FieldType::DateTime, 0},
                                        {QStringLiteral("DTREVOGA"), FieldType::DateTime, 0},
                                        {QStringLiteral("CDOPERREVOGA"), FieldType::String, 12},
-                                       {QStringLiteral("TXHASHCONT"), FieldType::String, 64}};
+                                       {QStringLiteral("TXHASHCONT"), FieldType::String, 64},
+                                       {QStringLiteral("TXHASHPDF"), FieldType::String, 64}};
     return shape;
 }
 
 const QString kColumns = QStringLiteral("NRPROPOSFAS, NRVERPROPFAS, NRENVIO, DTENVIO, CDOPERADOR, DSEMAILDEST, "
-                                        "DTEXPIRA, DTREVOGA, CDOPERREVOGA, TXHASHCONT");
+                                        "DTEXPIRA, DTREVOGA, CDOPERREVOGA, TXHASHCONT, TXHASHPDF");
 
 Sending sendingAt(const Packet& p, int row) {
     auto text = [&](const char* name) { return p.value(row, QString::fromLatin1(name)).toString().trimmed(); };
@@ -37,10 +41,21 @@ Sending sendingAt(const Packet& p, int row) {
     s.revokedAt = p.value(row, QStringLiteral("DTREVOGA")).toDateTime();
     s.revokedBy = text("CDOPERREVOGA");
     s.contentHash = text("TXHASHCONT");
+    s.pdfHash = text("TXHASHPDF");
     return s;
 }
 
 QVariant textOrNull(const QString& s) { return s.isEmpty() ? QVariant() : QVariant(s); }
+
+// The PDF under its hash; the same bytes sent again are found there (two sendings racing
+// with the same bytes both find one row).
+QString storePdf(Database& db, const QByteArray& pdf) {
+    const QString hash = QString::fromLatin1(QCryptographicHash::hash(pdf, QCryptographicHash::Sha256).toHex());
+    db.exec(QStringLiteral("INSERT INTO PDFENVIO (TXHASHPDF, QTBYTESPDF, TXPDF) VALUES (:H, :B, :PDF) "
+                           "ON CONFLICT (TXHASHPDF) DO NOTHING"),
+            {{"H", hash}, {"B", pdf.size()}, {"PDF", QString::fromLatin1(pdf.toBase64())}});
+    return hash;
+}
 
 }  // namespace
 
@@ -53,9 +68,10 @@ Sending recordSending(Database& db, Sending sending, const QString& hash, const 
     const QVariant last = db.scalar(
         QStringLiteral("SELECT MAX(NRENVIO) FROM ENVIOPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"), key);
     sending.number = last.isNull() ? 1 : last.toInt() + 1;
+    sending.pdfHash = pdf.isEmpty() ? QString() : storePdf(db, pdf);
     db.exec(QStringLiteral("INSERT INTO ENVIOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, TXTOKENHASH, DTENVIO, "
-                           "CDOPERADOR, DSEMAILDEST, DTEXPIRA, DTREVOGA, CDOPERREVOGA, TXHASHCONT, TXPDF) VALUES (:NR, "
-                           ":VER, :N, :HASH, :DT, :OPER, :DEST, :EXP, NULL, NULL, :CONT, :PDF)"),
+                           "CDOPERADOR, DSEMAILDEST, DTEXPIRA, DTREVOGA, CDOPERREVOGA, TXHASHCONT, TXHASHPDF) VALUES "
+                           "(:NR, :VER, :N, :HASH, :DT, :OPER, :DEST, :EXP, NULL, NULL, :CONT, :PDF)"),
             {{"NR", sending.nr},
              {"VER", sending.ver},
              {"N", sending.number},
@@ -65,10 +81,40 @@ Sending recordSending(Database& db, Sending sending, const QString& hash, const 
              {"DEST", sending.to},
              {"EXP", sending.expires},
              {"CONT", sending.contentHash},
-             {"PDF", pdf.isEmpty() ? QVariant() : QVariant(QString::fromLatin1(pdf.toBase64()))}});
+             {"PDF", textOrNull(sending.pdfHash)}});
+    if (!sending.operatorCode.isEmpty()) {
+        forgetOldCounts(db, sending.operatorCode, sending.sentAt);
+        db.exec(QStringLiteral("INSERT INTO COTAENVIO (CDOPERADOR, DTENVIO, NRPROPOSFAS, NRVERPROPFAS, NRENVIO) "
+                               "VALUES (:OPER, :DT, :NR, :VER, :N)"),
+                {{"OPER", sending.operatorCode},
+                 {"DT", sending.sentAt},
+                 {"NR", sending.nr},
+                 {"VER", sending.ver},
+                 {"N", sending.number}});
+    }
     sending.revokedAt = {};
     sending.revokedBy.clear();
     return sending;
+}
+
+void withdrawSending(Database& db, const Sending& sending) {
+    const QVariantMap key{{"NR", sending.nr}, {"VER", sending.ver}, {"N", sending.number}};
+    Transaction tx(db);
+    // The PDF goes with its last sending (TG_ENVIOPROP_PDF).
+    const int removed =
+        db.exec(QStringLiteral("DELETE FROM ENVIOPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND NRENVIO = :N "
+                               "AND NOT EXISTS (SELECT 1 FROM DECISAOPROP D WHERE D.NRPROPOSFAS = :NR AND "
+                               "D.NRVERPROPFAS = :VER AND D.NRENVIO = :N)"),
+                key);
+    if (removed > 0 && !sending.operatorCode.isEmpty()) {
+        QVariantMap counted = key;
+        counted.insert(QStringLiteral("OPER"), sending.operatorCode);
+        counted.insert(QStringLiteral("DT"), sending.sentAt);
+        db.exec(QStringLiteral("DELETE FROM COTAENVIO WHERE CDOPERADOR = :OPER AND DTENVIO = :DT AND "
+                               "NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND NRENVIO = :N"),
+                counted);
+    }
+    tx.commit();
 }
 
 std::optional<Sending> findByToken(Database& db, const QString& token) {
@@ -90,9 +136,10 @@ QList<Sending> sendingsOf(Database& db, const QString& nr, const QString& ver) {
 }
 
 QByteArray sendingPdf(Database& db, const Sending& sending) {
-    const QVariant stored = db.scalar(QStringLiteral("SELECT TXPDF FROM ENVIOPROP WHERE NRPROPOSFAS = :NR AND "
-                                                     "NRVERPROPFAS = :VER AND NRENVIO = :N"),
-                                      {{"NR", sending.nr}, {"VER", sending.ver}, {"N", sending.number}});
+    const QVariant stored = db.scalar(
+        QStringLiteral("SELECT F.TXPDF FROM ENVIOPROP E JOIN PDFENVIO F ON F.TXHASHPDF = E.TXHASHPDF "
+                       "WHERE E.NRPROPOSFAS = :NR AND E.NRVERPROPFAS = :VER AND E.NRENVIO = :N"),
+        {{"NR", sending.nr}, {"VER", sending.ver}, {"N", sending.number}});
     if (stored.isNull()) return {};
     return QByteArray::fromBase64(stored.toString().toLatin1());
 }

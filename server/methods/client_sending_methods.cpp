@@ -1,37 +1,50 @@
 // Sending a proposal version to its client: a mail with the link to the client's page
-// (server/client_page/) and the PDF the desktop rendered; the sendings of a version and
-// the cancelling of a link.
+// (server/client_page/) and the PDF the desktop rendered; the sendings of a version, the
+// cancelling of a link, and the page as the salesperson previews it.
 //
-//   EnviarAoCliente(NR, VER, PARA, PDF) → one row: NRENVIO, DTENVIO, DTEXPIRA, DSLINK.
-//       PARA: the client's addresses separated by ';' or ',' (1 to 10 of them, the whole
-//       text at most 250 characters); PDF: base64 of the proposal's PDF (at most 6 MB, a
-//       file starting "%PDF-"). In one transaction: the sending recorded (ENVIOPROP, with
-//       the SHA-256 of the link's token, never the token; the hash of the content the
-//       client will see; the PDF; the validity as the link's last day; the caller) after
-//       the mail went out through the branch's account, so a mail that fails leaves nothing
-//       and no link stands that nobody received. Refused, with nothing written and in this
-//       order: a version not stored; one already accepted; one the client already decided
-//       on; no validity or a validity before today; no address; a malformed address, or
-//       too many; a missing, oversized or non-PDF file.
+//   EnviarAoCliente(NR, VER, PARA, PDF) → one row: NRENVIO, DTENVIO, DTEXPIRA, DSEMAILDEST.
+//       PARA: the client's addresses separated by ';' or ',' (sending_addresses.h: at most
+//       5 distinct ones, the same address in any case sent to once); PDF: base64 of the
+//       proposal's PDF (pdf_check.h: at most 6 MB, one a PDF reader opens, with a page and
+//       no password). The link's token goes to the addresses only: neither this reply nor
+//       GetEnvios carries it. The sending is recorded (ENVIOPROP, with the SHA-256 of the
+//       token, never the token; the hash of the content the client will see; the PDF, stored
+//       once per content; the validity as the link's last day; the caller; the distinct
+//       addresses) before the mail goes out, counted in the operator's quota
+//       (sending_quota.h) in the same transaction, so calls at the same time cannot all pass
+//       it; a mail that fails, or a version changed meanwhile, takes the sending back.
+//       Refused, with nothing written and in this order: a version not stored; one already
+//       accepted; one the client already decided on; no validity or a validity before
+//       today; the operator's quota reached; no address; a malformed address, or too many;
+//       a missing, oversized or unreadable PDF.
 //   GetEnvios(NR, VER) → NRENVIO, DTENVIO, CDOPERADOR, NMOPERADOR, DSEMAILDEST, DTEXPIRA,
 //       DTREVOGA, CDOPERREVOGA, IDSITUENVIO: newest first. IDSITUENVIO: C the link was
 //       cancelled; D the client decided on the version (no link takes a decision any
 //       more); X the link's last day has passed; V the link stands.
 //   RevogarEnvio(NR, VER, NRENVIO) → null. Cancels a standing link (server clock, the
 //       caller). Refused: no such sending; a link already cancelled.
-// All three are open to whoever may see the version; the two that write check it again
+//   GetPaginaCliente(NR, VER) → text: the client's page of the version as it stands now, a
+//       whole HTML document with its stylesheet, read only: the decision taken, or a note
+//       that the client also finds the PDF and the forms there; never a form, a link or
+//       a token.
+// All four are open to whoever may see the version; the two that write check it again
 // in the transaction that writes.
 #include <QMap>
-#include <QRegularExpression>
 #include <algorithm>
+#include <cstdio>
 
 #include "base/clock.h"
 #include "server/auth/caller.h"
 #include "server/auth/proposal_rights.h"
 #include "server/client_page/branch_mail.h"
+#include "server/client_page/decision_store.h"
 #include "server/client_page/page_address.h"
+#include "server/client_page/page_html.h"
+#include "server/client_page/pdf_check.h"
 #include "server/client_page/proposal_page.h"
+#include "server/client_page/sending_addresses.h"
 #include "server/client_page/sending_mail.h"
+#include "server/client_page/sending_quota.h"
 #include "server/client_page/sending_store.h"
 #include "server/methods/client_sending_methods.h"
 #include "server/methods/read_support.h"
@@ -48,12 +61,8 @@ namespace {
 using namespace read;
 namespace cp = client_page;
 
-constexpr int kMostAddresses = 10;
-constexpr qsizetype kAddressText = 250;  // DSEMAILDEST
-// 6 MB of PDF is 8 000 000 characters of base64: the request stays under the server's
-// 8 MiB body limit with room for the rest of the call.
-constexpr qsizetype kMostPdfBytes = 6'000'000;
-constexpr qsizetype kMostPdfText = (kMostPdfBytes + 2) / 3 * 4 + 64;
+// The PDF's base64, with room for padding and line breaks.
+constexpr qsizetype kMostPdfText = (cp::kMostPdfBytes + 2) / 3 * 4 + 64;
 
 struct Version {
     QString nr, ver;
@@ -64,37 +73,16 @@ Version versionOf(const Args& args) {
     return {key.number, proposal_rights::paddedVersion(key.version)};
 }
 
-// One address: a local part and a domain of at least two labels, nothing a header or the
-// SMTP dialogue would read otherwise.
-bool wellFormedAddress(const QString& address) {
-    static const QRegularExpression shape(QStringLiteral(
-        R"(^[A-Za-z0-9!#$%&'*+/=?^_`{|}~.-]{1,64}@(?=.{4,253}$)([A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?\.)+)"
-        R"([A-Za-z]{2,63}$)"));
-    return shape.match(address).hasMatch() && !address.startsWith(u'.') && !address.contains(QStringLiteral(".."));
-}
-
-QStringList addressesOf(const QString& typed) {
-    const QStringList list = splitAddressList(typed);
-    if (list.isEmpty()) throw MethodError(QStringLiteral("Informe o e-mail do cliente."));
-    if (typed.trimmed().size() > kAddressText || list.size() > kMostAddresses)
-        throw MethodError(QStringLiteral("Informe no máximo %1 e-mails, em até %2 caracteres.")
-                              .arg(kMostAddresses)
-                              .arg(kAddressText));
-    for (const QString& address : list)
-        if (!wellFormedAddress(address))  // shown on one line, whatever breaks it carried
-            throw MethodError(QStringLiteral("E-mail inválido: %1.").arg(address.simplified()));
-    return list;
-}
-
 QByteArray pdfOf(const Args& args) {
     const QString invalid = QStringLiteral("O PDF da proposta é inválido.");
     if (args.isNull(3) || !args.raw(3).isString()) throw MethodError(invalid);
     const QString text = args.string(3);
-    if (text.isEmpty() || text.size() > kMostPdfText) throw MethodError(invalid);
+    if (text.isEmpty()) throw MethodError(invalid);
+    if (text.size() > kMostPdfText) throw MethodError(cp::pdfSizeRefusal(text.size() / 4 * 3));
     const QByteArray::FromBase64Result result =
         QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
-    if (!result || result.decoded.size() > kMostPdfBytes || !result.decoded.startsWith("%PDF-"))
-        throw MethodError(invalid);
+    if (!result) throw MethodError(invalid);
+    if (const QString refusal = cp::pdfRefusal(result.decoded); !refusal.isEmpty()) throw MethodError(refusal);
     return result.decoded;
 }
 
@@ -170,48 +158,78 @@ ProposalForMail sendableProposal(Database& db, const Version& v) {
     return *proposal;
 }
 
-// The mail goes out before anything is written and outside any transaction: the SMTP
-// dialogue may take a minute, and SQLite's writers would all wait for it. The sending is
-// then recorded in its own transaction, judged again on the rows as they are by then; a
-// version accepted, decided or changed meanwhile is refused, and the link already mailed
-// opens nothing, since no sending holds its token.
+// The sending is recorded, and counted in the operator's quota, before the mail goes out,
+// in a transaction that judges the version again: calls made at the same time are counted
+// one after the other and cannot all pass the quota. The mail goes out with no transaction
+// open (the SMTP dialogue may take a minute, and SQLite's writers would all wait for it);
+// then the version is judged once more. A mail that fails, or a version accepted, decided
+// or changed meanwhile, takes the sending back, so the link already mailed opens nothing.
+cp::Sending reserveSending(MethodContext& ctx, const Version& v, cp::Sending sending, const QString& tokenHash,
+                           const QByteArray& pdf) {
+    Database& db = ctx.db;
+    Transaction tx(db);
+    proposal_rights::requireVisible(db, ctx.caller(), v.nr, v.ver, proposal_rights::Use::Write);
+    lockProposalNumber(db, v.nr);
+    const ProposalForMail now = sendableProposal(db, v);
+    cp::requireQuota(db, sending.operatorCode, cp::sendingQuota(db, now.branch), sending.sentAt);
+    sending.expires = now.validUntil;
+    sending = cp::recordSending(db, sending, tokenHash, pdf);
+    tx.commit();
+    return sending;
+}
+
+void confirmSending(Database& db, const Version& v, const QString& contentHash) {
+    Transaction tx(db);
+    lockProposalNumber(db, v.nr);
+    sendableProposal(db, v);
+    if (cp::contentHash(cp::proposalContentHtml(db, v.nr, v.ver)) != contentHash)
+        throw MethodError(QStringLiteral("A proposta foi alterada durante o envio; envie-a de novo."));
+    history::recordMethodRun(db, v.nr, v.ver);
+    tx.commit();
+}
+
 Reply enviarAoCliente(MethodContext& ctx, const Args& args) {
     Database& db = ctx.db;
     const Version v = versionOf(args);
+    const QString operatorCode = ctx.caller().operatorCode();
     ProposalForMail proposal = sendableProposal(db, v);
-    const QString typed = args.isNull(2) ? QString() : args.string(2).trimmed();
-    const QStringList to = addressesOf(typed);
+    // Before anything sent is looked at: a caller past his quota costs the server nothing.
+    cp::requireQuota(db, operatorCode, cp::sendingQuota(db, proposal.branch), Clock::current().now());
+    const QStringList to = cp::sendingAddresses(args.isNull(2) ? QString() : args.string(2));
     const QByteArray pdf = pdfOf(args);
     const QString contentHash = cp::contentHash(cp::proposalContentHtml(db, v.nr, v.ver));
     const cp::BranchMail branch = cp::branchMail(db, proposal.branch);
 
     const QString token = cp::newToken();
-    proposal.content.link = cp::pageLink(token);
-    proposal.content.pdf = pdf;
-    defaultMailSender().send(branch.account, cp::sendingMail(proposal.content, branch.from, to));
-
-    Transaction tx(db);
-    proposal_rights::requireVisible(db, ctx.caller(), v.nr, v.ver, proposal_rights::Use::Write);
-    lockProposalNumber(db, v.nr);
-    const ProposalForMail now = sendableProposal(db, v);
-    if (cp::contentHash(cp::proposalContentHtml(db, v.nr, v.ver)) != contentHash)
-        throw MethodError(QStringLiteral("A proposta foi alterada durante o envio; envie-a de novo."));
     cp::Sending sending;
     sending.nr = v.nr;
     sending.ver = v.ver;
     sending.sentAt = Clock::current().now();
-    sending.operatorCode = ctx.caller().operatorCode();
-    sending.to = typed;
-    sending.expires = now.validUntil;
+    sending.operatorCode = operatorCode;
+    sending.to = to.join(QStringLiteral("; "));
     sending.contentHash = contentHash;
-    sending = cp::recordSending(db, sending, cp::tokenHash(token), pdf);
-    history::recordMethodRun(db, v.nr, v.ver);
-    tx.commit();
+    sending = reserveSending(ctx, v, sending, cp::tokenHash(token), pdf);
+    try {
+        proposal.content.link = cp::pageLink(token);
+        proposal.content.pdf = pdf;
+        defaultMailSender().send(branch.account, cp::sendingMail(proposal.content, branch.from, to));
+        confirmSending(db, v, contentHash);
+    } catch (...) {
+        try {
+            cp::withdrawSending(db, sending);
+        } catch (const std::exception& e) {  // the caller hears of the first failure
+            std::fprintf(stderr, "cot05000-server: envio %d da proposta %s/%s não desfeito: %s\n", sending.number,
+                         qPrintable(v.nr), qPrintable(v.ver), e.what());
+            std::fflush(stderr);
+        }
+        throw;
+    }
 
+    // The link is the addressees' alone: the reply names the sending by its number.
     Packet out;
     out.fields = {{QStringLiteral("NRENVIO"), FieldType::Integer, 0}, date("DTENVIO"), date("DTEXPIRA"),
-                  text("DSLINK", 300)};
-    out.rows = {{sending.number, sending.sentAt, QDateTime(sending.expires, QTime(0, 0)), proposal.content.link}};
+                  text("DSEMAILDEST", 250)};
+    out.rows = {{sending.number, sending.sentAt, QDateTime(sending.expires, QTime(0, 0)), sending.to}};
     return packetResult(out);
 }
 
@@ -268,6 +286,17 @@ Reply revogarEnvio(MethodContext& ctx, const Args& args) {
     return {};
 }
 
+Reply getPaginaCliente(MethodContext& ctx, const Args& args) {
+    const Version v = versionOf(args);
+    const QString content = cp::proposalContentHtml(ctx.db, v.nr, v.ver);
+    if (content.isEmpty()) throw MethodError(QStringLiteral("Proposta não cadastrada."));
+    const std::optional<cp::Decision> decision = cp::decisionOf(ctx.db, v.nr, v.ver);
+    return cp::previewPage(content, decision ? cp::decisionSentence(*decision)
+                                             : QStringLiteral("Pré-visualização da página do cliente. O cliente vê "
+                                                              "também o botão Baixar PDF e os formulários para "
+                                                              "aceitar ou recusar a proposta."));
+}
+
 }  // namespace
 
 void registerClientSendingMethods(MethodRegistry& registry) {
@@ -275,6 +304,7 @@ void registerClientSendingMethods(MethodRegistry& registry) {
     registry.add(QStringLiteral("EnviarAoCliente"), 4, AccessRule::proposal(0, 1), enviarAoCliente);
     registry.add(QStringLiteral("GetEnvios"), 2, AccessRule::proposal(0, 1), getEnvios);
     registry.add(QStringLiteral("RevogarEnvio"), 3, AccessRule::proposal(0, 1).writes(), revogarEnvio);
+    registry.add(QStringLiteral("GetPaginaCliente"), 2, AccessRule::proposal(0, 1), getPaginaCliente);
 }
 
 }  // namespace cot::server

@@ -18,6 +18,8 @@ struct MigrationStep {
     // Whole statements made for the engine (bodies with ";" inside: triggers, functions),
     // run after the scripts above.
     std::function<QStringList(Dialect)> engineStatements;
+    // Rows the program moves itself (what SQL cannot work out, a hash), run last.
+    std::function<void(Database&)> dataStep;
 };
 
 const QList<MigrationStep>& migrationSteps();
@@ -39,5 +41,6 @@ MigrationStep clientDecisionMigration();
 MigrationStep remindersMigration();
 MigrationStep versionValueMigration();
 MigrationStep historyVisibilityMigration();
+MigrationStep sendingLimitsMigration();
 
 }  // namespace cot::server::detail

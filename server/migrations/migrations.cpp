@@ -17,7 +17,7 @@ const QList<MigrationStep>& migrationSteps() {
                                             signInMigration(), proposalLanguageMigration(),
                                             proposalHistoryMigration(), clientDecisionMigration(),
                                             remindersMigration(), versionValueMigration(),
-                                            historyVisibilityMigration()};
+                                            sendingLimitsMigration(), historyVisibilityMigration()};
     return steps;
 }
 
@@ -77,6 +77,7 @@ void migrate(Database& db, int upTo) {
             for (const QString& sql : detail::splitStatements(step.postgresSql)) db.exec(sql);
         if (step.engineStatements)
             for (const QString& sql : step.engineStatements(db.dialect())) db.exec(sql);
+        if (step.dataStep) step.dataStep(db);
         db.exec(QStringLiteral("INSERT INTO SCHEMA_VERSION (VERSION, DSVERSION, DTAPLICACAO) "
                                "VALUES (:V, :D, :T)"),
                 {{"V", step.version}, {"D", step.description},

@@ -9,8 +9,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <QTextBrowser>
 #include <functional>
 
+#include "dialogs/send/client_page_preview.h"
 #include "dialogs/send/send_dialog.h"
 #include "dialogs/send/send_launch.h"
 #include "screens/proposal_fixture.h"
@@ -25,7 +27,7 @@ using namespace cot::testing;
 
 namespace {
 
-enum Column { kData, kEnviadoPor, kPara, kValidoAte, kSituacao };
+enum Column { kEnvio, kData, kEnviadoPor, kPara, kValidoAte, kSituacao };
 
 const QString kExpired =
     QStringLiteral("A proposta está vencida ou sem validade; altere a validade antes de enviá-la.");
@@ -232,6 +234,30 @@ TEST_F(SendToClient, ExpiredAndDecidedSendingsCannotBeCancelled) {
         EXPECT_FALSE(d.sbtRevogar->isEnabled());
     }));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+}
+
+// The link stays in the client's mailbox: the salesperson sees the page through his own
+// session, as the client does, with nothing to decide with.
+TEST_F(SendToClient, ThePageIsPreviewedReadOnlyAndTheGridNamesSendingsByNumber) {
+    ASSERT_TRUE(inDialog(2, [&](TfrmEnviarCliente& d) {
+        send(d, "ana@beta.demo; ANA@beta.demo");
+        EXPECT_EQ(dialogs.informations(), QStringList{"Proposta enviada para ana@beta.demo."});
+        ASSERT_EQ(rows(d), 1);
+        EXPECT_EQ(cell(d, 0, kEnvio), "1");
+        runner.expect(
+            [](QWidget& w) {
+                const QString text = static_cast<TfrmPaginaCliente&>(w).txtPagina->toPlainText();
+                EXPECT_EQ(w.windowTitle(), "Página do Cliente - Proposta 2/01");
+                EXPECT_TRUE(text.contains("ERP Web e serviços de implantação")) << text.toStdString();
+                EXPECT_TRUE(text.contains("Pré-visualização da página do cliente."));
+                EXPECT_FALSE(text.contains("Aceitar a proposta"));
+                EXPECT_FALSE(text.contains("/cliente/"));
+            },
+            "frmPaginaCliente");
+        clickButton(*d.sbtVisualizar);
+        EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    }));
+    EXPECT_EQ(runner.shown().count("frmPaginaCliente"), 1);
 }
 
 }  // namespace

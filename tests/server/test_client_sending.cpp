@@ -2,6 +2,8 @@
 // sending row it leaves (the token's hash, never the token), the mail with the link and the
 // PDF, a failed mail taking everything back, the sendings' states and the cancelling of a
 // link, and the rows going with their version.
+#include <QCryptographicHash>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
 #include <gtest/gtest.h>
@@ -15,6 +17,7 @@
 #include "services/mail_sender.h"
 #include "support/packet_cells.h"
 #include "support/qt_printers.h"
+#include "support/small_pdf.h"
 #include "support/smtp_receiver.h"
 #include "support/test_server.h"
 
@@ -26,7 +29,7 @@ using cot::testing::TestServer;
 
 namespace {
 
-const QByteArray kPdf = QByteArray("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n1 0 obj << >> endobj\n%%EOF\n");
+const QByteArray kPdf = cot::testing::smallPdf();
 const QString kPdfText = QString::fromLatin1(kPdf.toBase64());
 const QString kTo = QStringLiteral("cliente@empresa.com.br; compras@empresa.com.br");
 
@@ -58,8 +61,12 @@ protected:
                           {{"N", nr(number)}, {"V", ver}, {"D", QDateTime(QDate(2026, 12, 6), QTime(9, 0))},
                            {"H", QString(64, QLatin1Char('0'))}});
     }
-    QString tokenOf(const RpcResult& r) {
-        return r.value.value<Packet>().value(0, QStringLiteral("DSLINK")).toString().section(u'/', -1);
+    // The token of the link the last mail carried: the mails alone carry it.
+    QString mailedToken() {
+        if (mail_.sent.isEmpty()) return {};
+        return QRegularExpression(QStringLiteral("/cliente/([A-Za-z0-9_-]{43})"))
+            .match(mail_.sent.last().message.textPart)
+            .captured(1);
     }
 
     TestServer server_;
@@ -87,7 +94,7 @@ TEST_P(ClientSendingTest, RefusalsComeInOrderAndWriteNothing) {
         {4, "01", badTo, badPdf, expired},
         {9, "01", badTo, badPdf, expired},
         {2, "01", QStringLiteral(" ; , "), badPdf, QStringLiteral("Informe o e-mail do cliente.")},
-        {2, "1", QStringLiteral("ok@empresa.com.br, cliente@empresa"), badPdf,
+        {2, "01", QStringLiteral("ok@empresa.com.br, cliente@empresa"), badPdf,
          QStringLiteral("E-mail inválido: cliente@empresa.")},
         {2, "01", QStringLiteral("a@b.com.br;x y@empresa.com.br"), kPdfText,
          QStringLiteral("E-mail inválido: x y@empresa.com.br.")},
@@ -100,18 +107,18 @@ TEST_P(ClientSendingTest, RefusalsComeInOrderAndWriteNothing) {
         {2, "01", kTo, QString::fromLatin1(QByteArray("<html>não é pdf</html>").toBase64()),
          QStringLiteral("O PDF da proposta é inválido.")},
         {2, "01", kTo, QString::fromLatin1((QByteArray("%PDF-") + QByteArray(6'000'000, 'x')).toBase64()),
-         QStringLiteral("O PDF da proposta é inválido.")},
+         QStringLiteral("O PDF da proposta passa de 6 MB.")},
     };
     for (const Case& c : cases) {
         const RpcResult r = send(c.number, QString::fromLatin1(c.ver), c.to, c.pdf);
         EXPECT_FALSE(r.ok) << c.text.toStdString();
         EXPECT_EQ(r.error, c.text);
     }
-    QStringList eleven;
-    for (int i = 0; i < 11; ++i) eleven << QStringLiteral("c%1@empresa.com.br").arg(i);
-    EXPECT_EQ(send(2, "01", eleven.join(u';')).error, "Informe no máximo 10 e-mails, em até 250 caracteres.");
+    QStringList six;
+    for (int i = 0; i < 6; ++i) six << QStringLiteral("c%1@empresa.com.br").arg(i);
+    EXPECT_EQ(send(2, "01", six.join(u';')).error, "Informe no máximo 5 e-mails, em até 250 caracteres.");
     EXPECT_EQ(send(2, "01", QString(240, u'a') + QStringLiteral("@empresa.com.br")).error,
-              "Informe no máximo 10 e-mails, em até 250 caracteres.");
+              "Informe no máximo 5 e-mails, em até 250 caracteres.");
 
     EXPECT_EQ(server_.db().scalar(QStringLiteral("SELECT COUNT(*) FROM ENVIOPROP")).toInt(), 0);
     EXPECT_EQ(
@@ -134,21 +141,21 @@ TEST_P(ClientSendingTest, ASendingKeepsTheTokensHashAndMailsTheLinkWithThePdf) {
     server_.db().exec(QStringLiteral("UPDATE ENDEFILI SET DSSMTPEMAILF = 'smtps://smtp.filial.demo', CDSENHEMAILF = :S "
                                      "WHERE CDFILIAL = '0001'"),
                       {{"S", Criptografa::Cripto(QStringLiteral("s3gredo"))}});
-    const RpcResult r = send(2, "1");
+    const RpcResult r = send(2, "01");
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     const Packet reply = r.value.value<Packet>();
     ASSERT_EQ(reply.rows.size(), 1);
     EXPECT_EQ(reply.value(0, "NRENVIO").toInt(), 1);
     EXPECT_EQ(reply.value(0, "DTENVIO").toDateTime(), QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
     EXPECT_EQ(reply.value(0, "DTEXPIRA").toDateTime().date(), QDate(2026, 12, 31));
-    const QString link = reply.value(0, "DSLINK").toString();
-    const QString token = tokenOf(r);
-    EXPECT_EQ(link, server::client_page::pageLink(token));
+    EXPECT_EQ(reply.value(0, "DSEMAILDEST").toString(), kTo);
+    const QString token = mailedToken();
+    const QString link = server::client_page::pageLink(token);
     EXPECT_TRUE(server::client_page::wellFormedToken(token)) << token.toStdString();
 
     // One row: the token's hash (the token itself nowhere), the content's hash, the PDF.
     const Packet row = server_.db().query(
-        QStringLiteral("SELECT NRVERPROPFAS, TXTOKENHASH, CDOPERADOR, DSEMAILDEST, TXHASHCONT, TXPDF FROM ENVIOPROP"));
+        QStringLiteral("SELECT NRVERPROPFAS, TXTOKENHASH, CDOPERADOR, DSEMAILDEST, TXHASHCONT, TXHASHPDF FROM ENVIOPROP"));
     ASSERT_EQ(row.rows.size(), 1);
     EXPECT_EQ(row.value(0, "NRVERPROPFAS").toString(), "01");
     EXPECT_EQ(row.value(0, "TXTOKENHASH").toString(), server::client_page::tokenHash(token));
@@ -158,7 +165,8 @@ TEST_P(ClientSendingTest, ASendingKeepsTheTokensHashAndMailsTheLinkWithThePdf) {
     const QString content = server::client_page::proposalContentHtml(server_.db(), nr(2), "01");
     ASSERT_FALSE(content.isEmpty());
     EXPECT_EQ(row.value(0, "TXHASHCONT").toString(), server::client_page::contentHash(content));
-    EXPECT_EQ(QByteArray::fromBase64(row.value(0, "TXPDF").toString().toLatin1()), kPdf);
+    EXPECT_EQ(row.value(0, "TXHASHPDF").toString(),
+              QCryptographicHash::hash(kPdf, QCryptographicHash::Sha256).toHex());
     const auto found = server::client_page::findByToken(server_.db(), token);
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(found->number, 1);
@@ -193,7 +201,7 @@ TEST_P(ClientSendingTest, ASendingKeepsTheTokensHashAndMailsTheLinkWithThePdf) {
     const RpcResult again = send(2, "01", QStringLiteral("outro@empresa.com.br"));
     ASSERT_TRUE(again.ok) << again.error.toStdString();
     EXPECT_EQ(again.value.value<Packet>().value(0, "NRENVIO").toInt(), 2);
-    EXPECT_NE(tokenOf(again), token);
+    EXPECT_NE(mailedToken(), token);
 }
 
 TEST_P(ClientSendingTest, TheMailReachesARealReceiverWithThePdfAttached) {
@@ -210,7 +218,8 @@ TEST_P(ClientSendingTest, TheMailReachesARealReceiverWithThePdfAttached) {
     EXPECT_EQ(mail.subject, "Proposta 2/01 - ERP Web e serviços de implantação");
     EXPECT_EQ(mail.contentType, "multipart/mixed");
     ASSERT_EQ(mail.parts.size(), 3);
-    EXPECT_TRUE(mail.parts[0].text.contains(r.value.value<Packet>().value(0, "DSLINK").toString()));
+    EXPECT_TRUE(mail.parts[0].text.contains(QRegularExpression(QStringLiteral("/cliente/[A-Za-z0-9_-]{43}\\b"))))
+        << mail.parts[0].text.toStdString();
     EXPECT_EQ(mail.parts[2].type, "application/pdf");
     EXPECT_TRUE(mail.raw.contains("filename=\"Proposta 2-01.pdf\""));
     EXPECT_TRUE(mail.raw.contains(kPdf.toBase64().left(60)));
