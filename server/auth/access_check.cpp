@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include "server/auth/caller.h"
+#include "server/auth/proposal_key.h"
 #include "server/auth/proposal_rights.h"
 #include "server/rpc/method_registry.h"
 
@@ -40,12 +41,16 @@ void enforceAccess(const AccessRule& rule, MethodContext& context, const Args& a
 
     std::optional<ProposalKey> named;
     if (rule.numberArg() >= 0) {
-        const QString number = args.string(rule.numberArg()).trimmed();
+        // The key exactly as the method will read it: what is judged is what is written.
+        // A read without a key yet names nothing stored, so there is nothing to judge.
+        const bool read = use == Use::Read;
+        const QString number = proposal_key::numberArg(args, rule.numberArg(), read);
         if (rule.versionArg() < 0) {
-            proposal_rights::requireVisibleNumber(db, caller, number, use);
+            if (!number.isEmpty()) proposal_rights::requireVisibleNumber(db, caller, number, use);
         } else {
-            named = ProposalKey{number, args.string(rule.versionArg()).trimmed()};
-            proposal_rights::requireVisible(db, caller, named->first, named->second, use);
+            named = ProposalKey{number, proposal_key::versionArg(args, rule.versionArg(), read)};
+            if (!named->first.isEmpty() && !named->second.isEmpty())
+                proposal_rights::requireVisible(db, caller, named->first, named->second, use);
         }
     }
 

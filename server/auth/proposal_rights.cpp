@@ -1,17 +1,13 @@
 #include "server/auth/proposal_rights.h"
 
-#include <QRegularExpression>
-
 #include "server/auth/caller.h"
+#include "server/auth/proposal_key.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 
 namespace cot::server::proposal_rights {
 
 namespace {
-
-constexpr int kNumberWidth = 20;
-constexpr int kVersionWidth = 2;
 
 const QString kNumber = QStringLiteral("NRPROPOSFAS");
 const QString kVersion = QStringLiteral("NRVERPROPFAS");
@@ -40,9 +36,8 @@ QList<StoredOwner> ownersOf(const Packet& p) {
 // The row as the database holds it: what a delta says of the old row is the client's word.
 std::optional<StoredOwner> storedOwner(Database& db, const QString& number, const QString& version) {
     const QList<StoredOwner> owners = ownersOf(db.query(
-        QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM PROPOSTAFAS "
-                       "WHERE NRPROPOSFAS = :N AND (NRVERPROPFAS = :V OR NRVERPROPFAS = :P)"),
-        {{"N", number}, {"V", version}, {"P", paddedVersion(version)}}, kOwnerShape));
+        QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
+        {{"N", proposal_key::number(number)}, {"V", proposal_key::version(version)}}, kOwnerShape));
     if (owners.isEmpty()) return std::nullopt;
     return owners.first();
 }
@@ -67,7 +62,7 @@ int requiredColumn(const Delta& delta, const QString& name) {
     return index;
 }
 
-// The proposal a change names, old and new.
+// The proposal a change names, old and new, each exactly a key (proposal_key.h).
 struct ChangeKeys {
     std::optional<Key> before, after;
     bool moved() const { return before && after && *before != *after; }
@@ -75,10 +70,11 @@ struct ChangeKeys {
 
 ChangeKeys keysOf(const RowChange& change, int number, int version) {
     ChangeKeys k;
-    if (change.op != ChangeOp::Insert)
-        k.before = Key{textAt(change.oldValues, number), textAt(change.oldValues, version)};
-    if (change.op != ChangeOp::Delete)
-        k.after = Key{textAt(change.newValues, number), textAt(change.newValues, version)};
+    const auto exactly = [&](const QVariantList& values) {
+        return Key{proposal_key::number(values.value(number)), proposal_key::version(values.value(version))};
+    };
+    if (change.op != ChangeOp::Insert) k.before = exactly(change.oldValues);
+    if (change.op != ChangeOp::Delete) k.after = exactly(change.newValues);
     return k;
 }
 
@@ -87,7 +83,7 @@ ChangeKeys keysOf(const RowChange& change, int number, int version) {
 void requireNumberWritable(Database& db, Caller& caller, const QString& number) {
     const QList<StoredOwner> owners = ownersOf(db.query(
         QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"),
-        {{"N", number}}, kOwnerShape));
+        {{"N", proposal_key::number(number)}}, kOwnerShape));
     for (const StoredOwner& owner : owners) requireOwner(caller, owner, Use::Write);
 }
 
@@ -97,31 +93,18 @@ void requireNumberWritable(Database& db, Caller& caller, const QString& number) 
 QString paddedVersion(const QString& version) {
     bool numeric = false;
     const int n = version.toInt(&numeric);
-    return numeric && n >= 0 && n < 100 ? QStringLiteral("%1").arg(n, kVersionWidth, 10, QLatin1Char('0')) : version;
-}
-
-bool wellFormedKey(const QString& number, const QString& version) {
-    static const QRegularExpression numberPattern(QStringLiteral("^[0-9]{%1}$").arg(kNumberWidth));
-    static const QRegularExpression versionPattern(QStringLiteral("^[0-9]{%1}$").arg(kVersionWidth));
-    return numberPattern.match(number).hasMatch() && versionPattern.match(version).hasMatch();
-}
-
-void requireWellFormedKey(const QString& number, const QString& version) {
-    if (!wellFormedKey(number, version))
-        throw MethodError(QStringLiteral("Número de proposta deve ter %1 dígitos e versão %2 dígitos.")
-                              .arg(kNumberWidth)
-                              .arg(kVersionWidth));
+    return numeric && n >= 0 && n < 100 ? QStringLiteral("%1").arg(n, proposal_key::kVersionDigits, 10, QLatin1Char('0')) : version;
 }
 
 void requireVisible(Database& db, Caller& caller, const QString& number, const QString& version, Use use) {
-    const std::optional<StoredOwner> owner = storedOwner(db, number.trimmed(), version.trimmed());
+    const std::optional<StoredOwner> owner = storedOwner(db, number, version);
     if (owner) requireOwner(caller, *owner, use);
 }
 
 void requireVisibleNumber(Database& db, Caller& caller, const QString& number, Use use) {
     const QList<StoredOwner> owners = ownersOf(db.query(
         QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"),
-        {{"N", number.trimmed()}}, kOwnerShape));
+        {{"N", proposal_key::number(number)}}, kOwnerShape));
     if (owners.isEmpty()) return;
     // Refused with the reason of the first version when none is his to see.
     for (const StoredOwner& owner : owners)
@@ -148,10 +131,7 @@ QSet<Key> requireHeaderDeltaRights(Database& db, Caller& caller, const Delta& de
         }
         if (change.op == ChangeOp::Delete) continue;
         touched.insert(*keys.after);
-        if (change.op == ChangeOp::Insert || keys.moved()) {
-            requireWellFormedKey(keys.after->first, keys.after->second);
-            requireNumberWritable(db, caller, keys.after->first);
-        }
+        if (change.op == ChangeOp::Insert || keys.moved()) requireNumberWritable(db, caller, keys.after->first);
         const QString newBranch = textAt(change.newValues, branch);
         const QString newIncluded = textAt(change.newValues, included);
         if (change.op == ChangeOp::Insert) {

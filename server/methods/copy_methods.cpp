@@ -14,13 +14,14 @@
 //       version and the texts' regeneration history to the version that was regenerated;
 //       neither is copied. MANTEM_ACEITE 'N' (what the dialog sends) leaves the new
 //       version without an acceptance date, open for editing; 'S' keeps it.
-//       The new version is any free one from 01 to 99 (typed "5" is "05"), below the
-//       highest as well as above it. Refused with nothing written: version missing, not a
-//       number or outside 01-99; every version 01 to 99 taken; the version taken; the
-//       source not in the branch. Both versions' histories get a row of the copy.
+//       The new version is any free one from 01 to 99, below the highest as well as above
+//       it, exactly two digits as every version (proposal_key.h). Refused with nothing
+//       written: version missing, not two digits or 00; every version 01 to 99 taken; the
+//       version taken; the source not in the branch. Both versions' histories get a row
+//       of the copy.
 #include "server/methods/copy_methods.h"
 
-#include "server/methods/numbering.h"
+#include "server/auth/proposal_key.h"
 #include "server/methods/proposal_versions.h"
 #include "server/methods/service_text_support.h"
 #include "server/rpc/method_registry.h"
@@ -63,29 +64,13 @@ const CopiedTable kCopied[] = {
     {"SIMULALINP", "NRPROPOSFAS, NRSIMULAPROP, NRORDLINPSIMULA, CDLINPPROP, QTUTILSIMULINP"},
 };
 
-// "5" and "05" are the same version; anything else than 1 to 99 is refused.
-QString versionOf(const QString& typed) {
-    const QString v = typed.trimmed();
-    if (v.isEmpty()) throw MethodError(QStringLiteral("Versão da Proposta deve ser informada."));
-    bool ok = false;
-    const int n = v.toInt(&ok);
-    if (!ok || v.size() > 3 || !v.front().isDigit())
-        throw MethodError(QStringLiteral("Versão da proposta inválida: informe um número de 01 a 99."));
-    if (n < 1 || n > kMaxProposalVersion)
-        throw MethodError(QStringLiteral("Versão da proposta deve estar entre 01 e 99."));
-    return paddedNumber(n, 2);
-}
-
-// The stored spelling of a version given by the caller ("1" finds "01").
-QString storedVersion(Database& db, const QString& number, const QString& typed) {
-    const QString v = typed.trimmed();
-    bool ok = false;
-    const int n = v.toInt(&ok);
-    const QString padded = ok && n >= 0 ? paddedNumber(n, 2) : v;
-    const QVariant found = db.scalar(QStringLiteral("SELECT NRVERPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N "
-                                                    "AND (NRVERPROPFAS = :V OR NRVERPROPFAS = :P)"),
-                                     {{"N", number}, {"V", v}, {"P", padded}});
-    return found.isNull() ? padded : found.toString();
+// The new version: 01 to 99, exactly two digits.
+QString newVersion(const Args& args, int i) {
+    if (args.isNull(i) || (args.raw(i).isString() && args.string(i).isEmpty()))
+        throw MethodError(QStringLiteral("Versão da Proposta deve ser informada."));
+    const QString v = proposal_key::versionArg(args, i);
+    if (v.toInt() < 1) throw MethodError(QStringLiteral("Versão da proposta deve estar entre 01 e 99."));
+    return v;
 }
 
 void requireBranch(Database& db, const QString& branch, const QString& number, const QString& version) {
@@ -104,8 +89,8 @@ void requireVersionLeft(Database& db, const QString& number) {
 }
 
 Reply copiaProposta(MethodContext& ctx, const Args& args) {
-    const QString branch = args.string(0).trimmed(), number = args.string(1).trimmed();
-    const QString version = storedVersion(ctx.db, number, args.string(2));
+    // Number and version exactly as the rule took them.
+    const QString branch = args.string(0).trimmed(), number = args.string(1), version = args.string(2);
     requireBranch(ctx.db, branch, number, version);
     requireVersionLeft(ctx.db, number);
     const QList<FieldDef> shape{
@@ -132,14 +117,13 @@ WHERE P.NRPROPOSFAS = :N AND P.NRVERPROPFAS = :V)SQL"),
 }
 
 Reply copiaDados(MethodContext& ctx, const Args& args) {
-    const QString branch = args.string(0).trimmed(), number = args.string(1).trimmed();
-    const QString target = versionOf(args.string(3));
+    const QString branch = args.string(0).trimmed(), number = args.string(1), source = args.string(2);
+    const QString target = newVersion(args, 3);
     const QString keep = args.string(4).trimmed().toUpper();
     if (keep != QLatin1String("N") && keep != QLatin1String("S"))
         throw MethodError(QStringLiteral("Indicador de manutenção do aceite deve ser S ou N."));
 
     Transaction tx(ctx.db);
-    const QString source = storedVersion(ctx.db, number, args.string(2));
     // Locks the source: two copies of one proposal wait for each other, so the second
     // finds the version taken instead of tripping over the key.
     requireBranch(ctx.db, branch, number, source);

@@ -1,6 +1,7 @@
 #include "server/methods/proposal_methods.h"
 
 #include "server/auth/caller.h"
+#include "server/auth/proposal_key.h"
 #include "server/methods/numbering.h"
 #include "server/methods/proposal_list.h"
 #include "server/methods/proposal_versions.h"
@@ -24,14 +25,6 @@ const TableResolver& proposalResolver() {
          "IDTIPOPROPFAS", "DSEMAIPROFAS", "NRFAXPROPFAS", "DSOBSPROPFAS", "CDINTECLIE", "CDINTEPROS",
          "DTINCLUSAO"}};
     return resolver;
-}
-
-// A version as the list keeps it: two digits when the text is a number.
-QString normalVersion(const QString& version) {
-    const QString v = version.trimmed();
-    bool numeric = false;
-    const int n = v.toInt(&numeric);
-    return numeric && n >= 0 && n < 100 ? paddedNumber(n, 2) : v;
 }
 
 // Operator "T": every proposal of the branch. Otherwise the proposals the operator
@@ -77,17 +70,18 @@ Reply getMaxVerPropFas(MethodContext& ctx, const Args& args) {
 }
 
 // Number and version are unique across branches (numbers are issued once for all), so a
-// version taken in another branch is reported as taken too.
+// version taken in another branch is reported as taken too. Both are exactly a key
+// (proposal_key.h), as the header will store them: a version typed "2" is refused.
 Reply validaProposta(MethodContext& ctx, const Args& args) {
-    const QString number = args.string(1).trimmed();
-    const QString typed = args.string(2).trimmed();
+    const QString number = proposal_key::numberArg(args, 1, true);
+    const QString version = proposal_key::versionArg(args, 2, true);
     const QList<FieldDef> shape{{QStringLiteral("CDFILIAL"), FieldType::String, 4},
                                 {QStringLiteral("NRPROPOSFAS"), FieldType::String, 20},
                                 {QStringLiteral("NRVERPROPFAS"), FieldType::String, 2}};
     return packetResult(ctx.db.query(
         QStringLiteral("SELECT CDFILIAL, NRPROPOSFAS, NRVERPROPFAS FROM PROPOSTAFAS "
-                       "WHERE NRPROPOSFAS = :N AND (NRVERPROPFAS = :V OR NRVERPROPFAS = :P)"),
-        {{"N", number}, {"V", typed}, {"P", normalVersion(typed)}}, shape));
+                       "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
+        {{"N", number}, {"V", version}}, shape));
 }
 
 Reply getParamPerc(MethodContext& ctx, const Args&) {

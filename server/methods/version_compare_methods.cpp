@@ -9,15 +9,16 @@
 //       (VLVERSAO1 sums it up); 'A': one field of a row in both changed (NMCAMPO the
 //       column, DSCAMPO its name for a reader, old and new value); 'T': a total of both
 //       versions, always there: licence of use, monthly, services and the grand total
-//       (licence plus services). Values are texts formatted for reading. Versions may be
-//       typed short ("1" is "01"). Open to whoever may see both versions: VER2 is checked
-//       as the rule checks VER1, with the same refusal. Refused: the number or a version
-//       missing or not stored ("Proposta não cadastrada."); the same version twice
+//       (licence plus services). Values are texts formatted for reading. Both versions
+//       are exactly two digits (proposal_key.h). Open to whoever may see both versions:
+//       VER2 is checked as the rule checks VER1, with the same refusal. Refused: the number
+//       or a version missing or not stored ("Proposta não cadastrada."); the same version twice
 //       ("Escolha duas versões diferentes."). The services' objective is compared under
 //       "Serviços". Writes nothing.
 #include "server/methods/version_compare_methods.h"
 
 #include "server/auth/caller.h"
+#include "server/auth/proposal_key.h"
 #include "server/auth/proposal_rights.h"
 #include "server/methods/read_support.h"
 #include "server/methods/version_compare.h"
@@ -48,9 +49,8 @@ Reply getComparacaoVersoes(MethodContext& ctx, const Args& args) {
                                         fixed("IDMUDANCA"),
                                         text("VLVERSAO1", kValueSize),
                                         text("VLVERSAO2", kValueSize)};
-    const QString number = args.string(0).trimmed();
-    const QString first = proposal_rights::paddedVersion(args.string(1).trimmed());
-    const QString second = proposal_rights::paddedVersion(args.string(2).trimmed());
+    const QString number = args.string(0), first = args.string(1);  // exactly a key: the rule's
+    const QString second = proposal_key::versionArg(args, 2, true);
     if (number.isEmpty() || first.isEmpty() || second.isEmpty())
         throw MethodError(QStringLiteral("Proposta não cadastrada."));
     if (first == second) throw MethodError(QStringLiteral("Escolha duas versões diferentes."));

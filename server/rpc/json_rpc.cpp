@@ -9,7 +9,6 @@
 
 #include "server/auth/access_check.h"
 #include "server/auth/caller.h"
-#include "server/auth/proposal_rights.h"
 #include "server/rpc/request_limits.h"
 #include "server/storage/database.h"
 #include "server/storage/proposal_history.h"
@@ -289,11 +288,10 @@ Reply JsonRpcDispatcher::invoke(const MethodInfo& method, const QJsonArray& para
     const Reply result = method.handler(context, args);
     if (tx) {
         // A write of a version by itself is on that version's history, with the fields its
-        // deltas changed (the resolver writes those).
+        // deltas changed (the resolver writes those). The access check took the key exactly.
         const AccessRule& rule = method.access;
         if (rule.numberArg() >= 0 && rule.versionArg() >= 0)
-            history::recordMethodRun(db, args.string(rule.numberArg()).trimmed(),
-                                     proposal_rights::paddedVersion(args.string(rule.versionArg()).trimmed()));
+            history::recordMethodRun(db, args.string(rule.numberArg()), args.string(rule.versionArg()));
         tx->commit();
     }
     // A method that returns with its transaction open has not finished its work (the guard

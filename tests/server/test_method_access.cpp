@@ -6,14 +6,18 @@
 #include <QFile>
 #include <QSet>
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "server/auth/sign_in_methods.h"
 #include "server/methods/register_methods.h"
+#include "support/database_dump.h"
 #include "support/test_server.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
+using cot::testing::firstDifference;
+using cot::testing::wholeDatabase;
 using server::AccessRule;
 using server::MethodInfo;
 using server::MethodRegistry;
@@ -40,38 +44,6 @@ MethodRegistry realRegistry() {
 struct Target {
     QString number, version, branch;
 };
-
-// Every row of every table, sorted, as one text: a refused call must leave it as it was.
-QString wholeDatabase(server::Database& db) {
-    const QString listing = db.dialect() == server::Dialect::Sqlite
-                                ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")
-                                : QStringLiteral("SELECT table_name FROM information_schema.tables "
-                                                 "WHERE table_schema = 'public' ORDER BY table_name");
-    const Packet tables = db.query(listing);
-    QStringList out;
-    for (int t = 0; t < tables.rows.size(); ++t) {
-        const QString table = tables.rows[t].value(0).toString();
-        const Packet rows = db.query(QStringLiteral("SELECT * FROM %1").arg(table));
-        QStringList lines;
-        for (const QVariantList& row : rows.rows) {
-            QStringList cells;
-            for (const QVariant& v : row) cells << v.toString();
-            lines << cells.join(u'|');
-        }
-        lines.sort();
-        out << table + u'\n' + lines.join(u'\n');
-    }
-    return out.join(QStringLiteral("\n\n"));
-}
-
-// The first line where two dumps part, or empty when they are the same.
-std::string firstDifference(const QString& before, const QString& after) {
-    const QStringList a = before.split(u'\n'), b = after.split(u'\n');
-    for (qsizetype i = 0; i < std::max(a.size(), b.size()); ++i)
-        if (a.value(i) != b.value(i))
-            return ("was: " + a.value(i) + "\nnow: " + b.value(i)).toStdString();
-    return {};
-}
 
 QJsonObject keyDelta(const Target& t, const char* op) {
     const QJsonArray fields{QJsonObject{{"name", "NRPROPOSFAS"}, {"type", "string"}, {"size", 20}},
@@ -258,15 +230,17 @@ TEST_P(MethodAccess, KeysThatAreNotNumbersAreRefusedAndNothingIsWritten) {
                             QJsonObject{{"name", "NRVERPROPFAS"}, {"type", "string"}, {"size", 2}},
                             QJsonObject{{"name", "CDFILIAL"}, {"type", "string"}, {"size", 4}},
                             QJsonObject{{"name", "CDOPERINCL"}, {"type", "string"}, {"size", 12}}};
-    for (const auto& [number, version] : std::vector<std::pair<QString, QString>>{
-             {"../../escaped", "01"}, {"00000000000000000777", "01/../../tmp"}, {"0000000000000000077\\", "01"},
-             {"0000000000000000077'", "01"}, {"777", "01"}, {"00000000000000000777", "1"}}) {
+    const QString number = "Número de proposta inválido: informe os 20 dígitos.";
+    const QString version = "Versão de proposta inválida: informe os 2 dígitos.";
+    for (const auto& [nr, ver, refusal] : std::vector<std::tuple<QString, QString, QString>>{
+             {"../../escaped", "01", number}, {"00000000000000000777", "01/../../tmp", version},
+             {"0000000000000000077\\", "01", number}, {"0000000000000000077'", "01", number}, {"777", "01", number},
+             {"00000000000000000777", "1", version}}) {
         const QJsonObject delta{
             {"fields", fields},
-            {"changes", QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{number, version, "0001", "ASSIST"}}}}}};
-        EXPECT_EQ(server_.callAs(token_, "SetProposta", {delta})["error"].toObject()["message"].toString(),
-                  QString("Número de proposta deve ter 20 dígitos e versão 2 dígitos."))
-            << number.toStdString() << " " << version.toStdString();
+            {"changes", QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{nr, ver, "0001", "ASSIST"}}}}}};
+        EXPECT_EQ(server_.callAs(token_, "SetProposta", {delta})["error"].toObject()["message"].toString(), refusal)
+            << nr.toStdString() << " " << ver.toStdString();
     }
     EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt(), before);
 }

@@ -66,7 +66,7 @@ TEST_P(ObservationMethodsTest, AStaleChangeOrABadFlagWritesNothing) {
 
     r = setObs(delta(ChangeOp::Insert, {}, {"", "01", "<p>Sem número.</p>"}), "0");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, "Número e versão da proposta devem ser informados.");
+    EXPECT_EQ(r.error, "Número de proposta inválido: informe os 20 dígitos.");
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, ObservationMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),

@@ -92,7 +92,8 @@ TEST_P(ProposalMethodsTest, VersionsAndNumbers) {
     EXPECT_EQ(packet("getMaxVerPropFas", {nr(6)}).value(0, "NRVERPROPFAS").toString(), "04");
     EXPECT_EQ(packet("getMaxVerPropFas", {nr(999)}).value(0, "NRVERPROPFAS").toString(), "01");
     EXPECT_EQ(packet("ValidaProposta", {"0001", nr(6), "02"}).rows.size(), 1);
-    EXPECT_EQ(packet("ValidaProposta", {"0001", nr(6), "2"}).rows.size(), 1);  // typed without the zero
+    EXPECT_EQ(server_->connection().call("ValidaProposta", {"0001", nr(6), "2"}).error,
+              QString("Versão de proposta inválida: informe os 2 dígitos."));  // the header stores two digits
     EXPECT_TRUE(packet("ValidaProposta", {"0001", nr(6), "04"}).rows.isEmpty());
     EXPECT_EQ(packet("GetParamPerc", {}).value(0, "VRTXJUROSLICUSO").toDouble(), 1.5);
 

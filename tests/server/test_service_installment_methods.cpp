@@ -121,7 +121,10 @@ TEST_P(ServiceInstallmentMethodsTest, APackageSwitchMakesTheScheduleFollowThePac
 }
 
 TEST_P(ServiceInstallmentMethodsTest, TheChargingTypeComesFirstAndMustBeKnown) {
+    // In the old order the version stands where the number goes: no key, nothing runs.
     RpcResult r = call("SetTipoCobrServ", {nr(2), "01", "H"});
+    EXPECT_EQ(r.error, "Número de proposta inválido: informe os 20 dígitos.");
+    r = call("SetTipoCobrServ", {"X", nr(2), "01"});
     EXPECT_EQ(r.error, "Tipo de cobrança inválido: use P (pacote) ou H (hora).");
     EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString(), "P");
     EXPECT_EQ(schedule(2).rows.size(), 3);

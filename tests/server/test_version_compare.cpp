@@ -71,7 +71,7 @@ protected:
 
 TEST_P(VersionCompareTest, ACopyWithFiveChangesListsExactlyThoseChanges) {
     copyAndChange();
-    const Packet p = compare({nr(2), "1", "02"});
+    const Packet p = compare({nr(2), "01", "02"});
     EXPECT_EQ(column(p, "NRORDEM").first(), "1");
 
     const QStringList changed = rows(p, "A");
@@ -133,11 +133,12 @@ TEST_P(VersionCompareTest, ALineUnderANewCodeIsTheSameLineWhenItsInformedCodeIs)
 }
 
 TEST_P(VersionCompareTest, VersionsMustDifferAndBothExist) {
-    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "01", "1"}).error, "Escolha duas versões diferentes.");
+    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "01", "01"}).error, "Escolha duas versões diferentes.");
     EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "01", "07"}).error, "Proposta não cadastrada.");
     EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "07", "01"}).error, "Proposta não cadastrada.");
     EXPECT_EQ(call("GetComparacaoVersoes", {nr(99), "01", "02"}).error, "Proposta não cadastrada.");
     EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "", ""}).error, "Proposta não cadastrada.");
+    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "01", "1"}).error, "Versão de proposta inválida: informe os 2 dígitos.");
     EXPECT_FALSE(call("GetComparacaoVersoes", {nr(2), "01"}).ok) << "three arguments are declared";
 }
 
