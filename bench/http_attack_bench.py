@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """What hostile clients do to a cot05000-server process, measured from outside on loopback.
 
-    bench/http_attack_bench.py --server build/bin/cot05000-server [--only flood,trickle,pdf,list,save]
+    bench/http_attack_bench.py --server build/bin/cot05000-server [--only flood,trickle,pdf,list,save,bare]
 
 Each scenario starts the server on a fresh SQLite file (the demo data; the list adds 100k
 proposals copied from a demo one) and prints its figures:
@@ -12,7 +12,8 @@ proposals copied from a demo one) and prints its figures:
   pdf      32 parallel downloads of a 5.8 MB PDF through one link for 15 s: memory over
            idle, and GetDataHoraServ latency of another session meanwhile (p50, p95)
   list     GetProposta of 100k proposals, read whole by curl: medians of 5
-  save     one-row SetProposta inserts from one client: saves per second (300 rows)
+  save     one-row SetProposta inserts from one client: saves per second (--rows, 300)
+  bare     GetDataHoraServ calls from one client on one connection: calls per second
 The server's demo branch sends mail to 127.0.0.1:2525: an SMTP sink is started there.
 """
 import argparse
@@ -353,20 +354,31 @@ def save(server, rows=300):
     print(f"save: {rows} one-row SetProposta from one client: {rows / seconds:.0f} saves/s, {errors} refused")
 
 
+def bare(server, calls=3000):
+    conn = http.client.HTTPConnection("127.0.0.1", server.port, timeout=30)
+    t = time.time()
+    for _ in range(calls):
+        server.rpc("GetDataHoraServ", [], conn=conn)
+    seconds = time.time() - t
+    print(f"bare: {calls} GetDataHoraServ from one client: {calls / seconds:.0f} calls/s")
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--server", required=True)
     ap.add_argument("--only", default="flood,trickle,pdf,list,save")
     ap.add_argument("--flood-seconds", type=int, default=60)
+    ap.add_argument("--rows", type=int, default=300, help="rows of the save scenario")
     a = ap.parse_args()
     only = a.only.split(",")
     with tempfile.TemporaryDirectory() as tmp:
-        for name in ("flood", "trickle", "pdf", "save"):
+        for name in ("flood", "trickle", "pdf", "save", "bare"):
             if name not in only:
                 continue
             server = Server(a.server, os.path.join(tmp, f"{name}.db"))
             try:
-                {"flood": lambda s: flood(s, a.flood_seconds), "trickle": trickle, "pdf": pdf, "save": save}[name](server)
+                {"flood": lambda s: flood(s, a.flood_seconds), "trickle": trickle, "pdf": pdf, "save": lambda s: save(s, a.rows),
+                 "bare": bare}[name](server)
             finally:
                 server.stop()
         if "list" in only:

@@ -40,7 +40,7 @@ struct HttpEngineOptions {
     int keepAliveSeconds = 5;
     QString tlsCertificate, tlsKey;  // HTTPS when given
     QStringList trustedProxies;      // canonical addresses: many clients each, no per-address cap
-    int threads = 2;                 // the engine's own threads; every wait is elsewhere
+    int threads = 1;                 // the engine's own threads: every wait is elsewhere, so one is enough
 };
 
 class HttpEngine {
