@@ -14,6 +14,7 @@
 #include "server/client_page/page_data.h"
 #include "server/client_page/page_html.h"
 #include "server/client_page/pdf_pieces.h"
+#include "server/client_page/pdf_store.h"
 #include "server/client_page/proposal_page.h"
 #include "server/client_page/sending_store.h"
 #include "server/rpc/client_address.h"
@@ -107,7 +108,7 @@ Answer downloadPdf(Database& db, const QString& token) {
     if (!s.decision && s.stale()) return Answer::message(200, kStale);
     Answer answer;
     answer.pdfHash = s.sending.pdfHash;
-    if (answer.pdfHash.isEmpty() || !storedPdfExists(db, answer.pdfHash)) return Answer::message(404, kInvalidLink);
+    if (answer.pdfHash.isEmpty() || !pdfStored(db, answer.pdfHash)) return Answer::message(404, kInvalidLink);
     answer.type = "application/pdf";
     answer.attachmentName = QStringLiteral("Proposta %1-%2.pdf").arg(shownNumber(s.sending.nr), s.sending.ver);
     return answer;

@@ -12,12 +12,9 @@ class Database;
 
 namespace client_page {
 
-// Whether a PDF is stored under `hash` (PDFENVIO).
-bool storedPdfExists(Database& db, const QString& hash);
-
-// A stored PDF sent a piece at a time as the client takes it: each piece is read on a
-// page thread as a slice of the stored text, so a download holds a few hundred kilobytes
-// whatever the file's size and however many run at once.
+// A stored PDF sent a part at a time as the client takes it (pdf_store.h): each part is
+// read on a page thread, so a download holds a few hundred kilobytes whatever the file's
+// size and however many run at once.
 class PdfPieces final : public PieceSource, public std::enable_shared_from_this<PdfPieces> {
 public:
     using Proceed = std::function<void(std::function<void(Database&)>)>;
@@ -30,7 +27,7 @@ public:
 private:
     QString hash_;
     Proceed proceed_;
-    std::atomic<qint64> from_{1};  // the next slice's first character (1-based, as SQL counts)
+    std::atomic<int> next_{0};  // the next part's index
     std::atomic<bool> ended_{false}, failed_{false}, abandoned_{false};
 };
 

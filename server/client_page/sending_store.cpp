@@ -1,8 +1,7 @@
 #include "server/client_page/sending_store.h"
 
-#include <QCryptographicHash>
-
 #include "server/auth/random_token.h"
+#include "server/client_page/pdf_store.h"
 #include "server/client_page/sending_quota.h"
 #include "server/storage/database.h"
 
@@ -46,16 +45,6 @@ Sending sendingAt(const Packet& p, int row) {
 }
 
 QVariant textOrNull(const QString& s) { return s.isEmpty() ? QVariant() : QVariant(s); }
-
-// The PDF under its hash; the same bytes sent again are found there (two sendings racing
-// with the same bytes both find one row).
-QString storePdf(Database& db, const QByteArray& pdf) {
-    const QString hash = QString::fromLatin1(QCryptographicHash::hash(pdf, QCryptographicHash::Sha256).toHex());
-    db.exec(QStringLiteral("INSERT INTO PDFENVIO (TXHASHPDF, QTBYTESPDF, TXPDF) VALUES (:H, :B, :PDF) "
-                           "ON CONFLICT (TXHASHPDF) DO NOTHING"),
-            {{"H", hash}, {"B", pdf.size()}, {"PDF", QString::fromLatin1(pdf.toBase64())}});
-    return hash;
-}
 
 }  // namespace
 
@@ -136,12 +125,11 @@ QList<Sending> sendingsOf(Database& db, const QString& nr, const QString& ver) {
 }
 
 QByteArray sendingPdf(Database& db, const Sending& sending) {
-    const QVariant stored = db.scalar(
-        QStringLiteral("SELECT F.TXPDF FROM ENVIOPROP E JOIN PDFENVIO F ON F.TXHASHPDF = E.TXHASHPDF "
-                       "WHERE E.NRPROPOSFAS = :NR AND E.NRVERPROPFAS = :VER AND E.NRENVIO = :N"),
-        {{"NR", sending.nr}, {"VER", sending.ver}, {"N", sending.number}});
-    if (stored.isNull()) return {};
-    return QByteArray::fromBase64(stored.toString().toLatin1());
+    const QVariant hash = db.scalar(QStringLiteral("SELECT TXHASHPDF FROM ENVIOPROP WHERE NRPROPOSFAS = :NR AND "
+                                                   "NRVERPROPFAS = :VER AND NRENVIO = :N"),
+                                    {{"NR", sending.nr}, {"VER", sending.ver}, {"N", sending.number}});
+    if (hash.isNull()) return {};
+    return wholePdf(db, hash.toString().trimmed());
 }
 
 bool revoke(Database& db, const QString& nr, const QString& ver, int number, const QString& operatorCode,

@@ -1,11 +1,10 @@
 // Bounds on sending proposals to clients: each PDF sent is stored once (PDFENVIO, by the
-// SHA-256 of its bytes) and the sendings name it; a sending is also written to COTAENVIO,
+// SHA-256 of its bytes, in parts in PDFPARTE: client_page/pdf_store.h) and the sendings name it; a sending is also written to COTAENVIO,
 // which the operator's hourly and daily quota counts and which deleting a version leaves
 // alone; a branch may set its own quota (FILIAL.QTENVIOHORA, QTENVIODIA; empty: the
 // default). The PDFs already stored move to PDFENVIO, one row per distinct content, and
 // a PDF no sending names any more goes with its last sending.
-#include <QCryptographicHash>
-
+#include "server/client_page/pdf_store.h"
 #include "server/migrations/migration_steps.h"
 
 namespace cot::server::detail {
@@ -13,9 +12,10 @@ namespace cot::server::detail {
 namespace {
 
 QStringList orphanPdfTrigger(Dialect dialect) {
-    const QString drop = QStringLiteral(
-        "DELETE FROM PDFENVIO WHERE TXHASHPDF = OLD.TXHASHPDF "
-        "AND NOT EXISTS (SELECT 1 FROM ENVIOPROP E WHERE E.TXHASHPDF = OLD.TXHASHPDF)");
+    const QString orphan = QStringLiteral("TXHASHPDF = OLD.TXHASHPDF "
+                                          "AND NOT EXISTS (SELECT 1 FROM ENVIOPROP E WHERE E.TXHASHPDF = OLD.TXHASHPDF)");
+    const QString drop =
+        QStringLiteral("DELETE FROM PDFPARTE WHERE %1; DELETE FROM PDFENVIO WHERE %1").arg(orphan);
     if (dialect == Dialect::Postgres)
         return {QStringLiteral("CREATE OR REPLACE FUNCTION COT_TG_PDF_ENVIO() RETURNS TRIGGER LANGUAGE plpgsql AS $$ "
                                "BEGIN IF OLD.TXHASHPDF IS NOT NULL THEN %1; END IF; RETURN NULL; END $$")
@@ -43,11 +43,7 @@ void moveStoredPdfs(Database& db) {
         const QString text = db.scalar(QStringLiteral("SELECT TXPDF FROM ENVIOPROP") + where, key).toString();
         const QByteArray pdf = QByteArray::fromBase64(text.toLatin1());
         if (pdf.isEmpty()) continue;
-        const QString hash =
-            QString::fromLatin1(QCryptographicHash::hash(pdf, QCryptographicHash::Sha256).toHex());
-        db.exec(QStringLiteral("INSERT INTO PDFENVIO (TXHASHPDF, QTBYTESPDF, TXPDF) VALUES (:H, :B, :PDF) "
-                               "ON CONFLICT (TXHASHPDF) DO NOTHING"),
-                {{"H", hash}, {"B", pdf.size()}, {"PDF", QString::fromLatin1(pdf.toBase64())}});
+        const QString hash = client_page::storePdf(db, pdf);
         QVariantMap named = key;
         named.insert(QStringLiteral("H"), hash);
         db.exec(QStringLiteral("UPDATE ENVIOPROP SET TXHASHPDF = :H") + where, named);
@@ -64,8 +60,13 @@ MigrationStep sendingLimitsMigration() {
     step.commonSql = QStringLiteral(R"SQL(
 CREATE TABLE PDFENVIO (
     TXHASHPDF       CHAR(64)     NOT NULL PRIMARY KEY,
-    QTBYTESPDF      INTEGER      NOT NULL,
-    TXPDF           TEXT         NOT NULL
+    QTBYTESPDF      INTEGER      NOT NULL
+);
+CREATE TABLE PDFPARTE (
+    TXHASHPDF       CHAR(64)     NOT NULL REFERENCES PDFENVIO (TXHASHPDF),
+    NRPARTE         INTEGER      NOT NULL,
+    TXPARTE         TEXT         NOT NULL,
+    PRIMARY KEY (TXHASHPDF, NRPARTE)
 );
 ALTER TABLE ENVIOPROP ADD COLUMN TXHASHPDF CHAR(64) REFERENCES PDFENVIO (TXHASHPDF);
 CREATE INDEX ENVIOPROP_PDF ON ENVIOPROP (TXHASHPDF);

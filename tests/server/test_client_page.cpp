@@ -4,6 +4,8 @@
 // texts shown as text, the security headers on every answer, and the salesperson's mail.
 #include <httplib.h>
 
+#include <QCryptographicHash>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <future>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "server/client_page/sending_store.h"
 #include "server/storage/database.h"
 #include "services/mail_sender.h"
+#include "support/process_memory.h"
 #include "support/qt_printers.h"
 #include "server/rpc/server_config.h"
 #include "support/test_server.h"
@@ -172,6 +175,39 @@ TEST_P(ClientPageTest, TheTokenAloneOpensItsVersionAndShowsItsContent) {
     EXPECT_EQ(pdf.status, 200);
     EXPECT_EQ(pdf.body, "%PDF-1.4 proposta");
     EXPECT_EQ(pdf.header("Content-Disposition"), "attachment; filename=\"Proposta 70000000000000000001-01.pdf\"");
+}
+
+// A large PDF goes out a slice at a time: the server never holds it whole, however large.
+TEST_P(ClientPageTest, APdfIsSentWholeWithoutBeingHeldWhole) {
+    QByteArray pdf(40 << 20, Qt::Uninitialized);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(pdf.data()), pdf.size() / 4);
+    pdf.replace(0, 5, "%PDF-");
+    const QString token = newToken();
+    Sending s;
+    s.nr = nr(1);
+    s.ver = "01";
+    s.sentAt = QDateTime(kToday, QTime(9, 0));
+    s.operatorCode = "VENDEDOR";
+    s.to = "compras@alfa.example";
+    s.expires = kToday.addDays(20);
+    s.contentHash = currentHash(1);
+    recordSending(server_.db(), s, tokenHash(token), pdf);
+    const QByteArray sent = QCryptographicHash::hash(pdf, QCryptographicHash::Sha256);
+
+    const qint64 before = cot::testing::resetPeakKb();
+    QCryptographicHash got(QCryptographicHash::Sha256);
+    qint64 size = 0;
+    httplib::Client http("127.0.0.1", server_.port());
+    const auto r = http.Get(("/cliente/" + token + "/proposta.pdf").toStdString(), [&](const char* data, size_t n) {
+        got.addData(QByteArrayView(data, qsizetype(n)));
+        size += qint64(n);
+        return true;
+    });
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, 200);
+    EXPECT_EQ(size, pdf.size());
+    EXPECT_EQ(got.result(), sent);
+    EXPECT_LT(cot::testing::statusKb("VmHWM:") - before, 10 * 1024) << "KB over the peak before the download, for a 40 MB PDF";
 }
 
 TEST_P(ClientPageTest, StoredTextsAreShownAsTextNeverAsMarkup) {

@@ -28,6 +28,7 @@
 #include "server/rpc/request_limits.h"
 #include "server/rpc/rpc_server.h"
 #include "server/rpc/server_config.h"
+#include "support/process_memory.h"
 #include "support/raw_socket.h"
 #include "support/test_server.h"
 #include "support/wait_until.h"
@@ -38,6 +39,8 @@ using cot::testing::TestServer;
 using cot::testing::connectLoopback;
 using cot::testing::sendAll;
 using cot::testing::acceptedConnections;
+using cot::testing::resetPeakKb;
+using cot::testing::statusKb;
 
 namespace {
 
@@ -125,19 +128,6 @@ QByteArray chunked(const QByteArray& body, qsizetype piece = 16384) {
     return out + "0\r\n\r\n";
 }
 
-// The peak of this process's resident memory from now on (VmHWM, reset here).
-qint64 statusKb(const char* field) {
-    QFile f("/proc/self/status");
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(field)) return line.mid(qsizetype(strlen(field))).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
-qint64 resetPeakKb() {
-    QFile clear("/proc/self/clear_refs");
-    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
-    return statusKb("VmHWM:");
-}
 
 QByteArray call(const QString& method, const QJsonArray& params, int id = 1) {
     return QJsonDocument(QJsonObject{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}})

@@ -1,7 +1,6 @@
 // What one client without an account can do to the server over HTTP: endless or slow
 // heads, many connections from one address, a flood of the client's page, a reply it
 // never reads. Each is bounded and answered, and the others are served meanwhile.
-#include <QFile>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -13,6 +12,7 @@
 #include "server/rpc/method_registry.h"
 #include "server/rpc/reply.h"
 #include "server/rpc/server_config.h"
+#include "support/process_memory.h"
 #include "support/raw_socket.h"
 #include "support/test_server.h"
 #include "support/wait_until.h"
@@ -26,13 +26,6 @@ using cot::testing::waitUntil;
 
 namespace {
 
-qint64 residentKb() {
-    QFile f("/proc/self/status");
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
 
 // The status line and headers of the answer on `s` (empty when the server closed first).
 QByteArray answerHead(int s) {
@@ -83,7 +76,7 @@ TestServer limitedServer(std::function<void(HttpLimits&)> limits, int threads = 
 TEST(HttpLimits, AnEndlessHeadIsRefused431WithinItsSize) {
     TestServer server = limitedServer([](HttpLimits&) {});
     const QByteArray line = "X-Enche: " + QByteArray(8 * 1024, 'a') + "\r\n";
-    const qint64 before = residentKb();
+    const qint64 before = cot::testing::resetPeakKb();
     const int s = connectFrom("127.0.0.1", server.port());
     sendAll(s, "POST /rpc HTTP/1.1\r\nHost: x\r\n");
     qint64 sent = 0;
@@ -92,7 +85,7 @@ TEST(HttpLimits, AnEndlessHeadIsRefused431WithinItsSize) {
     EXPECT_EQ(statusOf(answerHead(s)), 431);
     EXPECT_TRUE(closedByServer(s));
     close(s);
-    EXPECT_LT(residentKb() - before, 16 * 1024);
+    EXPECT_LT(cot::testing::statusKb("VmHWM:") - before, 16 * 1024) << "KB over the peak before";
 
     // Many short lines: the count is bounded too.
     QByteArray many = "GET /health HTTP/1.1\r\nHost: x\r\n";
