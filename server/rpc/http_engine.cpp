@@ -51,6 +51,7 @@ struct Shared {
     std::mutex streamsMutex;
     std::vector<std::weak_ptr<PieceSource>> streams;  // replies being written, let go at stop
     std::atomic<bool> stopping{false};
+    std::atomic<long long> bodyBytes{0};  // request bodies held from their reading to their answer
     std::atomic<long> turnedAway{0};  // connections refused at the door since the last report
     std::atomic<long long> lastReport{0};
 
@@ -89,6 +90,7 @@ public:
           exempt_(exempt), buffer_(shared.options.limits.headerBytes + kReadSize), timer_(stream_.get_executor()) {}
     ~Connection() {
         if (pieces_) pieces_->abandon();
+        release();
         shared_.counter.leave(block_, exempt_);
     }
 
@@ -179,6 +181,12 @@ private:
         admission_ = shared_.routes.admit(request_);
         if (admission_.refusal) return write(std::move(*admission_.refusal));
         if (parser_->is_done()) return handle();
+        if (!reserve(parser_->content_length().value_or(admission_.bodyLimit))) {
+            shared_.routes.refused(peer_, 503);
+            HttpReply busy = plainRefusal(503, "Servidor ocupado; tente de novo em instantes.");
+            busy.set("Retry-After", "5");
+            return write(std::move(busy));
+        }
         parser_->body_limit(admission_.bodyLimit);
         bodyDeadline_ = Steady::now() + std::chrono::seconds(request_limits::kBodySeconds);
         if (beast::iequals(head[http::field::expect], "100-continue")) {
@@ -231,7 +239,23 @@ private:
         });
     }
 
+    // Room for a body among all those held at once (body-megabytes): bodies are read whole
+    // and wait for a database thread, so together they would otherwise be bounded only by
+    // the connections' count times the largest body.
+    bool reserve(std::uint64_t bytes) {
+        const long long want = static_cast<long long>(std::min<std::uint64_t>(bytes, request_limits::kMaxWireBody));
+        const long long budget = static_cast<long long>(limits().bodyMegabytes) << 20;
+        if (shared_.bodyBytes.fetch_add(want) + want > budget) {
+            shared_.bodyBytes -= want;
+            return false;
+        }
+        reserved_ = want;
+        return true;
+    }
+    void release() { shared_.bodyBytes -= std::exchange(reserved_, 0); }
+
     void write(HttpReply reply) {
+        release();  // answered: its body is no longer held
         if (shared_.stopping) return cut();
         reply_ = std::move(reply);
         close_ = reply_.close || !keepAlive_;
@@ -327,6 +351,7 @@ private:
     HttpReply reply_;
     std::string head_, chunkHead_;
     size_t sent_ = 0;
+    long long reserved_ = 0;  // of the bodies' budget
     std::shared_ptr<PieceSource> pieces_;
     QByteArray piece_;
 };

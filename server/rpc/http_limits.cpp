@@ -14,7 +14,7 @@ struct LimitSpec {
     int least, most;
 };
 
-constexpr std::array<LimitSpec, 10> kSpecs{{
+constexpr std::array<LimitSpec, 11> kSpecs{{
     {"header-lines", &HttpLimits::headerLines, 8, 1000},
     {"header-bytes", &HttpLimits::headerBytes, 1024, 1024 * 1024},
     {"head-seconds", &HttpLimits::headSeconds, 1, 600},
@@ -25,6 +25,7 @@ constexpr std::array<LimitSpec, 10> kSpecs{{
     {"page-per-minute", &HttpLimits::pagePerMinute, 1, 100000},
     {"page-burst", &HttpLimits::pageBurst, 1, 100000},
     {"page-queue", &HttpLimits::pageQueue, 1, 100000},
+    {"body-megabytes", &HttpLimits::bodyMegabytes, 16, 65536},
 }};
 
 }  // namespace

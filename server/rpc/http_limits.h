@@ -20,6 +20,7 @@ struct HttpLimits {
     int pagePerMinute = 60;         // page-per-minute: requests to /cliente/ per address
     int pageBurst = 20;             // page-burst: of which at once
     int pageQueue = 64;             // page-queue: page requests waiting for a page thread (503 beyond)
+    int bodyMegabytes = 256;        // body-megabytes: request bodies held at once, from reading to answer (503)
 
     // Applies "NAME=VALUE"; throws ConfigError naming what is wrong.
     void apply(const QString& setting);

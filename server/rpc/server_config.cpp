@@ -148,7 +148,7 @@ QString ServerConfig::usage() {
         "                  (repetível): header-lines (100), header-bytes (16384), head-seconds\n"
         "                  (10), idle-seconds (10), connections-per-address (32), connections\n"
         "                  (4096), write-seconds (30), page-per-minute (60), page-burst (20),\n"
-        "                  page-queue (64); veja docs/security.md\n"
+        "                  page-queue (64), body-megabytes (256); veja docs/security.md\n"
         "  --session-minutes N  minutos sem uso que encerram uma sessão (padrão 480)\n"
         "  --tls-cert ARQ  certificado (PEM) para atender em HTTPS; pede --tls-key\n"
         "  --tls-key ARQ   chave privada (PEM) do certificado\n"

@@ -195,3 +195,30 @@ TEST(HttpLimits, AReplyNobodyReadsIsAbandonedAndItsDatabaseThreadFreed) {
     EXPECT_TRUE(waitUntil([&] { return healthFrom("127.0.0.2", server.port()) == 200; }));
     close(s);
 }
+
+// Bodies wait whole for a database thread: together they are bounded, whoever sends them.
+TEST(HttpLimits, TheBodiesHeldAtOnceAreBounded) {
+    TestServer server = limitedServer([](HttpLimits& l) { l.bodyMegabytes = 16; });
+    const QByteArray big = "POST /rpc HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nContent-Length: " +
+                           QByteArray::number(8 << 20) + "\r\n\r\n[";
+    std::vector<int> held;
+    for (int i = 0; i < 2; ++i) {
+        held.push_back(connectFrom("127.0.0.1", server.port()));
+        sendAll(held.back(), big);
+    }
+    const QByteArray small = R"({"jsonrpc":"2.0","id":1,"method":"GetDataHoraServ","params":[]})";
+    const QByteArray call = "POST /rpc HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nAuthorization: Bearer " +
+                            server.token() + "\r\nContent-Length: " + QByteArray::number(small.size()) + "\r\n\r\n" + small;
+    const auto status = [&] {
+        const int s = connectFrom("127.0.0.2", server.port());
+        sendAll(s, call);
+        const int got = statusOf(answerHead(s));
+        close(s);
+        return got;
+    };
+    EXPECT_TRUE(waitUntil([&] { return status() == 503; })) << "both large bodies hold the budget";
+    close(held.back());
+    held.pop_back();
+    EXPECT_TRUE(waitUntil([&] { return status() == 200; })) << "a body that went frees its share";
+    for (int s : held) close(s);
+}
