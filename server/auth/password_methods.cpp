@@ -14,6 +14,7 @@
 
 #include "base/password_rules.h"
 #include "server/auth/caller.h"
+#include "server/auth/password_gate.h"
 #include "server/auth/password_hash.h"
 #include "server/auth/session_store.h"
 #include "server/auth/sign_in_throttle.h"
@@ -37,6 +38,7 @@ Reply alteraSenha(MethodContext& ctx, const Args& args) {
     if (const QString why = password_rules::breach(wanted); !why.isEmpty()) throw MethodError(why);
     if (wanted == current) throw MethodError(QStringLiteral("A nova senha deve ser diferente da atual."));
 
+    const PasswordGate::Pass pass = PasswordGate::server().enter();
     signin_throttle::reserveAttempt(ctx.db, code, ctx.clientAddress);
     const QString oldHash = storedHash(ctx.db, code);
     if (!checkPassword(oldHash, current).matches) throw MethodError(QStringLiteral("Senha atual incorreta."));

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include "server/auth/password_gate.h"
 #include "server/auth/password_hash.h"
 #include "server/auth/password_methods.h"
 #include "server/auth/session_store.h"
@@ -72,6 +73,8 @@ Reply abreSessao(MethodContext& ctx, const Args& args, const SessionLimits& limi
     const QString code = args.string(0).trimmed().toUpper();
     const QString password = args.string(1);
     if (code.isEmpty()) throw MethodError(QStringLiteral("Operador deve ser informado."));
+    // A place among the checks running first: a busy server refuses without counting a try.
+    const PasswordGate::Pass pass = PasswordGate::server().enter();
     // Counted before the slow check, for registered codes and others alike: neither the
     // answer nor its delay tells them apart, and parallel guesses get no more than the
     // allowance checked.

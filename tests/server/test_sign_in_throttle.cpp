@@ -137,7 +137,10 @@ TEST_P(SignInThrottle, ParallelGuessesGetNoMoreThanTheAllowanceChecked) {
         int checked = 0;
         for (const QString& answer : answers) {
             if (answer == kInvalid) ++checked;
-            else EXPECT_TRUE(answer.startsWith("Muitas tentativas sem sucesso.")) << answer.toStdString();
+            // Held back by the failures counted, or by the checks already running (counted as nothing).
+            else EXPECT_TRUE(answer.startsWith("Muitas tentativas sem sucesso.") ||
+                             answer.startsWith("Muitas entradas no sistema ao mesmo tempo."))
+                << answer.toStdString();
         }
         return checked;
     };
