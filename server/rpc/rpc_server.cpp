@@ -166,7 +166,14 @@ struct RpcServer::Impl final : HttpRoutes {
         }
         if (request.path == "/rpc") return answerRpc(std::move(request), std::move(answer));
         if (request.path == "/health") {
-            databaseThreads->enqueue([this, answer = std::move(answer)] {
+            // Asked without a session, by monitors and by anyone: on the page's threads, so
+            // a flood of it never takes the desktop's.
+            if (pageThreads->queuedCount() >= config.limits.pageQueue) {
+                HttpReply busy = HttpReply::text(503, R"({"estado":"ocupado"})", "application/json");
+                busy.set("Retry-After", "5");
+                return answer(std::move(busy));
+            }
+            pageThreads->enqueue([this, answer = std::move(answer)] {
                 ThreadDatabase databases(config.databaseUrl);
                 QByteArray report = healthReport(databases, config.version, config.protocolVersion);
                 const int status = report.contains("\"estado\":\"ok\"") ? 200 : 503;
