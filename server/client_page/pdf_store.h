@@ -18,7 +18,7 @@ inline constexpr qsizetype kPdfPartBytes = 192 * 1024;
 // Stores `pdf` under its SHA-256 unless the same bytes are stored already; the hash (hex).
 QString storePdf(Database& db, const QByteArray& pdf);
 bool pdfStored(Database& db, const QString& hash);
-// Part `index` (from 0) of the PDF, or nothing past its end.
+// The PDF's part number `index` (from 0), or nothing past its end.
 std::optional<QByteArray> pdfPart(Database& db, const QString& hash, int index);
 // The whole PDF (empty when none is stored under `hash`): for mails and checks, not the page.
 QByteArray wholePdf(Database& db, const QString& hash);

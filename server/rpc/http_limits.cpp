@@ -8,13 +8,13 @@ namespace cot::server {
 
 namespace {
 
-struct LimitSpec {
+struct LimitEntry {
     const char* name;
     int HttpLimits::*field;
     int least, most;
 };
 
-constexpr std::array<LimitSpec, 11> kSpecs{{
+constexpr std::array<LimitEntry, 11> kLimits{{
     {"header-lines", &HttpLimits::headerLines, 8, 1000},
     {"header-bytes", &HttpLimits::headerBytes, 1024, 1024 * 1024},
     {"head-seconds", &HttpLimits::headSeconds, 1, 600},
@@ -33,18 +33,18 @@ constexpr std::array<LimitSpec, 11> kSpecs{{
 void HttpLimits::apply(const QString& setting) {
     const qsizetype eq = setting.indexOf(u'=');
     const QString name = setting.left(eq).trimmed().toLower();
-    for (const LimitSpec& spec : kSpecs) {
-        if (name != QLatin1String(spec.name)) continue;
+    for (const LimitEntry& entry : kLimits) {
+        if (name != QLatin1String(entry.name)) continue;
         bool ok = false;
         const int value = eq < 0 ? 0 : setting.mid(eq + 1).trimmed().toInt(&ok);
-        if (!ok || value < spec.least || value > spec.most)
+        if (!ok || value < entry.least || value > entry.most)
             throw ConfigError(QStringLiteral("Valor inválido em --limit %1 (de %2 a %3): \"%4\".")
                                   .arg(name)
-                                  .arg(spec.least)
-                                  .arg(spec.most)
+                                  .arg(entry.least)
+                                  .arg(entry.most)
                                   .arg(eq < 0 ? QString() : setting.mid(eq + 1).trimmed())
                                   .toStdString());
-        this->*spec.field = value;
+        this->*entry.field = value;
         return;
     }
     throw ConfigError(
@@ -53,13 +53,13 @@ void HttpLimits::apply(const QString& setting) {
 
 QString HttpLimits::describe() const {
     QStringList parts;
-    for (const LimitSpec& spec : kSpecs) parts << QStringLiteral("%1=%2").arg(QLatin1String(spec.name)).arg(this->*spec.field);
+    for (const LimitEntry& entry : kLimits) parts << QStringLiteral("%1=%2").arg(QLatin1String(entry.name)).arg(this->*entry.field);
     return parts.join(QStringLiteral(", "));
 }
 
 QStringList HttpLimits::names() {
     QStringList out;
-    for (const LimitSpec& spec : kSpecs) out << QLatin1String(spec.name);
+    for (const LimitEntry& entry : kLimits) out << QLatin1String(entry.name);
     return out;
 }
 
