@@ -76,6 +76,7 @@ struct RpcServer::Impl final : HttpRoutes {
     std::unique_ptr<WorkerPool> pageThreads;         // the client's page: its own threads and connections
     std::unique_ptr<RateLimiter> pagePace;           // per address, on /cliente/
     std::unique_ptr<HttpEngine> engine;
+    client_page::PageContext page;                   // made once the page's threads run
     int port = 0;
     std::mutex mutex;
     std::condition_variable stoppedSignal;
@@ -181,12 +182,13 @@ struct RpcServer::Impl final : HttpRoutes {
             });
             return;
         }
-        client_page::answerPage(request, pageContext(), std::move(answer));
+        client_page::answerPage(request, page, std::move(answer));
     }
 
     void refused(const QString& peer, int status) override { logRefusal(peer, status); }
 
-    client_page::PageContext pageContext() {
+    // What the page's routes are given: its threads and whom to believe about addresses.
+    client_page::PageContext makePageContext() {
         client_page::PageContext page;
         page.trustedProxies = config.trustedProxies;
         const auto job = [this](const std::function<void(Database&)>& work) {
@@ -293,6 +295,7 @@ void RpcServer::start() {
     const int pageThreads = std::max(2, threads / 4);
     d->pageThreads = std::make_unique<WorkerPool>(pageThreads, pageThreads);
     d->pagePace = std::make_unique<RateLimiter>(d->config.limits.pagePerMinute, d->config.limits.pageBurst);
+    d->page = d->makePageContext();
 
     HttpEngineOptions options;
     options.address = d->config.listenAddress;
