@@ -18,7 +18,7 @@ import urllib.parse
 import urllib.request
 
 from selenium import webdriver
-from selenium.common.exceptions import NoSuchElementException, TimeoutException
+from selenium.common.exceptions import NoSuchElementException, TimeoutException, WebDriverException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support import expected_conditions
@@ -141,9 +141,12 @@ def accept(driver, args):
     button = driver.find_element(By.ID, "btn-aceitar")
     driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", button)
     button.click()
+    # The answer is a new page: the old one goes first, then its message is read. While the
+    # document is being replaced, Chrome may answer a look at the old button with an error of
+    # its own instead of "stale": the old page is gone either way.
     try:
-        # The answer is a new page: the old one goes first, then its message is read.
-        WebDriverWait(driver, 20).until(expected_conditions.staleness_of(button))
+        WebDriverWait(driver, 20, ignored_exceptions=[WebDriverException]).until(
+            expected_conditions.staleness_of(button))
         WebDriverWait(driver, 20).until(expected_conditions.presence_of_element_located((By.ID, "mensagem")))
     except TimeoutException:
         pass
