@@ -169,21 +169,22 @@ TEST_P(ProposalScreenReadsTest, ServicesTextsAndObservations) {
 }
 
 // The running total: licence as its installments charge it (interest from the fourth
-// installment on), monthly value, services by package or by the hour, every schedule.
+// installment on), monthly value, services by package or by the hour, every schedule, and
+// the one-off value (licence as charged plus services).
 TEST_P(ProposalScreenReadsTest, TotalsAreWhatTheSchedulesCharge) {
     const auto totals = [&](const QString& nr) {
         const Packet t = get("GetTotaisProposta", {nr, "01"});
-        EXPECT_EQ(names(t), QStringList({"VRLICENCA", "VRMENSAL", "VRSERVICOS", "VRPARCELAS"}));
+        EXPECT_EQ(names(t), QStringList({"VRLICENCA", "VRMENSAL", "VRSERVICOS", "VRPARCELAS", "VRUNICO"}));
         QList<double> out;
         for (int i = 0; i < t.fields.size() && !t.isEmpty(); ++i) out << t.rows[0][i].toDouble();
         return out;
     };
     // 9.500,00 in four installments with 1,50% interest, 1.301,00 in three; a 7.728,00 package.
-    EXPECT_EQ(totals(kNr2), QList<double>({10943.5, 1360.0, 7728.0, 18671.5}));
+    EXPECT_EQ(totals(kNr2), QList<double>({10943.5, 1360.0, 7728.0, 18671.5, 18671.5}));
     // Rental: no licence, the monthly rent net of its discount.
-    EXPECT_EQ(totals("00000000000000000003"), QList<double>({0.0, 1600.0, 0.0, 0.0}));
+    EXPECT_EQ(totals("00000000000000000003"), QList<double>({0.0, 1600.0, 0.0, 0.0, 0.0}));
     // By the hour: the hours at the rate with its discount (8 h at 123,50), no schedule.
-    EXPECT_EQ(totals("00000000000000000005"), QList<double>({0.0, 0.0, 4588.0, 0.0}));
+    EXPECT_EQ(totals("00000000000000000005"), QList<double>({0.0, 0.0, 4588.0, 0.0, 4588.0}));
     // A version that does not exist has no figures.
     EXPECT_TRUE(get("GetTotaisProposta", {kNr2, "07"}).isEmpty());
 }
