@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QTextDocument>
 
+#include "data/proposal_number.h"
 #include "data/format_br.h"
 #include "dialogs/report/proposal_report_data.h"
 #include "dialogs/report/report_text_filter.h"
@@ -14,13 +15,6 @@ namespace {
 
 QString quantity(double value) { return formatFloat(QStringLiteral("#,##0.##"), value); }
 QString esc(const QString& s) { return s.toHtmlEscaped(); }
-
-// A proposal number without the zeros that fill its key.
-QString shownNumber(const QString& number) {
-    QString n = number;
-    while (n.size() > 1 && n.front() == QLatin1Char('0')) n.remove(0, 1);
-    return n;
-}
 
 class Layout {
 public:
@@ -49,7 +43,7 @@ public:
         totals();
         out_ += QStringLiteral("<p style=\"font-size: 7pt; color: #666666;\">%1</p>")
                     .arg(esc(TMessages::format(label("R_PAGINA_FIM"),
-                                               {shownNumber(d_.number), d_.version, formatDate(d_.date)})));
+                                               {shortNumber(d_.number), d_.version, formatDate(d_.date)})));
         out_ += QStringLiteral("</body></html>");
         return out_;
     }
@@ -73,7 +67,7 @@ private:
 
     void header() {
         out_ += table();
-        headerRow(label("R_PROPOSTA"), shownNumber(d_.number), label("R_VERSAO"), d_.version);
+        headerRow(label("R_PROPOSTA"), shortNumber(d_.number), label("R_VERSAO"), d_.version);
         headerRow(label("R_REFERENCIA"), d_.reference, label("R_DATA"), formatDate(d_.date));
         const QString party = label(d_.party == QLatin1String("P") ? "R_PROSPECT" : "R_CLIENTE");
         const QString name = d_.corporateName.isEmpty() || d_.corporateName == d_.partyName

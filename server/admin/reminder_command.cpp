@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "data/proposal_number.h"
 #include "base/clock.h"
 #include "base/errors.h"
 #include "server/admin/backup_command.h"
@@ -95,7 +96,7 @@ ORDER BY P.DTVALPROPFAS, P.NRPROPOSFAS, P.NRVERPROPFAS
 }
 
 QString shownKey(const ReminderItem& item) {
-    return QStringLiteral("%1/%2").arg(client_page::shownNumber(item.nr), item.ver);
+    return shortProposalNumber(item.nr, item.ver);
 }
 
 QString errorText(const std::exception& e) {

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "data/proposal_number.h"
 #include "data/format_br.h"
 #include "server/client_page/page_data.h"
 #include "server/client_page/page_text.h"
@@ -11,7 +12,6 @@ namespace cot::server {
 namespace {
 
 using client_page::esc;
-using client_page::shownNumber;
 
 QString money(long double value) { return QStringLiteral("R$ ") + formatMoney(value); }
 
@@ -49,7 +49,7 @@ MailMessage reminderMessage(const QString& from, const QString& to, const QStrin
     QStringList text{greeting, QString(), intro, QString()};
     QString rows;
     for (const ReminderItem& item : items) {
-        const QString number = QStringLiteral("%1/%2").arg(shownNumber(item.nr), item.ver);
+        const QString number = shortProposalNumber(item.nr, item.ver);
         text << QStringLiteral("- %1 %2").arg(number, whenText(item, today));
         text << QStringLiteral("  Referência: %1").arg(oneLine(item.reference));
         text << QStringLiteral("  Cliente: %1").arg(oneLine(item.client));

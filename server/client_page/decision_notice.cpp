@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "data/proposal_number.h"
 #include "server/client_page/branch_mail.h"
 #include "server/client_page/page_data.h"
 #include "server/client_page/page_text.h"
@@ -14,7 +15,7 @@ namespace {
 
 void complain(const Decision& d, const QString& why) {
     std::fprintf(stderr, "cot05000-server: aviso da decisão da proposta %s/%s não enviado: %s\n",
-                 qPrintable(shownNumber(d.nr)), qPrintable(d.ver), qPrintable(why));
+                 qPrintable(shortNumber(d.nr)), qPrintable(d.ver), qPrintable(why));
     std::fflush(stderr);
 }
 
@@ -46,7 +47,7 @@ std::optional<DecisionNotice> prepareDecisionNotice(Database& db, const Decision
         }
         const BranchMail branch = branchMail(db, p.value(0, QStringLiteral("CDFILIAL")).toString().trimmed());
 
-        const QString title = QStringLiteral("Proposta %1/%2").arg(shownNumber(d.nr), d.ver);
+        const QString title = QStringLiteral("Proposta %1").arg(shortProposalNumber(d.nr, d.ver));
         QStringList lines;
         if (d.accepted()) {
             lines << QStringLiteral("%1 foi aceita pelo cliente.").arg(title);

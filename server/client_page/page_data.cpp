@@ -126,12 +126,6 @@ long double PageLine::monthlyTotal() const {
     return (static_cast<long double>(monthly) - monthlyDiscount) * quantity;
 }
 
-QString shownNumber(const QString& number) {
-    QString n = number.trimmed();
-    while (n.size() > 1 && n.front() == u'0') n.remove(0, 1);
-    return n;
-}
-
 std::optional<PageProposal> readPageProposal(Database& db, const QString& nr, const QString& ver) {
     PageProposal d;
     d.nr = nr;

@@ -63,9 +63,6 @@ struct PageProposal {
     bool rental() const { return contract == QLatin1String("L"); }
 };
 
-// A proposal number as the client reads it: without the zeros that fill its key.
-QString shownNumber(const QString& number);
-
 // Nothing when the version does not exist.
 std::optional<PageProposal> readPageProposal(Database& db, const QString& nr, const QString& ver);
 

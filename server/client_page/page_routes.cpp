@@ -16,6 +16,7 @@
 #include "server/client_page/pdf_pieces.h"
 #include "server/client_page/pdf_store.h"
 #include "server/client_page/proposal_page.h"
+#include "server/client_page/sending_mail.h"
 #include "server/client_page/sending_store.h"
 #include "server/rpc/client_address.h"
 #include "server/storage/database.h"
@@ -110,7 +111,7 @@ Answer downloadPdf(Database& db, const QString& token) {
     answer.pdfHash = s.sending.pdfHash;
     if (answer.pdfHash.isEmpty() || !pdfStored(db, answer.pdfHash)) return Answer::message(404, kInvalidLink);
     answer.type = "application/pdf";
-    answer.attachmentName = QStringLiteral("Proposta %1-%2.pdf").arg(shownNumber(s.sending.nr), s.sending.ver);
+    answer.attachmentName = pdfFileName(s.sending.nr, s.sending.ver);
     return answer;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 
+#include "data/proposal_number.h"
 #include "data/format_br.h"
 #include "server/client_page/page_data.h"
 #include "server/client_page/page_text.h"
@@ -50,7 +51,7 @@ private:
     }
 
     void header() {
-        out_ += QStringLiteral("<h1>Proposta %1/%2</h1>\n").arg(esc(shownNumber(d_.nr)), esc(d_.ver));
+        out_ += QStringLiteral("<h1>Proposta %1</h1>\n").arg(esc(shortProposalNumber(d_.nr, d_.ver)));
         out_ += QStringLiteral("<dl class=\"cabecalho\">\n");
         field(QStringLiteral("Referência"), d_.reference);
         field(QStringLiteral("Cliente"), d_.partyName);

@@ -1,5 +1,7 @@
 #include "server/client_page/sending_mail.h"
 
+#include "data/proposal_number.h"
+
 namespace cot::server::client_page {
 
 namespace {
@@ -8,18 +10,12 @@ QString html(const QString& s) { return s.toHtmlEscaped(); }
 
 }  // namespace
 
-QString unpaddedNumber(const QString& nr) {
-    QString n = nr.trimmed();
-    while (n.size() > 1 && n.front() == u'0') n.remove(0, 1);
-    return n;
-}
-
 QString pdfFileName(const QString& nr, const QString& ver) {
-    return QStringLiteral("Proposta %1-%2.pdf").arg(unpaddedNumber(nr), ver.trimmed());
+    return QStringLiteral("Proposta %1-%2.pdf").arg(shortNumber(nr), ver.trimmed());
 }
 
 MailMessage sendingMail(const SendingMailContent& c, const QString& from, const QStringList& to) {
-    const QString title = QStringLiteral("Proposta %1/%2").arg(unpaddedNumber(c.nr), c.ver.trimmed());
+    const QString title = QStringLiteral("Proposta %1/%2").arg(shortNumber(c.nr), c.ver.trimmed());
     const QString reference = c.reference.simplified();  // a subject is one line
     const QString addressee = c.addressee.trimmed().isEmpty() ? QStringLiteral("cliente") : c.addressee.trimmed();
     const QString valid = c.validUntil.toString(QStringLiteral("dd/MM/yyyy"));
@@ -33,7 +29,7 @@ MailMessage sendingMail(const SendingMailContent& c, const QString& from, const 
     QStringList text;
     text << QStringLiteral("Prezado(a) %1,").arg(addressee) << QString()
          << QStringLiteral("Enviamos a proposta %1/%2%3, válida até %4.")
-                .arg(unpaddedNumber(c.nr), c.ver.trimmed(),
+                .arg(shortNumber(c.nr), c.ver.trimmed(),
                      reference.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reference), valid)
          << QString() << QStringLiteral("Para ver a proposta e registrar a sua aceitação ou recusa, acesse:") << c.link
          << QString() << QStringLiteral("A proposta também segue em PDF, anexa a este e-mail.") << QString()
@@ -44,7 +40,7 @@ MailMessage sendingMail(const SendingMailContent& c, const QString& from, const 
     QString body;
     body += QStringLiteral("<p>Prezado(a) %1,</p>\n").arg(html(addressee));
     body += QStringLiteral("<p>Enviamos a proposta <b>%1/%2</b>%3, válida até <b>%4</b>.</p>\n")
-                .arg(html(unpaddedNumber(c.nr)), html(c.ver.trimmed()),
+                .arg(html(shortNumber(c.nr)), html(c.ver.trimmed()),
                      reference.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(html(reference)), valid);
     body += QStringLiteral("<p>Para ver a proposta e registrar a sua aceitação ou recusa, acesse:<br>\n"
                            "<a href=\"%1\">%1</a></p>\n")

@@ -20,8 +20,6 @@ struct SendingMailContent {
     QByteArray pdf;
 };
 
-// "12" for "00000000000000000012" ("0" for a number of zeros).
-QString unpaddedNumber(const QString& nr);
 // "Proposta 12-01.pdf": the name the PDF goes by, in the mail and on the page.
 QString pdfFileName(const QString& nr, const QString& ver);
 

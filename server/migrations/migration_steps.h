@@ -42,5 +42,8 @@ MigrationStep remindersMigration();
 MigrationStep versionValueMigration();
 MigrationStep historyVisibilityMigration();
 MigrationStep sendingLimitsMigration();
+MigrationStep dealAcceptanceMigration();
+MigrationStep oneOffMonthlyMigration();
+MigrationStep branchIdentityMigration();
 
 }  // namespace cot::server::detail

@@ -17,7 +17,9 @@ const QList<MigrationStep>& migrationSteps() {
                                             signInMigration(), proposalLanguageMigration(),
                                             proposalHistoryMigration(), clientDecisionMigration(),
                                             remindersMigration(), versionValueMigration(),
-                                            sendingLimitsMigration(), historyVisibilityMigration()};
+                                            sendingLimitsMigration(), historyVisibilityMigration(),
+                                            dealAcceptanceMigration(), oneOffMonthlyMigration(),
+                                            branchIdentityMigration()};
     return steps;
 }
 
