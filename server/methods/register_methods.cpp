@@ -7,6 +7,7 @@
 #include "server/methods/contract_switch_methods.h"
 #include "server/methods/copy_methods.h"
 #include "server/methods/installment_methods.h"
+#include "server/methods/offer_identity_methods.h"
 #include "server/methods/pipeline_methods.h"
 #include "server/methods/product_line_write_methods.h"
 #include "server/methods/proposal_methods.h"
@@ -36,6 +37,7 @@ void registerAllMethods(MethodRegistry& registry) {
     registerVersionCompareMethods(registry);
     registerClientDecisionMethods(registry);
     registerPipelineMethods(registry);
+    registerOfferIdentityMethods(registry);
 }
 
 }  // namespace cot::server

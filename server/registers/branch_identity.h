@@ -4,6 +4,7 @@
 // who closes them. Kept with the registers (--import/--export) on the branch's row.
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace cot::server {
 
@@ -38,5 +39,13 @@ BranchIdentity branchIdentity(Database& db, const QString& branch);
 // The salesperson of a version: who requested it, else who included it; the operator's
 // name, e-mail and phone as registered (empty fields when he has none).
 SellerContact sellerContact(Database& db, const QString& operatorCode);
+
+// Both of a proposal version: its branch's identity and its salesperson (CDOPERRESP, else
+// CDOPERINCL); nothing when the version does not exist.
+struct OfferIdentity {
+    BranchIdentity branch;
+    SellerContact seller;
+};
+std::optional<OfferIdentity> offerIdentity(Database& db, const QString& nr, const QString& ver);
 
 }  // namespace cot::server

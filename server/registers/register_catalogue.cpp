@@ -38,7 +38,8 @@ QList<Register> build() {
     out << Register{"FILIAL",
                     {text("CDFILIAL", Key), text("NMFILIAL", NotNull), text("NRINSJURFILI"),
                      text("IDSITUFILIAL", Default), integer("NRDIASLEMBRETE"),
-                     integer("QTENVIOHORA"), integer("QTENVIODIA")},
+                     integer("QTENVIOHORA"), integer("QTENVIODIA"), text("NMEMPRFILI"), text("NRFONEFILI"),
+                     text("DSSITEFILI")},
                     {}};
     // Kind 'P' carries the branch's mail account; CDSENHEMAILF travels enciphered, as stored.
     out << Register{"ENDEFILI",
@@ -51,7 +52,8 @@ QList<Register> build() {
                     {ref({"CDGRUPOPER"}, "GRUPOPER")}};
     out << Register{"OPERADOR",
                     {text("CDOPERADOR", Key | Upper), text("NMOPERADOR", NotNull),
-                     text("IDOPERATIVO", NotNull | Default, kActive), text("DSEMAILOPER")},
+                     text("IDOPERATIVO", NotNull | Default, kActive), text("DSEMAILOPER"),
+                     text("NRFONEOPER")},
                     {}};
     out << Register{"OPERFILI", {text("CDOPERADOR", Key), text("CDFILIAL", Key)},
                     {ref({"CDOPERADOR"}, "OPERADOR"), ref({"CDFILIAL"}, "FILIAL")}};

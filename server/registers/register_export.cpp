@@ -6,6 +6,7 @@
 
 #include "server/registers/csv_file.h"
 #include "server/registers/register_catalogue.h"
+#include "server/registers/register_logos.h"
 #include "server/registers/register_store.h"
 #include "server/registers/spreadsheet_guard.h"
 #include "server/storage/database.h"
@@ -48,6 +49,7 @@ ExportResult exportRegisters(Database& db, const QString& folder) {
         const QStringList same = dir.entryList({reg.fileName()}, QDir::Files | QDir::Hidden);
         present << same;
     }
+    present << dir.entryList({QStringLiteral("logo-*.png"), QStringLiteral("logo-*.svg")}, QDir::Files | QDir::Hidden);
     if (!present.isEmpty()) {
         result.error = QStringLiteral("A pasta %1 já tem arquivos de cadastro (%2); nada foi gravado. "
                                       "Use uma pasta nova ou vazia.")
@@ -63,29 +65,35 @@ ExportResult exportRegisters(Database& db, const QString& folder) {
     Transaction tx(db);
     if (db.dialect() == Dialect::Postgres)
         db.exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY"));
-    for (const Register& reg : registerCatalogue()) {
-        int rows = 0;
-        const QByteArray text = fileText(db, reg, rows);
-        // NewOnly: a file that appeared since the check above is not overwritten either.
-        const QString path = dir.filePath(reg.fileName());
+    // One file at a time, each created new (NewOnly: a file that appeared since the check
+    // above is not overwritten either); a failure removes what was written.
+    const auto write = [&](const QString& name, const QByteArray& text, int rows) {
+        const QString path = dir.filePath(name);
         QFile file(path);
         const bool created =
             file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         const bool written = created && file.write(text) == text.size() && file.flush();
-        if (!written) {
-            const QString why = file.errorString();
+        if (written) {
             file.close();
-            if (created) QFile::remove(path);
-            for (const QString& done : std::as_const(result.files)) QFile::remove(dir.filePath(done));
-            result.error = QStringLiteral("Não foi possível gravar %1: %2").arg(path, why);
-            result.files.clear();
-            result.rowCounts.clear();
-            return result;
+            result.files << name;
+            result.rowCounts << rows;
+            return true;
         }
+        const QString why = file.errorString();
         file.close();
-        result.files << reg.fileName();
-        result.rowCounts << rows;
+        if (created) QFile::remove(path);
+        for (const QString& done : std::as_const(result.files)) QFile::remove(dir.filePath(done));
+        result.error = QStringLiteral("Não foi possível gravar %1: %2").arg(path, why);
+        result.files.clear();
+        result.rowCounts.clear();
+        return false;
+    };
+    for (const Register& reg : registerCatalogue()) {
+        int rows = 0;
+        if (!write(reg.fileName(), fileText(db, reg, rows), rows)) return result;
     }
+    for (const LogoFile& logo : storedLogoFiles(db))
+        if (!write(logo.name, logo.bytes, 1)) return result;
     return result;
 }
 

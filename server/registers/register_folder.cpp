@@ -49,7 +49,7 @@ bool RegisterFolder::open(ImportErrors& errors) {
     return fd_ >= 0;
 }
 
-QList<FolderFile> RegisterFolder::registerFiles(ImportErrors& errors) const {
+QStringList RegisterFolder::names(const std::function<bool(const QString&)>& keep, ImportErrors& errors) const {
     QStringList names;
     const int listing = ::dup(fd_);
     DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr;
@@ -62,15 +62,31 @@ QList<FolderFile> RegisterFolder::registerFiles(ImportErrors& errors) const {
     while (const dirent* entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
         // Hidden files are left out: editors' and other systems' companions ("._filial.csv").
-        if (name.startsWith(u'.') || !name.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive)) continue;
+        if (name.startsWith(u'.') || !keep(name)) continue;
         if (names.size() >= kMaxCsvNames) {
-            errors.add(path_, std::nullopt, QStringLiteral("mais de %1 arquivos .csv na pasta").arg(kMaxCsvNames));
+            errors.add(path_, std::nullopt, QStringLiteral("mais de %1 arquivos na pasta").arg(kMaxCsvNames));
             break;
         }
         names << name;
     }
     ::closedir(dir);
     names.sort();
+    return names;
+}
+
+QStringList RegisterFolder::logoNames(ImportErrors& errors) const {
+    return names(
+        [](const QString& name) {
+            return name.startsWith(QLatin1String("logo-"), Qt::CaseInsensitive) &&
+                   (name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) ||
+                    name.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive));
+        },
+        errors);
+}
+
+QList<FolderFile> RegisterFolder::registerFiles(ImportErrors& errors) const {
+    const QStringList names =
+        this->names([](const QString& name) { return name.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive); }, errors);
 
     QList<FolderFile> found;
     for (const QString& name : std::as_const(names)) {

@@ -2,6 +2,8 @@
 #include <QFile>
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "server/registers/register_catalogue.h"
@@ -36,10 +38,17 @@ public:
     // register's name that is not a regular file are faults.
     QList<FolderFile> registerFiles(ImportErrors& errors) const;
 
+    // The branches' logos: names "logo-*.png" and "logo-*.svg" (any case), sorted, whatever
+    // they are; openFile checks each before it is read.
+    QStringList logoNames(ImportErrors& errors) const;
+
     // The file opened for reading, or nullptr with the fault reported.
     std::unique_ptr<QFile> openFile(const FolderFile& file, ImportErrors& errors) const;
 
 private:
+    // The folder's names, hidden ones left out, that `keep` takes (at most kMaxCsvNames).
+    QStringList names(const std::function<bool(const QString&)>& keep, ImportErrors& errors) const;
+
     QString path_;
     int fd_ = -1;
 };

@@ -6,6 +6,7 @@
 
 #include "server/registers/register_file.h"
 #include "server/registers/register_folder.h"
+#include "server/registers/register_logos.h"
 #include "server/registers/register_store.h"
 #include "server/storage/database.h"
 
@@ -128,6 +129,7 @@ ImportResult importRegisters(Database& db, const QString& folder) {
         references.keep(reader.takeFile());
     }
     references.checkDeferred(errors);
+    importLogos(db, dir, errors, result.files);
     if (errors.any()) return withErrors(errors);
     tx.commit();
     return result;

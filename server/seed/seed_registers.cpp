@@ -1,15 +1,31 @@
 // Demo registers: two branches, three operators (two in the proposal group), clients,
 // prospects, contacts, interlocutors, indexes, products and systems, service types,
 // standard texts and the module's parameters.
+#include "server/registers/register_logos.h"
 #include "server/seed/seed_support.h"
 
 namespace cot::server::detail {
 
 namespace {
 
+// The demo company's mark: a blue square with three rising bars, 96 × 96 PNG drawn for it.
+const char kDemoLogo[] =
+    "iVBORw0KGgoAAAANSUhEUgAAAGAAAABgCAYAAADimHc4AAABH0lEQVR42u3dsQ3CMBCGUfcegtHYjJoFqZOSCikCOf+Fe5Zuge/J"
+    "luwiGePHdbs/t84zzlzdY8dQRA1BiBiEEC6IIFgQQagggkBhBHGCAMKEEUQJAgjyntdjno8g+vw4AILxVyO0BzgSfyUCgAoAjp+Z"
+    "PYbED+8CO8AOAAAAQMt7AIDwTRhA+C2oNcA3CwAAAAAAAAAAAAAAAAAAAAAAAAAAAACuFwwAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+    "egQDAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAwPlkGwAAAYAD8I4B/yITjAwAAQAwAvQEghOMDKAAAIRwfQAEA"
+    "COH4EArEh1AgPoQC8UEUCA+iSHgo62LvPI8S5MmF8CEAAAAASUVORK5CYII=";
+
 void branches(Database& db) {
-    insertRow(db, "FILIAL", {{"CDFILIAL", "0001"}, {"NMFILIAL", "Matriz São Paulo"}, {"NRINSJURFILI", "11111111000191"}});
-    insertRow(db, "FILIAL", {{"CDFILIAL", "0002"}, {"NMFILIAL", "Filial Rio de Janeiro"}, {"NRINSJURFILI", "11111111000272"}});
+    insertRow(db, "FILIAL", {{"CDFILIAL", "0001"}, {"NMFILIAL", "Matriz São Paulo"}, {"NRINSJURFILI", "11111111000191"},
+                             {"NMEMPRFILI", "Demonstração Sistemas Ltda."}, {"NRFONEFILI", "(11) 3000-1000"},
+                             {"DSSITEFILI", "www.demo.local"}});
+    insertRow(db, "FILIAL", {{"CDFILIAL", "0002"}, {"NMFILIAL", "Filial Rio de Janeiro"}, {"NRINSJURFILI", "11111111000272"},
+                             {"NMEMPRFILI", "Demonstração Sistemas Ltda."}, {"NRFONEFILI", "(21) 3000-2000"},
+                             {"DSSITEFILI", "www.demo.local"}});
+    for (const char* branch : {"0001", "0002"})
+        registers::storeLogo(db, QString::fromLatin1(branch), QStringLiteral("image/png"),
+                             QByteArray::fromBase64(QByteArray(kDemoLogo)));
     insertRow(db, "ENDEFILI", {{"CDFILIAL", "0001"}, {"IDTPENDEFILI", "P"}, {"DSENDEFILI", "Av. Paulista, 1000"},
                                {"NMCIDADEFILI", "São Paulo"}, {"SGESTADOFILI", "SP"},
                                {"DSEMAILFILI", "comercial.sp@demo.local"}, {"DSSMTPEMAILF", "127.0.0.1"}});
@@ -19,15 +35,16 @@ void branches(Database& db) {
 }
 
 void operators(Database& db) {
-    struct Op { const char* code; const char* name; const char* mail; const char* password; };
-    const Op ops[] = {{"VENDEDOR", "Vendedor Demonstração", "vendedor@demo.local", "vendedor"},
-                      {"GERENTE", "Gerente Comercial", "gerente@demo.local", "gerente"},
-                      {"ASSIST", "Assistente", nullptr, "assist"}};
+    struct Op { const char* code; const char* name; const char* mail; const char* phone; const char* password; };
+    const Op ops[] = {{"VENDEDOR", "Vendedor Demonstração", "vendedor@demo.local", "(11) 98000-1001", "vendedor"},
+                      {"GERENTE", "Gerente Comercial", "gerente@demo.local", "(11) 98000-1002", "gerente"},
+                      {"ASSIST", "Assistente", nullptr, nullptr, "assist"}};
     for (const Op& op : ops) {
         const QString code = QString::fromUtf8(op.code);
         insertRow(db, "OPERADOR", {{"CDOPERADOR", code}, {"NMOPERADOR", QString::fromUtf8(op.name)},
                                    {"IDOPERATIVO", "A"},
                                    {"DSEMAILOPER", op.mail ? QVariant(QString::fromUtf8(op.mail)) : QVariant()},
+                                   {"NRFONEOPER", op.phone ? QVariant(QString::fromUtf8(op.phone)) : QVariant()},
                                    {"DSHASHSENHA", passwordHash("demo-" + code.toLower(), QString::fromUtf8(op.password))}});
     }
     insertRow(db, "OPERADOR", {{"CDOPERADOR", "ANTIGO"}, {"NMOPERADOR", "Operador Inativo"}, {"IDOPERATIVO", "I"}});
