@@ -178,6 +178,7 @@ void checkMailMessage(const MailMessage& message) {
         if (to.trimmed().isEmpty()) throw UserError(QStringLiteral("O e-mail tem um destinatário vazio."));
         checkAddress(to.trimmed());
     }
+    if (!message.replyTo.trimmed().isEmpty()) checkAddress(message.replyTo.trimmed());
     static const QRegularExpression mimeType(
         QStringLiteral("^[A-Za-z0-9][A-Za-z0-9!#$&^_.+-]*/[A-Za-z0-9][A-Za-z0-9!#$&^_.+-]*$"));
     for (const MailAttachment& a : message.attachments) {
@@ -202,6 +203,7 @@ QByteArray composeMime(const MailMessage& message, const QDateTime& date) {
     out += "Date: " + date.toString(Qt::RFC2822Date).toLatin1() + "\r\n";
     out += "From: " + from.toUtf8() + "\r\n";
     out += "To: " + to.join(QStringLiteral(",\r\n ")).toUtf8() + "\r\n";
+    if (!message.replyTo.trimmed().isEmpty()) out += "Reply-To: " + message.replyTo.trimmed().toUtf8() + "\r\n";
     out += "Subject: " + encodedSubject(message.subject) + "\r\n";
     out += "Message-ID: <" + randomToken() + "@" + domain.toUtf8() + ">\r\n";
     out += "MIME-Version: 1.0\r\n";

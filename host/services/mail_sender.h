@@ -20,6 +20,7 @@ struct MailAttachment {
 struct MailMessage {
     QString from;
     QStringList to;
+    QString replyTo;  // where answers go (the salesperson); empty: to the sender
     QString subject;
     QString textPart;
     QString htmlPart;
@@ -59,7 +60,8 @@ struct MailAccount {
 QStringList splitAddressList(const QString& text);
 
 // Refuses what would let a value reach the SMTP dialogue or the headers as a command:
-// CR, LF or other control characters in the subject or an address, '<' '>' in an address,
+// CR, LF or other control characters in the subject or an address (Reply-To included), '<' '>'
+// in an address,
 // no sender, no recipient; an attachment without a name, with a control character, '/' or
 // '\' in it or over 150 characters, or whose type is not "type/subtype".
 // UserError with a text naming the offending value.

@@ -145,7 +145,7 @@ void remindSalesperson(Database& db, MailSender& sender, const QString& branch, 
         const QString key = QStringLiteral(" WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND DTLEMBRETE = :DIA "
                                            "AND DTENVIO IS NULL");
         try {
-            sender.send(mail.account, reminderMessage(mail.from, to, name, mine, today));
+            sender.send(mail.account, reminderMessage(mail, to, name, mine, today));
         } catch (...) {
             settle(QStringLiteral("DELETE FROM LEMBRETEPROP") + key, {});
             throw;

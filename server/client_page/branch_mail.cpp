@@ -1,6 +1,7 @@
 #include "server/client_page/branch_mail.h"
 
 #include "base/errors.h"
+#include "server/registers/branch_identity.h"
 #include "server/storage/database.h"
 #include "services/cipher.h"
 
@@ -22,6 +23,7 @@ BranchMail branchMail(Database& db, const QString& branch) {
     // The branch logs in with its own address, as the desktop does.
     mail.account.user = mail.from;
     mail.account.password = Criptografa::Uncripto(p.value(0, QStringLiteral("CDSENHEMAILF")).toString(), 2);
+    mail.footer = branchIdentity(db, branch).footerLine();
     return mail;
 }
 
@@ -34,6 +36,12 @@ QString operatorAddress(Database& db, const QString& operatorCode) {
     return db.scalar(QStringLiteral("SELECT DSEMAILCONTRAT FROM PARAMPROP WHERE IDPARAMPROP = 'U'"))
         .toString()
         .trimmed();
+}
+
+mail::MailSignature versionSignature(Database& db, const QString& nr, const QString& ver) {
+    const std::optional<OfferIdentity> offer = offerIdentity(db, nr, ver);
+    if (!offer) return {};
+    return {offer->branch.footerLine(), offer->seller.name, offer->seller.email, offer->seller.phone};
 }
 
 }  // namespace cot::server::client_page

@@ -1,29 +1,28 @@
 #pragma once
 // The mail that takes a proposal version to its client: the link to the client's page, the
-// validity, who sends it, and the PDF the desktop rendered as an attachment.
-#include <QByteArray>
-#include <QDate>
+// validity, who sends it (services/mail_kinds.h lays it out), and the PDF the desktop
+// rendered as an attachment.
 #include <QString>
 #include <QStringList>
 
-#include "services/mail_sender.h"
+#include "services/mail_kinds.h"
 
-namespace cot::server::client_page {
+namespace cot::server {
 
-struct SendingMailContent {
-    QString nr, ver;       // as stored: "00000000000000000012", "01"
-    QString reference;     // DSREFEPROPOSFAS; may be empty
-    QString addressee;     // the contact, else the client's or prospect's name; may be empty
-    QString salesperson;   // the name the mail is signed with; may be empty
-    QDate validUntil;
-    QString link;          // pageLink(token)
-    QByteArray pdf;
-};
+class Database;
 
-// "Proposta 12-01.pdf": the name the PDF goes by, in the mail and on the page.
+namespace client_page {
+
+struct BranchMail;
+using SendingMailContent = mail::SendingContent;
+
+// "Proposta 12-01.pdf": the name the PDF goes by, in the mails and on the page.
 QString pdfFileName(const QString& nr, const QString& ver);
 
-// The message (subject, text and HTML parts, the PDF attached) from `from` to `to`.
-MailMessage sendingMail(const SendingMailContent& content, const QString& from, const QStringList& to);
+// The message (subject, text and HTML parts, the PDF attached) from the branch's address
+// to `to`, signed for the version (versionSignature), answers going to its salesperson.
+MailMessage sendingMail(Database& db, const SendingMailContent& content, const BranchMail& branch,
+                        const QStringList& to);
 
-}  // namespace cot::server::client_page
+}  // namespace client_page
+}  // namespace cot::server

@@ -212,7 +212,7 @@ Reply enviarAoCliente(MethodContext& ctx, const Args& args) {
     try {
         proposal.content.link = cp::pageLink(token);
         proposal.content.pdf = pdf;
-        defaultMailSender().send(branch.account, cp::sendingMail(proposal.content, branch.from, to));
+        defaultMailSender().send(branch.account, cp::sendingMail(db, proposal.content, branch, to));
         confirmSending(db, v, contentHash);
     } catch (...) {
         try {

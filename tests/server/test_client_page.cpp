@@ -301,11 +301,17 @@ TEST_P(ClientPageTest, AnAcceptanceIsRecordedOnceWithItsHistoryAndMail) {
     EXPECT_EQ(history.value(0, "NMMETODO").toString(), "DecisaoCliente");
     EXPECT_EQ(history.value(0, "IDOPERHIST").toString(), "M");
 
-    ASSERT_EQ(mail_.sent.size(), 1);
-    EXPECT_EQ(mail_.sent[0].message.subject, "Proposta 70000000000000000001/01 aceita pelo cliente");
-    EXPECT_EQ(mail_.sent[0].message.to, QStringList{"vendedor@demo.local"});
-    EXPECT_TRUE(mail_.sent[0].message.textPart.contains("Ana Souza"));
-    EXPECT_TRUE(mail_.sent[0].message.textPart.contains("Fechado\nobrigada"));
+    ASSERT_EQ(mail_.sent.size(), 2) << "the salesperson's notice, then the client's receipt";
+    const MailMessage& notice = mail_.sent[0].message;
+    EXPECT_TRUE(notice.subject.startsWith("Proposta 70000000000000000001/01 aceita por ")) << notice.subject.toStdString();
+    EXPECT_EQ(notice.to, QStringList{"vendedor@demo.local"});
+    EXPECT_TRUE(notice.textPart.contains("Ana Souza"));
+    EXPECT_TRUE(notice.textPart.contains("> Fechado\n> obrigada"));
+    const MailMessage& receipt = mail_.sent[1].message;
+    EXPECT_EQ(receipt.to, QStringList{"compras@alfa.example"}) << "where the link went";
+    EXPECT_TRUE(receipt.textPart.contains(hash)) << "the evidence kept with the decision";
+    ASSERT_EQ(receipt.attachments.size(), 1);
+    EXPECT_EQ(receipt.attachments[0].data, "%PDF-1.4 proposta");
 
     // A second post, accepting or declining: the first decision stands.
     r = post(token1_, "acao=recusar&motivo=preco&conteudo=" + hash.toLatin1());
@@ -313,7 +319,7 @@ TEST_P(ClientPageTest, AnAcceptanceIsRecordedOnceWithItsHistoryAndMail) {
     EXPECT_EQ(r.message(), QStringLiteral("A decisão sobre esta proposta já foi registrada."));
     EXPECT_EQ(post(token1_, acceptBody(token1_)).status, 409);
     EXPECT_EQ(decisions(1), 1);
-    EXPECT_EQ(mail_.sent.size(), 1);
+    EXPECT_EQ(mail_.sent.size(), 2);
 
     // Through any link of the version, the page now shows the decision and no form.
     const QString again = send(1);
@@ -337,7 +343,7 @@ TEST_P(ClientPageTest, ADeclineNeedsItsReasonAndAMailThatFailsChangesNothing) {
     EXPECT_EQ(post(token2_, "acao=recusar&motivo=barato&conteudo=" + hash).status, 400);
     EXPECT_EQ(decisions(2), 0);
 
-    r = post(token2_, "acao=recusar&motivo=concorrente&comentario=Outro+fornecedor&conteudo=" + hash);
+    r = post(token2_, "acao=recusar&motivo=concorrente&comentario=Outro+fornecedor&confirma=sim&conteudo=" + hash);
     ASSERT_EQ(r.status, 200) << r.body.toStdString();
     EXPECT_EQ(r.message(), QStringLiteral("Obrigado! A recusa da proposta foi registrada."));
     const Packet row = server_.db().query("SELECT IDDECISAO, IDMOTIVO, NMRESPDECISAO FROM DECISAOPROP "
@@ -346,7 +352,9 @@ TEST_P(ClientPageTest, ADeclineNeedsItsReasonAndAMailThatFailsChangesNothing) {
     EXPECT_EQ(row.value(0, "IDDECISAO").toString(), "R");
     EXPECT_EQ(row.value(0, "IDMOTIVO").toString(), "C");
     EXPECT_TRUE(row.value(0, "NMRESPDECISAO").isNull());
-    EXPECT_TRUE(mail_.sent.isEmpty()) << "the mail failed; the decision stands";
+    ASSERT_EQ(mail_.sent.size(), 1) << "the notice failed; the decision and the client's receipt stand";
+    EXPECT_TRUE(mail_.sent[0].message.subject.startsWith("Comprovante: recusa"));
+    EXPECT_TRUE(mail_.sent[0].message.attachments.isEmpty()) << "a decline carries no PDF";
     EXPECT_EQ(get("/cliente/" + token2_).message(), QStringLiteral("Proposta recusada em 06/12/2026 10:00."));
 }
 
@@ -413,7 +421,7 @@ TEST_P(ClientPageTest, PostsRacingForTheSameVersionLeaveOneDecision) {
     EXPECT_EQ(std::count(statuses.begin(), statuses.end(), 200), 1);
     EXPECT_EQ(std::count(statuses.begin(), statuses.end(), 409), 5);
     EXPECT_EQ(decisions(1), 1);
-    EXPECT_EQ(mail_.sent.size(), 1);
+    EXPECT_EQ(mail_.sent.size(), 2);
 }
 
 TEST_P(ClientPageTest, LinksStartWithTheServersOwnAddressByDefault) {
