@@ -102,6 +102,23 @@ void readTexts(NetConnection& net, ProposalReportData& d) {
                                             texts.value(r, QStringLiteral("TXPROPFAS")).toString()};
 }
 
+void readIdentity(NetConnection& net, ProposalReportData& d) {
+    const Packet p = net.getPacket(QStringLiteral("GetIdentidadeProposta"), {d.number, d.version});
+    if (p.isEmpty()) return;
+    ProposalReportData::Identity& id = d.identity;
+    id.company = cellText(p, 0, "NMEMPRESA");
+    id.cnpj = cellText(p, 0, "NRCNPJ");
+    id.address = cellText(p, 0, "DSENDERECO");
+    id.phone = cellText(p, 0, "NRFONE");
+    id.site = cellText(p, 0, "DSSITE");
+    id.footer = cellText(p, 0, "DSRODAPE");
+    id.logoType = cellText(p, 0, "IDTIPOLOGO");
+    id.logo = QByteArray::fromBase64(cellText(p, 0, "TXLOGO").toLatin1());
+    id.sellerName = cellText(p, 0, "NMVENDEDOR");
+    id.sellerEmail = cellText(p, 0, "DSEMAILVENDEDOR");
+    id.sellerPhone = cellText(p, 0, "NRFONEVENDEDOR");
+}
+
 }  // namespace
 
 static long double sumOf(const QList<ProposalReportData::Installment>& rows) {
@@ -157,6 +174,7 @@ ProposalReportData readProposalReport(NetConnection& net, const QString& branch,
     readLines(net, d);
     readServices(net, d);
     readTexts(net, d);
+    readIdentity(net, d);
     return d;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -35,6 +36,16 @@ struct ProposalReportData {
     struct Text {
         QString code, html;  // html: as stored (HTML or plain text)
     };
+
+    // Who offers and who sells (GetIdentidadeProposta): the letterhead, the pages' footer
+    // and the closing contact.
+    struct Identity {
+        QString company, cnpj, address, phone, site, footer;
+        QString logoType;  // "image/png", "image/svg+xml" or empty
+        QByteArray logo;
+        QString sellerName, sellerEmail, sellerPhone;
+    };
+    Identity identity;
 
     // Header
     QString branch, number, version, reference;

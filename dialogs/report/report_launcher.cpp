@@ -103,6 +103,7 @@ QString TfrmRelPropostaComercial::renderReport(const ReportDefinition& report, c
     };
     HourGlass hourGlass;
     const ProposalReportData data = readProposalReport(ProposalReach::current().net(), value(0), value(1), value(2), msgPadrao);
+    rpddPadrao.pageFooter = [this, data](int page, int pages) { return proposalPageFooter(data, msgPadrao, page, pages); };
     return proposalReportHtml(data, report.title, msgPadrao);
 }
 

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "base/errors.h"
+#include "paged_print.h"
 #include "ui/buttons.h"
 #include "ui/modal_runner.h"
 
@@ -55,7 +56,7 @@ QString TReportDialog::html(const ReportDefinition& report) const {
 namespace {
 
 // Prints the report's HTML as A4 PDF into `device`; false when the device took nothing.
-bool printPdf(const QString& html, const QString& title, QIODevice& device) {
+bool printPdf(const QString& html, const QString& title, QIODevice& device, const PageFooterFn& footer) {
     QTextDocument document;
     document.setHtml(html);
     const qint64 start = device.pos();
@@ -67,8 +68,12 @@ bool printPdf(const QString& html, const QString& title, QIODevice& device) {
     writer.setResolution(300);
     // The document lays out at the screen's 96 dpi and print() scales that to the writer:
     // a page size in the writer's own pixels would print every text at a third of its size.
-    document.setPageSize(writer.pageLayout().paintRectPixels(96).size());
-    document.print(&writer);
+    if (footer) {
+        printWithFooter(document, writer, footer);
+    } else {
+        document.setPageSize(writer.pageLayout().paintRectPixels(96).size());
+        document.print(&writer);
+    }
     return device.isOpen() && device.pos() > start;
 }
 
@@ -80,14 +85,15 @@ void TReportDialog::writePdf(const ReportDefinition& report, const QString& path
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw UserError(QStringLiteral("Não foi possível gravar o arquivo %1.").arg(path));
-    const bool written = printPdf(text, report.title, file);
+    const bool written = printPdf(text, report.title, file, pageFooter);
     file.close();
     if (!written || file.error() != QFileDevice::NoError || QFileInfo(path).size() == 0)
         throw UserError(QStringLiteral("Não foi possível gravar o arquivo %1.").arg(path));
 }
 
 bool TReportDialog::writePdf(const ReportDefinition& report, QIODevice& device) const {
-    return printPdf(html(report), report.title, device);
+    const QString text = html(report);
+    return printPdf(text, report.title, device, pageFooter);
 }
 
 void TReportDialog::preview(const ReportDefinition& report, QWidget* parent) const {
@@ -99,7 +105,10 @@ void TReportDialog::preview(const ReportDefinition& report, QWidget* parent) con
     dialog.setObjectName("dlgVisualizar");
     dialog.setWindowTitle(report.title);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&document](QPrinter* p) { document.print(p); });
+                     [this, &document](QPrinter* p) {
+                         if (pageFooter) printWithFooter(document, *p, pageFooter);
+                         else document.print(p);
+                     });
     ModalRunner::current().exec(dialog);
 }
 

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "form.h"
+#include "paged_print.h"
 #include "report_store.h"
 #include "services/messages.h"
 
@@ -35,6 +36,9 @@ public:
     std::function<void(ReportParams& params)> onBeforeGetQueryParams;
     // Produces the report's HTML; the default fills {{NAME}} of the body with the values.
     std::function<QString(const ReportDefinition& report, const ReportParams& params)> render;
+    // The footer of every page, when the report has one (asked after render, so the report
+    // may set it from what it read).
+    PageFooterFn pageFooter;
 
     ReportParams queryParams(const ReportDefinition& report) const;
     QString html(const ReportDefinition& report) const;

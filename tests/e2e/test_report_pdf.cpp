@@ -89,6 +89,19 @@ TEST_F(ReportPdf, TheWrittenPdfHoldsTheReferenceClientTotalsAndTexts) {
     EXPECT_GT(height, 12.0);
     EXPECT_LT(height, 25.0);
 
+    // The company offers and the salesperson closes; money says R$; every page is counted.
+    for (const char* expected :
+         {"Demonstração Sistemas Ltda.", "CNPJ 11.111.111/0001-91", "Av. Paulista, 1000, São Paulo - SP",
+          "(11) 3000-1000", "www.demo.local", "Proposta 2/01", "R$ 18.671,50", "Parcela Vencimento Valor",
+          "Fale com o vendedor", "gerente@demo.local", "(11) 98000-1002", "Página 1 de"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("\\d\\) \\d\\d/\\d\\d/\\d{4}:"))))
+        << "installments run into one line";
+    EXPECT_TRUE(text.contains(QString::fromUtf8("As parcelas somam R$ 9.642,50, acima do valor cotado de R$ 9.500,00: a "
+                                                "diferença de R$ 142,50 são os juros do parcelamento.")));
+    // The logo is drawn in the letterhead.
+    EXPECT_EQ(run("pdfimages", {"-list", pdf}).count(QRegularExpression(QStringLiteral(" image +96 +96 "))), 1);
+
     // The texts come in their order, before the prices.
     EXPECT_LT(text.indexOf("Apresentamos nossa proposta"), text.indexOf("ERP Web completo"));
 }
