@@ -5,8 +5,10 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
+#include "base/clock.h"
 #include "base/errors.h"
 #include "data/client_table.h"
+#include "dialogs/proposal_heading.h"
 #include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
@@ -120,6 +122,13 @@ void TfrmAprovacao::createTables() {
 
 void TfrmAprovacao::createControls() {
     auto* column = new QVBoxLayout(panPrincipal);
+    lblProposta = new QLabel(panPrincipal);
+    lblProposta->setObjectName(QStringLiteral("lblProposta"));
+    lblProposta->setTextFormat(Qt::PlainText);
+    QFont bold = lblProposta->font();
+    bold.setBold(true);
+    lblProposta->setFont(bold);
+    column->addWidget(lblProposta);
     lblDecisaoCliente = new QLabel(panPrincipal);
     lblDecisaoCliente->setObjectName(QStringLiteral("lblDecisaoCliente"));
     lblDecisaoCliente->setWordWrap(true);
@@ -180,6 +189,9 @@ void TfrmAprovacao::FormCreate() {
         medRazSocClie->setText(textOf(s.proposal(), "NMRAZSOCPROS"));
         medNmFantClie->setText(textOf(s.proposal(), "NOME"));
     }
+    lblProposta->setText(QStringLiteral("Aprovar a proposta ") + proposalHeading(s.proposal()));
+    // Most proposals are approved the day the client says so: today (the server's day).
+    depDataCadIni->setDate(Clock::current().today());
     showClientDecision();
     exTotalLinhas = 0;
     Cli_cot05003::boIdCriado = true;

@@ -18,8 +18,8 @@ class TEdit;
 class TGroupBox;
 class TSpeedButton;
 
-// Acceptance of the proposal under the proposal screen's cursor (COT05003): the approval
-// date and, for a prospect, the data it becomes a client under. Confirming checks the date,
+// Acceptance of the proposal under the proposal screen's cursor (COT05003), named on top
+// ("Aprovar a proposta 15/02 — Cliente"): the approval date, today to start with, and, for a prospect, the data it becomes a client under. Confirming checks the date,
 // the grace months and the first due dates, asks for the lines whose licence will be
 // charged, then records the acceptance in one server call (the prospect registered in the
 // same transaction), reloads the list on that proposal and notifies by e-mail.
@@ -42,6 +42,7 @@ public:
     // once per line, see installmentCount).
     void cdsLinhaProdutoCalcFields(ClientTable& t);
 
+    QLabel* lblProposta;  // the proposal being approved
     TGroupBox *grbDtAprov, *grbProspect;
     // The client's recorded decision on the version (GetDecisaoCliente); hidden without one.
     QLabel* lblDecisaoCliente;
@@ -82,7 +83,8 @@ private:
 
     // ----- the acceptance (approval_dialog_confirm.cpp)
     void accept(const QDate& date, const QString& nr, const QString& ver, const QString& personKind);
-    void reportSuccess(const QString& nr);
+    // `number`: the proposal as a person reads it ("15/02").
+    void reportSuccess(const QString& number);
 
     QHash<QString, int> installments_;
     QHash<QString, double> charged_;  // line → sum of its licence installments

@@ -5,6 +5,7 @@
 #include "approval/dialog/approval_dialog.h"
 #include "base/errors.h"
 #include "data/client_table.h"
+#include "data/proposal_number.h"
 #include "dialogs/filter_reload.h"
 #include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
@@ -84,13 +85,13 @@ void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& 
     closeWith(mrOk);
     if (!found) {
         // Recorded, but the list no longer shows it: no notification about another proposal.
-        Consiste::MensErro(msgPadrao.Msg(QStringLiteral("Aceite_NaoLocalizado"), {nr.trimmed()}));
+        Consiste::MensErro(msgPadrao.Msg(QStringLiteral("Aceite_NaoLocalizado"), {shortProposalNumber(nr, ver)}));
         return;
     }
-    reportSuccess(nr);
+    reportSuccess(shortProposalNumber(nr, ver));
 }
 
-void TfrmAprovacao::reportSuccess(const QString& nr) {
+void TfrmAprovacao::reportSuccess(const QString& number) {
     ProposalReach& s = ProposalReach::current();
     const ClientTable& p = s.proposal();
     const bool licence = textOf(p, "IDTIPOPROPFAS") == QLatin1String("M");
@@ -111,7 +112,7 @@ void TfrmAprovacao::reportSuccess(const QString& nr) {
     const QString key = licence && package ? QStringLiteral("AprovaLUSERV_Sucesso")
                         : licence          ? QStringLiteral("AprovaLU_Sucesso")
                                            : QStringLiteral("AprovaSERV_Sucesso");
-    dialogs.messageDlg(msgPadrao.Msg(key, {nr}), DialogType::Information, mbOK);
+    dialogs.messageDlg(msgPadrao.Msg(key, {number}), DialogType::Information, mbOK);
     // The acceptance stands; a notification that did not go out is named afterwards.
     if (!sent.ok()) dialogs.messageDlg(sent.warning(msgPadrao), DialogType::Warning, mbOK);
 }

@@ -8,6 +8,7 @@
 #include "base/errors.h"
 #include "dialogs/filter_reload.h"
 #include "dialogs/lost/lost_motives.h"
+#include "dialogs/proposal_heading.h"
 #include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
@@ -18,25 +19,33 @@
 
 namespace cot {
 
-TfrmPropostaPerdida::TfrmPropostaPerdida(ProposalReach& reach, const ProposalKey& key, const QString& motive,
+TfrmPropostaPerdida::TfrmPropostaPerdida(ProposalReach& reach, const ProposalKey& key, const LostStart& start,
                                          QWidget* parent)
     : TfrmRotiGeral(QStringLiteral("COT05000"), QStringLiteral("Proposta Perdida"), parent), reach_(reach), key_(key) {
     setObjectName(QStringLiteral("frmPropostaPerdida"));
     auto* grid = new QGridLayout(panPrincipal);
+    lblProposta = new QLabel(QStringLiteral("Proposta ") + proposalHeading(reach.proposal()), panPrincipal);
+    lblProposta->setObjectName(QStringLiteral("lblProposta"));
+    lblProposta->setTextFormat(Qt::PlainText);
+    QFont bold = lblProposta->font();
+    bold.setBold(true);
+    lblProposta->setFont(bold);
     cbbMotivo = new QComboBox(panPrincipal);
     cbbMotivo->setObjectName(QStringLiteral("cbbMotivo"));
     for (const LostMotive& m : lostMotives()) cbbMotivo->addItem(QString::fromUtf8(m.name), QString::fromLatin1(m.code));
-    cbbMotivo->setCurrentIndex(cbbMotivo->findData(motive.trimmed().toUpper()));
+    cbbMotivo->setCurrentIndex(cbbMotivo->findData(start.motive.trimmed().toUpper()));
     mmoMotivo = new TMemo(QStringLiteral("mmoMotivo"), panPrincipal);
     mmoMotivo->setMinimumSize(380, 110);
+    mmoMotivo->setText(start.comment.trimmed());
     auto* motiveLabel = new QLabel(QStringLiteral("Motivo"), panPrincipal);
     motiveLabel->setBuddy(cbbMotivo);
     auto* textLabel = new QLabel(QStringLiteral("Detalhes"), panPrincipal);
     textLabel->setBuddy(mmoMotivo);
-    grid->addWidget(motiveLabel, 0, 0);
-    grid->addWidget(cbbMotivo, 0, 1);
-    grid->addWidget(textLabel, 1, 0, Qt::AlignTop);
-    grid->addWidget(mmoMotivo, 1, 1);
+    grid->addWidget(lblProposta, 0, 0, 1, 2);
+    grid->addWidget(motiveLabel, 1, 0);
+    grid->addWidget(cbbMotivo, 1, 1);
+    grid->addWidget(textLabel, 2, 0, Qt::AlignTop);
+    grid->addWidget(mmoMotivo, 2, 1);
     grid->setColumnStretch(1, 1);
 
     sbtConfirma->setText(QStringLiteral("Confirmar"));

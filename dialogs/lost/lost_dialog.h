@@ -3,6 +3,7 @@
 #include "screens/roti_geral.h"
 
 class QComboBox;
+class QLabel;
 
 namespace cot {
 
@@ -10,17 +11,24 @@ class ProposalReach;
 class TMemo;
 class TSpeedButton;
 
+// What the dialog starts with: the client's own reason and comment when he declined the
+// version on his page; empty otherwise.
+struct LostStart {
+    QString motive;   // a motive code ("" leaves it unchosen)
+    QString comment;  // kept with the loss unless the user changes it
+};
+
 // Marks the proposal version under the proposal screen's cursor as lost ("Proposta
-// Perdida"): the motive (preset to the client's reason when he declined it) and an
-// optional text. Confirming records the mark on the server (MarcarPerdida) and reloads the
+// Perdida"), naming it on top ("Proposta 15/02 — Cliente"): the motive and an optional
+// text, both preset to what the client gave when he declined it. Confirming records the mark on the server (MarcarPerdida) and reloads the
 // list on the same proposal; a refusal of the server is shown and the dialog stays open.
 class TfrmPropostaPerdida : public TfrmRotiGeral {
     Q_OBJECT
 public:
     static constexpr int kTextSize = 500;
 
-    // `motive`: the code the combo starts on; empty leaves it unchosen.
-    TfrmPropostaPerdida(ProposalReach& reach, const ProposalKey& key, const QString& motive, QWidget* parent = nullptr);
+    TfrmPropostaPerdida(ProposalReach& reach, const ProposalKey& key, const LostStart& start,
+                        QWidget* parent = nullptr);
 
     void sbtConfirmaClick() override;
     void sbtCancelClick() override;  // Escape: as the cancel button
@@ -28,6 +36,7 @@ public:
     // The chosen motive's code ("" for none).
     QString motive() const;
 
+    QLabel* lblProposta;
     QComboBox* cbbMotivo;
     TMemo* mmoMotivo;
     TSpeedButton* sbtCancela;

@@ -42,11 +42,14 @@ void openMarkLost(ProposalReach& reach) {
     if (!reach.proposal()[QStringLiteral("DTACEPROPFAS")].isNull())
         throw UserError(QStringLiteral("A proposta já foi aceita."));
 
-    const QString declined = value("IDDECISAO").toString() == QLatin1String("R") ? value("IDMOTIVO").toString() : QString();
+    // The client's reason and comment when he declined it on his page, to be kept with the loss.
+    LostStart start;
+    if (value("IDDECISAO").toString().trimmed() == QLatin1String("R"))
+        start = {value("IDMOTIVO").toString(), value("TXCOMENTARIO").toString()};
     QPointer<TfrmPropostaPerdida> dialog;
     {
         HourGlass hourGlass;
-        dialog = createForm<TfrmPropostaPerdida>(reach, key, declined, &reach.dialogParent());
+        dialog = createForm<TfrmPropostaPerdida>(reach, key, start, &reach.dialogParent());
     }
     const ModalOnce<TfrmPropostaPerdida> once(dialog);
     dialog->ShowModal();

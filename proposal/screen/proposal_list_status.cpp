@@ -13,6 +13,7 @@ QString proposalListPicture(ProposalListStatus status) {
     case ProposalListStatus::Valid: return QStringLiteral("imgVerde");
     case ProposalListStatus::Superseded: return QStringLiteral("imgCinza");
     case ProposalListStatus::Lost: return QStringLiteral("imgPreto");
+    case ProposalListStatus::Declined: return clientDecisionPicture(QStringLiteral("R"));
     case ProposalListStatus::Accepted: break;
     }
     return {};
@@ -31,10 +32,13 @@ ProposalListInk proposalListInk(bool closed, const QString& idSolPropFas) {
 }
 
 ProposalListStatus proposalListStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today,
-                                      const QString& serverStatus) {
+                                      const QString& serverStatus, const QString& clientDecision) {
     if (accepted.isValid()) return ProposalListStatus::Accepted;
     if (serverStatus == QLatin1String("P")) return ProposalListStatus::Lost;
     if (serverStatus == QLatin1String("S")) return ProposalListStatus::Superseded;
+    // Declined by the client: no longer valid, whatever its validity says.
+    if (serverStatus == QLatin1String("R") || clientDecision.trimmed() == QLatin1String("R"))
+        return ProposalListStatus::Declined;
     // Open without a validity date: nothing holds the client to it, as the server lists it.
     if (!validUntil.isValid()) return ProposalListStatus::Expired;
     const qint64 days = today.daysTo(validUntil.date());
@@ -46,7 +50,8 @@ ProposalListStatus proposalListStatus(const QDateTime& accepted, const QDateTime
 ProposalListStatus proposalListStatusOf(const ClientTable& list) {
     return proposalListStatus(list.fieldByName(QStringLiteral("DTACEPROPFAS")).asDateTime(),
                               list.fieldByName(QStringLiteral("DTVALPROPFAS")).asDateTime(), Clock::current().today(),
-                              list.fieldByName(QStringLiteral("IDSITUACAO")).asString());
+                              list.fieldByName(QStringLiteral("IDSITUACAO")).asString(),
+                              list.fieldByName(QStringLiteral("IDDECCLIENTE")).asString());
 }
 
 QString proposalListStatusKey(ProposalListStatus status) {
@@ -57,6 +62,7 @@ QString proposalListStatusKey(ProposalListStatus status) {
     case ProposalListStatus::Expired: return QStringLiteral("Leg_Vencida");
     case ProposalListStatus::Superseded: return QStringLiteral("Leg_Substituida");
     case ProposalListStatus::Lost: return QStringLiteral("Leg_Perdida");
+    case ProposalListStatus::Declined: return clientDecisionKey(QStringLiteral("R"));
     }
     return {};
 }

@@ -9,15 +9,17 @@ class ClientTable;
 
 // Status picture of a proposal in the list: accepted proposals have none; a version
 // marked lost and one superseded by another accepted version (the server's IDSITUACAO
-// "P" and "S") have their own; otherwise, by calendar day, expired after the validity
-// day, expiring from ten days before it up to that day, valid before that.
-enum class ProposalListStatus { Accepted, Valid, Expiring, Expired, Superseded, Lost };
+// "P" and "S") have their own; then a version the client declined on his page and not yet
+// marked lost (the server's "R", or the row's client decision IDDECCLIENTE "R");
+// otherwise, by calendar day, expired after the validity day, expiring from ten days
+// before it up to that day, valid before that.
+enum class ProposalListStatus { Accepted, Valid, Expiring, Expired, Superseded, Lost, Declined };
 
-// `serverStatus` is the row's IDSITUACAO: only its "P" and "S" are taken from it; the
-// validity colours are worked out here from today, so a list left open over midnight
-// still shows them right.
+// `serverStatus` is the row's IDSITUACAO: only its "P", "S" and "R" are taken from it;
+// `clientDecision` its IDDECCLIENTE. The validity colours are worked out here from today,
+// so a list left open over midnight still shows them right.
 ProposalListStatus proposalListStatus(const QDateTime& accepted, const QDateTime& validUntil, const QDate& today,
-                                      const QString& serverStatus = {});
+                                      const QString& serverStatus = {}, const QString& clientDecision = {});
 
 // The status of the list's current row (today by the clock).
 ProposalListStatus proposalListStatusOf(const ClientTable& list);
@@ -29,7 +31,8 @@ QString proposalListStatusKey(ProposalListStatus status);
 QString clientDecisionKey(const QString& decision);
 
 // Name of the screen's picture for a status (imgVerde, imgAmarelo, imgVermelho, imgCinza,
-// imgPreto); empty for accepted proposals, which get none.
+// imgPreto; a declined one the client decision's imgRecusadaCliente); empty for accepted
+// proposals, which get none.
 QString proposalListPicture(ProposalListStatus status);
 
 // Name of the picture of the client's decision (IDDECCLIENTE "A" imgAceitaCliente, "R"

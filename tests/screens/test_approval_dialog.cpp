@@ -107,6 +107,9 @@ TEST_F(ApprovalDialog, AClientsProposalIsAcceptedWithItsChargingAndBothNotificat
             auto& d = static_cast<TfrmAprovacao&>(w);
             EXPECT_TRUE(Cli_cot05003::boIdCriado);
             EXPECT_FALSE(d.grbProspect->isVisible()) << "a client's proposal asks only the date";
+            EXPECT_EQ(d.lblProposta->text(),
+                      "Aprovar a proposta 2/01 — " + screen->proposal()["NOME"].asString().trimmed());
+            EXPECT_EQ(d.depDataCadIni->date(), QDate(2026, 12, 6)) << "today, by the clock";
             d.depDataCadIni->setDate(QDate(2026, 12, 11));
             answerConfirmation(true);
             dialogs.expectMessageDlg(mrOk);
@@ -119,7 +122,7 @@ TEST_F(ApprovalDialog, AClientsProposalIsAcceptedWithItsChargingAndBothNotificat
     EXPECT_DOUBLE_EQ(confirmationTotal, 9642.5 + 1301);
     EXPECT_TRUE(confirmationText.startsWith("Atenção! Após o aceite da proposta"));
     EXPECT_EQ(dialogs.questions(),
-              QStringList{"Foi gerada apuração da licença de uso e do pacote de serviço para a proposta " + number(2) + "."});
+              QStringList{"Foi gerada apuração da licença de uso e do pacote de serviço para a proposta 2/01."});
     EXPECT_TRUE(accepted(2));
     EXPECT_GT(charges(2), 0);
     EXPECT_EQ(subjects(), (QStringList{"Proposta aceita - cobrar licença de uso",

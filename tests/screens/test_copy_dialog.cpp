@@ -116,7 +116,7 @@ TEST_F(CopyDialog, TheNewVersionBecomesTheCurrentProposalOfTheReloadedList) {
     const int listed = screen->proposal().recordCount();
     ASSERT_TRUE(runHandler([] { Cli_cot05004::CriaCopiaProposta(); }));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
-    EXPECT_EQ(dialogs.questions(), QStringList{"Copia realizada com sucesso."});
+    EXPECT_EQ(dialogs.questions(), QStringList{"Cópia realizada com sucesso."});
     EXPECT_EQ(screen->proposal().recordCount(), listed + 1);
     EXPECT_EQ(screen->NR(), number(2));
     EXPECT_EQ(screen->VER(), "05");
@@ -156,7 +156,7 @@ TEST_F(CopyDialog, AReloadFailingAfterTheCopyStillClosesAsDone) {
     dialogs.expectMessageDlg(mrOk);
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(dialogs.errors(), QStringList{"Servidor indisponível."}) << "the reload's own failure";
-    EXPECT_EQ(dialogs.questions(), QStringList{"Copia realizada com sucesso."});
+    EXPECT_EQ(dialogs.questions(), QStringList{"Cópia realizada com sucesso."});
     EXPECT_EQ(versions(2), 2) << "the copy stands";
     EXPECT_FALSE(dlg->isVisible()) << "no retry that would find the version taken";
     EXPECT_EQ(screen->VER(), "01") << "the list as it was";

@@ -66,6 +66,15 @@ TEST(ProposalListPictures, LostAndSupersededVersionsAndTheClientsDecision) {
     EXPECT_EQ(clientDecisionPicture("A"), "imgAceitaCliente");
     EXPECT_EQ(clientDecisionPicture("R"), "imgRecusadaCliente");
     EXPECT_EQ(clientDecisionPicture(""), QString());
+    // Declined by the client and not marked lost: its own status, whatever the validity.
+    EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "", "R"), ProposalListStatus::Declined);
+    EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "R"), ProposalListStatus::Declined);
+    EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "P", "R"), ProposalListStatus::Lost);
+    EXPECT_EQ(proposalListStatus(at(2026, 11, 1), at(2027, 1, 1), today, "", "R"), ProposalListStatus::Accepted);
+    EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "", "A"), ProposalListStatus::Valid);
+    EXPECT_EQ(proposalListPicture(ProposalListStatus::Declined), "imgRecusadaCliente");
+    EXPECT_EQ(proposalListStatusKey(ProposalListStatus::Declined), "Leg_RecusadaCliente");
+    EXPECT_FALSE(isClosed(ProposalListStatus::Declined)) << "still open until marked lost";
 }
 
 TEST(ProposalListPictures, AcceptedInGreyOpenRequestsInRed) {
@@ -137,13 +146,15 @@ TEST_F(ListStatus, SupersededLostAndDecidedVersionsAsListed) {
     db.exec("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, CDOPERADOR, IDMOTIVO) "
             "VALUES (:N, '01', :D, 'VENDEDOR', 'C')",
             {{"N", number(9)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}});
+    db.exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, IDMOTIVO, "
+            "TXHASHCONT) VALUES (:N, '01', 1, 'R', :D, 'P', :H)",
+            {{"N", number(2)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}, {"H", QString(64, u'b')}});
     openScreen();
     const auto row = [&](int n, const char* version) {
         EXPECT_TRUE(select(n, version));
-        ClientTable& p = screen->proposal();
-        return proposalListStatus(p["DTACEPROPFAS"].asDateTime(), p["DTVALPROPFAS"].asDateTime(), QDate(2026, 12, 6),
-                                  p["IDSITUACAO"].asString());
+        return proposalListStatusOf(screen->proposal());
     };
+    EXPECT_EQ(row(2, "01"), ProposalListStatus::Declined) << "no longer shown as valid";
     EXPECT_EQ(row(6, "01"), ProposalListStatus::Superseded);
     EXPECT_EQ(row(6, "02"), ProposalListStatus::Superseded);
     EXPECT_EQ(row(6, "03"), ProposalListStatus::Valid);

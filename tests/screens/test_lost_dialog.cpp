@@ -1,7 +1,7 @@
-// Marking a proposal lost from the list: the dialog preset to the client's reason, the
-// mark recorded and the list reloaded on the same proposal, the checks before the server
-// is asked, a refusal of the server, unmarking after the question, and the client's
-// decision shown by the approval.
+// Marking a proposal lost from the list: the dialog naming the proposal and preset to the
+// client's reason and comment, the mark recorded and the list reloaded on the same
+// proposal, the checks before the server is asked, a refusal of the server, unmarking
+// after the question, and the client's decision shown by the approval.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -40,20 +40,23 @@ protected:
     bool launch() { return runHandler([&] { openMarkLost(*screen); }); }
 };
 
-TEST_F(LostDialog, StartsOnTheClientsReasonRecordsTheMarkAndKeepsTheProposalCurrent) {
-    decide(2, "01", "R", "Z");
+// The client's comment is kept with the loss unless the user changes it.
+TEST_F(LostDialog, StartsOnTheClientsReasonAndCommentRecordsTheMarkAndKeepsTheProposalCurrent) {
+    decide(2, "01", "R", "Z", {}, "  Prazo de entrega longo demais.  ");
     openScreen();
     ASSERT_TRUE(select(2));
+    const QString heading = "Proposta 2/01 — " + screen->proposal()["NOME"].asString().trimmed();
     runner.expect(
         [&](QWidget& w) {
             auto& d = static_cast<TfrmPropostaPerdida&>(w);
             EXPECT_EQ(d.windowTitle(), "Proposta Perdida");
+            EXPECT_EQ(d.lblProposta->text(), heading);
             EXPECT_EQ(d.cbbMotivo->currentText(), "Prazo");
+            EXPECT_EQ(d.mmoMotivo->text(), "Prazo de entrega longo demais.");
             EXPECT_EQ(d.cbbMotivo->count(), 5);
             EXPECT_EQ(d.sbtConfirma->text(), "Confirmar");
             EXPECT_EQ(d.sbtCancela->text(), "Cancelar");
             d.cbbMotivo->setCurrentIndex(d.cbbMotivo->findText("Concorrente"));
-            d.mmoMotivo->setText("Fechou com a concorrência.");
             clickButton(*d.sbtConfirma);
         },
         "frmPropostaPerdida");
@@ -61,6 +64,8 @@ TEST_F(LostDialog, StartsOnTheClientsReasonRecordsTheMarkAndKeepsTheProposalCurr
     EXPECT_EQ(dialogs.errors(), QStringList());
     EXPECT_EQ(testServer().db().scalar("SELECT IDMOTIVO FROM PERDAPROP WHERE NRPROPOSFAS = :N", {{"N", number(2)}}),
               "C");
+    EXPECT_EQ(testServer().db().scalar("SELECT TXMOTIVO FROM PERDAPROP WHERE NRPROPOSFAS = :N", {{"N", number(2)}}),
+              "Prazo de entrega longo demais.");
     EXPECT_EQ(screen->key().nr, number(2)) << "the list reloaded on the same proposal";
     EXPECT_EQ(status(), "P");
 }
@@ -72,6 +77,7 @@ TEST_F(LostDialog, ChecksTheMotiveAndTheTextBeforeAskingTheServer) {
         [&](QWidget& w) {
             auto& d = static_cast<TfrmPropostaPerdida&>(w);
             EXPECT_EQ(d.cbbMotivo->currentIndex(), -1) << "no decline: nothing preset";
+            EXPECT_TRUE(d.mmoMotivo->text().isEmpty());
             clickButton(*d.sbtConfirma);
             EXPECT_EQ(dialogs.errors(), QStringList({"Escolha o motivo da perda."}));
             EXPECT_TRUE(d.isVisible());
