@@ -1,6 +1,7 @@
 #include "server/client_page/decision_store.h"
 
 #include "data/packet.h"
+#include "server/methods/deal_acceptance.h"
 #include "server/storage/database.h"
 #include "server/storage/proposal_history.h"
 
@@ -54,14 +55,14 @@ std::optional<Decision> decisionOf(Database& db, const QString& nr, const QStrin
     return d;
 }
 
-bool recordDecision(Database& db, const Decision& d) {
+Recorded recordDecision(Database& db, const Decision& d) {
     const QVariantMap key{{"NR", d.nr}, {"VER", d.ver}};
     AuthorScope author(db);
     try {
         Transaction tx(db);
         if (!db.scalar(QStringLiteral("SELECT 1 FROM DECISAOPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"), key)
                  .isNull())
-            return false;
+            return Recorded::AlreadyDecided;
         db.exec(QStringLiteral("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, "
                                "NMRESPDECISAO, DSCARGODECISAO, IDMOTIVO, TXCOMENTARIO, DSENDIP, DSNAVEGADOR, "
                                "TXHASHCONT) VALUES (:NR, :VER, :ENVIO, :KIND, :AT, :NAME, :ROLE, :REASON, :COMMENT, "
@@ -78,12 +79,13 @@ bool recordDecision(Database& db, const Decision& d) {
                  {"IP", textOrNull(d.address.left(64))},
                  {"UA", textOrNull(d.browser.left(kMaxBrowserLength))},
                  {"HASH", d.contentHash}});
+        if (d.accepted() && deal::claim(db, d.nr, d.ver, d.at)) return Recorded::Superseded;
         history::recordMethodRun(db, d.nr, d.ver);
         tx.commit();
-        return true;
+        return Recorded::Yes;
     } catch (const DatabaseError&) {
         // Another post of the same version committed first: its decision stands.
-        if (decisionOf(db, d.nr, d.ver)) return false;
+        if (decisionOf(db, d.nr, d.ver)) return Recorded::AlreadyDecided;
         throw;
     }
 }

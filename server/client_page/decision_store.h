@@ -31,9 +31,13 @@ inline constexpr qsizetype kMaxBrowserLength = 300;
 
 std::optional<Decision> decisionOf(Database& db, const QString& nr, const QString& ver);
 
+enum class Recorded { Yes, AlreadyDecided, Superseded };
+
 // Records the decision with its history row (method "DecisaoCliente", no operator) in one
-// transaction of its own. False, with nothing written, when the version already has one.
-bool recordDecision(Database& db, const Decision& decision);
+// transaction of its own; an acceptance also claims the deal (deal_acceptance.h), which
+// revokes the other versions' links. Nothing written when the version already has a
+// decision, or when the client accepts while another version of the number is accepted.
+Recorded recordDecision(Database& db, const Decision& decision);
 
 // "Proposta aceita em dd/mm/aaaa hh:mm por NOME." / "Proposta recusada em dd/mm/aaaa hh:mm."
 QString decisionSentence(const Decision& decision);

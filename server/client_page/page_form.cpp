@@ -71,6 +71,7 @@ QString DecisionForm::missing() const {
         if (!values.read) return QStringLiteral("Marque \"Li e aceito a proposta\".");
     } else if (action == Action::Decline) {
         if (reason.isNull()) return QStringLiteral("Escolha o motivo da recusa.");
+        if (!declineConfirmed) return QStringLiteral("Marque \"Confirmo a recusa da proposta\".");
     }
     return {};
 }
@@ -90,7 +91,7 @@ DecisionForm parseDecisionForm(const QByteArray& body) {
     }
     static const QStringList known{QStringLiteral("acao"),  QStringLiteral("conteudo"), QStringLiteral("nome"),
                                    QStringLiteral("cargo"), QStringLiteral("li"),       QStringLiteral("comentario"),
-                                   QStringLiteral("motivo")};
+                                   QStringLiteral("motivo"), QStringLiteral("confirma")};
     for (auto it = fields.cbegin(); it != fields.cend(); ++it)
         if (!known.contains(it.key())) return form;
 
@@ -113,6 +114,9 @@ DecisionForm parseDecisionForm(const QByteArray& body) {
         form.reason = reasonLetter(form.values.reason);
         if (!form.values.reason.isEmpty() && form.reason.isNull()) return form;
         form.values.declineComment = comment;
+        const QString confirmed = fields.value(QStringLiteral("confirma"));
+        if (!confirmed.isEmpty() && confirmed != QLatin1String("sim")) return form;
+        form.declineConfirmed = !confirmed.isEmpty();
     }
     form.action = accept ? DecisionForm::Action::Accept : DecisionForm::Action::Decline;
     return form;

@@ -19,6 +19,7 @@ struct DecisionForm {
     QString shownHash;                // conteudo: the hash of the content the form came with
     FormValues values;                // as typed, blanks trimmed, control characters dropped
     QChar reason;                     // P Z C E O; null when none or unknown
+    bool declineConfirmed = false;    // confirma: the decline's second tick, so one tap never declines
     // Empty when the form is complete; otherwise what the client must fix (Portuguese).
     QString missing() const;
 };

@@ -9,6 +9,7 @@
 #include "base/clock.h"
 #include "data/format_br.h"
 #include "server/client_page/decision_notice.h"
+#include "server/client_page/decision_page.h"
 #include "server/client_page/decision_store.h"
 #include "server/client_page/page_form.h"
 #include "server/client_page/page_data.h"
@@ -18,6 +19,7 @@
 #include "server/client_page/proposal_page.h"
 #include "server/client_page/sending_mail.h"
 #include "server/client_page/sending_store.h"
+#include "server/methods/deal_acceptance.h"
 #include "server/rpc/client_address.h"
 #include "server/storage/database.h"
 
@@ -80,6 +82,9 @@ std::variant<Standing, Answer> standing(Database& db, const QString& token) {
     Standing s;
     s.content = proposalContentHtml(db, sending->nr, sending->ver);
     if (s.content.isEmpty()) return Answer::message(404, kInvalidLink);
+    // Another version of the number accepted: its acceptance revoked this link as well.
+    if (const auto accepted = deal::acceptedOther(db, sending->nr, sending->ver))
+        return Answer::message(410, deal::supersededSentence(*accepted));
     if (sending->revoked()) return Answer::message(410, kRevoked);
     if (!sending->expires.isValid() || Clock::current().today() > sending->expires)
         return Answer::message(410, QStringLiteral("Este link expirou em %1.").arg(formatDate(sending->expires)));
@@ -91,13 +96,20 @@ std::variant<Standing, Answer> standing(Database& db, const QString& token) {
 
 QString pdfPath(const QString& token) { return token + QStringLiteral("/proposta.pdf"); }
 
+// The client's copy of what he decided on, when the sending stored one.
+QString receiptPath(Database& db, const Sending& sending, const QString& token) {
+    return !sending.pdfHash.isEmpty() && pdfStored(db, sending.pdfHash) ? pdfPath(token) : QString();
+}
+
 Answer showPage(Database& db, const QString& token) {
     auto found = standing(db, token);
     if (auto* refusal = std::get_if<Answer>(&found)) return std::move(*refusal);
     const Standing& s = std::get<Standing>(found);
-    if (s.decision) return Answer::page(200, decidedPage(s.content, decisionSentence(*s.decision)));
+    if (s.decision)
+        return Answer::page(200, decisionTakenPage(s.content, decisionSentence(*s.decision), s.decision->accepted(),
+                                                   receiptPath(db, s.sending, token)));
     if (s.stale()) return Answer::message(200, kStale);
-    return Answer::page(200, decisionPage(s.content, s.hash, pdfPath(token)));
+    return Answer::page(200, formsPage(s.content, s.hash, pdfPath(token)));
 }
 
 // The PDF of what was sent: while the link stands and the version is as it was sent, or
@@ -127,8 +139,7 @@ Answer decide(Database& db, const QString& token, const DecisionForm& form, cons
     const Answer decided = Answer::message(409, QStringLiteral("A decisão sobre esta proposta já foi registrada."));
     if (s.decision) return decided;
     if (s.stale() || form.shownHash != s.hash) return Answer::message(409, kStale);
-    if (const QString missing = form.missing(); !missing.isEmpty())
-        return Answer::page(400, decisionPage(s.content, s.hash, pdfPath(token), missing, form.values));
+    if (!form.missing().isEmpty()) return Answer::page(400, formsPage(s.content, s.hash, pdfPath(token), &form));
 
     Decision d;
     d.nr = s.sending.nr;
@@ -148,9 +159,17 @@ Answer decide(Database& db, const QString& token, const DecisionForm& form, cons
     d.address = poster.address;
     d.browser = poster.browser.left(kMaxBrowserLength);
     d.contentHash = s.hash;
-    if (!recordDecision(db, d)) return decided;
-    Answer answer = Answer::message(200, accept ? QStringLiteral("Obrigado! A aceitação da proposta foi registrada.")
-                                                : QStringLiteral("Obrigado! A recusa da proposta foi registrada."));
+    switch (recordDecision(db, d)) {
+    case Recorded::Yes: break;
+    case Recorded::AlreadyDecided: return decided;
+    case Recorded::Superseded: {
+        // Another version was accepted while the client read this one.
+        const auto accepted = deal::acceptedOther(db, d.nr, d.ver);
+        return Answer::message(409, accepted ? deal::refusal(deal::Refused::ClientDecision, *accepted, d.ver)
+                                             : kRevoked);
+    }
+    }
+    Answer answer = Answer::page(200, thanksPage(accept, receiptPath(db, s.sending, token)));
     answer.notice = prepareDecisionNotice(db, d);
     return answer;
 }

@@ -6,9 +6,10 @@
 //       VRCOBRPACOTE. In one transaction: the acceptance recorded on the version, the
 //       prospect's client registered when CLIENT (InsereCliente's eight values, see
 //       client_registration.h) is given, and the contract and charging generated. Either
-//       all of it is written or nothing. Refused, with nothing written: a version already
-//       accepted, or another version of the number accepted (also by a call running at
-//       the same time); a request; a date before the proposal's; a prospect without a
+//       all of it is written or nothing. Refused, with nothing written: first, another
+//       version of the number accepted, by the approval or by the client on his page (also
+//       by a call or a page running at the same time; deal_acceptance.h), naming it; then a
+//       version already accepted; a request; a date before the proposal's; a prospect without a
 //       client (and no CLIENT); schedules or dates the approval refuses (see
 //       acceptance_checks.h); a CLIENT naming another operator or registered for a branch
 //       not the session operator's.
@@ -23,9 +24,12 @@
 #include "server/auth/caller.h"
 #include "server/methods/acceptance_methods.h"
 
+#include "base/clock.h"
+
 #include "server/methods/acceptance_charging.h"
 #include "server/methods/acceptance_checks.h"
 #include "server/methods/client_registration.h"
+#include "server/methods/deal_acceptance.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_support.h"
 #include "server/rpc/method_registry.h"
@@ -48,16 +52,6 @@ QString monthOf(const QString& typed) {
     if (!ok || n < 1 || n > 12 || m.size() > 2)
         throw MethodError(QStringLiteral("Mês de reajuste inválido: informe um mês de 01 a 12."));
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-}
-
-// Every version of the number, locked to the end of the transaction: two versions are never
-// accepted, since the second acceptance waits here and then finds the first. SQLite's
-// writers are already one at a time.
-void lockProposalNumber(Database& db, const QString& number) {
-    if (db.dialect() != Dialect::Postgres) return;
-    db.query(QStringLiteral("SELECT NRVERPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR ORDER BY NRVERPROPFAS "
-                            "FOR UPDATE"),
-             {{"NR", number}});
 }
 
 QString textOf(const Packet& p, const char* field) {
@@ -83,7 +77,8 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
     const QDateTime acceptedOn(typedDate.date(), QTime(0, 0));
 
     Transaction tx(db);
-    lockProposalNumber(db, key.number);
+    deal::lockProposalNumber(db, key.number);
+    deal::refuseIfSuperseded(db, deal::Refused::Approval, key.number, key.version);
     const Packet p = svctext::requireProposal(
         db, key.number, key.version,
         QStringLiteral("CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, CDCLIENTE, CDPROSPECT, DTPROPOSFAS, DTACEPROPFAS, "
@@ -97,13 +92,6 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
     if (created.isValid() && acceptedOn.date() < created.date())
         throw MethodError(QStringLiteral("Data de aprovação não pode ser menor que data da proposta."));
     const QString month = monthOf(args.string(4).trimmed().isEmpty() ? textOf(p, "NRMESREAJPROP") : args.string(4));
-    // One contract per proposal: read under the number's lock.
-    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS <> :VER "
-                                 "AND DTACEPROPFAS IS NOT NULL"),
-                  key.params())
-            .toInt() > 0)
-        throw MethodError(QStringLiteral("Outra versão desta proposta já foi aceita."));
-
     QString client;
     bool registering = false;
     if (textOf(p, "IDCLIENPROSP") == QLatin1String("P")) {
@@ -148,6 +136,10 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
                                 {{"D", acceptedOn}, {"OP", oper.isEmpty() ? QVariant() : QVariant(oper)},
                                  {"MES", month}, {"C", client}, {"NR", key.number}, {"VER", key.version}});
     if (updated != 1) throw MethodError(kAlreadyAccepted);
+    // One contract per proposal: the number's deal row refuses a client's acceptance of
+    // another version committed meanwhile. A version the client accepted keeps its row.
+    if (const auto other = deal::claim(db, key.number, key.version, Clock::current().now()))
+        throw MethodError(deal::refusal(deal::Refused::Approval, *other, key.version));
     db.exec(QStringLiteral("UPDATE CLIENTE SET NRMESREAJCLIE = :MES WHERE CDCLIENTE = :C AND NRMESREAJCLIE IS NULL"),
             {{"MES", month}, {"C", client}});
 

@@ -13,8 +13,8 @@
 //       addresses) before the mail goes out, counted in the operator's quota
 //       (sending_quota.h) in the same transaction, so calls at the same time cannot all pass
 //       it; a mail that fails, or a version changed meanwhile, takes the sending back.
-//       Refused, with nothing written and in this order: a version not stored; one already
-//       accepted; one the client already decided on; no validity or a validity before
+//       Refused, with nothing written and in this order: a version not stored; one whose
+//       number has another version accepted (naming it); one already accepted; one the client already decided on; no validity or a validity before
 //       today; the operator's quota reached; no address; a malformed address, or too many;
 //       a missing, oversized or unreadable PDF.
 //   GetEnvios(NR, VER) → NRENVIO, DTENVIO, CDOPERADOR, NMOPERADOR, DSEMAILDEST, DTEXPIRA,
@@ -47,6 +47,7 @@
 #include "server/client_page/sending_quota.h"
 #include "server/client_page/sending_store.h"
 #include "server/methods/client_sending_methods.h"
+#include "server/methods/deal_acceptance.h"
 #include "server/methods/read_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/rpc/reply.h"
@@ -84,16 +85,6 @@ QByteArray pdfOf(const Args& args) {
     if (!result) throw MethodError(invalid);
     if (const QString refusal = cp::pdfRefusal(result.decoded); !refusal.isEmpty()) throw MethodError(refusal);
     return result.decoded;
-}
-
-// Every version of the number, locked to the end of the transaction, as the acceptance
-// does: a sending and an acceptance of the same proposal never cross, and two sendings of
-// a version are numbered one after the other. SQLite's writers are already one at a time.
-void lockProposalNumber(Database& db, const QString& number) {
-    if (db.dialect() != Dialect::Postgres) return;
-    db.query(QStringLiteral("SELECT NRVERPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR ORDER BY NRVERPROPFAS "
-                            "FOR UPDATE"),
-             {{"NR", number}});
 }
 
 struct ProposalForMail {
@@ -149,6 +140,7 @@ bool decided(Database& db, const Version& v) {
 ProposalForMail sendableProposal(Database& db, const Version& v) {
     std::optional<ProposalForMail> proposal = readProposal(db, v);
     if (!proposal) throw MethodError(QStringLiteral("Proposta não cadastrada."));
+    deal::refuseIfSuperseded(db, deal::Refused::Sending, v.nr, v.ver);
     if (proposal->accepted.isValid())
         throw MethodError(QStringLiteral("A proposta já foi aceita e não pode ser enviada ao cliente."));
     if (decided(db, v)) throw MethodError(QStringLiteral("O cliente já decidiu sobre esta versão da proposta."));
@@ -169,7 +161,7 @@ cp::Sending reserveSending(MethodContext& ctx, const Version& v, cp::Sending sen
     Database& db = ctx.db;
     Transaction tx(db);
     proposal_rights::requireVisible(db, ctx.caller(), v.nr, v.ver, proposal_rights::Use::Write);
-    lockProposalNumber(db, v.nr);
+    deal::lockProposalNumber(db, v.nr);
     const ProposalForMail now = sendableProposal(db, v);
     cp::requireQuota(db, sending.operatorCode, cp::sendingQuota(db, now.branch), sending.sentAt);
     sending.expires = now.validUntil;
@@ -180,7 +172,7 @@ cp::Sending reserveSending(MethodContext& ctx, const Version& v, cp::Sending sen
 
 void confirmSending(Database& db, const Version& v, const QString& contentHash) {
     Transaction tx(db);
-    lockProposalNumber(db, v.nr);
+    deal::lockProposalNumber(db, v.nr);
     sendableProposal(db, v);
     if (cp::contentHash(cp::proposalContentHtml(db, v.nr, v.ver)) != contentHash)
         throw MethodError(QStringLiteral("A proposta foi alterada durante o envio; envie-a de novo."));

@@ -17,11 +17,15 @@
 //       The new version is any free one from 01 to 99, below the highest as well as above
 //       it, exactly two digits as every version (proposal_key.h). Refused with nothing
 //       written: version missing, not two digits or 00; every version 01 to 99 taken; the
-//       version taken; the source not in the branch. Both versions' histories get a row
-//       of the copy.
+//       version taken; the source not in the branch; a number with an accepted version
+//       (deal_acceptance.h), unless the operator's group may reopen accepted deals: then a
+//       deal only the client accepted opens again, and an approved one stays as it is.
+//       Both versions' histories get a row of the copy.
 #include "server/methods/copy_methods.h"
 
+#include "server/auth/caller.h"
 #include "server/auth/proposal_key.h"
+#include "server/methods/deal_acceptance.h"
 #include "server/methods/proposal_versions.h"
 #include "server/methods/service_text_support.h"
 #include "server/rpc/method_registry.h"
@@ -124,6 +128,9 @@ Reply copiaDados(MethodContext& ctx, const Args& args) {
         throw MethodError(QStringLiteral("Indicador de manutenção do aceite deve ser S ou N."));
 
     Transaction tx(ctx.db);
+    // Every version of the number, in the order an acceptance takes them, so the deal the
+    // copy may reopen does not change under it.
+    deal::lockProposalNumber(ctx.db, number);
     // Locks the source: two copies of one proposal wait for each other, so the second
     // finds the version taken instead of tripping over the key.
     requireBranch(ctx.db, branch, number, source);
@@ -132,6 +139,7 @@ Reply copiaDados(MethodContext& ctx, const Args& args) {
                       {{"N", number}, {"V", target}})
             .toInt() > 0)
         throw MethodError(QStringLiteral("Proposta já cadastrada para versão informada."));
+    deal::reopenForNewVersion(ctx.db, ctx.caller().operatorCode(), number, target);
 
     const QVariantMap params{{"N", number}, {"V", source}, {"NV", target}};
     for (const CopiedTable& t : kCopied) {

@@ -18,12 +18,12 @@ QString lostCondition() {
 }
 
 QString supersededCondition() {
-    // Asked only of a version not accepted itself, so any accepted version of the number is
-    // another one; left that way the lookup needs no version.
+    // Asked only of a version not approved itself, so any approved version of the number is
+    // another one; the deal's row (deal_acceptance.h) names the version the client accepted
+    // on his page as well, one per number, so two versions never supersede each other.
     return QStringLiteral("(P.NRPROPOSFAS IN (SELECT PA.NRPROPOSFAS FROM PROPOSTAFAS PA WHERE PA.DTACEPROPFAS IS NOT NULL)"
-                          " OR (P.NRPROPOSFAS IN (SELECT DN.NRPROPOSFAS FROM DECISAOPROP DN WHERE DN.IDDECISAO = 'A')"
-                          " AND EXISTS (SELECT 1 FROM DECISAOPROP DA WHERE DA.NRPROPOSFAS = P.NRPROPOSFAS"
-                          " AND DA.NRVERPROPFAS <> P.NRVERPROPFAS AND DA.IDDECISAO = 'A')))");
+                          " OR EXISTS (SELECT 1 FROM ACEITEPROP AP WHERE AP.NRPROPOSFAS = P.NRPROPOSFAS"
+                          " AND AP.NRVERPROPFAS <> P.NRVERPROPFAS))");
 }
 
 QString closedStatusSql() {

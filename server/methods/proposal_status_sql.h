@@ -10,8 +10,9 @@ namespace cot::server {
 
 // The version is marked lost.
 QString lostCondition();
-// Another version of the same number is accepted or accepted by the client (meant for a
-// version not accepted itself: the list and the filter ask it only then).
+// Another version of the same number is approved, or holds the number's acceptance (by
+// the approval or by the client on his page; meant for a version not approved itself: the
+// list and the filter ask it only then).
 QString supersededCondition();
 
 // 'P' for a lost version, 'S' for a superseded one, '' otherwise (and for an accepted one):

@@ -283,7 +283,7 @@ TEST_P(AcceptanceMethodsTest, RefusedAcceptancesWriteNothing) {
     // One version of a proposal is accepted, not two.
     ASSERT_TRUE(call("AceiteProposta", {nr(6), "03", "11222333000181", kToday, "03", "0001", "VENDEDOR"}).ok);
     EXPECT_EQ(call("AceiteProposta", {nr(6), "02", "11222333000181", kToday, "03", "0001", "VENDEDOR"}).error,
-              "Outra versão desta proposta já foi aceita.");
+              "A proposta 6/03 já foi aceita; a versão 6/02 não pode ser aprovada.");
 }
 
 TEST_P(AcceptanceMethodsTest, SchedulesAndDatesTheApprovalRefusesAreRefusedWithItsTexts) {

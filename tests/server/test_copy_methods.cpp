@@ -206,8 +206,10 @@ TEST_P(CopyMethodsTest, AnyFreeVersionCanBeCopiedToUntilAll99AreTaken) {
 }
 
 TEST_P(CopyMethodsTest, TheCopyIsOpenUnlessTheAcceptanceIsKept) {
-    // Proposal 1 was accepted.
+    // Proposal 1 was accepted: a new version of it is for whom may reopen an accepted deal.
     ASSERT_FALSE(acceptance(1, "01").isNull());
+    EXPECT_FALSE(copy(1, "01", "02", "N").ok);
+    server_.db().exec("INSERT INTO AUTGRUPOP (CDGRUPOPER, IDAUTGRUPOP) VALUES ('COM', 'REAB')");
     ASSERT_TRUE(copy(1, "01", "02", "N").ok);
     EXPECT_TRUE(acceptance(1, "02").isNull());
     EXPECT_EQ(rows("PROPOSTAFAS", 1, "02", {"DTACEPROPFAS"}), rows("PROPOSTAFAS", 1, "01", {"DTACEPROPFAS"}));

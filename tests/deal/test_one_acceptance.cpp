@@ -1,0 +1,265 @@
+// One accepted version per proposal number. Two versions accepted at the same moment, by
+// the client on two pages or by a page and the approval, leave exactly one accepted; the
+// other is superseded: its link is revoked, its page says which version was accepted, and
+// its sending, decision and approval are refused naming that version. A copy reopens an
+// accepted deal only for whom may.
+#include <httplib.h>
+
+#include <QRegularExpression>
+#include <latch>
+#include <thread>
+#include <gtest/gtest.h>
+
+#include "data/proposal_number.h"
+#include "server/client_page/proposal_page.h"
+#include "server/client_page/sending_store.h"
+#include "server/rpc/server_config.h"
+#include "server/storage/database.h"
+#include "services/mail_sender.h"
+#include "support/packet_cells.h"
+#include "support/small_pdf.h"
+#include "support/test_server.h"
+
+using namespace cot;
+using namespace cot::server::client_page;
+using cot::testing::Backend;
+using cot::testing::TestServer;
+using cot::testing::nr;
+
+namespace {
+
+const QString kZeta = "88999000000118";  // prospect of proposal 7 (services charged as a package)
+const QDate kToday(2026, 12, 6);
+
+struct PagePost {
+    int status = 0;
+    QString body;
+};
+
+class OneAcceptanceTest : public ::testing::TestWithParam<Backend> {
+protected:
+    OneAcceptanceTest()
+        : server_({.backend = GetParam(), .seed = true,
+                   .configure = [](server::ServerConfig& c) { c.limits.pageBurst = 10000; }}) {
+        setDefaultMailSender(&mail_);
+        NetConnection& net = server_.connection();
+        const RpcResult client = net.call("InsereCliente", {kZeta, kZeta, "Zeta Transportes Rodoviários Ltda", "",
+                                                            "Zeta Transportes", "", "J" + kZeta, "VENDEDOR"});
+        EXPECT_TRUE(client.ok) << client.error.toStdString();
+        const RpcResult copied = net.call("CopiaDados", {"0001", nr(7), "01", "02", "N"});
+        EXPECT_TRUE(copied.ok) << copied.error.toStdString();
+        for (const char* ver : {"01", "02"}) tokens_[ver] = send(ver);
+    }
+    ~OneAcceptanceTest() override { setDefaultMailSender(nullptr); }
+
+    QString send(const QString& ver) {
+        const QString token = newToken();
+        Sending s;
+        s.nr = nr(7);
+        s.ver = ver;
+        s.sentAt = QDateTime(kToday, QTime(9, 0));
+        s.operatorCode = "VENDEDOR";
+        s.to = "compras@zeta.example";
+        s.expires = kToday.addDays(20);
+        s.contentHash = contentHash(proposalContentHtml(server_.db(), s.nr, s.ver));
+        recordSending(server_.db(), s, tokenHash(token), cot::testing::smallPdf());
+        return token;
+    }
+
+    PagePost get(const QString& ver) {
+        httplib::Client http("127.0.0.1", server_.port());
+        auto r = http.Get(("/cliente/" + tokens_[ver]).toStdString());
+        return r ? PagePost{r->status, QString::fromStdString(r->body)} : PagePost{};
+    }
+    // The client accepts the version through its link; the form is the one the page shows.
+    QByteArray acceptBody(const QString& ver) {
+        static const QRegularExpression hidden(QStringLiteral("name=\"conteudo\" value=\"([0-9a-f]{64})\""));
+        return "acao=aceitar&nome=Ana+Souza&li=sim&conteudo=" + hidden.match(get(ver).body).captured(1).toLatin1();
+    }
+    PagePost post(const QString& ver, const QByteArray& body) {
+        httplib::Client http("127.0.0.1", server_.port());
+        auto r = http.Post(("/cliente/" + tokens_[ver]).toStdString(), body.constData(), size_t(body.size()),
+                           "application/x-www-form-urlencoded");
+        return r ? PagePost{r->status, QString::fromStdString(r->body)} : PagePost{};
+    }
+    QVariantList approval(const QString& ver, const QString& date = "2026-12-06") {
+        return {nr(7), ver, kZeta, date, "07", "0001", "VENDEDOR"};
+    }
+
+    int count(const QString& sql) { return server_.db().scalar(sql, {{"N", nr(7)}}).toInt(); }
+    QString acceptedVersion() {
+        return server_.db().scalar("SELECT NRVERPROPFAS FROM ACEITEPROP WHERE NRPROPOSFAS = :N", {{"N", nr(7)}})
+            .toString();
+    }
+    bool revoked(const QString& ver) {
+        return !server_.db()
+                    .scalar("SELECT DTREVOGA FROM ENVIOPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V",
+                            {{"N", nr(7)}, {"V", ver}})
+                    .isNull();
+    }
+    QString shortNr(const QString& ver) { return shortProposalNumber(nr(7), ver); }
+
+    // Whatever the last round accepted, undone.
+    void reopen() {
+        for (const char* sql : {"DELETE FROM COBRPROP WHERE NRPROPOSFAS = :N", "DELETE FROM SERVCLIE WHERE NRPROPOSFAS = :N",
+                                "DELETE FROM DECISAOPROP WHERE NRPROPOSFAS = :N",
+                                "DELETE FROM ACEITEPROP WHERE NRPROPOSFAS = :N",
+                                "UPDATE ENVIOPROP SET DTREVOGA = NULL WHERE NRPROPOSFAS = :N",
+                                "UPDATE PROPOSTAFAS SET DTACEPROPFAS = NULL, CDOPERACEITE = NULL WHERE NRPROPOSFAS = :N"})
+            server_.db().exec(sql, {{"N", nr(7)}});
+    }
+
+    // One thread per party, each with its own connection, released at once.
+    void together(const std::vector<std::function<void()>>& parties) {
+        std::latch start(static_cast<std::ptrdiff_t>(parties.size()));
+        std::vector<std::thread> threads;
+        for (const auto& party : parties)
+            threads.emplace_back([&start, party] {
+                start.arrive_and_wait();
+                party();
+            });
+        for (std::thread& t : threads) t.join();
+    }
+
+    TestServer server_;
+    RecordingMailSender mail_;
+    QMap<QString, QString> tokens_;
+};
+
+TEST_P(OneAcceptanceTest, TwoPagesAcceptingTwoVersionsAtOnceLeaveOneAccepted) {
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        const QString first = round % 2 ? "01" : "02", second = round % 2 ? "02" : "01";
+        const QByteArray firstBody = acceptBody(first), secondBody = acceptBody(second);
+        PagePost a, b;
+        together({[&] { a = post(first, firstBody); }, [&] { b = post(second, secondBody); }});
+        ASSERT_EQ((a.status == 200) + (b.status == 200), 1) << a.status << " " << b.status;
+        const QString winner = a.status == 200 ? first : second, loser = a.status == 200 ? second : first;
+        const PagePost& lost = a.status == 200 ? b : a;
+        EXPECT_TRUE(lost.status == 409 || lost.status == 410) << lost.status << lost.body.toStdString();
+        EXPECT_TRUE(lost.body.contains(shortNr(winner))) << "the loser is told which version was accepted";
+        EXPECT_EQ(acceptedVersion(), winner);
+        EXPECT_EQ(count("SELECT COUNT(*) FROM DECISAOPROP WHERE NRPROPOSFAS = :N AND IDDECISAO = 'A'"), 1);
+        EXPECT_TRUE(revoked(loser));
+        EXPECT_FALSE(revoked(winner));
+        reopen();
+    }
+}
+
+TEST_P(OneAcceptanceTest, APageAndTheApprovalOfAnotherVersionAtOnceLeaveOneAccepted) {
+    const QByteArray session = server_.openSession("VENDEDOR");
+    int pageWon = 0, approvalWon = 0;
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        const QByteArray body = acceptBody("01");
+        PagePost page;
+        RpcResult approved;
+        together({[&] { page = post("01", body); },
+                  [&] {
+                      auto connection = server_.newConnection();
+                      connection->setToken(session);
+                      approved = connection->call("AceiteProposta", approval("02"));
+                  }});
+        ASSERT_NE(page.status == 200, approved.ok) << page.status << " " << approved.error.toStdString();
+        if (approved.ok) {
+            ++approvalWon;
+            EXPECT_EQ(acceptedVersion(), "02");
+            EXPECT_EQ(count("SELECT COUNT(*) FROM DECISAOPROP WHERE NRPROPOSFAS = :N"), 0);
+            EXPECT_TRUE(revoked("01"));
+        } else {
+            ++pageWon;
+            EXPECT_EQ(approved.error, QStringLiteral("A proposta %1 já foi aceita; a versão %2 não pode ser aprovada.")
+                                          .arg(shortNr("01"), shortNr("02")));
+            EXPECT_EQ(acceptedVersion(), "01");
+            EXPECT_EQ(count("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND DTACEPROPFAS IS NOT NULL"), 0);
+            EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N"), 0) << "nothing charged";
+        }
+        reopen();
+    }
+    EXPECT_EQ(pageWon + approvalWon, 6);
+}
+
+TEST_P(OneAcceptanceTest, ASupersededVersionIsRefusedEverywhereNamingTheAcceptedOne) {
+    ASSERT_EQ(post("02", acceptBody("02")).status, 200);
+    const QByteArray before = acceptBody("01");  // what a page opened earlier still carries
+    EXPECT_TRUE(revoked("01"));
+    const QDateTime at =
+        server_.db().scalar("SELECT DTACEITE FROM ACEITEPROP WHERE NRPROPOSFAS = :N", {{"N", nr(7)}}).toDateTime();
+    const QString superseded = QStringLiteral("Esta proposta foi substituída pela versão %1, aceita em %2.")
+                                   .arg(shortNr("02"), at.toString("dd/MM/yyyy HH:mm"));
+    const PagePost page = get("01");
+    EXPECT_EQ(page.status, 410);
+    EXPECT_TRUE(page.body.contains(superseded)) << page.body.toStdString();
+    EXPECT_TRUE(post("01", before).body.contains(superseded));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM DECISAOPROP WHERE NRPROPOSFAS = :N"), 1);
+
+    NetConnection& net = server_.connection();
+    const RpcResult sent =
+        net.call("EnviarAoCliente", {nr(7), "01", "compras@zeta.example", cot::testing::smallPdf().toBase64()});
+    EXPECT_EQ(sent.error, QStringLiteral("A proposta %1 já foi aceita; a versão %2 não pode ser enviada ao cliente.")
+                              .arg(shortNr("02"), shortNr("01")));
+    // Before every other check: a date before the proposal's is not what it answers.
+    EXPECT_EQ(net.call("AceiteProposta", approval("01", "2001-01-01")).error,
+              QStringLiteral("A proposta %1 já foi aceita; a versão %2 não pode ser aprovada.")
+                  .arg(shortNr("02"), shortNr("01")));
+    // The version the client accepted is approved as usual.
+    const RpcResult approved = net.call("AceiteProposta", approval("02"));
+    EXPECT_TRUE(approved.ok) << approved.error.toStdString();
+    EXPECT_EQ(acceptedVersion(), "02");
+}
+
+TEST_P(OneAcceptanceTest, ACopyReopensAnAcceptedDealOnlyForWhomMay) {
+    ASSERT_EQ(post("02", acceptBody("02")).status, 200);
+    NetConnection& net = server_.connection();
+    const RpcResult refused = net.call("CopiaDados", {"0001", nr(7), "02", "03", "N"});
+    EXPECT_TRUE(refused.error.startsWith(QStringLiteral("A proposta %1 já foi aceita.").arg(shortNr("02"))))
+        << refused.error.toStdString();
+    EXPECT_EQ(count("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"), 2);
+
+    server_.db().exec("INSERT INTO AUTGRUPOP (CDGRUPOPER, IDAUTGRUPOP) VALUES ('COM', 'REAB')");
+    const RpcResult reopened = net.call("CopiaDados", {"0001", nr(7), "02", "03", "N"});
+    ASSERT_TRUE(reopened.ok) << reopened.error.toStdString();
+    EXPECT_TRUE(acceptedVersion().isEmpty()) << "the client's acceptance of 02 stays as its record only";
+    EXPECT_EQ(count("SELECT COUNT(*) FROM DECISAOPROP WHERE NRPROPOSFAS = :N"), 1);
+
+    // Approved, the deal has its contract: a copy leaves it accepted.
+    ASSERT_TRUE(net.call("AceiteProposta", approval("03")).ok);
+    ASSERT_TRUE(net.call("CopiaDados", {"0001", nr(7), "03", "04", "N"}).ok);
+    EXPECT_EQ(acceptedVersion(), "03");
+}
+
+TEST_P(OneAcceptanceTest, OnAPhoneTheFormThatLacksSomethingOpensAtItsMessageAndTheReceiptFollows) {
+    const QByteArray unticked = acceptBody("01").replace("&li=sim", "");
+    PagePost r = post("01", unticked);
+    EXPECT_EQ(r.status, 400);
+    // Posted to its own fragment: the answer opens at the form, its message on top.
+    EXPECT_TRUE(r.body.contains("<form id=\"form-aceite\" method=\"post\" action=\"#form-aceite\">\n<h2>Aceitar</h2>\n"
+                                "<p id=\"mensagem\" class=\"erro\" role=\"alert\">Marque &quot;Li e aceito a proposta&quot;."))
+        << r.body.toStdString();
+    EXPECT_TRUE(r.body.contains("name=\"li\" value=\"sim\" required autofocus>"));
+    EXPECT_TRUE(r.body.contains("value=\"Ana Souza\"")) << "what was typed stays";
+
+    const QByteArray decline = acceptBody("01").replace("acao=aceitar&nome=Ana+Souza&li=sim", "acao=recusar&motivo=preco");
+    r = post("01", decline);
+    EXPECT_EQ(r.status, 400) << "one tap declines nothing";
+    EXPECT_TRUE(r.body.contains("<h2>Recusar</h2>\n<p id=\"mensagem\" class=\"erro\" role=\"alert\">Marque &quot;Confirmo"))
+        << r.body.toStdString();
+    EXPECT_TRUE(r.body.contains("name=\"confirma\" value=\"sim\" required autofocus>"));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM DECISAOPROP WHERE NRPROPOSFAS = :N"), 0);
+
+    r = post("01", acceptBody("01"));
+    ASSERT_EQ(r.status, 200);
+    const QString receipt = "<a id=\"recibo-pdf\" href=\"" + tokens_["01"] + "/proposta.pdf\">";
+    EXPECT_TRUE(r.body.contains(receipt)) << r.body.toStdString();
+    EXPECT_TRUE(get("01").body.contains(receipt)) << "the decided page offers it too";
+    httplib::Client http("127.0.0.1", server_.port());
+    const auto pdf = http.Get(("/cliente/" + tokens_["01"] + "/proposta.pdf").toStdString());
+    ASSERT_TRUE(pdf);
+    EXPECT_EQ(pdf->status, 200);
+    EXPECT_EQ(QByteArray::fromStdString(pdf->body), cot::testing::smallPdf());
+}
+
+INSTANTIATE_TEST_SUITE_P(Db, OneAcceptanceTest, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
+
+}  // namespace
