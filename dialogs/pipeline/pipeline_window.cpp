@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineSeries>
 #include <QLocale>
 #include <QStackedBarSeries>
 #include <QVBoxLayout>
@@ -33,16 +34,18 @@ const QString kKey = QStringLiteral("CDCHAVE");
 const QString kLabel = QStringLiteral("DSCHAVE");
 const QString kCount = QStringLiteral("QTPROPOSTAS");
 const QString kValue = QStringLiteral("VRTOTAL");
+const QString kMonthly = QStringLiteral("VRMENSAL");
 
 // The rows of one group of the reply, as the grids hold them.
 Packet groupRows(const Packet& figures, const QString& group) {
     Packet out;
     out.fields = {FieldDef{kKey, FieldType::String, 20}, FieldDef{kLabel, FieldType::String, 60},
-                  FieldDef{kCount, FieldType::Integer, 0}, FieldDef{kValue, FieldType::Float, 0}};
+                  FieldDef{kCount, FieldType::Integer, 0}, FieldDef{kValue, FieldType::Float, 0},
+                  FieldDef{kMonthly, FieldType::Float, 0}};
     for (int r = 0; r < figures.rows.size(); ++r)
         if (figures.value(r, kGroup).toString() == group)
             out.rows << QVariantList{figures.value(r, kKey), figures.value(r, kLabel), figures.value(r, kCount),
-                                     figures.value(r, kValue)};
+                                     figures.value(r, kValue), figures.value(r, kMonthly)};
     return out;
 }
 
@@ -65,6 +68,7 @@ TfrmPainelPropostas::TfrmPainelPropostas(ProposalReach& reach, QWidget* parent)
         t->addField(kLabel, FieldType::String, 60);
         t->addField(kCount, FieldType::Integer);
         t->addField(kValue, FieldType::Float).displayFormat = QStringLiteral("#,##0.00");
+        t->addField(kMonthly, FieldType::Float).displayFormat = QStringLiteral("#,##0.00");
         return t;
     };
     cdsSituacao = table("cdsSituacao");
@@ -84,7 +88,8 @@ TDBGrid* TfrmPainelPropostas::createGrid(const char* name, DataSource* source, c
     grid->setDataSource(source);
     grid->addColumn(kLabel, keyTitle, 180);
     grid->addColumn(kCount, QStringLiteral("Qtde."), 60);
-    grid->addColumn(kValue, QStringLiteral("Valor"), 110);
+    grid->addColumn(kValue, QStringLiteral("Valor único"), 110);
+    grid->addColumn(kMonthly, QStringLiteral("Mensal"), 100);
     grid->horizontalHeader()->setStretchLastSection(true);
     return grid;
 }
@@ -214,11 +219,18 @@ void TfrmPainelPropostas::showChart(const Packet& figures) {
     months.clear();
     QStringList categories;
     const Packet monthRows = groupRows(figures, QStringLiteral("MES"));
-    qreal tallest = 0;  // the most proposals of a month: the height of the axis
+    qreal tallest = 0;  // the most deals of a month: the height of the axis
+    serValores = new QLineSeries;
+    serValores->setName(QStringLiteral("Valor único (R$)"));
+    serValores->setPointsVisible(true);
+    qreal richest = 0;
     for (int r = 0; r < monthRows.rows.size(); ++r) {
         months << monthRows.value(r, kKey).toString();
         categories << monthRows.value(r, kLabel).toString();
         tallest = std::max(tallest, monthRows.value(r, kCount).toDouble());
+        const qreal value = monthRows.value(r, kValue).toDouble();
+        serValores->append(r, value);
+        richest = std::max(richest, value);
     }
     serMeses = new QStackedBarSeries;
     const Packet statusRows = groupRows(figures, QStringLiteral("SITUACAO"));
@@ -259,6 +271,15 @@ void TfrmPainelPropostas::showChart(const Packet& figures) {
     axisY->setTickInterval(step);
     chart->addAxis(axisY, Qt::AlignLeft);
     serMeses->attachAxis(axisY);
+    // The one-off value of each month's deals, in reais on its own axis at the right.
+    chart->addSeries(serValores);
+    serValores->attachAxis(axisX);
+    auto* axisValue = new QValueAxis;
+    axisValue->setTitleText(QStringLiteral("R$"));
+    axisValue->setLabelFormat(QStringLiteral("%.0f"));
+    axisValue->setRange(0, richest > 0 ? richest * 1.1 : 1);
+    chart->addAxis(axisValue, Qt::AlignRight);
+    serValores->attachAxis(axisValue);
     chart->legend()->setVisible(true);
     chart->legend()->setAlignment(Qt::AlignBottom);
 }

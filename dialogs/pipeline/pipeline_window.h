@@ -9,6 +9,7 @@
 class QChart;
 class QChartView;
 class QColor;
+class QLineSeries;
 class QStackedBarSeries;
 
 namespace cot {
@@ -24,10 +25,12 @@ struct Packet;
 
 // "Painel de Propostas": the branch's proposals of a period by status, by salesperson and
 // by month, with the conversion and the time to a decision. Every figure is the server's
-// (GetPainelPropostas), counted per version. A bar segment of the chart, or a double click
-// on a status row, closes the window and lists those proposals on the proposal screen
-// through the filter's criteria (the filter has no salesperson: the screen's list keeps
-// the operator's own rule for that).
+// (GetPainelPropostas), counted per deal (a proposal number once), with its one-off value
+// ("Valor único") and its monthly value ("Mensal"); the chart shows each month's deals by
+// status in bars and their one-off value in reais in a line. A bar segment of the chart,
+// or a double click on a status row, closes the window and lists those proposals on the
+// proposal screen through the filter's criteria, every version of them (the filter has no
+// salesperson: the screen's list keeps the operator's own rule for that).
 class TfrmPainelPropostas : public TfrmPadraoSimples {
     Q_OBJECT
 public:
@@ -62,6 +65,7 @@ public:
     TLabel *lblConversao, *lblDiasDecisao;
     QChartView* chvMeses;
     QStackedBarSeries* serMeses = nullptr;
+    QLineSeries* serValores = nullptr;  // the one-off value of each month, in reais
     QStringList months;  // the chart's categories as "yyyy-mm"
 
 private:

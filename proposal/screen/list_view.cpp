@@ -36,8 +36,8 @@ const ListColumn kListColumns[] = {
     {"IDSITUACAO", " ", 27},       {"IDDECCLIENTE", "Cliente", 44}, {"PROPOSTAVERS", "Proposta", 84}, {"DSREFEPROPOSFAS", nullptr, 244},
     {"IDTIPOPROPFAS", nullptr, 103}, {"IDSOLPROPFAS", nullptr, 69},  {"NRCONTATO", nullptr, 52},
     {"IDCLIENPROSP", "Contratante", 62}, {"NOME", "Nome do Contratante", 201}, {"DTPROPOSFAS", nullptr, 90},
-    {"DTACEPROPFAS", nullptr, 90}, {"DTVALPROPFAS", nullptr, 90},   {"VRTOTAL", "Valor", 100},
-    {"OPERSOLI", nullptr, 199},    {"ANEXO", "Anexo", 0},
+    {"DTACEPROPFAS", nullptr, 90}, {"DTVALPROPFAS", nullptr, 90},   {"VRTOTAL", "Valor único", 100},
+    {"VRMENSAL", "Mensal", 90},      {"OPERSOLI", nullptr, 199},    {"ANEXO", "Anexo", 0},
 };
 
 // Olive: the colour InsereImagem leaves transparent.

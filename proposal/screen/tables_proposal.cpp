@@ -69,7 +69,8 @@ void proposalFields(ClientTable& t) {
     number(t, "VRPACOTESERV", {}, false);
     hiddenText(t, "IDTIPOCOBRSERV", 1);
     fixed(t, "IDDECCLIENTE", 1, QStringLiteral("Cliente"));
-    money(t, "VRTOTAL", QStringLiteral("Valor"));
+    money(t, "VRTOTAL", QStringLiteral("Valor único"));
+    money(t, "VRMENSAL", QStringLiteral("Mensal"));
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-// The sales pipeline: how many proposals of a branch are in each status, with what value,
-// per salesperson and per month, and how they end.
+// The sales pipeline: how many deals of a branch are in each status, with what values, per
+// salesperson and per month, and how they end.
 //
 //   GetPainelPropostas(FILIAL, DE, ATE, VENDEDOR) → one packet of rows
 //       NMGRUPO (String 12), CDCHAVE (String 20), DSCHAVE (String 60), QTPROPOSTAS (Integer),
-//       VRTOTAL (Float), in this order of groups:
+//       VRTOTAL (Float), VRMENSAL (Float), in this order of groups:
 //       - "SITUACAO": always the seven statuses, in this order, zeros included: V "Válida",
 //         E "A vencer", X "Vencida", A "Aceita", R "Recusada pelo cliente", P "Perdida",
 //         S "Substituída".
@@ -14,25 +14,27 @@
 //         DSCHAVE "dez/2026".
 //       - "MES_SITUACAO": the months × statuses that have proposals, by month then in the
 //         order above; CDCHAVE "yyyy-mm|S", DSCHAVE "dez/2026 - Aceita".
-//       - "RESUMO": "TOTAL" (every version and its value); "CONVERSAO" (QTPROPOSTAS the
-//         decided versions: accepted + declined by the client + lost; VRTOTAL accepted ÷
+//       - "RESUMO": "TOTAL" (every deal and its values); "CONVERSAO" (QTPROPOSTAS the
+//         decided deals: accepted + declined by the client + lost; VRTOTAL accepted ÷
 //         decided, a fraction from 0 to 1, null when nothing was decided); "DIAS_DECISAO"
-//         (QTPROPOSTAS the decided versions; VRTOTAL the average of calendar days from
+//         (QTPROPOSTAS the decided deals; VRTOTAL the average of calendar days from
 //         DTPROPOSFAS to the decision: DTACEPROPFAS when accepted, the client's DTDECISAO
-//         when he declined, DTPERDA when lost; null when none).
-//       Counted per version: each version is a row of the proposal list and counts once.
-//       QTPROPOSTAS is that count; VRTOTAL the sum of the versions' values (licence +
-//       services + monthly as proposalTotals() gives them, each cut to the cent), except in
-//       the RESUMO rows described above.
-//       The period: versions whose DTPROPOSFAS falls within DE..ATE by calendar day, both
-//       inclusive; dates as "dd/mm/yyyy" or ISO 8601. The statuses are the list's, with
-//       today from the server's clock, plus R: a version the client declined on his page
-//       that is neither accepted, lost nor superseded.
-//       VENDEDOR: empty or "T" every salesperson the caller may see; a code, the versions
+//         when he declined, DTPERDA when lost; null when none). VRMENSAL null in both.
+//       Counted per deal: a proposal number counts once, by its accepted version, else the
+//       version the client accepted on his page, else its latest version (6/01, 6/02 and
+//       6/03 are one deal, counted as 6/03 until one of them is accepted). QTPROPOSTAS is
+//       that count; VRTOTAL the sum of those versions' one-off values and VRMENSAL of their
+//       monthly values (ProposalTotals::grand() and ::monthly, each cut to the cent),
+//       except in the RESUMO rows described above.
+//       The period: deals whose counted version's DTPROPOSFAS falls within DE..ATE by
+//       calendar day, both inclusive; dates as "dd/mm/yyyy" or ISO 8601. The statuses are
+//       the list's, with today from the server's clock, plus R: a version the client
+//       declined on his page that is neither accepted, lost nor superseded.
+//       VENDEDOR: empty or "T" every salesperson the caller may see; a code, the deals
 //       counted for him (as in the "VENDEDOR" rows: requested by him, else included by him),
 //       so that his figures are his row's. An operator whose group does not see the whole
-//       branch always gets only his own (included or requested by him), whatever he names
-//       (never an error).
+//       branch always gets only his own (the counted version included or requested by
+//       him), whatever he names (never an error).
 //       Refused: a bad date ("Data inválida: %1."), DE after ATE, a period over 5 years.
 //       Open to operators of the branch. The figures are added up by the database; the
 //       server only rolls its groups up into the rows above.
@@ -99,24 +101,26 @@ QDate day(const Args& args, int i) {
 
 struct Tally {
     qint64 count = 0;
-    double cents = 0;
+    double cents = 0, monthlyCents = 0;
     void add(const PipelineGroup& g) {
         count += g.count;
         cents += g.cents;
+        monthlyCents += g.monthlyCents;
     }
 };
 
 class Rows {
 public:
-    void add(const char* group, const QString& key, const QString& label, qint64 count, const QVariant& value) {
-        packet_.rows << QVariantList{QString::fromLatin1(group), key, label.left(60), count, value};
+    void add(const char* group, const QString& key, const QString& label, qint64 count, const QVariant& value,
+             const QVariant& monthly = {}) {
+        packet_.rows << QVariantList{QString::fromLatin1(group), key, label.left(60), count, value, monthly};
     }
     void add(const char* group, const QString& key, const QString& label, const Tally& t) {
-        add(group, key, label, t.count, t.cents / 100.0);
+        add(group, key, label, t.count, t.cents / 100.0, t.monthlyCents / 100.0);
     }
     Packet take() {
         packet_.fields = {text("NMGRUPO", 12), text("CDCHAVE", 20), text("DSCHAVE", 60),
-                          {QStringLiteral("QTPROPOSTAS"), FieldType::Integer, 0}, number("VRTOTAL")};
+                          {QStringLiteral("QTPROPOSTAS"), FieldType::Integer, 0}, number("VRTOTAL"), number("VRMENSAL")};
         return std::move(packet_);
     }
 

@@ -18,29 +18,42 @@ QString daysBetween(Dialect dialect, const QString& from, const QString& to) {
     return QStringLiteral("(JULIANDAY(SUBSTR(%2, 1, 10)) - JULIANDAY(SUBSTR(%1, 1, 10)))").arg(from, to);
 }
 
-// The versions of the period with their status, salesperson, month, value and dates;
-// then added up by status, salesperson and month (the names joined to the groups, not to
-// each version). Counted per version.
+// The version a proposal number counts by: the accepted one, else the one the client
+// accepted on his page, else its latest.
+QString dealVersionCondition() {
+    return QStringLiteral(
+        "P.NRVERPROPFAS = COALESCE("
+        "(SELECT MAX(XA.NRVERPROPFAS) FROM PROPOSTAFAS XA WHERE XA.NRPROPOSFAS = P.NRPROPOSFAS"
+        " AND XA.DTACEPROPFAS IS NOT NULL), "
+        "(SELECT MAX(XD.NRVERPROPFAS) FROM DECISAOPROP XD JOIN PROPOSTAFAS XV ON XV.NRPROPOSFAS = XD.NRPROPOSFAS"
+        " AND XV.NRVERPROPFAS = XD.NRVERPROPFAS WHERE XD.NRPROPOSFAS = P.NRPROPOSFAS AND XD.IDDECISAO = 'A'), "
+        "(SELECT MAX(XL.NRVERPROPFAS) FROM PROPOSTAFAS XL WHERE XL.NRPROPOSFAS = P.NRPROPOSFAS))");
+}
+
+// The deals whose version falls within the period, with their status, salesperson, month,
+// figures and dates; then added up by status, salesperson and month (the names joined to
+// the groups, not to each deal).
 QString groupsSql(Dialect dialect, const PipelineQuery& query) {
     const QString decisionDate = QStringLiteral("CASE B.SIT WHEN 'A' THEN B.DTACE WHEN 'R' THEN B.DTDEC "
                                                 "WHEN 'P' THEN B.DTPERDA END");
     const QString days = QStringLiteral("CASE WHEN B.SIT IN ('A', 'R', 'P') THEN %1 END")
                              .arg(daysBetween(dialect, QStringLiteral("B.DTPROP"), decisionDate));
     return QStringLiteral(R"SQL(
-SELECT G.SIT, G.VEND, O.NMOPERADOR, G.MES, G.QT, G.CENTAVOS, G.DIAS, G.DECIDIDAS
+SELECT G.SIT, G.VEND, O.NMOPERADOR, G.MES, G.QT, G.CENTAVOS, G.MENSAL, G.DIAS, G.DECIDIDAS
 FROM (
   SELECT B.SIT, B.VEND, B.MES, COUNT(*) AS QT,
          CAST(SUM(B.CENTAVOS) AS DOUBLE PRECISION) AS CENTAVOS,
+         CAST(SUM(B.MENSAL) AS DOUBLE PRECISION) AS MENSAL,
          CAST(SUM(%1) AS DOUBLE PRECISION) AS DIAS, COUNT(%2) AS DECIDIDAS
   FROM (
     SELECT %3 AS SIT,
            %6 AS VEND,
-           %4 AS MES, COALESCE(P.VRTOTCENTPROP, 0) AS CENTAVOS,
+           %4 AS MES, COALESCE(P.VRTOTCENTPROP, 0) AS CENTAVOS, COALESCE(P.VRMENCENTPROP, 0) AS MENSAL,
            P.DTPROPOSFAS AS DTPROP, P.DTACEPROPFAS AS DTACE, DC.DTDECISAO AS DTDEC, PL.DTPERDA AS DTPERDA
     FROM PROPOSTAFAS P
     LEFT JOIN DECISAOPROP DC ON DC.NRPROPOSFAS = P.NRPROPOSFAS AND DC.NRVERPROPFAS = P.NRVERPROPFAS
     LEFT JOIN PERDAPROP PL ON PL.NRPROPOSFAS = P.NRPROPOSFAS AND PL.NRVERPROPFAS = P.NRVERPROPFAS
-    WHERE P.CDFILIAL = :FILIAL AND P.DTPROPOSFAS >= :DE AND P.DTPROPOSFAS < :ATE%5
+    WHERE P.CDFILIAL = :FILIAL AND P.DTPROPOSFAS >= :DE AND P.DTPROPOSFAS < :ATE AND %7%5
   ) B
   GROUP BY B.SIT, B.VEND, B.MES
 ) G
@@ -48,7 +61,7 @@ LEFT JOIN OPERADOR O ON O.CDOPERADOR = G.VEND)SQL")
         .arg(days, decisionDate, proposalStatusSql(true), monthOf(dialect, QStringLiteral("P.DTPROPOSFAS")),
              (query.oper.isEmpty() ? QString() : QStringLiteral(" AND (P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)")) +
                  (query.seller.isEmpty() ? QString() : QStringLiteral(" AND %1 = :VEND").arg(versionSellerSql())),
-             versionSellerSql());
+             versionSellerSql(), dealVersionCondition());
 }
 
 }  // namespace
@@ -66,7 +79,7 @@ QList<PipelineGroup> pipelineGroups(Database& db, const PipelineQuery& query) {
         {QStringLiteral("SIT"), FieldType::String, 1},        {QStringLiteral("VEND"), FieldType::String, 12},
         {QStringLiteral("NMOPERADOR"), FieldType::String, 40}, {QStringLiteral("MES"), FieldType::String, 7},
         {QStringLiteral("QT"), FieldType::Integer, 0},        {QStringLiteral("CENTAVOS"), FieldType::Float, 0},
-        {QStringLiteral("DIAS"), FieldType::Float, 0},        {QStringLiteral("DECIDIDAS"), FieldType::Integer, 0}};
+        {QStringLiteral("MENSAL"), FieldType::Float, 0},      {QStringLiteral("DIAS"), FieldType::Float, 0},        {QStringLiteral("DECIDIDAS"), FieldType::Integer, 0}};
     const Packet p = db.query(groupsSql(db.dialect(), query), params, shape);
     QList<PipelineGroup> groups;
     groups.reserve(p.rows.size());
@@ -78,6 +91,7 @@ QList<PipelineGroup> pipelineGroups(Database& db, const PipelineQuery& query) {
         g.month = p.value(r, QStringLiteral("MES")).toString();
         g.count = p.value(r, QStringLiteral("QT")).toLongLong();
         g.cents = p.value(r, QStringLiteral("CENTAVOS")).toDouble();
+        g.monthlyCents = p.value(r, QStringLiteral("MENSAL")).toDouble();
         g.decisionDays = p.value(r, QStringLiteral("DIAS")).toDouble();
         g.decided = p.value(r, QStringLiteral("DECIDIDAS")).toLongLong();
         groups << g;

@@ -1,7 +1,9 @@
 #pragma once
-// The SQL behind the sales pipeline (GetPainelPropostas): every version of a branch made
-// within a period, grouped by status, salesperson and month in one query, each version
-// valued by the value it keeps (version_value_sql.h).
+// The SQL behind the sales pipeline (GetPainelPropostas): every deal of a branch whose
+// version falls within a period, grouped by status, salesperson and month in one query. A
+// proposal number is one deal, counted by one version: the accepted one, else the one the
+// client accepted on his page, else its latest; valued by the figures that version keeps
+// (version_value_sql.h).
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -13,7 +15,7 @@ enum class Dialect;
 
 struct PipelineQuery {
     QString branch;
-    QDate from, to;  // DTPROPOSFAS by calendar day, both inclusive
+    QDate from, to;  // the deal's version's DTPROPOSFAS by calendar day, both inclusive
     QString oper;    // his own: versions he included or requested (empty: no such restriction)
     QString seller;  // the versions counted for him (versionSellerSql()); empty: everyone
     QDate today;
@@ -26,9 +28,10 @@ struct PipelineGroup {
     QString sellerName;  // empty when not registered
     QString month;       // "yyyy-mm" of DTPROPOSFAS
     qint64 count = 0;
-    double cents = 0;     // the versions' values
+    double cents = 0;         // the deals' one-off values
+    double monthlyCents = 0;  // the deals' monthly values
     double decisionDays = 0;  // calendar days from the proposal to its decision, summed
-    qint64 decided = 0;       // versions with a decision date (accepted, declined, lost)
+    qint64 decided = 0;       // deals with a decision date (accepted, declined, lost)
 };
 
 QList<PipelineGroup> pipelineGroups(Database& db, const PipelineQuery& query);

@@ -38,7 +38,7 @@ SELECT
     CASE WHEN P.IDCLIENPROSP = 'P' THEN PR.NMRAZSOCPROS ELSE CL.NMRAZSOCCLIE END AS NMRAZSOCPROS,
     P.VRPACOTESERV, P.IDTIPOCOBRSERV,
     DC.IDDECISAO AS IDDECCLIENTE,
-    P.VRTOTCENTPROP,
+    P.VRTOTCENTPROP, P.VRMENCENTPROP,
     %CLOSED% AS SITFECHADA
 FROM PROPOSTAFAS P
 LEFT JOIN DECISAOPROP DC ON DC.NRPROPOSFAS = P.NRPROPOSFAS AND DC.NRVERPROPFAS = P.NRVERPROPFAS
@@ -55,7 +55,7 @@ LEFT JOIN INTECLIE IC ON IC.CDCLIENTE = P.CDCLIENTE AND IC.CDINTECLIE = P.CDINTE
 LEFT JOIN INTEPROS IP ON IP.CDPROSPECT = P.CDPROSPECT AND IP.CDINTEPROS = P.CDINTEPROS
 )SQL";
 
-// The value column: the cents the version keeps, none counted as zero.
+// A value column: the cents the version keeps, none counted as zero.
 double valueOf(const SqlRow& row, int column) {
     if (column < 0) return 0;
     switch (row.kind(column)) {
@@ -96,7 +96,7 @@ const QList<FieldDef>& proposalFields() {
         text("IDTIPOPROPFAS", 1), text("DTINCLUSAO", 64), text("CDINTECLIE", 2), text("CDINTEPROS", 2),
         text("CODIGOINTER", 2), text("NMINTECLIE", 50), text("PROPNOME", 73), text("CDPROCOMERCI", 10),
         text("NMPROCOMERCI", 50), text("IDIDIOMA", 3), text("NMRAZSOCPROS", 50), number("VRPACOTESERV"),
-        text("IDTIPOCOBRSERV", 1), fixed("IDDECCLIENTE"), number("VRTOTAL")};
+        text("IDTIPOCOBRSERV", 1), fixed("IDDECCLIENTE"), number("VRTOTAL"), number("VRMENSAL")};
     return fields;
 }
 
@@ -131,10 +131,14 @@ Reply proposalList(Database& db, const QString& where, const QVariantMap& params
         const QString n = textOf(row, name->in(row));
         return (textOf(row, version->in(row)) + (n.isEmpty() ? QString() : " - " + n)).left(73);
     });
-    // The version's total: licence, monthly and services, as the screen's running total.
-    auto cents = std::make_shared<RowColumn>("VRTOTCENTPROP");
+    // The version's two figures (version_value_sql.h): VRTOTAL the one-off value, licence
+    // as charged plus services; VRMENSAL the monthly value.
+    auto oneOff = std::make_shared<RowColumn>("VRTOTCENTPROP");
+    auto monthly = std::make_shared<RowColumn>("VRMENCENTPROP");
     list.computed.insert(QStringLiteral("VRTOTAL"),
-                         [=](const SqlRow& row) -> QVariant { return valueOf(row, cents->in(row)); });
+                         [=](const SqlRow& row) -> QVariant { return valueOf(row, oneOff->in(row)); });
+    list.computed.insert(QStringLiteral("VRMENSAL"),
+                         [=](const SqlRow& row) -> QVariant { return valueOf(row, monthly->in(row)); });
     // Attachments live in the desktop's attachment folder; the list marks them itself.
     list.computed.insert(QStringLiteral("ANEXO"), [](const SqlRow&) -> QVariant { return QString(); });
 

@@ -55,10 +55,14 @@ QString services() {
 const char* const kChildTables[] = {"LINPPROP", "VENCLINPPROP", "SERVPROP", "VENCSERVPROP"};
 const char* const kVersionFields = "IDTIPOCOBRSERV, VRPACOTESERV";
 
+QString setBoth(Dialect dialect) {
+    return QStringLiteral("UPDATE PROPOSTAFAS SET VRTOTCENTPROP = %1, VRMENCENTPROP = %2")
+        .arg(versionOneOffCentsSql(dialect), versionMonthlyCentsSql(dialect));
+}
+
 QString updateOf(Dialect dialect, const QString& nr, const QString& ver) {
-    return QStringLiteral("UPDATE PROPOSTAFAS SET VRTOTCENTPROP = %1 WHERE PROPOSTAFAS.NRPROPOSFAS = %2 AND "
-                          "PROPOSTAFAS.NRVERPROPFAS = %3")
-        .arg(versionValueCentsSql(dialect), nr, ver);
+    return setBoth(dialect) + QStringLiteral(" WHERE PROPOSTAFAS.NRPROPOSFAS = %1 AND PROPOSTAFAS.NRVERPROPFAS = %2")
+                                  .arg(nr, ver);
 }
 
 QString updateOfRow(const char* row) {
@@ -72,6 +76,7 @@ const char* const kMoved = "(OLD.NRPROPOSFAS <> NEW.NRPROPOSFAS OR OLD.NRVERPROP
 QStringList sqliteTriggers() {
     QStringList out;
     auto trigger = [&](const QString& table, const char* suffix, const QString& event, const QString& body) {
+        out << QStringLiteral("DROP TRIGGER IF EXISTS TG_%1_VALOR_%2").arg(table, QLatin1String(suffix));
         out << QStringLiteral("CREATE TRIGGER TG_%1_VALOR_%2 AFTER %3 ON %1 FOR EACH ROW BEGIN %4; END")
                    .arg(table, QLatin1String(suffix), event, body);
     };
@@ -102,9 +107,11 @@ QStringList postgresTriggers() {
                "RETURN NULL; END $$")
                .arg(QLatin1String(kMoved));
     for (const char* t : kChildTables)
-        out << QStringLiteral("CREATE TRIGGER TG_%1_VALOR AFTER INSERT OR UPDATE OR DELETE ON %1 "
+        out << QStringLiteral("DROP TRIGGER IF EXISTS TG_%1_VALOR ON %1").arg(QLatin1String(t))
+            << QStringLiteral("CREATE TRIGGER TG_%1_VALOR AFTER INSERT OR UPDATE OR DELETE ON %1 "
                               "FOR EACH ROW EXECUTE FUNCTION COT_TG_VALOR_VERSAO()")
                    .arg(QLatin1String(t));
+    out << QStringLiteral("DROP TRIGGER IF EXISTS TG_PROPOSTAFAS_VALOR ON PROPOSTAFAS");
     out << QStringLiteral("CREATE TRIGGER TG_PROPOSTAFAS_VALOR AFTER INSERT OR UPDATE OF %1 ON PROPOSTAFAS "
                           "FOR EACH ROW EXECUTE FUNCTION COT_TG_VALOR_VERSAO()")
                .arg(QLatin1String(kVersionFields));
@@ -113,17 +120,16 @@ QStringList postgresTriggers() {
 
 }  // namespace
 
-QString versionValueCentsSql(Dialect dialect) {
-    return QStringLiteral("(%1 + %2 + %3)")
-        .arg(cents(dialect, licence()), cents(dialect, services()), cents(dialect, monthly()));
+QString versionOneOffCentsSql(Dialect dialect) {
+    return QStringLiteral("(%1 + %2)").arg(cents(dialect, licence()), cents(dialect, services()));
 }
+
+QString versionMonthlyCentsSql(Dialect dialect) { return cents(dialect, monthly()); }
 
 QStringList versionValueTriggerSql(Dialect dialect) {
     return dialect == Dialect::Postgres ? postgresTriggers() : sqliteTriggers();
 }
 
-QString versionValueFillSql(Dialect dialect) {
-    return QStringLiteral("UPDATE PROPOSTAFAS SET VRTOTCENTPROP = %1").arg(versionValueCentsSql(dialect));
-}
+QString versionValueFillSql(Dialect dialect) { return setBoth(dialect); }
 
 }  // namespace cot::server

@@ -1,4 +1,4 @@
-// The proposal list as people work in it: the value column, sorting by a column title
+// The proposal list as people work in it: the value columns, sorting by a column title
 // with the current proposal kept, and the operator's column layout (widths and order)
 // found again when the screen reopens.
 #include <QHeaderView>
@@ -40,7 +40,10 @@ TEST_F(ListLayout, TheValueColumnShowsMoneyRightAligned) {
     openScreen();
     TColumn* value = grid()->columnOf("VRTOTAL");
     ASSERT_NE(value, nullptr);
-    EXPECT_EQ(value->caption(), "Valor");
+    EXPECT_EQ(value->caption(), "Valor único");
+    ASSERT_NE(grid()->columnOf("VRMENSAL"), nullptr);
+    EXPECT_EQ(grid()->columnOf("VRMENSAL")->caption(), "Mensal");
+    EXPECT_EQ(place("VRMENSAL"), place("VRTOTAL") + 1) << "the monthly value beside the one-off one";
     ASSERT_TRUE(select(1));
     const int row = grid()->row();
     const double figure = screen->proposal()["VRTOTAL"].asFloat();

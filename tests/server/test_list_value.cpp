@@ -1,7 +1,7 @@
-// The value column of the proposal list (VRTOTAL): licence, monthly and services of each
-// version, worked out by the list's own query for every row at once, equal row by row to
-// the figures of proposal_totals.h, on the demo data and on versions with and without
-// installments, on both engines.
+// The value columns of the proposal list: VRTOTAL the one-off value (licence as charged
+// plus services) and VRMENSAL the monthly value of each version, read by the list's own
+// query for every row at once, equal row by row to the figures of proposal_totals.h, on
+// the demo data and on versions with and without installments, on both engines.
 #include <gtest/gtest.h>
 
 #include "data/packet_json_reader.h"
@@ -85,9 +85,9 @@ protected:
         server::proposalList(server_.db(), QString(), {}).writeTo(text);
         return packetFromJsonText(text);
     }
-    double valueOf(const Packet& p, int n) {
+    double valueOf(const Packet& p, int n, const char* column = "VRTOTAL") {
         for (int r = 0; r < p.rows.size(); ++r)
-            if (p.value(r, "NRPROPOSFAS").toString() == nr(n)) return p.value(r, "VRTOTAL").toDouble();
+            if (p.value(r, "NRPROPOSFAS").toString() == nr(n)) return p.value(r, column).toDouble();
         ADD_FAILURE() << "proposal " << n << " not listed";
         return -1;
     }
@@ -95,14 +95,20 @@ protected:
     TestServer server_;
 };
 
-TEST_P(ListValueTest, FixtureVersionsAddLicenceMonthlyAndServices) {
+TEST_P(ListValueTest, FixtureVersionsShowTheirOneOffAndMonthlyValues) {
     const Packet p = list();
-    ASSERT_GE(p.indexOf("VRTOTAL"), 0);
-    EXPECT_EQ(p.fields[p.indexOf("VRTOTAL")].type, FieldType::Float);
-    EXPECT_DOUBLE_EQ(valueOf(p, 1), 1800.0 + 360.0 + 1500.0) << "(1000-100)x2 + (200-20)x2 + package";
-    EXPECT_DOUBLE_EQ(valueOf(p, 2), 1040.5 + 900.0 + 50.0 + 925.25) << "installments replace the quoted figures";
-    EXPECT_DOUBLE_EQ(valueOf(p, 3), 1000.0 + 40.0 + 1200.0 + 249.75) << "missing discounts count as zero";
+    for (const char* column : {"VRTOTAL", "VRMENSAL"}) {
+        ASSERT_GE(p.indexOf(column), 0);
+        EXPECT_EQ(p.fields[p.indexOf(column)].type, FieldType::Float);
+    }
+    EXPECT_DOUBLE_EQ(valueOf(p, 1), 1800.0 + 1500.0) << "(1000-100)x2 + package";
+    EXPECT_DOUBLE_EQ(valueOf(p, 1, "VRMENSAL"), 360.0) << "(200-20)x2, never added to the one-off value";
+    EXPECT_DOUBLE_EQ(valueOf(p, 2), 1040.5 + 900.0 + 925.25) << "installments replace the quoted figures";
+    EXPECT_DOUBLE_EQ(valueOf(p, 2, "VRMENSAL"), 50.0);
+    EXPECT_DOUBLE_EQ(valueOf(p, 3), 1000.0 + 1200.0 + 249.75) << "missing discounts count as zero";
+    EXPECT_DOUBLE_EQ(valueOf(p, 3, "VRMENSAL"), 40.0);
     EXPECT_DOUBLE_EQ(valueOf(p, 4), 0.0) << "a version with nothing priced is worth zero, not null";
+    EXPECT_DOUBLE_EQ(valueOf(p, 4, "VRMENSAL"), 0.0);
     EXPECT_DOUBLE_EQ(valueOf(p, 5), 99.99 + 10.0) << "each figure cut to the cent";
 }
 
@@ -113,12 +119,14 @@ TEST_P(ListValueTest, EveryRowEqualsTheFiguresOfTheTotalsRule) {
         const QString number = p.value(r, "NRPROPOSFAS").toString(), version = p.value(r, "NRVERPROPFAS").toString();
         const auto t = server::proposalTotals(server_.db(), number, version);
         ASSERT_TRUE(t.has_value()) << number.toStdString();
-        EXPECT_NEAR(p.value(r, "VRTOTAL").toDouble(), static_cast<double>(t->licence + t->monthly + t->services), 1e-6)
+        EXPECT_NEAR(p.value(r, "VRTOTAL").toDouble(), static_cast<double>(t->grand()), 1e-6)
+            << number.toStdString() << "/" << version.toStdString();
+        EXPECT_NEAR(p.value(r, "VRMENSAL").toDouble(), static_cast<double>(t->monthly), 1e-6)
             << number.toStdString() << "/" << version.toStdString();
     }
 }
 
-TEST_P(ListValueTest, BothListMethodsCarryTheColumn) {
+TEST_P(ListValueTest, BothListMethodsCarryTheColumns) {
     const RpcResult plain = server_.connection().call("GetProposta", {"0001", "T"});
     ASSERT_TRUE(plain.ok) << plain.error.toStdString();
     const Packet p = plain.value.value<Packet>();
@@ -127,10 +135,13 @@ TEST_P(ListValueTest, BothListMethodsCarryTheColumn) {
     for (int r = 0; r < p.rows.size(); ++r) {
         if (p.value(r, "NRPROPOSFAS").toString() != nr(1)) continue;
         found = true;
-        EXPECT_DOUBLE_EQ(p.value(r, "VRTOTAL").toDouble(), 3660.0);
+        EXPECT_DOUBLE_EQ(p.value(r, "VRTOTAL").toDouble(), 3300.0);
+        EXPECT_DOUBLE_EQ(p.value(r, "VRMENSAL").toDouble(), 360.0);
     }
     EXPECT_TRUE(found);
-    EXPECT_TRUE(server::proposalFields().last().name == "VRTOTAL") << "GetPropostaAux lists the same fields";
+    QStringList shared;
+    for (const FieldDef& f : server::proposalFields()) shared << f.name;
+    EXPECT_TRUE(shared.contains("VRTOTAL") && shared.contains("VRMENSAL")) << "GetPropostaAux lists the same fields";
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // The sales pipeline's figures: counted against the proposal list as the desktop receives
-// it and valued against proposalTotals(), version by version; the statuses and the period
-// at their boundaries; a salesperson who sees only his own; conversion and days to decide.
+// it, one deal per proposal number, and valued against proposalTotals(); the statuses and
+// the period at their boundaries; a salesperson who sees only his own; conversion and days
+// to decide.
 #include <gtest/gtest.h>
 
 #include <QMap>
+#include <QSet>
 #include <cmath>
 
 #include "rpc/net_connection.h"
@@ -27,13 +29,35 @@ struct Cell {
     qint64 count = -1;  // -1: no such row
     QVariant value;
     QString label;
+    QVariant monthly;
 };
 
 Cell cell(const Packet& p, const QString& group, const QString& key) {
     for (int r = 0; r < p.rows.size(); ++r)
         if (p.value(r, "NMGRUPO").toString() == group && p.value(r, "CDCHAVE").toString() == key)
-            return {p.value(r, "QTPROPOSTAS").toLongLong(), p.value(r, "VRTOTAL"), p.value(r, "DSCHAVE").toString()};
+            return {p.value(r, "QTPROPOSTAS").toLongLong(), p.value(r, "VRTOTAL"), p.value(r, "DSCHAVE").toString(),
+                    p.value(r, "VRMENSAL")};
     return {};
+}
+
+// "nr/ver" of the version each proposal number counts by, worked out here from the rows:
+// the accepted one, else the one the client accepted, else the latest.
+QSet<QString> dealVersions(server::Database& db) {
+    const Packet rows = db.query("SELECT P.NRPROPOSFAS, P.NRVERPROPFAS, P.DTACEPROPFAS, D.IDDECISAO FROM PROPOSTAFAS P "
+                                 "LEFT JOIN DECISAOPROP D ON D.NRPROPOSFAS = P.NRPROPOSFAS "
+                                 "AND D.NRVERPROPFAS = P.NRVERPROPFAS");
+    QMap<QString, QPair<int, QString>> best;  // number → (rank, version)
+    for (int r = 0; r < rows.rows.size(); ++r) {
+        const QString nr = rows.value(r, "NRPROPOSFAS").toString(), ver = rows.value(r, "NRVERPROPFAS").toString();
+        const int rank = rows.value(r, "DTACEPROPFAS").toDateTime().isValid()       ? 2
+                         : rows.value(r, "IDDECISAO").toString().trimmed() == "A" ? 1
+                                                                                  : 0;
+        const auto found = best.constFind(nr);
+        if (found == best.cend() || qMakePair(rank, ver) > found.value()) best[nr] = {rank, ver};
+    }
+    QSet<QString> out;
+    for (auto it = best.cbegin(); it != best.cend(); ++it) out << it.key() + u'/' + it.value().second;
+    return out;
 }
 
 QStringList keys(const Packet& p, const QString& group) {
@@ -45,7 +69,7 @@ QStringList keys(const Packet& p, const QString& group) {
 
 struct Tally {
     qint64 count = 0;
-    long double value = 0;
+    long double value = 0, monthly = 0;
 };
 
 class PipelineTest : public ::testing::TestWithParam<Backend> {
@@ -69,10 +93,10 @@ protected:
              {"ACE", v.accepted.isValid() ? v.accepted : noDate()}, {"SOL", v.requester}, {"INC", v.includer},
              {"PAC", v.package}, {"COB", v.charging}});
     }
-    void declineByClient(const QString& nr, const QString& ver, const QVariant& when) {
+    void declineByClient(const QString& nr, const QString& ver, const QVariant& when, const char* decision = "R") {
         server_.db().exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
-                          "VALUES (:NR, :VER, 1, 'R', :DT, :H)",
-                          {{"NR", nr}, {"VER", ver}, {"DT", when}, {"H", QString(64, u'0')}});
+                          "VALUES (:NR, :VER, 1, :DEC, :DT, :H)",
+                          {{"NR", nr}, {"VER", ver}, {"DEC", decision}, {"DT", when}, {"H", QString(64, u'0')}});
     }
     void markLost(const QString& nr, const QString& ver, const QVariant& when) {
         server_.db().exec("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, CDOPERADOR, IDMOTIVO) "
@@ -135,19 +159,22 @@ protected:
     TestServer server_;
 };
 
-// The value each version keeps is the sum of its totals, each cut to the cent, whatever
-// writes the rows it is made of.
-TEST_P(PipelineTest, EachVersionKeepsTheValueOfItsTotalsThroughEveryChange) {
+// The figures each version keeps are those of its totals, each cut to the cent, whatever
+// writes the rows they are made of: one-off (licence + services) and monthly.
+TEST_P(PipelineTest, EachVersionKeepsTheFiguresOfItsTotalsThroughEveryChange) {
     addGeneratedVersions(40);
     auto expectKept = [&](const char* stage) {
-        const Packet rows = server_.db().query("SELECT NRPROPOSFAS, NRVERPROPFAS, VRTOTCENTPROP FROM PROPOSTAFAS");
+        const Packet rows =
+            server_.db().query("SELECT NRPROPOSFAS, NRVERPROPFAS, VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS");
         ASSERT_GT(rows.rows.size(), 50);
         for (int r = 0; r < rows.rows.size(); ++r) {
             const QString nr = rows.value(r, "NRPROPOSFAS").toString(), ver = rows.value(r, "NRVERPROPFAS").toString();
             const auto t = server::proposalTotals(server_.db(), nr, ver);
             ASSERT_TRUE(t);
             EXPECT_EQ(rows.value(r, "VRTOTCENTPROP").toLongLong(),
-                      std::llround(t->licence * 100) + std::llround(t->services * 100) + std::llround(t->monthly * 100))
+                      std::llround(t->licence * 100) + std::llround(t->services * 100))
+                << stage << " " << (nr + "/" + ver).toStdString();
+            EXPECT_EQ(rows.value(r, "VRMENCENTPROP").toLongLong(), std::llround(t->monthly * 100))
                 << stage << " " << (nr + "/" + ver).toStdString();
         }
     };
@@ -175,8 +202,8 @@ TEST_P(PipelineTest, EachVersionKeepsTheValueOfItsTotalsThroughEveryChange) {
     expectKept("rows moved and deleted");
 }
 
-// Counted from the list the desktop shows (one row per version) and valued by
-// proposalTotals(), nothing shared with the method but the data.
+// Counted from the list the desktop shows (one row per version, of which each number's deal
+// version counts) and valued by proposalTotals(), nothing shared with the method but the data.
 TEST_P(PipelineTest, FiguresAddUpTheListAndTheTotalsOfItsVersions) {
     addGeneratedVersions(40);
     declineByClient(cot::testing::nr(9), "01", at(kToday.addDays(-2)));  // an open version
@@ -185,11 +212,15 @@ TEST_P(PipelineTest, FiguresAddUpTheListAndTheTotalsOfItsVersions) {
     const QDate from(2022, 12, 7), to(2027, 12, 6);  // five years, the longest period taken
 
     const Packet list = server_.connection().getPacket("GetProposta", {"0001", "T"});
+    const QSet<QString> deals = dealVersions(server_.db());
     QMap<QString, Tally> byStatus, bySeller, byMonth;
     Tally all;
+    qint64 versions = 0;
     for (int r = 0; r < list.rows.size(); ++r) {
         const QDate created = list.value(r, "DTPROPOSFAS").toDateTime().date();
         if (created < from || created > to) continue;
+        ++versions;
+        if (!deals.contains(list.value(r, "PROPOSTAVERS").toString())) continue;
         QString status = list.value(r, "IDSITUACAO").toString();
         if (list.value(r, "IDDECCLIENTE").toString() == "R" && QString("VEX").contains(status)) status = "R";
         const QString requester = list.value(r, "CDOPERSOLI").toString();
@@ -197,12 +228,13 @@ TEST_P(PipelineTest, FiguresAddUpTheListAndTheTotalsOfItsVersions) {
         const auto t = server::proposalTotals(server_.db(), list.value(r, "NRPROPOSFAS").toString(),
                                               list.value(r, "NRVERPROPFAS").toString());
         ASSERT_TRUE(t);
-        const long double value = t->licence + t->services + t->monthly;
         for (Tally* tally : {&byStatus[status], &bySeller[seller], &byMonth[created.toString("yyyy-MM")], &all}) {
             ++tally->count;
-            tally->value += value;
+            tally->value += t->grand();
+            tally->monthly += t->monthly;
         }
     }
+    ASSERT_GT(versions, all.count) << "the demo data has numbers with several versions";
     ASSERT_GT(byStatus.size(), 4) << "the data covers most statuses";
     ASSERT_GE(byStatus.value("R").count, 1);
 
@@ -212,6 +244,7 @@ TEST_P(PipelineTest, FiguresAddUpTheListAndTheTotalsOfItsVersions) {
         const Cell c = cell(p, "SITUACAO", status);
         EXPECT_EQ(c.count, byStatus.value(status).count) << status.toStdString();
         EXPECT_NEAR(c.value.toDouble(), double(byStatus.value(status).value), 0.005) << status.toStdString();
+        EXPECT_NEAR(c.monthly.toDouble(), double(byStatus.value(status).monthly), 0.005) << status.toStdString();
     }
     for (auto it = bySeller.cbegin(); it != bySeller.cend(); ++it) {
         EXPECT_EQ(cell(p, "VENDEDOR", it.key()).count, it.value().count) << it.key().toStdString();
@@ -223,6 +256,7 @@ TEST_P(PipelineTest, FiguresAddUpTheListAndTheTotalsOfItsVersions) {
     }
     EXPECT_EQ(cell(p, "RESUMO", "TOTAL").count, all.count);
     EXPECT_NEAR(cell(p, "RESUMO", "TOTAL").value.toDouble(), double(all.value), 0.005);
+    EXPECT_NEAR(cell(p, "RESUMO", "TOTAL").monthly.toDouble(), double(all.monthly), 0.005);
     qint64 monthStatuses = 0;
     for (int r = 0; r < p.rows.size(); ++r)
         if (p.value(r, "NMGRUPO").toString() == "MES_SITUACAO") monthStatuses += p.value(r, "QTPROPOSTAS").toLongLong();
@@ -285,22 +319,25 @@ TEST_P(PipelineTest, ThePeriodCountsWholeDaysAtBothEndsAndIsChecked) {
 TEST_P(PipelineTest, ASalespersonWhoSeesOnlyHisOwnGetsHisOwnWhateverHeNames) {
     add({.nr = generated(91), .created = at(QDate(2026, 5, 4)), .validUntil = at(kToday), .requester = "GERENTE",
          .includer = "ASSIST"});  // his own, but counted for the manager who asked for it
-    const qint64 his = server_.db()
-                           .scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDFILIAL = '0001' "
-                                   "AND (CDOPERINCL = 'ASSIST' OR CDOPERSOLI = 'ASSIST')")
-                           .toLongLong();
-    const qint64 everyone = server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDFILIAL = '0001'").toLongLong();
+    const QSet<QString> deals = dealVersions(server_.db());
+    const Packet rows = server_.db().query("SELECT NRPROPOSFAS, NRVERPROPFAS, CDOPERSOLI, CDOPERINCL FROM PROPOSTAFAS "
+                                           "WHERE CDFILIAL = '0001'");
+    qint64 his = 0, everyone = 0, countedForHim = 0;
+    for (int r = 0; r < rows.rows.size(); ++r) {
+        if (!deals.contains(rows.value(r, "NRPROPOSFAS").toString() + '/' + rows.value(r, "NRVERPROPFAS").toString()))
+            continue;
+        const QString requester = rows.value(r, "CDOPERSOLI").toString().trimmed();
+        const QString includer = rows.value(r, "CDOPERINCL").toString().trimmed();
+        ++everyone;
+        his += requester == "ASSIST" || includer == "ASSIST";
+        countedForHim += (requester.isEmpty() ? includer : requester) == "ASSIST";
+    }
     ASSERT_GT(his, 0);
     ASSERT_GT(everyone, his);
-    const qint64 countedForHim =
-        server_.db()
-            .scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDFILIAL = '0001' AND (CDOPERSOLI = 'ASSIST' "
-                    "OR (COALESCE(TRIM(CDOPERSOLI), '') = '' AND CDOPERINCL = 'ASSIST'))")
-            .toLongLong();
-    ASSERT_LT(countedForHim, his) << "the data has versions he included for another";
+    ASSERT_LT(countedForHim, his) << "the data has deals he included for another";
     const QVariantList period{"0001", "01/01/2026", "31/12/2026"};
     const Packet named = panel(period + QVariantList{"ASSIST"});
-    EXPECT_EQ(cell(named, "RESUMO", "TOTAL").count, countedForHim) << "a manager naming him: his row's versions";
+    EXPECT_EQ(cell(named, "RESUMO", "TOTAL").count, countedForHim) << "a manager naming him: his row's deals";
     EXPECT_EQ(keys(named, "VENDEDOR"), QStringList{"ASSIST"});
     EXPECT_EQ(cell(panel(period + QVariantList{""}), "RESUMO", "TOTAL").count, everyone);
 
@@ -311,7 +348,7 @@ TEST_P(PipelineTest, ASalespersonWhoSeesOnlyHisOwnGetsHisOwnWhateverHeNames) {
 }
 
 // A click on a salesperson's row lists his versions: the list's salesperson criterion
-// (GetPropostaAux's 23rd argument) keeps exactly the versions his row counts.
+// (GetPropostaAux's 23rd argument) keeps the versions of his row's deals, and only his.
 TEST_P(PipelineTest, TheListsSalespersonCriterionKeepsTheVersionsOfHisRow) {
     addGeneratedVersions(30);
     add({.nr = generated(90), .created = at(QDate(2026, 3, 1)), .validUntil = at(kToday), .requester = "",
@@ -325,14 +362,17 @@ TEST_P(PipelineTest, TheListsSalespersonCriterionKeepsTheVersionsOfHisRow) {
         if (seller.isValid()) args << seller;
         return server_.connection().getPacket("GetPropostaAux", args);
     };
+    const QSet<QString> deals = dealVersions(server_.db());
     qint64 sum = 0;
     for (const QString& seller : sellers) {
         const Packet rows = listed(seller);
-        EXPECT_EQ(rows.rows.size(), cell(p, "VENDEDOR", seller).count) << seller.toStdString();
+        qint64 dealsListed = 0;
         for (int r = 0; r < rows.rows.size(); ++r) {
             const QString requester = rows.value(r, "CDOPERSOLI").toString().trimmed();
             EXPECT_EQ(requester.isEmpty() ? rows.value(r, "CDOPERINCL").toString() : requester, seller);
+            dealsListed += deals.contains(rows.value(r, "PROPOSTAVERS").toString());
         }
+        EXPECT_EQ(dealsListed, cell(p, "VENDEDOR", seller).count) << seller.toStdString();
         sum += rows.rows.size();
     }
     EXPECT_EQ(sum, listed({}).rows.size()) << "every version is some salesperson's, once";
@@ -350,7 +390,7 @@ TEST_P(PipelineTest, TheListsSalespersonCriterionKeepsTheVersionsOfHisRow) {
 TEST_P(PipelineTest, ConversionAndDaysToDecideCountAcceptedDeclinedAndLost) {
     const QDate june(2025, 6, 1);
     add({.nr = generated(1), .created = at(june, 18), .accepted = at(june.addDays(10), 9)});  // 10 days
-    add({.nr = generated(1), .ver = "02", .created = at(june)});                  // superseded
+    add({.nr = generated(1), .ver = "02", .created = at(june)});  // the same deal: counted as 01
     declineByClient(generated(1), "02", at(june.addDays(1)));                     // not a decision then
     add({.nr = generated(2), .created = at(june.addDays(1))});
     declineByClient(generated(2), "01", at(june.addDays(5), 23));                 // 4 days
@@ -363,12 +403,41 @@ TEST_P(PipelineTest, ConversionAndDaysToDecideCountAcceptedDeclinedAndLost) {
     EXPECT_EQ(cell(p, "SITUACAO", "A").count, 1);
     EXPECT_EQ(cell(p, "SITUACAO", "R").count, 1);
     EXPECT_EQ(cell(p, "SITUACAO", "P").count, 1);
-    EXPECT_EQ(cell(p, "SITUACAO", "S").count, 1);
+    EXPECT_EQ(cell(p, "SITUACAO", "S").count, 0) << "a superseded version is not a deal of its own";
     EXPECT_EQ(cell(p, "SITUACAO", "V").count, 1);
     EXPECT_EQ(cell(p, "RESUMO", "CONVERSAO").count, 3);
     EXPECT_NEAR(cell(p, "RESUMO", "CONVERSAO").value.toDouble(), 1.0 / 3, 1e-12);
     EXPECT_EQ(cell(p, "RESUMO", "DIAS_DECISAO").count, 3);
     EXPECT_NEAR(cell(p, "RESUMO", "DIAS_DECISAO").value.toDouble(), 7.0, 1e-12);
+}
+
+// 6/01, 6/02 and 6/03 are one deal: counted once, by the latest version until the client
+// accepts one on his page, then by that one, and by the approved one above all; its
+// figures and its month are that version's.
+TEST_P(PipelineTest, ANumberCountsOnceByItsAcceptedElseItsLatestVersion) {
+    const QDate march(2025, 3, 3);
+    for (int v = 1; v <= 3; ++v)
+        add({.nr = generated(6), .ver = QStringLiteral("0%1").arg(v), .created = at(march.addMonths(v - 1)),
+             .validUntil = at(kToday.addDays(30)), .package = 1000.0 * v});
+    server_.db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, QTMINIMAFATPROP, VRLICENCUSOPROP, "
+                      "VRMENSALIDAPROP) VALUES (:NR, '02', '1', 2, 0, 125.5)",
+                      {{"NR", generated(6)}});
+    const auto counted = [&](const char* month) {
+        const Packet p = panel({"0001", "01/03/2025", "31/05/2025", ""});
+        EXPECT_EQ(cell(p, "RESUMO", "TOTAL").count, 1);
+        EXPECT_EQ(cell(p, "MES", QString::fromLatin1(month)).count, 1) << month;
+        return cell(p, "RESUMO", "TOTAL");
+    };
+    EXPECT_DOUBLE_EQ(counted("2025-05").value.toDouble(), 3000.0);
+    declineByClient(generated(6), "02", at(kToday), "A");
+    const Cell byClient = counted("2025-04");
+    EXPECT_DOUBLE_EQ(byClient.value.toDouble(), 2000.0);
+    EXPECT_DOUBLE_EQ(byClient.monthly.toDouble(), 251.0);
+    server_.db().exec("UPDATE PROPOSTAFAS SET DTACEPROPFAS = :D WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = '01'",
+                      {{"D", at(kToday)}, {"NR", generated(6)}});
+    EXPECT_DOUBLE_EQ(counted("2025-03").value.toDouble(), 1000.0);
+    EXPECT_EQ(cell(panel({"0001", "01/04/2025", "31/05/2025", ""}), "RESUMO", "TOTAL").count, 0)
+        << "its other versions' months do not count it again";
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, PipelineTest, ::testing::ValuesIn(cot::testing::availableBackends()),
