@@ -120,7 +120,7 @@ TEST_F(ApprovalLaunch, AProspectStopsOnNoAndGoesOnToTheMandatoryServicesOnYes) {
     open(4);
     dialogs.expectConfirm(false);
     EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Não é possível aprovar proposta com prospect.")});
+    EXPECT_EQ(errors(), QStringList{text("Não é possivel aprovar proposta com prospect.")});
     EXPECT_EQ(calls.count("GetLinProd"), 0);
 
     dialogs.clearShown();

