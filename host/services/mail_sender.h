@@ -20,11 +20,11 @@ struct MailAttachment {
 struct MailMessage {
     QString from;
     QStringList to;
-    QString replyTo;  // where answers go (the salesperson); empty: to the sender
     QString subject;
     QString textPart;
     QString htmlPart;
     QList<MailAttachment> attachments;
+    QString replyTo;  // where answers go (the salesperson); empty: to the sender
 };
 
 // The SMTP server of a branch, as kept in its address record:
