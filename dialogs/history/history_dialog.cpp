@@ -46,8 +46,12 @@ QString oneLine(const QString& value) {
 
 }  // namespace
 
-TfrmHistoricoProposta::TfrmHistoricoProposta(NetConnection& net, const ProposalKey& key, QWidget* parent)
-    : TfrmPadraoSimples({}, history_words::windowTitle(key.nr, key.ver), parent), net_(net), key_(key) {
+TfrmHistoricoProposta::TfrmHistoricoProposta(NetConnection& net, const ProposalKey& key, HistoryFields fields,
+                                             QWidget* parent)
+    : TfrmPadraoSimples({}, history_words::windowTitle(key.nr, key.ver), parent),
+      net_(net),
+      key_(key),
+      fields_(std::move(fields)) {
     setObjectName(QStringLiteral("frmHistoricoProposta"));
     createTable();
     createControls();
@@ -61,21 +65,17 @@ void TfrmHistoricoProposta::createTable() {
     };
     field("DTHIST", FieldType::DateTime).displayFormat = QStringLiteral("dd/mm/yyyy hh:nn:ss");
     field("CDOPERADOR", FieldType::String, 12);
-    field("NMMETODO", FieldType::String, 40);
+    const auto words = [this](Field& f, bool display) { return display ? shown(f) : f.asString(); };
+    field("NMMETODO", FieldType::String, 40).onGetText = words;
     field("NMTABELA", FieldType::String, 30).onGetText = [](Field& f, bool) {
         return history_words::tableCaption(f.asString());
     };
-    field("DSCHAVE", FieldType::String, 200).onGetText = [](Field& f, bool display) {
-        return display ? keyShown(f.asString()) : f.asString();
-    };
+    field("DSCHAVE", FieldType::String, 200).onGetText = words;
     field("IDOPERHIST", FieldType::FixedString, 1).onGetText = [](Field& f, bool) {
         return history_words::operationWord(f.asString());
     };
-    field("NMCAMPO", FieldType::String, 30);
-    for (const char* name : {"VLANTERIOR", "VLNOVO"})
-        field(name, FieldType::Memo).onGetText = [](Field& f, bool display) {
-            return display ? oneLine(f.asString()) : f.asString();
-        };
+    field("NMCAMPO", FieldType::String, 30).onGetText = words;
+    for (const char* name : {"VLANTERIOR", "VLNOVO"}) field(name, FieldType::Memo).onGetText = words;
     for (int i = 0; i < cdsHistorico->fieldCount(); ++i) cdsHistorico->field(i).readOnly = true;
     dtsHistorico = new DataSource(QStringLiteral("dtsHistorico"), this);
     dtsHistorico->setDataSet(cdsHistorico);
@@ -104,11 +104,11 @@ void TfrmHistoricoProposta::createControls() {
     dbgHistorico->addColumn(QStringLiteral("CDOPERADOR"), QStringLiteral("Operador"), 80);
     dbgHistorico->addColumn(QStringLiteral("IDOPERHIST"), QStringLiteral("Operação"), 75);
     dbgHistorico->addColumn(kTable, QStringLiteral("Tabela"), 120);
-    dbgHistorico->addColumn(QStringLiteral("DSCHAVE"), QStringLiteral("Chave"), 150);
+    dbgHistorico->addColumn(QStringLiteral("DSCHAVE"), QStringLiteral("Registro"), 180);
     dbgHistorico->addColumn(QStringLiteral("NMCAMPO"), QStringLiteral("Campo"), 130);
     dbgHistorico->addColumn(QStringLiteral("VLANTERIOR"), QStringLiteral("Valor anterior"), 150);
     dbgHistorico->addColumn(QStringLiteral("VLNOVO"), QStringLiteral("Valor novo"), 150);
-    dbgHistorico->addColumn(QStringLiteral("NMMETODO"), QStringLiteral("Método"), 110);
+    dbgHistorico->addColumn(QStringLiteral("NMMETODO"), QStringLiteral("Ação"), 170);
 
     grid->addWidget(lblTabela, 0, 0);
     grid->addWidget(cbbTabela, 0, 1);
@@ -131,6 +131,25 @@ void TfrmHistoricoProposta::createControls() {
     });
     connect(btnMais, &QPushButton::clicked, this, [this] { runHandler([this] { btnMaisClick(); }); });
     connect(dbgHistorico->verticalScrollBar(), &QScrollBar::valueChanged, this, &TfrmHistoricoProposta::scrolled);
+}
+
+QString TfrmHistoricoProposta::shown(const Field& f) const {
+    const ClientTable& rows = *f.dataSet();
+    const auto cell = [&rows](const char* name) {
+        const Field* other = rows.findField(QString::fromLatin1(name));
+        return other ? other->asString() : QString();
+    };
+    const QString name = f.fieldName(), stored = f.asString();
+    // A method's run keeps, as its value before, what it came from (a copy's source).
+    const bool run = cell("IDOPERHIST").trimmed().toUpper() == u"M";
+    if (name == u"NMMETODO") return history_words::methodWord(stored, run ? cell("VLANTERIOR") : QString(), key_.nr);
+    if (name == u"DSCHAVE") {
+        const QString described = cell("DSREGISTRO");
+        return described.isEmpty() ? keyShown(stored) : described;
+    }
+    if (name == u"NMCAMPO") return stored.isEmpty() ? stored : fields_.label(cell("NMTABELA"), stored);
+    if (run) return oneLine(name == u"VLANTERIOR" ? history_words::originText(stored) : stored);
+    return oneLine(fields_.value(cell("NMTABELA"), cell("NMCAMPO"), stored));
 }
 
 void TfrmHistoricoProposta::FormCreate() {

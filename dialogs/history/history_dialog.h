@@ -2,6 +2,7 @@
 #include <QStringList>
 
 #include "data/packet.h"
+#include "dialogs/history/history_fields.h"
 #include "proposal/reach/proposal_key.h"
 #include "screens/roti_geral.h"
 
@@ -11,14 +12,16 @@ namespace cot {
 
 class ClientTable;
 class DataSource;
+class Field;
 class NetConnection;
 class TButton;
 class TDBGrid;
 class TLabel;
 
 // The history of one proposal version, read-only: every change the server recorded for
-// it, newest first as the server sends it, with who made it, through which method, the
-// table, the row's key, the field and its values before and after.
+// it, newest first as the server sends it, with who made it, what the method did, the
+// table, the row as the server describes it, the field and its values before and after,
+// in the screen's words and formats (`fields`); the grid's table keeps the stored values.
 //
 // The server sends it a page at a time (GetHistorico): the first page when the window
 // opens, the next one when the grid is scrolled to its end or "Mais…" is pressed (enabled
@@ -31,7 +34,8 @@ public:
     // Rows asked for in each page (the server's own default).
     static constexpr int kPageRows = 200;
 
-    TfrmHistoricoProposta(NetConnection& net, const ProposalKey& key, QWidget* parent = nullptr);
+    TfrmHistoricoProposta(NetConnection& net, const ProposalKey& key, HistoryFields fields = {},
+                          QWidget* parent = nullptr);
 
     // Reads the first page and fills the combo with its tables; failures reach the caller.
     void FormCreate() override;
@@ -61,8 +65,12 @@ private:
     Packet readPage(const QStringList& tables, const QString& cursor);
     void scrolled(int value);
 
+    // The text a column of the current row shows, by the row's other columns.
+    QString shown(const Field& f) const;
+
     NetConnection& net_;
     ProposalKey key_;
+    HistoryFields fields_;
     Packet rows_;         // the pages read, in order
     QString nextPage_;    // where the next page starts; empty when there is none
     bool filling_ = false;  // the combo is being filled: its changes read nothing

@@ -18,7 +18,14 @@ void openProposalHistory(ProposalReach& reach) {
     QPointer<TfrmHistoricoProposta> dialog;
     {
         HourGlass hourGlass;
-        dialog = createForm<TfrmHistoricoProposta>(reach.net(), key, &reach.dialogParent());
+        // The screen's own tables name and format the fields the history lists.
+        HistoryFields fields;
+        fields.add(QStringLiteral("PROPOSTAFAS"), reach.proposal());
+        fields.add(QStringLiteral("LINPPROP"), reach.productLines());
+        fields.add(QStringLiteral("SISTLINPPROP"), reach.lineSystems());
+        fields.add(QStringLiteral("VENCLINPPROP"), reach.lineSchedule());
+        fields.add(QStringLiteral("SERVPROP"), reach.services());
+        dialog = createForm<TfrmHistoricoProposta>(reach.net(), key, std::move(fields), &reach.dialogParent());
     }
     const ModalOnce<TfrmHistoricoProposta> once(dialog);
     dialog->ShowModal();

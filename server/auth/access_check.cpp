@@ -2,6 +2,7 @@
 
 #include <QSet>
 
+#include "data/proposal_number.h"
 #include "server/auth/caller.h"
 #include "server/auth/proposal_key.h"
 #include "server/auth/proposal_rights.h"
@@ -24,8 +25,8 @@ void requireHeld(const std::optional<ProposalKey>& named, const QSet<ProposalKey
     if (!named) return;
     for (const ProposalKey& key : touched)
         if (key != *named)
-            throw MethodError(QStringLiteral("O pacote de alterações só pode alterar a proposta %1/%2.")
-                                  .arg(named->first, named->second));
+            throw MethodError(QStringLiteral("O pacote de alterações só pode alterar a proposta %1.")
+                                  .arg(shortProposalNumber(named->first, named->second)));
 }
 
 }  // namespace

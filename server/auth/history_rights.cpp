@@ -1,5 +1,6 @@
 #include "server/auth/history_rights.h"
 
+#include "data/proposal_number.h"
 #include "server/auth/caller.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
@@ -72,8 +73,8 @@ Readable readableRows(Database& db, Caller& caller, const QString& number, const
     QVariantMap all = r.params;
     all.insert(key);
     if (any(db, {}, key) && !any(db, QStringLiteral(" AND ") + r.condition, all))
-        throw MethodError(QStringLiteral("O operador %1 não pode ver o histórico da proposta %2/%3.")
-                              .arg(caller.operatorCode(), number, version));
+        throw MethodError(QStringLiteral("O operador %1 não pode ver o histórico da proposta %2.")
+                              .arg(caller.operatorCode(), shortProposalNumber(number, version)));
     return r;
 }
 

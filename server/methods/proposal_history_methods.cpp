@@ -2,8 +2,10 @@
 // (server/storage/proposal_history.h), read a page at a time (server/storage/history_page.h).
 //
 //   GetHistorico(NR, VER[, TABELA[, LINHAS[, CONTINUACAO]]]) → DTHIST, CDOPERADOR, NMMETODO,
-//       NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, VLANTERIOR, VLNOVO, DSCURSOR: newest first
-//       (in the order written within one instant).
+//       NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, VLANTERIOR, VLNOVO, DSREGISTRO, DSCURSOR:
+//       newest first (in the order written within one instant). DSREGISTRO: the row the
+//       entry is about as a person knows it (a line's code and name, an installment's due
+//       date, a service's type, a text's title; server/storage/history_items.h), or null.
 //       TABELA: only the rows of that table, or of those tables when it lists several
 //       separated by commas (at most 20 names); null or empty: every table.
 //       LINHAS: the page's rows, 200 when null; more than 1000 reads 1000; less than 1 is

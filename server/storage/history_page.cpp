@@ -5,6 +5,7 @@
 #include <QTime>
 
 #include "server/rpc/method_registry.h"
+#include "server/storage/history_items.h"
 #include "server/storage/database.h"
 #include "server/storage/query_packet.h"
 
@@ -16,6 +17,9 @@ constexpr int kMaxCursor = 100;
 constexpr qint64 kMaxSkipped = 1'000'000;
 const QString kBadCursor = QStringLiteral("Posição de continuação do histórico inválida: leia-o outra vez do início.");
 const QString kCursorPrefix = QStringLiteral("h1.");
+// Where the page's columns are (the order of page.fields below).
+// The cursor stays the last column, where readers of the first pages found it.
+constexpr int kTableAt = 3, kKeyAt = 4, kDescriptionAt = 9, kCursorAt = 10;
 
 // Where a page ends: the last row sent, and how many rows of its instant and sequence
 // were sent up to it (rows alike in both are told apart by their place among them).
@@ -125,7 +129,8 @@ Packet readPage(Database& db, const PageRequest& r) {
                    {QStringLiteral("NMMETODO"), FieldType::String, 40},  {QStringLiteral("NMTABELA"), FieldType::String, 30},
                    {QStringLiteral("DSCHAVE"), FieldType::String, 200},  {QStringLiteral("IDOPERHIST"), FieldType::FixedString, 1},
                    {QStringLiteral("NMCAMPO"), FieldType::String, 30},   {QStringLiteral("VLANTERIOR"), FieldType::Memo, 0},
-                   {QStringLiteral("VLNOVO"), FieldType::Memo, 0},       {QStringLiteral("DSCURSOR"), FieldType::String, kMaxCursor}};
+                   {QStringLiteral("VLNOVO"), FieldType::Memo, 0},       {QStringLiteral("DSREGISTRO"), FieldType::String, kDescriptionCharacters},
+                   {QStringLiteral("DSCURSOR"), FieldType::String, kMaxCursor}};
     const QStringList cells{QStringLiteral("CDOPERADOR"), QStringLiteral("NMMETODO"), QStringLiteral("NMTABELA"),
                             QStringLiteral("DSCHAVE"),    QStringLiteral("IDOPERHIST"), QStringLiteral("NMCAMPO")};
     RowColumn dtColumn("DTHIST"), sequenceColumn("NRSEQHIST"), beforeColumn("VLANTERIOR"), afterColumn("VLNOVO");
@@ -151,7 +156,7 @@ Packet readPage(Database& db, const PageRequest& r) {
             return;
         }
         valueCharacters += size;
-        values << before << after << QVariant();
+        values << before << after << QVariant() << QVariant();
         page.rows << values;
         const QString at = QString::fromUtf8(row.text(dt).toByteArray());
         const qint64 sequence = row.integer(sequenceColumn.in(row));
@@ -161,7 +166,13 @@ Packet readPage(Database& db, const PageRequest& r) {
             last = Position{at, sequence, 1};
         }
     });
-    if (more) page.rows.last().last() = encode(last);
+    if (more) page.rows.last()[kCursorAt] = encode(last);
+    // The rows' descriptions once the page is read: the engine's cursor is closed by now.
+    RowDescriber describer(db, r.number, r.version, r.readable, r.readableParams);
+    for (QVariantList& row : page.rows) {
+        const QString text = describer.describe(row[kTableAt].toString(), row[kKeyAt].toString());
+        if (!text.isEmpty()) row[kDescriptionAt] = text.left(kDescriptionCharacters);
+    }
     return page;
 }
 

@@ -7,8 +7,9 @@
 // characters (a longer one is cut and ends in "…"); the values of one page at most
 // kPageValueCharacters characters in all (the page ends early, cursor given, before the row
 // that would pass it; a first row always fits). The other cells are cut to their columns'
-// sizes (12 + 40 + 30 + 200 + 1 + 30 characters and a date) and the cursor is under 100,
-// so a page's text is at most 2 Mi + 1000 × ~340 characters, some 2.4 million.
+// sizes (12 + 40 + 30 + 200 + 1 + 30 characters and a date), the cursor is under 100 and
+// the row's description at most 200, so a page's text is at most 2 Mi + 1000 × ~540
+// characters, some 2.6 million.
 //
 // The cursor is opaque text, "h1." and base64url of the last row's DTHIST as the engine
 // gives it, its NRSEQHIST and how many rows of that instant and sequence were sent; the
@@ -28,6 +29,7 @@ inline constexpr int kDefaultRows = 200;
 inline constexpr int kMaxRows = 1000;
 inline constexpr int kValueCharacters = 64 * 1024;
 inline constexpr int kPageValueCharacters = 2 * 1024 * 1024;
+inline constexpr int kDescriptionCharacters = 200;
 
 struct PageRequest {
     QString number, version;
@@ -40,8 +42,10 @@ struct PageRequest {
 };
 
 // The page's rows: DTHIST, CDOPERADOR, NMMETODO, NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO,
-// VLANTERIOR, VLNOVO, DSCURSOR; DSCURSOR null but on the last row of a page that has a next
-// one, where it is the next page's cursor. Throws MethodError for a malformed cursor.
+// VLANTERIOR, VLNOVO, DSREGISTRO, DSCURSOR; DSREGISTRO the row the entry is about as a
+// person knows it (history_items.h), null when there is nothing to say beyond the table;
+// DSCURSOR, always last, null but on the last row of a page that has a next one, where it
+// is the next page's cursor. Throws MethodError for a malformed cursor.
 Packet readPage(Database& db, const PageRequest& request);
 
 }  // namespace history

@@ -118,7 +118,7 @@ TEST_F(HistoryWindow, SavesAreListedNewestFirstInWordsAndTheFilterNarrowsThem) {
         const QStringList ops = shown(d, "IDOPERHIST"), tables = shown(d, "NMTABELA"), methods = shown(d, "NMMETODO");
         QList<int> reference;
         for (int r = 0; r < fields.size(); ++r)
-            if (fields[r] == "DSREFEPROPOSFAS") reference << r;
+            if (fields[r] == "Referência") reference << r;
         ASSERT_EQ(reference.size(), 2);
         EXPECT_LT(reference[0], firstOfEarlier);
         EXPECT_EQ(was[reference[0]], "Referência intermediária");
@@ -127,10 +127,10 @@ TEST_F(HistoryWindow, SavesAreListedNewestFirstInWordsAndTheFilterNarrowsThem) {
         for (const int r : reference) {
             EXPECT_EQ(ops[r], "Alteração");
             EXPECT_EQ(tables[r], "Proposta");
-            EXPECT_EQ(methods[r], "SetProposta");
+            EXPECT_EQ(methods[r], "Proposta gravada");
         }
         EXPECT_EQ(shown(d, "CDOPERADOR"), QStringList(stored, "VENDEDOR"));
-        // A method row: the word, the method's name, no table nor field.
+        // A method row: the word, what the method did, no table nor field.
         int methodRows = 0;
         for (int r = 0; r < ops.size(); ++r) {
             if (ops[r] != "Método") continue;
@@ -165,12 +165,13 @@ TEST_F(HistoryWindow, OneCaptionCoversBothSimulationTablesInTheServersOrder) {
         EXPECT_EQ(comboItems(d), QStringList({"(todas)", "Observação", "Simulação", "TABELANOVA"}));
         EXPECT_EQ(shown(d, "NMTABELA"),
                   QStringList({"TABELANOVA", "Simulação", "Simulação", "Observação", "Simulação"}));
-        // The key without the number and version every row shares.
-        EXPECT_EQ(shown(d, "DSCHAVE"), QStringList({"", "NRSIMULAPROP=2", "", "", ""}));
+        // The row as the server names it (the simulation gone, by the name its history kept);
+        // the version's own rows need no name.
+        EXPECT_EQ(shown(d, "DSCHAVE"), QStringList({"", "x", "", "", ""}));
         choose(d, "Simulação");
         EXPECT_EQ(d.chosenTables(), QStringList({"SIMULAPROP", "SIMULALINP"})) << "in the order met";
         // Same instant: the later written first, as the server orders them.
-        EXPECT_EQ(shown(d, "NMCAMPO"), QStringList({"NMSIMULAPROP", "QTUTILSIMULINP", "NMSIMULAPROP"}));
+        EXPECT_EQ(shown(d, "NMCAMPO"), QStringList({"Nome da simulação", "Quantidade", "Nome da simulação"}));
         EXPECT_EQ(shown(d, "IDOPERHIST"), QStringList({"Alteração", "Exclusão", "Inclusão"}));
         EXPECT_EQ(shown(d, "DTHIST").last(), "01/12/2026 09:00:00");
         choose(d, "TABELANOVA");

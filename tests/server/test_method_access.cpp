@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
+#include "data/proposal_number.h"
 #include "server/auth/sign_in_methods.h"
 #include "server/methods/register_methods.h"
 #include "support/database_dump.h"
@@ -188,7 +189,8 @@ TEST_P(MethodAccess, ADeltaCannotReachBeyondTheProposalItsMethodNames) {
     const QJsonObject held = server_.callAs(manager, "SetTipoContrato",
                                             {own.number, own.version, "L", keyDelta(other, "update")});
     EXPECT_EQ(held["error"].toObject()["message"].toString(),
-              QString("O pacote de alterações só pode alterar a proposta %1/%2.").arg(own.number, own.version));
+              QString("O pacote de alterações só pode alterar a proposta %1.")
+                  .arg(cot::shortProposalNumber(own.number, own.version)));
 
     // Re-keying his own row into another proposal.
     QJsonObject rekey = keyDelta(own, "update");

@@ -110,6 +110,63 @@ TEST_P(ProposalHistoryTest, OnlyThoseWhoMaySeeTheProposalReadItsHistory) {
     EXPECT_FALSE(server_.connection().call(QStringLiteral("GetHistorico"), {nr(2), "01", "", 10, "", "x"}).ok);
 }
 
+// Each row names what it is about as a person knows it: from the row stored now, or, once
+// it is deleted, from what its history kept; the version's own tables need no name.
+TEST_P(ProposalHistoryTest, EachRowNamesWhatItIsAbout) {
+    server::Database& db = server_.db();
+    const QVariantMap n{{"N", nr(2)}};
+    const Packet owners = db.query(QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM PROPOSTAFAS "
+                                                  "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'"), n);
+    ASSERT_EQ(owners.rows.size(), 1);
+    const Packet line = db.query(QStringLiteral("SELECT CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP FROM LINPPROP "
+                                                "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01' ORDER BY CDLINPPROP"), n);
+    const Packet service = db.query(QStringLiteral("SELECT S.NRSERVPROP, T.NMTIPOSERV FROM SERVPROP S JOIN TIPOSERV T "
+                                                   "ON T.CDTIPOSERV = S.CDTIPOSERV WHERE S.NRPROPOSFAS = :N AND "
+                                                   "S.NRVERPROPFAS = '01' ORDER BY S.NRSERVPROP"), n);
+    ASSERT_FALSE(line.isEmpty() || service.isEmpty());
+    const QString lineText = line.value(0, "CDLINPPROPINFOR").toString().trimmed() + " – " +
+                             line.value(0, "NMLINPPROP").toString().trimmed();
+    const QString head = "NRPROPOSFAS=" + nr(2) + "; NRVERPROPFAS=01";
+    const QString gone = head + "; CDLINPPROP=" + nr(999);
+    const struct {
+        QString table, key, field, described;
+    } cases[] = {
+        {"LINPPROP", head + "; CDLINPPROP=" + line.value(0, "CDLINPPROP").toString(), "NRUSUALINPP", lineText},
+        {"VENCLINPPROP", head + "; CDLINPPROP=" + line.value(0, "CDLINPPROP").toString() +
+             "; DTVELUSOPEDP=2027-01-10T00:00:00", "VRVELUSOPEDP", "10/01/2027 – " + lineText},
+        {"SERVPROP", head + "; NRSERVPROP=" + service.value(0, "NRSERVPROP").toString(), "QTSERVPROP",
+         service.value(0, "NMTIPOSERV").toString().trimmed()},
+        {"VENCSERVPROP", head + "; DTVENCSERVPROP=2027-02-05T00:00:00", "VRVENCSERVPROP", "05/02/2027"},
+        {"TXTPROPFAS", head + "; CDTXTPROPFAS=Prazo; NRORDEM=1", "TXPROPFAS", "Prazo; NRORDEM=1"},
+        {"SIMULAPROP", head + "; NRSIMULAPROP=9", "NRORDSIMULAPROP", "Simulação 9"},
+        // A deleted line: its code and name as its deletion kept them.
+        {"LINPPROP", gone, "CDLINPPROPINFOR", "77 – Linha excluída"},
+        {"LINPPROP", gone, "NMLINPPROP", "77 – Linha excluída"},
+        {"OBSPROPFAS", head, "TXOBSPROPFAS", ""},
+    };
+    int sequence = 0;
+    for (const auto& c : cases) {
+        const QVariant before = c.field == "NMLINPPROP"        ? QVariant("Linha excluída")
+                                : c.field == "CDLINPPROPINFOR" ? QVariant("77")
+                                                               : QVariant("1");
+        db.exec(QStringLiteral("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, CDOPERADOR, "
+                               "NMMETODO, NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, VLANTERIOR, CDFILIAL, CDOPERINCL, "
+                               "CDOPERSOLI) VALUES (:N, '01', :D, :S, 'VENDEDOR', 'SetLinProd', :T, :K, 'E', :F, :B, "
+                               ":FIL, :INCL, :SOLI)"),
+                {{"N", nr(2)}, {"D", QDateTime(QDate(2026, 12, 1), QTime(9, 0))}, {"S", ++sequence},
+                 {"T", c.table}, {"K", c.key}, {"F", c.field}, {"B", before},
+                 {"FIL", owners.value(0, "CDFILIAL")}, {"INCL", owners.value(0, "CDOPERINCL")},
+                 {"SOLI", owners.value(0, "CDOPERSOLI")}});
+    }
+    const Packet h = history({nr(2), "01"});
+    ASSERT_EQ(h.rows.size(), std::size(cases));
+    for (int r = 0; r < h.rows.size(); ++r) {
+        const auto& c = cases[std::size(cases) - 1 - r];  // newest first
+        EXPECT_EQ(h.value(r, "DSCHAVE").toString(), c.key) << "the stored key stays";
+        EXPECT_EQ(h.value(r, "DSREGISTRO").toString(), c.described) << c.table.toStdString() << " " << r;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Db, ProposalHistoryTest, ::testing::ValuesIn(cot::testing::availableBackends()),
                          cot::testing::backendName);
 

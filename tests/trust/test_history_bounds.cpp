@@ -172,7 +172,7 @@ TEST_P(HistoryBounds, TheHistoryFollowsWhoMaySeeTheVersionAfterItIsDeleted) {
         ASSERT_TRUE(save("VENDEDOR", {{kHeader[0], kHeader[1]}, {{ChangeOp::Delete, {nr(n), "01"}, {}}}}).ok);
     const RpcResult assist = reads("ASSIST", 9);
     EXPECT_FALSE(assist.ok);
-    EXPECT_EQ(assist.error, "O operador ASSIST não pode ver o histórico da proposta " + nr(9) + "/01.");
+    EXPECT_EQ(assist.error, "O operador ASSIST não pode ver o histórico da proposta 9/01.");
     EXPECT_FALSE(reads("GERENTE", 14).ok) << "another branch's version, deleted";
     for (const auto& [op, n] : std::vector<std::pair<QString, int>>{{"GERENTE", 9}, {"VENDEDOR", 9}, {"VENDEDOR", 14}}) {
         const RpcResult r = reads(op, n);
