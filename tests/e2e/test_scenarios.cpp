@@ -688,6 +688,20 @@ TEST_F(Scenarios, TheHistoryWindowShowsTheSavedReferenceChange) {
     EXPECT_EQ(rows.value(0, "VLNOVO").toString(), QString::fromUtf8("Implantação do ERP Web - matriz e filial sul"));
 }
 
+// The history window shows the installment just generated in words and pt-BR values: the
+// rows behind them are the server's own, kept as stored.
+TEST_F(Scenarios, TheHistoryWindowShowsGeneratedInstallmentsInWords) {
+    const HostRun run = runHost(sourcePath("scenarios/proposal_history_installments.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const auto db = cot::server::Database::open(server->databaseUrl());
+    const auto rows = db->query("SELECT NMTABELA, IDOPERHIST, VLNOVO FROM HISTPROP WHERE NRPROPOSFAS = "
+                                "'00000000000000000002' AND NRVERPROPFAS = '01' AND NMMETODO = 'SetVencimento' "
+                                "AND NMCAMPO = 'VRVELUSOPEDP' AND IDOPERHIST = 'I'");
+    ASSERT_EQ(rows.rows.size(), 1) << "the one installment generated";
+    EXPECT_EQ(rows.value(0, "NMTABELA").toString(), "VENCLINPPROP");
+    EXPECT_EQ(rows.value(0, "VLNOVO").toString(), "1301") << "shown as 1.301,00";
+}
+
 TEST_F(Scenarios, ComparingVersionsShowsTheServersDifferences) {
     const HostRun run = runHost(sourcePath("scenarios/compare_versions.scn"));
     ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
