@@ -12,6 +12,10 @@
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "data/data_source.h"
+#include "data/format_br.h"
+#include "data/packet.h"
+#include "proposal/reach/proposal_reach.h"
+#include "rpc/net_connection.h"
 #include "services/load_bpl.h"
 #include "services/messages.h"
 #include "ui/buttons.h"
@@ -65,8 +69,12 @@ TfrmConfAceite::TfrmConfAceite(QWidget* parent) : TForm<QDialog>(parent) {
     pal.setColor(QPalette::Window, QColor(0xFF, 0xFF, 0xE1));
     panTotal->setPalette(pal);
     auto* totals = new QHBoxLayout(panTotal);
+    lblValores = new QLabel(panTotal);
+    lblValores->setObjectName(QStringLiteral("lblValores"));
+    lblValores->setVisible(false);
+    totals->addWidget(lblValores);
     totals->addStretch(1);
-    totals->addWidget(new QLabel(QStringLiteral("Total:"), panTotal));
+    totals->addWidget(new QLabel(QStringLiteral("Total das linhas:"), panTotal));
     nedTotal = new TNumberEdit(QStringLiteral("nedTotal"), panTotal);
     nedTotal->setDecimals(2);
     nedTotal->setDisplayFormat(QStringLiteral("#,##0.00"));
@@ -99,6 +107,21 @@ void TfrmConfAceite::FormCreate() {
     if (approval && Cli_cot05003::boIdCriado) total = approval->exTotalLinhas;
     else if (table) total = Cli_cot05006::totalOf(*table);
     nedTotal->setValue(static_cast<double>(total));
+    // Asked by the approval: the proposal's two figures, as the list and the running total
+    // show them.
+    ProposalReach* reach = approval && Cli_cot05003::boIdCriado ? ProposalReach::open() : nullptr;
+    if (reach && !reach->key().nr.isEmpty()) {
+        const ProposalKey key = reach->key();
+        showFigures(reach->net().getPacket(QStringLiteral("GetTotaisProposta"), {key.nr, key.ver}));
+    }
+}
+
+void TfrmConfAceite::showFigures(const Packet& totals) {
+    lblValores->setVisible(!totals.isEmpty());
+    if (totals.isEmpty()) return;
+    lblValores->setText(QStringLiteral("Valor único: R$ %1    Mensal: R$ %2")
+                            .arg(formatMoney(totals.value(0, QStringLiteral("VRUNICO")).toDouble()),
+                                 formatMoney(totals.value(0, QStringLiteral("VRMENSAL")).toDouble())));
 }
 
 void TfrmConfAceite::FormActivate() {

@@ -4,6 +4,8 @@
 
 #include "screens/form.h"
 
+class QLabel;
+
 namespace cot {
 
 class ClientTable;
@@ -12,9 +14,11 @@ class TDBGrid;
 class TMemo;
 class TNumberEdit;
 class TButton;
+struct Packet;
 
 // Final yes/no before an acceptance charges the licence of use (COT05006): the question,
-// a read-only grid over the caller's table and the total of the lines listed. A new window
+// a read-only grid over the caller's table and the total of the lines listed; asked by the
+// approval, the proposal's one-off and monthly values as well (GetTotaisProposta). A new window
 // on every call, freed by its factory once answered.
 class TfrmConfAceite : public TForm<QDialog> {
     Q_OBJECT
@@ -28,10 +32,13 @@ public:
 
     // Points the grid at the caller's table (neither changed nor freed here).
     void setTable(ClientTable& table);
+    // "Valor único: R$ … Mensal: R$ …" from GetTotaisProposta's row; hidden without one.
+    void showFigures(const Packet& totals);
 
     TMemo* memInforma;
     TDBGrid* dbgMensagem;
     TNumberEdit* nedTotal;
+    QLabel* lblValores;
     TButton *btnSim, *btnNao;
     DataSource* dtsProduto;
 };

@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLayout>
+#include <iterator>
 
 #include "data/client_table.h"
 #include "data/format_br.h"
@@ -16,7 +17,9 @@ namespace cot {
 
 namespace {
 
-const char* const kFigures[] = {"VRLICENCA", "VRMENSAL", "VRSERVICOS", "VRPARCELAS"};
+// In the order of the labels: the parts charged once, their sum, the monthly value and
+// every schedule.
+const char* const kFigures[] = {"VRLICENCA", "VRSERVICOS", "VRUNICO", "VRMENSAL", "VRPARCELAS"};
 
 }  // namespace
 
@@ -39,8 +42,9 @@ void TotalsArea::build() {
         return value;
     };
     lblTotLicenca = figure("lblTotLicenca", QStringLiteral("Licença de uso:"), &lblCapLicenca_);
-    lblTotMensal = figure("lblTotMensal", QStringLiteral("Manutenção mensal:"), &lblCapMensal_);
     lblTotServicos = figure("lblTotServicos", QStringLiteral("Serviços:"));
+    lblTotUnico = figure("lblTotUnico", QStringLiteral("Valor único:"));
+    lblTotMensal = figure("lblTotMensal", QStringLiteral("Mensal:"), &lblCapMensal_);
     lblTotParcelas = figure("lblTotParcelas", QStringLiteral("Total das parcelas:"));
     row->addStretch(1);
     page->layout()->addWidget(panTotais);
@@ -60,9 +64,9 @@ void TotalsArea::load(const ProposalKey& key) {
 
 void TotalsArea::show(const QList<double>& figures, const QString& contract) {
     const bool rental = contract == QLatin1String("L"), servicesOnly = contract == QLatin1String("S");
-    lblCapMensal_->setText(rental ? QStringLiteral("Locação mensal:") : QStringLiteral("Manutenção mensal:"));
-    TLabel* const labels[] = {lblTotLicenca, lblTotMensal, lblTotServicos, lblTotParcelas};
-    for (int i = 0; i < 4; ++i) labels[i]->setText(formatMoney(figures.value(i)));
+    lblCapMensal_->setToolTip(rental ? QStringLiteral("Locação mensal") : QStringLiteral("Manutenção mensal"));
+    TLabel* const labels[] = {lblTotLicenca, lblTotServicos, lblTotUnico, lblTotMensal, lblTotParcelas};
+    for (int i = 0; i < int(std::size(labels)); ++i) labels[i]->setText(formatMoney(figures.value(i)));
     lblCapLicenca_->setVisible(!rental && !servicesOnly);
     lblTotLicenca->setVisible(!rental && !servicesOnly);
     lblCapMensal_->setVisible(!servicesOnly);
@@ -72,7 +76,7 @@ void TotalsArea::show(const QList<double>& figures, const QString& contract) {
 
 void TotalsArea::clear() {
     if (!panTotais) return;
-    for (TLabel* l : {lblTotLicenca, lblTotMensal, lblTotServicos, lblTotParcelas}) l->setText(QString());
+    for (TLabel* l : {lblTotLicenca, lblTotServicos, lblTotUnico, lblTotMensal, lblTotParcelas}) l->setText(QString());
     panTotais->setVisible(false);
 }
 

@@ -8,9 +8,10 @@ namespace cot {
 class TLabel;
 class TPanel;
 
-// The running total under the proposal's form: the licence of use, the monthly value
-// (maintenance or rental), the services and the sum of every installment schedule, as
-// the server holds them (GetTotaisProposta). It is read with the proposal and again after
+// The running total under the proposal's form: the licence of use and the services, their
+// sum the one-off value ("Valor único"), the monthly value ("Mensal": maintenance or
+// rental) and the sum of every installment schedule, as the server holds them
+// (GetTotaisProposta) and as the list, the pipeline and the client's page show them. It is read with the proposal and again after
 // every change the server takes, so the figures are the ones the approval will charge.
 // A rental proposal has no licence, and a service-only one neither licence nor monthly
 // value: those figures are not shown.
@@ -25,7 +26,8 @@ public:
     void proposalChanged() override;
 
     TPanel* panTotais = nullptr;
-    TLabel *lblTotLicenca = nullptr, *lblTotMensal = nullptr, *lblTotServicos = nullptr, *lblTotParcelas = nullptr;
+    TLabel *lblTotLicenca = nullptr, *lblTotServicos = nullptr, *lblTotUnico = nullptr, *lblTotMensal = nullptr,
+           *lblTotParcelas = nullptr;
 
 private:
     bool shown() const;

@@ -127,18 +127,20 @@ private:
 
     void totals() {
         out_ += QStringLiteral("<h2>Totais</h2>\n<table class=\"totais\">\n");
+        // The proposal's two figures as every surface shows them: what is charged once and
+        // what is charged each month (proposal_totals.h).
         const ProposalTotals& t = d_.totals;
-        if (!d_.lines.isEmpty()) {
-            if (!d_.rental() || t.licence != 0) amount(QStringLiteral("Licença de uso"), money(t.licence));
-            amount(d_.rental() ? QStringLiteral("Locação mensal") : QStringLiteral("Mensalidade"), money(t.monthly));
-        }
+        if (!d_.lines.isEmpty() && (!d_.rental() || t.licence != 0))
+            amount(QStringLiteral("Licença de uso"), money(t.licence));
         if (!d_.services.isEmpty() || t.services != 0) amount(QStringLiteral("Serviços"), money(t.services));
-        amount(QStringLiteral("Total geral"),
+        amount(QStringLiteral("Valor único"),
                QStringLiteral("<strong id=\"total-geral\">%1</strong>").arg(money(t.grand())));
+        if (!d_.lines.isEmpty())
+            amount(QStringLiteral("Mensal"), QStringLiteral("<strong id=\"mensal\">%1</strong>").arg(money(t.monthly)));
         out_ += QStringLiteral("</table>\n");
         if (!d_.lines.isEmpty())
-            out_ += QStringLiteral("<p class=\"nota\">%1 não entra no total geral: é cobrada a cada mês.</p>\n")
-                        .arg(d_.rental() ? QStringLiteral("A locação mensal") : QStringLiteral("A mensalidade"));
+            out_ += QStringLiteral("<p class=\"nota\">O valor mensal não entra no valor único: é cobrado a cada "
+                                   "mês.</p>\n");
         // Installments with interest charge more than the quoted values: say so, with both figures.
         const long double quoted = t.quoted;
         const long double charged = t.grand();
