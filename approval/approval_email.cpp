@@ -11,6 +11,8 @@
 #include "data/client_table.h"
 #include "data/field.h"
 #include "data/format_br.h"
+#include "dialogs/report/proposal_report_data.h"
+#include "proposal/reach/proposal_reach.h"
 #include "rpc/net_connection.h"
 #include "services/cipher.h"
 #include "services/local_query.h"
@@ -123,6 +125,68 @@ std::optional<MailMessage> composeNotification(const QString& key, const Packet&
     return message;
 }
 
+namespace {
+
+Packet packetOf(NetConnection& connection, const QString& method, const QVariantList& args) {
+    const RpcResult r = connection.call(method, args);
+    if (!r.ok) throw ServerError(r.error, r.code);
+    if (r.value.isNull()) return Packet{};
+    if (r.value.typeId() != qMetaTypeId<Packet>())
+        throw ServerError(QStringLiteral("Resposta inesperada do servidor de aplicação para %1.").arg(method));
+    return r.value.value<Packet>();
+}
+
+QList<mail::Installment> installments(const QList<ProposalReportData::Installment>& schedule) {
+    QList<mail::Installment> out;
+    for (const auto& i : schedule) out.append({i.due, i.value});
+    return out;
+}
+
+}  // namespace
+
+ApprovalParties partiesFrom(NetConnection& connection, const QString& branch, const QString& nr, const QString& ver) {
+    TMessages messages;
+    messages.loadFromFile(QStringLiteral(":/cot05002/cot05001_messages.txt"));  // the report's own texts
+    const ProposalReportData r = readProposalReport(connection, branch, nr, ver, messages);
+    ApprovalParties p;
+    mail::ApprovalContent& c = p.content;
+    c.nr = nr;
+    c.ver = ver;
+    c.reference = r.reference;
+    c.client = r.partyName;
+    c.corporateName = r.corporateName;
+    c.cnpj = r.inscription;
+    c.approvedOn = r.acceptedOn;
+    c.oneOff = r.licenceTotal() + r.servicesTotal();
+    c.monthly = r.monthlyTotal();
+    for (const ProposalReportData::Line& line : r.lines)
+        p.lines.append({line.name, line.licenceTotal(), line.monthlyTotal(), installments(line.schedule)});
+    if (r.serviceCharging == QLatin1String("P"))
+        p.package.append({QStringLiteral("Pacote de serviços"), r.servicesTotal(), 0, installments(r.serviceSchedule)});
+
+    const Packet identity = packetOf(connection, QStringLiteral("GetIdentidadeProposta"), {nr, ver});
+    if (!identity.isEmpty()) {
+        const auto field = [&](const char* name) { return identity.value(0, QString::fromLatin1(name)).toString(); };
+        p.signature = {field("DSRODAPE"), field("NMVENDEDOR"), field("DSEMAILVENDEDOR"), field("NRFONEVENDEDOR")};
+    }
+    // Newest first: the addresses the client last had the proposal at.
+    const Packet sendings = packetOf(connection, QStringLiteral("GetEnvios"), {nr, ver});
+    if (!sendings.isEmpty()) p.clientTo = splitAddressList(sendings.value(0, QStringLiteral("DSEMAILDEST")).toString());
+    return p;
+}
+
+std::optional<MailMessage> composeLaidOutNotification(const QString& key, const Packet& packet,
+                                                      const ApprovalEmailData& data, const ApprovalParties& parties) {
+    const EmailParam param = EmailParam::fromPacket(packet);
+    if (!param.active || !notificationApplies(key, data.proposal)) return std::nullopt;
+    mail::ApprovalContent content = parties.content;
+    content.items = key == kParamLicenca ? parties.lines : parties.package;
+    MailMessage message = mail::approvalStaffMessage(content, parties.signature);
+    if (!param.subject.trimmed().isEmpty()) message.subject = param.subject.simplified();
+    message.to = splitAddressList(param.recipients);
+    return message;
+}
+
 ParamLoader paramsFrom(NetConnection& connection) {
     return [&connection](const QString& language, const QString& key) {
         const RpcResult r = connection.call(QStringLiteral("GetParamEmail"), {language, key});
@@ -164,7 +228,9 @@ MailSetup mailSetupOf(const QString& branch, const QString& operatorCode) {
 QString ApprovalEmailResult::warning(const TMessages& catalogue) const {
     QStringList lines;
     for (const NotificationFailure& f : failed) {
-        const QString name = catalogue.Msg(f.key == kParamLicenca ? QStringLiteral("Email_PROPCOM") : QStringLiteral("Email_PROPSERV"));
+        const QString name = f.key == kParamLicenca   ? catalogue.Msg(QStringLiteral("Email_PROPCOM"))
+                             : f.key == kParamServico ? catalogue.Msg(QStringLiteral("Email_PROPSERV"))
+                                                      : f.key;
         lines << catalogue.Msg(QStringLiteral("Email_Falha"), {name, f.error});
     }
     return lines.join(QLatin1Char('\n'));
@@ -191,28 +257,20 @@ void BackgroundMailSender::send(const MailAccount& account, const MailMessage& m
 }
 
 ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& params, MailSender& sender,
-                              const MailSetupLoader& setupLoader) {
+                              const MailSetupLoader& setupLoader, const PartiesLoader& partiesLoader) {
     ApprovalEmailResult result;
     std::optional<MailSetup> setup;
-    for (const QString& key : {kParamLicenca, kParamServico}) {
-        if (!notificationApplies(key, data.proposal)) continue;
+    const auto mailSetup = [&]() -> const MailSetup& {
+        if (!setup) setup = setupLoader ? setupLoader() : mailSetupOf(Veltrano::FiliProc(), Veltrano::Operador());
+        return *setup;
+    };
+    // Every mail that applies and does not go out is named, whatever stopped it.
+    const auto attempt = [&](const QString& key, const std::function<std::optional<MailMessage>()>& compose) {
         try {
-            // Every notification that applies and does not go out is named, whatever stopped it.
-            if (data.proposal.language.trimmed().isEmpty())
-                throw UserError(QStringLiteral("a proposta não tem idioma informado."));
-            const Packet packet = params(data.proposal.language, key);
-            const std::optional<MailMessage> composed = composeNotification(key, packet, data);
-            if (!composed) {
-                throw UserError(packet.isEmpty()
-                                    ? QStringLiteral("o parâmetro de e-mail %1 não está cadastrado para o idioma %2.")
-                                          .arg(key, data.proposal.language.trimmed())
-                                    : QStringLiteral("o parâmetro de e-mail %1 do idioma %2 não está ativo.")
-                                          .arg(key, data.proposal.language.trimmed()));
-            }
-            if (!setup) setup = setupLoader ? setupLoader() : mailSetupOf(Veltrano::FiliProc(), Veltrano::Operador());
-            MailMessage message = *composed;
-            message.from = setup->from;
-            sender.send(setup->account, message);
+            std::optional<MailMessage> message = compose();
+            if (!message) return;
+            message->from = mailSetup().from;
+            sender.send(mailSetup().account, *message);
             result.sent << key;
         } catch (const UserError& e) {
             result.failed.append({key, e.text()});
@@ -221,7 +279,57 @@ ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& 
         } catch (const std::exception& e) {
             result.failed.append({key, QString::fromUtf8(e.what())});
         }
+    };
+
+    std::optional<ApprovalParties> parties;
+    QString partiesError;
+    try {
+        parties = partiesLoader ? partiesLoader()
+                                : partiesFrom(ProposalReach::current().net(), Veltrano::FiliProc(),
+                                              data.proposal.number, data.proposal.version);
+    } catch (const UserError& e) {
+        partiesError = e.text();
+    } catch (const std::exception& e) {
+        partiesError = QString::fromUtf8(e.what());
     }
+
+    for (const QString& key : {kParamLicenca, kParamServico}) {
+        if (!notificationApplies(key, data.proposal)) continue;
+        attempt(key, [&]() -> std::optional<MailMessage> {
+            if (data.proposal.language.trimmed().isEmpty())
+                throw UserError(QStringLiteral("a proposta não tem idioma informado."));
+            const Packet packet = params(data.proposal.language, key);
+            std::optional<MailMessage> composed = parties ? composeLaidOutNotification(key, packet, data, *parties)
+                                                          : composeNotification(key, packet, data);
+            if (!composed) {
+                throw UserError(packet.isEmpty()
+                                    ? QStringLiteral("o parâmetro de e-mail %1 não está cadastrado para o idioma %2.")
+                                          .arg(key, data.proposal.language.trimmed())
+                                    : QStringLiteral("o parâmetro de e-mail %1 do idioma %2 não está ativo.")
+                                          .arg(key, data.proposal.language.trimmed()));
+            }
+            return composed;
+        });
+    }
+
+    attempt(kApprovalToClient, [&]() -> std::optional<MailMessage> {
+        if (!parties) throw UserError(partiesError);
+        // A version never sent by e-mail has no address of the client's to tell.
+        if (parties->clientTo.isEmpty()) return std::nullopt;
+        mail::ApprovalContent content = parties->content;
+        content.items = parties->lines + parties->package;
+        MailMessage m = mail::approvalClientMessage(content, parties->signature);
+        m.to = parties->clientTo;
+        return m;
+    });
+    attempt(kApprovalToSeller, [&]() -> std::optional<MailMessage> {
+        if (!parties || parties->signature.sellerEmail.trimmed().isEmpty()) return std::nullopt;
+        mail::ApprovalContent content = parties->content;
+        content.items = parties->lines + parties->package;
+        MailMessage m = mail::approvalSellerMessage(content, parties->signature);
+        m.to = QStringList{parties->signature.sellerEmail.trimmed()};
+        return m;
+    });
     return result;
 }
 

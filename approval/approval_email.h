@@ -15,6 +15,14 @@
 //   const ApprovalEmailResult r = GeraEmail(data, paramsFrom(frm.netProposta()));
 //   ... success message; when !r.ok(), r.warning(msgPadrao) shown after it as a warning.
 //
+// The parameter gives the subject and recipients of a notification and whether it is on; its
+// body is laid out by services/mail_kinds.h (the proposal, the client with CNPJ, each line
+// or the package with its value and due dates, the one-off and monthly totals) from the
+// version as the server holds it. Only when that cannot be read does the parameter's own
+// template (placeholders below) make the body, so those in charge hear of it all the same.
+// The client (at the addresses of the version's latest sending) and the salesperson are
+// told of the approval too.
+//
 // GeraEmail never throws for a notification that could not go out: each is tried on its
 // own, and what failed (parameter, branch account, SMTP) is named in the result, so the
 // acceptance, already recorded, is still reported as done.
@@ -24,6 +32,7 @@
 #include <optional>
 
 #include "data/packet.h"
+#include "services/mail_kinds.h"
 #include "services/mail_sender.h"
 
 namespace cot {
@@ -36,6 +45,9 @@ namespace cot::approval {
 
 inline const QString kParamLicenca = QStringLiteral("COT05000_PROPCOM");
 inline const QString kParamServico = QStringLiteral("COT05000_PROPSERV");
+// The two mails that tell of the approval, named as the warning names them.
+inline const QString kApprovalToClient = QStringLiteral("aviso de aprovação ao cliente");
+inline const QString kApprovalToSeller = QStringLiteral("aviso de aprovação ao vendedor");
 
 // What the notifications print, from the proposal's current record (cdsProposta).
 struct ProposalEmailValues {
@@ -98,6 +110,23 @@ bool notificationApplies(const QString& key, const ProposalEmailValues& proposal
 // parameter gives them; `from` is left to the caller.
 std::optional<MailMessage> composeNotification(const QString& key, const Packet& param, const ApprovalEmailData& data);
 
+// What the laid-out mails need, read from the server once the acceptance is recorded.
+struct ApprovalParties {
+    mail::ApprovalContent content;  // the header and totals; items as each mail picks them
+    QList<mail::ApprovedItem> lines, package;  // the licence's lines; the service package
+    mail::MailSignature signature;  // the branch's identity and the salesperson
+    QStringList clientTo;           // the addresses of the latest sending; empty when never sent
+};
+using PartiesLoader = std::function<ApprovalParties()>;
+// Through the connection: the version as the report reads it, GetIdentidadeProposta and
+// GetEnvios. A failure throws.
+ApprovalParties partiesFrom(NetConnection& connection, const QString& branch, const QString& nr, const QString& ver);
+
+// The laid-out notification to those in charge: the parameter's subject and recipients,
+// the items the notification is about (the lines, or the package).
+std::optional<MailMessage> composeLaidOutNotification(const QString& key, const Packet& param,
+                                                      const ApprovalEmailData& data, const ApprovalParties& parties);
+
 // Fetches a parameter packet: (language, key) → packet. A failure throws UserError/ServerError.
 using ParamLoader = std::function<Packet(const QString& language, const QString& key)>;
 // Through the remote method GetParamEmail on the connection (errors thrown, not shown).
@@ -115,7 +144,7 @@ MailSetup mailSetupOf(const QString& branch, const QString& operatorCode);
 using MailSetupLoader = std::function<MailSetup()>;
 
 struct NotificationFailure {
-    QString key;    // kParamLicenca or kParamServico
+    QString key;    // kParamLicenca, kParamServico, kApprovalToClient or kApprovalToSeller
     QString error;  // the reason, as raised
 };
 
@@ -142,10 +171,14 @@ private:
     MailSender& inner_;
 };
 
-// Sends the notifications that apply, licence of use first. One that applies but cannot be
-// sent (no language on the proposal, its parameter missing or inactive) is a failure too. `setup` runs once, only when a
-// notification is to be sent; by default the current branch's and operator's.
+// Sends the notifications that apply, licence of use first, then the client's and the
+// salesperson's mails. One that applies but cannot be sent (no language on the proposal,
+// its parameter missing or inactive) is a failure too. `setup` runs once, only when a
+// notification is to be sent; by default the current branch's and operator's. `parties`
+// by default reads the version through the proposals' connection; when it fails, the
+// notifications go out from their templates and the failure is named once, as the client's.
 ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& params,
-                              MailSender& sender = defaultMailSender(), const MailSetupLoader& setup = {});
+                              MailSender& sender = defaultMailSender(), const MailSetupLoader& setup = {},
+                              const PartiesLoader& parties = {});
 
 }  // namespace cot::approval
