@@ -38,6 +38,13 @@ void decision(server::Database& db, int n, const char* ver, const char* kind, co
              {"M", motive ? QVariant(motive) : QVariant()}, {"H", QString(64, u'a')}});
 }
 
+// The number's accepted version, as the acceptance (or, for rows from before, the schema's
+// fill: the approved version first) leaves it.
+void accepted(server::Database& db, int n, const char* ver) {
+    db.exec("INSERT INTO ACEITEPROP (NRPROPOSFAS, NRVERPROPFAS, DTACEITE) VALUES (:NR, :VER, :D)",
+            {{"NR", nr(n)}, {"VER", ver}, {"D", at(-3)}});
+}
+
 void lost(server::Database& db, int n, const char* ver) {
     db.exec("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, CDOPERADOR, IDMOTIVO, TXMOTIVO) "
             "VALUES (:NR, :VER, :D, 'VENDEDOR', 'C', 'Fechou com outro')",
@@ -69,6 +76,10 @@ void prepare(server::Database& db) {
     lost(db, 5, "01");
     proposal(db, 6, "01", at(30), {}, "ASSIST");
     proposal(db, 7, "01", at(5), {});
+    accepted(db, 1, "02");
+    accepted(db, 2, "02");
+    accepted(db, 4, "01");
+    accepted(db, 5, "01");
 }
 
 // GetPropostaAux's arguments, every criterion open; the test sets the statuses and the
