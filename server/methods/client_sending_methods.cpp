@@ -24,7 +24,8 @@
 //   RevogarEnvio(NR, VER, NRENVIO) → null. Cancels a standing link (server clock, the
 //       caller). Refused: no such sending; a link already cancelled.
 //   GetPaginaCliente(NR, VER) → text: the client's page of the version as it stands now, a
-//       whole HTML document with its stylesheet, read only: the decision taken, or a note
+//       whole HTML document with its stylesheet, read only: the version that superseded
+//       it, the decision taken, or a note
 //       that the client also finds the PDF and the forms there; never a form, a link or
 //       a token.
 // All four are open to whoever may see the version; the two that write check it again
@@ -282,6 +283,9 @@ Reply getPaginaCliente(MethodContext& ctx, const Args& args) {
     const Version v = versionOf(args);
     const QString content = cp::proposalContentHtml(ctx.db, v.nr, v.ver);
     if (content.isEmpty()) throw MethodError(QStringLiteral("Proposta não cadastrada."));
+    // What the client's link answers first: another version accepted, then his decision.
+    if (const auto accepted = deal::acceptedOther(ctx.db, v.nr, v.ver))
+        return cp::previewPage(content, deal::supersededSentence(*accepted));
     const std::optional<cp::Decision> decision = cp::decisionOf(ctx.db, v.nr, v.ver);
     return cp::previewPage(content, decision ? cp::decisionSentence(*decision)
                                              : QStringLiteral("Pré-visualização da página do cliente. O cliente vê "

@@ -194,6 +194,8 @@ TEST_P(OneAcceptanceTest, ASupersededVersionIsRefusedEverywhereNamingTheAccepted
     EXPECT_EQ(count("SELECT COUNT(*) FROM DECISAOPROP WHERE NRPROPOSFAS = :N"), 1);
 
     NetConnection& net = server_.connection();
+    EXPECT_TRUE(net.call("GetPaginaCliente", {nr(7), "01"}).value.toString().contains(superseded))
+        << "the salesperson's preview says what the client's link says";
     const RpcResult sent =
         net.call("EnviarAoCliente", {nr(7), "01", "compras@zeta.example", cot::testing::smallPdf().toBase64()});
     EXPECT_EQ(sent.error, QStringLiteral("A proposta %1 já foi aceita; a versão %2 não pode ser enviada ao cliente.")
