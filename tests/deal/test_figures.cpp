@@ -4,12 +4,14 @@
 // One set of proposals, each figure worked out here by hand, compared to the cent.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <cmath>
 
 #include "rpc/net_connection.h"
 #include "server/client_page/page_data.h"
 #include "server/client_page/proposal_page.h"
 #include "server/methods/acceptance_charging.h"
+#include "server/migrations/migrations.h"
 #include "server/storage/database.h"
 #include "support/test_server.h"
 
@@ -198,7 +200,52 @@ TEST_P(FiguresTest, TheApprovalChargesTheOneOffValueAndContractsTheMonthlyOne) {
               cents(f.monthly));
 }
 
+// A database kept before the two figures: its versions held one sum (monthly added in) and
+// triggers that kept it. The upgrade works both figures out again and replaces the triggers.
+class FiguresUpgrade : public ::testing::TestWithParam<Backend> {};
+
+TEST_P(FiguresUpgrade, StoredVersionsGetBothFiguresAndTheTriggersKeepThem) {
+    QTemporaryDir dir;
+    std::unique_ptr<cot::testing::ScratchPostgres> pg;
+    if (GetParam() == Backend::Postgres) pg = std::make_unique<cot::testing::ScratchPostgres>();
+    auto db = server::Database::open(pg ? pg->url() : QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("old.db")));
+    server::migrate(*db, 15);
+    db->exec("INSERT INTO TIPOSERV (CDTIPOSERV, NMTIPOSERV) VALUES ('001', 'Implantação')");
+    prepare(*db);
+    db->exec("UPDATE PROPOSTAFAS SET VRTOTCENTPROP = 1");  // the old sum, whatever it was
+    // A trigger of the old kind, by the old name, that the upgrade must not leave behind.
+    if (pg) {
+        db->exec("CREATE OR REPLACE FUNCTION COT_TG_VALOR_VERSAO() RETURNS TRIGGER LANGUAGE plpgsql AS $$ BEGIN "
+                 "UPDATE PROPOSTAFAS SET VRTOTCENTPROP = -1; RETURN NULL; END $$");
+        db->exec("CREATE TRIGGER TG_LINPPROP_VALOR AFTER INSERT ON LINPPROP FOR EACH ROW "
+                 "EXECUTE FUNCTION COT_TG_VALOR_VERSAO()");
+    } else {
+        db->exec("CREATE TRIGGER TG_LINPPROP_VALOR_INS AFTER INSERT ON LINPPROP FOR EACH ROW BEGIN "
+                 "UPDATE PROPOSTAFAS SET VRTOTCENTPROP = -1; END");
+    }
+    server::migrate(*db);
+
+    const auto kept = [&](const Figures& f) {
+        return db->query("SELECT VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR "
+                         "AND NRVERPROPFAS = :VER",
+                         {{"NR", nr(f.n)}, {"VER", f.ver}});
+    };
+    for (const Figures& f : kVersions) {
+        const Packet p = kept(f);
+        ASSERT_EQ(p.rows.size(), 1) << f.what;
+        EXPECT_EQ(p.value(0, "VRTOTCENTPROP").toLongLong(), cents(f.oneOff)) << f.what;
+        EXPECT_EQ(p.value(0, "VRMENCENTPROP").toLongLong(), cents(f.monthly)) << f.what;
+    }
+    line(*db, 4, "1", 100.0, 0, 30.0, 0, 2.0);  // to 4/01: 200 once, 60 a month more
+    const Packet after = kept(kVersions[3]);
+    EXPECT_EQ(after.value(0, "VRTOTCENTPROP").toLongLong(), cents(5200.0));
+    EXPECT_EQ(after.value(0, "VRMENCENTPROP").toLongLong(), cents(60.0));
+    EXPECT_EQ(kept(kVersions[4]).value(0, "VRTOTCENTPROP").toLongLong(), cents(7728.0)) << "the other version untouched";
+}
+
 }  // namespace
 
+INSTANTIATE_TEST_SUITE_P(Db, FiguresUpgrade, ::testing::ValuesIn(cot::testing::availableBackends()),
+                         cot::testing::backendName);
 INSTANTIATE_TEST_SUITE_P(Db, FiguresTest, ::testing::ValuesIn(cot::testing::availableBackends()),
                          cot::testing::backendName);
