@@ -97,10 +97,8 @@ void TfrmAprovacao::reportSuccess(const QString& number) {
     const bool licence = textOf(p, "IDTIPOPROPFAS") == QLatin1String("M");
     const bool package = textOf(p, "IDTIPOCOBRSERV") == QLatin1String("P");
     Dialogs& dialogs = Dialogs::current();
-    if (!licence && !package) {
-        msgPadrao.ShowMsg(QStringLiteral("Aprovacao_Sucesso"), DialogType::Information, mbOK);
-        return;
-    }
+    // Those in charge hear of a licence or a package; the client and the salesperson of
+    // every approval (GeraEmail sends what applies).
     approval::ApprovalEmailData data;
     data.proposal = approval::ProposalEmailValues::fromRecord(p);
     if (licence) data.lines = approval::productLinesOf(*cdsLinhaProduto);
@@ -109,10 +107,14 @@ void TfrmAprovacao::reportSuccess(const QString& number) {
     // The SMTP dialogue goes off this thread: the screens keep painting under the busy window.
     approval::BackgroundMailSender background(mailSender ? *mailSender : defaultMailSender());
     const approval::ApprovalEmailResult sent = approval::GeraEmail(data, approval::paramsFrom(s.net()), background);
-    const QString key = licence && package ? QStringLiteral("AprovaLUSERV_Sucesso")
-                        : licence          ? QStringLiteral("AprovaLU_Sucesso")
-                                           : QStringLiteral("AprovaSERV_Sucesso");
-    dialogs.messageDlg(msgPadrao.Msg(key, {number}), DialogType::Information, mbOK);
+    if (!licence && !package) {
+        msgPadrao.ShowMsg(QStringLiteral("Aprovacao_Sucesso"), DialogType::Information, mbOK);
+    } else {
+        const QString key = licence && package ? QStringLiteral("AprovaLUSERV_Sucesso")
+                            : licence          ? QStringLiteral("AprovaLU_Sucesso")
+                                               : QStringLiteral("AprovaSERV_Sucesso");
+        dialogs.messageDlg(msgPadrao.Msg(key, {number}), DialogType::Information, mbOK);
+    }
     // The acceptance stands; a notification that did not go out is named afterwards.
     if (!sent.ok()) dialogs.messageDlg(sent.warning(msgPadrao), DialogType::Warning, mbOK);
 }
