@@ -1,5 +1,7 @@
 #include "server/client_page/page_html.h"
 
+#include <QStringList>
+
 #include "server/client_page/page_text.h"
 
 namespace cot::server::client_page {
@@ -35,6 +37,14 @@ textarea{min-height:6rem}
 button{display:block;width:100%;margin-top:1rem;padding:1rem;font:inherit;font-weight:700;border:0;border-radius:.5rem;
   color:#fff;background:#1f7a3a;min-height:3rem}
 #btn-recusar{background:#a8321f}
+#timbre{display:flex;gap:1rem;align-items:center;border-bottom:2px solid #1f5fa8;padding:.25rem 0 .75rem;margin-bottom:1rem}
+#timbre img{width:4rem;height:4rem;object-fit:contain;flex:none}
+#empresa{font-size:1.2rem;font-weight:700}
+#timbre .dados,#rodape{color:#4a5866;font-size:.9rem}
+#vendedor{margin:1.5rem 0;padding:1rem;border:1px solid #d5dce4;border-radius:.5rem}
+#vendedor h2{margin-top:0;border:0}
+#vendedor a{color:#1f5fa8}
+#rodape{margin-top:2rem;padding-top:.75rem;border-top:1px solid #d5dce4;text-align:center;overflow-wrap:anywhere}
 )CSS");
 }
 
@@ -54,6 +64,54 @@ QString frame(const QString& title, const QString& style, const QString& body) {
 QString pageFrame(const QString& title, const QString& body) {
     return frame(title, QStringLiteral("<link rel=\"stylesheet\" href=\"/cliente/estilo.css\">\n"), body);
 }
+
+namespace {
+
+bool hasIdentity(const OfferIdentity& who) { return !who.branch.company.isEmpty(); }
+
+QString letterhead(const OfferIdentity& who) {
+    if (!hasIdentity(who)) return {};
+    const BranchIdentity& b = who.branch;
+    QString out = QStringLiteral("<header id=\"timbre\">\n");
+    if (b.hasLogo())
+        out += QStringLiteral("<img id=\"logo\" alt=\"\" src=\"data:%1;base64,%2\">\n")
+                   .arg(esc(b.logoType), QString::fromLatin1(b.logo.toBase64()));
+    QStringList lines;
+    if (!b.cnpj.isEmpty()) lines << esc(QStringLiteral("CNPJ ") + b.cnpj);
+    if (!b.address.isEmpty()) lines << esc(b.address);
+    QStringList reach;
+    for (const QString& part : {b.phone, b.site})
+        if (!part.isEmpty()) reach << esc(part);
+    if (!reach.isEmpty()) lines << reach.join(QStringLiteral(" · "));
+    out += QStringLiteral("<div><div id=\"empresa\">%1</div>\n<div class=\"dados\">%2</div></div>\n</header>\n")
+               .arg(esc(b.company), lines.join(QStringLiteral("<br>")));
+    return out;
+}
+
+// The salesperson's contact, then the company's line.
+QString closing(const OfferIdentity& who) {
+    if (!hasIdentity(who)) return {};
+    QString out;
+    const SellerContact& s = who.seller;
+    const QString name = s.name.isEmpty() ? s.code : s.name;
+    if (!name.isEmpty()) {
+        out += QStringLiteral("<section id=\"vendedor\">\n<h2>Fale com o vendedor</h2>\n<p><strong>%1</strong>").arg(esc(name));
+        if (!s.email.isEmpty())
+            out += QStringLiteral("<br>\n<a href=\"mailto:%1\">%1</a>").arg(esc(s.email));
+        if (!s.phone.isEmpty()) {
+            QString dial;
+            for (const QChar c : s.phone)
+                if (c.isDigit() || (c == u'+' && dial.isEmpty())) dial += c;
+            out += dial.isEmpty() ? QStringLiteral("<br>\n%1").arg(esc(s.phone))
+                                  : QStringLiteral("<br>\n<a href=\"tel:%1\">%2</a>").arg(dial, esc(s.phone));
+        }
+        out += QStringLiteral("</p>\n</section>\n");
+    }
+    out += QStringLiteral("<footer id=\"rodape\">%1</footer>\n").arg(esc(who.branch.footerLine()));
+    return out;
+}
+
+}  // namespace
 
 QString messagePage(const QString& message) {
     return pageFrame(QStringLiteral("Proposta"), QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(message)));
@@ -105,25 +163,28 @@ QString declineForm(const QString& hash, const FormValues& typed) {
 }  // namespace
 
 QString decisionPage(const QString& contentHtml, const QString& hash, const QString& pdfPath, const QString& message,
-                     const FormValues& typed) {
-    QString body = contentHtml;
+                     const FormValues& typed, const OfferIdentity& who) {
+    QString body = letterhead(who) + contentHtml;
     body += QStringLiteral("<p><a id=\"baixar-pdf\" href=\"%1\">Baixar PDF</a></p>\n").arg(esc(pdfPath));
     if (!message.isEmpty())
         body += QStringLiteral("<p id=\"mensagem\" class=\"erro\" role=\"alert\">%1</p>\n").arg(esc(message));
     body += acceptForm(hash, typed);
     body += declineForm(hash, typed);
+    body += closing(who);
     return pageFrame(QStringLiteral("Proposta"), body);
 }
 
-QString previewPage(const QString& contentHtml, const QString& note) {
+QString previewPage(const QString& contentHtml, const QString& note, const OfferIdentity& who) {
     return frame(QStringLiteral("Proposta"),
                  QStringLiteral("<style>\n%1</style>\n").arg(QString::fromUtf8(styleSheet())),
-                 QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(note)) + contentHtml);
+                 QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(note)) + letterhead(who) + contentHtml +
+                     closing(who));
 }
 
-QString decidedPage(const QString& contentHtml, const QString& decisionText) {
-    return pageFrame(QStringLiteral("Proposta"),
-                     QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(decisionText)) + contentHtml);
+QString decidedPage(const QString& contentHtml, const QString& decisionText, const OfferIdentity& who) {
+    return pageFrame(QStringLiteral("Proposta"), letterhead(who) +
+                                                     QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(decisionText)) +
+                                                     contentHtml + closing(who));
 }
 
 }  // namespace cot::server::client_page

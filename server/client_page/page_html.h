@@ -1,8 +1,13 @@
 #pragma once
 // The HTML the client's page answers with: the frame every answer shares (UTF-8, pt-BR,
 // the viewport of a phone, the stylesheet, no script), the page with its two forms, and
-// the status pages that say why the link no longer opens the proposal.
+// the status pages that say why the link no longer opens the proposal. A proposal's page
+// is signed by who offers it: the branch's letterhead above the content (the logo inline,
+// as a data: image the page's policy allows), the salesperson's contact and the company's
+// line below it.
 #include <QString>
+
+#include "server/registers/branch_identity.h"
 
 namespace cot::server::client_page {
 
@@ -19,14 +24,17 @@ struct FormValues {
     bool read = false;
 };
 
+// `who` is the version's offerIdentity(); a default one (no company) leaves the letterhead,
+// the contact and the footer out.
+
 // The page of a standing link: the content, the PDF link and both forms. `message`, when
 // given, says what the last post lacked (shown above the forms, with what was typed kept).
 QString decisionPage(const QString& contentHtml, const QString& hash, const QString& pdfPath,
-                     const QString& message = {}, const FormValues& typed = {});
+                     const QString& message = {}, const FormValues& typed = {}, const OfferIdentity& who = {});
 // The content with the decision already taken and no form.
-QString decidedPage(const QString& contentHtml, const QString& decisionText);
+QString decidedPage(const QString& contentHtml, const QString& decisionText, const OfferIdentity& who = {});
 // The content as the salesperson previews it: `note` (escaped) above it, the stylesheet
 // inside the page (it is read away from this server), no PDF link and no form.
-QString previewPage(const QString& contentHtml, const QString& note);
+QString previewPage(const QString& contentHtml, const QString& note, const OfferIdentity& who = {});
 
 }  // namespace cot::server::client_page

@@ -48,6 +48,9 @@ public:
 
     void keep(RegisterFile file) { files_ << std::move(file); }
 
+    // Whether a row of `reg` with that key is in the database or in the import's files.
+    bool known(const Register& reg, const QString& key) { return exists(reg, key); }
+
     void checkDeferred(ImportErrors& errors) {
         for (const Pending& p : std::as_const(deferred_)) settle(p, errors);
         deferred_.clear();
@@ -129,7 +132,10 @@ ImportResult importRegisters(Database& db, const QString& folder) {
         references.keep(reader.takeFile());
     }
     references.checkDeferred(errors);
-    importLogos(db, dir, errors, result.files);
+    const auto branchKnown = [&](const QString& branch) {
+        return references.known(*registerByTable(QStringLiteral("FILIAL")), joinKey({branch}));
+    };
+    importLogos(db, dir, errors, result.files, branchKnown);
     if (errors.any()) return withErrors(errors);
     tx.commit();
     return result;

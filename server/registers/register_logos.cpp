@@ -43,7 +43,8 @@ bool storeLogo(Database& db, const QString& branch, const QString& type, const Q
     return true;
 }
 
-void importLogos(Database& db, const RegisterFolder& folder, ImportErrors& errors, QList<FileCounts>& counts) {
+void importLogos(Database& db, const RegisterFolder& folder, ImportErrors& errors, QList<FileCounts>& counts,
+                 const std::function<bool(const QString&)>& branchKnown) {
     QStringList seen;
     for (const QString& name : folder.logoNames(errors)) {
         const QString branch = branchOfName(name);
@@ -70,13 +71,12 @@ void importLogos(Database& db, const RegisterFolder& folder, ImportErrors& error
                                                .arg(logoExtension(check.type).toUpper()));
             continue;
         }
-        // Rows of filial.csv are in the database already unless a fault stopped the writing.
-        if (errors.any()) continue;
-        if (db.scalar(QStringLiteral("SELECT 1 FROM FILIAL WHERE CDFILIAL = :B"), {{"B", branch}}).isNull()) {
+        if (!branchKnown(branch)) {
             errors.add(name, std::nullopt,
                        QStringLiteral("CDFILIAL = %1 não existe em FILIAL (nem no banco nem em filial.csv)").arg(branch));
             continue;
         }
+        if (errors.any()) continue;
         const bool existed = !storedType(db, branch).isEmpty();
         const bool changed = storeLogo(db, branch, check.type, bytes);
         FileCounts c;

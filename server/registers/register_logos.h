@@ -4,6 +4,7 @@
 // a digit, '-' or '_' written %XX), checked by logo_image.h when imported.
 #include <QList>
 #include <QString>
+#include <functional>
 
 #include "server/registers/register_import.h"
 
@@ -20,9 +21,10 @@ QString logoFileName(const QString& branch, const QString& type);
 
 // Reads, checks and writes the folder's logos, after its registers and in their transaction:
 // each must name a branch of the database (or of the import's filial.csv, written before
-// it) and be a good logo; at most one per branch. Nothing is written once `errors` holds
-// any. The counts go to `counts` under "logo-*".
-void importLogos(Database& db, const RegisterFolder& folder, ImportErrors& errors, QList<FileCounts>& counts);
+// it: `branchKnown` says) and be a good logo; at most one per branch. Nothing is written
+// once `errors` holds any. The counts go to `counts` under the files' names.
+void importLogos(Database& db, const RegisterFolder& folder, ImportErrors& errors, QList<FileCounts>& counts,
+                 const std::function<bool(const QString&)>& branchKnown);
 
 struct LogoFile {
     QString name;

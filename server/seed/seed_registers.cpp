@@ -17,15 +17,8 @@ const char kDemoLogo[] =
     "COH4EArEh1AgPoQC8UEUCA+iSHgo62LvPI8S5MmF8CEAAAAASUVORK5CYII=";
 
 void branches(Database& db) {
-    insertRow(db, "FILIAL", {{"CDFILIAL", "0001"}, {"NMFILIAL", "Matriz São Paulo"}, {"NRINSJURFILI", "11111111000191"},
-                             {"NMEMPRFILI", "Demonstração Sistemas Ltda."}, {"NRFONEFILI", "(11) 3000-1000"},
-                             {"DSSITEFILI", "www.demo.local"}});
-    insertRow(db, "FILIAL", {{"CDFILIAL", "0002"}, {"NMFILIAL", "Filial Rio de Janeiro"}, {"NRINSJURFILI", "11111111000272"},
-                             {"NMEMPRFILI", "Demonstração Sistemas Ltda."}, {"NRFONEFILI", "(21) 3000-2000"},
-                             {"DSSITEFILI", "www.demo.local"}});
-    for (const char* branch : {"0001", "0002"})
-        registers::storeLogo(db, QString::fromLatin1(branch), QStringLiteral("image/png"),
-                             QByteArray::fromBase64(QByteArray(kDemoLogo)));
+    insertRow(db, "FILIAL", {{"CDFILIAL", "0001"}, {"NMFILIAL", "Matriz São Paulo"}, {"NRINSJURFILI", "11111111000191"}});
+    insertRow(db, "FILIAL", {{"CDFILIAL", "0002"}, {"NMFILIAL", "Filial Rio de Janeiro"}, {"NRINSJURFILI", "11111111000272"}});
     insertRow(db, "ENDEFILI", {{"CDFILIAL", "0001"}, {"IDTPENDEFILI", "P"}, {"DSENDEFILI", "Av. Paulista, 1000"},
                                {"NMCIDADEFILI", "São Paulo"}, {"SGESTADOFILI", "SP"},
                                {"DSEMAILFILI", "comercial.sp@demo.local"}, {"DSSMTPEMAILF", "127.0.0.1"}});
@@ -34,17 +27,33 @@ void branches(Database& db) {
                                {"DSEMAILFILI", "comercial.rj@demo.local"}, {"DSSMTPEMAILF", "127.0.0.1"}});
 }
 
+// Who the demo company is and how its salespeople are reached. The demo also fills
+// databases kept at an older schema (upgrade tests): only where the columns exist.
+void identity(Database& db) {
+    if (db.scalar(QStringLiteral("SELECT MAX(VERSION) FROM SCHEMA_VERSION")).toInt() < 17) return;
+    const QString company = QStringLiteral("Demonstração Sistemas Ltda.");
+    for (const auto& [branch, phone] : {std::pair{"0001", "(11) 3000-1000"}, std::pair{"0002", "(21) 3000-2000"}}) {
+        db.exec(QStringLiteral("UPDATE FILIAL SET NMEMPRFILI = :E, NRFONEFILI = :F, DSSITEFILI = 'www.demo.local' "
+                               "WHERE CDFILIAL = :B"),
+                {{"E", company}, {"F", QString::fromLatin1(phone)}, {"B", QString::fromLatin1(branch)}});
+        registers::storeLogo(db, QString::fromLatin1(branch), QStringLiteral("image/png"),
+                             QByteArray::fromBase64(QByteArray(kDemoLogo)));
+    }
+    for (const auto& [code, phone] : {std::pair{"VENDEDOR", "(11) 98000-1001"}, std::pair{"GERENTE", "(11) 98000-1002"}})
+        db.exec(QStringLiteral("UPDATE OPERADOR SET NRFONEOPER = :F WHERE CDOPERADOR = :O"),
+                {{"F", QString::fromLatin1(phone)}, {"O", QString::fromLatin1(code)}});
+}
+
 void operators(Database& db) {
-    struct Op { const char* code; const char* name; const char* mail; const char* phone; const char* password; };
-    const Op ops[] = {{"VENDEDOR", "Vendedor Demonstração", "vendedor@demo.local", "(11) 98000-1001", "vendedor"},
-                      {"GERENTE", "Gerente Comercial", "gerente@demo.local", "(11) 98000-1002", "gerente"},
-                      {"ASSIST", "Assistente", nullptr, nullptr, "assist"}};
+    struct Op { const char* code; const char* name; const char* mail; const char* password; };
+    const Op ops[] = {{"VENDEDOR", "Vendedor Demonstração", "vendedor@demo.local", "vendedor"},
+                      {"GERENTE", "Gerente Comercial", "gerente@demo.local", "gerente"},
+                      {"ASSIST", "Assistente", nullptr, "assist"}};
     for (const Op& op : ops) {
         const QString code = QString::fromUtf8(op.code);
         insertRow(db, "OPERADOR", {{"CDOPERADOR", code}, {"NMOPERADOR", QString::fromUtf8(op.name)},
                                    {"IDOPERATIVO", "A"},
                                    {"DSEMAILOPER", op.mail ? QVariant(QString::fromUtf8(op.mail)) : QVariant()},
-                                   {"NRFONEOPER", op.phone ? QVariant(QString::fromUtf8(op.phone)) : QVariant()},
                                    {"DSHASHSENHA", passwordHash("demo-" + code.toLower(), QString::fromUtf8(op.password))}});
     }
     insertRow(db, "OPERADOR", {{"CDOPERADOR", "ANTIGO"}, {"NMOPERADOR", "Operador Inativo"}, {"IDOPERATIVO", "I"}});
@@ -198,6 +207,7 @@ void textsAndParameters(Database& db) {
 void seedRegisters(Database& db) {
     branches(db);
     operators(db);
+    identity(db);
     clientsAndProspects(db);
     indexesProductsAndServices(db);
     textsAndParameters(db);
