@@ -126,10 +126,13 @@ TEST_F(ApprovalDialog, AClientsProposalIsAcceptedWithItsChargingAndBothNotificat
     EXPECT_TRUE(accepted(2));
     EXPECT_GT(charges(2), 0);
     EXPECT_EQ(subjects(), (QStringList{"Proposta aceita - cobrar licença de uso",
-                                       "Proposta aceita - cobrar pacote de serviços"}));
+                                       "Proposta aceita - cobrar pacote de serviços",
+                                       "Proposta 2/01 aprovada - Beta Comércio"}));
     ASSERT_FALSE(mail.sent.isEmpty());
-    EXPECT_TRUE(mail.sent.front().message.textPart.contains("Total: 10.943,50"))
-        << mail.sent.front().message.textPart.toStdString();
+    // The lines as charged, and the one-off value with the package.
+    const QString text = mail.sent.front().message.textPart;
+    for (const char* part : {"Valor: R$ 9.642,50", "Valor: R$ 1.301,00", "Total único: R$ 18.671,50"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
     EXPECT_EQ(screen->NR(), number(2)) << "the accepted proposal stays current";
     EXPECT_FALSE(screen->proposal()[QStringLiteral("DTACEPROPFAS")].isNull()) << "as the reload read it";
     EXPECT_FALSE(Cli_cot05003::boIdCriado);
@@ -152,7 +155,8 @@ TEST_F(ApprovalDialog, AProspectIsRegisteredAndAcceptedInOneCall) {
     EXPECT_EQ(calls.count("InsereCliente"), 0);
     ASSERT_EQ(calls.count("AceiteProposta"), 1);
     EXPECT_EQ(calls.firstArgs("AceiteProposta").size(), 8);
-    EXPECT_EQ(calls.count("GetServico"), 1) << "no package schedule: the services were looked at";
+    EXPECT_EQ(calls.count("GetServico"), 2) << "no package schedule: the services were looked at, and read back "
+                                               "for the mails";
     EXPECT_EQ(clients(), before + 1);
     EXPECT_TRUE(accepted(4));
     EXPECT_EQ(scalar("SELECT NMFANTCLIE FROM CLIENTE C JOIN PROPOSTAFAS P ON P.CDCLIENTE = C.CDCLIENTE "
@@ -243,7 +247,7 @@ TEST_F(ApprovalDialog, ANotificationThatFailsIsNamedAfterTheSuccess) {
     EXPECT_TRUE(dialogs.questions().at(0).startsWith("Foi gerada apuração"));
     EXPECT_TRUE(dialogs.questions().at(1).contains("cobrança do pacote de serviços"))
         << dialogs.questions().at(1).toStdString();
-    EXPECT_EQ(subjects(), QStringList{"Proposta aceita - cobrar licença de uso"});
+    EXPECT_EQ(subjects(), (QStringList{"Proposta aceita - cobrar licença de uso", "Proposta 2/01 aprovada - Beta Comércio"}));
 }
 
 TEST_F(ApprovalDialog, EmptyFieldsAndAnEarlyDateStopBeforeAnyCall) {
@@ -289,11 +293,13 @@ TEST_F(ApprovalDialog, AReloadFailingAfterTheAcceptanceStillReportsItNotifiesAnd
     });
     answerConfirmation(true);
     dialogs.expectMessageDlg(mrOk);
+    dialogs.expectMessageDlg(mrOk);
     confirm(QDate(2026, 12, 11));
     EXPECT_TRUE(accepted(2));
     EXPECT_EQ(dialogs.errors(), QStringList{"Servidor indisponível."}) << "the reload's own failure";
-    ASSERT_EQ(dialogs.questions().size(), 1);
+    ASSERT_EQ(dialogs.questions().size(), 2);
     EXPECT_TRUE(dialogs.questions().front().startsWith("Foi gerada apuração")) << "the acceptance was recorded";
+    EXPECT_TRUE(dialogs.questions().back().contains("aviso de aprovação ao cliente")) << "and the mail it could not read";
     EXPECT_EQ(mail.sent.size(), 2);
     EXPECT_FALSE(dlg->isVisible()) << "no second Confirmar that would say it is already accepted";
     EXPECT_EQ(busyDepth(), 0);
@@ -323,9 +329,9 @@ TEST_F(ApprovalDialog, TheValueConfirmedAndMailedIsTheSumOfTheInstallmentsCharge
     EXPECT_NEAR(confirmationTotal, charged, 0.001);
     ASSERT_FALSE(mail.sent.isEmpty());
     const QString text = mail.sent.front().message.textPart;
-    EXPECT_TRUE(text.contains("9.500,00")) << text.toStdString();
-    EXPECT_TRUE(text.contains("1.320,51")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Total: 10.820,51")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Valor: R$ 9.500,00")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Valor: R$ 1.320,51")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Total único: R$ 18.548,51")) << text.toStdString();
 }
 
 TEST_F(ApprovalDialog, AProspectWhoseInscriptionIsAClientsIsRefusedBeforeAnyCall) {
