@@ -106,10 +106,10 @@ void applyProposalDelta(Database& db, const Delta& delta) {
                 QStringLiteral("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V") + lock,
                 key);
             if (!accepted.isNull()) throw MethodError(QStringLiteral("Proposta aceita não pode ser excluída."));
-            // Its sendings to the client, the client's decision and its loss have no key tied
+            // Its sendings to the client, the client's decision (and the deal it held), its loss have no key tied
             // to the version: they go here, so a version created again under the same key
             // starts without them.
-            for (const char* table : {"ENVIOPROP", "DECISAOPROP", "PERDAPROP"})
+            for (const char* table : {"ENVIOPROP", "DECISAOPROP", "PERDAPROP", "ACEITEPROP"})
                 db.exec(QStringLiteral("DELETE FROM %1 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V")
                             .arg(QLatin1String(table)),
                         key);

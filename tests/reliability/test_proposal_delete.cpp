@@ -15,7 +15,8 @@ QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0'))
 // Every table that holds rows of one proposal version.
 const QStringList kChildren{"LINPPROP",   "SISTLINPPROP", "VENCLINPPROP", "SERVPROP",      "VENCSERVPROP",
                             "OBJSERVPROP", "TXTPROPFAS",  "OBSPROPFAS",   "SIMULAPROP",    "SIMULALINP",
-                            "TXTPROPFASGER", "TXTPROPFASHIST", "ENVIOPROP",   "DECISAOPROP",   "PERDAPROP"};
+                            "TXTPROPFASGER", "TXTPROPFASHIST", "ENVIOPROP",   "DECISAOPROP",   "PERDAPROP",
+                            "ACEITEPROP"};
 
 class ProposalDeleteTest : public ::testing::TestWithParam<Backend> {
 protected:
@@ -67,6 +68,8 @@ protected:
             "INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
             "VALUES (:N, '01', 1, 'R', :D, 'h')",
             kd);
+        // The client's acceptance holds the deal; the version going frees it for the others.
+        add("ACEITEPROP", "INSERT INTO ACEITEPROP (NRPROPOSFAS, NRVERPROPFAS, DTACEITE) VALUES (:N, '01', :D)", kd);
         add("PERDAPROP", "INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, IDMOTIVO) VALUES (:N, '01', :D, 'P')", kd);
         for (const QString& t : kChildren) ASSERT_GT(count(t, number), 0) << t.toStdString();
     }
