@@ -237,7 +237,6 @@ private:
         const bool package = d_.serviceCharging == QLatin1String("P");
         QString charging = label("R_COBRANCA") + QStringLiteral(": ") +
                            label(package ? "R_COBR_P" : "R_COBR_H");
-        if (package) charging += QStringLiteral(" (") + money(d_.packageValue) + u')';
         out_ += QStringLiteral("<tr><td class=\"sub\" colspan=\"7\">%1</td></tr>").arg(esc(charging));
         out_ += QStringLiteral("</table>");
         if (package && !d_.serviceSchedule.isEmpty())
