@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 
+#include "data/format_br.h"
 #include "rpc/net_connection.h"
 #include "server/client_page/page_data.h"
 #include "server/client_page/proposal_page.h"
@@ -31,18 +32,16 @@ struct Figures {
     const char* ver;
     int month;  // of 2019, one deal per month
     double oneOff, monthly;
-    const char* oneOffText;
-    const char* monthlyText;
 };
 
 // 1 rental; 2 licence whose installments carry interest, package in installments; 3 services
 // by the hour and a line cut to the cent; 4 a package, its two versions one deal.
 const Figures kVersions[] = {
-    {"aluguel", 1, "01", 3, 0.0, 1500.0, "0,00", "1.500,00"},
-    {"licença com juros", 2, "01", 4, 12084.61, 360.0, "12.084,61", "360,00"},
-    {"serviços por hora", 3, "01", 5, 2297.74, 40.0, "2.297,74", "40,00"},
-    {"pacote, primeira versão", 4, "01", 6, 5000.0, 0.0, "5.000,00", "0,00"},
-    {"pacote, versão vigente", 4, "02", 6, 7728.0, 0.0, "7.728,00", "0,00"},
+    {"aluguel", 1, "01", 3, 0.0, 1500.0},
+    {"licença com juros", 2, "01", 4, 12084.61, 360.0},
+    {"serviços por hora", 3, "01", 5, 2297.74, 40.0},
+    {"pacote, primeira versão", 4, "01", 6, 5000.0, 0.0},
+    {"pacote, versão vigente", 4, "02", 6, 7728.0, 0.0},
 };
 
 void version(server::Database& db, int n, const char* ver, int month, int day, const char* contract,
@@ -96,100 +95,72 @@ void prepare(server::Database& db) {
 class FiguresTest : public ::testing::TestWithParam<Backend> {
 protected:
     FiguresTest() : server_({.backend = GetParam(), .seed = true, .prepare = prepare}) {}
-
-    // The list's row of a version.
-    int listed(const Packet& list, const Figures& f) {
-        for (int r = 0; r < list.rows.size(); ++r)
-            if (list.value(r, "NRPROPOSFAS").toString() == nr(f.n) && list.value(r, "NRVERPROPFAS").toString() == f.ver)
-                return r;
-        return -1;
-    }
-
     TestServer server_;
 };
+
+// Row of `key` (column CDCHAVE or the version "nr/ver" in PROPOSTAVERS) in a packet.
+int rowOf(const Packet& p, const char* column, const QString& key, const char* group = nullptr) {
+    for (int r = 0; r < p.rows.size(); ++r)
+        if (p.value(r, column).toString() == key && (!group || p.value(r, "NMGRUPO").toString() == group)) return r;
+    return -1;
+}
 
 TEST_P(FiguresTest, EverySurfaceShowsTheSameOneOffAndMonthlyValues) {
     NetConnection& net = server_.connection();
     const Packet list = net.getPacket("GetProposta", {"0001", "T"});
+    const QVariantList year{"0001", "01/01/2019", "31/12/2019", ""};
+    const Packet pipeline = net.getPacket("GetPainelPropostas", year);
     for (const Figures& f : kVersions) {
         SCOPED_TRACE(f.what);
-        const QVariantMap key{{"NR", nr(f.n)}, {"VER", f.ver}};
-        const Packet stored = server_.db().query("SELECT VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS "
-                                                 "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER",
-                                                 key);
-        ASSERT_EQ(stored.rows.size(), 1);
-        EXPECT_EQ(stored.value(0, "VRTOTCENTPROP").toLongLong(), cents(f.oneOff)) << "kept on the version";
-        EXPECT_EQ(stored.value(0, "VRMENCENTPROP").toLongLong(), cents(f.monthly));
-
-        const int row = listed(list, f);
-        ASSERT_GE(row, 0);
-        EXPECT_EQ(cents(list.value(row, "VRTOTAL").toDouble()), cents(f.oneOff)) << "the list";
-        EXPECT_EQ(cents(list.value(row, "VRMENSAL").toDouble()), cents(f.monthly));
-
+        const Packet stored = server_.db().query("SELECT VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS WHERE "
+                                                 "NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER",
+                                                 {{"NR", nr(f.n)}, {"VER", f.ver}});
+        const int row = rowOf(list, "PROPOSTAVERS", nr(f.n) + '/' + f.ver);
         const Packet totals = net.getPacket("GetTotaisProposta", {nr(f.n), f.ver});
-        ASSERT_EQ(totals.rows.size(), 1);
-        EXPECT_EQ(cents(totals.value(0, "VRUNICO").toDouble()), cents(f.oneOff)) << "the totals method";
-        EXPECT_EQ(cents(totals.value(0, "VRMENSAL").toDouble()), cents(f.monthly));
-
         const auto page = server::client_page::readPageProposal(server_.db(), nr(f.n), f.ver);
-        ASSERT_TRUE(page.has_value());
-        EXPECT_EQ(cents(double(page->totals.grand())), cents(f.oneOff)) << "the client's page";
-        EXPECT_EQ(cents(double(page->totals.monthly)), cents(f.monthly));
+        ASSERT_TRUE(stored.rows.size() == 1 && row >= 0 && totals.rows.size() == 1 && page);
+        const QList<QPair<QVariant, QVariant>> surfaces{
+            {double(stored.value(0, "VRTOTCENTPROP").toLongLong()) / 100, double(stored.value(0, "VRMENCENTPROP").toLongLong()) / 100},
+            {list.value(row, "VRTOTAL"), list.value(row, "VRMENSAL")},
+            {totals.value(0, "VRUNICO"), totals.value(0, "VRMENSAL")},
+            {double(page->totals.grand()), double(page->totals.monthly)}};
+        for (int i = 0; i < surfaces.size(); ++i) {
+            EXPECT_EQ(cents(surfaces[i].first.toDouble()), cents(f.oneOff)) << "kept, list, method, page: " << i;
+            EXPECT_EQ(cents(surfaces[i].second.toDouble()), cents(f.monthly)) << "kept, list, method, page: " << i;
+        }
         const QString html = server::client_page::proposalContentHtml(server_.db(), nr(f.n), f.ver);
         EXPECT_TRUE(html.contains(QStringLiteral("<th>Valor único</th><td class=\"n\"><strong id=\"total-geral\">R$ %1")
-                                      .arg(QString::fromUtf8(f.oneOffText))))
-            << html.toStdString();
-        if (f.n != 4)  // a proposal without lines has no monthly value to show
-            EXPECT_TRUE(html.contains(QStringLiteral("<th>Mensal</th><td class=\"n\"><strong id=\"mensal\">R$ %1")
-                                          .arg(QString::fromUtf8(f.monthlyText))))
-                << html.toStdString();
-    }
-}
+                                      .arg(formatMoney(f.oneOff))));
+        EXPECT_EQ(html.contains(QStringLiteral("<th>Mensal</th><td class=\"n\"><strong id=\"mensal\">R$ %1")
+                                    .arg(formatMoney(f.monthly))),
+                  f.n != 4) << "shown when the proposal has lines";
 
-// A number counts once, by its latest version here (4/02, never 4/01 as well), each month
-// holding one deal's figures.
-TEST_P(FiguresTest, ThePipelineCountsEachDealOnceWithItsFigures) {
-    const Packet p = server_.connection().getPacket("GetPainelPropostas", {"0001", "01/01/2019", "31/12/2019", ""});
-    const auto row = [&](const QString& group, const QString& key) {
-        for (int r = 0; r < p.rows.size(); ++r)
-            if (p.value(r, "NMGRUPO").toString() == group && p.value(r, "CDCHAVE").toString() == key) return r;
-        return -1;
-    };
-    double oneOff = 0, monthly = 0;
-    for (const Figures& f : kVersions) {
-        if (f.n == 4 && QLatin1String(f.ver) == QLatin1String("01")) continue;  // not the deal's version
-        SCOPED_TRACE(f.what);
-        const int r = row("MES", QStringLiteral("2019-%1").arg(f.month, 2, 10, QLatin1Char('0')));
-        ASSERT_GE(r, 0);
-        EXPECT_EQ(p.value(r, "QTPROPOSTAS").toLongLong(), 1);
-        EXPECT_EQ(cents(p.value(r, "VRTOTAL").toDouble()), cents(f.oneOff));
-        EXPECT_EQ(cents(p.value(r, "VRMENSAL").toDouble()), cents(f.monthly));
-        oneOff += f.oneOff;
-        monthly += f.monthly;
+        // The pipeline: one deal a month, 4/02 counting for the number 4 (its latest).
+        if (f.n == 4 && f.ver[1] == '1') continue;
+        const int month = rowOf(pipeline, "CDCHAVE", QStringLiteral("2019-%1").arg(f.month, 2, 10, QLatin1Char('0')), "MES");
+        ASSERT_GE(month, 0);
+        EXPECT_EQ(pipeline.value(month, "QTPROPOSTAS").toLongLong(), 1);
+        EXPECT_EQ(cents(pipeline.value(month, "VRTOTAL").toDouble()), cents(f.oneOff));
+        EXPECT_EQ(cents(pipeline.value(month, "VRMENSAL").toDouble()), cents(f.monthly));
     }
-    const int total = row("RESUMO", "TOTAL");
-    ASSERT_GE(total, 0);
-    EXPECT_EQ(p.value(total, "QTPROPOSTAS").toLongLong(), 4) << "four numbers, five versions";
-    EXPECT_EQ(cents(p.value(total, "VRTOTAL").toDouble()), cents(oneOff));
-    EXPECT_EQ(cents(p.value(total, "VRMENSAL").toDouble()), cents(monthly));
+    EXPECT_EQ(pipeline.value(rowOf(pipeline, "CDCHAVE", "TOTAL"), "QTPROPOSTAS").toLongLong(), 4) << "five versions";
+
+    // The client accepting 4/01 on his page makes it the deal's version.
+    server_.db().exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
+                      "VALUES (:NR, '01', 1, 'A', :D, :H)",
+                      {{"NR", nr(4)}, {"D", at(7, 1)}, {"H", QString(64, u'0')}});
+    const Packet after = net.getPacket("GetPainelPropostas", year);
+    EXPECT_EQ(cents(after.value(rowOf(after, "CDCHAVE", "2019-06", "MES"), "VRTOTAL").toDouble()), cents(5000.0));
 }
 
 // What the approval charges once is the one-off value (every part of proposal 2 is in
 // installments), and the monthly value it puts under the client's contract is the "Mensal".
 TEST_P(FiguresTest, TheApprovalChargesTheOneOffValueAndContractsTheMonthlyOne) {
     const Figures& f = kVersions[1];
-    server::acceptance::AcceptedProposal accepted;
-    accepted.number = nr(f.n);
-    accepted.version = f.ver;
-    accepted.client = "11222333000181";
-    accepted.branch = "0001";
-    accepted.readjustMonth = "01";
-    accepted.oper = "VENDEDOR";
-    accepted.contract = "M";
-    accepted.serviceCharging = "P";
-    accepted.packageValue = 1200.0;
-    accepted.acceptedOn = at(12, 1);
-    const server::acceptance::ChargingSummary charged = server::acceptance::generateCharging(server_.db(), accepted);
+    const server::acceptance::ChargingSummary charged = server::acceptance::generateCharging(
+        server_.db(), {.number = nr(f.n), .version = f.ver, .client = "11222333000181", .branch = "0001",
+                       .readjustMonth = "01", .oper = "VENDEDOR", .contract = "M", .serviceCharging = "P",
+                       .packageValue = 1200.0, .acceptedOn = at(12, 1)});
     EXPECT_EQ(cents(double(charged.licence + charged.package)), cents(f.oneOff));
     const QVariantMap key{{"NR", nr(f.n)}, {"VER", f.ver}};
     EXPECT_EQ(cents(server_.db().scalar("SELECT SUM(VRCOBR) FROM COBRPROP WHERE NRPROPOSFAS = :NR "
@@ -226,21 +197,14 @@ TEST_P(FiguresUpgrade, StoredVersionsGetBothFiguresAndTheTriggersKeepThem) {
     server::migrate(*db);
 
     const auto kept = [&](const Figures& f) {
-        return db->query("SELECT VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR "
-                         "AND NRVERPROPFAS = :VER",
-                         {{"NR", nr(f.n)}, {"VER", f.ver}});
+        const Packet p = db->query("SELECT VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR "
+                                   "AND NRVERPROPFAS = :VER", {{"NR", nr(f.n)}, {"VER", f.ver}});
+        return qMakePair(p.value(0, "VRTOTCENTPROP").toLongLong(), p.value(0, "VRMENCENTPROP").toLongLong());
     };
-    for (const Figures& f : kVersions) {
-        const Packet p = kept(f);
-        ASSERT_EQ(p.rows.size(), 1) << f.what;
-        EXPECT_EQ(p.value(0, "VRTOTCENTPROP").toLongLong(), cents(f.oneOff)) << f.what;
-        EXPECT_EQ(p.value(0, "VRMENCENTPROP").toLongLong(), cents(f.monthly)) << f.what;
-    }
+    for (const Figures& f : kVersions) EXPECT_EQ(kept(f), qMakePair(cents(f.oneOff), cents(f.monthly))) << f.what;
     line(*db, 4, "1", 100.0, 0, 30.0, 0, 2.0);  // to 4/01: 200 once, 60 a month more
-    const Packet after = kept(kVersions[3]);
-    EXPECT_EQ(after.value(0, "VRTOTCENTPROP").toLongLong(), cents(5200.0));
-    EXPECT_EQ(after.value(0, "VRMENCENTPROP").toLongLong(), cents(60.0));
-    EXPECT_EQ(kept(kVersions[4]).value(0, "VRTOTCENTPROP").toLongLong(), cents(7728.0)) << "the other version untouched";
+    EXPECT_EQ(kept(kVersions[3]), qMakePair(cents(5200.0), cents(60.0)));
+    EXPECT_EQ(kept(kVersions[4]), qMakePair(cents(7728.0), cents(0.0))) << "the other version untouched";
 }
 
 }  // namespace

@@ -93,10 +93,10 @@ protected:
              {"ACE", v.accepted.isValid() ? v.accepted : noDate()}, {"SOL", v.requester}, {"INC", v.includer},
              {"PAC", v.package}, {"COB", v.charging}});
     }
-    void declineByClient(const QString& nr, const QString& ver, const QVariant& when, const char* decision = "R") {
+    void declineByClient(const QString& nr, const QString& ver, const QVariant& when) {
         server_.db().exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
-                          "VALUES (:NR, :VER, 1, :DEC, :DT, :H)",
-                          {{"NR", nr}, {"VER", ver}, {"DEC", decision}, {"DT", when}, {"H", QString(64, u'0')}});
+                          "VALUES (:NR, :VER, 1, 'R', :DT, :H)",
+                          {{"NR", nr}, {"VER", ver}, {"DT", when}, {"H", QString(64, u'0')}});
     }
     void markLost(const QString& nr, const QString& ver, const QVariant& when) {
         server_.db().exec("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, CDOPERADOR, IDMOTIVO) "
@@ -409,35 +409,6 @@ TEST_P(PipelineTest, ConversionAndDaysToDecideCountAcceptedDeclinedAndLost) {
     EXPECT_NEAR(cell(p, "RESUMO", "CONVERSAO").value.toDouble(), 1.0 / 3, 1e-12);
     EXPECT_EQ(cell(p, "RESUMO", "DIAS_DECISAO").count, 3);
     EXPECT_NEAR(cell(p, "RESUMO", "DIAS_DECISAO").value.toDouble(), 7.0, 1e-12);
-}
-
-// 6/01, 6/02 and 6/03 are one deal: counted once, by the latest version until the client
-// accepts one on his page, then by that one, and by the approved one above all; its
-// figures and its month are that version's.
-TEST_P(PipelineTest, ANumberCountsOnceByItsAcceptedElseItsLatestVersion) {
-    const QDate march(2025, 3, 3);
-    for (int v = 1; v <= 3; ++v)
-        add({.nr = generated(6), .ver = QStringLiteral("0%1").arg(v), .created = at(march.addMonths(v - 1)),
-             .validUntil = at(kToday.addDays(30)), .package = 1000.0 * v});
-    server_.db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, QTMINIMAFATPROP, VRLICENCUSOPROP, "
-                      "VRMENSALIDAPROP) VALUES (:NR, '02', '1', 2, 0, 125.5)",
-                      {{"NR", generated(6)}});
-    const auto counted = [&](const char* month) {
-        const Packet p = panel({"0001", "01/03/2025", "31/05/2025", ""});
-        EXPECT_EQ(cell(p, "RESUMO", "TOTAL").count, 1);
-        EXPECT_EQ(cell(p, "MES", QString::fromLatin1(month)).count, 1) << month;
-        return cell(p, "RESUMO", "TOTAL");
-    };
-    EXPECT_DOUBLE_EQ(counted("2025-05").value.toDouble(), 3000.0);
-    declineByClient(generated(6), "02", at(kToday), "A");
-    const Cell byClient = counted("2025-04");
-    EXPECT_DOUBLE_EQ(byClient.value.toDouble(), 2000.0);
-    EXPECT_DOUBLE_EQ(byClient.monthly.toDouble(), 251.0);
-    server_.db().exec("UPDATE PROPOSTAFAS SET DTACEPROPFAS = :D WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = '01'",
-                      {{"D", at(kToday)}, {"NR", generated(6)}});
-    EXPECT_DOUBLE_EQ(counted("2025-03").value.toDouble(), 1000.0);
-    EXPECT_EQ(cell(panel({"0001", "01/04/2025", "31/05/2025", ""}), "RESUMO", "TOTAL").count, 0)
-        << "its other versions' months do not count it again";
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, PipelineTest, ::testing::ValuesIn(cot::testing::availableBackends()),
