@@ -94,6 +94,7 @@ QString TfrmRelPropostaComercial::pdfFileName() const {
 }
 
 QString TfrmRelPropostaComercial::renderReport(const ReportDefinition& report, const ReportParams& params) {
+    rpddPadrao.pageFooter = nullptr;  // a layout of the store prints as it is
     if (!report.body.trimmed().isEmpty()) return TReportDialog::fillTemplate(report.body, params);
     // A parameter the report does not declare is the current proposal's.
     const ClientTable& p = ProposalReach::current().proposal();
