@@ -20,8 +20,8 @@
 //         (QTPROPOSTAS the decided deals; VRTOTAL the average of calendar days from
 //         DTPROPOSFAS to the decision: DTACEPROPFAS when accepted, the client's DTDECISAO
 //         when he declined, DTPERDA when lost; null when none). VRMENSAL null in both.
-//       Counted per deal: a proposal number counts once, by its accepted version, else the
-//       version the client accepted on his page, else its latest version (6/01, 6/02 and
+//       Counted per deal: a proposal number counts once, by its accepted version (approved,
+//       or accepted by the client on his page), else its latest version (6/01, 6/02 and
 //       6/03 are one deal, counted as 6/03 until one of them is accepted). QTPROPOSTAS is
 //       that count; VRTOTAL the sum of those versions' one-off values and VRMENSAL of their
 //       monthly values (ProposalTotals::grand() and ::monthly, each cut to the cent),

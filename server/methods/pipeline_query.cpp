@@ -18,15 +18,15 @@ QString daysBetween(Dialect dialect, const QString& from, const QString& to) {
     return QStringLiteral("(JULIANDAY(SUBSTR(%2, 1, 10)) - JULIANDAY(SUBSTR(%1, 1, 10)))").arg(from, to);
 }
 
-// The version a proposal number counts by: the accepted one, else the one the client
-// accepted on his page, else its latest.
+// The version a proposal number counts by: its accepted one (the deal's row, see
+// deal_acceptance.h, else an approved version that left none), else its latest.
 QString dealVersionCondition() {
     return QStringLiteral(
         "P.NRVERPROPFAS = COALESCE("
+        "(SELECT XD.NRVERPROPFAS FROM ACEITEPROP XD JOIN PROPOSTAFAS XV ON XV.NRPROPOSFAS = XD.NRPROPOSFAS"
+        " AND XV.NRVERPROPFAS = XD.NRVERPROPFAS WHERE XD.NRPROPOSFAS = P.NRPROPOSFAS), "
         "(SELECT MAX(XA.NRVERPROPFAS) FROM PROPOSTAFAS XA WHERE XA.NRPROPOSFAS = P.NRPROPOSFAS"
         " AND XA.DTACEPROPFAS IS NOT NULL), "
-        "(SELECT MAX(XD.NRVERPROPFAS) FROM DECISAOPROP XD JOIN PROPOSTAFAS XV ON XV.NRPROPOSFAS = XD.NRPROPOSFAS"
-        " AND XV.NRVERPROPFAS = XD.NRVERPROPFAS WHERE XD.NRPROPOSFAS = P.NRPROPOSFAS AND XD.IDDECISAO = 'A'), "
         "(SELECT MAX(XL.NRVERPROPFAS) FROM PROPOSTAFAS XL WHERE XL.NRPROPOSFAS = P.NRPROPOSFAS))");
 }
 

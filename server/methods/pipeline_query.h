@@ -1,9 +1,9 @@
 #pragma once
 // The SQL behind the sales pipeline (GetPainelPropostas): every deal of a branch whose
 // version falls within a period, grouped by status, salesperson and month in one query. A
-// proposal number is one deal, counted by one version: the accepted one, else the one the
-// client accepted on his page, else its latest; valued by the figures that version keeps
-// (version_value_sql.h).
+// proposal number is one deal, counted by one version: the accepted one (by the approval
+// or by the client on his page, deal_acceptance.h), else its latest; valued by the figures
+// that version keeps (version_value_sql.h).
 #include <QDate>
 #include <QList>
 #include <QString>

@@ -146,9 +146,8 @@ TEST_P(FiguresTest, EverySurfaceShowsTheSameOneOffAndMonthlyValues) {
     EXPECT_EQ(pipeline.value(rowOf(pipeline, "CDCHAVE", "TOTAL"), "QTPROPOSTAS").toLongLong(), 4) << "five versions";
 
     // The client accepting 4/01 on his page makes it the deal's version.
-    server_.db().exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
-                      "VALUES (:NR, '01', 1, 'A', :D, :H)",
-                      {{"NR", nr(4)}, {"D", at(7, 1)}, {"H", QString(64, u'0')}});
+    server_.db().exec("INSERT INTO ACEITEPROP (NRPROPOSFAS, NRVERPROPFAS, DTACEITE) VALUES (:NR, '01', :D)",
+                      {{"NR", nr(4)}, {"D", at(7, 1)}});
     const Packet after = net.getPacket("GetPainelPropostas", year);
     EXPECT_EQ(cents(after.value(rowOf(after, "CDCHAVE", "2019-06", "MES"), "VRTOTAL").toDouble()), cents(5000.0));
 }

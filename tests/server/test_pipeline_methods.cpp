@@ -41,17 +41,17 @@ Cell cell(const Packet& p, const QString& group, const QString& key) {
 }
 
 // "nr/ver" of the version each proposal number counts by, worked out here from the rows:
-// the accepted one, else the one the client accepted, else the latest.
+// the accepted one (the deal's row, else approved), else the latest.
 QSet<QString> dealVersions(server::Database& db) {
-    const Packet rows = db.query("SELECT P.NRPROPOSFAS, P.NRVERPROPFAS, P.DTACEPROPFAS, D.IDDECISAO FROM PROPOSTAFAS P "
-                                 "LEFT JOIN DECISAOPROP D ON D.NRPROPOSFAS = P.NRPROPOSFAS "
-                                 "AND D.NRVERPROPFAS = P.NRVERPROPFAS");
+    const Packet rows = db.query("SELECT P.NRPROPOSFAS, P.NRVERPROPFAS, P.DTACEPROPFAS, A.NRVERPROPFAS AS ACEITA "
+                                 "FROM PROPOSTAFAS P LEFT JOIN ACEITEPROP A ON A.NRPROPOSFAS = P.NRPROPOSFAS "
+                                 "AND A.NRVERPROPFAS = P.NRVERPROPFAS");
     QMap<QString, QPair<int, QString>> best;  // number → (rank, version)
     for (int r = 0; r < rows.rows.size(); ++r) {
         const QString nr = rows.value(r, "NRPROPOSFAS").toString(), ver = rows.value(r, "NRVERPROPFAS").toString();
-        const int rank = rows.value(r, "DTACEPROPFAS").toDateTime().isValid()       ? 2
-                         : rows.value(r, "IDDECISAO").toString().trimmed() == "A" ? 1
-                                                                                  : 0;
+        const int rank = !rows.value(r, "ACEITA").toString().isEmpty()         ? 2
+                         : rows.value(r, "DTACEPROPFAS").toDateTime().isValid() ? 1
+                                                                                : 0;
         const auto found = best.constFind(nr);
         if (found == best.cend() || qMakePair(rank, ver) > found.value()) best[nr] = {rank, ver};
     }
