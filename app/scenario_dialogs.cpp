@@ -179,7 +179,7 @@ bool ScenarioDialogs::pick(ClientTable& table, const QString& caption, const QSt
     return pickRow(table, QStringLiteral("lista ") + quoted(caption));
 }
 
-bool ScenarioDialogs::find(ClientTable& table) {
+bool ScenarioDialogs::find(ClientTable& table, const QString&) {
     lastText_ = QStringLiteral("Localizar");
     return pickRow(table, QStringLiteral("localizar em ") + table.objectName());
 }

@@ -41,7 +41,7 @@ public:
     QString chooseFolder(const QString& caption, const QString& start, bool allowCreate) override;
     bool pick(ClientTable& table, const QString& caption, const QString& emptyText) override;
     QString pickMany(ClientTable& table, const QString& keyField, const QString& caption) override;
-    bool find(ClientTable& table) override;
+    bool find(ClientTable& table, const QString& startField) override;
 
 private:
     // The next answer, recording the dialog as shown; nothing (and a failure) when none.

@@ -2,11 +2,45 @@
 
 #include "data/client_table.h"
 #include "dialogs/filter_dialog.h"
+#include "dialogs/filter_words.h"
 #include "proposal/reach/proposal_reach.h"
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"
 
 namespace cot::Cli_cot05002 {
+
+namespace {
+
+QString& searchText() {
+    static QString text;
+    return text;
+}
+
+}  // namespace
+
+void setListSearch(const QString& text) { searchText() = text.trimmed(); }
+
+QString listSearch() { return searchText(); }
+
+QStringList activeFilterWords() {
+    ProposalReach* screen = ProposalReach::open();
+    if (!screen || !screen->filterUsed() || !frmFiltroPropComercial) return {};
+    return filterWords(frmFiltroPropComercial->Filtro);
+}
+
+void clearFilter() {
+    ProposalReach* screen = ProposalReach::open();
+    if (!screen) return;
+    if (frmFiltroPropComercial) {
+        frmFiltroPropComercial->Filtro = TFILTRO();
+        frmFiltroPropComercial->Atualiza_Filtro(false);
+    }
+    screen->setFilterUsed(false);
+    searchText().clear();
+    Atualiza_Tela();
+    // Nothing listed: the child tables must not show another proposal's rows.
+    if (screen->proposal().isEmpty()) screen->clearAreas();
+}
 
 void Atualiza_Tela() {
     ProposalReach* screen = ProposalReach::open();
@@ -24,11 +58,18 @@ void Atualiza_Tela() {
         // Operators of a group authorised for proposals see every operator's proposals.
         const bool all = screen->listsWholeBranch();
         const QString operatorArgument = all ? QStringLiteral("T") : Veltrano::Operador();
+        // The search narrows within the filter's criteria, or within everything without them.
+        const QString search = listSearch();
+        QVariantList auxArguments;
+        if (filter || !search.isEmpty()) {
+            auxArguments = propostaAuxArguments(filter ? filter->argumentos : filterArguments(TFILTRO()),
+                                                Veltrano::FiliProc(), operatorArgument);
+            if (!search.isEmpty()) auxArguments << search;
+        }
         const Packet rows =
-            filter ? screen->net().getPacket(
-                         QStringLiteral("GetPropostaAux"),
-                         propostaAuxArguments(filter->argumentos, Veltrano::FiliProc(), operatorArgument))
-                   : screen->net().getPacket(QStringLiteral("GetProposta"), {Veltrano::FiliProc(), operatorArgument});
+            !auxArguments.isEmpty()
+                ? screen->net().getPacket(QStringLiteral("GetPropostaAux"), auxArguments)
+                : screen->net().getPacket(QStringLiteral("GetProposta"), {Veltrano::FiliProc(), operatorArgument});
         list.setData(rows);
     });
     if (!nr.isEmpty()) list.locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {nr, ver}, loCaseInsensitive);

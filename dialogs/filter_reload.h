@@ -1,4 +1,5 @@
 #pragma once
+#include <QStringList>
 
 // The proposal list's reload, owned by the proposal filter and used by every screen that
 // changes proposals (proposal screen, approval, copy).
@@ -12,5 +13,18 @@ void Atualiza_Tela();
 
 // Creates the filter once and shows it modally.
 void CriaFiltroPropComercial();
+
+// What the list's search box holds (kept with the filter while the module is loaded): it
+// narrows the list within the filter's criteria, on the server, at the next reload.
+void setListSearch(const QString& text);
+QString listSearch();
+
+// The confirmed criteria in words, one per criterion restricting the list; empty while the
+// filter was never used or lists everything.
+QStringList activeFilterWords();
+
+// "Limpar filtro": the filter back to a clean one (its dialog shows it so next time), the
+// search emptied and the list reloaded with everything the operator may see.
+void clearFilter();
 
 }  // namespace cot::Cli_cot05002

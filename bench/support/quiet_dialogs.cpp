@@ -45,7 +45,7 @@ QString QuietDialogs::pickMany(ClientTable&, const QString&, const QString& capt
     return {};
 }
 
-bool QuietDialogs::find(ClientTable&) {
+bool QuietDialogs::find(ClientTable&, const QString&) {
     note("procura", QStringLiteral("(tabela)"));
     return false;
 }

@@ -23,7 +23,7 @@ public:
     QString chooseFolder(const QString& caption, const QString& start, bool allowCreate) override;
     bool pick(ClientTable& table, const QString& caption, const QString& emptyText) override;
     QString pickMany(ClientTable& table, const QString& keyField, const QString& caption) override;
-    bool find(ClientTable& table) override;
+    bool find(ClientTable& table, const QString& startField) override;
 
 private:
     void note(const char* kind, const QString& text);

@@ -18,6 +18,7 @@
 #include "base/clock.h"
 #include "data/client_table.h"
 #include "data/data_source.h"
+#include "dialogs/status_words.h"
 #include "proposal/reach/proposal_reach.h"
 #include "services/veltrano.h"
 #include "ui/buttons.h"
@@ -42,9 +43,14 @@ Packet groupRows(const Packet& figures, const QString& group) {
     out.fields = {FieldDef{kKey, FieldType::String, 20}, FieldDef{kLabel, FieldType::String, 60},
                   FieldDef{kCount, FieldType::Integer, 0}, FieldDef{kValue, FieldType::Float, 0},
                   FieldDef{kMonthly, FieldType::Float, 0}};
+    // The statuses in the words the list and its export use.
+    const bool statuses = group == QLatin1String("SITUACAO");
     for (int r = 0; r < figures.rows.size(); ++r)
         if (figures.value(r, kGroup).toString() == group)
-            out.rows << QVariantList{figures.value(r, kKey), figures.value(r, kLabel), figures.value(r, kCount),
+            out.rows << QVariantList{figures.value(r, kKey),
+                                     statuses ? QVariant(proposalStatusWord(figures.value(r, kKey).toString()))
+                                              : figures.value(r, kLabel),
+                                     figures.value(r, kCount),
                                      figures.value(r, kValue), figures.value(r, kMonthly)};
     return out;
 }

@@ -42,10 +42,11 @@ public:
 
     // Host search dialogs over a table. `pick` leaves the table on the chosen row and
     // returns true; `pickMany` returns the selection text ("" when cancelled); `find`
-    // moves to the first row matching the typed text and returns true.
+    // moves to the first row matching the typed text and returns true; its field list starts
+    // on `startField` when it offers that field.
     virtual bool pick(ClientTable& table, const QString& caption, const QString& emptyText) = 0;
     virtual QString pickMany(ClientTable& table, const QString& keyField, const QString& caption) = 0;
-    virtual bool find(ClientTable& table) = 0;
+    virtual bool find(ClientTable& table, const QString& startField = {}) = 0;
 
     // The service everyone uses. Never null once the application has installed one.
     static Dialogs& current();

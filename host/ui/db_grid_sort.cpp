@@ -47,6 +47,8 @@ QList<int> sortedRows(const ClientTable& table, const Field& field, Qt::SortOrde
     if (kind == KeyKind::Text) {
         QCollator collator{QLocale(QLocale::Portuguese, QLocale::Brazil)};
         collator.setCaseSensitivity(Qt::CaseInsensitive);
+        // Digits by their value: "9/01" before "15/02", "Item 9" before "Item 10".
+        collator.setNumericMode(true);
         // One sort key per row: comparing keys is a byte comparison, far cheaper than
         // collating the two texts again at every comparison.
         std::vector<std::pair<int, QCollatorSortKey>> keyed;

@@ -77,9 +77,9 @@ QString PesquisaLista(DataSource& source, const QString& keyField, const QString
 
 namespace Procurar {
 
-bool Procura(ClientTable& table) {
+bool Procura(ClientTable& table, const QString& startField) {
     if (tableEmpty(&table)) return false;
-    return Dialogs::current().find(table);
+    return Dialogs::current().find(table, startField);
 }
 
 }  // namespace Procurar

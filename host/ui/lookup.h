@@ -30,8 +30,9 @@ QString PesquisaLista(DataSource& source, const QString& keyField, const QString
 }  // namespace Pesqlista
 
 namespace Procurar {
-// Find dialog: a column and a text; moves to the next row whose column contains it.
-bool Procura(ClientTable& table);
+// Find dialog: a column and a text; moves to the next row whose column contains it. The
+// column offered first is `startField` (when the table shows it).
+bool Procura(ClientTable& table, const QString& startField = {});
 }  // namespace Procurar
 
 }  // namespace cot

@@ -159,17 +159,19 @@ QString QtDialogs::pickMany(ClientTable& table, const QString& keyField, const Q
     return selectionText(codes);
 }
 
-bool QtDialogs::find(ClientTable& table) {
+bool QtDialogs::find(ClientTable& table, const QString& startField) {
     if (!table.active() || table.isEmpty()) return false;
     QStringList names, labels;
     for (int i = 0; i < table.fieldCount(); ++i) {
         Field& f = table.field(i);
-        if (!f.visible) continue;
+        // A column without a title (a picture column) cannot be chosen by its name.
+        if (!f.visible || f.label().trimmed().isEmpty()) continue;
         names << f.fieldName();
         labels << f.label();
     }
     if (names.isEmpty()) return false;
-    FindWindow window(names, labels, names.first(), parentFor(parent_));
+    FindWindow window(names, labels, names.contains(startField, Qt::CaseInsensitive) ? startField : names.first(),
+                      parentFor(parent_));
     if (ModalRunner::current().exec(window) != mrOk) return false;
     if (findRow(table, window.fieldName(), window.text())) return true;
     information(QStringLiteral("Registro não encontrado."));

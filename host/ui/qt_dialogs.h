@@ -20,7 +20,7 @@ public:
     QString chooseFolder(const QString& caption, const QString& start, bool allowCreate) override;
     bool pick(ClientTable& table, const QString& caption, const QString& emptyText) override;
     QString pickMany(ClientTable& table, const QString& keyField, const QString& caption) override;
-    bool find(ClientTable& table) override;
+    bool find(ClientTable& table, const QString& startField = {}) override;
 
     // Title of the message box of a kind ("Aviso", "Erro", "Informação", "Confirmação").
     static QString titleFor(DialogType type);

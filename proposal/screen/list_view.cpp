@@ -13,13 +13,16 @@
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "data/data_source.h"
+#include "data/proposal_number.h"
 #include "dialogs/attachments/list_attachments.h"
+#include "proposal/screen/list_bar.h"
 #include "proposal/screen/proposal_list_status.h"
 #include "proposal/screen/proposal_screen.h"
 #include "services/settings_store.h"
 #include "services/veltrano.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
+#include "ui/lookup.h"
 #include "ui/page_control.h"
 
 namespace cot {
@@ -33,8 +36,8 @@ struct ListColumn {
 };
 
 const ListColumn kListColumns[] = {
-    {"IDSITUACAO", " ", 27},       {"IDDECCLIENTE", "Cliente", 44}, {"PROPOSTAVERS", "Proposta", 84}, {"DSREFEPROPOSFAS", nullptr, 244},
-    {"IDTIPOPROPFAS", nullptr, 103}, {"IDSOLPROPFAS", nullptr, 69},  {"NRCONTATO", nullptr, 52},
+    {"IDSITUACAO", "Situação", 27},       {"IDDECCLIENTE", "Cliente", 44}, {"PROPOSTAVERS", "Proposta", 84}, {"DSREFEPROPOSFAS", nullptr, 244},
+    {"IDTIPOPROPFAS", nullptr, 103}, {"IDSOLPROPFAS", nullptr, 69},  {"NMCONTATO", nullptr, 140},
     {"IDCLIENPROSP", "Contratante", 62}, {"NOME", "Nome do Contratante", 201}, {"DTPROPOSFAS", nullptr, 90},
     {"DTACEPROPFAS", nullptr, 90}, {"DTVALPROPFAS", nullptr, 90},   {"VRTOTAL", "Valor único", 100},
     {"VRMENSAL", "Mensal", 90},      {"OPERSOLI", nullptr, 199},    {"ANEXO", "Anexo", 0},
@@ -94,10 +97,10 @@ void TfrmPropostaComercial::setupListGrid() {
     for (const ListColumn& c : kListColumns)
         dbgPadrao->addColumn(QString::fromLatin1(c.field), c.title ? QString::fromUtf8(c.title) : QString(), c.width);
     if (TColumn* anexo = dbgPadrao->columnOf(QStringLiteral("ANEXO"))) anexo->width = 48;
-    // The whole number and version: the 20 digits tell versions and proposals apart.
-    if (TColumn* number = dbgPadrao->columnOf(QStringLiteral("PROPOSTAVERS")))
-        number->width = qMax(number->width, dbgPadrao->fontMetrics().horizontalAdvance(
-                                                QStringLiteral("00000000000000000000/00")) + 16);
+    // The number and version as people read them ("15/02"); the key stays as stored.
+    (*cdsProposta)["PROPOSTAVERS"].onGetText = [this](Field&, bool) {
+        return shortProposalNumber((*cdsProposta)["NRPROPOSFAS"].asString(), (*cdsProposta)["NRVERPROPFAS"].asString());
+    };
     dbgPadrao->columnsChanged();
     // A column the user widens stays so through reloads, and is kept for the operator.
     listWidthsTimer_ = new QTimer(this);
@@ -185,7 +188,16 @@ void TfrmPropostaComercial::setupListGrid() {
     entry("imgRecusadaCliente", decisionMark(QColor(240, 120, 0), false), "lblRecusadaCliente",
           "Leg_RecusadaCliente");
     row->addStretch();
+    // The statuses in the words the export and the pipeline use.
+    const std::pair<const char*, ProposalListStatus> statusCaptions[] = {
+        {"lblAceite", ProposalListStatus::Accepted}, {"lblValida", ProposalListStatus::Valid},
+        {"lblAVencer", ProposalListStatus::Expiring}, {"lblVencida", ProposalListStatus::Expired},
+        {"lblSubstituida", ProposalListStatus::Superseded}, {"lblPerdida", ProposalListStatus::Lost}};
+    for (const auto& [name, status] : statusCaptions)
+        if (auto* l = legend->findChild<QLabel*>(QString::fromLatin1(name))) l->setText(proposalListStatusWord(status));
     if (tshPadrao->layout()) tshPadrao->layout()->addWidget(legend);
+    listBar_ = new ProposalListBar(*this);
+    if (auto* page = qobject_cast<QBoxLayout*>(tshPadrao->layout())) page->insertWidget(0, listBar_);
 
     attachments_ = new ListAttachments(*this, *dbgPadrao);
     auto* attachments = attachments_;
@@ -246,6 +258,16 @@ void TfrmPropostaComercial::setupListGrid() {
 void TfrmPropostaComercial::openListedProposal() {
     if (!cdsProposta->active() || cdsProposta->isEmpty() || pgcPadrao->activePage() != tshPadrao) return;
     pgcPadrao->selectByUser(pages_.tshProposta);  // as a click on the form's tab
+}
+
+void TfrmPropostaComercial::sbtProcurarClick() {
+    if (activeTable() != cdsProposta || !cdsProposta->active()) return TfrmPadraoGrid::sbtProcurarClick();
+    // The column the cursor is on when the find offers it, else the name people look for.
+    const TColumn* c = dbgPadrao->selectedColumn();
+    const Field* f = c ? cdsProposta->findField(c->fieldName) : nullptr;
+    const bool offered = f && f->visible && !f->label().trimmed().isEmpty() && !f->onGetText &&
+                         (f->dataType() == FieldType::String || f->dataType() == FieldType::FixedString);
+    Procurar::Procura(*cdsProposta, offered ? c->fieldName : QStringLiteral("NOME"));
 }
 
 void TfrmPropostaComercial::restoreListWidths() {

@@ -3,6 +3,7 @@
 
 #include "base/clock.h"
 #include "data/client_table.h"
+#include "dialogs/status_words.h"
 
 namespace cot {
 
@@ -65,6 +66,29 @@ QString proposalListStatusKey(ProposalListStatus status) {
     case ProposalListStatus::Declined: return clientDecisionKey(QStringLiteral("R"));
     }
     return {};
+}
+
+QString proposalListStatusWord(ProposalListStatus status) {
+    switch (status) {
+    case ProposalListStatus::Accepted: return proposalStatusWord(QStringLiteral("A"));
+    case ProposalListStatus::Valid: return proposalStatusWord(QStringLiteral("V"));
+    case ProposalListStatus::Expiring: return proposalStatusWord(QStringLiteral("E"));
+    case ProposalListStatus::Expired: return proposalStatusWord(QStringLiteral("X"));
+    case ProposalListStatus::Superseded: return proposalStatusWord(QStringLiteral("S"));
+    case ProposalListStatus::Lost: return proposalStatusWord(QStringLiteral("P"));
+    case ProposalListStatus::Declined: return proposalStatusWord(QStringLiteral("R"));
+    }
+    return {};
+}
+
+std::function<std::optional<QString>(const QString&)> listPictureWords(const ClientTable& list) {
+    return [&list](const QString& field) -> std::optional<QString> {
+        if (field == QLatin1String("IDSITUACAO")) return proposalListStatusWord(proposalListStatusOf(list));
+        if (field == QLatin1String("IDDECCLIENTE"))
+            return clientDecisionWord(list.fieldByName(QStringLiteral("IDDECCLIENTE")).asString());
+        if (field == QLatin1String("ANEXO")) return QString();
+        return std::nullopt;
+    };
 }
 
 QString clientDecisionKey(const QString& decision) {

@@ -2,6 +2,8 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <functional>
+#include <optional>
 
 namespace cot {
 
@@ -29,6 +31,13 @@ ProposalListStatus proposalListStatusOf(const ClientTable& list);
 // stands for, in the legend and in an exported list.
 QString proposalListStatusKey(ProposalListStatus status);
 QString clientDecisionKey(const QString& decision);
+
+// The status as words ("Aceita", "Válida"... as dialogs/status_words.h says them).
+QString proposalListStatusWord(ProposalListStatus status);
+
+// The words the list's picture columns stand for on the row being read, for the export:
+// the status, the client's decision, nothing for the attachment mark.
+std::function<std::optional<QString>(const QString& fieldName)> listPictureWords(const ClientTable& list);
 
 // Name of the screen's picture for a status (imgVerde, imgAmarelo, imgVermelho, imgCinza,
 // imgPreto; a declined one the client decision's imgRecusadaCliente); empty for accepted

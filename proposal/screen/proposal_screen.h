@@ -18,6 +18,7 @@ class ChildTableSave;
 class ClientTable;
 class DataSource;
 class ListAttachments;
+class ProposalListBar;
 class TMenuItem;
 class TPageControl;
 class TPanel;
@@ -49,6 +50,9 @@ struct ProposalMenus {
     TMenuItem *mnuPainel = nullptr, *mnuExportar = nullptr;  // the manager's pipeline; the list to a file
     TSpeedButton *sbtFiltro = nullptr, *sbtAprovacao = nullptr, *sbtCopiar = nullptr, *sbtModoProc = nullptr;
     TSpeedButton *sbtRegeraTexto = nullptr, *sbtcomissao = nullptr;
+    // The client's side and the list, on the toolbar as in the menu.
+    TSpeedButton *sbtEnviarCliente = nullptr, *sbtCompararVersoes = nullptr, *sbtHistorico = nullptr;
+    TSpeedButton *sbtPainel = nullptr, *sbtExportar = nullptr;
 };
 
 // The commercial proposal screen (COT05000): the list of the branch's proposals and, for
@@ -89,6 +93,8 @@ public:
     void sbtCancelarClick() override;
     void sbtVerificarClick() override;
     void sbtFiltroClick();
+    // Procurar starts on the list column under the cursor, or on the contracting party's name.
+    void sbtProcurarClick() override;
 
     // ----- what the areas reach
     ClientTable& proposal() const override { return *cdsProposta; }
@@ -96,6 +102,8 @@ public:
     NetConnection& net() override { return netProposta; }
     const ProposalPages& pages() const { return pages_; }
     const ProposalMenus& menus() const { return menus_; }
+    // The search box, filter marker and decision watch above the list.
+    ProposalListBar& listBar() const { return *listBar_; }
     DataSource* proposalSource() const { return dtsProposta; }
     // The operator-group query: a row means every proposal of the branch is listed.
     TADOIBQuery& grupo() { return qryGrupo; }
@@ -192,6 +200,7 @@ private:
     ClientTable* cdsProposta = nullptr;
     ClientTable* cdsParamPerc = nullptr;
     ListAttachments* attachments_ = nullptr;
+    ProposalListBar* listBar_ = nullptr;
     DataSource* dtsProposta = nullptr;
     TADOIBQuery qryGrupo{QStringLiteral("qryGrupo")};
 

@@ -45,12 +45,12 @@ void TfrmPropostaComercial::createMenus() {
     m.MododeProcessamento1 = item("MododeProcessamento1", "M&odo de Processamento", "Ctrl+O");
     m.mnuRegeraTexto = item("mnuRegeraTexto", "Re&gerar Texto da Proposta", "Ctrl+G");
     m.Comisso1 = item("Comisso1", "Co&missão", "Ctrl+M");
-    m.mnuEnviarCliente = item("mnuEnviarCliente", "&Enviar ao Cliente");
+    m.mnuEnviarCliente = item("mnuEnviarCliente", "&Enviar ao Cliente", "Ctrl+Shift+E");
     m.mnuPerdida = item("mnuPerdida", "Marcar como Per&dida");
-    m.mnuCompararVersoes = item("mnuCompararVersoes", "Comparar &Versões");
-    m.mnuHistorico = item("mnuHistorico", "&Histórico");
-    m.mnuPainel = item("mnuPainel", "Painel de Propostas");
-    m.mnuExportar = item("mnuExportar", "E&xportar Lista");
+    m.mnuCompararVersoes = item("mnuCompararVersoes", "Comparar &Versões", "Ctrl+Shift+C");
+    m.mnuHistorico = item("mnuHistorico", "&Histórico", "Ctrl+Shift+H");
+    m.mnuPainel = item("mnuPainel", "Painel de Propostas", "Ctrl+Shift+P");
+    m.mnuExportar = item("mnuExportar", "E&xportar Lista", "Ctrl+Shift+X");
 
     // Toolbar buttons of the screen, each following its menu entry.
     auto* bar = static_cast<QHBoxLayout*>(panBotoes->layout());
@@ -68,6 +68,19 @@ void TfrmPropostaComercial::createMenus() {
     m.sbtModoProc = button("sbtModoProc", "Modo de Processamento", m.MododeProcessamento1);
     m.sbtRegeraTexto = button("sbtRegeraTexto", "Regerar Texto da Proposta", m.mnuRegeraTexto);
     m.sbtcomissao = button("sbtcomissao", "Comissão", nullptr);
+    // These run their menu entry itself: one handler, one shortcut, one enabled state.
+    const auto entryButton = [&](const char* name, const char* hint, TMenuItem* entry) {
+        TSpeedButton* b = button(name, hint, entry);
+        b->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(hint),
+                                                    entry->shortcut().toString(QKeySequence::NativeText)));
+        b->onClick = [entry] { entry->click(); };
+        return b;
+    };
+    m.sbtEnviarCliente = entryButton("sbtEnviarCliente", "Enviar ao Cliente", m.mnuEnviarCliente);
+    m.sbtCompararVersoes = entryButton("sbtCompararVersoes", "Comparar Versões", m.mnuCompararVersoes);
+    m.sbtHistorico = entryButton("sbtHistorico", "Histórico", m.mnuHistorico);
+    m.sbtPainel = entryButton("sbtPainel", "Painel de Propostas", m.mnuPainel);
+    m.sbtExportar = entryButton("sbtExportar", "Exportar Lista", m.mnuExportar);
     // Entries whose dialogs come with later work stay off, saying why.
     const QString later = msgPadrao.Msg(QStringLiteral("AREAINDISP"));
     m.Comisso1->setEnabled(false);
@@ -121,19 +134,8 @@ void TfrmPropostaComercial::createMenus() {
     m.mnuCompararVersoes->onClick = [this] { openVersionCompare(*this); };
     m.mnuHistorico->onClick = [this] { openProposalHistory(*this); };
     m.mnuPainel->onClick = [this] { openPipeline(*this); };
-    // The pictures go out as the words of their legend.
-    m.mnuExportar->onClick = [this] {
-        exportProposalList(*this, *dbgPadrao, [this](const QString& field) -> std::optional<QString> {
-            if (field == QLatin1String("IDSITUACAO"))
-                return messages().Msg(proposalListStatusKey(proposalListStatusOf(*cdsProposta)));
-            if (field == QLatin1String("IDDECCLIENTE")) {
-                const QString key = clientDecisionKey((*cdsProposta)[QStringLiteral("IDDECCLIENTE")].asString());
-                return key.isEmpty() ? QString() : messages().Msg(key);
-            }
-            if (field == QLatin1String("ANEXO")) return QString();
-            return std::nullopt;
-        });
-    };
+    // The pictures go out as the status words the pipeline also uses.
+    m.mnuExportar->onClick = [this] { exportProposalList(*this, *dbgPadrao, listPictureWords(*cdsProposta)); };
 }
 
 }  // namespace cot

@@ -15,7 +15,7 @@ void proposalFields(ClientTable& t) {
     hiddenText(t, "IDSOLPROPFAS", 1).displayLabel = QStringLiteral("Tipo");
     text(t, "NRPROPOSFAS", 20, QStringLiteral("Proposta")).editMask = QStringLiteral("99999999999999999999;0; ");
     text(t, "DSREFEPROPOSFAS", 100, QStringLiteral("Referência"));
-    text(t, "NRCONTATO", 40, QStringLiteral("Contato"));
+    hiddenText(t, "NRCONTATO", 40).displayLabel = QStringLiteral("Código do Contato");
     text(t, "NRVERPROPFAS", 2, QStringLiteral("Versão")).editMask = QStringLiteral("99;0; ");
     text(t, "NOME", 50, QStringLiteral("Nome do Contratante"));
     date(t, "DTPROPOSFAS", QStringLiteral("Data")).displayFormat = dateFormat;
@@ -69,6 +69,7 @@ void proposalFields(ClientTable& t) {
     number(t, "VRPACOTESERV", {}, false);
     hiddenText(t, "IDTIPOCOBRSERV", 1);
     fixed(t, "IDDECCLIENTE", 1, QStringLiteral("Cliente"));
+    text(t, "NMCONTATO", 60, QStringLiteral("Contato"));
     money(t, "VRTOTAL", QStringLiteral("Valor único"));
     money(t, "VRMENSAL", QStringLiteral("Mensal"));
 }

@@ -10,7 +10,11 @@
 //   19 reference text; 20 client decision "T" (or absent) any, "A" accepted by the client,
 //   "R" declined by the client, "N" no decision; 21 "S" superseded; 22 "P" lost;
 //   23 salesperson "T" (or empty, or absent) any, else the versions counted for him as
-//   the sales pipeline counts them: requested by him, else included by him.
+//   the sales pipeline counts them: requested by him, else included by him;
+//   24 what the list's search box holds (empty or absent: anything).
+//
+// GetUltimaDecisao(branch) → "yyyy-MM-ddTHH:mm:ss.zzz|n": the latest client decision on
+// the versions of the branch the caller may list, and how many there are ("|0" for none).
 //
 // Rules:
 // - Dates compare by calendar day and both ends are inclusive; an unset date (null, 0 or
@@ -28,6 +32,9 @@
 //   selection text restricts nothing, like "T".
 // - Operator as in GetProposta: "T" every operator, else proposals the operator included
 //   or requested. Reference: case-insensitive "contains"; empty means any.
+// - Search: a version is kept when the contracting party's name (trade or company name),
+//   the reference or the contact's name contains the text, accents and case ignored, or
+//   when the text is a number as people write it ("15", "15/02") naming the version.
 #include <QSet>
 
 #include "server/auth/caller.h"
@@ -39,6 +46,9 @@
 #include "server/methods/selection_text.h"
 #include "server/rpc/method_registry.h"
 #include "base/clock.h"
+#include "data/date_text.h"
+#include "data/proposal_number.h"
+#include "data/text_fold.h"
 #include "server/storage/database.h"
 
 namespace cot::server::detail {
@@ -203,6 +213,36 @@ std::function<bool(const SqlRow&)> withReference(const QString& reference) {
     };
 }
 
+// The search box's text, matched here for the same reason; a number typed as people read
+// it also finds the version by its key.
+std::function<bool(const SqlRow&)> withSearch(const QString& search) {
+    if (search.isEmpty()) return {};
+    struct Columns {
+        RowColumn nr{"NRPROPOSFAS"}, ver{"NRVERPROPFAS"};
+        std::vector<RowColumn> texts{RowColumn("NOME"), RowColumn("NMRAZSOCPROS"), RowColumn("DSREFEPROPOSFAS"),
+                                     RowColumn("NMCONTATO")};
+    };
+    auto columns = std::make_shared<Columns>();
+    ProposalKeyText key;
+    const bool numbered = parseShortProposalNumber(search, &key);
+    const QString wanted = foldedText(search);
+    return [columns, numbered, key, wanted](const SqlRow& row) {
+        if (numbered && textOf(row, columns->nr.in(row)) == key.number &&
+            (key.version.isEmpty() || textOf(row, columns->ver.in(row)) == key.version))
+            return true;
+        for (RowColumn& c : columns->texts)
+            if (foldedText(textOf(row, c.in(row))).contains(wanted)) return true;
+        return false;
+    };
+}
+
+// Both conditions, either of which may be absent.
+std::function<bool(const SqlRow&)> both(std::function<bool(const SqlRow&)> a, std::function<bool(const SqlRow&)> b) {
+    if (!a) return b;
+    if (!b) return a;
+    return [a = std::move(a), b = std::move(b)](const SqlRow& row) { return a(row) && b(row); };
+}
+
 Reply getPropostaAux(MethodContext& ctx, const Args& args) {
     Conditions c;
     c.params().insert(QStringLiteral("FILIAL"), args.string(0).trimmed());
@@ -215,7 +255,29 @@ Reply getPropostaAux(MethodContext& ctx, const Args& args) {
     addSeller(args, c);
     addContract(args, c);
     const QString reference = args.string(18).trimmed();
-    return proposalList(ctx.db, c.where(), c.params(), withReference(reference));
+    const QString search = args.size() > 23 ? args.string(23).trimmed() : QString();
+    return proposalList(ctx.db, c.where(), c.params(), both(withReference(reference), withSearch(search)));
+}
+
+// What the list's refresh watches: the client decisions on the versions the caller may
+// list in the branch, as "latest decision time|how many". The desktop reloads its list
+// only when this changes.
+Reply getUltimaDecisao(MethodContext& ctx, const Args& args) {
+    QVariantMap params{{QStringLiteral("FILIAL"), args.string(0).trimmed()}};
+    QString where = QStringLiteral("P.CDFILIAL = :FILIAL");
+    Caller& caller = ctx.caller();
+    if (!caller.seesAllProposals()) {
+        params.insert(QStringLiteral("OPER"), caller.operatorCode());
+        where += QStringLiteral(" AND (P.CDOPERINCL = :OPER OR P.CDOPERSOLI = :OPER)");
+    }
+    const Packet latest = shaped(ctx.db,
+                                 QStringLiteral("SELECT MAX(DC.DTDECISAO) AS ULTIMA, COUNT(*) AS QTDECISOES "
+                                                "FROM DECISAOPROP DC JOIN PROPOSTAFAS P ON P.NRPROPOSFAS = DC.NRPROPOSFAS "
+                                                "AND P.NRVERPROPFAS = DC.NRVERPROPFAS WHERE ") + where,
+                                 params, {date("ULTIMA"), {QStringLiteral("QTDECISOES"), FieldType::Integer, 0}});
+    const QDateTime last = latest.value(0, "ULTIMA").toDateTime();
+    return QJsonValue((last.isValid() ? isoDateTimeText(last) : QString()) + u'|' +
+                      QString::number(latest.value(0, "QTDECISOES").toLongLong()));
 }
 
 // The pick lists of the filter; IDMARCADO is the pick's own mark, always empty here.
@@ -251,7 +313,8 @@ Reply getPesqCont(MethodContext& ctx, const Args&) {
 }  // namespace
 
 void registerProposalFilterMethods(MethodRegistry& registry) {
-    registry.add(QStringLiteral("GetPropostaAux"), 19, 23, AccessRule::session().branch(0), getPropostaAux);
+    registry.add(QStringLiteral("GetPropostaAux"), 19, 24, AccessRule::session().branch(0), getPropostaAux);
+    registry.add(QStringLiteral("GetUltimaDecisao"), 1, AccessRule::session().branch(0), getUltimaDecisao);
     registry.add(QStringLiteral("GetPesqCliente"), 0, AccessRule::session(), getPesqCliente);
     registry.add(QStringLiteral("GetPesqProspect"), 0, AccessRule::session(), getPesqProspect);
     registry.add(QStringLiteral("GetPesqCont"), 0, AccessRule::session(), getPesqCont);

@@ -1,6 +1,7 @@
 #include "server/methods/proposal_list.h"
 
 #include "base/clock.h"
+#include "data/proposal_number.h"
 #include "server/storage/database.h"
 #include "server/storage/query_packet.h"
 #include <cmath>
@@ -23,7 +24,7 @@ SELECT
     OS.NMOPERADOR AS OPERSOLI, P.CDOPERINCL, P.IDCLIENPROSP, P.CDPROSPECT, P.DSEMAIPROFAS,
     P.CDFILIAL, P.CDCLIENTE, P.NRFAXPROPFAS, P.DSOBSPROPFAS,
     P.CDOPERINCL AS CDOPERADOR, OI.NMOPERADOR AS NMOPERADOR, P.CDOPERSOLI, P.DSREFECONT,
-    CL.IDTPIJURCLIE, PR.IDTPIJURPROS, CT.IDTPCONTATO,
+    CL.IDTPIJURCLIE, PR.IDTPIJURPROS, CT.IDTPCONTATO, CT.DSREFECONT AS NMCONTATO,
     P.CDTPINDICE1, P.IDPERVALOR1, P.CDINDICE1, P.VRPEINCIND1,
     P.CDTPINDICE2, P.IDPERVALOR2, P.CDINDICE2, P.IDTPREAJPROP, P.VRPEINCIND2,
     I1.NMINDICE AS NMINDICEREAJ1, I2.NMINDICE AS NMINDICEREAJ2,
@@ -96,7 +97,8 @@ const QList<FieldDef>& proposalFields() {
         text("IDTIPOPROPFAS", 1), text("DTINCLUSAO", 64), text("CDINTECLIE", 2), text("CDINTEPROS", 2),
         text("CODIGOINTER", 2), text("NMINTECLIE", 50), text("PROPNOME", 73), text("CDPROCOMERCI", 10),
         text("NMPROCOMERCI", 50), text("IDIDIOMA", 3), text("NMRAZSOCPROS", 50), number("VRPACOTESERV"),
-        text("IDTIPOCOBRSERV", 1), fixed("IDDECCLIENTE"), number("VRTOTAL"), number("VRMENSAL")};
+        text("IDTIPOCOBRSERV", 1), fixed("IDDECCLIENTE"), number("VRTOTAL"), number("VRMENSAL"),
+        text("NMCONTATO", 60)};
     return fields;
 }
 
@@ -119,7 +121,8 @@ Reply proposalList(Database& db, const QString& where, const QVariantMap& params
     // Computed here, from columns looked up once per list.
     auto accepted = std::make_shared<RowColumn>("DTACEPROPFAS");
     auto validUntil = std::make_shared<RowColumn>("DTVALPROPFAS");
-    auto version = std::make_shared<RowColumn>("PROPOSTAVERS");
+    auto nr = std::make_shared<RowColumn>("NRPROPOSFAS");
+    auto version = std::make_shared<RowColumn>("NRVERPROPFAS");
     auto name = std::make_shared<RowColumn>("NOME");
     auto closed = std::make_shared<RowColumn>("SITFECHADA");
     const QDate today = Clock::current().today();
@@ -129,7 +132,8 @@ Reply proposalList(Database& db, const QString& where, const QVariantMap& params
     });
     list.computed.insert(QStringLiteral("PROPNOME"), [=](const SqlRow& row) -> QVariant {
         const QString n = textOf(row, name->in(row));
-        return (textOf(row, version->in(row)) + (n.isEmpty() ? QString() : " - " + n)).left(73);
+        const QString shown = shortProposalNumber(textOf(row, nr->in(row)), textOf(row, version->in(row)));
+        return (shown + (n.isEmpty() ? QString() : " - " + n)).left(73);
     });
     // The version's two figures (version_value_sql.h): VRTOTAL the one-off value, licence
     // as charged plus services; VRMENSAL the monthly value.

@@ -717,6 +717,17 @@ TEST_F(Scenarios, ComparingVersionsShowsTheServersDifferences) {
     EXPECT_TRUE(run.output.contains("expect-rows dbgDiferencas " + QString::number(differences)));
 }
 
+// After a drill-down the list says which filter it shows; "Limpar filtro" lists again
+// every proposal the server has for the operator.
+TEST_F(Scenarios, LimparFiltroAfterAPipelineDrillBringsTheWholeListBack) {
+    const HostRun run = runHost(sourcePath("scenarios/pipeline_filter_marker.scn"));
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    const QString token = server->openSession(QStringLiteral("VENDEDOR"), QStringLiteral("vendedor"));
+    const cot::RpcResult r = server->call("GetProposta", {"0001", "T"}, token);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.value.value<cot::Packet>().rows.size(), 14) << "the count the scenario expects after clearing";
+}
+
 // The pipeline's "Vencida" row, double-clicked, lists on the screen the expired versions of
 // the last twelve months that the client did not decline: as many as the server's list has;
 // then the manager's row lists the versions counted for him.

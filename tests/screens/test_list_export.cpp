@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "data/format_br.h"
+#include "data/proposal_number.h"
 #include "dialogs/export/list_export.h"
 #include "proposal/screen/proposal_list_status.h"
 #include "screens/proposal_fixture.h"
@@ -71,7 +72,7 @@ TEST_F(ListExport, TheFileHoldsTheRowsAndColumnsTheGridShows) {
     list.setFiltered(true);
     ASSERT_GT(list.recordCount(), 1);
     ASSERT_LT(list.recordCount(), all) << "the filter leaves some proposals out";
-    grid.columnOf("NRCONTATO")->visible = false;
+    grid.columnOf("NMCONTATO")->visible = false;
     grid.columnsChanged();
     // The reference moved before the proposal number, as a dragged header would.
     const int reference = IndiceCol(&grid, "DSREFEPROPOSFAS");
@@ -131,4 +132,31 @@ TEST_F(ListExport, AWorkbookAndACancelledDialog) {
     QFile f(path + ".xlsx");
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.read(2) == "PK") << "a zip container, as every workbook";
+}
+
+// Through the menu: the list's titles (the status column named), the number as people read
+// it, the contact by name and the status in the words the pipeline uses.
+TEST_F(ListExport, TheMenuExportsTitlesShortNumbersContactNamesAndStatusWords) {
+    openScreen();
+    ClientTable& list = screen->proposal();
+    const QString path = dir.filePath("menu.csv");
+    runner.expect([path](QWidget& w) {
+        static_cast<QFileDialog&>(w).selectNameFilter("CSV (*.csv)");
+        static_cast<QFileDialog&>(w).selectFile(path);
+        static_cast<QDialog&>(w).accept();
+    }, "dlgExportarLista");
+    ASSERT_TRUE(menu(screen->menus().mnuExportar));
+    const QList<QStringList> rows = csvRows(path);
+    ASSERT_EQ(rows.size(), list.recordCount() + 1);
+    EXPECT_EQ(rows[0].value(0), "Situação");
+    const int number = rows[0].indexOf("Proposta"), contact = rows[0].indexOf("Contato");
+    ASSERT_TRUE(number >= 0 && contact >= 0);
+    for (int r = 0; r < list.recordCount(); ++r) {
+        ClientTable::RowView view(list, r);
+        EXPECT_EQ(rows[r + 1][number], shortProposalNumber(list["NRPROPOSFAS"].asString(), list["NRVERPROPFAS"].asString()));
+        EXPECT_EQ(rows[r + 1][contact], list["NMCONTATO"].asString());
+        if (list["DTACEPROPFAS"].asDateTime().isValid()) EXPECT_EQ(rows[r + 1][0], "Aceita");
+    }
+    ASSERT_TRUE(select(1));
+    EXPECT_EQ(list["NMCONTATO"].asString(), "Ana Paula - Compras Alfa") << "the contact's name, not its code";
 }

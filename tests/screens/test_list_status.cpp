@@ -93,9 +93,9 @@ TEST_F(ListStatus, LegendPicturesAndAttachmentPictureAreRealImages) {
         auto* l = findAs<QLabel>(*screen, name);
         return l ? l->text() : QStringLiteral("(none)");
     };
-    EXPECT_EQ(text("lblAceite"), "Aceite");
+    EXPECT_EQ(text("lblAceite"), "Aceita");
     EXPECT_EQ(text("lblValida"), "Válida");
-    EXPECT_EQ(text("lblAVencer"), "A Vencer");
+    EXPECT_EQ(text("lblAVencer"), "A vencer");
     EXPECT_EQ(text("lblVencida"), "Vencida");
     EXPECT_EQ(text("lblSubstituida"), "Substituída");
     EXPECT_EQ(text("lblPerdida"), "Perdida");
@@ -220,13 +220,13 @@ protected:
     QTemporaryDir config;
 };
 
-// The whole 20-digit number and its version fit: versions can be told apart.
-TEST_F(ListColumns, TheNumberColumnShowsTheWholeNumberAndVersion) {
+// The number as people read it, its version after the slash; the stored key unchanged.
+TEST_F(ListColumns, TheNumberColumnShowsTheShortNumberAndVersion) {
     openScreen();
     ASSERT_TRUE(select(1));
-    const QString shown = screen->proposal()["PROPOSTAVERS"].displayText();
-    ASSERT_EQ(shown, number(1) + "/01");
-    EXPECT_GT(widthOf("PROPOSTAVERS"), screen->dbgPadrao->fontMetrics().horizontalAdvance(shown));
+    EXPECT_EQ(screen->proposal()["PROPOSTAVERS"].displayText(), "1/01");
+    EXPECT_EQ(screen->proposal()["NRPROPOSFAS"].asString(), number(1));
+    EXPECT_GT(widthOf("PROPOSTAVERS"), screen->dbgPadrao->fontMetrics().horizontalAdvance("1/01"));
 }
 
 TEST_F(ListColumns, AWidenedColumnStaysThroughReloadsAndIsTheOperatorsOwn) {

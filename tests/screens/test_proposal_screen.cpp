@@ -115,8 +115,8 @@ TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
 
     // The client's decision sits next to the status picture.
     const QStringList expected{"IDSITUACAO", "IDDECCLIENTE", "PROPOSTAVERS", "DSREFEPROPOSFAS", "IDTIPOPROPFAS", "IDSOLPROPFAS",
-                               "NRCONTATO", "IDCLIENPROSP", "NOME", "DTPROPOSFAS", "DTACEPROPFAS", "DTVALPROPFAS",
-                               "VRTOTAL", "OPERSOLI", "ANEXO"};
+                               "NMCONTATO", "IDCLIENPROSP", "NOME", "DTPROPOSFAS", "DTACEPROPFAS", "DTVALPROPFAS",
+                               "VRTOTAL", "VRMENSAL", "OPERSOLI", "ANEXO"};
     QStringList columns;
     for (TColumn* c : screen->dbgPadrao->columns()) columns << c->fieldName;
     EXPECT_EQ(columns, expected);

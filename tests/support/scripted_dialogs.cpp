@@ -138,8 +138,8 @@ QString ScriptedDialogs::pickMany(ClientTable&, const QString& keyField, const Q
     return a.texts.value(0);
 }
 
-bool ScriptedDialogs::find(ClientTable& table) {
-    shown_.push_back({Kind::Find, QString(), DialogType::Custom, {}, 0});
+bool ScriptedDialogs::find(ClientTable& table, const QString& startField) {
+    shown_.push_back({Kind::Find, startField, DialogType::Custom, {}, 0});
     Answer a;
     if (!take(Kind::Find, QStringLiteral("find"), a)) return false;
     return a.onTable ? a.onTable(table) : false;

@@ -27,7 +27,7 @@ public:
     // One thing shown or asked.
     struct Shown {
         Kind kind;
-        QString text;             // message; caption for choosers and pick lists
+        QString text;             // message; caption for choosers and pick lists; a find's start field
         DialogType type = DialogType::Custom;
         QStringList buttons;      // alert captions
         DialogButtons buttonSet = 0;
@@ -64,7 +64,7 @@ public:
     QString chooseFolder(const QString& caption, const QString& start, bool allowCreate) override;
     bool pick(ClientTable& table, const QString& caption, const QString& emptyText) override;
     QString pickMany(ClientTable& table, const QString& keyField, const QString& caption) override;
-    bool find(ClientTable& table) override;
+    bool find(ClientTable& table, const QString& startField) override;
 
     // Installs the dialogs as Dialogs::current() and restores the previous service on
     // destruction. With `requireAllAnswered`, answers never asked for are a failure.
