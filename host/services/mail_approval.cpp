@@ -28,8 +28,8 @@ QList<std::pair<QString, QString>> header(const ApprovalContent& c) {
 
 void details(MailBody& body, const ApprovalContent& c) {
     body.facts(header(c)).table(approvedItemsTable(c.items));
-    body.facts({{QStringLiteral("Total único"), money(c.oneOff)},
-                {QStringLiteral("Total mensal"), c.monthly != 0 ? money(c.monthly) : QString()}});
+    body.facts({{QStringLiteral("Valor único"), money(c.oneOff)},
+                {QStringLiteral("Mensal"), c.monthly != 0 ? money(c.monthly) : QString()}});
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ MailMessage decisionNoticeMessage(const DecisionFacts& d, long double oneOff, lo
                 {QStringLiteral("Versão"), d.ver.trimmed()},
                 {QStringLiteral("Referência"), d.reference},
                 {QStringLiteral("Valor único"), money(oneOff)},
-                {QStringLiteral("Mensalidade"), monthly != 0 ? money(monthly) : QString()},
+                {QStringLiteral("Mensal"), monthly != 0 ? money(monthly) : QString()},
                 {QStringLiteral("Data"), d.at.toString(QStringLiteral("dd/MM/yyyy HH:mm"))},
                 {QStringLiteral("Responsável"), d.accepted ? d.name : QString()},
                 {QStringLiteral("Cargo"), d.accepted ? d.role : QString()},

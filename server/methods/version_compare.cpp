@@ -57,10 +57,10 @@ void addTotals(const ProposalTotals& a, const ProposalTotals& b, QList<Differenc
                           money(second)};
     };
     row("VRLICENCA", "Licença de uso", a.licence, b.licence);
-    row("VRMENSAL", "Mensalidade", a.monthly, b.monthly);
+    row("VRMENSAL", "Mensal", a.monthly, b.monthly);
     row("VRSERVICOS", "Serviços", a.services, b.services);
     // Each figure is cut to the cent before the sum, as the running total shows them.
-    row("VRTOTAL", "Total geral", a.grand(), b.grand());
+    row("VRTOTAL", "Valor único", a.grand(), b.grand());
 }
 
 }  // namespace

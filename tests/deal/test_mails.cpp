@@ -90,7 +90,7 @@ TEST(Mails, TheReceiptKeepsTheEvidenceAndTheNoticeTheFigures) {
 
     const MailMessage notice = decisionNoticeMessage(decision(true), 1500, 120, kSignature);
     EXPECT_TRUE(notice.textPart.contains("Valor único: R$ 1.500,00"));
-    EXPECT_TRUE(notice.textPart.contains("Mensalidade: R$ 120,00"));
+    EXPECT_TRUE(notice.textPart.contains("Mensal: R$ 120,00"));
     EXPECT_TRUE(notice.textPart.contains("> segunda linha")) << "the comment, as typed";
     EXPECT_TRUE(notice.textPart.contains("Abra a proposta 15/02 no módulo de Propostas"));
 }

@@ -131,7 +131,7 @@ TEST_F(ApprovalDialog, AClientsProposalIsAcceptedWithItsChargingAndBothNotificat
     ASSERT_FALSE(mail.sent.isEmpty());
     // The lines as charged, and the one-off value with the package.
     const QString text = mail.sent.front().message.textPart;
-    for (const char* part : {"Valor: R$ 9.642,50", "Valor: R$ 1.301,00", "Total único: R$ 18.671,50"})
+    for (const char* part : {"Valor: R$ 9.642,50", "Valor: R$ 1.301,00", "Valor único: R$ 18.671,50"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
     EXPECT_EQ(screen->NR(), number(2)) << "the accepted proposal stays current";
     EXPECT_FALSE(screen->proposal()[QStringLiteral("DTACEPROPFAS")].isNull()) << "as the reload read it";
@@ -331,7 +331,7 @@ TEST_F(ApprovalDialog, TheValueConfirmedAndMailedIsTheSumOfTheInstallmentsCharge
     const QString text = mail.sent.front().message.textPart;
     EXPECT_TRUE(text.contains("Valor: R$ 9.500,00")) << text.toStdString();
     EXPECT_TRUE(text.contains("Valor: R$ 1.320,51")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Total único: R$ 18.548,51")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Valor único: R$ 18.548,51")) << text.toStdString();
 }
 
 TEST_F(ApprovalDialog, AProspectWhoseInscriptionIsAClientsIsRefusedBeforeAnyCall) {

@@ -277,7 +277,7 @@ TEST(ApprovalEmail, LaidOutNotificationsAndTheClientAndSalespersonTold) {
     EXPECT_EQ(licence.to, QStringList{"f@x.com"});
     EXPECT_EQ(licence.replyTo, "vera@demo.local");
     for (const char* shown : {"Proposta: 2/01", "CNPJ/CPF: 12.345.678/0001-90", "Fiscal", "10/01/2027 R$ 750,00",
-                              "Total único: R$ 14.146,10", "Total mensal: R$ 250,00", "Empresa Demo"})
+                              "Valor único: R$ 14.146,10", "Mensal: R$ 250,00", "Empresa Demo"})
         EXPECT_TRUE(licence.textPart.contains(QString::fromUtf8(shown))) << shown << "\n" << licence.textPart.toStdString();
     EXPECT_FALSE(licence.textPart.contains("Pacote de serviços")) << "each notification its own items";
     EXPECT_TRUE(recorder.sent[1].message.textPart.contains("15/01/2027 R$ 12.345,60"));

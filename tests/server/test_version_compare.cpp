@@ -97,12 +97,12 @@ TEST_P(VersionCompareTest, ACopyWithFiveChangesListsExactlyThoseChanges) {
     EXPECT_EQ(totals[0], "Totais | Licença de uso | Licença de uso | " + money(before, "VRLICENCA") + " → " +
                              money(after, "VRLICENCA"));
     EXPECT_EQ(totals[1],
-              "Totais | Mensalidade | Mensalidade | " + money(before, "VRMENSAL") + " → " + money(after, "VRMENSAL"));
+              "Totais | Mensal | Mensal | " + money(before, "VRMENSAL") + " → " + money(after, "VRMENSAL"));
     EXPECT_EQ(money(after, "VRMENSAL"), formatMoney(before.value(0, "VRMENSAL").toDouble() + 30));
     EXPECT_EQ(totals[2],
               "Totais | Serviços | Serviços | " + money(before, "VRSERVICOS") + " → " + money(after, "VRSERVICOS"));
     EXPECT_EQ(totals[3],
-              "Totais | Total geral | Total geral | " +
+              "Totais | Valor único | Valor único | " +
                   formatMoney(before.value(0, "VRLICENCA").toDouble() + before.value(0, "VRSERVICOS").toDouble()) +
                   " → " +
                   formatMoney(after.value(0, "VRLICENCA").toDouble() + after.value(0, "VRSERVICOS").toDouble()));
