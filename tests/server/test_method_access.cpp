@@ -33,7 +33,7 @@ const QSet<QString> kNoProposal{
     "GetPesqProdComer", "GetVd_ProdComer", "GetInterLoc",    "GetPesqInterLoc", "PesqMsg",
     "GetTextoMens",    "GetParamEmail",   "GetPesqCliente",  "GetPesqProspect", "GetPesqCont",
     "InsereCliente",   "GetProposta",     "GetPropostaAux",  "GetPesqContato",  "ValidaProposta",
-    "GetControlaAnexo", "AlteraSenha",     "GetPainelPropostas"};
+    "GetControlaAnexo", "AlteraSenha",     "GetPainelPropostas", "GetUltimaDecisao"};
 
 MethodRegistry realRegistry() {
     MethodRegistry r;
