@@ -73,7 +73,8 @@ QString receipt(bool accepted, const QString& pdfPath) {
 
 }  // namespace
 
-QString formsPage(const QString& contentHtml, const QString& hash, const QString& pdfPath, const DecisionForm* failed) {
+QString formsPage(const QString& contentHtml, const QString& hash, const QString& pdfPath, const OfferIdentity& who,
+                  const DecisionForm* failed) {
     const bool accepting = failed && failed->action == DecisionForm::Action::Accept;
     const bool declining = failed && failed->action == DecisionForm::Action::Decline;
     const FormValues typed = failed ? failed->values : FormValues{};
@@ -81,19 +82,20 @@ QString formsPage(const QString& contentHtml, const QString& hash, const QString
     body += QStringLiteral("<p><a id=\"baixar-pdf\" href=\"%1\">Baixar PDF</a></p>\n").arg(esc(pdfPath));
     body += acceptForm(hash, accepting ? typed : FormValues{}, accepting ? failed->missing() : QString());
     body += declineForm(hash, declining ? typed : FormValues{}, declining ? failed->missing() : QString());
-    return pageFrame(QStringLiteral("Proposta"), body);
+    return signedPage(body, who);
 }
 
-QString decisionTakenPage(const QString& contentHtml, const QString& decisionText, bool accepted, const QString& pdfPath) {
-    return pageFrame(QStringLiteral("Proposta"), QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(decisionText)) +
-                                                     receipt(accepted, pdfPath) + contentHtml);
+QString decisionTakenPage(const QString& contentHtml, const QString& decisionText, bool accepted, const QString& pdfPath,
+                          const OfferIdentity& who) {
+    return signedPage(QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(decisionText)) + receipt(accepted, pdfPath) +
+                          contentHtml,
+                      who);
 }
 
-QString thanksPage(bool accepted, const QString& pdfPath) {
+QString thanksPage(bool accepted, const QString& pdfPath, const OfferIdentity& who) {
     const QString thanks = accepted ? QStringLiteral("Obrigado! A aceitação da proposta foi registrada.")
                                     : QStringLiteral("Obrigado! A recusa da proposta foi registrada.");
-    return pageFrame(QStringLiteral("Proposta"),
-                     QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(thanks)) + receipt(accepted, pdfPath));
+    return signedPage(QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(thanks)) + receipt(accepted, pdfPath), who);
 }
 
 }  // namespace cot::server::client_page

@@ -117,63 +117,6 @@ QString messagePage(const QString& message) {
     return pageFrame(QStringLiteral("Proposta"), QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(message)));
 }
 
-namespace {
-
-QString acceptForm(const QString& hash, const FormValues& typed) {
-    return QStringLiteral(
-               "<form id=\"form-aceite\" method=\"post\">\n<h2>Aceitar</h2>\n"
-               "<input type=\"hidden\" name=\"acao\" value=\"aceitar\">\n"
-               "<input type=\"hidden\" name=\"conteudo\" value=\"%1\">\n"
-               "<label for=\"nome\">Nome</label>\n"
-               "<input type=\"text\" id=\"nome\" name=\"nome\" required maxlength=\"100\" autocomplete=\"name\" "
-               "value=\"%2\">\n"
-               "<label for=\"cargo\">Cargo</label>\n"
-               "<input type=\"text\" id=\"cargo\" name=\"cargo\" maxlength=\"100\" "
-               "autocomplete=\"organization-title\" value=\"%3\">\n"
-               "<label class=\"marca\" for=\"li\"><input type=\"checkbox\" id=\"li\" name=\"li\" value=\"sim\"%4> "
-               "Li e aceito a proposta</label>\n"
-               "<label for=\"comentario-aceite\">Comentário</label>\n"
-               "<textarea id=\"comentario-aceite\" name=\"comentario\" maxlength=\"2000\">%5</textarea>\n"
-               "<button type=\"submit\" id=\"btn-aceitar\">Aceitar a proposta</button>\n</form>\n")
-        .arg(esc(hash), esc(typed.name), esc(typed.role), typed.read ? QStringLiteral(" checked") : QString(),
-             esc(typed.acceptComment));
-}
-
-QString declineForm(const QString& hash, const FormValues& typed) {
-    static const std::pair<const char*, const char*> reasons[] = {
-        {"preco", "Preço"},   {"prazo", "Prazo"}, {"concorrente", "Concorrente"},
-        {"escopo", "Escopo"}, {"outro", "Outro"}};
-    QString options = QStringLiteral("<option value=\"\">Escolha o motivo</option>\n");
-    for (const auto& [value, label] : reasons)
-        options += QStringLiteral("<option value=\"%1\"%2>%3</option>\n")
-                       .arg(QLatin1String(value),
-                            typed.reason == QLatin1String(value) ? QStringLiteral(" selected") : QString(),
-                            QString::fromUtf8(label));
-    return QStringLiteral(
-               "<form id=\"form-recusa\" method=\"post\">\n<h2>Recusar</h2>\n"
-               "<input type=\"hidden\" name=\"acao\" value=\"recusar\">\n"
-               "<input type=\"hidden\" name=\"conteudo\" value=\"%1\">\n"
-               "<label for=\"motivo\">Motivo</label>\n<select id=\"motivo\" name=\"motivo\" required>\n%2</select>\n"
-               "<label for=\"comentario-recusa\">Comentário</label>\n"
-               "<textarea id=\"comentario-recusa\" name=\"comentario\" maxlength=\"2000\">%3</textarea>\n"
-               "<button type=\"submit\" id=\"btn-recusar\">Recusar a proposta</button>\n</form>\n")
-        .arg(esc(hash), options, esc(typed.declineComment));
-}
-
-}  // namespace
-
-QString decisionPage(const QString& contentHtml, const QString& hash, const QString& pdfPath, const QString& message,
-                     const FormValues& typed, const OfferIdentity& who) {
-    QString body = letterhead(who) + contentHtml;
-    body += QStringLiteral("<p><a id=\"baixar-pdf\" href=\"%1\">Baixar PDF</a></p>\n").arg(esc(pdfPath));
-    if (!message.isEmpty())
-        body += QStringLiteral("<p id=\"mensagem\" class=\"erro\" role=\"alert\">%1</p>\n").arg(esc(message));
-    body += acceptForm(hash, typed);
-    body += declineForm(hash, typed);
-    body += closing(who);
-    return pageFrame(QStringLiteral("Proposta"), body);
-}
-
 QString previewPage(const QString& contentHtml, const QString& note, const OfferIdentity& who) {
     return frame(QStringLiteral("Proposta"),
                  QStringLiteral("<style>\n%1</style>\n").arg(QString::fromUtf8(styleSheet())),
@@ -181,10 +124,8 @@ QString previewPage(const QString& contentHtml, const QString& note, const Offer
                      closing(who));
 }
 
-QString decidedPage(const QString& contentHtml, const QString& decisionText, const OfferIdentity& who) {
-    return pageFrame(QStringLiteral("Proposta"), letterhead(who) +
-                                                     QStringLiteral("<p id=\"mensagem\">%1</p>\n").arg(esc(decisionText)) +
-                                                     contentHtml + closing(who));
+QString signedPage(const QString& body, const OfferIdentity& who) {
+    return pageFrame(QStringLiteral("Proposta"), letterhead(who) + body + closing(who));
 }
 
 }  // namespace cot::server::client_page

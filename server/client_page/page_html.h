@@ -27,12 +27,9 @@ struct FormValues {
 // `who` is the version's offerIdentity(); a default one (no company) leaves the letterhead,
 // the contact and the footer out.
 
-// The page of a standing link: the content, the PDF link and both forms. `message`, when
-// given, says what the last post lacked (shown above the forms, with what was typed kept).
-QString decisionPage(const QString& contentHtml, const QString& hash, const QString& pdfPath,
-                     const QString& message = {}, const FormValues& typed = {}, const OfferIdentity& who = {});
-// The content with the decision already taken and no form.
-QString decidedPage(const QString& contentHtml, const QString& decisionText, const OfferIdentity& who = {});
+// A proposal's page: `body` (already escaped) between the letterhead and the salesperson's
+// contact with the company's line.
+QString signedPage(const QString& body, const OfferIdentity& who);
 // The content as the salesperson previews it: `note` (escaped) above it, the stylesheet
 // inside the page (it is read away from this server), no PDF link and no form.
 QString previewPage(const QString& contentHtml, const QString& note, const OfferIdentity& who = {});

@@ -72,6 +72,7 @@ struct Standing {
     QString content;  // the version's content now
     QString hash;
     std::optional<Decision> decision;
+    OfferIdentity who;  // who signs the page
     bool stale() const { return hash != sending.contentHash; }
 };
 
@@ -91,6 +92,7 @@ std::variant<Standing, Answer> standing(Database& db, const QString& token) {
     s.sending = std::move(*sending);
     s.hash = contentHash(s.content);
     s.decision = decisionOf(db, s.sending.nr, s.sending.ver);
+    if (auto who = offerIdentity(db, s.sending.nr, s.sending.ver)) s.who = std::move(*who);
     return s;
 }
 
@@ -107,9 +109,9 @@ Answer showPage(Database& db, const QString& token) {
     const Standing& s = std::get<Standing>(found);
     if (s.decision)
         return Answer::page(200, decisionTakenPage(s.content, decisionSentence(*s.decision), s.decision->accepted(),
-                                                   receiptPath(db, s.sending, token)));
+                                                   receiptPath(db, s.sending, token), s.who));
     if (s.stale()) return Answer::message(200, kStale);
-    return Answer::page(200, formsPage(s.content, s.hash, pdfPath(token)));
+    return Answer::page(200, formsPage(s.content, s.hash, pdfPath(token), s.who));
 }
 
 // The PDF of what was sent: while the link stands and the version is as it was sent, or
@@ -139,7 +141,7 @@ Answer decide(Database& db, const QString& token, const DecisionForm& form, cons
     const Answer decided = Answer::message(409, QStringLiteral("A decisão sobre esta proposta já foi registrada."));
     if (s.decision) return decided;
     if (s.stale() || form.shownHash != s.hash) return Answer::message(409, kStale);
-    if (!form.missing().isEmpty()) return Answer::page(400, formsPage(s.content, s.hash, pdfPath(token), &form));
+    if (!form.missing().isEmpty()) return Answer::page(400, formsPage(s.content, s.hash, pdfPath(token), s.who, &form));
 
     Decision d;
     d.nr = s.sending.nr;
@@ -169,7 +171,7 @@ Answer decide(Database& db, const QString& token, const DecisionForm& form, cons
                                              : kRevoked);
     }
     }
-    Answer answer = Answer::page(200, thanksPage(accept, receiptPath(db, s.sending, token)));
+    Answer answer = Answer::page(200, thanksPage(accept, receiptPath(db, s.sending, token), s.who));
     answer.notice = prepareDecisionNotice(db, d);
     return answer;
 }

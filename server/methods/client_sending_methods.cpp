@@ -49,6 +49,7 @@
 #include "server/client_page/sending_store.h"
 #include "server/methods/client_sending_methods.h"
 #include "server/methods/deal_acceptance.h"
+#include "server/registers/branch_identity.h"
 #include "server/methods/read_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/rpc/reply.h"
@@ -284,13 +285,15 @@ Reply getPaginaCliente(MethodContext& ctx, const Args& args) {
     const QString content = cp::proposalContentHtml(ctx.db, v.nr, v.ver);
     if (content.isEmpty()) throw MethodError(QStringLiteral("Proposta não cadastrada."));
     // What the client's link answers first: another version accepted, then his decision.
+    const OfferIdentity who = offerIdentity(ctx.db, v.nr, v.ver).value_or(OfferIdentity{});
     if (const auto accepted = deal::acceptedOther(ctx.db, v.nr, v.ver))
-        return cp::previewPage(content, deal::supersededSentence(*accepted));
+        return cp::previewPage(content, deal::supersededSentence(*accepted), who);
     const std::optional<cp::Decision> decision = cp::decisionOf(ctx.db, v.nr, v.ver);
     return cp::previewPage(content, decision ? cp::decisionSentence(*decision)
                                              : QStringLiteral("Pré-visualização da página do cliente. O cliente vê "
                                                               "também o botão Baixar PDF e os formulários para "
-                                                              "aceitar ou recusar a proposta."));
+                                                              "aceitar ou recusar a proposta."),
+                           who);
 }
 
 }  // namespace

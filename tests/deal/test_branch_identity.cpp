@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "server/client_page/decision_page.h"
 #include "server/client_page/page_html.h"
 #include "server/migrations/migrations.h"
 #include "server/registers/branch_identity.h"
@@ -127,7 +128,7 @@ TEST(ClientPageChrome, SignedByTheBranchAndTheSalespersonWithInertTexts) {
     who.branch.logo = png();
     who.branch.logoType = "image/png";
     who.seller = {"VERA", "Vera Vendas", "vera@demo.local", "(11) 98000-0000"};
-    const QString page = client_page::decisionPage("<section id=\"proposta\"></section>", "h", "t/proposta.pdf", {}, {}, who);
+    const QString page = client_page::formsPage("<section id=\"proposta\"></section>", "h", "t/proposta.pdf", who);
     EXPECT_LT(page.indexOf("id=\"timbre\""), page.indexOf("id=\"proposta\""));
     EXPECT_TRUE(page.contains("src=\"data:image/png;base64," + png().toBase64() + "\""));
     EXPECT_TRUE(page.contains("Empresa &lt;b&gt;Demo&lt;/b&gt;"));
@@ -135,7 +136,7 @@ TEST(ClientPageChrome, SignedByTheBranchAndTheSalespersonWithInertTexts) {
     EXPECT_TRUE(page.contains("<a href=\"tel:11980000000\">(11) 98000-0000</a>"));
     EXPECT_GT(page.indexOf("id=\"rodape\">Empresa &lt;b&gt;Demo&lt;/b&gt; · CNPJ 11.111.111/0001-91<"),
               page.indexOf("id=\"form-recusa\""));
-    EXPECT_FALSE(client_page::decidedPage("<p>x</p>", "Aceita").contains("timbre"));
+    EXPECT_FALSE(client_page::decisionTakenPage("<p>x</p>", "Aceita", true, {}, {}).contains("timbre"));
 }
 
 }  // namespace

@@ -168,6 +168,9 @@ TEST_P(ClientPageTest, TheTokenAloneOpensItsVersionAndShowsItsContent) {
     EXPECT_TRUE(page.body.contains("R$ 2.100,00") && page.body.contains("R$ 3.500,00")) << "interest explained";
     EXPECT_TRUE(page.body.contains("id=\"form-aceite\"") && page.body.contains("id=\"form-recusa\""));
     EXPECT_TRUE(page.body.contains("id=\"baixar-pdf\""));
+    // Signed by who offers it, above the content and below the forms.
+    EXPECT_LT(page.body.indexOf("id=\"timbre\""), page.body.indexOf("id=\"total-geral\""));
+    EXPECT_GT(page.body.indexOf("id=\"rodape\""), page.body.indexOf("id=\"form-recusa\""));
     EXPECT_EQ(shownHash(token1_), currentHash(1));
     EXPECT_TRUE(get("/cliente/" + token2_).body.contains("Segunda"));
 
