@@ -106,7 +106,7 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
             if (newClient.oper.isEmpty()) newClient.oper = oper;
             registering = true;
         } else if (client.isEmpty()) {
-            throw MethodError(QStringLiteral("Não é possível aprovar proposta com prospect."));
+            throw MethodError(QStringLiteral("Não é possivel aprovar proposta com prospect."));
         }
     } else {
         client = textOf(p, "CDCLIENTE");

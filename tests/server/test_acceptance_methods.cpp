@@ -149,7 +149,7 @@ TEST_P(AcceptanceMethodsTest, ARentalIsContractedByItsMonthlyValueWithNothingCha
 
 TEST_P(AcceptanceMethodsTest, AProspectBecomesAClientInTheSameTransactionAsTheAcceptance) {
     // Without the client's data there is no client to charge: refused, nothing written.
-    EXPECT_EQ(accept(4, kDelta, {}, kDeltaDay).error, "Não é possível aprovar proposta com prospect.");
+    EXPECT_EQ(accept(4, kDelta, {}, kDeltaDay).error, "Não é possivel aprovar proposta com prospect.");
     EXPECT_EQ(written(4, kDelta), 0);
 
     const RpcResult r = accept(4, kDelta, deltaClient(), kDeltaDay);
