@@ -157,12 +157,12 @@ ApprovalParties partiesFrom(NetConnection& connection, const QString& branch, co
     c.corporateName = r.corporateName;
     c.cnpj = r.inscription;
     c.approvedOn = r.acceptedOn;
-    c.oneOff = r.licenceTotal() + r.servicesTotal();
-    c.monthly = r.monthlyTotal();
+    c.oneOff = r.totals.oneOff;
+    c.monthly = r.totals.monthly;
     for (const ProposalReportData::Line& line : r.lines)
         p.lines.append({line.name, line.licenceTotal(), line.monthlyTotal(), installments(line.schedule)});
     if (r.serviceCharging == QLatin1String("P"))
-        p.package.append({QStringLiteral("Pacote de serviços"), r.servicesTotal(), 0, installments(r.serviceSchedule)});
+        p.package.append({QStringLiteral("Pacote de serviços"), r.totals.services, 0, installments(r.serviceSchedule)});
 
     const Packet identity = packetOf(connection, QStringLiteral("GetIdentidadeProposta"), {nr, ver});
     if (!identity.isEmpty()) {

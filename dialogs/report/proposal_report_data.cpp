@@ -102,6 +102,15 @@ void readTexts(NetConnection& net, ProposalReportData& d) {
                                             texts.value(r, QStringLiteral("TXPROPFAS")).toString()};
 }
 
+void readTotals(NetConnection& net, ProposalReportData& d) {
+    const Packet p = net.getPacket(QStringLiteral("GetTotaisProposta"), {d.number, d.version});
+    if (p.isEmpty()) return;
+    const auto figure = [&](const char* name) {
+        return static_cast<long double>(p.value(0, QString::fromLatin1(name)).toDouble());
+    };
+    d.totals = {figure("VRLICENCA"), figure("VRMENSAL"), figure("VRSERVICOS"), figure("VRUNICO")};
+}
+
 void readIdentity(NetConnection& net, ProposalReportData& d) {
     const Packet p = net.getPacket(QStringLiteral("GetIdentidadeProposta"), {d.number, d.version});
     if (p.isEmpty()) return;
@@ -143,25 +152,6 @@ long double ProposalReportData::Line::monthlyTotal() const {
 
 long double ProposalReportData::Service::value() const { return static_cast<long double>(hours) * rateWithDiscount; }
 
-long double ProposalReportData::licenceTotal() const {
-    long double sum = 0;
-    for (const Line& l : lines) sum += l.licenceTotal();
-    return sum;
-}
-
-long double ProposalReportData::monthlyTotal() const {
-    long double sum = 0;
-    for (const Line& l : lines) sum += l.monthlyTotal();
-    return sum;
-}
-
-long double ProposalReportData::servicesTotal() const {
-    if (serviceCharging == QLatin1String("P")) return serviceSchedule.isEmpty() ? packageValue : sumOf(serviceSchedule);
-    long double sum = 0;
-    for (const Service& s : services) sum += s.value();
-    return sum;
-}
-
 ProposalReportData readProposalReport(NetConnection& net, const QString& branch, const QString& number,
                                       const QString& version, const TMessages& messages) {
     ProposalReportData d;
@@ -175,6 +165,7 @@ ProposalReportData readProposalReport(NetConnection& net, const QString& branch,
     readServices(net, d);
     readTexts(net, d);
     readIdentity(net, d);
+    readTotals(net, d);
     return d;
 }
 

@@ -62,11 +62,11 @@ struct ProposalReportData {
     QString serviceObjective;  // as stored
     QList<Text> texts;
 
-    long double licenceTotal() const;
-    long double monthlyTotal() const;
-    // Charged as a package: the sum of its installments once they are set (they may carry
-    // interest), else the package value. Charged by the hour: the hours quoted.
-    long double servicesTotal() const;
+    // The version's figures as the server works them out for every surface (GetTotaisProposta):
+    // what is charged once (licence as charged plus services) and what is charged monthly.
+    struct Totals {
+        long double licence = 0, monthly = 0, services = 0, oneOff = 0;
+    } totals;
 };
 
 // Reads a proposal version from the server through `net` (every call through the result

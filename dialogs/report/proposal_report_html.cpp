@@ -252,13 +252,12 @@ private:
         out_ += QStringLiteral("<h2>%1</h2>").arg(esc(label("R_TOTAIS")));
         out_ += table();
         const bool rental = d_.contract == QLatin1String("L");
-        if (!d_.lines.isEmpty()) {
-            if (!rental) totalRow(label("R_TOTAL_LU"), d_.licenceTotal());
-            totalRow(label(rental ? "R_TOTAL_LOC" : "R_TOTAL_MANUT"), d_.monthlyTotal());
-        }
-        if (!d_.services.isEmpty()) totalRow(label("R_TOTAL_SERV"), d_.servicesTotal());
-        if (!rental && !d_.lines.isEmpty() && !d_.services.isEmpty())
-            totalRow(label("R_TOTAL_GERAL"), d_.licenceTotal() + d_.servicesTotal());
+        const ProposalReportData::Totals& t = d_.totals;
+        if (!rental && !d_.lines.isEmpty()) totalRow(label("R_TOTAL_LU"), t.licence);
+        if (!d_.services.isEmpty()) totalRow(label("R_TOTAL_SERV"), t.services);
+        // The two figures every surface shows: what is charged once, and monthly.
+        totalRow(label("R_VALOR_UNICO"), t.oneOff);
+        if (!d_.lines.isEmpty()) totalRow(label(rental ? "R_TOTAL_LOC" : "R_TOTAL_MANUT"), t.monthly);
         out_ += QStringLiteral("</table>");
     }
 
