@@ -551,24 +551,30 @@ TEST_F(Scenarios, ApprovingAProspectsProposalMakesAClientChargesItsSchedulesAndM
     EXPECT_EQ(conn->scalar("SELECT COUNT(*) FROM SISTLINPCLIE WHERE CDCLIENTE = :C", {{"C", client}}).toInt(), 1);
     EXPECT_EQ(conn->scalar("SELECT COUNT(*) FROM SERVCLIE WHERE CDCLIENTE = :C AND " + key, {{"C", client}}).toInt(), 2);
 
-    ASSERT_TRUE(receiver.waitForMessages(2)) << run.output.toStdString();
+    ASSERT_TRUE(receiver.waitForMessages(3)) << run.output.toStdString();
     const auto mails = receiver.messages();
-    ASSERT_EQ(mails.size(), 2);
+    ASSERT_EQ(mails.size(), 3);
     EXPECT_EQ(mails[0].subject, "Proposta aceita - cobrar licença de uso");
     EXPECT_EQ(mails[0].rcptTos, (QStringList{"faturamento@demo.local", "contratos@demo.local"}));
     EXPECT_EQ(mails[1].subject, "Proposta aceita - cobrar pacote de serviços");
     EXPECT_EQ(mails[1].rcptTos, QStringList{"servicos@demo.local"});
+    // The salesperson hears of it too (the version was never sent to the client by e-mail).
+    EXPECT_EQ(mails[2].subject, "Proposta 4/01 aprovada - Delta Engenharia");
+    EXPECT_EQ(mails[2].rcptTos, QStringList{"gerente@demo.local"});
     for (const auto& m : mails) {
         EXPECT_EQ(m.mailFrom, "vendedor@demo.local");
         EXPECT_TRUE(m.login.isEmpty()) << "nothing advertised, nothing logged in";
         ASSERT_FALSE(m.parts.isEmpty());
-        EXPECT_TRUE(m.parts[0].text.contains("Proposta " + nr + " versão 01 (Folha de pagamento Web) aceita por Delta "
-                                             "Engenharia."))
+        EXPECT_TRUE(m.parts[0].text.contains("A proposta 4/01 de Delta Engenharia foi aprovada"))
             << m.parts[0].text.toStdString();
+        EXPECT_TRUE(m.parts[0].text.contains("CNPJ/CPF: 77.888.999/0001-27"));
+        EXPECT_TRUE(m.parts[0].text.contains("Valor único: R$ 10.620,00"));
     }
-    EXPECT_TRUE(mails[0].parts[0].text.contains("Folha Web, valor 2.700,00  Total: 2.700,00"))
+    EXPECT_TRUE(mails[0].parts[0].text.contains("Folha Web · Valor: R$ 2.700,00 · Mensal: R$ 300,00 · Vencimentos: "
+                                                "07/01/2027 R$ 1.350,00; 07/02/2027 R$ 1.350,00"))
         << mails[0].parts[0].text.toStdString();
-    EXPECT_TRUE(mails[1].parts[0].text.contains("Pacote de serviços: 7.920,00")) << mails[1].parts[0].text.toStdString();
+    EXPECT_TRUE(mails[1].parts[0].text.contains("Pacote de serviços · Valor: R$ 7.920,00"))
+        << mails[1].parts[0].text.toStdString();
 }
 
 // The value consented to (10.963,01 on the confirmation) is the one charged, cent for cent,
@@ -591,8 +597,7 @@ TEST_F(Scenarios, TheValueShownAtTheAcceptanceIsTheValueCharged) {
     EXPECT_EQ(qRound64(conn->scalar("SELECT SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE " + key).toDouble() * 100), 1096301);
     ASSERT_TRUE(receiver.waitForMessages(2)) << run.output.toStdString();
     const QString text = receiver.messages()[0].parts[0].text;
-    EXPECT_TRUE(text.contains("Escrita Fiscal Web, valor 1.320,51")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Total: 10.963,01")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Escrita Fiscal Web · Valor: R$ 1.320,51")) << text.toStdString();
 }
 
 // A proposal included without a word about its language is stored in Portuguese.

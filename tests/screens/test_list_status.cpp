@@ -143,6 +143,9 @@ TEST_F(ListStatus, SupersededLostAndDecidedVersionsAsListed) {
     db.exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, NMRESPDECISAO, "
             "TXHASHCONT) VALUES (:N, '03', 1, 'A', :D, 'Ana', :H)",
             {{"N", number(6)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}, {"H", QString(64, u'a')}});
+    // The client's acceptance holds the deal for 03.
+    db.exec("INSERT INTO ACEITEPROP (NRPROPOSFAS, NRVERPROPFAS, DTACEITE) VALUES (:N, '03', :D)",
+            {{"N", number(6)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}});
     db.exec("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, CDOPERADOR, IDMOTIVO) "
             "VALUES (:N, '01', :D, 'VENDEDOR', 'C')",
             {{"N", number(9)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}});

@@ -71,7 +71,7 @@ TEST_F(VersionCompareWindow, OpensOnTheCurrentVersionAgainstThePreviousShowingTh
         EXPECT_EQ(w.dbgDiferencas->column(5)->title, "Versão 02");
         EXPECT_TRUE(w.lblTotal1->caption().startsWith("Versão 01: licença de uso "))
             << w.lblTotal1->caption().toStdString();
-        EXPECT_TRUE(w.lblTotal2->caption().contains("mensalidade 520,00")) << w.lblTotal2->caption().toStdString();
+        EXPECT_TRUE(w.lblTotal2->caption().contains("mensal 520,00")) << w.lblTotal2->caption().toStdString();
 
         // Another pair on request, typed as a user picks from the boxes: the oldest against
         // the newest.
