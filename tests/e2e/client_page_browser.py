@@ -5,7 +5,8 @@ Run by tests/e2e/test_client_page_browser.cpp with the link the mail carried:
   client_page_browser.py --link URL --total "R$ 18.671,50" --shots FOLDER --nome NAME --cargo ROLE
                          [--expired-link URL --expired-date dd/mm/aaaa]
 Reads the proposal at desktop size (its grand total, the texts shown as text and run as
-nothing), takes a picture at desktop and at phone size (no horizontal scroll on the phone),
+nothing), takes a picture at desktop and at phone size (no horizontal scroll on the phone;
+the phone's picture after an acceptance posted without its tick, the message in view),
 accepts the proposal, then checks the link shows the decision without forms and a second
 decision is refused. Prints every check that failed; exit code 0 only when none did.
 """
@@ -123,6 +124,29 @@ def on_a_phone(driver, args):
         "return [document.documentElement.scrollWidth, window.innerWidth]")
     check(widths[0] <= widths[1] and widths[1] <= 390,
           "sem rolagem horizontal no celular (largura do conteúdo %d, janela %d, tela 390)" % tuple(widths))
+    # A browser that does not check the form itself posts it without the tick: the answer
+    # opens at that form, its message in view at the top of it.
+    driver.find_element(By.ID, "nome").send_keys(args.nome)
+    driver.execute_script("document.getElementById('form-aceite').noValidate = true")
+    button = driver.find_element(By.ID, "btn-aceitar")
+    driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", button)
+    button.click()
+    try:
+        WebDriverWait(driver, 20, ignored_exceptions=[WebDriverException]).until(
+            expected_conditions.staleness_of(button))
+        WebDriverWait(driver, 20).until(expected_conditions.presence_of_element_located((By.ID, "mensagem")))
+    except TimeoutException:
+        pass
+    place = driver.execute_script("""
+        const m = document.getElementById('mensagem');
+        const form = document.getElementById('form-aceite');
+        if (!m || !form) return null;
+        const r = m.getBoundingClientRect();
+        return [location.hash, form.contains(m), r.top, r.bottom, window.innerHeight];""")
+    check(place is not None and place[0] == "#form-aceite" and place[1],
+          "a resposta abre no formulário de aceite com o aviso dentro dele (%r)" % (place,))
+    check(place is not None and 0 <= place[2] and place[3] <= place[4],
+          "o aviso está à vista no celular (%r)" % (place,))
     driver.save_screenshot(os.path.join(args.shots, "client_page_phone.png"))
 
 
@@ -197,6 +221,7 @@ def main():
         read_the_proposal(driver, args)
         on_a_phone(driver, args)
         screen(driver, 1280, 900, False)
+        driver.get(args.link)
         action, fields = accept(driver, args)
         after_the_decision(driver, args, action, fields)
     except Exception as error:  # a missing element or a dead browser is a failure like any other
