@@ -115,6 +115,22 @@ def read_the_proposal(driver, args):
     driver.save_screenshot(os.path.join(args.shots, "client_page_desktop.png"))
 
 
+def post_with(driver, button_id):
+    """Taps the button and waits for the page that answers, with its message."""
+    button = driver.find_element(By.ID, button_id)
+    driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", button)
+    button.click()
+    # The answer is a new page: the old one goes first, then its message is read. While the
+    # document is being replaced, Chrome may answer a look at the old button with an error of
+    # its own instead of "stale": the old page is gone either way.
+    try:
+        WebDriverWait(driver, 20, ignored_exceptions=[WebDriverException]).until(
+            expected_conditions.staleness_of(button))
+        WebDriverWait(driver, 20).until(expected_conditions.presence_of_element_located((By.ID, "mensagem")))
+    except TimeoutException:
+        pass
+
+
 def on_a_phone(driver, args):
     screen(driver, 390, 844, True)  # a phone's screen: the viewport meta is honoured
     driver.get(args.link)
@@ -128,15 +144,7 @@ def on_a_phone(driver, args):
     # opens at that form, its message in view at the top of it.
     driver.find_element(By.ID, "nome").send_keys(args.nome)
     driver.execute_script("document.getElementById('form-aceite').noValidate = true")
-    button = driver.find_element(By.ID, "btn-aceitar")
-    driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", button)
-    button.click()
-    try:
-        WebDriverWait(driver, 20, ignored_exceptions=[WebDriverException]).until(
-            expected_conditions.staleness_of(button))
-        WebDriverWait(driver, 20).until(expected_conditions.presence_of_element_located((By.ID, "mensagem")))
-    except TimeoutException:
-        pass
+    post_with(driver, "btn-aceitar")
     place = driver.execute_script("""
         const m = document.getElementById('mensagem');
         const form = document.getElementById('form-aceite');
@@ -162,18 +170,7 @@ def accept(driver, args):
         const form = document.getElementById('form-aceite');
         return [form.getAttribute('action') || '',
                 Array.from(new FormData(form).entries())];""")
-    button = driver.find_element(By.ID, "btn-aceitar")
-    driver.execute_script("arguments[0].scrollIntoView({block: 'center'})", button)
-    button.click()
-    # The answer is a new page: the old one goes first, then its message is read. While the
-    # document is being replaced, Chrome may answer a look at the old button with an error of
-    # its own instead of "stale": the old page is gone either way.
-    try:
-        WebDriverWait(driver, 20, ignored_exceptions=[WebDriverException]).until(
-            expected_conditions.staleness_of(button))
-        WebDriverWait(driver, 20).until(expected_conditions.presence_of_element_located((By.ID, "mensagem")))
-    except TimeoutException:
-        pass
+    post_with(driver, "btn-aceitar")
     message = element_text(driver, "#mensagem")
     check(message == ACCEPTED, "#mensagem após aceitar = %r (lido %r)" % (ACCEPTED, message))
     action = urllib.parse.urljoin(args.link, fields[0]) if fields[0] else args.link
