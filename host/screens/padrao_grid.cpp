@@ -1,7 +1,8 @@
 #include "padrao_grid.h"
 
-#include <QHBoxLayout>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -10,6 +11,7 @@
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
+#include "ui/flow_layout.h"
 #include "ui/lookup.h"
 #include "ui/menus.h"
 #include "ui/page_control.h"
@@ -46,7 +48,8 @@ TfrmPadraoGrid::TfrmPadraoGrid(const Options& options, QWidget* parent)
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(2, 2, 2, 2);
     panBotoes = new TPanel("panBotoes", central);
-    auto* bar = new QHBoxLayout(panBotoes);
+    // The buttons wrap onto a second row rather than widen the window.
+    auto* bar = new FlowLayout(panBotoes);
     bar->setContentsMargins(2, 2, 2, 2);
     const auto button = [&](const char* name, const QString& caption) {
         auto* b = new TSpeedButton(QString::fromLatin1(name), panBotoes, caption);
@@ -110,7 +113,11 @@ TfrmPadraoGrid::TfrmPadraoGrid(const Options& options, QWidget* parent)
         if (!field) runHandler([this] { dtsPadraoStateChange(); });
     });
     dtsPadraoStateChange();
-    resize(960, 640);
+    // Room for the list's columns and the toolbar on one row, as far as the screen allows
+    // (the toolbar wraps on a smaller one).
+    QSize size(1366, 720);
+    if (const QScreen* shown = QGuiApplication::primaryScreen()) size = size.boundedTo(shown->availableSize());
+    resize(size);
 }
 
 TfrmPadraoGrid::~TfrmPadraoGrid() {

@@ -1,6 +1,5 @@
 // Menu entries and the screen's own toolbar buttons.
 #include <QAction>
-#include <QHBoxLayout>
 
 #include "approval/approval_checks.h"
 #include "dialogs/compare/version_compare_launch.h"
@@ -18,6 +17,7 @@
 #include "proposal/texts/texts_area.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
+#include "ui/flow_layout.h"
 #include "ui/menus.h"
 #include "ui/page_control.h"
 
@@ -53,7 +53,7 @@ void TfrmPropostaComercial::createMenus() {
     m.mnuExportar = item("mnuExportar", "E&xportar Lista", "Ctrl+Shift+X");
 
     // Toolbar buttons of the screen, each following its menu entry.
-    auto* bar = static_cast<QHBoxLayout*>(panBotoes->layout());
+    auto* bar = static_cast<FlowLayout*>(panBotoes->layout());
     int at = bar->indexOf(sbtImprimir);
     const auto button = [&](const char* name, const char* hint, TMenuItem* mirror) {
         auto* b = new TSpeedButton(QString::fromLatin1(name), panBotoes, QString::fromUtf8(hint));
@@ -71,16 +71,17 @@ void TfrmPropostaComercial::createMenus() {
     // These run their menu entry itself: one handler, one shortcut, one enabled state.
     const auto entryButton = [&](const char* name, const char* hint, TMenuItem* entry) {
         TSpeedButton* b = button(name, hint, entry);
-        b->setToolTip(QStringLiteral("%1 (%2)").arg(QString::fromUtf8(hint),
+        // A short caption on the bar; the entry's own words and its shortcut in the tip.
+        b->setToolTip(QStringLiteral("%1 (%2)").arg(entry->caption().remove(QLatin1Char('&')),
                                                     entry->shortcut().toString(QKeySequence::NativeText)));
         b->onClick = [entry] { entry->click(); };
         return b;
     };
-    m.sbtEnviarCliente = entryButton("sbtEnviarCliente", "Enviar ao Cliente", m.mnuEnviarCliente);
-    m.sbtCompararVersoes = entryButton("sbtCompararVersoes", "Comparar Versões", m.mnuCompararVersoes);
+    m.sbtEnviarCliente = entryButton("sbtEnviarCliente", "Enviar", m.mnuEnviarCliente);
+    m.sbtCompararVersoes = entryButton("sbtCompararVersoes", "Comparar", m.mnuCompararVersoes);
     m.sbtHistorico = entryButton("sbtHistorico", "Histórico", m.mnuHistorico);
-    m.sbtPainel = entryButton("sbtPainel", "Painel de Propostas", m.mnuPainel);
-    m.sbtExportar = entryButton("sbtExportar", "Exportar Lista", m.mnuExportar);
+    m.sbtPainel = entryButton("sbtPainel", "Painel", m.mnuPainel);
+    m.sbtExportar = entryButton("sbtExportar", "Exportar", m.mnuExportar);
     // Entries whose dialogs come with later work stay off, saying why.
     const QString later = msgPadrao.Msg(QStringLiteral("AREAINDISP"));
     m.Comisso1->setEnabled(false);

@@ -9,6 +9,7 @@
 #include "proposal/screen/list_bar.h"
 #include "screens/proposal_fixture.h"
 #include "ui/buttons.h"
+#include "ui/containers.h"
 #include "ui/lookup_find.h"
 
 using namespace cot;
@@ -127,6 +128,22 @@ TEST_F(ListBar, ProcurarStartsOnTheNameAndTheToolbarMirrorsTheClientEntries) {
     }
     EXPECT_FALSE(m.sbtEnviarCliente->isEnabled()) << "closed while a proposal is typed";
     ASSERT_TRUE(runHandler([&] { screen->proposal().cancel(); }));
+}
+
+// However many buttons the bar holds, the screen fits a laptop's 1366 pixels and, narrower
+// still, wraps them: every button stays whole inside the window.
+TEST_F(ListBar, TheToolbarWrapsInsteadOfWideningTheScreen) {
+    openScreen();
+    EXPECT_LE(screen->minimumSizeHint().width(), 1024);
+    screen->resize(1024, 700);
+    screen->show();
+    QCoreApplication::processEvents();
+    const QRect inside = screen->panBotoes->rect();
+    for (TSpeedButton* b : screen->panBotoes->findChildren<TSpeedButton*>()) {
+        if (!b->isVisibleTo(screen)) continue;
+        EXPECT_TRUE(inside.contains(b->geometry())) << b->objectName().toStdString();
+    }
+    EXPECT_GT(screen->menus().sbtExportar->y(), screen->sbtIncluir->y()) << "a second row";
 }
 
 }  // namespace
