@@ -69,7 +69,9 @@ TEST(LogoCheck, TakesOnlyHarmlessPngOrSvg) {
     for (const Case& c : cases) {
         const LogoCheck check = checkLogo(c.bytes);
         EXPECT_EQ(check.ok(), c.type != nullptr) << c.name << ": " << check.error.toStdString();
-        if (c.type) EXPECT_EQ(check.type, QString::fromLatin1(c.type)) << c.name;
+        if (c.type) {
+            EXPECT_EQ(check.type, QString::fromLatin1(c.type)) << c.name;
+        }
     }
 }
 
