@@ -13,7 +13,9 @@
 //       written or nothing. Charges issued at acceptance (COBRPROP) belong to the accepted
 //       version and the texts' regeneration history to the version that was regenerated;
 //       neither is copied. MANTEM_ACEITE 'N' (what the dialog sends) leaves the new
-//       version without an acceptance date, open for editing; 'S' keeps it.
+//       version without an acceptance date, open for editing; 'S' would keep it, and is
+//       refused for an accepted source: "Uma proposta tem uma só versão aceita: a cópia não
+//       pode manter o aceite." (a number has one accepted version).
 //       The new version is any free one from 01 to 99, below the highest as well as above
 //       it, exactly two digits as every version (proposal_key.h). Refused with nothing
 //       written: version missing, not two digits or 00; every version 01 to 99 taken; the
@@ -149,6 +151,12 @@ Reply copiaDados(MethodContext& ctx, const Args& args) {
                         .arg(QString::fromLatin1(t.table), columns),
                     params);
     }
+    // One accepted version per number: a copy never carries the acceptance along.
+    if (keep == QLatin1String("S") &&
+        !ctx.db.scalar(QStringLiteral("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
+                       {{"N", number}, {"V", source}})
+             .isNull())
+        throw MethodError(QStringLiteral("Uma proposta tem uma só versão aceita: a cópia não pode manter o aceite."));
     if (keep == QLatin1String("N"))
         ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTACEPROPFAS = NULL WHERE NRPROPOSFAS = :N "
                                    "AND NRVERPROPFAS = :NV"),

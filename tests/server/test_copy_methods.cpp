@@ -205,7 +205,8 @@ TEST_P(CopyMethodsTest, AnyFreeVersionCanBeCopiedToUntilAll99AreTaken) {
     EXPECT_TRUE(copy(2, "01", "37").ok);
 }
 
-TEST_P(CopyMethodsTest, TheCopyIsOpenUnlessTheAcceptanceIsKept) {
+// A copy is open: the number keeps its one accepted version, whatever the caller asks.
+TEST_P(CopyMethodsTest, TheCopyIsOpenAndNeverASecondAcceptedVersion) {
     // Proposal 1 was accepted: a new version of it is for whom may reopen an accepted deal.
     ASSERT_FALSE(acceptance(1, "01").isNull());
     EXPECT_FALSE(copy(1, "01", "02", "N").ok);
@@ -213,8 +214,12 @@ TEST_P(CopyMethodsTest, TheCopyIsOpenUnlessTheAcceptanceIsKept) {
     ASSERT_TRUE(copy(1, "01", "02", "N").ok);
     EXPECT_TRUE(acceptance(1, "02").isNull());
     EXPECT_EQ(rows("PROPOSTAFAS", 1, "02", {"DTACEPROPFAS"}), rows("PROPOSTAFAS", 1, "01", {"DTACEPROPFAS"}));
-    ASSERT_TRUE(copy(1, "01", "03", "S").ok);
-    EXPECT_EQ(rows("PROPOSTAFAS", 1, "03"), rows("PROPOSTAFAS", 1, "01"));
+    EXPECT_EQ(copy(1, "01", "03", "S").error,
+              "Uma proposta tem uma só versão aceita: a cópia não pode manter o aceite.");
+    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND DTACEPROPFAS IS NOT NULL",
+                                  {{"N", nr(1)}})
+                  .toInt(),
+              1);
 }
 
 TEST_P(CopyMethodsTest, TheDialogShowsTheVersionToCopy) {
