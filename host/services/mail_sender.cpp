@@ -381,6 +381,7 @@ void RecordingMailSender::send(const MailAccount& account, const MailMessage& me
     checkMailMessage(message);
     if (!failWhenSubjectContains.isEmpty() && message.subject.contains(failWhenSubjectContains))
         throw UserError(failureText);
+    const std::lock_guard<std::mutex> lock(sending);
     sent.append({account, message});
 }
 

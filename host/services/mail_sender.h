@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <mutex>
 
 namespace cot {
 
@@ -101,7 +102,9 @@ private:
 };
 
 // Keeps what it is given instead of sending (tests, scenarios). A message whose subject
-// contains `failWhenSubjectContains` (when set) is refused with `failureText`.
+// contains `failWhenSubjectContains` (when set) is refused with `failureText`. The server
+// sends from several threads at once (two clients deciding together): each send is kept
+// whole; `sent` is read once they are done.
 class RecordingMailSender : public MailSender {
 public:
     struct Sent {
@@ -112,6 +115,7 @@ public:
 
     QList<Sent> sent;
     QString failWhenSubjectContains;
+    std::mutex sending;
     QString failureText = QStringLiteral("Falha simulada no envio do e-mail.");
 };
 
