@@ -1,8 +1,10 @@
 #include "dialogs/history/history_fields.h"
 
 #include <QDateTime>
+#include <algorithm>
 
 #include "data/client_table.h"
+#include "data/proposal_number.h"
 #include "data/table_fields.h"
 
 namespace cot {
@@ -179,6 +181,10 @@ QString HistoryFields::value(const QString& table, const QString& column, const 
     } else if (const Field* plain = plain_->findField(column.trimmed())) {
         text = Column(*plain).show(stored);
     }
+    // A key filled with zeros (the proposal's number, a line's code) reads without them.
+    if (text.size() == kProposalNumberDigits && text.front() == u'0' &&
+        std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        text = shortNumber(text);
     shown_.insert(at, text);
     return text;
 }

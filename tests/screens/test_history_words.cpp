@@ -46,6 +46,9 @@ TEST(HistoryWords, FieldsReadByTheScreensCaptionsAndFormatsElseThePlainTable) {
         {"LINPPROP", "VRVELUSOPEDP", "abc", "Valor da parcela", "abc"},
         {"VENCSERVPROP", "DTVENCSERVPROP", "amanhã", "Data Vencimento", "amanhã"},
         {"TABELANOVA", "CAMPO", "1522.5", "CAMPO", "1522.5"},
+        // A key filled with zeros reads without them.
+        {"VENCLINPPROP", "NRPROPOSFAS", "00000000000000000002", "Proposta", "2"},
+        {"TABELANOVA", "CODIGO", "00000000000000000013", "CODIGO", "13"},
         {"LINPPROP", "VRVELUSOPEDP", "", "Valor da parcela", ""},
     };
     for (const auto& c : cases) {
