@@ -92,6 +92,10 @@ protected:
             {{"NR", v.nr}, {"VER", v.ver}, {"CRI", v.created}, {"VAL", v.validUntil.isValid() ? v.validUntil : noDate()},
              {"ACE", v.accepted.isValid() ? v.accepted : noDate()}, {"SOL", v.requester}, {"INC", v.includer},
              {"PAC", v.package}, {"COB", v.charging}});
+        // An approval holds its number, as the server's approval writes it.
+        if (v.accepted.isValid())
+            server_.db().exec("INSERT INTO ACEITEPROP (NRPROPOSFAS, NRVERPROPFAS, DTACEITE) VALUES (:NR, :VER, :ACE)",
+                              {{"NR", v.nr}, {"VER", v.ver}, {"ACE", v.accepted}});
     }
     void declineByClient(const QString& nr, const QString& ver, const QVariant& when) {
         server_.db().exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
