@@ -158,12 +158,11 @@ void HeaderController::cdsPropostaBeforePost() {
     // Only the party chosen keeps its code.
     if (client) f("CDPROSPECT").clear();
     else f("CDCLIENTE").clear();
-    // The contract chosen; with no contract button checked a stored contract is
-    // kept rather than turned into a services-only one.
+    // The contract chosen: licence with maintenance, rental, else services only (also
+    // with no contract button checked).
     if (rbtLuManut->isChecked()) f("IDTIPOPROPFAS").setAsString(QStringLiteral("M"));
     else if (rbtLocacao->isChecked()) f("IDTIPOPROPFAS").setAsString(QStringLiteral("L"));
-    else if (rbtServico->isChecked() || f("IDTIPOPROPFAS").asString().trimmed().isEmpty())
-        f("IDTIPOPROPFAS").setAsString(QStringLiteral("S"));
+    else f("IDTIPOPROPFAS").setAsString(QStringLiteral("S"));
     // Stamped with the moment of the post.
     f("DTINCLUSAO").setAsString(Clock::current().now().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")));
     // A proposal (not a request) needs its readjustment indexes.

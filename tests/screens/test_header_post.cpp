@@ -167,6 +167,30 @@ TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + clientNr + "'").toInt(), 0);
 }
 
+// The contract buttons decide the contract on every post: none checked is services only,
+// whatever the row held before.
+TEST_F(HeaderPost, TheContractFollowsTheButtonsAndNoneCheckedIsServicesOnly) {
+    HeaderController& h = screen->area<HeaderController>();
+    struct Case {
+        TRadioButton* checked;
+        const char* code;
+    };
+    for (const Case& c : {Case{h.rbtLocacao, "L"}, Case{nullptr, "S"}}) {
+        SCOPED_TRACE(c.code);
+        startNewProposal();
+        fillRequest(kAlfa);
+        for (TRadioButton* r : {h.rbtLuManut, h.rbtLocacao, h.rbtServico}) {
+            r->setAutoExclusive(false);
+            r->setChecked(r == c.checked);
+            r->setAutoExclusive(true);
+        }
+        ClientTable& t = screen->proposal();
+        t["IDTIPOPROPFAS"].setAsString("M");
+        ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+        EXPECT_EQ(storedRow(t["NRPROPOSFAS"].asString(), "01").value("IDTIPOPROPFAS").toString(), c.code);
+    }
+}
+
 TEST_F(HeaderPost, CancelDropsPendingChangesAndDeleteReachesTheServer) {
     ClientTable& t = screen->proposal();
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
