@@ -182,13 +182,18 @@ void InstallmentScheduleArea::updateEditors() {
 // ----- maintenance buttons
 
 bool InstallmentScheduleArea::cancel() {
-    if (!s_.hasFocus(grid_) && s_.activeTable() != table_) return false;
+    // Elsewhere (the generator, the group around the grid) Cancelar is the screen's own.
+    if (!s_.hasFocus(grid_)) return false;
     const int answer =
         s_.msgMensagensPadroes.ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo);
     // Answered No, the edits stay as they are and nothing is reloaded over them.
     if (answer != mrYes) throw Abort();
-    if (table_->isEditing()) table_->cancel();
-    table_->cancelUpdates();
+    // The whole schedule as the server holds it: an installment being typed and the ones
+    // posted but not yet sent alike, so the reload that follows sends nothing of them.
+    if (s_.mnuConfirmar->enabled()) {
+        if (table_->isEditing()) table_->cancel();
+        table_->cancelUpdates();
+    }
     return true;
 }
 

@@ -43,8 +43,8 @@ public:
     void verify(QStringList& kept) override;
     void updateEditors() override;
     void beforeConfirm() override;
-    // With the schedule as the buttons' table Cancelar asks first and, answered No, keeps
-    // the edits; answered Yes, drops what the server has not taken.
+    // With the focus on the grid Cancelar asks first and, answered No, keeps the edits;
+    // answered Yes, drops what the server has not taken.
     bool cancel() override;
 
     // Reads the owner's schedule (none when it has no schedule now) and shows its count,

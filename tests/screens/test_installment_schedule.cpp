@@ -179,6 +179,38 @@ TEST_P(InstallmentSchedule, AScheduleThatDoesNotAddUpIsRefusedAndStaysPending) {
     EXPECT_EQ(schedule().changeCount(), 0);
 }
 
+// Cancelar with the focus on the grid asks, and gives up the whole unsent schedule (the
+// reload after it must not send a half-edited one); elsewhere it is the screen's own.
+TEST_P(InstallmentSchedule, CancelarOnTheGridGivesUpTheUnsentScheduleElsewhereItIsTheScreens) {
+    openIt();
+    ASSERT_TRUE(focusWidget(grid()));
+    const qint64 before = sum(stored());
+    const QString v = valueField();
+    ClientTable& s = schedule();
+    ASSERT_TRUE(change(1, [v](ClientTable& t) { t[v].setAsFloat(t[v].asFloat() + 10); }));
+    ASSERT_TRUE(runHandler([&] { s.setRecNo(2); s.edit(); s[v].setAsFloat(1); }));
+
+    dialogs.expectConfirm(false);
+    runHandler([&] { screen->sbtCancelarClick(); });
+    EXPECT_TRUE(s.isEditing()) << "answered No, the edits stay";
+    EXPECT_EQ(s.changeCount(), 1);
+
+    dialogs.expectConfirm(true);
+    EXPECT_TRUE(runHandler([&] { screen->sbtCancelarClick(); })) << errors().toStdString();
+    EXPECT_EQ(dialogs.questions().size(), 2);
+    EXPECT_FALSE(s.isEditing());
+    EXPECT_EQ(s.changeCount(), 0);
+    EXPECT_EQ(calls.count(setMethod()), 0);
+    EXPECT_EQ(sum(stored()), before);
+
+    // On the generator, with the schedule still the buttons' table and nothing edited.
+    ASSERT_TRUE(focusWidget(countEdit()));
+    ASSERT_EQ(screen->activeTable(), &s);
+    dialogs.clearShown();
+    EXPECT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
+    EXPECT_TRUE(dialogs.questions().isEmpty()) << "nothing to give up, nothing asked";
+}
+
 TEST_P(InstallmentSchedule, DueDatesAreCheckedAgainstTheServerTheProposalAndEachOther) {
     openIt();
     ClientTable& s = schedule();
