@@ -63,7 +63,11 @@ void TfrmInsTextoProp::sbtConfirmaClick() {
 }
 
 void TfrmInsTextoProp::sbtCancelClick() {
-    // Only the dialog closes: whatever the proposal screen is editing stays as it is.
+    // A systems row the proposal screen is editing for its current line is given up too.
+    if (ProposalReach* screen = ProposalReach::open()) {
+        ClientTable& systems = screen->lineSystems();
+        if (systems.isEditing()) systems.cancel();
+    }
     TfrmRotiGeral::sbtCancelClick();
 }
 

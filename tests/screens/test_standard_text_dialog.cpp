@@ -190,7 +190,7 @@ TEST_F(StandardTextDialog, AnyOtherRefusalIsShownAsTheServerSaysIt) {
     EXPECT_EQ(marks().value("APRES_LU"), "S");
 }
 
-TEST_F(StandardTextDialog, CancellingClosesTheDialogOnlyAndAddsNothing) {
+TEST_F(StandardTextDialog, CancellingAddsNothingAndGivesUpTheLinesSystemsEdit) {
     onTexts(2);
     // The screen is in the middle of a product line's systems edit.
     ClientTable& systems = *screen->area<LineSystemsArea>().cdsSistLinhaProd;
@@ -204,7 +204,8 @@ TEST_F(StandardTextDialog, CancellingClosesTheDialogOnlyAndAddsNothing) {
         "frmInsTextoProp");
     ASSERT_TRUE(runHandler([] { Cli_cot05008::CriaInsTextoProp(); }));
     EXPECT_TRUE(sent().isEmpty());
-    EXPECT_EQ(systems.state(), DataSetState::Insert) << "not the dialog's edit to cancel";
+    EXPECT_EQ(systems.state(), DataSetState::Browse);
+    EXPECT_TRUE(systems.isEmpty()) << "the systems row being typed is given up";
     EXPECT_FALSE(Cli_cot05008::boStCriado);
 }
 
