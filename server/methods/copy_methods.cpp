@@ -90,7 +90,7 @@ void requireBranch(Database& db, const QString& branch, const QString& number, c
 
 // A taken target has its own answer; this one is for a number with no version left at all.
 void requireVersionLeft(Database& db, const QString& number) {
-    if (lowestFreeVersion(db, number).isEmpty())
+    if (versionToPropose(db, number).isEmpty())
         throw MethodError(QStringLiteral("A proposta já atingiu o número máximo de versões (99)."));
 }
 

@@ -57,11 +57,11 @@ Reply prxProposta(MethodContext& ctx, const Args&) {
     return paddedNumber(n, 20);
 }
 
-// The version the copy dialog and a new header offer: the lowest one free, so a version
-// 99 or a gap left by a deleted version never keeps the number from a new version.
-// Refused only when all 99 are taken. One row, NRVERPROPFAS, as the dialog reads it.
+// The version the copy dialog and a new header offer: the one after the highest, or, once
+// version 99 exists, the lowest one free (proposal_versions.h). Refused only when all 99
+// are taken. One row, NRVERPROPFAS, as the dialog reads it.
 Reply getMaxVerPropFas(MethodContext& ctx, const Args& args) {
-    const QString free = lowestFreeVersion(ctx.db, args.string(0).trimmed());
+    const QString free = versionToPropose(ctx.db, args.string(0).trimmed());
     if (free.isEmpty()) throw MethodError(QStringLiteral("A proposta já atingiu o número máximo de versões (99)."));
     Packet p;
     p.fields = {{QStringLiteral("NRVERPROPFAS"), FieldType::String, 20}};

@@ -5,12 +5,12 @@ namespace cot::server {
 
 class Database;
 
-// Versions of a proposal number are 01 to 99. A version deleted or skipped is free again,
-// so a number is full only when all 99 are taken.
+// Versions of a proposal number are 01 to 99.
 inline constexpr int kMaxProposalVersion = 99;
 
-// The lowest version of `number` not yet stored, two digits ("01" for a number without
-// versions); empty when all 99 are taken.
-QString lowestFreeVersion(Database& db, const QString& number);
+// The version offered for a new version of `number`, two digits: the one after the highest
+// stored ("01" for a number without versions). Once version 99 exists the lowest version not
+// stored is offered instead, so a number is full only when all 99 are taken; empty then.
+QString versionToPropose(Database& db, const QString& number);
 
 }  // namespace cot::server

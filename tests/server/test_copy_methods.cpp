@@ -164,9 +164,9 @@ TEST_P(CopyMethodsTest, TheSourceMustExistInTheBranch) {
     EXPECT_EQ(versionRows(2, "05"), 0);
 }
 
-// Versions are slots 01 to 99: a version 99, or a gap below the highest, never keeps the
-// number from a new version; only a number with every slot taken has none left.
-TEST_P(CopyMethodsTest, AnyFreeVersionCanBeCopiedToUntilAll99AreTaken) {
+// The version offered is the one after the highest; once 99 exists, the lowest one free, so
+// only a number with all 99 versions taken has none left.
+TEST_P(CopyMethodsTest, TheNextVersionIsOfferedAndAfter99TheLowestFree) {
     const auto offered = [&] {
         const RpcResult r = call("getMaxVerPropFas", {nr(2)});
         if (!r.ok) return "erro: " + r.error;
@@ -175,12 +175,13 @@ TEST_P(CopyMethodsTest, AnyFreeVersionCanBeCopiedToUntilAll99AreTaken) {
         EXPECT_EQ(p.rows.size(), 1);
         return p.value(0, "NRVERPROPFAS").toString();
     };
-    ASSERT_TRUE(copy(2, "01", "99").ok);
-    EXPECT_EQ(offered(), "02") << "the lowest free, not the one after the highest";
-    ASSERT_TRUE(call("CopiaProposta", {"0001", nr(2), "99"}).ok) << "the dialog still opens";
-    ASSERT_TRUE(copy(2, "99", "02").ok);
     ASSERT_TRUE(copy(2, "01", "10").ok);
-    EXPECT_EQ(offered(), "03");
+    EXPECT_EQ(offered(), "11") << "the one after the highest, not the gap below it";
+    ASSERT_TRUE(copy(2, "01", "02").ok) << "a gap can still be typed";
+    EXPECT_EQ(offered(), "11");
+    ASSERT_TRUE(copy(2, "01", "99").ok);
+    EXPECT_EQ(offered(), "03") << "past 99, the lowest free";
+    ASSERT_TRUE(call("CopiaProposta", {"0001", nr(2), "99"}).ok) << "the dialog still opens";
     EXPECT_EQ(copy(2, "01", "99").error, "Proposta já cadastrada para versão informada.");
 
     // Every slot taken but 50 (headers are enough to take a slot).
@@ -203,6 +204,9 @@ TEST_P(CopyMethodsTest, AnyFreeVersionCanBeCopiedToUntilAll99AreTaken) {
     server_.db().exec("DELETE FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '37'", {{"N", nr(2)}});
     EXPECT_EQ(offered(), "37");
     EXPECT_TRUE(copy(2, "01", "37").ok);
+    // Without version 99 the offer is the one after the highest again.
+    server_.db().exec("DELETE FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS IN ('37', '99')", {{"N", nr(2)}});
+    EXPECT_EQ(offered(), "99");
 }
 
 // A copy is open: the number keeps its one accepted version, whatever the caller asks.
