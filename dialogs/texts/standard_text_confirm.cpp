@@ -1,5 +1,7 @@
 // Confirming and leaving the standard-text dialog, and its factory.
+#include "base/dialogs.h"
 #include "data/client_table.h"
+#include "data/standard_text_answer.h"
 #include "dialogs/texts/standard_text_dialog.h"
 #include "proposal/reach/proposal_reach.h"
 #include "rpc/check_result.h"
@@ -43,22 +45,35 @@ void TfrmInsTextoProp::sbtConfirmaClick() {
         BusyScope busy;
         // One text per call, in the list's order. A text the server took is unchecked at
         // once (and leaves the filtered list), so confirming again after a refusal further
-        // on sends only what is missing.
+        // on sends only what is missing. A text the proposal already has is skipped the
+        // same way, and named when all went in.
         while (!cdsMensagem->isEmpty()) {
             cdsMensagem->first();
+            const QString code = (*cdsMensagem)[QStringLiteral("CDPADTXT")].asString();
             const QString answer = s.net()
                                        .callChecked(QStringLiteral("InsTextoProp"),
-                                                    {nr, ver, (*cdsMensagem)[QStringLiteral("CDPADTXT")].asString(),
-                                                     (*cdsMensagem)[QStringLiteral("TXPADTXT")].asString()})
+                                                    {nr, ver, code, (*cdsMensagem)[QStringLiteral("TXPADTXT")].asString()})
                                        .toString();
-            if (answer.compare(kNotCompiled, Qt::CaseInsensitive) == 0) Consiste::MensErro(msgPadrao.Msg(kNotCompiled));
-            if (!answer.isEmpty()) Consiste::CheckResultServ(RpcResult::failure(answer, 0));
-            ++inserted_;
+            if (const QString shown = code.trimmed(); answer == standardTextAlreadyInProposal(shown)) {
+                if (!alreadyThere_.contains(shown)) alreadyThere_ << shown;
+            } else {
+                if (answer.compare(kNotCompiled, Qt::CaseInsensitive) == 0)
+                    Consiste::MensErro(msgPadrao.Msg(kNotCompiled));
+                if (!answer.isEmpty()) Consiste::CheckResultServ(RpcResult::failure(answer, 0));
+                ++inserted_;
+            }
             cdsMensagem->edit();
             (*cdsMensagem)[kMark].setAsString(QStringLiteral("N"));
             cdsMensagem->post();
         }
     }
+    if (!alreadyThere_.isEmpty())
+        Dialogs::current().information(
+            alreadyThere_.size() == 1
+                ? QStringLiteral("O texto padrão %1 já estava na proposta e não foi incluído de novo.")
+                      .arg(alreadyThere_.first())
+                : QStringLiteral("Os textos padrão %1 já estavam na proposta e não foram incluídos de novo.")
+                      .arg(alreadyThere_.join(QStringLiteral(", "))));
     closeWith(mrOk);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QPixmap>
 #include <QPointer>
+#include <QStringList>
 
 #include "dialogs/check_list.h"
 #include "ui/db_grid_columns.h"
@@ -20,7 +21,8 @@ class TSpeedButton;
 // proposal screen's cursor (InsTextoProp), one call per text in the list's order.
 //
 // A text the server took is unchecked at once: confirming again after a refusal further
-// on sends only the texts still missing. The dialog writes on the server only; the
+// on sends only the texts still missing. A text the proposal already has is skipped (and
+// unchecked) without stopping the rest; those skipped are named once, when all went in. The dialog writes on the server only; the
 // proposal screen reads its texts again when it shows them (Cli_cot05008::CriaInsTextoProp).
 class TfrmInsTextoProp : public TCheckListDialog {
     Q_OBJECT
@@ -63,6 +65,7 @@ private:
     void checkAll() override { MarcaTodos(); }
 
     int inserted_ = 0;
+    QStringList alreadyThere_;  // codes the proposal already had, to be named at the end
 };
 
 namespace Cli_cot05008 {

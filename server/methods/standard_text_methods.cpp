@@ -24,6 +24,7 @@
 //       any other text is why it was refused and nothing was written, among them a code
 //       the version already has (never added twice, and the text there is left as it is).
 #include "base/clock.h"
+#include "data/standard_text_answer.h"
 #include "server/methods/read_support.h"
 #include "server/methods/service_text_methods.h"
 #include "server/methods/service_text_support.h"
@@ -194,7 +195,7 @@ QString insertStandardText(Database& db, const ProposalKey& key, const QString& 
     if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE %1 AND CDTXTPROPFAS = :C").arg(QLatin1String(kKey)),
                   params)
             .toInt() > 0)
-        return QStringLiteral("O texto padrão %1 já está na proposta.").arg(code);
+        return standardTextAlreadyInProposal(code);
     const qint64 order =
         db.scalar(QStringLiteral("SELECT COALESCE(MAX(NRORDEMMSG), 0) + 1 FROM TXTPROPFAS WHERE %1").arg(QLatin1String(kKey)),
                   key.params())

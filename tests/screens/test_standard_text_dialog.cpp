@@ -177,6 +177,38 @@ TEST_F(StandardTextDialog, ARetryAfterARefusalPartWaySendsOnlyTheTextsStillMissi
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2", "GARANTIA:3"}));
 }
 
+// A text the proposal already has (say, from an earlier confirmation that stopped part-way)
+// does not stop the rest: it is skipped, and the texts skipped are named once at the end.
+TEST_F(StandardTextDialog, TextsTheProposalAlreadyHasAreSkippedAndNamedOnceAtTheEnd) {
+    onTexts();
+    for (const QString code : {"APRES_LU", "GARANTIA"})
+        ASSERT_EQ(screen->net().callChecked("InsTextoProp", {number(4), "01", code, ""}).toString(), "");
+    struct Case {
+        QStringList checked;
+        QStringList stored;
+        QString named;
+    };
+    const QList<Case> cases{
+        {{"APRES_LU", "COND_LU", "GARANTIA"},
+         {"APRES_LU:1", "GARANTIA:2", "COND_LU:3"},
+         "Os textos padrão APRES_LU, GARANTIA já estavam na proposta e não foram incluídos de novo."},
+        {{"COND_LU"}, {"APRES_LU:1", "GARANTIA:2", "COND_LU:3"},
+         "O texto padrão COND_LU já estava na proposta e não foi incluído de novo."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.named.toStdString());
+        open();
+        check(c.checked);
+        dialogs.clearShown();
+        clickButton(*dlg->sbtConfirma);
+        EXPECT_EQ(sent(), c.checked) << "every checked text goes, in the list's order";
+        EXPECT_EQ(stored(), c.stored);
+        EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+        EXPECT_EQ(dialogs.informations(), QStringList{c.named});
+        EXPECT_FALSE(dlg->isVisible());
+    }
+}
+
 TEST_F(StandardTextDialog, AnyOtherRefusalIsShownAsTheServerSaysIt) {
     onTexts();
     open();
