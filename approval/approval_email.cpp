@@ -295,20 +295,12 @@ ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& 
 
     for (const QString& key : {kParamLicenca, kParamServico}) {
         if (!notificationApplies(key, data.proposal)) continue;
+        // A parameter that is inactive, or missing for the proposal's language, is the
+        // administrator's choice not to send: nothing goes out and nothing is reported.
         attempt(key, [&]() -> std::optional<MailMessage> {
-            if (data.proposal.language.trimmed().isEmpty())
-                throw UserError(QStringLiteral("a proposta não tem idioma informado."));
             const Packet packet = params(data.proposal.language, key);
-            std::optional<MailMessage> composed = parties ? composeLaidOutNotification(key, packet, data, *parties)
-                                                          : composeNotification(key, packet, data);
-            if (!composed) {
-                throw UserError(packet.isEmpty()
-                                    ? QStringLiteral("o parâmetro de e-mail %1 não está cadastrado para o idioma %2.")
-                                          .arg(key, data.proposal.language.trimmed())
-                                    : QStringLiteral("o parâmetro de e-mail %1 do idioma %2 não está ativo.")
-                                          .arg(key, data.proposal.language.trimmed()));
-            }
-            return composed;
+            return parties ? composeLaidOutNotification(key, packet, data, *parties)
+                           : composeNotification(key, packet, data);
         });
     }
 

@@ -172,11 +172,13 @@ private:
 };
 
 // Sends the notifications that apply, licence of use first, then the client's and the
-// salesperson's mails. One that applies but cannot be sent (no language on the proposal,
-// its parameter missing or inactive) is a failure too. `setup` runs once, only when a
-// notification is to be sent; by default the current branch's and operator's. `parties`
-// by default reads the version through the proposals' connection; when it fails, the
-// notifications go out from their templates and the failure is named once, as the client's.
+// salesperson's mails. A notification whose parameter is inactive or missing in the
+// proposal's language is not sent and not reported; one that was to go and did not (the
+// parameter could not be read, the branch's account, SMTP) is named in the result. `setup`
+// runs once, only when a notification is to be sent; by default the current branch's and
+// operator's. `parties` by default reads the version through the proposals' connection;
+// when it fails, the notifications go out from their templates and the failure is named
+// once, as the client's.
 ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& params,
                               MailSender& sender = defaultMailSender(), const MailSetupLoader& setup = {},
                               const PartiesLoader& parties = {});

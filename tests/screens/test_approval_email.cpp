@@ -149,24 +149,26 @@ TEST(ApprovalEmail, OneFailingNotificationDoesNotDropTheOtherAndIsNamed) {
     EXPECT_EQ(r2.failed[0].key, kParamServico);
     EXPECT_EQ(r2.failed[0].error, "Servidor de aplicação fora do ar.");
 
-    // Applying but not sent for want of a language or of an active parameter: named too.
-    const ApprovalEmailResult noLanguage = [&] {
-        ApprovalEmailData d = proposal();
-        d.proposal.language.clear();
-        return GeraEmail(d, params, recorder, setup, unreadable);
-    }();
-    ASSERT_EQ(noLanguage.failed.size(), 3);
-    EXPECT_EQ(noLanguage.failed[0].error, "a proposta não tem idioma informado.");
+    // An inactive parameter, or none in the proposal's language (none at all without a
+    // language), is the administrator's choice: nothing goes out and nothing is named.
+    recorder.sent.clear();
     const ParamLoader inactive = [&](const QString&, const QString& key) -> Packet {
         return key == kParamLicenca ? param("L", "f@x.com", "L", "I") : Packet{};
     };
     const ApprovalEmailResult off = GeraEmail(proposal(), inactive, recorder, setup, unreadable);
-    ASSERT_EQ(off.failed.size(), 3);
-    EXPECT_EQ(off.warning(catalogue),
-              "O e-mail de cobrança da licença de uso não foi enviado: o parâmetro de e-mail COT05000_PROPCOM do "
-              "idioma POR não está ativo.\nO e-mail de cobrança do pacote de serviços não foi enviado: o parâmetro "
-              "de e-mail COT05000_PROPSERV não está cadastrado para o idioma POR.\nO e-mail de aviso de aprovação ao "
-              "cliente não foi enviado: Servidor de aplicação fora do ar.");
+    ASSERT_EQ(off.failed.size(), 1);
+    EXPECT_EQ(off.failed[0].key, kApprovalToClient);
+    EXPECT_TRUE(off.sent.isEmpty());
+    const ApprovalEmailResult noLanguage = [&] {
+        ApprovalEmailData d = proposal();
+        d.proposal.language.clear();
+        const ParamLoader byLanguage = [&](const QString& language, const QString& key) {
+            return language.isEmpty() ? Packet{} : params(language, key);
+        };
+        return GeraEmail(d, byLanguage, recorder, setup, [] { return ApprovalParties{}; });
+    }();
+    EXPECT_TRUE(noLanguage.ok()) << noLanguage.warning(catalogue).toStdString();
+    EXPECT_TRUE(recorder.sent.isEmpty());
 
     // Neither applies: no parameter is even asked for.
     asked.clear();
