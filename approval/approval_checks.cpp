@@ -25,6 +25,7 @@ bool ApprovalChecks::run() {
     codigo_ = p[QStringLiteral("CODIGO")].asString();
     tipoProposta_ = p[QStringLiteral("IDTIPOPROPFAS")].asString();
     try {
+        checkNothingPending();
         checkHeader();
         reloadLines();
         checkLines();
@@ -40,6 +41,14 @@ bool ApprovalChecks::run() {
         return false;
     }
     return true;
+}
+
+void ApprovalChecks::checkNothingPending() const {
+    // The launch writes nothing of the user's and its reloads would put the server's rows
+    // over a change log the server refused: that change is sent again or given up first.
+    if (s_.hasPending())
+        Consiste::MensErro(QStringLiteral("Há alterações que o servidor não aceitou. Envie-as de novo (Confirmar) "
+                                          "ou descarte-as (Cancelar) antes da aprovação."));
 }
 
 void ApprovalChecks::checkHeader() {

@@ -41,6 +41,8 @@ public:
 
 private:
     // ----- header (approval_checks.cpp)
+    // A change log the server refused stops the launch before anything is read again.
+    void checkNothingPending() const;
     void checkHeader();
     void checkProspect();
     void checkResponsible();

@@ -37,8 +37,6 @@ ClientTable& ApprovalChecks::lines() const { return s_.productLines(); }
 ClientTable& ApprovalChecks::services() const { return s_.services(); }
 
 void ApprovalChecks::reloadLines() {
-    // What the server has not taken yet would be lost to the reloads.
-    s_.sendPending();
     ClientTable& t = lines();
     const QString current = currentText(t, QStringLiteral("CDLINPPROPINFOR"));
     t.setData(s_.net().getPacket(QStringLiteral("GetLinProd"), {key_.nr, key_.ver}));

@@ -41,6 +41,9 @@ public:
     virtual bool typing() const = 0;
     // Sends every change log not taken yet (before tables are read again).
     virtual void sendPending() = 0;
+    // Some change log is still waiting: the server refused it and it is neither sent
+    // again (Confirmar) nor given up (Cancelar).
+    virtual bool hasPending() const = 0;
     // Empties the tables of the areas (nothing listed).
     virtual void clearAreas() = 0;
     // Runs `body` without the list's after-scroll load (reloads of the list itself).

@@ -1,6 +1,7 @@
 #include "proposal/screen/proposal_screen.h"
 
 #include <QScopeGuard>
+#include <algorithm>
 
 #include "base/dialogs.h"
 #include "data/client_table.h"
@@ -238,6 +239,10 @@ ChildTableSave* TfrmPropostaComercial::saveOf(const ClientTable* table) const {
 
 void TfrmPropostaComercial::sendPending() {
     for (ChildTableSave* s : saves_) s->send();
+}
+
+bool TfrmPropostaComercial::hasPending() const {
+    return std::any_of(saves_.begin(), saves_.end(), [](const ChildTableSave* s) { return s->pending(); });
 }
 
 void TfrmPropostaComercial::clearAreas() {

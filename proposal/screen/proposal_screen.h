@@ -122,6 +122,7 @@ public:
     ChildTableSave* saveOf(const ClientTable* table) const;
     // Sends every pending change log of the areas (before their tables are reloaded).
     void sendPending() override;
+    bool hasPending() const override;
     // The server took a change of the current proposal outside the areas' change logs
     // (or within them: the saves call it): every area hears of it.
     void proposalChanged();

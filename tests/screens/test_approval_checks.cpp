@@ -17,9 +17,11 @@
 
 #include "approval/approval_checks.h"
 #include "screens/proposal_fixture.h"
+#include "screens/schedule_fixture.h"
 #include "support/call_recorder.h"
 #include "support/list_window.h"
 #include "services/money.h"
+#include "ui/menus.h"
 
 using namespace cot;
 using namespace cot::testing;
@@ -343,6 +345,45 @@ TEST_F(ApprovalLaunch, TheResponsibleOperatorMustBeKnown) {
     EXPECT_FALSE(launch());
     EXPECT_EQ(errors(), QStringList{text("Operador não cadastrado")});
     EXPECT_EQ(screen->proposal().fieldByName("CDOPERRESP").asString(), "ASSIST") << "the row is left as it is";
+}
+
+// A change log the server refused stays pending: the launch sends nothing of it and reads
+// nothing over it, but says why it stops; once Confirmar has sent it, the launch goes on.
+class ApprovalLaunchOverRefusedChange : public ScheduleFixture {};
+
+TEST_F(ApprovalLaunchOverRefusedChange, StopsWithoutSendingOrReloadingUntilTheChangeIsSent) {
+    openLine("2001");
+    // Another user removes the last installment: the new schedule is refused and kept.
+    const QString where = QStringLiteral(" WHERE NRPROPOSFAS = :N AND CDLINPPROP = :L AND DTVELUSOPEDP = :D");
+    QVariantMap key{{"N", number(2)}, {"L", number(3)}};
+    key.insert("D", testServer().db().scalar(
+                        "SELECT MAX(DTVELUSOPEDP) FROM VENCLINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROP = :L", key));
+    const Packet gone = testServer().db().query("SELECT * FROM VENCLINPPROP" + where, key);
+    testServer().db().exec("DELETE FROM VENCLINPPROP" + where, key);
+    ASSERT_FALSE(generate(6, day(15, 1, 2027)));
+    ASSERT_EQ(schedule().changeCount(), 10);
+    dialogs.clearShown();
+    calls.clear();
+
+    bool passed = true;
+    ASSERT_TRUE(runHandler([&] { passed = ApprovalChecks(*screen).run(); }));
+    EXPECT_FALSE(passed);
+    EXPECT_EQ(dialogs.errors(), QStringList{text("Há alterações que o servidor não aceitou. Envie-as de novo "
+                                                 "(Confirmar) ou descarte-as (Cancelar) antes da aprovação.")});
+    EXPECT_TRUE(calls.isEmpty()) << "nothing sent again, nothing read over the change";
+    EXPECT_EQ(schedule().changeCount(), 10) << "the refused change is still there to send or give up";
+    EXPECT_TRUE(screen->mnuConfirmar->enabled());
+
+    // The other user's row is back and Confirmar sends the kept schedule: the launch goes on.
+    QVariantMap row;
+    for (int c = 0; c < gone.fields.size(); ++c) row.insert(gone.fields[c].name, gone.rows[0][c]);
+    QStringList marks;
+    for (const QString& n : row.keys()) marks << u':' + n;
+    testServer().db().exec("INSERT INTO VENCLINPPROP (" + row.keys().join(',') + ") VALUES (" + marks.join(',') + ")", row);
+    ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
+    dialogs.clearShown();
+    ASSERT_TRUE(runHandler([&] { passed = ApprovalChecks(*screen).run(); }));
+    EXPECT_TRUE(passed) << dialogs.errors().join(u'|').toStdString();
 }
 
 }  // namespace
