@@ -5,11 +5,11 @@
 //       "H": the proposal is charged by the hour: IDTIPOCOBRSERV 'H', VRPACOTESERV 0 and
 //           the package installments deleted.
 //       "P": charged by package: IDTIPOCOBRSERV 'P' and VRPACOTESERV the sum of hours ×
-//           invoiced rate over the services. The schedule then follows the package: none
-//           yet and a package above zero, one installment of the whole package (cut to the
-//           cent) due today, or on the proposal date when that is later; a schedule that no
-//           longer adds up is re-spread keeping each installment's share; a package of zero
-//           keeps no installment.
+//           invoiced rate over the services. The schedule then follows the package: no
+//           service, no installment; none yet, one installment of the whole package (cut
+//           to the cent, 0 for free services) due today, or on the proposal date when that
+//           is later; a schedule that no longer adds up is re-spread keeping each
+//           installment's share (to zeros for a package of 0).
 //       All in one transaction. The desktop puts the value returned into its proposal row
 //       as already saved, and reloads the installments (GetVenc_Valor kind 2).
 //   SetVencServ(delta) → the installments' change log in one transaction. A proposal whose

@@ -117,7 +117,7 @@ Reply insereServicoAuto(MethodContext& ctx, const Args& args) {
                     row);
     }
     // A package proposal's value and schedule follow its services, in the same transaction.
-    svctext::settlePackage(ctx.db, key.number, key.version);
+    svctext::settlePackage(ctx.db, key.number, key.version, false);
     tx.commit();
     return QJsonValue(qint64(types.rows.size()));
 }

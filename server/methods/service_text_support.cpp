@@ -54,26 +54,45 @@ QDate firstDue(const QDate& today, const QDateTime& created) {
     return created.isValid() && created.date() > today ? created.date() : today;
 }
 
+namespace {
+
+bool hasServices(Database& db, const QVariantMap& key) {
+    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                     key)
+               .toInt() > 0;
+}
+
+Packet storedSchedule(Database& db, const QVariantMap& key) {
+    return db.query(QStringLiteral("SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP "
+                                   "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER ORDER BY DTVENCSERVPROP"),
+                    key);
+}
+
+// One installment of the whole value cut to the cent, due on firstDue().
+void insertFirst(Database& db, const QVariantMap& key, long double value, const QDateTime& created) {
+    QVariantMap row = key;
+    row.insert(QStringLiteral("D"), QDateTime(firstDue(Clock::current().today(), created), QTime(0, 0)));
+    row.insert(QStringLiteral("V"), equalSplit(value, 0, 1).front());
+    db.exec(QStringLiteral("INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP) "
+                           "VALUES (:NR, :VER, :D, :V)"),
+            row);
+}
+
+}  // namespace
+
 void followPackage(Database& db, const QString& number, const QString& version, long double package,
                    const QDateTime& created) {
     const QVariantMap key{{"NR", number}, {"VER", version}};
-    const Packet stored = db.query(QStringLiteral("SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP "
-                                                  "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER ORDER BY DTVENCSERVPROP"),
-                                   key);
-    if (sameMoney(truncCents(package), 0)) {
+    if (!hasServices(db, key)) {
         db.exec(QStringLiteral("DELETE FROM VENCSERVPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"), key);
         return;
     }
-    const long double rate = interestRate(db);
+    const Packet stored = storedSchedule(db, key);
     if (stored.rows.isEmpty()) {
-        QVariantMap row = key;
-        row.insert(QStringLiteral("D"), QDateTime(firstDue(Clock::current().today(), created), QTime(0, 0)));
-        row.insert(QStringLiteral("V"), equalSplit(package, rate, 1).front());
-        db.exec(QStringLiteral("INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP) "
-                               "VALUES (:NR, :VER, :D, :V)"),
-                row);
+        insertFirst(db, key, package, created);
         return;
     }
+    const long double rate = interestRate(db);
     std::vector<double> values;
     for (const QVariantList& r : stored.rows) values.push_back(r.value(1).toDouble());
     if (scheduleAccepted(values, package, rate)) return;
@@ -88,12 +107,21 @@ void followPackage(Database& db, const QString& number, const QString& version, 
     }
 }
 
-double settlePackage(Database& db, const QString& number, const QString& version) {
+double settlePackage(Database& db, const QString& number, const QString& version, bool serviceInserted) {
     const Packet proposal = lockedProposal(db, number, version, QStringLiteral("IDTIPOCOBRSERV, DTPROPOSFAS"));
     if (proposal.rows.isEmpty()) return 0;
     const double package = refreshPackage(db, number, version);
-    if (proposal.value(0, "IDTIPOCOBRSERV").toString().trimmed() == QLatin1String("P"))
-        followPackage(db, number, version, package, proposal.value(0, "DTPROPOSFAS").toDateTime());
+    const QDateTime created = proposal.value(0, "DTPROPOSFAS").toDateTime();
+    if (proposal.value(0, "IDTIPOCOBRSERV").toString().trimmed() == QLatin1String("P")) {
+        followPackage(db, number, version, package, created);
+    } else if (serviceInserted) {
+        // Whatever the charging, a new service with no installment stored brings the first
+        // one, of the proposal's package value (0 once charged by the hour). The approval
+        // charges a schedule only from a package, and a switch back to the package spreads
+        // the package over it.
+        const QVariantMap key{{"NR", number}, {"VER", version}};
+        if (storedSchedule(db, key).rows.isEmpty()) insertFirst(db, key, package, created);
+    }
     return package;
 }
 

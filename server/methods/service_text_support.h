@@ -28,16 +28,18 @@ long double servicesTotal(Database& db, const QString& number, const QString& ve
 // returns the value stored afterwards (a proposal charged by the hour keeps its own).
 double refreshPackage(Database& db, const QString& number, const QString& version);
 
-// A proposal charged by package brought to its services with its schedule, in the
-// caller's transaction: the package follows the services (refreshPackage) and the
-// schedule follows the package (followPackage). Returns the package value stored
-// afterwards; a proposal charged by the hour is left as it is.
-double settlePackage(Database& db, const QString& number, const QString& version);
+// The proposal brought to its services with its schedule, in the caller's transaction.
+// Charged by package: the package follows the services (refreshPackage) and the schedule
+// follows the package (followPackage). Charged by the hour the value stays as it is; when
+// the caller has just inserted a service (serviceInserted) and no installment is stored,
+// the first one is made, of that value, as for a package. Returns the package value stored
+// afterwards.
+double settlePackage(Database& db, const QString& number, const QString& version, bool serviceInserted);
 
-// The schedule of a package just established or changed: none yet and a package above
-// zero, one installment of the whole package cut to the cent, due on firstDue(); a
-// schedule that no longer adds up re-spread keeping each installment's share; a package
-// of zero keeps no installment.
+// The schedule of a package just established or changed: no service left, no installment
+// either; none yet, one installment of the whole package cut to the cent (of 0 for free
+// services), due on firstDue(); a schedule that no longer adds up re-spread keeping each
+// installment's share (to zeros for a package of 0).
 void followPackage(Database& db, const QString& number, const QString& version, long double package,
                    const QDateTime& created);
 

@@ -7,7 +7,9 @@
 //       proposal charged by the hour keeps its value. The VRPACOTESERV column of the
 //       change log is never stored: the package is the server's. The package schedule
 //       follows the package in the same transaction, as SetTipoCobrServ leaves it (a
-//       first installment, a re-spread keeping the shares, none for a package of zero).
+//       first installment, a re-spread keeping the shares, none once no service is left).
+//       A new service of a proposal charged by the hour with no installment stored brings
+//       the first one too, of the proposal's VRPACOTESERV (0 by the hour).
 //       A new service without a sequence (NRSERVPROP) takes the next one of its version;
 //       its type code is padded to three digits; modality and readjustment month come from
 //       the proposal and the excess-hour value from the contractual rate when not sent.
@@ -71,6 +73,7 @@ public:
             throw MethodError(QStringLiteral("Número e versão da proposta devem ser informados."));
         const Packet proposal = touch(key, true);
         const bool insert = change.op == ChangeOp::Insert;
+        if (insert) inserted_.insert(key);
 
         if (insert || changed(change, {"CDTIPOSERV"})) checkType(v);
         if (insert) fillNew(v, key, proposal);
@@ -84,6 +87,7 @@ public:
     }
 
     const QList<Key>& touched() const { return touched_; }
+    bool inserted(const Key& key) const { return inserted_.contains(key); }
 
 private:
     int index(const char* name) const { return delta_.indexOf(QString::fromLatin1(name)); }
@@ -168,6 +172,7 @@ private:
     const Delta& delta_;
     QHash<Key, Packet> proposals_;
     QList<Key> touched_;
+    QSet<Key> inserted_;
 };
 
 Reply setServico(MethodContext& ctx, const Args& args) {
@@ -184,7 +189,7 @@ Reply setServico(MethodContext& ctx, const Args& args) {
     ServiceChecks checks(ctx.db, delta);
     applyDelta(ctx.db, serviceResolver(), delta, [&](RowChange& change) { checks(change); });
     QJsonValue package;
-    for (const Key& key : checks.touched()) package = svctext::settlePackage(ctx.db, key.first, key.second);
+    for (const Key& key : checks.touched()) package = svctext::settlePackage(ctx.db, key.first, key.second, checks.inserted(key));
     tx.commit();
     return checks.touched().size() == 1 ? package : QJsonValue();
 }

@@ -142,14 +142,15 @@ TEST_F(Services, TheFirstServiceOfAPackageGetsOneInstallmentOfTheWholePackage) {
     ASSERT_EQ(later.rows.size(), 1);
     EXPECT_EQ(later.value(0, "DTVENCSERVPROP").toDateTime().date(), QDate(2026, 12, 20));
 
-    // Charged by the hour, a proposal has no schedule to start.
+    // Charged by the hour, the server starts the schedule with one installment of the
+    // proposal's package value, 0: nothing for the desktop to send.
     calls.clear();
     ASSERT_TRUE(select(5));
     startService("004", 10, 200);
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
     EXPECT_EQ(calls.count("SetServico"), 1);
     EXPECT_EQ(calls.count("SetVencServ"), 0);
-    EXPECT_TRUE(installments(5).isEmpty());
+    EXPECT_EQ(installments(5), QList<qint64>{0});
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
 }
 

@@ -112,6 +112,12 @@ TEST_P(ServiceInstallmentMethodsTest, APackageSwitchMakesTheScheduleFollowThePac
     EXPECT_EQ(after, proportionalSplit(before, 15880.0L, rate()));
     EXPECT_TRUE(scheduleAddsUp(after, 15880.0L, rate()));
 
+    // Services worth nothing and no schedule: the package of 0 gets its first installment.
+    server_.db().exec("UPDATE SERVPROP SET VRDEHORAPROP = 0 WHERE NRPROPOSFAS = :N", {{"N", nr(7)}});
+    server_.db().exec("DELETE FROM VENCSERVPROP WHERE NRPROPOSFAS = :N", {{"N", nr(7)}});
+    ASSERT_TRUE(call("SetTipoCobrServ", {"P", nr(7), "01"}).ok);
+    EXPECT_EQ(values(schedule(7)), std::vector<double>{0.0});
+
     // No service left: a package of nothing keeps no installment.
     server_.db().exec("DELETE FROM SERVPROP WHERE NRPROPOSFAS = :N", {{"N", nr(7)}});
     r = call("SetTipoCobrServ", {"P", nr(7), "01"});

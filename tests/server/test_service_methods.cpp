@@ -126,6 +126,16 @@ TEST_P(ServiceMethodsTest, TheScheduleFollowsThePackageInTheSameCall) {
     EXPECT_FALSE(save({{ChangeOp::Insert, {}, with(service(2, "003", 1, 100, 100), "CDTIPOSERV", "99")}}).ok);
     EXPECT_EQ(installments(2), (QList<qint64>{317600, 317600, 317600}));
 
+    // Free services (discount of 100 %) leave a package of 0: the schedule is spread to
+    // zeros, not dropped, so the approval still finds it.
+    Packet free = services(2);
+    QList<RowChange> updates;
+    for (const QVariantList& row : free.rows)
+        updates.append({ChangeOp::Update, row, with(with(row, "VRDEHORAPROP", 0.0), "VRPEHORAPROP", 100.0)});
+    ASSERT_TRUE(save(updates).ok);
+    EXPECT_DOUBLE_EQ(package(2), 0.0);
+    EXPECT_EQ(installments(2), (QList<qint64>{0, 0, 0}));
+
     // No service left: no schedule either.
     QList<RowChange> deletes;
     for (const QVariantList& row : services(2).rows) deletes.append({ChangeOp::Delete, row, {}});
@@ -144,12 +154,32 @@ TEST_P(ServiceMethodsTest, TheScheduleFollowsThePackageInTheSameCall) {
     const QDate created = server_.db().scalar("SELECT DTPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", key)
                               .toDateTime().date();
     EXPECT_GE(due, created);
+
+    // A first service that is free starts its schedule all the same, at 0.
+    ASSERT_TRUE(save({{ChangeOp::Insert, {}, service(2, "001", 4, 150, 0)}}).ok);
+    EXPECT_EQ(installments(2), QList<qint64>{0});
 }
 
-// Hourly charging has no schedule to follow.
-TEST_P(ServiceMethodsTest, AnHourlyProposalGetsNoSchedule) {
-    ASSERT_TRUE(save({{ChangeOp::Insert, {}, service(5, "001", 8, 150, 150)}}).ok);
+// Whatever the charging, a new service with no installment stored brings the first one,
+// of the proposal's package value: 0 by the hour, never charged while the proposal is so.
+TEST_P(ServiceMethodsTest, AnHourlyProposalsNewServiceBringsAFirstInstallmentOfItsPackage) {
+    // Changing a stored service is no new service: nothing to start.
+    Packet p = services(5);
+    ASSERT_TRUE(save({{ChangeOp::Update, rowOf(p, 0), with(rowOf(p, 0), "QTSERVPROP", 25.0)}}).ok);
     EXPECT_TRUE(installments(5).isEmpty());
+
+    ASSERT_TRUE(save({{ChangeOp::Insert, {}, service(5, "001", 8, 150, 150)}}).ok);
+    EXPECT_EQ(installments(5), QList<qint64>{0});
+
+    // Accepted by the hour (proposal 5 made a proposal, no longer a request), the installment
+    // is no charge.
+    server_.db().exec("UPDATE PROPOSTAFAS SET IDSOLPROPFAS = 'N' WHERE NRPROPOSFAS = :N", {{"N", nr(5)}});
+    const QString client = server_.db()
+                               .scalar("SELECT CDCLIENTE FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr(5)}})
+                               .toString();
+    const RpcResult accepted = call("AceiteProposta", {nr(5), "01", client, "2026-12-06", "07", "0001", "VENDEDOR"});
+    ASSERT_TRUE(accepted.ok) << accepted.error.toStdString();
+    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", {{"N", nr(5)}}).toInt(), 0);
 }
 
 TEST_P(ServiceMethodsTest, AnHourlyProposalKeepsItsOwnValue) {
