@@ -41,6 +41,15 @@ public:
     virtual void rollback() = 0;
     virtual bool inTransaction() const = 0;
 
+    // This connection's turn among the process's writers of the same database; it ends
+    // when destroyed. nullptr where the engine keeps no line (or the wait for it ran out:
+    // the engine's own lock then decides). Transaction holds one from start to end.
+    class WriterTurn {
+    public:
+        virtual ~WriterTurn() = default;
+    };
+    virtual std::unique_ptr<WriterTurn> takeWriterTurn() { return nullptr; }
+
     // Who changes the database through this connection now, for the proposal history:
     // the dispatcher names the operator and the method it runs, and clears them after.
     struct Author {
@@ -60,21 +69,28 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// RAII transaction: rolls back unless committed.
+// RAII transaction: rolls back unless committed. It holds the writers' turn from before
+// BEGIN until its COMMIT succeeds or it ends, however it ends (a nested one on the same
+// connection passes at once: the turn is already this thread's).
 class Transaction {
 public:
-    explicit Transaction(Database& db) : db_(db) { db_.begin(); }
+    explicit Transaction(Database& db) : db_(db), turn_(db.takeWriterTurn()) { db_.begin(); }
     ~Transaction() {
         if (!done_) {
             try { db_.rollback(); } catch (...) {}
         }
     }
-    void commit() { db_.commit(); done_ = true; }
+    void commit() {
+        db_.commit();
+        done_ = true;
+        turn_.reset();
+    }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
 private:
     Database& db_;
+    std::unique_ptr<Database::WriterTurn> turn_;
     bool done_ = false;
 };
 

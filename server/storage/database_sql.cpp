@@ -44,7 +44,6 @@ SqlDatabase::~SqlDatabase() {
         } catch (...) {
         }
     }
-    if (writers_) writers_->leave();
     statements_.clear();  // the statements go before their connection
     db_->close();
     db_.reset();
@@ -207,30 +206,22 @@ QVariant SqlDatabase::scalar(const QString& sql, const QVariantMap& params) {
 int SqlDatabase::exec(const QString& sql, const QVariantMap& params) {
     // A change outside a transaction takes its turn too, or it would be left polling
     // while the writers in line hand the lock to one another.
-    struct Turn {
-        std::optional<SqliteWriterLine>& line;
-        const bool taken;
-        ~Turn() {
-            if (taken) line->leave();
-        }
-    } turn{writers_, depth_ == 0 && writers_ && writers_->enter()};
+    const std::unique_ptr<WriterTurn> turn = depth_ == 0 ? takeWriterTurn() : nullptr;
     int affected = 0;
     execute(sql, params, [&](QSqlQuery& q) { affected = q.numRowsAffected(); });
     return affected;
+}
+
+std::unique_ptr<Database::WriterTurn> SqlDatabase::takeWriterTurn() {
+    return writers_ ? writers_->take() : nullptr;
 }
 
 void SqlDatabase::begin() {
     if (depth_ == 0) {
         // IMMEDIATE takes SQLite's write lock up front, so two writers queue on the busy
         // timeout instead of failing when one upgrades a read lock. Writers of this process
-        // wait in their line first (see SqliteWriterLine).
-        if (writers_) writers_->enter();
-        try {
-            runPlain(dialect_ == Dialect::Sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
-        } catch (...) {
-            if (writers_) writers_->leave();
-            throw;
-        }
+        // wait in their line first: Transaction takes the turn (see SqliteWriterLine).
+        runPlain(dialect_ == Dialect::Sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
     } else {
         runPlain(QStringLiteral("SAVEPOINT cot_sp_%1").arg(depth_));
     }
@@ -244,17 +235,17 @@ void SqlDatabase::commit() {
         runPlain(QStringLiteral("RELEASE SAVEPOINT cot_sp_%1").arg(depth_));
         return;
     }
+    // Whatever stops the COMMIT, the connection is left outside a transaction: one left
+    // open here would hold the engine's write lock with nobody to end it.
     try {
         runPlain(QStringLiteral("COMMIT"));
-    } catch (const DatabaseError&) {
+    } catch (...) {
         try {
             runPlain(QStringLiteral("ROLLBACK"));
         } catch (...) {
         }
-        if (writers_) writers_->leave();
         throw;
     }
-    if (writers_) writers_->leave();
 }
 
 void SqlDatabase::rollback() {
@@ -265,12 +256,6 @@ void SqlDatabase::rollback() {
         runPlain(QStringLiteral("RELEASE SAVEPOINT cot_sp_%1").arg(depth_));
         return;
     }
-    struct Leave {
-        std::optional<SqliteWriterLine>& line;
-        ~Leave() {
-            if (line) line->leave();
-        }
-    } leave{writers_};
     runPlain(QStringLiteral("ROLLBACK"));
 }
 

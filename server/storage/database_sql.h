@@ -23,22 +23,19 @@ QVariantList boundValues(const sql::PositionalSql& positional, const QVariantMap
 // its write lock. The engine's busy handler sleeps between looks (up to 100 ms each), so a
 // writer waiting there sleeps far longer than the lock is held; here the next writer in
 // line starts as soon as the last one ends. Other processes still wait in the engine.
-// A thread may enter again (a second connection of its own); one entry per transaction.
+// A thread may take turns again (a second connection of its own, a nested transaction).
 class SqliteWriterLine {
 public:
     // `file` as the connection names it; in-memory and URI databases have no line.
     explicit SqliteWriterLine(const QString& file);
-    // Waits for its turn, at most as long as the engine would wait for the lock; past that
-    // the engine's own wait decides. Returns whether the turn was taken.
-    bool enter();
-    void leave();  // ends the turn enter() took, if any
-    bool held() const { return held_; }
+    // Waits for a turn, at most as long as the engine would wait for the lock; past that
+    // (or with no line) nullptr, and the engine's own wait decides.
+    std::unique_ptr<Database::WriterTurn> take() const;
     // Writers of this process that had to wait for a turn, since it started (for tests).
     static quint64 waits();
 
 private:
     std::shared_ptr<std::recursive_timed_mutex> line_;  // shared by every connection of the file
-    bool held_ = false;
 };
 
 // Database over one uniquely named Qt Sql connection, owned by the thread that opened it.
@@ -61,6 +58,7 @@ public:
     void commit() override;
     void rollback() override;
     bool inTransaction() const override { return depth_ > 0; }
+    std::unique_ptr<WriterTurn> takeWriterTurn() override;
 
 private:
     struct Statement;
@@ -83,7 +81,7 @@ private:
     QString connectionName_;
     std::optional<QSqlDatabase> db_;
     int depth_ = 0;  // nested begin() calls map to savepoints
-    std::optional<SqliteWriterLine> writers_;  // SQLite: held from BEGIN to COMMIT or ROLLBACK
+    std::optional<SqliteWriterLine> writers_;  // SQLite's; a Transaction holds a turn of it
     std::unordered_map<QString, std::unique_ptr<Statement>> statements_;
 };
 

@@ -48,20 +48,24 @@ SqliteWriterLine::SqliteWriterLine(const QString& file) {
     line_ = lineOf(QFileInfo(file).absoluteFilePath());
 }
 
-bool SqliteWriterLine::enter() {
-    if (!line_ || held_) return held_;
+namespace {
+class LineTurn final : public Database::WriterTurn {
+public:
+    explicit LineTurn(std::shared_ptr<std::recursive_timed_mutex> line) : line_(std::move(line)) {}
+    ~LineTurn() override { line_->unlock(); }
+
+private:
+    std::shared_ptr<std::recursive_timed_mutex> line_;
+};
+}  // namespace
+
+std::unique_ptr<Database::WriterTurn> SqliteWriterLine::take() const {
+    if (!line_) return nullptr;
     if (!line_->try_lock()) {
         ++writerWaits;
-        if (!line_->try_lock_for(std::chrono::milliseconds(kBusyTimeoutMs))) return false;
+        if (!line_->try_lock_for(std::chrono::milliseconds(kBusyTimeoutMs))) return nullptr;
     }
-    held_ = true;
-    return true;
-}
-
-void SqliteWriterLine::leave() {
-    if (!held_) return;
-    held_ = false;
-    line_->unlock();
+    return std::make_unique<LineTurn>(line_);
 }
 
 quint64 SqliteWriterLine::waits() { return writerWaits.load(); }

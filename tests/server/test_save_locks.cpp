@@ -125,6 +125,58 @@ TEST_F(WriterLineTest, TheTurnEndsWithCommitRollbackFailureAndAClosedConnection)
     EXPECT_FALSE(nextWriterWaits()) << "after a connection closed mid-transaction";
 }
 
+// A connection whose COMMIT stops with something other than an engine error.
+class CommitStops final : public Database {
+public:
+    explicit CommitStops(Database& db) : db_(db) {}
+    server::Dialect dialect() const override { return db_.dialect(); }
+    QString url() const override { return db_.url(); }
+    Packet query(const QString& sql, const QVariantMap& p, const QList<FieldDef>& shape) override {
+        return db_.query(sql, p, shape);
+    }
+    void forEachRow(const QString& sql, const QVariantMap& p,
+                    const std::function<void(const server::SqlRow&)>& onRow) override {
+        db_.forEachRow(sql, p, onRow);
+    }
+    QVariant scalar(const QString& sql, const QVariantMap& p) override { return db_.scalar(sql, p); }
+    int exec(const QString& sql, const QVariantMap& p) override { return db_.exec(sql, p); }
+    void begin() override { db_.begin(); }
+    void commit() override { throw std::bad_alloc(); }
+    void rollback() override { db_.rollback(); }
+    bool inTransaction() const override { return db_.inTransaction(); }
+    std::unique_ptr<WriterTurn> takeWriterTurn() override { return db_.takeWriterTurn(); }
+
+private:
+    Database& db_;
+};
+
+TEST_F(WriterLineTest, ACommitStoppedByAnythingEndsTheTurnAndTheEnginesLock) {
+    auto db = Database::open(url_);
+    CommitStops stops(*db);
+    EXPECT_THROW(
+        {
+            Transaction t(stops);
+            stops.exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('lost')"), {});
+            t.commit();
+        },
+        std::bad_alloc);
+    EXPECT_FALSE(db->inTransaction());
+    const quint64 before = SqliteWriterLine::waits();
+    std::string failure;
+    elsewhere([&failure](Database& other) {
+        try {
+            Transaction t(other);
+            other.exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('next')"), {});
+            t.commit();
+        } catch (const std::exception& e) {
+            failure = e.what();
+        }
+    }).join();
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(SqliteWriterLine::waits(), before) << "the next writer found the turn free";
+    EXPECT_EQ(rows(), 1);
+}
+
 TEST_F(WriterLineTest, ASecondConnectionOfTheSameThreadDoesNotWaitForItsOwnTurn) {
     auto first = Database::open(url_);
     auto second = Database::open(url_);
