@@ -3,7 +3,7 @@
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/screen/proposal_screen.h"
+#include "proposal/area/area_host.h"
 
 namespace cot::area_support {
 
@@ -20,7 +20,7 @@ QString currentText(const ClientTable& t, const QString& field) {
     return t[field].asString();
 }
 
-bool reloadable(const TfrmPropostaComercial& screen, const QList<const ClientTable*>& tables,
+bool reloadable(const AreaHost& screen, const QList<const ClientTable*>& tables,
                 const QString& name, QStringList& kept) {
     for (const ClientTable* t : tables) {
         const ChildTableSave* save = screen.saveOf(t);

@@ -11,7 +11,7 @@ namespace cot {
 class ClientTable;
 class DataSource;
 class TMessages;
-class TfrmPropostaComercial;
+class AreaHost;
 
 namespace area_support {
 
@@ -21,7 +21,7 @@ DataSource* source(QObject* owner, const char* name, ClientTable* table);
 QString currentText(const ClientTable& t, const QString& field);
 // Whether the Verify command may read these tables again: none is being edited and the
 // server holds all their changes. Otherwise `name` joins `kept` (once) and nothing is read.
-bool reloadable(const TfrmPropostaComercial& screen, const QList<const ClientTable*>& tables,
+bool reloadable(const AreaHost& screen, const QList<const ClientTable*>& tables,
                 const QString& name, QStringList& kept);
 
 }  // namespace area_support

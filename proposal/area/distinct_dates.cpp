@@ -6,13 +6,14 @@
 #include <QPair>
 
 #include "data/client_table.h"
-#include "proposal/screen/proposal_screen.h"
+#include "proposal/area/area_host.h"
+#include "services/messages.h"
 #include "services/consiste.h"
 #include "ui/db_grid.h"
 
 namespace cot {
 
-void confirmDistinctDates(TfrmPropostaComercial& screen, ClientTable& schedule, ClientTable& copy,
+void confirmDistinctDates(AreaHost& screen, ClientTable& schedule, ClientTable& copy,
                           const QString& dateField, TDBGrid* grid) {
     if (!schedule.active()) return;
     if (schedule.isEditing()) schedule.post();
@@ -35,7 +36,7 @@ void confirmDistinctDates(TfrmPropostaComercial& screen, ClientTable& schedule, 
             if (schedule.controlsDisabled()) schedule.enableControls();
             if (grid->canFocus()) grid->setFocus();
             grid->setSelectedField(dateField);
-            Consiste::MensErro(screen.msgPadrao.Msg(QStringLiteral("DATAJACAD")), true);
+            Consiste::MensErro(screen.messages().Msg(QStringLiteral("DATAJACAD")), true);
         }
     }
 }

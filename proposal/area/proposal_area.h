@@ -3,12 +3,11 @@
 #include <QString>
 #include <QStringList>
 
-#include "proposal/reach/proposal_key.h"
+#include "proposal/area/area_host.h"
 
 namespace cot {
 
 class ClientTable;
-class TfrmPropostaComercial;
 
 // Enabled state of the maintenance and option entries, settled once per state change:
 // the base screen's values first, then the list or the area whose table is active.
@@ -23,13 +22,14 @@ struct MaintenanceEnabling {
 //
 // The screen keeps the proposal list, its connection and the page controls, and loops over
 // its areas in the order they were registered; it never branches on a page for an area's
-// sake. An area builds its widgets into the screen's pages, owns its tables, loads them for
+// sake. An area reaches the screen only through its AreaHost and its sibling areas only
+// through references given to its constructor. An area builds its widgets into the screen's pages, owns its tables, loads them for
 // the current proposal when its page is shown, says which controls point the maintenance
 // buttons at which table, and takes its part in Incluir / Excluir / Confirmar / Cancelar.
 // Every area is open for editing; the screen asks each one the same way.
 class ProposalArea {
 public:
-    explicit ProposalArea(TfrmPropostaComercial& screen) : s_(screen) {}
+    explicit ProposalArea(AreaHost& host) : host_(host) {}
     virtual ~ProposalArea() = default;
     ProposalArea(const ProposalArea&) = delete;
     ProposalArea& operator=(const ProposalArea&) = delete;
@@ -76,7 +76,7 @@ public:
     bool owns(const ClientTable* table) const { return table && tables().contains(const_cast<ClientTable*>(table)); }
 
 protected:
-    TfrmPropostaComercial& s_;
+    AreaHost& host_;
 };
 
 }  // namespace cot

@@ -20,7 +20,7 @@
 namespace cot {
 
 HeaderController::HeaderController(TfrmPropostaComercial& screen)
-    : ProposalArea(screen), cdsProposta_(&screen.proposal()) {
+    : ProposalArea(screen), s_(screen), cdsProposta_(&screen.proposal()) {
     const auto table = [this](const char* name) { return area_support::table(&s_, name); };
     cdsValidaProposta = table("cdsValidaProposta");
     cdsMaxVerPropFas = table("cdsMaxVerPropFas");

@@ -32,6 +32,9 @@ class TBtnPesquisa;
 // The handlers keep the names the screen's design gives them; the table events and the
 // controls' events are attached when the area is built.
 class HeaderController : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
     explicit HeaderController(TfrmPropostaComercial& screen);
     ~HeaderController() override;

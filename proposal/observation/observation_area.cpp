@@ -23,7 +23,7 @@ bool blankRichText(const QString& stored) {
 
 }  // namespace
 
-ObservationArea::ObservationArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
+ObservationArea::ObservationArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
     cdsObs = area_support::table(&s_, "cdsObs");
     text_tables::observationFields(*cdsObs);
     dtsObs = area_support::source(&s_, "dtsObs", cdsObs);

@@ -6,6 +6,8 @@
 
 namespace cot {
 
+class TfrmPropostaComercial;
+
 class DataSource;
 class TDBRichEdit;
 class TFormatPanel;
@@ -14,6 +16,9 @@ class TFormatPanel;
 // Alterar edits it (inserting it when the proposal has none yet), Confirmar posts it and
 // the post sends it with SetObs; an emptied observation is sent flagged as empty.
 class ObservationArea : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
     explicit ObservationArea(TfrmPropostaComercial& screen);
     ~ObservationArea() override;

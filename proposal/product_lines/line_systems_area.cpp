@@ -19,7 +19,7 @@
 
 namespace cot {
 
-LineSystemsArea::LineSystemsArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
+LineSystemsArea::LineSystemsArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
     cdsSistLinhaProd = area_support::table(&s_, "cdsSistLinhaProd");
     cdsValidaSistProd = area_support::table(&s_, "cdsValidaSistProd");
     product_line_tables::systemOfLineFields(*cdsSistLinhaProd);
@@ -88,7 +88,7 @@ void LineSystemsArea::dbgSistemasEditButtonClick() {
     if (lines.cdsLinProd->isEmpty()) Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("LinhaProd_Deve")));
     const TColumn* column = dbgSistemas->selectedColumn();
     if (!column || column->fieldName.compare(QLatin1String("SGSISTEMA"), Qt::CaseInsensitive) != 0) return;
-    Cli_cot05005::CriaIncluServ(false);
+    Cli_cot05005::CriaSistemasLinha(s_, false);
     loadForCurrentLine();
 }
 

@@ -5,6 +5,8 @@
 
 namespace cot {
 
+class TfrmPropostaComercial;
+
 class ChildTableSave;
 class DataSource;
 struct Packet;
@@ -14,6 +16,9 @@ class TGroupBox;
 // Systems of the current product line (grid beside the line form). Systems are chosen in
 // the systems dialog, opened by the grid's edit button; the maintenance buttons delete them.
 class LineSystemsArea : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
     explicit LineSystemsArea(TfrmPropostaComercial& screen);
     ~LineSystemsArea() override;

@@ -24,7 +24,7 @@ namespace cot {
 
 using area_support::currentText;
 
-ProductLineArea::ProductLineArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
+ProductLineArea::ProductLineArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
     const auto table = [this](const char* name) { return area_support::table(&s_, name); };
     cdsLinProd = table("cdsLinProd");
     cdsValidaLinhaProd = table("cdsValidaLinhaProd");

@@ -11,6 +11,8 @@ class QVBoxLayout;
 
 namespace cot {
 
+class TfrmPropostaComercial;
+
 class ChildTableSave;
 class DataSource;
 class Field;
@@ -32,6 +34,9 @@ class TRadioButton;
 // are areas of their own; a post drives them (first installment, re-split, new systems),
 // and the line becoming current loads them.
 class ProductLineArea : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
     explicit ProductLineArea(TfrmPropostaComercial& screen);
     ~ProductLineArea() override;

@@ -44,7 +44,7 @@ void indexQuery(TADOIBQuery& q, const char* condition) {
 }  // namespace
 
 ReadjustmentController::ReadjustmentController(TfrmPropostaComercial& screen)
-    : ProposalArea(screen), h_(screen.area<HeaderController>()), cdsProposta_(&screen.proposal()) {
+    : ProposalArea(screen), s_(screen), h_(screen.area<HeaderController>()), cdsProposta_(&screen.proposal()) {
     defineQueries();
 }
 

@@ -26,6 +26,9 @@ class TGroupBox;
 // Cli_cot05000::boTestaPerc1 says whether index 2 is in use (percentage 1 below 100);
 // the index-2 checks do nothing while it is false.
 class ReadjustmentController : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
     explicit ReadjustmentController(TfrmPropostaComercial& screen);
 

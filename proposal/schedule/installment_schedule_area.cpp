@@ -25,7 +25,7 @@
 namespace cot {
 
 InstallmentScheduleArea::InstallmentScheduleArea(TfrmPropostaComercial& screen, InstallmentScheduleConfig config)
-    : ProposalArea(screen), cfg_(std::move(config)) {
+    : ProposalArea(screen), s_(screen), cfg_(std::move(config)) {
     table_ = area_support::table(&s_, cfg_.scheduleTable);
     takenDay_ = area_support::table(&s_, cfg_.takenDayTable);
     firstDates_ = area_support::table(&s_, cfg_.firstDatesTable);

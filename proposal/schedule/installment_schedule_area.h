@@ -13,6 +13,8 @@ class QLabel;
 
 namespace cot {
 
+class TfrmPropostaComercial;
+
 class ChildTableSave;
 class Control;
 class DataSource;
@@ -31,6 +33,9 @@ class TSpeedButton;
 // installments. A regeneration's deletes and inserts go together, so the server never holds
 // half a schedule.
 class InstallmentScheduleArea : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
     InstallmentScheduleArea(TfrmPropostaComercial& screen, InstallmentScheduleConfig config);
     ~InstallmentScheduleArea() override;

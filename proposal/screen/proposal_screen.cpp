@@ -6,6 +6,7 @@
 #include "base/dialogs.h"
 #include "data/client_table.h"
 #include "data/data_source.h"
+#include "dialogs/filter_reload.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/header/header_controller.h"
@@ -57,6 +58,7 @@ TfrmPropostaComercial::TfrmPropostaComercial(QWidget* parent) : TfrmPadraoGrid(s
     });
 
     createTables();
+    model_ = new ProposalModel(*cdsProposta, this);
     createPages();
     createMenus();
     setupListGrid();
@@ -94,7 +96,6 @@ TfrmPropostaComercial::~TfrmPropostaComercial() {
     saveListWidths();
     // Areas let go of their handlers before the widgets and tables they reach go.
     while (!areas_.empty()) areas_.pop_back();
-    if (Cli_cot05000::frmPropostaComercial == this) Cli_cot05000::boIdCriado = false;
 }
 
 void TfrmPropostaComercial::createTables() {
@@ -142,7 +143,7 @@ void TfrmPropostaComercial::openGrupo() {
 void TfrmPropostaComercial::readProposalList() {
     openGrupo();
     const bool all = !qryGrupo.isEmpty();
-    Cli_cot05000::stOper = all ? QStringLiteral("S") : QStringLiteral("N");
+    requestsOnly_ = !all;
     cdsProposta->setData(netProposta.getPacket(
         QStringLiteral("GetProposta"), {Veltrano::FiliProc(), all ? QStringLiteral("T") : Veltrano::Operador()}));
 }
@@ -171,7 +172,7 @@ void TfrmPropostaComercial::FormClose(CloseAction& action) {
     TfrmPadraoGrid::FormClose(action);
     saveListWidths();
     netProposta.disconnect();
-    Cli_cot05000::boIdCriado = false;
+    closed_ = true;
 }
 
 bool TfrmPropostaComercial::giveUpPending() {

@@ -4,7 +4,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "proposal/area/area_host.h"
 #include "proposal/area/proposal_area.h"
+#include "proposal/area/proposal_model.h"
 #include "proposal/reach/proposal_reach.h"
 #include "rpc/net_connection.h"
 #include "screens/padrao_grid.h"
@@ -18,42 +20,8 @@ class ChildTableSave;
 class ClientTable;
 class DataSource;
 class ListAttachments;
+class ListFilter;
 class ProposalListBar;
-class TMenuItem;
-class TPageControl;
-class TPanel;
-class TSpeedButton;
-class TTabSheet;
-
-// Pages of the form side of the screen, built by the screen; the areas fill them.
-struct ProposalPages {
-    TTabSheet* tshProposta = nullptr;  // "Formulário": header panel and pgcDados
-    TPanel* panProp = nullptr;         // header panel
-    TPageControl* pgcDados = nullptr;
-    TTabSheet *tshDados = nullptr, *tshServico = nullptr;
-    TPageControl* pgcDadosCont = nullptr;
-    TTabSheet *tshDadosCont = nullptr, *tshFormulario = nullptr;
-    TPageControl* pgcServicoGeral = nullptr;
-    TTabSheet *tshServicoPrincipal = nullptr, *tshObjServico = nullptr;
-    TTabSheet *tshSimulaLinp = nullptr, *tshTexto = nullptr, *tshObs = nullptr;
-};
-
-// The screen's option menu and its own toolbar buttons (the maintenance ones are the base's).
-struct ProposalMenus {
-    TMenuItem* mnuOpcoes = nullptr;
-    TMenuItem *mnuProposta = nullptr, *mnuLinpProdGrade = nullptr, *mnuLinnProdForm = nullptr;
-    TMenuItem *mnuServico = nullptr, *mnuObjServico = nullptr, *mnuSimulacao = nullptr;
-    TMenuItem *mnuTexto = nullptr, *mnuObserv = nullptr, *mnuFiltro = nullptr, *mnuAprovacao = nullptr;
-    TMenuItem *mnuCopiar = nullptr, *MododeProcessamento1 = nullptr, *mnuRegeraTexto = nullptr, *Comisso1 = nullptr;
-    // The client's side: sending, the lost mark, versions side by side and the history.
-    TMenuItem *mnuEnviarCliente = nullptr, *mnuPerdida = nullptr, *mnuCompararVersoes = nullptr, *mnuHistorico = nullptr;
-    TMenuItem *mnuPainel = nullptr, *mnuExportar = nullptr;  // the manager's pipeline; the list to a file
-    TSpeedButton *sbtFiltro = nullptr, *sbtAprovacao = nullptr, *sbtCopiar = nullptr, *sbtModoProc = nullptr;
-    TSpeedButton *sbtRegeraTexto = nullptr, *sbtcomissao = nullptr;
-    // The client's side and the list, on the toolbar as in the menu.
-    TSpeedButton *sbtEnviarCliente = nullptr, *sbtCompararVersoes = nullptr, *sbtHistorico = nullptr;
-    TSpeedButton *sbtPainel = nullptr, *sbtExportar = nullptr;
-};
 
 // The commercial proposal screen (COT05000): the list of the branch's proposals and, for
 // the proposal under the cursor, the editor of its header, product lines, services,
@@ -66,7 +34,7 @@ struct ProposalMenus {
 // The screen's tests reach an area through area<T>(); the dialogs and the approval reach
 // the screen only through ProposalReach (proposal/reach), which it implements in
 // screen_reach.cpp.
-class TfrmPropostaComercial : public TfrmPadraoGrid, public ProposalReach {
+class TfrmPropostaComercial : public TfrmPadraoGrid, public ProposalReach, public AreaHost {
     Q_OBJECT
 public:
     explicit TfrmPropostaComercial(QWidget* parent = nullptr);
@@ -100,11 +68,12 @@ public:
     ClientTable& proposal() const override { return *cdsProposta; }
     ClientTable& paramPerc() const override { return *cdsParamPerc; }
     NetConnection& net() override { return netProposta; }
-    const ProposalPages& pages() const { return pages_; }
-    const ProposalMenus& menus() const { return menus_; }
+    const ProposalPages& pages() const override { return pages_; }
+    const ProposalMenus& menus() const override { return menus_; }
+    ProposalModel& model() override { return *model_; }
     // The search box, filter marker and decision watch above the list.
     ProposalListBar& listBar() const { return *listBar_; }
-    DataSource* proposalSource() const { return dtsProposta; }
+    DataSource* proposalSource() const override { return dtsProposta; }
     // The operator-group query: a row means every proposal of the branch is listed.
     TADOIBQuery& grupo() { return qryGrupo; }
     template <class A>
@@ -118,14 +87,14 @@ public:
     ProposalArea* areaOf(const ClientTable* table) const;
 
     // The save path of a child table registers itself, so the screen knows what is pending.
-    void registerSave(ChildTableSave* save);
-    ChildTableSave* saveOf(const ClientTable* table) const;
+    void registerSave(ChildTableSave* save) override;
+    ChildTableSave* saveOf(const ClientTable* table) const override;
     // Sends every pending change log of the areas (before their tables are reloaded).
     void sendPending() override;
     bool hasPending() const override;
     // The server took a change of the current proposal outside the areas' change logs
     // (or within them: the saves call it): every area hears of it.
-    void proposalChanged();
+    void proposalChanged() override;
     // Empties the child tables (nothing listed).
     void clearAreas() override;
 
@@ -136,9 +105,15 @@ public:
     // Whether the current proposal is service-only (IDTIPOPROPFAS = 'S').
     bool servicoSomente() const;
     // The widget that has the focus in this screen (nullptr when none).
-    QWidget* activeControl() const;
+    QWidget* activeControl() const override;
     bool hasFocus(const QWidget* control) const override;
-    void showPage(TTabSheet* page);
+    void showPage(TTabSheet* page) override;
+    // ----- what the areas reach besides (AreaHost)
+    ClientTable* activeTable() const override { return TfrmPadraoGrid::activeTable(); }
+    void setActiveTable(ClientTable* table) override { TfrmPadraoGrid::setActiveTable(table); }
+    void stateChanged() override { dtsPadraoStateChange(); }
+    void verify() override { sbtVerificarClick(); }
+    void listPageChanged() override { pgcPadraoChange(); }
 
     // Runs `body` with the after-scroll handler of cdsProposta detached (reloads that must
     // not trigger the load sequence); the handler is re-attached on every path out.
@@ -152,6 +127,15 @@ public:
     bool listsWholeBranch() override;
     bool filterUsed() const override { return boFiltroUsado; }
     void setFilterUsed(bool used) override { boFiltroUsado = used; }
+    // The screen's own filter until its owner shares the one it keeps across screens.
+    ListFilter& listFilter() override;
+    void shareListFilter(ListFilter& filter);
+    // The operator is outside every group authorised for proposals: he makes requests only
+    // (known once the list has been read).
+    bool requestsOnly() const { return requestsOnly_; }
+    void setRequestsOnly(bool only) { requestsOnly_ = only; }
+    // Closed: on its way out, no longer the module's screen.
+    bool closed() const { return closed_; }
     bool isProposta() const override;
     void focusReadjustmentMonth() override;
     void focusResponsible() override;
@@ -197,6 +181,10 @@ private:
 
     NetConnection netProposta;
     bool boFiltroUsado = false;
+    bool requestsOnly_ = false;
+    bool closed_ = false;
+    std::unique_ptr<ListFilter> ownFilter_;
+    ListFilter* listFilter_ = nullptr;
 
     ClientTable* cdsProposta = nullptr;
     ClientTable* cdsParamPerc = nullptr;
@@ -206,6 +194,7 @@ private:
     TADOIBQuery qryGrupo{QStringLiteral("qryGrupo")};
 
     ProposalPages pages_;
+    ProposalModel* model_ = nullptr;
     ProposalMenus menus_;
     std::vector<std::unique_ptr<ProposalArea>> areas_;
     std::vector<ChildTableSave*> saves_;

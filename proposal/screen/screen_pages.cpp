@@ -12,6 +12,9 @@ using namespace layout;
 
 void TfrmPropostaComercial::createPages() {
     ProposalPages& p = pages_;
+    p.pgcPadrao = pgcPadrao;
+    p.tshPadrao = tshPadrao;
+    p.dbgPadrao = dbgPadrao;
     // Form page: header panel above the data page control.
     p.tshProposta = formPage();
     auto* form = column(p.tshProposta);

@@ -17,7 +17,7 @@ namespace cot {
 
 using namespace layout;
 
-ServiceObjectiveArea::ServiceObjectiveArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
+ServiceObjectiveArea::ServiceObjectiveArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
     cdsObjServico = area_support::table(&s_, "cdsObjServico");
     service_tables::objectiveFields(*cdsObjServico);
     dtsObjServico = area_support::source(&s_, "dtsObjServico", cdsObjServico);

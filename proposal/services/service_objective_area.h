@@ -5,6 +5,8 @@
 
 namespace cot {
 
+class TfrmPropostaComercial;
+
 class ChildTableSave;
 class DataSource;
 class TDBRichEdit;
@@ -15,6 +17,9 @@ class TPanel;
 // proposals of services only). Alterar edits it (inserting it when there is none yet),
 // Confirmar posts it and the post sends it with SetObjServico.
 class ServiceObjectiveArea : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
     explicit ServiceObjectiveArea(TfrmPropostaComercial& screen);
     ~ServiceObjectiveArea() override;

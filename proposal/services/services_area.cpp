@@ -24,7 +24,7 @@ namespace cot {
 
 using namespace layout;
 
-ServicesArea::ServicesArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
+ServicesArea::ServicesArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
     cdsServico = area_support::table(&s_, "cdsServico");
     cdsServicoAux = area_support::table(&s_, "cdsServicoAux");
     cdsTipoServObr = area_support::table(&s_, "cdsTipoServObr");

@@ -10,6 +10,8 @@ class QHBoxLayout;
 
 namespace cot {
 
+class TfrmPropostaComercial;
+
 class ChildTableSave;
 class DataSource;
 class Field;
@@ -32,6 +34,9 @@ class TScrollBox;
 // is one call, SetTipoCobrServ, which leaves the package and its schedule as the type
 // implies. The package installments and the services' objective are areas of their own.
 class ServicesArea : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
     explicit ServicesArea(TfrmPropostaComercial& screen);
     ~ServicesArea() override;

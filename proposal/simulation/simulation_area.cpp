@@ -31,7 +31,7 @@ const QString kOrder = QStringLiteral("NRORDSIMULAPROP");
 
 }  // namespace
 
-SimulationArea::SimulationArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
+SimulationArea::SimulationArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
     cdsSimulacao = area_support::table(&s_, "cdsSimulacao");
     cdsMaxNrSimulaProp = area_support::table(&s_, "cdsMaxNrSimulaProp");
     cdsVd_Simulacao = area_support::table(&s_, "cdsVd_Simulacao");

@@ -6,6 +6,8 @@
 
 namespace cot {
 
+class TfrmPropostaComercial;
+
 class ChildTableSave;
 class DataSource;
 class TDBGrid;
@@ -22,6 +24,9 @@ class SimulationProductsArea;
 // the list is then read again from the server, which holds the simulation totals and the
 // number it really issued. Deleting a simulation deletes its lines on the server.
 class SimulationArea : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
     explicit SimulationArea(TfrmPropostaComercial& screen);
     ~SimulationArea() override;
@@ -100,6 +105,9 @@ private:
 // simulation. Every post and delete goes with SetSimulacao(null, lines); the simulations
 // are then read again, since the server keeps their totals.
 class SimulationProductsArea : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
     explicit SimulationProductsArea(TfrmPropostaComercial& screen);
     ~SimulationProductsArea() override;

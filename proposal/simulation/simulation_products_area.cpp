@@ -27,7 +27,7 @@ const QString kOrder = QStringLiteral("NRORDLINPSIMULA");
 
 }  // namespace
 
-SimulationProductsArea::SimulationProductsArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
+SimulationProductsArea::SimulationProductsArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
     cdsProdSimulaLinp = area_support::table(&s_, "cdsProdSimulaLinp");
     cdsPesqProdLinp = area_support::table(&s_, "cdsPesqProdLinp");
     cdsMaxOrdProdSimula = area_support::table(&s_, "cdsMaxOrdProdSimula");

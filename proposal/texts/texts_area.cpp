@@ -23,7 +23,7 @@ namespace cot {
 using area_support::currentText;
 using namespace layout;
 
-TextsArea::TextsArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {
+TextsArea::TextsArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
     cdsMensagem = area_support::table(&s_, "cdsMensagem");
     cdsValidaOrdem = area_support::table(&s_, "cdsValidaOrdem");
     cdsValidaMsg = area_support::table(&s_, "cdsValidaMsg");

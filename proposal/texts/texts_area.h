@@ -5,6 +5,8 @@
 
 namespace cot {
 
+class TfrmPropostaComercial;
+
 class ChildTableSave;
 class DataSource;
 class TDBGrid;
@@ -22,6 +24,9 @@ class TSpeedButton;
 // standard texts (Regerar Texto da Proposta), the set a regeneration replaced brought back
 // (sbtRestauraTexto), and standard texts added through their dialog (sbtInsTexto).
 class TextsArea : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
     explicit TextsArea(TfrmPropostaComercial& screen);
     ~TextsArea() override;

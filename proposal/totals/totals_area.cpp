@@ -15,6 +15,8 @@
 
 namespace cot {
 
+TotalsArea::TotalsArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {}
+
 namespace {
 
 // In the order of the labels: the parts charged once, their sum, the monthly value and

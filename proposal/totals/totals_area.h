@@ -5,6 +5,8 @@ class QLabel;
 
 namespace cot {
 
+class TfrmPropostaComercial;
+
 class TLabel;
 class TPanel;
 
@@ -16,8 +18,11 @@ class TPanel;
 // A rental proposal has no licence, and a service-only one neither licence nor monthly
 // value: those figures are not shown.
 class TotalsArea : public ProposalArea {
+protected:
+    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
+
 public:
-    explicit TotalsArea(TfrmPropostaComercial& screen) : ProposalArea(screen) {}
+    explicit TotalsArea(TfrmPropostaComercial& screen);
 
     QString name() const override { return QStringLiteral("Totais"); }
     void build() override;
