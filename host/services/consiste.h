@@ -59,7 +59,6 @@ QDateTime SomaMes(const QDateTime& date, int months);
 QDate UltimoDiaMes(const QDate& date);
 QDateTime UltimoDiaMes(const QDateTime& date);
 
-using cot::RoundDec;
 
 // Fills `list` with the names of the files matching a path mask such as
 // "/base/Proposta/0000000123-01/*.*" ('\\' accepted as separator; "*.*" matches every

@@ -42,7 +42,7 @@ private:
 };
 
 // Read-only query over the host database with named parameters ":P_NAME", whose rows
-// land in a client table (as the screens' qry components do).
+// land in a client table the screen's controls can show.
 //
 //   TADOIBQuery q;
 //   q.addSql("SELECT CDOPERADOR, NMOPERADOR FROM OPERADOR");

@@ -11,12 +11,10 @@ namespace cot {
 
 // Cuts the value after the second decimal, toward zero: 33,339 → 33,33; -1,019 → -1,01.
 long double truncCents(long double value);
-inline long double TruncaCentavos(long double value) { return truncCents(value); }
 
 // Rounds to `digits` decimals, half away from zero: 2,675 → 2,68; -0,005 → -0,01.
 // Negative `digits` round to tens, hundreds...; non-finite values are returned as they are.
 long double roundDec(long double value, int digits);
-inline long double RoundDec(long double value, int digits) { return roundDec(value, digits); }
 
 // Two amounts are the same when they agree after rounding to 5 decimals.
 bool sameMoney(long double a, long double b);

@@ -67,7 +67,7 @@ void AtualizaLocalCache(const QStringList& tables) { Session::instance().markTab
 }  // namespace Veltrano
 
 namespace Lib90500 {
-QDateTime DtServ(const QString&) { return QDateTime(Clock::current().today(), QTime(0, 0)); }
+QDateTime DtServ() { return QDateTime(Clock::current().today(), QTime(0, 0)); }
 }  // namespace Lib90500
 
 }  // namespace cot

@@ -58,8 +58,8 @@ void AtualizaLocalCache(const QStringList& tables);
 
 namespace Lib90500 {
 // Today's date at midnight on the host's clock (the clock is set from the server's at
-// sign-in; tests fix it). The argument is accepted for compatibility and not used.
-QDateTime DtServ(const QString& unused = {});
+// sign-in; tests fix it).
+QDateTime DtServ();
 }  // namespace Lib90500
 
 }  // namespace cot

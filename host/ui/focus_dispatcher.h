@@ -25,7 +25,8 @@ class Control;
 // once the current one is over, so handlers never nest into each other.
 //
 // Each top-level window keeps its own active control: opening a dialog or a message
-// box does not make the screen's control lose its focus, as on the original desktop.
+// box does not make the screen's control lose its focus, so its exit checks do not run
+// behind the message they raised.
 class FocusDispatcher : public QObject {
     Q_OBJECT
 public:

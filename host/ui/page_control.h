@@ -31,9 +31,9 @@ private:
     bool tabVisible_ = true;
 };
 
-// Pages with tabs. Changing the page from code (setActivePage) runs no event, as on the
-// original desktop; a tab chosen by the user runs onChanging (set allow=false to refuse)
-// and then onChange.
+// Pages with tabs. Changing the page from code (setActivePage) runs no event, so a screen
+// that moves between pages while it loads is not called back into its own handlers; a tab
+// chosen by the user runs onChanging (set allow=false to refuse) and then onChange.
 class TPageControl : public ContainerWidget<QWidget> {
 public:
     explicit TPageControl(const QString& name = {}, QWidget* parent = nullptr);

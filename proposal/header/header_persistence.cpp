@@ -40,7 +40,7 @@ void HeaderController::cdsPropostaBeforeInsert() {
 }
 
 void HeaderController::cdsPropostaAfterInsert() {
-    const QDateTime today = Lib90500::DtServ(QString());
+    const QDateTime today = Lib90500::DtServ();
     f("NMOPERADOR").setAsString(Veltrano::NomeOperador());
     f("DTPROPOSFAS").setAsDateTime(today);
     f("DTVALPROPFAS").setAsDateTime(today.addDays(30));
