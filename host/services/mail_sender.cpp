@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <curl/curl.h>
 #include <mutex>
+#include <optional>
 
 #include "base/errors.h"
 
@@ -83,13 +84,6 @@ void checkAddress(const QString& address) {
         throw UserError(QStringLiteral("Endereço de e-mail '%1' inválido.").arg(shown(address)));
 }
 
-QByteArray base64Lines(const QByteArray& data) {
-    const QByteArray b64 = data.toBase64();
-    QByteArray out;
-    for (qsizetype i = 0; i < b64.size(); i += 76) out += b64.mid(i, 76) + "\r\n";
-    return out;
-}
-
 QByteArray crlfText(const QString& text) {
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -128,8 +122,6 @@ QByteArray encodedSubject(const QString& subject) {
     return out;
 }
 
-QByteArray alternativeBody(const MailMessage& message, const QByteArray& boundary);
-
 // A parameter value as a quoted string (plain ASCII only).
 QByteArray quoted(const QString& value) {
     QByteArray out = "\"";
@@ -143,19 +135,6 @@ QByteArray quoted(const QString& value) {
 // RFC 2231: UTF-8''percent-encoded, for parameters that are not plain ASCII.
 QByteArray extendedValue(const QString& value) {
     return "UTF-8''" + value.toUtf8().toPercentEncoding(QByteArray("!#$&+-.^_`|~"));
-}
-
-// The headers that name an attachment: RFC 2047 words in the type's name (what older
-// readers take) and RFC 2231 in the disposition (the standard form).
-QByteArray attachmentHeaders(const MailAttachment& a) {
-    const QByteArray type = a.contentType.trimmed().toLower().toLatin1();
-    if (plainAscii(a.fileName))
-        return "Content-Type: " + type + "; name=" + quoted(a.fileName) +
-               "\r\nContent-Disposition: attachment; filename=" + quoted(a.fileName) + "\r\n";
-    QByteArray words = encodedSubject(a.fileName);
-    words.replace("\r\n ", " ");
-    return "Content-Type: " + type + "; name=\"" + words + "\"\r\nContent-Disposition: attachment;\r\n filename*=" +
-           extendedValue(a.fileName) + "\r\n";
 }
 
 QByteArray randomToken() {
@@ -191,65 +170,26 @@ void checkMailMessage(const MailMessage& message) {
     }
 }
 
-QByteArray composeMime(const MailMessage& message, const QDateTime& date) {
+QList<QByteArray> mailHeaders(const MailMessage& message, const QDateTime& date) {
     checkMailMessage(message);
-    const QByteArray boundary = "=_cot_" + randomToken();
     const QString from = message.from.trimmed();
     const QString domain = from.contains(QLatin1Char('@')) ? from.section(QLatin1Char('@'), -1) : QStringLiteral("localhost");
     QStringList to;
     for (const QString& t : message.to) to << t.trimmed();
 
-    QByteArray out;
-    out += "Date: " + date.toString(Qt::RFC2822Date).toLatin1() + "\r\n";
-    out += "From: " + from.toUtf8() + "\r\n";
-    out += "To: " + to.join(QStringLiteral(",\r\n ")).toUtf8() + "\r\n";
-    if (!message.replyTo.trimmed().isEmpty()) out += "Reply-To: " + message.replyTo.trimmed().toUtf8() + "\r\n";
-    out += "Subject: " + encodedSubject(message.subject) + "\r\n";
-    out += "Message-ID: <" + randomToken() + "@" + domain.toUtf8() + ">\r\n";
-    out += "MIME-Version: 1.0\r\n";
-    if (!message.attachments.isEmpty()) {
-        // The alternative part nests inside a mixed one that carries the files after it.
-        const QByteArray mixed = "=_cot_" + randomToken();
-        out += "Content-Type: multipart/mixed; boundary=\"" + mixed + "\"\r\n";
-        out += "\r\n";
-        out += "--" + mixed + "\r\n";
-        out += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n";
-        out += "\r\n";
-        out += alternativeBody(message, boundary);
-        for (const MailAttachment& a : message.attachments) {
-            MailAttachment named = a;
-            named.fileName = a.fileName.trimmed();
-            out += "--" + mixed + "\r\n";
-            out += attachmentHeaders(named);
-            out += "Content-Transfer-Encoding: base64\r\n\r\n";
-            out += base64Lines(a.data);
-        }
-        out += "--" + mixed + "--\r\n";
-        return out;
-    }
-    out += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n";
-    out += "\r\n";
-    out += alternativeBody(message, boundary);
+    QList<QByteArray> out;
+    out << "Date: " + date.toString(Qt::RFC2822Date).toLatin1();
+    out << "From: " + from.toUtf8();
+    out << "To: " + to.join(QStringLiteral(",\r\n ")).toUtf8();
+    if (!message.replyTo.trimmed().isEmpty()) out << "Reply-To: " + message.replyTo.trimmed().toUtf8();
+    out << "Subject: " + encodedSubject(message.subject);
+    out << "Message-ID: <" + randomToken() + "@" + domain.toUtf8() + ">";
+    out << "MIME-Version: 1.0";
+    // libcurl adds the boundary to the type given here.
+    out << (message.attachments.isEmpty() ? QByteArray("Content-Type: multipart/alternative")
+                                          : QByteArray("Content-Type: multipart/mixed"));
     return out;
 }
-
-namespace {
-
-QByteArray alternativeBody(const MailMessage& message, const QByteArray& boundary) {
-    QByteArray out;
-    out += "--" + boundary + "\r\n";
-    out += "Content-Type: text/plain; charset=UTF-8\r\n";
-    out += "Content-Transfer-Encoding: base64\r\n\r\n";
-    out += base64Lines(crlfText(message.textPart));
-    out += "--" + boundary + "\r\n";
-    out += "Content-Type: text/html; charset=UTF-8\r\n";
-    out += "Content-Transfer-Encoding: base64\r\n\r\n";
-    out += base64Lines(crlfText(message.htmlPart));
-    out += "--" + boundary + "--\r\n";
-    return out;
-}
-
-}  // namespace
 
 // ----- libcurl
 
@@ -260,20 +200,100 @@ void initCurl() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-struct Upload {
-    QByteArray data;
-    qsizetype offset = 0;
-};
+// The message as libcurl composes and sends it: the headers of mailHeaders() and a MIME
+// tree whose parts libcurl encodes (base64) and separates with boundaries of its own.
+class CurlMessage {
+public:
+    CurlMessage(CURL* curl, const MailMessage& message) {
+        try {
+            build(curl, message);
+        } catch (...) {
+            curl_mime_free(mime_);
+            curl_slist_free_all(headers_);
+            throw;
+        }
+    }
+    ~CurlMessage() {
+        curl_mime_free(mime_);
+        curl_slist_free_all(headers_);
+    }
+    CurlMessage(const CurlMessage&) = delete;
+    CurlMessage& operator=(const CurlMessage&) = delete;
 
-size_t readUpload(char* buffer, size_t size, size_t count, void* user) {
-    auto* up = static_cast<Upload*>(user);
-    const size_t room = size * count;
-    const size_t left = static_cast<size_t>(up->data.size() - up->offset);
-    const size_t n = left < room ? left : room;
-    memcpy(buffer, up->data.constData() + up->offset, n);
-    up->offset += static_cast<qsizetype>(n);
-    return n;
-}
+    curl_mime* mime() const { return mime_; }
+    curl_slist* headers() const { return headers_; }
+
+private:
+    void build(CURL* curl, const MailMessage& message) {
+        for (const QByteArray& h : mailHeaders(message)) append(headers_, h);
+        mime_ = curl_mime_init(curl);
+        if (!mime_) failed();
+        if (message.attachments.isEmpty()) {
+            addAlternatives(mime_, message);
+            return;
+        }
+        // The alternative part comes first in the mixed one, then the files.
+        curl_mime* alternatives = curl_mime_init(curl);
+        if (!alternatives) failed();
+        curl_mimepart* nested = curl_mime_addpart(mime_);
+        if (!nested || curl_mime_subparts(nested, alternatives) != CURLE_OK) {
+            curl_mime_free(alternatives);
+            failed();
+        }  // `alternatives` belongs to `nested` from here
+        addAlternatives(alternatives, message);
+        check(curl_mime_type(nested, "multipart/alternative"));
+        for (const MailAttachment& a : message.attachments) addAttachment(a);
+    }
+    [[noreturn]] static void failed() { throw UserError(QStringLiteral("Não foi possível preparar o envio do e-mail.")); }
+    static void check(CURLcode code) {
+        if (code != CURLE_OK) failed();
+    }
+    static void append(curl_slist*& list, const QByteArray& line) {
+        curl_slist* grown = curl_slist_append(list, line.constData());
+        if (!grown) failed();
+        list = grown;
+    }
+    static curl_mimepart* addPart(curl_mime* mime) {
+        curl_mimepart* part = curl_mime_addpart(mime);
+        if (!part) failed();
+        return part;
+    }
+    static void setBase64(curl_mimepart* part, const QByteArray& data, const QByteArray& type) {
+        check(curl_mime_data(part, data.constData(), static_cast<size_t>(data.size())));
+        check(curl_mime_type(part, type.constData()));
+        check(curl_mime_encoder(part, "base64"));
+    }
+    static void addAlternatives(curl_mime* mime, const MailMessage& message) {
+        setBase64(addPart(mime), crlfText(message.textPart), "text/plain; charset=UTF-8");
+        setBase64(addPart(mime), crlfText(message.htmlPart), "text/html; charset=UTF-8");
+    }
+    // A name that is not plain ASCII goes as RFC 2047 words in the type's name (what older
+    // readers take) and RFC 2231 in the disposition (the standard form).
+    void addAttachment(const MailAttachment& a) {
+        const QString name = a.fileName.trimmed();
+        const QByteArray type = a.contentType.trimmed().toLower().toLatin1();
+        curl_mimepart* part = addPart(mime_);
+        QByteArray disposition;
+        if (plainAscii(name)) {
+            setBase64(part, a.data, type + "; name=" + quoted(name));
+            disposition = "Content-Disposition: attachment; filename=" + quoted(name);
+        } else {
+            QByteArray words = encodedSubject(name);
+            words.replace("\r\n ", " ");
+            setBase64(part, a.data, type + "; name=\"" + words + "\"");
+            disposition = "Content-Disposition: attachment;\r\n filename*=" + extendedValue(name);
+        }
+        curl_slist* partHeaders = nullptr;
+        append(partHeaders, disposition);
+        if (curl_mime_headers(part, partHeaders, 1) != CURLE_OK) {
+            curl_slist_free_all(partHeaders);
+            failed();
+        }
+    }
+
+    curl_mime* mime_ = nullptr;
+    curl_slist* headers_ = nullptr;
+};
 
 // Whether the account logs in: a user kept without a password is a relay that takes mail
 // without a login (an empty password cannot be sent by AUTH LOGIN in a form every server reads).
@@ -331,11 +351,18 @@ void SmtpMailSender::send(const MailAccount& account, const MailMessage& message
     const SmtpServer server = SmtpServer::parse(account.server);
     if (hasControl(account.user) || hasControl(account.password))
         throw UserError(QStringLiteral("Conta de e-mail '%1' inválida.").arg(shown(account.user)));
-    Upload upload{composeMime(message)};
+    checkMailMessage(message);
 
     initCurl();
     CURL* curl = curl_easy_init();
     if (!curl) throw UserError(QStringLiteral("Não foi possível preparar o envio do e-mail."));
+    std::optional<CurlMessage> composed;
+    try {
+        composed.emplace(curl, message);
+    } catch (...) {
+        curl_easy_cleanup(curl);
+        throw;
+    }
     curl_slist* recipients = nullptr;
     for (const QString& to : message.to)
         recipients = curl_slist_append(recipients, ("<" + to.trimmed().toUtf8() + ">").constData());
@@ -361,14 +388,13 @@ void SmtpMailSender::send(const MailAccount& account, const MailMessage& message
     }
     curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
     curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, recipients);
-    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(curl, CURLOPT_READFUNCTION, readUpload);
-    curl_easy_setopt(curl, CURLOPT_READDATA, &upload);
-    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(upload.data.size()));
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, composed->headers());  // the message's headers for SMTP
+    curl_easy_setopt(curl, CURLOPT_MIMEPOST, composed->mime());
 
     const CURLcode code = curl_easy_perform(curl);  // disconnects on every path
     curl_slist_free_all(recipients);
     curl_easy_cleanup(curl);
+    composed.reset();
     if (code != CURLE_OK) {
         const QString detail = error[0] ? QString::fromUtf8(error).trimmed() : QString::fromUtf8(curl_easy_strerror(code));
         throw UserError(failureText(code, server, account, detail));

@@ -68,12 +68,15 @@ QStringList splitAddressList(const QString& text);
 // UserError with a text naming the offending value.
 void checkMailMessage(const MailMessage& message);
 
-// The whole message as sent (headers and body, CRLF lines): subject RFC 2047 encoded when
-// it is not plain ASCII, both parts base64 in UTF-8. With attachments the message is
-// multipart/mixed: the alternative part, then each file base64 with its name (a name that
-// is not plain ASCII goes RFC 2231 encoded in the disposition and RFC 2047 encoded in the
-// type, the form most readers take). Checks the message first.
-QByteArray composeMime(const MailMessage& message, const QDateTime& date = QDateTime::currentDateTime());
+// The headers of the message as sent, one a line without its CRLF (a long To or Subject
+// folded inside): Date, From, To, Reply-To when set, Subject (RFC 2047 encoded when it is
+// not plain ASCII), Message-ID, MIME-Version and the top Content-Type, to which libcurl adds
+// its boundary. The body is built by the sender with libcurl's MIME parts: the text and HTML
+// parts base64 in UTF-8 (multipart/alternative); with attachments the message is
+// multipart/mixed, the alternative part first, then each file base64 with its name (a name
+// that is not plain ASCII goes RFC 2231 encoded in the disposition and RFC 2047 encoded in
+// the type, the form most readers take). Checks the message first.
+QList<QByteArray> mailHeaders(const MailMessage& message, const QDateTime& date = QDateTime::currentDateTime());
 
 // Sends messages. Failures are UserError with a Portuguese text naming the server; never a
 // crash, never a wait longer than the sender's timeouts.

@@ -99,5 +99,5 @@ TEST(Mails, AReplyToThatWouldAddAHeaderIsRefused) {
     MailMessage m{"filial@demo.local", {"a@demo.local"}, "S", "t", "h", {}, "vera@demo.local\r\nBcc: x@evil.example"};
     EXPECT_ANY_THROW(checkMailMessage(m));
     m.replyTo = "vera@demo.local";
-    EXPECT_TRUE(composeMime(m).contains("\r\nReply-To: vera@demo.local\r\n"));
+    EXPECT_TRUE(mailHeaders(m).contains("Reply-To: vera@demo.local"));
 }

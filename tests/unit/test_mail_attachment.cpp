@@ -1,5 +1,5 @@
-// Messages with files: composed as multipart/mixed and read back by Python's mail parser,
-// so the names and bytes checked are the ones a mail reader finds.
+// Messages with files: sent as multipart/mixed to a receiver on loopback and read back by
+// Python's mail parser, so the names and bytes checked are the ones a mail reader finds.
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,6 +9,7 @@
 #include "base/errors.h"
 #include "services/mail_sender.h"
 #include "support/qt_printers.h"
+#include "support/smtp_receiver.h"
 
 using namespace cot;
 
@@ -59,11 +60,18 @@ MailMessage withFiles() {
     return m;
 }
 
+// The message as it crossed SMTP, headers included.
+QByteArray sentThroughSmtp(const MailMessage& m) {
+    cot::testing::SmtpReceiver receiver;
+    SmtpMailSender().send({receiver.address(), {}, {}}, m);
+    return receiver.waitForMessages(1) ? receiver.messages().at(0).raw : QByteArray();
+}
+
 }  // namespace
 
 TEST(MailAttachment, MixedMessageCarriesTheAlternativePartThenEachFileWithItsName) {
     const MailMessage m = withFiles();
-    const QByteArray mime = composeMime(m);
+    const QByteArray mime = sentThroughSmtp(m);
     const QJsonObject mail = parsed(mime);
     ASSERT_FALSE(mail.isEmpty()) << "python3 could not read the message";
     EXPECT_EQ(mail.value("type").toString(), "multipart/mixed");
@@ -96,7 +104,7 @@ TEST(MailAttachment, MixedMessageCarriesTheAlternativePartThenEachFileWithItsNam
 TEST(MailAttachment, WithoutFilesTheMessageStaysAlternative) {
     MailMessage m = withFiles();
     m.attachments.clear();
-    const QByteArray mime = composeMime(m);
+    const QByteArray mime = sentThroughSmtp(m);
     EXPECT_TRUE(mime.contains("Content-Type: multipart/alternative;"));
     EXPECT_FALSE(mime.contains("multipart/mixed"));
     EXPECT_EQ(parsed(mime).value("parts").toArray().size(), 3);
@@ -107,17 +115,17 @@ TEST(MailAttachment, NamesAndTypesThatCouldBreakTheHeadersAreRefused) {
     for (const char* name : badNames) {
         MailMessage m = withFiles();
         m.attachments[0].fileName = QString::fromUtf8(name);
-        EXPECT_THROW(composeMime(m), UserError) << name;
+        EXPECT_THROW(mailHeaders(m), UserError) << name;
     }
     MailMessage longName = withFiles();
     longName.attachments[0].fileName = QString(151, QLatin1Char('a'));
-    EXPECT_THROW(composeMime(longName), UserError);
+    EXPECT_THROW(mailHeaders(longName), UserError);
 
     const char* badTypes[] = {"", "pdf", "application/pdf\r\nX-Evil: 1", "application/pdf; name=x", "/pdf"};
     for (const char* type : badTypes) {
         MailMessage m = withFiles();
         m.attachments[0].contentType = QString::fromUtf8(type);
-        EXPECT_THROW(composeMime(m), UserError) << type;
+        EXPECT_THROW(mailHeaders(m), UserError) << type;
     }
     // The recording sender checks the same way: a test never passes what SMTP would refuse.
     RecordingMailSender recorder;

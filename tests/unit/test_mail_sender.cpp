@@ -155,6 +155,11 @@ TEST(MailSender, MessageArrivesWithHeadersRecipientsAndBothPartsInUtf8) {
         for (char c : line) EXPECT_LT(static_cast<unsigned char>(c), 128) << "8-bit byte sent";
     }
     EXPECT_FALSE(mail.raw.contains("licença"));
+    // The headers are the message's own, once each, before libcurl's MIME parts.
+    const QByteArray head = mail.raw.left(mail.raw.indexOf("\r\n\r\n")).toLower();
+    for (const char* name : {"\ndate: ", "\nmessage-id: <", "\nmime-version: 1.0", "\ncontent-type: multipart/alternative;"}) {
+        EXPECT_EQ(("\n" + head).count(name), 1) << name;
+    }
 }
 
 TEST(MailSender, ReceiverWithoutAccountTakesMailWithoutLogin) {
