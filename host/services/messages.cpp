@@ -74,7 +74,10 @@ bool TMessages::contains(const QString& key) const { return texts_.contains(fold
 
 QString TMessages::Msg(const QString& key) const {
     const auto it = texts_.constFind(foldKey(key));
-    return it == texts_.constEnd() ? key : *it;
+    if (it != texts_.constEnd()) return *it;
+    // The screen shows the key itself; the log says which entry its catalogue lacks.
+    if (!key.trimmed().isEmpty()) qWarning("Mensagem sem texto no catálogo: chave '%s'.", qUtf8Printable(key));
+    return key;
 }
 
 QString TMessages::Msg(const QString& key, const QStringList& args) const { return format(Msg(key), args); }

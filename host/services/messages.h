@@ -33,7 +33,7 @@ public:
     int count() const { return static_cast<int>(texts_.size()); }
 
     // Text of the key. An unknown key gives the key itself, so a missing entry shows up
-    // as its name on screen instead of an empty box.
+    // as its name on screen instead of an empty box, and is logged as a warning.
     QString Msg(const QString& key) const;
     // Text of the key with each "%s" replaced, in order, by the next argument.
     QString Msg(const QString& key, const QStringList& args) const;

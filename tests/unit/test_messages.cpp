@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QDirIterator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "base/errors.h"
@@ -86,4 +89,74 @@ TEST(Messages, ShowMsgReturnsTheButtonPressed) {
 TEST(Messages, StandardCatalogue) {
     EXPECT_EQ(msgMensagensPadroes().Msg("CANC"), "Deseja cancelar as alterações?");
     EXPECT_EQ(msgMensagensPadroes().Msg("ConfExcl"), "Confirma a exclusão do registro?");
+}
+
+TEST(Messages, AnUnknownKeyIsLoggedAsAWarning) {
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtWarningMsg) logged << text;
+    });
+    const TMessages m = TMessages::fromText("A|Ação");
+    EXPECT_EQ(m.Msg("A"), "Ação");
+    EXPECT_EQ(m.Msg("SEM_TEXTO"), "SEM_TEXTO");
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(logged, QStringList{"Mensagem sem texto no catálogo: chave 'SEM_TEXTO'."});
+}
+
+// Every key the desktop's code looks up with a literal exists in a catalogue: a key spelled
+// wrong or an entry never written would show the key's own name to the user. The shapes are
+// the lookups (Msg, ShowMsg, ShowMsgAlert and its buttons), the helpers that refuse with a
+// key (fail, refuse, failOnVersion, msg), keys chosen into a `key` variable, and the
+// report's labels (R_...), which must be in the report's own catalogue.
+TEST(Messages, EveryKeyTheCodeUsesIsInACatalogue) {
+    const QDir root(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../.."));
+    TMessages all = msgMensagensPadroes();
+    TMessages report;
+    QDirIterator catalogues(root.path(), {QStringLiteral("*_messages.txt")}, QDir::Files, QDirIterator::Subdirectories);
+    int catalogueCount = 0;
+    while (catalogues.hasNext()) {
+        const QString path = catalogues.next();
+        if (path.contains(QStringLiteral("/build"))) continue;
+        all.loadFromFile(path);
+        if (path.endsWith(QStringLiteral("dialogs/cot05001_messages.txt"))) report.loadFromFile(path);
+        ++catalogueCount;
+    }
+    ASSERT_GE(catalogueCount, 9);
+    ASSERT_GT(report.count(), 0);
+
+    const QString key = QStringLiteral(R"re((?:QStringLiteral\(\s*)?"([A-Za-z][A-Za-z0-9_]*)")re");
+    const QList<QRegularExpression> lookups{
+        QRegularExpression(QStringLiteral(R"re(\b(?:Msg|ShowMsg|ShowMsgAlert)\(\s*)re") + key),
+        QRegularExpression(QStringLiteral(R"re(\b(?:fail|refuse|failOnVersion|msg)\((?:[^;"()]|\([^()"]*\))*?)re") + key),
+        QRegularExpression(QStringLiteral(R"re(\bkey\s*=\s*)re") + key),
+        QRegularExpression(QStringLiteral(R"re(\bkey\s*=\s*[^;]*?[=?:]\s*)re") + key),
+        QRegularExpression(QStringLiteral(R"re(\{\s*)re") + key + QStringLiteral(R"re(\s*,\s*)re") + key +
+                           QStringLiteral(R"re(\s*\}\)\s*!=)re"))};
+    static const QRegularExpression reportLabel(QStringLiteral(R"re("(R_[A-Z0-9_]*[A-Z0-9])")re"));
+
+    int used = 0;
+    QStringList missing;
+    for (const char* folder : {"proposal", "dialogs", "approval", "host"}) {
+        QDirIterator sources(root.filePath(QString::fromLatin1(folder)), {QStringLiteral("*.cpp")}, QDir::Files, QDirIterator::Subdirectories);
+        while (sources.hasNext()) {
+            QFile file(sources.next());
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+            const QString code = QString::fromUtf8(file.readAll());
+            const QString where = root.relativeFilePath(file.fileName());
+            const auto check = [&](const QRegularExpression& shape, const TMessages& catalogue) {
+                for (auto it = shape.globalMatch(code); it.hasNext();) {
+                    const QRegularExpressionMatch m = it.next();
+                    for (int g = 1; g <= m.lastCapturedIndex(); ++g) {
+                        ++used;
+                        if (!catalogue.contains(m.captured(g))) missing << where + QStringLiteral(": ") + m.captured(g);
+                    }
+                }
+            };
+            for (const QRegularExpression& shape : lookups) check(shape, all);
+            if (where.startsWith(QStringLiteral("dialogs/report/"))) check(reportLabel, report);
+        }
+    }
+    EXPECT_GT(used, 200) << "the lookups were not found: have their shapes changed?";
+    EXPECT_TRUE(missing.isEmpty()) << missing.join(u'\n').toStdString();
 }
