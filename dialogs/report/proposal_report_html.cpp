@@ -4,10 +4,10 @@
 #include <QRegularExpression>
 #include <QTextDocument>
 
-#include "data/proposal_number.h"
 #include "data/format_br.h"
+#include "data/proposal_number.h"
+#include "data/safe_html.h"
 #include "dialogs/report/proposal_report_data.h"
-#include "dialogs/report/report_text_filter.h"
 #include "services/messages.h"
 
 namespace cot {
@@ -282,7 +282,7 @@ QString storedTextBody(const QString& stored) {
     const QRegularExpressionMatch m = body.match(stored);
     // What the texts hold is typed, pasted or imported by anyone: only its formatting reaches
     // the renderer, never an image, a link or anything it would fetch.
-    return reportSafeHtml(m.hasMatch() ? m.captured(1) : stored);
+    return safeHtml(m.hasMatch() ? m.captured(1) : stored);
 }
 
 QString proposalReportHtml(const ProposalReportData& data, const QString& title, const TMessages& labels) {

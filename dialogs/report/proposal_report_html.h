@@ -23,7 +23,7 @@ PageFooter proposalPageFooter(const ProposalReportData& data, const TMessages& l
 
 // The body of a stored rich text, ready to be placed inside another HTML document: the
 // content of <body> of a whole document or an HTML fragment, keeping only its formatting
-// (reportSafeHtml); plain text escaped with its line breaks kept.
+// (safeHtml, data/safe_html.h); plain text escaped with its line breaks kept.
 QString storedTextBody(const QString& stored);
 
 }  // namespace cot

@@ -4,6 +4,7 @@
 
 #include "data/proposal_number.h"
 #include "data/format_br.h"
+#include "data/html_text.h"
 #include "server/client_page/page_data.h"
 #include "server/client_page/page_text.h"
 
@@ -93,7 +94,7 @@ private:
         if (d_.services.isEmpty()) return;
         const bool package = d_.serviceCharging == QLatin1String("P");
         out_ += QStringLiteral("<h2>Serviços</h2>\n");
-        const QString objective = plainText(d_.serviceObjective);
+        const QString objective = plainTextOfHtml(d_.serviceObjective);
         if (!objective.isEmpty()) out_ += QStringLiteral("<p class=\"texto\">%1</p>\n").arg(inertHtml(objective));
         for (const PageService& s : d_.services) {
             out_ += QStringLiteral("<article class=\"item\">\n<h3>%1</h3>\n").arg(esc(s.name));
@@ -117,7 +118,7 @@ private:
     void texts() {
         bool any = false;
         for (const PageText& t : d_.texts) {
-            const QString plain = plainText(t.stored);
+            const QString plain = plainTextOfHtml(t.stored);
             if (plain.isEmpty()) continue;
             if (!any) out_ += QStringLiteral("<h2>Condições</h2>\n");
             any = true;

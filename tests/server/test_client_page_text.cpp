@@ -2,6 +2,7 @@
 // text, and the public address the links start with.
 #include <gtest/gtest.h>
 
+#include "data/html_text.h"
 #include "server/client_page/page_text.h"
 #include "server/rpc/server_config.h"
 #include "support/qt_printers.h"
@@ -12,13 +13,13 @@ using namespace cot::server::client_page;
 namespace {
 
 TEST(ClientPageText, RichTextBecomesItsPlainTextAndPlainTextStaysAsTyped) {
-    EXPECT_EQ(plainText("<!DOCTYPE html><html><head><title>t</title><style>p{}</style></head><body>"
+    EXPECT_EQ(plainTextOfHtml("<!DOCTYPE html><html><head><title>t</title><style>p{}</style></head><body>"
                         "<p>Um&nbsp;&amp; dois</p>\n<p>tr&ecirc;s &#233; &#x41; &ccedil;&atilde;o &bogus; &#0;</p>"
                         "<ul><li>a</li><li>b</li></ul>"
                         "<!-- nota --></body></html>"),
               QString::fromUtf8("Um\u00a0& dois\ntrês é A ção &bogus; &#0;\na\nb"));
-    EXPECT_EQ(plainText("Preço < 10 e > 5\nsegunda linha"), "Preço < 10 e > 5\nsegunda linha");
-    EXPECT_EQ(plainText("<p>x</p><img src=x onerror=alert(1)><a href=\"javascript:y\">link</a>"), "x\nlink");
+    EXPECT_EQ(plainTextOfHtml("Preço < 10 e > 5\nsegunda linha"), "Preço < 10 e > 5\nsegunda linha");
+    EXPECT_EQ(plainTextOfHtml("<p>x</p><img src=x onerror=alert(1)><a href=\"javascript:y\">link</a>"), "x\nlink");
     EXPECT_EQ(inertHtml("a <b>\n\"c\" & 'd'"), "a &lt;b&gt;<br>&quot;c&quot; &amp; &#39;d&#39;");
 }
 

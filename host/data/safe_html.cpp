@@ -1,4 +1,4 @@
-#include "dialogs/report/report_text_filter.h"
+#include "data/safe_html.h"
 
 #include <QHash>
 #include <QList>
@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QStringList>
 #include <optional>
+
+#include "data/html_text.h"
 
 namespace cot {
 
@@ -110,37 +112,11 @@ std::optional<Tag> readTag(const QString& s, qsizetype from) {
     }
 }
 
-// Character references of an attribute value decoded; nothing when one is not understood
-// (the attribute is then left out rather than guessed).
-std::optional<QString> decodeReferences(const QString& value) {
-    static const QRegularExpression ref(QStringLiteral("&(#[0-9]{1,7}|#[xX][0-9a-fA-F]{1,6}|[A-Za-z][A-Za-z0-9]*);?"));
-    QString out;
-    qsizetype last = 0;
-    for (QRegularExpressionMatchIterator it = ref.globalMatch(value); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        out += value.mid(last, m.capturedStart() - last);
-        const QString body = m.captured(1);
-        char32_t code = 0;
-        if (body.startsWith(u'#')) {
-            bool ok = false;
-            code = body.startsWith(QLatin1String("#x"), Qt::CaseInsensitive) ? body.mid(2).toUInt(&ok, 16) : body.mid(1).toUInt(&ok);
-            if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
-        } else {
-            static const QHash<QString, char32_t> named{{"amp", U'&'}, {"lt", U'<'},   {"gt", U'>'},
-                                                        {"quot", U'"'}, {"apos", U'\''}, {"nbsp", 0xA0}};
-            code = named.value(body.toLower(), 0);
-            if (code == 0) return std::nullopt;
-        }
-        out += QString::fromUcs4(&code, 1);
-        last = m.capturedEnd();
-    }
-    return out + value.mid(last);
-}
-
-// The declarations of a style attribute that fetch or compute nothing, as written.
+// The declarations of a style attribute that fetch or compute nothing, as written. One with
+// a '&' left after decoding is dropped too: a browser reads "&#108" as a letter.
 QString safeStyle(const QString& css) {
     static const QRegularExpression risky(
-        QStringLiteral(R"(url\s*\(|image|expression|import|behavior|binding|javascript|\\|/\*|[<>])"),
+        QStringLiteral(R"(url\s*\(|image|expression|import|behavior|binding|javascript|\\|/\*|[<>&])"),
         QRegularExpression::CaseInsensitiveOption);
     QStringList kept;
     for (const QString& declaration : css.split(u';'))
@@ -164,13 +140,12 @@ QString openTag(const Tag& tag) {
     QString out = u'<' + tag.name;
     for (const auto& [name, raw] : tag.attributes) {
         if (!keptAttributes().contains(name)) continue;
-        std::optional<QString> value = decodeReferences(raw);
-        if (!value) continue;
+        QString value = decodeCharacterReferences(raw);
         if (name == QLatin1String("style")) {
-            value = safeStyle(*value);
-            if (value->isEmpty()) continue;
+            value = safeStyle(value);
+            if (value.isEmpty()) continue;
         }
-        out += QStringLiteral(" %1=\"%2\"").arg(name, value->toHtmlEscaped());
+        out += QStringLiteral(" %1=\"%2\"").arg(name, value.toHtmlEscaped());
     }
     return out + (keptEmptyElements().contains(tag.name) ? QStringLiteral(" />") : QStringLiteral(">"));
 }
@@ -297,6 +272,6 @@ private:
 
 }  // namespace
 
-QString reportSafeHtml(const QString& html) { return Filter(html).run(); }
+QString safeHtml(const QString& html) { return Filter(html).run(); }
 
 }  // namespace cot
