@@ -16,9 +16,6 @@ QString stOper;
 QString stTipoAnterior;
 QString stOrdemMens;
 QString stCdMens;
-QString stSimulaOrdem;
-QString stProdSimulaOrdem;
-QString stProdSimulaLinp;
 
 long double exVrTotaLinp = 0;
 long double exVrServico = 0;
@@ -32,8 +29,7 @@ void initialization() {
 }
 
 void finalization() {
-    for (QString* s : {&stOper, &stTipoAnterior, &stOrdemMens, &stCdMens, &stSimulaOrdem, &stProdSimulaOrdem,
-                       &stProdSimulaLinp})
+    for (QString* s : {&stOper, &stTipoAnterior, &stOrdemMens, &stCdMens})
         s->clear();
 }
 

@@ -22,9 +22,6 @@ extern QString stOper;            // "S": operator sees every proposal of the br
 extern QString stTipoAnterior;    // product-line type before the last type click
 extern QString stOrdemMens;       // order of the text row before its edit
 extern QString stCdMens;          // code of the text row before its edit
-extern QString stSimulaOrdem;     // order of the simulation row before its edit
-extern QString stProdSimulaOrdem; // order of the simulated product row before its edit
-extern QString stProdSimulaLinp;  // product line of the simulated row before its edit
 
 extern long double exVrTotaLinp;  // product-line total before the post
 extern long double exVrServico;   // service value before the post

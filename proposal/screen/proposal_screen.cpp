@@ -71,14 +71,18 @@ TfrmPropostaComercial::TfrmPropostaComercial(QWidget* parent) : TfrmPadraoGrid(s
 
 // The areas, in the order the screen builds, loads and asks them.
 void TfrmPropostaComercial::registerAreas() {
-    const auto add = [this](auto area) { areas_.push_back(std::move(area)); };
+    const auto add = [this](auto area) -> auto& {
+        auto& added = *area;
+        areas_.push_back(std::move(area));
+        return added;
+    };
     add(std::make_unique<HeaderController>(*this));
     add(std::make_unique<ReadjustmentController>(*this));
     add(std::make_unique<ProductLineArea>(*this));
     add(std::make_unique<LineSystemsArea>(*this));
     add(std::make_unique<LineInstallmentsArea>(*this));
-    add(std::make_unique<SimulationArea>(*this));
-    add(std::make_unique<SimulationProductsArea>(*this));
+    SimulationArea& simulations = add(std::make_unique<SimulationArea>(*this));
+    add(std::make_unique<SimulationProductsArea>(*this, simulations));
     add(std::make_unique<TextsArea>(*this));
     add(std::make_unique<ServicesArea>(*this));
     add(std::make_unique<ServiceInstallmentsArea>(*this));

@@ -10,10 +10,11 @@
 #include "data/data_source.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/screen/screen_layout.h"
 #include "proposal/simulation/simulation_shared.h"
 #include "proposal/simulation/simulation_tables.h"
+#include "proposal/area/proposal_model.h"
+#include "rpc/net_connection.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
 #include "ui/number_edit.h"
@@ -31,23 +32,23 @@ const QString kOrder = QStringLiteral("NRORDSIMULAPROP");
 
 }  // namespace
 
-SimulationArea::SimulationArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
-    cdsSimulacao = area_support::table(&s_, "cdsSimulacao");
-    cdsMaxNrSimulaProp = area_support::table(&s_, "cdsMaxNrSimulaProp");
-    cdsVd_Simulacao = area_support::table(&s_, "cdsVd_Simulacao");
-    cdsMaxOrdSimula = area_support::table(&s_, "cdsMaxOrdSimula");
-    cdsAuxSimulacao = area_support::table(&s_, "cdsAuxSimulacao");
+SimulationArea::SimulationArea(AreaHost& host) : ProposalArea(host) {
+    cdsSimulacao = area_support::table(&host_.dialogParent(), "cdsSimulacao");
+    cdsMaxNrSimulaProp = area_support::table(&host_.dialogParent(), "cdsMaxNrSimulaProp");
+    cdsVd_Simulacao = area_support::table(&host_.dialogParent(), "cdsVd_Simulacao");
+    cdsMaxOrdSimula = area_support::table(&host_.dialogParent(), "cdsMaxOrdSimula");
+    cdsAuxSimulacao = area_support::table(&host_.dialogParent(), "cdsAuxSimulacao");
     simulation_tables::simulationFields(*cdsSimulacao);
     simulation_tables::simulationFields(*cdsAuxSimulacao);
     simulation_tables::oneTextField(*cdsMaxNrSimulaProp, "NRSIMULAPROP", 5);
     simulation_tables::oneTextField(*cdsMaxOrdSimula, "NRORDSIMULAPROP", 3);
     simulation_tables::oneTextField(*cdsVd_Simulacao, "NRSIMULAPROP", 5);
-    dtsSimulacao = area_support::source(&s_, "dtsSimulacao", cdsSimulacao);
+    dtsSimulacao = area_support::source(&host_.dialogParent(), "dtsSimulacao", cdsSimulacao);
 
-    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsSimulacao, QStringLiteral("SetSimulacao"),
+    save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsSimulacao, QStringLiteral("SetSimulacao"),
                                              [](const Delta& d) { return QVariantList{QVariant::fromValue(d), QVariant()}; });
     save_->afterSend = [this] { afterServerTook(); };
-    s_.registerSave(save_.get());
+    host_.registerSave(save_.get());
 }
 
 SimulationArea::~SimulationArea() {
@@ -57,11 +58,11 @@ SimulationArea::~SimulationArea() {
         *e = nullptr;
 }
 
-SimulationProductsArea& SimulationArea::lines() const { return s_.area<SimulationProductsArea>(); }
+SimulationProductsArea& SimulationArea::lines() const { return *lines_; }
 
 void SimulationArea::build() {
     cdsSimulacao->createDataSet();
-    TTabSheet* page = s_.pages().tshSimulaLinp;
+    TTabSheet* page = host_.pages().tshSimulaLinp;
     auto* sim = column(page);
     grbSimulacao = new TGroupBox(QStringLiteral("grbSimulacao"), page, QStringLiteral("Simulação"));
     auto* inside = column(grbSimulacao, 2);
@@ -104,11 +105,11 @@ void SimulationArea::attachEvents() {
     t.afterCancel = [this](ClientTable&) { cdsSimulacaoAfterScroll(); };
 }
 
-bool SimulationArea::shown() const { return s_.pgcPadrao->activePage() == s_.pages().tshSimulaLinp; }
+bool SimulationArea::shown() const { return host_.pages().pgcPadrao->activePage() == host_.pages().tshSimulaLinp; }
 
 bool SimulationArea::proposalOpen() const {
-    const ClientTable& p = s_.proposal();
-    return p.active() && !p.isEmpty() && !p.isEditing() && !s_.servicoSomente();
+    const ClientTable& p = host_.proposal();
+    return p.active() && !p.isEmpty() && !p.isEditing() && !host_.model().serviceOnly();
 }
 
 QString SimulationArea::currentSimulation() const {
@@ -128,11 +129,11 @@ void SimulationArea::load(const ProposalKey& key) {
     // The lines follow in their own area's load.
 }
 
-void SimulationArea::reloadSimulations(const QString& number) { readSimulations(s_.key(), number); }
+void SimulationArea::reloadSimulations(const QString& number) { readSimulations(host_.key(), number); }
 
 void SimulationArea::readSimulations(const ProposalKey& key, const QString& number) {
     const QScopedValueRollback<bool> quiet(quiet_, true);
-    cdsSimulacao->setData(s_.net().getPacket(QStringLiteral("GetSimulacao"), {key.nr, key.ver}));
+    cdsSimulacao->setData(host_.net().getPacket(QStringLiteral("GetSimulacao"), {key.nr, key.ver}));
     if (!number.isEmpty()) cdsSimulacao->locate(kNumber, number, loCaseInsensitive);
 }
 
@@ -154,15 +155,15 @@ void SimulationArea::afterServerTook() {
 void SimulationArea::settle() {
     updateEditors();
     lines().updateEditors();
-    s_.dtsPadraoStateChange();
+    host_.stateChanged();
 }
 
 void SimulationArea::pageShown() {
     if (!shown()) return;
     // The page opens on its simulations.
-    if (!s_.hasFocus(dbgSimulacao) && !s_.hasFocus(lines().dbgProdSimulaLinp) && dbgSimulacao->canFocus())
+    if (!host_.hasFocus(dbgSimulacao) && !host_.hasFocus(lines().dbgProdSimulaLinp) && dbgSimulacao->canFocus())
         dbgSimulacao->setFocus();
-    if (s_.hasFocus(dbgSimulacao)) s_.setActiveTable(cdsSimulacao);
+    if (host_.hasFocus(dbgSimulacao)) host_.setActiveTable(cdsSimulacao);
 }
 
 void SimulationArea::clear() {
@@ -188,12 +189,12 @@ void SimulationArea::updateEditors() { dbgSimulacao->setReadOnly(!proposalOpen()
 void SimulationArea::afterInclude() {
     if (!shown() || !cdsSimulacao->isEditing()) return;
     // The order came with the new row: the name is what is left to type.
-    if (s_.hasFocus(dbgSimulacao) || dbgSimulacao->canFocus()) focusColumn(QStringLiteral("NMSIMULAPROP"));
+    if (host_.hasFocus(dbgSimulacao) || dbgSimulacao->canFocus()) focusColumn(QStringLiteral("NMSIMULAPROP"));
 }
 
 void SimulationArea::verify(QStringList& kept) {
-    if (!shown() || !s_.hasFocus(dbgSimulacao)) return;
-    if (!area_support::reloadable(s_, {cdsSimulacao}, name(), kept)) return;
+    if (!shown() || !host_.hasFocus(dbgSimulacao)) return;
+    if (!area_support::reloadable(host_, {cdsSimulacao}, name(), kept)) return;
     reloadSimulations(currentText(*cdsSimulacao, kNumber));
     // The lines and the totals follow in the lines' part of the command.
 }

@@ -1,12 +1,11 @@
 #pragma once
 #include <QChar>
+#include <QVariantList>
 #include <memory>
 
 #include "proposal/area/proposal_area.h"
 
 namespace cot {
-
-class TfrmPropostaComercial;
 
 class ChildTableSave;
 class DataSource;
@@ -23,12 +22,13 @@ class SimulationProductsArea;
 // lines stay with it. Every post and delete goes with SetSimulacao(simulations, null);
 // the list is then read again from the server, which holds the simulation totals and the
 // number it really issued. Deleting a simulation deletes its lines on the server.
+//
+// The page's two grids act as one: the lines area, built after this one, attaches itself
+// here, so that a move between simulations, a delete or the server's answer brings the lines
+// of the simulation now current and the totals of both.
 class SimulationArea : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    explicit SimulationArea(TfrmPropostaComercial& screen);
+    explicit SimulationArea(AreaHost& host);
     ~SimulationArea() override;
 
     QString name() const override { return QStringLiteral("Simulação"); }
@@ -77,12 +77,9 @@ public:
     void dbgSimulacaoKeyDown(int& key, Qt::KeyboardModifiers modifiers);
 
     ClientTable *cdsSimulacao, *cdsMaxNrSimulaProp, *cdsVd_Simulacao, *cdsMaxOrdSimula, *cdsAuxSimulacao;
-    DataSource* dtsSimulacao;
-    TGroupBox* grbSimulacao = nullptr;
-    TDBGrid* dbgSimulacao = nullptr;
-    TNumberEdit *nedTotaLicSimula = nullptr, *nedTotaMensSimula = nullptr;
 
 private:
+    friend class SimulationProductsArea;
     SimulationProductsArea& lines() const;
     void attachEvents();
     // Focuses a column of the grid without the checks of the column being left.
@@ -92,10 +89,17 @@ private:
     void afterServerTook();
     void readSimulations(const ProposalKey& key, const QString& number);
 
+    DataSource* dtsSimulacao;
+    TGroupBox* grbSimulacao = nullptr;
+    TDBGrid* dbgSimulacao = nullptr;
+    TNumberEdit *nedTotaLicSimula = nullptr, *nedTotaMensSimula = nullptr;
+
+    SimulationProductsArea* lines_ = nullptr;  // attached by the lines area when it is built
     std::unique_ptr<ChildTableSave> save_;
     bool quiet_ = false;          // the list is being read: its scrolls read no lines
     bool movingColumn_ = false;   // a check moves the column: no column-exit checks
     QString insertedOrder_;       // order of a simulation just inserted (located by it)
+    QString orderBeforeEdit_;     // the row's order when its edit began: only a new one is checked
 };
 
 // Product lines of the current simulation (lower grid of the simulation page).
@@ -105,11 +109,8 @@ private:
 // simulation. Every post and delete goes with SetSimulacao(null, lines); the simulations
 // are then read again, since the server keeps their totals.
 class SimulationProductsArea : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    explicit SimulationProductsArea(TfrmPropostaComercial& screen);
+    SimulationProductsArea(AreaHost& host, SimulationArea& simulations);
     ~SimulationProductsArea() override;
 
     QString name() const override { return QStringLiteral("Produtos da Simulação"); }
@@ -145,24 +146,30 @@ public:
 
     ClientTable *cdsProdSimulaLinp, *cdsPesqProdLinp, *cdsMaxOrdProdSimula, *cdsAuxProdSimulaLinp;
     ClientTable *cdsVd_ProdSimulaLinp, *cdsVd_SimulaLinp;
-    DataSource *dtsProdSimulaLinp, *dtsPesqProdLinp;
-    TGroupBox* grbProdSimulaLinp = nullptr;
-    TDBGrid* dbgProdSimulaLinp = nullptr;
-    TNumberEdit *nedTotaLinpSimula = nullptr, *nedTotaMensLinpSimula = nullptr;
 
 private:
     friend class SimulationArea;
-    SimulationArea& simulations() const;
     void attachEvents();
     void focusColumn(const QString& field);
     // After the server took the lines (or a post had nothing to send): the simulations
     // read again on the same one, its lines and the totals.
     void afterServerTook();
     bool lookupOnlyColumn() const;
+    // The proposal version on screen and `simulation`: how the server's methods name a
+    // simulation's lines.
+    QVariantList simulationArgs(const QString& simulation) const;
+
+    SimulationArea& simulations_;
+    DataSource *dtsProdSimulaLinp, *dtsPesqProdLinp;
+    TGroupBox* grbProdSimulaLinp = nullptr;
+    TDBGrid* dbgProdSimulaLinp = nullptr;
+    TNumberEdit *nedTotaLinpSimula = nullptr, *nedTotaMensLinpSimula = nullptr;
 
     std::unique_ptr<ChildTableSave> save_;
     bool movingColumn_ = false;
     bool picking_ = false;  // a line is being picked: its edit stays on the line's column
+    // The row's order and line when its edit began: only a changed one is checked again.
+    QString orderBeforeEdit_, lineBeforeEdit_;
 };
 
 }  // namespace cot

@@ -2,8 +2,8 @@
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
+#include "rpc/net_connection.h"
+#include "services/messages.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/simulation/simulation_shared.h"
 #include "services/consiste.h"
@@ -23,19 +23,20 @@ using simulation_shared::kOrderWidth;
 }  // namespace
 
 void SimulationArea::focusColumn(const QString& field) {
-    if (!shown()) s_.showPage(s_.pages().tshSimulaLinp);
+    if (!shown()) host_.showPage(host_.pages().tshSimulaLinp);
     movingColumn_ = true;
     dbgSimulacao->setSelectedField(field);
     movingColumn_ = false;
-    if (!s_.hasFocus(dbgSimulacao) && dbgSimulacao->canFocus()) dbgSimulacao->setFocus();
+    if (!host_.hasFocus(dbgSimulacao) && dbgSimulacao->canFocus()) dbgSimulacao->setFocus();
 }
 
 void SimulationArea::Vd_OrdemSimula(bool report) {
     ClientTable& t = *cdsSimulacao;
     if (!t.isEditing()) return;
+    const ProposalKey key = host_.key();
     try {
-        simulation_shared::checkOrder(s_, t, kOrder, report, *cdsVd_Simulacao, QStringLiteral("GetVd_Simulacao"),
-                                      {s_.NR(), s_.VER()});
+        simulation_shared::checkOrder(host_, t, kOrder, report, *cdsVd_Simulacao, QStringLiteral("GetVd_Simulacao"),
+                                      {key.nr, key.ver});
     } catch (...) {
         focusColumn(kOrder);
         throw;
@@ -44,35 +45,37 @@ void SimulationArea::Vd_OrdemSimula(bool report) {
 
 void SimulationArea::cdsSimulacaoNewRecord() {
     // A new simulation comes with the next free order of the version.
-    cdsMaxOrdSimula->setData(s_.net().getPacket(QStringLiteral("GetMaxOrdSimula"), {s_.NR(), s_.VER()}));
+    const ProposalKey key = host_.key();
+    cdsMaxOrdSimula->setData(host_.net().getPacket(QStringLiteral("GetMaxOrdSimula"), {key.nr, key.ver}));
     if (!cdsMaxOrdSimula->isEmpty()) (*cdsSimulacao)[kOrder].setValue((*cdsMaxOrdSimula)[kOrder].value());
 }
 
-void SimulationArea::cdsSimulacaoBeforeEdit() { Cli_cot05000::stSimulaOrdem = (*cdsSimulacao)[kOrder].asString(); }
+void SimulationArea::cdsSimulacaoBeforeEdit() { orderBeforeEdit_ = (*cdsSimulacao)[kOrder].asString(); }
 
 void SimulationArea::cdsSimulacaoBeforePost() {
     ClientTable& t = *cdsSimulacao;
+    const ProposalKey key = host_.key();
     const bool inserting = t.state() == DataSetState::Insert;
     // "7" typed over "007" is the same order: only a different one is asked about.
     const bool orderChanged = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth) !=
-                              Consiste::Ajusta(Cli_cot05000::stSimulaOrdem, kOrderWidth);
+                              Consiste::Ajusta(orderBeforeEdit_, kOrderWidth);
     if (inserting || orderChanged) Vd_OrdemSimula(true);
     else t[kOrder].setAsString(Consiste::Ajusta(t[kOrder].asString(), kOrderWidth));
     if (t[kName].asString().trimmed().isEmpty()) {
         focusColumn(kName);
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Simula_Nome_Inf")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("Simula_Nome_Inf")));
     }
     // The number is given once, to a new simulation; an edited one keeps it, or its lines
     // would be left behind under the old one.
     if (inserting) {
-        cdsMaxNrSimulaProp->setData(s_.net().getPacket(QStringLiteral("GetMaxNrSimulaProp"), {s_.NR(), s_.VER()}));
+        cdsMaxNrSimulaProp->setData(host_.net().getPacket(QStringLiteral("GetMaxNrSimulaProp"), {key.nr, key.ver}));
         if (!cdsMaxNrSimulaProp->isEmpty()) t[kNumber].setValue((*cdsMaxNrSimulaProp)[kNumber].value());
         insertedOrder_ = t[kOrder].asString();
     } else {
         insertedOrder_.clear();
     }
-    t["NRPROPOSFAS"].setAsString(s_.NR());
-    t["NRVERPROPFAS"].setAsString(s_.VER());
+    t["NRPROPOSFAS"].setAsString(key.nr);
+    t["NRVERPROPFAS"].setAsString(key.ver);
 }
 
 void SimulationArea::cdsSimulacaoBeforeDelete() {

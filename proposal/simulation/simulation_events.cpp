@@ -1,7 +1,6 @@
 // The simulations grid: entering it, the order check on leaving the order column of a new
 // row, and the keys it takes.
 #include "data/client_table.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/simulation/simulation_keys.h"
 #include "ui/db_grid.h"
@@ -9,7 +8,7 @@
 namespace cot {
 
 void SimulationArea::dbgSimulacaoEnter() {
-    s_.setActiveTable(cdsSimulacao);
+    host_.setActiveTable(cdsSimulacao);
     // Moving between simulations replaces the lines: a line being typed is posted first
     // (its checks keep it, and the focus, when it is not complete).
     ClientTable& l = *lines().cdsProdSimulaLinp;

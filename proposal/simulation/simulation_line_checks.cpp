@@ -1,8 +1,8 @@
 // Checks and table events of the lines of a simulation (cdsProdSimulaLinp).
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
+#include "rpc/net_connection.h"
+#include "services/messages.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/simulation/simulation_shared.h"
 #include "services/consiste.h"
@@ -23,19 +23,19 @@ using simulation_shared::kOrderWidth;
 }  // namespace
 
 void SimulationProductsArea::focusColumn(const QString& field) {
-    if (!simulations().shown()) s_.showPage(s_.pages().tshSimulaLinp);
+    if (!simulations_.shown()) host_.showPage(host_.pages().tshSimulaLinp);
     movingColumn_ = true;
     dbgProdSimulaLinp->setSelectedField(field);
     movingColumn_ = false;
-    if (!s_.hasFocus(dbgProdSimulaLinp) && dbgProdSimulaLinp->canFocus()) dbgProdSimulaLinp->setFocus();
+    if (!host_.hasFocus(dbgProdSimulaLinp) && dbgProdSimulaLinp->canFocus()) dbgProdSimulaLinp->setFocus();
 }
 
 void SimulationProductsArea::Vd_ProdOrdemSimula(bool report) {
     ClientTable& t = *cdsProdSimulaLinp;
     if (!t.isEditing()) return;
     try {
-        simulation_shared::checkOrder(s_, t, kOrder, report, *cdsVd_ProdSimulaLinp, QStringLiteral("GetVd_ProdSimulaLinp"),
-                                      {s_.NR(), s_.VER(), simulations().currentSimulation(), t[kLine].asString()});
+        simulation_shared::checkOrder(host_, t, kOrder, report, *cdsVd_ProdSimulaLinp, QStringLiteral("GetVd_ProdSimulaLinp"),
+                                      simulationArgs(simulations_.currentSimulation()) << t[kLine].asString());
     } catch (...) {
         focusColumn(kOrder);
         throw;
@@ -45,29 +45,29 @@ void SimulationProductsArea::Vd_ProdOrdemSimula(bool report) {
 void SimulationProductsArea::Vd_SimulaLinp() {
     ClientTable& t = *cdsProdSimulaLinp;
     if (!t.isEditing()) return;
-    cdsVd_SimulaLinp->setData(s_.net().getPacket(
-        QStringLiteral("GetVd_SimulaLinp"), {s_.NR(), s_.VER(), simulations().currentSimulation(), t[kLine].asString()}));
+    cdsVd_SimulaLinp->setData(host_.net().getPacket(
+        QStringLiteral("GetVd_SimulaLinp"), simulationArgs(simulations_.currentSimulation()) << t[kLine].asString()));
     if (!cdsVd_SimulaLinp->isEmpty()) {
         // A line is listed once in a simulation.
         focusColumn(kName);
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Linp_Ja_Inf")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("Linp_Ja_Inf")));
     }
 }
 
 void SimulationProductsArea::cdsProdSimulaLinpNewRecord() {
     // A new line comes with the next free order of its simulation.
-    const QString simulation = simulations().currentSimulation();
+    const QString simulation = simulations_.currentSimulation();
     if (simulation.isEmpty()) return;
     cdsMaxOrdProdSimula->setData(
-        s_.net().getPacket(QStringLiteral("GetMaxOrdProdSimula"), {s_.NR(), s_.VER(), simulation}));
+        host_.net().getPacket(QStringLiteral("GetMaxOrdProdSimula"), simulationArgs(simulation)));
     if (!cdsMaxOrdProdSimula->isEmpty())
         (*cdsProdSimulaLinp)[kOrder].setValue((*cdsMaxOrdProdSimula)[kOrder].value());
 }
 
 void SimulationProductsArea::cdsProdSimulaLinpBeforeEdit() {
     ClientTable& t = *cdsProdSimulaLinp;
-    Cli_cot05000::stProdSimulaOrdem = t[kOrder].asString();
-    Cli_cot05000::stProdSimulaLinp = t[kLine].asString();
+    orderBeforeEdit_ = t[kOrder].asString();
+    lineBeforeEdit_ = t[kLine].asString();
     // Editing starts at the order, unless the edit comes from typing into a cell that
     // takes typing, or from picking the line: the cursor stays where the user is.
     if (picking_) return;
@@ -81,20 +81,20 @@ void SimulationProductsArea::cdsProdSimulaLinpBeforePost() {
     ClientTable& t = *cdsProdSimulaLinp;
     const bool inserting = t.state() == DataSetState::Insert;
     const bool orderChanged = Consiste::Ajusta(t[kOrder].asString(), kOrderWidth) !=
-                              Consiste::Ajusta(Cli_cot05000::stProdSimulaOrdem, kOrderWidth);
+                              Consiste::Ajusta(orderBeforeEdit_, kOrderWidth);
     if (inserting || orderChanged) Vd_ProdOrdemSimula(true);
     else t[kOrder].setAsString(Consiste::Ajusta(t[kOrder].asString(), kOrderWidth));
-    if (inserting || t[kLine].asString() != Cli_cot05000::stProdSimulaLinp) Vd_SimulaLinp();
+    if (inserting || t[kLine].asString() != lineBeforeEdit_) Vd_SimulaLinp();
     if (t[kName].asString().trimmed().isEmpty()) {
         focusColumn(kName);
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("LINP_N_INF")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("LINP_N_INF")));
     }
     if (t[kQuantity].isNull()) {
         focusColumn(kQuantity);
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("QT_SIMULA_N_INF")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("QT_SIMULA_N_INF")));
     }
     // The line belongs to the current simulation.
-    const ClientTable& sim = *simulations().cdsSimulacao;
+    const ClientTable& sim = *simulations_.cdsSimulacao;
     for (const char* f : {"NRSIMULAPROP", "NRPROPOSFAS", "NRVERPROPFAS", "NRORDSIMULAPROP"})
         t[QString::fromLatin1(f)].setValue(sim[QString::fromLatin1(f)].value());
 }

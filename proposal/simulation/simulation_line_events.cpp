@@ -6,7 +6,8 @@
 
 #include "data/client_table.h"
 #include "proposal/area/decimal_comma.h"
-#include "proposal/screen/proposal_screen.h"
+#include "rpc/net_connection.h"
+#include "services/messages.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/simulation/simulation_keys.h"
 #include "services/consiste.h"
@@ -31,10 +32,10 @@ bool SimulationProductsArea::lookupOnlyColumn() const {
 }
 
 void SimulationProductsArea::dbgProdSimulaLinpEnter() {
-    s_.setActiveTable(cdsProdSimulaLinp);
+    host_.setActiveTable(cdsProdSimulaLinp);
     // Lines go to a stored simulation: one being typed is posted first (its checks keep
     // it, and the focus, when it is not complete).
-    ClientTable& sims = *simulations().cdsSimulacao;
+    ClientTable& sims = *simulations_.cdsSimulacao;
     if (sims.isEditing()) sims.post();
 }
 
@@ -45,13 +46,13 @@ void SimulationProductsArea::dbgProdSimulaLinpColExit() {
 
 void SimulationProductsArea::dbgProdSimulaLinpEditButtonClick() {
     if (!isColumn(dbgProdSimulaLinp->selectedColumn(), kName)) return;
-    SimulationArea& sims = simulations();
+    SimulationArea& sims = simulations_;
     if (!sims.simulationStored() && !cdsProdSimulaLinp->isEditing()) return;
     const ClientTable& sim = *sims.cdsSimulacao;
-    cdsPesqProdLinp->setData(s_.net().getPacket(
+    cdsPesqProdLinp->setData(host_.net().getPacket(
         QStringLiteral("GetPesqProdLinp"),
         {sim[QStringLiteral("NRPROPOSFAS")].asString(), sim[QStringLiteral("NRVERPROPFAS")].asString()}));
-    const TMessages& m = s_.msgPadrao;
+    const TMessages& m = host_.messages();
     if (!Pesquisa::Pesquisar(*dtsPesqProdLinp, m.Msg(QStringLiteral("Lin_Prod")) + u'|' + m.Msg(QStringLiteral("Lin_Prod_Nao_Cad"))))
         return;
     ClientTable& t = *cdsProdSimulaLinp;
@@ -77,7 +78,7 @@ void SimulationProductsArea::dbgProdSimulaLinpKeyPress(QChar& key) {
         return;
     }
     // Quantities are typed without exponent or sign.
-    const ClientTable* active = s_.activeTable();
+    const ClientTable* active = host_.activeTable();
     if ((c == u'e' || c == u'E') && active && active->active()) {
         key = QChar();
         return;

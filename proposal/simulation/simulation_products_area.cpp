@@ -6,11 +6,12 @@
 #include "data/data_source.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/screen/proposal_screen.h"
+#include "services/messages.h"
 #include "proposal/screen/screen_layout.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/simulation/simulation_shared.h"
 #include "proposal/simulation/simulation_tables.h"
+#include "rpc/net_connection.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
 #include "ui/number_edit.h"
@@ -27,31 +28,34 @@ const QString kOrder = QStringLiteral("NRORDLINPSIMULA");
 
 }  // namespace
 
-SimulationProductsArea::SimulationProductsArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
-    cdsProdSimulaLinp = area_support::table(&s_, "cdsProdSimulaLinp");
-    cdsPesqProdLinp = area_support::table(&s_, "cdsPesqProdLinp");
-    cdsMaxOrdProdSimula = area_support::table(&s_, "cdsMaxOrdProdSimula");
-    cdsAuxProdSimulaLinp = area_support::table(&s_, "cdsAuxProdSimulaLinp");
-    cdsVd_ProdSimulaLinp = area_support::table(&s_, "cdsVd_ProdSimulaLinp");
-    cdsVd_SimulaLinp = area_support::table(&s_, "cdsVd_SimulaLinp");
+SimulationProductsArea::SimulationProductsArea(AreaHost& host, SimulationArea& simulations)
+    : ProposalArea(host), simulations_(simulations) {
+    simulations_.lines_ = this;
+    cdsProdSimulaLinp = area_support::table(&host_.dialogParent(), "cdsProdSimulaLinp");
+    cdsPesqProdLinp = area_support::table(&host_.dialogParent(), "cdsPesqProdLinp");
+    cdsMaxOrdProdSimula = area_support::table(&host_.dialogParent(), "cdsMaxOrdProdSimula");
+    cdsAuxProdSimulaLinp = area_support::table(&host_.dialogParent(), "cdsAuxProdSimulaLinp");
+    cdsVd_ProdSimulaLinp = area_support::table(&host_.dialogParent(), "cdsVd_ProdSimulaLinp");
+    cdsVd_SimulaLinp = area_support::table(&host_.dialogParent(), "cdsVd_SimulaLinp");
     simulation_tables::simulatedLineFields(*cdsProdSimulaLinp);
     simulation_tables::simulatedLineFields(*cdsAuxProdSimulaLinp);
     simulation_tables::productLinePickFields(*cdsPesqProdLinp);
     simulation_tables::oneTextField(*cdsMaxOrdProdSimula, "NRORDLINPSIMULA", 3);
     simulation_tables::oneTextField(*cdsVd_ProdSimulaLinp, "NRSIMULAPROP", 5);
     simulation_tables::oneTextField(*cdsVd_SimulaLinp, "CDLINPPROP", 20);
-    simulation_tables::lineTypeWords((*cdsProdSimulaLinp)[QStringLiteral("IDTIPLINPP")], s_.msgPadrao);
-    simulation_tables::lineTypeWords((*cdsPesqProdLinp)[QStringLiteral("IDTIPLINPP")], s_.msgPadrao);
-    dtsProdSimulaLinp = area_support::source(&s_, "dtsProdSimulaLinp", cdsProdSimulaLinp);
-    dtsPesqProdLinp = area_support::source(&s_, "dtsPesqProdLinp", cdsPesqProdLinp);
+    simulation_tables::lineTypeWords((*cdsProdSimulaLinp)[QStringLiteral("IDTIPLINPP")], host_.messages());
+    simulation_tables::lineTypeWords((*cdsPesqProdLinp)[QStringLiteral("IDTIPLINPP")], host_.messages());
+    dtsProdSimulaLinp = area_support::source(&host_.dialogParent(), "dtsProdSimulaLinp", cdsProdSimulaLinp);
+    dtsPesqProdLinp = area_support::source(&host_.dialogParent(), "dtsPesqProdLinp", cdsPesqProdLinp);
 
-    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsProdSimulaLinp, QStringLiteral("SetSimulacao"),
+    save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsProdSimulaLinp, QStringLiteral("SetSimulacao"),
                                              [](const Delta& d) { return QVariantList{QVariant(), QVariant::fromValue(d)}; });
     save_->afterSend = [this] { afterServerTook(); };
-    s_.registerSave(save_.get());
+    host_.registerSave(save_.get());
 }
 
 SimulationProductsArea::~SimulationProductsArea() {
+    simulations_.lines_ = nullptr;
     ClientTable& t = *cdsProdSimulaLinp;
     for (ClientTable::Event* e : {&t.onNewRecord, &t.beforeEdit, &t.beforePost, &t.afterPost, &t.afterDelete})
         *e = nullptr;
@@ -61,13 +65,11 @@ SimulationProductsArea::~SimulationProductsArea() {
     }
 }
 
-SimulationArea& SimulationProductsArea::simulations() const { return s_.area<SimulationArea>(); }
-
 void SimulationProductsArea::build() {
     cdsProdSimulaLinp->createDataSet();
     // The line is picked from the proposal's lines, never typed.
     (*cdsProdSimulaLinp)["NMLINPPROP"].tag = 1;
-    TTabSheet* page = s_.pages().tshSimulaLinp;
+    TTabSheet* page = host_.pages().tshSimulaLinp;
     grbProdSimulaLinp = new TGroupBox(QStringLiteral("grbProdSimulaLinp"), page, QStringLiteral("Linha de Produto"));
     auto* inside = column(grbProdSimulaLinp, 2);
     dbgProdSimulaLinp = grid("dbgProdSimulaLinp", grbProdSimulaLinp, dtsProdSimulaLinp, false);
@@ -110,6 +112,11 @@ void SimulationProductsArea::attachEvents() {
     t.afterDelete = [this](ClientTable&) { save_->send(); };
 }
 
+QVariantList SimulationProductsArea::simulationArgs(const QString& simulation) const {
+    const ProposalKey key = host_.key();
+    return {key.nr, key.ver, simulation};
+}
+
 bool SimulationProductsArea::replaceable() const {
     return !cdsProdSimulaLinp->isEditing() && !save_->pending();
 }
@@ -119,29 +126,29 @@ void SimulationProductsArea::loadLines() {
     if (t.isEditing()) return;  // posted before the simulations are left (dbgSimulacaoEnter)
     // What the server has not taken yet goes first; a refusal keeps the rows on show.
     save_->send();
-    const QString simulation = simulations().currentSimulation();
-    if (simulation.isEmpty() || simulations().cdsSimulacao->isEditing()) {
+    const QString simulation = simulations_.currentSimulation();
+    if (simulation.isEmpty() || simulations_.cdsSimulacao->isEditing()) {
         if (t.active()) t.emptyDataSet();
         else t.createDataSet();
         return;
     }
-    t.setData(s_.net().getPacket(QStringLiteral("GetProdSimulaLinp"), {s_.NR(), s_.VER(), simulation}));
+    t.setData(host_.net().getPacket(QStringLiteral("GetProdSimulaLinp"), simulationArgs(simulation)));
 }
 
 void SimulationProductsArea::load(const ProposalKey& /*key*/) {
-    if (!simulations().shown()) return;
+    if (!simulations_.shown()) return;
     loadLines();
-    simulations().TotalGeralSimula();
+    simulations_.TotalGeralSimula();
     updateEditors();
 }
 
 void SimulationProductsArea::afterServerTook() {
-    SimulationArea& sims = simulations();
+    SimulationArea& sims = simulations_;
     if (!sims.shown()) return;
     const QString simulation = sims.currentSimulation();
     const QString line = currentText(*cdsProdSimulaLinp, kOrder);
     // The server keeps the simulation totals: the list is read again on the same one.
-    if (ChildTableSave* pending = s_.saveOf(sims.cdsSimulacao)) pending->send();
+    if (ChildTableSave* pending = host_.saveOf(sims.cdsSimulacao)) pending->send();
     sims.reloadSimulations(simulation);
     loadLines();
     if (!line.isEmpty()) cdsProdSimulaLinp->locate(kOrder, line);
@@ -157,7 +164,7 @@ void SimulationProductsArea::enable(MaintenanceEnabling& e) {
     }
     const bool rows = cdsProdSimulaLinp->active() && !cdsProdSimulaLinp->isEmpty();
     // Lines go to a simulation the server holds.
-    const bool stored = simulations().simulationStored();
+    const bool stored = simulations_.simulationStored();
     e.incluir = stored && cdsProdSimulaLinp->active();
     e.alterar = e.excluir = stored && rows;
     e.procurar = rows;
@@ -165,25 +172,24 @@ void SimulationProductsArea::enable(MaintenanceEnabling& e) {
 }
 
 void SimulationProductsArea::updateEditors() {
-    dbgProdSimulaLinp->setReadOnly(!cdsProdSimulaLinp->isEditing() && !simulations().simulationStored());
+    dbgProdSimulaLinp->setReadOnly(!cdsProdSimulaLinp->isEditing() && !simulations_.simulationStored());
 }
 
 void SimulationProductsArea::afterInclude() {
-    if (!simulations().shown() || !cdsProdSimulaLinp->isEditing()) return;
+    if (!simulations_.shown() || !cdsProdSimulaLinp->isEditing()) return;
     // The order came with the new row: the line is what is left to choose.
     focusColumn(QStringLiteral("NMLINPPROP"));
 }
 
 void SimulationProductsArea::verify(QStringList& kept) {
-    SimulationArea& sims = simulations();
+    SimulationArea& sims = simulations_;
     if (!sims.shown()) return;
     const bool simulationsListed = sims.cdsSimulacao->active() && !sims.cdsSimulacao->isEmpty();
-    if (s_.hasFocus(dbgProdSimulaLinp) || simulationsListed) {
+    if (host_.hasFocus(dbgProdSimulaLinp) || simulationsListed) {
         ClientTable& t = *cdsProdSimulaLinp;
-        if (area_support::reloadable(s_, {cdsProdSimulaLinp}, name(), kept)) {
+        if (area_support::reloadable(host_, {cdsProdSimulaLinp}, name(), kept)) {
             const QString line = currentText(t, kOrder);
-            t.setData(s_.net().getPacket(QStringLiteral("GetProdSimulaLinp"),
-                                         {s_.NR(), s_.VER(), sims.currentSimulation()}));
+            t.setData(host_.net().getPacket(QStringLiteral("GetProdSimulaLinp"), simulationArgs(sims.currentSimulation())));
             if (!line.isEmpty()) t.locate(kOrder, line);
         }
     }

@@ -4,7 +4,9 @@
 #include <QLabel>
 
 #include "data/client_table.h"
-#include "proposal/screen/proposal_screen.h"
+#include "proposal/area/area_host.h"
+#include "rpc/net_connection.h"
+#include "services/messages.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
 #include "ui/number_edit.h"
@@ -24,21 +26,21 @@ TNumberEdit* addTotal(QHBoxLayout& row, QWidget* parent, const char* name, const
     return e;
 }
 
-void checkOrder(TfrmPropostaComercial& screen, ClientTable& t, const QString& field, bool report,
+void checkOrder(AreaHost& host, ClientTable& t, const QString& field, bool report,
                 ClientTable& answer, const QString& method, QVariantList args) {
     const QString order = Consiste::Ajusta(t[field].asString(), kOrderWidth);
     if (order != t[field].asString()) t[field].setAsString(order);
     if (order.isEmpty()) {
         if (!report) return;
-        Consiste::MensErro(screen.msgPadrao.Msg(QStringLiteral("NRORDEM_INF")));
+        Consiste::MensErro(host.messages().Msg(QStringLiteral("NRORDEM_INF")));
     }
     args << order;
     {
         // Hidden again before any message.
         BusyScope busy;
-        answer.setData(screen.net().getPacket(method, args));
+        answer.setData(host.net().getPacket(method, args));
     }
-    if (!answer.isEmpty()) Consiste::MensErro(screen.msgPadrao.Msg(QStringLiteral("ORDEMJACAD")));
+    if (!answer.isEmpty()) Consiste::MensErro(host.messages().Msg(QStringLiteral("ORDEMJACAD")));
 }
 
 }  // namespace cot::simulation_shared

@@ -10,7 +10,7 @@ namespace cot {
 
 class ClientTable;
 class TNumberEdit;
-class TfrmPropostaComercial;
+class AreaHost;
 
 namespace simulation_shared {
 
@@ -23,7 +23,7 @@ TNumberEdit* addTotal(QHBoxLayout& row, QWidget* parent, const char* name, const
 // The order of the row being edited in `t`: kept three digits wide, required when `report`,
 // and unique as the server's `method` answers for `args` followed by the order (any row in
 // `answer` means taken). Throws with the catalogue's message; the caller takes the focus.
-void checkOrder(TfrmPropostaComercial& screen, ClientTable& t, const QString& field, bool report,
+void checkOrder(AreaHost& host, ClientTable& t, const QString& field, bool report,
                 ClientTable& answer, const QString& method, QVariantList args);
 
 }  // namespace simulation_shared

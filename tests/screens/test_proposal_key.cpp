@@ -83,9 +83,10 @@ TEST_F(KeysAsData, SimulationTotalsTakeOnlyTheCurrentSimulationsKey) {
         t.setData(p);
         t.afterScroll = std::move(held);
         EXPECT_TRUE(runHandler([&] { sims.TotalGeralSimula(); })) << key.toStdString();
-        SimulationProductsArea& lines = screen->area<SimulationProductsArea>();
-        return std::vector<double>{sims.nedTotaLicSimula->value(), sims.nedTotaMensSimula->value(),
-                                   lines.nedTotaLinpSimula->value(), lines.nedTotaMensLinpSimula->value()};
+        std::vector<double> shown;
+        for (const char* total : {"nedTotaLicSimula", "nedTotaMensSimula", "nedTotaLinpSimula", "nedTotaMensLinpSimula"})
+            shown.push_back(widget<TNumberEdit>(total).value());
+        return shown;
     };
     // The lines on the page are proposal 2's, not the quoted key's: none counts.
     EXPECT_EQ(totals(kWidening), (std::vector<double>{100, 10, 0, 0}));

@@ -31,8 +31,8 @@ protected:
     SimulationProductsArea& lines() { return screen->area<SimulationProductsArea>(); }
     ClientTable& simTable() { return *sims().cdsSimulacao; }
     ClientTable& lineTable() { return *lines().cdsProdSimulaLinp; }
-    TDBGrid& simGrid() { return *sims().dbgSimulacao; }
-    TDBGrid& lineGrid() { return *lines().dbgProdSimulaLinp; }
+    TDBGrid& simGrid() { return widget<TDBGrid>("dbgSimulacao"); }
+    TDBGrid& lineGrid() { return widget<TDBGrid>("dbgProdSimulaLinp"); }
 
     void openSimulations(int n = 2) {
         openScreen();
@@ -79,7 +79,8 @@ protected:
                     {{"N", number(2)}, {"S", simulation}})
             .toString();
     }
-    static double value(TNumberEdit* e) { return e->value(); }
+    // A total of the page, by its name.
+    double value(const char* total) const { return widget<TNumberEdit>(total).value(); }
 
     CallRecorder calls;
 };
@@ -152,7 +153,7 @@ TEST_F(SimulationPage, AnEditedSimulationKeepsItsNumberAndItsLinesAndAnUnchanged
     EXPECT_EQ(simTable()["NRSIMULAPROP"].asString(), "00002");
     EXPECT_EQ(simTable()["NRORDSIMULAPROP"].asString(), "002");
     EXPECT_EQ(lineTable().recordCount(), 2) << "its lines are still shown under it";
-    EXPECT_DOUBLE_EQ(value(lines().nedTotaLinpSimula), 10 * 1000 + 2 * 650.5);
+    EXPECT_DOUBLE_EQ(value("nedTotaLinpSimula"), 10 * 1000 + 2 * 650.5);
 }
 
 class SimulationLines : public SimulationPage {
@@ -172,8 +173,8 @@ TEST_F(SimulationLines, ALineIsListedOnceAndTheTotalsFollowTheQuantities) {
     onSimulation("00001");
     ASSERT_EQ(lineTable().recordCount(), 1);
     // The discounted line is priced at its unit value, in the lines and on the server alike.
-    EXPECT_DOUBLE_EQ(value(lines().nedTotaLinpSimula), 5000);
-    EXPECT_DOUBLE_EQ(value(lines().nedTotaMensLinpSimula), 600);
+    EXPECT_DOUBLE_EQ(value("nedTotaLinpSimula"), 5000);
+    EXPECT_DOUBLE_EQ(value("nedTotaMensLinpSimula"), 600);
     EXPECT_DOUBLE_EQ(simTable()["VRTOTALICENCUSO"].asFloat(), 5000);
 
     ASSERT_TRUE(focusWidget(lineGrid()));
@@ -192,14 +193,14 @@ TEST_F(SimulationLines, ALineIsListedOnceAndTheTotalsFollowTheQuantities) {
     EXPECT_DOUBLE_EQ(lineTable()["QTUTILSIMULINP"].asFloat(), 3) << "sign and exponent are not typed";
     EXPECT_EQ(lineTable()["VRTOTASIMULALUSO"].displayText(), "300,00");
     EXPECT_EQ(lineTable()["VRTOTASIMULAMENS"].displayText(), "30,00");
-    EXPECT_DOUBLE_EQ(value(lines().nedTotaLinpSimula), 5300);
-    EXPECT_DOUBLE_EQ(value(lines().nedTotaMensLinpSimula), 630);
-    EXPECT_EQ(lines().nedTotaLinpSimula->text(), "5.300,00");
+    EXPECT_DOUBLE_EQ(value("nedTotaLinpSimula"), 5300);
+    EXPECT_DOUBLE_EQ(value("nedTotaMensLinpSimula"), 630);
+    EXPECT_EQ(widget<TNumberEdit>("nedTotaLinpSimula").text(), "5.300,00");
     // The upper totals add every simulation of the version, as the server totals them.
     EXPECT_EQ(simTable()["NRSIMULAPROP"].asString(), "00001");
     EXPECT_DOUBLE_EQ(simTable()["VRTOTALICENCUSO"].asFloat(), 5300);
-    EXPECT_DOUBLE_EQ(value(sims().nedTotaLicSimula), 5300 + 10 * 1000 + 2 * 100);
-    EXPECT_DOUBLE_EQ(value(sims().nedTotaMensSimula), 630 + 10 * 120 + 2 * 10);
+    EXPECT_DOUBLE_EQ(value("nedTotaLicSimula"), 5300 + 10 * 1000 + 2 * 100);
+    EXPECT_DOUBLE_EQ(value("nedTotaMensSimula"), 630 + 10 * 120 + 2 * 10);
 
     // The same line a second time.
     ASSERT_TRUE(include());
@@ -260,14 +261,14 @@ TEST_F(SimulationPage, DeletingASimulationTakesItsLinesAndShowsNoneOfThem) {
     EXPECT_EQ(simTable()["NRSIMULAPROP"].asString(), "00001");
     EXPECT_EQ(lineTable().recordCount(), 1) << "the lines of the simulation now current";
     EXPECT_EQ(lineTable()["NRSIMULAPROP"].asString(), "00001");
-    EXPECT_DOUBLE_EQ(value(sims().nedTotaLicSimula), 5000);
+    EXPECT_DOUBLE_EQ(value("nedTotaLicSimula"), 5000);
 
     dialogs.expectConfirm(true);
     ASSERT_TRUE(runHandler([&] { screen->sbtExcluirClick(); }));
     EXPECT_EQ(simTable().recordCount(), 0);
     EXPECT_EQ(lineTable().recordCount(), 0);
-    EXPECT_DOUBLE_EQ(value(sims().nedTotaLicSimula), 0);
-    EXPECT_DOUBLE_EQ(value(lines().nedTotaLinpSimula), 0);
+    EXPECT_DOUBLE_EQ(value("nedTotaLicSimula"), 0);
+    EXPECT_DOUBLE_EQ(value("nedTotaLinpSimula"), 0);
     EXPECT_FALSE(screen->mnuIncluir->enabled() && screen->activeTable() == &lineTable())
         << "no lines without a simulation";
 }
@@ -284,8 +285,8 @@ TEST_F(SimulationPage, ARefusedDeleteShowsNoLinesOfTheSimulationLeft) {
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_EQ(simTable().changeCount(), 1) << "the delete waits for a second try";
     EXPECT_EQ(lineTable().recordCount(), 0) << "no line of the deleted simulation stays on show";
-    EXPECT_DOUBLE_EQ(value(lines().nedTotaLinpSimula), 0);
-    EXPECT_DOUBLE_EQ(value(sims().nedTotaLicSimula), 5000);
+    EXPECT_DOUBLE_EQ(value("nedTotaLinpSimula"), 0);
+    EXPECT_DOUBLE_EQ(value("nedTotaLicSimula"), 5000);
     // Giving it up reads what the server holds.
     dialogs.expectConfirm(true);
     ASSERT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
@@ -321,7 +322,7 @@ TEST_F(SimulationPage, VerifyReadsAgainOnlyWhatIsNotBeingEdited) {
     // Nothing listed and the focus off both grids: nothing is read.
     openSimulations(4);
     ASSERT_EQ(simTable().recordCount(), 0);
-    ASSERT_TRUE(focusWidget(*sims().nedTotaLicSimula));
+    ASSERT_TRUE(focusWidget(widget<TNumberEdit>("nedTotaLicSimula")));
     calls.clear();
     EXPECT_TRUE(verify().isEmpty());
     EXPECT_TRUE(runHandler([&] { screen->sbtVerificarClick(); }));
