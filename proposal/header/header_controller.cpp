@@ -10,6 +10,7 @@
 #include "proposal/screen/proposal_screen.h"
 #include "proposal/simulation/simulation_tables.h"
 #include "services/consiste.h"
+#include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/db_combo_box.h"
@@ -59,6 +60,7 @@ ReadjustmentController& HeaderController::readjustment() const { return s_.area<
 HeaderController::~HeaderController() {
     // The screen's tables and panels outlive the controller for a moment.
     QObject::disconnect(stateConnection_);
+    QObject::disconnect(markConnection_);
     if (!dbeVersao) return;  // never built
     // No handler of ours may run while the screen takes its widgets and tables down.
     for (QWidget* w : s_.pages().panProp->findChildren<QWidget*>()) {
@@ -70,6 +72,7 @@ HeaderController::~HeaderController() {
             c->onKeyPress = nullptr;
         }
     }
+    for (TRadioButton* r : {rbtLuManut, rbtLocacao, rbtServico}) r->onClick = nullptr;
     for (const char* name : {"IDSOLPROPFAS", "IDCLIENPROSP", "IDTIPOPROPFAS", "NRINSJURCLIE", "IDTPREAJPROP",
                              "NRMESREAJPROP"}) {
         f(name).onGetText = nullptr;

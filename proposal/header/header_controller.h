@@ -129,8 +129,14 @@ public:
     TADOIBQuery qryPesqOperResp{QStringLiteral("qryPesqOperResp")};
     TADOIBQuery qryPesqClieIns{QStringLiteral("qryPesqClieIns")};
 
-    // Contract the proposal is being switched to ("M" or "L"): its save then converts the
-    // product lines with it, in one transaction. Cleared once saved or cancelled.
+    // ----- the contract: the radios show it and report each choice to the ProposalModel
+    // (chosen); the others mark one through ProposalModel::mark and observe contractChosen.
+    // Focuses the radio of `code` ("M", "L" or "S") when it can take the focus.
+    void focusContract(const QString& code) const;
+    // The next save of the header switches the contract to `code` ("M" or "L") and converts
+    // the stored product lines with it, in one transaction; empty: a plain save. Cleared
+    // once saved or cancelled.
+    void switchContractOnSave(const QString& code) { contractSwitch = code; }
     QString contractSwitch;
 
     // ----- contract choice and version, at the top of the panel
@@ -170,11 +176,14 @@ private:
     Field& f(const char* name) const;
 
     void createContract();
+    // Marks the radio of `code` (asked through the ProposalModel); a radio turned on reports it.
+    void markContract(const QString& code);
+    TRadioButton* contractRadio(const QString& code) const;
 
     ClientTable* cdsProposta_;
     TADOIBQuery* clientQuery_ = nullptr;  // query that found the client last (by code or document)
     QString stCdCliPros_;                 // client code as it was when its edit got the focus
-    QMetaObject::Connection stateConnection_;
+    QMetaObject::Connection stateConnection_, markConnection_;
 };
 
 }  // namespace cot

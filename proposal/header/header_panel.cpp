@@ -7,9 +7,11 @@
 
 #include "data/client_table.h"
 #include "proposal/area/bound_edit.h"
+#include "proposal/area/proposal_model.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/readjustment/readjustment_controller.h"
 #include "proposal/screen/proposal_screen.h"
+#include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/db_combo_box.h"
@@ -169,6 +171,13 @@ void HeaderController::createContract() {
     contract->addWidget(rbtLuManut);
     contract->addWidget(rbtLocacao);
     contract->addWidget(rbtServico);
+    // A radio turned on, by the user or by code, is the contract chosen.
+    for (TRadioButton* r : {rbtLuManut, rbtLocacao, rbtServico}) {
+        const QString code = r == rbtLuManut ? QStringLiteral("M") : r == rbtLocacao ? QStringLiteral("L") : QStringLiteral("S");
+        r->onClick = [this, code] { host_.model().chosen(code); };
+    }
+    markConnection_ = QObject::connect(&host_.model(), &ProposalModel::markAsked, grbContrato,
+                                       [this](const QString& code) { markContract(code); });
     dbeVersao = new TDBEdit(QStringLiteral("dbeVersao"), panProp);
     dbeVersao->setDataSource(s_.proposalSource());
     dbeVersao->setDataField(QStringLiteral("NRVERPROPFAS"));
@@ -179,6 +188,19 @@ void HeaderController::createContract() {
     versionRow->addWidget(grbContrato, 1);
     if (auto* column = qobject_cast<QVBoxLayout*>(panProp->layout())) column->addLayout(versionRow);
 }
+
+TRadioButton* HeaderController::contractRadio(const QString& code) const {
+    if (code == QLatin1String("M")) return rbtLuManut;
+    if (code == QLatin1String("L")) return rbtLocacao;
+    if (code == QLatin1String("S")) return rbtServico;
+    return nullptr;
+}
+
+void HeaderController::markContract(const QString& code) {
+    if (TRadioButton* r = contractRadio(code)) r->setChecked(true);
+}
+
+void HeaderController::focusContract(const QString& code) const { focus(contractRadio(code)); }
 
 void HeaderController::setHeaderEnabled() {
     // The header is typed only while the proposal is edited or inserted; the contract
