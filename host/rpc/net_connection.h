@@ -10,9 +10,15 @@
 
 namespace cot {
 
+class RpcSocket;
+
 // The proposal screen's connection to the application server (`netProposta`):
 // synchronous JSON-RPC 2.0 calls over one kept-alive HTTP/1.1 connection.
 // Failures never throw from call(): they come back in the RpcResult, for CheckResultServ.
+// On the UI thread, with the desktop's waiting installed (call_wait.h), the exchange and
+// the reading of the answer run on a worker while the windows keep painting; the operator
+// may abandon the wait (kCancelled) and the socket is then closed. A call made while one is
+// still waited for on the same connection (a timer during the wait) is refused (kBusy).
 // Not thread-safe: one connection per thread.
 class NetConnection {
 public:
@@ -69,16 +75,18 @@ public:
     // session of the desktop (rpc_channel).
     void setToken(const QByteArray& token) { token_ = token; }
 
-    // Seconds to wait for a method's answer.
+    // Longest silence, in seconds, while waiting for a method's answer: a list that keeps
+    // arriving is never cut, a server that says nothing for this long is given up.
     void setReadTimeout(int seconds);
+    static constexpr int kDefaultReadTimeoutSeconds = 30;
+
+    // A call is being waited for on this connection.
+    bool busy() const { return busy_; }
 
 private:
-    struct Http;
     bool open();
     RpcResult callOnce(const QString& method, const QVariantList& args);
     QString address() const;
-    QString unreachableText() const;
-    QString interruptedText() const;
 
     QString serverName_ = QStringLiteral("COT05000.rdmProposta");
     QString serverGUID_ = QStringLiteral("{6AE3905C-010B-40C4-8182-CBF0A042618D}");
@@ -86,13 +94,15 @@ private:
     int port_ = 8211;
     std::function<void(NetConnection&)> beforeConnect_;
     std::function<void(const QString&, const QVariantList&)> callObserver_;
-    std::unique_ptr<Http> http_;
+    std::shared_ptr<RpcSocket> socket_;
     bool connected_ = false;
+    bool busy_ = false;
+    int lastCode_ = 0;  // of the last failure to connect
     int calls_ = 0;
     bool reused_ = false;  // the open socket has already carried a request
     QString lastError_;
     qint64 nextId_ = 1;
-    int readTimeoutSeconds_ = 300;
+    int readTimeoutSeconds_ = kDefaultReadTimeoutSeconds;
     int askCompressed_ = -1;  // -1: by the host
     QByteArray token_;
     QByteArray health_;

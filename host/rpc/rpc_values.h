@@ -21,6 +21,8 @@ struct RpcResult {
     static constexpr int kConnectionFailed = -32098;
     static constexpr int kBadResponse = -32097;
     static constexpr int kSessionEnded = -32001;  // the server's: no session, or one that ended
+    static constexpr int kCancelled = -32096;     // the operator stopped waiting for the answer
+    static constexpr int kBusy = -32095;          // the connection was still waiting for another call
 
     static RpcResult success(QVariant value) { return {true, std::move(value), {}, 0}; }
     static RpcResult failure(QString error, int code) { return {false, {}, std::move(error), code}; }

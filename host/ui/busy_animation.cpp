@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QWidget>
+#include <QWindow>
 
 namespace cot {
 
@@ -15,6 +17,11 @@ namespace {
 
 int g_depth = 0;
 QPointer<QWidget> g_window;
+QPointer<QPushButton> g_cancelButton;
+bool g_callWait = false;            // a call is waited for: the window offers "Cancelar"
+std::function<void()> g_cancel;     // what "Cancelar" does
+
+bool shown() { return g_depth > 0 || g_callWait; }
 
 // No message shows under the busy window: a dialog or modal window that comes up while work
 // runs sends the busy window out of the way until the last of them goes (windows already
@@ -27,7 +34,7 @@ public:
         auto* w = qobject_cast<QWidget*>(watched);
         if (!w || w == g_window || !w->isWindow()) return false;
         if (!qobject_cast<QDialog*>(w) && !w->isModal()) return false;
-        if (type == QEvent::Show && g_depth > 0) {
+        if (type == QEvent::Show && shown()) {
             if (!over_.contains(w)) over_ << w;
         } else if (type == QEvent::Hide) {
             over_.removeAll(w);
@@ -42,7 +49,7 @@ public:
     void settle() {
         over_.removeIf([](const QPointer<QWidget>& w) { return !w || !w->isVisible(); });
         if (!g_window) return;
-        if (g_depth > 0 && over_.isEmpty()) {
+        if (shown() && over_.isEmpty()) {
             if (!g_window->isVisible()) {
                 g_window->show();
                 if (QGuiApplication::platformName() != QLatin1String("offscreen")) g_window->raise();
@@ -80,10 +87,19 @@ QWidget* busyWindow() {
         bar->setRange(0, 0);  // indeterminate
         bar->setTextVisible(false);
         bar->setFixedWidth(80);
+        auto* cancel = new QPushButton(QStringLiteral("Cancelar"), w);
+        cancel->setObjectName("btnCancelar");
+        cancel->setFocusPolicy(Qt::NoFocus);
+        cancel->hide();
+        QObject::connect(cancel, &QPushButton::clicked, cancel, [] {
+            if (auto act = g_cancel) act();
+        });
         layout->addWidget(label);
         layout->addWidget(bar);
+        layout->addWidget(cancel);
         w->adjustSize();
         g_window = w;
+        g_cancelButton = cancel;
     }
     return g_window;
 }
@@ -92,21 +108,52 @@ QWidget* busyWindow() {
 
 namespace Showavi {
 
-void ActiveShowAvi() {
-    if (++g_depth != 1) return;
-    if (QWidget* w = busyWindow()) {
+namespace {
+
+// Shows the window over the active one, when nothing kept it shown already.
+void showOverActive() {
+    QWidget* w = busyWindow();
+    if (!w) return;
+    if (!w->isVisible()) {
         if (QWidget* active = QApplication::activeWindow()) {
             const QRect r = active->frameGeometry();
             w->move(r.center() - QPoint(w->width() / 2, w->height() / 2));
         }
-        messageWatch()->start();
-        messageWatch()->settle();
     }
+    messageWatch()->settle();
+}
+
+}  // namespace
+
+void ActiveShowAvi() {
+    if (++g_depth != 1 || g_callWait) return;
+    if (busyWindow()) messageWatch()->start();
+    showOverActive();
 }
 
 void DeactiveShowAvi() {
     if (g_depth == 0) return;
-    if (--g_depth == 0 && g_window) g_window->hide();
+    if (--g_depth == 0 && g_window && !g_callWait) g_window->hide();
+}
+
+void BeginCallWait(std::function<void()> cancel) {
+    const bool wasShown = shown();
+    g_callWait = true;
+    g_cancel = std::move(cancel);
+    if (!busyWindow()) return;
+    g_cancelButton->show();
+    g_window->adjustSize();
+    if (!wasShown) messageWatch()->start();
+    showOverActive();
+}
+
+void EndCallWait() {
+    g_callWait = false;
+    g_cancel = nullptr;
+    if (!g_window) return;
+    g_cancelButton->hide();
+    g_window->adjustSize();
+    if (g_depth == 0) g_window->hide();
 }
 
 }  // namespace Showavi
@@ -114,5 +161,12 @@ void DeactiveShowAvi() {
 int busyDepth() { return g_depth; }
 
 bool busyWindowVisible() { return g_window && g_window->isVisible(); }
+
+bool isBusyWindow(const QObject* object) {
+    if (!g_window || !object) return false;
+    if (auto* w = qobject_cast<const QWidget*>(object)) return w->window() == g_window;
+    if (auto* window = qobject_cast<const QWindow*>(object)) return window == g_window->windowHandle();
+    return false;
+}
 
 }  // namespace cot

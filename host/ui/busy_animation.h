@@ -1,4 +1,7 @@
 #pragma once
+#include <functional>
+
+class QObject;
 
 namespace cot {
 
@@ -8,12 +11,18 @@ namespace cot {
 namespace Showavi {
 void ActiveShowAvi();
 void DeactiveShowAvi();  // never below zero
+// A call waited for long enough to be noticed: the window shows with "Cancelar", which runs
+// `cancel`, until the wait ends (the count above is not touched).
+void BeginCallWait(std::function<void()> cancel);
+void EndCallWait();
 }  // namespace Showavi
 
 // Nesting depth of the animation (0 = hidden).
 int busyDepth();
 // Whether the "Processando..." window is currently visible.
 bool busyWindowVisible();
+// The busy window, one of its widgets or its window handle (what may take input during a wait).
+bool isBusyWindow(const QObject* object);
 
 // Shows the animation for its lifetime and hides it on every path out.
 class BusyScope {

@@ -260,7 +260,7 @@ TEST(NetConnectionTest, ATimedOutCallIsReportedAndNotSentAgain) {
     const RpcResult r = net.call("TestLento");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error,
-              QStringLiteral("Conexão com o servidor de aplicação em 127.0.0.1:%1 foi interrompida.").arg(relay.port()));
+              QStringLiteral("O servidor de aplicação em 127.0.0.1:%1 não respondeu em 1 segundo.").arg(relay.port()));
     // Sending it again would have taken a fresh socket: none was opened.
     EXPECT_EQ(relay.connectionsOpened(), 1);
     ASSERT_TRUE(waitUntil([] { return slowCalls.load() >= 1; }));

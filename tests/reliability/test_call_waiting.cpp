@@ -1,0 +1,154 @@
+// Calls made on the UI thread run on a worker while the windows keep painting: a long list
+// leaves the event loop free, the busy window's "Cancelar" abandons a call still arriving,
+// and a server that falls silent is given up with a message saying so.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "base/errors.h"
+#include "rpc/net_connection.h"
+#include "server/rpc/reply.h"
+#include "support/screen_widgets.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_server.h"
+#include "ui/busy_animation.h"
+
+namespace cot::testing {
+namespace {
+
+// A list of `rows` rows of ten columns, sent in 64 KB pieces; the server holds back after
+// the piece `holdAt` (when >= 0) until the test lets it go.
+struct SlowList {
+    int rows = 0;
+    int holdAt = -1;
+    std::shared_ptr<std::atomic<bool>> released = std::make_shared<std::atomic<bool>>(false);
+};
+
+QByteArray listText(int rows) {
+    Packet p;
+    for (int c = 0; c < 10; ++c)
+        p.fields << FieldDef{QStringLiteral("CAMPO%1").arg(c), c % 2 ? FieldType::Float : FieldType::String, 40};
+    for (int r = 0; r < rows; ++r) {
+        QVariantList row;
+        for (int c = 0; c < 10; ++c)
+            row << (c % 2 ? QVariant(r * 1.25 + c) : QVariant(QStringLiteral("Proposta nº %1 — coluna %2").arg(r).arg(c)));
+        p.rows << row;
+    }
+    QByteArray out;
+    server::packetResult(p).writeTo(out);
+    return out;
+}
+
+class CallWaitingTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ensureApplication(); }
+
+    void SetUp() override {
+        server_ = std::make_unique<TestServer>(TestServerOptions{
+            .seed = true, .methods = [this](server::MethodRegistry& r) {
+                r.add("TesteLista", 0, server::AccessRule::session(), [this](server::MethodContext&, const server::Args&) {
+                    const QByteArray text = listText(list_.rows);
+                    const SlowList list = list_;
+                    return server::Reply::streamed([text, list](QByteArray& out, const server::Reply::Pace& pace) {
+                        constexpr qsizetype kPiece = 64 * 1024;
+                        for (qsizetype at = 0, piece = 0; at < text.size(); at += kPiece, ++piece) {
+                            out.append(text.mid(at, kPiece));
+                            pace(out);
+                            if (piece == list.holdAt)
+                                while (!*list.released) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                        }
+                    });
+                });
+            }});
+    }
+    void TearDown() override {
+        *list_.released = true;
+        server_.reset();
+    }
+
+    static QPushButton* cancelButton() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("frmShowAvi") && w->isVisible())
+                if (auto* b = w->findChild<QPushButton*>("btnCancelar"); b && b->isVisible()) return b;
+        return nullptr;
+    }
+
+    ScriptedDialogs dialogs_;
+    ScriptedDialogs::Scope scope_{dialogs_};
+    SlowList list_;
+    std::unique_ptr<TestServer> server_;
+};
+
+TEST_F(CallWaitingTest, CancelledWhileArrivingAppliesNothingAndLeavesTheConnectionUsable) {
+    list_ = {.rows = 20000, .holdAt = 3};
+    NetConnection& net = server_->connection();
+    int busyCode = 0;
+    // A timer during the wait (as the list's decision poll) finds the connection taken.
+    QTimer::singleShot(50, [&] { busyCode = net.call("GetDataHoraServ").code; });
+    QTimer cancelWhenOffered;
+    QObject::connect(&cancelWhenOffered, &QTimer::timeout, [&] {
+        if (QPushButton* b = cancelButton()) QTest::mouseClick(b, Qt::LeftButton);
+    });
+    cancelWhenOffered.start(20);
+    bool applied = false;
+    EXPECT_THROW(
+        {
+            net.getPacket("TesteLista");
+            applied = true;
+        },
+        Abort);
+    cancelWhenOffered.stop();
+    EXPECT_FALSE(applied);
+    EXPECT_FALSE(*list_.released) << "the call returned while the server was still sending";
+    EXPECT_EQ(busyCode, RpcResult::kBusy);
+    EXPECT_TRUE(dialogs_.errors().isEmpty()) << dialogs_.errors().join('\n').toStdString();
+    EXPECT_FALSE(busyWindowVisible());
+    EXPECT_FALSE(net.busy());
+
+    *list_.released = true;
+    list_ = {.rows = 3};
+    EXPECT_EQ(net.getPacket("TesteLista").rows.size(), 3);
+}
+
+TEST_F(CallWaitingTest, ALargeListArrivingNeverBlocksTheUiThread) {
+    list_ = {.rows = 60000};
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    tick.start(15);
+    clock.start();
+    const Packet list = server_->connection().getPacket("TesteLista");
+    longest = std::max(longest, clock.elapsed() - last);
+    tick.stop();
+    ASSERT_EQ(list.rows.size(), 60000);
+    EXPECT_EQ(list.rows[59999][0].toString(), QStringLiteral("Proposta nº 59999 — coluna 0"));
+    EXPECT_LT(longest, 100) << "ms without an event on the UI thread, in a call of " << clock.elapsed() << " ms";
+}
+
+TEST_F(CallWaitingTest, AServerThatFallsSilentIsGivenUpWithAMessage) {
+    list_ = {.rows = 20000, .holdAt = 0};
+    auto net = server_->newConnection();
+    net->setReadTimeout(1);
+    const RpcResult silent = net->call("TesteLista");
+    EXPECT_FALSE(silent.ok);
+    EXPECT_EQ(silent.code, RpcResult::kConnectionFailed);
+    EXPECT_EQ(silent.error, QStringLiteral("O servidor de aplicação em 127.0.0.1:%1 não respondeu em 1 segundo.")
+                                .arg(server_->port()));
+    *list_.released = true;
+    list_ = {.rows = 2};
+    net->setReadTimeout(NetConnection::kDefaultReadTimeoutSeconds);
+    EXPECT_EQ(net->getPacket("TesteLista").rows.size(), 2);
+}
+
+}  // namespace
+}  // namespace cot::testing
