@@ -12,9 +12,9 @@
 #include "data/date_text.h"
 #include "data/filter_expression.h"
 #include "data/format_br.h"
-#include "data/json_text.h"
 #include "data/packet.h"
 #include "data/packet_json_reader.h"
+#include "data/packet_json_writer.h"
 #include "data/selection_text.h"
 #include "server/methods/selection_text.h"
 #include "server/rpc/json_rpc.h"
@@ -173,17 +173,20 @@ void packetText(const uint8_t* data, size_t size) {
     } catch (const PacketError&) {
     }
 
-    // The string writer must give JSON text that reads back to the same string.
+    // The packet writer must give JSON text whose text cell reads back to the same string.
     if (isValidUtf8(text)) {
+        const QList<FieldDef> fields{{"T", FieldType::Memo, 0}};
         QByteArray out;
-        JsonText json(out);
-        json.raw('[');
-        json.string(QByteArrayView(text));
-        json.raw(']');
+        PacketJsonWriter w(out, fields);
+        w.beginRow();
+        w.text(QByteArrayView(text));
+        w.endRow();
+        w.finish();
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(out, &error);
         require(error.error == QJsonParseError::NoError, "written string is not JSON");
-        require(doc.array().at(0).toString() == QString::fromUtf8(text), "written string reads back different");
+        require(doc.object()["rows"].toArray().at(0).toArray().at(0).toString() == QString::fromUtf8(text),
+                "written string reads back different");
     }
 }
 

@@ -1,43 +1,77 @@
 #include "packet_json_writer.h"
 
 #include <QDate>
+#include <QStringEncoder>
+#include <charconv>
+#include <cmath>
+#include <rapidjson/writer.h>
 
 #include "date_text.h"
-
+#include "json_output.h"
 #include "packet.h"
 
 namespace cot {
 
-PacketJsonWriter::PacketJsonWriter(QByteArray& out, const QList<FieldDef>& fields) : json_(out), fields_(fields) {
-    json_.raw("{\"fields\":[");
-    for (int i = 0; i < fields.size(); ++i) {
-        if (i > 0) json_.raw(',');
-        json_.raw("{\"name\":");
-        json_.string(fields[i].name);
-        json_.raw(",\"type\":");
-        json_.string(fieldTypeName(fields[i].type));
-        if (fields[i].size > 0) {
-            json_.raw(",\"size\":");
-            json_.integer(fields[i].size);
-        }
-        json_.raw('}');
+struct PacketJsonWriter::Json {
+    explicit Json(QByteArray& out) : output(out), writer(output) {}
+
+    void string(QByteArrayView utf8) { writer.String(utf8.data(), rapidjson::SizeType(utf8.size())); }
+    // Converted into a buffer kept from text to text: no allocation per cell.
+    void string(const QString& text) {
+        scratch.resize(encoder.requiredSpace(text.size()));
+        const char* end = encoder.appendToBuffer(scratch.data(), text);
+        writer.String(scratch.constData(), rapidjson::SizeType(end - scratch.constData()));
     }
-    json_.raw("],\"rows\":[");
+
+    JsonOutput output;
+    rapidjson::Writer<JsonOutput> writer;
+    QStringEncoder encoder{QStringEncoder::Utf8};
+    QByteArray scratch;
+};
+
+PacketJsonWriter::PacketJsonWriter(QByteArray& out, const QList<FieldDef>& fields)
+    : json_(std::make_unique<Json>(out)), fields_(fields) {
+    auto& w = json_->writer;
+    w.StartObject();
+    w.Key("fields");
+    w.StartArray();
+    for (const FieldDef& f : fields) {
+        w.StartObject();
+        w.Key("name");
+        json_->string(f.name);
+        w.Key("type");
+        json_->string(fieldTypeName(f.type));
+        if (f.size > 0) {
+            w.Key("size");
+            w.Int(f.size);
+        }
+        w.EndObject();
+    }
+    w.EndArray();
+    w.Key("rows");
+    w.StartArray();
 }
 
+PacketJsonWriter::~PacketJsonWriter() = default;
+
 void PacketJsonWriter::beginRow() {
-    if (rows_++ > 0) json_.raw(',');
-    json_.raw('[');
+    ++rows_;
+    json_->writer.StartArray();
     column_ = 0;
 }
 
 void PacketJsonWriter::endRow() {
     // A row always carries every field.
     while (column_ < fields_.size()) null();
-    json_.raw(']');
+    json_->writer.EndArray();
+    json_->output.Flush();
 }
 
-void PacketJsonWriter::finish() { json_.raw("]}"); }
+void PacketJsonWriter::finish() {
+    json_->writer.EndArray();
+    json_->writer.EndObject();
+    json_->output.Flush();
+}
 
 void PacketJsonWriter::value(const QVariant& v) {
     const FieldType type = nextType();
@@ -49,37 +83,44 @@ void PacketJsonWriter::value(const QVariant& v) {
     case FieldType::Float:
         return real(c.toDouble());
     case FieldType::Boolean:
-        separate();
-        return json_.boolean(c.toBool());
-    case FieldType::DateTime: {
-        separate();
-        json_.string(isoDateTimeText(c.toDateTime()));
+        ++column_;
+        json_->writer.Bool(c.toBool());
         return;
-    }
+    case FieldType::DateTime:
+        return text(isoDateTimeText(c.toDateTime()));
     default:
-        separate();
-        json_.string(c.toString());
+        return text(c.toString());
     }
 }
 
 void PacketJsonWriter::null() {
-    separate();
-    json_.null();
+    ++column_;
+    json_->writer.Null();
 }
 
 void PacketJsonWriter::text(QByteArrayView utf8) {
-    separate();
-    json_.string(utf8);
+    ++column_;
+    json_->string(utf8);
+}
+
+void PacketJsonWriter::text(const QString& text) {
+    ++column_;
+    json_->string(text);
 }
 
 void PacketJsonWriter::integer(qint64 v) {
-    separate();
-    json_.integer(v);
+    ++column_;
+    json_->writer.Int64(v);
 }
 
 void PacketJsonWriter::real(double v) {
-    separate();
-    json_.real(v);
+    if (!std::isfinite(v)) return null();
+    // std::to_chars: RapidJSON's own writes 100 as "100.0" and 1e21 as "1e21", not the
+    // shortest text our lists have always carried ("100", "1e+21", as Qt writes them).
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    ++column_;
+    json_->writer.RawValue(buf, size_t(r.ptr - buf), rapidjson::kNumberType);
 }
 
 bool PacketJsonWriter::storedDate(QByteArrayView s) {
@@ -101,11 +142,10 @@ bool PacketJsonWriter::storedDate(QByteArrayView s) {
     if (!QDate::isValid(num(0, 4), num(5, 2), num(8, 2)) || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
         second < 0 || second > 59 || msec < 0)
         return false;
-    char iso[] = "\"0000-00-00T00:00:00.000\"";  // 25 characters and the terminator
-    for (qsizetype i = 0; i < n; ++i) iso[1 + i] = s[i];
-    iso[11] = 'T';
-    separate();
-    json_.raw(QByteArrayView(iso, 25));
+    char iso[] = "0000-00-00T00:00:00.000";  // 23 characters and the terminator
+    for (qsizetype i = 0; i < n; ++i) iso[i] = s[i];
+    iso[10] = 'T';
+    text(QByteArrayView(iso, 23));
     return true;
 }
 

@@ -2,22 +2,28 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QString>
 #include <QVariant>
+#include <memory>
 
 #include "field_type.h"
-#include "json_text.h"
 
 namespace cot {
 
 struct Packet;
 
 // Writes a packet's JSON text ({"fields":[...],"rows":[[...],...]}) row by row, cell by
-// cell, straight into a byte buffer. Producers that read rows from a query hand the
-// cells over as they come, so a large list is never held twice.
+// cell, straight into a byte buffer, with RapidJSON's writer. Producers that read rows
+// from a query hand the cells over as they come, so a large list is never held twice.
+// `out` holds the rows written whenever a row has ended (a streamed reply may then hand
+// it to the socket and empty it).
 class PacketJsonWriter {
 public:
     // Writes the field list and opens the rows.
     PacketJsonWriter(QByteArray& out, const QList<FieldDef>& fields);
+    ~PacketJsonWriter();
+    PacketJsonWriter(const PacketJsonWriter&) = delete;
+    PacketJsonWriter& operator=(const PacketJsonWriter&) = delete;
 
     void beginRow();
     void endRow();
@@ -30,7 +36,10 @@ public:
     void value(const QVariant& v);
     void null();
     void text(QByteArrayView utf8);
+    void text(const QString& text);
     void integer(qint64 v);
+    // The shortest text that reads back to the same double; null for NaN and infinities,
+    // which JSON cannot carry.
     void real(double v);
     // A stored date text ("yyyy-MM-dd", "yyyy-MM-dd HH:mm:ss", with 'T' or milliseconds)
     // written as the packet's date; false (nothing written) when the text is not one.
@@ -40,11 +49,8 @@ public:
     int rows() const { return rows_; }
 
 private:
-    void separate() {
-        if (column_++ > 0) json_.raw(',');
-    }
-
-    JsonText json_;
+    struct Json;
+    std::unique_ptr<Json> json_;
     const QList<FieldDef>& fields_;
     int column_ = 0;
     int rows_ = 0;
