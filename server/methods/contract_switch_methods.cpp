@@ -23,42 +23,41 @@ namespace cot::server {
 namespace {
 
 using read::dayStart;
-
-const char* const kKey = "NRPROPOSFAS = :N AND NRVERPROPFAS = :V";
+using read::ProposalKey;
 
 // Lines of an LU/Manutenção proposal become rental lines: no licence of use.
 void linesToRental(Database& db, const QVariantMap& key) {
     db.exec(QStringLiteral("UPDATE LINPPROP SET IDTIPLINPP = CASE IDTIPLINPP WHEN 'M' THEN 'L' WHEN 'P' THEN 'A' "
                            "ELSE IDTIPLINPP END, VRLICENCUSOPROP = 0, VRDESLICUSOPROP = 0 WHERE %1")
-                .arg(QLatin1String(kKey)),
+                .arg(ProposalKey::condition()),
             key);
 }
 
 // Under Locação every line's schedule is one installment of 0 due today.
 void rentalSchedules(Database& db, const QVariantMap& key) {
-    db.exec(QStringLiteral("DELETE FROM VENCLINPPROP WHERE %1").arg(QLatin1String(kKey)), key);
+    db.exec(QStringLiteral("DELETE FROM VENCLINPPROP WHERE %1").arg(ProposalKey::condition()), key);
     QVariantMap params = key;
     params.insert(QStringLiteral("HOJE"), dayStart(Clock::current().today()));
     db.exec(QStringLiteral("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) "
                            "SELECT NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, :HOJE, 0 FROM LINPPROP WHERE %1")
-                .arg(QLatin1String(kKey)),
+                .arg(ProposalKey::condition()),
             params);
 }
 
 void toLicence(Database& db, const QVariantMap& key) {
     db.exec(QStringLiteral("UPDATE LINPPROP SET IDTIPLINPP = CASE IDTIPLINPP WHEN 'L' THEN 'M' WHEN 'A' THEN 'P' "
                            "ELSE IDTIPLINPP END WHERE %1")
-                .arg(QLatin1String(kKey)),
+                .arg(ProposalKey::condition()),
             key);
 }
 
 Reply setTipoContrato(MethodContext& ctx, const Args& args) {
-    const QVariantMap key{{"N", args.string(0).trimmed()}, {"V", args.string(1).trimmed()}};
+    const QVariantMap key = read::proposalKey(args).params();
     const QString type = args.string(2).trimmed().toUpper();
     if (type != QLatin1String("M") && type != QLatin1String("L"))
         throw MethodError(QStringLiteral("Tipo de contrato inválido: \"%1\".").arg(args.string(2).trimmed()));
     Transaction tx(ctx.db);
-    const QString where = QLatin1String(kKey);
+    const QString where = ProposalKey::condition();
     if (ctx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE %1").arg(where), key).toInt() == 0)
         throw MethodError(QStringLiteral("Proposta não cadastrada."));
     const QString from =
@@ -69,7 +68,7 @@ Reply setTipoContrato(MethodContext& ctx, const Args& args) {
     if (type == QLatin1String("M") && from == QLatin1String("L")) toLicence(ctx.db, key);
     QVariantMap params = key;
     params.insert(QStringLiteral("T"), type);
-    ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET IDTIPOPROPFAS = :T WHERE %1").arg(QLatin1String(kKey)), params);
+    ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET IDTIPOPROPFAS = :T WHERE %1").arg(where), params);
     tx.commit();
     return {};
 }

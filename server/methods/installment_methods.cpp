@@ -36,12 +36,7 @@ namespace {
 using namespace read;
 
 const TableResolver& installmentResolver() {
-    static const TableResolver r{QStringLiteral("VENCLINPPROP"),
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"),
-                                  QStringLiteral("CDLINPPROP"), QStringLiteral("DTVELUSOPEDP")},
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"),
-                                  QStringLiteral("CDLINPPROP"), QStringLiteral("DTVELUSOPEDP"),
-                                  QStringLiteral("VRVELUSOPEDP")}};
+    static const TableResolver r = tableResolver(QStringLiteral("VENCLINPPROP"));
     return r;
 }
 

@@ -13,10 +13,7 @@ namespace cot::server::detail {
 namespace {
 
 const TableResolver& observationResolver() {
-    static const TableResolver r{QStringLiteral("OBSPROPFAS"),
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS")},
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"),
-                                  QStringLiteral("TXOBSPROPFAS")}};
+    static const TableResolver r = tableResolver(QStringLiteral("OBSPROPFAS"));
     return r;
 }
 

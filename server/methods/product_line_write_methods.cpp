@@ -36,12 +36,7 @@ using cells::cellText;
 using cells::changes;
 
 const TableResolver& lineResolver() {
-    static const TableResolver r{
-        QStringLiteral("LINPPROP"),
-        {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"), QStringLiteral("CDLINPPROP")},
-        {"NRPROPOSFAS", "NRVERPROPFAS", "CDLINPPROP", "CDLINPPROPINFOR", "NMLINPPROP", "NRUSUALINPP", "IDTIPLINPP",
-         "QTMINIMAFATPROP", "VRLICENCUSOPROP", "VRMENSALIDAPROP", "VRDESLICUSOPROP", "VRDESMENSALPROP",
-         "IDMPROCLINPP", "IDLPROCLINPP", "DTCALUSLINPP", "IDAMBLINPP"}};
+    static const TableResolver r = tableResolver(QStringLiteral("LINPPROP"));
     return r;
 }
 
@@ -177,9 +172,10 @@ QString systemsText(QStringList codes) {
 }
 
 Reply getVdLinProd(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("CDCLIENTE", 21),  text("NMFANTCLIE", 50),   text("IDTIPLINPC", 1),
-                                        number("NRUSUALINPC"),   text("IDAMBLINPC", 3),    text("IDLPROCLINPC", 1),
-                                        text("IDMPROCLINPC", 1), text("CDSISTEMAS", 449), number("QTLINHAPROD")};
+    static const QList<FieldDef> fields{
+        stored("LINPCLIE", "CDCLIENTE"),    stored("CLIENTE", "NMFANTCLIE"),   stored("LINPCLIE", "IDTIPLINPC"),
+        stored("LINPCLIE", "NRUSUALINPC"),  stored("LINPCLIE", "IDAMBLINPC"),  stored("LINPCLIE", "IDLPROCLINPC"),
+        stored("LINPCLIE", "IDMPROCLINPC"), stored("LINPCLIE", "CDSISTEMAS"), number("QTLINHAPROD")};
     const QString client = args.string(0).trimmed();
     const QString line = args.string(3).trimmed();
     const QString type = args.string(4).trimmed();

@@ -14,16 +14,10 @@ namespace cot::server {
 namespace {
 
 const TableResolver& proposalResolver() {
-    static const TableResolver resolver{
-        QStringLiteral("PROPOSTAFAS"),
-        {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS")},
-        {"NRPROPOSFAS", "NRVERPROPFAS", "CDFILIAL", "IDSOLPROPFAS", "IDCLIENPROSP", "CDCLIENTE",
-         "CDPROSPECT", "NRCONTATO", "DSREFECONT", "DSREFEPROPOSFAS", "DTPROPOSFAS", "DTACEPROPFAS",
-         "DTVALPROPFAS", "CDOPERSOLI", "CDOPERINCL", "CDOPERRESP", "CDINDICE1", "CDTPINDICE1",
-         "IDPERVALOR1", "VRPEINCIND1", "CDINDICE2", "CDTPINDICE2", "IDPERVALOR2", "VRPEINCIND2",
-         "IDTPREAJPROP", "NRMESREAJPROP", "CDPROCOMERCI", "IDIDIOMA", "VRPACOTESERV", "IDTIPOCOBRSERV",
-         "IDTIPOPROPFAS", "DSEMAIPROFAS", "NRFAXPROPFAS", "DSOBSPROPFAS", "CDINTECLIE", "CDINTEPROS",
-         "DTINCLUSAO"}};
+    // Who accepted it and the version's value are the server's own.
+    static const TableResolver resolver =
+        tableResolver(QStringLiteral("PROPOSTAFAS"), {QStringLiteral("CDOPERACEITE"), QStringLiteral("VRTOTCENTPROP"),
+                                                      QStringLiteral("VRMENCENTPROP")});
     return resolver;
 }
 

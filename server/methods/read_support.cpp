@@ -1,10 +1,17 @@
 #include "server/methods/read_support.h"
 
+#include "data/table_catalogue.h"
 #include "server/rpc/method_registry.h"
 #include "services/consiste.h"
 #include "server/storage/database.h"
 
 namespace cot::server::read {
+
+const QString& ProposalKey::condition() {
+    static const QString condition = catalogue::table(QStringLiteral("PROPOSTAFAS"))
+                                         .keyCondition({QStringLiteral("NR"), QStringLiteral("VER")});
+    return condition;
+}
 
 ProposalKey proposalKey(const Args& args) { return {args.string(0).trimmed(), args.string(1).trimmed()}; }
 

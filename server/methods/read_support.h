@@ -8,6 +8,7 @@
 #include <QVariantMap>
 
 #include "data/packet.h"
+#include "data/table_catalogue.h"
 
 namespace cot::server {
 
@@ -21,12 +22,19 @@ inline FieldDef fixed(const char* name, int size = 1) { return {QString::fromLat
 inline FieldDef date(const char* name) { return {QString::fromLatin1(name), FieldType::DateTime, 0}; }
 inline FieldDef number(const char* name) { return {QString::fromLatin1(name), FieldType::Float, 0}; }
 inline FieldDef memo(const char* name) { return {QString::fromLatin1(name), FieldType::Memo, 0}; }
+// A stored column as the table catalogue declares it (type and size).
+inline FieldDef stored(const char* table, const char* column) {
+    return catalogue::table(QString::fromLatin1(table)).column(QString::fromLatin1(column)).field();
+}
 
 // Proposal number and version of the first two arguments, trimmed.
 struct ProposalKey {
     QString number;
     QString version;
     QVariantMap params() const { return {{QStringLiteral("NR"), number}, {QStringLiteral("VER"), version}}; }
+    // The rows of this version in any of the proposal's tables: the proposal's key
+    // columns against params()'s placeholders.
+    static const QString& condition();
 };
 ProposalKey proposalKey(const Args& args);
 

@@ -43,8 +43,6 @@ using namespace read;
 using cells::cell;
 using cells::cellText;
 
-const char* const kKey = "NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER";
-
 struct Installments {
     QList<QDateTime> dates;
     std::vector<double> values;
@@ -53,7 +51,7 @@ struct Installments {
 Installments storedInstallments(Database& db, const QVariantMap& key) {
     const Packet p = db.query(QStringLiteral("SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP WHERE %1 "
                                              "ORDER BY DTVENCSERVPROP")
-                                  .arg(QLatin1String(kKey)),
+                                  .arg(ProposalKey::condition()),
                               key);
     Installments out;
     for (const QVariantList& row : p.rows) {
@@ -75,11 +73,11 @@ Reply setTipoCobrServ(MethodContext& ctx, const Args& args) {
     double package = 0;
     if (type == QLatin1String("H")) {
         ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET IDTIPOCOBRSERV = 'H', VRPACOTESERV = 0 WHERE %1")
-                        .arg(QLatin1String(kKey)),
+                        .arg(ProposalKey::condition()),
                     key);
-        ctx.db.exec(QStringLiteral("DELETE FROM VENCSERVPROP WHERE %1").arg(QLatin1String(kKey)), key);
+        ctx.db.exec(QStringLiteral("DELETE FROM VENCSERVPROP WHERE %1").arg(ProposalKey::condition()), key);
     } else {
-        ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET IDTIPOCOBRSERV = 'P' WHERE %1").arg(QLatin1String(kKey)), key);
+        ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET IDTIPOCOBRSERV = 'P' WHERE %1").arg(ProposalKey::condition()), key);
         package = svctext::refreshPackage(ctx.db, number, version);
         svctext::followPackage(ctx.db, number, version, package, proposal.value(0, "DTPROPOSFAS").toDateTime());
     }
@@ -88,11 +86,7 @@ Reply setTipoCobrServ(MethodContext& ctx, const Args& args) {
 }
 
 const TableResolver& installmentResolver() {
-    static const TableResolver r{QStringLiteral("VENCSERVPROP"),
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"),
-                                  QStringLiteral("DTVENCSERVPROP")},
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"),
-                                  QStringLiteral("DTVENCSERVPROP"), QStringLiteral("VRVENCSERVPROP")}};
+    static const TableResolver r = tableResolver(QStringLiteral("VENCSERVPROP"));
     return r;
 }
 
@@ -104,14 +98,14 @@ int onDay(Database& db, const QVariantMap& key, const QDate& due) {
     return db
         .scalar(QStringLiteral("SELECT COUNT(*) FROM VENCSERVPROP WHERE %1 AND DTVENCSERVPROP >= :D0 "
                                "AND DTVENCSERVPROP < :D1")
-                    .arg(QLatin1String(kKey)),
+                    .arg(ProposalKey::condition()),
                 params)
         .toInt();
 }
 
 void checkSchedule(Database& db, const QVariantMap& key) {
     const long double package = db.scalar(QStringLiteral("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE %1")
-                                              .arg(QLatin1String(kKey)),
+                                              .arg(ProposalKey::condition()),
                                           key)
                                     .toDouble();
     const long double rate = svctext::interestRate(db);
@@ -171,7 +165,7 @@ Reply validaVencServ(MethodContext& ctx, const Args& args) {
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT DTVENCSERVPROP FROM VENCSERVPROP WHERE %1 AND DTVENCSERVPROP >= :D0 "
                                               "AND DTVENCSERVPROP < :D1 ORDER BY DTVENCSERVPROP")
-                                   .arg(QLatin1String(kKey)),
+                                   .arg(ProposalKey::condition()),
                                params, fields));
 }
 

@@ -50,11 +50,7 @@ constexpr int kSequenceWidth = 3;
 constexpr int kTypeWidth = 3;
 
 const TableResolver& serviceResolver() {
-    static const TableResolver r{
-        QStringLiteral("SERVPROP"),
-        {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"), QStringLiteral("NRSERVPROP")},
-        {"NRPROPOSFAS", "NRVERPROPFAS", "NRSERVPROP", "CDTIPOSERV", "DSLOCALPROP", "IDTIPOCOBRPROP", "VRPEACHEPROP",
-         "QTSERVPROP", "VREXCEDPROP", "VRHORAPROP", "VRDEHORAPROP", "VRPEHORAPROP", "NRMESREAJPROP"}};
+    static const TableResolver r = tableResolver(QStringLiteral("SERVPROP"));
     return r;
 }
 
@@ -195,10 +191,7 @@ Reply setServico(MethodContext& ctx, const Args& args) {
 }
 
 const TableResolver& objectiveResolver() {
-    static const TableResolver r{QStringLiteral("OBJSERVPROP"),
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS")},
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"),
-                                  QStringLiteral("TXOBJETPROPFAS")}};
+    static const TableResolver r = tableResolver(QStringLiteral("OBJSERVPROP"));
     return r;
 }
 

@@ -45,19 +45,12 @@ constexpr int kOrderWidth = 3;
 constexpr int kNumberWidth = 5;
 
 const TableResolver& simulationResolver() {
-    static const TableResolver r{
-        QStringLiteral("SIMULAPROP"),
-        {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"), QStringLiteral("NRSIMULAPROP")},
-        {"NRPROPOSFAS", "NRVERPROPFAS", "NRSIMULAPROP", "NRORDSIMULAPROP", "NMSIMULAPROP"}};
+    static const TableResolver r = tableResolver(QStringLiteral("SIMULAPROP"));
     return r;
 }
 
 const TableResolver& lineResolver() {
-    static const TableResolver r{QStringLiteral("SIMULALINP"),
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"),
-                                  QStringLiteral("NRSIMULAPROP"), QStringLiteral("NRORDLINPSIMULA")},
-                                 {"NRPROPOSFAS", "NRVERPROPFAS", "NRSIMULAPROP", "NRORDLINPSIMULA", "CDLINPPROP",
-                                  "QTUTILSIMULINP"}};
+    static const TableResolver r = tableResolver(QStringLiteral("SIMULALINP"));
     return r;
 }
 

@@ -38,7 +38,6 @@ namespace {
 
 using namespace read;
 
-const char* const kKey = "NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER";
 constexpr int kHighestOrder = 999;
 
 struct Text {
@@ -62,7 +61,7 @@ Texts currentTexts(Database& db, const QVariantMap& key) {
     return textsOf(db,
                    QStringLiteral("SELECT CDTXTPROPFAS, NRORDEMMSG, TXPROPFAS FROM TXTPROPFAS WHERE %1 "
                                   "ORDER BY NRORDEMMSG, CDTXTPROPFAS")
-                       .arg(QLatin1String(kKey)),
+                       .arg(ProposalKey::condition()),
                    key);
 }
 
@@ -96,7 +95,7 @@ void replaceTexts(Database& db, const QVariantMap& key, const Texts& texts) {
     const Texts before = currentTexts(db, key);
     if (before == texts) return;
     const qint64 generation =
-        db.scalar(QStringLiteral("SELECT COALESCE(MAX(NRGERACAO), 0) + 1 FROM TXTPROPFASGER WHERE %1").arg(QLatin1String(kKey)),
+        db.scalar(QStringLiteral("SELECT COALESCE(MAX(NRGERACAO), 0) + 1 FROM TXTPROPFASGER WHERE %1").arg(ProposalKey::condition()),
                   key)
             .toLongLong();
     QVariantMap header = key;
@@ -108,9 +107,9 @@ void replaceTexts(Database& db, const QVariantMap& key, const Texts& texts) {
     db.exec(QStringLiteral("INSERT INTO TXTPROPFASHIST (NRPROPOSFAS, NRVERPROPFAS, NRGERACAO, CDTXTPROPFAS, NRORDEMMSG, "
                            "TXPROPFAS) SELECT NRPROPOSFAS, NRVERPROPFAS, :G, CDTXTPROPFAS, NRORDEMMSG, TXPROPFAS "
                            "FROM TXTPROPFAS WHERE %1")
-                .arg(QLatin1String(kKey)),
+                .arg(ProposalKey::condition()),
             header);
-    db.exec(QStringLiteral("DELETE FROM TXTPROPFAS WHERE %1").arg(QLatin1String(kKey)), key);
+    db.exec(QStringLiteral("DELETE FROM TXTPROPFAS WHERE %1").arg(ProposalKey::condition()), key);
     insertTexts(db, key, texts);
 }
 
@@ -140,18 +139,18 @@ Reply restauraTextoProp(MethodContext& ctx, const Args& args) {
     Transaction tx(ctx.db);
     svctext::requireProposal(ctx.db, key.number, key.version, QStringLiteral("NRPROPOSFAS"));
     const QVariant last = ctx.db.scalar(
-        QStringLiteral("SELECT MAX(NRGERACAO) FROM TXTPROPFASGER WHERE %1").arg(QLatin1String(kKey)), key.params());
+        QStringLiteral("SELECT MAX(NRGERACAO) FROM TXTPROPFASGER WHERE %1").arg(ProposalKey::condition()), key.params());
     if (last.isNull()) throw MethodError(QStringLiteral("Não há textos anteriores da proposta para restaurar."));
     QVariantMap generation = key.params();
     generation.insert(QStringLiteral("G"), last.toLongLong());
     const Texts texts = textsOf(ctx.db,
                                 QStringLiteral("SELECT CDTXTPROPFAS, NRORDEMMSG, TXPROPFAS FROM TXTPROPFASHIST "
                                                "WHERE %1 AND NRGERACAO = :G ORDER BY NRORDEMMSG, CDTXTPROPFAS")
-                                    .arg(QLatin1String(kKey)),
+                                    .arg(ProposalKey::condition()),
                                 generation);
-    ctx.db.exec(QStringLiteral("DELETE FROM TXTPROPFASHIST WHERE %1 AND NRGERACAO = :G").arg(QLatin1String(kKey)),
+    ctx.db.exec(QStringLiteral("DELETE FROM TXTPROPFASHIST WHERE %1 AND NRGERACAO = :G").arg(ProposalKey::condition()),
                 generation);
-    ctx.db.exec(QStringLiteral("DELETE FROM TXTPROPFASGER WHERE %1 AND NRGERACAO = :G").arg(QLatin1String(kKey)),
+    ctx.db.exec(QStringLiteral("DELETE FROM TXTPROPFASGER WHERE %1 AND NRGERACAO = :G").arg(ProposalKey::condition()),
                 generation);
     replaceTexts(ctx.db, key.params(), texts);
     tx.commit();
@@ -163,7 +162,7 @@ Reply alteraTexto(MethodContext& ctx, const Args& args) {
     Transaction tx(ctx.db);
     const Packet proposal = svctext::requireProposal(ctx.db, key.number, key.version,
                                                      QStringLiteral("IDTIPOPROPFAS, IDIDIOMA, CDPROCOMERCI"));
-    qint64 count = ctx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE %1").arg(QLatin1String(kKey)),
+    qint64 count = ctx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE %1").arg(ProposalKey::condition()),
                                  key.params())
                        .toLongLong();
     if (count == 0) {
@@ -192,12 +191,12 @@ QString insertStandardText(Database& db, const ProposalKey& key, const QString& 
     if (standard.rows.isEmpty()) return QStringLiteral("Texto padrão não cadastrado.");
     QVariantMap params = key.params();
     params.insert(QStringLiteral("C"), code);
-    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE %1 AND CDTXTPROPFAS = :C").arg(QLatin1String(kKey)),
+    if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE %1 AND CDTXTPROPFAS = :C").arg(ProposalKey::condition()),
                   params)
             .toInt() > 0)
         return standardTextAlreadyInProposal(code);
     const qint64 order =
-        db.scalar(QStringLiteral("SELECT COALESCE(MAX(NRORDEMMSG), 0) + 1 FROM TXTPROPFAS WHERE %1").arg(QLatin1String(kKey)),
+        db.scalar(QStringLiteral("SELECT COALESCE(MAX(NRORDEMMSG), 0) + 1 FROM TXTPROPFAS WHERE %1").arg(ProposalKey::condition()),
                   key.params())
             .toLongLong();
     if (order > kHighestOrder) return QStringLiteral("A proposta já atingiu a ordem máxima de textos (999).");

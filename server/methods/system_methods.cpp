@@ -114,11 +114,7 @@ Reply insereSistema(MethodContext& ctx, const Args& args) {
 }
 
 const TableResolver& systemResolver() {
-    static const TableResolver r{QStringLiteral("SISTLINPPROP"),
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"),
-                                  QStringLiteral("CDLINPPROP"), QStringLiteral("CDSISTEMA")},
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"),
-                                  QStringLiteral("CDLINPPROP"), QStringLiteral("CDSISTEMA")}};
+    static const TableResolver r = tableResolver(QStringLiteral("SISTLINPPROP"));
     return r;
 }
 

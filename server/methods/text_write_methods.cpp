@@ -34,12 +34,7 @@ using cells::changes;
 constexpr int kHighestOrder = 999;
 
 const TableResolver& textResolver() {
-    static const TableResolver r{QStringLiteral("TXTPROPFAS"),
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"),
-                                  QStringLiteral("CDTXTPROPFAS")},
-                                 {QStringLiteral("NRPROPOSFAS"), QStringLiteral("NRVERPROPFAS"),
-                                  QStringLiteral("CDTXTPROPFAS"), QStringLiteral("NRORDEMMSG"),
-                                  QStringLiteral("TXPROPFAS")}};
+    static const TableResolver r = tableResolver(QStringLiteral("TXTPROPFAS"));
     return r;
 }
 

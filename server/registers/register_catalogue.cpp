@@ -1,6 +1,6 @@
 #include "server/registers/register_catalogue.h"
 
-#include "server/migrations/column_sizes.h"
+#include "data/table_catalogue.h"
 
 namespace cot::server::registers {
 
@@ -124,16 +124,16 @@ QList<Register> build() {
                      text("TXENDERPAREMAIL"), text("TXTEXTOPAREMAIL", Lines),
                      text("IDSITUPARAEMAIL", NotNull | Default, kActive)},
                     {ref({"IDIDIOMA"}, "IDIOMA")}};
-    // Sizes as the schema declares them, from its one place.
+    // Sizes as the table catalogue declares them.
     for (Register& reg : out)
         for (RegisterColumn& c : reg.columns)
-            if (c.kind == ColumnKind::Text) c.size = schema::textSize(reg.table, c.name).value_or(0);
+            if (c.kind == ColumnKind::Text) c.size = catalogue::textSize(reg.table, c.name).value_or(0);
     return out;
 }
 
 }  // namespace
 
-bool RegisterColumn::isMemo() const { return kind == ColumnKind::Text && size == schema::kMemoCharacters; }
+bool RegisterColumn::isMemo() const { return kind == ColumnKind::Text && size == catalogue::kMemoCharacters; }
 
 QStringList Register::keyColumns() const {
     QStringList out;

@@ -15,7 +15,7 @@ enum class ColumnKind { Text, Integer, Real, DateTime };
 struct RegisterColumn {
     QString name;
     ColumnKind kind = ColumnKind::Text;
-    int size = 0;             // characters of a text, as the schema declares them (column_sizes.h)
+    int size = 0;             // characters of a text, as the table catalogue declares them
     bool key = false;         // part of the table's key
     bool notNull = false;     // the table refuses a null (every key column does)
     bool hasDefault = false;  // may be left out of a file: new rows take the table's default

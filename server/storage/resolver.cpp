@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <stdexcept>
 
+#include "data/table_catalogue.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 #include "server/storage/proposal_history.h"
@@ -152,6 +153,15 @@ void padRow(QVariantList& row, qsizetype size) {
 }
 
 }  // namespace
+
+TableResolver tableResolver(const QString& table, const QStringList& serverKept) {
+    const catalogue::TableDef& def = catalogue::table(table);
+    TableResolver out{def.name, def.key, {}};
+    for (const QString& kept : serverKept) def.column(kept);
+    for (const catalogue::ColumnDef& c : def.columns)
+        if (!serverKept.contains(c.name, Qt::CaseInsensitive)) out.columns << c.name;
+    return out;
+}
 
 int ensureDeltaColumn(Delta& delta, const FieldDef& field) {
     const int existing = delta.indexOf(field.name);

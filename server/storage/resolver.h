@@ -18,6 +18,11 @@ struct TableResolver {
     QStringList columns;  // includes the key columns
 };
 
+// The resolver of a catalogued table (data/table_catalogue.h): its key and its columns,
+// less `serverKept`, the columns only the server itself writes (a delta's values for
+// them are ignored). Throws std::invalid_argument for a table or column not catalogued.
+TableResolver tableResolver(const QString& table, const QStringList& serverKept = {});
+
 // Applies a client table's change log in one transaction, all or nothing.
 // Updates touch only the changed columns and only while the key and the original values
 // of those columns still match; deletes only while the key matches. A row that no longer

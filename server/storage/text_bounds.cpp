@@ -2,7 +2,7 @@
 
 #include <QLocale>
 
-#include "server/migrations/column_sizes.h"
+#include "data/table_catalogue.h"
 #include "server/rpc/method_registry.h"
 
 namespace cot::server::text_bounds {
@@ -28,7 +28,7 @@ QString tooLongMessage(const QString& column, int size) {
 }
 
 void requireFits(const QString& table, const QString& column, const QVariant& value) {
-    const std::optional<int> size = schema::textSize(table, column);
+    const std::optional<int> size = catalogue::textSize(table, column);
     if (!size || !value.isValid() || value.isNull()) return;
     const QString text = value.toString();
     if (text.size() > *size && characters(text) > *size) throw MethodError(tooLongMessage(column, *size));

@@ -1,8 +1,8 @@
 #pragma once
 // Every text the server writes fits its column: the one check each write path makes on
 // what a client sent (a delta's cells through the resolver, a method's text arguments)
-// before anything of it is written. Sizes come from the schema (server/migrations/
-// column_sizes.h); a memo column takes schema::kMemoCharacters.
+// before anything of it is written. Sizes come from the table catalogue
+// (data/table_catalogue.h); a memo column takes catalogue::kMemoCharacters.
 #include <QString>
 #include <QVariant>
 

@@ -7,7 +7,7 @@
 #include <QRegularExpression>
 #include <functional>
 
-#include "server/migrations/column_sizes.h"
+#include "data/table_catalogue.h"
 #include "support/database_dump.h"
 #include "support/packet_cells.h"
 #include "support/test_server.h"
@@ -21,7 +21,7 @@ using cot::testing::wholeDatabase;
 
 namespace {
 
-constexpr int kMemo = server::schema::kMemoCharacters;
+constexpr int kMemo = catalogue::kMemoCharacters;
 
 class LongTextsTest : public ::testing::TestWithParam<Backend> {
 protected:
@@ -121,30 +121,6 @@ TEST_P(LongTextsTest, AMultiMegabyteObservationIsRefusedWholeAndLeavesNoHistory)
                   .error,
               refusal);
     EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
-}
-
-// The sizes the check uses are the ones the database was created with, column by column.
-TEST(ColumnSizes, MatchEveryTextColumnOfTheCreatedSchema) {
-    TestServer server;
-    const Packet tables = server.db().query("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> "
-                                            "'SCHEMA_VERSION' AND name NOT LIKE 'sqlite_%'");
-    int texts = 0;
-    for (const QVariantList& t : tables.rows) {
-        const QString table = t.value(0).toString();
-        const Packet columns = server.db().query(QStringLiteral("SELECT name, type FROM pragma_table_info('%1')").arg(table));
-        for (const QVariantList& c : columns.rows) {
-            const QString type = c.value(1).toString().toUpper();
-            const std::optional<int> size = server::schema::textSize(table, c.value(0).toString());
-            SCOPED_TRACE((table + u'.' + c.value(0).toString() + u' ' + type).toStdString());
-            if (type == QLatin1String("TEXT")) EXPECT_EQ(size, kMemo);
-            else if (type.startsWith(QLatin1String("VARCHAR(")) || type.startsWith(QLatin1String("CHAR(")))
-                EXPECT_EQ(size, type.section(u'(', 1).chopped(1).toInt());
-            else EXPECT_EQ(size, std::nullopt);
-            texts += size.has_value();
-        }
-    }
-    EXPECT_GT(texts, 100);
-    EXPECT_THROW(server::schema::textSize("PROPOSTAFAS", "NAOEXISTE"), std::invalid_argument);
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, LongTextsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
