@@ -1,6 +1,8 @@
 #include "server/rpc/server_config.h"
 
+#include <QCommandLineParser>
 #include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -36,6 +38,8 @@ QString normaliseDatabaseUrl(const QString& url, const QString& origin) {
 // A configuration file holds the options as "name = value" lines (the option without its
 // dashes; "no-seed = sim"), "#" starting a comment. They come before the command line's,
 // which therefore win.
+// Read here, not with QSettings: its INI reader cuts a value at ";" or "#" (a password in
+// the db URL), keeps only the last of repeated names (limit) and names no line in errors.
 QStringList optionsFromFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -202,19 +206,60 @@ ServerConfig ServerConfig::fromArgs(int argc, char** argv) {
     return fromArgs(args, QProcessEnvironment::systemEnvironment(), exe);
 }
 
-ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcessEnvironment& env,
-                                    const QString& executablePath) {
-    ServerConfig config;
-    QStringList args = arguments;
-    for (int i = 0; i < args.size(); ++i) {
-        const bool inlineValue = args[i].startsWith(QLatin1String("--config="));
-        if (args[i] != QLatin1String("--config") && !inlineValue) continue;
-        if (!inlineValue && i + 1 >= args.size()) fail(QStringLiteral("Falta o valor de --config."));
-        const QString path = inlineValue ? args[i].mid(9) : args[i + 1];
-        args.remove(i, inlineValue ? 1 : 2);
-        args = optionsFromFile(path) + args;
-        break;
+namespace {
+
+// Options that take a value ("--port 8211" or "--port=8211"); the others are switches.
+const QStringList kValued{"config",     "db",         "listen",  "port",    "threads",       "limit",
+                          "session-minutes", "tls-cert", "tls-key", "allowed-origin", "trusted-proxy",
+                          "public-url", "backup",     "keep",    "restore", "backup-before-migrate",
+                          "log",        "set-password", "import", "export"};
+const QStringList kSwitches{"version", "no-seed", "send-reminders"};
+
+// The options as given; the faults the parser finds (an unknown option, a value missing)
+// are told as ConfigError.
+void parseOptions(QCommandLineParser& parser, QStringList args) {
+    for (const QString& name : kValued) parser.addOption(QCommandLineOption(name, {}, QStringLiteral("valor")));
+    for (const QString& name : kSwitches) parser.addOption(QCommandLineOption(name));
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    // A switch given a value ("--no-seed=1") has always counted as the switch alone.
+    for (QString& arg : args) {
+        const QString name = arg.section(u'=', 0, 0);
+        if (arg.startsWith(QLatin1String("--")) && arg.contains(u'=') &&
+            (kSwitches.contains(name.mid(2)) || name == QLatin1String("--help")))
+            arg = name;
     }
+    args.prepend(QStringLiteral("cot05000-server"));  // the parser skips the program's name
+    const bool parsed = parser.parse(args);
+    args.removeFirst();
+    // "--" ends the options for the parser; here it is no option at all.
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] != QLatin1String("--")) continue;
+        const bool isValue = i > 0 && args[i - 1].startsWith(QLatin1String("--")) && !args[i - 1].contains(u'=') &&
+                             kValued.contains(args[i - 1].mid(2));
+        if (!isValue) fail(QStringLiteral("Opção desconhecida: --."));
+    }
+    if (!parser.unknownOptionNames().isEmpty()) {
+        const QString unknown = parser.unknownOptionNames().first();
+        for (const QString& arg : args) {
+            const QString given = arg.section(u'=', 0, 0);
+            if (given == QLatin1String("--") + unknown || given == QLatin1Char('-') + unknown)
+                fail(QStringLiteral("Opção desconhecida: %1.").arg(arg));
+        }
+        for (const QString& arg : args)  // one of several letters after a single dash ("-hx")
+            if (arg.startsWith(u'-') && !arg.startsWith(QLatin1String("--")) && arg != QLatin1String("-h"))
+                fail(QStringLiteral("Opção desconhecida: %1.").arg(arg));
+    }
+    // A valued option that ends the command line has no value.
+    if (!parsed) fail(QStringLiteral("Falta o valor de %1.").arg(args.last().section(u'=', 0, 0)));
+    if (!parser.positionalArguments().isEmpty())
+        fail(QStringLiteral("Opção desconhecida: %1.").arg(parser.positionalArguments().first()));
+}
+
+// The options in the order given, each one as it comes: a later one replaces an earlier
+// one, the repeatable ones add up.
+ServerConfig configFrom(const QCommandLineParser& parser, const QProcessEnvironment& env,
+                        const QString& executablePath) {
+    ServerConfig config;
     if (env.contains("COT_DB")) config.databaseUrl = normaliseDatabaseUrl(env.value("COT_DB"), "COT_DB");
     if (env.contains("COT_LISTEN")) config.listenAddress = env.value("COT_LISTEN").trimmed();
     if (env.contains("COT_PORT")) config.port = parsePort(env.value("COT_PORT"), "COT_PORT");
@@ -225,92 +270,75 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
     // The command line's (and the file's) replace the environment's.
     bool originsGiven = false, proxiesGiven = false;
 
-    for (int i = 0; i < args.size(); ++i) {
-        QString option = args[i];
-        QString value;
-        bool inlineValue = false;
-        const qsizetype eq = option.indexOf(u'=');
-        if (option.startsWith(QLatin1String("--")) && eq > 0) {
-            value = option.mid(eq + 1);
-            option = option.left(eq);
-            inlineValue = true;
-        }
-        auto next = [&]() -> QString {
-            if (inlineValue) return value;
-            if (i + 1 >= args.size()) fail(QStringLiteral("Falta o valor de %1.").arg(option));
-            return args[++i];
-        };
-        if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
+    QHash<QString, int> seen;
+    for (const QString& option : parser.optionNames()) {
+        const QString value = parser.values(option).value(seen[option]++);
+        if (option == QLatin1String("help") || option == QLatin1String("h")) {
             config.helpRequested = true;
-        } else if (option == QLatin1String("--version")) {
+        } else if (option == QLatin1String("version")) {
             config.versionRequested = true;
-        } else if (option == QLatin1String("--db")) {
-            config.databaseUrl = normaliseDatabaseUrl(next(), "--db");
-        } else if (option == QLatin1String("--listen")) {
-            config.listenAddress = next().trimmed();
-        } else if (option == QLatin1String("--port")) {
-            config.port = parsePort(next(), "--port");
-        } else if (option == QLatin1String("--threads")) {
-            const QString text = next();
+        } else if (option == QLatin1String("db")) {
+            config.databaseUrl = normaliseDatabaseUrl(value, "--db");
+        } else if (option == QLatin1String("listen")) {
+            config.listenAddress = value.trimmed();
+        } else if (option == QLatin1String("port")) {
+            config.port = parsePort(value, "--port");
+        } else if (option == QLatin1String("threads")) {
             bool ok = false;
-            config.threads = text.toInt(&ok);
+            config.threads = value.toInt(&ok);
             if (!ok || config.threads < 1 || config.threads > 1024)
-                fail(QStringLiteral("Número de linhas de execução inválido: \"%1\".").arg(text));
-        } else if (option == QLatin1String("--session-minutes")) {
-            const QString text = next();
+                fail(QStringLiteral("Número de linhas de execução inválido: \"%1\".").arg(value));
+        } else if (option == QLatin1String("session-minutes")) {
             bool ok = false;
-            config.sessionIdleMinutes = text.toInt(&ok);
+            config.sessionIdleMinutes = value.toInt(&ok);
             if (!ok || config.sessionIdleMinutes < 1 || config.sessionIdleMinutes > 24 * 60)
-                fail(QStringLiteral("Minutos de sessão inválidos (de 1 a 1440): \"%1\".").arg(text));
-        } else if (option == QLatin1String("--tls-cert")) {
-            config.tlsCertificate = next().trimmed();
-        } else if (option == QLatin1String("--tls-key")) {
-            config.tlsKey = next().trimmed();
-        } else if (option == QLatin1String("--allowed-origin")) {
+                fail(QStringLiteral("Minutos de sessão inválidos (de 1 a 1440): \"%1\".").arg(value));
+        } else if (option == QLatin1String("tls-cert")) {
+            config.tlsCertificate = value.trimmed();
+        } else if (option == QLatin1String("tls-key")) {
+            config.tlsKey = value.trimmed();
+        } else if (option == QLatin1String("allowed-origin")) {
             if (!std::exchange(originsGiven, true)) config.allowedOrigins.clear();
-            for (const QString& o : parseOrigins(next(), "--allowed-origin"))
+            for (const QString& o : parseOrigins(value, "--allowed-origin"))
                 if (!config.allowedOrigins.contains(o)) config.allowedOrigins << o;
-        } else if (option == QLatin1String("--trusted-proxy")) {
+        } else if (option == QLatin1String("trusted-proxy")) {
             if (!std::exchange(proxiesGiven, true)) config.trustedProxies.clear();
-            for (const QString& p : parseProxies(next(), "--trusted-proxy"))
+            for (const QString& p : parseProxies(value, "--trusted-proxy"))
                 if (!config.trustedProxies.contains(p)) config.trustedProxies << p;
-        } else if (option == QLatin1String("--limit")) {
-            config.limits.apply(next());
-        } else if (option == QLatin1String("--public-url")) {
-            config.publicUrl = parsePublicUrl(next());
-        } else if (option == QLatin1String("--backup")) {
-            config.backupFile = next().trimmed();
-        } else if (option == QLatin1String("--set-password")) {
-            config.passwordFor = next().trimmed().toUpper();
+        } else if (option == QLatin1String("limit")) {
+            config.limits.apply(value);
+        } else if (option == QLatin1String("public-url")) {
+            config.publicUrl = parsePublicUrl(value);
+        } else if (option == QLatin1String("backup")) {
+            config.backupFile = value.trimmed();
+        } else if (option == QLatin1String("set-password")) {
+            config.passwordFor = value.trimmed().toUpper();
             if (config.passwordFor.isEmpty()) fail(QStringLiteral("Operador vazio em --set-password."));
-        } else if (option == QLatin1String("--keep")) {
-            const QString text = next();
+        } else if (option == QLatin1String("keep")) {
             bool ok = false;
-            config.keepBackups = text.trimmed().toInt(&ok);
+            config.keepBackups = value.trimmed().toInt(&ok);
             if (!ok || config.keepBackups < 0)
-                fail(QStringLiteral("Número de cópias a manter inválido em --keep: \"%1\".").arg(text));
-        } else if (option == QLatin1String("--backup-before-migrate")) {
-            config.backupBeforeMigrate = next().trimmed();
+                fail(QStringLiteral("Número de cópias a manter inválido em --keep: \"%1\".").arg(value));
+        } else if (option == QLatin1String("backup-before-migrate")) {
+            config.backupBeforeMigrate = value.trimmed();
             if (config.backupBeforeMigrate.isEmpty()) fail(QStringLiteral("Pasta vazia em --backup-before-migrate."));
-        } else if (option == QLatin1String("--log")) {
-            config.logFile = next().trimmed();
+        } else if (option == QLatin1String("log")) {
+            config.logFile = value.trimmed();
             if (config.logFile.isEmpty()) fail(QStringLiteral("Arquivo vazio em --log."));
-        } else if (option == QLatin1String("--import")) {
-            config.importFolder = next().trimmed();
+        } else if (option == QLatin1String("import")) {
+            config.importFolder = value.trimmed();
             if (config.importFolder.isEmpty()) fail(QStringLiteral("Pasta vazia em --import."));
             if (!QFileInfo(config.importFolder).isDir())
                 fail(QStringLiteral("Pasta de cadastros não encontrada: %1.").arg(config.importFolder));
-        } else if (option == QLatin1String("--export")) {
-            config.exportFolder = next().trimmed();
+        } else if (option == QLatin1String("export")) {
+            config.exportFolder = value.trimmed();
             if (config.exportFolder.isEmpty()) fail(QStringLiteral("Pasta vazia em --export."));
-        } else if (option == QLatin1String("--restore")) {
-            config.restoreFile = next().trimmed();
-        } else if (option == QLatin1String("--send-reminders")) {
+        } else if (option == QLatin1String("restore")) {
+            config.restoreFile = value.trimmed();
+        } else if (option == QLatin1String("send-reminders")) {
             config.sendReminders = true;
-        } else if (option == QLatin1String("--no-seed")) {
+        } else if (option == QLatin1String("no-seed")) {
             config.seedDemo = false;
-        } else {
-            fail(QStringLiteral("Opção desconhecida: %1.").arg(args[i]));
         }
     }
     if (config.listenAddress.isEmpty()) fail(QStringLiteral("Endereço de escuta vazio."));
@@ -331,8 +359,25 @@ ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcess
     for (const QString& file : {config.tlsCertificate, config.tlsKey})
         if (!file.isEmpty() && !QFileInfo(file).isReadable())
             fail(QStringLiteral("Arquivo de TLS não encontrado ou sem permissão de leitura: %1.").arg(file));
-    if (config.databaseUrl.isEmpty()) config.databaseUrl = defaultDatabaseUrl(executablePath);
+    if (config.databaseUrl.isEmpty()) config.databaseUrl = ServerConfig::defaultDatabaseUrl(executablePath);
     return config;
+}
+
+}  // namespace
+
+ServerConfig ServerConfig::fromArgs(const QStringList& arguments, const QProcessEnvironment& env,
+                                    const QString& executablePath) {
+    QCommandLineParser parser;
+    parseOptions(parser, arguments);
+    const QStringList files = parser.values(QStringLiteral("config"));
+    if (files.size() > 1) fail(QStringLiteral("Opção desconhecida: --config."));
+    if (!files.isEmpty()) {
+        // The file's options first: the command line's, read after them, win.
+        QCommandLineParser withFile;
+        parseOptions(withFile, optionsFromFile(files.first()) + arguments);
+        return configFrom(withFile, env, executablePath);
+    }
+    return configFrom(parser, env, executablePath);
 }
 
 QString displayDatabaseUrl(const QString& url) {

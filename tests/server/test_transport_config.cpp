@@ -69,6 +69,15 @@ TEST(ServerConfigTest, BadValuesAreExplained) {
     EXPECT_EQ(errorOf({"--db", "sqlite:"}), "Caminho do banco SQLite ausente em --db.");
     EXPECT_EQ(errorOf({"--threads", "0"}), "Número de linhas de execução inválido: \"0\".");
     EXPECT_EQ(errorOf({"--verbose"}), "Opção desconhecida: --verbose.");
+    // Whatever is not an option of ours is named as it was given.
+    for (const char* stray : {"--verbose=1", "-x", "-hx", "-port", "extra", "--"})
+        EXPECT_EQ(errorOf({"--port", "1", stray}), QString("Opção desconhecida: %1.").arg(stray).toStdString());
+    EXPECT_EQ(errorOf({"--config", "a.conf", "--config", "b.conf"}), "Opção desconhecida: --config.");
+    EXPECT_EQ(errorOf({"--no-seed", "--config"}), "Falta o valor de --config.");
+    // A value may look like an option; a switch given a value is the switch.
+    EXPECT_EQ(ServerConfig::fromArgs({"--listen", "--", "--no-seed=sim"}, {}, {}).listenAddress, "--");
+    EXPECT_FALSE(ServerConfig::fromArgs({"--no-seed=sim"}, {}, {}).seedDemo);
+    EXPECT_TRUE(ServerConfig::fromArgs({"-h"}, {}, {}).helpRequested);
 }
 
 TEST(ServerConfigTest, AConfigurationFileGivesTheOptionsAndTheCommandLineWins) {
@@ -85,6 +94,8 @@ TEST(ServerConfigTest, AConfigurationFileGivesTheOptionsAndTheCommandLineWins) {
           "port=9000\n"
           "  threads = 32  \n"
           "session-minutes = 60\n"
+          "limit = header-lines=50\n"
+          "LIMIT = page-burst=5\n"
           "no-seed = sim\n");
     const ServerConfig c = ServerConfig::fromArgs({"--config", path, "--port", "9100"}, {}, {});
     EXPECT_EQ(c.databaseUrl, "postgresql://cot@db:5432/cot");
@@ -93,7 +104,12 @@ TEST(ServerConfigTest, AConfigurationFileGivesTheOptionsAndTheCommandLineWins) {
     EXPECT_EQ(c.threads, 32);
     EXPECT_EQ(c.sessionIdleMinutes, 60);
     EXPECT_FALSE(c.seedDemo);
+    EXPECT_EQ(c.limits.headerLines, 50) << "a name repeated adds up";
+    EXPECT_EQ(c.limits.pageBurst, 5);
     EXPECT_EQ(ServerConfig::fromArgs({"--config=" + path}, {}, {}).port, 9000);
+    // Values are taken whole: a "#" or ";" inside one is part of it.
+    write("db = postgresql://cot:s#n;ha@db/cot\n");
+    EXPECT_EQ(ServerConfig::fromArgs({"--config", path}, {}, {}).databaseUrl, "postgresql://cot:s#n;ha@db/cot");
 
     write("porta = 1\n");
     EXPECT_EQ(errorOf({"--config", path}), QString("Opção desconhecida em %1:1: porta.").arg(path).toStdString());
