@@ -87,9 +87,9 @@ void PacketJsonWriter::value(const QVariant& v) {
         json_->writer.Bool(c.toBool());
         return;
     case FieldType::DateTime:
-        return text(isoDateTimeText(c.toDateTime()));
+        return unicodeText(isoDateTimeText(c.toDateTime()));
     default:
-        return text(c.toString());
+        return unicodeText(c.toString());
     }
 }
 
@@ -103,7 +103,7 @@ void PacketJsonWriter::text(QByteArrayView utf8) {
     json_->string(utf8);
 }
 
-void PacketJsonWriter::text(const QString& text) {
+void PacketJsonWriter::unicodeText(const QString& text) {
     ++column_;
     json_->string(text);
 }

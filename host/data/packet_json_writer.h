@@ -36,7 +36,6 @@ public:
     void value(const QVariant& v);
     void null();
     void text(QByteArrayView utf8);
-    void text(const QString& text);
     void integer(qint64 v);
     // The shortest text that reads back to the same double; null for NaN and infinities,
     // which JSON cannot carry.
@@ -49,6 +48,8 @@ public:
     int rows() const { return rows_; }
 
 private:
+    void unicodeText(const QString& text);
+
     struct Json;
     std::unique_ptr<Json> json_;
     const QList<FieldDef>& fields_;

@@ -9,6 +9,7 @@
 // The register files' CSV: UTF-8, ";" between fields, a field in double quotes may hold
 // ";", line breaks and doubled quotes. An unquoted empty field is null; a quoted empty one
 // ("") is an empty text, so every stored value survives a round trip.
+// Ours: no CSV reader at hand tells a quoted empty field from an unquoted one.
 namespace cot::server::registers {
 
 struct CsvField {

@@ -13,6 +13,7 @@ bool acceptsGzip(const std::string& acceptEncoding);
 // Compresses a body piece by piece as it is sent (gzip, level 1: on a LAN the deflate time
 // is what the client waits for, and JSON rows compress well even so). Without gzip, the
 // pieces go as they are.
+// Ours over zlib: a streamed reply needs a gzip member flushed piece by piece as rows come.
 class PieceEncoder {
 public:
     explicit PieceEncoder(bool gzip);
