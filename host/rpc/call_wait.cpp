@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <memory>
 #include <mutex>
 
@@ -40,6 +41,7 @@ struct Shared {
     std::condition_variable finished;
     bool done = false;
     QObject* waker = nullptr;  // the waiting loop's; the worker posts to it when done
+    std::exception_ptr failure;  // what the work threw, thrown again on the waiting thread
 };
 
 }  // namespace
@@ -57,9 +59,15 @@ bool run(std::function<void()> work, const std::function<void()>& abandon) {
     }
     auto shared = std::make_shared<Shared>();
     workers().start([shared, work = std::move(work)]() mutable {
-        work();
+        std::exception_ptr failure;
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
         work = nullptr;  // what the work holds goes here, off the UI thread
         std::lock_guard lock(shared->mutex);
+        shared->failure = failure;
         shared->done = true;
         shared->finished.notify_one();
         if (shared->waker) QMetaObject::invokeMethod(shared->waker, [] {}, Qt::QueuedConnection);
@@ -67,7 +75,10 @@ bool run(std::function<void()> work, const std::function<void()>& abandon) {
     QObject waker;
     {
         std::unique_lock lock(shared->mutex);
-        if (shared->finished.wait_for(lock, kDirectWait, [&] { return shared->done; })) return true;
+        if (shared->finished.wait_for(lock, kDirectWait, [&] { return shared->done; })) {
+            if (shared->failure) std::rethrow_exception(shared->failure);
+            return true;
+        }
         shared->waker = &waker;
     }
     auto cancelled = std::make_shared<bool>(false);
@@ -83,12 +94,15 @@ bool run(std::function<void()> work, const std::function<void()>& abandon) {
         QCoreApplication::processEvents(flags);
     }
     bool done = false;
+    std::exception_ptr failure;
     {
         std::lock_guard lock(shared->mutex);
         shared->waker = nullptr;
         done = shared->done;
+        failure = shared->failure;
     }
     waitHook->waitEnds();
+    if (failure) std::rethrow_exception(failure);
     if (done) return true;
     abandon();
     return false;

@@ -29,6 +29,7 @@ CallWaitHook* hook();
 // loop that paints, moves windows and runs timers; elsewhere, or without a hook, runs it
 // here. False when the wait was abandoned: `abandon` has then been called on this thread,
 // and the work ends on its own with its outcome dropped, so it must own all it touches.
+// What the work throws is thrown here.
 bool run(std::function<void()> work, const std::function<void()>& abandon);
 
 }  // namespace call_wait
