@@ -17,19 +17,20 @@ void ApprovalChecks::defineTables() {
     cdsValidaContrato_ = make("cdsValidaContrato");
     cdsValida_ServicoLinhaProd_ = make("cdsValida_ServicoLinhaProd");
     for (ClientTable* lines : {cdsPtoAcesso_.get(), cdsTipo_.get(), cdsLProduto_.get()}) {
-        text(*lines, "CDLINPPROPINFOR", 10, QStringLiteral("Código"), false).editMask = QStringLiteral("9999999999;0; ");
-        text(*lines, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
+        text(*lines, "LINPPROP", "CDLINPPROPINFOR", QStringLiteral("Código"), false).editMask =
+            QStringLiteral("9999999999;0; ");
+        text(*lines, "LINPPROP", "NMLINPPROP", QStringLiteral("Linha de Produto"));
     }
     number(*cdsVdQtPtoAcesso_, "QTPTOACESSO");
     ClientTable& v = *cdsVerificaLinhaProd_;
-    text(v, "CDCLIENTE", 21);
-    text(v, "NMFANTCLIE", 50);
-    text(v, "IDTIPLINPC", 1);
+    text(v, "LINPCLIE", "CDCLIENTE");
+    text(v, "CLIENTE", "NMFANTCLIE");
+    text(v, "LINPCLIE", "IDTIPLINPC");
     number(v, "NRUSUALINPC");
-    text(v, "IDAMBLINPC", 3);
-    text(v, "IDLPROCLINPC", 1);
-    text(v, "IDMPROCLINPC", 1);
-    text(v, "CDSISTEMAS", 449);
+    text(v, "LINPCLIE", "IDAMBLINPC");
+    text(v, "LINPCLIE", "IDLPROCLINPC");
+    text(v, "LINPCLIE", "IDMPROCLINPC");
+    text(v, "LINPCLIE", "CDSISTEMAS");
     number(v, "QTLINHAPROD");
     for (ClientTable* lines : {cdsPtoAcesso_.get(), cdsTipo_.get(), cdsLProduto_.get()}) lines->createDataSet();
 }

@@ -2,6 +2,7 @@
 #include <QString>
 
 #include "data/client_table.h"
+#include "data/table_catalogue.h"
 
 // Short builders for the field definitions of client tables built on the desktop.
 namespace cot::table_fields {
@@ -22,6 +23,22 @@ inline Field& fixed(ClientTable& t, const char* name, int size, const QString& l
     f.displayLabel = label;
     f.visible = visible;
     return f;
+}
+// A stored text column: its size as the table catalogue declares it for `table` (a
+// column that is not VARCHAR(n) or CHAR(n) there throws std::invalid_argument).
+inline int storedSize(const char* table, const char* name) {
+    return catalogue::table(QString::fromLatin1(table)).size(QString::fromLatin1(name));
+}
+inline Field& text(ClientTable& t, const char* table, const char* name, const QString& label = {},
+                   bool visible = true) {
+    return text(t, name, storedSize(table, name), label, visible);
+}
+inline Field& hiddenText(ClientTable& t, const char* table, const char* name) {
+    return text(t, table, name, {}, false);
+}
+inline Field& fixed(ClientTable& t, const char* table, const char* name, const QString& label = {},
+                    bool visible = true) {
+    return fixed(t, name, storedSize(table, name), label, visible);
 }
 inline Field& number(ClientTable& t, const char* name, const QString& label = {}, bool visible = true) {
     Field& f = t.addField(QString::fromLatin1(name), FieldType::Float);

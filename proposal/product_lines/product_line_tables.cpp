@@ -9,42 +9,42 @@ using namespace table_fields;
 
 
 void productLineFields(ClientTable& t) {
-    text(t, "NRPROPOSFAS", 20);
-    text(t, "NRVERPROPFAS", 2);
-    text(t, "CDLINPPROP", 20);
-    text(t, "CDLINPPROPINFOR", 10, QStringLiteral("Código")).editMask = QStringLiteral("9999999999;0; ");
-    text(t, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
+    text(t, "LINPPROP", "NRPROPOSFAS");
+    text(t, "LINPPROP", "NRVERPROPFAS");
+    text(t, "LINPPROP", "CDLINPPROP");
+    text(t, "LINPPROP", "CDLINPPROPINFOR", QStringLiteral("Código")).editMask = QStringLiteral("9999999999;0; ");
+    text(t, "LINPPROP", "NMLINPPROP", QStringLiteral("Linha de Produto"));
     number(t, "NRUSUALINPP", QStringLiteral("Usuários")).alignment = FieldAlignment::Right;
-    text(t, "IDTIPLINPP", 1, QStringLiteral("Tipo"));
+    text(t, "LINPPROP", "IDTIPLINPP", QStringLiteral("Tipo"));
     number(t, "QTMINIMAFATPROP", QStringLiteral("Qtde.Licenças")).alignment = FieldAlignment::Right;
     money(t, "VRLICENCUSOPROP");
     money(t, "VRMENSALIDAPROP");
     money(t, "VRDESLICUSOPROP");
     money(t, "VRDESMENSALPROP");
-    text(t, "IDMPROCLINPP", 1);
-    text(t, "IDLPROCLINPP", 1);
+    text(t, "LINPPROP", "IDMPROCLINPP");
+    text(t, "LINPPROP", "IDLPROCLINPP");
     date(t, "DTCALUSLINPP");
-    text(t, "IDAMBLINPP", 3, QStringLiteral("Plataforma"));
-    text(t, "IDTIPOPROPFAS", 1, QStringLiteral("Contrato"));
+    text(t, "LINPPROP", "IDAMBLINPP", QStringLiteral("Plataforma"));
+    text(t, "PROPOSTAFAS", "IDTIPOPROPFAS", QStringLiteral("Contrato"));
     text(t, "MENSCALUSLINPP", 7, QStringLiteral("Carência Vr. Mensal")).displayWidth = 7;
     date(t, "DTCALUSLINPPAUX");
 }
 
 void systemOfLineFields(ClientTable& t) {
-    text(t, "SGSISTEMA", 3, QStringLiteral("Sigla"));
-    text(t, "NMPROCOMERCI", 50, QStringLiteral("Produto Comercial"), false);
-    text(t, "NRPROPOSFAS", 20);
-    text(t, "NRVERPROPFAS", 2);
-    text(t, "CDLINPPROP", 20);
-    text(t, "NMSISTEMA", 40, QStringLiteral("Sistema"));
-    text(t, "CDSISTEMA", 8, QStringLiteral("Código"), false);
-    text(t, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
+    text(t, "SISTEMA", "SGSISTEMA", QStringLiteral("Sigla"));
+    text(t, "PRODCOMERCI", "NMPROCOMERCI", QStringLiteral("Produto Comercial"), false);
+    text(t, "LINPPROP", "NRPROPOSFAS");
+    text(t, "LINPPROP", "NRVERPROPFAS");
+    text(t, "LINPPROP", "CDLINPPROP");
+    text(t, "SISTEMA", "NMSISTEMA", QStringLiteral("Sistema"));
+    text(t, "SISTLINPPROP", "CDSISTEMA", QStringLiteral("Código"), false);
+    text(t, "SISTEMA", "IDTECNOSIST", QStringLiteral("Tecnologia"));
 }
 
 void installmentFields(ClientTable& t) {
-    text(t, "NRPROPOSFAS", 20);
-    text(t, "NRVERPROPFAS", 2);
-    text(t, "CDLINPPROP", 20);
+    text(t, "LINPPROP", "NRPROPOSFAS");
+    text(t, "LINPPROP", "NRVERPROPFAS");
+    text(t, "LINPPROP", "CDLINPPROP");
     date(t, "DTVELUSOPEDP", QStringLiteral("Data Vencimento")).editMask = QString::fromLatin1(kDateMask);
     Field& value = money(t, "VRVELUSOPEDP", QStringLiteral("Valor"));
     value.editFormat = QStringLiteral("###0.00");
@@ -52,9 +52,9 @@ void installmentFields(ClientTable& t) {
 }
 
 void validaSistProdFields(ClientTable& t) {
-    text(t, "SGSISTEMA", 3, QStringLiteral("Sigla"));
-    text(t, "NMSISTEMA", 40, QStringLiteral("Sistema"));
-    text(t, "IDTECNOSIST", 3, QStringLiteral("Tecnologia"));
+    text(t, "SISTEMA", "SGSISTEMA", QStringLiteral("Sigla"));
+    text(t, "SISTEMA", "NMSISTEMA", QStringLiteral("Sistema"));
+    text(t, "SISTEMA", "IDTECNOSIST", QStringLiteral("Tecnologia"));
 }
 
 void dueDateFields(ClientTable& t) { date(t, "DTVELUSOPEDP"); }

@@ -11,12 +11,12 @@ using namespace table_fields;
 
 
 void serviceFields(ClientTable& t, bool withMandatoryMark) {
-    text(t, "NMTIPOSERV", 80, QStringLiteral("Serviço")).displayWidth = 80;
-    hiddenText(t, "NRPROPOSFAS", 20);
-    hiddenText(t, "NRVERPROPFAS", 2);
-    hiddenText(t, "CDTIPOSERV", 3).displayLabel = QStringLiteral("Código");
-    text(t, "DSLOCALPROP", 250, QStringLiteral("Desc. Local"));
-    text(t, "IDTIPOCOBRPROP", 1, QStringLiteral("Modalidade"));
+    text(t, "TIPOSERV", "NMTIPOSERV", QStringLiteral("Serviço")).displayWidth = 80;
+    hiddenText(t, "SERVPROP", "NRPROPOSFAS");
+    hiddenText(t, "SERVPROP", "NRVERPROPFAS");
+    hiddenText(t, "SERVPROP", "CDTIPOSERV").displayLabel = QStringLiteral("Código");
+    text(t, "SERVPROP", "DSLOCALPROP", QStringLiteral("Desc. Local"));
+    text(t, "SERVPROP", "IDTIPOCOBRPROP", QStringLiteral("Modalidade"));
     number(t, "VRPEACHEPROP", QStringLiteral("Fator")).required = true;
     number(t, "QTSERVPROP", QStringLiteral("Qt.Horas")).required = true;
     number(t, "VREXCEDPROP", {}, false);
@@ -25,8 +25,8 @@ void serviceFields(ClientTable& t, bool withMandatoryMark) {
     hour.required = true;
     number(t, "VRDEHORAPROP", QStringLiteral("Vr.Hora Faturar")).displayFormat = QStringLiteral("###0.00");
     number(t, "VRPEHORAPROP", QStringLiteral("Desconto(%)")).displayFormat = QStringLiteral("##0.00");
-    hiddenText(t, "NRSERVPROP", 3);
-    hiddenText(t, "NRMESREAJPROP", 2);
+    hiddenText(t, "SERVPROP", "NRSERVPROP");
+    hiddenText(t, "SERVPROP", "NRMESREAJPROP");
     calculated(t, "VRTOTASERV", {}, false);
     // The package is shown as its schedule is split and checked: cut to the cent
     // (3 h at 33,333 is 99,99, never 100,00).
@@ -49,21 +49,21 @@ void serviceFields(ClientTable& t, bool withMandatoryMark) {
 }
 
 void serviceInstallmentFields(ClientTable& t) {
-    hiddenText(t, "NRPROPOSFAS", 20);
-    hiddenText(t, "NRVERPROPFAS", 2);
+    hiddenText(t, "SERVPROP", "NRPROPOSFAS");
+    hiddenText(t, "SERVPROP", "NRVERPROPFAS");
     date(t, "DTVENCSERVPROP", QStringLiteral("Data Vencimento")).editMask = QString::fromLatin1(kDateMask);
     Field& value = money(t, "VRVENCSERVPROP", QStringLiteral("Valor"));
     value.alignment = FieldAlignment::Right;
 }
 
 void mandatoryServiceFields(ClientTable& t) {
-    text(t, "CDTIPOSERV", 3, QStringLiteral("Código"));
-    text(t, "NMTIPOSERV", 80, QStringLiteral("Serviço"));
+    text(t, "SERVPROP", "CDTIPOSERV", QStringLiteral("Código"));
+    text(t, "TIPOSERV", "NMTIPOSERV", QStringLiteral("Serviço"));
 }
 
 void objectiveFields(ClientTable& t) {
-    hiddenText(t, "NRPROPOSFAS", 20);
-    hiddenText(t, "NRVERPROPFAS", 2);
+    hiddenText(t, "SERVPROP", "NRPROPOSFAS");
+    hiddenText(t, "SERVPROP", "NRVERPROPFAS");
     memo(t, "TXOBJETPROPFAS");
 }
 

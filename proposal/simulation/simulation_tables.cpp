@@ -19,30 +19,30 @@ const std::pair<const char*, const char*> kLineTypes[] = {
 }  // namespace
 
 void simulationFields(ClientTable& t) {
-    text(t, "NRORDSIMULAPROP", 3, QStringLiteral("Ordem"));
-    text(t, "NMSIMULAPROP", 100, QStringLiteral("Nome"));
+    text(t, "SIMULAPROP", "NRORDSIMULAPROP", QStringLiteral("Ordem"));
+    text(t, "SIMULAPROP", "NMSIMULAPROP", QStringLiteral("Nome"));
     money(t, "VRTOTALICENCUSO", QStringLiteral("Total Licença de Uso")).readOnly = true;
     money(t, "VRTOTAMENSALIDA", QStringLiteral("Total Mensal")).readOnly = true;
-    text(t, "NRSIMULAPROP", 5);
-    text(t, "NRPROPOSFAS", 20);
-    text(t, "NRVERPROPFAS", 2);
+    text(t, "SIMULAPROP", "NRSIMULAPROP");
+    text(t, "SIMULAPROP", "NRPROPOSFAS");
+    text(t, "SIMULAPROP", "NRVERPROPFAS");
 }
 
 void simulatedLineFields(ClientTable& t) {
-    text(t, "NRORDLINPSIMULA", 3, QStringLiteral("Ordem"));
-    text(t, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
-    text(t, "IDTIPLINPP", 1, QStringLiteral("Tipo"));
+    text(t, "SIMULALINP", "NRORDLINPSIMULA", QStringLiteral("Ordem"));
+    text(t, "LINPPROP", "NMLINPPROP", QStringLiteral("Linha de Produto"));
+    text(t, "LINPPROP", "IDTIPLINPP", QStringLiteral("Tipo"));
     number(t, "QTUTILSIMULINP", QStringLiteral("Quantidade"));
     money(t, "VRLICENCUSOPROP", QStringLiteral("Vr. unit. LU"));
     calculated(t, "VRTOTASIMULALUSO", QStringLiteral("Vr. total. LU"));
     money(t, "VRMENSALIDAPROP", QStringLiteral("Vr. unit. mensal"));
     calculated(t, "VRTOTASIMULAMENS", QStringLiteral("Vr. total mensal"));
-    text(t, "CDLINPPROP", 20);
+    text(t, "SIMULALINP", "CDLINPPROP");
     number(t, "NRUSUALINPP");
-    text(t, "NRSIMULAPROP", 5);
-    text(t, "NRORDSIMULAPROP", 3);
-    text(t, "NRPROPOSFAS", 20);
-    text(t, "NRVERPROPFAS", 2);
+    text(t, "SIMULAPROP", "NRSIMULAPROP");
+    text(t, "SIMULAPROP", "NRORDSIMULAPROP");
+    text(t, "SIMULAPROP", "NRPROPOSFAS");
+    text(t, "SIMULAPROP", "NRVERPROPFAS");
     // Unit values times the simulated quantity, unrounded.
     t.onCalcFields = [](ClientTable& d) {
         const long double q = d["QTUTILSIMULINP"].asFloat();
@@ -53,16 +53,16 @@ void simulatedLineFields(ClientTable& t) {
 
 void productLinePickFields(ClientTable& pick) {
     // The internal key means nothing to the user: the list shows the line by name.
-    hiddenText(pick, "CDLINPPROP", 20);
-    text(pick, "NMLINPPROP", 50, QStringLiteral("Linha de Produto"));
-    text(pick, "IDTIPLINPP", 1, QStringLiteral("Tipo")).displayWidth = 20;
+    hiddenText(pick, "SIMULALINP", "CDLINPPROP");
+    text(pick, "LINPPROP", "NMLINPPROP", QStringLiteral("Linha de Produto"));
+    text(pick, "LINPPROP", "IDTIPLINPP", QStringLiteral("Tipo")).displayWidth = 20;
     money(pick, "VRLICENCUSOPROP", QStringLiteral("Vr. unit. LU"));
     money(pick, "VRMENSALIDAPROP", QStringLiteral("Vr. unit. mensal"));
 }
 
 void commercialProductFields(ClientTable& product) {
-    text(product, "CDPROCOMERCI", 10, QStringLiteral("Código"));
-    text(product, "NMPROCOMERCI", 50, QStringLiteral("Nome"));
+    text(product, "PROPOSTAFAS", "CDPROCOMERCI", QStringLiteral("Código"));
+    text(product, "PRODCOMERCI", "NMPROCOMERCI", QStringLiteral("Nome"));
 }
 
 void oneTextField(ClientTable& t, const char* name, int size) { text(t, name, size); }

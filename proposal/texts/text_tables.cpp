@@ -8,28 +8,28 @@ namespace cot::text_tables {
 using namespace table_fields;
 
 void messageFields(ClientTable& m) {
-    hiddenText(m, "NRPROPOSFAS", 20);
-    hiddenText(m, "NRVERPROPFAS", 2);
-    text(m, "CDTXTPROPFAS", 20, QStringLiteral("Mensagem"));
+    hiddenText(m, "TXTPROPFAS", "NRPROPOSFAS");
+    hiddenText(m, "TXTPROPFAS", "NRVERPROPFAS");
+    text(m, "TXTPROPFAS", "CDTXTPROPFAS", QStringLiteral("Mensagem"));
     memo(m, "TXPROPFAS", {}, false);
     number(m, "NRORDEMMSG", QStringLiteral("Ordem"));
 }
 
 void standardTextFields(ClientTable& t) {
-    text(t, "CDPADTXT", 20, QStringLiteral("Código"));
+    text(t, "PADTXT", "CDPADTXT", QStringLiteral("Código"));
     memo(t, "TXPADTXT", {}, false);
 }
 
 void checkFields(ClientTable& t, bool withText) {
-    text(t, "NRPROPOSFAS", 20);
-    text(t, "NRVERPROPFAS", 2);
-    text(t, "CDTXTPROPFAS", 20);
+    text(t, "TXTPROPFAS", "NRPROPOSFAS");
+    text(t, "TXTPROPFAS", "NRVERPROPFAS");
+    text(t, "TXTPROPFAS", "CDTXTPROPFAS");
     if (withText) memo(t, "TXPROPFAS");
 }
 
 void observationFields(ClientTable& t) {
-    text(t, "NRPROPOSFAS", 20);
-    text(t, "NRVERPROPFAS", 2);
+    text(t, "TXTPROPFAS", "NRPROPOSFAS");
+    text(t, "TXTPROPFAS", "NRVERPROPFAS");
     memo(t, "TXOBSPROPFAS");
 }
 
