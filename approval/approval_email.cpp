@@ -146,7 +146,7 @@ QList<mail::Installment> installments(const QList<ProposalReportData::Installmen
 
 ApprovalParties partiesFrom(NetConnection& connection, const QString& branch, const QString& nr, const QString& ver) {
     TMessages messages;
-    messages.loadFromFile(QStringLiteral(":/cot05002/cot05001_messages.txt"));  // the report's own texts
+    messages.loadFromFile(QStringLiteral(":/cot05001/cot05001_messages.txt"));  // the report's own texts
     const ProposalReportData r = readProposalReport(connection, branch, nr, ver, messages);
     ApprovalParties p;
     mail::ApprovalContent& c = p.content;
@@ -284,9 +284,7 @@ ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& 
     std::optional<ApprovalParties> parties;
     QString partiesError;
     try {
-        parties = partiesLoader ? partiesLoader()
-                                : partiesFrom(ProposalReach::current().net(), Veltrano::FiliProc(),
-                                              data.proposal.number, data.proposal.version);
+        if (partiesLoader) parties = partiesLoader();
     } catch (const UserError& e) {
         partiesError = e.text();
     } catch (const std::exception& e) {

@@ -176,9 +176,9 @@ private:
 // proposal's language is not sent and not reported; one that was to go and did not (the
 // parameter could not be read, the branch's account, SMTP) is named in the result. `setup`
 // runs once, only when a notification is to be sent; by default the current branch's and
-// operator's. `parties` by default reads the version through the proposals' connection;
-// when it fails, the notifications go out from their templates and the failure is named
-// once, as the client's.
+// operator's. `parties` reads the version's parties (partiesFrom); when it fails, or none
+// is given, the notifications go out from their templates, a failure named once, as the
+// client's.
 ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& params,
                               MailSender& sender = defaultMailSender(), const MailSetupLoader& setup = {},
                               const PartiesLoader& parties = {});

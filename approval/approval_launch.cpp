@@ -8,7 +8,7 @@ namespace cot::approval_launch {
 
 void sbtAprovacaoClick(ProposalReach& screen) {
     if (!ApprovalChecks(screen).run()) return;
-    Cli_cot05003::CriaAprovacao();
+    Cli_cot05003::CriaAprovacao(screen);
 }
 
 }  // namespace cot::approval_launch

@@ -143,17 +143,15 @@ struct Environment {
         Session::instance().setOperator(QStringLiteral("VENDEDOR"), QStringLiteral("Vendedor"));
         Session::instance().setBranch(QStringLiteral("0001"));
         Session::instance().setServer(QStringLiteral("127.0.0.1"), server->port());
-        Cli_cot05000::initialization();
         Cli_cot05000::CriaProposta();
-        screen = Cli_cot05000::frmPropostaComercial;
+        screen = Cli_cot05000::proposalScreen();
         if (!screen) throw std::runtime_error("a tela de propostas não abriu");
         QCoreApplication::processEvents();
         bare = server->connect();
     }
     ~Environment() {
         bare.reset();
-        delete screen.data();
-        Cli_cot05000::boIdCriado = false;
+        Cli_cot05000::releaseAll();
         HostDatabase::close();
         server.reset();
         Session::instance().reset();

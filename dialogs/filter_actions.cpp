@@ -81,26 +81,23 @@ void TfrmFiltroPropComercial::Vd_Status() {
 }
 
 void TfrmFiltroPropComercial::sbtListClienteClick() {
-    ProposalReach* screen = ProposalReach::open();
-    if (!screen) return;
-    cdsCliente->setData(screen->net().getPacket(QStringLiteral("GetPesqCliente")));
+    if (!screen_) return;
+    cdsCliente->setData(screen_->net().getPacket(QStringLiteral("GetPesqCliente")));
     stCliente = Pesqlista::PesquisaLista(*dtsCliente, QStringLiteral("CDCLIENTE|") + msgPadrao.Msg(QStringLiteral("Cliente")) +
                                                           u'|' + msgPadrao.Msg(QStringLiteral("Cliente_NCad")));
 }
 
 void TfrmFiltroPropComercial::sbtListProspectClick() {
-    ProposalReach* screen = ProposalReach::open();
-    if (!screen) return;
-    cdsProspect->setData(screen->net().getPacket(QStringLiteral("GetPesqProspect")));
+    if (!screen_) return;
+    cdsProspect->setData(screen_->net().getPacket(QStringLiteral("GetPesqProspect")));
     stProspect = Pesqlista::PesquisaLista(*dtsProspect, QStringLiteral("CDPROSPECT|") +
                                                             msgPadrao.Msg(QStringLiteral("Prospect")) + u'|' +
                                                             msgPadrao.Msg(QStringLiteral("Prospect_NCad")));
 }
 
 void TfrmFiltroPropComercial::sbtListContatoClick() {
-    ProposalReach* screen = ProposalReach::open();
-    if (!screen) return;
-    cdsContato->setData(screen->net().getPacket(QStringLiteral("GetPesqCont")));
+    if (!screen_) return;
+    cdsContato->setData(screen_->net().getPacket(QStringLiteral("GetPesqCont")));
     stContato = Pesqlista::PesquisaLista(*dtsContato, QStringLiteral("NRCONTATO|") + msgPadrao.Msg(QStringLiteral("Contato")) +
                                                           u'|' + msgPadrao.Msg(QStringLiteral("Contato_N_Cad")));
 }
@@ -121,11 +118,10 @@ void TfrmFiltroPropComercial::sbtCancelClick() {
 }
 
 void TfrmFiltroPropComercial::reloadList() {
-    Cli_cot05002::Atualiza_Tela();
-    if (ProposalReach* screen = ProposalReach::open(); screen && screen->proposal().isEmpty()) {
-        // Nothing listed: the child tables must not show another proposal's rows.
-        screen->clearAreas();
-    }
+    if (!screen_) return;
+    Cli_cot05002::Atualiza_Tela(*screen_);
+    // Nothing listed: the child tables must not show another proposal's rows.
+    if (screen_->proposal().isEmpty()) screen_->clearAreas();
 }
 
 void TfrmFiltroPropComercial::finish(bool confirmed) {

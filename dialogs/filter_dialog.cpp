@@ -22,10 +22,6 @@ namespace cot {
 
 using namespace Cli_cot05002;
 
-namespace Cli_cot05002 {
-QPointer<TfrmFiltroPropComercial> frmFiltroPropComercial;
-}
-
 namespace {
 
 TDateEditPlus* dateEdit(const char* name, QWidget* parent) {
@@ -227,9 +223,15 @@ void TfrmFiltroPropComercial::wireGroups() {
     exclusive(ckbContTodas, {ckbLuManut, ckbServico, ckbLocacao});
 }
 
+void TfrmFiltroPropComercial::showFor(ProposalReach& screen) {
+    screen_ = &screen;
+    const auto done = qScopeGuard([this] { screen_ = nullptr; });
+    ShowModal();
+}
+
 void TfrmFiltroPropComercial::FormActivate() {
     repaint();
-    if (ProposalReach* screen = ProposalReach::open()) screen->setFilterUsed(true);
+    if (screen_) screen_->setFilterUsed(true);
     Atualiza_Filtro(false);
     if (depDataCadIni->canFocus()) depDataCadIni->setFocus();
 }

@@ -1,6 +1,4 @@
 #pragma once
-#include <QPointer>
-
 class QComboBox;
 
 #include "dialogs/filter_criteria.h"
@@ -10,6 +8,7 @@ namespace cot {
 
 class ClientTable;
 class DataSource;
+class ProposalReach;
 class TCheckBox;
 class TDateEditPlus;
 class TEdit;
@@ -17,8 +16,9 @@ class TGroupBox;
 class TRadioButton;
 class TSpeedButton;
 
-// Proposal filter (COT05002): chooses which proposals the proposal screen lists. Created
-// once and kept: closing only hides it, so its criteria survive between openings.
+// Proposal filter (COT05002): chooses which proposals the proposal screen lists. Built
+// once and kept by the list's ListFilter: closing only hides it, so its criteria survive
+// between openings.
 // `Filtro` holds the criteria as last confirmed; the controls are reset from it each time
 // the dialog is shown, and leaving without confirming puts them back.
 class TfrmFiltroPropComercial : public TfrmFiltroPadrao {
@@ -27,6 +27,8 @@ public:
     explicit TfrmFiltroPropComercial(QWidget* parent = nullptr);
     ~TfrmFiltroPropComercial() override;
 
+    // Shows it modally for `screen`, whose list it filters while it is open.
+    void showFor(ProposalReach& screen);
     void FormActivate() override;
     // Closing the window otherwise than by its buttons is a Cancel.
     void FormClose(CloseAction& action) override;
@@ -83,13 +85,9 @@ private:
     void finish(bool confirmed);
     // The list again with the confirmed criteria; the child tables close when it is empty.
     void reloadList();
+    ProposalReach* screen_ = nullptr;  // the screen it is shown for, while open
     bool updating_ = false;
     bool finishing_ = false;  // closing from Confirm or Cancel, which did their own work
 };
-
-namespace Cli_cot05002 {
-// The single filter dialog, once created.
-extern QPointer<TfrmFiltroPropComercial> frmFiltroPropComercial;
-}  // namespace Cli_cot05002
 
 }  // namespace cot

@@ -7,59 +7,60 @@
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"
 
-namespace cot::Cli_cot05002 {
+namespace cot {
 
-namespace {
+ListFilter::~ListFilter() { freeDialog(); }
 
-QString& searchText() {
-    static QString text;
-    return text;
+void ListFilter::freeDialog() { delete dialog_.data(); }
+
+TfrmFiltroPropComercial* ListFilter::dialog() const { return dialog_.data(); }
+
+TfrmFiltroPropComercial& ListFilter::ensureDialog() {
+    if (!dialog_) dialog_ = createForm<TfrmFiltroPropComercial>();
+    return *dialog_;
 }
 
-}  // namespace
+namespace Cli_cot05002 {
 
-void setListSearch(const QString& text) { searchText() = text.trimmed(); }
+void setListSearch(ProposalReach& screen, const QString& text) { screen.listFilter().search = text.trimmed(); }
 
-QString listSearch() { return searchText(); }
+QString listSearch(ProposalReach& screen) { return screen.listFilter().search; }
 
-QStringList activeFilterWords() {
-    ProposalReach* screen = ProposalReach::open();
-    if (!screen || !screen->filterUsed() || !frmFiltroPropComercial) return {};
-    return filterWords(frmFiltroPropComercial->Filtro);
+QStringList activeFilterWords(ProposalReach& screen) {
+    const TfrmFiltroPropComercial* filter = screen.listFilter().dialog();
+    if (!screen.filterUsed() || !filter) return {};
+    return filterWords(filter->Filtro);
 }
 
-void clearFilter() {
-    ProposalReach* screen = ProposalReach::open();
-    if (!screen) return;
-    if (frmFiltroPropComercial) {
-        frmFiltroPropComercial->Filtro = TFILTRO();
-        frmFiltroPropComercial->Atualiza_Filtro(false);
+void clearFilter(ProposalReach& screen) {
+    ListFilter& kept = screen.listFilter();
+    if (TfrmFiltroPropComercial* filter = kept.dialog()) {
+        filter->Filtro = TFILTRO();
+        filter->Atualiza_Filtro(false);
     }
-    screen->setFilterUsed(false);
-    searchText().clear();
-    Atualiza_Tela();
+    screen.setFilterUsed(false);
+    kept.search.clear();
+    Atualiza_Tela(screen);
     // Nothing listed: the child tables must not show another proposal's rows.
-    if (screen->proposal().isEmpty()) screen->clearAreas();
+    if (screen.proposal().isEmpty()) screen.clearAreas();
 }
 
-void Atualiza_Tela() {
-    ProposalReach* screen = ProposalReach::open();
-    if (!screen) return;
+void Atualiza_Tela(ProposalReach& screen) {
     // The filter's confirmed criteria apply once it has been shown (never what its controls
     // hold: that may be a change left without confirming); before that no dialog is needed.
-    TfrmFiltroPropComercial* filter = screen->filterUsed() ? frmFiltroPropComercial.data() : nullptr;
+    TfrmFiltroPropComercial* filter = screen.filterUsed() ? screen.listFilter().dialog() : nullptr;
     if (filter) filter->argumentos = filterArguments(filter->Filtro);
 
     BusyScope busy;
-    ClientTable& list = screen->proposal();
-    const QString nr = screen->key().nr;
-    const QString ver = screen->key().ver;
-    screen->withoutAfterScroll([&] {
+    ClientTable& list = screen.proposal();
+    const QString nr = screen.key().nr;
+    const QString ver = screen.key().ver;
+    screen.withoutAfterScroll([&] {
         // Operators of a group authorised for proposals see every operator's proposals.
-        const bool all = screen->listsWholeBranch();
+        const bool all = screen.listsWholeBranch();
         const QString operatorArgument = all ? QStringLiteral("T") : Veltrano::Operador();
         // The search narrows within the filter's criteria, or within everything without them.
-        const QString search = listSearch();
+        const QString search = listSearch(screen);
         QVariantList auxArguments;
         if (filter || !search.isEmpty()) {
             auxArguments = propostaAuxArguments(filter ? filter->argumentos : filterArguments(TFILTRO()),
@@ -68,18 +69,14 @@ void Atualiza_Tela() {
         }
         const Packet rows =
             !auxArguments.isEmpty()
-                ? screen->net().getPacket(QStringLiteral("GetPropostaAux"), auxArguments)
-                : screen->net().getPacket(QStringLiteral("GetProposta"), {Veltrano::FiliProc(), operatorArgument});
+                ? screen.net().getPacket(QStringLiteral("GetPropostaAux"), auxArguments)
+                : screen.net().getPacket(QStringLiteral("GetProposta"), {Veltrano::FiliProc(), operatorArgument});
         list.setData(rows);
     });
     if (!nr.isEmpty()) list.locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {nr, ver}, loCaseInsensitive);
 }
 
-void CriaFiltroPropComercial() {
-    // Kept while the module is loaded, also across proposal screens, so its criteria
-    // survive; the module's unload frees it.
-    if (!frmFiltroPropComercial) frmFiltroPropComercial = createForm<TfrmFiltroPropComercial>();
-    frmFiltroPropComercial->ShowModal();
-}
+void CriaFiltroPropComercial(ProposalReach& screen) { screen.listFilter().ensureDialog().showFor(screen); }
 
-}  // namespace cot::Cli_cot05002
+}  // namespace Cli_cot05002
+}  // namespace cot

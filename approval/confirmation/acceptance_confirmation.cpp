@@ -99,17 +99,21 @@ TfrmConfAceite::TfrmConfAceite(QWidget* parent) : TForm<QDialog>(parent) {
 
 void TfrmConfAceite::setTable(ClientTable& table) { dtsProduto->setDataSet(&table); }
 
+void TfrmConfAceite::askedByApproval(long double linesTotal, ProposalReach& screen) {
+    approvalTotal_ = linesTotal;
+    approvalScreen_ = &screen;
+}
+
 void TfrmConfAceite::FormCreate() {
     // The approval dialog's total when it asks; opened on its own, the table's.
-    const TfrmAprovacao* approval = Cli_cot05003::frmAprovacao.data();
     ClientTable* table = dtsProduto->dataSet();
     long double total = 0;
-    if (approval && Cli_cot05003::boIdCriado) total = approval->exTotalLinhas;
+    if (approvalScreen_) total = approvalTotal_;
     else if (table) total = Cli_cot05006::totalOf(*table);
     nedTotal->setValue(static_cast<double>(total));
     // Asked by the approval: the proposal's two figures, as the list and the running total
     // show them.
-    ProposalReach* reach = approval && Cli_cot05003::boIdCriado ? ProposalReach::open() : nullptr;
+    ProposalReach* reach = approvalScreen_;
     if (reach && !reach->key().nr.isEmpty()) {
         const ProposalKey key = reach->key();
         showFigures(reach->net().getPacket(QStringLiteral("GetTotaisProposta"), {key.nr, key.ver}));
@@ -150,9 +154,10 @@ long double totalOf(const ClientTable& table) {
     return total;
 }
 
-int CriaConfAceite(ClientTable& table, const QString& text) {
+int CriaConfAceite(ClientTable& table, const QString& text, const TfrmAprovacao* approval) {
     std::unique_ptr<TfrmConfAceite> dlg(new TfrmConfAceite());
     dlg->setTable(table);
+    if (approval) dlg->askedByApproval(approval->exTotalLinhas, approval->screen());
     dlg->memInforma->setText(text);
     dlg->FormCreate();
     // The answer is read before the window goes, so no caller looks at a freed window.
@@ -163,7 +168,7 @@ int IniProc(const QVariantList& params) {
     ClientTable* table = tableFromReference(params.value(0));
     if (!table) {
         TMessages messages;
-        messages.loadFromFile(QStringLiteral(":/cot05003/cot05006_messages.txt"));
+        messages.loadFromFile(QStringLiteral(":/cot05006/cot05006_messages.txt"));
         throw UserError(messages.Msg(QStringLiteral("Tabela_Inf")));
     }
     return CriaConfAceite(*table, params.value(1).toString());

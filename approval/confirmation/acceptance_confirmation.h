@@ -10,10 +10,12 @@ namespace cot {
 
 class ClientTable;
 class DataSource;
+class ProposalReach;
 class TDBGrid;
 class TMemo;
 class TNumberEdit;
 class TButton;
+class TfrmAprovacao;
 struct Packet;
 
 // Final yes/no before an acceptance charges the licence of use (COT05006): the question,
@@ -32,6 +34,9 @@ public:
 
     // Points the grid at the caller's table (neither changed nor freed here).
     void setTable(ClientTable& table);
+    // Asked by the approval of the proposal under `screen`'s cursor: its lines' total
+    // instead of the table's, and the proposal's two figures.
+    void askedByApproval(long double linesTotal, ProposalReach& screen);
     // "Valor único: R$ … Mensal: R$ …" from GetTotaisProposta's row; hidden without one.
     void showFigures(const Packet& totals);
 
@@ -41,6 +46,10 @@ public:
     QLabel* lblValores;
     TButton *btnSim, *btnNao;
     DataSource* dtsProduto;
+
+private:
+    long double approvalTotal_ = 0;
+    ProposalReach* approvalScreen_ = nullptr;
 };
 
 namespace Cli_cot05006 {
@@ -50,9 +59,9 @@ namespace Cli_cot05006 {
 long double totalOf(const ClientTable& table);
 
 // Shows the table's rows under the text and returns the answer: 6 (yes), 7 (no); anything
-// else (the window closed some other way) is a no for the caller. The total is the approval
-// dialog's when one is open, else the table's own.
-int CriaConfAceite(ClientTable& table, const QString& text);
+// else (the window closed some other way) is a no for the caller. The total is the table's
+// own, or, asked by the approval dialog, that dialog's (see askedByApproval).
+int CriaConfAceite(ClientTable& table, const QString& text, const TfrmAprovacao* approval = nullptr);
 
 // Module entry: [table reference, text]. UserError when element 0 is not a table.
 int IniProc(const QVariantList& params);

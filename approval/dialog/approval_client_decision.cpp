@@ -35,7 +35,7 @@ QString clientDecisionText(const Packet& decision) {
 }
 
 void TfrmAprovacao::showClientDecision() {
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     const ProposalKey key = s.key();
     const QString line =
         clientDecisionText(s.net().getPacket(QStringLiteral("GetDecisaoCliente"), {key.nr, key.ver}));

@@ -22,7 +22,6 @@ MailSender* TfrmAprovacao::mailSender = nullptr;
 
 namespace Cli_cot05003 {
 bool boIdCriado = false;
-QPointer<TfrmAprovacao> frmAprovacao;
 }  // namespace Cli_cot05003
 
 namespace {
@@ -53,8 +52,8 @@ QString textOf(const ClientTable& t, const char* field) {
 
 }  // namespace
 
-TfrmAprovacao::TfrmAprovacao(QWidget* parent)
-    : TfrmRotiGeral(QStringLiteral("COT05003"), QStringLiteral("Aprovação"), parent) {
+TfrmAprovacao::TfrmAprovacao(ProposalReach& screen, QWidget* parent)
+    : TfrmRotiGeral(QStringLiteral("COT05003"), QStringLiteral("Aprovação"), parent), screen_(screen) {
     setObjectName(QStringLiteral("frmAprovacao"));
     loadMessages(QStringLiteral(":/cot05003/cot05003_messages.txt"));
     createTables();
@@ -175,7 +174,7 @@ void TfrmAprovacao::createControls() {
 }
 
 void TfrmAprovacao::FormCreate() {
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     cdsErroCarencia->createDataSet();
     const bool prospect = isProspect();
     grbProspect->setEnabled(prospect);
@@ -217,7 +216,7 @@ void TfrmAprovacao::cdsLinhaProdutoCalcFields(ClientTable& t) {
 }
 
 bool TfrmAprovacao::isProspect() const {
-    return textOf(ProposalReach::current().proposal(), "IDCLIENPROSP") == QLatin1String("P");
+    return textOf(screen_.proposal(), "IDCLIENPROSP") == QLatin1String("P");
 }
 
 void TfrmAprovacao::fail(const QString& key, QWidget* focus, const QStringList& args) {

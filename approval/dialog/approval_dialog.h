@@ -1,7 +1,6 @@
 #pragma once
 #include <QDate>
 #include <QHash>
-#include <QPointer>
 
 #include "screens/roti_geral.h"
 #include "services/local_query.h"
@@ -13,6 +12,7 @@ namespace cot {
 class ClientTable;
 class MailSender;
 struct Packet;
+class ProposalReach;
 class TDateEditPlus;
 class TEdit;
 class TGroupBox;
@@ -26,7 +26,8 @@ class TSpeedButton;
 class TfrmAprovacao : public TfrmRotiGeral {
     Q_OBJECT
 public:
-    explicit TfrmAprovacao(QWidget* parent = nullptr);
+    // Approves the proposal under `screen`'s cursor.
+    explicit TfrmAprovacao(ProposalReach& screen, QWidget* parent = nullptr);
     ~TfrmAprovacao() override;
 
     void FormCreate() override;
@@ -57,6 +58,8 @@ public:
     TADOIBQuery qryVdCliente{QStringLiteral("qryVdCliente")};
 
     long double exTotalLinhas = 0;  // lines listed for the final confirmation
+    // The screen whose current proposal is approved.
+    ProposalReach& screen() const { return screen_; }
 
     // Where the notifications go (tests record them); the host's sender by default.
     static MailSender* mailSender;
@@ -89,6 +92,7 @@ private:
     QHash<QString, int> installments_;
     QHash<QString, double> charged_;  // line → sum of its licence installments
     QString nr_, ver_;  // the proposal being approved, taken when the confirmation starts
+    ProposalReach& screen_;
 };
 
 // The line shown for the client's decision, from GetDecisaoCliente's row: "Decisão do
@@ -99,11 +103,10 @@ QString clientDecisionText(const Packet& decision);
 namespace Cli_cot05003 {
 
 extern bool boIdCriado;  // the approval dialog exists
-extern QPointer<TfrmAprovacao> frmAprovacao;
 
-// Builds the dialog (hourglass meanwhile) and shows it modally over the proposal screen;
-// a second call while it is open only brings it up.
-void CriaAprovacao();
+// Builds the dialog (hourglass meanwhile), shows it modally over `screen` and frees it; a
+// second call while it is open only brings it up.
+void CriaAprovacao(ProposalReach& screen);
 
 }  // namespace Cli_cot05003
 

@@ -58,7 +58,7 @@ void TfrmAprovacao::copyLines() {
     cdsLinhaProduto->setFilter(QString());
     // The screen's lines when they are this proposal's (the launch has just read them),
     // else the server's: the page in view decides nothing here.
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     const ClientTable& lines = s.productLines();
     const bool current = lines.active() && !lines.isEmpty() && !lines.isEditing() &&
                          lines[QStringLiteral("NRPROPOSFAS")].asString() == nr_ &&
@@ -96,7 +96,7 @@ void TfrmAprovacao::checkGraceMonths(const QDate& date) {
 }
 
 void TfrmAprovacao::checkLicenceDueDates(const QDate& date) {
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     const QVariantList answer =
         s.net().callChecked(QStringLiteral("GetMinDtVenc"), {nr_, ver_, midnightOf(date)}).toList();
     cdsMinDtVenc->setData(answer.value(0).value<Packet>());
@@ -117,13 +117,13 @@ void TfrmAprovacao::checkLicenceDueDates(const QDate& date) {
 }
 
 void TfrmAprovacao::checkServiceDueDates(const QDate& date) {
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     const QVariantList answer =
         s.net().callChecked(QStringLiteral("GetMinDtVenc"), {nr_, ver_, midnightOf(date)}).toList();
     cdsMinDtVencServ->setData(answer.value(2).value<Packet>());
     if (cdsMinDtVencServ->isEmpty()) {
         // No package installment: a package proposal with no services has nothing due,
-        // one with services but no schedule is refused as before.
+        // one with services but no schedule is refused.
         const Packet services = s.net().getPacket(QStringLiteral("GetServico"), {nr_, ver_});
         if (services.isEmpty()) return;
         fail(QStringLiteral("DTVENCSERV_ACE"), depDataCadIni, {shortDate(date)});
@@ -141,7 +141,7 @@ void TfrmAprovacao::checkServiceDueDates(const QDate& date) {
 int TfrmAprovacao::installmentCount(const QString& line) {
     const auto known = installments_.constFind(line);
     if (known != installments_.constEnd()) return *known;
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     cdsVencLinha->setData(
         s.net().getPacket(QStringLiteral("GetVenc_Valor"), {nr_, ver_, line, 1}));
     const int n = cdsVencLinha->recordCount();
@@ -176,7 +176,7 @@ bool TfrmAprovacao::confirmLines() {
         exTotalLinhas += static_cast<long double>(t[QStringLiteral("VRLINPROD")].asFloat());
     }
     t.first();
-    return Cli_cot05006::CriaConfAceite(t, msgPadrao.Msg(QStringLiteral("INF_PROD_ACEITE"))) == mrYes;
+    return Cli_cot05006::CriaConfAceite(t, msgPadrao.Msg(QStringLiteral("INF_PROD_ACEITE")), this) == mrYes;
 }
 
 }  // namespace cot

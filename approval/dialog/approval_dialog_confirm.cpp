@@ -7,6 +7,7 @@
 #include "data/client_table.h"
 #include "data/proposal_number.h"
 #include "dialogs/filter_reload.h"
+#include "dialogs/shown_dialog.h"
 #include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
@@ -29,7 +30,7 @@ QString textOf(const ClientTable& t, const char* field) {
 }  // namespace
 
 void TfrmAprovacao::sbtConfirmaClick() {
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     // The proposal being approved, whatever the list does from here on.
     const QString nr = s.key().nr, ver = s.key().ver;
     nr_ = nr;
@@ -53,7 +54,7 @@ void TfrmAprovacao::sbtConfirmaClick() {
 }
 
 void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& ver, const QString& personKind) {
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     ClientTable& p = s.proposal();
     const bool prospect = isProspect();
     QVariantList args{nr,
@@ -79,7 +80,7 @@ void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& 
         if (prospect)
             runHandler([] { Veltrano::AtualizaLocalCache({QStringLiteral("CLIENTE"), QStringLiteral("ENDECLIE")}); });
         // A failed reload keeps the list's rows as they were, the proposal among them.
-        runHandler([] { Cli_cot05002::Atualiza_Tela(); });
+        runHandler([this] { Cli_cot05002::Atualiza_Tela(screen_); });
     }
     const bool found = p.locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {nr, ver}, loCaseInsensitive);
     closeWith(mrOk);
@@ -92,7 +93,7 @@ void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& 
 }
 
 void TfrmAprovacao::reportSuccess(const QString& number) {
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     const ClientTable& p = s.proposal();
     const bool licence = textOf(p, "IDTIPOPROPFAS") == QLatin1String("M");
     const bool package = textOf(p, "IDTIPOCOBRSERV") == QLatin1String("P");
@@ -106,7 +107,10 @@ void TfrmAprovacao::reportSuccess(const QString& number) {
     data.valorWord = msgPadrao.Msg(QStringLiteral("valor"));
     // The SMTP dialogue goes off this thread: the screens keep painting under the busy window.
     approval::BackgroundMailSender background(mailSender ? *mailSender : defaultMailSender());
-    const approval::ApprovalEmailResult sent = approval::GeraEmail(data, approval::paramsFrom(s.net()), background);
+    const approval::ApprovalEmailResult sent =
+        approval::GeraEmail(data, approval::paramsFrom(s.net()), background, {}, [&s, &data] {
+            return approval::partiesFrom(s.net(), Veltrano::FiliProc(), data.proposal.number, data.proposal.version);
+        });
     if (!licence && !package) {
         msgPadrao.ShowMsg(QStringLiteral("Aprovacao_Sucesso"), DialogType::Information, mbOK);
     } else {
@@ -128,19 +132,20 @@ void TfrmAprovacao::sbtCancelClick() { sbtCancelarClick(); }
 
 namespace Cli_cot05003 {
 
-void CriaAprovacao() {
-    if (boIdCriado && frmAprovacao && frmAprovacao->isVisible()) {
-        frmAprovacao->raise();
-        frmAprovacao->activateWindow();
+void CriaAprovacao(ProposalReach& screen) {
+    if (TfrmAprovacao* open = shownDialog<TfrmAprovacao>(screen)) {
+        open->raise();
+        open->activateWindow();
         return;
     }
+    QPointer<TfrmAprovacao> dialog;
     {
         HourGlass hourGlass;
-        frmAprovacao = createForm<TfrmAprovacao>(ProposalReach::openParent());
+        dialog = createForm<TfrmAprovacao>(screen, &screen.dialogParent());
     }
     // Closing hides it and clears boIdCriado; the next call builds a fresh dialog.
-    const ModalOnce<TfrmAprovacao> once(frmAprovacao);
-    frmAprovacao->ShowModal();
+    const ModalOnce<TfrmAprovacao> once(dialog);
+    dialog->ShowModal();
 }
 
 }  // namespace Cli_cot05003

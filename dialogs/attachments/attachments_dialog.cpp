@@ -12,6 +12,7 @@
 #include "base/errors.h"
 #include "dialogs/attachments/attachment_folder.h"
 #include "dialogs/attachments/list_attachments.h"
+#include "dialogs/shown_dialog.h"
 #include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
@@ -26,7 +27,6 @@ namespace cot {
 namespace Cli_cot05010 {
 bool boIdCriado = false;
 int stPopTag = 0;
-QPointer<TfrmAnexoProposta> frmAnexoProposta;
 }  // namespace Cli_cot05010
 
 using Consiste::MensErro;
@@ -38,7 +38,7 @@ constexpr int kSaveHeight = 375;
 // Role of a list item that keeps its file's real name.
 constexpr int kFileRole = Qt::UserRole;
 
-TPopupMenu* popupOf(ProposalReach* screen) { return screen ? screen->attachments().popAnexo() : nullptr; }
+TPopupMenu* popupOf(ProposalReach& screen) { return screen.attachments().popAnexo(); }
 
 void normalAttributes(const QString& path) {
     QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -46,9 +46,10 @@ void normalAttributes(const QString& path) {
 
 }  // namespace
 
-TfrmAnexoProposta::TfrmAnexoProposta(QWidget* parent) : TfrmPadraoSimples(QStringLiteral("COT05010"), {}, parent) {
+TfrmAnexoProposta::TfrmAnexoProposta(ProposalReach& screen, QWidget* parent)
+    : TfrmPadraoSimples(QStringLiteral("COT05010"), {}, parent), screen_(screen) {
     setObjectName(QStringLiteral("frmAnexoProposta"));
-    msgPadrao.loadFromFile(QStringLiteral(":/cot05002/cot05010_messages.txt"));
+    msgPadrao.loadFromFile(QStringLiteral(":/cot05010/cot05010_messages.txt"));
     // Only the dialog's own panel is used.
     sbtFechar->setEnabled(false);
     sbtFechar->hide();
@@ -90,10 +91,9 @@ TfrmAnexoProposta::TfrmAnexoProposta(QWidget* parent) : TfrmPadraoSimples(QStrin
 }
 
 void TfrmAnexoProposta::FormCreate() {
-    ProposalReach* screen = ProposalReach::open();
-    TPopupMenu* popup = popupOf(screen);
-    if (!screen || !popup) throw UserError(QStringLiteral("A tela de propostas não está aberta."));
-    folder_ = screen->attachments().currentFolder();
+    TPopupMenu* popup = popupOf(screen_);
+    if (!popup) throw UserError(QStringLiteral("A tela de propostas não está aberta."));
+    folder_ = screen_.attachments().currentFolder();
 
     // The file entries come before the separator and the two fixed entries.
     lbxAnexo->clear();
@@ -121,7 +121,6 @@ void TfrmAnexoProposta::applyMode(Mode mode) {
 
 void TfrmAnexoProposta::FormClose(CloseAction& action) {
     TfrmPadraoSimples::FormClose(action);
-    Cli_cot05010::frmAnexoProposta = nullptr;
     Cli_cot05010::boIdCriado = false;
 }
 
@@ -148,7 +147,7 @@ void TfrmAnexoProposta::btfSalvarClick() {
     for (int i = 0; i < lbxAnexo->count(); ++i)
         if (lbxAnexo->item(i)->isSelected()) rows << i;
     if (rows.isEmpty()) MensErro(msgPadrao.Msg(QStringLiteral("Arq_Dev")));
-    if (folder_.isEmpty()) MensErro(ProposalReach::current().messages().Msg(QStringLiteral("DIRETORIO")));
+    if (folder_.isEmpty()) MensErro(screen_.messages().Msg(QStringLiteral("DIRETORIO")));
     // Names come from the folder's own listing; one that is no plain file name is never touched.
     for (const int row : rows) attachments::checkName(msgPadrao, fileOf(row));
     if (mode_ == Mode::Removal) remove(rows);
@@ -209,24 +208,19 @@ void TfrmAnexoProposta::save(const QList<int>& rows) {
     if (copied) closeWith(mrOk);
 }
 
-void Cli_cot05010::CriaAnexoProposta(int stTag) {
-    ProposalReach* screen = ProposalReach::open();
+void Cli_cot05010::CriaAnexoProposta(ProposalReach& screen, int stTag) {
     TPopupMenu* popup = popupOf(screen);
-    if (!screen || !popup) throw UserError(QStringLiteral("A tela de propostas não está aberta."));
-    if (stTag == popup->count() - 2) screen->attachments().checkOperator();
-    if (boIdCriado && frmAnexoProposta && frmAnexoProposta->isVisible()) {
-        frmAnexoProposta->raise();
+    if (!popup) throw UserError(QStringLiteral("A tela de propostas não está aberta."));
+    if (stTag == popup->count() - 2) screen.attachments().checkOperator();
+    if (TfrmAnexoProposta* open = shownDialog<TfrmAnexoProposta>(screen)) {
+        open->raise();
         return;
     }
     stPopTag = stTag;
-    frmAnexoProposta = createForm<TfrmAnexoProposta>(&screen->dialogParent());
+    QPointer<TfrmAnexoProposta> dialog = createForm<TfrmAnexoProposta>(screen, &screen.dialogParent());
     boIdCriado = true;
-    // Freed on every path out (closing has cleared the unit's reference), unless the
-    // screen that owns it took it along meanwhile.
-    const ModalOnce<TfrmAnexoProposta> once(frmAnexoProposta, [] {
-        frmAnexoProposta = nullptr;
-        boIdCriado = false;
-    });
+    // Freed on every path out, unless the screen that owns it took it along meanwhile.
+    const ModalOnce<TfrmAnexoProposta> once(dialog, [] { boIdCriado = false; });
     once->ShowModal();
 }
 

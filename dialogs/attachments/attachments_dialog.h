@@ -1,5 +1,4 @@
 #pragma once
-#include <QPointer>
 #include <QStringList>
 
 #include "screens/roti_geral.h"
@@ -8,6 +7,7 @@ class QListWidget;
 
 namespace cot {
 
+class ProposalReach;
 class TButton;
 class TEdit;
 class TLabel;
@@ -24,7 +24,8 @@ class TfrmAnexoProposta : public TfrmPadraoSimples {
 public:
     enum class Mode { Removal, Save };
 
-    explicit TfrmAnexoProposta(QWidget* parent = nullptr);
+    // Works on the attachments of the proposal under `screen`'s cursor.
+    explicit TfrmAnexoProposta(ProposalReach& screen, QWidget* parent = nullptr);
 
     void FormCreate() override;
     void FormClose(CloseAction& action) override;
@@ -55,6 +56,7 @@ private:
 
     Mode mode_ = Mode::Save;
     QString folder_;
+    ProposalReach& screen_;
 };
 
 namespace Cli_cot05010 {
@@ -62,12 +64,11 @@ namespace Cli_cot05010 {
 extern bool boIdCriado;  // the attachments dialog exists
 extern int stPopTag;     // index of the popup entry that opened it
 
-extern QPointer<TfrmAnexoProposta> frmAnexoProposta;
-
-// Opens the dialog for the popup entry `stTag` of the proposal screen's popAnexo: the
-// entry count − 2 (removal) runs the operator check first, whose refusal stops here; the
-// entry count − 1 saves. Shown modally and freed afterwards; failures reach the caller.
-void CriaAnexoProposta(int stTag);
+// Opens the dialog on `screen` for the popup entry `stTag` of its popAnexo: the entry
+// count − 2 (removal) runs the operator check first, whose refusal stops here; the entry
+// count − 1 saves. Shown modally and freed afterwards; a second call while it is open only
+// brings it up. Failures reach the caller.
+void CriaAnexoProposta(ProposalReach& screen, int stTag);
 
 }  // namespace Cli_cot05010
 

@@ -212,7 +212,7 @@ void ListAttachments::ClicaPopMenu(int tag) {
         openAttachment(currentFolder(), name);
         return;
     }
-    Cli_cot05010::CriaAnexoProposta(tag);
+    Cli_cot05010::CriaAnexoProposta(screen_, tag);
     list_.viewport()->update();
 }
 

@@ -4,6 +4,7 @@
 #include "data/client_table.h"
 #include "dialogs/copy/copy_dialog.h"
 #include "dialogs/filter_reload.h"
+#include "dialogs/shown_dialog.h"
 #include "proposal/reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
@@ -16,7 +17,7 @@
 namespace cot {
 
 void TfrmCopiaProposta::sbtConfirmaClick() {
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     if (typedVersion().isEmpty()) failOnVersion(QStringLiteral("Ver_Inf"));
     Vd_Proposta(true);
 
@@ -36,7 +37,7 @@ void TfrmCopiaProposta::sbtConfirmaClick() {
         if (!refusal) {
             // The copy is committed: a reload that fails is shown on its own and the dialog
             // still closes as done, never left to try the version again.
-            runHandler([] { Cli_cot05002::Atualiza_Tela(); });
+            runHandler([&s] { Cli_cot05002::Atualiza_Tela(s); });
             s.proposal().locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {nr, target}, loCaseInsensitive);
             closeWith(mrOk);
             msgPadrao.ShowMsg(QStringLiteral("Copia_Sucesso"), DialogType::Information, mbOK);
@@ -59,20 +60,21 @@ void TfrmCopiaProposta::sbtCancelClick() { sbtCancelarClick(); }
 
 namespace Cli_cot05004 {
 
-void CriaCopiaProposta() {
-    if (boIdCriado && frmCopiaProposta && frmCopiaProposta->isVisible()) {
-        frmCopiaProposta->raise();
-        frmCopiaProposta->activateWindow();
+void CriaCopiaProposta(ProposalReach& screen) {
+    if (TfrmCopiaProposta* open = shownDialog<TfrmCopiaProposta>(screen)) {
+        open->raise();
+        open->activateWindow();
         return;
     }
+    QPointer<TfrmCopiaProposta> dialog;
     {
         HourGlass hourGlass;
-        frmCopiaProposta = createForm<TfrmCopiaProposta>(ProposalReach::openParent());
+        dialog = createForm<TfrmCopiaProposta>(screen, &screen.dialogParent());
     }
     // Closing hides it and clears boIdCriado; the next call builds a fresh dialog, so this
     // one goes on every path out (unless the screen that owns it took it along).
-    const ModalOnce<TfrmCopiaProposta> once(frmCopiaProposta);
-    frmCopiaProposta->ShowModal();
+    const ModalOnce<TfrmCopiaProposta> once(dialog);
+    dialog->ShowModal();
 }
 
 }  // namespace Cli_cot05004

@@ -19,7 +19,6 @@ namespace cot {
 
 namespace Cli_cot05004 {
 bool boIdCriado = false;
-QPointer<TfrmCopiaProposta> frmCopiaProposta;
 }  // namespace Cli_cot05004
 
 namespace {
@@ -28,10 +27,10 @@ const QString kVersionMask = QStringLiteral("99;0; ");
 
 }  // namespace
 
-TfrmCopiaProposta::TfrmCopiaProposta(QWidget* parent)
-    : TfrmRotiGeral(QStringLiteral("COT05004"), QStringLiteral("Cópia da Proposta"), parent) {
+TfrmCopiaProposta::TfrmCopiaProposta(ProposalReach& screen, QWidget* parent)
+    : TfrmRotiGeral(QStringLiteral("COT05004"), QStringLiteral("Cópia da Proposta"), parent), screen_(screen) {
     setObjectName(QStringLiteral("frmCopiaProposta"));
-    loadMessages(QStringLiteral(":/cot05002/cot05004_messages.txt"));
+    loadMessages(QStringLiteral(":/cot05004/cot05004_messages.txt"));
     createTables();
     createControls();
 }
@@ -109,7 +108,7 @@ void TfrmCopiaProposta::createControls() {
 }
 
 void TfrmCopiaProposta::FormCreate() {
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     NetConnection& net = s.net();
     cdsProposta->setData(net.getPacket(QStringLiteral("CopiaProposta"), {Veltrano::FiliProc(), s.key().nr, s.key().ver}));
     cdsMaxVerPropFas->setData(net.getPacket(QStringLiteral("getMaxVerPropFas"), {s.key().nr}));
@@ -149,7 +148,7 @@ void TfrmCopiaProposta::Vd_Proposta(bool report) {
         if (report) failOnVersion(QStringLiteral("Ver_Inf"));
         return;
     }
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     cdsValidaProposta->setData(
         s.net().getPacket(QStringLiteral("ValidaProposta"), {Veltrano::FiliProc(), s.key().nr, version}));
     if (!cdsValidaProposta->isEmpty()) failOnVersion(QStringLiteral("PROPJACAD"));

@@ -1,12 +1,11 @@
 #pragma once
-#include <QPointer>
-
 #include "screens/roti_geral.h"
 
 namespace cot {
 
 class ClientTable;
 class DataSource;
+class ProposalReach;
 class TDBEdit;
 class TMaskEdit;
 class TSpeedButton;
@@ -22,7 +21,8 @@ class TSpeedButton;
 class TfrmCopiaProposta : public TfrmRotiGeral {
     Q_OBJECT
 public:
-    explicit TfrmCopiaProposta(QWidget* parent = nullptr);
+    // Works on the proposal under `screen`'s cursor.
+    explicit TfrmCopiaProposta(ProposalReach& screen, QWidget* parent = nullptr);
     ~TfrmCopiaProposta() override;
 
     // ----- lifetime
@@ -51,18 +51,19 @@ private:
     void createTables();
     void createControls();
     void failOnVersion(const QString& key);
+
+    ProposalReach& screen_;
 };
 
 namespace Cli_cot05004 {
 
 extern bool boIdCriado;  // the copy dialog exists
-extern QPointer<TfrmCopiaProposta> frmCopiaProposta;
 
-// Builds the dialog (hourglass meanwhile) and shows it modally; a second call while it is
-// open only brings it up. Works on the proposal under the proposal screen's cursor. A
-// failure while building (the server refusing to copy this proposal, say) reaches the
-// caller and leaves no dialog behind.
-void CriaCopiaProposta();
+// Builds the dialog on `screen` (hourglass meanwhile), shows it modally and frees it; a
+// second call while it is open only brings it up. Works on the proposal under the screen's
+// cursor. A failure while building (the server refusing to copy this proposal, say)
+// reaches the caller and leaves no dialog behind.
+void CriaCopiaProposta(ProposalReach& screen);
 
 }  // namespace Cli_cot05004
 

@@ -83,7 +83,7 @@ void TfrmPropostaPerdida::sbtConfirmaClick() {
             refusal = std::current_exception();
         }
         if (!refusal) {
-            runHandler([] { Cli_cot05002::Atualiza_Tela(); });
+            runHandler([this] { Cli_cot05002::Atualiza_Tela(reach_); });
             closeWith(mrOk);
         }
     }

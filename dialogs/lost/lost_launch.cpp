@@ -36,7 +36,7 @@ void openMarkLost(ProposalReach& reach) {
             BusyScope busy;
             reach.net().callChecked(QStringLiteral("DesmarcarPerdida"), {key.nr, key.ver});
         }
-        Cli_cot05002::Atualiza_Tela();
+        Cli_cot05002::Atualiza_Tela(reach);
         return;
     }
     if (!reach.proposal()[QStringLiteral("DTACEPROPFAS")].isNull())

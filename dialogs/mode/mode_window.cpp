@@ -2,17 +2,14 @@
 
 #include <QLabel>
 #include <QPixmap>
+#include <QPointer>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "ui/containers.h"
 #include "ui/screen.h"
 
 namespace cot {
-
-namespace Cli_cot05009 {
-bool boStCriado = false;
-QPointer<TfrmModoProc> frmModoProc;
-}  // namespace Cli_cot05009
 
 TfrmModoProc::TfrmModoProc(QWidget* parent) : TForm<QDialog>(parent) {
     setObjectName(QStringLiteral("frmModoProc"));
@@ -45,21 +42,17 @@ TfrmModoProc::TfrmModoProc(QWidget* parent) : TForm<QDialog>(parent) {
 
 namespace Cli_cot05009 {
 
-void CriaModoProc() {
-    if (!boStCriado || !frmModoProc) {
+void CriaModoProc(QWidget* owner) {
+    QPointer<TfrmModoProc> window =
+        owner ? owner->findChild<TfrmModoProc*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    std::unique_ptr<TfrmModoProc> alone;
+    if (!window) {
         HourGlass hourGlass;
-        frmModoProc = createForm<TfrmModoProc>();
-        boStCriado = true;
+        window = createForm<TfrmModoProc>(owner);
+        if (!owner) alone.reset(window.data());
     }
-    frmModoProc->ShowModal();
-    if (frmModoProc) frmModoProc->setWindowState(Qt::WindowNoState);
-}
-
-void initialization() { boStCriado = false; }
-
-void finalization() {
-    delete frmModoProc.data();
-    boStCriado = false;
+    window->ShowModal();
+    if (window) window->setWindowState(Qt::WindowNoState);
 }
 
 }  // namespace Cli_cot05009

@@ -1,6 +1,5 @@
 #pragma once
 #include <QDialog>
-#include <QPointer>
 
 #include "screens/form.h"
 
@@ -25,16 +24,10 @@ public:
 
 namespace Cli_cot05009 {
 
-extern bool boStCriado;  // the picture window has been built
-extern QPointer<TfrmModoProc> frmModoProc;
-
-// Builds the window once per module load (hourglass meanwhile) and shows it modally; later
-// calls show the same window again.
-void CriaModoProc();
-
-// Module load and unload: the flag as the unit starts it; the window freed.
-void initialization();
-void finalization();
+// Shows the picture modally. `owner` (the proposal screen) keeps the window it builds the
+// first time (hourglass meanwhile) and later calls show the same window again; without an
+// owner the window is built for this showing and freed after it.
+void CriaModoProc(QWidget* owner);
 
 }  // namespace Cli_cot05009
 

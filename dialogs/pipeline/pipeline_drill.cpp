@@ -50,14 +50,13 @@ Cli_cot05002::TFILTRO pipelineCriteria(const PipelineDrill& drill) {
 }
 
 void showInList(ProposalReach& reach, const Cli_cot05002::TFILTRO& criteria) {
-    using Cli_cot05002::frmFiltroPropComercial;
-    // The filter keeps its criteria while the module is loaded; it is created here when it
-    // was never shown, so its dialog opens later on these criteria.
-    if (!frmFiltroPropComercial) frmFiltroPropComercial = createForm<TfrmFiltroPropComercial>();
-    frmFiltroPropComercial->Filtro = criteria;
-    frmFiltroPropComercial->Atualiza_Filtro(false);
+    // The filter keeps its criteria; it is built here when it was never shown, so its dialog
+    // opens later on these criteria.
+    TfrmFiltroPropComercial& filter = reach.listFilter().ensureDialog();
+    filter.Filtro = criteria;
+    filter.Atualiza_Filtro(false);
     reach.setFilterUsed(true);
-    Cli_cot05002::Atualiza_Tela();
+    Cli_cot05002::Atualiza_Tela(reach);
     // Nothing listed: the child tables must not show another proposal's rows.
     if (reach.proposal().isEmpty()) reach.clearAreas();
 }

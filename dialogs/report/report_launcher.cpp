@@ -13,14 +13,10 @@
 
 namespace cot {
 
-namespace Cli_cot05001 {
-QPointer<TfrmRelPropostaComercial> frmRelPropostaComercial;
-}  // namespace Cli_cot05001
-
 namespace {
 
 const QString kReportCode = QStringLiteral("COT050");
-const QString kMessages = QStringLiteral(":/cot05002/cot05001_messages.txt");
+const QString kMessages = QStringLiteral(":/cot05001/cot05001_messages.txt");
 const char* const kParams[][2] = {
     {"P_CDFILIAL", "CDFILIAL"}, {"P_NRPROPOSFAS", "NRPROPOSFAS"}, {"P_NRVERPROPFAS", "NRVERPROPFAS"}};
 
@@ -39,9 +35,10 @@ QString paramValue(const ReportParams& params, const QString& name) {
 
 }  // namespace
 
-TfrmRelPropostaComercial::TfrmRelPropostaComercial(QWidget* parent)
+TfrmRelPropostaComercial::TfrmRelPropostaComercial(ProposalReach& screen, QWidget* parent)
     : TfrmDadosGerRel(QStringLiteral("COT05001"), QStringLiteral("Relatório da Proposta Comercial"), kReportCode,
-                      parent) {
+                      parent),
+      screen_(screen) {
     setObjectName(QStringLiteral("frmRelPropostaComercial"));
     msgPadrao.loadFromFile(kMessages);
     // The report follows the proposal: the user does not pick another one.
@@ -55,7 +52,7 @@ TfrmRelPropostaComercial::TfrmRelPropostaComercial(QWidget* parent)
 
 void TfrmRelPropostaComercial::FormActivate() {
     TfrmDadosGerRel::FormActivate();
-    const ClientTable& p = ProposalReach::current().proposal();
+    const ClientTable& p = screen_.proposal();
     const QString title = p.active() && !p.isEmpty()
                               ? reportTitle(p[QStringLiteral("IDTIPOPROPFAS")].asString(),
                                             p[QStringLiteral("IDIDIOMA")].asString())
@@ -73,7 +70,7 @@ QString TfrmRelPropostaComercial::reportTitle(const QString& contract, const QSt
 }
 
 void TfrmRelPropostaComercial::rpddPadraoBeforeGetQueryParams(ReportParams& params) {
-    const ClientTable& p = ProposalReach::current().proposal();
+    const ClientTable& p = screen_.proposal();
     if (!p.active() || p.isEmpty()) return;
     for (const auto& [param, field] : kParams) {
         const QString name = QString::fromLatin1(param);
@@ -82,7 +79,7 @@ void TfrmRelPropostaComercial::rpddPadraoBeforeGetQueryParams(ReportParams& para
 }
 
 QString TfrmRelPropostaComercial::pdfFileName() const {
-    const ClientTable& p = ProposalReach::current().proposal();
+    const ClientTable& p = screen_.proposal();
     if (!p.active() || p.isEmpty()) return {};
     QString number = p["NRPROPOSFAS"].asString().trimmed();
     while (number.size() > 1 && number.startsWith(u'0')) number.remove(0, 1);
@@ -97,13 +94,13 @@ QString TfrmRelPropostaComercial::renderReport(const ReportDefinition& report, c
     rpddPadrao.pageFooter = nullptr;  // a layout of the store prints as it is
     if (!report.body.trimmed().isEmpty()) return TReportDialog::fillTemplate(report.body, params);
     // A parameter the report does not declare is the current proposal's.
-    const ClientTable& p = ProposalReach::current().proposal();
+    const ClientTable& p = screen_.proposal();
     const auto value = [&](int i) {
         const QString given = paramValue(params, QString::fromLatin1(kParams[i][0]));
         return given.isEmpty() && p.active() && !p.isEmpty() ? p[QString::fromLatin1(kParams[i][1])].asString() : given;
     };
     HourGlass hourGlass;
-    const ProposalReportData data = readProposalReport(ProposalReach::current().net(), value(0), value(1), value(2), msgPadrao);
+    const ProposalReportData data = readProposalReport(screen_.net(), value(0), value(1), value(2), msgPadrao);
     rpddPadrao.pageFooter = [this, data](int page, int pages) { return proposalPageFooter(data, msgPadrao, page, pages); };
     return proposalReportHtml(data, report.title, msgPadrao);
 }
@@ -124,14 +121,15 @@ void registerReports() {
         }
 }
 
-void CriaRelPropostaComercial() {
+void CriaRelPropostaComercial(ProposalReach& screen) {
     registerReports();
+    QPointer<TfrmRelPropostaComercial> launcher;
     {
         HourGlass hourGlass;
-        frmRelPropostaComercial = createForm<TfrmRelPropostaComercial>(ProposalReach::openParent());
+        launcher = createForm<TfrmRelPropostaComercial>(screen, &screen.dialogParent());
     }
-    const ModalOnce<TfrmRelPropostaComercial> once(frmRelPropostaComercial);
-    frmRelPropostaComercial->ShowModal();
+    const ModalOnce<TfrmRelPropostaComercial> once(launcher);
+    launcher->ShowModal();
 }
 
 }  // namespace Cli_cot05001

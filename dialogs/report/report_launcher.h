@@ -1,10 +1,9 @@
 #pragma once
-#include <QPointer>
-
 #include "screens/dados_ger_rel.h"
 
 namespace cot {
 
+class ProposalReach;
 
 // Report of the proposal version under the proposal screen's cursor (COT05001). Lists the
 // reports of code "COT050" and chooses, without letting the user change it, the one of
@@ -13,7 +12,8 @@ namespace cot {
 class TfrmRelPropostaComercial : public TfrmDadosGerRel {
     Q_OBJECT
 public:
-    explicit TfrmRelPropostaComercial(QWidget* parent = nullptr);
+    // Prints the proposal under `screen`'s cursor.
+    explicit TfrmRelPropostaComercial(ProposalReach& screen, QWidget* parent = nullptr);
 
     void FormActivate() override;
 
@@ -31,19 +31,19 @@ public:
     QString pdfFileName() const override;
 
 private:
+    ProposalReach& screen_;
 };
 
 namespace Cli_cot05001 {
-
-extern QPointer<TfrmRelPropostaComercial> frmRelPropostaComercial;
 
 // Registers the module's proposal reports (code "COT050", one per contract type and
 // language) in the host's report store. Called when the module is loaded; harmless to
 // call again.
 void registerReports();
 
-// Builds a new launcher on every call (hourglass meanwhile), shows it modally and frees it.
-void CriaRelPropostaComercial();
+// Builds a new launcher on `screen` on every call (hourglass meanwhile), shows it modally
+// and frees it.
+void CriaRelPropostaComercial(ProposalReach& screen);
 
 }  // namespace Cli_cot05001
 

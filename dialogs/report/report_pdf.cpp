@@ -19,7 +19,7 @@ QByteArray proposalPdf(ProposalReach& reach) {
     // proposal's contract and language and renders it with the proposal's parameters.
     Cli_cot05001::registerReports();
     const std::unique_ptr<TfrmRelPropostaComercial> launcher(
-        createForm<TfrmRelPropostaComercial>(&reach.dialogParent()));
+        createForm<TfrmRelPropostaComercial>(reach, &reach.dialogParent()));
     launcher->FormActivate();
     const ReportDefinition* report = launcher->currentReport();
     if (!report) throw UserError(QStringLiteral("Relatório deve ser selecionado."));

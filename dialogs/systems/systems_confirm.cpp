@@ -10,19 +10,19 @@ namespace cot {
 
 using namespace Cli_cot05005;
 
-QString TfrmIncluServ::checkedCodes() const { return systems_marks::checkedCodes(*cdsSistemaOrdena); }
+QString TfrmSistemasLinha::checkedCodes() const { return systems_marks::checkedCodes(*cdsSistemaOrdena); }
 
 // The line as it will be: the systems it already holds (none while it is being inserted)
 // and the ones checked now.
-QString TfrmIncluServ::configurationCodes() const {
-    const ClientTable* held = boIncLinProd ? nullptr : &ProposalReach::current().lineSystems();
+QString TfrmSistemasLinha::configurationCodes() const {
+    const ClientTable* held = boIncLinProd ? nullptr : &screen_.lineSystems();
     return systems_marks::configurationCodes(held, *cdsSistemaOrdena);
 }
 
-void TfrmIncluServ::VerificaLinhaProduto() {
+void TfrmSistemasLinha::VerificaLinhaProduto() {
     if (!cdsSistemaOrdena->active() || cdsSistemaOrdena->isEmpty())
         Consiste::MensErro(msgPadrao.Msg(QStringLiteral("SIST_INF")));
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     const ClientTable& proposal = s.proposal();
     const ClientTable& line = s.productLines();
     const auto text = [](const ClientTable& t, const char* name) { return t[QString::fromLatin1(name)].asString(); };
@@ -34,8 +34,8 @@ void TfrmIncluServ::VerificaLinhaProduto() {
     if (!cdsVdLinProd->isEmpty()) Consiste::MensErro(msgPadrao.Msg(QStringLiteral("LIN_PROD_ERRO")));
 }
 
-void TfrmIncluServ::writeToLine() {
-    ProposalReach& s = ProposalReach::current();
+void TfrmSistemasLinha::writeToLine() {
+    ProposalReach& s = screen_;
     const QString nr = s.proposal()[QStringLiteral("NRPROPOSFAS")].asString();
     const QString ver = s.proposal()[QStringLiteral("NRVERPROPFAS")].asString();
     const QString line = s.productLines()[QStringLiteral("CDLINPPROP")].asString();
@@ -52,27 +52,26 @@ void TfrmIncluServ::writeToLine() {
     cdsSistema->first();
 }
 
-void TfrmIncluServ::handBackToScreen() {
-    ProposalReach::current().handBackSystems(cdsSistemaOrdena->isEmpty() ? Packet{} : cdsSistemaOrdena->data());
+void TfrmSistemasLinha::handBackToScreen() {
+    screen_.handBackSystems(cdsSistemaOrdena->isEmpty() ? Packet{} : cdsSistemaOrdena->data());
 }
 
-void TfrmIncluServ::sbtConfirmaClick() {
+void TfrmSistemasLinha::sbtConfirmaClick() {
     VerificaLinhaProduto();
     if (boIncLinProd) handBackToScreen();
     else writeToLine();
     closeWith(mrOk);
 }
 
-void TfrmIncluServ::sbtCancelClick() {
+void TfrmSistemasLinha::sbtCancelClick() {
     giveUp();
     TCheckListDialog::sbtCancelClick();
 }
 
 // Leaving without confirming (Cancelar, Esc, the title bar's button) tells a line being
 // posted that it has no systems, so it is not saved without them.
-void TfrmIncluServ::giveUp() {
-    // The screen may have gone meanwhile: nothing to tell then.
-    if (ProposalReach* screen = ProposalReach::open()) screen->systemsGivenUp();
+void TfrmSistemasLinha::giveUp() {
+    screen_.systemsGivenUp();
 }
 
 }  // namespace cot

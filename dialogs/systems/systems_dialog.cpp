@@ -9,6 +9,7 @@
 
 #include "data/client_table.h"
 #include "data/data_source.h"
+#include "data/table_catalogue.h"
 #include "dialogs/systems/systems_marks.h"
 #include "proposal/reach/proposal_reach.h"
 #include "ui/buttons.h"
@@ -23,7 +24,6 @@ namespace Cli_cot05005 {
 bool boStCriado = false;
 bool boIncLinProd = false;
 bool boTodosServ = false;
-QPointer<TfrmIncluServ> frmIncluServ;
 }  // namespace Cli_cot05005
 
 using namespace Cli_cot05005;
@@ -64,10 +64,10 @@ void drawMark(QPainter& painter, const QRect& cell, const QString& mark) {
 
 }  // namespace
 
-TfrmIncluServ::TfrmIncluServ(QWidget* parent)
-    : TCheckListDialog(QStringLiteral("COT05005"), QStringLiteral("Inclusão de Sistemas"), parent) {
+TfrmSistemasLinha::TfrmSistemasLinha(ProposalReach& screen, QWidget* parent)
+    : TCheckListDialog(QStringLiteral("COT05005"), QStringLiteral("Inclusão de Sistemas"), parent), screen_(screen) {
     setObjectName(QStringLiteral("frmIncluServ"));
-    loadMessages(QStringLiteral(":/cot05002/cot05005_messages.txt"));
+    loadMessages(QStringLiteral(":/cot05005/cot05005_messages.txt"));
     setSizeGripEnabled(true);
     createTables();
     createControls();
@@ -75,9 +75,9 @@ TfrmIncluServ::TfrmIncluServ(QWidget* parent)
 }
 
 // Freed without having been closed (a failed creation, the screen going away): no dialog left.
-TfrmIncluServ::~TfrmIncluServ() { boStCriado = false; }
+TfrmSistemasLinha::~TfrmSistemasLinha() { boStCriado = false; }
 
-void TfrmIncluServ::createTables() {
+void TfrmSistemasLinha::createTables() {
     cdsSistema = new ClientTable(QStringLiteral("cdsSistema"), this);
     systems_marks::choiceFields(*cdsSistema);
     (*cdsSistema)[kMark].visible = false;
@@ -96,14 +96,14 @@ void TfrmIncluServ::createTables() {
     text("IDAMBLINPC", 3);
     text("IDLPROCLINPC", 1);
     text("IDMPROCLINPC", 1);
-    text("CDSISTEMAS", 449);
+    text("CDSISTEMAS", catalogue::table(QStringLiteral("LINPCLIE")).size(QStringLiteral("CDSISTEMAS")));
     cdsVdLinProd->addField(QStringLiteral("QTLINHAPROD"), FieldType::Float);
 
     dtsSistema = new DataSource(QStringLiteral("dtsSistema"), this);
     dtsSistema->setDataSet(cdsSistema);
 }
 
-void TfrmIncluServ::createControls() {
+void TfrmSistemasLinha::createControls() {
     auto* layout = new QVBoxLayout(panPrincipal);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -154,7 +154,7 @@ void TfrmIncluServ::createControls() {
     attachList(*dbgServico, *cdsSistema);
 }
 
-void TfrmIncluServ::FormCreate() {
+void TfrmSistemasLinha::FormCreate() {
     boTodosServ = false;
     Identificador();
     VerificaPreenchidos();
@@ -164,11 +164,11 @@ void TfrmIncluServ::FormCreate() {
 
 // The list takes the focus, so Space and the arrows tick and move instead of switching
 // the platform.
-void TfrmIncluServ::FormShow() {
+void TfrmSistemasLinha::FormShow() {
     if (dbgServico->isEnabled()) dbgServico->setFocus(Qt::OtherFocusReason);
 }
 
-void TfrmIncluServ::FormClose(CloseAction& action) {
+void TfrmSistemasLinha::FormClose(CloseAction& action) {
     const bool confirmed = ModalRunner::hasModalResult(*this) && ModalRunner::modalResultOf(*this) == mrOk;
     if (!confirmed) giveUp();
     boStCriado = false;
@@ -176,8 +176,8 @@ void TfrmIncluServ::FormClose(CloseAction& action) {
     TCheckListDialog::FormClose(action);
 }
 
-void TfrmIncluServ::dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column,
-                                             GridDrawStates state) {
+void TfrmSistemasLinha::dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column,
+                                                 GridDrawStates state) {
     drawCell(painter, rect, state, [&] {
         if (!column.field) return;
         if (column.fieldName == kMark) drawMark(painter, rect, column.field->asString());
@@ -187,17 +187,18 @@ void TfrmIncluServ::dbgServicoDrawColumnCell(QPainter& painter, const QRect& rec
 
 namespace Cli_cot05005 {
 
-void CriaIncluServ(bool inserting) {
+void CriaSistemasLinha(ProposalReach& screen, bool inserting) {
     boIncLinProd = inserting;
+    QPointer<TfrmSistemasLinha> dialog;
     {
         HourGlass hourGlass;
-        frmIncluServ = createForm<TfrmIncluServ>(ProposalReach::openParent());
+        dialog = createForm<TfrmSistemasLinha>(screen, &screen.dialogParent());
     }
     // Freed on every path out (closing has cleared boStCriado), unless the screen that owns
     // it has taken it along meanwhile.
-    const ModalOnce<TfrmIncluServ> once(frmIncluServ);
-    frmIncluServ->ShowModal();
-    if (frmIncluServ) frmIncluServ->setWindowState(Qt::WindowNoState);
+    const ModalOnce<TfrmSistemasLinha> once(dialog);
+    dialog->ShowModal();
+    if (dialog) dialog->setWindowState(Qt::WindowNoState);
 }
 
 }  // namespace Cli_cot05005

@@ -1,6 +1,4 @@
 #pragma once
-#include <QPointer>
-
 #include "dialogs/check_list.h"
 #include "ui/db_grid_columns.h"
 
@@ -10,6 +8,7 @@ namespace cot {
 
 class ClientTable;
 class DataSource;
+class ProposalReach;
 class TDBGrid;
 class TPanel;
 class TRadioButton;
@@ -21,13 +20,13 @@ class TSpeedButton;
 // writes the checked systems to a stored line, or hands them back to the proposal
 // screen (ProposalReach::handBackSystems) for a line still being inserted.
 //
-// Works on the current records of the single proposal screen. A fresh dialog is made
-// for every opening (Cli_cot05005::CriaIncluServ).
-class TfrmIncluServ : public TCheckListDialog {
+// Works on the current records of the screen that opens it. A fresh dialog is made for
+// every opening (Cli_cot05005::CriaSistemasLinha).
+class TfrmSistemasLinha : public TCheckListDialog {
     Q_OBJECT
 public:
-    explicit TfrmIncluServ(QWidget* parent = nullptr);
-    ~TfrmIncluServ() override;
+    explicit TfrmSistemasLinha(ProposalReach& screen, QWidget* parent = nullptr);
+    ~TfrmSistemasLinha() override;
 
     // ----- lifetime
     void FormCreate() override;
@@ -82,6 +81,7 @@ private:
     // What leaving without confirming undoes and tells the screen.
     void giveUp();
 
+    ProposalReach& screen_;
 };
 
 namespace Cli_cot05005 {
@@ -90,12 +90,9 @@ extern bool boStCriado;    // a systems dialog exists
 extern bool boIncLinProd;  // the line is being inserted: the choice goes back to the screen
 extern bool boTodosServ;   // the last select-all checked everything
 
-// The dialog while it exists.
-extern QPointer<TfrmIncluServ> frmIncluServ;
-
-// Builds the dialog (hourglass meanwhile), shows it modally and frees it. `inserting`:
-// the line is not stored yet. A failure while building reaches the caller.
-void CriaIncluServ(bool inserting);
+// Builds the dialog on `screen` (hourglass meanwhile), shows it modally and frees it.
+// `inserting`: the line is not stored yet. A failure while building reaches the caller.
+void CriaSistemasLinha(ProposalReach& screen, bool inserting);
 
 }  // namespace Cli_cot05005
 

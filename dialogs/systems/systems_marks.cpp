@@ -170,10 +170,10 @@ QString configurationCodes(const ClientTable* lineSystems, const ClientTable& ch
 
 using namespace Cli_cot05005;
 
-bool TfrmIncluServ::accessPointLine() const { return ProposalReach::current().accessPointLine(); }
+bool TfrmSistemasLinha::accessPointLine() const { return screen_.accessPointLine(); }
 
-void TfrmIncluServ::Identificador() {
-    ClientTable& line = ProposalReach::current().productLines();
+void TfrmSistemasLinha::Identificador() {
+    ClientTable& line = screen_.productLines();
     const QString type = line[QStringLiteral("IDTIPLINPP")].asString();
     const QString kind =
         type == QLatin1String("M") || type == QLatin1String("L") ? QStringLiteral("PROD") : QStringLiteral("PTOA");
@@ -181,18 +181,18 @@ void TfrmIncluServ::Identificador() {
     if (rdbDos->isChecked()) platform = QStringLiteral("DOS");
     else if (rdbWin->isChecked()) platform = QStringLiteral("WIN");
     else if (rdbWeb->isChecked()) platform = QStringLiteral("WEB");
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     const QString product = s.proposal()[QStringLiteral("CDPROCOMERCI")].asString();
     cdsSistema->setData(s.net().getPacket(QStringLiteral("GetSistema"), {platform, QStringLiteral(""), product, kind}));
 }
 
-void TfrmIncluServ::VerificaPreenchidos() { systems_marks::markOnLine(*cdsSistema, ProposalReach::current().lineSystems()); }
+void TfrmSistemasLinha::VerificaPreenchidos() { systems_marks::markOnLine(*cdsSistema, screen_.lineSystems()); }
 
-void TfrmIncluServ::reapplyAccessPoint() {
+void TfrmSistemasLinha::reapplyAccessPoint() {
     if (accessPointLine()) systems_marks::applyAccessPoint(*cdsSistema, *cdsSistemaOrdena);
 }
 
-void TfrmIncluServ::rdbPlataformaClick() {
+void TfrmSistemasLinha::rdbPlataformaClick() {
     Identificador();
     // The new list arrives all "N": the line's systems and the user's choice go back on it.
     VerificaPreenchidos();
@@ -200,7 +200,7 @@ void TfrmIncluServ::rdbPlataformaClick() {
     reapplyAccessPoint();
 }
 
-void TfrmIncluServ::MarcaSistema() {
+void TfrmSistemasLinha::MarcaSistema() {
     if (!cdsSistema->active() || cdsSistema->isEmpty()) return;
     const Bookmark here = cdsSistema->bookmark();
     systems_marks::toggleCurrent(*cdsSistema, *cdsSistemaOrdena);
@@ -208,7 +208,7 @@ void TfrmIncluServ::MarcaSistema() {
     if (cdsSistema->bookmarkValid(here)) cdsSistema->gotoBookmark(here);
 }
 
-void TfrmIncluServ::MarcaTodos() {
+void TfrmSistemasLinha::MarcaTodos() {
     HourGlass hourGlass;
     if (accessPointLine()) Consiste::MensErro(msgPadrao.Msg(QStringLiteral("LIN_PROD_PTO")));
     systems_marks::setAll(*cdsSistema, *cdsSistemaOrdena, !boTodosServ);

@@ -2,6 +2,7 @@
 #include "base/dialogs.h"
 #include "data/client_table.h"
 #include "data/standard_text_answer.h"
+#include "dialogs/shown_dialog.h"
 #include "dialogs/texts/standard_text_dialog.h"
 #include "proposal/reach/proposal_reach.h"
 #include "rpc/check_result.h"
@@ -31,7 +32,7 @@ void TfrmInsTextoProp::Vd_Mensagem() {
 }
 
 void TfrmInsTextoProp::sbtConfirmaClick() {
-    ProposalReach& s = ProposalReach::current();
+    ProposalReach& s = screen_;
     const QString nr = s.key().nr, ver = s.key().ver;
     Vd_Mensagem();
     {
@@ -79,34 +80,31 @@ void TfrmInsTextoProp::sbtConfirmaClick() {
 
 void TfrmInsTextoProp::sbtCancelClick() {
     // A systems row the proposal screen is editing for its current line is given up too.
-    if (ProposalReach* screen = ProposalReach::open()) {
-        ClientTable& systems = screen->lineSystems();
-        if (systems.isEditing()) systems.cancel();
-    }
+    ClientTable& systems = screen_.lineSystems();
+    if (systems.isEditing()) systems.cancel();
     TfrmRotiGeral::sbtCancelClick();
 }
 
 namespace Cli_cot05008 {
 
-void CriaInsTextoProp() {
-    // One dialog at a time: a second call while it is open only brings it up again.
-    if (boStCriado && frmInsTextoProp && frmInsTextoProp->isVisible()) {
-        frmInsTextoProp->raise();
-        frmInsTextoProp->activateWindow();
+void CriaInsTextoProp(ProposalReach& screen) {
+    if (TfrmInsTextoProp* open = shownDialog<TfrmInsTextoProp>(screen)) {
+        open->raise();
+        open->activateWindow();
         return;
     }
+    QPointer<TfrmInsTextoProp> dialog;
     {
         HourGlass hourGlass;
-        frmInsTextoProp = createForm<TfrmInsTextoProp>(ProposalReach::openParent());
+        dialog = createForm<TfrmInsTextoProp>(screen, &screen.dialogParent());
     }
     // Freed on every path out (closing has cleared boStCriado), unless the screen that owns
     // it has taken it along meanwhile.
-    const ModalOnce<TfrmInsTextoProp> once(frmInsTextoProp);
-    frmInsTextoProp->ShowModal();
-    if (frmInsTextoProp) frmInsTextoProp->setWindowState(Qt::WindowNoState);
+    const ModalOnce<TfrmInsTextoProp> once(dialog);
+    dialog->ShowModal();
+    if (dialog) dialog->setWindowState(Qt::WindowNoState);
     // The texts added are on the server only: the screen reads them back where it shows them.
-    if (ProposalReach* s = ProposalReach::open(); s && frmInsTextoProp && frmInsTextoProp->inserted() > 0)
-        s->reloadTexts();
+    if (dialog && dialog->inserted() > 0) screen.reloadTexts();
 }
 
 }  // namespace Cli_cot05008

@@ -22,7 +22,6 @@ namespace cot {
 namespace Cli_cot05008 {
 bool boStCriado = false;
 bool boTodosServ = false;
-QPointer<TfrmInsTextoProp> frmInsTextoProp;
 }  // namespace Cli_cot05008
 
 using namespace Cli_cot05008;
@@ -64,10 +63,11 @@ QString plainLine(const QString& stored) {
 
 }  // namespace
 
-TfrmInsTextoProp::TfrmInsTextoProp(QWidget* parent)
-    : TCheckListDialog(QStringLiteral("COT05008"), QStringLiteral("Inclusão de Texto da Proposta"), parent) {
+TfrmInsTextoProp::TfrmInsTextoProp(ProposalReach& screen, QWidget* parent)
+    : TCheckListDialog(QStringLiteral("COT05008"), QStringLiteral("Inclusão de Texto da Proposta"), parent),
+      screen_(screen) {
     setObjectName(QStringLiteral("frmInsTextoProp"));
-    loadMessages(QStringLiteral(":/cot05002/cot05008_messages.txt"));
+    loadMessages(QStringLiteral(":/cot05008/cot05008_messages.txt"));
     setSizeGripEnabled(true);
     createTables();
     createControls();
@@ -131,7 +131,7 @@ void TfrmInsTextoProp::createControls() {
 
 void TfrmInsTextoProp::FormCreate() {
     boTodosServ = false;
-    cdsMensagem->setData(ProposalReach::current().net().getPacket(QStringLiteral("GetTextoMens")));
+    cdsMensagem->setData(screen_.net().getPacket(QStringLiteral("GetTextoMens")));
     boStCriado = true;
     if (dbgServico->canFocus()) dbgServico->setFocus();
 }

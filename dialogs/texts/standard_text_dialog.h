@@ -12,6 +12,7 @@ namespace cot {
 
 class ClientTable;
 class DataSource;
+class ProposalReach;
 class TDBGrid;
 class TPanel;
 class TSpeedButton;
@@ -27,7 +28,8 @@ class TSpeedButton;
 class TfrmInsTextoProp : public TCheckListDialog {
     Q_OBJECT
 public:
-    explicit TfrmInsTextoProp(QWidget* parent = nullptr);
+    // Adds to the proposal under `screen`'s cursor.
+    explicit TfrmInsTextoProp(ProposalReach& screen, QWidget* parent = nullptr);
     ~TfrmInsTextoProp() override;
 
     // ----- lifetime
@@ -66,6 +68,7 @@ private:
 
     int inserted_ = 0;
     QStringList alreadyThere_;  // codes the proposal already had, to be named at the end
+    ProposalReach& screen_;
 };
 
 namespace Cli_cot05008 {
@@ -73,13 +76,11 @@ namespace Cli_cot05008 {
 extern bool boStCriado;   // the standard-text dialog exists
 extern bool boTodosServ;  // the last check-all checked everything
 
-// The dialog while it exists.
-extern QPointer<TfrmInsTextoProp> frmInsTextoProp;
-
-// Builds the dialog (hourglass meanwhile), shows it modally and frees it; then the proposal
-// screen reads its texts again if its texts page is shown. Works on the proposal under
-// the proposal screen's cursor. A failure while building reaches the caller.
-void CriaInsTextoProp();
+// Builds the dialog on `screen` (hourglass meanwhile), shows it modally and frees it; then
+// the screen reads its texts again if its texts page is shown; a second call while it is
+// open only brings it up. Works on the proposal under the screen's cursor. A failure while
+// building reaches the caller.
+void CriaInsTextoProp(ProposalReach& screen);
 
 }  // namespace Cli_cot05008
 

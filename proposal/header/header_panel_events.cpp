@@ -45,7 +45,7 @@ void HeaderController::dbcTipoPropChange() {
         clearField(f("NMOPERRESP"));
     }
     // Only operators of a group authorised for proposals make proposals.
-    if (Cli_cot05000::stOper == QLatin1String("N") && shown == msg(QStringLiteral("Proposta"))) {
+    if (s_.requestsOnly() && shown == msg(QStringLiteral("Proposta"))) {
         if (t.isEditing()) f("IDSOLPROPFAS").setAsString(QStringLiteral("S"));
         dbcTipoProp->setReadOnly(dbcTipoProp->readOnly());
         reject(QStringLiteral("SoliProp"));

@@ -114,7 +114,7 @@ void ProductLineArea::cdsLinProdBeforePost() {
         Cli_cot05000::boLinProdVenc = true;
         boCancela = false;
         if ((licence() || rental()) && accessPoint) Vd_QtPtoAcesso(true);
-        Cli_cot05005::CriaIncluServ(Cli_cot05000::boInclLinProd);
+        Cli_cot05005::CriaSistemasLinha(s_, Cli_cot05000::boInclLinProd);
         if (boCancela) refuse(m, dbeNmLinProd, QStringLiteral("SIST_CANCEL"));
         chosen = cdsSistema->data();
         cdsSistema->emptyDataSet();

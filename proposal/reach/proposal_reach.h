@@ -5,7 +5,8 @@
 // standard texts, attachments) and the approval sit beside it and see the screen only
 // through this interface: the list and its connection, and by name the tables and actions
 // of the areas they are meant to work on. They never include a header of the screen or of
-// an area, so a change inside an area stays inside the screen's layer.
+// an area, so a change inside an area stays inside the screen's layer. Whoever opens a
+// dialog hands it the screen it works on; nothing finds the screen on its own.
 #include <QString>
 #include <functional>
 
@@ -19,17 +20,11 @@ namespace cot {
 
 class ClientTable;
 class ListAttachments;
+class ListFilter;
 struct Packet;
 
 class ProposalReach {
 public:
-    // The proposal screen while it is open; nullptr otherwise.
-    static ProposalReach* open();
-    // The open screen, for a dialog that only opens from it (std::logic_error without it).
-    static ProposalReach& current();
-    // The widget a dialog opened now belongs to: the open screen, or none.
-    static QWidget* openParent();
-
     // ----- the screen and its list
     virtual QWidget& dialogParent() = 0;  // parent of the dialogs it opens
     virtual TMessages& messages() = 0;    // the screen's catalogue
@@ -53,6 +48,8 @@ public:
     // The filter dialog has been used: list reloads go by its criteria.
     virtual bool filterUsed() const = 0;
     virtual void setFilterUsed(bool used) = 0;
+    // The list's filter dialog and search text, kept beyond the screen by its owner.
+    virtual ListFilter& listFilter() = 0;
     virtual bool hasFocus(const QWidget* control) const = 0;
 
     // ----- header
@@ -88,9 +85,8 @@ public:
     virtual ListAttachments& attachments() = 0;
 
 protected:
-    // The screen registers itself for open() while it exists.
-    ProposalReach();
-    ~ProposalReach();
+    ProposalReach() = default;
+    ~ProposalReach() = default;
     ProposalReach(const ProposalReach&) = delete;
     ProposalReach& operator=(const ProposalReach&) = delete;
 };

@@ -1,10 +1,7 @@
 #include "proposal/screen/cli_cot05000.h"
 
-#include "proposal/screen/proposal_screen.h"
-
 namespace cot::Cli_cot05000 {
 
-bool boIdCriado = false;
 bool boTestaPerc1 = false;
 bool boLinProdVenc = false;
 bool boServVenc = false;
@@ -12,7 +9,6 @@ bool boTestaEst = false;
 bool boInclLinProd = false;
 bool boIncluiProp = false;
 
-QString stOper;
 QString stTipoAnterior;
 QString stOrdemMens;
 QString stCdMens;
@@ -20,16 +16,13 @@ QString stCdMens;
 long double exVrTotaLinp = 0;
 long double exVrServico = 0;
 
-QPointer<TfrmPropostaComercial> frmPropostaComercial;
-
 void initialization() {
-    boIdCriado = false;
     boInclLinProd = false;
     boIncluiProp = false;
 }
 
 void finalization() {
-    for (QString* s : {&stOper, &stTipoAnterior, &stOrdemMens, &stCdMens})
+    for (QString* s : {&stTipoAnterior, &stOrdemMens, &stCdMens})
         s->clear();
 }
 

@@ -54,7 +54,7 @@ ProposalListBar::ProposalListBar(TfrmPropostaComercial& screen) : QWidget(screen
     column->addWidget(panFiltro);
 
     // A new screen starts with nothing searched.
-    Cli_cot05002::setListSearch(QString());
+    Cli_cot05002::setListSearch(screen_, QString());
 
     searchPause_ = new QTimer(this);
     searchPause_->setSingleShot(true);
@@ -62,13 +62,13 @@ ProposalListBar::ProposalListBar(TfrmPropostaComercial& screen) : QWidget(screen
     connect(edtBusca, &QLineEdit::textEdited, searchPause_, qOverload<>(&QTimer::start));
     // The clear button empties at once.
     connect(edtBusca, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (text.isEmpty() && !Cli_cot05002::listSearch().isEmpty()) applySearch();
+        if (text.isEmpty() && !Cli_cot05002::listSearch(screen_).isEmpty()) applySearch();
     });
     connect(searchPause_, &QTimer::timeout, this, [this] { applySearch(); });
     connect(edtBusca, &QLineEdit::returnPressed, this, [this] { applySearch(); });
     btfLimparFiltro->onClick = [this] {
         edtBusca->clear();
-        Cli_cot05002::clearFilter();
+        Cli_cot05002::clearFilter(screen_);
         showFilter();
     };
 
@@ -89,21 +89,21 @@ ProposalListBar::ProposalListBar(TfrmPropostaComercial& screen) : QWidget(screen
 void ProposalListBar::setDecisionInterval(int ms) { decisionTimer_->setInterval(ms); }
 
 void ProposalListBar::showFilter() {
-    const QStringList words = Cli_cot05002::activeFilterWords();
+    const QStringList words = Cli_cot05002::activeFilterWords(screen_);
     panFiltro->setVisible(!words.isEmpty());
     lblFiltro->setText(QStringLiteral("Filtro: ") + words.join(QStringLiteral("; ")));
 }
 
 void ProposalListBar::applySearch() {
     searchPause_->stop();
-    if (edtBusca->text().trimmed() == Cli_cot05002::listSearch()) return;
+    if (edtBusca->text().trimmed() == Cli_cot05002::listSearch(screen_)) return;
     if (TfrmPadraoGrid::editing(&screen_.proposal())) return;
-    Cli_cot05002::setListSearch(edtBusca->text());
+    Cli_cot05002::setListSearch(screen_, edtBusca->text());
     runHandler([this] { reload(); });
 }
 
 void ProposalListBar::reload() {
-    Cli_cot05002::Atualiza_Tela();
+    Cli_cot05002::Atualiza_Tela(screen_);
     if (screen_.proposal().isEmpty()) screen_.clearAreas();
 }
 

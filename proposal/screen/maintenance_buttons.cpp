@@ -40,7 +40,7 @@ void TfrmPropostaComercial::sbtConfirmarClick() {
     TfrmPadraoGrid::sbtConfirmarClick();
     if (ChildTableSave* save = saveOf(activeTable())) save->send();
     // Reload the list, keeping the current proposal.
-    Cli_cot05002::Atualiza_Tela();
+    Cli_cot05002::Atualiza_Tela(*this);
     // The next edit tests the client's situation again.
     Cli_cot05000::boTestaEst = false;
 }
@@ -76,7 +76,7 @@ void TfrmPropostaComercial::sbtVerificarClick() {
     if (pgcPadrao->activePage() == tshPadrao &&
         area_support::reloadable(*this, {cdsProposta}, msgPadrao.Msg(QStringLiteral("Proposta")), kept)) {
         openGrupo();
-        Cli_cot05002::Atualiza_Tela();
+        Cli_cot05002::Atualiza_Tela(*this);
         cdsParamPerc->setData(netProposta.getPacket(QStringLiteral("GetParamPerc")));
     }
     for (const auto& a : areas_) a->verify(kept);
@@ -85,7 +85,7 @@ void TfrmPropostaComercial::sbtVerificarClick() {
 }
 
 void TfrmPropostaComercial::sbtFiltroClick() {
-    Cli_cot05002::CriaFiltroPropComercial();
+    Cli_cot05002::CriaFiltroPropComercial(*this);
     if (pgcPadrao->activePage() != tshPadrao) {
         showPage(tshPadrao);
         pgcPadraoChange();

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "data/client_table.h"
+#include "dialogs/filter_reload.h"
 #include "proposal/header/lookup_query.h"
 #include "proposal/screen/areas.h"
 #include "proposal/screen/proposal_screen.h"
@@ -33,6 +34,21 @@ bool TfrmPropostaComercial::typing() const {
         for (const ClientTable* t : area->tables())
             if (t->isEditing()) return true;
     return false;
+}
+
+ListFilter& TfrmPropostaComercial::listFilter() {
+    if (!listFilter_) {
+        ownFilter_ = std::make_unique<ListFilter>();
+        listFilter_ = ownFilter_.get();
+    }
+    return *listFilter_;
+}
+
+void TfrmPropostaComercial::shareListFilter(ListFilter& filter) {
+    // The criteria carry over to this screen; a search belonged to the screen before.
+    filter.search = listFilter().search;
+    listFilter_ = &filter;
+    ownFilter_.reset();
 }
 
 bool TfrmPropostaComercial::listsWholeBranch() { return qryGrupo.active() && !qryGrupo.isEmpty(); }

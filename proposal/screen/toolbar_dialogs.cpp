@@ -22,10 +22,10 @@ bool proposalListed(const TfrmPropostaComercial& screen) {
 
 void sbtCopiarClick(TfrmPropostaComercial& screen) {
     if (!proposalListed(screen)) return;
-    Cli_cot05004::CriaCopiaProposta();
+    Cli_cot05004::CriaCopiaProposta(screen);
 }
 
-void sbtModoProcClick(TfrmPropostaComercial&) { Cli_cot05009::CriaModoProc(); }
+void sbtModoProcClick(TfrmPropostaComercial& screen) { Cli_cot05009::CriaModoProc(&screen); }
 
 void sbtImprimirClick(TfrmPropostaComercial& screen) {
     if (!proposalListed(screen)) return;
@@ -33,7 +33,7 @@ void sbtImprimirClick(TfrmPropostaComercial& screen) {
     // A proposal without texts has just been given the standard ones: the texts page,
     // when shown, reads them.
     screen.area<TextsArea>().reloadShown();
-    Cli_cot05001::CriaRelPropostaComercial();
+    Cli_cot05001::CriaRelPropostaComercial(screen);
 }
 
 void enableEntries(TfrmPropostaComercial& screen, bool busyEditing) {

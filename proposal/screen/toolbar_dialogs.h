@@ -4,9 +4,10 @@ namespace cot {
 
 class TfrmPropostaComercial;
 
-// Toolbar and menu handlers of the proposal screen that open the module's dialogs: copy to
-// a new version, the processing-mode picture and the proposal report (approval has its own
-// launch, approval_launch).
+// Toolbar and menu handlers of the proposal screen that open the module's dialogs on it:
+// copy to a new version, the processing-mode picture (kept by the screen once built) and
+// the proposal report (approval has its own launch, approval_launch). Each dialog belongs
+// to the screen while it is open.
 namespace toolbar_dialogs {
 
 void sbtCopiarClick(TfrmPropostaComercial& screen);

@@ -43,7 +43,7 @@ void TextsArea::sbtInsTextoClick() {
     // The dialog adds to what the server holds: a change it refused goes first.
     save_->send();
     // It writes on the server only; what it added is read back when it closes.
-    Cli_cot05008::CriaInsTextoProp();
+    Cli_cot05008::CriaInsTextoProp(s_);
 }
 
 }  // namespace cot

@@ -44,7 +44,7 @@ protected:
     void writeThroughTheDialog(int proposal, const QString& path) {
         openScreen();
         ASSERT_TRUE(select(proposal));
-        dlg.reset(createForm<TfrmRelPropostaComercial>(screen));
+        dlg.reset(createForm<TfrmRelPropostaComercial>(*screen, screen));
         showAndActivate(*dlg);
         runner.expect(
             [path, proposal](QWidget& w) {

@@ -26,12 +26,9 @@ class HeaderFixture : public ScreenFixture {
 protected:
     void SetUp() override {
         ScreenFixture::SetUp();
-        Cli_cot05000::initialization();
         Cli_cot05000::boTestaEst = false;
         Cli_cot05000::boTestaPerc1 = false;
         screen = createForm<TfrmPropostaComercial>();
-        Cli_cot05000::frmPropostaComercial = screen;
-        Cli_cot05000::boIdCriado = true;
         showAndActivate(*screen);
     }
     void TearDown() override {

@@ -7,6 +7,7 @@
 
 #include "data/client_table.h"
 #include "dialogs/filter_dialog.h"
+#include "dialogs/filter_reload.h"
 #include "module/module_factories.h"
 #include "proposal/screen/areas.h"
 #include "proposal/screen/cli_cot05000.h"
@@ -24,14 +25,13 @@ protected:
 
     void openScreen() {
         Cli_cot05000::CriaProposta();
-        screen = Cli_cot05000::frmPropostaComercial;
+        screen = Cli_cot05000::proposalScreen();
         ASSERT_NE(screen, nullptr);
         showAndActivate(*screen);
     }
 
     void TearDown() override {
-        delete Cli_cot05000::frmPropostaComercial.data();
-        Cli_cot05000::boIdCriado = false;
+        Cli_cot05000::releaseAll();
         ScreenFixture::TearDown();
     }
 

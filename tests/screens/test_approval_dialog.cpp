@@ -48,7 +48,7 @@ protected:
     void open(int n) {
         openScreen();
         ASSERT_TRUE(select(n));
-        dlg.reset(createForm<TfrmAprovacao>(screen));
+        dlg.reset(createForm<TfrmAprovacao>(*screen, screen));
         showAndActivate(*dlg);
         TfrmAprovacao::mailSender = &mail;
         calls.attach(screen->net());
@@ -116,7 +116,7 @@ TEST_F(ApprovalDialog, AClientsProposalIsAcceptedWithItsChargingAndBothNotificat
             clickButton(*d.sbtConfirma);
         },
         "frmAprovacao");
-    ASSERT_TRUE(runHandler([] { Cli_cot05003::CriaAprovacao(); }));
+    ASSERT_TRUE(runHandler([this] { Cli_cot05003::CriaAprovacao(*screen); }));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     // 9500 in four installments with 1,5% interest, 1301 in three without.
     EXPECT_DOUBLE_EQ(confirmationTotal, 9642.5 + 1301);
@@ -136,7 +136,7 @@ TEST_F(ApprovalDialog, AClientsProposalIsAcceptedWithItsChargingAndBothNotificat
     EXPECT_EQ(screen->NR(), number(2)) << "the accepted proposal stays current";
     EXPECT_FALSE(screen->proposal()[QStringLiteral("DTACEPROPFAS")].isNull()) << "as the reload read it";
     EXPECT_FALSE(Cli_cot05003::boIdCriado);
-    EXPECT_TRUE(Cli_cot05003::frmAprovacao.isNull());
+    EXPECT_EQ(screen->findChild<TfrmAprovacao*>(), nullptr);
     EXPECT_EQ(busyDepth(), 0);
 }
 

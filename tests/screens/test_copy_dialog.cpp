@@ -32,7 +32,7 @@ protected:
     void open(int proposal, const QString& version = QStringLiteral("01")) {
         openScreen();
         ASSERT_TRUE(select(proposal, version));
-        dlg.reset(createForm<TfrmCopiaProposta>(screen));
+        dlg.reset(createForm<TfrmCopiaProposta>(*screen, screen));
         showAndActivate(*dlg);
         calls.attach(screen->net());
     }
@@ -114,7 +114,7 @@ TEST_F(CopyDialog, TheNewVersionBecomesTheCurrentProposalOfTheReloadedList) {
         },
         "frmCopiaProposta");
     const int listed = screen->proposal().recordCount();
-    ASSERT_TRUE(runHandler([] { Cli_cot05004::CriaCopiaProposta(); }));
+    ASSERT_TRUE(runHandler([this] { Cli_cot05004::CriaCopiaProposta(*screen); }));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(dialogs.questions(), QStringList{"Cópia realizada com sucesso."});
     EXPECT_EQ(screen->proposal().recordCount(), listed + 1);
@@ -122,7 +122,7 @@ TEST_F(CopyDialog, TheNewVersionBecomesTheCurrentProposalOfTheReloadedList) {
     EXPECT_EQ(screen->VER(), "05");
     EXPECT_EQ(versions(2), 2);
     EXPECT_FALSE(Cli_cot05004::boIdCriado);
-    EXPECT_TRUE(Cli_cot05004::frmCopiaProposta.isNull()) << "freed once closed";
+    EXPECT_EQ(screen->findChild<TfrmCopiaProposta*>(), nullptr) << "freed once closed";
     EXPECT_EQ(busyDepth(), 0);
 }
 
@@ -175,7 +175,7 @@ TEST_F(CopyDialog, AVersion99StillLeavesTheLowestFreeVersionOffered) {
             clickButton(*d.sbtCancelar);
         },
         "frmCopiaProposta");
-    runHandler([] { Cli_cot05004::CriaCopiaProposta(); });
+    runHandler([this] { Cli_cot05004::CriaCopiaProposta(*screen); });
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
 }
 
@@ -183,12 +183,12 @@ TEST_F(CopyDialog, AProposalWithEveryVersionTakenIsRefusedAndNoDialogIsLeft) {
     openScreen();
     ASSERT_TRUE(select(2));
     for (int v = 2; v <= 99; ++v) storeVersion(2, QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')));
-    EXPECT_FALSE(runHandler([] { Cli_cot05004::CriaCopiaProposta(); }));
+    EXPECT_FALSE(runHandler([this] { Cli_cot05004::CriaCopiaProposta(*screen); }));
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors().value(0).contains("99")) << dialogs.errors().value(0).toStdString();
     EXPECT_TRUE(runner.shown().isEmpty());
     EXPECT_FALSE(Cli_cot05004::boIdCriado);
-    EXPECT_TRUE(Cli_cot05004::frmCopiaProposta.isNull());
+    EXPECT_EQ(screen->findChild<TfrmCopiaProposta*>(), nullptr);
 }
 
 TEST_F(CopyDialog, CancelAsksFirstAndEscapeIsTheSame) {

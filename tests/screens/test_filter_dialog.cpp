@@ -89,7 +89,7 @@ TEST(FilterArgumentsFromCriteria, StatusesContractsDatesAndTheirOrder) {
 
 class ProposalFilter : public ProposalFixture {
 protected:
-    TfrmFiltroPropComercial& filter() { return *frmFiltroPropComercial; }
+    TfrmFiltroPropComercial& filter() { return *screen->listFilter().dialog(); }
     // Opens the filter; `fill` acts on the shown dialog and then confirms it.
     void confirmWith(const std::function<void(TfrmFiltroPropComercial&)>& fill) {
         runner.expect(
@@ -129,10 +129,6 @@ protected:
         if (!c.focused.isEmpty()) {
             EXPECT_EQ(focused, c.focused) << c.error.toStdString();
         }
-    }
-    void TearDown() override {
-        delete frmFiltroPropComercial.data();
-        ProposalFixture::TearDown();
     }
 };
 
@@ -232,7 +228,7 @@ TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) 
         f.edtReferencia->setText("ERP");
     });
     const QStringList listed = listNumbers();
-    TfrmFiltroPropComercial* first = frmFiltroPropComercial;
+    TfrmFiltroPropComercial* first = screen->listFilter().dialog();
 
     // Changed and left without confirming: nothing of it stays.
     runner.expect(
@@ -247,7 +243,7 @@ TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) 
         },
         "frmFiltroPropComercial");
     EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
-    EXPECT_EQ(frmFiltroPropComercial.data(), first) << "created once";
+    EXPECT_EQ(screen->listFilter().dialog(), first) << "created once";
     EXPECT_EQ(listNumbers(), listed);
 
     runner.expect(
@@ -263,10 +259,10 @@ TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) 
 
     // A new proposal screen lists everything until the filter is shown again, which
     // still holds the criteria.
-    delete Cli_cot05000::frmPropostaComercial.data();
+    delete Cli_cot05000::proposalScreen();
     openScreen();
     EXPECT_EQ(listNumbers().size(), 14);
-    EXPECT_EQ(frmFiltroPropComercial.data(), first);
+    EXPECT_EQ(screen->listFilter().dialog(), first);
     runner.expect(
         [&](QWidget& w) {
             auto& f = static_cast<TfrmFiltroPropComercial&>(w);
@@ -297,7 +293,7 @@ TEST_F(ProposalFilter, ClosingTheWindowIsACancelAndItsCriteriaNeverReachALaterRe
     EXPECT_TRUE(filter().edtReferencia->text().isEmpty());
     EXPECT_EQ(listNumbers(), listed);
     // The next reload (after a save, an approval...) runs on the confirmed criteria too.
-    EXPECT_TRUE(runHandler([] { Atualiza_Tela(); }));
+    EXPECT_TRUE(runHandler([this] { Atualiza_Tela(*screen); }));
     EXPECT_EQ(filter().argumentos.stReferencia, "");
     EXPECT_EQ(listNumbers(), listed);
 }
@@ -390,15 +386,15 @@ TEST_F(ProposalFilter, SavedOptionSetsKeepTheSelectionTexts) {
 TEST_F(ProposalFilter, ReloadWorksWithoutTheDialogAndStopsTheAnimationOnFailure) {
     openScreen();
     ASSERT_TRUE(select(6, "02"));
-    EXPECT_TRUE(runHandler([] { Atualiza_Tela(); }));
-    EXPECT_TRUE(frmFiltroPropComercial.isNull()) << "no dialog is needed before the filter is used";
+    EXPECT_TRUE(runHandler([this] { Atualiza_Tela(*screen); }));
+    EXPECT_EQ(screen->listFilter().dialog(), nullptr) << "no dialog is needed before the filter is used";
     EXPECT_EQ(listNumbers().size(), 14);
     EXPECT_EQ(screen->VER(), "02");
 
     // The server goes away: the error is shown, the list keeps its rows, the animation stops.
     Session::instance().setServer(QStringLiteral("127.0.0.1"), 1);
     screen->net().disconnect();
-    EXPECT_FALSE(runHandler([] { Atualiza_Tela(); }));
+    EXPECT_FALSE(runHandler([this] { Atualiza_Tela(*screen); }));
     EXPECT_EQ(dialogs.errors().size(), 1);
     EXPECT_EQ(busyDepth(), 0);
     EXPECT_EQ(listNumbers().size(), 14);

@@ -270,12 +270,12 @@ TEST_F(HeaderReadjustment, RequestAndProposalChoice) {
     EXPECT_TRUE(t["CDOPERRESP"].isNull());
 
     // An operator outside the proposal group only makes requests.
-    Cli_cot05000::stOper = "N";
+    screen->setRequestsOnly(true);
     runHandler([&] { header().dbcTipoProp->choose(1); });
     EXPECT_EQ(dialogs.errors(), QStringList{"Solicitação não pode ser alterada para Proposta."});
     EXPECT_EQ(t["IDSOLPROPFAS"].asString(), "S");
     EXPECT_EQ(header().dbcTipoProp->text(), "Solicitação");
-    Cli_cot05000::stOper = "S";
+    screen->setRequestsOnly(false);
 }
 
 }  // namespace

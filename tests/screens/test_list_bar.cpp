@@ -19,10 +19,6 @@ namespace {
 
 class ListBar : public ProposalFixture {
 protected:
-    void TearDown() override {
-        delete Cli_cot05002::frmFiltroPropComercial.data();
-        ProposalFixture::TearDown();
-    }
     ProposalListBar& bar() { return screen->listBar(); }
     void search(const QString& text) {
         bar().edtBusca->setText(text);
@@ -78,7 +74,7 @@ TEST_F(ListBar, APipelineDrillShowsTheMarkerAndLimparFiltroBringsEverythingBack)
     EXPECT_EQ(screen->proposal().recordCount(), whole);
     EXPECT_FALSE(bar().panFiltro->isVisibleTo(screen));
     EXPECT_TRUE(bar().edtBusca->text().isEmpty());
-    EXPECT_TRUE(Cli_cot05002::frmFiltroPropComercial->Filtro.DADOSSTATUS.boTodas) << "the dialog opens clean";
+    EXPECT_TRUE(screen->listFilter().dialog()->Filtro.DADOSSTATUS.boTodas) << "the dialog opens clean";
 }
 
 TEST_F(ListBar, AClientsDecisionReloadsTheListKeepingTheCursor) {

@@ -29,8 +29,7 @@ protected:
     int place(const char* field) { return grid()->horizontalHeader()->visualIndex(grid()->columnOf(field)->index); }
     int widthOf(const char* field) { return grid()->columnWidth(grid()->columnOf(field)->index); }
     void reopen() {
-        delete Cli_cot05000::frmPropostaComercial.data();
-        Cli_cot05000::boIdCriado = false;
+        delete Cli_cot05000::proposalScreen();
         openScreen();
     }
     QTemporaryDir config;

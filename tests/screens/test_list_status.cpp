@@ -216,8 +216,7 @@ protected:
         return grid->columnWidth(grid->columnOf(field)->index);
     }
     void reopen() {
-        delete Cli_cot05000::frmPropostaComercial.data();
-        Cli_cot05000::boIdCriado = false;
+        delete Cli_cot05000::proposalScreen();
         openScreen();
     }
     QTemporaryDir config;

@@ -156,7 +156,7 @@ protected:
     QLabel* approvalLabel(int n, const char* version = "01") {
         if (!screen) openScreen();
         EXPECT_TRUE(select(n, version));
-        dlg.reset(createForm<TfrmAprovacao>(screen));
+        dlg.reset(createForm<TfrmAprovacao>(*screen, screen));
         showAndActivate(*dlg);
         return dlg->lblDecisaoCliente;
     }

@@ -25,12 +25,6 @@ namespace {
 
 class PipelineWindow : public ProposalFixture {
 protected:
-    void TearDown() override {
-        // The filter outlives the screen within the module; the next test starts without it.
-        delete Cli_cot05002::frmFiltroPropComercial.data();
-        ProposalFixture::TearDown();
-    }
-
     // The server's reply for the window's default period and every salesperson.
     Packet serverFigures() {
         return screen->net().getPacket("GetPainelPropostas", {"0001", "01/01/2026", "06/12/2026", ""});
@@ -191,8 +185,8 @@ TEST_F(PipelineWindow, ADoubleClickOnASalespersonListsTheVersionsOfHisRow) {
     expected.sort();
     EXPECT_EQ(shownInList(), expected);
     EXPECT_EQ(expected.size(), counted);
-    ASSERT_TRUE(Cli_cot05002::frmFiltroPropComercial);
-    EXPECT_EQ(Cli_cot05002::frmFiltroPropComercial->edtVendedor->text(), seller);
+    ASSERT_TRUE(screen->listFilter().dialog());
+    EXPECT_EQ(screen->listFilter().dialog()->edtVendedor->text(), seller);
 }
 
 // ASSIST's group does not see the whole branch: his own proposals are all there is.

@@ -53,7 +53,7 @@ protected:
     void chooseSystems(const QStringList& codes) {
         runner.expect(
             [codes](QWidget& w) {
-                auto& d = static_cast<TfrmIncluServ&>(w);
+                auto& d = static_cast<TfrmSistemasLinha&>(w);
                 if (codes.isEmpty()) return clickButton(*d.sbtCancel);
                 for (const QString& code : codes) {
                     ASSERT_TRUE(d.cdsSistema->locate(QStringLiteral("CDSISTEMA"), code)) << code.toStdString();
@@ -146,7 +146,7 @@ TEST_F(ProductLines, ClosingTheSystemsDialogKeepsTheLineUnsaved) {
     startLine("7006", 1, 100, 0);
     runner.expect(
         [](QWidget& w) {
-            auto& d = static_cast<TfrmIncluServ&>(w);
+            auto& d = static_cast<TfrmSistemasLinha&>(w);
             ASSERT_TRUE(d.cdsSistema->locate(QStringLiteral("CDSISTEMA"), QStringLiteral("WEB00001")));
             d.MarcaSistema();
             d.close();
@@ -166,7 +166,7 @@ TEST_F(ProductLines, ARefusedNewLineCorrectedKeepsItsSystemsAndFirstInstallment)
     startLine("7102", 2, 100, 0);
     runner.expect(
         [this](QWidget& w) {
-            auto& d = static_cast<TfrmIncluServ&>(w);
+            auto& d = static_cast<TfrmSistemasLinha&>(w);
             for (const QString code : {"WEB00002", "WEB00003"}) {
                 ASSERT_TRUE(d.cdsSistema->locate(QStringLiteral("CDSISTEMA"), code));
                 d.MarcaSistema();

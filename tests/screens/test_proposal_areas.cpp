@@ -138,7 +138,7 @@ TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
     ASSERT_TRUE(runHandler([&] { screen->sbtFechar->click(); }));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(open.isNull() || !open->isVisible());
-    EXPECT_FALSE(Cli_cot05000::boIdCriado);
+    EXPECT_EQ(Cli_cot05000::proposalScreen(), nullptr);
 }
 
 TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndSaysWhy) {

@@ -29,16 +29,16 @@ class ProposalScreen : public ProposalFixture {};
 
 TEST_F(ProposalScreen, AnAuthorisedOperatorListsTheBranchAndAnotherOnlyHisOwn) {
     openScreen();
-    EXPECT_EQ(Cli_cot05000::stOper, "S");
+    EXPECT_FALSE(screen->requestsOnly());
     const QStringList all = listNumbers();
     EXPECT_EQ(all.size(), 14) << all.join(u' ').toStdString();
     EXPECT_TRUE(all.contains("3/01")) << "a proposal of another operator is listed";
     EXPECT_FALSE(all.contains("13/01")) << "proposals of another branch are not";
-    delete Cli_cot05000::frmPropostaComercial.data();
+    delete screen;
 
     signInAs(QStringLiteral("ASSIST"));
     openScreen();
-    EXPECT_EQ(Cli_cot05000::stOper, "N");
+    EXPECT_TRUE(screen->requestsOnly());
     QStringList own = listNumbers();
     own.sort();
     EXPECT_EQ(own, (QStringList{"10/01", "5/01"}));
@@ -58,12 +58,12 @@ TEST(ModuleEntries, EveryFactoryTheHostCallsIsExported) {
 TEST_F(ProposalScreen, OneScreenAtATimeAndANewOneAfterClosing) {
     // The host loads the module and calls its generic entry.
     ASSERT_TRUE(runHandler([] { LoadBPL(QStringLiteral("Pkg_cot05000")); }));
-    TfrmPropostaComercial* first = Cli_cot05000::frmPropostaComercial;
+    TfrmPropostaComercial* first = Cli_cot05000::proposalScreen();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->isVisible());
     Cli_cot05000::CriaProposta();
     Cli_cot05000::CriaProposta();
-    EXPECT_EQ(Cli_cot05000::frmPropostaComercial.data(), first);
+    EXPECT_EQ(Cli_cot05000::proposalScreen(), first);
     int screens = 0;
     for (QWidget* w : QApplication::topLevelWidgets()) screens += qobject_cast<TfrmPropostaComercial*>(w) ? 1 : 0;
     EXPECT_EQ(screens, 1);
@@ -72,9 +72,9 @@ TEST_F(ProposalScreen, OneScreenAtATimeAndANewOneAfterClosing) {
     first->Close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(closed.isNull()) << "closing destroys the screen";
-    EXPECT_FALSE(Cli_cot05000::boIdCriado);
+    EXPECT_EQ(Cli_cot05000::proposalScreen(), nullptr);
     openScreen();
-    EXPECT_TRUE(Cli_cot05000::boIdCriado);
+    EXPECT_EQ(Cli_cot05000::proposalScreen(), screen);
     EXPECT_EQ(screen->proposal().recordCount(), 14);
 }
 
@@ -82,8 +82,7 @@ TEST_F(ProposalScreen, AScreenThatCannotReadItsListIsNotCreated) {
     Session::instance().setServer(QStringLiteral("127.0.0.1"), 1);  // nobody listens there
     EXPECT_FALSE(runHandler([] { Cli_cot05000::CriaProposta(); }));
     EXPECT_EQ(dialogs.errors().size(), 1);
-    EXPECT_TRUE(Cli_cot05000::frmPropostaComercial.isNull());
-    EXPECT_FALSE(Cli_cot05000::boIdCriado);
+    EXPECT_EQ(Cli_cot05000::proposalScreen(), nullptr);
     EXPECT_EQ(busyDepth(), 0);
     EXPECT_EQ(Screen::cursor(), Screen::crDefault);
 }

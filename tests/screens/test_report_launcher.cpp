@@ -38,7 +38,7 @@ protected:
     void open(int proposal) {
         if (!screen) openScreen();
         ASSERT_TRUE(select(proposal));
-        dlg.reset(createForm<TfrmRelPropostaComercial>(screen));
+        dlg.reset(createForm<TfrmRelPropostaComercial>(*screen, screen));
         showAndActivate(*dlg);
     }
     QString chosen() const { return dlg->cbbReportNames->currentIndex() < 0 ? QString() : dlg->cbbReportNames->currentText(); }
@@ -174,7 +174,7 @@ TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateBeforeTheLauncherOpens) {
                   .scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", number(4)}})
                   .toInt(),
               0);
-    EXPECT_TRUE(Cli_cot05001::frmRelPropostaComercial.isNull()) << "built anew on each call";
+    EXPECT_EQ(screen->findChild<TfrmRelPropostaComercial*>(), nullptr) << "built anew on each call";
 
     // A refusal of the server stops before the launcher.
     testServer().db().exec(QStringLiteral("DELETE FROM TXTPROPFAS"));
@@ -187,12 +187,10 @@ TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateBeforeTheLauncherOpens) {
 
 TEST_F(ReportLauncher, TheProcessingModePictureIsBuiltOnceAndShowsTheWholePicture) {
     openScreen();
-    Cli_cot05009::initialization();
     runner.expect([](QWidget& w) { EXPECT_EQ(w.size(), QSize(949, 612)); }, "frmModoProc");
     ASSERT_TRUE(menu(screen->menus().MododeProcessamento1));
-    QPointer<TfrmModoProc> first = Cli_cot05009::frmModoProc;
+    QPointer<TfrmModoProc> first = screen->findChild<TfrmModoProc*>();
     ASSERT_FALSE(first.isNull());
-    EXPECT_TRUE(Cli_cot05009::boStCriado);
     EXPECT_EQ(first->windowTitle(), "Modo de Processamento");
     const QPixmap picture = first->imgModoProc->pixmap();
     EXPECT_EQ(picture.size(), QSize(936, 674));
@@ -200,10 +198,9 @@ TEST_F(ReportLauncher, TheProcessingModePictureIsBuiltOnceAndShowsTheWholePictur
 
     runner.expectAccept("frmModoProc");
     clickButton(*screen->menus().sbtModoProc);
-    EXPECT_EQ(Cli_cot05009::frmModoProc, first) << "the same window again";
-    Cli_cot05009::finalization();
-    EXPECT_TRUE(first.isNull());
-    EXPECT_FALSE(Cli_cot05009::boStCriado);
+    EXPECT_EQ(screen->findChild<TfrmModoProc*>(), first) << "the same window again";
+    Cli_cot05000::releaseAll();
+    EXPECT_TRUE(first.isNull()) << "freed with the screen";
 }
 
 }  // namespace

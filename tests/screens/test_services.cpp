@@ -132,7 +132,7 @@ TEST_F(Services, TheFirstServiceOfAPackageGetsOneInstallmentOfTheWholePackage) {
     // A proposal dated later has no installment due before its own date.
     testServer().db().exec("UPDATE PROPOSTAFAS SET DTPROPOSFAS = :D WHERE NRPROPOSFAS = :N",
                            {{"D", QDateTime(QDate(2026, 12, 20), QTime(0, 0))}, {"N", number(3)}});
-    ASSERT_TRUE(runHandler([&] { Cli_cot05002::Atualiza_Tela(); }));
+    ASSERT_TRUE(runHandler([&] { Cli_cot05002::Atualiza_Tela(*screen); }));
     ASSERT_TRUE(select(3));
     startService("002", 8, 120);
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();

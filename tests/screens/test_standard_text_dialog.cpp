@@ -40,7 +40,7 @@ protected:
         calls.attach(screen->net());
     }
     void open() {
-        dlg.reset(createForm<TfrmInsTextoProp>());
+        dlg.reset(createForm<TfrmInsTextoProp>(*screen));
         showAndActivate(*dlg);
         calls.clear();
     }
@@ -134,7 +134,7 @@ TEST_F(StandardTextDialog, EachCheckedTextGoesOnceInTheListsOrderAndTheScreenSho
             clickButton(*d.sbtConfirma);
         },
         "frmInsTextoProp");
-    ASSERT_TRUE(runHandler([] { Cli_cot05008::CriaInsTextoProp(); }));
+    ASSERT_TRUE(runHandler([this] { Cli_cot05008::CriaInsTextoProp(*screen); }));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(sent(), (QStringList{"APRES_LU", "COND_LU", "GARANTIA"}));
     for (const RecordedCall& c : calls)
@@ -144,7 +144,7 @@ TEST_F(StandardTextDialog, EachCheckedTextGoesOnceInTheListsOrderAndTheScreenSho
         }
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2", "GARANTIA:3"}));
     EXPECT_FALSE(Cli_cot05008::boStCriado);
-    EXPECT_TRUE(Cli_cot05008::frmInsTextoProp.isNull()) << "freed once closed";
+    EXPECT_EQ(screen->findChild<TfrmInsTextoProp*>(), nullptr) << "freed once closed";
     EXPECT_EQ(screen->area<TextsArea>().cdsMensagem->recordCount(), 3) << "the texts page reads them back";
 }
 
@@ -234,7 +234,7 @@ TEST_F(StandardTextDialog, CancellingAddsNothingAndGivesUpTheLinesSystemsEdit) {
             clickButton(*d.sbtCancel);
         },
         "frmInsTextoProp");
-    ASSERT_TRUE(runHandler([] { Cli_cot05008::CriaInsTextoProp(); }));
+    ASSERT_TRUE(runHandler([this] { Cli_cot05008::CriaInsTextoProp(*screen); }));
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_EQ(systems.state(), DataSetState::Browse);
     EXPECT_TRUE(systems.isEmpty()) << "the systems row being typed is given up";

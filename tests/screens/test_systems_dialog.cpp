@@ -74,7 +74,7 @@ protected:
     }
     void open() {  // for a stored line
         Cli_cot05005::boIncLinProd = false;
-        dlg.reset(createForm<TfrmIncluServ>());
+        dlg.reset(createForm<TfrmSistemasLinha>(*screen));
         showAndActivate(*dlg);
         calls.clear();
     }
@@ -103,7 +103,7 @@ protected:
                                         {{"L", number(line)}, {"S", system}}).toInt();
     }
     CallRecorder calls;
-    std::unique_ptr<TfrmIncluServ> dlg;
+    std::unique_ptr<TfrmSistemasLinha> dlg;
 };
 
 const Marks kFresh2001{{"WEB00001", "T"}, {"WEB00002", "T"}, {"WEB00003", "N"}, {"WEB00006", "N"}};
@@ -247,12 +247,12 @@ TEST_F(SystemsDialog, ClosingByTheTitleBarCancelsTheChoice) {
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
     lineKind(false);
     runner.expect([](QWidget& w) {
-        auto& d = static_cast<TfrmIncluServ&>(w);
+        auto& d = static_cast<TfrmSistemasLinha&>(w);
         d.cdsSistema->locate(kCode, QStringLiteral("WEB00001"));
         d.MarcaSistema();
         d.close();
     }, "frmIncluServ");
-    ASSERT_TRUE(runHandler([] { Cli_cot05005::CriaIncluServ(true); }));
+    ASSERT_TRUE(runHandler([this] { Cli_cot05005::CriaSistemasLinha(*screen, true); }));
     EXPECT_TRUE(lines().systemsLeft());
     EXPECT_TRUE(lines().chosenSystems().isEmpty()) << "nothing handed back";
     EXPECT_FALSE(Cli_cot05005::boStCriado);
@@ -267,7 +267,7 @@ TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
     handBack.setData(Packet{handBack.fieldDefs(), {{"X", "ERP", "", "", "STALE", "S", ""}}});
 
     runner.expect([&](QWidget& w) {
-        auto& d = static_cast<TfrmIncluServ&>(w);
+        auto& d = static_cast<TfrmSistemasLinha&>(w);
         EXPECT_TRUE(Cli_cot05005::boStCriado);
         EXPECT_EQ(d.windowTitle(), "Inclusão de Sistemas");
         for (const QString code : {"WEB00002", "WEB00001"}) {
@@ -276,16 +276,16 @@ TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
         }
         clickButton(*d.sbtConfirma);
     }, "frmIncluServ");
-    ASSERT_TRUE(runHandler([] { Cli_cot05005::CriaIncluServ(true); }));
+    ASSERT_TRUE(runHandler([this] { Cli_cot05005::CriaSistemasLinha(*screen, true); }));
     EXPECT_EQ(codes(handBack), (QStringList{"WEB00002", "WEB00001"}));
     EXPECT_TRUE(sent("InsereSistema", 3).isEmpty());
     EXPECT_EQ(sent("GetVdLinProd", 9).size(), 1);
     EXPECT_FALSE(Cli_cot05005::boStCriado);
-    EXPECT_TRUE(Cli_cot05005::frmIncluServ.isNull()) << "a fresh dialog for every opening";
+    EXPECT_EQ(screen->findChild<TfrmSistemasLinha*>(), nullptr) << "a fresh dialog for every opening";
     EXPECT_FALSE(lines().systemsLeft());
 
-    runner.expect([](QWidget& w) { clickButton(*static_cast<TfrmIncluServ&>(w).sbtCancel); }, "frmIncluServ");
-    ASSERT_TRUE(runHandler([] { Cli_cot05005::CriaIncluServ(true); }));
+    runner.expect([](QWidget& w) { clickButton(*static_cast<TfrmSistemasLinha&>(w).sbtCancel); }, "frmIncluServ");
+    ASSERT_TRUE(runHandler([this] { Cli_cot05005::CriaSistemasLinha(*screen, true); }));
     EXPECT_TRUE(lines().systemsLeft());
     EXPECT_EQ(lines().cdsLinProd->state(), DataSetState::Insert) << "the screen decides what a cancel does";
 }
