@@ -5,19 +5,18 @@
 #include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/screen/proposal_screen.h"
-#include "ui/buttons.h"
+#include "rpc/net_connection.h"
+#include "services/messages.h"
 
 namespace cot {
 
 void ProductLineArea::rbtContratoClick(const QString& code) {
     if (syncingRadios_) return;
-    ClientTable& p = s_.proposal();
-    HeaderController& header = s_.area<HeaderController>();
+    ClientTable& p = host_.proposal();
     // A click while the proposal is shown edits it.
     if (boTesta && p.state() == DataSetState::Browse && !p.isEmpty()) {
         p.edit();
-        s_.setActiveTable(&p);
+        host_.setActiveTable(&p);
         // Starting the edit reloads what the form shows, radios included: the click stands.
         checkContract(code);
     }
@@ -30,25 +29,24 @@ void ProductLineArea::rbtContratoClick(const QString& code) {
     if (p.state() != DataSetState::Edit) return;
     const QString stored = p["IDTIPOPROPFAS"].oldValue().toString();
     if (stored == code) {
-        header.contractSwitch.clear();
+        header_.switchContractOnSave({});
         p["IDTIPOPROPFAS"].setAsString(code);
         return;
     }
     // Stored lines are converted: the user confirms first.
-    cdsLinProd->setData(s_.net().getPacket(QStringLiteral("GetLinProd"), {s_.NR(), s_.VER()}));
+    cdsLinProd->setData(host_.net().getPacket(QStringLiteral("GetLinProd"), {host_.key().nr, host_.key().ver}));
     if (!cdsLinProd->isEmpty()) {
         const QString key = code == QLatin1String("M") ? QStringLiteral("Tip_Manut") : QStringLiteral("Tip_Lin");
-        if (s_.msgPadrao.ShowMsg(key, DialogType::Confirmation, mbYes | mbNo) != mrYes) {
+        if (host_.messages().ShowMsg(key, DialogType::Confirmation, mbYes | mbNo) != mrYes) {
             // Refused: the proposal's pending changes are undone and its contract shown again.
             p.cancel();
             showContract();
-            TRadioButton* old = code == QLatin1String("M") ? header.rbtLocacao : header.rbtLuManut;
-            if (old->canFocus()) old->setFocus();
+            header_.focusContract(code == QLatin1String("M") ? QStringLiteral("L") : QStringLiteral("M"));
             throw Abort();
         }
     }
     p["IDTIPOPROPFAS"].setAsString(code);
-    header.contractSwitch = code;
+    header_.switchContractOnSave(code);
     p.post();
     // What the server converted: the lines, the current line's schedule and the form.
     reloadLines();

@@ -6,7 +6,6 @@
 #include "proposal/area/schedule_rows.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/product_lines/product_line_tables.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/screen/screen_layout.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
@@ -18,16 +17,12 @@ namespace {
 
 const QString kLine = QStringLiteral("CDLINPPROP");
 
-const ClientTable& lines(TfrmPropostaComercial& s) { return *s.area<ProductLineArea>().cdsLinProd; }
-
 // A line the server holds is current and not being edited: its total may still change
 // while it is edited, and its post re-spreads the schedule.
-bool storedLine(TfrmPropostaComercial& s) {
-    const ClientTable& l = lines(s);
-    return l.active() && !l.isEmpty() && !l.isEditing();
-}
+bool storedLine(const ClientTable& l) { return l.active() && !l.isEmpty() && !l.isEditing(); }
 
-InstallmentScheduleConfig lineSchedule() {
+InstallmentScheduleConfig lineSchedule(ProductLineArea& area) {
+    const ClientTable& l = *area.cdsLinProd;
     InstallmentScheduleConfig c;
     c.areaName = QStringLiteral("Vencimentos da Linha de Produto");
     c.scheduleTable = "cdsVenc_Valor";
@@ -44,8 +39,7 @@ InstallmentScheduleConfig lineSchedule() {
     c.scheduleKind = 1;
     c.firstDatesAnswer = 0;
     c.takenDayMethod = QStringLiteral("ValidaVenc");
-    c.takenDayArguments = [](TfrmPropostaComercial& s, const QDateTime& day) {
-        const ClientTable& l = lines(s);
+    c.takenDayArguments = [&l](const QDateTime& day) {
         return QVariantList{l[QStringLiteral("NRPROPOSFAS")].asString(), l[QStringLiteral("NRVERPROPFAS")].asString(),
                             l[kLine].asString(), day};
     };
@@ -53,30 +47,25 @@ InstallmentScheduleConfig lineSchedule() {
     c.totalMismatchKey = QStringLiteral("VALORMAIOR");
     c.noOwnerKey = QStringLiteral("DATCODLIN");
 
-    c.owner = [](TfrmPropostaComercial& s) -> std::optional<QString> {
-        const ClientTable& l = lines(s);
+    c.owner = [&l]() -> std::optional<QString> {
         const QString line = l.active() && !l.isEmpty() ? l[kLine].asString() : QString();
         if (line.isEmpty()) return std::nullopt;
         return line;
     };
-    c.hasOwner = [](TfrmPropostaComercial& s) { return !lines(s).isEmpty(); };
-    c.stampOwner = [](TfrmPropostaComercial& s, ClientTable& t) {
-        const ClientTable& l = lines(s);
+    c.hasOwner = [&l] { return !l.isEmpty(); };
+    c.stampOwner = [&l](ClientTable& t) {
         for (const char* key : {"NRPROPOSFAS", "NRVERPROPFAS", "CDLINPPROP"})
             t[QString::fromLatin1(key)].setAsString(l[QString::fromLatin1(key)].asString());
     };
-    c.findFirstDate = [](TfrmPropostaComercial& s, ClientTable& firstDates) {
-        return firstDates.locate(kLine, lines(s)[kLine].asString());
-    };
-    c.baseTotal = [](TfrmPropostaComercial& s) -> long double {
-        const ClientTable& l = lines(s);
+    c.findFirstDate = [&l](ClientTable& firstDates) { return firstDates.locate(kLine, l[kLine].asString()); };
+    c.baseTotal = [&l]() -> long double {
         if (!l.active() || (l.isEmpty() && !l.isEditing())) return 0;
         const long double net = static_cast<long double>(l[QStringLiteral("VRLICENCUSOPROP")].asFloat()) -
                                 l[QStringLiteral("VRDESLICUSOPROP")].asFloat();
         return net * l[QStringLiteral("QTMINIMAFATPROP")].asFloat();
     };
-    c.schedulable = storedLine;
-    c.pageShown = [](TfrmPropostaComercial& s) { return s.area<ProductLineArea>().formShown(); };
+    c.schedulable = [&l] { return storedLine(l); };
+    c.pageShown = [&area] { return area.formShown(); };
 
     c.grid = "dbgVencimento";
     c.count = "nedParcelas";
@@ -91,11 +80,13 @@ InstallmentScheduleConfig lineSchedule() {
 
 }  // namespace
 
-LineInstallmentsArea::LineInstallmentsArea(TfrmPropostaComercial& screen)
-    : InstallmentScheduleArea(screen, lineSchedule()) {}
+LineInstallmentsArea::LineInstallmentsArea(AreaHost& host, ProductLineArea& lines)
+    : InstallmentScheduleArea(host, lineSchedule(lines)), lines_(lines) {
+    lines_.join(*this);
+}
 
 InstallmentScheduleArea::Frame LineInstallmentsArea::frame() {
-    QVBoxLayout* side = s_.area<ProductLineArea>().sideColumn();
+    QVBoxLayout* side = lines_.sideColumn();
     Panel2 = new TPanel(QStringLiteral("Panel2"), side->parentWidget());
     layout::column(Panel2, 0);
     side->addWidget(Panel2, 2);  // the schedule may run to 60 installments
@@ -117,11 +108,11 @@ void LineInstallmentsArea::addFirstInstallment() {
     if (!t.active()) t.createDataSet();
     if (t.isEditing()) t.post();
     // Only the licence-with-maintenance contract charges the licence in installments.
-    const bool licence = s_.proposal()[QStringLiteral("IDTIPOPROPFAS")].asString() == QLatin1String("M");
+    const bool licence = host_.proposal()[QStringLiteral("IDTIPOPROPFAS")].asString() == QLatin1String("M");
     t.append();
-    t[kLine].setAsString(lines(s_)[kLine].asString());
+    t[kLine].setAsString((*lines_.cdsLinProd)[kLine].asString());
     t[QStringLiteral("DTVELUSOPEDP")].setAsDateTime(
-        schedule_rows::midnight(schedule_rows::firstDue(s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime())));
+        schedule_rows::midnight(schedule_rows::firstDue(host_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime())));
     t[QStringLiteral("VRVELUSOPEDP")].setAsFloat(licence ? static_cast<double>(baseTotal()) : 0.0);
     // A refused row stays in the grid to be corrected.
     t.post();

@@ -5,6 +5,7 @@
 
 namespace cot {
 
+class ProductLineArea;
 class TGroupBox;
 class TPanel;
 
@@ -13,7 +14,8 @@ class TPanel;
 // (licence − discount) × quantity; only a line the server holds has a schedule to change.
 class LineInstallmentsArea : public InstallmentScheduleArea {
 public:
-    explicit LineInstallmentsArea(TfrmPropostaComercial& screen);
+    // Joins `lines`, whose current line's schedule it shows.
+    LineInstallmentsArea(AreaHost& host, ProductLineArea& lines);
 
     void build() override;
 
@@ -52,6 +54,9 @@ public:
 
 protected:
     Frame frame() override;
+
+private:
+    ProductLineArea& lines_;  // the schedule is the current line's
 };
 
 }  // namespace cot

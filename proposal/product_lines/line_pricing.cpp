@@ -5,8 +5,8 @@
 #include "data/client_table.h"
 #include "data/format_br.h"
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "services/money.h"
 #include "ui/date_edit.h"
 #include "ui/db_edit.h"
@@ -66,7 +66,7 @@ void ProductLineArea::checkPrice(bool monthly, bool report) {
                                               nedVrComDescontoManut, "VALMES", "VRUNMANUT"}
                                  : PriceGroup{"VRLICENCUSOPROP", "VRDESLICUSOPROP", dbeVrUnitLic, dbeDescLic,
                                               nedVrComDesconto, "VALLU", "VRUNLINPROD"};
-    const TMessages& m = s_.msgPadrao;
+    const TMessages& m = host_.messages();
     // A price that applies must be given.
     if (g.unitEdit->isEnabled() && g.unitEdit->text().trimmed().isEmpty() && report) {
         focus(g.unitEdit);
@@ -101,7 +101,7 @@ void ProductLineArea::Vd_QtMin(bool report) {
     const char* key = f("QTMINIMAFATPROP").isNull() ? "QTLICE" : f("QTMINIMAFATPROP").asFloat() < 0 ? "QTLICE_NEG" : nullptr;
     if (key) {
         focus(dbeQtdeLicenca);
-        Consiste::MensErro(s_.msgPadrao.Msg(QString::fromLatin1(key)));
+        Consiste::MensErro(host_.messages().Msg(QString::fromLatin1(key)));
     }
 }
 
@@ -110,7 +110,7 @@ void ProductLineArea::nedVrComDescontoExit(bool monthly) {
     TNumberEdit* edit = monthly ? nedVrComDescontoManut : nedVrComDesconto;
     const char* unit = monthly ? "VRMENSALIDAPROP" : "VRLICENCUSOPROP";
     const char* discount = monthly ? "VRDESMENSALPROP" : "VRDESLICUSOPROP";
-    const TMessages& m = s_.msgPadrao;
+    const TMessages& m = host_.messages();
     // An emptied value is zero.
     if (edit->isEmpty()) edit->setText(QStringLiteral("0"));
     const long double value = edit->value();
@@ -135,13 +135,13 @@ void ProductLineArea::depCarenLuExit() {
         typed = readTypedDate(depCarenLu->text());
     } catch (const UserError&) {
         focus(depCarenLu);
-        Consiste::MensErro(u'\'' + depCarenLu->text() + u'\'' + s_.msgPadrao.Msg(QStringLiteral("DT_INV")));
+        Consiste::MensErro(u'\'' + depCarenLu->text() + u'\'' + host_.messages().Msg(QStringLiteral("DT_INV")));
     }
     // Compared as the post compares it: the grace month's last day.
-    const QDateTime proposal = s_.proposal()["DTPROPOSFAS"].asDateTime();
+    const QDateTime proposal = host_.proposal()["DTPROPOSFAS"].asDateTime();
     if (typed.isValid() && proposal.isValid() && proposal.date() > Consiste::UltimoDiaMes(typed)) {
         focus(depCarenLu);
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("DATACAL_MEN")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("DATACAL_MEN")));
     }
 }
 
@@ -155,7 +155,7 @@ void ProductLineArea::attachFieldHandlers() {
         };
         // Typing a discounted value edits the line.
         e->onChange = [this, e] {
-            if (formShown() && cdsLinProd->state() == DataSetState::Browse && !cdsLinProd->isEmpty() && s_.hasFocus(e))
+            if (formShown() && cdsLinProd->state() == DataSetState::Browse && !cdsLinProd->isEmpty() && host_.hasFocus(e))
                 cdsLinProd->edit();
         };
     }

@@ -7,9 +7,8 @@
 #include "data/client_table.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 
@@ -21,7 +20,7 @@ void ProductLineArea::rbtModoLocalClick(TRadioButton* clicked) {
     // A click on a stored line edits it.
     if (boTestaLin && t.state() == DataSetState::Browse && !t.isEmpty()) {
         t.edit();
-        s_.setActiveTable(cdsLinProd);
+        host_.setActiveTable(cdsLinProd);
     }
     // The clicked radio's pair stores M (head office) or F (branch).
     const bool mode = clicked == rbtMatrizModo || clicked == rbtFilialMode;
@@ -44,7 +43,7 @@ void ProductLineArea::rbtTipoClick(bool accessPoint) {
     // A click on a stored line edits it.
     if (boTestaLin && t.state() == DataSetState::Browse && !t.isEmpty()) {
         t.edit();
-        s_.setActiveTable(cdsLinProd);
+        host_.setActiveTable(cdsLinProd);
     }
     // The kind of a line that has systems stays.
     if (boTestaLin && t.state() == DataSetState::Edit) {
@@ -56,7 +55,7 @@ void ProductLineArea::rbtTipoClick(bool accessPoint) {
                 other->setChecked(true);
                 if (other->canFocus()) other->setFocus();
             }
-            Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Tip_N_Alter")).replace(QLatin1String("\\n"), "\n"));
+            Consiste::MensErro(host_.messages().Msg(QStringLiteral("Tip_N_Alter")).replace(QLatin1String("\\n"), "\n"));
         }
     }
     // The kind is stored in the contract's codes.
@@ -65,9 +64,9 @@ void ProductLineArea::rbtTipoClick(bool accessPoint) {
     if (t.isEditing() && boValidaLinp) offerClearing(accessPoint);
     else boValidaLinp = true;
     Controla_Formulario();
-    s_.dtsPadraoStateChange();
+    host_.stateChanged();
     // The kind now stored, to come back to when a later change is refused.
-    if (t.active() && !t.isEmpty()) Cli_cot05000::stTipoAnterior = f("IDTIPLINPP").asString();
+    if (t.active() && !t.isEmpty()) previousType_ = f("IDTIPLINPP").asString();
     if (!accessPoint) boTestaLin = true;
 }
 
@@ -92,12 +91,12 @@ void ProductLineArea::offerClearing(bool accessPoint) {
         cleared = five;
     }
     if (key.isEmpty()) return;
-    if (s_.msgPadrao.ShowMsg(key, DialogType::Confirmation, mbYes | mbNo) == mrYes) {
+    if (host_.messages().ShowMsg(key, DialogType::Confirmation, mbYes | mbNo) == mrYes) {
         for (const char* n : cleared) f(n).clear();
         return;
     }
     // Refused: the old kind comes back, and its click asks nothing.
-    f("IDTIPLINPP").setAsString(Cli_cot05000::stTipoAnterior);
+    f("IDTIPLINPP").setAsString(previousType_);
     boValidaLinp = false;
     TRadioButton* other = accessPoint ? rbtTpProduto : rbtTpPtoAcesso;
     if (other->canFocus()) other->setFocus();
@@ -106,7 +105,7 @@ void ProductLineArea::offerClearing(bool accessPoint) {
 }
 
 void ProductLineArea::attachCodeTexts() {
-    const TMessages& m = s_.msgPadrao;
+    const TMessages& m = host_.messages();
     struct Code {
         const char* code;
         const char* key;

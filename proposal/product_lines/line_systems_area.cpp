@@ -9,9 +9,10 @@
 #include "proposal/area/child_table_save.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/product_lines/product_line_tables.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/screen/screen_layout.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "services/veltrano.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -19,15 +20,17 @@
 
 namespace cot {
 
-LineSystemsArea::LineSystemsArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
-    cdsSistLinhaProd = area_support::table(&s_, "cdsSistLinhaProd");
-    cdsValidaSistProd = area_support::table(&s_, "cdsValidaSistProd");
+LineSystemsArea::LineSystemsArea(AreaHost& host, ProductLineArea& lines, ProposalReach& dialogs)
+    : ProposalArea(host), lines_(lines), dialogs_(dialogs) {
+    lines_.join(*this);
+    cdsSistLinhaProd = area_support::table(&host_.dialogParent(), "cdsSistLinhaProd");
+    cdsValidaSistProd = area_support::table(&host_.dialogParent(), "cdsValidaSistProd");
     product_line_tables::systemOfLineFields(*cdsSistLinhaProd);
     product_line_tables::validaSistProdFields(*cdsValidaSistProd);
-    dtsSistLinhaProd = area_support::source(&s_, "dtsSistLinhaProd", cdsSistLinhaProd);
-    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsSistLinhaProd, QStringLiteral("SetSistema"));
+    dtsSistLinhaProd = area_support::source(&host_.dialogParent(), "dtsSistLinhaProd", cdsSistLinhaProd);
+    save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsSistLinhaProd, QStringLiteral("SetSistema"));
     save_->afterSend = [] { Veltrano::AtualizaLocalCache({QStringLiteral("SISTPROPLINP")}); };
-    s_.registerSave(save_.get());
+    host_.registerSave(save_.get());
     ClientTable& t = *cdsSistLinhaProd;
     t.beforeInsert = [this](ClientTable&) { cdsSistLinhaProdBeforeInsert(); };
     t.afterInsert = [this](ClientTable&) {
@@ -52,7 +55,7 @@ void LineSystemsArea::build() {
     cdsSistLinhaProd->createDataSet();
     // The system's initials are picked in the systems dialog, never typed.
     (*cdsSistLinhaProd)["SGSISTEMA"].tag = 1;
-    QVBoxLayout* side = s_.area<ProductLineArea>().sideColumn();
+    QVBoxLayout* side = lines_.sideColumn();
     grbSistemas = new TGroupBox(QStringLiteral("grbSistemas"), side->parentWidget(), QStringLiteral("Sistemas"));
     layout::column(grbSistemas, 2);
     dbgSistemas = layout::grid("dbgSistemas", grbSistemas, dtsSistLinhaProd, true);
@@ -63,15 +66,15 @@ void LineSystemsArea::build() {
 }
 
 void LineSystemsArea::route() {
-    dbgSistemas->onEnter = [this] { s_.setActiveTable(cdsSistLinhaProd); };
-    dbgSistemas->onExit = [this] { s_.setActiveTable(s_.area<ProductLineArea>().cdsLinProd); };
+    dbgSistemas->onEnter = [this] { host_.setActiveTable(cdsSistLinhaProd); };
+    dbgSistemas->onExit = [this] { host_.setActiveTable(lines_.cdsLinProd); };
     dbgSistemas->onEditButtonClick = [this] { dbgSistemasEditButtonClick(); };
 }
 
 void LineSystemsArea::loadForCurrentLine() {
-    const ClientTable& lines = *s_.area<ProductLineArea>().cdsLinProd;
+    const ClientTable& lines = *lines_.cdsLinProd;
     const QString line = lines.active() && !lines.isEmpty() ? lines["CDLINPPROP"].asString() : QString();
-    cdsSistLinhaProd->setData(s_.net().getPacket(QStringLiteral("GetSistLinhaProd"), {s_.NR(), s_.VER(), line}));
+    cdsSistLinhaProd->setData(host_.net().getPacket(QStringLiteral("GetSistLinhaProd"), {host_.key().nr, host_.key().ver, line}));
 }
 
 void LineSystemsArea::enable(MaintenanceEnabling& e) {
@@ -84,30 +87,29 @@ void LineSystemsArea::enable(MaintenanceEnabling& e) {
 }
 
 void LineSystemsArea::dbgSistemasEditButtonClick() {
-    ProductLineArea& lines = s_.area<ProductLineArea>();
-    if (lines.cdsLinProd->isEmpty()) Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("LinhaProd_Deve")));
+    if (lines_.cdsLinProd->isEmpty()) Consiste::MensErro(host_.messages().Msg(QStringLiteral("LinhaProd_Deve")));
     const TColumn* column = dbgSistemas->selectedColumn();
     if (!column || column->fieldName.compare(QLatin1String("SGSISTEMA"), Qt::CaseInsensitive) != 0) return;
-    Cli_cot05005::CriaSistemasLinha(s_, false);
+    Cli_cot05005::CriaSistemasLinha(dialogs_, false);
     loadForCurrentLine();
 }
 
 void LineSystemsArea::cdsSistLinhaProdBeforeInsert() {
     // An access-point line has a single system.
-    if (s_.area<ProductLineArea>().rbtTpPtoAcesso->isChecked() && !cdsSistLinhaProd->isEmpty()) throw Abort();
+    if (lines_.accessPointShown() && !cdsSistLinhaProd->isEmpty()) throw Abort();
 }
 
 void LineSystemsArea::cdsSistLinhaProdBeforePost() {
     ClientTable& t = *cdsSistLinhaProd;
     if (t["SGSISTEMA"].asString().trimmed().isEmpty()) {
         dbgSistemas->setSelectedField(QStringLiteral("SGSISTEMA"));
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("SISTINF")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("SISTINF")));
     }
     if (t.isEditing()) {
-        t["NRPROPOSFAS"].setAsString(s_.NR());
-        t["NRVERPROPFAS"].setAsString(s_.VER());
+        t["NRPROPOSFAS"].setAsString(host_.key().nr);
+        t["NRVERPROPFAS"].setAsString(host_.key().ver);
         if (!t["CDLINPPROP"].asString().isEmpty() && bulk_) return;  // rows of insertChosen carry their line
-        t["CDLINPPROP"].setAsString((*s_.area<ProductLineArea>().cdsLinProd)["CDLINPPROP"].asString());
+        t["CDLINPPROP"].setAsString((*lines_.cdsLinProd)["CDLINPPROP"].asString());
     }
 }
 
@@ -135,7 +137,7 @@ void LineSystemsArea::insertChosen(const QString& line, const Packet& chosen) {
 
 
 void LineSystemsArea::verify(QStringList& kept) {
-    if (s_.hasFocus(dbgSistemas) && area_support::reloadable(s_, {cdsSistLinhaProd}, name(), kept))
+    if (host_.hasFocus(dbgSistemas) && area_support::reloadable(host_, {cdsSistLinhaProd}, name(), kept))
         loadForCurrentLine();
 }
 

@@ -5,22 +5,20 @@
 
 namespace cot {
 
-class TfrmPropostaComercial;
-
 class ChildTableSave;
 class DataSource;
 struct Packet;
+class ProductLineArea;
+class ProposalReach;
 class TDBGrid;
 class TGroupBox;
 
 // Systems of the current product line (grid beside the line form). Systems are chosen in
 // the systems dialog, opened by the grid's edit button; the maintenance buttons delete them.
 class LineSystemsArea : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    explicit LineSystemsArea(TfrmPropostaComercial& screen);
+    // Joins `lines`, whose current line it shows; `dialogs`: the screen the systems dialog works on.
+    LineSystemsArea(AreaHost& host, ProductLineArea& lines, ProposalReach& dialogs);
     ~LineSystemsArea() override;
 
     QString name() const override { return QStringLiteral("Sistemas da Linha de Produto"); }
@@ -45,6 +43,8 @@ public:
     TDBGrid* dbgSistemas = nullptr;
 
 private:
+    ProductLineArea& lines_;
+    ProposalReach& dialogs_;
     std::unique_ptr<ChildTableSave> save_;
     bool bulk_ = false;  // rows being added by insertChosen: sent together at the end
 };

@@ -5,11 +5,11 @@
 #include "dialogs/systems/systems_marks.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/header/header_controller.h"
+#include "proposal/area/proposal_model.h"
 #include "proposal/product_lines/line_installments_area.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_tables.h"
-#include "proposal/screen/proposal_screen.h"
+#include "rpc/net_connection.h"
 #include "services/veltrano.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -24,8 +24,9 @@ namespace cot {
 
 using area_support::currentText;
 
-ProductLineArea::ProductLineArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
-    const auto table = [this](const char* name) { return area_support::table(&s_, name); };
+ProductLineArea::ProductLineArea(AreaHost& host, HeaderController& header, ProposalReach& dialogs)
+    : ProposalArea(host), header_(header), dialogs_(dialogs) {
+    const auto table = [this](const char* name) { return area_support::table(&host_.dialogParent(), name); };
     cdsLinProd = table("cdsLinProd");
     cdsValidaLinhaProd = table("cdsValidaLinhaProd");
     cdsVd_TipoProposta = table("cdsVd_TipoProposta");
@@ -35,25 +36,26 @@ ProductLineArea::ProductLineArea(TfrmPropostaComercial& screen) : ProposalArea(s
     product_line_tables::productLineFields(*cdsLinProd);
     systems_marks::choiceFields(*cdsSistema);
     table_fields::number(*cdsVdQtPtoAcesso, "QTPTOACESSO");
-    dtsLinProd = area_support::source(&s_, "dtsLinProd", cdsLinProd);
+    dtsLinProd = area_support::source(&host_.dialogParent(), "dtsLinProd", cdsLinProd);
     // The line's post has more to do than send it: the save is called from the after-post.
-    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsLinProd, QStringLiteral("SetLinProd"));
+    save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsLinProd, QStringLiteral("SetLinProd"));
     save_->afterSend = [this] {
         Veltrano::AtualizaLocalCache({QStringLiteral("PROPOSTALINP")});
         runFollowUp();
     };
-    s_.registerSave(save_.get());
+    host_.registerSave(save_.get());
 }
 
 ProductLineArea::~ProductLineArea() {
+    QObject::disconnect(contractConnection_);
     ClientTable& t = *cdsLinProd;
     for (ClientTable::Event* e : {&t.beforeInsert, &t.beforeEdit, &t.afterInsert, &t.beforePost, &t.afterPost,
                                     &t.afterCancel, &t.afterDelete, &t.beforeScroll, &t.afterScroll})
         *e = nullptr;
 }
 
-LineInstallmentsArea& ProductLineArea::installments() const { return s_.area<LineInstallmentsArea>(); }
-LineSystemsArea& ProductLineArea::systems() const { return s_.area<LineSystemsArea>(); }
+LineInstallmentsArea& ProductLineArea::installments() const { return *installments_; }
+LineSystemsArea& ProductLineArea::systems() const { return *systems_; }
 Field& ProductLineArea::f(const char* name) const { return (*cdsLinProd)[QString::fromLatin1(name)]; }
 
 void ProductLineArea::build() {
@@ -78,7 +80,7 @@ void ProductLineArea::attachEvents() {
     // A schedule still pending goes (or is refused) before another line is shown over it.
     t.beforeScroll = [this](ClientTable& lines) {
         const ClientTable& schedule = *installments().cdsVenc_Valor;
-        if (!lines.isEditing() && (schedule.isEditing() || s_.saveOf(&schedule)->pending()))
+        if (!lines.isEditing() && (schedule.isEditing() || host_.saveOf(&schedule)->pending()))
             installments().Confirma_Venc();
     };
     t.afterScroll = [this](ClientTable&) { cdsLinProdAfterScroll(); };
@@ -86,19 +88,22 @@ void ProductLineArea::attachEvents() {
 
 void ProductLineArea::route() {
     for (Control* c : {static_cast<Control*>(dbgLinProd), static_cast<Control*>(Panel4)})
-        c->onEnter = [this] { s_.setActiveTable(cdsLinProd); };
-    s_.pages().tshDadosCont->onEnter = [this] {
-        s_.setActiveTable(cdsLinProd);
+        c->onEnter = [this] { host_.setActiveTable(cdsLinProd); };
+    host_.pages().tshDadosCont->onEnter = [this] {
+        host_.setActiveTable(cdsLinProd);
         if (dbgLinProd->canFocus()) dbgLinProd->setFocus();
     };
     panLinProd->onEnter = [this] {
-        if (s_.hasFocus(systems().dbgSistemas)) return;
-        ClientTable* active = s_.activeTable();
-        if (!active || active->name() != QLatin1String("cdsLinProd")) s_.setActiveTable(cdsLinProd);
+        if (host_.hasFocus(systems().dbgSistemas)) return;
+        ClientTable* active = host_.activeTable();
+        if (!active || active->name() != QLatin1String("cdsLinProd")) host_.setActiveTable(cdsLinProd);
     };
-    const HeaderController& header = s_.area<HeaderController>();
-    header.rbtLuManut->onClick = [this] { rbtContratoClick(QStringLiteral("M")); };
-    header.rbtLocacao->onClick = [this] { rbtContratoClick(QStringLiteral("L")); };
+    // LU/Manutenção and Locação switch the lines; Serviço is the services' to take.
+    contractConnection_ = QObject::connect(&host_.model(), &ProposalModel::contractChosen, dbgLinProd,
+                                           [this](const QString& code) {
+                                               if (code == QLatin1String("M") || code == QLatin1String("L"))
+                                                   rbtContratoClick(code);
+                                           });
     rbtTpProduto->onClick = [this] { rbtTipoClick(false); };
     rbtTpPtoAcesso->onClick = [this] { rbtTipoClick(true); };
     for (TRadioButton* r : {rbtMatrizModo, rbtFilialMode, rbtMatrizLocal, rbtFilialLocal})
@@ -106,39 +111,39 @@ void ProductLineArea::route() {
 }
 
 bool ProductLineArea::formShown() const {
-    const ProposalPages& p = s_.pages();
-    return s_.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshDados &&
+    const ProposalPages& p = host_.pages();
+    return p.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshDados &&
            p.pgcDadosCont->activePage() == p.tshFormulario;
 }
 
 void ProductLineArea::load(const ProposalKey& key) {
     showContract();
-    const ProposalPages& p = s_.pages();
-    if (s_.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshDados) {
+    const ProposalPages& p = host_.pages();
+    if (p.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshDados) {
         // Keep the current line when it is still there.
         const QString line = currentText(*cdsLinProd, QStringLiteral("CDLINPPROPINFOR"));
-        cdsLinProd->setData(s_.net().getPacket(QStringLiteral("GetLinProd"), {key.nr, key.ver}));
+        cdsLinProd->setData(host_.net().getPacket(QStringLiteral("GetLinProd"), {key.nr, key.ver}));
         if (!line.isEmpty()) cdsLinProd->locate(QStringLiteral("CDLINPPROPINFOR"), line, loCaseInsensitive);
     }
     // The line code can be typed only while the proposal is not accepted.
-    const ClientTable& proposal = s_.proposal();
+    const ClientTable& proposal = host_.proposal();
     const bool accepted = proposal.active() && !proposal.isEmpty() && !proposal["DTACEPROPFAS"].isNull();
     dbeCdLinProd->setColor(accepted ? ControlColor::BtnFace : ControlColor::InfoBk);
 }
 
 void ProductLineArea::reloadLines() {
     const QString line = currentText(*cdsLinProd, QStringLiteral("CDLINPPROPINFOR"));
-    cdsLinProd->setData(s_.net().getPacket(QStringLiteral("GetLinProd"), {s_.NR(), s_.VER()}));
+    cdsLinProd->setData(host_.net().getPacket(QStringLiteral("GetLinProd"), {host_.key().nr, host_.key().ver}));
     if (!line.isEmpty()) cdsLinProd->locate(QStringLiteral("CDLINPPROPINFOR"), line, loCaseInsensitive);
 }
 
 void ProductLineArea::pageShown() {
-    if (formShown() && !s_.hasFocus(systems().dbgSistemas) && !s_.hasFocus(installments().dbgVencimento))
-        s_.setActiveTable(cdsLinProd);
+    if (formShown() && !host_.hasFocus(systems().dbgSistemas) && !host_.hasFocus(installments().dbgVencimento))
+        host_.setActiveTable(cdsLinProd);
 }
 
 void ProductLineArea::enable(MaintenanceEnabling& e) {
-    const ClientTable& proposal = s_.proposal();
+    const ClientTable& proposal = host_.proposal();
     const bool hasProposal = proposal.active() && !proposal.isEmpty() && !proposal.isEditing();
     if (cdsLinProd->isEditing()) {
         e.incluir = e.alterar = e.excluir = e.procurar = false;
@@ -147,7 +152,7 @@ void ProductLineArea::enable(MaintenanceEnabling& e) {
     }
     const bool lines = cdsLinProd->active() && !cdsLinProd->isEmpty();
     // Service-only proposals have no product lines.
-    e.incluir = hasProposal && !s_.servicoSomente();
+    e.incluir = hasProposal && !host_.model().serviceOnly();
     e.alterar = e.excluir = hasProposal && lines;
     e.procurar = lines;
     e.cancelar = e.confirmar = false;
@@ -184,22 +189,23 @@ void ProductLineArea::afterInclude() {
 }
 
 void ProductLineArea::pgcDadosContChange() {
-    const ProposalPages& p = s_.pages();
+    const ProposalPages& p = host_.pages();
     if (p.pgcDadosCont->activePage() == p.tshDadosCont) {
-        s_.setActiveTable(cdsLinProd);
+        host_.setActiveTable(cdsLinProd);
         if (dbgLinProd->canFocus()) dbgLinProd->setFocus();
         return;
     }
     if (p.pgcDadosCont->activePage() != p.tshFormulario) return;
-    s_.setActiveTable(cdsLinProd);
+    host_.setActiveTable(cdsLinProd);
     if (dbeCdLinProd->isEnabled() && dbeCdLinProd->canFocus()) dbeCdLinProd->setFocus();
     else if (dbeNmLinProd->isEnabled() && dbeNmLinProd->canFocus()) dbeNmLinProd->setFocus();
-    s_.dtsPadraoStateChange();
+    host_.stateChanged();
     cdsLinProdAfterScroll();
 }
 
-bool ProductLineArea::licence() const { return s_.area<HeaderController>().rbtLuManut->isChecked(); }
-bool ProductLineArea::rental() const { return s_.area<HeaderController>().rbtLocacao->isChecked(); }
+bool ProductLineArea::licence() const { return host_.model().licence(); }
+bool ProductLineArea::rental() const { return host_.model().rental(); }
+bool ProductLineArea::accessPointShown() const { return rbtTpPtoAcesso->isChecked(); }
 
 QString ProductLineArea::lineType(bool accessPoint) const {
     if (rental()) return accessPoint ? QStringLiteral("A") : QStringLiteral("L");
@@ -238,13 +244,13 @@ void ProductLineArea::Controla_Formulario() {
 
 
 void ProductLineArea::verify(QStringList& kept) {
-    const ProposalPages& p = s_.pages();
-    if (s_.pgcPadrao->activePage() != p.tshProposta) return;
+    const ProposalPages& p = host_.pages();
+    if (p.pgcPadrao->activePage() != p.tshProposta) return;
     showContract();  // not while the proposal is edited
     // Reading the lines again makes another line current: its schedule and systems are read
     // too, so none of the three may hold anything the server has not taken.
-    if (s_.hasFocus(dbgLinProd) || formShown()) {
-        if (area_support::reloadable(s_, {cdsLinProd, installments().cdsVenc_Valor, systems().cdsSistLinhaProd},
+    if (host_.hasFocus(dbgLinProd) || formShown()) {
+        if (area_support::reloadable(host_, {cdsLinProd, installments().cdsVenc_Valor, systems().cdsSistLinhaProd},
                                      name(), kept))
             reloadLines();
     }

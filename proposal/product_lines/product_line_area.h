@@ -1,4 +1,5 @@
 #pragma once
+#include <QMetaObject>
 #include <memory>
 #include <optional>
 
@@ -11,13 +12,13 @@ class QVBoxLayout;
 
 namespace cot {
 
-class TfrmPropostaComercial;
-
 class ChildTableSave;
 class DataSource;
 class Field;
+class HeaderController;
 class LineInstallmentsArea;
 class LineSystemsArea;
+class ProposalReach;
 class TDBComboBox;
 class TDBDateEditPlus;
 class TDBEdit;
@@ -32,14 +33,17 @@ class TRadioButton;
 // a post or delete, and the switch of the proposal's contract between LU/Manutenção and
 // Locação. The form page's side column holds the line's systems and installments, which
 // are areas of their own; a post drives them (first installment, re-split, new systems),
-// and the line becoming current loads them.
+// and the line becoming current loads them. The contract is the one the header shows
+// (ProposalModel): choosing another switches the proposal's lines.
 class ProductLineArea : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    explicit ProductLineArea(TfrmPropostaComercial& screen);
+    // `dialogs`: the screen the systems dialog works on.
+    ProductLineArea(AreaHost& host, HeaderController& header, ProposalReach& dialogs);
     ~ProductLineArea() override;
+
+    // The areas beside the line form, which the lines drive, join them when they are made.
+    void join(LineSystemsArea& systems) { systems_ = &systems; }
+    void join(LineInstallmentsArea& installments) { installments_ = &installments; }
 
     QString name() const override { return QStringLiteral("Linha de Produto"); }
     QList<ClientTable*> tables() const override { return {cdsLinProd}; }
@@ -99,9 +103,11 @@ public:
     QString lineType(bool accessPoint) const;
     // The current line's systems as one sorted, blank-separated text.
     QString systemCodes() const;
-    // Whether the contract radios say LU/Manutenção / Locação.
+    // Whether the contract shown is LU/Manutenção / Locação.
     bool licence() const;
     bool rental() const;
+    // Whether the kind shown on the line form is an access point.
+    bool accessPointShown() const;
     // The systems dialog's answer for a line being inserted: the systems chosen, or none
     // because it was left without choosing (the line being posted is then refused).
     void takeChosenSystems(const Packet& chosen);
@@ -140,6 +146,16 @@ private:
     // The systems chosen for the line being inserted, and whether the dialog was left.
     ClientTable* cdsSistema;
     bool boCancela = false;
+    // The line being posted was inserted (not yet posted since); the kind stored before
+    // the last kind click, to go back to when the clearing it asks for is refused.
+    bool newLine_ = false;
+    QString previousType_;
+
+    HeaderController& header_;
+    ProposalReach& dialogs_;
+    LineSystemsArea* systems_ = nullptr;
+    LineInstallmentsArea* installments_ = nullptr;
+    QMetaObject::Connection contractConnection_;
 
     void buildGridPage();
     void buildForm();

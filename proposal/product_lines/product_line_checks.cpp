@@ -7,9 +7,9 @@
 #include "proposal/area/child_table_save.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "services/money.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -38,7 +38,7 @@ long double number(const Field& f) { return static_cast<long double>(f.asFloat()
 }  // namespace
 
 void ProductLineArea::cdsLinProdBeforePost() {
-    const TMessages& m = s_.msgPadrao;
+    const TMessages& m = host_.messages();
     ClientTable& t = *cdsLinProd;
     const DataSetState state = t.state();
     // The grace month is kept as its last day.
@@ -59,7 +59,7 @@ void ProductLineArea::cdsLinProdBeforePost() {
     }
     // The grace month may be the proposal's own month, not an earlier one.
     if (f("DTCALUSLINPP").isNull()) refuse(m, depCarenLu, QStringLiteral("Data_Carencia"));
-    const QDateTime proposalDate = s_.proposal()["DTPROPOSFAS"].asDateTime();
+    const QDateTime proposalDate = host_.proposal()["DTPROPOSFAS"].asDateTime();
     if (proposalDate.isValid() && proposalDate > f("DTCALUSLINPP").asDateTime())
         refuse(m, depCarenLu, QStringLiteral("DATACAL_MEN"));
     // Users, by contract and kind.
@@ -74,8 +74,8 @@ void ProductLineArea::cdsLinProdBeforePost() {
     Vd_VrLicUso(true);
     Vd_VrManut(true);
     // The line carries its proposal's keys.
-    f("NRPROPOSFAS").setAsString(s_.NR());
-    f("NRVERPROPFAS").setAsString(s_.VER());
+    f("NRPROPOSFAS").setAsString(host_.key().nr);
+    f("NRVERPROPFAS").setAsString(host_.key().ver);
     // Head-office processing is always processed at the head office.
     const bool branchMode = !rbtMatrizModo->isChecked();
     f("IDMPROCLINPP").setAsString(branchMode ? QStringLiteral("F") : QStringLiteral("M"));
@@ -86,8 +86,8 @@ void ProductLineArea::cdsLinProdBeforePost() {
                                TDBEdit* unitEdit, bool monthly) {
         const long double shown = discounted->isEmpty() ? 0 : static_cast<long double>(discounted->value());
         if (sameMoney(number(f(unit)) - number(f(discount)), shown)) return;
-        if (s_.hasFocus(discountEdit)) monthly ? Vd_VrManut(false) : Vd_VrLicUso(false);
-        else if (s_.hasFocus(discounted)) nedVrComDescontoExit(monthly);
+        if (host_.hasFocus(discountEdit)) monthly ? Vd_VrManut(false) : Vd_VrLicUso(false);
+        else if (host_.hasFocus(discounted)) nedVrComDescontoExit(monthly);
         else Vd_Desconto(unitEdit, discountEdit, discounted);
     };
     settle("VRLICENCUSOPROP", "VRDESLICUSOPROP", nedVrComDesconto, dbeDescLic, dbeVrUnitLic, false);
@@ -100,10 +100,6 @@ void ProductLineArea::cdsLinProdBeforePost() {
             if (!sameMoney(f(name).asFloat(), f(name).oldValue().toDouble()) ||
                 f(name).isNull() != f(name).oldValue().isNull())
                 resplit = true;
-        if (resplit)
-            Cli_cot05000::exVrTotaLinp = (static_cast<long double>(f("VRLICENCUSOPROP").oldValue().toDouble()) -
-                                          f("VRDESLICUSOPROP").oldValue().toDouble()) *
-                                         f("QTMINIMAFATPROP").oldValue().toDouble();
     }
     // A discount left empty or at zero is stored as zero.
     for (auto [edit, field] : {std::pair{dbeDescLic, "VRDESLICUSOPROP"}, std::pair{dbeDescManutLoc, "VRDESMENSALPROP"}})
@@ -111,24 +107,23 @@ void ProductLineArea::cdsLinProdBeforePost() {
     Packet chosen;
     if (state == DataSetState::Insert) {
         // A new line gets its systems in the dialog before it is saved.
-        Cli_cot05000::boLinProdVenc = true;
         boCancela = false;
         if ((licence() || rental()) && accessPoint) Vd_QtPtoAcesso(true);
-        Cli_cot05005::CriaSistemasLinha(s_, Cli_cot05000::boInclLinProd);
+        Cli_cot05005::CriaSistemasLinha(dialogs_, newLine_);
         if (boCancela) refuse(m, dbeNmLinProd, QStringLiteral("SIST_CANCEL"));
         chosen = cdsSistema->data();
         cdsSistema->emptyDataSet();
     } else {
         // A changed line needs no first installment; its access points and its settings are checked on the server.
-        Cli_cot05000::boLinProdVenc = false;
         if ((licence() || rental()) && accessPoint) Vd_QtPtoAcesso(false);
         Vd_LinhaProduto();
     }
-    FollowUp next{f("CDLINPPROP").asString(), false, resplit, chosen};
+    // A new line gets its first installment.
+    FollowUp next{f("CDLINPPROP").asString(), state == DataSetState::Insert, resplit, chosen};
     // A new line the server refused is still owed its first installment and the systems of
     // its first post: correcting it and posting again must not drop them.
     if (const FollowUp* owed = owedFollowUp(); owed && owed->line == next.line) {
-        next.firstInstallment = owed->firstInstallment;
+        next.firstInstallment = next.firstInstallment || owed->firstInstallment;
         if (next.systems.rows.isEmpty()) next.systems = owed->systems;
     }
     followUp_ = next;
@@ -139,7 +134,7 @@ const ProductLineArea::FollowUp* ProductLineArea::owedFollowUp() const {
 }
 
 void ProductLineArea::Vd_CdLinProd(bool report) {
-    const TMessages& m = s_.msgPadrao;
+    const TMessages& m = host_.messages();
     ClientTable& t = *cdsLinProd;
     const QString code = f("CDLINPPROPINFOR").asString().trimmed();
     // Without a code there is nothing to check; a post asks for one.
@@ -150,7 +145,7 @@ void ProductLineArea::Vd_CdLinProd(bool report) {
     const bool changed = t.state() == DataSetState::Insert ||
                          (t.state() == DataSetState::Edit && code != f("CDLINPPROPINFOR").oldValue().toString().trimmed());
     // Another line of this proposal with the code.
-    const Packet stored = s_.net().getPacket(QStringLiteral("GetLinProd"), {s_.NR(), s_.VER()});
+    const Packet stored = host_.net().getPacket(QStringLiteral("GetLinProd"), {host_.key().nr, host_.key().ver});
     const int codeColumn = stored.indexOf(QStringLiteral("CDLINPPROPINFOR"));
     const int keyColumn = stored.indexOf(QStringLiteral("CDLINPPROP"));
     const QString self = f("CDLINPPROP").asString();
@@ -159,8 +154,8 @@ void ProductLineArea::Vd_CdLinProd(bool report) {
             refuse(m, dbeCdLinProd, QStringLiteral("LINPRODCADPROP"));
     // A line the client already has under contract.
     if (changed) {
-        cdsValidaLinhaProd->setData(s_.net().getPacket(QStringLiteral("ValidaLinhaProd"),
-                                                      {code, s_.proposal()["CDCLIENTE"].asString()}));
+        cdsValidaLinhaProd->setData(host_.net().getPacket(QStringLiteral("ValidaLinhaProd"),
+                                                      {code, host_.proposal()["CDCLIENTE"].asString()}));
         if (!cdsValidaLinhaProd->isEmpty()) refuse(m, dbeCdLinProd, QStringLiteral("LINPRODJCAD"));
     }
 }
@@ -168,18 +163,18 @@ void ProductLineArea::Vd_CdLinProd(bool report) {
 void ProductLineArea::Vd_NrUsuario(bool report) {
     const QString text = dbeNrUsuLic->text().trimmed();
     if (text.isEmpty()) {
-        if (report) refuse(s_.msgPadrao, dbeNrUsuLic, QStringLiteral("INF_NRUSU"));
+        if (report) refuse(host_.messages(), dbeNrUsuLic, QStringLiteral("INF_NRUSU"));
         return;
     }
     if (dbeNrUsuLic->isEnabled() && f("NRUSUALINPP").asFloat() < 0)
-        refuse(s_.msgPadrao, dbeNrUsuLic, QStringLiteral("NEG_NRUSU"));
+        refuse(host_.messages(), dbeNrUsuLic, QStringLiteral("NEG_NRUSU"));
 }
 
 void ProductLineArea::Vd_QtPtoAcesso(bool inserting) {
-    cdsVdQtPtoAcesso->setData(s_.net().getPacket(QStringLiteral("GetVdQtPtoAcesso"),
-                                                 {s_.proposal()["CDCLIENTE"].asString(), f("IDTIPLINPP").asString()}));
+    cdsVdQtPtoAcesso->setData(host_.net().getPacket(QStringLiteral("GetVdQtPtoAcesso"),
+                                                 {host_.proposal()["CDCLIENTE"].asString(), f("IDTIPLINPP").asString()}));
     const double count = cdsVdQtPtoAcesso->isEmpty() ? 0 : (*cdsVdQtPtoAcesso)["QTPTOACESSO"].asFloat();
-    if (count > (inserting ? 0 : 1)) refuse(s_.msgPadrao, rbtTpPtoAcesso, QStringLiteral("PTO_ACESS_CAD"));
+    if (count > (inserting ? 0 : 1)) refuse(host_.messages(), rbtTpPtoAcesso, QStringLiteral("PTO_ACESS_CAD"));
 }
 
 QString ProductLineArea::systemCodes() const {
@@ -202,13 +197,13 @@ QString ProductLineArea::systemCodes() const {
 }
 
 void ProductLineArea::Vd_LinhaProduto() {
-    const QVariantList args{s_.proposal()["CDCLIENTE"].asString(), s_.NR(), s_.VER(),
+    const QVariantList args{host_.proposal()["CDCLIENTE"].asString(), host_.key().nr, host_.key().ver,
                             f("CDLINPPROP").asString(), f("IDTIPLINPP").asString(),
                             f("NRUSUALINPP").asFloat(), f("IDAMBLINPP").asString(),
                             f("IDLPROCLINPP").asString(), f("IDMPROCLINPP").asString(), systemCodes()};
-    cdsVerificaLinhaProd->setData(s_.net().getPacket(QStringLiteral("GetVdLinProd"), args));
+    cdsVerificaLinhaProd->setData(host_.net().getPacket(QStringLiteral("GetVdLinProd"), args));
     if (!cdsVerificaLinhaProd->isEmpty() && cdsLinProd->changeCount() > 0)
-        refuse(s_.msgPadrao, dbeCdLinProd, QStringLiteral("LIN_PROD_ERRO"));
+        refuse(host_.messages(), dbeCdLinProd, QStringLiteral("LIN_PROD_ERRO"));
 }
 
 void ProductLineArea::takeChosenSystems(const Packet& chosen) {

@@ -6,14 +6,11 @@
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/header/header_controller.h"
+#include "proposal/area/proposal_model.h"
 #include "proposal/product_lines/line_installments_area.h"
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
-
-#include <QScopedValueRollback>
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
+#include "rpc/net_connection.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_edit.h"
@@ -24,29 +21,27 @@ namespace cot {
 
 void ProductLineArea::cdsLinProdBeforeInsertOrEdit() {
     // Inserting or editing from the grid goes to the form.
-    const ProposalPages& p = s_.pages();
-    const bool formUsed = s_.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshDados &&
-                          p.pgcDadosCont->activePage() == p.tshFormulario && !s_.hasFocus(systems().dbgSistemas);
-    if (s_.hasFocus(dbgLinProd) || formUsed) {
+    const ProposalPages& p = host_.pages();
+    const bool formUsed = p.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshDados &&
+                          p.pgcDadosCont->activePage() == p.tshFormulario && !host_.hasFocus(systems().dbgSistemas);
+    if (host_.hasFocus(dbgLinProd) || formUsed) {
         if (p.pgcDadosCont->activePage() != p.tshFormulario) p.pgcDadosCont->setActivePage(p.tshFormulario);
     }
 }
 
 void ProductLineArea::cdsLinProdAfterInsert() {
     // Nothing of an earlier line's post may carry over to this one.
-    Cli_cot05000::boLinProdVenc = false;
-    Cli_cot05000::exVrTotaLinp = 0;
     followUp_.reset();
     if (cdsSistema->active()) cdsSistema->emptyDataSet();
     // A new line takes the kind shown, in the contract's codes.
     if (licence() || rental()) f("IDTIPLINPP").setAsString(lineType(rbtTpPtoAcesso->isChecked()));
     // The grace month is the proposal's until changed.
-    f("DTCALUSLINPPAUX").setValue(s_.proposal()["DTPROPOSFAS"].value());
+    f("DTCALUSLINPPAUX").setValue(host_.proposal()["DTPROPOSFAS"].value());
     if (dbeCdLinProd->canFocus()) dbeCdLinProd->setFocus();
     // The server issues the new line's key.
-    f("CDLINPPROP").setAsString(s_.net().callChecked(QStringLiteral("PrxLinhaProd")).toString());
+    f("CDLINPPROP").setAsString(host_.net().callChecked(QStringLiteral("PrxLinhaProd")).toString());
     // The line being posted is new.
-    Cli_cot05000::boInclLinProd = true;
+    newLine_ = true;
 }
 
 void ProductLineArea::saveLines() {
@@ -63,13 +58,7 @@ void ProductLineArea::saveLines() {
 }
 
 void ProductLineArea::cdsLinProdAfterPost() {
-    // The flags of this post become its follow-up at once: none outlives it, whether the
-    // save below succeeds or not.
-    const bool first = std::exchange(Cli_cot05000::boLinProdVenc, false);
-    Cli_cot05000::boInclLinProd = false;
-    Cli_cot05000::exVrTotaLinp = 0;
-    // A correction of a refused new line keeps the first installment its insert asked for.
-    if (followUp_) followUp_->firstInstallment = followUp_->firstInstallment || first;
+    newLine_ = false;
     // The follow-up runs once the server holds the line (the save's afterSend), also when
     // a refused line is sent again by Confirmar.
     if (save_->pending()) saveLines();
@@ -82,7 +71,7 @@ void ProductLineArea::runFollowUp() {
     followUp_.reset();
     LineInstallmentsArea& schedule = installments();
     // The schedule shown must be this line's before it is changed.
-    if (!s_.saveOf(schedule.cdsVenc_Valor)->pending()) schedule.loadForCurrentLine();
+    if (!host_.saveOf(schedule.cdsVenc_Valor)->pending()) schedule.loadForCurrentLine();
     // A new line gets its first installment; a changed total re-splits the schedule.
     if (todo.firstInstallment) schedule.addFirstInstallment();
     else if (todo.resplit) schedule.Rateia_Vencimento(false);
@@ -98,8 +87,7 @@ void ProductLineArea::runFollowUp() {
 
 void ProductLineArea::cdsLinProdAfterCancel() {
     cdsLinProd->cancelUpdates();
-    Cli_cot05000::boInclLinProd = false;
-    Cli_cot05000::boLinProdVenc = false;
+    newLine_ = false;
     followUp_.reset();
     if (cdsSistema->active()) cdsSistema->emptyDataSet();
     Controla_Formulario();
@@ -135,7 +123,7 @@ void ProductLineArea::showLineRadios() {
         else if (type == QLatin1String("P") || type == QLatin1String("A")) rbtTpPtoAcesso->setChecked(true);
         check(rbtMatrizModo, rbtFilialMode, f("IDMPROCLINPP").asString(), "M", "F");
         check(rbtMatrizLocal, rbtFilialLocal, f("IDLPROCLINPP").asString(), "M", "F");
-        Cli_cot05000::stTipoAnterior = type;
+        previousType_ = type;
     }
     syncingRadios_ = false;
     boTestaLin = true;
@@ -143,7 +131,7 @@ void ProductLineArea::showLineRadios() {
 }
 
 void ProductLineArea::showContract() {
-    const ClientTable& p = s_.proposal();
+    const ClientTable& p = host_.proposal();
     if (!p.active() || p.isEmpty() || p.isEditing()) return;
     boTesta = false;
     checkContract(p["IDTIPOPROPFAS"].asString());
@@ -151,11 +139,8 @@ void ProductLineArea::showContract() {
 }
 
 void ProductLineArea::checkContract(const QString& code) {
-    const HeaderController& header = s_.area<HeaderController>();
     const bool was = std::exchange(syncingRadios_, true);
-    if (code == QLatin1String("M")) header.rbtLuManut->setChecked(true);
-    else if (code == QLatin1String("L")) header.rbtLocacao->setChecked(true);
-    else if (code == QLatin1String("S")) header.rbtServico->setChecked(true);
+    host_.model().mark(code);
     syncingRadios_ = was;
 }
 

@@ -5,7 +5,6 @@
 #include <QVBoxLayout>
 
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/screen/screen_layout.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -21,7 +20,7 @@ namespace cot {
 using namespace layout;
 
 void ProductLineArea::buildGridPage() {
-    TTabSheet* tshDadosCont = s_.pages().tshDadosCont;
+    TTabSheet* tshDadosCont = host_.pages().tshDadosCont;
     // Grid page.
     column(tshDadosCont, 0);
     Panel4 = new TPanel(QStringLiteral("Panel4"), tshDadosCont);
@@ -38,7 +37,7 @@ void ProductLineArea::buildGridPage() {
 }
 
 void ProductLineArea::buildForm() {
-    TTabSheet* tshFormulario = s_.pages().tshFormulario;
+    TTabSheet* tshFormulario = host_.pages().tshFormulario;
     // Form page: identity and prices, systems, installments.
     auto* page = row(tshFormulario);
     panLinProd = new TPanel(QStringLiteral("panLinProd"), tshFormulario);

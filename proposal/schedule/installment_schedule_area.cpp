@@ -11,34 +11,34 @@
 #include "proposal/area/child_table_save.h"
 #include "proposal/area/distinct_dates.h"
 #include "proposal/area/schedule_rows.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/screen/screen_layout.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/installment_schedule.h"
+#include "services/messages.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
 #include "ui/db_grid.h"
-#include "ui/menus.h"
 #include "ui/number_edit.h"
 
 namespace cot {
 
-InstallmentScheduleArea::InstallmentScheduleArea(TfrmPropostaComercial& screen, InstallmentScheduleConfig config)
-    : ProposalArea(screen), s_(screen), cfg_(std::move(config)) {
-    table_ = area_support::table(&s_, cfg_.scheduleTable);
-    takenDay_ = area_support::table(&s_, cfg_.takenDayTable);
-    firstDates_ = area_support::table(&s_, cfg_.firstDatesTable);
-    copy_ = area_support::table(&s_, cfg_.copyTable);
+InstallmentScheduleArea::InstallmentScheduleArea(AreaHost& host, InstallmentScheduleConfig config)
+    : ProposalArea(host), cfg_(std::move(config)) {
+    table_ = area_support::table(&host_.dialogParent(), cfg_.scheduleTable);
+    takenDay_ = area_support::table(&host_.dialogParent(), cfg_.takenDayTable);
+    firstDates_ = area_support::table(&host_.dialogParent(), cfg_.firstDatesTable);
+    copy_ = area_support::table(&host_.dialogParent(), cfg_.copyTable);
     cfg_.installmentFields(*table_);
     cfg_.installmentFields(*copy_);
     cfg_.dueDateFields(*takenDay_);
     cfg_.dueDateFields(*firstDates_);
-    source_ = area_support::source(&s_, cfg_.sourceName, table_);
+    source_ = area_support::source(&host_.dialogParent(), cfg_.sourceName, table_);
 
     // Not attached: posts wait for confirmSchedule, which sends only a schedule that adds up.
-    save_ = std::make_unique<ChildTableSave>(s_.net(), *table_, cfg_.setMethod);
-    s_.registerSave(save_.get());
+    save_ = std::make_unique<ChildTableSave>(host_.net(), *table_, cfg_.setMethod);
+    host_.registerSave(save_.get());
 
     ClientTable& t = *table_;
     t.beforeInsert = [this](ClientTable&) { requireOwner(); };
@@ -99,15 +99,15 @@ void InstallmentScheduleArea::build() {
 }
 
 void InstallmentScheduleArea::route() {
-    for (Control* c : routed_) c->onEnter = [this] { s_.setActiveTable(table_); };
+    for (Control* c : routed_) c->onEnter = [this] { host_.setActiveTable(table_); };
     grid_->onEnter = [this] {
-        s_.setActiveTable(table_);
+        host_.setActiveTable(table_);
         if (cfg_.enterOnFirstColumn) grid_->setSelectedIndex(0);
     };
 }
 
 long double InstallmentScheduleArea::rate() const {
-    const ClientTable& perc = s_.paramPerc();
+    const ClientTable& perc = host_.paramPerc();
     return perc.active() && !perc.isEmpty() ? perc[QStringLiteral("VRTXJUROSLICUSO")].asFloat() : 0;
 }
 
@@ -118,9 +118,10 @@ void InstallmentScheduleArea::reload() {
     // Rows of an owner shown before are never posted under the one now current.
     if (t.isEditing()) t.cancel();
     save_->send();
-    const std::optional<QString> owner = cfg_.owner(s_);
+    const std::optional<QString> owner = cfg_.owner();
     if (owner)
-        t.setData(s_.net().getPacket(QStringLiteral("GetVenc_Valor"), {s_.NR(), s_.VER(), *owner, cfg_.scheduleKind}));
+        t.setData(host_.net().getPacket(QStringLiteral("GetVenc_Valor"),
+                                        {host_.key().nr, host_.key().ver, *owner, cfg_.scheduleKind}));
     else
         t.createDataSet();  // nothing of another owner stays shown
     showSummary();
@@ -136,7 +137,8 @@ QDate InstallmentScheduleArea::shownFirstDue() const {
         const QDate due = t[cfg_.dueField].asDateTime().date();
         if (due.isValid() && (!first.isValid() || due < first)) first = due;
     }
-    return first.isValid() ? first : schedule_rows::firstDue(s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime());
+    return first.isValid() ? first
+                           : schedule_rows::firstDue(host_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime());
 }
 
 void InstallmentScheduleArea::showSummary() {
@@ -162,7 +164,7 @@ void InstallmentScheduleArea::refreshTotal() {
 void InstallmentScheduleArea::enable(MaintenanceEnabling& e) {
     const ClientTable& t = *table_;
     const bool editing = t.isEditing();
-    const bool on = cfg_.schedulable(s_) && t.active();
+    const bool on = cfg_.schedulable() && t.active();
     const bool rows = t.active() && !t.isEmpty();
     e.incluir = on && !editing;
     e.alterar = e.excluir = on && rows && !editing;
@@ -171,7 +173,7 @@ void InstallmentScheduleArea::enable(MaintenanceEnabling& e) {
 }
 
 void InstallmentScheduleArea::updateEditors() {
-    const bool on = cfg_.schedulable(s_);
+    const bool on = cfg_.schedulable();
     if (cfg_.gridReadOnlyWhenClosed) grid_->setReadOnly(!on);
     else grid_->setEnabled(on);
     for (QWidget* w : {static_cast<QWidget*>(count_), static_cast<QWidget*>(firstDate_),
@@ -183,14 +185,15 @@ void InstallmentScheduleArea::updateEditors() {
 
 bool InstallmentScheduleArea::cancel() {
     // Elsewhere (the generator, the group around the grid) Cancelar is the screen's own.
-    if (!s_.hasFocus(grid_)) return false;
+    if (!host_.hasFocus(grid_)) return false;
     const int answer =
-        s_.msgMensagensPadroes.ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo);
+        msgMensagensPadroes().ShowMsg(QStringLiteral("Canc"), DialogType::Confirmation, mbYes | mbNo);
     // Answered No, the edits stay as they are and nothing is reloaded over them.
     if (answer != mrYes) throw Abort();
     // The whole schedule as the server holds it: an installment being typed and the ones
-    // posted but not yet sent alike, so the reload that follows sends nothing of them.
-    if (s_.mnuConfirmar->enabled()) {
+    // posted but not yet sent alike (what Confirmar would send), so the reload that follows
+    // sends nothing of them.
+    if (table_->isEditing() || save_->pending()) {
         if (table_->isEditing()) table_->cancel();
         table_->cancelUpdates();
     }
@@ -201,14 +204,14 @@ void InstallmentScheduleArea::beforeConfirm() {
     ClientTable& t = *table_;
     if (!t.active()) return;
     if (t.isEditing()) t.post();
-    confirmDistinctDates(s_, t, *copy_, cfg_.dueField, grid_);
+    confirmDistinctDates(host_, t, *copy_, cfg_.dueField, grid_);
     // With the schedule as the buttons' table, Confirmar sends it only once it adds up.
-    const bool here = s_.hasFocus(grid_) || s_.activeTable() == &t;
-    if (cfg_.pageShown(s_) && here) confirmSchedule();
+    const bool here = host_.hasFocus(grid_) || host_.activeTable() == &t;
+    if (cfg_.pageShown() && here) confirmSchedule();
 }
 
 void InstallmentScheduleArea::verify(QStringList& kept) {
-    if (s_.hasFocus(grid_) && area_support::reloadable(s_, {table_}, name(), kept)) reload();
+    if (host_.hasFocus(grid_) && area_support::reloadable(host_, {table_}, name(), kept)) reload();
 }
 
 }  // namespace cot

@@ -13,8 +13,6 @@ class QLabel;
 
 namespace cot {
 
-class TfrmPropostaComercial;
-
 class ChildTableSave;
 class Control;
 class DataSource;
@@ -33,11 +31,8 @@ class TSpeedButton;
 // installments. A regeneration's deletes and inserts go together, so the server never holds
 // half a schedule.
 class InstallmentScheduleArea : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    InstallmentScheduleArea(TfrmPropostaComercial& screen, InstallmentScheduleConfig config);
+    InstallmentScheduleArea(AreaHost& host, InstallmentScheduleConfig config);
     ~InstallmentScheduleArea() override;
 
     QString name() const override { return cfg_.areaName; }
@@ -71,7 +66,7 @@ public:
     // The generator's button: `count` installments a month apart from the first date typed
     // (or the first due date the screen gives), the base total split equally, sent at once.
     void generate();
-    long double baseTotal() const { return cfg_.baseTotal(s_); }
+    long double baseTotal() const { return cfg_.baseTotal(); }
 
 protected:
     // Where the subclass puts the schedule: its containers, built on the page it belongs to.

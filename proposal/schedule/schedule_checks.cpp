@@ -8,26 +8,27 @@
 #include "proposal/area/child_table_save.h"
 #include "proposal/area/schedule_rows.h"
 #include "proposal/schedule/installment_schedule_area.h"
-#include "proposal/screen/proposal_screen.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/installment_schedule.h"
+#include "services/messages.h"
 #include "ui/db_grid.h"
 
 namespace cot {
 
 void InstallmentScheduleArea::focusColumn(const QString& field) {
-    if (!s_.hasFocus(grid_) && grid_->canFocus()) grid_->setFocus();
+    if (!host_.hasFocus(grid_) && grid_->canFocus()) grid_->setFocus();
     grid_->setSelectedField(field);
 }
 
 void InstallmentScheduleArea::fail(const QString& key, const QString& field) {
     focusColumn(field);
-    Consiste::MensErro(s_.msgPadrao.Msg(key));
+    Consiste::MensErro(host_.messages().Msg(key));
     throw Abort();  // MensErro already ended the operation; this keeps the compiler sure of it
 }
 
 void InstallmentScheduleArea::requireOwner() {
-    if (!cfg_.noOwnerKey.isEmpty() && !cfg_.hasOwner(s_)) Consiste::MensErro(s_.msgPadrao.Msg(cfg_.noOwnerKey));
+    if (!cfg_.noOwnerKey.isEmpty() && !cfg_.hasOwner()) Consiste::MensErro(host_.messages().Msg(cfg_.noOwnerKey));
 }
 
 void InstallmentScheduleArea::afterInsert() {
@@ -41,10 +42,10 @@ void InstallmentScheduleArea::beforePost() {
     // The due date is given and is no day the owner already has.
     dueDateUsable(true);
     // The row carries its owner's keys.
-    cfg_.stampOwner(s_, t);
+    cfg_.stampOwner(t);
     // No date before the proposal's, a date and a value (zero is one).
     const schedule_rows::RowProblem problem =
-        schedule_rows::rowProblem(t, cfg_.dueField, cfg_.valueField, s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime());
+        schedule_rows::rowProblem(t, cfg_.dueField, cfg_.valueField, host_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime());
     if (!problem.key.isEmpty()) fail(problem.key, problem.field);
 }
 
@@ -63,7 +64,7 @@ bool InstallmentScheduleArea::dayTaken(const QDate& day) {
     // Stored installments the pending change log deletes no longer count: a regeneration
     // replaces the whole schedule in one delta, its deletes first.
     if (!schedule_rows::storedMayStandOn(*table_, cfg_.dueField, day)) return false;
-    takenDay_->setData(s_.net().getPacket(cfg_.takenDayMethod, cfg_.takenDayArguments(s_, schedule_rows::midnight(day))));
+    takenDay_->setData(host_.net().getPacket(cfg_.takenDayMethod, cfg_.takenDayArguments(schedule_rows::midnight(day))));
     return !takenDay_->isEmpty();
 }
 
@@ -93,7 +94,7 @@ bool InstallmentScheduleArea::addsUp(bool report) {
     if (report) {
         if (!t.isEditing()) t.edit();
         focusColumn(cfg_.valueField);
-        Consiste::MensErro(s_.msgPadrao.Msg(cfg_.totalMismatchKey).replace(QStringLiteral("%f"), formatAmount(expected)));
+        Consiste::MensErro(host_.messages().Msg(cfg_.totalMismatchKey).replace(QStringLiteral("%f"), formatAmount(expected)));
     }
     return false;
 }
@@ -102,7 +103,7 @@ void InstallmentScheduleArea::confirmSchedule() {
     ClientTable& t = *table_;
     if (!t.active()) return;
     // The buttons follow what happened, sent or refused.
-    const auto settle = qScopeGuard([this] { s_.dtsPadraoStateChange(); });
+    const auto settle = qScopeGuard([this] { host_.stateChanged(); });
     // A row left being edited is part of the schedule being confirmed.
     if (t.isEditing()) t.post();
     if (save_->pending()) {
@@ -117,7 +118,7 @@ void InstallmentScheduleArea::afterDelete() {
     if (generating_) return;
     save_->send();
     refreshTotal();
-    s_.dtsPadraoStateChange();
+    host_.stateChanged();
 }
 
 }  // namespace cot

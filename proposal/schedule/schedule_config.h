@@ -11,11 +11,10 @@
 namespace cot {
 
 class ClientTable;
-class TfrmPropostaComercial;
 
+// The functions below answer for the area that configures the schedule: they reach the
+// schedule's owner (the current line, the proposal's package) through what they capture.
 struct InstallmentScheduleConfig {
-    using Screen = TfrmPropostaComercial;
-
     QString areaName;  // hints and the Verify command's report
 
     // ----- tables (object names) and their fields
@@ -33,7 +32,7 @@ struct InstallmentScheduleConfig {
     int scheduleKind = 0;      // GetVenc_Valor's last argument: 1 a line's, 2 the package's
     int firstDatesAnswer = 0;  // which packet of GetMinDtVenc's answer holds this schedule's
     QString takenDayMethod;    // rows already on a day (ValidaVenc)
-    std::function<QVariantList(Screen&, const QDateTime& day)> takenDayArguments;
+    std::function<QVariantList(const QDateTime& day)> takenDayArguments;
 
     // ----- catalogue messages
     QString totalMismatchKey;  // the installments do not add up (VALORMAIOR)
@@ -42,19 +41,19 @@ struct InstallmentScheduleConfig {
     // ----- where the schedule belongs
     // The code the schedule is read under (GetVenc_Valor's third argument); none: the owner
     // has no schedule now and the grid is emptied.
-    std::function<std::optional<QString>(Screen&)> owner;
+    std::function<std::optional<QString>()> owner;
     // Whether a row may go in at all (false with a noOwnerKey refuses it).
-    std::function<bool(Screen&)> hasOwner;
+    std::function<bool()> hasOwner;
     // Gives the row being posted the keys of its owner.
-    std::function<void(Screen&, ClientTable& schedule)> stampOwner;
+    std::function<void(ClientTable& schedule)> stampOwner;
     // Puts GetMinDtVenc's answer on this schedule's first date; false when it has none.
-    std::function<bool(Screen&, ClientTable& firstDates)> findFirstDate;
+    std::function<bool(ClientTable& firstDates)> findFirstDate;
     // The value the installments split, before the interest of a long schedule.
-    std::function<long double(Screen&)> baseTotal;
+    std::function<long double()> baseTotal;
     // Whether the schedule may be changed now.
-    std::function<bool(Screen&)> schedulable;
+    std::function<bool()> schedulable;
     // Whether Confirmar, with the schedule as the buttons' table, sends it.
-    std::function<bool(Screen&)> pageShown;
+    std::function<bool()> pageShown;
 
     // ----- widgets (object names and captions)
     const char* grid = nullptr;

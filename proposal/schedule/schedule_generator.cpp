@@ -5,9 +5,10 @@
 #include "proposal/area/child_table_save.h"
 #include "proposal/area/schedule_rows.h"
 #include "proposal/schedule/installment_schedule_area.h"
-#include "proposal/screen/proposal_screen.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/installment_schedule.h"
+#include "services/messages.h"
 #include "ui/date_edit.h"
 #include "ui/number_edit.h"
 
@@ -45,7 +46,7 @@ bool InstallmentScheduleArea::scheduleAsAsked(int count, const QDate& first) {
     const ClientTable& t = *table_;
     // Against this owner's own schedule as the server holds it, never another's.
     if (!first.isValid() || t.isEditing() || save_->pending() || t.recordCount() != count) return false;
-    if (!cfg_.findFirstDate(s_, *firstDates_)) return false;
+    if (!cfg_.findFirstDate(*firstDates_)) return false;
     if ((*firstDates_)[cfg_.dueField].asDateTime().date() != first) return false;
     return scheduleAddsUp(values(), baseTotal(), rate());
 }
@@ -54,27 +55,27 @@ void InstallmentScheduleArea::generate() {
     // A count of one or more, for a schedule that may be changed.
     if (count_->text().trimmed().isEmpty() || count_->value() < 1) {
         if (count_->canFocus()) count_->setFocus();
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("INF_PARCELA")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("INF_PARCELA")));
     }
     const int n = static_cast<int>(count_->value());
-    if (!cfg_.noOwnerKey.isEmpty() && !cfg_.schedulable(s_)) Consiste::MensErro(s_.msgPadrao.Msg(cfg_.noOwnerKey));
+    if (!cfg_.noOwnerKey.isEmpty() && !cfg_.schedulable()) Consiste::MensErro(host_.messages().Msg(cfg_.noOwnerKey));
     // A text that is no date is refused here rather than taken for "today".
     const QDate asked = firstDate_->isEmpty() ? QDate() : readTypedDate(firstDate_->text());
-    s_.setActiveTable(table_);
+    host_.setActiveTable(table_);
     // The first due dates the server holds.
-    const QVariantList answer = s_.net()
+    const QVariantList answer = host_.net()
                                     .callChecked(QStringLiteral("GetMinDtVenc"),
-                                                 {s_.NR(), s_.VER(), midnight(Clock::current().today())})
+                                                 {host_.key().nr, host_.key().ver, midnight(Clock::current().today())})
                                     .toList();
     firstDates_->setData(answer.value(cfg_.firstDatesAnswer).value<Packet>());
     // The schedule already is what was asked: nothing to do.
     if (scheduleAsAsked(n, asked)) return;
     // The first due date, refused before anything is deleted when the proposal is later.
-    const QDateTime created = s_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
+    const QDateTime created = host_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime();
     const QDate first = asked.isValid() ? asked : schedule_rows::firstDue(created);
     if (created.isValid() && created.date() > first) {
         if (firstDate_->canFocus()) firstDate_->setFocus();
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("DTVENC_PROP")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("DTVENC_PROP")));
     }
     firstDate_->setDate(first);
     // The new installments replace the old ones in the same change log.
