@@ -231,12 +231,16 @@ void parseOptions(QCommandLineParser& parser, QStringList args) {
     args.prepend(QStringLiteral("cot05000-server"));  // the parser skips the program's name
     const bool parsed = parser.parse(args);
     args.removeFirst();
-    // "--" ends the options for the parser; here it is no option at all.
+    // Whether args[i] is the value of the option before it.
+    const auto isValue = [&args](qsizetype i) {
+        return i > 0 && args[i - 1].startsWith(QLatin1String("--")) && !args[i - 1].contains(u'=') &&
+               kValued.contains(args[i - 1].mid(2));
+    };
+    // "--" ends the options for the parser, which also takes the short name with two dashes;
+    // neither has ever been an option here.
     for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] != QLatin1String("--")) continue;
-        const bool isValue = i > 0 && args[i - 1].startsWith(QLatin1String("--")) && !args[i - 1].contains(u'=') &&
-                             kValued.contains(args[i - 1].mid(2));
-        if (!isValue) fail(QStringLiteral("Opção desconhecida: --."));
+        if (args[i] != QLatin1String("--") && args[i].section(u'=', 0, 0) != QLatin1String("--h")) continue;
+        if (!isValue(i)) fail(QStringLiteral("Opção desconhecida: %1.").arg(args[i]));
     }
     if (!parser.unknownOptionNames().isEmpty()) {
         const QString unknown = parser.unknownOptionNames().first();

@@ -70,7 +70,7 @@ TEST(ServerConfigTest, BadValuesAreExplained) {
     EXPECT_EQ(errorOf({"--threads", "0"}), "Número de linhas de execução inválido: \"0\".");
     EXPECT_EQ(errorOf({"--verbose"}), "Opção desconhecida: --verbose.");
     // Whatever is not an option of ours is named as it was given.
-    for (const char* stray : {"--verbose=1", "-x", "-hx", "-port", "extra", "--"})
+    for (const char* stray : {"--verbose=1", "-x", "-hx", "--h", "-port", "extra", "--"})
         EXPECT_EQ(errorOf({"--port", "1", stray}), QString("Opção desconhecida: %1.").arg(stray).toStdString());
     EXPECT_EQ(errorOf({"--config", "a.conf", "--config", "b.conf"}), "Opção desconhecida: --config.");
     EXPECT_EQ(errorOf({"--no-seed", "--config"}), "Falta o valor de --config.");
