@@ -33,6 +33,8 @@ public:
     // The percentages of the proposal's readjustment indexes.
     virtual ClientTable& paramPerc() const = 0;
     virtual ProposalModel& model() = 0;
+    // The operator makes requests only (he is in no group authorised for proposals).
+    virtual bool requestsOnly() const = 0;
 
     // ----- the screen
     virtual TMessages& messages() = 0;

@@ -11,6 +11,23 @@ bool ProposalModel::serviceOnly() const {
     return kind && kind->asString() == QLatin1String("S");
 }
 
+void ProposalModel::setParts(const ClientTable& lines, const ClientTable& services, const ClientTable& texts) {
+    lines_ = &lines;
+    services_ = &services;
+    texts_ = &texts;
+}
+
+bool ProposalModel::partsHoldRows() const {
+    for (const ClientTable* t : {lines_, services_, texts_})
+        if (t && t->active() && !t->isEmpty()) return true;
+    return false;
+}
+
+QString ProposalModel::currentLineType() const {
+    if (!lines_ || !lines_->active() || lines_->isEmpty()) return {};
+    return (*lines_)[QStringLiteral("IDTIPLINPP")].asString();
+}
+
 void ProposalModel::chosen(const QString& code) {
     contract_ = code;
     emit contractChosen(code);

@@ -30,6 +30,14 @@ public:
     // The header: the marks were set from the stored proposal or cleared (no choice).
     void shown(const QString& code) { contract_ = code; }
 
+    // ----- the proposal's parts, given by the screen once its areas are made: the product
+    // lines, the services and the texts.
+    void setParts(const ClientTable& lines, const ClientTable& services, const ClientTable& texts);
+    // Whether the lines, the services or the texts hold a row.
+    bool partsHoldRows() const;
+    // The type of the current product line ("" with none).
+    QString currentLineType() const;
+
 signals:
     void markAsked(const QString& code);
     void contractChosen(const QString& code);
@@ -37,6 +45,7 @@ signals:
 private:
     const ClientTable& proposal_;
     QString contract_;
+    const ClientTable *lines_ = nullptr, *services_ = nullptr, *texts_ = nullptr;
 };
 
 }  // namespace cot

@@ -4,7 +4,7 @@
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
 #include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"
@@ -40,7 +40,7 @@ void HeaderController::Vd_Versao(bool report) {
         }
         if (t.state() == DataSetState::Edit && version != f("NRVERPROPFAS").oldValue().toString().trimmed()) {
             BusyScope busy;
-            cdsValidaProposta->setData(s_.net().getPacket(
+            cdsValidaProposta->setData(host_.net().getPacket(
                 QStringLiteral("ValidaProposta"), {f("CDFILIAL").asString(), f("NRPROPOSFAS").asString(), version}));
             if (!cdsValidaProposta->isEmpty()) reject(QStringLiteral("PROPJACAD"));
         }
@@ -147,7 +147,7 @@ void HeaderController::Vd_Contato(bool) {
     const QString contact = f("NRCONTATO").asString().trimmed();
     if (contact.isEmpty()) return;
     const bool client = isClient();
-    cdsPesqContato->setData(s_.net().getPacket(
+    cdsPesqContato->setData(host_.net().getPacket(
         QStringLiteral("GetPesqContato"),
         {Veltrano::FiliProc(), client ? QStringLiteral("C") : QStringLiteral("P"), f("CDCLIENTE").asString(),
          f("CDPROSPECT").asString(), Consiste::Ajusta(contact, 10)}));
@@ -191,7 +191,7 @@ void HeaderController::Vd_InteClie(bool report) {
     code = Consiste::Ajusta(code, 2);
     const bool client = isClient();
     cdsPesqInterLoc->setData(
-        s_.net().getPacket(QStringLiteral("GetPesqInterLoc"),
+        host_.net().getPacket(QStringLiteral("GetPesqInterLoc"),
                                  {f("CODIGO").asString(), client ? QStringLiteral("C") : QStringLiteral("P"), code}));
     ClientTable& found = *cdsPesqInterLoc;
     if (found.isEmpty()) {
@@ -225,7 +225,7 @@ void HeaderController::Vd_ProdComer(bool report) {
         }
         if (!cdsProposta_->isEditing()) return;
         code = Consiste::Ajusta(code, 10);
-        cdsVd_ProdComer->setData(s_.net().getPacket(QStringLiteral("GetVd_ProdComer"), {code}));
+        cdsVd_ProdComer->setData(host_.net().getPacket(QStringLiteral("GetVd_ProdComer"), {code}));
         if (cdsVd_ProdComer->isEmpty()) reject(QStringLiteral("PROD_COMER_N_CAD"));
         f("CDPROCOMERCI").setValue((*cdsVd_ProdComer)[QStringLiteral("CDPROCOMERCI")].value());
         f("NMPROCOMERCI").setValue((*cdsVd_ProdComer)[QStringLiteral("NMPROCOMERCI")].value());

@@ -6,10 +6,12 @@
 #include "data/table_fields.h"
 #include "proposal/area/area_support.h"
 #include "proposal/readjustment/readjustment_controller.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
+#include "proposal/product_lines/product_line_tables.h"
 #include "proposal/simulation/simulation_tables.h"
+#include "rpc/net_connection.h"
+#include "screens/padrao_grid.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
@@ -20,9 +22,8 @@
 
 namespace cot {
 
-HeaderController::HeaderController(TfrmPropostaComercial& screen)
-    : ProposalArea(screen), s_(screen), cdsProposta_(&screen.proposal()) {
-    const auto table = [this](const char* name) { return area_support::table(&s_, name); };
+HeaderController::HeaderController(AreaHost& host) : ProposalArea(host), cdsProposta_(&host.proposal()) {
+    const auto table = [this](const char* name) { return area_support::table(&host_.dialogParent(), name); };
     cdsValidaProposta = table("cdsValidaProposta");
     cdsMaxVerPropFas = table("cdsMaxVerPropFas");
     cdsPesqContato = table("cdsPesqContato");
@@ -30,6 +31,7 @@ HeaderController::HeaderController(TfrmPropostaComercial& screen)
     cdsPesqInterLoc = table("cdsPesqInterLoc");
     cdsPesqProdComer = table("cdsPesqProdComer");
     cdsVd_ProdComer = table("cdsVd_ProdComer");
+    cdsValidaSistProd = table("cdsValidaSistProd");
     defineAnswerTables();
     defineQueries();
 }
@@ -42,20 +44,18 @@ void HeaderController::build() {
 }
 
 void HeaderController::route() {
-    for (Control* c : {static_cast<Control*>(s_.pages().panProp), static_cast<Control*>(rbtLuManut),
+    for (Control* c : {static_cast<Control*>(host_.pages().panProp), static_cast<Control*>(rbtLuManut),
                        static_cast<Control*>(rbtLocacao), static_cast<Control*>(rbtServico)})
-        c->onEnter = [this] { s_.setActiveTable(cdsProposta_); };
+        c->onEnter = [this] { host_.setActiveTable(cdsProposta_); };
 }
 
 void HeaderController::afterInclude() {
     // A new proposal gets the next version of its number.
-    if (s_.pgcPadrao->activePage() != s_.pages().tshProposta || cdsProposta_->state() != DataSetState::Insert) return;
+    if (host_.pages().pgcPadrao->activePage() != host_.pages().tshProposta || cdsProposta_->state() != DataSetState::Insert) return;
     cdsMaxVerPropFas->setData(
-        s_.net().getPacket(QStringLiteral("getMaxVerPropFas"), {(*cdsProposta_)["NRPROPOSFAS"].asString()}));
+        host_.net().getPacket(QStringLiteral("getMaxVerPropFas"), {(*cdsProposta_)["NRPROPOSFAS"].asString()}));
     if (!cdsMaxVerPropFas->isEmpty()) dbeVersao->setText((*cdsMaxVerPropFas)["NRVERPROPFAS"].asString());
 }
-
-ReadjustmentController& HeaderController::readjustment() const { return s_.area<ReadjustmentController>(); }
 
 HeaderController::~HeaderController() {
     // The screen's tables and panels outlive the controller for a moment.
@@ -63,7 +63,7 @@ HeaderController::~HeaderController() {
     QObject::disconnect(markConnection_);
     if (!dbeVersao) return;  // never built
     // No handler of ours may run while the screen takes its widgets and tables down.
-    for (QWidget* w : s_.pages().panProp->findChildren<QWidget*>()) {
+    for (QWidget* w : host_.pages().panProp->findChildren<QWidget*>()) {
         if (w == grbContrato || grbContrato->isAncestorOf(w)) continue;
         if (auto* c = dynamic_cast<Control*>(w)) {
             c->onEnter = nullptr;
@@ -84,7 +84,7 @@ HeaderController::~HeaderController() {
         *e = nullptr;
 }
 
-QString HeaderController::msg(const QString& key) const { return s_.msgPadrao.Msg(key); }
+QString HeaderController::msg(const QString& key) const { return host_.messages().Msg(key); }
 
 void HeaderController::reject(const QString& key) const {
     Consiste::MensErro(msg(key), true);
@@ -111,6 +111,7 @@ void HeaderController::defineAnswerTables() {
     text(*cdsMaxVerPropFas, "NRVERPROPFAS", 20);
     simulation_tables::commercialProductFields(*cdsPesqProdComer);
     simulation_tables::commercialProductFields(*cdsVd_ProdComer);
+    product_line_tables::validaSistProdFields(*cdsValidaSistProd);
     // Contacts of the lookup: number and name shown, the rest copied into the header.
     text(*cdsPesqContato, "CDCLIENTE", 21, {}, false);
     text(*cdsPesqContato, "CDPROSPECT", 21, {}, false);
@@ -121,11 +122,11 @@ void HeaderController::defineAnswerTables() {
         text(*t, "CDINTECLIE", 2, QStringLiteral("Código"));
         text(*t, "NMINTECLIE", 50, QStringLiteral("Nome"));
     }
-    dtsPesqContato = new DataSource(QStringLiteral("dtsPesqContato"), &s_);
+    dtsPesqContato = new DataSource(QStringLiteral("dtsPesqContato"), &host_.dialogParent());
     dtsPesqContato->setDataSet(cdsPesqContato);
-    dtsInterLoc = new DataSource(QStringLiteral("dtsInterLoc"), &s_);
+    dtsInterLoc = new DataSource(QStringLiteral("dtsInterLoc"), &host_.dialogParent());
     dtsInterLoc->setDataSet(cdsInterLoc);
-    dtsPesqProdComer = new DataSource(QStringLiteral("dtsPesqProdComer"), &s_);
+    dtsPesqProdComer = new DataSource(QStringLiteral("dtsPesqProdComer"), &host_.dialogParent());
     dtsPesqProdComer->setDataSet(cdsPesqProdComer);
 }
 
@@ -139,7 +140,7 @@ void HeaderController::attachEvents() {
     t.afterPost = [this](ClientTable&) { cdsPropostaAfterPost(); };
     t.afterCancel = [this](ClientTable&) { cdsPropostaAfterCancel(); };
     t.afterDelete = [this](ClientTable&) { cdsPropostaAfterDelete(); };
-    stateConnection_ = QObject::connect(&t, &ClientTable::stateChanged, s_.pages().panProp, [this] { setHeaderEnabled(); });
+    stateConnection_ = QObject::connect(&t, &ClientTable::stateChanged, host_.pages().panProp, [this] { setHeaderEnabled(); });
 
     dbcTipoProp->onChange = [this] { dbcTipoPropChange(); };
     cbbCliProsp->onChange = [this] { cbbCliProspChange(); };

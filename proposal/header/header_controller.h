@@ -17,7 +17,6 @@ class Field;
 class TDBComboBox;
 class TDBDateEditPlus;
 class TDBEdit;
-class TfrmPropostaComercial;
 class TGroupBox;
 class ReadjustmentController;
 class TRadioButton;
@@ -32,11 +31,8 @@ class TBtnPesquisa;
 // The handlers keep the names the screen's design gives them; the table events and the
 // controls' events are attached when the area is built.
 class HeaderController : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    explicit HeaderController(TfrmPropostaComercial& screen);
+    explicit HeaderController(AreaHost& host);
     ~HeaderController() override;
 
     QString name() const override { return QStringLiteral("Proposta"); }
@@ -45,7 +41,9 @@ public:
     void route() override;
     void afterInclude() override;
 
-    ReadjustmentController& readjustment() const;
+    // The readjustment indexes, whose controller is made after the header and attaches itself.
+    void attachReadjustment(ReadjustmentController& readjustment) { readjustment_ = &readjustment; }
+    ReadjustmentController& readjustment() const { return *readjustment_; }
 
     // ----- checks (report = true before a post: an empty value is an error and is shown;
     // false on leaving a field: an empty value passes)
@@ -123,6 +121,8 @@ public:
     // ----- answers and host queries of the header's checks and lookups
     ClientTable *cdsValidaProposta, *cdsMaxVerPropFas, *cdsPesqContato, *cdsInterLoc, *cdsPesqInterLoc;
     ClientTable *cdsPesqProdComer, *cdsVd_ProdComer;
+    // Systems of the lines that a commercial product typed does not cover.
+    ClientTable* cdsValidaSistProd;
     TADOIBQuery qryPesqOperSoli{QStringLiteral("qryPesqOperSoli")};
     TADOIBQuery qryPesqCliente{QStringLiteral("qryPesqCliente")};
     TADOIBQuery qryPesqProspect{QStringLiteral("qryPesqProspect")};
@@ -181,6 +181,9 @@ private:
     TRadioButton* contractRadio(const QString& code) const;
 
     ClientTable* cdsProposta_;
+    ReadjustmentController* readjustment_ = nullptr;
+    // The proposal being posted is new: once saved it gets its automatic services.
+    bool postingNew_ = false;
     TADOIBQuery* clientQuery_ = nullptr;  // query that found the client last (by code or document)
     QString stCdCliPros_;                 // client code as it was when its edit got the focus
     QMetaObject::Connection stateConnection_, markConnection_;

@@ -4,7 +4,7 @@
 #include "data/data_source.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
-#include "proposal/screen/proposal_screen.h"
+#include "rpc/net_connection.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"
 #include "ui/lookup_button.h"
@@ -28,7 +28,7 @@ void hidden(TADOIBQuery& q, const char* name, int size) {
     q.addField(QString::fromLatin1(name), FieldType::String, size).visible = false;
 }
 
-DataSource* sourceOf(TfrmPropostaComercial& s, const char* name, TADOIBQuery& q) {
+DataSource* sourceOf(QObject& s, const char* name, TADOIBQuery& q) {
     auto* d = new DataSource(QString::fromLatin1(name), &s);
     d->setDataSet(&q.table());
     return d;
@@ -82,11 +82,11 @@ void HeaderController::defineQueries() {
     shown(qryPesqOperResp, "CDOPERADOR", 12, QStringLiteral("Código"));
     shown(qryPesqOperResp, "NMOPERADOR", 40, QStringLiteral("Nome"));
 
-    dtsPesqCliente = sourceOf(s_, "dtsPesqCliente", qryPesqCliente);
-    dtsPesqClieIns = sourceOf(s_, "dtsPesqClieIns", qryPesqClieIns);
-    dtsPesqProspect = sourceOf(s_, "dtsPesqProspect", qryPesqProspect);
-    dtsPesqOperSoli = sourceOf(s_, "dtsPesqOperSoli", qryPesqOperSoli);
-    dtsPesqOperResp = sourceOf(s_, "dtsPesqOperResp", qryPesqOperResp);
+    dtsPesqCliente = sourceOf(host_.dialogParent(), "dtsPesqCliente", qryPesqCliente);
+    dtsPesqClieIns = sourceOf(host_.dialogParent(), "dtsPesqClieIns", qryPesqClieIns);
+    dtsPesqProspect = sourceOf(host_.dialogParent(), "dtsPesqProspect", qryPesqProspect);
+    dtsPesqOperSoli = sourceOf(host_.dialogParent(), "dtsPesqOperSoli", qryPesqOperSoli);
+    dtsPesqOperResp = sourceOf(host_.dialogParent(), "dtsPesqOperResp", qryPesqOperResp);
 }
 
 void HeaderController::btnPesqCliProsBeforePesq() {
@@ -125,7 +125,7 @@ void HeaderController::btnPesqCliProsAfterPesq() {
 
 void HeaderController::btnPesqContatoBeforePesq() {
     const bool client = isClient();
-    cdsPesqContato->setData(s_.net().getPacket(
+    cdsPesqContato->setData(host_.net().getPacket(
         QStringLiteral("GetPesqContato"),
         {Veltrano::FiliProc(), client ? QStringLiteral("C") : QStringLiteral("P"), f("CDCLIENTE").asString(),
          f("CDPROSPECT").asString(), QStringLiteral("T")}));
@@ -158,7 +158,7 @@ void HeaderController::btnPesqOperRespAfterPesq() {
 }
 
 void HeaderController::btnPesqInterLocBeforePesq() {
-    cdsInterLoc->setData(s_.net().getPacket(
+    cdsInterLoc->setData(host_.net().getPacket(
         QStringLiteral("GetInterLoc"), {f("CODIGO").asString(), f("IDCLIENPROSP").asString()}));
 }
 
@@ -169,7 +169,7 @@ void HeaderController::btnPesqInterLocAfterPesq() {
 }
 
 void HeaderController::btnPesqProdComerBeforePesq() {
-    cdsPesqProdComer->setData(s_.net().getPacket(QStringLiteral("GetPesqProdComer")));
+    cdsPesqProdComer->setData(host_.net().getPacket(QStringLiteral("GetPesqProdComer")));
 }
 
 void HeaderController::btnPesqProdComerAfterPesq() {

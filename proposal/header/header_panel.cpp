@@ -10,7 +10,7 @@
 #include "proposal/area/proposal_model.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/readjustment/readjustment_controller.h"
-#include "proposal/screen/proposal_screen.h"
+#include "screens/padrao_grid.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
@@ -53,8 +53,8 @@ QLabel* caption(const QString& text, QWidget* parent) {
 }  // namespace
 
 void HeaderController::createPanel() {
-    QWidget* p = s_.pages().panProp;
-    DataSource* src = s_.proposalSource();
+    QWidget* p = host_.pages().panProp;
+    DataSource* src = host_.proposalSource();
     const auto lookup = [p](const char* name, const QString& title, const QString& empty) {
         auto* b = new TBtnPesquisa(QString::fromLatin1(name), p, title, empty);
         return b;
@@ -161,7 +161,7 @@ void HeaderController::createPanel() {
 }
 
 void HeaderController::createContract() {
-    QWidget* panProp = s_.pages().panProp;
+    QWidget* panProp = host_.pages().panProp;
     grbContrato = new TGroupBox(QStringLiteral("grbContrato"), panProp, QStringLiteral("Contrato"));
     auto* contract = new QHBoxLayout(grbContrato);
     contract->setContentsMargins(4, 4, 4, 4);
@@ -179,7 +179,7 @@ void HeaderController::createContract() {
     markConnection_ = QObject::connect(&host_.model(), &ProposalModel::markAsked, grbContrato,
                                        [this](const QString& code) { markContract(code); });
     dbeVersao = new TDBEdit(QStringLiteral("dbeVersao"), panProp);
-    dbeVersao->setDataSource(s_.proposalSource());
+    dbeVersao->setDataSource(host_.proposalSource());
     dbeVersao->setDataField(QStringLiteral("NRVERPROPFAS"));
     dbeVersao->setColor(ControlColor::InfoBk);
     auto* versionRow = new QHBoxLayout;
@@ -206,27 +206,27 @@ void HeaderController::setHeaderEnabled() {
     // The header is typed only while the proposal is edited or inserted; the contract
     // buttons stay usable (their clicks switch the contract).
     const bool on = TfrmPadraoGrid::editing(cdsProposta_);
-    for (QWidget* w : s_.pages().panProp->findChildren<QWidget*>()) {
+    for (QWidget* w : host_.pages().panProp->findChildren<QWidget*>()) {
         if (w == grbContrato || grbContrato->isAncestorOf(w)) continue;
         if (dynamic_cast<Control*>(w) && !dynamic_cast<TGroupBox*>(w)) w->setEnabled(on);
     }
 }
 
 void HeaderController::showFormPage() {
-    if (s_.pgcPadrao->activePage() != s_.pages().tshProposta) s_.pgcPadrao->setActivePage(s_.pages().tshProposta);
+    if (host_.pages().pgcPadrao->activePage() != host_.pages().tshProposta) host_.pages().pgcPadrao->setActivePage(host_.pages().tshProposta);
 }
 
 void HeaderController::setChildPagesEnabled(bool on) {
-    if (TTabSheet* page = s_.pages().pgcDados->activePage()) page->setEnabled(on);
-    if (TTabSheet* page = s_.pages().pgcDadosCont->activePage()) page->setEnabled(on);
+    if (TTabSheet* page = host_.pages().pgcDados->activePage()) page->setEnabled(on);
+    if (TTabSheet* page = host_.pages().pgcDadosCont->activePage()) page->setEnabled(on);
 }
 
 void HeaderController::showChildPagesOfContract() {
-    if (!s_.servicoSomente()) {
-        s_.pages().pgcDados->setActivePage(s_.pages().tshDados);
-        s_.pages().pgcDadosCont->setActivePage(s_.pages().tshDadosCont);
+    if (!host_.model().serviceOnly()) {
+        host_.pages().pgcDados->setActivePage(host_.pages().tshDados);
+        host_.pages().pgcDadosCont->setActivePage(host_.pages().tshDadosCont);
     } else {
-        s_.pages().pgcDados->setActivePage(s_.pages().tshServico);
+        host_.pages().pgcDados->setActivePage(host_.pages().tshServico);
     }
 }
 

@@ -2,13 +2,10 @@
 // code and choice, name clearing while a code is retyped, exits and key filters.
 #include "data/client_table.h"
 #include "proposal/header/header_controller.h"
-#include "proposal/product_lines/line_systems_area.h"
-#include "proposal/product_lines/product_line_area.h"
 #include "proposal/readjustment/readjustment_controller.h"
 #include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
-#include "proposal/services/services_area.h"
-#include "proposal/texts/texts_area.h"
+#include "proposal/area/proposal_model.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/load_bpl.h"
 #include "services/local_query.h"
@@ -45,7 +42,7 @@ void HeaderController::dbcTipoPropChange() {
         clearField(f("NMOPERRESP"));
     }
     // Only operators of a group authorised for proposals make proposals.
-    if (s_.requestsOnly() && shown == msg(QStringLiteral("Proposta"))) {
+    if (host_.requestsOnly() && shown == msg(QStringLiteral("Proposta"))) {
         if (t.isEditing()) f("IDSOLPROPFAS").setAsString(QStringLiteral("S"));
         dbcTipoProp->setReadOnly(dbcTipoProp->readOnly());
         reject(QStringLiteral("SoliProp"));
@@ -135,8 +132,7 @@ void HeaderController::codeKeyPress(QChar& key) {
 
 void HeaderController::dbeVersaoKeyPress(QChar& key) {
     if (cdsProposta_->state() != DataSetState::Insert) return;
-    const auto holds = [](ClientTable* t) { return t->active() && !t->isEmpty(); };
-    if (holds(s_.area<ProductLineArea>().cdsLinProd) || holds(s_.area<ServicesArea>().cdsServico) || holds(s_.area<TextsArea>().cdsMensagem)) {
+    if (host_.model().partsHoldRows()) {
         key = QChar();
         reject(QStringLiteral("VERSAO"));
     }
@@ -156,18 +152,16 @@ void HeaderController::dbeCdProdComerExit() {
     ClientTable& t = *cdsProposta_;
     // Systems of the lines that the commercial product does not cover are listed, and the
     // change of product is undone.
-    const QString type = s_.area<ProductLineArea>().cdsLinProd->active() && !s_.area<ProductLineArea>().cdsLinProd->isEmpty()
-                             ? (*s_.area<ProductLineArea>().cdsLinProd)[QStringLiteral("IDTIPLINPP")].asString()
-                             : QString();
+    const QString type = host_.model().currentLineType();
     const QString kind =
         type == QLatin1String("M") || type == QLatin1String("L") ? QStringLiteral("PROD") : QStringLiteral("PTOA");
     if (t.state() != DataSetState::Edit) return;
-    s_.area<LineSystemsArea>().cdsValidaSistProd->setData(s_.net().getPacket(
+    cdsValidaSistProd->setData(host_.net().getPacket(
         QStringLiteral("GetValidaSistProd"),
         {f("NRPROPOSFAS").asString(), f("NRVERPROPFAS").asString(), f("CDPROCOMERCI").asString(), kind}));
-    if (s_.area<LineSystemsArea>().cdsValidaSistProd->isEmpty()) return;
+    if (cdsValidaSistProd->isEmpty()) return;
     LoadBPL(QStringLiteral("COT00900"),
-            {tableReference(*s_.area<LineSystemsArea>().cdsValidaSistProd), msg(QStringLiteral("N_PROD_SIST")), true});
+            {tableReference(*cdsValidaSistProd), msg(QStringLiteral("N_PROD_SIST")), true});
     t.cancel();
 }
 

@@ -2,7 +2,6 @@
 // with the mask of their person type.
 #include "data/client_table.h"
 #include "proposal/header/header_controller.h"
-#include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
 #include "services/local_query.h"
 #include "services/mask_text.h"

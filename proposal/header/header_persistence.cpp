@@ -4,9 +4,8 @@
 #include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/readjustment/readjustment_controller.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
 #include "rpc/check_result.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/veltrano.h"
 #include "ui/busy_animation.h"
@@ -22,8 +21,6 @@ namespace cot {
 
 namespace {
 
-bool focusIn(TfrmPropostaComercial& s, QWidget* w) { return s.hasFocus(w); }
-
 // Date of a date edit at midnight (time is not stored); invalid when empty.
 QDateTime dayOf(const TDBDateEditPlus* edit) {
     const QDate d = edit->date();
@@ -33,7 +30,7 @@ QDateTime dayOf(const TDBDateEditPlus* edit) {
 }  // namespace
 
 void HeaderController::cdsPropostaBeforeInsert() {
-    if (focusIn(s_, s_.dbgPadrao) || focusIn(s_, s_.pages().panProp)) {
+    if (host_.hasFocus(host_.pages().dbgPadrao) || host_.hasFocus(host_.pages().panProp)) {
         showFormPage();
         focus(dbeVersao);
     }
@@ -55,20 +52,20 @@ void HeaderController::cdsPropostaAfterInsert() {
     dbcTipoPropChange();
     // The number is taken as soon as the insertion starts. A failed call is reported
     // here rather than leaving the row without a number until the save refuses it.
-    f("NRPROPOSFAS").setAsString(s_.net().callChecked(QStringLiteral("PrxProposta")).toString());
+    f("NRPROPOSFAS").setAsString(host_.net().callChecked(QStringLiteral("PrxProposta")).toString());
     focus(dbeVersao);
-    s_.pages().pgcDados->setActivePage(s_.pages().tshDados);
-    s_.pages().pgcDadosCont->setActivePage(s_.pages().tshDadosCont);
+    host_.pages().pgcDados->setActivePage(host_.pages().tshDados);
+    host_.pages().pgcDadosCont->setActivePage(host_.pages().tshDadosCont);
     setChildPagesEnabled(false);
-    s_.tshPadrao->setEnabled(true);
+    host_.pages().tshPadrao->setEnabled(true);
 }
 
 void HeaderController::cdsPropostaBeforeEdit() {
-    if (focusIn(s_, s_.dbgPadrao) || focusIn(s_, s_.pages().panProp)) {
-        s_.pages().panProp->setEnabled(true);
+    if (host_.hasFocus(host_.pages().dbgPadrao) || host_.hasFocus(host_.pages().panProp)) {
+        host_.pages().panProp->setEnabled(true);
         showFormPage();
         focus(dbeVersao);
-        s_.pgcPadraoChange();
+        host_.listPageChanged();
     }
     setChildPagesEnabled(false);
 }
@@ -170,7 +167,7 @@ void HeaderController::cdsPropostaBeforePost() {
     // The commercial product is required and must exist.
     Vd_ProdComer(true);
     // A new proposal gets its automatic services once saved (see cdsPropostaAfterPost).
-    if (t.state() == DataSetState::Insert) Cli_cot05000::boIncluiProp = true;
+    if (t.state() == DataSetState::Insert) postingNew_ = true;
 }
 
 bool HeaderController::saveProposal() {
@@ -179,9 +176,9 @@ bool HeaderController::saveProposal() {
     {
         BusyScope busy;
         if (contractSwitch.isEmpty())
-            s_.net().callChecked(QStringLiteral("SetProposta"), {QVariant::fromValue(t.delta())});
+            host_.net().callChecked(QStringLiteral("SetProposta"), {QVariant::fromValue(t.delta())});
         else
-            s_.net().callChecked(QStringLiteral("SetTipoContrato"),
+            host_.net().callChecked(QStringLiteral("SetTipoContrato"),
                                  {f("NRPROPOSFAS").asString(), f("NRVERPROPFAS").asString(), contractSwitch,
                                   QVariant::fromValue(t.delta())});
     }
@@ -193,31 +190,31 @@ bool HeaderController::saveProposal() {
 
 void HeaderController::cdsPropostaAfterPost() {
     const bool saved = saveProposal();
-    if (saved && Cli_cot05000::boIncluiProp) {
+    if (saved && postingNew_) {
         // The header is saved: whatever happens to the automatic services, the flag must
         // not carry over to the next proposal posted.
-        Cli_cot05000::boIncluiProp = false;
+        postingNew_ = false;
         if (f("IDCLIENPROSP").asString() == QLatin1String("P") && !rbtServico->isChecked()) {
             BusyScope busy;
-            s_.net().callChecked(QStringLiteral("InsereServicoAuto"),
+            host_.net().callChecked(QStringLiteral("InsereServicoAuto"),
                                        {f("NRPROPOSFAS").asString(), f("NRVERPROPFAS").asString(), QString(),
                                         QStringLiteral("T")});
         }
     }
     setChildPagesEnabled(true);
     showChildPagesOfContract();
-    if (saved) s_.proposalChanged();
+    if (saved) host_.proposalChanged();
 }
 
 void HeaderController::cdsPropostaAfterCancel() {
     ClientTable& t = *cdsProposta_;
     t.cancelUpdates();
     // Nothing new is pending any more.
-    Cli_cot05000::boIncluiProp = false;
+    postingNew_ = false;
     contractSwitch.clear();
     setChildPagesEnabled(true);
     readjustment().Controla_Faturamento();
-    if (t.isEmpty()) s_.pgcPadrao->setActivePage(s_.tshPadrao);
+    if (t.isEmpty()) host_.pages().pgcPadrao->setActivePage(host_.pages().tshPadrao);
 }
 
 void HeaderController::cdsPropostaAfterDelete() { saveProposal(); }

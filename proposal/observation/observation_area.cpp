@@ -4,10 +4,10 @@
 #include <QVBoxLayout>
 
 #include "data/client_table.h"
+#include "proposal/area/area_layout.h"
 #include "proposal/area/area_support.h"
-#include "proposal/screen/proposal_screen.h"
-#include "proposal/screen/screen_layout.h"
 #include "proposal/texts/text_tables.h"
+#include "rpc/net_connection.h"
 #include "ui/format_panel.h"
 #include "ui/page_control.h"
 #include "ui/rich_edit.h"
@@ -23,17 +23,17 @@ bool blankRichText(const QString& stored) {
 
 }  // namespace
 
-ObservationArea::ObservationArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
-    cdsObs = area_support::table(&s_, "cdsObs");
+ObservationArea::ObservationArea(AreaHost& host) : ProposalArea(host) {
+    cdsObs = area_support::table(&host_.dialogParent(), "cdsObs");
     text_tables::observationFields(*cdsObs);
-    dtsObs = area_support::source(&s_, "dtsObs", cdsObs);
-    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsObs, QStringLiteral("SetObs"), [this](const Delta& d) {
+    dtsObs = area_support::source(&host_.dialogParent(), "dtsObs", cdsObs);
+    save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsObs, QStringLiteral("SetObs"), [this](const Delta& d) {
         // The flag follows what the editor shows: formatting alone is an empty observation.
         const bool empty = cdsObs->isEmpty() || blankRichText((*cdsObs)["TXOBSPROPFAS"].asString());
         return QVariantList{QVariant::fromValue(d), empty ? QStringLiteral("1") : QStringLiteral("0")};
     });
     save_->attach();
-    s_.registerSave(save_.get());
+    host_.registerSave(save_.get());
     cdsObs->afterInsert = [this](ClientTable&) { cdsObsAfterInsert(); };
 }
 
@@ -43,11 +43,11 @@ ObservationArea::~ObservationArea() {
     cdsObs->afterDelete = nullptr;
 }
 
-bool ObservationArea::shown() const { return s_.pgcPadrao->activePage() == s_.pages().tshObs; }
+bool ObservationArea::shown() const { return host_.pages().pgcPadrao->activePage() == host_.pages().tshObs; }
 
 void ObservationArea::build() {
     cdsObs->createDataSet();
-    TTabSheet* page = s_.pages().tshObs;
+    TTabSheet* page = host_.pages().tshObs;
     auto* obs = layout::column(page);
     fpnObs = new TFormatPanel(QStringLiteral("fpnObs"), page);
     dbrObs = new TDBRichEdit(QStringLiteral("dbrObs"), page);
@@ -59,24 +59,24 @@ void ObservationArea::build() {
 
 void ObservationArea::route() {
     dbrObs->onEnter = [this] {
-        s_.setActiveTable(cdsObs);
+        host_.setActiveTable(cdsObs);
         fpnObs->setEditor(dbrObs);
     };
 }
 
 void ObservationArea::load(const ProposalKey& key) {
-    if (shown()) cdsObs->setData(s_.net().getPacket(QStringLiteral("GetObs"), {key.nr, key.ver}));
+    if (shown()) cdsObs->setData(host_.net().getPacket(QStringLiteral("GetObs"), {key.nr, key.ver}));
 }
 
 void ObservationArea::pageShown() {
     // The editor is disabled until the observation is edited, so it cannot take the focus
     // that would point the buttons at it: the page does.
-    if (shown()) s_.setActiveTable(cdsObs);
+    if (shown()) host_.setActiveTable(cdsObs);
 }
 
 void ObservationArea::enable(MaintenanceEnabling& e) {
     // One observation per proposal: Alterar edits it, or starts it when there is none.
-    const bool proposal = !s_.proposal().isEmpty();
+    const bool proposal = !host_.proposal().isEmpty();
     if (cdsObs->isEditing()) {
         e.incluir = e.alterar = e.excluir = e.procurar = false;
         e.cancelar = e.confirmar = true;
@@ -97,13 +97,13 @@ void ObservationArea::updateEditors() {
 }
 
 void ObservationArea::cdsObsAfterInsert() {
-    (*cdsObs)["NRPROPOSFAS"].setAsString(s_.NR());
-    (*cdsObs)["NRVERPROPFAS"].setAsString(s_.VER());
+    (*cdsObs)["NRPROPOSFAS"].setAsString(host_.key().nr);
+    (*cdsObs)["NRVERPROPFAS"].setAsString(host_.key().ver);
 }
 
 // The page shows one text: Verify reads it again unless it is being written.
 void ObservationArea::verify(QStringList& kept) {
-    if (shown() && area_support::reloadable(s_, {cdsObs}, name(), kept)) load(s_.key());
+    if (shown() && area_support::reloadable(host_, {cdsObs}, name(), kept)) load(host_.key());
 }
 
 }  // namespace cot

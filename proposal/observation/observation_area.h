@@ -6,8 +6,6 @@
 
 namespace cot {
 
-class TfrmPropostaComercial;
-
 class DataSource;
 class TDBRichEdit;
 class TFormatPanel;
@@ -16,11 +14,8 @@ class TFormatPanel;
 // Alterar edits it (inserting it when the proposal has none yet), Confirmar posts it and
 // the post sends it with SetObs; an emptied observation is sent flagged as empty.
 class ObservationArea : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    explicit ObservationArea(TfrmPropostaComercial& screen);
+    explicit ObservationArea(AreaHost& host);
     ~ObservationArea() override;
 
     QString name() const override { return QStringLiteral("Observação"); }
@@ -33,15 +28,14 @@ public:
     void enable(MaintenanceEnabling& e) override;
     void updateEditors() override;
 
-    // Events of cdsObs.
-    void cdsObsAfterInsert();
-
     ClientTable* cdsObs;
+
+private:
+    void cdsObsAfterInsert();
     DataSource* dtsObs;
     TFormatPanel* fpnObs = nullptr;
     TDBRichEdit* dbrObs = nullptr;
 
-private:
     bool shown() const;
     std::unique_ptr<ChildTableSave> save_;
 };

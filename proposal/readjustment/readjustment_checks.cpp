@@ -3,8 +3,7 @@
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
 #include "proposal/readjustment/readjustment_controller.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/local_query.h"
 #include "services/veltrano.h"
@@ -49,7 +48,7 @@ void ReadjustmentController::Vd_IndiceReaj1(bool required) {
 }
 
 void ReadjustmentController::Vd_IndiceReaj2(bool required) {
-    if (!Cli_cot05000::boTestaPerc1) return;
+    if (!indexTwoInUse_) return;
     checkIndex("CDINDICE2", dbeInd2, QStringLiteral("IND2_INF"), QStringLiteral("IND2_N_CAD"), required);
 }
 
@@ -109,7 +108,7 @@ void ReadjustmentController::Vd_TpIndiceReaj2(bool required) {
         }
         return;
     }
-    if (!Cli_cot05000::boTestaPerc1) return;
+    if (!indexTwoInUse_) return;
     if (Consiste::Ajusta(f("CDINDICE2").asString(), 4) == Consiste::Ajusta(f("CDINDICE1").asString(), 4) &&
         f("CDTPINDICE2").asString().trimmed() == f("CDTPINDICE1").asString().trimmed()) {
         HeaderController::focus(dbeInd2);
@@ -136,14 +135,14 @@ void ReadjustmentController::Vd_PercInd1(bool required) {
 void ReadjustmentController::Controla_Faturamento() {
     if (editing()) {
         if (percentual1Cem()) {
-            Cli_cot05000::boTestaPerc1 = false;
+            useIndexTwo(false);
             for (const char* name : {"CDINDICE2", "CDTPINDICE2", "NMINDICEREAJ2"})
                 if (!f(name).asString().isEmpty()) f(name).setAsString(QString());
             if (f("VRPEINCIND2").isNull() || f("VRPEINCIND2").asFloat() != 0) f("VRPEINCIND2").setAsFloat(0);
-            if (s_.hasFocus(dbePercent1)) HeaderController::focus(cbbReajuste);
+            if (host_.hasFocus(dbePercent1)) HeaderController::focus(cbbReajuste);
         } else {
-            Cli_cot05000::boTestaPerc1 = true;
-            if (s_.hasFocus(dbePercent1)) HeaderController::focus(dbePercent2);
+            useIndexTwo(true);
+            if (host_.hasFocus(dbePercent1)) HeaderController::focus(dbePercent2);
         }
     }
     if (dbeInd2->isEnabled())
@@ -175,7 +174,7 @@ void ReadjustmentController::requireIndex(int which) {
 void ReadjustmentController::checkBeforePost() {
     // Index 2 is in use exactly when percentage 1 is below 100, whatever the flag was
     // left at by another proposal.
-    Cli_cot05000::boTestaPerc1 = !percentual1Cem();
+    useIndexTwo(!percentual1Cem());
     requireIndex(1);
     const double percent1 = f("VRPEINCIND1").asFloat();
     if (percent1 < 100) {
@@ -190,7 +189,7 @@ void ReadjustmentController::checkBeforePost() {
         QString branch = f("CDFILIAL").asString();
         if (branch.trimmed().isEmpty()) branch = Veltrano::FiliProc();
         BusyScope busy;
-        s_.net().callChecked(QStringLiteral("SetUpdReaju"), {branch, f("NRPROPOSFAS").asString(),
+        host_.net().callChecked(QStringLiteral("SetUpdReaju"), {branch, f("NRPROPOSFAS").asString(),
                                                                    f("NRVERPROPFAS").asString(), 100.0});
     } else {
         int p1 = 0, p2 = 0;

@@ -10,8 +10,6 @@
 #include "proposal/area/bound_edit.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
 #include "services/local_query.h"
 #include "ui/containers.h"
 #include "ui/db_combo_box.h"
@@ -43,9 +41,10 @@ void indexQuery(TADOIBQuery& q, const char* condition) {
 
 }  // namespace
 
-ReadjustmentController::ReadjustmentController(TfrmPropostaComercial& screen)
-    : ProposalArea(screen), s_(screen), h_(screen.area<HeaderController>()), cdsProposta_(&screen.proposal()) {
+ReadjustmentController::ReadjustmentController(AreaHost& host, HeaderController& header)
+    : ProposalArea(host), h_(header), cdsProposta_(&host.proposal()) {
     defineQueries();
+    header.attachReadjustment(*this);
 }
 
 void ReadjustmentController::build() {
@@ -64,12 +63,12 @@ bool ReadjustmentController::editing() const { return cdsProposta_->isEditing();
 void ReadjustmentController::defineQueries() {
     indexQuery(qryPesqIndice, "   ((CDINDICE = :P_CDINDICE) OR ('T' = :P_TCDINDICE))");
     indexQuery(qryVerifTpIndiceReaj, "   (CDINDICE = :P_CDINDICE) AND (CDTPINDICE = :P_CDTPINDICE)");
-    dtsIndice = new DataSource(QStringLiteral("dtsIndice"), &s_);
+    dtsIndice = new DataSource(QStringLiteral("dtsIndice"), &host_.dialogParent());
     dtsIndice->setDataSet(&qryPesqIndice.table());
 }
 
 void ReadjustmentController::createControls(TGroupBox* group) {
-    DataSource* src = s_.proposalSource();
+    DataSource* src = host_.proposalSource();
     dbeInd1 = boundEdit("dbeInd1", group, src, "CDINDICE1", ControlColor::InfoBk);
     btnPesqInd1 = new TBtnPesquisa(QStringLiteral("btnPesqInd1"), group, QStringLiteral("Índice 1"),
                                    QStringLiteral("Não há indice cadastrado"));
@@ -167,7 +166,7 @@ void ReadjustmentController::btnPesqInd1BeforePesq() {
 
 void ReadjustmentController::btnPesqInd2BeforePesq() {
     btnPesqInd1BeforePesq();
-    Cli_cot05000::boTestaPerc1 = true;
+    useIndexTwo(true);
 }
 
 void ReadjustmentController::copyChosenIndex(int which) {

@@ -16,21 +16,18 @@ class HeaderController;
 class TBtnPesquisa;
 class TDBComboBox;
 class TDBEdit;
-class TfrmPropostaComercial;
 class TGroupBox;
 
 // Readjustment of a proposal's prices: one index, or two whose percentages add up to
 // 100, with the kind (yearly, every two years) and the month. Fields of cdsProposta
 // edited in the header's group "Reajuste".
 //
-// Cli_cot05000::boTestaPerc1 says whether index 2 is in use (percentage 1 below 100);
-// the index-2 checks do nothing while it is false.
+// Index 2 is in use while percentage 1 is below 100; its checks do nothing otherwise. The
+// controls live in the header's group and the header runs the checks of a post: the
+// controller attaches itself to the header when it is made.
 class ReadjustmentController : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    explicit ReadjustmentController(TfrmPropostaComercial& screen);
+    ReadjustmentController(AreaHost& host, HeaderController& header);
 
     QString name() const override { return QStringLiteral("Reajuste"); }
     void build() override;
@@ -57,6 +54,10 @@ public:
     void clearIndexes();
     // Whether percentage 1 is 100 (as typed when the edit holds a pending text).
     bool percentual1Cem() const;
+    // Whether index 2 is in use (its checks run); the split control and the index-2
+    // lookup set it.
+    bool indexTwoInUse() const { return indexTwoInUse_; }
+    void useIndexTwo(bool on) { indexTwoInUse_ = on; }
 
     // ----- lookups
     void btnPesqInd1BeforePesq();
@@ -91,6 +92,7 @@ private:
 
     HeaderController& h_;
     ClientTable* cdsProposta_;
+    bool indexTwoInUse_ = false;
 };
 
 }  // namespace cot

@@ -6,16 +6,12 @@ namespace cot {
 // Edit flags of the proposal screen's areas, shared between them.
 namespace Cli_cot05000 {
 
-extern bool boTestaPerc1;   // index-2 checks ask for the percentage of index 1
 extern bool boLinProdVenc;  // the posted product line needs its first installment
 extern bool boServVenc;     // the posted service needs its package installment
 extern bool boTestaEst;     // client/prospect situation already tested in this edit
 extern bool boInclLinProd;  // the product line being posted is new
-extern bool boIncluiProp;   // the proposal being posted is new
 
 extern QString stTipoAnterior;    // product-line type before the last type click
-extern QString stOrdemMens;       // order of the text row before its edit
-extern QString stCdMens;          // code of the text row before its edit
 
 extern long double exVrTotaLinp;  // product-line total before the post
 extern long double exVrServico;   // service value before the post

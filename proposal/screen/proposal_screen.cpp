@@ -76,19 +76,21 @@ void TfrmPropostaComercial::registerAreas() {
         areas_.push_back(std::move(area));
         return added;
     };
-    add(std::make_unique<HeaderController>(*this));
-    add(std::make_unique<ReadjustmentController>(*this));
-    add(std::make_unique<ProductLineArea>(*this));
+    HeaderController& header = add(std::make_unique<HeaderController>(*this));
+    add(std::make_unique<ReadjustmentController>(*this, header));
+    ProductLineArea& lines = add(std::make_unique<ProductLineArea>(*this));
     add(std::make_unique<LineSystemsArea>(*this));
     add(std::make_unique<LineInstallmentsArea>(*this));
     SimulationArea& simulations = add(std::make_unique<SimulationArea>(*this));
     add(std::make_unique<SimulationProductsArea>(*this, simulations));
-    add(std::make_unique<TextsArea>(*this));
-    add(std::make_unique<ServicesArea>(*this));
+    TextsArea& texts = add(std::make_unique<TextsArea>(*this, *this));
+    ServicesArea& services = add(std::make_unique<ServicesArea>(*this));
     add(std::make_unique<ServiceInstallmentsArea>(*this));
     add(std::make_unique<ServiceObjectiveArea>(*this));
     add(std::make_unique<ObservationArea>(*this));
     add(std::make_unique<TotalsArea>(*this));
+    // The header, made first, asks whether the proposal's parts hold rows and which line is current.
+    model_->setParts(*lines.cdsLinProd, *services.cdsServico, *texts.cdsMensagem);
 }
 
 TfrmPropostaComercial::~TfrmPropostaComercial() {

@@ -132,7 +132,7 @@ public:
     void shareListFilter(ListFilter& filter);
     // The operator is outside every group authorised for proposals: he makes requests only
     // (known once the list has been read).
-    bool requestsOnly() const { return requestsOnly_; }
+    bool requestsOnly() const override { return requestsOnly_; }
     void setRequestsOnly(bool only) { requestsOnly_ = only; }
     // Closed: on its way out, no longer the module's screen.
     bool closed() const { return closed_; }

@@ -5,11 +5,12 @@
 
 #include "data/client_table.h"
 #include "data/data_source.h"
+#include "proposal/area/area_layout.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/screen/proposal_screen.h"
-#include "proposal/screen/screen_layout.h"
 #include "proposal/texts/text_tables.h"
+#include "rpc/net_connection.h"
+#include "services/messages.h"
 #include "services/veltrano.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -23,25 +24,25 @@ namespace cot {
 using area_support::currentText;
 using namespace layout;
 
-TextsArea::TextsArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
-    cdsMensagem = area_support::table(&s_, "cdsMensagem");
-    cdsValidaOrdem = area_support::table(&s_, "cdsValidaOrdem");
-    cdsValidaMsg = area_support::table(&s_, "cdsValidaMsg");
-    cdsPesqMsg = area_support::table(&s_, "cdsPesqMsg");
+TextsArea::TextsArea(AreaHost& host, ProposalReach& reach) : ProposalArea(host), reach_(reach) {
+    cdsMensagem = area_support::table(&host_.dialogParent(), "cdsMensagem");
+    cdsValidaOrdem = area_support::table(&host_.dialogParent(), "cdsValidaOrdem");
+    cdsValidaMsg = area_support::table(&host_.dialogParent(), "cdsValidaMsg");
+    cdsPesqMsg = area_support::table(&host_.dialogParent(), "cdsPesqMsg");
     text_tables::messageFields(*cdsMensagem);
     text_tables::standardTextFields(*cdsPesqMsg);
     text_tables::checkFields(*cdsValidaMsg, true);
     text_tables::checkFields(*cdsValidaOrdem, false);
-    dtsMensagem = area_support::source(&s_, "dtsMensagem", cdsMensagem);
-    dtsPesqMsg = area_support::source(&s_, "dtsPesqMsg", cdsPesqMsg);
+    dtsMensagem = area_support::source(&host_.dialogParent(), "dtsMensagem", cdsMensagem);
+    dtsPesqMsg = area_support::source(&host_.dialogParent(), "dtsPesqMsg", cdsPesqMsg);
 
-    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsMensagem, QStringLiteral("SetMensagem"));
+    save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsMensagem, QStringLiteral("SetMensagem"));
     save_->afterSend = [this] {
         Veltrano::AtualizaLocalCache({QStringLiteral("TXTPROPFAS")});
         // Nothing pending any more: the entries held back for it come back.
-        s_.dtsPadraoStateChange();
+        host_.stateChanged();
     };
-    s_.registerSave(save_.get());
+    host_.registerSave(save_.get());
     ClientTable& t = *cdsMensagem;
     t.beforeEdit = [this](ClientTable&) { cdsMensagemBeforeEdit(); };
     t.afterInsert = [this](ClientTable&) { cdsMensagemAfterInsert(); };
@@ -58,21 +59,21 @@ TextsArea::~TextsArea() {
         *e = nullptr;
 }
 
-bool TextsArea::shown() const { return s_.pgcPadrao->activePage() == s_.pages().tshTexto; }
+bool TextsArea::shown() const { return host_.pages().pgcPadrao->activePage() == host_.pages().tshTexto; }
 
-bool TextsArea::proposalShown() const { return s_.proposal().active() && !s_.proposal().isEmpty(); }
+bool TextsArea::proposalShown() const { return host_.proposal().active() && !host_.proposal().isEmpty(); }
 
 void TextsArea::build() {
     cdsMensagem->createDataSet();
     // Codes come from the standard texts' lookup: typed only in a new row.
     (*cdsMensagem)["CDTXTPROPFAS"].tag = 1;
-    TTabSheet* page = s_.pages().tshTexto;
+    TTabSheet* page = host_.pages().tshTexto;
     auto* textPage = row(page);
     grbDescProp = new TGroupBox(QStringLiteral("grbDescProp"), page, QStringLiteral("Descrição da Proposta"));
     auto* texts = column(grbDescProp, 2);
     auto* buttons = new QHBoxLayout;
     const auto button = [&](const char* name, const char* key) {
-        const QString caption = s_.msgPadrao.Msg(QString::fromLatin1(key));
+        const QString caption = host_.messages().Msg(QString::fromLatin1(key));
         auto* b = new TSpeedButton(QString::fromLatin1(name), grbDescProp, caption);
         b->setToolTip(caption);
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -101,9 +102,9 @@ void TextsArea::build() {
 }
 
 void TextsArea::route() {
-    dbgDescProp->onEnter = [this] { s_.setActiveTable(cdsMensagem); };
+    dbgDescProp->onEnter = [this] { host_.setActiveTable(cdsMensagem); };
     dreMensagem->onEnter = [this] {
-        s_.setActiveTable(cdsMensagem);
+        host_.setActiveTable(cdsMensagem);
         if (!fpnDesc->editor()) fpnDesc->setEditor(dreMensagem);
     };
     dbgDescProp->onColExit = [this] { dbgDescPropColExit(); };
@@ -120,7 +121,7 @@ void TextsArea::load(const ProposalKey& key) {
     const QString code = currentText(*cdsMensagem, QStringLiteral("CDTXTPROPFAS"));
     const QVariant order =
         cdsMensagem->active() && !cdsMensagem->isEmpty() ? (*cdsMensagem)["NRORDEMMSG"].value() : QVariant();
-    cdsMensagem->setData(s_.net().getPacket(QStringLiteral("GetMensagem"), {key.nr, key.ver}));
+    cdsMensagem->setData(host_.net().getPacket(QStringLiteral("GetMensagem"), {key.nr, key.ver}));
     if (!code.isEmpty()) cdsMensagem->locate(QStringLiteral("CDTXTPROPFAS;NRORDEMMSG"), {code, order}, loCaseInsensitive);
 }
 
@@ -128,13 +129,13 @@ void TextsArea::reloadShown() {
     if (!shown() || cdsMensagem->isEditing()) return;
     // What is pending goes first, as on any reload.
     save_->send();
-    load(s_.key());
-    s_.dtsPadraoStateChange();
+    load(host_.key());
+    host_.stateChanged();
 }
 
 void TextsArea::pageShown() {
     if (!shown()) return;
-    s_.setActiveTable(cdsMensagem);
+    host_.setActiveTable(cdsMensagem);
     if (dbgDescProp->canFocus()) dbgDescProp->setFocus();
 }
 
@@ -180,8 +181,8 @@ void TextsArea::settleControls() {
 
 
 void TextsArea::verify(QStringList& kept) {
-    if (shown() && s_.hasFocus(dbgDescProp) && area_support::reloadable(s_, {cdsMensagem}, name(), kept))
-        load(s_.key());
+    if (shown() && host_.hasFocus(dbgDescProp) && area_support::reloadable(host_, {cdsMensagem}, name(), kept))
+        load(host_.key());
 }
 
 }  // namespace cot

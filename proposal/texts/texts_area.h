@@ -5,10 +5,9 @@
 
 namespace cot {
 
-class TfrmPropostaComercial;
-
 class ChildTableSave;
 class DataSource;
+class ProposalReach;
 class TDBGrid;
 class TDBRichEdit;
 class TFormatPanel;
@@ -24,11 +23,9 @@ class TSpeedButton;
 // standard texts (Regerar Texto da Proposta), the set a regeneration replaced brought back
 // (sbtRestauraTexto), and standard texts added through their dialog (sbtInsTexto).
 class TextsArea : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    explicit TextsArea(TfrmPropostaComercial& screen);
+    // `reach` is what the standard-text dialog opened from the page works on.
+    TextsArea(AreaHost& host, ProposalReach& reach);
     ~TextsArea() override;
 
     QString name() const override { return QStringLiteral("Texto"); }
@@ -41,6 +38,15 @@ public:
     void verify(QStringList& kept) override;
     void updateEditors() override;
 
+    // Regenerates the whole set from the standard texts (the screen's Regerar Texto).
+    void sbtRegeraTextoClick();
+    // Reads the texts again when the page shows them and no text is being edited: the
+    // standard-text dialog adds texts on the server only.
+    void reloadShown();
+
+    ClientTable* cdsMensagem;
+
+private:
     // ----- checks (texts_checks.cpp)
     void Vd_Mensagem(bool report);
     void Vd_Ordem(bool report);
@@ -56,16 +62,12 @@ public:
     void dbgDescPropKeyPress(QChar& key);
     void dbgDescPropKeyDown(int& key, Qt::KeyboardModifiers modifiers);
 
-    // ----- regeneration and standard texts (texts_regenerate.cpp)
-    void sbtRegeraTextoClick();
+    // ----- the page's buttons (texts_regenerate.cpp)
     // Brings back the texts the last regeneration replaced (a second time: undoes itself).
     void sbtRestauraTextoClick();
     void sbtInsTextoClick();
-    // Reads the texts again when the page shows them and no text is being edited: the
-    // standard-text dialog adds texts on the server only.
-    void reloadShown();
 
-    ClientTable *cdsMensagem, *cdsValidaOrdem, *cdsValidaMsg, *cdsPesqMsg;
+    ClientTable *cdsValidaOrdem, *cdsValidaMsg, *cdsPesqMsg;
     DataSource *dtsMensagem, *dtsPesqMsg;
     TGroupBox* grbDescProp = nullptr;
     TDBGrid* dbgDescProp = nullptr;
@@ -73,7 +75,6 @@ public:
     TFormatPanel* fpnDesc = nullptr;
     TDBRichEdit* dreMensagem = nullptr;
 
-private:
     bool shown() const;
     bool proposalShown() const;
     // A field of the current text, as the user would reach it: the grid's column, or the
@@ -85,8 +86,12 @@ private:
     // Reads the texts again after the server changed them all.
     void reloadAfterServer();
 
+    ProposalReach& reach_;
     std::unique_ptr<ChildTableSave> save_;
-    bool movingColumn_ = false;  // the checks move the grid's column: no column-exit checks then
+    bool movingColumn_ = false;
+    // Code and order of the current row when its edit began: unchanged, they are not
+    // checked against themselves.
+    QString codeBeforeEdit_, orderBeforeEdit_;  // the checks move the grid's column: no column-exit checks then
 };
 
 }  // namespace cot

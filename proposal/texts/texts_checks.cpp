@@ -3,10 +3,10 @@
 
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/texts/texts_area.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "ui/db_grid.h"
 #include "ui/page_control.h"
 #include "ui/rich_edit.h"
@@ -28,7 +28,7 @@ bool blankRichText(const QString& stored) {
 
 void TextsArea::focusField(const QString& field) {
     if (field == kText) {
-        s_.showPage(s_.pages().tshTexto);
+        host_.showPage(host_.pages().tshTexto);
         if (dreMensagem->canFocus()) dreMensagem->setFocus();
         return;
     }
@@ -36,7 +36,7 @@ void TextsArea::focusField(const QString& field) {
     movingColumn_ = true;
     dbgDescProp->setSelectedField(field);
     movingColumn_ = false;
-    if (dbgDescProp->canFocus() && !s_.hasFocus(dbgDescProp)) dbgDescProp->setFocus();
+    if (dbgDescProp->canFocus() && !host_.hasFocus(dbgDescProp)) dbgDescProp->setFocus();
 }
 
 void TextsArea::Vd_Mensagem(bool report) {
@@ -45,12 +45,12 @@ void TextsArea::Vd_Mensagem(bool report) {
     if (code.trimmed().isEmpty()) {
         if (!report) return;
         focusField(kCode);
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Mens_Inf")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("Mens_Inf")));
     }
-    cdsValidaMsg->setData(s_.net().getPacket(QStringLiteral("ValidaMsg"), {s_.NR(), code, s_.VER()}));
+    cdsValidaMsg->setData(host_.net().getPacket(QStringLiteral("ValidaMsg"), {host_.key().nr, code, host_.key().ver}));
     if (!cdsValidaMsg->isEmpty()) {
         focusField(kCode);
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("MSGJCAD")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("MSGJCAD")));
     }
 }
 
@@ -59,25 +59,25 @@ void TextsArea::Vd_Ordem(bool report) {
     if (t[kOrder].isNull()) {
         if (!report) return;
         focusField(kOrder);
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Ordem")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("Ordem")));
     }
-    cdsValidaOrdem->setData(s_.net().getPacket(QStringLiteral("ValidaOrdem"),
-                                               {s_.NR(), t[kOrder].asFloat(), t[kCode].asString(), s_.VER()}));
+    cdsValidaOrdem->setData(host_.net().getPacket(QStringLiteral("ValidaOrdem"),
+                                               {host_.key().nr, t[kOrder].asFloat(), t[kCode].asString(), host_.key().ver}));
     if (!cdsValidaOrdem->isEmpty()) {
         focusField(kOrder);
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("ORDCAD")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("ORDCAD")));
     }
 }
 
 void TextsArea::cdsMensagemBeforeEdit() {
     // What the row held when its edit began: an unchanged code or order is not checked
     // against itself.
-    Cli_cot05000::stCdMens = (*cdsMensagem)[kCode].asString();
-    Cli_cot05000::stOrdemMens = (*cdsMensagem)[kOrder].asString();
+    codeBeforeEdit_ = (*cdsMensagem)[kCode].asString();
+    orderBeforeEdit_ = (*cdsMensagem)[kOrder].asString();
 }
 
 void TextsArea::cdsMensagemAfterInsert() {
-    if (s_.hasFocus(dbgDescProp)) focusField(kCode);
+    if (host_.hasFocus(dbgDescProp)) focusField(kCode);
     // The text is written in the editor beside the grid: going there keeps the new row.
     dbgDescProp->removeOption(dgCancelOnExit);
 }
@@ -85,19 +85,19 @@ void TextsArea::cdsMensagemAfterInsert() {
 void TextsArea::cdsMensagemBeforePost() {
     ClientTable& t = *cdsMensagem;
     const bool inserting = t.state() == DataSetState::Insert;
-    if (inserting || t[kOrder].asString() != Cli_cot05000::stOrdemMens) Vd_Ordem(true);
-    if (inserting || t[kCode].asString() != Cli_cot05000::stCdMens) Vd_Mensagem(true);
+    if (inserting || t[kOrder].asString() != orderBeforeEdit_) Vd_Ordem(true);
+    if (inserting || t[kCode].asString() != codeBeforeEdit_) Vd_Mensagem(true);
     if (blankRichText(t[kText].asString())) {
         focusField(kText);
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Mensagem")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("Mensagem")));
     }
     if (t[kOrder].isNull()) {
         focusField(kOrder);
-        Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Ordem")));
+        Consiste::MensErro(host_.messages().Msg(QStringLiteral("Ordem")));
     }
     if (t.isEditing()) {
-        t["NRPROPOSFAS"].setAsString(s_.NR());
-        t["NRVERPROPFAS"].setAsString(s_.VER());
+        t["NRPROPOSFAS"].setAsString(host_.key().nr);
+        t["NRVERPROPFAS"].setAsString(host_.key().ver);
     }
 }
 
@@ -111,7 +111,7 @@ void TextsArea::cdsMensagemAfterPost() {
 void TextsArea::cdsMensagemAfterCancel() {
     cdsMensagem->cancelUpdates();
     dbgDescProp->addOption(dgCancelOnExit);
-    s_.dtsPadraoStateChange();
+    host_.stateChanged();
 }
 
 }  // namespace cot

@@ -4,9 +4,10 @@
 
 #include "data/client_table.h"
 #include "proposal/area/decimal_comma.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/texts/texts_area.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "ui/db_grid.h"
 #include "ui/lookup.h"
 
@@ -39,9 +40,9 @@ void TextsArea::dbgDescPropColExit() {
 
 void TextsArea::dbgDescPropEditButtonClick() {
     if (!isColumn(dbgDescProp->selectedColumn(), kCode)) return;
-    cdsPesqMsg->setData(s_.net().getPacket(QStringLiteral("PesqMsg")));
-    if (cdsPesqMsg->isEmpty()) Consiste::MensErro(s_.msgPadrao.Msg(QStringLiteral("Msg_n_cad")));
-    const QString caption = s_.msgPadrao.Msg(QStringLiteral("msg")) + u'|' + s_.msgPadrao.Msg(QStringLiteral("msgInv"));
+    cdsPesqMsg->setData(host_.net().getPacket(QStringLiteral("PesqMsg")));
+    if (cdsPesqMsg->isEmpty()) Consiste::MensErro(host_.messages().Msg(QStringLiteral("Msg_n_cad")));
+    const QString caption = host_.messages().Msg(QStringLiteral("msg")) + u'|' + host_.messages().Msg(QStringLiteral("msgInv"));
     if (!Pesquisa::Pesquisar(*dtsPesqMsg, caption)) return;
     // The picked text replaces both the code and the body of the current row.
     if (cdsMensagem->state() == DataSetState::Browse) cdsMensagem->edit();

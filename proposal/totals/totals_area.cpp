@@ -7,7 +7,6 @@
 #include "data/client_table.h"
 #include "data/format_br.h"
 #include "data/packet.h"
-#include "proposal/screen/proposal_screen.h"
 #include "rpc/net_connection.h"
 #include "ui/containers.h"
 #include "ui/edits.h"
@@ -15,7 +14,7 @@
 
 namespace cot {
 
-TotalsArea::TotalsArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {}
+TotalsArea::TotalsArea(AreaHost& host) : ProposalArea(host) {}
 
 namespace {
 
@@ -25,10 +24,10 @@ const char* const kFigures[] = {"VRLICENCA", "VRSERVICOS", "VRUNICO", "VRMENSAL"
 
 }  // namespace
 
-bool TotalsArea::shown() const { return s_.pgcPadrao->activePage() == s_.pages().tshProposta; }
+bool TotalsArea::shown() const { return host_.pages().pgcPadrao->activePage() == host_.pages().tshProposta; }
 
 void TotalsArea::build() {
-    TTabSheet* page = s_.pages().tshProposta;
+    TTabSheet* page = host_.pages().tshProposta;
     panTotais = new TPanel(QStringLiteral("panTotais"), page);
     auto* row = new QHBoxLayout(panTotais);
     row->setContentsMargins(4, 2, 4, 2);
@@ -54,11 +53,11 @@ void TotalsArea::build() {
 
 void TotalsArea::load(const ProposalKey& key) {
     if (!shown() || key.nr.isEmpty()) return clear();
-    const Packet totals = s_.net().getPacket(QStringLiteral("GetTotaisProposta"), {key.nr, key.ver});
+    const Packet totals = host_.net().getPacket(QStringLiteral("GetTotaisProposta"), {key.nr, key.ver});
     if (totals.isEmpty()) return clear();
     QList<double> figures;
     for (const char* f : kFigures) figures << totals.value(0, QString::fromLatin1(f)).toDouble();
-    const ClientTable& p = s_.proposal();
+    const ClientTable& p = host_.proposal();
     const QString contract =
         p.active() && !p.isEmpty() ? p[QStringLiteral("IDTIPOPROPFAS")].asString().trimmed() : QString();
     show(figures, contract);
@@ -83,7 +82,7 @@ void TotalsArea::clear() {
 }
 
 void TotalsArea::proposalChanged() {
-    if (shown()) load(s_.key());
+    if (shown()) load(host_.key());
 }
 
 }  // namespace cot

@@ -5,8 +5,6 @@ class QLabel;
 
 namespace cot {
 
-class TfrmPropostaComercial;
-
 class TLabel;
 class TPanel;
 
@@ -18,11 +16,8 @@ class TPanel;
 // A rental proposal has no licence, and a service-only one neither licence nor monthly
 // value: those figures are not shown.
 class TotalsArea : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    explicit TotalsArea(TfrmPropostaComercial& screen);
+    explicit TotalsArea(AreaHost& host);
 
     QString name() const override { return QStringLiteral("Totais"); }
     void build() override;
@@ -30,11 +25,11 @@ public:
     void clear() override;
     void proposalChanged() override;
 
+private:
     TPanel* panTotais = nullptr;
     TLabel *lblTotLicenca = nullptr, *lblTotServicos = nullptr, *lblTotUnico = nullptr, *lblTotMensal = nullptr,
            *lblTotParcelas = nullptr;
 
-private:
     bool shown() const;
     void show(const QList<double>& figures, const QString& contract);
     QLabel *lblCapLicenca_ = nullptr, *lblCapMensal_ = nullptr;

@@ -27,7 +27,6 @@ protected:
     void SetUp() override {
         ScreenFixture::SetUp();
         Cli_cot05000::boTestaEst = false;
-        Cli_cot05000::boTestaPerc1 = false;
         screen = createForm<TfrmPropostaComercial>();
         showAndActivate(*screen);
     }

@@ -146,7 +146,6 @@ TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
     const int mandatory = scalar("SELECT COUNT(*) FROM TIPOSERV WHERE IDSERVOBRIGPROS = 'S'").toInt();
     ASSERT_GT(mandatory, 0);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + nr + "'").toInt(), mandatory);
-    EXPECT_FALSE(Cli_cot05000::boIncluiProp);
     const QVariantMap row = storedRow(nr, "01");
     EXPECT_EQ(row.value("IDCLIENPROSP").toString(), "P");
     EXPECT_EQ(row.value("CDPROSPECT").toString(), kDelta);
@@ -250,7 +249,7 @@ TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
     EXPECT_EQ(t["NMPROCOMERCI"].asString(), "Folha de Pagamento");
     focus(*screen, "dbeDsReferencia");  // leaving the code checks the lines' systems
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
-    EXPECT_FALSE(screen->area<LineSystemsArea>().cdsValidaSistProd->isEmpty());
+    EXPECT_FALSE(header().cdsValidaSistProd->isEmpty());
     EXPECT_TRUE(listed.startsWith("Os seguintes sistemas não estão cadastrados")) << listed.toStdString();
     EXPECT_EQ(t.state(), DataSetState::Browse) << "the change of product is undone";
     EXPECT_EQ(t["CDPROCOMERCI"].asString(), "ERP");

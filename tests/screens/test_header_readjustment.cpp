@@ -97,19 +97,19 @@ TEST_F(HeaderReadjustment, TheSameIndexTwiceIsRefusedOnlyWhileIndexTwoIsInUse) {
     newProposal(60, 40.0);
     ClientTable& t = screen->proposal();
     t["CDINDICE2"].setAsString("0001");
-    Cli_cot05000::boTestaPerc1 = true;
+    r().useIndexTwo(true);
     EXPECT_THROW(r().Vd_TpIndiceReaj2(false), Abort);
     EXPECT_EQ(dialogs.errors(), QStringList{"Índice 1 deve ser diferente do índice 2"});
     EXPECT_FALSE(post()) << "the post finds it too";
 
     dialogs.clearShown();
-    Cli_cot05000::boTestaPerc1 = false;
+    r().useIndexTwo(false);
     EXPECT_NO_THROW(r().Vd_TpIndiceReaj2(false));
     EXPECT_NO_THROW(r().Vd_IndiceReaj2(true)) << "index 2 out of use is not checked";
     EXPECT_TRUE(dialogs.errors().isEmpty());
 
     // Another type of the same index is a different index.
-    Cli_cot05000::boTestaPerc1 = true;
+    r().useIndexTwo(true);
     t["CDTPINDICE2"].setAsString("A");
     EXPECT_NO_THROW(r().Vd_TpIndiceReaj2(false));
     EXPECT_EQ(t["NMINDICEREAJ2"].asString(), "IGP-M acumulado anual");
@@ -124,19 +124,19 @@ TEST_F(HeaderReadjustment, PercentageOneOfAHundredTakesIndexTwoOutOfUse) {
     ClientTable& t = screen->proposal();
     t["VRPEINCIND1"].setAsFloat(100);
     r().Controla_Faturamento();
-    EXPECT_FALSE(Cli_cot05000::boTestaPerc1);
+    EXPECT_FALSE(r().indexTwoInUse());
     EXPECT_TRUE(t["CDINDICE2"].asString().isEmpty());
     EXPECT_TRUE(t["CDTPINDICE2"].asString().isEmpty());
     EXPECT_EQ(t["VRPEINCIND2"].asFloat(), 0);
     t["VRPEINCIND1"].setAsFloat(70);
     r().Controla_Faturamento();
-    EXPECT_TRUE(Cli_cot05000::boTestaPerc1);
+    EXPECT_TRUE(r().indexTwoInUse());
     EXPECT_EQ(r().dbeInd2->color(), ControlColor::InfoBk);
     // The index-2 lookup puts it in use too.
-    Cli_cot05000::boTestaPerc1 = false;
+    r().useIndexTwo(false);
     dialogs.expectPick([](ClientTable& list) { return list.locate("CDINDICE;CDTPINDICE", {"0003", "M"}); });
     ASSERT_TRUE(r().btnPesqInd2->pesquisar());
-    EXPECT_TRUE(Cli_cot05000::boTestaPerc1);
+    EXPECT_TRUE(r().indexTwoInUse());
     EXPECT_EQ(t["CDINDICE2"].asString(), "0003");
     EXPECT_EQ(t["NMINDICEREAJ2"].asString(), "INPC - Índice Nacional");
 }
@@ -239,7 +239,7 @@ TEST_F(HeaderReadjustment, TypingAHundredOnAStoredProposalDropsIndexTwoOnTheServ
     r().dbePercent1->selectAll();  // the key filter lets no Ctrl+A through
     type(*screen, "dbePercent1", "100");
     ASSERT_TRUE(focus(*screen, "dbeInd1"));
-    EXPECT_FALSE(Cli_cot05000::boTestaPerc1);
+    EXPECT_FALSE(r().indexTwoInUse());
     EXPECT_TRUE(t["CDINDICE2"].asString().isEmpty());
     ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
     const QVariantMap row = storedRow(seedNumber(9), "01");

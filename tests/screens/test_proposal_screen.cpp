@@ -164,9 +164,9 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
     EXPECT_EQ(screen->activeTable(), screen->area<ObservationArea>().cdsObs);
     EXPECT_EQ(screen->area<ObservationArea>().cdsObs->recordCount(), 1);
-    EXPECT_FALSE(screen->area<ObservationArea>().dbrObs->isEnabled());
+    EXPECT_FALSE(widget<TDBRichEdit>("dbrObs").isEnabled());
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    EXPECT_TRUE(screen->area<ObservationArea>().dbrObs->isEnabled());
+    EXPECT_TRUE(widget<TDBRichEdit>("dbrObs").isEnabled());
     screen->area<ObservationArea>().cdsObs->cancel();
     ASSERT_TRUE(menu(screen->menus().mnuProposta));
     EXPECT_EQ(screen->activeTable(), &screen->proposal());
@@ -199,7 +199,7 @@ TEST_F(ProposalScreen, EnablingFollowsThePageAndTheTextsState) {
     EXPECT_TRUE(screen->menus().mnuRegeraTexto->enabled());
     EXPECT_TRUE(screen->menus().sbtRegeraTexto->isEnabled());
     EXPECT_FALSE(screen->menus().mnuFiltro->enabled());
-    EXPECT_TRUE(screen->area<TextsArea>().dbgDescProp->isEnabled());
+    EXPECT_TRUE(widget<TDBGrid>("dbgDescProp").isEnabled());
     EXPECT_TRUE(screen->statusBar()->currentMessage().isEmpty());
 }
 
@@ -215,10 +215,10 @@ TEST_F(ProposalScreen, TextsEnablingRowsWhileEditing) {
     EXPECT_FALSE(e.regeraTexto);
     EXPECT_TRUE(e.confirmar);
     EXPECT_TRUE(e.cancelar);
-    EXPECT_EQ(screen->area<TextsArea>().dbgDescProp->columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Ellipsis);
+    EXPECT_EQ(widget<TDBGrid>("dbgDescProp").columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Ellipsis);
     screen->area<TextsArea>().cdsMensagem->cancel();
     ASSERT_TRUE(runHandler([&] { screen->area<TextsArea>().enable(e); }));
-    EXPECT_EQ(screen->area<TextsArea>().dbgDescProp->columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Auto);
+    EXPECT_EQ(widget<TDBGrid>("dbgDescProp").columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Auto);
 }
 
 TEST_F(ProposalScreen, AServiceOnlyProposalNeverShowsProductLinesNorSimulation) {

@@ -243,13 +243,12 @@ TEST_F(StandardTextDialog, CancellingAddsNothingAndGivesUpTheLinesSystemsEdit) {
 
 TEST_F(StandardTextDialog, TheTextsPageOpensItBetweenEditsOnly) {
     onTexts(1);
-    TextsArea& texts = screen->area<TextsArea>();
-    ASSERT_TRUE(texts.sbtInsTexto->isEnabled());
+    ASSERT_TRUE(widget<TSpeedButton>("sbtInsTexto").isEnabled());
     runner.expect([](QWidget& w) { clickButton(*static_cast<TfrmInsTextoProp&>(w).sbtCancel); }, "frmInsTextoProp");
-    clickButton(*texts.sbtInsTexto);
+    clickButton(widget<TSpeedButton>("sbtInsTexto"));
     EXPECT_EQ(runner.shown().size(), 1u);
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    EXPECT_FALSE(texts.sbtInsTexto->isEnabled());
+    EXPECT_FALSE(widget<TSpeedButton>("sbtInsTexto").isEnabled());
 }
 
 }  // namespace

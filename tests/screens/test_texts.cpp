@@ -137,7 +137,7 @@ protected:
                     {{"N", number(n)}, {"C", code}})
             .toString();
     }
-    TDBGrid& grid() { return *area().dbgDescProp; }
+    TDBGrid& grid() { return widget<TDBGrid>("dbgDescProp"); }
     QLineEdit* cellEditor() { return grid().inplaceEditor(); }
     void column(const char* field) { ASSERT_TRUE(grid().setSelectedField(QString::fromLatin1(field))); }
     // Types into the grid's selected cell as the user does: the first key opens the editor.
@@ -160,9 +160,9 @@ TEST_F(Texts, ANewTextIsTypedInTheGridAndTheEditorAndReachesTheServer) {
     pressKey(grid(), Qt::Key_Tab);
     typeInCell("3");
     // Writing the text beside the grid keeps the new row.
-    ASSERT_TRUE(focusWidget(*area().dreMensagem));
+    ASSERT_TRUE(focusWidget(widget<TDBRichEdit>("dreMensagem")));
     ASSERT_EQ(texts().state(), DataSetState::Insert);
-    typeText(*area().dreMensagem, "Prazo de entrega: 30 dias.");
+    typeText(widget<TDBRichEdit>("dreMensagem"), "Prazo de entrega: 30 dias.");
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2", "PRAZO:3"}));
@@ -223,7 +223,7 @@ TEST_F(Texts, AnEmptyTextIsRefusedOnItsPage) {
     EXPECT_FALSE(runHandler([&] { texts().post(); }));
     EXPECT_EQ(dialogs.errors(), QStringList{"Mensagem deve ser informada"});
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshTexto);
-    EXPECT_TRUE(area().dreMensagem->hasFocus());
+    EXPECT_TRUE(widget<TDBRichEdit>("dreMensagem").hasFocus());
     EXPECT_EQ(texts().state(), DataSetState::Insert);
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2"}));
 }
@@ -289,7 +289,7 @@ TEST_F(Texts, PickingAStandardTextReplacesCodeAndBody) {
     // With no standard text registered the lookup says so.
     testServer().db().exec(QStringLiteral("DELETE FROM PADTXT"));
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    EXPECT_FALSE(runHandler([&] { area().dbgDescPropEditButtonClick(); }));
+    grid().editButtonClick();
     EXPECT_EQ(dialogs.errors(), QStringList{"Não há mensagem cadastrada"});
 }
 
@@ -318,7 +318,7 @@ TEST_F(Texts, RegeneratingAsksFirstAndThenReplacesTheTexts) {
     // A mistaken regeneration is undone from the page: the replaced texts come back.
     dialogs.clearShown();
     dialogs.expectConfirm(true);
-    clickButton(*area().sbtRestauraTexto);
+    clickButton(widget<TSpeedButton>("sbtRestauraTexto"));
     EXPECT_EQ(dialogs.questions(), QStringList{"Deseja restaurar os textos que a última regeração substituiu?"});
     EXPECT_EQ(dialogs.informations(), QStringList{"Textos anteriores restaurados."});
     EXPECT_EQ(stored(), QStringList{"COND_LU:2"});
@@ -330,14 +330,14 @@ TEST_F(Texts, EnablingFollowsTheTextsAndARefusedChangeHoldsRegeneration) {
     const ProposalMenus& m = screen->menus();
     for (TMenuItem* e : {screen->mnuIncluir, screen->mnuAlterar, screen->mnuExcluir, m.mnuRegeraTexto})
         EXPECT_TRUE(e->enabled()) << e->objectName().toStdString();
-    EXPECT_TRUE(area().sbtInsTexto->isEnabled());
-    EXPECT_TRUE(area().sbtRestauraTexto->isEnabled());
+    EXPECT_TRUE(widget<TSpeedButton>("sbtInsTexto").isEnabled());
+    EXPECT_TRUE(widget<TSpeedButton>("sbtRestauraTexto").isEnabled());
     EXPECT_FALSE(m.mnuFiltro->enabled());
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
     for (TMenuItem* e : {screen->mnuIncluir, screen->mnuVerificar, m.mnuRegeraTexto})
         EXPECT_FALSE(e->enabled()) << e->objectName().toStdString();
-    EXPECT_FALSE(area().sbtInsTexto->isEnabled());
-    EXPECT_FALSE(area().sbtRestauraTexto->isEnabled());
+    EXPECT_FALSE(widget<TSpeedButton>("sbtInsTexto").isEnabled());
+    EXPECT_FALSE(widget<TSpeedButton>("sbtRestauraTexto").isEnabled());
     EXPECT_TRUE(screen->mnuConfirmar->enabled());
 
     // Another user removes the text meanwhile: the change stays pending, and regenerating
@@ -349,8 +349,8 @@ TEST_F(Texts, EnablingFollowsTheTextsAndARefusedChangeHoldsRegeneration) {
     EXPECT_EQ(dialogs.errors(), QStringList{"Registro alterado ou excluído por outro usuário."});
     EXPECT_EQ(texts().changeCount(), 1);
     EXPECT_FALSE(m.mnuRegeraTexto->enabled());
-    EXPECT_FALSE(area().sbtInsTexto->isEnabled());
-    EXPECT_FALSE(area().sbtRestauraTexto->isEnabled());
+    EXPECT_FALSE(widget<TSpeedButton>("sbtInsTexto").isEnabled());
+    EXPECT_FALSE(widget<TSpeedButton>("sbtRestauraTexto").isEnabled());
     dialogs.expectConfirm(true);
     ASSERT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
     EXPECT_EQ(texts().changeCount(), 0);
@@ -362,7 +362,7 @@ TEST_F(Texts, EnablingFollowsTheTextsAndARefusedChangeHoldsRegeneration) {
     EXPECT_TRUE(screen->mnuIncluir->enabled());
     EXPECT_FALSE(screen->mnuAlterar->enabled());
     EXPECT_TRUE(m.mnuRegeraTexto->enabled());
-    EXPECT_TRUE(area().dreMensagem->readOnly()) << "no text to write into";
+    EXPECT_TRUE(widget<TDBRichEdit>("dreMensagem").readOnly()) << "no text to write into";
 }
 
 TEST_F(Texts, CancellingAnEditGivesUpEveryPendingChangeAndExcluirDeletesOnTheServer) {

@@ -4,8 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "proposal/screen/proposal_screen.h"
-#include "proposal/screen/screen_layout.h"
+#include "proposal/area/area_layout.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
