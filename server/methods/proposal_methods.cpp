@@ -83,6 +83,10 @@ Reply getParamPerc(MethodContext& ctx, const Args&) {
                                      {{QStringLiteral("VRTXJUROSLICUSO"), FieldType::Float, 0}}));
 }
 
+// Whether the session's operator sees every proposal of his branches (a group of his is
+// authorised for proposals) or only those he included or requested.
+Reply getVeTodasPropostas(MethodContext& ctx, const Args&) { return ctx.caller().seesAllProposals(); }
+
 }  // namespace
 
 void applyProposalDelta(Database& db, const Delta& delta) {
@@ -129,6 +133,7 @@ void registerProposalMethods(MethodRegistry& registry) {
     registry.add(QStringLiteral("getMaxVerPropFas"), 1, AccessRule::proposalNumber(0), getMaxVerPropFas);
     registry.add(QStringLiteral("ValidaProposta"), 3, AccessRule::session().branch(0), validaProposta);
     registry.add(QStringLiteral("GetParamPerc"), 0, AccessRule::session(), getParamPerc);
+    registry.add(QStringLiteral("GetVeTodasPropostas"), 0, AccessRule::session(), getVeTodasPropostas);
 }
 
 }  // namespace cot::server

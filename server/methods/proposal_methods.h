@@ -9,7 +9,7 @@ class Database;
 class MethodRegistry;
 
 // The proposal header family: GetProposta, SetProposta, PrxProposta, getMaxVerPropFas,
-// ValidaProposta, GetParamPerc.
+// ValidaProposta, GetParamPerc, GetVeTodasPropostas.
 void registerProposalMethods(MethodRegistry& registry);
 
 // Applies the header's change log inside the caller's transaction (SetProposta, and the

@@ -33,7 +33,7 @@ const QSet<QString> kNoProposal{
     "GetPesqProdComer", "GetVd_ProdComer", "GetInterLoc",    "GetPesqInterLoc", "PesqMsg",
     "GetTextoMens",    "GetParamEmail",   "GetPesqCliente",  "GetPesqProspect", "GetPesqCont",
     "InsereCliente",   "GetProposta",     "GetPropostaAux",  "GetPesqContato",  "ValidaProposta",
-    "GetControlaAnexo", "AlteraSenha",     "GetPainelPropostas", "GetUltimaDecisao"};
+    "GetControlaAnexo", "AlteraSenha",     "GetPainelPropostas", "GetUltimaDecisao", "GetVeTodasPropostas"};
 
 MethodRegistry realRegistry() {
     MethodRegistry r;

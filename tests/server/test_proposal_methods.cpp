@@ -86,6 +86,9 @@ TEST_P(ProposalMethodsTest, OperatorSeesWhatHeIncludedOrRequested) {
     EXPECT_TRUE(packet("GetProposta", {"0002", "GERENTE"}).rows.isEmpty());
     EXPECT_EQ(server_->connection().call("GetProposta", {"9999", "T"}).error,
               QString("O operador VENDEDOR não trabalha na filial 9999."));
+    // Whether the list is the whole branch's: the session's operator's group decides.
+    EXPECT_EQ(server_->call("GetVeTodasPropostas")["result"], QJsonValue(true));
+    EXPECT_EQ(server_->callAs(server_->openSession("ASSIST"), "GetVeTodasPropostas")["result"], QJsonValue(false));
 }
 
 TEST_P(ProposalMethodsTest, VersionsAndNumbers) {
