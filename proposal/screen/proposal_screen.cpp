@@ -110,12 +110,6 @@ void TfrmPropostaComercial::createTables() {
     cdsParamPerc = table("cdsParamPerc");
     defineProposalTables(*cdsProposta, *cdsParamPerc);
     dtsProposta = area_support::source(this, "dtsProposta", cdsProposta);
-
-    // qryGrupo: whether the operator belongs to a group authorised for proposals.
-    for (const char* line : {"SELECT OP.CDOPERADOR", " FROM AUTGRUPOP AU, OPERGRUPOP OP", "WHERE AU.IDAUTGRUPOP = 'PROP'",
-                             "  AND OP.CDGRUPOPER = AU.CDGRUPOPER", "  AND OP.CDOPERADOR = :P_CDOPERADOR"})
-        qryGrupo.addSql(QString::fromLatin1(line));
-    qryGrupo.addField(QStringLiteral("CDOPERADOR"), FieldType::String, 12);
 }
 
 void TfrmPropostaComercial::FormCreate() {
@@ -140,15 +134,16 @@ void TfrmPropostaComercial::FormCreate() {
     restoreListWidths();
 }
 
+// Whether the operator's group sees every proposal of the branch: the server answers for
+// the session's operator.
 void TfrmPropostaComercial::openGrupo() {
-    qryGrupo.close();
-    qryGrupo.paramByName(QStringLiteral("P_CDOPERADOR")).setValue(Veltrano::Operador());
-    qryGrupo.open();
+    wholeBranch_ = false;
+    wholeBranch_ = netProposta.callChecked(QStringLiteral("GetVeTodasPropostas")).toBool();
 }
 
 void TfrmPropostaComercial::readProposalList() {
     openGrupo();
-    const bool all = !qryGrupo.isEmpty();
+    const bool all = wholeBranch_;
     requestsOnly_ = !all;
     cdsProposta->setData(netProposta.getPacket(
         QStringLiteral("GetProposta"), {Veltrano::FiliProc(), all ? QStringLiteral("T") : Veltrano::Operador()}));

@@ -74,8 +74,6 @@ public:
     // The search box, filter marker and decision watch above the list.
     ProposalListBar& listBar() const { return *listBar_; }
     DataSource* proposalSource() const override { return dtsProposta; }
-    // The operator-group query: a row means every proposal of the branch is listed.
-    TADOIBQuery& grupo() { return qryGrupo; }
     template <class A>
     A& area() const {
         for (const auto& a : areas_)
@@ -191,7 +189,7 @@ private:
     ListAttachments* attachments_ = nullptr;
     ProposalListBar* listBar_ = nullptr;
     DataSource* dtsProposta = nullptr;
-    TADOIBQuery qryGrupo{QStringLiteral("qryGrupo")};
+    bool wholeBranch_ = false;  // every proposal of the branch is listed (openGrupo)
 
     ProposalPages pages_;
     ProposalModel* model_ = nullptr;

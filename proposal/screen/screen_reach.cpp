@@ -51,7 +51,7 @@ void TfrmPropostaComercial::shareListFilter(ListFilter& filter) {
     ownFilter_.reset();
 }
 
-bool TfrmPropostaComercial::listsWholeBranch() { return qryGrupo.active() && !qryGrupo.isEmpty(); }
+bool TfrmPropostaComercial::listsWholeBranch() { return wholeBranch_; }
 
 // ----- header
 
