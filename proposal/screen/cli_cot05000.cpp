@@ -3,14 +3,12 @@
 namespace cot::Cli_cot05000 {
 
 bool boLinProdVenc = false;
-bool boServVenc = false;
 bool boTestaEst = false;
 bool boInclLinProd = false;
 
 QString stTipoAnterior;
 
 long double exVrTotaLinp = 0;
-long double exVrServico = 0;
 
 void initialization() {
     boInclLinProd = false;

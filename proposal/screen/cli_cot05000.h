@@ -7,14 +7,12 @@ namespace cot {
 namespace Cli_cot05000 {
 
 extern bool boLinProdVenc;  // the posted product line needs its first installment
-extern bool boServVenc;     // the posted service needs its package installment
 extern bool boTestaEst;     // client/prospect situation already tested in this edit
 extern bool boInclLinProd;  // the product line being posted is new
 
 extern QString stTipoAnterior;    // product-line type before the last type click
 
 extern long double exVrTotaLinp;  // product-line total before the post
-extern long double exVrServico;   // service value before the post
 
 // Package load: no line nor proposal being inserted.
 void initialization();

@@ -71,6 +71,7 @@ TfrmPropostaComercial::TfrmPropostaComercial(QWidget* parent) : TfrmPadraoGrid(s
 
 // The areas, in the order the screen builds, loads and asks them.
 void TfrmPropostaComercial::registerAreas() {
+    // Each area is handed the earlier ones it works with.
     const auto add = [this](auto area) -> auto& {
         auto& added = *area;
         areas_.push_back(std::move(area));
@@ -78,14 +79,14 @@ void TfrmPropostaComercial::registerAreas() {
     };
     HeaderController& header = add(std::make_unique<HeaderController>(*this));
     add(std::make_unique<ReadjustmentController>(*this, header));
-    ProductLineArea& lines = add(std::make_unique<ProductLineArea>(*this));
-    add(std::make_unique<LineSystemsArea>(*this));
-    add(std::make_unique<LineInstallmentsArea>(*this));
+    ProductLineArea& lines = add(std::make_unique<ProductLineArea>(*this, header, *this));
+    add(std::make_unique<LineSystemsArea>(*this, lines, *this));
+    add(std::make_unique<LineInstallmentsArea>(*this, lines));
     SimulationArea& simulations = add(std::make_unique<SimulationArea>(*this));
     add(std::make_unique<SimulationProductsArea>(*this, simulations));
     TextsArea& texts = add(std::make_unique<TextsArea>(*this, *this));
-    ServicesArea& services = add(std::make_unique<ServicesArea>(*this));
-    add(std::make_unique<ServiceInstallmentsArea>(*this));
+    ServicesArea& services = add(std::make_unique<ServicesArea>(*this, header, lines));
+    add(std::make_unique<ServiceInstallmentsArea>(*this, services));
     add(std::make_unique<ServiceObjectiveArea>(*this));
     add(std::make_unique<ObservationArea>(*this));
     add(std::make_unique<TotalsArea>(*this));

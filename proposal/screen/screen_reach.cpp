@@ -120,7 +120,7 @@ ClientTable& TfrmPropostaComercial::reloadPackageSchedule() {
 }
 
 void TfrmPropostaComercial::focusServiceColumn(const QString& field) {
-    selectColumn(*this, area<ServicesArea>().dbgServico, field);
+    area<ServicesArea>().focusColumn(field);
 }
 
 void TfrmPropostaComercial::checkMandatoryServices() { area<ServicesArea>().Verifica_Servico(); }

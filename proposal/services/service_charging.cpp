@@ -8,11 +8,11 @@
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/reach/proposal_key.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/services/server_values.h"
 #include "proposal/services/service_installments_area.h"
 #include "proposal/services/services_area.h"
+#include "rpc/net_connection.h"
+#include "services/messages.h"
 #include "services/money.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
@@ -42,7 +42,7 @@ bool ServicesArea::startChargingEdit() {
     if (!boTestaServ || t.state() != DataSetState::Browse) return false;
     if (t.isEmpty()) t.append();
     else t.edit();
-    s_.setActiveTable(&t);
+    host_.setActiveTable(&t);
     return true;
 }
 
@@ -52,17 +52,18 @@ void ServicesArea::switchCharging(const QString& type, bool startedHere) {
         BusyScope busy;
         // One call: the server records the type with the package value and schedule it
         // implies (none by the hour), in one transaction, and answers the value.
-        package = s_.net().callChecked(QStringLiteral("SetTipoCobrServ"), {type, s_.NR(), s_.VER()});
+        const ProposalKey key = host_.key();
+        package = host_.net().callChecked(QStringLiteral("SetTipoCobrServ"), {type, key.nr, key.ver});
     } catch (...) {
         // Refused: nothing changed, and the radios say so again.
         if (startedHere && cdsServico->isEditing()) cdsServico->cancel();
         showCharging();
         throw;
     }
-    storeServerValues(s_.proposal(), {{QStringLiteral("IDTIPOCOBRSERV"), type},
+    storeServerValues(host_.proposal(), {{QStringLiteral("IDTIPOCOBRSERV"), type},
                                       {QStringLiteral("VRPACOTESERV"), package.toDouble()}});
     installments().reload();
-    s_.proposalChanged();
+    host_.proposalChanged();
     // A service being inserted by the click is charged as the proposal now is.
     if (cdsServico->state() == DataSetState::Insert) {
         f("IDTIPOCOBRPROP").setAsString(type);
@@ -85,7 +86,7 @@ void ServicesArea::rbtVrHoraClick() {
     const bool started = startChargingEdit();
     // Only a click that put the services in edit switches the charging.
     if (!cdsServico->isEditing()) return;
-    const TMessages& m = s_.msgPadrao;
+    const TMessages& m = host_.messages();
     const QString question = m.Msg(QStringLiteral("TipoCobr_Serv")) + u'\n' + m.Msg(QStringLiteral("TipoCobr_Serv_Conf"));
     if (Dialogs::current().messageDlg(question, DialogType::Confirmation, mbYes | mbNo) != mrYes) {
         // Declined: the proposal stays a package, and so do the radios.
@@ -103,18 +104,17 @@ void ServicesArea::rbtVrHoraClick() {
 long double ServicesArea::servicesTotal() {
     ClientTable& aux = *cdsServicoAux;
     aux.setData(cdsServico->data());
-    return proposal_key::sums(aux, {{QStringLiteral("NRPROPOSFAS"), s_.NR()}, {QStringLiteral("NRVERPROPFAS"), s_.VER()}},
+    const ProposalKey key = host_.key();
+    return proposal_key::sums(aux, {{QStringLiteral("NRPROPOSFAS"), key.nr}, {QStringLiteral("NRVERPROPFAS"), key.ver}},
                               {QStringLiteral("VRTOTASERV")})[0];
 }
 
 void ServicesArea::Gera_ValorPacoteServ() {
-    // The news of an earlier post never carries over to this one.
-    Cli_cot05000::exVrServico = 0;
     // Send what is pending and read the services back as the server holds them.
     save_->send();
     reloadServices();
     // The value is settled only for a package, with nothing in edit, on a proposal not accepted.
-    const ClientTable& p = s_.proposal();
+    const ClientTable& p = host_.proposal();
     if (cdsServico->isEditing() || !package() || p.isEditing() || !p[QStringLiteral("DTACEPROPFAS")].isNull()) return;
     // Services stored without their package value: the row carries their total to
     // SetServico, which records the proposal's package and its schedule in the same
@@ -124,8 +124,7 @@ void ServicesArea::Gera_ValorPacoteServ() {
     if (value.isNull() || sameMoney(value.asFloat(), 0)) {
         const long double total = servicesTotal();
         if (sameMoney(total, 0)) return installments().Confirma_VencServ();
-        followUp_ = FollowUp{s_.key(), false};
-        Cli_cot05000::boServVenc = false;
+        followUp_ = FollowUp{host_.key(), false};
         BeforePostHeld held(*cdsServico);
         cdsServico->edit();
         value.setAsFloat(static_cast<double>(total));
@@ -137,7 +136,7 @@ void ServicesArea::Gera_ValorPacoteServ() {
     // The server holds a value the screen did not know yet (services it imported and
     // priced), with the schedule it implies.
     if (!sameMoney(value.asFloat(), proposalPackage())) {
-        storeServerValues(s_.proposal(), {{QStringLiteral("VRPACOTESERV"), value.asFloat()}});
+        storeServerValues(host_.proposal(), {{QStringLiteral("VRPACOTESERV"), value.asFloat()}});
         return settleSchedule();
     }
     // The value stands: send the schedule once it adds up to it.

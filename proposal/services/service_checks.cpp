@@ -2,10 +2,9 @@
 // rate and discount kept consistent with each other.
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/services/services_area.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "ui/db_grid.h"
 
 namespace cot {
@@ -31,14 +30,14 @@ bool changed(const Field& f) {
 void ServicesArea::focusColumn(const QString& field) {
     // Showing where a check failed must not run the checks of the column being left.
     const auto exit = std::exchange(dbgServico->onColExit, nullptr);
-    if (!s_.hasFocus(dbgServico) && dbgServico->canFocus()) dbgServico->setFocus();
+    if (!host_.hasFocus(dbgServico) && dbgServico->canFocus()) dbgServico->setFocus();
     dbgServico->setSelectedField(field);
     dbgServico->onColExit = exit;
 }
 
 void ServicesArea::refuse(const QString& key, const QString& field) {
     focusColumn(field);
-    Consiste::MensErro(s_.msgPadrao.Msg(key));
+    Consiste::MensErro(host_.messages().Msg(key));
     throw Abort();  // MensErro already ended the operation; this keeps the compiler sure of it
 }
 
@@ -102,8 +101,9 @@ void ServicesArea::cdsServicoBeforePost() {
             invoiced.setAsFloat(static_cast<double>(value(rate) * (100 - value(discount)) / 100));
     }
     // The row belongs to the proposal version on screen.
-    f("NRPROPOSFAS").setAsString(s_.NR());
-    f("NRVERPROPFAS").setAsString(s_.VER());
+    const ProposalKey key = host_.key();
+    f("NRPROPOSFAS").setAsString(key.nr);
+    f("NRVERPROPFAS").setAsString(key.ver);
     if (value(rate) < 0) refuse(QStringLiteral("IMPVRNEG"), kRate);
     if (value(invoiced) < 0) refuse(QStringLiteral("IMPVRDENEG"), kInvoiced);
     // Rate, invoiced rate and discount agree at the edges: no discount, or all of it.
@@ -111,16 +111,12 @@ void ServicesArea::cdsServicoBeforePost() {
     if (sameMoney(value(invoiced), 0)) discount.setAsFloat(100);
     if (sameMoney(value(discount), 0)) invoiced.setAsFloat(rate.asFloat());
     // The package value with this row's change in place of what it stored.
-    const long double before = proposalPackage();
+    // The server records it with the row (SetServico).
     f("VRPACOTESERV").setAsFloat(static_cast<double>(GeraValorServico()));
-    // The package this row implies; the server records it with the row (SetServico).
-    Cli_cot05000::exVrServico = 0;
-    if (package() && !sameMoney(value(f("VRPACOTESERV")), before)) Cli_cot05000::exVrServico = value(f("VRPACOTESERV"));
     // 'S' tells the server the description is still empty.
     f("VERIFICA_DESCRICAO").setAsString(f("DSLOCALPROP").asString().isEmpty() ? QStringLiteral("S") : QStringLiteral("N"));
-    // After the post: a new service needs its package installment, and the services are verified.
-    Cli_cot05000::boServVenc = inserting;
-    followUp_ = FollowUp{s_.key(), true};
+    // After the post the services are verified.
+    followUp_ = FollowUp{host_.key(), true};
 }
 
 long double ServicesArea::GeraValorServico() const {

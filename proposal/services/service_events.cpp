@@ -4,11 +4,10 @@
 
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/screen/cli_cot05000.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/services/server_values.h"
 #include "proposal/services/service_installments_area.h"
 #include "proposal/services/services_area.h"
+#include "services/messages.h"
 #include "services/money.h"
 #include "ui/db_grid.h"
 
@@ -34,7 +33,7 @@ void ServicesArea::attachEvents() {
     t.afterScroll = [this](ClientTable&) { cdsServicoAfterScroll(); };
 
     // The modality is shown and typed as its catalogue word; anything else changes nothing.
-    const TMessages& m = s_.msgPadrao;
+    const TMessages& m = host_.messages();
     for (ClientTable* table : {cdsServico, cdsServicoAux}) {
         Field& modality = (*table)[QStringLiteral("IDTIPOCOBRPROP")];
         modality.onGetText = [&m](Field& f, bool) {
@@ -60,10 +59,9 @@ void ServicesArea::cdsServicoBeforeInsert() { dbgServico->addOption(dgEditing); 
 
 void ServicesArea::cdsServicoAfterInsert() {
     // Nothing of an earlier post may carry over to this one.
-    Cli_cot05000::boServVenc = false;
     followUp_.reset();
     focusColumn(QStringLiteral("CDTIPOSERV"));
-    const ClientTable& p = s_.proposal();
+    const ClientTable& p = host_.proposal();
     f("IDTIPOCOBRPROP").setAsString(p[QStringLiteral("IDTIPOCOBRSERV")].asString());
     f("VRPACOTESERV").setValue(p[QStringLiteral("VRPACOTESERV")].value());
     showTypeButton();
@@ -72,7 +70,7 @@ void ServicesArea::cdsServicoAfterInsert() {
 void ServicesArea::cdsServicoBeforeEdit() {
     // A stored service keeps its type: editing starts in the description.
     const Field* column = dbgServico->selectedField();
-    if (!s_.hasFocus(dbgServico) || !column) return;
+    if (!host_.hasFocus(dbgServico) || !column) return;
     if (column->fieldName() == QLatin1String("CDTIPOSERV") || column->fieldName() == QLatin1String("NMTIPOSERV")) {
         focusColumn(QStringLiteral("DSLOCALPROP"));
         dbgServico->addOption(dgEditing);
@@ -80,43 +78,39 @@ void ServicesArea::cdsServicoBeforeEdit() {
 }
 
 void ServicesArea::cdsServicoAfterPost() {
-    // The flag became this post's follow-up in the before-post; it never outlives the post.
-    Cli_cot05000::boServVenc = false;
     if (save_->pending()) save_->send();
     else runFollowUp();
 }
 
 void ServicesArea::cdsServicoAfterCancel() {
     cdsServico->cancelUpdates();
-    Cli_cot05000::boServVenc = false;
-    Cli_cot05000::exVrServico = 0;
     followUp_.reset();
 }
 
 void ServicesArea::cdsServicoAfterDelete() {
-    followUp_ = FollowUp{s_.key(), false};
+    followUp_ = FollowUp{host_.key(), false};
     save_->send();
 }
 
 void ServicesArea::cdsServicoAfterScroll() {
     // The row now current decides whether the type column may be typed.
     dbgServicoColEnter();
-    s_.dtsPadraoStateChange();
+    host_.stateChanged();
 }
 
 void ServicesArea::runFollowUp() {
     if (!followUp_) return;
     const FollowUp todo = *followUp_;
     followUp_.reset();
-    if (todo.proposal.nr != s_.NR() || todo.proposal.ver != s_.VER()) return;
+    const ProposalKey key = host_.key();
+    if (todo.proposal.nr != key.nr || todo.proposal.ver != key.ver) return;
     // The package value the server recorded with the services.
     reloadServices();
     const double stored = cdsServico->isEmpty() ? 0.0 : f("VRPACOTESERV").asFloat();
-    storeServerValues(s_.proposal(), {{QStringLiteral("VRPACOTESERV"), stored}});
+    storeServerValues(host_.proposal(), {{QStringLiteral("VRPACOTESERV"), stored}});
     settleSchedule();
-    Cli_cot05000::exVrServico = 0;
     // Carry on with what the save was part of: the verification, or the schedule's total.
-    if (todo.verify) s_.sbtVerificarClick();
+    if (todo.verify) host_.verify();
     else installments().Atualiza_Total_Servico();
 }
 

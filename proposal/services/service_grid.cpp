@@ -8,9 +8,9 @@
 #include "data/format_br.h"
 #include "proposal/area/child_table_save.h"
 #include "proposal/area/decimal_comma.h"
-#include "proposal/screen/proposal_screen.h"
 #include "proposal/services/services_area.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "services/money.h"
 #include "ui/db_edit.h"
 #include "ui/db_grid.h"
@@ -37,7 +37,7 @@ QString selected(const TDBGrid* grid) {
 }  // namespace
 
 void ServicesArea::dbgServicoColEnter() {
-    if (!s_.proposal()[QStringLiteral("DTACEPROPFAS")].isNull()) return;
+    if (!host_.proposal()[QStringLiteral("DTACEPROPFAS")].isNull()) return;
     // The type columns take typing only on a new row.
     const QString column = selected(dbgServico);
     const bool typeOfStoredRow = cdsServico->state() != DataSetState::Insert &&
@@ -50,7 +50,7 @@ void ServicesArea::dbgServicoColEnter() {
 void ServicesArea::showTypeButton() {
     // The type's lookup button lives in the cell editor: a new row's type cell shows it
     // open, so the lookup is seen rather than known only by its shortcut.
-    if (cdsServico->state() == DataSetState::Insert && selected(dbgServico) == kCode && s_.hasFocus(dbgServico))
+    if (cdsServico->state() == DataSetState::Insert && selected(dbgServico) == kCode && host_.hasFocus(dbgServico))
         dbgServico->showEditor();
 }
 
@@ -95,7 +95,7 @@ void ServicesArea::dbgServicoEditButtonClick() {
     qryServico.setParam(QStringLiteral("P_CDTIPOSERV"), QString());
     qryServico.setParam(QStringLiteral("P_TCDTIPOSERV"), QStringLiteral("T"));
     qryServico.open();
-    const TMessages& m = s_.msgPadrao;
+    const TMessages& m = host_.messages();
     if (!Pesquisa::Pesquisar_Plus(*dtsServ, m.Msg(QStringLiteral("Servico")) + u'|' + m.Msg(QStringLiteral("Serv_Nao_Cad"))))
         return;
     const QString code = qryServico.fieldByName(kCode).asString();
@@ -110,7 +110,7 @@ void ServicesArea::dbgServicoKeyPress(QChar& key) {
         Virgula(dbgServico, QString::fromLatin1(number), key);
     if (key.isNull() || selected(dbgServico) == kDescription) return;
     // Numbers are typed without exponent or sign.
-    const ClientTable* active = s_.activeTable();
+    const ClientTable* active = host_.activeTable();
     if ((key == u'e' || key == u'E') && active && active->active()) key = QChar();
     if (key == u'+' || key == u'-') key = QChar();
 }

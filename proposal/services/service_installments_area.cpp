@@ -3,8 +3,7 @@
 #include <QHBoxLayout>
 
 #include "data/client_table.h"
-#include "proposal/screen/proposal_screen.h"
-#include "proposal/screen/screen_layout.h"
+#include "proposal/area/area_layout.h"
 #include "proposal/services/service_tables.h"
 #include "proposal/services/services_area.h"
 #include "ui/containers.h"
@@ -14,9 +13,7 @@ namespace cot {
 
 namespace {
 
-ServicesArea& servicesOf(TfrmPropostaComercial& s) { return s.area<ServicesArea>(); }
-
-InstallmentScheduleConfig packageSchedule() {
+InstallmentScheduleConfig packageSchedule(AreaHost& host, const ServicesArea& services) {
     InstallmentScheduleConfig c;
     c.areaName = QStringLiteral("Vencimentos do Pacote");
     c.scheduleTable = "cdsVencServ";
@@ -33,35 +30,36 @@ InstallmentScheduleConfig packageSchedule() {
     c.scheduleKind = 2;
     c.firstDatesAnswer = 2;
     c.takenDayMethod = QStringLiteral("ValidaVencServ");
-    c.takenDayArguments = [](TfrmPropostaComercial& s, const QDateTime& day) {
-        return QVariantList{s.NR(), s.VER(), day};
+    c.takenDayArguments = [&host](const QDateTime& day) {
+        const ProposalKey key = host.key();
+        return QVariantList{key.nr, key.ver, day};
     };
 
     c.totalMismatchKey = QStringLiteral("VALORMAIORSERV");
 
     // Only a proposal charged as a package has a schedule, under no code of its own.
-    c.owner = [](TfrmPropostaComercial& s) -> std::optional<QString> {
-        if (!servicesOf(s).package()) return std::nullopt;
+    c.owner = [&services]() -> std::optional<QString> {
+        if (!services.package()) return std::nullopt;
         return QString();
     };
-    c.hasOwner = [](TfrmPropostaComercial&) { return true; };
-    c.stampOwner = [](TfrmPropostaComercial& s, ClientTable& t) {
+    c.hasOwner = [] { return true; };
+    c.stampOwner = [&host](ClientTable& t) {
         if (t.state() != DataSetState::Insert) return;
-        t[QStringLiteral("NRPROPOSFAS")].setAsString(s.NR());
-        t[QStringLiteral("NRVERPROPFAS")].setAsString(s.VER());
+        const ProposalKey key = host.key();
+        t[QStringLiteral("NRPROPOSFAS")].setAsString(key.nr);
+        t[QStringLiteral("NRVERPROPFAS")].setAsString(key.ver);
     };
-    c.findFirstDate = [](TfrmPropostaComercial&, ClientTable& firstDates) { return !firstDates.isEmpty(); };
-    c.baseTotal = [](TfrmPropostaComercial& s) -> long double {
-        const ClientTable& p = s.proposal();
+    c.findFirstDate = [](ClientTable& firstDates) { return !firstDates.isEmpty(); };
+    c.baseTotal = [&host]() -> long double {
+        const ClientTable& p = host.proposal();
         return p.active() && !p.isEmpty() ? p[QStringLiteral("VRPACOTESERV")].asFloat() : 0;
     };
     // A package proposal whose services may be changed, and none is being typed.
-    c.schedulable = [](TfrmPropostaComercial& s) {
-        const ServicesArea& a = servicesOf(s);
-        return a.open() && a.package() && a.cdsServico->active() && !a.cdsServico->isEmpty() &&
-               !a.cdsServico->isEditing();
+    c.schedulable = [&services] {
+        return services.open() && services.package() && services.cdsServico->active() &&
+               !services.cdsServico->isEmpty() && !services.cdsServico->isEditing();
     };
-    c.pageShown = [](TfrmPropostaComercial& s) { return servicesOf(s).principalShown(); };
+    c.pageShown = [&services] { return services.principalShown(); };
 
     c.grid = "dbgVencPacote";
     c.count = "nedParcPacote";
@@ -80,13 +78,15 @@ InstallmentScheduleConfig packageSchedule() {
 
 }  // namespace
 
-ServiceInstallmentsArea::ServiceInstallmentsArea(TfrmPropostaComercial& screen)
-    : InstallmentScheduleArea(screen, packageSchedule()) {}
+ServiceInstallmentsArea::ServiceInstallmentsArea(AreaHost& host, ServicesArea& services)
+    : InstallmentScheduleArea(host, packageSchedule(host, services)), services_(services) {
+    services_.installments_ = this;
+}
 
-ServicesArea& ServiceInstallmentsArea::services() const { return servicesOf(s_); }
+ServiceInstallmentsArea::~ServiceInstallmentsArea() { services_.installments_ = nullptr; }
 
 InstallmentScheduleArea::Frame ServiceInstallmentsArea::frame() {
-    QHBoxLayout* bottom = services().bottomRow();
+    QHBoxLayout* bottom = services_.bottomRow();
     scbPacote = new TScrollBox(QStringLiteral("scbPacote"), bottom->parentWidget());
     scbPacote->setWidgetResizable(true);
     bottom->addWidget(scbPacote, 1);
@@ -106,11 +106,11 @@ InstallmentScheduleArea::Frame ServiceInstallmentsArea::frame() {
 
 void ServiceInstallmentsArea::route() {
     InstallmentScheduleArea::route();
-    scbPacote->onEnter = [this] { s_.setActiveTable(services().cdsServico); };
+    scbPacote->onEnter = [this] { host_.setActiveTable(services_.cdsServico); };
 }
 
 void ServiceInstallmentsArea::load(const ProposalKey&) {
-    if (services().shown()) reload();
+    if (services_.shown()) reload();
 }
 
 }  // namespace cot

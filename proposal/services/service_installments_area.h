@@ -11,10 +11,12 @@ class TScrollBox;
 // Installments of the service package, beside the charging type on the services tab: the
 // schedule area configured for VENCSERVPROP (SetVencServ). Its total is the proposal's
 // package value; a proposal charged by the hour has no schedule. A service's save brings
-// the schedule the server moved with the package, read back.
+// the schedule the server moved with the package, read back. Built after the services, it
+// attaches itself to them: the services drive it after each save.
 class ServiceInstallmentsArea : public InstallmentScheduleArea {
 public:
-    explicit ServiceInstallmentsArea(TfrmPropostaComercial& screen);
+    ServiceInstallmentsArea(AreaHost& host, ServicesArea& services);
+    ~ServiceInstallmentsArea() override;
 
     void route() override;
     void load(const ProposalKey& key) override;
@@ -34,9 +36,6 @@ public:
     ClientTable*& cdsAuxVencServ = copy_;
     ClientTable*& cdsValidaVencServ = takenDay_;
     DataSource*& dtsVencServ = source_;
-    TScrollBox* scbPacote = nullptr;
-    TGroupBox* grbVencimento = nullptr;
-    TPanel *panVencServico = nullptr, *panVencPacote = nullptr;
     TDBGrid*& dbgVencPacote = grid_;
     TNumberEdit*& nedParcPacote = count_;
     TNumberEdit*& nedVrTotaPacote = total_;
@@ -48,7 +47,10 @@ protected:
     Frame frame() override;
 
 private:
-    ServicesArea& services() const;
+    ServicesArea& services_;
+    TScrollBox* scbPacote = nullptr;
+    TGroupBox* grbVencimento = nullptr;
+    TPanel *panVencServico = nullptr, *panVencPacote = nullptr;
 };
 
 }  // namespace cot

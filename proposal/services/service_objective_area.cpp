@@ -3,11 +3,12 @@
 #include <QVBoxLayout>
 
 #include "data/client_table.h"
+#include "proposal/area/area_layout.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/screen/proposal_screen.h"
-#include "proposal/screen/screen_layout.h"
+#include "proposal/area/proposal_model.h"
 #include "proposal/services/service_tables.h"
+#include "rpc/net_connection.h"
 #include "ui/containers.h"
 #include "ui/format_panel.h"
 #include "ui/page_control.h"
@@ -17,13 +18,13 @@ namespace cot {
 
 using namespace layout;
 
-ServiceObjectiveArea::ServiceObjectiveArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
-    cdsObjServico = area_support::table(&s_, "cdsObjServico");
+ServiceObjectiveArea::ServiceObjectiveArea(AreaHost& host) : ProposalArea(host) {
+    cdsObjServico = area_support::table(&host_.dialogParent(), "cdsObjServico");
     service_tables::objectiveFields(*cdsObjServico);
-    dtsObjServico = area_support::source(&s_, "dtsObjServico", cdsObjServico);
-    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsObjServico, QStringLiteral("SetObjServico"));
+    dtsObjServico = area_support::source(&host_.dialogParent(), "dtsObjServico", cdsObjServico);
+    save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsObjServico, QStringLiteral("SetObjServico"));
     save_->attach();
-    s_.registerSave(save_.get());
+    host_.registerSave(save_.get());
     cdsObjServico->afterInsert = [this](ClientTable&) { cdsObjServicoAfterInsert(); };
 }
 
@@ -35,7 +36,7 @@ ServiceObjectiveArea::~ServiceObjectiveArea() {
 
 void ServiceObjectiveArea::build() {
     cdsObjServico->createDataSet();
-    TTabSheet* page = s_.pages().tshObjServico;
+    TTabSheet* page = host_.pages().tshObjServico;
     column(page, 0);
     panObjServico = new TPanel(QStringLiteral("panObjServico"), page);
     page->layout()->addWidget(panObjServico);
@@ -49,34 +50,34 @@ void ServiceObjectiveArea::build() {
 }
 
 void ServiceObjectiveArea::route() {
-    panObjServico->onEnter = [this] { s_.setActiveTable(cdsObjServico); };
+    panObjServico->onEnter = [this] { host_.setActiveTable(cdsObjServico); };
     dbrObjServico->onEnter = [this] {
-        s_.setActiveTable(cdsObjServico);
+        host_.setActiveTable(cdsObjServico);
         fpnObjServico->setEditor(dbrObjServico);
     };
 }
 
 bool ServiceObjectiveArea::shown() const {
-    const ProposalPages& p = s_.pages();
-    return s_.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshServico &&
+    const ProposalPages& p = host_.pages();
+    return host_.pages().pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshServico &&
            p.pgcServicoGeral->activePage() == p.tshObjServico;
 }
 
 void ServiceObjectiveArea::load(const ProposalKey& key) {
     // Only a service-only proposal keeps the objective tab shown.
-    if (s_.servicoSomente() && shown())
-        cdsObjServico->setData(s_.net().getPacket(QStringLiteral("GetObjServico"), {key.nr, key.ver}));
+    if (host_.model().serviceOnly() && shown())
+        cdsObjServico->setData(host_.net().getPacket(QStringLiteral("GetObjServico"), {key.nr, key.ver}));
 }
 
 void ServiceObjectiveArea::pageShown() {
     // The editor is disabled until the objective is edited, so it cannot take the focus
     // that would point the buttons at it: the page does.
-    if (shown()) s_.setActiveTable(cdsObjServico);
+    if (shown()) host_.setActiveTable(cdsObjServico);
 }
 
 void ServiceObjectiveArea::enable(MaintenanceEnabling& e) {
     // One objective per proposal: Alterar edits it, or starts it when there is none.
-    const ClientTable& p = s_.proposal();
+    const ClientTable& p = host_.proposal();
     const bool proposal = p.active() && !p.isEmpty() && !p.isEditing();
     if (cdsObjServico->isEditing()) {
         e.incluir = e.alterar = e.excluir = e.procurar = false;
@@ -98,8 +99,9 @@ void ServiceObjectiveArea::updateEditors() {
 }
 
 void ServiceObjectiveArea::cdsObjServicoAfterInsert() {
-    (*cdsObjServico)["NRPROPOSFAS"].setAsString(s_.NR());
-    (*cdsObjServico)["NRVERPROPFAS"].setAsString(s_.VER());
+    const ProposalKey key = host_.key();
+    (*cdsObjServico)["NRPROPOSFAS"].setAsString(key.nr);
+    (*cdsObjServico)["NRVERPROPFAS"].setAsString(key.ver);
 }
 
 }  // namespace cot

@@ -5,8 +5,6 @@
 
 namespace cot {
 
-class TfrmPropostaComercial;
-
 class ChildTableSave;
 class DataSource;
 class TDBRichEdit;
@@ -17,11 +15,8 @@ class TPanel;
 // proposals of services only). Alterar edits it (inserting it when there is none yet),
 // Confirmar posts it and the post sends it with SetObjServico.
 class ServiceObjectiveArea : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    explicit ServiceObjectiveArea(TfrmPropostaComercial& screen);
+    explicit ServiceObjectiveArea(AreaHost& host);
     ~ServiceObjectiveArea() override;
 
     QString name() const override { return QStringLiteral("Objetivo dos serviços"); }
@@ -37,13 +32,13 @@ public:
     void cdsObjServicoAfterInsert();
 
     ClientTable* cdsObjServico;
+
+private:
+    bool shown() const;
     DataSource* dtsObjServico;
     TPanel* panObjServico = nullptr;
     TFormatPanel* fpnObjServico = nullptr;
     TDBRichEdit* dbrObjServico = nullptr;
-
-private:
-    bool shown() const;
     std::unique_ptr<ChildTableSave> save_;
 };
 

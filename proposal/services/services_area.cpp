@@ -6,13 +6,13 @@
 
 #include "data/client_table.h"
 #include "data/data_source.h"
+#include "proposal/area/area_layout.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/header/header_controller.h"
-#include "proposal/screen/proposal_screen.h"
-#include "proposal/screen/screen_layout.h"
+#include "proposal/area/proposal_model.h"
 #include "proposal/services/service_installments_area.h"
 #include "proposal/services/service_tables.h"
+#include "rpc/net_connection.h"
 #include "services/veltrano.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -24,14 +24,15 @@ namespace cot {
 
 using namespace layout;
 
-ServicesArea::ServicesArea(TfrmPropostaComercial& screen) : ProposalArea(screen), s_(screen) {
-    cdsServico = area_support::table(&s_, "cdsServico");
-    cdsServicoAux = area_support::table(&s_, "cdsServicoAux");
-    cdsTipoServObr = area_support::table(&s_, "cdsTipoServObr");
+ServicesArea::ServicesArea(AreaHost& host, HeaderController& header, ProductLineArea& lines)
+    : ProposalArea(host), header_(header), lines_(lines) {
+    cdsServico = area_support::table(&host_.dialogParent(), "cdsServico");
+    cdsServicoAux = area_support::table(&host_.dialogParent(), "cdsServicoAux");
+    cdsTipoServObr = area_support::table(&host_.dialogParent(), "cdsTipoServObr");
     service_tables::serviceFields(*cdsServico, true);
     service_tables::serviceFields(*cdsServicoAux, false);
     service_tables::mandatoryServiceFields(*cdsTipoServObr);
-    dtsServico = area_support::source(&s_, "dtsServico", cdsServico);
+    dtsServico = area_support::source(&host_.dialogParent(), "dtsServico", cdsServico);
 
     // The service-type register: one type (P_CDTIPOSERV), or all of them (P_TCDTIPOSERV 'T').
     for (const char* line : {"SELECT CDTIPOSERV, NMTIPOSERV", "FROM TIPOSERV",
@@ -41,18 +42,19 @@ ServicesArea::ServicesArea(TfrmPropostaComercial& screen) : ProposalArea(screen)
     code.displayLabel = QStringLiteral("Código");
     code.required = true;
     qryServico.addField(QStringLiteral("NMTIPOSERV"), FieldType::String, 80).displayLabel = QStringLiteral("Nome");
-    dtsServ = area_support::source(&s_, "dtsServ", &qryServico.table());
+    dtsServ = area_support::source(&host_.dialogParent(), "dtsServ", &qryServico.table());
 
     // Sent from the after-post and after-delete, which have more to do than the send.
-    save_ = std::make_unique<ChildTableSave>(s_.net(), *cdsServico, QStringLiteral("SetServico"));
+    save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsServico, QStringLiteral("SetServico"));
     save_->afterSend = [this] {
         Veltrano::AtualizaLocalCache({QStringLiteral("PROPOSTASERV")});
         runFollowUp();
     };
-    s_.registerSave(save_.get());
+    host_.registerSave(save_.get());
 }
 
 ServicesArea::~ServicesArea() {
+    QObject::disconnect(contractConnection_);
     ClientTable& t = *cdsServico;
     for (ClientTable::Event* e : {&t.beforeInsert, &t.afterInsert, &t.beforeEdit, &t.beforePost, &t.afterPost,
                                     &t.afterCancel, &t.afterDelete, &t.afterScroll})
@@ -63,12 +65,12 @@ ServicesArea::~ServicesArea() {
 
 Field& ServicesArea::f(const char* name) const { return (*cdsServico)[QString::fromLatin1(name)]; }
 
-ServiceInstallmentsArea& ServicesArea::installments() const { return s_.area<ServiceInstallmentsArea>(); }
+ServiceInstallmentsArea& ServicesArea::installments() const { return *installments_; }
 
 void ServicesArea::build() {
     cdsServico->createDataSet();
     cdsTipoServObr->createDataSet();
-    TTabSheet* page = s_.pages().tshServicoPrincipal;
+    TTabSheet* page = host_.pages().tshServicoPrincipal;
     column(page, 0);
     scrServico = new TScrollBox(QStringLiteral("scrServico"), page);
     scrServico->setWidgetResizable(true);
@@ -114,63 +116,67 @@ void ServicesArea::build() {
 }
 
 void ServicesArea::route() {
-    const ProposalPages& p = s_.pages();
+    const ProposalPages& p = host_.pages();
     for (Control* c : {static_cast<Control*>(p.tshServico), static_cast<Control*>(p.tshServicoPrincipal),
                        static_cast<Control*>(grbPacote), static_cast<Control*>(panServicoControle),
                        static_cast<Control*>(scrServico)})
-        c->onEnter = [this] { s_.setActiveTable(cdsServico); };
+        c->onEnter = [this] { host_.setActiveTable(cdsServico); };
     // Entering the grid is entering its selected column.
     dbgServico->onEnter = [this] {
-        s_.setActiveTable(cdsServico);
+        host_.setActiveTable(cdsServico);
         dbgServicoColEnter();
     };
     rbtVrPacote->onClick = [this] { rbtVrPacoteClick(); };
     rbtVrHora->onClick = [this] { rbtVrHoraClick(); };
-    s_.area<HeaderController>().rbtServico->onClick = [this] { rbtServicoClick(); };
+    // The header reports every contract chosen, by the user or by code.
+    contractConnection_ = QObject::connect(&host_.model(), &ProposalModel::contractChosen, [this](const QString& code) {
+        if (code == QLatin1String("S")) rbtServicoClick();
+    });
 }
 
 bool ServicesArea::shown() const {
-    const ProposalPages& p = s_.pages();
-    return s_.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshServico;
+    const ProposalPages& p = host_.pages();
+    return host_.pages().pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshServico;
 }
 
 bool ServicesArea::principalShown() const {
-    return shown() && s_.pages().pgcServicoGeral->activePage() == s_.pages().tshServicoPrincipal;
+    return shown() && host_.pages().pgcServicoGeral->activePage() == host_.pages().tshServicoPrincipal;
 }
 
 bool ServicesArea::open() const {
-    const ClientTable& p = s_.proposal();
+    const ClientTable& p = host_.proposal();
     return p.active() && !p.isEmpty() && !p.isEditing() && p[QStringLiteral("DTACEPROPFAS")].isNull();
 }
 
 bool ServicesArea::package() const {
-    const ClientTable& p = s_.proposal();
+    const ClientTable& p = host_.proposal();
     return p.active() && !p.isEmpty() && p[QStringLiteral("IDTIPOCOBRSERV")].asString() == QLatin1String("P");
 }
 
 long double ServicesArea::proposalPackage() const {
-    const ClientTable& p = s_.proposal();
+    const ClientTable& p = host_.proposal();
     return p.active() && !p.isEmpty() ? p[QStringLiteral("VRPACOTESERV")].asFloat() : 0;
 }
 
 void ServicesArea::load(const ProposalKey& key) {
     if (!shown()) return;
-    cdsServico->setData(s_.net().getPacket(QStringLiteral("GetServico"), {key.nr, key.ver}));
+    cdsServico->setData(host_.net().getPacket(QStringLiteral("GetServico"), {key.nr, key.ver}));
     showCharging();
     updateEditors();
 }
 
 void ServicesArea::reloadServices() {
     const QString row = area_support::currentText(*cdsServico, QStringLiteral("NRSERVPROP"));
-    cdsServico->setData(s_.net().getPacket(QStringLiteral("GetServico"), {s_.NR(), s_.VER()}));
+    const ProposalKey key = host_.key();
+    cdsServico->setData(host_.net().getPacket(QStringLiteral("GetServico"), {key.nr, key.ver}));
     // A service just inserted got its sequence on the server: the last one.
     if (row.isEmpty() || !cdsServico->locate(QStringLiteral("NRSERVPROP"), row)) cdsServico->last();
 }
 
 void ServicesArea::pageShown() {
     if (!principalShown()) return;
-    s_.setActiveTable(cdsServico);
-    if (!s_.hasFocus(dbgServico) && dbgServico->canFocus()) dbgServico->setFocus();
+    host_.setActiveTable(cdsServico);
+    if (!host_.hasFocus(dbgServico) && dbgServico->canFocus()) dbgServico->setFocus();
     if (open() && package() && !cdsServico->isEditing()) Gera_ValorPacoteServ();
 }
 
@@ -204,7 +210,7 @@ void ServicesArea::afterDelete() {
 
 void ServicesArea::showCharging() {
     if (cdsServico->isEditing()) return;
-    const ClientTable& p = s_.proposal();
+    const ClientTable& p = host_.proposal();
     if (!p.active() || p.isEmpty()) return;
     const QString type = p[QStringLiteral("IDTIPOCOBRSERV")].asString();
     boTestaServ = false;
@@ -217,7 +223,7 @@ void ServicesArea::showCharging() {
 
 
 void ServicesArea::verify(QStringList& kept) {
-    if (s_.hasFocus(dbgServico) && area_support::reloadable(s_, {cdsServico}, name(), kept)) reloadServices();
+    if (host_.hasFocus(dbgServico) && area_support::reloadable(host_, {cdsServico}, name(), kept)) reloadServices();
     if (principalShown()) showCharging();  // not over a service being typed
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QChar>
+#include <QMetaObject>
 #include <memory>
 #include <optional>
 
@@ -10,11 +11,11 @@ class QHBoxLayout;
 
 namespace cot {
 
-class TfrmPropostaComercial;
-
 class ChildTableSave;
 class DataSource;
 class Field;
+class HeaderController;
+class ProductLineArea;
 class ServiceInstallmentsArea;
 class TDBEdit;
 class TDBGrid;
@@ -32,13 +33,14 @@ class TScrollBox;
 // value, none with the last service) in the same transaction; both are read back once the
 // server took the change, also when Confirmar sends a refused one again. Switching the charging type
 // is one call, SetTipoCobrServ, which leaves the package and its schedule as the type
-// implies. The package installments and the services' objective are areas of their own.
+// implies. The package installments and the services' objective are areas of their own; the
+// installments, built after the services, attach themselves here.
+//
+// The contract "Serviço" is the header's: the area observes the ProposalModel's choices and
+// answers the choice of "S".
 class ServicesArea : public ProposalArea {
-protected:
-    TfrmPropostaComercial& s_;  // the screen, until the area speaks only to its host
-
 public:
-    explicit ServicesArea(TfrmPropostaComercial& screen);
+    ServicesArea(AreaHost& host, HeaderController& header, ProductLineArea& lines);
     ~ServicesArea() override;
 
     QString name() const override { return QStringLiteral("Serviço"); }
@@ -85,6 +87,8 @@ public:
     void dbgServicoKeyDown(int& key, Qt::KeyboardModifiers modifiers);
     // Opens the type cell's editor, with its lookup button, on a new row.
     void showTypeButton();
+    // Focuses a column of the grid (without the checks of the column being left).
+    void focusColumn(const QString& field);
 
     // ----- charging and package
     void rbtVrPacoteClick();
@@ -98,7 +102,7 @@ public:
     // Checks the charging radio of the stored type without starting an edit.
     void showCharging();
 
-    // ----- contract button "Serviço" of the header
+    // ----- the contract "Serviço" chosen in the header
     void rbtServicoClick();
 
     // Before the approval: a proposal to a prospect must quote every mandatory service.
@@ -106,24 +110,12 @@ public:
     void Verifica_Servico();
 
     ClientTable *cdsServico, *cdsServicoAux, *cdsTipoServObr;
-    TADOIBQuery qryServico{QStringLiteral("qryServico")};
-    DataSource *dtsServico, *dtsServ;
-    TScrollBox* scrServico = nullptr;
-    TPanel* panServicoControle = nullptr;
-    TDBGrid* dbgServico = nullptr;
-    TGroupBox *grbTipoCobranca = nullptr, *grbPacote = nullptr;
-    TRadioButton *rbtVrPacote = nullptr, *rbtVrHora = nullptr;
-    TDBEdit* dbeVrPacote = nullptr;
-
-    // The charging radios start an edit only once they show the stored type.
-    bool boTestaServ = false;
 
 private:
+    friend class ServiceInstallmentsArea;
     Field& f(const char* name) const;
     ServiceInstallmentsArea& installments() const;
     void attachEvents();
-    // Focuses a column of the grid (without the checks of the column being left).
-    void focusColumn(const QString& field);
     // Focuses the column and ends the operation with the catalogue text of `key`.
     [[noreturn]] void refuse(const QString& key, const QString& field);
     // The proposal's own package value (what the schedule must add up to).
@@ -149,9 +141,25 @@ private:
     // The schedule of a package after a save: read back as the server left it.
     void settleSchedule();
 
+    HeaderController& header_;
+    ProductLineArea& lines_;
+    ServiceInstallmentsArea* installments_ = nullptr;  // attached by the installments when built
+    QMetaObject::Connection contractConnection_;
+
+    TADOIBQuery qryServico{QStringLiteral("qryServico")};
+    DataSource *dtsServico, *dtsServ;
+    TScrollBox* scrServico = nullptr;
+    TPanel* panServicoControle = nullptr;
+    TDBGrid* dbgServico = nullptr;
+    TGroupBox *grbTipoCobranca = nullptr, *grbPacote = nullptr;
+    TRadioButton *rbtVrPacote = nullptr, *rbtVrHora = nullptr;
+    TDBEdit* dbeVrPacote = nullptr;
+
     std::unique_ptr<ChildTableSave> save_;
     std::optional<FollowUp> followUp_;
     QHBoxLayout* bottom_ = nullptr;
+    // The charging radios start an edit only once they show the stored type.
+    bool boTestaServ = false;
     bool syncing_ = false;  // radios being set from the record: their clicks change nothing
 };
 

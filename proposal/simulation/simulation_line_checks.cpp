@@ -1,11 +1,11 @@
 // Checks and table events of the lines of a simulation (cdsProdSimulaLinp).
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "rpc/net_connection.h"
-#include "services/messages.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/simulation/simulation_shared.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "ui/busy_animation.h"
 #include "ui/db_grid.h"
 #include "ui/page_control.h"

@@ -6,11 +6,11 @@
 
 #include "data/client_table.h"
 #include "proposal/area/decimal_comma.h"
-#include "rpc/net_connection.h"
-#include "services/messages.h"
 #include "proposal/simulation/simulation_area.h"
 #include "proposal/simulation/simulation_keys.h"
+#include "rpc/net_connection.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "ui/db_grid.h"
 #include "ui/lookup.h"
 

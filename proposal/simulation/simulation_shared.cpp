@@ -6,8 +6,8 @@
 #include "data/client_table.h"
 #include "proposal/area/area_host.h"
 #include "rpc/net_connection.h"
-#include "services/messages.h"
 #include "services/consiste.h"
+#include "services/messages.h"
 #include "ui/busy_animation.h"
 #include "ui/number_edit.h"
 

@@ -20,6 +20,7 @@ class ServiceInstallments : public ScheduleFixture {
 protected:
     ServiceInstallmentsArea& area() { return packageArea(); }
     ServicesArea& servicesArea() { return screen->area<ServicesArea>(); }
+    TRadioButton& radio(const char* name) { return widget<TRadioButton>(name); }
     QList<Stored> stored(int n = 2) { return storedOfPackage(n); }
     int callsOf(const QString& method) const { return calls.count(method); }
     QVariantList argumentsOf(const QString& method) const { return calls.firstArgs(method); }
@@ -51,23 +52,23 @@ TEST_F(ServiceInstallments, ThePackageIsSplitInWholeCentsWithTheRemainderOnTheFi
 TEST_F(ServiceInstallments, SwitchingToHourlyAsksAndTakesOneCall) {
     openPackage();
     ServicesArea& s = servicesArea();
-    ASSERT_TRUE(s.rbtVrPacote->isChecked());
-    ASSERT_TRUE(s.rbtVrHora->isEnabled());
+    ASSERT_TRUE(radio("rbtVrPacote").isChecked());
+    ASSERT_TRUE(radio("rbtVrHora").isEnabled());
 
     // Declined: still a package, nothing sent, the edit the click started dropped.
     dialogs.expectConfirm(false);
-    clickButton(*s.rbtVrHora);
+    clickButton(radio("rbtVrHora"));
     ASSERT_EQ(dialogs.questions().size(), 1u);
     EXPECT_TRUE(dialogs.questions().first().endsWith("no sistema. \nDeseja continuar?"));
     EXPECT_EQ(callsOf("SetTipoCobrServ"), 0);
     EXPECT_EQ(s.cdsServico->state(), DataSetState::Browse);
-    EXPECT_TRUE(s.rbtVrPacote->isChecked());
-    EXPECT_TRUE(screen->hasFocus(s.rbtVrHora));
+    EXPECT_TRUE(radio("rbtVrPacote").isChecked());
+    EXPECT_TRUE(screen->hasFocus(&radio("rbtVrHora")));
     EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString(), "P");
 
     // Accepted: one call, the package and its schedule gone with it.
     dialogs.expectConfirm(true);
-    clickButton(*s.rbtVrHora);
+    clickButton(radio("rbtVrHora"));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(callsOf("SetTipoCobrServ"), 1);
     EXPECT_EQ(argumentsOf("SetTipoCobrServ"), (QVariantList{"H", number(2), "01"}));
@@ -83,7 +84,7 @@ TEST_F(ServiceInstallments, SwitchingToHourlyAsksAndTakesOneCall) {
 
     // Back to package: the server prices it and gives it its first installment.
     calls.clear();
-    clickButton(*s.rbtVrPacote);
+    clickButton(radio("rbtVrPacote"));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(callsOf("SetTipoCobrServ"), 1);
     EXPECT_EQ(callsOf("SetProposta"), 0);
@@ -135,23 +136,20 @@ TEST_F(ServiceInstallments, APackageWithoutScheduleOrValueGetsThemWhenThePageIsS
     EXPECT_EQ(stored(3).first().cents, 180000);
 }
 
-TEST_F(ServiceInstallments, AnEarlierPostsPackageNewsIsNotSpreadAgain) {
-    // Installments another user left not adding up; the screen still holds the news of a
-    // package its last post changed.
+TEST_F(ServiceInstallments, ShowingThePageAgainSpreadsNothing) {
+    // Installments another user left not adding up.
     testServer().db().exec("UPDATE VENCSERVPROP SET VRVENCSERVPROP = 1000 WHERE NRPROPOSFAS = :N", {{"N", number(2)}});
     openPackage();
-    Cli_cot05000::exVrServico = 7728;
     ASSERT_TRUE(menu(screen->menus().mnuProposta));
     ASSERT_TRUE(menu(screen->menus().mnuServico));
     EXPECT_EQ(callsOf("SetVencServ"), 0);
     EXPECT_EQ(sum(stored()), 300000) << "nothing was re-spread behind the user's back";
-    EXPECT_EQ(Cli_cot05000::exVrServico, 0);
 }
 
 TEST_F(ServiceInstallments, AnAcceptedOrHourlyProposalOffersNoSchedule) {
     openPackage(11);  // accepted, by the hour
     EXPECT_EQ(schedule().recordCount(), 0);
-    EXPECT_FALSE(servicesArea().rbtVrPacote->isEnabled());
+    EXPECT_FALSE(radio("rbtVrPacote").isEnabled());
     EXPECT_FALSE(area().sbtGeraParcPacote->isEnabled());
     EXPECT_FALSE(screen->mnuIncluir->enabled());
     // Another proposal's installments are not left on the grid.

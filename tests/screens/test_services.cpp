@@ -37,6 +37,7 @@ protected:
     ServicesArea& area() { return screen->area<ServicesArea>(); }
     ClientTable& services() { return *area().cdsServico; }
     Field& f(const char* name) { return services()[QString::fromLatin1(name)]; }
+    TDBGrid& grid() { return widget<TDBGrid>("dbgServico"); }
 
     // Proposal n's services tab, recording every call the screen makes from then on.
     void openServices(int n) {
@@ -104,8 +105,6 @@ TEST_F(Services, ANewServiceAndThePackageItImpliesGoInOneCallAndTheScheduleFollo
     EXPECT_EQ(screen->proposal().changeCount(), 0);
     // Three equal shares of the new package.
     EXPECT_EQ(installments(2), (QList<qint64>{317600, 317600, 317600}));
-    EXPECT_FALSE(Cli_cot05000::boServVenc);
-    EXPECT_EQ(Cli_cot05000::exVrServico, 0) << "the news of this post is used up";
 
     // Shown again, the package is not spread a second time.
     calls.clear();
@@ -160,7 +159,7 @@ TEST_F(Services, ChecksOfThePostStopItWithTheirMessageOnTheirColumn) {
         dialogs.clearShown();
         EXPECT_FALSE(confirm());
         EXPECT_EQ(dialogs.errors(), QStringList{message});
-        const Field* at = area().dbgServico->selectedField();
+        const Field* at = grid().selectedField();
         EXPECT_EQ(at ? at->fieldName() : QString(), column) << message.toStdString();
         EXPECT_EQ(services().state(), DataSetState::Insert);
     };
@@ -209,7 +208,7 @@ TEST_F(Services, RateInvoicedRateAndDiscountStayConsistent) {
 
     // The discount typed in its column decides the invoiced rate.
     ASSERT_TRUE(edit("001", [&] {
-        area().dbgServico->setSelectedField("VRPEHORAPROP");
+        grid().setSelectedField("VRPEHORAPROP");
         f("VRHORAPROP").setAsFloat(200);
         f("VRPEHORAPROP").setAsFloat(25);
     }));
@@ -224,7 +223,7 @@ TEST_F(Services, RateInvoicedRateAndDiscountStayConsistent) {
     ASSERT_TRUE(confirm());
     EXPECT_DOUBLE_EQ(storedServices(2).value(0, "VRPEHORAPROP").toDouble(), 0.0);
     ASSERT_TRUE(edit("001", [&] {
-        area().dbgServico->setSelectedField("DSLOCALPROP");
+        grid().setSelectedField("DSLOCALPROP");
         f("VRHORAPROP").setAsFloat(220);
     }));
     ASSERT_TRUE(confirm());
@@ -241,7 +240,7 @@ TEST_F(Services, RateInvoicedRateAndDiscountStayConsistent) {
 
 TEST_F(Services, ANewServiceIsTypedColumnByColumn) {
     openServices(12);
-    TDBGrid& grid = *area().dbgServico;
+    TDBGrid& grid = this->grid();
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
     ASSERT_TRUE(screen->hasFocus(&grid));
     // The type's lookup is offered by a button seen in its cell, not only by Ctrl+Enter.
@@ -261,7 +260,7 @@ TEST_F(Services, ANewServiceIsTypedColumnByColumn) {
     EXPECT_DOUBLE_EQ(f("VRPEHORAPROP").asFloat(), 0.0);
     EXPECT_EQ(grid.selectedField()->fieldName(), "VRDEHORAPROP");
     EXPECT_EQ(grid.currentIndex().column(), grid.selectedIndex());
-    EXPECT_EQ(area().dbeVrPacote->QLineEdit::text(), "6000");
+    EXPECT_EQ(widget<TDBEdit>("dbeVrPacote").QLineEdit::text(), "6000");
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
     EXPECT_EQ(column(storedServices(12), "CDTIPOSERV"), QStringList{"001"});
 }
@@ -270,7 +269,7 @@ TEST_F(Services, ANewServiceIsTypedColumnByColumn) {
 // rate, as leaving the column would.
 TEST_F(Services, ADiscountTypedLastIsConfirmedAsTyped) {
     openServices(12);
-    TDBGrid& grid = *area().dbgServico;
+    TDBGrid& grid = this->grid();
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
     for (const char* keys : {"1", "\t", "\t", "Na matriz", "\t", "1", "\t", "10", "\t", "200", "\t", "\t", "25"}) {
         if (QLatin1String(keys) == QLatin1String("\t")) pressKey(grid, Qt::Key_Tab);
@@ -293,13 +292,13 @@ TEST_F(Services, ThePackageIsShownCutToTheCentAsItsScheduleIs) {
     startService("001", 3, 33.333);
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
     EXPECT_EQ(installments(12), QList<qint64>{9999});
-    EXPECT_EQ(area().dbeVrPacote->QLineEdit::text(), "99,99");
-    EXPECT_EQ(screen->area<ServiceInstallmentsArea>().nedVrTotaPacote->text(), "99,99");
+    EXPECT_EQ(widget<TDBEdit>("dbeVrPacote").QLineEdit::text(), "99,99");
+    EXPECT_EQ(widget<TNumberEdit>("nedVrTotaPacote").text(), "99,99");
 }
 
 TEST_F(Services, LeavingANumberColumnKeepsTheRatesAndShowsTheRunningPackage) {
     openServices(2);
-    TDBGrid& grid = *area().dbgServico;
+    TDBGrid& grid = this->grid();
     ASSERT_TRUE(focusWidget(grid));
     ASSERT_TRUE(runHandler([&] { services().locate("CDTIPOSERV", "002"); }));
     ASSERT_TRUE(grid.setSelectedField("VRPEHORAPROP"));
@@ -307,7 +306,7 @@ TEST_F(Services, LeavingANumberColumnKeepsTheRatesAndShowsTheRunningPackage) {
     ASSERT_TRUE(grid.setSelectedField("QTSERVPROP"));
     EXPECT_DOUBLE_EQ(f("VRDEHORAPROP").asFloat(), 90.0);
     // 7.728,00 − 16 × 108,00 + 16 × 90,00, shown only: the row keeps the stored package.
-    EXPECT_EQ(area().dbeVrPacote->QLineEdit::text(), "7440");
+    EXPECT_EQ(widget<TDBEdit>("dbeVrPacote").QLineEdit::text(), "7440");
     EXPECT_DOUBLE_EQ(f("VRPACOTESERV").asFloat(), 7728.0);
 
     ASSERT_TRUE(grid.setSelectedField("VRHORAPROP"));
@@ -319,7 +318,7 @@ TEST_F(Services, LeavingANumberColumnKeepsTheRatesAndShowsTheRunningPackage) {
 
 TEST_F(Services, TheGridTakesTypesOnlyOnNewRowsAndNumbersWithoutSignOrExponent) {
     openServices(2);
-    TDBGrid& grid = *area().dbgServico;
+    TDBGrid& grid = this->grid();
     ASSERT_TRUE(focusWidget(grid));
     ASSERT_TRUE(grid.setSelectedField("CDTIPOSERV"));
     EXPECT_FALSE(grid.hasOption(dgEditing)) << "a stored service keeps its type";
@@ -385,6 +384,7 @@ TEST_F(Services, TheContractButtonMakesAProposalOfServicesOnlyWhileItHasNoLines)
                                             "alterado caso já existam linhas de produto cadastradas."});
     EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
     EXPECT_TRUE(header.rbtLuManut->isChecked());
+    EXPECT_TRUE(screen->hasFocus(&widget<TRadioButton>("rbtLuManut"))) << "the stored contract's button takes the focus";
     EXPECT_EQ(proposalValue(2, "IDTIPOPROPFAS").toString(), "M");
 
     // Without lines the contract is saved at once.
@@ -404,10 +404,10 @@ TEST_F(Services, TheObjectiveIsEditedAndSavedOnItsOwnTab) {
     ASSERT_TRUE(menu(screen->menus().mnuObjServico));
     ServiceObjectiveArea& objective = screen->area<ServiceObjectiveArea>();
     ASSERT_EQ(screen->activeTable(), objective.cdsObjServico);
-    EXPECT_FALSE(objective.dbrObjServico->isEnabled());
+    EXPECT_FALSE(widget<TDBRichEdit>("dbrObjServico").isEnabled());
     ASSERT_TRUE(screen->mnuAlterar->enabled());
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    EXPECT_TRUE(objective.dbrObjServico->isEnabled());
+    EXPECT_TRUE(widget<TDBRichEdit>("dbrObjServico").isEnabled());
     (*objective.cdsObjServico)["TXOBJETPROPFAS"].setAsString("<p>Revisar o fechamento fiscal.</p>");
     ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); })) << dialogs.allTexts().join(u'|').toStdString();
     EXPECT_EQ(testServer().db().scalar("SELECT TXOBJETPROPFAS FROM OBJSERVPROP WHERE NRPROPOSFAS = :N",
