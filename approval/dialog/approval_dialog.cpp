@@ -112,11 +112,6 @@ void TfrmAprovacao::createTables() {
     cdsMinDtVenc = new ClientTable(QStringLiteral("cdsMinDtVenc"), this);
     cdsMinDtVencServ = new ClientTable(QStringLiteral("cdsMinDtVencServ"), this);
     cdsVencLinha = new ClientTable(QStringLiteral("cdsVencLinha"), this);
-
-    qryVdCliente.addSql(QStringLiteral("SELECT CL.IDTPIJURCLIE, CL.NRINSJURCLIE, CL.CDCLIENTE, CL.NMFANTCLIE, CL.NMRAZSOCCLIE"));
-    qryVdCliente.addSql(QStringLiteral("FROM CLIENTE CL"));
-    qryVdCliente.addSql(QStringLiteral("WHERE (CL.NRINSJURCLIE = :P_NRINSJURCLIE)"));
-    qryVdCliente.addSql(QStringLiteral("AND (CL.IDTPIJURCLIE = :P_IDTPIJURCLIE)"));
 }
 
 void TfrmAprovacao::createControls() {

@@ -3,7 +3,6 @@
 #include <QHash>
 
 #include "screens/roti_geral.h"
-#include "services/local_query.h"
 
 class QLabel;
 
@@ -55,7 +54,6 @@ public:
     ClientTable *cdsMinDtVenc, *cdsMinDtVencServ;
     // Installments of one line, read to count them (never the screen's cdsVenc_Valor).
     ClientTable* cdsVencLinha;
-    TADOIBQuery qryVdCliente{QStringLiteral("qryVdCliente")};
 
     long double exTotalLinhas = 0;  // lines listed for the final confirmation
     // The screen whose current proposal is approved.

@@ -44,12 +44,9 @@ void TfrmAprovacao::checkProspectFields() {
 void TfrmAprovacao::checkClientRegister(QString& personKind) {
     QString inscription = QStringLiteral("C") + medInscricao->text();
     personKind = Consiste::Ajusta_Inscricao(inscription);
-    qryVdCliente.close();
-    qryVdCliente.setParam(QStringLiteral("P_NRINSJURCLIE"), inscription);
-    qryVdCliente.setParam(QStringLiteral("P_IDTPIJURCLIE"), personKind);
-    qryVdCliente.open();
-    const bool taken = !qryVdCliente.isEmpty();
-    qryVdCliente.close();
+    ProposalReach& s = screen_;
+    const bool taken =
+        s.net().callChecked(QStringLiteral("GetClienteCadastrado"), {inscription, personKind}).toBool();
     if (taken) fail(QStringLiteral("CLI_JA_CAD"), medInscricao);
 }
 

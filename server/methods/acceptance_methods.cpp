@@ -16,6 +16,9 @@
 //   InsereCliente(PROSPECT, INSCRIPTION, COMPANY, COMPLEMENT, TRADE NAME, KIND, KIND+
 //       INSCRIPTION, OPERATOR) → CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE of the new client.
 //       OPERATOR is the session's and the prospect's branch one of his.
+//   GetClienteCadastrado(INSCRIPTION, KIND) → true when a client (of any branch) is
+//       registered under that inscription, as InsereCliente keeps it (digits of a CPF or
+//       CNPJ), for that person kind; nothing else of the client is told.
 //   Valida_Servico_LinhaProd(CODE, SERVICE TYPE, NR, VER) → the client's contracted
 //       services of that type (none for a prospect without a client); the version's own
 //       services aside.
@@ -171,6 +174,10 @@ Reply insereCliente(MethodContext& ctx, const Args& args) {
     return packetResult(out);
 }
 
+Reply getClienteCadastrado(MethodContext& ctx, const Args& args) {
+    return acceptance::inscriptionRegistered(ctx.db, args.string(0).trimmed(), args.string(1).trimmed());
+}
+
 Reply validaServicoLinhaProd(MethodContext& ctx, const Args& args) {
     const QString code = args.string(0).trimmed(), type = args.string(1).trimmed();
     const QString nr = args.string(2).trimmed(), ver = args.string(3).trimmed();
@@ -204,6 +211,7 @@ FROM PARAMEMAIL WHERE IDIDIOMA = :L AND CDPARAMEMAIL = :K)SQL"),
 void registerAcceptanceMethods(MethodRegistry& registry) {
     registry.add(QStringLiteral("AceiteProposta"), 7, 8, AccessRule::proposal(0, 1).branch(5).self(6).writes(), aceiteProposta);
     registry.add(QStringLiteral("InsereCliente"), 8, AccessRule::session().self(7).writes(), insereCliente);
+    registry.add(QStringLiteral("GetClienteCadastrado"), 2, AccessRule::session(), getClienteCadastrado);
     registry.add(QStringLiteral("Valida_Servico_LinhaProd"), 4, AccessRule::proposal(2, 3), validaServicoLinhaProd);
     registry.add(QStringLiteral("GetParamEmail"), 2, AccessRule::session(), getParamEmail);
 }

@@ -41,6 +41,9 @@ void requireFits(const char* table, const char* column, const QString& value) {
 
 const QString kAlreadyClient = QStringLiteral("Cliente já cadastrado para inscrição informada.");
 
+// A client registered under the inscription :N for the person kind :K.
+const QString kInscriptionCondition = QStringLiteral("NRINSJURCLIE = :N AND IDTPIJURCLIE = :K");
+
 }  // namespace
 
 NewClient newClientFromArgs(const Args& args, int first) {
@@ -81,6 +84,12 @@ QString clientOfProspect(Database& db, const QString& prospect) {
         .trimmed();
 }
 
+bool inscriptionRegistered(Database& db, const QString& inscription, const QString& personKind) {
+    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM CLIENTE WHERE %1").arg(kInscriptionCondition),
+                     {{"N", inscription}, {"K", personKind}})
+               .toInt() > 0;
+}
+
 RegisteredClient registerClient(Database& db, const NewClient& c, Caller& session) {
     requireFilled(c.prospect, "Prospect deve ser informado.");
     // The prospect's row is the lock two registrations of one prospect queue on.
@@ -112,10 +121,10 @@ RegisteredClient registerClient(Database& db, const NewClient& c, Caller& sessio
 
     if (!text(prospect.value(0, "CDCLIENTE")).trimmed().isEmpty()) throw MethodError(kAlreadyClient);
     // The client's code is its document, as in the rest of the register.
-    const int taken = db.scalar(QStringLiteral("SELECT COUNT(*) FROM CLIENTE WHERE (NRINSJURCLIE = :N AND "
-                                               "IDTPIJURCLIE = :K) OR CDCLIENTE = :N"),
-                                {{"N", number}, {"K", kind}})
-                          .toInt();
+    const int taken =
+        db.scalar(QStringLiteral("SELECT COUNT(*) FROM CLIENTE WHERE (%1) OR CDCLIENTE = :N").arg(kInscriptionCondition),
+                  {{"N", number}, {"K", kind}})
+            .toInt();
     if (taken > 0) throw MethodError(kAlreadyClient);
 
     const QVariant complement = c.complement.isEmpty() ? QVariant() : QVariant(c.complement);

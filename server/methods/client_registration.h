@@ -45,6 +45,11 @@ struct RegisteredClient {
 // (the prospect's) is not one of the session operator's.
 RegisteredClient registerClient(Database& db, const NewClient& client, Caller& session);
 
+// Whether a client is registered under that inscription (digits of a CPF or CNPJ, the
+// text of any other document) for that person kind. Clients of every branch count: an
+// inscription is registered once.
+bool inscriptionRegistered(Database& db, const QString& inscription, const QString& personKind);
+
 // The client registered for a prospect, empty when none.
 QString clientOfProspect(Database& db, const QString& prospect);
 

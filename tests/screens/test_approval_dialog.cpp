@@ -334,13 +334,14 @@ TEST_F(ApprovalDialog, TheValueConfirmedAndMailedIsTheSumOfTheInstallmentsCharge
     EXPECT_TRUE(text.contains("Valor único: R$ 18.548,51")) << text.toStdString();
 }
 
-TEST_F(ApprovalDialog, AProspectWhoseInscriptionIsAClientsIsRefusedBeforeAnyCall) {
+TEST_F(ApprovalDialog, AProspectWhoseInscriptionIsAClientsIsRefusedBeforeAnyWrite) {
     prepareProspect();
     open(4);
     dlg->medInscricao->setText(QStringLiteral("22.333.444/0001-72"));
     confirm(QDate(2026, 12, 6));
     EXPECT_EQ(dialogs.errors(), QStringList{"Cliente já cadastrado para inscrição informada."});
-    EXPECT_TRUE(calls.isEmpty());
+    EXPECT_EQ(calls.methods(), QStringList{"GetClienteCadastrado"});
+    EXPECT_EQ(calls.firstArgs("GetClienteCadastrado"), (QVariantList{"22333444000172", "J"}));
     EXPECT_TRUE(dlg->medInscricao->hasFocus());
 }
 

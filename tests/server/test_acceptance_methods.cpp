@@ -216,6 +216,14 @@ TEST_P(AcceptanceMethodsTest, AProspectIsRegisteredOnceAndThenAcceptedByItsOwnCa
     QVariantList other = deltaClient();
     other[1] = "22.333.444/0001-72";
     EXPECT_EQ(call("InsereCliente", other).error, "Cliente já cadastrado para inscrição informada.");
+    // What the approval asks before registering: the inscription as kept, for its person kind.
+    const auto registered = [this](const char* inscription, const char* kind) {
+        return call("GetClienteCadastrado", {inscription, kind}).value;
+    };
+    EXPECT_EQ(registered("88999000000118", "J"), QVariant(true));
+    EXPECT_EQ(registered(" 22333444000172 ", "J"), QVariant(true));
+    EXPECT_EQ(registered("22333444000172", "F"), QVariant(false));
+    EXPECT_EQ(registered("88999000000119", "J"), QVariant(false));
 
     struct Case {
         int index;

@@ -33,7 +33,8 @@ const QSet<QString> kNoProposal{
     "GetPesqProdComer", "GetVd_ProdComer", "GetInterLoc",    "GetPesqInterLoc", "PesqMsg",
     "GetTextoMens",    "GetParamEmail",   "GetPesqCliente",  "GetPesqProspect", "GetPesqCont",
     "InsereCliente",   "GetProposta",     "GetPropostaAux",  "GetPesqContato",  "ValidaProposta",
-    "GetControlaAnexo", "AlteraSenha",     "GetPainelPropostas", "GetUltimaDecisao", "GetVeTodasPropostas"};
+    "GetControlaAnexo", "AlteraSenha",     "GetPainelPropostas", "GetUltimaDecisao", "GetVeTodasPropostas",
+    "GetClienteCadastrado"};
 
 MethodRegistry realRegistry() {
     MethodRegistry r;
