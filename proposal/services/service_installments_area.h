@@ -22,26 +22,11 @@ public:
     void load(const ProposalKey& key) override;
 
     // ----- what the services area drives (see the schedule area)
-    void Rateia_VencServ(bool novo) { spread(novo); }
-    bool Vd_ValorServ(bool mostra) { return addsUp(mostra); }
     void Confirma_VencServ() { confirmSchedule(); }
     // Shows the sum of the installments.
     void Atualiza_Total_Servico() { refreshTotal(); }
-    // The proposal's package value.
-    long double packageValue() const { return baseTotal(); }
-    void sbtGeraParcPacoteClick() { generate(); }
 
     ClientTable*& cdsVencServ = table_;
-    ClientTable*& cdsMinDtVencServ = firstDates_;
-    ClientTable*& cdsAuxVencServ = copy_;
-    ClientTable*& cdsValidaVencServ = takenDay_;
-    DataSource*& dtsVencServ = source_;
-    TDBGrid*& dbgVencPacote = grid_;
-    TNumberEdit*& nedParcPacote = count_;
-    TNumberEdit*& nedVrTotaPacote = total_;
-    QLabel*& lblJurosPacote = note_;  // why the total is above the package
-    TDateEditPlus*& depDtVencPacote = firstDate_;
-    TSpeedButton*& sbtGeraParcPacote = generate_;
 
 protected:
     Frame frame() override;

@@ -80,7 +80,7 @@ TEST_F(ServiceInstallments, SwitchingToHourlyAsksAndTakesOneCall) {
     EXPECT_EQ(screen->proposal()["IDTIPOCOBRSERV"].asString(), "H");
     EXPECT_EQ(screen->proposal().changeCount(), 0);
     EXPECT_EQ(s.cdsServico->state(), DataSetState::Browse);
-    EXPECT_FALSE(area().sbtGeraParcPacote->isEnabled()) << "no schedule by the hour";
+    EXPECT_FALSE(widget<TSpeedButton>("sbtGeraParcPacote").isEnabled()) << "no schedule by the hour";
 
     // Back to package: the server prices it and gives it its first installment.
     calls.clear();
@@ -150,7 +150,7 @@ TEST_F(ServiceInstallments, AnAcceptedOrHourlyProposalOffersNoSchedule) {
     openPackage(11);  // accepted, by the hour
     EXPECT_EQ(schedule().recordCount(), 0);
     EXPECT_FALSE(radio("rbtVrPacote").isEnabled());
-    EXPECT_FALSE(area().sbtGeraParcPacote->isEnabled());
+    EXPECT_FALSE(widget<TSpeedButton>("sbtGeraParcPacote").isEnabled());
     EXPECT_FALSE(screen->mnuIncluir->enabled());
     // Another proposal's installments are not left on the grid.
     ASSERT_TRUE(select(2));
