@@ -3,6 +3,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QUrl>
+#include <atomic>
 #include <curl/curl.h>
 #include <mutex>
 #include <optional>
@@ -412,14 +413,16 @@ void RecordingMailSender::send(const MailAccount& account, const MailMessage& me
 }
 
 namespace {
-MailSender* g_sender = nullptr;
-}
+// Read by the server's threads while another thread may set it.
+std::atomic<MailSender*> g_sender{nullptr};
+}  // namespace
 
 MailSender& defaultMailSender() {
     static SmtpMailSender smtp;
-    return g_sender ? *g_sender : smtp;
+    MailSender* chosen = g_sender.load(std::memory_order_acquire);
+    return chosen ? *chosen : smtp;
 }
 
-void setDefaultMailSender(MailSender* sender) { g_sender = sender; }
+void setDefaultMailSender(MailSender* sender) { g_sender.store(sender, std::memory_order_release); }
 
 }  // namespace cot

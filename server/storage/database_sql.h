@@ -34,8 +34,10 @@ public:
     // Writers of this process that had to wait for a turn, since it started (for tests).
     static quint64 waits();
 
+    class Line;  // the turns themselves, one per file (database_sqlite.cpp)
+
 private:
-    std::shared_ptr<std::recursive_timed_mutex> line_;  // shared by every connection of the file
+    std::shared_ptr<Line> line_;  // shared by every connection of the file
 };
 
 // Database over one uniquely named Qt Sql connection, owned by the thread that opened it.

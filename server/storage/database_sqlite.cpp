@@ -3,7 +3,10 @@
 #include <QSqlError>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "sql/sqlite_functions.h"
 #include "server/storage/database_sql.h"
@@ -16,13 +19,49 @@ constexpr int kBusyTimeoutMs = 10000;
 
 std::atomic<quint64> writerWaits{0};
 
+}  // namespace
+
+// One writer at a time; the thread holding the turn may take it again (its own second
+// connection, a nested transaction) and gives it back as often as it took it.
+class SqliteWriterLine::Line {
+public:
+    // False when no turn came within `wait`.
+    bool take(std::chrono::milliseconds wait) {
+        const std::thread::id me = std::this_thread::get_id();
+        std::unique_lock lock(mutex_);
+        if (depth_ > 0 && holder_ != me) {
+            ++writerWaits;
+            if (!free_.wait_for(lock, wait, [this] { return depth_ == 0; })) return false;
+        }
+        holder_ = me;
+        ++depth_;
+        return true;
+    }
+    void giveBack() {
+        {
+            std::lock_guard lock(mutex_);
+            if (--depth_ > 0) return;
+            holder_ = {};
+        }
+        free_.notify_all();  // a waiter that just timed out must not swallow the news
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable free_;
+    std::thread::id holder_;
+    int depth_ = 0;
+};
+
+namespace {
+
 // One line per database file, for as long as the process runs (files are few).
-std::shared_ptr<std::recursive_timed_mutex> lineOf(const QString& file) {
+std::shared_ptr<SqliteWriterLine::Line> lineOf(const QString& file) {
     static std::mutex mutex;
-    static std::map<QString, std::shared_ptr<std::recursive_timed_mutex>> lines;
+    static std::map<QString, std::shared_ptr<SqliteWriterLine::Line>> lines;
     std::lock_guard lock(mutex);
     auto& line = lines[file];
-    if (!line) line = std::make_shared<std::recursive_timed_mutex>();
+    if (!line) line = std::make_shared<SqliteWriterLine::Line>();
     return line;
 }
 
@@ -51,20 +90,16 @@ SqliteWriterLine::SqliteWriterLine(const QString& file) {
 namespace {
 class LineTurn final : public Database::WriterTurn {
 public:
-    explicit LineTurn(std::shared_ptr<std::recursive_timed_mutex> line) : line_(std::move(line)) {}
-    ~LineTurn() override { line_->unlock(); }
+    explicit LineTurn(std::shared_ptr<SqliteWriterLine::Line> line) : line_(std::move(line)) {}
+    ~LineTurn() override { line_->giveBack(); }
 
 private:
-    std::shared_ptr<std::recursive_timed_mutex> line_;
+    std::shared_ptr<SqliteWriterLine::Line> line_;
 };
 }  // namespace
 
 std::unique_ptr<Database::WriterTurn> SqliteWriterLine::take() const {
-    if (!line_) return nullptr;
-    if (!line_->try_lock()) {
-        ++writerWaits;
-        if (!line_->try_lock_for(std::chrono::milliseconds(kBusyTimeoutMs))) return nullptr;
-    }
+    if (!line_ || !line_->take(std::chrono::milliseconds(kBusyTimeoutMs))) return nullptr;
     return std::make_unique<LineTurn>(line_);
 }
 
