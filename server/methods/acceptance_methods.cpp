@@ -150,9 +150,8 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
     const acceptance::ChargingSummary summary = acceptance::generateCharging(db, accepted);
     tx.commit();
 
-    Packet out{{text("CDCLIENTE", 21), fixed("IDCLIENTENOVO"), date("DTACEPROPFAS"), number("QTLINHAS"),
-                number("QTSERVICOS"), number("QTCOBRANCAS"), number("VRCOBRLICUSO"), number("VRCOBRPACOTE")},
-               {}};
+    Packet out{{stored("CLIENTE", "CDCLIENTE"), fixed("IDCLIENTENOVO"), date("DTACEPROPFAS"), number("QTLINHAS"),
+                number("QTSERVICOS"), number("QTCOBRANCAS"), number("VRCOBRLICUSO"), number("VRCOBRPACOTE")}, {}};
     out.rows << QVariantList{client,
                              registering ? QStringLiteral("S") : QStringLiteral("N"),
                              acceptedOn,
@@ -169,7 +168,7 @@ Reply insereCliente(MethodContext& ctx, const Args& args) {
     Transaction tx(ctx.db);
     const acceptance::RegisteredClient made = acceptance::registerClient(ctx.db, client, ctx.caller());
     tx.commit();
-    Packet out{{text("CDCLIENTE", 21), fixed("IDTPIJURCLIE"), text("NRINSJURCLIE", 20)}, {}};
+    Packet out{{stored("SERVCLIE", "CDCLIENTE"), fixed("IDTPIJURCLIE"), stored("CLIENTE", "NRINSJURCLIE")}, {}};
     out.rows << QVariantList{made.code, made.personKind, made.inscription};
     return packetResult(out);
 }
@@ -181,8 +180,9 @@ Reply getClienteCadastrado(MethodContext& ctx, const Args& args) {
 Reply validaServicoLinhaProd(MethodContext& ctx, const Args& args) {
     const QString code = args.string(0).trimmed(), type = args.string(1).trimmed();
     const QString nr = args.string(2).trimmed(), ver = args.string(3).trimmed();
-    const QList<FieldDef> fields{text("CDCLIENTE", 21), text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2),
-                                 text("NRSERVPROP", 3), text("CDTIPOSERV", 3), text("NMTIPOSERV", 80)};
+    const QList<FieldDef> fields{stored("SERVCLIE", "CDCLIENTE"), stored("SERVCLIE", "NRPROPOSFAS"),
+                                 stored("SERVCLIE", "NRVERPROPFAS"), stored("SERVCLIE", "NRSERVPROP"),
+                                 stored("SERVCLIE", "CDTIPOSERV"), stored("TIPOSERV", "NMTIPOSERV")};
     if (code.isEmpty() || type.isEmpty()) return packetResult(Packet{fields, {}});
     // The code is the client's, or a prospect's that has become one.
     return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
@@ -197,9 +197,9 @@ ORDER BY S.NRPROPOSFAS, S.NRVERPROPFAS, S.NRSERVPROP)SQL"),
 }
 
 Reply getParamEmail(MethodContext& ctx, const Args& args) {
-    const QList<FieldDef> fields{text("IDIDIOMA", 3),          text("CDPARAMEMAIL", 30),
-                                 text("DSASSUNPAREMAIL", 100), text("TXENDERPAREMAIL", 2000),
-                                 text("TXTEXTOPAREMAIL", 2000), fixed("IDSITUPARAEMAIL")};
+    const QList<FieldDef> fields{stored("PARAMEMAIL", "IDIDIOMA"), stored("PARAMEMAIL", "CDPARAMEMAIL"),
+                                 stored("PARAMEMAIL", "DSASSUNPAREMAIL"), stored("PARAMEMAIL", "TXENDERPAREMAIL"),
+                                 stored("PARAMEMAIL", "TXTEXTOPAREMAIL"), fixed("IDSITUPARAEMAIL")};
     return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
 SELECT IDIDIOMA, CDPARAMEMAIL, DSASSUNPAREMAIL, TXENDERPAREMAIL, TXTEXTOPAREMAIL, IDSITUPARAEMAIL
 FROM PARAMEMAIL WHERE IDIDIOMA = :L AND CDPARAMEMAIL = :K)SQL"),

@@ -19,7 +19,7 @@ Reply getControlaAnexo(MethodContext& ctx, const Args& args) {
 SELECT A.CDOPERADOR FROM OPERANEXO A
 JOIN OPERADOR O ON O.CDOPERADOR = A.CDOPERADOR
 WHERE UPPER(A.CDOPERADOR) = UPPER(:OP) AND O.IDOPERATIVO = 'A')SQL"),
-                                     {{"OP", args.string(0).trimmed()}}, {read::text("CDOPERADOR", 12)}));
+                                     {{"OP", args.string(0).trimmed()}}, {read::stored("OPERANEXO", "CDOPERADOR")}));
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ std::optional<bool> acceptedState(Database& db, const ProposalKey& key) {
 }
 
 bool markedLost(Database& db, const ProposalKey& key) {
-    static const QList<FieldDef> fields{text("NRPROPOSFAS", 20)};
+    static const QList<FieldDef> fields{stored("PERDAPROP", "NRPROPOSFAS")};
     return !db.query(QStringLiteral("SELECT NRPROPOSFAS FROM PERDAPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
                      key.params(), fields)
                 .rows.isEmpty();
@@ -51,10 +51,11 @@ bool markedLost(Database& db, const ProposalKey& key) {
 
 Reply getDecisaoCliente(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{
-        fixed("IDDECISAO"),     date("DTDECISAO"),        text("NMRESPDECISAO", 100), text("DSCARGODECISAO", 100),
-        fixed("IDMOTIVO"),      memo("TXCOMENTARIO"),     text("DSENDIP", 64),        text("DSNAVEGADOR", 300),
-        text("TXHASHCONT", 64), {QStringLiteral("NRENVIO"), FieldType::Integer, 0},    date("DTPERDA"),
-        fixed("IDMOTIVOPERDA"), text("TXMOTIVOPERDA", 500), text("CDOPERPERDA", 12)};
+        stored("DECISAOPROP", "IDDECISAO"), date("DTDECISAO"), stored("DECISAOPROP", "NMRESPDECISAO"),
+        stored("DECISAOPROP", "DSCARGODECISAO"), stored("DECISAOPROP", "IDMOTIVO"), memo("TXCOMENTARIO"),
+        stored("DECISAOPROP", "DSENDIP"), stored("DECISAOPROP", "DSNAVEGADOR"), text("TXHASHCONT", 64),
+        {QStringLiteral("NRENVIO"), FieldType::Integer, 0}, date("DTPERDA"), fixed("IDMOTIVOPERDA"),
+        text("TXMOTIVOPERDA", 500), text("CDOPERPERDA", 12)};
     return packetResult(shaped(
         ctx.db,
         QStringLiteral("SELECT D.IDDECISAO, D.DTDECISAO, D.NMRESPDECISAO, D.DSCARGODECISAO, D.IDMOTIVO, D.TXCOMENTARIO, "

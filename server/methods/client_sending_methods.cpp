@@ -107,10 +107,10 @@ LEFT JOIN CONTATO CT ON CT.CDFILIAL = P.CDFILIAL AND CT.NRCONTATO = P.NRCONTATO
 LEFT JOIN OPERADOR O ON O.CDOPERADOR = COALESCE(NULLIF(P.CDOPERRESP, ''), P.CDOPERINCL)
 WHERE P.NRPROPOSFAS = :NR AND P.NRVERPROPFAS = :VER)SQL"),
                               {{"NR", v.nr}, {"VER", v.ver}},
-                              {date("DTACEPROPFAS"), date("DTVALPROPFAS"), text("CDFILIAL", 4),
-                               text("DSREFEPROPOSFAS", 100), text("DSREFECONT", 60), text("IDCLIENPROSP", 1),
-                               text("NMFANTCLIE", 50), text("NMFANTPROS", 50), text("NMCONTATO", 60),
-                               text("NMOPERADOR", 60)});
+                              {date("DTACEPROPFAS"), date("DTVALPROPFAS"), stored("PROPOSTAFAS", "CDFILIAL"),
+                               stored("PROPOSTAFAS", "DSREFEPROPOSFAS"), stored("PROPOSTAFAS", "DSREFECONT"),
+                               stored("PROPOSTAFAS", "IDCLIENPROSP"), stored("CLIENTE", "NMFANTCLIE"),
+                               stored("PROSPECT", "NMFANTPROS"), text("NMCONTATO", 60), text("NMOPERADOR", 60)});
     if (p.isEmpty()) return std::nullopt;
     auto field = [&](const char* name) { return p.value(0, QString::fromLatin1(name)).toString().trimmed(); };
     ProposalForMail out;
@@ -222,7 +222,7 @@ Reply enviarAoCliente(MethodContext& ctx, const Args& args) {
     // The link is the addressees' alone: the reply names the sending by its number.
     Packet out;
     out.fields = {{QStringLiteral("NRENVIO"), FieldType::Integer, 0}, date("DTENVIO"), date("DTEXPIRA"),
-                  text("DSEMAILDEST", 250)};
+                  stored("ENVIOPROP", "DSEMAILDEST")};
     out.rows = {{sending.number, sending.sentAt, QDateTime(sending.expires, QTime(0, 0)), sending.to}};
     return packetResult(out);
 }
@@ -241,15 +241,9 @@ Reply getEnvios(MethodContext& ctx, const Args& args) {
     const QDate today = Clock::current().today();
 
     Packet out;
-    out.fields = {{QStringLiteral("NRENVIO"), FieldType::Integer, 0},
-                  date("DTENVIO"),
-                  text("CDOPERADOR", 12),
-                  text("NMOPERADOR", 60),
-                  text("DSEMAILDEST", 250),
-                  date("DTEXPIRA"),
-                  date("DTREVOGA"),
-                  text("CDOPERREVOGA", 12),
-                  fixed("IDSITUENVIO")};
+    out.fields = {{QStringLiteral("NRENVIO"), FieldType::Integer, 0}, date("DTENVIO"), stored("OPERADOR", "CDOPERADOR"),
+                  text("NMOPERADOR", 60), stored("ENVIOPROP", "DSEMAILDEST"), date("DTEXPIRA"), date("DTREVOGA"),
+                  stored("ENVIOPROP", "CDOPERREVOGA"), fixed("IDSITUENVIO")};
     QMap<QString, QString> names;
     for (qsizetype i = sendings.size() - 1; i >= 0; --i) {
         const cp::Sending& s = sendings[i];

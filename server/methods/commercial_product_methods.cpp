@@ -21,7 +21,7 @@ using namespace read;
 constexpr int kProductWidth = 10;
 
 const QList<FieldDef>& productFields() {
-    static const QList<FieldDef> fields{text("CDPROCOMERCI", 10), text("NMPROCOMERCI", 50)};
+    static const QList<FieldDef> fields{stored("PRODCOMERCI", "CDPROCOMERCI"), stored("PRODCOMERCI", "NMPROCOMERCI")};
     return fields;
 }
 
@@ -41,7 +41,8 @@ Reply getVdProdComer(MethodContext& ctx, const Args& args) {
 }
 
 Reply getValidaSistProd(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("SGSISTEMA", 3), text("NMSISTEMA", 40), text("IDTECNOSIST", 3)};
+    static const QList<FieldDef> fields{stored("SISTEMA", "SGSISTEMA"), stored("SISTEMA", "NMSISTEMA"),
+                                        stored("SISTEMA", "IDTECNOSIST")};
     const QString product = args.string(2).trimmed();
     const QString kind = args.string(3).trimmed().toUpper();
     QString kinds;

@@ -36,8 +36,9 @@ QString partyType(const Args& args, int i, bool allowEmpty) {
 }
 
 Reply getPesqContato(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("CDCLIENTE", 21), text("CDPROSPECT", 21), text("NRCONTATO", 10),
-                                        text("REFERENCIA", 60), text("IDTPCONTATO", 1)};
+    static const QList<FieldDef> fields{stored("CONTATO", "CDCLIENTE"), stored("CONTATO", "CDPROSPECT"),
+                                        stored("CONTATO", "NRCONTATO"), text("REFERENCIA", 60),
+                                        stored("CONTATO", "IDTPCONTATO")};
     QVariantMap params{{QStringLiteral("FILIAL"), args.string(0).trimmed()}};
     QStringList where{QStringLiteral("C.CDFILIAL = :FILIAL")};
     const QString type = partyType(args, 1, true);
@@ -65,7 +66,7 @@ Reply getPesqContato(MethodContext& ctx, const Args& args) {
 
 // Interlocutors of a client or prospect; `interlocutor` empty lists them all.
 Packet interlocutors(Database& db, const QString& code, const QString& type, const QString* interlocutor) {
-    static const QList<FieldDef> fields{text("CDINTECLIE", 2), text("NMINTECLIE", 50)};
+    static const QList<FieldDef> fields{stored("INTECLIE", "CDINTECLIE"), stored("INTECLIE", "NMINTECLIE")};
     const bool client = type == QLatin1String("C");
     QVariantMap params{{QStringLiteral("CODIGO"), code}};
     QString sql = client ? QStringLiteral("SELECT CDINTECLIE, NMINTECLIE FROM INTECLIE WHERE CDCLIENTE = :CODIGO")

@@ -145,10 +145,10 @@ SELECT MIN(DTVELUSOPEDP) AS DTVELUSOPEDP, CDLINPPROP FROM VENCLINPPROP
 WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER
 GROUP BY CDLINPPROP
 ORDER BY MIN(DTVELUSOPEDP), CDLINPPROP)SQL"),
-                            key, {date("DTVELUSOPEDP"), text("CDLINPPROP", 20)});
+                            key, {date("DTVELUSOPEDP"), stored("LINPPROP", "CDLINPPROP")});
 
-    static const QList<FieldDef> lateFields{text("CDLINPPROPINFOR", 10), text("NMLINPPROP", 50), date("DTVELUSOPEDP"),
-                                            text("CDLINPPROP", 20)};
+    static const QList<FieldDef> lateFields{stored("LINPPROP", "CDLINPPROPINFOR"), stored("LINPPROP", "NMLINPPROP"),
+                                            date("DTVELUSOPEDP"), stored("LINPPROP", "CDLINPPROP")};
     Packet late{lateFields, {}};
     const QDateTime day = args.date(2);
     if (day.isValid()) {

@@ -18,11 +18,13 @@ using namespace read;
 
 Reply getLinProd(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{
-        text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), text("CDLINPPROP", 20), text("CDLINPPROPINFOR", 10),
-        text("NMLINPPROP", 50), number("NRUSUALINPP"), text("IDTIPLINPP", 1), number("QTMINIMAFATPROP"),
-        number("VRLICENCUSOPROP"), number("VRMENSALIDAPROP"), number("VRDESLICUSOPROP"), number("VRDESMENSALPROP"),
-        text("IDMPROCLINPP", 1), text("IDLPROCLINPP", 1), date("DTCALUSLINPP"), text("IDAMBLINPP", 3),
-        text("IDTIPOPROPFAS", 1), text("MENSCALUSLINPP", 7), date("DTCALUSLINPPAUX")};
+        stored("LINPPROP", "NRPROPOSFAS"), stored("LINPPROP", "NRVERPROPFAS"), stored("LINPPROP", "CDLINPPROP"),
+        stored("LINPPROP", "CDLINPPROPINFOR"), stored("LINPPROP", "NMLINPPROP"), number("NRUSUALINPP"),
+        stored("LINPPROP", "IDTIPLINPP"), number("QTMINIMAFATPROP"), number("VRLICENCUSOPROP"),
+        number("VRMENSALIDAPROP"), number("VRDESLICUSOPROP"), number("VRDESMENSALPROP"),
+        stored("LINPPROP", "IDMPROCLINPP"), stored("LINPPROP", "IDLPROCLINPP"), date("DTCALUSLINPP"),
+        stored("LINPPROP", "IDAMBLINPP"), stored("PROPOSTAFAS", "IDTIPOPROPFAS"), text("MENSCALUSLINPP", 7),
+        date("DTCALUSLINPPAUX")};
     Packet lines = shaped(ctx.db, QStringLiteral(R"SQL(
 SELECT L.NRPROPOSFAS, L.NRVERPROPFAS, L.CDLINPPROP, L.CDLINPPROPINFOR, L.NMLINPPROP, L.NRUSUALINPP,
        L.IDTIPLINPP, L.QTMINIMAFATPROP, L.VRLICENCUSOPROP, L.VRMENSALIDAPROP, L.VRDESLICUSOPROP,
@@ -44,9 +46,10 @@ ORDER BY L.CDLINPPROP)SQL"),
 }
 
 Reply getSistLinhaProd(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("SGSISTEMA", 3),   text("NMPROCOMERCI", 50), text("NRPROPOSFAS", 20),
-                                        text("NRVERPROPFAS", 2), text("CDLINPPROP", 20),   text("NMSISTEMA", 40),
-                                        text("CDSISTEMA", 8),    text("IDTECNOSIST", 3)};
+    static const QList<FieldDef> fields{stored("SISTEMA", "SGSISTEMA"), stored("PRODCOMERCI", "NMPROCOMERCI"),
+                                        stored("SISTLINPPROP", "NRPROPOSFAS"), stored("SISTLINPPROP", "NRVERPROPFAS"),
+                                        stored("SISTLINPPROP", "CDLINPPROP"), stored("SISTEMA", "NMSISTEMA"),
+                                        stored("SISTLINPPROP", "CDSISTEMA"), stored("SISTEMA", "IDTECNOSIST")};
     QVariantMap params = proposalKey(args).params();
     params.insert(QStringLiteral("LINHA"), args.string(2).trimmed());
     return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
@@ -64,8 +67,10 @@ Reply getVencValor(MethodContext& ctx, const Args& args) {
     const qint64 kind = args.integer(3);
     QVariantMap params = proposalKey(args).params();
     if (kind == 1) {
-        static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), text("CDLINPPROP", 20),
-                                            date("DTVELUSOPEDP"), number("VRVELUSOPEDP")};
+        static const QList<FieldDef> fields{stored("VENCLINPPROP", "NRPROPOSFAS"),
+                                            stored("VENCLINPPROP", "NRVERPROPFAS"),
+                                            stored("VENCLINPPROP", "CDLINPPROP"), date("DTVELUSOPEDP"),
+                                            number("VRVELUSOPEDP")};
         params.insert(QStringLiteral("LINHA"), args.string(2).trimmed());
         return packetResult(shaped(ctx.db,
                                    QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP "
@@ -74,7 +79,8 @@ Reply getVencValor(MethodContext& ctx, const Args& args) {
                                    params, fields));
     }
     if (kind == 2) {
-        static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), date("DTVENCSERVPROP"),
+        static const QList<FieldDef> fields{stored("VENCSERVPROP", "NRPROPOSFAS"),
+                                            stored("VENCSERVPROP", "NRVERPROPFAS"), date("DTVENCSERVPROP"),
                                             number("VRVENCSERVPROP")};
         return packetResult(shaped(ctx.db,
                                    QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP "

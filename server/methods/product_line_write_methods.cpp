@@ -148,8 +148,8 @@ Reply setLinProd(MethodContext& ctx, const Args& args) {
 }
 
 const QList<FieldDef>& contractedLineFields() {
-    static const QList<FieldDef> fields{text("CDCLIENTE", 21), text("CDLINPCLIE", 20), text("CDLINPPROPINFOR", 10),
-                                        text("NMLINPCLIE", 50)};
+    static const QList<FieldDef> fields{stored("LINPCLIE", "CDCLIENTE"), stored("LINPCLIE", "CDLINPCLIE"),
+                                        stored("LINPCLIE", "CDLINPPROPINFOR"), stored("LINPCLIE", "NMLINPCLIE")};
     return fields;
 }
 

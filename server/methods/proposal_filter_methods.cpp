@@ -282,9 +282,10 @@ Reply getUltimaDecisao(MethodContext& ctx, const Args& args) {
 
 // The pick lists of the filter; IDMARCADO is the pick's own mark, always empty here.
 Reply getPesqCliente(MethodContext& ctx, const Args&) {
-    static const QList<FieldDef> fields{fixed("IDMARCADO"), text("IDCLIENPROSP", 1), text("CDFILIAL", 4),
-                                        text("CDCLIENTE", 21), text("NRINSJURCLIE", 20), text("NMFANTCLIE", 50),
-                                        text("IDTPIJURCLIE", 1), text("NMRAZSOCCLIE", 50)};
+    static const QList<FieldDef> fields{fixed("IDMARCADO"), text("IDCLIENPROSP", 1), stored("CLIENTE", "CDFILIAL"),
+                                        stored("CLIENTE", "CDCLIENTE"), stored("CLIENTE", "NRINSJURCLIE"),
+                                        stored("CLIENTE", "NMFANTCLIE"), stored("CLIENTE", "IDTPIJURCLIE"),
+                                        stored("CLIENTE", "NMRAZSOCCLIE")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT '' AS IDMARCADO, 'C' AS IDCLIENPROSP, CDFILIAL, CDCLIENTE, NRINSJURCLIE, "
                                               "NMFANTCLIE, IDTPIJURCLIE, NMRAZSOCCLIE FROM CLIENTE ORDER BY NMFANTCLIE, CDCLIENTE"),
@@ -292,9 +293,10 @@ Reply getPesqCliente(MethodContext& ctx, const Args&) {
 }
 
 Reply getPesqProspect(MethodContext& ctx, const Args&) {
-    static const QList<FieldDef> fields{fixed("IDMARCADO"), text("IDCLIENPROSP", 1), text("CDFILIAL", 4),
-                                        text("CDPROSPECT", 21), text("NRINSJURPROS", 20), text("NMFANTPROS", 50),
-                                        text("IDTPIJURPROS", 1), text("NMRAZSOCPROS", 50)};
+    static const QList<FieldDef> fields{fixed("IDMARCADO"), text("IDCLIENPROSP", 1), stored("PROSPECT", "CDFILIAL"),
+                                        stored("PROSPECT", "CDPROSPECT"), stored("PROSPECT", "NRINSJURPROS"),
+                                        stored("PROSPECT", "NMFANTPROS"), stored("PROSPECT", "IDTPIJURPROS"),
+                                        stored("PROSPECT", "NMRAZSOCPROS")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT '' AS IDMARCADO, 'P' AS IDCLIENPROSP, CDFILIAL, CDPROSPECT, NRINSJURPROS, "
                                               "NMFANTPROS, IDTPIJURPROS, NMRAZSOCPROS FROM PROSPECT ORDER BY NMFANTPROS, CDPROSPECT"),
@@ -302,8 +304,8 @@ Reply getPesqProspect(MethodContext& ctx, const Args&) {
 }
 
 Reply getPesqCont(MethodContext& ctx, const Args&) {
-    static const QList<FieldDef> fields{text("IDCLIENPROSP", 1), fixed("IDMARCADO"), text("CDFILIAL", 4),
-                                        text("NRCONTATO", 10), text("DSREFECONT", 60)};
+    static const QList<FieldDef> fields{text("IDCLIENPROSP", 1), fixed("IDMARCADO"), stored("CONTATO", "CDFILIAL"),
+                                        stored("CONTATO", "NRCONTATO"), stored("CONTATO", "DSREFECONT")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT IDTPCONTATO AS IDCLIENPROSP, '' AS IDMARCADO, CDFILIAL, NRCONTATO, DSREFECONT "
                                               "FROM CONTATO ORDER BY DSREFECONT, CDFILIAL, NRCONTATO"),

@@ -2,6 +2,7 @@
 
 #include "base/clock.h"
 #include "data/proposal_number.h"
+#include "server/methods/read_support.h"
 #include "server/storage/database.h"
 #include "server/storage/query_packet.h"
 #include <cmath>
@@ -10,10 +11,7 @@ namespace cot::server {
 
 namespace {
 
-FieldDef text(const char* name, int size) { return {QString::fromLatin1(name), FieldType::String, size}; }
-FieldDef fixed(const char* name) { return {QString::fromLatin1(name), FieldType::FixedString, 1}; }
-FieldDef date(const char* name) { return {QString::fromLatin1(name), FieldType::DateTime, 0}; }
-FieldDef number(const char* name) { return {QString::fromLatin1(name), FieldType::Float, 0}; }
+using namespace read;
 
 // Columns of the list; the names of people, indexes and products come from their registers.
 const char* const kSelect = R"SQL(
@@ -83,22 +81,26 @@ QString proposalStatus(const QDateTime& accepted, const QDateTime& validUntil, c
 
 const QList<FieldDef>& proposalFields() {
     static const QList<FieldDef> fields{
-        fixed("IDSITUACAO"), text("IDSOLPROPFAS", 1), text("NRPROPOSFAS", 20), text("DSREFEPROPOSFAS", 100),
-        text("NRCONTATO", 40), text("NRVERPROPFAS", 2), text("NOME", 50), date("DTPROPOSFAS"),
-        date("DTACEPROPFAS"), date("DTVALPROPFAS"), text("OPERSOLI", 40), text("CDOPERINCL", 12),
-        text("IDCLIENPROSP", 1), text("CDPROSPECT", 21), text("DSEMAIPROFAS", 50), text("CDFILIAL", 4),
-        text("CDCLIENTE", 21), text("NRFAXPROPFAS", 25), text("DSOBSPROPFAS", 250), text("CDOPERADOR", 12),
-        text("NMOPERADOR", 40), text("CDOPERSOLI", 12), text("DSREFECONT", 60), text("IDTPIJURCLIE", 1),
-        text("IDTPIJURPROS", 1), text("IDTPCONTATO", 1), text("CDTPINDICE1", 1), text("IDPERVALOR1", 1),
-        text("CDINDICE1", 4), number("VRPEINCIND1"), text("CDTPINDICE2", 1), text("IDPERVALOR2", 1),
-        text("CDINDICE2", 4), text("IDTPREAJPROP", 1), number("VRPEINCIND2"), text("NMINDICEREAJ1", 30),
-        text("NMINDICEREAJ2", 30), text("CODIGO", 21), text("NRINSJURCLIE", 20), text("NRMESREAJPROP", 2),
-        text("NMOPERRESP", 60), text("CDOPERRESP", 12), fixed("ANEXO"), text("PROPOSTAVERS", 25),
-        text("IDTIPOPROPFAS", 1), text("DTINCLUSAO", 64), text("CDINTECLIE", 2), text("CDINTEPROS", 2),
-        text("CODIGOINTER", 2), text("NMINTECLIE", 50), text("PROPNOME", 73), text("CDPROCOMERCI", 10),
-        text("NMPROCOMERCI", 50), text("IDIDIOMA", 3), text("NMRAZSOCPROS", 50), number("VRPACOTESERV"),
-        text("IDTIPOCOBRSERV", 1), fixed("IDDECCLIENTE"), number("VRTOTAL"), number("VRMENSAL"),
-        text("NMCONTATO", 60)};
+        fixed("IDSITUACAO"), stored("PROPOSTAFAS", "IDSOLPROPFAS"), stored("PROPOSTAFAS", "NRPROPOSFAS"),
+        stored("PROPOSTAFAS", "DSREFEPROPOSFAS"), stored("PROPOSTAFAS", "NRCONTATO"),
+        stored("PROPOSTAFAS", "NRVERPROPFAS"), text("NOME", 50), date("DTPROPOSFAS"), date("DTACEPROPFAS"),
+        date("DTVALPROPFAS"), text("OPERSOLI", 40), stored("PROPOSTAFAS", "CDOPERINCL"),
+        stored("PROPOSTAFAS", "IDCLIENPROSP"), stored("PROPOSTAFAS", "CDPROSPECT"),
+        stored("PROPOSTAFAS", "DSEMAIPROFAS"), stored("PROPOSTAFAS", "CDFILIAL"), stored("PROPOSTAFAS", "CDCLIENTE"),
+        stored("PROPOSTAFAS", "NRFAXPROPFAS"), stored("PROPOSTAFAS", "DSOBSPROPFAS"), stored("OPERADOR", "CDOPERADOR"),
+        stored("OPERADOR", "NMOPERADOR"), stored("PROPOSTAFAS", "CDOPERSOLI"), stored("PROPOSTAFAS", "DSREFECONT"),
+        stored("CLIENTE", "IDTPIJURCLIE"), stored("PROSPECT", "IDTPIJURPROS"), stored("CONTATO", "IDTPCONTATO"),
+        stored("PROPOSTAFAS", "CDTPINDICE1"), stored("PROPOSTAFAS", "IDPERVALOR1"), stored("PROPOSTAFAS", "CDINDICE1"),
+        number("VRPEINCIND1"), stored("PROPOSTAFAS", "CDTPINDICE2"), stored("PROPOSTAFAS", "IDPERVALOR2"),
+        stored("PROPOSTAFAS", "CDINDICE2"), stored("PROPOSTAFAS", "IDTPREAJPROP"), number("VRPEINCIND2"),
+        text("NMINDICEREAJ1", 30), text("NMINDICEREAJ2", 30), text("CODIGO", 21), stored("CLIENTE", "NRINSJURCLIE"),
+        stored("PROPOSTAFAS", "NRMESREAJPROP"), text("NMOPERRESP", 60), stored("PROPOSTAFAS", "CDOPERRESP"),
+        fixed("ANEXO"), text("PROPOSTAVERS", 25), stored("PROPOSTAFAS", "IDTIPOPROPFAS"),
+        stored("PROPOSTAFAS", "DTINCLUSAO"), stored("PROPOSTAFAS", "CDINTECLIE"), stored("PROPOSTAFAS", "CDINTEPROS"),
+        text("CODIGOINTER", 2), stored("INTECLIE", "NMINTECLIE"), text("PROPNOME", 73),
+        stored("PROPOSTAFAS", "CDPROCOMERCI"), stored("PRODCOMERCI", "NMPROCOMERCI"), stored("PROPOSTAFAS", "IDIDIOMA"),
+        stored("PROSPECT", "NMRAZSOCPROS"), number("VRPACOTESERV"), stored("PROPOSTAFAS", "IDTIPOCOBRSERV"),
+        fixed("IDDECCLIENTE"), number("VRTOTAL"), number("VRMENSAL"), text("NMCONTATO", 60)};
     return fields;
 }
 

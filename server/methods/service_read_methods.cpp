@@ -28,10 +28,11 @@ constexpr int kTypeWidth = 3;
 
 Reply getServico(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{
-        text("NMTIPOSERV", 80),   text("NRPROPOSFAS", 20),   text("NRVERPROPFAS", 2),    text("CDTIPOSERV", 3),
-        text("DSLOCALPROP", 250), text("IDTIPOCOBRPROP", 1), number("VRPEACHEPROP"),     number("QTSERVPROP"),
-        number("VREXCEDPROP"),    number("VRHORAPROP"),      number("VRDEHORAPROP"),     number("VRPEHORAPROP"),
-        text("NRSERVPROP", 3),    text("NRMESREAJPROP", 2),  number("VRPACOTESERV"),     fixed("VERIFICA_DESCRICAO"),
+        stored("TIPOSERV", "NMTIPOSERV"), stored("SERVPROP", "NRPROPOSFAS"), stored("SERVPROP", "NRVERPROPFAS"),
+        stored("SERVPROP", "CDTIPOSERV"), stored("SERVPROP", "DSLOCALPROP"), stored("SERVPROP", "IDTIPOCOBRPROP"),
+        number("VRPEACHEPROP"), number("QTSERVPROP"), number("VREXCEDPROP"), number("VRHORAPROP"),
+        number("VRDEHORAPROP"), number("VRPEHORAPROP"), stored("SERVPROP", "NRSERVPROP"),
+        stored("SERVPROP", "NRMESREAJPROP"), number("VRPACOTESERV"), fixed("VERIFICA_DESCRICAO"),
         text("IDSERVOBRIGPROS", 2)};
     return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
 SELECT T.NMTIPOSERV, S.NRPROPOSFAS, S.NRVERPROPFAS, S.CDTIPOSERV, S.DSLOCALPROP, S.IDTIPOCOBRPROP,
@@ -48,7 +49,8 @@ ORDER BY S.NRSERVPROP)SQL"),
 }
 
 Reply getObjServico(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), memo("TXOBJETPROPFAS")};
+    static const QList<FieldDef> fields{stored("OBJSERVPROP", "NRPROPOSFAS"), stored("OBJSERVPROP", "NRVERPROPFAS"),
+                                        memo("TXOBJETPROPFAS")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, TXOBJETPROPFAS FROM OBJSERVPROP "
                                               "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),

@@ -177,8 +177,8 @@ Reply setServico(MethodContext& ctx, const Args& args) {
     for (const RowChange& c : delta.changes) insertsOnly &= c.op == ChangeOp::Insert;
     // A sequence is issued for a new service; changes of stored ones must name theirs.
     if (insertsOnly) ensureDeltaColumn(delta, text("NRSERVPROP", kSequenceWidth));
-    ensureDeltaColumn(delta, text("IDTIPOCOBRPROP", 1));
-    ensureDeltaColumn(delta, text("NRMESREAJPROP", 2));
+    ensureDeltaColumn(delta, stored("SERVPROP", "IDTIPOCOBRPROP"));
+    ensureDeltaColumn(delta, stored("SERVPROP", "NRMESREAJPROP"));
     ensureDeltaColumn(delta, number("VREXCEDPROP"));
 
     Transaction tx(ctx.db);
@@ -214,7 +214,7 @@ Reply setObjServico(MethodContext& ctx, const Args& args) {
 }
 
 Reply getTipoServObr(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("CDTIPOSERV", 3), text("NMTIPOSERV", 80)};
+    static const QList<FieldDef> fields{stored("TIPOSERV", "CDTIPOSERV"), stored("TIPOSERV", "NMTIPOSERV")};
     return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
 SELECT T.CDTIPOSERV, T.NMTIPOSERV FROM TIPOSERV T
 WHERE T.IDSERVOBRIGPROS = 'S'

@@ -23,9 +23,10 @@ using namespace read;
 constexpr int kOrderWidth = 3;
 
 Reply getSimulacao(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("NRORDSIMULAPROP", 3), text("NMSIMULAPROP", 100), number("VRTOTALICENCUSO"),
-                                        number("VRTOTAMENSALIDA"),  text("NRSIMULAPROP", 5),   text("NRPROPOSFAS", 20),
-                                        text("NRVERPROPFAS", 2)};
+    static const QList<FieldDef> fields{stored("SIMULAPROP", "NRORDSIMULAPROP"), stored("SIMULAPROP", "NMSIMULAPROP"),
+                                        number("VRTOTALICENCUSO"), number("VRTOTAMENSALIDA"),
+                                        stored("SIMULAPROP", "NRSIMULAPROP"), stored("SIMULAPROP", "NRPROPOSFAS"),
+                                        stored("SIMULAPROP", "NRVERPROPFAS")};
     return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
 SELECT S.NRORDSIMULAPROP, S.NMSIMULAPROP,
        COALESCE((SELECT SUM(L.VRLICENCUSOPROP * SL.QTUTILSIMULINP)
@@ -49,9 +50,11 @@ ORDER BY S.NRORDSIMULAPROP, S.NRSIMULAPROP)SQL"),
 
 Reply getProdSimulaLinp(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{
-        text("NRORDLINPSIMULA", 3), text("NMLINPPROP", 50),   text("IDTIPLINPP", 1),      number("QTUTILSIMULINP"),
-        number("VRLICENCUSOPROP"),  number("VRMENSALIDAPROP"), text("CDLINPPROP", 20),    number("NRUSUALINPP"),
-        text("NRSIMULAPROP", 5),    text("NRORDSIMULAPROP", 3), text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2)};
+        stored("SIMULALINP", "NRORDLINPSIMULA"), stored("LINPPROP", "NMLINPPROP"), stored("LINPPROP", "IDTIPLINPP"),
+        number("QTUTILSIMULINP"), number("VRLICENCUSOPROP"), number("VRMENSALIDAPROP"),
+        stored("SIMULALINP", "CDLINPPROP"), number("NRUSUALINPP"), stored("SIMULALINP", "NRSIMULAPROP"),
+        stored("SIMULAPROP", "NRORDSIMULAPROP"), stored("SIMULALINP", "NRPROPOSFAS"),
+        stored("SIMULALINP", "NRVERPROPFAS")};
     QVariantMap params = proposalKey(args).params();
     params.insert(QStringLiteral("SIMULA"), args.string(2).trimmed());
     return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(

@@ -199,7 +199,7 @@ Reply getVdSimulaLinp(MethodContext& ctx, const Args& args) {
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT CDLINPPROP FROM SIMULALINP WHERE NRPROPOSFAS = :NR "
                                               "AND NRVERPROPFAS = :VER AND NRSIMULAPROP = :S AND CDLINPPROP = :L"),
-                               params, {text("CDLINPPROP", 20)}));
+                               params, {stored("SIMULALINP", "CDLINPPROP")}));
 }
 
 Reply getVdProdSimulaLinp(MethodContext& ctx, const Args& args) {
@@ -218,8 +218,8 @@ Reply getPesqProdLinp(MethodContext& ctx, const Args& args) {
                                               "FROM LINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
                                               "ORDER BY NMLINPPROP, CDLINPPROP"),
                                proposalKey(args).params(),
-                               {text("CDLINPPROP", 20), text("NMLINPPROP", 50), text("IDTIPLINPP", 1),
-                                number("VRLICENCUSOPROP"), number("VRMENSALIDAPROP")}));
+                               {stored("LINPPROP", "CDLINPPROP"), stored("LINPPROP", "NMLINPPROP"),
+                                stored("LINPPROP", "IDTIPLINPP"), number("VRLICENCUSOPROP"), number("VRMENSALIDAPROP")}));
 }
 
 }  // namespace

@@ -177,7 +177,7 @@ Reply alteraTexto(MethodContext& ctx, const Args& args) {
 }
 
 Reply getTextoMens(MethodContext& ctx, const Args&) {
-    static const QList<FieldDef> fields{text("CDPADTXT", 20), memo("TXPADTXT"), fixed("IDCHECK")};
+    static const QList<FieldDef> fields{stored("PADTXT", "CDPADTXT"), memo("TXPADTXT"), fixed("IDCHECK")};
     return packetResult(shaped(ctx.db, QStringLiteral("SELECT CDPADTXT, TXPADTXT, 'N' AS IDCHECK FROM PADTXT ORDER BY CDPADTXT"),
                                {}, fields));
 }

@@ -32,9 +32,10 @@ const QString kOneSystem =
     QStringLiteral("Linha de produto do tipo ponto de acesso pode possuir apenas um sistema.");
 
 Reply getSistema(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("SGSISTEMA", 3),  text("CDPROCOMERCI", 10), text("NMPROCOMERCI", 50),
-                                        text("IDTECNOSIST", 3), text("CDSISTEMA", 8),     fixed("IDCHECK", 1),
-                                        text("NMSISTEMA", 40)};
+    static const QList<FieldDef> fields{stored("SISTEMA", "SGSISTEMA"), stored("SISTEMA", "CDPROCOMERCI"),
+                                        stored("PRODCOMERCI", "NMPROCOMERCI"), stored("SISTEMA", "IDTECNOSIST"),
+                                        stored("SISTEMA", "CDSISTEMA"), fixed("IDCHECK", 1),
+                                        stored("SISTEMA", "NMSISTEMA")};
     const QString platform = args.string(0).trimmed().toUpper();
     const QString product = args.string(2).trimmed();
     QVariantMap params{{"AMB", platform}};

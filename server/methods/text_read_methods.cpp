@@ -14,8 +14,8 @@ namespace {
 using namespace read;
 
 Reply getMensagem(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), text("CDTXTPROPFAS", 20),
-                                        memo("TXPROPFAS"), number("NRORDEMMSG")};
+    static const QList<FieldDef> fields{stored("TXTPROPFAS", "NRPROPOSFAS"), stored("TXTPROPFAS", "NRVERPROPFAS"),
+                                        stored("TXTPROPFAS", "CDTXTPROPFAS"), memo("TXPROPFAS"), number("NRORDEMMSG")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, TXPROPFAS, NRORDEMMSG "
                                               "FROM TXTPROPFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
@@ -24,7 +24,8 @@ Reply getMensagem(MethodContext& ctx, const Args& args) {
 }
 
 Reply getObs(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), memo("TXOBSPROPFAS")};
+    static const QList<FieldDef> fields{stored("OBSPROPFAS", "NRPROPOSFAS"), stored("OBSPROPFAS", "NRVERPROPFAS"),
+                                        memo("TXOBSPROPFAS")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, TXOBSPROPFAS FROM OBSPROPFAS "
                                               "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),

@@ -93,8 +93,8 @@ SELECT COUNT(*) FROM (SELECT NRORDEMMSG FROM TXTPROPFAS WHERE NRPROPOSFAS = :N A
 }
 
 Reply validaMsg(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), text("CDTXTPROPFAS", 20),
-                                        memo("TXPROPFAS")};
+    static const QList<FieldDef> fields{stored("TXTPROPFAS", "NRPROPOSFAS"), stored("TXTPROPFAS", "NRVERPROPFAS"),
+                                        stored("TXTPROPFAS", "CDTXTPROPFAS"), memo("TXPROPFAS")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, TXPROPFAS FROM TXTPROPFAS "
                                               "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND CDTXTPROPFAS = :C"),
@@ -105,7 +105,8 @@ Reply validaMsg(MethodContext& ctx, const Args& args) {
 }
 
 Reply validaOrdem(MethodContext& ctx, const Args& args) {
-    static const QList<FieldDef> fields{text("NRPROPOSFAS", 20), text("NRVERPROPFAS", 2), text("CDTXTPROPFAS", 20)};
+    static const QList<FieldDef> fields{stored("TXTPROPFAS", "NRPROPOSFAS"), stored("TXTPROPFAS", "NRVERPROPFAS"),
+                                        stored("TXTPROPFAS", "CDTXTPROPFAS")};
     Packet none{fields, {}};
     if (args.isNull(1) || (args.raw(1).isString() && args.string(1).trimmed().isEmpty())) return packetResult(none);
     const double order = args.number(1);
@@ -122,7 +123,7 @@ Reply validaOrdem(MethodContext& ctx, const Args& args) {
 }
 
 Reply pesqMsg(MethodContext& ctx, const Args&) {
-    static const QList<FieldDef> fields{text("CDPADTXT", 20), memo("TXPADTXT")};
+    static const QList<FieldDef> fields{stored("PADTXT", "CDPADTXT"), memo("TXPADTXT")};
     return packetResult(shaped(ctx.db, QStringLiteral("SELECT CDPADTXT, TXPADTXT FROM PADTXT ORDER BY CDPADTXT"), {}, fields));
 }
 

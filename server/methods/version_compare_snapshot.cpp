@@ -179,7 +179,7 @@ private:
         const Packet p = query(QStringLiteral("SELECT CDLINPPROP, %1 FROM LINPPROP WHERE NRPROPOSFAS = :NR AND "
                                               "NRVERPROPFAS = :VER ORDER BY CDLINPPROPINFOR, CDLINPPROP")
                                    .arg(select(kLine)),
-                               shapeOf(kLine, {text("CDLINPPROP", 20)}));
+                               shapeOf(kLine, {stored("SISTLINPPROP", "CDLINPPROP")}));
         Section s{QStringLiteral("Linhas de produto"), {}};
         for (int r = 0; r < p.rows.size(); ++r) {
             const QString key = lineKey(cellText(p, r, "CDLINPPROP"));
@@ -203,7 +203,8 @@ private:
             query(QStringLiteral("SELECT S.CDLINPPROP, S.CDSISTEMA, T.SGSISTEMA, T.NMSISTEMA FROM SISTLINPPROP S "
                                  "LEFT JOIN SISTEMA T ON T.CDSISTEMA = S.CDSISTEMA WHERE S.NRPROPOSFAS = :NR "
                                  "AND S.NRVERPROPFAS = :VER ORDER BY S.CDLINPPROP, T.SGSISTEMA, S.CDSISTEMA"),
-                  {text("CDLINPPROP", 20), text("CDSISTEMA", 8), text("SGSISTEMA", 3), text("NMSISTEMA", 40)});
+                  {stored("SISTLINPPROP", "CDLINPPROP"), stored("SISTLINPPROP", "CDSISTEMA"), stored("SISTEMA", "SGSISTEMA"),
+                   stored("SISTEMA", "NMSISTEMA")});
         Section s{QStringLiteral("Sistemas"), {}};
         for (int r = 0; r < p.rows.size(); ++r) {
             const QString line = lineKey(cellText(p, r, "CDLINPPROP"));
@@ -229,7 +230,7 @@ private:
             query(QStringLiteral("SELECT CDLINPPROP, DTVELUSOPEDP AS VENCIMENTO, VRVELUSOPEDP AS VALOR FROM "
                                  "VENCLINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
                                  "ORDER BY CDLINPPROP, DTVELUSOPEDP"),
-                  shapeOf(kInstallment, {text("CDLINPPROP", 20)}));
+                  shapeOf(kInstallment, {stored("SISTLINPPROP", "CDLINPPROP")}));
         Section s{QStringLiteral("Parcelas da linha"), {}};
         QString previous;
         int ordinal = 0;
@@ -249,7 +250,7 @@ private:
                                  "ON T.CDTIPOSERV = S.CDTIPOSERV WHERE S.NRPROPOSFAS = :NR AND "
                                  "S.NRVERPROPFAS = :VER ORDER BY S.NRSERVPROP")
                       .arg(select(kService, QStringLiteral("S."))),
-                  shapeOf(kService, {text("NRSERVPROP", 3), text("NMTIPOSERV", 80)}));
+                  shapeOf(kService, {stored("SERVPROP", "NRSERVPROP"), stored("TIPOSERV", "NMTIPOSERV")}));
         Section s{QStringLiteral("Serviços"), {}};
         for (int r = 0; r < p.rows.size(); ++r) {
             const auto number = [&](const char* name) {
@@ -290,7 +291,7 @@ private:
         const Packet p = query(QStringLiteral("SELECT CDTXTPROPFAS, %1 FROM TXTPROPFAS WHERE NRPROPOSFAS = :NR AND "
                                               "NRVERPROPFAS = :VER ORDER BY NRORDEMMSG, CDTXTPROPFAS")
                                    .arg(select(kText)),
-                               shapeOf(kText, {text("CDTXTPROPFAS", 20)}));
+                               shapeOf(kText, {stored("TXTPROPFAS", "CDTXTPROPFAS")}));
         Section s{QStringLiteral("Textos"), {}};
         for (int r = 0; r < p.rows.size(); ++r) {
             const QString code = cellText(p, r, "CDTXTPROPFAS");
@@ -328,7 +329,7 @@ QHash<QString, QString> pairedLines(Database& db, const QString& number, const Q
             db.query(QStringLiteral("SELECT CDLINPPROP, CDLINPPROPINFOR FROM LINPPROP WHERE NRPROPOSFAS = :NR "
                                     "AND NRVERPROPFAS = :VER"),
                      {{QStringLiteral("NR"), number}, {QStringLiteral("VER"), version}},
-                     {text("CDLINPPROP", 20), text("CDLINPPROPINFOR", 10)});
+                     {stored("LINPPROP", "CDLINPPROP"), stored("LINPPROP", "CDLINPPROPINFOR")});
         for (int r = 0; r < p.rows.size(); ++r)
             out.insert(cellText(p, r, "CDLINPPROP"), cellText(p, r, "CDLINPPROPINFOR"));
         return out;
