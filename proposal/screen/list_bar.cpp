@@ -64,7 +64,13 @@ ProposalListBar::ProposalListBar(TfrmPropostaComercial& screen) : QWidget(screen
     connect(edtBusca, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (text.isEmpty() && !Cli_cot05002::listSearch(screen_).isEmpty()) applySearch();
     });
-    connect(searchPause_, &QTimer::timeout, this, [this] { applySearch(); });
+    // A call still waited for on the screen's connection would refuse the search: it goes after it.
+    connect(searchPause_, &QTimer::timeout, this, [this] {
+        if (screen_.net().busy())
+            searchPause_->start();
+        else
+            applySearch();
+    });
     connect(edtBusca, &QLineEdit::returnPressed, this, [this] { applySearch(); });
     btfLimparFiltro->onClick = [this] {
         edtBusca->clear();
