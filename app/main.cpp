@@ -35,6 +35,7 @@ int fail(const QString& text) {
 
 int main(int argc, char** argv) {
     cot::restartWithHugeHeapPages(argv);
+    cot::useOneHeapArena();
     cot::readLocalTimeZoneOnce();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("cot-host"));

@@ -29,10 +29,10 @@
 #include <stdexcept>
 #include <unistd.h>
 
+#include "base/heap_pages.h"
 #include "data/client_table.h"
 #include "module/module_factories.h"
 #include "proposal/screen/areas.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/screen/proposal_screen.h"
 #include "proposal/screen/tables_proposal.h"
 #include "rpc/net_connection.h"
@@ -482,6 +482,7 @@ void printSummary(const cot::bench::Medians& medians) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cot::useOneHeapArena();  // as the shell's heap, which the calls' answers are read into
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 #if defined(__GLIBC__)
 #include <gnu/libc-version.h>
+#include <malloc.h>
 #endif
 
 namespace cot {
@@ -52,6 +53,12 @@ void restartWithHugeHeapPages(char** argv) {
     execv(path, argv);
     // Still here: the program goes on with the pages it has; the variable stays, so a
     // program this one starts does not try again.
+}
+
+void useOneHeapArena() {
+#if defined(__GLIBC__)
+    mallopt(M_ARENA_MAX, 1);
+#endif
 }
 
 }  // namespace cot

@@ -14,4 +14,14 @@ namespace cot {
 // Call first thing in main(), before any thread exists.
 void restartWithHugeHeapPages(char** argv);
 
+// The desktop's remote calls read their answers on a worker thread (rpc/call_wait.h), and
+// the UI thread keeps and later frees what was read: for a list, millions of small blocks.
+// glibc gives each new thread an arena (a heap) of its own, so those blocks would come from
+// the worker's arena: every free on the UI thread then goes back across to it, slower, and
+// into memory the UI thread's own allocations never reuse, so the next list faults in fresh
+// pages again. One arena for the process keeps them all in the heap the UI thread uses;
+// the UI thread waits while the worker reads, so they seldom contend for it.
+// Call first thing in main(), before any thread exists (no effect outside glibc).
+void useOneHeapArena();
+
 }  // namespace cot

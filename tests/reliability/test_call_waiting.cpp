@@ -116,6 +116,25 @@ TEST_F(CallWaitingTest, CancelledWhileArrivingAppliesNothingAndLeavesTheConnecti
     EXPECT_EQ(net.getPacket("TesteLista").rows.size(), 3);
 }
 
+TEST_F(CallWaitingTest, ACallOnAnotherConnectionDuringAWaitIsAnsweredWhileTheFirstStillWaits) {
+    list_ = {.rows = 20000, .holdAt = 3};
+    auto other = server_->newConnection();
+    RpcResult nested;
+    bool answeredWhileHeld = false;
+    // The list is let go only after the nested call, or by the fallback should that call
+    // wait behind the list's (the test then fails instead of hanging).
+    QTimer::singleShot(50, [&] {
+        nested = other->call("GetDataHoraServ");
+        answeredWhileHeld = !*list_.released;
+        *list_.released = true;
+    });
+    QTimer::singleShot(10000, [released = list_.released] { *released = true; });
+    const Packet list = server_->connection().getPacket("TesteLista");
+    EXPECT_TRUE(nested.ok) << nested.error.toStdString();
+    EXPECT_TRUE(answeredWhileHeld);
+    EXPECT_EQ(list.rows.size(), 20000);
+}
+
 TEST_F(CallWaitingTest, ALargeListArrivingNeverBlocksTheUiThread) {
     list_ = {.rows = 60000};
     QElapsedTimer clock;
