@@ -3,7 +3,6 @@
 #include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/local_query.h"
@@ -66,7 +65,7 @@ void HeaderController::Vd_ClientePros(bool report) {
     // The party's code: a prospect's is CDPROSPECT (taking CDCLIENTE for both would
     // leave a prospect proposal without the code its interlocutors are read by).
     f("CODIGO").setValue(client ? f("CDCLIENTE").value() : f("CDPROSPECT").value());
-    if (Cli_cot05000::boTestaEst) return;
+    if (partyChecked_) return;
     if (client) {
         // The list of the lookup holds the client just chosen: read it again by its code.
         // A document typed since then is looked up by itself, so it is never replaced by
@@ -111,7 +110,7 @@ void HeaderController::Vd_ClientePros(bool report) {
         f("NOME").setValue(q.fieldByName(QStringLiteral("NMFANTPROS")).value());
         f("IDTPIJURPROS").setValue(q.fieldByName(QStringLiteral("IDTPIJURPROS")).value());
     }
-    Cli_cot05000::boTestaEst = true;
+    partyChecked_ = true;
 }
 
 QString HeaderController::clientMonth() const {

@@ -158,7 +158,13 @@ public:
     DataSource *dtsPesqCliente, *dtsPesqClieIns, *dtsPesqProspect, *dtsPesqOperSoli, *dtsPesqOperResp;
     DataSource *dtsPesqContato, *dtsInterLoc, *dtsPesqProdComer;
 
+    // Whether the client or prospect was already checked in this edit; forgotten when the
+    // edit ends or another starts, so the next post checks it again.
+    bool partyChecked() const { return partyChecked_; }
+    void forgetPartyCheck() { partyChecked_ = false; }
+
 private:
+    bool partyChecked_ = false;
     // Operator lookups (requester and responsible): by code, and the chosen row copied.
     bool findOperator(TADOIBQuery& q, const QString& code);
     void takeOperator(TADOIBQuery& q, const char* codeField, const char* nameField);

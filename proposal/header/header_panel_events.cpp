@@ -3,7 +3,6 @@
 #include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/readjustment/readjustment_controller.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/area/proposal_model.h"
 #include "rpc/net_connection.h"
 #include "services/consiste.h"
@@ -74,7 +73,7 @@ void HeaderController::dbeCdCliProsExit() {
             f("NRMESREAJPROP").setAsString(month);
         }
     }
-    Cli_cot05000::boTestaEst = false;
+    partyChecked_ = false;
     qryPesqCliente.close();
 }
 

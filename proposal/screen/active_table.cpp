@@ -24,7 +24,7 @@ void TfrmPropostaComercial::wirePages() {
 void TfrmPropostaComercial::pgcPadraoChange() {
     const ProposalPages& p = pages_;
     TTabSheet* page = pgcPadrao->activePage();
-    if (page == tshPadrao || (page == p.tshProposta && !hasFocus(area<ProductLineArea>().dbgLinProd)))
+    if (page == tshPadrao || (page == p.tshProposta && !hasFocus((*linesArea_).dbgLinProd)))
         setActiveTable(cdsProposta);
     if (!servicoSomente()) {
         p.pgcDados->setActivePage(p.tshDados);
@@ -45,7 +45,7 @@ void TfrmPropostaComercial::pgcDadosChange() {
         for (const auto& a : areas_) a->pageShown();
 }
 
-void TfrmPropostaComercial::pgcDadosContChange() { area<ProductLineArea>().pgcDadosContChange(); }
+void TfrmPropostaComercial::pgcDadosContChange() { (*linesArea_).pgcDadosContChange(); }
 
 void TfrmPropostaComercial::pgcServicoGeralChange() {
     cdsPropostaAfterScroll();

@@ -5,7 +5,6 @@
 #include "dialogs/filter_reload.h"
 #include "proposal/area/area_support.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/screen/proposal_screen.h"
 #include "services/consiste.h"
 #include "ui/db_grid.h"
@@ -15,7 +14,7 @@
 namespace cot {
 
 void TfrmPropostaComercial::sbtIncluirClick() {
-    Cli_cot05000::boTestaEst = false;
+    forgetPartyCheck();
     if (pgcPadrao->activePage() == tshPadrao && !hasFocus(dbgPadrao)) showPage(pages_.tshProposta);
     TfrmPadraoGrid::sbtIncluirClick();
     if (ProposalArea* a = areaOf(activeTable())) a->afterInclude();
@@ -23,12 +22,12 @@ void TfrmPropostaComercial::sbtIncluirClick() {
 
 void TfrmPropostaComercial::sbtAlterarClick() {
     TfrmPadraoGrid::sbtAlterarClick();
-    Cli_cot05000::boTestaEst = false;
+    forgetPartyCheck();
 }
 
 void TfrmPropostaComercial::sbtExcluirClick() {
     TfrmPadraoGrid::sbtExcluirClick();
-    Cli_cot05000::boTestaEst = false;
+    forgetPartyCheck();
     if (ProposalArea* a = areaOf(activeTable())) a->afterDelete();
 }
 
@@ -42,7 +41,7 @@ void TfrmPropostaComercial::sbtConfirmarClick() {
     // Reload the list, keeping the current proposal.
     Cli_cot05002::Atualiza_Tela(*this);
     // The next edit tests the client's situation again.
-    Cli_cot05000::boTestaEst = false;
+    forgetPartyCheck();
 }
 
 void TfrmPropostaComercial::sbtCancelarClick() {
@@ -63,7 +62,7 @@ void TfrmPropostaComercial::sbtCancelarClick() {
         if (servicoSomente()) pages_.pgcDados->setActivePage(pages_.tshServico);
         cdsPropostaAfterScroll();
     }
-    Cli_cot05000::boTestaEst = false;
+    forgetPartyCheck();
 }
 
 // Verify brings what the user is looking at up to date with the server: the list on the
@@ -71,7 +70,7 @@ void TfrmPropostaComercial::sbtCancelarClick() {
 // being edited or not yet taken by the server is never read over; the user is told.
 void TfrmPropostaComercial::sbtVerificarClick() {
     TfrmPadraoGrid::sbtVerificarClick();
-    Cli_cot05000::boTestaEst = false;
+    forgetPartyCheck();
     QStringList kept;
     if (pgcPadrao->activePage() == tshPadrao &&
         area_support::reloadable(*this, {cdsProposta}, msgPadrao.Msg(QStringLiteral("Proposta")), kept)) {

@@ -15,7 +15,6 @@
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/readjustment/readjustment_controller.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/screen/tables_proposal.h"
 #include "proposal/services/service_installments_area.h"
 #include "proposal/services/service_objective_area.h"
@@ -70,6 +69,8 @@ TfrmPropostaComercial::TfrmPropostaComercial(QWidget* parent) : TfrmPadraoGrid(s
 }
 
 // The areas, in the order the screen builds, loads and asks them.
+void TfrmPropostaComercial::forgetPartyCheck() { headerArea_->forgetPartyCheck(); }
+
 void TfrmPropostaComercial::registerAreas() {
     // Each area is handed the earlier ones it works with.
     const auto add = [this](auto area) -> auto& {
@@ -78,15 +79,19 @@ void TfrmPropostaComercial::registerAreas() {
         return added;
     };
     HeaderController& header = add(std::make_unique<HeaderController>(*this));
+    headerArea_ = &header;
     add(std::make_unique<ReadjustmentController>(*this, header));
     ProductLineArea& lines = add(std::make_unique<ProductLineArea>(*this, header, *this));
-    add(std::make_unique<LineSystemsArea>(*this, lines, *this));
-    add(std::make_unique<LineInstallmentsArea>(*this, lines));
+    linesArea_ = &lines;
+    systemsArea_ = &add(std::make_unique<LineSystemsArea>(*this, lines, *this));
+    lineScheduleArea_ = &add(std::make_unique<LineInstallmentsArea>(*this, lines));
     SimulationArea& simulations = add(std::make_unique<SimulationArea>(*this));
     add(std::make_unique<SimulationProductsArea>(*this, simulations));
     TextsArea& texts = add(std::make_unique<TextsArea>(*this, *this));
+    textsArea_ = &texts;
     ServicesArea& services = add(std::make_unique<ServicesArea>(*this, header, lines));
-    add(std::make_unique<ServiceInstallmentsArea>(*this, services));
+    servicesArea_ = &services;
+    packageArea_ = &add(std::make_unique<ServiceInstallmentsArea>(*this, services));
     add(std::make_unique<ServiceObjectiveArea>(*this));
     add(std::make_unique<ObservationArea>(*this));
     add(std::make_unique<TotalsArea>(*this));
@@ -120,8 +125,8 @@ void TfrmPropostaComercial::FormCreate() {
     pgcPadraoChange();
     // Flags.
     boFiltroUsado = false;
-    area<ProductLineArea>().offerClearingOnTypeClick();
-    Cli_cot05000::boTestaEst = false;
+    (*linesArea_).offerClearingOnTypeClick();
+    forgetPartyCheck();
     // Connect and read the list the operator may see.
     {
         BusyScope busy;
@@ -159,7 +164,7 @@ void TfrmPropostaComercial::FormActivate() {
         Field* type = q.table().findField(typeField);
         if (f && type) f->editMask = Consiste::PictPess(type->asString());
     };
-    HeaderController& header = area<HeaderController>();
+    HeaderController& header = (*headerArea_);
     mask(header.qryPesqCliente, QStringLiteral("CDCLIENTE"), QStringLiteral("IDTPIJURCLIE"));
     mask(header.qryPesqProspect, QStringLiteral("CDPROSPECT"), QStringLiteral("IDTPIJURPROS"));
     if (cdsProposta->active())

@@ -18,6 +18,13 @@ namespace cot {
 
 class ChildTableSave;
 class ClientTable;
+class HeaderController;
+class LineInstallmentsArea;
+class LineSystemsArea;
+class ProductLineArea;
+class ServiceInstallmentsArea;
+class ServicesArea;
+class TextsArea;
 class DataSource;
 class ListAttachments;
 class ListFilter;
@@ -93,6 +100,8 @@ public:
     // The server took a change of the current proposal outside the areas' change logs
     // (or within them: the saves call it): every area hears of it.
     void proposalChanged() override;
+    // The header's check of the client or prospect runs again on the next post.
+    void forgetPartyCheck();
     // Empties the child tables (nothing listed).
     void clearAreas() override;
 
@@ -195,6 +204,14 @@ private:
     ProposalModel* model_ = nullptr;
     ProposalMenus menus_;
     std::vector<std::unique_ptr<ProposalArea>> areas_;
+    // The areas the screen itself speaks to (owned by areas_).
+    HeaderController* headerArea_ = nullptr;
+    ProductLineArea* linesArea_ = nullptr;
+    LineSystemsArea* systemsArea_ = nullptr;
+    LineInstallmentsArea* lineScheduleArea_ = nullptr;
+    ServicesArea* servicesArea_ = nullptr;
+    ServiceInstallmentsArea* packageArea_ = nullptr;
+    TextsArea* textsArea_ = nullptr;
     std::vector<ChildTableSave*> saves_;
     QTimer* listWidthsTimer_ = nullptr;
     bool listWidthsChanged_ = false;

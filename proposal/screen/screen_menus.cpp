@@ -125,7 +125,7 @@ void TfrmPropostaComercial::createMenus() {
     m.mnuObserv->onClick = [=, this] { simplePage(pages_.tshObs); };
     m.mnuFiltro->onClick = m.sbtFiltro->onClick = [this] { sbtFiltroClick(); };
     // Enabled by the texts' enabling, on the texts page only.
-    m.mnuRegeraTexto->onClick = m.sbtRegeraTexto->onClick = [this] { area<TextsArea>().sbtRegeraTextoClick(); };
+    m.mnuRegeraTexto->onClick = m.sbtRegeraTexto->onClick = [this] { (*textsArea_).sbtRegeraTextoClick(); };
     m.mnuCopiar->onClick = m.sbtCopiar->onClick = [this] { toolbar_dialogs::sbtCopiarClick(*this); };
     m.MododeProcessamento1->onClick = m.sbtModoProc->onClick = [this] { toolbar_dialogs::sbtModoProcClick(*this); };
     sbtImprimir->onClick = [this] { toolbar_dialogs::sbtImprimirClick(*this); };

@@ -55,44 +55,44 @@ bool TfrmPropostaComercial::listsWholeBranch() { return wholeBranch_; }
 
 // ----- header
 
-bool TfrmPropostaComercial::isProposta() const { return area<HeaderController>().isProposta(); }
+bool TfrmPropostaComercial::isProposta() const { return (*headerArea_).isProposta(); }
 
 void TfrmPropostaComercial::focusReadjustmentMonth() {
-    HeaderController& header = area<HeaderController>();
+    HeaderController& header = (*headerArea_);
     header.showFormPage();
     HeaderController::focus(header.readjustment().dbcMesReaj);
 }
 
 void TfrmPropostaComercial::focusResponsible() {
-    HeaderController& header = area<HeaderController>();
+    HeaderController& header = (*headerArea_);
     header.showFormPage();
     HeaderController::focus(header.dbeCdOperResp);
 }
 
 bool TfrmPropostaComercial::operatorRegistered(const QString& code) {
-    TADOIBQuery& lookup = area<HeaderController>().qryPesqOperResp;
+    TADOIBQuery& lookup = (*headerArea_).qryPesqOperResp;
     runLookup(lookup, "P_CDOPERADOR", Consiste::Ajusta(code, 12), "P_TCDOPERADOR", false);
     return !lookup.isEmpty();
 }
 
 // ----- product lines
 
-ClientTable& TfrmPropostaComercial::productLines() const { return *area<ProductLineArea>().cdsLinProd; }
-ClientTable& TfrmPropostaComercial::lineSystems() const { return *area<LineSystemsArea>().cdsSistLinhaProd; }
-ClientTable& TfrmPropostaComercial::lineSchedule() const { return *area<LineInstallmentsArea>().cdsVenc_Valor; }
-void TfrmPropostaComercial::loadLineSystems() { area<LineSystemsArea>().loadForCurrentLine(); }
-void TfrmPropostaComercial::loadLineSchedule() { area<LineInstallmentsArea>().loadForCurrentLine(); }
-QString TfrmPropostaComercial::lineSystemCodes() const { return area<ProductLineArea>().systemCodes(); }
+ClientTable& TfrmPropostaComercial::productLines() const { return *(*linesArea_).cdsLinProd; }
+ClientTable& TfrmPropostaComercial::lineSystems() const { return *(*systemsArea_).cdsSistLinhaProd; }
+ClientTable& TfrmPropostaComercial::lineSchedule() const { return *(*lineScheduleArea_).cdsVenc_Valor; }
+void TfrmPropostaComercial::loadLineSystems() { (*systemsArea_).loadForCurrentLine(); }
+void TfrmPropostaComercial::loadLineSchedule() { (*lineScheduleArea_).loadForCurrentLine(); }
+QString TfrmPropostaComercial::lineSystemCodes() const { return (*linesArea_).systemCodes(); }
 
 bool TfrmPropostaComercial::contractLines() const {
-    const ProductLineArea& lines = area<ProductLineArea>();
+    const ProductLineArea& lines = (*linesArea_);
     return lines.licence() || lines.rental();
 }
 
-bool TfrmPropostaComercial::accessPointLine() const { return area<ProductLineArea>().rbtTpPtoAcesso->isChecked(); }
+bool TfrmPropostaComercial::accessPointLine() const { return (*linesArea_).rbtTpPtoAcesso->isChecked(); }
 
 void TfrmPropostaComercial::focusLineCode() {
-    ProductLineArea& lines = area<ProductLineArea>();
+    ProductLineArea& lines = (*linesArea_);
     if (lines.formShown()) {
         if (lines.dbeCdLinProd->canFocus()) lines.dbeCdLinProd->setFocus();
         return;
@@ -100,33 +100,33 @@ void TfrmPropostaComercial::focusLineCode() {
     selectColumn(*this, lines.dbgLinProd, QStringLiteral("CDLINPPROPINFOR"));
 }
 
-void TfrmPropostaComercial::handBackSystems(const Packet& chosen) { area<ProductLineArea>().takeChosenSystems(chosen); }
+void TfrmPropostaComercial::handBackSystems(const Packet& chosen) { (*linesArea_).takeChosenSystems(chosen); }
 
 void TfrmPropostaComercial::systemsGivenUp() {
     ClientTable& systems = lineSystems();
     if (systems.isEditing()) systems.cancel();
-    area<ProductLineArea>().systemsGivenUp();
+    (*linesArea_).systemsGivenUp();
 }
 
 // ----- services
 
-ClientTable& TfrmPropostaComercial::services() const { return *area<ServicesArea>().cdsServico; }
-void TfrmPropostaComercial::showCharging() { area<ServicesArea>().showCharging(); }
+ClientTable& TfrmPropostaComercial::services() const { return *(*servicesArea_).cdsServico; }
+void TfrmPropostaComercial::showCharging() { (*servicesArea_).showCharging(); }
 
 ClientTable& TfrmPropostaComercial::reloadPackageSchedule() {
-    ServiceInstallmentsArea& installments = area<ServiceInstallmentsArea>();
+    ServiceInstallmentsArea& installments = (*packageArea_);
     installments.reload();
     return *installments.cdsVencServ;
 }
 
 void TfrmPropostaComercial::focusServiceColumn(const QString& field) {
-    area<ServicesArea>().focusColumn(field);
+    (*servicesArea_).focusColumn(field);
 }
 
-void TfrmPropostaComercial::checkMandatoryServices() { area<ServicesArea>().Verifica_Servico(); }
+void TfrmPropostaComercial::checkMandatoryServices() { (*servicesArea_).Verifica_Servico(); }
 
 // ----- texts
 
-void TfrmPropostaComercial::reloadTexts() { area<TextsArea>().reloadShown(); }
+void TfrmPropostaComercial::reloadTexts() { (*textsArea_).reloadShown(); }
 
 }  // namespace cot

@@ -32,7 +32,7 @@ void sbtImprimirClick(TfrmPropostaComercial& screen) {
     screen.net().callChecked(QStringLiteral("AlteraTexto"), {screen.NR(), screen.VER()});
     // A proposal without texts has just been given the standard ones: the texts page,
     // when shown, reads them.
-    screen.area<TextsArea>().reloadShown();
+    screen.reloadTexts();
     Cli_cot05001::CriaRelPropostaComercial(screen);
 }
 

@@ -6,7 +6,6 @@
 #include "data/client_table.h"
 #include "proposal/header/header_controller.h"
 #include "proposal/screen/areas.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/screen/proposal_screen.h"
 #include "screens/form.h"
 #include "server/storage/database.h"
@@ -26,7 +25,6 @@ class HeaderFixture : public ScreenFixture {
 protected:
     void SetUp() override {
         ScreenFixture::SetUp();
-        Cli_cot05000::boTestaEst = false;
         screen = createForm<TfrmPropostaComercial>();
         showAndActivate(*screen);
     }

@@ -10,7 +10,6 @@
 #include "dialogs/filter_reload.h"
 #include "module/module_factories.h"
 #include "proposal/screen/areas.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/screen/proposal_screen.h"
 #include "support/screen_fixture.h"
 #include "ui/event_boundary.h"

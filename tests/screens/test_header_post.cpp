@@ -10,7 +10,6 @@
 #include "proposal/header/header_controller.h"
 #include "proposal/readjustment/readjustment_controller.h"
 #include "proposal/screen/areas.h"
-#include "proposal/screen/cli_cot05000.h"
 #include "proposal/screen/proposal_screen.h"
 #include "screens/form.h"
 #include "screens/header_fixture.h"

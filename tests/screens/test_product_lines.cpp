@@ -106,8 +106,6 @@ TEST_F(ProductLines, ANewLineIsSavedWithItsFirstInstallmentAndItsSystemsUnderIts
                                   "AND CDLINPPROP = '" + key + "' ORDER BY CDSISTEMA");
     EXPECT_EQ(column(systems, "CDSISTEMA"), (QStringList{"WEB00002", "WEB00003"}));
     // Nothing of this post is left for the next one.
-    EXPECT_FALSE(Cli_cot05000::boInclLinProd);
-    EXPECT_FALSE(Cli_cot05000::boLinProdVenc);
     EXPECT_TRUE(lines().chosenSystems().isEmpty());
     EXPECT_EQ(screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount(), 2);
 }

@@ -73,7 +73,7 @@ TEST_F(ProposalButtons, IncludingFromTheListOpensTheFormWithTheNextVersion) {
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
     EXPECT_EQ(screen->proposal().state(), DataSetState::Insert);
     EXPECT_EQ(screen->area<HeaderController>().dbeVersao->text(), "01");
-    EXPECT_FALSE(Cli_cot05000::boTestaEst);
+    EXPECT_FALSE(screen->area<HeaderController>().partyChecked());
     runHandler([&] { screen->proposal().cancel(); });
 }
 

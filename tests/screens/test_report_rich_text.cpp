@@ -168,7 +168,7 @@ ProposalReportData licenceProposal() {
 
 TEST(ProposalReportTotals, TheTotalsAreTheInstallmentsCharged) {
     TMessages labels;
-    labels.loadFromFile(QStringLiteral(":/cot05002/cot05001_messages.txt"));
+    labels.loadFromFile(QStringLiteral(":/cot05001/cot05001_messages.txt"));
     // The figures as the server works them out (GetTotaisProposta): the installments charged.
     ProposalReportData charged = licenceProposal();
     charged.totals = {96425, 0, 5481, 101906};
@@ -201,7 +201,7 @@ TEST(ProposalReportTotals, TheTotalsAreTheInstallmentsCharged) {
 TEST(ProposalReportTotals, NoWordIsBrokenInsideATableCellOnTheA4Page) {
     cot::testing::ensureApplication();
     TMessages labels;
-    labels.loadFromFile(QStringLiteral(":/cot05002/cot05001_messages.txt"));
+    labels.loadFromFile(QStringLiteral(":/cot05001/cot05001_messages.txt"));
     for (const char* language : {"POR", "ESP"}) {
         ProposalReportData d = licenceProposal();
         d.language = QString::fromLatin1(language);
