@@ -6,7 +6,7 @@
 #include "proposal/area/schedule_rows.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/product_lines/product_line_tables.h"
-#include "proposal/screen/screen_layout.h"
+#include "proposal/area/area_layout.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
 #include "ui/number_edit.h"

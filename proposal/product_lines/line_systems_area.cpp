@@ -9,7 +9,7 @@
 #include "proposal/area/child_table_save.h"
 #include "proposal/product_lines/product_line_area.h"
 #include "proposal/product_lines/product_line_tables.h"
-#include "proposal/screen/screen_layout.h"
+#include "proposal/area/area_layout.h"
 #include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/messages.h"

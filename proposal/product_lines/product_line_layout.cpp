@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "proposal/product_lines/product_line_area.h"
-#include "proposal/screen/screen_layout.h"
+#include "proposal/area/area_layout.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"

@@ -11,7 +11,7 @@
 #include "proposal/area/child_table_save.h"
 #include "proposal/area/distinct_dates.h"
 #include "proposal/area/schedule_rows.h"
-#include "proposal/screen/screen_layout.h"
+#include "proposal/area/area_layout.h"
 #include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/installment_schedule.h"

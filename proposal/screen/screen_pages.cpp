@@ -2,7 +2,7 @@
 #include <QVBoxLayout>
 
 #include "proposal/screen/proposal_screen.h"
-#include "proposal/screen/screen_layout.h"
+#include "proposal/area/area_layout.h"
 #include "ui/containers.h"
 #include "ui/page_control.h"
 
