@@ -20,7 +20,7 @@
 #include "services/load_bpl.h"
 #include "services/user_registry.h"
 #include "services/local_query.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/desktop_file_opener.h"
 #include "ui/qt_dialogs.h"
 

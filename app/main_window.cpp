@@ -6,7 +6,7 @@
 
 #include "screens/change_password_dialog.h"
 #include "services/load_bpl.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/event_boundary.h"
 #include "ui/menus.h"
 #include "ui/screen.h"
@@ -54,8 +54,8 @@ MainWindow::MainWindow(const QList<ModuleEntry>& modules, QWidget* parent) : QMa
 
 void MainWindow::refreshStatus() {
     lblSessao->setText(QStringLiteral("Operador: %1 - %2   Filial: %3   Servidor: %4:%5")
-                           .arg(Veltrano::Operador(), Veltrano::NomeOperador(), Veltrano::FiliProc(), Veltrano::WebURL())
-                           .arg(Veltrano::WebPort()));
+                           .arg(Session::instance().operatorCode(), Session::instance().operatorName(), Session::instance().branch(), Session::instance().serverHost())
+                           .arg(Session::instance().serverPort()));
 }
 
 bool MainWindow::openModule(const QString& module) {

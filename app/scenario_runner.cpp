@@ -9,7 +9,7 @@
 
 #include "base/errors.h"
 #include "screens/sign_in.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 
 namespace cot::shell {
 

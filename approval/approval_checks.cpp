@@ -3,7 +3,7 @@
 
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/money.h"
 

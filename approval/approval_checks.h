@@ -2,7 +2,7 @@
 #include <QString>
 #include <memory>
 
-#include "proposal/reach/proposal_key.h"
+#include "reach/proposal_key.h"
 
 namespace cot {
 

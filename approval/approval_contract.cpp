@@ -2,7 +2,7 @@
 #include "approval/approval_checks.h"
 
 #include "data/client_table.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 
 namespace cot {
 

@@ -12,12 +12,12 @@
 #include "data/field.h"
 #include "data/format_br.h"
 #include "dialogs/report/proposal_report_data.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "rpc/net_connection.h"
 #include "services/cipher.h"
 #include "services/local_query.h"
 #include "services/messages.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 
 namespace cot::approval {
@@ -261,7 +261,7 @@ ApprovalEmailResult GeraEmail(const ApprovalEmailData& data, const ParamLoader& 
     ApprovalEmailResult result;
     std::optional<MailSetup> setup;
     const auto mailSetup = [&]() -> const MailSetup& {
-        if (!setup) setup = setupLoader ? setupLoader() : mailSetupOf(Veltrano::FiliProc(), Veltrano::Operador());
+        if (!setup) setup = setupLoader ? setupLoader() : mailSetupOf(Session::instance().branch(), Session::instance().operatorCode());
         return *setup;
     };
     // Every mail that applies and does not go out is named, whatever stopped it.

@@ -2,7 +2,7 @@
 // only once it has passed every check of the launch.
 #include "approval/approval_checks.h"
 #include "approval/dialog/approval_dialog.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 
 namespace cot::approval_launch {
 

@@ -4,7 +4,7 @@
 
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/load_bpl.h"
 
 namespace cot {

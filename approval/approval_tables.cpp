@@ -6,7 +6,7 @@
 #include <QScopeGuard>
 
 #include "data/client_table.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 
 namespace cot {
 

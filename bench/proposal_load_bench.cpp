@@ -38,7 +38,7 @@
 #include "rpc/net_connection.h"
 #include "server/storage/database.h"
 #include "services/local_query.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "support/bench_database.h"
 #include "support/bench_server.h"
 #include "support/median_reporter.h"

@@ -6,7 +6,7 @@
 #include "data/data_source.h"
 #include "dialogs/filter_dialog.h"
 #include "dialogs/filter_reload.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/date_edit.h"

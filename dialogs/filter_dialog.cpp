@@ -9,7 +9,7 @@
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "dialogs/filter_reload.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/mask_text.h"
 #include "ui/buttons.h"

@@ -3,8 +3,8 @@
 #include "data/client_table.h"
 #include "dialogs/filter_dialog.h"
 #include "dialogs/filter_words.h"
-#include "proposal/reach/proposal_reach.h"
-#include "services/veltrano.h"
+#include "reach/proposal_reach.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 
 namespace cot {
@@ -58,19 +58,19 @@ void Atualiza_Tela(ProposalReach& screen) {
     screen.withoutAfterScroll([&] {
         // Operators of a group authorised for proposals see every operator's proposals.
         const bool all = screen.listsWholeBranch();
-        const QString operatorArgument = all ? QStringLiteral("T") : Veltrano::Operador();
+        const QString operatorArgument = all ? QStringLiteral("T") : Session::instance().operatorCode();
         // The search narrows within the filter's criteria, or within everything without them.
         const QString search = listSearch(screen);
         QVariantList auxArguments;
         if (filter || !search.isEmpty()) {
             auxArguments = propostaAuxArguments(filter ? filter->argumentos : filterArguments(TFILTRO()),
-                                                Veltrano::FiliProc(), operatorArgument);
+                                                Session::instance().branch(), operatorArgument);
             if (!search.isEmpty()) auxArguments << search;
         }
         const Packet rows =
             !auxArguments.isEmpty()
                 ? screen.net().getPacket(QStringLiteral("GetPropostaAux"), auxArguments)
-                : screen.net().getPacket(QStringLiteral("GetProposta"), {Veltrano::FiliProc(), operatorArgument});
+                : screen.net().getPacket(QStringLiteral("GetProposta"), {Session::instance().branch(), operatorArgument});
         list.setData(rows);
     });
     if (!nr.isEmpty()) list.locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {nr, ver}, loCaseInsensitive);

@@ -1,7 +1,7 @@
 #pragma once
 #include <QWidget>
 
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 
 namespace cot {
 

@@ -14,7 +14,7 @@
 #include "data/data_source.h"
 #include "data/format_br.h"
 #include "data/packet.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "rpc/net_connection.h"
 #include "services/load_bpl.h"
 #include "services/messages.h"

@@ -5,7 +5,7 @@
 
 #include "data/packet.h"
 #include "dialogs/lost/lost_motives.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 
 namespace cot {
 

@@ -9,7 +9,7 @@
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "dialogs/proposal_heading.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"

@@ -5,7 +5,7 @@
 #include "approval/dialog/approval_dialog.h"
 #include "base/errors.h"
 #include "data/client_table.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/load_bpl.h"
 #include "ui/containers.h"

@@ -8,9 +8,9 @@
 #include "data/proposal_number.h"
 #include "dialogs/filter_reload.h"
 #include "dialogs/shown_dialog.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 #include "ui/date_edit.h"
 #include "ui/edits.h"
@@ -62,14 +62,14 @@ void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& 
                       textOf(p, "CODIGO"),
                       QDateTime(date, QTime(0, 0)),
                       textOf(p, "NRMESREAJPROP"),
-                      Veltrano::FiliProc(),
-                      Veltrano::Operador()};
+                      Session::instance().branch(),
+                      Session::instance().operatorCode()};
     if (prospect) {
         // The prospect becomes a client inside the acceptance: both or neither are written.
         const QString inscription = medInscricao->text();
         args << QVariant(QVariantList{textOf(p, "CDPROSPECT"), inscription, medRazSocClie->text(),
                                       medComplemento->text(), medNmFantClie->text(), personKind,
-                                      personKind + inscription, Veltrano::Operador()});
+                                      personKind + inscription, Session::instance().operatorCode()});
     }
     s.dialogParent().repaint();
     {
@@ -78,7 +78,7 @@ void TfrmAprovacao::accept(const QDate& date, const QString& nr, const QString& 
         // The acceptance is committed: whatever fails from here on is shown by its own
         // boundary and the dialog still closes as done, never left offering to accept again.
         if (prospect)
-            runHandler([] { Veltrano::AtualizaLocalCache({QStringLiteral("CLIENTE"), QStringLiteral("ENDECLIE")}); });
+            runHandler([] { Session::instance().markTablesChanged({QStringLiteral("CLIENTE"), QStringLiteral("ENDECLIE")}); });
         // A failed reload keeps the list's rows as they were, the proposal among them.
         runHandler([this] { Cli_cot05002::Atualiza_Tela(screen_); });
     }
@@ -109,7 +109,7 @@ void TfrmAprovacao::reportSuccess(const QString& number) {
     approval::BackgroundMailSender background(mailSender ? *mailSender : defaultMailSender());
     const approval::ApprovalEmailResult sent =
         approval::GeraEmail(data, approval::paramsFrom(s.net()), background, {}, [&s, &data] {
-            return approval::partiesFrom(s.net(), Veltrano::FiliProc(), data.proposal.number, data.proposal.version);
+            return approval::partiesFrom(s.net(), Session::instance().branch(), data.proposal.number, data.proposal.version);
         });
     if (!licence && !package) {
         msgPadrao.ShowMsg(QStringLiteral("Aprovacao_Sucesso"), DialogType::Information, mbOK);

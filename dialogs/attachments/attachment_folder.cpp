@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 
 #include "base/errors.h"
-#include "proposal/reach/proposal_key.h"
+#include "reach/proposal_key.h"
 #include "services/cipher.h"
 #include "services/consiste.h"
 #include "services/messages.h"

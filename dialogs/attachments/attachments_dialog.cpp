@@ -13,7 +13,7 @@
 #include "dialogs/attachments/attachment_folder.h"
 #include "dialogs/attachments/list_attachments.h"
 #include "dialogs/shown_dialog.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"

@@ -11,10 +11,10 @@
 #include "data/client_table.h"
 #include "dialogs/attachments/attachment_folder.h"
 #include "dialogs/attachments/attachments_dialog.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "services/file_opener.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "services/zip_archive.h"
 #include "ui/db_grid.h"
 #include "ui/menus.h"
@@ -54,12 +54,12 @@ void normalAttributes(const QString& path) {
 void ListAttachments::checkOperator() {
     ClientTable* control = cdsControlaAnexo_;
     ProposalReach& screen = screen_;
-    control->setData(screen.net().getPacket(QStringLiteral("GetControlaAnexo"), {Veltrano::Operador()}));
+    control->setData(screen.net().getPacket(QStringLiteral("GetControlaAnexo"), {Session::instance().operatorCode()}));
     if (!control->isEmpty() && !(*control)[QStringLiteral("CDOPERADOR")].asString().trimmed().isEmpty()) return;
     ClientTable& proposal = screen.proposal();
     const bool request = proposal[QStringLiteral("IDSOLPROPFAS")].asString() == QLatin1String("S");
     const QString requester = proposal[QStringLiteral("CDOPERSOLI")].asString().trimmed();
-    if (request && !requester.isEmpty() && requester.compare(Veltrano::Operador().trimmed(), Qt::CaseInsensitive) == 0)
+    if (request && !requester.isEmpty() && requester.compare(Session::instance().operatorCode().trimmed(), Qt::CaseInsensitive) == 0)
         return;
     MensErro(screen.messages().Msg(QStringLiteral("Controla_Oper")));
 }

@@ -4,7 +4,7 @@
 
 #include "base/dialogs.h"
 #include "dialogs/compare/version_compare_window.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
 

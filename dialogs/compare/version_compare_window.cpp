@@ -9,7 +9,7 @@
 
 #include "data/client_table.h"
 #include "data/data_source.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "ui/buttons.h"
 #include "ui/db_grid.h"
 #include "ui/edits.h"

@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QStringList>
 
-#include "proposal/reach/proposal_key.h"
+#include "reach/proposal_key.h"
 #include "screens/roti_geral.h"
 #include "ui/control.h"
 

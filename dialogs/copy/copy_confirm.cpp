@@ -5,9 +5,9 @@
 #include "dialogs/copy/copy_dialog.h"
 #include "dialogs/filter_reload.h"
 #include "dialogs/shown_dialog.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 #include "ui/edits.h"
 #include "ui/event_boundary.h"
@@ -30,7 +30,7 @@ void TfrmCopiaProposta::sbtConfirmaClick() {
         BusyScope busy;
         try {
             s.net().callChecked(QStringLiteral("CopiaDados"),
-                                {Veltrano::FiliProc(), nr, source, target, QStringLiteral("N")});
+                                {Session::instance().branch(), nr, source, target, QStringLiteral("N")});
         } catch (...) {
             refusal = std::current_exception();
         }

@@ -7,9 +7,9 @@
 
 #include "data/client_table.h"
 #include "data/data_source.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_edit.h"
@@ -110,7 +110,7 @@ void TfrmCopiaProposta::createControls() {
 void TfrmCopiaProposta::FormCreate() {
     ProposalReach& s = screen_;
     NetConnection& net = s.net();
-    cdsProposta->setData(net.getPacket(QStringLiteral("CopiaProposta"), {Veltrano::FiliProc(), s.key().nr, s.key().ver}));
+    cdsProposta->setData(net.getPacket(QStringLiteral("CopiaProposta"), {Session::instance().branch(), s.key().nr, s.key().ver}));
     cdsMaxVerPropFas->setData(net.getPacket(QStringLiteral("getMaxVerPropFas"), {s.key().nr}));
     if (!cdsMaxVerPropFas->isEmpty()) {
         cdsMaxVerPropFas->first();
@@ -150,7 +150,7 @@ void TfrmCopiaProposta::Vd_Proposta(bool report) {
     }
     ProposalReach& s = screen_;
     cdsValidaProposta->setData(
-        s.net().getPacket(QStringLiteral("ValidaProposta"), {Veltrano::FiliProc(), s.key().nr, version}));
+        s.net().getPacket(QStringLiteral("ValidaProposta"), {Session::instance().branch(), s.key().nr, version}));
     if (!cdsValidaProposta->isEmpty()) failOnVersion(QStringLiteral("PROPJACAD"));
 }
 

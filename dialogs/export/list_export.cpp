@@ -10,7 +10,7 @@
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "data/field.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "ui/db_grid.h"
 #include "ui/modal_runner.h"
 

@@ -3,7 +3,7 @@
 
 #include "data/packet.h"
 #include "dialogs/history/history_fields.h"
-#include "proposal/reach/proposal_key.h"
+#include "reach/proposal_key.h"
 #include "screens/roti_geral.h"
 
 class QComboBox;

@@ -4,7 +4,7 @@
 
 #include "base/errors.h"
 #include "dialogs/history/history_dialog.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
 

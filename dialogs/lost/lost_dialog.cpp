@@ -9,7 +9,7 @@
 #include "dialogs/filter_reload.h"
 #include "dialogs/lost/lost_motives.h"
 #include "dialogs/proposal_heading.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"

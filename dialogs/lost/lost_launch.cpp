@@ -7,7 +7,7 @@
 #include "data/client_table.h"
 #include "dialogs/filter_reload.h"
 #include "dialogs/lost/lost_dialog.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "ui/busy_animation.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"

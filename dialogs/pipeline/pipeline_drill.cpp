@@ -5,7 +5,7 @@
 #include "data/client_table.h"
 #include "dialogs/filter_dialog.h"
 #include "dialogs/filter_reload.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "ui/screen.h"
 
 namespace cot {

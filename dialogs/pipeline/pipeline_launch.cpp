@@ -3,7 +3,7 @@
 #include <QPointer>
 
 #include "dialogs/pipeline/pipeline_window.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"
 

@@ -19,8 +19,8 @@
 #include "data/client_table.h"
 #include "data/data_source.h"
 #include "dialogs/status_words.h"
-#include "proposal/reach/proposal_reach.h"
-#include "services/veltrano.h"
+#include "reach/proposal_reach.h"
+#include "services/session.h"
 #include "ui/buttons.h"
 #include "ui/date_edit.h"
 #include "ui/db_grid.h"
@@ -116,7 +116,7 @@ void TfrmPainelPropostas::createControls() {
     caption(QStringLiteral("De"), edtDe);
     caption(QStringLiteral("Até"), edtAte);
     lblFilial = new TLabel(QStringLiteral("lblFilial"), panPrincipal);
-    lblFilial->setCaption(QStringLiteral("Filial %1").arg(Veltrano::FiliProc().trimmed()));
+    lblFilial->setCaption(QStringLiteral("Filial %1").arg(Session::instance().branch().trimmed()));
     choice->addWidget(lblFilial);
     cbbVendedor = new TComboBox(QStringLiteral("cbbVendedor"), panPrincipal);
     cbbVendedor->setMinimumWidth(220);
@@ -182,7 +182,7 @@ void TfrmPainelPropostas::sbtAtualizarClick() {
     const QString seller = reach_.listsWholeBranch() ? cbbVendedor->currentData().toString() : QString();
     // The server checks the dates and the period and refuses in its words.
     const Packet figures = reach_.net().getPacket(QStringLiteral("GetPainelPropostas"),
-                                                  {Veltrano::FiliProc(), edtDe->text(), edtAte->text(), seller});
+                                                  {Session::instance().branch(), edtDe->text(), edtAte->text(), seller});
     shownFrom_ = from;
     shownTo_ = to;
     shownSeller_ = seller;

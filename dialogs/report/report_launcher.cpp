@@ -6,7 +6,7 @@
 #include "data/client_table.h"
 #include "dialogs/report/proposal_report_data.h"
 #include "dialogs/report/proposal_report_html.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "screens/report_store.h"
 #include "ui/modal_once.h"
 #include "ui/screen.h"

@@ -5,7 +5,7 @@
 
 #include "base/errors.h"
 #include "dialogs/report/report_launcher.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "screens/report_store.h"
 
 namespace cot {

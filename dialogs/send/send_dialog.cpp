@@ -11,7 +11,7 @@
 #include "data/data_source.h"
 #include "dialogs/report/report_pdf.h"
 #include "dialogs/send/client_page_preview.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
 #include "ui/db_grid.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "proposal/reach/proposal_key.h"
+#include "reach/proposal_key.h"
 #include "screens/roti_geral.h"
 
 namespace cot {

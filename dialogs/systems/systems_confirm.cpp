@@ -2,7 +2,7 @@
 #include "data/client_table.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "dialogs/systems/systems_marks.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"
 

@@ -11,7 +11,7 @@
 #include "data/data_source.h"
 #include "data/table_catalogue.h"
 #include "dialogs/systems/systems_marks.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"

@@ -6,7 +6,7 @@
 #include "dialogs/check_list.h"
 #include "data/table_fields.h"
 #include "dialogs/systems/systems_dialog.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/lookup.h"

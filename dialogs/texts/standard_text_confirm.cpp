@@ -4,7 +4,7 @@
 #include "data/standard_text_answer.h"
 #include "dialogs/shown_dialog.h"
 #include "dialogs/texts/standard_text_dialog.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "rpc/check_result.h"
 #include "services/consiste.h"
 #include "ui/busy_animation.h"

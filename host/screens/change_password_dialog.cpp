@@ -8,7 +8,7 @@
 #include "base/password_rules.h"
 #include "rpc/net_connection.h"
 #include "services/consiste.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/buttons.h"
 
 namespace cot {

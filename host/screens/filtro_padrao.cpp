@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "services/consiste.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 
@@ -84,7 +84,7 @@ void TfrmFiltroPadrao::setVariable(const QString& name, const QString& value) {
     Variaveis.append({name, value});
 }
 
-QStringList TfrmFiltroPadrao::optionSets() const { return store_.list(screenCode(), Veltrano::Operador()); }
+QStringList TfrmFiltroPadrao::optionSets() const { return store_.list(screenCode(), Session::instance().operatorCode()); }
 
 void TfrmFiltroPadrao::refreshOptionSets() {
     const QString typed = cbbOpcoes->currentText();
@@ -98,7 +98,7 @@ void TfrmFiltroPadrao::refreshOptionSets() {
 QString TfrmFiltroPadrao::chosenSet() const { return cbbOpcoes->currentText().trimmed(); }
 
 void TfrmFiltroPadrao::readVariablesOf(const QString& setName) {
-    const auto set = store_.load(screenCode(), Veltrano::Operador(), setName.trimmed());
+    const auto set = store_.load(screenCode(), Session::instance().operatorCode(), setName.trimmed());
     if (!set) return;  // a name being typed: the variables stay as they are
     Variaveis.clear();
     for (const auto& [key, value] : *set)
@@ -144,14 +144,14 @@ void TfrmFiltroPadrao::btfSaveOpcClick() {
     SettingVariables set;
     for (const auto& [key, value] : controlValues()) set.append({kControl + key, value});
     for (const auto& [key, value] : Variaveis) set.append({kVariable + key, value});
-    store_.save(screenCode(), Veltrano::Operador(), name, set);
+    store_.save(screenCode(), Session::instance().operatorCode(), name, set);
     refreshOptionSets();
     cbbOpcoes->setEditText(name);
 }
 
 void TfrmFiltroPadrao::btfLoadOpcClick() {
     const QString name = chosenSet();
-    const auto set = store_.load(screenCode(), Veltrano::Operador(), name);
+    const auto set = store_.load(screenCode(), Session::instance().operatorCode(), name);
     if (!set) {
         cbbOpcoes->setFocus();
         Consiste::MensErro(name.isEmpty() ? QStringLiteral("Nome da opção deve ser informado.")
@@ -168,7 +168,7 @@ void TfrmFiltroPadrao::btfLoadOpcClick() {
 
 void TfrmFiltroPadrao::btfDelOpcClick() {
     const QString name = chosenSet();
-    if (name.isEmpty() || !store_.load(screenCode(), Veltrano::Operador(), name)) {
+    if (name.isEmpty() || !store_.load(screenCode(), Session::instance().operatorCode(), name)) {
         cbbOpcoes->setFocus();
         Consiste::MensErro(name.isEmpty() ? QStringLiteral("Nome da opção deve ser informado.")
                                           : QStringLiteral("Opção %1 não encontrada.").arg(name));
@@ -176,7 +176,7 @@ void TfrmFiltroPadrao::btfDelOpcClick() {
     if (Dialogs::current().messageDlg(QStringLiteral("Deseja remover a opção %1?").arg(name), DialogType::Confirmation,
                                       mbYes | mbNo) != mrYes)
         return;
-    store_.remove(screenCode(), Veltrano::Operador(), name);
+    store_.remove(screenCode(), Session::instance().operatorCode(), name);
     cbbOpcoes->setEditText(QString());
     refreshOptionSets();
 }

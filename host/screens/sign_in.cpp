@@ -13,7 +13,7 @@
 #include "base/errors.h"
 #include "services/local_query.h"
 #include "services/server_date.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/buttons.h"
 
 namespace cot {

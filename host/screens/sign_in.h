@@ -21,7 +21,7 @@ namespace SignIn {
 QList<BranchInfo> operatorBranches(const QString& operatorCode);
 // Opens a session on the session's server (Session::setServer first), once the server is
 // known to speak this desktop's protocol (protocolRefusal); `branch` empty takes
-// the operator's first branch. On success the session (Veltrano) holds the operator, the
+// the operator's first branch. On success the session (Session) holds the operator, the
 // name, the branch and the server's token, and the desktop's clock follows the server's
 // (ServerDate).
 void signIn(const QString& operatorCode, const QString& password, const QString& branch);

@@ -5,7 +5,7 @@
 
 #include "data/date_text.h"
 #include "rpc/net_connection.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 
 namespace cot {
 
@@ -46,11 +46,11 @@ QString synchronise(NetConnection& connection) {
 }
 
 QString synchroniseWithSession() {
-    if (Veltrano::WebURL().isEmpty() || Veltrano::WebPort() <= 0)
+    if (Session::instance().serverHost().isEmpty() || Session::instance().serverPort() <= 0)
         return QStringLiteral("Servidor de aplicação não informado.");
     NetConnection connection;
-    connection.setHost(Veltrano::WebURL());
-    connection.setPort(Veltrano::WebPort());
+    connection.setHost(Session::instance().serverHost());
+    connection.setPort(Session::instance().serverPort());
     connection.setReadTimeout(30);
     return synchronise(connection);
 }

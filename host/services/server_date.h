@@ -36,7 +36,7 @@ namespace ServerDate {
 // Reads the server's date and time (GetDataHoraServ) through `connection` and installs a
 // ServerClock. Returns the reason on failure (the clock in use stays), empty on success.
 QString synchronise(NetConnection& connection);
-// The same over a new connection to the session's server (Veltrano::WebURL/WebPort).
+// The same over a new connection to the session's server (Session::serverHost/serverPort).
 QString synchroniseWithSession();
 }  // namespace ServerDate
 

@@ -2,7 +2,7 @@
 #include <functional>
 
 #include "proposal/area/proposal_pages.h"
-#include "proposal/reach/proposal_key.h"
+#include "reach/proposal_key.h"
 
 class QWidget;
 

@@ -6,7 +6,7 @@
 #include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/local_query.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 #include "ui/db_edit.h"
 #include "ui/lookup_button.h"
@@ -148,7 +148,7 @@ void HeaderController::Vd_Contato(bool) {
     const bool client = isClient();
     cdsPesqContato->setData(host_.net().getPacket(
         QStringLiteral("GetPesqContato"),
-        {Veltrano::FiliProc(), client ? QStringLiteral("C") : QStringLiteral("P"), f("CDCLIENTE").asString(),
+        {Session::instance().branch(), client ? QStringLiteral("C") : QStringLiteral("P"), f("CDCLIENTE").asString(),
          f("CDPROSPECT").asString(), Consiste::Ajusta(contact, 10)}));
     ClientTable& c = *cdsPesqContato;
     if (c.isEmpty()) {

@@ -6,7 +6,7 @@
 #include "proposal/header/lookup_query.h"
 #include "rpc/net_connection.h"
 #include "services/local_query.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/lookup_button.h"
 
 namespace cot {
@@ -127,7 +127,7 @@ void HeaderController::btnPesqContatoBeforePesq() {
     const bool client = isClient();
     cdsPesqContato->setData(host_.net().getPacket(
         QStringLiteral("GetPesqContato"),
-        {Veltrano::FiliProc(), client ? QStringLiteral("C") : QStringLiteral("P"), f("CDCLIENTE").asString(),
+        {Session::instance().branch(), client ? QStringLiteral("C") : QStringLiteral("P"), f("CDCLIENTE").asString(),
          f("CDPROSPECT").asString(), QStringLiteral("T")}));
 }
 

@@ -7,7 +7,7 @@
 #include "rpc/check_result.h"
 #include "rpc/net_connection.h"
 #include "services/consiste.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -38,10 +38,10 @@ void HeaderController::cdsPropostaBeforeInsert() {
 
 void HeaderController::cdsPropostaAfterInsert() {
     const QDateTime today = Lib90500::DtServ();
-    f("NMOPERADOR").setAsString(Veltrano::NomeOperador());
+    f("NMOPERADOR").setAsString(Session::instance().operatorName());
     f("DTPROPOSFAS").setAsDateTime(today);
     f("DTVALPROPFAS").setAsDateTime(today.addDays(30));
-    f("CDOPERSOLI").setAsString(Veltrano::Operador());
+    f("CDOPERSOLI").setAsString(Session::instance().operatorCode());
     Vd_OperSoli(true);
     f("IDCLIENPROSP").setAsString(QStringLiteral("C"));
     f("IDSOLPROPFAS").setAsString(QStringLiteral("S"));
@@ -128,9 +128,9 @@ void HeaderController::cdsPropostaBeforePost() {
     if (isProposta()) readjustment().checkBeforePost();
     // Fill in.
     const bool client = isClient();
-    f("CDFILIAL").setAsString(Veltrano::FiliProc());
-    f("CDOPERINCL").setAsString(Veltrano::Operador());
-    f("NMOPERADOR").setAsString(Veltrano::NomeOperador());
+    f("CDFILIAL").setAsString(Session::instance().branch());
+    f("CDOPERINCL").setAsString(Session::instance().operatorCode());
+    f("NMOPERADOR").setAsString(Session::instance().operatorName());
     f("CDOPERSOLI").setAsString(dbeCdOperSoli->text());
     f("IDCLIENPROSP").setAsString(client ? QStringLiteral("C") : QStringLiteral("P"));
     const QVariant interlocutor = f("CODIGOINTER").value();
@@ -184,7 +184,7 @@ bool HeaderController::saveProposal() {
     }
     contractSwitch.clear();
     if (t.logChanges()) t.mergeChangeLog();
-    Veltrano::AtualizaLocalCache({QStringLiteral("PROPOSTAFAS")});
+    Session::instance().markTablesChanged({QStringLiteral("PROPOSTAFAS")});
     return true;
 }
 

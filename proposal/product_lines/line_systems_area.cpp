@@ -13,7 +13,7 @@
 #include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/messages.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
@@ -29,7 +29,7 @@ LineSystemsArea::LineSystemsArea(AreaHost& host, ProductLineArea& lines, Proposa
     product_line_tables::validaSistProdFields(*cdsValidaSistProd);
     dtsSistLinhaProd = area_support::source(&host_.dialogParent(), "dtsSistLinhaProd", cdsSistLinhaProd);
     save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsSistLinhaProd, QStringLiteral("SetSistema"));
-    save_->afterSend = [] { Veltrano::AtualizaLocalCache({QStringLiteral("SISTPROPLINP")}); };
+    save_->afterSend = [] { Session::instance().markTablesChanged({QStringLiteral("SISTPROPLINP")}); };
     host_.registerSave(save_.get());
     ClientTable& t = *cdsSistLinhaProd;
     t.beforeInsert = [this](ClientTable&) { cdsSistLinhaProdBeforeInsert(); };

@@ -10,7 +10,7 @@
 #include "proposal/product_lines/line_systems_area.h"
 #include "proposal/product_lines/product_line_tables.h"
 #include "rpc/net_connection.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/date_edit.h"
@@ -40,7 +40,7 @@ ProductLineArea::ProductLineArea(AreaHost& host, HeaderController& header, Propo
     // The line's post has more to do than send it: the save is called from the after-post.
     save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsLinProd, QStringLiteral("SetLinProd"));
     save_->afterSend = [this] {
-        Veltrano::AtualizaLocalCache({QStringLiteral("PROPOSTALINP")});
+        Session::instance().markTablesChanged({QStringLiteral("PROPOSTALINP")});
         runFollowUp();
     };
     host_.registerSave(save_.get());

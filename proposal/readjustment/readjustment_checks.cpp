@@ -6,7 +6,7 @@
 #include "rpc/net_connection.h"
 #include "services/consiste.h"
 #include "services/local_query.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 #include "ui/db_combo_box.h"
 #include "ui/db_edit.h"
@@ -187,7 +187,7 @@ void ReadjustmentController::checkBeforePost() {
     if (percentual1Cem()) {
         // Index 1 alone: the stored version drops its second index.
         QString branch = f("CDFILIAL").asString();
-        if (branch.trimmed().isEmpty()) branch = Veltrano::FiliProc();
+        if (branch.trimmed().isEmpty()) branch = Session::instance().branch();
         BusyScope busy;
         host_.net().callChecked(QStringLiteral("SetUpdReaju"), {branch, f("NRPROPOSFAS").asString(),
                                                                    f("NRVERPROPFAS").asString(), 100.0});

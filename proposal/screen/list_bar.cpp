@@ -9,7 +9,7 @@
 #include "data/client_table.h"
 #include "dialogs/filter_reload.h"
 #include "proposal/screen/proposal_screen.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/event_boundary.h"
@@ -123,7 +123,7 @@ bool ProposalListBar::checkDecisions() {
     if (!listShownIdle()) return false;
     // A read that fails (the server away a moment) is tried again next time, silently: the
     // list keeps what it shows.
-    const RpcResult latest = screen_.net().call(QStringLiteral("GetUltimaDecisao"), {Veltrano::FiliProc()});
+    const RpcResult latest = screen_.net().call(QStringLiteral("GetUltimaDecisao"), {Session::instance().branch()});
     if (!latest.ok) return false;
     const QString seen = latest.value.toString();
     const bool changed = !lastDecision_.isEmpty() && seen != lastDecision_;

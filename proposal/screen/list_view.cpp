@@ -19,7 +19,7 @@
 #include "proposal/screen/proposal_list_status.h"
 #include "proposal/screen/proposal_screen.h"
 #include "services/settings_store.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
 #include "ui/lookup.h"
@@ -271,7 +271,7 @@ void TfrmPropostaComercial::sbtProcurarClick() {
 }
 
 void TfrmPropostaComercial::restoreListWidths() {
-    const QString op = Veltrano::Operador();
+    const QString op = Session::instance().operatorCode();
     if (op.isEmpty()) return;
     std::optional<SettingVariables> widths;
     try {
@@ -303,7 +303,7 @@ void TfrmPropostaComercial::restoreListWidths() {
 
 void TfrmPropostaComercial::saveListWidths() {
     if (!listWidthsChanged_) return;
-    const QString op = Veltrano::Operador();
+    const QString op = Session::instance().operatorCode();
     if (op.isEmpty()) return;
     SettingVariables widths;
     const QHeaderView* header = dbgPadrao->horizontalHeader();

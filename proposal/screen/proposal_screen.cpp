@@ -24,7 +24,7 @@
 #include "proposal/totals/totals_area.h"
 #include "rpc/check_result.h"
 #include "services/consiste.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 #include "ui/focus_dispatcher.h"
 #include "ui/page_control.h"
@@ -52,8 +52,8 @@ TfrmPropostaComercial::TfrmPropostaComercial(QWidget* parent) : TfrmPadraoGrid(s
     netProposta.setHost(QStringLiteral("127.0.0.1"));
     // netPropostaBeforeConnect: the host says where the server is.
     netProposta.setBeforeConnect([](NetConnection& c) {
-        c.setHost(Veltrano::WebURL());
-        c.setPort(Veltrano::WebPort());
+        c.setHost(Session::instance().serverHost());
+        c.setPort(Session::instance().serverPort());
     });
 
     createTables();
@@ -152,7 +152,7 @@ void TfrmPropostaComercial::readProposalList() {
     const bool all = wholeBranch_;
     requestsOnly_ = !all;
     cdsProposta->setData(netProposta.getPacket(
-        QStringLiteral("GetProposta"), {Veltrano::FiliProc(), all ? QStringLiteral("T") : Veltrano::Operador()}));
+        QStringLiteral("GetProposta"), {Session::instance().branch(), all ? QStringLiteral("T") : Session::instance().operatorCode()}));
 }
 
 void TfrmPropostaComercial::FormActivate() {

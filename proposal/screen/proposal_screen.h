@@ -7,7 +7,7 @@
 #include "proposal/area/area_host.h"
 #include "proposal/area/proposal_area.h"
 #include "proposal/area/proposal_model.h"
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"
 #include "rpc/net_connection.h"
 #include "screens/padrao_grid.h"
 #include "services/local_query.h"

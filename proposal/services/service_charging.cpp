@@ -7,7 +7,7 @@
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "proposal/area/child_table_save.h"
-#include "proposal/reach/proposal_key.h"
+#include "reach/proposal_key.h"
 #include "proposal/services/server_values.h"
 #include "proposal/services/service_installments_area.h"
 #include "proposal/services/services_area.h"

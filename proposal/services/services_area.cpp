@@ -13,7 +13,7 @@
 #include "proposal/services/service_installments_area.h"
 #include "proposal/services/service_tables.h"
 #include "rpc/net_connection.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_edit.h"
@@ -47,7 +47,7 @@ ServicesArea::ServicesArea(AreaHost& host, HeaderController& header, ProductLine
     // Sent from the after-post and after-delete, which have more to do than the send.
     save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsServico, QStringLiteral("SetServico"));
     save_->afterSend = [this] {
-        Veltrano::AtualizaLocalCache({QStringLiteral("PROPOSTASERV")});
+        Session::instance().markTablesChanged({QStringLiteral("PROPOSTASERV")});
         runFollowUp();
     };
     host_.registerSave(save_.get());

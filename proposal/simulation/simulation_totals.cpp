@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "data/client_table.h"
-#include "proposal/reach/proposal_key.h"
+#include "reach/proposal_key.h"
 #include "proposal/simulation/simulation_area.h"
 #include "ui/number_edit.h"
 

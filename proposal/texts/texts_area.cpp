@@ -11,7 +11,7 @@
 #include "proposal/texts/text_tables.h"
 #include "rpc/net_connection.h"
 #include "services/messages.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
 #include "ui/db_grid.h"
@@ -38,7 +38,7 @@ TextsArea::TextsArea(AreaHost& host, ProposalReach& reach) : ProposalArea(host),
 
     save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsMensagem, QStringLiteral("SetMensagem"));
     save_->afterSend = [this] {
-        Veltrano::AtualizaLocalCache({QStringLiteral("TXTPROPFAS")});
+        Session::instance().markTablesChanged({QStringLiteral("TXTPROPFAS")});
         // Nothing pending any more: the entries held back for it come back.
         host_.stateChanged();
     };

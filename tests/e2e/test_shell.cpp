@@ -19,7 +19,7 @@
 #include "screens/sign_in.h"
 #include "base/errors.h"
 #include "services/local_query.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "support/shell_process.h"
 #include "support/screen_fixture.h"
 
@@ -75,8 +75,8 @@ TEST_F(Shell, SignInChecksPasswordBranchAndNeverTellsWhichPartWasWrong) {
     Session::instance().setServer("127.0.0.1", testServer().port());
     EXPECT_EQ(signInError("vendedor", "vendedor", "2"), "");  // code and branch normalised
     EXPECT_TRUE(Session::instance().signedIn());
-    EXPECT_EQ(Veltrano::Operador(), "VENDEDOR");
-    EXPECT_EQ(Veltrano::FiliProc(), "0002");
+    EXPECT_EQ(Session::instance().operatorCode(), "VENDEDOR");
+    EXPECT_EQ(Session::instance().branch(), "0002");
     EXPECT_EQ(signInError("VENDEDOR", "errada", ""), "Operador ou senha inválidos.");
     EXPECT_EQ(signInError("NINGUEM", "vendedor", ""), "Operador ou senha inválidos.");
     EXPECT_EQ(signInError("ASSIST", "assist", "0999"), "Filial 0999 não permitida para o operador ASSIST.");
@@ -100,7 +100,7 @@ TEST_F(Shell, AnEndedSessionIsRenewedWithTheSameOperatorBranchAndServerOnlyThePa
     login.edtSenha->setText("vendedor");
     EXPECT_TRUE(runHandler([&] { login.sbtConfirmaClick(); }));
     EXPECT_NE(rpc_channel::sessionToken(), before) << "a new session";
-    EXPECT_EQ(Veltrano::FiliProc(), "0002");
+    EXPECT_EQ(Session::instance().branch(), "0002");
 }
 
 TEST_F(Shell, SignInDialogKeepsTheEntriesWhenTheCheckFailsAndListsTheOperatorsBranches) {
@@ -126,8 +126,8 @@ TEST_F(Shell, SignInDialogKeepsTheEntriesWhenTheCheckFailsAndListsTheOperatorsBr
     EXPECT_TRUE(openAfterFailure);
     EXPECT_EQ(operatorAfterFailure, "vendedor");
     EXPECT_EQ(dialogs.errors(), QStringList{"Operador ou senha inválidos."});
-    EXPECT_EQ(Veltrano::Operador(), "VENDEDOR");
-    EXPECT_EQ(Veltrano::WebPort(), testServer().port());
+    EXPECT_EQ(Session::instance().operatorCode(), "VENDEDOR");
+    EXPECT_EQ(Session::instance().serverPort(), testServer().port());
 }
 
 // The keyboard alone signs in: Enter on the operator goes on to the password, Enter there
@@ -150,7 +150,7 @@ TEST_F(Shell, SignInIsSubmittedFromTheKeyboard) {
     };
     QString password;
     EXPECT_EQ(signInWith(Qt::Key_Return, Qt::NoModifier, password), mrOk);
-    EXPECT_EQ(Veltrano::Operador(), "VENDEDOR");
+    EXPECT_EQ(Session::instance().operatorCode(), "VENDEDOR");
     EXPECT_EQ(signInWith(Qt::Key_E, Qt::AltModifier, password), mrOk);
     EXPECT_EQ(password, "vendedor");
     EXPECT_TRUE(Session::instance().signedIn());

@@ -1,2 +1,2 @@
-// Must not compile: the approval reaches the areas through proposal/reach only.
+// Must not compile: the approval reaches the areas through reach/ only.
 #include "proposal/product_lines/product_line_area.h"

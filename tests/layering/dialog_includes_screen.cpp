@@ -1,2 +1,2 @@
-// Must not compile: a dialog reaches the screen through proposal/reach only.
+// Must not compile: a dialog reaches the screen through reach/ only.
 #include "proposal/screen/proposal_screen.h"

@@ -1,2 +1,2 @@
 // Must compile: what a dialog is given to reach the screen.
-#include "proposal/reach/proposal_reach.h"
+#include "reach/proposal_reach.h"

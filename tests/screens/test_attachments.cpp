@@ -15,7 +15,7 @@
 #include "services/cipher.h"
 #include "services/file_opener.h"
 #include "services/user_registry.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "services/zip_archive.h"
 #include "ui/buttons.h"
 #include "ui/db_grid.h"

@@ -17,7 +17,7 @@
 #include "screens/filtro_padrao.h"
 #include "screens/padrao_grid.h"
 #include "screens/roti_geral.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "support/screen_fixture.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"

@@ -9,7 +9,7 @@
 #include "dialogs/filter_reload.h"
 #include "screens/proposal_fixture.h"
 #include "services/settings_store.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
 #include "ui/date_edit.h"

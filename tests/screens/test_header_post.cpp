@@ -13,7 +13,7 @@
 #include "proposal/screen/proposal_screen.h"
 #include "screens/form.h"
 #include "screens/header_fixture.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
 #include "ui/date_edit.h"

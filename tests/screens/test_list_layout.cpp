@@ -6,7 +6,7 @@
 
 #include "screens/proposal_fixture.h"
 #include "services/settings_store.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/db_grid.h"
 #include "ui/db_grid_model.h"
 
@@ -93,7 +93,7 @@ TEST_F(ListLayout, WidthsAndOrderAreKeptForTheOperator) {
 
 TEST_F(ListLayout, AColumnNoLongerListedIsPassedOver) {
     // A layout saved when the list had another column, and before it had the value column.
-    SettingsStore().save("COT05000_colunas", Veltrano::Operador(), "dbgPadrao",
+    SettingsStore().save("COT05000_colunas", Session::instance().operatorCode(), "dbgPadrao",
                          {{"COLUNAVELHA", "80"}, {"NOME", "250"}, {"IDSITUACAO", "27"}, {"PROPOSTAVERS", "300"}});
     openScreen();
     EXPECT_EQ(place("NOME"), 0);

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "proposal/reach/proposal_key.h"
+#include "reach/proposal_key.h"
 #include "screens/proposal_fixture.h"
 #include "ui/number_edit.h"
 

@@ -9,7 +9,7 @@
 #include "proposal/screen/proposal_list_status.h"
 #include "screens/proposal_fixture.h"
 #include "services/load_bpl.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
 #include "ui/db_edit.h"

@@ -14,7 +14,7 @@
 #include "screens/sign_in.h"
 #include "server/rpc/method_registry.h"
 #include "services/server_date.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 
 using namespace cot;
 using namespace cot::testing;

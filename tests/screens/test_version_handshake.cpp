@@ -8,7 +8,7 @@
 #include "rpc/rpc_channel.h"
 #include "screens/sign_in.h"
 #include "server/rpc/server_config.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "support/screen_fixture.h"
 
 using namespace cot;

@@ -2,7 +2,7 @@
 
 #include "base/clock.h"
 #include "services/local_query.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "ui/busy_animation.h"
 
 namespace cot::testing {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/clock.h"
-#include "services/veltrano.h"
+#include "services/session.h"
 #include "support/qt_printers.h"
 
 using namespace cot;
@@ -12,17 +12,17 @@ TEST(Session, SignedInValuesAndServerDate) {
     s.setOperator(" VENDEDOR ", "Vendedor Demonstração");
     s.setBranch("0001");
     s.setServer("127.0.0.1", 8211);
-    EXPECT_EQ(Veltrano::Operador(), "VENDEDOR");
-    EXPECT_EQ(Veltrano::NomeOperador(), "Vendedor Demonstração");
-    EXPECT_EQ(Veltrano::FiliProc(), "0001");
-    EXPECT_EQ(Veltrano::WebURL(), "127.0.0.1");
-    EXPECT_EQ(Veltrano::WebPort(), 8211);
+    EXPECT_EQ(Session::instance().operatorCode(), "VENDEDOR");
+    EXPECT_EQ(Session::instance().operatorName(), "Vendedor Demonstração");
+    EXPECT_EQ(Session::instance().branch(), "0001");
+    EXPECT_EQ(Session::instance().serverHost(), "127.0.0.1");
+    EXPECT_EQ(Session::instance().serverPort(), 8211);
 
     Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 6), QTime(23, 59, 59))));
     EXPECT_EQ(Lib90500::DtServ(), QDateTime(QDate(2026, 12, 6), QTime(0, 0)));  // a date, no time
     Clock::setCurrent(nullptr);
     s.reset();
-    EXPECT_EQ(Veltrano::Operador(), "");
+    EXPECT_EQ(Session::instance().operatorCode(), "");
 }
 
 TEST(Session, CacheNoticesAreRecordedOnceAndSignalled) {
@@ -30,10 +30,10 @@ TEST(Session, CacheNoticesAreRecordedOnceAndSignalled) {
     s.reset();
     QList<QStringList> heard;
     const auto c = QObject::connect(&s, &Session::localCacheChanged, [&](const QStringList& t) { heard << t; });
-    Veltrano::AtualizaLocalCache({"PROPOSTAFAS"});
-    Veltrano::AtualizaLocalCache({"CLIENTE", "ENDECLIE"});
-    Veltrano::AtualizaLocalCache({"propostafas", ""});
-    Veltrano::AtualizaLocalCache({});
+    Session::instance().markTablesChanged({"PROPOSTAFAS"});
+    Session::instance().markTablesChanged({"CLIENTE", "ENDECLIE"});
+    Session::instance().markTablesChanged({"propostafas", ""});
+    Session::instance().markTablesChanged({});
     QObject::disconnect(c);
     EXPECT_EQ(s.changedTables(), (QStringList{"PROPOSTAFAS", "CLIENTE", "ENDECLIE"}));
     ASSERT_EQ(heard.size(), 3);

@@ -1,4 +1,4 @@
-#include "proposal/reach/proposal_key.h"
+#include "reach/proposal_key.h"
 
 #include <algorithm>
 

@@ -10,7 +10,7 @@
 #include <QString>
 #include <functional>
 
-#include "proposal/reach/proposal_key.h"
+#include "reach/proposal_key.h"
 #include "rpc/net_connection.h"
 #include "services/messages.h"
 

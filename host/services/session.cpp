@@ -1,4 +1,4 @@
-#include "veltrano.h"
+#include "session.h"
 
 #include "base/clock.h"
 #include "rpc/rpc_channel.h"
@@ -57,14 +57,6 @@ void Session::reset() {
     rpc_channel::setSessionToken({});
 }
 
-namespace Veltrano {
-QString Operador() { return Session::instance().operatorCode(); }
-QString NomeOperador() { return Session::instance().operatorName(); }
-QString FiliProc() { return Session::instance().branch(); }
-QString WebURL() { return Session::instance().serverHost(); }
-int WebPort() { return Session::instance().serverPort(); }
-void AtualizaLocalCache(const QStringList& tables) { Session::instance().markTablesChanged(tables); }
-}  // namespace Veltrano
 
 namespace Lib90500 {
 QDateTime DtServ() { return QDateTime(Clock::current().today(), QTime(0, 0)); }

@@ -45,17 +45,6 @@ private:
     QStringList changed_;
 };
 
-// The routines screens call, named as the host offers them.
-namespace Veltrano {
-QString Operador();
-QString NomeOperador();
-QString FiliProc();  // branch in use
-QString WebURL();    // application server address
-int WebPort();
-// Marks server tables as changed so local caches reload them.
-void AtualizaLocalCache(const QStringList& tables);
-}  // namespace Veltrano
-
 namespace Lib90500 {
 // Today's date at midnight on the host's clock (the clock is set from the server's at
 // sign-in; tests fix it).
