@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "base/errors.h"
@@ -53,8 +54,8 @@ protected:
         server_ = std::make_unique<TestServer>(TestServerOptions{
             .seed = true, .methods = [this](server::MethodRegistry& r) {
                 r.add("TesteLista", 0, server::AccessRule::session(), [this](server::MethodContext&, const server::Args&) {
-                    const QByteArray text = listText(list_.rows);
-                    const SlowList list = list_;
+                    const SlowList list = currentList();
+                    const QByteArray text = listText(list.rows);
                     return server::Reply::streamed([text, list](QByteArray& out, const server::Reply::Pace& pace) {
                         constexpr qsizetype kPiece = 64 * 1024;
                         for (qsizetype at = 0, piece = 0; at < text.size(); at += kPiece, ++piece) {
@@ -79,14 +80,25 @@ protected:
         return nullptr;
     }
 
+    // The test thread sets the list the server's threads send.
+    void setList(SlowList list) {
+        std::lock_guard lock(listMutex_);
+        list_ = std::move(list);
+    }
+    SlowList currentList() {
+        std::lock_guard lock(listMutex_);
+        return list_;
+    }
+
     ScriptedDialogs dialogs_;
     ScriptedDialogs::Scope scope_{dialogs_};
+    std::mutex listMutex_;
     SlowList list_;
     std::unique_ptr<TestServer> server_;
 };
 
 TEST_F(CallWaitingTest, CancelledWhileArrivingAppliesNothingAndLeavesTheConnectionUsable) {
-    list_ = {.rows = 20000, .holdAt = 3};
+    setList({.rows = 20000, .holdAt = 3});
     NetConnection& net = server_->connection();
     int busyCode = 0;
     // A timer during the wait (as the list's decision poll) finds the connection taken.
@@ -112,12 +124,12 @@ TEST_F(CallWaitingTest, CancelledWhileArrivingAppliesNothingAndLeavesTheConnecti
     EXPECT_FALSE(net.busy());
 
     *list_.released = true;
-    list_ = {.rows = 3};
+    setList({.rows = 3});
     EXPECT_EQ(net.getPacket("TesteLista").rows.size(), 3);
 }
 
 TEST_F(CallWaitingTest, ACallOnAnotherConnectionDuringAWaitIsAnsweredWhileTheFirstStillWaits) {
-    list_ = {.rows = 20000, .holdAt = 3};
+    setList({.rows = 20000, .holdAt = 3});
     auto other = server_->newConnection();
     RpcResult nested;
     bool answeredWhileHeld = false;
@@ -136,7 +148,7 @@ TEST_F(CallWaitingTest, ACallOnAnotherConnectionDuringAWaitIsAnsweredWhileTheFir
 }
 
 TEST_F(CallWaitingTest, ALargeListArrivingNeverBlocksTheUiThread) {
-    list_ = {.rows = 60000};
+    setList({.rows = 60000});
     QElapsedTimer clock;
     qint64 last = 0, longest = 0;
     QTimer tick;
@@ -155,7 +167,7 @@ TEST_F(CallWaitingTest, ALargeListArrivingNeverBlocksTheUiThread) {
 }
 
 TEST_F(CallWaitingTest, AServerThatFallsSilentIsGivenUpWithAMessage) {
-    list_ = {.rows = 20000, .holdAt = 0};
+    setList({.rows = 20000, .holdAt = 0});
     auto net = server_->newConnection();
     net->setReadTimeout(1);
     const RpcResult silent = net->call("TesteLista");
@@ -164,7 +176,7 @@ TEST_F(CallWaitingTest, AServerThatFallsSilentIsGivenUpWithAMessage) {
     EXPECT_EQ(silent.error, QStringLiteral("O servidor de aplicação em 127.0.0.1:%1 não respondeu em 1 segundo.")
                                 .arg(server_->port()));
     *list_.released = true;
-    list_ = {.rows = 2};
+    setList({.rows = 2});
     net->setReadTimeout(NetConnection::kDefaultReadTimeoutSeconds);
     EXPECT_EQ(net->getPacket("TesteLista").rows.size(), 2);
 }
