@@ -20,10 +20,6 @@ namespace cot {
 
 MailSender* TfrmAprovacao::mailSender = nullptr;
 
-namespace Cli_cot05003 {
-bool boIdCriado = false;
-}  // namespace Cli_cot05003
-
 namespace {
 
 const QString kCodeMask = QStringLiteral("9999999999;0; ");
@@ -59,9 +55,6 @@ TfrmAprovacao::TfrmAprovacao(ProposalReach& screen, QWidget* parent)
     createTables();
     createControls();
 }
-
-// Freed without having been closed (a failed creation, the screen going away): no dialog left.
-TfrmAprovacao::~TfrmAprovacao() { Cli_cot05003::boIdCriado = false; }
 
 void TfrmAprovacao::createTables() {
     cdsLinhaProduto = new ClientTable(QStringLiteral("cdsLinhaProduto"), this);
@@ -188,7 +181,6 @@ void TfrmAprovacao::FormCreate() {
     depDataCadIni->setDate(Clock::current().today());
     showClientDecision();
     exTotalLinhas = 0;
-    Cli_cot05003::boIdCriado = true;
 }
 
 void TfrmAprovacao::FormActivate() {
@@ -198,7 +190,6 @@ void TfrmAprovacao::FormActivate() {
 
 void TfrmAprovacao::FormClose(CloseAction& action) {
     TfrmRotiGeral::FormClose(action);
-    Cli_cot05003::boIdCriado = false;
     action = CloseAction::caHide;
 }
 

@@ -27,7 +27,6 @@ class TfrmAprovacao : public TfrmRotiGeral {
 public:
     // Approves the proposal under `screen`'s cursor.
     explicit TfrmAprovacao(ProposalReach& screen, QWidget* parent = nullptr);
-    ~TfrmAprovacao() override;
 
     void FormCreate() override;
     void FormActivate() override;
@@ -99,8 +98,6 @@ private:
 QString clientDecisionText(const Packet& decision);
 
 namespace Cli_cot05003 {
-
-extern bool boIdCriado;  // the approval dialog exists
 
 // Builds the dialog (hourglass meanwhile), shows it modally over `screen` and frees it; a
 // second call while it is open only brings it up.

@@ -143,7 +143,8 @@ void CriaAprovacao(ProposalReach& screen) {
         HourGlass hourGlass;
         dialog = createForm<TfrmAprovacao>(screen, &screen.dialogParent());
     }
-    // Closing hides it and clears boIdCriado; the next call builds a fresh dialog.
+    // Closing hides it, so the next call builds a fresh dialog; this one goes on every path
+    // out (unless the screen that owns it took it along).
     const ModalOnce<TfrmAprovacao> once(dialog);
     dialog->ShowModal();
 }

@@ -24,11 +24,6 @@
 
 namespace cot {
 
-namespace Cli_cot05010 {
-bool boIdCriado = false;
-int stPopTag = 0;
-}  // namespace Cli_cot05010
-
 using Consiste::MensErro;
 
 namespace {
@@ -46,8 +41,8 @@ void normalAttributes(const QString& path) {
 
 }  // namespace
 
-TfrmAnexoProposta::TfrmAnexoProposta(ProposalReach& screen, QWidget* parent)
-    : TfrmPadraoSimples(QStringLiteral("COT05010"), {}, parent), screen_(screen) {
+TfrmAnexoProposta::TfrmAnexoProposta(ProposalReach& screen, int popTag, QWidget* parent)
+    : TfrmPadraoSimples(QStringLiteral("COT05010"), {}, parent), popTag_(popTag), screen_(screen) {
     setObjectName(QStringLiteral("frmAnexoProposta"));
     msgPadrao.loadFromFile(QStringLiteral(":/cot05010/cot05010_messages.txt"));
     // Only the dialog's own panel is used.
@@ -103,7 +98,7 @@ void TfrmAnexoProposta::FormCreate() {
         auto* item = new QListWidgetItem(name, lbxAnexo);
         item->setData(kFileRole, name);
     }
-    if (Cli_cot05010::stPopTag == count - 2) applyMode(Mode::Removal);
+    if (popTag_ == count - 2) applyMode(Mode::Removal);
     else applyMode(Mode::Save);
 }
 
@@ -117,11 +112,6 @@ void TfrmAnexoProposta::applyMode(Mode mode) {
     for (QWidget* w : {static_cast<QWidget*>(Label2), static_cast<QWidget*>(edtAnexo), static_cast<QWidget*>(btfDiretorio)})
         w->setVisible(!removal);
     resize(width(), removal ? kRemovalHeight : kSaveHeight);
-}
-
-void TfrmAnexoProposta::FormClose(CloseAction& action) {
-    TfrmPadraoSimples::FormClose(action);
-    Cli_cot05010::boIdCriado = false;
 }
 
 QStringList TfrmAnexoProposta::listed() const {
@@ -216,11 +206,9 @@ void Cli_cot05010::CriaAnexoProposta(ProposalReach& screen, int stTag) {
         open->raise();
         return;
     }
-    stPopTag = stTag;
-    QPointer<TfrmAnexoProposta> dialog = createForm<TfrmAnexoProposta>(screen, &screen.dialogParent());
-    boIdCriado = true;
+    QPointer<TfrmAnexoProposta> dialog = createForm<TfrmAnexoProposta>(screen, stTag, &screen.dialogParent());
     // Freed on every path out, unless the screen that owns it took it along meanwhile.
-    const ModalOnce<TfrmAnexoProposta> once(dialog, [] { boIdCriado = false; });
+    const ModalOnce<TfrmAnexoProposta> once(dialog);
     once->ShowModal();
 }
 

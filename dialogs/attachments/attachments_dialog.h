@@ -24,11 +24,11 @@ class TfrmAnexoProposta : public TfrmPadraoSimples {
 public:
     enum class Mode { Removal, Save };
 
-    // Works on the attachments of the proposal under `screen`'s cursor.
-    explicit TfrmAnexoProposta(ProposalReach& screen, QWidget* parent = nullptr);
+    // Works on the attachments of the proposal under `screen`'s cursor; `popTag` is the
+    // index of the popup entry that opened it, which chooses the mode.
+    TfrmAnexoProposta(ProposalReach& screen, int popTag, QWidget* parent = nullptr);
 
     void FormCreate() override;
-    void FormClose(CloseAction& action) override;
 
     void btfDiretorioClick();
     void btfSelecionaClick();
@@ -56,13 +56,11 @@ private:
 
     Mode mode_ = Mode::Save;
     QString folder_;
+    const int popTag_;
     ProposalReach& screen_;
 };
 
 namespace Cli_cot05010 {
-
-extern bool boIdCriado;  // the attachments dialog exists
-extern int stPopTag;     // index of the popup entry that opened it
 
 // Opens the dialog on `screen` for the popup entry `stTag` of its popAnexo: the entry
 // count − 2 (removal) runs the operator check first, whose refusal stops here; the entry

@@ -71,8 +71,8 @@ void CriaCopiaProposta(ProposalReach& screen) {
         HourGlass hourGlass;
         dialog = createForm<TfrmCopiaProposta>(screen, &screen.dialogParent());
     }
-    // Closing hides it and clears boIdCriado; the next call builds a fresh dialog, so this
-    // one goes on every path out (unless the screen that owns it took it along).
+    // Closing hides it, so the next call builds a fresh dialog; this one goes on every path
+    // out (unless the screen that owns it took it along).
     const ModalOnce<TfrmCopiaProposta> once(dialog);
     dialog->ShowModal();
 }

@@ -17,10 +17,6 @@
 
 namespace cot {
 
-namespace Cli_cot05004 {
-bool boIdCriado = false;
-}  // namespace Cli_cot05004
-
 namespace {
 
 const QString kVersionMask = QStringLiteral("99;0; ");
@@ -34,9 +30,6 @@ TfrmCopiaProposta::TfrmCopiaProposta(ProposalReach& screen, QWidget* parent)
     createTables();
     createControls();
 }
-
-// Freed without having been closed (a failed creation, the screen going away): no dialog left.
-TfrmCopiaProposta::~TfrmCopiaProposta() { Cli_cot05004::boIdCriado = false; }
 
 void TfrmCopiaProposta::createTables() {
     cdsProposta = new ClientTable(QStringLiteral("cdsProposta"), this);
@@ -116,7 +109,6 @@ void TfrmCopiaProposta::FormCreate() {
         cdsMaxVerPropFas->first();
         medVersao->setText((*cdsMaxVerPropFas)[QStringLiteral("NRVERPROPFAS")].asString().trimmed());
     }
-    Cli_cot05004::boIdCriado = true;
 }
 
 void TfrmCopiaProposta::FormActivate() {
@@ -127,7 +119,6 @@ void TfrmCopiaProposta::FormActivate() {
 
 void TfrmCopiaProposta::FormClose(CloseAction& action) {
     TfrmRotiGeral::FormClose(action);
-    Cli_cot05004::boIdCriado = false;
     action = CloseAction::caHide;
 }
 

@@ -23,7 +23,6 @@ class TfrmCopiaProposta : public TfrmRotiGeral {
 public:
     // Works on the proposal under `screen`'s cursor.
     explicit TfrmCopiaProposta(ProposalReach& screen, QWidget* parent = nullptr);
-    ~TfrmCopiaProposta() override;
 
     // ----- lifetime
     void FormCreate() override;
@@ -56,8 +55,6 @@ private:
 };
 
 namespace Cli_cot05004 {
-
-extern bool boIdCriado;  // the copy dialog exists
 
 // Builds the dialog on `screen` (hourglass meanwhile), shows it modally and frees it; a
 // second call while it is open only brings it up. Works on the proposal under the screen's

@@ -8,14 +8,12 @@
 
 namespace cot {
 
-using namespace Cli_cot05005;
-
 QString TfrmSistemasLinha::checkedCodes() const { return systems_marks::checkedCodes(*cdsSistemaOrdena); }
 
 // The line as it will be: the systems it already holds (none while it is being inserted)
 // and the ones checked now.
 QString TfrmSistemasLinha::configurationCodes() const {
-    const ClientTable* held = boIncLinProd ? nullptr : &screen_.lineSystems();
+    const ClientTable* held = inserting_ ? nullptr : &screen_.lineSystems();
     return systems_marks::configurationCodes(held, *cdsSistemaOrdena);
 }
 
@@ -58,7 +56,7 @@ void TfrmSistemasLinha::handBackToScreen() {
 
 void TfrmSistemasLinha::sbtConfirmaClick() {
     VerificaLinhaProduto();
-    if (boIncLinProd) handBackToScreen();
+    if (inserting_) handBackToScreen();
     else writeToLine();
     closeWith(mrOk);
 }

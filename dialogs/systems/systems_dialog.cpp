@@ -20,14 +20,6 @@
 
 namespace cot {
 
-namespace Cli_cot05005 {
-bool boStCriado = false;
-bool boIncLinProd = false;
-bool boTodosServ = false;
-}  // namespace Cli_cot05005
-
-using namespace Cli_cot05005;
-
 namespace {
 
 const QString kMark = QStringLiteral("IDCHECK");
@@ -64,8 +56,10 @@ void drawMark(QPainter& painter, const QRect& cell, const QString& mark) {
 
 }  // namespace
 
-TfrmSistemasLinha::TfrmSistemasLinha(ProposalReach& screen, QWidget* parent)
-    : TCheckListDialog(QStringLiteral("COT05005"), QStringLiteral("Inclusão de Sistemas"), parent), screen_(screen) {
+TfrmSistemasLinha::TfrmSistemasLinha(ProposalReach& screen, bool inserting, QWidget* parent)
+    : TCheckListDialog(QStringLiteral("COT05005"), QStringLiteral("Inclusão de Sistemas"), parent),
+      inserting_(inserting),
+      screen_(screen) {
     setObjectName(QStringLiteral("frmIncluServ"));
     loadMessages(QStringLiteral(":/cot05005/cot05005_messages.txt"));
     setSizeGripEnabled(true);
@@ -73,9 +67,6 @@ TfrmSistemasLinha::TfrmSistemasLinha(ProposalReach& screen, QWidget* parent)
     createControls();
     resize(760, 420);
 }
-
-// Freed without having been closed (a failed creation, the screen going away): no dialog left.
-TfrmSistemasLinha::~TfrmSistemasLinha() { boStCriado = false; }
 
 void TfrmSistemasLinha::createTables() {
     cdsSistema = new ClientTable(QStringLiteral("cdsSistema"), this);
@@ -155,11 +146,9 @@ void TfrmSistemasLinha::createControls() {
 }
 
 void TfrmSistemasLinha::FormCreate() {
-    boTodosServ = false;
     Identificador();
     VerificaPreenchidos();
     cdsSistemaOrdena->createDataSet();
-    boStCriado = true;
 }
 
 // The list takes the focus, so Space and the arrows tick and move instead of switching
@@ -171,7 +160,6 @@ void TfrmSistemasLinha::FormShow() {
 void TfrmSistemasLinha::FormClose(CloseAction& action) {
     const bool confirmed = ModalRunner::hasModalResult(*this) && ModalRunner::modalResultOf(*this) == mrOk;
     if (!confirmed) giveUp();
-    boStCriado = false;
     cdsSistemaOrdena->close();
     TCheckListDialog::FormClose(action);
 }
@@ -188,14 +176,12 @@ void TfrmSistemasLinha::dbgServicoDrawColumnCell(QPainter& painter, const QRect&
 namespace Cli_cot05005 {
 
 void CriaSistemasLinha(ProposalReach& screen, bool inserting) {
-    boIncLinProd = inserting;
     QPointer<TfrmSistemasLinha> dialog;
     {
         HourGlass hourGlass;
-        dialog = createForm<TfrmSistemasLinha>(screen, &screen.dialogParent());
+        dialog = createForm<TfrmSistemasLinha>(screen, inserting, &screen.dialogParent());
     }
-    // Freed on every path out (closing has cleared boStCriado), unless the screen that owns
-    // it has taken it along meanwhile.
+    // Freed on every path out, unless the screen that owns it has taken it along meanwhile.
     const ModalOnce<TfrmSistemasLinha> once(dialog);
     dialog->ShowModal();
     if (dialog) dialog->setWindowState(Qt::WindowNoState);

@@ -25,8 +25,8 @@ class TSpeedButton;
 class TfrmSistemasLinha : public TCheckListDialog {
     Q_OBJECT
 public:
-    explicit TfrmSistemasLinha(ProposalReach& screen, QWidget* parent = nullptr);
-    ~TfrmSistemasLinha() override;
+    // `inserting`: the line is not stored yet, so the choice goes back to the screen.
+    TfrmSistemasLinha(ProposalReach& screen, bool inserting, QWidget* parent = nullptr);
 
     // ----- lifetime
     void FormCreate() override;
@@ -44,6 +44,8 @@ public:
     void MarcaSistema();
     // Checks every system, or unchecks them on the next call (title click, Ctrl+Space).
     void MarcaTodos();
+    // The last select-all checked everything.
+    bool allChecked() const { return allChecked_; }
 
     // ----- confirmation (systems_confirm.cpp)
     void sbtConfirmaClick() override;
@@ -81,14 +83,12 @@ private:
     // What leaving without confirming undoes and tells the screen.
     void giveUp();
 
+    const bool inserting_;
+    bool allChecked_ = false;
     ProposalReach& screen_;
 };
 
 namespace Cli_cot05005 {
-
-extern bool boStCriado;    // a systems dialog exists
-extern bool boIncLinProd;  // the line is being inserted: the choice goes back to the screen
-extern bool boTodosServ;   // the last select-all checked everything
 
 // Builds the dialog on `screen` (hourglass meanwhile), shows it modally and frees it.
 // `inserting`: the line is not stored yet. A failure while building reaches the caller.

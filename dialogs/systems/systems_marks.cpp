@@ -168,8 +168,6 @@ QString configurationCodes(const ClientTable* lineSystems, const ClientTable& ch
 
 }  // namespace systems_marks
 
-using namespace Cli_cot05005;
-
 bool TfrmSistemasLinha::accessPointLine() const { return screen_.accessPointLine(); }
 
 void TfrmSistemasLinha::Identificador() {
@@ -211,8 +209,8 @@ void TfrmSistemasLinha::MarcaSistema() {
 void TfrmSistemasLinha::MarcaTodos() {
     HourGlass hourGlass;
     if (accessPointLine()) Consiste::MensErro(msgPadrao.Msg(QStringLiteral("LIN_PROD_PTO")));
-    systems_marks::setAll(*cdsSistema, *cdsSistemaOrdena, !boTodosServ);
-    boTodosServ = !boTodosServ;
+    systems_marks::setAll(*cdsSistema, *cdsSistemaOrdena, !allChecked_);
+    allChecked_ = !allChecked_;
 }
 
 }  // namespace cot

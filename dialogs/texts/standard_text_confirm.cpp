@@ -14,8 +14,6 @@
 
 namespace cot {
 
-using namespace Cli_cot05008;
-
 namespace {
 
 const QString kMark = QStringLiteral("IDCHECK");
@@ -98,8 +96,7 @@ void CriaInsTextoProp(ProposalReach& screen) {
         HourGlass hourGlass;
         dialog = createForm<TfrmInsTextoProp>(screen, &screen.dialogParent());
     }
-    // Freed on every path out (closing has cleared boStCriado), unless the screen that owns
-    // it has taken it along meanwhile.
+    // Freed on every path out, unless the screen that owns it has taken it along meanwhile.
     const ModalOnce<TfrmInsTextoProp> once(dialog);
     dialog->ShowModal();
     if (dialog) dialog->setWindowState(Qt::WindowNoState);

@@ -19,13 +19,6 @@
 
 namespace cot {
 
-namespace Cli_cot05008 {
-bool boStCriado = false;
-bool boTodosServ = false;
-}  // namespace Cli_cot05008
-
-using namespace Cli_cot05008;
-
 namespace {
 
 const QString kMark = QStringLiteral("IDCHECK");
@@ -73,9 +66,6 @@ TfrmInsTextoProp::TfrmInsTextoProp(ProposalReach& screen, QWidget* parent)
     createControls();
     resize(760, 420);
 }
-
-// Freed without having been closed (a failed creation, the screen going away): no dialog left.
-TfrmInsTextoProp::~TfrmInsTextoProp() { boStCriado = false; }
 
 void TfrmInsTextoProp::createTables() {
     cdsMensagem = new ClientTable(QStringLiteral("cdsMensagem"), this);
@@ -130,18 +120,13 @@ void TfrmInsTextoProp::createControls() {
 }
 
 void TfrmInsTextoProp::FormCreate() {
-    boTodosServ = false;
     cdsMensagem->setData(screen_.net().getPacket(QStringLiteral("GetTextoMens")));
-    boStCriado = true;
     if (dbgServico->canFocus()) dbgServico->setFocus();
 }
 
 void TfrmInsTextoProp::FormShow() { repaint(); }
 
-void TfrmInsTextoProp::FormClose(CloseAction& action) {
-    boStCriado = false;
-    TCheckListDialog::FormClose(action);
-}
+void TfrmInsTextoProp::FormClose(CloseAction& action) { TCheckListDialog::FormClose(action); }
 
 void TfrmInsTextoProp::dbgServicoDrawColumnCell(QPainter& painter, const QRect& rect, TColumn& column,
                                                 GridDrawStates state) {
@@ -172,7 +157,7 @@ void TfrmInsTextoProp::MarcaTodos() {
     HourGlass hourGlass;
     ClientTable& t = *cdsMensagem;
     if (!t.active()) return;
-    const QString mark = boTodosServ ? kUnchecked : kChecked;
+    const QString mark = allChecked_ ? kUnchecked : kChecked;
     {
         ControlsOff off(t);
         for (t.first(); !t.eof(); t.next()) {
@@ -183,7 +168,7 @@ void TfrmInsTextoProp::MarcaTodos() {
         }
         t.first();
     }
-    boTodosServ = !boTodosServ;
+    allChecked_ = !allChecked_;
 }
 
 }  // namespace cot

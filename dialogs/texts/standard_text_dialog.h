@@ -30,7 +30,6 @@ class TfrmInsTextoProp : public TCheckListDialog {
 public:
     // Adds to the proposal under `screen`'s cursor.
     explicit TfrmInsTextoProp(ProposalReach& screen, QWidget* parent = nullptr);
-    ~TfrmInsTextoProp() override;
 
     // ----- lifetime
     void FormCreate() override;
@@ -42,6 +41,8 @@ public:
     void MarcaTexto();
     // Every text checked, or unchecked on the next call (title click, Ctrl+Space).
     void MarcaTodos();
+    // The last check-all checked everything.
+    bool allChecked() const { return allChecked_; }
 
     // ----- confirmation (standard_text_confirm.cpp)
     void sbtConfirmaClick() override;
@@ -67,14 +68,12 @@ private:
     void checkAll() override { MarcaTodos(); }
 
     int inserted_ = 0;
+    bool allChecked_ = false;
     QStringList alreadyThere_;  // codes the proposal already had, to be named at the end
     ProposalReach& screen_;
 };
 
 namespace Cli_cot05008 {
-
-extern bool boStCriado;   // the standard-text dialog exists
-extern bool boTodosServ;  // the last check-all checked everything
 
 // Builds the dialog on `screen` (hourglass meanwhile), shows it modally and frees it; then
 // the screen reads its texts again if its texts page is shown; a second call while it is

@@ -1,32 +1,26 @@
 #pragma once
 #include <QPointer>
-#include <functional>
-#include <utility>
 
 namespace cot {
 
 // A dialog built for one modal showing and deleted on every path out of the scope that
-// shows it, exceptions included. The dialog lives in a unit's global pointer, which other
-// code (and the tests) read while it is up; since that pointer is a QPointer, deleting the
-// dialog clears it.
+// shows it, exceptions included. The opener keeps the dialog in a QPointer of its own and
+// the screen that owns it finds it among its children while it is up (shownDialog), so
+// deleting the dialog leaves neither a dangling pointer nor a dialog the screen would
+// still find.
 //
-// The guard holds the dialog the global pointed to when the guard was made, also through a
-// QPointer: when the screen that owns the dialog deletes it first (taking it along as it
-// closes), there is nothing left to delete. afterFree, when given, runs once the dialog is
-// gone (it must not throw): the unit's own flags put back.
+// The guard holds the dialog it was given through a QPointer too: when the screen that owns
+// the dialog deletes it first (taking it along as it closes), there is nothing left to
+// delete, and a pointer the opener later points elsewhere does not change which dialog goes.
 //
-//     frmX = createForm<TfrmX>(owner);
-//     const ModalOnce<TfrmX> once(frmX);
-//     frmX->ShowModal();
+//     QPointer<TfrmX> dialog = createForm<TfrmX>(screen, &screen.dialogParent());
+//     const ModalOnce<TfrmX> once(dialog);
+//     dialog->ShowModal();
 template <class Form>
 class ModalOnce {
 public:
-    explicit ModalOnce(const QPointer<Form>& global, std::function<void()> afterFree = {})
-        : dialog_(global), afterFree_(std::move(afterFree)) {}
-    ~ModalOnce() {
-        delete dialog_.data();
-        if (afterFree_) afterFree_();
-    }
+    explicit ModalOnce(const QPointer<Form>& dialog) : dialog_(dialog) {}
+    ~ModalOnce() { delete dialog_.data(); }
     ModalOnce(const ModalOnce&) = delete;
     ModalOnce& operator=(const ModalOnce&) = delete;
 
@@ -36,7 +30,6 @@ public:
 
 private:
     QPointer<Form> dialog_;
-    std::function<void()> afterFree_;
 };
 
 }  // namespace cot

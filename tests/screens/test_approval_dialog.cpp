@@ -12,6 +12,7 @@
 #include "approval/confirmation/acceptance_confirmation.h"
 #include "approval/dialog/approval_dialog.h"
 #include "base/errors.h"
+#include "dialogs/shown_dialog.h"
 #include "screens/proposal_fixture.h"
 #include "services/mail_sender.h"
 #include "support/call_recorder.h"
@@ -105,7 +106,7 @@ TEST_F(ApprovalDialog, AClientsProposalIsAcceptedWithItsChargingAndBothNotificat
     runner.expect(
         [this](QWidget& w) {
             auto& d = static_cast<TfrmAprovacao&>(w);
-            EXPECT_TRUE(Cli_cot05003::boIdCriado);
+            EXPECT_EQ(shownDialog<TfrmAprovacao>(*screen), &d) << "the screen finds it open";
             EXPECT_FALSE(d.grbProspect->isVisible()) << "a client's proposal asks only the date";
             EXPECT_EQ(d.lblProposta->text(),
                       "Aprovar a proposta 2/01 — " + screen->proposal()["NOME"].asString().trimmed());
@@ -135,7 +136,6 @@ TEST_F(ApprovalDialog, AClientsProposalIsAcceptedWithItsChargingAndBothNotificat
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
     EXPECT_EQ(screen->NR(), number(2)) << "the accepted proposal stays current";
     EXPECT_FALSE(screen->proposal()[QStringLiteral("DTACEPROPFAS")].isNull()) << "as the reload read it";
-    EXPECT_FALSE(Cli_cot05003::boIdCriado);
     EXPECT_EQ(screen->findChild<TfrmAprovacao*>(), nullptr);
     EXPECT_EQ(busyDepth(), 0);
 }
@@ -183,7 +183,6 @@ TEST_F(ApprovalDialog, ARefusedAcceptanceRegistersNoClientAndKeepsTheDialog) {
     EXPECT_EQ(dialogs.errors(), QStringList{"Proposta já aceita. O aceite não pode ser registrado novamente."});
     EXPECT_EQ(clients(), before);
     EXPECT_TRUE(dlg->isVisible());
-    EXPECT_TRUE(Cli_cot05003::boIdCriado);
     EXPECT_TRUE(mail.sent.isEmpty());
     EXPECT_TRUE(dialogs.questions().isEmpty());
     EXPECT_EQ(busyDepth(), 0);
@@ -354,7 +353,6 @@ TEST_F(ApprovalDialog, CancelAsksFirst) {
     dialogs.expectConfirm(true);
     clickButton(*dlg->sbtCancelar);
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_FALSE(Cli_cot05003::boIdCriado);
     EXPECT_TRUE(calls.isEmpty());
 }
 

@@ -218,7 +218,7 @@ TEST_F(Attachments, PopupListsTheFilesThenRemovalAndSaveAndFollowsTheMouse) {
         "frmAnexoProposta");
     EXPECT_TRUE(popup().item(3)->click());
     EXPECT_EQ(runner.shown(), QStringList{"frmAnexoProposta"});
-    EXPECT_FALSE(Cli_cot05010::boIdCriado);
+    EXPECT_EQ(screen->findChild<TfrmAnexoProposta*>(), nullptr);
     EXPECT_EQ(stored(2).size(), 2);
 
     // Moving the mouse over the list empties the popup.

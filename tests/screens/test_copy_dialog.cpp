@@ -7,6 +7,7 @@
 
 #include "base/errors.h"
 #include "dialogs/copy/copy_dialog.h"
+#include "dialogs/shown_dialog.h"
 #include "screens/proposal_fixture.h"
 #include "support/call_recorder.h"
 #include "ui/busy_animation.h"
@@ -106,7 +107,7 @@ TEST_F(CopyDialog, TheNewVersionBecomesTheCurrentProposalOfTheReloadedList) {
     runner.expect(
         [this](QWidget& w) {
             auto& d = static_cast<TfrmCopiaProposta&>(w);
-            EXPECT_TRUE(Cli_cot05004::boIdCriado);
+            EXPECT_EQ(shownDialog<TfrmCopiaProposta>(*screen), &d) << "the screen finds it open";
             EXPECT_EQ(d.medVersao->text(), "02");
             typeVersion(d, "5");
             dialogs.expectMessageDlg(mrOk);
@@ -121,7 +122,6 @@ TEST_F(CopyDialog, TheNewVersionBecomesTheCurrentProposalOfTheReloadedList) {
     EXPECT_EQ(screen->NR(), number(2));
     EXPECT_EQ(screen->VER(), "05");
     EXPECT_EQ(versions(2), 2);
-    EXPECT_FALSE(Cli_cot05004::boIdCriado);
     EXPECT_EQ(screen->findChild<TfrmCopiaProposta*>(), nullptr) << "freed once closed";
     EXPECT_EQ(busyDepth(), 0);
 }
@@ -187,7 +187,6 @@ TEST_F(CopyDialog, AProposalWithEveryVersionTakenIsRefusedAndNoDialogIsLeft) {
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors().value(0).contains("99")) << dialogs.errors().value(0).toStdString();
     EXPECT_TRUE(runner.shown().isEmpty());
-    EXPECT_FALSE(Cli_cot05004::boIdCriado);
     EXPECT_EQ(screen->findChild<TfrmCopiaProposta*>(), nullptr);
 }
 
@@ -204,7 +203,6 @@ TEST_F(CopyDialog, CancelAsksFirstAndEscapeIsTheSame) {
     dialogs.expectConfirm(true);
     clickButton(*dlg->sbtCancelar);
     EXPECT_FALSE(dlg->isVisible());
-    EXPECT_FALSE(Cli_cot05004::boIdCriado);
     EXPECT_FALSE(calls.contains("CopiaDados"));
 }
 

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <memory>
 
+#include "dialogs/shown_dialog.h"
 #include "dialogs/texts/standard_text_dialog.h"
 #include "screens/proposal_fixture.h"
 #include "support/call_recorder.h"
@@ -96,7 +97,7 @@ TEST_F(StandardTextDialog, MarksToggleOneByOneAndTwoCheckAllsLeaveNothingChecked
 
     pressKey(g, Qt::Key_Space, Qt::ControlModifier);
     for (const QString& m : marks()) EXPECT_EQ(m, "S");
-    EXPECT_TRUE(Cli_cot05008::boTodosServ);
+    EXPECT_TRUE(dlg->allChecked());
     EXPECT_EQ(dlg->cdsMensagem->recNo(), 1) << "back on the first text";
     QTest::mouseClick(g.horizontalHeader()->viewport(), Qt::LeftButton, {},
                       QPoint(g.horizontalHeader()->sectionViewportPosition(0) + 4, 4));
@@ -125,7 +126,7 @@ TEST_F(StandardTextDialog, EachCheckedTextGoesOnceInTheListsOrderAndTheScreenSho
     runner.expect(
         [this](QWidget& w) {
             auto& d = static_cast<TfrmInsTextoProp&>(w);
-            EXPECT_TRUE(Cli_cot05008::boStCriado);
+            EXPECT_EQ(shownDialog<TfrmInsTextoProp>(*screen), &d) << "the screen finds it open";
             for (const QString code : {"GARANTIA", "APRES_LU", "COND_LU"}) {
                 ASSERT_TRUE(d.cdsMensagem->locate(kCode, code));
                 d.MarcaTexto();
@@ -143,7 +144,6 @@ TEST_F(StandardTextDialog, EachCheckedTextGoesOnceInTheListsOrderAndTheScreenSho
             EXPECT_EQ(c.args.value(1).toString(), "01");
         }
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2", "GARANTIA:3"}));
-    EXPECT_FALSE(Cli_cot05008::boStCriado);
     EXPECT_EQ(screen->findChild<TfrmInsTextoProp*>(), nullptr) << "freed once closed";
     EXPECT_EQ(screen->area<TextsArea>().cdsMensagem->recordCount(), 3) << "the texts page reads them back";
 }
@@ -238,7 +238,7 @@ TEST_F(StandardTextDialog, CancellingAddsNothingAndGivesUpTheLinesSystemsEdit) {
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_EQ(systems.state(), DataSetState::Browse);
     EXPECT_TRUE(systems.isEmpty()) << "the systems row being typed is given up";
-    EXPECT_FALSE(Cli_cot05008::boStCriado);
+    EXPECT_EQ(screen->findChild<TfrmInsTextoProp*>(), nullptr);
 }
 
 TEST_F(StandardTextDialog, TheTextsPageOpensItBetweenEditsOnly) {

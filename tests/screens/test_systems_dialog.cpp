@@ -9,6 +9,7 @@
 #include <QTest>
 #include <memory>
 
+#include "dialogs/shown_dialog.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "dialogs/systems/systems_marks.h"
 #include "screens/proposal_fixture.h"
@@ -73,8 +74,7 @@ protected:
         radio->setChecked(true);
     }
     void open() {  // for a stored line
-        Cli_cot05005::boIncLinProd = false;
-        dlg.reset(createForm<TfrmSistemasLinha>(*screen));
+        dlg.reset(createForm<TfrmSistemasLinha>(*screen, false));
         showAndActivate(*dlg);
         calls.clear();
     }
@@ -143,7 +143,7 @@ TEST_F(SystemsDialog, AnAccessPointTakesOneSystemAcrossPlatformsAndRefusesSelect
     space("WEB00003", Qt::ControlModifier);
     EXPECT_EQ(dialogs.errors(), QStringList{"Não é possível selecionar todos os sistemas para linha de produto de "
                                             "tipo ponto de acesso. Operação bloqueada."});
-    EXPECT_FALSE(Cli_cot05005::boTodosServ);
+    EXPECT_FALSE(dlg->allChecked());
 
     // Each platform's list comes from the server unmarked; the choice still holds on it.
     dlg->rdbWin->click();
@@ -255,7 +255,7 @@ TEST_F(SystemsDialog, ClosingByTheTitleBarCancelsTheChoice) {
     ASSERT_TRUE(runHandler([this] { Cli_cot05005::CriaSistemasLinha(*screen, true); }));
     EXPECT_TRUE(lines().systemsLeft());
     EXPECT_TRUE(lines().chosenSystems().isEmpty()) << "nothing handed back";
-    EXPECT_FALSE(Cli_cot05005::boStCriado);
+    EXPECT_EQ(screen->findChild<TfrmSistemasLinha*>(), nullptr);
 }
 
 TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
@@ -268,7 +268,7 @@ TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
 
     runner.expect([&](QWidget& w) {
         auto& d = static_cast<TfrmSistemasLinha&>(w);
-        EXPECT_TRUE(Cli_cot05005::boStCriado);
+        EXPECT_EQ(shownDialog<TfrmSistemasLinha>(*screen), &d) << "the screen finds it open";
         EXPECT_EQ(d.windowTitle(), "Inclusão de Sistemas");
         for (const QString code : {"WEB00002", "WEB00001"}) {
             d.cdsSistema->locate(kCode, code);
@@ -280,7 +280,6 @@ TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
     EXPECT_EQ(codes(handBack), (QStringList{"WEB00002", "WEB00001"}));
     EXPECT_TRUE(sent("InsereSistema", 3).isEmpty());
     EXPECT_EQ(sent("GetVdLinProd", 9).size(), 1);
-    EXPECT_FALSE(Cli_cot05005::boStCriado);
     EXPECT_EQ(screen->findChild<TfrmSistemasLinha*>(), nullptr) << "a fresh dialog for every opening";
     EXPECT_FALSE(lines().systemsLeft());
 
