@@ -14,6 +14,7 @@
 #include "server/client_page/page_data.h"
 #include "server/methods/proposal_list.h"
 #include "server/methods/proposal_totals.h"
+#include "server/methods/read_support.h"
 #include "server/migrations/migrations.h"
 #include "server/rpc/server_config.h"
 #include "server/storage/database.h"
@@ -142,8 +143,10 @@ void remindSalesperson(Database& db, MailSender& sender, const QString& branch, 
             }
             tx.commit();
         };
-        const QString key = QStringLiteral(" WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND DTLEMBRETE = :DIA "
-                                           "AND DTENVIO IS NULL");
+        const QString key = QStringLiteral(
+                                " WHERE %1 AND DTLEMBRETE = :DIA "
+                                "AND DTENVIO IS NULL")
+                                .arg(read::ProposalKey::condition());
         try {
             sender.send(mail.account, reminderMessage(mail, to, name, mine, today));
         } catch (...) {

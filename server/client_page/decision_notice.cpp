@@ -8,6 +8,7 @@
 #include "server/client_page/sending_mail.h"
 #include "server/client_page/sending_store.h"
 #include "server/methods/proposal_totals.h"
+#include "server/methods/read_support.h"
 #include "server/storage/database.h"
 #include "services/mail_kinds.h"
 
@@ -33,7 +34,8 @@ SELECT P.CDFILIAL, COALESCE(NULLIF(P.CDOPERRESP, ''), P.CDOPERINCL) AS CDVENDEDO
 FROM PROPOSTAFAS P
 LEFT JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE
 LEFT JOIN PROSPECT PR ON PR.CDPROSPECT = P.CDPROSPECT
-WHERE P.NRPROPOSFAS = :NR AND P.NRVERPROPFAS = :VER)SQL"),
+WHERE %1)SQL")
+                                  .arg(read::ProposalKey::condition(QStringLiteral("P"))),
                               {{"NR", d.nr}, {"VER", d.ver}});
     if (p.isEmpty()) return std::nullopt;
     const auto field = [&](const char* name) { return p.value(0, QString::fromLatin1(name)).toString().trimmed(); };

@@ -2,6 +2,7 @@
 
 #include "data/packet.h"
 #include "server/methods/deal_acceptance.h"
+#include "server/methods/read_support.h"
 #include "server/storage/database.h"
 #include "server/storage/proposal_history.h"
 
@@ -34,7 +35,8 @@ std::optional<Decision> decisionOf(Database& db, const QString& nr, const QStrin
                                        {QStringLiteral("DTDECISAO"), FieldType::DateTime, 0}};
     const Packet p = db.query(QStringLiteral("SELECT NRENVIO, IDDECISAO, DTDECISAO, NMRESPDECISAO, DSCARGODECISAO, "
                                              "IDMOTIVO, TXCOMENTARIO, DSENDIP, DSNAVEGADOR, TXHASHCONT "
-                                             "FROM DECISAOPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                                             "FROM DECISAOPROP WHERE %1")
+                                  .arg(read::ProposalKey::condition()),
                               {{"NR", nr}, {"VER", ver}}, shape);
     if (p.isEmpty()) return std::nullopt;
     auto text = [&](const char* name) { return p.value(0, QString::fromLatin1(name)).toString().trimmed(); };
@@ -60,7 +62,7 @@ Recorded recordDecision(Database& db, const Decision& d) {
     AuthorScope author(db);
     try {
         Transaction tx(db);
-        if (!db.scalar(QStringLiteral("SELECT 1 FROM DECISAOPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"), key)
+        if (!db.scalar(QStringLiteral("SELECT 1 FROM DECISAOPROP WHERE %1").arg(read::ProposalKey::condition()), key)
                  .isNull())
             return Recorded::AlreadyDecided;
         db.exec(QStringLiteral("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, "

@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include "data/cell_reads.h"
+#include "server/methods/read_support.h"
 #include "server/storage/database.h"
 
 namespace cot::server::client_page {
@@ -32,7 +33,8 @@ FROM PROPOSTAFAS P
 LEFT JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE
 LEFT JOIN PROSPECT R ON R.CDPROSPECT = P.CDPROSPECT
 LEFT JOIN OPERADOR O ON O.CDOPERADOR = COALESCE(NULLIF(P.CDOPERRESP, ''), P.CDOPERINCL)
-WHERE P.NRPROPOSFAS = :NR AND P.NRVERPROPFAS = :VER)SQL"),
+WHERE %1)SQL")
+                                  .arg(read::ProposalKey::condition(QStringLiteral("P"))),
                               key(d.nr, d.ver));
     if (p.isEmpty()) return false;
     d.branch = cellText(p, 0, "CDFILIAL");
@@ -51,10 +53,13 @@ WHERE P.NRPROPOSFAS = :NR AND P.NRVERPROPFAS = :VER)SQL"),
 }
 
 void readLines(Database& db, PageProposal& d) {
-    const Packet lines = db.query(QStringLiteral(
-        "SELECT CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, QTMINIMAFATPROP, VRLICENCUSOPROP, VRDESLICUSOPROP, "
-        "VRMENSALIDAPROP, VRDESMENSALPROP FROM LINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-        "ORDER BY CDLINPPROP"), key(d.nr, d.ver));
+    const Packet lines = db.query(
+        QStringLiteral(
+            "SELECT CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, QTMINIMAFATPROP, VRLICENCUSOPROP, VRDESLICUSOPROP, "
+            "VRMENSALIDAPROP, VRDESMENSALPROP FROM LINPPROP WHERE %1 "
+            "ORDER BY CDLINPPROP")
+            .arg(read::ProposalKey::condition()),
+        key(d.nr, d.ver));
     for (int r = 0; r < lines.rows.size(); ++r) {
         PageLine l;
         QVariantMap lineKey = key(d.nr, d.ver);
@@ -66,15 +71,19 @@ void readLines(Database& db, PageProposal& d) {
         l.licenceDiscount = cellNumber(lines, r, "VRDESLICUSOPROP");
         l.monthly = cellNumber(lines, r, "VRMENSALIDAPROP");
         l.monthlyDiscount = cellNumber(lines, r, "VRDESMENSALPROP");
-        const Packet systems = db.query(QStringLiteral(
-            "SELECT S.SGSISTEMA, S.NMSISTEMA FROM SISTLINPPROP L JOIN SISTEMA S ON S.CDSISTEMA = L.CDSISTEMA "
-            "WHERE L.NRPROPOSFAS = :NR AND L.NRVERPROPFAS = :VER AND L.CDLINPPROP = :LIN ORDER BY S.SGSISTEMA, "
-            "S.CDSISTEMA"), lineKey);
+        const Packet systems = db.query(
+            QStringLiteral(
+                "SELECT S.SGSISTEMA, S.NMSISTEMA FROM SISTLINPPROP L JOIN SISTEMA S ON S.CDSISTEMA = L.CDSISTEMA "
+                "WHERE %1 AND L.CDLINPPROP = :LIN ORDER BY S.SGSISTEMA, "
+                "S.CDSISTEMA")
+                .arg(read::ProposalKey::condition(QStringLiteral("L"))),
+            lineKey);
         for (int s = 0; s < systems.rows.size(); ++s)
             l.systems << cellText(systems, s, "SGSISTEMA") + QStringLiteral(" - ") + cellText(systems, s, "NMSISTEMA");
         l.schedule = schedule(db.query(QStringLiteral("SELECT DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP "
-                                                      "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND "
-                                                      "CDLINPPROP = :LIN ORDER BY DTVELUSOPEDP"),
+                                                      "WHERE %1 AND "
+                                                      "CDLINPPROP = :LIN ORDER BY DTVELUSOPEDP")
+                                           .arg(read::ProposalKey::condition()),
                                        lineKey),
                               "DTVELUSOPEDP", "VRVELUSOPEDP");
         d.lines << l;
@@ -82,10 +91,12 @@ void readLines(Database& db, PageProposal& d) {
 }
 
 void readServices(Database& db, PageProposal& d) {
-    const Packet services = db.query(QStringLiteral(
-        "SELECT S.CDTIPOSERV, T.NMTIPOSERV, S.DSLOCALPROP, S.QTSERVPROP, S.VRDEHORAPROP FROM SERVPROP S "
-        "LEFT JOIN TIPOSERV T ON T.CDTIPOSERV = S.CDTIPOSERV "
-        "WHERE S.NRPROPOSFAS = :NR AND S.NRVERPROPFAS = :VER ORDER BY S.NRSERVPROP"), key(d.nr, d.ver));
+    const Packet services = db.query(
+        QStringLiteral("SELECT S.CDTIPOSERV, T.NMTIPOSERV, S.DSLOCALPROP, S.QTSERVPROP, S.VRDEHORAPROP FROM SERVPROP S "
+                       "LEFT JOIN TIPOSERV T ON T.CDTIPOSERV = S.CDTIPOSERV "
+                       "WHERE %1 ORDER BY S.NRSERVPROP")
+            .arg(read::ProposalKey::condition(QStringLiteral("S"))),
+        key(d.nr, d.ver));
     for (int r = 0; r < services.rows.size(); ++r) {
         PageService s;
         s.name = cellText(services, r, "NMTIPOSERV");
@@ -97,20 +108,23 @@ void readServices(Database& db, PageProposal& d) {
     }
     if (d.services.isEmpty()) return;
     d.serviceSchedule = schedule(db.query(QStringLiteral("SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP "
-                                                         "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                                         "ORDER BY DTVENCSERVPROP"),
+                                                         "WHERE %1 "
+                                                         "ORDER BY DTVENCSERVPROP")
+                                              .arg(read::ProposalKey::condition()),
                                           key(d.nr, d.ver)),
                                  "DTVENCSERVPROP", "VRVENCSERVPROP");
     d.serviceObjective = db.scalar(QStringLiteral("SELECT TXOBJETPROPFAS FROM OBJSERVPROP "
-                                                  "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                                                  "WHERE %1")
+                                       .arg(read::ProposalKey::condition()),
                                    key(d.nr, d.ver))
                              .toString();
 }
 
 void readTexts(Database& db, PageProposal& d) {
     const Packet texts = db.query(QStringLiteral("SELECT CDTXTPROPFAS, TXPROPFAS FROM TXTPROPFAS "
-                                                 "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                                 "ORDER BY NRORDEMMSG, CDTXTPROPFAS"),
+                                                 "WHERE %1 "
+                                                 "ORDER BY NRORDEMMSG, CDTXTPROPFAS")
+                                      .arg(read::ProposalKey::condition()),
                                   key(d.nr, d.ver));
     for (int r = 0; r < texts.rows.size(); ++r)
         d.texts << PageText{cellText(texts, r, "CDTXTPROPFAS"), texts.value(r, QStringLiteral("TXPROPFAS")).toString()};

@@ -3,6 +3,7 @@
 #include "server/auth/random_token.h"
 #include "server/client_page/pdf_store.h"
 #include "server/client_page/sending_quota.h"
+#include "server/methods/read_support.h"
 #include "server/storage/database.h"
 
 namespace cot::server::client_page {
@@ -55,7 +56,7 @@ QString tokenHash(const QString& token) { return randomTokenHash(token); }
 Sending recordSending(Database& db, Sending sending, const QString& hash, const QByteArray& pdf) {
     const QVariantMap key{{"NR", sending.nr}, {"VER", sending.ver}};
     const QVariant last = db.scalar(
-        QStringLiteral("SELECT MAX(NRENVIO) FROM ENVIOPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"), key);
+        QStringLiteral("SELECT MAX(NRENVIO) FROM ENVIOPROP WHERE %1").arg(read::ProposalKey::condition()), key);
     sending.number = last.isNull() ? 1 : last.toInt() + 1;
     sending.pdfHash = pdf.isEmpty() ? QString() : storePdf(db, pdf);
     db.exec(QStringLiteral("INSERT INTO ENVIOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, TXTOKENHASH, DTENVIO, "
@@ -91,16 +92,17 @@ void withdrawSending(Database& db, const Sending& sending) {
     Transaction tx(db);
     // The PDF goes with its last sending (TG_ENVIOPROP_PDF).
     const int removed =
-        db.exec(QStringLiteral("DELETE FROM ENVIOPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND NRENVIO = :N "
-                               "AND NOT EXISTS (SELECT 1 FROM DECISAOPROP D WHERE D.NRPROPOSFAS = :NR AND "
-                               "D.NRVERPROPFAS = :VER AND D.NRENVIO = :N)"),
+        db.exec(QStringLiteral("DELETE FROM ENVIOPROP WHERE %1 AND NRENVIO = :N "
+                               "AND NOT EXISTS (SELECT 1 FROM DECISAOPROP D WHERE %2 AND D.NRENVIO = :N)")
+                    .arg(read::ProposalKey::condition(), read::ProposalKey::condition(QStringLiteral("D"))),
                 key);
     if (removed > 0 && !sending.operatorCode.isEmpty()) {
         QVariantMap counted = key;
         counted.insert(QStringLiteral("OPER"), sending.operatorCode);
         counted.insert(QStringLiteral("DT"), sending.sentAt);
         db.exec(QStringLiteral("DELETE FROM COTAENVIO WHERE CDOPERADOR = :OPER AND DTENVIO = :DT AND "
-                               "NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND NRENVIO = :N"),
+                               "%1 AND NRENVIO = :N")
+                    .arg(read::ProposalKey::condition()),
                 counted);
     }
     tx.commit();
@@ -115,9 +117,9 @@ std::optional<Sending> findByToken(Database& db, const QString& token) {
 }
 
 QList<Sending> sendingsOf(Database& db, const QString& nr, const QString& ver) {
-    const Packet p = db.query(QStringLiteral("SELECT %1 FROM ENVIOPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
+    const Packet p = db.query(QStringLiteral("SELECT %1 FROM ENVIOPROP WHERE %2 "
                                              "ORDER BY NRENVIO")
-                                  .arg(kColumns),
+                                  .arg(kColumns, read::ProposalKey::condition()),
                               {{"NR", nr}, {"VER", ver}}, sendingShape());
     QList<Sending> out;
     for (int row = 0; row < p.rows.size(); ++row) out << sendingAt(p, row);
@@ -125,17 +127,18 @@ QList<Sending> sendingsOf(Database& db, const QString& nr, const QString& ver) {
 }
 
 QByteArray sendingPdf(Database& db, const Sending& sending) {
-    const QVariant hash = db.scalar(QStringLiteral("SELECT TXHASHPDF FROM ENVIOPROP WHERE NRPROPOSFAS = :NR AND "
-                                                   "NRVERPROPFAS = :VER AND NRENVIO = :N"),
-                                    {{"NR", sending.nr}, {"VER", sending.ver}, {"N", sending.number}});
+    const QVariant hash = db.scalar(
+        QStringLiteral("SELECT TXHASHPDF FROM ENVIOPROP WHERE %1 AND NRENVIO = :N").arg(read::ProposalKey::condition()),
+        {{"NR", sending.nr}, {"VER", sending.ver}, {"N", sending.number}});
     if (hash.isNull()) return {};
     return wholePdf(db, hash.toString().trimmed());
 }
 
 bool revoke(Database& db, const QString& nr, const QString& ver, int number, const QString& operatorCode,
             const QDateTime& at) {
-    return db.exec(QStringLiteral("UPDATE ENVIOPROP SET DTREVOGA = :AT, CDOPERREVOGA = :OPER WHERE NRPROPOSFAS = :NR "
-                                  "AND NRVERPROPFAS = :VER AND NRENVIO = :N AND DTREVOGA IS NULL"),
+    return db.exec(QStringLiteral("UPDATE ENVIOPROP SET DTREVOGA = :AT, CDOPERREVOGA = :OPER WHERE %1 AND NRENVIO = :N "
+                                  "AND DTREVOGA IS NULL")
+                       .arg(read::ProposalKey::condition()),
                    {{"AT", at}, {"OPER", textOrNull(operatorCode)}, {"NR", nr}, {"VER", ver}, {"N", number}}) > 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include "base/clock.h"
 #include "data/packet.h"
+#include "server/methods/read_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 
@@ -31,8 +32,8 @@ struct Charges {
 };
 
 QString systemsOf(Database& db, const AcceptedProposal& p, const QString& line, QStringList& codes) {
-    const Packet systems = db.query(QStringLiteral("SELECT CDSISTEMA FROM SISTLINPPROP WHERE NRPROPOSFAS = :NR "
-                                                   "AND NRVERPROPFAS = :VER AND CDLINPPROP = :L"),
+    const Packet systems = db.query(QStringLiteral("SELECT CDSISTEMA FROM SISTLINPPROP WHERE %1 AND CDLINPPROP = :L")
+                                        .arg(read::ProposalKey::condition()),
                                     {{"NR", p.number}, {"VER", p.version}, {"L", line}});
     for (int i = 0; i < systems.rows.size(); ++i) codes << systems.value(i, "CDSISTEMA").toString().trimmed();
     // The configuration text compared when a line is offered again: plain text order.
@@ -44,7 +45,8 @@ void contractLines(Database& db, const AcceptedProposal& p, Charges& charges, Ch
     const Packet lines = db.query(QStringLiteral(R"SQL(
 SELECT CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, NRUSUALINPP, IDTIPLINPP, QTMINIMAFATPROP, VRLICENCUSOPROP,
        VRMENSALIDAPROP, VRDESLICUSOPROP, VRDESMENSALPROP, IDMPROCLINPP, IDLPROCLINPP, DTCALUSLINPP, IDAMBLINPP
-FROM LINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER ORDER BY CDLINPPROP)SQL"),
+FROM LINPPROP WHERE %1 ORDER BY CDLINPPROP)SQL")
+                                      .arg(read::ProposalKey::condition()),
                                   {{"NR", p.number}, {"VER", p.version}});
     for (int i = 0; i < lines.rows.size(); ++i) {
         const QString key = lines.value(i, "CDLINPPROP").toString();
@@ -82,8 +84,9 @@ VALUES (:C, :L, :INFOR, :NOME, :TIPO, :USU, :AMB, :LOC, :MODO, :SIST, :QT, :LIC,
         // The licence of use is charged under LU/maintenance, one charge per installment.
         if (p.contract != QLatin1String("M") || licence == 0 || quantity == 0) continue;
         const Packet schedule = db.query(QStringLiteral("SELECT DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP "
-                                                        "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                                        "AND CDLINPPROP = :L ORDER BY DTVELUSOPEDP"),
+                                                        "WHERE %1 "
+                                                        "AND CDLINPPROP = :L ORDER BY DTVELUSOPEDP")
+                                             .arg(read::ProposalKey::condition()),
                                          {{"NR", p.number}, {"VER", p.version}, {"L", key}});
         for (int s = 0; s < schedule.rows.size(); ++s) {
             const double value = schedule.value(s, "VRVELUSOPEDP").toDouble();
@@ -95,8 +98,8 @@ VALUES (:C, :L, :INFOR, :NOME, :TIPO, :USU, :AMB, :LOC, :MODO, :SIST, :QT, :LIC,
 
 void contractServices(Database& db, const AcceptedProposal& p, ChargingSummary& out) {
     const Packet services = db.query(QStringLiteral("SELECT NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, QTSERVPROP, "
-                                                    "VRDEHORAPROP FROM SERVPROP WHERE NRPROPOSFAS = :NR "
-                                                    "AND NRVERPROPFAS = :VER ORDER BY NRSERVPROP"),
+                                                    "VRDEHORAPROP FROM SERVPROP WHERE %1 ORDER BY NRSERVPROP")
+                                         .arg(read::ProposalKey::condition()),
                                      {{"NR", p.number}, {"VER", p.version}});
     for (int i = 0; i < services.rows.size(); ++i) {
         QString kind = services.value(i, "IDTIPOCOBRPROP").toString().trimmed();
@@ -115,8 +118,9 @@ void contractServices(Database& db, const AcceptedProposal& p, ChargingSummary& 
 void packageCharges(Database& db, const AcceptedProposal& p, Charges& charges, ChargingSummary& out) {
     if (p.serviceCharging != QLatin1String("P")) return;
     const Packet schedule = db.query(QStringLiteral("SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP "
-                                                    "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                                    "ORDER BY DTVENCSERVPROP"),
+                                                    "WHERE %1 "
+                                                    "ORDER BY DTVENCSERVPROP")
+                                         .arg(read::ProposalKey::condition()),
                                      {{"NR", p.number}, {"VER", p.version}});
     for (int s = 0; s < schedule.rows.size(); ++s) {
         const double value = schedule.value(s, "VRVENCSERVPROP").toDouble();
@@ -131,7 +135,8 @@ ChargingSummary generateCharging(Database& db, const AcceptedProposal& proposal)
     ChargingSummary out;
     Charges charges{db, proposal, Clock::current().now()};
     charges.sequence = db.scalar(QStringLiteral("SELECT COALESCE(MAX(NRSEQCOBR), 0) FROM COBRPROP "
-                                                "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                                                "WHERE %1")
+                                     .arg(read::ProposalKey::condition()),
                                  {{"NR", proposal.number}, {"VER", proposal.version}})
                            .toInt();
     const int first = charges.sequence;

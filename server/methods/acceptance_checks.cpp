@@ -6,6 +6,7 @@
 
 #include "data/packet.h"
 #include "server/methods/service_text_support.h"
+#include "server/methods/read_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 #include "services/installment_schedule.h"
@@ -63,12 +64,14 @@ struct Lines {
 
 Lines linesOf(Database& db, const QVariantMap& params) {
     Lines out;
-    out.rows = db.query(QStringLiteral("SELECT CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, VRLICENCUSOPROP, VRDESLICUSOPROP, "
-                                       "QTMINIMAFATPROP, DTCALUSLINPP FROM LINPPROP WHERE NRPROPOSFAS = :NR "
-                                       "AND NRVERPROPFAS = :VER ORDER BY CDLINPPROP"),
-                        params);
+    out.rows =
+        db.query(QStringLiteral("SELECT CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, VRLICENCUSOPROP, VRDESLICUSOPROP, "
+                                "QTMINIMAFATPROP, DTCALUSLINPP FROM LINPPROP WHERE %1 ORDER BY CDLINPPROP")
+                     .arg(read::ProposalKey::condition()),
+                 params);
     const Packet stored = db.query(QStringLiteral("SELECT CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP "
-                                                  "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                                                  "WHERE %1")
+                                       .arg(read::ProposalKey::condition()),
                                    params);
     for (int s = 0; s < stored.rows.size(); ++s)
         out.schedules[key(stored.value(s, "CDLINPPROP"))].add(stored.value(s, "DTVELUSOPEDP"),
@@ -79,7 +82,8 @@ Lines linesOf(Database& db, const QVariantMap& params) {
 Installments packageOf(Database& db, const QVariantMap& params) {
     Installments out;
     const Packet stored = db.query(QStringLiteral("SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP "
-                                                  "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                                                  "WHERE %1")
+                                       .arg(read::ProposalKey::condition()),
                                    params);
     for (int s = 0; s < stored.rows.size(); ++s)
         out.add(stored.value(s, "DTVENCSERVPROP"), stored.value(s, "VRVENCSERVPROP").toDouble());
@@ -108,10 +112,10 @@ void checkLineSchedules(const Lines& lines, bool licence, long double rate) {
 void checkPackageSchedule(Database& db, const AcceptedProposal& p, const QVariantMap& params,
                           const Installments& package, long double rate) {
     if (package.values.empty()) {
-        const int services = db.scalar(QStringLiteral("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = :NR "
-                                                      "AND NRVERPROPFAS = :VER"),
-                                       params)
-                                 .toInt();
+        const int services =
+            db.scalar(QStringLiteral("SELECT COUNT(*) FROM SERVPROP WHERE %1").arg(read::ProposalKey::condition()),
+                      params)
+                .toInt();
         if (services == 0 && p.packageValue == 0) return;
         throw MethodError(kPackageWithout);
     }

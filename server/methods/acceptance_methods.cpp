@@ -134,8 +134,8 @@ Reply aceiteProposta(MethodContext& ctx, const Args& args) {
 
     const int updated = db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTACEPROPFAS = :D, CDOPERACEITE = :OP, "
                                                "NRMESREAJPROP = :MES, IDCLIENPROSP = 'C', CDCLIENTE = :C "
-                                               "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                               "AND DTACEPROPFAS IS NULL"),
+                                               "WHERE %1 AND DTACEPROPFAS IS NULL")
+                                    .arg(ProposalKey::condition()),
                                 {{"D", acceptedOn}, {"OP", oper.isEmpty() ? QVariant() : QVariant(oper)},
                                  {"MES", month}, {"C", client}, {"NR", key.number}, {"VER", key.version}});
     if (updated != 1) throw MethodError(kAlreadyAccepted);
@@ -185,14 +185,16 @@ Reply validaServicoLinhaProd(MethodContext& ctx, const Args& args) {
                                  stored("SERVCLIE", "CDTIPOSERV"), stored("TIPOSERV", "NMTIPOSERV")};
     if (code.isEmpty() || type.isEmpty()) return packetResult(Packet{fields, {}});
     // The code is the client's, or a prospect's that has become one.
-    return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral(R"SQL(
 SELECT S.CDCLIENTE, S.NRPROPOSFAS, S.NRVERPROPFAS, S.NRSERVPROP, S.CDTIPOSERV, T.NMTIPOSERV
 FROM SERVCLIE S
 LEFT JOIN TIPOSERV T ON T.CDTIPOSERV = S.CDTIPOSERV
 WHERE S.CDTIPOSERV = :T
   AND (S.CDCLIENTE = :C OR S.CDCLIENTE IN (SELECT PR.CDCLIENTE FROM PROSPECT PR WHERE PR.CDPROSPECT = :C))
-  AND NOT (S.NRPROPOSFAS = :NR AND S.NRVERPROPFAS = :VER)
-ORDER BY S.NRPROPOSFAS, S.NRVERPROPFAS, S.NRSERVPROP)SQL"),
+  AND NOT (%1)
+ORDER BY S.NRPROPOSFAS, S.NRVERPROPFAS, S.NRSERVPROP)SQL")
+                                   .arg(ProposalKey::condition(QStringLiteral("S"))),
                                {{"C", code}, {"T", type}, {"NR", nr}, {"VER", ver}}, fields));
 }
 

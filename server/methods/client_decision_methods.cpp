@@ -36,7 +36,8 @@ const QString kLostMotives = QStringLiteral("PZCEO");
 std::optional<bool> acceptedState(Database& db, const ProposalKey& key) {
     static const QList<FieldDef> fields{date("DTACEPROPFAS")};
     const Packet p = db.query(QStringLiteral("SELECT DTACEPROPFAS FROM PROPOSTAFAS "
-                                             "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                                             "WHERE %1")
+                                  .arg(ProposalKey::condition()),
                               key.params(), fields);
     if (p.rows.isEmpty()) return std::nullopt;
     return !p.value(0, QStringLiteral("DTACEPROPFAS")).isNull();
@@ -44,7 +45,7 @@ std::optional<bool> acceptedState(Database& db, const ProposalKey& key) {
 
 bool markedLost(Database& db, const ProposalKey& key) {
     static const QList<FieldDef> fields{stored("PERDAPROP", "NRPROPOSFAS")};
-    return !db.query(QStringLiteral("SELECT NRPROPOSFAS FROM PERDAPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+    return !db.query(QStringLiteral("SELECT NRPROPOSFAS FROM PERDAPROP WHERE %1").arg(ProposalKey::condition()),
                      key.params(), fields)
                 .rows.isEmpty();
 }
@@ -56,17 +57,19 @@ Reply getDecisaoCliente(MethodContext& ctx, const Args& args) {
         stored("DECISAOPROP", "DSENDIP"), stored("DECISAOPROP", "DSNAVEGADOR"), text("TXHASHCONT", 64),
         {QStringLiteral("NRENVIO"), FieldType::Integer, 0}, date("DTPERDA"), fixed("IDMOTIVOPERDA"),
         text("TXMOTIVOPERDA", 500), text("CDOPERPERDA", 12)};
-    return packetResult(shaped(
-        ctx.db,
-        QStringLiteral("SELECT D.IDDECISAO, D.DTDECISAO, D.NMRESPDECISAO, D.DSCARGODECISAO, D.IDMOTIVO, D.TXCOMENTARIO, "
-                       "D.DSENDIP, D.DSNAVEGADOR, D.TXHASHCONT, D.NRENVIO, L.DTPERDA, L.IDMOTIVO AS IDMOTIVOPERDA, "
-                       "L.TXMOTIVO AS TXMOTIVOPERDA, L.CDOPERADOR AS CDOPERPERDA "
-                       "FROM PROPOSTAFAS P "
-                       "LEFT JOIN DECISAOPROP D ON D.NRPROPOSFAS = P.NRPROPOSFAS AND D.NRVERPROPFAS = P.NRVERPROPFAS "
-                       "LEFT JOIN PERDAPROP L ON L.NRPROPOSFAS = P.NRPROPOSFAS AND L.NRVERPROPFAS = P.NRVERPROPFAS "
-                       "WHERE P.NRPROPOSFAS = :NR AND P.NRVERPROPFAS = :VER "
-                       "AND (D.NRPROPOSFAS IS NOT NULL OR L.NRPROPOSFAS IS NOT NULL)"),
-        proposalKey(args).params(), fields));
+    return packetResult(
+        shaped(ctx.db,
+               QStringLiteral(
+                   "SELECT D.IDDECISAO, D.DTDECISAO, D.NMRESPDECISAO, D.DSCARGODECISAO, D.IDMOTIVO, D.TXCOMENTARIO, "
+                   "D.DSENDIP, D.DSNAVEGADOR, D.TXHASHCONT, D.NRENVIO, L.DTPERDA, L.IDMOTIVO AS IDMOTIVOPERDA, "
+                   "L.TXMOTIVO AS TXMOTIVOPERDA, L.CDOPERADOR AS CDOPERPERDA "
+                   "FROM PROPOSTAFAS P "
+                   "LEFT JOIN DECISAOPROP D ON D.NRPROPOSFAS = P.NRPROPOSFAS AND D.NRVERPROPFAS = P.NRVERPROPFAS "
+                   "LEFT JOIN PERDAPROP L ON L.NRPROPOSFAS = P.NRPROPOSFAS AND L.NRVERPROPFAS = P.NRVERPROPFAS "
+                   "WHERE %1 "
+                   "AND (D.NRPROPOSFAS IS NOT NULL OR L.NRPROPOSFAS IS NOT NULL)")
+                   .arg(ProposalKey::condition(QStringLiteral("P"))),
+               proposalKey(args).params(), fields));
 }
 
 Reply marcarPerdida(MethodContext& ctx, const Args& args) {
@@ -95,8 +98,8 @@ Reply marcarPerdida(MethodContext& ctx, const Args& args) {
 Reply desmarcarPerdida(MethodContext& ctx, const Args& args) {
     const ProposalKey key = proposalKey(args);
     if (!acceptedState(ctx.db, key)) throw MethodError(QStringLiteral("Proposta não cadastrada."));
-    const int removed = ctx.db.exec(
-        QStringLiteral("DELETE FROM PERDAPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"), key.params());
+    const int removed =
+        ctx.db.exec(QStringLiteral("DELETE FROM PERDAPROP WHERE %1").arg(ProposalKey::condition()), key.params());
     if (removed == 0) throw MethodError(QStringLiteral("A proposta não está marcada como perdida."));
     return Reply();
 }

@@ -105,7 +105,8 @@ LEFT JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE
 LEFT JOIN PROSPECT PR ON PR.CDPROSPECT = P.CDPROSPECT
 LEFT JOIN CONTATO CT ON CT.CDFILIAL = P.CDFILIAL AND CT.NRCONTATO = P.NRCONTATO
 LEFT JOIN OPERADOR O ON O.CDOPERADOR = COALESCE(NULLIF(P.CDOPERRESP, ''), P.CDOPERINCL)
-WHERE P.NRPROPOSFAS = :NR AND P.NRVERPROPFAS = :VER)SQL"),
+WHERE %1)SQL")
+                                  .arg(ProposalKey::condition(QStringLiteral("P"))),
                               {{"NR", v.nr}, {"VER", v.ver}},
                               {date("DTACEPROPFAS"), date("DTVALPROPFAS"), stored("PROPOSTAFAS", "CDFILIAL"),
                                stored("PROPOSTAFAS", "DSREFEPROPOSFAS"), stored("PROPOSTAFAS", "DSREFECONT"),
@@ -133,7 +134,7 @@ WHERE P.NRPROPOSFAS = :NR AND P.NRVERPROPFAS = :VER)SQL"),
 }
 
 bool decided(Database& db, const Version& v) {
-    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM DECISAOPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM DECISAOPROP WHERE %1").arg(ProposalKey::condition()),
                      {{"NR", v.nr}, {"VER", v.ver}})
                .toInt() > 0;
 }

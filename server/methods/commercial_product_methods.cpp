@@ -55,16 +55,17 @@ Reply getValidaSistProd(MethodContext& ctx, const Args& args) {
     QVariantMap params = proposalKey(args).params();
     params.insert(QStringLiteral("PROD"), product);
     params.insert(QStringLiteral("PRODAJ"), adjusted(product, kProductWidth));
-    return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral(R"SQL(
 SELECT DISTINCT S.SGSISTEMA, S.NMSISTEMA, S.IDTECNOSIST, S.CDSISTEMA
 FROM SISTLINPPROP SL
 JOIN LINPPROP L ON L.NRPROPOSFAS = SL.NRPROPOSFAS AND L.NRVERPROPFAS = SL.NRVERPROPFAS
                AND L.CDLINPPROP = SL.CDLINPPROP
 JOIN SISTEMA S ON S.CDSISTEMA = SL.CDSISTEMA
-WHERE SL.NRPROPOSFAS = :NR AND SL.NRVERPROPFAS = :VER
+WHERE %2
   AND S.CDPROCOMERCI <> :PROD AND S.CDPROCOMERCI <> :PRODAJ%1
 ORDER BY S.SGSISTEMA, S.CDSISTEMA)SQL")
-                                                  .arg(kinds),
+                                   .arg(kinds, ProposalKey::condition(QStringLiteral("SL"))),
                                params, fields));
 }
 

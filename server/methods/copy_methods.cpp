@@ -29,6 +29,7 @@
 #include "server/auth/proposal_key.h"
 #include "server/methods/deal_acceptance.h"
 #include "server/methods/proposal_versions.h"
+#include "server/methods/read_support.h"
 #include "server/methods/service_text_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/rpc/reply.h"
@@ -118,8 +119,9 @@ FROM PROPOSTAFAS P
 LEFT JOIN CLIENTE CL ON CL.CDCLIENTE = P.CDCLIENTE
 LEFT JOIN PROSPECT PR ON PR.CDPROSPECT = P.CDPROSPECT
 LEFT JOIN OPERADOR O ON O.CDOPERADOR = P.CDOPERINCL
-WHERE P.NRPROPOSFAS = :N AND P.NRVERPROPFAS = :V)SQL"),
-                                     {{"N", number}, {"V", version}}, shape));
+WHERE %1)SQL")
+                                         .arg(read::ProposalKey::condition(QStringLiteral("P"))),
+                                     {{"NR", number}, {"VER", version}}, shape));
 }
 
 Reply copiaDados(MethodContext& ctx, const Args& args) {
@@ -137,30 +139,33 @@ Reply copiaDados(MethodContext& ctx, const Args& args) {
     // finds the version taken instead of tripping over the key.
     requireBranch(ctx.db, branch, number, source);
     requireVersionLeft(ctx.db, number);
-    if (ctx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
-                      {{"N", number}, {"V", target}})
+    if (ctx.db
+            .scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE %1").arg(read::ProposalKey::condition()),
+                    {{"NR", number}, {"VER", target}})
             .toInt() > 0)
         throw MethodError(QStringLiteral("Proposta já cadastrada para versão informada."));
     deal::reopenForNewVersion(ctx.db, ctx.caller().operatorCode(), number, target);
 
-    const QVariantMap params{{"N", number}, {"V", source}, {"NV", target}};
+    const QVariantMap params{{"NR", number}, {"VER", source}, {"NV", target}};
     for (const CopiedTable& t : kCopied) {
         const QString columns = QString::fromLatin1(t.columns);
         ctx.db.exec(QStringLiteral("INSERT INTO %1 (NRVERPROPFAS, %2) SELECT :NV, %2 FROM %1 "
-                                   "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V")
-                        .arg(QString::fromLatin1(t.table), columns),
+                                   "WHERE %3")
+                        .arg(QString::fromLatin1(t.table), columns, read::ProposalKey::condition()),
                     params);
     }
     // One accepted version per number: a copy never carries the acceptance along.
     if (keep == QLatin1String("S") &&
-        !ctx.db.scalar(QStringLiteral("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
-                       {{"N", number}, {"V", source}})
+        !ctx.db
+             .scalar(
+                 QStringLiteral("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE %1").arg(read::ProposalKey::condition()),
+                 {{"NR", number}, {"VER", source}})
              .isNull())
         throw MethodError(QStringLiteral("Uma proposta tem uma só versão aceita: a cópia não pode manter o aceite."));
     if (keep == QLatin1String("N"))
-        ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTACEPROPFAS = NULL WHERE NRPROPOSFAS = :N "
-                                   "AND NRVERPROPFAS = :NV"),
-                    {{"N", number}, {"NV", target}});
+        ctx.db.exec(
+            QStringLiteral("UPDATE PROPOSTAFAS SET DTACEPROPFAS = NULL WHERE %1").arg(read::ProposalKey::condition()),
+            {{"NR", number}, {"VER", target}});
     // The new version's history starts with the copy that wrote it, naming the version it
     // came from (the source's run is recorded by the dispatcher under the source version).
     history::recordMethodRun(ctx.db, number, target, number + u'/' + source);

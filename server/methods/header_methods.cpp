@@ -95,11 +95,11 @@ Reply setUpdReaju(MethodContext& ctx, const Args& args) {
     if (args.number(3) != 100)
         throw MethodError(QStringLiteral("O índice 2 só pode ser retirado quando o percentual do índice 1 é 100%."));
     Transaction tx(ctx.db);
-    const int changed = ctx.db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET IDPERVALOR2 = NULL WHERE CDFILIAL = :FILIAL "
-                                                   "AND NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND IDPERVALOR2 IS NOT NULL"),
-                                    {{"FILIAL", args.string(0).trimmed()},
-                                     {"NR", args.string(1).trimmed()},
-                                     {"VER", args.string(2).trimmed()}});
+    const int changed = ctx.db.exec(
+        QStringLiteral("UPDATE PROPOSTAFAS SET IDPERVALOR2 = NULL WHERE CDFILIAL = :FILIAL "
+                       "AND %1 AND IDPERVALOR2 IS NOT NULL")
+            .arg(ProposalKey::condition()),
+        {{"FILIAL", args.string(0).trimmed()}, {"NR", args.string(1).trimmed()}, {"VER", args.string(2).trimmed()}});
     tx.commit();
     return QJsonValue(changed);
 }

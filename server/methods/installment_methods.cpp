@@ -42,7 +42,11 @@ const TableResolver& installmentResolver() {
 
 struct LineKey {
     QString number, version, line;
-    QVariantMap params() const { return {{"N", number}, {"V", version}, {"L", line}}; }
+    QVariantMap params() const {
+        QVariantMap out = ProposalKey{number, version}.params();
+        out.insert(QStringLiteral("L"), line);
+        return out;
+    }
     bool operator==(const LineKey&) const = default;
 };
 size_t qHash(const LineKey& k, size_t seed = 0) { return ::qHash(k.number + u'|' + k.version + u'|' + k.line, seed); }
@@ -53,24 +57,27 @@ int onDay(Database& db, const LineKey& key, const QDate& due) {
     params.insert(QStringLiteral("D0"), dayStart(due));
     params.insert(QStringLiteral("D1"), dayStart(due.addDays(1)));
     return db
-        .scalar(QStringLiteral("SELECT COUNT(*) FROM VENCLINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V "
-                               "AND CDLINPPROP = :L AND DTVELUSOPEDP >= :D0 AND DTVELUSOPEDP < :D1"),
+        .scalar(QStringLiteral("SELECT COUNT(*) FROM VENCLINPPROP WHERE %1 "
+                               "AND CDLINPPROP = :L AND DTVELUSOPEDP >= :D0 AND DTVELUSOPEDP < :D1")
+                    .arg(ProposalKey::condition()),
                 params)
         .toInt();
 }
 
 // The line's schedule as stored now must add up to its licence total.
 void checkSchedule(Database& db, const LineKey& key) {
-    const Packet line = db.query(QStringLiteral("SELECT VRLICENCUSOPROP, VRDESLICUSOPROP, QTMINIMAFATPROP FROM LINPPROP "
-                                                "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V AND CDLINPPROP = :L"),
-                                 key.params());
+    const Packet line =
+        db.query(QStringLiteral("SELECT VRLICENCUSOPROP, VRDESLICUSOPROP, QTMINIMAFATPROP FROM LINPPROP "
+                                "WHERE %1 AND CDLINPPROP = :L")
+                     .arg(ProposalKey::condition()),
+                 key.params());
     if (line.rows.isEmpty()) return;
     const long double total = (static_cast<long double>(line.value(0, "VRLICENCUSOPROP").toDouble()) -
                                line.value(0, "VRDESLICUSOPROP").toDouble()) *
                               line.value(0, "QTMINIMAFATPROP").toDouble();
     const long double rate = db.scalar(QStringLiteral("SELECT MAX(VRTXJUROSLICUSO) FROM PARAMPROP")).toDouble();
-    const Packet stored = db.query(QStringLiteral("SELECT VRVELUSOPEDP FROM VENCLINPPROP WHERE NRPROPOSFAS = :N "
-                                                  "AND NRVERPROPFAS = :V AND CDLINPPROP = :L"),
+    const Packet stored = db.query(QStringLiteral("SELECT VRVELUSOPEDP FROM VENCLINPPROP WHERE %1 AND CDLINPPROP = :L")
+                                       .arg(ProposalKey::condition()),
                                    key.params());
     std::vector<double> values;
     for (int r = 0; r < stored.rows.size(); ++r) values.push_back(stored.value(r, "VRVELUSOPEDP").toDouble());
@@ -105,7 +112,8 @@ Reply setVencimento(MethodContext& ctx, const Args& args) {
         const Packet proposal = ctx.db.query(QStringLiteral(R"SQL(
 SELECT P.DTPROPOSFAS FROM LINPPROP L
 JOIN PROPOSTAFAS P ON P.NRPROPOSFAS = L.NRPROPOSFAS AND P.NRVERPROPFAS = L.NRVERPROPFAS
-WHERE L.NRPROPOSFAS = :N AND L.NRVERPROPFAS = :V AND L.CDLINPPROP = :L)SQL"),
+WHERE %1 AND L.CDLINPPROP = :L)SQL")
+                                                 .arg(ProposalKey::condition(QStringLiteral("L"))),
                                              key.params());
         if (proposal.rows.isEmpty()) throw MethodError(QStringLiteral("Linha de produto não cadastrada na proposta."));
         const QDateTime created = proposal.value(0, "DTPROPOSFAS").toDateTime();
@@ -132,19 +140,21 @@ Reply validaVenc(MethodContext& ctx, const Args& args) {
     params.insert(QStringLiteral("D0"), dayStart(due.date()));
     params.insert(QStringLiteral("D1"), dayStart(due.date().addDays(1)));
     return packetResult(shaped(ctx.db,
-                               QStringLiteral("SELECT DTVELUSOPEDP FROM VENCLINPPROP WHERE NRPROPOSFAS = :NR "
-                                              "AND NRVERPROPFAS = :VER AND CDLINPPROP = :L AND DTVELUSOPEDP >= :D0 "
-                                              "AND DTVELUSOPEDP < :D1 ORDER BY DTVELUSOPEDP"),
+                               QStringLiteral("SELECT DTVELUSOPEDP FROM VENCLINPPROP WHERE %1 AND CDLINPPROP = :L "
+                                              "AND DTVELUSOPEDP >= :D0 AND DTVELUSOPEDP < :D1 ORDER BY DTVELUSOPEDP")
+                                   .arg(ProposalKey::condition()),
                                params, fields));
 }
 
 Reply getMinDtVenc(MethodContext& ctx, const Args& args) {
     const QVariantMap key = proposalKey(args).params();
-    Packet perLine = shaped(ctx.db, QStringLiteral(R"SQL(
+    Packet perLine = shaped(ctx.db,
+                            QStringLiteral(R"SQL(
 SELECT MIN(DTVELUSOPEDP) AS DTVELUSOPEDP, CDLINPPROP FROM VENCLINPPROP
-WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER
+WHERE %1
 GROUP BY CDLINPPROP
-ORDER BY MIN(DTVELUSOPEDP), CDLINPPROP)SQL"),
+ORDER BY MIN(DTVELUSOPEDP), CDLINPPROP)SQL")
+                                .arg(ProposalKey::condition()),
                             key, {date("DTVELUSOPEDP"), stored("LINPPROP", "CDLINPPROP")});
 
     static const QList<FieldDef> lateFields{stored("LINPPROP", "CDLINPPROPINFOR"), stored("LINPPROP", "NMLINPPROP"),
@@ -154,20 +164,22 @@ ORDER BY MIN(DTVELUSOPEDP), CDLINPPROP)SQL"),
     if (day.isValid()) {
         QVariantMap params = key;
         params.insert(QStringLiteral("D"), dayStart(day.date()));
-        late = shaped(ctx.db, QStringLiteral(R"SQL(
+        late = shaped(ctx.db,
+                      QStringLiteral(R"SQL(
 SELECT L.CDLINPPROPINFOR, L.NMLINPPROP, MIN(V.DTVELUSOPEDP) AS DTVELUSOPEDP, L.CDLINPPROP
 FROM LINPPROP L
 JOIN VENCLINPPROP V ON V.NRPROPOSFAS = L.NRPROPOSFAS AND V.NRVERPROPFAS = L.NRVERPROPFAS
                    AND V.CDLINPPROP = L.CDLINPPROP
-WHERE L.NRPROPOSFAS = :NR AND L.NRVERPROPFAS = :VER AND V.DTVELUSOPEDP < :D
+WHERE %1 AND V.DTVELUSOPEDP < :D
 GROUP BY L.CDLINPPROP, L.CDLINPPROPINFOR, L.NMLINPPROP
-ORDER BY L.CDLINPPROP)SQL"),
+ORDER BY L.CDLINPPROP)SQL")
+                          .arg(ProposalKey::condition(QStringLiteral("L"))),
                       params, lateFields);
     }
 
     Packet services = shaped(ctx.db,
-                             QStringLiteral("SELECT MIN(DTVENCSERVPROP) AS DTVENCSERVPROP FROM VENCSERVPROP "
-                                            "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                             QStringLiteral("SELECT MIN(DTVENCSERVPROP) AS DTVENCSERVPROP FROM VENCSERVPROP WHERE %1")
+                                 .arg(ProposalKey::condition()),
                              key, {date("DTVENCSERVPROP")});
     if (services.rows.size() == 1 && services.rows.first().value(0).isNull()) services.rows.clear();
     return Reply::array({packetResult(perLine), packetResult(late), packetResult(services)});

@@ -4,6 +4,7 @@
 //                          transaction; Vazio = "1" says the text is empty, and an empty
 //                          observation is not kept (its row is removed).
 #include "server/methods/proposal_screen_methods.h"
+#include "server/methods/read_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 #include "server/storage/resolver.h"
@@ -36,8 +37,8 @@ Reply setObs(MethodContext& ctx, const Args& args) {
         if (empty == QLatin1String("1")) emptied.append({number, version});
     });
     for (const auto& [number, version] : emptied)
-        ctx.db.exec(QStringLiteral("DELETE FROM OBSPROPFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
-                    {{"N", number}, {"V", version}});
+        ctx.db.exec(QStringLiteral("DELETE FROM OBSPROPFAS WHERE %1").arg(read::ProposalKey::condition()),
+                    {{"NR", number}, {"VER", version}});
     tx.commit();
     return QJsonValue();
 }

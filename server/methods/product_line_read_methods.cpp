@@ -25,15 +25,17 @@ Reply getLinProd(MethodContext& ctx, const Args& args) {
         stored("LINPPROP", "IDMPROCLINPP"), stored("LINPPROP", "IDLPROCLINPP"), date("DTCALUSLINPP"),
         stored("LINPPROP", "IDAMBLINPP"), stored("PROPOSTAFAS", "IDTIPOPROPFAS"), text("MENSCALUSLINPP", 7),
         date("DTCALUSLINPPAUX")};
-    Packet lines = shaped(ctx.db, QStringLiteral(R"SQL(
+    Packet lines = shaped(ctx.db,
+                          QStringLiteral(R"SQL(
 SELECT L.NRPROPOSFAS, L.NRVERPROPFAS, L.CDLINPPROP, L.CDLINPPROPINFOR, L.NMLINPPROP, L.NRUSUALINPP,
        L.IDTIPLINPP, L.QTMINIMAFATPROP, L.VRLICENCUSOPROP, L.VRMENSALIDAPROP, L.VRDESLICUSOPROP,
        L.VRDESMENSALPROP, L.IDMPROCLINPP, L.IDLPROCLINPP, L.DTCALUSLINPP, L.IDAMBLINPP,
        P.IDTIPOPROPFAS, L.DTCALUSLINPP AS DTCALUSLINPPAUX
 FROM LINPPROP L
 JOIN PROPOSTAFAS P ON P.NRPROPOSFAS = L.NRPROPOSFAS AND P.NRVERPROPFAS = L.NRVERPROPFAS
-WHERE L.NRPROPOSFAS = :NR AND L.NRVERPROPFAS = :VER
-ORDER BY L.CDLINPPROP)SQL"),
+WHERE %1
+ORDER BY L.CDLINPPROP)SQL")
+                              .arg(ProposalKey::condition(QStringLiteral("L"))),
                           proposalKey(args).params(), fields);
     // The grace month as the grid shows it ("MM/yyyy").
     const int grace = lines.indexOf(QStringLiteral("DTCALUSLINPP"));
@@ -52,14 +54,16 @@ Reply getSistLinhaProd(MethodContext& ctx, const Args& args) {
                                         stored("SISTLINPPROP", "CDSISTEMA"), stored("SISTEMA", "IDTECNOSIST")};
     QVariantMap params = proposalKey(args).params();
     params.insert(QStringLiteral("LINHA"), args.string(2).trimmed());
-    return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral(R"SQL(
 SELECT S.SGSISTEMA, PC.NMPROCOMERCI, SL.NRPROPOSFAS, SL.NRVERPROPFAS, SL.CDLINPPROP, S.NMSISTEMA,
        SL.CDSISTEMA, S.IDTECNOSIST
 FROM SISTLINPPROP SL
 JOIN SISTEMA S ON S.CDSISTEMA = SL.CDSISTEMA
 LEFT JOIN PRODCOMERCI PC ON PC.CDPROCOMERCI = S.CDPROCOMERCI
-WHERE SL.NRPROPOSFAS = :NR AND SL.NRVERPROPFAS = :VER AND SL.CDLINPPROP = :LINHA
-ORDER BY S.SGSISTEMA, SL.CDSISTEMA)SQL"),
+WHERE %1 AND SL.CDLINPPROP = :LINHA
+ORDER BY S.SGSISTEMA, SL.CDSISTEMA)SQL")
+                                   .arg(ProposalKey::condition(QStringLiteral("SL"))),
                                params, fields));
 }
 
@@ -72,11 +76,13 @@ Reply getVencValor(MethodContext& ctx, const Args& args) {
                                             stored("VENCLINPPROP", "CDLINPPROP"), date("DTVELUSOPEDP"),
                                             number("VRVELUSOPEDP")};
         params.insert(QStringLiteral("LINHA"), args.string(2).trimmed());
-        return packetResult(shaped(ctx.db,
-                                   QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP "
-                                                  "FROM VENCLINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                                  "AND CDLINPPROP = :LINHA ORDER BY DTVELUSOPEDP"),
-                                   params, fields));
+        return packetResult(
+            shaped(ctx.db,
+                   QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP "
+                                  "FROM VENCLINPPROP WHERE %1 "
+                                  "AND CDLINPPROP = :LINHA ORDER BY DTVELUSOPEDP")
+                       .arg(ProposalKey::condition()),
+                   params, fields));
     }
     if (kind == 2) {
         static const QList<FieldDef> fields{stored("VENCSERVPROP", "NRPROPOSFAS"),
@@ -84,8 +90,9 @@ Reply getVencValor(MethodContext& ctx, const Args& args) {
                                             number("VRVENCSERVPROP")};
         return packetResult(shaped(ctx.db,
                                    QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP "
-                                                  "FROM VENCSERVPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                                  "ORDER BY DTVENCSERVPROP"),
+                                                  "FROM VENCSERVPROP WHERE %1 "
+                                                  "ORDER BY DTVENCSERVPROP")
+                                       .arg(ProposalKey::condition()),
                                    params, fields));
     }
     throw MethodError(QStringLiteral("Tipo de vencimento inválido: use 1 (linha de produto) ou 2 (pacote de serviços)."));

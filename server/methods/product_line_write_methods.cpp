@@ -61,9 +61,9 @@ public:
         if (number.isEmpty() || version.isEmpty())
             throw MethodError(QStringLiteral("Número e versão da proposta devem ser informados."));
         if (line.isEmpty()) throw MethodError(QStringLiteral("Linha de produto deve ser informada."));
-        const Packet proposal = db_.query(
-            QStringLiteral("SELECT DTPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
-            {{"N", number}, {"V", version}});
+        const Packet proposal =
+            db_.query(QStringLiteral("SELECT DTPROPOSFAS FROM PROPOSTAFAS WHERE %1").arg(ProposalKey::condition()),
+                      {{"NR", number}, {"VER", version}});
         if (proposal.rows.isEmpty()) throw MethodError(QStringLiteral("Proposta não cadastrada."));
 
         if (touched(change, {"CDLINPPROPINFOR"})) checkCode(v, number, version, line);
@@ -121,10 +121,10 @@ private:
     void checkCode(const QVariantList& v, const QString& number, const QString& version, const QString& line) {
         const QString code = text(v, "CDLINPPROPINFOR");
         if (code.isEmpty()) throw MethodError(QStringLiteral("Código da Linha de Produto deve ser informado"));
-        const QVariant taken = db_.scalar(
-            QStringLiteral("SELECT COUNT(*) FROM LINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V "
-                           "AND CDLINPPROPINFOR = :C AND CDLINPPROP <> :L"),
-            {{"N", number}, {"V", version}, {"C", code}, {"L", line}});
+        const QVariant taken = db_.scalar(QStringLiteral("SELECT COUNT(*) FROM LINPPROP WHERE %1 "
+                                                         "AND CDLINPPROPINFOR = :C AND CDLINPPROP <> :L")
+                                              .arg(ProposalKey::condition()),
+                                          {{"NR", number}, {"VER", version}, {"C", code}, {"L", line}});
         if (taken.toInt() > 0) throw MethodError(QStringLiteral("Código de Linha de Produto já cadastrado na proposta"));
     }
 
@@ -216,17 +216,18 @@ WHERE CDCLIENTE = :C AND IDSITULINPC = 'A' AND IDTIPLINPC = :T AND COALESCE(IDAM
     params.insert(QStringLiteral("VER"), args.string(2).trimmed());
     const Packet offered = ctx.db.query(QStringLiteral(R"SQL(
 SELECT CDLINPPROP, NRUSUALINPP FROM LINPPROP
-WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND IDTIPLINPP = :T AND COALESCE(IDAMBLINPP, '') = :AMB
-  AND COALESCE(IDLPROCLINPP, '') = :LOC AND COALESCE(IDMPROCLINPP, '') = :MODO)SQL"),
+WHERE %1 AND IDTIPLINPP = :T AND COALESCE(IDAMBLINPP, '') = :AMB
+  AND COALESCE(IDLPROCLINPP, '') = :LOC AND COALESCE(IDMPROCLINPP, '') = :MODO)SQL")
+                                            .arg(ProposalKey::condition()),
                                         params);
     bool self = false;
     for (int r = 0; r < offered.rows.size(); ++r) {
         if (!sameMoney(offered.value(r, "NRUSUALINPP").toDouble(), users)) continue;
         const QString key = offered.value(r, "CDLINPPROP").toString();
-        const Packet stored = ctx.db.query(
-            QStringLiteral("SELECT CDSISTEMA FROM SISTLINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                           "AND CDLINPPROP = :L"),
-            {{"NR", params.value("NR")}, {"VER", params.value("VER")}, {"L", key}});
+        const Packet stored = ctx.db.query(QStringLiteral("SELECT CDSISTEMA FROM SISTLINPPROP WHERE %1 "
+                                                          "AND CDLINPPROP = :L")
+                                               .arg(ProposalKey::condition()),
+                                           {{"NR", params.value("NR")}, {"VER", params.value("VER")}, {"L", key}});
         QStringList codes;
         for (int s = 0; s < stored.rows.size(); ++s) codes << stored.value(s, "CDSISTEMA").toString();
         if (systemsText(codes) != systems) continue;

@@ -5,6 +5,7 @@
 #include "server/methods/numbering.h"
 #include "server/methods/proposal_list.h"
 #include "server/methods/proposal_versions.h"
+#include "server/methods/read_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 #include "server/storage/resolver.h"
@@ -72,10 +73,10 @@ Reply validaProposta(MethodContext& ctx, const Args& args) {
     const QList<FieldDef> shape{{QStringLiteral("CDFILIAL"), FieldType::String, 4},
                                 {QStringLiteral("NRPROPOSFAS"), FieldType::String, 20},
                                 {QStringLiteral("NRVERPROPFAS"), FieldType::String, 2}};
-    return packetResult(ctx.db.query(
-        QStringLiteral("SELECT CDFILIAL, NRPROPOSFAS, NRVERPROPFAS FROM PROPOSTAFAS "
-                       "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
-        {{"N", number}, {"V", version}}, shape));
+    return packetResult(ctx.db.query(QStringLiteral("SELECT CDFILIAL, NRPROPOSFAS, NRVERPROPFAS FROM PROPOSTAFAS "
+                                                    "WHERE %1")
+                                         .arg(read::ProposalKey::condition()),
+                                     {{"NR", number}, {"VER", version}}, shape));
 }
 
 Reply getParamPerc(MethodContext& ctx, const Args&) {
@@ -98,19 +99,20 @@ void applyProposalDelta(Database& db, const Delta& delta) {
             // an accepted one also has contract and charging rows that must keep their origin.
             // The row is locked so an acceptance committing meanwhile is seen.
             const QString lock = db.dialect() == Dialect::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
-            const QVariantMap key{{"N", nr >= 0 ? change.oldValues.value(nr).toString().trimmed() : QString()},
-                                  {"V", ver >= 0 ? change.oldValues.value(ver).toString().trimmed() : QString()}};
+            const QVariantMap key{{"NR", nr >= 0 ? change.oldValues.value(nr).toString().trimmed() : QString()},
+                                  {"VER", ver >= 0 ? change.oldValues.value(ver).toString().trimmed() : QString()}};
             const QVariant accepted = db.scalar(
-                QStringLiteral("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V") + lock,
+                QStringLiteral("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE %1").arg(read::ProposalKey::condition()) +
+                    lock,
                 key);
             if (!accepted.isNull()) throw MethodError(QStringLiteral("Proposta aceita não pode ser excluída."));
             // Its sendings to the client, the client's decision (and the deal it held), its loss have no key tied
             // to the version: they go here, so a version created again under the same key
             // starts without them.
             for (const char* table : {"ENVIOPROP", "DECISAOPROP", "PERDAPROP", "ACEITEPROP"})
-                db.exec(QStringLiteral("DELETE FROM %1 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V")
-                            .arg(QLatin1String(table)),
-                        key);
+                db.exec(
+                    QStringLiteral("DELETE FROM %1 WHERE %2").arg(QLatin1String(table), read::ProposalKey::condition()),
+                    key);
             return;
         }
         const QString number = nr >= 0 ? change.newValues.value(nr).toString().trimmed() : QString();
@@ -119,9 +121,9 @@ void applyProposalDelta(Database& db, const Delta& delta) {
             throw MethodError(QStringLiteral("Número e versão da proposta devem ser informados."));
         if (change.op != ChangeOp::Insert) return;
         // A clear answer instead of the engine's key violation.
-        const QVariant taken = db.scalar(
-            QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
-            {{"N", number}, {"V", version}});
+        const QVariant taken =
+            db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE %1").arg(read::ProposalKey::condition()),
+                      {{"NR", number}, {"VER", version}});
         if (taken.toInt() > 0) throw MethodError(QStringLiteral("Proposta já cadastrada para versão informada."));
     });
 }

@@ -1,5 +1,6 @@
 #include "server/methods/proposal_totals.h"
 
+#include "server/methods/read_support.h"
 #include "server/storage/database.h"
 #include "services/money.h"
 
@@ -18,7 +19,8 @@ SELECT L.VRLICENCUSOPROP, L.VRDESLICUSOPROP, L.VRMENSALIDAPROP, L.VRDESMENSALPRO
            AND V.NRVERPROPFAS = L.NRVERPROPFAS AND V.CDLINPPROP = L.CDLINPPROP) AS PARCELAS,
        (SELECT SUM(V.VRVELUSOPEDP) FROM VENCLINPPROP V WHERE V.NRPROPOSFAS = L.NRPROPOSFAS
            AND V.NRVERPROPFAS = L.NRVERPROPFAS AND V.CDLINPPROP = L.CDLINPPROP) AS VALOR_PARCELAS
-FROM LINPPROP L WHERE L.NRPROPOSFAS = :NR AND L.NRVERPROPFAS = :VER)SQL"),
+FROM LINPPROP L WHERE %1)SQL")
+                                      .arg(read::ProposalKey::condition(QStringLiteral("L"))),
                                   key);
     for (int r = 0; r < lines.rows.size(); ++r) {
         const long double quantity = cell(lines, r, "QTMINIMAFATPROP");
@@ -33,7 +35,8 @@ FROM LINPPROP L WHERE L.NRPROPOSFAS = :NR AND L.NRVERPROPFAS = :VER)SQL"),
 
 void addServices(Database& db, const QVariantMap& key, const Packet& header, ProposalTotals& t) {
     const Packet package = db.query(QStringLiteral("SELECT COUNT(*) AS PARCELAS, SUM(VRVENCSERVPROP) AS VALOR "
-                                                   "FROM VENCSERVPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                                                   "FROM VENCSERVPROP WHERE %1")
+                                        .arg(read::ProposalKey::condition()),
                                     key);
     const long double scheduled = cell(package, 0, "VALOR");
     t.schedules += scheduled;
@@ -42,9 +45,9 @@ void addServices(Database& db, const QVariantMap& key, const Packet& header, Pro
         t.services = cell(package, 0, "PARCELAS") > 0 ? scheduled : cell(header, 0, "VRPACOTESERV");
         return;
     }
-    const Packet services = db.query(QStringLiteral("SELECT QTSERVPROP, VRDEHORAPROP FROM SERVPROP "
-                                                    "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
-                                     key);
+    const Packet services = db.query(
+        QStringLiteral("SELECT QTSERVPROP, VRDEHORAPROP FROM SERVPROP WHERE %1").arg(read::ProposalKey::condition()),
+        key);
     for (int r = 0; r < services.rows.size(); ++r)
         t.services += cell(services, r, "QTSERVPROP") * cell(services, r, "VRDEHORAPROP");
     t.quoted += t.services;
@@ -53,9 +56,9 @@ void addServices(Database& db, const QVariantMap& key, const Packet& header, Pro
 }  // namespace
 
 std::optional<ProposalTotals> proposalTotals(Database& db, const QString& nr, const QString& ver) {
-    const QVariantMap key{{QStringLiteral("NR"), nr}, {QStringLiteral("VER"), ver}};
-    const Packet header = db.query(QStringLiteral("SELECT IDTIPOCOBRSERV, VRPACOTESERV FROM PROPOSTAFAS "
-                                                  "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+    const QVariantMap key = read::ProposalKey{nr, ver}.params();
+    const Packet header = db.query(QStringLiteral("SELECT IDTIPOCOBRSERV, VRPACOTESERV FROM PROPOSTAFAS WHERE %1")
+                                       .arg(read::ProposalKey::condition()),
                                    key);
     if (header.rows.isEmpty()) return std::nullopt;
     ProposalTotals t;

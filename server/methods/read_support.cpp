@@ -13,6 +13,11 @@ const QString& ProposalKey::condition() {
     return condition;
 }
 
+QString ProposalKey::condition(const QString& alias) {
+    return catalogue::table(QStringLiteral("PROPOSTAFAS"))
+        .keyCondition({QStringLiteral("NR"), QStringLiteral("VER")}, alias);
+}
+
 ProposalKey proposalKey(const Args& args) { return {args.string(0).trimmed(), args.string(1).trimmed()}; }
 
 Packet shaped(Database& db, const QString& sql, const QVariantMap& params, const QList<FieldDef>& fields) {

@@ -35,6 +35,8 @@ struct ProposalKey {
     // The rows of this version in any of the proposal's tables: the proposal's key
     // columns against params()'s placeholders.
     static const QString& condition();
+    // The same with each key column prefixed by `alias` and ".": a table of a join.
+    static QString condition(const QString& alias);
 };
 ProposalKey proposalKey(const Args& args);
 

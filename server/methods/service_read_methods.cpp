@@ -34,7 +34,8 @@ Reply getServico(MethodContext& ctx, const Args& args) {
         number("VRDEHORAPROP"), number("VRPEHORAPROP"), stored("SERVPROP", "NRSERVPROP"),
         stored("SERVPROP", "NRMESREAJPROP"), number("VRPACOTESERV"), fixed("VERIFICA_DESCRICAO"),
         text("IDSERVOBRIGPROS", 2)};
-    return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral(R"SQL(
 SELECT T.NMTIPOSERV, S.NRPROPOSFAS, S.NRVERPROPFAS, S.CDTIPOSERV, S.DSLOCALPROP, S.IDTIPOCOBRPROP,
        S.VRPEACHEPROP, S.QTSERVPROP, S.VREXCEDPROP, S.VRHORAPROP, S.VRDEHORAPROP, S.VRPEHORAPROP,
        S.NRSERVPROP, S.NRMESREAJPROP, P.VRPACOTESERV,
@@ -43,8 +44,9 @@ SELECT T.NMTIPOSERV, S.NRPROPOSFAS, S.NRVERPROPFAS, S.CDTIPOSERV, S.DSLOCALPROP,
 FROM SERVPROP S
 JOIN PROPOSTAFAS P ON P.NRPROPOSFAS = S.NRPROPOSFAS AND P.NRVERPROPFAS = S.NRVERPROPFAS
 LEFT JOIN TIPOSERV T ON T.CDTIPOSERV = S.CDTIPOSERV
-WHERE S.NRPROPOSFAS = :NR AND S.NRVERPROPFAS = :VER
-ORDER BY S.NRSERVPROP)SQL"),
+WHERE %1
+ORDER BY S.NRSERVPROP)SQL")
+                                   .arg(ProposalKey::condition(QStringLiteral("S"))),
                                proposalKey(args).params(), fields));
 }
 
@@ -53,7 +55,8 @@ Reply getObjServico(MethodContext& ctx, const Args& args) {
                                         memo("TXOBJETPROPFAS")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, TXOBJETPROPFAS FROM OBJSERVPROP "
-                                              "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                                              "WHERE %1")
+                                   .arg(ProposalKey::condition()),
                                proposalKey(args).params(), fields));
 }
 
@@ -68,9 +71,9 @@ Packet typesToAdd(Database& db, const ProposalKey& key, const QString& type, boo
     }
     return db.query(QStringLiteral("SELECT T.CDTIPOSERV, T.IDTIPOCOBRPADR, T.VRPEACHEPADR, T.QTSERVPADR, T.VRHORAPADR "
                                    "FROM TIPOSERV T WHERE %1 AND NOT EXISTS (SELECT 1 FROM SERVPROP S "
-                                   "WHERE S.NRPROPOSFAS = :NR AND S.NRVERPROPFAS = :VER AND S.CDTIPOSERV = T.CDTIPOSERV) "
+                                   "WHERE %2 AND S.CDTIPOSERV = T.CDTIPOSERV) "
                                    "ORDER BY T.CDTIPOSERV")
-                        .arg(which),
+                        .arg(which, ProposalKey::condition(QStringLiteral("S"))),
                     params);
 }
 
@@ -84,9 +87,12 @@ Reply insereServicoAuto(MethodContext& ctx, const Args& args) {
     // The proposal row is locked first, so two callers cannot add the same type twice or
     // take the same sequence (SQLite's write lock does this from the start).
     const QString lock = ctx.db.dialect() == Dialect::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
-    const Packet proposal = ctx.db.query(QStringLiteral("SELECT IDTIPOCOBRSERV, NRMESREAJPROP, DTACEPROPFAS FROM PROPOSTAFAS "
-                                                        "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER") + lock,
-                                         key.params());
+    const Packet proposal =
+        ctx.db.query(QStringLiteral("SELECT IDTIPOCOBRSERV, NRMESREAJPROP, DTACEPROPFAS FROM PROPOSTAFAS "
+                                    "WHERE %1")
+                             .arg(ProposalKey::condition()) +
+                         lock,
+                     key.params());
     if (proposal.isEmpty()) throw MethodError(QStringLiteral("Proposta não cadastrada."));
     if (!proposal.value(0, "DTACEPROPFAS").isNull())
         throw MethodError(QStringLiteral("Proposta já aceita: seus serviços não podem ser alterados."));
@@ -96,7 +102,7 @@ Reply insereServicoAuto(MethodContext& ctx, const Args& args) {
     const Packet types = typesToAdd(ctx.db, key, type, all);
     QStringList sequences;
     const Packet used = ctx.db.query(
-        QStringLiteral("SELECT NRSERVPROP FROM SERVPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"), key.params());
+        QStringLiteral("SELECT NRSERVPROP FROM SERVPROP WHERE %1").arg(ProposalKey::condition()), key.params());
     for (const QVariantList& row : used.rows) sequences << row.value(0).toString();
 
     const QString charging = proposal.value(0, "IDTIPOCOBRSERV").toString().trimmed();

@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "base/clock.h"
+#include "server/methods/read_support.h"
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
 #include "services/installment_schedule.h"
@@ -16,9 +17,9 @@ Packet lockedProposal(Database& db, const QString& number, const QString& versio
     static const QRegularExpression names(QStringLiteral("^[A-Z0-9_]+( *, *[A-Z0-9_]+)*$"));
     if (!names.match(columns).hasMatch()) throw std::invalid_argument("invalid column list");
     const QString lock = db.dialect() == Dialect::Postgres ? QStringLiteral(" FOR UPDATE") : QString();
-    return db.query(QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER%2")
-                        .arg(columns, lock),
-                    {{"NR", number}, {"VER", version}});
+    return db.query(
+        QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE %2%3").arg(columns, read::ProposalKey::condition(), lock),
+        read::ProposalKey{number, version}.params());
 }
 
 Packet requireProposal(Database& db, const QString& number, const QString& version, const QString& columns) {
@@ -31,9 +32,9 @@ Packet requireProposal(Database& db, const QString& number, const QString& versi
 
 long double servicesTotal(Database& db, const QString& number, const QString& version) {
     long double total = 0;
-    const Packet services = db.query(QStringLiteral("SELECT QTSERVPROP, VRDEHORAPROP FROM SERVPROP "
-                                                    "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
-                                     {{"NR", number}, {"VER", version}});
+    const Packet services = db.query(
+        QStringLiteral("SELECT QTSERVPROP, VRDEHORAPROP FROM SERVPROP WHERE %1").arg(read::ProposalKey::condition()),
+        read::ProposalKey{number, version}.params());
     for (const QVariantList& row : services.rows)
         total += static_cast<long double>(row.value(0).toDouble()) * row.value(1).toDouble();
     return total;
@@ -45,7 +46,7 @@ double refreshPackage(Database& db, const QString& number, const QString& versio
     if (proposal.value(0, "IDTIPOCOBRSERV").toString().trimmed() != QLatin1String("P"))
         return proposal.value(0, "VRPACOTESERV").toDouble();
     const double package = static_cast<double>(servicesTotal(db, number, version));
-    db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET VRPACOTESERV = :V WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+    db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET VRPACOTESERV = :V WHERE %1").arg(read::ProposalKey::condition()),
             {{"V", package}, {"NR", number}, {"VER", version}});
     return package;
 }
@@ -57,14 +58,14 @@ QDate firstDue(const QDate& today, const QDateTime& created) {
 namespace {
 
 bool hasServices(Database& db, const QVariantMap& key) {
-    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
-                     key)
+    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM SERVPROP WHERE %1").arg(read::ProposalKey::condition()), key)
                .toInt() > 0;
 }
 
 Packet storedSchedule(Database& db, const QVariantMap& key) {
     return db.query(QStringLiteral("SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP "
-                                   "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER ORDER BY DTVENCSERVPROP"),
+                                   "WHERE %1 ORDER BY DTVENCSERVPROP")
+                        .arg(read::ProposalKey::condition()),
                     key);
 }
 
@@ -82,9 +83,9 @@ void insertFirst(Database& db, const QVariantMap& key, long double value, const 
 
 void followPackage(Database& db, const QString& number, const QString& version, long double package,
                    const QDateTime& created) {
-    const QVariantMap key{{"NR", number}, {"VER", version}};
+    const QVariantMap key = read::ProposalKey{number, version}.params();
     if (!hasServices(db, key)) {
-        db.exec(QStringLiteral("DELETE FROM VENCSERVPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"), key);
+        db.exec(QStringLiteral("DELETE FROM VENCSERVPROP WHERE %1").arg(read::ProposalKey::condition()), key);
         return;
     }
     const Packet stored = storedSchedule(db, key);
@@ -101,8 +102,8 @@ void followPackage(Database& db, const QString& number, const QString& version, 
         QVariantMap row = key;
         row.insert(QStringLiteral("D"), stored.rows[qsizetype(i)].value(0).toDateTime());
         row.insert(QStringLiteral("V"), spread[i]);
-        db.exec(QStringLiteral("UPDATE VENCSERVPROP SET VRVENCSERVPROP = :V "
-                               "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND DTVENCSERVPROP = :D"),
+        db.exec(QStringLiteral("UPDATE VENCSERVPROP SET VRVENCSERVPROP = :V WHERE %1 AND DTVENCSERVPROP = :D")
+                    .arg(read::ProposalKey::condition()),
                 row);
     }
 }
@@ -119,7 +120,7 @@ double settlePackage(Database& db, const QString& number, const QString& version
         // one, of the proposal's package value (0 once charged by the hour). The approval
         // charges a schedule only from a package, and a switch back to the package spreads
         // the package over it.
-        const QVariantMap key{{"NR", number}, {"VER", version}};
+        const QVariantMap key = read::ProposalKey{number, version}.params();
         if (storedSchedule(db, key).rows.isEmpty()) insertFirst(db, key, package, created);
     }
     return package;

@@ -127,7 +127,7 @@ private:
         if (sequence.isEmpty()) {
             QStringList used;
             const Packet p = db_.query(
-                QStringLiteral("SELECT NRSERVPROP FROM SERVPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"), params);
+                QStringLiteral("SELECT NRSERVPROP FROM SERVPROP WHERE %1").arg(ProposalKey::condition()), params);
             for (const QVariantList& row : p.rows) used << row.value(0).toString();
             sequence = nextOrder(used, kSequenceWidth,
                                  QStringLiteral("A proposta já atingiu o número máximo de serviços (999)."));
@@ -135,8 +135,9 @@ private:
         } else {
             QVariantMap taken = params;
             taken.insert(QStringLiteral("S"), sequence);
-            if (db_.scalar(QStringLiteral("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                          "AND NRSERVPROP = :S"),
+            if (db_.scalar(QStringLiteral("SELECT COUNT(*) FROM SERVPROP WHERE %1 "
+                                          "AND NRSERVPROP = :S")
+                               .arg(ProposalKey::condition()),
                            taken)
                     .toInt() > 0)
                 throw MethodError(QStringLiteral("Serviço já cadastrado na proposta com essa sequência."));
@@ -204,8 +205,8 @@ Reply setObjServico(MethodContext& ctx, const Args& args) {
         const QString number = cellText(delta, change.newValues, nr), version = cellText(delta, change.newValues, ver);
         svctext::requireProposal(ctx.db, number, version, QStringLiteral("NRPROPOSFAS"));
         if (change.op == ChangeOp::Insert &&
-            ctx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM OBJSERVPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
-                          {{"N", number}, {"V", version}})
+            ctx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM OBJSERVPROP WHERE %1").arg(ProposalKey::condition()),
+                          {{"NR", number}, {"VER", version}})
                     .toInt() > 0)
             throw MethodError(QStringLiteral("Objetivo dos serviços já cadastrado na proposta."));
     });
@@ -215,12 +216,14 @@ Reply setObjServico(MethodContext& ctx, const Args& args) {
 
 Reply getTipoServObr(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{stored("TIPOSERV", "CDTIPOSERV"), stored("TIPOSERV", "NMTIPOSERV")};
-    return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral(R"SQL(
 SELECT T.CDTIPOSERV, T.NMTIPOSERV FROM TIPOSERV T
 WHERE T.IDSERVOBRIGPROS = 'S'
-  AND NOT EXISTS (SELECT 1 FROM SERVPROP S WHERE S.NRPROPOSFAS = :NR AND S.NRVERPROPFAS = :VER
+  AND NOT EXISTS (SELECT 1 FROM SERVPROP S WHERE %1
                   AND S.CDTIPOSERV = T.CDTIPOSERV)
-ORDER BY T.CDTIPOSERV)SQL"),
+ORDER BY T.CDTIPOSERV)SQL")
+                                   .arg(ProposalKey::condition(QStringLiteral("S"))),
                                proposalKey(args).params(), fields));
 }
 

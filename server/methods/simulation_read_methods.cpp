@@ -27,7 +27,8 @@ Reply getSimulacao(MethodContext& ctx, const Args& args) {
                                         number("VRTOTALICENCUSO"), number("VRTOTAMENSALIDA"),
                                         stored("SIMULAPROP", "NRSIMULAPROP"), stored("SIMULAPROP", "NRPROPOSFAS"),
                                         stored("SIMULAPROP", "NRVERPROPFAS")};
-    return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral(R"SQL(
 SELECT S.NRORDSIMULAPROP, S.NMSIMULAPROP,
        COALESCE((SELECT SUM(L.VRLICENCUSOPROP * SL.QTUTILSIMULINP)
                    FROM SIMULALINP SL
@@ -43,8 +44,9 @@ SELECT S.NRORDSIMULAPROP, S.NMSIMULAPROP,
                     AND SL.NRSIMULAPROP = S.NRSIMULAPROP), 0) AS VRTOTAMENSALIDA,
        S.NRSIMULAPROP, S.NRPROPOSFAS, S.NRVERPROPFAS
 FROM SIMULAPROP S
-WHERE S.NRPROPOSFAS = :NR AND S.NRVERPROPFAS = :VER
-ORDER BY S.NRORDSIMULAPROP, S.NRSIMULAPROP)SQL"),
+WHERE %1
+ORDER BY S.NRORDSIMULAPROP, S.NRSIMULAPROP)SQL")
+                                   .arg(ProposalKey::condition(QStringLiteral("S"))),
                                proposalKey(args).params(), fields));
 }
 
@@ -57,7 +59,8 @@ Reply getProdSimulaLinp(MethodContext& ctx, const Args& args) {
         stored("SIMULALINP", "NRVERPROPFAS")};
     QVariantMap params = proposalKey(args).params();
     params.insert(QStringLiteral("SIMULA"), args.string(2).trimmed());
-    return packetResult(shaped(ctx.db, QStringLiteral(R"SQL(
+    return packetResult(shaped(ctx.db,
+                               QStringLiteral(R"SQL(
 SELECT SL.NRORDLINPSIMULA, L.NMLINPPROP, L.IDTIPLINPP, SL.QTUTILSIMULINP, L.VRLICENCUSOPROP,
        L.VRMENSALIDAPROP, SL.CDLINPPROP, L.NRUSUALINPP, SL.NRSIMULAPROP, S.NRORDSIMULAPROP,
        SL.NRPROPOSFAS, SL.NRVERPROPFAS
@@ -66,8 +69,9 @@ JOIN SIMULAPROP S ON S.NRPROPOSFAS = SL.NRPROPOSFAS AND S.NRVERPROPFAS = SL.NRVE
                  AND S.NRSIMULAPROP = SL.NRSIMULAPROP
 LEFT JOIN LINPPROP L ON L.NRPROPOSFAS = SL.NRPROPOSFAS AND L.NRVERPROPFAS = SL.NRVERPROPFAS
                     AND L.CDLINPPROP = SL.CDLINPPROP
-WHERE SL.NRPROPOSFAS = :NR AND SL.NRVERPROPFAS = :VER AND SL.NRSIMULAPROP = :SIMULA
-ORDER BY SL.NRORDLINPSIMULA)SQL"),
+WHERE %1 AND SL.NRSIMULAPROP = :SIMULA
+ORDER BY SL.NRORDLINPSIMULA)SQL")
+                                   .arg(ProposalKey::condition(QStringLiteral("SL"))),
                                params, fields));
 }
 
@@ -85,9 +89,9 @@ QStringList column(const Packet& p) {
 }
 
 Reply getMaxOrdSimula(MethodContext& ctx, const Args& args) {
-    const Packet orders = ctx.db.query(
-        QStringLiteral("SELECT NRORDSIMULAPROP FROM SIMULAPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
-        proposalKey(args).params());
+    const Packet orders =
+        ctx.db.query(QStringLiteral("SELECT NRORDSIMULAPROP FROM SIMULAPROP WHERE %1").arg(ProposalKey::condition()),
+                     proposalKey(args).params());
     return packetResult(orderPacket("NRORDSIMULAPROP",
                                     nextOrder(column(orders), kOrderWidth,
                                               QStringLiteral("A proposta já atingiu a ordem máxima de simulações (999)."))));
@@ -96,9 +100,10 @@ Reply getMaxOrdSimula(MethodContext& ctx, const Args& args) {
 Reply getMaxOrdProdSimula(MethodContext& ctx, const Args& args) {
     QVariantMap params = proposalKey(args).params();
     params.insert(QStringLiteral("SIMULA"), args.string(2).trimmed());
-    const Packet orders = ctx.db.query(QStringLiteral("SELECT NRORDLINPSIMULA FROM SIMULALINP WHERE NRPROPOSFAS = :NR "
-                                                      "AND NRVERPROPFAS = :VER AND NRSIMULAPROP = :SIMULA"),
-                                       params);
+    const Packet orders =
+        ctx.db.query(QStringLiteral("SELECT NRORDLINPSIMULA FROM SIMULALINP WHERE %1 AND NRSIMULAPROP = :SIMULA")
+                         .arg(ProposalKey::condition()),
+                     params);
     return packetResult(orderPacket("NRORDLINPSIMULA",
                                     nextOrder(column(orders), kOrderWidth,
                                               QStringLiteral("A simulação já atingiu a ordem máxima de linhas (999)."))));

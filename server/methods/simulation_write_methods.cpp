@@ -55,9 +55,9 @@ const TableResolver& lineResolver() {
 }
 
 QString nextSimulationNumber(Database& db, const QString& number, const QString& version) {
-    const Packet p = db.query(QStringLiteral("SELECT NRSIMULAPROP FROM SIMULAPROP WHERE NRPROPOSFAS = :NR "
-                                             "AND NRVERPROPFAS = :VER"),
-                              {{"NR", number}, {"VER", version}});
+    const Packet p =
+        db.query(QStringLiteral("SELECT NRSIMULAPROP FROM SIMULAPROP WHERE %1").arg(ProposalKey::condition()),
+                 {{"NR", number}, {"VER", version}});
     qint64 highest = 0;
     for (const QVariantList& row : p.rows) highest = std::max(highest, row.value(0).toString().trimmed().toLongLong());
     if (highest >= 99999) throw MethodError(QStringLiteral("A proposta já atingiu o número máximo de simulações."));
@@ -95,8 +95,9 @@ void checkSimulation(Database& db, const Cells& c, RowChange& change) {
     const QString order = adjusted(c.text(v, "NRORDSIMULAPROP"), kOrderWidth);
     if (insert || c.changed(change, "NRORDSIMULAPROP")) {
         if (order.isEmpty()) throw MethodError(QStringLiteral("Ordem deve ser informada."));
-        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SIMULAPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                     "AND NRORDSIMULAPROP = :O AND NRSIMULAPROP <> :S"),
+        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SIMULAPROP WHERE %1 "
+                                     "AND NRORDSIMULAPROP = :O AND NRSIMULAPROP <> :S")
+                          .arg(ProposalKey::condition()),
                       {{"NR", number}, {"VER", version}, {"O", order}, {"S", c.text(v, "NRSIMULAPROP")}})
                 .toInt() > 0)
             throw MethodError(QStringLiteral("Ordem já cadastrada."));
@@ -114,8 +115,9 @@ void checkLine(Database& db, const Cells& c, RowChange& change) {
     const QString simulation = c.text(v, "NRSIMULAPROP");
     const QVariantMap key{{"NR", number}, {"VER", version}, {"S", simulation}};
     if (insert || c.changed(change, "NRSIMULAPROP")) {
-        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SIMULAPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                     "AND NRSIMULAPROP = :S"),
+        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SIMULAPROP WHERE %1 "
+                                     "AND NRSIMULAPROP = :S")
+                          .arg(ProposalKey::condition()),
                       key)
                 .toInt() == 0)
             throw MethodError(QStringLiteral("Simulação não cadastrada na proposta."));
@@ -126,8 +128,9 @@ void checkLine(Database& db, const Cells& c, RowChange& change) {
         if (order.isEmpty()) throw MethodError(QStringLiteral("Ordem deve ser informada."));
         QVariantMap p = key;
         p.insert(QStringLiteral("O"), order);
-        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SIMULALINP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                     "AND NRSIMULAPROP = :S AND NRORDLINPSIMULA = :O"),
+        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SIMULALINP WHERE %1 "
+                                     "AND NRSIMULAPROP = :S AND NRORDLINPSIMULA = :O")
+                          .arg(ProposalKey::condition()),
                       p)
                 .toInt() > 0)
             throw MethodError(QStringLiteral("Ordem já cadastrada."));
@@ -138,13 +141,15 @@ void checkLine(Database& db, const Cells& c, RowChange& change) {
         if (line.isEmpty()) throw MethodError(QStringLiteral("Linha de Produto deve ser informada."));
         QVariantMap p = key;
         p.insert(QStringLiteral("L"), line);
-        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM LINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                     "AND CDLINPPROP = :L"),
+        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM LINPPROP WHERE %1 "
+                                     "AND CDLINPPROP = :L")
+                          .arg(ProposalKey::condition()),
                       p)
                 .toInt() == 0)
             throw MethodError(QStringLiteral("Linha de produto não cadastrada na proposta."));
-        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SIMULALINP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                     "AND NRSIMULAPROP = :S AND CDLINPPROP = :L"),
+        if (db.scalar(QStringLiteral("SELECT COUNT(*) FROM SIMULALINP WHERE %1 "
+                                     "AND NRSIMULAPROP = :S AND CDLINPPROP = :L")
+                          .arg(ProposalKey::condition()),
                       p)
                 .toInt() > 0)
             throw MethodError(QStringLiteral("Linha de produto já cadastrada."));
@@ -187,8 +192,8 @@ Reply getVdSimulacao(MethodContext& ctx, const Args& args) {
     QVariantMap params = proposalKey(args).params();
     params.insert(QStringLiteral("O"), adjusted(args.string(2).trimmed(), kOrderWidth));
     return packetResult(shaped(ctx.db,
-                               QStringLiteral("SELECT NRSIMULAPROP FROM SIMULAPROP WHERE NRPROPOSFAS = :NR "
-                                              "AND NRVERPROPFAS = :VER AND NRORDSIMULAPROP = :O"),
+                               QStringLiteral("SELECT NRSIMULAPROP FROM SIMULAPROP WHERE %1 AND NRORDSIMULAPROP = :O")
+                                   .arg(ProposalKey::condition()),
                                params, {text("NRSIMULAPROP", kNumberWidth)}));
 }
 
@@ -196,30 +201,34 @@ Reply getVdSimulaLinp(MethodContext& ctx, const Args& args) {
     QVariantMap params = proposalKey(args).params();
     params.insert(QStringLiteral("S"), args.string(2).trimmed());
     params.insert(QStringLiteral("L"), args.string(3).trimmed());
-    return packetResult(shaped(ctx.db,
-                               QStringLiteral("SELECT CDLINPPROP FROM SIMULALINP WHERE NRPROPOSFAS = :NR "
-                                              "AND NRVERPROPFAS = :VER AND NRSIMULAPROP = :S AND CDLINPPROP = :L"),
-                               params, {stored("SIMULALINP", "CDLINPPROP")}));
+    return packetResult(
+        shaped(ctx.db,
+               QStringLiteral("SELECT CDLINPPROP FROM SIMULALINP WHERE %1 AND NRSIMULAPROP = :S AND CDLINPPROP = :L")
+                   .arg(ProposalKey::condition()),
+               params, {stored("SIMULALINP", "CDLINPPROP")}));
 }
 
 Reply getVdProdSimulaLinp(MethodContext& ctx, const Args& args) {
     QVariantMap params = proposalKey(args).params();
     params.insert(QStringLiteral("S"), args.string(2).trimmed());
     params.insert(QStringLiteral("O"), adjusted(args.string(4).trimmed(), kOrderWidth));
-    return packetResult(shaped(ctx.db,
-                               QStringLiteral("SELECT NRSIMULAPROP FROM SIMULALINP WHERE NRPROPOSFAS = :NR "
-                                              "AND NRVERPROPFAS = :VER AND NRSIMULAPROP = :S AND NRORDLINPSIMULA = :O"),
-                               params, {text("NRSIMULAPROP", kNumberWidth)}));
+    return packetResult(shaped(
+        ctx.db,
+        QStringLiteral("SELECT NRSIMULAPROP FROM SIMULALINP WHERE %1 AND NRSIMULAPROP = :S AND NRORDLINPSIMULA = :O")
+            .arg(ProposalKey::condition()),
+        params, {text("NRSIMULAPROP", kNumberWidth)}));
 }
 
 Reply getPesqProdLinp(MethodContext& ctx, const Args& args) {
-    return packetResult(shaped(ctx.db,
-                               QStringLiteral("SELECT CDLINPPROP, NMLINPPROP, IDTIPLINPP, VRLICENCUSOPROP, VRMENSALIDAPROP "
-                                              "FROM LINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                              "ORDER BY NMLINPPROP, CDLINPPROP"),
-                               proposalKey(args).params(),
-                               {stored("LINPPROP", "CDLINPPROP"), stored("LINPPROP", "NMLINPPROP"),
-                                stored("LINPPROP", "IDTIPLINPP"), number("VRLICENCUSOPROP"), number("VRMENSALIDAPROP")}));
+    return packetResult(
+        shaped(ctx.db,
+               QStringLiteral("SELECT CDLINPPROP, NMLINPPROP, IDTIPLINPP, VRLICENCUSOPROP, VRMENSALIDAPROP "
+                              "FROM LINPPROP WHERE %1 "
+                              "ORDER BY NMLINPPROP, CDLINPPROP")
+                   .arg(ProposalKey::condition()),
+               proposalKey(args).params(),
+               {stored("LINPPROP", "CDLINPPROP"), stored("LINPPROP", "NMLINPPROP"), stored("LINPPROP", "IDTIPLINPP"),
+                number("VRLICENCUSOPROP"), number("VRMENSALIDAPROP")}));
 }
 
 }  // namespace

@@ -57,23 +57,23 @@ ORDER BY S.SGSISTEMA, S.CDSISTEMA)SQL")
 
 struct LineSystem {
     QString number, version, line, system;
-    QVariantMap params() const { return {{"N", number}, {"V", version}, {"L", line}, {"S", system}}; }
+    QVariantMap params() const { return {{"NR", number}, {"VER", version}, {"L", line}, {"S", system}}; }
 };
 
 // The type of the stored line; throws when there is no such line.
 QString lineType(Database& db, const LineSystem& s) {
     const Packet line = db.query(
-        QStringLiteral("SELECT IDTIPLINPP FROM LINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V AND CDLINPPROP = :L"),
+        QStringLiteral("SELECT IDTIPLINPP FROM LINPPROP WHERE %1 AND CDLINPPROP = :L").arg(ProposalKey::condition()),
         s.params());
     if (line.rows.isEmpty()) throw MethodError(kNoLine);
     return line.value(0, "IDTIPLINPP").toString().trimmed();
 }
 
 bool onLine(Database& db, const LineSystem& s) {
-    return db
-               .scalar(QStringLiteral("SELECT COUNT(*) FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V "
-                                      "AND CDLINPPROP = :L AND CDSISTEMA = :S"),
-                       s.params())
+    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM SISTLINPPROP WHERE %1 "
+                                    "AND CDLINPPROP = :L AND CDSISTEMA = :S")
+                         .arg(ProposalKey::condition()),
+                     s.params())
                .toInt() > 0;
 }
 
@@ -90,8 +90,10 @@ bool admit(Database& db, const LineSystem& s, const QString& replacing = {}) {
     if (onLine(db, s)) return false;
     if (type == QLatin1String("P") || type == QLatin1String("A")) {
         QVariantMap params = s.params();
-        QString sql = QStringLiteral("SELECT COUNT(*) FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V "
-                                     "AND CDLINPPROP = :L");
+        QString sql = QStringLiteral(
+                          "SELECT COUNT(*) FROM SISTLINPPROP WHERE %1 "
+                          "AND CDLINPPROP = :L")
+                          .arg(ProposalKey::condition());
         if (!replacing.isEmpty()) {
             sql += QStringLiteral(" AND CDSISTEMA <> :R");
             params.insert(QStringLiteral("R"), replacing);
@@ -108,7 +110,7 @@ Reply insereSistema(MethodContext& ctx, const Args& args) {
     Transaction tx(ctx.db);
     if (admit(ctx.db, s))
         ctx.db.exec(QStringLiteral("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) "
-                                   "VALUES (:N, :V, :L, :S)"),
+                                   "VALUES (:NR, :VER, :L, :S)"),
                     s.params());
     tx.commit();
     return QJsonValue();
@@ -124,9 +126,10 @@ const TableResolver& systemResolver() {
 QString systemByAbbreviation(Database& db, const LineSystem& s, const QString& abbreviation) {
     const Packet found = db.query(QStringLiteral(R"SQL(
 SELECT S.CDSISTEMA FROM SISTEMA S
-JOIN LINPPROP L ON L.NRPROPOSFAS = :N AND L.NRVERPROPFAS = :V AND L.CDLINPPROP = :L
-WHERE S.SGSISTEMA = :SG AND S.IDAMBSIST = L.IDAMBLINPP AND S.IDSITUSIST = 'A')SQL"),
-                                  {{"N", s.number}, {"V", s.version}, {"L", s.line}, {"SG", abbreviation}});
+JOIN LINPPROP L ON %1 AND L.CDLINPPROP = :L
+WHERE S.SGSISTEMA = :SG AND S.IDAMBSIST = L.IDAMBLINPP AND S.IDSITUSIST = 'A')SQL")
+                                      .arg(ProposalKey::condition(QStringLiteral("L"))),
+                                  {{"NR", s.number}, {"VER", s.version}, {"L", s.line}, {"SG", abbreviation}});
     return found.rows.size() == 1 ? found.value(0, "CDSISTEMA").toString() : QString();
 }
 

@@ -18,8 +18,9 @@ Reply getMensagem(MethodContext& ctx, const Args& args) {
                                         stored("TXTPROPFAS", "CDTXTPROPFAS"), memo("TXPROPFAS"), number("NRORDEMMSG")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, TXPROPFAS, NRORDEMMSG "
-                                              "FROM TXTPROPFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                              "ORDER BY NRORDEMMSG, CDTXTPROPFAS"),
+                                              "FROM TXTPROPFAS WHERE %1 "
+                                              "ORDER BY NRORDEMMSG, CDTXTPROPFAS")
+                                   .arg(ProposalKey::condition()),
                                proposalKey(args).params(), fields));
 }
 
@@ -28,7 +29,8 @@ Reply getObs(MethodContext& ctx, const Args& args) {
                                         memo("TXOBSPROPFAS")};
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, TXOBSPROPFAS FROM OBSPROPFAS "
-                                              "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+                                              "WHERE %1")
+                                   .arg(ProposalKey::condition()),
                                proposalKey(args).params(), fields));
 }
 

@@ -69,9 +69,10 @@ Reply setMensagem(MethodContext& ctx, const Args& args) {
         const QString text = cellText(delta, v, code);
         if (insert || changes(delta, change, code)) {
             if (text.isEmpty()) throw MethodError(QStringLiteral("Mensagem deve ser informada"));
-            if (ctx.db.scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE NRPROPOSFAS = :N "
-                                             "AND NRVERPROPFAS = :V AND CDTXTPROPFAS = :C"),
-                              {{"N", number}, {"V", version}, {"C", text}})
+            if (ctx.db
+                    .scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE %1 AND CDTXTPROPFAS = :C")
+                                .arg(ProposalKey::condition()),
+                            {{"NR", number}, {"VER", version}, {"C", text}})
                     .toInt() > 0)
                 throw MethodError(QStringLiteral("Mensagem já cadastrada"));
             v[code] = text;
@@ -83,9 +84,10 @@ Reply setMensagem(MethodContext& ctx, const Args& args) {
     });
     for (const auto& [number, version] : touched) {
         const QVariant repeated = ctx.db.scalar(QStringLiteral(R"SQL(
-SELECT COUNT(*) FROM (SELECT NRORDEMMSG FROM TXTPROPFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V
-                      GROUP BY NRORDEMMSG HAVING COUNT(*) > 1) R)SQL"),
-                                                {{"N", number}, {"V", version}});
+SELECT COUNT(*) FROM (SELECT NRORDEMMSG FROM TXTPROPFAS WHERE %1
+                      GROUP BY NRORDEMMSG HAVING COUNT(*) > 1) R)SQL")
+                                                    .arg(ProposalKey::condition()),
+                                                {{"NR", number}, {"VER", version}});
         if (repeated.toInt() > 0) throw MethodError(QStringLiteral("Ordem já cadastrada"));
     }
     tx.commit();
@@ -95,13 +97,13 @@ SELECT COUNT(*) FROM (SELECT NRORDEMMSG FROM TXTPROPFAS WHERE NRPROPOSFAS = :N A
 Reply validaMsg(MethodContext& ctx, const Args& args) {
     static const QList<FieldDef> fields{stored("TXTPROPFAS", "NRPROPOSFAS"), stored("TXTPROPFAS", "NRVERPROPFAS"),
                                         stored("TXTPROPFAS", "CDTXTPROPFAS"), memo("TXPROPFAS")};
-    return packetResult(shaped(ctx.db,
-                               QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, TXPROPFAS FROM TXTPROPFAS "
-                                              "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND CDTXTPROPFAS = :C"),
-                               {{"NR", args.string(0).trimmed()},
-                                {"VER", args.string(2).trimmed()},
-                                {"C", args.string(1).trimmed()}},
-                               fields));
+    return packetResult(
+        shaped(ctx.db,
+               QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, TXPROPFAS FROM TXTPROPFAS "
+                              "WHERE %1 AND CDTXTPROPFAS = :C")
+                   .arg(ProposalKey::condition()),
+               {{"NR", args.string(0).trimmed()}, {"VER", args.string(2).trimmed()}, {"C", args.string(1).trimmed()}},
+               fields));
 }
 
 Reply validaOrdem(MethodContext& ctx, const Args& args) {
@@ -113,8 +115,9 @@ Reply validaOrdem(MethodContext& ctx, const Args& args) {
     if (order != std::floor(order)) return packetResult(none);
     return packetResult(shaped(ctx.db,
                                QStringLiteral("SELECT NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS FROM TXTPROPFAS "
-                                              "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER AND NRORDEMMSG = :O "
-                                              "AND CDTXTPROPFAS <> :C ORDER BY CDTXTPROPFAS"),
+                                              "WHERE %1 AND NRORDEMMSG = :O "
+                                              "AND CDTXTPROPFAS <> :C ORDER BY CDTXTPROPFAS")
+                                   .arg(ProposalKey::condition()),
                                {{"NR", args.string(0).trimmed()},
                                 {"VER", args.string(3).trimmed()},
                                 {"O", qint64(order)},

@@ -35,7 +35,7 @@ using namespace read;
 constexpr int kValueSize = 400;
 
 bool stored(Database& db, const QString& number, const QString& version) {
-    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
+    return db.scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE %1").arg(ProposalKey::condition()),
                      {{QStringLiteral("NR"), number}, {QStringLiteral("VER"), version}})
                .toInt() > 0;
 }

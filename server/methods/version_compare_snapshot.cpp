@@ -142,7 +142,7 @@ const QList<Column> kText{{"NRORDEMMSG", "Ordem", Kind::Number}, {"TXPROPFAS", "
 class Reader {
 public:
     Reader(Database& db, const QString& number, const QString& version, const QHash<QString, QString>& alias)
-        : db_(db), key_{{QStringLiteral("NR"), number}, {QStringLiteral("VER"), version}}, alias_(alias) {}
+        : db_(db), key_(ProposalKey{number, version}.params()), alias_(alias) {}
 
     Version read() {
         Version v;
@@ -167,8 +167,7 @@ private:
 
     Section header() {
         const Packet p =
-            query(QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER")
-                      .arg(select(kHeader)),
+            query(QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE %2").arg(select(kHeader), ProposalKey::condition()),
                   shapeOf(kHeader));
         Section s{QStringLiteral("Cabeçalho"), {}};
         if (!p.isEmpty()) s.items << Item{QString(), QStringLiteral("Proposta"), QString(), valuesOf(p, 0, kHeader)};
@@ -176,9 +175,9 @@ private:
     }
 
     Section lines() {
-        const Packet p = query(QStringLiteral("SELECT CDLINPPROP, %1 FROM LINPPROP WHERE NRPROPOSFAS = :NR AND "
-                                              "NRVERPROPFAS = :VER ORDER BY CDLINPPROPINFOR, CDLINPPROP")
-                                   .arg(select(kLine)),
+        const Packet p = query(QStringLiteral("SELECT CDLINPPROP, %1 FROM LINPPROP WHERE %2 "
+                                              "ORDER BY CDLINPPROPINFOR, CDLINPPROP")
+                                   .arg(select(kLine), ProposalKey::condition()),
                                shapeOf(kLine, {stored("SISTLINPPROP", "CDLINPPROP")}));
         Section s{QStringLiteral("Linhas de produto"), {}};
         for (int r = 0; r < p.rows.size(); ++r) {
@@ -201,10 +200,11 @@ private:
     Section systems() {
         const Packet p =
             query(QStringLiteral("SELECT S.CDLINPPROP, S.CDSISTEMA, T.SGSISTEMA, T.NMSISTEMA FROM SISTLINPPROP S "
-                                 "LEFT JOIN SISTEMA T ON T.CDSISTEMA = S.CDSISTEMA WHERE S.NRPROPOSFAS = :NR "
-                                 "AND S.NRVERPROPFAS = :VER ORDER BY S.CDLINPPROP, T.SGSISTEMA, S.CDSISTEMA"),
-                  {stored("SISTLINPPROP", "CDLINPPROP"), stored("SISTLINPPROP", "CDSISTEMA"), stored("SISTEMA", "SGSISTEMA"),
-                   stored("SISTEMA", "NMSISTEMA")});
+                                 "LEFT JOIN SISTEMA T ON T.CDSISTEMA = S.CDSISTEMA WHERE %1 "
+                                 "ORDER BY S.CDLINPPROP, T.SGSISTEMA, S.CDSISTEMA")
+                      .arg(ProposalKey::condition(QStringLiteral("S"))),
+                  {stored("SISTLINPPROP", "CDLINPPROP"), stored("SISTLINPPROP", "CDSISTEMA"),
+                   stored("SISTEMA", "SGSISTEMA"), stored("SISTEMA", "NMSISTEMA")});
         Section s{QStringLiteral("Sistemas"), {}};
         for (int r = 0; r < p.rows.size(); ++r) {
             const QString line = lineKey(cellText(p, r, "CDLINPPROP"));
@@ -228,8 +228,8 @@ private:
     Section lineInstallments() {
         const Packet p =
             query(QStringLiteral("SELECT CDLINPPROP, DTVELUSOPEDP AS VENCIMENTO, VRVELUSOPEDP AS VALOR FROM "
-                                 "VENCLINPPROP WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER "
-                                 "ORDER BY CDLINPPROP, DTVELUSOPEDP"),
+                                 "VENCLINPPROP WHERE %1 ORDER BY CDLINPPROP, DTVELUSOPEDP")
+                      .arg(ProposalKey::condition()),
                   shapeOf(kInstallment, {stored("SISTLINPPROP", "CDLINPPROP")}));
         Section s{QStringLiteral("Parcelas da linha"), {}};
         QString previous;
@@ -247,9 +247,8 @@ private:
     Section services() {
         const Packet p =
             query(QStringLiteral("SELECT S.NRSERVPROP, T.NMTIPOSERV, %1 FROM SERVPROP S LEFT JOIN TIPOSERV T "
-                                 "ON T.CDTIPOSERV = S.CDTIPOSERV WHERE S.NRPROPOSFAS = :NR AND "
-                                 "S.NRVERPROPFAS = :VER ORDER BY S.NRSERVPROP")
-                      .arg(select(kService, QStringLiteral("S."))),
+                                 "ON T.CDTIPOSERV = S.CDTIPOSERV WHERE %2 ORDER BY S.NRSERVPROP")
+                      .arg(select(kService, QStringLiteral("S.")), ProposalKey::condition(QStringLiteral("S"))),
                   shapeOf(kService, {stored("SERVPROP", "NRSERVPROP"), stored("TIPOSERV", "NMTIPOSERV")}));
         Section s{QStringLiteral("Serviços"), {}};
         for (int r = 0; r < p.rows.size(); ++r) {
@@ -263,9 +262,9 @@ private:
             s.items << Item{sequence, QStringLiteral("%1 - %2").arg(sequence, cellText(p, r, "NMTIPOSERV")), summary,
                             valuesOf(p, r, kService)};
         }
-        const Packet objective = query(QStringLiteral("SELECT TXOBJETPROPFAS FROM OBJSERVPROP WHERE NRPROPOSFAS = :NR "
-                                                      "AND NRVERPROPFAS = :VER"),
-                                       {memo("TXOBJETPROPFAS")});
+        const Packet objective =
+            query(QStringLiteral("SELECT TXOBJETPROPFAS FROM OBJSERVPROP WHERE %1").arg(ProposalKey::condition()),
+                  {memo("TXOBJETPROPFAS")});
         if (!objective.isEmpty()) {
             const QList<Column> column{{"TXOBJETPROPFAS", "Objetivo", Kind::RichText}};
             const QList<Value> values = valuesOf(objective, 0, column);
@@ -278,7 +277,8 @@ private:
     Section packageInstallments() {
         const Packet p =
             query(QStringLiteral("SELECT DTVENCSERVPROP AS VENCIMENTO, VRVENCSERVPROP AS VALOR FROM VENCSERVPROP "
-                                 "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER ORDER BY DTVENCSERVPROP"),
+                                 "WHERE %1 ORDER BY DTVENCSERVPROP")
+                      .arg(ProposalKey::condition()),
                   shapeOf(kInstallment));
         Section s{QStringLiteral("Parcelas do pacote"), {}};
         for (int r = 0; r < p.rows.size(); ++r) {
@@ -288,9 +288,9 @@ private:
     }
 
     Section texts() {
-        const Packet p = query(QStringLiteral("SELECT CDTXTPROPFAS, %1 FROM TXTPROPFAS WHERE NRPROPOSFAS = :NR AND "
-                                              "NRVERPROPFAS = :VER ORDER BY NRORDEMMSG, CDTXTPROPFAS")
-                                   .arg(select(kText)),
+        const Packet p = query(QStringLiteral("SELECT CDTXTPROPFAS, %1 FROM TXTPROPFAS WHERE %2 "
+                                              "ORDER BY NRORDEMMSG, CDTXTPROPFAS")
+                                   .arg(select(kText), ProposalKey::condition()),
                                shapeOf(kText, {stored("TXTPROPFAS", "CDTXTPROPFAS")}));
         Section s{QStringLiteral("Textos"), {}};
         for (int r = 0; r < p.rows.size(); ++r) {
@@ -302,9 +302,9 @@ private:
     }
 
     Section observation() {
-        const Packet p = query(QStringLiteral("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = :NR AND "
-                                              "NRVERPROPFAS = :VER"),
-                               {memo("TXOBSPROPFAS")});
+        const Packet p =
+            query(QStringLiteral("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE %1").arg(ProposalKey::condition()),
+                  {memo("TXOBSPROPFAS")});
         Section s{QStringLiteral("Observação"), {}};
         const QList<Column> column{{"TXOBSPROPFAS", "Observação", Kind::RichText}};
         if (!p.isEmpty()) {
@@ -325,11 +325,10 @@ private:
 QHash<QString, QString> pairedLines(Database& db, const QString& number, const QString& first, const QString& second) {
     const auto codes = [&](const QString& version) {
         QHash<QString, QString> out;  // line code → informed code
-        const Packet p =
-            db.query(QStringLiteral("SELECT CDLINPPROP, CDLINPPROPINFOR FROM LINPPROP WHERE NRPROPOSFAS = :NR "
-                                    "AND NRVERPROPFAS = :VER"),
-                     {{QStringLiteral("NR"), number}, {QStringLiteral("VER"), version}},
-                     {stored("LINPPROP", "CDLINPPROP"), stored("LINPPROP", "CDLINPPROPINFOR")});
+        const Packet p = db.query(
+            QStringLiteral("SELECT CDLINPPROP, CDLINPPROPINFOR FROM LINPPROP WHERE %1").arg(ProposalKey::condition()),
+            ProposalKey{number, version}.params(),
+            {stored("LINPPROP", "CDLINPPROP"), stored("LINPPROP", "CDLINPPROPINFOR")});
         for (int r = 0; r < p.rows.size(); ++r)
             out.insert(cellText(p, r, "CDLINPPROP"), cellText(p, r, "CDLINPPROPINFOR"));
         return out;

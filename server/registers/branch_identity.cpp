@@ -1,5 +1,6 @@
 #include "server/registers/branch_identity.h"
 
+#include "server/methods/read_support.h"
 #include "server/storage/database.h"
 
 namespace cot::server {
@@ -80,9 +81,11 @@ SellerContact sellerContact(Database& db, const QString& operatorCode) {
 }
 
 std::optional<OfferIdentity> offerIdentity(Database& db, const QString& nr, const QString& ver) {
-    const Packet row = db.query(QStringLiteral("SELECT CDFILIAL, COALESCE(NULLIF(CDOPERRESP, ''), CDOPERINCL) AS CDVENDEDOR "
-                                               "FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER"),
-                                {{"NR", nr.trimmed()}, {"VER", ver.trimmed()}});
+    const Packet row =
+        db.query(QStringLiteral("SELECT CDFILIAL, COALESCE(NULLIF(CDOPERRESP, ''), CDOPERINCL) AS CDVENDEDOR "
+                                "FROM PROPOSTAFAS WHERE %1")
+                     .arg(read::ProposalKey::condition()),
+                 {{"NR", nr.trimmed()}, {"VER", ver.trimmed()}});
     if (row.isEmpty()) return std::nullopt;
     return OfferIdentity{branchIdentity(db, text(row, "CDFILIAL")), sellerContact(db, text(row, "CDVENDEDOR"))};
 }
