@@ -2,6 +2,7 @@
 // days, expired, request), of every contract type, for clients and prospects, with
 // several versions of one number, and a couple of branch 0002.
 #include "server/methods/numbering.h"
+#include "server/methods/read_support.h"
 #include "server/seed/seed_support.h"
 #include "services/installment_schedule.h"
 
@@ -119,8 +120,9 @@ void service(Database& db, int number, const char* version, const Service& s) {
 
 // Package value of the services, split in `parts` monthly installments.
 void servicePackage(Database& db, int number, const char* version, double value, int parts, int created) {
-    db.exec("UPDATE PROPOSTAFAS SET VRPACOTESERV = :V, IDTIPOCOBRSERV = 'P' WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :R",
-            {{"V", value}, {"N", seedNumber(number)}, {"R", version}});
+    db.exec(QStringLiteral("UPDATE PROPOSTAFAS SET VRPACOTESERV = :V, IDTIPOCOBRSERV = 'P' WHERE %1")
+                .arg(read::ProposalKey::condition()),
+            {{"V", value}, {"NR", seedNumber(number)}, {"VER", version}});
     const qint64 total = qint64(value * 100 + 0.5), part = total / parts;
     for (int i = 0; i < parts; ++i)
         insertRow(db, "VENCSERVPROP", {{"NRPROPOSFAS", seedNumber(number)}, {"NRVERPROPFAS", version},
