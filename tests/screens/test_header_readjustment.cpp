@@ -1,5 +1,6 @@
 // Readjustment of a proposal: the split between index 1 and index 2, the checks a post
 // runs only for a proposal, the key filter of the percentages and the words shown.
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "ui/lookup_button.h"
@@ -73,7 +74,8 @@ TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
     newProposal(60, 30.0);
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"A soma dos percentuais de reajuste deve ser de 100%"});
-    EXPECT_TRUE(r().dbePercent1->hasFocus());
+    // The focus moves once the refusal is over: the loop runs until it lands.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return r().dbePercent1->hasFocus(); }));
     EXPECT_EQ(t.state(), DataSetState::Insert);
 
     // 60 with nothing for index 2's percentage is asked for it; with 0 the sum fails.
