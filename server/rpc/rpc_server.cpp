@@ -250,15 +250,27 @@ struct RpcServer::Impl final : HttpRoutes {
             allowOrigin(*req, reply, config.allowedOrigins);
             answer(std::move(reply));
             PieceEncoder encoder(gzip);
+            // A piece changes hands whole: this thread keeps no reference to bytes the
+            // connection's thread is sending (a shared buffer reused or freed here would race it).
+            const auto handOver = [&](QByteArray& text, bool last) {
+                if (gzip) {
+                    QByteArray packed = encoder.encode(text, last);
+                    text.resize(0);  // keeps its room for the next piece
+                    return pipe->put(std::move(packed));
+                }
+                QByteArray piece = std::exchange(text, QByteArray());
+                if (!last) text.reserve(kPiece + kPiece / 4);
+                return pipe->put(std::move(piece));
+            };
             QByteArray out;
+            out.reserve(kPiece + kPiece / 4);
             qsizetype written = 0;
             bool whole = dispatcher->stream(result, databases, out, [&](QByteArray& text) {
                 if (text.size() < kPiece) return;
                 written += text.size();
-                if (written > request_limits::kMaxReply || !pipe->put(encoder.encode(text, false))) throw ReplyAborted();
-                text.resize(0);  // keeps its room for the next piece
+                if (written > request_limits::kMaxReply || !handOver(text, false)) throw ReplyAborted();
             });
-            whole = whole && pipe->put(encoder.encode(out, true));
+            whole = whole && handOver(out, true);
             pipe->close(whole);
             log(id, result.summary, timer, whole ? QString() : QStringLiteral("interrompida"));
         });
