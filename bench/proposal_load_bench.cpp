@@ -35,6 +35,7 @@
 #include "proposal/screen/areas.h"
 #include "proposal/screen/proposal_screen.h"
 #include "proposal/screen/tables_proposal.h"
+#include "rpc/call_wait.h"
 #include "rpc/net_connection.h"
 #include "server/storage/database.h"
 #include "services/local_query.h"
@@ -485,6 +486,9 @@ int main(int argc, char** argv) {
     cot::useOneHeapArena();  // as the shell's heap, which the calls' answers are read into
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // COT_BENCH_CALLS_ON_UI_THREAD=1: the calls run on the UI thread, as a baseline for
+    // what waiting on a worker with the busy window costs.
+    if (qEnvironmentVariableIntValue("COT_BENCH_CALLS_ON_UI_THREAD") == 1) cot::call_wait::setHook(nullptr);
     benchmark::Initialize(&argc, argv);
     try {
         environment() = std::make_unique<Environment>();
