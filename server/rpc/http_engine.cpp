@@ -256,7 +256,10 @@ private:
 
     void write(HttpReply reply) {
         release();  // answered: its body is no longer held
-        if (shared_.stopping) return cut();
+        if (shared_.stopping) {
+            if (reply.pieces) reply.pieces->abandon();  // its writer must not wait for a reader
+            return cut();
+        }
         reply_ = std::move(reply);
         close_ = reply_.close || !keepAlive_;
         head_ = "HTTP/1.1 " + std::to_string(reply_.status) + ' ' + reasonPhrase(reply_.status) + "\r\n";

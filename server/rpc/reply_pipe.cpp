@@ -68,4 +68,27 @@ void ReplyPipe::abandon() {
     }
 }
 
+std::shared_ptr<ReplyPipe> ReplyPipes::make() {
+    auto pipe = std::make_shared<ReplyPipe>();
+    std::lock_guard lock(mutex_);
+    if (stopped_) {
+        pipe->abandon();
+        return pipe;
+    }
+    std::erase_if(live_, [](const auto& w) { return w.expired(); });
+    live_.push_back(pipe);
+    return pipe;
+}
+
+void ReplyPipes::abandonAll() {
+    std::vector<std::weak_ptr<ReplyPipe>> live;
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+        live.swap(live_);
+    }
+    for (const auto& w : live)
+        if (auto pipe = w.lock()) pipe->abandon();
+}
+
 }  // namespace cot::server

@@ -2,8 +2,10 @@
 #include <QByteArray>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "server/rpc/http_exchange.h"
 
@@ -32,6 +34,20 @@ private:
     std::deque<QByteArray> pieces_;
     Ready waiting_;  // the reader's request while nothing was there
     bool closed_ = false, complete_ = false, abandoned_ = false;
+};
+
+// The pipes of the answers still being written. At stop every one is abandoned before the
+// database threads are joined: a pipe whose connection never took it (the engine stopped
+// before the answer reached it) would otherwise hold its writer, and the stop, for good.
+class ReplyPipes {
+public:
+    std::shared_ptr<ReplyPipe> make();
+    void abandonAll();
+
+private:
+    std::mutex mutex_;
+    std::vector<std::weak_ptr<ReplyPipe>> live_;
+    bool stopped_ = false;
 };
 
 }  // namespace cot::server

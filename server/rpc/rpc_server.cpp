@@ -76,6 +76,7 @@ struct RpcServer::Impl final : HttpRoutes {
     std::unique_ptr<WorkerPool> pageThreads;         // the client's page: its own threads and connections
     std::unique_ptr<RateLimiter> pagePace;           // per address, on /cliente/
     std::unique_ptr<HttpEngine> engine;
+    ReplyPipes pipes;                                // streamed answers in flight, let go at stop
     client_page::PageContext page;                   // made once the page's threads run
     int port = 0;
     std::mutex mutex;
@@ -245,7 +246,7 @@ struct RpcServer::Impl final : HttpRoutes {
                 return answer(std::move(reply));
             }
             const bool gzip = acceptsGzip(req->header("Accept-Encoding"));
-            auto pipe = std::make_shared<ReplyPipe>();
+            auto pipe = pipes.make();
             HttpReply reply = streamedJsonReply(pipe, gzip);
             allowOrigin(*req, reply, config.allowedOrigins);
             answer(std::move(reply));
@@ -345,6 +346,7 @@ void RpcServer::stop() {
     // and page threads finish what they hold; the engine goes last, since their answers
     // are handed to it.
     d->engine->stop();
+    d->pipes.abandonAll();
     if (d->databaseThreads) d->databaseThreads->shutdown();
     if (d->pageThreads) d->pageThreads->shutdown();
     d->engine.reset();
