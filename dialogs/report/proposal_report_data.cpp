@@ -13,7 +13,6 @@ namespace cot {
 
 namespace {
 
-
 QList<ProposalReportData::Installment> schedule(const Packet& p, const char* due, const char* value) {
     QList<ProposalReportData::Installment> out;
     for (int r = 0; r < p.rows.size(); ++r) out << ProposalReportData::Installment{cellDay(p, r, due), cellNumber(p, r, value)};
@@ -129,28 +128,6 @@ void readIdentity(NetConnection& net, ProposalReportData& d) {
 }
 
 }  // namespace
-
-static long double sumOf(const QList<ProposalReportData::Installment>& rows) {
-    long double sum = 0;
-    for (const ProposalReportData::Installment& i : rows) sum += i.value;
-    return sum;
-}
-
-long double ProposalReportData::Line::quotedLicence() const {
-    return (static_cast<long double>(licence) - licenceDiscount) * quantity;
-}
-
-// The installments are what is charged: printing the quoted figure beside them would
-// show a total that is not the one paid.
-long double ProposalReportData::Line::licenceTotal() const {
-    return schedule.isEmpty() ? quotedLicence() : sumOf(schedule);
-}
-
-long double ProposalReportData::Line::monthlyTotal() const {
-    return (static_cast<long double>(monthly) - monthlyDiscount) * quantity;
-}
-
-long double ProposalReportData::Service::value() const { return static_cast<long double>(hours) * rateWithDiscount; }
 
 ProposalReportData readProposalReport(NetConnection& net, const QString& branch, const QString& number,
                                       const QString& version, const TMessages& messages) {

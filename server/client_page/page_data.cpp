@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include "data/cell_reads.h"
+#include "server/methods/proposal_totals.h"
 #include "server/methods/read_support.h"
 #include "server/storage/database.h"
 
@@ -12,19 +13,14 @@ namespace {
 
 QVariantMap key(const QString& nr, const QString& ver) { return {{"NR", nr}, {"VER", ver}}; }
 
-QList<PageInstallment> schedule(const Packet& p, const char* due, const char* value) {
-    QList<PageInstallment> out;
-    for (int r = 0; r < p.rows.size(); ++r) out << PageInstallment{cellDay(p, r, due), cellNumber(p, r, value)};
+QList<ProposalDocument::Installment> schedule(const Packet& p, const char* due, const char* value) {
+    QList<ProposalDocument::Installment> out;
+    for (int r = 0; r < p.rows.size(); ++r)
+        out << ProposalDocument::Installment{cellDay(p, r, due), cellNumber(p, r, value)};
     return out;
 }
 
-long double sumOf(const QList<PageInstallment>& rows) {
-    long double sum = 0;
-    for (const PageInstallment& i : rows) sum += i.value;
-    return sum;
-}
-
-bool readHeader(Database& db, PageProposal& d) {
+bool readHeader(Database& db, ProposalDocument& d) {
     const Packet p = db.query(QStringLiteral(R"SQL(
 SELECT P.CDFILIAL, P.DSREFEPROPOSFAS, P.IDCLIENPROSP, P.IDTIPOPROPFAS, P.DTPROPOSFAS, P.DTVALPROPFAS,
        P.CDOPERRESP, P.CDOPERINCL, P.IDTIPOCOBRSERV, P.VRPACOTESERV,
@@ -35,7 +31,7 @@ LEFT JOIN PROSPECT R ON R.CDPROSPECT = P.CDPROSPECT
 LEFT JOIN OPERADOR O ON O.CDOPERADOR = COALESCE(NULLIF(P.CDOPERRESP, ''), P.CDOPERINCL)
 WHERE %1)SQL")
                                   .arg(read::ProposalKey::condition(QStringLiteral("P"))),
-                              key(d.nr, d.ver));
+                              key(d.number, d.version));
     if (p.isEmpty()) return false;
     d.branch = cellText(p, 0, "CDFILIAL");
     d.reference = cellText(p, 0, "DSREFEPROPOSFAS");
@@ -43,26 +39,26 @@ WHERE %1)SQL")
     d.contract = cellText(p, 0, "IDTIPOPROPFAS");
     d.date = cellDay(p, 0, "DTPROPOSFAS");
     d.validUntil = cellDay(p, 0, "DTVALPROPFAS");
-    d.salespersonCode = cellText(p, 0, "CDOPERRESP");
-    if (d.salespersonCode.isEmpty()) d.salespersonCode = cellText(p, 0, "CDOPERINCL");
     d.salesperson = cellText(p, 0, "NMOPERADOR");
-    if (d.salesperson.isEmpty()) d.salesperson = d.salespersonCode;
+    // An operator without a name is shown by his code: the responsible one, else who included it.
+    if (d.salesperson.isEmpty()) d.salesperson = cellText(p, 0, "CDOPERRESP");
+    if (d.salesperson.isEmpty()) d.salesperson = cellText(p, 0, "CDOPERINCL");
     d.serviceCharging = cellText(p, 0, "IDTIPOCOBRSERV");
     d.packageValue = cellNumber(p, 0, "VRPACOTESERV");
     return true;
 }
 
-void readLines(Database& db, PageProposal& d) {
+void readLines(Database& db, ProposalDocument& d) {
     const Packet lines = db.query(
         QStringLiteral(
             "SELECT CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, QTMINIMAFATPROP, VRLICENCUSOPROP, VRDESLICUSOPROP, "
             "VRMENSALIDAPROP, VRDESMENSALPROP FROM LINPPROP WHERE %1 "
             "ORDER BY CDLINPPROP")
             .arg(read::ProposalKey::condition()),
-        key(d.nr, d.ver));
+        key(d.number, d.version));
     for (int r = 0; r < lines.rows.size(); ++r) {
-        PageLine l;
-        QVariantMap lineKey = key(d.nr, d.ver);
+        ProposalDocument::Line l;
+        QVariantMap lineKey = key(d.number, d.version);
         lineKey.insert(QStringLiteral("LIN"), lines.value(r, QStringLiteral("CDLINPPROP")));
         l.code = cellText(lines, r, "CDLINPPROPINFOR");
         l.name = cellText(lines, r, "NMLINPPROP");
@@ -90,15 +86,15 @@ void readLines(Database& db, PageProposal& d) {
     }
 }
 
-void readServices(Database& db, PageProposal& d) {
+void readServices(Database& db, ProposalDocument& d) {
     const Packet services = db.query(
         QStringLiteral("SELECT S.CDTIPOSERV, T.NMTIPOSERV, S.DSLOCALPROP, S.QTSERVPROP, S.VRDEHORAPROP FROM SERVPROP S "
                        "LEFT JOIN TIPOSERV T ON T.CDTIPOSERV = S.CDTIPOSERV "
                        "WHERE %1 ORDER BY S.NRSERVPROP")
             .arg(read::ProposalKey::condition(QStringLiteral("S"))),
-        key(d.nr, d.ver));
+        key(d.number, d.version));
     for (int r = 0; r < services.rows.size(); ++r) {
-        PageService s;
+        ProposalDocument::Service s;
         s.name = cellText(services, r, "NMTIPOSERV");
         if (s.name.isEmpty()) s.name = cellText(services, r, "CDTIPOSERV");
         s.place = cellText(services, r, "DSLOCALPROP");
@@ -111,44 +107,37 @@ void readServices(Database& db, PageProposal& d) {
                                                          "WHERE %1 "
                                                          "ORDER BY DTVENCSERVPROP")
                                               .arg(read::ProposalKey::condition()),
-                                          key(d.nr, d.ver)),
+                                          key(d.number, d.version)),
                                  "DTVENCSERVPROP", "VRVENCSERVPROP");
     d.serviceObjective = db.scalar(QStringLiteral("SELECT TXOBJETPROPFAS FROM OBJSERVPROP "
                                                   "WHERE %1")
                                        .arg(read::ProposalKey::condition()),
-                                   key(d.nr, d.ver))
+                                   key(d.number, d.version))
                              .toString();
 }
 
-void readTexts(Database& db, PageProposal& d) {
+void readTexts(Database& db, ProposalDocument& d) {
     const Packet texts = db.query(QStringLiteral("SELECT CDTXTPROPFAS, TXPROPFAS FROM TXTPROPFAS "
                                                  "WHERE %1 "
                                                  "ORDER BY NRORDEMMSG, CDTXTPROPFAS")
                                       .arg(read::ProposalKey::condition()),
-                                  key(d.nr, d.ver));
+                                  key(d.number, d.version));
     for (int r = 0; r < texts.rows.size(); ++r)
-        d.texts << PageText{cellText(texts, r, "CDTXTPROPFAS"), texts.value(r, QStringLiteral("TXPROPFAS")).toString()};
+        d.texts << ProposalDocument::Text{cellText(texts, r, "CDTXTPROPFAS"), texts.value(r, QStringLiteral("TXPROPFAS")).toString()};
 }
 
 }  // namespace
 
-long double PageLine::quotedLicence() const {
-    return (static_cast<long double>(licence) - licenceDiscount) * quantity;
-}
-long double PageLine::licenceTotal() const { return schedule.isEmpty() ? quotedLicence() : sumOf(schedule); }
-long double PageLine::monthlyTotal() const {
-    return (static_cast<long double>(monthly) - monthlyDiscount) * quantity;
-}
-
-std::optional<PageProposal> readPageProposal(Database& db, const QString& nr, const QString& ver) {
-    PageProposal d;
-    d.nr = nr;
-    d.ver = ver;
+std::optional<ProposalDocument> readPageProposal(Database& db, const QString& nr, const QString& ver) {
+    ProposalDocument d;
+    d.number = nr;
+    d.version = ver;
     if (!readHeader(db, d)) return std::nullopt;
     readLines(db, d);
     readServices(db, d);
     readTexts(db, d);
-    d.totals = proposalTotals(db, nr, ver).value_or(ProposalTotals{});
+    const ProposalTotals t = proposalTotals(db, nr, ver).value_or(ProposalTotals{});
+    d.totals = {t.licence, t.monthly, t.services, t.grand(), t.quoted};
     return d;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "data/proposal_html.h"
 #include "server/client_page/page_text.h"
 
 namespace cot::server::client_page {
@@ -77,12 +78,7 @@ QString letterhead(const OfferIdentity& who) {
         out += QStringLiteral("<img id=\"logo\" alt=\"\" src=\"data:%1;base64,%2\">\n")
                    .arg(esc(b.logoType), QString::fromLatin1(b.logo.toBase64()));
     QStringList lines;
-    if (!b.cnpj.isEmpty()) lines << esc(QStringLiteral("CNPJ ") + b.cnpj);
-    if (!b.address.isEmpty()) lines << esc(b.address);
-    QStringList reach;
-    for (const QString& part : {b.phone, b.site})
-        if (!part.isEmpty()) reach << esc(part);
-    if (!reach.isEmpty()) lines << reach.join(QStringLiteral(" · "));
+    for (const QString& line : letterheadLines(b.cnpj, b.address, b.phone, b.site)) lines << esc(line);
     out += QStringLiteral("<div><div id=\"empresa\">%1</div>\n<div class=\"dados\">%2</div></div>\n</header>\n")
                .arg(esc(b.company), lines.join(QStringLiteral("<br>")));
     return out;

@@ -1,8 +1,8 @@
 #pragma once
-// The proposal as the client's page shows it, rendered by the server from the version's
-// rows: header, product lines with their systems and schedules, services with the package
-// and its schedule, the texts (inert: shown as text, never as markup) and the totals with
-// the interest explained.
+// The proposal as the client's page shows it: the version's rows (page_data.h) rendered by
+// the layout of the page (data/proposal_html.h): header, product lines with their systems
+// and schedules, services with the package and its schedule, the texts (inert: shown as
+// text, never as markup) and the totals with the interest explained.
 #include <QString>
 
 namespace cot::server {

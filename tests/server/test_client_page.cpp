@@ -452,6 +452,9 @@ TEST_P(ClientPageTest, APackageIsShownWithItsScheduleAndARentalWithoutLicence) {
     }
     const QString content = proposalContentHtml(db, nr(2), "01");
     EXPECT_EQ(content, proposalContentHtml(db, nr(2), "01")) << "the same rows give the same bytes";
+    // Every sending and decision keeps the hash of the section it showed: a change of the
+    // section's markup would make each link already sent say that its proposal changed.
+    EXPECT_EQ(contentHash(content), "f175710dc283310fa97f1f1ae142d886ce94c896b4a40d07640db3ef938f1d32");
     EXPECT_TRUE(content.contains("Cobrança: pacote de serviços de R$ 1.200,00."));
     EXPECT_TRUE(content.contains("05/04/2027"));
     EXPECT_TRUE(content.contains("Locação mensal"));

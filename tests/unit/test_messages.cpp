@@ -137,10 +137,13 @@ TEST(Messages, EveryKeyTheCodeUsesIsInACatalogue) {
 
     int used = 0;
     QStringList missing;
-    for (const char* folder : {"proposal", "dialogs", "approval", "host"}) {
+    // The report's labels are looked up by its printed layout, with the kernel's renderer.
+    for (const char* folder : {"proposal", "dialogs", "approval", "host", "kernel/data"}) {
         QDirIterator sources(root.filePath(QString::fromLatin1(folder)), {QStringLiteral("*.cpp")}, QDir::Files, QDirIterator::Subdirectories);
         while (sources.hasNext()) {
             QFile file(sources.next());
+            const bool printed = file.fileName().endsWith(QStringLiteral("/proposal_html_printed.cpp"));
+            if (QLatin1String(folder) == QLatin1String("kernel/data") && !printed) continue;
             ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
             const QString code = QString::fromUtf8(file.readAll());
             const QString where = root.relativeFilePath(file.fileName());
@@ -154,7 +157,7 @@ TEST(Messages, EveryKeyTheCodeUsesIsInACatalogue) {
                 }
             };
             for (const QRegularExpression& shape : lookups) check(shape, all);
-            if (where.startsWith(QStringLiteral("dialogs/report/"))) check(reportLabel, report);
+            if (where.startsWith(QStringLiteral("dialogs/report/")) || printed) check(reportLabel, report);
         }
     }
     EXPECT_GT(used, 200) << "the lookups were not found: have their shapes changed?";
