@@ -43,6 +43,41 @@ public:
 
     // The readjustment indexes, whose controller is made after the header and attaches itself.
     void attachReadjustment(ReadjustmentController& readjustment) { readjustment_ = &readjustment; }
+
+    // ----- for the screen (the approval and the list)
+    // Whether the request/proposal choice shows "Proposta".
+    bool isProposta() const;
+    // Shows the form page and focuses the readjustment month / the responsible operator.
+    void focusReadjustmentMonth();
+    void focusResponsible();
+    // Whether `code` is an operator of a group authorised for proposals.
+    bool operatorRegistered(const QString& code);
+    // The document masks of the client and prospect lookups follow their person type.
+    void followDocumentMasks();
+    // Forgets that the client or prospect was checked in this edit: the next post checks
+    // it again.
+    void forgetPartyCheck() { partyChecked_ = false; }
+
+    // ----- for the readjustment checks, which are the header's
+    // Shows the form page (before focusing a header control that rejected a value).
+    void showFormPage();
+    // Focuses a control when it can take the focus.
+    static void focus(QWidget* control);
+    // Text of a key of the screen's catalogue.
+    QString msg(const QString& key) const;
+    // Shows the catalogue text of `key` as an error and ends the operation.
+    [[noreturn]] void reject(const QString& key) const;
+
+    // ----- the contract: the radios show it and report each choice to the ProposalModel
+    // (chosen); the others mark one through ProposalModel::mark and observe contractChosen.
+    // Focuses the radio of `code` ("M", "L" or "S") when it can take the focus.
+    void focusContract(const QString& code) const;
+    // The next save of the header switches the contract to `code` ("M" or "L") and converts
+    // the stored product lines with it, in one transaction; empty: a plain save. Cleared
+    // once saved or cancelled.
+    void switchContractOnSave(const QString& code) { contractSwitch_ = code; }
+
+private:
     ReadjustmentController& readjustment() const { return *readjustment_; }
 
     // ----- checks (report = true before a post: an empty value is an error and is shown;
@@ -103,68 +138,11 @@ public:
     // commercial product codes).
     static void codeKeyPress(QChar& key);
 
-    // Whether the request/proposal choice shows "Proposta".
-    bool isProposta() const;
     // Whether the client/prospect choice is the client (item 0).
     bool isClient() const;
     // Header controls are typed only while the proposal is edited or inserted.
     void setHeaderEnabled();
-    // Shows the form page (before focusing a header control that rejected a value).
-    void showFormPage();
-    // Focuses a control when it can take the focus.
-    static void focus(QWidget* control);
-    // Text of a key of the screen's catalogue.
-    QString msg(const QString& key) const;
-    // Shows the catalogue text of `key` as an error and ends the operation.
-    [[noreturn]] void reject(const QString& key) const;
 
-    // ----- answers and host queries of the header's checks and lookups
-    ClientTable *cdsValidaProposta, *cdsMaxVerPropFas, *cdsPesqContato, *cdsInterLoc, *cdsPesqInterLoc;
-    ClientTable *cdsPesqProdComer, *cdsVd_ProdComer;
-    // Systems of the lines that a commercial product typed does not cover.
-    ClientTable* cdsValidaSistProd;
-    TADOIBQuery qryPesqOperSoli{QStringLiteral("qryPesqOperSoli")};
-    TADOIBQuery qryPesqCliente{QStringLiteral("qryPesqCliente")};
-    TADOIBQuery qryPesqProspect{QStringLiteral("qryPesqProspect")};
-    TADOIBQuery qryPesqOperResp{QStringLiteral("qryPesqOperResp")};
-    TADOIBQuery qryPesqClieIns{QStringLiteral("qryPesqClieIns")};
-
-    // ----- the contract: the radios show it and report each choice to the ProposalModel
-    // (chosen); the others mark one through ProposalModel::mark and observe contractChosen.
-    // Focuses the radio of `code` ("M", "L" or "S") when it can take the focus.
-    void focusContract(const QString& code) const;
-    // The next save of the header switches the contract to `code` ("M" or "L") and converts
-    // the stored product lines with it, in one transaction; empty: a plain save. Cleared
-    // once saved or cancelled.
-    void switchContractOnSave(const QString& code) { contractSwitch = code; }
-    QString contractSwitch;
-
-    // ----- contract choice and version, at the top of the panel
-    TGroupBox* grbContrato = nullptr;
-    TRadioButton *rbtLuManut = nullptr, *rbtLocacao = nullptr, *rbtServico = nullptr;
-    TDBEdit* dbeVersao = nullptr;
-
-    // ----- controls of the header panel (created in panProp)
-    TDBComboBox *dbcTipoProp, *cbbCliProsp;
-    TDBEdit *dbeCdCliPros, *dbeNmCliPros, *dbeDsReferencia;
-    TDBDateEditPlus *depCadastro, *depValidade;
-    TDBEdit *dbeCdOperSoli, *dbeNmOperSoli, *dbeContato, *dbeNmContato, *dbeFax, *dbeEmail;
-    TDBEdit *dbeCdInterLoc, *dbeNmInterLoc, *dbeCdOperResp, *dbeNmOperResp, *dbeCdProdComer, *dbeNmProdComer;
-    TBtnPesquisa *btnPesqCliPros, *btnPesqContato, *btnPesqOperSoli, *btnPesqInterLoc, *btnPesqOperResp,
-        *btnPesqProdComer;
-    TGroupBox* grbReajuste;
-
-    // Lookup sources.
-    DataSource *dtsPesqCliente, *dtsPesqClieIns, *dtsPesqProspect, *dtsPesqOperSoli, *dtsPesqOperResp;
-    DataSource *dtsPesqContato, *dtsInterLoc, *dtsPesqProdComer;
-
-    // Whether the client or prospect was already checked in this edit; forgotten when the
-    // edit ends or another starts, so the next post checks it again.
-    bool partyChecked() const { return partyChecked_; }
-    void forgetPartyCheck() { partyChecked_ = false; }
-
-private:
-    bool partyChecked_ = false;
     // Operator lookups (requester and responsible): by code, and the chosen row copied.
     bool findOperator(TADOIBQuery& q, const QString& code);
     void takeOperator(TADOIBQuery& q, const char* codeField, const char* nameField);
@@ -188,11 +166,49 @@ private:
 
     ClientTable* cdsProposta_;
     ReadjustmentController* readjustment_ = nullptr;
+    // Whether the client or prospect was already checked in this edit; forgotten when the
+    // edit ends or another starts, so the next post checks it again.
+    bool partyChecked_ = false;
     // The proposal being posted is new: once saved it gets its automatic services.
     bool postingNew_ = false;
     TADOIBQuery* clientQuery_ = nullptr;  // query that found the client last (by code or document)
     QString stCdCliPros_;                 // client code as it was when its edit got the focus
     QMetaObject::Connection stateConnection_, markConnection_;
+    // The contract the next save switches to ("" for a plain save).
+    QString contractSwitch_;
+
+    // ----- answers and host queries of the header's checks and lookups
+    ClientTable *cdsValidaProposta, *cdsMaxVerPropFas, *cdsPesqContato, *cdsInterLoc, *cdsPesqInterLoc;
+    ClientTable *cdsPesqProdComer, *cdsVd_ProdComer;
+    // Systems of the lines that a commercial product typed does not cover.
+    ClientTable* cdsValidaSistProd;
+    TADOIBQuery qryPesqOperSoli{QStringLiteral("qryPesqOperSoli")};
+    TADOIBQuery qryPesqCliente{QStringLiteral("qryPesqCliente")};
+    TADOIBQuery qryPesqProspect{QStringLiteral("qryPesqProspect")};
+    TADOIBQuery qryPesqOperResp{QStringLiteral("qryPesqOperResp")};
+    TADOIBQuery qryPesqClieIns{QStringLiteral("qryPesqClieIns")};
+
+    // ----- contract choice and version, at the top of the panel
+    TGroupBox* grbContrato = nullptr;
+    TRadioButton *rbtLuManut = nullptr, *rbtLocacao = nullptr, *rbtServico = nullptr;
+    TDBEdit* dbeVersao = nullptr;
+
+    // ----- controls of the header panel (created in panProp)
+    TDBComboBox *dbcTipoProp = nullptr, *cbbCliProsp = nullptr;
+    TDBEdit *dbeCdCliPros = nullptr, *dbeNmCliPros = nullptr, *dbeDsReferencia = nullptr;
+    TDBDateEditPlus *depCadastro = nullptr, *depValidade = nullptr;
+    TDBEdit *dbeCdOperSoli = nullptr, *dbeNmOperSoli = nullptr, *dbeContato = nullptr, *dbeNmContato = nullptr;
+    TDBEdit *dbeFax = nullptr, *dbeEmail = nullptr;
+    TDBEdit *dbeCdInterLoc = nullptr, *dbeNmInterLoc = nullptr, *dbeCdOperResp = nullptr, *dbeNmOperResp = nullptr;
+    TDBEdit *dbeCdProdComer = nullptr, *dbeNmProdComer = nullptr;
+    TBtnPesquisa *btnPesqCliPros = nullptr, *btnPesqContato = nullptr, *btnPesqOperSoli = nullptr,
+                 *btnPesqInterLoc = nullptr, *btnPesqOperResp = nullptr, *btnPesqProdComer = nullptr;
+    TGroupBox* grbReajuste = nullptr;
+
+    // Lookup sources.
+    DataSource *dtsPesqCliente = nullptr, *dtsPesqClieIns = nullptr, *dtsPesqProspect = nullptr,
+               *dtsPesqOperSoli = nullptr, *dtsPesqOperResp = nullptr;
+    DataSource *dtsPesqContato = nullptr, *dtsInterLoc = nullptr, *dtsPesqProdComer = nullptr;
 };
 
 }  // namespace cot

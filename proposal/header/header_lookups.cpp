@@ -5,6 +5,7 @@
 #include "proposal/header/header_controller.h"
 #include "proposal/header/lookup_query.h"
 #include "rpc/net_connection.h"
+#include "services/consiste.h"
 #include "services/local_query.h"
 #include "services/session.h"
 #include "ui/lookup_button.h"
@@ -176,6 +177,22 @@ void HeaderController::btnPesqProdComerAfterPesq() {
     editIfBrowsing(*cdsProposta_);
     f("CDPROCOMERCI").setValue((*cdsPesqProdComer)[QStringLiteral("CDPROCOMERCI")].value());
     f("NMPROCOMERCI").setValue((*cdsPesqProdComer)[QStringLiteral("NMPROCOMERCI")].value());
+}
+
+bool HeaderController::operatorRegistered(const QString& code) {
+    runLookup(qryPesqOperResp, "P_CDOPERADOR", Consiste::Ajusta(code, 12), "P_TCDOPERADOR", false);
+    return !qryPesqOperResp.isEmpty();
+}
+
+void HeaderController::followDocumentMasks() {
+    const auto mask = [](TADOIBQuery& q, const QString& field, const QString& typeField) {
+        if (!q.active()) return;
+        Field* f = q.table().findField(field);
+        Field* type = q.table().findField(typeField);
+        if (f && type) f->editMask = Consiste::PictPess(type->asString());
+    };
+    mask(qryPesqCliente, QStringLiteral("CDCLIENTE"), QStringLiteral("IDTPIJURCLIE"));
+    mask(qryPesqProspect, QStringLiteral("CDPROSPECT"), QStringLiteral("IDTPIJURPROS"));
 }
 
 }  // namespace cot

@@ -156,6 +156,7 @@ void HeaderController::createPanel() {
     g->setColumnStretch(3, 3);
     g->setColumnStretch(5, 3);
     if (auto* column = qobject_cast<QVBoxLayout*>(p->layout())) column->addLayout(g);
+    readjustment().layInto(*grbReajuste);
 
     setHeaderEnabled();
 }
@@ -214,6 +215,16 @@ void HeaderController::setHeaderEnabled() {
 
 void HeaderController::showFormPage() {
     if (host_.pages().pgcPadrao->activePage() != host_.pages().tshProposta) host_.pages().pgcPadrao->setActivePage(host_.pages().tshProposta);
+}
+
+void HeaderController::focusReadjustmentMonth() {
+    showFormPage();
+    readjustment().focusMonth();
+}
+
+void HeaderController::focusResponsible() {
+    showFormPage();
+    focus(dbeCdOperResp);
 }
 
 void HeaderController::setChildPagesEnabled(bool on) {

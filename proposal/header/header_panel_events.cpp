@@ -66,7 +66,7 @@ void HeaderController::dbeCdCliProsExit() {
         const QString month = clientMonth();
         if (month.isEmpty()) {
             if (isClient() && isProposta()) {
-                focus(readjustment().dbcMesReaj);
+                readjustment().focusMonth();
                 reject(QStringLiteral("CLI_SEM_REAJ"));
             }
         } else if (isClient()) {

@@ -124,8 +124,11 @@ void HeaderController::cdsPropostaBeforePost() {
     Vd_Contato(false);
     Vd_InteClie(true);
     Vd_DescProp();
-    // A request has no readjustment yet.
-    if (isProposta()) readjustment().checkBeforePost();
+    // A request has no readjustment yet nor responsible operator.
+    if (isProposta()) {
+        readjustment().checkBeforePost();
+        Vd_OperResp(true);
+    }
     // Fill in.
     const bool client = isClient();
     f("CDFILIAL").setAsString(Session::instance().branch());
@@ -143,7 +146,7 @@ void HeaderController::cdsPropostaBeforePost() {
         const QString month = clientMonth();
         if (month.isEmpty()) {
             if (client && isProposta()) {
-                focus(readjustment().dbcMesReaj);
+                readjustment().focusMonth();
                 reject(QStringLiteral("CLI_SEM_REAJ"));
             }
         } else if (client) {
@@ -175,14 +178,14 @@ bool HeaderController::saveProposal() {
     if (t.changeCount() <= 0) return false;
     {
         BusyScope busy;
-        if (contractSwitch.isEmpty())
+        if (contractSwitch_.isEmpty())
             host_.net().callChecked(QStringLiteral("SetProposta"), {QVariant::fromValue(t.delta())});
         else
             host_.net().callChecked(QStringLiteral("SetTipoContrato"),
-                                 {f("NRPROPOSFAS").asString(), f("NRVERPROPFAS").asString(), contractSwitch,
+                                 {f("NRPROPOSFAS").asString(), f("NRVERPROPFAS").asString(), contractSwitch_,
                                   QVariant::fromValue(t.delta())});
     }
-    contractSwitch.clear();
+    contractSwitch_.clear();
     if (t.logChanges()) t.mergeChangeLog();
     Session::instance().markTablesChanged({QStringLiteral("PROPOSTAFAS")});
     return true;
@@ -211,7 +214,7 @@ void HeaderController::cdsPropostaAfterCancel() {
     t.cancelUpdates();
     // Nothing new is pending any more.
     postingNew_ = false;
-    contractSwitch.clear();
+    contractSwitch_.clear();
     setChildPagesEnabled(true);
     readjustment().Controla_Faturamento();
     if (t.isEmpty()) host_.pages().pgcPadrao->setActivePage(host_.pages().tshPadrao);

@@ -22,7 +22,7 @@ const QString kLine = QStringLiteral("CDLINPPROP");
 bool storedLine(const ClientTable& l) { return l.active() && !l.isEmpty() && !l.isEditing(); }
 
 InstallmentScheduleConfig lineSchedule(ProductLineArea& area) {
-    const ClientTable& l = *area.cdsLinProd;
+    const ClientTable& l = area.lineTable();
     InstallmentScheduleConfig c;
     c.areaName = QStringLiteral("Vencimentos da Linha de Produto");
     c.scheduleTable = "cdsVenc_Valor";
@@ -110,7 +110,7 @@ void LineInstallmentsArea::addFirstInstallment() {
     // Only the licence-with-maintenance contract charges the licence in installments.
     const bool licence = host_.proposal()[QStringLiteral("IDTIPOPROPFAS")].asString() == QLatin1String("M");
     t.append();
-    t[kLine].setAsString((*lines_.cdsLinProd)[kLine].asString());
+    t[kLine].setAsString(lines_.lineTable()[kLine].asString());
     t[QStringLiteral("DTVELUSOPEDP")].setAsDateTime(
         schedule_rows::midnight(schedule_rows::firstDue(host_.proposal()[QStringLiteral("DTPROPOSFAS")].asDateTime())));
     t[QStringLiteral("VRVELUSOPEDP")].setAsFloat(licence ? static_cast<double>(baseTotal()) : 0.0);

@@ -24,9 +24,7 @@ LineSystemsArea::LineSystemsArea(AreaHost& host, ProductLineArea& lines, Proposa
     : ProposalArea(host), lines_(lines), dialogs_(dialogs) {
     lines_.join(*this);
     cdsSistLinhaProd = area_support::table(&host_.dialogParent(), "cdsSistLinhaProd");
-    cdsValidaSistProd = area_support::table(&host_.dialogParent(), "cdsValidaSistProd");
     product_line_tables::systemOfLineFields(*cdsSistLinhaProd);
-    product_line_tables::validaSistProdFields(*cdsValidaSistProd);
     dtsSistLinhaProd = area_support::source(&host_.dialogParent(), "dtsSistLinhaProd", cdsSistLinhaProd);
     save_ = std::make_unique<ChildTableSave>(host_.net(), *cdsSistLinhaProd, QStringLiteral("SetSistema"));
     save_->afterSend = [] { Session::instance().markTablesChanged({QStringLiteral("SISTPROPLINP")}); };
@@ -67,12 +65,12 @@ void LineSystemsArea::build() {
 
 void LineSystemsArea::route() {
     dbgSistemas->onEnter = [this] { host_.setActiveTable(cdsSistLinhaProd); };
-    dbgSistemas->onExit = [this] { host_.setActiveTable(lines_.cdsLinProd); };
+    dbgSistemas->onExit = [this] { host_.setActiveTable(&lines_.lineTable()); };
     dbgSistemas->onEditButtonClick = [this] { dbgSistemasEditButtonClick(); };
 }
 
 void LineSystemsArea::loadForCurrentLine() {
-    const ClientTable& lines = *lines_.cdsLinProd;
+    const ClientTable& lines = lines_.lineTable();
     const QString line = lines.active() && !lines.isEmpty() ? lines["CDLINPPROP"].asString() : QString();
     cdsSistLinhaProd->setData(host_.net().getPacket(QStringLiteral("GetSistLinhaProd"), {host_.key().nr, host_.key().ver, line}));
 }
@@ -87,7 +85,7 @@ void LineSystemsArea::enable(MaintenanceEnabling& e) {
 }
 
 void LineSystemsArea::dbgSistemasEditButtonClick() {
-    if (lines_.cdsLinProd->isEmpty()) Consiste::MensErro(host_.messages().Msg(QStringLiteral("LinhaProd_Deve")));
+    if (lines_.lineTable().isEmpty()) Consiste::MensErro(host_.messages().Msg(QStringLiteral("LinhaProd_Deve")));
     const TColumn* column = dbgSistemas->selectedColumn();
     if (!column || column->fieldName.compare(QLatin1String("SGSISTEMA"), Qt::CaseInsensitive) != 0) return;
     Cli_cot05005::CriaSistemasLinha(dialogs_, false);
@@ -109,7 +107,7 @@ void LineSystemsArea::cdsSistLinhaProdBeforePost() {
         t["NRPROPOSFAS"].setAsString(host_.key().nr);
         t["NRVERPROPFAS"].setAsString(host_.key().ver);
         if (!t["CDLINPPROP"].asString().isEmpty() && bulk_) return;  // rows of insertChosen carry their line
-        t["CDLINPPROP"].setAsString((*lines_.cdsLinProd)["CDLINPPROP"].asString());
+        t["CDLINPPROP"].setAsString(lines_.lineTable()["CDLINPPROP"].asString());
     }
 }
 

@@ -37,7 +37,7 @@ public:
     void cdsSistLinhaProdBeforeInsert();
     void cdsSistLinhaProdBeforePost();
 
-    ClientTable *cdsSistLinhaProd, *cdsValidaSistProd;
+    ClientTable* cdsSistLinhaProd;
     DataSource* dtsSistLinhaProd;
     TGroupBox* grbSistemas = nullptr;
     TDBGrid* dbgSistemas = nullptr;

@@ -1,5 +1,7 @@
 #include "proposal/product_lines/product_line_area.h"
 
+#include <utility>
+
 #include "data/client_table.h"
 #include "data/table_fields.h"
 #include "dialogs/systems/systems_marks.h"
@@ -205,6 +207,20 @@ void ProductLineArea::pgcDadosContChange() {
 
 bool ProductLineArea::licence() const { return host_.model().licence(); }
 bool ProductLineArea::rental() const { return host_.model().rental(); }
+bool ProductLineArea::gridFocused() const { return host_.hasFocus(dbgLinProd); }
+
+void ProductLineArea::focusLineCode() {
+    if (formShown()) {
+        if (dbeCdLinProd->canFocus()) dbeCdLinProd->setFocus();
+        return;
+    }
+    // The grid's cursor goes to the code without the checks of the column being left.
+    const auto exit = std::exchange(dbgLinProd->onColExit, nullptr);
+    if (!host_.hasFocus(dbgLinProd) && dbgLinProd->canFocus()) dbgLinProd->setFocus();
+    dbgLinProd->setSelectedField(QStringLiteral("CDLINPPROPINFOR"));
+    dbgLinProd->onColExit = exit;
+}
+
 bool ProductLineArea::accessPointShown() const { return rbtTpPtoAcesso->isChecked(); }
 
 QString ProductLineArea::lineType(bool accessPoint) const {

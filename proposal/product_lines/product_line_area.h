@@ -56,14 +56,38 @@ public:
     void updateEditors() override;
     void afterInclude() override;
 
-    // The grid or form tab of the lines was chosen.
-    void pgcDadosContChange();
-    // Colours of the line form for the contract and the line kind.
-    void Controla_Formulario();
-    // Whether the line form is the page shown.
-    bool formShown() const;
+    // The proposal's product lines (the area's table): the screen, the systems and the
+    // installments beside the form and the services read the current line from it.
+    ClientTable& lineTable() const { return *cdsLinProd; }
     // Column beside the line form, for the systems and the installments.
     QVBoxLayout* sideColumn() const { return side_; }
+    // The grid or form tab of the lines was chosen (the screen's page handler).
+    void pgcDadosContChange();
+    // Whether the line form is the page shown.
+    bool formShown() const;
+    // Whether the lines' grid has the focus (the list page's routing).
+    bool gridFocused() const;
+    // Whether the kind shown on the line form is an access point.
+    bool accessPointShown() const;
+    // The current line's systems as one sorted, blank-separated text.
+    QString systemCodes() const;
+    // Focuses the line code: on the form when shown, otherwise the grid's column.
+    void focusLineCode();
+    // The systems dialog's answer for a line being inserted: the systems chosen, or none
+    // because it was left without choosing (the line being posted is then refused).
+    void takeChosenSystems(const Packet& chosen);
+    void systemsGivenUp();
+    // Shows the current proposal's contract on the header's radios without starting an edit.
+    void showContract();
+    // A click on the contract radios is the user's: the stored contract has been shown
+    // and is not being shown now.
+    bool contractClicksCount() const { return boTesta; }
+    // The next type click on a line being edited offers to clear what the old type held.
+    void offerClearingOnTypeClick() { boValidaLinp = true; }
+
+private:
+    // Colours of the line form for the contract and the line kind.
+    void Controla_Formulario();
 
     // ----- table events of cdsLinProd
     void cdsLinProdBeforeInsertOrEdit();
@@ -94,26 +118,15 @@ public:
     void rbtTipoClick(bool accessPoint);
     // Contract switch (LU/Manutenção "M" or Locação "L") of the proposal being edited.
     void rbtContratoClick(const QString& code);
-    // Shows the current proposal's contract and the current line's kind, mode and place
-    // on their radio buttons without starting an edit.
-    void showContract();
+    // Shows the current line's kind, mode and place on their radio buttons without
+    // starting an edit.
     void showLineRadios();
 
     // The line type for a kind under the contract checked on the header.
     QString lineType(bool accessPoint) const;
-    // The current line's systems as one sorted, blank-separated text.
-    QString systemCodes() const;
     // Whether the contract shown is LU/Manutenção / Locação.
     bool licence() const;
     bool rental() const;
-    // Whether the kind shown on the line form is an access point.
-    bool accessPointShown() const;
-    // The systems dialog's answer for a line being inserted: the systems chosen, or none
-    // because it was left without choosing (the line being posted is then refused).
-    void takeChosenSystems(const Packet& chosen);
-    void systemsGivenUp();
-    ClientTable& chosenSystems() const { return *cdsSistema; }
-    bool systemsLeft() const { return boCancela; }
 
     ClientTable *cdsLinProd, *cdsValidaLinhaProd, *cdsVd_TipoProposta;
     ClientTable *cdsVerificaLinhaProd, *cdsVdQtPtoAcesso;
@@ -133,13 +146,6 @@ public:
     TDBEdit *dbeVrUnitLic = nullptr, *dbeDescLic = nullptr, *dbeVrUnitManutLoc = nullptr, *dbeDescManutLoc = nullptr;
     TNumberEdit *nedVrComDesconto = nullptr, *nedVrComDescontoManut = nullptr;
 
-    // A click on the contract radios is the user's: the stored contract has been shown
-    // and is not being shown now.
-    bool contractClicksCount() const { return boTesta; }
-    // The next type click on a line being edited offers to clear what the old type held.
-    void offerClearingOnTypeClick() { boValidaLinp = true; }
-
-private:
     // Screen state of the line checks: contract radio clicks are the user's, line radio
     // clicks are, a type click offers clearing.
     bool boTesta = false, boTestaLin = false, boValidaLinp = true;

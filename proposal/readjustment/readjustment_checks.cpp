@@ -203,7 +203,6 @@ void ReadjustmentController::checkBeforePost() {
         HeaderController::focus(cbbReajuste);
         h_.reject(QStringLiteral("REAJU_INF"));
     }
-    h_.Vd_OperResp(true);
 }
 
 void ReadjustmentController::checkIndexesRequired() {

@@ -48,10 +48,8 @@ ReadjustmentController::ReadjustmentController(AreaHost& host, HeaderController&
 }
 
 void ReadjustmentController::build() {
-    createControls(h_.grbReajuste);
     attachDisplayHandlers();
     attachEvents();
-    h_.setHeaderEnabled();
 }
 
 void ReadjustmentController::load(const ProposalKey&) { Controla_Faturamento(); }
@@ -67,7 +65,10 @@ void ReadjustmentController::defineQueries() {
     dtsIndice->setDataSet(&qryPesqIndice.table());
 }
 
-void ReadjustmentController::createControls(TGroupBox* group) {
+void ReadjustmentController::focusMonth() const { HeaderController::focus(dbcMesReaj); }
+
+void ReadjustmentController::layInto(TGroupBox& parent) {
+    TGroupBox* group = &parent;
     DataSource* src = host_.proposalSource();
     dbeInd1 = boundEdit("dbeInd1", group, src, "CDINDICE1", ControlColor::InfoBk);
     btnPesqInd1 = new TBtnPesquisa(QStringLiteral("btnPesqInd1"), group, QStringLiteral("Índice 1"),

@@ -23,8 +23,8 @@ class TGroupBox;
 // edited in the header's group "Reajuste".
 //
 // Index 2 is in use while percentage 1 is below 100; its checks do nothing otherwise. The
-// controls live in the header's group and the header runs the checks of a post: the
-// controller attaches itself to the header when it is made.
+// controls live in the header's group, laid there by the header, and the header runs the
+// checks of a post: the controller attaches itself to the header when it is made.
 class ReadjustmentController : public ProposalArea {
 public:
     ReadjustmentController(AreaHost& host, HeaderController& header);
@@ -34,29 +34,31 @@ public:
     // The split control follows the proposal under the cursor.
     void load(const ProposalKey& key) override;
 
+    // The header lays the controls into its group "Reajuste" while it builds its panel.
+    void layInto(TGroupBox& group);
+    // Readjustment checks of a proposal's post (not run for a request), in their order.
+    void checkBeforePost();
+    // Index checks run again once the row is filled in (proposals only).
+    void checkIndexesRequired();
+    // Clears both indexes (a proposal turned into a request).
+    void clearIndexes();
+    // Split control: percentage 1 of 100 clears index 2 and takes it out of use; any
+    // other percentage puts it in use. Only while the proposal is edited or inserted.
+    void Controla_Faturamento();
+    // Focuses the readjustment month (a client without one, on a proposal).
+    void focusMonth() const;
+
+private:
     // ----- checks (required: an empty value is an error)
     void Vd_IndiceReaj1(bool required);
     void Vd_IndiceReaj2(bool required);
     void Vd_TpIndiceReaj1(bool required);
     void Vd_TpIndiceReaj2(bool required);
     void Vd_PercInd1(bool required);
-
-    // Split control: percentage 1 of 100 clears index 2 and takes it out of use; any
-    // other percentage puts it in use. Only while the proposal is edited or inserted.
-    void Controla_Faturamento();
-
-    // Readjustment checks of a proposal's post (not run for a request), in their order;
-    // ends with the responsible operator.
-    void checkBeforePost();
-    // Index checks run again once the row is filled in (proposals only).
-    void checkIndexesRequired();
-    // Clears both indexes (a proposal turned into a request).
-    void clearIndexes();
     // Whether percentage 1 is 100 (as typed when the edit holds a pending text).
     bool percentual1Cem() const;
-    // Whether index 2 is in use (its checks run); the split control and the index-2
-    // lookup set it.
-    bool indexTwoInUse() const { return indexTwoInUse_; }
+    // Index 2 is in use (its checks run) while percentage 1 is below 100; the split
+    // control and the index-2 lookup set it.
     void useIndexTwo(bool on) { indexTwoInUse_ = on; }
 
     // ----- lookups
@@ -67,16 +69,6 @@ public:
     // Digits, point, backspace, tab and escape only (both percentage edits).
     static void dbePercent1KeyPress(QChar& key);
 
-    TDBEdit *dbeInd1, *dbeIndTp1, *dbeNmIndiceReaj1, *dbePercent1;
-    TDBEdit *dbeInd2, *dbeTpInd2, *dbeNmIndiceReaj2, *dbePercent2;
-    TBtnPesquisa *btnPesqInd1, *btnPesqInd2;
-    TDBComboBox *cbbReajuste, *dbcMesReaj;
-    DataSource* dtsIndice;
-    TADOIBQuery qryPesqIndice{QStringLiteral("qryPesqIndice")};
-    TADOIBQuery qryVerifTpIndiceReaj{QStringLiteral("qryVerifTpIndiceReaj")};
-
-private:
-    void createControls(TGroupBox* group);
     void defineQueries();
     void attachEvents();
     void attachDisplayHandlers();
@@ -93,6 +85,14 @@ private:
     HeaderController& h_;
     ClientTable* cdsProposta_;
     bool indexTwoInUse_ = false;
+
+    TDBEdit *dbeInd1 = nullptr, *dbeIndTp1 = nullptr, *dbeNmIndiceReaj1 = nullptr, *dbePercent1 = nullptr;
+    TDBEdit *dbeInd2 = nullptr, *dbeTpInd2 = nullptr, *dbeNmIndiceReaj2 = nullptr, *dbePercent2 = nullptr;
+    TBtnPesquisa *btnPesqInd1 = nullptr, *btnPesqInd2 = nullptr;
+    TDBComboBox *cbbReajuste = nullptr, *dbcMesReaj = nullptr;
+    DataSource* dtsIndice = nullptr;
+    TADOIBQuery qryPesqIndice{QStringLiteral("qryPesqIndice")};
+    TADOIBQuery qryVerifTpIndiceReaj{QStringLiteral("qryVerifTpIndiceReaj")};
 };
 
 }  // namespace cot

@@ -24,7 +24,7 @@ void TfrmPropostaComercial::wirePages() {
 void TfrmPropostaComercial::pgcPadraoChange() {
     const ProposalPages& p = pages_;
     TTabSheet* page = pgcPadrao->activePage();
-    if (page == tshPadrao || (page == p.tshProposta && !hasFocus((*linesArea_).dbgLinProd)))
+    if (page == tshPadrao || (page == p.tshProposta && !(*linesArea_).gridFocused()))
         setActiveTable(cdsProposta);
     if (!servicoSomente()) {
         p.pgcDados->setActivePage(p.tshDados);

@@ -96,7 +96,7 @@ void TfrmPropostaComercial::registerAreas() {
     add(std::make_unique<ObservationArea>(*this));
     add(std::make_unique<TotalsArea>(*this));
     // The header, made first, asks whether the proposal's parts hold rows and which line is current.
-    model_->setParts(*lines.cdsLinProd, *services.cdsServico, *texts.cdsMensagem);
+    model_->setParts(lines.lineTable(), *services.cdsServico, *texts.cdsMensagem);
 }
 
 TfrmPropostaComercial::~TfrmPropostaComercial() {
@@ -158,15 +158,7 @@ void TfrmPropostaComercial::readProposalList() {
 void TfrmPropostaComercial::FormActivate() {
     repaint();
     // Document masks follow the person type of the row.
-    const auto mask = [](TADOIBQuery& q, const QString& field, const QString& typeField) {
-        if (!q.active()) return;
-        Field* f = q.table().findField(field);
-        Field* type = q.table().findField(typeField);
-        if (f && type) f->editMask = Consiste::PictPess(type->asString());
-    };
-    HeaderController& header = (*headerArea_);
-    mask(header.qryPesqCliente, QStringLiteral("CDCLIENTE"), QStringLiteral("IDTPIJURCLIE"));
-    mask(header.qryPesqProspect, QStringLiteral("CDPROSPECT"), QStringLiteral("IDTPIJURPROS"));
+    (*headerArea_).followDocumentMasks();
     if (cdsProposta->active())
         (*cdsProposta)["NRINSJURCLIE"].editMask = Consiste::PictPess((*cdsProposta)["NRINSJURCLIE"].asString());
 }

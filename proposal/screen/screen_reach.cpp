@@ -1,13 +1,10 @@
 // What the dialogs and the approval reach of the screen (ProposalReach), each answered by
 // the area that owns it.
-#include <utility>
-
 #include "data/client_table.h"
 #include "dialogs/filter_reload.h"
-#include "proposal/header/lookup_query.h"
+#include "proposal/area/proposal_model.h"
 #include "proposal/screen/areas.h"
 #include "proposal/screen/proposal_screen.h"
-#include "services/consiste.h"
 #include "ui/buttons.h"
 #include "ui/db_combo_box.h"
 #include "ui/db_edit.h"
@@ -15,18 +12,6 @@
 #include "ui/edits.h"
 
 namespace cot {
-
-namespace {
-
-// Puts the grid's cursor on `field` without running the checks of the column being left.
-void selectColumn(const TfrmPropostaComercial& screen, TDBGrid* grid, const QString& field) {
-    const auto exit = std::exchange(grid->onColExit, nullptr);
-    if (!screen.hasFocus(grid) && grid->canFocus()) grid->setFocus();
-    grid->setSelectedField(field);
-    grid->onColExit = exit;
-}
-
-}  // namespace
 
 bool TfrmPropostaComercial::typing() const {
     if (cdsProposta->isEditing()) return true;
@@ -57,48 +42,24 @@ bool TfrmPropostaComercial::listsWholeBranch() { return wholeBranch_; }
 
 bool TfrmPropostaComercial::isProposta() const { return (*headerArea_).isProposta(); }
 
-void TfrmPropostaComercial::focusReadjustmentMonth() {
-    HeaderController& header = (*headerArea_);
-    header.showFormPage();
-    HeaderController::focus(header.readjustment().dbcMesReaj);
-}
-
-void TfrmPropostaComercial::focusResponsible() {
-    HeaderController& header = (*headerArea_);
-    header.showFormPage();
-    HeaderController::focus(header.dbeCdOperResp);
-}
-
-bool TfrmPropostaComercial::operatorRegistered(const QString& code) {
-    TADOIBQuery& lookup = (*headerArea_).qryPesqOperResp;
-    runLookup(lookup, "P_CDOPERADOR", Consiste::Ajusta(code, 12), "P_TCDOPERADOR", false);
-    return !lookup.isEmpty();
-}
+void TfrmPropostaComercial::focusReadjustmentMonth() { (*headerArea_).focusReadjustmentMonth(); }
+void TfrmPropostaComercial::focusResponsible() { (*headerArea_).focusResponsible(); }
+bool TfrmPropostaComercial::operatorRegistered(const QString& code) { return (*headerArea_).operatorRegistered(code); }
 
 // ----- product lines
 
-ClientTable& TfrmPropostaComercial::productLines() const { return *(*linesArea_).cdsLinProd; }
+ClientTable& TfrmPropostaComercial::productLines() const { return (*linesArea_).lineTable(); }
 ClientTable& TfrmPropostaComercial::lineSystems() const { return *(*systemsArea_).cdsSistLinhaProd; }
 ClientTable& TfrmPropostaComercial::lineSchedule() const { return *(*lineScheduleArea_).cdsVenc_Valor; }
 void TfrmPropostaComercial::loadLineSystems() { (*systemsArea_).loadForCurrentLine(); }
 void TfrmPropostaComercial::loadLineSchedule() { (*lineScheduleArea_).loadForCurrentLine(); }
 QString TfrmPropostaComercial::lineSystemCodes() const { return (*linesArea_).systemCodes(); }
 
-bool TfrmPropostaComercial::contractLines() const {
-    const ProductLineArea& lines = (*linesArea_);
-    return lines.licence() || lines.rental();
-}
+bool TfrmPropostaComercial::contractLines() const { return model_->licence() || model_->rental(); }
 
-bool TfrmPropostaComercial::accessPointLine() const { return (*linesArea_).rbtTpPtoAcesso->isChecked(); }
+bool TfrmPropostaComercial::accessPointLine() const { return (*linesArea_).accessPointShown(); }
 
-void TfrmPropostaComercial::focusLineCode() {
-    ProductLineArea& lines = (*linesArea_);
-    if (lines.formShown()) {
-        if (lines.dbeCdLinProd->canFocus()) lines.dbeCdLinProd->setFocus();
-        return;
-    }
-    selectColumn(*this, lines.dbgLinProd, QStringLiteral("CDLINPPROPINFOR"));
-}
+void TfrmPropostaComercial::focusLineCode() { (*linesArea_).focusLineCode(); }
 
 void TfrmPropostaComercial::handBackSystems(const Packet& chosen) { (*linesArea_).takeChosenSystems(chosen); }
 

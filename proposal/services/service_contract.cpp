@@ -33,7 +33,7 @@ void ServicesArea::rbtServicoClick() {
     }
     // A stored proposal changes its contract only when its lines allow it: read them again.
     if (p.state() != DataSetState::Edit) return;
-    ClientTable& lineTable = *lines_.cdsLinProd;
+    ClientTable& lineTable = lines_.lineTable();
     const QString line = lineTable.active() && !lineTable.isEmpty()
                              ? lineTable[QStringLiteral("CDLINPPROPINFOR")].asString()
                              : QString();

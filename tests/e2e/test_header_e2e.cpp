@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QImage>
 
-#include "proposal/readjustment/readjustment_controller.h"
 #include "screens/header_fixture.h"
 #include "ui/buttons.h"
 #include "ui/db_edit.h"
@@ -26,7 +25,7 @@ TEST_F(HeaderEndToEnd, CreateListEditAndDeleteAProposal) {
     click(*screen, "sbtIncluir");
     ASSERT_EQ(t.state(), DataSetState::Insert) << dialogs.errors().join("; ").toStdString();
     const QString nr = t["NRPROPOSFAS"].asString();
-    EXPECT_EQ(screen->area<HeaderController>().dbeVersao->text(), "01");
+    EXPECT_EQ(widget<TDBEdit>("dbeVersao").text(), "01");
 
     // Client by its lookup, reference typed, contact and product by their lookups.
     dialogs.expectPick([](ClientTable& list) { return list.locate("NRINSJURCLIE", kAlfa); });
@@ -44,7 +43,7 @@ TEST_F(HeaderEndToEnd, CreateListEditAndDeleteAProposal) {
     EXPECT_EQ(t["NMINTECLIE"].asString(), "Débora Martins");
     ASSERT_TRUE(focus(*screen, "rbtLuManut"));
     press(*screen, "rbtLuManut", Qt::Key_Space);
-    EXPECT_TRUE(screen->area<HeaderController>().rbtLuManut->isChecked());
+    EXPECT_TRUE(widget<TRadioButton>("rbtLuManut").isChecked());
 
     // Confirm: saved on the server and listed.
     click(*screen, "sbtConfirmar");

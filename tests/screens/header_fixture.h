@@ -2,9 +2,10 @@
 // The proposal screen over the demo data, with helpers to fill and post its header.
 #include <QString>
 #include <QVariantMap>
+#include <stdexcept>
+#include <string>
 
 #include "data/client_table.h"
-#include "proposal/header/header_controller.h"
 #include "proposal/screen/areas.h"
 #include "proposal/screen/proposal_screen.h"
 #include "screens/form.h"
@@ -34,7 +35,13 @@ protected:
         ScreenFixture::TearDown();
     }
 
-    HeaderController& header() { return *(&screen->area<HeaderController>()); }
+    // A control or table of the screen by its object name (the areas keep them private).
+    template <class W>
+    W& widget(const char* name) const {
+        W* found = screen->findChild<W*>(QString::fromLatin1(name));
+        if (!found) throw std::logic_error(std::string("proposal screen: no ") + name);
+        return *found;
+    }
 
     // The include button from the list, as the user starts a new proposal.
     void startNewProposal() {

@@ -56,7 +56,7 @@ protected:
         openScreen();
         ASSERT_TRUE(select(2));
         ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
-        ClientTable& lines = *screen->area<ProductLineArea>().cdsLinProd;
+        ClientTable& lines = widget<ClientTable>("cdsLinProd");
         ASSERT_TRUE(runHandler([&] {
             ASSERT_TRUE(lines.locate(QStringLiteral("CDLINPPROPINFOR"), code));
             lineArea().loadForCurrentLine();

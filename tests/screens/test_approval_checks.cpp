@@ -97,7 +97,7 @@ TEST_F(ApprovalLaunch, ARequestNeverReachesTheOtherChecks) {
 
 TEST_F(ApprovalLaunch, ARecordBeingTypedIsNeverReadOver) {
     open(2);
-    ClientTable& lines = *screen->area<ProductLineArea>().cdsLinProd;
+    ClientTable& lines = widget<ClientTable>("cdsLinProd");
     ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
     ASSERT_EQ(lines.state(), DataSetState::Edit);
@@ -160,7 +160,7 @@ TEST_F(ApprovalLaunch, AScheduleOffByACentOrALineWithoutQuantityStops) {
     EXPECT_EQ(errors(), QStringList{text(kVencimento)});
     EXPECT_EQ(calls.count("GetServico"), 0);
     // The line that failed is the current one.
-    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->fieldByName("CDLINPPROPINFOR").asString(), "2002");
+    EXPECT_EQ(widget<ClientTable>("cdsLinProd").fieldByName("CDLINPPROPINFOR").asString(), "2002");
 
     dialogs.clearShown();
     schedule(4, {433.67, 433.67, 433.66});
@@ -302,7 +302,7 @@ TEST_F(ApprovalLaunch, ALineAlreadyInTheCustomersContractStops) {
     open(2);
     EXPECT_FALSE(launch());
     EXPECT_EQ(errors(), QStringList{text("Código da Linha de Produto já existente no Contrato.")});
-    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->fieldByName("CDLINPPROPINFOR").asString(), "2002");
+    EXPECT_EQ(widget<ClientTable>("cdsLinProd").fieldByName("CDLINPPROPINFOR").asString(), "2002");
 }
 
 TEST_F(ApprovalLaunch, AServiceAlreadyInTheCustomersContractStops) {

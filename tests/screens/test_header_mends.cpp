@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "data/client_table.h"
-#include "proposal/header/header_controller.h"
-#include "proposal/readjustment/readjustment_controller.h"
 #include "proposal/screen/proposal_screen.h"
 #include "screens/header_fixture.h"
 #include "ui/db_edit.h"
@@ -24,7 +22,8 @@ protected:
     }
     // Types `text` over the edit's content through key presses and returns what the edit
     // shows; the edit is emptied again so that leaving it checks nothing.
-    QString typed(TDBEdit* edit, const QString& text) {
+    QString typed(const char* name, const QString& text) {
+        TDBEdit* edit = &widget<TDBEdit>(name);
         if (!focusWidget(*edit)) {
             ADD_FAILURE() << edit->objectName().toStdString() << " takes no focus";
             return {};
@@ -44,17 +43,17 @@ TEST_F(HeaderMends, AnInterlocutorTypedAndConfirmedWithoutLeavingTheFieldIsCheck
     const QVariant before = storedRow(seedNumber(2), "01").value("CDINTECLIE");
     editOnForm();
     ASSERT_TRUE(focus(*screen, "dbeCdInterLoc"));
-    header().dbeCdInterLoc->selectAll();
+    widget<TDBEdit>("dbeCdInterLoc").selectAll();
     type(*screen, "dbeCdInterLoc", "99");
     click(*screen, "sbtConfirmar");  // takes no focus: the field is never left
     EXPECT_EQ(dialogs.errors(), QStringList{"Interlocutor não cadastrado."}) << "the message of leaving the field";
     EXPECT_EQ(t.state(), DataSetState::Edit);
-    EXPECT_TRUE(header().dbeCdInterLoc->hasFocus());
+    EXPECT_TRUE(widget<TDBEdit>("dbeCdInterLoc").hasFocus());
     EXPECT_EQ(storedRow(seedNumber(2), "01").value("CDINTECLIE"), before) << "nothing saved";
 
     // The client's interlocutor typed short is saved as its register holds it.
     dialogs.clearShown();
-    header().dbeCdInterLoc->selectAll();
+    widget<TDBEdit>("dbeCdInterLoc").selectAll();
     type(*screen, "dbeCdInterLoc", "1");
     click(*screen, "sbtConfirmar");
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
@@ -82,44 +81,44 @@ TEST_F(HeaderMends, AProspectsInterlocutorIsCheckedAgainstTheProspectAtPost) {
 TEST_F(HeaderMends, EveryCodeOfTheDemoDataCanBeTypedIntoItsField) {
     ASSERT_TRUE(screen->proposal().locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     editOnForm();
-    HeaderController& h = header();
     struct Kind {
-        TDBEdit* edit;
+        const char* edit;
         const char* sql;
     };
     const Kind kinds[] = {
-        {h.dbeCdOperSoli, "SELECT CDOPERADOR FROM OPERADOR"},
-        {h.dbeCdOperResp, "SELECT CDOPERADOR FROM OPERADOR"},
-        {h.dbeCdProdComer, "SELECT CDPROCOMERCI FROM PRODCOMERCI"},
-        {h.dbeCdInterLoc, "SELECT CDINTECLIE FROM INTECLIE UNION SELECT CDINTEPROS FROM INTEPROS"},
-        {h.dbeCdCliPros, "SELECT NRINSJURCLIE FROM CLIENTE UNION SELECT NRINSJURPROS FROM PROSPECT"},
-        {h.readjustment().dbeInd1, "SELECT CDINDICE FROM INDICE"},
-        {h.readjustment().dbeIndTp1, "SELECT CDTPINDICE FROM INDICE"},
+        {"dbeCdOperSoli", "SELECT CDOPERADOR FROM OPERADOR"},
+        {"dbeCdOperResp", "SELECT CDOPERADOR FROM OPERADOR"},
+        {"dbeCdProdComer", "SELECT CDPROCOMERCI FROM PRODCOMERCI"},
+        {"dbeCdInterLoc", "SELECT CDINTECLIE FROM INTECLIE UNION SELECT CDINTEPROS FROM INTEPROS"},
+        {"dbeCdCliPros", "SELECT NRINSJURCLIE FROM CLIENTE UNION SELECT NRINSJURPROS FROM PROSPECT"},
+        {"dbeInd1", "SELECT CDINDICE FROM INDICE"},
+        {"dbeIndTp1", "SELECT CDTPINDICE FROM INDICE"},
     };
     for (const Kind& k : kinds) {
         const QStringList all = codes(QString::fromLatin1(k.sql));
         ASSERT_FALSE(all.isEmpty()) << k.sql;
         for (const QString& code : all) {
             QString shown = typed(k.edit, code);
-            if (k.edit == h.dbeCdCliPros) shown.remove(QRegularExpression("[./-]"));  // the document's mask
-            EXPECT_EQ(shown, code) << k.edit->objectName().toStdString();
+            if (qstrcmp(k.edit, "dbeCdCliPros") == 0) shown.remove(QRegularExpression("[./-]"));  // the document's mask
+            EXPECT_EQ(shown, code) << k.edit;
         }
     }
     // Codes are compared as stored: typed in lower case they come out in upper case, and
     // what no code holds is not taken.
-    EXPECT_EQ(typed(h.dbeCdOperSoli, "gerente"), "GERENTE");
-    EXPECT_EQ(typed(h.dbeCdProdComer, "Folha-"), "FOLHA");
+    EXPECT_EQ(typed("dbeCdOperSoli", "gerente"), "GERENTE");
+    EXPECT_EQ(typed("dbeCdProdComer", "Folha-"), "FOLHA");
     // The contact is chosen through its lookup (its edit takes no typing); the key filter
     // it carries still takes every contact number and nothing else.
-    ASSERT_TRUE(h.dbeContato->onKeyPress);
+    TDBEdit& contact = widget<TDBEdit>("dbeContato");
+    ASSERT_TRUE(contact.onKeyPress);
     for (const QString& number : codes("SELECT NRCONTATO FROM CONTATO"))
         for (const QChar c : number) {
             QChar key = c;
-            h.dbeContato->onKeyPress(key);
+            contact.onKeyPress(key);
             EXPECT_EQ(key, c) << number.toStdString();
         }
     QChar letter(u'a');
-    h.dbeContato->onKeyPress(letter);
+    contact.onKeyPress(letter);
     EXPECT_TRUE(letter.isNull());
     EXPECT_TRUE(runHandler([&] { screen->proposal().cancel(); }));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();

@@ -7,8 +7,6 @@
 #include "base/errors.h"
 #include "data/client_table.h"
 #include "module/module_factories.h"
-#include "proposal/header/header_controller.h"
-#include "proposal/readjustment/readjustment_controller.h"
 #include "proposal/screen/areas.h"
 #include "proposal/screen/proposal_screen.h"
 #include "screens/form.h"
@@ -36,7 +34,7 @@ TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
     const QString number = t["NRPROPOSFAS"].asString();
     EXPECT_EQ(number.size(), 20);
     EXPECT_GT(number.toLongLong(), 14) << "numbers of the demo proposals are taken";
-    EXPECT_EQ(screen->area<HeaderController>().dbeVersao->text(), "01") << "proposed in the version edit";
+    EXPECT_EQ(widget<TDBEdit>("dbeVersao").text(), "01") << "proposed in the version edit";
     EXPECT_EQ(t["DTPROPOSFAS"].asDateTime().date(), QDate(2026, 12, 6));
     EXPECT_EQ(t["DTVALPROPFAS"].asDateTime().date(), QDate(2027, 1, 5));
     EXPECT_EQ(t["CDOPERSOLI"].asString(), "VENDEDOR");
@@ -44,12 +42,12 @@ TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
     EXPECT_EQ(t["IDCLIENPROSP"].asString(), "C");
     EXPECT_EQ(t["IDSOLPROPFAS"].asString(), "S");
     EXPECT_EQ(t["IDTIPOCOBRSERV"].asString(), "P");
-    EXPECT_EQ(header().dbcTipoProp->text(), "Solicitação");
-    EXPECT_EQ(header().cbbCliProsp->text(), "Cliente");
+    EXPECT_EQ(widget<TDBComboBox>("dbcTipoProp").text(), "Solicitação");
+    EXPECT_EQ(widget<TDBComboBox>("cbbCliProsp").text(), "Cliente");
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
     // Child pages wait for the header.
     EXPECT_FALSE(screen->pages().tshDados->isEnabled());
-    EXPECT_TRUE(header().dbeCdCliPros->isEnabled());
+    EXPECT_TRUE(widget<TDBEdit>("dbeCdCliPros").isEnabled());
     // A second new proposal never gets the same number.
     runHandler([&] { t.cancel(); });
     startNewProposal();
@@ -64,7 +62,7 @@ TEST_F(HeaderPost, ValidityOnTheRegistrationDayPassesOneDayEarlierDoesNot) {
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"Data de cadastro da proposta não pode ser maior que a data de validade."});
     EXPECT_EQ(t.state(), DataSetState::Insert);
-    EXPECT_TRUE(header().depCadastro->hasFocus());
+    EXPECT_TRUE(widget<TDBDateEditPlus>("depCadastro").hasFocus());
 
     dialogs.clearShown();
     t["DTVALPROPFAS"].setAsDateTime(QDateTime(QDate(2026, 12, 6), QTime()));
@@ -86,7 +84,7 @@ TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
     // Nothing typed: the client is asked for first.
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors().value(0), "Cliente deve ser informado");
-    EXPECT_TRUE(header().dbeCdCliPros->hasFocus());
+    EXPECT_TRUE(widget<TDBEdit>("dbeCdCliPros").hasFocus());
     // An unknown document.
     dialogs.clearShown();
     t["NRINSJURCLIE"].setAsString("99999999000199");
@@ -97,7 +95,7 @@ TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
     t["NRINSJURCLIE"].setAsString(kAlfa);
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors().value(0), "Referência deve ser informada.");
-    EXPECT_TRUE(header().dbeDsReferencia->hasFocus());
+    EXPECT_TRUE(widget<TDBEdit>("dbeDsReferencia").hasFocus());
     // The contact's name stands for a missing reference.
     dialogs.clearShown();
     t["NRCONTATO"].setAsString("1");
@@ -111,7 +109,7 @@ TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
     t["CDOPERSOLI"].setAsString("NINGUEM");
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors().value(0), "Operador não cadastrado");
-    EXPECT_TRUE(header().dbeCdOperSoli->hasFocus());
+    EXPECT_TRUE(widget<TDBEdit>("dbeCdOperSoli").hasFocus());
     dialogs.clearShown();
     t["CDOPERSOLI"].setAsString("GERENTE");
     ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
@@ -126,7 +124,7 @@ TEST_F(HeaderPost, AChangedVersionThatExistsIsRefused) {
     t["NRVERPROPFAS"].setAsString("02");
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"Proposta já cadastrada"});
-    EXPECT_TRUE(screen->area<HeaderController>().dbeVersao->hasFocus());
+    EXPECT_TRUE(widget<TDBEdit>("dbeVersao").hasFocus());
     EXPECT_EQ(t.state(), DataSetState::Edit);
     // A free version is taken.
     dialogs.clearShown();
@@ -139,7 +137,7 @@ TEST_F(HeaderPost, AChangedVersionThatExistsIsRefused) {
 TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
     startNewProposal();
     fillRequest(kDelta, /*prospect=*/true);
-    screen->area<HeaderController>().rbtLuManut->setChecked(true);
+    widget<TRadioButton>("rbtLuManut").setChecked(true);
     ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
     const QString nr = screen->proposal().fieldByName("NRPROPOSFAS").asString();
     const int mandatory = scalar("SELECT COUNT(*) FROM TIPOSERV WHERE IDSERVOBRIGPROS = 'S'").toInt();
@@ -159,7 +157,7 @@ TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
     // A client proposal gets none.
     startNewProposal();
     fillRequest(kAlfa);
-    screen->area<HeaderController>().rbtLuManut->setChecked(true);
+    widget<TRadioButton>("rbtLuManut").setChecked(true);
     ASSERT_TRUE(post());
     const QString clientNr = screen->proposal().fieldByName("NRPROPOSFAS").asString();
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + clientNr + "'").toInt(), 0);
@@ -168,19 +166,19 @@ TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
 // The contract buttons decide the contract on every post: none checked is services only,
 // whatever the row held before.
 TEST_F(HeaderPost, TheContractFollowsTheButtonsAndNoneCheckedIsServicesOnly) {
-    HeaderController& h = screen->area<HeaderController>();
     struct Case {
         TRadioButton* checked;
         const char* code;
     };
-    for (const Case& c : {Case{h.rbtLocacao, "L"}, Case{nullptr, "S"}}) {
+    for (const Case& c : {Case{&widget<TRadioButton>("rbtLocacao"), "L"}, Case{nullptr, "S"}}) {
         SCOPED_TRACE(c.code);
         startNewProposal();
         fillRequest(kAlfa);
-        for (TRadioButton* r : {h.rbtLuManut, h.rbtLocacao, h.rbtServico}) {
-            r->setAutoExclusive(false);
-            r->setChecked(r == c.checked);
-            r->setAutoExclusive(true);
+        for (const char* name : {"rbtLuManut", "rbtLocacao", "rbtServico"}) {
+            TRadioButton& r = widget<TRadioButton>(name);
+            r.setAutoExclusive(false);
+            r.setChecked(&r == c.checked);
+            r.setAutoExclusive(true);
         }
         ClientTable& t = screen->proposal();
         t["IDTIPOPROPFAS"].setAsString("M");
@@ -236,7 +234,7 @@ TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     screen->pgcPadrao->setActivePage(screen->pages().tshProposta);
     screen->pgcPadraoChange();  // loads the product lines
-    ASSERT_FALSE(screen->area<ProductLineArea>().cdsLinProd->isEmpty());
+    ASSERT_FALSE(widget<ClientTable>("cdsLinProd").isEmpty());
     editOnForm();
     QString listed;
     runner.expect([&](QWidget& w) {
@@ -248,7 +246,7 @@ TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
     EXPECT_EQ(t["NMPROCOMERCI"].asString(), "Folha de Pagamento");
     focus(*screen, "dbeDsReferencia");  // leaving the code checks the lines' systems
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
-    EXPECT_FALSE(header().cdsValidaSistProd->isEmpty());
+    EXPECT_FALSE(widget<ClientTable>("cdsValidaSistProd").isEmpty());
     EXPECT_TRUE(listed.startsWith("Os seguintes sistemas não estão cadastrados")) << listed.toStdString();
     EXPECT_EQ(t.state(), DataSetState::Browse) << "the change of product is undone";
     EXPECT_EQ(t["CDPROCOMERCI"].asString(), "ERP");
@@ -259,14 +257,14 @@ TEST_F(HeaderPost, ATypedInterlocutorMustBelongToTheParty) {
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     editOnForm();
     ASSERT_TRUE(focus(*screen, "dbeCdInterLoc"));
-    header().dbeCdInterLoc->selectAll();
+    widget<TDBEdit>("dbeCdInterLoc").selectAll();
     type(*screen, "dbeCdInterLoc", "7");
     EXPECT_TRUE(t["NMINTECLIE"].asString().isEmpty()) << "typing takes the old name away";
     focus(*screen, "dbeDsReferencia");
     EXPECT_EQ(dialogs.errors(), QStringList{"Interlocutor não cadastrado."});
-    EXPECT_TRUE(header().dbeCdInterLoc->hasFocus());
+    EXPECT_TRUE(widget<TDBEdit>("dbeCdInterLoc").hasFocus());
     dialogs.clearShown();
-    header().dbeCdInterLoc->selectAll();
+    widget<TDBEdit>("dbeCdInterLoc").selectAll();
     type(*screen, "dbeCdInterLoc", "1");
     focus(*screen, "dbeDsReferencia");
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "ui/lookup_button.h"
-#include "proposal/readjustment/readjustment_controller.h"
 #include "base/errors.h"
 #include "ui/event_boundary.h"
 #include "screens/header_fixture.h"
@@ -18,7 +17,11 @@ namespace {
 
 class HeaderReadjustment : public HeaderFixture {
 protected:
-    ReadjustmentController& r() { return header().readjustment(); }
+    // Focuses a control and leaves it for the reference, as the user moves on.
+    void leave(const char* name) {
+        ASSERT_TRUE(focus(*screen, name));
+        focus(*screen, "dbeDsReferencia");
+    }
 
     // A new client proposal with index 1 and, when percent1 < 100, index 2.
     void newProposal(double percent1, const QVariant& percent2) {
@@ -48,7 +51,7 @@ TEST_F(HeaderReadjustment, ARequestSkipsEveryReadjustmentCheck) {
     screen->proposal().fieldByName("IDSOLPROPFAS").setAsString("N");
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"Índice 1 deve ser informado"});
-    EXPECT_TRUE(r().dbeInd1->hasFocus());
+    EXPECT_TRUE(widget<TDBEdit>("dbeInd1").hasFocus());
 }
 
 TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
@@ -75,7 +78,7 @@ TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"A soma dos percentuais de reajuste deve ser de 100%"});
     // The focus moves once the refusal is over: the loop runs until it lands.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return r().dbePercent1->hasFocus(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return widget<TDBEdit>("dbePercent1").hasFocus(); }));
     EXPECT_EQ(t.state(), DataSetState::Insert);
 
     // 60 with nothing for index 2's percentage is asked for it; with 0 the sum fails.
@@ -95,29 +98,25 @@ TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
     EXPECT_EQ(dialogs.errors(), QStringList{"Percentual de reajuste deve ser maior que zero."});
 }
 
-TEST_F(HeaderReadjustment, TheSameIndexTwiceIsRefusedOnlyWhileIndexTwoIsInUse) {
+TEST_F(HeaderReadjustment, IndexTwoMustDifferFromIndexOneAndHaveAKnownType) {
     newProposal(60, 40.0);
     ClientTable& t = screen->proposal();
     t["CDINDICE2"].setAsString("0001");
-    r().useIndexTwo(true);
-    EXPECT_THROW(r().Vd_TpIndiceReaj2(false), Abort);
+    // Leaving percentage 1 below 100 puts index 2 in use; leaving its type checks it.
+    ASSERT_TRUE(focus(*screen, "dbePercent1"));
+    leave("dbeTpInd2");
     EXPECT_EQ(dialogs.errors(), QStringList{"Índice 1 deve ser diferente do índice 2"});
     EXPECT_FALSE(post()) << "the post finds it too";
 
-    dialogs.clearShown();
-    r().useIndexTwo(false);
-    EXPECT_NO_THROW(r().Vd_TpIndiceReaj2(false));
-    EXPECT_NO_THROW(r().Vd_IndiceReaj2(true)) << "index 2 out of use is not checked";
-    EXPECT_TRUE(dialogs.errors().isEmpty());
-
     // Another type of the same index is a different index.
-    r().useIndexTwo(true);
+    dialogs.clearShown();
     t["CDTPINDICE2"].setAsString("A");
-    EXPECT_NO_THROW(r().Vd_TpIndiceReaj2(false));
+    leave("dbeTpInd2");
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
     EXPECT_EQ(t["NMINDICEREAJ2"].asString(), "IGP-M acumulado anual");
     // An unknown type of a known index.
     t["CDTPINDICE2"].setAsString("Z");
-    EXPECT_THROW(r().Vd_TpIndiceReaj2(false), Abort);
+    leave("dbeTpInd2");
     EXPECT_EQ(dialogs.errors().value(0), "Tipo de índice do reajuste 2 não cadastrado");
 }
 
@@ -125,22 +124,23 @@ TEST_F(HeaderReadjustment, PercentageOneOfAHundredTakesIndexTwoOutOfUse) {
     newProposal(60, 40.0);
     ClientTable& t = screen->proposal();
     t["VRPEINCIND1"].setAsFloat(100);
-    r().Controla_Faturamento();
-    EXPECT_FALSE(r().indexTwoInUse());
+    leave("dbePercent1");
     EXPECT_TRUE(t["CDINDICE2"].asString().isEmpty());
     EXPECT_TRUE(t["CDTPINDICE2"].asString().isEmpty());
     EXPECT_EQ(t["VRPEINCIND2"].asFloat(), 0);
     t["VRPEINCIND1"].setAsFloat(70);
-    r().Controla_Faturamento();
-    EXPECT_TRUE(r().indexTwoInUse());
-    EXPECT_EQ(r().dbeInd2->color(), ControlColor::InfoBk);
-    // The index-2 lookup puts it in use too.
-    r().useIndexTwo(false);
+    leave("dbePercent1");
+    EXPECT_EQ(widget<TDBEdit>("dbeInd2").color(), ControlColor::InfoBk);
+    // The index-2 lookup puts it in use too (its type is checked), whatever percentage 1 is.
+    t["VRPEINCIND1"].setAsFloat(100);
+    leave("dbePercent1");
     dialogs.expectPick([](ClientTable& list) { return list.locate("CDINDICE;CDTPINDICE", {"0003", "M"}); });
-    ASSERT_TRUE(r().btnPesqInd2->pesquisar());
-    EXPECT_TRUE(r().indexTwoInUse());
+    ASSERT_TRUE(widget<TBtnPesquisa>("btnPesqInd2").pesquisar());
     EXPECT_EQ(t["CDINDICE2"].asString(), "0003");
     EXPECT_EQ(t["NMINDICEREAJ2"].asString(), "INPC - Índice Nacional");
+    t["CDTPINDICE2"].setAsString("Z");
+    leave("dbeTpInd2");
+    EXPECT_EQ(dialogs.errors().value(0), "Tipo de índice do reajuste 2 não cadastrado");
 }
 
 TEST_F(HeaderReadjustment, PercentagesTakeOnlyDigitsAndAPoint) {
@@ -148,13 +148,13 @@ TEST_F(HeaderReadjustment, PercentagesTakeOnlyDigitsAndAPoint) {
     ClientTable& t = screen->proposal();
     t["VRPEINCIND1"].clear();
     type(*screen, "dbePercent1", "6a0,x5.5-");
-    EXPECT_EQ(r().dbePercent1->text(), "605.5");
+    EXPECT_EQ(widget<TDBEdit>("dbePercent1").text(), "605.5");
     type(*screen, "dbePercent2", "e12");
-    EXPECT_EQ(r().dbePercent2->text(), "12");
+    EXPECT_EQ(widget<TDBEdit>("dbePercent2").text(), "12");
     // Operator codes take letters and digits, in upper case, as the register has them.
-    header().dbeCdOperResp->clear();
+    widget<TDBEdit>("dbeCdOperResp").clear();
     type(*screen, "dbeCdOperResp", "A1b-2");
-    EXPECT_EQ(header().dbeCdOperResp->text(), "A1B2");
+    EXPECT_EQ(widget<TDBEdit>("dbeCdOperResp").text(), "A1B2");
 }
 
 TEST_F(HeaderReadjustment, MonthAndKindAreShownAsWords) {
@@ -163,7 +163,7 @@ TEST_F(HeaderReadjustment, MonthAndKindAreShownAsWords) {
     Field& month = t["NRMESREAJPROP"];
     month.setAsString("07");
     EXPECT_EQ(month.displayText(), "Julho");
-    EXPECT_EQ(r().dbcMesReaj->text(), "Julho");
+    EXPECT_EQ(widget<TDBComboBox>("dbcMesReaj").text(), "Julho");
     month.setAsString("13");
     EXPECT_EQ(month.displayText(), "");
     month.setText("Março");
@@ -172,8 +172,8 @@ TEST_F(HeaderReadjustment, MonthAndKindAreShownAsWords) {
     EXPECT_EQ(month.asString(), "03") << "an unknown word leaves the code";
 
     Field& kind = t["IDTPREAJPROP"];
-    ASSERT_TRUE(r().cbbReajuste->choose(1));
-    r().cbbReajuste->updateRecord();
+    ASSERT_TRUE(widget<TDBComboBox>("cbbReajuste").choose(1));
+    widget<TDBComboBox>("cbbReajuste").updateRecord();
     EXPECT_EQ(kind.asString(), "B");
     kind.setAsString("A");
     EXPECT_EQ(kind.displayText(), "Anual");
@@ -209,15 +209,15 @@ TEST_F(HeaderReadjustment, AClientWithoutReadjustmentMonthBlocksAProposal) {
     EXPECT_EQ(t["NOME"].asString(), "Kappa Alimentos");
 
     // As a proposal, leaving the code shows why and puts the focus on the month.
-    ASSERT_TRUE(header().dbcTipoProp->choose(1));
-    header().dbcTipoProp->updateRecord();
+    ASSERT_TRUE(widget<TDBComboBox>("dbcTipoProp").choose(1));
+    widget<TDBComboBox>("dbcTipoProp").updateRecord();
     EXPECT_EQ(t["IDSOLPROPFAS"].asString(), "N");
-    header().dbeCdCliPros->clear();
+    widget<TDBEdit>("dbeCdCliPros").clear();
     type(*screen, "dbeCdCliPros", kKappa);
     focus(*screen, "dbeDsReferencia");
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors()[0].startsWith("Cliente não possui o mês de reajuste cadastrado."));
-    EXPECT_TRUE(r().dbcMesReaj->hasFocus());
+    EXPECT_TRUE(widget<TDBComboBox>("dbcMesReaj").hasFocus());
 
     // The post stops on it as well.
     dialogs.clearShown();
@@ -238,10 +238,9 @@ TEST_F(HeaderReadjustment, TypingAHundredOnAStoredProposalDropsIndexTwoOnTheServ
     ASSERT_EQ(storedRow(seedNumber(9), "01").value("IDPERVALOR2").toString(), "P");
     editOnForm();
     ASSERT_TRUE(focus(*screen, "dbePercent1"));
-    r().dbePercent1->selectAll();  // the key filter lets no Ctrl+A through
+    widget<TDBEdit>("dbePercent1").selectAll();  // the key filter lets no Ctrl+A through
     type(*screen, "dbePercent1", "100");
     ASSERT_TRUE(focus(*screen, "dbeInd1"));
-    EXPECT_FALSE(r().indexTwoInUse());
     EXPECT_TRUE(t["CDINDICE2"].asString().isEmpty());
     ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
     const QVariantMap row = storedRow(seedNumber(9), "01");
@@ -256,27 +255,27 @@ TEST_F(HeaderReadjustment, RequestAndProposalChoice) {
     // A stored proposal cannot go back to being a request.
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
     editOnForm();
-    EXPECT_FALSE(runHandler([&] { header().dbcTipoProp->choose(0); }) && dialogs.errors().isEmpty());
+    EXPECT_FALSE(runHandler([&] { widget<TDBComboBox>("dbcTipoProp").choose(0); }) && dialogs.errors().isEmpty());
     EXPECT_EQ(dialogs.errors(), QStringList{"Proposta não pode ser modificada para Solicitação"});
     EXPECT_EQ(t["IDSOLPROPFAS"].asString(), "N");
-    EXPECT_EQ(header().dbcTipoProp->text(), "Proposta");
+    EXPECT_EQ(widget<TDBComboBox>("dbcTipoProp").text(), "Proposta");
     runHandler([&] { t.cancel(); });
 
     // A new request clears whatever readjustment was typed.
     dialogs.clearShown();
     startNewProposal();
     makeProposal();
-    ASSERT_TRUE(header().dbcTipoProp->choose(0));
+    ASSERT_TRUE(widget<TDBComboBox>("dbcTipoProp").choose(0));
     EXPECT_TRUE(t["CDINDICE1"].isNull());
     EXPECT_TRUE(t["VRPEINCIND1"].isNull());
     EXPECT_TRUE(t["CDOPERRESP"].isNull());
 
     // An operator outside the proposal group only makes requests.
     screen->setRequestsOnly(true);
-    runHandler([&] { header().dbcTipoProp->choose(1); });
+    runHandler([&] { widget<TDBComboBox>("dbcTipoProp").choose(1); });
     EXPECT_EQ(dialogs.errors(), QStringList{"Solicitação não pode ser alterada para Proposta."});
     EXPECT_EQ(t["IDSOLPROPFAS"].asString(), "S");
-    EXPECT_EQ(header().dbcTipoProp->text(), "Solicitação");
+    EXPECT_EQ(widget<TDBComboBox>("dbcTipoProp").text(), "Solicitação");
     screen->setRequestsOnly(false);
 }
 

@@ -23,8 +23,7 @@ namespace {
 
 class ProductLines : public ProposalFixture {
 protected:
-    ProductLineArea& lines() { return screen->area<ProductLineArea>(); }
-    ClientTable& line() { return *lines().cdsLinProd; }
+    ClientTable& line() { return widget<ClientTable>("cdsLinProd"); }
     Field& f(const char* name) { return line()[QString::fromLatin1(name)]; }
 
     // Proposal n (version 01) on the line form.
@@ -106,7 +105,7 @@ TEST_F(ProductLines, ANewLineIsSavedWithItsFirstInstallmentAndItsSystemsUnderIts
                                   "AND CDLINPPROP = '" + key + "' ORDER BY CDSISTEMA");
     EXPECT_EQ(column(systems, "CDSISTEMA"), (QStringList{"WEB00002", "WEB00003"}));
     // Nothing of this post is left for the next one.
-    EXPECT_TRUE(lines().chosenSystems().isEmpty());
+    EXPECT_TRUE(widget<ClientTable>("cdsSistema").isEmpty());
     EXPECT_EQ(screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount(), 2);
 }
 
@@ -153,7 +152,7 @@ TEST_F(ProductLines, ClosingTheSystemsDialogKeepsTheLineUnsaved) {
     EXPECT_FALSE(confirm());
     EXPECT_EQ(dialogs.errors(), QStringList{"A inclusão de sistemas para a linha de produto foi cancelada."});
     EXPECT_EQ(line().state(), DataSetState::Insert);
-    EXPECT_TRUE(lines().chosenSystems().isEmpty());
+    EXPECT_TRUE(widget<ClientTable>("cdsSistema").isEmpty());
     EXPECT_EQ(stored("SELECT 1 FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7006'").rows.size(), 0);
 }
 
@@ -219,26 +218,27 @@ TEST_F(ProductLines, AProposalWithoutLinesShowsNoScheduleOfAnother) {
 TEST_F(ProductLines, ATypedDiscountedValueIsShownAsMoney) {
     openForm(2);
     startLine("7007", 1, 12000, 0);
-    lines().nedVrComDesconto->setText(QStringLiteral("11990,5"));
-    ASSERT_TRUE(runHandler([&] { lines().nedVrComDescontoExit(false); }));
-    EXPECT_EQ(lines().nedVrComDesconto->text(), "11.990,50");
+    widget<TNumberEdit>("nedVrComDesconto").setText(QStringLiteral("11990,5"));
+    ASSERT_TRUE(runHandler([&] { widget<TNumberEdit>("nedVrComDesconto").onExit(); }));
+    EXPECT_EQ(widget<TNumberEdit>("nedVrComDesconto").text(), "11.990,50");
     EXPECT_DOUBLE_EQ(f("VRDESLICUSOPROP").asFloat(), 9.5);
-    ASSERT_TRUE(runHandler([&] { lines().Controla_Vr_Desconto(); }));
-    EXPECT_EQ(lines().nedVrComDesconto->text(), "11.990,50");
+    // The form settled again for the line shows it the same way.
+    ASSERT_TRUE(runHandler([&] { screen->area<ProductLineArea>().updateEditors(); }));
+    EXPECT_EQ(widget<TNumberEdit>("nedVrComDesconto").text(), "11.990,50");
 }
 
 // The grace month is compared as its last day, on leaving the field and at the post alike.
 TEST_F(ProductLines, TheProposalsOwnMonthIsAGraceMonthAndTheMonthBeforeIsNot) {
     openForm(2);  // proposal of 26/11/2026
     startLine("7003", 1, 100, 0);
-    lines().depCarenLu->setFocus();
+    widget<TDBDateEditPlus>("depCarenLu").setFocus();
     for (const char* early : {"01/11/2026", "25/11/2026"}) {
         f("DTCALUSLINPPAUX").setAsString(early);
-        EXPECT_TRUE(runHandler([&] { lines().depCarenLuExit(); })) << early;
+        EXPECT_TRUE(runHandler([&] { widget<TDBDateEditPlus>("depCarenLu").onExit(); })) << early;
     }
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     f("DTCALUSLINPPAUX").setAsString("31/10/2026");
-    EXPECT_FALSE(runHandler([&] { lines().depCarenLuExit(); }));
+    EXPECT_FALSE(runHandler([&] { widget<TDBDateEditPlus>("depCarenLu").onExit(); }));
     EXPECT_FALSE(confirm());
     EXPECT_EQ(dialogs.errors(), QStringList(2, "Mês de carência deve ser maior que o mês de cadastro da proposta."));
     dialogs.clearShown();
@@ -281,13 +281,13 @@ TEST_F(ProductLines, HeadOfficeModeIsProcessedAtTheHeadOffice) {
     openForm(2);
     ASSERT_TRUE(line().locate(QStringLiteral("CDLINPPROPINFOR"), QStringLiteral("2002")));
     // Clicking a radio edits the line shown.
-    pick(lines().rbtFilialMode);
+    pick(&widget<TRadioButton>("rbtFilialMode"));
     ASSERT_EQ(line().state(), DataSetState::Edit);
-    pick(lines().rbtFilialLocal);
+    pick(&widget<TRadioButton>("rbtFilialLocal"));
     EXPECT_EQ(f("IDLPROCLINPP").asString(), "F");
-    pick(lines().rbtMatrizModo);
-    EXPECT_TRUE(lines().rbtMatrizLocal->isChecked());
-    EXPECT_FALSE(lines().rbtFilialLocal->isEnabled());
+    pick(&widget<TRadioButton>("rbtMatrizModo"));
+    EXPECT_TRUE(widget<TRadioButton>("rbtMatrizLocal").isChecked());
+    EXPECT_FALSE(widget<TRadioButton>("rbtFilialLocal").isEnabled());
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
     const Packet saved = stored("SELECT IDMPROCLINPP, IDLPROCLINPP FROM LINPPROP WHERE NRPROPOSFAS = :N AND "
                                 "NRVERPROPFAS = :V AND CDLINPPROPINFOR = '2002'");
@@ -297,10 +297,10 @@ TEST_F(ProductLines, HeadOfficeModeIsProcessedAtTheHeadOffice) {
 TEST_F(ProductLines, TheKindOfALineWithSystemsStays) {
     openForm(2);
     ASSERT_TRUE(line().locate(QStringLiteral("CDLINPPROPINFOR"), QStringLiteral("2001")));
-    pick(lines().rbtTpPtoAcesso);
+    pick(&widget<TRadioButton>("rbtTpPtoAcesso"));
     EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto possui sistema cadastrado. \nTipo não pode ser alterado."});
     EXPECT_EQ(line().state(), DataSetState::Browse) << "the edit is cancelled";
-    EXPECT_TRUE(lines().rbtTpProduto->isChecked());
+    EXPECT_TRUE(widget<TRadioButton>("rbtTpProduto").isChecked());
     EXPECT_EQ(f("IDTIPLINPP").asString(), "M");
 }
 
@@ -311,7 +311,7 @@ TEST_F(ProductLines, AnAccessPointLineThenASwitchToRental) {
     startLine("7005", 1, 300, 0);
     // The product's values do not apply to an access point: cleared on Yes.
     dialogs.expectConfirm(true);
-    pick(lines().rbtTpPtoAcesso);
+    pick(&widget<TRadioButton>("rbtTpPtoAcesso"));
     EXPECT_EQ(f("IDTIPLINPP").asString(), "P");
     EXPECT_TRUE(f("VRLICENCUSOPROP").isNull() && f("QTMINIMAFATPROP").isNull());
     f("QTMINIMAFATPROP").setAsFloat(1);
@@ -326,7 +326,7 @@ TEST_F(ProductLines, AnAccessPointLineThenASwitchToRental) {
     EXPECT_EQ(saved.value(0, "NRUSUALINPP").toDouble(), 0.0);
 
     dialogs.expectConfirm(true);
-    pick(screen->area<HeaderController>().rbtLocacao);
+    pick(&widget<TRadioButton>("rbtLocacao"));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     const Packet counts = stored("SELECT L.CDLINPPROPINFOR, L.IDTIPLINPP, (SELECT COUNT(*) FROM VENCLINPPROP V WHERE "
                                  "V.NRPROPOSFAS = L.NRPROPOSFAS AND V.NRVERPROPFAS = L.NRVERPROPFAS AND V.CDLINPPROP = "
@@ -340,15 +340,14 @@ TEST_F(ProductLines, AnAccessPointLineThenASwitchToRental) {
 
 TEST_F(ProductLines, SwitchingToRentalConvertsEveryLineOrNothing) {
     openForm(2);
-    HeaderController& header = screen->area<HeaderController>();
-    ASSERT_TRUE(header.rbtLuManut->isChecked()) << "the radios show the proposal's contract";
+    ASSERT_TRUE(widget<TRadioButton>("rbtLuManut").isChecked()) << "the radios show the proposal's contract";
     const Packet before = stored("SELECT CDLINPPROP, IDTIPLINPP, VRLICENCUSOPROP FROM LINPPROP WHERE "
                                  "NRPROPOSFAS = :N AND NRVERPROPFAS = :V ORDER BY CDLINPPROP");
     // Refused: nothing changes and the radios show the contract again.
     dialogs.expectConfirm(false);
-    pick(header.rbtLocacao);
+    pick(&widget<TRadioButton>("rbtLocacao"));
     EXPECT_TRUE(dialogs.questions().value(0).contains("de \"LU/Manutenção\" para \"Locação\"")) << dialogs.questions().join(u'|').toStdString();
-    EXPECT_TRUE(header.rbtLuManut->isChecked());
+    EXPECT_TRUE(widget<TRadioButton>("rbtLuManut").isChecked());
     EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
     EXPECT_EQ(stored("SELECT CDLINPPROP, IDTIPLINPP, VRLICENCUSOPROP FROM LINPPROP WHERE "
                      "NRPROPOSFAS = :N AND NRVERPROPFAS = :V ORDER BY CDLINPPROP")
@@ -356,11 +355,11 @@ TEST_F(ProductLines, SwitchingToRentalConvertsEveryLineOrNothing) {
               before.rows);
     // Accepted: every line is rental, without licence, with one installment of 0 today.
     dialogs.expectConfirm(true);
-    pick(header.rbtLocacao);
+    pick(&widget<TRadioButton>("rbtLocacao"));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
     EXPECT_EQ(screen->proposal()["IDTIPOPROPFAS"].asString(), "L") << "the row shows what was saved";
-    EXPECT_TRUE(header.rbtLocacao->isChecked());
+    EXPECT_TRUE(widget<TRadioButton>("rbtLocacao").isChecked());
     EXPECT_EQ(stored("SELECT IDTIPOPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V")
                   .value(0, "IDTIPOPROPFAS"),
               "L");

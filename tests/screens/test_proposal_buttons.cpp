@@ -72,8 +72,7 @@ TEST_F(ProposalButtons, IncludingFromTheListOpensTheFormWithTheNextVersion) {
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
     EXPECT_EQ(screen->proposal().state(), DataSetState::Insert);
-    EXPECT_EQ(screen->area<HeaderController>().dbeVersao->text(), "01");
-    EXPECT_FALSE(screen->area<HeaderController>().partyChecked());
+    EXPECT_EQ(widget<TDBEdit>("dbeVersao").text(), "01");
     runHandler([&] { screen->proposal().cancel(); });
 }
 

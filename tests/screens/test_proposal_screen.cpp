@@ -89,9 +89,9 @@ TEST_F(ProposalScreen, AScreenThatCannotReadItsListIsNotCreated) {
 
 TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
     openScreen();
-    for (ClientTable* t : {screen->area<ProductLineArea>().cdsLinProd, screen->area<LineInstallmentsArea>().cdsVenc_Valor, screen->area<LineSystemsArea>().cdsSistLinhaProd, screen->area<TextsArea>().cdsMensagem,
+    for (ClientTable* t : {&widget<ClientTable>("cdsLinProd"), screen->area<LineInstallmentsArea>().cdsVenc_Valor, screen->area<LineSystemsArea>().cdsSistLinhaProd, screen->area<TextsArea>().cdsMensagem,
                              screen->area<ServicesArea>().cdsServico, screen->area<ObservationArea>().cdsObs, screen->area<SimulationArea>().cdsSimulacao, screen->area<SimulationProductsArea>().cdsProdSimulaLinp,
-                             screen->area<ServiceInstallmentsArea>().cdsVencServ, &screen->area<ProductLineArea>().chosenSystems(),
+                             screen->area<ServiceInstallmentsArea>().cdsVencServ, &widget<ClientTable>("cdsSistema"),
                              screen->area<ServicesArea>().cdsTipoServObr}) {
         EXPECT_TRUE(t->active()) << t->name().toStdString();
         EXPECT_EQ(t->recordCount(), 0) << t->name().toStdString();
@@ -143,7 +143,7 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
     ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
     EXPECT_EQ(screen->pages().pgcDadosCont->activePage(), screen->pages().tshFormulario);
-    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->recordCount(), 2);
+    EXPECT_EQ(widget<ClientTable>("cdsLinProd").recordCount(), 2);
     EXPECT_EQ(screen->area<LineInstallmentsArea>().cdsVenc_Valor->recordCount(), 4) << "the first line's schedule";
     EXPECT_EQ(screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount(), 3);
     EXPECT_EQ(screen->area<LineInstallmentsArea>().nedParcelas->value(), 4);
@@ -152,9 +152,9 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
     EXPECT_NEAR(screen->area<LineInstallmentsArea>().nedVrTotal->value(), (1200 - 100) * 5 * (1 + j / 100), 0.005);
 
     // A line shown, not edited: its fields wait for Alterar, the buttons act on the lines.
-    EXPECT_EQ(screen->activeTable(), screen->area<ProductLineArea>().cdsLinProd);
-    EXPECT_FALSE(screen->area<ProductLineArea>().dbeNmLinProd->isEnabled());
-    EXPECT_TRUE(screen->area<ProductLineArea>().grbTipoLinha->isEnabled()) << "a kind click edits the line";
+    EXPECT_EQ(screen->activeTable(), &widget<ClientTable>("cdsLinProd"));
+    EXPECT_FALSE(widget<TDBEdit>("dbeNmLinProd").isEnabled());
+    EXPECT_TRUE(widget<TGroupBox>("grbTipoLinha").isEnabled()) << "a kind click edits the line";
     EXPECT_TRUE(screen->mnuAlterar->enabled());
     EXPECT_TRUE(screen->mnuIncluir->enabled());
     EXPECT_TRUE(screen->mnuVerificar->enabled());
@@ -229,7 +229,7 @@ TEST_F(ProposalScreen, AServiceOnlyProposalNeverShowsProductLinesNorSimulation) 
     EXPECT_EQ(screen->pages().pgcDados->activePage(), screen->pages().tshServico);
     EXPECT_EQ(screen->area<ServicesArea>().cdsServico->recordCount(), 3);
     EXPECT_EQ(screen->activeTable(), screen->area<ServicesArea>().cdsServico);
-    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->recordCount(), 0);
+    EXPECT_EQ(widget<ClientTable>("cdsLinProd").recordCount(), 0);
 
     ASSERT_TRUE(menu(screen->menus().mnuSimulacao));
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
@@ -243,7 +243,7 @@ TEST_F(ProposalScreen, AServiceOnlyProposalNeverShowsProductLinesNorSimulation) 
     ASSERT_TRUE(select(2));
     ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
     EXPECT_EQ(screen->pages().pgcDados->activePage(), screen->pages().tshDados);
-    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->recordCount(), 2);
+    EXPECT_EQ(widget<ClientTable>("cdsLinProd").recordCount(), 2);
 }
 
 TEST_F(ProposalScreen, MovingOnTheTextsPageReloadsOnlyTheTextsAndKeepsTheCurrentOne) {
@@ -260,7 +260,7 @@ TEST_F(ProposalScreen, MovingOnTheTextsPageReloadsOnlyTheTextsAndKeepsTheCurrent
     EXPECT_EQ(texts["NRPROPOSFAS"].asString(), number(2));
     EXPECT_EQ(texts["CDTXTPROPFAS"].asString(), code);
     EXPECT_EQ(texts["NRORDEMMSG"].asFloat(), order);
-    EXPECT_EQ(screen->area<ProductLineArea>().cdsLinProd->recordCount(), 0) << "product lines are not read for the texts page";
+    EXPECT_EQ(widget<ClientTable>("cdsLinProd").recordCount(), 0) << "product lines are not read for the texts page";
     EXPECT_EQ(screen->area<ServicesArea>().cdsServico->recordCount(), 0);
 
     ASSERT_TRUE(select(4));  // no texts

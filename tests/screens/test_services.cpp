@@ -378,12 +378,11 @@ TEST_F(Services, ADeleteRespreadsThePackageAndTheLastOneDropsTheSchedule) {
 
 TEST_F(Services, TheContractButtonMakesAProposalOfServicesOnlyWhileItHasNoLines) {
     openServices(2);
-    HeaderController& header = screen->area<HeaderController>();
-    clickButton(*header.rbtServico);
+    clickButton(widget<TRadioButton>("rbtServico"));
     EXPECT_EQ(dialogs.errors(), QStringList{"Operação bloqueada! O tipo de linha de produto da proposta não pode ser "
                                             "alterado caso já existam linhas de produto cadastradas."});
     EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
-    EXPECT_TRUE(header.rbtLuManut->isChecked());
+    EXPECT_TRUE(widget<TRadioButton>("rbtLuManut").isChecked());
     EXPECT_TRUE(screen->hasFocus(&widget<TRadioButton>("rbtLuManut"))) << "the stored contract's button takes the focus";
     EXPECT_EQ(proposalValue(2, "IDTIPOPROPFAS").toString(), "M");
 
@@ -391,7 +390,7 @@ TEST_F(Services, TheContractButtonMakesAProposalOfServicesOnlyWhileItHasNoLines)
     testServer().db().exec("DELETE FROM LINPPROP WHERE NRPROPOSFAS = :N", {{"N", number(9)}});
     dialogs.clearShown();
     ASSERT_TRUE(select(9));
-    clickButton(*header.rbtServico);
+    clickButton(widget<TRadioButton>("rbtServico"));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(proposalValue(9, "IDTIPOPROPFAS").toString(), "S");
     EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);

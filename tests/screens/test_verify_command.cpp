@@ -21,8 +21,7 @@ namespace {
 
 class VerifyCommand : public ProposalFixture {
 protected:
-    ProductLineArea& lines() { return screen->area<ProductLineArea>(); }
-    ClientTable& line() { return *lines().cdsLinProd; }
+    ClientTable& line() { return widget<ClientTable>("cdsLinProd"); }
 
     bool verify() { return runHandler([&] { screen->sbtVerificarClick(); }); }
     void focus(QWidget* w) {
@@ -45,7 +44,7 @@ TEST_F(VerifyCommand, ReadsTheFocusedGridAgainOnTheSameRow) {
     const QString current = line()["CDLINPPROPINFOR"].asString();
     ASSERT_EQ(exec("UPDATE LINPPROP SET NMLINPPROP = 'Lida de novo' WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"), 2);
 
-    focus(lines().dbgLinProd);
+    focus(&widget<TDBGrid>("dbgLinProd"));
     ASSERT_TRUE(verify()) << dialogs.allTexts().join(u'|').toStdString();
     EXPECT_EQ(line()["CDLINPPROPINFOR"].asString(), current) << "the same line stays current";
     EXPECT_EQ(line()["NMLINPPROP"].asString(), "Lida de novo");
@@ -98,8 +97,6 @@ TEST_F(VerifyCommand, RadiosFollowTheDataWithoutStartingAnEdit) {
     openScreen();
     ASSERT_TRUE(select(2));
     ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
-    HeaderController& header = screen->area<HeaderController>();
-    ProductLineArea& area = lines();
 
     // The radios were moved by hand to codes the rows do not hold (signals off: no handler).
     const auto force = [](TRadioButton* r) {
@@ -107,21 +104,21 @@ TEST_F(VerifyCommand, RadiosFollowTheDataWithoutStartingAnEdit) {
         r->setChecked(true);
         r->blockSignals(was);
     };
-    force(header.rbtLocacao);
-    force(area.rbtFilialMode);
+    force(&widget<TRadioButton>("rbtLocacao"));
+    force(&widget<TRadioButton>("rbtFilialMode"));
     ASSERT_TRUE(verify()) << dialogs.allTexts().join(u'|').toStdString();
-    EXPECT_TRUE(header.rbtLuManut->isChecked());
+    EXPECT_TRUE(widget<TRadioButton>("rbtLuManut").isChecked());
     const QString mode = line()["IDMPROCLINPP"].asString();
-    EXPECT_EQ(area.rbtMatrizModo->isChecked(), mode == "M");
-    EXPECT_EQ(area.rbtFilialMode->isChecked(), mode == "F");
+    EXPECT_EQ(widget<TRadioButton>("rbtMatrizModo").isChecked(), mode == "M");
+    EXPECT_EQ(widget<TRadioButton>("rbtFilialMode").isChecked(), mode == "F");
     EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
     EXPECT_EQ(line().state(), DataSetState::Browse);
 
     // While the proposal is edited the contract radios are left alone.
     ASSERT_TRUE(runHandler([&] { screen->proposal().edit(); }));
-    force(header.rbtLocacao);
+    force(&widget<TRadioButton>("rbtLocacao"));
     ASSERT_TRUE(verify());
-    EXPECT_TRUE(header.rbtLocacao->isChecked());
+    EXPECT_TRUE(widget<TRadioButton>("rbtLocacao").isChecked());
 }
 
 TEST_F(VerifyCommand, OnTheListReadsTheListAgainKeepingTheProposal) {
