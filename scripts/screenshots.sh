@@ -136,7 +136,7 @@ if start_server "$run"; then
 fi
 
 echo "== header_form.png (teste do cabeçalho)"
-header_test="$bin/cot_e2e_test_header_e2e"
+header_test="$bin/cot_e2e_tests"
 run="$work/header_form"
 mkdir -p "$run"
 if [ ! -x "$header_test" ]; then
@@ -150,13 +150,13 @@ else
 fi
 
 echo "== client_page_desktop.png, client_page_phone.png (a página do cliente no Chromium)"
-browser_test="$bin/cot_e2e_test_client_page_browser"
+browser_test="$bin/cot_e2e_tests"
 run="$work/client_page"
 mkdir -p "$run/shots"
 if [ ! -x "$browser_test" ]; then
   for p in client_page_desktop.png client_page_phone.png; do reason[$p]="$browser_test não foi compilado"; done
 elif (cd "$run" && HOME="$run" QT_QPA_PLATFORM=offscreen COT_SCREENSHOTS_DIR="$run/shots" \
-        timeout 600 "$browser_test" >"$run/output.txt" 2>&1); then
+        timeout 600 "$browser_test" --gtest_filter='ClientPageBrowser*' >"$run/output.txt" 2>&1); then
   take "$run/shots/client_page_desktop.png" client_page_desktop.png
   take "$run/shots/client_page_phone.png" client_page_phone.png
 else

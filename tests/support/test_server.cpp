@@ -8,6 +8,7 @@
 #include "server/rpc/rpc_server.h"
 #include "server/seed/demo_seed.h"
 #include "base/clock.h"
+#include "support/template_database.h"
 
 namespace cot::testing {
 
@@ -48,11 +49,14 @@ TestServer::TestServer(TestServerOptions options) : options_(std::move(options))
         dir_ = std::make_unique<QTemporaryDir>();
         if (!dir_->isValid()) throw std::runtime_error("no temporary folder");
         databaseUrl_ = QStringLiteral("sqlite:") + dir_->filePath(QStringLiteral("cot.db"));
+        copyTemplateDatabase(dir_->filePath(QStringLiteral("cot.db")), options_.seed);
     }
 
     db_ = server::Database::open(databaseUrl_);
-    server::migrate(*db_);
-    if (options_.seed) server::seedDemo(*db_);
+    if (options_.backend == Backend::Postgres) {
+        server::migrate(*db_);
+        if (options_.seed) server::seedDemo(*db_);
+    }
     if (options_.prepare) options_.prepare(*db_);
 
     server::ServerConfig config;
