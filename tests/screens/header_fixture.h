@@ -2,8 +2,6 @@
 // The proposal screen over the demo data, with helpers to fill and post its header.
 #include <QString>
 #include <QVariantMap>
-#include <stdexcept>
-#include <string>
 
 #include "data/client_table.h"
 #include "proposal/screen/areas.h"
@@ -35,13 +33,7 @@ protected:
         ScreenFixture::TearDown();
     }
 
-    // A control or table of the screen by its object name (the areas keep them private).
-    template <class W>
-    W& widget(const char* name) const {
-        W* found = screen->findChild<W*>(QString::fromLatin1(name));
-        if (!found) throw std::logic_error(std::string("proposal screen: no ") + name);
-        return *found;
-    }
+    QObject* formUnderTest() const override { return screen; }
 
     // The include button from the list, as the user starts a new proposal.
     void startNewProposal() {

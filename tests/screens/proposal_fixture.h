@@ -2,8 +2,6 @@
 // The proposal screen opened through its factory over the demo database, for the screen
 // tests of the module: helpers to move in the list and to reach pages as the user does.
 #include <QApplication>
-#include <stdexcept>
-#include <string>
 
 #include "data/client_table.h"
 #include "dialogs/filter_dialog.h"
@@ -43,14 +41,7 @@ protected:
         return found;
     }
 
-    // A control or table of the screen by its object name, as the user finds it on the form
-    // (the areas keep their widgets private).
-    template <class W>
-    W& widget(const char* name) const {
-        W* found = screen->findChild<W*>(QString::fromLatin1(name));
-        if (!found) throw std::logic_error(std::string("proposal screen: no ") + name);
-        return *found;
-    }
+    QObject* formUnderTest() const override { return screen; }
 
     // Chooses a menu entry as the user would; false when it failed or was disabled.
     bool menu(TMenuItem* item) { return item->click(); }

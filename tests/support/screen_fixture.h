@@ -12,8 +12,11 @@
 //   }
 #include <gtest/gtest.h>
 
+#include <QObject>
 #include <QString>
 #include <memory>
+#include <stdexcept>
+#include <string>
 
 #include "scripted_dialogs.h"
 #include "scripted_modal_runner.h"
@@ -48,6 +51,17 @@ protected:
     void type(QWidget& root, const QString& name, const QString& text);  // focuses, then types
     void press(QWidget& root, const QString& name, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void click(QWidget& root, const QString& name);
+
+    // A control or table of the form under test by its object name, as the user finds it on
+    // the form (the forms keep their widgets private).
+    template <class W>
+    W& widget(const char* name) const {
+        W* found = formUnderTest() ? formUnderTest()->findChild<W*>(QString::fromLatin1(name)) : nullptr;
+        if (!found) throw std::logic_error(std::string("form under test: no ") + name);
+        return *found;
+    }
+    // The form widget<W>(name) looks in; a fixture that opens one names it.
+    virtual QObject* formUnderTest() const { return nullptr; }
 
     ScriptedDialogs dialogs;
     ScriptedModalRunner runner;
