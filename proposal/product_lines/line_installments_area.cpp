@@ -87,21 +87,23 @@ LineInstallmentsArea::LineInstallmentsArea(AreaHost& host, ProductLineArea& line
 
 InstallmentScheduleArea::Frame LineInstallmentsArea::frame() {
     QVBoxLayout* side = lines_.sideColumn();
-    Panel2 = new TPanel(QStringLiteral("Panel2"), side->parentWidget());
-    layout::column(Panel2, 0);
-    side->addWidget(Panel2, 2);  // the schedule may run to 60 installments
-    grbVencimentos = new TGroupBox(QStringLiteral("grbVencimentos"), Panel2, QStringLiteral("Vencimentos"));
-    Panel2->layout()->addWidget(grbVencimentos);
-    QVBoxLayout* v = layout::column(grbVencimentos, 2);
+    auto* panel = new TPanel(QStringLiteral("Panel2"), side->parentWidget());
+    layout::column(panel, 0);
+    side->addWidget(panel, 2);  // the schedule may run to 60 installments
+    auto* group = new TGroupBox(QStringLiteral("grbVencimentos"), panel, QStringLiteral("Vencimentos"));
+    panel->layout()->addWidget(group);
+    QVBoxLayout* v = layout::column(group, 2);
     // The generator's controls work on the schedule too.
-    return {grbVencimentos, grbVencimentos, v, {Panel2, grbVencimentos}};
+    return {group, group, v, {panel, group}};
 }
 
 void LineInstallmentsArea::build() {
     InstallmentScheduleArea::build();
-    dbgVencimento->onKeyPress = [this](QChar& key) { dbgVencimentoKeyPress(key); };
-    nedParcelas->onKeyPress = [this](QChar& key) { nedParcelasKeyPress(key); };
+    grid_->onKeyPress = [this](QChar& key) { dbgVencimentoKeyPress(key); };
+    count_->onKeyPress = [this](QChar& key) { nedParcelasKeyPress(key); };
 }
+
+bool LineInstallmentsArea::gridFocused() const { return host_.hasFocus(grid_); }
 
 void LineInstallmentsArea::addFirstInstallment() {
     ClientTable& t = *table_;
@@ -124,8 +126,8 @@ void LineInstallmentsArea::dbgVencimentoKeyPress(QChar& key) {
     if (c == 8 || c == 9 || c == 13 || c == 27 || (c >= u'0' && c <= u'9')) return;
     if (c == u',') {
         // One decimal comma per value.
-        const Field* f = dbgVencimento->selectedField();
-        if (f && GridText(dbgVencimento, f->fieldName(), true).contains(u',')) key = QChar();
+        const Field* f = grid_->selectedField();
+        if (f && GridText(grid_, f->fieldName(), true).contains(u',')) key = QChar();
         return;
     }
     key = QChar();
@@ -135,11 +137,11 @@ void LineInstallmentsArea::nedParcelasKeyPress(QChar& key) {
     const char16_t c = key.unicode();
     if (c < u'0' || c > u'9') return;
     // The text as it would read with the digit typed (over the selection, at the cursor).
-    QString text = nedParcelas->text();
-    int at = nedParcelas->cursorPosition();
-    if (nedParcelas->hasSelectedText()) {
-        at = nedParcelas->selectionStart();
-        text.remove(at, nedParcelas->selectedText().size());
+    QString text = count_->text();
+    int at = count_->cursorPosition();
+    if (count_->hasSelectedText()) {
+        at = count_->selectionStart();
+        text.remove(at, count_->selectedText().size());
     }
     text.insert(at, key);
     if (text.trimmed().toInt() > 99) key = QChar();

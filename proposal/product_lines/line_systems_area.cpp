@@ -54,13 +54,13 @@ void LineSystemsArea::build() {
     // The system's initials are picked in the systems dialog, never typed.
     (*cdsSistLinhaProd)["SGSISTEMA"].tag = 1;
     QVBoxLayout* side = lines_.sideColumn();
-    grbSistemas = new TGroupBox(QStringLiteral("grbSistemas"), side->parentWidget(), QStringLiteral("Sistemas"));
-    layout::column(grbSistemas, 2);
-    dbgSistemas = layout::grid("dbgSistemas", grbSistemas, dtsSistLinhaProd, true);
+    auto* group = new TGroupBox(QStringLiteral("grbSistemas"), side->parentWidget(), QStringLiteral("Sistemas"));
+    layout::column(group, 2);
+    dbgSistemas = layout::grid("dbgSistemas", group, dtsSistLinhaProd, true);
     dbgSistemas->addColumn(QStringLiteral("SGSISTEMA"))->buttonStyle = ColumnButtonStyle::Ellipsis;
     dbgSistemas->addColumn(QStringLiteral("NMSISTEMA"));
     dbgSistemas->addColumn(QStringLiteral("IDTECNOSIST"));
-    side->addWidget(grbSistemas, 1);
+    side->addWidget(group, 1);
 }
 
 void LineSystemsArea::route() {
@@ -74,6 +74,8 @@ void LineSystemsArea::loadForCurrentLine() {
     const QString line = lines.active() && !lines.isEmpty() ? lines["CDLINPPROP"].asString() : QString();
     cdsSistLinhaProd->setData(host_.net().getPacket(QStringLiteral("GetSistLinhaProd"), {host_.key().nr, host_.key().ver, line}));
 }
+
+bool LineSystemsArea::gridFocused() const { return host_.hasFocus(dbgSistemas); }
 
 void LineSystemsArea::enable(MaintenanceEnabling& e) {
     // Systems are added through the dialog of the grid's edit button; here they are removed.
@@ -135,7 +137,7 @@ void LineSystemsArea::insertChosen(const QString& line, const Packet& chosen) {
 
 
 void LineSystemsArea::verify(QStringList& kept) {
-    if (host_.hasFocus(dbgSistemas) && area_support::reloadable(host_, {cdsSistLinhaProd}, name(), kept))
+    if (gridFocused() && area_support::reloadable(host_, {cdsSistLinhaProd}, name(), kept))
         loadForCurrentLine();
 }
 

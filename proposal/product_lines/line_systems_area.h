@@ -11,7 +11,6 @@ struct Packet;
 class ProductLineArea;
 class ProposalReach;
 class TDBGrid;
-class TGroupBox;
 
 // Systems of the current product line (grid beside the line form). Systems are chosen in
 // the systems dialog, opened by the grid's edit button; the maintenance buttons delete them.
@@ -32,19 +31,21 @@ public:
     void loadForCurrentLine();
     // Adds the systems chosen for a line just saved, all in one change log.
     void insertChosen(const QString& line, const Packet& chosen);
+    // Whether the systems' grid has the focus (the line form's routing).
+    bool gridFocused() const;
 
+    // The current line's systems (SISTPROPLINP).
+    ClientTable* cdsSistLinhaProd;
+
+private:
     void dbgSistemasEditButtonClick();
     void cdsSistLinhaProdBeforeInsert();
     void cdsSistLinhaProdBeforePost();
 
-    ClientTable* cdsSistLinhaProd;
-    DataSource* dtsSistLinhaProd;
-    TGroupBox* grbSistemas = nullptr;
-    TDBGrid* dbgSistemas = nullptr;
-
-private:
     ProductLineArea& lines_;
     ProposalReach& dialogs_;
+    DataSource* dtsSistLinhaProd;
+    TDBGrid* dbgSistemas = nullptr;
     std::unique_ptr<ChildTableSave> save_;
     bool bulk_ = false;  // rows being added by insertChosen: sent together at the end
 };

@@ -83,7 +83,7 @@ void ProductLineArea::attachEvents() {
     t.beforeScroll = [this](ClientTable& lines) {
         const ClientTable& schedule = *installments().cdsVenc_Valor;
         if (!lines.isEditing() && (schedule.isEditing() || host_.saveOf(&schedule)->pending()))
-            installments().Confirma_Venc();
+            installments().confirmSchedule();
     };
     t.afterScroll = [this](ClientTable&) { cdsLinProdAfterScroll(); };
 }
@@ -96,7 +96,7 @@ void ProductLineArea::route() {
         if (dbgLinProd->canFocus()) dbgLinProd->setFocus();
     };
     panLinProd->onEnter = [this] {
-        if (host_.hasFocus(systems().dbgSistemas)) return;
+        if (systems().gridFocused()) return;
         ClientTable* active = host_.activeTable();
         if (!active || active->name() != QLatin1String("cdsLinProd")) host_.setActiveTable(cdsLinProd);
     };
@@ -140,7 +140,7 @@ void ProductLineArea::reloadLines() {
 }
 
 void ProductLineArea::pageShown() {
-    if (formShown() && !host_.hasFocus(systems().dbgSistemas) && !host_.hasFocus(installments().dbgVencimento))
+    if (formShown() && !systems().gridFocused() && !installments().gridFocused())
         host_.setActiveTable(cdsLinProd);
 }
 

@@ -23,7 +23,7 @@ void ProductLineArea::cdsLinProdBeforeInsertOrEdit() {
     // Inserting or editing from the grid goes to the form.
     const ProposalPages& p = host_.pages();
     const bool formUsed = p.pgcPadrao->activePage() == p.tshProposta && p.pgcDados->activePage() == p.tshDados &&
-                          p.pgcDadosCont->activePage() == p.tshFormulario && !host_.hasFocus(systems().dbgSistemas);
+                          p.pgcDadosCont->activePage() == p.tshFormulario && !systems().gridFocused();
     if (host_.hasFocus(dbgLinProd) || formUsed) {
         if (p.pgcDadosCont->activePage() != p.tshFormulario) p.pgcDadosCont->setActivePage(p.tshFormulario);
     }
@@ -74,9 +74,9 @@ void ProductLineArea::runFollowUp() {
     if (!host_.saveOf(schedule.cdsVenc_Valor)->pending()) schedule.loadForCurrentLine();
     // A new line gets its first installment; a changed total re-splits the schedule.
     if (todo.firstInstallment) schedule.addFirstInstallment();
-    else if (todo.resplit) schedule.Rateia_Vencimento(false);
+    else if (todo.resplit) schedule.spread(false);
     // The schedule is sent once it adds up.
-    schedule.Confirma_Venc();
+    schedule.confirmSchedule();
     // The systems go under the key of the line that was inserted, all in one change log.
     if (!todo.systems.rows.isEmpty()) {
         systems().loadForCurrentLine();

@@ -41,11 +41,11 @@ protected:
     }
     bool line() const { return kind == Schedule::Line; }
     ClientTable& schedule() { return line() ? *lineArea().cdsVenc_Valor : *packageArea().cdsVencServ; }
-    TDBGrid& grid() { return line() ? *lineArea().dbgVencimento : widget<TDBGrid>("dbgVencPacote"); }
-    TNumberEdit& countEdit() { return line() ? *lineArea().nedParcelas : widget<TNumberEdit>("nedParcPacote"); }
-    TNumberEdit& totalEdit() { return line() ? *lineArea().nedVrTotal : widget<TNumberEdit>("nedVrTotaPacote"); }
-    QLabel& note() { return line() ? *lineArea().lblJurosVencimento : widget<QLabel>("lblJurosPacote"); }
-    TDateEditPlus& firstDate() { return line() ? *lineArea().depDataVenc : widget<TDateEditPlus>("depDtVencPacote"); }
+    TDBGrid& grid() { return widget<TDBGrid>(line() ? "dbgVencimento" : "dbgVencPacote"); }
+    TNumberEdit& countEdit() { return widget<TNumberEdit>(line() ? "nedParcelas" : "nedParcPacote"); }
+    TNumberEdit& totalEdit() { return widget<TNumberEdit>(line() ? "nedVrTotal" : "nedVrTotaPacote"); }
+    QLabel& note() { return widget<QLabel>(line() ? "lblJurosVencimento" : "lblJurosPacote"); }
+    TDateEditPlus& firstDate() { return widget<TDateEditPlus>(line() ? "depDataVenc" : "depDtVencPacote"); }
     QString dueField() const { return line() ? "DTVELUSOPEDP" : "DTVENCSERVPROP"; }
     QString valueField() const { return line() ? "VRVELUSOPEDP" : "VRVENCSERVPROP"; }
     QString setMethod() const { return line() ? "SetVencimento" : "SetVencServ"; }

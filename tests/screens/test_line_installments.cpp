@@ -90,7 +90,7 @@ TEST_F(LineInstallments, TheFirstInstallmentOfALineWaitsForConfirmaVenc) {
     dropLine2002();
     openLine("2002");
     ASSERT_EQ(schedule().recordCount(), 0);
-    EXPECT_EQ(area().depDataVenc->date(), day(6, 12, 2026)) << "where a generation would start";
+    EXPECT_EQ(firstDate().date(), day(6, 12, 2026)) << "where a generation would start";
     ASSERT_TRUE(runHandler([&] { area().addFirstInstallment(); }));
     EXPECT_EQ(schedule().recordCount(), 1);
     EXPECT_EQ(schedule()["DTVELUSOPEDP"].asDateTime().date(), day(6, 12, 2026)) << "today";
@@ -98,7 +98,7 @@ TEST_F(LineInstallments, TheFirstInstallmentOfALineWaitsForConfirmaVenc) {
     EXPECT_EQ(calls.count("SetVencimento"), 0);
     // A single installment is the total, whatever was typed.
     ASSERT_TRUE(change(1, [](ClientTable& s) { s["VRVELUSOPEDP"].setAsFloat(1000); }));
-    ASSERT_TRUE(runHandler([&] { area().Confirma_Venc(); }));
+    ASSERT_TRUE(runHandler([&] { area().confirmSchedule(); }));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << errors().toStdString();
     ASSERT_EQ(storedOfLine(4).size(), 1);
     EXPECT_EQ(storedOfLine(4).first().cents, 130100);
@@ -112,23 +112,23 @@ TEST_F(LineInstallments, AProposalDatedLaterGivesTheFirstInstallmentItsOwnDate) 
                            {{"D", midnightOf(day(20, 12, 2026))}, {"N", number(2)}});
     openLine("2002");
     ASSERT_TRUE(runHandler([&] { area().addFirstInstallment(); })) << errors().toStdString();
-    ASSERT_TRUE(runHandler([&] { area().Confirma_Venc(); })) << errors().toStdString();
+    ASSERT_TRUE(runHandler([&] { area().confirmSchedule(); })) << errors().toStdString();
     ASSERT_EQ(storedOfLine(4).size(), 1);
     EXPECT_EQ(storedOfLine(4).first().due, day(20, 12, 2026));
 }
 
 TEST_F(LineInstallments, KeysTheGridAndTheCountTake) {
     openLine("2001");
-    TDBGrid& grid = *area().dbgVencimento;
-    ASSERT_TRUE(focusWidget(grid));
-    ASSERT_TRUE(grid.setSelectedField("VRVELUSOPEDP"));
-    typeText(grid, "a1/2,3,4");
-    ASSERT_TRUE(grid.editorMode());
-    EXPECT_EQ(grid.inplaceEditor()->text(), "12,34") << "letters, slashes and a second comma are dropped";
-    pressKey(grid, Qt::Key_Escape);
-    pressKey(grid, Qt::Key_Escape);
+    TDBGrid& installments = grid();
+    ASSERT_TRUE(focusWidget(installments));
+    ASSERT_TRUE(installments.setSelectedField("VRVELUSOPEDP"));
+    typeText(installments, "a1/2,3,4");
+    ASSERT_TRUE(installments.editorMode());
+    EXPECT_EQ(installments.inplaceEditor()->text(), "12,34") << "letters, slashes and a second comma are dropped";
+    pressKey(installments, Qt::Key_Escape);
+    pressKey(installments, Qt::Key_Escape);
 
-    TNumberEdit& count = *area().nedParcelas;
+    TNumberEdit& count = countEdit();
     const auto typed = [&](const QString& keys) {
         count.clear();
         type(*screen, "nedParcelas", keys);

@@ -202,16 +202,17 @@ TEST_F(ProductLines, AProposalWithoutLinesShowsNoScheduleOfAnother) {
     ASSERT_TRUE(line().locate(QStringLiteral("CDLINPPROPINFOR"), QStringLiteral("2001")));
     LineInstallmentsArea& schedule = screen->area<LineInstallmentsArea>();
     ASSERT_EQ(schedule.cdsVenc_Valor->recordCount(), 4);
-    ASSERT_NE(schedule.nedVrTotal->value(), 0.0);
+    TNumberEdit& total = widget<TNumberEdit>("nedVrTotal");
+    ASSERT_NE(total.value(), 0.0);
 
     ASSERT_TRUE(select(12));
     ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
     ASSERT_TRUE(line().isEmpty());
     EXPECT_EQ(schedule.cdsVenc_Valor->recordCount(), 0);
-    EXPECT_EQ(schedule.nedVrTotal->value(), 0.0);
+    EXPECT_EQ(total.value(), 0.0);
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); })) << dialogs.allTexts().join(u'|').toStdString();
     EXPECT_EQ(schedule.cdsVenc_Valor->recordCount(), 0);
-    EXPECT_EQ(schedule.nedVrTotal->value(), 0.0);
+    EXPECT_EQ(total.value(), 0.0);
 }
 
 // A discounted value typed in reads like every price, thousands and two decimals.

@@ -47,9 +47,9 @@ TEST_F(ProposalButtons, RepeatedDueDatesStopTheConfirmationBeforeTheHostConfirm)
     EXPECT_FALSE(runHandler([&] { screen->sbtConfirmarClick(); }));
     EXPECT_EQ(dialogs.errors(), QStringList{"Datas de vencimento não podem ser iguais."});
     EXPECT_EQ(screen->net().calls(), calls) << "nothing is sent, the list is not reloaded";
-    EXPECT_FALSE(screen->area<LineInstallmentsArea>().cdsAux->filtered()) << "the check leaves its copy unfiltered";
+    EXPECT_FALSE(widget<ClientTable>("cdsAux").filtered()) << "the check leaves its copy unfiltered";
     EXPECT_EQ(screen->area<LineInstallmentsArea>().cdsVenc_Valor->changeCount(), 2) << "the edited schedule is kept";
-    EXPECT_EQ(screen->area<LineInstallmentsArea>().dbgVencimento->selectedField()->fieldName(), "DTVELUSOPEDP");
+    EXPECT_EQ(widget<TDBGrid>("dbgVencimento").selectedField()->fieldName(), "DTVELUSOPEDP");
 }
 
 TEST_F(ProposalButtons, DistinctDueDatesLetTheConfirmationThrough) {

@@ -146,10 +146,10 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
     EXPECT_EQ(widget<ClientTable>("cdsLinProd").recordCount(), 2);
     EXPECT_EQ(screen->area<LineInstallmentsArea>().cdsVenc_Valor->recordCount(), 4) << "the first line's schedule";
     EXPECT_EQ(screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount(), 3);
-    EXPECT_EQ(screen->area<LineInstallmentsArea>().nedParcelas->value(), 4);
+    EXPECT_EQ(widget<TNumberEdit>("nedParcelas").value(), 4);
     // Licence total with the interest of schedules beyond three installments.
     const double j = (screen->paramPerc())["VRTXJUROSLICUSO"].asFloat();
-    EXPECT_NEAR(screen->area<LineInstallmentsArea>().nedVrTotal->value(), (1200 - 100) * 5 * (1 + j / 100), 0.005);
+    EXPECT_NEAR(widget<TNumberEdit>("nedVrTotal").value(), (1200 - 100) * 5 * (1 + j / 100), 0.005);
 
     // A line shown, not edited: its fields wait for Alterar, the buttons act on the lines.
     EXPECT_EQ(screen->activeTable(), &widget<ClientTable>("cdsLinProd"));

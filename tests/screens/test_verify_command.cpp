@@ -81,7 +81,7 @@ TEST_F(VerifyCommand, AnInstallmentBeingTypedKeepsTheLinesToo) {
     LineInstallmentsArea& schedule = screen->area<LineInstallmentsArea>();
     ClientTable& rows = *schedule.cdsVenc_Valor;
     ASSERT_FALSE(rows.isEmpty());
-    focus(schedule.dbgVencimento);
+    focus(&widget<TDBGrid>("dbgVencimento"));
     ASSERT_TRUE(runHandler([&] { rows.edit(); }));
     const double typed = rows["VRVELUSOPEDP"].asFloat() + 1;
     rows["VRVELUSOPEDP"].setAsFloat(typed);
