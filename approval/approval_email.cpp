@@ -136,7 +136,7 @@ Packet packetOf(NetConnection& connection, const QString& method, const QVariant
     return r.value.value<Packet>();
 }
 
-QList<mail::Installment> installments(const QList<ProposalReportData::Installment>& schedule) {
+QList<mail::Installment> installments(const QList<ProposalDocument::Installment>& schedule) {
     QList<mail::Installment> out;
     for (const auto& i : schedule) out.append({i.due, i.value});
     return out;
@@ -147,7 +147,7 @@ QList<mail::Installment> installments(const QList<ProposalReportData::Installmen
 ApprovalParties partiesFrom(NetConnection& connection, const QString& branch, const QString& nr, const QString& ver) {
     TMessages messages;
     messages.loadFromFile(QStringLiteral(":/cot05001/cot05001_messages.txt"));  // the report's own texts
-    const ProposalReportData r = readProposalReport(connection, branch, nr, ver, messages);
+    const ProposalDocument r = readProposalReport(connection, branch, nr, ver, messages);
     ApprovalParties p;
     mail::ApprovalContent& c = p.content;
     c.nr = nr;
@@ -159,7 +159,7 @@ ApprovalParties partiesFrom(NetConnection& connection, const QString& branch, co
     c.approvedOn = r.acceptedOn;
     c.oneOff = r.totals.oneOff;
     c.monthly = r.totals.monthly;
-    for (const ProposalReportData::Line& line : r.lines)
+    for (const ProposalDocument::Line& line : r.lines)
         p.lines.append({line.name, line.licenceTotal(), line.monthlyTotal(), installments(line.schedule)});
     if (r.serviceCharging == QLatin1String("P"))
         p.package.append({QStringLiteral("Pacote de serviços"), r.totals.services, 0, installments(r.serviceSchedule)});

@@ -13,14 +13,14 @@ namespace cot {
 
 namespace {
 
-QList<ProposalReportData::Installment> schedule(const Packet& p, const char* due, const char* value) {
-    QList<ProposalReportData::Installment> out;
-    for (int r = 0; r < p.rows.size(); ++r) out << ProposalReportData::Installment{cellDay(p, r, due), cellNumber(p, r, value)};
+QList<ProposalDocument::Installment> schedule(const Packet& p, const char* due, const char* value) {
+    QList<ProposalDocument::Installment> out;
+    for (int r = 0; r < p.rows.size(); ++r) out << ProposalDocument::Installment{cellDay(p, r, due), cellNumber(p, r, value)};
     return out;
 }
 
 // The header of the version among the branch's proposals (every operator's: the key is given).
-void readHeader(NetConnection& net, ProposalReportData& d, const TMessages& messages) {
+void readHeader(NetConnection& net, ProposalDocument& d, const TMessages& messages) {
     const Packet list = net.getPacket(QStringLiteral("GetProposta"), {d.branch, QStringLiteral("T")});
     for (int r = 0; r < list.rows.size(); ++r) {
         if (cellText(list, r, "NRPROPOSFAS") != d.number || cellText(list, r, "NRVERPROPFAS") != d.version) continue;
@@ -48,10 +48,10 @@ void readHeader(NetConnection& net, ProposalReportData& d, const TMessages& mess
     throw UserError(messages.Msg(QStringLiteral("PROP_NAO_CAD"), {d.number, d.version, d.branch}));
 }
 
-void readLines(NetConnection& net, ProposalReportData& d) {
+void readLines(NetConnection& net, ProposalDocument& d) {
     const Packet lines = net.getPacket(QStringLiteral("GetLinProd"), {d.number, d.version});
     for (int r = 0; r < lines.rows.size(); ++r) {
-        ProposalReportData::Line l;
+        ProposalDocument::Line l;
         const QString key = cellText(lines, r, "CDLINPPROP");
         l.code = cellText(lines, r, "CDLINPPROPINFOR");
         l.name = cellText(lines, r, "NMLINPPROP");
@@ -73,10 +73,10 @@ void readLines(NetConnection& net, ProposalReportData& d) {
     }
 }
 
-void readServices(NetConnection& net, ProposalReportData& d) {
+void readServices(NetConnection& net, ProposalDocument& d) {
     const Packet services = net.getPacket(QStringLiteral("GetServico"), {d.number, d.version});
     for (int r = 0; r < services.rows.size(); ++r) {
-        ProposalReportData::Service s;
+        ProposalDocument::Service s;
         s.name = cellText(services, r, "NMTIPOSERV");
         if (s.name.isEmpty()) s.name = cellText(services, r, "CDTIPOSERV");
         s.place = cellText(services, r, "DSLOCALPROP");
@@ -94,14 +94,14 @@ void readServices(NetConnection& net, ProposalReportData& d) {
     if (!objective.isEmpty()) d.serviceObjective = objective.value(0, QStringLiteral("TXOBJETPROPFAS")).toString();
 }
 
-void readTexts(NetConnection& net, ProposalReportData& d) {
+void readTexts(NetConnection& net, ProposalDocument& d) {
     const Packet texts = net.getPacket(QStringLiteral("GetMensagem"), {d.number, d.version});
     for (int r = 0; r < texts.rows.size(); ++r)
-        d.texts << ProposalReportData::Text{cellText(texts, r, "CDTXTPROPFAS"),
+        d.texts << ProposalDocument::Text{cellText(texts, r, "CDTXTPROPFAS"),
                                             texts.value(r, QStringLiteral("TXPROPFAS")).toString()};
 }
 
-void readTotals(NetConnection& net, ProposalReportData& d) {
+void readTotals(NetConnection& net, ProposalDocument& d) {
     const Packet p = net.getPacket(QStringLiteral("GetTotaisProposta"), {d.number, d.version});
     if (p.isEmpty()) return;
     const auto figure = [&](const char* name) {
@@ -110,10 +110,10 @@ void readTotals(NetConnection& net, ProposalReportData& d) {
     d.totals = {figure("VRLICENCA"), figure("VRMENSAL"), figure("VRSERVICOS"), figure("VRUNICO")};
 }
 
-void readIdentity(NetConnection& net, ProposalReportData& d) {
+void readIdentity(NetConnection& net, ProposalDocument& d) {
     const Packet p = net.getPacket(QStringLiteral("GetIdentidadeProposta"), {d.number, d.version});
     if (p.isEmpty()) return;
-    ProposalReportData::Identity& id = d.identity;
+    ProposalDocument::Identity& id = d.identity;
     id.company = cellText(p, 0, "NMEMPRESA");
     id.cnpj = cellText(p, 0, "NRCNPJ");
     id.address = cellText(p, 0, "DSENDERECO");
@@ -129,9 +129,9 @@ void readIdentity(NetConnection& net, ProposalReportData& d) {
 
 }  // namespace
 
-ProposalReportData readProposalReport(NetConnection& net, const QString& branch, const QString& number,
+ProposalDocument readProposalReport(NetConnection& net, const QString& branch, const QString& number,
                                       const QString& version, const TMessages& messages) {
-    ProposalReportData d;
+    ProposalDocument d;
     d.branch = branch.trimmed();
     d.number = number.trimmed();
     d.version = version.trimmed();

@@ -14,7 +14,7 @@ namespace cot {
 namespace {
 
 // A label in the proposal's language: KEY_ESP for a Spanish proposal when there is one.
-QString labelFor(const ProposalReportData& d, const TMessages& labels, const QString& key) {
+QString labelFor(const ProposalDocument& d, const TMessages& labels, const QString& key) {
     const QString local = key + QStringLiteral("_ESP");
     const bool spanish = d.language.compare(QLatin1String("ESP"), Qt::CaseInsensitive) == 0;
     return spanish && labels.contains(local) ? labels.Msg(local) : labels.Msg(key);
@@ -39,7 +39,7 @@ QString storedTextBody(const QString& stored) {
     return safeHtml(m.hasMatch() ? m.captured(1) : stored);
 }
 
-QString proposalReportHtml(const ProposalReportData& data, const QString& title, const TMessages& labels) {
+QString proposalReportHtml(const ProposalDocument& data, const QString& title, const TMessages& labels) {
     const ProposalLabel label = [&](const QString& key, const QStringList& args) {
         return TMessages::format(labelFor(data, labels, key), args);
     };
@@ -47,14 +47,14 @@ QString proposalReportHtml(const ProposalReportData& data, const QString& title,
     // as a broken picture.
     if (!data.identity.logo.isEmpty() &&
         !QImageReader::supportedMimeTypes().contains(data.identity.logoType.toLatin1())) {
-        ProposalReportData withoutLogo = data;
+        ProposalDocument withoutLogo = data;
         withoutLogo.identity.logo.clear();
         return printedProposalHtml(withoutLogo, title, label, storedTextBody);
     }
     return printedProposalHtml(data, title, label, storedTextBody);
 }
 
-PageFooter proposalPageFooter(const ProposalReportData& data, const TMessages& labels, int page, int pages) {
+PageFooter proposalPageFooter(const ProposalDocument& data, const TMessages& labels, int page, int pages) {
     return {data.identity.footer,
             TMessages::format(labelFor(data, labels, QStringLiteral("R_PAGINA")), {QString::number(page), QString::number(pages)})};
 }

@@ -100,7 +100,7 @@ QString TfrmRelPropostaComercial::renderReport(const ReportDefinition& report, c
         return given.isEmpty() && p.active() && !p.isEmpty() ? p[QString::fromLatin1(kParams[i][1])].asString() : given;
     };
     HourGlass hourGlass;
-    const ProposalReportData data = readProposalReport(screen_.net(), value(0), value(1), value(2), msgPadrao);
+    const ProposalDocument data = readProposalReport(screen_.net(), value(0), value(1), value(2), msgPadrao);
     rpddPadrao.pageFooter = [this, data](int page, int pages) { return proposalPageFooter(data, msgPadrao, page, pages); };
     return proposalReportHtml(data, report.title, msgPadrao);
 }

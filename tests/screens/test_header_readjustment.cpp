@@ -77,8 +77,10 @@ TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
     newProposal(60, 30.0);
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"A soma dos percentuais de reajuste deve ser de 100%"});
-    // The focus moves once the refusal is over: the loop runs until it lands.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return widget<TDBEdit>("dbePercent1").hasFocus(); }));
+    // The focus moves once the refusal is over: the loop runs until it lands. The screen's own
+    // focus child, not the application's: a loaded machine may not have made the window active.
+    TDBEdit* const percent1 = &widget<TDBEdit>("dbePercent1");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return screen->focusWidget() == percent1; }));
     EXPECT_EQ(t.state(), DataSetState::Insert);
 
     // 60 with nothing for index 2's percentage is asked for it; with 0 the sum fails.

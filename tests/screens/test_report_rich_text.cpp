@@ -86,7 +86,7 @@ TEST(ReportRichText, TheWholeReportIsPrintedWithoutFetchingAnything) {
     // The detector itself: the raw text makes the renderer reach for files and addresses.
     EXPECT_FALSE(resourcesAskedFor(kHostile).isEmpty());
 
-    ProposalReportData data;
+    ProposalDocument data;
     data.number = QStringLiteral("00000000000000000007");
     data.version = QStringLiteral("01");
     data.texts = {{QStringLiteral("01"), kHostile}, {QStringLiteral("02"), QStringLiteral("<img src=\"/etc/passwd\">")}};
@@ -137,14 +137,14 @@ TEST(ReportRichText, TextAndAttributesAreRewrittenNotPassedThrough) {
 
 namespace {
 
-ProposalReportData licenceProposal() {
-    ProposalReportData d;
+ProposalDocument licenceProposal() {
+    ProposalDocument d;
     d.number = QStringLiteral("00000000000000000009");
     d.version = QStringLiteral("01");
     d.contract = QStringLiteral("M");
     d.serviceCharging = QStringLiteral("P");
     d.packageValue = 5400;
-    ProposalReportData::Line line;
+    ProposalDocument::Line line;
     line.code = QStringLiteral("2001");
     line.name = QStringLiteral("ERP Web completo com módulos fiscais");
     line.type = QStringLiteral("M");
@@ -157,7 +157,7 @@ ProposalReportData licenceProposal() {
     for (const char* system : {"Escrita Fiscal Web", "Folha de Pagamento Web", "Contabilidade Web", "Estoque Web"})
         line.systems << QStringLiteral("WEB - ") + QString::fromUtf8(system);
     // 95.000,00 in four installments with 1,5 % interest.
-    for (int i = 0; i < 4; ++i) line.schedule << ProposalReportData::Installment{QDate(2027, i + 1, 10), 24106.25};
+    for (int i = 0; i < 4; ++i) line.schedule << ProposalDocument::Installment{QDate(2027, i + 1, 10), 24106.25};
     d.lines << line;
     d.services = {{QStringLiteral("Implantação"), QStringLiteral("Cliente"), QStringLiteral("P"), 50, 100, 0, 100}};
     d.serviceSchedule = {{QDate(2027, 1, 10), 1827}, {QDate(2027, 2, 10), 1827}, {QDate(2027, 3, 10), 1827}};
@@ -170,7 +170,7 @@ TEST(ProposalReportTotals, TheTotalsAreTheInstallmentsCharged) {
     TMessages labels;
     labels.loadFromFile(QStringLiteral(":/cot05001/cot05001_messages.txt"));
     // The figures as the server works them out (GetTotaisProposta): the installments charged.
-    ProposalReportData charged = licenceProposal();
+    ProposalDocument charged = licenceProposal();
     charged.totals = {96425, 0, 5481, 101906};
     const QString html = proposalReportHtml(charged, QStringLiteral("Proposta"), labels);
     QTextDocument document;
@@ -188,7 +188,7 @@ TEST(ProposalReportTotals, TheTotalsAreTheInstallmentsCharged) {
                                                 "a diferença de R$ 1.425,00 são os juros do parcelamento.")));
 
     // No schedule yet: the quoted figures stand.
-    ProposalReportData draft = licenceProposal();
+    ProposalDocument draft = licenceProposal();
     draft.lines[0].schedule.clear();
     draft.serviceSchedule.clear();
     draft.totals = {95000, 0, 5400, 100400};
@@ -203,7 +203,7 @@ TEST(ProposalReportTotals, NoWordIsBrokenInsideATableCellOnTheA4Page) {
     TMessages labels;
     labels.loadFromFile(QStringLiteral(":/cot05001/cot05001_messages.txt"));
     for (const char* language : {"POR", "ESP"}) {
-        ProposalReportData d = licenceProposal();
+        ProposalDocument d = licenceProposal();
         d.language = QString::fromLatin1(language);
         QTextDocument document;
         document.setHtml(proposalReportHtml(d, QStringLiteral("Proposta"), labels));

@@ -54,7 +54,9 @@ public:
 
     // Waits until at least `count` messages were stored; false on timeout.
     bool waitForMessages(int count, int timeoutMs = 5000) const;
-    QList<ReceivedMail> messages() const;  // in arrival order
+    // In arrival order. A message is stored before the receiver answers its DATA, so once a
+    // sender has returned, what it delivered is here: "nothing arrived" needs no wait.
+    QList<ReceivedMail> messages() const;
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;

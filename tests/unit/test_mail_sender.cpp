@@ -186,7 +186,7 @@ TEST(MailSender, RefusedLoginIsAClearErrorAndNothingIsDelivered) {
         accented());
     EXPECT_EQ(error, QStringLiteral("O servidor de e-mail '%1' recusou o usuário ou a senha da conta 'conta@demo.local'.")
                          .arg(receiver.address()));
-    EXPECT_FALSE(receiver.waitForMessages(1, 300));
+    EXPECT_TRUE(receiver.messages().isEmpty());
 }
 
 TEST(MailSender, ReceiverDownOrSilentFailsQuicklyWithAClearError) {
@@ -214,7 +214,7 @@ TEST(MailSender, BranchThatRequiresTlsRefusesAServerWithoutStartTls) {
                                   accented());
     EXPECT_EQ(error, QStringLiteral("O servidor de e-mail '%1' não oferece conexão segura (STARTTLS), exigida para esta filial.")
                          .arg(receiver.address()));
-    EXPECT_FALSE(receiver.waitForMessages(1, 300));  // the password never went out in the clear
+    EXPECT_TRUE(receiver.messages().isEmpty());  // the password never went out in the clear
 }
 
 // A plain "host:port" that offers no STARTTLS (or has it stripped on the way) never sees
@@ -237,7 +237,7 @@ TEST(MailSender, PasswordGoesOnlyOverTlsUnlessTheRelayIsNamedInsecure) {
     EXPECT_FALSE(wire.contains(user.toUtf8().toBase64())) << wire.constData();
     EXPECT_FALSE(wire.contains(password.toUtf8().toBase64())) << wire.constData();
     EXPECT_FALSE(wire.contains(password.toUtf8()));
-    EXPECT_FALSE(receiver.waitForMessages(1, 300));
+    EXPECT_TRUE(receiver.messages().isEmpty());
 
     tap.clear();
     sender.send({QStringLiteral("smtp+insecure://") + tap.address(), user, password}, accented());
