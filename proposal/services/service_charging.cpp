@@ -120,10 +120,10 @@ void ServicesArea::Gera_ValorPacoteServ() {
     // SetServico, which records the proposal's package and its schedule in the same
     // transaction; the save's follow-up reads them back.
     Field& value = f("VRPACOTESERV");
-    if (cdsServico->isEmpty()) return installments().Confirma_VencServ();
+    if (cdsServico->isEmpty()) return installments().confirmSchedule();
     if (value.isNull() || sameMoney(value.asFloat(), 0)) {
         const long double total = servicesTotal();
-        if (sameMoney(total, 0)) return installments().Confirma_VencServ();
+        if (sameMoney(total, 0)) return installments().confirmSchedule();
         followUp_ = FollowUp{host_.key(), false};
         BeforePostHeld held(*cdsServico);
         cdsServico->edit();
@@ -140,7 +140,7 @@ void ServicesArea::Gera_ValorPacoteServ() {
         return settleSchedule();
     }
     // The value stands: send the schedule once it adds up to it.
-    installments().Confirma_VencServ();
+    installments().confirmSchedule();
 }
 
 }  // namespace cot

@@ -111,7 +111,7 @@ void ServicesArea::runFollowUp() {
     settleSchedule();
     // Carry on with what the save was part of: the verification, or the schedule's total.
     if (todo.verify) host_.verify();
-    else installments().Atualiza_Total_Servico();
+    else installments().refreshTotal();
 }
 
 void ServicesArea::settleSchedule() {

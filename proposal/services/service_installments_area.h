@@ -21,11 +21,7 @@ public:
     void route() override;
     void load(const ProposalKey& key) override;
 
-    // ----- what the services area drives (see the schedule area)
-    void Confirma_VencServ() { confirmSchedule(); }
-    // Shows the sum of the installments.
-    void Atualiza_Total_Servico() { refreshTotal(); }
-
+    // The services area drives the schedule's confirmSchedule() and refreshTotal() after each save.
     ClientTable*& cdsVencServ = table_;
 
 protected:
