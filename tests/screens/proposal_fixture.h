@@ -37,7 +37,7 @@ protected:
         bool found = false;
         EXPECT_TRUE(runHandler([&] {
             found = screen->proposal().locate(QStringLiteral("NRPROPOSFAS;NRVERPROPFAS"), {number(n), version});
-        }));
+        })) << dialogs.errors().join(QStringLiteral("; ")).toStdString();
         return found;
     }
 

@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 #include <stdexcept>
 
+#include "base/clock.h"
 #include "server/migrations/migrations.h"
 #include "server/seed/demo_seed.h"
 #include "server/storage/database.h"
@@ -36,7 +37,10 @@ QString templatePath(bool seed) {
     }();
     static const QString key =
         QString::fromLatin1(QCryptographicHash::hash(libraryIdentity(), QCryptographicHash::Sha1).toHex().left(16));
-    return folder + QStringLiteral("/%1-%2.db").arg(seed ? QStringLiteral("demo") : QStringLiteral("bare"), key);
+    // The demo data is dated from the clock's today (fixed or real): one template per day.
+    const QString kind = seed ? QStringLiteral("demo-") + Clock::current().today().toString(QStringLiteral("yyyyMMdd"))
+                              : QStringLiteral("bare");
+    return folder + QStringLiteral("/%1-%2.db").arg(kind, key);
 }
 
 void makeTemplate(const QString& path, bool seed) {
