@@ -48,7 +48,7 @@ TEST_F(HeaderMends, AnInterlocutorTypedAndConfirmedWithoutLeavingTheFieldIsCheck
     click(*screen, "sbtConfirmar");  // takes no focus: the field is never left
     EXPECT_EQ(dialogs.errors(), QStringList{"Interlocutor não cadastrado."}) << "the message of leaving the field";
     EXPECT_EQ(t.state(), DataSetState::Edit);
-    EXPECT_TRUE(widget<TDBEdit>("dbeCdInterLoc").hasFocus());
+    EXPECT_TRUE(focused(widget<TDBEdit>("dbeCdInterLoc")));
     EXPECT_EQ(storedRow(seedNumber(2), "01").value("CDINTECLIE"), before) << "nothing saved";
 
     // The client's interlocutor typed short is saved as its register holds it.

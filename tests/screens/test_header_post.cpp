@@ -62,7 +62,7 @@ TEST_F(HeaderPost, ValidityOnTheRegistrationDayPassesOneDayEarlierDoesNot) {
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"Data de cadastro da proposta não pode ser maior que a data de validade."});
     EXPECT_EQ(t.state(), DataSetState::Insert);
-    EXPECT_TRUE(widget<TDBDateEditPlus>("depCadastro").hasFocus());
+    EXPECT_TRUE(focused(widget<TDBDateEditPlus>("depCadastro")));
 
     dialogs.clearShown();
     t["DTVALPROPFAS"].setAsDateTime(QDateTime(QDate(2026, 12, 6), QTime()));
@@ -84,7 +84,7 @@ TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
     // Nothing typed: the client is asked for first.
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors().value(0), "Cliente deve ser informado");
-    EXPECT_TRUE(widget<TDBEdit>("dbeCdCliPros").hasFocus());
+    EXPECT_TRUE(focused(widget<TDBEdit>("dbeCdCliPros")));
     // An unknown document.
     dialogs.clearShown();
     t["NRINSJURCLIE"].setAsString("99999999000199");
@@ -95,7 +95,7 @@ TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
     t["NRINSJURCLIE"].setAsString(kAlfa);
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors().value(0), "Referência deve ser informada.");
-    EXPECT_TRUE(widget<TDBEdit>("dbeDsReferencia").hasFocus());
+    EXPECT_TRUE(focused(widget<TDBEdit>("dbeDsReferencia")));
     // The contact's name stands for a missing reference.
     dialogs.clearShown();
     t["NRCONTATO"].setAsString("1");
@@ -109,7 +109,7 @@ TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
     t["CDOPERSOLI"].setAsString("NINGUEM");
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors().value(0), "Operador não cadastrado");
-    EXPECT_TRUE(widget<TDBEdit>("dbeCdOperSoli").hasFocus());
+    EXPECT_TRUE(focused(widget<TDBEdit>("dbeCdOperSoli")));
     dialogs.clearShown();
     t["CDOPERSOLI"].setAsString("GERENTE");
     ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
@@ -124,7 +124,7 @@ TEST_F(HeaderPost, AChangedVersionThatExistsIsRefused) {
     t["NRVERPROPFAS"].setAsString("02");
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"Proposta já cadastrada"});
-    EXPECT_TRUE(widget<TDBEdit>("dbeVersao").hasFocus());
+    EXPECT_TRUE(focused(widget<TDBEdit>("dbeVersao")));
     EXPECT_EQ(t.state(), DataSetState::Edit);
     // A free version is taken.
     dialogs.clearShown();
@@ -262,7 +262,7 @@ TEST_F(HeaderPost, ATypedInterlocutorMustBelongToTheParty) {
     EXPECT_TRUE(t["NMINTECLIE"].asString().isEmpty()) << "typing takes the old name away";
     focus(*screen, "dbeDsReferencia");
     EXPECT_EQ(dialogs.errors(), QStringList{"Interlocutor não cadastrado."});
-    EXPECT_TRUE(widget<TDBEdit>("dbeCdInterLoc").hasFocus());
+    EXPECT_TRUE(focused(widget<TDBEdit>("dbeCdInterLoc")));
     dialogs.clearShown();
     widget<TDBEdit>("dbeCdInterLoc").selectAll();
     type(*screen, "dbeCdInterLoc", "1");

@@ -51,7 +51,7 @@ TEST_F(HeaderReadjustment, ARequestSkipsEveryReadjustmentCheck) {
     screen->proposal().fieldByName("IDSOLPROPFAS").setAsString("N");
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"Índice 1 deve ser informado"});
-    EXPECT_TRUE(widget<TDBEdit>("dbeInd1").hasFocus());
+    EXPECT_TRUE(focused(widget<TDBEdit>("dbeInd1")));
 }
 
 TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
@@ -77,10 +77,8 @@ TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
     newProposal(60, 30.0);
     EXPECT_FALSE(post());
     EXPECT_EQ(dialogs.errors(), QStringList{"A soma dos percentuais de reajuste deve ser de 100%"});
-    // The focus moves once the refusal is over: the loop runs until it lands. The screen's own
-    // focus child, not the application's: a loaded machine may not have made the window active.
-    TDBEdit* const percent1 = &widget<TDBEdit>("dbePercent1");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return screen->focusWidget() == percent1; }));
+    // The focus moves once the refusal is over: the loop runs until it lands.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return focused(widget<TDBEdit>("dbePercent1")); }));
     EXPECT_EQ(t.state(), DataSetState::Insert);
 
     // 60 with nothing for index 2's percentage is asked for it; with 0 the sum fails.
@@ -219,7 +217,7 @@ TEST_F(HeaderReadjustment, AClientWithoutReadjustmentMonthBlocksAProposal) {
     focus(*screen, "dbeDsReferencia");
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors()[0].startsWith("Cliente não possui o mês de reajuste cadastrado."));
-    EXPECT_TRUE(widget<TDBComboBox>("dbcMesReaj").hasFocus());
+    EXPECT_TRUE(focused(widget<TDBComboBox>("dbcMesReaj")));
 
     // The post stops on it as well.
     dialogs.clearShown();

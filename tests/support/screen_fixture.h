@@ -62,6 +62,10 @@ protected:
     }
     // The form widget<W>(name) looks in; a fixture that opens one names it.
     virtual QObject* formUnderTest() const { return nullptr; }
+    // Whether `w` holds its window's focus: the window's own focus child, not the application's.
+    // The offscreen platform activates every window it shows (the busy window of a slow call
+    // too), so on a loaded machine the form may be inactive for a moment.
+    static bool focused(const QWidget& w) { return w.window()->focusWidget() == &w; }
 
     ScriptedDialogs dialogs;
     ScriptedModalRunner runner;
