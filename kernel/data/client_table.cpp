@@ -238,11 +238,7 @@ QList<FieldDef> ClientTable::fieldDefs(bool includeCalculated) const {
 void ClientTable::createDataSet() {
     if (d->active) close();
     d->fire(beforeOpen);
-    d->rows.clear();
-    d->journal.clear();
-    d->view.clear();
-    d->cur = -1;
-    d->eof = d->bof = true;
+    d->dropRows();
     d->active = true;
     d->compileFilter(false);
     d->setState(DataSetState::Browse);
@@ -254,15 +250,9 @@ void ClientTable::createDataSet() {
 void ClientTable::close() {
     if (!d->active) return;
     d->fire(beforeClose);
-    d->buf.clear();
-    d->bufCalc.clear();
-    d->insertPos = -1;
-    d->rows.clear();
-    d->journal.clear();
-    d->view.clear();
+    d->dropEdit();
+    d->dropRows();
     d->filter.reset();
-    d->cur = -1;
-    d->eof = d->bof = true;
     d->active = false;
     d->setState(DataSetState::Inactive);
     d->emitDataSetChanged();
@@ -272,14 +262,8 @@ void ClientTable::close() {
 void ClientTable::emptyDataSet() {
     d->checkActive();
     // A pending edit is discarded with the rows it belongs to.
-    d->buf.clear();
-    d->bufCalc.clear();
-    d->insertPos = -1;
-    d->rows.clear();
-    d->journal.clear();
-    d->view.clear();
-    d->cur = -1;
-    d->eof = d->bof = true;
+    d->dropEdit();
+    d->dropRows();
     d->setState(DataSetState::Browse);
     d->emitDataSetChanged();
     d->fire(afterScroll);
@@ -374,9 +358,7 @@ void ClientTable::setData(const Packet& packet) {
         types.push_back(d->fields[fi]->dataType());
     }
 
-    d->buf.clear();
-    d->bufCalc.clear();
-    d->insertPos = -1;
+    d->dropEdit();
     d->journal.clear();
     d->rows.clear();
     d->rows.reserve(packet.rows.size());

@@ -84,6 +84,20 @@ struct ClientTable::Impl {
     void emitDataSetChanged();
     // Drops the edit buffer and returns to Browse (end of a post or a cancel).
     void leaveEditing();
+    // Forgets a pending edit without changing the state (its rows are going).
+    void dropEdit() {
+        buf.clear();
+        bufCalc.clear();
+        insertPos = -1;
+    }
+    // Forgets every row, its change log and the view; no current row.
+    void dropRows() {
+        rows.clear();
+        journal.clear();
+        view.clear();
+        cur = -1;
+        eof = bof = true;
+    }
     void emitRecordChanged(Field* f);
     void checkActive() const;
     void checkBrowseMode();  // posts a pending edit
