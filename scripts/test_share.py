@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """How much of the C++ code is tests: lines neither blank nor comment in the product's
-folders and in tests/, and the tests' share of the two together. Run from anywhere."""
+folders and in tests/, and the tests' share of the two together. Run from anywhere.
+With paths (files or folders, from the top folder), prints the count of each instead."""
 import os
+import sys
 
 os.chdir(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
 
@@ -29,6 +31,11 @@ def tree(dirs):
                 if f.endswith(('.cpp','.h','.hpp','.cc')): t+=count(os.path.join(root,f))
     return t
 
+
+if len(sys.argv) > 1:
+    for p in sys.argv[1:]:
+        print(f"{count(p) if os.path.isfile(p) else tree([p]):6d} {p}")
+    sys.exit(0)
 
 prod=tree(['app','approval','dialogs','host','kernel','module','modules','proposal','reach','server'])
 tests=tree(['tests'])
