@@ -75,6 +75,86 @@ protected:
     std::unique_ptr<ApprovalChecks> checks_;
 };
 
+// A launch the header, the lines, the services or the contract stop with one message; the
+// current row of `table` (the proposal when empty) is then the one that stopped it.
+struct Stop {
+    const char* name;
+    int n;
+    QStringList sql;  // :N is proposal n
+    const char* error;
+    const char* notReached = nullptr;  // a call never made ("" for none at all)
+    const char *table = "", *field = nullptr, *value = nullptr;
+};
+const QString kLine4 = QStringLiteral("'00000000000000000004'");
+const QString kNoLines[] = {"DELETE FROM SIMULALINP WHERE NRPROPOSFAS = :N", "DELETE FROM VENCLINPPROP WHERE NRPROPOSFAS = :N",
+                            "DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N", "DELETE FROM LINPPROP WHERE NRPROPOSFAS = :N"};
+const Stop kStops[] = {
+    {"Request", 5, {}, "Não é possível dar o aceite em uma proposta do tipo Solicitação.", ""},
+    {"NoReadjustmentMonth", 2, {"UPDATE PROPOSTAFAS SET NRMESREAJPROP = NULL WHERE NRPROPOSFAS = :N"},
+     "Mês de Reajuste deve ser informado.", "GetLinProd"},
+    {"ScheduleOffByACent", 2, {"UPDATE VENCLINPPROP SET VRVELUSOPEDP = 433.67 WHERE CDLINPPROP = " + kLine4}, kVencimento,
+     "GetServico", "cdsLinProd", "CDLINPPROPINFOR", "2002"},
+    {"LineWithoutQuantity", 2, {"UPDATE LINPPROP SET QTMINIMAFATPROP = 0 WHERE CDLINPPROP = " + kLine4}, kVencimento},
+    {"LineWithoutSystems", 2, {"DELETE FROM SISTLINPPROP WHERE CDLINPPROP = " + kLine4},
+     "Existe linha de produto sem sistema cadastrado."},
+    {"LicenceLineWithoutSchedule", 2, {"DELETE FROM VENCLINPPROP WHERE CDLINPPROP = " + kLine4},
+     "Existem linhas de produto sem data de vencimento cadastrado. Operação bloqueada."},
+    {"LicenceWithoutLinesEvenWithServices", 2, {kNoLines[0], kNoLines[1], kNoLines[2], kNoLines[3]},
+     "Impossível realizar a aprovação de LU/Manutenção sem linha de produto cadastrada. \nOperação Bloqueada."},
+    {"NeitherLinesNorServices", 12,
+     {"UPDATE PROPOSTAFAS SET NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N", kNoLines[1], kNoLines[2], kNoLines[3]},
+     "Impossível realizar a aprovação sem linha de produto cadastrada ou serviço cadastrado."},
+    {"PackageNotPaidByItsSchedule", 2,
+     {"UPDATE VENCSERVPROP SET VRVENCSERVPROP = VRVENCSERVPROP + 0.01 WHERE NRPROPOSFAS = :N"},
+     "O somatório dos vencimentos dos serviços está diferente do valor do pacote da Proposta. O valor dos vencimentos "
+     "deve ser alterado."},
+    {"PackageWithoutSchedule", 2, {"DELETE FROM VENCSERVPROP WHERE NRPROPOSFAS = :N"},
+     "O pacote de serviços da proposta deve conter ao menos uma linha de vencimento. Operação Bloqueada."},
+    // The rate is checked before the package's schedule.
+    {"ServiceWithoutRate", 2,
+     {"DELETE FROM VENCSERVPROP WHERE NRPROPOSFAS = :N",
+      "UPDATE SERVPROP SET VRHORAPROP = NULL WHERE NRPROPOSFAS = :N AND NRSERVPROP = '002'"},
+     "Valor/Hora do serviço deve ser informado.", nullptr, "cdsServico", "NRSERVPROP", "002"},
+    // The customer holds line code 2002 under another configuration (no duplicate of it).
+    {"LineAlreadyInTheContract", 2,
+     {"INSERT INTO LINPCLIE (CDCLIENTE, CDLINPCLIE, CDLINPPROPINFOR, NMLINPCLIE, IDTIPLINPC, NRUSUALINPC, IDAMBLINPC, "
+      "IDLPROCLINPC, IDMPROCLINPC, CDSISTEMAS) VALUES ('22333444000172', '00000000000000000090', '2002', 'Escrita "
+      "Fiscal', 'M', 99, 'WEB', 'M', 'M', 'WEB00005')"},
+     "Código da Linha de Produto já existente no Contrato.", nullptr, "cdsLinProd", "CDLINPPROPINFOR", "2002"},
+    // The customer has hours of service 003 from proposal 11 under contract.
+    {"ServiceAlreadyInTheContract", 2,
+     {"INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, VRPEACHEPROP, "
+      "QTSERVPROP, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP) VALUES (:N, '01', '003', '003', 'P', 1, 1, 10, 10, 0)"},
+     "Existe serviço já cadastrado no contrato, para cliente informado.", nullptr, "cdsServico", "CDTIPOSERV", "003"},
+    {"ResponsibleOperatorMissing", 12, {"UPDATE PROPOSTAFAS SET CDOPERRESP = NULL, NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N"},
+     "Operador Responsável deve ser informado"},
+    // An operator outside the proposal group is no responsible one; the row is left as it is.
+    {"ResponsibleOperatorUnknown", 12,
+     {"UPDATE PROPOSTAFAS SET CDOPERRESP = 'ASSIST', NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N"},
+     "Operador não cadastrado", nullptr, "", "CDOPERRESP", "ASSIST"},
+};
+
+class ApprovalStops : public ApprovalLaunch, public ::testing::WithParamInterface<Stop> {};
+
+TEST_P(ApprovalStops, WithItsMessageOnTheRowAtFault) {
+    const Stop& c = GetParam();
+    for (const QString& statement : c.sql) sql(statement, c.n);
+    open(c.n);
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(errors(), QStringList{text(c.error)});
+    if (c.notReached) {
+        EXPECT_EQ(*c.notReached ? calls.count(c.notReached) : calls.size(), 0) << c.notReached;
+        EXPECT_TRUE(dialogs.questions().isEmpty());
+    }
+    ClientTable& t = *c.table ? widget<ClientTable>(c.table) : screen->proposal();
+    EXPECT_EQ(t.state(), DataSetState::Browse);
+    if (c.field) {
+        EXPECT_EQ(t.fieldByName(c.field).asString(), c.value);
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Launch, ApprovalStops, ::testing::ValuesIn(kStops),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(ApprovalMoney, InstallmentsPayTheValueWithOrWithoutInterestCutToTheCent) {
     EXPECT_TRUE(approval::paysValue(9500, 9500, 1.5L));
     EXPECT_TRUE(approval::paysValue(9642.5L, 9500, 1.5L));
@@ -85,14 +165,6 @@ TEST(ApprovalMoney, InstallmentsPayTheValueWithOrWithoutInterestCutToTheCent) {
     for (double v : {1.15, 9.95, 19.99, 0.29, 4.35}) EXPECT_TRUE(approval::paysValue(v, v, 0)) << v;
     EXPECT_FALSE(approval::paysValue(1301.01L, 1301, 0));
     EXPECT_FALSE(approval::paysValue(0.01L, 0, 1.5L));
-}
-
-TEST_F(ApprovalLaunch, ARequestNeverReachesTheOtherChecks) {
-    open(5);
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Não é possível dar o aceite em uma proposta do tipo Solicitação.")});
-    EXPECT_TRUE(dialogs.questions().isEmpty());
-    EXPECT_TRUE(calls.isEmpty());
 }
 
 TEST_F(ApprovalLaunch, ARecordBeingTypedIsNeverReadOver) {
@@ -107,14 +179,6 @@ TEST_F(ApprovalLaunch, ARecordBeingTypedIsNeverReadOver) {
     EXPECT_EQ(calls.count("GetLinProd"), 0);
     EXPECT_EQ(lines.state(), DataSetState::Edit);
     EXPECT_EQ(lines.fieldByName("NMLINPPROP").asString(), text("Nome em digitação"));
-}
-
-TEST_F(ApprovalLaunch, AProposalWithoutReadjustmentMonthStops) {
-    sql("UPDATE PROPOSTAFAS SET NRMESREAJPROP = NULL WHERE NRPROPOSFAS = :N");
-    open(2);
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Mês de Reajuste deve ser informado.")});
-    EXPECT_EQ(calls.count("GetLinProd"), 0);
 }
 
 TEST_F(ApprovalLaunch, AProspectStopsOnNoAndGoesOnToTheMandatoryServicesOnYes) {
@@ -151,36 +215,6 @@ TEST_F(ApprovalLaunch, SchedulesAddingUpToTheLicenceTotalWithOrWithoutInterestPa
     EXPECT_FALSE(errors().contains(text(kVencimento)));
     EXPECT_EQ(calls.count("GetVenc_Valor"), 2 + 1 + 1) << "each line's schedule, the current line's again, the package's";
     EXPECT_GE(calls.count("ValidaContrato"), 1) << "the launch went past the lines and services";
-}
-
-TEST_F(ApprovalLaunch, AScheduleOffByACentOrALineWithoutQuantityStops) {
-    schedule(4, {433.67, 433.67, 433.67});  // 1.301,01
-    open(2);
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text(kVencimento)});
-    EXPECT_EQ(calls.count("GetServico"), 0);
-    // The line that failed is the current one.
-    EXPECT_EQ(widget<ClientTable>("cdsLinProd").fieldByName("CDLINPPROPINFOR").asString(), "2002");
-
-    dialogs.clearShown();
-    schedule(4, {433.67, 433.67, 433.66});
-    sql("UPDATE LINPPROP SET QTMINIMAFATPROP = 0 WHERE CDLINPPROP = '" + number(4) + "'");
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text(kVencimento)});
-}
-
-TEST_F(ApprovalLaunch, ALineWithoutSystemsOrALicenceLineWithoutScheduleStops) {
-    sql("DELETE FROM SISTLINPPROP WHERE CDLINPPROP = '" + number(4) + "'");
-    open(2);
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Existe linha de produto sem sistema cadastrado.")});
-
-    dialogs.clearShown();
-    sql("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) VALUES (:N, '01', '" + number(4) +
-        "', 'WEB00005')");
-    schedule(4, {});
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Existem linhas de produto sem data de vencimento cadastrado. Operação bloqueada.")});
 }
 
 TEST_F(ApprovalLaunch, TwoAccessPointsWithTwoSystemsEachAreListedTogether) {
@@ -233,28 +267,6 @@ TEST_F(ApprovalLaunch, AServicesOnlyProposalSkipsTheAccessPointAndDuplicateCheck
     EXPECT_EQ(calls.count("ValidaContrato"), 2);
 }
 
-TEST_F(ApprovalLaunch, ALicenceProposalNeedsProductLinesEvenWithServices) {
-    sql("DELETE FROM SIMULALINP WHERE NRPROPOSFAS = :N");
-    sql("DELETE FROM VENCLINPPROP WHERE NRPROPOSFAS = :N");
-    sql("DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N");
-    sql("DELETE FROM LINPPROP WHERE NRPROPOSFAS = :N");
-    open(2);
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Impossível realizar a aprovação de LU/Manutenção sem linha de produto "
-                                         "cadastrada. \nOperação Bloqueada.")});
-}
-
-TEST_F(ApprovalLaunch, NeitherLinesNorServicesStops) {
-    sql("UPDATE PROPOSTAFAS SET NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N", 12);
-    sql("DELETE FROM VENCLINPPROP WHERE NRPROPOSFAS = :N", 12);
-    sql("DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N", 12);
-    sql("DELETE FROM LINPPROP WHERE NRPROPOSFAS = :N", 12);
-    open(12);
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(),
-              QStringList{text("Impossível realizar a aprovação sem linha de produto cadastrada ou serviço cadastrado.")});
-}
-
 TEST_F(ApprovalLaunch, ALicenceProposalWithoutServicesIsNotHeldByThePackageChecks) {
     // Proposal 12 is charged as a package and has no services: every check passes.
     sql("UPDATE PROPOSTAFAS SET NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N", 12);
@@ -272,79 +284,17 @@ TEST_F(ApprovalLaunch, ALicenceProposalWithoutServicesIsNotHeldByThePackageCheck
     }
 }
 
-TEST_F(ApprovalLaunch, ThePackageNeedsASchedulePayingItAndEveryServiceARate) {
-    sql("UPDATE VENCSERVPROP SET VRVENCSERVPROP = VRVENCSERVPROP + 0.01 WHERE NRPROPOSFAS = :N");
-    open(2);
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("O somatório dos vencimentos dos serviços está diferente do valor do pacote da "
-                                         "Proposta. O valor dos vencimentos deve ser alterado.")});
-
-    dialogs.clearShown();
-    sql("DELETE FROM VENCSERVPROP WHERE NRPROPOSFAS = :N");
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("O pacote de serviços da proposta deve conter ao menos uma linha de vencimento. "
-                                         "Operação Bloqueada.")});
-
-    dialogs.clearShown();
-    sql("UPDATE SERVPROP SET VRHORAPROP = NULL WHERE NRPROPOSFAS = :N AND NRSERVPROP = '002'");
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Valor/Hora do serviço deve ser informado.")});
-    EXPECT_EQ(screen->area<ServicesArea>().cdsServico->fieldByName("NRSERVPROP").asString(), "002");
-}
-
-TEST_F(ApprovalLaunch, ALineAlreadyInTheCustomersContractStops) {
-    // The customer holds line code 2002 under another configuration (no duplicate of it).
-    testServer().db().exec(
-        "INSERT INTO LINPCLIE (CDCLIENTE, CDLINPCLIE, CDLINPPROPINFOR, NMLINPCLIE, IDTIPLINPC, NRUSUALINPC, IDAMBLINPC, "
-        "IDLPROCLINPC, IDMPROCLINPC, CDSISTEMAS) VALUES ('22333444000172', :L, '2002', 'Escrita Fiscal', 'M', 99, "
-        "'WEB', 'M', 'M', 'WEB00005')",
-        {{"L", number(90)}});
-    open(2);
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Código da Linha de Produto já existente no Contrato.")});
-    EXPECT_EQ(widget<ClientTable>("cdsLinProd").fieldByName("CDLINPPROPINFOR").asString(), "2002");
-}
-
-TEST_F(ApprovalLaunch, AServiceAlreadyInTheCustomersContractStops) {
-    // The customer has hours of service 003 from proposal 11 under contract.
-    testServer().db().exec(
-        "INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, VRPEACHEPROP, "
-        "QTSERVPROP, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP) VALUES (:N, '01', '003', '003', 'P', 1, 1, 10, 10, 0)",
-        {{"N", number(2)}});
-    open(2);
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Existe serviço já cadastrado no contrato, para cliente informado.")});
-    EXPECT_EQ(screen->area<ServicesArea>().cdsServico->fieldByName("CDTIPOSERV").asString(), "003");
-    for (const RecordedCall& c : calls) {
-        if (c.method == "Valida_Servico_LinhaProd") {
-            EXPECT_EQ(c.args, (QVariantList{"22333444000172", c.args.value(1), number(2), "01"}));
-        }
-    }
-}
-
 TEST_F(ApprovalLaunch, TheDemoLicenceProposalPassesEveryCheckAndChangesNothing) {
     open(2);
     EXPECT_TRUE(launch());
     EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
     EXPECT_EQ(calls.count("Valida_Servico_LinhaProd"), 2);
+    for (const RecordedCall& c : calls) {
+        if (c.method == "Valida_Servico_LinhaProd") {
+            EXPECT_EQ(c.args, (QVariantList{"22333444000172", c.args.value(1), number(2), "01"}));
+        }
+    }
     for (const RecordedCall& c : calls) EXPECT_FALSE(c.method.startsWith("Set")) << c.method.toStdString();
-}
-
-TEST_F(ApprovalLaunch, TheResponsibleOperatorMustBeGiven) {
-    sql("UPDATE PROPOSTAFAS SET CDOPERRESP = NULL, NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N", 12);
-    open(12);
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Operador Responsável deve ser informado")});
-    EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
-}
-
-TEST_F(ApprovalLaunch, TheResponsibleOperatorMustBeKnown) {
-    // An operator outside the proposal group is no responsible one.
-    sql("UPDATE PROPOSTAFAS SET CDOPERRESP = 'ASSIST', NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N", 12);
-    open(12);
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Operador não cadastrado")});
-    EXPECT_EQ(screen->proposal().fieldByName("CDOPERRESP").asString(), "ASSIST") << "the row is left as it is";
 }
 
 // A change log the server refused stays pending: the launch sends nothing of it and reads
