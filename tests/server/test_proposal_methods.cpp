@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+#include "support/packet_cells.h"
 #include "support/test_server.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
+using cot::testing::nr;
 
 namespace {
 
@@ -21,7 +23,6 @@ protected:
         EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
         return r.ok ? r.value.value<Packet>() : Packet{};
     }
-    static QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
     static int find(const Packet& p, int number, const char* version) {
         for (int r = 0; r < p.rows.size(); ++r)
             if (p.value(r, "NRPROPOSFAS").toString() == nr(number) && p.value(r, "NRVERPROPFAS").toString() == version)
@@ -40,29 +41,27 @@ TEST_P(ProposalMethodsTest, ListCarriesStatusNamesAndLayout) {
     EXPECT_EQ(all.fields[all.indexOf("DTVALPROPFAS")].type, FieldType::DateTime);
     EXPECT_EQ(all.fields[all.indexOf("PROPNOME")].size, 73);
 
-    const auto status = [&](int n, const char* v) { return all.value(find(all, n, v), "IDSITUACAO").toString(); };
-    EXPECT_EQ(status(1, "01"), "A");   // accepted, although past its validity
-    EXPECT_EQ(status(4, "01"), "X");   // expired three days ago
-    EXPECT_EQ(status(6, "02"), "E");   // valid until today
-    EXPECT_EQ(status(9, "01"), "E");   // ten days left
-    EXPECT_EQ(status(10, "01"), "V");  // eleven days left
-    EXPECT_EQ(status(6, "03"), "V");
+    // Accepted although past its validity; expired three days ago; valid until today; ten
+    // days left; eleven days left.
+    const std::tuple<int, const char*, const char*> statuses[] = {
+        {1, "01", "A"}, {4, "01", "X"}, {6, "02", "E"}, {9, "01", "E"}, {10, "01", "V"}, {6, "03", "V"}};
+    for (const auto& [n, v, expected] : statuses)
+        EXPECT_EQ(all.value(find(all, n, v), "IDSITUACAO").toString(), expected) << n << "/" << v;
 
-    const int alfa = find(all, 1, "01");
-    EXPECT_EQ(all.value(alfa, "NOME").toString(), "Alfa Sistemas");
-    EXPECT_EQ(all.value(alfa, "CODIGO").toString(), "11222333000181");
-    EXPECT_EQ(all.value(alfa, "PROPOSTAVERS").toString(), nr(1) + "/01");
-    EXPECT_EQ(all.value(alfa, "PROPNOME").toString(), "1/01 - Alfa Sistemas") << "the number as people read it";
-    EXPECT_EQ(all.value(alfa, "OPERSOLI").toString(), QString("Vendedor Demonstração"));
-    EXPECT_EQ(all.value(alfa, "NMOPERRESP").toString(), "Gerente Comercial");
-    EXPECT_EQ(all.value(alfa, "NMINDICEREAJ1").toString(), QString("IGP-M - Índice Geral de Preços"));
-    EXPECT_EQ(all.value(alfa, "NMINTECLIE").toString(), "Carlos Lima");
-    EXPECT_EQ(all.value(alfa, "DTACEPROPFAS").toDateTime().date(), QDate(2026, 11, 16));
-    const int delta = find(all, 4, "01");
-    EXPECT_EQ(all.value(delta, "IDCLIENPROSP").toString(), "P");
-    EXPECT_EQ(all.value(delta, "NOME").toString(), "Delta Engenharia");
-    EXPECT_EQ(all.value(delta, "NMINTECLIE").toString(), "Roberto Dias");
-    EXPECT_TRUE(all.value(delta, "DTACEPROPFAS").isNull());
+    const auto cells = [&](int n, const QStringList& fields) {
+        QStringList out;
+        for (const QString& f : fields) out << all.value(find(all, n, "01"), f).toString();
+        return out;
+    };
+    EXPECT_EQ(cells(1, {"NOME", "CODIGO", "PROPOSTAVERS", "PROPNOME", "OPERSOLI", "NMOPERRESP", "NMINDICEREAJ1",
+                        "NMINTECLIE"}),
+              (QStringList{"Alfa Sistemas", "11222333000181", nr(1) + "/01", "1/01 - Alfa Sistemas",
+                           "Vendedor Demonstração", "Gerente Comercial", "IGP-M - Índice Geral de Preços",
+                           "Carlos Lima"}));
+    EXPECT_EQ(all.value(find(all, 1, "01"), "DTACEPROPFAS").toDateTime().date(), QDate(2026, 11, 16));
+    EXPECT_EQ(cells(4, {"IDCLIENPROSP", "NOME", "NMINTECLIE", "DTACEPROPFAS"}),
+              (QStringList{"P", "Delta Engenharia", "Roberto Dias", ""}));
+    EXPECT_TRUE(all.value(find(all, 4, "01"), "DTACEPROPFAS").isNull());
 }
 
 // Nothing holds the client to an open proposal without a validity date: it is listed
@@ -72,9 +71,8 @@ TEST_P(ProposalMethodsTest, AnOpenProposalWithoutValidityIsExpired) {
                        {{"A", nr(10)}, {"B", nr(1)}});
     const Packet all = packet("GetProposta", {"0001", "T"});
     const auto status = [&](int n) { return all.value(find(all, n, "01"), "IDSITUACAO").toString(); };
-    EXPECT_EQ(status(10), "X") << "was green with eleven days left";
-    EXPECT_EQ(status(1), "A");
-    EXPECT_EQ(status(9), "E") << "the others keep theirs";
+    // Number 10 was green with eleven days left; the others keep theirs.
+    EXPECT_EQ((QStringList{status(10), status(1), status(9)}), (QStringList{"X", "A", "E"}));
 }
 
 TEST_P(ProposalMethodsTest, OperatorSeesWhatHeIncludedOrRequested) {
@@ -106,7 +104,7 @@ TEST_P(ProposalMethodsTest, VersionsAndNumbers) {
 }
 
 TEST_P(ProposalMethodsTest, ConcurrentNumberingNeverRepeats) {
-    constexpr int kThreads = 4, kCalls = 15;
+    constexpr int kThreads = 8, kCalls = 200;
     std::vector<QStringList> got(kThreads);
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <thread>
 
 #include "base/clock.h"
@@ -16,6 +17,7 @@
 #include "server/migrations/migrations.h"
 #include "services/mail_sender.h"
 #include "support/smtp_receiver.h"
+#include "support/wait_until.h"
 #include "test_storage_engines.h"
 
 using namespace cot;
@@ -101,22 +103,15 @@ TEST_P(RemindersTest, ListsOpenVersionsFromYesterdayToTheBranchDays) {
              {"10", 0}, {"11", 5}, {"12", 6}, {"13", -1}, {"14", -2}, {"15", 3}})
         addVersion(db(), {.nr = QString::fromLatin1(nr), .validInDays = days});
     // Closed versions: accepted, lost, decided by the client, superseded by an accepted one.
-    addVersion(db(), {.nr = "20", .validInDays = 1});
-    db().exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTACEPROPFAS = :T WHERE NRPROPOSFAS = '20'"),
-              {{"T", QDateTime(kToday, QTime(9, 0))}});
-    addVersion(db(), {.nr = "21", .validInDays = 1});
-    db().exec(QStringLiteral("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, IDMOTIVO) "
-                             "VALUES ('21', '01', :T, 'P')"),
-              {{"T", QDateTime(kToday, QTime(9, 0))}});
-    addVersion(db(), {.nr = "22", .validInDays = 1});
-    db().exec(QStringLiteral("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, "
-                             "TXHASHCONT) VALUES ('22', '01', 1, 'R', :T, 'x')"),
-              {{"T", QDateTime(kToday, QTime(9, 0))}});
-    addVersion(db(), {.nr = "23", .ver = "01", .validInDays = 1});
+    for (const char* nr : {"20", "21", "22", "23"}) addVersion(db(), {.nr = QString::fromLatin1(nr), .validInDays = 1});
     addVersion(db(), {.nr = "23", .ver = "02", .validInDays = 30});
-    db().exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTACEPROPFAS = :T WHERE NRPROPOSFAS = '23' AND "
-                             "NRVERPROPFAS = '02'"),
-              {{"T", QDateTime(kToday, QTime(9, 0))}});
+    for (const char* sql :
+         {"UPDATE PROPOSTAFAS SET DTACEPROPFAS = :T WHERE NRPROPOSFAS = '20'",
+          "INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, IDMOTIVO) VALUES ('21', '01', :T, 'P')",
+          "INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
+          "VALUES ('22', '01', 1, 'R', :T, 'x')",
+          "UPDATE PROPOSTAFAS SET DTACEPROPFAS = :T WHERE NRPROPOSFAS = '23' AND NRVERPROPFAS = '02'"})
+        db().exec(QString::fromLatin1(sql), {{"T", QDateTime(kToday, QTime(9, 0))}});
 
     const ReminderRun r = run();
     EXPECT_TRUE(r.ok()) << r.failures.join(u'\n').toStdString();
@@ -124,12 +119,9 @@ TEST_P(RemindersTest, ListsOpenVersionsFromYesterdayToTheBranchDays) {
     const MailMessage& m = mail_.sent[0].message;
     // Validity order: yesterday's first, then today, then the rest up to today + 5.
     EXPECT_EQ(listed(m), (QStringList{"13/01", "10/01", "15/01", "11/01"}));
-    EXPECT_EQ(m.subject, QStringLiteral("Propostas a vencer: 4"));
-    EXPECT_EQ(m.to, QStringList{"ana@empresa.demo"});
-    EXPECT_EQ(m.from, QStringLiteral("filial0001@empresa.demo"));
-    EXPECT_EQ(mail_.sent[0].account.server, QStringLiteral("smtp.empresa.demo"));
-    EXPECT_EQ(r.mails, 1);
-    EXPECT_EQ(r.proposals, 4);
+    EXPECT_EQ((QStringList{m.subject, m.to.join(u','), m.from, mail_.sent[0].account.server}),
+              (QStringList{"Propostas a vencer: 4", "ana@empresa.demo", "filial0001@empresa.demo", "smtp.empresa.demo"}));
+    EXPECT_EQ(std::pair(r.mails, r.proposals), std::pair(1, 4));
 }
 
 TEST_P(RemindersTest, EachBranchUsesItsOwnDaysAndEachSalespersonGetsOneMessage) {
@@ -157,11 +149,10 @@ TEST_P(RemindersTest, EachBranchUsesItsOwnDaysAndEachSalespersonGetsOneMessage) 
     ASSERT_EQ(r.skipped.size(), 1);
     EXPECT_TRUE(r.skipped[0].contains(QStringLiteral("CAIO")));
     // Reference, client and value in both parts; stored text escaped in the HTML one.
-    EXPECT_TRUE(ana->textPart.contains(QStringLiteral("Padaria Pão & Cia")));
-    EXPECT_TRUE(ana->textPart.contains(QStringLiteral("R$ 1.500,00")));
-    EXPECT_TRUE(ana->textPart.contains(QStringLiteral("06/12/2026")));
-    EXPECT_TRUE(ana->htmlPart.contains(QStringLiteral("Loja &lt;centro&gt;")));
-    EXPECT_TRUE(ana->htmlPart.contains(QStringLiteral("Pão &amp; Cia")));
+    for (const char* text : {"Padaria Pão & Cia", "R$ 1.500,00", "06/12/2026"})
+        EXPECT_TRUE(ana->textPart.contains(QString::fromUtf8(text))) << text;
+    for (const char* html : {"Loja &lt;centro&gt;", "Pão &amp; Cia"})
+        EXPECT_TRUE(ana->htmlPart.contains(QString::fromUtf8(html))) << html;
     EXPECT_FALSE(ana->htmlPart.contains(QStringLiteral("<centro>")));
 }
 
@@ -191,31 +182,33 @@ TEST_P(RemindersTest, AVersionIsRemindedOnceADayAndAFailedMessageIsRetried) {
 
     // The next day both are still open and within the days: reminded again.
     const ReminderRun nextDay = run(kToday.addDays(1));
-    EXPECT_EQ(nextDay.mails, 2);
-    EXPECT_EQ(nextDay.proposals, 2);
+    EXPECT_EQ(std::pair(nextDay.mails, nextDay.proposals), std::pair(2, 2));
 }
 
-// Another server runs the command while this one's message is going out: it waits for the
-// rows this run holds and then leaves those versions out.
+// Another server runs the command while this one's message is going out: the versions this
+// run claimed are left out of it. The message waits until that run has ended (a bounded
+// wait: a claim held open through the sending would keep it waiting, and is a fault).
 class SecondRunWhileSending : public MailSender {
 public:
     explicit SecondRunWhileSending(QString url) : url_(std::move(url)) {}
     void send(const MailAccount&, const MailMessage&) override {
         ++sent;
         other_ = std::thread([this] {
-            auto db = Database::open(url_);
-            second = sendReminders(*db, otherMail, kToday);
+            second = sendReminders(*Database::open(url_), otherMail, kToday);
+            done = true;
         });
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        endedWhileSending = cot::testing::waitUntil([this] { return done.load(); }, std::chrono::seconds(10));
     }
     void join() { if (other_.joinable()) other_.join(); }
     int sent = 0;
+    bool endedWhileSending = false;
     Mailbox otherMail;
     ReminderRun second;
 
 private:
     QString url_;
     std::thread other_;
+    std::atomic<bool> done{false};
 };
 
 TEST_P(RemindersTest, TwoRunsAtOnceSendEachVersionOnce) {
@@ -225,6 +218,7 @@ TEST_P(RemindersTest, TwoRunsAtOnceSendEachVersionOnce) {
     sender.join();
     EXPECT_EQ(first.mails, 1);
     EXPECT_EQ(sender.sent, 1);
+    EXPECT_TRUE(sender.endedWhileSending) << "the other run waited for this one's message";
     EXPECT_TRUE(sender.second.ok()) << sender.second.failures.join(u'\n').toStdString();
     EXPECT_EQ(sender.second.mails, 0);
     EXPECT_TRUE(sender.otherMail.sent.isEmpty());

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -75,16 +76,17 @@ TEST_P(Sessions, ASessionEndsWhenIdleAtItsLifetimeAndAtSignOut) {
     const QJsonObject opened = signIn("VENDEDOR", "vendedor");
     const QByteArray token = opened["result"].toObject()["token"].toString().toLatin1();
     ASSERT_EQ(token.size(), 43) << errorText(opened).toStdString();
-    EXPECT_EQ(opened["result"].toObject()["nome"].toString(), QString("Vendedor Demonstração"));
-    EXPECT_EQ(opened["result"].toObject()["filial"].toString(), QString("0001"));
-    EXPECT_EQ(opened["result"].toObject()["filiais"].toArray().size(), 2);
+    const QJsonObject result = opened["result"].toObject();
+    EXPECT_EQ((QStringList{result["nome"].toString(), result["filial"].toString()}),
+              (QStringList{"Vendedor Demonstração", "0001"}));
+    EXPECT_EQ(result["filiais"].toArray().size(), 2);
     EXPECT_TRUE(server_->callAs(token, "GetParamPerc").contains("result"));
 
     // Used within the idle time, it lives on; left idle longer, it is gone.
-    setNow(kNow.addSecs(7 * 3600));
-    EXPECT_TRUE(server_->callAs(token, "GetParamPerc").contains("result"));
-    setNow(kNow.addSecs(14 * 3600));
-    EXPECT_TRUE(server_->callAs(token, "GetParamPerc").contains("result"));
+    for (int hours : {7, 14}) {
+        setNow(kNow.addSecs(hours * 3600));
+        EXPECT_TRUE(server_->callAs(token, "GetParamPerc").contains("result")) << hours;
+    }
     setNow(kNow.addSecs(22 * 3600 + 1));
     EXPECT_EQ(errorCode(server_->callAs(token, "GetParamPerc")), -32001);
 
@@ -228,10 +230,9 @@ INSTANTIATE_TEST_SUITE_P(Db, Sessions, ::testing::ValuesIn(cot::testing::availab
 
 TEST(PasswordHashes, MalformedStoredValuesNeverMatchAndPausesAreBounded) {
     using namespace cot::server;
-    EXPECT_FALSE(checkPassword("vendedor", "vendedor").matches);
-    EXPECT_FALSE(checkPassword("sha256:abc:123", "x").matches);
-    EXPECT_FALSE(checkPassword("", "").matches);
-    EXPECT_FALSE(checkPassword("$argon2id$v=19$lixo", "x").matches);
+    for (const auto& [stored, password] : {std::pair("vendedor", "vendedor"), std::pair("sha256:abc:123", "x"),
+                                           std::pair("", ""), std::pair("$argon2id$v=19$lixo", "x")})
+        EXPECT_FALSE(checkPassword(stored, password).matches) << stored;
     const QString hash = hashPassword("segredo ç");
     EXPECT_TRUE(checkPassword(hash, "segredo ç").matches);
     EXPECT_FALSE(checkPassword(hash, "segredo c").matches);
@@ -254,13 +255,13 @@ TEST(PasswordHashes, MalformedStoredValuesNeverMatchAndPausesAreBounded) {
         EXPECT_GT(took([&] { checkPassword(stored, "errada"); }), real / 10) << stored.toStdString();
     EXPECT_GT(took([] { spendCheckTime("errada"); }), real / 10);
 
-    EXPECT_EQ(signin_throttle::remainingPause(4, 0), 0);
-    EXPECT_EQ(signin_throttle::remainingPause(5, 10), 20);
-    EXPECT_EQ(signin_throttle::remainingPause(7, 0), 120);
-    EXPECT_EQ(signin_throttle::remainingPause(1000, 0), 15 * 60);
-    EXPECT_EQ(signin_throttle::remainingPause(6, -50), 60) << "a clock set back does not lengthen the pause";
-    EXPECT_EQ(signin_throttle::remainingPause(19, 0, signin_throttle::kFreeAddressFailures), 0);
-    EXPECT_EQ(signin_throttle::remainingPause(21, 0, signin_throttle::kFreeAddressFailures), 60);
+    // {failures, seconds since the last, failures let through, pause}; a clock set back (-50)
+    // does not lengthen the pause.
+    const int name = signin_throttle::kFreeFailures, address = signin_throttle::kFreeAddressFailures;
+    for (const auto& [failures, since, free, pause] :
+         std::vector<std::array<int, 4>>{{4, 0, name, 0}, {5, 10, name, 20}, {7, 0, name, 120}, {1000, 0, name, 15 * 60},
+                                         {6, -50, name, 60}, {19, 0, address, 0}, {21, 0, address, 60}})
+        EXPECT_EQ(signin_throttle::remainingPause(failures, since, free), pause) << failures << " after " << since;
 }
 
 }  // namespace

@@ -122,18 +122,17 @@ TEST_P(TextMethodsTest, TheRegisterOfStandardTexts) {
 }
 
 TEST_P(TextMethodsTest, AStandardTextIsAddedOnceAfterTheLast) {
-    RpcResult r = call("InsTextoProp", {nr(2), "01", "GARANTIA", "<p>Garantia estendida.</p>"});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.value.toString(), "");
-    // A code the version has is refused, saying so: nothing doubles, nothing is overwritten.
-    r = call("InsTextoProp", {nr(2), "01", "GARANTIA", "<p>Outra.</p>"});
-    ASSERT_TRUE(r.ok) << "a refusal is the answer's text, not an error";
-    EXPECT_EQ(r.value.toString(), "O texto padrão GARANTIA já está na proposta.");
-    EXPECT_EQ(call("InsTextoProp", {nr(2), "01", "APRES_LU", ""}).value.toString(),
-              "O texto padrão APRES_LU já está na proposta.")
-        << "also one the version had before";
-    // A blank body takes the register's.
-    EXPECT_EQ(call("InsTextoProp", {nr(2), "01", "COND_LOC", ""}).value.toString(), "");
+    // A code the version has (added now or before) is refused, saying so in the answer's
+    // text, not as an error: nothing doubles, nothing is overwritten. A blank body takes the
+    // register's.
+    for (const auto& [code, body, answer] :
+         {std::tuple<QString, QString, QString>{"GARANTIA", "<p>Garantia estendida.</p>", ""},
+          {"GARANTIA", "<p>Outra.</p>", "O texto padrão GARANTIA já está na proposta."},
+          {"APRES_LU", "", "O texto padrão APRES_LU já está na proposta."}, {"COND_LOC", "", ""}}) {
+        const RpcResult r = call("InsTextoProp", {nr(2), "01", code, body});
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(r.value.toString(), answer) << code.toStdString();
+    }
     Packet p = texts(2);
     EXPECT_EQ(column(p, "CDTXTPROPFAS"), QStringList({"APRES_LU", "COND_LU", "GARANTIA", "COND_LOC"}));
     EXPECT_EQ(column(p, "NRORDEMMSG"), QStringList({"1", "2", "3", "4"}));
@@ -203,14 +202,12 @@ TEST_P(TextMethodsTest, UndoBringsBackTheTextsTheUserHadWritten) {
 }
 
 TEST_P(TextMethodsTest, PrintingFillsOnlyAVersionWithoutTexts) {
-    RpcResult r = call("AlteraTexto", {nr(2), "01"});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.value.toInt(), 2);
-    EXPECT_EQ(count("TXTPROPFASGER"), 0) << "nothing replaced";
-
-    r = call("AlteraTexto", {nr(4), "01"});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.value.toInt(), 2);
+    for (int proposal : {2, 4}) {
+        const RpcResult r = call("AlteraTexto", {nr(proposal), "01"});
+        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_EQ(r.value.toInt(), 2) << proposal;
+    }
+    EXPECT_EQ(count("TXTPROPFASGER"), 0) << "nothing of proposal 2 replaced";
     EXPECT_EQ(column(texts(4), "CDTXTPROPFAS"), QStringList({"APRES_LU", "COND_LU"}));
     EXPECT_EQ(call("AlteraTexto", {nr(99), "01"}).error, "Proposta não cadastrada.");
 }

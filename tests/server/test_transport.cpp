@@ -145,10 +145,9 @@ TEST_P(TransportTest, BatchesAnswerEveryRequestButNotifications) {
             {"jsonrpc":"2.0","id":3,"method":"Nada","params":[]}])";
     const QJsonArray replies = QJsonDocument::fromJson(server_.post(body).body).array();
     ASSERT_EQ(replies.size(), 2);
-    EXPECT_EQ(replies[0].toObject().value("id").toString(), "a");
-    EXPECT_EQ(replies[0].toObject().value("result").toInt(), 1);
-    EXPECT_EQ(replies[1].toObject().value("id").toInt(), 3);
-    EXPECT_EQ(error(replies[1].toObject()).value("code").toInt(), -32601);
+    EXPECT_EQ(std::tuple(replies[0].toObject().value("id").toString(), replies[0].toObject().value("result").toInt(),
+                         replies[1].toObject().value("id").toInt(), error(replies[1].toObject()).value("code").toInt()),
+              std::tuple(QString("a"), 1, 3, -32601));
 
     const HttpReply onlyNotification = server_.post(R"({"jsonrpc":"2.0","method":"TestEcho","params":[2]})");
     EXPECT_EQ(onlyNotification.status, 204);
@@ -159,10 +158,10 @@ TEST_P(TransportTest, HealthReportsTheDatabaseAndItsSchemaWithoutASession) {
     const HttpReply reply = httpGet("127.0.0.1", server_.port(), "/health");
     EXPECT_EQ(reply.status, 200);
     const QJsonObject health = QJsonDocument::fromJson(reply.body).object();
-    EXPECT_EQ(health.value("estado").toString(), "ok");
-    EXPECT_EQ(health.value("banco").toString(), GetParam() == Backend::Sqlite ? "sqlite" : "postgresql");
-    EXPECT_EQ(health.value("esquema").toInt(), server::latestSchemaVersion());
-    EXPECT_EQ(health.value("esquemaPrograma").toInt(), server::latestSchemaVersion());
+    EXPECT_EQ(std::tuple(health.value("estado").toString(), health.value("banco").toString(),
+                         health.value("esquema").toInt(), health.value("esquemaPrograma").toInt()),
+              std::tuple(QString("ok"), QString(GetParam() == Backend::Sqlite ? "sqlite" : "postgresql"),
+                         server::latestSchemaVersion(), server::latestSchemaVersion()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, TransportTest, ::testing::ValuesIn(cot::testing::availableBackends()),

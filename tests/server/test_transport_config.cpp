@@ -32,11 +32,8 @@ TEST(ServerConfigTest, DefaultsFindTheProjectFromTheExecutable) {
     QFile(root.filePath("CMakeLists.txt")).open(QIODevice::WriteOnly);
     QDir(root.path()).mkpath("build/bin");
     const ServerConfig c = ServerConfig::fromArgs({}, {}, root.filePath("build/bin/cot05000-server"));
-    EXPECT_EQ(c.databaseUrl, "sqlite:" + QDir(root.path()).filePath("var/demo.db"));
-    EXPECT_EQ(c.listenAddress, "127.0.0.1");
-    EXPECT_EQ(c.port, 8211);
-    EXPECT_TRUE(c.seedDemo);
-    EXPECT_FALSE(c.helpRequested);
+    EXPECT_EQ(std::tuple(c.databaseUrl, c.listenAddress, c.port, c.seedDemo, c.helpRequested),
+              std::tuple("sqlite:" + QDir(root.path()).filePath("var/demo.db"), QString("127.0.0.1"), 8211, true, false));
 
     // Elsewhere (an installed binary) the current folder holds var/.
     const ServerConfig elsewhere = ServerConfig::fromArgs({}, {}, "/opt/cot/cot05000-server");
@@ -46,17 +43,13 @@ TEST(ServerConfigTest, DefaultsFindTheProjectFromTheExecutable) {
 TEST(ServerConfigTest, OptionsWinOverEnvironment) {
     const auto e = env({{"COT_DB", "postgresql://cot:s3nha@db:5432/cot"}, {"COT_LISTEN", "0.0.0.0"}, {"COT_PORT", "9000"}});
     const ServerConfig fromEnv = ServerConfig::fromArgs({}, e, {});
-    EXPECT_EQ(fromEnv.databaseUrl, "postgresql://cot:s3nha@db:5432/cot");
-    EXPECT_EQ(fromEnv.listenAddress, "0.0.0.0");
-    EXPECT_EQ(fromEnv.port, 9000);
+    EXPECT_EQ(std::tuple(fromEnv.databaseUrl, fromEnv.listenAddress, fromEnv.port),
+              std::tuple(QString("postgresql://cot:s3nha@db:5432/cot"), QString("0.0.0.0"), 9000));
 
     const ServerConfig c = ServerConfig::fromArgs(
         {"--db", "sqlite:dados/x.db", "--listen=10.0.0.5", "--port", "0", "--threads", "4", "--no-seed"}, e, {});
-    EXPECT_EQ(c.databaseUrl, "sqlite:" + QDir::current().absoluteFilePath("dados/x.db"));
-    EXPECT_EQ(c.listenAddress, "10.0.0.5");
-    EXPECT_EQ(c.port, 0);
-    EXPECT_EQ(c.threads, 4);
-    EXPECT_FALSE(c.seedDemo);
+    EXPECT_EQ(std::tuple(c.databaseUrl, c.listenAddress, c.port, c.threads, c.seedDemo),
+              std::tuple("sqlite:" + QDir::current().absoluteFilePath("dados/x.db"), QString("10.0.0.5"), 0, 4, false));
     EXPECT_TRUE(ServerConfig::fromArgs({"--help"}, {}, {}).helpRequested);
 }
 
@@ -85,8 +78,7 @@ TEST(ServerConfigTest, AConfigurationFileGivesTheOptionsAndTheCommandLineWins) {
     const QString path = dir.filePath("server.conf");
     auto write = [&](const QByteArray& text) {
         QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text) == text.size());
     };
     write("# servidor da matriz\n"
           "db = postgresql://cot@db:5432/cot\n"
@@ -98,14 +90,10 @@ TEST(ServerConfigTest, AConfigurationFileGivesTheOptionsAndTheCommandLineWins) {
           "LIMIT = page-burst=5\n"
           "no-seed = sim\n");
     const ServerConfig c = ServerConfig::fromArgs({"--config", path, "--port", "9100"}, {}, {});
-    EXPECT_EQ(c.databaseUrl, "postgresql://cot@db:5432/cot");
-    EXPECT_EQ(c.listenAddress, "0.0.0.0");
-    EXPECT_EQ(c.port, 9100) << "the command line wins";
-    EXPECT_EQ(c.threads, 32);
-    EXPECT_EQ(c.sessionIdleMinutes, 60);
-    EXPECT_FALSE(c.seedDemo);
-    EXPECT_EQ(c.limits.headerLines, 50) << "a name repeated adds up";
-    EXPECT_EQ(c.limits.pageBurst, 5);
+    // The port from the command line wins; a name repeated ("limit") adds up.
+    EXPECT_EQ(std::tuple(c.databaseUrl, c.listenAddress, c.port, c.threads, c.sessionIdleMinutes, c.seedDemo,
+                         c.limits.headerLines, c.limits.pageBurst),
+              std::tuple(QString("postgresql://cot@db:5432/cot"), QString("0.0.0.0"), 9100, 32, 60, false, 50, 5));
     EXPECT_EQ(ServerConfig::fromArgs({"--config=" + path}, {}, {}).port, 9000);
     // Values are taken whole: a "#" or ";" inside one is part of it.
     write("db = postgresql://cot:s#n;ha@db/cot\n");
