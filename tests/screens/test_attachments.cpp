@@ -64,6 +64,14 @@ protected:
         UserRegistry::writeString(UserRegistry::kSistemasKey, "DirArqSoli", Criptografa::Cripto(folder, 2));
     }
 
+    void openOn(int n) {
+        openScreen();
+        ASSERT_TRUE(select(n));
+    }
+    // The attachments dialog the popup opens, handed to `act`.
+    void expectDialog(std::function<void(TfrmAnexoProposta&)> act) {
+        runner.expect([act](QWidget& w) { act(dynamic_cast<TfrmAnexoProposta&>(w)); }, "frmAnexoProposta");
+    }
     // The version folder of demo proposal n, version 01.
     QString folderOf(int n) const { return base.filePath(QStringLiteral("Proposta/%1-01").arg(number(n))); }
     QStringList stored(int n) const { return QDir(folderOf(n)).entryList(QDir::Files, QDir::Name); }
@@ -104,6 +112,7 @@ protected:
         for (int i = 0; i < popup().count(); ++i) out << popup().item(i)->caption();
         return out;
     }
+    const QString kNoRight = "Operador não possui permissão para anexar/remover arquivos na proposta.";
 
     QTemporaryDir config, base, home, elsewhere;
     RecordingFileOpener opener;
@@ -111,8 +120,7 @@ protected:
 };
 
 TEST_F(Attachments, AFileIsStoredZippedAnArchiveAsItIsAndTheListShowsIt) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     EXPECT_FALSE(list().hasAttachments());
     attach({pickable("a.txt", "texto da proposta"), pickable("b.zip", "PK-not-really")});
     EXPECT_EQ(dialogs.errors(), QStringList());
@@ -129,8 +137,7 @@ TEST_F(Attachments, AFileIsStoredZippedAnArchiveAsItIsAndTheListShowsIt) {
 // The question is asked about the stored a.txt.zip, and Yes replaces that very file (the
 // folder never holds a.txt beside it); No keeps the old content.
 TEST_F(Attachments, AttachingAgainAsksAboutTheStoredNameAndReplacesIt) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     const QString file = pickable("a.txt", "primeira");
     attach({file});
     writeFile(file, "segunda");
@@ -148,8 +155,7 @@ TEST_F(Attachments, AttachingAgainAsksAboutTheStoredNameAndReplacesIt) {
 }
 
 TEST_F(Attachments, NamesThatWouldLeaveTheFolderOrNameADeviceAreRefused) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     attach({pickable("CON.txt", "x"), pickable("nul", "x"), pickable("a\\..\\b.txt", "x"), pickable("ok.pdf", "x")});
     const QStringList errors = dialogs.errors();
     ASSERT_EQ(errors.size(), 3) << errors.join('\n').toStdString();
@@ -160,26 +166,24 @@ TEST_F(Attachments, NamesThatWouldLeaveTheFolderOrNameADeviceAreRefused) {
     EXPECT_EQ(QDir(base.path()).entryList(QDir::Files), QStringList());
 }
 
-TEST_F(Attachments, WithoutABaseFolderNothingIsAskedAndDiretorioIsShown) {
-    openScreen();
-    setBase({});
-    ASSERT_TRUE(select(2));
+// The right is the operator's, or the requester's own on his request.
+TEST_F(Attachments, WithoutABaseFolderOrTheRightNothingIsAsked) {
+    openOn(2);
     ASSERT_TRUE(screen->dbgPadrao->setSelectedField("ANEXO"));
+    signInAs("ASSIST");  // no attachment right
+    EXPECT_FALSE(runHandler([&] { list().dbgPadraoDblClick(); }));
+    EXPECT_EQ(dialogs.errors(), QStringList{kNoRight});
+    signInAs("VENDEDOR");
+    setBase({});
+    dialogs.clearShown();
     EXPECT_FALSE(runHandler([&] { list().dbgPadraoDblClick(); }));
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors()[0].startsWith("Pasta de anexos não configurada"));
     EXPECT_EQ(dialogs.pendingAnswers(), 0);
-}
-
-TEST_F(Attachments, TheRightIsTheOperatorsOrTheRequestersOwn) {
-    openScreen();
-    signInAs("ASSIST");  // no attachment right
-    ASSERT_TRUE(select(2));
-    ASSERT_TRUE(screen->dbgPadrao->setSelectedField("ANEXO"));
-    EXPECT_FALSE(runHandler([&] { list().dbgPadraoDblClick(); }));
-    EXPECT_EQ(dialogs.errors(), QStringList{"Operador não possui permissão para anexar/remover arquivos na proposta."});
 
     // Proposal 5 is a request ASSIST made: he may attach to it.
+    setBase(base.path());
+    signInAs("ASSIST");
     dialogs.clearShown();
     ASSERT_TRUE(select(5));
     attach({pickable("pedido.txt", "x")});
@@ -188,8 +192,7 @@ TEST_F(Attachments, TheRightIsTheOperatorsOrTheRequestersOwn) {
 }
 
 TEST_F(Attachments, PopupListsTheFilesThenRemovalAndSaveAndFollowsTheMouse) {
-    openScreen();
-    ASSERT_TRUE(select(4));
+    openOn(4);
     rightClick();
     EXPECT_EQ(popup().count(), 0) << "no attachments, no popup";
 
@@ -204,18 +207,14 @@ TEST_F(Attachments, PopupListsTheFilesThenRemovalAndSaveAndFollowsTheMouse) {
     EXPECT_EQ(popup().popupCount(), 1);
 
     // The fourth entry opens the dialog in removal mode (after the operator check).
-    runner.expect(
-        [&](QWidget& w) {
-            auto& d = dynamic_cast<TfrmAnexoProposta&>(w);
-            EXPECT_EQ(d.mode(), TfrmAnexoProposta::Mode::Removal);
-            EXPECT_EQ(d.windowTitle(), "Arquivos a serem removidos:");
-            EXPECT_EQ(d.btfSalvar->caption(), "Remover");
-            EXPECT_EQ(d.height(), 315);
-            EXPECT_FALSE(d.edtAnexo->isVisibleTo(&d));
-            EXPECT_EQ(d.listed(), (QStringList{"a.txt.zip", "b.zip"}));
-            clickButton(*d.btfCancelar);
-        },
-        "frmAnexoProposta");
+    expectDialog([](TfrmAnexoProposta& d) {
+        EXPECT_EQ(d.mode(), TfrmAnexoProposta::Mode::Removal);
+        EXPECT_EQ(QStringList({d.windowTitle(), d.btfSalvar->caption()}), QStringList({"Arquivos a serem removidos:", "Remover"}));
+        EXPECT_EQ(d.height(), 315);
+        EXPECT_FALSE(d.edtAnexo->isVisibleTo(&d));
+        EXPECT_EQ(d.listed(), (QStringList{"a.txt.zip", "b.zip"}));
+        clickButton(*d.btfCancelar);
+    });
     EXPECT_TRUE(popup().item(3)->click());
     EXPECT_EQ(runner.shown(), QStringList{"frmAnexoProposta"});
     EXPECT_EQ(screen->findChild<TfrmAnexoProposta*>(), nullptr);
@@ -231,8 +230,7 @@ TEST_F(Attachments, PopupListsTheFilesThenRemovalAndSaveAndFollowsTheMouse) {
 // A name with '&' is shown with the accelerator escaped and each entry acts on its own
 // file, not on the one its caption would read as without the '&'.
 TEST_F(Attachments, AmpersandsInNamesReachTheirOwnFiles) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     attach({pickable("P&D.doc", "com e comercial"), pickable("PD.doc", "sem")});
     EXPECT_EQ(stored(2), (QStringList{"P&D.doc.zip", "PD.doc.zip"}));
     rightClick();
@@ -245,44 +243,45 @@ TEST_F(Attachments, AmpersandsInNamesReachTheirOwnFiles) {
 
     // Removing P&D.doc.zip removes that file and leaves PD.doc.zip.
     dialogs.expectConfirm(true);
-    runner.expect(
-        [&](QWidget& w) {
-            auto& d = dynamic_cast<TfrmAnexoProposta&>(w);
-            EXPECT_EQ(d.lbxAnexo->item(0)->text(), "P&D.doc.zip");
-            d.lbxAnexo->item(0)->setSelected(true);
-            clickButton(*d.btfSalvar);
-        },
-        "frmAnexoProposta");
+    expectDialog([](TfrmAnexoProposta& d) {
+        EXPECT_EQ(d.lbxAnexo->item(0)->text(), "P&D.doc.zip");
+        d.lbxAnexo->item(0)->setSelected(true);
+        clickButton(*d.btfSalvar);
+    });
     EXPECT_TRUE(popup().item(3)->click());
     EXPECT_EQ(dialogs.questions().last(), "Deseja realmente remover o anexo?");
     EXPECT_EQ(stored(2), QStringList{"PD.doc.zip"});
 }
 
-TEST_F(Attachments, RemovingTheLastFileRemovesTheFolderAndRemovalIsTheRightHoldersOnly) {
-    openScreen();
-    ASSERT_TRUE(select(2));
-    attach({pickable("a.txt", "a")});
+// A name starting with a dot is stored, listed and opened like any other; removing the
+// last file takes the folder with it, and only the right's holders may remove.
+TEST_F(Attachments, AHiddenLastFileIsListedOpenedAndRemovedWithItsFolderByTheRightHoldersOnly) {
+    openOn(2);
+    attach({pickable(".oculto", "oculto")});
+    EXPECT_EQ(dialogs.informations(), QStringList{"Arquivo(s) anexado(s)."});
+    ASSERT_TRUE(QFileInfo::exists(folderOf(2) + "/.oculto.zip"));
+    EXPECT_TRUE(list().hasAttachments());
     rightClick();
-    ASSERT_EQ(popup().count(), 4);
+    EXPECT_EQ(captions(), (QStringList{".oculto.zip", "-", "Remover Anexos...", "Salvar Anexos..."}));
+    EXPECT_TRUE(popup().item(0)->click());
+    EXPECT_EQ(opener.opened, QStringList{folderOf(2) + "/.oculto.zip"});
+    EXPECT_EQ(runner.shown(), QStringList());
 
-    // Without the right the removal dialog does not open.
-    signInAs("ASSIST");
+    signInAs("ASSIST");  // without the right the removal dialog does not open
     EXPECT_FALSE(popup().item(2)->click());
-    EXPECT_EQ(dialogs.errors(), QStringList{"Operador não possui permissão para anexar/remover arquivos na proposta."});
+    EXPECT_EQ(dialogs.errors(), QStringList{kNoRight});
     EXPECT_EQ(runner.shown(), QStringList());
     signInAs("VENDEDOR");
 
     // Nothing selected, then all selected and confirmed.
     dialogs.expectConfirm(true);
-    runner.expect(
-        [&](QWidget& w) {
-            auto& d = dynamic_cast<TfrmAnexoProposta&>(w);
-            clickButton(*d.btfSalvar);
-            EXPECT_EQ(dialogs.errors().last(), "Anexo deve ser selecionado.");
-            clickButton(*d.btfSeleciona);
-            clickButton(*d.btfSalvar);
-        },
-        "frmAnexoProposta");
+    expectDialog([this](TfrmAnexoProposta& d) {
+        EXPECT_EQ(d.listed(), QStringList{".oculto.zip"});
+        clickButton(*d.btfSalvar);
+        EXPECT_EQ(dialogs.errors().last(), "Anexo deve ser selecionado.");
+        clickButton(*d.btfSeleciona);
+        clickButton(*d.btfSalvar);
+    });
     EXPECT_TRUE(popup().item(2)->click());
     EXPECT_FALSE(QFileInfo::exists(folderOf(2)));
     EXPECT_TRUE(QFileInfo::exists(base.filePath("Proposta")));
@@ -290,39 +289,37 @@ TEST_F(Attachments, RemovingTheLastFileRemovesTheFolderAndRemovalIsTheRightHolde
 }
 
 TEST_F(Attachments, SavingCopiesToTheFolderTypedWithOrWithoutSeparatorAndSkipsDeclinedFiles) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     attach({pickable("a.txt", "a"), pickable("b.zip", "b")});
-    const auto save = [&](const std::function<void(TfrmAnexoProposta&)>& act) {
+    const auto save = [&](std::function<void(TfrmAnexoProposta&)> act) {
         rightClick();
-        runner.expect([&](QWidget& w) { act(dynamic_cast<TfrmAnexoProposta&>(w)); }, "frmAnexoProposta");
+        expectDialog(std::move(act));
         popup().item(4)->click();
     };
-
+    const auto saveAllTo = [&](const QString& target) {
+        save([target](TfrmAnexoProposta& d) {
+            d.lbxAnexo->selectAll();
+            d.edtAnexo->setText(target);
+            clickButton(*d.btfSalvar);
+        });
+    };
     // An empty target is refused with the focus on it; the dialog stays open.
-    save([&](TfrmAnexoProposta& d) {
+    save([this](TfrmAnexoProposta& d) {
         EXPECT_EQ(d.mode(), TfrmAnexoProposta::Mode::Save);
-        EXPECT_EQ(d.windowTitle(), "Arquivos a serem salvos:");
-        EXPECT_EQ(d.btfSalvar->caption(), "Salvar");
+        EXPECT_EQ(QStringList({d.windowTitle(), d.btfSalvar->caption()}), QStringList({"Arquivos a serem salvos:", "Salvar"}));
         EXPECT_EQ(d.height(), 375);
         clickButton(*d.btfSeleciona);
         clickButton(*d.btfSalvar);
         EXPECT_EQ(dialogs.errors().last(), "'' não é um nome de pasta válido.");
-        EXPECT_TRUE(d.edtAnexo->hasFocus());
+        EXPECT_TRUE(focused(*d.edtAnexo));
         EXPECT_TRUE(d.isVisible());
         clickButton(*d.btfCancelar);
     });
-
     for (const QString& typed : {elsewhere.filePath("com"), elsewhere.filePath("sem") + "/"}) {
         QDir().mkpath(typed);
-        save([&](TfrmAnexoProposta& d) {
-            d.lbxAnexo->selectAll();
-            d.edtAnexo->setText(typed);
-            clickButton(*d.btfSalvar);
-        });
+        saveAllTo(typed);
         EXPECT_EQ(QDir(typed).entryList(QDir::Files, QDir::Name), (QStringList{"a.txt.zip", "b.zip"})) << typed.toStdString();
     }
-
     // Both exist in the target: No keeps the first as it was, Yes replaces the second.
     const QString target = elsewhere.filePath("com");
     writeFile(target + "/a.txt.zip", "antigo");
@@ -330,24 +327,14 @@ TEST_F(Attachments, SavingCopiesToTheFolderTypedWithOrWithoutSeparatorAndSkipsDe
     dialogs.clearShown();
     dialogs.expectConfirm(false);
     dialogs.expectConfirm(true);
-    save([&](TfrmAnexoProposta& d) {
-        d.lbxAnexo->selectAll();
-        d.edtAnexo->setText(target);
-        clickButton(*d.btfSalvar);
-    });
+    saveAllTo(target);
     EXPECT_EQ(dialogs.questions(), (QStringList{"O arquivo a.txt.zip já existe. Deseja substituí-lo?",
                                                 "O arquivo b.zip já existe. Deseja substituí-lo?"}));
-    EXPECT_EQ(readFile(target + "/a.txt.zip"), "antigo");
-    EXPECT_EQ(readFile(target + "/b.zip"), "b");
+    EXPECT_EQ(readFile(target + "/a.txt.zip") + readFile(target + "/b.zip"), "antigob");
     EXPECT_EQ(stored(2), (QStringList{"a.txt.zip", "b.zip"})) << "saving leaves the attachments alone";
-
     // Saved into the proposal's own folder: nothing asked, nothing lost.
     dialogs.clearShown();
-    save([&](TfrmAnexoProposta& d) {
-        d.lbxAnexo->selectAll();
-        d.edtAnexo->setText(folderOf(2));
-        clickButton(*d.btfSalvar);
-    });
+    saveAllTo(folderOf(2));
     EXPECT_EQ(dialogs.questions(), QStringList());
     EXPECT_EQ(readFile(folderOf(2) + "/b.zip"), "b");
 }
@@ -355,8 +342,7 @@ TEST_F(Attachments, SavingCopiesToTheFolderTypedWithOrWithoutSeparatorAndSkipsDe
 // No program for zip files: the archive is unpacked into a folder the user picks and the
 // file it held is opened; an archive whose entries would leave that folder is refused.
 TEST_F(Attachments, WithoutAProgramTheArchiveIsUnpackedSafelyAndItsFileOpened) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     attach({pickable("a.txt", "conteúdo")});
     opener.unassociated = {".zip"};
     rightClick();
@@ -390,17 +376,6 @@ TEST_F(Attachments, WithoutAProgramTheArchiveIsUnpackedSafelyAndItsFileOpened) {
     EXPECT_EQ(opener.opened.size(), 1);
 }
 
-TEST_F(Attachments, OpeningAFileGoesThroughTheOpener) {
-    openScreen();
-    ASSERT_TRUE(select(2));
-    attach({pickable("a.txt", "a"), pickable("b.zip", "b")});
-    rightClick();
-    EXPECT_TRUE(popup().item(1)->click());
-    EXPECT_EQ(opener.opened, QStringList{folderOf(2) + "/b.zip"});
-    EXPECT_EQ(dialogs.errors(), QStringList());
-    EXPECT_EQ(runner.shown(), QStringList());
-}
-
 // The base folder is kept enciphered in the operator's registry; a value this machine
 // cannot decipher is said when attaching and draws no picture in the list.
 TEST_F(Attachments, TheBaseFolderIsStoredEncipheredAndAnUnreadableOneIsReported) {
@@ -408,8 +383,7 @@ TEST_F(Attachments, TheBaseFolderIsStoredEncipheredAndAnUnreadableOneIsReported)
     EXPECT_EQ(Criptografa::Uncripto(Cli_cot05000::RetornaDirArqSoli(), 2), base.path());
     EXPECT_EQ(attachments::versionFolder(base.path() + "/", "2", "1"), base.filePath("Proposta/0000000002-01"));
 
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     attach({pickable("a.txt", "a")});
     ASSERT_TRUE(list().hasAttachments());
     UserRegistry::writeString(UserRegistry::kSistemasKey, "DirArqSoli", "nao-cifrado");
@@ -537,36 +511,3 @@ TEST_F(StrangeKeyAttachments, NothingIsWrittenOrListedOutsideTheBase) {
         files << QDir(outer.path()).relativeFilePath(it.next());
     EXPECT_EQ(files, QStringList{"a/fora'\\x-01/segredo.txt"});
 }
-
-namespace {
-
-// A name starting with a dot is stored like any other and is listed like any other, so it
-// can be opened and removed, and the folder goes with it.
-TEST_F(Attachments, AHiddenNameIsListedOpenedAndRemovedWithItsFolder) {
-    openScreen();
-    ASSERT_TRUE(select(2));
-    attach({pickable(".oculto", "oculto")});
-    EXPECT_EQ(dialogs.informations(), QStringList{"Arquivo(s) anexado(s)."});
-    ASSERT_TRUE(QFileInfo::exists(folderOf(2) + "/.oculto.zip"));
-    EXPECT_TRUE(list().hasAttachments());
-    rightClick();
-    ASSERT_EQ(popup().count(), 4);
-    EXPECT_EQ(popup().item(0)->caption(), ".oculto.zip");
-    EXPECT_TRUE(popup().item(0)->click());
-    EXPECT_EQ(opener.opened, QStringList{folderOf(2) + "/.oculto.zip"});
-
-    dialogs.expectConfirm(true);
-    runner.expect(
-        [&](QWidget& w) {
-            auto& d = dynamic_cast<TfrmAnexoProposta&>(w);
-            EXPECT_EQ(d.listed(), QStringList{".oculto.zip"});
-            clickButton(*d.btfSeleciona);
-            clickButton(*d.btfSalvar);
-        },
-        "frmAnexoProposta");
-    EXPECT_TRUE(popup().item(2)->click());
-    EXPECT_FALSE(QFileInfo::exists(folderOf(2)));
-    EXPECT_FALSE(list().hasAttachments());
-}
-
-}  // namespace
