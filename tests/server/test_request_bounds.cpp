@@ -129,6 +129,11 @@ QByteArray chunked(const QByteArray& body, qsizetype piece = 16384) {
 }
 
 
+// A JSON request of the session `token`.
+QByteArray signedIn(const QByteArray& body, const QByteArray& token) {
+    return request(body, {"Content-Type: application/json", "Authorization: Bearer " + token});
+}
+
 QByteArray call(const QString& method, const QJsonArray& params, int id = 1) {
     return QJsonDocument(QJsonObject{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}})
         .toJson(QJsonDocument::Compact);
@@ -190,8 +195,7 @@ TEST_F(RequestBounds, ADeclaredLengthOverTheLimitIsRefusedBeforeTheBodyIsSent) {
     // Just under the limit is read and answered as usual.
     QByteArray body = call("GetDataHoraServ", {});
     body += QByteArray(int(request_limits::kMaxBody) - body.size(), ' ');
-    const Answer near = exchange(server_.port(), request(body, {"Content-Type: application/json",
-                                                                "Authorization: Bearer " + server_.token()}));
+    const Answer near = exchange(server_.port(), signedIn(body, server_.token()));
     EXPECT_EQ(near.status, 200);
     EXPECT_TRUE(near.json().contains("result")) << near.body.left(300).constData();
 }
@@ -269,8 +273,7 @@ TEST_F(RequestBounds, HalfSentRequestsDoNotHoldUpOthers) {
     ASSERT_TRUE(cot::testing::waitUntil([&] { return acceptedConnections(server_.port()) >= count; }))
         << acceptedConnections(server_.port()) << " taken up";
     expectHealthy();
-    const Answer a = exchange(server_.port(), request(call("GetDataHoraServ", {}), {"Content-Type: application/json",
-                                                                                  "Authorization: Bearer " + server_.token()}));
+    const Answer a = exchange(server_.port(), signedIn(call("GetDataHoraServ", {}), server_.token()));
     EXPECT_TRUE(a.json().contains("result")) << a.body.constData();
     EXPECT_LT(a.ms, 1000);
     // Nor are they kept long: the server lets a head go once its deadline has passed.
@@ -300,8 +303,7 @@ void addLongList(MethodRegistry& r) {
 
 TEST(StreamedAnswers, AClientLeavingMidwayFreesTheDatabaseThread) {
     TestServer server({.seed = true, .threads = 1, .methods = addLongList});
-    const QByteArray ask = request(call("TestLongList", {}), {"Content-Type: application/json",
-                                                              "Authorization: Bearer " + server.token()});
+    const QByteArray ask = signedIn(call("TestLongList", {}), server.token());
     for (int round = 0; round < 3; ++round) {
         const int s = connectLoopback(server.port());
         sendAll(s, ask);
@@ -310,9 +312,7 @@ TEST(StreamedAnswers, AClientLeavingMidwayFreesTheDatabaseThread) {
         close(s);  // after the first piece
     }
     // The one database thread is free again: it did not wait for readers that are gone.
-    const Answer clock = exchange(server.port(), request(call("GetDataHoraServ", {}),
-                                                         {"Content-Type: application/json",
-                                                          "Authorization: Bearer " + server.token()}));
+    const Answer clock = exchange(server.port(), signedIn(call("GetDataHoraServ", {}), server.token()));
     EXPECT_TRUE(clock.json().contains("result")) << clock.body.constData();
     EXPECT_LT(clock.ms, 2000);
     // Read to the end, the list is whole.

@@ -18,23 +18,23 @@ using namespace cot::server;
 
 namespace {
 
-class TestDatabase final : public DatabaseSource {
-public:
-    explicit TestDatabase(Database& db) : db_(db) {}
-    Database& get() override { return db_; }
+// Every method behind a dispatcher of the test's own, over the demo data.
+class RequestLog : public ::testing::Test, public DatabaseSource {
+protected:
+    RequestLog() {
+        registerAllMethods(registry);
+        registerSignInMethods(registry, {});
+    }
+    Database& get() override { return server.db(); }
     void discard() override {}
 
-private:
-    Database& db_;
+    cot::testing::TestServer server{{.seed = true}};
+    MethodRegistry registry;
+    const JsonRpcDispatcher dispatcher{registry};
+    DatabaseSource& databases = *this;
 };
 
-TEST(RequestLog, NamesOperatorMethodAndOutcomeButNeverPasswordTokenOrArguments) {
-    cot::testing::TestServer server({.seed = true});
-    MethodRegistry registry;
-    registerAllMethods(registry);
-    registerSignInMethods(registry, {});
-    const JsonRpcDispatcher dispatcher(registry);
-    TestDatabase databases(server.db());
+TEST_F(RequestLog, NamesOperatorMethodAndOutcomeButNeverPasswordTokenOrArguments) {
 
     const RpcAnswer signIn = dispatcher.answer(
         R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":[" vendedor ","vendedor"]})", databases, {},
@@ -71,13 +71,7 @@ TEST(RequestLog, NamesOperatorMethodAndOutcomeButNeverPasswordTokenOrArguments) 
     EXPECT_TRUE(requestLine(45, garbage.summary, 1).endsWith("ip=- op=- met=- 1.0ms erro -32700"));
 }
 
-TEST(RequestLog, NamesTheOperatorOfEverySignInButNeverThePassword) {
-    cot::testing::TestServer server({.seed = true});
-    MethodRegistry registry;
-    registerAllMethods(registry);
-    registerSignInMethods(registry, {});
-    const JsonRpcDispatcher dispatcher(registry);
-    TestDatabase databases(server.db());
+TEST_F(RequestLog, NamesTheOperatorOfEverySignInButNeverThePassword) {
     auto line = [&](const QByteArray& body) { return requestLine(1, dispatcher.answer(body, databases).summary, 1); };
 
     const QString wrong = line(R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["gerente","s3nh4-errada"]})");
@@ -95,7 +89,7 @@ TEST(RequestLog, NamesTheOperatorOfEverySignInButNeverThePassword) {
     EXPECT_EQ(signInName(QJsonValue(1234.0)), "1234");
 }
 
-TEST(RequestLog, RequestsRefusedBeforeAnyMethodHaveTheirLineWithTheAddress) {
+TEST(RequestLogLines, RequestsRefusedBeforeAnyMethodHaveTheirLineWithTheAddress) {
     auto server = std::make_unique<cot::testing::TestServer>(
         cot::testing::TestServerOptions{.seed = true, .logRequests = true});
     ::testing::internal::CaptureStderr();

@@ -4,6 +4,8 @@
 // versions gets an answer.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data/format_br.h"
 #include "server/methods/version_compare.h"
 #include "support/packet_cells.h"
@@ -43,15 +45,11 @@ protected:
     // Demo proposal 2/01 copied to 02 by the copy method, then changed in five places.
     void copyAndChange() {
         ASSERT_TRUE(call("CopiaDados", {"0001", nr(2), "01", "02", "N"}).ok);
-        exec(
-            "UPDATE PROPOSTAFAS SET DSREFEPROPOSFAS = 'Revisão de preços' WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = "
-            "'02'");
-        exec(
-            "UPDATE LINPPROP SET VRMENSALIDAPROP = 95 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02' "
+        exec("UPDATE PROPOSTAFAS SET DSREFEPROPOSFAS = 'Revisão de preços' WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02'");
+        exec("UPDATE LINPPROP SET VRMENSALIDAPROP = 95 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02' "
             "AND CDLINPPROPINFOR = '2002'");
         exec("DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02' AND CDSISTEMA = 'WEB00002'");
-        exec(
-            "INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, VRPEACHEPROP, "
+        exec("INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, VRPEACHEPROP, "
             "QTSERVPROP, VREXCEDPROP, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP) "
             "VALUES (:N, '02', '003', '004', 'P', 1, 10, 200, 200, 200, 0)");
         text_ = server_.db()
@@ -94,13 +92,12 @@ TEST_P(VersionCompareTest, ACopyWithFiveChangesListsExactlyThoseChanges) {
     };
     const Packet before = running("01"), after = running("02");
     const auto money = [](const Packet& t, const char* field) { return formatMoney(t.value(0, field).toDouble()); };
-    EXPECT_EQ(totals[0], "Totais | Licença de uso | Licença de uso | " + money(before, "VRLICENCA") + " → " +
-                             money(after, "VRLICENCA"));
-    EXPECT_EQ(totals[1],
-              "Totais | Mensal | Mensal | " + money(before, "VRMENSAL") + " → " + money(after, "VRMENSAL"));
+    const std::pair<QString, const char*> sums[] = {
+        {"Licença de uso", "VRLICENCA"}, {"Mensal", "VRMENSAL"}, {"Serviços", "VRSERVICOS"}};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(totals[i], QString("Totais | %1 | %1 | ").arg(sums[i].first) + money(before, sums[i].second) + " → " +
+                                 money(after, sums[i].second));
     EXPECT_EQ(money(after, "VRMENSAL"), formatMoney(before.value(0, "VRMENSAL").toDouble() + 30));
-    EXPECT_EQ(totals[2],
-              "Totais | Serviços | Serviços | " + money(before, "VRSERVICOS") + " → " + money(after, "VRSERVICOS"));
     EXPECT_EQ(totals[3],
               "Totais | Valor único | Valor único | " +
                   formatMoney(before.value(0, "VRLICENCA").toDouble() + before.value(0, "VRSERVICOS").toDouble()) +
@@ -133,12 +130,12 @@ TEST_P(VersionCompareTest, ALineUnderANewCodeIsTheSameLineWhenItsInformedCodeIs)
 }
 
 TEST_P(VersionCompareTest, VersionsMustDifferAndBothExist) {
-    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "01", "01"}).error, "Escolha duas versões diferentes.");
-    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "01", "07"}).error, "Proposta não cadastrada.");
-    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "07", "01"}).error, "Proposta não cadastrada.");
-    EXPECT_EQ(call("GetComparacaoVersoes", {nr(99), "01", "02"}).error, "Proposta não cadastrada.");
-    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "", ""}).error, "Proposta não cadastrada.");
-    EXPECT_EQ(call("GetComparacaoVersoes", {nr(2), "01", "1"}).error, "Versão de proposta inválida: informe os 2 dígitos.");
+    const QString missing = "Proposta não cadastrada.";
+    for (const auto& [number, first, second, error] :
+         {std::tuple<int, QString, QString, QString>{2, "01", "01", "Escolha duas versões diferentes."},
+          {2, "01", "07", missing}, {2, "07", "01", missing}, {99, "01", "02", missing}, {2, "", "", missing},
+          {2, "01", "1", "Versão de proposta inválida: informe os 2 dígitos."}})
+        EXPECT_EQ(call("GetComparacaoVersoes", {nr(number), first, second}).error, error) << first.toStdString() << second.toStdString();
     EXPECT_FALSE(call("GetComparacaoVersoes", {nr(2), "01"}).ok) << "three arguments are declared";
 }
 
