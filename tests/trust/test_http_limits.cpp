@@ -50,12 +50,21 @@ bool closedByServer(int s) {
     return n == 0 || errno == ECONNRESET;
 }
 
-int healthFrom(const char* address, int port) {
-    const int s = connectFrom(address, port, 5);
-    sendAll(s, "GET /health HTTP/1.1\r\nHost: x\r\n\r\n");
+// The status of `request` sent whole from `address`.
+int statusFrom(const char* address, int port, const QByteArray& request = "GET /health HTTP/1.1\r\nHost: x\r\n\r\n") {
+    const int s = connectFrom(address, port, 10);
+    sendAll(s, request);
     const int status = statusOf(answerHead(s));
     close(s);
     return status;
+}
+int healthFrom(const char* address, int port) { return statusFrom(address, port); }
+
+// A JSON-RPC call of `method` without arguments, in the session `token`.
+QByteArray rpcCall(const QByteArray& token, const char* method) {
+    const QByteArray body = R"({"jsonrpc":"2.0","id":1,"method":")" + QByteArray(method) + R"(","params":[]})";
+    return "POST /rpc HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nAuthorization: Bearer " + token +
+           "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
 }
 
 // Raises this process's descriptors to what the system allows; how many connections fit,
@@ -155,20 +164,14 @@ TEST(HttpLimits, TheClientPageIsPacedPerAddress) {
     });
     const QByteArray get = "GET /cliente/" + QByteArray(43, 'A') + " HTTP/1.1\r\nHost: x\r\n\r\n";
     QList<int> statuses;
-    QByteArray last;
-    for (int i = 0; i < 7; ++i) {
-        const int s = connectFrom("127.0.0.1", server.port());
-        sendAll(s, get);
-        last = answerHead(s);
-        statuses << statusOf(last);
-        close(s);
-    }
-    EXPECT_EQ(statuses, (QList<int>{404, 404, 404, 404, 404, 429, 429}));
-    EXPECT_TRUE(last.contains("Retry-After: 10")) << last.constData();
-    const int s = connectFrom("127.0.0.2", server.port());
+    for (int i = 0; i < 6; ++i) statuses << statusFrom("127.0.0.1", server.port(), get);
+    const int s = connectFrom("127.0.0.1", server.port());
     sendAll(s, get);
-    EXPECT_EQ(statusOf(answerHead(s)), 404);
+    const QByteArray last = answerHead(s);
     close(s);
+    EXPECT_EQ(statuses << statusOf(last), (QList<int>{404, 404, 404, 404, 404, 429, 429}));
+    EXPECT_TRUE(last.contains("Retry-After: 10")) << last.constData();
+    EXPECT_EQ(statusFrom("127.0.0.2", server.port(), get), 404);
 }
 
 // A client that asks for a long list and never reads it is let go at the write deadline,
@@ -194,15 +197,9 @@ TEST(HttpLimits, AReplyNobodyReadsIsAbandonedAndItsDatabaseThreadFreed) {
     const int s = connectFrom("127.0.0.1", server.port());
     int small = 4096;
     setsockopt(s, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    const QByteArray body = R"({"jsonrpc":"2.0","id":1,"method":"ListaLonga","params":[]})";
-    sendAll(s, "POST /rpc HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nAuthorization: Bearer " +
-                   server.token() + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-    const QByteArray clock = R"({"jsonrpc":"2.0","id":1,"method":"GetDataHoraServ","params":[]})";
-    const int other = connectFrom("127.0.0.2", server.port(), 10);
-    sendAll(other, "POST /rpc HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nAuthorization: Bearer " +
-                       server.token() + "\r\nContent-Length: " + QByteArray::number(clock.size()) + "\r\n\r\n" + clock);
-    EXPECT_EQ(statusOf(answerHead(other)), 200) << "the database thread was let go";
-    close(other);
+    sendAll(s, rpcCall(server.token(), "ListaLonga"));
+    EXPECT_EQ(statusFrom("127.0.0.2", server.port(), rpcCall(server.token(), "GetDataHoraServ")), 200)
+        << "the database thread was let go";
     close(s);
 }
 
@@ -216,16 +213,7 @@ TEST(HttpLimits, TheBodiesHeldAtOnceAreBounded) {
         held.push_back(connectFrom("127.0.0.1", server.port()));
         sendAll(held.back(), big);
     }
-    const QByteArray small = R"({"jsonrpc":"2.0","id":1,"method":"GetDataHoraServ","params":[]})";
-    const QByteArray call = "POST /rpc HTTP/1.1\r\nHost: x\r\nContent-Type: application/json\r\nAuthorization: Bearer " +
-                            server.token() + "\r\nContent-Length: " + QByteArray::number(small.size()) + "\r\n\r\n" + small;
-    const auto status = [&] {
-        const int s = connectFrom("127.0.0.2", server.port());
-        sendAll(s, call);
-        const int got = statusOf(answerHead(s));
-        close(s);
-        return got;
-    };
+    const auto status = [&] { return statusFrom("127.0.0.2", server.port(), rpcCall(server.token(), "GetDataHoraServ")); };
     EXPECT_TRUE(waitUntil([&] { return status() == 503; })) << "both large bodies hold the budget";
     close(held.back());
     held.pop_back();

@@ -5,6 +5,8 @@
 #include "data/client_table.h"
 #include "base/errors.h"
 
+#include <tuple>
+
 using namespace cot;
 
 namespace {
@@ -38,22 +40,16 @@ QString errorOf(const std::function<void()>& f) {
 
 TEST(ClientTableFields, DisplayFormatsUseBrazilianSeparators) {
     Table x;
-    x.value.setValue(1500.0);
-    x.value.displayFormat = "#,##0.00";
-    EXPECT_EQ(x.value.displayText(), "1.500,00");
-    x.value.setValue(1234567.891);
-    EXPECT_EQ(x.value.displayText(), "1.234.567,89");
-    x.value.displayFormat = "###,##0.00";
-    EXPECT_EQ(x.value.displayText(), "1.234.567,89");
-    x.value.displayFormat = "##0.00";
-    EXPECT_EQ(x.value.displayText(), "1234567,89");
-    x.value.setValue(-0.5);
-    x.value.displayFormat = "###0.00";
-    EXPECT_EQ(x.value.displayText(), "-0,50");
-    x.value.setValue(-0.001);
-    EXPECT_EQ(x.value.displayText(), "0,00");  // no "-0,00"
-    x.value.setValue(2.675);
-    EXPECT_EQ(x.value.displayText(), "2,68");  // rounded on the decimal text, as formatFloat does
+    // -0.001 shows no "-0,00"; 2.675 is rounded on the decimal text, as formatFloat does.
+    const std::tuple<double, const char*, const char*> shown[] = {
+        {1500.0, "#,##0.00", "1.500,00"},  {1234567.891, "#,##0.00", "1.234.567,89"},
+        {1234567.891, "###,##0.00", "1.234.567,89"}, {1234567.891, "##0.00", "1234567,89"},
+        {-0.5, "###0.00", "-0,50"}, {-0.001, "###0.00", "0,00"}, {2.675, "###0.00", "2,68"}};
+    for (const auto& [value, format, text] : shown) {
+        x.value.setValue(value);
+        x.value.displayFormat = format;
+        EXPECT_EQ(x.value.displayText(), text) << format;
+    }
     x.value.setValue(300.5);
     x.value.displayFormat.clear();
     EXPECT_EQ(x.value.displayText(), "300,5");
@@ -81,16 +77,11 @@ TEST(ClientTableFields, DisplayFormatsUseBrazilianSeparators) {
 
 TEST(ClientTableFields, TypedTextIsParsedOrRefusedWithAClearMessage) {
     Table x;
-    x.value.setText("1.500,50");
-    EXPECT_DOUBLE_EQ(x.value.asFloat(), 1500.5);
-    x.value.setText("1500,5");
-    EXPECT_DOUBLE_EQ(x.value.asFloat(), 1500.5);
-    x.value.setText("1500.5");
-    EXPECT_DOUBLE_EQ(x.value.asFloat(), 1500.5);
-    x.value.setText("1.500");
-    EXPECT_DOUBLE_EQ(x.value.asFloat(), 1500.0);
-    x.value.setText("0.125");
-    EXPECT_DOUBLE_EQ(x.value.asFloat(), 0.125);
+    for (const auto& [text, value] : std::initializer_list<std::pair<const char*, double>>{
+             {"1.500,50", 1500.5}, {"1500,5", 1500.5}, {"1500.5", 1500.5}, {"1.500", 1500.0}, {"0.125", 0.125}}) {
+        x.value.setText(text);
+        EXPECT_DOUBLE_EQ(x.value.asFloat(), value) << text;
+    }
     x.value.setText("");
     EXPECT_TRUE(x.value.isNull());
 
@@ -100,16 +91,16 @@ TEST(ClientTableFields, TypedTextIsParsedOrRefusedWithAClearMessage) {
     EXPECT_EQ(errorOf([&] { x.date.setText("31/02/2026"); }), "'31/02/2026' não é uma data válida.");
     EXPECT_TRUE(x.value.isNull());  // a refused text leaves the value as it was
 
-    x.date.setText("25/12/2026");
-    EXPECT_EQ(x.date.asDateTime(), QDateTime(QDate(2026, 12, 25), QTime(0, 0)));
-    x.date.setText("1/2/27");
-    EXPECT_EQ(x.date.asDateTime().date(), QDate(2027, 2, 1));
-    x.date.setText("1/2/75");
-    EXPECT_EQ(x.date.asDateTime().date(), QDate(1975, 2, 1));
-    x.date.setText("05/01/2027 14:30:15.250");
-    EXPECT_EQ(x.date.asDateTime(), QDateTime(QDate(2027, 1, 5), QTime(14, 30, 15, 250)));
-    x.date.setText("2026-12-06 10:30");  // ISO, as programs write it
-    EXPECT_EQ(x.date.asDateTime(), QDateTime(QDate(2026, 12, 6), QTime(10, 30)));
+    // Two-digit years, milliseconds, and ISO as programs write it.
+    const std::pair<const char*, QDateTime> dates[] = {
+        {"25/12/2026", QDateTime(QDate(2026, 12, 25), QTime(0, 0))}, {"1/2/27", QDateTime(QDate(2027, 2, 1), QTime(0, 0))},
+        {"1/2/75", QDateTime(QDate(1975, 2, 1), QTime(0, 0))},
+        {"05/01/2027 14:30:15.250", QDateTime(QDate(2027, 1, 5), QTime(14, 30, 15, 250))},
+        {"2026-12-06 10:30", QDateTime(QDate(2026, 12, 6), QTime(10, 30))}};
+    for (const auto& [text, at] : dates) {
+        x.date.setText(text);
+        EXPECT_EQ(x.date.asDateTime(), at) << text;
+    }
     x.date.setText("  /  /    ");
     EXPECT_TRUE(x.date.isNull());
     // the same rules as parseFloatBr: no exponents in typed numbers

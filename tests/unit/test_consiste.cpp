@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <tuple>
 
 #include "data/client_table.h"
 #include "services/consiste.h"
@@ -37,38 +38,29 @@ TEST(Consiste, BlankTextsAndCodes) {
     EXPECT_TRUE(EmptyString("  \t "));
     EXPECT_FALSE(EmptyString(" x "));
     EXPECT_EQ(AllTrim("  São Paulo  "), "São Paulo");
-    EXPECT_EQ(Ajusta("7", 3), "007");
-    EXPECT_EQ(Ajusta(" 12 ", 10), "0000000012");
-    EXPECT_EQ(Ajusta("1", 2), "01");
-    EXPECT_EQ(Ajusta("", 4), "");     // empty stays empty: "must be informed" checks still see it
-    EXPECT_EQ(Ajusta("   ", 4), "");
-    EXPECT_EQ(Ajusta("VENDEDOR", 12), "VENDEDOR");
-    EXPECT_EQ(Ajusta("IGPM", 4), "IGPM");
-    EXPECT_EQ(Ajusta("12345", 3), "12345");  // never cut
-    EXPECT_EQ(Ajusta("-5", 3), "-5");
+    // Empty stays empty ("must be informed" checks still see it); longer codes are never cut.
+    const struct {
+        const char* text;
+        int size;
+        const char* adjusted;
+    } codes[] = {{"7", 3, "007"}, {" 12 ", 10, "0000000012"}, {"1", 2, "01"}, {"", 4, ""}, {"   ", 4, ""},
+                 {"VENDEDOR", 12, "VENDEDOR"}, {"IGPM", 4, "IGPM"}, {"12345", 3, "12345"}, {"-5", 3, "-5"}};
+    for (const auto& c : codes) EXPECT_EQ(Ajusta(c.text, c.size), c.adjusted) << c.text;
 }
 
 TEST(Consiste, InscriptionsAndTheirMasks) {
-    QString s = "C123.456.789-01";
-    EXPECT_EQ(Ajusta_Inscricao(s), "F");
-    EXPECT_EQ(s, "12345678901");
-    s = "C 12.345.678/0001-99";
-    EXPECT_EQ(Ajusta_Inscricao(s), "J");
-    EXPECT_EQ(s, "12345678000199");
-    s = "12345678000199";
-    EXPECT_EQ(Ajusta_Inscricao(s), "J");
-    EXPECT_EQ(s, "12345678000199");
-    s = "C12345";
-    EXPECT_EQ(Ajusta_Inscricao(s), "E");
-    EXPECT_EQ(s, "12345");
-    s = "CABC-123 ";
-    EXPECT_EQ(Ajusta_Inscricao(s), "E");
-    EXPECT_EQ(s, "ABC-123");
-    s = "C";
-    EXPECT_EQ(Ajusta_Inscricao(s), "E");
-    s = "   ";
-    EXPECT_EQ(Ajusta_Inscricao(s), "");
-    EXPECT_EQ(s, "");
+    const struct {
+        const char* typed;
+        const char* kind;
+        const char* kept;
+    } inscriptions[] = {{"C123.456.789-01", "F", "12345678901"}, {"C 12.345.678/0001-99", "J", "12345678000199"},
+                        {"12345678000199", "J", "12345678000199"}, {"C12345", "E", "12345"},
+                        {"CABC-123 ", "E", "ABC-123"}, {"C", "E", "C"}, {"   ", "", ""}};
+    for (const auto& c : inscriptions) {
+        QString s = c.typed;
+        EXPECT_EQ(Ajusta_Inscricao(s), c.kind) << c.typed;
+        EXPECT_EQ(s, c.kept) << c.typed;
+    }
 
     EXPECT_EQ(PictPess("F"), "999.999.999-99;0; ");
     EXPECT_EQ(PictPess("j"), "99.999.999/9999-99;0; ");
@@ -83,16 +75,13 @@ TEST(Consiste, InscriptionsAndTheirMasks) {
 }
 
 TEST(Consiste, MonthArithmeticClampsToMonthEnd) {
-    EXPECT_EQ(SomaMes(QDate(2027, 1, 31), 1), QDate(2027, 2, 28));
-    EXPECT_EQ(SomaMes(QDate(2028, 1, 31), 1), QDate(2028, 2, 29));
-    EXPECT_EQ(SomaMes(QDate(2100, 1, 31), 1), QDate(2100, 2, 28));  // 2100 is not a leap year
-    EXPECT_EQ(SomaMes(QDate(2027, 1, 31), 3), QDate(2027, 4, 30));
-    EXPECT_EQ(SomaMes(QDate(2026, 12, 15), 1), QDate(2027, 1, 15));
-    EXPECT_EQ(SomaMes(QDate(2027, 3, 31), -1), QDate(2027, 2, 28));
-    EXPECT_EQ(SomaMes(QDate(2027, 1, 31), 0), QDate(2027, 1, 31));
-    // a schedule counts each month from the start date, so it does not drift to the 28th
-    const QDate start(2027, 1, 31);
-    EXPECT_EQ(SomaMes(start, 2), QDate(2027, 3, 31));
+    // 2100 is not a leap year; a schedule counts each month from the start date, so the
+    // third month of a 31st start is the 31st again, not the 28th.
+    const std::tuple<QDate, int, QDate> sums[] = {
+        {{2027, 1, 31}, 1, {2027, 2, 28}},  {{2028, 1, 31}, 1, {2028, 2, 29}}, {{2100, 1, 31}, 1, {2100, 2, 28}},
+        {{2027, 1, 31}, 3, {2027, 4, 30}},  {{2026, 12, 15}, 1, {2027, 1, 15}}, {{2027, 3, 31}, -1, {2027, 2, 28}},
+        {{2027, 1, 31}, 0, {2027, 1, 31}},  {{2027, 1, 31}, 2, {2027, 3, 31}}};
+    for (const auto& [from, months, to] : sums) EXPECT_EQ(SomaMes(from, months), to) << from.toString().toStdString();
     const QDateTime at(QDate(2027, 1, 31), QTime(10, 30));
     EXPECT_EQ(SomaMes(at, 1), QDateTime(QDate(2027, 2, 28), QTime(10, 30)));
     EXPECT_FALSE(SomaMes(QDate(), 1).isValid());

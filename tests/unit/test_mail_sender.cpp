@@ -34,26 +34,34 @@ MailMessage accented() {
 QString lines(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 
 // A loopback relay in front of a receiver that keeps every byte the client sent: what
-// crossed the network, not only what the receiver accepted.
+// crossed the network, not only what the receiver accepted. One connection at a time.
 class WireTap {
 public:
-    explicit WireTap(int targetPort) : target_(targetPort) {
-        listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    explicit WireTap(int targetPort) : target_(loopback(targetPort)) {
         sockaddr_in addr = loopback(0);
         socklen_t len = sizeof addr;
+        listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
         if (listen_ < 0 || ::bind(listen_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
             ::listen(listen_, 4) != 0 || ::getsockname(listen_, reinterpret_cast<sockaddr*>(&addr), &len) != 0 ||
             ::pipe(stop_) != 0)
             throw std::runtime_error("wire tap: no loopback socket");
         port_ = ntohs(addr.sin_port);
-        thread_ = std::thread([this] { run(); });
+        thread_ = std::thread([this] {
+            for (bool stop = false; !stop && wait(listen_, -1);) {
+                const int client = ::accept(listen_, nullptr, nullptr);
+                const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+                stop = client >= 0 &&
+                       ::connect(server, reinterpret_cast<const sockaddr*>(&target_), sizeof target_) == 0 &&
+                       relay(client, server);
+                ::close(client);
+                ::close(server);
+            }
+        });
     }
     ~WireTap() {
         if (::write(stop_[1], "x", 1) != 1) ::shutdown(listen_, SHUT_RDWR);
         thread_.join();
-        ::close(listen_);
-        ::close(stop_[0]);
-        ::close(stop_[1]);
+        for (int fd : {listen_, stop_[0], stop_[1]}) ::close(fd);
     }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(port_); }
     QByteArray sent() const {
@@ -73,43 +81,30 @@ private:
         addr.sin_port = htons(static_cast<uint16_t>(port));
         return addr;
     }
-    void run() {
-        for (;;) {
-            pollfd waiting[2] = {{listen_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
-            if (::poll(waiting, 2, -1) < 0 || waiting[1].revents) return;
-            const int client = ::accept(listen_, nullptr, nullptr);
-            if (client < 0) continue;
-            const int server = ::socket(AF_INET, SOCK_STREAM, 0);
-            const sockaddr_in addr = loopback(target_);
-            const bool stop = server >= 0 && ::connect(server, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 &&
-                              relay(client, server);
-            ::close(client);
-            if (server >= 0) ::close(server);
-            if (stop) return;
-        }
+    // Whether `fd` (or -1: neither end) is ready before a stop is asked for.
+    bool wait(int fd, int other, pollfd* ready = nullptr) {
+        pollfd fds[3] = {{stop_[0], POLLIN, 0}, {fd, POLLIN, 0}, {other, POLLIN, 0}};
+        if (::poll(fds, other < 0 ? 2 : 3, -1) < 0 || fds[0].revents) return false;
+        if (ready) std::copy(fds + 1, fds + 3, ready);
+        return true;
     }
     // Until either side closes; true when asked to stop meanwhile.
     bool relay(int client, int server) {
         char buffer[4096];
-        for (;;) {
-            pollfd fds[3] = {{client, POLLIN, 0}, {server, POLLIN, 0}, {stop_[0], POLLIN, 0}};
-            if (::poll(fds, 3, -1) < 0) return false;
-            if (fds[2].revents) return true;
+        for (pollfd ready[2]; wait(client, server, ready);) {
             for (int from = 0; from < 2; ++from) {
-                if (!fds[from].revents) continue;
-                const ssize_t n = ::read(fds[from].fd, buffer, sizeof buffer);
-                if (n <= 0 || ::write(fds[1 - from].fd, buffer, static_cast<size_t>(n)) != n) return false;
-                if (from == 0) {
-                    std::lock_guard lock(mutex_);
-                    sent_.append(buffer, n);
-                }
+                if (!ready[from].revents) continue;
+                const ssize_t n = ::read(ready[from].fd, buffer, sizeof buffer);
+                if (n <= 0 || ::write(ready[1 - from].fd, buffer, static_cast<size_t>(n)) != n) return false;
+                std::lock_guard lock(mutex_);
+                if (from == 0) sent_.append(buffer, n);
             }
         }
+        return true;
     }
 
-    int target_;
-    int listen_ = -1;
-    int port_ = 0;
+    sockaddr_in target_;
+    int listen_ = -1, port_ = 0;
     int stop_[2] = {-1, -1};
     std::thread thread_;
     mutable std::mutex mutex_;
