@@ -9,13 +9,10 @@
 // (scripts/screenshots.sh).
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -25,12 +22,14 @@
 #include "support/screen_widgets.h"
 #include "support/server_process.h"
 #include "support/shell_process.h"
+#include "support/small_pdf.h"
 #include "support/smtp_receiver.h"
 
 using cot::Packet;
 using cot::testing::ReceivedMail;
 using cot::testing::ServerProcess;
 using cot::testing::SmtpReceiver;
+using cot::testing::sourcePath;
 
 namespace {
 
@@ -41,11 +40,6 @@ const QString kKey = QStringLiteral("NRPROPOSFAS = '00000000000000000002' AND NR
 const QString kClientName = QStringLiteral("Márcia Cliente");
 const QString kClientRole = QStringLiteral("Diretora Financeira");
 constexpr int kBrowserTimeoutMs = 180000;
-
-QString sourcePath(const QString& relative) {
-    // This file lives in <source>/tests/e2e.
-    return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../../") + relative);
-}
 
 // Debian's interpreter, where python3-selenium lives, before any other on the path.
 QString python() {
@@ -63,20 +57,6 @@ QString missingBrowser() {
     if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
         missing << QStringLiteral("python3-selenium");
     return missing.join(QStringLiteral(", "));
-}
-
-// A small real PDF, as the desktop's report writes them: one A4 page with the reference.
-QByteArray smallPdf() {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setTitle(QStringLiteral("Proposta 2-01"));
-        QPainter painter(&writer);
-        painter.drawText(QPointF(200, 400), QStringLiteral("Proposta 2/01 - ") + kReference);
-    }
-    return buffer.data();
 }
 
 // The link to the client's page a mail's text part carries; empty when none.
@@ -134,7 +114,7 @@ TEST(ClientPageBrowser, TheClientReadsAndAcceptsTheProposalAndTheDesktopSeesTheD
 
     const QString session = server.openSession(QStringLiteral("VENDEDOR"), QStringLiteral("vendedor"));
     ASSERT_FALSE(session.isEmpty());
-    const QString pdf = QString::fromLatin1(smallPdf().toBase64());
+    const QString pdf = QString::fromLatin1(cot::testing::smallPdf("Proposta 2/01").toBase64());
     // Two sendings of the version: the first one's link is made to expire, the second is
     // the one the client opens.
     QStringList links;
@@ -214,9 +194,6 @@ TEST(ClientPageBrowser, TheClientReadsAndAcceptsTheProposalAndTheDesktopSeesTheD
                    .arg(kReference)
                    .toUtf8());
     file.close();
-    const cot::testing::ShellRun shell = cot::testing::runShell(
-        {"--db", server.databaseUrl(), "--server", QStringLiteral("127.0.0.1:%1").arg(server.port()), "--scenario",
-         scenario},
-        home.path());
-    EXPECT_EQ(shell.exitCode, 0) << (shell.output + shell.errors).toStdString();
+    const cot::testing::ShellRun shell = cot::testing::runScenario(server.databaseUrl(), server.port(), scenario, home.path());
+    EXPECT_EQ(shell.exitCode, 0) << shell.all().toStdString();
 }

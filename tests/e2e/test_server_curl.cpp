@@ -1,6 +1,5 @@
 // The server process answers the README's example to curl, compressed or not: sign in,
 // then read the list with the session's token.
-#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -9,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "support/server_process.h"
-#include "support/shell_process.h"
+#include "support/screen_widgets.h"
 
 using cot::testing::ServerProcess;
 
@@ -30,10 +29,7 @@ QByteArray curl(const QStringList& args) {
 
 TEST(ServerCurl, TheReadmeExampleReadsTheListWithAndWithoutCompression) {
     if (QStandardPaths::findExecutable("curl").isEmpty()) GTEST_SKIP() << "curl não instalado";
-    int argc = 1;
-    char name[] = "cot_e2e_test_server_curl";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);  // finds the server next to this test
+    cot::testing::ensureApplication();  // finds the server next to this test
     ServerProcess server;
     ASSERT_GT(server.port(), 0);
     const QString url = QString("http://127.0.0.1:%1/rpc").arg(server.port());

@@ -3,7 +3,6 @@
 // scenario finds 2/01 "Substituída" in the list and its sending refused naming 2/02.
 #include <httplib.h>
 
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -11,35 +10,28 @@
 #include "server/client_page/proposal_page.h"
 #include "server/client_page/sending_store.h"
 #include "server/storage/database.h"
-#include "support/qt_printers.h"
 #include "support/screen_widgets.h"
 #include "support/server_process.h"
 #include "support/shell_process.h"
 #include "support/small_pdf.h"
 
 using namespace cot::server::client_page;
+using namespace cot::testing;
 
 namespace {
 
 const QString kTwo = QStringLiteral("00000000000000000002");
 
-QString sourcePath(const QString& relative) {
-    return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../../") + relative);
-}
-
 TEST(SupersededScenario, TheClientAcceptsTheNewVersionAndTheOldOneCannotBeSent) {
-    cot::testing::ensureApplication();
+    ensureApplication();
     QTemporaryDir home;
-    cot::testing::ServerProcess server;
+    ServerProcess server;
     ASSERT_GT(server.port(), 0);
     const auto run = [&](const char* scenario) {
-        return cot::testing::runShell({"--db", server.databaseUrl(), "--server",
-                                       QStringLiteral("127.0.0.1:%1").arg(server.port()), "--scenario",
-                                       sourcePath(scenario)},
-                                      home.path(), 60000);
+        return runScenario(server.databaseUrl(), server.port(), sourcePath(scenario), home.path());
     };
-    const cot::testing::ShellRun copied = run("scenarios/copy_proposal.scn");
-    ASSERT_EQ(copied.exitCode, 0) << (copied.output + copied.errors).toStdString();
+    const ShellRun copied = run("scenarios/copy_proposal.scn");
+    ASSERT_EQ(copied.exitCode, 0) << copied.all().toStdString();
 
     // The link to 2/02 as the sending would mail it, and the client's acceptance on its page.
     const auto db = cot::server::Database::open(server.databaseUrl());
@@ -47,7 +39,7 @@ TEST(SupersededScenario, TheClientAcceptsTheNewVersionAndTheOldOneCannotBeSent) 
     Sending s{.nr = kTwo, .ver = "02", .sentAt = QDateTime::currentDateTime(), .operatorCode = "VENDEDOR",
               .to = "ana.souza@beta.demo", .expires = QDate::currentDate().addDays(10)};
     s.contentHash = contentHash(proposalContentHtml(*db, kTwo, "02"));
-    recordSending(*db, s, tokenHash(token), cot::testing::smallPdf());
+    recordSending(*db, s, tokenHash(token), smallPdf());
     httplib::Client http("127.0.0.1", server.port());
     const auto page = http.Get(("/cliente/" + token).toStdString());
     ASSERT_TRUE(page);
@@ -59,8 +51,8 @@ TEST(SupersededScenario, TheClientAcceptsTheNewVersionAndTheOldOneCannotBeSent) 
     ASSERT_TRUE(accepted);
     ASSERT_EQ(accepted->status, 200) << accepted->body;
 
-    const cot::testing::ShellRun refused = run("scenarios/superseded_version.scn");
-    EXPECT_EQ(refused.exitCode, 0) << (refused.output + refused.errors).toStdString();
+    const ShellRun refused = run("scenarios/superseded_version.scn");
+    EXPECT_EQ(refused.exitCode, 0) << refused.all().toStdString();
     EXPECT_EQ(db->scalar("SELECT NRVERPROPFAS FROM ACEITEPROP WHERE NRPROPOSFAS = :N", {{"N", kTwo}}).toString(), "02");
     EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM ENVIOPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", {{"N", kTwo}})
                   .toInt(),

@@ -34,6 +34,7 @@ public:
     int port() const { return port_; }
     QString databaseUrl() const { return databaseUrl_; }
     bool running() const { return process_.state() != QProcess::NotRunning; }
+    qint64 pid() const { return process_.processId(); }
 
     // SIGTERM, then SIGKILL when it has not ended within 10 s.
     void stop();
