@@ -30,28 +30,21 @@ TEST(FilterArgumentsFromCriteria, StatusesContractsDatesAndTheirOrder) {
     EXPECT_EQ(a.stCliente, "T");
     EXPECT_EQ(a.stDataPro, "T");
 
-    f.DADOSSTATUS = {false, true, true, true, true, true};  // every status is "Todas"
-    a = filterArguments(f);
-    EXPECT_EQ(QStringList({a.stVencidas, a.stValida, a.stAvencer, a.stSubstituidas, a.stPerdidas}),
-              QStringList({"", "", "", "", ""}));
-    f.DADOSSTATUS = {false, true, true, true};  // the validity ones leave superseded and lost out
-    a = filterArguments(f);
-    EXPECT_EQ(QStringList({a.stVencidas, a.stValida, a.stAvencer, a.stSubstituidas, a.stPerdidas}),
-              QStringList({"V", "VA", "AV", "", ""}));
-    f.DADOSSTATUS = {false, true, false, true, false, true};
-    a = filterArguments(f);
-    EXPECT_EQ(QStringList({a.stVencidas, a.stValida, a.stAvencer, a.stSubstituidas, a.stPerdidas}),
-              QStringList({"V", "", "AV", "", "P"}));
+    const auto statuses = [&f](const TDADOSSTATUS& boxes) {
+        f.DADOSSTATUS = boxes;
+        const FilterArguments s = filterArguments(f);
+        return QStringList({s.stVencidas, s.stValida, s.stAvencer, s.stSubstituidas, s.stPerdidas});
+    };
+    // Every status is "Todas"; the validity ones alone leave superseded and lost out.
+    EXPECT_EQ(statuses({false, true, true, true, true, true}), QStringList({"", "", "", "", ""}));
+    EXPECT_EQ(statuses({false, true, true, true}), QStringList({"V", "VA", "AV", "", ""}));
+    EXPECT_EQ(statuses({false, true, false, true, false, true}), QStringList({"V", "", "AV", "", "P"}));
     f.DADOSSTATUS = {};
 
     const auto contract = [](bool m, bool s, bool l) { return contractCode({false, m, s, l}); };
-    EXPECT_EQ(contract(true, true, true), "T");
-    EXPECT_EQ(contract(true, false, false), "M");
-    EXPECT_EQ(contract(false, true, false), "S");
-    EXPECT_EQ(contract(false, false, true), "L");
-    EXPECT_EQ(contract(true, true, false), "_M_S_");
-    EXPECT_EQ(contract(true, false, true), "_M_L_");
-    EXPECT_EQ(contract(false, true, true), "_L_S_");
+    EXPECT_EQ(QStringList({contract(1, 1, 1), contract(1, 0, 0), contract(0, 1, 0), contract(0, 0, 1), contract(1, 1, 0),
+                           contract(1, 0, 1), contract(0, 1, 1)}),
+              QStringList({"T", "M", "S", "L", "_M_S_", "_M_L_", "_L_S_"}));
 
     // A date group restricts only with its start date; a list only while "Lista" is chosen.
     const QDateTime from(QDate(2026, 11, 1), QTime()), to(QDate(2026, 11, 30), QTime());
@@ -65,24 +58,12 @@ TEST(FilterArgumentsFromCriteria, StatusesContractsDatesAndTheirOrder) {
     a = filterArguments(f);
     const QVariantList args = propostaAuxArguments(a, "0001", "VENDEDOR");
     ASSERT_EQ(args.size(), 23);
-    EXPECT_EQ(args[0], "0001");
-    EXPECT_EQ(args[1], "'A','B'");
-    EXPECT_EQ(args[2], "T");
+    QStringList texts;
+    for (int i : {0, 1, 2, 7, 10, 11, 12, 13, 16, 17, 18, 19, 20, 21, 22}) texts << args[i].toString();
+    EXPECT_EQ(texts, QStringList({"0001", "'A','B'", "T", "T", "T", "T", "", "", "VENDEDOR", "T", "ERP", "R", "S", "",
+                                  "GERENTE"}));
     EXPECT_TRUE(args[3].isNull());
-    EXPECT_EQ(args[7], "T");
-    EXPECT_EQ(args[8].toDateTime(), from);
-    EXPECT_EQ(args[9].toDateTime(), to);
-    EXPECT_EQ(args[10], "T");
-    EXPECT_EQ(args[11], "T");
-    EXPECT_EQ(args[12], "");
-    EXPECT_EQ(args[13], "");
-    EXPECT_EQ(args[16], "VENDEDOR");
-    EXPECT_EQ(args[17], "T");
-    EXPECT_EQ(args[18], "ERP");
-    EXPECT_EQ(args[22], "GERENTE");
-    EXPECT_EQ(args[19], "R");
-    EXPECT_EQ(args[20], "S");
-    EXPECT_EQ(args[21], "");
+    EXPECT_EQ(QList<QDateTime>({args[8].toDateTime(), args[9].toDateTime()}), QList<QDateTime>({from, to}));
     f.DADOSDECISAO.stDecisao = "?";  // anything else restricts nothing
     EXPECT_EQ(filterArguments(f).stDecisao, "T");
 }
@@ -90,16 +71,17 @@ TEST(FilterArgumentsFromCriteria, StatusesContractsDatesAndTheirOrder) {
 class ProposalFilter : public ProposalFixture {
 protected:
     TfrmFiltroPropComercial& filter() { return *screen->listFilter().dialog(); }
+    // Opens the filter; `act` acts on the shown dialog and closes it.
+    void show(std::function<void(TfrmFiltroPropComercial&)> act) {
+        runner.expect([act](QWidget& w) { act(static_cast<TfrmFiltroPropComercial&>(w)); }, "frmFiltroPropComercial");
+        EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+    }
     // Opens the filter; `fill` acts on the shown dialog and then confirms it.
     void confirmWith(const std::function<void(TfrmFiltroPropComercial&)>& fill) {
-        runner.expect(
-            [&](QWidget& w) {
-                auto& f = static_cast<TfrmFiltroPropComercial&>(w);
-                fill(f);
-                clickButton(*f.sbtConfirma);
-            },
-            "frmFiltroPropComercial");
-        EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+        show([fill](TfrmFiltroPropComercial& f) {
+            fill(f);
+            clickButton(*f.sbtConfirma);
+        });
     }
     // A confirmation the dialog refuses: `fill` acts on it, Confirm must show `error` with
     // the dialog still open and the focus on `focused` ("" when not checked); Cancel then
@@ -113,17 +95,13 @@ protected:
         dialogs.clearShown();
         QString focused;
         bool open = false;
-        runner.expect(
-            [&](QWidget& w) {
-                auto& f = static_cast<TfrmFiltroPropComercial&>(w);
-                c.fill(f);
-                clickButton(*f.sbtConfirma);
-                open = f.isVisible();
-                if (QWidget* fw = f.focusWidget()) focused = fw->objectName();
-                clickButton(*f.sbtCancel);
-            },
-            "frmFiltroPropComercial");
-        EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+        show([&](TfrmFiltroPropComercial& f) {
+            c.fill(f);
+            clickButton(*f.sbtConfirma);
+            open = f.isVisible();
+            if (QWidget* fw = f.focusWidget()) focused = fw->objectName();
+            clickButton(*f.sbtCancel);
+        });
         EXPECT_TRUE(open) << c.error.toStdString();
         EXPECT_EQ(dialogs.errors().value(0), c.error);
         if (!c.focused.isEmpty()) {
@@ -231,31 +209,22 @@ TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) 
     TfrmFiltroPropComercial* first = screen->listFilter().dialog();
 
     // Changed and left without confirming: nothing of it stays.
-    runner.expect(
-        [&](QWidget& w) {
-            auto& f = static_cast<TfrmFiltroPropComercial&>(w);
-            EXPECT_TRUE(f.ckbVencidas->isChecked());
-            EXPECT_EQ(f.edtReferencia->text(), "ERP");
-            f.ckbTodas->setChecked(true);
-            EXPECT_FALSE(f.ckbVencidas->isChecked()) << "\"Todas\" unchecks the statuses";
-            f.edtReferencia->setText("outra");
-            clickButton(*f.sbtCancel);
-        },
-        "frmFiltroPropComercial");
-    EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+    show([](TfrmFiltroPropComercial& f) {
+        EXPECT_TRUE(f.ckbVencidas->isChecked());
+        EXPECT_EQ(f.edtReferencia->text(), "ERP");
+        f.ckbTodas->setChecked(true);
+        EXPECT_FALSE(f.ckbVencidas->isChecked()) << "\"Todas\" unchecks the statuses";
+        f.edtReferencia->setText("outra");
+        clickButton(*f.sbtCancel);
+    });
     EXPECT_EQ(screen->listFilter().dialog(), first) << "created once";
     EXPECT_EQ(listNumbers(), listed);
 
-    runner.expect(
-        [&](QWidget& w) {
-            auto& f = static_cast<TfrmFiltroPropComercial&>(w);
-            EXPECT_TRUE(f.ckbVencidas->isChecked());
-            EXPECT_FALSE(f.ckbTodas->isChecked());
-            EXPECT_EQ(f.edtReferencia->text(), "ERP");
-            f.Close();
-        },
-        "frmFiltroPropComercial");
-    EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+    show([](TfrmFiltroPropComercial& f) {
+        EXPECT_TRUE(f.ckbVencidas->isChecked() && !f.ckbTodas->isChecked());
+        EXPECT_EQ(f.edtReferencia->text(), "ERP");
+        f.Close();
+    });
 
     // A new proposal screen lists everything until the filter is shown again, which
     // still holds the criteria.
@@ -263,14 +232,7 @@ TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) 
     openScreen();
     EXPECT_EQ(listNumbers().size(), 14);
     EXPECT_EQ(screen->listFilter().dialog(), first);
-    runner.expect(
-        [&](QWidget& w) {
-            auto& f = static_cast<TfrmFiltroPropComercial&>(w);
-            EXPECT_TRUE(f.ckbVencidas->isChecked());
-            clickButton(*f.sbtConfirma);
-        },
-        "frmFiltroPropComercial");
-    EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+    confirmWith([](TfrmFiltroPropComercial& f) { EXPECT_TRUE(f.ckbVencidas->isChecked()); });
     EXPECT_EQ(listNumbers(), listed);
 }
 
@@ -279,15 +241,11 @@ TEST_F(ProposalFilter, ClosingTheWindowIsACancelAndItsCriteriaNeverReachALaterRe
     confirmWith([](TfrmFiltroPropComercial& f) { f.ckbVencidas->setChecked(true); });
     const QStringList listed = listNumbers();
     ASSERT_FALSE(listed.isEmpty());
-    runner.expect(
-        [&](QWidget& w) {
-            auto& f = static_cast<TfrmFiltroPropComercial&>(w);
-            f.ckbTodas->setChecked(true);
-            f.edtReferencia->setText("nenhuma proposta assim");
-            w.close();  // the window's own close button
-        },
-        "frmFiltroPropComercial");
-    EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+    show([](TfrmFiltroPropComercial& f) {
+        f.ckbTodas->setChecked(true);
+        f.edtReferencia->setText("nenhuma proposta assim");
+        static_cast<QWidget&>(f).close();  // the window's own close button
+    });
     EXPECT_FALSE(filter().isVisible());
     EXPECT_TRUE(filter().ckbVencidas->isChecked()) << "the controls are back on the confirmed criteria";
     EXPECT_TRUE(filter().edtReferencia->text().isEmpty());
@@ -358,27 +316,22 @@ TEST_F(ProposalFilter, ListButtonsFollowTheirRadiosAndTheSelectionIsSent) {
 TEST_F(ProposalFilter, SavedOptionSetsKeepTheSelectionTexts) {
     openScreen();
     QTemporaryDir folder;
-    runner.expect(
-        [&](QWidget& w) {
-            auto& f = static_cast<TfrmFiltroPropComercial&>(w);
-            f.setSettingsStore(SettingsStore(folder.path()));
-            f.rbtListaProspect->setChecked(true);
-            dialogs.expectPickMany("'88999000000118'");
-            clickButton(*f.sbtListProspect);
-            f.cbbOpcoes->setEditText("Zeta");
-            clickButton(*f.btfSaveOpc);
+    confirmWith([&](TfrmFiltroPropComercial& f) {
+        f.setSettingsStore(SettingsStore(folder.path()));
+        f.rbtListaProspect->setChecked(true);
+        dialogs.expectPickMany("'88999000000118'");
+        clickButton(*f.sbtListProspect);
+        f.cbbOpcoes->setEditText("Zeta");
+        clickButton(*f.btfSaveOpc);
 
-            f.rbtTodosProspect->setChecked(true);
-            EXPECT_TRUE(f.stProspect.isEmpty());
-            f.cbbOpcoes->setCurrentText("Zeta");
-            clickButton(*f.btfLoadOpc);
-            EXPECT_TRUE(f.rbtListaProspect->isChecked());
-            EXPECT_TRUE(f.sbtListProspect->isEnabled());
-            EXPECT_EQ(f.stProspect, "'88999000000118'");
-            clickButton(*f.sbtConfirma);
-        },
-        "frmFiltroPropComercial");
-    EXPECT_TRUE(runHandler([&] { screen->sbtFiltroClick(); }));
+        f.rbtTodosProspect->setChecked(true);
+        EXPECT_TRUE(f.stProspect.isEmpty());
+        f.cbbOpcoes->setCurrentText("Zeta");
+        clickButton(*f.btfLoadOpc);
+        EXPECT_TRUE(f.rbtListaProspect->isChecked());
+        EXPECT_TRUE(f.sbtListProspect->isEnabled());
+        EXPECT_EQ(f.stProspect, "'88999000000118'");
+    });
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(listNumbers(), QStringList{"7/01"}) << "the prospect's one proposal";
 }
