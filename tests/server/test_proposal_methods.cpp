@@ -1,35 +1,25 @@
+// Proposals on the server: the list with its statuses and joined names, who sees which,
+// versions and numbers (never repeated under concurrent desktops), saves and deletes.
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSet>
-#include <gtest/gtest.h>
 #include <thread>
 
-#include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::nr;
 
 namespace {
 
 // Seeded server; "today" is 2026-12-06 (proposal n expires relative to it).
-class ProposalMethodsTest : public ::testing::TestWithParam<Backend> {
+class ProposalMethodsTest : public DemoServerTest {
 protected:
-    void SetUp() override { server_ = std::make_unique<TestServer>(cot::testing::TestServerOptions{GetParam(), true}); }
-    Packet packet(const QString& method, const QVariantList& args) {
-        const RpcResult r = server_->connection().call(method, args);
-        EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
-        return r.ok ? r.value.value<Packet>() : Packet{};
-    }
     static int find(const Packet& p, int number, const char* version) {
         for (int r = 0; r < p.rows.size(); ++r)
             if (p.value(r, "NRPROPOSFAS").toString() == nr(number) && p.value(r, "NRVERPROPFAS").toString() == version)
                 return r;
         return -1;
     }
-    std::unique_ptr<TestServer> server_;
 };
 
 TEST_P(ProposalMethodsTest, ListCarriesStatusNamesAndLayout) {
@@ -67,7 +57,7 @@ TEST_P(ProposalMethodsTest, ListCarriesStatusNamesAndLayout) {
 // Nothing holds the client to an open proposal without a validity date: it is listed
 // expired (red), never valid; an accepted one stays accepted.
 TEST_P(ProposalMethodsTest, AnOpenProposalWithoutValidityIsExpired) {
-    server_->db().exec("UPDATE PROPOSTAFAS SET DTVALPROPFAS = NULL WHERE NRPROPOSFAS IN (:A, :B) AND NRVERPROPFAS = '01'",
+    server_.db().exec("UPDATE PROPOSTAFAS SET DTVALPROPFAS = NULL WHERE NRPROPOSFAS IN (:A, :B) AND NRVERPROPFAS = '01'",
                        {{"A", nr(10)}, {"B", nr(1)}});
     const Packet all = packet("GetProposta", {"0001", "T"});
     const auto status = [&](int n) { return all.value(find(all, n, "01"), "IDSITUACAO").toString(); };
@@ -82,23 +72,23 @@ TEST_P(ProposalMethodsTest, OperatorSeesWhatHeIncludedOrRequested) {
     EXPECT_EQ(numbers, (QSet<QString>{nr(5), nr(10)}));  // requested one, included the other
     EXPECT_EQ(packet("GetProposta", {"0002", "T"}).rows.size(), 2);
     EXPECT_TRUE(packet("GetProposta", {"0002", "GERENTE"}).rows.isEmpty());
-    EXPECT_EQ(server_->connection().call("GetProposta", {"9999", "T"}).error,
+    EXPECT_EQ(call("GetProposta", {"9999", "T"}).error,
               QString("O operador VENDEDOR não trabalha na filial 9999."));
     // Whether the list is the whole branch's: the session's operator's group decides.
-    EXPECT_EQ(server_->call("GetVeTodasPropostas")["result"], QJsonValue(true));
-    EXPECT_EQ(server_->callAs(server_->openSession("ASSIST"), "GetVeTodasPropostas")["result"], QJsonValue(false));
+    EXPECT_EQ(server_.call("GetVeTodasPropostas")["result"], QJsonValue(true));
+    EXPECT_EQ(server_.callAs(server_.openSession("ASSIST"), "GetVeTodasPropostas")["result"], QJsonValue(false));
 }
 
 TEST_P(ProposalMethodsTest, VersionsAndNumbers) {
     EXPECT_EQ(packet("getMaxVerPropFas", {nr(6)}).value(0, "NRVERPROPFAS").toString(), "04");
     EXPECT_EQ(packet("getMaxVerPropFas", {nr(999)}).value(0, "NRVERPROPFAS").toString(), "01");
     EXPECT_EQ(packet("ValidaProposta", {"0001", nr(6), "02"}).rows.size(), 1);
-    EXPECT_EQ(server_->connection().call("ValidaProposta", {"0001", nr(6), "2"}).error,
+    EXPECT_EQ(call("ValidaProposta", {"0001", nr(6), "2"}).error,
               QString("Versão de proposta inválida: informe os 2 dígitos."));  // the header stores two digits
     EXPECT_TRUE(packet("ValidaProposta", {"0001", nr(6), "04"}).rows.isEmpty());
     EXPECT_EQ(packet("GetParamPerc", {}).value(0, "VRTXJUROSLICUSO").toDouble(), 1.5);
 
-    const RpcResult first = server_->connection().call("PrxProposta");
+    const RpcResult first = call("PrxProposta");
     ASSERT_TRUE(first.ok) << first.error.toStdString();
     EXPECT_EQ(first.value.toString(), nr(15));  // after the demo numbers
 }
@@ -109,7 +99,7 @@ TEST_P(ProposalMethodsTest, ConcurrentNumberingNeverRepeats) {
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&, t] {
-            auto connection = server_->newConnection();
+            auto connection = server_.newConnection();
             for (int i = 0; i < kCalls; ++i) {
                 const RpcResult r = connection->call("PrxProposta");
                 got[t] << (r.ok ? r.value.toString() : "erro: " + r.error);
@@ -133,14 +123,14 @@ TEST_P(ProposalMethodsTest, SaveInsertsUpdatesAndRefusesStaleOrDuplicateRows) {
                                  {"DSREFEPROPOSFAS", FieldType::String, 100}, {"DTPROPOSFAS", FieldType::DateTime, 0},
                                  {"DTVALPROPFAS", FieldType::DateTime, 0}, {"CDOPERINCL", FieldType::String, 12},
                                  {"CDOPERSOLI", FieldType::String, 12}, {"NOME", FieldType::String, 50}};
-    server_->connection().setToken(server_->openSession("ASSIST"));  // his own proposal
-    const QString number = server_->connection().call("PrxProposta").value.toString();
+    server_.connection().setToken(server_.openSession("ASSIST"));  // his own proposal
+    const QString number = call("PrxProposta").value.toString();
     const QDateTime day(QDate(2026, 12, 6), QTime(0, 0));
     const QVariantList row{number, "01", "0001", "S", "C", "22333444000172", "Nova proposta d'Ávila", day,
                            day.addDays(30), "ASSIST", "ASSIST", "ignorado"};
     Delta insert = Delta{fields, {}};
     insert.changes << RowChange{ChangeOp::Insert, {}, row};
-    ASSERT_TRUE(server_->connection().call("SetProposta", {QVariant::fromValue(insert)}).ok);
+    ASSERT_TRUE(call("SetProposta", {QVariant::fromValue(insert)}).ok);
 
     const Packet mine = packet("GetProposta", {"0001", "ASSIST"});
     const int r = find(mine, number.toInt(), "01");
@@ -149,7 +139,7 @@ TEST_P(ProposalMethodsTest, SaveInsertsUpdatesAndRefusesStaleOrDuplicateRows) {
     EXPECT_EQ(mine.value(r, "DSREFEPROPOSFAS").toString(), QString("Nova proposta d'Ávila"));
     EXPECT_EQ(mine.value(r, "DTVALPROPFAS").toDateTime(), day.addDays(30));
 
-    const RpcResult dup = server_->connection().call("SetProposta", {QVariant::fromValue(insert)});
+    const RpcResult dup = call("SetProposta", {QVariant::fromValue(insert)});
     EXPECT_FALSE(dup.ok);
     EXPECT_EQ(dup.error, QString("Proposta já cadastrada para versão informada."));
 
@@ -160,31 +150,30 @@ TEST_P(ProposalMethodsTest, SaveInsertsUpdatesAndRefusesStaleOrDuplicateRows) {
     stale[6] = "outro texto";
     Delta update = Delta{fields, {}};
     update.changes << RowChange{ChangeOp::Update, stale, changed};
-    const RpcResult conflict = server_->connection().call("SetProposta", {QVariant::fromValue(update)});
+    const RpcResult conflict = call("SetProposta", {QVariant::fromValue(update)});
     EXPECT_FALSE(conflict.ok);
     EXPECT_EQ(conflict.error, QString("Registro alterado ou excluído por outro usuário."));
     update.changes[0].oldValues = row;
-    ASSERT_TRUE(server_->connection().call("SetProposta", {QVariant::fromValue(update)}).ok);
-    EXPECT_EQ(server_->db().scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", number}})
+    ASSERT_TRUE(call("SetProposta", {QVariant::fromValue(update)}).ok);
+    EXPECT_EQ(server_.db().scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", number}})
                   .toString(), QString("Referência nova"));
 
     Delta noKey = Delta{fields, {}};
     QVariantList blank = row;
     blank[1] = "";
     noKey.changes << RowChange{ChangeOp::Insert, {}, blank};
-    EXPECT_FALSE(server_->connection().call("SetProposta", {QVariant::fromValue(noKey)}).ok);
+    EXPECT_FALSE(call("SetProposta", {QVariant::fromValue(noKey)}).ok);
 }
 
 TEST_P(ProposalMethodsTest, DeletingAVersionTakesItsChildren) {
     const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2}};
     Delta remove{fields, {RowChange{ChangeOp::Delete, {nr(2), "01"}, {}}}};
-    ASSERT_TRUE(server_->connection().call("SetProposta", {QVariant::fromValue(remove)}).ok);
+    ASSERT_TRUE(call("SetProposta", {QVariant::fromValue(remove)}).ok);
     for (const char* table : {"PROPOSTAFAS", "LINPPROP", "VENCLINPPROP", "SERVPROP", "SIMULALINP", "TXTPROPFAS"})
-        EXPECT_EQ(server_->db().scalar(QString("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N").arg(table),
+        EXPECT_EQ(server_.db().scalar(QString("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N").arg(table),
                                        {{"N", nr(2)}}).toInt(), 0) << table;
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ProposalMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ProposalMethodsTest);
 
 }  // namespace

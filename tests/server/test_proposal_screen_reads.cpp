@@ -1,27 +1,14 @@
 // What the proposal screen loads for a demo proposal: every table with its exact
 // fields, the right rows in a sensible order, and the values joined or computed.
-#include <gtest/gtest.h>
-
-#include "rpc/net_connection.h"
-#include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::column;
 
 namespace {
 
-const QString kNr2 = "00000000000000000002";
-const QString kLine3 = "00000000000000000003";
-const QString kLine4 = "00000000000000000004";
-
-QStringList names(const Packet& p) {
-    QStringList out;
-    for (const FieldDef& f : p.fields) out << f.name;
-    return out;
-}
+const QString kNr2 = nr(2);
+const QString kLine3 = nr(3);
+const QString kLine4 = nr(4);
 
 double sum(const Packet& p, const QString& field) {
     double total = 0;
@@ -34,19 +21,10 @@ FieldDef field(const Packet& p, const QString& name) {
     return i >= 0 ? p.fields[i] : FieldDef{};
 }
 
-class ProposalScreenReadsTest : public ::testing::TestWithParam<Backend> {
-protected:
-    ProposalScreenReadsTest() : server_({.backend = GetParam(), .seed = true}) {}
-    Packet get(const QString& method, const QVariantList& args) {
-        const RpcResult r = server_.connection().call(method, args);
-        EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
-    TestServer server_;
-};
+class ProposalScreenReadsTest : public DemoServerTest {};
 
 TEST_P(ProposalScreenReadsTest, ProductLinesWithTheirSystemsAndSchedules) {
-    const Packet lines = get("GetLinProd", {kNr2, "01"});
+    const Packet lines = packet("GetLinProd", {kNr2, "01"});
     EXPECT_EQ(names(lines),
               QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "CDLINPPROP", "CDLINPPROPINFOR", "NMLINPPROP", "NRUSUALINPP",
                            "IDTIPLINPP", "QTMINIMAFATPROP", "VRLICENCUSOPROP", "VRMENSALIDAPROP", "VRDESLICUSOPROP",
@@ -63,35 +41,35 @@ TEST_P(ProposalScreenReadsTest, ProductLinesWithTheirSystemsAndSchedules) {
     EXPECT_EQ(lines.value(0, "DTCALUSLINPP").toDateTime(), QDateTime(QDate(2027, 1, 31), QTime(0, 0)));
     EXPECT_EQ(lines.value(0, "DTCALUSLINPPAUX"), lines.value(0, "DTCALUSLINPP"));
     EXPECT_EQ(lines.value(0, "MENSCALUSLINPP").toString(), "01/2027");
-    EXPECT_TRUE(get("GetLinProd", {kNr2, "02"}).rows.isEmpty()) << "another version has its own lines";
+    EXPECT_TRUE(packet("GetLinProd", {kNr2, "02"}).rows.isEmpty()) << "another version has its own lines";
 
-    const Packet systems = get("GetSistLinhaProd", {kNr2, "01", kLine3});
+    const Packet systems = packet("GetSistLinhaProd", {kNr2, "01", kLine3});
     EXPECT_EQ(names(systems), QStringList({"SGSISTEMA", "NMPROCOMERCI", "NRPROPOSFAS", "NRVERPROPFAS", "CDLINPPROP",
                                            "NMSISTEMA", "CDSISTEMA", "IDTECNOSIST"}));
     EXPECT_EQ(column(systems, "SGSISTEMA"), QStringList({"EST", "FAT", "FIN"}));
     EXPECT_EQ(systems.value(0, "NMSISTEMA").toString(), "Estoque");
     EXPECT_EQ(systems.value(0, "NMPROCOMERCI").toString(), "Gestão Empresarial");
-    EXPECT_EQ(column(get("GetSistLinhaProd", {kNr2, "01", kLine4}), "CDSISTEMA"), QStringList({"WEB00005"}));
+    EXPECT_EQ(column(packet("GetSistLinhaProd", {kNr2, "01", kLine4}), "CDSISTEMA"), QStringList({"WEB00005"}));
 
-    const Packet installments = get("GetVenc_Valor", {kNr2, "01", kLine3, 1});
+    const Packet installments = packet("GetVenc_Valor", {kNr2, "01", kLine3, 1});
     EXPECT_EQ(names(installments), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "CDLINPPROP", "DTVELUSOPEDP", "VRVELUSOPEDP"}));
     ASSERT_EQ(installments.rows.size(), 4);
     EXPECT_DOUBLE_EQ(sum(installments, "VRVELUSOPEDP"), 9642.5) << "(1000 - 50) x 10, with 1,5% over four installments";
     EXPECT_LT(installments.value(0, "DTVELUSOPEDP").toDateTime(), installments.value(1, "DTVELUSOPEDP").toDateTime());
-    EXPECT_EQ(get("GetVenc_Valor", {kNr2, "01", kLine4, 1}).rows.size(), 3);
+    EXPECT_EQ(packet("GetVenc_Valor", {kNr2, "01", kLine4, 1}).rows.size(), 3);
 
-    const Packet package = get("GetVenc_Valor", {kNr2, "01", "", 2});
+    const Packet package = packet("GetVenc_Valor", {kNr2, "01", "", 2});
     EXPECT_EQ(names(package), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "DTVENCSERVPROP", "VRVENCSERVPROP"}));
     EXPECT_EQ(package.rows.size(), 3);
     EXPECT_DOUBLE_EQ(sum(package, "VRVENCSERVPROP"), 7728.0);
 
-    const RpcResult wrongKind = server_.connection().call("GetVenc_Valor", {kNr2, "01", kLine3, 3});
+    const RpcResult wrongKind = call("GetVenc_Valor", {kNr2, "01", kLine3, 3});
     EXPECT_FALSE(wrongKind.ok);
     EXPECT_EQ(wrongKind.error, "Tipo de vencimento inválido: use 1 (linha de produto) ou 2 (pacote de serviços).");
 }
 
 TEST_P(ProposalScreenReadsTest, SimulationsCarryTheirTotalsAndNextOrders) {
-    const Packet simulations = get("GetSimulacao", {kNr2, "01"});
+    const Packet simulations = packet("GetSimulacao", {kNr2, "01"});
     EXPECT_EQ(names(simulations), QStringList({"NRORDSIMULAPROP", "NMSIMULAPROP", "VRTOTALICENCUSO", "VRTOTAMENSALIDA",
                                                "NRSIMULAPROP", "NRPROPOSFAS", "NRVERPROPFAS"}));
     EXPECT_EQ(field(simulations, "NMSIMULAPROP").size, 100);
@@ -101,7 +79,7 @@ TEST_P(ProposalScreenReadsTest, SimulationsCarryTheirTotalsAndNextOrders) {
     EXPECT_DOUBLE_EQ(simulations.value(1, "VRTOTALICENCUSO").toDouble(), 11301.0) << "1000,00 x 10 + 650,50 x 2";
     EXPECT_DOUBLE_EQ(simulations.value(1, "VRTOTAMENSALIDA").toDouble(), 1360.0);
 
-    const Packet lines = get("GetProdSimulaLinp", {kNr2, "01", "00002"});
+    const Packet lines = packet("GetProdSimulaLinp", {kNr2, "01", "00002"});
     EXPECT_EQ(names(lines), QStringList({"NRORDLINPSIMULA", "NMLINPPROP", "IDTIPLINPP", "QTUTILSIMULINP", "VRLICENCUSOPROP",
                                          "VRMENSALIDAPROP", "CDLINPPROP", "NRUSUALINPP", "NRSIMULAPROP", "NRORDSIMULAPROP",
                                          "NRPROPOSFAS", "NRVERPROPFAS"}))
@@ -110,26 +88,26 @@ TEST_P(ProposalScreenReadsTest, SimulationsCarryTheirTotalsAndNextOrders) {
     EXPECT_EQ(lines.value(1, "VRLICENCUSOPROP").toDouble(), 650.5);
     EXPECT_EQ(lines.value(1, "QTUTILSIMULINP").toDouble(), 2.0);
     EXPECT_EQ(lines.value(0, "NRORDSIMULAPROP").toString(), "002");
-    EXPECT_TRUE(get("GetProdSimulaLinp", {kNr2, "01", "00009"}).rows.isEmpty());
+    EXPECT_TRUE(packet("GetProdSimulaLinp", {kNr2, "01", "00009"}).rows.isEmpty());
 
     auto next = [&](const QString& method, const QVariantList& args, const QString& field) {
-        const Packet p = get(method, args);
+        const Packet p = packet(method, args);
         return p.rows.size() == 1 ? p.value(0, field).toString() : QString("?");
     };
     EXPECT_EQ(next("GetMaxOrdSimula", {kNr2, "01"}, "NRORDSIMULAPROP"), "003");
-    EXPECT_EQ(next("GetMaxOrdSimula", {"00000000000000000003", "01"}, "NRORDSIMULAPROP"), "001");
+    EXPECT_EQ(next("GetMaxOrdSimula", {nr(3), "01"}, "NRORDSIMULAPROP"), "001");
     EXPECT_EQ(next("GetMaxOrdProdSimula", {kNr2, "01", "00002"}, "NRORDLINPSIMULA"), "003");
     EXPECT_EQ(next("GetMaxOrdProdSimula", {kNr2, "01", "00001"}, "NRORDLINPSIMULA"), "002");
 
     // The orders are three digits wide: past 999 there is no next one.
     server_.db().exec("UPDATE SIMULAPROP SET NRORDSIMULAPROP = '999' WHERE NRSIMULAPROP = '00002'");
-    const RpcResult full = server_.connection().call("GetMaxOrdSimula", {kNr2, "01"});
+    const RpcResult full = call("GetMaxOrdSimula", {kNr2, "01"});
     EXPECT_FALSE(full.ok);
     EXPECT_EQ(full.error, "A proposta já atingiu a ordem máxima de simulações (999).");
 }
 
 TEST_P(ProposalScreenReadsTest, ServicesTextsAndObservations) {
-    const Packet services = get("GetServico", {kNr2, "01"});
+    const Packet services = packet("GetServico", {kNr2, "01"});
     EXPECT_EQ(names(services),
               QStringList({"NMTIPOSERV", "NRPROPOSFAS", "NRVERPROPFAS", "CDTIPOSERV", "DSLOCALPROP", "IDTIPOCOBRPROP",
                            "VRPEACHEPROP", "QTSERVPROP", "VREXCEDPROP", "VRHORAPROP", "VRDEHORAPROP", "VRPEHORAPROP",
@@ -143,27 +121,27 @@ TEST_P(ProposalScreenReadsTest, ServicesTextsAndObservations) {
     EXPECT_EQ(services.value(0, "VERIFICA_DESCRICAO").toString(), "N");
     EXPECT_EQ(services.value(0, "IDSERVOBRIGPROS").toString(), "S");
     server_.db().exec("UPDATE SERVPROP SET DSLOCALPROP = NULL WHERE NRPROPOSFAS = :N AND NRSERVPROP = '002'", {{"N", kNr2}});
-    EXPECT_EQ(get("GetServico", {kNr2, "01"}).value(1, "VERIFICA_DESCRICAO").toString(), "S");
+    EXPECT_EQ(packet("GetServico", {kNr2, "01"}).value(1, "VERIFICA_DESCRICAO").toString(), "S");
 
-    const Packet objective = get("GetObjServico", {kNr2, "01"});
+    const Packet objective = packet("GetObjServico", {kNr2, "01"});
     EXPECT_EQ(names(objective), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "TXOBJETPROPFAS"}));
     EXPECT_EQ(field(objective, "TXOBJETPROPFAS").type, FieldType::Memo);
     ASSERT_EQ(objective.rows.size(), 1);
     EXPECT_TRUE(objective.value(0, "TXOBJETPROPFAS").toString().contains("60 dias"));
 
-    const Packet texts = get("GetMensagem", {kNr2, "01"});
+    const Packet texts = packet("GetMensagem", {kNr2, "01"});
     EXPECT_EQ(names(texts), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "CDTXTPROPFAS", "TXPROPFAS", "NRORDEMMSG"}));
     EXPECT_EQ(field(texts, "NRORDEMMSG").type, FieldType::Float);
     EXPECT_EQ(column(texts, "CDTXTPROPFAS"), QStringList({"APRES_LU", "COND_LU"}));
     server_.db().exec("UPDATE TXTPROPFAS SET NRORDEMMSG = 9 WHERE NRPROPOSFAS = :N AND CDTXTPROPFAS = 'APRES_LU'",
                       {{"N", kNr2}});
-    EXPECT_EQ(column(get("GetMensagem", {kNr2, "01"}), "CDTXTPROPFAS"), QStringList({"COND_LU", "APRES_LU"}))
+    EXPECT_EQ(column(packet("GetMensagem", {kNr2, "01"}), "CDTXTPROPFAS"), QStringList({"COND_LU", "APRES_LU"}))
         << "by order number, not by code";
 
-    const Packet observation = get("GetObs", {kNr2, "01"});
+    const Packet observation = packet("GetObs", {kNr2, "01"});
     EXPECT_EQ(names(observation), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "TXOBSPROPFAS"}));
     EXPECT_EQ(observation.rows.size(), 1);
-    const Packet none = get("GetObs", {"00000000000000000003", "01"});
+    const Packet none = packet("GetObs", {nr(3), "01"});
     EXPECT_TRUE(none.rows.isEmpty());
     EXPECT_EQ(names(none), names(observation)) << "an empty answer still has the table's fields";
 }
@@ -173,7 +151,7 @@ TEST_P(ProposalScreenReadsTest, ServicesTextsAndObservations) {
 // the one-off value (licence as charged plus services).
 TEST_P(ProposalScreenReadsTest, TotalsAreWhatTheSchedulesCharge) {
     const auto totals = [&](const QString& nr) {
-        const Packet t = get("GetTotaisProposta", {nr, "01"});
+        const Packet t = packet("GetTotaisProposta", {nr, "01"});
         EXPECT_EQ(names(t), QStringList({"VRLICENCA", "VRMENSAL", "VRSERVICOS", "VRPARCELAS", "VRUNICO"}));
         QList<double> out;
         for (int i = 0; i < t.fields.size() && !t.isEmpty(); ++i) out << t.rows[0][i].toDouble();
@@ -182,14 +160,13 @@ TEST_P(ProposalScreenReadsTest, TotalsAreWhatTheSchedulesCharge) {
     // 9.500,00 in four installments with 1,50% interest, 1.301,00 in three; a 7.728,00 package.
     EXPECT_EQ(totals(kNr2), QList<double>({10943.5, 1360.0, 7728.0, 18671.5, 18671.5}));
     // Rental: no licence, the monthly rent net of its discount.
-    EXPECT_EQ(totals("00000000000000000003"), QList<double>({0.0, 1600.0, 0.0, 0.0, 0.0}));
+    EXPECT_EQ(totals(nr(3)), QList<double>({0.0, 1600.0, 0.0, 0.0, 0.0}));
     // By the hour: the hours at the rate with its discount (8 h at 123,50), no schedule.
-    EXPECT_EQ(totals("00000000000000000005"), QList<double>({0.0, 0.0, 4588.0, 0.0, 4588.0}));
+    EXPECT_EQ(totals(nr(5)), QList<double>({0.0, 0.0, 4588.0, 0.0, 4588.0}));
     // A version that does not exist has no figures.
-    EXPECT_TRUE(get("GetTotaisProposta", {kNr2, "07"}).isEmpty());
+    EXPECT_TRUE(packet("GetTotaisProposta", {kNr2, "07"}).isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ProposalScreenReadsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ProposalScreenReadsTest);
 
 }  // namespace

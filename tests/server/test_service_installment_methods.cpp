@@ -1,20 +1,14 @@
 // Service charging and package installments on the server: the charging switch in one
 // call, schedules taken only when they add up to the package, due-date rules, and the
 // demo's own packages.
-#include <gtest/gtest.h>
 #include <numeric>
 #include <random>
 
 #include "services/installment_schedule.h"
 #include "services/money.h"
-#include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::column;
-using cot::testing::nr;
 
 namespace {
 
@@ -29,16 +23,9 @@ const QList<FieldDef> kInstallmentFields{{"NRPROPOSFAS", FieldType::String, 20},
 // Demo: proposal 2 (created 2026-11-26) charged by package, 7728 in three installments;
 // proposal 3 (created 2026-11-11) by package with no service; proposal 7 by package,
 // 13880 in three installments. Interest of schedules over three installments: 1,5 %.
-class ServiceInstallmentMethodsTest : public ::testing::TestWithParam<Backend> {
+class ServiceInstallmentMethodsTest : public DemoServerTest {
 protected:
-    ServiceInstallmentMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
-
-    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
-    Packet schedule(int proposal) {
-        const RpcResult r = call("GetVenc_Valor", {nr(proposal), "01", "", 2});
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
+    Packet schedule(int proposal) { return packet("GetVenc_Valor", {nr(proposal), "01", "", 2}); }
     static std::vector<double> values(const Packet& p) {
         std::vector<double> out;
         for (int i = 0; i < p.rows.size(); ++i) out.push_back(p.value(i, "VRVENCSERVPROP").toDouble());
@@ -66,8 +53,6 @@ protected:
             {{"N", nr(proposal)}});
     }
     long double rate() { return server_.db().scalar("SELECT VRTXJUROSLICUSO FROM PARAMPROP").toDouble(); }
-
-    TestServer server_;
 };
 
 TEST_P(ServiceInstallmentMethodsTest, HourlyDropsThePackageAndPackageBringsItBackWithAFirstInstallment) {
@@ -273,7 +258,6 @@ TEST_P(ServiceInstallmentMethodsTest, DemoPackagesAreTheirServicesAndTheirSchedu
     EXPECT_GE(schedules, 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ServiceInstallmentMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ServiceInstallmentMethodsTest);
 
 }  // namespace

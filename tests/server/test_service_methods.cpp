@@ -1,18 +1,12 @@
 // Services on the server: a service and the package value it implies saved together,
 // refused services leaving nothing behind, sequences issued once, the objective text and
 // the mandatory types a prospect proposal lacks.
-#include <gtest/gtest.h>
 #include <cmath>
 #include <thread>
 
-#include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::column;
-using cot::testing::nr;
 
 namespace {
 
@@ -31,19 +25,12 @@ const QList<FieldDef> kServiceFields{
 // Demo: proposal 2 is charged by package (40 h x 150 + 16 h x 108 = 7728), proposal 5 by
 // the hour, proposal 7 by package over three services (13880); proposals 4 and 7 go to
 // prospects.
-class ServiceMethodsTest : public ::testing::TestWithParam<Backend> {
+class ServiceMethodsTest : public DemoServerTest {
 protected:
-    ServiceMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
-
-    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
     RpcResult save(const QList<RowChange>& changes) {
         return call("SetServico", {QVariant::fromValue(Delta{kServiceFields, changes})});
     }
-    Packet services(int proposal) {
-        const RpcResult r = call("GetServico", {nr(proposal), "01"});
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
+    Packet services(int proposal) { return packet("GetServico", {nr(proposal), "01"}); }
     // A service row as the grid holds it after a post.
     static QVariantList service(int proposal, const QString& type, double hours, double rate, double invoiced,
                                 const QString& sequence = {}) {
@@ -71,8 +58,6 @@ protected:
         for (const QVariantList& row : p.rows) out << std::llround(row.value(0).toDouble() * 100);
         return out;
     }
-
-    TestServer server_;
 };
 
 TEST_P(ServiceMethodsTest, TheServiceAndItsPackageAreSavedTogether) {
@@ -316,7 +301,6 @@ TEST_P(ServiceMethodsTest, MalformedArgumentsAreRefusedClearly) {
     EXPECT_EQ(r.error, "Pacote de alterações sem o campo-chave NRSERVPROP.");
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ServiceMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ServiceMethodsTest);
 
 }  // namespace

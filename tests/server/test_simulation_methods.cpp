@@ -1,19 +1,13 @@
 // Saves and checks of price simulations: numbers issued once and kept on edit (lines never
 // orphaned), orders kept unique and three digits wide, a line at most once per simulation,
 // both change logs of one call written together or not at all.
-#include <gtest/gtest.h>
 #include <QSet>
 #include <thread>
 #include <tuple>
 
-#include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::column;
-using cot::testing::nr;
 
 namespace {
 
@@ -37,33 +31,23 @@ QVariantList line(const QString& simulation, const QString& order, const QString
 }
 
 // Demo proposal 2/01: simulation 00001 (order 001, one line), 00002 (order 002, two lines).
-class SimulationMethodsTest : public ::testing::TestWithParam<Backend> {
+class SimulationMethodsTest : public DemoServerTest {
 protected:
-    SimulationMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
-
-    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
     RpcResult save(const QList<RowChange>& simulations, const QList<RowChange>& lines = {}) {
         const QVariant s = simulations.isEmpty() ? QVariant() : QVariant::fromValue(Delta{kSimulationFields, simulations});
         const QVariant l = lines.isEmpty() ? QVariant() : QVariant::fromValue(Delta{kLineFields, lines});
         return call("SetSimulacao", {s, l});
     }
-    Packet read(const QString& method, const QVariantList& args) {
-        const RpcResult r = call(method, args);
-        EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
-    Packet simulations() { return read("GetSimulacao", {nr(2), "01"}); }
-    Packet linesOf(const QString& s) { return read("GetProdSimulaLinp", {nr(2), "01", s}); }
-    QStringList productLines() { return column(read("GetPesqProdLinp", {nr(2), "01"}), "CDLINPPROP"); }
+    Packet simulations() { return packet("GetSimulacao", {nr(2), "01"}); }
+    Packet linesOf(const QString& s) { return packet("GetProdSimulaLinp", {nr(2), "01", s}); }
+    QStringList productLines() { return column(packet("GetPesqProdLinp", {nr(2), "01"}), "CDLINPPROP"); }
     int storedLines() {
         return server_.db().scalar("SELECT COUNT(*) FROM SIMULALINP WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}).toInt();
     }
-
-    TestServer server_;
 };
 
 TEST_P(SimulationMethodsTest, ANewSimulationTakesTheNextNumberAndAPaddedOrder) {
-    EXPECT_EQ(read("GetMaxNrSimulaProp", {nr(2), "01"}).value(0, "NRSIMULAPROP").toString(), "00003");
+    EXPECT_EQ(packet("GetMaxNrSimulaProp", {nr(2), "01"}).value(0, "NRSIMULAPROP").toString(), "00003");
     // The screen fills the number it was offered; the server issues its own anyway.
     ASSERT_TRUE(save({{ChangeOp::Insert, {}, simulation("7", "Cenário grande", "00001")}}).ok);
     const Packet p = simulations();
@@ -131,11 +115,11 @@ TEST_P(SimulationMethodsTest, ALineIsListedOnceWithAFreeOrderAndAQuantity) {
     ASSERT_TRUE(save({}, {{ChangeOp::Insert, {}, line("00001", "2", other, 3.0)}}).ok);
     const Packet p = linesOf("00001");
     EXPECT_EQ(column(p, "NRORDLINPSIMULA"), QStringList({"001", "002"}));
-    EXPECT_EQ(read("GetVd_SimulaLinp", {nr(2), "01", "00001", other}).rows.size(), 1);
-    EXPECT_EQ(read("GetVd_ProdSimulaLinp", {nr(2), "01", "00001", other, "2"}).rows.size(), 1);
-    EXPECT_EQ(read("GetVd_ProdSimulaLinp", {nr(2), "01", "00001", other, "3"}).rows.size(), 0);
-    EXPECT_EQ(read("GetVd_Simulacao", {nr(2), "01", "2"}).value(0, "NRSIMULAPROP").toString(), "00002");
-    EXPECT_EQ(read("GetVd_Simulacao", {nr(2), "01", "3"}).rows.size(), 0);
+    EXPECT_EQ(packet("GetVd_SimulaLinp", {nr(2), "01", "00001", other}).rows.size(), 1);
+    EXPECT_EQ(packet("GetVd_ProdSimulaLinp", {nr(2), "01", "00001", other, "2"}).rows.size(), 1);
+    EXPECT_EQ(packet("GetVd_ProdSimulaLinp", {nr(2), "01", "00001", other, "3"}).rows.size(), 0);
+    EXPECT_EQ(packet("GetVd_Simulacao", {nr(2), "01", "2"}).value(0, "NRSIMULAPROP").toString(), "00002");
+    EXPECT_EQ(packet("GetVd_Simulacao", {nr(2), "01", "3"}).rows.size(), 0);
 }
 
 TEST_P(SimulationMethodsTest, OneCallWritesBothTablesOrNeither) {
@@ -177,7 +161,6 @@ TEST_P(SimulationMethodsTest, SimultaneousNewSimulationsTakeDistinctNumbers) {
     EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), numbers.size());
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, SimulationMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(SimulationMethodsTest);
 
 }  // namespace

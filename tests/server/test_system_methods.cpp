@@ -1,27 +1,15 @@
 // Systems of a product line: the selection list, one system at a time, and the systems'
 // change log; a system is never on a line twice, and an access-point line takes one.
-#include <gtest/gtest.h>
-
-#include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::nr;
-using cot::testing::column;
 
 namespace {
 
-class SystemMethodsTest : public ::testing::TestWithParam<Backend> {
+class SystemMethodsTest : public DemoServerTest {
 protected:
-    SystemMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
-
-    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
     QStringList systemsOf(int number, int line) {
-        const RpcResult r = call("GetSistLinhaProd", {nr(number), "01", nr(line)});
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        QStringList codes = column(r.value.value<Packet>(), "CDSISTEMA");
+        QStringList codes = column(packet("GetSistLinhaProd", {nr(number), "01", nr(line)}), "CDSISTEMA");
         codes.sort();
         return codes;
     }
@@ -39,25 +27,18 @@ protected:
     static QVariantList row(int number, int line, const QString& abbrev, const QString& code) {
         return {abbrev, nr(number), "01", nr(line), QString(), code};
     }
-    TestServer server_;
 };
 
 TEST_P(SystemMethodsTest, SelectionListsTheProductsSystemsOfThePlatform) {
-    RpcResult r = call("GetSistema", {"WEB", "", "ERP", "PROD"});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    const Packet erp = r.value.value<Packet>();
-    QStringList names;
-    for (const FieldDef& f : erp.fields) names << f.name;
-    EXPECT_EQ(names, QStringList({"SGSISTEMA", "CDPROCOMERCI", "NMPROCOMERCI", "IDTECNOSIST", "CDSISTEMA", "IDCHECK",
+    const Packet erp = packet("GetSistema", {"WEB", "", "ERP", "PROD"});
+    EXPECT_EQ(names(erp), QStringList({"SGSISTEMA", "CDPROCOMERCI", "NMPROCOMERCI", "IDTECNOSIST", "CDSISTEMA", "IDCHECK",
                                   "NMSISTEMA"}));
     EXPECT_EQ(column(erp, "CDSISTEMA"), QStringList({"WEB00002", "WEB00003", "WEB00001"})) << "by abbreviation";
     EXPECT_EQ(column(erp, "IDCHECK"), QStringList({"N", "N", "N"}));
     EXPECT_EQ(erp.value(0, "NMPROCOMERCI").toString(), "Gestão Empresarial");
 
     server_.db().exec("UPDATE SISTEMA SET IDSITUSIST = 'I' WHERE CDSISTEMA = 'WIN00004'");
-    r = call("GetSistema", {"WIN", "", "", "PTOA"});
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(column(r.value.value<Packet>(), "CDSISTEMA"), QStringList({"WIN00002", "WIN00001", "WIN00003"}))
+    EXPECT_EQ(column(packet("GetSistema", {"WIN", "", "", "PTOA"}), "CDSISTEMA"), QStringList({"WIN00002", "WIN00001", "WIN00003"}))
         << "every product's active systems when the proposal has no product";
 }
 
@@ -121,7 +102,6 @@ TEST_P(SystemMethodsTest, ChangeLogIsAppliedWholeAndARetryDuplicatesNothing) {
     EXPECT_EQ(r.error, "Sistema já cadastrado para a linha de produto.");
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, SystemMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(SystemMethodsTest);
 
 }  // namespace

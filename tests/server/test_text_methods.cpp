@@ -1,16 +1,10 @@
 // Proposal texts on the server: saves with unique codes and orders, the checks before a
 // post, the standard-text register and its insertion, regeneration and its undo.
-#include <gtest/gtest.h>
 #include <tuple>
 
-#include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::column;
-using cot::testing::nr;
 
 namespace {
 
@@ -22,16 +16,8 @@ const QList<FieldDef> kTextFields{{"NRPROPOSFAS", FieldType::String, 20},
 
 // Demo: proposal 2 (LU/Manutenção, Portuguese, product ERP) has APRES_LU (1) and COND_LU
 // (2); proposal 4 (the same kind) has none. GARANTIA is offered only (no place).
-class TextMethodsTest : public ::testing::TestWithParam<Backend> {
+class TextMethodsTest : public DemoServerTest {
 protected:
-    TextMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
-
-    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
-    Packet packet(const QString& method, const QVariantList& args) {
-        const RpcResult r = call(method, args);
-        EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
     Packet texts(int proposal) { return packet("GetMensagem", {nr(proposal), "01"}); }
     RpcResult save(const QList<RowChange>& changes) {
         return call("SetMensagem", {QVariant::fromValue(Delta{kTextFields, changes})});
@@ -48,8 +34,6 @@ protected:
     int count(const char* table) {
         return server_.db().scalar(QString("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N").arg(table), {{"N", nr(2)}}).toInt();
     }
-
-    TestServer server_;
 };
 
 TEST_P(TextMethodsTest, TextsKeepTheirCodesAndOrdersUnique) {
@@ -212,7 +196,6 @@ TEST_P(TextMethodsTest, PrintingFillsOnlyAVersionWithoutTexts) {
     EXPECT_EQ(call("AlteraTexto", {nr(99), "01"}).error, "Proposta não cadastrada.");
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, TextMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(TextMethodsTest);
 
 }  // namespace

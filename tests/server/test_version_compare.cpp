@@ -2,33 +2,19 @@
 // changes, old and new, with both versions' totals as the running total gives them; lines
 // renumbered between versions are still the same line; and only whoever may see both
 // versions gets an answer.
-#include <gtest/gtest.h>
-
 #include <tuple>
 
 #include "data/format_br.h"
 #include "server/methods/version_compare.h"
-#include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::column;
-using cot::testing::nr;
-using cot::testing::TestServer;
 
 namespace {
 
-class VersionCompareTest : public ::testing::TestWithParam<Backend> {
+class VersionCompareTest : public DemoServerTest {
 protected:
-    VersionCompareTest() : server_({.backend = GetParam(), .seed = true}) {}
-
-    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
-    Packet compare(const QVariantList& args) {
-        const RpcResult r = call(QStringLiteral("GetComparacaoVersoes"), args);
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
+    Packet compare(const QVariantList& args) { return packet("GetComparacaoVersoes", args); }
     // The rows of one kind of change, each as "section | item | field | old → new".
     static QStringList rows(const Packet& p, const QString& change) {
         QStringList out;
@@ -63,7 +49,6 @@ protected:
             {{"N", nr(2)}, {"T", text_}});
     }
 
-    TestServer server_;
     QString text_;
 };
 
@@ -88,7 +73,7 @@ TEST_P(VersionCompareTest, ACopyWithFiveChangesListsExactlyThoseChanges) {
     ASSERT_EQ(totals.size(), 4);
     EXPECT_EQ(column(p, "IDMUDANCA").mid(p.rows.size() - 4), QStringList(4, "T"));
     const auto running = [&](const QString& version) {
-        return call("GetTotaisProposta", {nr(2), version}).value.value<Packet>();
+        return packet("GetTotaisProposta", {nr(2), version});
     };
     const Packet before = running("01"), after = running("02");
     const auto money = [](const Packet& t, const char* field) { return formatMoney(t.value(0, field).toDouble()); };
@@ -155,8 +140,7 @@ TEST_P(VersionCompareTest, EachVersionMustBeVisibleToTheCaller) {
     EXPECT_TRUE(call("GetComparacaoVersoes", {nr(10), "02", "01"}).ok);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, VersionCompareTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(VersionCompareTest);
 
 TEST(VersionComparePlainText, RichTextReadsAsItsWords) {
     using server::version_compare::plainText;
