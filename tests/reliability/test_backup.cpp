@@ -1,7 +1,6 @@
 // The server's --backup copies a live SQLite database while clients save; --restore brings
 // it back as a sound database holding every save acknowledged before the backup began, and
 // refuses to overwrite a database a server is using.
-#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -13,8 +12,10 @@
 
 #include "server/rpc/method_registry.h"
 #include "server/storage/database.h"
+#include "support/screen_widgets.h"
 #include "support/shell_process.h"
 #include "support/test_server.h"
+#include "support/wait_until.h"
 
 using namespace cot;
 using namespace cot::testing;
@@ -29,10 +30,7 @@ struct ServerRun {
 // binaryPath() looks next to this test, through the application object.
 class Backup : public ::testing::Test {
 protected:
-    int argc_ = 1;
-    char name_[16] = "cot_test_backup";
-    char* argv_[2] = {name_, nullptr};
-    QCoreApplication app_{argc_, argv_};
+    static void SetUpTestSuite() { ensureApplication(); }
 };
 
 ServerRun server(const QStringList& args) {
@@ -66,20 +64,18 @@ TEST_F(Backup, ACopyTakenWhileClientsSaveHoldsEverySaveAcknowledgedBeforeIt) {
                 }
             }
         });
-    while (true) {
-        std::lock_guard lock(mutex);
-        if (acknowledged.size() >= 200) break;
-    }
     std::set<qint64> beforeBackup;
-    {
+    const bool savedEnough = waitUntil([&] {
         std::lock_guard lock(mutex);
         beforeBackup = acknowledged;
-    }
+        return beforeBackup.size() >= 200;
+    });
     QTemporaryDir dir;
     const QString copy = dir.filePath("copia.db");
     const ServerRun backup = server({"--db", live.databaseUrl(), "--backup", copy});
     stop = true;
     for (auto& t : clients) t.join();
+    ASSERT_TRUE(savedEnough) << "the clients saved too little";
     ASSERT_EQ(backup.exitCode, 0) << backup.out.toStdString();
     EXPECT_FALSE(QFile::exists(copy + ".parcial"));
 

@@ -27,50 +27,40 @@ protected:
                     {{"N", nr(number)}})
             .toInt();
     }
-    // A row in every child table the demo data left empty for the proposal.
+    // A row in every child table the demo data left empty for the proposal. The client's
+    // acceptance (ACEITEPROP) holds the deal; the version going frees it for the others.
     void fillChildren(int number) {
         server::Database& db = server_->db();
-        const QVariantMap k{{"N", nr(number)}};
-        const QString line = db.scalar("SELECT MIN(CDLINPPROP) FROM LINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", k)
-                                 .toString();
-        ASSERT_FALSE(line.isEmpty());
-        QVariantMap kl = k;
-        kl.insert("L", line);
-        const auto add = [&](const QString& table, const QString& sql, const QVariantMap& params) {
-            if (count(table, number) == 0) db.exec(sql, params);
+        const QVariantMap k{{"N", nr(number)},
+                            {"D", QDateTime(QDate(2027, 1, 10), QTime(0, 0))},
+                            {"S", QDateTime(QDate(2026, 12, 1), QTime(9, 0))},
+                            {"L", db.scalar("SELECT MIN(CDLINPPROP) FROM LINPPROP WHERE NRPROPOSFAS = :N AND "
+                                            "NRVERPROPFAS = '01'", {{"N", nr(number)}})}};
+        ASSERT_FALSE(k["L"].toString().isEmpty());
+        const std::pair<const char*, const char*> rows[] = {
+            {"VENCLINPPROP", "INSERT INTO VENCLINPPROP VALUES (:N, '01', :L, :D, 10.0)"},
+            {"SERVPROP", "INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV) "
+                         "VALUES (:N, '01', '901', (SELECT MIN(CDTIPOSERV) FROM TIPOSERV))"},
+            {"VENCSERVPROP", "INSERT INTO VENCSERVPROP VALUES (:N, '01', :D, 20.0)"},
+            {"OBJSERVPROP", "INSERT INTO OBJSERVPROP VALUES (:N, '01', 'Objeto')"},
+            {"TXTPROPFAS", "INSERT INTO TXTPROPFAS VALUES (:N, '01', 'T9', 1, 'Texto')"},
+            {"OBSPROPFAS", "INSERT INTO OBSPROPFAS VALUES (:N, '01', 'Observação')"},
+            {"SIMULAPROP", "INSERT INTO SIMULAPROP VALUES (:N, '01', '00901', '901', 'Simulação')"},
+            {"SIMULALINP", "INSERT INTO SIMULALINP VALUES (:N, '01', (SELECT MIN(NRSIMULAPROP) FROM SIMULAPROP "
+                           "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'), '901', :L, 1.0)"},
+            {"TXTPROPFASGER", "INSERT INTO TXTPROPFASGER (NRPROPOSFAS, NRVERPROPFAS, NRGERACAO, DTGERACAO) "
+                              "VALUES (:N, '01', 901, :S)"},
+            {"TXTPROPFASHIST", "INSERT INTO TXTPROPFASHIST VALUES (:N, '01', (SELECT MIN(NRGERACAO) FROM TXTPROPFASGER "
+                               "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'), 'T9', 1, 'Texto')"},
+            {"ENVIOPROP", "INSERT INTO ENVIOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, TXTOKENHASH, DTENVIO, DSEMAILDEST, "
+                          "DTEXPIRA, TXHASHCONT) VALUES (:N, '01', 1, :N, :S, 'cliente@exemplo.com.br', :S, 'h')"},
+            {"DECISAOPROP", "INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, "
+                            "TXHASHCONT) VALUES (:N, '01', 1, 'R', :S, 'h')"},
+            {"ACEITEPROP", "INSERT INTO ACEITEPROP (NRPROPOSFAS, NRVERPROPFAS, DTACEITE) VALUES (:N, '01', :S)"},
+            {"PERDAPROP", "INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, IDMOTIVO) VALUES (:N, '01', :S, 'P')"},
         };
-        add("VENCLINPPROP", "INSERT INTO VENCLINPPROP VALUES (:N, '01', :L, :D, 10.0)",
-            {{"N", nr(number)}, {"L", line}, {"D", QDateTime(QDate(2027, 1, 10), QTime(0, 0))}});
-        add("SERVPROP", "INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV) "
-                        "VALUES (:N, '01', '901', (SELECT MIN(CDTIPOSERV) FROM TIPOSERV))", k);
-        add("VENCSERVPROP", "INSERT INTO VENCSERVPROP VALUES (:N, '01', :D, 20.0)",
-            {{"N", nr(number)}, {"D", QDateTime(QDate(2027, 1, 10), QTime(0, 0))}});
-        add("OBJSERVPROP", "INSERT INTO OBJSERVPROP VALUES (:N, '01', 'Objeto')", k);
-        add("TXTPROPFAS", "INSERT INTO TXTPROPFAS VALUES (:N, '01', 'T9', 1, 'Texto')", k);
-        add("OBSPROPFAS", "INSERT INTO OBSPROPFAS VALUES (:N, '01', 'Observação')", k);
-        add("SIMULAPROP", "INSERT INTO SIMULAPROP VALUES (:N, '01', '00901', '901', 'Simulação')", k);
-        add("SIMULALINP",
-            "INSERT INTO SIMULALINP VALUES (:N, '01', (SELECT MIN(NRSIMULAPROP) FROM SIMULAPROP "
-            "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'), '901', :L, 1.0)",
-            kl);
-        add("TXTPROPFASGER", "INSERT INTO TXTPROPFASGER (NRPROPOSFAS, NRVERPROPFAS, NRGERACAO, DTGERACAO) VALUES (:N, '01', 901, :D)",
-            {{"N", nr(number)}, {"D", QDateTime(QDate(2026, 12, 1), QTime(9, 0))}});
-        add("TXTPROPFASHIST",
-            "INSERT INTO TXTPROPFASHIST VALUES (:N, '01', (SELECT MIN(NRGERACAO) FROM TXTPROPFASGER "
-            "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'), 'T9', 1, 'Texto')",
-            k);
-        const QVariantMap kd{{"N", nr(number)}, {"D", QDateTime(QDate(2026, 12, 1), QTime(9, 0))}};
-        add("ENVIOPROP",
-            "INSERT INTO ENVIOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, TXTOKENHASH, DTENVIO, DSEMAILDEST, DTEXPIRA, "
-            "TXHASHCONT) VALUES (:N, '01', 1, :N, :D, 'cliente@exemplo.com.br', :D, 'h')",
-            kd);
-        add("DECISAOPROP",
-            "INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
-            "VALUES (:N, '01', 1, 'R', :D, 'h')",
-            kd);
-        // The client's acceptance holds the deal; the version going frees it for the others.
-        add("ACEITEPROP", "INSERT INTO ACEITEPROP (NRPROPOSFAS, NRVERPROPFAS, DTACEITE) VALUES (:N, '01', :D)", kd);
-        add("PERDAPROP", "INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, IDMOTIVO) VALUES (:N, '01', :D, 'P')", kd);
+        for (const auto& [table, sql] : rows)
+            if (count(table, number) == 0) db.exec(sql, k);
         for (const QString& t : kChildren) ASSERT_GT(count(t, number), 0) << t.toStdString();
     }
     RpcResult remove(int number) {

@@ -2,7 +2,6 @@
 // over several servers: proposal numbers stay unique across them, a change saved through one
 // is a conflict for a stale save through the other, and a session opened on one is valid
 // (and ended) on both.
-#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +16,7 @@
 #include "server/storage/database.h"
 #include "support/proposal_package.h"
 #include "support/scratch_postgres.h"
+#include "support/screen_widgets.h"
 #include "support/server_process.h"
 
 using namespace cot;
@@ -24,6 +24,7 @@ using cot::testing::proposalPackageChange;
 using cot::testing::proposalPackageValue;
 using cot::testing::ScratchPostgres;
 using cot::testing::ServerProcess;
+using cot::testing::ensureApplication;
 
 namespace {
 
@@ -37,14 +38,8 @@ int errorCode(const QJsonObject& reply) { return reply.value("error").toObject()
 
 class ScaleOutTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "cot_reliability_test_scale_out";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-    }
-
     void SetUp() override {
+        ensureApplication();  // the server's binary is found next to this test
         if (!ScratchPostgres::available()) GTEST_SKIP() << "COT_TEST_PG not set";
         pg = std::make_unique<ScratchPostgres>();
         // The first one builds the schema and the demo data; the second finds them there.
@@ -135,22 +130,14 @@ TEST_F(ScaleOutTest, AChangeSavedThroughOneServerIsAConflictForAStaleSaveThrough
 }
 
 TEST_F(ScaleOutTest, ASessionOpenedOnOneServerIsValidAndEndedOnBoth) {
-    const QJsonObject opened = a->callJson("AbreSessao", {"VENDEDOR", "vendedor"});
-    ASSERT_TRUE(opened.contains("result")) << text(opened);
-    const QString token = opened.value("result").toObject().value("token").toString();
-    ASSERT_FALSE(token.isEmpty()) << text(opened);
-
-    const QJsonObject withToken = b->callJson("GetParamPerc", {}, token);
-    EXPECT_TRUE(withToken.contains("result")) << text(withToken);
-    const QJsonObject withoutToken = b->callJson("GetParamPerc");
-    EXPECT_EQ(errorCode(withoutToken), kNoSession) << text(withoutToken);
-
+    const QString token = signIn(*a);
+    ASSERT_FALSE(token.isEmpty());
+    EXPECT_TRUE(b->callJson("GetParamPerc", {}, token).contains("result"));
+    EXPECT_EQ(errorCode(b->callJson("GetParamPerc")), kNoSession);
     const QJsonObject closed = b->callJson("FechaSessao", {}, token);
     EXPECT_TRUE(closed.contains("result")) << text(closed);
-    const QJsonObject afterClose = a->callJson("GetParamPerc", {}, token);
-    EXPECT_EQ(errorCode(afterClose), kNoSession) << text(afterClose);
-    const QJsonObject afterCloseB = b->callJson("GetParamPerc", {}, token);
-    EXPECT_EQ(errorCode(afterCloseB), kNoSession) << text(afterCloseB);
+    for (const ServerProcess* server : {a.get(), b.get()})
+        EXPECT_EQ(errorCode(server->callJson("GetParamPerc", {}, token)), kNoSession) << "ended on both";
 }
 
 }  // namespace

@@ -1,46 +1,47 @@
 // SIGTERM stops the server process within seconds, whatever its requests are doing, and
 // what they had not committed is not in the database afterwards.
-#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "server/storage/database.h"
 #include "support/raw_socket.h"
+#include "support/screen_widgets.h"
 #include "support/server_process.h"
+#include "support/wait_until.h"
 
 using namespace cot;
-using cot::testing::rpcCallJson;
-using cot::testing::ServerProcess;
-using cot::testing::halfSentRequest;
+using namespace cot::testing;
 
 namespace {
 
-class ServerStopTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "cot_reliability_test_server_stop";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+// Whether a thread of the process sleeps between tries, as SQLite does while another
+// writer holds the database (the server's own threads otherwise wait on locks and sockets,
+// never on a timer): where the kernel says each thread waits.
+bool aThreadSleepsBetweenTries(qint64 pid) {
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile wchan(tasks.filePath(task + QStringLiteral("/wchan")));
+        if (wchan.open(QIODevice::ReadOnly) && wchan.readAll().contains("nanosleep")) return true;
     }
-};
+    return false;
+}
 
-TEST_F(ServerStopTest, SigtermEndsTheProcessWithinSecondsAndLeavesNothingHalfDone) {
+TEST(ServerStop, SigtermEndsTheProcessWithinSecondsAndLeavesNothingHalfDone) {
+    ensureApplication();  // the server's binary is found next to this test
     QTemporaryDir dir;
     const QString url = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("cot.db"));
     auto server = std::make_unique<ServerProcess>(url);
     ASSERT_GT(server->port(), 0);
     const int port = server->port();
+    ASSERT_FALSE(aThreadSleepsBetweenTries(server->pid())) << "a thread naps with nothing to wait for";
 
     // Another writer holds the database, so a sign-in (which writes) waits inside its
     // transaction; and clients that stopped half-way hold connections.
@@ -50,10 +51,8 @@ TEST_F(ServerStopTest, SigtermEndsTheProcessWithinSecondsAndLeavesNothingHalfDon
     std::vector<int> stalled;
     for (int i = 0; i < 8; ++i) stalled.push_back(halfSentRequest(port));
     std::thread signIn([port] { rpcCallJson(port, "AbreSessao", {"GERENTE", "gerente"}); });
-    // Give the sign-in time to reach its transaction. Nothing outside the server shows that
-    // it has; the pause can make the test weaker on a slow machine (the stop then meets no
-    // sign-in), never make it fail wrongly.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_TRUE(waitUntil([&] { return aThreadSleepsBetweenTries(server->pid()); }))
+        << "the sign-in never waited for the database";
 
     QElapsedTimer elapsed;
     elapsed.start();
