@@ -32,19 +32,16 @@ struct Recorder {
                 log << (code.isEmpty() ? QString(name) : QString("%1:%2").arg(name, code));
             };
         };
-        t.beforeInsert = rec("BeforeInsert");
-        t.afterInsert = rec("AfterInsert");
-        t.beforeEdit = rec("BeforeEdit");
-        t.afterEdit = rec("AfterEdit");
-        t.beforePost = rec("BeforePost");
-        t.afterPost = rec("AfterPost");
-        t.beforeCancel = rec("BeforeCancel");
-        t.afterCancel = rec("AfterCancel");
-        t.beforeDelete = rec("BeforeDelete");
-        t.afterDelete = rec("AfterDelete");
-        t.beforeScroll = rec("BeforeScroll");
-        t.afterScroll = rec("AfterScroll");
-        t.onNewRecord = rec("NewRecord");
+        using Event = ClientTable::Event ClientTable::*;
+        for (const auto& [event, name] : std::initializer_list<std::pair<Event, const char*>>{
+                 {&ClientTable::beforeInsert, "BeforeInsert"}, {&ClientTable::afterInsert, "AfterInsert"},
+                 {&ClientTable::beforeEdit, "BeforeEdit"},     {&ClientTable::afterEdit, "AfterEdit"},
+                 {&ClientTable::beforePost, "BeforePost"},     {&ClientTable::afterPost, "AfterPost"},
+                 {&ClientTable::beforeCancel, "BeforeCancel"}, {&ClientTable::afterCancel, "AfterCancel"},
+                 {&ClientTable::beforeDelete, "BeforeDelete"}, {&ClientTable::afterDelete, "AfterDelete"},
+                 {&ClientTable::beforeScroll, "BeforeScroll"}, {&ClientTable::afterScroll, "AfterScroll"},
+                 {&ClientTable::onNewRecord, "NewRecord"}})
+            t.*event = rec(name);
     }
     QStringList take() { return std::exchange(log, {}); }
 };

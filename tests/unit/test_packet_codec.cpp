@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "data/packet.h"
+#include "support/packet_cells.h"
 
 using namespace cot;
 
@@ -41,24 +42,8 @@ TEST(PacketCodec, EveryKindOfValueSurvivesTheRoundTrip) {
     p.rows.append({QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()});
     p.rows.append({"", " ", qint64(-1), 0.0, QDateTime(QDate(1900, 1, 1), QTime(0, 0)), "", false});
 
-    const Packet back = packetFromJson(unwire(wire(packetToJson(p))));
-    EXPECT_EQ(back.fields, p.fields);
-    ASSERT_EQ(back.rows.size(), p.rows.size());
-    for (int r = 0; r < p.rows.size(); ++r)
-        for (int c = 0; c < p.fields.size(); ++c) {
-            const QVariant& a = p.rows[r][c];
-            const QVariant& b = back.rows[r][c];
-            if (p.fields[c].type == FieldType::Float && !a.isNull()) {
-                // Bit for bit, not "close enough".
-                const double x = a.toDouble(), y = b.toDouble();
-                EXPECT_EQ(std::memcmp(&x, &y, sizeof x), 0) << "row " << r << ": " << x << " vs " << y;
-            } else {
-                EXPECT_EQ(a.isNull(), b.isNull()) << "row " << r << " col " << c;
-                if (!a.isNull()) {
-                    EXPECT_EQ(a, b) << "row " << r << " col " << c;
-                }
-            }
-        }
+    // Doubles bit for bit, not "close enough".
+    cot::testing::expectSameCells(p, packetFromJson(unwire(wire(packetToJson(p)))));
 }
 
 TEST(PacketCodec, DeltaRoundTripKeepsOperationsAndBothSides) {
