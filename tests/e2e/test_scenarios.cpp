@@ -2,20 +2,26 @@
 // fresh demo database: the examples hold, a wrong expectation fails naming the step with
 // what was expected and found, and what a scenario did reaches the database.
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QStandardPaths>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <memory>
 
+#include "server/client_page/proposal_page.h"
+#include "server/client_page/sending_store.h"
 #include "server/storage/database.h"
 #include "support/qt_printers.h"
 #include "support/screen_widgets.h"
 #include "support/server_process.h"
 #include "support/shell_process.h"
+#include "support/small_pdf.h"
 #include "support/smtp_receiver.h"
 
 using cot::testing::ServerProcess;
@@ -588,6 +594,83 @@ TEST_F(Scenarios, ThePipelinesExpiredRowListsTheExpiredProposals) {
     EXPECT_GT(managers, 0);
     for (const int listed : {expired, managers})
         EXPECT_TRUE(r.all().contains("expect-rows dbgPadrao " + QString::number(listed))) << listed;
+}
+
+// The operator changes his password from the shell's menu and goes on working in the same
+// session (the scenario opens the list afterwards); his other sessions end.
+TEST_F(Scenarios, TheMenuEntryChangesThePasswordAndTheSessionGoesOn) {
+    const QString elsewhere = server->openSession("VENDEDOR", "vendedor");
+    const ShellRun r = run(sourcePath("scenarios/change_password.scn"));
+    ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
+    EXPECT_FALSE(server->callJson("GetParamPerc", {}, elsewhere).contains("result")) << "his session elsewhere ended";
+    EXPECT_FALSE(server->callJson("AbreSessao", {"VENDEDOR", "vendedor"}).contains("result"));
+    EXPECT_TRUE(server->callJson("AbreSessao", {"VENDEDOR", "nova senha boa"}).contains("result"));
+}
+
+// A version superseded on the desktop: proposal 2 is copied to 02 by its scenario, the
+// client accepts 2/02 through his page, and the superseded_version scenario finds 2/01
+// "Substituída" in the list and its sending refused naming 2/02 (and leaving nothing).
+TEST_F(Scenarios, TheClientAcceptsTheNewVersionAndTheOldOneCannotBeSent) {
+    using namespace cot::server::client_page;
+    ShellRun r = run(sourcePath("scenarios/copy_proposal.scn"));
+    ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
+    const QString token = newToken();
+    Sending s{.nr = "00000000000000000002", .ver = "02", .sentAt = QDateTime::currentDateTime(),
+              .operatorCode = "VENDEDOR", .to = "ana.souza@beta.demo", .expires = QDate::currentDate().addDays(10)};
+    s.contentHash = contentHash(proposalContentHtml(*db(), s.nr, s.ver));
+    recordSending(*db(), s, tokenHash(token), cot::testing::smallPdf());
+    httplib::Client http("127.0.0.1", server->port());
+    const auto page = http.Get(("/cliente/" + token).toStdString());
+    ASSERT_TRUE(page);
+    const QString shown = QRegularExpression("name=\"conteudo\" value=\"([0-9a-f]{64})\"")
+                              .match(QString::fromStdString(page->body)).captured(1);
+    const auto accepted = http.Post(("/cliente/" + token).toStdString(),
+                                    "acao=aceitar&nome=Ana+Souza&li=sim&conteudo=" + shown.toStdString(),
+                                    "application/x-www-form-urlencoded");
+    ASSERT_TRUE(accepted);
+    ASSERT_EQ(accepted->status, 200) << accepted->body;
+
+    r = run(sourcePath("scenarios/superseded_version.scn"));
+    EXPECT_EQ(r.exitCode, 0) << r.all().toStdString();
+    EXPECT_EQ(rows("SELECT NRVERPROPFAS FROM ACEITEPROP WHERE NRPROPOSFAS = '00000000000000000002'"), "02");
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM ENVIOPROP WHERE " + kTwo), "0") << "the refused sending left nothing";
+}
+
+// The README's example to curl, compressed or not: sign in, then read the list with the
+// session's token. As the README writes it: JSON, said so (curl -d alone would call it a form).
+constexpr const char* kSignIn = R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["VENDEDOR","vendedor"]})";
+constexpr const char* kExample = R"({"jsonrpc":"2.0","id":1,"method":"GetProposta","params":["0001","T"]})";
+
+QByteArray curl(const QStringList& args) {
+    QProcess p;
+    p.start("curl", QStringList{"-H", "Content-Type: application/json"} + args);
+    p.waitForFinished(30000);
+    return p.readAllStandardOutput();
+}
+
+
+TEST_F(Scenarios, TheServerAnswersTheReadmeExampleToCurlWithAndWithoutCompression) {
+    if (QStandardPaths::findExecutable("curl").isEmpty()) GTEST_SKIP() << "curl não instalado";
+    const QString url = QString("http://127.0.0.1:%1/rpc").arg(server->port());
+
+    EXPECT_TRUE(curl({"-s", "-d", kExample, url}).contains("-32001")) << "no session, no list";
+    const QJsonObject opened = QJsonDocument::fromJson(curl({"-s", "-d", kSignIn, url})).object();
+    const QString token = opened.value("result").toObject().value("token").toString();
+    ASSERT_FALSE(token.isEmpty()) << QJsonDocument(opened).toJson().constData();
+    const QString bearer = "Authorization: Bearer " + token;
+
+    const QByteArray plain = curl({"-s", "-H", bearer, "-d", kExample, url});
+    const QByteArray compressed = curl({"-s", "-H", bearer, "--compressed", "-d", kExample, url});
+    const QJsonObject reply = QJsonDocument::fromJson(compressed).object();
+    const QJsonObject list = reply.value("result").toObject();
+    EXPECT_FALSE(list.value("fields").toArray().isEmpty()) << compressed.left(300).constData();
+    EXPECT_FALSE(list.value("rows").toArray().isEmpty());
+    EXPECT_EQ(compressed, plain);
+
+    // What curl received compressed really was compressed.
+    const QByteArray headers =
+        curl({"-s", "-o", "/dev/null", "-D", "-", "-H", bearer, "-H", "Accept-Encoding: gzip", "-d", kExample, url});
+    EXPECT_TRUE(headers.toLower().contains("content-encoding: gzip")) << headers.constData();
 }
 
 }  // namespace
