@@ -1,6 +1,5 @@
 // Lists written straight from the query must carry what the packet built by query()
 // carries, cell for cell, on both engines.
-#include <gtest/gtest.h>
 
 #include <QJsonDocument>
 #include <QSqlDatabase>
@@ -12,9 +11,8 @@
 #include <stdexcept>
 
 #include "data/packet_json_reader.h"
-#include "support/packet_cells.h"
 #include "server/storage/query_packet.h"
-#include "test_storage_engines.h"
+#include "server_cases_b.h"
 
 using namespace cot;
 using cot::testing::expectSameCells;
@@ -328,5 +326,4 @@ TEST_P(QueryPacketTest, ValuesAreTheDriversOwn) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, QueryPacketTest, ::testing::ValuesIn(cot::server::testing::engines()),
-                         [](const auto& info) { return info.param; });
+COT_ON_EVERY_ENGINE(QueryPacketTest);

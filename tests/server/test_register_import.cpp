@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "base/clock.h"
 #include "server/auth/password_admin.h"
@@ -16,8 +15,7 @@
 #include "server/rpc/server_config.h"
 #include "server/seed/demo_seed.h"
 #include "server/storage/database.h"
-#include "support/test_server.h"
-#include "test_storage_engines.h"
+#include "server_cases_b.h"
 
 using namespace cot;
 using namespace cot::server;
@@ -254,8 +252,7 @@ TEST_P(RegisterImportTest, ExportNeverOverwritesRegisterFiles) {
     EXPECT_EQ(QFile::permissions(QDir(folder).filePath("endefili.csv")) & (QFile::ReadOther | QFile::ReadGroup), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, RegisterImportTest, ::testing::ValuesIn(cot::server::testing::engines()),
-                         cot::server::testing::engineName);
+COT_ON_EVERY_ENGINE(RegisterImportTest);
 
 // The catalogue says what the schema says: every column of a register's table travels or is
 // withheld on purpose, with the table's type, size and null rule.
@@ -307,7 +304,7 @@ TEST_P(FreshInstallTest, ImportThenSetPasswordThenSignIn) {
     write("grupoper.csv", "CDGRUPOPER;NMGRUPOPER\nCOM;Comercial\n");
     write("autgrupop.csv", "CDGRUPOPER;IDAUTGRUPOP\nCOM;PROP\n");
     write("opergrupop.csv", "CDGRUPOPER;CDOPERADOR\nCOM;MARIA\n");
-    cot::testing::TestServer server({.backend = GetParam(), .prepare = [&](Database& db) {
+    TestServer server({.backend = GetParam(), .prepare = [&](Database& db) {
                                          const ImportResult r = importRegisters(db, dir.path());
                                          ASSERT_TRUE(r.ok()) << r.errors.join('\n').toStdString();
                                          setOperatorPassword(db, "MARIA", "Cadastro-Novo-2026");
@@ -320,8 +317,7 @@ TEST_P(FreshInstallTest, ImportThenSetPasswordThenSignIn) {
     EXPECT_TRUE(QJsonDocument(reply).toJson().contains("0002"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, FreshInstallTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(FreshInstallTest);
 
 TEST(RegisterCommandLine, OneOperationAtATimeAndAnExistingFolderToImport) {
     QTemporaryDir dir;

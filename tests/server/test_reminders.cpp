@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <atomic>
 #include <thread>
 
@@ -18,7 +17,7 @@
 #include "services/mail_sender.h"
 #include "support/smtp_receiver.h"
 #include "support/wait_until.h"
-#include "test_storage_engines.h"
+#include "server_cases_b.h"
 
 using namespace cot;
 using namespace cot::server;
@@ -235,8 +234,7 @@ TEST_P(RemindersTest, ABranchWithoutMailAccountFailsItsSalespeopleOnly) {
     EXPECT_EQ(db().scalar(QStringLiteral("SELECT COUNT(*) FROM LEMBRETEPROP")).toInt(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, RemindersTest, ::testing::ValuesIn(cot::server::testing::engines()),
-                         cot::server::testing::engineName);
+COT_ON_EVERY_ENGINE(RemindersTest);
 
 // The real binary over a SQLite file, with the system clock, mailing a real SMTP receiver.
 struct BinaryRun {

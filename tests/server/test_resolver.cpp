@@ -1,17 +1,13 @@
 // Saving change logs: all or nothing, optimistic concurrency, only the table's columns.
 #include <QJsonArray>
-#include <gtest/gtest.h>
 
 #include "server/rpc/method_registry.h"
-#include "rpc/net_connection.h"
 #include "server/storage/database.h"
 #include "server/storage/resolver.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
 using namespace cot::server;
-using cot::testing::Backend;
-using cot::testing::TestServer;
 
 namespace {
 
@@ -184,7 +180,6 @@ TEST_P(ResolverTest, DeltasWithoutTheKeyAreRefused) {
     EXPECT_EQ(stored().rows.size(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ResolverTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ResolverTest);
 
 }  // namespace

@@ -1,8 +1,6 @@
 // Writers of one SQLite file in this process take turns in a line before the engine's write
 // lock, and nothing a request does is left holding a lock or a read snapshot afterwards:
 // a save must never wait on what another request left behind.
-#include <gtest/gtest.h>
-
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -10,12 +8,11 @@
 #include <atomic>
 #include <thread>
 
-#include "rpc/net_connection.h"
 #include "server/migrations/migrations.h"
 #include "server/storage/database.h"
 #include "server/storage/database_sql.h"
-#include "support/test_server.h"
 #include "support/wait_until.h"
+#include "server_cases_b.h"
 
 using namespace cot;
 using cot::server::Database;
@@ -193,9 +190,9 @@ TEST_F(WriterLineTest, ASecondConnectionOfTheSameThreadDoesNotWaitForItsOwnTurn)
 // SQLite: another connection, one that never waits, takes the write lock at once, and a
 // checkpoint copies every frame of the log (no reader kept an old snapshot). PostgreSQL: no
 // session of the database is idle in a transaction.
-class SaveLocksTest : public ::testing::TestWithParam<cot::testing::Backend> {
+class SaveLocksTest : public DemoServerTest {
 protected:
-    SaveLocksTest() : server_({.backend = GetParam(), .seed = true, .threads = 4}) {}
+    SaveLocksTest() : DemoServerTest({.threads = 4}) {}
     ~SaveLocksTest() override {
         if (probe_.isValid()) probe_.close();
         probe_ = QSqlDatabase();
@@ -226,7 +223,6 @@ protected:
             return save + "a reader holds an old snapshot";
         return {};
     }
-    cot::testing::TestServer server_;
     QSqlDatabase probe_;
 };
 
@@ -242,7 +238,7 @@ TEST_P(SaveLocksTest, ASaveLeavesNoTransactionNorSnapshotBehind) {
     const QDateTime day(QDate(2026, 12, 6), QTime(0, 0));
     const QString me = server_.operatorCode();
     for (int i = 0; i < 12; ++i) {
-        const QString number = QStringLiteral("%1").arg(900000 + i, 20, 10, QChar(u'0'));
+        const QString number = nr(900000 + i);
         const Delta delta{fields, {RowChange{ChangeOp::Insert, {},
                                              {number, "01", "0001", "N", "C", client, day, day.addDays(30), me, me,
                                               "M", "POR"}}}};
@@ -257,7 +253,6 @@ TEST_P(SaveLocksTest, ASaveLeavesNoTransactionNorSnapshotBehind) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, SaveLocksTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(SaveLocksTest);
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include <QDateTime>
-#include <gtest/gtest.h>
 
 #include "data/packet_json_reader.h"
 #include "server/methods/proposal_list.h"
@@ -8,7 +7,7 @@
 #include "services/installment_schedule.h"
 #include "base/clock.h"
 #include "server/storage/database.h"
-#include "test_storage_engines.h"
+#include "server_cases_b.h"
 
 using namespace cot;
 using namespace cot::server;
@@ -235,8 +234,7 @@ TEST_P(SchemaTest, ChildrenFollowTheProposalKey) {
                  DatabaseError);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, SchemaTest, ::testing::ValuesIn(cot::server::testing::engines()),
-                         cot::server::testing::engineName);
+COT_ON_EVERY_ENGINE(SchemaTest);
 
 TEST(ProposalStatusRule, CountsCalendarDaysAndAcceptanceWins) {
     const QDate today(2026, 12, 6);

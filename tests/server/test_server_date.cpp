@@ -1,17 +1,13 @@
 // The server's clock: GetDataHoraServ on both engines, and the desktop's clock that reads
 // it once and carries it forward without asking again.
 #include <QJsonArray>
-#include <gtest/gtest.h>
 
 #include "server/rpc/method_registry.h"
-#include "rpc/net_connection.h"
 #include "base/clock.h"
 #include "services/server_date.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
 
 namespace {
 
@@ -34,8 +30,7 @@ TEST_P(ServerDateTest, TheMethodAnswersTheServersClockAsTheTransportWritesDates)
     EXPECT_EQ(refused.value("error").toObject().value("code").toInt(), -32602);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ServerDateTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ServerDateTest);
 
 TEST(ServerClock, CarriesTheServersTimeForwardByTheLocalCounterAlone) {
     qint64 ticks = 5'000;

@@ -1,12 +1,11 @@
 // Sign-in on the server: sessions, what a call without one gets, password hashes and the
 // slowing down of repeated failures.
-#include <QJsonArray>
 #include <QElapsedTimer>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <algorithm>
 #include <array>
 #include <functional>
-#include <gtest/gtest.h>
 
 #include "base/clock.h"
 #include "base/errors.h"
@@ -15,61 +14,55 @@
 #include "server/auth/session_store.h"
 #include "server/auth/sign_in_throttle.h"
 #include "rpc/rpc_values.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
 
 namespace {
 
 const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 0));
 
-class Sessions : public ::testing::TestWithParam<Backend> {
+class Sessions : public DemoServerTest {
 protected:
-    void SetUp() override { server_ = std::make_unique<TestServer>(cot::testing::TestServerOptions{GetParam(), true}); }
-    void TearDown() override { server_.reset(); }
 
     QJsonObject signIn(const QString& op, const QString& password) {
-        return server_->callAs({}, "AbreSessao", {op, password});
+        return server_.callAs({}, "AbreSessao", {op, password});
     }
     static int errorCode(const QJsonObject& reply) { return reply["error"].toObject()["code"].toInt(); }
     static QString errorText(const QJsonObject& reply) { return reply["error"].toObject()["message"].toString(); }
     QString storedHash(const QString& op) {
-        return server_->db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = :OP", {{"OP", op}}).toString();
+        return server_.db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = :OP", {{"OP", op}}).toString();
     }
     static void setNow(const QDateTime& at) { Clock::setCurrent(std::make_shared<FixedClock>(at)); }
-
-    std::unique_ptr<TestServer> server_;
 };
 
 TEST_P(Sessions, EveryCallButTheSignInNeedsAValidSession) {
-    const QJsonObject none = server_->callAs({}, "GetParamPerc");
+    const QJsonObject none = server_.callAs({}, "GetParamPerc");
     EXPECT_EQ(errorCode(none), -32001);
     EXPECT_EQ(errorText(none), QString("Sessão não informada: entre no sistema."));
 
     // Forged: well formed but never issued; malformed; the hash of a real one instead of it.
     for (const QByteArray& forged : {QByteArray(43, 'A'), QByteArray("x"), QByteArray("' OR 1=1 --")}) {
-        const QJsonObject reply = server_->callAs(forged, "GetParamPerc");
+        const QJsonObject reply = server_.callAs(forged, "GetParamPerc");
         EXPECT_EQ(errorCode(reply), -32001) << forged.toStdString();
         EXPECT_EQ(errorText(reply), QString("Sessão inválida ou expirada: entre no sistema novamente."));
     }
-    const QString storedForm = server_->db().scalar("SELECT MIN(CDHASHSESSAO) FROM SESSAO").toString();
-    EXPECT_EQ(errorCode(server_->callAs(storedForm.toLatin1(), "GetParamPerc")), -32001);
+    const QString storedForm = server_.db().scalar("SELECT MIN(CDHASHSESSAO) FROM SESSAO").toString();
+    EXPECT_EQ(errorCode(server_.callAs(storedForm.toLatin1(), "GetParamPerc")), -32001);
 
     // A refused write writes nothing.
-    const QString two = QStringLiteral("%1").arg(2, 20, 10, QLatin1Char('0'));
+    const QString two = nr(2);
     const QString reference = "SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = '" + two + "'";
-    const QString before = server_->db().scalar(reference).toString();
+    const QString before = server_.db().scalar(reference).toString();
     const Delta change{{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
                         {"DSREFEPROPOSFAS", FieldType::String, 100}},
                        {{ChangeOp::Update, {two, "01", before}, {two, "01", "sem sessão"}}}};
-    const QJsonObject write = server_->callAs({}, "SetProposta", {rpcArgumentToJson(QVariant::fromValue(change))});
+    const QJsonObject write = server_.callAs({}, "SetProposta", {rpcArgumentToJson(QVariant::fromValue(change))});
     EXPECT_EQ(errorCode(write), -32001);
-    EXPECT_EQ(server_->db().scalar(reference).toString(), before);
+    EXPECT_EQ(server_.db().scalar(reference).toString(), before);
 
     // The server's own session works, through the header and nothing else.
-    EXPECT_TRUE(server_->call("GetParamPerc").contains("result"));
+    EXPECT_TRUE(server_.call("GetParamPerc").contains("result"));
 }
 
 TEST_P(Sessions, ASessionEndsWhenIdleAtItsLifetimeAndAtSignOut) {
@@ -80,33 +73,33 @@ TEST_P(Sessions, ASessionEndsWhenIdleAtItsLifetimeAndAtSignOut) {
     EXPECT_EQ((QStringList{result["nome"].toString(), result["filial"].toString()}),
               (QStringList{"Vendedor Demonstração", "0001"}));
     EXPECT_EQ(result["filiais"].toArray().size(), 2);
-    EXPECT_TRUE(server_->callAs(token, "GetParamPerc").contains("result"));
+    EXPECT_TRUE(server_.callAs(token, "GetParamPerc").contains("result"));
 
     // Used within the idle time, it lives on; left idle longer, it is gone.
     for (int hours : {7, 14}) {
         setNow(kNow.addSecs(hours * 3600));
-        EXPECT_TRUE(server_->callAs(token, "GetParamPerc").contains("result")) << hours;
+        EXPECT_TRUE(server_.callAs(token, "GetParamPerc").contains("result")) << hours;
     }
     setNow(kNow.addSecs(22 * 3600 + 1));
-    EXPECT_EQ(errorCode(server_->callAs(token, "GetParamPerc")), -32001);
+    EXPECT_EQ(errorCode(server_.callAs(token, "GetParamPerc")), -32001);
 
     // However busy, a session ends a day after it was opened.
     setNow(kNow);
-    const QByteArray busy = server_->openSession("VENDEDOR");
+    const QByteArray busy = server_.openSession("VENDEDOR");
     for (int hour = 6; hour < 24; hour += 6) {
         setNow(kNow.addSecs(hour * 3600));
-        EXPECT_TRUE(server_->callAs(busy, "GetParamPerc").contains("result")) << hour;
+        EXPECT_TRUE(server_.callAs(busy, "GetParamPerc").contains("result")) << hour;
     }
     setNow(kNow.addSecs(24 * 3600 + 1));
-    EXPECT_EQ(errorCode(server_->callAs(busy, "GetParamPerc")), -32001);
+    EXPECT_EQ(errorCode(server_.callAs(busy, "GetParamPerc")), -32001);
 
     // Signing out ends that session only.
     setNow(kNow);
-    const QByteArray other = server_->openSession("VENDEDOR");
-    const QByteArray leaving = server_->openSession("VENDEDOR");
-    EXPECT_TRUE(server_->callAs(leaving, "FechaSessao").contains("result"));
-    EXPECT_EQ(errorCode(server_->callAs(leaving, "GetParamPerc")), -32001);
-    EXPECT_TRUE(server_->callAs(other, "GetParamPerc").contains("result"));
+    const QByteArray other = server_.openSession("VENDEDOR");
+    const QByteArray leaving = server_.openSession("VENDEDOR");
+    EXPECT_TRUE(server_.callAs(leaving, "FechaSessao").contains("result"));
+    EXPECT_EQ(errorCode(server_.callAs(leaving, "GetParamPerc")), -32001);
+    EXPECT_TRUE(server_.callAs(other, "GetParamPerc").contains("result"));
 }
 
 TEST_P(Sessions, AnOldSha256HashIsReplacedByArgon2idAtTheNextSignIn) {
@@ -120,7 +113,7 @@ TEST_P(Sessions, AnOldSha256HashIsReplacedByArgon2idAtTheNextSignIn) {
     const QString upgraded = storedHash("VENDEDOR");
     EXPECT_TRUE(upgraded.startsWith("$argon2id$")) << upgraded.toStdString();
     EXPECT_FALSE(upgraded.contains("vendedor"));
-    EXPECT_TRUE(server_->callAs(opened["result"].toObject()["token"].toString().toLatin1(), "GetParamPerc")
+    EXPECT_TRUE(server_.callAs(opened["result"].toObject()["token"].toString().toLatin1(), "GetParamPerc")
                     .contains("result"))
         << "the upgrade does not end the session it opens";
 
@@ -134,13 +127,13 @@ TEST_P(Sessions, UnknownInactiveOrBranchlessOperatorsAreRefusedWithoutSayingWhic
     EXPECT_EQ(errorText(signIn("NINGUEM", "vendedor")), QString("Operador ou senha inválidos."));
     // ANTIGO has no password at all: nothing opens it, and its status is not told.
     EXPECT_EQ(errorText(signIn("ANTIGO", "")), QString("Operador ou senha inválidos."));
-    server_->db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'I' WHERE CDOPERADOR = 'ASSIST'");
+    server_.db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'I' WHERE CDOPERADOR = 'ASSIST'");
     EXPECT_EQ(errorText(signIn("ASSIST", "errada")), QString("Operador ou senha inválidos."));
     EXPECT_EQ(errorText(signIn("ASSIST", "assist")), QString("Operador ASSIST está inativo."));
-    EXPECT_EQ(errorText(server_->callAs({}, "AbreSessao", {"GERENTE", "gerente", "0002"})),
+    EXPECT_EQ(errorText(server_.callAs({}, "AbreSessao", {"GERENTE", "gerente", "0002"})),
               QString("Filial 0002 não permitida para o operador GERENTE."));
     EXPECT_EQ(errorText(signIn("", "x")), QString("Operador deve ser informado."));
-    EXPECT_EQ(server_->db().scalar("SELECT COUNT(*) FROM SESSAO WHERE CDOPERADOR <> 'VENDEDOR'").toInt(), 0);
+    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM SESSAO WHERE CDOPERADOR <> 'VENDEDOR'").toInt(), 0);
 }
 
 TEST_P(Sessions, RepeatedFailuresHoldTheOperatorBackForLongerAndLonger) {
@@ -155,78 +148,77 @@ TEST_P(Sessions, RepeatedFailuresHoldTheOperatorBackForLongerAndLonger) {
     EXPECT_EQ(errorText(signIn("GERENTE", "gerente")), QString("Muitas tentativas sem sucesso. Tente novamente em 60 segundos."));
     setNow(kNow.addSecs(92));
     EXPECT_TRUE(signIn("GERENTE", "gerente").contains("result"));
-    EXPECT_EQ(server_->db().scalar("SELECT COUNT(*) FROM FALHAENTRADA").toInt(), 0) << "success clears the count";
+    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM FALHAENTRADA").toInt(), 0) << "success clears the count";
 }
 
 TEST_P(Sessions, ASessionEndsWhenItsOperatorIsDeactivatedOrHisPasswordChangedAnyhow) {
-    const auto works = [&](const QByteArray& token) { return server_->callAs(token, "GetParamPerc").contains("result"); };
-    const QByteArray assist = server_->openSession("ASSIST");
-    const QByteArray gerente = server_->openSession("GERENTE");
+    const auto works = [&](const QByteArray& token) { return server_.callAs(token, "GetParamPerc").contains("result"); };
+    const QByteArray assist = server_.openSession("ASSIST");
+    const QByteArray gerente = server_.openSession("GERENTE");
     ASSERT_TRUE(works(assist));
-    server_->db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'I' WHERE CDOPERADOR = 'ASSIST'");
+    server_.db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'I' WHERE CDOPERADOR = 'ASSIST'");
     EXPECT_FALSE(works(assist));
-    server_->db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'A' WHERE CDOPERADOR = 'ASSIST'");
+    server_.db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'A' WHERE CDOPERADOR = 'ASSIST'");
     EXPECT_FALSE(works(assist)) << "reactivating him does not revive it";
 
     // Changed straight in the table, not through --set-password.
     const QString before = storedHash("GERENTE");
-    server_->db().exec("UPDATE OPERADOR SET DSHASHSENHA = :H WHERE CDOPERADOR = 'GERENTE'",
+    server_.db().exec("UPDATE OPERADOR SET DSHASHSENHA = :H WHERE CDOPERADOR = 'GERENTE'",
                        {{"H", server::hashPassword("outra")}});
     EXPECT_FALSE(works(gerente));
-    server_->db().exec("UPDATE OPERADOR SET DSHASHSENHA = :H WHERE CDOPERADOR = 'GERENTE'", {{"H", before}});
+    server_.db().exec("UPDATE OPERADOR SET DSHASHSENHA = :H WHERE CDOPERADOR = 'GERENTE'", {{"H", before}});
     EXPECT_FALSE(works(gerente));
-    EXPECT_TRUE(server_->call("GetParamPerc").contains("result")) << "others' sessions stay";
+    EXPECT_TRUE(server_.call("GetParamPerc").contains("result")) << "others' sessions stay";
 
     // A session opened before sessions were tied to the password still ends with its operator.
-    const QByteArray older = server_->openSession("ASSIST");
-    server_->db().exec("UPDATE SESSAO SET CDSELOSENHA = NULL WHERE CDOPERADOR = 'ASSIST'");
+    const QByteArray older = server_.openSession("ASSIST");
+    server_.db().exec("UPDATE SESSAO SET CDSELOSENHA = NULL WHERE CDOPERADOR = 'ASSIST'");
     EXPECT_TRUE(works(older));
-    server_->db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'I' WHERE CDOPERADOR = 'ASSIST'");
+    server_.db().exec("UPDATE OPERADOR SET IDOPERATIVO = 'I' WHERE CDOPERADOR = 'ASSIST'");
     EXPECT_FALSE(works(older));
 }
 
 TEST_P(Sessions, AShortIdleTimeMovesWithUse) {
     const server::SessionLimits oneMinute{1, 24 * 60};
-    const QByteArray token = server::sessions::open(server_->db(), "VENDEDOR", oneMinute).token;
+    const QByteArray token = server::sessions::open(server_.db(), "VENDEDOR", oneMinute).token;
     for (int second = 20; second <= 300; second += 20) {
         setNow(kNow.addSecs(second));
-        ASSERT_TRUE(server::sessions::find(server_->db(), token, oneMinute)) << second;
+        ASSERT_TRUE(server::sessions::find(server_.db(), token, oneMinute)) << second;
     }
     setNow(kNow.addSecs(300 + 59));
-    EXPECT_TRUE(server::sessions::find(server_->db(), token, oneMinute));
+    EXPECT_TRUE(server::sessions::find(server_.db(), token, oneMinute));
     setNow(kNow.addSecs(300 + 59 + 61));
-    EXPECT_FALSE(server::sessions::find(server_->db(), token, oneMinute));
+    EXPECT_FALSE(server::sessions::find(server_.db(), token, oneMinute));
 
     // A long idle time is still written at most once a minute, and never moved back.
     setNow(kNow);
-    const QByteArray day = server::sessions::open(server_->db(), "VENDEDOR", {}).token;
-    const auto expiry = [&] { return server_->db().scalar("SELECT MAX(DTEXPIRA) FROM SESSAO").toDateTime(); };
+    const QByteArray day = server::sessions::open(server_.db(), "VENDEDOR", {}).token;
+    const auto expiry = [&] { return server_.db().scalar("SELECT MAX(DTEXPIRA) FROM SESSAO").toDateTime(); };
     setNow(kNow.addSecs(50));
-    ASSERT_TRUE(server::sessions::find(server_->db(), day, {}));
+    ASSERT_TRUE(server::sessions::find(server_.db(), day, {}));
     EXPECT_EQ(expiry(), kNow.addSecs(480 * 60));
     setNow(kNow.addSecs(70));
-    ASSERT_TRUE(server::sessions::find(server_->db(), day, {}));
+    ASSERT_TRUE(server::sessions::find(server_.db(), day, {}));
     EXPECT_EQ(expiry(), kNow.addSecs(480 * 60 + 70));
 }
 
 TEST_P(Sessions, AnAdministratorsNewPasswordEndsTheOperatorsSessionsAndHoldBack) {
-    const QByteArray open = server_->openSession("GERENTE");
+    const QByteArray open = server_.openSession("GERENTE");
     for (int i = 0; i < 6; ++i) signIn("GERENTE", "errada");
-    server::setOperatorPassword(server_->db(), " gerente ", "nova senha");
+    server::setOperatorPassword(server_.db(), " gerente ", "nova senha");
     EXPECT_TRUE(storedHash("GERENTE").startsWith("$argon2id$"));
-    EXPECT_EQ(errorCode(server_->callAs(open, "GetParamPerc")), -32001) << "his sessions are over";
+    EXPECT_EQ(errorCode(server_.callAs(open, "GetParamPerc")), -32001) << "his sessions are over";
     EXPECT_EQ(errorText(signIn("GERENTE", "gerente")), QString("Operador ou senha inválidos."));
     EXPECT_TRUE(signIn("GERENTE", "nova senha").contains("result")) << "not held back any more";
-    EXPECT_TRUE(server_->call("GetParamPerc").contains("result")) << "others' sessions stay";
+    EXPECT_TRUE(server_.call("GetParamPerc").contains("result")) << "others' sessions stay";
 
     const QString before = storedHash("ASSIST");
-    EXPECT_THROW(server::setOperatorPassword(server_->db(), "ASSIST", ""), UserError);
-    EXPECT_THROW(server::setOperatorPassword(server_->db(), "NINGUEM", "senha comprida"), UserError);
+    EXPECT_THROW(server::setOperatorPassword(server_.db(), "ASSIST", ""), UserError);
+    EXPECT_THROW(server::setOperatorPassword(server_.db(), "NINGUEM", "senha comprida"), UserError);
     EXPECT_EQ(storedHash("ASSIST"), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, Sessions, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(Sessions);
 
 TEST(PasswordHashes, MalformedStoredValuesNeverMatchAndPausesAreBounded) {
     using namespace cot::server;

@@ -1,7 +1,6 @@
 // The slowing down of sign-in guesses: the same for registered names and others, per name
 // and client address so that nobody is held back from elsewhere, and counted before the
 // slow password check so that parallel guesses get no more than the allowance.
-#include <gtest/gtest.h>
 #include <functional>
 #include <latch>
 #include <memory>
@@ -13,11 +12,9 @@
 #include "server/auth/sign_in_methods.h"
 #include "server/auth/sign_in_throttle.h"
 #include "server/rpc/method_registry.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
 
 namespace {
 
@@ -28,9 +25,9 @@ QString heldFor(int seconds) {
     return QStringLiteral("Muitas tentativas sem sucesso. Tente novamente em %1 segundos.").arg(seconds);
 }
 
-class SignInThrottle : public ::testing::TestWithParam<Backend> {
+class SignInThrottle : public DemoServerTest {
 protected:
-    SignInThrottle() { server::registerSignInMethods(registry_, {}); }
+    SignInThrottle() : DemoServerTest({.threads = 16}) { server::registerSignInMethods(registry_, {}); }
 
     // AbreSessao as the server runs it for a client at `address`: "ok" or the refusal.
     QString signInFrom(const QString& address, const QString& op, const QString& password) {
@@ -56,7 +53,6 @@ protected:
     }
     static void setNow(const QDateTime& at) { Clock::setCurrent(std::make_shared<FixedClock>(at)); }
 
-    TestServer server_{{.backend = GetParam(), .seed = true, .threads = 16}};
     server::MethodRegistry registry_;
 };
 
@@ -153,7 +149,6 @@ TEST_P(SignInThrottle, ParallelGuessesGetNoMoreThanTheAllowanceChecked) {
     EXPECT_EQ(guessAll([](int t) { return QStringLiteral("NOME%1").arg(t); }), 20 - 5 - 7);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, SignInThrottle, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(SignInThrottle);
 
 }  // namespace

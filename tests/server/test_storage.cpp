@@ -1,11 +1,10 @@
 #include <QDateTime>
 #include <QThread>
 #include <atomic>
-#include <gtest/gtest.h>
 #include <thread>
 
 #include "server/storage/database.h"
-#include "test_storage_engines.h"
+#include "server_cases_b.h"
 
 using namespace cot;
 using namespace cot::server;
@@ -168,7 +167,6 @@ TEST_P(StorageTest, ConcurrentWritersFromSeveralConnectionsAllLand) {
     EXPECT_EQ(db().scalar("SELECT N FROM C").toInt(), 100);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, StorageTest, ::testing::ValuesIn(cot::server::testing::engines()),
-                         cot::server::testing::engineName);
+COT_ON_EVERY_ENGINE(StorageTest);
 
 }  // namespace

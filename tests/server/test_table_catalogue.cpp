@@ -2,11 +2,10 @@
 // the same columns with their types, sizes and nullability, the same keys.
 #include <QMap>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 #include "data/table_catalogue.h"
 #include "server/migrations/migrations.h"
-#include "test_storage_engines.h"
+#include "server_cases_b.h"
 
 using namespace cot;
 using namespace cot::server;
@@ -126,8 +125,7 @@ TEST_P(TableCatalogueTest, DescribesTheMigratedSchema) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, TableCatalogueTest, ::testing::ValuesIn(cot::server::testing::engines()),
-                         cot::server::testing::engineName);
+COT_ON_EVERY_ENGINE(TableCatalogueTest);
 
 TEST(TableCatalogue, LooksUpSizesKeysAndFields) {
     const catalogue::TableDef& lines = catalogue::table(QStringLiteral("linpclie"));

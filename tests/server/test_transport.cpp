@@ -2,7 +2,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
 
 #include "rpc/check_result.h"
 #include "server/migrations/migrations.h"
@@ -10,12 +9,10 @@
 #include "base/errors.h"
 #include "server/storage/database.h"
 #include "support/scripted_dialogs.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
 using namespace cot::server;
-using cot::testing::Backend;
-using cot::testing::TestServer;
 
 namespace {
 
@@ -164,7 +161,6 @@ TEST_P(TransportTest, HealthReportsTheDatabaseAndItsSchemaWithoutASession) {
                          server::latestSchemaVersion(), server::latestSchemaVersion()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, TransportTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(TransportTest);
 
 }  // namespace

@@ -1,17 +1,15 @@
 // A database made by an earlier release is brought up to date at start and keeps every row;
 // one made by a newer program is refused untouched.
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "base/clock.h"
 #include "server/migrations/migrations.h"
 #include "server/seed/demo_seed.h"
 #include "server/storage/database.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
 using namespace cot::server;
-using cot::testing::Backend;
 
 namespace {
 
@@ -109,6 +107,6 @@ TEST_P(Upgrade, ANewerDatabaseIsRefusedAndLeftAsItIs) {
     EXPECT_EQ(rowsPerTable(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, Upgrade, ::testing::ValuesIn(cot::testing::availableBackends()), cot::testing::backendName);
+COT_ON_EVERY_BACKEND(Upgrade);
 
 }  // namespace
