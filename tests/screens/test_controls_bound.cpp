@@ -8,7 +8,7 @@
 #include "data/data_source.h"
 #include "base/errors.h"
 #include "support/screen_widgets.h"
-#include "support/scripted_dialogs.h"
+#include "support/screen_fixture.h"
 #include "ui/date_edit.h"
 #include "ui/db_combo_box.h"
 #include "ui/db_edit.h"
@@ -64,15 +64,26 @@ struct Window {
     }
 };
 
-}  // namespace
-
-TEST(BoundEdit, TypingEditsAndPostWritesThroughTheSetTextHandler) {
+class Controls : public ScreenFixture {
+protected:
+    bool wantsServer() const override { return false; }
+    // A control of type T on the window, bound to `field` of the proposal, the window shown.
+    template <class T>
+    T* bound(const char* name, const char* field) {
+        auto* control = w.add(new T(name));
+        control->setDataSource(&p.source);
+        control->setDataField(field);
+        showAndActivate(w.widget);
+        return control;
+    }
     Proposal p;
     Window w;
-    auto* edit = w.add(new TDBEdit("dbeDsReferencia"));
-    edit->setDataSource(&p.source);
-    edit->setDataField("DSREFEPROPOSFAS");
-    showAndActivate(w.widget);
+};
+
+}  // namespace
+
+TEST_F(Controls, BoundEditTypingEditsAndPostWritesThroughTheSetTextHandler) {
+    auto* edit = bound<TDBEdit>("dbeDsReferencia", "DSREFEPROPOSFAS");
     EXPECT_EQ(edit->maxLength(), 10);
     EXPECT_EQ(edit->QLineEdit::text(), "Ref");
 
@@ -92,13 +103,8 @@ TEST(BoundEdit, TypingEditsAndPostWritesThroughTheSetTextHandler) {
     EXPECT_EQ(edit->QLineEdit::text(), "NOVA");
 }
 
-TEST(BoundEdit, PendingTextSurvivesOtherFieldsAndGoesOnExit) {
-    Proposal p;
-    Window w;
-    auto* edit = w.add(new TDBEdit("dbeDsReferencia"));
-    edit->setDataSource(&p.source);
-    edit->setDataField("DSREFEPROPOSFAS");
-    showAndActivate(w.widget);
+TEST_F(Controls, BoundEditPendingTextSurvivesOtherFieldsAndGoesOnExit) {
+    auto* edit = bound<TDBEdit>("dbeDsReferencia", "DSREFEPROPOSFAS");
     focusWidget(*edit);
     edit->selectAll();
     typeText(*edit, "abc");
@@ -113,13 +119,8 @@ TEST(BoundEdit, PendingTextSurvivesOtherFieldsAndGoesOnExit) {
     EXPECT_EQ(edit->QLineEdit::text(), "Ref");
 }
 
-TEST(BoundEdit, RefusesKeysWhenTheFieldCannotChange) {
-    Proposal p;
-    Window w;
-    auto* edit = w.add(new TDBEdit("dbeProposta"));
-    edit->setDataSource(&p.source);
-    edit->setDataField("NRPROPOSFAS");
-    showAndActivate(w.widget);
+TEST_F(Controls, BoundEditRefusesKeysWhenTheFieldCannotChange) {
+    auto* edit = bound<TDBEdit>("dbeProposta", "NRPROPOSFAS");
 
     p.table["NRPROPOSFAS"].readOnly = true;
     edit->dataLink()->refresh();
@@ -141,32 +142,20 @@ TEST(BoundEdit, RefusesKeysWhenTheFieldCannotChange) {
     EXPECT_EQ(p.table.state(), DataSetState::Browse);
 }
 
-TEST(BoundEdit, RefusedTextKeepsTheFocusAndShowsTheError) {
-    Proposal p;
-    Window w;
-    ScriptedDialogs dialogs;
-    ScriptedDialogs::Scope scope(dialogs);
-    auto* value = w.add(new TDBEdit("dbeVrPacote"));
-    value->setDataSource(&p.source);
-    value->setDataField("VRPACOTESERV");
-    showAndActivate(w.widget);
+TEST_F(Controls, BoundEditRefusedTextKeepsTheFocusAndShowsTheError) {
+    auto* value = bound<TDBEdit>("dbeVrPacote", "VRPACOTESERV");
     focusWidget(*value);
     EXPECT_EQ(value->QLineEdit::text(), p.table["VRPACOTESERV"].text());
     value->selectAll();
     typeText(*value, "12x");
     focusWidget(*w.other);
-    EXPECT_TRUE(value->hasFocus());
+    EXPECT_TRUE(focused(*value));
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_DOUBLE_EQ(p.table["VRPACOTESERV"].asFloat(), 1500.5);
 }
 
-TEST(BoundEdit, MaskStoresDigitsOnly) {
-    Proposal p;
-    Window w;
-    auto* fax = w.add(new TDBEdit("dbeFax"));
-    fax->setDataSource(&p.source);
-    fax->setDataField("NRFAXPROPFAS");
-    showAndActivate(w.widget);
+TEST_F(Controls, BoundEditMaskStoresDigitsOnly) {
+    auto* fax = bound<TDBEdit>("dbeFax", "NRFAXPROPFAS");
     // A stored number comes back with its literals.
     p.table.next();
     EXPECT_EQ(fax->displayText(), "(11)3333-4444");
@@ -183,15 +172,8 @@ TEST(BoundEdit, MaskStoresDigitsOnly) {
     EXPECT_EQ(p.table["NRFAXPROPFAS"].asString(), "1140041234");
 }
 
-TEST(DateEdits, BoundDateValidatesKeepsFocusAndClearsWhenEmpty) {
-    Proposal p;
-    Window w;
-    ScriptedDialogs dialogs;
-    ScriptedDialogs::Scope scope(dialogs);
-    auto* date = w.add(new TDBDateEditPlus("depValidade"));
-    date->setDataSource(&p.source);
-    date->setDataField("DTVALPROPFAS");
-    showAndActivate(w.widget);
+TEST_F(Controls, DateEditsBoundDateValidatesKeepsFocusAndClearsWhenEmpty) {
+    auto* date = bound<TDBDateEditPlus>("depValidade", "DTVALPROPFAS");
     EXPECT_EQ(date->displayText(), "10/03/2026");
     EXPECT_EQ(date->weekdayName(), "Terça-feira");
 
@@ -201,7 +183,7 @@ TEST(DateEdits, BoundDateValidatesKeepsFocusAndClearsWhenEmpty) {
     typeText(*date, "31022026");
     focusWidget(*w.other);
     EXPECT_EQ(dialogs.errors(), QStringList({"'31/02/2026' não é uma data válida."}));
-    EXPECT_TRUE(date->hasFocus());
+    EXPECT_TRUE(focused(*date));
     EXPECT_EQ(p.table["DTVALPROPFAS"].asDateTime().date(), QDate(2026, 3, 10));
 
     date->setText(QString());  // emptied: "not set"
@@ -220,11 +202,7 @@ TEST(DateEdits, BoundDateValidatesKeepsFocusAndClearsWhenEmpty) {
     EXPECT_EQ(seen, QStringList({"  /  /    "}));
 }
 
-TEST(DateEdits, UnboundDateAndNumberEdits) {
-    ensureApplication();
-    ScriptedDialogs dialogs;
-    ScriptedDialogs::Scope scope(dialogs);
-    Window w;
+TEST_F(Controls, DateEditsUnboundDateAndNumberEdits) {
     auto* due = w.add(new TDateEditPlus("depDataVenc"));
     auto* total = w.add(new TNumberEdit("nedVrTotal"));
     total->setDisplayFormat("###,##0.00");
@@ -240,10 +218,10 @@ TEST(DateEdits, UnboundDateAndNumberEdits) {
     due->setText("32/01/2026");
     focusWidget(*total);
     EXPECT_EQ(dialogs.errors(), QStringList({"'32/01/2026' não é uma data válida."}));
-    EXPECT_TRUE(due->hasFocus());
+    EXPECT_TRUE(focused(*due));
     due->setText("");
     focusWidget(*total);
-    EXPECT_TRUE(total->hasFocus());
+    EXPECT_TRUE(focused(*total));
 
     total->setValue(1234.5);
     EXPECT_EQ(total->text(), "1234,50");  // focused: plain
@@ -257,9 +235,7 @@ TEST(DateEdits, UnboundDateAndNumberEdits) {
     EXPECT_DOUBLE_EQ(total->value(), 99.5);
 }
 
-TEST(BoundComboBox, ShowsWordsAndStoresCodesThroughHandlers) {
-    Proposal p;
-    Window w;
+TEST_F(Controls, BoundComboBoxShowsWordsAndStoresCodesThroughHandlers) {
     auto* kind = w.add(new TDBComboBox("dbcTipo"));
     kind->setItems({"Cliente", "Prospect"});
     kind->setDataSource(&p.source);
@@ -276,7 +252,7 @@ TEST(BoundComboBox, ShowsWordsAndStoresCodesThroughHandlers) {
 
     // A change handler that writes another field of the row refreshes every control;
     // the pending choice must survive it and reach the field.
-    kind->onChange = [&p] { p.table["DSREFEPROPOSFAS"].setValue("Mudou"); };
+    kind->onChange = [this] { p.table["DSREFEPROPOSFAS"].setValue("Mudou"); };
     kind->setCurrentIndex(1);
     EXPECT_EQ(kind->text(), "Prospect");
     p.table.post();
@@ -289,14 +265,9 @@ TEST(BoundComboBox, ShowsWordsAndStoresCodesThroughHandlers) {
     EXPECT_EQ(p.table["IDCLIENPROSP"].asString(), "P");
 }
 
-TEST(RichEdit, StoresHtmlReadsPlainTextAndFollowsTheToolbar) {
-    Proposal p;
-    Window w;
-    auto* obs = w.add(new TDBRichEdit("dbrObs"));
+TEST_F(Controls, RichEditStoresHtmlReadsPlainTextAndFollowsTheToolbar) {
     auto* toolbar = w.add(new TFormatPanel("fpnObs"));
-    obs->setDataSource(&p.source);
-    obs->setDataField("TXOBSPROPFAS");
-    showAndActivate(w.widget);
+    auto* obs = bound<TDBRichEdit>("dbrObs", "TXOBSPROPFAS");
 
     p.table.next();
     EXPECT_EQ(obs->toPlainText(), "texto simples");
