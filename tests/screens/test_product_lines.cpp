@@ -122,25 +122,8 @@ TEST_F(ProductLines, ChecksOfThePostStopItWithTheirMessage) {
     EXPECT_FALSE(confirm());
     EXPECT_EQ(dialogs.errors().value(0), "A inclusão de sistemas para a linha de produto foi cancelada.");
     EXPECT_EQ(line().state(), DataSetState::Insert);
-    // A product line under LU/Manutenção must say its users.
+    // Closing it by its title bar is a cancel too: nothing handed back, the dialog freed.
     dialogs.clearShown();
-    f("NRUSUALINPP").clear();
-    EXPECT_FALSE(confirm());
-    EXPECT_EQ(dialogs.errors().value(0), "Número de Usuários deve ser informado");
-    // A discount above the unit value.
-    dialogs.clearShown();
-    f("NRUSUALINPP").setAsFloat(1);
-    f("VRDESLICUSOPROP").setAsFloat(100.01);
-    EXPECT_FALSE(confirm());
-    EXPECT_EQ(dialogs.errors().value(0), "Desconto não pode ser maior que Vr. Unitário");
-    EXPECT_EQ(stored("SELECT 1 FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7002'").rows.size(), 0);
-}
-
-// Closing the systems dialog by its title bar is a cancel: the line stays being inserted
-// and nothing reaches the server.
-TEST_F(ProductLines, ClosingTheSystemsDialogKeepsTheLineUnsaved) {
-    openForm(2);
-    startLine("7006", 1, 100, 0);
     runner.expect(
         [](QWidget& w) {
             auto& d = static_cast<TfrmSistemasLinha&>(w);
@@ -153,7 +136,19 @@ TEST_F(ProductLines, ClosingTheSystemsDialogKeepsTheLineUnsaved) {
     EXPECT_EQ(dialogs.errors(), QStringList{"A inclusão de sistemas para a linha de produto foi cancelada."});
     EXPECT_EQ(line().state(), DataSetState::Insert);
     EXPECT_TRUE(widget<ClientTable>("cdsSistema").isEmpty());
-    EXPECT_EQ(stored("SELECT 1 FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7006'").rows.size(), 0);
+    EXPECT_EQ(screen->findChild<TfrmSistemasLinha*>(), nullptr);
+    // A product line under LU/Manutenção must say its users.
+    dialogs.clearShown();
+    f("NRUSUALINPP").clear();
+    EXPECT_FALSE(confirm());
+    EXPECT_EQ(dialogs.errors().value(0), "Número de Usuários deve ser informado");
+    // A discount above the unit value.
+    dialogs.clearShown();
+    f("NRUSUALINPP").setAsFloat(1);
+    f("VRDESLICUSOPROP").setAsFloat(100.01);
+    EXPECT_FALSE(confirm());
+    EXPECT_EQ(dialogs.errors().value(0), "Desconto não pode ser maior que Vr. Unitário");
+    EXPECT_EQ(stored("SELECT 1 FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7002'").rows.size(), 0);
 }
 
 // Another user stores the code while the dialog is open: the server refuses the line, and

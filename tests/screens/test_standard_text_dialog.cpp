@@ -11,6 +11,7 @@
 #include "dialogs/shown_dialog.h"
 #include "dialogs/texts/standard_text_dialog.h"
 #include "screens/proposal_fixture.h"
+#include "screens/screen_cases_d.h"
 #include "support/call_recorder.h"
 #include "ui/buttons.h"
 #include "ui/db_grid.h"
@@ -45,33 +46,15 @@ protected:
         showAndActivate(*dlg);
         calls.clear();
     }
-    Marks marks() {
-        Marks out;
-        ClientTable& t = *dlg->cdsMensagem;
-        for (int r = 0; r < t.rowCount(); ++r) t.withRow(r, [&] { out[t[kCode].asString()] = t[kMark].asString(); });
-        return out;
-    }
+    Marks marks() { return marksOf(*dlg->cdsMensagem, kCode, kMark); }
     void check(const QStringList& codes) {
         for (const QString& code : codes) {
             ASSERT_TRUE(dlg->cdsMensagem->locate(kCode, code)) << code.toStdString();
             pressKey(*dlg->dbgServico, Qt::Key_Space);
         }
     }
-    QStringList sent() const {
-        QStringList out;
-        for (const QVariant& code : calls.argOfEach(QStringLiteral("InsTextoProp"), 2)) out << code.toString();
-        return out;
-    }
-    QStringList stored(int n = 4) {
-        const Packet p = testServer().db().query(
-            QStringLiteral("SELECT CDTXTPROPFAS, NRORDEMMSG FROM TXTPROPFAS WHERE NRPROPOSFAS = :N AND "
-                           "NRVERPROPFAS = '01' ORDER BY NRORDEMMSG"),
-            {{"N", number(n)}});
-        QStringList out;
-        for (int r = 0; r < p.rows.size(); ++r)
-            out << p.value(r, "CDTXTPROPFAS").toString() + u':' + QString::number(p.value(r, "NRORDEMMSG").toInt());
-        return out;
-    }
+    QStringList sent() const { return sentArgs(calls, QStringLiteral("InsTextoProp"), 2); }
+    QStringList stored(int n = 4) { return storedTexts(testServer().db(), number(n)); }
     void restoreParameters() {
         testServer().db().exec(QStringLiteral("INSERT INTO PARAMPROP (IDPARAMPROP, VRTXJUROSLICUSO) VALUES ('U', 1.5)"));
     }
@@ -80,12 +63,20 @@ protected:
     std::unique_ptr<TfrmInsTextoProp> dlg;
 };
 
-TEST_F(StandardTextDialog, MarksToggleOneByOneAndTwoCheckAllsLeaveNothingChecked) {
+TEST_F(StandardTextDialog, NothingCheckedIsRefusedMarksToggleAndTwoCheckAllsLeaveNothingChecked) {
     onTexts();
     open();
     EXPECT_EQ(dlg->windowTitle(), "Inclusão de Texto da Proposta");
     ASSERT_EQ(dlg->cdsMensagem->recordCount(), 10);
     for (const QString& m : marks()) EXPECT_EQ(m, "N");
+    // Nothing checked is refused and the dialog stays.
+    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(dialogs.errors(), QStringList{"Serviço deve ser informado."});
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(focused(*dlg->dbgServico));
+    EXPECT_FALSE(dlg->cdsMensagem->filtered());
+    EXPECT_EQ(dlg->cdsMensagem->recordCount(), 10);
+    EXPECT_TRUE(sent().isEmpty());
 
     TDBGrid& g = *dlg->dbgServico;
     QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(g.model()->index(1, 0)).center());
@@ -107,18 +98,6 @@ TEST_F(StandardTextDialog, MarksToggleOneByOneAndTwoCheckAllsLeaveNothingChecked
     dialogs.expectFind([&](ClientTable& t) { return &t == dlg->cdsMensagem && t.locate(kCode, QStringLiteral("COND_LOC")); });
     pressKey(g, Qt::Key_F7);
     EXPECT_EQ((*dlg->cdsMensagem)[kCode].asString(), "COND_LOC");
-}
-
-TEST_F(StandardTextDialog, NothingCheckedIsRefusedAndTheDialogStays) {
-    onTexts();
-    open();
-    clickButton(*dlg->sbtConfirma);
-    EXPECT_EQ(dialogs.errors(), QStringList{"Serviço deve ser informado."});
-    EXPECT_TRUE(dlg->isVisible());
-    EXPECT_TRUE(dlg->dbgServico->hasFocus());
-    EXPECT_FALSE(dlg->cdsMensagem->filtered());
-    EXPECT_EQ(dlg->cdsMensagem->recordCount(), 10);
-    EXPECT_TRUE(sent().isEmpty());
 }
 
 TEST_F(StandardTextDialog, EachCheckedTextGoesOnceInTheListsOrderAndTheScreenShowsThem) {
@@ -163,9 +142,8 @@ TEST_F(StandardTextDialog, ARetryAfterARefusalPartWaySendsOnlyTheTextsStillMissi
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_FALSE(dlg->cdsMensagem->filtered());
     EXPECT_EQ(dlg->cdsMensagem->recordCount(), 10);
-    EXPECT_EQ(marks().value("APRES_LU"), "N") << "taken by the server: never sent again";
-    EXPECT_EQ(marks().value("COND_LU"), "S");
-    EXPECT_EQ(marks().value("GARANTIA"), "S");
+    EXPECT_EQ(marks().value("APRES_LU") + marks().value("COND_LU") + marks().value("GARANTIA"), "NSS")
+        << "the text the server took is never sent again";
     EXPECT_EQ(dlg->inserted(), 1);
 
     restoreParameters();

@@ -2,7 +2,6 @@
 // access points, what reaches the server on confirming and what goes back to the screen.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QMap>
 #include <QSignalBlocker>
@@ -13,6 +12,7 @@
 #include "dialogs/systems/systems_dialog.h"
 #include "dialogs/systems/systems_marks.h"
 #include "screens/proposal_fixture.h"
+#include "screens/screen_cases_d.h"
 #include "support/call_recorder.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
@@ -77,26 +77,13 @@ protected:
         showAndActivate(*dlg);
         calls.clear();
     }
-    Marks marks() {
-        Marks out;
-        ClientTable& t = *dlg->cdsSistema;
-        for (int r = 0; r < t.rowCount(); ++r) t.withRow(r, [&] { out[t[kCode].asString()] = t[kMark].asString(); });
-        return out;
-    }
-    static QStringList codes(ClientTable& t) {
-        QStringList out;
-        for (int r = 0; r < t.rowCount(); ++r) t.withRow(r, [&] { out << t[kCode].asString(); });
-        return out;
-    }
+    Marks marks() { return marksOf(*dlg->cdsSistema, kCode, kMark); }
+    static QStringList codes(ClientTable& t) { return valuesOf(t, kCode); }
     void space(const QString& code, Qt::KeyboardModifiers m = Qt::NoModifier) {
         ASSERT_TRUE(dlg->cdsSistema->locate(kCode, code));
         pressKey(*dlg->dbgServico, Qt::Key_Space, m);
     }
-    QStringList sent(const QString& method, int arg) const {
-        QStringList out;
-        for (const QVariant& value : calls.argOfEach(method, arg)) out << value.toString();
-        return out;
-    }
+    QStringList sent(const QString& method, int arg) const { return sentArgs(calls, method, arg); }
     int inDatabase(int line, const QString& system) {
         return testServer().db().scalar("SELECT COUNT(*) FROM SISTLINPPROP WHERE CDLINPPROP = :L AND CDSISTEMA = :S",
                                         {{"L", number(line)}, {"S", system}}).toInt();
@@ -157,6 +144,8 @@ TEST_F(SystemsDialog, AnAccessPointTakesOneSystemAcrossPlatformsAndRefusesSelect
 TEST_F(SystemsDialog, AStoredLineGetsTheSystemsInCheckingOrderAfterTheSortedCheck) {
     onLine(2, "01", "2002");
     open();
+    EXPECT_TRUE(focused(*dlg->dbgServico)) << "the list has the focus from the start: Space ticks";
+    EXPECT_TRUE(dlg->rdbWeb->isChecked());
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(dialogs.errors(), QStringList{"Sistema deve ser selecionado."});
     EXPECT_TRUE(calls.isEmpty());
@@ -225,35 +214,6 @@ TEST_F(SystemsDialog, TheWholeResultingConfigurationIsCheckedAgainstTheClientsCo
     EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto já cadastrada para o cliente informado."});
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_EQ(inDatabase(9, "WEB00002"), 0);
-}
-
-// The list has the focus from the start: Space ticks the current system.
-TEST_F(SystemsDialog, TheListStartsWithTheFocusAndSpaceTicks) {
-    onLine(2, "01", "2002");
-    open();
-    ASSERT_TRUE(dlg->dbgServico->hasFocus()) << (QApplication::focusWidget()
-                                                     ? QApplication::focusWidget()->objectName().toStdString()
-                                                     : std::string("nothing"));
-    const QString first = (*dlg->cdsSistema)[kCode].asString();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    EXPECT_EQ(marks().value(first), "S");
-    EXPECT_TRUE(dlg->rdbWeb->isChecked());
-}
-
-// Closing the window by its title bar is a cancel, as Cancelar is.
-TEST_F(SystemsDialog, ClosingByTheTitleBarCancelsTheChoice) {
-    onLine(2, "01", "2002");
-    ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
-    lineKind(false);
-    runner.expect([](QWidget& w) {
-        auto& d = static_cast<TfrmSistemasLinha&>(w);
-        d.cdsSistema->locate(kCode, QStringLiteral("WEB00001"));
-        d.MarcaSistema();
-        d.close();
-    }, "frmIncluServ");
-    ASSERT_TRUE(runHandler([this] { Cli_cot05005::CriaSistemasLinha(*screen, true); }));
-    EXPECT_TRUE(widget<ClientTable>("cdsSistema").isEmpty()) << "nothing handed back";
-    EXPECT_EQ(screen->findChild<TfrmSistemasLinha*>(), nullptr);
 }
 
 TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {

@@ -8,11 +8,11 @@
 
 #include <QLineEdit>
 #include <QStatusBar>
-#include <QTest>
 
 #include "proposal/area/decimal_comma.h"
 #include "proposal/area/child_table_save.h"
 #include "screens/proposal_fixture.h"
+#include "screens/screen_cases_d.h"
 #include "support/call_recorder.h"
 #include "ui/buttons.h"
 #include "ui/db_grid.h"
@@ -120,16 +120,7 @@ protected:
         calls.attach(screen->net());
     }
     // The texts the database holds for proposal n, version 01, in their order: "CODE:order".
-    QStringList stored(int n = 1) {
-        const Packet p = testServer().db().query(
-            QStringLiteral("SELECT CDTXTPROPFAS, NRORDEMMSG FROM TXTPROPFAS WHERE NRPROPOSFAS = :N AND "
-                           "NRVERPROPFAS = '01' ORDER BY NRORDEMMSG"),
-            {{"N", number(n)}});
-        QStringList out;
-        for (int r = 0; r < p.rows.size(); ++r)
-            out << p.value(r, "CDTXTPROPFAS").toString() + u':' + QString::number(p.value(r, "NRORDEMMSG").toInt());
-        return out;
-    }
+    QStringList stored(int n = 1) { return storedTexts(testServer().db(), number(n)); }
     QString storedText(const QString& code, int n = 1) {
         return testServer()
             .db()
@@ -140,10 +131,7 @@ protected:
     TDBGrid& grid() { return widget<TDBGrid>("dbgDescProp"); }
     QLineEdit* cellEditor() { return grid().inplaceEditor(); }
     void column(const char* field) { ASSERT_TRUE(grid().setSelectedField(QString::fromLatin1(field))); }
-    // Types into the grid's selected cell as the user does: the first key opens the editor.
-    void typeInCell(const QString& text) {
-        for (const QChar c : text) typeText(cellEditor() ? static_cast<QWidget&>(*cellEditor()) : grid(), QString(c));
-    }
+    void typeInCell(const QString& text) { cot::testing::typeInCell(grid(), text); }
     bool confirm() { return runHandler([&] { screen->sbtConfirmarClick(); }); }
 
     CallRecorder calls;
@@ -172,7 +160,7 @@ TEST_F(Texts, ANewTextIsTypedInTheGridAndTheEditorAndReachesTheServer) {
     EXPECT_TRUE(grid().hasOption(dgCancelOnExit)) << "blank new rows are dropped again on leaving the grid";
 }
 
-TEST_F(Texts, AnOrderOrCodeInUseIsRefusedAndAnUnchangedOneIsNotAsked) {
+TEST_F(Texts, AnOrderOrCodeInUseOrAnEmptyTextIsRefusedAndAnUnchangedOneIsNotAsked) {
     openTexts();
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
     f("CDTXTPROPFAS").setAsString("PRAZO");
@@ -187,6 +175,17 @@ TEST_F(Texts, AnOrderOrCodeInUseIsRefusedAndAnUnchangedOneIsNotAsked) {
     EXPECT_FALSE(confirm());
     EXPECT_EQ(dialogs.errors().value(1), "Mensagem já cadastrada");
     EXPECT_EQ(grid().selectedField()->fieldName(), "CDTXTPROPFAS");
+    // An empty text (formatting alone) is refused on its page, whichever page is shown.
+    dialogs.clearShown();
+    f("CDTXTPROPFAS").setAsString("PRAZO");
+    f("TXPROPFAS").setAsString("<p><b> </b></p>");
+    screen->showPage(screen->pages().tshObs);
+    EXPECT_FALSE(runHandler([&] { texts().post(); }));
+    EXPECT_EQ(dialogs.errors(), QStringList{"Mensagem deve ser informada"});
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshTexto);
+    EXPECT_TRUE(focused(widget<TDBRichEdit>("dreMensagem")));
+    EXPECT_EQ(texts().state(), DataSetState::Insert);
+    EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2"}));
     ASSERT_TRUE(runHandler([&] { texts().cancel(); }));
 
     // Only the body changes: the server is not asked about the row's own code and order.
@@ -204,31 +203,11 @@ TEST_F(Texts, AnOrderOrCodeInUseIsRefusedAndAnUnchangedOneIsNotAsked) {
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
     f("NRORDEMMSG").setAsFloat(7);
     ASSERT_TRUE(confirm());
-    const QVariantList asked = calls.firstArgs("ValidaOrdem");
-    ASSERT_EQ(asked.size(), 4);
-    EXPECT_EQ(asked[0].toString(), number(1));
-    EXPECT_EQ(asked[1].toInt(), 7);
-    EXPECT_EQ(asked[2].toString(), "COND_LU");
-    EXPECT_EQ(asked[3].toString(), "01");
+    EXPECT_EQ(calls.firstArgs("ValidaOrdem"), (QVariantList{number(1), 7, "COND_LU", "01"}));
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:7"}));
 }
 
-TEST_F(Texts, AnEmptyTextIsRefusedOnItsPage) {
-    openTexts();
-    ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
-    f("CDTXTPROPFAS").setAsString("PRAZO");
-    f("NRORDEMMSG").setAsFloat(3);
-    f("TXPROPFAS").setAsString("<p><b> </b></p>");  // formatting alone
-    screen->showPage(screen->pages().tshObs);
-    EXPECT_FALSE(runHandler([&] { texts().post(); }));
-    EXPECT_EQ(dialogs.errors(), QStringList{"Mensagem deve ser informada"});
-    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshTexto);
-    EXPECT_TRUE(widget<TDBRichEdit>("dreMensagem").hasFocus());
-    EXPECT_EQ(texts().state(), DataSetState::Insert);
-    EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2"}));
-}
-
-TEST_F(Texts, TheCodeOfAStoredTextIsNeitherTypedNorErasedButANewOnesIs) {
+TEST_F(Texts, TheCodeOfAStoredTextIsNeitherTypedNorErasedButANewOnesIsAndTheOrderTakesUpTo999) {
     openTexts();
     ASSERT_TRUE(focusWidget(grid()));
     column("CDTXTPROPFAS");
@@ -253,11 +232,10 @@ TEST_F(Texts, TheCodeOfAStoredTextIsNeitherTypedNorErasedButANewOnesIs) {
     EXPECT_EQ(cellEditor()->text(), "NOVO");
     pressKey(*cellEditor(), Qt::Key_Backspace);
     EXPECT_EQ(cellEditor()->text(), "NOV");
-}
+    pressKey(*cellEditor(), Qt::Key_Escape);
+    ASSERT_TRUE(runHandler([&] { texts().cancel(); }));
 
-TEST_F(Texts, TheOrderTakesWholeNumbersUpTo999) {
-    openTexts();
-    ASSERT_TRUE(focusWidget(grid()));
+    // The order takes whole numbers up to 999.
     column("NRORDEMMSG");
     typeInCell("1000");
     EXPECT_EQ(cellEditor()->text(), "100");
@@ -338,7 +316,8 @@ TEST_F(Texts, EnablingFollowsTheTextsAndARefusedChangeHoldsRegeneration) {
         EXPECT_FALSE(e->enabled()) << e->objectName().toStdString();
     EXPECT_FALSE(widget<TSpeedButton>("sbtInsTexto").isEnabled());
     EXPECT_FALSE(widget<TSpeedButton>("sbtRestauraTexto").isEnabled());
-    EXPECT_TRUE(screen->mnuConfirmar->enabled());
+    EXPECT_TRUE(screen->mnuConfirmar->enabled() && screen->mnuCancelar->enabled());
+    EXPECT_EQ(grid().columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Ellipsis) << "the lookup while editing";
 
     // Another user removes the text meanwhile: the change stays pending, and regenerating
     // (which would replace it unseen) waits until it is sent or given up.
@@ -355,6 +334,7 @@ TEST_F(Texts, EnablingFollowsTheTextsAndARefusedChangeHoldsRegeneration) {
     ASSERT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
     EXPECT_EQ(texts().changeCount(), 0);
     EXPECT_TRUE(m.mnuRegeraTexto->enabled());
+    EXPECT_EQ(grid().columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Auto);
 
     // A proposal without texts can get its first one, and be regenerated.
     ASSERT_TRUE(select(4));
