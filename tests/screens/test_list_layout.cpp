@@ -1,14 +1,17 @@
-// The proposal list as people work in it: the value columns, sorting by a column title
-// with the current proposal kept, and the operator's column layout (widths and order)
-// found again when the screen reopens.
+// The proposal list as people work in it: the value and number columns, sorting by a
+// column title with the current proposal kept, the operator's column layout (widths and
+// order) found again when the list is read again or the screen reopens, and opening a
+// proposal's form from the list.
 #include <QHeaderView>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "screens/proposal_fixture.h"
 #include "services/settings_store.h"
 #include "services/session.h"
 #include "ui/db_grid.h"
 #include "ui/db_grid_model.h"
+#include "ui/page_control.h"
 
 using namespace cot;
 using namespace cot::testing;
@@ -35,7 +38,7 @@ protected:
     QTemporaryDir config;
 };
 
-TEST_F(ListLayout, TheValueColumnShowsMoneyRightAligned) {
+TEST_F(ListLayout, TheValueColumnShowsMoneyRightAlignedAndTheNumberItsVersion) {
     openScreen();
     TColumn* value = grid()->columnOf("VRTOTAL");
     ASSERT_NE(value, nullptr);
@@ -53,6 +56,10 @@ TEST_F(ListLayout, TheValueColumnShowsMoneyRightAligned) {
     EXPECT_TRUE(align.value<Qt::Alignment>() & Qt::AlignRight);
     // Procurar offers the client's or prospect's name by the column's title.
     EXPECT_EQ(screen->proposal()["NOME"].label(), "Nome do Contratante");
+    // The number as people read it, its version after the slash; the stored key unchanged.
+    EXPECT_EQ(screen->proposal()["PROPOSTAVERS"].displayText(), "1/01");
+    EXPECT_EQ(screen->proposal()["NRPROPOSFAS"].asString(), number(1));
+    EXPECT_GT(widthOf("PROPOSTAVERS"), grid()->fontMetrics().horizontalAdvance("1/01"));
 }
 
 TEST_F(ListLayout, ATitleClickSortsAndTheCurrentProposalStaysSelected) {
@@ -73,13 +80,15 @@ TEST_F(ListLayout, ATitleClickSortsAndTheCurrentProposalStaysSelected) {
     EXPECT_EQ(t["NRPROPOSFAS"].asString(), number(3)) << "and the grid shows it as the current row";
 }
 
-TEST_F(ListLayout, WidthsAndOrderAreKeptForTheOperator) {
+TEST_F(ListLayout, WidthsAndOrderAreKeptThroughReloadsForTheOperator) {
     openScreen();
     const int standard = widthOf("VRTOTAL");
     QHeaderView* header = grid()->horizontalHeader();
     header->resizeSection(grid()->columnOf("VRTOTAL")->index, standard + 60);
     header->moveSection(place("NOME"), 1);
     EXPECT_EQ(place("NOME"), 1);
+    ASSERT_TRUE(runHandler([&] { screen->sbtVerificarClick(); }));  // the list read again
+    EXPECT_EQ(widthOf("VRTOTAL"), standard + 60);
     screen->Close();
 
     reopen();
@@ -101,6 +110,29 @@ TEST_F(ListLayout, AColumnNoLongerListedIsPassedOver) {
     EXPECT_EQ(place("PROPOSTAVERS"), 2);
     EXPECT_EQ(widthOf("NOME"), 250);
     EXPECT_GT(place("VRTOTAL"), 2) << "a column the layout does not know keeps its place after";
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+}
+
+// Enter, or a double click outside the attachment column, opens the proposal's form.
+TEST_F(ListLayout, EnterOrADoubleClickOpensTheForm) {
+    openScreen();
+    TDBGrid* grid = this->grid();
+    ASSERT_TRUE(select(2));
+    ASSERT_TRUE(focusWidget(*grid));
+    ASSERT_TRUE(grid->setSelectedField("NOME"));
+    pressKey(*grid, Qt::Key_Return);
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
+    EXPECT_EQ(screen->NR(), number(2));
+    EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
+
+    ASSERT_TRUE(menu(screen->menus().mnuProposta));
+    ASSERT_TRUE(select(4));
+    ASSERT_TRUE(grid->setSelectedField("DSREFEPROPOSFAS"));
+    const QModelIndex cell = grid->model()->index(grid->row(), grid->selectedIndex());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+    processEvents();
+    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
+    EXPECT_EQ(screen->NR(), number(4));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
 }
 

@@ -2,13 +2,10 @@
 // handling of columns and keys.
 #include <QHeaderView>
 #include <QLabel>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include "proposal/screen/proposal_list_status.h"
 #include "screens/proposal_fixture.h"
 #include "ui/db_grid.h"
-#include "ui/page_control.h"
 
 using namespace cot;
 using namespace cot::testing;
@@ -63,9 +60,8 @@ TEST(ProposalListPictures, LostAndSupersededVersionsAndTheClientsDecision) {
     EXPECT_TRUE(isClosed(ProposalListStatus::Lost));
     EXPECT_TRUE(isClosed(ProposalListStatus::Superseded));
     EXPECT_FALSE(isClosed(ProposalListStatus::Expired));
-    EXPECT_EQ(clientDecisionPicture("A"), "imgAceitaCliente");
-    EXPECT_EQ(clientDecisionPicture("R"), "imgRecusadaCliente");
-    EXPECT_EQ(clientDecisionPicture(""), QString());
+    EXPECT_EQ(clientDecisionPicture("A") + u'|' + clientDecisionPicture("R") + u'|' + clientDecisionPicture(""),
+              "imgAceitaCliente|imgRecusadaCliente|");
     // Declined by the client and not marked lost: its own status, whatever the validity.
     EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "", "R"), ProposalListStatus::Declined);
     EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "R"), ProposalListStatus::Declined);
@@ -93,14 +89,12 @@ TEST_F(ListStatus, LegendPicturesAndAttachmentPictureAreRealImages) {
         auto* l = findAs<QLabel>(*screen, name);
         return l ? l->text() : QStringLiteral("(none)");
     };
-    EXPECT_EQ(text("lblAceite"), "Aceita");
-    EXPECT_EQ(text("lblValida"), "Válida");
-    EXPECT_EQ(text("lblAVencer"), "A vencer");
-    EXPECT_EQ(text("lblVencida"), "Vencida");
-    EXPECT_EQ(text("lblSubstituida"), "Substituída");
-    EXPECT_EQ(text("lblPerdida"), "Perdida");
-    EXPECT_EQ(text("lblAceitaCliente"), "Aceita pelo cliente");
-    EXPECT_EQ(text("lblRecusadaCliente"), "Recusada pelo cliente");
+    QStringList legend;
+    for (const char* name : {"lblAceite", "lblValida", "lblAVencer", "lblVencida", "lblSubstituida", "lblPerdida",
+                             "lblAceitaCliente", "lblRecusadaCliente"})
+        legend << text(name);
+    EXPECT_EQ(legend, (QStringList{"Aceita", "Válida", "A vencer", "Vencida", "Substituída", "Perdida",
+                                   "Aceita pelo cliente", "Recusada pelo cliente"}));
     for (const char* name :
          {"imgVerde", "imgAmarelo", "imgVermelho", "imgCinza", "imgPreto", "imgAceitaCliente", "imgRecusadaCliente"}) {
         auto* img = findAs<QLabel>(*screen, name);
@@ -197,77 +191,3 @@ TEST_F(ListStatus, StatusColumnClosesEditingAndTheAttachmentColumnTakesOnlyMovin
     EXPECT_FALSE(through(QChar(8)));
     for (const int k : {9, 13, 37, 38, 39, 40}) EXPECT_TRUE(through(QChar(k))) << k;
 }
-
-namespace {
-
-// Column widths are the operator's own: kept in the desktop settings, not shared.
-class ListColumns : public ProposalFixture {
-protected:
-    void SetUp() override {
-        qputenv("COT_CONFIG_DIR", config.path().toUtf8());
-        ProposalFixture::SetUp();
-    }
-    void TearDown() override {
-        ProposalFixture::TearDown();
-        qunsetenv("COT_CONFIG_DIR");
-    }
-    int widthOf(const char* field) {
-        TDBGrid* grid = screen->dbgPadrao;
-        return grid->columnWidth(grid->columnOf(field)->index);
-    }
-    void reopen() {
-        delete Cli_cot05000::proposalScreen();
-        openScreen();
-    }
-    QTemporaryDir config;
-};
-
-// The number as people read it, its version after the slash; the stored key unchanged.
-TEST_F(ListColumns, TheNumberColumnShowsTheShortNumberAndVersion) {
-    openScreen();
-    ASSERT_TRUE(select(1));
-    EXPECT_EQ(screen->proposal()["PROPOSTAVERS"].displayText(), "1/01");
-    EXPECT_EQ(screen->proposal()["NRPROPOSFAS"].asString(), number(1));
-    EXPECT_GT(widthOf("PROPOSTAVERS"), screen->dbgPadrao->fontMetrics().horizontalAdvance("1/01"));
-}
-
-TEST_F(ListColumns, AWidenedColumnStaysThroughReloadsAndIsTheOperatorsOwn) {
-    openScreen();
-    TDBGrid* grid = screen->dbgPadrao;
-    const int standard = widthOf("NOME");
-    grid->horizontalHeader()->resizeSection(grid->columnOf("NOME")->index, standard + 150);
-    ASSERT_TRUE(runHandler([&] { screen->sbtVerificarClick(); }));  // the list read again
-    EXPECT_EQ(widthOf("NOME"), standard + 150);
-    screen->Close();
-
-    reopen();
-    EXPECT_EQ(widthOf("NOME"), standard + 150);
-    signInAs("GERENTE");
-    reopen();
-    EXPECT_EQ(widthOf("NOME"), standard) << "another operator keeps the standard widths";
-}
-
-// Enter, or a double click outside the attachment column, opens the proposal's form.
-TEST_F(ListColumns, EnterOrADoubleClickOpensTheForm) {
-    openScreen();
-    TDBGrid* grid = screen->dbgPadrao;
-    ASSERT_TRUE(select(2));
-    ASSERT_TRUE(focusWidget(*grid));
-    ASSERT_TRUE(grid->setSelectedField("NOME"));
-    pressKey(*grid, Qt::Key_Return);
-    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
-    EXPECT_EQ(screen->NR(), number(2));
-    EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
-
-    ASSERT_TRUE(menu(screen->menus().mnuProposta));
-    ASSERT_TRUE(select(4));
-    ASSERT_TRUE(grid->setSelectedField("DSREFEPROPOSFAS"));
-    const QModelIndex cell = grid->model()->index(grid->row(), grid->selectedIndex());
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
-    processEvents();
-    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
-    EXPECT_EQ(screen->NR(), number(4));
-    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
-}
-
-}  // namespace
