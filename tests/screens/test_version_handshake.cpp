@@ -1,76 +1,91 @@
-// The desktop signs in only to a server that speaks its protocol: another version, or a
-// server too old to say, is refused before the password is sent, with both versions named.
+// Signing in to a server: the desktop signs in only to a server that speaks its protocol
+// (another version, or a server too old to say, is refused before the password is sent,
+// with both versions named), and once signed in it works on the server's day: the dates a
+// new proposal proposes and the list's expiry statuses follow the server's clock.
+#include <QSet>
 #include <gtest/gtest.h>
 
+#include "base/clock.h"
 #include "base/errors.h"
 #include "base/protocol_version.h"
+#include "data/client_table.h"
+#include "dialogs/filter_criteria.h"
+#include "proposal/screen/areas.h"
+#include "proposal/screen/proposal_list_status.h"
+#include "proposal/screen/proposal_screen.h"
 #include "rpc/protocol_check.h"
 #include "rpc/rpc_channel.h"
+#include "screens/header_fixture.h"
 #include "screens/sign_in.h"
+#include "server/rpc/method_registry.h"
 #include "server/rpc/server_config.h"
+#include "services/server_date.h"
 #include "services/session.h"
-#include "support/screen_fixture.h"
 
 using namespace cot;
 using namespace cot::testing;
 
 namespace {
 
-class VersionHandshake : public ScreenFixture {
-protected:
-    // Signs VENDEDOR in to a server configured by `configure`: empty when signed in,
-    // otherwise the refusal. The desktop's session is left as it was on a refusal.
-    QString signInTo(std::function<void(server::ServerConfig&)> configure) {
-        TestServer other({.seed = true, .fixedClock = false, .configure = std::move(configure)});
-        const int port = Session::instance().serverPort();
-        Session::instance().setServer("127.0.0.1", other.port());
-        QString refusal;
-        try {
-            SignIn::signIn("VENDEDOR", "vendedor", "0001");
-        } catch (const UserError& e) {
-            refusal = e.text();
-        }
-        Session::instance().setServer("127.0.0.1", port);
-        address_ = QStringLiteral("127.0.0.1:%1").arg(other.port());
-        // Beyond the session the test server opens for itself.
-        signedInThere_ = other.db().scalar("SELECT COUNT(*) FROM SESSAO").toInt() > 1;
-        return refusal;
-    }
-    QString address_;
-    bool signedInThere_ = false;
+// Signs VENDEDOR in to another server started with `options` (demo data, its own clock):
+// empty when signed in, otherwise the refusal. The desktop's address is put back after;
+// its session is left as the sign-in made it.
+struct SignedInElsewhere {
+    QString refusal, address;
+    bool sessionThere = false;  // beyond the session the test server opens for itself
 };
-
-TEST_F(VersionHandshake, ANewerServerIsRefusedNamingBothVersions) {
-    ASSERT_EQ(signInTo({}), QString()) << "the same protocol signs in";
-    ASSERT_TRUE(signedInThere_);
-    const QByteArray before = rpc_channel::sessionToken();
-    const QString refusal = signInTo([](server::ServerConfig& c) {
-        c.protocolVersion = kProtocolVersion + 1;
-        c.version = "2.0.0";
-    });
-    EXPECT_EQ(refusal, QStringLiteral("O servidor de aplicação em %1 fala a versão %2 do protocolo "
-                                      "(cot05000-server 2.0.0); este programa fala a versão %3 (%4). "
-                                      "Atualize o cot-host.")
-                           .arg(address_)
-                           .arg(kProtocolVersion + 1)
-                           .arg(kProtocolVersion)
-                           .arg(desktopProgram()));
-    EXPECT_FALSE(signedInThere_) << "no sign-in was even tried";
-    EXPECT_EQ(rpc_channel::sessionToken(), before) << "the desktop's session stays as it was";
+SignedInElsewhere signInTo(TestServerOptions options) {
+    options.seed = true;
+    options.fixedClock = false;
+    TestServer other(std::move(options));
+    const int port = Session::instance().serverPort();
+    Session::instance().setServer("127.0.0.1", other.port());
+    SignedInElsewhere out;
+    try {
+        SignIn::signIn("VENDEDOR", "vendedor", "0001");
+    } catch (const UserError& e) {
+        out.refusal = e.text();
+    }
+    Session::instance().setServer("127.0.0.1", port);
+    out.address = QStringLiteral("127.0.0.1:%1").arg(other.port());
+    out.sessionThere = other.db().scalar("SELECT COUNT(*) FROM SESSAO").toInt() > 1;
+    return out;
 }
 
-TEST_F(VersionHandshake, AServerThatReportsNoProtocolIsRefusedAsUnknown) {
-    const QString refusal = signInTo([](server::ServerConfig& c) {
+class VersionHandshake : public ScreenFixture {};
+
+TEST_F(VersionHandshake, ANewerOrUnknownServerIsRefusedNamingBothVersions) {
+    const SignedInElsewhere same = signInTo({});
+    ASSERT_EQ(same.refusal, QString()) << "the same protocol signs in";
+    ASSERT_TRUE(same.sessionThere);
+    const QByteArray before = rpc_channel::sessionToken();
+    SignedInElsewhere newer = signInTo({.configure = [](server::ServerConfig& c) {
+        c.protocolVersion = kProtocolVersion + 1;
+        c.version = "2.0.0";
+    }});
+    EXPECT_EQ(newer.refusal, QStringLiteral("O servidor de aplicação em %1 fala a versão %2 do protocolo "
+                                            "(cot05000-server 2.0.0); este programa fala a versão %3 (%4). "
+                                            "Atualize o cot-host.")
+                                 .arg(newer.address)
+                                 .arg(kProtocolVersion + 1)
+                                 .arg(kProtocolVersion)
+                                 .arg(desktopProgram()));
+    EXPECT_FALSE(newer.sessionThere) << "no sign-in was even tried";
+    EXPECT_EQ(rpc_channel::sessionToken(), before) << "the desktop's session stays as it was";
+
+    // A server that reports no protocol is refused as unknown.
+    const SignedInElsewhere unknown = signInTo({.configure = [](server::ServerConfig& c) {
         c.protocolVersion.reset();
         c.version = "0.9.0";
-    });
-    EXPECT_EQ(refusal, QStringLiteral("O servidor de aplicação em %1 fala uma versão desconhecida do protocolo "
-                                      "(cot05000-server 0.9.0); este programa fala a versão %2 (%3). "
-                                      "Atualize o servidor de aplicação.")
-                           .arg(address_)
-                           .arg(kProtocolVersion)
-                           .arg(desktopProgram()));
-    EXPECT_FALSE(signedInThere_);
+    }});
+    EXPECT_EQ(unknown.refusal,
+              QStringLiteral("O servidor de aplicação em %1 fala uma versão desconhecida do protocolo "
+                             "(cot05000-server 0.9.0); este programa fala a versão %2 (%3). "
+                             "Atualize o servidor de aplicação.")
+                  .arg(unknown.address)
+                  .arg(kProtocolVersion)
+                  .arg(desktopProgram()));
+    EXPECT_FALSE(unknown.sessionThere);
 }
 
 TEST(ProtocolRefusal, ReadsWhatTheServerReports) {
@@ -83,6 +98,74 @@ TEST(ProtocolRefusal, ReadsWhatTheServerReports) {
         EXPECT_TRUE(protocolRefusal(odd, at).contains("versão desconhecida do protocolo (cot05000-server de versão "
                                                       "desconhecida)"))
             << odd;
+}
+
+const QDate kServerDay(2027, 1, 20);  // 45 days after the desktop's own 06/12/2026
+
+class ServerDateScreen : public HeaderFixture {
+protected:
+    // Signs VENDEDOR in against a server whose clock reads 20/01/2027 09:00. In this process
+    // the proposal server reads the desktop's clock slot, so that server answers the date
+    // from a clock of its own.
+    void signInAgainstAServerAhead() {
+        const auto ahead = [](server::MethodRegistry& r) {
+            r.add("GetDataHoraServ", 0, server::AccessRule::session(),
+                  [](server::MethodContext&, const server::Args&) -> QJsonValue { return "2027-01-20T09:00:00.000"; });
+        };
+        EXPECT_EQ(signInTo({.methods = ahead}).refusal, QString());
+        // Back to the test's own server, with a session opened on the day the clock now reads.
+        Session::instance().setToken(testServer().openSession("VENDEDOR"));
+    }
+
+    // Numbers/versions the server's filter lists with one status.
+    QSet<QString> listedByTheServer(const Cli_cot05002::TDADOSSTATUS& status) {
+        Cli_cot05002::TFILTRO f;
+        f.DADOSSTATUS = status;
+        const Packet p = screen->net().getPacket(
+            "GetPropostaAux", Cli_cot05002::propostaAuxArguments(Cli_cot05002::filterArguments(f), "0001", "T"));
+        QSet<QString> out;
+        for (int r = 0; r < p.rows.size(); ++r)
+            out << p.value(r, "NRPROPOSFAS").toString() + u'/' + p.value(r, "NRVERPROPFAS").toString();
+        return out;
+    }
+};
+
+TEST_F(ServerDateScreen, ANewProposalIsDatedByTheServersDayAndTheListsStatusesAgreeWithTheServers) {
+    ASSERT_EQ(Clock::current().today(), QDate(2026, 12, 6)) << "the desktop's own clock";
+    signInAgainstAServerAhead();
+    ASSERT_NE(dynamic_cast<const ServerClock*>(&Clock::current()), nullptr);
+    EXPECT_EQ(Lib90500::DtServ(), QDateTime(kServerDay, QTime(0, 0)));
+    const QDateTime first = Clock::current().now();
+    EXPECT_EQ(first.date(), kServerDay);
+    EXPECT_LT(qAbs(first.secsTo(QDateTime(kServerDay, QTime(9, 0)))), 5);
+
+    startNewProposal();
+    ClientTable& t = screen->proposal();
+    EXPECT_EQ(t["DTPROPOSFAS"].asDateTime().date(), kServerDay);
+    EXPECT_EQ(t["DTVALPROPFAS"].asDateTime().date(), kServerDay.addDays(30)) << "the validity default";
+    // No second reading: the time runs on from the first one by the local counter.
+    EXPECT_GE(Clock::current().now(), first);
+    ASSERT_TRUE(runHandler([&] { t.cancel(); }));
+
+    // The list's expiry statuses agree with the server's filter on the server's day.
+    const QSet<QString> expired = listedByTheServer({false, true, false, false});
+    const QSet<QString> expiring = listedByTheServer({false, false, false, true});
+    const QSet<QString> valid = listedByTheServer({false, false, true, false});
+    ClientTable& list = screen->proposal();
+    ASSERT_GT(list.rowCount(), 0);
+    int moved = 0;
+    for (int r = 0; r < list.rowCount(); ++r) {
+        ClientTable::RowView view(list, r);
+        const QString key = list["NRPROPOSFAS"].asString() + u'/' + list["NRVERPROPFAS"].asString();
+        const QDateTime accepted = list["DTACEPROPFAS"].asDateTime();
+        const QDateTime validUntil = list["DTVALPROPFAS"].asDateTime();
+        const ProposalListStatus shown = proposalListStatus(accepted, validUntil, Clock::current().today());
+        EXPECT_EQ(shown == ProposalListStatus::Expired, expired.contains(key)) << key.toStdString();
+        EXPECT_EQ(shown == ProposalListStatus::Expiring, expiring.contains(key)) << key.toStdString();
+        EXPECT_EQ(shown == ProposalListStatus::Valid, valid.contains(key)) << key.toStdString();
+        if (shown != proposalListStatus(accepted, validUntil, QDate(2026, 12, 6))) ++moved;
+    }
+    EXPECT_GT(moved, 0) << "some proposal must look different on the server's day than on the desktop's";
 }
 
 }  // namespace
