@@ -34,8 +34,9 @@ QList<QStringList> csvRows(const QString& path) {
 
 class ListExport : public ProposalFixture {
 protected:
-    // Answers the file dialog with `path` (empty: cancelled) and exports.
-    void exportTo(const QString& path, const PictureWords& words = {}) {
+    // Answers the file dialog with `path` (empty: cancelled) and exports, by the menu entry
+    // or straight from the grid with `words` for its pictures.
+    void exportTo(const QString& path, const PictureWords& words = {}, bool byMenu = false) {
         runner.expect(
             [path](QWidget& w) {
                 auto& files = static_cast<QFileDialog&>(w);
@@ -45,7 +46,8 @@ protected:
                 static_cast<QDialog&>(files).accept();
             },
             "dlgExportarLista");
-        exportProposalList(*screen, *screen->dbgPadrao, words);
+        if (byMenu) ASSERT_TRUE(menu(screen->menus().mnuExportar));
+        else exportProposalList(*screen, *screen->dbgPadrao, words);
     }
 
     // The status word of the row being read, as the screen's legend names it.
@@ -119,7 +121,7 @@ TEST_F(ListExport, TheFileHoldsTheRowsAndColumnsTheGridShows) {
     }
 }
 
-TEST_F(ListExport, AWorkbookAndACancelledDialog) {
+TEST_F(ListExport, AWorkbookACancelledDialogAndTheMenusTitlesShortNumbersContactNamesAndStatusWords) {
     openScreen();
     exportTo(QString());
     EXPECT_TRUE(dialogs.allTexts().isEmpty()) << "cancelled: nothing written, nothing said";
@@ -132,21 +134,12 @@ TEST_F(ListExport, AWorkbookAndACancelledDialog) {
     QFile f(path + ".xlsx");
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.read(2) == "PK") << "a zip container, as every workbook";
-}
 
-// Through the menu: the list's titles (the status column named), the number as people read
-// it, the contact by name and the status in the words the pipeline uses.
-TEST_F(ListExport, TheMenuExportsTitlesShortNumbersContactNamesAndStatusWords) {
-    openScreen();
+    // Through the menu: the list's titles (the status column named), the number as people
+    // read it, the contact by name and the status in the words the pipeline uses.
     ClientTable& list = screen->proposal();
-    const QString path = dir.filePath("menu.csv");
-    runner.expect([path](QWidget& w) {
-        static_cast<QFileDialog&>(w).selectNameFilter("CSV (*.csv)");
-        static_cast<QFileDialog&>(w).selectFile(path);
-        static_cast<QDialog&>(w).accept();
-    }, "dlgExportarLista");
-    ASSERT_TRUE(menu(screen->menus().mnuExportar));
-    const QList<QStringList> rows = csvRows(path);
+    exportTo(dir.filePath("menu.csv"), {}, true);
+    const QList<QStringList> rows = csvRows(dir.filePath("menu.csv"));
     ASSERT_EQ(rows.size(), list.recordCount() + 1);
     EXPECT_EQ(rows[0].value(0), "Situação");
     const int number = rows[0].indexOf("Proposta"), contact = rows[0].indexOf("Contato");

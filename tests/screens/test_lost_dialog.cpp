@@ -30,12 +30,16 @@ protected:
             {{"N", number(n)}, {"V", version}, {"K", kind}, {"D", QDateTime(QDate(2026, 12, 5), QTime(16, 42))},
              {"C", role}, {"M", motive}, {"T", comment}, {"H", QString(64, u'a')}});
     }
-    int lostRows(int n) {
-        return testServer()
-            .db()
-            .scalar("SELECT COUNT(*) FROM PERDAPROP WHERE NRPROPOSFAS = :N", {{"N", number(n)}})
-            .toInt();
+    // The loss recorded for proposal n, "motive|text", one line per row.
+    QStringList lost(int n) {
+        const Packet p = testServer().db().query("SELECT IDMOTIVO, TXMOTIVO FROM PERDAPROP WHERE NRPROPOSFAS = :N",
+                                                 {{"N", number(n)}});
+        QStringList out;
+        for (int r = 0; r < p.rows.size(); ++r)
+            out << p.value(r, "IDMOTIVO").toString() + u'|' + p.value(r, "TXMOTIVO").toString();
+        return out;
     }
+    int lostRows(int n) { return int(lost(n).size()); }
     QString status() const { return screen->proposal()["IDSITUACAO"].asString(); }
     bool launch() { return runHandler([&] { openMarkLost(*screen); }); }
 };
@@ -54,18 +58,14 @@ TEST_F(LostDialog, StartsOnTheClientsReasonAndCommentRecordsTheMarkAndKeepsThePr
             EXPECT_EQ(d.cbbMotivo->currentText(), "Prazo");
             EXPECT_EQ(d.mmoMotivo->text(), "Prazo de entrega longo demais.");
             EXPECT_EQ(d.cbbMotivo->count(), 5);
-            EXPECT_EQ(d.sbtConfirma->text(), "Confirmar");
-            EXPECT_EQ(d.sbtCancela->text(), "Cancelar");
+            EXPECT_EQ(d.sbtConfirma->text() + u'|' + d.sbtCancela->text(), "Confirmar|Cancelar");
             d.cbbMotivo->setCurrentIndex(d.cbbMotivo->findText("Concorrente"));
             clickButton(*d.sbtConfirma);
         },
         "frmPropostaPerdida");
     ASSERT_TRUE(launch()) << dialogs.errors().join("; ").toStdString();
     EXPECT_EQ(dialogs.errors(), QStringList());
-    EXPECT_EQ(testServer().db().scalar("SELECT IDMOTIVO FROM PERDAPROP WHERE NRPROPOSFAS = :N", {{"N", number(2)}}),
-              "C");
-    EXPECT_EQ(testServer().db().scalar("SELECT TXMOTIVO FROM PERDAPROP WHERE NRPROPOSFAS = :N", {{"N", number(2)}}),
-              "Prazo de entrega longo demais.");
+    EXPECT_EQ(lost(2), QStringList{"C|Prazo de entrega longo demais."});
     EXPECT_EQ(screen->key().nr, number(2)) << "the list reloaded on the same proposal";
     EXPECT_EQ(status(), "P");
 }
@@ -95,7 +95,7 @@ TEST_F(LostDialog, ChecksTheMotiveAndTheTextBeforeAskingTheServer) {
 }
 
 // Accepted while the dialog was open: the server's refusal is shown and the dialog stays.
-TEST_F(LostDialog, AServerRefusalKeepsTheDialogOpen) {
+TEST_F(LostDialog, AServerRefusalKeepsTheDialogOpenAndAnAcceptedProposalIsNotOffered) {
     openScreen();
     ASSERT_TRUE(select(2));
     runner.expect(
@@ -113,6 +113,14 @@ TEST_F(LostDialog, AServerRefusalKeepsTheDialogOpen) {
         "frmPropostaPerdida");
     ASSERT_TRUE(launch());
     EXPECT_EQ(lostRows(2), 0);
+
+    // An accepted proposal is not offered at all.
+    dialogs.clearShown();
+    ASSERT_TRUE(select(1));
+    EXPECT_FALSE(launch());
+    EXPECT_EQ(dialogs.errors(), QStringList({"A proposta já foi aceita."}));
+    EXPECT_EQ(runner.shown().size(), 1) << "only the dialog of proposal 2";
+    EXPECT_EQ(lostRows(1), 0);
 }
 
 TEST_F(LostDialog, AMarkedProposalIsUnmarkedOnlyWhenTheAnswerIsYes) {
@@ -139,15 +147,6 @@ TEST_F(LostDialog, AMarkedProposalIsUnmarkedOnlyWhenTheAnswerIsYes) {
     EXPECT_EQ(screen->key().nr, number(2));
     EXPECT_EQ(status(), "V");
     EXPECT_EQ(runner.shown(), QStringList({"frmPropostaPerdida"})) << "no dialog for the unmarking";
-}
-
-TEST_F(LostDialog, AnAcceptedProposalIsNotOffered) {
-    openScreen();
-    ASSERT_TRUE(select(1));
-    EXPECT_FALSE(launch());
-    EXPECT_EQ(dialogs.errors(), QStringList({"A proposta já foi aceita."}));
-    EXPECT_TRUE(runner.shown().isEmpty());
-    EXPECT_EQ(lostRows(1), 0);
 }
 
 // The approval shows what the client decided on his page, or nothing.

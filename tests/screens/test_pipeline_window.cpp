@@ -41,22 +41,27 @@ protected:
         for (int r = 0; r < p.rows.size(); ++r) out << p.value(r, field).toString();
         return out;
     }
-    // The versions of the whole list with status `status` (not declined by the client),
-    // proposed in `month` ("yyyy-mm"; empty: the default period), as "n/vv".
-    QStringList listed(const QString& status, const QString& month) {
+    // The versions of the whole list (as "n/vv", sorted) proposed in `month` ("yyyy-mm"; empty:
+    // the default period) for which `counts` holds.
+    QStringList listedWhere(const QString& month, const std::function<bool(const Packet&, int)>& counts) {
         const Packet list = screen->net().getPacket("GetProposta", {"0001", "T"});
         QStringList out;
         for (int r = 0; r < list.rows.size(); ++r) {
             const QDate proposed = list.value(r, "DTPROPOSFAS").toDateTime().date();
             const bool inPeriod = month.isEmpty() ? proposed >= QDate(2026, 1, 1) && proposed <= QDate(2026, 12, 6)
                                                   : proposed.toString("yyyy-MM") == month;
-            if (list.value(r, "IDSITUACAO").toString() == status && list.value(r, "IDDECCLIENTE").toString() != "R" &&
-                inPeriod)
+            if (inPeriod && counts(list, r))
                 out << QString::number(list.value(r, "NRPROPOSFAS").toString().toLongLong()) + u'/' +
                            list.value(r, "NRVERPROPFAS").toString();
         }
         out.sort();
         return out;
+    }
+    // Those with status `status`, not declined by the client.
+    QStringList listed(const QString& status, const QString& month) {
+        return listedWhere(month, [&](const Packet& list, int r) {
+            return list.value(r, "IDSITUACAO").toString() == status && list.value(r, "IDDECCLIENTE").toString() != "R";
+        });
     }
     QStringList shownInList() const {
         QStringList out = listNumbers();
@@ -92,9 +97,8 @@ TEST_F(PipelineWindow, ShowsTheServersFiguresAndAMonthlyChartAndABarListsItsProp
         const Packet figures = serverFigures();
         const Packet statuses = group(figures, "SITUACAO");
         ASSERT_EQ(statuses.rows.size(), 7);
-        EXPECT_EQ(column(w.cdsSituacao->data(), "DSCHAVE"), column(statuses, "DSCHAVE"));
-        EXPECT_EQ(column(w.cdsSituacao->data(), "QTPROPOSTAS"), column(statuses, "QTPROPOSTAS"));
-        EXPECT_EQ(column(w.cdsSituacao->data(), "VRTOTAL"), column(statuses, "VRTOTAL"));
+        for (const char* field : {"DSCHAVE", "QTPROPOSTAS", "VRTOTAL"})
+            EXPECT_EQ(column(w.cdsSituacao->data(), field), column(statuses, field)) << field;
         const Packet sellers = group(figures, "VENDEDOR");
         ASSERT_GT(sellers.rows.size(), 0);
         EXPECT_EQ(column(w.cdsVendedor->data(), "DSCHAVE"), column(sellers, "DSCHAVE"));
@@ -172,17 +176,11 @@ TEST_F(PipelineWindow, ADoubleClickOnASalespersonListsTheVersionsOfHisRow) {
         processEvents();
         EXPECT_FALSE(w.isVisible());
     });
-    const Packet list = screen->net().getPacket("GetProposta", {"0001", "T"});
-    QStringList expected;
-    for (int r = 0; r < list.rows.size(); ++r) {
-        const QDate proposed = list.value(r, "DTPROPOSFAS").toDateTime().date();
+    // Counted for him: requested by him, else included by him.
+    const QStringList expected = listedWhere({}, [&](const Packet& list, int r) {
         const QString requester = list.value(r, "CDOPERSOLI").toString().trimmed();
-        const QString his = requester.isEmpty() ? list.value(r, "CDOPERINCL").toString() : requester;
-        if (his == seller && proposed >= QDate(2026, 1, 1) && proposed <= QDate(2026, 12, 6))
-            expected << QString::number(list.value(r, "NRPROPOSFAS").toString().toLongLong()) + u'/' +
-                            list.value(r, "NRVERPROPFAS").toString();
-    }
-    expected.sort();
+        return (requester.isEmpty() ? list.value(r, "CDOPERINCL").toString() : requester) == seller;
+    });
     EXPECT_EQ(shownInList(), expected);
     EXPECT_EQ(expected.size(), counted);
     ASSERT_TRUE(screen->listFilter().dialog());

@@ -158,11 +158,11 @@ TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndSaysWhy) {
     EXPECT_FALSE(screen->menus().sbtAprovacao->isEnabled());
 }
 
-TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirm) {
+TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirmOrACancel) {
     openScreen();
     ASSERT_TRUE(select(1));
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ClientTable& obs = *screen->area<ObservationArea>().cdsObs;
+    ClientTable& obs = *screen->activeTable();  // the observation page works on the observation
     ASSERT_EQ(obs.recordCount(), 1);
     const QString original = obs["TXOBSPROPFAS"].asString();
 
@@ -199,20 +199,13 @@ TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirm
     EXPECT_EQ(obs.changeCount(), 0);
     EXPECT_EQ(serverText(), "<p>Prazo de entrega: 30 dias.</p>");
     EXPECT_FALSE(screen->mnuConfirmar->enabled());
-}
 
-TEST_F(ProposalAreas, CancelGivesUpARefusedChangeAndShowsTheServersRows) {
-    openScreen();
-    ASSERT_TRUE(select(1));
-    ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ClientTable& obs = *screen->area<ObservationArea>().cdsObs;
-    const QString original = obs["TXOBSPROPFAS"].asString();
+    // Cancelar gives up a refused change and shows the server's rows.
     testServer().db().exec(QStringLiteral("DELETE FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", number(1)}});
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
     obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>Outra.</p>"));
     EXPECT_FALSE(runHandler([&] { screen->sbtConfirmarClick(); }));
     ASSERT_EQ(obs.changeCount(), 1);
-
     dialogs.expectConfirm(true);
     EXPECT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
     EXPECT_EQ(obs.changeCount(), 0);
@@ -223,12 +216,11 @@ TEST_F(ProposalAreas, AnEmptiedObservationIsRemovedAndANewOneIsInserted) {
     openScreen();
     ASSERT_TRUE(select(2));
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ClientTable& obs = *screen->area<ObservationArea>().cdsObs;
+    ClientTable& obs = *screen->activeTable();
     const auto rows = [&] {
         return testServer().db().scalar(QStringLiteral("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"),
                                         {{"N", number(2)}}).toInt();
     };
-    const int before = rows();
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));  // inserts when there is none
     ASSERT_TRUE(obs.isEditing());
     EXPECT_EQ(obs["NRPROPOSFAS"].asString(), number(2));
@@ -241,7 +233,6 @@ TEST_F(ProposalAreas, AnEmptiedObservationIsRemovedAndANewOneIsInserted) {
     obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>  </p>"));
     ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
     EXPECT_EQ(rows(), 0) << "an observation of blanks is not kept";
-    (void)before;
 }
 
 }  // namespace

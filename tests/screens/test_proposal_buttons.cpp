@@ -40,8 +40,21 @@ protected:
     }
 };
 
-TEST_F(ProposalButtons, RepeatedDueDatesStopTheConfirmationBeforeTheHostConfirm) {
+// A change elsewhere goes through (sent, merged, the proposal kept current on the list read
+// again); repeated due dates stop the confirmation before the host's confirm.
+TEST_F(ProposalButtons, ConfirmationGoesThroughUnlessDueDatesRepeat) {
     openSchedule();
+    ASSERT_TRUE(menu(screen->menus().mnuObserv));
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    ClientTable& obs = *screen->activeTable();
+    obs["TXOBSPROPFAS"].setAsString("<p>Entrega em duas etapas.</p>");
+    EXPECT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    EXPECT_EQ(obs.state(), DataSetState::Browse);
+    EXPECT_EQ(obs.changeCount(), 0) << "sent and merged";
+    EXPECT_EQ(screen->NR(), number(1));
+
+    ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
     repeatFirstDate();
     const int calls = screen->net().calls();
     EXPECT_FALSE(runHandler([&] { screen->sbtConfirmarClick(); }));
@@ -50,20 +63,6 @@ TEST_F(ProposalButtons, RepeatedDueDatesStopTheConfirmationBeforeTheHostConfirm)
     EXPECT_FALSE(widget<ClientTable>("cdsAux").filtered()) << "the check leaves its copy unfiltered";
     EXPECT_EQ(screen->area<LineInstallmentsArea>().cdsVenc_Valor->changeCount(), 2) << "the edited schedule is kept";
     EXPECT_EQ(widget<TDBGrid>("dbgVencimento").selectedField()->fieldName(), "DTVELUSOPEDP");
-}
-
-TEST_F(ProposalButtons, DistinctDueDatesLetTheConfirmationThrough) {
-    openSchedule();
-    ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    ClientTable& obs = *screen->area<ObservationArea>().cdsObs;
-    obs["TXOBSPROPFAS"].setAsString("<p>Entrega em duas etapas.</p>");
-    EXPECT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
-    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
-    EXPECT_EQ(obs.state(), DataSetState::Browse);
-    EXPECT_EQ(obs.changeCount(), 0) << "sent and merged";
-    // The list was read again and the proposal stayed current.
-    EXPECT_EQ(screen->NR(), number(1));
 }
 
 TEST_F(ProposalButtons, IncludingFromTheListOpensTheFormWithTheNextVersion) {

@@ -144,16 +144,9 @@ ProposalDocument licenceProposal() {
     d.contract = QStringLiteral("M");
     d.serviceCharging = QStringLiteral("P");
     d.packageValue = 5400;
-    ProposalDocument::Line line;
-    line.code = QStringLiteral("2001");
-    line.name = QStringLiteral("ERP Web completo com módulos fiscais");
-    line.type = QStringLiteral("M");
-    line.users = 120;
-    line.quantity = 10;
-    line.licence = 10000;
-    line.licenceDiscount = 500;
-    line.monthly = 1360;
-    line.monthlyDiscount = 60;
+    ProposalDocument::Line line{.code = "2001", .name = "ERP Web completo com módulos fiscais", .type = "M", .users = 120,
+                                .quantity = 10, .licence = 10000, .licenceDiscount = 500, .monthly = 1360,
+                                .monthlyDiscount = 60};
     for (const char* system : {"Escrita Fiscal Web", "Folha de Pagamento Web", "Contabilidade Web", "Estoque Web"})
         line.systems << QStringLiteral("WEB - ") + QString::fromUtf8(system);
     // 95.000,00 in four installments with 1,5 % interest.

@@ -85,7 +85,10 @@ protected:
     RecordingMailSender mail;
 };
 
+// A proposal whose texts were all removed is sent with the standard ones, as printing it
+// would give them.
 TEST_F(SendToClient, SendsTheReportWithItsLinkAndCancelsTheLinkOnlyWhenConfirmed) {
+    testServer().db().exec(QStringLiteral("DELETE FROM TXTPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", number(2)}});
     QString token;
     ASSERT_TRUE(inDialog(2, [&](TfrmEnviarCliente& d) {
         EXPECT_EQ(d.windowTitle(), "Enviar ao Cliente");
@@ -118,7 +121,8 @@ TEST_F(SendToClient, SendsTheReportWithItsLinkAndCancelsTheLinkOnlyWhenConfirmed
         EXPECT_EQ(m.attachments[0].fileName, "Proposta 2-01.pdf");
         ASSERT_TRUE(m.attachments[0].data.startsWith("%PDF-"));
         const QString words = pdfText(m.attachments[0].data);
-        for (const char* expected : {"ERP Web e serviços de implantação", "Beta Comércio", "18.671,50"})
+        for (const char* expected : {"ERP Web e serviços de implantação", "Beta Comércio", "18.671,50",
+                                     "Apresentamos nossa proposta de licença de uso com manutenção mensal."})
             EXPECT_TRUE(words.contains(QString::fromUtf8(expected))) << expected << " in " << words.toStdString();
 
         // "Não" leaves the link standing; "Sim" cancels it.
@@ -149,21 +153,6 @@ TEST_F(SendToClient, SendsTheReportWithItsLinkAndCancelsTheLinkOnlyWhenConfirmed
                                        {{"T", token}, {"L", u'%' + token + u'%'}})
                   .toInt(),
               0);
-}
-
-// A proposal whose texts were all removed is sent with the standard ones, as printing it
-// would give them.
-TEST_F(SendToClient, TheTextsAreBroughtUpToDateBeforeTheReportIsRendered) {
-    testServer().db().exec(QStringLiteral("DELETE FROM TXTPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", number(2)}});
-    ASSERT_TRUE(inDialog(2, [&](TfrmEnviarCliente& d) { send(d, "ana@beta.demo"); }));
-    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
-    EXPECT_GT(testServer().db().scalar(QStringLiteral("SELECT COUNT(*) FROM TXTPROPFAS WHERE NRPROPOSFAS = :N"),
-                                       {{"N", number(2)}}).toInt(), 0);
-    ASSERT_EQ(mail.sent.size(), 1);
-    ASSERT_EQ(mail.sent[0].message.attachments.size(), 1);
-    const QString words = pdfText(mail.sent[0].message.attachments[0].data);
-    EXPECT_TRUE(words.contains("Apresentamos nossa proposta de licença de uso com manutenção mensal."))
-        << words.toStdString();
 }
 
 // Refusals come in the server's words; the dialog stays open, nothing is recorded or mailed,

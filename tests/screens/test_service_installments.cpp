@@ -22,6 +22,12 @@ protected:
     ServicesArea& servicesArea() { return screen->area<ServicesArea>(); }
     TRadioButton& radio(const char* name) { return widget<TRadioButton>(name); }
     QList<Stored> stored(int n = 2) { return storedOfPackage(n); }
+    // A schedule as "dd/mm/yyyy cents ...".
+    static QString shown(const QList<Stored>& rows) {
+        QStringList out;
+        for (const Stored& r : rows) out << r.due.toString("dd/MM/yyyy") + u' ' + QString::number(r.cents);
+        return out.join(u' ');
+    }
     int callsOf(const QString& method) const { return calls.count(method); }
     QVariantList argumentsOf(const QString& method) const { return calls.firstArgs(method); }
     QVariant proposalValue(int n, const char* column) {
@@ -36,16 +42,9 @@ TEST_F(ServiceInstallments, ThePackageIsSplitInWholeCentsWithTheRemainderOnTheFi
     openPackage();
     // No start date: today, and each installment a month after the one before.
     ASSERT_TRUE(generate(3, QDate()));
-    QList<Stored> rows = stored();
-    ASSERT_EQ(rows.size(), 3);
-    EXPECT_EQ(rows[0].cents, 33334);
-    EXPECT_EQ(rows[1].cents, 33333);
-    EXPECT_EQ(rows[2].cents, 33333);
-    EXPECT_EQ(rows[0].due, day(6, 12, 2026));
-    EXPECT_EQ(rows[2].due, day(6, 2, 2027));
+    EXPECT_EQ(shown(stored()), "06/12/2026 33334 06/01/2027 33333 06/02/2027 33333");
     ASSERT_TRUE(generate(1, day(6, 12, 2026)));
-    ASSERT_EQ(stored().size(), 1);
-    EXPECT_EQ(stored().first().cents, 100000);
+    EXPECT_EQ(shown(stored()), "06/12/2026 100000");
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
 }
 
@@ -101,16 +100,14 @@ TEST_F(ServiceInstallments, APackageWithoutScheduleOrValueGetsThemWhenThePageIsS
     openPackage(12);
     ASSERT_EQ(servicesArea().cdsServico->recordCount(), 0);
     ASSERT_EQ(screen->net().callChecked("InsereServicoAuto", {number(12), "01", QString(), "T"}).toInt(), 2);
-    ASSERT_EQ(stored(12).size(), 1);
-    EXPECT_EQ(stored(12).first().cents, 792000);
+    EXPECT_EQ(shown(stored(12)), "06/12/2026 792000");
     calls.clear();
     ASSERT_TRUE(menu(screen->menus().mnuProposta));
     ASSERT_TRUE(menu(screen->menus().mnuServico));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     // 40 h × 150,00 + 16 h × 120,00 in one installment.
     EXPECT_DOUBLE_EQ(screen->proposal()["VRPACOTESERV"].asFloat(), 7920.0);
-    ASSERT_EQ(stored(12).size(), 1);
-    EXPECT_EQ(stored(12).first().cents, 792000);
+    EXPECT_EQ(shown(stored(12)), "06/12/2026 792000");
     EXPECT_EQ(callsOf("SetProposta"), 0);
 
     // Shown again: established, nothing more to do.
@@ -118,6 +115,12 @@ TEST_F(ServiceInstallments, APackageWithoutScheduleOrValueGetsThemWhenThePageIsS
     ASSERT_TRUE(menu(screen->menus().mnuProposta));
     ASSERT_TRUE(menu(screen->menus().mnuServico));
     EXPECT_EQ(callsOf("SetServico") + callsOf("SetVencServ"), 0);
+    // Not even when installments another user left do not add up.
+    testServer().db().exec("UPDATE VENCSERVPROP SET VRVENCSERVPROP = 1000 WHERE NRPROPOSFAS = :N", {{"N", number(12)}});
+    ASSERT_TRUE(menu(screen->menus().mnuProposta));
+    ASSERT_TRUE(menu(screen->menus().mnuServico));
+    EXPECT_EQ(callsOf("SetServico") + callsOf("SetVencServ"), 0);
+    EXPECT_EQ(sum(stored(12)), 100000) << "nothing was re-spread behind the user's back";
 
     // A service stored without its package value: the value goes with the service.
     testServer().db().exec("INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, "
@@ -132,18 +135,8 @@ TEST_F(ServiceInstallments, APackageWithoutScheduleOrValueGetsThemWhenThePageIsS
     EXPECT_EQ(callsOf("SetServico"), 1);
     EXPECT_EQ(callsOf("SetProposta"), 0);
     EXPECT_DOUBLE_EQ(proposalValue(3, "VRPACOTESERV").toDouble(), 1800.0);
-    ASSERT_EQ(stored(3).size(), 1);
-    EXPECT_EQ(stored(3).first().cents, 180000);
-}
-
-TEST_F(ServiceInstallments, ShowingThePageAgainSpreadsNothing) {
-    // Installments another user left not adding up.
-    testServer().db().exec("UPDATE VENCSERVPROP SET VRVENCSERVPROP = 1000 WHERE NRPROPOSFAS = :N", {{"N", number(2)}});
-    openPackage();
-    ASSERT_TRUE(menu(screen->menus().mnuProposta));
-    ASSERT_TRUE(menu(screen->menus().mnuServico));
-    EXPECT_EQ(callsOf("SetVencServ"), 0);
-    EXPECT_EQ(sum(stored()), 300000) << "nothing was re-spread behind the user's back";
+    EXPECT_EQ(stored(3).size(), 1);
+    EXPECT_EQ(sum(stored(3)), 180000);
 }
 
 TEST_F(ServiceInstallments, AnAcceptedOrHourlyProposalOffersNoSchedule) {

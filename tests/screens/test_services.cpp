@@ -12,10 +12,10 @@
 
 #include <cmath>
 #include <utility>
-#include <vector>
 
 #include "dialogs/filter_reload.h"
 #include "screens/proposal_fixture.h"
+#include "screens/screen_cases_d.h"
 #include "support/call_recorder.h"
 #include "support/packet_cells.h"
 #include "ui/buttons.h"
@@ -78,6 +78,11 @@ protected:
         for (int r = 0; r < p.rows.size(); ++r) out << cents(p.value(r, "VRVENCSERVPROP").toDouble());
         return out;
     }
+    QDate firstDue(int n) {
+        return testServer().db().query("SELECT DTVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N",
+                                       {{"N", number(n)}}, {{"DTVENCSERVPROP", FieldType::DateTime, 0}})
+            .value(0, "DTVENCSERVPROP").toDateTime().date();
+    }
     Packet storedServices(int n) {
         return testServer().db().query("SELECT NRSERVPROP, CDTIPOSERV, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP "
                                        "FROM SERVPROP WHERE NRPROPOSFAS = :N ORDER BY NRSERVPROP",
@@ -113,19 +118,18 @@ TEST_F(Services, ANewServiceAndThePackageItImpliesGoInOneCallAndTheScheduleFollo
     EXPECT_EQ(calls.count("SetServico") + calls.count("SetVencServ"), 0);
 }
 
-TEST_F(Services, TheFirstServiceOfAPackageGetsOneInstallmentOfTheWholePackage) {
+TEST_F(Services, TheFirstServiceOfAPackageGetsOneInstallmentOfTheWholePackageCutToTheCent) {
     // Proposal 12 is charged by package and quotes no service yet.
     openServices(12);
     ASSERT_EQ(services().recordCount(), 0);
-    startService("001", 40, 150);
+    // The package box shows what the schedule is split over and checked against: the package
+    // cut to the cent (3 h at 33,333 is 99,99 everywhere, never 100,00 beside 99,99).
+    startService("001", 3, 33.333);
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
-    EXPECT_DOUBLE_EQ(proposalValue(12, "VRPACOTESERV").toDouble(), 6000.0);
-    const Packet due = testServer().db().query(
-        "SELECT DTVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N", {{"N", number(12)}},
-        {{"DTVENCSERVPROP", FieldType::DateTime, 0}});
-    ASSERT_EQ(due.rows.size(), 1);
-    EXPECT_EQ(due.value(0, "DTVENCSERVPROP").toDateTime().date(), QDate(2026, 12, 6)) << "today";
-    EXPECT_EQ(installments(12), QList<qint64>{600000});
+    EXPECT_EQ(installments(12), QList<qint64>{9999});
+    EXPECT_EQ(widget<TDBEdit>("dbeVrPacote").QLineEdit::text(), "99,99");
+    EXPECT_EQ(widget<TNumberEdit>("nedVrTotaPacote").text(), "99,99");
+    EXPECT_EQ(firstDue(12), QDate(2026, 12, 6)) << "today";
     EXPECT_EQ(screen->area<ServiceInstallmentsArea>().cdsVencServ->recordCount(), 1);
 
     // A proposal dated later has no installment due before its own date.
@@ -135,11 +139,8 @@ TEST_F(Services, TheFirstServiceOfAPackageGetsOneInstallmentOfTheWholePackage) {
     ASSERT_TRUE(select(3));
     startService("002", 8, 120);
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
-    const Packet later = testServer().db().query(
-        "SELECT DTVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N", {{"N", number(3)}},
-        {{"DTVENCSERVPROP", FieldType::DateTime, 0}});
-    ASSERT_EQ(later.rows.size(), 1);
-    EXPECT_EQ(later.value(0, "DTVENCSERVPROP").toDateTime().date(), QDate(2026, 12, 20));
+    EXPECT_EQ(installments(3).size(), 1);
+    EXPECT_EQ(firstDue(3), QDate(2026, 12, 20));
 
     // Charged by the hour, the server starts the schedule with one installment of the
     // proposal's package value, 0: nothing for the desktop to send.
@@ -248,10 +249,7 @@ TEST_F(Services, ANewServiceIsTypedColumnByColumn) {
     ASSERT_NE(lookup, nullptr);
     EXPECT_TRUE(lookup->isVisible());
     // Each column left may rewrite the row; the next one typed is still the one entered.
-    for (const char* keys : {"1", "\t", "\t", "Na matriz", "\t", "1", "\t", "40", "\t", "150", "\t"}) {
-        if (QLatin1String(keys) == QLatin1String("\t")) pressKey(grid, Qt::Key_Tab);
-        else typeText(grid, QString::fromUtf8(keys));
-    }
+    typeKeys(grid, {"1", "\t", "\t", "Na matriz", "\t", "1", "\t", "40", "\t", "150", "\t"});
     EXPECT_EQ(f("CDTIPOSERV").asString(), "001");
     EXPECT_EQ(f("NMTIPOSERV").asString(), "Implantação");
     EXPECT_EQ(f("DSLOCALPROP").asString(), "Na matriz");
@@ -271,10 +269,7 @@ TEST_F(Services, ADiscountTypedLastIsConfirmedAsTyped) {
     openServices(12);
     TDBGrid& grid = this->grid();
     ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
-    for (const char* keys : {"1", "\t", "\t", "Na matriz", "\t", "1", "\t", "10", "\t", "200", "\t", "\t", "25"}) {
-        if (QLatin1String(keys) == QLatin1String("\t")) pressKey(grid, Qt::Key_Tab);
-        else typeText(grid, QString::fromUtf8(keys));
-    }
+    typeKeys(grid, {"1", "\t", "\t", "Na matriz", "\t", "1", "\t", "10", "\t", "200", "\t", "\t", "25"});
     ASSERT_EQ(grid.selectedField()->fieldName(), "VRPEHORAPROP");
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
     const Packet stored = storedServices(12);
@@ -283,17 +278,6 @@ TEST_F(Services, ADiscountTypedLastIsConfirmedAsTyped) {
     EXPECT_DOUBLE_EQ(stored.value(0, "VRDEHORAPROP").toDouble(), 150.0);
     EXPECT_DOUBLE_EQ(proposalValue(12, "VRPACOTESERV").toDouble(), 1500.0);
     EXPECT_EQ(installments(12), QList<qint64>{150000});
-}
-
-// The package box shows what the schedule is split over and checked against: the package
-// cut to the cent (3 h at 33,333 is 99,99 everywhere, never 100,00 beside 99,99).
-TEST_F(Services, ThePackageIsShownCutToTheCentAsItsScheduleIs) {
-    openServices(12);
-    startService("001", 3, 33.333);
-    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
-    EXPECT_EQ(installments(12), QList<qint64>{9999});
-    EXPECT_EQ(widget<TDBEdit>("dbeVrPacote").QLineEdit::text(), "99,99");
-    EXPECT_EQ(widget<TNumberEdit>("nedVrTotaPacote").text(), "99,99");
 }
 
 TEST_F(Services, LeavingANumberColumnKeepsTheRatesAndShowsTheRunningPackage) {
@@ -376,7 +360,7 @@ TEST_F(Services, ADeleteRespreadsThePackageAndTheLastOneDropsTheSchedule) {
     EXPECT_EQ(calls.count("SetProposta"), 0);
 }
 
-TEST_F(Services, TheContractButtonMakesAProposalOfServicesOnlyWhileItHasNoLines) {
+TEST_F(Services, TheContractButtonMakesAProposalOfServicesOnlyWhileItHasNoLinesWhoseObjectiveIsSaved) {
     openServices(2);
     clickButton(widget<TRadioButton>("rbtServico"));
     EXPECT_EQ(dialogs.errors(), QStringList{"Operação bloqueada! O tipo de linha de produto da proposta não pode ser "
@@ -395,10 +379,8 @@ TEST_F(Services, TheContractButtonMakesAProposalOfServicesOnlyWhileItHasNoLines)
     EXPECT_EQ(proposalValue(9, "IDTIPOPROPFAS").toString(), "S");
     EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
     EXPECT_EQ(screen->pages().pgcDados->activePage(), screen->pages().tshServico);
-}
 
-TEST_F(Services, TheObjectiveIsEditedAndSavedOnItsOwnTab) {
-    openScreen();
+    // The objective of a service-only proposal is edited and saved on its own tab.
     ASSERT_TRUE(select(5));  // services only, no objective yet
     ASSERT_TRUE(menu(screen->menus().mnuObjServico));
     ServiceObjectiveArea& objective = screen->area<ServiceObjectiveArea>();
@@ -414,10 +396,6 @@ TEST_F(Services, TheObjectiveIsEditedAndSavedOnItsOwnTab) {
               "<p>Revisar o fechamento fiscal.</p>");
     EXPECT_EQ(objective.cdsObjServico->changeCount(), 0);
 }
-
-}  // namespace
-
-namespace {
 
 // A proposal to a prospect lacking mandatory services never reaches the approval; the
 // missing services are listed and, on Yes, imported.

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 
 #include "screens/proposal_fixture.h"
+#include "screens/screen_cases_d.h"
 #include "support/call_recorder.h"
 #include "ui/busy_animation.h"
 #include "ui/db_grid.h"
@@ -45,11 +46,6 @@ protected:
         ASSERT_TRUE(focusWidget(simGrid()));
         ASSERT_TRUE(runHandler([&] { simTable().locate("NRSIMULAPROP", QString::fromLatin1(number)); }));
     }
-    // Types into the grid's selected cell as the user does: the first key opens the editor.
-    void typeInCell(TDBGrid& grid, const QString& text) {
-        for (const QChar c : text)
-            typeText(grid.inplaceEditor() ? static_cast<QWidget&>(*grid.inplaceEditor()) : grid, QString(c));
-    }
     bool confirm() { return runHandler([&] { screen->sbtConfirmarClick(); }); }
     bool include() { return runHandler([&] { screen->sbtIncluirClick(); }); }
     // Picks a product line by name through the edit button of the lines grid.
@@ -65,19 +61,12 @@ protected:
         }));
         return kept;
     }
-    int storedLines(const QString& simulation) {
-        return testServer()
-            .db()
-            .scalar("SELECT COUNT(*) FROM SIMULALINP WHERE NRPROPOSFAS = :N AND NRSIMULAPROP = :S",
-                    {{"N", number(2)}, {"S", simulation}})
-            .toInt();
+    // A value the database holds for proposal 2 (:N) and simulation :S.
+    QVariant sql(const QString& query, const QString& simulation = {}) {
+        return testServer().db().scalar(query, {{"N", number(2)}, {"S", simulation}});
     }
-    QString storedName(const QString& simulation) {
-        return testServer()
-            .db()
-            .scalar("SELECT NMSIMULAPROP FROM SIMULAPROP WHERE NRPROPOSFAS = :N AND NRSIMULAPROP = :S",
-                    {{"N", number(2)}, {"S", simulation}})
-            .toString();
+    int storedLines(const QString& simulation) {
+        return sql("SELECT COUNT(*) FROM SIMULALINP WHERE NRPROPOSFAS = :N AND NRSIMULAPROP = :S", simulation).toInt();
     }
     // A total of the page, by its name.
     double value(const char* total) const { return widget<TNumberEdit>(total).value(); }
@@ -115,12 +104,8 @@ TEST_F(SimulationPage, OrdersAreUniqueInTheVersionAndStoredThreeDigitsWide) {
     EXPECT_EQ(simTable().recordCount(), 3);
     EXPECT_EQ(simTable()["NRORDSIMULAPROP"].asString(), "007");
     EXPECT_EQ(simTable()["NRSIMULAPROP"].asString(), "00003") << "the number the server issued";
-    EXPECT_EQ(testServer()
-                  .db()
-                  .scalar("SELECT NRORDSIMULAPROP FROM SIMULAPROP WHERE NRPROPOSFAS = :N AND NMSIMULAPROP = 'Alternativa A'",
-                          {{"N", number(2)}})
-                  .toString(),
-              "007");
+    EXPECT_EQ(sql("SELECT NRORDSIMULAPROP FROM SIMULAPROP WHERE NRPROPOSFAS = :N AND NMSIMULAPROP = :S",
+                  "Alternativa A"), "007");
     EXPECT_EQ(simTable().changeCount(), 0);
     EXPECT_EQ(lineTable().recordCount(), 0) << "a new simulation has no lines";
 
@@ -148,7 +133,8 @@ TEST_F(SimulationPage, AnEditedSimulationKeepsItsNumberAndItsLinesAndAnUnchanged
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_FALSE(calls.contains("GetVd_Simulacao")) << calls.methods().join(u' ').toStdString();
     EXPECT_FALSE(calls.contains("GetMaxNrSimulaProp")) << "an edited simulation keeps its number";
-    EXPECT_EQ(storedName("00002"), "Cenário completo revisto");
+    EXPECT_EQ(sql("SELECT NMSIMULAPROP FROM SIMULAPROP WHERE NRPROPOSFAS = :N AND NRSIMULAPROP = :S", "00002"),
+              "Cenário completo revisto");
     EXPECT_EQ(storedLines("00002"), 2);
     EXPECT_EQ(simTable()["NRSIMULAPROP"].asString(), "00002");
     EXPECT_EQ(simTable()["NRORDSIMULAPROP"].asString(), "002");
@@ -240,13 +226,8 @@ TEST_F(SimulationLines, TheLineOrderIsUniqueInItsSimulationAndAQuantityIsRequire
     EXPECT_EQ(lineGrid().selectedField()->fieldName(), "QTUTILSIMULINP");
     lineTable()["QTUTILSIMULINP"].setAsFloat(4);
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
-    EXPECT_EQ(testServer()
-                  .db()
-                  .scalar("SELECT QTUTILSIMULINP FROM SIMULALINP WHERE NRPROPOSFAS = :N AND NRSIMULAPROP = '00002' "
-                          "AND NRORDLINPSIMULA = '009'",
-                          {{"N", number(2)}})
-                  .toDouble(),
-              4.0);
+    EXPECT_EQ(sql("SELECT QTUTILSIMULINP FROM SIMULALINP WHERE NRPROPOSFAS = :N AND NRSIMULAPROP = :S "
+                  "AND NRORDLINPSIMULA = '009'", "00002").toDouble(), 4.0);
     EXPECT_DOUBLE_EQ(simTable()["VRTOTALICENCUSO"].asFloat(), 10 * 1000 + 4 * 100) << "the server's total, read again";
 }
 

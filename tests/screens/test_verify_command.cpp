@@ -51,7 +51,7 @@ TEST_F(VerifyCommand, ReadsTheFocusedGridAgainOnTheSameRow) {
     EXPECT_TRUE(dialogs.allTexts().isEmpty());
 }
 
-TEST_F(VerifyCommand, KeepsWhatIsBeingEditedAndSaysSo) {
+TEST_F(VerifyCommand, KeepsWhatIsBeingEditedAndSaysSoAnInstallmentBeingTypedKeepsTheLinesToo) {
     openScreen();
     ASSERT_TRUE(select(2));
     ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
@@ -70,27 +70,19 @@ TEST_F(VerifyCommand, KeepsWhatIsBeingEditedAndSaysSo) {
     ASSERT_TRUE(verify());
     EXPECT_EQ(line()["NMLINPPROP"].asString(), "Nome em edição");
     EXPECT_TRUE(dialogs.allTexts().isEmpty());
-}
 
-// Reading the lines again would make the schedule of the line current again, dropping an
-// installment being typed: the lines are kept as they are.
-TEST_F(VerifyCommand, AnInstallmentBeingTypedKeepsTheLinesToo) {
-    openScreen();
-    ASSERT_TRUE(select(2));
-    ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
-    LineInstallmentsArea& schedule = screen->area<LineInstallmentsArea>();
-    ClientTable& rows = *schedule.cdsVenc_Valor;
+    // Reading the lines again would make the schedule of the line current again, dropping an
+    // installment being typed: the lines are kept as they are.
+    ClientTable& rows = *screen->area<LineInstallmentsArea>().cdsVenc_Valor;
     ASSERT_FALSE(rows.isEmpty());
     focus(&widget<TDBGrid>("dbgVencimento"));
     ASSERT_TRUE(runHandler([&] { rows.edit(); }));
     const double typed = rows["VRVELUSOPEDP"].asFloat() + 1;
     rows["VRVELUSOPEDP"].setAsFloat(typed);
-
     ASSERT_TRUE(verify());
     EXPECT_EQ(rows.state(), DataSetState::Edit);
     EXPECT_DOUBLE_EQ(rows["VRVELUSOPEDP"].asFloat(), typed);
-    EXPECT_EQ(dialogs.informations(),
-              QStringList{keptMessage("Linha de Produto, Vencimentos da Linha de Produto")});
+    EXPECT_EQ(dialogs.informations(), QStringList{keptMessage("Linha de Produto, Vencimentos da Linha de Produto")});
 }
 
 TEST_F(VerifyCommand, RadiosFollowTheDataWithoutStartingAnEdit) {
