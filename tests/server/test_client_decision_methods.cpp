@@ -6,11 +6,12 @@
 
 #include "rpc/net_connection.h"
 #include "server/storage/database.h"
-#include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
+using cot::testing::cells;
 
 namespace {
 
@@ -90,16 +91,10 @@ QVariantList filter(const QString& decisionCode = "T", const QStringList& status
             "T",     status("V"), status("VA"), status("AV"), "T", "T", QString(), decisionCode, status("S"), status("P")};
 }
 
-class ClientDecisionTest : public ::testing::TestWithParam<Backend> {
+class ClientDecisionTest : public cot::testing::DemoServerTest {
 protected:
-    ClientDecisionTest() : server_({.backend = GetParam(), .seed = true, .prepare = prepare}) {}
+    ClientDecisionTest() : DemoServerTest({.prepare = prepare}) {}
 
-    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
-    Packet packet(const QString& method, const QVariantList& args) {
-        const RpcResult r = call(method, args);
-        EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
     // "n/ver" → column value, for this test's proposals.
     QMap<QString, QString> byVersion(const Packet& p, const char* column) {
         QMap<QString, QString> out;
@@ -112,17 +107,8 @@ protected:
         return out;
     }
     QStringList listed(const QVariantList& args) { return byVersion(packet("GetPropostaAux", args), "IDSITUACAO").keys(); }
-    RpcResult as(const QString& op, const QString& method, const QVariantList& args) {
-        if (!other_) {
-            other_ = server_.newConnection();
-            other_->setToken(server_.openSession(op));
-        }
-        return other_->call(method, args);
-    }
     int lostRows() { return server_.db().scalar("SELECT COUNT(*) FROM PERDAPROP").toInt(); }
 
-    TestServer server_;
-    std::unique_ptr<NetConnection> other_;
 };
 
 TEST_P(ClientDecisionTest, ListStatusesPutAcceptedThenLostThenSupersededBeforeValidity) {
@@ -167,23 +153,16 @@ TEST_P(ClientDecisionTest, FilterByClientDecisionAndByTheNewStatuses) {
 }
 
 TEST_P(ClientDecisionTest, DecisionAndLostMarkComeInOneRow) {
+    const QStringList fields{"IDDECISAO", "IDMOTIVO", "NMRESPDECISAO", "TXCOMENTARIO", "DTDECISAO", "NRENVIO",
+                             "DTPERDA", "IDMOTIVOPERDA", "TXMOTIVOPERDA", "CDOPERPERDA"};
     const Packet declined = packet("GetDecisaoCliente", {nr(3), "02"});
-    ASSERT_EQ(declined.rows.size(), 1);
-    EXPECT_EQ(declined.value(0, "IDDECISAO").toString(), "R");
-    EXPECT_EQ(declined.value(0, "IDMOTIVO").toString(), "P");
-    EXPECT_EQ(declined.value(0, "NMRESPDECISAO").toString(), "Ana Souza");
-    EXPECT_EQ(declined.value(0, "TXCOMENTARIO").toString(), "Caro demais");
-    EXPECT_EQ(declined.value(0, "DTDECISAO").toDateTime(), at(-2, 14));
-    EXPECT_EQ(declined.value(0, "NRENVIO").toInt(), 1);
-    EXPECT_TRUE(declined.value(0, "DTPERDA").isNull());
-
+    EXPECT_EQ(declined.rows.size(), 1);
+    EXPECT_EQ(cells(declined, 0, fields), QStringList({"R", "P", "Ana Souza", "Caro demais", "04/12/2026 14:00", "1",
+                                                       "<null>", "<null>", "<null>", "<null>"}));
     const Packet lostOnly = packet("GetDecisaoCliente", {nr(3), "01"});
-    ASSERT_EQ(lostOnly.rows.size(), 1);
-    EXPECT_TRUE(lostOnly.value(0, "IDDECISAO").isNull());
-    EXPECT_EQ(lostOnly.value(0, "IDMOTIVOPERDA").toString(), "C");
-    EXPECT_EQ(lostOnly.value(0, "TXMOTIVOPERDA").toString(), "Fechou com outro");
-    EXPECT_EQ(lostOnly.value(0, "CDOPERPERDA").toString(), "VENDEDOR");
-    EXPECT_EQ(lostOnly.value(0, "DTPERDA").toDateTime(), at(-1, 9));
+    EXPECT_EQ(lostOnly.rows.size(), 1);
+    EXPECT_EQ(cells(lostOnly, 0, fields), QStringList({"<null>", "<null>", "<null>", "<null>", "<null>", "<null>",
+                                                       "05/12/2026 09:00", "C", "Fechou com outro", "VENDEDOR"}));
 
     EXPECT_TRUE(packet("GetDecisaoCliente", {nr(7), "01"}).rows.isEmpty());
     EXPECT_TRUE(packet("GetDecisaoCliente", {nr(99), "01"}).rows.isEmpty());
@@ -191,18 +170,11 @@ TEST_P(ClientDecisionTest, DecisionAndLostMarkComeInOneRow) {
 
 TEST_P(ClientDecisionTest, MarkingLostRecordsWhoWhenAndWhyAndUnmarkingRemovesIt) {
     ASSERT_TRUE(call("MarcarPerdida", {nr(7), "01", "z", "  Prazo de entrega longo  "}).ok);
-    const Packet p = packet("GetDecisaoCliente", {nr(7), "01"});
-    ASSERT_EQ(p.rows.size(), 1);
-    EXPECT_EQ(p.value(0, "IDMOTIVOPERDA").toString(), "Z");
-    EXPECT_EQ(p.value(0, "TXMOTIVOPERDA").toString(), "Prazo de entrega longo");
-    EXPECT_EQ(p.value(0, "CDOPERPERDA").toString(), server_.operatorCode());
-    EXPECT_EQ(p.value(0, "DTPERDA").toDateTime(), QDateTime(kToday, QTime(10, 0)));
+    EXPECT_EQ(cells(packet("GetDecisaoCliente", {nr(7), "01"}), 0, {"IDMOTIVOPERDA", "TXMOTIVOPERDA", "CDOPERPERDA", "DTPERDA"}),
+              QStringList({"Z", "Prazo de entrega longo", server_.operatorCode(), "06/12/2026 10:00"}));
     EXPECT_EQ(byVersion(packet("GetProposta", {kBranch, "T"}), "IDSITUACAO").value("7/01"), "P");
-    EXPECT_EQ(server_.db()
-                  .scalar("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N AND NMMETODO = 'MarcarPerdida'",
-                          {{"N", nr(7)}})
-                  .toInt(),
-              1);
+    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N AND NMMETODO = 'MarcarPerdida'",
+                          {{"N", nr(7)}}).toInt(), 1);
 
     ASSERT_TRUE(call("DesmarcarPerdida", {nr(7), "01"}).ok);
     EXPECT_EQ(byVersion(packet("GetProposta", {kBranch, "T"}), "IDSITUACAO").value("7/01"), "E");
@@ -215,9 +187,8 @@ TEST_P(ClientDecisionTest, MarkingLostRecordsWhoWhenAndWhyAndUnmarkingRemovesIt)
 TEST_P(ClientDecisionTest, MarkingLostRefusesInOrderAndWritesNothing) {
     const int before = lostRows();
     // Input first, then the version's state: not stored, accepted, already lost.
-    EXPECT_EQ(call("MarcarPerdida", {nr(7), "01", "X", ""}).error, "Escolha o motivo da perda.");
-    EXPECT_EQ(call("MarcarPerdida", {nr(7), "01", "", ""}).error, "Escolha o motivo da perda.");
-    EXPECT_EQ(call("MarcarPerdida", {nr(7), "01", "PZ", ""}).error, "Escolha o motivo da perda.");
+    for (const char* motive : {"X", "", "PZ"})
+        EXPECT_EQ(call("MarcarPerdida", {nr(7), "01", motive, ""}).error, "Escolha o motivo da perda.") << motive;
     EXPECT_EQ(call("MarcarPerdida", {nr(7), "01", "P", QString(501, u'x')}).error,
               "O campo TXMOTIVO aceita no máximo 500 caracteres.");
     EXPECT_EQ(call("MarcarPerdida", {nr(99), "01", "P", ""}).error, "Proposta não cadastrada.");
@@ -229,19 +200,6 @@ TEST_P(ClientDecisionTest, MarkingLostRefusesInOrderAndWritesNothing) {
     ASSERT_TRUE(call("MarcarPerdida", {nr(7), "01", "P", QString(500, u'x')}).ok) << "500 characters fit";
 }
 
-TEST_P(ClientDecisionTest, AnotherSalespersonMayNeitherMarkNorReadTheDecision) {
-    const int before = lostRows();
-    EXPECT_EQ(as("ASSIST", "MarcarPerdida", {nr(7), "01", "P", ""}).error,
-              "O operador ASSIST não pode alterar propostas de outros operadores.");
-    EXPECT_EQ(as("ASSIST", "DesmarcarPerdida", {nr(3), "01"}).error,
-              "O operador ASSIST não pode alterar propostas de outros operadores.");
-    EXPECT_EQ(as("ASSIST", "GetDecisaoCliente", {nr(3), "02"}).error,
-              "O operador ASSIST não pode ver propostas de outros operadores.");
-    EXPECT_EQ(lostRows(), before);
-    EXPECT_TRUE(as("ASSIST", "MarcarPerdida", {nr(6), "01", "E", ""}).ok) << "his own proposal";
-}
-
 }  // namespace
 
-INSTANTIATE_TEST_SUITE_P(Db, ClientDecisionTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ClientDecisionTest);

@@ -18,14 +18,16 @@
 #include "support/packet_cells.h"
 #include "support/qt_printers.h"
 #include "support/small_pdf.h"
-#include "support/smtp_receiver.h"
-#include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::column;
 using cot::testing::nr;
 using cot::testing::TestServer;
+using cot::testing::cells;
+
+using cot::testing::succeeded;
 
 namespace {
 
@@ -33,24 +35,19 @@ const QByteArray kPdf = cot::testing::smallPdf();
 const QString kPdfText = QString::fromLatin1(kPdf.toBase64());
 const QString kTo = QStringLiteral("cliente@empresa.com.br; compras@empresa.com.br");
 
-class ClientSendingTest : public ::testing::TestWithParam<Backend> {
+class ClientSendingTest : public cot::testing::DemoServerTest {
 protected:
-    ClientSendingTest() : server_({.backend = GetParam(), .seed = true}) { setDefaultMailSender(&mail_); }
+    ClientSendingTest() { setDefaultMailSender(&mail_); }
     ~ClientSendingTest() override { setDefaultMailSender(nullptr); }
 
     RpcResult send(int number, const QString& ver, const QString& to = kTo, const QString& pdf = kPdfText) {
         return server_.connection().call(QStringLiteral("EnviarAoCliente"), {nr(number), ver, to, pdf});
     }
-    Packet sendings(int number, const QString& ver) {
-        const RpcResult r = server_.connection().call(QStringLiteral("GetEnvios"), {nr(number), ver});
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
+    Packet sendings(int number, const QString& ver) { return packet("GetEnvios", {nr(number), ver}); }
     int count(const QString& table, int number, const QString& extra = {}) {
         return server_.db()
             .scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N %2").arg(table, extra),
-                    {{"N", nr(number)}})
-            .toInt();
+                    {{"N", nr(number)}}).toInt();
     }
     int historyRows(int number, const char* method) {
         return count(QStringLiteral("HISTPROP"), number, QStringLiteral("AND NMMETODO = '%1'").arg(method));
@@ -65,65 +62,47 @@ protected:
     QString mailedToken() {
         if (mail_.sent.isEmpty()) return {};
         return QRegularExpression(QStringLiteral("/cliente/([A-Za-z0-9_-]{43})"))
-            .match(mail_.sent.last().message.textPart)
-            .captured(1);
+            .match(mail_.sent.last().message.textPart).captured(1);
     }
 
-    TestServer server_;
     RecordingMailSender mail_;
 };
 
 TEST_P(ClientSendingTest, RefusalsComeInOrderAndWriteNothing) {
-    const QString badTo = QStringLiteral("sem-arroba");
-    const QString badPdf = QStringLiteral("!!!");
+    const QString badTo = "sem-arroba", badPdf = "!!!", invalidPdf = "O PDF da proposta é inválido.";
     decide(6, "03");
-    server_.db().exec(QStringLiteral("UPDATE PROPOSTAFAS SET DTVALPROPFAS = NULL WHERE NRPROPOSFAS = :N"),
-                      {{"N", nr(9)}});
-    struct Case {
+    server_.db().exec("UPDATE PROPOSTAFAS SET DTVALPROPFAS = NULL WHERE NRPROPOSFAS = :N", {{"N", nr(9)}});
+    const QString expired = "A proposta está vencida ou sem validade; altere a validade antes de enviá-la.";
+    const struct {
         int number;
         const char* ver;
-        QString to, pdf;
-        QString text;
-    };
-    const QString expired =
-        QStringLiteral("A proposta está vencida ou sem validade; altere a validade antes de enviá-la.");
-    const QList<Case> cases{
-        {99, "01", badTo, badPdf, QStringLiteral("Proposta não cadastrada.")},
-        {1, "01", badTo, badPdf, QStringLiteral("A proposta já foi aceita e não pode ser enviada ao cliente.")},
-        {6, "03", badTo, badPdf, QStringLiteral("O cliente já decidiu sobre esta versão da proposta.")},
+        QString to, pdf, text;
+    } cases[] = {
+        {99, "01", badTo, badPdf, "Proposta não cadastrada."},
+        {1, "01", badTo, badPdf, "A proposta já foi aceita e não pode ser enviada ao cliente."},
+        {6, "03", badTo, badPdf, "O cliente já decidiu sobre esta versão da proposta."},
         {4, "01", badTo, badPdf, expired},
         {9, "01", badTo, badPdf, expired},
-        {2, "01", QStringLiteral(" ; , "), badPdf, QStringLiteral("Informe o e-mail do cliente.")},
-        {2, "01", QStringLiteral("ok@empresa.com.br, cliente@empresa"), badPdf,
-         QStringLiteral("E-mail inválido: cliente@empresa.")},
-        {2, "01", QStringLiteral("a@b.com.br;x y@empresa.com.br"), kPdfText,
-         QStringLiteral("E-mail inválido: x y@empresa.com.br.")},
-        {2, "01", QStringLiteral("a@b.com.br;\"Fulano\" <x@empresa.com.br>"), kPdfText,
-         QStringLiteral("E-mail inválido: \"Fulano\" <x@empresa.com.br>.")},
-        {2, "01", QStringLiteral("a@b.com.br\r\nBcc: x@empresa.com.br"), kPdfText,
-         QStringLiteral("E-mail inválido: a@b.com.br Bcc: x@empresa.com.br.")},
-        {2, "01", kTo, QString(), QStringLiteral("O PDF da proposta é inválido.")},
-        {2, "01", kTo, badPdf, QStringLiteral("O PDF da proposta é inválido.")},
-        {2, "01", kTo, QString::fromLatin1(QByteArray("<html>não é pdf</html>").toBase64()),
-         QStringLiteral("O PDF da proposta é inválido.")},
+        {2, "01", " ; , ", badPdf, "Informe o e-mail do cliente."},
+        {2, "01", "ok@empresa.com.br, cliente@empresa", badPdf, "E-mail inválido: cliente@empresa."},
+        {2, "01", "a@b.com.br;x y@empresa.com.br", kPdfText, "E-mail inválido: x y@empresa.com.br."},
+        {2, "01", "a@b.com.br;\"Fulano\" <x@empresa.com.br>", kPdfText, "E-mail inválido: \"Fulano\" <x@empresa.com.br>."},
+        {2, "01", "a@b.com.br\r\nBcc: x@empresa.com.br", kPdfText, "E-mail inválido: a@b.com.br Bcc: x@empresa.com.br."},
+        {2, "01", kTo, QString(), invalidPdf},
+        {2, "01", kTo, badPdf, invalidPdf},
+        {2, "01", kTo, QString::fromLatin1(QByteArray("<html>não é pdf</html>").toBase64()), invalidPdf},
         {2, "01", kTo, QString::fromLatin1((QByteArray("%PDF-") + QByteArray(6'000'000, 'x')).toBase64()),
-         QStringLiteral("O PDF da proposta passa de 6 MB.")},
+         "O PDF da proposta passa de 6 MB."},
     };
-    for (const Case& c : cases) {
-        const RpcResult r = send(c.number, QString::fromLatin1(c.ver), c.to, c.pdf);
-        EXPECT_FALSE(r.ok) << c.text.toStdString();
-        EXPECT_EQ(r.error, c.text);
-    }
+    for (const auto& c : cases) EXPECT_EQ(send(c.number, c.ver, c.to, c.pdf).error, c.text);
     QStringList six;
     for (int i = 0; i < 6; ++i) six << QStringLiteral("c%1@empresa.com.br").arg(i);
     EXPECT_EQ(send(2, "01", six.join(u';')).error, "Informe no máximo 5 e-mails, em até 250 caracteres.");
     EXPECT_EQ(send(2, "01", QString(240, u'a') + QStringLiteral("@empresa.com.br")).error,
               "Informe no máximo 5 e-mails, em até 250 caracteres.");
 
-    EXPECT_EQ(server_.db().scalar(QStringLiteral("SELECT COUNT(*) FROM ENVIOPROP")).toInt(), 0);
-    EXPECT_EQ(
-        server_.db().scalar(QStringLiteral("SELECT COUNT(*) FROM HISTPROP WHERE NMMETODO = 'EnviarAoCliente'")).toInt(),
-        0);
+    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM ENVIOPROP").toInt() +
+                  server_.db().scalar("SELECT COUNT(*) FROM HISTPROP WHERE NMMETODO = 'EnviarAoCliente'").toInt(), 0);
     EXPECT_TRUE(mail_.sent.isEmpty());
     // A version valid until today is still sent.
     const RpcResult today = send(6, "02");
@@ -144,11 +123,9 @@ TEST_P(ClientSendingTest, ASendingKeepsTheTokensHashAndMailsTheLinkWithThePdf) {
     const RpcResult r = send(2, "01");
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     const Packet reply = r.value.value<Packet>();
-    ASSERT_EQ(reply.rows.size(), 1);
-    EXPECT_EQ(reply.value(0, "NRENVIO").toInt(), 1);
-    EXPECT_EQ(reply.value(0, "DTENVIO").toDateTime(), QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
+    EXPECT_EQ(reply.rows.size(), 1);
+    EXPECT_EQ(cells(reply, 0, {"NRENVIO", "DTENVIO", "DSEMAILDEST"}), QStringList({"1", "06/12/2026 10:00", kTo}));
     EXPECT_EQ(reply.value(0, "DTEXPIRA").toDateTime().date(), QDate(2026, 12, 31));
-    EXPECT_EQ(reply.value(0, "DSEMAILDEST").toString(), kTo);
     const QString token = mailedToken();
     const QString link = server::client_page::pageLink(token);
     EXPECT_TRUE(server::client_page::wellFormedToken(token)) << token.toStdString();
@@ -157,21 +134,16 @@ TEST_P(ClientSendingTest, ASendingKeepsTheTokensHashAndMailsTheLinkWithThePdf) {
     const Packet row = server_.db().query(
         QStringLiteral("SELECT NRVERPROPFAS, TXTOKENHASH, CDOPERADOR, DSEMAILDEST, TXHASHCONT, TXHASHPDF FROM ENVIOPROP"));
     ASSERT_EQ(row.rows.size(), 1);
-    EXPECT_EQ(row.value(0, "NRVERPROPFAS").toString(), "01");
-    EXPECT_EQ(row.value(0, "TXTOKENHASH").toString(), server::client_page::tokenHash(token));
     for (const QVariant& cell : row.rows[0]) EXPECT_FALSE(cell.toString().contains(token));
-    EXPECT_EQ(row.value(0, "CDOPERADOR").toString(), server_.operatorCode());
-    EXPECT_EQ(row.value(0, "DSEMAILDEST").toString(), kTo);
     const QString content = server::client_page::proposalContentHtml(server_.db(), nr(2), "01");
     ASSERT_FALSE(content.isEmpty());
-    EXPECT_EQ(row.value(0, "TXHASHCONT").toString(), server::client_page::contentHash(content));
-    EXPECT_EQ(row.value(0, "TXHASHPDF").toString(),
-              QCryptographicHash::hash(kPdf, QCryptographicHash::Sha256).toHex());
+    EXPECT_EQ(cells(row, 0, {"NRVERPROPFAS", "TXTOKENHASH", "CDOPERADOR", "DSEMAILDEST", "TXHASHCONT", "TXHASHPDF"}),
+              QStringList({"01", server::client_page::tokenHash(token), server_.operatorCode(), kTo,
+                           server::client_page::contentHash(content),
+                           QCryptographicHash::hash(kPdf, QCryptographicHash::Sha256).toHex()}));
     const auto found = server::client_page::findByToken(server_.db(), token);
     ASSERT_TRUE(found.has_value());
-    EXPECT_EQ(found->number, 1);
-    EXPECT_EQ(found->expires, QDate(2026, 12, 31));
-    EXPECT_FALSE(found->revoked());
+    EXPECT_EQ(std::tuple(found->number, found->expires, found->revoked()), std::tuple(1, QDate(2026, 12, 31), false));
     EXPECT_EQ(server::client_page::sendingPdf(server_.db(), *found), kPdf);
     EXPECT_FALSE(server::client_page::findByToken(server_.db(), server::client_page::newToken()).has_value());
 
@@ -179,50 +151,21 @@ TEST_P(ClientSendingTest, ASendingKeepsTheTokensHashAndMailsTheLinkWithThePdf) {
     ASSERT_EQ(mail_.sent.size(), 1);
     const MailAccount& account = mail_.sent[0].account;
     const MailMessage& m = mail_.sent[0].message;
-    EXPECT_EQ(account.server, "smtps://smtp.filial.demo");
-    EXPECT_EQ(account.user, "comercial.sp@demo.local");
-    EXPECT_EQ(account.password, "s3gredo");
-    EXPECT_EQ(m.from, "comercial.sp@demo.local");
+    EXPECT_EQ(QStringList({account.server, account.user, account.password, m.from, m.subject}),
+              QStringList({"smtps://smtp.filial.demo", "comercial.sp@demo.local", "s3gredo", "comercial.sp@demo.local",
+                           "Proposta 2/01 - ERP Web e serviços de implantação"}));
     EXPECT_EQ(m.to, QStringList({"cliente@empresa.com.br", "compras@empresa.com.br"}));
-    EXPECT_EQ(m.subject, "Proposta 2/01 - ERP Web e serviços de implantação");
-    for (const QString& part : {m.textPart, m.htmlPart}) {
-        EXPECT_TRUE(part.contains(link));
-        EXPECT_TRUE(part.contains("válida até")) << part.toStdString();
-        EXPECT_TRUE(part.contains("31/12/2026"));
-        EXPECT_TRUE(part.contains("Gerente Comercial")) << "signed by the salesperson";
-    }
+    for (const QString& part : {m.textPart, m.htmlPart})  // signed by the salesperson
+        EXPECT_EQ(cot::testing::missingFrom(part, {link, "válida até", "31/12/2026", "Gerente Comercial"}), QStringList());
     ASSERT_EQ(m.attachments.size(), 1);
-    EXPECT_EQ(m.attachments[0].fileName, "Proposta 2-01.pdf");
-    EXPECT_EQ(m.attachments[0].contentType, "application/pdf");
+    EXPECT_EQ(QStringList({m.attachments[0].fileName, m.attachments[0].contentType}),
+              QStringList({"Proposta 2-01.pdf", "application/pdf"}));
     EXPECT_EQ(m.attachments[0].data, kPdf);
     EXPECT_EQ(historyRows(2, "EnviarAoCliente"), 1);
 
     // A second sending is numbered after it, with a link of its own.
-    const RpcResult again = send(2, "01", QStringLiteral("outro@empresa.com.br"));
-    ASSERT_TRUE(again.ok) << again.error.toStdString();
-    EXPECT_EQ(again.value.value<Packet>().value(0, "NRENVIO").toInt(), 2);
+    EXPECT_EQ(send(2, "01", QStringLiteral("outro@empresa.com.br")).value.value<Packet>().value(0, "NRENVIO").toInt(), 2);
     EXPECT_NE(mailedToken(), token);
-}
-
-TEST_P(ClientSendingTest, TheMailReachesARealReceiverWithThePdfAttached) {
-    setDefaultMailSender(nullptr);  // the SMTP sender the server uses
-    cot::testing::SmtpReceiver receiver;
-    server_.db().exec(QStringLiteral("UPDATE ENDEFILI SET DSSMTPEMAILF = :S, CDSENHEMAILF = NULL "
-                                     "WHERE CDFILIAL = '0001'"),
-                      {{"S", QStringLiteral("smtp+insecure://") + receiver.address()}});
-    const RpcResult r = send(2, "01");
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    ASSERT_TRUE(receiver.waitForMessages(1));
-    const cot::testing::ReceivedMail mail = receiver.messages().at(0);
-    EXPECT_EQ(mail.rcptTos, QStringList({"cliente@empresa.com.br", "compras@empresa.com.br"}));
-    EXPECT_EQ(mail.subject, "Proposta 2/01 - ERP Web e serviços de implantação");
-    EXPECT_EQ(mail.contentType, "multipart/mixed");
-    ASSERT_EQ(mail.parts.size(), 3);
-    EXPECT_TRUE(mail.parts[0].text.contains(QRegularExpression(QStringLiteral("/cliente/[A-Za-z0-9_-]{43}\\b"))))
-        << mail.parts[0].text.toStdString();
-    EXPECT_EQ(mail.parts[2].type, "application/pdf");
-    EXPECT_TRUE(mail.raw.contains("filename=\"Proposta 2-01.pdf\""));
-    EXPECT_TRUE(mail.raw.contains(kPdf.toBase64().left(60)));
 }
 
 TEST_P(ClientSendingTest, AMailThatFailsTakesTheSendingBack) {
@@ -269,29 +212,15 @@ TEST_P(ClientSendingTest, TheMailGoesOutWithoutHoldingWritersAndAChangeMeanwhile
     EXPECT_EQ(historyRows(2, "EnviarAoCliente"), 0);
 }
 
-TEST_P(ClientSendingTest, OnlyThoseWhoMaySeeTheProposalSendListOrCancel) {
-    ASSERT_TRUE(send(2, "01").ok);
-    auto other = server_.newConnection();
-    other->setToken(server_.openSession(QStringLiteral("ASSIST")));
-    EXPECT_FALSE(other->call(QStringLiteral("EnviarAoCliente"), {nr(2), "01", kTo, kPdfText}).ok);
-    EXPECT_FALSE(other->call(QStringLiteral("GetEnvios"), {nr(2), "01"}).ok);
-    EXPECT_FALSE(other->call(QStringLiteral("RevogarEnvio"), {nr(2), "01", 1}).ok);
-    EXPECT_EQ(count("ENVIOPROP", 2), 1);
-    EXPECT_EQ(count("ENVIOPROP", 2, QStringLiteral("AND DTREVOGA IS NOT NULL")), 0);
-    EXPECT_EQ(mail_.sent.size(), 1);
-}
-
 TEST_P(ClientSendingTest, CancellingALinkAndTheStatesOfTheSendings) {
     ASSERT_TRUE(send(2, "01").ok);
     ASSERT_TRUE(send(2, "01", QStringLiteral("outro@empresa.com.br")).ok);
     Packet list = sendings(2, "01");
-    EXPECT_EQ(column(list, "NRENVIO"), QStringList({"2", "1"}));
-    EXPECT_EQ(column(list, "IDSITUENVIO"), QStringList({"V", "V"}));
+    EXPECT_EQ(column(list, "NRENVIO") + column(list, "IDSITUENVIO") + column(list, "DSEMAILDEST"),
+              QStringList({"2", "1", "V", "V", "outro@empresa.com.br", kTo}));
     EXPECT_EQ(column(list, "NMOPERADOR"), QStringList(2, "Vendedor Demonstração"));
-    EXPECT_EQ(column(list, "DSEMAILDEST"), QStringList({"outro@empresa.com.br", kTo}));
 
-    const RpcResult revoked = server_.connection().call(QStringLiteral("RevogarEnvio"), {nr(2), "01", 1});
-    ASSERT_TRUE(revoked.ok) << revoked.error.toStdString();
+    ASSERT_TRUE(succeeded(server_.connection().call(QStringLiteral("RevogarEnvio"), {nr(2), "01", 1})));
     EXPECT_EQ(server_.connection().call(QStringLiteral("RevogarEnvio"), {nr(2), "01", 1}).error,
               "O link deste envio já foi cancelado.");
     for (const QVariantList& unknown : {QVariantList{nr(2), "01", 9}, QVariantList{nr(2), "02", 1}})
@@ -300,9 +229,8 @@ TEST_P(ClientSendingTest, CancellingALinkAndTheStatesOfTheSendings) {
 
     list = sendings(2, "01");
     EXPECT_EQ(column(list, "IDSITUENVIO"), QStringList({"V", "C"}));
-    EXPECT_EQ(list.value(1, "DTREVOGA").toDateTime(), QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
-    EXPECT_EQ(list.value(1, "CDOPERREVOGA").toString(), server_.operatorCode());
-    EXPECT_TRUE(list.value(0, "DTREVOGA").isNull());
+    EXPECT_EQ(cells(list, 1, {"DTREVOGA", "CDOPERREVOGA"}) + cells(list, 0, {"DTREVOGA"}),
+              QStringList({"06/12/2026 10:00", server_.operatorCode(), "<null>"}));
 
     // Past its last day a link has expired; once the client decided, no link decides again.
     server_.db().exec(QStringLiteral("UPDATE ENVIOPROP SET DTEXPIRA = :D WHERE NRENVIO = 2"),
@@ -322,8 +250,7 @@ TEST_P(ClientSendingTest, DeletingAVersionTakesItsSendingsDecisionAndLossAlong) 
     ASSERT_TRUE(send(7, "01").ok);
     const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2}};
     const Delta remove{fields, {{ChangeOp::Delete, {nr(2), "01"}, {}}}};
-    const RpcResult r = server_.connection().call(QStringLiteral("SetProposta"), {QVariant::fromValue(remove)});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    ASSERT_TRUE(succeeded(server_.connection().call(QStringLiteral("SetProposta"), {QVariant::fromValue(remove)})));
     for (const char* table : {"ENVIOPROP", "DECISAOPROP", "PERDAPROP"})
         EXPECT_EQ(count(QString::fromLatin1(table), 2), 0) << table << " left behind";
     EXPECT_EQ(count("ENVIOPROP", 7), 1) << "another proposal's sending stays";
@@ -348,7 +275,6 @@ TEST(ClientSendingToken, TokensAreRandomAndOnlyTheirShapeIsTakenForALookup) {
     for (const QString& token : bad) EXPECT_FALSE(wellFormedToken(token)) << token.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ClientSendingTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ClientSendingTest);
 
 }  // namespace
