@@ -34,6 +34,8 @@ struct Form {
     TEdit* edtA2;
     TEdit* edtB1;
     QStringList log;
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope{dialogs};
 
     Form() {
         ensureApplication();
@@ -64,23 +66,16 @@ struct Form {
 TEST(FocusDispatch, EnterAndExitRunAcrossNestedContainersInOrder) {
     Form f;
     ASSERT_TRUE(focusWidget(*f.edtA1));
-    EXPECT_EQ(f.log, QStringList({"panA.enter", "edtA1.enter"}));
-
-    f.log.clear();
     focusWidget(*f.edtA2);
-    EXPECT_EQ(f.log, QStringList({"edtA1.exit", "grbInner.enter", "edtA2.enter"}));
-
-    f.log.clear();
     focusWidget(*f.edtB1);
-    EXPECT_EQ(f.log, QStringList({"edtA2.exit", "grbInner.exit", "panA.exit", "panB.enter", "edtB1.enter"}));
+    EXPECT_EQ(f.log, QStringList({"panA.enter", "edtA1.enter", "edtA1.exit", "grbInner.enter", "edtA2.enter", "edtA2.exit",
+                                  "grbInner.exit", "panA.exit", "panB.enter", "edtB1.enter"}));
     EXPECT_EQ(FocusDispatcher::activeControl(), f.edtB1);
     EXPECT_EQ(Screen::activeControl(), f.edtB1);
 }
 
 TEST(FocusDispatch, FailingExitShowsOnceKeepsFocusAndRunsNoEnter) {
     Form f;
-    ScriptedDialogs dialogs;
-    ScriptedDialogs::Scope scope(dialogs);
     focusWidget(*f.edtA2);
     f.edtA2->onExit = [&] {
         f.log << "edtA2.exit";
@@ -89,21 +84,19 @@ TEST(FocusDispatch, FailingExitShowsOnceKeepsFocusAndRunsNoEnter) {
     f.log.clear();
     focusWidget(*f.edtB1);
     EXPECT_EQ(f.log, QStringList({"edtA2.exit"}));
-    EXPECT_EQ(dialogs.errors(), QStringList({"Índice deve ser informado."}));
-    EXPECT_TRUE(f.edtA2->hasFocus());
+    EXPECT_EQ(f.dialogs.errors(), QStringList({"Índice deve ser informado."}));
+    EXPECT_TRUE(f.window.focusWidget() == f.edtA2);
 
     // Once the handler accepts, the move happens normally (containers were never left).
     f.edtA2->onExit = [&] { f.log << "edtA2.exit"; };
     f.log.clear();
     focusWidget(*f.edtB1);
     EXPECT_EQ(f.log, QStringList({"edtA2.exit", "grbInner.exit", "panA.exit", "panB.enter", "edtB1.enter"}));
-    EXPECT_EQ(dialogs.errors().size(), 1);
+    EXPECT_EQ(f.dialogs.errors().size(), 1);
 }
 
 TEST(FocusDispatch, AbortAfterFocusingTheOffendingFieldIsSilent) {
     Form f;
-    ScriptedDialogs dialogs;
-    ScriptedDialogs::Scope scope(dialogs);
     focusWidget(*f.edtB1);
     // A validation that focuses another field, shows its message itself and aborts.
     f.edtB1->onExit = [&] {
@@ -113,8 +106,8 @@ TEST(FocusDispatch, AbortAfterFocusingTheOffendingFieldIsSilent) {
     };
     f.log.clear();
     focusWidget(*f.edtA2);
-    EXPECT_TRUE(dialogs.errors().isEmpty());
-    EXPECT_TRUE(f.edtA1->hasFocus());
+    EXPECT_TRUE(f.dialogs.errors().isEmpty());
+    EXPECT_TRUE(f.window.focusWidget() == f.edtA1);
     // The exit is not repeated; the events of the place the handler chose do run.
     EXPECT_EQ(f.log, QStringList({"edtB1.exit", "panB.exit", "panA.enter", "edtA1.enter"}));
 }
@@ -131,7 +124,7 @@ TEST(FocusDispatch, HandlerMovingTheFocusDoesNotNest) {
     f.log.clear();
     focusWidget(*f.edtA1);
     EXPECT_EQ(enters, 1);
-    EXPECT_TRUE(f.edtA2->hasFocus());
+    EXPECT_TRUE(f.window.focusWidget() == f.edtA2);
     EXPECT_EQ(f.log, QStringList({"edtB1.exit", "panB.exit", "panA.enter", "edtA1.enter", "edtA1.exit",
                                   "grbInner.enter", "edtA2.enter"}));
 }
@@ -151,7 +144,8 @@ TEST(FocusDispatch, DialogWindowDoesNotTakeTheScreensControl) {
     EXPECT_FALSE(f.log.contains("edtA1.enter"));
 }
 
-TEST(ErrorBoundary, ShowsErrorsAndSwallowsAborts) {
+TEST(ErrorBoundary, ShowsErrorsAndSwallowsAbortsAndAClickHandlersFailureNeverEscapes) {
+    ensureApplication();
     ScriptedDialogs dialogs;
     ScriptedDialogs::Scope scope(dialogs);
     EXPECT_TRUE(runHandler([] {}));
@@ -160,17 +154,10 @@ TEST(ErrorBoundary, ShowsErrorsAndSwallowsAborts) {
     EXPECT_FALSE(runHandler([] { throw UserError("Data inválida."); }));
     EXPECT_FALSE(runHandler([] { throw std::runtime_error("disco cheio"); }));
     EXPECT_FALSE(runHandler([] { throw 42; }));
-    EXPECT_EQ(dialogs.errors(), QStringList({"Data inválida.", "Erro: disco cheio", "Erro inesperado."}));
-}
-
-TEST(ErrorBoundary, ClickHandlerFailureNeverEscapes) {
-    ensureApplication();
-    ScriptedDialogs dialogs;
-    ScriptedDialogs::Scope scope(dialogs);
     TButton button("btnOk", nullptr, "OK");
     button.onClick = [] { throw std::logic_error("falhou"); };
     button.click();
-    EXPECT_EQ(dialogs.errors(), QStringList({"Erro: falhou"}));
+    EXPECT_EQ(dialogs.errors(), QStringList({"Data inválida.", "Erro: disco cheio", "Erro inesperado.", "Erro: falhou"}));
 }
 
 TEST(PageControl, UserChangesAskFirstCodeChangesAreSilent) {
