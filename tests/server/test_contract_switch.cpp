@@ -2,17 +2,19 @@
 #include <gtest/gtest.h>
 
 #include "services/installment_schedule.h"
-#include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
 
+using cot::testing::succeeded;
+
 namespace {
 
-class ContractSwitchTest : public ::testing::TestWithParam<Backend> {
+class ContractSwitchTest : public cot::testing::DemoServerTest {
 protected:
-    ContractSwitchTest() : server_({.backend = GetParam(), .seed = true}) {
+    ContractSwitchTest() {
         const Packet p = server_.db().query(
             "SELECT P.NRPROPOSFAS, P.NRVERPROPFAS FROM PROPOSTAFAS P WHERE P.IDTIPOPROPFAS = 'M' AND "
             "(SELECT COUNT(*) FROM LINPPROP L WHERE L.NRPROPOSFAS = P.NRPROPOSFAS AND L.NRVERPROPFAS = P.NRVERPROPFAS) > 1 "
@@ -20,7 +22,9 @@ protected:
         nr_ = p.value(0, "NRPROPOSFAS").toString();
         ver_ = p.value(0, "NRVERPROPFAS").toString();
     }
-    RpcResult switchTo(const QString& type) { return server_.connection().call("SetTipoContrato", {nr_, ver_, type, QVariant()}); }
+    RpcResult switchTo(const QString& type, const QVariant& header = {}) {
+        return server_.connection().call("SetTipoContrato", {nr_, ver_, type, header});
+    }
     Packet lines() {
         return server_.db().query("SELECT CDLINPPROP, IDTIPLINPP, VRLICENCUSOPROP, VRDESLICUSOPROP, VRMENSALIDAPROP "
                                   "FROM LINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V ORDER BY CDLINPPROP",
@@ -29,16 +33,13 @@ protected:
     Packet installments() {
         return server_.db().query("SELECT CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP "
                                   "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V ORDER BY CDLINPPROP, DTVELUSOPEDP",
-                                  {{"N", nr_}, {"V", ver_}},
-                                  {{"DTVELUSOPEDP", FieldType::DateTime, 0}});
+                                  {{"N", nr_}, {"V", ver_}}, {{"DTVELUSOPEDP", FieldType::DateTime, 0}});
     }
-    QString proposalType() {
+    QString stored(const char* column) {
         return server_.db()
-            .scalar("SELECT IDTIPOPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V",
-                    {{"N", nr_}, {"V", ver_}})
-            .toString();
+            .scalar(QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V").arg(column),
+                    {{"N", nr_}, {"V", ver_}}).toString();
     }
-    TestServer server_;
     QString nr_, ver_;
 };
 
@@ -46,14 +47,12 @@ TEST_P(ContractSwitchTest, ToRentalConvertsEveryLineAndLeavesOneInstallmentOfZer
     ASSERT_FALSE(nr_.isEmpty());
     const Packet before = lines();
     ASSERT_TRUE(switchTo("L").ok);
-    EXPECT_EQ(proposalType(), "L");
+    EXPECT_EQ(stored("IDTIPOPROPFAS"), "L");
     const Packet after = lines();
     ASSERT_EQ(after.rows.size(), before.rows.size());
     for (int r = 0; r < after.rows.size(); ++r) {
-        const QString was = before.value(r, "IDTIPLINPP").toString();
-        EXPECT_EQ(after.value(r, "IDTIPLINPP").toString(), was == "P" ? "A" : "L");
-        EXPECT_EQ(after.value(r, "VRLICENCUSOPROP").toDouble(), 0.0);
-        EXPECT_EQ(after.value(r, "VRDESLICUSOPROP").toDouble(), 0.0);
+        EXPECT_EQ(after.value(r, "IDTIPLINPP").toString(), before.value(r, "IDTIPLINPP").toString() == "P" ? "A" : "L");
+        EXPECT_EQ(after.value(r, "VRLICENCUSOPROP").toDouble() + after.value(r, "VRDESLICUSOPROP").toDouble(), 0.0);
         EXPECT_EQ(after.value(r, "VRMENSALIDAPROP"), before.value(r, "VRMENSALIDAPROP")) << "the monthly value stays";
     }
     const Packet schedule = installments();
@@ -63,16 +62,12 @@ TEST_P(ContractSwitchTest, ToRentalConvertsEveryLineAndLeavesOneInstallmentOfZer
         EXPECT_EQ(schedule.value(r, "DTVELUSOPEDP").toDateTime(), QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
         EXPECT_TRUE(scheduleAddsUp({schedule.value(r, "VRVELUSOPEDP").toDouble()}, 0, 1.5));
     }
-}
 
-TEST_P(ContractSwitchTest, BackToLicenceRestoresTheLineTypesAndKeepsTheSchedules) {
-    ASSERT_TRUE(switchTo("L").ok);
-    const Packet schedule = installments();
+    // Back to licence: the line types come back and the schedules stay; the same type changes nothing.
     ASSERT_TRUE(switchTo("m").ok);
-    EXPECT_EQ(proposalType(), "M");
+    EXPECT_EQ(stored("IDTIPOPROPFAS"), "M");
     for (const QVariantList& row : lines().rows) EXPECT_TRUE(row[1] == "M" || row[1] == "P") << row[1].toString().toStdString();
     EXPECT_EQ(installments().rows, schedule.rows);
-    // Switching to the type it already has changes nothing.
     const Packet same = lines();
     ASSERT_TRUE(switchTo("M").ok);
     EXPECT_EQ(lines().rows, same.rows);
@@ -81,52 +76,33 @@ TEST_P(ContractSwitchTest, BackToLicenceRestoresTheLineTypesAndKeepsTheSchedules
 TEST_P(ContractSwitchTest, RefusedSwitchesChangeNothing) {
     const Packet before = lines();
     const Packet schedule = installments();
-    for (const char* bad : {"S", "X", ""}) {
-        const RpcResult r = switchTo(bad);
-        EXPECT_FALSE(r.ok);
-        EXPECT_TRUE(r.error.startsWith("Tipo de contrato inválido")) << r.error.toStdString();
-    }
+    for (const char* bad : {"S", "X", ""}) EXPECT_TRUE(switchTo(bad).error.startsWith("Tipo de contrato inválido")) << bad;
     const RpcResult unknown = server_.connection().call("SetTipoContrato", {"99999999999999999999", "01", "L", QVariant()});
     EXPECT_EQ(unknown.error, "Proposta não cadastrada.");
-    EXPECT_EQ(proposalType(), "M");
+    EXPECT_EQ(stored("IDTIPOPROPFAS"), "M");
     EXPECT_EQ(lines().rows, before.rows);
     EXPECT_EQ(installments().rows, schedule.rows);
 }
 
 // The header's own pending change travels with the switch: both land, or neither.
 TEST_P(ContractSwitchTest, TheHeaderChangeIsSavedWithTheLinesOrNotAtAll) {
-    const auto header = [&](bool stale, const QString& reference) {
-        const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20},
-                                     {"NRVERPROPFAS", FieldType::String, 2},
-                                     {"IDTIPOPROPFAS", FieldType::String, 1},
-                                     {"DSREFEPROPOSFAS", FieldType::String, 60}};
-        const QString was = server_.db()
-                                .scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND "
-                                        "NRVERPROPFAS = :V",
-                                        {{"N", nr_}, {"V", ver_}})
-                                .toString();
-        const QString original = stale ? was + " (antes)" : was;
+    const auto header = [&](const QString& original, const QString& reference) {
+        const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
+                                     {"IDTIPOPROPFAS", FieldType::String, 1}, {"DSREFEPROPOSFAS", FieldType::String, 60}};
         return QVariant::fromValue(Delta{fields, {{ChangeOp::Update, {nr_, ver_, "M", original}, {nr_, ver_, "L", reference}}}});
     };
     const Packet before = lines();
+    const QString was = stored("DSREFEPROPOSFAS");
     // Someone else changed the header meanwhile: the stale original refuses the whole switch.
-    const RpcResult stale = server_.connection().call("SetTipoContrato", {nr_, ver_, "L", header(true, "Outra")});
-    EXPECT_FALSE(stale.ok);
-    EXPECT_EQ(proposalType(), "M");
+    EXPECT_FALSE(switchTo("L", header(was + " (antes)", "Outra")).ok);
+    EXPECT_EQ(stored("IDTIPOPROPFAS"), "M");
     EXPECT_EQ(lines().rows, before.rows);
 
-    const RpcResult r = server_.connection().call("SetTipoContrato", {nr_, ver_, "L", header(false, "Revista")});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(proposalType(), "L");
-    EXPECT_EQ(server_.db()
-                  .scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V",
-                          {{"N", nr_}, {"V", ver_}})
-                  .toString(),
-              "Revista");
+    ASSERT_TRUE(succeeded(switchTo("L", header(was, "Revista"))));
+    EXPECT_EQ(QStringList({stored("IDTIPOPROPFAS"), stored("DSREFEPROPOSFAS")}), QStringList({"L", "Revista"}));
     for (const QVariantList& row : lines().rows) EXPECT_TRUE(row[1] == "L" || row[1] == "A") << "converted from M";
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ContractSwitchTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ContractSwitchTest);
 
 }  // namespace

@@ -7,13 +7,16 @@
 
 #include "support/refused_inserts.h"
 #include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::RefusedInserts;
 using cot::testing::TestServer;
 using cot::testing::nr;
+using cot::testing::cells;
+
+using cot::testing::succeeded;
 
 namespace {
 
@@ -26,46 +29,35 @@ const char* const kCopiedTables[] = {"PROPOSTAFAS",  "LINPPROP",    "SISTLINPPRO
 void completeProposal2(server::Database& db) {
     const QVariantMap key{{"N", nr(2)}};
     auto count = [&](const char* table) {
-        return db.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'")
-                             .arg(QLatin1String(table)),
-                         key)
+        return db.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'").arg(table), key)
             .toInt();
     };
-    const QString line = db.scalar("SELECT MIN(CDLINPPROP) FROM LINPPROP WHERE NRPROPOSFAS = :N "
-                                   "AND NRVERPROPFAS = '01'",
-                                   key)
-                             .toString();
+    const QString line =
+        db.scalar("SELECT MIN(CDLINPPROP) FROM LINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", key).toString();
     ASSERT_FALSE(line.isEmpty());
     const QVariantMap lineKey{{"N", nr(2)}, {"L", line}};
-    if (count("SISTLINPPROP") == 0)
-        db.exec("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) "
-                "SELECT :N, '01', :L, MIN(CDSISTEMA) FROM SISTEMA",
-                lineKey);
-    if (count("VENCLINPPROP") == 0)
-        db.exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) "
-                "VALUES (:N, '01', :L, :D, 1234.56)",
-                {{"N", nr(2)}, {"L", line}, {"D", QDateTime(QDate(2027, 1, 10), QTime(0, 0))}});
-    if (count("VENCSERVPROP") == 0)
-        db.exec("INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP) "
-                "VALUES (:N, '01', :D, 7728)",
-                {{"N", nr(2)}, {"D", QDateTime(QDate(2027, 2, 10), QTime(0, 0))}});
-    if (count("OBJSERVPROP") == 0)
-        db.exec("INSERT INTO OBJSERVPROP (NRPROPOSFAS, NRVERPROPFAS, TXOBJETPROPFAS) VALUES (:N, '01', 'Implantar')",
-                key);
-    if (count("TXTPROPFAS") == 0)
-        db.exec("INSERT INTO TXTPROPFAS (NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, NRORDEMMSG, TXPROPFAS) "
-                "VALUES (:N, '01', 'T1', 1, '{\\rtf1 Condições}')",
-                key);
-    if (count("OBSPROPFAS") == 0)
-        db.exec("INSERT INTO OBSPROPFAS (NRPROPOSFAS, NRVERPROPFAS, TXOBSPROPFAS) VALUES (:N, '01', 'Urgente')", key);
+    const std::tuple<const char*, const char*, QVariantMap> missing[] = {
+        {"SISTLINPPROP", "INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) "
+                         "SELECT :N, '01', :L, MIN(CDSISTEMA) FROM SISTEMA", lineKey},
+        {"VENCLINPPROP", "INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) "
+                         "VALUES (:N, '01', :L, :D, 1234.56)",
+         {{"N", nr(2)}, {"L", line}, {"D", QDateTime(QDate(2027, 1, 10), QTime(0, 0))}}},
+        {"VENCSERVPROP", "INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP) "
+                         "VALUES (:N, '01', :D, 7728)", {{"N", nr(2)}, {"D", QDateTime(QDate(2027, 2, 10), QTime(0, 0))}}},
+        {"OBJSERVPROP", "INSERT INTO OBJSERVPROP (NRPROPOSFAS, NRVERPROPFAS, TXOBJETPROPFAS) VALUES (:N, '01', 'Implantar')", key},
+        {"TXTPROPFAS", "INSERT INTO TXTPROPFAS (NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, NRORDEMMSG, TXPROPFAS) "
+                       "VALUES (:N, '01', 'T1', 1, '{\\rtf1 Condições}')", key},
+        {"OBSPROPFAS", "INSERT INTO OBSPROPFAS (NRPROPOSFAS, NRVERPROPFAS, TXOBSPROPFAS) VALUES (:N, '01', 'Urgente')", key},
+    };
+    for (const auto& [table, insert, params] : missing)
+        if (count(table) == 0) db.exec(insert, params);
     for (const char* table : kCopiedTables) ASSERT_GT(count(table), 0) << table;
 }
 
-class CopyMethodsTest : public ::testing::TestWithParam<Backend> {
+class CopyMethodsTest : public cot::testing::DemoServerTest {
 protected:
-    CopyMethodsTest() : server_({.backend = GetParam(), .seed = true, .prepare = completeProposal2}) {}
+    CopyMethodsTest() : DemoServerTest({.prepare = completeProposal2}) {}
 
-    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
     RpcResult copy(int proposal, const QString& from, const QString& to, const QString& keep = "N") {
         return call("CopiaDados", {"0001", nr(proposal), from, to, keep});
     }
@@ -98,12 +90,10 @@ protected:
                                    {{"N", nr(proposal)}, {"V", version}});
     }
 
-    TestServer server_;
 };
 
 TEST_P(CopyMethodsTest, EveryRowOfTheVersionIsCopiedUnderTheNewOne) {
-    const RpcResult r = copy(2, "01", "05");
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    ASSERT_TRUE(succeeded(copy(2, "01", "05")));
     for (const char* table : kCopiedTables) {
         const QStringList source = rows(table, 2, "01");
         EXPECT_FALSE(source.isEmpty()) << table;
@@ -143,21 +133,12 @@ TEST_P(CopyMethodsTest, TheNewVersionIsCheckedBeforeAnythingIsWritten) {
         {"-3", "Versão de proposta inválida: informe os 2 dígitos."},
         {"ab", "Versão de proposta inválida: informe os 2 dígitos."},
     };
-    for (const Case& c : cases) {
-        const RpcResult r = copy(2, "01", c.version);
-        EXPECT_FALSE(r.ok) << c.version.toStdString();
-        EXPECT_EQ(r.error, c.error) << c.version.toStdString();
-    }
+    for (const Case& c : cases) EXPECT_EQ(copy(2, "01", c.version).error, c.error) << c.version.toStdString();
     // Proposal 6 has versions 01 to 03: any of them is taken, whichever is copied.
     EXPECT_EQ(copy(6, "03", "02").error, "Proposta já cadastrada para versão informada.");
-
-    EXPECT_EQ(versionRows(2, "05"), 0);
-}
-
-TEST_P(CopyMethodsTest, TheSourceMustExistInTheBranch) {
+    // The source must exist in the branch.
     EXPECT_EQ(copy(2, "09", "05").error, "Proposta não cadastrada.");
-    EXPECT_EQ(call("CopiaDados", {"0002", nr(2), "01", "05", "N"}).error,
-              "Proposta não pertence à filial informada.");
+    EXPECT_EQ(call("CopiaDados", {"0002", nr(2), "01", "05", "N"}).error, "Proposta não pertence à filial informada.");
     EXPECT_EQ(copy(2, "01", "05", "X").error, "Indicador de manutenção do aceite deve ser S ou N.");
     EXPECT_EQ(call("CopiaProposta", {"0001", nr(99), "01"}).error, "Proposta não cadastrada.");
     EXPECT_FALSE(call("CopiaDados", {"0001", nr(2), "01", "05"}).ok) << "five arguments are declared";
@@ -221,9 +202,7 @@ TEST_P(CopyMethodsTest, TheCopyIsOpenAndNeverASecondAcceptedVersion) {
     EXPECT_EQ(copy(1, "01", "03", "S").error,
               "Uma proposta tem uma só versão aceita: a cópia não pode manter o aceite.");
     EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND DTACEPROPFAS IS NOT NULL",
-                                  {{"N", nr(1)}})
-                  .toInt(),
-              1);
+                                  {{"N", nr(1)}}).toInt(), 1);
 }
 
 TEST_P(CopyMethodsTest, TheDialogShowsTheVersionToCopy) {
@@ -231,23 +210,16 @@ TEST_P(CopyMethodsTest, TheDialogShowsTheVersionToCopy) {
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     const Packet p = r.value.value<Packet>();
     ASSERT_EQ(p.rows.size(), 1);
-    EXPECT_EQ(p.value(0, "NRVERPROPFAS").toString(), "01");
-    EXPECT_EQ(p.value(0, "DSREFEPROPOSFAS").toString(), "ERP Web e serviços de implantação");
-    EXPECT_EQ(p.value(0, "CODIGO").toString(), p.value(0, "CDCLIENTE").toString());
-    EXPECT_FALSE(p.value(0, "NOME").toString().isEmpty());
-    EXPECT_EQ(p.value(0, "CDOPERADOR").toString(), "VENDEDOR");
-    EXPECT_FALSE(p.value(0, "NMOPERADOR").toString().isEmpty());
+    EXPECT_EQ(cells(p, 0, {"NRVERPROPFAS", "DSREFEPROPOSFAS", "CODIGO", "CDOPERADOR"}),
+              QStringList({"01", "ERP Web e serviços de implantação", p.value(0, "CDCLIENTE").toString(), "VENDEDOR"}));
+    EXPECT_FALSE(p.value(0, "NOME").toString().isEmpty() || p.value(0, "NMOPERADOR").toString().isEmpty());
 }
 
 TEST_P(CopyMethodsTest, SimultaneousCopiesToOneVersionMakeOneCopy) {
-    constexpr int kThreads = 4;
     std::vector<std::thread> threads;
-    std::vector<RpcResult> results(kThreads);
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&, t] {
-            auto connection = server_.newConnection();
-            results[t] = connection->call("CopiaDados", {"0001", nr(2), "01", "08", "N"});
-        });
+    std::vector<RpcResult> results(4);
+    for (RpcResult& result : results)
+        threads.emplace_back([&] { result = server_.newConnection()->call("CopiaDados", {"0001", nr(2), "01", "08", "N"}); });
     for (std::thread& t : threads) t.join();
     int made = 0;
     for (const RpcResult& r : results) {
@@ -284,7 +256,6 @@ TEST_P(CopyMethodsTest, OnlyListedActiveOperatorsMayAttachFiles) {
     EXPECT_FALSE(call("GetControlaAnexo", {}).ok);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, CopyMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(CopyMethodsTest);
 
 }  // namespace

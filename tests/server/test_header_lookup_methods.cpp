@@ -10,93 +10,84 @@
 #include "server/storage/database.h"
 #include "support/packet_cells.h"
 #include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
 using cot::testing::nr;
 using cot::testing::column;
+using cot::testing::cells;
 
 namespace {
 
-class HeaderLookupTest : public ::testing::TestWithParam<Backend> {
+class HeaderLookupTest : public cot::testing::DemoServerTest {
 protected:
-    HeaderLookupTest() : server_({.backend = GetParam(), .seed = true}) {}
-    Packet get(const QString& method, const QVariantList& args) {
-        const RpcResult r = server_.connection().call(method, args);
-        EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
     QString failure(const QString& method, const QVariantList& args) {
-        const RpcResult r = server_.connection().call(method, args);
+        const RpcResult r = call(method, args);
         EXPECT_FALSE(r.ok) << method.toStdString();
         return r.error;
     }
     qint64 added(const QVariantList& args) {
-        const RpcResult r = server_.connection().call("InsereServicoAuto", args);
+        const RpcResult r = call("InsereServicoAuto", args);
         EXPECT_TRUE(r.ok) << r.error.toStdString();
         return r.value.toLongLong();
     }
-    TestServer server_;
 };
 
 TEST_P(HeaderLookupTest, ContactsOfTheBranchAndParty) {
-    const Packet all = get("GetPesqContato", {"0001", "C", "11222333000181", "", "T"});
+    const Packet all = packet("GetPesqContato", {"0001", "C", "11222333000181", "", "T"});
     ASSERT_EQ(all.fields.size(), 5);
-    EXPECT_EQ(column(all, "NRCONTATO"), QStringList({"0000000001"}));
-    EXPECT_EQ(all.value(0, "REFERENCIA").toString(), "Ana Paula - Compras Alfa");
-    EXPECT_EQ(all.value(0, "CDCLIENTE").toString(), "11222333000181");
-    EXPECT_EQ(all.value(0, "IDTPCONTATO").toString(), "C");
+    EXPECT_EQ(all.rows.size(), 1);
+    EXPECT_EQ(cells(all, 0, {"NRCONTATO", "REFERENCIA", "CDCLIENTE", "IDTPCONTATO"}),
+              QStringList({"0000000001", "Ana Paula - Compras Alfa", "11222333000181", "C"}));
 
-    EXPECT_EQ(get("GetPesqContato", {"0001", "C", "11222333000181", "", "1"}).rows.size(), 1) << "typed short";
-    EXPECT_TRUE(get("GetPesqContato", {"0001", "C", "11222333000181", "", "0000000002"}).rows.isEmpty())
+    EXPECT_EQ(packet("GetPesqContato", {"0001", "C", "11222333000181", "", "1"}).rows.size(), 1) << "typed short";
+    EXPECT_TRUE(packet("GetPesqContato", {"0001", "C", "11222333000181", "", "0000000002"}).rows.isEmpty())
         << "another client's contact";
-    EXPECT_EQ(column(get("GetPesqContato", {"0001", "C", "", "", "T"}), "NRCONTATO"),
+    EXPECT_EQ(column(packet("GetPesqContato", {"0001", "C", "", "", "T"}), "NRCONTATO"),
               QStringList({"0000000001", "0000000002", "0000000003"}))
         << "no client yet: the branch's client contacts, by name";
-    const Packet prospect = get("GetPesqContato", {"0001", "P", "", "77888999000127", "4"});
-    ASSERT_EQ(prospect.rows.size(), 1);
-    EXPECT_EQ(prospect.value(0, "CDPROSPECT").toString(), "77888999000127");
-    EXPECT_TRUE(get("GetPesqContato", {"0002", "P", "", "77888999000127", "T"}).rows.isEmpty()) << "other branch";
+    EXPECT_EQ(column(packet("GetPesqContato", {"0001", "P", "", "77888999000127", "4"}), "CDPROSPECT"),
+              QStringList{"77888999000127"});
+    EXPECT_TRUE(packet("GetPesqContato", {"0002", "P", "", "77888999000127", "T"}).rows.isEmpty()) << "other branch";
     EXPECT_EQ(failure("GetPesqContato", {"0001", "X", "", "", "T"}),
               "Tipo de contratante inválido: use 'C' (cliente) ou 'P' (prospect).");
 }
 
 TEST_P(HeaderLookupTest, InterlocutorsOfClientsAndProspects) {
-    const Packet client = get("GetInterLoc", {"11222333000181", "C"});
+    const Packet client = packet("GetInterLoc", {"11222333000181", "C"});
     EXPECT_EQ(column(client, "CDINTECLIE"), QStringList({"01", "02"}));
     EXPECT_EQ(client.value(1, "NMINTECLIE").toString(), "Débora Martins");
-    const Packet prospect = get("GetInterLoc", {"77888999000127", "P"});
+    const Packet prospect = packet("GetInterLoc", {"77888999000127", "P"});
     ASSERT_EQ(prospect.fields.size(), 2);
     EXPECT_EQ(prospect.fields[0].name, "CDINTECLIE") << "one shape for both kinds";
     EXPECT_EQ(column(prospect, "NMINTECLIE"), QStringList({"Roberto Dias"}));
-    EXPECT_TRUE(get("GetInterLoc", {"11222333000181", "P"}).rows.isEmpty());
+    EXPECT_TRUE(packet("GetInterLoc", {"11222333000181", "P"}).rows.isEmpty());
 
-    EXPECT_EQ(column(get("GetPesqInterLoc", {"11222333000181", "C", "2"}), "NMINTECLIE"), QStringList({"Débora Martins"}));
-    EXPECT_TRUE(get("GetPesqInterLoc", {"11222333000181", "C", "03"}).rows.isEmpty());
-    EXPECT_EQ(get("GetPesqInterLoc", {"88999000000118", "P", "01"}).rows.size(), 1);
-    EXPECT_FALSE(server_.connection().call("GetInterLoc", {"11222333000181", ""}).ok);
+    EXPECT_EQ(column(packet("GetPesqInterLoc", {"11222333000181", "C", "2"}), "NMINTECLIE"), QStringList({"Débora Martins"}));
+    EXPECT_TRUE(packet("GetPesqInterLoc", {"11222333000181", "C", "03"}).rows.isEmpty());
+    EXPECT_EQ(packet("GetPesqInterLoc", {"88999000000118", "P", "01"}).rows.size(), 1);
+    EXPECT_FALSE(call("GetInterLoc", {"11222333000181", ""}).ok);
 }
 
 TEST_P(HeaderLookupTest, CommercialProductsAndTheSystemsTheyDoNotCover) {
-    EXPECT_EQ(column(get("GetPesqProdComer", {}), "CDPROCOMERCI"), QStringList({"ERP", "FISCAL", "FOLHA"}));
-    const Packet erp = get("GetVd_ProdComer", {"ERP"});
-    ASSERT_EQ(erp.rows.size(), 1);
-    EXPECT_EQ(erp.value(0, "NMPROCOMERCI").toString(), "Gestão Empresarial");
-    EXPECT_TRUE(get("GetVd_ProdComer", {"XYZ"}).rows.isEmpty());
+    EXPECT_EQ(column(packet("GetPesqProdComer", {}), "CDPROCOMERCI"), QStringList({"ERP", "FISCAL", "FOLHA"}));
+    EXPECT_EQ(column(packet("GetVd_ProdComer", {"ERP"}), "NMPROCOMERCI"), QStringList{"Gestão Empresarial"});
+    EXPECT_TRUE(packet("GetVd_ProdComer", {"XYZ"}).rows.isEmpty());
     server_.db().exec("UPDATE PRODCOMERCI SET IDSITUPROCOM = 'I' WHERE CDPROCOMERCI = 'FOLHA'");
-    EXPECT_TRUE(get("GetVd_ProdComer", {"FOLHA"}).rows.isEmpty()) << "an inactive product is not offered";
-    EXPECT_EQ(get("GetPesqProdComer", {}).rows.size(), 2);
+    EXPECT_TRUE(packet("GetVd_ProdComer", {"FOLHA"}).rows.isEmpty()) << "an inactive product is not offered";
+    EXPECT_EQ(packet("GetPesqProdComer", {}).rows.size(), 2);
 
     // Proposal 2: two licence lines with ERP systems (EST, FAT, FIN) and the fiscal one (FIS).
-    const Packet folha = get("GetValidaSistProd", {nr(2), "01", "FOLHA", "PROD"});
+    const Packet folha = packet("GetValidaSistProd", {nr(2), "01", "FOLHA", "PROD"});
     EXPECT_EQ(folha.fields.size(), 3);
     EXPECT_EQ(column(folha, "SGSISTEMA"), QStringList({"EST", "FAT", "FIN", "FIS"}));
-    EXPECT_EQ(column(get("GetValidaSistProd", {nr(2), "01", "ERP", "PROD"}), "NMSISTEMA"), QStringList({"Escrita Fiscal"}));
-    EXPECT_TRUE(get("GetValidaSistProd", {nr(2), "01", "ERP", "PTOA"}).rows.isEmpty()) << "no access-point lines";
+    EXPECT_EQ(column(packet("GetValidaSistProd", {nr(2), "01", "ERP", "PROD"}), "NMSISTEMA"), QStringList({"Escrita Fiscal"}));
+    EXPECT_TRUE(packet("GetValidaSistProd", {nr(2), "01", "ERP", "PTOA"}).rows.isEmpty()) << "no access-point lines";
     // Proposal 1 has an access-point line of the payroll system.
-    EXPECT_EQ(column(get("GetValidaSistProd", {nr(1), "01", "ERP", "PTOA"}), "SGSISTEMA"), QStringList({"FOL"}));
-    EXPECT_TRUE(get("GetValidaSistProd", {nr(2), "01", "", "PROD"}).rows.isEmpty()) << "no product, nothing to report";
+    EXPECT_EQ(column(packet("GetValidaSistProd", {nr(1), "01", "ERP", "PTOA"}), "SGSISTEMA"), QStringList({"FOL"}));
+    EXPECT_TRUE(packet("GetValidaSistProd", {nr(2), "01", "", "PROD"}).rows.isEmpty()) << "no product, nothing to report";
     EXPECT_EQ(failure("GetValidaSistProd", {nr(2), "01", "ERP", "XX"}), "Tipo de linha de produto inválido: use \"PROD\" ou \"PTOA\".");
 }
 
@@ -105,33 +96,30 @@ TEST_P(HeaderLookupTest, ReadjustmentByOneIndexKeepsTheHeaderSaveWorking) {
     auto stored = [&](const char* column) {
         return server_.db().scalar(QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N").arg(column), {{"N", nr(3)}});
     };
-    ASSERT_EQ(stored("IDPERVALOR2").toString(), "P");
     EXPECT_EQ(failure("SetUpdReaju", {"0001", nr(3), "01", "60"}),
               "O índice 2 só pode ser retirado quando o percentual do índice 1 é 100%.");
-    EXPECT_EQ(stored("IDPERVALOR2").toString(), "P");
+    ASSERT_EQ(stored("IDPERVALOR2").toString(), "P");
 
-    const RpcResult cleared = server_.connection().call("SetUpdReaju", {"0001", nr(3), "01", "100"});
+    const RpcResult cleared = call("SetUpdReaju", {"0001", nr(3), "01", "100"});
     ASSERT_TRUE(cleared.ok) << cleared.error.toStdString();
     EXPECT_EQ(cleared.value.toLongLong(), 1);
     EXPECT_TRUE(stored("IDPERVALOR2").isNull());
-    EXPECT_EQ(server_.connection().call("SetUpdReaju", {"0001", nr(99), "01", 100}).value.toLongLong(), 0)
+    EXPECT_EQ(call("SetUpdReaju", {"0001", nr(99), "01", 100}).value.toLongLong(), 0)
         << "a proposal not saved yet has nothing to clear";
 
     // The header's own change log, made before the call, still saves.
-    const Packet list = get("GetProposta", {"0001", "T"});
+    const Packet list = packet("GetProposta", {"0001", "T"});
     int row = -1;
     for (int i = 0; i < list.rows.size(); ++i)
         if (list.value(i, "NRPROPOSFAS").toString() == nr(3)) row = i;
     ASSERT_GE(row, 0);
     QVariantList before = list.rows[row], after = before;
-    after[list.indexOf("CDINDICE2")] = QVariant();
-    after[list.indexOf("CDTPINDICE2")] = QVariant();
-    after[list.indexOf("NMINDICEREAJ2")] = QVariant();
+    for (const char* cleared : {"CDINDICE2", "CDTPINDICE2", "NMINDICEREAJ2"}) after[list.indexOf(cleared)] = QVariant();
     after[list.indexOf("VRPEINCIND2")] = 0.0;
     after[list.indexOf("VRPEINCIND1")] = 100.0;
     before[list.indexOf("IDPERVALOR2")] = after[list.indexOf("IDPERVALOR2")] = "P";  // as the screen still holds it
     const Delta delta{list.fields, {{ChangeOp::Update, before, after}}};
-    const RpcResult saved = server_.connection().call("SetProposta", {QVariant::fromValue(delta)});
+    const RpcResult saved = call("SetProposta", {QVariant::fromValue(delta)});
     EXPECT_TRUE(saved.ok) << saved.error.toStdString();
     EXPECT_TRUE(stored("CDINDICE2").isNull());
     EXPECT_DOUBLE_EQ(stored("VRPEINCIND1").toDouble(), 100.0);
@@ -140,20 +128,17 @@ TEST_P(HeaderLookupTest, ReadjustmentByOneIndexKeepsTheHeaderSaveWorking) {
 TEST_P(HeaderLookupTest, MandatoryServicesAreAddedOnce) {
     // Proposal 4: a prospect's licence proposal without services, charged by package.
     EXPECT_EQ(added({nr(4), "01", "", "T"}), 2);
-    Packet services = get("GetServico", {nr(4), "01"});
+    Packet services = packet("GetServico", {nr(4), "01"});
     EXPECT_EQ(column(services, "CDTIPOSERV"), QStringList({"001", "002"}));
-    EXPECT_EQ(column(services, "NRSERVPROP"), QStringList({"001", "002"}));
-    EXPECT_EQ(services.value(0, "QTSERVPROP").toDouble(), 40.0) << "the type's default hours";
-    EXPECT_EQ(services.value(0, "VRHORAPROP").toDouble(), 150.0);
-    EXPECT_EQ(services.value(0, "VRDEHORAPROP").toDouble(), 150.0);
-    EXPECT_EQ(services.value(0, "VRPEHORAPROP").toDouble(), 0.0);
-    EXPECT_EQ(services.value(0, "IDTIPOCOBRPROP").toString(), "P") << "the proposal's charging";
-    EXPECT_EQ(services.value(0, "IDSERVOBRIGPROS").toString(), "S");
+    // The type's default hours and rate, the proposal's charging.
+    EXPECT_EQ(cells(services, 0, {"NRSERVPROP", "QTSERVPROP", "VRHORAPROP", "VRDEHORAPROP", "VRPEHORAPROP",
+                                  "IDTIPOCOBRPROP", "IDSERVOBRIGPROS"}),
+              QStringList({"001", "40", "150", "150", "0", "P", "S"}));
 
     EXPECT_EQ(added({nr(4), "01", "", "T"}), 0) << "never twice";
     EXPECT_EQ(added({nr(4), "01", "3", ""}), 1) << "one type, typed short";
     EXPECT_EQ(added({nr(4), "01", "003", ""}), 0);
-    services = get("GetServico", {nr(4), "01"});
+    services = packet("GetServico", {nr(4), "01"});
     EXPECT_EQ(column(services, "NRSERVPROP"), QStringList({"001", "002", "003"}));
     EXPECT_EQ(added({nr(7), "01", "", "T"}), 0) << "proposal 7 already quotes both";
 
@@ -171,18 +156,15 @@ TEST_P(HeaderLookupTest, ConcurrentCallsAddTheMandatoryServicesOnce) {
     std::vector<std::thread> callers;
     for (int i = 0; i < kCallers; ++i)
         callers.emplace_back([&] {
-            auto net = server_.newConnection();
-            const RpcResult r = net->call("InsereServicoAuto", {nr(10), "01", "", "T"});
-            if (r.ok) total += r.value.toLongLong();
-            else ++failures;
+            const RpcResult r = server_.newConnection()->call("InsereServicoAuto", {nr(10), "01", "", "T"});
+            r.ok ? total += r.value.toLongLong() : ++failures;
         });
     for (std::thread& t : callers) t.join();
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(total.load(), 2);
-    EXPECT_EQ(column(get("GetServico", {nr(10), "01"}), "NRSERVPROP"), QStringList({"001", "002"}));
+    EXPECT_EQ(column(packet("GetServico", {nr(10), "01"}), "NRSERVPROP"), QStringList({"001", "002"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, HeaderLookupTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(HeaderLookupTest);
 
 }  // namespace

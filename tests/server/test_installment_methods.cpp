@@ -4,12 +4,15 @@
 
 #include "services/installment_schedule.h"
 #include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
 using cot::testing::nr;
+
+using cot::testing::succeeded;
+using cot::testing::cells;
 
 namespace {
 
@@ -17,26 +20,16 @@ QDateTime day(int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(0, 0
 
 // Proposal 2 (created 2026-11-26): line 3 (licence (1000 - 50) x 10 in four installments
 // from 2026-12-26) and line 4 ((650,50) x 2 in three from the same day).
-class InstallmentMethodsTest : public ::testing::TestWithParam<Backend> {
+class InstallmentMethodsTest : public cot::testing::DemoServerTest {
 protected:
-    InstallmentMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
-
-    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
-    Packet schedule(int line) {
-        const RpcResult r = call("GetVenc_Valor", {nr(2), "01", nr(line), 1});
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
+    Packet schedule(int line) { return packet("GetVenc_Valor", {nr(2), "01", nr(line), 1}); }
     static QVariantList row(int line, const QDateTime& due, const QVariant& value) {
         return {nr(2), "01", nr(line), due, value};
     }
     RpcResult save(const QList<RowChange>& changes) {
-        Delta d{{{"NRPROPOSFAS", FieldType::String, 20},
-                 {"NRVERPROPFAS", FieldType::String, 2},
-                 {"CDLINPPROP", FieldType::String, 20},
-                 {"DTVELUSOPEDP", FieldType::DateTime, 0},
-                 {"VRVELUSOPEDP", FieldType::Float, 0}},
-                changes};
+        Delta d{{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
+                 {"CDLINPPROP", FieldType::String, 20}, {"DTVELUSOPEDP", FieldType::DateTime, 0},
+                 {"VRVELUSOPEDP", FieldType::Float, 0}}, changes};
         return call("SetVencimento", {QVariant::fromValue(d)});
     }
     // The deletes of every stored installment of the line.
@@ -48,8 +41,6 @@ protected:
         return out;
     }
     double rate() { return server_.db().scalar("SELECT VRTXJUROSLICUSO FROM PARAMPROP").toDouble(); }
-
-    TestServer server_;
 };
 
 TEST_P(InstallmentMethodsTest, ARegeneratedScheduleIsSavedWholeWhenItAddsUp) {
@@ -58,71 +49,54 @@ TEST_P(InstallmentMethodsTest, ARegeneratedScheduleIsSavedWholeWhenItAddsUp) {
     QList<RowChange> changes = deletesOf(3);
     for (int i = 0; i < 5; ++i)
         changes.append({ChangeOp::Insert, {}, row(3, day(2027, 1, 10).addMonths(i), values[size_t(i)])});
-    RpcResult r = save(changes);
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    Packet p = schedule(3);
-    ASSERT_EQ(p.rows.size(), 5);
-    EXPECT_EQ(p.value(0, "DTVELUSOPEDP").toDateTime(), day(2027, 1, 10));
-    EXPECT_EQ(p.value(0, "VRVELUSOPEDP").toDouble(), values[0]);
+    ASSERT_TRUE(succeeded(save(changes)));
+    const Packet p = schedule(3);
+    EXPECT_EQ(p.rows.size(), 5);
+    EXPECT_EQ(std::pair(p.value(0, "DTVELUSOPEDP").toDateTime(), p.value(0, "VRVELUSOPEDP").toDouble()),
+              std::pair(day(2027, 1, 10), values[0]));
 
     // One cent short: refused with the total it must reach, and nothing is written.
     changes = deletesOf(3);
     for (int i = 0; i < 2; ++i)
         changes.append({ChangeOp::Insert, {}, row(3, day(2027, 2, 1).addMonths(i), i == 0 ? 4749.99 : 4750.0)});
-    r = save(changes);
-    EXPECT_EQ(r.error, "Os valores dos vencimentos somados não podem ser diferentes do valor total da licença de uso. "
-                       "Valor Total (9500,00).");
+    EXPECT_EQ(save(changes).error, "Os valores dos vencimentos somados não podem ser diferentes do valor total da "
+                                   "licença de uso. Valor Total (9500,00).");
     EXPECT_EQ(schedule(3).rows.size(), 5);
 
     // Deleting installments alone is always taken: the new schedule follows.
     changes = deletesOf(3);
     changes.removeLast();
-    r = save(changes);
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    ASSERT_TRUE(succeeded(save(changes)));
     EXPECT_EQ(schedule(3).rows.size(), 1);
 
     // A schedule without the interest is accepted too, as the approval does.
     changes = deletesOf(3);
     for (int i = 0; i < 4; ++i) changes.append({ChangeOp::Insert, {}, row(3, day(2027, 3, 1).addMonths(i), 2375.0)});
-    r = save(changes);
-    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_TRUE(succeeded(save(changes)));
 }
 
 TEST_P(InstallmentMethodsTest, DueDatesAreOnOrAfterTheProposalAndOncePerLine) {
     // Line 4: one installment of its whole total on the proposal date itself.
     QList<RowChange> changes = deletesOf(4);
     changes.append({ChangeOp::Insert, {}, row(4, day(2026, 11, 26), 1301.0)});
-    RpcResult r = save(changes);
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    ASSERT_TRUE(succeeded(save(changes)));
 
-    struct Case {
-        QVariantList row;
-        const char* message;
-    };
-    const Case cases[] = {
+    const std::pair<QVariantList, const char*> cases[] = {
         {row(4, day(2026, 11, 25), 1301.0), "Data de Vencimento não podererá ser inferior à data de cadastramento da Proposta."},
         {row(4, QDateTime(), 1301.0), "Data de Vencimento deve ser informada."},
         {row(4, day(2026, 12, 26), QVariant()), "Valor deve ser informado."},
         {row(4, day(2026, 12, 26), -1.0), "Valor do vencimento não pode ser negativo."},
         {row(99, day(2026, 12, 26), 0.0), "Linha de produto não cadastrada na proposta."},
     };
-    for (const Case& c : cases) {
-        r = save({{ChangeOp::Insert, {}, c.row}});
-        EXPECT_EQ(r.error, QString::fromUtf8(c.message));
-    }
+    for (const auto& [line, message] : cases) EXPECT_EQ(save({{ChangeOp::Insert, {}, line}}).error, QString::fromUtf8(message));
     // The same day at another hour is the same due date.
-    r = save({{ChangeOp::Update, row(4, day(2026, 11, 26), 1301.0), row(4, day(2026, 11, 26), 1301.0)},
-              {ChangeOp::Insert, {}, row(4, day(2026, 11, 26).addSecs(3600), 0.0)}});
-    EXPECT_EQ(r.error, "Data vencimento já cadastrada.");
+    EXPECT_EQ(save({{ChangeOp::Update, row(4, day(2026, 11, 26), 1301.0), row(4, day(2026, 11, 26), 1301.0)},
+                    {ChangeOp::Insert, {}, row(4, day(2026, 11, 26).addSecs(3600), 0.0)}}).error,
+              "Data vencimento já cadastrada.");
 
-    auto onDay = [&](const QDateTime& when) {
-        const RpcResult v = call("ValidaVenc", {nr(2), "01", nr(4), when});
-        EXPECT_TRUE(v.ok) << v.error.toStdString();
-        return v.value.value<Packet>().rows.size();
-    };
-    EXPECT_EQ(onDay(day(2026, 11, 26).addSecs(15 * 3600)), 1);
-    EXPECT_EQ(onDay(day(2026, 11, 27)), 0);
-    EXPECT_EQ(onDay(QDateTime()), 0);
+    auto onDay = [&](const QDateTime& when) { return packet("ValidaVenc", {nr(2), "01", nr(4), when}).rows.size(); };
+    EXPECT_EQ(QList<qsizetype>({onDay(day(2026, 11, 26).addSecs(15 * 3600)), onDay(day(2026, 11, 27)), onDay(QDateTime())}),
+              QList<qsizetype>({1, 0, 0}));
 }
 
 TEST_P(InstallmentMethodsTest, EarliestDueDatesPerLineLateLinesAndThePackage) {
@@ -131,37 +105,31 @@ TEST_P(InstallmentMethodsTest, EarliestDueDatesPerLineLateLinesAndThePackage) {
     const std::vector<double> values = equalSplit(1301.0L, rate(), 2);
     changes.append({ChangeOp::Insert, {}, row(4, day(2027, 1, 26), values[0])});
     changes.append({ChangeOp::Insert, {}, row(4, day(2027, 2, 26), values[1])});
-    RpcResult r = save(changes);
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    ASSERT_TRUE(succeeded(save(changes)));
 
-    r = call("GetMinDtVenc", {nr(2), "01", day(2027, 1, 1)});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    RpcResult r = call("GetMinDtVenc", {nr(2), "01", day(2027, 1, 1)});
+    ASSERT_TRUE(succeeded(r));
     const QVariantList parts = r.value.toList();
     ASSERT_EQ(parts.size(), 3);
     const Packet earliest = parts[0].value<Packet>();
     ASSERT_EQ(earliest.rows.size(), 2);
     EXPECT_EQ(earliest.fields.first().name, "DTVELUSOPEDP") << "the first row is the proposal's earliest";
-    EXPECT_EQ(earliest.value(0, "DTVELUSOPEDP").toDateTime(), day(2026, 12, 26));
-    EXPECT_EQ(earliest.value(0, "CDLINPPROP").toString(), nr(3));
-    EXPECT_EQ(earliest.value(1, "DTVELUSOPEDP").toDateTime(), day(2027, 1, 26)) << "line 4's own first due date";
-    EXPECT_EQ(earliest.value(1, "CDLINPPROP").toString(), nr(4));
-
+    // Line 4's own first due date in the second row.
+    EXPECT_EQ(cells(earliest, 0, {"DTVELUSOPEDP", "CDLINPPROP"}) + cells(earliest, 1, {"DTVELUSOPEDP", "CDLINPPROP"}),
+              QStringList({"26/12/2026", nr(3), "26/01/2027", nr(4)}));
     const Packet late = parts[1].value<Packet>();
-    ASSERT_EQ(late.rows.size(), 1) << "only line 3 has a due date before 2027-01-01";
-    EXPECT_EQ(late.value(0, "CDLINPPROPINFOR").toString(), "2001");
-    EXPECT_EQ(late.value(0, "NMLINPPROP").toString(), "ERP Web completo");
-
+    EXPECT_EQ(late.rows.size(), 1) << "only line 3 has a due date before 2027-01-01";
+    EXPECT_EQ(cells(late, 0, {"CDLINPPROPINFOR", "NMLINPPROP"}), QStringList({"2001", "ERP Web completo"}));
     const Packet package = parts[2].value<Packet>();
-    ASSERT_EQ(package.rows.size(), 1);
-    EXPECT_EQ(package.value(0, "DTVENCSERVPROP").toDateTime(), day(2026, 12, 26));
+    EXPECT_EQ(package.rows.size(), 1);
+    EXPECT_EQ(cells(package, 0, {"DTVENCSERVPROP"}), QStringList{"26/12/2026"});
 
     // A proposal without installments answers three empty packets.
     r = call("GetMinDtVenc", {nr(3), "01", day(2027, 1, 1)});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    ASSERT_TRUE(succeeded(r));
     for (const QVariant& part : r.value.toList()) EXPECT_TRUE(part.value<Packet>().rows.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, InstallmentMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(InstallmentMethodsTest);
 
 }  // namespace

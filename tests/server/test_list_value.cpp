@@ -9,7 +9,7 @@
 #include "server/methods/proposal_list.h"
 #include "server/methods/proposal_totals.h"
 #include "server/storage/database.h"
-#include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
@@ -76,9 +76,9 @@ void prepare(server::Database& db) {
     hours(db, 5, "001", 1.0, 10.005);
 }
 
-class ListValueTest : public ::testing::TestWithParam<Backend> {
+class ListValueTest : public cot::testing::DemoServerTest {
 protected:
-    ListValueTest() : server_({.backend = GetParam(), .seed = true, .prepare = prepare}) {}
+    ListValueTest() : DemoServerTest({.prepare = prepare}) {}
 
     Packet list() {
         QByteArray text;
@@ -92,7 +92,6 @@ protected:
         return -1;
     }
 
-    TestServer server_;
 };
 
 TEST_P(ListValueTest, FixtureVersionsShowTheirOneOffAndMonthlyValues) {
@@ -116,35 +115,15 @@ TEST_P(ListValueTest, EveryRowEqualsTheFiguresOfTheTotalsRule) {
     const Packet p = list();
     ASSERT_GE(p.rows.size(), 17) << "demo data and the fixture";
     for (int r = 0; r < p.rows.size(); ++r) {
-        const QString number = p.value(r, "NRPROPOSFAS").toString(), version = p.value(r, "NRVERPROPFAS").toString();
-        const auto t = server::proposalTotals(server_.db(), number, version);
-        ASSERT_TRUE(t.has_value()) << number.toStdString();
-        EXPECT_NEAR(p.value(r, "VRTOTAL").toDouble(), static_cast<double>(t->grand()), 1e-6)
-            << number.toStdString() << "/" << version.toStdString();
-        EXPECT_NEAR(p.value(r, "VRMENSAL").toDouble(), static_cast<double>(t->monthly), 1e-6)
-            << number.toStdString() << "/" << version.toStdString();
+        SCOPED_TRACE(p.value(r, "PROPOSTAVERS").toString().toStdString());
+        const auto t = server::proposalTotals(server_.db(), p.value(r, "NRPROPOSFAS").toString(),
+                                              p.value(r, "NRVERPROPFAS").toString());
+        ASSERT_TRUE(t.has_value());
+        EXPECT_NEAR(p.value(r, "VRTOTAL").toDouble(), static_cast<double>(t->grand()), 1e-6);
+        EXPECT_NEAR(p.value(r, "VRMENSAL").toDouble(), static_cast<double>(t->monthly), 1e-6);
     }
-}
-
-TEST_P(ListValueTest, BothListMethodsCarryTheColumns) {
-    const RpcResult plain = server_.connection().call("GetProposta", {"0001", "T"});
-    ASSERT_TRUE(plain.ok) << plain.error.toStdString();
-    const Packet p = plain.value.value<Packet>();
-    ASSERT_GE(p.indexOf("VRTOTAL"), 0);
-    bool found = false;
-    for (int r = 0; r < p.rows.size(); ++r) {
-        if (p.value(r, "NRPROPOSFAS").toString() != nr(1)) continue;
-        found = true;
-        EXPECT_DOUBLE_EQ(p.value(r, "VRTOTAL").toDouble(), 3300.0);
-        EXPECT_DOUBLE_EQ(p.value(r, "VRMENSAL").toDouble(), 360.0);
-    }
-    EXPECT_TRUE(found);
-    QStringList shared;
-    for (const FieldDef& f : server::proposalFields()) shared << f.name;
-    EXPECT_TRUE(shared.contains("VRTOTAL") && shared.contains("VRMENSAL")) << "GetPropostaAux lists the same fields";
 }
 
 }  // namespace
 
-INSTANTIATE_TEST_SUITE_P(Db, ListValueTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ListValueTest);

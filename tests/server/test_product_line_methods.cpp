@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
 using cot::testing::nr;
+
+using cot::testing::succeeded;
+using cot::testing::cells;
 
 namespace {
 
@@ -33,63 +36,40 @@ QVariantList newLine(int key, const QString& code, const QString& type = "M", do
             QDateTime(QDate(2027, 2, 28), QTime(0, 0)), "WEB", "M"};
 }
 
-class ProductLineMethodsTest : public ::testing::TestWithParam<Backend> {
+class ProductLineMethodsTest : public cot::testing::DemoServerTest {
 protected:
-    ProductLineMethodsTest() : server_({.backend = GetParam(), .seed = true}) {}
-
-    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
-    Packet get(const QString& method, const QVariantList& args) {
-        const RpcResult r = call(method, args);
-        EXPECT_TRUE(r.ok) << method.toStdString() << ": " << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
-    RpcResult save(const QList<RowChange>& changes) {
-        Delta d{kLineFields, changes};
-        return call("SetLinProd", {QVariant::fromValue(d)});
-    }
-    int count(const QString& sql, const QVariantMap& params = {}) { return server_.db().scalar(sql, params).toInt(); }
+    RpcResult save(const QList<RowChange>& changes) { return call("SetLinProd", {QVariant::fromValue(Delta{kLineFields, changes})}); }
     int linesOf12() { return count("SELECT COUNT(*) FROM LINPPROP WHERE NRPROPOSFAS = :N", {{"N", nr(12)}}); }
-
-    TestServer server_;
 };
 
 TEST_P(ProductLineMethodsTest, KeysFollowTheDemoLinesAndNeverRepeat) {
-    const RpcResult first = call("PrxLinhaProd", {});
-    const RpcResult second = call("PrxLinhaProd", {});
-    ASSERT_TRUE(first.ok && second.ok);
-    EXPECT_EQ(first.value.toString(), nr(15));
-    EXPECT_EQ(second.value.toString(), nr(16));
+    EXPECT_EQ(QStringList({call("PrxLinhaProd").value.toString(), call("PrxLinhaProd").value.toString()}),
+              QStringList({nr(15), nr(16)}));
 }
 
 TEST_P(ProductLineMethodsTest, InsertsUpdatesAndDeletesWithTheirSystemsAndInstallments) {
-    RpcResult r = save({{ChangeOp::Insert, {}, newLine(30, "1202")}});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    Packet lines = get("GetLinProd", {nr(12), "01"});
-    ASSERT_EQ(lines.rows.size(), 2);
-    EXPECT_EQ(lines.value(1, "CDLINPPROPINFOR").toString(), "1202");
-    EXPECT_EQ(lines.value(1, "VRDESLICUSOPROP").toDouble(), 100.0);
-    EXPECT_EQ(lines.value(1, "MENSCALUSLINPP").toString(), "02/2027");
+    ASSERT_TRUE(succeeded(save({{ChangeOp::Insert, {}, newLine(30, "1202")}})));
+    const Packet lines = packet("GetLinProd", {nr(12), "01"});
+    EXPECT_EQ(lines.rows.size(), 2);
+    EXPECT_EQ(cells(lines, 1, {"CDLINPPROPINFOR", "VRDESLICUSOPROP", "MENSCALUSLINPP"}), QStringList({"1202", "100", "02/2027"}));
 
     QVariantList changed = newLine(30, "1202");
     changed[4] = "Linha renomeada";
-    r = save({{ChangeOp::Update, newLine(30, "1202"), changed}});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(get("GetLinProd", {nr(12), "01"}).value(1, "NMLINPPROP").toString(), "Linha renomeada");
+    ASSERT_TRUE(succeeded(save({{ChangeOp::Update, newLine(30, "1202"), changed}})));
+    EXPECT_EQ(packet("GetLinProd", {nr(12), "01"}).value(1, "NMLINPPROP").toString(), "Linha renomeada");
 
     // Another user changed it meanwhile: the stale update is refused.
-    r = save({{ChangeOp::Update, newLine(30, "1202"), changed}});
-    EXPECT_EQ(r.error, "Registro alterado ou excluído por outro usuário.");
+    EXPECT_EQ(save({{ChangeOp::Update, newLine(30, "1202"), changed}}).error, "Registro alterado ou excluído por outro usuário.");
 
     // Deleting the demo line takes its systems and installments with it.
-    const Packet demo = get("GetLinProd", {nr(12), "01"});
+    const Packet demo = packet("GetLinProd", {nr(12), "01"});
     QVariantList stored = demo.rows.first();
     stored.resize(kLineFields.size());
     stored[16] = "M";
-    r = save({{ChangeOp::Delete, stored, {}}});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    ASSERT_TRUE(succeeded(save({{ChangeOp::Delete, stored, {}}})));
     EXPECT_EQ(linesOf12(), 1);
-    EXPECT_EQ(count("SELECT COUNT(*) FROM SISTLINPPROP WHERE CDLINPPROP = :L", {{"L", nr(13)}}), 0);
-    EXPECT_EQ(count("SELECT COUNT(*) FROM VENCLINPPROP WHERE CDLINPPROP = :L", {{"L", nr(13)}}), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM SISTLINPPROP WHERE CDLINPPROP = :L", {{"L", nr(13)}}) +
+                  count("SELECT COUNT(*) FROM VENCLINPPROP WHERE CDLINPPROP = :L", {{"L", nr(13)}}), 0);
 }
 
 TEST_P(ProductLineMethodsTest, ARefusedLineWritesNothingOfTheDelta) {
@@ -113,16 +93,14 @@ TEST_P(ProductLineMethodsTest, ARefusedLineWritesNothingOfTheDelta) {
     };
     for (const Case& c : cases) {
         // A good line first: it must not stay behind when the second is refused.
-        const RpcResult r = save({{ChangeOp::Insert, {}, newLine(30, "1202")}, {ChangeOp::Insert, {}, c.line}});
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.error, QString::fromUtf8(c.message));
+        EXPECT_EQ(save({{ChangeOp::Insert, {}, newLine(30, "1202")}, {ChangeOp::Insert, {}, c.line}}).error,
+                  QString::fromUtf8(c.message));
         EXPECT_EQ(linesOf12(), 1);
     }
     // A discount equal to the unit value, and a grace month equal to the proposal's, pass.
     QVariantList edge = newLine(31, "1203", "M", 100, 100);
     edge[14] = QDateTime(QDate(2026, 12, 31), QTime(0, 0));
-    const RpcResult r = save({{ChangeOp::Insert, {}, edge}});
-    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_TRUE(succeeded(save({{ChangeOp::Insert, {}, edge}})));
 
     QVariantList missing = newLine(32, "1204");
     missing[0] = nr(99);
@@ -130,35 +108,33 @@ TEST_P(ProductLineMethodsTest, ARefusedLineWritesNothingOfTheDelta) {
 }
 
 TEST_P(ProductLineMethodsTest, TypedCodesAlreadyContractedByTheClient) {
-    EXPECT_EQ(get("ValidaLinhaProd", {"1001", kAlfa}).rows.size(), 1);
-    EXPECT_EQ(get("ValidaLinhaProd", {"1001", kAlfa}).value(0, "NMLINPCLIE").toString(), "ERP Web - Matriz");
-    EXPECT_TRUE(get("ValidaLinhaProd", {"1001", kBeta}).rows.isEmpty());
-    EXPECT_TRUE(get("ValidaLinhaProd", {"1001", ""}).rows.isEmpty()) << "a prospect has no contract";
+    EXPECT_EQ(cot::testing::column(packet("ValidaLinhaProd", {"1001", kAlfa}), "NMLINPCLIE"), QStringList{"ERP Web - Matriz"});
+    EXPECT_TRUE(packet("ValidaLinhaProd", {"1001", kBeta}).rows.isEmpty());
+    EXPECT_TRUE(packet("ValidaLinhaProd", {"1001", ""}).rows.isEmpty()) << "a prospect has no contract";
 
     // Line 9 (code 6001) of Alfa's proposal 6: not in the contract until its code is 1001.
-    EXPECT_TRUE(get("ValidaContrato", {nr(9), kAlfa}).rows.isEmpty());
+    EXPECT_TRUE(packet("ValidaContrato", {nr(9), kAlfa}).rows.isEmpty());
     server_.db().exec("UPDATE LINPPROP SET CDLINPPROPINFOR = '1001' WHERE CDLINPPROP = :L", {{"L", nr(9)}});
-    EXPECT_EQ(get("ValidaContrato", {nr(9), kAlfa}).value(0, "CDLINPCLIE").toString(), nr(1));
+    EXPECT_EQ(packet("ValidaContrato", {nr(9), kAlfa}).value(0, "CDLINPCLIE").toString(), nr(1));
     // The line a contract came from is not a duplicate of its own contract.
-    EXPECT_TRUE(get("ValidaContrato", {nr(1), kAlfa}).rows.isEmpty());
+    EXPECT_TRUE(packet("ValidaContrato", {nr(1), kAlfa}).rows.isEmpty());
 }
 
 TEST_P(ProductLineMethodsTest, SameConfigurationCountsContractedAndSiblingLines) {
     const QString erp = "WEB00003 WEB00001 WEB00002";  // any order
     auto check = [&](const QString& client, int number, const QString& version, int line, double users) {
-        return get("GetVdLinProd", {client, nr(number), version, nr(line), "M", users, "WEB", "M", "M", erp});
+        return packet("GetVdLinProd", {client, nr(number), version, nr(line), "M", users, "WEB", "M", "M", erp});
     };
     // Line 9 of Alfa's proposal 6 repeats Alfa's contracted ERP line: itself plus the contract.
     Packet p = check(kAlfa, 6, "03", 9, 10);
-    ASSERT_EQ(p.rows.size(), 1);
-    EXPECT_EQ(p.value(0, "QTLINHAPROD").toDouble(), 2.0);
-    EXPECT_EQ(p.value(0, "CDSISTEMAS").toString(), "WEB00001 WEB00002 WEB00003");
-    EXPECT_EQ(p.value(0, "NMFANTCLIE").toString().isEmpty(), false);
+    EXPECT_EQ(p.rows.size(), 1);
+    EXPECT_EQ(cells(p, 0, {"QTLINHAPROD", "CDSISTEMAS"}), QStringList({"2", "WEB00001 WEB00002 WEB00003"}));
+    EXPECT_FALSE(p.value(0, "NMFANTCLIE").toString().isEmpty());
     EXPECT_TRUE(check(kAlfa, 6, "03", 9, 11).rows.isEmpty()) << "another number of users";
     // A line being inserted (no key yet) meets the contract and line 9.
-    EXPECT_EQ(get("GetVdLinProd", {kAlfa, nr(6), "03", "", "M", 10.0, "WEB", "M", "M", erp}).value(0, "QTLINHAPROD"),
+    EXPECT_EQ(packet("GetVdLinProd", {kAlfa, nr(6), "03", "", "M", 10.0, "WEB", "M", "M", erp}).value(0, "QTLINHAPROD"),
               2.0);
-    EXPECT_TRUE(get("GetVdLinProd", {kAlfa, nr(6), "03", nr(9), "M", 10.0, "WEB", "M", "M", "WEB00001"}).rows.isEmpty());
+    EXPECT_TRUE(packet("GetVdLinProd", {kAlfa, nr(6), "03", nr(9), "M", 10.0, "WEB", "M", "M", "WEB00001"}).rows.isEmpty());
 
     // Beta's line 3 is alone until a second line of the proposal has its configuration.
     EXPECT_TRUE(check(kBeta, 2, "01", 3, 20).rows.isEmpty());
@@ -170,22 +146,19 @@ TEST_P(ProductLineMethodsTest, SameConfigurationCountsContractedAndSiblingLines)
         server_.db().exec("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) "
                           "VALUES (:N, '01', :L, :S)",
                           {{"N", nr(2)}, {"L", nr(40)}, {"S", s}});
-    p = check(kBeta, 2, "01", 3, 20);
-    ASSERT_EQ(p.rows.size(), 1);
-    EXPECT_EQ(p.value(0, "QTLINHAPROD").toDouble(), 2.0);
+    EXPECT_EQ(cot::testing::column(check(kBeta, 2, "01", 3, 20), "QTLINHAPROD"), QStringList{"2"});
     // A line being inserted (no key yet) meets both.
-    EXPECT_EQ(get("GetVdLinProd", {kBeta, nr(2), "01", "", "M", 20.0, "WEB", "M", "M", erp}).value(0, "QTLINHAPROD"),
+    EXPECT_EQ(packet("GetVdLinProd", {kBeta, nr(2), "01", "", "M", 20.0, "WEB", "M", "M", erp}).value(0, "QTLINHAPROD"),
               2.0);
 }
 
 TEST_P(ProductLineMethodsTest, AccessPointLinesOfAClient) {
     auto quantity = [&](const QString& client, const QString& type) {
-        const Packet p = get("GetVdQtPtoAcesso", {client, type});
+        const Packet p = packet("GetVdQtPtoAcesso", {client, type});
         return p.rows.size() == 1 ? p.value(0, "QTPTOACESSO").toDouble() : -1.0;
     };
-    EXPECT_EQ(quantity(kAlfa, "P"), 1.0) << "the contracted Folha Web";
-    EXPECT_EQ(quantity(kAlfa, "A"), 0.0);
-    EXPECT_EQ(quantity("", "P"), 0.0);
+    EXPECT_EQ(QList<double>({quantity(kAlfa, "P"), quantity(kAlfa, "A"), quantity("", "P")}), QList<double>({1.0, 0.0, 0.0}))
+        << "the contracted Folha Web";
     auto addLine = [&](const QString& version, int key) {
         server_.db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, IDTIPLINPP) "
                           "VALUES (:N, :V, :L, 'P')",
@@ -200,7 +173,6 @@ TEST_P(ProductLineMethodsTest, AccessPointLinesOfAClient) {
     EXPECT_EQ(quantity(kAlfa, "P"), 1.0) << "nor does an expired proposal";
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ProductLineMethodsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ProductLineMethodsTest);
 
 }  // namespace

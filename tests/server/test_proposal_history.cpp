@@ -11,16 +11,17 @@
 #include "server/migrations/migrations.h"
 #include "server/seed/demo_seed.h"
 #include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
 using cot::testing::column;
+using cot::testing::cells;
 
 namespace {
 
-QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
+using cot::testing::nr;
 
 Delta observation(ChangeOp op, const QVariantList& oldValues, const QVariantList& newValues) {
     Delta d;
@@ -32,13 +33,16 @@ Delta observation(ChangeOp op, const QVariantList& oldValues, const QVariantList
     return d;
 }
 
-class ProposalHistoryTest : public ::testing::TestWithParam<Backend> {
+class ProposalHistoryTest : public cot::testing::DemoServerTest {
 protected:
-    ProposalHistoryTest() : server_({.backend = GetParam(), .seed = true}) {
+    ProposalHistoryTest() {
         server_.db().exec(QStringLiteral("DELETE FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", nr(2)}});
     }
-    RpcResult setObs(const Delta& d) {
-        return server_.connection().call(QStringLiteral("SetObs"), {QVariant::fromValue(d), "0"});
+    RpcResult setObs(const Delta& d, const QString& dropEmpty = "0") {
+        return server_.connection().call(QStringLiteral("SetObs"), {QVariant::fromValue(d), dropEmpty});
+    }
+    QVariant observationOf(int n) {
+        return server_.db().scalar("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = :N", {{"N", nr(n)}});
     }
     Packet history(const QVariantList& args) {
         const RpcResult r = server_.connection().call(QStringLiteral("GetHistorico"), args);
@@ -47,30 +51,25 @@ protected:
     }
     int rows(int n) {
         return server_.db()
-            .scalar(QStringLiteral("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N"), {{"N", nr(n)}})
-            .toInt();
+            .scalar(QStringLiteral("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N"), {{"N", nr(n)}}).toInt();
     }
-    TestServer server_;
 };
 
 TEST_P(ProposalHistoryTest, EverySavedFieldIsOnRecordWithWhoAndHowNewestFirst) {
     ASSERT_TRUE(setObs(observation(ChangeOp::Insert, {}, {nr(2), "01", "<p>Primeira.</p>", "x"})).ok);
     ASSERT_TRUE(setObs(observation(ChangeOp::Update, {nr(2), "01", "<p>Primeira.</p>", "x"},
-                                   {nr(2), "01", "<p>Segunda.</p>", "y"}))
-                    .ok);
+                                   {nr(2), "01", "<p>Segunda.</p>", "y"})).ok);
+    EXPECT_EQ(observationOf(2).toString(), "<p>Segunda.</p>");
 
     const Packet h = history({nr(2), "01"});
     // The update's one field, then the insert's three: the joined name is no column.
     EXPECT_EQ(column(h, "IDOPERHIST"), QStringList({"A", "I", "I", "I"}));
     EXPECT_EQ(column(h, "NMCAMPO"), QStringList({"TXOBSPROPFAS", "TXOBSPROPFAS", "NRVERPROPFAS", "NRPROPOSFAS"}));
-    EXPECT_EQ(h.value(0, "VLANTERIOR").toString(), "<p>Primeira.</p>");
-    EXPECT_EQ(h.value(0, "VLNOVO").toString(), "<p>Segunda.</p>");
-    EXPECT_TRUE(h.value(1, "VLANTERIOR").isNull());
-    EXPECT_EQ(h.value(0, "NMTABELA").toString(), "OBSPROPFAS");
-    EXPECT_EQ(h.value(0, "DSCHAVE").toString(), "NRPROPOSFAS=" + nr(2) + "; NRVERPROPFAS=01");
-    EXPECT_EQ(column(h, "CDOPERADOR"), QStringList(4, server_.operatorCode()));
-    EXPECT_EQ(column(h, "NMMETODO"), QStringList(4, "SetObs"));
-    EXPECT_EQ(h.value(0, "DTHIST").toDateTime(), QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
+    EXPECT_EQ(cells(h, 0, {"VLANTERIOR", "VLNOVO", "NMTABELA", "DSCHAVE", "DTHIST"}) + cells(h, 1, {"VLANTERIOR"}),
+              QStringList({"<p>Primeira.</p>", "<p>Segunda.</p>", "OBSPROPFAS", "NRPROPOSFAS=" + nr(2) + "; NRVERPROPFAS=01",
+                           "06/12/2026 10:00", "<null>"}));
+    EXPECT_EQ(column(h, "CDOPERADOR") + column(h, "NMMETODO"),
+              QStringList(4, server_.operatorCode()) + QStringList(4, "SetObs"));
 
     // A deletion keeps what was removed; the table filter narrows the list.
     ASSERT_TRUE(setObs(observation(ChangeOp::Delete, {nr(2), "01", "<p>Segunda.</p>", "y"}, {})).ok);
@@ -79,6 +78,27 @@ TEST_P(ProposalHistoryTest, EverySavedFieldIsOnRecordWithWhoAndHowNewestFirst) {
     EXPECT_EQ(deleted.rows.size(), 7);
     EXPECT_TRUE(history({nr(2), "01", "LINPPROP"}).isEmpty());
     EXPECT_TRUE(history({nr(2), "02"}).isEmpty()) << "another version's history is its own";
+    // Too many arguments is a malformed call, not a larger answer.
+    EXPECT_FALSE(server_.connection().call(QStringLiteral("GetHistorico"), {nr(2), "01", "", 10, "", "x"}).ok);
+}
+
+// SetObs: the observation's change log applied in one transaction, an emptied observation
+// not kept, and a stale change, a bad flag or a bad number refused without writing.
+TEST_P(ProposalHistoryTest, TheObservationIsSavedAndAnEmptiedOneDropped) {
+    ASSERT_TRUE(setObs(observation(ChangeOp::Insert, {}, {nr(2), "01", "<p>Primeira.</p>", ""})).ok);
+    EXPECT_EQ(observationOf(2).toString(), "<p>Primeira.</p>");
+    ASSERT_TRUE(setObs(observation(ChangeOp::Update, {nr(2), "01", "<p>Primeira.</p>", ""}, {nr(2), "01", "<p></p>", ""}), "1").ok);
+    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}).toInt(), 0)
+        << "an empty observation is not kept";
+
+    const QString before = observationOf(1).toString();
+    ASSERT_FALSE(before.isEmpty());
+    EXPECT_EQ(setObs(observation(ChangeOp::Update, {nr(1), "01", "<p>Já mudou.</p>", ""}, {nr(1), "01", "<p>Nova.</p>", ""})).error,
+              "Registro alterado ou excluído por outro usuário.");
+    EXPECT_FALSE(setObs(observation(ChangeOp::Update, {nr(1), "01", before, ""}, {nr(1), "01", "<p>Nova.</p>", ""}), "talvez").ok);
+    EXPECT_EQ(observationOf(1).toString(), before);
+    EXPECT_EQ(setObs(observation(ChangeOp::Insert, {}, {"", "01", "<p>Sem número.</p>", ""})).error,
+              "Número de proposta inválido: informe os 20 dígitos.");
 }
 
 TEST_P(ProposalHistoryTest, ARefusedChangeLeavesNoHistory) {
@@ -93,21 +113,8 @@ TEST_P(ProposalHistoryTest, ARefusedChangeLeavesNoHistory) {
     EXPECT_EQ(rows(3), 0);
     ASSERT_TRUE(server_.connection().call("SetUpdReaju", {"0001", nr(3), "01", "100"}).ok);
     const Packet h = history({nr(3), "01"});
-    ASSERT_EQ(h.rows.size(), 1);
-    EXPECT_EQ(h.value(0, "IDOPERHIST").toString(), "M");
-    EXPECT_EQ(h.value(0, "NMMETODO").toString(), "SetUpdReaju");
-    EXPECT_TRUE(h.value(0, "NMTABELA").isNull());
-}
-
-TEST_P(ProposalHistoryTest, OnlyThoseWhoMaySeeTheProposalReadItsHistory) {
-    ASSERT_TRUE(setObs(observation(ChangeOp::Insert, {}, {nr(2), "01", "<p>Sigilo.</p>", ""})).ok);
-    auto other = server_.newConnection();
-    other->setToken(server_.openSession(QStringLiteral("ASSIST")));
-    const RpcResult refused = other->call(QStringLiteral("GetHistorico"), {nr(2), "01"});
-    EXPECT_FALSE(refused.ok);
-    EXPECT_FALSE(refused.error.contains("HISTPROP"));
-    // Too many arguments is a malformed call, not a larger answer.
-    EXPECT_FALSE(server_.connection().call(QStringLiteral("GetHistorico"), {nr(2), "01", "", 10, "", "x"}).ok);
+    EXPECT_EQ(h.rows.size(), 1);
+    EXPECT_EQ(cells(h, 0, {"IDOPERHIST", "NMMETODO", "NMTABELA"}), QStringList({"M", "SetUpdReaju", "<null>"}));
 }
 
 // Each row names what it is about as a person knows it: from the row stored now, or, once
@@ -167,29 +174,22 @@ TEST_P(ProposalHistoryTest, EachRowNamesWhatItIsAbout) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ProposalHistoryTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ProposalHistoryTest);
 
 
 // The copy writes the new version by itself: its history starts with one row naming the
 // copy and who made it; the source's history names the copy too. A refused copy leaves none.
 TEST_P(ProposalHistoryTest, ACopyStartsTheNewVersionsHistory) {
-    ASSERT_EQ(server_.db()
-                  .scalar(QStringLiteral("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND "
-                                         "NRVERPROPFAS = '07'"),
-                          {{"N", nr(2)}})
-                  .toInt(),
-              0);
+    ASSERT_EQ(server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '07'",
+                                  {{"N", nr(2)}}).toInt(), 0);
     const int before = rows(2);
     ASSERT_TRUE(server_.connection().call(QStringLiteral("CopiaDados"), {"0001", nr(2), "01", "07", "N"}).ok);
 
     const Packet copy = history({nr(2), "07"});
-    ASSERT_EQ(copy.rows.size(), 1);
-    EXPECT_EQ(copy.value(0, "IDOPERHIST").toString(), "M");
-    EXPECT_EQ(copy.value(0, "NMMETODO").toString(), "CopiaDados");
-    EXPECT_EQ(copy.value(0, "CDOPERADOR").toString(), server_.operatorCode());
-    EXPECT_TRUE(copy.value(0, "NMCAMPO").isNull());
-    EXPECT_EQ(copy.value(0, "VLANTERIOR").toString(), nr(2) + "/01") << "the version it came from";
+    EXPECT_EQ(copy.rows.size(), 1);
+    EXPECT_EQ(cells(copy, 0, {"IDOPERHIST", "NMMETODO", "CDOPERADOR", "NMCAMPO", "VLANTERIOR"}),
+              QStringList({"M", "CopiaDados", server_.operatorCode(), "<null>", nr(2) + "/01"}))
+        << "the version it came from";
     const Packet source = history({nr(2), "01"});
     ASSERT_FALSE(source.isEmpty());
     EXPECT_EQ(source.value(0, "NMMETODO").toString(), "CopiaDados");
@@ -256,7 +256,6 @@ TEST_P(HistoryUpgrade, RowsWrittenBeforeKeepWhatIsKnownOfTheirVersion) {
     EXPECT_EQ(kept(99), QStringList{"//"});
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, HistoryUpgrade, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(HistoryUpgrade);
 
 }  // namespace
