@@ -4,15 +4,19 @@
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
-#include "support/test_server.h"
+#include "support/packet_cells.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
 
+using cot::testing::succeeded;
+
 namespace {
 
-QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
+using cot::testing::nr;
+const QString kAssistAsVendedor = "O operador ASSIST não pode agir como o operador VENDEDOR.";
 
 const QList<FieldDef> kHeader{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
                               {"CDFILIAL", FieldType::String, 4},     {"IDSOLPROPFAS", FieldType::String, 1},
@@ -21,10 +25,8 @@ const QList<FieldDef> kHeader{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPRO
                               {"CDOPERSOLI", FieldType::String, 12}};
 
 // Demo data: ASSIST works in 0001 and his group may not see the branch; GERENTE's may.
-class Authorisation : public ::testing::TestWithParam<Backend> {
+class Authorisation : public cot::testing::DemoServerTest {
 protected:
-    Authorisation() : server_({.backend = GetParam(), .seed = true}) {}
-
     RpcResult as(const QString& op, const QString& method, const QVariantList& args) {
         auto& connection = connections_[op];
         if (!connection) {
@@ -36,22 +38,19 @@ protected:
     QString stored(const QString& column, int proposal) {
         return server_.db()
             .scalar("SELECT " + column + " FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'",
-                    {{"N", nr(proposal)}})
-            .toString();
+                    {{"N", nr(proposal)}}).toString();
     }
     int proposals() { return server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt(); }
     static Delta insertOf(const QString& number, const QString& branch, const QString& including) {
         return {kHeader, {{ChangeOp::Insert, {}, {number, "01", branch, "N", "C", "22333444000172", "Nova", including, including}}}};
     }
 
-    TestServer server_;
     std::map<QString, std::unique_ptr<NetConnection>> connections_;
 };
 
 TEST_P(Authorisation, TheWholeBranchListIsOnlyForAGroupThatMaySeeIt) {
-    const RpcResult all = as("ASSIST", "GetProposta", {"0001", "T"});
-    EXPECT_FALSE(all.ok);
-    EXPECT_EQ(all.error, QString("O operador ASSIST não pode ver as propostas de todos os operadores da filial."));
+    EXPECT_EQ(as("ASSIST", "GetProposta", {"0001", "T"}).error,
+              "O operador ASSIST não pode ver as propostas de todos os operadores da filial.");
     EXPECT_TRUE(as("GERENTE", "GetProposta", {"0001", "T"}).ok);
 
     const RpcResult own = as("ASSIST", "GetProposta", {"0001", "ASSIST"});
@@ -61,12 +60,10 @@ TEST_P(Authorisation, TheWholeBranchListIsOnlyForAGroupThatMaySeeIt) {
         EXPECT_TRUE(mine.value(r, "CDOPERINCL").toString() == "ASSIST" || mine.value(r, "CDOPERSOLI").toString() == "ASSIST");
 
     // Asking for another operator's list is acting as him; a branch not his is refused.
-    EXPECT_EQ(as("ASSIST", "GetProposta", {"0001", "VENDEDOR"}).error,
-              QString("O operador ASSIST não pode agir como o operador VENDEDOR."));
+    EXPECT_EQ(as("ASSIST", "GetProposta", {"0001", "VENDEDOR"}).error, kAssistAsVendedor);
     EXPECT_TRUE(as("GERENTE", "GetProposta", {"0001", "VENDEDOR"}).ok) << "who sees the branch sees anyone's";
     EXPECT_EQ(as("GERENTE", "GetProposta", {"0002", "T"}).error, QString("O operador GERENTE não trabalha na filial 0002."));
-    EXPECT_EQ(as("ASSIST", "CopiaProposta", {"0002", nr(13), "01"}).error,
-              QString("O operador ASSIST não trabalha na filial 0002."));
+    EXPECT_EQ(as("ASSIST", "CopiaProposta", {"0002", nr(13), "01"}).error, "O operador ASSIST não trabalha na filial 0002.");
 
     // The filter narrows to his own proposals whatever operator criterion it carries.
     const QVariantList open{"0001", "T", "T", {}, {}, {}, {}, "T", {}, {}, "T", "T", "T", "", "", "", "T", "T", ""};
@@ -75,16 +72,15 @@ TEST_P(Authorisation, TheWholeBranchListIsOnlyForAGroupThatMaySeeIt) {
     EXPECT_EQ(filtered.value.value<Packet>().rows.size(), mine.rows.size());
     QVariantList other = open;
     other[16] = "VENDEDOR";
-    EXPECT_EQ(as("ASSIST", "GetPropostaAux", other).error, QString("O operador ASSIST não pode agir como o operador VENDEDOR."));
+    EXPECT_EQ(as("ASSIST", "GetPropostaAux", other).error, kAssistAsVendedor);
 }
 
 TEST_P(Authorisation, NobodyActsAsAnotherOperatorAndARefusedCallWritesNothing) {
-    EXPECT_EQ(as("ASSIST", "GetControlaAnexo", {"VENDEDOR"}).error,
-              QString("O operador ASSIST não pode agir como o operador VENDEDOR."));
+    EXPECT_EQ(as("ASSIST", "GetControlaAnexo", {"VENDEDOR"}).error, kAssistAsVendedor);
 
     const RpcResult accepted = as("ASSIST", "AceiteProposta",
                                   {nr(2), "01", "22333444000172", QDateTime(QDate(2026, 12, 6), QTime()), "07", "0001", "VENDEDOR"});
-    EXPECT_EQ(accepted.error, QString("O operador ASSIST não pode agir como o operador VENDEDOR."));
+    EXPECT_EQ(accepted.error, kAssistAsVendedor);
     EXPECT_TRUE(stored("DTACEPROPFAS", 2).isEmpty());
     // Without a session nobody accepts anything.
     const QJsonObject anonymous = server_.callAs(
@@ -95,8 +91,7 @@ TEST_P(Authorisation, NobodyActsAsAnotherOperatorAndARefusedCallWritesNothing) {
 
     // A new proposal is his own, in his branch.
     const int before = proposals();
-    EXPECT_EQ(as("ASSIST", "SetProposta", {QVariant::fromValue(insertOf(nr(900), "0001", "VENDEDOR"))}).error,
-              QString("O operador ASSIST não pode agir como o operador VENDEDOR."));
+    EXPECT_EQ(as("ASSIST", "SetProposta", {QVariant::fromValue(insertOf(nr(900), "0001", "VENDEDOR"))}).error, kAssistAsVendedor);
     EXPECT_EQ(as("ASSIST", "SetProposta", {QVariant::fromValue(insertOf(nr(901), "0002", "ASSIST"))}).error,
               QString("O operador ASSIST não trabalha na filial 0002."));
     EXPECT_EQ(proposals(), before);
@@ -123,13 +118,11 @@ TEST_P(Authorisation, AnotherOperatorsProposalIsChangedOnlyByWhoSeesTheBranch) {
     EXPECT_EQ(as("GERENTE", "SetProposta", {QVariant::fromValue(takeOver)}).error,
               QString("O operador GERENTE não pode agir como o operador ASSIST."));
     const Delta edit{fields, {{ChangeOp::Update, {nr(2), "01", reference, owner}, {nr(2), "01", "Alterada", owner}}}};
-    const RpcResult saved = as("GERENTE", "SetProposta", {QVariant::fromValue(edit)});
-    ASSERT_TRUE(saved.ok) << saved.error.toStdString();
+    ASSERT_TRUE(succeeded(as("GERENTE", "SetProposta", {QVariant::fromValue(edit)})));
     EXPECT_EQ(stored("DSREFEPROPOSFAS", 2), "Alterada");
     EXPECT_EQ(stored("CDOPERINCL", 2), owner);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, Authorisation, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(Authorisation);
 
 }  // namespace

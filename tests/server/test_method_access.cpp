@@ -12,7 +12,7 @@
 #include "server/auth/sign_in_methods.h"
 #include "server/methods/register_methods.h"
 #include "support/database_dump.h"
-#include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
@@ -47,14 +47,16 @@ struct Target {
     QString number, version, branch;
 };
 
+QJsonObject field(const char* name, int size) { return {{"name", name}, {"type", "string"}, {"size", size}}; }
+const QJsonArray kKeyFields{field("NRPROPOSFAS", 20), field("NRVERPROPFAS", 2)};
+const QJsonArray kHeaderFields{field("NRPROPOSFAS", 20), field("NRVERPROPFAS", 2), field("CDFILIAL", 4), field("CDOPERINCL", 12)};
+
 QJsonObject keyDelta(const Target& t, const char* op) {
-    const QJsonArray fields{QJsonObject{{"name", "NRPROPOSFAS"}, {"type", "string"}, {"size", 20}},
-                            QJsonObject{{"name", "NRVERPROPFAS"}, {"type", "string"}, {"size", 2}}};
     const QJsonArray key{t.number, t.version};
     QJsonObject change{{"op", op}};
     if (QLatin1String(op) != QLatin1String("insert")) change["old"] = key;
     if (QLatin1String(op) != QLatin1String("delete")) change["new"] = key;
-    return {{"fields", fields}, {"changes", QJsonArray{change}}};
+    return {{"fields", kKeyFields}, {"changes", QJsonArray{change}}};
 }
 
 // Arguments that name `t` where the rule reads a proposal; the caller's own branch and
@@ -73,9 +75,9 @@ QJsonArray argsFor(const MethodInfo& m, const Target& t, int deltaArg, const cha
     return args;
 }
 
-class MethodAccess : public ::testing::TestWithParam<Backend> {
+class MethodAccess : public cot::testing::DemoServerTest {
 protected:
-    MethodAccess() : server_({.backend = GetParam(), .seed = true}) { token_ = server_.openSession("ASSIST"); }
+    MethodAccess() { token_ = server_.openSession("ASSIST"); }
 
     Target firstProposal(const QString& where) {
         const Packet p = server_.db().query(
@@ -106,7 +108,11 @@ protected:
         }
     }
 
-    TestServer server_;
+    // The error's text of a call as `token`; empty when it went through.
+    QString refusal(const QByteArray& token, const QString& method, const QJsonArray& args) {
+        return server_.callAs(token, method, args)["error"].toObject()["message"].toString();
+    }
+
     QByteArray token_;
 };
 
@@ -153,9 +159,7 @@ TEST_P(MethodAccess, TheNamedProposalIsJudgedBeforeAMalformedDelta) {
         ++walked;
         QJsonArray args = argsFor(m, otherBranch, -1, "update");
         for (int d : deltas) args[d] = QJsonObject{{"fields", 5}};
-        const QJsonObject reply = server_.callAs(token_, m.name, args);
-        EXPECT_EQ(reply["error"].toObject()["message"].toString(), "O operador ASSIST não trabalha na filial 0002.")
-            << name.toStdString();
+        EXPECT_EQ(refusal(token_, m.name, args), "O operador ASSIST não trabalha na filial 0002.") << name.toStdString();
     }
     EXPECT_GE(walked, 1);
 }
@@ -164,10 +168,8 @@ TEST_P(MethodAccess, TheNamedProposalIsJudgedBeforeAMalformedDelta) {
 TEST_P(MethodAccess, WhoMaySeeTheProposalPassesTheRule) {
     const Target own = firstProposal("CDFILIAL = '0001' AND CDOPERINCL = 'ASSIST'");
     ASSERT_FALSE(own.number.isEmpty());
-    for (const char* method : {"GetLinProd", "GetServico", "GetMensagem", "GetObs", "GetSimulacao"}) {
-        const QJsonObject reply = server_.callAs(token_, method, {own.number, own.version});
-        EXPECT_FALSE(reply.contains("error")) << method;
-    }
+    for (const char* method : {"GetLinProd", "GetServico", "GetMensagem", "GetObs", "GetSimulacao"})
+        EXPECT_EQ(refusal(token_, method, {own.number, own.version}), "") << method;
     const QByteArray manager = server_.openSession("GERENTE");
     const Target someone = firstProposal("CDFILIAL = '0001' AND CDOPERINCL <> 'GERENTE'");
     EXPECT_FALSE(server_.callAs(manager, "GetLinProd", {someone.number, someone.version}).contains("error"));
@@ -183,13 +185,9 @@ TEST_P(MethodAccess, ADeltaCannotReachBeyondTheProposalItsMethodNames) {
     const QString before = wholeDatabase(server_.db());
 
     // The contract switch of his own proposal carrying a header change of another one.
-    const QJsonObject smuggled = server_.callAs(token_, "SetTipoContrato",
-                                                {own.number, own.version, "L", keyDelta(other, "delete")});
-    EXPECT_EQ(smuggled["error"].toObject()["message"].toString(),
-              QString("O operador ASSIST não pode alterar propostas de outros operadores."));
-    const QJsonObject held = server_.callAs(manager, "SetTipoContrato",
-                                            {own.number, own.version, "L", keyDelta(other, "update")});
-    EXPECT_EQ(held["error"].toObject()["message"].toString(),
+    const QString othersProposal = "O operador ASSIST não pode alterar propostas de outros operadores.";
+    EXPECT_EQ(refusal(token_, "SetTipoContrato", {own.number, own.version, "L", keyDelta(other, "delete")}), othersProposal);
+    EXPECT_EQ(refusal(manager, "SetTipoContrato", {own.number, own.version, "L", keyDelta(other, "update")}),
               QString("O pacote de alterações só pode alterar a proposta %1.")
                   .arg(cot::shortProposalNumber(own.number, own.version)));
 
@@ -199,23 +197,15 @@ TEST_P(MethodAccess, ADeltaCannotReachBeyondTheProposalItsMethodNames) {
     change["new"] = QJsonArray{other.number, "02"};
     rekey["changes"] = QJsonArray{change};
     for (const char* method : {"SetServico", "SetObs"})
-        EXPECT_EQ(server_.callAs(token_, method, method == QLatin1String("SetObs") ? QJsonArray{rekey, "N"} : QJsonArray{rekey})
-                      ["error"].toObject()["message"].toString(),
-                  QString("O número e a versão da proposta de um registro não podem ser alterados."))
-            << method;
-    EXPECT_EQ(server_.callAs(token_, "SetProposta", {rekey})["error"].toObject()["message"].toString(),
-              QString("O número de uma proposta não pode ser alterado."));
+        EXPECT_EQ(refusal(token_, method, method == QLatin1String("SetObs") ? QJsonArray{rekey, "N"} : QJsonArray{rekey}),
+                  "O número e a versão da proposta de um registro não podem ser alterados.") << method;
+    EXPECT_EQ(refusal(token_, "SetProposta", {rekey}), "O número de uma proposta não pode ser alterado.");
 
     // A version slipped into another operator's number, new or renumbered from his own.
-    const QString freeVersion = "07";
-    QJsonObject join = keyDelta(Target{other.number, freeVersion, "0001"}, "insert");
-    QJsonArray fields = join["fields"].toArray();
-    fields.append(QJsonObject{{"name", "CDFILIAL"}, {"type", "string"}, {"size", 4}});
-    fields.append(QJsonObject{{"name", "CDOPERINCL"}, {"type", "string"}, {"size", 12}});
-    join["fields"] = fields;
-    join["changes"] = QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{other.number, freeVersion, "0001", "ASSIST"}}}};
-    EXPECT_EQ(server_.callAs(token_, "SetProposta", {join})["error"].toObject()["message"].toString(),
-              QString("O operador ASSIST não pode alterar propostas de outros operadores."));
+    const QJsonObject join{{"fields", kHeaderFields},
+                           {"changes", QJsonArray{QJsonObject{{"op", "insert"},
+                                                              {"new", QJsonArray{other.number, "07", "0001", "ASSIST"}}}}}};
+    EXPECT_EQ(refusal(token_, "SetProposta", {join}), othersProposal);
     EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
 
     // Renumbering a version of his own number is his to do.
@@ -223,16 +213,11 @@ TEST_P(MethodAccess, ADeltaCannotReachBeyondTheProposalItsMethodNames) {
     QJsonObject mine = renumber["changes"].toArray()[0].toObject();
     mine["new"] = QJsonArray{own.number, "08"};
     renumber["changes"] = QJsonArray{mine};
-    const QJsonObject renumbered = server_.callAs(token_, "SetProposta", {renumber});
-    EXPECT_FALSE(renumbered.contains("error")) << QJsonDocument(renumbered).toJson().toStdString();
+    EXPECT_EQ(refusal(token_, "SetProposta", {renumber}), "");
 }
 
 TEST_P(MethodAccess, KeysThatAreNotNumbersAreRefusedAndNothingIsWritten) {
     const int before = server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt();
-    const QJsonArray fields{QJsonObject{{"name", "NRPROPOSFAS"}, {"type", "string"}, {"size", 20}},
-                            QJsonObject{{"name", "NRVERPROPFAS"}, {"type", "string"}, {"size", 2}},
-                            QJsonObject{{"name", "CDFILIAL"}, {"type", "string"}, {"size", 4}},
-                            QJsonObject{{"name", "CDOPERINCL"}, {"type", "string"}, {"size", 12}}};
     const QString number = "Número de proposta inválido: informe os 20 dígitos.";
     const QString version = "Versão de proposta inválida: informe os 2 dígitos.";
     for (const auto& [nr, ver, refusal] : std::vector<std::tuple<QString, QString, QString>>{
@@ -240,16 +225,14 @@ TEST_P(MethodAccess, KeysThatAreNotNumbersAreRefusedAndNothingIsWritten) {
              {"0000000000000000077\\", "01", number}, {"0000000000000000077'", "01", number}, {"777", "01", number},
              {"00000000000000000777", "1", version}}) {
         const QJsonObject delta{
-            {"fields", fields},
+            {"fields", kHeaderFields},
             {"changes", QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{nr, ver, "0001", "ASSIST"}}}}}};
-        EXPECT_EQ(server_.callAs(token_, "SetProposta", {delta})["error"].toObject()["message"].toString(), refusal)
-            << nr.toStdString() << " " << ver.toStdString();
+        EXPECT_EQ(this->refusal(token_, "SetProposta", {delta}), refusal) << nr.toStdString() << " " << ver.toStdString();
     }
     EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, MethodAccess, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(MethodAccess);
 
 // A method without a rule is a start-up error, not an open door.
 TEST(MethodRegistryRules, AMethodWithoutARuleStopsTheServerFromStarting) {

@@ -14,7 +14,7 @@
 #include "server/admin/password_command.h"
 #include "server/auth/password_admin.h"
 #include "server/rpc/server_config.h"
-#include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
@@ -25,7 +25,7 @@ namespace {
 const QString kWrong = QStringLiteral("Senha atual incorreta.");
 const QString kShort = QStringLiteral("A senha deve ter ao menos 8 caracteres.");
 
-class PasswordChange : public ::testing::TestWithParam<Backend> {
+class PasswordChange : public cot::testing::DemoServerTest {
 protected:
     static QString errorText(const QJsonObject& reply) { return reply["error"].toObject()["message"].toString(); }
     static int errorCode(const QJsonObject& reply) { return reply["error"].toObject()["code"].toInt(); }
@@ -40,18 +40,15 @@ protected:
     QString storedHash(const QString& op) {
         return server_.db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = :OP", {{"OP", op}}).toString();
     }
-
-    TestServer server_{{.backend = GetParam(), .seed = true}};
 };
 
 TEST_P(PasswordChange, RefusalsChangeNothing) {
     const QByteArray mine = server_.openSession("GERENTE");
     const QString before = storedHash("GERENTE");
 
-    EXPECT_EQ(errorText(change(mine, "errada", "nova senha segura")), kWrong);
-    EXPECT_EQ(errorText(change(mine, "gerente", "curta")), kShort);
-    EXPECT_EQ(errorText(change(mine, "gerente", "")), kShort);
-    EXPECT_EQ(errorText(change(mine, "gerente1", "gerente1")), QString("A nova senha deve ser diferente da atual."));
+    EXPECT_EQ(QStringList({errorText(change(mine, "errada", "nova senha segura")), errorText(change(mine, "gerente", "curta")),
+                           errorText(change(mine, "gerente", "")), errorText(change(mine, "gerente1", "gerente1"))}),
+              QStringList({kWrong, kShort, kShort, "A nova senha deve ser diferente da atual."}));
 
     EXPECT_EQ(storedHash("GERENTE"), before);
     EXPECT_TRUE(works(mine));
@@ -67,18 +64,15 @@ TEST_P(PasswordChange, TheNewPasswordEndsTheOtherSessionsButNotThisOne) {
     ASSERT_TRUE(reply.contains("result")) << QJsonDocument(reply).toJson().toStdString();
     EXPECT_TRUE(storedHash("GERENTE").startsWith("$argon2id$"));
 
-    EXPECT_TRUE(works(mine)) << "the session that changed it goes on";
-    EXPECT_TRUE(works(mine)) << "and keeps going";
+    EXPECT_TRUE(works(mine) && works(mine)) << "the session that changed it goes on, and keeps going";
     EXPECT_EQ(errorCode(server_.callAs(elsewhere, "GetParamPerc")), -32001) << "his other sessions end";
     EXPECT_TRUE(works(someoneElse));
-    EXPECT_FALSE(signsIn("GERENTE", "gerente"));
-    EXPECT_TRUE(signsIn("GERENTE", "Nova senha çõ"));
+    EXPECT_TRUE(!signsIn("GERENTE", "gerente") && signsIn("GERENTE", "Nova senha çõ"));
 
     // Changed again from the same session: the current password is now the new one.
     EXPECT_EQ(errorText(change(mine, "gerente", "terceira senha")), kWrong);
     EXPECT_TRUE(change(mine, "Nova senha çõ", "terceira senha").contains("result"));
-    EXPECT_TRUE(works(mine));
-    EXPECT_TRUE(signsIn("GERENTE", "terceira senha"));
+    EXPECT_TRUE(works(mine) && signsIn("GERENTE", "terceira senha"));
 }
 
 // A session left open is no shortcut for guessing the password: its tries count with the
@@ -107,8 +101,7 @@ TEST_P(PasswordChange, TheAdministratorsPasswordFollowsTheSameRule) {
     EXPECT_TRUE(signsIn("ASSIST", "ação ção"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, PasswordChange, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(PasswordChange);
 
 // What --set-password reads, with the questions it asks written into a memory file.
 struct Prompted {
@@ -144,12 +137,11 @@ TEST(SetPasswordCommand, ATerminalIsAskedTwiceUnseenAPipeOnce) {
     EXPECT_EQ(same.typing, QStringList({"hidden", "shown", "hidden", "shown"}));
     EXPECT_EQ(readFrom("senha nova\nsenha nov4\n", true).error, QString("As senhas não conferem."));
     const Prompted tooShort = readFrom("curta\n", true);
-    EXPECT_EQ(tooShort.error, kShort);
-    EXPECT_EQ(tooShort.questions, "Senha de GERENTE: \n") << "told before being asked to repeat it";
+    EXPECT_EQ(std::pair(tooShort.error, tooShort.questions), std::pair(kShort, std::string("Senha de GERENTE: \n")))
+        << "told before being asked to repeat it";
 
     const Prompted piped = readFrom("senha do arquivo\r\nsegunda linha\n", false);
-    EXPECT_EQ(piped.password, QString("senha do arquivo"));
-    EXPECT_EQ(piped.questions, "");
+    EXPECT_EQ(std::pair(piped.password, piped.questions), std::pair(QString("senha do arquivo"), std::string()));
     EXPECT_EQ(readFrom("", false).error, kShort) << "nothing read";
 }
 

@@ -6,11 +6,13 @@
 #include "server/methods/selection_text.h"
 #include "rpc/net_connection.h"
 #include "server/storage/database.h"
-#include "support/test_server.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
+using cot::testing::cells;
+using cot::testing::names;
 
 namespace {
 
@@ -79,9 +81,9 @@ struct Criteria {
     }
 };
 
-class ProposalFilterTest : public ::testing::TestWithParam<Backend> {
+class ProposalFilterTest : public cot::testing::DemoServerTest {
 protected:
-    ProposalFilterTest() : server_({.backend = GetParam(), .seed = true, .prepare = prepare}) {}
+    ProposalFilterTest() : DemoServerTest({.prepare = prepare}) {}
 
     RpcResult run(const Criteria& c) { return server_.connection().call("GetPropostaAux", c.args()); }
 
@@ -100,7 +102,6 @@ protected:
         return r.error;
     }
 
-    TestServer server_;
 };
 
 using Set = QSet<int>;
@@ -133,41 +134,27 @@ TEST_P(ProposalFilterTest, OpenCriteriaListTheWholeBranchLikeTheUnfilteredList) 
     EXPECT_EQ(filtered.value(0, "NRPROPOSFAS").toString(), "00000000000000000012") << "newest number first";
 }
 
+// The status each row shows, by fixture number.
+QMap<int, QString> statuses(const Packet& p) {
+    QMap<int, QString> out;
+    for (int i = 0; i < p.rows.size(); ++i) out[p.value(i, "NRPROPOSFAS").toString().right(3).toInt()] = p.value(i, "IDSITUACAO").toString();
+    return out;
+}
+
 TEST_P(ProposalFilterTest, StatusesCountCalendarDaysUntilValidity) {
-    Criteria c;
-    c.expired = "V";
-    EXPECT_EQ(listed(c), Set({1})) << "yesterday, even late in the day, is expired";
-    c = {};
-    c.expiring = "AV";
-    EXPECT_EQ(listed(c), Set({2, 3})) << "today (already past its hour) and ten days ahead are expiring";
-    c = {};
-    c.valid = "VA";
-    EXPECT_EQ(listed(c), Set({4, 7})) << "valid means more than ten days ahead: the green ones";
-    c.expiring = "AV";
-    EXPECT_EQ(listed(c), Set({2, 3, 4, 7}));
-    c.expired = "V";
-    EXPECT_EQ(listed(c), Set({1, 2, 3, 4, 7})) << "every status given still leaves the accepted out";
-    c.expired = c.valid = c.expiring = "";
-    EXPECT_EQ(listed(c), Set({1, 2, 3, 4, 5, 6, 7})) << "no status given restricts nothing";
-
+    EXPECT_EQ(listed({.expired = "V"}), Set({1})) << "yesterday, even late in the day, is expired";
+    EXPECT_EQ(listed({.expiring = "AV"}), Set({2, 3})) << "today (already past its hour) and ten days ahead are expiring";
+    EXPECT_EQ(listed({.valid = "VA"}), Set({4, 7})) << "valid means more than ten days ahead: the green ones";
+    EXPECT_EQ(listed({.valid = "VA", .expiring = "AV"}), Set({2, 3, 4, 7}));
+    EXPECT_EQ(listed({.expired = "V", .valid = "VA", .expiring = "AV"}), Set({1, 2, 3, 4, 7}))
+        << "every status given still leaves the accepted out";
+    EXPECT_EQ(listed({.expired = "", .valid = "", .expiring = ""}), Set({1, 2, 3, 4, 5, 6, 7})) << "no status restricts nothing";
     // The codes read by value, in any case and position; anything else is refused.
-    c = {};
-    c.expired = " av ";
-    EXPECT_EQ(listed(c), Set({2, 3}));
-    c.expired = "X";
-    EXPECT_EQ(failure(c), "Situação de proposta inválida no filtro: \"X\".");
-
+    EXPECT_EQ(listed({.expired = " av "}), Set({2, 3}));
+    EXPECT_EQ(failure({.expired = "X"}), "Situação de proposta inválida no filtro: \"X\".");
     // The status picture of each row agrees with the status it was listed under.
-    c = {};
-    const Packet p = run(c).value.value<Packet>();
-    QMap<int, QString> status;
-    for (int i = 0; i < p.rows.size(); ++i)
-        status[p.value(i, "NRPROPOSFAS").toString().right(3).toInt()] = p.value(i, "IDSITUACAO").toString();
-    EXPECT_EQ(status[1], "X");
-    EXPECT_EQ(status[2], "E");
-    EXPECT_EQ(status[3], "E");
-    EXPECT_EQ(status[4], "V");
-    EXPECT_EQ(status[5], "A");
+    const QMap<int, QString> status = statuses(run({}).value.value<Packet>());
+    EXPECT_EQ(QStringList({status[1], status[2], status[3], status[4], status[5]}), QStringList({"X", "E", "E", "V", "A"}));
 }
 
 // Without a validity date an open proposal is expired, in the filter as in the list's
@@ -178,57 +165,30 @@ TEST_P(ProposalFilterTest, NoValidityDateIsExpiredUnlessAccepted) {
                           "DTPROPOSFAS, DTACEPROPFAS, CDOPERINCL, CDOPERSOLI, IDTIPOPROPFAS) "
                           "VALUES (:NR, '01', :FILIAL, 'N', 'Sem validade', :CRIADA, :ACEITE, 'GERENTE', 'GERENTE', 'M')",
                           {{"NR", nr(n)}, {"FILIAL", kBranch}, {"CRIADA", at(-4)}, {"ACEITE", accepted}});
-    Criteria c;
-    c.expired = "V";
-    EXPECT_EQ(listed(c), Set({1, 8}));
-    c = {};
-    c.valid = "VA";
-    EXPECT_EQ(listed(c), Set({4, 7})) << "never among the green ones";
-    c.expiring = "AV";
-    EXPECT_EQ(listed(c), Set({2, 3, 4, 7}));
-    c.expired = "V";
-    EXPECT_EQ(listed(c), Set({1, 2, 3, 4, 7, 8}));
-
-    c = {};
-    const Packet p = run(c).value.value<Packet>();
-    QMap<int, QString> status;
-    for (int i = 0; i < p.rows.size(); ++i)
-        status[p.value(i, "NRPROPOSFAS").toString().right(3).toInt()] = p.value(i, "IDSITUACAO").toString();
-    EXPECT_EQ(status.value(8), "X");
-    EXPECT_EQ(status.value(9), "A");
+    EXPECT_EQ(listed({.expired = "V"}), Set({1, 8}));
+    EXPECT_EQ(listed({.valid = "VA"}), Set({4, 7})) << "never among the green ones";
+    EXPECT_EQ(listed({.valid = "VA", .expiring = "AV"}), Set({2, 3, 4, 7}));
+    EXPECT_EQ(listed({.expired = "V", .valid = "VA", .expiring = "AV"}), Set({1, 2, 3, 4, 7, 8}));
+    const QMap<int, QString> status = statuses(run({}).value.value<Packet>());
+    EXPECT_EQ(QStringList({status.value(8), status.value(9)}), QStringList({"X", "A"}));
 }
 
 TEST_P(ProposalFilterTest, DateRangesAreInclusiveByCalendarDay) {
-    Criteria c;
-    c.allCreated = "";
-    c.createdFrom = c.createdTo = kToday;
-    EXPECT_EQ(listed(c), Set({2})) << "registered today at 15:30";
-    c.createdFrom = c.createdTo = QDateTime(kToday.addDays(-15), QTime(12, 0));
-    EXPECT_EQ(listed(c), Set({4})) << "a time in the arguments does not cut the day; 23:59:59 is inside";
-    c.createdFrom = kToday.addDays(-35);
-    c.createdTo = kToday.addDays(-16);
-    EXPECT_EQ(listed(c), Set({1, 3, 5}));
-    c.allCreated = "T";
-    EXPECT_EQ(listed(c).size(), 7) << "\"T\" ignores the dates that came along";
+    EXPECT_EQ(listed({.createdFrom = kToday, .createdTo = kToday, .allCreated = ""}), Set({2})) << "registered today at 15:30";
+    const QDateTime noon(kToday.addDays(-15), QTime(12, 0));
+    EXPECT_EQ(listed({.createdFrom = noon, .createdTo = noon, .allCreated = ""}), Set({4}))
+        << "a time in the arguments does not cut the day; 23:59:59 is inside";
+    EXPECT_EQ(listed({.createdFrom = kToday.addDays(-35), .createdTo = kToday.addDays(-16), .allCreated = ""}), Set({1, 3, 5}));
+    EXPECT_EQ(listed({.createdFrom = kToday.addDays(-35), .createdTo = kToday.addDays(-16)}).size(), 7)
+        << "\"T\" ignores the dates that came along";
 
-    c = {};
-    c.allApproved = "";
-    c.approvedFrom = c.approvedTo = kToday.addDays(-11);
-    EXPECT_EQ(listed(c), Set({5}));
-    c.approvedFrom = QVariant();  // only the end given: open start
-    c.approvedTo = kToday;
-    EXPECT_EQ(listed(c), Set({5, 6})) << "only accepted proposals have an approval date";
+    EXPECT_EQ(listed({.approvedFrom = kToday.addDays(-11), .approvedTo = kToday.addDays(-11), .allApproved = ""}), Set({5}));
+    EXPECT_EQ(listed({.approvedTo = kToday, .allApproved = ""}), Set({5, 6}))
+        << "only the end given: open start; only accepted proposals have an approval date";
 
-    c = {};
-    c.allValid = "";
-    c.validFrom = c.validTo = kToday.addDays(10);
-    EXPECT_EQ(listed(c), Set({3}));
-    c.validFrom = kToday.addDays(-1);
-    c.validTo = kToday;
-    EXPECT_EQ(listed(c), Set({1, 2}));
-    c.validFrom = 0;  // the desktop's empty date
-    c.validTo = QVariant();
-    EXPECT_EQ(listed(c).size(), 7);
+    EXPECT_EQ(listed({.validFrom = kToday.addDays(10), .validTo = kToday.addDays(10), .allValid = ""}), Set({3}));
+    EXPECT_EQ(listed({.validFrom = kToday.addDays(-1), .validTo = kToday, .allValid = ""}), Set({1, 2}));
+    EXPECT_EQ(listed({.validFrom = 0, .allValid = ""}).size(), 7) << "the desktop's empty date";
 }
 
 TEST_P(ProposalFilterTest, ContractCodesChooseTheKinds) {
@@ -236,74 +196,41 @@ TEST_P(ProposalFilterTest, ContractCodesChooseTheKinds) {
         {"T", {1, 2, 3, 4, 5, 6, 7}}, {"M", {1, 4, 5}},          {"S", {3}},          {"L", {2, 6, 7}},
         {"_M_S_", {1, 3, 4, 5}},      {"_M_L_", {1, 2, 4, 5, 6, 7}}, {"_L_S_", {2, 3, 6, 7}},
     };
-    for (const auto& [code, expected] : cases) {
-        Criteria c;
-        c.contract = code;
-        EXPECT_EQ(listed(c), expected) << code;
-    }
-    Criteria c;
-    c.contract = "_M_X_";
-    EXPECT_EQ(failure(c), "Tipo de contrato inválido no filtro: \"_M_X_\".");
+    for (const auto& [code, expected] : cases) EXPECT_EQ(listed({.contract = code}), expected) << code;
+    EXPECT_EQ(failure({.contract = "_M_X_"}), "Tipo de contrato inválido no filtro: \"_M_X_\".");
 }
 
 TEST_P(ProposalFilterTest, SelectionsAreBoundCodesNeverSql) {
-    Criteria c;
-    c.clients = "'11222333000181'";
-    EXPECT_EQ(listed(c), Set({1, 5, 6}));
-    c.prospects = "'77888999000127','88999000000118'";
-    EXPECT_EQ(listed(c), Set({1, 3, 4, 5, 6})) << "chosen clients or chosen prospects";
-    c.clients = "T";
-    EXPECT_EQ(listed(c), Set({3, 4}));
-    c.contacts = "'0000000004'";
-    EXPECT_EQ(listed(c), Set({3})) << "contacts restrict on their own";
-    c = {};
-    c.contacts = "'0000000001','0000000005'";
-    EXPECT_EQ(listed(c), Set({4, 5}));
+    const QString alfa = "'11222333000181'", prospects = "'77888999000127','88999000000118'";
+    EXPECT_EQ(listed({.clients = alfa}), Set({1, 5, 6}));
+    EXPECT_EQ(listed({.clients = alfa, .prospects = prospects}), Set({1, 3, 4, 5, 6})) << "chosen clients or chosen prospects";
+    EXPECT_EQ(listed({.prospects = prospects}), Set({3, 4}));
+    EXPECT_EQ(listed({.prospects = prospects, .contacts = "'0000000004'"}), Set({3})) << "contacts restrict on their own";
+    EXPECT_EQ(listed({.contacts = "'0000000001','0000000005'"}), Set({4, 5}));
 
-    c = {};
-    c.clients = "'O''BRIEN'";
-    EXPECT_EQ(listed(c), Set({7})) << "a doubled quote is a quote inside the code";
-    c.clients = "'x'' OR ''1''=''1'";
-    EXPECT_EQ(listed(c), Set()) << "a code that looks like SQL is only a code";
-    c.clients = "'x''); DELETE FROM PROPOSTAFAS; --'";
-    EXPECT_EQ(listed(c), Set());
+    EXPECT_EQ(listed({.clients = "'O''BRIEN'"}), Set({7})) << "a doubled quote is a quote inside the code";
+    EXPECT_EQ(listed({.clients = "'x'' OR ''1''=''1'"}), Set()) << "a code that looks like SQL is only a code";
+    EXPECT_EQ(listed({.clients = "'x''); DELETE FROM PROPOSTAFAS; --'"}), Set());
 
-    c.clients = "'1') OR (1=1";
-    EXPECT_EQ(failure(c), "Seleção de clientes inválida.");
-    c.clients = "T";
-    c.prospects = "77888999000127";
-    EXPECT_EQ(failure(c), "Seleção de prospects inválida.");
-    c.prospects = "T";
-    c.contacts = "'0000000004',";
-    EXPECT_EQ(failure(c), "Seleção de contatos inválida.");
+    EXPECT_EQ(failure({.clients = "'1') OR (1=1"}), "Seleção de clientes inválida.");
+    EXPECT_EQ(failure({.prospects = "77888999000127"}), "Seleção de prospects inválida.");
+    EXPECT_EQ(failure({.contacts = "'0000000004',"}), "Seleção de contatos inválida.");
     EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDFILIAL = '0009'").toInt(), 7);
 }
 
 TEST_P(ProposalFilterTest, ReferenceOperatorAndCombinations) {
-    Criteria c;
-    c.reference = "IMPLANTAÇÃO";
-    EXPECT_EQ(listed(c), Set({7})) << "case-insensitive also beyond ASCII";
-    c.reference = "  dias ";
-    EXPECT_EQ(listed(c), Set({3, 4}));
-    c.reference = "100%";
-    EXPECT_EQ(listed(c), Set()) << "wildcards are plain characters";
+    EXPECT_EQ(listed({.reference = "IMPLANTAÇÃO"}), Set({7})) << "case-insensitive also beyond ASCII";
+    EXPECT_EQ(listed({.reference = "  dias "}), Set({3, 4}));
+    EXPECT_EQ(listed({.reference = "100%"}), Set()) << "wildcards are plain characters";
+    EXPECT_EQ(listed({.op = "VENDEDOR"}), Set({1, 2, 5})) << "included or requested by the operator";
+    EXPECT_EQ(listed({.op = "ASSIST"}), Set({4}));
 
-    c = {};
-    c.op = "VENDEDOR";
-    EXPECT_EQ(listed(c), Set({1, 2, 5})) << "included or requested by the operator";
-    c.op = "ASSIST";
-    EXPECT_EQ(listed(c), Set({4}));
-
-    c = {};
-    c.contract = "_M_L_";
-    c.valid = "VA";
-    c.expiring = "AV";
-    c.clients = "'11222333000181','22333444000172','O''BRIEN'";
+    Criteria c{.clients = "'11222333000181','22333444000172','O''BRIEN'", .valid = "VA", .expiring = "AV",
+               .contract = "_M_L_"};
     EXPECT_EQ(listed(c), Set({2, 7}));
     c.op = "GERENTE";
     c.allCreated = "";
-    c.createdFrom = kToday.addDays(-3);
-    c.createdTo = kToday.addDays(-3);
+    c.createdFrom = c.createdTo = kToday.addDays(-3);
     EXPECT_EQ(listed(c), Set({7}));
     c.branch = "0001";
     EXPECT_EQ(listed(c), Set()) << "only the given branch";
@@ -314,32 +241,27 @@ TEST_P(ProposalFilterTest, PickListsOfTheFilter) {
     const Packet clients = net.getPacket("GetPesqCliente");
     const QStringList clientFields{"IDMARCADO", "IDCLIENPROSP", "CDFILIAL", "CDCLIENTE", "NRINSJURCLIE",
                                    "NMFANTCLIE", "IDTPIJURCLIE", "NMRAZSOCCLIE"};
-    ASSERT_EQ(clients.fields.size(), clientFields.size());
-    for (int i = 0; i < clientFields.size(); ++i) EXPECT_EQ(clients.fields[i].name, clientFields[i]);
+    EXPECT_EQ(names(clients), clientFields);
     EXPECT_EQ(clients.fields[0].type, FieldType::FixedString);
     EXPECT_EQ(clients.fields[3].size, 21);
     EXPECT_EQ(clients.rows.size(), 8);
-    EXPECT_EQ(clients.value(0, "NMFANTCLIE").toString(), "Alfa Sistemas") << "by name";
-    EXPECT_EQ(clients.value(0, "IDCLIENPROSP").toString(), "C");
+    EXPECT_EQ(cells(clients, 0, {"NMFANTCLIE", "IDCLIENPROSP"}), QStringList({"Alfa Sistemas", "C"})) << "by name";
     EXPECT_TRUE(clients.value(0, "IDMARCADO").toString().trimmed().isEmpty());
 
     const Packet prospects = net.getPacket("GetPesqProspect");
     EXPECT_EQ(prospects.rows.size(), 4);
     EXPECT_EQ(prospects.fields[3].name, "CDPROSPECT");
-    EXPECT_EQ(prospects.value(0, "NMFANTPROS").toString(), "Delta Engenharia");
-    EXPECT_EQ(prospects.value(0, "IDCLIENPROSP").toString(), "P");
+    EXPECT_EQ(cells(prospects, 0, {"NMFANTPROS", "IDCLIENPROSP"}), QStringList({"Delta Engenharia", "P"}));
 
     const Packet contacts = net.getPacket("GetPesqCont");
     const QStringList contactFields{"IDCLIENPROSP", "IDMARCADO", "CDFILIAL", "NRCONTATO", "DSREFECONT"};
-    ASSERT_EQ(contacts.fields.size(), contactFields.size());
-    for (int i = 0; i < contactFields.size(); ++i) EXPECT_EQ(contacts.fields[i].name, contactFields[i]);
+    EXPECT_EQ(names(contacts), contactFields);
     EXPECT_EQ(contacts.fields[3].size, 10);
     EXPECT_EQ(contacts.rows.size(), 6);
     EXPECT_EQ(contacts.value(0, "DSREFECONT").toString(), "Ana Paula - Compras Alfa");
     EXPECT_EQ(contacts.value(3, "IDCLIENPROSP").toString(), "P") << "Daniel Nunes, a prospect's contact";
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ProposalFilterTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ProposalFilterTest);
 
 }  // namespace
