@@ -7,9 +7,7 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,7 +15,8 @@
 
 #include "server/rpc/client_address.h"
 #include "server/rpc/server_config.h"
-#include "support/test_server.h"
+#include "support/raw_socket.h"
+#include "server_cases_a.h"
 
 using namespace cot;
 using namespace cot::server;
@@ -27,26 +26,30 @@ using cot::testing::TestServerOptions;
 
 namespace {
 
-TEST(ClientAddress, ATrustedProxyNamesTheClientInTheLastEntry) {
+TEST(ClientAddress, OnlyATrustedProxyNamesTheClientAndOnlyInAWellFormedLastEntry) {
     const QStringList proxies{"127.0.0.1", "10.0.0.1"};
-    EXPECT_EQ(clientAddress("127.0.0.1", "198.51.100.7", proxies), "198.51.100.7");
-    EXPECT_EQ(clientAddress("10.0.0.1", " 203.0.113.5 , 198.51.100.7 ", proxies), "198.51.100.7")
-        << "entries before the last may be the client's own writing";
-    EXPECT_EQ(clientAddress("127.0.0.1", "2001:DB8:0::1", proxies), "2001:db8::1");
-    EXPECT_EQ(clientAddress("::ffff:127.0.0.1", "198.51.100.7", proxies), "198.51.100.7")
-        << "the proxy's IPv4 address seen through an IPv6 socket";
-    EXPECT_EQ(clientAddress("127.0.0.1", "::ffff:198.51.100.7", proxies), "198.51.100.7");
-    EXPECT_EQ(clientAddress("::1", "198.51.100.7", {"0:0::1"}), "198.51.100.7");
-}
-
-TEST(ClientAddress, AnyoneElsesHeaderChangesNothing) {
-    EXPECT_EQ(clientAddress("198.51.100.9", "127.0.0.1", {"127.0.0.1"}), "198.51.100.9");
-    EXPECT_EQ(clientAddress("127.0.0.2", "198.51.100.7", {"127.0.0.1"}), "127.0.0.2");
-    EXPECT_EQ(clientAddress("127.0.0.1", "198.51.100.7", {}), "127.0.0.1");
-    EXPECT_EQ(clientAddress("127.0.0.1", std::nullopt, {"127.0.0.1"}), "127.0.0.1");
-}
-
-TEST(ClientAddress, AMalformedLastEntryLeavesThePeer) {
+    const struct {
+        const char* peer;
+        std::optional<QString> forwarded;
+        QStringList trusted;
+        const char* client;
+    } cases[] = {
+        {"127.0.0.1", "198.51.100.7", proxies, "198.51.100.7"},
+        // Entries before the last may be the client's own writing.
+        {"10.0.0.1", " 203.0.113.5 , 198.51.100.7 ", proxies, "198.51.100.7"},
+        {"127.0.0.1", "2001:DB8:0::1", proxies, "2001:db8::1"},
+        // The proxy's IPv4 address seen through an IPv6 socket.
+        {"::ffff:127.0.0.1", "198.51.100.7", proxies, "198.51.100.7"},
+        {"127.0.0.1", "::ffff:198.51.100.7", proxies, "198.51.100.7"},
+        {"::1", "198.51.100.7", {"0:0::1"}, "198.51.100.7"},
+        // Anyone else's header changes nothing.
+        {"198.51.100.9", "127.0.0.1", {"127.0.0.1"}, "198.51.100.9"},
+        {"127.0.0.2", "198.51.100.7", {"127.0.0.1"}, "127.0.0.2"},
+        {"127.0.0.1", "198.51.100.7", {}, "127.0.0.1"},
+        {"127.0.0.1", std::nullopt, {"127.0.0.1"}, "127.0.0.1"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(clientAddress(c.peer, c.forwarded, c.trusted), c.client) << c.peer;
+    // A malformed last entry leaves the peer.
     for (const QString& bad : {QString(""), QString(" "), QString("unknown"), QString("1.2.3"),
                                QString("198.51.100.7:5000"), QString("[2001:db8::1]"), QString("198.51.100.7,"),
                                QString("198.51.100.7, evil"), QString("198.51.100.7 203.0.113.5"),
@@ -91,18 +94,11 @@ Answer send(int port, const QByteArray& method, const QByteArray& path, const QL
     QByteArray request = method + ' ' + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
     for (const QByteArray& h : headers) request += h + "\r\n";
     request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(quint16(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    timeval tv{20, 0};
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    const int s = cot::testing::connectLoopback(port);
     Answer answer;
-    if (connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-        ::send(s, request.constData(), size_t(request.size()), MSG_NOSIGNAL) != request.size()) {
+    if (s < 0 || !cot::testing::sendAll(s, request)) {
         ADD_FAILURE() << "request not sent";
-        close(s);
+        if (s >= 0) close(s);
         return answer;
     }
     QByteArray in;
@@ -174,7 +170,6 @@ TEST_P(ForwardedClient, FromAPeerNotTrustedAForgedHeaderChangesNothing) {
     EXPECT_FALSE(log.contains("198.51.100.")) << log.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ForwardedClient, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ForwardedClient);
 
 }  // namespace

@@ -42,11 +42,10 @@ TEST(CsvFile, QuotedFieldsKeepSeparatorsLineBreaksAndQuotesAndLaterLinesAreCount
     ASSERT_EQ(p.errorLine, 0) << p.error.toStdString();
     ASSERT_EQ(p.records.size(), 3);
     EXPECT_EQ(texts(p.records[1]), (QStringList{"1", "x;y", "linha 1\nlinha \"2\""}));
-    EXPECT_EQ(p.records[1].line, 2);
-    // The quoted break moved the count on; the blank line is no record.
-    EXPECT_EQ(p.records[2].line, 5);
-    EXPECT_TRUE(p.records[2].fields[1].isNull());
-    EXPECT_FALSE(p.records[2].fields[2].isNull());  // "" is an empty text, not a null
+    // The quoted break moved the count on; the blank line is no record; "" is an empty
+    // text, not a null.
+    EXPECT_EQ(QList<int>({p.records[1].line, p.records[2].line}), QList<int>({2, 5}));
+    EXPECT_EQ(QList<bool>({p.records[2].fields[1].isNull(), p.records[2].fields[2].isNull()}), QList<bool>({true, false}));
     EXPECT_TRUE(p.records[2].fields[2].text.isEmpty());
 }
 
@@ -66,20 +65,14 @@ TEST(CsvFile, WrittenRecordsReadBackTheSameValues) {
 }
 
 TEST(CsvFile, FaultsNameTheirLineAndKeepTheRecordsBefore) {
-    Read p = readAll("A;B\n1;\"aberto\n2;3\n");
-    EXPECT_EQ(p.errorLine, 2);  // where the quote was opened
-    EXPECT_EQ(p.records.size(), 1);
-
-    p = readAll("A;B\n1;2\n3;\"x\"y\n");
-    EXPECT_EQ(p.errorLine, 3);
-    EXPECT_EQ(p.records.size(), 2);
-
-    p = readAll("A;B\n1;ab\"c\n");
-    EXPECT_EQ(p.errorLine, 2);
-
-    p = readAll("A;B\n1;2\n3;S\xE3o\n");  // Latin-1, not UTF-8
-    EXPECT_EQ(p.errorLine, 3);
-    EXPECT_TRUE(p.error.contains("UTF-8"));
+    // An unclosed quote is at the line where it was opened; the last one is Latin-1, not UTF-8.
+    const std::tuple<QByteArray, int, qsizetype> cases[] = {
+        {"A;B\n1;\"aberto\n2;3\n", 2, 1}, {"A;B\n1;2\n3;\"x\"y\n", 3, 2}, {"A;B\n1;ab\"c\n", 2, 1}, {"A;B\n1;2\n3;S\xE3o\n", 3, 2}};
+    for (const auto& [bytes, line, before] : cases) {
+        const Read p = readAll(bytes);
+        EXPECT_EQ(std::pair(p.errorLine, p.records.size()), std::pair(line, before)) << bytes.toStdString();
+    }
+    EXPECT_TRUE(readAll("A;B\n1;2\n3;S\xE3o\n").error.contains("UTF-8"));
 }
 
 // A field keeps its limit and counts the rest; far past it, or past the line or field count,
@@ -88,24 +81,20 @@ TEST(CsvFile, BoundsCutAFieldAndStopTheReadingFarPastThem) {
     Read p = readAll("çãoçãoçã;\"abc\"\nfim;x\n", {3, 3});
     ASSERT_EQ(p.errorLine, 0) << p.error.toStdString();
     ASSERT_EQ(p.records.size(), 2);
-    EXPECT_EQ(p.records[0].fields[0].text, "ção");  // characters, not bytes
-    EXPECT_EQ(p.records[0].fields[0].length, 8);
-    EXPECT_TRUE(p.records[0].fields[0].cut);
-    EXPECT_FALSE(p.records[0].fields[1].cut);
+    const CsvField& first = p.records[0].fields[0];
+    EXPECT_EQ(std::tuple(first.text, first.length, first.cut, p.records[0].fields[1].cut),
+              std::tuple(QString("ção"), 8, true, false)) << "characters, not bytes";
 
     p = readAll("ok;ok\n\"" + QByteArray(3 + CsvReader::kOverrun + 1, 'x') + "\";ok\nnunca;lido\n", {3, 3});
-    EXPECT_EQ(p.records.size(), 1);
-    EXPECT_EQ(p.errorLine, 2);
+    EXPECT_EQ(std::pair(p.records.size(), p.errorLine), std::pair(qsizetype(1), 2));
     EXPECT_TRUE(p.error.startsWith("A: campo com mais de")) << p.error.toStdString();
 
     p = readAll("a" + QByteArray(CsvReader::kMaxFields, ';') + "\n");
-    EXPECT_TRUE(p.records.isEmpty());
-    EXPECT_EQ(p.errorLine, 1);
+    EXPECT_EQ(std::pair(p.records.size(), p.errorLine), std::pair(qsizetype(0), 1));
 
     p = readAll("a\n" + QByteArray(CsvReader::kMaxLines - 2, '\n') + "b\nc\n");
     ASSERT_EQ(p.records.size(), 2);  // "b" is on the last line allowed
-    EXPECT_EQ(p.records[1].line, CsvReader::kMaxLines);
-    EXPECT_EQ(p.errorLine, CsvReader::kMaxLines + 1);
+    EXPECT_EQ(std::pair(p.records[1].line, p.errorLine), std::pair(CsvReader::kMaxLines, CsvReader::kMaxLines + 1));
 }
 
 }  // namespace
