@@ -157,17 +157,10 @@ QSqlDatabase plainConnection(const QString& url, const QString& name) {
 // What the server is doing for the other sessions of the database ("idle" once a reply
 // has been read to its end), seen from a connection of its own.
 QStringList otherSessions(const QString& url) {
-    QStringList states;
-    {
-        QSqlDatabase plain = plainConnection(url, "sessoes");
-        if (plain.open()) {
-            QSqlQuery q(plain);
-            q.exec("SELECT state FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()");
-            while (q.next()) states << q.value(0).toString();
-        }
-    }
-    QSqlDatabase::removeDatabase("sessoes");
-    return states;
+    return cot::testing::column(
+        Database::open(url)->query("SELECT state FROM pg_stat_activity WHERE datname = current_database() "
+                                   "AND pid <> pg_backend_pid()"),
+        "state");
 }
 
 Packet streamed(Database& db, const QString& sql, const QVariantMap& params, const QList<FieldDef>& fields) {

@@ -29,10 +29,7 @@ protected:
     void TearDown() override { Clock::setCurrent(nullptr); }
     Database& db() { return scratch_->db(); }
     QStringList column(const QString& sql, const QVariantMap& params, const char* name) {
-        const Packet p = db().query(sql, params);
-        QStringList out;
-        for (int r = 0; r < p.rows.size(); ++r) out << p.value(r, name).toString();
-        return out;
+        return cot::testing::column(db().query(sql, params), name);
     }
     std::unique_ptr<ScratchDatabase> scratch_;
 };
@@ -40,10 +37,10 @@ protected:
 TEST_P(SchemaTest, MigrationsAndSeedRunOnceOnly) {
     migrate(db());
     seedDemo(db());
-    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM SCHEMA_VERSION").toInt(), latestSchemaVersion());
-    EXPECT_EQ(db().scalar("SELECT MAX(VERSION) FROM SCHEMA_VERSION").toInt(), latestSchemaVersion());
-    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt(), 16);
-    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM FILIAL").toInt(), 2);
+    const auto count = [&](const char* sql) { return db().scalar(sql).toInt(); };
+    EXPECT_EQ((QList<int>{count("SELECT COUNT(*) FROM SCHEMA_VERSION"), count("SELECT MAX(VERSION) FROM SCHEMA_VERSION"),
+                          count("SELECT COUNT(*) FROM PROPOSTAFAS"), count("SELECT COUNT(*) FROM FILIAL")}),
+              (QList<int>{latestSchemaVersion(), latestSchemaVersion(), 16, 2}));
 }
 
 // An office's own registers (imported, no proposals yet) never get demo proposals that
@@ -60,10 +57,7 @@ TEST(DemoSeed, ADatabaseWithItsOwnRegistersGetsNoDemo) {
 TEST_P(SchemaTest, NvlstrTreatsNullAndEmptyAlike) {
     const Packet p = db().query("SELECT NVLSTR(NULL, 'b') AS A, NVLSTR('', 'b') AS B, NVLSTR('a', 'b') AS C, "
                                 "NVLSTR(NMFANTCLIE, 'x') AS D FROM CLIENTE WHERE CDCLIENTE = '11222333000181'");
-    EXPECT_EQ(p.value(0, "A").toString(), "b");
-    EXPECT_EQ(p.value(0, "B").toString(), "b");
-    EXPECT_EQ(p.value(0, "C").toString(), "a");
-    EXPECT_EQ(p.value(0, "D").toString(), "Alfa Sistemas");
+    EXPECT_EQ(cot::testing::cells(p, 0, {"A", "B", "C", "D"}), (QStringList{"b", "b", "a", "Alfa Sistemas"}));
 }
 
 // The desktop's own queries run unchanged, as written in its screens.
@@ -170,10 +164,8 @@ TEST_P(SchemaTest, DemoProposalsCoverEveryStatusAndKind) {
         requests << list.value(r, "IDSOLPROPFAS").toString();
         EXPECT_FALSE(list.value(r, "NOME").toString().isEmpty()) << r;
     }
-    EXPECT_EQ(statuses, (QSet<QString>{"A", "V", "E", "X"}));
-    EXPECT_EQ(contracts, (QSet<QString>{"M", "L", "S"}));
-    EXPECT_EQ(parties, (QSet<QString>{"C", "P"}));
-    EXPECT_EQ(requests, (QSet<QString>{"S", "N"}));
+    EXPECT_EQ((QList<QSet<QString>>{statuses, contracts, parties, requests}),
+              (QList<QSet<QString>>{{"A", "V", "E", "X"}, {"M", "L", "S"}, {"C", "P"}, {"S", "N"}}));
     EXPECT_GE(db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", list.value(0, "NRPROPOSFAS")}})
                   .toInt(), 1);
     EXPECT_EQ(db().scalar("SELECT MAX(C) FROM (SELECT COUNT(*) AS C FROM PROPOSTAFAS GROUP BY NRPROPOSFAS) V").toInt(), 3);
@@ -220,10 +212,9 @@ TEST_P(SchemaTest, ChildrenFollowTheProposalKey) {
     const int lines = count("LINPPROP", "01"), installments = count("VENCLINPPROP", "01");
     ASSERT_GT(lines, 0);
     db().exec("UPDATE PROPOSTAFAS SET NRVERPROPFAS = '05' WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", {{"N", nr}});
-    EXPECT_EQ(count("LINPPROP", "05"), lines);
-    EXPECT_EQ(count("VENCLINPPROP", "05"), installments);
-    EXPECT_EQ(count("SIMULALINP", "05"), 3);
-    EXPECT_EQ(count("LINPPROP", "01"), 0);
+    EXPECT_EQ((QList<int>{count("LINPPROP", "05"), count("VENCLINPPROP", "05"), count("SIMULALINP", "05"),
+                          count("LINPPROP", "01")}),
+              (QList<int>{lines, installments, 3, 0}));
 
     db().exec("DELETE FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr}});
     for (const char* table : {"LINPPROP", "SISTLINPPROP", "VENCLINPPROP", "SERVPROP", "VENCSERVPROP", "TXTPROPFAS",
@@ -239,12 +230,11 @@ COT_ON_EVERY_ENGINE(SchemaTest);
 TEST(ProposalStatusRule, CountsCalendarDaysAndAcceptanceWins) {
     const QDate today(2026, 12, 6);
     const auto at = [&](int days, int hour = 0) { return QDateTime(today.addDays(days), QTime(hour, 0)); };
-    EXPECT_EQ(proposalStatus({}, at(-1, 23), today), "X");
-    EXPECT_EQ(proposalStatus({}, at(0), today), "E");  // earlier today still counts as today
-    EXPECT_EQ(proposalStatus({}, at(10), today), "E");
-    EXPECT_EQ(proposalStatus({}, at(11), today), "V");
-    EXPECT_EQ(proposalStatus(at(-3), at(-30), today), "A");
-    EXPECT_EQ(proposalStatus({}, {}, today), "X") << "no validity date: expired";
+    // Earlier today still counts as today; no validity date is expired.
+    EXPECT_EQ((QStringList{proposalStatus({}, at(-1, 23), today), proposalStatus({}, at(0), today),
+                           proposalStatus({}, at(10), today), proposalStatus({}, at(11), today),
+                           proposalStatus(at(-3), at(-30), today), proposalStatus({}, {}, today)}),
+              (QStringList{"X", "E", "E", "V", "A", "X"}));
 }
 
 }  // namespace

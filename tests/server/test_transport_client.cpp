@@ -178,9 +178,7 @@ TEST(NetConnectionTest, ServerErrorsEndTheOperationThroughCheckResultServ) {
     TestServer server(options());
     NetConnection& net = server.connection();
     const RpcResult r = net.call("TestFalha");
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.code, -32000);
-    EXPECT_EQ(r.error, "Linha de produto já aprovada.");
+    EXPECT_EQ(std::tuple(r.ok, r.code, r.error), std::tuple(false, -32000, QString("Linha de produto já aprovada.")));
 
     ScriptedDialogs dialogs;
     ScriptedDialogs::Scope scope(dialogs);
@@ -213,13 +211,11 @@ TEST(NetConnectionTest, UnreachableServerIsNamedInTheError) {
     EXPECT_FALSE(net.connected());
     EXPECT_EQ(net.lastError(), "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:1.");
     const RpcResult r = net.call("GetParamPerc");
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.code, RpcResult::kConnectionFailed);
-    EXPECT_EQ(r.error, "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:1.");
+    EXPECT_EQ(std::tuple(r.ok, r.code, r.error), std::tuple(false, int(RpcResult::kConnectionFailed), net.lastError()));
     EXPECT_EQ(hooked, 2);  // every attempt asks the host for the address again
 
-    EXPECT_EQ(net.serverName(), "COT05000.rdmProposta");
-    EXPECT_EQ(net.serverGUID(), "{6AE3905C-010B-40C4-8182-CBF0A042618D}");
+    EXPECT_EQ((QStringList{net.serverName(), net.serverGUID()}),
+              (QStringList{"COT05000.rdmProposta", "{6AE3905C-010B-40C4-8182-CBF0A042618D}"}));
 }
 
 TEST(NetConnectionTest, SurvivesTheServerClosingIdleConnectionsAndRestarting) {
@@ -267,16 +263,6 @@ TEST(NetConnectionTest, ATimedOutCallIsReportedAndNotSentAgain) {
     EXPECT_EQ(slowCalls.load(), 1);
 }
 
-TEST(NetConnectionTest, LargePacketsTravelWhole) {
-    TestServer server(options());
-    const Packet sent = samplePacket(50000);
-    const RpcResult r = server.connection().call("TestPacket", {QVariant::fromValue(sent)});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    const Packet got = r.value.value<Packet>();
-    ASSERT_EQ(got.rows.size(), 50000);
-    EXPECT_EQ(got.rows.last(), sent.rows.last());
-}
-
 TEST(NetConnectionTest, AStreamedListThatFailsMidwayIsAnInterruptionNeverAShortList) {
     TestServer server(options());
     NetConnection& net = server.connection();
@@ -297,18 +283,18 @@ TEST(NetConnectionTest, AStreamedListThatFailsMidwayIsAnInterruptionNeverAShortL
     }
 }
 
+// Large packets travel whole, compressed or not.
 TEST(NetConnectionTest, CompressionIsAskedAwayFromLoopbackAndChangesNothingReceived) {
     NetConnection away;
     EXPECT_FALSE(away.asksCompressed());  // 127.0.0.1 by default
-    away.setHost("localhost");
-    EXPECT_FALSE(away.asksCompressed());
-    away.setHost("filial-centro.rede.local");
-    EXPECT_TRUE(away.asksCompressed());
-    away.setHost("10.0.0.7");
-    EXPECT_TRUE(away.asksCompressed());
+    for (const auto& [host, asks] : {std::pair("localhost", false), std::pair("filial-centro.rede.local", true),
+                                     std::pair("10.0.0.7", true)}) {
+        away.setHost(host);
+        EXPECT_EQ(away.asksCompressed(), asks) << host;
+    }
 
     TestServer server(options());
-    const Packet sent = samplePacket(20000);
+    const Packet sent = samplePacket(50000);
     NetConnection& net = server.connection();
     net.setAskCompressed(true);
     const RpcResult zipped = net.call("TestPacket", {QVariant::fromValue(sent)});
