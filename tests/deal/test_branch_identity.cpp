@@ -85,8 +85,8 @@ TEST_P(BranchIdentityEngines, IdentityAndLogoTravelThroughTheRegisterFolder) {
     const QString out = dir.filePath("cadastros");
     ASSERT_TRUE(exportRegisters(demo.db(), out).ok());
     const BranchIdentity seeded = branchIdentity(demo.db(), "0001");
-    EXPECT_EQ(seeded.cnpj, "11.111.111/0001-91");
-    EXPECT_EQ(seeded.address, QString::fromUtf8("Av. Paulista, 1000, São Paulo - SP"));
+    EXPECT_EQ(QStringList({seeded.cnpj, seeded.address}),
+              QStringList({"11.111.111/0001-91", QString::fromUtf8("Av. Paulista, 1000, São Paulo - SP")}));
     QFile logo(QDir(out).filePath("logo-0001.png"));
     ASSERT_TRUE(logo.open(QIODevice::ReadOnly));
     EXPECT_EQ(logo.readAll(), seeded.logo);
@@ -96,12 +96,10 @@ TEST_P(BranchIdentityEngines, IdentityAndLogoTravelThroughTheRegisterFolder) {
     const ImportResult first = importRegisters(fresh.db(), out);
     ASSERT_TRUE(first.ok()) << first.errors.join('\n').toStdString();
     const BranchIdentity read = branchIdentity(fresh.db(), "0001");
-    EXPECT_EQ(read.footerLine(), seeded.footerLine());
+    EXPECT_EQ(QStringList({read.footerLine(), read.logoType}), QStringList({seeded.footerLine(), "image/png"}));
     EXPECT_EQ(read.logo, seeded.logo);
-    EXPECT_EQ(read.logoType, "image/png");
     const SellerContact seller = sellerContact(fresh.db(), "VENDEDOR");
-    EXPECT_EQ(seller.phone, "(11) 98000-1001");
-    EXPECT_EQ(seller.email, "vendedor@demo.local");
+    EXPECT_EQ(QStringList({seller.phone, seller.email}), QStringList({"(11) 98000-1001", "vendedor@demo.local"}));
 
     // Again: nothing changes, the logo included.
     const ImportResult again = importRegisters(fresh.db(), out);
@@ -115,8 +113,8 @@ TEST_P(BranchIdentityEngines, IdentityAndLogoTravelThroughTheRegisterFolder) {
     const ImportResult refused = importRegisters(fresh.db(), out);
     EXPECT_FALSE(refused.ok());
     const QString errors = refused.errors.join('\n');
-    EXPECT_TRUE(errors.contains("logo-0001.png: o SVG tem o elemento <script>")) << errors.toStdString();
-    EXPECT_TRUE(errors.contains("logo-0009.svg: CDFILIAL = 0009 não existe")) << errors.toStdString();
+    for (const char* said : {"logo-0001.png: o SVG tem o elemento <script>", "logo-0009.svg: CDFILIAL = 0009 não existe"})
+        EXPECT_TRUE(errors.contains(QString::fromUtf8(said))) << errors.toStdString();
     EXPECT_EQ(branchIdentity(fresh.db(), "0001").phone, seeded.phone);
 }
 
@@ -132,10 +130,10 @@ TEST(ClientPageChrome, SignedByTheBranchAndTheSalespersonWithInertTexts) {
     who.seller = {"VERA", "Vera Vendas", "vera@demo.local", "(11) 98000-0000"};
     const QString page = client_page::formsPage("<section id=\"proposta\"></section>", "h", "t/proposta.pdf", who);
     EXPECT_LT(page.indexOf("id=\"timbre\""), page.indexOf("id=\"proposta\""));
-    EXPECT_TRUE(page.contains("src=\"data:image/png;base64," + png().toBase64() + "\""));
-    EXPECT_TRUE(page.contains("Empresa &lt;b&gt;Demo&lt;/b&gt;"));
-    EXPECT_TRUE(page.contains("<a href=\"mailto:vera@demo.local\">vera@demo.local</a>"));
-    EXPECT_TRUE(page.contains("<a href=\"tel:11980000000\">(11) 98000-0000</a>"));
+    for (const QString& shown : {QString("src=\"data:image/png;base64," + png().toBase64() + "\""), QString("Empresa &lt;b&gt;Demo&lt;/b&gt;"),
+                                 QString("<a href=\"mailto:vera@demo.local\">vera@demo.local</a>"),
+                                 QString("<a href=\"tel:11980000000\">(11) 98000-0000</a>")})
+        EXPECT_TRUE(page.contains(shown)) << shown.toStdString();
     EXPECT_GT(page.indexOf("id=\"rodape\">Empresa &lt;b&gt;Demo&lt;/b&gt; · CNPJ 11.111.111/0001-91<"),
               page.indexOf("id=\"form-recusa\""));
     EXPECT_FALSE(client_page::decisionTakenPage("<p>x</p>", "Aceita", true, {}, {}).contains("timbre"));

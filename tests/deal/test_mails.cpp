@@ -14,30 +14,14 @@ const MailSignature kSignature{"Empresa Demo · CNPJ 11.222.333/0001-44", "Vera 
 const QString kTyped = QStringLiteral("<script>alert(1)</script> & \"Cia\"");
 
 DecisionFacts decision(bool accepted) {
-    DecisionFacts d;
-    d.nr = "00000000000000000015";
-    d.ver = "02";
-    d.client = kTyped;
-    d.accepted = accepted;
-    d.at = QDateTime(QDate(2026, 12, 6), QTime(10, 30));
-    d.name = kTyped;
-    d.reason = "Preço";
-    d.comment = kTyped + "\nsegunda linha";
-    d.address = "203.0.113.9";
-    d.contentHash = QString(64, u'a');
-    return d;
+    return {.nr = "00000000000000000015", .ver = "02", .client = kTyped, .accepted = accepted,
+            .at = QDateTime(QDate(2026, 12, 6), QTime(10, 30)), .name = kTyped, .reason = "Preço",
+            .comment = kTyped + "\nsegunda linha", .address = "203.0.113.9", .contentHash = QString(64, u'a')};
 }
 
 ApprovalContent approval() {
-    ApprovalContent c;
-    c.nr = "00000000000000000015";
-    c.ver = "02";
-    c.client = kTyped;
-    c.cnpj = "12.345.678/0001-90";
-    c.items = {{kTyped, 100, 10, {{QDate(2027, 1, 10), 100}}}};
-    c.oneOff = 100;
-    c.monthly = 10;
-    return c;
+    return {.nr = "00000000000000000015", .ver = "02", .client = kTyped, .cnpj = "12.345.678/0001-90",
+            .items = {{kTyped, 100, 10, {{QDate(2027, 1, 10), 100}}}}, .oneOff = 100, .monthly = 10};
 }
 
 struct Kind {
@@ -81,18 +65,14 @@ TEST(Mails, EveryKindSaysWhoOffersAndKeepsTypedTextInert) {
 }
 
 TEST(Mails, TheReceiptKeepsTheEvidenceAndTheNoticeTheFigures) {
-    const MailMessage accepted = receiptMessage(decision(true), kSignature);
-    EXPECT_TRUE(accepted.textPart.contains(QString(64, u'a')));
-    EXPECT_TRUE(accepted.textPart.contains("06/12/2026 10:30"));
-    EXPECT_TRUE(accepted.textPart.contains("203.0.113.9"));
-    EXPECT_TRUE(accepted.textPart.contains("PDF"));
-    EXPECT_TRUE(receiptMessage(decision(false), kSignature).textPart.contains("Motivo: Preço"));
-
-    const MailMessage notice = decisionNoticeMessage(decision(true), 1500, 120, kSignature);
-    EXPECT_TRUE(notice.textPart.contains("Valor único: R$ 1.500,00"));
-    EXPECT_TRUE(notice.textPart.contains("Mensal: R$ 120,00"));
-    EXPECT_TRUE(notice.textPart.contains("> segunda linha")) << "the comment, as typed";
-    EXPECT_TRUE(notice.textPart.contains("Abra a proposta 15/02 no módulo de Propostas"));
+    const std::pair<MailMessage, QStringList> said[] = {
+        {receiptMessage(decision(true), kSignature), {QString(64, u'a'), "06/12/2026 10:30", "203.0.113.9", "PDF"}},
+        {receiptMessage(decision(false), kSignature), {"Motivo: Preço"}},
+        {decisionNoticeMessage(decision(true), 1500, 120, kSignature),
+         {"Valor único: R$ 1.500,00", "Mensal: R$ 120,00", "> segunda linha" /* the comment, as typed */,
+          "Abra a proposta 15/02 no módulo de Propostas"}}};
+    for (const auto& [message, texts] : said)
+        for (const QString& text : texts) EXPECT_TRUE(message.textPart.contains(text)) << text.toStdString();
 }
 
 TEST(Mails, AReplyToThatWouldAddAHeaderIsRefused) {
