@@ -33,12 +33,8 @@ protected:
     // Opens the window over the screen; `look` sees it while it is up.
     void openHistory(const std::function<void(TfrmHistoricoProposta&)>& look) {
         bool seen = false;
-        runner.expect(
-            [&](QWidget& w) {
-                seen = true;
-                look(static_cast<TfrmHistoricoProposta&>(w));
-            },
-            "frmHistoricoProposta");
+        const auto show = [&](QWidget& w) { seen = true; look(static_cast<TfrmHistoricoProposta&>(w)); };
+        runner.expect(show, "frmHistoricoProposta");
         ASSERT_TRUE(runHandler([&] { openProposalHistory(*screen); })) << dialogs.errors().join("; ").toStdString();
         ASSERT_TRUE(seen);
     }
@@ -58,15 +54,10 @@ protected:
             QStringLiteral("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, CDOPERADOR, NMMETODO, "
                            "NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, VLANTERIOR, VLNOVO) VALUES (:N, '01', :D, :S, "
                            "'VENDEDOR', :M, :T, :K, :O, :F, NULL, 'x')"),
-            {{"N", seedNumber(n)},
-             {"D", at},
-             {"S", ++seq},
-             {"M", method},
-             {"T", table.isEmpty() ? QVariant() : QVariant(table)},
-             {"K", key.isEmpty() ? QVariant() : QVariant(key)},
-             {"O", op},
-             {"F", field.isEmpty() ? QVariant() : QVariant(field)}});
+            {{"N", seedNumber(n)}, {"D", at}, {"S", ++seq}, {"M", method}, {"T", orNull(table)}, {"K", orNull(key)},
+             {"O", op}, {"F", orNull(field)}});
     }
+    static QVariant orNull(const QString& s) { return s.isEmpty() ? QVariant() : QVariant(s); }
     static QStringList comboItems(const TfrmHistoricoProposta& d) {
         QStringList out;
         for (int i = 0; i < d.cbbTabela->count(); ++i) out << d.cbbTabela->itemText(i);
@@ -94,11 +85,7 @@ TEST_F(HistoryWindow, SavesAreListedNewestFirstInWordsAndTheFilterNarrowsThem) {
     changeReference(QStringLiteral("Referência intermediária"));
     Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 5, 30))));
     changeReference(QStringLiteral("Referência nova"));
-    const int stored = testServer()
-                           .db()
-                           .scalar(QStringLiteral("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N"),
-                                   {{"N", seedNumber(1)}})
-                           .toInt();
+    const int stored = scalar("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = '" + seedNumber(1) + "'").toInt();
 
     openHistory([&](TfrmHistoricoProposta& d) {
         EXPECT_EQ(d.windowTitle(), "Histórico da Proposta 1/01");
@@ -121,14 +108,10 @@ TEST_F(HistoryWindow, SavesAreListedNewestFirstInWordsAndTheFilterNarrowsThem) {
             if (fields[r] == "Referência") reference << r;
         ASSERT_EQ(reference.size(), 2);
         EXPECT_LT(reference[0], firstOfEarlier);
-        EXPECT_EQ(was[reference[0]], "Referência intermediária");
-        EXPECT_EQ(now[reference[0]], "Referência nova");
-        EXPECT_EQ(was[reference[1]], before);
-        for (const int r : reference) {
-            EXPECT_EQ(ops[r], "Alteração");
-            EXPECT_EQ(tables[r], "Proposta");
-            EXPECT_EQ(methods[r], "Proposta gravada");
-        }
+        EXPECT_EQ(QStringList({was[reference[0]], now[reference[0]], was[reference[1]]}),
+                  QStringList({"Referência intermediária", "Referência nova", before}));
+        for (const int r : reference)
+            EXPECT_EQ(QStringList({ops[r], tables[r], methods[r]}), QStringList({"Alteração", "Proposta", "Proposta gravada"}));
         EXPECT_EQ(shown(d, "CDOPERADOR"), QStringList(stored, "VENDEDOR"));
         // A method row: the word, what the method did, no table nor field.
         int methodRows = 0;
