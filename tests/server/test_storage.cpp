@@ -32,16 +32,14 @@ TEST_P(StorageTest, ValuesRoundTripWithTheirTypes) {
 
     const Packet p = db().query("SELECT ID, NOME, VALOR, DT, OBS FROM T ORDER BY ID");
     ASSERT_EQ(p.rows.size(), 2);
-    EXPECT_EQ(p.fields[0], (FieldDef{"ID", FieldType::Integer, 0}));
-    EXPECT_EQ(p.fields[1], (FieldDef{"NOME", FieldType::String, 20}));
-    EXPECT_EQ(p.fields[2].type, FieldType::Float);
-    EXPECT_EQ(p.fields[3].type, FieldType::DateTime);
-    EXPECT_EQ(p.fields[4].type, FieldType::Memo);
+    EXPECT_EQ(p.fields.mid(0, 2), (QList<FieldDef>{{"ID", FieldType::Integer, 0}, {"NOME", FieldType::String, 20}}));
+    EXPECT_EQ((QList<FieldType>{p.fields[2].type, p.fields[3].type, p.fields[4].type}),
+              (QList<FieldType>{FieldType::Float, FieldType::DateTime, FieldType::Memo}));
 
-    EXPECT_EQ(p.value(0, "NOME").toString(), QString("D'Ávila \"ç\" ; --"));
-    EXPECT_EQ(p.value(0, "VALOR").toDouble(), 0.1 + 0.2);  // exact, not rounded
-    EXPECT_EQ(p.value(0, "DT").toDateTime(), when);
-    EXPECT_EQ(p.value(0, "OBS").toString().size(), 5000);
+    // The double exact, not rounded.
+    EXPECT_EQ(std::tuple(p.value(0, "NOME").toString(), p.value(0, "VALOR").toDouble(), p.value(0, "DT").toDateTime(),
+                         p.value(0, "OBS").toString().size()),
+              std::tuple(QString("D'Ávila \"ç\" ; --"), 0.1 + 0.2, when, qsizetype(5000)));
     for (const char* col : {"NOME", "VALOR", "DT", "OBS"}) EXPECT_TRUE(p.value(1, col).isNull()) << col;
 
     // An invalid date binds as null, not as an empty or zero date.
@@ -78,9 +76,8 @@ TEST_P(StorageTest, ShapeOverridesInferredTypes) {
     const Packet p = db().query("SELECT ID, NOME, DT, 'S' AS FLAG FROM T", {},
                                 {{"NOME", FieldType::String, 60}, {"FLAG", FieldType::FixedString, 1},
                                  {"ID", FieldType::Float, 0}});
-    EXPECT_EQ(p.fields[0].type, FieldType::Float);
-    EXPECT_EQ(p.value(0, "ID").typeId(), QMetaType::Double);
-    EXPECT_EQ(p.fields[1].size, 60);
+    EXPECT_EQ(std::tuple(p.fields[0].type, p.value(0, "ID").typeId(), p.fields[1].size),
+              std::tuple(FieldType::Float, int(QMetaType::Double), 60));
     EXPECT_EQ(p.fields[3], (FieldDef{"FLAG", FieldType::FixedString, 1}));
     EXPECT_EQ(p.value(0, "DT").toDateTime().date(), QDate(2024, 5, 1));
 }

@@ -6,8 +6,6 @@
 #include <QPoint>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <gtest/gtest.h>
 
 #include "rpc/check_result.h"
@@ -33,37 +31,17 @@ std::atomic<int> slowCalls{0};
 std::atomic<int> brokenLists{0};
 
 // TestLento answers only once the test lets it (or after a minute, so that a failed test
-// never leaves the server stuck).
-struct SlowGate {
-    std::mutex mutex;
-    std::condition_variable opened;
-    bool open = true;
-};
-SlowGate slowGate;
-
-// Holds every TestLento for its lifetime.
-class SlowCallsHeld {
-public:
-    SlowCallsHeld() { set(false); }
-    ~SlowCallsHeld() { set(true); }
-    SlowCallsHeld(const SlowCallsHeld&) = delete;
-    SlowCallsHeld& operator=(const SlowCallsHeld&) = delete;
-
-private:
-    static void set(bool open) {
-        {
-            const std::lock_guard lock(slowGate.mutex);
-            slowGate.open = open;
-        }
-        slowGate.opened.notify_all();
-    }
+// never leaves the server stuck); SlowCallsHeld holds every TestLento for its lifetime.
+std::atomic<bool> slowGateOpen{true};
+struct SlowCallsHeld {
+    SlowCallsHeld() { slowGateOpen = false; }
+    ~SlowCallsHeld() { slowGateOpen = true; }
 };
 
 void addTestMethods(MethodRegistry& r) {
     r.add("TestLento", 0, server::AccessRule::session(), [](MethodContext&, const Args&) -> Reply {
         ++slowCalls;
-        std::unique_lock lock(slowGate.mutex);
-        slowGate.opened.wait_for(lock, std::chrono::minutes(1), [] { return slowGate.open; });
+        waitUntil([] { return slowGateOpen.load(); }, std::chrono::minutes(1));
         return "fim";
     });
     r.add("TestEcho", 1, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply { return a.raw(0); });
