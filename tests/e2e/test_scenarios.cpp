@@ -103,7 +103,7 @@ struct Stored {
     QString sql, expected;
 };
 struct Step {
-    const char* scenario;
+    QString scenario;  // a file of the source tree, or steps written for the test
     std::vector<Stored> stored;
 };
 struct StoredCase {
@@ -111,6 +111,7 @@ struct StoredCase {
     std::vector<Step> steps;
     std::vector<const char*> pictures = {};
     QString said = {};  // in the output too
+    QStringList extra = {};  // the shell's options
 };
 
 // Tables whose rows a copied version has as many of as the original: the names of those
@@ -229,14 +230,36 @@ const StoredCase kStoredCases[] = {
          "NRVERPROPFAS = '02'", "ERP Web e serviços de implantação;NULL"},
         {tablesNotCopied(), ""}}}},
      {"copy_dialog.png"}},
+    // The command line signs in: the scenario only opens the screen and counts the list.
+    {"SignedInFromTheCommandLineTheProposalScreenListsTheBranch",
+     {{"open Pkg_cot05000\nexpect-rows dbgPadrao 14\nexpect-rows cdsProposta 14\nexpect-field cdsProposta CDFILIAL 0001\n",
+       {}}},
+     {}, {}, {"--operator", "vendedor", "--password", "vendedor", "--branch", "0001"}},
+    // Questions take the queued answers in order; the window that opened in between is driven
+    // by the steps after it (indented in the output), and Escape leaves it as the user would.
+    {"AnswersAreTakenInOrderAndModalWindowsAreDrivenByTheFollowingSteps",
+     {{kOpenList + "click sbtIncluir\nanswer Não\nclick sbtCancelar\nexpect-dialog \"Deseja cancelar as alterações?\"\n"
+                   "expect-rows dbgPadrao 15\nanswer Sim\nclick sbtCancelar\nexpect-rows dbgPadrao 14\npage tshPadrao\n"
+                   "click sbtFiltro\nwindow TfrmFiltroPropComercial\ntype edtReferencia ERP\npress Esc\n"
+                   "expect-rows dbgPadrao 14\n",
+       {}}},
+     {}, "\n  15: press Esc\n"},
+    // Typed text goes key by key through the controls: accents, quotes and backslashes reach
+    // the database as written in the scenario.
+    {"TypedTextReachesTheDatabaseAsWritten",
+     {{kOpenList + "click sbtIncluir\ntype dbeCdCliPros 11222333000181\npress Tab\n"
+                   "type dbeDsReferencia \"Revisão \\\"ação\\\" C:\\\\pasta\"\nanswer pick CDPROCOMERCI ERP\n"
+                   "click btnPesqProdComer\nclick sbtConfirmar\n"
+                   "expect-field cdsProposta DSREFEPROPOSFAS \"Revisão \\\"ação\\\" C:\\\\pasta\"\n",
+       {{"SELECT COUNT(*) FROM PROPOSTAFAS WHERE DSREFEPROPOSFAS = 'Revisão \"ação\" C:\\pasta'", "1"}}}}},
 };
 
 class ScenarioStores : public Scenarios, public ::testing::WithParamInterface<StoredCase> {};
 
 TEST_P(ScenarioStores, WhatItDidIsInTheDatabase) {
     for (const Step& step : GetParam().steps) {
-        SCOPED_TRACE(step.scenario);
-        const ShellRun r = run(sourcePath(step.scenario));
+        SCOPED_TRACE(step.scenario.toStdString());
+        const ShellRun r = run(step.scenario.contains(u'\n') ? step.scenario : sourcePath(step.scenario), GetParam().extra);
         ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
         EXPECT_TRUE(r.all().contains("roteiro concluído")) << r.all().toStdString();
         for (const Stored& s : step.stored) EXPECT_EQ(rows(s.sql), s.expected) << s.sql.toStdString();
@@ -322,54 +345,6 @@ TEST_F(Scenarios, WrongExpectationsRefusalsAndFilesThatAreNoScenarioFailNamingTh
             EXPECT_FALSE(r.all().contains(c.notSaid));
         }
     }
-}
-
-// The command line signs in: the scenario only opens the screen and counts the list.
-TEST_F(Scenarios, SignedInFromTheCommandLineTheProposalScreenListsTheBranch) {
-    const ShellRun r = run("open Pkg_cot05000\nexpect-rows dbgPadrao 14\nexpect-rows cdsProposta 14\n"
-                           "expect-field cdsProposta CDFILIAL 0001\n",
-                           {"--operator", "vendedor", "--password", "vendedor", "--branch", "0001"});
-    EXPECT_EQ(r.exitCode, 0) << r.all().toStdString();
-}
-
-// Questions take the queued answers in order; the window that opened in between is
-// driven by the steps after it (indented in the output), and Escape leaves it as the user would.
-TEST_F(Scenarios, AnswersAreTakenInOrderAndModalWindowsAreDrivenByTheFollowingSteps) {
-    const ShellRun r = run(kOpenList + R"(click sbtIncluir
-answer Não
-click sbtCancelar
-expect-dialog "Deseja cancelar as alterações?"
-expect-rows dbgPadrao 15
-answer Sim
-click sbtCancelar
-expect-rows dbgPadrao 14
-page tshPadrao
-click sbtFiltro
-window TfrmFiltroPropComercial
-type edtReferencia ERP
-press Esc
-expect-rows dbgPadrao 14
-)");
-    EXPECT_EQ(r.exitCode, 0) << r.all().toStdString();
-    EXPECT_TRUE(r.all().contains("\n  15: press Esc\n")) << "steps inside a window are indented";
-}
-
-// Typed text goes key by key through the controls: accents, quotes and backslashes
-// reach the database as written in the scenario.
-TEST_F(Scenarios, TypedTextReachesTheDatabaseAsWritten) {
-    const ShellRun r = run(kOpenList + R"(click sbtIncluir
-type dbeCdCliPros 11222333000181
-press Tab
-type dbeDsReferencia "Revisão \"ação\" C:\\pasta"
-answer pick CDPROCOMERCI ERP
-click btnPesqProdComer
-click sbtConfirmar
-expect-field cdsProposta DSREFEPROPOSFAS "Revisão \"ação\" C:\\pasta"
-)");
-    ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM PROPOSTAFAS WHERE DSREFEPROPOSFAS = :R",
-                   {{"R", QStringLiteral("Revisão \"ação\" C:\\pasta")}}),
-              "1");
 }
 
 // Attachments: a file attached to proposal 2, opened from the list's popup (recorded, not
