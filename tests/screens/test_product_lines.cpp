@@ -210,21 +210,8 @@ TEST_F(ProductLines, AProposalWithoutLinesShowsNoScheduleOfAnother) {
     EXPECT_EQ(total.value(), 0.0);
 }
 
-// A discounted value typed in reads like every price, thousands and two decimals.
-TEST_F(ProductLines, ATypedDiscountedValueIsShownAsMoney) {
-    openForm(2);
-    startLine("7007", 1, 12000, 0);
-    widget<TNumberEdit>("nedVrComDesconto").setText(QStringLiteral("11990,5"));
-    ASSERT_TRUE(runHandler([&] { widget<TNumberEdit>("nedVrComDesconto").onExit(); }));
-    EXPECT_EQ(widget<TNumberEdit>("nedVrComDesconto").text(), "11.990,50");
-    EXPECT_DOUBLE_EQ(f("VRDESLICUSOPROP").asFloat(), 9.5);
-    // The form settled again for the line shows it the same way.
-    ASSERT_TRUE(runHandler([&] { screen->area<ProductLineArea>().updateEditors(); }));
-    EXPECT_EQ(widget<TNumberEdit>("nedVrComDesconto").text(), "11.990,50");
-}
-
 // The grace month is compared as its last day, on leaving the field and at the post alike.
-TEST_F(ProductLines, TheProposalsOwnMonthIsAGraceMonthAndTheMonthBeforeIsNot) {
+TEST_F(ProductLines, TheProposalsOwnMonthIsAGraceMonthAndATypedDiscountedValueIsShownAsMoney) {
     openForm(2);  // proposal of 26/11/2026
     startLine("7003", 1, 100, 0);
     widget<TDBDateEditPlus>("depCarenLu").setFocus();
@@ -243,9 +230,19 @@ TEST_F(ProductLines, TheProposalsOwnMonthIsAGraceMonthAndTheMonthBeforeIsNot) {
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
     const Packet saved = stored("SELECT DTCALUSLINPP FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7003'");
     EXPECT_EQ(saved.value(0, "DTCALUSLINPP").toDateTime().date(), QDate(2026, 11, 30)) << "kept as the month's last day";
+
+    // A discounted value typed in reads like every price, thousands and two decimals.
+    startLine("7007", 1, 12000, 0);
+    widget<TNumberEdit>("nedVrComDesconto").setText(QStringLiteral("11990,5"));
+    ASSERT_TRUE(runHandler([&] { widget<TNumberEdit>("nedVrComDesconto").onExit(); }));
+    EXPECT_EQ(widget<TNumberEdit>("nedVrComDesconto").text(), "11.990,50");
+    EXPECT_DOUBLE_EQ(f("VRDESLICUSOPROP").asFloat(), 9.5);
+    // The form settled again for the line shows it the same way.
+    ASSERT_TRUE(runHandler([&] { screen->area<ProductLineArea>().updateEditors(); }));
+    EXPECT_EQ(widget<TNumberEdit>("nedVrComDesconto").text(), "11.990,50");
 }
 
-TEST_F(ProductLines, APriceChangeReSplitsTheStoredScheduleInOneSave) {
+TEST_F(ProductLines, APriceChangeEvenFromZeroReSplitsTheStoredScheduleInOneSave) {
     openForm(2);
     ASSERT_TRUE(line().locate(QStringLiteral("CDLINPPROPINFOR"), QStringLiteral("2001")));
     ASSERT_EQ(screen->area<LineInstallmentsArea>().cdsVenc_Valor->recordCount(), 4);
@@ -257,11 +254,8 @@ TEST_F(ProductLines, APriceChangeReSplitsTheStoredScheduleInOneSave) {
     ASSERT_EQ(schedule.rows.size(), 4);
     EXPECT_TRUE(sameMoney(sum(schedule), truncCents((1000.0L - 50) * 12 * (1 + rate() / 100))));
     EXPECT_GT(screen->net().calls(), calls);
-}
 
-// A line priced from nothing is a price change too: its schedule follows the new total.
-TEST_F(ProductLines, ALinePricedFromZeroGetsItsScheduleReSplit) {
-    openForm(2);
+    // A line priced from nothing is a price change too: its schedule follows the new total.
     startLine("7004", 2, 0, 0);
     chooseSystems({"WEB00001"});
     ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();

@@ -29,7 +29,7 @@ QChar filtered(QChar key, const QString& text, int at = -1, int replacing = 0) {
     return key;
 }
 
-TEST(DecimalComma, ACommaNeverOpensTheValueNorComesTwice) {
+TEST(DecimalComma, ACommaNeverOpensTheValueNorComesTwiceAndADigitNeverPasses999999999) {
     EXPECT_TRUE(filtered(u',', "").isNull());
     EXPECT_EQ(filtered(u',', "12"), u',');
     EXPECT_TRUE(filtered(u',', "12,5").isNull());
@@ -38,9 +38,7 @@ TEST(DecimalComma, ACommaNeverOpensTheValueNorComesTwice) {
     EXPECT_EQ(filtered(u',', "12,5", 2, 2), u',');
     EXPECT_TRUE(filtered(u',', "12", 0, 2).isNull()) << "the selection replaced leaves the comma alone";
     EXPECT_EQ(filtered(u'a', ""), u'a') << "other keys are the grid's business";
-}
-
-TEST(DecimalComma, ADigitNeverTakesTheValuePast999999999) {
+    // A digit never takes the value past 999999999.
     EXPECT_EQ(filtered(u'9', "99999999"), u'9');
     EXPECT_TRUE(filtered(u'9', "999999999").isNull());
     EXPECT_TRUE(filtered(u'1', "999999999,9").isNull());
