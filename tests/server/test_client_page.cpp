@@ -62,18 +62,16 @@ void proposal(server::Database& db, int n, const QString& reference) {
     }
     db.exec("INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, QTSERVPROP, "
             "VRHORAPROP, VRDEHORAPROP) VALUES (:NR, :VER, '001', '001', 'H', 10, 150, 150)", key);
-    db.exec("INSERT INTO TXTPROPFAS (NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, NRORDEMMSG, TXPROPFAS) VALUES (:NR, "
-            ":VER, 'T1', 1, '<script>alert(1)</script>')", key);
-    db.exec("INSERT INTO TXTPROPFAS (NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, NRORDEMMSG, TXPROPFAS) VALUES (:NR, "
-            ":VER, 'T2', 2, '<html><body><p>Prazo &lt;b&gt; de entrega<br>30 dias</p><script>x()</script>"
-            "</body></html>')", key);
+    for (const char* text : {"'T1', 1, '<script>alert(1)</script>'",
+                             "'T2', 2, '<html><body><p>Prazo &lt;b&gt; de entrega<br>30 dias</p><script>x()</script></body></html>'"})
+        db.exec(QStringLiteral("INSERT INTO TXTPROPFAS (NRPROPOSFAS, NRVERPROPFAS, CDTXTPROPFAS, NRORDEMMSG, TXPROPFAS) "
+                               "VALUES (:NR, :VER, %1)").arg(QLatin1String(text)), key);
 }
 
 struct Reply {
     int status = 0;
     QString body;
     httplib::Headers headers;
-    bool hasHeader(const char* name) const { return headers.count(name) > 0; }
     std::string header(const char* name) const {
         auto it = headers.find(name);
         return it == headers.end() ? std::string() : it->second;
@@ -223,7 +221,7 @@ TEST_P(ClientPageTest, EveryAnswerCarriesTheSecurityHeaders) {
     }
     const Reply refused = post(token1_, "acao=aceitar", "text/plain");
     EXPECT_EQ(refused.status, 400);
-    EXPECT_TRUE(refused.hasHeader("Content-Security-Policy"));
+    EXPECT_TRUE(!refused.header("Content-Security-Policy").empty());
 }
 
 TEST_P(ClientPageTest, UnknownAndMalformedTokensAreInvalidLinks) {
@@ -362,7 +360,7 @@ TEST_P(ClientPageTest, AnIncompleteOrForgedAcceptanceRecordsNothing) {
     // A body beyond 16 KB is refused before it is read.
     const Reply large = post(token1_, acceptBody(token1_, "&nome=Ana&li=sim&comentario=" + QByteArray(17 * 1024, 'x')));
     EXPECT_EQ(large.status, 413);
-    EXPECT_TRUE(large.hasHeader("Content-Security-Policy"));
+    EXPECT_TRUE(!large.header("Content-Security-Policy").empty());
     EXPECT_EQ(decisions(1), 0);
     EXPECT_TRUE(mail_.sent.isEmpty());
 }

@@ -206,9 +206,7 @@ TEST_P(CopyMethodsTest, TheCopyIsOpenAndNeverASecondAcceptedVersion) {
 }
 
 TEST_P(CopyMethodsTest, TheDialogShowsTheVersionToCopy) {
-    const RpcResult r = call("CopiaProposta", {"0001", nr(2), "01"});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    const Packet p = r.value.value<Packet>();
+    const Packet p = packet("CopiaProposta", {"0001", nr(2), "01"});
     ASSERT_EQ(p.rows.size(), 1);
     EXPECT_EQ(cells(p, 0, {"NRVERPROPFAS", "DSREFEPROPOSFAS", "CODIGO", "CDOPERADOR"}),
               QStringList({"01", "ERP Web e serviços de implantação", p.value(0, "CDCLIENTE").toString(), "VENDEDOR"}));

@@ -152,18 +152,8 @@ protected:
         }
     }
 
-    RpcResult call(const QVariantList& args) { return server_.connection().call("GetPainelPropostas", args); }
-    Packet panel(const QVariantList& args) {
-        const RpcResult r = call(args);
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
-    QString refusal(const QVariantList& args) {
-        const RpcResult r = call(args);
-        EXPECT_FALSE(r.ok);
-        return r.error;
-    }
-
+    Packet panel(const QVariantList& args) { return packet("GetPainelPropostas", args); }
+    QString refusal(const QVariantList& args) { return call("GetPainelPropostas", args).error; }
 };
 
 // The figures each version keeps are those of its totals, each cut to the cent, whatever
@@ -307,7 +297,7 @@ TEST_P(PipelineTest, ThePeriodCountsWholeDaysAtBothEndsAndIsChecked) {
     EXPECT_EQ(refusal({"0001", "01/03/2025", "", ""}), "Data inválida: .");
     EXPECT_EQ(refusal({"0001", "02/03/2025", "01/03/2025", ""}), "A data inicial não pode ser maior que a data final.");
     EXPECT_EQ(refusal({"0001", "01/03/2020", "02/03/2025", ""}), "O período pode ter no máximo 5 anos.");
-    EXPECT_TRUE(call({"0001", "01/03/2020", "01/03/2025", ""}).ok);
+    EXPECT_TRUE(call("GetPainelPropostas", {"0001", "01/03/2020", "01/03/2025", ""}).ok);
 }
 
 TEST_P(PipelineTest, ASalespersonWhoSeesOnlyHisOwnGetsHisOwnWhateverHeNames) {
@@ -338,7 +328,7 @@ TEST_P(PipelineTest, ASalespersonWhoSeesOnlyHisOwnGetsHisOwnWhateverHeNames) {
     server_.connection().setToken(server_.openSession("ASSIST"));
     for (const char* named : {"", "T", "VENDEDOR", "GERENTE", "ASSIST"})
         EXPECT_EQ(cell(panel(period + QVariantList{QString::fromLatin1(named)}), "RESUMO", "TOTAL").count, his) << named;
-    EXPECT_FALSE(call({"0002", "01/01/2026", "31/12/2026", ""}).ok) << "not his branch";
+    EXPECT_FALSE(call("GetPainelPropostas", {"0002", "01/01/2026", "31/12/2026", ""}).ok) << "not his branch";
 }
 
 // A click on a salesperson's row lists his versions: the list's salesperson criterion

@@ -4,7 +4,6 @@
 // see the proposal.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 
 #include "base/clock.h"
 #include "rpc/net_connection.h"
@@ -12,6 +11,7 @@
 #include "server/seed/demo_seed.h"
 #include "support/packet_cells.h"
 #include "server_cases_a.h"
+#include "test_storage_engines.h"
 
 using namespace cot;
 using cot::testing::Backend;
@@ -206,20 +206,8 @@ TEST_P(ProposalHistoryTest, ACopyStartsTheNewVersionsHistory) {
 // rest nothing (read by nobody through the server).
 class HistoryUpgrade : public ::testing::TestWithParam<Backend> {
 protected:
-    void SetUp() override {
-        Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 0))));
-        if (GetParam() == Backend::Postgres) {
-            pg_ = std::make_unique<cot::testing::ScratchPostgres>();
-            db_ = server::Database::open(pg_->url());
-        } else {
-            db_ = server::Database::open("sqlite:" + dir_.filePath("old.db"));
-        }
-    }
-    void TearDown() override {
-        db_.reset();
-        pg_.reset();
-        Clock::setCurrent(nullptr);
-    }
+    void SetUp() override { Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 0)))); }
+    void TearDown() override { Clock::setCurrent(nullptr); }
     void store(int n, int minute, const QString& table, const QString& op, const QString& field, const QString& after) {
         db_->exec("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, IDOPERHIST, NMTABELA, NMCAMPO, "
                   "VLNOVO) VALUES (:N, '01', :D, 1, :O, :T, :F, :A)",
@@ -229,15 +217,13 @@ protected:
     QStringList kept(int n) {
         QStringList out;
         const Packet p = db_->query("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM HISTPROP WHERE NRPROPOSFAS = :N "
-                                    "ORDER BY DTHIST",
-                                    {{"N", nr(n)}});
+                                    "ORDER BY DTHIST", {{"N", nr(n)}});
         for (const QVariantList& row : p.rows)
             out << row.value(0).toString() + u'/' + row.value(1).toString() + u'/' + row.value(2).toString();
         return out;
     }
-    QTemporaryDir dir_;
-    std::unique_ptr<cot::testing::ScratchPostgres> pg_;
-    std::unique_ptr<server::Database> db_;
+    server::testing::ScratchDatabase scratch_{GetParam() == Backend::Postgres ? "postgres" : "sqlite"};
+    server::Database* db_ = &scratch_.db();
 };
 
 TEST_P(HistoryUpgrade, RowsWrittenBeforeKeepWhatIsKnownOfTheirVersion) {
