@@ -3,6 +3,7 @@
 #include "server_cases_b.h"
 
 using namespace cot;
+using cot::testing::cells;
 
 namespace {
 
@@ -34,21 +35,18 @@ TEST_P(ProposalScreenReadsTest, ProductLinesWithTheirSystemsAndSchedules) {
     EXPECT_EQ(field(lines, "DTCALUSLINPP").type, FieldType::DateTime);
     EXPECT_EQ(field(lines, "QTMINIMAFATPROP").type, FieldType::Float);
     EXPECT_EQ(column(lines, "CDLINPPROP"), QStringList({kLine3, kLine4}));
-    EXPECT_EQ(lines.value(0, "NMLINPPROP").toString(), "ERP Web completo");
-    EXPECT_EQ(lines.value(0, "VRDESLICUSOPROP").toDouble(), 50.0);
-    EXPECT_EQ(lines.value(0, "IDTIPOPROPFAS").toString(), "M") << "the proposal's contract";
-    // Registered 26/11/2026 with two months of grace: the end of January 2027.
-    EXPECT_EQ(lines.value(0, "DTCALUSLINPP").toDateTime(), QDateTime(QDate(2027, 1, 31), QTime(0, 0)));
-    EXPECT_EQ(lines.value(0, "DTCALUSLINPPAUX"), lines.value(0, "DTCALUSLINPP"));
-    EXPECT_EQ(lines.value(0, "MENSCALUSLINPP").toString(), "01/2027");
+    // The proposal's contract; registered 26/11/2026 with two months of grace: the end of
+    // January 2027.
+    EXPECT_EQ(cells(lines, 0, {"NMLINPPROP", "VRDESLICUSOPROP", "IDTIPOPROPFAS", "DTCALUSLINPP", "DTCALUSLINPPAUX",
+                               "MENSCALUSLINPP"}),
+              (QStringList{"ERP Web completo", "50", "M", "31/01/2027", "31/01/2027", "01/2027"}));
     EXPECT_TRUE(packet("GetLinProd", {kNr2, "02"}).rows.isEmpty()) << "another version has its own lines";
 
     const Packet systems = packet("GetSistLinhaProd", {kNr2, "01", kLine3});
     EXPECT_EQ(names(systems), QStringList({"SGSISTEMA", "NMPROCOMERCI", "NRPROPOSFAS", "NRVERPROPFAS", "CDLINPPROP",
                                            "NMSISTEMA", "CDSISTEMA", "IDTECNOSIST"}));
     EXPECT_EQ(column(systems, "SGSISTEMA"), QStringList({"EST", "FAT", "FIN"}));
-    EXPECT_EQ(systems.value(0, "NMSISTEMA").toString(), "Estoque");
-    EXPECT_EQ(systems.value(0, "NMPROCOMERCI").toString(), "Gestão Empresarial");
+    EXPECT_EQ(cells(systems, 0, {"NMSISTEMA", "NMPROCOMERCI"}), (QStringList{"Estoque", "Gestão Empresarial"}));
     EXPECT_EQ(column(packet("GetSistLinhaProd", {kNr2, "01", kLine4}), "CDSISTEMA"), QStringList({"WEB00005"}));
 
     const Packet installments = packet("GetVenc_Valor", {kNr2, "01", kLine3, 1});
@@ -74,10 +72,10 @@ TEST_P(ProposalScreenReadsTest, SimulationsCarryTheirTotalsAndNextOrders) {
                                                "NRSIMULAPROP", "NRPROPOSFAS", "NRVERPROPFAS"}));
     EXPECT_EQ(field(simulations, "NMSIMULAPROP").size, 100);
     EXPECT_EQ(column(simulations, "NRORDSIMULAPROP"), QStringList({"001", "002"}));
-    EXPECT_DOUBLE_EQ(simulations.value(0, "VRTOTALICENCUSO").toDouble(), 5000.0) << "1000,00 x 5";
-    EXPECT_DOUBLE_EQ(simulations.value(0, "VRTOTAMENSALIDA").toDouble(), 600.0);
-    EXPECT_DOUBLE_EQ(simulations.value(1, "VRTOTALICENCUSO").toDouble(), 11301.0) << "1000,00 x 10 + 650,50 x 2";
-    EXPECT_DOUBLE_EQ(simulations.value(1, "VRTOTAMENSALIDA").toDouble(), 1360.0);
+    // 1000,00 x 5; 1000,00 x 10 + 650,50 x 2.
+    EXPECT_EQ(cells(simulations, 0, {"VRTOTALICENCUSO", "VRTOTAMENSALIDA"}) +
+                  cells(simulations, 1, {"VRTOTALICENCUSO", "VRTOTAMENSALIDA"}),
+              (QStringList{"5000", "600", "11301", "1360"}));
 
     const Packet lines = packet("GetProdSimulaLinp", {kNr2, "01", "00002"});
     EXPECT_EQ(names(lines), QStringList({"NRORDLINPSIMULA", "NMLINPPROP", "IDTIPLINPP", "QTUTILSIMULINP", "VRLICENCUSOPROP",
@@ -85,9 +83,8 @@ TEST_P(ProposalScreenReadsTest, SimulationsCarryTheirTotalsAndNextOrders) {
                                          "NRPROPOSFAS", "NRVERPROPFAS"}))
         << "the per-line totals are calculated on the desktop";
     EXPECT_EQ(column(lines, "NMLINPPROP"), QStringList({"ERP Web completo", "Escrita Fiscal Web"}));
-    EXPECT_EQ(lines.value(1, "VRLICENCUSOPROP").toDouble(), 650.5);
-    EXPECT_EQ(lines.value(1, "QTUTILSIMULINP").toDouble(), 2.0);
-    EXPECT_EQ(lines.value(0, "NRORDSIMULAPROP").toString(), "002");
+    EXPECT_EQ(cells(lines, 1, {"VRLICENCUSOPROP", "QTUTILSIMULINP", "NRORDSIMULAPROP"}),
+              (QStringList{"650.5", "2", "002"}));
     EXPECT_TRUE(packet("GetProdSimulaLinp", {kNr2, "01", "00009"}).rows.isEmpty());
 
     auto next = [&](const QString& method, const QVariantList& args, const QString& field) {
@@ -115,11 +112,9 @@ TEST_P(ProposalScreenReadsTest, ServicesTextsAndObservations) {
     EXPECT_EQ(field(services, "NMTIPOSERV").size, 80);
     EXPECT_EQ(field(services, "VERIFICA_DESCRICAO").type, FieldType::FixedString);
     EXPECT_EQ(column(services, "NRSERVPROP"), QStringList({"001", "002"}));
-    EXPECT_EQ(services.value(0, "NMTIPOSERV").toString(), "Implantação");
-    EXPECT_EQ(services.value(1, "VRDEHORAPROP").toDouble(), 108.0);
-    EXPECT_EQ(services.value(1, "VRPACOTESERV").toDouble(), 7728.0) << "the proposal's package";
-    EXPECT_EQ(services.value(0, "VERIFICA_DESCRICAO").toString(), "N");
-    EXPECT_EQ(services.value(0, "IDSERVOBRIGPROS").toString(), "S");
+    EXPECT_EQ(cells(services, 0, {"NMTIPOSERV", "VERIFICA_DESCRICAO", "IDSERVOBRIGPROS"}),
+              (QStringList{"Implantação", "N", "S"}));
+    EXPECT_EQ(cells(services, 1, {"VRDEHORAPROP", "VRPACOTESERV"}), (QStringList{"108", "7728"})) << "the proposal's package";
     server_.db().exec("UPDATE SERVPROP SET DSLOCALPROP = NULL WHERE NRPROPOSFAS = :N AND NRSERVPROP = '002'", {{"N", kNr2}});
     EXPECT_EQ(packet("GetServico", {kNr2, "01"}).value(1, "VERIFICA_DESCRICAO").toString(), "S");
 

@@ -13,7 +13,6 @@ using namespace cot;
 namespace {
 
 QDateTime day(int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(0, 0)); }
-const QDateTime kToday = day(2026, 12, 6);
 
 const QList<FieldDef> kInstallmentFields{{"NRPROPOSFAS", FieldType::String, 20},
                                          {"NRVERPROPFAS", FieldType::String, 2},
@@ -56,22 +55,19 @@ protected:
 };
 
 TEST_P(ServiceInstallmentMethodsTest, HourlyDropsThePackageAndPackageBringsItBackWithAFirstInstallment) {
-    RpcResult r = call("SetTipoCobrServ", {"H", nr(2), "01"});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_DOUBLE_EQ(r.value.toDouble(), 0.0);
-    EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString(), "H");
-    EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 0.0);
+    // {answer, charging stored, package stored} after each switch; "p" typed small.
+    const auto switchTo = [&](const char* charging) {
+        const RpcResult r = call("SetTipoCobrServ", {charging, nr(2), "01"});
+        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        return std::tuple(r.value.toDouble(), proposalValue(2, "IDTIPOCOBRSERV").toString(),
+                          proposalValue(2, "VRPACOTESERV").toDouble());
+    };
+    EXPECT_EQ(switchTo("H"), std::tuple(0.0, QString("H"), 0.0));
     EXPECT_TRUE(schedule(2).rows.isEmpty());
-
-    r = call("SetTipoCobrServ", {"p", nr(2), "01"});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_DOUBLE_EQ(r.value.toDouble(), 7728.0);
-    EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString(), "P");
-    EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 7728.0);
-    Packet p = schedule(2);
-    ASSERT_EQ(p.rows.size(), 1);
-    EXPECT_EQ(p.value(0, "DTVENCSERVPROP").toDateTime(), kToday);
-    EXPECT_DOUBLE_EQ(p.value(0, "VRVENCSERVPROP").toDouble(), 7728.0);
+    EXPECT_EQ(switchTo("p"), std::tuple(7728.0, QString("P"), 7728.0));
+    EXPECT_EQ(cot::testing::cells(schedule(2), 0, {"DTVENCSERVPROP", "VRVENCSERVPROP"}),
+              (QStringList{"06/12/2026", "7728"}));
+    EXPECT_EQ(schedule(2).rows.size(), 1);
 
     // Asked again: a schedule that adds up is left alone.
     ASSERT_TRUE(replace(2, {3864.0, 3864.0}, day(2027, 1, 10)).ok);

@@ -70,12 +70,11 @@ TEST_P(ServiceMethodsTest, TheServiceAndItsPackageAreSavedTogether) {
     Packet p = services(2);
     ASSERT_EQ(p.rows.size(), 3);
     EXPECT_EQ(column(p, "NRSERVPROP"), QStringList({"001", "002", "003"}));
-    EXPECT_EQ(p.value(2, "CDTIPOSERV").toString(), "004");
-    EXPECT_EQ(p.value(2, "NMTIPOSERV").toString(), "Customização");
-    EXPECT_EQ(p.value(2, "IDTIPOCOBRPROP").toString(), "P");
-    EXPECT_EQ(p.value(2, "NRMESREAJPROP").toString(),
-              server_.db().scalar("SELECT NRMESREAJPROP FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}).toString());
-    EXPECT_DOUBLE_EQ(p.value(2, "VREXCEDPROP").toDouble(), 200.0);
+    EXPECT_EQ(cot::testing::cells(p, 2, {"CDTIPOSERV", "NMTIPOSERV", "IDTIPOCOBRPROP", "NRMESREAJPROP", "VREXCEDPROP"}),
+              (QStringList{"004", "Customização", "P",
+                           server_.db().scalar("SELECT NRMESREAJPROP FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N",
+                                               {{"N", nr(2)}}).toString(),
+                           "200"}));
     for (int i = 0; i < 3; ++i) EXPECT_DOUBLE_EQ(p.value(i, "VRPACOTESERV").toDouble(), 9528.0) << "row " << i;
 
     // Fewer hours: the package follows.
@@ -134,11 +133,9 @@ TEST_P(ServiceMethodsTest, TheScheduleFollowsThePackageInTheSameCall) {
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(installments(12), QList<qint64>{9999});
     const QVariantMap key{{"N", nr(12)}};
-    const QDate due = server_.db().scalar("SELECT MIN(DTVENCSERVPROP) FROM VENCSERVPROP WHERE NRPROPOSFAS = :N", key)
-                          .toDateTime().date();
-    const QDate created = server_.db().scalar("SELECT DTPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", key)
-                              .toDateTime().date();
-    EXPECT_GE(due, created);
+    const auto day = [&](const char* sql) { return server_.db().scalar(sql, key).toDateTime().date(); };
+    EXPECT_GE(day("SELECT MIN(DTVENCSERVPROP) FROM VENCSERVPROP WHERE NRPROPOSFAS = :N"),
+              day("SELECT DTPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N"));
 
     // A first service that is free starts its schedule all the same, at 0.
     ASSERT_TRUE(save({{ChangeOp::Insert, {}, service(2, "001", 4, 150, 0)}}).ok);
@@ -171,8 +168,7 @@ TEST_P(ServiceMethodsTest, AnHourlyProposalKeepsItsOwnValue) {
     const double before = package(5);
     const RpcResult r = save({{ChangeOp::Insert, {}, service(5, "001", 8, 150, 150)}});
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_DOUBLE_EQ(r.value.toDouble(), before);
-    EXPECT_DOUBLE_EQ(package(5), before);
+    EXPECT_EQ(std::pair(r.value.toDouble(), package(5)), std::pair(before, before));
     EXPECT_EQ(services(5).value(2, "IDTIPOCOBRPROP").toString(), "H");
 }
 
