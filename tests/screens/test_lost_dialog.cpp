@@ -70,7 +70,7 @@ TEST_F(LostDialog, StartsOnTheClientsReasonAndCommentRecordsTheMarkAndKeepsThePr
     EXPECT_EQ(status(), "P");
 }
 
-TEST_F(LostDialog, ChecksTheMotiveAndTheTextBeforeAskingTheServer) {
+TEST_F(LostDialog, ChecksTheMotiveAndTheTextBeforeAskingTheServerAndUnmarksOnlyOnYes) {
     openScreen();
     ASSERT_TRUE(select(2));
     runner.expect(
@@ -92,6 +92,30 @@ TEST_F(LostDialog, ChecksTheMotiveAndTheTextBeforeAskingTheServer) {
     ASSERT_TRUE(launch());
     EXPECT_EQ(lostRows(2), 0);
     EXPECT_EQ(status(), "V");
+
+    // Marked, the proposal is unmarked only when the answer is yes.
+    dialogs.clearShown();
+    runner.expect(
+        [&](QWidget& w) {
+            auto& d = static_cast<TfrmPropostaPerdida&>(w);
+            d.cbbMotivo->setCurrentIndex(d.cbbMotivo->findText("Preço"));
+            clickButton(*d.sbtConfirma);
+        },
+        "frmPropostaPerdida");
+    ASSERT_TRUE(launch());
+    ASSERT_EQ(lostRows(2), 1);
+
+    dialogs.expectConfirm(false);
+    ASSERT_TRUE(launch());
+    EXPECT_EQ(dialogs.questions(), QStringList({"A proposta está marcada como perdida. Desmarcar?"}));
+    EXPECT_EQ(lostRows(2), 1);
+
+    dialogs.expectConfirm(true);
+    ASSERT_TRUE(launch());
+    EXPECT_EQ(lostRows(2), 0);
+    EXPECT_EQ(screen->key().nr, number(2));
+    EXPECT_EQ(status(), "V");
+    EXPECT_EQ(runner.shown().size(), 2) << "no dialog for the unmarking";
 }
 
 // Accepted while the dialog was open: the server's refusal is shown and the dialog stays.
@@ -121,32 +145,6 @@ TEST_F(LostDialog, AServerRefusalKeepsTheDialogOpenAndAnAcceptedProposalIsNotOff
     EXPECT_EQ(dialogs.errors(), QStringList({"A proposta já foi aceita."}));
     EXPECT_EQ(runner.shown().size(), 1) << "only the dialog of proposal 2";
     EXPECT_EQ(lostRows(1), 0);
-}
-
-TEST_F(LostDialog, AMarkedProposalIsUnmarkedOnlyWhenTheAnswerIsYes) {
-    openScreen();
-    ASSERT_TRUE(select(2));
-    runner.expect(
-        [&](QWidget& w) {
-            auto& d = static_cast<TfrmPropostaPerdida&>(w);
-            d.cbbMotivo->setCurrentIndex(d.cbbMotivo->findText("Preço"));
-            clickButton(*d.sbtConfirma);
-        },
-        "frmPropostaPerdida");
-    ASSERT_TRUE(launch());
-    ASSERT_EQ(lostRows(2), 1);
-
-    dialogs.expectConfirm(false);
-    ASSERT_TRUE(launch());
-    EXPECT_EQ(dialogs.questions(), QStringList({"A proposta está marcada como perdida. Desmarcar?"}));
-    EXPECT_EQ(lostRows(2), 1);
-
-    dialogs.expectConfirm(true);
-    ASSERT_TRUE(launch());
-    EXPECT_EQ(lostRows(2), 0);
-    EXPECT_EQ(screen->key().nr, number(2));
-    EXPECT_EQ(status(), "V");
-    EXPECT_EQ(runner.shown(), QStringList({"frmPropostaPerdida"})) << "no dialog for the unmarking";
 }
 
 // The approval shows what the client decided on his page, or nothing.

@@ -8,7 +8,7 @@
 
 using namespace cot;
 
-TEST(EditMask, TranslatesTheScreensMasks) {
+TEST(EditMask, TranslatesTheScreensMasksStoresAndFormats) {
     const EditMask fax = parseEditMask("(99)0000-0000;0; ");
     EXPECT_TRUE(fax.valid);
     EXPECT_FALSE(fax.saveLiterals);
@@ -24,18 +24,16 @@ TEST(EditMask, TranslatesTheScreensMasks) {
     EXPECT_EQ(parseEditMask(">LL-Aa;1;_").qtMask, ">AA-Nn;_");
     EXPECT_EQ(parseEditMask("\\9X;1; ").qtMask, "\\9\\X; ");
     EXPECT_FALSE(parseEditMask("").valid);
-}
 
-TEST(EditMask, StoresDigitsOnlyOrWithLiterals) {
+    // Stored: digits only, or with the literals.
     EXPECT_EQ(maskedStoredText("(99)0000-0000;0; ", "(11)3333-4444"), "1133334444");
     EXPECT_EQ(maskedStoredText("999.999.999-99;0; ", "123.456.789-01"), "12345678901");
     EXPECT_EQ(maskedStoredText("99;0; ", "7 "), "7");
     EXPECT_EQ(maskedStoredText("99;0; ", "  "), "");
     EXPECT_EQ(maskedStoredText("!99/99/0000;1; ", "25/12/2026"), "25/12/2026");
     EXPECT_EQ(maskedStoredText("!99/99/0000;1; ", "  /  /    "), "  /  /    ");
-}
 
-TEST(EditMask, FormatsStoredValues) {
+    // Stored values formatted.
     EXPECT_EQ(formatMaskText("999.999.999-99;0; ", "12345678901"), "123.456.789-01");
     EXPECT_EQ(formatMaskText("99.999.999/9999-99;0; ", "12345678000190"), "12.345.678/0001-90");
     EXPECT_EQ(formatMaskText("(99)0000-0000;0; ", "11333"), "(11)333 -    ");

@@ -179,7 +179,7 @@ TEST_F(ProposalScreen, EnablingFollowsThePage) {
     EXPECT_TRUE(screen->statusBar()->currentMessage().isEmpty());
 }
 
-TEST_F(ProposalScreen, AServiceOnlyProposalNeverShowsProductLinesNorSimulation) {
+TEST_F(ProposalScreen, AServiceOnlyProposalShowsNoProductLinesNorSimulationButItsObjective) {
     openScreen();
     ASSERT_TRUE(select(7));
     ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
@@ -202,6 +202,24 @@ TEST_F(ProposalScreen, AServiceOnlyProposalNeverShowsProductLinesNorSimulation) 
     ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
     EXPECT_EQ(screen->pages().pgcDados->activePage(), screen->pages().tshDados);
     EXPECT_EQ(widget<ClientTable>("cdsLinProd").recordCount(), 2);
+
+    // The services' objective belongs to service-only proposals: on a licence or rental one its
+    // entry is off and its tab hidden, so nothing offered leads nowhere; both come back with a
+    // service-only proposal, where the entry opens the tab.
+    ASSERT_FALSE(screen->servicoSomente());
+    EXPECT_FALSE(screen->menus().mnuObjServico->enabled());
+    EXPECT_FALSE(screen->pages().tshObjServico->tabVisible());
+    ASSERT_TRUE(menu(screen->menus().mnuServico));
+    EXPECT_FALSE(screen->menus().mnuObjServico->enabled()) << "still off on the services page";
+
+    ASSERT_TRUE(menu(screen->menus().mnuProposta));
+    ASSERT_TRUE(select(5));
+    ASSERT_TRUE(screen->servicoSomente());
+    EXPECT_TRUE(screen->menus().mnuObjServico->enabled());
+    EXPECT_TRUE(screen->pages().tshObjServico->tabVisible());
+    ASSERT_TRUE(menu(screen->menus().mnuObjServico));
+    EXPECT_EQ(screen->pages().pgcServicoGeral->activePage(), screen->pages().tshObjServico);
+    EXPECT_EQ(screen->activeTable(), screen->area<ServiceObjectiveArea>().cdsObjServico);
 }
 
 TEST_F(ProposalScreen, MovingOnTheTextsPageReloadsOnlyTheTextsAndKeepsTheCurrentOne) {
@@ -256,28 +274,6 @@ TEST_F(ProposalScreen, ClosingWithAnEditUnderWayAsksFirst) {
     if (closing) {
         EXPECT_FALSE(closing->isVisible());
     }
-}
-
-// The services' objective belongs to service-only proposals: on a licence or rental one its
-// entry is off and its tab hidden, so nothing offered leads nowhere; both come back with a
-// service-only proposal, where the entry opens the tab.
-TEST_F(ProposalScreen, TheObjectiveEntryIsOfferedOnlyWhereTheTabCanBeShown) {
-    openScreen();
-    ASSERT_TRUE(select(2));
-    ASSERT_FALSE(screen->servicoSomente());
-    EXPECT_FALSE(screen->menus().mnuObjServico->enabled());
-    EXPECT_FALSE(screen->pages().tshObjServico->tabVisible());
-    ASSERT_TRUE(menu(screen->menus().mnuServico));
-    EXPECT_FALSE(screen->menus().mnuObjServico->enabled()) << "still off on the services page";
-
-    ASSERT_TRUE(menu(screen->menus().mnuProposta));
-    ASSERT_TRUE(select(5));
-    ASSERT_TRUE(screen->servicoSomente());
-    EXPECT_TRUE(screen->menus().mnuObjServico->enabled());
-    EXPECT_TRUE(screen->pages().tshObjServico->tabVisible());
-    ASSERT_TRUE(menu(screen->menus().mnuObjServico));
-    EXPECT_EQ(screen->pages().pgcServicoGeral->activePage(), screen->pages().tshObjServico);
-    EXPECT_EQ(screen->activeTable(), screen->area<ServiceObjectiveArea>().cdsObjServico);
 }
 
 }  // namespace

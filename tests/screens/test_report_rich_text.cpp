@@ -103,7 +103,7 @@ TEST(ReportRichText, TheWholeReportIsPrintedWithoutFetchingAnything) {
     EXPECT_FALSE(text.contains(QStringLiteral("injetado")));
 }
 
-TEST(ReportRichText, MarkupCannotCloseOrSwallowTheReportAroundIt) {
+TEST(ReportRichText, MarkupCannotCloseOrSwallowTheReportAndIsRewrittenNotPassedThrough) {
     // Left open: closed at the end of the text, innermost first.
     EXPECT_EQ(safeHtml("<b>sem fim <table><tr><td>x"), "<b>sem fim <table><tr><td>x</td></tr></table></b>");
     // Closing what the text never opened (the report's own elements) is dropped.
@@ -117,9 +117,8 @@ TEST(ReportRichText, MarkupCannotCloseOrSwallowTheReportAroundIt) {
     EXPECT_EQ(safeHtml("antes<script>alert(1)"), "antes");
     EXPECT_EQ(safeHtml("antes<object><object></object>ainda dentro</object>depois"), "antesdepois");
     EXPECT_EQ(safeHtml("a<!-- sem fim <img src=x>"), "a");
-}
 
-TEST(ReportRichText, TextAndAttributesAreRewrittenNotPassedThrough) {
+    // Text and attributes are rewritten, not passed through.
     EXPECT_EQ(safeHtml("a < b && c > d &amp; &#233; &bogus"), "a &lt; b &amp;&amp; c &gt; d &amp; &#233; &amp;bogus");
     EXPECT_EQ(safeHtml("<p <img src=x>>"), "<p>&gt;</p>");
     // References inside a style are read before it is judged.

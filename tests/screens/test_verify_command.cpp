@@ -35,7 +35,7 @@ protected:
     }
 };
 
-TEST_F(VerifyCommand, ReadsTheFocusedGridAgainOnTheSameRow) {
+TEST_F(VerifyCommand, ReadsTheFocusedGridOrTheListAgainOnTheSameRow) {
     openScreen();
     ASSERT_TRUE(select(2));
     ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
@@ -49,6 +49,16 @@ TEST_F(VerifyCommand, ReadsTheFocusedGridAgainOnTheSameRow) {
     EXPECT_EQ(line()["CDLINPPROPINFOR"].asString(), current) << "the same line stays current";
     EXPECT_EQ(line()["NMLINPPROP"].asString(), "Lida de novo");
     EXPECT_TRUE(dialogs.allTexts().isEmpty());
+
+    // On the list it reads the list again, keeping the proposal.
+    ASSERT_TRUE(menu(screen->menus().mnuProposta));
+    ASSERT_TRUE(select(4));
+    ASSERT_EQ(exec("UPDATE PROPOSTAFAS SET DSREFEPROPOSFAS = 'Referência lida de novo' WHERE NRPROPOSFAS = '" + number(4) +
+                   "'"),
+              1);
+    ASSERT_TRUE(verify()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_EQ(screen->NR(), number(4));
+    EXPECT_EQ(screen->proposal()["DSREFEPROPOSFAS"].asString(), "Referência lida de novo");
 }
 
 TEST_F(VerifyCommand, KeepsWhatIsBeingEditedAndSaysSoAnInstallmentBeingTypedKeepsTheLinesToo) {
@@ -111,17 +121,6 @@ TEST_F(VerifyCommand, RadiosFollowTheDataWithoutStartingAnEdit) {
     force(&widget<TRadioButton>("rbtLocacao"));
     ASSERT_TRUE(verify());
     EXPECT_TRUE(widget<TRadioButton>("rbtLocacao").isChecked());
-}
-
-TEST_F(VerifyCommand, OnTheListReadsTheListAgainKeepingTheProposal) {
-    openScreen();
-    ASSERT_TRUE(select(4));
-    ASSERT_EQ(exec("UPDATE PROPOSTAFAS SET DSREFEPROPOSFAS = 'Referência lida de novo' WHERE NRPROPOSFAS = '" + number(4) +
-                   "'"),
-              1);
-    ASSERT_TRUE(verify()) << dialogs.allTexts().join(u'|').toStdString();
-    EXPECT_EQ(screen->NR(), number(4));
-    EXPECT_EQ(screen->proposal()["DSREFEPROPOSFAS"].asString(), "Referência lida de novo");
 }
 
 }  // namespace
