@@ -83,6 +83,13 @@ protected:
         for (int c = 0; c < p.fields.size(); ++c) row.insert(p.fields[c].name.toUpper(), p.rows[0].value(c));
         return row;
     }
+    // Fields of the stored version `ver` of proposal `nr` as text (a null as empty).
+    QStringList storedValues(const QString& nr, const QStringList& fields, const QString& ver = QStringLiteral("01")) {
+        const QVariantMap row = storedRow(nr, ver);
+        QStringList out;
+        for (const QString& f : fields) out << row.value(f).toString();
+        return out;
+    }
     QVariant scalar(const QString& sql) { return testServer().db().scalar(sql); }
 
     TfrmPropostaComercial* screen = nullptr;

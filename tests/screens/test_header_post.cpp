@@ -35,15 +35,12 @@ TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
     EXPECT_EQ(number.size(), 20);
     EXPECT_GT(number.toLongLong(), 14) << "numbers of the demo proposals are taken";
     EXPECT_EQ(widget<TDBEdit>("dbeVersao").text(), "01") << "proposed in the version edit";
-    EXPECT_EQ(t["DTPROPOSFAS"].asDateTime().date(), QDate(2026, 12, 6));
-    EXPECT_EQ(t["DTVALPROPFAS"].asDateTime().date(), QDate(2027, 1, 5));
-    EXPECT_EQ(t["CDOPERSOLI"].asString(), "VENDEDOR");
-    EXPECT_EQ(t["OPERSOLI"].asString(), "Vendedor Demonstração");
-    EXPECT_EQ(t["IDCLIENPROSP"].asString(), "C");
-    EXPECT_EQ(t["IDSOLPROPFAS"].asString(), "S");
-    EXPECT_EQ(t["IDTIPOCOBRSERV"].asString(), "P");
-    EXPECT_EQ(widget<TDBComboBox>("dbcTipoProp").text(), "Solicitação");
-    EXPECT_EQ(widget<TDBComboBox>("cbbCliProsp").text(), "Cliente");
+    EXPECT_EQ(QList<QDate>({t["DTPROPOSFAS"].asDateTime().date(), t["DTVALPROPFAS"].asDateTime().date()}),
+              QList<QDate>({QDate(2026, 12, 6), QDate(2027, 1, 5)}));
+    EXPECT_EQ(QStringList({t["CDOPERSOLI"].asString(), t["OPERSOLI"].asString(), t["IDCLIENPROSP"].asString(),
+                           t["IDSOLPROPFAS"].asString(), t["IDTIPOCOBRSERV"].asString(),
+                           widget<TDBComboBox>("dbcTipoProp").text(), widget<TDBComboBox>("cbbCliProsp").text()}),
+              QStringList({"VENDEDOR", "Vendedor Demonstração", "C", "S", "P", "Solicitação", "Cliente"}));
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
     // Child pages wait for the header.
     EXPECT_FALSE(screen->pages().tshDados->isEnabled());
@@ -69,12 +66,9 @@ TEST_F(HeaderPost, ValidityOnTheRegistrationDayPassesOneDayEarlierDoesNot) {
     ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
     EXPECT_EQ(t.state(), DataSetState::Browse);
     EXPECT_EQ(t.changeCount(), 0) << "saved and merged";
-    const QVariantMap row = storedRow(t["NRPROPOSFAS"].asString(), "01");
-    EXPECT_EQ(row.value("DSREFEPROPOSFAS").toString(), "Teste de cabeçalho");
-    EXPECT_EQ(row.value("CDFILIAL").toString(), "0001");
-    EXPECT_EQ(row.value("CDOPERINCL").toString(), "VENDEDOR");
-    EXPECT_EQ(row.value("IDSOLPROPFAS").toString(), "S");
-    EXPECT_EQ(row.value("NRMESREAJPROP").toString(), "03") << "month of the client's register";
+    // NRMESREAJPROP: the month of the client's register.
+    EXPECT_EQ(storedValues(t["NRPROPOSFAS"].asString(), {"DSREFEPROPOSFAS", "CDFILIAL", "CDOPERINCL", "IDSOLPROPFAS", "NRMESREAJPROP"}),
+              QStringList({"Teste de cabeçalho", "0001", "VENDEDOR", "S", "03"}));
     EXPECT_TRUE(screen->pages().tshDados->isEnabled());
 }
 
@@ -143,11 +137,8 @@ TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
     const int mandatory = scalar("SELECT COUNT(*) FROM TIPOSERV WHERE IDSERVOBRIGPROS = 'S'").toInt();
     ASSERT_GT(mandatory, 0);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + nr + "'").toInt(), mandatory);
-    const QVariantMap row = storedRow(nr, "01");
-    EXPECT_EQ(row.value("IDCLIENPROSP").toString(), "P");
-    EXPECT_EQ(row.value("CDPROSPECT").toString(), kDelta);
-    EXPECT_TRUE(row.value("CDCLIENTE").isNull() || row.value("CDCLIENTE").toString().isEmpty());
-    EXPECT_EQ(row.value("IDTIPOPROPFAS").toString(), "M");
+    EXPECT_EQ(storedValues(nr, {"IDCLIENPROSP", "CDPROSPECT", "CDCLIENTE", "IDTIPOPROPFAS"}),
+              QStringList({"P", kDelta, "", "M"}));
     // Saving it again adds nothing more.
     editOnForm();
     screen->proposal().fieldByName("DSREFEPROPOSFAS").setAsString("Outra referência");
@@ -268,9 +259,8 @@ TEST_F(HeaderPost, ATypedInterlocutorMustBelongToTheParty) {
     type(*screen, "dbeCdInterLoc", "1");
     focus(*screen, "dbeDsReferencia");
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
-    EXPECT_EQ(t["CODIGOINTER"].asString(), "01");
-    EXPECT_EQ(t["CDINTECLIE"].asString(), "01");
-    EXPECT_EQ(t["NMINTECLIE"].asString(), "Fernanda Reis");
+    EXPECT_EQ(QStringList({t["CODIGOINTER"].asString(), t["CDINTECLIE"].asString(), t["NMINTECLIE"].asString()}),
+              QStringList({"01", "01", "Fernanda Reis"}));
 }
 
 }  // namespace
