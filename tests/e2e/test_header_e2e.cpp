@@ -49,15 +49,12 @@ TEST_F(HeaderEndToEnd, CreateListEditAndDeleteAProposal) {
     click(*screen, "sbtConfirmar");
     ASSERT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
     EXPECT_EQ(t.state(), DataSetState::Browse);
-    QVariantMap row = storedRow(nr, "01");
-    ASSERT_FALSE(row.isEmpty());
-    EXPECT_EQ(row.value("DSREFEPROPOSFAS").toString(), "Proposta de ponta a ponta");
-    EXPECT_EQ(row.value("CDCLIENTE").toString(), kAlfa);
-    EXPECT_EQ(row.value("NRCONTATO").toString(), "0000000001");
-    EXPECT_EQ(row.value("CDPROCOMERCI").toString(), "FOLHA");
-    EXPECT_EQ(row.value("CDINTECLIE").toString(), "02");
-    EXPECT_EQ(row.value("IDTIPOPROPFAS").toString(), "M");
-    EXPECT_EQ(row.value("IDSOLPROPFAS").toString(), "S");
+    const QVariantMap row = storedRow(nr, "01");
+    QStringList stored;
+    for (const char* field : {"DSREFEPROPOSFAS", "CDCLIENTE", "NRCONTATO", "CDPROCOMERCI", "CDINTECLIE", "IDTIPOPROPFAS",
+                              "IDSOLPROPFAS"})
+        stored << row.value(field).toString();
+    EXPECT_EQ(stored, (QStringList{"Proposta de ponta a ponta", kAlfa, "0000000001", "FOLHA", "02", "M", "S"}));
     EXPECT_EQ(t.recordCount(), listed + 1);
     ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {nr, "01"}));
     EXPECT_EQ(t["NOME"].asString(), "Alfa Sistemas");
