@@ -38,8 +38,29 @@ protected:
             body(*db);
         });
     }
+    // Inserts `who` from another thread, in a transaction of its own unless `alone`; what it
+    // threw is left in failure_, and inserted_ says it went in.
+    std::thread insertElsewhere(const char* who, bool alone = false) {
+        return elsewhere([this, who, alone](Database& db) {
+            try {
+                const QString sql = QStringLiteral("INSERT INTO T (WHO) VALUES ('%1')").arg(QLatin1String(who));
+                if (alone) {
+                    db.exec(sql, {});
+                } else {
+                    Transaction t(db);
+                    db.exec(sql, {});
+                    t.commit();
+                }
+                inserted_ = true;
+            } catch (const std::exception& e) {
+                failure_ = e.what();
+            }
+        });
+    }
     QTemporaryDir dir_;
     QString url_;
+    std::atomic<bool> inserted_{false};
+    std::string failure_;
 };
 
 TEST_F(WriterLineTest, ASecondWriterWaitsInLineAndGoesOnWhenTheFirstCommits) {
@@ -48,24 +69,13 @@ TEST_F(WriterLineTest, ASecondWriterWaitsInLineAndGoesOnWhenTheFirstCommits) {
     first->exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('first')"), {});
 
     const quint64 before = SqliteWriterLine::waits();
-    std::atomic<bool> inserted{false};
-    std::string failure;
-    std::thread second = elsewhere([&](Database& db) {
-        try {
-            Transaction t(db);
-            db.exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('second')"), {});
-            t.commit();
-            inserted = true;
-        } catch (const std::exception& e) {
-            failure = e.what();
-        }
-    });
+    std::thread second = insertElsewhere("second");
     // It waits in the line (counted there), not in the engine's busy handler.
     ASSERT_TRUE(waitUntil([&] { return SqliteWriterLine::waits() > before; }));
-    EXPECT_FALSE(inserted.load());
+    EXPECT_FALSE(inserted_.load());
     tx.commit();
     second.join();
-    EXPECT_TRUE(inserted.load()) << failure;
+    EXPECT_TRUE(inserted_.load()) << failure_;
     EXPECT_EQ(rows(), 2);
 }
 
@@ -73,18 +83,11 @@ TEST_F(WriterLineTest, AChangeOutsideATransactionWaitsInLineToo) {
     auto first = Database::open(url_);
     Transaction tx(*first);
     const quint64 before = SqliteWriterLine::waits();
-    std::string failure;
-    std::thread other = elsewhere([&](Database& db) {
-        try {
-            db.exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('alone')"), {});
-        } catch (const std::exception& e) {
-            failure = e.what();
-        }
-    });
+    std::thread other = insertElsewhere("alone", true);
     ASSERT_TRUE(waitUntil([&] { return SqliteWriterLine::waits() > before; }));
     tx.commit();
     other.join();
-    EXPECT_EQ(failure, "");
+    EXPECT_EQ(failure_, "");
     EXPECT_EQ(rows(), 1);
 }
 
@@ -92,12 +95,8 @@ TEST_F(WriterLineTest, AChangeOutsideATransactionWaitsInLineToo) {
 TEST_F(WriterLineTest, TheTurnEndsWithCommitRollbackFailureAndAClosedConnection) {
     const auto nextWriterWaits = [this] {
         const quint64 before = SqliteWriterLine::waits();
-        elsewhere([](Database& db) {
-            Transaction t(db);
-            db.exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('next')"), {});
-            t.commit();
-        }).join();
-        return SqliteWriterLine::waits() != before;
+        insertElsewhere("next").join();
+        return SqliteWriterLine::waits() != before || !failure_.empty();
     };
     auto db = Database::open(url_);
     {
@@ -159,17 +158,8 @@ TEST_F(WriterLineTest, ACommitStoppedByAnythingEndsTheTurnAndTheEnginesLock) {
         std::bad_alloc);
     EXPECT_FALSE(db->inTransaction());
     const quint64 before = SqliteWriterLine::waits();
-    std::string failure;
-    elsewhere([&failure](Database& other) {
-        try {
-            Transaction t(other);
-            other.exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('next')"), {});
-            t.commit();
-        } catch (const std::exception& e) {
-            failure = e.what();
-        }
-    }).join();
-    EXPECT_EQ(failure, "");
+    insertElsewhere("next").join();
+    EXPECT_EQ(failure_, "");
     EXPECT_EQ(SqliteWriterLine::waits(), before) << "the next writer found the turn free";
     EXPECT_EQ(rows(), 1);
 }

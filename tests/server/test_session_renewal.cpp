@@ -1,12 +1,9 @@
 // A session that ends while the operator works: the desktop renews it (the shell asks for
 // the password again) and sends the refused call again, so nothing typed is lost.
-#include <gtest/gtest.h>
-
 #include "rpc/rpc_channel.h"
-#include "support/test_server.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::TestServer;
 
 namespace {
 
@@ -36,16 +33,17 @@ TEST_F(SessionRenewal, AnEndedSessionIsRenewedOnceAndTheRefusedSaveSentAgain) {
         rpc_channel::setSessionToken(server.openSession("VENDEDOR"));
         return true;
     });
-    const QString before = server.db().scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = '00000000000000000002'").toString();
+    const auto package = [&] {
+        return server.db().scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}).toDouble();
+    };
+    const double before = package();
     const Delta change{{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
                         {"VRPACOTESERV", FieldType::Float, 0}},
-                       {{ChangeOp::Update, {"00000000000000000002", "01", before.toDouble()},
-                         {"00000000000000000002", "01", before.toDouble() + 10}}}};
+                       {{ChangeOp::Update, {nr(2), "01", before}, {nr(2), "01", before + 10}}}};
     const RpcResult saved = net->call("SetProposta", {QVariant::fromValue(change)});
     ASSERT_TRUE(saved.ok) << saved.error.toStdString();
     EXPECT_EQ(asked, 1);
-    EXPECT_DOUBLE_EQ(server.db().scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = '00000000000000000002'").toDouble(),
-                     before.toDouble() + 10) << "applied once";
+    EXPECT_DOUBLE_EQ(package(), before + 10) << "applied once";
     EXPECT_EQ(net->calls(), 1) << "one call for whoever watches the screen's calls";
     EXPECT_TRUE(net->call("GetParamPerc").ok);
     EXPECT_EQ(asked, 1) << "the new session goes on";

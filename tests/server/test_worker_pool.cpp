@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <future>
+#include <numeric>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -47,7 +48,7 @@ TEST(WorkerPool, JobsQueuedWhileTheThreadIsBusyRunInTheirOrder) {
     release.set_value();
     pool.shutdown();
     std::vector<int> expected(20);
-    for (int i = 0; i < 20; ++i) expected[i] = i;
+    std::iota(expected.begin(), expected.end(), 0);
     EXPECT_EQ(order, expected);
 }
 
