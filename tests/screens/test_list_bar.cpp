@@ -106,7 +106,7 @@ TEST_F(ListBar, AClientsDecisionReloadsTheListKeepingTheCursor) {
     EXPECT_TRUE(bar().checkDecisions());
 }
 
-TEST_F(ListBar, ProcurarStartsOnTheNameAndTheToolbarMirrorsTheClientEntries) {
+TEST_F(ListBar, ProcurarStartsOnTheNameAndTheToolbarMirrorsTheClientEntriesAndWraps) {
     openScreen();
     dialogs.expectFind([](ClientTable& t) { return findRow(t, "NOME", "beta comercio"); });
     click(*screen, "sbtProcurar");
@@ -124,12 +124,9 @@ TEST_F(ListBar, ProcurarStartsOnTheNameAndTheToolbarMirrorsTheClientEntries) {
     }
     EXPECT_FALSE(m.sbtEnviarCliente->isEnabled()) << "closed while a proposal is typed";
     ASSERT_TRUE(runHandler([&] { screen->proposal().cancel(); }));
-}
 
-// However many buttons the bar holds, the screen fits a laptop's 1366 pixels and, narrower
-// still, wraps them: every button stays whole inside the window.
-TEST_F(ListBar, TheToolbarWrapsInsteadOfWideningTheScreen) {
-    openScreen();
+    // However many buttons the bar holds, the screen fits a laptop's 1366 pixels and, narrower
+    // still, wraps them: every button stays whole inside the window.
     EXPECT_LE(screen->minimumSizeHint().width(), 1024);
     screen->resize(1024, 700);
     screen->show();

@@ -83,7 +83,7 @@ TEST(ProposalListPictures, AcceptedInGreyOpenRequestsInRed) {
 
 class ListStatus : public ProposalFixture {};
 
-TEST_F(ListStatus, LegendPicturesAndAttachmentPictureAreRealImages) {
+TEST_F(ListStatus, LegendPicturesAreRealImagesTheStatusColumnsCloseEditingAndTheAttachmentTakesOnlyMovingKeys) {
     openScreen();
     const auto text = [&](const char* name) {
         auto* l = findAs<QLabel>(*screen, name);
@@ -129,6 +129,34 @@ TEST_F(ListStatus, LegendPicturesAndAttachmentPictureAreRealImages) {
     // Drawing the whole list (every picture and colour) runs without a failure shown.
     screen->dbgPadrao->grab();
     EXPECT_EQ(dialogs.errors(), QStringList());
+
+    // The status columns close editing; the attachment column takes only moving keys.
+    TDBGrid* grid = screen->dbgPadrao;
+    ASSERT_TRUE(grid->setSelectedField("NOME"));
+    EXPECT_TRUE(grid->hasOption(dgEditing));
+    ASSERT_TRUE(grid->setSelectedField("IDSITUACAO"));
+    EXPECT_FALSE(grid->hasOption(dgEditing));
+    ASSERT_TRUE(grid->setSelectedField("NOME"));
+    ASSERT_TRUE(grid->setSelectedField("IDDECCLIENTE"));
+    EXPECT_FALSE(grid->hasOption(dgEditing));
+    ASSERT_TRUE(grid->setSelectedField("ANEXO"));
+    EXPECT_TRUE(grid->hasOption(dgEditing));
+    EXPECT_TRUE(grid->readOnly());
+
+    ASSERT_TRUE(grid->onKeyPress);
+    const auto through = [&](QChar c) {
+        QChar key = c;
+        grid->onKeyPress(key);
+        return key == c;
+    };
+    // Other columns keep what is typed (the grid is read-only anyway).
+    ASSERT_TRUE(grid->setSelectedField("NOME"));
+    EXPECT_TRUE(through(QChar('a')));
+    ASSERT_TRUE(grid->setSelectedField("ANEXO"));
+    EXPECT_FALSE(through(QChar('a')));
+    EXPECT_FALSE(through(QChar(' ')));
+    EXPECT_FALSE(through(QChar(8)));
+    for (const int k : {9, 13, 37, 38, 39, 40}) EXPECT_TRUE(through(QChar(k))) << k;
 }
 
 // The server's statuses and the client's decision reach the rows the pictures are drawn from.
@@ -162,32 +190,3 @@ TEST_F(ListStatus, SupersededLostAndDecidedVersionsAsListed) {
     EXPECT_EQ(dialogs.errors(), QStringList());
 }
 
-TEST_F(ListStatus, StatusColumnClosesEditingAndTheAttachmentColumnTakesOnlyMovingKeys) {
-    openScreen();
-    TDBGrid* grid = screen->dbgPadrao;
-    ASSERT_TRUE(grid->setSelectedField("NOME"));
-    EXPECT_TRUE(grid->hasOption(dgEditing));
-    ASSERT_TRUE(grid->setSelectedField("IDSITUACAO"));
-    EXPECT_FALSE(grid->hasOption(dgEditing));
-    ASSERT_TRUE(grid->setSelectedField("NOME"));
-    ASSERT_TRUE(grid->setSelectedField("IDDECCLIENTE"));
-    EXPECT_FALSE(grid->hasOption(dgEditing));
-    ASSERT_TRUE(grid->setSelectedField("ANEXO"));
-    EXPECT_TRUE(grid->hasOption(dgEditing));
-    EXPECT_TRUE(grid->readOnly());
-
-    ASSERT_TRUE(grid->onKeyPress);
-    const auto through = [&](QChar c) {
-        QChar key = c;
-        grid->onKeyPress(key);
-        return key == c;
-    };
-    // Other columns keep what is typed (the grid is read-only anyway).
-    ASSERT_TRUE(grid->setSelectedField("NOME"));
-    EXPECT_TRUE(through(QChar('a')));
-    ASSERT_TRUE(grid->setSelectedField("ANEXO"));
-    EXPECT_FALSE(through(QChar('a')));
-    EXPECT_FALSE(through(QChar(' ')));
-    EXPECT_FALSE(through(QChar(8)));
-    for (const int k : {9, 13, 37, 38, 39, 40}) EXPECT_TRUE(through(QChar(k))) << k;
-}

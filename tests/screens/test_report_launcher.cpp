@@ -70,7 +70,7 @@ TEST_F(ReportLauncher, TheReportFollowsTheContractAndTheLanguageAndCannotBeChang
     EXPECT_EQ(dlg->reportTitle("X", "POR"), "") << "another contract type selects nothing";
 }
 
-TEST_F(ReportLauncher, AListLackingTheTitleSelectsNothing) {
+TEST_F(ReportLauncher, AListLackingTheTitleSelectsNothingAndAReportReceivesOnlyTheParametersItDeclares) {
     ReportStore::instance().clear();
     ReportStore::instance().registerReport({"COT050", "Outro relatório", {}, "<p>outro</p>", {}});
     ReportStore::instance().registerReport({"COT050", "Propuesta de Contratación - Manutención", {}, "<p>x</p>", {}});
@@ -82,9 +82,8 @@ TEST_F(ReportLauncher, AListLackingTheTitleSelectsNothing) {
     clickButton(*dlg->sbtPdf);
     EXPECT_EQ(dialogs.errors(), QStringList{"Relatório deve ser selecionado."});
     EXPECT_TRUE(runner.shown().isEmpty()) << "no file is asked for";
-}
 
-TEST_F(ReportLauncher, AReportReceivesOnlyTheParametersItDeclares) {
+    // A report receives only the parameters it declares.
     ReportStore::instance().clear();
     ReportStore::instance().registerReport({"COT050", "Proposta de Contratação - Manutenção",
                                             {"P_NRPROPOSFAS"}, "<p>{{P_NRPROPOSFAS}}|{{P_CDFILIAL}}</p>", {}});

@@ -94,7 +94,7 @@ protected:
 
 const Marks kFresh2001{{"WEB00001", "T"}, {"WEB00002", "T"}, {"WEB00003", "N"}, {"WEB00006", "N"}};
 
-TEST_F(SystemsDialog, LineSystemsStayFixedAndTwoSelectAllsLeaveNothingChecked) {
+TEST_F(SystemsDialog, LineSystemsStayFixedTwoSelectAllsLeaveNothingCheckedAndAnAccessPointTakesOne) {
     onLine(2, "01", "2001");
     open();
     EXPECT_EQ(marks(), kFresh2001);
@@ -115,10 +115,8 @@ TEST_F(SystemsDialog, LineSystemsStayFixedAndTwoSelectAllsLeaveNothingChecked) {
         [&](ClientTable& t) { return &t == dlg->cdsSistema && t.locate(kCode, QStringLiteral("WEB00006")); });
     pressKey(g, Qt::Key_F7);
     EXPECT_EQ((*dlg->cdsSistema)[kCode].asString(), "WEB00006");
-}
 
-TEST_F(SystemsDialog, AnAccessPointTakesOneSystemAcrossPlatformsAndRefusesSelectAll) {
-    onLine(2, "01", "2001");
+    // An access point takes one system across platforms and refuses select-all.
     lineKind(true);
     open();
     const Marks one{{"WEB00001", "T"}, {"WEB00002", "T"}, {"WEB00003", "S"}, {"WEB00006", ""}};
