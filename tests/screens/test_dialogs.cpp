@@ -53,6 +53,7 @@ protected:
     }
     void TearDown() override { Dialogs::setCurrent(nullptr); }
     QtDialogs dialogs;
+    ScriptedModalRunner runner;
 };
 
 // Clicks a named button of the window handed to the action.
@@ -63,7 +64,6 @@ ScriptedModalRunner::Action click(const QString& name) {
 }  // namespace
 
 TEST_F(DialogsTest, MessageBoxesOfferPortugueseButtonsAndMapTheAnswer) {
-    ScriptedModalRunner runner;
     QStringList captions;
     runner.expect([&](QWidget& w) {
         for (auto* b : w.findChildren<QAbstractButton*>()) captions << b->text();
@@ -87,7 +87,6 @@ TEST_F(DialogsTest, MessageBoxesOfferPortugueseButtonsAndMapTheAnswer) {
 
 TEST_F(DialogsTest, PickLeavesTheTableOnTheFilteredRowAndCancelKeepsIt) {
     auto table = clients(kThree);
-    ScriptedModalRunner runner;
     int visible = -1;
     runner.expect([&](QWidget& w) {
         auto& list = static_cast<LookupListWindow&>(w);
@@ -120,7 +119,6 @@ TEST_F(DialogsTest, PickLeavesTheTableOnTheFilteredRowAndCancelKeepsIt) {
 
 TEST_F(DialogsTest, PickManyReturnsQuotedCodesOfTheMarkedRows) {
     auto table = clients(kThree);
-    ScriptedModalRunner runner;
     runner.expect([](QWidget& w) {
         auto& list = static_cast<LookupListWindow&>(w);
         list.selectRow(0);
@@ -139,7 +137,6 @@ TEST_F(DialogsTest, PickManyReturnsQuotedCodesOfTheMarkedRows) {
 
 TEST_F(DialogsTest, FindMovesToTheNextMatchAndReportsAMiss) {
     auto table = clients(kThree);
-    ScriptedModalRunner runner;
     runner.expect([](QWidget& w) {
         auto& find = static_cast<FindWindow&>(w);
         find.setField("NMCLIENTE");
@@ -279,7 +276,6 @@ TEST(LookupButton, RunsBeforeSearchPicksThenRunsAfterOnlyWhenARowWasChosen) {
 // aside while the message is up and comes back for the rest of the work. A modal window
 // already open when the work started (the screen doing it) keeps the busy window visible.
 TEST_F(DialogsTest, NoMessageIsShownUnderTheBusyWindow) {
-    ScriptedModalRunner runner;
     bool busyUnderMessage = true;
     runner.expect([&](QWidget& w) {
         busyUnderMessage = busyWindowVisible();

@@ -94,15 +94,16 @@ TEST_P(InstallmentSchedule, MonthEndsAndTheInterestThreshold) {
     ASSERT_TRUE(focusWidget(countEdit()));
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QApplication::sendEvent(&countEdit(), &tab);
-    EXPECT_TRUE(firstDate().isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == &firstDate());
+    QWidget* now = firstDate().window()->focusWidget();
+    EXPECT_TRUE(firstDate().isAncestorOf(now) || now == &firstDate());
 
     // The last day of a shorter month stands in for the 31st, and the 31st comes back.
     for (int year : {2027, 2028}) {
         ASSERT_TRUE(generate(3, day(31, 1, year))) << errors().toStdString();
         const QList<Stored> rows = stored();
         ASSERT_EQ(rows.size(), 3);
-        EXPECT_EQ(rows[1].due, day(QDate::isLeapYear(year) ? 29 : 28, 2, year));
-        EXPECT_EQ(rows[2].due, day(31, 3, year));
+        EXPECT_EQ(QList<QDate>({rows[1].due, rows[2].due}),
+                  QList<QDate>({day(QDate::isLeapYear(year) ? 29 : 28, 2, year), day(31, 3, year)}));
     }
     // Up to three installments carry no interest; four do, and the panel says so.
     ASSERT_TRUE(generate(1, day(10, 1, 2027)));
@@ -321,8 +322,7 @@ TEST_P(InstallmentSchedule, AProposalDatedLaterStartsTheScheduleOnItsOwnDate) {
     ASSERT_TRUE(generate(2, QDate())) << errors().toStdString();
     const QList<Stored> rows = stored();
     ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0].due, day(20, 12, 2026));
-    EXPECT_EQ(rows[1].due, day(20, 1, 2027));
+    EXPECT_EQ(QList<QDate>({rows[0].due, rows[1].due}), QList<QDate>({day(20, 12, 2026), day(20, 1, 2027)}));
     EXPECT_EQ(sum(rows), fig.base);
 }
 
