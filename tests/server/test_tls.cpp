@@ -72,19 +72,14 @@ TEST_F(Tls, CertificateAndKeyGoTogetherAndMustBeReadable) {
     const ServerConfig tls =
         ServerConfig::fromArgs({"--tls-cert", file("server.pem"), "--tls-key", file("server.key"), "--listen", "0.0.0.0"},
                                env, {});
-    EXPECT_TRUE(tls.usesTls());
-    EXPECT_TRUE(tls.listensBeyondLoopback());
-    EXPECT_FALSE(ServerConfig::fromArgs({"--listen", "127.0.0.1"}, env, {}).listensBeyondLoopback());
-    EXPECT_FALSE(ServerConfig::fromArgs({"--listen", "localhost"}, env, {}).listensBeyondLoopback());
+    EXPECT_EQ(std::pair(tls.usesTls(), tls.listensBeyondLoopback()), std::pair(true, true));
+    for (const char* loopback : {"127.0.0.1", "localhost"})
+        EXPECT_FALSE(ServerConfig::fromArgs({"--listen", loopback}, env, {}).listensBeyondLoopback()) << loopback;
 
     // A key that does not belong to a certificate stops the server before it listens.
-    server::ServerConfig mismatched;
-    mismatched.databaseUrl = "sqlite:" + file("x.db");
-    mismatched.port = 0;
-    mismatched.seedDemo = false;
-    mismatched.tlsCertificate = file("server.pem");
-    mismatched.tlsKey = file("other.key");
-    server::RpcServer rpc(mismatched);
+    server::RpcServer rpc(ServerConfig::fromArgs({"--db", "sqlite:" + file("x.db"), "--port", "0", "--no-seed", "--tls-cert",
+                                                  file("server.pem"), "--tls-key", file("other.key")},
+                                                 env, {}));
     EXPECT_THROW(rpc.start(), ConfigError);
 }
 

@@ -216,9 +216,8 @@ TEST(NetConnectionTest, SurvivesTheServerClosingIdleConnectionsAndRestarting) {
     const int port = server->port();
     server.reset();
     const RpcResult lost = other->call("TestEcho", {3});
-    EXPECT_FALSE(lost.ok);
-    EXPECT_EQ(lost.code, RpcResult::kConnectionFailed);
-    EXPECT_TRUE(lost.error.contains(QStringLiteral("127.0.0.1:%1").arg(port))) << lost.error.toStdString();
+    EXPECT_EQ(std::tuple(lost.ok, lost.code, lost.error.contains(QStringLiteral("127.0.0.1:%1").arg(port))),
+              std::tuple(false, int(RpcResult::kConnectionFailed), true)) << lost.error.toStdString();
     EXPECT_FALSE(other->connected());
 }
 
@@ -251,9 +250,8 @@ TEST(NetConnectionTest, AStreamedListThatFailsMidwayIsAnInterruptionNeverAShortL
         ASSERT_TRUE(whole.ok) << whole.error.toStdString();
         EXPECT_EQ(whole.value.value<Packet>().rows.size(), 200000);
         const RpcResult broken = net.call("TestListaInterrompida", {"falha"});
-        EXPECT_FALSE(broken.ok);
-        EXPECT_EQ(broken.code, RpcResult::kConnectionFailed);
-        EXPECT_NE(broken.error.indexOf("interrompida"), -1) << broken.error.toStdString();
+        EXPECT_EQ(std::tuple(broken.ok, broken.code, broken.error.contains("interrompida")),
+                  std::tuple(false, int(RpcResult::kConnectionFailed), true)) << broken.error.toStdString();
         // The answer had begun, so the request ran: it is not sent again as after an idle close.
         EXPECT_EQ(brokenLists, 1);
         // The server goes on serving, on a fresh socket.
