@@ -82,7 +82,10 @@ protected:
     Target firstProposal(const QString& where) {
         const Packet p = server_.db().query(
             "SELECT NRPROPOSFAS, NRVERPROPFAS, CDFILIAL FROM PROPOSTAFAS WHERE " + where + " ORDER BY NRPROPOSFAS");
-        if (p.rows.isEmpty()) return {};
+        if (p.rows.isEmpty()) {
+            ADD_FAILURE() << "no proposal where " << where.toStdString();
+            return {};
+        }
         return {p.rows[0][0].toString(), p.rows[0][1].toString(), p.rows[0][2].toString()};
     }
 
@@ -122,8 +125,6 @@ TEST_P(MethodAccess, EveryMethodNamingAProposalRefusesAnOperatorWhoMayNotSeeIt) 
     const Target sameBranch = firstProposal("CDFILIAL = '0001' AND CDOPERINCL <> 'ASSIST' AND "
                                             "(CDOPERSOLI IS NULL OR CDOPERSOLI <> 'ASSIST')");
     const Target otherBranch = firstProposal("CDFILIAL = '0002'");
-    ASSERT_FALSE(sameBranch.number.isEmpty());
-    ASSERT_FALSE(otherBranch.number.isEmpty());
 
     const QString before = wholeDatabase(server_.db());
     int walked = 0;
@@ -149,7 +150,6 @@ TEST_P(MethodAccess, EveryMethodNamingAProposalRefusesAnOperatorWhoMayNotSeeIt) 
 TEST_P(MethodAccess, TheNamedProposalIsJudgedBeforeAMalformedDelta) {
     const MethodRegistry registry = realRegistry();
     const Target otherBranch = firstProposal("CDFILIAL = '0002'");
-    ASSERT_FALSE(otherBranch.number.isEmpty());
     int walked = 0;
     for (const QString& name : registry.names()) {
         const MethodInfo& m = *registry.find(name);
@@ -167,7 +167,6 @@ TEST_P(MethodAccess, TheNamedProposalIsJudgedBeforeAMalformedDelta) {
 // The owner is not refused by the same rules: the walk above is not refusing everyone.
 TEST_P(MethodAccess, WhoMaySeeTheProposalPassesTheRule) {
     const Target own = firstProposal("CDFILIAL = '0001' AND CDOPERINCL = 'ASSIST'");
-    ASSERT_FALSE(own.number.isEmpty());
     for (const char* method : {"GetLinProd", "GetServico", "GetMensagem", "GetObs", "GetSimulacao"})
         EXPECT_EQ(refusal(token_, method, {own.number, own.version}), "") << method;
     const QByteArray manager = server_.openSession("GERENTE");
@@ -179,8 +178,6 @@ TEST_P(MethodAccess, WhoMaySeeTheProposalPassesTheRule) {
 TEST_P(MethodAccess, ADeltaCannotReachBeyondTheProposalItsMethodNames) {
     const Target own = firstProposal("CDFILIAL = '0001' AND CDOPERINCL = 'ASSIST'");
     const Target other = firstProposal("CDFILIAL = '0001' AND CDOPERINCL = 'GERENTE'");
-    ASSERT_FALSE(own.number.isEmpty());
-    ASSERT_FALSE(other.number.isEmpty());
     const QByteArray manager = server_.openSession("GERENTE");
     const QString before = wholeDatabase(server_.db());
 
