@@ -99,34 +99,32 @@ TEST_F(ScaleOutTest, AChangeSavedThroughOneServerIsAConflictForAStaleSaveThrough
     auto db = server::Database::open(pg->url());
     db->exec("UPDATE PROPOSTAFAS SET VRPACOTESERV = 1000 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", {{"N", nr(2)}});
     const QString tokenA = signIn(*a), tokenB = signIn(*b);
+    // What a user reads through a server, and his save through it of `from` changed to `to`.
+    const auto seen = [&](const ServerProcess& s, const QString& token) {
+        const RpcResult read = s.call("GetProposta", {"0001", "T"}, token);
+        EXPECT_TRUE(read.ok) << read.error.toStdString();
+        return proposalPackageValue(read.value.value<Packet>(), nr(2)).toDouble();
+    };
+    const auto save = [&](const ServerProcess& s, const QString& token, double from, double to) {
+        return s.call("SetProposta", {QVariant::fromValue(proposalPackageChange(nr(2), "01", from, to))}, token);
+    };
+    const auto stored = [&] {
+        return db->scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'",
+                          {{"N", nr(2)}}).toDouble();
+    };
 
-    // Both users read the proposal, each through his own server.
-    const RpcResult readA = a->call("GetProposta", {"0001", "T"}, tokenA);
-    const RpcResult readB = b->call("GetProposta", {"0001", "T"}, tokenB);
-    ASSERT_TRUE(readA.ok && readB.ok) << readA.error.toStdString() << readB.error.toStdString();
-    const QVariant seenA = proposalPackageValue(readA.value.value<Packet>(), nr(2));
-    const QVariant seenB = proposalPackageValue(readB.value.value<Packet>(), nr(2));
-    ASSERT_EQ(seenA.toDouble(), 1000.0);
-    ASSERT_EQ(seenB.toDouble(), 1000.0);
-
-    const RpcResult savedA =
-        a->call("SetProposta", {QVariant::fromValue(proposalPackageChange(nr(2), "01", 1000, 1010))}, tokenA);
+    // Both users read the proposal, each through his own server; the first save wins.
+    ASSERT_EQ(seen(*a, tokenA), 1000.0);
+    ASSERT_EQ(seen(*b, tokenB), 1000.0);
+    const RpcResult savedA = save(*a, tokenA, 1000, 1010);
     ASSERT_TRUE(savedA.ok) << savedA.error.toStdString();
-    const RpcResult savedB =
-        b->call("SetProposta", {QVariant::fromValue(proposalPackageChange(nr(2), "01", 1000, 1020))}, tokenB);
-    EXPECT_FALSE(savedB.ok);
-    EXPECT_EQ(savedB.error, kConflict);
-
-    const QString stored = "SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'";
-    EXPECT_EQ(db->scalar(stored, {{"N", nr(2)}}).toDouble(), 1010.0);
+    EXPECT_EQ(save(*b, tokenB, 1000, 1020).error, kConflict);
+    EXPECT_EQ(stored(), 1010.0);
     // The other server serves what the first one saved, and a save built on it goes through.
-    const RpcResult again = b->call("GetProposta", {"0001", "T"}, tokenB);
-    ASSERT_TRUE(again.ok) << again.error.toStdString();
-    EXPECT_EQ(proposalPackageValue(again.value.value<Packet>(), nr(2)).toDouble(), 1010.0);
-    const RpcResult retried =
-        b->call("SetProposta", {QVariant::fromValue(proposalPackageChange(nr(2), "01", 1010, 1020))}, tokenB);
+    EXPECT_EQ(seen(*b, tokenB), 1010.0);
+    const RpcResult retried = save(*b, tokenB, 1010, 1020);
     EXPECT_TRUE(retried.ok) << retried.error.toStdString();
-    EXPECT_EQ(db->scalar(stored, {{"N", nr(2)}}).toDouble(), 1020.0);
+    EXPECT_EQ(stored(), 1020.0);
 }
 
 TEST_F(ScaleOutTest, ASessionOpenedOnOneServerIsValidAndEndedOnBoth) {
