@@ -38,14 +38,14 @@ protected:
 
 TEST_P(Sessions, EveryCallButTheSignInNeedsAValidSession) {
     const QJsonObject none = server_.callAs({}, "GetParamPerc");
-    EXPECT_EQ(errorCode(none), -32001);
-    EXPECT_EQ(errorText(none), QString("Sessão não informada: entre no sistema."));
+    EXPECT_EQ(std::pair(errorCode(none), errorText(none)), std::pair(-32001, QString("Sessão não informada: entre no sistema.")));
 
     // Forged: well formed but never issued; malformed; the hash of a real one instead of it.
     for (const QByteArray& forged : {QByteArray(43, 'A'), QByteArray("x"), QByteArray("' OR 1=1 --")}) {
         const QJsonObject reply = server_.callAs(forged, "GetParamPerc");
-        EXPECT_EQ(errorCode(reply), -32001) << forged.toStdString();
-        EXPECT_EQ(errorText(reply), QString("Sessão inválida ou expirada: entre no sistema novamente."));
+        EXPECT_EQ(std::pair(errorCode(reply), errorText(reply)),
+                  std::pair(-32001, QString("Sessão inválida ou expirada: entre no sistema novamente.")))
+            << forged.toStdString();
     }
     const QString storedForm = server_.db().scalar("SELECT MIN(CDHASHSESSAO) FROM SESSAO").toString();
     EXPECT_EQ(errorCode(server_.callAs(storedForm.toLatin1(), "GetParamPerc")), -32001);
@@ -226,9 +226,9 @@ TEST(PasswordHashes, MalformedStoredValuesNeverMatchAndPausesAreBounded) {
                                            std::pair("", ""), std::pair("$argon2id$v=19$lixo", "x")})
         EXPECT_FALSE(checkPassword(stored, password).matches) << stored;
     const QString hash = hashPassword("segredo ç");
-    EXPECT_TRUE(checkPassword(hash, "segredo ç").matches);
-    EXPECT_FALSE(checkPassword(hash, "segredo c").matches);
-    EXPECT_FALSE(checkPassword(hash, "segredo ç").needsUpgrade);
+    EXPECT_EQ(std::tuple(checkPassword(hash, "segredo ç").matches, checkPassword(hash, "segredo c").matches,
+                         checkPassword(hash, "segredo ç").needsUpgrade),
+              std::tuple(true, false, false));
     EXPECT_NE(hashPassword("segredo ç"), hash) << "each hash has its own salt";
 
     // Whatever is stored, a check costs what checking a real Argon2id value costs, so its
