@@ -2,6 +2,7 @@
 // The proposal screen opened through its factory over the demo database, for the screen
 // tests of the module: helpers to move in the list and to reach pages as the user does.
 #include <QApplication>
+#include <vector>
 
 #include "data/client_table.h"
 #include "dialogs/filter_dialog.h"
@@ -9,6 +10,7 @@
 #include "module/module_factories.h"
 #include "proposal/screen/areas.h"
 #include "proposal/screen/proposal_screen.h"
+#include "server/storage/database.h"
 #include "support/screen_fixture.h"
 #include "ui/event_boundary.h"
 #include "ui/menus.h"
@@ -55,6 +57,17 @@ protected:
                        t[QStringLiteral("NRVERPROPFAS")].asString();
         }
         return out;
+    }
+
+    // Replaces the stored schedule of line `lineKey` (as seeded) of proposal n with these
+    // values, one a month from 10/01/2027.
+    void setLineSchedule(int lineKey, const std::vector<double>& values, int n = 2) {
+        testServer().db().exec("DELETE FROM VENCLINPPROP WHERE CDLINPPROP = :L", {{"L", number(lineKey)}});
+        for (size_t i = 0; i < values.size(); ++i)
+            testServer().db().exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, "
+                                   "VRVELUSOPEDP) VALUES (:N, '01', :L, :D, :V)",
+                                   {{"N", number(n)}, {"L", number(lineKey)},
+                                    {"D", QDateTime(QDate(2027, int(i) + 1, 10), QTime(0, 0))}, {"V", values[i]}});
     }
 
     TfrmPropostaComercial* screen = nullptr;

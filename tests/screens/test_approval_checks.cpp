@@ -59,16 +59,6 @@ protected:
     void expectList(Listed& out) { expectListWindow(runner, out); }
 
     void sql(const QString& statement, int n = 2) { testServer().db().exec(statement, {{"N", number(n)}}); }
-    // Replaces a line's schedule (line key as seeded) with these values, one a month.
-    void schedule(int lineKey, const std::vector<double>& values, int n = 2) {
-        testServer().db().exec("DELETE FROM VENCLINPPROP WHERE CDLINPPROP = :L", {{"L", number(lineKey)}});
-        for (size_t i = 0; i < values.size(); ++i)
-            testServer().db().exec(
-                "INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) "
-                "VALUES (:N, '01', :L, :D, :V)",
-                {{"N", number(n)}, {"L", number(lineKey)}, {"D", QDateTime(QDate(2027, int(i) + 1, 10), QTime(0, 0))},
-                 {"V", values[i]}});
-    }
     QStringList errors() const { return dialogs.errors(); }
 
     CallRecorder calls;
@@ -207,9 +197,9 @@ TEST_F(ApprovalLaunch, AProspectStopsOnNoAndGoesOnToTheMandatoryServicesOnYes) {
 
 TEST_F(ApprovalLaunch, SchedulesAddingUpToTheLicenceTotalWithOrWithoutInterestPass) {
     // Four installments without the interest, three with it.
-    schedule(3, {2375, 2375, 2375, 2375});
+    setLineSchedule(3, {2375, 2375, 2375, 2375});
     const double withInterest = double(truncCents(1301.0L * 1.015L));  // 1.320,51
-    schedule(4, {withInterest - 880, 440, 440});
+    setLineSchedule(4, {withInterest - 880, 440, 440});
     open(2);
     launch();
     EXPECT_FALSE(errors().contains(text(kVencimento)));

@@ -58,6 +58,12 @@ protected:
         dlg->depDataCadIni->setDate(date);
         clickButton(*dlg->sbtConfirma);
     }
+    // Confirms on `date`, answers the final question yes and acknowledges `notices` messages.
+    void approve(const QDate& date, int notices = 1) {
+        answerConfirmation(true);
+        for (int i = 0; i < notices; ++i) dialogs.expectMessageDlg(mrOk);
+        confirm(date);
+    }
     // The final question, answered; what it showed is kept.
     void answerConfirmation(bool yes) {
         runner.expect(
@@ -148,9 +154,7 @@ TEST_F(ApprovalDialog, AProspectIsRegisteredAndAcceptedInOneCall) {
     dlg->medRazSocClie->setText(QStringLiteral("Nova Empresa Ltda"));
     dlg->medNmFantClie->setText(QStringLiteral("Nova Empresa"));
     const int before = clients();
-    answerConfirmation(true);
-    dialogs.expectMessageDlg(mrOk);
-    confirm(QDate(2026, 12, 6));
+    approve(QDate(2026, 12, 6));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(calls.count("InsereCliente"), 0);
     ASSERT_EQ(calls.count("AceiteProposta"), 1);
@@ -237,10 +241,7 @@ TEST_F(ApprovalDialog, FifteenDaysBeforeTheFirstDueDateIsQuietOneMoreAsks) {
 TEST_F(ApprovalDialog, ANotificationThatFailsIsNamedAfterTheSuccess) {
     open(2);
     mail.failWhenSubjectContains = QStringLiteral("pacote");
-    answerConfirmation(true);
-    dialogs.expectMessageDlg(mrOk);
-    dialogs.expectMessageDlg(mrOk);
-    confirm(QDate(2026, 12, 11));
+    approve(QDate(2026, 12, 11), 2);
     EXPECT_TRUE(accepted(2));
     ASSERT_EQ(dialogs.questions().size(), 2);
     EXPECT_TRUE(dialogs.questions().at(0).startsWith("Foi gerada apuração"));
@@ -290,10 +291,7 @@ TEST_F(ApprovalDialog, AReloadFailingAfterTheAcceptanceStillReportsItNotifiesAnd
     calls.setOnCall([](const QString& m, const QVariantList&) {
         if (m.startsWith(QLatin1String("GetProposta"))) throw ServerError(QStringLiteral("Servidor indisponível."));
     });
-    answerConfirmation(true);
-    dialogs.expectMessageDlg(mrOk);
-    dialogs.expectMessageDlg(mrOk);
-    confirm(QDate(2026, 12, 11));
+    approve(QDate(2026, 12, 11), 2);
     EXPECT_TRUE(accepted(2));
     EXPECT_EQ(dialogs.errors(), QStringList{"Servidor indisponível."}) << "the reload's own failure";
     ASSERT_EQ(dialogs.questions().size(), 2);
@@ -307,20 +305,10 @@ TEST_F(ApprovalDialog, AReloadFailingAfterTheAcceptanceStillReportsItNotifiesAnd
 // The server charges each line's installments as stored: a schedule without the interest,
 // or one whose interest was cut to the cent, is what the user consents to and is told.
 TEST_F(ApprovalDialog, TheValueConfirmedAndMailedIsTheSumOfTheInstallmentsCharged) {
-    auto schedule = [this](int line, const std::vector<double>& values) {
-        testServer().db().exec("DELETE FROM VENCLINPPROP WHERE CDLINPPROP = :L", {{"L", number(line)}});
-        for (size_t i = 0; i < values.size(); ++i)
-            testServer().db().exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, "
-                                   "VRVELUSOPEDP) VALUES (:N, '01', :L, :D, :V)",
-                                   {{"N", number(2)}, {"L", number(line)},
-                                    {"D", QDateTime(QDate(2027, int(i) + 1, 10), QTime(0, 0))}, {"V", values[i]}});
-    };
-    schedule(3, {2375, 2375, 2375, 2375});           // four installments, no interest: 9.500,00
-    schedule(4, {330.13, 330.13, 330.13, 330.12});  // 1.301 + 1,5 % cut: 1.320,51
+    setLineSchedule(3, {2375, 2375, 2375, 2375});           // four installments, no interest: 9.500,00
+    setLineSchedule(4, {330.13, 330.13, 330.13, 330.12});  // 1.301 + 1,5 % cut: 1.320,51
     open(2);
-    answerConfirmation(true);
-    dialogs.expectMessageDlg(mrOk);
-    confirm(QDate(2026, 12, 11));
+    approve(QDate(2026, 12, 11));
     ASSERT_TRUE(accepted(2));
     const double charged = scalar("SELECT SUM(VRCOBR) FROM COBRPROP WHERE NRPROPOSFAS = :N AND IDORIGCOBR = 'L'", 2)
                                .toDouble();
@@ -328,9 +316,8 @@ TEST_F(ApprovalDialog, TheValueConfirmedAndMailedIsTheSumOfTheInstallmentsCharge
     EXPECT_NEAR(confirmationTotal, charged, 0.001);
     ASSERT_FALSE(mail.sent.isEmpty());
     const QString text = mail.sent.front().message.textPart;
-    EXPECT_TRUE(text.contains("Valor: R$ 9.500,00")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Valor: R$ 1.320,51")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Valor único: R$ 18.548,51")) << text.toStdString();
+    for (const char* part : {"Valor: R$ 9.500,00", "Valor: R$ 1.320,51", "Valor único: R$ 18.548,51"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
 }
 
 TEST_F(ApprovalDialog, AProspectWhoseInscriptionIsAClientsIsRefusedBeforeAnyWrite) {
@@ -341,7 +328,7 @@ TEST_F(ApprovalDialog, AProspectWhoseInscriptionIsAClientsIsRefusedBeforeAnyWrit
     EXPECT_EQ(dialogs.errors(), QStringList{"Cliente já cadastrado para inscrição informada."});
     EXPECT_EQ(calls.methods(), QStringList{"GetClienteCadastrado"});
     EXPECT_EQ(calls.firstArgs("GetClienteCadastrado"), (QVariantList{"22333444000172", "J"}));
-    EXPECT_TRUE(dlg->medInscricao->hasFocus());
+    EXPECT_TRUE(focused(*dlg->medInscricao));
 }
 
 TEST_F(ApprovalDialog, CancelAsksFirst) {
