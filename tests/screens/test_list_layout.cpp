@@ -38,7 +38,7 @@ protected:
     QTemporaryDir config;
 };
 
-TEST_F(ListLayout, TheValueColumnShowsMoneyRightAlignedAndTheNumberItsVersion) {
+TEST_F(ListLayout, TheValueAndNumberColumnsAndATitleClickSortsKeepingTheCurrentProposal) {
     openScreen();
     TColumn* value = grid()->columnOf("VRTOTAL");
     ASSERT_NE(value, nullptr);
@@ -60,10 +60,8 @@ TEST_F(ListLayout, TheValueColumnShowsMoneyRightAlignedAndTheNumberItsVersion) {
     EXPECT_EQ(screen->proposal()["PROPOSTAVERS"].displayText(), "1/01");
     EXPECT_EQ(screen->proposal()["NRPROPOSFAS"].asString(), number(1));
     EXPECT_GT(widthOf("PROPOSTAVERS"), grid()->fontMetrics().horizontalAdvance("1/01"));
-}
 
-TEST_F(ListLayout, ATitleClickSortsAndTheCurrentProposalStaysSelected) {
-    openScreen();
+    // A title click sorts, and the current proposal stays selected.
     ASSERT_TRUE(select(3));
     const int column = grid()->columnOf("VRTOTAL")->index;
     grid()->titleSortClick(column);

@@ -146,7 +146,7 @@ TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
     EXPECT_EQ(Cli_cot05000::proposalScreen(), nullptr);
 }
 
-TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndSaysWhy) {
+TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndAnEmptiedObservationIsRemoved) {
     openScreen();
     ASSERT_TRUE(select(2));
     EXPECT_FALSE(screen->menus().Comisso1->enabled());
@@ -156,6 +156,27 @@ TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndSaysWhy) {
     ASSERT_TRUE(select(1));
     EXPECT_FALSE(screen->menus().mnuAprovacao->enabled());
     EXPECT_FALSE(screen->menus().sbtAprovacao->isEnabled());
+
+    // An emptied observation is removed, and a new one is inserted.
+    ASSERT_TRUE(select(2));
+    ASSERT_TRUE(menu(screen->menus().mnuObserv));
+    ClientTable& obs = *screen->activeTable();
+    const auto rows = [&] {
+        return testServer().db().scalar(QStringLiteral("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"),
+                                        {{"N", number(2)}}).toInt();
+    };
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));  // inserts when there is none
+    ASSERT_TRUE(obs.isEditing());
+    EXPECT_EQ(obs["NRPROPOSFAS"].asString(), number(2));
+    obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>Nova observação.</p>"));
+    ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
+    EXPECT_EQ(rows(), 1);
+
+    ASSERT_TRUE(menu(screen->menus().mnuObserv));
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>  </p>"));
+    ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
+    EXPECT_EQ(rows(), 0) << "an observation of blanks is not kept";
 }
 
 TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirmOrACancel) {
@@ -210,29 +231,6 @@ TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirm
     EXPECT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
     EXPECT_EQ(obs.changeCount(), 0);
     EXPECT_EQ(obs.recordCount(), 0) << "reloaded: the server has no observation any more";
-}
-
-TEST_F(ProposalAreas, AnEmptiedObservationIsRemovedAndANewOneIsInserted) {
-    openScreen();
-    ASSERT_TRUE(select(2));
-    ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ClientTable& obs = *screen->activeTable();
-    const auto rows = [&] {
-        return testServer().db().scalar(QStringLiteral("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"),
-                                        {{"N", number(2)}}).toInt();
-    };
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));  // inserts when there is none
-    ASSERT_TRUE(obs.isEditing());
-    EXPECT_EQ(obs["NRPROPOSFAS"].asString(), number(2));
-    obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>Nova observação.</p>"));
-    ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
-    EXPECT_EQ(rows(), 1);
-
-    ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>  </p>"));
-    ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
-    EXPECT_EQ(rows(), 0) << "an observation of blanks is not kept";
 }
 
 }  // namespace
