@@ -57,7 +57,7 @@ protected:
     int shownRows = -1, shownColumns = -1;
 };
 
-TEST_F(AcceptanceConfirmation, ShowsTheRowsTextAndTotalAndReturnsTheAnswer) {
+TEST_F(AcceptanceConfirmation, ShowsTheRowsTextAndTotalAndReturnsTheAnswerAlsoThroughTheModulesEntry) {
     answer("btnSim");
     EXPECT_EQ(Cli_cot05006::CriaConfAceite(lines, "Confirma?"), mrYes);
     EXPECT_EQ(shownText, "Confirma?");
@@ -72,6 +72,14 @@ TEST_F(AcceptanceConfirmation, ShowsTheRowsTextAndTotalAndReturnsTheAnswer) {
     EXPECT_NE(closed, mrYes) << "closing the window is no yes";
     EXPECT_NE(closed, mrNo);
     EXPECT_EQ(lines.recordCount(), 2) << "the table stays the caller's";
+
+    // The module's entry takes a table reference and the text.
+    answer("btnSim");
+    EXPECT_EQ(Cli_cot05006::IniProc({tableReference(lines), QStringLiteral("Gerar aceite?")}), mrYes);
+    EXPECT_EQ(shownText, "Gerar aceite?");
+    EXPECT_DOUBLE_EQ(shownTotal, 1800.5);
+    EXPECT_THROW(Cli_cot05006::IniProc({QVariant(0), QStringLiteral("x")}), UserError);
+    EXPECT_EQ(runner.shown().size(), 4);
 }
 
 TEST_F(AcceptanceConfirmation, TheTotalFollowsTheFilterAndAnEmptyTableShowsZero) {
@@ -87,15 +95,6 @@ TEST_F(AcceptanceConfirmation, TheTotalFollowsTheFilterAndAnEmptyTableShowsZero)
     Cli_cot05006::CriaConfAceite(lines, "x");
     EXPECT_DOUBLE_EQ(shownTotal, 0);
     EXPECT_EQ(shownRows, 0);
-}
-
-TEST_F(AcceptanceConfirmation, ModuleEntryTakesATableReferenceAndText) {
-    answer("btnSim");
-    EXPECT_EQ(Cli_cot05006::IniProc({tableReference(lines), QStringLiteral("Gerar aceite?")}), mrYes);
-    EXPECT_EQ(shownText, "Gerar aceite?");
-    EXPECT_DOUBLE_EQ(shownTotal, 1800.5);
-    EXPECT_THROW(Cli_cot05006::IniProc({QVariant(0), QStringLiteral("x")}), UserError);
-    EXPECT_TRUE(runner.shown().size() == 1);
 }
 
 }  // namespace

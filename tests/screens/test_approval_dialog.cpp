@@ -250,7 +250,7 @@ TEST_F(ApprovalDialog, ANotificationThatFailsIsNamedAfterTheSuccess) {
     EXPECT_EQ(subjects(), (QStringList{"Proposta aceita - cobrar licença de uso", "Proposta 2/01 aprovada - Beta Comércio"}));
 }
 
-TEST_F(ApprovalDialog, EmptyFieldsAndAnEarlyDateStopBeforeAnyCall) {
+TEST_F(ApprovalDialog, EmptyFieldsAnEarlyDateAndCancelStopBeforeAnyCall) {
     prepareProspect();
     open(4);
     dlg->medNmFantClie->clear();
@@ -265,6 +265,15 @@ TEST_F(ApprovalDialog, EmptyFieldsAndAnEarlyDateStopBeforeAnyCall) {
     dialogs.clearShown();
     confirm(QDate(2026, 10, 16));
     EXPECT_EQ(dialogs.errors(), QStringList{"Data de aprovação não pode ser menor que data da proposta."});
+
+    // Cancel asks first.
+    dialogs.expectConfirm(false);
+    clickButton(*dlg->sbtCancelar);
+    EXPECT_EQ(dialogs.questions(), QStringList{"Cancelar operação?"});
+    EXPECT_TRUE(dlg->isVisible());
+    dialogs.expectConfirm(true);
+    clickButton(*dlg->sbtCancelar);
+    EXPECT_FALSE(dlg->isVisible());
     EXPECT_TRUE(calls.isEmpty());
 }
 
@@ -331,16 +340,5 @@ TEST_F(ApprovalDialog, AProspectWhoseInscriptionIsAClientsIsRefusedBeforeAnyWrit
     EXPECT_TRUE(focused(*dlg->medInscricao));
 }
 
-TEST_F(ApprovalDialog, CancelAsksFirst) {
-    open(2);
-    dialogs.expectConfirm(false);
-    clickButton(*dlg->sbtCancelar);
-    EXPECT_EQ(dialogs.questions(), QStringList{"Cancelar operação?"});
-    EXPECT_TRUE(dlg->isVisible());
-    dialogs.expectConfirm(true);
-    clickButton(*dlg->sbtCancelar);
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_TRUE(calls.isEmpty());
-}
 
 }  // namespace

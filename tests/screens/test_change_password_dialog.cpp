@@ -58,8 +58,7 @@ TEST_F(ChangePasswordDialog, WhatNeedsNoServerIsRefusedHereWithTheEntriesKept) {
             EXPECT_EQ(dlg.edtSenhaAtual->text(), c.typed.current);
             EXPECT_EQ(dlg.edtSenhaNova->text(), c.typed.wanted);
             EXPECT_EQ(dlg.edtSenhaRepete->text(), c.typed.repeated);
-            EXPECT_EQ(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(),
-                      QString(c.focused));
+            EXPECT_EQ(dlg.focusWidget() ? dlg.focusWidget()->objectName() : QString(), QString(c.focused));
         });
         EXPECT_NE(result, mrOk);
         EXPECT_EQ(dialogs.errors(), QStringList{c.message});
@@ -72,7 +71,7 @@ TEST_F(ChangePasswordDialog, TheServersRefusalIsShownAndOnlyTheCurrentPasswordIs
     confirm({"errada", "nova senha boa", "nova senha boa"}, [&](TfrmAlteraSenha& dlg) {
         EXPECT_TRUE(dlg.isVisible());
         EXPECT_EQ(dlg.edtSenhaAtual->text(), QString());
-        EXPECT_TRUE(dlg.edtSenhaAtual->hasFocus());
+        EXPECT_TRUE(focused(*dlg.edtSenhaAtual));
         EXPECT_EQ(dlg.edtSenhaNova->text(), QString("nova senha boa"));
         EXPECT_EQ(dlg.edtSenhaRepete->text(), QString("nova senha boa"));
     });
