@@ -61,11 +61,11 @@ TEST_P(TextMethodsTest, TextsKeepTheirCodesAndOrdersUnique) {
 
     // Two texts swap their orders in one save.
     const Packet p = texts(2);
-    QVariantList first = p.rows[0], second = p.rows[1];
-    QVariantList firstMoved = first, secondMoved = second;
-    firstMoved[4] = 2.0;
-    secondMoved[4] = 1.0;
-    r = save({{ChangeOp::Update, first, firstMoved}, {ChangeOp::Update, second, secondMoved}});
+    const auto movedTo = [](QVariantList row, double order) {
+        row[4] = order;
+        return row;
+    };
+    r = save({{ChangeOp::Update, p.rows[0], movedTo(p.rows[0], 2.0)}, {ChangeOp::Update, p.rows[1], movedTo(p.rows[1], 1.0)}});
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(column(texts(2), "CDTXTPROPFAS"), QStringList({"COND_LU", "APRES_LU", "NOTA"}));
 

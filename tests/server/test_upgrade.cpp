@@ -1,7 +1,5 @@
 // A database made by an earlier release is brought up to date at start and keeps every row;
 // one made by a newer program is refused untouched.
-#include <QTemporaryDir>
-
 #include "base/clock.h"
 #include "server/migrations/migrations.h"
 #include "server/seed/demo_seed.h"
@@ -13,26 +11,15 @@ using namespace cot::server;
 
 namespace {
 
-// A fresh, empty database of the backend.
-class Upgrade : public ::testing::TestWithParam<Backend> {
+// A fresh, empty database of the engine.
+class Upgrade : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 0))));
-        if (GetParam() == Backend::Postgres) {
-            pg_ = std::make_unique<cot::testing::ScratchPostgres>();
-            url_ = pg_->url();
-        } else {
-            url_ = "sqlite:" + dir_.filePath("old.db");
-        }
-        db_ = Database::open(url_);
     }
-    void TearDown() override {
-        db_.reset();
-        pg_.reset();
-        Clock::setCurrent(nullptr);
-    }
+    void TearDown() override { Clock::setCurrent(nullptr); }
     std::map<QString, int> rowsPerTable() {
-        const QString tables = GetParam() == Backend::Sqlite
+        const QString tables = db_->dialect() == Dialect::Sqlite
                                    ? "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'"
                                    : "SELECT UPPER(table_name) FROM information_schema.tables WHERE table_schema = current_schema()";
         std::map<QString, int> out;
@@ -51,10 +38,8 @@ protected:
             }
     }
 
-    QTemporaryDir dir_;
-    std::unique_ptr<cot::testing::ScratchPostgres> pg_;
-    QString url_;
-    std::unique_ptr<Database> db_;
+    cot::server::testing::ScratchDatabase scratch_{GetParam()};
+    Database* db_ = &scratch_.db();
 };
 
 TEST_P(Upgrade, TheFirstSchemaIsBroughtUpToDateKeepingItsRegisters) {
@@ -107,6 +92,6 @@ TEST_P(Upgrade, ANewerDatabaseIsRefusedAndLeftAsItIs) {
     EXPECT_EQ(rowsPerTable(), before);
 }
 
-COT_ON_EVERY_BACKEND(Upgrade);
+COT_ON_EVERY_ENGINE(Upgrade);
 
 }  // namespace
