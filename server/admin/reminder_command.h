@@ -5,9 +5,10 @@
 // (FILIAL.NRDIASLEMBRETE, 5 when not set), and those whose validity ended yesterday.
 //
 // A version is reminded at most once a day (LEMBRETEPROP): the salesperson's rows are
-// inserted first, in a transaction held while his message goes out, and committed only when
-// it went; a failed message rolls them back, so the next run tries again. A second run, or a
-// second server running at the same time, finds the rows and leaves those versions out.
+// claimed first (inserted and committed), his message goes out with no transaction open, and
+// the rows are then stamped sent; a failed message gives them back, so the next run tries
+// again. A second run, or a second server running at the same time, finds the claimed rows
+// and leaves those versions out.
 #include <QDate>
 #include <QStringList>
 
