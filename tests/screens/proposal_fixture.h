@@ -29,6 +29,12 @@ protected:
         showAndActivate(*screen);
     }
 
+    // The screen opened on proposal n.
+    void openOn(int n, const QString& version = QStringLiteral("01")) {
+        openScreen();
+        ASSERT_TRUE(select(n, version));
+    }
+
     void TearDown() override {
         Cli_cot05000::releaseAll();
         ScreenFixture::TearDown();

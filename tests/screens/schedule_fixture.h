@@ -53,8 +53,7 @@ protected:
     // Proposal 2's line form on the line `code`, recording every call the screen makes.
     void openLine(const QString& code) {
         kind = Schedule::Line;
-        openScreen();
-        ASSERT_TRUE(select(2));
+        openOn(2);
         ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
         ClientTable& lines = widget<ClientTable>("cdsLinProd");
         ASSERT_TRUE(runHandler([&] {
@@ -66,8 +65,7 @@ protected:
     // The services page of proposal `n`, recording every call the screen makes.
     void openPackage(int n = 2) {
         kind = Schedule::Package;
-        openScreen();
-        ASSERT_TRUE(select(n));
+        openOn(n);
         ASSERT_TRUE(menu(screen->menus().mnuServico));
         calls.attach(screen->net());
     }

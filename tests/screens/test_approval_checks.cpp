@@ -40,8 +40,7 @@ class ApprovalLaunch : public ProposalFixture {
 protected:
     // Proposal n on the screen, recording every call from then on.
     void open(int n, const QString& version = QStringLiteral("01")) {
-        openScreen();
-        ASSERT_TRUE(select(n, version));
+        openOn(n, version);
         calls.attach(screen->net());
     }
     // Runs the launch; true when every check passed. `completed` is false when an error

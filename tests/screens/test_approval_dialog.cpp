@@ -47,8 +47,7 @@ protected:
     }
     // The screen on a proposal and the dialog built over it and shown; calls recorded.
     void open(int n) {
-        openScreen();
-        ASSERT_TRUE(select(n));
+        openOn(n);
         dlg.reset(createForm<TfrmAprovacao>(*screen, screen));
         showAndActivate(*dlg);
         TfrmAprovacao::mailSender = &mail;
@@ -106,8 +105,7 @@ protected:
 };
 
 TEST_F(ApprovalDialog, AClientsProposalIsAcceptedWithItsChargingAndBothNotifications) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     TfrmAprovacao::mailSender = &mail;
     runner.expect(
         [this](QWidget& w) {

@@ -64,10 +64,6 @@ protected:
         UserRegistry::writeString(UserRegistry::kSistemasKey, "DirArqSoli", Criptografa::Cripto(folder, 2));
     }
 
-    void openOn(int n) {
-        openScreen();
-        ASSERT_TRUE(select(n));
-    }
     // The attachments dialog the popup opens, handed to `act`.
     void expectDialog(std::function<void(TfrmAnexoProposta&)> act) {
         runner.expect([act](QWidget& w) { act(dynamic_cast<TfrmAnexoProposta&>(w)); }, "frmAnexoProposta");

@@ -31,8 +31,7 @@ protected:
     }
     // The screen on a proposal, the dialog built over it and shown; calls recorded from then on.
     void open(int proposal, const QString& version = QStringLiteral("01")) {
-        openScreen();
-        ASSERT_TRUE(select(proposal, version));
+        openOn(proposal, version);
         dlg.reset(createForm<TfrmCopiaProposta>(*screen, screen));
         showAndActivate(*dlg);
         calls.attach(screen->net());
@@ -96,8 +95,7 @@ TEST_F(CopyDialog, ProposesTheNextVersionTakesTwoDigitsAndRefusesAnEmptyOrTakenO
 }
 
 TEST_F(CopyDialog, TheNewVersionBecomesTheCurrentProposalOfTheReloadedList) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     // The list moves elsewhere while the dialog is open (the reload keeps the old current row).
     runner.expect(
         [this](QWidget& w) {
@@ -161,8 +159,7 @@ TEST_F(CopyDialog, AReloadFailingAfterTheCopyStillClosesAsDone) {
 // A version 99 still leaves the lowest free version offered; with every version taken
 // the copy is refused and no dialog is left.
 TEST_F(CopyDialog, TheLowestFreeVersionIsOfferedAndNoneFreeIsRefused) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     storeVersion(2, QStringLiteral("99"));
     runner.expect(
         [this](QWidget& w) {
@@ -199,8 +196,7 @@ TEST_F(CopyDialog, CancelAsksFirstAndEscapeIsTheSame) {
 }
 
 TEST_F(CopyDialog, CopyAndPrintNeedAListedProposalAtRestAndThePictureIsAlwaysThere) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     const ProposalMenus& m = screen->menus();
     EXPECT_TRUE(m.mnuCopiar->enabled());
     EXPECT_TRUE(m.sbtCopiar->isEnabled());

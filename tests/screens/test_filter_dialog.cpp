@@ -174,8 +174,7 @@ TEST_F(ProposalFilter, TheClientsDecisionAndTheClosedStatusesNarrowTheList) {
 }
 
 TEST_F(ProposalFilter, ReloadKeepsTheCurrentProposalAndAnEmptyListClosesTheChildren) {
-    openScreen();
-    ASSERT_TRUE(select(9));
+    openOn(9);
     confirmWith([](TfrmFiltroPropComercial& f) {
         f.ckbLuManut->setChecked(true);
         EXPECT_FALSE(f.ckbContTodas->isChecked()) << "a kind unchecks \"Todas\"";
@@ -337,8 +336,7 @@ TEST_F(ProposalFilter, SavedOptionSetsKeepTheSelectionTexts) {
 }
 
 TEST_F(ProposalFilter, ReloadWorksWithoutTheDialogAndStopsTheAnimationOnFailure) {
-    openScreen();
-    ASSERT_TRUE(select(6, "02"));
+    openOn(6, "02");
     EXPECT_TRUE(runHandler([this] { Atualiza_Tela(*screen); }));
     EXPECT_EQ(screen->listFilter().dialog(), nullptr) << "no dialog is needed before the filter is used";
     EXPECT_EQ(listNumbers().size(), 14);
