@@ -50,7 +50,7 @@ protected:
     std::unique_ptr<TfrmRelPropostaComercial> dlg;
 };
 
-TEST_F(ReportLauncher, TheReportFollowsTheContractAndTheLanguageAndCannotBeChanged) {
+TEST_F(ReportLauncher, TheReportFollowsTheContractAndLanguageAndShowsTheProposalAsTheServerHoldsIt) {
     setLanguage(3, "ESP");
     open(3);
     EXPECT_EQ(dlg->windowTitle(), "Relatório da Proposta Comercial");
@@ -68,6 +68,31 @@ TEST_F(ReportLauncher, TheReportFollowsTheContractAndTheLanguageAndCannotBeChang
     EXPECT_EQ(dlg->reportTitle("M", "ESP"), "Propuesta de Contratación - Manutención");
     EXPECT_EQ(dlg->reportTitle("L", "POR"), "Proposta de Contratação - Locação");
     EXPECT_EQ(dlg->reportTitle("X", "POR"), "") << "another contract type selects nothing";
+
+    // The proposal report shows the proposal as the server holds it.
+    open(2);
+    const QString html = dlg->rpddPadrao.html(*dlg->currentReport());
+    for (const char* expected :
+         {"Proposta de Contratação - Manutenção", "ERP Web e serviços de implantação", "Beta Comércio",
+          "2001 - ERP Web completo", "Escrita Fiscal Web", "1.301,00", "1.360,00",
+          "7.728,00", "Apresentamos nossa proposta de licença de uso com manutenção mensal.",
+          "Colocar o ERP em produção em 60 dias.", "22.333.444/0001-72", "Gerente Comercial"})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(expected))) << expected;
+    EXPECT_FALSE(html.contains("00000000000000000002")) << "the number without its filling zeros";
+    EXPECT_FALSE(html.contains("Vendedor Demonstração")) << "the responsible one, not who included it";
+    // The licence totals are the installments charged: 9.500,00 in four with 1,5 % interest.
+    for (const char* charged : {"9.642,50", "10.943,50", "18.671,50"})
+        EXPECT_TRUE(html.contains(QString::fromUtf8(charged))) << charged;
+    for (const char* quoted : {"10.801,00", "18.529,00"}) EXPECT_FALSE(html.contains(QString::fromUtf8(quoted))) << quoted;
+
+    // A rental proposal in Spanish: rental total, no licence of use.
+    setLanguage(3, "ESP");
+    dlg.reset();
+    open(3);
+    const QString rental = dlg->rpddPadrao.html(*dlg->currentReport());
+    EXPECT_TRUE(rental.contains("Total mensual de arrendamiento"));
+    EXPECT_FALSE(rental.contains("Total de la licencia de uso"));
+    EXPECT_TRUE(rental.contains("1.600,00")) << "(210 - 10) × 8";
 }
 
 TEST_F(ReportLauncher, AListLackingTheTitleSelectsNothingAndAReportReceivesOnlyTheParametersItDeclares) {
@@ -105,32 +130,6 @@ TEST_F(ReportLauncher, AListLackingTheTitleSelectsNothingAndAReportReceivesOnlyT
     EXPECT_EQ(QStringList({all[0].value, all[1].value, all[2].value}), QStringList({"0001", number(2), "01"}));
 }
 
-TEST_F(ReportLauncher, TheProposalReportShowsTheProposalAsTheServerHoldsIt) {
-    open(2);
-    const QString html = dlg->rpddPadrao.html(*dlg->currentReport());
-    for (const char* expected :
-         {"Proposta de Contratação - Manutenção", "ERP Web e serviços de implantação", "Beta Comércio",
-          "2001 - ERP Web completo", "Escrita Fiscal Web", "1.301,00", "1.360,00",
-          "7.728,00", "Apresentamos nossa proposta de licença de uso com manutenção mensal.",
-          "Colocar o ERP em produção em 60 dias.", "22.333.444/0001-72", "Gerente Comercial"})
-        EXPECT_TRUE(html.contains(QString::fromUtf8(expected))) << expected;
-    EXPECT_FALSE(html.contains("00000000000000000002")) << "the number without its filling zeros";
-    EXPECT_FALSE(html.contains("Vendedor Demonstração")) << "the responsible one, not who included it";
-    // The licence totals are the installments charged: 9.500,00 in four with 1,5 % interest.
-    for (const char* charged : {"9.642,50", "10.943,50", "18.671,50"})
-        EXPECT_TRUE(html.contains(QString::fromUtf8(charged))) << charged;
-    for (const char* quoted : {"10.801,00", "18.529,00"}) EXPECT_FALSE(html.contains(QString::fromUtf8(quoted))) << quoted;
-
-    // A rental proposal in Spanish: rental total, no licence of use.
-    setLanguage(3, "ESP");
-    dlg.reset();
-    open(3);
-    const QString rental = dlg->rpddPadrao.html(*dlg->currentReport());
-    EXPECT_TRUE(rental.contains("Total mensual de arrendamiento"));
-    EXPECT_FALSE(rental.contains("Total de la licencia de uso"));
-    EXPECT_TRUE(rental.contains("1.600,00")) << "(210 - 10) × 8";
-}
-
 TEST(ProposalReportText, AStoredRichTextKeepsItsFormattingInsideTheReport) {
     EXPECT_EQ(storedTextBody("<p>Simples</p>"), "<p>Simples</p>");
     const QString whole = "<!DOCTYPE HTML><html><head><style>p{}</style></head><body style=\"font-size:9pt\">"
@@ -142,7 +141,7 @@ TEST(ProposalReportText, AStoredRichTextKeepsItsFormattingInsideTheReport) {
     EXPECT_EQ(storedTextBody("  "), "");
 }
 
-TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateBeforeTheLauncherOpens) {
+TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateFirstAndTheProcessingModePictureIsBuiltOnce) {
     openScreen();
     ASSERT_TRUE(select(4));  // no texts yet
     CallRecorder calls(screen->net());
@@ -176,10 +175,8 @@ TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateBeforeTheLauncherOpens) {
     clickButton(*screen->sbtImprimir);
     EXPECT_EQ(dialogs.errors().size(), 1);
     EXPECT_EQ(runner.shown().size(), 1) << "the launcher is not opened";
-}
 
-TEST_F(ReportLauncher, TheProcessingModePictureIsBuiltOnceAndShowsTheWholePicture) {
-    openScreen();
+    // The processing mode picture is built once and shows the whole picture.
     runner.expect([](QWidget& w) { EXPECT_EQ(w.size(), QSize(949, 612)); }, "frmModoProc");
     ASSERT_TRUE(menu(screen->menus().MododeProcessamento1));
     QPointer<TfrmModoProc> first = screen->findChild<TfrmModoProc*>();
