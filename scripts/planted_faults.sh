@@ -4,10 +4,11 @@
 # A fault no test catches is a hole in the suite: the script then fails. Each file is put back
 # as it was, whatever happens. Run on a clean tree (it edits the sources in place).
 #   scripts/planted_faults.sh [build dir]      (default: build/)
+# COT_FAULT=word plants only the faults whose name holds that word.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
-# name | file | text as it stands | text planted in its place
+# name | file | text as it stands | text planted in its place (neither holding a '|')
 faults=(
   "schedule: the cent the cut leaves is lost|kernel/services/installment_schedule.cpp|if (!shares.empty()) shares.front() += remainder;|(void)remainder;"
   "totals: services left out of the quoted total|server/methods/proposal_totals.cpp|t.quoted += t.services;|(void)t.services;"
@@ -15,7 +16,7 @@ faults=(
   "access: a stored proposal of another operator visible|server/auth/proposal_rights.cpp|if (owner) requireOwner(caller, *owner, use);|(void)owner; (void)caller; (void)use;"
   "acceptance: a version acted on after another was accepted|server/methods/deal_acceptance.cpp|if (const auto accepted = acceptedOther(db, nr, ver)) throw MethodError(refusal(what, *accepted, ver));|(void)db; (void)what; (void)nr; (void)ver;"
   "acceptance: a second acceptance of the number wins too|server/methods/deal_acceptance.cpp|if (inserted == 0) return acceptedOther(db, nr, ver);|(void)inserted;"
-  "keys: a key with letters taken as a proposal number|server/auth/proposal_key.cpp|if (c < u'0' || c > u'9') return false;|(void)c;"
+  "keys: a key with letters taken as a proposal number|server/auth/proposal_key.cpp|c > u'9') return false;|c > u'z') return false;"
 )
 export QT_QPA_PLATFORM=offscreen
 # Puts a file back, newer than its objects so that the next build compiles it again.
@@ -26,6 +27,7 @@ restore() {
 holes=0
 for fault in "${faults[@]}"; do
   IFS='|' read -r name file from to <<<"$fault"
+  [[ "$name" == *"${COT_FAULT:-}"* ]] || continue
   cp "$file" "$file.orig"
   trap 'restore "$file"' EXIT
   python3 - "$file" "$from" "$to" <<'PY'
@@ -37,8 +39,11 @@ if text.count(old) != 1:
 open(path, 'w').write(text.replace(old, new))
 PY
   echo "== $name ($file)"
-  cmake --build "$build" -j "$(nproc)" >/dev/null
   log="$(mktemp)"
+  if ! cmake --build "$build" -j "$(nproc)" >"$log" 2>&1; then
+    tail -20 "$log"
+    exit 2
+  fi
   (cd "$build" && ctest -j "$(nproc)" -L '^(unit|server|trust|deal|screens)$' --timeout 300 >"$log" 2>&1) || true
   caught="$(grep -E '^\s*[0-9]+ - .* \(' "$log" | grep -v '(Skipped)\|(Not Run)' | sed -E 's/^\s*[0-9]+ - (.*) \(.*$/\1/; s/ +# GetParam.*//' || true)"
   if [ -z "$caught" ]; then
