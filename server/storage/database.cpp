@@ -20,7 +20,7 @@ QString nextConnectionName() {
 
 // Removes a half-opened connection and reports why it failed.
 [[noreturn]] void failOpen(const QString& name, const QString& what) {
-    QSqlDatabase::removeDatabase(name);
+    detail::removeConnection(name);
     throw DatabaseError(what.toStdString());
 }
 
@@ -30,7 +30,7 @@ std::unique_ptr<Database> openSqlite(const QString& url) {
     if (path.isEmpty()) throw DatabaseError("sqlite: caminho do banco não informado");
     const QString name = nextConnectionName();
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        QSqlDatabase db = detail::addConnection(QStringLiteral("QSQLITE"), name);
         if (!db.isValid()) failOpen(name, QStringLiteral("driver QSQLITE indisponível"));
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
@@ -44,7 +44,7 @@ std::unique_ptr<Database> openSqlite(const QString& url) {
         } catch (const DatabaseError&) {
             db.close();
             db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(name);
+            detail::removeConnection(name);
             throw;
         }
         return std::make_unique<SqlDatabase>(Dialect::Sqlite, url, db);
@@ -55,7 +55,7 @@ std::unique_ptr<Database> openPostgres(const QString& url) {
     const QUrl u(url);
     if (!u.isValid() || u.host().isEmpty()) throw DatabaseError("URL PostgreSQL inválida");
     const QString name = nextConnectionName();
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    QSqlDatabase db = detail::addConnection(QStringLiteral("QPSQL"), name);
     if (!db.isValid()) {
         db = QSqlDatabase();
         failOpen(name, QStringLiteral("driver QPSQL indisponível"));

@@ -1,6 +1,7 @@
 #include "server/storage/database_sql.h"
 
 #include <QHash>
+#include <mutex>
 #include <optional>
 #include <vector>
 #include <QSqlError>
@@ -17,7 +18,22 @@ namespace {
         QStringLiteral("%1 [SQL: %2]").arg(error.text(), sql.simplified()).toStdString());
 }
 
+std::mutex& registerLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 }  // namespace
+
+QSqlDatabase addConnection(const QString& driver, const QString& name) {
+    const std::lock_guard<std::mutex> hold(registerLock());
+    return QSqlDatabase::addDatabase(driver, name);
+}
+
+void removeConnection(const QString& name) {
+    const std::lock_guard<std::mutex> hold(registerLock());
+    QSqlDatabase::removeDatabase(name);
+}
 
 SqlDatabase::SqlDatabase(Dialect dialect, QString url, QSqlDatabase connection)
     : dialect_(dialect), url_(std::move(url)), connectionName_(connection.connectionName()),
@@ -47,7 +63,7 @@ SqlDatabase::~SqlDatabase() {
     statements_.clear();  // the statements go before their connection
     db_->close();
     db_.reset();
-    QSqlDatabase::removeDatabase(connectionName_);
+    removeConnection(connectionName_);
 }
 
 QVariantList boundValues(const sql::PositionalSql& positional, const QVariantMap& params) {

@@ -140,6 +140,8 @@ TEST_P(StorageTest, AStatementRunsAgainAfterItFailedOrItsTransactionRolledBack) 
     EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM T").toInt(), 5);
 }
 
+// Threads also open and close their connections at the same time, as database threads do
+// when a server starts and stops.
 TEST_P(StorageTest, ConcurrentWritersFromSeveralConnectionsAllLand) {
     db().exec("CREATE TABLE C (N INTEGER NOT NULL)");
     db().exec("INSERT INTO C (N) VALUES (0)");
@@ -148,11 +150,13 @@ TEST_P(StorageTest, ConcurrentWritersFromSeveralConnectionsAllLand) {
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&] {
             try {
-                auto conn = Database::open(scratch_->url());
-                for (int i = 0; i < 25; ++i) {
-                    Transaction tx(*conn);
-                    conn->exec("UPDATE C SET N = N + 1");
-                    tx.commit();
+                for (int round = 0; round < 5; ++round) {
+                    auto conn = Database::open(scratch_->url());
+                    for (int i = 0; i < 5; ++i) {
+                        Transaction tx(*conn);
+                        conn->exec("UPDATE C SET N = N + 1");
+                        tx.commit();
+                    }
                 }
             } catch (...) {
                 ++failures;
