@@ -1,37 +1,52 @@
 // The proposal header on the real screen: a new proposal's defaults, the checks of a
-// post with their messages and focus, and what reaches the server.
+// post with their messages and focus, what reaches the server, the interlocutor checked
+// on leaving the field and again when the proposal is confirmed, and every code of the
+// demo data typed into its field through real key presses.
 #include <gtest/gtest.h>
 
 #include <QLabel>
 
-#include "base/errors.h"
-#include "data/client_table.h"
-#include "module/module_factories.h"
-#include "proposal/screen/areas.h"
-#include "proposal/screen/proposal_screen.h"
-#include "screens/form.h"
-#include "screens/header_fixture.h"
+#include "screens/screen_cases_e.h"
 #include "services/session.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
-#include "ui/date_edit.h"
 #include "ui/db_combo_box.h"
-#include "ui/db_edit.h"
-#include "ui/event_boundary.h"
-#include "ui/page_control.h"
 
 using namespace cot;
 using namespace cot::testing;
 
 namespace {
 
-class HeaderPost : public HeaderFixture {};
+class HeaderPost : public HeaderCase {
+protected:
+    QStringList codes(const QString& sql) {
+        QStringList out;
+        for (const QVariantList& row : testServer().db().query(sql).rows) out << row.value(0).toString().trimmed();
+        return out;
+    }
+    // Types `text` over the edit's content through key presses and returns what the edit
+    // shows; the edit is emptied again so that leaving it checks nothing.
+    QString typed(const char* name, const QString& text) {
+        TDBEdit* edit = &widget<TDBEdit>(name);
+        if (!focusWidget(*edit)) {
+            ADD_FAILURE() << name << " takes no focus";
+            return {};
+        }
+        edit->selectAll();
+        typeText(*edit, text);
+        const QString shown = edit->text();
+        edit->selectAll();
+        pressKey(*edit, Qt::Key_Backspace);
+        return shown;
+    }
+    int services(const QString& n) { return scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + n + "'").toInt(); }
+};
 
 TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
     startNewProposal();
     ClientTable& t = screen->proposal();
     ASSERT_EQ(t.state(), DataSetState::Insert);
-    const QString number = t["NRPROPOSFAS"].asString();
+    const QString number = nr();
     EXPECT_EQ(number.size(), 20);
     EXPECT_GT(number.toLongLong(), 14) << "numbers of the demo proposals are taken";
     EXPECT_EQ(widget<TDBEdit>("dbeVersao").text(), "01") << "proposed in the version edit";
@@ -48,82 +63,51 @@ TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
     // A second new proposal never gets the same number.
     runHandler([&] { t.cancel(); });
     startNewProposal();
-    EXPECT_NE(t["NRPROPOSFAS"].asString(), number);
+    EXPECT_NE(nr(), number);
 }
 
-TEST_F(HeaderPost, ValidityOnTheRegistrationDayPassesOneDayEarlierDoesNot) {
+// The checks run in order and focus the offending control; a validity on the registration
+// day passes, one day earlier does not.
+TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
     startNewProposal();
-    fillRequest(kAlfa);
     ClientTable& t = screen->proposal();
+    refused("Cliente deve ser informado", "dbeCdCliPros");
+    t["NRINSJURCLIE"].setAsString("99999999000199");
+    refused("Cliente não cadastrado");
+    t["NRINSJURCLIE"].setAsString(kAlfa);
+    refused("Referência deve ser informada.", "dbeDsReferencia");
+    // The contact's name stands for a missing reference.
+    t["NRCONTATO"].setAsString("1");
+    refused("Produto Comercial deve ser informado.");
+    EXPECT_EQ(t["DSREFEPROPOSFAS"].asString() + u'|' + t["NRCONTATO"].asString(), "Ana Paula - Compras Alfa|0000000001");
+    t["CDPROCOMERCI"].setAsString("ERP");
+    t["CDOPERSOLI"].setAsString("NINGUEM");
+    refused("Operador não cadastrado", "dbeCdOperSoli");
+    t["CDOPERSOLI"].setAsString("GERENTE");
+    t["DSREFEPROPOSFAS"].setAsString(QStringLiteral("Teste de cabeçalho"));
     t["DTVALPROPFAS"].setAsDateTime(QDateTime(QDate(2026, 12, 5), QTime()));
-    EXPECT_FALSE(post());
-    EXPECT_EQ(dialogs.errors(), QStringList{"Data de cadastro da proposta não pode ser maior que a data de validade."});
+    refused("Data de cadastro da proposta não pode ser maior que a data de validade.", "depCadastro");
     EXPECT_EQ(t.state(), DataSetState::Insert);
-    EXPECT_TRUE(focused(widget<TDBDateEditPlus>("depCadastro")));
 
-    dialogs.clearShown();
     t["DTVALPROPFAS"].setAsDateTime(QDateTime(QDate(2026, 12, 6), QTime()));
-    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    ASSERT_TRUE(saved());
     EXPECT_EQ(t.state(), DataSetState::Browse);
     EXPECT_EQ(t.changeCount(), 0) << "saved and merged";
+    EXPECT_EQ(t["OPERSOLI"].asString() + u'|' + t["NMPROCOMERCI"].asString(), "Gerente Comercial|Gestão Empresarial");
     // NRMESREAJPROP: the month of the client's register.
-    EXPECT_EQ(storedValues(t["NRPROPOSFAS"].asString(), {"DSREFEPROPOSFAS", "CDFILIAL", "CDOPERINCL", "IDSOLPROPFAS", "NRMESREAJPROP"}),
+    EXPECT_EQ(storedValues(nr(), {"DSREFEPROPOSFAS", "CDFILIAL", "CDOPERINCL", "IDSOLPROPFAS", "NRMESREAJPROP"}),
               QStringList({"Teste de cabeçalho", "0001", "VENDEDOR", "S", "03"}));
     EXPECT_TRUE(screen->pages().tshDados->isEnabled());
 }
 
-TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
-    startNewProposal();
-    ClientTable& t = screen->proposal();
-    // Nothing typed: the client is asked for first.
-    EXPECT_FALSE(post());
-    EXPECT_EQ(dialogs.errors().value(0), "Cliente deve ser informado");
-    EXPECT_TRUE(focused(widget<TDBEdit>("dbeCdCliPros")));
-    // An unknown document.
-    dialogs.clearShown();
-    t["NRINSJURCLIE"].setAsString("99999999000199");
-    EXPECT_FALSE(post());
-    EXPECT_EQ(dialogs.errors().value(0), "Cliente não cadastrado");
-    // Known client, no reference and no contact.
-    dialogs.clearShown();
-    t["NRINSJURCLIE"].setAsString(kAlfa);
-    EXPECT_FALSE(post());
-    EXPECT_EQ(dialogs.errors().value(0), "Referência deve ser informada.");
-    EXPECT_TRUE(focused(widget<TDBEdit>("dbeDsReferencia")));
-    // The contact's name stands for a missing reference.
-    dialogs.clearShown();
-    t["NRCONTATO"].setAsString("1");
-    EXPECT_FALSE(post());
-    EXPECT_EQ(t["DSREFEPROPOSFAS"].asString(), "Ana Paula - Compras Alfa");
-    EXPECT_EQ(t["NRCONTATO"].asString(), "0000000001");
-    EXPECT_EQ(dialogs.errors().value(0), "Produto Comercial deve ser informado.");
-    // A requesting operator who does not exist.
-    dialogs.clearShown();
-    t["CDPROCOMERCI"].setAsString("ERP");
-    t["CDOPERSOLI"].setAsString("NINGUEM");
-    EXPECT_FALSE(post());
-    EXPECT_EQ(dialogs.errors().value(0), "Operador não cadastrado");
-    EXPECT_TRUE(focused(widget<TDBEdit>("dbeCdOperSoli")));
-    dialogs.clearShown();
-    t["CDOPERSOLI"].setAsString("GERENTE");
-    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
-    EXPECT_EQ(t["OPERSOLI"].asString(), "Gerente Comercial");
-    EXPECT_EQ(t["NMPROCOMERCI"].asString(), "Gestão Empresarial");
-}
-
 TEST_F(HeaderPost, AChangedVersionThatExistsIsRefused) {
-    ClientTable& t = screen->proposal();
-    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(6), "03"}));
+    ASSERT_TRUE(locate(6, "03"));
     editOnForm();
-    t["NRVERPROPFAS"].setAsString("02");
-    EXPECT_FALSE(post());
-    EXPECT_EQ(dialogs.errors(), QStringList{"Proposta já cadastrada"});
-    EXPECT_TRUE(focused(widget<TDBEdit>("dbeVersao")));
-    EXPECT_EQ(t.state(), DataSetState::Edit);
-    // A free version is taken.
-    dialogs.clearShown();
-    t["NRVERPROPFAS"].setAsString("04");
-    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    screen->proposal()["NRVERPROPFAS"].setAsString("02");
+    refused("Proposta já cadastrada", "dbeVersao");
+    EXPECT_EQ(screen->proposal().state(), DataSetState::Edit);
+    screen->proposal()["NRVERPROPFAS"].setAsString("04");  // a free version is taken
+    ASSERT_TRUE(saved());
     EXPECT_FALSE(storedRow(seedNumber(6), "04").isEmpty());
     EXPECT_TRUE(storedRow(seedNumber(6), "03").isEmpty());
 }
@@ -132,55 +116,48 @@ TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
     startNewProposal();
     fillRequest(kDelta, /*prospect=*/true);
     widget<TRadioButton>("rbtLuManut").setChecked(true);
-    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
-    const QString nr = screen->proposal().fieldByName("NRPROPOSFAS").asString();
+    ASSERT_TRUE(saved());
+    const QString n = nr();
     const int mandatory = scalar("SELECT COUNT(*) FROM TIPOSERV WHERE IDSERVOBRIGPROS = 'S'").toInt();
     ASSERT_GT(mandatory, 0);
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + nr + "'").toInt(), mandatory);
-    EXPECT_EQ(storedValues(nr, {"IDCLIENPROSP", "CDPROSPECT", "CDCLIENTE", "IDTIPOPROPFAS"}),
-              QStringList({"P", kDelta, "", "M"}));
+    EXPECT_EQ(services(n), mandatory);
+    EXPECT_EQ(storedValues(n, {"IDCLIENPROSP", "CDPROSPECT", "CDCLIENTE", "IDTIPOPROPFAS"}), QStringList({"P", kDelta, "", "M"}));
     // Saving it again adds nothing more.
     editOnForm();
-    screen->proposal().fieldByName("DSREFEPROPOSFAS").setAsString("Outra referência");
-    ASSERT_TRUE(post());
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + nr + "'").toInt(), mandatory);
+    screen->proposal()["DSREFEPROPOSFAS"].setAsString("Outra referência");
+    ASSERT_TRUE(saved());
+    EXPECT_EQ(services(n), mandatory);
 
     // A client proposal gets none.
     startNewProposal();
     fillRequest(kAlfa);
     widget<TRadioButton>("rbtLuManut").setChecked(true);
-    ASSERT_TRUE(post());
-    const QString clientNr = screen->proposal().fieldByName("NRPROPOSFAS").asString();
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = '" + clientNr + "'").toInt(), 0);
+    ASSERT_TRUE(saved());
+    EXPECT_EQ(services(nr()), 0);
 }
 
 // The contract buttons decide the contract on every post: none checked is services only,
 // whatever the row held before.
 TEST_F(HeaderPost, TheContractFollowsTheButtonsAndNoneCheckedIsServicesOnly) {
-    struct Case {
-        TRadioButton* checked;
-        const char* code;
-    };
-    for (const Case& c : {Case{&widget<TRadioButton>("rbtLocacao"), "L"}, Case{nullptr, "S"}}) {
-        SCOPED_TRACE(c.code);
+    for (const auto& [checked, code] : {std::pair{"rbtLocacao", "L"}, std::pair{"", "S"}}) {
+        SCOPED_TRACE(code);
         startNewProposal();
         fillRequest(kAlfa);
         for (const char* name : {"rbtLuManut", "rbtLocacao", "rbtServico"}) {
             TRadioButton& r = widget<TRadioButton>(name);
             r.setAutoExclusive(false);
-            r.setChecked(&r == c.checked);
+            r.setChecked(qstrcmp(name, checked) == 0);
             r.setAutoExclusive(true);
         }
-        ClientTable& t = screen->proposal();
-        t["IDTIPOPROPFAS"].setAsString("M");
-        ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
-        EXPECT_EQ(storedRow(t["NRPROPOSFAS"].asString(), "01").value("IDTIPOPROPFAS").toString(), c.code);
+        screen->proposal()["IDTIPOPROPFAS"].setAsString("M");
+        ASSERT_TRUE(saved());
+        EXPECT_EQ(storedValues(nr(), {"IDTIPOPROPFAS"}), QStringList{code});
     }
 }
 
 TEST_F(HeaderPost, CancelDropsPendingChangesAndDeleteReachesTheServer) {
     ClientTable& t = screen->proposal();
-    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
+    ASSERT_TRUE(locate(2));
     const QString before = t["DSREFEPROPOSFAS"].asString();
     editOnForm();
     EXPECT_FALSE(screen->pages().tshDados->isEnabled());
@@ -190,7 +167,7 @@ TEST_F(HeaderPost, CancelDropsPendingChangesAndDeleteReachesTheServer) {
     EXPECT_EQ(t.changeCount(), 0);
     EXPECT_TRUE(screen->pages().tshDados->isEnabled());
 
-    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(10), "01"}));
+    ASSERT_TRUE(locate(10));
     ASSERT_TRUE(runHandler([&] { t.deleteRecord(); }));
     EXPECT_EQ(t.changeCount(), 0);
     EXPECT_TRUE(storedRow(seedNumber(10), "01").isEmpty());
@@ -208,21 +185,19 @@ TEST_F(HeaderPost, AFailedSaveKeepsTheChangeToSendAgain) {
     EXPECT_TRUE(dialogs.errors()[0].contains("Proposta já cadastrada")) << dialogs.errors()[0].toStdString();
     EXPECT_GT(t.changeCount(), 0) << "the change log stays pending";
     EXPECT_EQ(busyDepth(), 0);
-    EXPECT_EQ(storedRow(seedNumber(6), "01").value("DSREFEPROPOSFAS").toString(),
-              "Expansão para filiais - primeira versão");
+    EXPECT_EQ(storedValues(seedNumber(6), {"DSREFEPROPOSFAS"}), QStringList{"Expansão para filiais - primeira versão"});
 
     // A free version: the pending insert goes out with it.
-    dialogs.clearShown();
     editOnForm();
     t["NRVERPROPFAS"].setAsString("09");
-    ASSERT_TRUE(post()) << dialogs.errors().join("; ").toStdString();
+    ASSERT_TRUE(saved());
     EXPECT_EQ(t.changeCount(), 0);
-    EXPECT_EQ(storedRow(seedNumber(6), "09").value("DSREFEPROPOSFAS").toString(), "Teste de cabeçalho");
+    EXPECT_EQ(storedValues(seedNumber(6), {"DSREFEPROPOSFAS"}, "09"), QStringList{"Teste de cabeçalho"});
 }
 
 TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
     ClientTable& t = screen->proposal();
-    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
+    ASSERT_TRUE(locate(2));
     screen->pgcPadrao->setActivePage(screen->pages().tshProposta);
     screen->pgcPadraoChange();  // loads the product lines
     ASSERT_FALSE(widget<ClientTable>("cdsLinProd").isEmpty());
@@ -243,24 +218,91 @@ TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
     EXPECT_EQ(t["CDPROCOMERCI"].asString(), "ERP");
 }
 
+// A typed interlocutor must belong to the party: checked on leaving the field, and again
+// when the proposal is confirmed without leaving it (the confirm button takes no focus).
 TEST_F(HeaderPost, ATypedInterlocutorMustBelongToTheParty) {
     ClientTable& t = screen->proposal();
-    ASSERT_TRUE(t.locate("NRPROPOSFAS;NRVERPROPFAS", {seedNumber(2), "01"}));
+    ASSERT_TRUE(locate(2));
+    const QStringList before = storedValues(seedNumber(2), {"CDINTECLIE"});
     editOnForm();
-    ASSERT_TRUE(focus(*screen, "dbeCdInterLoc"));
-    widget<TDBEdit>("dbeCdInterLoc").selectAll();
-    type(*screen, "dbeCdInterLoc", "7");
+    retype("dbeCdInterLoc", "7", false);
     EXPECT_TRUE(t["NMINTECLIE"].asString().isEmpty()) << "typing takes the old name away";
     focus(*screen, "dbeDsReferencia");
     EXPECT_EQ(dialogs.errors(), QStringList{"Interlocutor não cadastrado."});
     EXPECT_TRUE(focused(widget<TDBEdit>("dbeCdInterLoc")));
+
     dialogs.clearShown();
-    widget<TDBEdit>("dbeCdInterLoc").selectAll();
-    type(*screen, "dbeCdInterLoc", "1");
-    focus(*screen, "dbeDsReferencia");
+    retype("dbeCdInterLoc", "99", false);
+    click(*screen, "sbtConfirmar");
+    EXPECT_EQ(dialogs.errors(), QStringList{"Interlocutor não cadastrado."}) << "the message of leaving the field";
+    EXPECT_EQ(t.state(), DataSetState::Edit);
+    EXPECT_TRUE(focused(widget<TDBEdit>("dbeCdInterLoc")));
+    EXPECT_EQ(storedValues(seedNumber(2), {"CDINTECLIE"}), before) << "nothing saved";
+
+    // The client's interlocutor typed short is saved as its register holds it.
+    dialogs.clearShown();
+    retype("dbeCdInterLoc", "1", false);
+    click(*screen, "sbtConfirmar");
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
+    EXPECT_EQ(t.state(), DataSetState::Browse);
     EXPECT_EQ(QStringList({t["CODIGOINTER"].asString(), t["CDINTECLIE"].asString(), t["NMINTECLIE"].asString()}),
               QStringList({"01", "01", "Fernanda Reis"}));
+    EXPECT_EQ(storedValues(seedNumber(2), {"CDINTECLIE"}), QStringList{"01"});
+}
+
+TEST_F(HeaderPost, AProspectsInterlocutorIsCheckedAgainstTheProspectAtPost) {
+    startNewProposal();
+    fillRequest(kDelta, /*prospect=*/true);
+    ClientTable& t = screen->proposal();
+    t["CODIGOINTER"].setAsString("2");  // the prospect has 01 only
+    refused("Interlocutor não cadastrado.");
+    EXPECT_EQ(t.state(), DataSetState::Insert);
+    t["CODIGOINTER"].setAsString("1");
+    ASSERT_TRUE(saved());
+    EXPECT_EQ(storedValues(nr(), {"CDINTEPROS", "CDINTECLIE"}), QStringList({"01", ""}));
+}
+
+TEST_F(HeaderPost, EveryCodeOfTheDemoDataCanBeTypedIntoItsField) {
+    ASSERT_TRUE(locate(2));
+    editOnForm();
+    const std::pair<const char*, const char*> kinds[] = {
+        {"dbeCdOperSoli", "SELECT CDOPERADOR FROM OPERADOR"},
+        {"dbeCdOperResp", "SELECT CDOPERADOR FROM OPERADOR"},
+        {"dbeCdProdComer", "SELECT CDPROCOMERCI FROM PRODCOMERCI"},
+        {"dbeCdInterLoc", "SELECT CDINTECLIE FROM INTECLIE UNION SELECT CDINTEPROS FROM INTEPROS"},
+        {"dbeCdCliPros", "SELECT NRINSJURCLIE FROM CLIENTE UNION SELECT NRINSJURPROS FROM PROSPECT"},
+        {"dbeInd1", "SELECT CDINDICE FROM INDICE"},
+        {"dbeIndTp1", "SELECT CDTPINDICE FROM INDICE"},
+    };
+    for (const auto& [edit, sql] : kinds) {
+        const QStringList all = codes(QString::fromLatin1(sql));
+        ASSERT_FALSE(all.isEmpty()) << sql;
+        for (const QString& code : all) {
+            QString shown = typed(edit, code);
+            if (qstrcmp(edit, "dbeCdCliPros") == 0) shown.remove(QRegularExpression("[./-]"));  // the document's mask
+            EXPECT_EQ(shown, code) << edit;
+        }
+    }
+    // Codes are compared as stored: typed in lower case they come out in upper case, and
+    // what no code holds is not taken; percentages take only digits and a point.
+    EXPECT_EQ(QStringList({typed("dbeCdOperSoli", "gerente"), typed("dbeCdProdComer", "Folha-"),
+                           typed("dbeCdOperResp", "A1b-2"), typed("dbePercent1", "6a0,x5.5-"), typed("dbePercent2", "e12")}),
+              QStringList({"GERENTE", "FOLHA", "A1B2", "605.5", "12"}));
+    // The contact is chosen through its lookup (its edit takes no typing); the key filter
+    // it carries still takes every contact number and nothing else.
+    TDBEdit& contact = widget<TDBEdit>("dbeContato");
+    ASSERT_TRUE(contact.onKeyPress);
+    for (const QString& number : codes("SELECT NRCONTATO FROM CONTATO"))
+        for (const QChar c : number) {
+            QChar key = c;
+            contact.onKeyPress(key);
+            EXPECT_EQ(key, c) << number.toStdString();
+        }
+    QChar letter(u'a');
+    contact.onKeyPress(letter);
+    EXPECT_TRUE(letter.isNull());
+    EXPECT_TRUE(runHandler([&] { screen->proposal().cancel(); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
 }
 
 }  // namespace
