@@ -244,6 +244,12 @@ const StoredCase kStoredCases[] = {
                    "expect-rows dbgPadrao 14\n",
        {}}},
      {}, "\n  15: press Esc\n"},
+    // The file dialog offers the proposal's name; cancelled, it writes nothing and the launcher stays.
+    {"CancellingThePdfsFileDialogLeavesTheLauncherOpen",
+     {{kOpenList + "select dbgPadrao DSREFEPROPOSFAS \"ERP Web e serviços de implantação\"\nclick sbtImprimir\n"
+                   "window frmRelPropostaComercial\nclick sbtPdf\nwindow dlgSalvarPdf\n"
+                   "expect-text fileNameEdit \"Proposta 2-01.pdf\"\npress Esc\nclick sbtFechar\n",
+       {}}}},
     // Typed text goes key by key through the controls: accents, quotes and backslashes reach
     // the database as written in the scenario.
     {"TypedTextReachesTheDatabaseAsWritten",
@@ -380,20 +386,44 @@ TEST_F(Scenarios, AttachmentsAreStoredAsZipsAndRemovedWithTheirFolder) {
     EXPECT_EQ(QString::fromUtf8(unzip.readAllStandardOutput()).trimmed(), "contrato.txt");
 }
 
-// Print: the launcher writes the PDF chosen in its file dialog; poppler reads the proposal in it.
+// Print: the launcher writes the PDF chosen in its file dialog; poppler reads it back: what a
+// customer receives holds the proposal as the server has it, on A4, with the letterhead's logo.
 TEST_F(Scenarios, PrintingAProposalWritesItsReportAsPdf) {
     const ShellRun r = run(sourcePath("scenarios/print_proposal.scn"));
     ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
+    EXPECT_TRUE(picture("processing_mode.png"));
     const QString pdf = home.filePath("proposta_2_01.pdf");
     ASSERT_TRUE(QFileInfo::exists(pdf)) << r.all().toStdString();
-    QProcess text;
-    text.start("pdftotext", {"-enc", "UTF-8", pdf, "-"});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    const QString read = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-    for (const char* expected : {"ERP Web e serviços de implantação", "Beta Comércio", "18.671,50",
-                                 "Apresentamos nossa proposta de licença de uso com manutenção mensal."})
-        EXPECT_TRUE(read.contains(QString::fromUtf8(expected))) << expected;
-    EXPECT_TRUE(picture("processing_mode.png"));
+    const auto poppler = [&](const QString& tool, const QStringList& args) {
+        QProcess p;
+        p.start(tool, args + QStringList{pdf} + (tool == "pdftotext" ? QStringList{"-"} : QStringList{}));
+        EXPECT_TRUE(p.waitForFinished(30000) && p.exitCode() == 0) << tool.toStdString();
+        return QString::fromUtf8(p.readAllStandardOutput());
+    };
+    EXPECT_TRUE(poppler("pdfinfo", {}).contains("(A4)"));
+    // The company offers and the salesperson closes; money says R$; every page is counted.
+    const QString text = poppler("pdftotext", {"-enc", "UTF-8"}).simplified();
+    for (const char* expected :
+         {"Proposta de Contratação - Manutenção", "ERP Web e serviços de implantação", "Beta Comércio",
+          "ERP Web completo", "Escrita Fiscal Web", "10.943,50", "1.360,00", "7.728,00", "18.671,50",
+          "Apresentamos nossa proposta de licença de uso com manutenção mensal.",
+          "As parcelas da licença vencem nas datas indicadas", "22.333.444/0001-72", "Gerente Comercial",
+          "Usuários", "Qtde.", "Demonstração Sistemas Ltda.", "CNPJ 11.111.111/0001-91",
+          "Av. Paulista, 1000, São Paulo - SP", "(11) 3000-1000", "www.demo.local", "Proposta 2/01", "R$ 18.671,50",
+          "Parcela Vencimento Valor", "Fale com o vendedor", "gerente@demo.local", "(11) 98000-1002", "Página 1 de",
+          "As parcelas somam R$ 9.642,50, acima do valor cotado de R$ 9.500,00: a diferença de R$ 142,50 são os "
+          "juros do parcelamento."})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(QRegularExpression("\\d\\) \\d\\d/\\d\\d/\\d{4}:"))) << "installments run into one line";
+    EXPECT_LT(text.indexOf("Apresentamos nossa proposta"), text.indexOf("ERP Web completo")) << "texts before prices";
+    // Printed at the size it was laid out: the 15 pt title is about 15 pt high on the page
+    // (a layout taken in the writer's own pixels came out at a third of that).
+    const QRegularExpressionMatch title =
+        QRegularExpression("yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" yMax=\"([0-9.]+)\">Proposta<").match(poppler("pdftotext", {"-bbox"}));
+    ASSERT_TRUE(title.hasMatch());
+    const double height = title.captured(2).toDouble() - title.captured(1).toDouble();
+    EXPECT_TRUE(height > 12.0 && height < 25.0) << height;
+    EXPECT_EQ(poppler("pdfimages", {"-list"}).count(QRegularExpression(" image +96 +96 ")), 1) << "the logo";
 }
 
 // Approval of a prospect's licence proposal through the screens: the prospect becomes a
