@@ -2,14 +2,12 @@
 // fields' handlers, column enter/exit, keys, row commands and the helper routines.
 #include <gtest/gtest.h>
 
-#include <QHeaderView>
 #include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "data/client_table.h"
-#include "data/data_source.h"
 #include "base/errors.h"
+#include "data/data_source.h"
 #include "support/screen_widgets.h"
 #include "support/scripted_dialogs.h"
 #include "ui/db_grid.h"
@@ -33,7 +31,6 @@ struct Installments {
     ScriptedDialogs::Scope scope{dialogs};
 
     explicit Installments(int rows = 3) {
-        ensureApplication();
         Packet p;
         p.fields = {{"NRPARCELA", FieldType::String, 2},
                     {"DTVELUSOPEDP", FieldType::DateTime, 0},
@@ -55,6 +52,8 @@ struct Installments {
         showAndActivate(window);
     }
     QString cell(int row, int col) const { return grid->gridModel()->cellText(row, col); }
+    int rows() const { return grid->gridModel()->rowCount(); }
+    DataSetState state() const { return table.state(); }
 };
 
 }  // namespace
@@ -76,25 +75,25 @@ TEST(Grid, ColumnsFollowFieldsOrDeclarations) {
 
 TEST(Grid, RowsFollowTheTableAndTheCursorBothWays) {
     Installments t;
-    EXPECT_EQ(t.grid->gridModel()->rowCount(), 3);
     t.table.last();
     EXPECT_EQ(t.grid->row(), 2);
     t.grid->setCurrentIndex(t.grid->gridModel()->index(0, 0));
     EXPECT_EQ(t.table.recNo(), 1);
 
+    QList<int> counts{t.rows()};
     t.table.append();
     t.table["NRPARCELA"].setAsString("4");
     t.table.post();
-    EXPECT_EQ(t.grid->gridModel()->rowCount(), 4);
+    counts << t.rows();
     t.table.deleteRecord();
-    EXPECT_EQ(t.grid->gridModel()->rowCount(), 3);
-
+    counts << t.rows();
     t.table.setFilter("NRPARCELA = '2'");
     t.table.setFiltered(true);
-    EXPECT_EQ(t.grid->gridModel()->rowCount(), 1);
+    counts << t.rows();
     EXPECT_EQ(t.cell(0, 0), "2");
     t.table.setFiltered(false);
-    EXPECT_EQ(t.grid->gridModel()->rowCount(), 3);
+    counts << t.rows();
+    EXPECT_EQ(counts, QList<int>({3, 4, 3, 1, 3}));
 
     // Reading rows for display never moves the cursor nor runs scroll events.
     int scrolls = 0;
@@ -128,7 +127,7 @@ TEST(Grid, InPlaceEditingWritesThroughSetTextBeforeColumnExit) {
     ASSERT_TRUE(t.grid->editorMode());
     typeText(*t.grid->inplaceEditor(), "1");
     ASSERT_TRUE(t.grid->editorMode());
-    EXPECT_EQ(t.table.state(), DataSetState::Edit);
+    EXPECT_EQ(t.state(), DataSetState::Edit);
     EXPECT_EQ(GridText(t.grid, "VRVELUSOPEDP", true) + "|" + GridText(t.grid, "NRPARCELA", false), "21|1");
     EXPECT_EQ(t.table["VRVELUSOPEDP"].asFloat(), 100);
 
@@ -162,8 +161,7 @@ TEST(Grid, KeyHandlersSwallowAndReplaceAlsoInTheEditor) {
         if (key == 'a') key = QChar('9');    // replaced
     };
     typeText(*t.grid, "x");
-    EXPECT_FALSE(t.grid->editorMode());
-    EXPECT_EQ(t.table.state(), DataSetState::Browse);
+    EXPECT_FALSE(t.grid->editorMode() || t.state() != DataSetState::Browse);
     typeText(*t.grid, "a");
     ASSERT_TRUE(t.grid->editorMode());
     typeText(*t.grid->inplaceEditor(), "xa");
@@ -177,7 +175,7 @@ TEST(Grid, KeyHandlersSwallowAndReplaceAlsoInTheEditor) {
     };
     pressKey(*t.grid, Qt::Key_Escape);
     pressKey(*t.grid, Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(t.grid->gridModel()->rowCount(), 3);
+    EXPECT_EQ(t.rows(), 3);
     EXPECT_TRUE(t.dialogs.questions().isEmpty());
     EXPECT_GE(downs, 2);
 }
@@ -187,13 +185,11 @@ TEST(Grid, RowCommandsAppendInsertDeleteAndCancel) {
     focusWidget(*t.grid);
     t.table.last();
     pressKey(*t.grid, Qt::Key_Down);
-    EXPECT_EQ(t.table.state(), DataSetState::Insert);
-    EXPECT_EQ(t.grid->gridModel()->rowCount(), 4);
+    EXPECT_EQ(t.state(), DataSetState::Insert);
     pressKey(*t.grid, Qt::Key_Down);  // one blank row is enough
-    EXPECT_EQ(t.grid->gridModel()->rowCount(), 4);
+    EXPECT_EQ(t.rows(), 4);
     pressKey(*t.grid, Qt::Key_Escape);
-    EXPECT_EQ(t.table.state(), DataSetState::Browse);
-    EXPECT_EQ(t.grid->gridModel()->rowCount(), 3);
+    EXPECT_EQ(std::pair(t.state(), t.rows()), std::pair(DataSetState::Browse, 3));
 
     t.dialogs.expectConfirm(false);
     pressKey(*t.grid, Qt::Key_Delete, Qt::ControlModifier);
@@ -210,11 +206,10 @@ TEST(Grid, RowCommandsAppendInsertDeleteAndCancel) {
     t.grid->removeOption(dgEditing);
     pressKey(*t.grid, Qt::Key_Insert);
     typeText(*t.grid, "5");
-    EXPECT_EQ(t.table.state(), DataSetState::Browse);
-    EXPECT_FALSE(t.grid->editorMode());
+    EXPECT_FALSE(t.grid->editorMode() || t.state() != DataSetState::Browse);
     t.grid->addOption(dgEditing);
     pressKey(*t.grid, Qt::Key_Insert);
-    EXPECT_EQ(t.table.state(), DataSetState::Insert);
+    EXPECT_EQ(t.state(), DataSetState::Insert);
 }
 
 TEST(Grid, LeavingTheGridWritesTheEditorAndDropsABlankNewRow) {
@@ -223,17 +218,15 @@ TEST(Grid, LeavingTheGridWritesTheEditorAndDropsABlankNewRow) {
     t.grid->setSelectedIndex(0);
     typeText(*t.grid, "7");
     focusWidget(*t.other);
-    EXPECT_EQ(t.table["NRPARCELA"].asString(), "7");
-    EXPECT_EQ(t.table.state(), DataSetState::Edit);
+    EXPECT_EQ(std::pair(t.state(), t.table["NRPARCELA"].asString()), std::pair(DataSetState::Edit, QString("7")));
     t.table.post();
 
     focusWidget(*t.grid);
     t.table.last();
     pressKey(*t.grid, Qt::Key_Down);
-    ASSERT_EQ(t.table.state(), DataSetState::Insert);
+    ASSERT_EQ(t.state(), DataSetState::Insert);
     focusWidget(*t.other);
-    EXPECT_EQ(t.table.state(), DataSetState::Browse);
-    EXPECT_EQ(t.table.recordCount(), 3);
+    EXPECT_EQ(std::pair(t.state(), t.table.recordCount()), std::pair(DataSetState::Browse, 3));
 }
 
 TEST(Grid, PostTakesTheEditorTextAndEditButtonRuns) {
