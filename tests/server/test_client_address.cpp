@@ -1,5 +1,7 @@
 // The address a request is counted under: behind a trusted proxy, the client that proxy
 // forwards; from anyone else, the peer itself whatever X-Forwarded-For says.
+#include <httplib.h>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,14 +10,12 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
+#include <functional>
 #include <memory>
 
 #include "server/rpc/client_address.h"
 #include "server/rpc/server_config.h"
-#include "support/raw_socket.h"
 #include "server_cases_a.h"
 
 using namespace cot;
@@ -83,91 +83,76 @@ TEST(ClientAddress, TrustedProxyOptionFileAndEnvironment) {
     EXPECT_TRUE(ServerConfig::usage().contains("--trusted-proxy ENDER"));
 }
 
-struct Answer {
-    int status = 0;
-    QJsonObject json;
-};
-
-// One request on a connection of its own, as a proxy would pass it on.
-Answer send(int port, const QByteArray& method, const QByteArray& path, const QList<QByteArray>& headers,
-            const QByteArray& body = {}) {
-    QByteArray request = method + ' ' + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
-    for (const QByteArray& h : headers) request += h + "\r\n";
-    request += "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
-    const int s = cot::testing::connectLoopback(port);
-    Answer answer;
-    if (s < 0 || !cot::testing::sendAll(s, request)) {
-        ADD_FAILURE() << "request not sent";
-        if (s >= 0) close(s);
-        return answer;
-    }
-    QByteArray in;
-    char buffer[8192];
-    for (ssize_t n; (n = recv(s, buffer, sizeof buffer, 0)) > 0;) in.append(buffer, qsizetype(n));
-    close(s);
-    answer.status = in.mid(9, 3).toInt();
-    const qsizetype headEnd = in.indexOf("\r\n\r\n");
-    if (headEnd >= 0) answer.json = QJsonDocument::fromJson(in.mid(headEnd + 4)).object();
-    return answer;
+// One request on a connection of its own, from a client at `address` as a proxy would pass
+// it on: the status and the JSON body.
+std::pair<int, QJsonObject> send(int port, const char* method, const char* path, const QByteArray& address,
+                                 httplib::Headers headers = {}, const QByteArray& body = {}) {
+    httplib::Client http("127.0.0.1", port);
+    httplib::Request request;
+    request.method = method;
+    request.path = path;
+    request.headers = std::move(headers);
+    request.headers.emplace("X-Forwarded-For", address.toStdString());
+    request.body = body.toStdString();
+    const auto r = http.send(request);
+    if (!r) return {0, {}};
+    return {r->status, QJsonDocument::fromJson(QByteArray::fromStdString(r->body)).object()};
 }
 
-QByteArray forwardedFor(const QByteArray& address) { return "X-Forwarded-For: " + address; }
-
 // AbreSessao passed on for a client at `address`: "ok" or the error's text.
-QString signIn(const TestServer& server, const QByteArray& address, const QString& op, const QString& password) {
-    const QJsonObject call{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "AbreSessao"}, {"params", QJsonArray{op, password}}};
-    const Answer a = send(server.port(), "POST", "/rpc", {"Content-Type: application/json", forwardedFor(address)},
-                          QJsonDocument(call).toJson(QJsonDocument::Compact));
-    if (!a.json.value("result").toObject().value("token").toString().isEmpty()) return QStringLiteral("ok");
-    return a.json.value("error").toObject().value("message").toString();
+QString signIn(const TestServer& server, const QByteArray& address, const QString& password) {
+    const QJsonObject call{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "AbreSessao"}, {"params", QJsonArray{"GERENTE", password}}};
+    const QJsonObject a = send(server.port(), "POST", "/rpc", address, {{"Content-Type", "application/json"}},
+                               QJsonDocument(call).toJson(QJsonDocument::Compact)).second;
+    if (!a.value("result").toObject().value("token").toString().isEmpty()) return QStringLiteral("ok");
+    return a.value("error").toObject().value("message").toString();
 }
 
 const QString kInvalid = QStringLiteral("Operador ou senha inválidos.");
 const QString kHeld = QStringLiteral("Muitas tentativas sem sucesso. Tente novamente em 30 segundos.");
 
-class ForwardedClient : public ::testing::TestWithParam<Backend> {};
+class ForwardedClient : public ::testing::TestWithParam<Backend> {
+protected:
+    // Runs `requests` on a server trusting `proxy`; the request log it wrote, once stopped
+    // (the last lines are written after the answer).
+    QString logOf(const char* proxy, const std::function<void(const TestServer&)>& requests) {
+        auto server = std::make_unique<TestServer>(TestServerOptions{
+            .backend = GetParam(), .seed = true, .logRequests = true, .trustedProxies = {proxy}});
+        ::testing::internal::CaptureStderr();
+        requests(*server);
+        server.reset();
+        return QString::fromStdString(::testing::internal::GetCapturedStderr());
+    }
+};
 
 TEST_P(ForwardedClient, BehindATrustedProxyEachClientIsHeldBackAndLoggedOnItsOwn) {
-    auto server = std::make_unique<TestServer>(TestServerOptions{
-        .backend = GetParam(), .seed = true, .logRequests = true, .trustedProxies = {"127.0.0.1"}});
-    ::testing::internal::CaptureStderr();
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(signIn(*server, "198.51.100.1", "GERENTE", "errada"), kInvalid);
-    EXPECT_EQ(signIn(*server, "198.51.100.1", "GERENTE", "gerente"), kHeld);
-    EXPECT_EQ(signIn(*server, "203.0.113.9, 198.51.100.2", "GERENTE", "gerente"), QString("ok"))
-        << "another client of the same proxy is not held back";
-
-    // Requests turned away before any method ran are logged under the client too.
-    const int port = server->port();
-    EXPECT_EQ(send(port, "POST", "/rpc", {"Content-Type: text/plain", forwardedFor("198.51.100.3")}, "{}").status, 415);
-    EXPECT_EQ(send(port, "OPTIONS", "/rpc", {"Origin: https://pagina.exemplo.com", forwardedFor("198.51.100.4")}).status,
-              403);
-    EXPECT_EQ(send(port, "GET", "/nada", {forwardedFor("198.51.100.5")}).status, 404);
-    // The last lines are written after the answer: stopped, the server has written them all.
-    server.reset();
-    const QString log = QString::fromStdString(::testing::internal::GetCapturedStderr());
-
+    const QString log = logOf("127.0.0.1", [](const TestServer& server) {
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(signIn(server, "198.51.100.1", "errada"), kInvalid);
+        EXPECT_EQ(signIn(server, "198.51.100.1", "gerente"), kHeld);
+        EXPECT_EQ(signIn(server, "203.0.113.9, 198.51.100.2", "gerente"), QString("ok"))
+            << "another client of the same proxy is not held back";
+        // Requests turned away before any method ran are logged under the client too.
+        EXPECT_EQ(send(server.port(), "POST", "/rpc", "198.51.100.3", {{"Content-Type", "text/plain"}}, "{}").first, 415);
+        EXPECT_EQ(send(server.port(), "OPTIONS", "/rpc", "198.51.100.4", {{"Origin", "https://pagina.exemplo.com"}}).first,
+                  403);
+        EXPECT_EQ(send(server.port(), "GET", "/nada", "198.51.100.5").first, 404);
+    });
     EXPECT_EQ(log.count(" ip=198.51.100.1 op=- entrada=GERENTE met=AbreSessao "), 6) << log.toStdString();
-    EXPECT_TRUE(log.contains(QRegularExpression(R"( ip=198\.51\.100\.2 op=- entrada=GERENTE met=AbreSessao [\d.]+ms ok\n)")))
-        << log.toStdString();
-    for (const char* refused : {R"( ip=198\.51\.100\.3 op=- met=- [\d.]+ms recusada 415\n)",
-                                R"( ip=198\.51\.100\.4 op=- met=- [\d.]+ms recusada 403\n)",
-                                R"( ip=198\.51\.100\.5 op=- met=- [\d.]+ms recusada 404\n)"})
-        EXPECT_TRUE(log.contains(QRegularExpression(refused))) << refused << "\n" << log.toStdString();
+    for (const char* line : {R"( ip=198\.51\.100\.2 op=- entrada=GERENTE met=AbreSessao [\d.]+ms ok\n)",
+                             R"( ip=198\.51\.100\.3 op=- met=- [\d.]+ms recusada 415\n)",
+                             R"( ip=198\.51\.100\.4 op=- met=- [\d.]+ms recusada 403\n)",
+                             R"( ip=198\.51\.100\.5 op=- met=- [\d.]+ms recusada 404\n)"})
+        EXPECT_TRUE(log.contains(QRegularExpression(line))) << line << "\n" << log.toStdString();
     EXPECT_FALSE(log.contains("ip=127.0.0.1")) << log.toStdString();
     EXPECT_FALSE(log.contains("203.0.113.9")) << "the entry the client may have written";
-}
 
-TEST_P(ForwardedClient, FromAPeerNotTrustedAForgedHeaderChangesNothing) {
-    // A proxy is trusted, but not the peer these requests come from.
-    auto server = std::make_unique<TestServer>(TestServerOptions{
-        .backend = GetParam(), .seed = true, .logRequests = true, .trustedProxies = {"10.9.9.9"}});
-    ::testing::internal::CaptureStderr();
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(signIn(*server, "198.51.100.1", "GERENTE", "errada"), kInvalid);
-    EXPECT_EQ(signIn(*server, "198.51.100.2", "GERENTE", "gerente"), kHeld) << "one client, whatever it claims";
-    server.reset();  // every line written
-    const QString log = QString::fromStdString(::testing::internal::GetCapturedStderr());
-    EXPECT_EQ(log.count(" ip=127.0.0.1 op=- entrada=GERENTE met=AbreSessao "), 6) << log.toStdString();
-    EXPECT_FALSE(log.contains("198.51.100.")) << log.toStdString();
+    // A proxy is trusted, but not the peer these requests come from: one client, whatever it claims.
+    const QString untrusted = logOf("10.9.9.9", [](const TestServer& server) {
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(signIn(server, "198.51.100.1", "errada"), kInvalid);
+        EXPECT_EQ(signIn(server, "198.51.100.2", "gerente"), kHeld);
+    });
+    EXPECT_EQ(untrusted.count(" ip=127.0.0.1 op=- entrada=GERENTE met=AbreSessao "), 6) << untrusted.toStdString();
+    EXPECT_FALSE(untrusted.contains("198.51.100.")) << untrusted.toStdString();
 }
 
 COT_ON_EVERY_BACKEND(ForwardedClient);

@@ -59,8 +59,7 @@ void lost(server::Database& db, int n, const char* ver) {
 // 6: open, ASSIST's. 7: open and due in five days, nothing else.
 void prepare(server::Database& db) {
     db.exec("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0009', 'Filial de Testes')");
-    db.exec("INSERT INTO OPERFILI (CDOPERADOR, CDFILIAL) VALUES ('VENDEDOR', '0009')");
-    db.exec("INSERT INTO OPERFILI (CDOPERADOR, CDFILIAL) VALUES ('ASSIST', '0009')");
+    db.exec("INSERT INTO OPERFILI (CDOPERADOR, CDFILIAL) VALUES ('VENDEDOR', '0009'), ('ASSIST', '0009')");
     proposal(db, 1, "01", at(30), {});
     proposal(db, 1, "02", at(30), at(-3));
     proposal(db, 2, "01", at(30), {});
@@ -144,9 +143,7 @@ TEST_P(ClientDecisionTest, FilterByClientDecisionAndByTheNewStatuses) {
     // The 19-argument call of older desktops still works.
     EXPECT_EQ(byVersion(packet("GetPropostaAux", filter().mid(0, 19)), "IDSITUACAO").size(), 11);
 
-    const RpcResult bad = call("GetPropostaAux", filter("X"));
-    EXPECT_FALSE(bad.ok);
-    EXPECT_EQ(bad.error, "Decisão do cliente inválida no filtro: \"X\".");
+    EXPECT_EQ(call("GetPropostaAux", filter("X")).error, "Decisão do cliente inválida no filtro: \"X\".");
     QVariantList wrongSlot = filter();
     wrongSlot[20] = "P";  // the superseded slot takes only "S"
     EXPECT_EQ(call("GetPropostaAux", wrongSlot).error, "Situação de proposta inválida no filtro: \"P\".");
@@ -156,37 +153,22 @@ TEST_P(ClientDecisionTest, DecisionAndLostMarkComeInOneRow) {
     const QStringList fields{"IDDECISAO", "IDMOTIVO", "NMRESPDECISAO", "TXCOMENTARIO", "DTDECISAO", "NRENVIO",
                              "DTPERDA", "IDMOTIVOPERDA", "TXMOTIVOPERDA", "CDOPERPERDA"};
     const Packet declined = packet("GetDecisaoCliente", {nr(3), "02"});
-    EXPECT_EQ(declined.rows.size(), 1);
-    EXPECT_EQ(cells(declined, 0, fields), QStringList({"R", "P", "Ana Souza", "Caro demais", "04/12/2026 14:00", "1",
-                                                       "<null>", "<null>", "<null>", "<null>"}));
+    EXPECT_EQ(cells(declined, 0, fields) << QString::number(declined.rows.size()),
+              QStringList({"R", "P", "Ana Souza", "Caro demais", "04/12/2026 14:00", "1", "<null>", "<null>", "<null>",
+                           "<null>", "1"}));
     const Packet lostOnly = packet("GetDecisaoCliente", {nr(3), "01"});
-    EXPECT_EQ(lostOnly.rows.size(), 1);
-    EXPECT_EQ(cells(lostOnly, 0, fields), QStringList({"<null>", "<null>", "<null>", "<null>", "<null>", "<null>",
-                                                       "05/12/2026 09:00", "C", "Fechou com outro", "VENDEDOR"}));
-
+    EXPECT_EQ(cells(lostOnly, 0, fields) << QString::number(lostOnly.rows.size()),
+              QStringList({"<null>", "<null>", "<null>", "<null>", "<null>", "<null>", "05/12/2026 09:00", "C",
+                           "Fechou com outro", "VENDEDOR", "1"}));
     EXPECT_TRUE(packet("GetDecisaoCliente", {nr(7), "01"}).rows.isEmpty());
     EXPECT_TRUE(packet("GetDecisaoCliente", {nr(99), "01"}).rows.isEmpty());
 }
 
-TEST_P(ClientDecisionTest, MarkingLostRecordsWhoWhenAndWhyAndUnmarkingRemovesIt) {
-    ASSERT_TRUE(call("MarcarPerdida", {nr(7), "01", "z", "  Prazo de entrega longo  "}).ok);
-    EXPECT_EQ(cells(packet("GetDecisaoCliente", {nr(7), "01"}), 0, {"IDMOTIVOPERDA", "TXMOTIVOPERDA", "CDOPERPERDA", "DTPERDA"}),
-              QStringList({"Z", "Prazo de entrega longo", server_.operatorCode(), "06/12/2026 10:00"}));
-    EXPECT_EQ(byVersion(packet("GetProposta", {kBranch, "T"}), "IDSITUACAO").value("7/01"), "P");
-    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N AND NMMETODO = 'MarcarPerdida'",
-                          {{"N", nr(7)}}).toInt(), 1);
-
-    ASSERT_TRUE(call("DesmarcarPerdida", {nr(7), "01"}).ok);
-    EXPECT_EQ(byVersion(packet("GetProposta", {kBranch, "T"}), "IDSITUACAO").value("7/01"), "E");
-    EXPECT_EQ(call("DesmarcarPerdida", {nr(7), "01"}).error, "A proposta não está marcada como perdida.");
-    // Without a text: none kept.
-    ASSERT_TRUE(call("MarcarPerdida", {nr(7), "01", "O", "   "}).ok);
-    EXPECT_TRUE(packet("GetDecisaoCliente", {nr(7), "01"}).value(0, "TXMOTIVOPERDA").isNull());
-}
-
-TEST_P(ClientDecisionTest, MarkingLostRefusesInOrderAndWritesNothing) {
+// Marking lost checks its input first, then the version's state (not stored, accepted,
+// already lost), writing nothing when it refuses; it records who, when and why; unmarking
+// removes it.
+TEST_P(ClientDecisionTest, MarkingLostRefusesInOrderOrRecordsWhoWhenAndWhy) {
     const int before = lostRows();
-    // Input first, then the version's state: not stored, accepted, already lost.
     for (const char* motive : {"X", "", "PZ"})
         EXPECT_EQ(call("MarcarPerdida", {nr(7), "01", motive, ""}).error, "Escolha o motivo da perda.") << motive;
     EXPECT_EQ(call("MarcarPerdida", {nr(7), "01", "P", QString(501, u'x')}).error,
@@ -197,7 +179,22 @@ TEST_P(ClientDecisionTest, MarkingLostRefusesInOrderAndWritesNothing) {
     EXPECT_EQ(call("MarcarPerdida", {nr(3), "01", "P", ""}).error, "A proposta já está marcada como perdida.");
     EXPECT_EQ(call("DesmarcarPerdida", {nr(99), "01"}).error, "Proposta não cadastrada.");
     EXPECT_EQ(lostRows(), before);
-    ASSERT_TRUE(call("MarcarPerdida", {nr(7), "01", "P", QString(500, u'x')}).ok) << "500 characters fit";
+
+    ASSERT_TRUE(call("MarcarPerdida", {nr(7), "01", "z", "  Prazo de entrega longo  "}).ok);
+    EXPECT_EQ(cells(packet("GetDecisaoCliente", {nr(7), "01"}), 0, {"IDMOTIVOPERDA", "TXMOTIVOPERDA", "CDOPERPERDA", "DTPERDA"}),
+              QStringList({"Z", "Prazo de entrega longo", server_.operatorCode(), "06/12/2026 10:00"}));
+    EXPECT_EQ(byVersion(packet("GetProposta", {kBranch, "T"}), "IDSITUACAO").value("7/01"), "P");
+    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N AND NMMETODO = 'MarcarPerdida'",
+                          {{"N", nr(7)}}).toInt(), 1);
+
+    ASSERT_TRUE(call("DesmarcarPerdida", {nr(7), "01"}).ok);
+    EXPECT_EQ(byVersion(packet("GetProposta", {kBranch, "T"}), "IDSITUACAO").value("7/01"), "E");
+    EXPECT_EQ(call("DesmarcarPerdida", {nr(7), "01"}).error, "A proposta não está marcada como perdida.");
+    // Without a text: none kept; 500 characters fit.
+    ASSERT_TRUE(call("MarcarPerdida", {nr(7), "01", "O", "   "}).ok);
+    EXPECT_TRUE(packet("GetDecisaoCliente", {nr(7), "01"}).value(0, "TXMOTIVOPERDA").isNull());
+    ASSERT_TRUE(call("DesmarcarPerdida", {nr(7), "01"}).ok);
+    ASSERT_TRUE(call("MarcarPerdida", {nr(7), "01", "P", QString(500, u'x')}).ok);
 }
 
 }  // namespace

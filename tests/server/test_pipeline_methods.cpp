@@ -300,43 +300,15 @@ TEST_P(PipelineTest, ThePeriodCountsWholeDaysAtBothEndsAndIsChecked) {
     EXPECT_TRUE(call("GetPainelPropostas", {"0001", "01/03/2020", "01/03/2025", ""}).ok);
 }
 
-TEST_P(PipelineTest, ASalespersonWhoSeesOnlyHisOwnGetsHisOwnWhateverHeNames) {
-    add({.nr = generated(91), .created = at(QDate(2026, 5, 4)), .validUntil = at(kToday), .requester = "GERENTE",
-         .includer = "ASSIST"});  // his own, but counted for the manager who asked for it
-    const QSet<QString> deals = dealVersions(server_.db());
-    const Packet rows = server_.db().query("SELECT NRPROPOSFAS, NRVERPROPFAS, CDOPERSOLI, CDOPERINCL FROM PROPOSTAFAS "
-                                           "WHERE CDFILIAL = '0001'");
-    qint64 his = 0, everyone = 0, countedForHim = 0;
-    for (int r = 0; r < rows.rows.size(); ++r) {
-        if (!deals.contains(rows.value(r, "NRPROPOSFAS").toString() + '/' + rows.value(r, "NRVERPROPFAS").toString()))
-            continue;
-        const QString requester = rows.value(r, "CDOPERSOLI").toString().trimmed();
-        const QString includer = rows.value(r, "CDOPERINCL").toString().trimmed();
-        ++everyone;
-        his += requester == "ASSIST" || includer == "ASSIST";
-        countedForHim += (requester.isEmpty() ? includer : requester) == "ASSIST";
-    }
-    ASSERT_GT(his, 0);
-    ASSERT_GT(everyone, his);
-    ASSERT_LT(countedForHim, his) << "the data has deals he included for another";
-    const QVariantList period{"0001", "01/01/2026", "31/12/2026"};
-    const Packet named = panel(period + QVariantList{"ASSIST"});
-    EXPECT_EQ(cell(named, "RESUMO", "TOTAL").count, countedForHim) << "a manager naming him: his row's deals";
-    EXPECT_EQ(keys(named, "VENDEDOR"), QStringList{"ASSIST"});
-    EXPECT_EQ(cell(panel(period + QVariantList{""}), "RESUMO", "TOTAL").count, everyone);
-
-    server_.connection().setToken(server_.openSession("ASSIST"));
-    for (const char* named : {"", "T", "VENDEDOR", "GERENTE", "ASSIST"})
-        EXPECT_EQ(cell(panel(period + QVariantList{QString::fromLatin1(named)}), "RESUMO", "TOTAL").count, his) << named;
-    EXPECT_FALSE(call("GetPainelPropostas", {"0002", "01/01/2026", "31/12/2026", ""}).ok) << "not his branch";
-}
-
-// A click on a salesperson's row lists his versions: the list's salesperson criterion
-// (GetPropostaAux's 23rd argument) keeps the versions of his row's deals, and only his.
-TEST_P(PipelineTest, TheListsSalespersonCriterionKeepsTheVersionsOfHisRow) {
+TEST_P(PipelineTest, ASalespersonsRowCountsHisDealsAndListsHisVersionsOnly) {
     addGeneratedVersions(30);
     add({.nr = generated(90), .created = at(QDate(2026, 3, 1)), .validUntil = at(kToday), .requester = "",
          .includer = "GERENTE"});  // nobody requested it: counted for who included it
+    add({.nr = generated(91), .created = at(QDate(2026, 5, 4)), .validUntil = at(kToday), .requester = "GERENTE",
+         .includer = "ASSIST"});  // his own, but counted for the manager who asked for it
+    const QSet<QString> deals = dealVersions(server_.db());
+    // A click on a salesperson's row lists his versions: the list's salesperson criterion
+    // (GetPropostaAux's 23rd argument) keeps the versions of his row's deals, and only his.
     const Packet p = panel({"0001", "01/01/2022", "31/12/2026", ""});
     const QStringList sellers = keys(p, "VENDEDOR");
     ASSERT_GE(sellers.size(), 3);
@@ -346,7 +318,6 @@ TEST_P(PipelineTest, TheListsSalespersonCriterionKeepsTheVersionsOfHisRow) {
         if (seller.isValid()) args << seller;
         return server_.connection().getPacket("GetPropostaAux", args);
     };
-    const QSet<QString> deals = dealVersions(server_.db());
     qint64 sum = 0;
     for (const QString& seller : sellers) {
         const Packet rows = listed(seller);
@@ -362,11 +333,37 @@ TEST_P(PipelineTest, TheListsSalespersonCriterionKeepsTheVersionsOfHisRow) {
     EXPECT_EQ(sum, listed({}).rows.size()) << "every version is some salesperson's, once";
     EXPECT_EQ(listed("T").rows.size(), sum);
 
-    // A salesperson who sees only his own cannot widen it by naming another.
+    // Counted here from the rows: his deals, everyone's, and those of his row.
+    const Packet rows = server_.db().query("SELECT NRPROPOSFAS, NRVERPROPFAS, CDOPERSOLI, CDOPERINCL FROM PROPOSTAFAS "
+                                           "WHERE CDFILIAL = '0001' AND DTPROPOSFAS >= :F AND DTPROPOSFAS < :T",
+                                           {{"F", at(QDate(2026, 1, 1))}, {"T", at(QDate(2027, 1, 1))}});
+    qint64 his = 0, everyone = 0, countedForHim = 0;
+    for (int r = 0; r < rows.rows.size(); ++r) {
+        if (!deals.contains(rows.value(r, "NRPROPOSFAS").toString() + '/' + rows.value(r, "NRVERPROPFAS").toString()))
+            continue;
+        const QString requester = rows.value(r, "CDOPERSOLI").toString().trimmed();
+        const QString includer = rows.value(r, "CDOPERINCL").toString().trimmed();
+        ++everyone;
+        his += requester == "ASSIST" || includer == "ASSIST";
+        countedForHim += (requester.isEmpty() ? includer : requester) == "ASSIST";
+    }
+    ASSERT_GT(everyone, his);
+    ASSERT_LT(countedForHim, his) << "the data has deals he included for another";
+    const QVariantList year{"0001", "01/01/2026", "31/12/2026"};
+    const Packet named = panel(year + QVariantList{"ASSIST"});
+    EXPECT_EQ(cell(named, "RESUMO", "TOTAL").count, countedForHim) << "a manager naming him: his row's deals";
+    EXPECT_EQ(keys(named, "VENDEDOR"), QStringList{"ASSIST"});
+    EXPECT_EQ(cell(panel(year + QVariantList{""}), "RESUMO", "TOTAL").count, everyone);
+
+    // A salesperson who sees only his own gets his own whatever he names, and cannot widen the
+    // list by naming another.
     server_.connection().setToken(server_.openSession("ASSIST"));
-    const Packet his = listed("GERENTE");
-    for (int r = 0; r < his.rows.size(); ++r)
-        EXPECT_TRUE(his.value(r, "CDOPERSOLI").toString() == "ASSIST" || his.value(r, "CDOPERINCL").toString() == "ASSIST");
+    for (const char* name : {"", "T", "VENDEDOR", "GERENTE", "ASSIST"})
+        EXPECT_EQ(cell(panel(year + QVariantList{QString::fromLatin1(name)}), "RESUMO", "TOTAL").count, his) << name;
+    EXPECT_FALSE(call("GetPainelPropostas", {"0002", "01/01/2026", "31/12/2026", ""}).ok) << "not his branch";
+    const Packet own = listed("GERENTE");
+    for (int r = 0; r < own.rows.size(); ++r)
+        EXPECT_TRUE(own.value(r, "CDOPERSOLI").toString() == "ASSIST" || own.value(r, "CDOPERINCL").toString() == "ASSIST");
 }
 
 TEST_P(PipelineTest, ConversionAndDaysToDecideCountAcceptedDeclinedAndLost) {
