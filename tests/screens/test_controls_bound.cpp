@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QVBoxLayout>
+#include <functional>
 
 #include "data/client_table.h"
 #include "data/data_source.h"
@@ -82,9 +83,23 @@ protected:
 
 }  // namespace
 
-TEST_F(Controls, BoundEditTypingEditsAndPostWritesThroughTheSetTextHandler) {
+// Typing edits the row at once but the text stays pending (another field of the row changing
+// meanwhile keeps it) until the focus leaves or the row posts, through the set-text handler;
+// a cancel brings the stored value back.
+TEST_F(Controls, BoundEditTypingEditsAndThePendingTextGoesOnExitOrPostThroughTheSetTextHandler) {
     auto* edit = bound<TDBEdit>("dbeDsReferencia", "DSREFEPROPOSFAS");
     EXPECT_EQ(edit->maxLength(), 10);
+    EXPECT_EQ(edit->QLineEdit::text(), "Ref");
+    focusWidget(*edit);
+    edit->selectAll();
+    typeText(*edit, "abc");
+    EXPECT_EQ(p.table.state(), DataSetState::Edit);
+    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "Ref");
+    p.table["VRPACOTESERV"].setAsFloat(10);
+    EXPECT_EQ(edit->QLineEdit::text(), "abc");
+    focusWidget(*w.other);
+    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "abc");
+    p.table.cancel();
     EXPECT_EQ(edit->QLineEdit::text(), "Ref");
 
     QStringList seen;
@@ -95,54 +110,32 @@ TEST_F(Controls, BoundEditTypingEditsAndPostWritesThroughTheSetTextHandler) {
     focusWidget(*edit);
     edit->selectAll();
     typeText(*edit, "nova");
-    EXPECT_EQ(p.table.state(), DataSetState::Edit);  // auto edit on the first key
-    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "Ref");  // still pending
     p.table.post();
     EXPECT_EQ(seen, QStringList({"nova"}));
     EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "NOVA");
     EXPECT_EQ(edit->QLineEdit::text(), "NOVA");
 }
 
-TEST_F(Controls, BoundEditPendingTextSurvivesOtherFieldsAndGoesOnExit) {
-    auto* edit = bound<TDBEdit>("dbeDsReferencia", "DSREFEPROPOSFAS");
-    focusWidget(*edit);
-    edit->selectAll();
-    typeText(*edit, "abc");
-    p.table["VRPACOTESERV"].setAsFloat(10);  // another field of the row changes meanwhile
-    EXPECT_EQ(edit->QLineEdit::text(), "abc");
-    focusWidget(*w.other);
-    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "abc");
-    EXPECT_EQ(p.table.state(), DataSetState::Edit);
-
-    // Cancel brings the stored value back into the control.
-    p.table.cancel();
-    EXPECT_EQ(edit->QLineEdit::text(), "Ref");
-}
-
-TEST_F(Controls, BoundEditRefusesKeysWhenTheFieldCannotChange) {
+// Keys are refused when the field is read-only, the source does not edit by itself or the
+// control is read-only; a text the field refuses keeps the focus and shows the error.
+TEST_F(Controls, BoundEditRefusesKeysWhenTheFieldCannotChangeAndKeepsTheFocusOnARefusedText) {
     auto* edit = bound<TDBEdit>("dbeProposta", "NRPROPOSFAS");
-
-    p.table["NRPROPOSFAS"].readOnly = true;
-    edit->dataLink()->refresh();
+    const std::function<void(bool)> blocks[] = {
+        [&](bool on) { p.table["NRPROPOSFAS"].readOnly = on; },
+        [&](bool on) { p.source.autoEdit = !on; },
+        [&](bool on) { edit->setReadOnly(on); },
+    };
     focusWidget(*edit);
-    typeText(*edit, "9");
-    EXPECT_EQ(p.table.state(), DataSetState::Browse);
-    EXPECT_EQ(edit->QLineEdit::text(), "1");
+    for (const auto& block : blocks) {
+        block(true);
+        edit->dataLink()->refresh();
+        typeText(*edit, "9");
+        EXPECT_EQ(p.table.state(), DataSetState::Browse);
+        EXPECT_EQ(edit->QLineEdit::text(), "1");
+        EXPECT_FALSE(edit->modified());
+        block(false);
+    }
 
-    p.table["NRPROPOSFAS"].readOnly = false;
-    p.source.autoEdit = false;
-    edit->dataLink()->refresh();
-    typeText(*edit, "9");
-    EXPECT_EQ(p.table.state(), DataSetState::Browse);
-    EXPECT_FALSE(edit->modified());
-
-    p.source.autoEdit = true;
-    edit->setReadOnly(true);
-    typeText(*edit, "9");
-    EXPECT_EQ(p.table.state(), DataSetState::Browse);
-}
-
-TEST_F(Controls, BoundEditRefusedTextKeepsTheFocusAndShowsTheError) {
     auto* value = bound<TDBEdit>("dbeVrPacote", "VRPACOTESERV");
     focusWidget(*value);
     EXPECT_EQ(value->QLineEdit::text(), p.table["VRPACOTESERV"].text());

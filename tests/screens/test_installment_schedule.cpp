@@ -233,9 +233,13 @@ TEST_P(InstallmentSchedule, DueDatesAreCheckedAgainstTheServerTheProposalAndEach
     EXPECT_TRUE(change(2, dueOn(day(5, 5, 2027))));
     EXPECT_TRUE(change(3, dueOn(day(5, 5, 2027))));
     ASSERT_TRUE(focusWidget(grid()));
+    const int sent = calls.size();
     EXPECT_FALSE(runHandler([&] { screen->sbtConfirmarClick(); }));
     EXPECT_EQ(dialogs.errors(), QStringList{"Datas de vencimento não podem ser iguais."});
-    EXPECT_EQ(calls.count(setMethod()), 0);
+    EXPECT_EQ(calls.size(), sent) << "nothing is sent, the list is not reloaded";
+    EXPECT_FALSE(widget<ClientTable>(line() ? "cdsAux" : "cdsAuxVencServ").filtered()) << "its copy left unfiltered";
+    EXPECT_EQ(s.changeCount(), 3) << "the edited schedule is kept";
+    EXPECT_EQ(grid().selectedField()->fieldName(), dueField());
     runHandler([&] { s.cancelUpdates(); });
 
     // A new installment needs its date and its value; zero is a value.

@@ -1,20 +1,11 @@
 // Product lines on the proposal screen: a new line is saved with its first installment and
 // the systems chosen for it, the checks of a post stop it with their message, a price
 // change re-splits the stored schedule, and the contract switch converts every line.
-#include <gtest/gtest.h>
 
 #include "dialogs/systems/systems_dialog.h"
-#include "screens/proposal_fixture.h"
+#include "screens/areas_cases.h"
 #include "services/installment_schedule.h"
 #include "services/money.h"
-#include "support/packet_cells.h"
-#include "support/screen_widgets.h"
-#include "ui/buttons.h"
-#include "ui/containers.h"
-#include "ui/date_edit.h"
-#include "ui/db_edit.h"
-#include "ui/menus.h"
-#include "ui/number_edit.h"
 
 using namespace cot;
 using namespace cot::testing;

@@ -1,55 +1,37 @@
 // The proposal screen as a set of areas: every enabled entry does something, and a child
 // table whose save the server refuses keeps its rows until a second Confirmar sends them.
-#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QStatusBar>
-#include <functional>
+#include <algorithm>
+#include <vector>
 
-#include "screens/proposal_fixture.h"
-#include "ui/buttons.h"
-#include "ui/containers.h"
-#include "ui/menus.h"
-#include "ui/page_control.h"
-#include "ui/rich_edit.h"
+#include "screens/areas_cases.h"
 
 using namespace cot;
 using namespace cot::testing;
 
 namespace {
 
+// The entries that open a window of their own (menu entries and their buttons).
+const std::vector<const char*> kModal{"Filtro",   "Copiar",     "ModoProc",        "MododeProcessamento1",
+                                      "Imprimir", "EnviarCliente", "mnuPerdida", "CompararVersoes",
+                                      "Historico", "Painel",    "Exportar"};
+
 class ProposalAreas : public ProposalFixture {
 protected:
-    // What a user can see change after pressing something.
-    struct Snapshot {
-        QObject* page = nullptr;
-        QObject* inner = nullptr;
-        QObject* innerLines = nullptr;
-        QObject* innerServices = nullptr;
-        ClientTable* active = nullptr;
-        DataSetState state = DataSetState::Inactive;
-        int changes = 0;
-        int dialogsShown = 0;
-        int calls = 0;
-        int modals = 0;
-        bool visible = true;
-        bool operator==(const Snapshot&) const = default;
-    };
-    Snapshot snapshot() {
-        Snapshot s;
-        s.page = screen->pgcPadrao->activePage();
-        s.inner = screen->pages().pgcDados->activePage();
-        s.innerLines = screen->pages().pgcDadosCont->activePage();
-        s.innerServices = screen->pages().pgcServicoGeral->activePage();
-        s.active = screen->activeTable();
-        s.state = s.active ? s.active->state() : DataSetState::Inactive;
-        s.changes = s.active && s.active->active() ? s.active->changeCount() : 0;
-        s.dialogsShown = static_cast<int>(dialogs.shown().size());
-        s.calls = screen->net().calls();
-        s.modals = static_cast<int>(runner.shown().size());
-        s.visible = screen->isVisible();
-        return s;
+    // What a user can see change after pressing something: the pages shown, the buttons'
+    // table, its state and changes, the dialogs, calls and windows, the screen itself.
+    std::vector<qintptr> snapshot() {
+        ClientTable* t = screen->activeTable();
+        const ProposalPages& p = screen->pages();
+        return {qintptr(screen->pgcPadrao->activePage()), qintptr(p.pgcDados->activePage()),
+                qintptr(p.pgcDadosCont->activePage()),   qintptr(p.pgcServicoGeral->activePage()),
+                qintptr(t),                              t ? qintptr(t->state()) : -1,
+                t && t->active() ? t->changeCount() : 0, qintptr(dialogs.shown().size()),
+                screen->net().calls(),                   qintptr(runner.shown().size()),
+                screen->isVisible()};
     }
 
     // Every enabled entry of the screen: menu entries with their toolbar buttons.
@@ -76,8 +58,7 @@ protected:
 };
 
 TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
-    openScreen();
-    ASSERT_TRUE(select(1));
+    openOn(1);
     const ProposalMenus& m = screen->menus();
     struct Place {
         const char* name;
@@ -118,14 +99,9 @@ TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
             else if (action.name.endsWith(QLatin1String("Excluir")) || action.name.endsWith(QLatin1String("Cancelar")) ||
                      action.name.endsWith(QLatin1String("RegeraTexto")))
                 dialogs.expectConfirm(false);
-            else if (action.name.endsWith(QLatin1String("Filtro")) || action.name.endsWith(QLatin1String("Copiar")) ||
-                     action.name.endsWith(QLatin1String("ModoProc")) || action.name == QLatin1String("MododeProcessamento1") ||
-                     action.name.endsWith(QLatin1String("Imprimir")) || action.name.endsWith(QLatin1String("EnviarCliente")) ||
-                     action.name == QLatin1String("mnuPerdida") || action.name.endsWith(QLatin1String("CompararVersoes")) ||
-                     action.name.endsWith(QLatin1String("Historico")) || action.name.endsWith(QLatin1String("Painel")) ||
-                     action.name.endsWith(QLatin1String("Exportar")))  // menu entries and their buttons
+            else if (std::any_of(kModal.begin(), kModal.end(), [&](const char* m) { return action.name.endsWith(m); }))
                 runner.expectCancel();
-            const Snapshot before = snapshot();
+            const auto before = snapshot();
             action.press();
             last = action.name;
             EXPECT_FALSE(snapshot() == before)
@@ -147,8 +123,7 @@ TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
 }
 
 TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndAnEmptiedObservationIsRemoved) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     EXPECT_FALSE(screen->menus().Comisso1->enabled());
     EXPECT_FALSE(screen->menus().Comisso1->action()->statusTip().isEmpty()) << "a disabled entry says why";
     EXPECT_FALSE(screen->menus().sbtcomissao->isEnabled());
@@ -180,8 +155,7 @@ TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndAnEmptiedObservationIsRemoved) {
 }
 
 TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirmOrACancel) {
-    openScreen();
-    ASSERT_TRUE(select(1));
+    openOn(1);
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
     ClientTable& obs = *screen->activeTable();  // the observation page works on the observation
     ASSERT_EQ(obs.recordCount(), 1);
@@ -220,6 +194,7 @@ TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirm
     EXPECT_EQ(obs.changeCount(), 0);
     EXPECT_EQ(serverText(), "<p>Prazo de entrega: 30 dias.</p>");
     EXPECT_FALSE(screen->mnuConfirmar->enabled());
+    EXPECT_EQ(screen->NR(), number(1)) << "the proposal kept current on the list read again";
 
     // Cancelar gives up a refused change and shows the server's rows.
     testServer().db().exec(QStringLiteral("DELETE FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", number(1)}});

@@ -5,17 +5,7 @@
 // Demo proposal 2 has "Cenário enxuto" (00001, order 001: ERP Web completo × 5) and
 // "Cenário completo" (00002, order 002: ERP Web completo × 10, Escrita Fiscal Web × 2).
 // ERP Web completo: licence 1.000,00 (50,00 of discount), monthly 120,00.
-#include <gtest/gtest.h>
-
-#include <QLineEdit>
-
-#include "screens/proposal_fixture.h"
-#include "screens/screen_cases_d.h"
-#include "support/call_recorder.h"
-#include "ui/busy_animation.h"
-#include "ui/db_grid.h"
-#include "ui/number_edit.h"
-#include "ui/page_control.h"
+#include "screens/areas_cases.h"
 
 using namespace cot;
 using namespace cot::testing;

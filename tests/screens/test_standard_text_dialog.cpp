@@ -1,20 +1,10 @@
 // The standard-text dialog: its marks, what reaches the server on confirming (each checked
 // text once, in the list's order, even across a refusal part-way), and what the proposal
 // screen shows afterwards.
-#include <gtest/gtest.h>
-
-#include <QHeaderView>
-#include <QMap>
-#include <QTest>
-#include <memory>
 
 #include "dialogs/shown_dialog.h"
 #include "dialogs/texts/standard_text_dialog.h"
-#include "screens/proposal_fixture.h"
-#include "screens/screen_cases_d.h"
-#include "support/call_recorder.h"
-#include "ui/buttons.h"
-#include "ui/db_grid.h"
+#include "screens/areas_cases.h"
 #include "ui/screen.h"
 
 using namespace cot;

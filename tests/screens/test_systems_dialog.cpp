@@ -1,22 +1,12 @@
 // The systems dialog of a product line: marks that never change, the one-system rule of
 // access points, what reaches the server on confirming and what goes back to the screen.
-#include <gtest/gtest.h>
 
-#include <QHeaderView>
-#include <QMap>
 #include <QSignalBlocker>
-#include <QTest>
-#include <memory>
 
 #include "dialogs/shown_dialog.h"
 #include "dialogs/systems/systems_dialog.h"
 #include "dialogs/systems/systems_marks.h"
-#include "screens/proposal_fixture.h"
-#include "screens/screen_cases_d.h"
-#include "support/call_recorder.h"
-#include "ui/busy_animation.h"
-#include "ui/buttons.h"
-#include "ui/db_grid.h"
+#include "screens/areas_cases.h"
 
 using namespace cot;
 using namespace cot::testing;

@@ -4,135 +4,61 @@
 // Also the decimal-comma filter of the number columns.
 //
 // Demo proposal 1 (contract M, POR, ERP) has APRES_LU (order 1) and COND_LU (order 2).
-#include <gtest/gtest.h>
 
-#include <QLineEdit>
-#include <QStatusBar>
 
 #include "proposal/area/decimal_comma.h"
-#include "proposal/area/child_table_save.h"
-#include "screens/proposal_fixture.h"
-#include "screens/screen_cases_d.h"
-#include "support/call_recorder.h"
-#include "ui/buttons.h"
-#include "ui/db_grid.h"
-#include "ui/page_control.h"
-#include "ui/rich_edit.h"
+#include "screens/areas_cases.h"
 
 using namespace cot;
 using namespace cot::testing;
 
 namespace {
 
-QChar filtered(QChar key, const QString& text, int at = -1, int replacing = 0) {
-    Virgula(key, text, at, replacing);
-    return key;
-}
-
+// The comma filter of the number columns: a comma never opens a value nor comes twice (over
+// a selection, what stays decides), and a digit never takes the value past 999999999. On a
+// grid, the services' grid test types through it.
 TEST(DecimalComma, ACommaNeverOpensTheValueNorComesTwiceAndADigitNeverPasses999999999) {
-    EXPECT_TRUE(filtered(u',', "").isNull());
-    EXPECT_EQ(filtered(u',', "12"), u',');
-    EXPECT_TRUE(filtered(u',', "12,5").isNull());
-    EXPECT_TRUE(filtered(u',', "12", 0).isNull()) << "typed before the digits";
-    // Typed over a selection: what stays decides, not what the cell held.
-    EXPECT_EQ(filtered(u',', "12,5", 2, 2), u',');
-    EXPECT_TRUE(filtered(u',', "12", 0, 2).isNull()) << "the selection replaced leaves the comma alone";
-    EXPECT_EQ(filtered(u'a', ""), u'a') << "other keys are the grid's business";
-    // A digit never takes the value past 999999999.
-    EXPECT_EQ(filtered(u'9', "99999999"), u'9');
-    EXPECT_TRUE(filtered(u'9', "999999999").isNull());
-    EXPECT_TRUE(filtered(u'1', "999999999,9").isNull());
-    EXPECT_EQ(filtered(u'9', "99999999,9"), u'9');
-    EXPECT_EQ(filtered(u'5', "999999999", 0, 9), u'5') << "typed over the whole value";
-    EXPECT_EQ(filtered(u'1', "1.000", 0), u'1') << "thousands dots are no decimals";
+    struct Case {
+        QChar key;
+        const char* text;
+        int at, replacing;
+        bool passes;
+    };
+    const Case cases[] = {{u',', "", -1, 0, false},          {u',', "12", -1, 0, true},
+                          {u',', "12,5", -1, 0, false},      {u',', "12", 0, 0, false},
+                          {u',', "12,5", 2, 2, true},        {u',', "12", 0, 2, false},
+                          {u'a', "", -1, 0, true},           {u'9', "99999999", -1, 0, true},
+                          {u'9', "999999999", -1, 0, false}, {u'1', "999999999,9", -1, 0, false},
+                          {u'9', "99999999,9", -1, 0, true}, {u'5', "999999999", 0, 9, true},
+                          {u'1', "1.000", 0, 0, true}};  // thousands dots are no decimals
+    for (const Case& c : cases) {
+        QChar key = c.key;
+        Virgula(key, QString::fromLatin1(c.text), c.at, c.replacing);
+        EXPECT_EQ(key.isNull(), !c.passes) << QString(c.key).toStdString() << " on " << c.text << " at " << c.at;
+        if (c.passes) {
+            EXPECT_EQ(key, c.key);
+        }
+    }
 }
 
-// The filter on a real grid: keys typed on a closed cell and into its editor.
-class DecimalCommaGrid : public ScreenFixture {
+class Texts : public PageFixture {
 protected:
-    bool wantsServer() const override { return false; }
-    void SetUp() override {
-        ScreenFixture::SetUp();
-        table.addField(QStringLiteral("DSLOCALPROP"), FieldType::String, 20);
-        table.addField(QStringLiteral("VRHORAPROP"), FieldType::Float);
-        table.createDataSet();
-        table.append();
-        table[QStringLiteral("VRHORAPROP")].setAsFloat(12);
-        table.post();
-        source.setDataSet(&table);
-        grid.setDataSource(&source);
-        grid.onKeyPress = [this](QChar& key) { Virgula(&grid, QStringLiteral("VRHORAPROP"), key); };
-        window.resize(400, 200);
-        grid.setParent(&window);
-        grid.resize(400, 200);
-        showAndActivate(window);
-        ASSERT_TRUE(focusWidget(grid));
-    }
-    QString cell() { return grid.inplaceEditor() ? grid.inplaceEditor()->text() : QStringLiteral("(fechado)"); }
-
-    QWidget window;
-    ClientTable table;
-    DataSource source;
-    TDBGrid grid;
-};
-
-TEST_F(DecimalCommaGrid, OnlyTheNamedColumnIsFilteredAndAClosedCellStartsFromTheKey) {
-    ASSERT_TRUE(grid.setSelectedField(QStringLiteral("VRHORAPROP")));
-    typeText(grid, ",");
-    EXPECT_EQ(cell(), "(fechado)") << "a value never starts with the comma";
-    typeText(grid, "3,5,");
-    EXPECT_EQ(cell(), "3,5");
-    pressKey(*grid.inplaceEditor(), Qt::Key_Escape);
-
-    // F2 opens the editor with the value selected: typing replaces it.
-    pressKey(grid, Qt::Key_F2);
-    ASSERT_TRUE(grid.inplaceEditor());
-    ASSERT_TRUE(grid.inplaceEditor()->hasSelectedText());
-    typeText(*grid.inplaceEditor(), ",");
-    EXPECT_EQ(cell(), "12") << "the comma would have been alone";
-    typeText(*grid.inplaceEditor(), "9999999999");
-    EXPECT_EQ(cell(), "999999999");
-    pressKey(*grid.inplaceEditor(), Qt::Key_Escape);
-
-    ASSERT_TRUE(grid.setSelectedField(QStringLiteral("DSLOCALPROP")));
-    typeText(grid, ",sala 2,3");
-    EXPECT_EQ(cell(), ",sala 2,3");
-}
-
-class Texts : public ProposalFixture {
-protected:
-    void TearDown() override {
-        calls.detach();
-        ProposalFixture::TearDown();
-    }
-    TextsArea& area() { return screen->area<TextsArea>(); }
-    ClientTable& texts() { return *area().cdsMensagem; }
+    ClientTable& texts() { return *screen->area<TextsArea>().cdsMensagem; }
     Field& f(const char* name) { return texts()[QString::fromLatin1(name)]; }
-
-    // The texts page of a proposal, recording every call the screen makes.
-    void openTexts(int n = 1) {
-        openScreen();
-        ASSERT_TRUE(select(n));
-        ASSERT_TRUE(menu(screen->menus().mnuTexto));
+    void openTexts() {
+        openPage(1, &ProposalMenus::mnuTexto);
         ASSERT_EQ(screen->activeTable(), &texts());
-        calls.attach(screen->net());
     }
-    // The texts the database holds for proposal n, version 01, in their order: "CODE:order".
-    QStringList stored(int n = 1) { return storedTexts(testServer().db(), number(n)); }
-    QString storedText(const QString& code, int n = 1) {
-        return testServer()
-            .db()
-            .scalar(QStringLiteral("SELECT TXPROPFAS FROM TXTPROPFAS WHERE NRPROPOSFAS = :N AND CDTXTPROPFAS = :C"),
-                    {{"N", number(n)}, {"C", code}})
-            .toString();
+    // The texts the database holds for proposal 1, version 01, in their order: "CODE:order".
+    QStringList stored() { return storedTexts(testServer().db(), number(1)); }
+    QString storedText(const QString& code) {
+        return testServer().db().scalar("SELECT TXPROPFAS FROM TXTPROPFAS WHERE NRPROPOSFAS = :N AND CDTXTPROPFAS = :C",
+                                        {{"N", number(1)}, {"C", code}}).toString();
     }
     TDBGrid& grid() { return widget<TDBGrid>("dbgDescProp"); }
     QLineEdit* cellEditor() { return grid().inplaceEditor(); }
     void column(const char* field) { ASSERT_TRUE(grid().setSelectedField(QString::fromLatin1(field))); }
     void typeInCell(const QString& text) { cot::testing::typeInCell(grid(), text); }
-    bool confirm() { return runHandler([&] { screen->sbtConfirmarClick(); }); }
-
-    CallRecorder calls;
 };
 
 TEST_F(Texts, ANewTextIsTypedInTheGridAndTheEditorAndReachesTheServer) {
@@ -149,18 +75,29 @@ TEST_F(Texts, ANewTextIsTypedInTheGridAndTheEditorAndReachesTheServer) {
     ASSERT_TRUE(focusWidget(widget<TDBRichEdit>("dreMensagem")));
     ASSERT_EQ(texts().state(), DataSetState::Insert);
     typeText(widget<TDBRichEdit>("dreMensagem"), "Prazo de entrega: 30 dias.");
-    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
-    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    ASSERT_TRUE(confirm()) << shown();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << shown();
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2", "PRAZO:3"}));
     EXPECT_TRUE(storedText("PRAZO").contains("Prazo de entrega: 30 dias.")) << storedText("PRAZO").toStdString();
     EXPECT_EQ(f("NRPROPOSFAS").asString(), number(1));
     EXPECT_EQ(texts().changeCount(), 0);
     EXPECT_TRUE(grid().hasOption(dgCancelOnExit)) << "blank new rows are dropped again on leaving the grid";
+
+    // A new row given up: the grid drops blank rows on leaving again, Excluir deletes on the server.
+    ASSERT_TRUE(include());
+    EXPECT_FALSE(grid().hasOption(dgCancelOnExit));
+    dialogs.expectConfirm(true);
+    ASSERT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
+    EXPECT_EQ(texts().recordCount(), 3);
+    EXPECT_TRUE(grid().hasOption(dgCancelOnExit));
+    ASSERT_TRUE(texts().locate(QStringLiteral("CDTXTPROPFAS"), QStringLiteral("PRAZO")));
+    ASSERT_TRUE(remove());
+    EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2"}));
 }
 
 TEST_F(Texts, AnOrderOrCodeInUseOrAnEmptyTextIsRefusedAndAnUnchangedOneIsNotAsked) {
     openTexts();
-    ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
+    ASSERT_TRUE(include());
     f("CDTXTPROPFAS").setAsString("PRAZO");
     f("NRORDEMMSG").setAsFloat(2);
     f("TXPROPFAS").setAsString("<p>Prazo.</p>");
@@ -189,16 +126,16 @@ TEST_F(Texts, AnOrderOrCodeInUseOrAnEmptyTextIsRefusedAndAnUnchangedOneIsNotAske
     // Only the body changes: the server is not asked about the row's own code and order.
     ASSERT_TRUE(texts().locate(QStringLiteral("CDTXTPROPFAS"), QStringLiteral("COND_LU")));
     calls.clear();
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    ASSERT_TRUE(change());
     f("TXPROPFAS").setAsString("<p>Condições revistas.</p>");
-    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    ASSERT_TRUE(confirm()) << shown();
     EXPECT_FALSE(calls.contains("ValidaOrdem"));
     EXPECT_FALSE(calls.contains("ValidaMsg"));
     EXPECT_EQ(storedText("COND_LU"), "<p>Condições revistas.</p>");
 
     // A new order for a stored text is asked with the number first and the version last.
     calls.clear();
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    ASSERT_TRUE(change());
     f("NRORDEMMSG").setAsFloat(7);
     ASSERT_TRUE(confirm());
     EXPECT_EQ(calls.firstArgs("ValidaOrdem"), (QVariantList{number(1), 7, "COND_LU", "01"}));
@@ -250,7 +187,7 @@ TEST_F(Texts, TheCodeOfAStoredTextIsNeitherTypedNorErasedButANewOnesIsAndTheOrde
 TEST_F(Texts, PickingAStandardTextReplacesCodeAndBody) {
     openTexts();
     ASSERT_TRUE(texts().locate(QStringLiteral("CDTXTPROPFAS"), QStringLiteral("COND_LU")));
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    ASSERT_TRUE(change());
     ASSERT_TRUE(focusWidget(grid()));
     column("CDTXTPROPFAS");
     EXPECT_EQ(grid().selectedColumn()->buttonStyle, ColumnButtonStyle::Ellipsis);
@@ -259,12 +196,12 @@ TEST_F(Texts, PickingAStandardTextReplacesCodeAndBody) {
     EXPECT_EQ(dialogs.shown().back().text, "Mensagem");
     EXPECT_EQ(f("CDTXTPROPFAS").asString(), "GARANTIA");
     EXPECT_EQ(f("TXPROPFAS").asString(), "<p>Garantia de 90 dias para correções.</p>");
-    ASSERT_TRUE(confirm()) << dialogs.allTexts().join(u'|').toStdString();
+    ASSERT_TRUE(confirm()) << shown();
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "GARANTIA:2"}));
 
     // With no standard text registered the lookup says so.
     testServer().db().exec(QStringLiteral("DELETE FROM PADTXT"));
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    ASSERT_TRUE(change());
     grid().editButtonClick();
     EXPECT_EQ(dialogs.errors(), QStringList{"Não há mensagem cadastrada"});
 }
@@ -304,17 +241,23 @@ TEST_F(Texts, RegeneratingAsksFirstAndThenReplacesTheTexts) {
 TEST_F(Texts, EnablingFollowsTheTextsAndARefusedChangeHoldsRegeneration) {
     openTexts();
     const ProposalMenus& m = screen->menus();
-    for (TMenuItem* e : {screen->mnuIncluir, screen->mnuAlterar, screen->mnuExcluir, m.mnuRegeraTexto})
-        EXPECT_TRUE(e->enabled()) << e->objectName().toStdString();
-    EXPECT_TRUE(widget<TSpeedButton>("sbtInsTexto").isEnabled());
-    EXPECT_TRUE(widget<TSpeedButton>("sbtRestauraTexto").isEnabled());
-    EXPECT_FALSE(m.mnuFiltro->enabled());
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    for (TMenuItem* e : {screen->mnuIncluir, screen->mnuVerificar, m.mnuRegeraTexto})
-        EXPECT_FALSE(e->enabled()) << e->objectName().toStdString();
-    EXPECT_FALSE(widget<TSpeedButton>("sbtInsTexto").isEnabled());
-    EXPECT_FALSE(widget<TSpeedButton>("sbtRestauraTexto").isEnabled());
-    EXPECT_TRUE(screen->mnuConfirmar->enabled() && screen->mnuCancelar->enabled());
+    // The entries and buttons of the page that are on.
+    const auto on = [&] {
+        QStringList out;
+        for (QObject* e : std::initializer_list<QObject*>{screen->mnuIncluir, screen->mnuAlterar, screen->mnuExcluir,
+                                                          screen->mnuVerificar, screen->mnuConfirmar, m.mnuFiltro,
+                                                          m.mnuRegeraTexto, &widget<TSpeedButton>("sbtInsTexto"),
+                                                          &widget<TSpeedButton>("sbtRestauraTexto")}) {
+            auto* item = qobject_cast<TMenuItem*>(e);
+            if (item ? item->enabled() : static_cast<QWidget*>(e)->isEnabled()) out << e->objectName();
+        }
+        return out.join(u' ');
+    };
+    const QString browsing = "mnuIncluir mnuAlterar mnuExcluir mnuVerificar mnuRegeraTexto sbtInsTexto sbtRestauraTexto";
+    EXPECT_EQ(on(), browsing);
+    ASSERT_TRUE(change());
+    EXPECT_EQ(on(), "mnuConfirmar");
+    EXPECT_TRUE(screen->mnuCancelar->enabled());
     EXPECT_EQ(grid().columnOf("CDTXTPROPFAS")->buttonStyle, ColumnButtonStyle::Ellipsis) << "the lookup while editing";
 
     // Another user removes the text meanwhile: the change stays pending, and regenerating
@@ -325,9 +268,7 @@ TEST_F(Texts, EnablingFollowsTheTextsAndARefusedChangeHoldsRegeneration) {
     EXPECT_FALSE(confirm());
     EXPECT_EQ(dialogs.errors(), QStringList{"Registro alterado ou excluído por outro usuário."});
     EXPECT_EQ(texts().changeCount(), 1);
-    EXPECT_FALSE(m.mnuRegeraTexto->enabled());
-    EXPECT_FALSE(widget<TSpeedButton>("sbtInsTexto").isEnabled());
-    EXPECT_FALSE(widget<TSpeedButton>("sbtRestauraTexto").isEnabled());
+    EXPECT_FALSE(on().contains("Texto"));
     dialogs.expectConfirm(true);
     ASSERT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
     EXPECT_EQ(texts().changeCount(), 0);
@@ -337,25 +278,8 @@ TEST_F(Texts, EnablingFollowsTheTextsAndARefusedChangeHoldsRegeneration) {
     // A proposal without texts can get its first one, and be regenerated.
     ASSERT_TRUE(select(4));
     EXPECT_EQ(texts().recordCount(), 0);
-    EXPECT_TRUE(screen->mnuIncluir->enabled());
-    EXPECT_FALSE(screen->mnuAlterar->enabled());
-    EXPECT_TRUE(m.mnuRegeraTexto->enabled());
+    EXPECT_TRUE(screen->mnuIncluir->enabled() && !screen->mnuAlterar->enabled() && m.mnuRegeraTexto->enabled());
     EXPECT_TRUE(widget<TDBRichEdit>("dreMensagem").readOnly()) << "no text to write into";
-}
-
-TEST_F(Texts, CancellingAnEditGivesUpEveryPendingChangeAndExcluirDeletesOnTheServer) {
-    openTexts();
-    ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
-    EXPECT_FALSE(grid().hasOption(dgCancelOnExit));
-    dialogs.expectConfirm(true);
-    ASSERT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
-    EXPECT_EQ(texts().recordCount(), 2);
-    EXPECT_TRUE(grid().hasOption(dgCancelOnExit));
-
-    ASSERT_TRUE(texts().locate(QStringLiteral("CDTXTPROPFAS"), QStringLiteral("APRES_LU")));
-    dialogs.expectConfirm(true);
-    ASSERT_TRUE(runHandler([&] { screen->sbtExcluirClick(); }));
-    EXPECT_EQ(stored(), QStringList{"COND_LU:2"});
 }
 
 }  // namespace
