@@ -244,6 +244,21 @@ const StoredCase kStoredCases[] = {
                    "expect-rows dbgPadrao 14\n",
        {}}},
      {}, "\n  15: press Esc\n"},
+    // A header filled by its lookups (client, contact, product, interlocutor) and the keyboard,
+    // confirmed as typed, then deleted once confirmed.
+    {"TheHeaderIsFilledByItsLookupsStoredAndDeleted",
+     {{kOpenList + "click sbtIncluir\nexpect-text dbeVersao 01\nanswer pick NRINSJURCLIE 11222333000181\nclick btnPesqCliPros\n"
+                   "expect-field cdsProposta NOME \"Alfa Sistemas\"\nexpect-field cdsProposta NRMESREAJPROP 03\n"
+                   "type dbeDsReferencia \"Proposta de ponta a ponta\"\nanswer pick NRCONTATO 0000000001\nclick btnPesqContato\n"
+                   "expect-field cdsProposta DSREFECONT \"Ana Paula - Compras Alfa\"\nanswer pick CDPROCOMERCI FOLHA\n"
+                   "click btnPesqProdComer\nanswer pick CDINTECLIE 02\nclick btnPesqInterLoc\n"
+                   "expect-field cdsProposta NMINTECLIE \"Débora Martins\"\nfocus rbtLuManut\npress rbtLuManut Space\n"
+                   "click sbtConfirmar\npage tshPadrao\nexpect-rows dbgPadrao 15\n",
+       {{"SELECT CDCLIENTE, NRCONTATO, CDPROCOMERCI, CDINTECLIE, IDTIPOPROPFAS, IDSOLPROPFAS FROM PROPOSTAFAS WHERE "
+         "DSREFEPROPOSFAS = 'Proposta de ponta a ponta'", "11222333000181;0000000001;FOLHA;02;M;S"}}},
+      {kOpenList + "select dbgPadrao DSREFEPROPOSFAS \"Proposta de ponta a ponta\"\npage tshProposta\nanswer Sim\n"
+                   "click sbtExcluir\npage tshPadrao\nexpect-rows dbgPadrao 14\n",
+       {{"SELECT COUNT(*) FROM PROPOSTAFAS WHERE DSREFEPROPOSFAS = 'Proposta de ponta a ponta'", "0"}}}}},
     // The file dialog offers the proposal's name; cancelled, it writes nothing and the launcher stays.
     {"CancellingThePdfsFileDialogLeavesTheLauncherOpen",
      {{kOpenList + "select dbgPadrao DSREFEPROPOSFAS \"ERP Web e serviços de implantação\"\nclick sbtImprimir\n"
