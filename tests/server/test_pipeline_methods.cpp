@@ -156,52 +156,11 @@ protected:
     QString refusal(const QVariantList& args) { return call("GetPainelPropostas", args).error; }
 };
 
-// The figures each version keeps are those of its totals, each cut to the cent, whatever
-// writes the rows they are made of: one-off (licence + services) and monthly.
-TEST_P(PipelineTest, EachVersionKeepsTheFiguresOfItsTotalsThroughEveryChange) {
-    addGeneratedVersions(40);
-    auto expectKept = [&](const char* stage) {
-        const Packet rows =
-            server_.db().query("SELECT NRPROPOSFAS, NRVERPROPFAS, VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS");
-        ASSERT_GT(rows.rows.size(), 50);
-        for (int r = 0; r < rows.rows.size(); ++r) {
-            const QString nr = rows.value(r, "NRPROPOSFAS").toString(), ver = rows.value(r, "NRVERPROPFAS").toString();
-            const auto t = server::proposalTotals(server_.db(), nr, ver);
-            ASSERT_TRUE(t);
-            EXPECT_EQ(rows.value(r, "VRTOTCENTPROP").toLongLong(),
-                      std::llround(t->licence * 100) + std::llround(t->services * 100))
-                << stage << " " << (nr + "/" + ver).toStdString();
-            EXPECT_EQ(rows.value(r, "VRMENCENTPROP").toLongLong(), std::llround(t->monthly * 100))
-                << stage << " " << (nr + "/" + ver).toStdString();
-        }
-    };
-    expectKept("inserted");
-
-    auto& db = server_.db();
-    db.exec("UPDATE LINPPROP SET QTMINIMAFATPROP = QTMINIMAFATPROP + 1.5, VRDESMENSALPROP = 0.07 "
-            "WHERE CDLINPPROP = '2'");
-    db.exec("DELETE FROM VENCLINPPROP WHERE CDLINPPROP = '1'");
-    db.exec("UPDATE VENCLINPPROP SET VRVELUSOPEDP = VRVELUSOPEDP + 0.29");
-    expectKept("lines and their installments changed");
-
-    db.exec("UPDATE PROPOSTAFAS SET IDTIPOCOBRSERV = CASE IDTIPOCOBRSERV WHEN 'H' THEN 'P' ELSE 'H' END "
-            "WHERE NRPROPOSFAS IN (:A, :B)", {{"A", generated(3)}, {"B", generated(4)}});
-    db.exec("UPDATE PROPOSTAFAS SET VRPACOTESERV = 0.29 WHERE NRPROPOSFAS = :A", {{"A", generated(6)}});
-    db.exec("DELETE FROM VENCSERVPROP WHERE NRPROPOSFAS = :A", {{"A", generated(8)}});
-    db.exec("UPDATE SERVPROP SET VRDEHORAPROP = 150.55 WHERE NRSERVPROP = '002'");
-    expectKept("services and their charging changed");
-
-    // A line moved to another version leaves the first and counts in the second.
-    db.exec("UPDATE LINPPROP SET NRPROPOSFAS = :B, CDLINPPROP = '9' WHERE NRPROPOSFAS = :A AND CDLINPPROP = '1'",
-            {{"A", generated(5)}, {"B", generated(7)}});
-    db.exec("DELETE FROM SERVPROP WHERE NRPROPOSFAS = :A", {{"A", generated(1)}});
-    db.exec("DELETE FROM LINPPROP WHERE NRPROPOSFAS = :A", {{"A", generated(2)}});
-    expectKept("rows moved and deleted");
-}
-
 // Counted from the list the desktop shows (one row per version, of which each number's deal
 // version counts) and valued by proposalTotals(), nothing shared with the method but the data.
-TEST_P(PipelineTest, FiguresAddUpTheListAndTheTotalsOfItsVersions) {
+// The figures each version keeps are those of its totals, each cut to the cent, whatever
+// writes the rows they are made of: one-off (licence + services) and monthly.
+TEST_P(PipelineTest, FiguresAddUpTheListAndEachVersionKeepsThoseOfItsTotalsThroughEveryChange) {
     addGeneratedVersions(40);
     declineByClient(cot::testing::nr(9), "01", at(kToday.addDays(-2)));  // an open version
     markLost(cot::testing::nr(12), "01", at(kToday.addDays(-1), 15));
@@ -254,14 +213,62 @@ TEST_P(PipelineTest, FiguresAddUpTheListAndTheTotalsOfItsVersions) {
     EXPECT_EQ(monthStatuses, all.count);
     EXPECT_EQ(cell(p, "MES", "2022-12").count, 0) << "every month of the period, empty ones too";
     EXPECT_EQ(cell(p, "VENDEDOR", "GERENTE").label, "Gerente Comercial");
+
+    auto expectKept = [&](const char* stage) {
+        const Packet rows = server_.db().query("SELECT NRPROPOSFAS, NRVERPROPFAS, VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS");
+        ASSERT_GT(rows.rows.size(), 50);
+        for (int r = 0; r < rows.rows.size(); ++r) {
+            const QString nr = rows.value(r, "NRPROPOSFAS").toString(), ver = rows.value(r, "NRVERPROPFAS").toString();
+            const auto t = server::proposalTotals(server_.db(), nr, ver);
+            ASSERT_TRUE(t);
+            EXPECT_EQ(std::pair(rows.value(r, "VRTOTCENTPROP").toLongLong(), rows.value(r, "VRMENCENTPROP").toLongLong()),
+                      std::pair(std::llround(t->licence * 100) + std::llround(t->services * 100), std::llround(t->monthly * 100)))
+                << stage << " " << (nr + "/" + ver).toStdString();
+        }
+    };
+    expectKept("inserted");
+    auto& db = server_.db();
+    db.exec("UPDATE LINPPROP SET QTMINIMAFATPROP = QTMINIMAFATPROP + 1.5, VRDESMENSALPROP = 0.07 WHERE CDLINPPROP = '2'");
+    db.exec("DELETE FROM VENCLINPPROP WHERE CDLINPPROP = '1'");
+    db.exec("UPDATE VENCLINPPROP SET VRVELUSOPEDP = VRVELUSOPEDP + 0.29");
+    expectKept("lines and their installments changed");
+
+    db.exec("UPDATE PROPOSTAFAS SET IDTIPOCOBRSERV = CASE IDTIPOCOBRSERV WHEN 'H' THEN 'P' ELSE 'H' END "
+            "WHERE NRPROPOSFAS IN (:A, :B)", {{"A", generated(3)}, {"B", generated(4)}});
+    db.exec("UPDATE PROPOSTAFAS SET VRPACOTESERV = 0.29 WHERE NRPROPOSFAS = :A", {{"A", generated(6)}});
+    db.exec("DELETE FROM VENCSERVPROP WHERE NRPROPOSFAS = :A", {{"A", generated(8)}});
+    db.exec("UPDATE SERVPROP SET VRDEHORAPROP = 150.55 WHERE NRSERVPROP = '002'");
+    expectKept("services and their charging changed");
+
+    // A line moved to another version leaves the first and counts in the second.
+    db.exec("UPDATE LINPPROP SET NRPROPOSFAS = :B, CDLINPPROP = '9' WHERE NRPROPOSFAS = :A AND CDLINPPROP = '1'",
+            {{"A", generated(5)}, {"B", generated(7)}});
+    db.exec("DELETE FROM SERVPROP WHERE NRPROPOSFAS = :A", {{"A", generated(1)}});
+    db.exec("DELETE FROM LINPPROP WHERE NRPROPOSFAS = :A", {{"A", generated(2)}});
+    expectKept("rows moved and deleted");
 }
 
-TEST_P(PipelineTest, StatusesAtTheirValidityBoundariesAgreeWithTheList) {
+// Three periods of their own: statuses at their validity boundaries (January 2025), whole
+// days at both ends (February to April) and decisions (June).
+TEST_P(PipelineTest, StatusesPeriodsAndDecisionsAtTheirBoundaries) {
     const QDate created(2025, 1, 15);
     const QList<QPair<QVariant, QString>> cases{{at(kToday.addDays(-1), 23, 59), "X"}, {at(kToday), "E"},
                                                 {at(kToday, 23, 59), "E"},             {at(kToday.addDays(10), 23, 59), "E"},
                                                 {at(kToday.addDays(11)), "V"},         {QVariant(), "X"}};
-    for (int i = 0; i < cases.size(); ++i) add({.nr = generated(i), .created = at(created, 9), .validUntil = cases[i].first});
+    for (int i = 0; i < cases.size(); ++i) add({.nr = generated(10 + i), .created = at(created, 9), .validUntil = cases[i].first});
+    for (const auto& [n, when] : QList<QPair<int, QVariant>>{{0, at(QDate(2025, 2, 28), 23, 59)}, {1, at(QDate(2025, 3, 1))},
+                                                              {2, at(QDate(2025, 3, 31), 23, 59)}, {3, at(QDate(2025, 4, 1))}})
+        add({.nr = generated(20 + n), .created = when, .validUntil = at(kToday.addDays(30))});
+    const QDate june(2025, 6, 1);
+    add({.nr = generated(1), .created = at(june, 18), .accepted = at(june.addDays(10), 9)});  // 10 days
+    add({.nr = generated(1), .ver = "02", .created = at(june)});  // the same deal: counted as 01
+    declineByClient(generated(1), "02", at(june.addDays(1)));                     // not a decision then
+    add({.nr = generated(2), .created = at(june.addDays(1))});
+    declineByClient(generated(2), "01", at(june.addDays(5), 23));                 // 4 days
+    add({.nr = generated(3), .created = at(june.addDays(2))});
+    markLost(generated(3), "01", at(june.addDays(9)));                            // 7 days, from the loss
+    declineByClient(generated(3), "01", at(june.addDays(3)));
+    add({.nr = generated(4), .created = at(june.addDays(3)), .validUntil = at(kToday.addDays(20))});
 
     const Packet p = panel({"0001", "15/01/2025", "15/01/2025", ""});
     EXPECT_EQ(counts(p, "SITUACAO", {"X", "E", "V", "A"}), QList<qint64>({2, 3, 1, 0}));
@@ -270,17 +277,9 @@ TEST_P(PipelineTest, StatusesAtTheirValidityBoundariesAgreeWithTheList) {
     const Packet list = server_.connection().getPacket("GetProposta", {"0001", "T"});
     for (int r = 0; r < list.rows.size(); ++r)
         for (int i = 0; i < cases.size(); ++i)
-            if (list.value(r, "NRPROPOSFAS").toString() == generated(i)) {
+            if (list.value(r, "NRPROPOSFAS").toString() == generated(10 + i)) {
                 EXPECT_EQ(list.value(r, "IDSITUACAO").toString(), cases[i].second) << i;
             }
-}
-
-TEST_P(PipelineTest, ThePeriodCountsWholeDaysAtBothEndsAndIsChecked) {
-    for (const auto& [n, when] : QList<QPair<int, QVariant>>{{0, at(QDate(2025, 2, 28), 23, 59)},
-                                                              {1, at(QDate(2025, 3, 1))},
-                                                              {2, at(QDate(2025, 3, 31), 23, 59)},
-                                                              {3, at(QDate(2025, 4, 1))}})
-        add({.nr = generated(n), .created = when, .validUntil = at(kToday.addDays(30))});
 
     EXPECT_EQ(cell(panel({"0001", "01/03/2025", "31/03/2025", ""}), "RESUMO", "TOTAL").count, 2);
     EXPECT_EQ(cell(panel({"0001", "2025-03-01", "2025-03-31T00:00:00", ""}), "RESUMO", "TOTAL").count, 2);
@@ -298,6 +297,13 @@ TEST_P(PipelineTest, ThePeriodCountsWholeDaysAtBothEndsAndIsChecked) {
     EXPECT_EQ(refusal({"0001", "02/03/2025", "01/03/2025", ""}), "A data inicial não pode ser maior que a data final.");
     EXPECT_EQ(refusal({"0001", "01/03/2020", "02/03/2025", ""}), "O período pode ter no máximo 5 anos.");
     EXPECT_TRUE(call("GetPainelPropostas", {"0001", "01/03/2020", "01/03/2025", ""}).ok);
+    // Conversion and days to decide count accepted, declined and lost.
+    const Packet decided = panel({"0001", "01/06/2025", "30/06/2025", ""});
+    // A superseded version is not a deal of its own.
+    EXPECT_EQ(counts(decided, "SITUACAO", {"A", "R", "P", "S", "V"}) + counts(decided, "RESUMO", {"CONVERSAO", "DIAS_DECISAO"}),
+              QList<qint64>({1, 1, 1, 0, 1, 3, 3}));
+    EXPECT_NEAR(cell(decided, "RESUMO", "CONVERSAO").value.toDouble(), 1.0 / 3, 1e-12);
+    EXPECT_NEAR(cell(decided, "RESUMO", "DIAS_DECISAO").value.toDouble(), 7.0, 1e-12);
 }
 
 TEST_P(PipelineTest, ASalespersonsRowCountsHisDealsAndListsHisVersionsOnly) {
@@ -366,25 +372,6 @@ TEST_P(PipelineTest, ASalespersonsRowCountsHisDealsAndListsHisVersionsOnly) {
         EXPECT_TRUE(own.value(r, "CDOPERSOLI").toString() == "ASSIST" || own.value(r, "CDOPERINCL").toString() == "ASSIST");
 }
 
-TEST_P(PipelineTest, ConversionAndDaysToDecideCountAcceptedDeclinedAndLost) {
-    const QDate june(2025, 6, 1);
-    add({.nr = generated(1), .created = at(june, 18), .accepted = at(june.addDays(10), 9)});  // 10 days
-    add({.nr = generated(1), .ver = "02", .created = at(june)});  // the same deal: counted as 01
-    declineByClient(generated(1), "02", at(june.addDays(1)));                     // not a decision then
-    add({.nr = generated(2), .created = at(june.addDays(1))});
-    declineByClient(generated(2), "01", at(june.addDays(5), 23));                 // 4 days
-    add({.nr = generated(3), .created = at(june.addDays(2))});
-    markLost(generated(3), "01", at(june.addDays(9)));                            // 7 days, from the loss
-    declineByClient(generated(3), "01", at(june.addDays(3)));
-    add({.nr = generated(4), .created = at(june.addDays(3)), .validUntil = at(kToday.addDays(20))});
-
-    const Packet p = panel({"0001", "01/06/2025", "30/06/2025", ""});
-    // A superseded version is not a deal of its own.
-    EXPECT_EQ(counts(p, "SITUACAO", {"A", "R", "P", "S", "V"}) + counts(p, "RESUMO", {"CONVERSAO", "DIAS_DECISAO"}),
-              QList<qint64>({1, 1, 1, 0, 1, 3, 3}));
-    EXPECT_NEAR(cell(p, "RESUMO", "CONVERSAO").value.toDouble(), 1.0 / 3, 1e-12);
-    EXPECT_NEAR(cell(p, "RESUMO", "DIAS_DECISAO").value.toDouble(), 7.0, 1e-12);
-}
 
 COT_ON_EVERY_BACKEND(PipelineTest);
 

@@ -44,15 +44,8 @@ protected:
     QVariant observationOf(int n) {
         return server_.db().scalar("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = :N", {{"N", nr(n)}});
     }
-    Packet history(const QVariantList& args) {
-        const RpcResult r = server_.connection().call(QStringLiteral("GetHistorico"), args);
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
-    int rows(int n) {
-        return server_.db()
-            .scalar(QStringLiteral("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N"), {{"N", nr(n)}}).toInt();
-    }
+    Packet history(const QVariantList& args) { return packet("GetHistorico", args); }
+    int rows(int n) { return count("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N", {{"N", nr(n)}}); }
 };
 
 TEST_P(ProposalHistoryTest, EverySavedFieldIsOnRecordWithWhoAndHowNewestFirst) {
@@ -74,75 +67,48 @@ TEST_P(ProposalHistoryTest, EverySavedFieldIsOnRecordWithWhoAndHowNewestFirst) {
     // A deletion keeps what was removed; the table filter narrows the list.
     ASSERT_TRUE(setObs(observation(ChangeOp::Delete, {nr(2), "01", "<p>Segunda.</p>", "y"}, {})).ok);
     const Packet deleted = history({nr(2), "01", "obspropfas"});
-    EXPECT_EQ(deleted.value(0, "IDOPERHIST").toString(), "E");
-    EXPECT_EQ(deleted.rows.size(), 7);
+    EXPECT_EQ(std::pair(deleted.value(0, "IDOPERHIST").toString(), deleted.rows.size()), std::pair(QString("E"), qsizetype(7)));
     EXPECT_TRUE(history({nr(2), "01", "LINPPROP"}).isEmpty());
     EXPECT_TRUE(history({nr(2), "02"}).isEmpty()) << "another version's history is its own";
     // Too many arguments is a malformed call, not a larger answer.
-    EXPECT_FALSE(server_.connection().call(QStringLiteral("GetHistorico"), {nr(2), "01", "", 10, "", "x"}).ok);
+    EXPECT_FALSE(call("GetHistorico", {nr(2), "01", "", 10, "", "x"}).ok);
 }
 
 // SetObs: the observation's change log applied in one transaction, an emptied observation
-// not kept, and a stale change, a bad flag or a bad number refused without writing.
+// not kept, and a stale change, a bad flag or a bad number refused without writing, its
+// history included.
 TEST_P(ProposalHistoryTest, TheObservationIsSavedAndAnEmptiedOneDropped) {
     ASSERT_TRUE(setObs(observation(ChangeOp::Insert, {}, {nr(2), "01", "<p>Primeira.</p>", ""})).ok);
     EXPECT_EQ(observationOf(2).toString(), "<p>Primeira.</p>");
     ASSERT_TRUE(setObs(observation(ChangeOp::Update, {nr(2), "01", "<p>Primeira.</p>", ""}, {nr(2), "01", "<p></p>", ""}), "1").ok);
-    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}).toInt(), 0)
+    EXPECT_EQ(count("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}), 0)
         << "an empty observation is not kept";
 
     const QString before = observationOf(1).toString();
+    const int history = rows(1);
     ASSERT_FALSE(before.isEmpty());
     EXPECT_EQ(setObs(observation(ChangeOp::Update, {nr(1), "01", "<p>Já mudou.</p>", ""}, {nr(1), "01", "<p>Nova.</p>", ""})).error,
               "Registro alterado ou excluído por outro usuário.");
     EXPECT_FALSE(setObs(observation(ChangeOp::Update, {nr(1), "01", before, ""}, {nr(1), "01", "<p>Nova.</p>", ""}), "talvez").ok);
     EXPECT_EQ(observationOf(1).toString(), before);
+    EXPECT_EQ(rows(1), history);
     EXPECT_EQ(setObs(observation(ChangeOp::Insert, {}, {"", "01", "<p>Sem número.</p>", ""})).error,
               "Número de proposta inválido: informe os 20 dígitos.");
-}
-
-TEST_P(ProposalHistoryTest, ARefusedChangeLeavesNoHistory) {
-    const int before = rows(2);
-    const RpcResult stale = setObs(observation(ChangeOp::Update, {nr(2), "01", "<p>Outra.</p>", ""},
-                                               {nr(2), "01", "<p>Nova.</p>", ""}));
-    EXPECT_FALSE(stale.ok);
-    EXPECT_EQ(rows(2), before);
-
-    // A method that writes the version by itself: one row naming it, and none when it refuses.
-    EXPECT_FALSE(server_.connection().call("SetUpdReaju", {"0001", nr(3), "01", "60"}).ok);
-    EXPECT_EQ(rows(3), 0);
-    ASSERT_TRUE(server_.connection().call("SetUpdReaju", {"0001", nr(3), "01", "100"}).ok);
-    const Packet h = history({nr(3), "01"});
-    EXPECT_EQ(h.rows.size(), 1);
-    EXPECT_EQ(cells(h, 0, {"IDOPERHIST", "NMMETODO", "NMTABELA"}), QStringList({"M", "SetUpdReaju", "<null>"}));
 }
 
 // Each row names what it is about as a person knows it: from the row stored now, or, once
 // it is deleted, from what its history kept; the version's own tables need no name.
 TEST_P(ProposalHistoryTest, EachRowNamesWhatItIsAbout) {
-    server::Database& db = server_.db();
-    const QVariantMap n{{"N", nr(2)}};
-    const Packet owners = db.query(QStringLiteral("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM PROPOSTAFAS "
-                                                  "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'"), n);
-    ASSERT_EQ(owners.rows.size(), 1);
-    const Packet line = db.query(QStringLiteral("SELECT CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP FROM LINPPROP "
-                                                "WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01' ORDER BY CDLINPPROP"), n);
-    const Packet service = db.query(QStringLiteral("SELECT S.NRSERVPROP, T.NMTIPOSERV FROM SERVPROP S JOIN TIPOSERV T "
-                                                   "ON T.CDTIPOSERV = S.CDTIPOSERV WHERE S.NRPROPOSFAS = :N AND "
-                                                   "S.NRVERPROPFAS = '01' ORDER BY S.NRSERVPROP"), n);
-    ASSERT_FALSE(line.isEmpty() || service.isEmpty());
-    const QString lineText = line.value(0, "CDLINPPROPINFOR").toString().trimmed() + " – " +
-                             line.value(0, "NMLINPPROP").toString().trimmed();
-    const QString head = "NRPROPOSFAS=" + nr(2) + "; NRVERPROPFAS=01";
+    // Demo proposal 2/01 (VENDEDOR's, of branch 0001) quotes line 2001 under the key nr(3),
+    // and service 001 (Implantação).
+    const QString head = "NRPROPOSFAS=" + nr(2) + "; NRVERPROPFAS=01", line = head + "; CDLINPPROP=" + nr(3);
     const QString gone = head + "; CDLINPPROP=" + nr(999);
     const struct {
         QString table, key, field, described;
     } cases[] = {
-        {"LINPPROP", head + "; CDLINPPROP=" + line.value(0, "CDLINPPROP").toString(), "NRUSUALINPP", lineText},
-        {"VENCLINPPROP", head + "; CDLINPPROP=" + line.value(0, "CDLINPPROP").toString() +
-             "; DTVELUSOPEDP=2027-01-10T00:00:00", "VRVELUSOPEDP", "10/01/2027 – " + lineText},
-        {"SERVPROP", head + "; NRSERVPROP=" + service.value(0, "NRSERVPROP").toString(), "QTSERVPROP",
-         service.value(0, "NMTIPOSERV").toString().trimmed()},
+        {"LINPPROP", line, "NRUSUALINPP", "2001 – ERP Web completo"},
+        {"VENCLINPPROP", line + "; DTVELUSOPEDP=2027-01-10T00:00:00", "VRVELUSOPEDP", "10/01/2027 – 2001 – ERP Web completo"},
+        {"SERVPROP", head + "; NRSERVPROP=001", "QTSERVPROP", "Implantação"},
         {"VENCSERVPROP", head + "; DTVENCSERVPROP=2027-02-05T00:00:00", "VRVENCSERVPROP", "05/02/2027"},
         {"TXTPROPFAS", head + "; CDTXTPROPFAS=Prazo; NRORDEM=1", "TXPROPFAS", "Prazo; NRORDEM=1"},
         {"SIMULAPROP", head + "; NRSIMULAPROP=9", "NRORDSIMULAPROP", "Simulação 9"},
@@ -156,14 +122,11 @@ TEST_P(ProposalHistoryTest, EachRowNamesWhatItIsAbout) {
         const QVariant before = c.field == "NMLINPPROP"        ? QVariant("Linha excluída")
                                 : c.field == "CDLINPPROPINFOR" ? QVariant("77")
                                                                : QVariant("1");
-        db.exec(QStringLiteral("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, CDOPERADOR, "
-                               "NMMETODO, NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, VLANTERIOR, CDFILIAL, CDOPERINCL, "
-                               "CDOPERSOLI) VALUES (:N, '01', :D, :S, 'VENDEDOR', 'SetLinProd', :T, :K, 'E', :F, :B, "
-                               ":FIL, :INCL, :SOLI)"),
-                {{"N", nr(2)}, {"D", QDateTime(QDate(2026, 12, 1), QTime(9, 0))}, {"S", ++sequence},
-                 {"T", c.table}, {"K", c.key}, {"F", c.field}, {"B", before},
-                 {"FIL", owners.value(0, "CDFILIAL")}, {"INCL", owners.value(0, "CDOPERINCL")},
-                 {"SOLI", owners.value(0, "CDOPERSOLI")}});
+        server_.db().exec("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, CDOPERADOR, NMMETODO, "
+                          "NMTABELA, DSCHAVE, IDOPERHIST, NMCAMPO, VLANTERIOR, CDFILIAL, CDOPERINCL, CDOPERSOLI) VALUES "
+                          "(:N, '01', :D, :S, 'VENDEDOR', 'SetLinProd', :T, :K, 'E', :F, :B, '0001', 'VENDEDOR', 'VENDEDOR')",
+                          {{"N", nr(2)}, {"D", QDateTime(QDate(2026, 12, 1), QTime(9, 0))}, {"S", ++sequence},
+                           {"T", c.table}, {"K", c.key}, {"F", c.field}, {"B", before}});
     }
     const Packet h = history({nr(2), "01"});
     ASSERT_EQ(h.rows.size(), std::size(cases));
@@ -177,13 +140,19 @@ TEST_P(ProposalHistoryTest, EachRowNamesWhatItIsAbout) {
 COT_ON_EVERY_BACKEND(ProposalHistoryTest);
 
 
-// The copy writes the new version by itself: its history starts with one row naming the
-// copy and who made it; the source's history names the copy too. A refused copy leaves none.
-TEST_P(ProposalHistoryTest, ACopyStartsTheNewVersionsHistory) {
-    ASSERT_EQ(server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '07'",
-                                  {{"N", nr(2)}}).toInt(), 0);
+// A method that writes a version by itself leaves one row naming it, and none when it
+// refuses. The copy's new version starts its history with one row naming the copy and who
+// made it; the source's history names the copy too.
+TEST_P(ProposalHistoryTest, AMethodThatWritesAVersionByItselfIsNamedInItsHistory) {
+    EXPECT_FALSE(call("SetUpdReaju", {"0001", nr(3), "01", "60"}).ok);
+    EXPECT_EQ(rows(3), 0);
+    ASSERT_TRUE(call("SetUpdReaju", {"0001", nr(3), "01", "100"}).ok);
+    const Packet h = history({nr(3), "01"});
+    EXPECT_EQ(cells(h, 0, {"IDOPERHIST", "NMMETODO", "NMTABELA"}) << QString::number(h.rows.size()),
+              QStringList({"M", "SetUpdReaju", "<null>", "1"}));
+
     const int before = rows(2);
-    ASSERT_TRUE(server_.connection().call(QStringLiteral("CopiaDados"), {"0001", nr(2), "01", "07", "N"}).ok);
+    ASSERT_TRUE(call("CopiaDados", {"0001", nr(2), "01", "07", "N"}).ok);
 
     const Packet copy = history({nr(2), "07"});
     EXPECT_EQ(copy.rows.size(), 1);
@@ -196,7 +165,7 @@ TEST_P(ProposalHistoryTest, ACopyStartsTheNewVersionsHistory) {
     EXPECT_EQ(rows(2), before + 2);
 
     // The version is taken now: the copy is refused and neither history grows.
-    EXPECT_FALSE(server_.connection().call(QStringLiteral("CopiaDados"), {"0001", nr(2), "01", "07", "N"}).ok);
+    EXPECT_FALSE(call("CopiaDados", {"0001", nr(2), "01", "07", "N"}).ok);
     EXPECT_EQ(rows(2), before + 2);
 }
 

@@ -2,6 +2,7 @@
 // changes, old and new, with both versions' totals as the running total gives them; lines
 // renumbered between versions are still the same line; and only whoever may see both
 // versions gets an answer.
+#include <QRegularExpression>
 #include <tuple>
 
 #include "data/format_br.h"
@@ -26,27 +27,24 @@ protected:
                                 p.value(r, "VLVERSAO2").toString());
         return out;
     }
-    void exec(const QString& sql) { server_.db().exec(sql, {{"N", nr(2)}}); }
 
-    // Demo proposal 2/01 copied to 02 by the copy method, then changed in five places.
+    // Demo proposal 2/01 copied to 02 by the copy method, then changed in five places: its
+    // first text among them.
     void copyAndChange() {
         ASSERT_TRUE(call("CopiaDados", {"0001", nr(2), "01", "02", "N"}).ok);
-        exec("UPDATE PROPOSTAFAS SET DSREFEPROPOSFAS = 'Revisão de preços' WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02'");
-        exec("UPDATE LINPPROP SET VRMENSALIDAPROP = 95 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02' "
-            "AND CDLINPPROPINFOR = '2002'");
-        exec("DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02' AND CDSISTEMA = 'WEB00002'");
-        exec("INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, VRPEACHEPROP, "
-            "QTSERVPROP, VREXCEDPROP, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP) "
-            "VALUES (:N, '02', '003', '004', 'P', 1, 10, 200, 200, 200, 0)");
-        text_ = server_.db()
-                    .scalar("SELECT MIN(CDTXTPROPFAS) FROM TXTPROPFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02'",
-                            {{"N", nr(2)}})
-                    .toString();
+        text_ = server_.db().scalar("SELECT MIN(CDTXTPROPFAS) FROM TXTPROPFAS WHERE NRPROPOSFAS = :N AND "
+                                    "NRVERPROPFAS = '02'", {{"N", nr(2)}}).toString();
         ASSERT_FALSE(text_.isEmpty());
-        server_.db().exec(
-            "UPDATE TXTPROPFAS SET TXPROPFAS = '<p>Pagamento em &lt;30&gt; dias.</p>' WHERE NRPROPOSFAS = :N "
-            "AND NRVERPROPFAS = '02' AND CDTXTPROPFAS = :T",
-            {{"N", nr(2)}, {"T", text_}});
+        for (const char* sql :
+             {"UPDATE PROPOSTAFAS SET DSREFEPROPOSFAS = 'Revisão de preços' WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02'",
+              "UPDATE LINPPROP SET VRMENSALIDAPROP = 95 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02' AND CDLINPPROPINFOR = '2002'",
+              "DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02' AND CDSISTEMA = 'WEB00002'",
+              "INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, VRPEACHEPROP, "
+              "QTSERVPROP, VREXCEDPROP, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP) VALUES (:N, '02', '003', '004', 'P', 1, 10, "
+              "200, 200, 200, 0)",
+              "UPDATE TXTPROPFAS SET TXPROPFAS = '<p>Pagamento em &lt;30&gt; dias.</p>' WHERE NRPROPOSFAS = :N "
+              "AND NRVERPROPFAS = '02' AND CDTXTPROPFAS = :T"})
+            server_.db().exec(QString::fromUtf8(sql), {{"N", nr(2)}, {"T", text_}});
     }
 
     QString text_;
@@ -59,11 +57,12 @@ TEST_P(VersionCompareTest, ACopyWithFiveChangesListsExactlyThoseChanges) {
 
     const QStringList changed = rows(p, "A");
     ASSERT_EQ(changed.size(), 3) << changed.join("\n").toStdString();
-    EXPECT_EQ(changed[0],
-              "Cabeçalho | Proposta | Referência | ERP Web e serviços de implantação → Revisão de preços");
-    EXPECT_EQ(changed[1], "Linhas de produto | 2002 - Escrita Fiscal Web | Mensalidade | 80,00 → 95,00");
-    EXPECT_TRUE(changed[2].startsWith("Textos | " + text_ + " | Texto | ")) << changed[2].toStdString();
-    EXPECT_TRUE(changed[2].endsWith(" → Pagamento em <30> dias.")) << "rich text read as plain text";
+    EXPECT_EQ(changed.mid(0, 2),
+              QStringList({"Cabeçalho | Proposta | Referência | ERP Web e serviços de implantação → Revisão de preços",
+                           "Linhas de produto | 2002 - Escrita Fiscal Web | Mensalidade | 80,00 → 95,00"}));
+    // Rich text read as plain text.
+    EXPECT_TRUE(changed[2].startsWith("Textos | " + text_ + " | Texto | ") && changed[2].endsWith(" → Pagamento em <30> dias."))
+        << changed[2].toStdString();
     EXPECT_EQ(rows(p, "E"), QStringList({"Sistemas | Linha 2001: EST |  | Estoque → "}));
     EXPECT_EQ(rows(p, "I"), QStringList({"Serviços | 003 - Customização |  |  → 10 h a 200,00"}));
     EXPECT_EQ(p.value(0, "NMCAMPO").toString(), "DSREFEPROPOSFAS");
@@ -72,10 +71,7 @@ TEST_P(VersionCompareTest, ACopyWithFiveChangesListsExactlyThoseChanges) {
     const QStringList totals = rows(p, "T");
     ASSERT_EQ(totals.size(), 4);
     EXPECT_EQ(column(p, "IDMUDANCA").mid(p.rows.size() - 4), QStringList(4, "T"));
-    const auto running = [&](const QString& version) {
-        return packet("GetTotaisProposta", {nr(2), version});
-    };
-    const Packet before = running("01"), after = running("02");
+    const Packet before = packet("GetTotaisProposta", {nr(2), "01"}), after = packet("GetTotaisProposta", {nr(2), "02"});
     const auto money = [](const Packet& t, const char* field) { return formatMoney(t.value(0, field).toDouble()); };
     const std::pair<QString, const char*> sums[] = {
         {"Licença de uso", "VRLICENCA"}, {"Mensal", "VRMENSAL"}, {"Serviços", "VRSERVICOS"}};
@@ -83,11 +79,10 @@ TEST_P(VersionCompareTest, ACopyWithFiveChangesListsExactlyThoseChanges) {
         EXPECT_EQ(totals[i], QString("Totais | %1 | %1 | ").arg(sums[i].first) + money(before, sums[i].second) + " → " +
                                  money(after, sums[i].second));
     EXPECT_EQ(money(after, "VRMENSAL"), formatMoney(before.value(0, "VRMENSAL").toDouble() + 30));
-    EXPECT_EQ(totals[3],
-              "Totais | Valor único | Valor único | " +
-                  formatMoney(before.value(0, "VRLICENCA").toDouble() + before.value(0, "VRSERVICOS").toDouble()) +
-                  " → " +
-                  formatMoney(after.value(0, "VRLICENCA").toDouble() + after.value(0, "VRSERVICOS").toDouble()));
+    const auto oneOff = [](const Packet& t) {
+        return formatMoney(t.value(0, "VRLICENCA").toDouble() + t.value(0, "VRSERVICOS").toDouble());
+    };
+    EXPECT_EQ(totals[3], "Totais | Valor único | Valor único | " + oneOff(before) + " → " + oneOff(after));
 
     // The other way round every change is reversed.
     const Packet reversed = compare({nr(2), "02", "01"});
@@ -105,11 +100,7 @@ TEST_P(VersionCompareTest, ALineUnderANewCodeIsTheSameLineWhenItsInformedCodeIs)
     EXPECT_TRUE(
         changed.contains("Linhas de produto | 6001 - ERP Web - filiais | Licença de uso | 1.100,00 → 1.000,00"));
     EXPECT_TRUE(changed.contains("Linhas de produto | 6001 - ERP Web - filiais | Mensalidade | 140,00 → 130,00"));
-    int installmentDates = 0;
-    for (const QString& row : changed)
-        if (row.startsWith("Parcelas da linha | Linha 6001: parcela ") && row.contains("| Vencimento |"))
-            ++installmentDates;
-    EXPECT_EQ(installmentDates, 2);
+    EXPECT_EQ(changed.filter(QRegularExpression("^Parcelas da linha \\| Linha 6001: parcela .*\\| Vencimento \\|")).size(), 2);
     // Nothing of a line matched this way is reported removed or added.
     for (const QString& row : rows(p, "E")) EXPECT_FALSE(row.contains("6001")) << row.toStdString();
 }
@@ -126,10 +117,8 @@ TEST_P(VersionCompareTest, VersionsMustDifferAndBothExist) {
 
 TEST_P(VersionCompareTest, EachVersionMustBeVisibleToTheCaller) {
     // ASSIST's demo proposal 10 gets a second version of VENDEDOR's; ASSIST sees only his own.
-    server_.db().exec(
-        "INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, CDOPERINCL, CDOPERSOLI) "
-        "VALUES (:N, '02', '0001', 'VENDEDOR', 'VENDEDOR')",
-        {{"N", nr(10)}});
+    server_.db().exec("INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, CDOPERINCL, CDOPERSOLI) "
+                      "VALUES (:N, '02', '0001', 'VENDEDOR', 'VENDEDOR')", {{"N", nr(10)}});
     auto assist = server_.newConnection();
     assist->setToken(server_.openSession("ASSIST"));
     const QString refusal = "O operador ASSIST não pode ver propostas de outros operadores.";
