@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <optional>
 #include <limits>
 
 #include "data/packet.h"
@@ -27,30 +29,36 @@ QByteArray floatPacket(const QByteArray& number) {
 
 QByteArray digits(int count, char digit = '0') { return QByteArray(count, digit); }
 
-TEST(PacketIntegerRange, NumbersBeyondSixtyFourBitsAreRefusedByBothReaders) {
-    for (const char* number : {"777777777777777777777777777777777777777777777777777777777772", "9.3e18", "-9.3e18",
-                               "1e308"}) {
-        const QByteArray text = integerPacket(number);
-        EXPECT_THROW(packetFromJsonText(text), PacketError) << number;
-        EXPECT_THROW(packetFromJson(QJsonDocument::fromJson(text).object()), PacketError) << number;
+QString fastReaderError(const QByteArray& text) {
+    try {
+        packetFromJsonText(text);
+    } catch (const PacketError& e) {
+        return QString::fromUtf8(e.what());
     }
+    return {};
 }
 
-TEST(PacketIntegerRange, WholeNumbersAtTheEdgesAndFractionsStillRead) {
-    const struct {
-        const char* text;
-        qint64 expected;
-    } cases[] = {{"9223372036854775807", std::numeric_limits<qint64>::max()},
-                 {"-9223372036854775808", std::numeric_limits<qint64>::min()},
-                 {"-9.2233720368547758e18", std::numeric_limits<qint64>::min()},
-                 {"12.9", 12},
-                 {"-3.5", -3}};
-    for (const auto& c : cases) {
-        const QByteArray text = integerPacket(c.text);
-        EXPECT_EQ(packetFromJsonText(text).rows.at(0).at(0).toLongLong(), c.expected) << c.text;
-        EXPECT_EQ(packetFromJson(QJsonDocument::fromJson(text).object()).rows.at(0).at(0).toLongLong(), c.expected)
-            << c.text;
+// Both readers read the same integer, or both refuse it (null: refused).
+TEST(PacketIntegerRange, WholeNumbersAtTheEdgesReadAndThoseBeyondAreRefusedByBothReaders) {
+    const std::pair<const char*, std::optional<qint64>> cases[] = {
+        {"9223372036854775807", std::numeric_limits<qint64>::max()},
+        {"-9223372036854775808", std::numeric_limits<qint64>::min()},
+        {"-9.2233720368547758e18", std::numeric_limits<qint64>::min()}, {"12.9", 12}, {"-3.5", -3},
+        {"777777777777777777777777777777777777777777777777777777777772", {}}, {"9.3e18", {}}, {"-9.3e18", {}},
+        {"1e308", {}}};
+    for (const auto& [number, expected] : cases) {
+        const QByteArray text = integerPacket(number);
+        for (const auto& read : {std::function<Packet()>([&] { return packetFromJsonText(text); }),
+                                 std::function<Packet()>([&] { return packetFromJson(QJsonDocument::fromJson(text).object()); })}) {
+            if (expected) {
+                EXPECT_EQ(read().rows.at(0).at(0).toLongLong(), *expected) << number;
+            } else {
+                EXPECT_THROW(read(), PacketError) << number;
+            }
+        }
     }
+    EXPECT_TRUE(coerceValue(QStringLiteral("1e30"), FieldType::Integer).isNull());
+    EXPECT_EQ(coerceValue(QStringLiteral("42.7"), FieldType::Integer).toLongLong(), 42);
 }
 
 // The fast reader goes through RapidJSON's full-precision path for these.
@@ -78,24 +86,15 @@ TEST(PacketIntegerRange, NumbersBeyondADoubleAreRefused) {
                                   "2.4703282292062327e-324", "123.4e-328"};
     for (const QByteArray& number : numbers) {
         QByteArray text = floatPacket(number);
-        try {
-            packetFromJsonText(text);
-            ADD_FAILURE() << number.constData();
-        } catch (const PacketError& e) {
-            EXPECT_STREQ(e.what(), "Pacote de dados inválido: número grande ou pequeno demais.") << number.constData();
-        }
+        EXPECT_EQ(fastReaderError(text), "Pacote de dados inválido: número grande ou pequeno demais.") << number.constData();
         EXPECT_THROW(packetFromJson(QJsonDocument::fromJson(text).object()), PacketError) << number.constData();
         rapidjson::Document doc;
         EXPECT_FALSE(parseJsonInPlace(doc, text.data())) << number.constData();
     }
     // RapidJSON rounds these into 64 bits and gets zero.
     for (const QByteArray& number : {QByteArray("-1844674407370955161.55e-3"), "0." + digits(35) + "184467440737095516155"}) {
-        try {
-            packetFromJsonText(floatPacket(number));
-            ADD_FAILURE() << number.constData();
-        } catch (const PacketError& e) {
-            EXPECT_STREQ(e.what(), "Pacote de dados inválido: número com algarismos significativos demais.");
-        }
+        EXPECT_EQ(fastReaderError(floatPacket(number)),
+                  "Pacote de dados inválido: número com algarismos significativos demais.") << number.constData();
     }
     const QByteArray text = R"({"fields":[{"name":"T","type":"string"}],"rows":[["1e400"],["0.)" + digits(400) + "1\"]]}";
     const Packet packet = packetFromJsonText(text);
@@ -114,11 +113,6 @@ TEST(PacketIntegerRange, NumbersWithinADoubleReadAsBefore) {
         const double value = packetFromJsonText(floatPacket(number)).rows.at(0).at(0).toDouble();
         EXPECT_EQ(value, std::strtod(number.constData(), nullptr)) << number.constData();
     }
-}
-
-TEST(PacketIntegerRange, CoercingAnOutOfRangeTextGivesNull) {
-    EXPECT_TRUE(coerceValue(QStringLiteral("1e30"), FieldType::Integer).isNull());
-    EXPECT_EQ(coerceValue(QStringLiteral("42.7"), FieldType::Integer).toLongLong(), 42);
 }
 
 // A negative size was kept as read and then dropped by the writer, so a packet or delta
