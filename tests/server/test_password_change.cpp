@@ -1,44 +1,26 @@
 // Passwords set by the operator himself (AlteraSenha) and by the administrator
 // (--set-password): the rules every new password follows, the sessions that end and the one
-// that goes on, guessing through an open session held back like sign-in guesses, and the
-// protocol version the server reports for the desktop's handshake.
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+// that goes on, and guessing through an open session held back like sign-in guesses.
 #include <cstdio>
-#include <gtest/gtest.h>
 #include <sstream>
 
 #include "base/errors.h"
-#include "base/protocol_version.h"
 #include "server/admin/password_command.h"
 #include "server/auth/password_admin.h"
-#include "server/rpc/server_config.h"
-#include "server_cases_a.h"
+#include "transport_cases.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
+using namespace cot::testing;
 
 namespace {
 
 const QString kWrong = QStringLiteral("Senha atual incorreta.");
 const QString kShort = QStringLiteral("A senha deve ter ao menos 8 caracteres.");
 
-class PasswordChange : public cot::testing::DemoServerTest {
+class PasswordChange : public SignInCases {
 protected:
-    static QString errorText(const QJsonObject& reply) { return reply["error"].toObject()["message"].toString(); }
-    static int errorCode(const QJsonObject& reply) { return reply["error"].toObject()["code"].toInt(); }
-
     QJsonObject change(const QByteArray& token, const QString& current, const QString& wanted) {
         return server_.callAs(token, "AlteraSenha", {current, wanted});
-    }
-    bool signsIn(const QString& op, const QString& password) {
-        return server_.callAs({}, "AbreSessao", {op, password}).contains("result");
-    }
-    bool works(const QByteArray& token) { return server_.callAs(token, "GetParamPerc").contains("result"); }
-    QString storedHash(const QString& op) {
-        return server_.db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = :OP", {{"OP", op}}).toString();
     }
 };
 
@@ -82,11 +64,12 @@ TEST_P(PasswordChange, GuessesThroughASessionAreHeldBackLikeSignInGuesses) {
     for (int i = 0; i < 5; ++i) ASSERT_EQ(errorText(change(mine, QString("palpite %1").arg(i), "nova senha boa")), kWrong);
     const QString held = QStringLiteral("Muitas tentativas sem sucesso. Tente novamente em 30 segundos.");
     EXPECT_EQ(errorText(change(mine, "vendedor", "nova senha boa")), held) << "not even the right one is checked";
-    EXPECT_EQ(errorText(server_.callAs({}, "AbreSessao", {"VENDEDOR", "vendedor"})), held);
+    EXPECT_EQ(errorText(signIn("VENDEDOR", "vendedor")), held);
     EXPECT_TRUE(works(mine)) << "held back, not signed out";
 }
 
-TEST_P(PasswordChange, TheAdministratorsPasswordFollowsTheSameRule) {
+// --set-password: the same rule, and the operator's sessions and holding back end with it.
+TEST_P(PasswordChange, TheAdministratorsPasswordFollowsTheSameRuleAndEndsSessionsAndHoldBack) {
     const QString before = storedHash("ASSIST");
     // The emoji is two UTF-16 units but one character: seven in all.
     for (const QString& refused : {QString(), QString("1234567"), QString("senha1\U0001F600")})
@@ -96,9 +79,19 @@ TEST_P(PasswordChange, TheAdministratorsPasswordFollowsTheSameRule) {
         } catch (const UserError& e) {
             EXPECT_EQ(e.text(), kShort) << refused.toStdString();
         }
+    EXPECT_THROW(server::setOperatorPassword(server_.db(), "NINGUEM", "senha comprida"), UserError);
     EXPECT_EQ(storedHash("ASSIST"), before);
     server::setOperatorPassword(server_.db(), "ASSIST", "ação ção");  // eight characters
     EXPECT_TRUE(signsIn("ASSIST", "ação ção"));
+
+    const QByteArray open = server_.openSession("GERENTE");
+    for (int i = 0; i < 6; ++i) signsIn("GERENTE", "errada");
+    server::setOperatorPassword(server_.db(), " gerente ", "nova senha");
+    EXPECT_TRUE(storedHash("GERENTE").startsWith("$argon2id$"));
+    EXPECT_EQ(errorCode(server_.callAs(open, "GetParamPerc")), -32001) << "his sessions are over";
+    EXPECT_EQ(errorText(signIn("GERENTE", "gerente")), QString("Operador ou senha inválidos."));
+    EXPECT_TRUE(signsIn("GERENTE", "nova senha")) << "not held back any more";
+    EXPECT_TRUE(works(server_.token())) << "others' sessions stay";
 }
 
 COT_ON_EVERY_BACKEND(PasswordChange);
@@ -143,18 +136,6 @@ TEST(SetPasswordCommand, ATerminalIsAskedTwiceUnseenAPipeOnce) {
     const Prompted piped = readFrom("senha do arquivo\r\nsegunda linha\n", false);
     EXPECT_EQ(std::pair(piped.password, piped.questions), std::pair(QString("senha do arquivo"), std::string()));
     EXPECT_EQ(readFrom("", false).error, kShort) << "nothing read";
-}
-
-TEST(HealthReport, NamesTheProtocolUnlessTheServerIsMadeToLookOlder) {
-    auto protocolOf = [](std::function<void(server::ServerConfig&)> configure) {
-        TestServer server({.configure = std::move(configure)});
-        const HttpReply reply = httpGet("127.0.0.1", server.port(), "/health");
-        EXPECT_EQ(reply.status, 200);
-        return QJsonDocument::fromJson(reply.body).object().value("protocolo");
-    };
-    EXPECT_EQ(protocolOf({}), QJsonValue(kProtocolVersion));
-    EXPECT_EQ(protocolOf([](server::ServerConfig& c) { c.protocolVersion = 7; }), QJsonValue(7));
-    EXPECT_TRUE(protocolOf([](server::ServerConfig& c) { c.protocolVersion.reset(); }).isUndefined());
 }
 
 }  // namespace

@@ -5,12 +5,15 @@
 #include <QRegularExpression>
 #include <memory>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "server/auth/sign_in_methods.h"
 #include "server/methods/register_methods.h"
 #include "server/rpc/json_rpc.h"
 #include "server/rpc/request_log.h"
 #include "rpc/http_request.h"
+#include "support/raw_socket.h"
 #include "support/test_server.h"
 
 using namespace cot;
@@ -35,7 +38,6 @@ protected:
 };
 
 TEST_F(RequestLog, NamesOperatorMethodAndOutcomeButNeverPasswordTokenOrArguments) {
-
     const RpcAnswer signIn = dispatcher.answer(
         R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":[" vendedor ","vendedor"]})", databases, {},
         "10.0.0.7");
@@ -69,14 +71,11 @@ TEST_F(RequestLog, NamesOperatorMethodAndOutcomeButNeverPasswordTokenOrArguments
     EXPECT_TRUE(requestLine(44, refused.summary, 1).endsWith("met=GetParamPerc 1.0ms erro -32001"));
     const RpcAnswer garbage = dispatcher.answer("{x", databases);
     EXPECT_TRUE(requestLine(45, garbage.summary, 1).endsWith("ip=- op=- met=- 1.0ms erro -32700"));
-}
 
-TEST_F(RequestLog, NamesTheOperatorOfEverySignInButNeverThePassword) {
+    // Every sign-in names its operator, refused or not.
     auto line = [&](const QByteArray& body) { return requestLine(1, dispatcher.answer(body, databases).summary, 1); };
-
     const QString wrong = line(R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["gerente","s3nh4-errada"]})");
-    EXPECT_TRUE(wrong.contains("op=- entrada=GERENTE met=AbreSessao")) << wrong.toStdString();
-    EXPECT_TRUE(wrong.endsWith("erro -32000")) << wrong.toStdString();
+    EXPECT_TRUE(wrong.contains("op=- entrada=GERENTE met=AbreSessao") && wrong.endsWith("erro -32000")) << wrong.toStdString();
     EXPECT_FALSE(wrong.contains("s3nh4"));
     // Whatever the client writes there: cut to the size of an operator code, one line, no spaces.
     const QString odd =
@@ -84,15 +83,23 @@ TEST_F(RequestLog, NamesTheOperatorOfEverySignInButNeverThePassword) {
     EXPECT_TRUE(odd.contains(" entrada=AB?CD?EF?GH? met=")) << odd.toStdString();
     EXPECT_TRUE(line(R"({"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":[]})").contains(" entrada=- met="));
     // Refused in a batch, still named.
-    const QString batch = line(R"([{"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["assist","assist"]}])");
-    EXPECT_TRUE(batch.contains("entrada=ASSIST met=AbreSessao")) << batch.toStdString();
+    const QString inBatch = line(R"([{"jsonrpc":"2.0","id":1,"method":"AbreSessao","params":["assist","assist"]}])");
+    EXPECT_TRUE(inBatch.contains("entrada=ASSIST met=AbreSessao")) << inBatch.toStdString();
     EXPECT_EQ(signInName(QJsonValue(1234.0)), "1234");
 }
 
+// A client that stops sending its body is answered 408 once the read times out.
 TEST(RequestLogLines, RequestsRefusedBeforeAnyMethodHaveTheirLineWithTheAddress) {
     auto server = std::make_unique<cot::testing::TestServer>(
         cot::testing::TestServerOptions{.seed = true, .logRequests = true});
     ::testing::internal::CaptureStderr();
+    const int s = cot::testing::connectLoopback(server->port(), 30);
+    ASSERT_TRUE(cot::testing::sendAll(s, "POST /rpc HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
+                                         "Content-Length: 100\r\n\r\n{\"jsonrpc\":"));
+    char stopped[64] = {};
+    EXPECT_GT(::recv(s, stopped, sizeof stopped - 1, 0), 0);
+    ::close(s);
+    EXPECT_TRUE(QByteArray(stopped).startsWith("HTTP/1.1 408")) << stopped;
     const HttpReply plain = httpPost("127.0.0.1", server->port(), "/rpc",
                                      R"({"jsonrpc":"2.0","id":1,"method":"GetDataHoraServ","params":[]})", "text/plain");
     const HttpReply unknownPath = httpGet("127.0.0.1", server->port(), "/admin");
@@ -101,12 +108,10 @@ TEST(RequestLogLines, RequestsRefusedBeforeAnyMethodHaveTheirLineWithTheAddress)
     // connections have ended and every line is out.
     server.reset();
     const QString log = QString::fromStdString(::testing::internal::GetCapturedStderr());
-    EXPECT_EQ(plain.status, 415);
-    EXPECT_EQ(unknownPath.status, 404);
-    EXPECT_TRUE(log.contains(QRegularExpression(R"( req=\d+ ip=127\.0\.0\.1 op=- met=- [\d.]+ms recusada 415\n)")))
-        << log.toStdString();
-    EXPECT_TRUE(log.contains(QRegularExpression(R"( ip=127\.0\.0\.1 op=- met=- [\d.]+ms recusada 404\n)")))
-        << log.toStdString();
+    EXPECT_EQ(std::pair(plain.status, unknownPath.status), std::pair(415, 404));
+    for (const auto& [before, status] : {std::pair(R"( req=\d+)", "415"), std::pair("", "404"), std::pair("", "408")})
+        EXPECT_TRUE(log.contains(QRegularExpression(QString(R"(%1 ip=127\.0\.0\.1 op=- met=- [\d.]+ms recusada %2\n)").arg(before, status))))
+            << status << log.toStdString();
     EXPECT_TRUE(log.contains(QRegularExpression(R"( ip=127\.0\.0\.1 op=VENDEDOR met=GetDataHoraServ [\d.]+ms ok\n)")))
         << log.toStdString();
 }

@@ -22,9 +22,7 @@ TEST_P(ServerDateTest, TheMethodAnswersTheServersClockAsTheTransportWritesDates)
 
     Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2027, 2, 28), QTime(23, 59, 59, 250))));
     server.connection().setToken(server.openSession(server.operatorCode()));  // the first one is long gone
-    const RpcResult r = server.connection().call("GetDataHoraServ");
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.value.toString(), "2027-02-28T23:59:59.250");
+    EXPECT_EQ(server.connection().call("GetDataHoraServ").value.toString(), "2027-02-28T23:59:59.250");
 
     const QJsonObject refused = server.call("GetDataHoraServ", {"0001"});
     EXPECT_EQ(refused.value("error").toObject().value("code").toInt(), -32602);
@@ -45,29 +43,17 @@ TEST(ServerClock, CarriesTheServersTimeForwardByTheLocalCounterAlone) {
     EXPECT_EQ(clock.now().timeSpec(), Qt::LocalTime) << "compared with dates built on the desktop";
 }
 
-TEST(ServerDate, SynchroniseInstallsTheServersClockOrLeavesTheClockAsItWas) {
-    // The desktop's own clock is days away from the server's.
+// Out of reach, or an answer that is no date: the reason comes back and the desktop's clock
+// stays. (A good answer installing the server's clock is the sign-in screens' to check.)
+TEST(ServerDate, SynchroniseLeavesTheClockAsItWasWhenTheServersTimeCannotBeRead) {
     auto own = std::make_shared<FixedClock>(QDateTime(QDate(2026, 10, 1), QTime(8, 0)));
-    Clock::setCurrent(own);
-    // In this process the server reads the same clock slot: answer from a clock of its own.
-    TestServer remote({.fixedClock = false, .methods = [](server::MethodRegistry& r) {
-                           r.add("GetDataHoraServ", 0, server::AccessRule::session(), [](server::MethodContext&, const server::Args&) -> QJsonValue {
-                               return "2026-12-06T10:00:00.000";
-                           });
-                       }});
-    EXPECT_EQ(ServerDate::synchronise(remote.connection()), "");
-    const Clock& now = Clock::current();
-    ASSERT_NE(dynamic_cast<const ServerClock*>(&now), nullptr);
-    EXPECT_EQ(now.today(), QDate(2026, 12, 6));
-    EXPECT_LT(qAbs(now.now().secsTo(QDateTime(QDate(2026, 12, 6), QTime(10, 0)))), 5);
-
-    // Out of reach, or an answer that is no date: the reason comes back, the clock stays.
     Clock::setCurrent(own);
     NetConnection nowhere;
     nowhere.setHost("127.0.0.1");
     nowhere.setPort(1);
     EXPECT_FALSE(ServerDate::synchronise(nowhere).isEmpty());
     EXPECT_EQ(&Clock::current(), own.get());
+    // In this process the server reads the same clock slot: it answers from a method of its own.
     TestServer odd({.fixedClock = false, .methods = [](server::MethodRegistry& r) {
                         r.add("GetDataHoraServ", 0, server::AccessRule::session(),
                               [](server::MethodContext&, const server::Args&) -> QJsonValue { return "amanhã"; });

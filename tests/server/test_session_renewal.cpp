@@ -13,26 +13,27 @@ protected:
         rpc_channel::setSessionRenewer({});
         rpc_channel::setSessionToken({});
     }
-    // A connection presenting the desktop's session, which the server has just ended.
-    std::unique_ptr<NetConnection> desktopConnection() {
+    // A connection presenting the desktop's session, which the server has just ended; the
+    // operator asked again renews it (`renews`) or gives up.
+    std::unique_ptr<NetConnection> desktopConnection(bool renews) {
         const QByteArray ended = server.openSession("VENDEDOR");
         server.callAs(ended, "FechaSessao");
         rpc_channel::setSessionToken(ended);
+        rpc_channel::setSessionRenewer([this, renews] {
+            ++asked;
+            if (renews) rpc_channel::setSessionToken(server.openSession("VENDEDOR"));
+            return renews;
+        });
         auto net = std::make_unique<NetConnection>();
         net->setPort(server.port());
         return net;
     }
     TestServer server{{.seed = true}};
+    int asked = 0;
 };
 
 TEST_F(SessionRenewal, AnEndedSessionIsRenewedOnceAndTheRefusedSaveSentAgain) {
-    auto net = desktopConnection();
-    int asked = 0;
-    rpc_channel::setSessionRenewer([&] {
-        ++asked;
-        rpc_channel::setSessionToken(server.openSession("VENDEDOR"));
-        return true;
-    });
+    auto net = desktopConnection(true);
     const auto package = [&] {
         return server.db().scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}).toDouble();
     };
@@ -50,16 +51,9 @@ TEST_F(SessionRenewal, AnEndedSessionIsRenewedOnceAndTheRefusedSaveSentAgain) {
 }
 
 TEST_F(SessionRenewal, WhenTheOperatorGivesUpTheCallFailsAsBefore) {
-    auto net = desktopConnection();
-    int asked = 0;
-    rpc_channel::setSessionRenewer([&] {
-        ++asked;
-        return false;
-    });
-    const RpcResult refused = net->call("GetParamPerc");
-    EXPECT_EQ(refused.code, RpcResult::kSessionEnded);
+    auto net = desktopConnection(false);
+    EXPECT_EQ(net->call("GetParamPerc").code, RpcResult::kSessionEnded);
     EXPECT_EQ(asked, 1);
-
     // A connection with its own token (tools, tests) is never renewed behind its back.
     NetConnection own;
     own.setPort(server.port());

@@ -1,40 +1,21 @@
 // Sign-in on the server: sessions, what a call without one gets, password hashes and the
 // slowing down of repeated failures.
 #include <QElapsedTimer>
-#include <QJsonArray>
-#include <QJsonObject>
-#include <algorithm>
 #include <array>
 #include <functional>
 
-#include "base/clock.h"
-#include "base/errors.h"
-#include "server/auth/password_admin.h"
 #include "server/auth/password_hash.h"
 #include "server/auth/session_store.h"
 #include "server/auth/sign_in_throttle.h"
 #include "rpc/rpc_values.h"
-#include "server_cases_b.h"
+#include "transport_cases.h"
 
 using namespace cot;
+using namespace cot::testing;
 
 namespace {
 
-const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 0));
-
-class Sessions : public DemoServerTest {
-protected:
-
-    QJsonObject signIn(const QString& op, const QString& password) {
-        return server_.callAs({}, "AbreSessao", {op, password});
-    }
-    static int errorCode(const QJsonObject& reply) { return reply["error"].toObject()["code"].toInt(); }
-    static QString errorText(const QJsonObject& reply) { return reply["error"].toObject()["message"].toString(); }
-    QString storedHash(const QString& op) {
-        return server_.db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = :OP", {{"OP", op}}).toString();
-    }
-    static void setNow(const QDateTime& at) { Clock::setCurrent(std::make_shared<FixedClock>(at)); }
-};
+class Sessions : public SignInCases {};
 
 TEST_P(Sessions, EveryCallButTheSignInNeedsAValidSession) {
     const QJsonObject none = server_.callAs({}, "GetParamPerc");
@@ -62,7 +43,7 @@ TEST_P(Sessions, EveryCallButTheSignInNeedsAValidSession) {
     EXPECT_EQ(server_.db().scalar(reference).toString(), before);
 
     // The server's own session works, through the header and nothing else.
-    EXPECT_TRUE(server_.call("GetParamPerc").contains("result"));
+    EXPECT_TRUE(works(server_.token()));
 }
 
 TEST_P(Sessions, ASessionEndsWhenIdleAtItsLifetimeAndAtSignOut) {
@@ -73,12 +54,12 @@ TEST_P(Sessions, ASessionEndsWhenIdleAtItsLifetimeAndAtSignOut) {
     EXPECT_EQ((QStringList{result["nome"].toString(), result["filial"].toString()}),
               (QStringList{"Vendedor Demonstração", "0001"}));
     EXPECT_EQ(result["filiais"].toArray().size(), 2);
-    EXPECT_TRUE(server_.callAs(token, "GetParamPerc").contains("result"));
+    EXPECT_TRUE(works(token));
 
     // Used within the idle time, it lives on; left idle longer, it is gone.
     for (int hours : {7, 14}) {
         setNow(kNow.addSecs(hours * 3600));
-        EXPECT_TRUE(server_.callAs(token, "GetParamPerc").contains("result")) << hours;
+        EXPECT_TRUE(works(token)) << hours;
     }
     setNow(kNow.addSecs(22 * 3600 + 1));
     EXPECT_EQ(errorCode(server_.callAs(token, "GetParamPerc")), -32001);
@@ -88,7 +69,7 @@ TEST_P(Sessions, ASessionEndsWhenIdleAtItsLifetimeAndAtSignOut) {
     const QByteArray busy = server_.openSession("VENDEDOR");
     for (int hour = 6; hour < 24; hour += 6) {
         setNow(kNow.addSecs(hour * 3600));
-        EXPECT_TRUE(server_.callAs(busy, "GetParamPerc").contains("result")) << hour;
+        EXPECT_TRUE(works(busy)) << hour;
     }
     setNow(kNow.addSecs(24 * 3600 + 1));
     EXPECT_EQ(errorCode(server_.callAs(busy, "GetParamPerc")), -32001);
@@ -99,7 +80,7 @@ TEST_P(Sessions, ASessionEndsWhenIdleAtItsLifetimeAndAtSignOut) {
     const QByteArray leaving = server_.openSession("VENDEDOR");
     EXPECT_TRUE(server_.callAs(leaving, "FechaSessao").contains("result"));
     EXPECT_EQ(errorCode(server_.callAs(leaving, "GetParamPerc")), -32001);
-    EXPECT_TRUE(server_.callAs(other, "GetParamPerc").contains("result"));
+    EXPECT_TRUE(works(other));
 }
 
 TEST_P(Sessions, AnOldSha256HashIsReplacedByArgon2idAtTheNextSignIn) {
@@ -113,12 +94,10 @@ TEST_P(Sessions, AnOldSha256HashIsReplacedByArgon2idAtTheNextSignIn) {
     const QString upgraded = storedHash("VENDEDOR");
     EXPECT_TRUE(upgraded.startsWith("$argon2id$")) << upgraded.toStdString();
     EXPECT_FALSE(upgraded.contains("vendedor"));
-    EXPECT_TRUE(server_.callAs(opened["result"].toObject()["token"].toString().toLatin1(), "GetParamPerc")
-                    .contains("result"))
-        << "the upgrade does not end the session it opens";
+    EXPECT_TRUE(works(opened["result"].toObject()["token"].toString().toLatin1())) << "the upgrade does not end the session it opens";
 
     // The new hash takes the same password, and is not rewritten at each sign-in.
-    ASSERT_TRUE(signIn("VENDEDOR", "vendedor").contains("result"));
+    ASSERT_TRUE(signsIn("VENDEDOR", "vendedor"));
     EXPECT_EQ(storedHash("VENDEDOR"), upgraded);
     EXPECT_EQ(errorText(signIn("VENDEDOR", "Vendedor")), QString("Operador ou senha inválidos."));
 }
@@ -136,23 +115,7 @@ TEST_P(Sessions, UnknownInactiveOrBranchlessOperatorsAreRefusedWithoutSayingWhic
     EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM SESSAO WHERE CDOPERADOR <> 'VENDEDOR'").toInt(), 0);
 }
 
-TEST_P(Sessions, RepeatedFailuresHoldTheOperatorBackForLongerAndLonger) {
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(errorText(signIn("GERENTE", "errada")), QString("Operador ou senha inválidos."));
-    // Held back: even the right password is not checked now.
-    EXPECT_EQ(errorText(signIn("GERENTE", "gerente")), QString("Muitas tentativas sem sucesso. Tente novamente em 30 segundos."));
-    // Another operator is not held back by GERENTE's failures.
-    EXPECT_TRUE(signIn("VENDEDOR", "vendedor").contains("result"));
-
-    setNow(kNow.addSecs(31));
-    EXPECT_EQ(errorText(signIn("GERENTE", "errada")), QString("Operador ou senha inválidos."));
-    EXPECT_EQ(errorText(signIn("GERENTE", "gerente")), QString("Muitas tentativas sem sucesso. Tente novamente em 60 segundos."));
-    setNow(kNow.addSecs(92));
-    EXPECT_TRUE(signIn("GERENTE", "gerente").contains("result"));
-    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM FALHAENTRADA").toInt(), 0) << "success clears the count";
-}
-
 TEST_P(Sessions, ASessionEndsWhenItsOperatorIsDeactivatedOrHisPasswordChangedAnyhow) {
-    const auto works = [&](const QByteArray& token) { return server_.callAs(token, "GetParamPerc").contains("result"); };
     const QByteArray assist = server_.openSession("ASSIST");
     const QByteArray gerente = server_.openSession("GERENTE");
     ASSERT_TRUE(works(assist));
@@ -168,7 +131,7 @@ TEST_P(Sessions, ASessionEndsWhenItsOperatorIsDeactivatedOrHisPasswordChangedAny
     EXPECT_FALSE(works(gerente));
     server_.db().exec("UPDATE OPERADOR SET DSHASHSENHA = :H WHERE CDOPERADOR = 'GERENTE'", {{"H", before}});
     EXPECT_FALSE(works(gerente));
-    EXPECT_TRUE(server_.call("GetParamPerc").contains("result")) << "others' sessions stay";
+    EXPECT_TRUE(works(server_.token())) << "others' sessions stay";
 
     // A session opened before sessions were tied to the password still ends with its operator.
     const QByteArray older = server_.openSession("ASSIST");
@@ -200,22 +163,6 @@ TEST_P(Sessions, AShortIdleTimeMovesWithUse) {
     setNow(kNow.addSecs(70));
     ASSERT_TRUE(server::sessions::find(server_.db(), day, {}));
     EXPECT_EQ(expiry(), kNow.addSecs(480 * 60 + 70));
-}
-
-TEST_P(Sessions, AnAdministratorsNewPasswordEndsTheOperatorsSessionsAndHoldBack) {
-    const QByteArray open = server_.openSession("GERENTE");
-    for (int i = 0; i < 6; ++i) signIn("GERENTE", "errada");
-    server::setOperatorPassword(server_.db(), " gerente ", "nova senha");
-    EXPECT_TRUE(storedHash("GERENTE").startsWith("$argon2id$"));
-    EXPECT_EQ(errorCode(server_.callAs(open, "GetParamPerc")), -32001) << "his sessions are over";
-    EXPECT_EQ(errorText(signIn("GERENTE", "gerente")), QString("Operador ou senha inválidos."));
-    EXPECT_TRUE(signIn("GERENTE", "nova senha").contains("result")) << "not held back any more";
-    EXPECT_TRUE(server_.call("GetParamPerc").contains("result")) << "others' sessions stay";
-
-    const QString before = storedHash("ASSIST");
-    EXPECT_THROW(server::setOperatorPassword(server_.db(), "ASSIST", ""), UserError);
-    EXPECT_THROW(server::setOperatorPassword(server_.db(), "NINGUEM", "senha comprida"), UserError);
-    EXPECT_EQ(storedHash("ASSIST"), before);
 }
 
 COT_ON_EVERY_BACKEND(Sessions);

@@ -8,26 +8,25 @@
 #include <thread>
 #include <vector>
 
-#include "base/clock.h"
 #include "server/auth/sign_in_methods.h"
 #include "server/auth/sign_in_throttle.h"
 #include "server/rpc/method_registry.h"
-#include "server_cases_b.h"
+#include "transport_cases.h"
 
 using namespace cot;
+using namespace cot::testing;
 
 namespace {
 
-const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 0));
 const QString kInvalid = QStringLiteral("Operador ou senha inválidos.");
 
 QString heldFor(int seconds) {
     return QStringLiteral("Muitas tentativas sem sucesso. Tente novamente em %1 segundos.").arg(seconds);
 }
 
-class SignInThrottle : public DemoServerTest {
+class SignInThrottle : public SignInCases {
 protected:
-    SignInThrottle() : DemoServerTest({.threads = 16}) { server::registerSignInMethods(registry_, {}); }
+    SignInThrottle() : SignInCases({.threads = 16}) { server::registerSignInMethods(registry_, {}); }
 
     // AbreSessao as the server runs it for a client at `address`: "ok" or the refusal.
     QString signInFrom(const QString& address, const QString& op, const QString& password) {
@@ -51,7 +50,6 @@ protected:
     int rowsAt(const QString& address) {
         return server_.db().scalar("SELECT COUNT(*) FROM FALHAENTRADA WHERE DSENDERECO = :A", {{"A", address}}).toInt();
     }
-    static void setNow(const QDateTime& at) { Clock::setCurrent(std::make_shared<FixedClock>(at)); }
 
     server::MethodRegistry registry_;
 };

@@ -70,64 +70,57 @@ TEST_P(TransportTest, MalformedRequestsGetTheirErrorAndTheServerGoesOn) {
     };
     for (const Case& c : cases) {
         const HttpReply reply = server_.post(c.body);
-        EXPECT_EQ(reply.status, 200) << c.body.toStdString();
         const QJsonObject e = error(QJsonDocument::fromJson(reply.body).object());
-        EXPECT_EQ(e.value("code").toInt(), c.code) << c.body.toStdString();
-        EXPECT_EQ(e.value("message").toString(), c.message) << c.body.toStdString();
+        EXPECT_EQ(std::tuple(reply.status, e.value("code").toInt(), e.value("message").toString()),
+                  std::tuple(200, c.code, c.message)) << c.body.toStdString();
         expectStillServing();
     }
 }
 
-TEST_P(TransportTest, ArgumentsOfTheWrongKindAreRefusedClearly) {
-    const QJsonObject emptyDelta{{"fields", QJsonArray()}, {"changes", QJsonArray()}};
-    struct Case {
-        QJsonArray params;
-        QString message;
+// Each argument read through its typed accessor: its usual spellings taken, another kind
+// refused with the argument's place and the kind expected.
+TEST_P(TransportTest, ArgumentsAcceptTheirUsualSpellingsAndOtherKindsAreRefusedClearly) {
+    const QJsonObject none{{"fields", QJsonArray()}, {"changes", QJsonArray()}};
+    const QJsonObject one{{"fields", QJsonArray{QJsonObject{{"name", "A"}, {"type", "string"}}}},
+                          {"changes", QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{"x"}}}}}};
+    const QJsonValue null;
+    const std::pair<QJsonArray, QJsonValue> cases[] = {
+        {{"texto", "2026-12-06", 12.5, 7, one}, QJsonArray{"texto", "2026-12-06T00:00:00", 12.5, 7, 1}},
+        {{17, "2026-12-06T14:30:00.000", "1.234,56", "42", one}, QJsonArray{"17", "2026-12-06T14:30:00", 1234.56, 42, 1}},
+        {{null, null, "0,5", 3.0, one}, QJsonArray{"", null, 0.5, 3, 1}},
+        {{"", "", "10.5", "-3", none}, QJsonArray{"", null, 10.5, -3, 0}},
+        {{true, null, 1, 1, none}, "Argumento 1 de TestKinds: esperado texto."},
+        {{"a", "2026-13-45", 1, 1, none}, "Argumento 2 de TestKinds: esperada data (AAAA-MM-DD)."},
+        {{"a", 20261206, 1, 1, none}, "Argumento 2 de TestKinds: esperada data (AAAA-MM-DD)."},
+        {{"a", null, "doze", 1, none}, "Argumento 3 de TestKinds: esperado número."},
+        {{"a", null, null, 1, none}, "Argumento 3 de TestKinds: esperado número."},
+        {{"a", null, 1, 1.5, none}, "Argumento 4 de TestKinds: esperado número inteiro."},
+        {{"a", null, 1, 1, "delta"}, "Argumento 5 de TestKinds: esperado pacote de alterações."},
     };
-    const Case cases[] = {
-        {{true, QJsonValue(), 1, 1, emptyDelta}, "Argumento 1 de TestKinds: esperado texto."},
-        {{"a", "2026-13-45", 1, 1, emptyDelta}, "Argumento 2 de TestKinds: esperada data (AAAA-MM-DD)."},
-        {{"a", 20261206, 1, 1, emptyDelta}, "Argumento 2 de TestKinds: esperada data (AAAA-MM-DD)."},
-        {{"a", QJsonValue(), "doze", 1, emptyDelta}, "Argumento 3 de TestKinds: esperado número."},
-        {{"a", QJsonValue(), QJsonValue(), 1, emptyDelta}, "Argumento 3 de TestKinds: esperado número."},
-        {{"a", QJsonValue(), 1, 1.5, emptyDelta}, "Argumento 4 de TestKinds: esperado número inteiro."},
-        {{"a", QJsonValue(), 1, 1, "delta"}, "Argumento 5 de TestKinds: esperado pacote de alterações."},
-    };
-    for (const Case& c : cases) {
-        const QJsonObject e = error(server_.call("TestKinds", c.params));
-        EXPECT_EQ(e.value("code").toInt(), -32602);
-        EXPECT_EQ(e.value("message").toString(), c.message);
+    for (const auto& [params, expected] : cases) {
+        const QJsonObject reply = server_.call("TestKinds", params);
+        const QJsonObject e = error(reply);
+        if (expected.isArray()) {
+            EXPECT_EQ(reply.value("result"), expected) << QJsonDocument(reply).toJson().toStdString();
+        } else {
+            EXPECT_EQ(std::pair(e.value("code").toInt(), e.value("message")), std::pair(-32602, expected));
+        }
     }
     // A delta whose rows do not fit its fields is refused with the codec's reason.
     const QJsonObject badDelta{{"fields", QJsonArray{QJsonObject{{"name", "A"}, {"type", "string"}}}},
                                {"changes", QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{1, 2}}}}}};
-    const QString text = error(server_.call("TestKinds", {"a", QJsonValue(), 1, 1, badDelta})).value("message").toString();
+    const QString text = error(server_.call("TestKinds", {"a", null, 1, 1, badDelta})).value("message").toString();
     EXPECT_TRUE(text.startsWith("Argumento 5 de TestKinds: esperado pacote de alterações.")) << text.toStdString();
     expectStillServing();
 }
 
-TEST_P(TransportTest, ArgumentsAcceptTheirUsualSpellings) {
-    const QJsonObject delta{{"fields", QJsonArray{QJsonObject{{"name", "A"}, {"type", "string"}}}},
-                            {"changes", QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{"x"}}}}}};
-    auto result = [&](const QJsonArray& params) { return server_.call("TestKinds", params).value("result").toArray(); };
-
-    EXPECT_EQ(result({"texto", "2026-12-06", 12.5, 7, delta}),
-              (QJsonArray{"texto", "2026-12-06T00:00:00", 12.5, 7, 1}));
-    EXPECT_EQ(result({17, "2026-12-06T14:30:00.000", "1.234,56", "42", delta}),
-              (QJsonArray{"17", "2026-12-06T14:30:00", 1234.56, 42, 1}));
-    EXPECT_EQ(result({QJsonValue(), QJsonValue(), "0,5", 3.0, delta}), (QJsonArray{"", QJsonValue(), 0.5, 3, 1}));
-    EXPECT_EQ(result({"", "", "10.5", "-3", delta}), (QJsonArray{"", QJsonValue(), 10.5, -3, 1}));
-}
-
 TEST_P(TransportTest, FailuresAreMappedWithoutLeakingServerDetail) {
-    QJsonObject e = error(server_.call("TestFail", {"method"}));
-    EXPECT_EQ(e.value("code").toInt(), -32010);
-    EXPECT_EQ(e.value("message").toString(), "Proposta não encontrada.");
-
-    for (const char* how : {"sql", "std", "open"}) {
-        e = error(server_.call("TestFail", {how}));
-        EXPECT_EQ(e.value("code").toInt(), -32603) << how;
-        EXPECT_EQ(e.value("message").toString(), "Erro interno do servidor.") << how;
+    for (const auto& [how, code, message] : {std::tuple("method", -32010, "Proposta não encontrada."),
+                                             std::tuple("sql", -32603, "Erro interno do servidor."),
+                                             std::tuple("std", -32603, "Erro interno do servidor."),
+                                             std::tuple("open", -32603, "Erro interno do servidor.")}) {
+        const QJsonObject e = error(server_.call("TestFail", {how}));
+        EXPECT_EQ(std::pair(e.value("code").toInt(), e.value("message").toString()), std::pair(code, QString(message))) << how;
         expectStillServing();
     }
     // The thread that hit the engine error got a working connection back, and nothing

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <future>
+#include <mutex>
 #include <numeric>
 #include <stdexcept>
 #include <thread>
@@ -22,8 +23,6 @@ std::thread::id threadOfNextJob(WorkerPool& pool) {
     return id;
 }
 
-}  // namespace
-
 // One request at a time keeps going to the same thread, and so to the same database
 // connection with its page cache, instead of every thread of the pool in turn.
 TEST(WorkerPool, OneJobAtATimeStaysOnTheThreadThatWasFreeLast) {
@@ -34,62 +33,57 @@ TEST(WorkerPool, OneJobAtATimeStaysOnTheThreadThatWasFreeLast) {
     EXPECT_EQ(pool.threadCount(), 8);
 }
 
-TEST(WorkerPool, JobsQueuedWhileTheThreadIsBusyRunInTheirOrder) {
-    WorkerPool pool(1, 1);
-    std::promise<void> release;
-    std::promise<void> started;
-    pool.enqueue([&] {
-        started.set_value();
-        release.get_future().wait();
-    });
-    started.get_future().wait();
-    std::vector<int> order;  // one thread: no lock needed
-    for (int i = 0; i < 20; ++i) pool.enqueue([&, i] { order.push_back(i); });
-    release.set_value();
-    pool.shutdown();
-    std::vector<int> expected(20);
-    std::iota(expected.begin(), expected.end(), 0);
-    EXPECT_EQ(order, expected);
+// Jobs queued while a thread is busy run in their order; the pool grows up to its most when
+// every thread is busy, and the rest wait for a free one.
+TEST(WorkerPool, JobsQueuedWhileEveryThreadIsBusyGrowThePoolToItsMostAndRunInOrder) {
+    for (const int most : {1, 3}) {
+        WorkerPool pool(1, most);
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        std::atomic<int> running{0};
+        for (int i = 0; i < most; ++i)
+            pool.enqueue([&] {
+                ++running;
+                released.wait();
+            });
+        while (running.load() < most) std::this_thread::yield();
+        std::vector<int> order;  // run one at a time once released: the only one free is the first
+        std::mutex lock;
+        for (int i = 0; i < 20; ++i)
+            pool.enqueue([&, i] {
+                std::lock_guard hold(lock);
+                order.push_back(i);
+            });
+        EXPECT_EQ(std::pair(pool.threadCount(), running.load()), std::pair(most, most));
+        release.set_value();
+        pool.shutdown();
+        if (most == 1) {
+            std::vector<int> expected(20);
+            std::iota(expected.begin(), expected.end(), 0);
+            EXPECT_EQ(order, expected);
+        } else {
+            EXPECT_EQ(order.size(), 20u);
+        }
+    }
 }
 
-TEST(WorkerPool, GrowsUpToItsMostWhenEveryThreadIsBusy) {
-    WorkerPool pool(1, 3);
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::atomic<int> running{0};
-    for (int i = 0; i < 5; ++i)
-        pool.enqueue([&] {
-            ++running;
-            released.wait();
-        });
-    while (running.load() < 3) std::this_thread::yield();
-    EXPECT_EQ(pool.threadCount(), 3);
-    EXPECT_EQ(running.load(), 3);  // the other two wait for a free thread
-    release.set_value();
-    pool.shutdown();
-    EXPECT_EQ(running.load(), 5);
-}
-
-TEST(WorkerPool, AFailingJobLeavesItsThreadWorking) {
+// A failing job leaves its thread working; runOn hands what the job threw to its caller.
+// Shutdown runs what is queued, and later jobs run on the caller.
+TEST(WorkerPool, AFailingJobLeavesItsThreadWorkingAndShutdownRunsWhatIsQueued) {
+    std::atomic<int> done{0};
     WorkerPool pool(1, 1);
     pool.enqueue([] { throw std::runtime_error("falhou"); });
     pool.enqueue([] { throw 42; });
     std::thread::id id;
     EXPECT_NO_THROW(runOn(pool, [&] { id = std::this_thread::get_id(); }));
     EXPECT_NE(id, std::this_thread::get_id());
-    // runOn hands what the job threw to its caller.
     EXPECT_THROW(runOn(pool, [] { throw std::runtime_error("falhou"); }), std::runtime_error);
-}
-
-TEST(WorkerPool, ShutdownRunsWhatIsQueuedAndLaterJobsRunOnTheCaller) {
-    std::atomic<int> done{0};
-    WorkerPool pool(2, 2);
     for (int i = 0; i < 100; ++i) pool.enqueue([&] { ++done; });
     pool.shutdown();
     EXPECT_EQ(done.load(), 100);
-    const std::thread::id caller = std::this_thread::get_id();
-    std::thread::id id;
     runOn(pool, [&] { id = std::this_thread::get_id(); });
-    EXPECT_EQ(id, caller);
+    EXPECT_EQ(id, std::this_thread::get_id());
     pool.shutdown();  // twice is harmless
 }
+
+}  // namespace
