@@ -1,13 +1,8 @@
 // The contract switch converts every line of the proposal in one transaction.
-#include <gtest/gtest.h>
-
 #include "services/installment_schedule.h"
 #include "server_cases_a.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-
 using cot::testing::succeeded;
 
 namespace {
@@ -73,30 +68,24 @@ TEST_P(ContractSwitchTest, ToRentalConvertsEveryLineAndLeavesOneInstallmentOfZer
     EXPECT_EQ(lines().rows, same.rows);
 }
 
-TEST_P(ContractSwitchTest, RefusedSwitchesChangeNothing) {
-    const Packet before = lines();
-    const Packet schedule = installments();
-    for (const char* bad : {"S", "X", ""}) EXPECT_TRUE(switchTo(bad).error.startsWith("Tipo de contrato inválido")) << bad;
-    const RpcResult unknown = server_.connection().call("SetTipoContrato", {"99999999999999999999", "01", "L", QVariant()});
-    EXPECT_EQ(unknown.error, "Proposta não cadastrada.");
-    EXPECT_EQ(stored("IDTIPOPROPFAS"), "M");
-    EXPECT_EQ(lines().rows, before.rows);
-    EXPECT_EQ(installments().rows, schedule.rows);
-}
-
 // The header's own pending change travels with the switch: both land, or neither.
-TEST_P(ContractSwitchTest, TheHeaderChangeIsSavedWithTheLinesOrNotAtAll) {
+TEST_P(ContractSwitchTest, RefusedSwitchesChangeNothingAndTheHeaderChangeLandsWithTheLines) {
     const auto header = [&](const QString& original, const QString& reference) {
         const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
                                      {"IDTIPOPROPFAS", FieldType::String, 1}, {"DSREFEPROPOSFAS", FieldType::String, 60}};
         return QVariant::fromValue(Delta{fields, {{ChangeOp::Update, {nr_, ver_, "M", original}, {nr_, ver_, "L", reference}}}});
     };
     const Packet before = lines();
+    const Packet schedule = installments();
     const QString was = stored("DSREFEPROPOSFAS");
+    for (const char* bad : {"S", "X", ""}) EXPECT_TRUE(switchTo(bad).error.startsWith("Tipo de contrato inválido")) << bad;
+    const RpcResult unknown = server_.connection().call("SetTipoContrato", {"99999999999999999999", "01", "L", QVariant()});
+    EXPECT_EQ(unknown.error, "Proposta não cadastrada.");
     // Someone else changed the header meanwhile: the stale original refuses the whole switch.
     EXPECT_FALSE(switchTo("L", header(was + " (antes)", "Outra")).ok);
-    EXPECT_EQ(stored("IDTIPOPROPFAS"), "M");
+    EXPECT_EQ(QStringList({stored("IDTIPOPROPFAS"), stored("DSREFEPROPOSFAS")}), QStringList({"M", was}));
     EXPECT_EQ(lines().rows, before.rows);
+    EXPECT_EQ(installments().rows, schedule.rows);
 
     ASSERT_TRUE(succeeded(switchTo("L", header(was, "Revista"))));
     EXPECT_EQ(QStringList({stored("IDTIPOPROPFAS"), stored("DSREFEPROPOSFAS")}), QStringList({"L", "Revista"}));

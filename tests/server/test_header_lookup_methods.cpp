@@ -1,22 +1,9 @@
 // Lookups and checks of the proposal header over the demo data: contacts,
 // interlocutors, commercial products, the readjustment clean-up and the automatic
 // mandatory services.
-#include <QThread>
-#include <atomic>
-#include <gtest/gtest.h>
-#include <thread>
-
-#include "rpc/net_connection.h"
-#include "server/storage/database.h"
-#include "support/packet_cells.h"
-#include "support/test_server.h"
-#include "server_cases_a.h"
+#include "data_cases.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::nr;
-using cot::testing::column;
 using cot::testing::cells;
 
 namespace {
@@ -24,11 +11,6 @@ namespace {
 class HeaderLookupTest : public cot::testing::DemoServerTest {
 protected:
     QString failure(const QString& method, const QVariantList& args) { return call(method, args).error; }
-    qint64 added(const QVariantList& args) {
-        const RpcResult r = call("InsereServicoAuto", args);
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value.toLongLong();
-    }
 };
 
 TEST_P(HeaderLookupTest, ContactsOfTheBranchAndParty) {
@@ -121,43 +103,13 @@ TEST_P(HeaderLookupTest, ReadjustmentByOneIndexKeepsTheHeaderSaveWorking) {
     EXPECT_DOUBLE_EQ(stored("VRPEINCIND1").toDouble(), 100.0);
 }
 
-TEST_P(HeaderLookupTest, MandatoryServicesAreAddedOnce) {
-    // Proposal 4: a prospect's licence proposal without services, charged by package.
-    EXPECT_EQ(added({nr(4), "01", "", "T"}), 2);
-    Packet services = packet("GetServico", {nr(4), "01"});
-    EXPECT_EQ(column(services, "CDTIPOSERV"), QStringList({"001", "002"}));
-    // The type's default hours and rate, the proposal's charging.
-    EXPECT_EQ(cells(services, 0, {"NRSERVPROP", "QTSERVPROP", "VRHORAPROP", "VRDEHORAPROP", "VRPEHORAPROP",
-                                  "IDTIPOCOBRPROP", "IDSERVOBRIGPROS"}),
-              QStringList({"001", "40", "150", "150", "0", "P", "S"}));
-
-    EXPECT_EQ(added({nr(4), "01", "", "T"}), 0) << "never twice";
-    EXPECT_EQ(added({nr(4), "01", "3", ""}), 1) << "one type, typed short";
-    EXPECT_EQ(added({nr(4), "01", "003", ""}), 0);
-    services = packet("GetServico", {nr(4), "01"});
-    EXPECT_EQ(column(services, "NRSERVPROP"), QStringList({"001", "002", "003"}));
-    EXPECT_EQ(added({nr(7), "01", "", "T"}), 0) << "proposal 7 already quotes both";
-
-    EXPECT_EQ(failure("InsereServicoAuto", {nr(4), "01", "999", ""}), "Serviço não cadastrado");
-    EXPECT_EQ(failure("InsereServicoAuto", {nr(4), "01", "", ""}), "Serviço deve ser informado");
-    EXPECT_EQ(failure("InsereServicoAuto", {nr(99), "01", "", "T"}), "Proposta não cadastrada.");
-    EXPECT_EQ(failure("InsereServicoAuto", {nr(1), "01", "", "T"}), "Proposta já aceita: seus serviços não podem ser alterados.");
-    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM SERVPROP WHERE NRPROPOSFAS = :N", {{"N", nr(1)}}).toInt(), 0);
-}
-
 TEST_P(HeaderLookupTest, ConcurrentCallsAddTheMandatoryServicesOnce) {
-    constexpr int kCallers = 4;
-    std::atomic<qint64> total{0};
-    std::atomic<int> failures{0};
-    std::vector<std::thread> callers;
-    for (int i = 0; i < kCallers; ++i)
-        callers.emplace_back([&] {
-            const RpcResult r = server_.newConnection()->call("InsereServicoAuto", {nr(10), "01", "", "T"});
-            r.ok ? total += r.value.toLongLong() : ++failures;
-        });
-    for (std::thread& t : callers) t.join();
-    EXPECT_EQ(failures.load(), 0);
-    EXPECT_EQ(total.load(), 2);
+    const QStringList added =
+        cot::testing::callAtOnce(server_, 4, 1, "InsereServicoAuto", [](int) { return QVariantList{nr(10), "01", "", "T"}; });
+    EXPECT_EQ(cot::testing::refusalsIn(added), QStringList());
+    int total = 0;
+    for (const QString& n : added) total += n.toInt();
+    EXPECT_EQ(total, 2);
     EXPECT_EQ(column(packet("GetServico", {nr(10), "01"}), "NRSERVPROP"), QStringList({"001", "002"}));
 }
 

@@ -1,11 +1,10 @@
 // Proposals on the server: the list with its statuses and joined names, who sees which,
 // versions and numbers (never repeated under concurrent desktops), saves and deletes.
-#include <QJsonArray>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
-#include <thread>
 
-#include "server_cases_b.h"
+#include "data_cases.h"
 
 using namespace cot;
 
@@ -54,17 +53,6 @@ TEST_P(ProposalMethodsTest, ListCarriesStatusNamesAndLayout) {
     EXPECT_TRUE(all.value(find(all, 4, "01"), "DTACEPROPFAS").isNull());
 }
 
-// Nothing holds the client to an open proposal without a validity date: it is listed
-// expired (red), never valid; an accepted one stays accepted.
-TEST_P(ProposalMethodsTest, AnOpenProposalWithoutValidityIsExpired) {
-    server_.db().exec("UPDATE PROPOSTAFAS SET DTVALPROPFAS = NULL WHERE NRPROPOSFAS IN (:A, :B) AND NRVERPROPFAS = '01'",
-                       {{"A", nr(10)}, {"B", nr(1)}});
-    const Packet all = packet("GetProposta", {"0001", "T"});
-    const auto status = [&](int n) { return all.value(find(all, n, "01"), "IDSITUACAO").toString(); };
-    // Number 10 was green with eleven days left; the others keep theirs.
-    EXPECT_EQ((QStringList{status(10), status(1), status(9)}), (QStringList{"X", "A", "E"}));
-}
-
 TEST_P(ProposalMethodsTest, OperatorSeesWhatHeIncludedOrRequested) {
     const Packet assist = packet("GetProposta", {"0001", "ASSIST"});
     QSet<QString> numbers;
@@ -94,29 +82,13 @@ TEST_P(ProposalMethodsTest, VersionsAndNumbers) {
 }
 
 TEST_P(ProposalMethodsTest, ConcurrentNumberingNeverRepeats) {
-    constexpr int kThreads = 8, kCalls = 200;
-    std::vector<QStringList> got(kThreads);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&, t] {
-            auto connection = server_.newConnection();
-            for (int i = 0; i < kCalls; ++i) {
-                const RpcResult r = connection->call("PrxProposta");
-                got[t] << (r.ok ? r.value.toString() : "erro: " + r.error);
-            }
-        });
-    for (auto& th : threads) th.join();
-    QSet<QString> unique;
-    for (const QStringList& list : got) {
-        for (const QString& n : list) {
-            EXPECT_EQ(n.size(), 20) << n.toStdString();
-            unique << n;
-        }
-    }
-    EXPECT_EQ(unique.size(), kThreads * kCalls);
+    const QStringList numbers = cot::testing::callAtOnce(server_, 8, 200, "PrxProposta");
+    EXPECT_EQ(cot::testing::refusalsIn(numbers), QStringList());
+    EXPECT_EQ(numbers.filter(QRegularExpression("^\\d{20}$")).size(), numbers.size());
+    EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), 8 * 200);
 }
 
-TEST_P(ProposalMethodsTest, SaveInsertsUpdatesAndRefusesStaleOrDuplicateRows) {
+TEST_P(ProposalMethodsTest, SaveInsertsUpdatesAndRefusesStaleOrKeylessRows) {
     const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
                                  {"CDFILIAL", FieldType::String, 4}, {"IDSOLPROPFAS", FieldType::String, 1},
                                  {"IDCLIENPROSP", FieldType::String, 1}, {"CDCLIENTE", FieldType::String, 21},
@@ -135,13 +107,8 @@ TEST_P(ProposalMethodsTest, SaveInsertsUpdatesAndRefusesStaleOrDuplicateRows) {
     const Packet mine = packet("GetProposta", {"0001", "ASSIST"});
     const int r = find(mine, number.toInt(), "01");
     ASSERT_GE(r, 0);
-    EXPECT_EQ(mine.value(r, "NOME").toString(), QString("Beta Comércio"));
-    EXPECT_EQ(mine.value(r, "DSREFEPROPOSFAS").toString(), QString("Nova proposta d'Ávila"));
-    EXPECT_EQ(mine.value(r, "DTVALPROPFAS").toDateTime(), day.addDays(30));
-
-    const RpcResult dup = call("SetProposta", {QVariant::fromValue(insert)});
-    EXPECT_FALSE(dup.ok);
-    EXPECT_EQ(dup.error, QString("Proposta já cadastrada para versão informada."));
+    EXPECT_EQ(cot::testing::cells(mine, r, {"NOME", "DSREFEPROPOSFAS", "DTVALPROPFAS"}),
+              QStringList({"Beta Comércio", "Nova proposta d'Ávila", "05/01/2027"}));
 
     // An update whose original value no longer matches changes nothing.
     QVariantList changed = row;
@@ -150,9 +117,7 @@ TEST_P(ProposalMethodsTest, SaveInsertsUpdatesAndRefusesStaleOrDuplicateRows) {
     stale[6] = "outro texto";
     Delta update = Delta{fields, {}};
     update.changes << RowChange{ChangeOp::Update, stale, changed};
-    const RpcResult conflict = call("SetProposta", {QVariant::fromValue(update)});
-    EXPECT_FALSE(conflict.ok);
-    EXPECT_EQ(conflict.error, QString("Registro alterado ou excluído por outro usuário."));
+    EXPECT_EQ(call("SetProposta", {QVariant::fromValue(update)}).error, "Registro alterado ou excluído por outro usuário.");
     update.changes[0].oldValues = row;
     ASSERT_TRUE(call("SetProposta", {QVariant::fromValue(update)}).ok);
     EXPECT_EQ(server_.db().scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", number}})

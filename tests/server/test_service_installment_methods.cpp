@@ -1,6 +1,5 @@
 // Service charging and package installments on the server: the charging switch in one
-// call, schedules taken only when they add up to the package, due-date rules, and the
-// demo's own packages.
+// call, and every split the screen makes taken when it adds up to the package.
 #include <numeric>
 #include <random>
 
@@ -122,57 +121,6 @@ TEST_P(ServiceInstallmentMethodsTest, TheChargingTypeComesFirstAndMustBeKnown) {
     EXPECT_EQ(schedule(2).rows.size(), 3);
 }
 
-TEST_P(ServiceInstallmentMethodsTest, AScheduleIsTakenOnlyWhenItAddsUpToThePackage) {
-    // Four installments carry the interest.
-    RpcResult r = replace(2, equalSplit(7728.0L, rate(), 4), day(2027, 1, 5));
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(schedule(2).rows.size(), 4);
-
-    // One cent short: refused with the total to reach, and nothing written.
-    r = replace(2, {1960.98, 1960.98, 1960.98, 1960.97}, day(2027, 2, 5));
-    EXPECT_EQ(r.error, "Os valores dos vencimentos somados não podem ser diferentes do valor total do pacote de "
-                       "serviço. Valor Total (7843,92).");
-    EXPECT_EQ(schedule(2).value(0, "DTVENCSERVPROP").toDateTime(), day(2027, 1, 5));
-
-    // Deleting alone is always taken: the new schedule follows it.
-    QList<RowChange> deletes = deletesOf(2);
-    deletes.removeLast();
-    r = save(deletes);
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(schedule(2).rows.size(), 1);
-
-    // Without the interest, as the approval also takes it.
-    r = replace(2, {1932.0, 1932.0, 1932.0, 1932.0}, day(2027, 3, 5));
-    EXPECT_TRUE(r.ok) << r.error.toStdString();
-}
-
-TEST_P(ServiceInstallmentMethodsTest, DueDatesAreOnOrAfterTheProposalAndOncePerDay) {
-    ASSERT_TRUE(replace(2, {7728.0}, day(2026, 11, 26)).ok) << "the proposal date itself";
-    struct Case {
-        QVariantList row;
-        const char* message;
-    };
-    const Case cases[] = {
-        {{nr(2), "01", day(2026, 11, 25), 0.0},
-         "Data de Vencimento não podererá ser inferior à data de cadastramento da Proposta."},
-        {{nr(2), "01", QVariant(), 0.0}, "Data de Vencimento deve ser informada."},
-        {{nr(2), "01", day(2027, 1, 1), QVariant()}, "Valor deve ser informado."},
-        {{nr(2), "01", day(2027, 1, 1), -1.0}, "Valor do vencimento não pode ser negativo."},
-        {{nr(2), "01", day(2026, 11, 26).addSecs(3600), 0.0}, "Data vencimento já cadastrada."},
-        {{nr(99), "01", day(2027, 1, 1), 0.0}, "Proposta não cadastrada."},
-    };
-    for (const Case& c : cases) EXPECT_EQ(save({{ChangeOp::Insert, {}, c.row}}).error, QString::fromUtf8(c.message));
-
-    auto onDay = [&](const QVariant& when) {
-        const RpcResult r = call("ValidaVencServ", {nr(2), "01", when});
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value.value<Packet>().rows.size();
-    };
-    EXPECT_EQ(onDay(day(2026, 11, 26).addSecs(15 * 3600)), 1);
-    EXPECT_EQ(onDay(day(2026, 11, 27)), 0);
-    EXPECT_EQ(call("ValidaVencServ", {nr(2), "01", "amanhã"}).code, -32602);
-}
-
 // Whatever the package, count and rate, the schedules the screen makes are taken, and
 // whatever is taken adds up to the package with or without its interest.
 TEST_P(ServiceInstallmentMethodsTest, EverySplitTheServerTakesAddsUp) {
@@ -227,31 +175,6 @@ TEST_P(ServiceInstallmentMethodsTest, EverySplitTheServerTakesAddsUp) {
         EXPECT_TRUE(saved.ok) << saved.error.toStdString();
     }
     EXPECT_GT(refused, 0);
-}
-
-// The demo's packages are their services, and their schedules pass the screen's check,
-// so the first edit of a demo proposal is not refused for what the demo itself wrote.
-TEST_P(ServiceInstallmentMethodsTest, DemoPackagesAreTheirServicesAndTheirSchedulesAddUp) {
-    const Packet packages = server_.db().query(
-        "SELECT NRPROPOSFAS, NRVERPROPFAS, VRPACOTESERV FROM PROPOSTAFAS WHERE IDTIPOCOBRSERV = 'P'");
-    int schedules = 0;
-    for (int r = 0; r < packages.rows.size(); ++r) {
-        const QVariantMap key{{"N", packages.value(r, "NRPROPOSFAS")}, {"V", packages.value(r, "NRVERPROPFAS")}};
-        const long double package = packages.value(r, "VRPACOTESERV").toDouble();
-        const Packet services = server_.db().query(
-            "SELECT QTSERVPROP, VRDEHORAPROP FROM SERVPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V", key);
-        long double sum = 0;
-        for (const QVariantList& s : services.rows) sum += static_cast<long double>(s[0].toDouble()) * s[1].toDouble();
-        EXPECT_TRUE(sameMoney(sum, package)) << key.value("N").toString().toStdString();
-        const Packet installments = server_.db().query(
-            "SELECT VRVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V", key);
-        std::vector<double> amounts;
-        for (const QVariantList& row : installments.rows) amounts.push_back(row[0].toDouble());
-        if (amounts.empty()) continue;
-        ++schedules;
-        EXPECT_TRUE(scheduleAddsUp(amounts, package, rate())) << key.value("N").toString().toStdString();
-    }
-    EXPECT_GE(schedules, 2);
 }
 
 COT_ON_EVERY_BACKEND(ServiceInstallmentMethodsTest);

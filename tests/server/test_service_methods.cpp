@@ -2,9 +2,8 @@
 // refused services leaving nothing behind, sequences issued once, the objective text and
 // the mandatory types a prospect proposal lacks.
 #include <cmath>
-#include <thread>
 
-#include "server_cases_b.h"
+#include "data_cases.h"
 
 using namespace cot;
 
@@ -150,7 +149,12 @@ TEST_P(ServiceMethodsTest, AnHourlyProposalsNewServiceBringsAFirstInstallmentOfI
     ASSERT_TRUE(save({{ChangeOp::Update, rowOf(p, 0), with(rowOf(p, 0), "QTSERVPROP", 25.0)}}).ok);
     EXPECT_TRUE(installments(5).isEmpty());
 
-    ASSERT_TRUE(save({{ChangeOp::Insert, {}, service(5, "001", 8, 150, 150)}}).ok);
+    // The proposal keeps its own value, and the service is charged by the hour.
+    const double before = package(5);
+    const RpcResult r = save({{ChangeOp::Insert, {}, service(5, "001", 8, 150, 150)}});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(std::pair(r.value.toDouble(), package(5)), std::pair(before, before));
+    EXPECT_EQ(services(5).value(2, "IDTIPOCOBRPROP").toString(), "H");
     EXPECT_EQ(installments(5), QList<qint64>{0});
 
     // Accepted by the hour (proposal 5 made a proposal, no longer a request), the installment
@@ -162,14 +166,6 @@ TEST_P(ServiceMethodsTest, AnHourlyProposalsNewServiceBringsAFirstInstallmentOfI
     const RpcResult accepted = call("AceiteProposta", {nr(5), "01", client, "2026-12-06", "07", "0001", "VENDEDOR"});
     ASSERT_TRUE(accepted.ok) << accepted.error.toStdString();
     EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", {{"N", nr(5)}}).toInt(), 0);
-}
-
-TEST_P(ServiceMethodsTest, AnHourlyProposalKeepsItsOwnValue) {
-    const double before = package(5);
-    const RpcResult r = save({{ChangeOp::Insert, {}, service(5, "001", 8, 150, 150)}});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(std::pair(r.value.toDouble(), package(5)), std::pair(before, before));
-    EXPECT_EQ(services(5).value(2, "IDTIPOCOBRPROP").toString(), "H");
 }
 
 TEST_P(ServiceMethodsTest, ARefusedChangeWritesNeitherServiceNorPackage) {
@@ -209,25 +205,13 @@ TEST_P(ServiceMethodsTest, ARefusedChangeWritesNeitherServiceNorPackage) {
 }
 
 TEST_P(ServiceMethodsTest, SimultaneousNewServicesTakeDistinctSequences) {
-    constexpr int kThreads = 3, kEach = 5;
-    std::vector<std::thread> threads;
-    std::vector<QStringList> errors(kThreads);
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&, t] {
-            auto connection = server_.newConnection();
-            for (int i = 0; i < kEach; ++i) {
-                const Delta insert{kServiceFields, {{ChangeOp::Insert, {}, service(2, "003", 1, 100, 100)}}};
-                const RpcResult r = connection->call("SetServico", {QVariant::fromValue(insert)});
-                if (!r.ok) errors[t] << r.error;
-            }
-        });
-    for (std::thread& t : threads) t.join();
-    for (const QStringList& e : errors) EXPECT_TRUE(e.isEmpty()) << e.join("; ").toStdString();
-    const Packet p = services(2);
-    EXPECT_EQ(p.rows.size(), 2 + kThreads * kEach);
-    const QStringList sequences = column(p, "NRSERVPROP");
-    EXPECT_EQ(QSet<QString>(sequences.begin(), sequences.end()).size(), p.rows.size());
-    EXPECT_DOUBLE_EQ(package(2), 7728.0 + kThreads * kEach * 100.0) << "no save lost from the package";
+    const QVariantList insert{QVariant::fromValue(Delta{kServiceFields, {{ChangeOp::Insert, {}, service(2, "003", 1, 100, 100)}}})};
+    EXPECT_EQ(cot::testing::refusalsIn(cot::testing::callAtOnce(server_, 3, 5, "SetServico", [&](int) { return insert; })),
+              QStringList());
+    const QStringList sequences = column(services(2), "NRSERVPROP");
+    EXPECT_EQ(sequences.size(), 2 + 3 * 5);
+    EXPECT_EQ(QSet<QString>(sequences.begin(), sequences.end()).size(), sequences.size());
+    EXPECT_DOUBLE_EQ(package(2), 7728.0 + 3 * 5 * 100.0) << "no save lost from the package";
 }
 
 TEST_P(ServiceMethodsTest, OneObjectivePerVersion) {
@@ -247,31 +231,40 @@ TEST_P(ServiceMethodsTest, OneObjectivePerVersion) {
     EXPECT_EQ(p.value(0, "TXOBJETPROPFAS").toString(), "<p>Implantar em 30 dias.</p>");
 }
 
-TEST_P(ServiceMethodsTest, MandatoryTypesMissingAndTheirImport) {
-    auto missing = [&](int proposal) {
-        const RpcResult r = call("GetTipoServObr", {nr(proposal), "01"});
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return column(r.value.value<Packet>(), "CDTIPOSERV");
+TEST_P(ServiceMethodsTest, MandatoryTypesMissingAreAddedOnce) {
+    auto missing = [&](int proposal) { return column(packet("GetTipoServObr", {nr(proposal), "01"}), "CDTIPOSERV"); };
+    auto added = [&](const QVariantList& args) {
+        const RpcResult r = call("InsereServicoAuto", args);
+        EXPECT_TRUE(cot::testing::succeeded(r));
+        return r.value.toLongLong();
     };
     EXPECT_TRUE(missing(7).isEmpty()) << "proposal 7 quotes both";
+    EXPECT_EQ(added({nr(7), "01", "", "T"}), 0);
+    // Proposal 4: a prospect's licence proposal without services.
     EXPECT_EQ(missing(4), QStringList({"001", "002"}));
-
-    // One type, typed short; a second call adds nothing.
-    RpcResult r = call("InsereServicoAuto", {nr(4), "01", "1", ""});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.value.toInt(), 1);
-    EXPECT_EQ(missing(4), QStringList({"002"}));
-    EXPECT_EQ(call("InsereServicoAuto", {nr(4), "01", "001", ""}).value.toInt(), 0);
-    // Every mandatory type the proposal lacks.
-    r = call("InsereServicoAuto", {nr(4), "01", "", "T"});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.value.toInt(), 1);
+    EXPECT_EQ(added({nr(4), "01", "", "T"}), 2);
     EXPECT_TRUE(missing(4).isEmpty());
-    EXPECT_EQ(column(services(4), "CDTIPOSERV"), QStringList({"001", "002"}));
+    // The type's default hours and rate, the proposal's charging.
+    EXPECT_EQ(cot::testing::cells(services(4), 0, {"NRSERVPROP", "CDTIPOSERV", "QTSERVPROP", "VRHORAPROP", "VRDEHORAPROP",
+                                                   "VRPEHORAPROP", "IDTIPOCOBRPROP", "IDSERVOBRIGPROS"}),
+              QStringList({"001", "001", "40", "150", "150", "0", "P", "S"}));
+    EXPECT_EQ(added({nr(4), "01", "", "T"}), 0) << "never twice";
+    EXPECT_EQ(added({nr(4), "01", "3", ""}), 1) << "one type, typed short";
+    EXPECT_EQ(added({nr(4), "01", "003", ""}), 0);
+    EXPECT_EQ(column(services(4), "NRSERVPROP"), QStringList({"001", "002", "003"}));
+
+    const std::pair<QVariantList, const char*> refusals[] = {
+        {{nr(4), "01", "999", ""}, "Serviço não cadastrado"},
+        {{nr(4), "01", "", ""}, "Serviço deve ser informado"},
+        {{nr(99), "01", "", "T"}, "Proposta não cadastrada."},
+        {{nr(1), "01", "", "T"}, "Proposta já aceita: seus serviços não podem ser alterados."}};
+    for (const auto& [args, message] : refusals) EXPECT_EQ(call("InsereServicoAuto", args).error, QString::fromUtf8(message));
+    EXPECT_TRUE(services(1).rows.isEmpty());
+
     // A package proposal's value counts the services imported with it.
     server_.db().exec("UPDATE PROPOSTAFAS SET IDTIPOCOBRSERV = 'P' WHERE NRPROPOSFAS = :N", {{"N", nr(4)}});
     server_.db().exec("DELETE FROM SERVPROP WHERE NRPROPOSFAS = :N AND CDTIPOSERV = '002'", {{"N", nr(4)}});
-    ASSERT_TRUE(call("InsereServicoAuto", {nr(4), "01", "", "T"}).ok);
+    ASSERT_EQ(added({nr(4), "01", "", "T"}), 1);
     long double total = 0;
     const Packet stored = services(4);
     for (int r = 0; r < stored.rows.size(); ++r)
@@ -279,9 +272,7 @@ TEST_P(ServiceMethodsTest, MandatoryTypesMissingAndTheirImport) {
     EXPECT_GT(total, 0);
     EXPECT_NEAR(package(4), static_cast<double>(total), 0.001);
     // ... and its schedule too, in the same call: an approval right after finds it adding up.
-    const QList<qint64> schedule = installments(4);
-    ASSERT_EQ(schedule.size(), 1);
-    EXPECT_EQ(schedule[0], std::llround(std::trunc(static_cast<double>(total) * 100 + 1e-6)));
+    EXPECT_EQ(installments(4), QList<qint64>{std::llround(std::trunc(static_cast<double>(total) * 100 + 1e-6))});
 }
 
 TEST_P(ServiceMethodsTest, MalformedArgumentsAreRefusedClearly) {

@@ -2,10 +2,9 @@
 // orphaned), orders kept unique and three digits wide, a line at most once per simulation,
 // both change logs of one call written together or not at all.
 #include <QSet>
-#include <thread>
 #include <tuple>
 
-#include "server_cases_b.h"
+#include "data_cases.h"
 
 using namespace cot;
 
@@ -145,20 +144,13 @@ TEST_P(SimulationMethodsTest, OneCallWritesBothTablesOrNeither) {
 }
 
 TEST_P(SimulationMethodsTest, SimultaneousNewSimulationsTakeDistinctNumbers) {
-    constexpr int kThreads = 4;
-    std::vector<std::thread> threads;
-    std::vector<QString> errors(kThreads);
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&, t] {
-            auto connection = server_.newConnection();
-            const Delta d{kSimulationFields, {{ChangeOp::Insert, {}, simulation(QString::number(10 + t), "Paralela")}}};
-            const RpcResult r = connection->call("SetSimulacao", {QVariant::fromValue(d), QVariant()});
-            if (!r.ok) errors[t] = r.error;
-        });
-    for (std::thread& t : threads) t.join();
-    for (const QString& e : errors) EXPECT_TRUE(e.isEmpty()) << e.toStdString();
+    const QStringList answers = cot::testing::callAtOnce(server_, 4, 1, "SetSimulacao", [](int t) {
+        return QVariantList{QVariant::fromValue(Delta{kSimulationFields, {{ChangeOp::Insert, {}, simulation(QString::number(10 + t), "Paralela")}}}),
+                            QVariant()};
+    });
+    EXPECT_EQ(cot::testing::refusalsIn(answers), QStringList());
     const QStringList numbers = column(simulations(), "NRSIMULAPROP");
-    EXPECT_EQ(numbers.size(), 2 + kThreads);
+    EXPECT_EQ(numbers.size(), 2 + 4);
     EXPECT_EQ(QSet<QString>(numbers.begin(), numbers.end()).size(), numbers.size());
 }
 

@@ -136,8 +136,10 @@ TEST_P(TextMethodsTest, RegenerationComposesByPlaceAndProductAndCanBeUndone) {
         server_.db().exec("INSERT INTO PADTXT (CDPADTXT, IDTIPOPROPFAS, IDIDIOMA, NRORDEMPADTXT, TXPADTXT, CDPROCOMERCI) "
                           "VALUES (:C, 'M', 'POR', :O, :T, :P)",
                           {{"C", code}, {"O", order}, {"T", QString("<p>%1</p>").arg(code)}, {"P", product}});
+    // What the user had written: an edited body and a text of his own.
     server_.db().exec("UPDATE TXTPROPFAS SET TXPROPFAS = '<p>Editado.</p>' WHERE NRPROPOSFAS = :N AND CDTXTPROPFAS = 'APRES_LU'",
                       {{"N", nr(2)}});
+    ASSERT_TRUE(save({{ChangeOp::Insert, {}, text(2, "PROPRIO", "<p>Meu texto.</p>", 7.0)}}).ok);
 
     RpcResult r = call("GerarTextoPadraoProp", {nr(2), "01", "M", "POR", "ERP"});
     ASSERT_TRUE(r.ok) << r.error.toStdString();
@@ -158,8 +160,12 @@ TEST_P(TextMethodsTest, RegenerationComposesByPlaceAndProductAndCanBeUndone) {
     EXPECT_EQ(column(texts(2), "CDTXTPROPFAS"), generated);
 
     // An undo is undone by the next one: nothing is ever lost.
-    ASSERT_TRUE(call("RestauraTextoProp", {nr(2), "01"}).ok);
-    EXPECT_EQ(column(texts(2), "CDTXTPROPFAS"), QStringList({"APRES_LU", "COND_LU"}));
+    r = call("RestauraTextoProp", {nr(2), "01"});
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.value.toInt(), 3);
+    EXPECT_EQ(column(texts(2), "CDTXTPROPFAS"), QStringList({"APRES_LU", "COND_LU", "PROPRIO"}));
+    EXPECT_EQ(column(texts(2), "NRORDEMMSG"), QStringList({"1", "2", "7"}));
+    EXPECT_EQ(body(2, "APRES_LU"), "<p>Editado.</p>");
     ASSERT_TRUE(call("RestauraTextoProp", {nr(2), "01"}).ok);
     EXPECT_EQ(column(texts(2), "CDTXTPROPFAS"), generated);
 
@@ -169,20 +175,6 @@ TEST_P(TextMethodsTest, RegenerationComposesByPlaceAndProductAndCanBeUndone) {
     server_.db().exec("DELETE FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}});
     EXPECT_EQ(count("TXTPROPFASGER"), 0);
     EXPECT_EQ(count("TXTPROPFASHIST"), 0);
-}
-
-TEST_P(TextMethodsTest, UndoBringsBackTheTextsTheUserHadWritten) {
-    server_.db().exec("UPDATE TXTPROPFAS SET TXPROPFAS = '<p>Editado.</p>' WHERE NRPROPOSFAS = :N AND CDTXTPROPFAS = 'APRES_LU'",
-                      {{"N", nr(2)}});
-    ASSERT_TRUE(save({{ChangeOp::Insert, {}, text(2, "PROPRIO", "<p>Meu texto.</p>", 7.0)}}).ok);
-    ASSERT_TRUE(call("GerarTextoPadraoProp", {nr(2), "01", "M", "POR", "ERP"}).ok);
-    EXPECT_EQ(column(texts(2), "CDTXTPROPFAS"), QStringList({"APRES_LU", "COND_LU"}));
-    const RpcResult r = call("RestauraTextoProp", {nr(2), "01"});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.value.toInt(), 3);
-    EXPECT_EQ(column(texts(2), "CDTXTPROPFAS"), QStringList({"APRES_LU", "COND_LU", "PROPRIO"}));
-    EXPECT_EQ(column(texts(2), "NRORDEMMSG"), QStringList({"1", "2", "7"}));
-    EXPECT_EQ(body(2, "APRES_LU"), "<p>Editado.</p>");
 }
 
 TEST_P(TextMethodsTest, PrintingFillsOnlyAVersionWithoutTexts) {
