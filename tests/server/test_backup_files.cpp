@@ -193,21 +193,16 @@ TEST(BackupFiles, AnOlderDatabaseIsCopiedBeforeMigratingAndAFailedCopyStopsTheSt
     // PostgreSQL: the administrator's pg_dump; the start goes on.
     config.databaseUrl = "postgresql://u@127.0.0.1:1/x";
     EXPECT_EQ(backupBeforeMigrate(config), 0);
+
+    // The one-shot commands migrate an older database too: they copy it first, as the start does.
+    const QString older = makeDatabase(dir.filePath("velho.db"), 1);
+    config.databaseUrl = "sqlite:" + older;
+    config.exportFolder = dir.filePath("cadastros");
+    ASSERT_EQ(runRegisterCommand(config), 0);
+    const QStringList copies = QDir(dir.filePath("antes")).entryList(QDir::Files);
+    EXPECT_EQ(copies.size(), 2);
+    for (const QString& copy : copies) EXPECT_EQ(sqlite_files::schemaVersion(dir.filePath("antes/" + copy)), 1);
+    EXPECT_EQ(sqlite_files::schemaVersion(older), latestSchemaVersion());
 }
 
 }  // namespace
-
-// The one-shot commands migrate an older database too: they copy it first, as the start does.
-TEST(BackupFiles, TheRegisterCommandsCopyAnOlderDatabaseBeforeMigratingIt) {
-    QTemporaryDir dir;
-    const QString db = makeDatabase(dir.filePath("banco.db"), 1);
-    ServerConfig config;
-    config.databaseUrl = "sqlite:" + db;
-    config.backupBeforeMigrate = dir.filePath("antes");
-    config.exportFolder = dir.filePath("cadastros");
-    ASSERT_EQ(runRegisterCommand(config), 0);
-    const QStringList made = QDir(dir.filePath("antes")).entryList(QDir::Files);
-    ASSERT_EQ(made.size(), 1);
-    EXPECT_EQ(sqlite_files::schemaVersion(dir.filePath("antes/" + made[0])), 1);
-    EXPECT_EQ(sqlite_files::schemaVersion(db), latestSchemaVersion());
-}

@@ -2,78 +2,56 @@
 // plus services) and VRMENSAL the monthly value of each version, read by the list's own
 // query for every row at once, equal row by row to the figures of proposal_totals.h, on
 // the demo data and on versions with and without installments, on both engines.
-#include <gtest/gtest.h>
-
 #include "data/packet_json_reader.h"
-#include "rpc/net_connection.h"
 #include "server/methods/proposal_list.h"
 #include "server/methods/proposal_totals.h"
-#include "server/storage/database.h"
 #include "server_cases_a.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
 
 namespace {
 
 QString nr(int n) { return QStringLiteral("7%1").arg(n, 19, 10, QLatin1Char('0')); }
 
-void proposal(server::Database& db, int n, const char* charging, QVariant package = {}) {
-    db.exec("INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, CDCLIENTE, "
-            "DSREFEPROPOSFAS, DTPROPOSFAS, CDOPERINCL, CDOPERSOLI, IDTIPOPROPFAS, IDTIPOCOBRSERV, VRPACOTESERV) "
-            "VALUES (:NR, '01', '0001', 'N', 'C', '11222333000181', 'Valor', :D, 'VENDEDOR', 'VENDEDOR', 'M', :C, :PKG)",
-            {{"NR", nr(n)}, {"D", QDateTime(QDate(2026, 11, 1), QTime(0, 0))}, {"C", charging}, {"PKG", package}});
+// One row of `table` with the named values.
+void insert(server::Database& db, const char* table, const QVariantMap& values) {
+    const QStringList columns = values.keys();
+    db.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (:%3)").arg(table, columns.join(", "), columns.join(", :")), values);
 }
 
-void line(server::Database& db, int n, const char* code, QVariant unit, QVariant discount, QVariant monthly,
-          QVariant monthlyDiscount, QVariant quantity) {
-    db.exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, VRLICENCUSOPROP, VRDESLICUSOPROP, "
-            "VRMENSALIDAPROP, VRDESMENSALPROP, QTMINIMAFATPROP) VALUES (:NR, '01', :L, :U, :D, :M, :MD, :Q)",
-            {{"NR", nr(n)}, {"L", code}, {"U", unit}, {"D", discount}, {"M", monthly}, {"MD", monthlyDiscount},
-             {"Q", quantity}});
-}
-
-void lineInstallment(server::Database& db, int n, const char* code, int month, double value) {
-    db.exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) "
-            "VALUES (:NR, '01', :L, :D, :V)",
-            {{"NR", nr(n)}, {"L", code}, {"D", QDateTime(QDate(2027, month, 10), QTime(0, 0))}, {"V", value}});
-}
-
-void packageInstallment(server::Database& db, int n, int month, double value) {
-    db.exec("INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP) "
-            "VALUES (:NR, '01', :D, :V)",
-            {{"NR", nr(n)}, {"D", QDateTime(QDate(2027, month, 10), QTime(0, 0))}, {"V", value}});
-}
-
-void hours(server::Database& db, int n, const char* item, QVariant quantity, QVariant rate) {
-    const QVariant kind = db.scalar("SELECT MIN(CDTIPOSERV) FROM TIPOSERV");
-    db.exec("INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, QTSERVPROP, VRDEHORAPROP) "
-            "VALUES (:NR, '01', :S, :T, :Q, :R)",
-            {{"NR", nr(n)}, {"S", item}, {"T", kind}, {"Q", quantity}, {"R", rate}});
-}
+QDateTime on(int month) { return QDateTime(QDate(2027, month, 10), QTime(0, 0)); }
 
 // 1: lines quoted, package without installments. 2: one line with installments (with
 // interest) beside one without, package with installments. 3: services by the hour, a
 // line missing its discounts. 4: nothing at all. 5: figures that need cutting to the cent.
 void prepare(server::Database& db) {
-    proposal(db, 1, "P", 1500.0);
-    line(db, 1, "A", 1000.0, 100.0, 200.0, 20.0, 2.0);
-    proposal(db, 2, "P", 900.0);
-    line(db, 2, "A", 1000.0, 0.0, 50.0, 0.0, 1.0);
-    lineInstallment(db, 2, "A", 1, 520.0);
-    lineInstallment(db, 2, "A", 2, 520.5);
-    line(db, 2, "B", 300.0, 0.0, 0.0, 0.0, 3.0);
-    packageInstallment(db, 2, 1, 450.0);
-    packageInstallment(db, 2, 2, 475.25);
-    proposal(db, 3, "H");
-    line(db, 3, "A", 250.0, QVariant(), 10.0, QVariant(), 4.0);
-    hours(db, 3, "001", 10.0, 120.0);
-    hours(db, 3, "002", 2.5, 99.9);
-    proposal(db, 4, "P");
-    proposal(db, 5, "H");
-    line(db, 5, "A", 33.333, 0.0, 0.0, 0.0, 3.0);
-    hours(db, 5, "001", 1.0, 10.005);
+    const std::tuple<int, const char*, QVariant> proposals[] = {
+        {1, "P", 1500.0}, {2, "P", 900.0}, {3, "H", {}}, {4, "P", {}}, {5, "H", {}}};
+    for (const auto& [n, charging, package] : proposals)
+        insert(db, "PROPOSTAFAS", {{"NRPROPOSFAS", nr(n)}, {"NRVERPROPFAS", "01"}, {"CDFILIAL", "0001"},
+                                   {"IDSOLPROPFAS", "N"}, {"IDCLIENPROSP", "C"}, {"CDCLIENTE", "11222333000181"},
+                                   {"DSREFEPROPOSFAS", "Valor"}, {"DTPROPOSFAS", QDateTime(QDate(2026, 11, 1), QTime(0, 0))},
+                                   {"CDOPERINCL", "VENDEDOR"}, {"CDOPERSOLI", "VENDEDOR"}, {"IDTIPOPROPFAS", "M"},
+                                   {"IDTIPOCOBRSERV", charging}, {"VRPACOTESERV", package}});
+    // {proposal, line, unit, its discount, monthly, its discount, quantity}
+    const std::tuple<int, const char*, QVariant, QVariant, QVariant, QVariant, QVariant> lines[] = {
+        {1, "A", 1000.0, 100.0, 200.0, 20.0, 2.0}, {2, "A", 1000.0, 0.0, 50.0, 0.0, 1.0},
+        {2, "B", 300.0, 0.0, 0.0, 0.0, 3.0},       {3, "A", 250.0, {}, 10.0, {}, 4.0},
+        {5, "A", 33.333, 0.0, 0.0, 0.0, 3.0}};
+    for (const auto& [n, code, unit, discount, monthly, monthlyDiscount, quantity] : lines)
+        insert(db, "LINPPROP", {{"NRPROPOSFAS", nr(n)}, {"NRVERPROPFAS", "01"}, {"CDLINPPROP", code},
+                                {"VRLICENCUSOPROP", unit}, {"VRDESLICUSOPROP", discount}, {"VRMENSALIDAPROP", monthly},
+                                {"VRDESMENSALPROP", monthlyDiscount}, {"QTMINIMAFATPROP", quantity}});
+    for (const auto& [month, value] : {std::pair{1, 520.0}, {2, 520.5}})
+        insert(db, "VENCLINPPROP", {{"NRPROPOSFAS", nr(2)}, {"NRVERPROPFAS", "01"}, {"CDLINPPROP", "A"},
+                                    {"DTVELUSOPEDP", on(month)}, {"VRVELUSOPEDP", value}});
+    for (const auto& [month, value] : {std::pair{1, 450.0}, {2, 475.25}})
+        insert(db, "VENCSERVPROP", {{"NRPROPOSFAS", nr(2)}, {"NRVERPROPFAS", "01"}, {"DTVENCSERVPROP", on(month)},
+                                    {"VRVENCSERVPROP", value}});
+    const QVariant kind = db.scalar("SELECT MIN(CDTIPOSERV) FROM TIPOSERV");
+    for (const auto& [n, item, quantity, rate] : {std::tuple{3, "001", 10.0, 120.0}, {3, "002", 2.5, 99.9}, {5, "001", 1.0, 10.005}})
+        insert(db, "SERVPROP", {{"NRPROPOSFAS", nr(n)}, {"NRVERPROPFAS", "01"}, {"NRSERVPROP", item}, {"CDTIPOSERV", kind},
+                                {"QTSERVPROP", quantity}, {"VRDEHORAPROP", rate}});
 }
 
 class ListValueTest : public cot::testing::DemoServerTest {
@@ -100,14 +78,13 @@ TEST_P(ListValueTest, FixtureVersionsShowTheirOneOffAndMonthlyValues) {
         ASSERT_GE(p.indexOf(column), 0);
         EXPECT_EQ(p.fields[p.indexOf(column)].type, FieldType::Float);
     }
-    EXPECT_DOUBLE_EQ(valueOf(p, 1), 1800.0 + 1500.0) << "(1000-100)x2 + package";
-    EXPECT_DOUBLE_EQ(valueOf(p, 1, "VRMENSAL"), 360.0) << "(200-20)x2, never added to the one-off value";
-    EXPECT_DOUBLE_EQ(valueOf(p, 2), 1040.5 + 900.0 + 925.25) << "installments replace the quoted figures";
-    EXPECT_DOUBLE_EQ(valueOf(p, 2, "VRMENSAL"), 50.0);
-    EXPECT_DOUBLE_EQ(valueOf(p, 3), 1000.0 + 1200.0 + 249.75) << "missing discounts count as zero";
-    EXPECT_DOUBLE_EQ(valueOf(p, 3, "VRMENSAL"), 40.0);
-    EXPECT_DOUBLE_EQ(valueOf(p, 4), 0.0) << "a version with nothing priced is worth zero, not null";
-    EXPECT_DOUBLE_EQ(valueOf(p, 4, "VRMENSAL"), 0.0);
+    // {VRTOTAL, VRMENSAL}. 1: (1000-100)x2 + the package, the monthly (200-20)x2 never added
+    // to the one-off value. 2: installments replace the quoted figures. 3: missing discounts
+    // count as zero. 4: nothing priced is worth zero, not null.
+    QList<std::pair<double, double>> values;
+    for (int n = 1; n <= 4; ++n) values << std::pair(valueOf(p, n), valueOf(p, n, "VRMENSAL"));
+    EXPECT_EQ(values, (QList<std::pair<double, double>>{
+                          {1800.0 + 1500.0, 360.0}, {1040.5 + 900.0 + 925.25, 50.0}, {1000.0 + 1200.0 + 249.75, 40.0}, {0, 0}}));
     EXPECT_DOUBLE_EQ(valueOf(p, 5), 99.99 + 10.0) << "each figure cut to the cent";
 }
 

@@ -1,17 +1,10 @@
 // Product lines on the server: keys, saves applied whole or not at all with the line's
 // rules, and the checks against the lines a client already has.
-#include <gtest/gtest.h>
-
-#include "support/packet_cells.h"
-#include "server_cases_a.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::nr;
-
-using cot::testing::succeeded;
 using cot::testing::cells;
+using cot::testing::succeeded;
 
 namespace {
 

@@ -1,16 +1,12 @@
 // The proposal list with the filter's criteria, over fixture proposals whose dates sit
 // at known distances from the fixed clock (2026-12-06 10:00), on both engines.
 #include <QSet>
-#include <gtest/gtest.h>
 
-#include "server/methods/selection_text.h"
 #include "rpc/net_connection.h"
-#include "server/storage/database.h"
+#include "server/methods/selection_text.h"
 #include "server_cases_a.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
 using cot::testing::cells;
 using cot::testing::names;
 

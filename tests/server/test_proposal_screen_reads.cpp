@@ -128,10 +128,6 @@ TEST_P(ProposalScreenReadsTest, ServicesTextsAndObservations) {
     EXPECT_EQ(names(texts), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "CDTXTPROPFAS", "TXPROPFAS", "NRORDEMMSG"}));
     EXPECT_EQ(field(texts, "NRORDEMMSG").type, FieldType::Float);
     EXPECT_EQ(column(texts, "CDTXTPROPFAS"), QStringList({"APRES_LU", "COND_LU"}));
-    server_.db().exec("UPDATE TXTPROPFAS SET NRORDEMMSG = 9 WHERE NRPROPOSFAS = :N AND CDTXTPROPFAS = 'APRES_LU'",
-                      {{"N", kNr2}});
-    EXPECT_EQ(column(packet("GetMensagem", {kNr2, "01"}), "CDTXTPROPFAS"), QStringList({"COND_LU", "APRES_LU"}))
-        << "by order number, not by code";
 
     const Packet observation = packet("GetObs", {kNr2, "01"});
     EXPECT_EQ(names(observation), QStringList({"NRPROPOSFAS", "NRVERPROPFAS", "TXOBSPROPFAS"}));

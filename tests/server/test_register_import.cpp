@@ -16,13 +16,23 @@
 #include "server/seed/demo_seed.h"
 #include "server/storage/database.h"
 #include "server_cases_b.h"
+#include "support/database_dump.h"
 
 using namespace cot;
 using namespace cot::server;
 using namespace cot::server::registers;
 using cot::server::testing::ScratchDatabase;
+using cot::testing::firstDifference;
+using cot::testing::wholeDatabase;
 
 namespace {
+
+void write(const QString& folder, const QString& name, const QByteArray& text) {
+    QDir().mkpath(folder);
+    QFile f(QDir(folder).filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+}
 
 class RegisterImportTest : public ::testing::TestWithParam<std::string> {
 protected:
@@ -36,12 +46,6 @@ protected:
     }
     void TearDown() override { Clock::setCurrent(nullptr); }
 
-    static void write(const QString& folder, const QString& name, const QByteArray& text) {
-        QDir().mkpath(folder);
-        QFile f(QDir(folder).filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(text);
-    }
     static QByteArray read(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -51,18 +55,6 @@ protected:
             if (f.fileName == file) return &f;
         return nullptr;
     }
-    // Every register's rows, for "nothing changed" checks.
-    static QString snapshot(Database& db) {
-        QString out;
-        for (const Register& reg : registerCatalogue()) {
-            const Packet p = db.query(QStringLiteral("SELECT * FROM %1").arg(reg.table));
-            out += reg.table + QString::number(p.rows.size());
-            for (const QVariantList& row : p.rows)
-                for (const QVariant& v : row) out += u'|' + v.toString();
-        }
-        return out;
-    }
-
     QTemporaryDir dir_;
     std::unique_ptr<ScratchDatabase> demo_, fresh_;
 };
@@ -90,12 +82,12 @@ TEST_P(RegisterImportTest, ExportImportExportGivesIdenticalFilesAndASecondImport
 
     // Again, into the database the files came from too: nothing to insert or change.
     for (Database* db : {&fresh_->db(), &demo_->db()}) {
-        const QString before = snapshot(*db);
+        const QString before = wholeDatabase(*db);
         imported = importRegisters(*db, first);
         ASSERT_TRUE(imported.ok()) << imported.errors.join('\n').toStdString();
         for (const FileCounts& f : imported.files)
             EXPECT_EQ(std::pair(f.inserted, f.changed), std::pair(0, 0)) << f.fileName.toStdString();
-        EXPECT_EQ(snapshot(*db), before);
+        EXPECT_EQ(firstDifference(before, wholeDatabase(*db)), "");
     }
     // The demo operators keep their passwords through an import of their rows.
     EXPECT_FALSE(demo_->db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = 'VENDEDOR'").isNull());
@@ -117,7 +109,7 @@ TEST_P(RegisterImportTest, FaultyLinesAreAllReportedByFileAndLineAndNothingIsWri
           "123;123;F;Cliente;2026-02-30\n");
     write(folder, "tiposerv.csv", "CDTIPOSERV;NMTIPOSERV;VRHORAPADR\n009;Serviço;150,50\n");
     write(folder, "leia-me.txt", "ignored");
-    const QString before = snapshot(demo_->db());
+    const QString before = wholeDatabase(demo_->db());
 
     const ImportResult r = importRegisters(demo_->db(), folder);
     ASSERT_FALSE(r.ok());
@@ -128,7 +120,7 @@ TEST_P(RegisterImportTest, FaultyLinesAreAllReportedByFileAndLineAndNothingIsWri
         EXPECT_TRUE(all.contains(QString::fromUtf8(expected))) << expected << "\n" << all.toStdString();
     EXPECT_EQ(r.errorCount, 7) << all.toStdString();
     EXPECT_TRUE(r.files.isEmpty());
-    EXPECT_EQ(snapshot(demo_->db()), before);
+    EXPECT_EQ(firstDifference(before, wholeDatabase(demo_->db())), "");
     EXPECT_EQ(demo_->db().scalar("SELECT COUNT(*) FROM FILIAL WHERE CDFILIAL = '0009'").toInt(), 0);
 }
 
@@ -290,17 +282,13 @@ class FreshInstallTest : public ::testing::TestWithParam<cot::testing::Backend> 
 
 TEST_P(FreshInstallTest, ImportThenSetPasswordThenSignIn) {
     QTemporaryDir dir;
-    auto write = [&](const char* name, const QByteArray& text) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    };
-    write("filial.csv", "CDFILIAL;NMFILIAL\n0001;Matriz\n0002;Recife\n");
-    write("operador.csv", "CDOPERADOR;NMOPERADOR;IDOPERATIVO\nMARIA;Maria Souza;A\n");
-    write("operfili.csv", "CDOPERADOR;CDFILIAL\nMARIA;0002\n");
-    write("grupoper.csv", "CDGRUPOPER;NMGRUPOPER\nCOM;Comercial\n");
-    write("autgrupop.csv", "CDGRUPOPER;IDAUTGRUPOP\nCOM;PROP\n");
-    write("opergrupop.csv", "CDGRUPOPER;CDOPERADOR\nCOM;MARIA\n");
+    for (const auto& [name, text] : {std::pair{"filial.csv", "CDFILIAL;NMFILIAL\n0001;Matriz\n0002;Recife\n"},
+                                     {"operador.csv", "CDOPERADOR;NMOPERADOR;IDOPERATIVO\nMARIA;Maria Souza;A\n"},
+                                     {"operfili.csv", "CDOPERADOR;CDFILIAL\nMARIA;0002\n"},
+                                     {"grupoper.csv", "CDGRUPOPER;NMGRUPOPER\nCOM;Comercial\n"},
+                                     {"autgrupop.csv", "CDGRUPOPER;IDAUTGRUPOP\nCOM;PROP\n"},
+                                     {"opergrupop.csv", "CDGRUPOPER;CDOPERADOR\nCOM;MARIA\n"}})
+        write(dir.path(), name, text);
     TestServer server({.backend = GetParam(), .prepare = [&](Database& db) {
                                          const ImportResult r = importRegisters(db, dir.path());
                                          ASSERT_TRUE(r.ok()) << r.errors.join('\n').toStdString();

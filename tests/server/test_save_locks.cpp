@@ -63,32 +63,24 @@ protected:
     std::string failure_;
 };
 
+// In a transaction of its own or alone, a second writer waits in the line (counted there,
+// not in the engine's busy handler) and goes on when the first commits.
 TEST_F(WriterLineTest, ASecondWriterWaitsInLineAndGoesOnWhenTheFirstCommits) {
-    auto first = Database::open(url_);
-    Transaction tx(*first);
-    first->exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('first')"), {});
-
-    const quint64 before = SqliteWriterLine::waits();
-    std::thread second = insertElsewhere("second");
-    // It waits in the line (counted there), not in the engine's busy handler.
-    ASSERT_TRUE(waitUntil([&] { return SqliteWriterLine::waits() > before; }));
-    EXPECT_FALSE(inserted_.load());
-    tx.commit();
-    second.join();
-    EXPECT_TRUE(inserted_.load()) << failure_;
-    EXPECT_EQ(rows(), 2);
-}
-
-TEST_F(WriterLineTest, AChangeOutsideATransactionWaitsInLineToo) {
-    auto first = Database::open(url_);
-    Transaction tx(*first);
-    const quint64 before = SqliteWriterLine::waits();
-    std::thread other = insertElsewhere("alone", true);
-    ASSERT_TRUE(waitUntil([&] { return SqliteWriterLine::waits() > before; }));
-    tx.commit();
-    other.join();
-    EXPECT_EQ(failure_, "");
-    EXPECT_EQ(rows(), 1);
+    for (const bool alone : {false, true}) {
+        SCOPED_TRACE(alone ? "outside a transaction" : "in a transaction");
+        inserted_ = false;
+        auto first = Database::open(url_);
+        Transaction tx(*first);
+        first->exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('first')"), {});
+        const quint64 before = SqliteWriterLine::waits();
+        std::thread second = insertElsewhere("second", alone);
+        ASSERT_TRUE(waitUntil([&] { return SqliteWriterLine::waits() > before; }));
+        EXPECT_FALSE(inserted_.load());
+        tx.commit();
+        second.join();
+        EXPECT_TRUE(inserted_.load()) << failure_;
+        EXPECT_EQ(rows(), alone ? 4 : 2);
+    }
 }
 
 // However a transaction ends, its turn ends with it: the next writer finds no one in line.
