@@ -33,13 +33,10 @@ struct SlowList {
 
 QByteArray listText(int rows) {
     Packet p;
-    for (int c = 0; c < 10; ++c)
-        p.fields << FieldDef{QStringLiteral("CAMPO%1").arg(c), c % 2 ? FieldType::Float : FieldType::String, 40};
+    for (int c = 0; c < 10; ++c) p.fields << FieldDef{QString("CAMPO%1").arg(c), c % 2 ? FieldType::Float : FieldType::String, 40};
     for (int r = 0; r < rows; ++r) {
-        QVariantList row;
-        for (int c = 0; c < 10; ++c)
-            row << (c % 2 ? QVariant(r * 1.25 + c) : QVariant(QStringLiteral("Proposta nº %1 — coluna %2").arg(r).arg(c)));
-        p.rows << row;
+        p.rows << QVariantList();
+        for (int c = 0; c < 10; ++c) p.rows.last() << (c % 2 ? QVariant(r * 1.25 + c) : QVariant(QString("Proposta nº %1 — coluna %2").arg(r).arg(c)));
     }
     QByteArray out;
     server::packetResult(p).writeTo(out);
@@ -54,7 +51,11 @@ protected:
         server_ = std::make_unique<TestServer>(TestServerOptions{
             .seed = true, .methods = [this](server::MethodRegistry& r) {
                 r.add("TesteLista", 0, server::AccessRule::session(), [this](server::MethodContext&, const server::Args&) {
-                    const SlowList list = currentList();
+                    SlowList list;
+                    {
+                        std::lock_guard lock(listMutex_);
+                        list = list_;
+                    }
                     const QByteArray text = listText(list.rows);
                     return server::Reply::streamed([text, list](QByteArray& out, const server::Reply::Pace& pace) {
                         constexpr qsizetype kPiece = 64 * 1024;
@@ -73,21 +74,15 @@ protected:
         server_.reset();
     }
 
-    static QPushButton* cancelButton() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == QLatin1String("frmShowAvi") && w->isVisible())
-                if (auto* b = w->findChild<QPushButton*>("btnCancelar"); b && b->isVisible()) return b;
-        return nullptr;
-    }
-
     // The test thread sets the list the server's threads send.
     void setList(SlowList list) {
         std::lock_guard lock(listMutex_);
         list_ = std::move(list);
     }
-    SlowList currentList() {
-        std::lock_guard lock(listMutex_);
-        return list_;
+    // The list given back once the call is over: the server's hold let go, a short list next.
+    void shortListNext(int rows) {
+        *list_.released = true;
+        setList({.rows = rows});
     }
 
     ScriptedDialogs dialogs_;
@@ -103,28 +98,22 @@ TEST_F(CallWaitingTest, CancelledWhileArrivingAppliesNothingAndLeavesTheConnecti
     int busyCode = 0;
     // A timer during the wait (as the list's decision poll) finds the connection taken.
     QTimer::singleShot(50, [&] { busyCode = net.call("GetDataHoraServ").code; });
-    QTimer cancelWhenOffered;
+    QTimer cancelWhenOffered;  // the busy window's "Cancelar", clicked once it shows
     QObject::connect(&cancelWhenOffered, &QTimer::timeout, [&] {
-        if (QPushButton* b = cancelButton()) QTest::mouseClick(b, Qt::LeftButton);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = w->findChild<QPushButton*>("btnCancelar"); w->objectName() == "frmShowAvi" && w->isVisible() && b && b->isVisible())
+                return QTest::mouseClick(b, Qt::LeftButton);
     });
     cancelWhenOffered.start(20);
-    bool applied = false;
-    EXPECT_THROW(
-        {
-            net.getPacket("TesteLista");
-            applied = true;
-        },
-        Abort);
+    EXPECT_THROW(net.getPacket("TesteLista"), Abort) << "nothing applied";
     cancelWhenOffered.stop();
-    EXPECT_FALSE(applied);
     EXPECT_FALSE(*list_.released) << "the call returned while the server was still sending";
     EXPECT_EQ(busyCode, RpcResult::kBusy);
     EXPECT_TRUE(dialogs_.errors().isEmpty()) << dialogs_.errors().join('\n').toStdString();
     EXPECT_FALSE(busyWindowVisible());
     EXPECT_FALSE(net.busy());
 
-    *list_.released = true;
-    setList({.rows = 3});
+    shortListNext(3);
     EXPECT_EQ(net.getPacket("TesteLista").rows.size(), 3);
 }
 
@@ -171,12 +160,10 @@ TEST_F(CallWaitingTest, AServerThatFallsSilentIsGivenUpWithAMessage) {
     auto net = server_->newConnection();
     net->setReadTimeout(1);
     const RpcResult silent = net->call("TesteLista");
-    EXPECT_FALSE(silent.ok);
     EXPECT_EQ(silent.code, RpcResult::kConnectionFailed);
     EXPECT_EQ(silent.error, QStringLiteral("O servidor de aplicação em 127.0.0.1:%1 não respondeu em 1 segundo.")
                                 .arg(server_->port()));
-    *list_.released = true;
-    setList({.rows = 2});
+    shortListNext(2);
     net->setReadTimeout(NetConnection::kDefaultReadTimeoutSeconds);
     EXPECT_EQ(net->getPacket("TesteLista").rows.size(), 2);
 }

@@ -2,7 +2,6 @@
 // database is intact and every save the users were told succeeded is there.
 #include <QTemporaryDir>
 #include <atomic>
-#include <iostream>
 #include <gtest/gtest.h>
 #include <map>
 #include <thread>
@@ -18,7 +17,7 @@ using namespace cot::testing;
 
 namespace {
 
-QString nr(qint64 n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
+QString nr(qint64 n) { return QString("%1").arg(n, 20, 10, QLatin1Char('0')); }  // far above the demo's
 
 const QList<FieldDef> kFields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
                               {"CDFILIAL", FieldType::String, 4}, {"DSREFEPROPOSFAS", FieldType::String, 100}};
@@ -83,16 +82,13 @@ TEST(CrashSafety, AcknowledgedSavesSurviveAKilledServer) {
     auto db = server::Database::open(url);
     EXPECT_EQ(db->scalar("PRAGMA integrity_check").toString(), "ok");
     std::map<QString, QString> found;
-    for (const QVariantList& row : db->query("SELECT NRPROPOSFAS, DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE "
-                                             "NRPROPOSFAS >= :FIRST", {{"FIRST", nr(1000000)}}).rows)
+    for (const QVariantList& row : db->query("SELECT NRPROPOSFAS, DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS >= :F", {{"F", nr(1000000)}}).rows)
         found[row.value(0).toString()] = row.value(1).toString();
 
     size_t acknowledged = 0;
-    int inFlightLanded = 0;
     for (const ClientLog& log : logs) {
         // The save in flight at the kill is all or nothing: its insert and its rewrite together.
         const bool landed = !log.pendingNumber.isEmpty() && found.count(log.pendingNumber) > 0;
-        inFlightLanded += landed;
         acknowledged += log.acknowledged.size();
         for (const auto& [number, text] : log.acknowledged) {
             ASSERT_TRUE(found.count(number)) << "acknowledged save lost: " << number.toStdString();
@@ -103,15 +99,12 @@ TEST(CrashSafety, AcknowledgedSavesSurviveAKilledServer) {
             EXPECT_EQ(found[log.pendingNumber], log.pending.at(log.pendingNumber));
         }
     }
-    std::cout << saves.load() << " saves acknowledged, " << found.size() << " versions stored, " << inFlightLanded
-              << " saves in flight at the kill landed\n";
     // Nothing but the acknowledged saves and at most one save per client in flight.
     EXPECT_GE(found.size(), acknowledged);
     EXPECT_LE(found.size(), acknowledged + kClients);
 
-    // The restarted server serves the saved rows.
     const RpcResult list = server->call("GetProposta", {"0001", "T"}, server->openSession("VENDEDOR", "vendedor"));
-    ASSERT_TRUE(list.ok) << list.error.toStdString();
+    EXPECT_TRUE(list.ok) << "the restarted server serves the saved rows: " << list.error.toStdString();
 }
 
 }  // namespace

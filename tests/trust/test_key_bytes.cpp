@@ -11,12 +11,14 @@
 #include "server/methods/register_methods.h"
 #include "server/seed/seed_support.h"
 #include "support/database_dump.h"
+#include "support/packet_cells.h"
 #include "support/qt_printers.h"
 #include "support/test_server.h"
 
 using namespace cot;
 using cot::testing::Backend;
 using cot::testing::TestServer;
+using cot::testing::nr;
 using cot::testing::firstDifference;
 using cot::testing::wholeDatabase;
 
@@ -25,7 +27,6 @@ namespace {
 const QString kBadNumber = QStringLiteral("Número de proposta inválido: informe os 20 dígitos.");
 const QString kBadVersion = QStringLiteral("Versão de proposta inválida: informe os 2 dígitos.");
 
-QString nr(int n) { return QStringLiteral("%1").arg(n, 20, 10, QLatin1Char('0')); }
 
 struct Key {
     QString number, version;
@@ -175,38 +176,35 @@ protected:
         values["NRPROPOSFAS"] = number;
         server::detail::insertRow(server_.db(), QStringLiteral("PROPOSTAFAS"), values);
     }
-    QString refusal(const QByteArray& token, const QString& method, const QJsonArray& args) {
-        const QJsonObject reply = server_.callAs(token, method, args);
-        return reply.contains("error") ? reply["error"].toObject()["message"].toString() : QStringLiteral("<accepted>");
-    }
 
     TestServer server_;
 };
 
-TEST_P(StoredBadKeys, GerenteCannotChangeAnotherBranchsVersionThroughATrailingBlank) {
-    const Key stored{nr(97).left(19) + u' ', "01"};  // 20 characters: PostgreSQL's column takes it as it is
-    storeUnder(stored.number);
-    const QByteArray manager = server_.openSession("GERENTE");
+// GERENTE may not change another branch's version through a trailing blank (20 characters:
+// PostgreSQL's column takes it as it is), nor ASSIST write under a line break, by any change.
+TEST_P(StoredBadKeys, NobodyWritesUnderAStoredKeyWithABlankOrALineBreak) {
+    const Key blank{nr(97).left(19) + u' ', "01"}, lineBreak{nr(99).left(19) + u'\n', "01"};
+    storeUnder(blank.number);
+    storeUnder(lineBreak.number);
     const QString before = wholeDatabase(server_.db());
-    const QJsonObject update{{"op", "update"},
-                             {"old", row(stored, {"Filial RJ - treinamento"})},
-                             {"new", row(stored, {"Alterada por outra filial"})}};
-    EXPECT_EQ(refusal(manager, "SetProposta", {delta(fieldList({"DSREFEPROPOSFAS"}), update)}), kBadNumber);
-    EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
-}
-
-TEST_P(StoredBadKeys, AssistCannotWriteUnderALineBreak) {
-    const Key stored{nr(99).left(19) + u'\n', "01"};
-    storeUnder(stored.number);
-    const QByteArray assist = server_.openSession("ASSIST");
-    const QString before = wholeDatabase(server_.db());
-    const QJsonObject observation{{"op", "insert"}, {"new", row(stored, {"Incluída por quem não a vê"})}};
-    EXPECT_EQ(refusal(assist, "SetObs", {delta(fieldList({"TXOBSPROPFAS"}), observation), "0"}), kBadNumber);
-    const QJsonObject includer{
-        {"op", "update"}, {"old", row(stored, {"VENDEDOR"})}, {"new", row(stored, {"ASSIST"})}};
-    EXPECT_EQ(refusal(assist, "SetProposta", {delta(fieldList({"CDOPERINCL"}), includer)}), kBadNumber);
-    const QJsonObject removal{{"op", "delete"}, {"old", row(stored)}};
-    EXPECT_EQ(refusal(assist, "SetProposta", {delta(fieldList(), removal)}), kBadNumber);
+    const struct {
+        const char* op;
+        QString method, column;
+        QJsonObject change;
+    } cases[] = {
+        {"GERENTE", "SetProposta", "DSREFEPROPOSFAS",
+         {{"op", "update"}, {"old", row(blank, {"Filial RJ - treinamento"})}, {"new", row(blank, {"Alterada por outra filial"})}}},
+        {"ASSIST", "SetObs", "TXOBSPROPFAS", {{"op", "insert"}, {"new", row(lineBreak, {"Incluída por quem não a vê"})}}},
+        {"ASSIST", "SetProposta", "CDOPERINCL",
+         {{"op", "update"}, {"old", row(lineBreak, {"VENDEDOR"})}, {"new", row(lineBreak, {"ASSIST"})}}},
+        {"ASSIST", "SetProposta", {}, {{"op", "delete"}, {"old", row(lineBreak)}}},
+    };
+    for (const auto& c : cases) {
+        QJsonArray args{delta(fieldList(c.column.isEmpty() ? QStringList() : QStringList{c.column}), c.change)};
+        if (c.method == "SetObs") args.append("0");
+        const QJsonObject reply = server_.callAs(server_.openSession(c.op), c.method, args);
+        EXPECT_EQ(reply["error"].toObject()["message"].toString(), kBadNumber) << c.op << " " << c.method.toStdString();
+    }
     EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
 }
 
