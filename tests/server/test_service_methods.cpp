@@ -275,19 +275,6 @@ TEST_P(ServiceMethodsTest, MandatoryTypesMissingAreAddedOnce) {
     EXPECT_EQ(installments(4), QList<qint64>{std::llround(std::trunc(static_cast<double>(total) * 100 + 1e-6))});
 }
 
-TEST_P(ServiceMethodsTest, MalformedArgumentsAreRefusedClearly) {
-    RpcResult r = call("SetServico", {"não é um pacote"});
-    EXPECT_EQ(r.code, -32602);
-    EXPECT_EQ(r.error, "Argumento 1 de SetServico: esperado pacote de alterações.");
-    // A stored service changed without naming its sequence is refused, not guessed.
-    QList<FieldDef> fields = kServiceFields;
-    fields.removeAt(12);
-    QVariantList row = service(2, "001", 1, 100, 100);
-    row.removeAt(12);
-    r = call("SetServico", {QVariant::fromValue(Delta{fields, {{ChangeOp::Update, row, row}}})});
-    EXPECT_EQ(r.error, "Pacote de alterações sem o campo-chave NRSERVPROP.");
-}
-
 COT_ON_EVERY_BACKEND(ServiceMethodsTest);
 
 }  // namespace

@@ -20,19 +20,9 @@ struct Found {
     QStringList key;
 };
 
-QString typeWord(ColumnType type) {
-    switch (type) {
-    case ColumnType::Varchar: return QStringLiteral("VARCHAR");
-    case ColumnType::Char: return QStringLiteral("CHAR");
-    case ColumnType::Text: return QStringLiteral("TEXT");
-    case ColumnType::Integer: return QStringLiteral("INTEGER");
-    case ColumnType::BigInt: return QStringLiteral("BIGINT");
-    case ColumnType::Double: return QStringLiteral("DOUBLE PRECISION");
-    case ColumnType::Timestamp: return QStringLiteral("TIMESTAMP");
-    case ColumnType::Date: return QStringLiteral("DATE");
-    }
-    return {};
-}
+// The catalogue's types as a CREATE TABLE writes them, in ColumnType's order.
+const char* const kTypeWords[] = {"VARCHAR", "CHAR", "TEXT", "INTEGER", "BIGINT", "DOUBLE PRECISION", "TIMESTAMP", "DATE"};
+static_assert(std::size(kTypeWords) == size_t(ColumnType::Date) + 1);
 
 QString described(const QString& name, const QString& type, int size, bool notNull) {
     return QStringLiteral("%1 %2%3%4")
@@ -45,7 +35,7 @@ QMap<QString, Found> catalogued() {
     for (const catalogue::TableDef& t : catalogue::tables()) {
         Found& f = out[t.name];
         for (const catalogue::ColumnDef& c : t.columns)
-            f.columns << described(c.name, typeWord(c.type), c.size, c.notNull || t.key.contains(c.name));
+            f.columns << described(c.name, kTypeWords[int(c.type)], c.size, c.notNull || t.key.contains(c.name));
         f.key = t.key;
     }
     return out;
