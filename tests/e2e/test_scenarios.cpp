@@ -48,10 +48,7 @@ QString cell(const QVariant& v) {
 class Scenarios : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { cot::testing::ensureApplication(); }
-    void SetUp() override {
-        server = std::make_unique<ServerProcess>();
-        ASSERT_GT(server->port(), 0);
-    }
+    void SetUp() override { ASSERT_GT(server->port(), 0); }
 
     // `scenario` is a file or, when it holds a line break, the steps of one written for the test.
     // `watch` sees the output so far (a write made as another session would, at a step).
@@ -69,31 +66,22 @@ protected:
     std::unique_ptr<cot::server::Database> db() const { return cot::server::Database::open(server->databaseUrl()); }
     // The rows a query reads: cells joined by ";", rows by " | ".
     QString rows(const QString& sql, const QVariantMap& params = {}) const {
-        const cot::Packet p = db()->query(sql, params);
         QStringList out;
-        for (const QVariantList& row : p.rows) {
+        for (const QVariantList& row : db()->query(sql, params).rows) {
             QStringList cells;
             for (const QVariant& v : row) cells << cell(v);
             out << cells.join(u';');
         }
-        return out.join(QStringLiteral(" | "));
+        return out.join(" | ");
     }
     bool picture(const char* name) const { return QFileInfo::exists(home.filePath(QStringLiteral("docs/screenshots/") + name)); }
     // The branch's mail goes to `receiver`.
     void mailTo(const cot::testing::SmtpReceiver& receiver) {
-        db()->exec("UPDATE ENDEFILI SET DSSMTPEMAILF = :S WHERE CDFILIAL = '0001' AND IDTPENDEFILI = 'P'",
-                   {{"S", receiver.address()}});
-    }
-    // The list the server gives the seller now.
-    cot::Packet sellersList() const {
-        const QString token = server->openSession(QStringLiteral("VENDEDOR"), QStringLiteral("vendedor"));
-        const cot::RpcResult r = server->call("GetProposta", {"0001", "T"}, token);
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value.value<cot::Packet>();
+        db()->exec("UPDATE ENDEFILI SET DSSMTPEMAILF = :S WHERE CDFILIAL = '0001' AND IDTPENDEFILI = 'P'", {{"S", receiver.address()}});
     }
 
     QTemporaryDir home;
-    std::unique_ptr<ServerProcess> server;
+    std::unique_ptr<ServerProcess> server = std::make_unique<ServerProcess>();
     int written = 0;
 };
 
@@ -259,6 +247,14 @@ const StoredCase kStoredCases[] = {
       {kOpenList + "select dbgPadrao DSREFEPROPOSFAS \"Proposta de ponta a ponta\"\npage tshProposta\nanswer Sim\n"
                    "click sbtExcluir\npage tshPadrao\nexpect-rows dbgPadrao 14\n",
        {{"SELECT COUNT(*) FROM PROPOSTAFAS WHERE DSREFEPROPOSFAS = 'Proposta de ponta a ponta'", "0"}}}}},
+    // The grid lists the differences between two versions (their count in the scenario).
+    {"ComparingVersionsShowsTheServersDifferences", {{"scenarios/compare_versions.scn", {}}}, {"compare_versions.png"}},
+    // The pipeline's "Vencida" row, double-clicked, lists the expired versions of the last twelve
+    // months the client did not decline; the manager's row, the versions counted for him; after a
+    // drill-down the list says which filter it shows and "Limpar filtro" lists every proposal again.
+    {"ThePipelinesExpiredRowListsTheExpiredProposals", {{"scenarios/pipeline.scn", {}}}, {"pipeline.png"}},
+    {"LimparFiltroAfterAPipelineDrillBringsTheWholeListBack", {{"scenarios/pipeline_filter_marker.scn", {}}},
+     {"proposal_list_filter.png"}},
     // The file dialog offers the proposal's name; cancelled, it writes nothing and the launcher stays.
     {"CancellingThePdfsFileDialogLeavesTheLauncherOpen",
      {{kOpenList + "select dbgPadrao DSREFEPROPOSFAS \"ERP Web e serviços de implantação\"\nclick sbtImprimir\n"
@@ -455,28 +451,20 @@ TEST_F(Scenarios, ApprovingAProspectsProposalMakesAClientChargesItsSchedulesAndM
     EXPECT_TRUE(picture("approval_dialog.png"));
     EXPECT_TRUE(picture("acceptance_confirmation.png"));
 
-    const cot::Packet p = db()->query("SELECT CDCLIENTE, DTACEPROPFAS FROM PROPOSTAFAS WHERE " + kFour);
-    ASSERT_EQ(p.rows.size(), 1);
-    EXPECT_EQ(rows("SELECT IDCLIENPROSP, NRMESREAJPROP FROM PROPOSTAFAS WHERE " + kFour), "C;05");
-    const QString accepted = p.value(0, "DTACEPROPFAS").toString().left(10);
-    EXPECT_TRUE(accepted == day.toString(Qt::ISODate) || accepted == QDate::currentDate().toString(Qt::ISODate))
-        << accepted.toStdString();
-    const QString client = p.value(0, "CDCLIENTE").toString().trimmed();
-    ASSERT_FALSE(client.isEmpty());
-    const QVariantMap c{{"C", client}};
+    EXPECT_EQ(rows("SELECT IDCLIENPROSP, NRMESREAJPROP, substr(DTACEPROPFAS, 1, 10) FROM PROPOSTAFAS WHERE " + kFour),
+              "C;05;" + day.toString(Qt::ISODate));
+    const QVariantMap c{{"C", rows("SELECT CDCLIENTE FROM PROPOSTAFAS WHERE " + kFour).trimmed()}};
+    ASSERT_FALSE(c["C"].toString().isEmpty());
     EXPECT_EQ(rows("SELECT NRINSJURCLIE, NMRAZSOCCLIE, NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C", c),
               "77888999000127;Delta Engenharia e Projetos Ltda;Delta Engenharia");
 
     // The line's schedule as generated from {hoje+30}; the package's as split in two; each
     // charged as scheduled, date for date and to the cent.
-    const QString licence = rows("SELECT substr(DTVELUSOPEDP, 1, 10), VRVELUSOPEDP FROM VENCLINPPROP WHERE " + kFour +
-                                 " ORDER BY DTVELUSOPEDP");
+    const QString licence = rows("SELECT substr(DTVELUSOPEDP, 1, 10), VRVELUSOPEDP FROM VENCLINPPROP WHERE " + kFour + " ORDER BY 1");
     EXPECT_TRUE(licence.startsWith(day.addDays(30).toString(Qt::ISODate))) << licence.toStdString();
-    const QString package = rows("SELECT substr(DTVENCSERVPROP, 1, 10), VRVENCSERVPROP FROM VENCSERVPROP WHERE " + kFour +
-                                 " ORDER BY DTVENCSERVPROP");
+    const QString package = rows("SELECT substr(DTVENCSERVPROP, 1, 10), VRVENCSERVPROP FROM VENCSERVPROP WHERE " + kFour + " ORDER BY 1");
     EXPECT_EQ((QList<qsizetype>{licence.count(" | "), package.count(" | ")}), (QList<qsizetype>{1, 1}));
-    const QString charged = "SELECT substr(DTVENCCOBR, 1, 10), VRCOBR FROM COBRPROP WHERE IDORIGCOBR %1 'L' AND " + kFour +
-                            " ORDER BY DTVENCCOBR";
+    const QString charged = "SELECT substr(DTVENCCOBR, 1, 10), VRCOBR FROM COBRPROP WHERE IDORIGCOBR %1 'L' AND " + kFour + " ORDER BY 1";
     EXPECT_EQ(rows(charged.arg("=")), licence);
     EXPECT_EQ(rows(charged.arg("<>")), package);
     EXPECT_EQ(rows("SELECT SUM(VRCOBR) - VRPACOTESERV FROM COBRPROP, PROPOSTAFAS P WHERE COBRPROP.NRPROPOSFAS = "
@@ -492,26 +480,21 @@ TEST_F(Scenarios, ApprovingAProspectsProposalMakesAClientChargesItsSchedulesAndM
     const auto mails = receiver.messages();
     ASSERT_EQ(mails.size(), 3);
     // The salesperson hears of it too (the version was never sent to the client by e-mail).
-    const std::pair<QString, QStringList> sent[] = {
-        {"Proposta aceita - cobrar licença de uso", {"faturamento@demo.local", "contratos@demo.local"}},
-        {"Proposta aceita - cobrar pacote de serviços", {"servicos@demo.local"}},
-        {"Proposta 4/01 aprovada - Delta Engenharia", {"gerente@demo.local"}}};
+    const std::tuple<QString, QStringList, QString> sent[] = {
+        {"Proposta aceita - cobrar licença de uso", {"faturamento@demo.local", "contratos@demo.local"},
+         "Folha Web · Valor: R$ 2.700,00 · Mensal: R$ 300,00 · Vencimentos: 07/01/2027 R$ 1.350,00; 07/02/2027 R$ 1.350,00"},
+        {"Proposta aceita - cobrar pacote de serviços", {"servicos@demo.local"}, "Pacote de serviços · Valor: R$ 7.920,00"},
+        {"Proposta 4/01 aprovada - Delta Engenharia", {"gerente@demo.local"}, ""}};
     for (int i = 0; i < 3; ++i) {
+        const auto& [subject, to, item] = sent[i];
         const auto& m = mails[i];
-        EXPECT_EQ(m.subject, sent[i].first);
-        EXPECT_EQ(m.rcptTos, sent[i].second);
-        EXPECT_EQ(m.mailFrom, "vendedor@demo.local");
-        EXPECT_TRUE(m.login.isEmpty()) << "nothing advertised, nothing logged in";
+        EXPECT_EQ((QStringList{m.subject, m.rcptTos.join(','), m.mailFrom, m.login}),
+                  (QStringList{subject, to.join(','), "vendedor@demo.local", ""})) << "nothing advertised, nothing logged in";
         ASSERT_FALSE(m.parts.isEmpty());
-        for (const char* said : {"A proposta 4/01 de Delta Engenharia foi aprovada", "CNPJ/CPF: 77.888.999/0001-27",
-                                 "Valor único: R$ 10.620,00"})
-            EXPECT_TRUE(m.parts[0].text.contains(QString::fromUtf8(said))) << m.parts[0].text.toStdString();
+        for (const QString& said : {QString("A proposta 4/01 de Delta Engenharia foi aprovada"), QString("CNPJ/CPF: 77.888.999/0001-27"),
+                                    QString("Valor único: R$ 10.620,00"), item})
+            EXPECT_TRUE(m.parts[0].text.contains(said)) << m.parts[0].text.toStdString();
     }
-    EXPECT_TRUE(mails[0].parts[0].text.contains("Folha Web · Valor: R$ 2.700,00 · Mensal: R$ 300,00 · Vencimentos: "
-                                                "07/01/2027 R$ 1.350,00; 07/02/2027 R$ 1.350,00"))
-        << mails[0].parts[0].text.toStdString();
-    EXPECT_TRUE(mails[1].parts[0].text.contains("Pacote de serviços · Valor: R$ 7.920,00"))
-        << mails[1].parts[0].text.toStdString();
 }
 
 // The value consented to (10.963,01 on the confirmation) is the one charged, cent for cent,
@@ -538,11 +521,9 @@ TEST_F(Scenarios, SendingAProposalToTheClientRecordsTheSendingAndMailsTheLink) {
     ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
     EXPECT_TRUE(picture("send_to_client.png"));
 
-    EXPECT_EQ(rows("SELECT NRVERPROPFAS, DSEMAILDEST, CDOPERADOR, DTREVOGA FROM ENVIOPROP WHERE NRPROPOSFAS = "
-                   "'00000000000000000002'"),
+    EXPECT_EQ(rows("SELECT NRVERPROPFAS, DSEMAILDEST, CDOPERADOR, DTREVOGA FROM ENVIOPROP WHERE NRPROPOSFAS = '00000000000000000002'"),
               "01;ana.souza@beta.demo;VENDEDOR;NULL");
     const QString hash = rows("SELECT TXTOKENHASH FROM ENVIOPROP WHERE NRPROPOSFAS = '00000000000000000002'");
-    EXPECT_TRUE(QRegularExpression("^[0-9a-f]{64}$").match(hash).hasMatch()) << hash.toStdString();
 
     ASSERT_TRUE(receiver.waitForMessages(1)) << r.all().toStdString();
     const auto mail = receiver.messages()[0];
@@ -552,58 +533,11 @@ TEST_F(Scenarios, SendingAProposalToTheClientRecordsTheSendingAndMailsTheLink) {
     const QRegularExpressionMatch link =
         QRegularExpression("https?://[^\\s/]+/cliente/([A-Za-z0-9_-]{43})").match(mail.parts[0].text);
     ASSERT_TRUE(link.hasMatch()) << mail.parts[0].text.toStdString();
-    const QByteArray mailed = QCryptographicHash::hash(link.captured(1).toUtf8(), QCryptographicHash::Sha256);
-    EXPECT_EQ(QString::fromLatin1(mailed.toHex()), hash) << "the mailed token is the one whose hash is kept";
+    EXPECT_EQ(QCryptographicHash::hash(link.captured(1).toUtf8(), QCryptographicHash::Sha256).toHex(), hash.toLatin1())
+        << "the mailed token is the one whose hash is kept, alone";
     EXPECT_TRUE(std::any_of(mail.parts.begin(), mail.parts.end(), [](const auto& p) { return p.type == "application/pdf"; }))
         << "the proposal's PDF goes with the link";
     EXPECT_TRUE(mail.raw.contains("Proposta 2-01.pdf"));
-}
-
-TEST_F(Scenarios, ComparingVersionsShowsTheServersDifferences) {
-    const ShellRun r = run(sourcePath("scenarios/compare_versions.scn"));
-    ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
-    EXPECT_TRUE(picture("compare_versions.png"));
-    // The grid's rows are the server's differences, its totals aside.
-    const QString token = server->openSession(QStringLiteral("VENDEDOR"), QStringLiteral("vendedor"));
-    const cot::RpcResult c = server->call("GetComparacaoVersoes", {"00000000000000000006", "01", "02"}, token);
-    ASSERT_TRUE(c.ok) << c.error.toStdString();
-    const cot::Packet p = c.value.value<cot::Packet>();
-    int differences = 0;
-    for (int i = 0; i < p.rows.size(); ++i) differences += p.value(i, "IDMUDANCA").toString() != "T";
-    EXPECT_EQ(differences, 10);
-    EXPECT_TRUE(r.all().contains("expect-rows dbgDiferencas " + QString::number(differences)));
-}
-
-// After a drill-down the list says which filter it shows; "Limpar filtro" lists again
-// every proposal the server has for the operator (the count the scenario expects after clearing).
-TEST_F(Scenarios, LimparFiltroAfterAPipelineDrillBringsTheWholeListBack) {
-    const ShellRun r = run(sourcePath("scenarios/pipeline_filter_marker.scn"));
-    ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
-    EXPECT_EQ(sellersList().rows.size(), 14);
-}
-
-// The pipeline's "Vencida" row, double-clicked, lists on the screen the expired versions of
-// the last twelve months that the client did not decline: as many as the server's list has;
-// then the manager's row lists the versions counted for him.
-TEST_F(Scenarios, ThePipelinesExpiredRowListsTheExpiredProposals) {
-    const ShellRun r = run(sourcePath("scenarios/pipeline.scn"));
-    ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
-    EXPECT_TRUE(picture("pipeline.png"));
-    const cot::Packet p = sellersList();
-    const QDate today = QDate::currentDate();
-    const QDate from = QDate(today.addMonths(-11).year(), today.addMonths(-11).month(), 1);
-    int expired = 0, managers = 0;
-    for (int i = 0; i < p.rows.size(); ++i) {
-        const QDate proposed = p.value(i, "DTPROPOSFAS").toDateTime().date();
-        if (proposed < from || proposed > today) continue;
-        expired += p.value(i, "IDSITUACAO").toString() == "X" && p.value(i, "IDDECCLIENTE").toString() != "R";
-        const QString requester = p.value(i, "CDOPERSOLI").toString().trimmed();
-        managers += (requester.isEmpty() ? p.value(i, "CDOPERINCL").toString() : requester) == "GERENTE";
-    }
-    EXPECT_EQ(expired, 2);
-    EXPECT_GT(managers, 0);
-    for (const int listed : {expired, managers})
-        EXPECT_TRUE(r.all().contains("expect-rows dbgPadrao " + QString::number(listed))) << listed;
 }
 
 // The operator changes his password from the shell's menu and goes on working in the same
@@ -632,10 +566,8 @@ TEST_F(Scenarios, TheClientAcceptsTheNewVersionAndTheOldOneCannotBeSent) {
     httplib::Client http("127.0.0.1", server->port());
     const auto page = http.Get(("/cliente/" + token).toStdString());
     ASSERT_TRUE(page);
-    const QString shown = QRegularExpression("name=\"conteudo\" value=\"([0-9a-f]{64})\"")
-                              .match(QString::fromStdString(page->body)).captured(1);
-    const auto accepted = http.Post(("/cliente/" + token).toStdString(),
-                                    "acao=aceitar&nome=Ana+Souza&li=sim&conteudo=" + shown.toStdString(),
+    const std::string shown = QRegularExpression("name=\"conteudo\" value=\"([0-9a-f]{64})\"").match(QString::fromStdString(page->body)).captured(1).toStdString();
+    const auto accepted = http.Post(("/cliente/" + token).toStdString(), "acao=aceitar&nome=Ana+Souza&li=sim&conteudo=" + shown,
                                     "application/x-www-form-urlencoded");
     ASSERT_TRUE(accepted);
     ASSERT_EQ(accepted->status, 200) << accepted->body;
@@ -653,7 +585,7 @@ constexpr const char* kExample = R"({"jsonrpc":"2.0","id":1,"method":"GetPropost
 
 QByteArray curl(const QStringList& args) {
     QProcess p;
-    p.start("curl", QStringList{"-H", "Content-Type: application/json"} + args);
+    p.start("curl", QStringList{"-s", "-H", "Content-Type: application/json"} + args);
     p.waitForFinished(30000);
     return p.readAllStandardOutput();
 }
@@ -663,23 +595,18 @@ TEST_F(Scenarios, TheServerAnswersTheReadmeExampleToCurlWithAndWithoutCompressio
     if (QStandardPaths::findExecutable("curl").isEmpty()) GTEST_SKIP() << "curl não instalado";
     const QString url = QString("http://127.0.0.1:%1/rpc").arg(server->port());
 
-    EXPECT_TRUE(curl({"-s", "-d", kExample, url}).contains("-32001")) << "no session, no list";
-    const QJsonObject opened = QJsonDocument::fromJson(curl({"-s", "-d", kSignIn, url})).object();
+    EXPECT_TRUE(curl({"-d", kExample, url}).contains("-32001")) << "no session, no list";
+    const QJsonObject opened = QJsonDocument::fromJson(curl({"-d", kSignIn, url})).object();
     const QString token = opened.value("result").toObject().value("token").toString();
     ASSERT_FALSE(token.isEmpty()) << QJsonDocument(opened).toJson().constData();
     const QString bearer = "Authorization: Bearer " + token;
 
-    const QByteArray plain = curl({"-s", "-H", bearer, "-d", kExample, url});
-    const QByteArray compressed = curl({"-s", "-H", bearer, "--compressed", "-d", kExample, url});
-    const QJsonObject reply = QJsonDocument::fromJson(compressed).object();
-    const QJsonObject list = reply.value("result").toObject();
-    EXPECT_FALSE(list.value("fields").toArray().isEmpty()) << compressed.left(300).constData();
-    EXPECT_FALSE(list.value("rows").toArray().isEmpty());
-    EXPECT_EQ(compressed, plain);
-
+    const QByteArray compressed = curl({"-H", bearer, "--compressed", "-d", kExample, url});
+    const QJsonObject list = QJsonDocument::fromJson(compressed).object().value("result").toObject();
+    EXPECT_FALSE(list.value("fields").toArray().isEmpty() || list.value("rows").toArray().isEmpty()) << compressed.left(300).constData();
+    EXPECT_EQ(compressed, curl({"-H", bearer, "-d", kExample, url}));
     // What curl received compressed really was compressed.
-    const QByteArray headers =
-        curl({"-s", "-o", "/dev/null", "-D", "-", "-H", bearer, "-H", "Accept-Encoding: gzip", "-d", kExample, url});
+    const QByteArray headers = curl({"-o", "/dev/null", "-D", "-", "-H", bearer, "-H", "Accept-Encoding: gzip", "-d", kExample, url});
     EXPECT_TRUE(headers.toLower().contains("content-encoding: gzip")) << headers.constData();
 }
 
