@@ -7,6 +7,7 @@
 
 #include "dialogs/filter_criteria.h"
 #include "dialogs/filter_reload.h"
+#include "screens/list_cases.h"
 #include "screens/proposal_fixture.h"
 #include "services/settings_store.h"
 #include "services/session.h"
@@ -110,28 +111,32 @@ protected:
     }
 };
 
-TEST_F(ProposalFilter, ChecksRunInOrderAndFocusTheOffendingControl) {
+TEST_F(ProposalFilter, ChecksRunInOrderAndFocusTheOffendingControlAPartlyTypedDateIncluded) {
     openScreen();
+    // Typed from the edit's start, the focus staying in it until Confirm.
+    const auto typeDate = [&](TDateEditPlus* edit, const QString& text) {
+        focusWidget(*edit);
+        edit->home(false);
+        typeText(*edit, text);
+    };
     const QDate d1(2026, 11, 1), d2(2026, 11, 30);
     const Refusal cases[] = {
         {[&](auto& f) { f.depDataCadFin->setDate(d2); }, "Data inicial de cadastro deve ser informada.", "depDataCadIni"},
         {[&](auto& f) { f.depDataAprovIni->setDate(d1); }, "Data final de aprovação deve ser informada.", "depDataAprovFin"},
         // Missing dates of a later group come before an inverted period of an earlier one.
-        {[&](auto& f) {
-             f.depDataCadIni->setDate(d2);
-             f.depDataCadFin->setDate(d1);
-             f.depValidaFin->setDate(d1);
-         },
+        {[&](auto& f) { f.depDataCadIni->setDate(d2); f.depDataCadFin->setDate(d1); f.depValidaFin->setDate(d1); },
          "Data inicial de validade deve ser informada.", "depValidaIni"},
-        {[&](auto& f) {
-             f.depValidaIni->setDate(d2);
-             f.depValidaFin->setDate(d1);
-         },
-         "Data inicial de validade não pode ser maior que a data final.", "depValidaIni"},
+        {[&](auto& f) { f.depValidaIni->setDate(d2); f.depValidaFin->setDate(d1); }, "Data inicial de validade não pode ser maior que a data final.", "depValidaIni"},
         {[&](auto& f) { f.rbtListaCliente->setChecked(true); }, "Cliente deve ser informado.", "rbtListaCliente"},
         {[&](auto& f) { f.rbtListaContato->setChecked(true); }, "Contato deve ser informado", "rbtListaContato"},
         {[&](auto& f) { f.ckbTodas->setChecked(false); }, "Status deve ser informado", ""},
         {[&](auto& f) { f.ckbContTodas->setChecked(false); }, "Contrato deve ser informado.", ""},
+        // A date typed in part, alone: not taken for an empty start date ("Data final ... deve ser informada").
+        {[&](auto& f) { typeDate(f.depDataCadIni, "12/0"); }, "'12/0 /    ' não é uma data válida.", "depDataCadIni"},
+        {[&](auto& f) { f.depDataAprovIni->setDate(d1); typeDate(f.depDataAprovFin, "3"); }, "'3 /  /    ' não é uma data válida.", "depDataAprovFin"},
+        // Both ends: not dropped without a word; the one being typed in is refused first.
+        {[&](auto& f) { f.depValidaIni->setText("01/12/20"); typeDate(f.depValidaFin, "31/12/2"); }, "'31/12/2   ' não é uma data válida.", "depValidaFin"},
+        {[&](auto& f) { typeDate(f.depValidaIni, "01/12/20"); f.depValidaFin->setText("31/12/2"); }, "'01/12/20  ' não é uma data válida.", "depValidaIni"},
     };
     for (const Refusal& c : cases) expectRefused(c);
     EXPECT_EQ(listNumbers().size(), 14) << "nothing was ever confirmed";
@@ -149,15 +154,7 @@ TEST_F(ProposalFilter, AnEndDateEqualToTheStartIsAccepted) {
 
 // The client's decision and the superseded and lost statuses reach the server as values.
 TEST_F(ProposalFilter, TheClientsDecisionAndTheClosedStatusesNarrowTheList) {
-    server::Database& db = testServer().db();
-    db.exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
-            "VALUES (:N, '03', 1, 'A', :D, :H)",
-            {{"N", number(6)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}, {"H", QString(64, u'a')}});
-    // The client's acceptance holds the deal for 03.
-    db.exec("INSERT INTO ACEITEPROP (NRPROPOSFAS, NRVERPROPFAS, DTACEITE) VALUES (:N, '03', :D)",
-            {{"N", number(6)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}});
-    db.exec("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, IDMOTIVO) VALUES (:N, '01', :D, 'P')",
-            {{"N", number(9)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}});
+    storeClosedVersions(testServer().db());
     openScreen();
     confirmWith([](TfrmFiltroPropComercial& f) {
         f.cbbDecisaoCliente->setCurrentText("Aceita pelo cliente");
@@ -197,94 +194,44 @@ TEST_F(ProposalFilter, ReloadKeepsTheCurrentProposalAndAnEmptyListClosesTheChild
         EXPECT_FALSE(t->active()) << t->name().toStdString();
 }
 
+// Changed and left without confirming (Cancel, or the window's own close button), nothing of
+// it stays: not in the controls, not in the list, not in a later reload; a new proposal screen
+// lists everything until the filter, which still holds the criteria, is shown again.
 TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) {
     openScreen();
     confirmWith([](TfrmFiltroPropComercial& f) {
         f.ckbVencidas->setChecked(true);
         EXPECT_FALSE(f.ckbTodas->isChecked());
-        f.edtReferencia->setText("ERP");
+        f.edtReferencia->setText("a");
     });
     const QStringList listed = listNumbers();
+    ASSERT_FALSE(listed.isEmpty());
     TfrmFiltroPropComercial* first = screen->listFilter().dialog();
-
-    // Changed and left without confirming: nothing of it stays.
-    show([](TfrmFiltroPropComercial& f) {
-        EXPECT_TRUE(f.ckbVencidas->isChecked());
-        EXPECT_EQ(f.edtReferencia->text(), "ERP");
-        f.ckbTodas->setChecked(true);
-        EXPECT_FALSE(f.ckbVencidas->isChecked()) << "\"Todas\" unchecks the statuses";
-        f.edtReferencia->setText("outra");
-        clickButton(*f.sbtCancel);
-    });
-    EXPECT_EQ(screen->listFilter().dialog(), first) << "created once";
+    for (const bool closeButton : {false, true}) {
+        show([closeButton](TfrmFiltroPropComercial& f) {
+            EXPECT_TRUE(f.ckbVencidas->isChecked());
+            EXPECT_EQ(f.edtReferencia->text(), "a");
+            f.ckbTodas->setChecked(true);
+            EXPECT_FALSE(f.ckbVencidas->isChecked()) << "\"Todas\" unchecks the statuses";
+            f.edtReferencia->setText("nenhuma proposta assim");
+            if (closeButton) static_cast<QWidget&>(f).close();
+            else clickButton(*f.sbtCancel);
+        });
+        EXPECT_FALSE(filter().isVisible());
+        EXPECT_EQ(screen->listFilter().dialog(), first) << "created once";
+        EXPECT_EQ(listNumbers(), listed);
+    }
+    EXPECT_TRUE(filter().ckbVencidas->isChecked() && !filter().ckbTodas->isChecked());
+    EXPECT_TRUE(runHandler([this] { Atualiza_Tela(*screen); }));
+    EXPECT_EQ(filter().argumentos.stReferencia, "a");
     EXPECT_EQ(listNumbers(), listed);
 
-    show([](TfrmFiltroPropComercial& f) {
-        EXPECT_TRUE(f.ckbVencidas->isChecked() && !f.ckbTodas->isChecked());
-        EXPECT_EQ(f.edtReferencia->text(), "ERP");
-        f.Close();
-    });
-
-    // A new proposal screen lists everything until the filter is shown again, which
-    // still holds the criteria.
     delete Cli_cot05000::proposalScreen();
     openScreen();
     EXPECT_EQ(listNumbers().size(), 14);
     EXPECT_EQ(screen->listFilter().dialog(), first);
     confirmWith([](TfrmFiltroPropComercial& f) { EXPECT_TRUE(f.ckbVencidas->isChecked()); });
     EXPECT_EQ(listNumbers(), listed);
-}
-
-TEST_F(ProposalFilter, ClosingTheWindowIsACancelAndItsCriteriaNeverReachALaterReload) {
-    openScreen();
-    confirmWith([](TfrmFiltroPropComercial& f) { f.ckbVencidas->setChecked(true); });
-    const QStringList listed = listNumbers();
-    ASSERT_FALSE(listed.isEmpty());
-    show([](TfrmFiltroPropComercial& f) {
-        f.ckbTodas->setChecked(true);
-        f.edtReferencia->setText("nenhuma proposta assim");
-        static_cast<QWidget&>(f).close();  // the window's own close button
-    });
-    EXPECT_FALSE(filter().isVisible());
-    EXPECT_TRUE(filter().ckbVencidas->isChecked()) << "the controls are back on the confirmed criteria";
-    EXPECT_TRUE(filter().edtReferencia->text().isEmpty());
-    EXPECT_EQ(listNumbers(), listed);
-    // The next reload (after a save, an approval...) runs on the confirmed criteria too.
-    EXPECT_TRUE(runHandler([this] { Atualiza_Tela(*screen); }));
-    EXPECT_EQ(filter().argumentos.stReferencia, "");
-    EXPECT_EQ(listNumbers(), listed);
-}
-
-TEST_F(ProposalFilter, ADateTypedInPartIsRefusedWithTheDateMessage) {
-    openScreen();
-    // Typed from the edit's start, the focus staying in it until Confirm.
-    const auto typeDate = [&](TDateEditPlus* edit, const QString& text) {
-        focusWidget(*edit);
-        edit->home(false);
-        typeText(*edit, text);
-    };
-    const Refusal cases[] = {
-        // Alone: not taken for an empty start date ("Data final ... deve ser informada").
-        {[&](auto& f) { typeDate(f.depDataCadIni, "12/0"); }, "'12/0 /    ' não é uma data válida.", "depDataCadIni"},
-        {[&](auto& f) {
-             f.depDataAprovIni->setDate(QDate(2026, 11, 1));
-             typeDate(f.depDataAprovFin, "3");
-         },
-         "'3 /  /    ' não é uma data válida.", "depDataAprovFin"},
-        // Both ends: not dropped without a word; the one being typed in is refused first.
-        {[&](auto& f) {
-             f.depValidaIni->setText("01/12/20");
-             typeDate(f.depValidaFin, "31/12/2");
-         },
-         "'31/12/2   ' não é uma data válida.", "depValidaFin"},
-        {[&](auto& f) {
-             typeDate(f.depValidaIni, "01/12/20");
-             f.depValidaFin->setText("31/12/2");
-         },
-         "'01/12/20  ' não é uma data válida.", "depValidaIni"},
-    };
-    for (const Refusal& c : cases) expectRefused(c);
-    EXPECT_EQ(listNumbers().size(), 14) << "nothing was ever confirmed";
 }
 
 TEST_F(ProposalFilter, ListButtonsFollowTheirRadiosAndTheSelectionIsSent) {

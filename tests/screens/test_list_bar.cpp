@@ -7,6 +7,7 @@
 #include "dialogs/filter_words.h"
 #include "dialogs/pipeline/pipeline_drill.h"
 #include "proposal/screen/list_bar.h"
+#include "screens/list_cases.h"
 #include "screens/proposal_fixture.h"
 #include "ui/buttons.h"
 #include "ui/containers.h"
@@ -24,13 +25,10 @@ protected:
         bar().edtBusca->setText(text);
         bar().applySearch();
     }
-    // The client's decision on the listed version "n/vv".
+    // The client's decision on the listed version "n/vv", today at `at`.
     void decide(const QString& listed, const char* decision, const QTime& at) {
-        const QStringList key = listed.split(u'/');
-        testServer().db().exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, "
-                               "TXHASHCONT) VALUES (:N, :V, 1, :D, :T, :H)",
-                               {{"N", number(key[0].toInt())}, {"V", key[1]}, {"D", decision},
-                                {"T", QDateTime(QDate(2026, 12, 6), at)}, {"H", QString(64, u'c')}});
+        storeDecision(testServer().db(), listed.section(u'/', 0, 0).toInt(), listed.section(u'/', 1), decision,
+                      QDateTime(QDate(2026, 12, 6), at));
     }
 };
 
@@ -89,12 +87,8 @@ TEST_F(ListBar, AClientsDecisionReloadsTheListKeepingTheCursor) {
 
     decide(listed[1], "A", QTime(11, 0));
     EXPECT_TRUE(bar().checkDecisions());
-    EXPECT_EQ(screen->key().nr, before.nr) << "the cursor stays on its proposal";
-    EXPECT_EQ(screen->key().ver, before.ver);
-    {
-        ClientTable::RowView view(list, 1);
-        EXPECT_EQ(list["IDDECCLIENTE"].asString(), "A") << "the decision shows";
-    }
+    EXPECT_EQ(QStringList({screen->key().nr, screen->key().ver}), QStringList({before.nr, before.ver})) << "the cursor stays";
+    list.withRow(1, [&] { EXPECT_EQ(list["IDDECCLIENTE"].asString(), "A") << "the decision shows"; });
 
     // While a proposal is typed, or another page is shown, the list is left alone.
     ASSERT_TRUE(runHandler([&] { list.edit(); }));

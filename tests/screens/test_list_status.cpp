@@ -2,8 +2,10 @@
 // handling of columns and keys.
 #include <QHeaderView>
 #include <QLabel>
+#include <QSet>
 
 #include "proposal/screen/proposal_list_status.h"
+#include "screens/list_cases.h"
 #include "screens/proposal_fixture.h"
 #include "ui/db_grid.h"
 
@@ -16,69 +18,55 @@ QDateTime at(int y, int m, int d, int h = 0) { return QDateTime(QDate(y, m, d), 
 
 }  // namespace
 
-// The validity day counts whole: a proposal valid through today is still expiring at any
-// hour of today, and the ten-day window ends on the tenth calendar day.
-TEST(ProposalListPictures, StatusAtTheValidityBoundaries) {
-    const QDate today(2026, 12, 6);
-    struct Case {
-        QDateTime valid;
-        ProposalListStatus status;
-        const char* picture;
-    } cases[] = {
-        {at(2026, 12, 6), ProposalListStatus::Expiring, "imgAmarelo"},      // today, validity at midnight
-        {at(2026, 12, 6, 23), ProposalListStatus::Expiring, "imgAmarelo"},  // today, later hour
-        {at(2026, 12, 16), ProposalListStatus::Expiring, "imgAmarelo"},     // +10
-        {at(2026, 12, 17), ProposalListStatus::Valid, "imgVerde"},          // +11
-        {at(2026, 12, 5, 23), ProposalListStatus::Expired, "imgVermelho"},  // yesterday, late
-        {at(2026, 1, 1), ProposalListStatus::Expired, "imgVermelho"},
-        {QDateTime(), ProposalListStatus::Expired, "imgVermelho"},  // no validity date: nothing holds it
-    };
-    for (const Case& c : cases) {
-        const ProposalListStatus s = proposalListStatus({}, c.valid, today);
-        EXPECT_EQ(s, c.status) << c.valid.toString().toStdString();
-        EXPECT_EQ(proposalListPicture(s), c.picture) << c.valid.toString().toStdString();
-    }
-    // Accepted: no picture, whatever the validity.
-    for (const QDateTime& valid : {at(2026, 1, 1), at(2026, 12, 6), at(2027, 6, 1), QDateTime()}) {
-        const ProposalListStatus s = proposalListStatus(at(2026, 11, 1), valid, today);
-        EXPECT_EQ(s, ProposalListStatus::Accepted);
-        EXPECT_EQ(proposalListPicture(s), QString());
-    }
-}
-
 // Lost and superseded come from the server's status; accepted still comes first, and any
-// other server code leaves the validity colours to the calendar.
-TEST(ProposalListPictures, LostAndSupersededVersionsAndTheClientsDecision) {
+// other server code leaves the validity colours to the calendar. Declined by the client and
+// not marked lost: its own status, whatever the validity, still open until marked lost.
+TEST(ProposalListPictures, StatusByValidityServerAndDecisionItsPictureAndTheInk) {
     const QDate today(2026, 12, 6);
-    EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "P"), ProposalListStatus::Lost);
-    EXPECT_EQ(proposalListStatus({}, at(2026, 1, 1), today, "S"), ProposalListStatus::Superseded);
-    EXPECT_EQ(proposalListStatus(at(2026, 11, 1), at(2027, 1, 1), today, "P"), ProposalListStatus::Accepted);
-    EXPECT_EQ(proposalListStatus({}, at(2026, 12, 7), today, "V"), ProposalListStatus::Expiring)
-        << "a list read yesterday: the day decides";
-    EXPECT_EQ(proposalListPicture(ProposalListStatus::Lost), "imgPreto");
-    EXPECT_EQ(proposalListPicture(ProposalListStatus::Superseded), "imgCinza");
-    EXPECT_TRUE(isClosed(ProposalListStatus::Lost));
-    EXPECT_TRUE(isClosed(ProposalListStatus::Superseded));
-    EXPECT_FALSE(isClosed(ProposalListStatus::Expired));
+    const struct {
+        QDateTime accepted, valid;
+        const char *server, *decision;
+        ProposalListStatus status;
+    } cases[] = {
+        // The validity day counts whole: a proposal valid through today is still expiring at
+        // any hour of today, and the ten-day window ends on the tenth calendar day.
+        {{}, at(2026, 12, 6), "", "", ProposalListStatus::Expiring},      // today, validity at midnight
+        {{}, at(2026, 12, 6, 23), "", "", ProposalListStatus::Expiring},  // today, later hour
+        {{}, at(2026, 12, 16), "", "", ProposalListStatus::Expiring},     // +10
+        {{}, at(2026, 12, 17), "", "", ProposalListStatus::Valid},        // +11
+        {{}, at(2026, 12, 5, 23), "", "", ProposalListStatus::Expired},   // yesterday, late
+        {{}, at(2026, 1, 1), "", "", ProposalListStatus::Expired},
+        {{}, QDateTime(), "", "", ProposalListStatus::Expired},  // no validity date: nothing holds it
+        // Accepted, whatever the validity.
+        {at(2026, 11, 1), at(2026, 1, 1), "", "", ProposalListStatus::Accepted},
+        {at(2026, 11, 1), QDateTime(), "", "", ProposalListStatus::Accepted},
+        {at(2026, 11, 1), at(2027, 6, 1), "", "", ProposalListStatus::Accepted},
+        {{}, at(2027, 1, 1), "P", "", ProposalListStatus::Lost},
+        {{}, at(2026, 1, 1), "S", "", ProposalListStatus::Superseded},
+        {at(2026, 11, 1), at(2027, 1, 1), "P", "", ProposalListStatus::Accepted},
+        {{}, at(2026, 12, 7), "V", "", ProposalListStatus::Expiring},  // a list read yesterday: the day decides
+        {{}, at(2027, 1, 1), "", "R", ProposalListStatus::Declined},
+        {{}, at(2027, 1, 1), "R", "", ProposalListStatus::Declined},
+        {{}, at(2027, 1, 1), "P", "R", ProposalListStatus::Lost},
+        {at(2026, 11, 1), at(2027, 1, 1), "", "R", ProposalListStatus::Accepted},
+        {{}, at(2027, 1, 1), "", "A", ProposalListStatus::Valid},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(proposalListStatus(c.accepted, c.valid, today, c.server, c.decision), c.status) << c.server << c.decision;
+    QStringList pictures;
+    for (const auto s : {ProposalListStatus::Valid, ProposalListStatus::Expiring, ProposalListStatus::Expired,
+                         ProposalListStatus::Accepted, ProposalListStatus::Lost, ProposalListStatus::Superseded,
+                         ProposalListStatus::Declined})
+        pictures << proposalListPicture(s) + (isClosed(s) ? "+" : "");
+    EXPECT_EQ(pictures, (QStringList{"imgVerde", "imgAmarelo", "imgVermelho", "+", "imgPreto+", "imgCinza+", "imgRecusadaCliente"}));
     EXPECT_EQ(clientDecisionPicture("A") + u'|' + clientDecisionPicture("R") + u'|' + clientDecisionPicture(""),
               "imgAceitaCliente|imgRecusadaCliente|");
-    // Declined by the client and not marked lost: its own status, whatever the validity.
-    EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "", "R"), ProposalListStatus::Declined);
-    EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "R"), ProposalListStatus::Declined);
-    EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "P", "R"), ProposalListStatus::Lost);
-    EXPECT_EQ(proposalListStatus(at(2026, 11, 1), at(2027, 1, 1), today, "", "R"), ProposalListStatus::Accepted);
-    EXPECT_EQ(proposalListStatus({}, at(2027, 1, 1), today, "", "A"), ProposalListStatus::Valid);
-    EXPECT_EQ(proposalListPicture(ProposalListStatus::Declined), "imgRecusadaCliente");
     EXPECT_EQ(proposalListStatusKey(ProposalListStatus::Declined), "Leg_RecusadaCliente");
-    EXPECT_FALSE(isClosed(ProposalListStatus::Declined)) << "still open until marked lost";
-}
-
-TEST(ProposalListPictures, AcceptedInGreyOpenRequestsInRed) {
-    EXPECT_EQ(proposalListInk(true, "N"), ProposalListInk::Grey);
-    EXPECT_EQ(proposalListInk(true, "S"), ProposalListInk::Grey) << "an accepted request is accepted first";
-    EXPECT_EQ(proposalListInk(false, "S"), ProposalListInk::Red);
-    EXPECT_EQ(proposalListInk(false, "N"), ProposalListInk::Normal);
-    EXPECT_EQ(proposalListInk(false, ""), ProposalListInk::Normal);
+    // Accepted in grey (an accepted request is accepted first), open requests in red.
+    EXPECT_EQ(QList<ProposalListInk>({proposalListInk(true, "N"), proposalListInk(true, "S"), proposalListInk(false, "S"),
+                                      proposalListInk(false, "N"), proposalListInk(false, "")}),
+              QList<ProposalListInk>({ProposalListInk::Grey, ProposalListInk::Grey, ProposalListInk::Red,
+                                      ProposalListInk::Normal, ProposalListInk::Normal}));
 }
 
 class ListStatus : public ProposalFixture {};
@@ -102,23 +90,15 @@ TEST_F(ListStatus, LegendPicturesAreRealImagesTheStatusColumnsCloseEditingAndThe
         EXPECT_FALSE(img->pixmap().isNull()) << name;
         EXPECT_TRUE(img->isVisible()) << name;
     }
-    // The three dots differ: each status can be told apart.
+    // The dots differ, each status told apart; the decision marks are a blue check and an
+    // orange cross on a transparent ground.
     const auto centre = [&](const char* name) { return findAs<QLabel>(*screen, name)->pixmap().toImage().pixel(8, 8); };
-    EXPECT_NE(centre("imgVerde"), centre("imgAmarelo"));
-    EXPECT_NE(centre("imgAmarelo"), centre("imgVermelho"));
-    EXPECT_NE(centre("imgCinza"), centre("imgPreto"));
-    EXPECT_NE(centre("imgPreto"), centre("imgVermelho"));
-    // The decision marks: a blue check and an orange cross, on a transparent ground.
+    EXPECT_EQ(QSet<QRgb>({centre("imgVerde"), centre("imgAmarelo"), centre("imgVermelho"), centre("imgCinza"), centre("imgPreto")}).size(), 5);
     const auto inked = [&](const char* name) {
         const QImage image = findAs<QLabel>(*screen, name)->pixmap().toImage();
-        QColor ink;
-        for (int y = 0; y < image.height() && !ink.isValid(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (qAlpha(image.pixel(x, y)) == 255) {
-                    ink = QColor(image.pixel(x, y));
-                    break;
-                }
-        return ink;
+        for (int i = 0; i < image.width() * image.height(); ++i)
+            if (qAlpha(image.pixel(i % image.width(), i / image.width())) == 255) return QColor(image.pixel(i % image.width(), i / image.width()));
+        return QColor();
     };
     EXPECT_GT(inked("imgAceitaCliente").blue(), inked("imgAceitaCliente").red());
     EXPECT_GT(inked("imgRecusadaCliente").red(), inked("imgRecusadaCliente").blue());
@@ -132,17 +112,11 @@ TEST_F(ListStatus, LegendPicturesAreRealImagesTheStatusColumnsCloseEditingAndThe
 
     // The status columns close editing; the attachment column takes only moving keys.
     TDBGrid* grid = screen->dbgPadrao;
-    ASSERT_TRUE(grid->setSelectedField("NOME"));
-    EXPECT_TRUE(grid->hasOption(dgEditing));
-    ASSERT_TRUE(grid->setSelectedField("IDSITUACAO"));
-    EXPECT_FALSE(grid->hasOption(dgEditing));
-    ASSERT_TRUE(grid->setSelectedField("NOME"));
-    ASSERT_TRUE(grid->setSelectedField("IDDECCLIENTE"));
-    EXPECT_FALSE(grid->hasOption(dgEditing));
-    ASSERT_TRUE(grid->setSelectedField("ANEXO"));
-    EXPECT_TRUE(grid->hasOption(dgEditing));
+    for (const auto& [field, editing] : {std::pair{"NOME", true}, {"IDSITUACAO", false}, {"NOME", true}, {"IDDECCLIENTE", false}, {"ANEXO", true}}) {
+        ASSERT_TRUE(grid->setSelectedField(field));
+        EXPECT_EQ(grid->hasOption(dgEditing), editing) << field;
+    }
     EXPECT_TRUE(grid->readOnly());
-
     ASSERT_TRUE(grid->onKeyPress);
     const auto through = [&](QChar c) {
         QChar key = c;
@@ -153,27 +127,14 @@ TEST_F(ListStatus, LegendPicturesAreRealImagesTheStatusColumnsCloseEditingAndThe
     ASSERT_TRUE(grid->setSelectedField("NOME"));
     EXPECT_TRUE(through(QChar('a')));
     ASSERT_TRUE(grid->setSelectedField("ANEXO"));
-    EXPECT_FALSE(through(QChar('a')));
-    EXPECT_FALSE(through(QChar(' ')));
-    EXPECT_FALSE(through(QChar(8)));
+    for (const int k : {int('a'), int(' '), 8}) EXPECT_FALSE(through(QChar(k))) << k;
     for (const int k : {9, 13, 37, 38, 39, 40}) EXPECT_TRUE(through(QChar(k))) << k;
 }
 
 // The server's statuses and the client's decision reach the rows the pictures are drawn from.
 TEST_F(ListStatus, SupersededLostAndDecidedVersionsAsListed) {
-    server::Database& db = testServer().db();
-    db.exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, NMRESPDECISAO, "
-            "TXHASHCONT) VALUES (:N, '03', 1, 'A', :D, 'Ana', :H)",
-            {{"N", number(6)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}, {"H", QString(64, u'a')}});
-    // The client's acceptance holds the deal for 03.
-    db.exec("INSERT INTO ACEITEPROP (NRPROPOSFAS, NRVERPROPFAS, DTACEITE) VALUES (:N, '03', :D)",
-            {{"N", number(6)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}});
-    db.exec("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, CDOPERADOR, IDMOTIVO) "
-            "VALUES (:N, '01', :D, 'VENDEDOR', 'C')",
-            {{"N", number(9)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}});
-    db.exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, IDMOTIVO, "
-            "TXHASHCONT) VALUES (:N, '01', 1, 'R', :D, 'P', :H)",
-            {{"N", number(2)}, {"D", QDateTime(QDate(2026, 12, 5), QTime(9, 0))}, {"H", QString(64, u'b')}});
+    storeClosedVersions(testServer().db());
+    storeDecision(testServer().db(), 2, "01", "R");
     openScreen();
     const auto row = [&](int n, const char* version) {
         EXPECT_TRUE(select(n, version));

@@ -13,6 +13,7 @@
 #include "dialogs/pipeline/pipeline_drill.h"
 #include "dialogs/pipeline/pipeline_launch.h"
 #include "dialogs/pipeline/pipeline_window.h"
+#include "screens/list_cases.h"
 #include "screens/proposal_fixture.h"
 #include "ui/date_edit.h"
 #include "ui/db_grid.h"
@@ -34,11 +35,6 @@ protected:
         out.fields = p.fields;
         for (const QVariantList& row : p.rows)
             if (row.value(p.indexOf("NMGRUPO")).toString() == name) out.rows << row;
-        return out;
-    }
-    static QStringList column(const Packet& p, const QString& field) {
-        QStringList out;
-        for (int r = 0; r < p.rows.size(); ++r) out << p.value(r, field).toString();
         return out;
     }
     // The versions of the whole list (as "n/vv", sorted) proposed in `month` ("yyyy-mm"; empty:
@@ -70,16 +66,13 @@ protected:
     }
     void openOn(const std::function<void(TfrmPainelPropostas&)>& check) {
         if (!screen) openScreen();
-        bool ran = false;
-        runner.expect(
-            [&](QWidget& w) {
-                ran = true;
-                check(static_cast<TfrmPainelPropostas&>(w));
-            },
-            "frmPainelPropostas");
-        ASSERT_TRUE(runHandler([&] { openPipeline(*screen); }));
-        EXPECT_TRUE(ran);
+        ASSERT_TRUE(whileShown<TfrmPainelPropostas>(runner, "frmPainelPropostas", check, [&] { openPipeline(*screen); }));
         EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+    }
+    // A double click on row `row` of a grid of the window.
+    static void doubleClick(TDBGrid& grid, int row) {
+        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(row, 1)).center());
+        processEvents();
     }
 };
 
@@ -101,8 +94,7 @@ TEST_F(PipelineWindow, ShowsTheServersFiguresAndAMonthlyChartAndABarListsItsProp
             EXPECT_EQ(column(w.cdsSituacao->data(), field), column(statuses, field)) << field;
         const Packet sellers = group(figures, "VENDEDOR");
         ASSERT_GT(sellers.rows.size(), 0);
-        EXPECT_EQ(column(w.cdsVendedor->data(), "DSCHAVE"), column(sellers, "DSCHAVE"));
-        EXPECT_EQ(column(w.cdsVendedor->data(), "QTPROPOSTAS"), column(sellers, "QTPROPOSTAS"));
+        for (const char* field : {"DSCHAVE", "QTPROPOSTAS"}) EXPECT_EQ(column(w.cdsVendedor->data(), field), column(sellers, field));
         EXPECT_EQ(w.cbbVendedor->count(), sellers.rows.size() + 1);
         EXPECT_TRUE(w.lblConversao->caption().startsWith("Conversão: ")) << w.lblConversao->caption().toStdString();
         EXPECT_TRUE(w.lblDiasDecisao->caption().startsWith("Tempo médio até a decisão: "));
@@ -147,10 +139,7 @@ TEST_F(PipelineWindow, ADoubleClickOnAStatusOrASalespersonListsTheProposalsOfIts
     signInAs("GERENTE");
     openOn([&](TfrmPainelPropostas& w) {
         ASSERT_TRUE(w.cdsSituacao->locate("CDCHAVE", QVariant("X")));
-        TDBGrid& grid = *w.dbgSituacao;
-        const QModelIndex cell = grid.model()->index(w.cdsSituacao->currentRow(), 1);
-        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(cell).center());
-        processEvents();
+        doubleClick(*w.dbgSituacao, w.cdsSituacao->currentRow());
     });
     const QStringList expected = listed("X", {});
     EXPECT_FALSE(expected.isEmpty());
@@ -167,10 +156,7 @@ TEST_F(PipelineWindow, ADoubleClickOnAStatusOrASalespersonListsTheProposalsOfIts
         ASSERT_FALSE(sellers.eof());
         seller = sellers["CDCHAVE"].asString();
         counted = sellers["QTPROPOSTAS"].asInteger();
-        TDBGrid& grid = *w.dbgVendedor;
-        const QModelIndex cell = grid.model()->index(sellers.currentRow(), 1);
-        QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(cell).center());
-        processEvents();
+        doubleClick(*w.dbgVendedor, sellers.currentRow());
         EXPECT_FALSE(w.isVisible());
     });
     const QStringList his = listedWhere({}, [&](const Packet& list, int r) {
@@ -193,46 +179,40 @@ TEST_F(PipelineWindow, ASalespersonHasNoSalespersonBox) {
     });
 }
 
-// The criteria a click sets: the month within the period, and each status's boxes.
+// The criteria a click sets: the month within the period, each status's boxes and the
+// client's decision, the salesperson as the list's last argument.
 TEST(PipelineCriteria, MapsStatusesAndMonthsToTheFiltersFields) {
-    using Cli_cot05002::TFILTRO;
     const QDate from(2026, 1, 15), to(2026, 12, 6);
-    TFILTRO f = pipelineCriteria({"X", "2026-12", from, to});
-    EXPECT_EQ(f.DATACADASTRO.dtInicial.date(), QDate(2026, 12, 1));
-    EXPECT_EQ(f.DATACADASTRO.dtFinal.date(), to) << "the month ends with the period";
-    EXPECT_FALSE(f.DADOSSTATUS.boTodas);
-    EXPECT_TRUE(f.DADOSSTATUS.boVencidas);
-    EXPECT_FALSE(f.DADOSSTATUS.boValidas);
-    EXPECT_EQ(f.DADOSDECISAO.stDecisao, "N");
-
-    f = pipelineCriteria({"V", "2026-01", from, to});
-    EXPECT_EQ(f.DATACADASTRO.dtInicial.date(), from) << "the month starts with the period";
-    EXPECT_EQ(f.DATACADASTRO.dtFinal.date(), QDate(2026, 1, 31));
-
-    f = pipelineCriteria({"R", {}, from, to});
-    EXPECT_EQ(f.DATACADASTRO.dtInicial.date(), from);
-    EXPECT_EQ(f.DATACADASTRO.dtFinal.date(), to);
-    EXPECT_TRUE(f.DADOSSTATUS.boValidas && f.DADOSSTATUS.boAVencer && f.DADOSSTATUS.boVencidas);
-    EXPECT_FALSE(f.DADOSSTATUS.boSubstituidas || f.DADOSSTATUS.boPerdidas);
-    EXPECT_EQ(f.DADOSDECISAO.stDecisao, "R");
-
-    f = pipelineCriteria({"A", {}, from, to});
-    EXPECT_TRUE(f.DADOSSTATUS.boTodas);
-    EXPECT_TRUE(f.DATAAPROVACAO.dtInicial.isValid()) << "accepted: any approval date";
-    EXPECT_EQ(f.DADOSDECISAO.stDecisao, "T");
-
-    f = pipelineCriteria({"S", {}, from, to});
-    EXPECT_TRUE(f.DADOSSTATUS.boSubstituidas);
-    EXPECT_EQ(f.DADOSDECISAO.stDecisao, "T");
-    EXPECT_TRUE(f.DADOSVENDEDOR.stVendedor.isEmpty());
-    EXPECT_EQ(Cli_cot05002::filterArguments(f).stVendedor, "T");
-
-    f = pipelineCriteria({{}, {}, from, to, "GERENTE"});
-    EXPECT_TRUE(f.DADOSSTATUS.boTodas);
-    EXPECT_EQ(f.DADOSVENDEDOR.stVendedor, "GERENTE");
-    const QVariantList args = Cli_cot05002::propostaAuxArguments(Cli_cot05002::filterArguments(f), "0001", "T");
-    ASSERT_EQ(args.size(), 23);
-    EXPECT_EQ(args.last().toString(), "GERENTE");
+    const struct {
+        PipelineDrill drill;
+        QDate start, end;
+        const char *boxes, *decision;
+    } cases[] = {
+        {{"X", "2026-12", from, to}, QDate(2026, 12, 1), to, "X", "N"},  // the month ends with the period
+        {{"V", "2026-01", from, to}, from, QDate(2026, 1, 31), "V", "N"},  // and starts with it
+        {{"E", {}, from, to}, from, to, "E", "N"},
+        {{"R", {}, from, to}, from, to, "VEX", "R"},
+        {{"A", {}, from, to}, from, to, "T", "T"},  // any approval date
+        {{"S", {}, from, to}, from, to, "S", "T"},
+        {{"P", {}, from, to}, from, to, "P", "T"},
+        {{{}, {}, from, to, "GERENTE"}, from, to, "T", "T"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.drill.status.toStdString());
+        const Cli_cot05002::TFILTRO f = pipelineCriteria(c.drill);
+        const auto& s = f.DADOSSTATUS;
+        QString boxes;
+        for (const auto& [on, letter] : {std::pair{s.boTodas, 'T'}, {s.boValidas, 'V'}, {s.boAVencer, 'E'},
+                                         {s.boVencidas, 'X'}, {s.boSubstituidas, 'S'}, {s.boPerdidas, 'P'}})
+            if (on) boxes += QLatin1Char(letter);
+        EXPECT_EQ(QList<QDate>({f.DATACADASTRO.dtInicial.date(), f.DATACADASTRO.dtFinal.date()}), QList<QDate>({c.start, c.end}));
+        EXPECT_EQ(boxes, c.boxes);
+        EXPECT_EQ(f.DADOSDECISAO.stDecisao, c.decision);
+        EXPECT_EQ(f.DATAAPROVACAO.dtInicial.isValid(), c.drill.status == "A");
+        const QVariantList args = Cli_cot05002::propostaAuxArguments(Cli_cot05002::filterArguments(f), "0001", "T");
+        ASSERT_EQ(args.size(), 23);
+        EXPECT_EQ(args.last().toString(), c.drill.seller.isEmpty() ? "T" : c.drill.seller);
+    }
 
     EXPECT_EQ(TfrmPainelPropostas::defaultStart(QDate(2026, 12, 6)), QDate(2026, 1, 1));
     EXPECT_EQ(TfrmPainelPropostas::defaultStart(QDate(2026, 3, 31)), QDate(2025, 4, 1));
