@@ -87,11 +87,8 @@ protected:
     Target firstProposal(const QString& where) {
         const Packet p = server_.db().query(
             "SELECT NRPROPOSFAS, NRVERPROPFAS, CDFILIAL FROM PROPOSTAFAS WHERE " + where + " ORDER BY NRPROPOSFAS");
-        if (p.rows.isEmpty()) {
-            ADD_FAILURE() << "no proposal where " << where.toStdString();
-            return {};
-        }
-        return {p.rows[0][0].toString(), p.rows[0][1].toString(), p.rows[0][2].toString()};
+        EXPECT_FALSE(p.rows.isEmpty()) << "no proposal where " << where.toStdString();
+        return p.rows.isEmpty() ? Target{} : Target{p.rows[0][0].toString(), p.rows[0][1].toString(), p.rows[0][2].toString()};
     }
 
     // Calls the method as ASSIST with every way its rule names `t`; each must be refused
@@ -207,19 +204,18 @@ TEST_P(MethodAccess, ADeltaCannotReachBeyondTheProposalItsMethodNames) {
 }
 
 TEST_P(MethodAccess, KeysThatAreNotNumbersAreRefusedAndNothingIsWritten) {
-    const int before = server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt();
+    const QString before = wholeDatabase(server_.db());
     const QString number = "Número de proposta inválido: informe os 20 dígitos.";
     const QString version = "Versão de proposta inválida: informe os 2 dígitos.";
-    for (const auto& [nr, ver, refusal] : std::vector<std::tuple<QString, QString, QString>>{
+    for (const auto& [nr, ver, refused] : std::vector<std::tuple<QString, QString, QString>>{
              {"../../escaped", "01", number}, {"00000000000000000777", "01/../../tmp", version},
              {"0000000000000000077\\", "01", number}, {"0000000000000000077'", "01", number}, {"777", "01", number},
              {"00000000000000000777", "1", version}}) {
-        const QJsonObject delta{
-            {"fields", kHeaderFields},
-            {"changes", QJsonArray{QJsonObject{{"op", "insert"}, {"new", QJsonArray{nr, ver, "0001", "ASSIST"}}}}}};
-        EXPECT_EQ(this->refusal(token_, "SetProposta", {delta}), refusal) << nr.toStdString() << " " << ver.toStdString();
+        const QJsonObject insert{{"op", "insert"}, {"new", QJsonArray{nr, ver, "0001", "ASSIST"}}};
+        EXPECT_EQ(refusal(token_, "SetProposta", {QJsonObject{{"fields", kHeaderFields}, {"changes", QJsonArray{insert}}}}), refused)
+            << nr.toStdString() << " " << ver.toStdString();
     }
-    EXPECT_EQ(server_.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt(), before);
+    EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
 }
 
 COT_ON_EVERY_BACKEND(MethodAccess);

@@ -39,7 +39,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(Tls, TheDesktopTalksHttpsAndRefusesACertificateItDoesNotKnow) {
+TEST_F(Tls, TheDesktopTalksHttpsRefusesACertificateItDoesNotKnowAndAKeyMustFitItsCertificate) {
     TestServer server({.seed = true, .tlsCertificate = file("server.pem"), .tlsKey = file("server.key")});
     EXPECT_TRUE(server.url().startsWith("https://"));
 
@@ -60,9 +60,8 @@ TEST_F(Tls, TheDesktopTalksHttpsAndRefusesACertificateItDoesNotKnow) {
     plain.setPort(server.port());
     EXPECT_FALSE(plain.connect());
     EXPECT_EQ(httpGet("127.0.0.1", server.port(), "/health").status, 0);
-}
 
-TEST_F(Tls, CertificateAndKeyGoTogetherAndMustBeReadable) {
+    // Certificate and key go together and must be readable.
     using server::ConfigError;
     using server::ServerConfig;
     const QProcessEnvironment env;

@@ -23,19 +23,14 @@ protected:
                                    ? "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'"
                                    : "SELECT UPPER(table_name) FROM information_schema.tables WHERE table_schema = current_schema()";
         std::map<QString, int> out;
-        const Packet names = db_->query(tables);
-        for (const QVariantList& row : names.rows) {
-            const QString table = row.value(0).toString();
-            out[table] = db_->scalar("SELECT COUNT(*) FROM " + table).toInt();
-        }
+        for (const QVariantList& row : db_->query(tables).rows)
+            out[row.value(0).toString()] = db_->scalar("SELECT COUNT(*) FROM " + row.value(0).toString()).toInt();
         return out;
     }
     // Every table of `before` still has its rows (the schema's own record of versions aside).
     static void expectRowsKept(const std::map<QString, int>& before, const std::map<QString, int>& after) {
         for (const auto& [table, rows] : before)
-            if (table != "SCHEMA_VERSION") {
-                EXPECT_EQ(after.at(table), rows) << table.toStdString();
-            }
+            EXPECT_TRUE(table == "SCHEMA_VERSION" || after.at(table) == rows) << table.toStdString() << ": " << rows;
     }
 
     cot::server::testing::ScratchDatabase scratch_{GetParam()};
@@ -53,10 +48,9 @@ TEST_P(Upgrade, TheFirstSchemaIsBroughtUpToDateKeepingItsRegisters) {
 
     migrate(*db_);
     EXPECT_EQ(db_->scalar("SELECT MAX(VERSION) FROM SCHEMA_VERSION").toInt(), latestSchemaVersion());
-    const auto after = rowsPerTable();
-    expectRowsKept(before, after);
+    expectRowsKept(before, rowsPerTable());
     EXPECT_EQ(db_->scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = 'ANTIGO1'").toString().left(9), "sha256:s:");
-    EXPECT_EQ(after.at("SESSAO"), 0);
+    EXPECT_EQ(rowsPerTable().at("SESSAO"), 0);
 }
 
 TEST_P(Upgrade, ADatabaseFullOfDataFromBeforeTheAcceptanceOperatorKeepsEveryRow) {
@@ -68,12 +62,11 @@ TEST_P(Upgrade, ADatabaseFullOfDataFromBeforeTheAcceptanceOperatorKeepsEveryRow)
     const auto before = rowsPerTable();
     ASSERT_GT(before.at("PROPOSTAFAS"), 10);
     migrate(*db_);
-    const auto after = rowsPerTable();
-    expectRowsKept(before, after);
+    expectRowsKept(before, rowsPerTable());
     // The accepted proposals of then have no acceptance operator: the new column is empty.
-    EXPECT_EQ(db_->scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDOPERACEITE IS NOT NULL").toInt(), 0);
     // ...and those without a language take the default one, so their texts can be made again.
-    EXPECT_EQ(db_->scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE IDIDIOMA IS NULL OR IDIDIOMA <> 'POR'").toInt(), 0);
+    EXPECT_EQ(db_->scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDOPERACEITE IS NOT NULL OR IDIDIOMA IS NULL "
+                          "OR IDIDIOMA <> 'POR'").toInt(), 0);
 }
 
 TEST_P(Upgrade, ANewerDatabaseIsRefusedAndLeftAsItIs) {
