@@ -231,14 +231,4 @@ TEST_P(SchemaTest, ChildrenFollowTheProposalKey) {
 
 COT_ON_EVERY_ENGINE(SchemaTest);
 
-TEST(ProposalStatusRule, CountsCalendarDaysAndAcceptanceWins) {
-    const QDate today(2026, 12, 6);
-    const auto at = [&](int days, int hour = 0) { return QDateTime(today.addDays(days), QTime(hour, 0)); };
-    // Earlier today still counts as today; no validity date is expired.
-    EXPECT_EQ((QStringList{proposalStatus({}, at(-1, 23), today), proposalStatus({}, at(0), today),
-                           proposalStatus({}, at(10), today), proposalStatus({}, at(11), today),
-                           proposalStatus(at(-3), at(-30), today), proposalStatus({}, {}, today)}),
-              (QStringList{"X", "E", "E", "V", "A", "X"}));
-}
-
 }  // namespace
