@@ -20,8 +20,10 @@ private:
     int& destroyed_;
 };
 
-TEST(ModalOnce, DeletesTheDialogOnEveryPathOutAndClearsTheOpenersPointer) {
-    int destroyed = 0;
+// The dialog goes on every path out (the opener's pointer cleared), only once when its owner
+// took it along, and it is the one given, never a later one the opener moved on to.
+TEST(ModalOnce, DeletesTheDialogItWasGivenOnceOnEveryPathOut) {
+    int destroyed = 0, later = 0;
     QPointer<Probe> opened = new Probe(destroyed);
     {
         const ModalOnce<Probe> once(opened);
@@ -39,31 +41,25 @@ TEST(ModalOnce, DeletesTheDialogOnEveryPathOutAndClearsTheOpenersPointer) {
         std::runtime_error);
     EXPECT_EQ(destroyed, 2);
     EXPECT_TRUE(opened.isNull());
-}
 
-TEST(ModalOnce, ADialogItsOwnerTookAlongIsNotDeletedTwice) {
-    int destroyed = 0;
     auto owner = std::make_unique<QObject>();
-    QPointer<Probe> opened = new Probe(destroyed, owner.get());
+    opened = new Probe(destroyed, owner.get());
     {
         const ModalOnce<Probe> once(opened);
         owner.reset();  // the screen closes while its dialog is up
         EXPECT_EQ(once.get(), nullptr);
     }
-    EXPECT_EQ(destroyed, 1);
-}
+    EXPECT_EQ(destroyed, 3);
 
-TEST(ModalOnce, DeletesTheDialogItWasGivenNotALaterOne) {
-    int first = 0, second = 0;
-    QPointer<Probe> opened = new Probe(first);
-    auto later = std::make_unique<Probe>(second);
+    opened = new Probe(destroyed);
+    auto next = std::make_unique<Probe>(later);
     {
         const ModalOnce<Probe> once(opened);
-        opened = later.get();  // the opener moved on while the first dialog was up
+        opened = next.get();
     }
-    EXPECT_EQ(first, 1);
-    EXPECT_EQ(second, 0);
-    EXPECT_EQ(opened.data(), later.get());
+    EXPECT_EQ(destroyed, 4);
+    EXPECT_EQ(later, 0);
+    EXPECT_EQ(opened.data(), next.get());
 }
 
 }  // namespace
