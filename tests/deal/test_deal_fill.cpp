@@ -26,20 +26,14 @@ protected:
         migrate(*db_, 14);
     }
     void version(int n, const char* ver, const QVariant& approved = {}) {
-        db_->exec("INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, DTPROPOSFAS, DTACEPROPFAS) "
-                  "VALUES (:NR, :VER, '0001', :D, :A)",
-                  {{"NR", QString::number(n)}, {"VER", ver}, {"D", QDateTime(QDate(2026, 1, 1), QTime())},
-                   {"A", approved}});
+        db_->exec("INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, DTPROPOSFAS, DTACEPROPFAS) VALUES (:NR, :VER, '0001', :D, :A)",
+                  {{"NR", QString::number(n)}, {"VER", ver}, {"D", QDateTime(QDate(2026, 1, 1), QTime())}, {"A", approved}});
     }
     void decision(int n, const char* ver, const char* kind, int day) {
         db_->exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
                   "VALUES (:NR, :VER, 1, :K, :D, :H)",
                   {{"NR", QString::number(n)}, {"VER", ver}, {"K", kind},
                    {"D", QDateTime(QDate(2026, 2, day), QTime(9, 30))}, {"H", QString(64, u'a')}});
-    }
-    QString held(int n) {
-        return db_->scalar("SELECT NRVERPROPFAS FROM ACEITEPROP WHERE NRPROPOSFAS = :NR", {{"NR", QString::number(n)}})
-            .toString();
     }
 
     QTemporaryDir dir_;
@@ -61,11 +55,12 @@ TEST_P(DealFill, EachNumberGetsTheApprovedVersionElseTheFirstClientAcceptance) {
     decision(3, "01", "R", 2);
     version(4, "01");
     migrate(*db_);
-    EXPECT_EQ(held(1), "01");
-    EXPECT_EQ(held(2), "02");
-    EXPECT_EQ(db_->scalar("SELECT DTACEITE FROM ACEITEPROP WHERE NRPROPOSFAS = '2'").toDateTime(),
-              QDateTime(QDate(2026, 2, 5), QTime(9, 30)));
-    EXPECT_EQ(db_->scalar("SELECT COUNT(*) FROM ACEITEPROP").toInt(), 2);
+    const cot::Packet held = db_->query("SELECT NRPROPOSFAS, NRVERPROPFAS, DTACEITE FROM ACEITEPROP ORDER BY NRPROPOSFAS");
+    ASSERT_EQ(held.rows.size(), 2) << "one row for 1 and 2, none for 3 and 4";
+    QStringList versions;
+    for (int r = 0; r < 2; ++r) versions << held.value(r, "NRPROPOSFAS").toString() + "/" + held.value(r, "NRVERPROPFAS").toString();
+    EXPECT_EQ(versions, QStringList({"1/01", "2/02"}));
+    EXPECT_EQ(held.value(1, "DTACEITE").toDateTime(), QDateTime(QDate(2026, 2, 5), QTime(9, 30)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Db, DealFill, ::testing::ValuesIn(cot::testing::availableBackends()),

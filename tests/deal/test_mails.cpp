@@ -28,6 +28,7 @@ struct Kind {
     const char* name;
     MailMessage message;
     bool closesWithSeller;
+    QStringList says = {};  // in the text part too
 };
 
 }  // namespace
@@ -38,9 +39,12 @@ TEST(Mails, EveryKindSaysWhoOffersAndKeepsTypedTextInert) {
     ReminderItem item{"00000000000000000015", "02", kTyped, kTyped, QDate(2026, 12, 7), 100, 10};
     const Kind kinds[] = {
         {"sending", sendingMessage(sending, kSignature), true},
-        {"receipt accepted", receiptMessage(decision(true), kSignature), true},
-        {"receipt declined", receiptMessage(decision(false), kSignature), true},
-        {"decision notice", decisionNoticeMessage(decision(true), 1500, 120, kSignature), true},
+        // The receipt keeps the evidence, the notice the figures and the comment as typed.
+        {"receipt accepted", receiptMessage(decision(true), kSignature), true,
+         {QString(64, u'a'), "06/12/2026 10:30", "203.0.113.9", "PDF"}},
+        {"receipt declined", receiptMessage(decision(false), kSignature), true, {"Motivo: Preço"}},
+        {"decision notice", decisionNoticeMessage(decision(true), 1500, 120, kSignature), true,
+         {"Valor único: R$ 1.500,00", "Mensal: R$ 120,00", "> segunda linha", "Abra a proposta 15/02 no módulo de Propostas"}},
         {"approval staff", approvalStaffMessage(approval(), kSignature), true},
         {"approval client", approvalClientMessage(approval(), kSignature), true},
         {"approval seller", approvalSellerMessage(approval(), kSignature), true},
@@ -61,18 +65,8 @@ TEST(Mails, EveryKindSaysWhoOffersAndKeepsTypedTextInert) {
         EXPECT_FALSE(m.htmlPart.contains("<script>")) << m.htmlPart.toStdString();
         EXPECT_TRUE(m.htmlPart.contains("&lt;script&gt;")) << m.htmlPart.toStdString();
         EXPECT_FALSE(m.subject.contains(u'\n'));
+        for (const QString& text : k.says) EXPECT_TRUE(m.textPart.contains(text)) << text.toStdString();
     }
-}
-
-TEST(Mails, TheReceiptKeepsTheEvidenceAndTheNoticeTheFigures) {
-    const std::pair<MailMessage, QStringList> said[] = {
-        {receiptMessage(decision(true), kSignature), {QString(64, u'a'), "06/12/2026 10:30", "203.0.113.9", "PDF"}},
-        {receiptMessage(decision(false), kSignature), {"Motivo: Preço"}},
-        {decisionNoticeMessage(decision(true), 1500, 120, kSignature),
-         {"Valor único: R$ 1.500,00", "Mensal: R$ 120,00", "> segunda linha" /* the comment, as typed */,
-          "Abra a proposta 15/02 no módulo de Propostas"}}};
-    for (const auto& [message, texts] : said)
-        for (const QString& text : texts) EXPECT_TRUE(message.textPart.contains(text)) << text.toStdString();
 }
 
 TEST(Mails, AReplyToThatWouldAddAHeaderIsRefused) {
