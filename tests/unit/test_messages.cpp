@@ -26,41 +26,42 @@ dup|segundo
 )";
 }
 
-TEST(Messages, CatalogueFormatAndCaseInsensitiveKeys) {
-    const TMessages m = TMessages::fromText(QString::fromUtf8(kCatalogue));
-    EXPECT_EQ(m.Msg("IND1_INF"), "Índice 1 deve ser informado");
-    EXPECT_EQ(m.Msg("ind1_inf"), "Índice 1 deve ser informado");
+TEST(Messages, CatalogueFormatCaseInsensitiveKeysAndFiles) {
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtWarningMsg) logged << text;
+    });
+    TMessages m = TMessages::fromText(QString::fromUtf8(kCatalogue));
+    const std::pair<const char*, const char*> texts[] = {
+        {"IND1_INF", "Índice 1 deve ser informado"}, {"ind1_inf", "Índice 1 deve ser informado"},
+        {"DTVENC_ACE", "Vencimento anterior a %s | verifique"},
+        {"Linhas", "Primeira linha\nSegunda linha com \\n literal"}, {"espaco", "  texto com espaços  "},
+        {"DUP", "segundo"}, {"NAO_EXISTE", "NAO_EXISTE"}, {"", ""}};  // unknown keys show their own name
+    for (const auto& [key, text] : texts) EXPECT_EQ(m.Msg(key), QString::fromUtf8(text)) << key;
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(logged, QStringList{"Mensagem sem texto no catálogo: chave 'NAO_EXISTE'."});
     EXPECT_TRUE(m.Msg("TIP_MANUT").contains("\"LU/Manutenção\""));
-    EXPECT_EQ(m.Msg("DTVENC_ACE"), "Vencimento anterior a %s | verifique");
     EXPECT_EQ(m.Msg("DTVENC_ACE", {"05/01/2027"}), "Vencimento anterior a 05/01/2027 | verifique");
-    EXPECT_EQ(m.Msg("Linhas"), "Primeira linha\nSegunda linha com \\n literal");
-    EXPECT_EQ(m.Msg("espaco"), "  texto com espaços  ");
-    EXPECT_EQ(m.Msg("DUP"), "segundo");
     EXPECT_EQ(m.count(), 6);
-    // unknown keys never crash and show their own name
     EXPECT_FALSE(m.contains("NAO_EXISTE"));
-    EXPECT_EQ(m.Msg("NAO_EXISTE"), "NAO_EXISTE");
-    EXPECT_EQ(m.Msg(""), "");
     EXPECT_EQ(TMessages::format("%s de %s (%s)", {"1", "2"}), "1 de 2 (%s)");
-}
+    EXPECT_EQ(msgMensagensPadroes().Msg("ConfExcl"), "Confirma a exclusão do registro?");
 
-TEST(Messages, LoadsFilesAndReportsMissingOnes) {
+    // Files add to what is there; a missing one is named.
     QTemporaryDir dir;
     QFile f(dir.filePath("cat.txt"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("A|Ação\r\nB|Bê\r\n");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("A|Ação\r\nB|Bê\r\n") > 0);
     f.close();
-    TMessages m;
     m.loadFromFile(f.fileName());
-    EXPECT_EQ(m.Msg("a"), "Ação");
-    EXPECT_EQ(m.Msg("B"), "Bê");
+    EXPECT_EQ(m.Msg("a") + m.Msg("B"), "AçãoBê");
+    EXPECT_EQ(m.count(), 8);
     try {
         m.loadFromFile(dir.filePath("nada.txt"));
         FAIL() << "missing file accepted";
     } catch (const UserError& e) {
         EXPECT_TRUE(e.text().contains("nada.txt"));
     }
-    EXPECT_EQ(m.count(), 2);
 }
 
 TEST(Messages, ShowMsgReturnsTheButtonPressed) {
@@ -84,24 +85,6 @@ TEST(Messages, ShowMsgReturnsTheButtonPressed) {
     EXPECT_EQ(m.ShowMsgAlert("VENC_ACE", DialogType::Information, {"Confirma", "Cancela"}, 0), mrNone);
     EXPECT_EQ(dialogs.shown().back().buttons, (QStringList{"Confirma", "Cancela"}));
     EXPECT_EQ(dialogs.questions().size(), 5);
-}
-
-TEST(Messages, StandardCatalogue) {
-    EXPECT_EQ(msgMensagensPadroes().Msg("CANC"), "Deseja cancelar as alterações?");
-    EXPECT_EQ(msgMensagensPadroes().Msg("ConfExcl"), "Confirma a exclusão do registro?");
-}
-
-TEST(Messages, AnUnknownKeyIsLoggedAsAWarning) {
-    static QStringList logged;
-    logged.clear();
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtWarningMsg) logged << text;
-    });
-    const TMessages m = TMessages::fromText("A|Ação");
-    EXPECT_EQ(m.Msg("A"), "Ação");
-    EXPECT_EQ(m.Msg("SEM_TEXTO"), "SEM_TEXTO");
-    qInstallMessageHandler(previous);
-    EXPECT_EQ(logged, QStringList{"Mensagem sem texto no catálogo: chave 'SEM_TEXTO'."});
 }
 
 // Every key the desktop's code looks up with a literal exists in a catalogue: a key spelled
