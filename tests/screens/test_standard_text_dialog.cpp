@@ -17,21 +17,17 @@ const QString kCode = QStringLiteral("CDPADTXT"), kMark = QStringLiteral("IDCHEC
 const QString kNotCompiled =
     QStringLiteral("Tipo da Composição deve ser cadastrado na tela \"Parâmetros Comercial Comissaria\".");
 
-class StandardTextDialog : public ProposalFixture {
+class StandardTextDialog : public PageFixture {
 protected:
     void TearDown() override {
         dlg.reset();
-        calls.detach();
-        ProposalFixture::TearDown();
+        PageFixture::TearDown();
     }
-    // The proposal screen on proposal 4 (no texts) with its texts page shown; calls recorded.
-    void onTexts(int proposal = 4) {
-        openScreen();
-        ASSERT_TRUE(select(proposal));
-        ASSERT_TRUE(menu(screen->menus().mnuTexto));
-        calls.attach(screen->net());
-    }
-    void open() {
+    // The texts page of a proposal (4 has no texts), with the dialog open over it unless `shown`
+    // is false.
+    void onTexts(int proposal = 4, bool shown = true) {
+        openPage(proposal, &ProposalMenus::mnuTexto);
+        if (!shown) return;
         dlg.reset(createForm<TfrmInsTextoProp>(*screen));
         showAndActivate(*dlg);
         calls.clear();
@@ -44,21 +40,16 @@ protected:
         }
     }
     QStringList sent() const { return sentArgs(calls, QStringLiteral("InsTextoProp"), 2); }
-    QStringList stored(int n = 4) { return storedTexts(testServer().db(), number(n)); }
-    void restoreParameters() {
-        testServer().db().exec(QStringLiteral("INSERT INTO PARAMPROP (IDPARAMPROP, VRTXJUROSLICUSO) VALUES ('U', 1.5)"));
-    }
+    QStringList stored() { return storedTexts(testServer().db(), number(4)); }
 
-    CallRecorder calls;
     std::unique_ptr<TfrmInsTextoProp> dlg;
 };
 
 TEST_F(StandardTextDialog, NothingCheckedIsRefusedMarksToggleAndTwoCheckAllsLeaveNothingChecked) {
     onTexts();
-    open();
     EXPECT_EQ(dlg->windowTitle(), "Inclusão de Texto da Proposta");
     ASSERT_EQ(dlg->cdsMensagem->recordCount(), 10);
-    for (const QString& m : marks()) EXPECT_EQ(m, "N");
+    EXPECT_EQ(marks().values(), QStringList(10, "N"));
     // Nothing checked is refused and the dialog stays.
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(dialogs.errors(), QStringList{"Serviço deve ser informado."});
@@ -77,12 +68,12 @@ TEST_F(StandardTextDialog, NothingCheckedIsRefusedMarksToggleAndTwoCheckAllsLeav
     EXPECT_EQ(marks().value("GARANTIA"), "N");
 
     pressKey(g, Qt::Key_Space, Qt::ControlModifier);
-    for (const QString& m : marks()) EXPECT_EQ(m, "S");
+    EXPECT_EQ(marks().values(), QStringList(10, "S"));
     EXPECT_TRUE(dlg->allChecked());
     EXPECT_EQ(dlg->cdsMensagem->recNo(), 1) << "back on the first text";
     QTest::mouseClick(g.horizontalHeader()->viewport(), Qt::LeftButton, {},
                       QPoint(g.horizontalHeader()->sectionViewportPosition(0) + 4, 4));
-    for (const QString& m : marks()) EXPECT_EQ(m, "N");
+    EXPECT_EQ(marks().values(), QStringList(10, "N"));
     EXPECT_EQ(Screen::cursor(), Screen::crDefault);
 
     dialogs.expectFind([&](ClientTable& t) { return &t == dlg->cdsMensagem && t.locate(kCode, QStringLiteral("COND_LOC")); });
@@ -91,7 +82,7 @@ TEST_F(StandardTextDialog, NothingCheckedIsRefusedMarksToggleAndTwoCheckAllsLeav
 }
 
 TEST_F(StandardTextDialog, EachCheckedTextGoesOnceInTheListsOrderAndTheScreenShowsThem) {
-    onTexts();
+    onTexts(4, false);
     runner.expect(
         [this](QWidget& w) {
             auto& d = static_cast<TfrmInsTextoProp&>(w);
@@ -107,11 +98,8 @@ TEST_F(StandardTextDialog, EachCheckedTextGoesOnceInTheListsOrderAndTheScreenSho
     ASSERT_TRUE(runHandler([this] { Cli_cot05008::CriaInsTextoProp(*screen); }));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(sent(), (QStringList{"APRES_LU", "COND_LU", "GARANTIA"}));
-    for (const RecordedCall& c : calls)
-        if (c.method == QLatin1String("InsTextoProp")) {
-            EXPECT_EQ(c.args.value(0).toString(), number(4));
-            EXPECT_EQ(c.args.value(1).toString(), "01");
-        }
+    EXPECT_EQ(sentArgs(calls, "InsTextoProp", 0) + sentArgs(calls, "InsTextoProp", 1),
+              (QStringList{number(4), number(4), number(4), "01", "01", "01"}));
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2", "GARANTIA:3"}));
     EXPECT_EQ(screen->findChild<TfrmInsTextoProp*>(), nullptr) << "freed once closed";
     EXPECT_EQ(screen->area<TextsArea>().cdsMensagem->recordCount(), 3) << "the texts page reads them back";
@@ -119,7 +107,6 @@ TEST_F(StandardTextDialog, EachCheckedTextGoesOnceInTheListsOrderAndTheScreenSho
 
 TEST_F(StandardTextDialog, ARetryAfterARefusalPartWaySendsOnlyTheTextsStillMissing) {
     onTexts();
-    open();
     check({"APRES_LU", "COND_LU", "GARANTIA"});
     // The commercial parameters disappear while the second text goes out.
     calls.setOnCall([this](const QString&, const QVariantList&) {
@@ -136,7 +123,7 @@ TEST_F(StandardTextDialog, ARetryAfterARefusalPartWaySendsOnlyTheTextsStillMissi
         << "the text the server took is never sent again";
     EXPECT_EQ(dlg->inserted(), 1);
 
-    restoreParameters();
+    testServer().db().exec(QStringLiteral("INSERT INTO PARAMPROP (IDPARAMPROP, VRTXJUROSLICUSO) VALUES ('U', 1.5)"));
     calls.clear();
     calls.setOnCall(nullptr);
     clickButton(*dlg->sbtConfirma);
@@ -148,7 +135,7 @@ TEST_F(StandardTextDialog, ARetryAfterARefusalPartWaySendsOnlyTheTextsStillMissi
 // A text the proposal already has (say, from an earlier confirmation that stopped part-way)
 // does not stop the rest: it is skipped, and the texts skipped are named once at the end.
 TEST_F(StandardTextDialog, TextsTheProposalAlreadyHasAreSkippedAndNamedOnceAtTheEnd) {
-    onTexts();
+    onTexts(4, false);
     for (const QString code : {"APRES_LU", "GARANTIA"})
         ASSERT_EQ(screen->net().callChecked("InsTextoProp", {number(4), "01", code, ""}).toString(), "");
     struct Case {
@@ -165,7 +152,9 @@ TEST_F(StandardTextDialog, TextsTheProposalAlreadyHasAreSkippedAndNamedOnceAtThe
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.named.toStdString());
-        open();
+        dlg.reset(createForm<TfrmInsTextoProp>(*screen));
+        showAndActivate(*dlg);
+        calls.clear();
         check(c.checked);
         dialogs.clearShown();
         clickButton(*dlg->sbtConfirma);
@@ -179,7 +168,6 @@ TEST_F(StandardTextDialog, TextsTheProposalAlreadyHasAreSkippedAndNamedOnceAtThe
 
 TEST_F(StandardTextDialog, AnyOtherRefusalIsShownAsTheServerSaysIt) {
     onTexts();
-    open();
     check({"APRES_LU"});
     testServer().db().exec(QStringLiteral("DELETE FROM PADTXT WHERE CDPADTXT = 'APRES_LU'"));
     clickButton(*dlg->sbtConfirma);
@@ -190,9 +178,10 @@ TEST_F(StandardTextDialog, AnyOtherRefusalIsShownAsTheServerSaysIt) {
     EXPECT_EQ(marks().value("APRES_LU"), "S");
 }
 
+// Opened by the texts page's button between edits, a cancel adds nothing and gives up the
+// product line's systems edit the screen was in.
 TEST_F(StandardTextDialog, CancellingAddsNothingAndGivesUpTheLinesSystemsEdit) {
-    onTexts(2);
-    // The screen is in the middle of a product line's systems edit.
+    onTexts(2, false);
     ClientTable& systems = *screen->area<LineSystemsArea>().cdsSistLinhaProd;
     ASSERT_TRUE(runHandler([&] { systems.createDataSet(); systems.append(); }));
     runner.expect(
@@ -202,21 +191,12 @@ TEST_F(StandardTextDialog, CancellingAddsNothingAndGivesUpTheLinesSystemsEdit) {
             clickButton(*d.sbtCancel);
         },
         "frmInsTextoProp");
-    ASSERT_TRUE(runHandler([this] { Cli_cot05008::CriaInsTextoProp(*screen); }));
+    clickButton(widget<TSpeedButton>("sbtInsTexto"));
+    EXPECT_EQ(runner.shown().size(), 1u);
     EXPECT_TRUE(sent().isEmpty());
     EXPECT_EQ(systems.state(), DataSetState::Browse);
     EXPECT_TRUE(systems.isEmpty()) << "the systems row being typed is given up";
     EXPECT_EQ(screen->findChild<TfrmInsTextoProp*>(), nullptr);
-}
-
-TEST_F(StandardTextDialog, TheTextsPageOpensItBetweenEditsOnly) {
-    onTexts(1);
-    ASSERT_TRUE(widget<TSpeedButton>("sbtInsTexto").isEnabled());
-    runner.expect([](QWidget& w) { clickButton(*static_cast<TfrmInsTextoProp&>(w).sbtCancel); }, "frmInsTextoProp");
-    clickButton(widget<TSpeedButton>("sbtInsTexto"));
-    EXPECT_EQ(runner.shown().size(), 1u);
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    EXPECT_FALSE(widget<TSpeedButton>("sbtInsTexto").isEnabled());
 }
 
 }  // namespace

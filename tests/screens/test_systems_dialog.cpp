@@ -31,7 +31,7 @@ TEST(SystemMarks, TheLineTableIsReadWithoutMovingItDuringAnEdit) {
     EXPECT_EQ(line.recNo(), 1);
 }
 
-class SystemsDialog : public ProposalFixture {
+class SystemsDialog : public PageFixture {
 protected:
     void prepareDatabase(server::Database& db) override {
         // An ERP Web system on no line; line 2001 without its third system; line 6001 of
@@ -43,19 +43,17 @@ protected:
     }
     void TearDown() override {
         dlg.reset();
-        calls.detach();
-        ProposalFixture::TearDown();
+        PageFixture::TearDown();
     }
-    // The proposal screen on a line's form with that line's systems; the calls are recorded.
-    void onLine(int proposal, const QString& version, const QString& code) {
-        openScreen();
-        ASSERT_TRUE(select(proposal, version));
-        ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
+    // The proposal screen on a line's form with that line's systems; with the dialog open
+    // on it unless `inserting` (a line being inserted opens it from the screen).
+    void onLine(int proposal, const QString& version, const QString& code, bool inserting = false) {
+        openPage(proposal, &ProposalMenus::mnuLinnProdForm, version);
         ASSERT_TRUE(runHandler([&] {
             ASSERT_TRUE(widget<ClientTable>("cdsLinProd").locate(QStringLiteral("CDLINPPROPINFOR"), code));
             screen->area<LineSystemsArea>().load(screen->key());
         }));
-        calls.attach(screen->net());
+        if (!inserting) open();
     }
     void lineKind(bool accessPoint) {
         TRadioButton* radio = accessPoint ? &widget<TRadioButton>("rbtTpPtoAcesso") : &widget<TRadioButton>("rbtTpProduto");
@@ -73,12 +71,15 @@ protected:
         ASSERT_TRUE(dlg->cdsSistema->locate(kCode, code));
         pressKey(*dlg->dbgServico, Qt::Key_Space, m);
     }
-    QStringList sent(const QString& method, int arg) const { return sentArgs(calls, method, arg); }
-    int inDatabase(int line, const QString& system) {
-        return testServer().db().scalar("SELECT COUNT(*) FROM SISTLINPPROP WHERE CDLINPPROP = :L AND CDSISTEMA = :S",
-                                        {{"L", number(line)}, {"S", system}}).toInt();
+    void check(std::initializer_list<const char*> systems) {
+        for (const char* code : systems) space(code);
     }
-    CallRecorder calls;
+    QStringList sent(const QString& method, int arg) const { return sentArgs(calls, method, arg); }
+    // The systems the database holds for a line, in code order.
+    QStringList inDatabase(int line) {
+        return column(testServer().db().query("SELECT CDSISTEMA FROM SISTLINPPROP WHERE CDLINPPROP = :L ORDER BY 1",
+                                              {{"L", number(line)}}), "CDSISTEMA");
+    }
     std::unique_ptr<TfrmSistemasLinha> dlg;
 };
 
@@ -86,7 +87,6 @@ const Marks kFresh2001{{"WEB00001", "T"}, {"WEB00002", "T"}, {"WEB00003", "N"}, 
 
 TEST_F(SystemsDialog, LineSystemsStayFixedTwoSelectAllsLeaveNothingCheckedAndAnAccessPointTakesOne) {
     onLine(2, "01", "2001");
-    open();
     EXPECT_EQ(marks(), kFresh2001);
     TDBGrid& g = *dlg->dbgServico;
     for (int row : {0, 1, 2, 3})  // a click on each mark
@@ -131,27 +131,25 @@ TEST_F(SystemsDialog, LineSystemsStayFixedTwoSelectAllsLeaveNothingCheckedAndAnA
 
 TEST_F(SystemsDialog, AStoredLineGetsTheSystemsInCheckingOrderAfterTheSortedCheck) {
     onLine(2, "01", "2002");
-    open();
     EXPECT_TRUE(focused(*dlg->dbgServico)) << "the list has the focus from the start: Space ticks";
     EXPECT_TRUE(dlg->rdbWeb->isChecked());
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(dialogs.errors(), QStringList{"Sistema deve ser selecionado."});
     EXPECT_TRUE(calls.isEmpty());
 
-    for (const char* code : {"WEB00003", "WEB00001", "WEB00002"}) space(code);
+    check({"WEB00003", "WEB00001", "WEB00002"});
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(sent("GetVdLinProd", 9), QStringList{"WEB00001 WEB00002 WEB00003 WEB00005"}) << "with the line's own";
     EXPECT_EQ(calls.value(0).args.value(5), QVariant(5.0)) << "users as a number";
     EXPECT_EQ(sent("InsereSistema", 3), (QStringList{"WEB00003", "WEB00001", "WEB00002"}));
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(ModalRunner::modalResultOf(*dlg), mrOk);
-    for (const char* code : {"WEB00005", "WEB00001", "WEB00002", "WEB00003"}) EXPECT_EQ(inDatabase(4, code), 1);
+    EXPECT_EQ(inDatabase(4), (QStringList{"WEB00001", "WEB00002", "WEB00003", "WEB00005"}));
 }
 
 TEST_F(SystemsDialog, ConfirmingAgainAfterARefusalMidwaySendsOnlyWhatIsMissing) {
     onLine(2, "01", "2002");
-    open();
-    for (const char* code : {"WEB00003", "WEB00001", "WEB00002"}) space(code);
+    check({"WEB00003", "WEB00001", "WEB00002"});
     // Another user turns the line into an access point while the second system goes out.
     const auto retype = [this](const char* type) {
         testServer().db().exec("UPDATE LINPPROP SET IDTIPLINPP = :T WHERE CDLINPPROP = :L",
@@ -162,8 +160,8 @@ TEST_F(SystemsDialog, ConfirmingAgainAfterARefusalMidwaySendsOnlyWhatIsMissing) 
         if (refuse && sent("InsereSistema", 3).size() == 2) retype("P");
     });
     clickButton(*dlg->sbtConfirma);
-    const QString oneSystem = "Linha de produto do tipo ponto de acesso pode possuir apenas um sistema.";
-    EXPECT_EQ(dialogs.errors(), QStringList{oneSystem}) << "the server's refusal";
+    EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto do tipo ponto de acesso pode possuir apenas um sistema."})
+        << "the server's refusal";
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_EQ(busyDepth(), 0);
     EXPECT_EQ(marks().value("WEB00003"), "T");
@@ -175,38 +173,28 @@ TEST_F(SystemsDialog, ConfirmingAgainAfterARefusalMidwaySendsOnlyWhatIsMissing) 
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(sent("InsereSistema", 3), (QStringList{"WEB00001", "WEB00002"}));
     EXPECT_FALSE(dlg->isVisible());
-    for (const char* code : {"WEB00001", "WEB00002", "WEB00003"}) EXPECT_EQ(inDatabase(4, code), 1);
+    EXPECT_EQ(inDatabase(4), (QStringList{"WEB00001", "WEB00002", "WEB00003", "WEB00005"}));
 }
 
-TEST_F(SystemsDialog, AConfigurationTheClientHasIsRefusedAndNothingIsWritten) {
-    onLine(6, "03", "6001");  // the client's contract: ERP Web, 10 users, systems 1 to 3
-    open();
-    for (const char* code : {"WEB00001", "WEB00002", "WEB00003"}) space(code);
-    clickButton(*dlg->sbtConfirma);
-    EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto já cadastrada para o cliente informado."});
-    EXPECT_TRUE(dlg->isVisible());
-    EXPECT_TRUE(sent("InsereSistema", 3).isEmpty());
-    EXPECT_EQ(inDatabase(9, "WEB00001"), 0);
-}
-
-// What the line already holds counts: with it, the new systems make the client's contract.
+// The whole resulting configuration counts: what the line already holds with the new systems
+// makes the client's contract (ERP Web, 10 users, systems 1 to 3), refused, nothing written.
 TEST_F(SystemsDialog, TheWholeResultingConfigurationIsCheckedAgainstTheClientsContract) {
     testServer().db().exec("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) "
                            "VALUES (:N, '03', :L, 'WEB00001')",
                            {{"N", number(6)}, {"L", number(9)}});
     onLine(6, "03", "6001");
-    open();
-    for (const char* code : {"WEB00002", "WEB00003"}) space(code);
+    check({"WEB00002", "WEB00003"});
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(sent("GetVdLinProd", 9), QStringList{"WEB00001 WEB00002 WEB00003"});
     EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto já cadastrada para o cliente informado."});
     EXPECT_TRUE(dlg->isVisible());
-    EXPECT_EQ(inDatabase(9, "WEB00002"), 0);
+    EXPECT_TRUE(sent("InsereSistema", 3).isEmpty());
+    EXPECT_EQ(inDatabase(9), QStringList{"WEB00001"});
 }
 
 TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
-    onLine(2, "01", "2002");
-    ASSERT_TRUE(runHandler([&] { screen->sbtIncluirClick(); }));
+    onLine(2, "01", "2002", true);
+    ASSERT_TRUE(include());
     ASSERT_EQ(widget<ClientTable>("cdsLinProd").state(), DataSetState::Insert);
     lineKind(false);
     ClientTable& handBack = widget<ClientTable>("cdsSistema");
