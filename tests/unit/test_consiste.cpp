@@ -13,17 +13,7 @@
 using namespace cot;
 using namespace cot::Consiste;
 
-TEST(Consiste, MensErroShowsOnceThenAborts) {
-    ScriptedDialogs dialogs;
-    ScriptedDialogs::Scope scope(dialogs);
-    EXPECT_THROW(MensErro("Índice 1 deve ser informado"), Abort);
-    EXPECT_EQ(dialogs.errors(), QStringList{"Índice 1 deve ser informado"});
-    // without abort it only shows
-    EXPECT_NO_THROW(MensErro("aviso", false));
-    EXPECT_EQ(dialogs.errors().size(), 2);
-}
-
-TEST(Consiste, MensErroWithoutDialogsKeepsTheText) {
+TEST(Consiste, MensErroShowsOnceThenAbortsOrWithoutDialogsKeepsTheText) {
     ASSERT_FALSE(Dialogs::installed());
     try {
         MensErro("Operador não cadastrado");
@@ -31,12 +21,15 @@ TEST(Consiste, MensErroWithoutDialogsKeepsTheText) {
     } catch (const UserError& e) {
         EXPECT_EQ(e.text(), "Operador não cadastrado");
     }
+    ScriptedDialogs dialogs;
+    ScriptedDialogs::Scope scope(dialogs);
+    EXPECT_THROW(MensErro("Índice 1 deve ser informado"), Abort);
+    EXPECT_NO_THROW(MensErro("aviso", false));  // without abort it only shows
+    EXPECT_EQ(dialogs.errors(), (QStringList{"Índice 1 deve ser informado", "aviso"}));
 }
 
 TEST(Consiste, BlankTextsAndCodes) {
-    EXPECT_TRUE(EmptyString(""));
-    EXPECT_TRUE(EmptyString("  \t "));
-    EXPECT_FALSE(EmptyString(" x "));
+    EXPECT_TRUE(EmptyString("") && EmptyString("  \t ") && !EmptyString(" x "));
     EXPECT_EQ(AllTrim("  São Paulo  "), "São Paulo");
     // Empty stays empty ("must be informed" checks still see it); longer codes are never cut.
     const struct {
@@ -62,16 +55,15 @@ TEST(Consiste, InscriptionsAndTheirMasks) {
         EXPECT_EQ(s, c.kept) << c.typed;
     }
 
-    EXPECT_EQ(PictPess("F"), "999.999.999-99;0; ");
-    EXPECT_EQ(PictPess("j"), "99.999.999/9999-99;0; ");
-    EXPECT_EQ(PictPess("E"), "");
-    EXPECT_EQ(formatMaskText(PictPess("F"), "12345678901"), "123.456.789-01");
-    EXPECT_EQ(formatMaskText(PictPess("J"), "12345678000199"), "12.345.678/0001-99");
-    EXPECT_EQ(formatMaskText(PictPess("F"), "123"), "123.   .   -  ");
-    EXPECT_EQ(formatMaskText(PictPess("F"), "12345678000199"), "12345678000199");  // does not fit: unchanged
-    EXPECT_EQ(formatMaskText("!99/99/0000;1;_", "05/01/2027"), "05/01/2027");
-    EXPECT_EQ(formatMaskText(">LL-999;0;_", "ab12"), "AB-12_");
-    EXPECT_EQ(formatMaskText("", "x"), "x");
+    EXPECT_EQ((QStringList{PictPess("F"), PictPess("j"), PictPess("E")}),
+              (QStringList{"999.999.999-99;0; ", "99.999.999/9999-99;0; ", ""}));
+    // A text that does not fit is left unchanged.
+    EXPECT_EQ((QStringList{formatMaskText(PictPess("F"), "12345678901"), formatMaskText(PictPess("J"), "12345678000199"),
+                           formatMaskText(PictPess("F"), "123"), formatMaskText(PictPess("F"), "12345678000199"),
+                           formatMaskText("!99/99/0000;1;_", "05/01/2027"), formatMaskText(">LL-999;0;_", "ab12"),
+                           formatMaskText("", "x")}),
+              (QStringList{"123.456.789-01", "12.345.678/0001-99", "123.   .   -  ", "12345678000199", "05/01/2027",
+                           "AB-12_", "x"}));
 }
 
 TEST(Consiste, MonthArithmeticClampsToMonthEnd) {
@@ -86,9 +78,8 @@ TEST(Consiste, MonthArithmeticClampsToMonthEnd) {
     EXPECT_EQ(SomaMes(at, 1), QDateTime(QDate(2027, 2, 28), QTime(10, 30)));
     EXPECT_FALSE(SomaMes(QDate(), 1).isValid());
 
-    EXPECT_EQ(UltimoDiaMes(QDate(2028, 2, 10)), QDate(2028, 2, 29));
-    EXPECT_EQ(UltimoDiaMes(QDate(2100, 2, 1)), QDate(2100, 2, 28));
-    EXPECT_EQ(UltimoDiaMes(QDate(2027, 12, 31)), QDate(2027, 12, 31));
+    EXPECT_EQ((QList<QDate>{UltimoDiaMes(QDate(2028, 2, 10)), UltimoDiaMes(QDate(2100, 2, 1)), UltimoDiaMes(QDate(2027, 12, 31))}),
+              (QList<QDate>{{2028, 2, 29}, {2100, 2, 28}, {2027, 12, 31}}));
     EXPECT_EQ(UltimoDiaMes(at), QDateTime(QDate(2027, 1, 31), QTime(0, 0)));
     EXPECT_FALSE(UltimoDiaMes(QDateTime()).isValid());
 }
@@ -98,23 +89,17 @@ TEST(Consiste, DateSetTextParsesClearsAndRefuses) {
     Field& due = t.addField("DTVELUSOPEDP", FieldType::DateTime);
     t.createDataSet();
     t.append();
-    DateSetText(due, "05/01/2027");
-    EXPECT_EQ(due.asDateTime(), QDateTime(QDate(2027, 1, 5), QTime(0, 0)));
-    DateSetText(due, "5/2/27");
-    EXPECT_EQ(due.asDateTime().date(), QDate(2027, 2, 5));
-    DateSetText(due, "  /  /    ");
-    EXPECT_TRUE(due.isNull());
-    DateSetText(due, "01/03/2027");
-    try {
-        DateSetText(due, "31/02/2027");
-        FAIL() << "impossible date accepted";
-    } catch (const UserError& e) {
-        EXPECT_EQ(e.text(), "'31/02/2027' não é uma data válida.");
+    // Each text after the one before: a refused text changes nothing (null: cleared).
+    const std::pair<const char*, QDate> typed[] = {{"05/01/2027", {2027, 1, 5}}, {"  /  /    ", {}}, {"5/2/27", {2027, 2, 5}},
+                                                   {"31/02/2027", {2027, 2, 5}}, {"abc", {2027, 2, 5}}, {"", {}}};
+    for (const auto& [text, date] : typed) {
+        try {
+            DateSetText(due, text);
+        } catch (const UserError& e) {
+            EXPECT_EQ(e.text(), QStringLiteral("'%1' não é uma data válida.").arg(text));
+        }
+        EXPECT_EQ(due.asDateTime(), date.isValid() ? QDateTime(date, QTime(0, 0)) : QDateTime()) << text;
     }
-    EXPECT_EQ(due.asDateTime().date(), QDate(2027, 3, 1));  // the refused text changed nothing
-    EXPECT_THROW(DateSetText(due, "abc"), UserError);
-    DateSetText(due, "");
-    EXPECT_TRUE(due.isNull());
 }
 
 TEST(Consiste, SortFilesListsMatchingFilesNaturally) {
