@@ -1,11 +1,13 @@
 #pragma once
-// Calls made at once from several connections, for the tests of numbers and sequences that
-// must never repeat under concurrent desktops.
+// The method tests' shared steps: calls made at once from several connections (numbers and
+// sequences must never repeat under concurrent desktops), and refusals that must leave the
+// database as it was.
 #include <functional>
 #include <thread>
 #include <vector>
 
 #include "server_cases_b.h"
+#include "support/database_dump.h"
 
 namespace cot::testing {
 
@@ -30,5 +32,16 @@ inline QStringList callAtOnce(TestServer& server, int threads, int calls, const 
 }
 
 inline QStringList refusalsIn(const QStringList& answers) { return answers.filter(QStringLiteral("erro: ")); }
+
+// Each row of `cases` sent through `save` is refused with its text, and leaves every table
+// as it was (`save` may send a good row first: the refusal takes it back too).
+inline void expectEachRefused(server::Database& db, const std::function<RpcResult(const QVariantList&)>& save,
+                              const std::vector<std::pair<QVariantList, QString>>& cases) {
+    const QString before = wholeDatabase(db);
+    for (const auto& [row, message] : cases) {
+        EXPECT_EQ(save(row).error, message);
+        EXPECT_EQ(firstDifference(before, wholeDatabase(db)), "") << message.toStdString();
+    }
+}
 
 }  // namespace cot::testing

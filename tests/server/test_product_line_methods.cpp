@@ -1,6 +1,6 @@
 // Product lines on the server: keys, saves applied whole or not at all with the line's
 // rules, and the checks against the lines a client already has.
-#include "server_cases_b.h"
+#include "data_cases.h"
 
 using namespace cot;
 using cot::testing::cells;
@@ -66,16 +66,16 @@ TEST_P(ProductLineMethodsTest, InsertsUpdatesAndDeletesWithTheirSystemsAndInstal
 }
 
 TEST_P(ProductLineMethodsTest, ARefusedLineWritesNothingOfTheDelta) {
-    struct Case {
-        QVariantList line;
-        const char* message;
-    };
     const auto with = [](int field, const QVariant& value) {
         QVariantList line = newLine(31, "1203");
         line[field] = value;
         return line;
     };
-    const Case cases[] = {
+    // A good line first: it must not stay behind when the second is refused.
+    const auto afterGood = [&](const QVariantList& line) {
+        return save({{ChangeOp::Insert, {}, newLine(30, "1202")}, {ChangeOp::Insert, {}, line}});
+    };
+    cot::testing::expectEachRefused(server_.db(), afterGood, {
         {newLine(31, "1201"), "Código de Linha de Produto já cadastrado na proposta"},
         {newLine(31, "1203", "M", 100, 100.01), "Desconto não pode ser maior que Vr. Unitário"},
         {with(4, ""), "Nome da linha de produto deve ser informada"},
@@ -83,13 +83,7 @@ TEST_P(ProductLineMethodsTest, ARefusedLineWritesNothingOfTheDelta) {
         {with(7, -1.0), "Quantidade mínima de licenças deve ser maior ou igual a zero."},
         {with(6, "X"), "Tipo de linha de produto inválido: use M, L, P ou A."},
         {with(0, nr(99)), "Proposta não cadastrada."},
-    };
-    for (const Case& c : cases) {
-        // A good line first: it must not stay behind when the second is refused.
-        EXPECT_EQ(save({{ChangeOp::Insert, {}, newLine(30, "1202")}, {ChangeOp::Insert, {}, c.line}}).error,
-                  QString::fromUtf8(c.message));
-        EXPECT_EQ(linesOf12(), 1);
-    }
+    });
     // A discount equal to the unit value, and a grace month equal to the proposal's, pass.
     QVariantList edge = newLine(31, "1203", "M", 100, 100);
     edge[14] = QDateTime(QDate(2026, 12, 31), QTime(0, 0));

@@ -169,12 +169,10 @@ TEST_P(ServiceMethodsTest, AnHourlyProposalsNewServiceBringsAFirstInstallmentOfI
 }
 
 TEST_P(ServiceMethodsTest, ARefusedChangeWritesNeitherServiceNorPackage) {
-    struct Case {
-        QVariantList row;
-        const char* message;
-    };
+    // A good service first: the refusal of the second takes it back too.
     const QVariantList good = service(7, "003", 4, 180, 180);
-    const Case cases[] = {
+    const auto afterGood = [&](const QVariantList& row) { return save({{ChangeOp::Insert, {}, good}, {ChangeOp::Insert, {}, row}}); };
+    cot::testing::expectEachRefused(server_.db(), afterGood, {
         {with(good, "CDTIPOSERV", ""), "Serviço deve ser informado"},
         {with(good, "CDTIPOSERV", "99"), "Serviço não cadastrado"},
         {with(good, "VRPEHORAPROP", 100.01), "Desconto(%) deve estar entre 0% e 100%."},
@@ -185,23 +183,15 @@ TEST_P(ServiceMethodsTest, ARefusedChangeWritesNeitherServiceNorPackage) {
         {with(good, "QTSERVPROP", -4.0), "Quantidade de horas não pode ser negativa."},
         {with(good, "DSLOCALPROP", QString(251, u'x')), "O campo DSLOCALPROP aceita no máximo 250 caracteres."},
         {with(good, "NRSERVPROP", "001"), "Serviço já cadastrado na proposta com essa sequência."},
-    };
-    const double before = package(7);
-    for (const Case& c : cases) {
-        // A good service first: the refusal of the second takes it back too.
-        const RpcResult r = save({{ChangeOp::Insert, {}, good}, {ChangeOp::Insert, {}, c.row}});
-        EXPECT_EQ(r.error, QString::fromUtf8(c.message));
-        EXPECT_EQ(services(7).rows.size(), 3) << c.message;
-        EXPECT_DOUBLE_EQ(package(7), before) << c.message;
-    }
+    });
 
     // Someone else changed the hours meanwhile: the whole change log is refused.
     const Packet p = services(7);
-    const RpcResult r = save({{ChangeOp::Delete, rowOf(p, 0), {}},
-                              {ChangeOp::Update, with(rowOf(p, 1), "QTSERVPROP", 23.0), with(rowOf(p, 1), "QTSERVPROP", 30.0)}});
-    EXPECT_EQ(r.error, "Registro alterado ou excluído por outro usuário.");
-    EXPECT_EQ(services(7).rows.size(), 3);
-    EXPECT_DOUBLE_EQ(package(7), before);
+    const auto staleUpdate = [&](const QVariantList& stale) {
+        return save({{ChangeOp::Delete, rowOf(p, 0), {}}, {ChangeOp::Update, stale, with(stale, "QTSERVPROP", 30.0)}});
+    };
+    cot::testing::expectEachRefused(server_.db(), staleUpdate,
+                                    {{with(rowOf(p, 1), "QTSERVPROP", 23.0), "Registro alterado ou excluído por outro usuário."}});
 }
 
 TEST_P(ServiceMethodsTest, SimultaneousNewServicesTakeDistinctSequences) {

@@ -2,7 +2,7 @@
 // post, the standard-text register and its insertion, regeneration and its undo.
 #include <tuple>
 
-#include "server_cases_b.h"
+#include "data_cases.h"
 
 using namespace cot;
 
@@ -41,23 +41,17 @@ TEST_P(TextMethodsTest, TextsKeepTheirCodesAndOrdersUnique) {
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(column(texts(2), "CDTXTPROPFAS"), QStringList({"APRES_LU", "COND_LU", "NOTA"}));
 
-    struct Case {
-        QVariantList row;
-        const char* message;
+    // A good text first: the refusal of the second takes it back too.
+    const auto afterGood = [&](const QVariantList& row) {
+        return save({{ChangeOp::Insert, {}, text(2, "BOA", "<p>Boa.</p>", 8.0)}, {ChangeOp::Insert, {}, row}});
     };
-    const Case cases[] = {
+    cot::testing::expectEachRefused(server_.db(), afterGood, {
         {text(2, "NOTA2", "<p>x</p>", 2.0), "Ordem já cadastrada"},
         {text(2, "APRES_LU", "<p>x</p>", 9.0), "Mensagem já cadastrada"},
         {text(2, "NOTA2", "<p>x</p>", 4.5), "Ordem deve ser um número inteiro de 0 a 999."},
         {text(2, "NOTA2", "  ", 4.0), "Mensagem deve ser informada"},
         {text(2, QString(21, u'X'), "<p>x</p>", 4.0), "O campo CDTXTPROPFAS aceita no máximo 20 caracteres."},
-    };
-    for (const Case& c : cases) {
-        // A good text first: the refusal of the second takes it back too.
-        r = save({{ChangeOp::Insert, {}, text(2, "BOA", "<p>Boa.</p>", 8.0)}, {ChangeOp::Insert, {}, c.row}});
-        EXPECT_EQ(r.error, QString::fromUtf8(c.message));
-        EXPECT_EQ(texts(2).rows.size(), 3) << c.message;
-    }
+    });
 
     // Two texts swap their orders in one save.
     const Packet p = texts(2);
