@@ -1,16 +1,17 @@
 // What a product line's licence installments and the service package's installments do
 // alike: the generator, the spread of the base total, the checks of a row and of the whole
-// schedule, and how the schedule reaches the server. What only one of them does is in
-// test_line_installments.cpp and test_service_installments.cpp.
+// schedule, and how the schedule reaches the server; then what only one of them does.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QStatusBar>
 #include <vector>
 
 #include "rpc/rpc_values.h"
 #include "screens/schedule_fixture.h"
 #include "server/storage/database.h"
+#include "ui/buttons.h"
 #include "ui/menus.h"
 
 using namespace cot;
@@ -334,5 +335,256 @@ INSTANTIATE_TEST_SUITE_P(LineAndPackage, InstallmentSchedule, ::testing::Values(
                          [](const ::testing::TestParamInfo<Schedule>& info) {
                              return info.param == Schedule::Line ? "Line" : "Package";
                          });
+
+// What only the service package's installments do: they follow the charging type and the
+// package value the server keeps with the services (proposal 2: 7.728,00 in three
+// installments of 2.576,00 from 26/12/2026).
+class ServiceInstallments : public ScheduleFixture {
+protected:
+    TRadioButton& radio(const char* name) { return widget<TRadioButton>(name); }
+    // A schedule as "dd/mm/yyyy cents ...".
+    static QString shown(const QList<Stored>& rows) {
+        QStringList out;
+        for (const Stored& r : rows) out << r.due.toString("dd/MM/yyyy") + u' ' + QString::number(r.cents);
+        return out.join(u' ');
+    }
+    QVariant proposalValue(int n, const char* column) {
+        return testServer().db().scalar(
+            QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N").arg(QLatin1String(column)),
+            {{"N", number(n)}});
+    }
+    // Shows the page again, as the user comes back to it.
+    void showAgain() {
+        ASSERT_TRUE(menu(screen->menus().mnuProposta));
+        ASSERT_TRUE(menu(screen->menus().mnuServico));
+    }
+};
+
+TEST_F(ServiceInstallments, ThePackageIsSplitInWholeCentsWithTheRemainderOnTheFirst) {
+    testServer().db().exec("UPDATE PROPOSTAFAS SET VRPACOTESERV = 1000 WHERE NRPROPOSFAS = :N", {{"N", number(2)}});
+    openPackage();
+    // No start date: today, and each installment a month after the one before.
+    ASSERT_TRUE(generate(3, QDate()));
+    EXPECT_EQ(shown(storedOfPackage()), "06/12/2026 33334 06/01/2027 33333 06/02/2027 33333");
+    ASSERT_TRUE(generate(1, day(6, 12, 2026)));
+    EXPECT_EQ(shown(storedOfPackage()), "06/12/2026 100000");
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << errors().toStdString();
+}
+
+TEST_F(ServiceInstallments, SwitchingToHourlyAsksAndTakesOneCall) {
+    openPackage();
+    ClientTable& services = *screen->area<ServicesArea>().cdsServico;
+    ASSERT_TRUE(radio("rbtVrPacote").isChecked());
+    ASSERT_TRUE(radio("rbtVrHora").isEnabled());
+
+    // Declined: still a package, nothing sent, the edit the click started dropped.
+    dialogs.expectConfirm(false);
+    clickButton(radio("rbtVrHora"));
+    ASSERT_EQ(dialogs.questions().size(), 1u);
+    EXPECT_TRUE(dialogs.questions().first().endsWith("no sistema. \nDeseja continuar?"));
+    EXPECT_EQ(calls.count("SetTipoCobrServ"), 0);
+    EXPECT_EQ(services.state(), DataSetState::Browse);
+    EXPECT_TRUE(radio("rbtVrPacote").isChecked());
+    EXPECT_TRUE(screen->hasFocus(&radio("rbtVrHora")));
+    EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString(), "P");
+
+    // Accepted: one call, the package and its schedule gone with it.
+    dialogs.expectConfirm(true);
+    clickButton(radio("rbtVrHora"));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << errors().toStdString();
+    EXPECT_EQ(calls.methods().filter("Set"), QStringList{"SetTipoCobrServ"});
+    EXPECT_EQ(calls.firstArgs("SetTipoCobrServ"), (QVariantList{"H", number(2), "01"}));
+    EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString() + proposalValue(2, "VRPACOTESERV").toString(), "H0");
+    EXPECT_TRUE(storedOfPackage().isEmpty());
+    EXPECT_EQ(schedule().recordCount(), 0);
+    EXPECT_EQ(screen->proposal()["IDTIPOCOBRSERV"].asString(), "H");
+    EXPECT_EQ(screen->proposal().changeCount(), 0);
+    EXPECT_EQ(services.state(), DataSetState::Browse);
+    EXPECT_FALSE(widget<TSpeedButton>("sbtGeraParcPacote").isEnabled()) << "no schedule by the hour";
+
+    // Back to package: the server prices it and gives it its first installment.
+    calls.clear();
+    clickButton(radio("rbtVrPacote"));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << errors().toStdString();
+    EXPECT_EQ(calls.methods().filter("Set"), QStringList{"SetTipoCobrServ"});
+    EXPECT_DOUBLE_EQ(screen->proposal()["VRPACOTESERV"].asFloat(), 7728.0);
+    ASSERT_EQ(schedule().recordCount(), 1);
+    EXPECT_EQ(cents(schedule()["VRVENCSERVPROP"].asFloat()), 772800);
+    EXPECT_EQ(storedOfPackage().size(), 1);
+    EXPECT_EQ(services.state(), DataSetState::Browse);
+}
+
+TEST_F(ServiceInstallments, APackageWithoutScheduleOrValueGetsThemWhenThePageIsShown) {
+    // Proposal 12 is charged by package; the server adds its mandatory services with their
+    // package value and its schedule in the same call (an approval right after finds it).
+    openPackage(12);
+    ASSERT_EQ(screen->area<ServicesArea>().cdsServico->recordCount(), 0);
+    ASSERT_EQ(screen->net().callChecked("InsereServicoAuto", {number(12), "01", QString(), "T"}).toInt(), 2);
+    EXPECT_EQ(shown(storedOfPackage(12)), "06/12/2026 792000");
+    calls.clear();
+    showAgain();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << errors().toStdString();
+    // 40 h × 150,00 + 16 h × 120,00 in one installment.
+    EXPECT_DOUBLE_EQ(screen->proposal()["VRPACOTESERV"].asFloat(), 7920.0);
+    EXPECT_EQ(shown(storedOfPackage(12)), "06/12/2026 792000");
+    EXPECT_EQ(calls.count("SetProposta"), 0);
+
+    // Shown again: established, nothing more to do; not even when installments another user
+    // left do not add up (nothing is re-spread behind the user's back).
+    for (bool other : {false, true}) {
+        if (other) {
+            testServer().db().exec("UPDATE VENCSERVPROP SET VRVENCSERVPROP = 1000 WHERE NRPROPOSFAS = :N",
+                                   {{"N", number(12)}});
+        }
+        calls.clear();
+        showAgain();
+        EXPECT_EQ(calls.count("SetServico") + calls.count("SetVencServ"), 0) << other;
+    }
+    EXPECT_EQ(sum(storedOfPackage(12)), 100000);
+
+    // A service stored without its package value: the value goes with the service.
+    testServer().db().exec("INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, "
+                           "VRPEACHEPROP, QTSERVPROP, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP) VALUES (:N, '01', '001', "
+                           "'003', 'P', 1, 10, 180, 180, 0)",
+                           {{"N", number(3)}});
+    calls.clear();
+    ASSERT_TRUE(select(3));
+    showAgain();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << errors().toStdString();
+    EXPECT_EQ(calls.methods().filter("Set"), QStringList{"SetServico"});
+    EXPECT_DOUBLE_EQ(proposalValue(3, "VRPACOTESERV").toDouble(), 1800.0);
+    EXPECT_EQ(storedOfPackage(3).size(), 1);
+    EXPECT_EQ(sum(storedOfPackage(3)), 180000);
+}
+
+TEST_F(ServiceInstallments, AnAcceptedOrHourlyProposalOffersNoSchedule) {
+    openPackage(11);  // accepted, by the hour
+    EXPECT_EQ(schedule().recordCount(), 0);
+    EXPECT_FALSE(radio("rbtVrPacote").isEnabled() || widget<TSpeedButton>("sbtGeraParcPacote").isEnabled() ||
+                 screen->mnuIncluir->enabled());
+    // Another proposal's installments are not left on the grid.
+    ASSERT_TRUE(select(2));
+    ASSERT_EQ(schedule().recordCount(), 3);
+    ASSERT_TRUE(select(5));
+    EXPECT_EQ(schedule().recordCount(), 0);
+}
+
+// What only a product line's licence installments do: a schedule per line, the line's first
+// installment, the keys the grid and the count take, and a send the server refuses.
+class LineInstallments : public ScheduleFixture {
+protected:
+    // The stored last due date of a line, as the database writes it.
+    QVariant lastDue(int key) {
+        return testServer().db().scalar(
+            QStringLiteral("SELECT MAX(DTVELUSOPEDP) FROM VENCLINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROP = :L"),
+            {{"N", number(2)}, {"L", number(key)}});
+    }
+};
+
+TEST_F(LineInstallments, TheShortcutSkipsOnlyTheSameLinesScheduleWhenItAddsUp) {
+    openLine("2002");
+    // Line 2002 gets a schedule of its own, starting after line 2001's.
+    ASSERT_TRUE(generate(3, day(10, 1, 2027)));
+    ASSERT_EQ(calls.count("SetVencimento"), 1);
+
+    // Asked for its own count from line 2001's first date: regenerated.
+    ASSERT_TRUE(generate(3, day(26, 12, 2026)));
+    EXPECT_EQ(calls.count("SetVencimento"), 2) << "another line's first date is not this line's";
+    EXPECT_EQ(storedOfLine(4).first().due, day(26, 12, 2026));
+
+    // Same count and date, but the stored values no longer add up: regenerated.
+    testServer().db().exec("UPDATE VENCLINPPROP SET VRVELUSOPEDP = VRVELUSOPEDP + 1 WHERE NRPROPOSFAS = :N "
+                           "AND CDLINPPROP = :L AND DTVELUSOPEDP = :D",
+                           {{"N", number(2)}, {"L", number(4)}, {"D", lastDue(4)}});
+    ASSERT_TRUE(runHandler([&] { lineArea().loadForCurrentLine(); }));
+    ASSERT_EQ(sum(storedOfLine(4)), 130100 + 100);
+    ASSERT_TRUE(generate(3, day(26, 12, 2026)));
+    EXPECT_EQ(calls.count("SetVencimento"), 3);
+    EXPECT_EQ(sum(storedOfLine(4)), 130100);
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << errors().toStdString();
+}
+
+TEST_F(LineInstallments, ARefusedSendKeepsTheNewScheduleUntilConfirmarSendsItAgain) {
+    openLine("2001");
+    // Another user removes the last installment meanwhile.
+    const QVariantMap key{{"N", number(2)}, {"L", number(3)}, {"D", lastDue(3)}};
+    const QString where = QStringLiteral(" WHERE NRPROPOSFAS = :N AND CDLINPPROP = :L AND DTVELUSOPEDP = :D");
+    const Packet gone = testServer().db().query("SELECT * FROM VENCLINPPROP" + where, key);
+    ASSERT_EQ(gone.rows.size(), 1);
+    testServer().db().exec("DELETE FROM VENCLINPPROP" + where, key);
+
+    EXPECT_FALSE(generate(6, day(15, 1, 2027)));
+    EXPECT_EQ(dialogs.errors(), QStringList{"Registro alterado ou excluído por outro usuário."});
+    EXPECT_EQ(storedOfLine(3).size(), 3) << "nothing of the new schedule was written";
+    EXPECT_EQ(schedule().recordCount(), 6);
+    EXPECT_EQ(schedule().changeCount(), 10) << "four deletes and six inserts wait";
+    EXPECT_EQ(screen->activeTable(), &schedule());
+    EXPECT_TRUE(screen->mnuConfirmar->enabled() && screen->mnuCancelar->enabled());
+    EXPECT_FALSE(screen->statusBar()->currentMessage().isEmpty());
+
+    // The other user's row is back: Confirmar sends the kept schedule.
+    QVariantMap row;
+    for (int c = 0; c < gone.fields.size(); ++c) row.insert(gone.fields[c].name, gone.rows[0][c]);
+    QStringList names = row.keys(), marks;
+    for (const QString& n : names) marks << u':' + n;
+    testServer().db().exec("INSERT INTO VENCLINPPROP (" + names.join(',') + ") VALUES (" + marks.join(',') + ")", row);
+    dialogs.clearShown();
+    EXPECT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << errors().toStdString();
+    EXPECT_EQ(storedOfLine(3).size(), 6);
+    EXPECT_EQ(sum(storedOfLine(3)), 964250);
+    EXPECT_EQ(calls.count("SetVencimento"), 2);
+}
+
+// A line's first installment waits for the schedule's confirmation and is the whole total
+// whatever was typed; on a proposal dated after today it starts on the proposal's own date,
+// as a generation without a date typed does, instead of a date the checks refuse.
+TEST_F(LineInstallments, TheFirstInstallmentOfALineWaitsForConfirmaVencAndFallsOnTheProposalsDate) {
+    for (const QDate& dated : {day(26, 11, 2026), day(20, 12, 2026)}) {
+        SCOPED_TRACE(dated.toString().toStdString());
+        const QDate due = dated > day(6, 12, 2026) ? dated : day(6, 12, 2026);  // else today
+        testServer().db().exec("DELETE FROM VENCLINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROP = :L",
+                               {{"N", number(2)}, {"L", number(4)}});
+        testServer().db().exec("UPDATE PROPOSTAFAS SET DTPROPOSFAS = :D WHERE NRPROPOSFAS = :N",
+                               {{"D", midnightOf(dated)}, {"N", number(2)}});
+        openLine("2002");
+        ASSERT_EQ(schedule().recordCount(), 0);
+        EXPECT_EQ(firstDate().date(), due) << "where a generation would start";
+        ASSERT_TRUE(runHandler([&] { lineArea().addFirstInstallment(); })) << errors().toStdString();
+        EXPECT_EQ(schedule().recordCount(), 1);
+        EXPECT_EQ(schedule()["DTVELUSOPEDP"].asDateTime().date(), due);
+        EXPECT_EQ(cents(schedule()["VRVELUSOPEDP"].asFloat()), 130100);
+        EXPECT_EQ(calls.count("SetVencimento"), 0);
+        ASSERT_TRUE(change(1, [](ClientTable& s) { s["VRVELUSOPEDP"].setAsFloat(1000); }));
+        ASSERT_TRUE(runHandler([&] { lineArea().confirmSchedule(); })) << errors().toStdString();
+        ASSERT_EQ(storedOfLine(4).size(), 1);
+        EXPECT_EQ(storedOfLine(4).first().cents, 130100);
+        EXPECT_EQ(storedOfLine(4).first().due, due);
+        Cli_cot05000::releaseAll();
+    }
+}
+
+TEST_F(LineInstallments, KeysTheGridAndTheCountTake) {
+    openLine("2001");
+    TDBGrid& installments = grid();
+    ASSERT_TRUE(focusWidget(installments));
+    ASSERT_TRUE(installments.setSelectedField("VRVELUSOPEDP"));
+    typeText(installments, "a1/2,3,4");
+    ASSERT_TRUE(installments.editorMode());
+    EXPECT_EQ(installments.inplaceEditor()->text(), "12,34") << "letters, slashes and a second comma are dropped";
+    pressKey(installments, Qt::Key_Escape);
+    pressKey(installments, Qt::Key_Escape);
+
+    TNumberEdit& count = countEdit();
+    const auto typed = [&](const QString& keys) {
+        count.clear();
+        type(*screen, "nedParcelas", keys);
+        return count.text();
+    };
+    EXPECT_EQ(QStringList({typed("123"), typed("99"), typed("100")}), QStringList({"12", "99", "10"}));
+    count.selectAll();
+    typeText(count, "5");
+    EXPECT_EQ(count.text(), "5") << "a digit over the selection replaces it";
+}
 
 }  // namespace
