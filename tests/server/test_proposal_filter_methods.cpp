@@ -226,29 +226,18 @@ TEST_P(ProposalFilterTest, ReferenceOperatorAndCombinations) {
 }
 
 TEST_P(ProposalFilterTest, PickListsOfTheFilter) {
-    NetConnection& net = server_.connection();
-    const Packet clients = net.getPacket("GetPesqCliente");
-    const QStringList clientFields{"IDMARCADO", "IDCLIENPROSP", "CDFILIAL", "CDCLIENTE", "NRINSJURCLIE",
-                                   "NMFANTCLIE", "IDTPIJURCLIE", "NMRAZSOCCLIE"};
-    EXPECT_EQ(names(clients), clientFields);
-    EXPECT_EQ(clients.fields[0].type, FieldType::FixedString);
-    EXPECT_EQ(clients.fields[3].size, 21);
-    EXPECT_EQ(clients.rows.size(), 8);
-    EXPECT_EQ(cells(clients, 0, {"NMFANTCLIE", "IDCLIENPROSP"}), QStringList({"Alfa Sistemas", "C"})) << "by name";
+    const Packet clients = packet("GetPesqCliente"), prospects = packet("GetPesqProspect"), contacts = packet("GetPesqCont");
+    EXPECT_EQ(names(clients), QStringList({"IDMARCADO", "IDCLIENPROSP", "CDFILIAL", "CDCLIENTE", "NRINSJURCLIE",
+                                           "NMFANTCLIE", "IDTPIJURCLIE", "NMRAZSOCCLIE"}));
+    EXPECT_EQ(names(contacts), QStringList({"IDCLIENPROSP", "IDMARCADO", "CDFILIAL", "NRCONTATO", "DSREFECONT"}));
+    EXPECT_EQ(std::tuple(clients.fields[0].type, clients.fields[3].size, prospects.fields[3].name, contacts.fields[3].size),
+              std::tuple(FieldType::FixedString, 21, QString("CDPROSPECT"), 10));
+    EXPECT_EQ(QList<qsizetype>({clients.rows.size(), prospects.rows.size(), contacts.rows.size()}), QList<qsizetype>({8, 4, 6}));
+    // By name, nothing marked yet; Daniel Nunes is a prospect's contact.
+    EXPECT_EQ(cells(clients, 0, {"NMFANTCLIE", "IDCLIENPROSP"}) + cells(prospects, 0, {"NMFANTPROS", "IDCLIENPROSP"}) +
+                  cells(contacts, 0, {"DSREFECONT"}) + cells(contacts, 3, {"IDCLIENPROSP"}),
+              QStringList({"Alfa Sistemas", "C", "Delta Engenharia", "P", "Ana Paula - Compras Alfa", "P"}));
     EXPECT_TRUE(clients.value(0, "IDMARCADO").toString().trimmed().isEmpty());
-
-    const Packet prospects = net.getPacket("GetPesqProspect");
-    EXPECT_EQ(prospects.rows.size(), 4);
-    EXPECT_EQ(prospects.fields[3].name, "CDPROSPECT");
-    EXPECT_EQ(cells(prospects, 0, {"NMFANTPROS", "IDCLIENPROSP"}), QStringList({"Delta Engenharia", "P"}));
-
-    const Packet contacts = net.getPacket("GetPesqCont");
-    const QStringList contactFields{"IDCLIENPROSP", "IDMARCADO", "CDFILIAL", "NRCONTATO", "DSREFECONT"};
-    EXPECT_EQ(names(contacts), contactFields);
-    EXPECT_EQ(contacts.fields[3].size, 10);
-    EXPECT_EQ(contacts.rows.size(), 6);
-    EXPECT_EQ(contacts.value(0, "DSREFECONT").toString(), "Ana Paula - Compras Alfa");
-    EXPECT_EQ(contacts.value(3, "IDCLIENPROSP").toString(), "P") << "Daniel Nunes, a prospect's contact";
 }
 
 COT_ON_EVERY_BACKEND(ProposalFilterTest);
