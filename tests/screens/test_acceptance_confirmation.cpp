@@ -57,44 +57,38 @@ protected:
     int shownRows = -1, shownColumns = -1;
 };
 
+// What the window showed, as "text|total|rows|columns".
 TEST_F(AcceptanceConfirmation, ShowsTheRowsTextAndTotalAndReturnsTheAnswerAlsoThroughTheModulesEntry) {
+    const auto shown = [this] { return QStringLiteral("%1|%2|%3|%4").arg(shownText).arg(shownTotal).arg(shownRows).arg(shownColumns); };
     answer("btnSim");
     EXPECT_EQ(Cli_cot05006::CriaConfAceite(lines, "Confirma?"), mrYes);
-    EXPECT_EQ(shownText, "Confirma?");
-    EXPECT_EQ(shownRows, 2);
-    EXPECT_EQ(shownColumns, 2) << "only the visible fields";
-    EXPECT_DOUBLE_EQ(shownTotal, 1800.5) << "opened without an approval dialog: the table's own total";
+    // Only the visible fields; opened without an approval dialog: the table's own total.
+    EXPECT_EQ(shown(), "Confirma?|1800.5|2|2");
 
     answer("btnNao");
     EXPECT_EQ(Cli_cot05006::CriaConfAceite(lines, "Confirma?"), mrNo);
     answer({});
     const int closed = Cli_cot05006::CriaConfAceite(lines, "Confirma?");
-    EXPECT_NE(closed, mrYes) << "closing the window is no yes";
-    EXPECT_NE(closed, mrNo);
+    EXPECT_TRUE(closed != mrYes && closed != mrNo) << "closing the window is no answer";
     EXPECT_EQ(lines.recordCount(), 2) << "the table stays the caller's";
 
     // The module's entry takes a table reference and the text.
     answer("btnSim");
     EXPECT_EQ(Cli_cot05006::IniProc({tableReference(lines), QStringLiteral("Gerar aceite?")}), mrYes);
-    EXPECT_EQ(shownText, "Gerar aceite?");
-    EXPECT_DOUBLE_EQ(shownTotal, 1800.5);
+    EXPECT_EQ(shown(), "Gerar aceite?|1800.5|2|2");
     EXPECT_THROW(Cli_cot05006::IniProc({QVariant(0), QStringLiteral("x")}), UserError);
     EXPECT_EQ(runner.shown().size(), 4);
-}
 
-TEST_F(AcceptanceConfirmation, TheTotalFollowsTheFilterAndAnEmptyTableShowsZero) {
+    // The total follows the table's filter; an empty one shows zero.
     lines.setFilter(QStringLiteral("VRLINPROD > 1000"));
     lines.setFiltered(true);
     answer("btnSim");
     Cli_cot05006::CriaConfAceite(lines, "x");
-    EXPECT_DOUBLE_EQ(shownTotal, 1500);
-    EXPECT_EQ(shownRows, 1);
-
+    EXPECT_EQ(shown(), "x|1500|1|2");
     lines.setFilter(QStringLiteral("VRLINPROD > 5000"));
     answer("btnNao");
     Cli_cot05006::CriaConfAceite(lines, "x");
-    EXPECT_DOUBLE_EQ(shownTotal, 0);
-    EXPECT_EQ(shownRows, 0);
+    EXPECT_EQ(shown(), "x|0|0|2");
 }
 
 }  // namespace

@@ -41,10 +41,8 @@ protected:
 TEST_F(ListLayout, TheValueAndNumberColumnsAndATitleClickSortsKeepingTheCurrentProposal) {
     openScreen();
     TColumn* value = grid()->columnOf("VRTOTAL");
-    ASSERT_NE(value, nullptr);
-    EXPECT_EQ(value->caption(), "Valor único");
-    ASSERT_NE(grid()->columnOf("VRMENSAL"), nullptr);
-    EXPECT_EQ(grid()->columnOf("VRMENSAL")->caption(), "Mensal");
+    ASSERT_TRUE(value && grid()->columnOf("VRMENSAL"));
+    EXPECT_EQ(value->caption() + u'|' + grid()->columnOf("VRMENSAL")->caption(), "Valor único|Mensal");
     EXPECT_EQ(place("VRMENSAL"), place("VRTOTAL") + 1) << "the monthly value beside the one-off one";
     ASSERT_TRUE(select(1));
     const int row = grid()->row();
@@ -55,10 +53,10 @@ TEST_F(ListLayout, TheValueAndNumberColumnsAndATitleClickSortsKeepingTheCurrentP
     const auto align = grid()->gridModel()->data(grid()->gridModel()->index(row, value->index), Qt::TextAlignmentRole);
     EXPECT_TRUE(align.value<Qt::Alignment>() & Qt::AlignRight);
     // Procurar offers the client's or prospect's name by the column's title.
-    EXPECT_EQ(screen->proposal()["NOME"].label(), "Nome do Contratante");
     // The number as people read it, its version after the slash; the stored key unchanged.
-    EXPECT_EQ(screen->proposal()["PROPOSTAVERS"].displayText(), "1/01");
-    EXPECT_EQ(screen->proposal()["NRPROPOSFAS"].asString(), number(1));
+    ClientTable& t = screen->proposal();
+    EXPECT_EQ(QStringList({t["NOME"].label(), t["PROPOSTAVERS"].displayText(), t["NRPROPOSFAS"].asString()}),
+              QStringList({"Nome do Contratante", "1/01", number(1)}));
     EXPECT_GT(widthOf("PROPOSTAVERS"), grid()->fontMetrics().horizontalAdvance("1/01"));
 
     // A title click sorts, and the current proposal stays selected.
@@ -66,7 +64,6 @@ TEST_F(ListLayout, TheValueAndNumberColumnsAndATitleClickSortsKeepingTheCurrentP
     const int column = grid()->columnOf("VRTOTAL")->index;
     grid()->titleSortClick(column);
     EXPECT_EQ(screen->NR(), number(3)) << "the same proposal stays current";
-    ClientTable& t = screen->proposal();
     double previous = -1;
     for (int r = 0; r < grid()->gridModel()->rowCount(); ++r) {
         ClientTable::RowView view(t, grid()->gridModel()->tableRow(r));
@@ -90,9 +87,7 @@ TEST_F(ListLayout, WidthsAndOrderAreKeptThroughReloadsForTheOperator) {
     screen->Close();
 
     reopen();
-    EXPECT_EQ(widthOf("VRTOTAL"), standard + 60);
-    EXPECT_EQ(place("NOME"), 1);
-    EXPECT_EQ(place("IDSITUACAO"), 0);
+    EXPECT_EQ(QList<int>({widthOf("VRTOTAL"), place("NOME"), place("IDSITUACAO")}), QList<int>({standard + 60, 1, 0}));
     signInAs("GERENTE");
     reopen();
     EXPECT_EQ(place("NOME"), grid()->columnOf("NOME")->index) << "another operator has the standard layout";
@@ -103,10 +98,7 @@ TEST_F(ListLayout, AColumnNoLongerListedIsPassedOver) {
     SettingsStore().save("COT05000_colunas", Session::instance().operatorCode(), "dbgPadrao",
                          {{"COLUNAVELHA", "80"}, {"NOME", "250"}, {"IDSITUACAO", "27"}, {"PROPOSTAVERS", "300"}});
     openScreen();
-    EXPECT_EQ(place("NOME"), 0);
-    EXPECT_EQ(place("IDSITUACAO"), 1);
-    EXPECT_EQ(place("PROPOSTAVERS"), 2);
-    EXPECT_EQ(widthOf("NOME"), 250);
+    EXPECT_EQ(QList<int>({place("NOME"), place("IDSITUACAO"), place("PROPOSTAVERS"), widthOf("NOME")}), QList<int>({0, 1, 2, 250}));
     EXPECT_GT(place("VRTOTAL"), 2) << "a column the layout does not know keeps its place after";
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
 }
@@ -126,8 +118,7 @@ TEST_F(ListLayout, EnterOrADoubleClickOpensTheForm) {
     ASSERT_TRUE(menu(screen->menus().mnuProposta));
     ASSERT_TRUE(select(4));
     ASSERT_TRUE(grid->setSelectedField("DSREFEPROPOSFAS"));
-    const QModelIndex cell = grid->model()->index(grid->row(), grid->selectedIndex());
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(grid->row(), grid->selectedIndex())).center());
     processEvents();
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
     EXPECT_EQ(screen->NR(), number(4));

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QSet>
 
 #include "dialogs/compare/version_compare_launch.h"
 #include "dialogs/compare/version_compare_window.h"
+#include "screens/list_cases.h"
 #include "screens/proposal_fixture.h"
 #include "ui/db_grid.h"
 #include "ui/edits.h"
@@ -28,27 +30,15 @@ protected:
             if (row.value(p.indexOf("IDMUDANCA")).toString() != "T") out.rows << row;
         return out;
     }
-    static QStringList gridColumn(TfrmComparaVersoes& w, const QString& field) {
-        return serverColumn(w.cdsDiferencas->data(), field);
+    static QString pair(TfrmComparaVersoes& w) {
+        return w.cbbVersao1->currentData().toString() + u'/' + w.cbbVersao2->currentData().toString();
     }
-    static QStringList serverColumn(const Packet& p, const QString& field) {
-        QStringList out;
-        for (int r = 0; r < p.rows.size(); ++r) out << p.value(r, field).toString();
-        return out;
-    }
+    static QStringList gridColumn(TfrmComparaVersoes& w, const QString& field) { return column(w.cdsDiferencas->data(), field); }
     // Opens the window on demo proposal 6 at `version` and runs `check` on it.
     void openOn(const QString& version, const std::function<void(TfrmComparaVersoes&)>& check) {
         if (!screen) openScreen();
         ASSERT_TRUE(select(6, version));
-        bool ran = false;
-        runner.expect(
-            [&](QWidget& w) {
-                ran = true;
-                check(static_cast<TfrmComparaVersoes&>(w));
-            },
-            "frmComparaVersoes");
-        ASSERT_TRUE(runHandler([&] { openVersionCompare(*screen); }));
-        EXPECT_TRUE(ran);
+        EXPECT_TRUE(whileShown<TfrmComparaVersoes>(runner, "frmComparaVersoes", check, [&] { openVersionCompare(*screen); }));
     }
 };
 
@@ -56,16 +46,14 @@ TEST_F(VersionCompareWindow, OpensOnTheCurrentVersionAgainstThePreviousOrTheFirs
     openOn("02", [&](TfrmComparaVersoes& w) {
         EXPECT_EQ(w.windowTitle(), "Comparar Versões");
         EXPECT_EQ(w.cbbVersao1->count(), 3) << "the versions of the number in the list";
-        EXPECT_EQ(w.cbbVersao1->currentData().toString(), "01");
-        EXPECT_EQ(w.cbbVersao2->currentData().toString(), "02");
+        EXPECT_EQ(pair(w), "01/02");
 
         const Packet expected = serverRows("01", "02");
         ASSERT_GT(expected.rows.size(), 0);
-        EXPECT_EQ(gridColumn(w, "DSITEM"), serverColumn(expected, "DSITEM"));
-        EXPECT_EQ(gridColumn(w, "VLVERSAO2"), serverColumn(expected, "VLVERSAO2"));
+        EXPECT_EQ(gridColumn(w, "DSITEM"), column(expected, "DSITEM"));
+        EXPECT_EQ(gridColumn(w, "VLVERSAO2"), column(expected, "VLVERSAO2"));
         EXPECT_TRUE(gridColumn(w, "DSMUDANCA").contains("Alterado"));
-        EXPECT_EQ(w.dbgDiferencas->column(4)->title, "Versão 01");
-        EXPECT_EQ(w.dbgDiferencas->column(5)->title, "Versão 02");
+        EXPECT_EQ(w.dbgDiferencas->column(4)->title + w.dbgDiferencas->column(5)->title, "Versão 01Versão 02");
         EXPECT_TRUE(w.lblTotal1->caption().startsWith("Versão 01: licença de uso "))
             << w.lblTotal1->caption().toStdString();
         EXPECT_TRUE(w.lblTotal2->caption().contains("mensal 520,00")) << w.lblTotal2->caption().toStdString();
@@ -74,10 +62,9 @@ TEST_F(VersionCompareWindow, OpensOnTheCurrentVersionAgainstThePreviousOrTheFirs
         // the newest.
         type(w, "cbbVersao1", "01");
         type(w, "cbbVersao2", "03");
-        EXPECT_EQ(w.cbbVersao1->currentData().toString(), "01");
-        EXPECT_EQ(w.cbbVersao2->currentData().toString(), "03");
+        EXPECT_EQ(pair(w), "01/03");
         ASSERT_TRUE(runHandler([&] { w.sbtCompararClick(); }));
-        EXPECT_EQ(gridColumn(w, "DSITEM"), serverColumn(serverRows("01", "03"), "DSITEM"));
+        EXPECT_EQ(gridColumn(w, "DSITEM"), column(serverRows("01", "03"), "DSITEM"));
         EXPECT_EQ(w.dbgDiferencas->column(5)->title, "Versão 03");
         EXPECT_TRUE(w.lblTotal2->caption().startsWith("Versão 03: ")) << w.lblTotal2->caption().toStdString();
 
@@ -91,8 +78,7 @@ TEST_F(VersionCompareWindow, OpensOnTheCurrentVersionAgainstThePreviousOrTheFirs
 
     // The first version is compared with the next; rows take their change's colour.
     openOn("01", [&](TfrmComparaVersoes& w) {
-        EXPECT_EQ(w.cbbVersao1->currentData().toString(), "01");
-        EXPECT_EQ(w.cbbVersao2->currentData().toString(), "02");
+        EXPECT_EQ(pair(w), "01/02");
         const QStringList changes = gridColumn(w, "IDMUDANCA");
         // Row 0 is the current (selected) row; the others are painted in their change's colour.
         w.resize(1000, 600);
@@ -107,10 +93,9 @@ TEST_F(VersionCompareWindow, OpensOnTheCurrentVersionAgainstThePreviousOrTheFirs
         }
         EXPECT_GT(checked, 0);
     });
-    EXPECT_EQ(TfrmComparaVersoes::changeText("I"), "Incluído");
-    EXPECT_EQ(TfrmComparaVersoes::changeText("E"), "Excluído");
-    EXPECT_NE(TfrmComparaVersoes::changeColour("I"), TfrmComparaVersoes::changeColour("E"));
-    EXPECT_NE(TfrmComparaVersoes::changeColour("A"), TfrmComparaVersoes::changeColour("E"));
+    EXPECT_EQ(TfrmComparaVersoes::changeText("I") + u'|' + TfrmComparaVersoes::changeText("E"), "Incluído|Excluído");
+    EXPECT_EQ(QSet<QRgb>({TfrmComparaVersoes::changeColour("I").rgb(), TfrmComparaVersoes::changeColour("E").rgb(),
+                          TfrmComparaVersoes::changeColour("A").rgb()}).size(), 3);
 
     // A number with one version opens nothing.
     ASSERT_TRUE(select(2));
