@@ -23,12 +23,11 @@ using namespace cot::testing;
 
 namespace {
 
-struct Proposal {
-    ClientTable table{"cdsProposta"};
-    DataSource source{"dtsProposta"};
-
-    Proposal() {
-        ensureApplication();
+class Controls : public ScreenFixture {
+protected:
+    bool wantsServer() const override { return false; }
+    void SetUp() override {
+        ScreenFixture::SetUp();
         Packet p;
         p.fields = {{"NRPROPOSFAS", FieldType::String, 20}, {"DSREFEPROPOSFAS", FieldType::String, 10},
                     {"NRFAXPROPFAS", FieldType::String, 25},  {"DTVALPROPFAS", FieldType::DateTime, 0},
@@ -39,46 +38,34 @@ struct Proposal {
         table.setData(p);
         source.setDataSet(&table);
         table["NRFAXPROPFAS"].editMask = "(99)0000-0000;0; ";
-        Field& kind = table["IDCLIENPROSP"];
-        kind.onGetText = [](Field& f, bool) {
+        // The kind shows a word and stores its code.
+        table["IDCLIENPROSP"].onGetText = [](Field& f, bool) {
             return f.asString() == "C" ? QString("Cliente") : f.asString() == "P" ? QString("Prospect") : QString();
         };
-        kind.onSetText = [](Field& f, const QString& text) {
-            if (text == "Cliente") f.setValue("C");
-            else if (text == "Prospect") f.setValue("P");
+        table["IDCLIENPROSP"].onSetText = [](Field& f, const QString& text) {
+            f.setValue(text == "Cliente" ? "C" : text == "Prospect" ? "P" : f.value());
         };
-    }
-};
-
-// A window with the controls under test plus a neutral edit to move the focus to.
-struct Window {
-    QWidget widget;
-    TEdit* other;
-    Window() {
-        new QVBoxLayout(&widget);
-        other = add(new TEdit("edtOutro"));
+        new QVBoxLayout(&window);
+        other = add(new TEdit("edtOutro"));  // a neutral edit to move the focus to
     }
     template <class T>
     T* add(T* w) {
-        widget.layout()->addWidget(w);
+        window.layout()->addWidget(w);
         return w;
     }
-};
-
-class Controls : public ScreenFixture {
-protected:
-    bool wantsServer() const override { return false; }
     // A control of type T on the window, bound to `field` of the proposal, the window shown.
     template <class T>
     T* bound(const char* name, const char* field) {
-        auto* control = w.add(new T(name));
-        control->setDataSource(&p.source);
+        auto* control = add(new T(name));
+        control->setDataSource(&source);
         control->setDataField(field);
-        showAndActivate(w.widget);
+        showAndActivate(window);
         return control;
     }
-    Proposal p;
-    Window w;
+    ClientTable table{"cdsProposta"};
+    DataSource source{"dtsProposta"};
+    QWidget window;
+    TEdit* other = nullptr;
 };
 
 }  // namespace
@@ -93,26 +80,26 @@ TEST_F(Controls, BoundEditTypingEditsAndThePendingTextGoesOnExitOrPostThroughThe
     focusWidget(*edit);
     edit->selectAll();
     typeText(*edit, "abc");
-    EXPECT_EQ(p.table.state(), DataSetState::Edit);
-    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "Ref");
-    p.table["VRPACOTESERV"].setAsFloat(10);
+    EXPECT_EQ(table.state(), DataSetState::Edit);
+    EXPECT_EQ(table["DSREFEPROPOSFAS"].asString(), "Ref");
+    table["VRPACOTESERV"].setAsFloat(10);
     EXPECT_EQ(edit->QLineEdit::text(), "abc");
-    focusWidget(*w.other);
-    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "abc");
-    p.table.cancel();
+    focusWidget(*other);
+    EXPECT_EQ(table["DSREFEPROPOSFAS"].asString(), "abc");
+    table.cancel();
     EXPECT_EQ(edit->QLineEdit::text(), "Ref");
 
     QStringList seen;
-    p.table["DSREFEPROPOSFAS"].onSetText = [&](Field& f, const QString& text) {
+    table["DSREFEPROPOSFAS"].onSetText = [&](Field& f, const QString& text) {
         seen << text;
         f.setValue(text.toUpper());
     };
     focusWidget(*edit);
     edit->selectAll();
     typeText(*edit, "nova");
-    p.table.post();
+    table.post();
     EXPECT_EQ(seen, QStringList({"nova"}));
-    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "NOVA");
+    EXPECT_EQ(table["DSREFEPROPOSFAS"].asString(), "NOVA");
     EXPECT_EQ(edit->QLineEdit::text(), "NOVA");
 }
 
@@ -121,8 +108,8 @@ TEST_F(Controls, BoundEditTypingEditsAndThePendingTextGoesOnExitOrPostThroughThe
 TEST_F(Controls, BoundEditRefusesKeysWhenTheFieldCannotChangeAndKeepsTheFocusOnARefusedText) {
     auto* edit = bound<TDBEdit>("dbeProposta", "NRPROPOSFAS");
     const std::function<void(bool)> blocks[] = {
-        [&](bool on) { p.table["NRPROPOSFAS"].readOnly = on; },
-        [&](bool on) { p.source.autoEdit = !on; },
+        [&](bool on) { table["NRPROPOSFAS"].readOnly = on; },
+        [&](bool on) { source.autoEdit = !on; },
         [&](bool on) { edit->setReadOnly(on); },
     };
     focusWidget(*edit);
@@ -130,7 +117,7 @@ TEST_F(Controls, BoundEditRefusesKeysWhenTheFieldCannotChangeAndKeepsTheFocusOnA
         block(true);
         edit->dataLink()->refresh();
         typeText(*edit, "9");
-        EXPECT_EQ(p.table.state(), DataSetState::Browse);
+        EXPECT_EQ(table.state(), DataSetState::Browse);
         EXPECT_EQ(edit->QLineEdit::text(), "1");
         EXPECT_FALSE(edit->modified());
         block(false);
@@ -138,149 +125,138 @@ TEST_F(Controls, BoundEditRefusesKeysWhenTheFieldCannotChangeAndKeepsTheFocusOnA
 
     auto* value = bound<TDBEdit>("dbeVrPacote", "VRPACOTESERV");
     focusWidget(*value);
-    EXPECT_EQ(value->QLineEdit::text(), p.table["VRPACOTESERV"].text());
+    EXPECT_EQ(value->QLineEdit::text(), table["VRPACOTESERV"].text());
     value->selectAll();
     typeText(*value, "12x");
-    focusWidget(*w.other);
+    focusWidget(*other);
     EXPECT_TRUE(focused(*value));
     ASSERT_EQ(dialogs.errors().size(), 1);
-    EXPECT_DOUBLE_EQ(p.table["VRPACOTESERV"].asFloat(), 1500.5);
+    EXPECT_DOUBLE_EQ(table["VRPACOTESERV"].asFloat(), 1500.5);
 }
 
 TEST_F(Controls, BoundEditMaskStoresDigitsOnly) {
     auto* fax = bound<TDBEdit>("dbeFax", "NRFAXPROPFAS");
     // A stored number comes back with its literals.
-    p.table.next();
+    table.next();
     EXPECT_EQ(fax->displayText(), "(11)3333-4444");
 
     // A new row focused by code, as a screen does after Incluir: typing starts at the
     // first blank, not after the blanks the previous row's text left the cursor behind.
-    p.table.append();
+    table.append();
     fax->setFocus();
     processEvents();
     typeText(*fax, "1140041234");
     EXPECT_EQ(fax->displayText(), "(11)4004-1234");
-    p.table["NRPROPOSFAS"].setAsString("3");
-    p.table.post();
-    EXPECT_EQ(p.table["NRFAXPROPFAS"].asString(), "1140041234");
+    table["NRPROPOSFAS"].setAsString("3");
+    table.post();
+    EXPECT_EQ(table["NRFAXPROPFAS"].asString(), "1140041234");
 }
 
-TEST_F(Controls, DateEditsBoundDateValidatesKeepsFocusAndClearsWhenEmpty) {
+// A date that does not exist keeps the focus with its message, bound or not; an emptied
+// bound date is "not set", and a set-text handler sees the masked empty text.
+TEST_F(Controls, DateEditsValidateKeepTheFocusAndClearWhenEmptyAndNumberEditsFormat) {
     auto* date = bound<TDBDateEditPlus>("depValidade", "DTVALPROPFAS");
-    EXPECT_EQ(date->displayText(), "10/03/2026");
-    EXPECT_EQ(date->weekdayName(), "Terça-feira");
-
+    auto* due = add(new TDateEditPlus("depDataVenc"));
+    auto* total = add(new TNumberEdit("nedVrTotal"));
+    total->setDisplayFormat("###,##0.00");
+    showAndActivate(window);
+    EXPECT_EQ(date->displayText() + ' ' + date->weekdayName(), "10/03/2026 Terça-feira");
     focusWidget(*date);
     date->selectAll();
     date->home(false);
     typeText(*date, "31022026");
-    focusWidget(*w.other);
-    EXPECT_EQ(dialogs.errors(), QStringList({"'31/02/2026' não é uma data válida."}));
+    focusWidget(*other);
     EXPECT_TRUE(focused(*date));
-    EXPECT_EQ(p.table["DTVALPROPFAS"].asDateTime().date(), QDate(2026, 3, 10));
-
-    date->setText(QString());  // emptied: "not set"
-    focusWidget(*w.other);
-    EXPECT_TRUE(p.table["DTVALPROPFAS"].isNull());
-
-    // With a set-text handler, the handler sees the masked empty text.
+    EXPECT_EQ(table["DTVALPROPFAS"].asDateTime().date(), QDate(2026, 3, 10));
+    date->setText(QString());
+    focusWidget(*other);
+    EXPECT_TRUE(table["DTVALPROPFAS"].isNull());
     QStringList seen;
-    p.table["DTVALPROPFAS"].onSetText = [&](Field& f, const QString& text) {
-        seen << text;
-        f.clear();
-    };
+    table["DTVALPROPFAS"].onSetText = [&](Field& f, const QString& text) { seen << text, f.clear(); };
     focusWidget(*date);
     date->setText(QString());
-    focusWidget(*w.other);
+    focusWidget(*other);
     EXPECT_EQ(seen, QStringList({"  /  /    "}));
-}
 
-TEST_F(Controls, DateEditsUnboundDateAndNumberEdits) {
-    auto* due = w.add(new TDateEditPlus("depDataVenc"));
-    auto* total = w.add(new TNumberEdit("nedVrTotal"));
-    total->setDisplayFormat("###,##0.00");
-    showAndActivate(w.widget);
-
-    EXPECT_TRUE(due->isEmpty());
-    EXPECT_FALSE(due->date().isValid());
+    EXPECT_TRUE(due->isEmpty() && !due->date().isValid());
     due->setDate(QDate(2026, 1, 4));
-    EXPECT_EQ(due->text(), "04/01/2026");
-    EXPECT_EQ(due->weekdayName(), "Domingo");
-    EXPECT_EQ(due->toolTip(), "Domingo");
+    EXPECT_EQ(QStringList({due->text(), due->weekdayName(), due->toolTip()}),
+              QStringList({"04/01/2026", "Domingo", "Domingo"}));
     focusWidget(*due);
     due->setText("32/01/2026");
     focusWidget(*total);
-    EXPECT_EQ(dialogs.errors(), QStringList({"'32/01/2026' não é uma data válida."}));
+    EXPECT_EQ(dialogs.errors(), QStringList({"'31/02/2026' não é uma data válida.", "'32/01/2026' não é uma data válida."}));
     EXPECT_TRUE(focused(*due));
     due->setText("");
     focusWidget(*total);
     EXPECT_TRUE(focused(*total));
 
+    // A number reads plain while focused, formatted after; letters are refused.
     total->setValue(1234.5);
-    EXPECT_EQ(total->text(), "1234,50");  // focused: plain
-    focusWidget(*w.other);
+    EXPECT_EQ(total->text(), "1234,50");
+    focusWidget(*other);
     EXPECT_EQ(total->text(), "1.234,50");
     EXPECT_DOUBLE_EQ(total->value(), 1234.5);
     focusWidget(*total);
     total->selectAll();
-    typeText(*total, "9x9,5");  // letters are refused
+    typeText(*total, "9x9,5");
     EXPECT_EQ(total->text(), "99,5");
     EXPECT_DOUBLE_EQ(total->value(), 99.5);
 }
 
 TEST_F(Controls, BoundComboBoxShowsWordsAndStoresCodesThroughHandlers) {
-    auto* kind = w.add(new TDBComboBox("dbcTipo"));
+    auto* kind = add(new TDBComboBox("dbcTipo"));
     kind->setItems({"Cliente", "Prospect"});
-    kind->setDataSource(&p.source);
+    kind->setDataSource(&source);
     kind->setDataField("IDCLIENPROSP");
-    showAndActivate(w.widget);
+    showAndActivate(window);
     EXPECT_EQ(kind->text(), "Cliente");
-    p.table.next();
+    table.next();
     EXPECT_EQ(kind->text(), "Prospect");
 
     EXPECT_TRUE(kind->choose(0));
-    EXPECT_EQ(p.table.state(), DataSetState::Edit);
-    p.table.post();
-    EXPECT_EQ(p.table["IDCLIENPROSP"].asString(), "C");
+    EXPECT_EQ(table.state(), DataSetState::Edit);
+    table.post();
+    EXPECT_EQ(table["IDCLIENPROSP"].asString(), "C");
 
     // A change handler that writes another field of the row refreshes every control;
     // the pending choice must survive it and reach the field.
-    kind->onChange = [this] { p.table["DSREFEPROPOSFAS"].setValue("Mudou"); };
+    kind->onChange = [this] { table["DSREFEPROPOSFAS"].setValue("Mudou"); };
     kind->setCurrentIndex(1);
     EXPECT_EQ(kind->text(), "Prospect");
-    p.table.post();
-    EXPECT_EQ(p.table["IDCLIENPROSP"].asString(), "P");
-    EXPECT_EQ(p.table["DSREFEPROPOSFAS"].asString(), "Mudou");
+    table.post();
+    EXPECT_EQ(table["IDCLIENPROSP"].asString(), "P");
+    EXPECT_EQ(table["DSREFEPROPOSFAS"].asString(), "Mudou");
     kind->onChange = nullptr;
 
-    p.source.autoEdit = false;
+    source.autoEdit = false;
     EXPECT_FALSE(kind->choose(0));
-    EXPECT_EQ(p.table["IDCLIENPROSP"].asString(), "P");
+    EXPECT_EQ(table["IDCLIENPROSP"].asString(), "P");
 }
 
 TEST_F(Controls, RichEditStoresHtmlReadsPlainTextAndFollowsTheToolbar) {
-    auto* toolbar = w.add(new TFormatPanel("fpnObs"));
+    auto* toolbar = add(new TFormatPanel("fpnObs"));
     auto* obs = bound<TDBRichEdit>("dbrObs", "TXOBSPROPFAS");
 
-    p.table.next();
+    table.next();
     EXPECT_EQ(obs->toPlainText(), "texto simples");
     toolbar->toggleBold();  // no editor attached yet: nothing happens
-    EXPECT_EQ(p.table.state(), DataSetState::Browse);
+    EXPECT_EQ(table.state(), DataSetState::Browse);
 
     toolbar->setEditor(obs);
     focusWidget(*obs);
     obs->selectAll();
     toolbar->toggleBold();
-    EXPECT_EQ(p.table.state(), DataSetState::Edit);
-    p.table.post();
-    const QString stored = p.table["TXOBSPROPFAS"].asString();
+    EXPECT_EQ(table.state(), DataSetState::Edit);
+    table.post();
+    const QString stored = table["TXOBSPROPFAS"].asString();
     EXPECT_TRUE(Qt::mightBeRichText(stored));
     EXPECT_TRUE(stored.contains("texto simples"));
     EXPECT_TRUE(stored.contains("font-weight:700") || stored.contains("font-weight:600"));
 
     // Emptied text is stored as nothing, not as an empty HTML page.
-    p.table.edit();
+    table.edit();
     obs->clear();
-    p.table.post();
-    EXPECT_TRUE(p.table["TXOBSPROPFAS"].isNull());
+    table.post();
+    EXPECT_TRUE(table["TXOBSPROPFAS"].isNull());
 }
