@@ -83,36 +83,6 @@ TEST_F(WriterLineTest, ASecondWriterWaitsInLineAndGoesOnWhenTheFirstCommits) {
     }
 }
 
-// However a transaction ends, its turn ends with it: the next writer finds no one in line.
-TEST_F(WriterLineTest, TheTurnEndsWithCommitRollbackFailureAndAClosedConnection) {
-    const auto nextWriterWaits = [this] {
-        const quint64 before = SqliteWriterLine::waits();
-        insertElsewhere("next").join();
-        return SqliteWriterLine::waits() != before || !failure_.empty();
-    };
-    auto db = Database::open(url_);
-    {
-        Transaction t(*db);
-        t.commit();
-    }
-    EXPECT_FALSE(nextWriterWaits()) << "after a commit";
-    { Transaction t(*db); }
-    EXPECT_FALSE(nextWriterWaits()) << "after a rollback";
-    {
-        Transaction outer(*db);
-        Transaction inner(*db);  // a savepoint: still the outer transaction's turn
-        inner.commit();
-        outer.commit();
-    }
-    EXPECT_FALSE(nextWriterWaits()) << "after nested transactions";
-    EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO T (ID, WHO) VALUES (1, 'a'), (1, 'b')"), {}),
-                 server::DatabaseError);
-    EXPECT_FALSE(nextWriterWaits()) << "after a change that failed outside a transaction";
-    db->begin();
-    db.reset();  // closed with its transaction open
-    EXPECT_FALSE(nextWriterWaits()) << "after a connection closed mid-transaction";
-}
-
 // A connection whose COMMIT stops with something other than an engine error.
 class CommitStops final : public Database {
 public:
@@ -138,23 +108,50 @@ private:
     Database& db_;
 };
 
-TEST_F(WriterLineTest, ACommitStoppedByAnythingEndsTheTurnAndTheEnginesLock) {
+// However a transaction ends (commit, rollback, a failure, a commit stopped by anything, a
+// closed connection), its turn ends with it: the next writer finds no one in line.
+TEST_F(WriterLineTest, TheTurnEndsHoweverTheTransactionEnds) {
+    const auto nextWriterWaits = [this] {
+        const quint64 before = SqliteWriterLine::waits();
+        insertElsewhere("next").join();
+        return SqliteWriterLine::waits() != before || !failure_.empty();
+    };
     auto db = Database::open(url_);
-    CommitStops stops(*db);
-    EXPECT_THROW(
-        {
-            Transaction t(stops);
-            stops.exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('lost')"), {});
-            t.commit();
-        },
-        std::bad_alloc);
+    {
+        Transaction t(*db);
+        t.commit();
+    }
+    EXPECT_FALSE(nextWriterWaits()) << "after a commit";
+    { Transaction t(*db); }
+    EXPECT_FALSE(nextWriterWaits()) << "after a rollback";
+    {
+        Transaction outer(*db);
+        Transaction inner(*db);  // a savepoint: still the outer transaction's turn
+        inner.commit();
+        outer.commit();
+    }
+    EXPECT_FALSE(nextWriterWaits()) << "after nested transactions";
+    EXPECT_THROW(db->exec(QStringLiteral("INSERT INTO T (ID, WHO) VALUES (1, 'a'), (1, 'b')"), {}),
+                 server::DatabaseError);
+    EXPECT_FALSE(nextWriterWaits()) << "after a change that failed outside a transaction";
+    {
+        CommitStops stops(*db);
+        EXPECT_THROW(
+            {
+                Transaction t(stops);
+                stops.exec(QStringLiteral("INSERT INTO T (WHO) VALUES ('lost')"), {});
+                t.commit();
+            },
+            std::bad_alloc);
+    }
     EXPECT_FALSE(db->inTransaction());
-    const quint64 before = SqliteWriterLine::waits();
-    insertElsewhere("next").join();
-    EXPECT_EQ(failure_, "");
-    EXPECT_EQ(SqliteWriterLine::waits(), before) << "the next writer found the turn free";
-    EXPECT_EQ(rows(), 1);
+    EXPECT_FALSE(nextWriterWaits()) << "after a commit stopped by something other than the engine";
+    EXPECT_EQ(db->scalar(QStringLiteral("SELECT COUNT(*) FROM T WHERE WHO = 'lost'"), {}).toInt(), 0);
+    db->begin();
+    db.reset();  // closed with its transaction open
+    EXPECT_FALSE(nextWriterWaits()) << "after a connection closed mid-transaction";
 }
+
 
 TEST_F(WriterLineTest, ASecondConnectionOfTheSameThreadDoesNotWaitForItsOwnTurn) {
     auto first = Database::open(url_);
