@@ -49,8 +49,14 @@ protected:
             if (r[p.indexOf("CDITEM")] == key) return r;
         return {};
     }
-    Delta deltaOf(const Packet& p, QList<RowChange> changes) { return {p.fields, changes}; }
-    RpcResult save(NetConnection& net, const Delta& d) { return net.call("SetItens", {QVariant::fromValue(d)}); }
+    // `r` with the cells given (column, value) changed.
+    static QVariantList with(QVariantList r, std::initializer_list<std::pair<int, QVariant>> cells) {
+        for (const auto& [c, v] : cells) r[c] = v;
+        return r;
+    }
+    RpcResult save(NetConnection& net, const Packet& p, QList<RowChange> changes) {
+        return net.call("SetItens", {QVariant::fromValue(Delta{p.fields, changes})});
+    }
     Packet stored() { return server_.db().query("SELECT * FROM TITEMTESTE ORDER BY CDITEM"); }
 
     TestServer server_;
@@ -64,15 +70,12 @@ TEST_P(ResolverTest, ValuesRoundTripAndJoinedColumnsAreIgnored) {
     EXPECT_EQ(cot::testing::cells(p, 1, {"NMITEM", "DTITEM"}), QStringList(2, "<null>"));
 
     const QDateTime when(QDate(2027, 1, 31), QTime(23, 59, 58));
-    QVariantList c{"C", "Manutenção \"mensal\"; --", 0.1 + 0.2, when, qint64(3), "ignorado"};
-    QVariantList a = row(p, "A"), a2 = a;
-    a2[1] = QVariant();            // a text cleared to null
-    a2[3] = QDateTime();           // a date cleared
-    a2[5] = "outro nome";          // the joined column changes too; it is not the table's
-    QVariantList b = row(p, "B"), b2 = b;
-    b2[1] = "preenchido";          // from null
-    b2[3] = when;
-    const RpcResult r = save(net, deltaOf(p, {{ChangeOp::Insert, {}, c}, {ChangeOp::Update, a, a2}, {ChangeOp::Update, b, b2}}));
+    const QVariantList c{"C", "Manutenção \"mensal\"; --", 0.1 + 0.2, when, qint64(3), "ignorado"};
+    // A text and a date cleared to null, and the joined column changed too (it is not the
+    // table's); a null text and date filled.
+    const QVariantList a = row(p, "A"), b = row(p, "B");
+    const RpcResult r = save(net, p, {{ChangeOp::Insert, {}, c}, {ChangeOp::Update, a, with(a, {{1, {}}, {3, QDateTime()}, {5, "outro nome"}})},
+                                      {ChangeOp::Update, b, with(b, {{1, "preenchido"}, {3, when}})}});
     ASSERT_TRUE(r.ok) << r.error.toStdString();
 
     const Packet after = load(net);
@@ -85,10 +88,8 @@ TEST_P(ResolverTest, ValuesRoundTripAndJoinedColumnsAreIgnored) {
     EXPECT_TRUE(stored().value(0, "CDOPERINCL").isNull());
 
     // Changing rows back from the values just read works too (dates and floats match as stored).
-    QVariantList c2 = row(after, "C"), c3 = c2;
-    c3[2] = 99.0;
-    c3[3] = QDateTime(QDate(2027, 2, 1), QTime(0, 0));
-    const RpcResult again = save(net, deltaOf(after, {{ChangeOp::Update, c2, c3}}));
+    const QVariantList c2 = row(after, "C");
+    const RpcResult again = save(net, after, {{ChangeOp::Update, c2, with(c2, {{2, 99.0}, {3, QDateTime(QDate(2027, 2, 1), QTime(0, 0))}})}});
     EXPECT_TRUE(again.ok) << again.error.toStdString();
     EXPECT_EQ(row(load(net), "C")[2].toDouble(), 99.0);
 }
@@ -96,20 +97,16 @@ TEST_P(ResolverTest, ValuesRoundTripAndJoinedColumnsAreIgnored) {
 TEST_P(ResolverTest, AFailingChangeUndoesTheWholeDelta) {
     NetConnection& net = server_.connection();
     const Packet p = load(net);
-    QVariantList a = row(p, "A"), a2 = a;
-    a2[1] = "alterado";
-    QVariantList staleB = row(p, "B"), b2 = staleB;
-    staleB[1] = "não é o que está gravado";  // the third change cannot match
-    b2[1] = "x";
-    const RpcResult r = save(net, deltaOf(p, {{ChangeOp::Insert, {}, {"N", "novo", 1.0, QVariant(), 1, QVariant()}},
-                                              {ChangeOp::Update, a, a2},
-                                              {ChangeOp::Update, staleB, b2}}));
+    const QVariantList a = row(p, "A"), b = row(p, "B");
+    const RowChange good{ChangeOp::Update, a, with(a, {{1, "alterado"}})};
+    // The third change cannot match.
+    const RpcResult r = save(net, p, {{ChangeOp::Insert, {}, {"N", "novo", 1.0, QVariant(), 1, QVariant()}}, good,
+                                      {ChangeOp::Update, with(b, {{1, "não é o que está gravado"}}), with(b, {{1, "x"}})}});
     EXPECT_EQ(std::pair(r.ok, r.error), std::pair(false, kConflict));
     EXPECT_EQ(column(stored(), "NMITEM"), (QStringList{"Licença", ""}));
 
     // An engine failure (duplicate key) after a good change rolls back as well, without detail.
-    const RpcResult dup = save(net, deltaOf(p, {{ChangeOp::Update, a, a2},
-                                                {ChangeOp::Insert, {}, {"B", "repetido", 1.0, QVariant(), 1, QVariant()}}}));
+    const RpcResult dup = save(net, p, {good, {ChangeOp::Insert, {}, {"B", "repetido", 1.0, QVariant(), 1, QVariant()}}});
     EXPECT_EQ(std::pair(dup.ok, dup.error), std::pair(false, QString("Erro interno do servidor.")));
     EXPECT_EQ(stored().value(0, "NMITEM"), "Licença");
 }
@@ -118,25 +115,17 @@ TEST_P(ResolverTest, TheSecondOfTwoConcurrentEditorsIsRefused) {
     auto first = server_.newConnection();
     auto second = server_.newConnection();
     const Packet p1 = load(*first), p2 = load(*second);
-
-    QVariantList a = row(p1, "A"), mine = a, theirs = a;
-    mine[1] = "primeiro";
-    theirs[1] = "segundo";
-    ASSERT_TRUE(save(*first, deltaOf(p1, {{ChangeOp::Update, a, mine}})).ok);
-    EXPECT_EQ(save(*second, deltaOf(p2, {{ChangeOp::Update, a, theirs}})).error, kConflict);
+    const QVariantList a = row(p1, "A");
+    ASSERT_TRUE(save(*first, p1, {{ChangeOp::Update, a, with(a, {{1, "primeiro"}})}}).ok);
+    EXPECT_EQ(save(*second, p2, {{ChangeOp::Update, a, with(a, {{1, "segundo"}})}}).error, kConflict);
     EXPECT_EQ(stored().value(0, "NMITEM"), "primeiro");
 
     // A change to a column the first editor did not touch still goes through.
-    QVariantList otherColumn = a;
-    otherColumn[4] = qint64(9);
-    EXPECT_TRUE(save(*second, deltaOf(p2, {{ChangeOp::Update, a, otherColumn}})).ok);
+    EXPECT_TRUE(save(*second, p2, {{ChangeOp::Update, a, with(a, {{4, qint64(9)}})}}).ok);
     EXPECT_EQ(cot::testing::cells(stored(), 0, {"QTITEM", "NMITEM"}), (QStringList{"9", "primeiro"}));
 
     // A float column compared from a stale value conflicts like any other.
-    QVariantList staleValue = a, newValue = a;
-    staleValue[2] = 1234.57;
-    newValue[2] = 1.0;
-    EXPECT_EQ(save(*second, deltaOf(p2, {{ChangeOp::Update, staleValue, newValue}})).error, kConflict);
+    EXPECT_EQ(save(*second, p2, {{ChangeOp::Update, with(a, {{2, 1234.57}}), with(a, {{2, 1.0}})}}).error, kConflict);
     EXPECT_EQ(stored().value(0, "VRITEM").toDouble(), 1234.56);
 }
 
@@ -145,17 +134,15 @@ TEST_P(ResolverTest, DeletedRowsConflictWithLaterChangesAndDeltasWithoutTheKeyAr
     auto second = server_.newConnection();
     const Packet p = load(*first);
     const QVariantList b = row(p, "B");
-    ASSERT_TRUE(save(*first, deltaOf(p, {{ChangeOp::Delete, b, {}}})).ok);
-    QVariantList b2 = b;
-    b2[1] = "tarde demais";
-    EXPECT_EQ(std::pair(save(*second, deltaOf(p, {{ChangeOp::Delete, b, {}}})).error,
-                        save(*second, deltaOf(p, {{ChangeOp::Update, b, b2}})).error), std::pair(kConflict, kConflict));
+    ASSERT_TRUE(save(*first, p, {{ChangeOp::Delete, b, {}}}).ok);
+    EXPECT_EQ(save(*second, p, {{ChangeOp::Delete, b, {}}}).error, kConflict);
+    EXPECT_EQ(save(*second, p, {{ChangeOp::Update, b, with(b, {{1, "tarde demais"}})}}).error, kConflict);
     EXPECT_EQ(stored().rows.size(), 1);
     // An update that changes nothing is not a conflict, even for a row that is gone.
-    EXPECT_TRUE(save(*second, deltaOf(p, {{ChangeOp::Update, b, b}})).ok);
+    EXPECT_TRUE(save(*second, p, {{ChangeOp::Update, b, b}}).ok);
 
     const Delta keyless{{{"NMITEM", FieldType::String, 40}}, {{ChangeOp::Delete, {"Licença"}, {}}}};
-    EXPECT_EQ(save(*second, keyless).error, "Pacote de alterações sem o campo-chave CDITEM.");
+    EXPECT_EQ(second->call("SetItens", {QVariant::fromValue(keyless)}).error, "Pacote de alterações sem o campo-chave CDITEM.");
     EXPECT_EQ(stored().rows.size(), 1);
 }
 
