@@ -61,32 +61,25 @@ struct WritePath {
 TEST_P(LongTextsTest, EveryWritePathRefusesOneCharacterMoreAndKeepsExactlyTheColumn) {
     const QString kHeaderObs = "SELECT DSOBSPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = '" + nr(1) + "'";
     const QString kObservation = "SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = '" + nr(1) + "'";
+    const auto delta = [&](const char* method, const char* column, FieldType type, const QString& stored, const QVariantList& more) {
+        return [=, this](const QString& text) {
+            const Delta d = oneChange(ChangeOp::Update, column, type, scalar(stored), text);
+            return outcome(call(method, QVariantList{QVariant::fromValue(d)} + more));
+        };
+    };
+    const auto argument = [&](const char* method, const QVariantList& before, const QVariantList& after = {}) {
+        return [=, this](const QString& text) { return outcome(call(method, before + QVariantList{text} + after)); };
+    };
     const WritePath paths[] = {
-        {"delta field", "DSOBSPROPFAS", 250,
-         [&](const QString& text) {
-             const Delta d = oneChange(ChangeOp::Update, "DSOBSPROPFAS", FieldType::String, scalar(kHeaderObs), text);
-             return outcome(call("SetProposta", {QVariant::fromValue(d)}));
-         },
-         kHeaderObs},
-        {"observation", "TXOBSPROPFAS", kMemo,
-         [&](const QString& text) {
-             const Delta d = oneChange(ChangeOp::Update, "TXOBSPROPFAS", FieldType::Memo, scalar(kObservation), text);
-             return outcome(call("SetObs", {QVariant::fromValue(d), "0"}));
-         },
-         kObservation},
-        {"text argument", "TXPROPFAS", kMemo,
-         [&](const QString& text) {
-             return outcome(call("InsTextoProp", {nr(2), "01", "GARANTIA", text}));
-         },
+        {"delta field", "DSOBSPROPFAS", 250, delta("SetProposta", "DSOBSPROPFAS", FieldType::String, kHeaderObs, {}), kHeaderObs},
+        {"observation", "TXOBSPROPFAS", kMemo, delta("SetObs", "TXOBSPROPFAS", FieldType::Memo, kObservation, {"0"}), kObservation},
+        {"text argument", "TXPROPFAS", kMemo, argument("InsTextoProp", {nr(2), "01", "GARANTIA"}),
          "SELECT TXPROPFAS FROM TXTPROPFAS WHERE NRPROPOSFAS = '" + nr(2) + "' AND CDTXTPROPFAS = 'GARANTIA'"},
-        {"lost reason", "TXMOTIVO", 500,
-         [&](const QString& text) { return outcome(call("MarcarPerdida", {nr(7), "01", "P", text})); },
+        {"lost reason", "TXMOTIVO", 500, argument("MarcarPerdida", {nr(7), "01", "P"}),
          "SELECT TXMOTIVO FROM PERDAPROP WHERE NRPROPOSFAS = '" + nr(7) + "'"},
         {"registration", "NMFANTCLIE", 50,
-         [&](const QString& text) {
-             return outcome(call("InsereCliente", {"77888999000127", "77.888.999/0001-27", "Delta Engenharia", "Sala 12",
-                                                     text, "J", "J77.888.999/0001-27", "VENDEDOR"}));
-         },
+         argument("InsereCliente", {"77888999000127", "77.888.999/0001-27", "Delta Engenharia", "Sala 12"},
+                  {"J", "J77.888.999/0001-27", "VENDEDOR"}),
          "SELECT NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = '77888999000127'"},
     };
     for (const WritePath& p : paths) {
@@ -106,20 +99,13 @@ TEST_P(LongTextsTest, EveryWritePathRefusesOneCharacterMoreAndKeepsExactlyTheCol
 }
 
 TEST_P(LongTextsTest, AMultiMegabyteObservationIsRefusedWholeAndLeavesNoHistory) {
-    const QString kObservation = "SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = '" + nr(1) + "'";
-    const QVariant stored = scalar(kObservation);
+    const QVariant stored = scalar("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = '" + nr(1) + "'");
     const QString huge(3'500'000, u'z');
     const QString before = wholeDatabase(server_.db());
-    const QString refusal = "O campo TXOBSPROPFAS aceita no máximo 1.000.000 caracteres.";
     // Written, or kept as a deleted row's old value by the history.
-    EXPECT_EQ(call("SetObs", {QVariant::fromValue(oneChange(ChangeOp::Update, "TXOBSPROPFAS", FieldType::Memo, stored, huge)),
-                              "0"})
-                  .error,
-              refusal);
-    EXPECT_EQ(call("SetObs", {QVariant::fromValue(oneChange(ChangeOp::Delete, "TXOBSPROPFAS", FieldType::Memo, huge, {})),
-                              "1"})
-                  .error,
-              refusal);
+    for (const auto& [op, old, now, flag] : {std::tuple{ChangeOp::Update, stored, QVariant(huge), "0"}, {ChangeOp::Delete, QVariant(huge), QVariant(), "1"}})
+        EXPECT_EQ(call("SetObs", {QVariant::fromValue(oneChange(op, "TXOBSPROPFAS", FieldType::Memo, old, now)), flag}).error,
+                  "O campo TXOBSPROPFAS aceita no máximo 1.000.000 caracteres.");
     EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
 }
 

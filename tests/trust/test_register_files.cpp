@@ -51,10 +51,9 @@ protected:
     }
     static qint64 bytesReadByProcess() {
         QFile io("/proc/self/io");
-        if (!io.open(QIODevice::ReadOnly)) return -1;
-        for (const QByteArray& line : io.readAll().split('\n'))
+        for (const QByteArray& line : io.open(QIODevice::ReadOnly) ? io.readAll().split('\n') : QList<QByteArray>())
             if (line.startsWith("rchar:")) return line.mid(6).trimmed().toLongLong();
-        return -1;
+        return 0;  // not counted here: no bound to check
     }
 
     QTemporaryDir dir_;
@@ -72,15 +71,14 @@ TEST_F(RegisterFiles, GuardWritesOneQuoteMoreOnlyBeforeWhatASpreadsheetTakesForA
 TEST_F(RegisterFiles, FormulasAreNeutralisedOnExportAndReadBackExactly) {
     auto source = openDb("origem.db");
     source->exec("INSERT INTO IDIOMA (IDIDIOMA, NMIDIOMA) VALUES ('POR', 'Português')");
-    for (int i = 0; i < kTricky.size(); ++i)
-        source->exec("INSERT INTO CLIENTE (CDCLIENTE, NRINSJURCLIE, IDTPIJURCLIE, NMFANTCLIE, NMRAZSOCCLIE) "
-                     "VALUES (:K, '1', 'F', :N, :N)",
-                     {{"K", QStringLiteral("C%1").arg(i, 2, 10, QChar('0'))}, {"N", kTricky[i]}});
     const QStringList texts = kTricky + kTrickyLines;
+    const auto key = [](char kind, int i) { return QString("%1%2").arg(kind).arg(i, 2, 10, QChar('0')); };
+    for (int i = 0; i < kTricky.size(); ++i)
+        source->exec("INSERT INTO CLIENTE (CDCLIENTE, NRINSJURCLIE, IDTPIJURCLIE, NMFANTCLIE, NMRAZSOCCLIE) VALUES (:K, '1', 'F', :N, :N)",
+                     {{"K", key('C', i)}, {"N", kTricky[i]}});
     for (int i = 0; i < texts.size(); ++i)
-        source->exec("INSERT INTO PADTXT (CDPADTXT, IDTIPOPROPFAS, IDIDIOMA, NRORDEMPADTXT, TXPADTXT) "
-                     "VALUES (:K, 'M', 'POR', -5, :T)",
-                     {{"K", QStringLiteral("T%1").arg(i, 2, 10, QChar('0'))}, {"T", texts[i]}});
+        source->exec("INSERT INTO PADTXT (CDPADTXT, IDTIPOPROPFAS, IDIDIOMA, NRORDEMPADTXT, TXPADTXT) VALUES (:K, 'M', 'POR', -5, :T)",
+                     {{"K", key('T', i)}, {"T", texts[i]}});
     source->exec("INSERT INTO TIPOSERV (CDTIPOSERV, NMTIPOSERV, VRHORAPADR) VALUES ('001', '-Desconto', -12.5)");
 
     const QString out = dir_.filePath("saida");
@@ -98,24 +96,20 @@ TEST_F(RegisterFiles, FormulasAreNeutralisedOnExportAndReadBackExactly) {
         EXPECT_FALSE(reader.failed());
     }
     QFile services(QDir(out).filePath("tiposerv.csv"));
-    ASSERT_TRUE(services.open(QIODevice::ReadOnly));
-    const QByteArray servicesText = services.readAll();
+    const QByteArray servicesText = services.open(QIODevice::ReadOnly) ? services.readAll() : QByteArray();
     EXPECT_TRUE(servicesText.contains("001;'-Desconto;") && servicesText.contains(";-12.5\n")) << servicesText.toStdString();
 
     auto target = openDb("destino.db");
     const ImportResult imported = importRegisters(*target, out);
     ASSERT_TRUE(imported.ok()) << imported.errors.join('\n').toStdString();
-    for (int i = 0; i < kTricky.size(); ++i) {
-        const QVariantMap key{{"K", QStringLiteral("C%1").arg(i, 2, 10, QChar('0'))}};
-        EXPECT_EQ(target->scalar("SELECT NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :K", key).toString(), kTricky[i]);
-        EXPECT_EQ(target->scalar("SELECT NMRAZSOCCLIE FROM CLIENTE WHERE CDCLIENTE = :K", key).toString(), kTricky[i]);
-    }
-    for (int i = 0; i < texts.size(); ++i)
-        EXPECT_EQ(target->scalar("SELECT TXPADTXT FROM PADTXT WHERE CDPADTXT = :K",
-                                 {{"K", QStringLiteral("T%1").arg(i, 2, 10, QChar('0'))}})
-                      .toString(),
-                  texts[i])
-            << i;
+    const auto read = [&](const char* sql) {
+        QStringList out;
+        for (const QVariantList& row : target->query(sql).rows) out << row[0].toString();
+        return out;
+    };
+    EXPECT_EQ(read("SELECT NMFANTCLIE FROM CLIENTE ORDER BY CDCLIENTE"), kTricky);
+    EXPECT_EQ(read("SELECT NMRAZSOCCLIE FROM CLIENTE ORDER BY CDCLIENTE"), kTricky);
+    EXPECT_EQ(read("SELECT TXPADTXT FROM PADTXT ORDER BY CDPADTXT"), texts);
     EXPECT_EQ(target->scalar("SELECT NRORDEMPADTXT FROM PADTXT WHERE CDPADTXT = 'T00'").toInt(), -5);
 }
 
@@ -123,8 +117,8 @@ TEST_F(RegisterFiles, FormulasAreNeutralisedOnExportAndReadBackExactly) {
 // faulty file's text never shows in the faults.
 TEST_F(RegisterFiles, OnlyTheFoldersOwnRegularFilesAreReadAndNoOtherTextShows) {
     QFile passwd("/etc/passwd");
-    ASSERT_TRUE(passwd.open(QIODevice::ReadOnly));
-    const QByteArray passwdText = passwd.readAll();
+    const QByteArray passwdText = passwd.open(QIODevice::ReadOnly) ? passwd.readAll() : QByteArray();
+    ASSERT_TRUE(passwdText.contains("root"));
     const QString elsewhere = dir_.filePath("fora.csv");
     write(elsewhere, "CDOPERADOR;NMOPERADOR\nHACK;Hack\n");
     const QList<std::pair<const char*, std::function<void(const QString&)>>> cases{
@@ -149,9 +143,8 @@ TEST_F(RegisterFiles, OnlyTheFoldersOwnRegularFilesAreReadAndNoOtherTextShows) {
     // A name that is no register is named in the fault, its control characters left out.
     const QString odd = folder("nomes");
     write(QDir(odd).filePath("\x1b]0;x\a.csv"), "CDOPERADOR;NMOPERADOR\n");
-    const ImportResult r = importRegisters(*db, odd);
-    ASSERT_EQ(r.errors.size(), 1);
-    EXPECT_TRUE(r.errors[0].startsWith("?]0;x?.csv: não é um arquivo de cadastro")) << r.errors[0].toStdString();
+    const QString fault = importRegisters(*db, odd).errors.join('\n');
+    EXPECT_TRUE(fault.startsWith("?]0;x?.csv: não é um arquivo de cadastro") && !fault.contains('\n')) << fault.toStdString();
 }
 
 TEST_F(RegisterFiles, ControlCharactersAreRefusedInNamesAndTheRefusedTextIsNotRepeated) {
@@ -184,13 +177,10 @@ TEST_F(RegisterFiles, AHugeFieldStopsTheReadingOfItsFileALittlePastItsColumn) {
     ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), 50 << 20), 0);
     auto db = openDb("cot.db");
     const qint64 before = bytesReadByProcess();
-    const ImportResult r = importRegisters(*db, in);
-    const qint64 read = bytesReadByProcess() - before;
-    EXPECT_EQ(r.errors, QStringList{"operador.csv:3: NMOPERADOR: campo com mais de 1041 caracteres; o resto do arquivo não foi lido"});
+    EXPECT_EQ(importRegisters(*db, in).errors,
+              QStringList{"operador.csv:3: NMOPERADOR: campo com mais de 1041 caracteres; o resto do arquivo não foi lido"});
+    EXPECT_LT(bytesReadByProcess() - before, 4 << 20) << "the file was read on";
     EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM OPERADOR").toInt(), 0);
-    if (before >= 0) {
-        EXPECT_LT(read, 4 << 20) << "the file was read on";
-    }
 }
 
 }  // namespace
