@@ -32,6 +32,7 @@ struct Figures {
     const char* ver;
     int month;  // of 2019, one deal per month
     double oneOff, monthly;
+    QPair<qint64, qint64> cents() const { return qMakePair(::cents(oneOff), ::cents(monthly)); }
 };
 
 // 1 rental; 2 licence whose installments carry interest, package in installments; 3 services
@@ -62,8 +63,7 @@ void line(server::Database& db, int n, const char* code, double licence, double 
             {{"NR", nr(n)}, {"L", code}, {"U", licence}, {"D", discount}, {"M", monthly}, {"MD", monthlyDiscount},
              {"Q", quantity}});
     for (int i = 0; i < installments.size(); ++i)
-        db.exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) "
-                "VALUES (:NR, '01', :L, :D, :V)",
+        db.exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) VALUES (:NR, '01', :L, :D, :V)",
                 {{"NR", nr(n)}, {"L", code}, {"D", at(7 + i, 10)}, {"V", installments[i]}});
 }
 
@@ -75,8 +75,7 @@ void prepare(server::Database& db) {
     line(db, 2, "1", 9500.0, 0, 320.0, 20.0, 1.0, {2375.0, 2375.0, 2410.63, 2410.63});  // 9.571,26 with interest
     line(db, 2, "2", 1301.0, 0, 60.0, 0, 1.0, {1301.0});
     for (const auto& [month, value] : QList<QPair<int, double>>{{7, 600.0}, {8, 612.35}})
-        db.exec("INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP) "
-                "VALUES (:NR, '01', :D, :V)",
+        db.exec("INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, VRVENCSERVPROP) VALUES (:NR, '01', :D, :V)",
                 {{"NR", nr(2)}, {"D", at(month, 10)}, {"V", value}});
 
     version(db, 3, "01", 5, 10, "M", "H", 0);
@@ -119,14 +118,12 @@ TEST_P(FiguresTest, EverySurfaceShowsTheSameOneOffAndMonthlyValues) {
         const Packet totals = net.getPacket("GetTotaisProposta", {nr(f.n), f.ver});
         const auto page = server::client_page::readPageProposal(server_.db(), nr(f.n), f.ver);
         ASSERT_TRUE(stored.rows.size() == 1 && row >= 0 && totals.rows.size() == 1 && page);
-        const QList<QPair<QVariant, QVariant>> surfaces{
-            {double(stored.value(0, "VRTOTCENTPROP").toLongLong()) / 100, double(stored.value(0, "VRMENCENTPROP").toLongLong()) / 100},
-            {list.value(row, "VRTOTAL"), list.value(row, "VRMENSAL")},
-            {totals.value(0, "VRUNICO"), totals.value(0, "VRMENSAL")},
-            {double(page->totals.oneOff), double(page->totals.monthly)}};
-        for (int i = 0; i < surfaces.size(); ++i)
-            EXPECT_EQ(qMakePair(cents(surfaces[i].first.toDouble()), cents(surfaces[i].second.toDouble())),
-                      qMakePair(cents(f.oneOff), cents(f.monthly))) << "kept, list, method, page: " << i;
+        const QList<QPair<qint64, qint64>> surfaces{
+            {stored.value(0, "VRTOTCENTPROP").toLongLong(), stored.value(0, "VRMENCENTPROP").toLongLong()},
+            {cents(list.value(row, "VRTOTAL").toDouble()), cents(list.value(row, "VRMENSAL").toDouble())},
+            {cents(totals.value(0, "VRUNICO").toDouble()), cents(totals.value(0, "VRMENSAL").toDouble())},
+            {cents(double(page->totals.oneOff)), cents(double(page->totals.monthly))}};
+        for (int i = 0; i < surfaces.size(); ++i) EXPECT_EQ(surfaces[i], f.cents()) << "kept, list, method, page: " << i;
         const QString html = server::client_page::proposalContentHtml(server_.db(), nr(f.n), f.ver);
         EXPECT_TRUE(html.contains(QStringLiteral("<th>Valor único</th><td class=\"n\"><strong id=\"total-geral\">R$ %1")
                                       .arg(formatMoney(f.oneOff))));
@@ -161,12 +158,10 @@ TEST_P(FiguresTest, TheApprovalChargesTheOneOffValueAndContractsTheMonthlyOne) {
                        .packageValue = 1200.0, .acceptedOn = at(12, 1)});
     EXPECT_EQ(cents(double(charged.licence + charged.package)), cents(f.oneOff));
     const QVariantMap key{{"NR", nr(f.n)}, {"VER", f.ver}};
-    EXPECT_EQ(cents(server_.db().scalar("SELECT SUM(VRCOBR) FROM COBRPROP WHERE NRPROPOSFAS = :NR "
-                                        "AND NRVERPROPFAS = :VER", key).toDouble()),
-              cents(f.oneOff));
-    EXPECT_EQ(cents(server_.db().scalar("SELECT SUM(VRMENSALIDAC * QTMINIMAFATC) FROM LINPCLIE "
-                                        "WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER", key).toDouble()),
-              cents(f.monthly));
+    const auto sum = [&](const char* of) {
+        return cents(server_.db().scalar(QString("SELECT %1 WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER").arg(of), key).toDouble());
+    };
+    EXPECT_EQ(qMakePair(sum("SUM(VRCOBR) FROM COBRPROP"), sum("SUM(VRMENSALIDAC * QTMINIMAFATC) FROM LINPCLIE")), f.cents());
 }
 
 // A database kept before the two figures: its versions held one sum (monthly added in) and
@@ -195,11 +190,11 @@ TEST_P(FiguresUpgrade, StoredVersionsGetBothFiguresAndTheTriggersKeepThem) {
     server::migrate(*db);
 
     const auto kept = [&](const Figures& f) {
-        const Packet p = db->query("SELECT VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR "
-                                   "AND NRVERPROPFAS = :VER", {{"NR", nr(f.n)}, {"VER", f.ver}});
+        const Packet p = db->query("SELECT VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER",
+                                   {{"NR", nr(f.n)}, {"VER", f.ver}});
         return qMakePair(p.value(0, "VRTOTCENTPROP").toLongLong(), p.value(0, "VRMENCENTPROP").toLongLong());
     };
-    for (const Figures& f : kVersions) EXPECT_EQ(kept(f), qMakePair(cents(f.oneOff), cents(f.monthly))) << f.what;
+    for (const Figures& f : kVersions) EXPECT_EQ(kept(f), f.cents()) << f.what;
     line(*db, 4, "1", 100.0, 0, 30.0, 0, 2.0);  // to 4/01: 200 once, 60 a month more
     EXPECT_EQ(kept(kVersions[3]), qMakePair(cents(5200.0), cents(60.0)));
     EXPECT_EQ(kept(kVersions[4]), qMakePair(cents(7728.0), cents(0.0))) << "the other version untouched";
