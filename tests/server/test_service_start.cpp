@@ -26,7 +26,6 @@
 #include "server/rpc/service_notify.h"
 #include "server/storage/database.h"
 #include "server/storage/sqlite_files.h"
-#include "support/raw_socket.h"
 #include "support/server_process.h"
 #include "support/shell_process.h"
 #include "support/test_server.h"

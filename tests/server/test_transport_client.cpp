@@ -51,6 +51,7 @@ void addTestMethods(MethodRegistry& r) {
     r.add("TestFail", 1, server::AccessRule::session(), [](MethodContext& ctx, const Args& a) -> Reply {
         const QString how = a.string(0);
         if (how == "method") throw MethodError("Proposta não encontrada.", -32010);
+        if (how == "user") throw MethodError("Linha de produto já aprovada.");
         if (how == "sql") ctx.db.exec("SELECT NOSUCHCOLUMN FROM NOSUCHTABLE");
         if (how == "std") throw std::runtime_error("segredo interno");
         if (how == "open") ctx.db.begin();  // returns with the transaction open
@@ -85,9 +86,6 @@ void addTestMethods(MethodRegistry& r) {
             out += "]}";
         });
     });
-    r.add("TestFalha", 0, server::AccessRule::session(), [](MethodContext&, const Args&) -> Reply {
-        throw MethodError("Linha de produto já aprovada.");
-    });
 }
 
 Packet samplePacket(int rows) {
@@ -103,9 +101,14 @@ Packet samplePacket(int rows) {
 
 TestServerOptions options() { return {.methods = addTestMethods}; }
 
-TEST(NetConnectionTest, ArgumentsAndResultsKeepTheirKinds) {
-    TestServer server(options());
+// The desktop's connection to a server with the test methods.
+class NetConnectionTest : public ::testing::Test {
+protected:
+    TestServer server{options()};
     NetConnection& net = server.connection();
+};
+
+TEST_F(NetConnectionTest, ArgumentsAndResultsKeepTheirKinds) {
     auto echo = [&](const QVariant& v) {
         const RpcResult r = net.call("TestEcho", {v});
         EXPECT_TRUE(r.ok) << r.error.toStdString();
@@ -142,23 +145,20 @@ TEST(NetConnectionTest, ArgumentsAndResultsKeepTheirKinds) {
     EXPECT_EQ(std::pair(unsupported.ok, unsupported.error), std::pair(false, QString("Argumento 1 de TestEcho: tipo não suportado.")));
 }
 
-TEST(NetConnectionTest, ServerErrorsEndTheOperationThroughCheckResultServ) {
-    TestServer server(options());
-    NetConnection& net = server.connection();
-    const RpcResult r = net.call("TestFalha");
+TEST_F(NetConnectionTest, ServerErrorsEndTheOperationThroughCheckResultServ) {
+    const RpcResult r = net.call("TestFail", {"user"});
     EXPECT_EQ(std::tuple(r.ok, r.code, r.error), std::tuple(false, -32000, QString("Linha de produto já aprovada.")));
 
     ScriptedDialogs dialogs;
     ScriptedDialogs::Scope scope(dialogs);
-    EXPECT_THROW(net.callChecked("TestFalha"), Abort);
+    EXPECT_THROW(net.callChecked("TestFail", {"user"}), Abort);
     EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto já aprovada."});
 
     try {
         Consiste::CheckResultServ(r, false, 0);
         ADD_FAILURE() << "no exception";
     } catch (const ServerError& e) {
-        EXPECT_EQ(e.text(), "Linha de produto já aprovada.");
-        EXPECT_EQ(e.code(), -32000);
+        EXPECT_EQ(std::pair(e.text(), e.code()), std::pair(QString("Linha de produto já aprovada."), -32000));
     }
     EXPECT_EQ(dialogs.errors().size(), 1);  // not shown again
 
@@ -167,7 +167,7 @@ TEST(NetConnectionTest, ServerErrorsEndTheOperationThroughCheckResultServ) {
     EXPECT_EQ(dialogs.errors().size(), 2);
 }
 
-TEST(NetConnectionTest, UnreachableServerIsNamedInTheError) {
+TEST(NetConnectionLoss, UnreachableServerIsNamedInTheError) {
     NetConnection net;
     int hooked = 0;
     net.setBeforeConnect([&](NetConnection& c) {
@@ -183,7 +183,7 @@ TEST(NetConnectionTest, UnreachableServerIsNamedInTheError) {
     EXPECT_EQ(hooked, 2);  // every attempt asks the host for the address again
 }
 
-TEST(NetConnectionTest, SurvivesTheServerClosingIdleConnectionsAndRestarting) {
+TEST(NetConnectionLoss, SurvivesTheServerClosingIdleConnectionsAndRestarting) {
     auto server = std::make_unique<TestServer>(TestServerOptions{.keepAliveSeconds = 1, .methods = addTestMethods});
     TcpRelay relay(server->port());
     NetConnection& net = server->connection();
@@ -207,10 +207,8 @@ TEST(NetConnectionTest, SurvivesTheServerClosingIdleConnectionsAndRestarting) {
     EXPECT_FALSE(other->connected());
 }
 
-TEST(NetConnectionTest, ATimedOutCallIsReportedAndNotSentAgain) {
-    TestServer server(options());
+TEST_F(NetConnectionTest, ATimedOutCallIsReportedAndNotSentAgain) {
     TcpRelay relay(server.port());
-    NetConnection& net = server.connection();
     net.setPort(relay.port());
     ASSERT_TRUE(net.call("TestEcho", {1}).ok);  // the socket is now a reused one
     net.setReadTimeout(1);
@@ -225,9 +223,7 @@ TEST(NetConnectionTest, ATimedOutCallIsReportedAndNotSentAgain) {
     EXPECT_EQ(slowCalls.load(), 1);
 }
 
-TEST(NetConnectionTest, AStreamedListThatFailsMidwayIsAnInterruptionNeverAShortList) {
-    TestServer server(options());
-    NetConnection& net = server.connection();
+TEST_F(NetConnectionTest, AStreamedListThatFailsMidwayIsAnInterruptionNeverAShortList) {
     for (bool compressed : {false, true}) {
         net.setAskCompressed(compressed);
         brokenLists = 0;
@@ -246,7 +242,7 @@ TEST(NetConnectionTest, AStreamedListThatFailsMidwayIsAnInterruptionNeverAShortL
 
 // Large packets travel whole, compressed or not; the server compresses only when asked and
 // when it is worth it.
-TEST(NetConnectionTest, CompressionIsAskedAwayFromLoopbackAndChangesNothingReceived) {
+TEST_F(NetConnectionTest, CompressionIsAskedAwayFromLoopbackAndChangesNothingReceived) {
     NetConnection away;
     EXPECT_FALSE(away.asksCompressed());  // 127.0.0.1 by default
     for (const auto& [host, asks] : {std::pair("localhost", false), std::pair("filial-centro.rede.local", true),
@@ -255,9 +251,7 @@ TEST(NetConnectionTest, CompressionIsAskedAwayFromLoopbackAndChangesNothingRecei
         EXPECT_EQ(away.asksCompressed(), asks) << host;
     }
 
-    TestServer server(options());
     const Packet sent = samplePacket(50000);
-    NetConnection& net = server.connection();
     net.setAskCompressed(true);
     const RpcResult zipped = net.call("TestPacket", {QVariant::fromValue(sent)});
     net.setAskCompressed(false);
