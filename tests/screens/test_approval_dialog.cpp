@@ -144,11 +144,38 @@ TEST_F(ApprovalDialog, AClientsProposalIsAcceptedWithItsChargingAndBothNotificat
     EXPECT_EQ(busyDepth(), 0);
 }
 
-TEST_F(ApprovalDialog, AProspectIsRegisteredAndAcceptedInOneCall) {
+// A prospect's dialog: empty fields and a date before the proposal's stop before any call, an
+// inscription that is a client's before any write; then the prospect is registered and
+// accepted in one call.
+TEST_F(ApprovalDialog, AProspectIsCheckedThenRegisteredAndAcceptedInOneCall) {
     prepareProspect();
     open(4);
     EXPECT_TRUE(dlg->grbProspect->isEnabled());
-    EXPECT_FALSE(dlg->medInscricao->text().isEmpty());
+    const QString inscription = dlg->medInscricao->text();
+    EXPECT_FALSE(inscription.isEmpty());
+    dlg->medNmFantClie->clear();
+    dlg->depDataCadIni->setDate(QDate());
+    clickButton(*dlg->sbtConfirma);
+    confirm(QDate(2026, 12, 6));
+    confirm(QDate(2026, 10, 16));
+    dlg->medNmFantClie->setText("X");
+    confirm(QDate(2026, 10, 16));
+    EXPECT_EQ(dialogs.errors(), (QStringList{"Data de aprovação deve ser informada.", "Nome Fantasia deve ser informado.",
+                                             "Nome Fantasia deve ser informado.",
+                                             "Data de aprovação não pode ser menor que data da proposta."}));
+    EXPECT_TRUE(calls.isEmpty());
+
+    dialogs.clearShown();
+    dlg->medInscricao->setText(QStringLiteral("22.333.444/0001-72"));
+    confirm(QDate(2026, 12, 6));
+    EXPECT_EQ(dialogs.errors(), QStringList{"Cliente já cadastrado para inscrição informada."});
+    EXPECT_EQ(calls.methods(), QStringList{"GetClienteCadastrado"});
+    EXPECT_EQ(calls.firstArgs("GetClienteCadastrado"), (QVariantList{"22333444000172", "J"}));
+    EXPECT_TRUE(focused(*dlg->medInscricao));
+
+    dialogs.clearShown();
+    calls.clear();
+    dlg->medInscricao->setText(inscription);
     dlg->medRazSocClie->setText(QStringLiteral("Nova Empresa Ltda"));
     dlg->medNmFantClie->setText(QStringLiteral("Nova Empresa"));
     const int before = clients();
@@ -162,10 +189,7 @@ TEST_F(ApprovalDialog, AProspectIsRegisteredAndAcceptedInOneCall) {
     EXPECT_EQ(clients(), before + 1);
     EXPECT_TRUE(accepted(4));
     EXPECT_EQ(scalar("SELECT NMFANTCLIE FROM CLIENTE C JOIN PROPOSTAFAS P ON P.CDCLIENTE = C.CDCLIENTE "
-                     "WHERE P.NRPROPOSFAS = :N",
-                     4)
-                  .toString(),
-              "Nova Empresa");
+                     "WHERE P.NRPROPOSFAS = :N", 4).toString(), "Nova Empresa");
     EXPECT_DOUBLE_EQ(confirmationTotal, 2700);
     EXPECT_FALSE(dlg->isVisible());
 }
@@ -188,9 +212,18 @@ TEST_F(ApprovalDialog, ARefusedAcceptanceRegistersNoClientAndKeepsTheDialog) {
     EXPECT_TRUE(mail.sent.isEmpty());
     EXPECT_TRUE(dialogs.questions().isEmpty());
     EXPECT_EQ(busyDepth(), 0);
+
+    // Cancel asks first.
+    dialogs.expectConfirm(false);
+    clickButton(*dlg->sbtCancelar);
+    EXPECT_EQ(dialogs.questions(), QStringList{"Cancelar operação?"});
+    EXPECT_TRUE(dlg->isVisible());
+    dialogs.expectConfirm(true);
+    clickButton(*dlg->sbtCancelar);
+    EXPECT_FALSE(dlg->isVisible());
 }
 
-TEST_F(ApprovalDialog, AnApprovalInTheGraceMonthPassesUpToItsLastDay) {
+TEST_F(ApprovalDialog, TheGraceMonthPassesUpToItsLastDayAndFifteenDaysBeforeTheFirstDueDateIsQuiet) {
     open(2);
     Listed grace, due;
     expectList(grace);
@@ -204,18 +237,12 @@ TEST_F(ApprovalDialog, AnApprovalInTheGraceMonthPassesUpToItsLastDay) {
     expectList(due);
     confirm(QDate(2027, 1, 31));
     EXPECT_TRUE(due.message.contains("31/01/2027")) << due.message.toStdString();
-    EXPECT_EQ(calls.count("AceiteProposta"), 0);
-    EXPECT_FALSE(accepted(2));
-    EXPECT_TRUE(dlg->isVisible());
-}
 
-TEST_F(ApprovalDialog, FifteenDaysBeforeTheFirstDueDateIsQuietOneMoreAsks) {
-    open(2);
     // 11/12 + 15 days is the first due date itself: no alert; the final question says no.
     answerConfirmation(false);
     confirm(QDate(2026, 12, 11));
     EXPECT_TRUE(dialogs.questions().isEmpty()) << dialogs.questions().join(u'|').toStdString();
-    EXPECT_EQ(runner.shown().size(), 1);
+    EXPECT_EQ(runner.shown().count("frmConfAceite"), 1);
     EXPECT_EQ(calls.count("AceiteProposta"), 0) << "no: nothing written";
     EXPECT_FALSE(accepted(2));
     EXPECT_TRUE(dlg->isVisible());
@@ -223,7 +250,7 @@ TEST_F(ApprovalDialog, FifteenDaysBeforeTheFirstDueDateIsQuietOneMoreAsks) {
     dialogs.expectAlert(1);  // Cancela
     confirm(QDate(2026, 12, 12));
     EXPECT_EQ(dialogs.questions(), QStringList{kVencAce});
-    EXPECT_EQ(runner.shown().size(), 1) << "cancelled before the final question";
+    EXPECT_EQ(runner.shown().count("frmConfAceite"), 1) << "cancelled before the final question";
 
     dialogs.clearShown();
     dialogs.expectAlert(0);  // Confirma the licence
@@ -246,33 +273,6 @@ TEST_F(ApprovalDialog, ANotificationThatFailsIsNamedAfterTheSuccess) {
     EXPECT_TRUE(dialogs.questions().at(1).contains("cobrança do pacote de serviços"))
         << dialogs.questions().at(1).toStdString();
     EXPECT_EQ(subjects(), (QStringList{"Proposta aceita - cobrar licença de uso", "Proposta 2/01 aprovada - Beta Comércio"}));
-}
-
-TEST_F(ApprovalDialog, EmptyFieldsAnEarlyDateAndCancelStopBeforeAnyCall) {
-    prepareProspect();
-    open(4);
-    dlg->medNmFantClie->clear();
-    dlg->depDataCadIni->setDate(QDate());
-    clickButton(*dlg->sbtConfirma);
-    confirm(QDate(2026, 12, 6));
-    confirm(QDate(2026, 10, 16));
-    EXPECT_EQ(dialogs.errors(), (QStringList{"Data de aprovação deve ser informada.",
-                                             "Nome Fantasia deve ser informado.",
-                                             "Nome Fantasia deve ser informado."}));
-    dlg->medNmFantClie->setText("X");
-    dialogs.clearShown();
-    confirm(QDate(2026, 10, 16));
-    EXPECT_EQ(dialogs.errors(), QStringList{"Data de aprovação não pode ser menor que data da proposta."});
-
-    // Cancel asks first.
-    dialogs.expectConfirm(false);
-    clickButton(*dlg->sbtCancelar);
-    EXPECT_EQ(dialogs.questions(), QStringList{"Cancelar operação?"});
-    EXPECT_TRUE(dlg->isVisible());
-    dialogs.expectConfirm(true);
-    clickButton(*dlg->sbtCancelar);
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_TRUE(calls.isEmpty());
 }
 
 TEST_F(ApprovalDialog, AnAcceptedProposalGoneFromTheListIsReportedAndNotifiesNobody) {
@@ -327,16 +327,6 @@ TEST_F(ApprovalDialog, TheValueConfirmedAndMailedIsTheSumOfTheInstallmentsCharge
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
 }
 
-TEST_F(ApprovalDialog, AProspectWhoseInscriptionIsAClientsIsRefusedBeforeAnyWrite) {
-    prepareProspect();
-    open(4);
-    dlg->medInscricao->setText(QStringLiteral("22.333.444/0001-72"));
-    confirm(QDate(2026, 12, 6));
-    EXPECT_EQ(dialogs.errors(), QStringList{"Cliente já cadastrado para inscrição informada."});
-    EXPECT_EQ(calls.methods(), QStringList{"GetClienteCadastrado"});
-    EXPECT_EQ(calls.firstArgs("GetClienteCadastrado"), (QVariantList{"22333444000172", "J"}));
-    EXPECT_TRUE(focused(*dlg->medInscricao));
-}
 
 
 }  // namespace
