@@ -145,8 +145,7 @@ TEST_P(OneAcceptanceTest, TwoVersionsAcceptedAtOnceLeaveOneAccepted) {
             EXPECT_TRUE(lost.status == 409 || lost.status == 410) << lost.status << lost.body.toStdString();
             EXPECT_TRUE(lost.body.contains(shortNr(winner))) << "the loser is told which version was accepted";
         } else if (!approved.ok) {
-            EXPECT_EQ(approved.error, QStringLiteral("A proposta %1 já foi aceita; a versão %2 não pode ser aprovada.")
-                                          .arg(shortNr("01"), shortNr("02")));
+            EXPECT_EQ(approved.error, QString("A proposta %1 já foi aceita; a versão %2 não pode ser aprovada.").arg(shortNr("01"), shortNr("02")));
             EXPECT_EQ(count("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND DTACEPROPFAS IS NOT NULL"), 0);
             EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N"), 0) << "nothing charged";
         }
@@ -194,25 +193,23 @@ TEST_P(OneAcceptanceTest, ACopyReopensAnAcceptedDealOnlyForWhomMay) {
 }
 
 TEST_P(OneAcceptanceTest, OnAPhoneTheFormThatLacksSomethingOpensAtItsMessageAndTheReceiptFollows) {
-    const QByteArray unticked = acceptBody("01").replace("&li=sim", "");
-    PagePost r = page("01", unticked);
-    EXPECT_EQ(r.status, 400);
-    // Posted to its own fragment: the answer opens at the form, its message on top.
-    EXPECT_TRUE(r.body.contains("<form id=\"form-aceite\" method=\"post\" action=\"#form-aceite\">\n<h2>Aceitar</h2>\n"
-                                "<p id=\"mensagem\" class=\"erro\" role=\"alert\">Marque &quot;Li e aceito a proposta&quot;."))
-        << r.body.toStdString();
-    EXPECT_TRUE(r.body.contains("name=\"li\" value=\"sim\" required autofocus>"));
-    EXPECT_TRUE(r.body.contains("value=\"Ana Souza\"")) << "what was typed stays";
-
-    const QByteArray decline = acceptBody("01").replace("acao=aceitar&nome=Ana+Souza&li=sim", "acao=recusar&motivo=preco");
-    r = page("01", decline);
-    EXPECT_EQ(r.status, 400) << "one tap declines nothing";
-    EXPECT_TRUE(r.body.contains("<h2>Recusar</h2>\n<p id=\"mensagem\" class=\"erro\" role=\"alert\">Marque &quot;Confirmo"))
-        << r.body.toStdString();
-    EXPECT_TRUE(r.body.contains("name=\"confirma\" value=\"sim\" required autofocus>"));
+    // Posted to its own fragment: the answer opens at the form, its message on top, what was
+    // typed kept; one tap declines nothing.
+    const std::pair<QByteArray, QStringList> lacking[] = {
+        {acceptBody("01").replace("&li=sim", ""),
+         {"<form id=\"form-aceite\" method=\"post\" action=\"#form-aceite\">\n<h2>Aceitar</h2>\n<p id=\"mensagem\" class=\"erro\" "
+          "role=\"alert\">Marque &quot;Li e aceito a proposta&quot;.", "name=\"li\" value=\"sim\" required autofocus>", "value=\"Ana Souza\""}},
+        {acceptBody("01").replace("acao=aceitar&nome=Ana+Souza&li=sim", "acao=recusar&motivo=preco"),
+         {"<h2>Recusar</h2>\n<p id=\"mensagem\" class=\"erro\" role=\"alert\">Marque &quot;Confirmo",
+          "name=\"confirma\" value=\"sim\" required autofocus>"}}};
+    for (const auto& [body, shown] : lacking) {
+        const PagePost r = page("01", body);
+        EXPECT_EQ(r.status, 400);
+        for (const QString& piece : shown) EXPECT_TRUE(r.body.contains(piece)) << piece.toStdString() << "\n" << r.body.toStdString();
+    }
     EXPECT_EQ(count("SELECT COUNT(*) FROM DECISAOPROP WHERE NRPROPOSFAS = :N"), 0);
 
-    r = page("01", acceptBody("01"));
+    const PagePost r = page("01", acceptBody("01"));
     ASSERT_EQ(r.status, 200);
     const QString receipt = "<a id=\"recibo-pdf\" href=\"" + tokens_["01"] + "/proposta.pdf\">";
     EXPECT_TRUE(r.body.contains(receipt)) << r.body.toStdString();
