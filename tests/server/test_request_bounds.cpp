@@ -11,12 +11,11 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <atomic>
 #include <cerrno>
 #include <vector>
 
 #include "server/rpc/access_rule.h"
-#include "server/rpc/json_rpc.h"
-#include "server/rpc/method_registry.h"
 #include "server/rpc/reply.h"
 #include "server/rpc/request_limits.h"
 #include "server/rpc/rpc_server.h"
@@ -124,9 +123,17 @@ QByteArray call(const QString& method, const QJsonArray& params = {}, int id = 1
         .toJson(QJsonDocument::Compact);
 }
 
+// Runs of TestMega, a method answering a megabyte.
+std::atomic<int> megaRuns{0};
+
 class RequestBounds : public ::testing::Test {
 protected:
-    RequestBounds() : server_({.seed = true, .threads = 16}) {}
+    RequestBounds() : server_({.seed = true, .threads = 16, .methods = [](MethodRegistry& r) {
+        r.add("TestMega", 0, AccessRule::open(), [](MethodContext&, const Args&) -> Reply {
+            ++megaRuns;
+            return QString(1 << 20, u'x');
+        });
+    }}) { megaRuns = 0; }
     void expectHealthy() {
         const Answer a = exchange(server_.port(), "GET /health HTTP/1.1\r\nHost: x\r\n\r\n");
         EXPECT_EQ(a.status, 200) << a.head.constData();
@@ -184,21 +191,8 @@ TEST_F(RequestBounds, LongBatchesAreRefusedAsOneErrorAndShortOnesStayBounded) {
     EXPECT_EQ(QJsonDocument::fromJson(answered.body).array().size(), 100);
     EXPECT_LT(answered.body.size(), 100 * 100);
     // Large results: past the reply's limit the remaining entries are not run.
-    MethodRegistry registry;
-    int runs = 0;
-    registry.add("TestMega", 0, AccessRule::open(), [&runs](MethodContext&, const Args&) -> Reply {
-        ++runs;
-        return QString(1 << 20, u'x');
-    });
-    struct Db final : DatabaseSource {
-        Database& db;
-        explicit Db(Database& d) : db(d) {}
-        Database& get() override { return db; }
-        void discard() override {}
-    } databases(server_.db());
-    const QByteArray megas = "[" + call("TestMega") + QByteArray("," + call("TestMega")).repeated(99) + "]";
-    const RpcAnswer big = JsonRpcDispatcher(registry).answer(megas, databases);
-    EXPECT_EQ(runs, int(request_limits::kMaxBatchReply >> 20));  // the one that passed it included
+    const HttpReply big = server_.post("[" + call("TestMega") + QByteArray("," + call("TestMega")).repeated(99) + "]");
+    EXPECT_EQ(megaRuns.load(), int(request_limits::kMaxBatchReply >> 20));  // the one that passed it included
     EXPECT_LT(big.body.size(), request_limits::kMaxBatchReply + (2 << 20));
     const QJsonArray entries = QJsonDocument::fromJson(big.body).array();
     ASSERT_EQ(entries.size(), 100);
