@@ -70,8 +70,7 @@ TEST(ZipArchive, AFileCompressedComesBackAsWrittenAndPassesUnzip) {
     if (unzip.isEmpty()) GTEST_SKIP() << "unzip not installed";
     QProcess test;
     test.start(unzip, {"-t", archive});
-    ASSERT_TRUE(test.waitForFinished(30000));
-    EXPECT_EQ(test.exitCode(), 0) << test.readAll().toStdString();
+    EXPECT_TRUE(test.waitForFinished(30000) && test.exitCode() == 0) << test.readAll().toStdString();
 
     const QStringList written = ZipArchive::extractAll(archive, dir.filePath("saida"));
     ASSERT_EQ(written.size(), 1);
@@ -96,13 +95,12 @@ TEST(ZipArchive, MissingSourceOrBrokenArchiveIsAUserErrorNotAnArchive) {
 }
 
 TEST(ZipArchive, EntryPathsAreNormalisedAndThoseLeavingTheFolderRefused) {
-    EXPECT_EQ(ZipArchive::safeEntryPath("a.txt"), "a.txt");
-    EXPECT_EQ(ZipArchive::safeEntryPath("docs\\anexo\\a.txt"), "docs/anexo/a.txt");
-    EXPECT_EQ(ZipArchive::safeEntryPath("./docs//a.txt"), "docs/a.txt");
-    EXPECT_EQ(ZipArchive::safeEntryPath("docs/"), "docs");
+    const auto safe = [](const char* path) { return ZipArchive::safeEntryPath(QString::fromLatin1(path)); };
+    EXPECT_EQ((QStringList{safe("a.txt"), safe("docs\\anexo\\a.txt"), safe("./docs//a.txt"), safe("docs/")}),
+              (QStringList{"a.txt", "docs/anexo/a.txt", "docs/a.txt", "docs"}));
     for (const char* bad : {"../x", "..\\x", "docs/../../x", "docs\\..\\..\\x", "/etc/x", "\\etc\\x", "C:\\x", "c:x",
                             "C:/x", "//servidor/pasta/x", "", ".", "./", "a/\x01b"})
-        EXPECT_EQ(ZipArchive::safeEntryPath(QString::fromLatin1(bad)), QString()) << bad;
+        EXPECT_EQ(safe(bad), QString()) << bad;
 }
 
 TEST(ZipArchive, AnArchiveWithOneEscapingEntryIsRefusedWholeAndWritesNothing) {
@@ -116,16 +114,15 @@ TEST(ZipArchive, AnArchiveWithOneEscapingEntryIsRefusedWholeAndWritesNothing) {
         // A harmless entry first: it must not be written either.
         craft(archive, {{"bom.txt", "conteúdo"}, {bad, "fora"}});
         EXPECT_EQ(ZipArchive::entries(archive).size(), 2);
+        QString error;
         try {
             ZipArchive::extractAll(archive, target);
-            ADD_FAILURE() << "accepted " << bad.constData();
         } catch (const UserError& e) {
-            EXPECT_TRUE(e.text().contains("fora da pasta")) << e.text().toStdString();
-            EXPECT_TRUE(e.text().contains("Nada foi descompactado")) << e.text().toStdString();
+            error = e.text();
         }
+        EXPECT_TRUE(error.contains("fora da pasta") && error.contains("Nada foi descompactado")) << error.toStdString();
         EXPECT_EQ(filesUnder(dir.filePath("alvo")), QStringList()) << bad.constData();
-        EXPECT_FALSE(QFileInfo::exists(dir.filePath("alvo/fora.txt")));
-        EXPECT_FALSE(QFileInfo::exists(dir.filePath("fora.txt")));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath("alvo/fora.txt")) || QFileInfo::exists(dir.filePath("fora.txt")));
     }
 }
 
