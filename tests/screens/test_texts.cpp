@@ -95,7 +95,7 @@ TEST_F(Texts, ANewTextIsTypedInTheGridAndTheEditorAndReachesTheServer) {
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:2"}));
 }
 
-TEST_F(Texts, AnOrderOrCodeInUseOrAnEmptyTextIsRefusedAndAnUnchangedOneIsNotAsked) {
+TEST_F(Texts, AnOrderOrCodeInUseOrAnEmptyTextIsRefusedAnUnchangedOneIsNotAskedAndAStandardTextIsPicked) {
     openTexts();
     ASSERT_TRUE(include());
     f("CDTXTPROPFAS").setAsString("PRAZO");
@@ -140,6 +140,23 @@ TEST_F(Texts, AnOrderOrCodeInUseOrAnEmptyTextIsRefusedAndAnUnchangedOneIsNotAske
     ASSERT_TRUE(confirm());
     EXPECT_EQ(calls.firstArgs("ValidaOrdem"), (QVariantList{number(1), 7, "COND_LU", "01"}));
     EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "COND_LU:7"}));
+
+    // Picking a standard text replaces code and body; with none registered the lookup says so.
+    ASSERT_TRUE(change());
+    column("CDTXTPROPFAS");
+    EXPECT_EQ(grid().selectedColumn()->buttonStyle, ColumnButtonStyle::Ellipsis);
+    dialogs.expectPick([](ClientTable& t) { return t.locate(QStringLiteral("CDPADTXT"), QStringLiteral("GARANTIA")); });
+    ASSERT_TRUE(runHandler([&] { grid().editButtonClick(); }));
+    EXPECT_EQ(dialogs.shown().back().text, "Mensagem");
+    EXPECT_EQ(QStringList({f("CDTXTPROPFAS").asString(), f("TXPROPFAS").asString()}),
+              QStringList({"GARANTIA", "<p>Garantia de 90 dias para correções.</p>"}));
+    ASSERT_TRUE(confirm()) << shown();
+    EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "GARANTIA:7"}));
+    testServer().db().exec(QStringLiteral("DELETE FROM PADTXT"));
+    ASSERT_TRUE(change());
+    dialogs.clearShown();
+    grid().editButtonClick();
+    EXPECT_EQ(dialogs.errors(), QStringList{"Não há mensagem cadastrada"});
 }
 
 TEST_F(Texts, TheCodeOfAStoredTextIsNeitherTypedNorErasedButANewOnesIsAndTheOrderTakesUpTo999) {
@@ -182,28 +199,6 @@ TEST_F(Texts, TheCodeOfAStoredTextIsNeitherTypedNorErasedButANewOnesIsAndTheOrde
     ASSERT_TRUE(cellEditor() && cellEditor()->hasSelectedText());
     typeInCell("9");
     EXPECT_EQ(cellEditor()->text(), "9");
-}
-
-TEST_F(Texts, PickingAStandardTextReplacesCodeAndBody) {
-    openTexts();
-    ASSERT_TRUE(texts().locate(QStringLiteral("CDTXTPROPFAS"), QStringLiteral("COND_LU")));
-    ASSERT_TRUE(change());
-    ASSERT_TRUE(focusWidget(grid()));
-    column("CDTXTPROPFAS");
-    EXPECT_EQ(grid().selectedColumn()->buttonStyle, ColumnButtonStyle::Ellipsis);
-    dialogs.expectPick([](ClientTable& t) { return t.locate(QStringLiteral("CDPADTXT"), QStringLiteral("GARANTIA")); });
-    ASSERT_TRUE(runHandler([&] { grid().editButtonClick(); }));
-    EXPECT_EQ(dialogs.shown().back().text, "Mensagem");
-    EXPECT_EQ(f("CDTXTPROPFAS").asString(), "GARANTIA");
-    EXPECT_EQ(f("TXPROPFAS").asString(), "<p>Garantia de 90 dias para correções.</p>");
-    ASSERT_TRUE(confirm()) << shown();
-    EXPECT_EQ(stored(), (QStringList{"APRES_LU:1", "GARANTIA:2"}));
-
-    // With no standard text registered the lookup says so.
-    testServer().db().exec(QStringLiteral("DELETE FROM PADTXT"));
-    ASSERT_TRUE(change());
-    grid().editButtonClick();
-    EXPECT_EQ(dialogs.errors(), QStringList{"Não há mensagem cadastrada"});
 }
 
 TEST_F(Texts, RegeneratingAsksFirstAndThenReplacesTheTexts) {
