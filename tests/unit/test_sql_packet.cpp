@@ -59,32 +59,22 @@ TEST_F(SqlPacketTest, DeclaredTypesAndUpperCaseNamesOnSqlite) {
     ASSERT_EQ(p.rows.size(), 2);
     // names as PostgreSQL gives them to the same code: upper case, whatever the alias says
     EXPECT_EQ(p.fields[1].name, "APELIDO");
-    EXPECT_EQ(field(p, "ID").type, FieldType::Integer);
-    EXPECT_EQ(field(p, "APELIDO").type, FieldType::String);
-    EXPECT_EQ(field(p, "APELIDO").size, 20);
-    EXPECT_EQ(field(p, "OBS").type, FieldType::Memo);  // unsized text has no limit
-    EXPECT_EQ(field(p, "NOTA").type, FieldType::Memo);
-    EXPECT_EQ(field(p, "VALOR").type, FieldType::Float);
-    EXPECT_EQ(field(p, "DT").type, FieldType::DateTime);
-    EXPECT_EQ(field(p, "HORA").type, FieldType::DateTime);
-    EXPECT_EQ(field(p, "ATIVO").type, FieldType::Boolean);
-
-    EXPECT_EQ(p.value(0, "DT"), QVariant(QDateTime(QDate(2026, 12, 6), QTime(10, 30))));  // stored as text
-    EXPECT_EQ(p.value(0, "ATIVO"), QVariant(true));
-    EXPECT_EQ(p.value(1, "VALOR"), QVariant(2.5));
-    EXPECT_TRUE(p.value(1, "DT").isNull());
-    EXPECT_TRUE(p.value(1, "OBS").isNull());
+    // Unsized text has no limit.
+    EXPECT_EQ(p.fields, (QList<FieldDef>{{"ID", FieldType::Integer, 0}, {"APELIDO", FieldType::String, 20},
+                                         {"OBS", FieldType::Memo, 0}, {"NOTA", FieldType::Memo, 0},
+                                         {"VALOR", FieldType::Float, 0}, {"DT", FieldType::DateTime, 0},
+                                         {"HORA", FieldType::DateTime, 0}, {"ATIVO", FieldType::Boolean, 0}}));
+    // Dates stored as text come back as dates.
+    EXPECT_EQ(p.rows, (QList<QVariantList>{{qint64(1), "Ana", "x", "nota", 10.0, QDateTime(QDate(2026, 12, 6), QTime(10, 30)),
+                                            QDateTime(QDate(2026, 12, 6), QTime(8, 0)), true},
+                                           {qint64(2), "Bruno", {}, {}, 2.5, {}, {}, false}}));
 }
 
 TEST_F(SqlPacketTest, ExpressionsAreTypedByTheirValuesAndTheShapeWins) {
     const Packet p = read("SELECT COUNT(*) AS N, SUM(VALOR) AS TOTAL, MAX(NOME) || '!' AS TXT, NULL AS NADA FROM T");
-    EXPECT_EQ(field(p, "N").type, FieldType::Integer);
+    EXPECT_EQ(p.fields, (QList<FieldDef>{{"N", FieldType::Integer, 0}, {"TOTAL", FieldType::Float, 0},
+                                         {"TXT", FieldType::String, 6}, {"NADA", FieldType::String, 1}}));  // "Bruno!"
     EXPECT_EQ(p.value(0, "N"), QVariant(qint64(2)));
-    EXPECT_EQ(field(p, "TOTAL").type, FieldType::Float);
-    EXPECT_EQ(field(p, "TXT").type, FieldType::String);
-    EXPECT_EQ(field(p, "TXT").size, 6);  // "Bruno!"
-    EXPECT_EQ(field(p, "NADA").type, FieldType::String);
-    EXPECT_EQ(field(p, "NADA").size, 1);
 
     // a column whose first values are whole numbers and later ones fractions has decimals
     const Packet mixed = read("SELECT CASE WHEN ID = 1 THEN 1 ELSE 2.5 END AS V FROM T ORDER BY ID");
@@ -92,8 +82,7 @@ TEST_F(SqlPacketTest, ExpressionsAreTypedByTheirValuesAndTheShapeWins) {
     EXPECT_EQ(mixed.value(0, "V"), QVariant(1.0));
 
     const Packet shaped = read("SELECT ID, VALOR FROM T ORDER BY ID", {{"valor", FieldType::String, 10}});
-    EXPECT_EQ(field(shaped, "VALOR").type, FieldType::String);
-    EXPECT_EQ(field(shaped, "VALOR").size, 10);
+    EXPECT_EQ(std::pair(field(shaped, "VALOR").type, field(shaped, "VALOR").size), std::pair(FieldType::String, 10));
     EXPECT_EQ(shaped.value(1, "VALOR"), QVariant(QString("2.5")));
 }
 
