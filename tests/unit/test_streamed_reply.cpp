@@ -3,13 +3,12 @@
 // before its last byte.
 #include <gtest/gtest.h>
 
-#include <QDateTime>
-
 #include "data/packet.h"
 #include "data/packet_json_writer.h"
 #include "rpc/rpc_reply.h"
 #include "rpc/streamed_reply.h"
 #include "support/packet_cells.h"
+#include "sample_packet.h"
 
 namespace {
 
@@ -22,31 +21,8 @@ QByteArray envelope(const QByteArray& result) {
     return "{\"jsonrpc\":\"2.0\",\"id\":" + QByteArray::number(kId) + ",\"result\":" + result + "}";
 }
 
-// A packet as the server writes a list: every kind of value, nulls in every column, texts
-// with brackets, quotes, escapes and accents, dates with milliseconds, big numbers.
-QByteArray listPacket(int rows) {
-    const QList<FieldDef> fields{{"NR", FieldType::String, 20},    {"QT", FieldType::Integer, 0},
-                                 {"VR", FieldType::Float, 0},      {"OK", FieldType::Boolean, 0},
-                                 {"DT", FieldType::DateTime, 0},   {"OBS", FieldType::Memo, 0}};
-    QByteArray out;
-    PacketJsonWriter w(out, fields);
-    const QStringList texts{QStringLiteral("São Paulo [filial] {1}"), QStringLiteral("aspas \" e \\ barra"),
-                            QStringLiteral("linha\nquebrada\ttab"), QStringLiteral("ação, ênfase; çã ]["),
-                            QString()};
-    for (int r = 0; r < rows; ++r) {
-        w.beginRow();
-        w.value(QStringLiteral("%1").arg(r, 20, 10, QChar(u'0')));
-        r % 11 == 0 ? w.null() : w.value(qint64(9007199254740993LL) - r);
-        r % 13 == 0 ? w.null() : w.value(r % 2 ? -0.1 * r : 1e-300 * r);
-        r % 17 == 0 ? w.null() : w.value(r % 2 == 0);
-        r % 19 == 0 ? w.null()
-                    : w.value(QDateTime(QDate(2026, 12, 7), QTime(10, 30, 15, r % 1000)).addDays(r % 400));
-        texts[r % texts.size()].isNull() ? w.null() : w.value(texts[r % texts.size()]);
-        w.endRow();
-    }
-    w.finish();
-    return out;
-}
+// A list as the server writes it.
+QByteArray listPacket(int rows) { return packetJsonText(cot::testing::samplePacket(rows)); }
 
 RpcResult readWhole(QByteArray body) { return readRpcReply(body.data(), kId, kInvalid); }
 
