@@ -286,30 +286,23 @@ protected:
 };
 
 TEST_P(TransportTest, MalformedRequestsGetTheirErrorAndTheServerGoesOn) {
-    struct Case {
-        QByteArray body;
-        int code;
-        QString message;
+    const QString malformed = "Requisição JSON-RPC malformada.", invalid = "Requisição JSON-RPC inválida.";
+    const std::tuple<QByteArray, int, QString> cases[] = {
+        {R"({"jsonrpc":"2.0","id":1,"method":)", -32700, malformed},
+        {"", -32700, malformed},
+        {"42", -32600, invalid},
+        {R"({"jsonrpc":"2.0","id":1})", -32600, invalid},
+        {R"({"jsonrpc":"2.0","id":1,"method":"TestEcho","params":{"a":1}})", -32600, invalid},
+        {R"({"jsonrpc":"2.0","id":1,"method":7,"params":[]})", -32600, invalid},
+        {R"({"jsonrpc":"2.0","id":1,"method":"GetNada","params":[]})", -32601, "Método desconhecido: GetNada."},
+        {R"({"jsonrpc":"2.0","id":1,"method":"TestKinds","params":[1]})", -32602, "O método TestKinds espera 5 argumentos; recebeu 1."},
+        {R"({"jsonrpc":"2.0","id":1,"method":"TestEcho","params":[]})", -32602, "O método TestEcho espera 1 argumento; recebeu 0."},
     };
-    const Case cases[] = {
-        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":", -32700, "Requisição JSON-RPC malformada."},
-        {"", -32700, "Requisição JSON-RPC malformada."},
-        {"42", -32600, "Requisição JSON-RPC inválida."},
-        {"{\"jsonrpc\":\"2.0\",\"id\":1}", -32600, "Requisição JSON-RPC inválida."},
-        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"TestEcho\",\"params\":{\"a\":1}}", -32600,
-         "Requisição JSON-RPC inválida."},
-        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":7,\"params\":[]}", -32600, "Requisição JSON-RPC inválida."},
-        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"GetNada\",\"params\":[]}", -32601, "Método desconhecido: GetNada."},
-        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"TestKinds\",\"params\":[1]}", -32602,
-         "O método TestKinds espera 5 argumentos; recebeu 1."},
-        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"TestEcho\",\"params\":[]}", -32602,
-         "O método TestEcho espera 1 argumento; recebeu 0."},
-    };
-    for (const Case& c : cases) {
-        const HttpReply reply = server_.post(c.body);
+    for (const auto& [body, code, message] : cases) {
+        const HttpReply reply = server_.post(body);
         const QJsonObject e = error(QJsonDocument::fromJson(reply.body).object());
         EXPECT_EQ(std::tuple(reply.status, e.value("code").toInt(), e.value("message").toString()),
-                  std::tuple(200, c.code, c.message)) << c.body.toStdString();
+                  std::tuple(200, code, message)) << body.toStdString();
         expectStillServing();
     }
 }
