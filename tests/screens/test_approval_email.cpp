@@ -55,8 +55,8 @@ const PartiesLoader unreadable = []() -> ApprovalParties { throw ServerError("Se
 
 }  // namespace
 
-TEST(ApprovalEmail, PlaceholdersExpandedInOrderEverywhereTheyAppearEvenInALongTemplate) {
-    const ApprovalEmailData d = proposal();
+TEST(ApprovalEmail, PlaceholdersExpandedInOrderEverywhereTheyAppearEvenInALongTemplateAndEscapedInHtml) {
+    ApprovalEmailData d = proposal();
     const auto licence = composeNotification(
         kParamLicenca,
         param("Aceite", "a@x.com; b@x.com,c@x.com",
@@ -86,22 +86,20 @@ TEST(ApprovalEmail, PlaceholdersExpandedInOrderEverywhereTheyAppearEvenInALongTe
     ASSERT_TRUE(m);
     EXPECT_EQ(m->textPart, filler + " 2 1.800,50 fim");
     EXPECT_EQ(m->htmlPart, filler + " 2 1.800,50 fim");
-}
 
-TEST(ApprovalEmail, HtmlPartEscapesTheProposalValuesButKeepsTheTemplateMarkup) {
-    ApprovalEmailData d = proposal();
+    // The HTML part escapes the proposal's values but keeps the template's markup.
     d.proposal.clientName = "João & <Filhos>";
     d.proposal.reference = "\"A\" < B";
     d.lines = {{"<script>x</script>", 10}};
-    const auto m = composeNotification(kParamLicenca,
+    const auto h = composeNotification(kParamLicenca,
                                        param("S", "a@x.com", "<p>#FANTASIACLIENTE/PROSPECT #DESCRICAOPROP</p><b>#DADOSLINHAPROD"), d);
-    ASSERT_TRUE(m);
-    EXPECT_EQ(m->htmlPart, "<p>João &amp; &lt;Filhos&gt; &quot;A&quot; &lt; B</p><b>&lt;script&gt;x&lt;/script&gt;, valor 10,00</b> ");
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->htmlPart, "<p>João &amp; &lt;Filhos&gt; &quot;A&quot; &lt; B</p><b>&lt;script&gt;x&lt;/script&gt;, valor 10,00</b> ");
     // The plain part of an HTML template is its text: no tag of the template or of the lines.
-    EXPECT_TRUE(m->textPart.startsWith("João & <Filhos> \"A\" < B")) << m->textPart.toStdString();
-    EXPECT_TRUE(m->textPart.contains("<script>x</script>, valor 10,00")) << m->textPart.toStdString();
+    EXPECT_TRUE(h->textPart.startsWith("João & <Filhos> \"A\" < B")) << h->textPart.toStdString();
+    EXPECT_TRUE(h->textPart.contains("<script>x</script>, valor 10,00")) << h->textPart.toStdString();
     for (const char* tag : {"<p>", "</p>", "<b>", "</b>", "&amp;", "&lt;"})
-        EXPECT_FALSE(m->textPart.contains(tag)) << tag << ": " << m->textPart.toStdString();
+        EXPECT_FALSE(h->textPart.contains(tag)) << tag << ": " << h->textPart.toStdString();
 
     EXPECT_EQ(textOf(kParamLicenca, "Linhas: <b>#DADOSLINHAPROD</b>"), "Linhas: Fiscal, valor 1.500,00 Folha, valor 300,50 ");
 }

@@ -157,7 +157,7 @@ TEST_F(Attachments, AttachingZipsAsksBeforeReplacingAndRefusesUnsafeNames) {
 }
 
 // The right is the operator's, or the requester's own on his request.
-TEST_F(Attachments, WithoutABaseFolderOrTheRightNothingIsAsked) {
+TEST_F(Attachments, WithoutABaseFolderItsCipherOrTheRightNothingIsAsked) {
     openOn(2);
     ASSERT_TRUE(screen->dbgPadrao->setSelectedField("ANEXO"));
     signInAs("ASSIST");  // no attachment right
@@ -169,14 +169,29 @@ TEST_F(Attachments, WithoutABaseFolderOrTheRightNothingIsAsked) {
     EXPECT_TRUE(dialogs.errors().value(1).startsWith("Pasta de anexos não configurada"));
     EXPECT_EQ(dialogs.pendingAnswers(), 0);
 
-    // Proposal 5 is a request ASSIST made: he may attach to it.
+    // The base folder is kept enciphered in the operator's registry; a value this machine
+    // cannot decipher is said when attaching.
+    UserRegistry::writeString(UserRegistry::kSistemasKey, "DirArqSoli", "nao-cifrado");
+    EXPECT_TRUE(doubleClickRefused());
+    EXPECT_EQ(dialogs.errors().value(2), "Não foi possível decifrar o valor armazenado.");
     setBase(base.path());
+    EXPECT_NE(Cli_cot05000::RetornaDirArqSoli(), base.path());
+    EXPECT_EQ(Criptografa::Uncripto(Cli_cot05000::RetornaDirArqSoli(), 2), base.path());
+
+    // Proposal 5 is a request ASSIST made: he may attach to it.
     signInAs("ASSIST");
     dialogs.clearShown();
     ASSERT_TRUE(select(5));
     attach({pickable("pedido.txt", "x")});
     EXPECT_EQ(dialogs.errors(), QStringList());
     EXPECT_EQ(stored(5), QStringList{"pedido.txt.zip"});
+    // An unreadable base draws no picture in the list; no registry file at all: no base folder.
+    ASSERT_TRUE(list().hasAttachments());
+    UserRegistry::writeString(UserRegistry::kSistemasKey, "DirArqSoli", "nao-cifrado");
+    EXPECT_FALSE(list().hasAttachments());
+    screen->dbgPadrao->grab();
+    QFile::remove(UserRegistry::file());
+    EXPECT_EQ(Cli_cot05000::RetornaDirArqSoli(), QString());
 }
 
 // A name with '&' is shown with the accelerator escaped and each entry acts on its own file,
@@ -333,25 +348,6 @@ TEST_F(Attachments, WithoutAProgramTheArchiveIsUnpackedSafelyAndItsFileOpened) {
     EXPECT_FALSE(QFileInfo::exists(elsewhere.filePath("fora.txt")));
     EXPECT_EQ(QDir(elsewhere.filePath("saida2")).entryList(QDir::Files), QStringList());
     EXPECT_EQ(opener.opened.size(), 1);
-}
-
-// The base folder is kept enciphered in the operator's registry; a value this machine
-// cannot decipher is said when attaching and draws no picture in the list.
-TEST_F(Attachments, TheBaseFolderIsStoredEncipheredAndAnUnreadableOneIsReported) {
-    EXPECT_NE(Cli_cot05000::RetornaDirArqSoli(), base.path());
-    EXPECT_EQ(Criptografa::Uncripto(Cli_cot05000::RetornaDirArqSoli(), 2), base.path());
-    openOn(2);
-    attach({pickable("a.txt", "a")});
-    ASSERT_TRUE(list().hasAttachments());
-    UserRegistry::writeString(UserRegistry::kSistemasKey, "DirArqSoli", "nao-cifrado");
-    EXPECT_FALSE(list().hasAttachments());
-    screen->dbgPadrao->grab();
-    dialogs.clearShown();
-    EXPECT_TRUE(doubleClickRefused());
-    EXPECT_EQ(dialogs.errors(), QStringList{"Não foi possível decifrar o valor armazenado."});
-
-    QFile::remove(UserRegistry::file());  // no registry file at all: no base folder
-    EXPECT_EQ(Cli_cot05000::RetornaDirArqSoli(), QString());
 }
 
 // A key names a folder only when it is a proposal number and version: one that climbs,
