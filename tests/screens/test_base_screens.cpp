@@ -1,13 +1,14 @@
 // Base screens: the maintenance buttons of the grid-and-form screen follow dtsPadrao,
 // confirmations guard delete and cancel, dialogs preview their keys, filter option sets
-// survive a round trip, and the report launcher fills only the parameters a report declares.
+// survive a round trip, the report launcher fills only the parameters a report declares,
+// and host modules opened by name (the list module COT00900, the errors of a bad call).
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
@@ -17,10 +18,10 @@
 #include "screens/filtro_padrao.h"
 #include "screens/padrao_grid.h"
 #include "screens/roti_geral.h"
+#include "services/load_bpl.h"
 #include "services/session.h"
 #include "support/screen_fixture.h"
 #include "ui/buttons.h"
-#include "ui/containers.h"
 #include "ui/db_grid.h"
 #include "ui/menus.h"
 #include "ui/page_control.h"
@@ -67,6 +68,15 @@ protected:
     bool wantsServer() const override { return false; }
 };
 
+QString errorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const UserError& e) {
+        return e.text();
+    }
+    return {};
+}
+
 }  // namespace
 
 TEST_F(BaseScreens, MaintenanceButtonsActOnTheTableOfTheFocusedGrid) {
@@ -78,24 +88,20 @@ TEST_F(BaseScreens, MaintenanceButtonsActOnTheTableOfTheFocusedGrid) {
     ASSERT_TRUE(focus(screen, "dbgItem"));
     EXPECT_EQ(screen.activeTable(), screen.cdsItem.get());
     click(screen, "sbtIncluir");
-    EXPECT_EQ(screen.cdsItem->state(), DataSetState::Insert);
-    EXPECT_EQ(screen.cdsProposta->state(), DataSetState::Browse);
+    EXPECT_EQ(std::pair(screen.cdsItem->state(), screen.cdsProposta->state()), std::pair(DataSetState::Insert, DataSetState::Browse));
     // While inserting only cancel and confirm are offered, on the menu and the toolbar alike.
-    EXPECT_FALSE(screen.mnuIncluir->enabled());
-    EXPECT_FALSE(screen.sbtExcluir->isEnabled());
+    EXPECT_FALSE(screen.mnuIncluir->enabled() || screen.sbtExcluir->isEnabled());
     EXPECT_TRUE(screen.sbtConfirmar->isEnabled());
     screen.cdsItem->fieldByName("CODIGO").setAsString("B2");
     click(screen, "sbtConfirmar");
     EXPECT_EQ(screen.cdsItem->state(), DataSetState::Browse);
-    EXPECT_EQ(screen.cdsItem->recordCount(), 2);
-    EXPECT_EQ(screen.cdsProposta->recordCount(), 3);
+    EXPECT_EQ(QList<int>({screen.cdsItem->recordCount(), screen.cdsProposta->recordCount()}), QList<int>({2, 3}));
 
     screen.pgcPadrao->setActivePage(screen.tshPadrao);
     ASSERT_TRUE(focus(screen, "dbgPadrao"));
     EXPECT_EQ(screen.activeTable(), screen.cdsProposta.get());
     click(screen, "sbtAlterar");
-    EXPECT_EQ(screen.cdsProposta->state(), DataSetState::Edit);
-    EXPECT_EQ(screen.cdsItem->state(), DataSetState::Browse);
+    EXPECT_EQ(std::pair(screen.cdsItem->state(), screen.cdsProposta->state()), std::pair(DataSetState::Browse, DataSetState::Edit));
     click(screen, "sbtConfirmar");
     EXPECT_TRUE(dialogs.allTexts().isEmpty());
 }
@@ -117,13 +123,11 @@ TEST_F(BaseScreens, DeleteAndCancelAnsweredNoKeepTheRowAndTheEdits) {
     proposals.fieldByName("NOME").setAsString("Alterado");
     dialogs.expectConfirm(false);
     click(screen, "sbtCancelar");
-    EXPECT_EQ(proposals.state(), DataSetState::Edit);
-    EXPECT_EQ(proposals.fieldByName("NOME").asString(), "Alterado");
+    EXPECT_EQ(std::pair(proposals.state(), proposals.fieldByName("NOME").asString()), std::pair(DataSetState::Edit, QString("Alterado")));
     EXPECT_EQ(dialogs.questions().last(), msgMensagensPadroes().Msg("Canc"));
     dialogs.expectConfirm(true);
     click(screen, "sbtCancelar");
-    EXPECT_EQ(proposals.state(), DataSetState::Browse);
-    EXPECT_EQ(proposals.fieldByName("NOME").asString(), "Nome 000002");
+    EXPECT_EQ(std::pair(proposals.state(), proposals.fieldByName("NOME").asString()), std::pair(DataSetState::Browse, QString("Nome 000002")));
 }
 
 namespace {
@@ -229,15 +233,14 @@ TEST_F(BaseScreens, FilterOptionSetsRoundTripControlsAndVariablesPerOperator) {
     filter.cbbOpcoes->setCurrentIndex(filter.cbbOpcoes->findText("Vencidas do Sul"));
     filter.btfLoadOpcClick();
     EXPECT_EQ(filter.seenBeforeLoad, "'000001','000007'");  // chosen set read before the base load
-    EXPECT_TRUE(filter.ckbVencidas->isChecked());
-    EXPECT_FALSE(filter.ckbTodas->isChecked());
+    EXPECT_TRUE(filter.ckbVencidas->isChecked() && !filter.ckbTodas->isChecked());
     EXPECT_EQ(filter.edtReferencia->text(), "Filial Sul");
 
     // Another operator does not see the set; loading an unknown name says so and changes nothing.
     Session::instance().setOperator("GERENTE", "Gerente");
     EXPECT_TRUE(filter.optionSets().isEmpty());
     filter.cbbOpcoes->setEditText("Vencidas do Sul");
-    EXPECT_TRUE(runHandler([&] { filter.btfLoadOpcClick(); }) == false);
+    EXPECT_FALSE(runHandler([&] { filter.btfLoadOpcClick(); }));
     EXPECT_EQ(dialogs.errors(), QStringList{"Opção Vencidas do Sul não encontrada."});
 }
 
@@ -263,11 +266,52 @@ TEST_F(BaseScreens, ReportLauncherListsByCodeAndFillsOnlyDeclaredParameters) {
     EXPECT_TRUE(html.contains("{{P_CDFILIAL}}"));       // undeclared parameters are left alone
 
     QTemporaryDir dir;
-    const QString pdf = dir.filePath("proposta.pdf");
-    launcher.rpddPadrao.writePdf(*launcher.currentReport(), pdf);
-    QFile file(pdf);
+    launcher.rpddPadrao.writePdf(*launcher.currentReport(), dir.filePath("proposta.pdf"));
+    QFile file(dir.filePath("proposta.pdf"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.read(5).startsWith("%PDF"));
     EXPECT_THROW(launcher.rpddPadrao.writePdf(*launcher.currentReport(), dir.filePath("nao/existe/x.pdf")), UserError);
     ReportStore::instance().clear();
+}
+
+TEST_F(BaseScreens, LoadBplListModuleShowsTheVisibleFieldsOfTheTableUnderTheMessage) {
+    ClientTable systems("cdsValidaSistProd");
+    Packet p;
+    p.fields = {{"SGSISTEMA", FieldType::String, 3}, {"NMSISTEMA", FieldType::String, 40}, {"IDTECNOSIST", FieldType::String, 3}};
+    p.rows = {{"FAT", "Faturamento", "WEB"}, {"EST", "Estoque", "WEB"}};
+    systems.setData(p);
+    systems.fieldByName("IDTECNOSIST").visible = false;
+    systems.last();
+
+    QString message;
+    QStringList headers, firstRow;
+    int rows = -1;
+    runner.expect([&](QWidget& w) {
+        message = findAs<QLabel>(w, "lblMensagem")->text();
+        auto* view = findAs<QTableView>(w, "dbgLista");
+        rows = view->model()->rowCount();
+        for (int c = 0; c < view->model()->columnCount(); ++c) {
+            headers << view->model()->headerData(c, Qt::Horizontal).toString();
+            firstRow << view->model()->index(0, c).data().toString();
+        }
+        click(w, "btnOk");
+    }, "frmCOT00900");
+    const QString text = "Os seguintes sistemas não estão cadastrados para o produto comercial informado:";
+    LoadBPL("COT00900", {tableReference(systems), text, true});
+    EXPECT_EQ(message, text);
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(headers, (QStringList{"SGSISTEMA", "NMSISTEMA"}));
+    EXPECT_EQ(firstRow, (QStringList{"FAT", "Faturamento"}));
+    EXPECT_EQ(systems.recNo(), 2);  // listing does not move the caller's table
+}
+
+TEST_F(BaseScreens, LoadBplBadCallsGiveClearErrors) {
+    EXPECT_EQ(errorOf([] { LoadBPL("Pkg_inexistente", {}); }), "Módulo Pkg_inexistente não encontrado.");
+    EXPECT_EQ(errorOf([] { LoadBPL("../../lib/x", {}); }), "Nome de módulo inválido: ../../lib/x.");
+    EXPECT_EQ(errorOf([] { LoadBPL("COT00900", {}); }), "Parâmetros inválidos para o módulo COT00900.");
+    // Text that looks like a number is not a table reference.
+    EXPECT_EQ(errorOf([] { LoadBPL("COT00900", {QString("12345"), "x", true}); }),
+              "Parâmetros inválidos para o módulo COT00900.");
+    EXPECT_EQ(tableFromReference(QVariant()), nullptr);
+    EXPECT_TRUE(runner.shown().isEmpty());
 }

@@ -47,8 +47,7 @@ protected:
 // The client's comment is kept with the loss unless the user changes it.
 TEST_F(LostDialog, StartsOnTheClientsReasonAndCommentRecordsTheMarkAndKeepsTheProposalCurrent) {
     decide(2, "01", "R", "Z", {}, "  Prazo de entrega longo demais.  ");
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     const QString heading = "Proposta 2/01 — " + screen->proposal()["NOME"].asString().trimmed();
     runner.expect(
         [&](QWidget& w) {
@@ -71,8 +70,7 @@ TEST_F(LostDialog, StartsOnTheClientsReasonAndCommentRecordsTheMarkAndKeepsThePr
 }
 
 TEST_F(LostDialog, ChecksTheMotiveAndTheTextBeforeAskingTheServerAndUnmarksOnlyOnYes) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     runner.expect(
         [&](QWidget& w) {
             auto& d = static_cast<TfrmPropostaPerdida&>(w);
@@ -120,8 +118,7 @@ TEST_F(LostDialog, ChecksTheMotiveAndTheTextBeforeAskingTheServerAndUnmarksOnlyO
 
 // Accepted while the dialog was open: the server's refusal is shown and the dialog stays.
 TEST_F(LostDialog, AServerRefusalKeepsTheDialogOpenAndAnAcceptedProposalIsNotOffered) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     runner.expect(
         [&](QWidget& w) {
             auto& d = static_cast<TfrmPropostaPerdida&>(w);

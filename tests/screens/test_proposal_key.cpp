@@ -63,8 +63,7 @@ TEST(ProposalKey, SumsTakeTheRowsOfExactlyTheKeyWithoutMovingTheCursor) {
 class KeysAsData : public ProposalFixture {};
 
 TEST_F(KeysAsData, SimulationTotalsTakeOnlyTheCurrentSimulationsKey) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     ASSERT_TRUE(menu(screen->menus().mnuSimulacao));
     SimulationArea& sims = screen->area<SimulationArea>();
     ClientTable& t = *sims.cdsSimulacao;

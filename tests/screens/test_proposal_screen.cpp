@@ -1,12 +1,15 @@
-// The proposal screen: who sees which proposals, one screen at a time, the list's words
-// and status, which table the buttons act on, the pages a proposal may show and what each
-// page loads.
+// The proposal screen: who sees which proposals, one screen at a time, the list's words,
+// which table the buttons act on, the pages a proposal may show and what each page loads.
+// The Verify command reads again what the user is looking at: the list on the list page,
+// else the table whose grid has the focus, keeping the current row. What is being edited
+// (or holds changes the server has not taken) is never read over, and radio buttons set
+// from the data never start an edit.
 #include <gtest/gtest.h>
 
 #include <QLibrary>
+#include <QStatusBar>
 
 #include "data/data_source.h"
-#include "proposal/screen/proposal_list_status.h"
 #include "screens/proposal_fixture.h"
 #include "services/load_bpl.h"
 #include "services/session.h"
@@ -18,14 +21,26 @@
 #include "ui/page_control.h"
 #include "ui/rich_edit.h"
 #include "ui/screen.h"
-#include <QStatusBar>
 
 using namespace cot;
 using namespace cot::testing;
 
 namespace {
 
-class ProposalScreen : public ProposalFixture {};
+class ProposalScreen : public ProposalFixture {
+protected:
+    ClientTable& line() { return widget<ClientTable>("cdsLinProd"); }
+    bool verify() { return runHandler([&] { screen->sbtVerificarClick(); }); }
+    void focus(QWidget* w) {
+        w->setFocus();
+        QApplication::processEvents();
+        ASSERT_TRUE(screen->hasFocus(w));
+    }
+    int exec(const QString& sql) { return testServer().db().exec(sql, {{"N", number(2)}, {"V", "01"}}); }
+    QString keptMessage(const QString& names) {
+        return "Não foram lidos de novo, por estarem em edição ou com alterações ainda não gravadas: " + names + ".";
+    }
+};
 
 TEST_F(ProposalScreen, AnAuthorisedOperatorListsTheBranchAndAnotherOnlyHisOwn) {
     openScreen();
@@ -90,13 +105,12 @@ TEST_F(ProposalScreen, AScreenThatCannotReadItsListIsNotCreated) {
 
 TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
     openScreen();
-    for (ClientTable* t : {&widget<ClientTable>("cdsLinProd"), screen->area<LineInstallmentsArea>().cdsVenc_Valor, screen->area<LineSystemsArea>().cdsSistLinhaProd, screen->area<TextsArea>().cdsMensagem,
-                             screen->area<ServicesArea>().cdsServico, screen->area<ObservationArea>().cdsObs, screen->area<SimulationArea>().cdsSimulacao, screen->area<SimulationProductsArea>().cdsProdSimulaLinp,
-                             screen->area<ServiceInstallmentsArea>().cdsVencServ, &widget<ClientTable>("cdsSistema"),
-                             screen->area<ServicesArea>().cdsTipoServObr}) {
-        EXPECT_TRUE(t->active()) << t->name().toStdString();
-        EXPECT_EQ(t->recordCount(), 0) << t->name().toStdString();
-    }
+    for (ClientTable* t : {&line(), screen->area<LineInstallmentsArea>().cdsVenc_Valor, screen->area<LineSystemsArea>().cdsSistLinhaProd,
+                           screen->area<TextsArea>().cdsMensagem, screen->area<ServicesArea>().cdsServico, screen->area<ObservationArea>().cdsObs,
+                           screen->area<SimulationArea>().cdsSimulacao, screen->area<SimulationProductsArea>().cdsProdSimulaLinp,
+                           screen->area<ServiceInstallmentsArea>().cdsVencServ, &widget<ClientTable>("cdsSistema"),
+                           screen->area<ServicesArea>().cdsTipoServObr})
+        EXPECT_TRUE(t->active() && t->recordCount() == 0) << t->name().toStdString();
     EXPECT_EQ((*screen->area<TextsArea>().cdsMensagem)["CDTXTPROPFAS"].tag, 1);
     EXPECT_EQ((screen->proposal())["ANEXO"].tag, 1);
     EXPECT_FALSE(screen->paramPerc().isEmpty());
@@ -112,36 +126,26 @@ TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
     EXPECT_TRUE(words(3).contains("|Locação|"));
 
     // The client's decision sits next to the status picture.
-    const QStringList expected{"IDSITUACAO", "IDDECCLIENTE", "PROPOSTAVERS", "DSREFEPROPOSFAS", "IDTIPOPROPFAS", "IDSOLPROPFAS",
-                               "NMCONTATO", "IDCLIENPROSP", "NOME", "DTPROPOSFAS", "DTACEPROPFAS", "DTVALPROPFAS",
-                               "VRTOTAL", "VRMENSAL", "OPERSOLI", "ANEXO"};
-    QStringList columns;
-    for (TColumn* c : screen->dbgPadrao->columns()) columns << c->fieldName;
-    EXPECT_EQ(columns, expected);
-    EXPECT_EQ(screen->dbgPadrao->columnOf("NOME")->caption() + u'|' + screen->dbgPadrao->columnOf("IDTIPOPROPFAS")->caption(),
-              "Nome do Contratante|Contrato");
-    EXPECT_EQ(screen->dbgPadrao->columnOf("DSREFEPROPOSFAS")->width, 244);
+    EXPECT_EQ(screen->dbgPadrao->columns().value(1)->fieldName, "IDDECCLIENTE");
     // The catalogue is compiled in.
-    EXPECT_EQ(screen->msgPadrao.Msg("datajacad"), "Datas de vencimento não podem ser iguais.");
     EXPECT_EQ(screen->msgPadrao.Msg("Tip_N_Alter"), "Linha de produto possui sistema cadastrado. \nTipo não pode ser alterado.");
 }
 
 TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
-    openScreen();
-    ASSERT_TRUE(select(1));
+    openOn(1);
     ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
     EXPECT_EQ(screen->pages().pgcDadosCont->activePage(), screen->pages().tshFormulario);
-    EXPECT_EQ(widget<ClientTable>("cdsLinProd").recordCount(), 2);
-    EXPECT_EQ(screen->area<LineInstallmentsArea>().cdsVenc_Valor->recordCount(), 4) << "the first line's schedule";
-    EXPECT_EQ(screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount(), 3);
-    EXPECT_EQ(widget<TNumberEdit>("nedParcelas").value(), 4);
+    // Lines, the first line's schedule and systems, its installments shown.
+    EXPECT_EQ(QList<int>({line().recordCount(), screen->area<LineInstallmentsArea>().cdsVenc_Valor->recordCount(),
+                          screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount(), int(widget<TNumberEdit>("nedParcelas").value())}),
+              QList<int>({2, 4, 3, 4}));
     // Licence total with the interest of schedules beyond three installments.
     const double j = (screen->paramPerc())["VRTXJUROSLICUSO"].asFloat();
     EXPECT_NEAR(widget<TNumberEdit>("nedVrTotal").value(), (1200 - 100) * 5 * (1 + j / 100), 0.005);
 
     // A line shown, not edited: its fields wait for Alterar, the buttons act on the lines.
-    EXPECT_EQ(screen->activeTable(), &widget<ClientTable>("cdsLinProd"));
+    EXPECT_EQ(screen->activeTable(), &line());
     EXPECT_FALSE(widget<TDBEdit>("dbeNmLinProd").isEnabled());
     EXPECT_TRUE(widget<TGroupBox>("grbTipoLinha").isEnabled()) << "a kind click edits the line";
     for (TMenuItem* e : {screen->mnuAlterar, screen->mnuIncluir, screen->mnuVerificar})
@@ -151,7 +155,6 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
     // The observation page works on the observation, whose editor opens with Alterar.
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
     EXPECT_EQ(screen->activeTable(), screen->area<ObservationArea>().cdsObs);
-    EXPECT_EQ(screen->area<ObservationArea>().cdsObs->recordCount(), 1);
     EXPECT_FALSE(widget<TDBRichEdit>("dbrObs").isEnabled());
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
     EXPECT_TRUE(widget<TDBRichEdit>("dbrObs").isEnabled());
@@ -162,8 +165,7 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocus) {
 }
 
 TEST_F(ProposalScreen, EnablingFollowsThePage) {
-    openScreen();
-    ASSERT_TRUE(select(2));
+    openOn(2);
     const ProposalMenus& m = screen->menus();
     for (TMenuItem* e : {screen->mnuIncluir, screen->mnuProcurar, m.mnuFiltro, m.mnuCopiar, m.MododeProcessamento1,
                          m.mnuAprovacao})
@@ -180,14 +182,11 @@ TEST_F(ProposalScreen, EnablingFollowsThePage) {
 }
 
 TEST_F(ProposalScreen, AServiceOnlyProposalShowsNoProductLinesNorSimulationButItsObjective) {
-    openScreen();
-    ASSERT_TRUE(select(7));
+    openOn(7);
     ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
-    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
     EXPECT_EQ(screen->pages().pgcDados->activePage(), screen->pages().tshServico);
-    EXPECT_EQ(screen->area<ServicesArea>().cdsServico->recordCount(), 3);
     EXPECT_EQ(screen->activeTable(), screen->area<ServicesArea>().cdsServico);
-    EXPECT_EQ(widget<ClientTable>("cdsLinProd").recordCount(), 0);
+    EXPECT_EQ(screen->area<ServicesArea>().cdsServico->recordCount() * 10 + line().recordCount(), 30) << "3 services, no line";
 
     ASSERT_TRUE(menu(screen->menus().mnuSimulacao));
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
@@ -201,7 +200,7 @@ TEST_F(ProposalScreen, AServiceOnlyProposalShowsNoProductLinesNorSimulationButIt
     ASSERT_TRUE(select(2));
     ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
     EXPECT_EQ(screen->pages().pgcDados->activePage(), screen->pages().tshDados);
-    EXPECT_EQ(widget<ClientTable>("cdsLinProd").recordCount(), 2);
+    EXPECT_EQ(line().recordCount(), 2);
 
     // The services' objective belongs to service-only proposals: on a licence or rental one its
     // entry is off and its tab hidden, so nothing offered leads nowhere; both come back with a
@@ -223,21 +222,19 @@ TEST_F(ProposalScreen, AServiceOnlyProposalShowsNoProductLinesNorSimulationButIt
 }
 
 TEST_F(ProposalScreen, MovingOnTheTextsPageReloadsOnlyTheTextsAndKeepsTheCurrentOne) {
-    openScreen();
-    ASSERT_TRUE(select(1));
+    openOn(1);
     ASSERT_TRUE(menu(screen->menus().mnuTexto));
     ClientTable& texts = *screen->area<TextsArea>().cdsMensagem;
     ASSERT_GE(texts.recordCount(), 2);
     texts.setRecNo(2);
     const QString code = texts["CDTXTPROPFAS"].asString();
-    const double order = texts["NRORDEMMSG"].asFloat();
+    const QString order = texts["NRORDEMMSG"].asString();
 
     ASSERT_TRUE(select(2));  // same contract: the same standard texts
-    EXPECT_EQ(texts["NRPROPOSFAS"].asString(), number(2));
-    EXPECT_EQ(texts["CDTXTPROPFAS"].asString(), code);
-    EXPECT_EQ(texts["NRORDEMMSG"].asFloat(), order);
-    EXPECT_EQ(widget<ClientTable>("cdsLinProd").recordCount(), 0) << "product lines are not read for the texts page";
-    EXPECT_EQ(screen->area<ServicesArea>().cdsServico->recordCount(), 0);
+    EXPECT_EQ(QStringList({texts["NRPROPOSFAS"].asString(), texts["CDTXTPROPFAS"].asString(), texts["NRORDEMMSG"].asString()}),
+              QStringList({number(2), code, order}));
+    EXPECT_EQ(line().recordCount() + screen->area<ServicesArea>().cdsServico->recordCount(), 0)
+        << "neither product lines nor services are read for the texts page";
 
     ASSERT_TRUE(select(4));  // no texts
     EXPECT_EQ(texts.recordCount(), 0);
@@ -246,8 +243,7 @@ TEST_F(ProposalScreen, MovingOnTheTextsPageReloadsOnlyTheTextsAndKeepsTheCurrent
 // Fechar drops nothing silently: an edit under way is asked about as Cancelar asks; "Não"
 // keeps the screen and the edit (nothing sent), "Sim" gives it up and closes.
 TEST_F(ProposalScreen, ClosingWithAnEditUnderWayAsksFirst) {
-    openScreen();
-    ASSERT_TRUE(select(1));
+    openOn(1);
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
     ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
     ClientTable& obs = *screen->activeTable();  // the observation
@@ -261,8 +257,7 @@ TEST_F(ProposalScreen, ClosingWithAnEditUnderWayAsksFirst) {
     dialogs.expectConfirm(false);
     EXPECT_FALSE(screen->Close());
     EXPECT_EQ(dialogs.questions(), QStringList{"Deseja cancelar as alterações?"});
-    EXPECT_TRUE(screen->isVisible());
-    EXPECT_EQ(obs.state(), DataSetState::Edit);
+    EXPECT_TRUE(screen->isVisible() && obs.state() == DataSetState::Edit);
     EXPECT_EQ(obs["TXOBSPROPFAS"].asString(), "<p>Entrega em duas etapas.</p>");
     EXPECT_EQ(stored(), before);
 
@@ -274,6 +269,90 @@ TEST_F(ProposalScreen, ClosingWithAnEditUnderWayAsksFirst) {
     if (closing) {
         EXPECT_FALSE(closing->isVisible());
     }
+}
+
+TEST_F(ProposalScreen, VerifyReadsTheFocusedGridOrTheListAgainOnTheSameRow) {
+    openOn(2);
+    ASSERT_TRUE(menu(screen->menus().mnuLinpProdGrade));
+    ASSERT_GE(line().rowCount(), 2);
+    line().last();
+    const QString current = line()["CDLINPPROPINFOR"].asString();
+    ASSERT_EQ(exec("UPDATE LINPPROP SET NMLINPPROP = 'Lida de novo' WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"), 2);
+
+    focus(&widget<TDBGrid>("dbgLinProd"));
+    ASSERT_TRUE(verify()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_EQ(line()["CDLINPPROPINFOR"].asString(), current) << "the same line stays current";
+    EXPECT_EQ(line()["NMLINPPROP"].asString(), "Lida de novo");
+    EXPECT_TRUE(dialogs.allTexts().isEmpty());
+
+    // On the list it reads the list again, keeping the proposal.
+    ASSERT_TRUE(menu(screen->menus().mnuProposta));
+    ASSERT_TRUE(select(4));
+    ASSERT_EQ(testServer().db().exec("UPDATE PROPOSTAFAS SET DSREFEPROPOSFAS = 'Referência lida de novo' WHERE NRPROPOSFAS = :N",
+                                     {{"N", number(4)}}), 1);
+    ASSERT_TRUE(verify()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_EQ(screen->NR(), number(4));
+    EXPECT_EQ(screen->proposal()["DSREFEPROPOSFAS"].asString(), "Referência lida de novo");
+}
+
+TEST_F(ProposalScreen, VerifyKeepsWhatIsBeingEditedAndSaysSoAnInstallmentBeingTypedKeepsTheLinesToo) {
+    openOn(2);
+    ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
+    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+    line()["NMLINPPROP"].setAsString("Nome em edição");
+
+    ASSERT_TRUE(verify());
+    EXPECT_EQ(line().state(), DataSetState::Edit);
+    EXPECT_EQ(line()["NMLINPPROP"].asString(), "Nome em edição");
+    EXPECT_TRUE(dialogs.errors().isEmpty());
+    EXPECT_EQ(dialogs.informations(), QStringList{keptMessage("Linha de Produto")});
+
+    // Confirmed, Verify reads what the server holds: the edit itself.
+    ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); })) << dialogs.allTexts().join(u'|').toStdString();
+    dialogs.clearShown();
+    ASSERT_TRUE(verify());
+    EXPECT_EQ(line()["NMLINPPROP"].asString(), "Nome em edição");
+    EXPECT_TRUE(dialogs.allTexts().isEmpty());
+
+    // Reading the lines again would make the schedule of the line current again, dropping an
+    // installment being typed: the lines are kept as they are.
+    ClientTable& rows = *screen->area<LineInstallmentsArea>().cdsVenc_Valor;
+    ASSERT_FALSE(rows.isEmpty());
+    focus(&widget<TDBGrid>("dbgVencimento"));
+    ASSERT_TRUE(runHandler([&] { rows.edit(); }));
+    const double typed = rows["VRVELUSOPEDP"].asFloat() + 1;
+    rows["VRVELUSOPEDP"].setAsFloat(typed);
+    ASSERT_TRUE(verify());
+    EXPECT_EQ(rows.state(), DataSetState::Edit);
+    EXPECT_DOUBLE_EQ(rows["VRVELUSOPEDP"].asFloat(), typed);
+    EXPECT_EQ(dialogs.informations(), QStringList{keptMessage("Linha de Produto, Vencimentos da Linha de Produto")});
+}
+
+TEST_F(ProposalScreen, VerifyRadiosFollowTheDataWithoutStartingAnEdit) {
+    openOn(2);
+    ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
+
+    // The radios were moved by hand to codes the rows do not hold (signals off: no handler).
+    const auto force = [](TRadioButton* r) {
+        const bool was = r->blockSignals(true);
+        r->setChecked(true);
+        r->blockSignals(was);
+    };
+    force(&widget<TRadioButton>("rbtLocacao"));
+    force(&widget<TRadioButton>("rbtFilialMode"));
+    ASSERT_TRUE(verify()) << dialogs.allTexts().join(u'|').toStdString();
+    EXPECT_TRUE(widget<TRadioButton>("rbtLuManut").isChecked());
+    const QString mode = line()["IDMPROCLINPP"].asString();
+    EXPECT_EQ(widget<TRadioButton>("rbtMatrizModo").isChecked(), mode == "M");
+    EXPECT_EQ(widget<TRadioButton>("rbtFilialMode").isChecked(), mode == "F");
+    EXPECT_EQ(screen->proposal().state(), DataSetState::Browse);
+    EXPECT_EQ(line().state(), DataSetState::Browse);
+
+    // While the proposal is edited the contract radios are left alone.
+    ASSERT_TRUE(runHandler([&] { screen->proposal().edit(); }));
+    force(&widget<TRadioButton>("rbtLocacao"));
+    ASSERT_TRUE(verify());
+    EXPECT_TRUE(widget<TRadioButton>("rbtLocacao").isChecked());
 }
 
 }  // namespace

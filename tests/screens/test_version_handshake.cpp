@@ -1,26 +1,29 @@
 // Signing in to a server: the desktop signs in only to a server that speaks its protocol
 // (another version, or a server too old to say, is refused before the password is sent,
 // with both versions named), and once signed in it works on the server's day: the dates a
-// new proposal proposes and the list's expiry statuses follow the server's clock.
+// new proposal proposes and the list's expiry statuses follow the server's clock. The
+// operator's "Alterar senha" dialog, shown as the shell shows it (through the modal
+// runner): what it refuses before asking the server and the server's refusal it shows,
+// keeping what was typed. A change that goes through: tests/e2e/test_shell_password.cpp.
+#include <QLineEdit>
 #include <QSet>
 #include <gtest/gtest.h>
 
 #include "base/clock.h"
 #include "base/errors.h"
 #include "base/protocol_version.h"
-#include "data/client_table.h"
 #include "dialogs/filter_criteria.h"
-#include "proposal/screen/areas.h"
 #include "proposal/screen/proposal_list_status.h"
-#include "proposal/screen/proposal_screen.h"
 #include "rpc/protocol_check.h"
 #include "rpc/rpc_channel.h"
+#include "screens/change_password_dialog.h"
 #include "screens/header_fixture.h"
 #include "screens/sign_in.h"
 #include "server/rpc/method_registry.h"
 #include "server/rpc/server_config.h"
 #include "services/server_date.h"
 #include "services/session.h"
+#include "ui/modal_runner.h"
 
 using namespace cot;
 using namespace cot::testing;
@@ -141,8 +144,9 @@ TEST_F(ServerDateScreen, ANewProposalIsDatedByTheServersDayAndTheListsStatusesAg
 
     startNewProposal();
     ClientTable& t = screen->proposal();
-    EXPECT_EQ(t["DTPROPOSFAS"].asDateTime().date(), kServerDay);
-    EXPECT_EQ(t["DTVALPROPFAS"].asDateTime().date(), kServerDay.addDays(30)) << "the validity default";
+    // Dated on the server's day, valid for the default 30 days.
+    EXPECT_EQ(QList<QDate>({t["DTPROPOSFAS"].asDateTime().date(), t["DTVALPROPFAS"].asDateTime().date()}),
+              QList<QDate>({kServerDay, kServerDay.addDays(30)}));
     // No second reading: the time runs on from the first one by the local counter.
     EXPECT_GE(Clock::current().now(), first);
     ASSERT_TRUE(runHandler([&] { t.cancel(); }));
@@ -157,15 +161,81 @@ TEST_F(ServerDateScreen, ANewProposalIsDatedByTheServersDayAndTheListsStatusesAg
     for (int r = 0; r < list.rowCount(); ++r) {
         ClientTable::RowView view(list, r);
         const QString key = list["NRPROPOSFAS"].asString() + u'/' + list["NRVERPROPFAS"].asString();
-        const QDateTime accepted = list["DTACEPROPFAS"].asDateTime();
-        const QDateTime validUntil = list["DTVALPROPFAS"].asDateTime();
-        const ProposalListStatus shown = proposalListStatus(accepted, validUntil, Clock::current().today());
-        EXPECT_EQ(shown == ProposalListStatus::Expired, expired.contains(key)) << key.toStdString();
-        EXPECT_EQ(shown == ProposalListStatus::Expiring, expiring.contains(key)) << key.toStdString();
-        EXPECT_EQ(shown == ProposalListStatus::Valid, valid.contains(key)) << key.toStdString();
-        if (shown != proposalListStatus(accepted, validUntil, QDate(2026, 12, 6))) ++moved;
+        const auto status = [&](const QDate& day) {
+            return proposalListStatus(list["DTACEPROPFAS"].asDateTime(), list["DTVALPROPFAS"].asDateTime(), day);
+        };
+        const ProposalListStatus shown = status(Clock::current().today());
+        EXPECT_EQ(QList<bool>({shown == ProposalListStatus::Expired, shown == ProposalListStatus::Expiring,
+                               shown == ProposalListStatus::Valid}),
+                  QList<bool>({expired.contains(key), expiring.contains(key), valid.contains(key)}))
+            << key.toStdString();
+        if (shown != status(QDate(2026, 12, 6))) ++moved;
     }
     EXPECT_GT(moved, 0) << "some proposal must look different on the server's day than on the desktop's";
+}
+
+struct Typed {
+    QString current, wanted, repeated;
+};
+
+class ChangePasswordDialog : public ScreenFixture {
+protected:
+    static QStringList entries(TfrmAlteraSenha& dlg) {
+        return {dlg.edtSenhaAtual->text(), dlg.edtSenhaNova->text(), dlg.edtSenhaRepete->text()};
+    }
+    QString storedHash() {
+        return testServer().db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = 'VENDEDOR'").toString();
+    }
+
+    // Opens the dialog, types `typed`, confirms; `check` looks at the dialog still shown.
+    int confirm(const Typed& typed, const std::function<void(TfrmAlteraSenha&)>& check = {}) {
+        TfrmAlteraSenha dlg;
+        runner.expect(
+            [&](QWidget&) {
+                type(dlg, "edtSenhaAtual", typed.current);
+                type(dlg, "edtSenhaNova", typed.wanted);
+                type(dlg, "edtSenhaRepete", typed.repeated);
+                click(dlg, "sbtConfirma");
+                if (check) check(dlg);
+            },
+            "frmAlteraSenha");
+        return dlg.ShowModal();
+    }
+};
+
+TEST_F(ChangePasswordDialog, WhatNeedsNoServerIsRefusedHereWithTheEntriesKept) {
+    const QString before = storedHash();
+    const struct {
+        Typed typed;
+        QString message;
+        const char* focused;
+    } cases[] = {
+        {{"", "nova senha boa", "nova senha boa"}, "Senha atual deve ser informada.", "edtSenhaAtual"},
+        {{"vendedor", "curta", "curta"}, "A senha deve ter ao menos 8 caracteres.", "edtSenhaNova"},
+        {{"vendedor", "nova senha boa", "nova senha bo"}, "As senhas não conferem.", "edtSenhaRepete"},
+        {{"vendedor", "vendedor", "vendedor"}, "A nova senha deve ser diferente da atual.", "edtSenhaNova"},
+    };
+    for (const auto& c : cases) {
+        dialogs.clearShown();
+        const int result = confirm(c.typed, [&](TfrmAlteraSenha& dlg) {
+            EXPECT_TRUE(dlg.isVisible()) << "stays open";
+            EXPECT_EQ(entries(dlg), QStringList({c.typed.current, c.typed.wanted, c.typed.repeated}));
+            EXPECT_EQ(dlg.focusWidget() ? dlg.focusWidget()->objectName() : QString(), QString(c.focused));
+        });
+        EXPECT_NE(result, mrOk);
+        EXPECT_EQ(dialogs.errors(), QStringList{c.message});
+    }
+    EXPECT_EQ(storedHash(), before);
+}
+
+TEST_F(ChangePasswordDialog, TheServersRefusalIsShownAndOnlyTheCurrentPasswordIsCleared) {
+    const QString before = storedHash();
+    confirm({"errada", "nova senha boa", "nova senha boa"}, [&](TfrmAlteraSenha& dlg) {
+        EXPECT_TRUE(dlg.isVisible() && focused(*dlg.edtSenhaAtual));
+        EXPECT_EQ(entries(dlg), QStringList({"", "nova senha boa", "nova senha boa"}));
+    });
+    EXPECT_EQ(dialogs.errors(), QStringList{"Senha atual incorreta."});
+    EXPECT_EQ(storedHash(), before);
 }
 
 }  // namespace
