@@ -122,7 +122,7 @@ TEST_F(ProposalAreas, EveryEnabledEntryOnEveryPageDoesSomething) {
     EXPECT_EQ(Cli_cot05000::proposalScreen(), nullptr);
 }
 
-TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndAnEmptiedObservationIsRemoved) {
+TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndAnAcceptedProposalIsNotApprovedAgain) {
     openOn(2);
     EXPECT_FALSE(screen->menus().Comisso1->enabled());
     EXPECT_FALSE(screen->menus().Comisso1->action()->statusTip().isEmpty()) << "a disabled entry says why";
@@ -131,30 +131,9 @@ TEST_F(ProposalAreas, AnEntryNotYetBuiltIsOffAndAnEmptiedObservationIsRemoved) {
     ASSERT_TRUE(select(1));
     EXPECT_FALSE(screen->menus().mnuAprovacao->enabled());
     EXPECT_FALSE(screen->menus().sbtAprovacao->isEnabled());
-
-    // An emptied observation is removed, and a new one is inserted.
-    ASSERT_TRUE(select(2));
-    ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ClientTable& obs = *screen->activeTable();
-    const auto rows = [&] {
-        return testServer().db().scalar(QStringLiteral("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"),
-                                        {{"N", number(2)}}).toInt();
-    };
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));  // inserts when there is none
-    ASSERT_TRUE(obs.isEditing());
-    EXPECT_EQ(obs["NRPROPOSFAS"].asString(), number(2));
-    obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>Nova observação.</p>"));
-    ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
-    EXPECT_EQ(rows(), 1);
-
-    ASSERT_TRUE(menu(screen->menus().mnuObserv));
-    ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
-    obs["TXOBSPROPFAS"].setAsString(QStringLiteral("<p>  </p>"));
-    ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); }));
-    EXPECT_EQ(rows(), 0) << "an observation of blanks is not kept";
 }
 
-TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirmOrACancel) {
+TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirmOrACancelAndABlankOneIsRemoved) {
     openOn(1);
     ASSERT_TRUE(menu(screen->menus().mnuObserv));
     ClientTable& obs = *screen->activeTable();  // the observation page works on the observation
@@ -206,6 +185,18 @@ TEST_F(ProposalAreas, ARefusedSaveKeepsTheRowsAndTheChangeLogUntilASecondConfirm
     EXPECT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
     EXPECT_EQ(obs.changeCount(), 0);
     EXPECT_EQ(obs.recordCount(), 0) << "reloaded: the server has no observation any more";
+
+    // With none, Alterar inserts one; emptied, it is removed.
+    for (const char* text : {"<p>Nova observação.</p>", "<p>  </p>"}) {
+        ASSERT_TRUE(menu(screen->menus().mnuObserv));
+        ASSERT_TRUE(runHandler([&] { screen->sbtAlterarClick(); }));
+        ASSERT_TRUE(obs.isEditing());
+        EXPECT_EQ(obs["NRPROPOSFAS"].asString(), number(1));
+        obs["TXOBSPROPFAS"].setAsString(QString::fromUtf8(text));
+        ASSERT_TRUE(runHandler([&] { screen->sbtConfirmarClick(); })) << dialogs.allTexts().join(u'|').toStdString();
+        EXPECT_EQ(testServer().db().scalar("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N", {{"N", number(1)}}).toInt(),
+                  QString(text).contains("Nova") ? 1 : 0) << "an observation of blanks is not kept";
+    }
 }
 
 }  // namespace
