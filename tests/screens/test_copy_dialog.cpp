@@ -59,7 +59,8 @@ protected:
 
 TEST_F(CopyDialog, ProposesTheNextVersionTakesTwoDigitsAndRefusesAnEmptyOrTakenOne) {
     open(6, "03");
-    EXPECT_EQ(dlg->dbeProposta->text() + u'|' + dlg->dbeReferencia->text(), number(6) + "|Expansão para filiais - versão final");
+    EXPECT_EQ(QStringList({dlg->windowTitle(), dlg->dbeProposta->text(), dlg->dbeReferencia->text()}),
+              QStringList({"Cópia da Proposta", number(6), "Expansão para filiais - versão final"}));
     EXPECT_FALSE(dlg->dbeProposta->isEnabled() || dlg->dbeReferencia->isEnabled());
     EXPECT_EQ(dlg->medVersao->text(), "04") << "after the highest version of the number";
     EXPECT_TRUE(focused(*dlg->medVersao));

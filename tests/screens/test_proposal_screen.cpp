@@ -127,6 +127,8 @@ TEST_F(ProposalScreen, ChildTablesStartEmptyAndTheListShowsWords) {
 
     // The client's decision sits next to the status picture.
     EXPECT_EQ(screen->dbgPadrao->columns().value(1)->fieldName, "IDDECCLIENTE");
+    EXPECT_EQ(screen->dbgPadrao->columnOf("NOME")->caption() + u'|' + screen->dbgPadrao->columnOf("IDTIPOPROPFAS")->caption(),
+              "Nome do Contratante|Contrato");
     // The catalogue is compiled in.
     EXPECT_EQ(screen->msgPadrao.Msg("Tip_N_Alter"), "Linha de produto possui sistema cadastrado. \nTipo não pode ser alterado.");
 }

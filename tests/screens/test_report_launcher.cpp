@@ -64,6 +64,7 @@ protected:
 TEST_F(ReportLauncher, TheReportFollowsTheContractAndLanguageAndShowsTheProposalAsTheServerHoldsIt) {
     setLanguage(3, "ESP");
     open(3);
+    EXPECT_EQ(dlg->windowTitle(), "Relatório da Proposta Comercial");
     EXPECT_EQ(dlg->reportTitles().size(), 6);
     EXPECT_EQ(chosen(), "Propuesta de Contratación - Arrendamiento");
     EXPECT_FALSE(dlg->cbbReportNames->isEnabled());
@@ -75,8 +76,10 @@ TEST_F(ReportLauncher, TheReportFollowsTheContractAndLanguageAndShowsTheProposal
     open(5);
     EXPECT_EQ(chosen(), "Proposta de Contratação de Serviços");
     // Another contract type selects nothing.
-    EXPECT_EQ(QStringList({dlg->reportTitle("S", "ESP"), dlg->reportTitle("M", "ESP"), dlg->reportTitle("X", "POR")}),
-              QStringList({"Propuesta de Contratacíon de Servicios", "Propuesta de Contratación - Manutención", ""}));
+    EXPECT_EQ(QStringList({dlg->reportTitle("S", "ESP"), dlg->reportTitle("M", "ESP"), dlg->reportTitle("L", "POR"),
+                           dlg->reportTitle("X", "POR")}),
+              QStringList({"Propuesta de Contratacíon de Servicios", "Propuesta de Contratación - Manutención",
+                           "Proposta de Contratação - Locação", ""}));
 
     // The proposal report shows the proposal as the server holds it.
     open(2);
