@@ -10,10 +10,6 @@ namespace rl = request_limits;
 
 namespace {
 
-Refusal tooLarge() {
-    return {413, QStringLiteral("Requisição grande demais: o limite é de %1 MB.").arg(rl::kMaxBody >> 20)};
-}
-
 // Inflates `wire` (gzip or zlib, by `windowBits`) into `out`, stopping past `most` bytes.
 // False when the text is not a whole compressed stream; `large` when it passed the limit.
 bool inflateInto(const QByteArray& wire, int windowBits, size_t most, QByteArray& out, bool& large) {
@@ -41,6 +37,10 @@ bool inflateInto(const QByteArray& wire, int windowBits, size_t most, QByteArray
 }
 
 }  // namespace
+
+Refusal tooLarge() {
+    return {413, QStringLiteral("Requisição grande demais: o limite é de %1 MB.").arg(rl::kMaxBody >> 20)};
+}
 
 std::optional<Refusal> checkRpcHeaders(const HttpRequest& request, const QStringList& allowedOrigins) {
     // A browser names the page that sends a request; the desktop and scripts send none.

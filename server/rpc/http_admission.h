@@ -14,6 +14,9 @@ struct Refusal {
     QString text;    // Portuguese, for the JSON-RPC error body
 };
 
+// A body past the limit, declared or as it arrives: "Requisição grande demais…".
+Refusal tooLarge();
+
 // The request's headers against what /rpc takes: JSON only, from no web page but those of
 // `allowedOrigins`, with a declared size under the limit. Checked before the body is read.
 std::optional<Refusal> checkRpcHeaders(const HttpRequest& request, const QStringList& allowedOrigins);

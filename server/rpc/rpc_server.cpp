@@ -133,9 +133,7 @@ struct RpcServer::Impl final : HttpRoutes {
             Admission admission;
             admission.bodyLimit = request_limits::kMaxWireBody;
             admission.refuse = [](int status) {
-                if (status == 413)
-                    return refusalReply({413, QStringLiteral("Requisição grande demais: o limite é de %1 MB.")
-                                                  .arg(request_limits::kMaxBody >> 20)});
+                if (status == 413) return refusalReply(tooLarge());
                 if (status == 408) return refusalReply({408, QStringLiteral("Requisição não recebida a tempo.")});
                 return refusalReply({400, QStringLiteral("Corpo da requisição ilegível ou incompleto.")});
             };
