@@ -46,8 +46,11 @@ protected:
                 static_cast<QDialog&>(files).accept();
             },
             "dlgExportarLista");
-        if (byMenu) ASSERT_TRUE(menu(screen->menus().mnuExportar));
-        else exportProposalList(*screen, *screen->dbgPadrao, words);
+        if (byMenu) {
+            ASSERT_TRUE(menu(screen->menus().mnuExportar));
+        } else {
+            exportProposalList(*screen, *screen->dbgPadrao, words);
+        }
     }
 
     // The status word of the row being read, as the screen's legend names it.

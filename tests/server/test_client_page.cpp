@@ -231,7 +231,9 @@ TEST_P(ClientPageTest, LinksThatAreInvalidRevokedOrExpiredDecideNothing) {
     for (const QString& token : {forged, token1_, expired}) {
         const int status = token == forged ? 404 : 410;
         EXPECT_EQ(post(token, token == token1_ ? body1 : body2).status, status) << token.toStdString();
-        if (token != expired) EXPECT_EQ(get("/cliente/" + token + "/proposta.pdf").status, status);
+        if (token != expired) {
+            EXPECT_EQ(get("/cliente/" + token + "/proposta.pdf").status, status);
+        }
     }
     EXPECT_EQ(get("/cliente/" + lastDay).status, 200) << "the expiry date is the link's last day";
     EXPECT_EQ(decisions(1) + decisions(2), 0);
