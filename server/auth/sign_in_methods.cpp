@@ -59,14 +59,19 @@ QString chooseBranch(const QJsonArray& branches, const QString& wanted, const QS
     throw MethodError(QStringLiteral("Filial %1 não permitida para o operador %2.").arg(branch, code));
 }
 
-// Replaces an older stored form by today's, unless someone changed the password meanwhile.
-// The stored hash after it, which the new session is tied to.
+// Replaces an older stored form by today's, unless it changed meanwhile. The stored hash
+// after it, which the new session is tied to: when a sign-in at the same time upgraded it
+// first (the same password under another salt), the form it stored; when the password was
+// changed meanwhile, the form this sign-in checked, whose sessions the change has ended.
 QString upgradeHash(Database& db, const QString& code, const QString& oldHash, const QString& password) {
     const QString newHash = hashPassword(password);
     const int changed =
         db.exec(QStringLiteral("UPDATE OPERADOR SET DSHASHSENHA = :NEW WHERE CDOPERADOR = :OP AND DSHASHSENHA = :OLD"),
                 {{"NEW", newHash}, {"OP", code}, {"OLD", oldHash}});
-    return changed > 0 ? newHash : oldHash;
+    if (changed > 0) return newHash;
+    const QString stored =
+        db.scalar(QStringLiteral("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = :OP"), {{"OP", code}}).toString();
+    return checkPassword(stored, password).matches ? stored : oldHash;
 }
 
 Reply abreSessao(MethodContext& ctx, const Args& args, const SessionLimits& limits) {

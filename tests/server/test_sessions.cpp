@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <array>
 #include <functional>
+#include <thread>
+#include <vector>
 
 #include "server/auth/password_hash.h"
 #include "server/auth/session_store.h"
@@ -151,6 +153,19 @@ TEST_P(Sessions, AShortIdleTimeMovesWithUse) {
     setNow(kNow.addSecs(70));
     ASSERT_TRUE(server::sessions::find(server_.db(), day, {}));
     EXPECT_EQ(expiry(), kNow.addSecs(480 * 60 + 70));
+}
+
+// The demo's passwords are stored in the older form: the first sign-in upgrades it, and
+// sign-ins at the same moment are tied to the form it stored, none dead on arrival.
+TEST_P(Sessions, SignInsAtOnceWhileThePasswordIsUpgradedAllGetWorkingSessions) {
+    ASSERT_TRUE(storedHash("GERENTE").startsWith("sha256:"));
+    std::vector<QByteArray> tokens(4);
+    std::vector<std::thread> threads;
+    for (QByteArray& token : tokens)
+        threads.emplace_back([&] { token = signIn("GERENTE", "gerente")["result"].toObject()["token"].toString().toLatin1(); });
+    for (std::thread& thread : threads) thread.join();
+    for (const QByteArray& token : tokens) EXPECT_TRUE(works(token)) << token.toStdString();
+    EXPECT_FALSE(storedHash("GERENTE").startsWith("sha256:"));
 }
 
 COT_ON_EVERY_BACKEND(Sessions);
