@@ -172,6 +172,7 @@ TEST_P(ClientPageTest, APdfIsSentWholeWithoutBeingHeldWhole) {
     QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(pdf.data()), pdf.size() / 4);
     pdf.replace(0, 5, "%PDF-");
     const QString token = send(1, kToday.addDays(20), pdf);
+    const QByteArray sent = QCryptographicHash::hash(pdf, QCryptographicHash::Sha256);  // before the peak is read
 
     const qint64 before = cot::testing::resetPeakKb();
     QCryptographicHash got(QCryptographicHash::Sha256);
@@ -184,9 +185,12 @@ TEST_P(ClientPageTest, APdfIsSentWholeWithoutBeingHeldWhole) {
     });
     ASSERT_TRUE(r);
     EXPECT_EQ(std::pair(r->status, size), std::pair(200, qint64(pdf.size())));
-    EXPECT_EQ(got.result(), QCryptographicHash::hash(pdf, QCryptographicHash::Sha256));
+    EXPECT_EQ(got.result(), sent);
+    // Besides the parts in flight, the peak holds the page thread's database cache and what
+    // the allocator keeps of the parts it freed (about 9.5 MB here, more under coverage): well
+    // under the 40 MB a download held whole would add.
     if (cot::testing::kPeakIsTheProgramsOwn) {
-        EXPECT_LT(cot::testing::statusKb("VmHWM:") - before, 10 * 1024)
+        EXPECT_LT(cot::testing::statusKb("VmHWM:") - before, 16 * 1024)
             << "KB over the peak before the download, for a 40 MB PDF";
     }
 }
