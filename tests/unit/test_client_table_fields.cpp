@@ -4,8 +4,10 @@
 
 #include "data/client_table.h"
 #include "base/errors.h"
+#include "support/user_error_text.h"
 
 using namespace cot;
+using cot::testing::userErrorOf;
 
 namespace {
 
@@ -25,14 +27,6 @@ struct Table {
     }
 };
 
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const UserError& e) {
-        return e.text();
-    }
-    return {};
-}
 
 QDateTime at(int d, int m, int y, QTime time = QTime(0, 0)) { return QDateTime(QDate(y, m, d), time); }
 
@@ -83,7 +77,7 @@ TEST(ClientTableFields, TypedTextIsParsedOrRefusedWithAClearMessage) {
         {[&] { x.value.setText("1e5"); }, "'1e5' não é um valor de ponto flutuante válido."},
         {[&] { x.qty.setText("2,5"); }, "'2,5' não é um valor inteiro válido."},
         {[&] { x.date.setText("31/02/2026"); }, "'31/02/2026' não é uma data válida."}};
-    for (const auto& [act, error] : refused) EXPECT_EQ(errorOf(act), QString::fromUtf8(error));
+    for (const auto& [act, error] : refused) EXPECT_EQ(userErrorOf(act), QString::fromUtf8(error));
     EXPECT_TRUE(x.value.isNull() && x.qty.isNull() && x.date.isNull());  // a refused text changes nothing
 
     // Two-digit years, milliseconds, and ISO as programs write it.
@@ -101,7 +95,7 @@ TEST(ClientTableFields, TypedTextIsParsedOrRefusedWithAClearMessage) {
     // Numbers given as text through setValue are read the same way, never silently lost.
     x.value.setValue(QString("2,25"));
     EXPECT_DOUBLE_EQ(x.value.asFloat(), 2.25);
-    EXPECT_FALSE(errorOf([&] { x.value.setValue(QString("dois")); }).isEmpty());
+    EXPECT_FALSE(userErrorOf([&] { x.value.setValue(QString("dois")); }).isEmpty());
     EXPECT_DOUBLE_EQ(x.value.asFloat(), 2.25);
 }
 
