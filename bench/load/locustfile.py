@@ -19,6 +19,7 @@ import os
 import random
 
 from locust import HttpUser, between, task
+from requests.adapters import HTTPAdapter
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BRANCH = os.environ.get("COT_LOAD_BRANCH", "0001")
@@ -27,6 +28,7 @@ MANAGER = os.environ.get("COT_LOAD_MANAGER", "GERENTE:gerente").split(":", 1)
 SIGN_IN = 5  # a recording's first requests: sign-in, server clock, rights, the list, parameters
 SEARCH_WORDS = ["ERP", "Web", "Implantação", "Alfa", "Beta", "Contabilidade", "Fiscal", "matriz"]
 line_codes = itertools.count(7000 + random.randrange(100) * 100)
+desks = itertools.count()
 
 
 def recording(name):
@@ -64,6 +66,19 @@ def grace_days():
     return set()
 
 
+class FromAddress(HTTPAdapter):
+    """Each user calls from a loopback address of his own, as each salesperson has his own
+    machine: the server bounds what one address may hold."""
+
+    def __init__(self, address):
+        self.address = address
+        super().__init__()
+
+    def init_poolmanager(self, *args, **kwargs):
+        kwargs["source_address"] = (self.address, 0)
+        super().init_poolmanager(*args, **kwargs)
+
+
 class Failed(Exception):
     pass
 
@@ -75,6 +90,8 @@ class Desk(HttpUser):
     who = SALES
 
     def on_start(self):
+        n = next(desks)
+        self.client.mount("http://", FromAddress(f"127.1.{n // 250}.{n % 250 + 1}"))
         self.token = None
         self.today = datetime.date.today()
         result = self.call("AbreSessao", [self.who[0], self.who[1], BRANCH])
