@@ -30,6 +30,14 @@
 
 namespace cot::testing {
 
+// Sets fields of the current row of `t`: a text as typed, a number as a number.
+inline void setFields(ClientTable& t, std::initializer_list<std::pair<const char*, QVariant>> values) {
+    for (const auto& [name, v] : values) {
+        Field& f = t[QString::fromLatin1(name)];
+        v.typeId() == QMetaType::QString ? f.setAsString(v.toString()) : f.setAsFloat(v.toDouble());
+    }
+}
+
 class PageFixture : public ProposalFixture {
 protected:
     // Proposal n (version `version`) on the page of the menu entry `page`.
@@ -51,8 +59,7 @@ protected:
     QVariant proposalValue(int n, const char* column) {
         return testServer().db().scalar(
             QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'")
-                .arg(QLatin1String(column)),
-            {{"N", number(n)}});
+                .arg(QLatin1String(column)), {{"N", number(n)}});
     }
 
     CallRecorder calls;

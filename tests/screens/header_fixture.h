@@ -53,20 +53,17 @@ protected:
     void fillRequest(const QString& document, bool prospect = false) {
         ClientTable& t = screen->proposal();
         if (prospect) t["IDCLIENPROSP"].setAsString("P");
-        t["NRINSJURCLIE"].setAsString(document);
-        t["DSREFEPROPOSFAS"].setAsString(QStringLiteral("Teste de cabeçalho"));
-        t["CDPROCOMERCI"].setAsString(QStringLiteral("ERP"));
+        for (const auto& [field, value] : {std::pair{"NRINSJURCLIE", document},
+                                           {"DSREFEPROPOSFAS", QStringLiteral("Teste de cabeçalho")}, {"CDPROCOMERCI", "ERP"}})
+            t[field].setAsString(value);
     }
 
     // Turns the current row into a proposal with index 1 alone (100%).
     void makeProposal() {
-        ClientTable& t = screen->proposal();
-        t["IDSOLPROPFAS"].setAsString("N");
-        t["CDINDICE1"].setAsString("0001");
-        t["CDTPINDICE1"].setAsString("M");
-        t["VRPEINCIND1"].setAsFloat(100);
-        t["IDTPREAJPROP"].setAsString("A");
-        t["CDOPERRESP"].setAsString("GERENTE");
+        for (const auto& [field, value] : {std::pair<const char*, const char*>{"IDSOLPROPFAS", "N"}, {"CDINDICE1", "0001"},
+                                           {"CDTPINDICE1", "M"}, {"VRPEINCIND1", "100"}, {"IDTPREAJPROP", "A"},
+                                           {"CDOPERRESP", "GERENTE"}})
+            screen->proposal()[field].setAsString(value);
     }
 
     // Posts the proposal as the confirm button's post does; false when refused.
@@ -76,8 +73,7 @@ protected:
 
     QVariantMap storedRow(const QString& nr, const QString& ver) {
         const Packet p = testServer().db().query(
-            QStringLiteral("SELECT * FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"),
-            {{"N", nr}, {"V", ver}});
+            QStringLiteral("SELECT * FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V"), {{"N", nr}, {"V", ver}});
         QVariantMap row;
         if (p.rows.isEmpty()) return row;
         for (int c = 0; c < p.fields.size(); ++c) row.insert(p.fields[c].name.toUpper(), p.rows[0].value(c));

@@ -1,26 +1,19 @@
 // Base screens: the maintenance buttons of the grid-and-form screen follow dtsPadrao,
 // confirmations guard delete and cancel, dialogs preview their keys, filter option sets
-// survive a round trip, the report launcher fills only the parameters a report declares,
-// and host modules opened by name (the list module COT00900, the errors of a bad call).
-#include <gtest/gtest.h>
-
+// survive a round trip, and host modules opened by name (the list module COT00900, the errors of a bad call).
 #include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QVBoxLayout>
 
 #include "data/client_table.h"
 #include "data/data_source.h"
-#include "screens/dados_ger_rel.h"
 #include "screens/filtro_padrao.h"
 #include "screens/padrao_grid.h"
 #include "screens/roti_geral.h"
 #include "services/load_bpl.h"
 #include "services/session.h"
 #include "support/screen_fixture.h"
+#include "support/user_error_text.h"
 #include "ui/buttons.h"
 #include "ui/db_grid.h"
 #include "ui/menus.h"
@@ -49,10 +42,9 @@ public:
         cdsItem = table("cdsItem", {"A1"});
         dtsItem = new DataSource("dtsItem", this);
         dtsItem->setDataSet(cdsItem.get());
-        auto* layout = new QVBoxLayout(formPage());
         dbgItem = new TDBGrid("dbgItem", formPage());
         dbgItem->setDataSource(dtsItem);
-        layout->addWidget(dbgItem);
+        (new QVBoxLayout(formPage()))->addWidget(dbgItem);
         dbgItem->onEnter = [this] { setActiveTable(cdsItem.get()); };
         dbgPadrao->onEnter = [this] { setActiveTable(cdsProposta.get()); };
         setActiveTable(cdsProposta.get());
@@ -68,18 +60,9 @@ protected:
     bool wantsServer() const override { return false; }
 };
 
-QString errorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const UserError& e) {
-        return e.text();
-    }
-    return {};
-}
-
 }  // namespace
 
-TEST_F(BaseScreens, MaintenanceButtonsActOnTheTableOfTheFocusedGrid) {
+TEST_F(BaseScreens, MaintenanceButtonsActOnTheTableOfTheFocusedGridAndNoToAQuestionKeepsTheRowAndTheEdits) {
     TfrmTeste screen;
     showAndActivate(screen);
     EXPECT_EQ(screen.lblNavegador->text(), "Nome 000001");
@@ -90,8 +73,7 @@ TEST_F(BaseScreens, MaintenanceButtonsActOnTheTableOfTheFocusedGrid) {
     click(screen, "sbtIncluir");
     EXPECT_EQ(std::pair(screen.cdsItem->state(), screen.cdsProposta->state()), std::pair(DataSetState::Insert, DataSetState::Browse));
     // While inserting only cancel and confirm are offered, on the menu and the toolbar alike.
-    EXPECT_FALSE(screen.mnuIncluir->enabled() || screen.sbtExcluir->isEnabled());
-    EXPECT_TRUE(screen.sbtConfirmar->isEnabled());
+    EXPECT_TRUE(!screen.mnuIncluir->enabled() && !screen.sbtExcluir->isEnabled() && screen.sbtConfirmar->isEnabled());
     screen.cdsItem->fieldByName("CODIGO").setAsString("B2");
     click(screen, "sbtConfirmar");
     EXPECT_EQ(screen.cdsItem->state(), DataSetState::Browse);
@@ -104,30 +86,26 @@ TEST_F(BaseScreens, MaintenanceButtonsActOnTheTableOfTheFocusedGrid) {
     EXPECT_EQ(std::pair(screen.cdsItem->state(), screen.cdsProposta->state()), std::pair(DataSetState::Browse, DataSetState::Edit));
     click(screen, "sbtConfirmar");
     EXPECT_TRUE(dialogs.allTexts().isEmpty());
-}
 
-TEST_F(BaseScreens, DeleteAndCancelAnsweredNoKeepTheRowAndTheEdits) {
-    TfrmTeste screen;
-    showAndActivate(screen);
+    // Delete and cancel answered No keep the row and the edits.
     auto& proposals = *screen.cdsProposta;
 
-    dialogs.expectConfirm(false);
-    click(screen, "sbtExcluir");
-    EXPECT_EQ(proposals.recordCount(), 3);
-    dialogs.expectConfirm(true);
-    click(screen, "sbtExcluir");
-    EXPECT_EQ(proposals.recordCount(), 2);
-    EXPECT_EQ(dialogs.questions(), QStringList(2, msgMensagensPadroes().Msg("ConfExcl")));
-
+    const auto state = [&] { return std::pair(proposals.state(), proposals.fieldByName("NOME").asString()); };
+    for (const bool yes : {false, true}) {
+        dialogs.expectConfirm(yes);
+        click(screen, "sbtExcluir");
+        EXPECT_EQ(proposals.recordCount(), yes ? 2 : 3);
+    }
     click(screen, "sbtAlterar");
     proposals.fieldByName("NOME").setAsString("Alterado");
     dialogs.expectConfirm(false);
     click(screen, "sbtCancelar");
-    EXPECT_EQ(std::pair(proposals.state(), proposals.fieldByName("NOME").asString()), std::pair(DataSetState::Edit, QString("Alterado")));
-    EXPECT_EQ(dialogs.questions().last(), msgMensagensPadroes().Msg("Canc"));
+    EXPECT_EQ(state(), std::pair(DataSetState::Edit, QString("Alterado")));
     dialogs.expectConfirm(true);
     click(screen, "sbtCancelar");
-    EXPECT_EQ(std::pair(proposals.state(), proposals.fieldByName("NOME").asString()), std::pair(DataSetState::Browse, QString("Nome 000002")));
+    EXPECT_EQ(state(), std::pair(DataSetState::Browse, QString("Nome 000002")));
+    EXPECT_EQ(dialogs.questions(), QStringList({msgMensagensPadroes().Msg("ConfExcl"), msgMensagensPadroes().Msg("ConfExcl"),
+                                                msgMensagensPadroes().Msg("Canc"), msgMensagensPadroes().Msg("Canc")}));
 }
 
 namespace {
@@ -136,12 +114,9 @@ class TfrmDialogoTeste : public TfrmRotiGeral {
 public:
     TfrmDialogoTeste() : TfrmRotiGeral("TST002", "Diálogo") {
         auto* layout = new QVBoxLayout(panPrincipal);
-        edtPrimeiro = new QLineEdit(panPrincipal);
+        for (QLineEdit** edit : {&edtPrimeiro, &edtSegundo}) layout->addWidget(*edit = new QLineEdit(panPrincipal));
         edtPrimeiro->setObjectName("edtPrimeiro");
-        edtSegundo = new QLineEdit(panPrincipal);
         edtSegundo->setObjectName("edtSegundo");
-        layout->addWidget(edtPrimeiro);
-        layout->addWidget(edtSegundo);
     }
     void FormClose(CloseAction& action) override {
         ++closes;
@@ -164,8 +139,7 @@ TEST_F(BaseScreens, RoutineDialogEnterMovesOnEscapeCancelsAndCloseCanBeRefused) 
         press(w, "edtSegundo", Qt::Key_Escape);
     }, "frmTST002");
     EXPECT_EQ(dialog.ShowModal(), mrCancel);
-    EXPECT_TRUE(movedOn);
-    EXPECT_EQ(dialog.closes, 1);
+    EXPECT_TRUE(movedOn && dialog.closes == 1);
 
     dialog.refuseClose = true;
     bool stillOpen = false;
@@ -175,8 +149,7 @@ TEST_F(BaseScreens, RoutineDialogEnterMovesOnEscapeCancelsAndCloseCanBeRefused) 
         dialog.refuseClose = false;
         click(w, "sbtConfirma");
     });
-    EXPECT_EQ(dialog.ShowModal(), mrOk);
-    EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(dialog.ShowModal() == mrOk && stillOpen);
 }
 
 TEST_F(BaseScreens, FailedCreationDestroysTheScreenAndPassesTheErrorOn) {
@@ -196,9 +169,7 @@ public:
         ckbVencidas = new TCheckBox("ckbVencidas", grbFiltroPadrao, "Vencidas");
         edtReferencia = new QLineEdit(grbFiltroPadrao);
         edtReferencia->setObjectName("edtReferencia");
-        layout->addWidget(ckbTodas);
-        layout->addWidget(ckbVencidas);
-        layout->addWidget(edtReferencia);
+        for (QWidget* w : std::initializer_list<QWidget*>{ckbTodas, ckbVencidas, edtReferencia}) layout->addWidget(w);
         // Checking "Todas" unchecks the individual box, as filters do.
         ckbTodas->onClick = [this] { if (ckbTodas->isChecked()) ckbVencidas->setChecked(false); };
         ckbVencidas->onClick = [this] { if (ckbVencidas->isChecked()) ckbTodas->setChecked(false); };
@@ -244,37 +215,7 @@ TEST_F(BaseScreens, FilterOptionSetsRoundTripControlsAndVariablesPerOperator) {
     EXPECT_EQ(dialogs.errors(), QStringList{"Opção Vencidas do Sul não encontrada."});
 }
 
-TEST_F(BaseScreens, ReportLauncherListsByCodeAndFillsOnlyDeclaredParameters) {
-    ReportStore::instance().clear();
-    ReportStore::instance().registerReport({"COT050", "Proposta de Contratação - Locação", {"P_NRPROPOSFAS"},
-                                            "<h1>Proposta {{P_NRPROPOSFAS}}</h1><p>{{P_CDFILIAL}}</p>", {}});
-    ReportStore::instance().registerReport({"OUTRO", "Outro", {}, "x", {}});
-    TfrmDadosGerRel launcher("COT05001", "Relatório", "COT050");
-    ReportParams asked;
-    launcher.rpddPadrao.onBeforeGetQueryParams = [&](ReportParams& params) {
-        for (const char* name : {"P_CDFILIAL", "P_NRPROPOSFAS", "P_NRVERPROPFAS"})
-            if (ParamListHas(params, name)) setParamText(params, name, name == QString("P_NRPROPOSFAS") ? "<12>" : "0001");
-        asked = params;
-    };
-    launcher.fillReportList();
-    EXPECT_EQ(launcher.reportTitles(), QStringList{"Proposta de Contratação - Locação"});
-    ASSERT_NE(launcher.currentReport(), nullptr);
-
-    const QString html = launcher.rpddPadrao.html(*launcher.currentReport());
-    ASSERT_EQ(asked.size(), 1);
-    EXPECT_TRUE(html.contains("Proposta &lt;12&gt;"));  // values are escaped into the layout
-    EXPECT_TRUE(html.contains("{{P_CDFILIAL}}"));       // undeclared parameters are left alone
-
-    QTemporaryDir dir;
-    launcher.rpddPadrao.writePdf(*launcher.currentReport(), dir.filePath("proposta.pdf"));
-    QFile file(dir.filePath("proposta.pdf"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.read(5).startsWith("%PDF"));
-    EXPECT_THROW(launcher.rpddPadrao.writePdf(*launcher.currentReport(), dir.filePath("nao/existe/x.pdf")), UserError);
-    ReportStore::instance().clear();
-}
-
-TEST_F(BaseScreens, LoadBplListModuleShowsTheVisibleFieldsOfTheTableUnderTheMessage) {
+TEST_F(BaseScreens, LoadBplListModuleShowsTheVisibleFieldsOfTheTableUnderTheMessageAndBadCallsGiveClearErrors) {
     ClientTable systems("cdsValidaSistProd");
     Packet p;
     p.fields = {{"SGSISTEMA", FieldType::String, 3}, {"NMSISTEMA", FieldType::String, 40}, {"IDTECNOSIST", FieldType::String, 3}};
@@ -283,35 +224,27 @@ TEST_F(BaseScreens, LoadBplListModuleShowsTheVisibleFieldsOfTheTableUnderTheMess
     systems.fieldByName("IDTECNOSIST").visible = false;
     systems.last();
 
-    QString message;
-    QStringList headers, firstRow;
-    int rows = -1;
+    // The message, the row count, the headers and the first row.
+    QStringList shown;
     runner.expect([&](QWidget& w) {
-        message = findAs<QLabel>(w, "lblMensagem")->text();
-        auto* view = findAs<QTableView>(w, "dbgLista");
-        rows = view->model()->rowCount();
-        for (int c = 0; c < view->model()->columnCount(); ++c) {
-            headers << view->model()->headerData(c, Qt::Horizontal).toString();
-            firstRow << view->model()->index(0, c).data().toString();
-        }
+        const QAbstractItemModel* model = findAs<QTableView>(w, "dbgLista")->model();
+        shown << findAs<QLabel>(w, "lblMensagem")->text() << QString::number(model->rowCount());
+        for (int c = 0; c < model->columnCount(); ++c) shown << model->headerData(c, Qt::Horizontal).toString();
+        for (int c = 0; c < model->columnCount(); ++c) shown << model->index(0, c).data().toString();
         click(w, "btnOk");
     }, "frmCOT00900");
     const QString text = "Os seguintes sistemas não estão cadastrados para o produto comercial informado:";
     LoadBPL("COT00900", {tableReference(systems), text, true});
-    EXPECT_EQ(message, text);
-    EXPECT_EQ(rows, 2);
-    EXPECT_EQ(headers, (QStringList{"SGSISTEMA", "NMSISTEMA"}));
-    EXPECT_EQ(firstRow, (QStringList{"FAT", "Faturamento"}));
+    EXPECT_EQ(shown, QStringList({text, "2", "SGSISTEMA", "NMSISTEMA", "FAT", "Faturamento"}));
     EXPECT_EQ(systems.recNo(), 2);  // listing does not move the caller's table
-}
 
-TEST_F(BaseScreens, LoadBplBadCallsGiveClearErrors) {
-    EXPECT_EQ(errorOf([] { LoadBPL("Pkg_inexistente", {}); }), "Módulo Pkg_inexistente não encontrado.");
-    EXPECT_EQ(errorOf([] { LoadBPL("../../lib/x", {}); }), "Nome de módulo inválido: ../../lib/x.");
-    EXPECT_EQ(errorOf([] { LoadBPL("COT00900", {}); }), "Parâmetros inválidos para o módulo COT00900.");
+    // Bad calls give clear errors and show nothing.
     // Text that looks like a number is not a table reference.
-    EXPECT_EQ(errorOf([] { LoadBPL("COT00900", {QString("12345"), "x", true}); }),
-              "Parâmetros inválidos para o módulo COT00900.");
+    EXPECT_EQ(QStringList({userErrorOf([] { LoadBPL("Pkg_inexistente", {}); }), userErrorOf([] { LoadBPL("../../lib/x", {}); }),
+                           userErrorOf([] { LoadBPL("COT00900", {}); }),
+                           userErrorOf([] { LoadBPL("COT00900", {QString("12345"), "x", true}); })}),
+              QStringList({"Módulo Pkg_inexistente não encontrado.", "Nome de módulo inválido: ../../lib/x.",
+                           "Parâmetros inválidos para o módulo COT00900.", "Parâmetros inválidos para o módulo COT00900."}));
     EXPECT_EQ(tableFromReference(QVariant()), nullptr);
-    EXPECT_TRUE(runner.shown().isEmpty());
+    EXPECT_EQ(runner.shown().size(), 1) << "only the list above";
 }

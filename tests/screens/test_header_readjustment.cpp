@@ -1,8 +1,5 @@
 // Readjustment of a proposal: the split between index 1 and index 2, the checks a post
 // runs only for a proposal, the month a client must have, and the words shown.
-#include <QTest>
-#include <gtest/gtest.h>
-
 #include "screens/screen_cases_e.h"
 #include "ui/db_combo_box.h"
 #include "ui/lookup_button.h"
@@ -27,23 +24,7 @@ protected:
         }
         t["VRPEINCIND2"].setValue(percent2);
     }
-    void chooseKind(int index) {
-        ASSERT_TRUE(widget<TDBComboBox>("dbcTipoProp").choose(index));
-        widget<TDBComboBox>("dbcTipoProp").updateRecord();
-    }
 };
-
-TEST_F(HeaderReadjustment, ARequestSkipsEveryReadjustmentCheck) {
-    startNewProposal();
-    fillRequest(kAlfa);
-    // No index, no percentage, no kind, no responsible operator.
-    ASSERT_TRUE(saved());
-    // The same header as a proposal stops at the first index.
-    startNewProposal();
-    fillRequest(kAlfa);
-    screen->proposal()["IDSOLPROPFAS"].setAsString("N");
-    refused("Índice 1 deve ser informado", "dbeInd1");
-}
 
 TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
     // 100 alone: index 2 is cleared and not asked for.
@@ -52,8 +33,8 @@ TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
     t["CDINDICE2"].setAsString("0002");
     ASSERT_TRUE(saved());
     // IDPERVALOR1 is copied by the type check.
-    EXPECT_EQ(storedValues(nr(), {"VRPEINCIND1", "CDINDICE2", "IDPERVALOR1"}), QStringList({"100", "", "P"}));
-    EXPECT_EQ(t["NMINDICEREAJ1"].asString(), "IGP-M - Índice Geral de Preços");
+    EXPECT_EQ(storedValues(nr(), {"VRPEINCIND1", "CDINDICE2", "IDPERVALOR1"}) << t["NMINDICEREAJ1"].asString(),
+              QStringList({"100", "", "P", "IGP-M - Índice Geral de Preços"}));
 
     newProposal(60, 40.0);
     ASSERT_TRUE(saved());
@@ -62,8 +43,7 @@ TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
     // 60 + 30 does not pass; the focus moves to percentage 1 once the refusal is over.
     newProposal(60, 30.0);
     refused("A soma dos percentuais de reajuste deve ser de 100%");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return focused(widget<TDBEdit>("dbePercent1")); }));
-    EXPECT_EQ(t.state(), DataSetState::Insert);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return focused(widget<TDBEdit>("dbePercent1")); }) && t.state() == DataSetState::Insert);
     // Nothing for index 2's percentage is asked for it; 0 fails the sum; 0 for index 1 is none.
     t["VRPEINCIND2"].clear();
     refused("Percentual do reajuste 2 deve ser informado");
@@ -73,7 +53,7 @@ TEST_F(HeaderReadjustment, PercentagesMustAddUpToAHundred) {
     refused("Percentual de reajuste deve ser maior que zero.");
 }
 
-TEST_F(HeaderReadjustment, IndexTwoMustDifferFromIndexOneAndHaveAKnownType) {
+TEST_F(HeaderReadjustment, IndexTwoMustDifferFromIndexOneAndHaveAKnownTypeAndAHundredTakesItOutOfUse) {
     newProposal(60, 40.0);
     ClientTable& t = screen->proposal();
     t["CDINDICE2"].setAsString("0001");
@@ -86,17 +66,12 @@ TEST_F(HeaderReadjustment, IndexTwoMustDifferFromIndexOneAndHaveAKnownType) {
     dialogs.clearShown();
     t["CDTPINDICE2"].setAsString("A");
     leave("dbeTpInd2");
-    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
-    EXPECT_EQ(t["NMINDICEREAJ2"].asString(), "IGP-M acumulado anual");
-}
+    EXPECT_EQ(dialogs.errors() << t["NMINDICEREAJ2"].asString(), QStringList{"IGP-M acumulado anual"});
 
-TEST_F(HeaderReadjustment, PercentageOneOfAHundredTakesIndexTwoOutOfUse) {
-    newProposal(60, 40.0);
-    ClientTable& t = screen->proposal();
+    // Percentage 1 of a hundred takes index 2 out of use.
     t["VRPEINCIND1"].setAsFloat(100);
     leave("dbePercent1");
-    EXPECT_EQ(t["CDINDICE2"].asString() + t["CDTPINDICE2"].asString(), "");
-    EXPECT_EQ(t["VRPEINCIND2"].asFloat(), 0);
+    EXPECT_TRUE(t["CDINDICE2"].asString().isEmpty() && t["CDTPINDICE2"].asString().isEmpty() && t["VRPEINCIND2"].asFloat() == 0);
     t["VRPEINCIND1"].setAsFloat(70);
     leave("dbePercent1");
     EXPECT_EQ(widget<TDBEdit>("dbeInd2").color(), ControlColor::InfoBk);
@@ -123,17 +98,15 @@ TEST_F(HeaderReadjustment, MonthAndKindAreShownAsWords) {
         t[field].setText(word);
         return t[field].asString();
     };
-    EXPECT_EQ(t["IDCLIENPROSP"].displayText(), "Cliente");
-    EXPECT_EQ(QStringList({shown("NRMESREAJPROP", "07"), widget<TDBComboBox>("dbcMesReaj").text(), shown("NRMESREAJPROP", "13"),
-                           stored("NRMESREAJPROP", "Março"), stored("NRMESREAJPROP", "Março de novo")}),
-              QStringList({"Julho", "Julho", "", "03", "03"}));
+    EXPECT_EQ(QStringList({t["IDCLIENPROSP"].displayText(), shown("NRMESREAJPROP", "07"), widget<TDBComboBox>("dbcMesReaj").text(),
+                           shown("NRMESREAJPROP", "13"), stored("NRMESREAJPROP", "Março"), stored("NRMESREAJPROP", "Março de novo")}),
+              QStringList({"Cliente", "Julho", "Julho", "", "03", "03"}));
     ASSERT_TRUE(widget<TDBComboBox>("cbbReajuste").choose(1));
     widget<TDBComboBox>("cbbReajuste").updateRecord();
-    EXPECT_EQ(t["IDTPREAJPROP"].asString(), "B");
-    EXPECT_EQ(QStringList({shown("IDTPREAJPROP", "A"), shown("IDTPREAJPROP", "X"), stored("IDTPREAJPROP", "Trienal"),
+    EXPECT_EQ(QStringList({t["IDTPREAJPROP"].asString(), shown("IDTPREAJPROP", "A"), shown("IDTPREAJPROP", "X"), stored("IDTPREAJPROP", "Trienal"),
                            stored("IDCLIENPROSP", "Prospect"), stored("IDCLIENPROSP", "Outro"),
                            shown("IDTIPOPROPFAS", "M"), shown("IDTIPOPROPFAS", "Q")}),
-              QStringList({"Anual", "", "X", "P", "P", "LU/Manutenção", "Serviço"}));
+              QStringList({"B", "Anual", "", "X", "P", "P", "LU/Manutenção", "Serviço"}));
     t["IDTPIJURCLIE"].setAsString("J");
     t["CDCLIENTE"].setAsString(kAlfa);
     t["IDCLIENPROSP"].setAsString("C");
@@ -147,18 +120,17 @@ TEST_F(HeaderReadjustment, AClientWithoutReadjustmentMonthBlocksAProposal) {
     // A request for that client is fine.
     type(*screen, "dbeCdCliPros", kKappa);
     ASSERT_TRUE(focus(*screen, "dbeDsReferencia"));
-    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
-    EXPECT_EQ(t["NOME"].asString(), "Kappa Alimentos");
+    EXPECT_EQ(dialogs.errors() << t["NOME"].asString(), QStringList{"Kappa Alimentos"});
 
     // As a proposal, leaving the code shows why and puts the focus on the month; the post
     // stops on it as well.
-    chooseKind(1);
+    ASSERT_TRUE(widget<TDBComboBox>("dbcTipoProp").choose(1));
+    widget<TDBComboBox>("dbcTipoProp").updateRecord();
     EXPECT_EQ(t["IDSOLPROPFAS"].asString(), "N");
     widget<TDBEdit>("dbeCdCliPros").clear();
     type(*screen, "dbeCdCliPros", kKappa);
     focus(*screen, "dbeDsReferencia");
-    EXPECT_EQ(dialogs.errors().size(), 1);
-    EXPECT_TRUE(focused(widget<TDBComboBox>("dbcMesReaj")));
+    EXPECT_TRUE(dialogs.errors().size() == 1 && focused(widget<TDBComboBox>("dbcMesReaj")));
     fillRequest(kKappa);
     makeProposal();
     EXPECT_FALSE(post());
@@ -178,17 +150,27 @@ TEST_F(HeaderReadjustment, TypingAHundredOnAStoredProposalDropsIndexTwoOnTheServ
     ASSERT_TRUE(focus(*screen, "dbeInd1"));
     EXPECT_TRUE(screen->proposal()["CDINDICE2"].asString().isEmpty());
     ASSERT_TRUE(saved());
-    const QVariantMap row = storedRow(seedNumber(9), "01");
-    EXPECT_TRUE(row.value("IDPERVALOR2").isNull());
-    EXPECT_EQ(QList<double>({row.value("VRPEINCIND1").toDouble(), row.value("VRPEINCIND2").toDouble()}), QList<double>({100, 0}));
-    EXPECT_TRUE(row.value("CDINDICE2").toString().isEmpty());
+    EXPECT_TRUE(storedRow(seedNumber(9), "01").value("IDPERVALOR2").isNull());
+    EXPECT_EQ(storedValues(seedNumber(9), {"VRPEINCIND1", "VRPEINCIND2", "CDINDICE2"}), QStringList({"100", "0", ""}));
 }
 
-TEST_F(HeaderReadjustment, RequestAndProposalChoice) {
+TEST_F(HeaderReadjustment, RequestAndProposalChoiceAndARequestSkipsEveryReadjustmentCheck) {
     ClientTable& t = screen->proposal();
+    // A request needs no index, no percentage, no kind, no responsible operator; the same
+    // header as a proposal stops at the first index.
+    startNewProposal();
+    fillRequest(kAlfa);
+    ASSERT_TRUE(saved());
+    startNewProposal();
+    fillRequest(kAlfa);
+    t["IDSOLPROPFAS"].setAsString("N");
+    refused("Índice 1 deve ser informado", "dbeInd1");
+    runHandler([&] { t.cancel(); });
+
     // A stored proposal cannot go back to being a request.
     ASSERT_TRUE(locate(2));
     editOnForm();
+    dialogs.clearShown();
     EXPECT_FALSE(runHandler([&] { widget<TDBComboBox>("dbcTipoProp").choose(0); }) && dialogs.errors().isEmpty());
     EXPECT_EQ(dialogs.errors(), QStringList{"Proposta não pode ser modificada para Solicitação"});
     EXPECT_EQ(t["IDSOLPROPFAS"].asString() + u'|' + widget<TDBComboBox>("dbcTipoProp").text(), "N|Proposta");

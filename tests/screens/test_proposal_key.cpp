@@ -1,10 +1,6 @@
 // Proposal keys on the desktop: their shape, and the rows of one key found by comparing
 // values, so a key with a quote neither breaks nor widens what is summed.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <utility>
-#include <vector>
 
 #include "reach/proposal_key.h"
 #include "screens/proposal_fixture.h"
@@ -29,8 +25,7 @@ TEST(ProposalKey, NumbersAndVersionsOfTheRightShapeOnly) {
                               QStringLiteral("2.0"), QStringLiteral(".."), QStringLiteral("1/2"), QStringLiteral("1\\2"),
                               kBreaking, QStringLiteral("\u0662")})
         EXPECT_FALSE(proposal_key::isNumber(nr)) << nr.toStdString();
-    EXPECT_TRUE(proposal_key::isVersion(QStringLiteral("01")));
-    EXPECT_TRUE(proposal_key::isVersion(QStringLiteral("99")));
+    EXPECT_TRUE(proposal_key::isVersion(QStringLiteral("01")) && proposal_key::isVersion(QStringLiteral("99")));
     for (const QString& ver : {QString(), QStringLiteral("1"), QStringLiteral("001"), QStringLiteral(".."),
                                QStringLiteral("1/"), QStringLiteral("0'"), QStringLiteral("\u0660\u0661")})
         EXPECT_FALSE(proposal_key::isVersion(ver)) << ver.toStdString();
@@ -40,12 +35,8 @@ TEST(ProposalKey, SumsTakeTheRowsOfExactlyTheKeyWithoutMovingTheCursor) {
     ClientTable t;
     t.setData(Packet{{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
                       {"VRTOTAL", FieldType::Float, 0}, {"VRMENSAL", FieldType::Float, 0}},
-                     {{"2", "01", 1.0, 10.0},
-                      {kWidening, "01", 2.0, 20.0},
-                      {kWidening, "02", 4.0, 40.0},
-                      {kBreaking, "01", 8.0, 80.0},
-                      {"2", "01", 16.0, 160.0},
-                      {"A", "01", 32.0, 320.0},
+                     {{"2", "01", 1.0, 10.0}, {kWidening, "01", 2.0, 20.0}, {kWidening, "02", 4.0, 40.0},
+                      {kBreaking, "01", 8.0, 80.0}, {"2", "01", 16.0, 160.0}, {"A", "01", 32.0, 320.0},
                       {QVariant(), "01", 64.0, 640.0}}});
     t.setRecNo(3);
     const auto sums = [&](const QString& nr, const QString& ver) {
@@ -71,10 +62,8 @@ TEST_F(KeysAsData, SimulationTotalsTakeOnlyTheCurrentSimulationsKey) {
     ASSERT_EQ(p.rows.size(), 2);
     const int nr = p.indexOf("NRPROPOSFAS"), licence = p.indexOf("VRTOTALICENCUSO"), monthly = p.indexOf("VRTOTAMENSALIDA");
     ASSERT_GE(std::min({nr, licence, monthly}), 0);
-    p.rows[0][licence] = 100.0;
-    p.rows[0][monthly] = 10.0;
-    p.rows[1][licence] = 1000.0;
-    p.rows[1][monthly] = 20.0;
+    std::tie(p.rows[0][licence], p.rows[0][monthly], p.rows[1][licence], p.rows[1][monthly]) =
+        std::tuple(100.0, 10.0, 1000.0, 20.0);
     const auto totals = [&](const QString& key) {
         p.rows[0][nr] = key;
         // The table takes the rows as they are, without loading anything for them.

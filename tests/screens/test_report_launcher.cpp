@@ -3,19 +3,16 @@
 // button of the proposal screen. The proposal's rich texts inside the report: their
 // formatting is printed, nothing they point at is fetched (local files, addresses, style
 // sheets) and nothing runs.
-#include <gtest/gtest.h>
-
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QComboBox>
-#include <QLabel>
+#include <QFile>
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTemporaryDir>
 #include <QTextLayout>
-#include <QUrl>
-#include <memory>
 
 #include "data/safe_html.h"
 #include "dialogs/mode/mode_window.h"
@@ -24,8 +21,9 @@
 #include "dialogs/report/report_launcher.h"
 #include "screens/proposal_fixture.h"
 #include "screens/report_store.h"
+#include "screens/screen_cases_d.h"
+#include "server/server_cases_a.h"
 #include "services/messages.h"
-#include "support/call_recorder.h"
 #include "ui/buttons.h"
 
 using namespace cot;
@@ -47,6 +45,7 @@ protected:
         ProposalFixture::TearDown();
     }
     void open(int proposal) {
+        dlg.reset();
         if (!screen) openScreen();
         ASSERT_TRUE(select(proposal));
         dlg.reset(createForm<TfrmRelPropostaComercial>(*screen, screen));
@@ -62,17 +61,15 @@ protected:
 };
 
 TEST_F(ReportLauncher, TheReportFollowsTheContractAndLanguageAndShowsTheProposalAsTheServerHoldsIt) {
+    // A rental proposal in Spanish: rental total, no licence of use.
     setLanguage(3, "ESP");
     open(3);
-    EXPECT_EQ(dlg->windowTitle(), "Relatório da Proposta Comercial");
-    EXPECT_EQ(dlg->reportTitles().size(), 6);
-    EXPECT_EQ(chosen(), "Propuesta de Contratación - Arrendamiento");
+    EXPECT_EQ(QStringList({dlg->windowTitle(), QString::number(dlg->reportTitles().size()), chosen()}),
+              QStringList({"Relatório da Proposta Comercial", "6", "Propuesta de Contratación - Arrendamiento"}));
     EXPECT_FALSE(dlg->cbbReportNames->isEnabled());
-
-    dlg.reset();
-    open(2);
-    EXPECT_EQ(chosen(), "Proposta de Contratação - Manutenção");
-    dlg.reset();
+    const QString rental = dlg->rpddPadrao.html(*dlg->currentReport());
+    EXPECT_EQ(missingFrom(rental, {"Total mensual de arrendamiento", "1.600,00"}), QStringList()) << "(210 - 10) × 8";
+    EXPECT_FALSE(rental.contains("Total de la licencia de uso"));
     open(5);
     EXPECT_EQ(chosen(), "Proposta de Contratação de Serviços");
     // Another contract type selects nothing.
@@ -81,41 +78,31 @@ TEST_F(ReportLauncher, TheReportFollowsTheContractAndLanguageAndShowsTheProposal
               QStringList({"Propuesta de Contratacíon de Servicios", "Propuesta de Contratación - Manutención",
                            "Proposta de Contratação - Locação", ""}));
 
-    // The proposal report shows the proposal as the server holds it.
+    // The proposal report shows the proposal as the server holds it. The licence totals are
+    // the installments charged: 9.500,00 in four with 1,5 % interest.
     open(2);
+    EXPECT_EQ(chosen(), "Proposta de Contratação - Manutenção");
     const QString html = dlg->rpddPadrao.html(*dlg->currentReport());
-    for (const char* expected :
-         {"Proposta de Contratação - Manutenção", "ERP Web e serviços de implantação", "Beta Comércio",
-          "2001 - ERP Web completo", "Escrita Fiscal Web", "1.301,00", "1.360,00",
-          "7.728,00", "Apresentamos nossa proposta de licença de uso com manutenção mensal.",
-          "Colocar o ERP em produção em 60 dias.", "22.333.444/0001-72", "Gerente Comercial"})
-        EXPECT_TRUE(html.contains(QString::fromUtf8(expected))) << expected;
-    EXPECT_FALSE(html.contains("00000000000000000002")) << "the number without its filling zeros";
-    EXPECT_FALSE(html.contains("Vendedor Demonstração")) << "the responsible one, not who included it";
-    // The licence totals are the installments charged: 9.500,00 in four with 1,5 % interest.
-    for (const char* charged : {"9.642,50", "10.943,50", "18.671,50"})
-        EXPECT_TRUE(html.contains(QString::fromUtf8(charged))) << charged;
-    for (const char* quoted : {"10.801,00", "18.529,00"}) EXPECT_FALSE(html.contains(QString::fromUtf8(quoted))) << quoted;
-
-    // A rental proposal in Spanish: rental total, no licence of use.
-    setLanguage(3, "ESP");
-    dlg.reset();
-    open(3);
-    const QString rental = dlg->rpddPadrao.html(*dlg->currentReport());
-    EXPECT_TRUE(rental.contains("Total mensual de arrendamiento"));
-    EXPECT_FALSE(rental.contains("Total de la licencia de uso"));
-    EXPECT_TRUE(rental.contains("1.600,00")) << "(210 - 10) × 8";
+    EXPECT_EQ(missingFrom(html, {"Proposta de Contratação - Manutenção", "ERP Web e serviços de implantação", "Beta Comércio",
+                                 "2001 - ERP Web completo", "Escrita Fiscal Web", "1.301,00", "1.360,00", "7.728,00",
+                                 "Apresentamos nossa proposta de licença de uso com manutenção mensal.",
+                                 "Colocar o ERP em produção em 60 dias.", "22.333.444/0001-72", "Gerente Comercial",
+                                 "9.642,50", "10.943,50", "18.671,50"}), QStringList());
+    // Not the number with its filling zeros, not who included it (the responsible one is
+    // shown), not the quoted totals.
+    EXPECT_EQ(missingFrom(html, {"00000000000000000002", "Vendedor Demonstração", "10.801,00", "18.529,00"}, true),
+              QStringList());
 }
 
-TEST_F(ReportLauncher, AListLackingTheTitleSelectsNothingAndAReportReceivesOnlyTheParametersItDeclares) {
+TEST_F(ReportLauncher, AListOfTheCodeLackingTheTitleSelectsNothingAndAReportReceivesOnlyTheParametersItDeclares) {
     ReportStore::instance().clear();
     ReportStore::instance().registerReport({"COT050", "Outro relatório", {}, "<p>outro</p>", {}});
     ReportStore::instance().registerReport({"COT050", "Propuesta de Contratación - Manutención", {}, "<p>x</p>", {}});
+    ReportStore::instance().registerReport({"OUTRO", "Proposta de Contratação - Manutenção", {}, "<p>y</p>", {}});
     open(2);
-    EXPECT_EQ(dlg->reportTitles().size(), 2);
-    EXPECT_EQ(QList<int>({dlg->cbbReportNames->currentIndex(), dlg->RecebeIndex("Proposta de Contratação - Manutenção"),
-                          dlg->RecebeIndex("Outro relatório")}),
-              QList<int>({-1, -1, 0}));
+    EXPECT_EQ(QList<int>({int(dlg->reportTitles().size()), dlg->cbbReportNames->currentIndex(),
+                          dlg->RecebeIndex("Proposta de Contratação - Manutenção"), dlg->RecebeIndex("Outro relatório")}),
+              QList<int>({2, -1, -1, 0}));
     clickButton(*dlg->sbtPdf);
     EXPECT_EQ(dialogs.errors(), QStringList{"Relatório deve ser selecionado."});
     EXPECT_TRUE(runner.shown().isEmpty()) << "no file is asked for";
@@ -125,33 +112,34 @@ TEST_F(ReportLauncher, AListLackingTheTitleSelectsNothingAndAReportReceivesOnlyT
     ReportStore::instance().registerReport({"COT050", "Proposta de Contratação - Manutenção",
                                             {"P_NRPROPOSFAS"}, "<p>{{P_NRPROPOSFAS}}|{{P_CDFILIAL}}</p>", {}});
     open(2);
-    const ReportDefinition* report = dlg->currentReport();
-    ASSERT_NE(report, nullptr);
-    const ReportParams params = dlg->rpddPadrao.queryParams(*report);
+    ASSERT_NE(dlg->currentReport(), nullptr);
+    const ReportParams params = dlg->rpddPadrao.queryParams(*dlg->currentReport());
     ASSERT_EQ(params.size(), 1);
     EXPECT_EQ(params[0].name + u'=' + params[0].value, "P_NRPROPOSFAS=" + number(2));
-    const QString html = dlg->rpddPadrao.html(*report);
-    EXPECT_TRUE(html.contains(number(2) + "|{{P_CDFILIAL}}")) << "a layout of the store is filled, not replaced";
+    EXPECT_TRUE(dlg->rpddPadrao.html(*dlg->currentReport()).contains(number(2) + "|{{P_CDFILIAL}}"))
+        << "a layout of the store is filled, not replaced";
+    // Values are escaped into a layout, which leaves a parameter the report does not declare alone.
+    EXPECT_EQ(TReportDialog::fillTemplate("<h1>{{P_NRPROPOSFAS}}</h1>{{P_CDFILIAL}}", {{"P_NRPROPOSFAS", "<12>"}}),
+              "<h1>&lt;12&gt;</h1>{{P_CDFILIAL}}");
+    // The PDF is written where asked; a folder that does not exist is refused.
+    QTemporaryDir dir;
+    dlg->rpddPadrao.writePdf(*dlg->currentReport(), dir.filePath("proposta.pdf"));
+    QFile file(dir.filePath("proposta.pdf"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.read(5).startsWith("%PDF"));
+    EXPECT_THROW(dlg->rpddPadrao.writePdf(*dlg->currentReport(), dir.filePath("nao/existe/x.pdf")), UserError);
 
     // The module's own reports declare all three, in order.
     Cli_cot05001::registerReports();
-    dlg.reset();
     open(2);
-    const ReportParams all = dlg->rpddPadrao.queryParams(*dlg->currentReport());
-    ASSERT_EQ(all.size(), 3);
-    EXPECT_EQ(QStringList({all[0].value, all[1].value, all[2].value}), QStringList({"0001", number(2), "01"}));
+    QStringList given;
+    for (const ReportParam& p : dlg->rpddPadrao.queryParams(*dlg->currentReport())) given << p.value;
+    EXPECT_EQ(given, QStringList({"0001", number(2), "01"}));
 }
 
 TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateFirstAndTheProcessingModePictureIsBuiltOnce) {
     openScreen();
     ASSERT_TRUE(select(4));  // no texts yet
     CallRecorder calls(screen->net());
-    calls.setOnCall([](const QString& m, const QVariantList& a) {
-        if (m == QLatin1String("AlteraTexto")) {
-            EXPECT_EQ(a.value(0).toString(), number(4));
-            EXPECT_EQ(a.value(1).toString(), "01");
-        }
-    });
     QStringList before;
     QString shown;
     runner.expect(
@@ -164,6 +152,8 @@ TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateFirstAndTheProcessingModePictu
     clickButton(*screen->sbtImprimir);
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_TRUE(before.contains("AlteraTexto"));
+    const QStringList numbers = sentArgs(calls, "AlteraTexto", 0), versions = sentArgs(calls, "AlteraTexto", 1);
+    EXPECT_EQ(numbers + versions, QStringList(numbers.size(), number(4)) + QStringList(numbers.size(), "01"));
     EXPECT_EQ(shown, "Proposta de Contratação - Manutenção");
     EXPECT_GT(testServer().db().scalar("SELECT COUNT(*) FROM TXTPROPFAS WHERE NRPROPOSFAS = :N", {{"N", number(4)}}).toInt(),
               0);
@@ -174,8 +164,7 @@ TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateFirstAndTheProcessingModePictu
     testServer().db().exec(QStringLiteral("UPDATE PROPOSTAFAS SET NRVERPROPFAS = '09' WHERE NRPROPOSFAS = :N"),
                            {{"N", number(4)}});
     clickButton(*screen->sbtImprimir);
-    EXPECT_EQ(dialogs.errors().size(), 1);
-    EXPECT_EQ(runner.shown().size(), 1) << "the launcher is not opened";
+    EXPECT_TRUE(dialogs.errors().size() == 1 && runner.shown().size() == 1) << "the launcher is not opened";
 
     // The processing mode picture is built once and shows the whole picture.
     runner.expect([](QWidget& w) { EXPECT_EQ(w.size(), QSize(949, 612)); }, "frmModoProc");
@@ -183,9 +172,8 @@ TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateFirstAndTheProcessingModePictu
     QPointer<TfrmModoProc> first = screen->findChild<TfrmModoProc*>();
     ASSERT_FALSE(first.isNull());
     EXPECT_EQ(first->windowTitle(), "Modo de Processamento");
-    const QPixmap picture = first->imgModoProc->pixmap();
-    EXPECT_EQ(picture.size(), QSize(936, 674));
-    EXPECT_EQ(first->imgModoProc->size(), QSize(936, 674)) << "scrolled to, not cut off";
+    // The whole picture, scrolled to, not cut off.
+    EXPECT_EQ(QList<QSize>({first->imgModoProc->pixmap().size(), first->imgModoProc->size()}), QList<QSize>(2, QSize(936, 674)));
 
     runner.expectAccept("frmModoProc");
     clickButton(*screen->menus().sbtModoProc);
@@ -229,16 +217,23 @@ protected:
     }
 };
 
-// Laid out and printed as the launcher does, so images and backgrounds are asked for.
+// Laid out on an A4 page with margins of 15 mm and printed there, as the launcher does.
+void printOnA4(QTextDocument& document) {
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    document.setPageSize(writer.pageLayout().paintRectPixels(96).size());
+    document.print(&writer);
+}
+
+// Printed, so that images and backgrounds are asked for.
 QStringList resourcesAskedFor(const QString& html) {
     cot::testing::ensureApplication();
     RecordingDocument document;
     document.setHtml(html);
-    QBuffer pdf;
-    pdf.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&pdf);
-    document.setPageSize(writer.pageLayout().paintRectPixels(96).size());
-    document.print(&writer);
+    printOnA4(document);
     return document.asked;
 }
 
@@ -249,16 +244,17 @@ TEST(ReportRichText, AHostileTextKeepsItsFormattingAndLosesEverythingElse) {
     EXPECT_EQ(storedTextBody("a < b\nlinha 2"), "<p>a &lt; b<br/>linha 2</p>");
     EXPECT_EQ(storedTextBody("  "), "");
     const QString body = storedTextBody(kHostile);
-    for (const char* kept :
-         {"<p style=\" margin-top:0px; -qt-block-indent:0;\"><span style=\" font-weight:700;\">Negrito</span> e <i>itálico</i>.</p>",
-          "<ul style=\"margin-top: 0px; -qt-list-indent: 1;\"><li>Primeiro</li><li>Segundo</li></ul>",
-          "<p>Veja <u>o contrato</u> &amp; anexos&nbsp;&eacute;.</p>", "<p style=\"color:#102030\">Colorido</p>",
-          "<table border=\"1\"><tr><td bgcolor=\"#eeeeee\">Célula</td></tr></table>", "Formulário"})
-        EXPECT_TRUE(body.contains(QString::fromUtf8(kept))) << kept << "\n" << body.toStdString();
-    for (const char* gone : {"<img", "src=", "href", "file:", "http:", "url(", "<script", "injetado", "<link", "<style",
-                             "@import", "background", "onclick", "<iframe", "quadro", "<object", "objeto", "<form",
-                             "<input", "Enviar", "<svg", "<a ", "<html", "<head", "<body", "<meta", "comentario"})
-        EXPECT_FALSE(body.contains(QString::fromUtf8(gone), Qt::CaseInsensitive)) << gone << "\n" << body.toStdString();
+    EXPECT_EQ(missingFrom(body, {"<p style=\" margin-top:0px; -qt-block-indent:0;\"><span style=\" font-weight:700;\">"
+                                 "Negrito</span> e <i>itálico</i>.</p>",
+                                 "<ul style=\"margin-top: 0px; -qt-list-indent: 1;\"><li>Primeiro</li><li>Segundo</li></ul>",
+                                 "<p>Veja <u>o contrato</u> &amp; anexos&nbsp;&eacute;.</p>", "<p style=\"color:#102030\">Colorido</p>",
+                                 "<table border=\"1\"><tr><td bgcolor=\"#eeeeee\">Célula</td></tr></table>", "Formulário"}),
+              QStringList()) << body.toStdString();
+    // Compared in lower case: no spelling of a tag or attribute is left.
+    EXPECT_EQ(missingFrom(body.toLower(), {"<img", "src=", "href", "file:", "http:", "url(", "<script", "injetado", "<link",
+                                           "<style", "@import", "background", "onclick", "<iframe", "quadro", "<object",
+                                           "objeto", "<form", "<input", "enviar", "<svg", "<a ", "<html", "<head", "<body",
+                                           "<meta", "comentario"}, true), QStringList()) << body.toStdString();
 }
 
 TEST(ReportRichText, TheWholeReportIsPrintedWithoutFetchingAnything) {
@@ -276,41 +272,40 @@ TEST(ReportRichText, TheWholeReportIsPrintedWithoutFetchingAnything) {
 
     QTextDocument printed;
     printed.setHtml(html);
-    const QString text = printed.toPlainText();
-    for (const char* shown : {"Negrito", "itálico", "Segundo", "o contrato", "Célula", "Objetivo claro"})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown;
-    EXPECT_FALSE(text.contains(QStringLiteral("injetado")));
+    EXPECT_EQ(missingFrom(printed.toPlainText(), {"Negrito", "itálico", "Segundo", "o contrato", "Célula", "Objetivo claro"}),
+              QStringList());
+    EXPECT_FALSE(printed.toPlainText().contains(QStringLiteral("injetado")));
 }
 
 TEST(ReportRichText, MarkupCannotCloseOrSwallowTheReportAndIsRewrittenNotPassedThrough) {
-    // Left open: closed at the end of the text, innermost first.
-    EXPECT_EQ(safeHtml("<b>sem fim <table><tr><td>x"), "<b>sem fim <table><tr><td>x</td></tr></table></b>");
-    // Closing what the text never opened (the report's own elements) is dropped.
-    EXPECT_EQ(safeHtml("</td></table></div></body></html><p>a</p>"), "<p>a</p>");
-    // Items, cells and paragraphs end the previous one as HTML has them do.
-    EXPECT_EQ(safeHtml("<ul><li>um<li>dois</ul>depois"), "<ul><li>um</li><li>dois</li></ul>depois");
-    EXPECT_EQ(safeHtml("<table><tr><td>a<td>b<tr><td>c</table>"),
-              "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>");
-    EXPECT_EQ(safeHtml("<p>um<p>dois<ul><li><p>três</ul>"), "<p>um</p><p>dois<ul><li><p>três</p></li></ul></p>");
-    // Dropped elements left open take the rest of the text with them, never the report.
-    EXPECT_EQ(safeHtml("antes<script>alert(1)"), "antes");
-    EXPECT_EQ(safeHtml("antes<object><object></object>ainda dentro</object>depois"), "antesdepois");
-    EXPECT_EQ(safeHtml("a<!-- sem fim <img src=x>"), "a");
-
-    // Text and attributes are rewritten, not passed through.
-    EXPECT_EQ(safeHtml("a < b && c > d &amp; &#233; &bogus"), "a &lt; b &amp;&amp; c &gt; d &amp; &#233; &amp;bogus");
-    EXPECT_EQ(safeHtml("<p <img src=x>>"), "<p>&gt;</p>");
-    // References inside a style are read before it is judged.
-    EXPECT_EQ(safeHtml("<p style=\"background:ur&#108;(file:///etc/passwd)\">x</p>"), "<p>x</p>");
-    EXPECT_EQ(safeHtml("<p style='color:red; background-image:none'>x</p>"), "<p style=\"color:red\">x</p>");
-    EXPECT_EQ(safeHtml("<p style=\"b\\61 ckground:u\\72l(x)\">x</p>"), "<p>x</p>");
-    EXPECT_EQ(safeHtml("<font face=\"Times &quot;New&quot;\" color=red size=4>x</font>"),
-              "<font face=\"Times &quot;New&quot;\" color=\"red\" size=\"4\">x</font>");
-    EXPECT_EQ(safeHtml("<P ALIGN=center OnMouseOver=x>x<BR/>y<br>z</P>"), "<p align=\"center\">x<br />y<br />z</p>");
-    // A reference the stored texts' reader does not know stays as written (escaped), and a
-    // style that still holds one is not trusted.
-    EXPECT_EQ(safeHtml("<font face=\"Caf&eacute; &bogus;\">x</font>"), "<font face=\"Café &amp;bogus;\">x</font>");
-    EXPECT_EQ(safeHtml("<p style=\"background:ur&#108(x);color:red\">x</p>"), "<p style=\"color:red\">x</p>");
+    const std::pair<const char*, const char*> cases[] = {
+        // Left open: closed at the end of the text, innermost first.
+        {"<b>sem fim <table><tr><td>x", "<b>sem fim <table><tr><td>x</td></tr></table></b>"},
+        // Closing what the text never opened (the report's own elements) is dropped.
+        {"</td></table></div></body></html><p>a</p>", "<p>a</p>"},
+        // Items, cells and paragraphs end the previous one as HTML has them do.
+        {"<ul><li>um<li>dois</ul>depois", "<ul><li>um</li><li>dois</li></ul>depois"},
+        {"<table><tr><td>a<td>b<tr><td>c</table>", "<table><tr><td>a</td><td>b</td></tr><tr><td>c</td></tr></table>"},
+        {"<p>um<p>dois<ul><li><p>três</ul>", "<p>um</p><p>dois<ul><li><p>três</p></li></ul></p>"},
+        // Dropped elements left open take the rest of the text with them, never the report.
+        {"antes<script>alert(1)", "antes"}, {"a<!-- sem fim <img src=x>", "a"},
+        {"antes<object><object></object>ainda dentro</object>depois", "antesdepois"},
+        // Text and attributes are rewritten, not passed through.
+        {"a < b && c > d &amp; &#233; &bogus", "a &lt; b &amp;&amp; c &gt; d &amp; &#233; &amp;bogus"},
+        {"<p <img src=x>>", "<p>&gt;</p>"},
+        // References inside a style are read before it is judged.
+        {"<p style=\"background:ur&#108;(file:///etc/passwd)\">x</p>", "<p>x</p>"},
+        {"<p style='color:red; background-image:none'>x</p>", "<p style=\"color:red\">x</p>"},
+        {"<p style=\"b\\61 ckground:u\\72l(x)\">x</p>", "<p>x</p>"},
+        {"<font face=\"Times &quot;New&quot;\" color=red size=4>x</font>",
+         "<font face=\"Times &quot;New&quot;\" color=\"red\" size=\"4\">x</font>"},
+        {"<P ALIGN=center OnMouseOver=x>x<BR/>y<br>z</P>", "<p align=\"center\">x<br />y<br />z</p>"},
+        // A reference the stored texts' reader does not know stays as written (escaped), and a
+        // style that still holds one is not trusted.
+        {"<font face=\"Caf&eacute; &bogus;\">x</font>", "<font face=\"Café &amp;bogus;\">x</font>"},
+        {"<p style=\"background:ur&#108(x);color:red\">x</p>", "<p style=\"color:red\">x</p>"},
+    };
+    for (const auto& [text, safe] : cases) EXPECT_EQ(safeHtml(QString::fromUtf8(text)), QString::fromUtf8(safe)) << text;
 }
 
 namespace {
@@ -335,55 +330,52 @@ ProposalDocument licenceProposal() {
     return d;
 }
 
+TMessages reportLabels() {
+    TMessages labels;
+    labels.loadFromFile(QStringLiteral(":/cot05001/cot05001_messages.txt"));
+    return labels;
+}
+
+// The report of `d` as the reader sees it.
+QString reportText(const ProposalDocument& d) {
+    QTextDocument document;
+    document.setHtml(proposalReportHtml(d, QStringLiteral("Proposta"), reportLabels()));
+    return document.toPlainText();
+}
+
 }  // namespace
 
 TEST(ProposalReportTotals, TheTotalsAreTheInstallmentsCharged) {
-    TMessages labels;
-    labels.loadFromFile(QStringLiteral(":/cot05001/cot05001_messages.txt"));
     // The figures as the server works them out (GetTotaisProposta): the installments charged.
+    // Licence 96.425,00 (not the quoted 95.000,00), services 5.481,00 (not 5.400,00).
     ProposalDocument charged = licenceProposal();
     charged.totals = {96425, 0, 5481, 101906};
-    const QString html = proposalReportHtml(charged, QStringLiteral("Proposta"), labels);
-    QTextDocument document;
-    document.setHtml(html);
-    const QString text = document.toPlainText();
-    // Licence 96.425,00 (not the quoted 95.000,00), services 5.481,00 (not 5.400,00).
-    for (const char* shown : {"96.425,00", "5.481,00", "101.906,00"})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(shown))) << shown << "\n" << text.toStdString();
+    const QString text = reportText(charged);
+    EXPECT_EQ(missingFrom(text, {"96.425,00", "5.481,00", "101.906,00",
+                                 "As parcelas somam R$ 96.425,00, acima do valor cotado de R$ 95.000,00: a diferença de "
+                                 "R$ 1.425,00 são os juros do parcelamento."}), QStringList()) << text.toStdString();
     // The quoted figures only where the interest over them is explained.
     QString rest = text;
     rest.remove(QRegularExpression(QStringLiteral("As parcelas somam [^\n]*juros do parcelamento\\.")));
-    for (const char* quoted : {"95.000,00", "5.400,00", "100.400,00"})
-        EXPECT_FALSE(rest.contains(QString::fromUtf8(quoted))) << quoted;
-    EXPECT_TRUE(text.contains(QString::fromUtf8("As parcelas somam R$ 96.425,00, acima do valor cotado de R$ 95.000,00: "
-                                                "a diferença de R$ 1.425,00 são os juros do parcelamento.")));
+    const QStringList quoted{"95.000,00", "5.400,00", "100.400,00"};
+    EXPECT_EQ(missingFrom(rest, quoted, true), QStringList());
 
     // No schedule yet: the quoted figures stand.
     ProposalDocument draft = licenceProposal();
     draft.lines[0].schedule.clear();
     draft.serviceSchedule.clear();
     draft.totals = {95000, 0, 5400, 100400};
-    QTextDocument quoted;
-    quoted.setHtml(proposalReportHtml(draft, QStringLiteral("Proposta"), labels));
-    for (const char* shown : {"95.000,00", "5.400,00", "100.400,00"})
-        EXPECT_TRUE(quoted.toPlainText().contains(QString::fromUtf8(shown))) << shown;
+    EXPECT_EQ(missingFrom(reportText(draft), quoted), QStringList());
 }
 
 TEST(ProposalReportTotals, NoWordIsBrokenInsideATableCellOnTheA4Page) {
     cot::testing::ensureApplication();
-    TMessages labels;
-    labels.loadFromFile(QStringLiteral(":/cot05001/cot05001_messages.txt"));
     for (const char* language : {"POR", "ESP"}) {
         ProposalDocument d = licenceProposal();
         d.language = QString::fromLatin1(language);
         QTextDocument document;
-        document.setHtml(proposalReportHtml(d, QStringLiteral("Proposta"), labels));
-        QBuffer pdf;
-        pdf.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&pdf);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-        document.setPageSize(writer.pageLayout().paintRectPixels(96).size());
+        document.setHtml(proposalReportHtml(d, QStringLiteral("Proposta"), reportLabels()));
+        printOnA4(document);
         // Laid out within the page: the headings kept whole do not push the table past it.
         EXPECT_LE(document.documentLayout()->documentSize().width(), document.pageSize().width() + 1) << language;
         int lines = 0;
