@@ -3,16 +3,10 @@
 #include <httplib.h>
 
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
 
 #include "server/rpc/client_address.h"
 #include "server/rpc/server_config.h"
@@ -28,32 +22,19 @@ namespace {
 
 TEST(ClientAddress, OnlyATrustedProxyNamesTheClientAndOnlyInAWellFormedLastEntry) {
     const QStringList proxies{"127.0.0.1", "10.0.0.1"};
-    const struct {
-        const char* peer;
-        std::optional<QString> forwarded;
-        QStringList trusted;
-        const char* client;
-    } cases[] = {
-        {"127.0.0.1", "198.51.100.7", proxies, "198.51.100.7"},
+    const struct { const char* peer; std::optional<QString> forwarded; QStringList trusted; const char* client; } cases[] = {
         // Entries before the last may be the client's own writing.
-        {"10.0.0.1", " 203.0.113.5 , 198.51.100.7 ", proxies, "198.51.100.7"},
-        {"127.0.0.1", "2001:DB8:0::1", proxies, "2001:db8::1"},
+        {"127.0.0.1", "198.51.100.7", proxies, "198.51.100.7"}, {"10.0.0.1", " 203.0.113.5 , 198.51.100.7 ", proxies, "198.51.100.7"},
         // The proxy's IPv4 address seen through an IPv6 socket.
-        {"::ffff:127.0.0.1", "198.51.100.7", proxies, "198.51.100.7"},
-        {"127.0.0.1", "::ffff:198.51.100.7", proxies, "198.51.100.7"},
-        {"::1", "198.51.100.7", {"0:0::1"}, "198.51.100.7"},
+        {"127.0.0.1", "2001:DB8:0::1", proxies, "2001:db8::1"}, {"::ffff:127.0.0.1", "198.51.100.7", proxies, "198.51.100.7"},
+        {"127.0.0.1", "::ffff:198.51.100.7", proxies, "198.51.100.7"}, {"::1", "198.51.100.7", {"0:0::1"}, "198.51.100.7"},
         // Anyone else's header changes nothing.
-        {"198.51.100.9", "127.0.0.1", {"127.0.0.1"}, "198.51.100.9"},
-        {"127.0.0.2", "198.51.100.7", {"127.0.0.1"}, "127.0.0.2"},
-        {"127.0.0.1", "198.51.100.7", {}, "127.0.0.1"},
-        {"127.0.0.1", std::nullopt, {"127.0.0.1"}, "127.0.0.1"},
-    };
+        {"198.51.100.9", "127.0.0.1", {"127.0.0.1"}, "198.51.100.9"}, {"127.0.0.2", "198.51.100.7", {"127.0.0.1"}, "127.0.0.2"},
+        {"127.0.0.1", "198.51.100.7", {}, "127.0.0.1"}, {"127.0.0.1", std::nullopt, {"127.0.0.1"}, "127.0.0.1"}};
     for (const auto& c : cases) EXPECT_EQ(clientAddress(c.peer, c.forwarded, c.trusted), c.client) << c.peer;
     // A malformed last entry leaves the peer.
-    for (const QString& bad : {QString(""), QString(" "), QString("unknown"), QString("1.2.3"),
-                               QString("198.51.100.7:5000"), QString("[2001:db8::1]"), QString("198.51.100.7,"),
-                               QString("198.51.100.7, evil"), QString("198.51.100.7 203.0.113.5"),
-                               QString::fromLatin1("198.51.100.7\0x", 14)})
+    for (const QString& bad : QStringList{"", " ", "unknown", "1.2.3", "198.51.100.7:5000", "[2001:db8::1]", "198.51.100.7,",
+                                          "198.51.100.7, evil", "198.51.100.7 203.0.113.5", QString::fromLatin1("198.51.100.7\0x", 14)})
         EXPECT_EQ(clientAddress("127.0.0.1", bad, {"127.0.0.1"}), "127.0.0.1") << bad.toStdString();
 }
 
@@ -61,25 +42,21 @@ TEST(ClientAddress, TrustedProxyOptionFileAndEnvironment) {
     auto parse = [](const QStringList& args, const QProcessEnvironment& env = {}) {
         return ServerConfig::fromArgs(args, env, {}).trustedProxies;
     };
-    EXPECT_TRUE(parse({}).isEmpty());
-    EXPECT_EQ(parse({"--trusted-proxy", "127.0.0.1", "--trusted-proxy=10.0.0.1, 0::1,127.0.0.1"}),
+    EXPECT_EQ(parse({}) + parse({"--trusted-proxy", "127.0.0.1", "--trusted-proxy=10.0.0.1, 0::1,127.0.0.1"}),
               (QStringList{"127.0.0.1", "10.0.0.1", "::1"}));
-    QProcessEnvironment env;
+    QProcessEnvironment env, badEnv;
     env.insert("COT_TRUSTED_PROXY", "10.0.0.2");
+    badEnv.insert("COT_TRUSTED_PROXY", "proxy.local");
     EXPECT_EQ(parse({}, env), QStringList{"10.0.0.2"});
     EXPECT_EQ(parse({"--trusted-proxy", "10.0.0.3"}, env), QStringList{"10.0.0.3"}) << "the command line wins";
+    EXPECT_THROW(parse({}, badEnv), ConfigError);
     QTemporaryDir dir;
     QFile file(dir.filePath("server.conf"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("trusted-proxy = 10.0.0.4\n");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("trusted-proxy = 10.0.0.4\n") > 0);
     file.close();
-    EXPECT_EQ(parse({"--config", file.fileName(), "--trusted-proxy", "10.0.0.5"}),
-              (QStringList{"10.0.0.4", "10.0.0.5"}));
+    EXPECT_EQ(parse({"--config", file.fileName(), "--trusted-proxy", "10.0.0.5"}), (QStringList{"10.0.0.4", "10.0.0.5"}));
     for (const char* bad : {"localhost", "10.0.0.0/8", "10.0.0.1:80", "1.2.3", ",", ""})
         EXPECT_THROW(parse({"--trusted-proxy", bad}), ConfigError) << bad;
-    QProcessEnvironment badEnv;
-    badEnv.insert("COT_TRUSTED_PROXY", "proxy.local");
-    EXPECT_THROW(parse({}, badEnv), ConfigError);
     EXPECT_TRUE(ServerConfig::usage().contains("--trusted-proxy ENDER"));
 }
 
@@ -87,16 +64,11 @@ TEST(ClientAddress, TrustedProxyOptionFileAndEnvironment) {
 // it on: the status and the JSON body.
 std::pair<int, QJsonObject> send(int port, const char* method, const char* path, const QByteArray& address,
                                  httplib::Headers headers = {}, const QByteArray& body = {}) {
-    httplib::Client http("127.0.0.1", port);
+    headers.emplace("X-Forwarded-For", address.toStdString());
     httplib::Request request;
-    request.method = method;
-    request.path = path;
-    request.headers = std::move(headers);
-    request.headers.emplace("X-Forwarded-For", address.toStdString());
-    request.body = body.toStdString();
-    const auto r = http.send(request);
-    if (!r) return {0, {}};
-    return {r->status, QJsonDocument::fromJson(QByteArray::fromStdString(r->body)).object()};
+    std::tie(request.method, request.path, request.headers, request.body) = std::tuple(method, path, headers, body.toStdString());
+    const auto r = httplib::Client("127.0.0.1", port).send(request);
+    return r ? std::pair(r->status, QJsonDocument::fromJson(QByteArray::fromStdString(r->body)).object()) : std::pair(0, QJsonObject());
 }
 
 // AbreSessao passed on for a client at `address`: "ok" or the error's text.
@@ -104,15 +76,13 @@ QString signIn(const TestServer& server, const QByteArray& address, const QStrin
     const QJsonObject call{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "AbreSessao"}, {"params", QJsonArray{"GERENTE", password}}};
     const QJsonObject a = send(server.port(), "POST", "/rpc", address, {{"Content-Type", "application/json"}},
                                QJsonDocument(call).toJson(QJsonDocument::Compact)).second;
-    if (!a.value("result").toObject().value("token").toString().isEmpty()) return QStringLiteral("ok");
-    return a.value("error").toObject().value("message").toString();
+    return a["result"]["token"].toString().isEmpty() ? a["error"]["message"].toString() : QStringLiteral("ok");
 }
 
 const QString kInvalid = QStringLiteral("Operador ou senha inválidos.");
 const QString kHeld = QStringLiteral("Muitas tentativas sem sucesso. Tente novamente em 30 segundos.");
 
-class ForwardedClient : public ::testing::TestWithParam<Backend> {
-protected:
+struct ForwardedClient : ::testing::TestWithParam<Backend> {
     // Runs `requests` on a server trusting `proxy`; the request log it wrote, once stopped
     // (the last lines are written after the answer).
     QString logOf(const char* proxy, const std::function<void(const TestServer&)>& requests) {
@@ -133,8 +103,7 @@ TEST_P(ForwardedClient, BehindATrustedProxyEachClientIsHeldBackAndLoggedOnItsOwn
             << "another client of the same proxy is not held back";
         // Requests turned away before any method ran are logged under the client too.
         EXPECT_EQ(send(server.port(), "POST", "/rpc", "198.51.100.3", {{"Content-Type", "text/plain"}}, "{}").first, 415);
-        EXPECT_EQ(send(server.port(), "OPTIONS", "/rpc", "198.51.100.4", {{"Origin", "https://pagina.exemplo.com"}}).first,
-                  403);
+        EXPECT_EQ(send(server.port(), "OPTIONS", "/rpc", "198.51.100.4", {{"Origin", "https://pagina.exemplo.com"}}).first, 403);
         EXPECT_EQ(send(server.port(), "GET", "/nada", "198.51.100.5").first, 404);
     });
     EXPECT_EQ(log.count(" ip=198.51.100.1 op=- entrada=GERENTE met=AbreSessao "), 6) << log.toStdString();
@@ -143,8 +112,8 @@ TEST_P(ForwardedClient, BehindATrustedProxyEachClientIsHeldBackAndLoggedOnItsOwn
                              R"( ip=198\.51\.100\.4 op=- met=- [\d.]+ms recusada 403\n)",
                              R"( ip=198\.51\.100\.5 op=- met=- [\d.]+ms recusada 404\n)"})
         EXPECT_TRUE(log.contains(QRegularExpression(line))) << line << "\n" << log.toStdString();
-    EXPECT_FALSE(log.contains("ip=127.0.0.1")) << log.toStdString();
-    EXPECT_FALSE(log.contains("203.0.113.9")) << "the entry the client may have written";
+    // Neither the proxy nor the entry the client may have written.
+    EXPECT_EQ(cot::testing::missingFrom(log, {"ip=127.0.0.1", "203.0.113.9"}, true), QStringList()) << log.toStdString();
 
     // A proxy is trusted, but not the peer these requests come from: one client, whatever it claims.
     const QString untrusted = logOf("10.9.9.9", [](const TestServer& server) {

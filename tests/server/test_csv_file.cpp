@@ -36,13 +36,12 @@ TEST(CsvFile, QuotedFieldsAreReadWholeAndWrittenRecordsReadBackTheSameValues) {
                            "\n"
                            "2;;\"\"\n");
     ASSERT_EQ(std::pair(p.errorLine, p.records.size()), std::pair(0, qsizetype(3))) << p.error.toStdString();
-    const QList<CsvField>& one = p.records[1].fields;
+    const QList<CsvField>&one = p.records[1].fields, &two = p.records[2].fields;
     EXPECT_EQ((QStringList{one[0].text, one[1].text, one[2].text}), (QStringList{"1", "x;y", "linha 1\nlinha \"2\""}));
     // The quoted break moved the count on; the blank line is no record; "" is an empty
     // text, not a null.
-    EXPECT_EQ(QList<int>({p.records[1].line, p.records[2].line}), QList<int>({2, 5}));
-    EXPECT_EQ(QList<bool>({p.records[2].fields[1].isNull(), p.records[2].fields[2].isNull()}), QList<bool>({true, false}));
-    EXPECT_TRUE(p.records[2].fields[2].text.isEmpty());
+    EXPECT_EQ(std::tuple(p.records[1].line, p.records[2].line, two[1].isNull(), two[2].isNull(), two[2].text),
+              std::tuple(2, 5, true, false, QString()));
 
     const QList<std::optional<QString>> values{QStringLiteral("São Paulo; SP"), std::nullopt, QString(),
                                                QStringLiteral("a \"b\"\r\nc"), QStringLiteral("  espaços  ")};
@@ -56,9 +55,11 @@ TEST(CsvFile, QuotedFieldsAreReadWholeAndWrittenRecordsReadBackTheSameValues) {
 }
 
 TEST(CsvFile, FaultsNameTheirLineAndKeepTheRecordsBefore) {
-    // An unclosed quote is at the line where it was opened; the last one is Latin-1, not UTF-8.
+    // An unclosed quote is at the line where it was opened; the fourth is Latin-1, not UTF-8; the
+    // last has more fields than a line may.
     const std::tuple<QByteArray, int, qsizetype> cases[] = {
-        {"A;B\n1;\"aberto\n2;3\n", 2, 1}, {"A;B\n1;2\n3;\"x\"y\n", 3, 2}, {"A;B\n1;ab\"c\n", 2, 1}, {"A;B\n1;2\n3;S\xE3o\n", 3, 2}};
+        {"A;B\n1;\"aberto\n2;3\n", 2, 1}, {"A;B\n1;2\n3;\"x\"y\n", 3, 2}, {"A;B\n1;ab\"c\n", 2, 1}, {"A;B\n1;2\n3;S\xE3o\n", 3, 2},
+        {"a" + QByteArray(CsvReader::kMaxFields, ';') + "\n", 1, 0}};
     for (const auto& [bytes, line, before] : cases) {
         const Read p = readAll(bytes);
         EXPECT_EQ(std::pair(p.errorLine, p.records.size()), std::pair(line, before)) << bytes.toStdString();
@@ -70,19 +71,12 @@ TEST(CsvFile, FaultsNameTheirLineAndKeepTheRecordsBefore) {
 // the reading stops where it is.
 TEST(CsvFile, BoundsCutAFieldAndStopTheReadingFarPastThem) {
     Read p = readAll("çãoçãoçã;\"abc\"\nfim;x\n", {3, 3});
-    ASSERT_EQ(p.errorLine, 0) << p.error.toStdString();
-    ASSERT_EQ(p.records.size(), 2);
+    ASSERT_EQ(std::pair(p.errorLine, p.records.size()), std::pair(0, qsizetype(2))) << p.error.toStdString();
     const CsvField& first = p.records[0].fields[0];
     EXPECT_EQ(std::tuple(first.text, first.length, first.cut, p.records[0].fields[1].cut),
               std::tuple(QString("ção"), 8, true, false)) << "characters, not bytes";
 
-    p = readAll("ok;ok\n\"" + QByteArray(3 + CsvReader::kOverrun + 1, 'x') + "\";ok\nnunca;lido\n", {3, 3});
-    EXPECT_EQ(std::pair(p.records.size(), p.errorLine), std::pair(qsizetype(1), 2));
-    EXPECT_TRUE(p.error.startsWith("A: campo com mais de")) << p.error.toStdString();
-
-    p = readAll("a" + QByteArray(CsvReader::kMaxFields, ';') + "\n");
-    EXPECT_EQ(std::pair(p.records.size(), p.errorLine), std::pair(qsizetype(0), 1));
-
+    // (Far past its limit a field stops the reading: trust/test_register_files.cpp reads a 50 MB one.)
     p = readAll("a\n" + QByteArray(CsvReader::kMaxLines - 2, '\n') + "b\nc\n");
     ASSERT_EQ(p.records.size(), 2);  // "b" is on the last line allowed
     EXPECT_EQ(std::pair(p.records[1].line, p.errorLine), std::pair(CsvReader::kMaxLines, CsvReader::kMaxLines + 1));

@@ -13,28 +13,20 @@
 namespace cot::server::testing {
 
 inline std::vector<std::string> engines() {
-    std::vector<std::string> out{"sqlite"};
-    if (cot::testing::ScratchPostgres::available()) out.push_back("postgres");
-    return out;
+    return cot::testing::ScratchPostgres::available() ? std::vector<std::string>{"sqlite", "postgres"} : std::vector<std::string>{"sqlite"};
 }
 
 // Owns one empty database of the given engine; dropped when destroyed.
-class ScratchDatabase {
-public:
+struct ScratchDatabase {
     explicit ScratchDatabase(const std::string& engine) {
-        if (engine == "sqlite") {
-            dir_ = std::make_unique<QTemporaryDir>();
-            url_ = "sqlite:" + dir_->filePath("cot.db");
-        } else {
-            pg_ = std::make_unique<cot::testing::ScratchPostgres>();
-            url_ = pg_->url();
-        }
+        if (engine == "sqlite") dir_ = std::make_unique<QTemporaryDir>();
+        else pg_ = std::make_unique<cot::testing::ScratchPostgres>();
+        url_ = dir_ ? "sqlite:" + dir_->filePath("cot.db") : pg_->url();
         db_ = Database::open(url_);
     }
     Database& db() { return *db_; }
     const QString& url() const { return url_; }
 
-private:
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<cot::testing::ScratchPostgres> pg_;  // dropped after db_ lets go of it
     QString url_;

@@ -5,7 +5,6 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "rpc/http_request.h"
 #include "rpc/rpc_channel.h"
@@ -27,12 +26,10 @@ bool makeCertificate(const QString& folder, const QString& name) {
     return openssl.waitForFinished(60000) && openssl.exitCode() == 0 && QFile::exists(cert);
 }
 
-class Tls : public ::testing::Test {
-protected:
+struct Tls : ::testing::Test {
     void SetUp() override {
         if (QStandardPaths::findExecutable("openssl").isEmpty()) GTEST_SKIP() << "openssl não instalado";
-        ASSERT_TRUE(makeCertificate(dir.path(), "server"));
-        ASSERT_TRUE(makeCertificate(dir.path(), "other"));
+        ASSERT_TRUE(makeCertificate(dir.path(), "server") && makeCertificate(dir.path(), "other"));
     }
     void TearDown() override { rpc_channel::setTls(false); }
     QString file(const char* name) const { return dir.filePath(name); }
@@ -44,19 +41,17 @@ TEST_F(Tls, TheDesktopTalksHttpsRefusesACertificateItDoesNotKnowAndAKeyMustFitIt
     EXPECT_TRUE(server.url().startsWith("https://"));
 
     rpc_channel::setTls(true, file("server.pem"));
-    auto trusted = server.newConnection();
-    const RpcResult r = trusted->call("GetParamPerc");
+    const RpcResult r = server.newConnection()->call("GetParamPerc");
     EXPECT_TRUE(r.ok) << r.error.toStdString();
 
     rpc_channel::setTls(true, file("other.pem"));
-    NetConnection impostor;
+    NetConnection impostor, plain;
     impostor.setPort(server.port());
     EXPECT_FALSE(impostor.connect());
     EXPECT_TRUE(impostor.lastError().contains("certificado não reconhecido")) << impostor.lastError().toStdString();
 
     // Plain HTTP gets nothing out of an HTTPS server.
     rpc_channel::setTls(false);
-    NetConnection plain;
     plain.setPort(server.port());
     EXPECT_FALSE(plain.connect());
     EXPECT_EQ(httpGet("127.0.0.1", server.port(), "/health").status, 0);
@@ -64,21 +59,17 @@ TEST_F(Tls, TheDesktopTalksHttpsRefusesACertificateItDoesNotKnowAndAKeyMustFitIt
     // Certificate and key go together and must be readable.
     using server::ConfigError;
     using server::ServerConfig;
-    const QProcessEnvironment env;
-    EXPECT_THROW(ServerConfig::fromArgs({"--tls-cert", file("server.pem")}, env, {}), ConfigError);
-    EXPECT_THROW(ServerConfig::fromArgs({"--tls-cert", file("none.pem"), "--tls-key", file("server.key")}, env, {}),
-                 ConfigError);
+    EXPECT_THROW(ServerConfig::fromArgs({"--tls-cert", file("server.pem")}, {}, {}), ConfigError);
+    EXPECT_THROW(ServerConfig::fromArgs({"--tls-cert", file("none.pem"), "--tls-key", file("server.key")}, {}, {}), ConfigError);
     const ServerConfig tls =
-        ServerConfig::fromArgs({"--tls-cert", file("server.pem"), "--tls-key", file("server.key"), "--listen", "0.0.0.0"},
-                               env, {});
+        ServerConfig::fromArgs({"--tls-cert", file("server.pem"), "--tls-key", file("server.key"), "--listen", "0.0.0.0"}, {}, {});
     EXPECT_EQ(std::pair(tls.usesTls(), tls.listensBeyondLoopback()), std::pair(true, true));
     for (const char* loopback : {"127.0.0.1", "localhost"})
-        EXPECT_FALSE(ServerConfig::fromArgs({"--listen", loopback}, env, {}).listensBeyondLoopback()) << loopback;
+        EXPECT_FALSE(ServerConfig::fromArgs({"--listen", loopback}, {}, {}).listensBeyondLoopback()) << loopback;
 
     // A key that does not belong to a certificate stops the server before it listens.
-    server::RpcServer rpc(ServerConfig::fromArgs({"--db", "sqlite:" + file("x.db"), "--port", "0", "--no-seed", "--tls-cert",
-                                                  file("server.pem"), "--tls-key", file("other.key")},
-                                                 env, {}));
+    server::RpcServer rpc({.databaseUrl = "sqlite:" + file("x.db"), .port = 0, .tlsCertificate = file("server.pem"),
+                           .tlsKey = file("other.key"), .seedDemo = false});
     EXPECT_THROW(rpc.start(), ConfigError);
 }
 
