@@ -3,19 +3,14 @@
 // each as one line of text, so that a whole table is checked in one assertion.
 //
 //   EXPECT_EQ(rowTexts(db, "SELECT IDDECISAO, IDMOTIVO FROM DECISAOPROP"), QStringList({"R|P"}));
-#include <QStringList>
-#include <QVariantMap>
-
-#include "server/storage/database.h"
 #include "server_cases_a.h"
 
 namespace cot::testing {
 
 // The rows `sql` reads, in order, each as its cells (cellText) joined by '|'.
 inline QStringList rowTexts(server::Database& db, const QString& sql, const QVariantMap& params = {}) {
-    const Packet p = db.query(sql, params);
     QStringList out;
-    for (const QVariantList& row : p.rows) {
+    for (const QVariantList& row : db.query(sql, params).rows) {
         QStringList cells;
         for (const QVariant& v : row) cells << cellText(v);
         out << cells.join(u'|');

@@ -1,12 +1,8 @@
 // Every remote method is closed to whoever may not see the proposal it names. The walk
 // goes over the real registry: a method added later is walked too, by the rule it declares.
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QFile>
+#include <QJsonDocument>
 #include <QSet>
-#include <gtest/gtest.h>
-#include <tuple>
 
 #include "data/proposal_number.h"
 #include "server/auth/sign_in_methods.h"
@@ -15,7 +11,6 @@
 #include "server_cases_a.h"
 
 using namespace cot;
-using cot::testing::Backend;
 using cot::testing::TestServer;
 using cot::testing::firstDifference;
 using cot::testing::wholeDatabase;
@@ -28,13 +23,11 @@ namespace {
 // Methods that name no proposal: lookups and pick lists any session may use, lists and
 // checks held to the operator's branch or to himself, and the sign-in.
 const QSet<QString> kNoProposal{
-    "AbreSessao",      "FechaSessao",     "PrxProposta",     "GetParamPerc",    "GetDataHoraServ",
-    "PrxLinhaProd",    "ValidaLinhaProd", "GetVdQtPtoAcesso", "ValidaContrato", "GetSistema",
-    "GetPesqProdComer", "GetVd_ProdComer", "GetInterLoc",    "GetPesqInterLoc", "PesqMsg",
-    "GetTextoMens",    "GetParamEmail",   "GetPesqCliente",  "GetPesqProspect", "GetPesqCont",
-    "InsereCliente",   "GetProposta",     "GetPropostaAux",  "GetPesqContato",  "ValidaProposta",
-    "GetControlaAnexo", "AlteraSenha",     "GetPainelPropostas", "GetUltimaDecisao", "GetVeTodasPropostas",
-    "GetClienteCadastrado"};
+    "AbreSessao", "FechaSessao", "PrxProposta", "GetParamPerc", "GetDataHoraServ", "PrxLinhaProd", "ValidaLinhaProd",
+    "GetVdQtPtoAcesso", "ValidaContrato", "GetSistema", "GetPesqProdComer", "GetVd_ProdComer", "GetInterLoc", "GetPesqInterLoc",
+    "PesqMsg", "GetTextoMens", "GetParamEmail", "GetPesqCliente", "GetPesqProspect", "GetPesqCont", "InsereCliente", "GetProposta",
+    "GetPropostaAux", "GetPesqContato", "ValidaProposta", "GetControlaAnexo", "AlteraSenha", "GetPainelPropostas",
+    "GetUltimaDecisao", "GetVeTodasPropostas", "GetClienteCadastrado"};
 
 MethodRegistry realRegistry() {
     MethodRegistry r;
@@ -51,11 +44,12 @@ QJsonObject field(const char* name, int size) { return {{"name", name}, {"type",
 const QJsonArray kKeyFields{field("NRPROPOSFAS", 20), field("NRVERPROPFAS", 2)};
 const QJsonArray kHeaderFields{field("NRPROPOSFAS", 20), field("NRVERPROPFAS", 2), field("CDFILIAL", 4), field("CDOPERINCL", 12)};
 
-QJsonObject keyDelta(const Target& t, const char* op) {
+// A change of `t`'s key row; an update may move it to `movedTo`.
+QJsonObject keyDelta(const Target& t, const char* op, const QJsonArray& movedTo = {}) {
     const QJsonArray key{t.number, t.version};
     QJsonObject change{{"op", op}};
     if (QLatin1String(op) != QLatin1String("insert")) change["old"] = key;
-    if (QLatin1String(op) != QLatin1String("delete")) change["new"] = key;
+    if (QLatin1String(op) != QLatin1String("delete")) change["new"] = movedTo.isEmpty() ? key : movedTo;
     return {{"fields", kKeyFields}, {"changes", QJsonArray{change}}};
 }
 
@@ -174,10 +168,7 @@ TEST_P(MethodAccess, WhoMaySeeTheProposalPassesAndADeltaCannotReachBeyondIt) {
                   .arg(cot::shortProposalNumber(own.number, own.version)));
 
     // Re-keying his own row into another proposal.
-    QJsonObject rekey = keyDelta(own, "update");
-    QJsonObject change = rekey["changes"].toArray()[0].toObject();
-    change["new"] = QJsonArray{other.number, "02"};
-    rekey["changes"] = QJsonArray{change};
+    const QJsonObject rekey = keyDelta(own, "update", {other.number, "02"});
     for (const char* method : {"SetServico", "SetObs"})
         EXPECT_EQ(refusal(token_, method, method == QLatin1String("SetObs") ? QJsonArray{rekey, "N"} : QJsonArray{rekey}),
                   "O número e a versão da proposta de um registro não podem ser alterados.") << method;
@@ -191,11 +182,7 @@ TEST_P(MethodAccess, WhoMaySeeTheProposalPassesAndADeltaCannotReachBeyondIt) {
     EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
 
     // Renumbering a version of his own number is his to do.
-    QJsonObject renumber = keyDelta(own, "update");
-    QJsonObject mine = renumber["changes"].toArray()[0].toObject();
-    mine["new"] = QJsonArray{own.number, "08"};
-    renumber["changes"] = QJsonArray{mine};
-    EXPECT_EQ(refusal(token_, "SetProposta", {renumber}), "");
+    EXPECT_EQ(refusal(token_, "SetProposta", {keyDelta(own, "update", {own.number, "08"})}), "");
 }
 
 TEST_P(MethodAccess, KeysThatAreNotNumbersAreRefusedAndNothingIsWritten) {
@@ -219,9 +206,7 @@ COT_ON_EVERY_BACKEND(MethodAccess);
 TEST(MethodRegistryRules, AMethodWithoutARuleStopsTheServerFromStarting) {
     auto start = [] {
         TestServer server({.methods = [](MethodRegistry& r) {
-            r.add("SemRegra", 0, AccessRule(), [](server::MethodContext&, const server::Args&) -> server::Reply {
-                return QJsonValue(1);
-            });
+            r.add("SemRegra", 0, AccessRule(), [](server::MethodContext&, const server::Args&) -> server::Reply { return QJsonValue(1); });
         }});
     };
     EXPECT_THROW(start(), std::exception);

@@ -2,35 +2,34 @@
 // it, one deal per proposal number, and valued against proposalTotals(); the statuses and
 // the period at their boundaries; a salesperson who sees only his own; conversion and days
 // to decide.
-#include <gtest/gtest.h>
-
-#include <QMap>
 #include <QSet>
 #include <cmath>
 
-#include "rpc/net_connection.h"
+#include "data/packet_json_reader.h"
+#include "server/methods/proposal_list.h"
 #include "server/methods/proposal_totals.h"
 #include "support/packet_cells.h"
 #include "server_cases_a.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
+using cot::testing::nr;
 
 namespace {
 
 const QDate kToday(2026, 12, 6);  // the test server's clock
 
 QString generated(int n) { return QStringLiteral("9%1").arg(n, 19, 10, QLatin1Char('0')); }
+QString priced(int n) { return QStringLiteral("7%1").arg(n, 19, 10, QLatin1Char('0')); }
+
+// One row of `table` with the named values.
+void insert(server::Database& db, const char* table, const QVariantMap& values) {
+    const QStringList columns = values.keys();
+    db.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (:%3)").arg(table, columns.join(", "), columns.join(", :")), values);
+}
 QVariant noDate() { return QVariant(QMetaType::fromType<QDateTime>()); }
 QVariant at(const QDate& d, int hour = 0, int minute = 0) { return QDateTime(d, QTime(hour, minute)); }
 
-struct Cell {
-    qint64 count = -1;  // -1: no such row
-    QVariant value;
-    QString label;
-    QVariant monthly;
-};
+struct Cell { qint64 count = -1; QVariant value; QString label; QVariant monthly; };  // count -1: no such row
 
 Cell cell(const Packet& p, const QString& group, const QString& key) {
     for (int r = 0; r < p.rows.size(); ++r)
@@ -55,11 +54,8 @@ QSet<QString> dealVersions(server::Database& db) {
     QMap<QString, QPair<int, QString>> best;  // number → (rank, version)
     for (int r = 0; r < rows.rows.size(); ++r) {
         const QString nr = rows.value(r, "NRPROPOSFAS").toString(), ver = rows.value(r, "NRVERPROPFAS").toString();
-        const int rank = !rows.value(r, "ACEITA").toString().isEmpty()         ? 2
-                         : rows.value(r, "DTACEPROPFAS").toDateTime().isValid() ? 1
-                                                                                : 0;
-        const auto found = best.constFind(nr);
-        if (found == best.cend() || qMakePair(rank, ver) > found.value()) best[nr] = {rank, ver};
+        const int rank = !rows.value(r, "ACEITA").toString().isEmpty() ? 2 : rows.value(r, "DTACEPROPFAS").toDateTime().isValid() ? 1 : 0;
+        if (!best.contains(nr) || qMakePair(rank, ver) > best.value(nr)) best[nr] = {rank, ver};
     }
     QSet<QString> out;
     for (auto it = best.cbegin(); it != best.cend(); ++it) out << it.key() + u'/' + it.value().second;
@@ -87,68 +83,51 @@ protected:
         QString charging = "P";
         double package = 0;
     };
+    void insert(const char* table, const QVariantMap& values) { ::insert(server_.db(), table, values); }
     void add(const Version& v) {
-        server_.db().exec(
-            "INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, IDSOLPROPFAS, IDCLIENPROSP, CDCLIENTE, "
-            "DSREFEPROPOSFAS, DTPROPOSFAS, DTVALPROPFAS, DTACEPROPFAS, CDOPERSOLI, CDOPERINCL, IDTIPOPROPFAS, "
-            "VRPACOTESERV, IDTIPOCOBRSERV) VALUES (:NR, :VER, '0001', 'N', 'C', '22333444000172', 'Gerada', :CRI, "
-            ":VAL, :ACE, :SOL, :INC, 'M', :PAC, :COB)",
-            {{"NR", v.nr}, {"VER", v.ver}, {"CRI", v.created}, {"VAL", v.validUntil.isValid() ? v.validUntil : noDate()},
-             {"ACE", v.accepted.isValid() ? v.accepted : noDate()}, {"SOL", v.requester}, {"INC", v.includer},
-             {"PAC", v.package}, {"COB", v.charging}});
+        insert("PROPOSTAFAS", {{"NRPROPOSFAS", v.nr}, {"NRVERPROPFAS", v.ver}, {"CDFILIAL", "0001"}, {"IDSOLPROPFAS", "N"},
+                               {"IDCLIENPROSP", "C"}, {"CDCLIENTE", "22333444000172"}, {"DSREFEPROPOSFAS", "Gerada"},
+                               {"DTPROPOSFAS", v.created}, {"DTVALPROPFAS", v.validUntil.isValid() ? v.validUntil : noDate()},
+                               {"DTACEPROPFAS", v.accepted.isValid() ? v.accepted : noDate()}, {"CDOPERSOLI", v.requester},
+                               {"CDOPERINCL", v.includer}, {"IDTIPOPROPFAS", "M"}, {"VRPACOTESERV", v.package},
+                               {"IDTIPOCOBRSERV", v.charging}});
         // An approval holds its number, as the server's approval writes it.
-        if (v.accepted.isValid())
-            server_.db().exec("INSERT INTO ACEITEPROP (NRPROPOSFAS, NRVERPROPFAS, DTACEITE) VALUES (:NR, :VER, :ACE)",
-                              {{"NR", v.nr}, {"VER", v.ver}, {"ACE", v.accepted}});
+        if (v.accepted.isValid()) insert("ACEITEPROP", {{"NRPROPOSFAS", v.nr}, {"NRVERPROPFAS", v.ver}, {"DTACEITE", v.accepted}});
     }
     void declineByClient(const QString& nr, const QString& ver, const QVariant& when) {
-        server_.db().exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "
-                          "VALUES (:NR, :VER, 1, 'R', :DT, :H)",
-                          {{"NR", nr}, {"VER", ver}, {"DT", when}, {"H", QString(64, u'0')}});
+        insert("DECISAOPROP", {{"NRPROPOSFAS", nr}, {"NRVERPROPFAS", ver}, {"NRENVIO", 1}, {"IDDECISAO", "R"},
+                               {"DTDECISAO", when}, {"TXHASHCONT", QString(64, u'0')}});
     }
     void markLost(const QString& nr, const QString& ver, const QVariant& when) {
-        server_.db().exec("INSERT INTO PERDAPROP (NRPROPOSFAS, NRVERPROPFAS, DTPERDA, CDOPERADOR, IDMOTIVO) "
-                          "VALUES (:NR, :VER, :DT, 'VENDEDOR', 'P')",
-                          {{"NR", nr}, {"VER", ver}, {"DT", when}});
+        insert("PERDAPROP", {{"NRPROPOSFAS", nr}, {"NRVERPROPFAS", ver}, {"DTPERDA", when}, {"CDOPERADOR", "VENDEDOR"},
+                             {"IDMOTIVO", "P"}});
     }
 
     // Versions whose amounts fall on the cent's edge (0.29 × 100 and the like), with and
     // without installments, charged by package and by the hour.
     void addGeneratedVersions(int count) {
+        const char* const sellers[] = {"VENDEDOR", "GERENTE", "ASSIST"};
         for (int i = 0; i < count; ++i) {
             const QString nr = generated(i);
-            const char* const sellers[] = {"VENDEDOR", "GERENTE", "ASSIST"};
-            add({.nr = nr, .created = at(QDate(2026, 1, 3).addDays(i * 11), i % 24),
-                 .validUntil = at(kToday.addDays(i % 30 - 12)),
-                 .accepted = i % 7 == 3 ? at(QDate(2026, 12, 1)) : QVariant(),
-                 .requester = sellers[i % 3], .includer = sellers[(i + 1) % 3],
-                 .charging = i % 2 ? "H" : "P", .package = 1234.567 + 0.01 * i});
+            add({.nr = nr, .created = at(QDate(2026, 1, 3).addDays(i * 11), i % 24), .validUntil = at(kToday.addDays(i % 30 - 12)),
+                 .accepted = i % 7 == 3 ? at(QDate(2026, 12, 1)) : QVariant(), .requester = sellers[i % 3],
+                 .includer = sellers[(i + 1) % 3], .charging = i % 2 ? "H" : "P", .package = 1234.567 + 0.01 * i});
+            const QVariantMap version{{"NRPROPOSFAS", nr}, {"NRVERPROPFAS", "01"}};
+            const auto with = [&](QVariantMap values) { return values.insert(version), values; };
             for (int l = 0; l < 1 + i % 3; ++l) {
                 const QString line = QString::number(l + 1);
-                server_.db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, QTMINIMAFATPROP, "
-                                  "VRLICENCUSOPROP, VRDESLICUSOPROP, VRMENSALIDAPROP, VRDESMENSALPROP) "
-                                  "VALUES (:NR, '01', :L, :Q, :U, :D, :M, :DM)",
-                                  {{"NR", nr}, {"L", line}, {"Q", l == 2 ? 0.5 : 3.0}, {"U", 0.29 + 0.07 * i},
-                                   {"D", 0.01 * l}, {"M", 19.99 + 0.1 * l}, {"DM", i % 4 ? 0.33 : QVariant()}});
-                if ((i + l) % 3 == 0)
-                    for (int k = 0; k < 3; ++k)
-                        server_.db().exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, "
-                                          "DTVELUSOPEDP, VRVELUSOPEDP) VALUES (:NR, '01', :L, :DT, :V)",
-                                          {{"NR", nr}, {"L", line}, {"DT", at(kToday.addMonths(k))},
-                                           {"V", 100.005 / 3 + 0.1 * k}});
+                insert("LINPPROP", with({{"CDLINPPROP", line}, {"QTMINIMAFATPROP", l == 2 ? 0.5 : 3.0},
+                                         {"VRLICENCUSOPROP", 0.29 + 0.07 * i}, {"VRDESLICUSOPROP", 0.01 * l},
+                                         {"VRMENSALIDAPROP", 19.99 + 0.1 * l}, {"VRDESMENSALPROP", i % 4 ? 0.33 : QVariant()}}));
+                for (int k = 0; (i + l) % 3 == 0 && k < 3; ++k)
+                    insert("VENCLINPPROP", with({{"CDLINPPROP", line}, {"DTVELUSOPEDP", at(kToday.addMonths(k))},
+                                                 {"VRVELUSOPEDP", 100.005 / 3 + 0.1 * k}}));
             }
-            if (i % 2) {
-                for (int s = 0; s < 2; ++s)
-                    server_.db().exec("INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, "
-                                      "QTSERVPROP, VRDEHORAPROP) VALUES (:NR, '01', :S, '003', :Q, :R)",
-                                      {{"NR", nr}, {"S", QString("00%1").arg(s + 1)}, {"Q", 1.5 + s},
-                                       {"R", 0.29 * (i + 1)}});
-            } else if (i % 4 == 0) {
-                for (int k = 0; k < 2; ++k)
-                    server_.db().exec("INSERT INTO VENCSERVPROP (NRPROPOSFAS, NRVERPROPFAS, DTVENCSERVPROP, "
-                                      "VRVENCSERVPROP) VALUES (:NR, '01', :DT, :V)",
-                                      {{"NR", nr}, {"DT", at(kToday.addMonths(k))}, {"V", 617.2835 + 0.07 * i}});
-            }
+            for (int s = 0; i % 2 && s < 2; ++s)
+                insert("SERVPROP", with({{"NRSERVPROP", QString("00%1").arg(s + 1)}, {"CDTIPOSERV", "003"},
+                                         {"QTSERVPROP", 1.5 + s}, {"VRDEHORAPROP", 0.29 * (i + 1)}}));
+            for (int k = 0; i % 4 == 0 && k < 2; ++k)
+                insert("VENCSERVPROP", with({{"DTVENCSERVPROP", at(kToday.addMonths(k))}, {"VRVENCSERVPROP", 617.2835 + 0.07 * i}}));
         }
     }
 
@@ -162,9 +141,9 @@ protected:
 // writes the rows they are made of: one-off (licence + services) and monthly.
 TEST_P(PipelineTest, FiguresAddUpTheListAndEachVersionKeepsThoseOfItsTotalsThroughEveryChange) {
     addGeneratedVersions(40);
-    declineByClient(cot::testing::nr(9), "01", at(kToday.addDays(-2)));  // an open version
-    markLost(cot::testing::nr(12), "01", at(kToday.addDays(-1), 15));
-    declineByClient(cot::testing::nr(12), "01", at(kToday.addDays(-2)));  // lost wins
+    declineByClient(nr(9), "01", at(kToday.addDays(-2)));  // an open version
+    markLost(nr(12), "01", at(kToday.addDays(-1), 15));
+    declineByClient(nr(12), "01", at(kToday.addDays(-2)));  // lost wins
     const QDate from(2022, 12, 7), to(2027, 12, 6);  // five years, the longest period taken
 
     const Packet list = server_.connection().getPacket("GetProposta", {"0001", "T"});
@@ -375,4 +354,85 @@ TEST_P(PipelineTest, ASalespersonsRowCountsHisDealsAndListsHisVersionsOnly) {
 
 COT_ON_EVERY_BACKEND(PipelineTest);
 
+// The value columns of the proposal list: VRTOTAL the one-off value (licence as charged
+// plus services) and VRMENSAL the monthly value of each version, read by the list's own
+// query for every row at once, equal row by row to the figures of proposal_totals.h, on
+// the demo data and on versions with and without installments, on both engines.
+QDateTime on(int month) { return QDateTime(QDate(2027, month, 10), QTime(0, 0)); }
+
+// 1: lines quoted, package without installments. 2: one line with installments (with
+// interest) beside one without, package with installments. 3: services by the hour, a
+// line missing its discounts. 4: nothing at all. 5: figures that need cutting to the cent.
+void prepare(server::Database& db) {
+    const std::tuple<int, const char*, QVariant> proposals[] = {
+        {1, "P", 1500.0}, {2, "P", 900.0}, {3, "H", {}}, {4, "P", {}}, {5, "H", {}}};
+    for (const auto& [n, charging, package] : proposals)
+        insert(db, "PROPOSTAFAS", {{"NRPROPOSFAS", priced(n)}, {"NRVERPROPFAS", "01"}, {"CDFILIAL", "0001"},
+                                   {"IDSOLPROPFAS", "N"}, {"IDCLIENPROSP", "C"}, {"CDCLIENTE", "11222333000181"},
+                                   {"DSREFEPROPOSFAS", "Valor"}, {"DTPROPOSFAS", QDateTime(QDate(2026, 11, 1), QTime(0, 0))},
+                                   {"CDOPERINCL", "VENDEDOR"}, {"CDOPERSOLI", "VENDEDOR"}, {"IDTIPOPROPFAS", "M"},
+                                   {"IDTIPOCOBRSERV", charging}, {"VRPACOTESERV", package}});
+    // {proposal, line, unit, its discount, monthly, its discount, quantity}
+    const std::tuple<int, const char*, QVariant, QVariant, QVariant, QVariant, QVariant> lines[] = {
+        {1, "A", 1000.0, 100.0, 200.0, 20.0, 2.0}, {2, "A", 1000.0, 0.0, 50.0, 0.0, 1.0},
+        {2, "B", 300.0, 0.0, 0.0, 0.0, 3.0},       {3, "A", 250.0, {}, 10.0, {}, 4.0},
+        {5, "A", 33.333, 0.0, 0.0, 0.0, 3.0}};
+    for (const auto& [n, code, unit, discount, monthly, monthlyDiscount, quantity] : lines)
+        insert(db, "LINPPROP", {{"NRPROPOSFAS", priced(n)}, {"NRVERPROPFAS", "01"}, {"CDLINPPROP", code},
+                                {"VRLICENCUSOPROP", unit}, {"VRDESLICUSOPROP", discount}, {"VRMENSALIDAPROP", monthly},
+                                {"VRDESMENSALPROP", monthlyDiscount}, {"QTMINIMAFATPROP", quantity}});
+    for (const auto& [month, value] : {std::pair{1, 520.0}, {2, 520.5}})
+        insert(db, "VENCLINPPROP", {{"NRPROPOSFAS", priced(2)}, {"NRVERPROPFAS", "01"}, {"CDLINPPROP", "A"},
+                                    {"DTVELUSOPEDP", on(month)}, {"VRVELUSOPEDP", value}});
+    for (const auto& [month, value] : {std::pair{1, 450.0}, {2, 475.25}})
+        insert(db, "VENCSERVPROP", {{"NRPROPOSFAS", priced(2)}, {"NRVERPROPFAS", "01"}, {"DTVENCSERVPROP", on(month)},
+                                    {"VRVENCSERVPROP", value}});
+    const QVariant kind = db.scalar("SELECT MIN(CDTIPOSERV) FROM TIPOSERV");
+    for (const auto& [n, item, quantity, rate] : {std::tuple{3, "001", 10.0, 120.0}, {3, "002", 2.5, 99.9}, {5, "001", 1.0, 10.005}})
+        insert(db, "SERVPROP", {{"NRPROPOSFAS", priced(n)}, {"NRVERPROPFAS", "01"}, {"NRSERVPROP", item}, {"CDTIPOSERV", kind},
+                                {"QTSERVPROP", quantity}, {"VRDEHORAPROP", rate}});
+}
+
+class ListValueTest : public cot::testing::DemoServerTest {
+protected:
+    ListValueTest() : DemoServerTest({.prepare = prepare}) {}
+
+    Packet list() {
+        QByteArray text;
+        server::proposalList(server_.db(), QString(), {}).writeTo(text);
+        return packetFromJsonText(text);
+    }
+    double valueOf(const Packet& p, int n, const char* column = "VRTOTAL") {
+        for (int r = 0; r < p.rows.size(); ++r)
+            if (p.value(r, "NRPROPOSFAS").toString() == priced(n)) return p.value(r, column).toDouble();
+        ADD_FAILURE() << "proposal " << n << " not listed";
+        return -1;
+    }
+};
+
+// Every row of the list equals the figures of the totals rule, on the demo data and the
+// fixture; the fixture's are worked out here by hand.
+TEST_P(ListValueTest, EveryRowEqualsTheFiguresOfTheTotalsRule) {
+    const Packet p = list();
+    for (const char* column : {"VRTOTAL", "VRMENSAL"}) EXPECT_EQ(p.fields.value(p.indexOf(column)).type, FieldType::Float) << column;
+    // {VRTOTAL, VRMENSAL}. 1: (1000-100)x2 + the package, the monthly (200-20)x2 never added
+    // to the one-off value. 2: installments replace the quoted figures. 3: missing discounts
+    // count as zero. 4: nothing priced is worth zero, not null.
+    QList<std::pair<double, double>> values;
+    for (int n = 1; n <= 4; ++n) values << std::pair(valueOf(p, n), valueOf(p, n, "VRMENSAL"));
+    EXPECT_EQ(values, (QList<std::pair<double, double>>{
+                          {1800.0 + 1500.0, 360.0}, {1040.5 + 900.0 + 925.25, 50.0}, {1000.0 + 1200.0 + 249.75, 40.0}, {0, 0}}));
+    EXPECT_DOUBLE_EQ(valueOf(p, 5), 99.99 + 10.0) << "each figure cut to the cent";
+
+    ASSERT_GE(p.rows.size(), 17) << "demo data and the fixture";
+    for (int r = 0; r < p.rows.size(); ++r) {
+        SCOPED_TRACE(p.value(r, "PROPOSTAVERS").toString().toStdString());
+        const auto t = server::proposalTotals(server_.db(), p.value(r, "NRPROPOSFAS").toString(), p.value(r, "NRVERPROPFAS").toString());
+        ASSERT_TRUE(t.has_value());
+        EXPECT_NEAR(p.value(r, "VRTOTAL").toDouble(), static_cast<double>(t->grand()), 1e-6);
+        EXPECT_NEAR(p.value(r, "VRMENSAL").toDouble(), static_cast<double>(t->monthly), 1e-6);
+    }
+}
+
+COT_ON_EVERY_BACKEND(ListValueTest);
 }  // namespace

@@ -1,5 +1,7 @@
 // Product lines on the server: keys, saves applied whole or not at all with the line's
-// rules, and the checks against the lines a client already has.
+// rules, and the checks against the lines a client already has; and the lookups and checks
+// of the proposal header over the demo data: contacts, interlocutors, commercial products,
+// the readjustment clean-up and the automatic mandatory services.
 #include "data_cases.h"
 
 using namespace cot;
@@ -32,15 +34,13 @@ QVariantList newLine(int key, const QString& code, const QString& type = "M", do
 class ProductLineMethodsTest : public cot::testing::DemoServerTest {
 protected:
     RpcResult save(const QList<RowChange>& changes) { return call("SetLinProd", {QVariant::fromValue(Delta{kLineFields, changes})}); }
-    int linesOf12() { return count("SELECT COUNT(*) FROM LINPPROP WHERE NRPROPOSFAS = :N", {{"N", nr(12)}}); }
+    QString failure(const QString& method, const QVariantList& args) { return call(method, args).error; }
 };
+class HeaderLookupTest : public ProductLineMethodsTest {};
 
-TEST_P(ProductLineMethodsTest, KeysFollowTheDemoLinesAndNeverRepeat) {
-    EXPECT_EQ(QStringList({call("PrxLinhaProd").value.toString(), call("PrxLinhaProd").value.toString()}),
-              QStringList({nr(15), nr(16)}));
-}
-
-TEST_P(ProductLineMethodsTest, InsertsUpdatesAndDeletesWithTheirSystemsAndInstallments) {
+TEST_P(ProductLineMethodsTest, KeysInsertsUpdatesAndDeletesWithTheirSystemsAndInstallments) {
+    // Keys follow the demo lines and never repeat.
+    EXPECT_EQ(QStringList({call("PrxLinhaProd").value.toString(), call("PrxLinhaProd").value.toString()}), QStringList({nr(15), nr(16)}));
     ASSERT_TRUE(succeeded(save({{ChangeOp::Insert, {}, newLine(30, "1202")}})));
     const Packet lines = packet("GetLinProd", {nr(12), "01"});
     EXPECT_EQ(lines.rows.size(), 2);
@@ -60,7 +60,7 @@ TEST_P(ProductLineMethodsTest, InsertsUpdatesAndDeletesWithTheirSystemsAndInstal
     stored.resize(kLineFields.size());
     stored[16] = "M";
     ASSERT_TRUE(succeeded(save({{ChangeOp::Delete, stored, {}}})));
-    EXPECT_EQ(linesOf12(), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM LINPPROP WHERE NRPROPOSFAS = :N", {{"N", nr(12)}}), 1);
     EXPECT_EQ(count("SELECT COUNT(*) FROM SISTLINPPROP WHERE CDLINPPROP = :L", {{"L", nr(13)}}) +
                   count("SELECT COUNT(*) FROM VENCLINPPROP WHERE CDLINPPROP = :L", {{"L", nr(13)}}), 0);
 }
@@ -90,7 +90,7 @@ TEST_P(ProductLineMethodsTest, ARefusedLineWritesNothingOfTheDelta) {
     EXPECT_TRUE(succeeded(save({{ChangeOp::Insert, {}, edge}})));
 }
 
-TEST_P(ProductLineMethodsTest, TypedCodesAlreadyContractedByTheClient) {
+TEST_P(ProductLineMethodsTest, TypedCodesAndAccessPointsAlreadyContractedByTheClient) {
     EXPECT_EQ(cot::testing::column(packet("ValidaLinhaProd", {"1001", kAlfa}), "NMLINPCLIE"), QStringList{"ERP Web - Matriz"});
     EXPECT_TRUE(packet("ValidaLinhaProd", {"1001", kBeta}).rows.isEmpty());
     EXPECT_TRUE(packet("ValidaLinhaProd", {"1001", ""}).rows.isEmpty()) << "a prospect has no contract";
@@ -101,50 +101,15 @@ TEST_P(ProductLineMethodsTest, TypedCodesAlreadyContractedByTheClient) {
     EXPECT_EQ(packet("ValidaContrato", {nr(9), kAlfa}).value(0, "CDLINPCLIE").toString(), nr(1));
     // The line a contract came from is not a duplicate of its own contract.
     EXPECT_TRUE(packet("ValidaContrato", {nr(1), kAlfa}).rows.isEmpty());
-}
 
-TEST_P(ProductLineMethodsTest, SameConfigurationCountsContractedAndSiblingLines) {
-    const QString erp = "WEB00003 WEB00001 WEB00002";  // any order
-    auto check = [&](const QString& client, int number, const QString& version, int line, double users) {
-        return packet("GetVdLinProd", {client, nr(number), version, nr(line), "M", users, "WEB", "M", "M", erp});
-    };
-    // Line 9 of Alfa's proposal 6 repeats Alfa's contracted ERP line: itself plus the contract.
-    Packet p = check(kAlfa, 6, "03", 9, 10);
-    EXPECT_EQ(p.rows.size(), 1);
-    EXPECT_EQ(cells(p, 0, {"QTLINHAPROD", "CDSISTEMAS"}), QStringList({"2", "WEB00001 WEB00002 WEB00003"}));
-    EXPECT_FALSE(p.value(0, "NMFANTCLIE").toString().isEmpty());
-    EXPECT_TRUE(check(kAlfa, 6, "03", 9, 11).rows.isEmpty()) << "another number of users";
-    // A line being inserted (no key yet) meets the contract and line 9.
-    EXPECT_EQ(packet("GetVdLinProd", {kAlfa, nr(6), "03", "", "M", 10.0, "WEB", "M", "M", erp}).value(0, "QTLINHAPROD"),
-              2.0);
-    EXPECT_TRUE(packet("GetVdLinProd", {kAlfa, nr(6), "03", nr(9), "M", 10.0, "WEB", "M", "M", "WEB00001"}).rows.isEmpty());
-
-    // Beta's line 3 is alone until a second line of the proposal has its configuration.
-    EXPECT_TRUE(check(kBeta, 2, "01", 3, 20).rows.isEmpty());
-    server_.db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDLINPPROPINFOR, NRUSUALINPP, "
-                      "IDTIPLINPP, IDAMBLINPP, IDLPROCLINPP, IDMPROCLINPP) "
-                      "VALUES (:N, '01', :L, '2003', 20, 'M', 'WEB', 'M', 'M')",
-                      {{"N", nr(2)}, {"L", nr(40)}});
-    for (const char* s : {"WEB00002", "WEB00001", "WEB00003"})
-        server_.db().exec("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) "
-                          "VALUES (:N, '01', :L, :S)",
-                          {{"N", nr(2)}, {"L", nr(40)}, {"S", s}});
-    EXPECT_EQ(cot::testing::column(check(kBeta, 2, "01", 3, 20), "QTLINHAPROD"), QStringList{"2"});
-    // A line being inserted (no key yet) meets both.
-    EXPECT_EQ(packet("GetVdLinProd", {kBeta, nr(2), "01", "", "M", 20.0, "WEB", "M", "M", erp}).value(0, "QTLINHAPROD"),
-              2.0);
-}
-
-TEST_P(ProductLineMethodsTest, AccessPointLinesOfAClient) {
+    // Access points: the contracted Folha Web, and those offered in an open proposal.
     auto quantity = [&](const QString& client, const QString& type) {
         const Packet p = packet("GetVdQtPtoAcesso", {client, type});
         return p.rows.size() == 1 ? p.value(0, "QTPTOACESSO").toDouble() : -1.0;
     };
-    EXPECT_EQ(QList<double>({quantity(kAlfa, "P"), quantity(kAlfa, "A"), quantity("", "P")}), QList<double>({1.0, 0.0, 0.0}))
-        << "the contracted Folha Web";
+    EXPECT_EQ(QList<double>({quantity(kAlfa, "P"), quantity(kAlfa, "A"), quantity("", "P")}), QList<double>({1.0, 0.0, 0.0}));
     auto addLine = [&](const QString& version, int key) {
-        server_.db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, IDTIPLINPP) "
-                          "VALUES (:N, :V, :L, 'P')",
+        server_.db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, IDTIPLINPP) VALUES (:N, :V, :L, 'P')",
                           {{"N", nr(6)}, {"V", version}, {"L", nr(key)}});
     };
     addLine("03", 41);
@@ -156,6 +121,132 @@ TEST_P(ProductLineMethodsTest, AccessPointLinesOfAClient) {
     EXPECT_EQ(quantity(kAlfa, "P"), 1.0) << "nor does an expired proposal";
 }
 
+TEST_P(ProductLineMethodsTest, SameConfigurationCountsContractedAndSiblingLines) {
+    const QString erp = "WEB00003 WEB00001 WEB00002";  // any order
+    auto check = [&](const QString& client, int number, const QString& version, int line, double users) {
+        return packet("GetVdLinProd", {client, nr(number), version, nr(line), "M", users, "WEB", "M", "M", erp});
+    };
+    // Line 9 of Alfa's proposal 6 repeats Alfa's contracted ERP line: itself plus the contract.
+    const Packet p = check(kAlfa, 6, "03", 9, 10);
+    EXPECT_EQ(cells(p, 0, {"QTLINHAPROD", "CDSISTEMAS"}) << QString::number(p.rows.size()),
+              QStringList({"2", "WEB00001 WEB00002 WEB00003", "1"}));
+    EXPECT_FALSE(p.value(0, "NMFANTCLIE").toString().isEmpty());
+    EXPECT_TRUE(check(kAlfa, 6, "03", 9, 11).rows.isEmpty()) << "another number of users";
+    // A line being inserted (no key yet) meets the contract and line 9.
+    EXPECT_EQ(packet("GetVdLinProd", {kAlfa, nr(6), "03", "", "M", 10.0, "WEB", "M", "M", erp}).value(0, "QTLINHAPROD"), 2.0);
+    EXPECT_TRUE(packet("GetVdLinProd", {kAlfa, nr(6), "03", nr(9), "M", 10.0, "WEB", "M", "M", "WEB00001"}).rows.isEmpty());
+
+    // Beta's line 3 is alone until a second line of the proposal has its configuration.
+    EXPECT_TRUE(check(kBeta, 2, "01", 3, 20).rows.isEmpty());
+    server_.db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDLINPPROPINFOR, NRUSUALINPP, IDTIPLINPP, "
+                      "IDAMBLINPP, IDLPROCLINPP, IDMPROCLINPP) VALUES (:N, '01', :L, '2003', 20, 'M', 'WEB', 'M', 'M')",
+                      {{"N", nr(2)}, {"L", nr(40)}});
+    for (const char* s : {"WEB00002", "WEB00001", "WEB00003"})
+        server_.db().exec("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) VALUES (:N, '01', :L, :S)",
+                          {{"N", nr(2)}, {"L", nr(40)}, {"S", s}});
+    EXPECT_EQ(cot::testing::column(check(kBeta, 2, "01", 3, 20), "QTLINHAPROD"), QStringList{"2"});
+    // A line being inserted (no key yet) meets both.
+    EXPECT_EQ(packet("GetVdLinProd", {kBeta, nr(2), "01", "", "M", 20.0, "WEB", "M", "M", erp}).value(0, "QTLINHAPROD"), 2.0);
+}
+
 COT_ON_EVERY_BACKEND(ProductLineMethodsTest);
+
+TEST_P(HeaderLookupTest, ContactsOfTheBranchAndParty) {
+    const Packet all = packet("GetPesqContato", {"0001", "C", "11222333000181", "", "T"});
+    EXPECT_EQ(cells(all, 0, {"NRCONTATO", "REFERENCIA", "CDCLIENTE", "IDTPCONTATO"}) << QString::number(all.fields.size())
+                  << QString::number(all.rows.size()),
+              QStringList({"0000000001", "Ana Paula - Compras Alfa", "11222333000181", "C", "5", "1"}));
+    // Typed short; another client's contact; no client yet: the branch's client contacts, by
+    // name; a prospect's (CDPROSPECT); another branch's.
+    for (const auto& [args, found] : std::vector<std::pair<QVariantList, QStringList>>{
+             {{"0001", "C", "11222333000181", "", "1"}, {"0000000001"}},
+             {{"0001", "C", "11222333000181", "", "0000000002"}, {}},
+             {{"0001", "C", "", "", "T"}, {"0000000001", "0000000002", "0000000003"}},
+             {{"0001", "P", "", "77888999000127", "4"}, {"77888999000127"}},
+             {{"0002", "P", "", "77888999000127", "T"}, {}}})
+        EXPECT_EQ(column(packet("GetPesqContato", args), args[1] == "P" ? "CDPROSPECT" : "NRCONTATO"), found)
+            << args[4].toString().toStdString();
+    EXPECT_EQ(failure("GetPesqContato", {"0001", "X", "", "", "T"}), "Tipo de contratante inválido: use 'C' (cliente) ou 'P' (prospect).");
+}
+
+TEST_P(HeaderLookupTest, InterlocutorsOfClientsAndProspects) {
+    const Packet client = packet("GetInterLoc", {"11222333000181", "C"});
+    EXPECT_EQ(column(client, "CDINTECLIE"), QStringList({"01", "02"}));
+    EXPECT_EQ(client.value(1, "NMINTECLIE").toString(), "Débora Martins");
+    const Packet prospect = packet("GetInterLoc", {"77888999000127", "P"});
+    EXPECT_EQ(names(prospect) + column(prospect, "NMINTECLIE"), QStringList({"CDINTECLIE", "NMINTECLIE", "Roberto Dias"}))
+        << "one shape for both kinds";
+    EXPECT_TRUE(packet("GetInterLoc", {"11222333000181", "P"}).rows.isEmpty());
+
+    EXPECT_EQ(column(packet("GetPesqInterLoc", {"11222333000181", "C", "2"}), "NMINTECLIE"), QStringList({"Débora Martins"}));
+    EXPECT_TRUE(packet("GetPesqInterLoc", {"11222333000181", "C", "03"}).rows.isEmpty());
+    EXPECT_EQ(packet("GetPesqInterLoc", {"88999000000118", "P", "01"}).rows.size(), 1);
+    EXPECT_FALSE(call("GetInterLoc", {"11222333000181", ""}).ok);
+}
+
+TEST_P(HeaderLookupTest, CommercialProductsAndTheSystemsTheyDoNotCover) {
+    EXPECT_EQ(column(packet("GetPesqProdComer", {}), "CDPROCOMERCI"), QStringList({"ERP", "FISCAL", "FOLHA"}));
+    EXPECT_EQ(column(packet("GetVd_ProdComer", {"ERP"}), "NMPROCOMERCI"), QStringList{"Gestão Empresarial"});
+    EXPECT_TRUE(packet("GetVd_ProdComer", {"XYZ"}).rows.isEmpty());
+    server_.db().exec("UPDATE PRODCOMERCI SET IDSITUPROCOM = 'I' WHERE CDPROCOMERCI = 'FOLHA'");
+    EXPECT_TRUE(packet("GetVd_ProdComer", {"FOLHA"}).rows.isEmpty()) << "an inactive product is not offered";
+    EXPECT_EQ(packet("GetPesqProdComer", {}).rows.size(), 2);
+
+    // Proposal 2: two licence lines with ERP systems (EST, FAT, FIN) and the fiscal one (FIS).
+    const Packet folha = packet("GetValidaSistProd", {nr(2), "01", "FOLHA", "PROD"});
+    EXPECT_EQ(column(folha, "SGSISTEMA") << QString::number(folha.fields.size()), QStringList({"EST", "FAT", "FIN", "FIS", "3"}));
+    EXPECT_EQ(column(packet("GetValidaSistProd", {nr(2), "01", "ERP", "PROD"}), "NMSISTEMA"), QStringList({"Escrita Fiscal"}));
+    EXPECT_TRUE(packet("GetValidaSistProd", {nr(2), "01", "ERP", "PTOA"}).rows.isEmpty()) << "no access-point lines";
+    // Proposal 1 has an access-point line of the payroll system.
+    EXPECT_EQ(column(packet("GetValidaSistProd", {nr(1), "01", "ERP", "PTOA"}), "SGSISTEMA"), QStringList({"FOL"}));
+    EXPECT_TRUE(packet("GetValidaSistProd", {nr(2), "01", "", "PROD"}).rows.isEmpty()) << "no product, nothing to report";
+    EXPECT_EQ(failure("GetValidaSistProd", {nr(2), "01", "ERP", "XX"}), "Tipo de linha de produto inválido: use \"PROD\" ou \"PTOA\".");
+}
+
+TEST_P(HeaderLookupTest, ReadjustmentByOneIndexKeepsTheHeaderSaveWorking) {
+    // Proposal 3 is readjusted 60/40 by two indexes; the user makes index 1 take 100%.
+    auto stored = [&](const char* column) {
+        return server_.db().scalar(QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N").arg(column), {{"N", nr(3)}});
+    };
+    EXPECT_EQ(failure("SetUpdReaju", {"0001", nr(3), "01", "60"}),
+              "O índice 2 só pode ser retirado quando o percentual do índice 1 é 100%.");
+    ASSERT_EQ(stored("IDPERVALOR2").toString(), "P");
+
+    const RpcResult cleared = call("SetUpdReaju", {"0001", nr(3), "01", "100"});
+    ASSERT_TRUE(cleared.ok) << cleared.error.toStdString();
+    EXPECT_EQ(cleared.value.toLongLong(), 1);
+    EXPECT_TRUE(stored("IDPERVALOR2").isNull());
+    EXPECT_EQ(call("SetUpdReaju", {"0001", nr(99), "01", 100}).value.toLongLong(), 0)
+        << "a proposal not saved yet has nothing to clear";
+
+    // The header's own change log, made before the call, still saves.
+    const Packet list = packet("GetProposta", {"0001", "T"});
+    int row = -1;
+    for (int i = 0; i < list.rows.size(); ++i)
+        if (list.value(i, "NRPROPOSFAS").toString() == nr(3)) row = i;
+    ASSERT_GE(row, 0);
+    QVariantList before = list.rows[row], after = before;
+    for (const char* cleared : {"CDINDICE2", "CDTPINDICE2", "NMINDICEREAJ2"}) after[list.indexOf(cleared)] = QVariant();
+    after[list.indexOf("VRPEINCIND2")] = 0.0;
+    after[list.indexOf("VRPEINCIND1")] = 100.0;
+    before[list.indexOf("IDPERVALOR2")] = after[list.indexOf("IDPERVALOR2")] = "P";  // as the screen still holds it
+    const Delta delta{list.fields, {{ChangeOp::Update, before, after}}};
+    const RpcResult saved = call("SetProposta", {QVariant::fromValue(delta)});
+    EXPECT_TRUE(saved.ok) << saved.error.toStdString();
+    EXPECT_TRUE(stored("CDINDICE2").isNull());
+    EXPECT_DOUBLE_EQ(stored("VRPEINCIND1").toDouble(), 100.0);
+}
+
+TEST_P(HeaderLookupTest, ConcurrentCallsAddTheMandatoryServicesOnce) {
+    const QStringList added =
+        cot::testing::callAtOnce(server_, 4, 1, "InsereServicoAuto", [](int) { return QVariantList{nr(10), "01", "", "T"}; });
+    EXPECT_EQ(cot::testing::refusalsIn(added), QStringList());
+    int total = 0;
+    for (const QString& n : added) total += n.toInt();
+    EXPECT_EQ(total, 2);
+    EXPECT_EQ(column(packet("GetServico", {nr(10), "01"}), "NRSERVPROP"), QStringList({"001", "002"}));
+}
+
+COT_ON_EVERY_BACKEND(HeaderLookupTest);
 
 }  // namespace

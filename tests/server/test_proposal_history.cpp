@@ -1,46 +1,31 @@
 // The history of a proposal: every field a save changes and every method that writes a
 // version by itself, written in the transaction of the change (so a refused change leaves
 // none), with who and through which method; read newest first and only by those who may
-// see the proposal.
-#include <gtest/gtest.h>
+// see the proposal. And two versions side by side: a copy with a few changes lists exactly
+// those changes, old and new, with both versions' totals as the running total gives them;
+// lines renumbered between versions are still the same line; and only whoever may see both
+// versions gets an answer.
+#include <QRegularExpression>
 
-
-#include "base/clock.h"
-#include "rpc/net_connection.h"
-#include "server/migrations/migrations.h"
-#include "server/seed/demo_seed.h"
-#include "support/packet_cells.h"
-#include "server_cases_a.h"
-#include "test_storage_engines.h"
+#include "data/format_br.h"
+#include "server/methods/version_compare.h"
+#include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::column;
 using cot::testing::cells;
 
 namespace {
 
-using cot::testing::nr;
-
+// The observation's change log as the screen sends it; NMJUNTADO is no column of the table.
 Delta observation(ChangeOp op, const QVariantList& oldValues, const QVariantList& newValues) {
-    Delta d;
-    d.fields = {{QStringLiteral("NRPROPOSFAS"), FieldType::String, 20},
-                {QStringLiteral("NRVERPROPFAS"), FieldType::String, 2},
-                {QStringLiteral("TXOBSPROPFAS"), FieldType::Memo, 0},
-                {QStringLiteral("NMJUNTADO"), FieldType::String, 20}};  // not a column of the table
-    d.changes = {{op, oldValues, newValues}};
-    return d;
+    return {{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2}, {"TXOBSPROPFAS", FieldType::Memo, 0},
+             {"NMJUNTADO", FieldType::String, 20}}, {{op, oldValues, newValues}}};
 }
 
 class ProposalHistoryTest : public cot::testing::DemoServerTest {
 protected:
-    ProposalHistoryTest() {
-        server_.db().exec(QStringLiteral("DELETE FROM OBSPROPFAS WHERE NRPROPOSFAS = :N"), {{"N", nr(2)}});
-    }
-    RpcResult setObs(const Delta& d, const QString& dropEmpty = "0") {
-        return server_.connection().call(QStringLiteral("SetObs"), {QVariant::fromValue(d), dropEmpty});
-    }
+    ProposalHistoryTest() { server_.db().exec("DELETE FROM OBSPROPFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}); }
+    RpcResult setObs(const Delta& d, const QString& dropEmpty = "0") { return call("SetObs", {QVariant::fromValue(d), dropEmpty}); }
     QVariant observationOf(int n) {
         return server_.db().scalar("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = :N", {{"N", nr(n)}});
     }
@@ -48,7 +33,7 @@ protected:
     int rows(int n) { return count("SELECT COUNT(*) FROM HISTPROP WHERE NRPROPOSFAS = :N", {{"N", nr(n)}}); }
 };
 
-TEST_P(ProposalHistoryTest, EverySavedFieldIsOnRecordWithWhoAndHowNewestFirst) {
+TEST_P(ProposalHistoryTest, EverySavedFieldIsOnRecordWithWhoAndHowAndARefusedChangeWritesNone) {
     ASSERT_TRUE(setObs(observation(ChangeOp::Insert, {}, {nr(2), "01", "<p>Primeira.</p>", "x"})).ok);
     ASSERT_TRUE(setObs(observation(ChangeOp::Update, {nr(2), "01", "<p>Primeira.</p>", "x"},
                                    {nr(2), "01", "<p>Segunda.</p>", "y"})).ok);
@@ -72,18 +57,13 @@ TEST_P(ProposalHistoryTest, EverySavedFieldIsOnRecordWithWhoAndHowNewestFirst) {
     EXPECT_TRUE(history({nr(2), "02"}).isEmpty()) << "another version's history is its own";
     // Too many arguments is a malformed call, not a larger answer.
     EXPECT_FALSE(call("GetHistorico", {nr(2), "01", "", 10, "", "x"}).ok);
-}
 
-// SetObs: the observation's change log applied in one transaction, an emptied observation
-// not kept, and a stale change, a bad flag or a bad number refused without writing, its
-// history included.
-TEST_P(ProposalHistoryTest, TheObservationIsSavedAndAnEmptiedOneDropped) {
+    // An observation emptied is dropped when the screen asks so.
     ASSERT_TRUE(setObs(observation(ChangeOp::Insert, {}, {nr(2), "01", "<p>Primeira.</p>", ""})).ok);
-    EXPECT_EQ(observationOf(2).toString(), "<p>Primeira.</p>");
     ASSERT_TRUE(setObs(observation(ChangeOp::Update, {nr(2), "01", "<p>Primeira.</p>", ""}, {nr(2), "01", "<p></p>", ""}), "1").ok);
-    EXPECT_EQ(count("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}), 0)
-        << "an empty observation is not kept";
+    EXPECT_EQ(count("SELECT COUNT(*) FROM OBSPROPFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}), 0) << "an empty one is not kept";
 
+    // A stale change, a bad flag or a bad number is refused without writing, its history included.
     const QString before = observationOf(1).toString();
     const int history = rows(1);
     ASSERT_FALSE(before.isEmpty());
@@ -137,8 +117,6 @@ TEST_P(ProposalHistoryTest, EachRowNamesWhatItIsAbout) {
     }
 }
 
-COT_ON_EVERY_BACKEND(ProposalHistoryTest);
-
 
 // A method that writes a version by itself leaves one row naming it, and none when it
 // refuses. The copy's new version starts its history with one row naming the copy and who
@@ -169,48 +147,127 @@ TEST_P(ProposalHistoryTest, AMethodThatWritesAVersionByItselfIsNamedInItsHistory
     EXPECT_EQ(rows(2), before + 2);
 }
 
-// The rows written before each row kept its version's branch and operators: those of a
-// version stored take it as stored, since its last deletion; those of an earlier life of the
-// key, or of a deleted version, the branch their own rows recorded and no operators; the
-// rest nothing (read by nobody through the server).
-class HistoryUpgrade : public ::testing::TestWithParam<Backend> {
+COT_ON_EVERY_BACKEND(ProposalHistoryTest);
+
+class VersionCompareTest : public cot::testing::DemoServerTest {
 protected:
-    void SetUp() override { Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 6), QTime(10, 0)))); }
-    void TearDown() override { Clock::setCurrent(nullptr); }
-    void store(int n, int minute, const QString& table, const QString& op, const QString& field, const QString& after) {
-        db_->exec("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, IDOPERHIST, NMTABELA, NMCAMPO, "
-                  "VLNOVO) VALUES (:N, '01', :D, 1, :O, :T, :F, :A)",
-                  {{"N", nr(n)}, {"D", QDateTime(QDate(2026, 11, 1), QTime(9, minute))}, {"O", op}, {"T", table},
-                   {"F", field}, {"A", after.isEmpty() ? QVariant() : QVariant(after)}});
-    }
-    QStringList kept(int n) {
+    Packet compare(const QVariantList& args) { return packet("GetComparacaoVersoes", args); }
+    // The rows of one kind of change, each as "section | item | field | old → new".
+    static QStringList rows(const Packet& p, const QString& change) {
         QStringList out;
-        const Packet p = db_->query("SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM HISTPROP WHERE NRPROPOSFAS = :N "
-                                    "ORDER BY DTHIST", {{"N", nr(n)}});
-        for (const QVariantList& row : p.rows)
-            out << row.value(0).toString() + u'/' + row.value(1).toString() + u'/' + row.value(2).toString();
+        for (int r = 0; r < p.rows.size(); ++r)
+            if (p.value(r, "IDMUDANCA").toString() == change)
+                out << QStringLiteral("%1 | %2 | %3 | %4 → %5")
+                           .arg(p.value(r, "NMSECAO").toString(), p.value(r, "DSITEM").toString(),
+                                p.value(r, "DSCAMPO").toString(), p.value(r, "VLVERSAO1").toString(),
+                                p.value(r, "VLVERSAO2").toString());
         return out;
     }
-    server::testing::ScratchDatabase scratch_{GetParam() == Backend::Postgres ? "postgres" : "sqlite"};
-    server::Database* db_ = &scratch_.db();
+
+    // Demo proposal 2/01 copied to 02 by the copy method, then changed in five places: its
+    // first text among them.
+    void copyAndChange() {
+        ASSERT_TRUE(call("CopiaDados", {"0001", nr(2), "01", "02", "N"}).ok);
+        text_ = server_.db().scalar("SELECT MIN(CDTXTPROPFAS) FROM TXTPROPFAS WHERE NRPROPOSFAS = :N AND "
+                                    "NRVERPROPFAS = '02'", {{"N", nr(2)}}).toString();
+        ASSERT_FALSE(text_.isEmpty());
+        for (const char* sql :
+             {"UPDATE PROPOSTAFAS SET DSREFEPROPOSFAS = 'Revisão de preços' WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02'",
+              "UPDATE LINPPROP SET VRMENSALIDAPROP = 95 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02' AND CDLINPPROPINFOR = '2002'",
+              "DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '02' AND CDSISTEMA = 'WEB00002'",
+              "INSERT INTO SERVPROP (NRPROPOSFAS, NRVERPROPFAS, NRSERVPROP, CDTIPOSERV, IDTIPOCOBRPROP, VRPEACHEPROP, "
+              "QTSERVPROP, VREXCEDPROP, VRHORAPROP, VRDEHORAPROP, VRPEHORAPROP) VALUES (:N, '02', '003', '004', 'P', 1, 10, "
+              "200, 200, 200, 0)",
+              "UPDATE TXTPROPFAS SET TXPROPFAS = '<p>Pagamento em &lt;30&gt; dias.</p>' WHERE NRPROPOSFAS = :N "
+              "AND NRVERPROPFAS = '02' AND CDTXTPROPFAS = :T"})
+            server_.db().exec(QString::fromUtf8(sql), {{"N", nr(2)}, {"T", text_}});
+    }
+
+    QString text_;
 };
 
-TEST_P(HistoryUpgrade, RowsWrittenBeforeKeepWhatIsKnownOfTheirVersion) {
-    server::migrate(*db_, 13);
-    server::seedDemo(*db_);
-    store(2, 0, "OBSPROPFAS", "A", "TXOBSPROPFAS", "nova");
-    // 9/01's earlier life, in branch 0002, deleted; then its present one.
-    store(9, 0, "PROPOSTAFAS", "I", "CDFILIAL", "0002");
-    store(9, 1, "PROPOSTAFAS", "A", "DSREFEPROPOSFAS", "R$ 1,00");
-    store(9, 2, "PROPOSTAFAS", "E", "NRPROPOSFAS", "");
-    store(9, 3, "PROPOSTAFAS", "A", "DSREFEPROPOSFAS", "R$ 2,00");
-    store(99, 0, "OBSPROPFAS", "I", "TXOBSPROPFAS", "sem versão");
-    server::migrate(*db_);
-    EXPECT_EQ(kept(2), QStringList{"0001/VENDEDOR/VENDEDOR"});
-    EXPECT_EQ(kept(9), QStringList({"0002//", "0002//", "0002//", "0001/VENDEDOR/VENDEDOR"}));
-    EXPECT_EQ(kept(99), QStringList{"//"});
+TEST_P(VersionCompareTest, ACopyWithFiveChangesListsExactlyThoseChanges) {
+    copyAndChange();
+    const Packet p = compare({nr(2), "01", "02"});
+    EXPECT_EQ(column(p, "NRORDEM").first(), "1");
+
+    const QStringList changed = rows(p, "A");
+    ASSERT_EQ(changed.size(), 3) << changed.join("\n").toStdString();
+    EXPECT_EQ(changed.mid(0, 2),
+              QStringList({"Cabeçalho | Proposta | Referência | ERP Web e serviços de implantação → Revisão de preços",
+                           "Linhas de produto | 2002 - Escrita Fiscal Web | Mensalidade | 80,00 → 95,00"}));
+    // Rich text read as plain text.
+    EXPECT_TRUE(changed[2].startsWith("Textos | " + text_ + " | Texto | ") && changed[2].endsWith(" → Pagamento em <30> dias."))
+        << changed[2].toStdString();
+    EXPECT_EQ(rows(p, "E"), QStringList({"Sistemas | Linha 2001: EST |  | Estoque → "}));
+    EXPECT_EQ(rows(p, "I"), QStringList({"Serviços | 003 - Customização |  |  → 10 h a 200,00"}));
+    EXPECT_EQ(p.value(0, "NMCAMPO").toString(), "DSREFEPROPOSFAS");
+
+    // Totals of both versions, last, whatever changed; as the running total has them.
+    const QStringList totals = rows(p, "T");
+    ASSERT_EQ(column(p, "IDMUDANCA").mid(p.rows.size() - 4) << QString::number(totals.size()), QStringList(4, "T") << "4");
+    const Packet before = packet("GetTotaisProposta", {nr(2), "01"}), after = packet("GetTotaisProposta", {nr(2), "02"});
+    const auto money = [](const Packet& t, const char* field) { return formatMoney(t.value(0, field).toDouble()); };
+    const std::pair<QString, const char*> sums[] = {{"Licença de uso", "VRLICENCA"}, {"Mensal", "VRMENSAL"}, {"Serviços", "VRSERVICOS"}};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(totals[i], QString("Totais | %1 | %1 | ").arg(sums[i].first) + money(before, sums[i].second) + " → " +
+                                 money(after, sums[i].second));
+    EXPECT_EQ(money(after, "VRMENSAL"), formatMoney(before.value(0, "VRMENSAL").toDouble() + 30));
+    const auto oneOff = [](const Packet& t) {
+        return formatMoney(t.value(0, "VRLICENCA").toDouble() + t.value(0, "VRSERVICOS").toDouble());
+    };
+    EXPECT_EQ(totals[3], "Totais | Valor único | Valor único | " + oneOff(before) + " → " + oneOff(after));
+
+    // The other way round every change is reversed.
+    const Packet reversed = compare({nr(2), "02", "01"});
+    EXPECT_EQ(rows(reversed, "I"), QStringList({"Sistemas | Linha 2001: EST |  |  → Estoque"}));
+    EXPECT_EQ(rows(reversed, "E"), QStringList({"Serviços | 003 - Customização |  | 10 h a 200,00 → "}));
+    EXPECT_EQ(rows(reversed, "A")[1], "Linhas de produto | 2002 - Escrita Fiscal Web | Mensalidade | 95,00 → 80,00");
 }
 
-COT_ON_EVERY_BACKEND(HistoryUpgrade);
+TEST_P(VersionCompareTest, ALineUnderANewCodeIsTheSameLineWhenItsInformedCodeIs) {
+    // Demo proposal 6 quotes line 6001 under another code in each version, with its
+    // installments on other dates.
+    const Packet p = compare({nr(6), "01", "02"});
+    EXPECT_TRUE(rows(p, "I").isEmpty()) << rows(p, "I").join("\n").toStdString();
+    const QStringList changed = rows(p, "A");
+    for (const char* row : {"Licença de uso | 1.100,00 → 1.000,00", "Mensalidade | 140,00 → 130,00"})
+        EXPECT_TRUE(changed.contains("Linhas de produto | 6001 - ERP Web - filiais | " + QString(row))) << row;
+    EXPECT_EQ(changed.filter(QRegularExpression("^Parcelas da linha \\| Linha 6001: parcela .*\\| Vencimento \\|")).size(), 2);
+    // Nothing of a line matched this way is reported removed or added.
+    for (const QString& row : rows(p, "E")) EXPECT_FALSE(row.contains("6001")) << row.toStdString();
+}
+
+TEST_P(VersionCompareTest, VersionsMustDifferAndBothExistAndBeVisibleToTheCaller) {
+    const QString missing = "Proposta não cadastrada.";
+    for (const auto& [number, first, second, error] :
+         {std::tuple<int, QString, QString, QString>{2, "01", "01", "Escolha duas versões diferentes."},
+          {2, "01", "07", missing}, {2, "07", "01", missing}, {99, "01", "02", missing}, {2, "", "", missing},
+          {2, "01", "1", "Versão de proposta inválida: informe os 2 dígitos."}})
+        EXPECT_EQ(call("GetComparacaoVersoes", {nr(number), first, second}).error, error) << first.toStdString() << second.toStdString();
+    EXPECT_FALSE(call("GetComparacaoVersoes", {nr(2), "01"}).ok) << "three arguments are declared";
+
+    // ASSIST's demo proposal 10 gets a second version of VENDEDOR's; ASSIST sees only his own.
+    server_.db().exec("INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, CDOPERINCL, CDOPERSOLI) "
+                      "VALUES (:N, '02', '0001', 'VENDEDOR', 'VENDEDOR')", {{"N", nr(10)}});
+    auto assist = server_.newConnection();
+    assist->setToken(server_.openSession("ASSIST"));
+    const QString refusal = "O operador ASSIST não pode ver propostas de outros operadores.";
+    // The rule on the first version, and the same on the second.
+    for (const QVariantList& args : {QVariantList{nr(10), "02", "01"}, QVariantList{nr(10), "01", "02"}, QVariantList{nr(2), "01", "02"}})
+        EXPECT_EQ(assist->call("GetComparacaoVersoes", args).error, refusal)
+            << args[0].toString().toStdString() << " " << args[1].toString().toStdString();
+    // VENDEDOR's group sees the whole branch: both versions are his to compare.
+    EXPECT_TRUE(call("GetComparacaoVersoes", {nr(10), "02", "01"}).ok);
+}
+
+COT_ON_EVERY_BACKEND(VersionCompareTest);
+
+TEST(VersionComparePlainText, RichTextReadsAsItsWords) {
+    using server::version_compare::plainText;
+    EXPECT_EQ(plainText("<html><head><style>p { margin: 0 }</style></head><body><p>Um</p><p>dois&nbsp;três</p></body>"), "Um dois três");
+    EXPECT_EQ(plainText("a &amp;lt; b &amp; c<br/>d"), "a &lt; b & c d");
+    EXPECT_EQ(plainText("Texto  simples\n sem marcas"), "Texto simples sem marcas");
+}
 
 }  // namespace

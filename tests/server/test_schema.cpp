@@ -1,5 +1,6 @@
-#include <QDateTime>
-
+// The schema and the demo data: migrations and the seed run once, a database of an earlier
+// release brought up to date keeping every row, a newer one refused untouched; the host's
+// queries run unchanged on it, and the demo data is what the screens and rules start from.
 #include "data/packet_json_reader.h"
 #include "server/methods/proposal_list.h"
 #include "server/migrations/migrations.h"
@@ -7,7 +8,7 @@
 #include "services/installment_schedule.h"
 #include "services/money.h"
 #include "base/clock.h"
-#include "server/storage/database.h"
+#include "deal_cases.h"
 #include "server_cases_b.h"
 #include "support/qt_printers.h"
 
@@ -19,18 +20,37 @@ namespace {
 
 const QDateTime kNow(QDate(2026, 12, 6), QTime(10, 0));
 
-// The demo data on a migrated throw-away database, with "today" fixed.
-class SchemaTest : public ::testing::TestWithParam<std::string> {
+// An empty throw-away database of the engine, with "today" fixed.
+class Upgrade : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override { Clock::setCurrent(std::make_shared<FixedClock>(kNow)); }
+    void TearDown() override { Clock::setCurrent(nullptr); }
+    Database& db() { return scratch_.db(); }
+    std::map<QString, int> rowsPerTable() {
+        const QString tables = db().dialect() == Dialect::Sqlite
+                                   ? "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'"
+                                   : "SELECT UPPER(table_name) FROM information_schema.tables WHERE table_schema = current_schema()";
+        std::map<QString, int> out;
+        for (const QVariantList& row : db().query(tables).rows)
+            out[row.value(0).toString()] = db().scalar("SELECT COUNT(*) FROM " + row.value(0).toString()).toInt();
+        return out;
+    }
+    // Every table of `before` still has its rows (the schema's own record of versions aside).
+    static void expectRowsKept(const std::map<QString, int>& before, const std::map<QString, int>& after) {
+        for (const auto& [table, rows] : before)
+            EXPECT_TRUE(table == "SCHEMA_VERSION" || after.at(table) == rows) << table.toStdString() << ": " << rows;
+    }
+    ScratchDatabase scratch_{GetParam()};
+};
+
+// The demo data on the latest schema.
+class SchemaTest : public Upgrade {
 protected:
     void SetUp() override {
-        Clock::setCurrent(std::make_shared<FixedClock>(kNow));
-        scratch_ = std::make_unique<ScratchDatabase>(GetParam());
+        Upgrade::SetUp();
         migrate(db());
         seedDemo(db());
     }
-    void TearDown() override { Clock::setCurrent(nullptr); }
-    Database& db() { return scratch_->db(); }
-    std::unique_ptr<ScratchDatabase> scratch_;
 };
 
 TEST_P(SchemaTest, MigrationsAndSeedRunOnceOnly) {
@@ -49,14 +69,7 @@ TEST(DemoSeed, ADatabaseWithItsOwnRegistersGetsNoDemo) {
     migrate(scratch.db());
     scratch.db().exec("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0900', 'Escritório')");
     seedDemo(scratch.db());
-    EXPECT_EQ(scratch.db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt(), 0);
-    EXPECT_EQ(scratch.db().scalar("SELECT COUNT(*) FROM FILIAL").toInt(), 1);
-}
-
-TEST_P(SchemaTest, NvlstrTreatsNullAndEmptyAlike) {
-    const Packet p = db().query("SELECT NVLSTR(NULL, 'b') AS A, NVLSTR('', 'b') AS B, NVLSTR('a', 'b') AS C, "
-                                "NVLSTR(NMFANTCLIE, 'x') AS D FROM CLIENTE WHERE CDCLIENTE = '11222333000181'");
-    EXPECT_EQ(cot::testing::cells(p, 0, {"A", "B", "C", "D"}), (QStringList{"b", "b", "a", "Alfa Sistemas"}));
+    EXPECT_EQ(scratch.db().scalar("SELECT (SELECT COUNT(*) FROM PROPOSTAFAS) + (SELECT COUNT(*) FROM FILIAL)").toInt(), 1);
 }
 
 // The desktop's own queries run unchanged, as written in its screens: each with its
@@ -67,10 +80,9 @@ TEST_P(SchemaTest, HostQueriesRunUnchanged) {
     const QString operSoli = "SELECT\n   CDOPERADOR,\n   NMOPERADOR\nFROM\n   OPERADOR\nWHERE\n"
                              "   ((CDOPERADOR = :P_CDOPERADOR) OR ('T' = :P_TCDOPERADOR)) AND\n   IDOPERATIVO = 'A'\n"
                              "ORDER BY\n   CDOPERADOR";
-    QString operResp = "SELECT\n   OP.CDOPERADOR, OP.NMOPERADOR\nFROM\n   OPERADOR OP, AUTGRUPOP AG, OPERGRUPOP OG\n"
-                       "WHERE\n   ((OP.CDOPERADOR  = :P_CDOPERADOR) OR (:P_TCDOPERADOR = 'T')) AND\n"
-                       "   (AG.IDAUTGRUPOP = 'PROP'       ) AND\n   (AG.CDGRUPOPER  = OG.CDGRUPOPER) AND\n"
-                       "   (OP.CDOPERADOR  = OG.CDOPERADOR)\nORDER BY CDOPERADOR";
+    QString operResp = "SELECT\n   OP.CDOPERADOR, OP.NMOPERADOR\nFROM\n   OPERADOR OP, AUTGRUPOP AG, OPERGRUPOP OG\nWHERE\n"
+                       "   ((OP.CDOPERADOR  = :P_CDOPERADOR) OR (:P_TCDOPERADOR = 'T')) AND\n   (AG.IDAUTGRUPOP = 'PROP'       ) AND\n"
+                       "   (AG.CDGRUPOPER  = OG.CDGRUPOPER) AND\n   (OP.CDOPERADOR  = OG.CDOPERADOR)\nORDER BY CDOPERADOR";
     if (db().dialect() == Dialect::Sqlite) {
         // SQLite matches an ORDER BY name against the joined tables, not the result columns,
         // so the bare name is ambiguous there (both OPERADOR and OPERGRUPOP carry it).
@@ -87,17 +99,18 @@ TEST_P(SchemaTest, HostQueriesRunUnchanged) {
                               "FROM CLIENTE CL\nWHERE (CL.NRINSJURCLIE = :P_NRINSJURCLIE)\nAND (CL.IDTPIJURCLIE = :P_IDTPIJURCLIE)";
     const QString servico = "SELECT CDTIPOSERV, NMTIPOSERV FROM TIPOSERV WHERE ((:P_CDTIPOSERV = CDTIPOSERV) OR "
                             "(:P_TCDTIPOSERV = 'T')) ORDER BY CDTIPOSERV";
-    const QString indice = "SELECT\n   CDINDICE||CDTPINDICE AS CDCHAVE, CDTPINDICE,  IDPERVALOR, CDINDICE, \n"
-                           "   SGINDICE, NMINDICE, DTULTATUINDI\nFROM \n   INDICE\nWHERE\n"
-                           "   ((CDINDICE = :P_CDINDICE) OR ('T' = :P_TCDINDICE))\nORDER BY\n   CDINDICE";
-    const QString verif = "SELECT\n   CDINDICE||CDTPINDICE AS CDCHAVE, CDTPINDICE,  IDPERVALOR, CDINDICE, \n"
-                          "   SGINDICE, NMINDICE, DTULTATUINDI\nFROM \n   INDICE\nWHERE\n"
-                          "   (CDINDICE = :P_CDINDICE) AND (CDTPINDICE = :P_CDTPINDICE)\nORDER BY\n   CDINDICE";
+    const QString indexes = "SELECT\n   CDINDICE||CDTPINDICE AS CDCHAVE, CDTPINDICE,  IDPERVALOR, CDINDICE, \n"
+                            "   SGINDICE, NMINDICE, DTULTATUINDI\nFROM \n   INDICE\nWHERE\n   %1\nORDER BY\n   CDINDICE";
+    const QString indice = indexes.arg("((CDINDICE = :P_CDINDICE) OR ('T' = :P_TCDINDICE))");
+    const QString verif = indexes.arg("(CDINDICE = :P_CDINDICE) AND (CDTPINDICE = :P_CDTPINDICE)");
     const QString filial = "SELECT\n   ED.CDFILIAL,\n   ED.DSEMAILFILI,\n   ED.CDSENHEMAILF,\n   ED.DSSMTPEMAILF,\n"
                            "   FI.NMFILIAL\nFROM\n   ENDEFILI ED, FILIAL FI\nWHERE\n    ED.CDFILIAL = :P_CDFILIAL\n"
                            "AND ED.IDTPENDEFILI = 'P'\nAND ED.CDFILIAL = FI.CDFILIAL";
     const QString sender = "SELECT NVLSTR(DSEMAILOPER, 'contratos@demo.local') AS DSEMAILOPER FROM OPERADOR "
                            "WHERE CDOPERADOR = :P_CDOPERADOR";
+    // NVLSTR takes an empty text as it takes a null.
+    const QString nvl = "SELECT NVLSTR(NULL, 'b') AS A, NVLSTR('', 'b') AS B, NVLSTR('a', 'b') AS C, NVLSTR(NMFANTCLIE, 'x') AS D "
+                        "FROM CLIENTE WHERE CDCLIENTE = '11222333000181'";
     struct Case {
         const QString& sql;
         QVariantMap params;
@@ -132,6 +145,7 @@ TEST_P(SchemaTest, HostQueriesRunUnchanged) {
         {filial, {{"P_CDFILIAL", "0002"}}, {"NMFILIAL"}, {"Filial Rio de Janeiro"}},
         {sender, {{"P_CDOPERADOR", "VENDEDOR"}}, {"DSEMAILOPER"}, {"vendedor@demo.local"}},
         {sender, {{"P_CDOPERADOR", "ASSIST"}}, {"DSEMAILOPER"}, {"contratos@demo.local"}},
+        {nvl, {}, {"A", "B", "C", "D"}, {"b|b|a|Alfa Sistemas"}},
     };
     for (const Case& c : cases) {
         const Packet p = db().query(c.sql, c.params);
@@ -159,8 +173,6 @@ TEST_P(SchemaTest, DemoProposalsCoverEveryStatusAndKind) {
     }
     EXPECT_EQ((QList<QSet<QString>>{statuses, contracts, parties, requests}),
               (QList<QSet<QString>>{{"A", "V", "E", "X"}, {"M", "L", "S"}, {"C", "P"}, {"S", "N"}}));
-    EXPECT_GE(db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", list.value(0, "NRPROPOSFAS")}})
-                  .toInt(), 1);
     EXPECT_EQ(db().scalar("SELECT MAX(C) FROM (SELECT COUNT(*) AS C FROM PROPOSTAFAS GROUP BY NRPROPOSFAS) V").toInt(), 3);
     for (const char* table : {"LINPPROP", "SISTLINPPROP", "VENCLINPPROP", "SERVPROP", "VENCSERVPROP", "TXTPROPFAS",
                               "OBSPROPFAS", "OBJSERVPROP", "SIMULAPROP", "SIMULALINP", "LINPCLIE", "COBRPROP"})
@@ -229,6 +241,84 @@ TEST_P(SchemaTest, ChildrenFollowTheProposalKey) {
                  DatabaseError);
 }
 
+TEST_P(Upgrade, TheFirstSchemaIsBroughtUpToDateKeepingItsRegisters) {
+    migrate(db(), 1);
+    db().exec("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0001', 'Matriz')");
+    db().exec("INSERT INTO OPERADOR (CDOPERADOR, NMOPERADOR, IDOPERATIVO, DSHASHSENHA) VALUES ('ANTIGO1', 'Operador', 'A', "
+              "'sha256:s:" + QByteArray(64, 'a') + "')");
+    db().exec("INSERT INTO OPERFILI (CDOPERADOR, CDFILIAL) VALUES ('ANTIGO1', '0001')");
+    const auto before = rowsPerTable();
+    ASSERT_FALSE(before.count("PROPOSTAFAS")) << "the first schema has no proposals yet";
+
+    migrate(db());
+    EXPECT_EQ(db().scalar("SELECT MAX(VERSION) FROM SCHEMA_VERSION").toInt(), latestSchemaVersion());
+    expectRowsKept(before, rowsPerTable());
+    EXPECT_EQ(db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = 'ANTIGO1'").toString().left(9), "sha256:s:");
+    EXPECT_EQ(rowsPerTable().at("SESSAO"), 0);
+}
+
+TEST_P(Upgrade, ADatabaseFullOfDataFromBeforeTheAcceptanceOperatorKeepsEveryRow) {
+    migrate(db(), 4);
+    seedDemo(db());
+    // Proposals stored before new ones were given a language.
+    db().exec("UPDATE PROPOSTAFAS SET IDIDIOMA = NULL WHERE NRPROPOSFAS = '00000000000000000002'");
+    db().exec("UPDATE PROPOSTAFAS SET IDIDIOMA = '' WHERE NRPROPOSFAS = '00000000000000000003'");
+    const auto before = rowsPerTable();
+    ASSERT_GT(before.at("PROPOSTAFAS"), 10);
+    migrate(db());
+    expectRowsKept(before, rowsPerTable());
+    // The accepted proposals of then have no acceptance operator: the new column is empty.
+    // ...and those without a language take the default one, so their texts can be made again.
+    EXPECT_EQ(db().scalar("SELECT COUNT(*) FROM PROPOSTAFAS WHERE CDOPERACEITE IS NOT NULL OR IDIDIOMA IS NULL "
+                          "OR IDIDIOMA <> 'POR'").toInt(), 0);
+}
+
+TEST_P(Upgrade, ANewerDatabaseIsRefusedAndLeftAsItIs) {
+    migrate(db());
+    db().exec("INSERT INTO SCHEMA_VERSION (VERSION, DSVERSION) VALUES (:V, 'futura')", {{"V", latestSchemaVersion() + 1}});
+    const auto before = rowsPerTable();
+    try {
+        migrate(db());
+        ADD_FAILURE() << "migrated a newer database";
+    } catch (const SchemaTooNew& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()),
+                  QString("O banco está na versão de esquema %1, mais nova que a deste programa (%2): atualize o programa.")
+                      .arg(latestSchemaVersion() + 1)
+                      .arg(latestSchemaVersion()));
+    }
+    EXPECT_EQ(rowsPerTable(), before);
+}
+
+// History rows written before each row kept its version's branch and operators: those of a
+// version stored take it as stored, since its last deletion; those of an earlier life of the
+// key, or of a deleted version, the branch their own rows recorded and no operators; the
+// rest nothing (read by nobody through the server).
+TEST_P(Upgrade, HistoryRowsWrittenBeforeKeepWhatIsKnownOfTheirVersion) {
+    migrate(db(), 13);
+    seedDemo(db());
+    const auto store = [&](int n, int minute, const char* table, const char* op, const char* field, const QVariant& after) {
+        db().exec("INSERT INTO HISTPROP (NRPROPOSFAS, NRVERPROPFAS, DTHIST, NRSEQHIST, IDOPERHIST, NMTABELA, NMCAMPO, VLNOVO) "
+                  "VALUES (:N, '01', :D, 1, :O, :T, :F, :A)",
+                  {{"N", nr(n)}, {"D", QDateTime(QDate(2026, 11, 1), QTime(9, minute))}, {"O", op}, {"T", table}, {"F", field},
+                   {"A", after}});
+    };
+    store(2, 0, "OBSPROPFAS", "A", "TXOBSPROPFAS", "nova");
+    // 9/01's earlier life, in branch 0002, deleted; then its present one.
+    store(9, 0, "PROPOSTAFAS", "I", "CDFILIAL", "0002");
+    store(9, 1, "PROPOSTAFAS", "A", "DSREFEPROPOSFAS", "R$ 1,00");
+    store(9, 2, "PROPOSTAFAS", "E", "NRPROPOSFAS", QVariant());
+    store(9, 3, "PROPOSTAFAS", "A", "DSREFEPROPOSFAS", "R$ 2,00");
+    store(99, 0, "OBSPROPFAS", "I", "TXOBSPROPFAS", "sem versão");
+    migrate(db());
+    const auto kept = [&](int n) {
+        return cot::testing::rowTexts(db(), "SELECT CDFILIAL, CDOPERINCL, CDOPERSOLI FROM HISTPROP WHERE NRPROPOSFAS = :N ORDER BY DTHIST",
+                                      {{"N", nr(n)}});
+    };
+    EXPECT_EQ(kept(2) + kept(99), QStringList({"0001|VENDEDOR|VENDEDOR", "<null>|<null>|<null>"}));
+    EXPECT_EQ(kept(9), QStringList({"0002|<null>|<null>", "0002|<null>|<null>", "0002|<null>|<null>", "0001|VENDEDOR|VENDEDOR"}));
+}
+
+COT_ON_EVERY_ENGINE(Upgrade);
 COT_ON_EVERY_ENGINE(SchemaTest);
 
 }  // namespace

@@ -29,31 +29,32 @@ protected:
         for (int i = 0; i < p.rows.size(); ++i) out.push_back(p.value(i, "VRVENCSERVPROP").toDouble());
         return out;
     }
-    RpcResult save(const QList<RowChange>& changes) {
-        return call("SetVencServ", {QVariant::fromValue(Delta{kInstallmentFields, changes})});
-    }
-    QList<RowChange> deletesOf(int proposal) {
-        QList<RowChange> out;
-        const Packet p = schedule(proposal);
-        for (const QVariantList& row : p.rows) out.append({ChangeOp::Delete, row, {}});
-        return out;
-    }
     // The stored schedule replaced by `amounts`, monthly from `first`.
     RpcResult replace(int proposal, const std::vector<double>& amounts, const QDateTime& first) {
-        QList<RowChange> changes = deletesOf(proposal);
+        QList<RowChange> changes;
+        for (const QVariantList& row : schedule(proposal).rows) changes.append({ChangeOp::Delete, row, {}});
         for (size_t i = 0; i < amounts.size(); ++i)
             changes.append({ChangeOp::Insert, {}, {nr(proposal), "01", first.addMonths(int(i)), amounts[i]}});
-        return save(changes);
+        return call("SetVencServ", {QVariant::fromValue(Delta{kInstallmentFields, changes})});
     }
     QVariant proposalValue(int proposal, const char* column) {
-        return server_.db().scalar(
-            QString("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'").arg(column),
-            {{"N", nr(proposal)}});
+        return server_.db().scalar(QString("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'").arg(column),
+                                   {{"N", nr(proposal)}});
     }
     long double rate() { return server_.db().scalar("SELECT VRTXJUROSLICUSO FROM PARAMPROP").toDouble(); }
 };
 
-TEST_P(ServiceInstallmentMethodsTest, HourlyDropsThePackageAndPackageBringsItBackWithAFirstInstallment) {
+// The charging type comes first and must be known; hourly drops the package and its
+// schedule, and package brings them back with a first installment.
+TEST_P(ServiceInstallmentMethodsTest, TheChargingSwitchDropsOrBringsBackThePackageAndItsSchedule) {
+    // In the old order the version stands where the number goes: no key, nothing runs.
+    for (const auto& [args, refusal] : {std::pair(QVariantList{nr(2), "01", "H"}, "Número de proposta inválido: informe os 20 dígitos."),
+                                        {{"X", nr(2), "01"}, "Tipo de cobrança inválido: use P (pacote) ou H (hora)."},
+                                        {{"H", nr(99), "01"}, "Proposta não cadastrada."}})
+        EXPECT_EQ(call("SetTipoCobrServ", args).error, refusal);
+    EXPECT_FALSE(call("SetTipoCobrServ", {"H", nr(2)}).ok);
+    EXPECT_EQ(std::pair(proposalValue(2, "IDTIPOCOBRSERV").toString(), schedule(2).rows.size()), std::pair(QString("P"), qsizetype(3)));
+
     // {answer, charging stored, package stored} after each switch; "p" typed small.
     const auto switchTo = [&](const char* charging) {
         const RpcResult r = call("SetTipoCobrServ", {charging, nr(2), "01"});
@@ -64,9 +65,8 @@ TEST_P(ServiceInstallmentMethodsTest, HourlyDropsThePackageAndPackageBringsItBac
     EXPECT_EQ(switchTo("H"), std::tuple(0.0, QString("H"), 0.0));
     EXPECT_TRUE(schedule(2).rows.isEmpty());
     EXPECT_EQ(switchTo("p"), std::tuple(7728.0, QString("P"), 7728.0));
-    EXPECT_EQ(cot::testing::cells(schedule(2), 0, {"DTVENCSERVPROP", "VRVENCSERVPROP"}),
-              (QStringList{"06/12/2026", "7728"}));
-    EXPECT_EQ(schedule(2).rows.size(), 1);
+    EXPECT_EQ(cot::testing::cells(schedule(2), 0, {"DTVENCSERVPROP", "VRVENCSERVPROP"}) << QString::number(schedule(2).rows.size()),
+              (QStringList{"06/12/2026", "7728", "1"}));
 
     // Asked again: a schedule that adds up is left alone.
     ASSERT_TRUE(replace(2, {3864.0, 3864.0}, day(2027, 1, 10)).ok);
@@ -104,21 +104,6 @@ TEST_P(ServiceInstallmentMethodsTest, APackageSwitchMakesTheScheduleFollowThePac
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_DOUBLE_EQ(r.value.toDouble(), 0.0);
     EXPECT_TRUE(schedule(7).rows.isEmpty());
-}
-
-TEST_P(ServiceInstallmentMethodsTest, TheChargingTypeComesFirstAndMustBeKnown) {
-    // In the old order the version stands where the number goes: no key, nothing runs.
-    RpcResult r = call("SetTipoCobrServ", {nr(2), "01", "H"});
-    EXPECT_EQ(r.error, "Número de proposta inválido: informe os 20 dígitos.");
-    r = call("SetTipoCobrServ", {"X", nr(2), "01"});
-    EXPECT_EQ(r.error, "Tipo de cobrança inválido: use P (pacote) ou H (hora).");
-    EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString(), "P");
-    EXPECT_EQ(schedule(2).rows.size(), 3);
-    r = call("SetTipoCobrServ", {"H", nr(99), "01"});
-    EXPECT_EQ(r.error, "Proposta não cadastrada.");
-    r = call("SetTipoCobrServ", {"H", nr(2)});
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(schedule(2).rows.size(), 3);
 }
 
 // Whatever the package, count and rate, the schedules the screen makes are taken, and

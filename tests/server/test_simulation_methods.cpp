@@ -45,46 +45,40 @@ protected:
     }
 };
 
-TEST_P(SimulationMethodsTest, ANewSimulationTakesTheNextNumberAndAPaddedOrder) {
+// A new simulation takes the next number and a padded order; an edited one keeps its number
+// and its lines, and moves only to a free order.
+TEST_P(SimulationMethodsTest, NumbersAreIssuedOnceAndKeptOnEditAndOrdersStayUnique) {
     EXPECT_EQ(packet("GetMaxNrSimulaProp", {nr(2), "01"}).value(0, "NRSIMULAPROP").toString(), "00003");
-    // The screen fills the number it was offered; the server issues its own anyway.
+    // The screen fills the number it was offered, on edits too; the server issues its own anyway.
     ASSERT_TRUE(save({{ChangeOp::Insert, {}, simulation("7", "Cenário grande", "00001")}}).ok);
-    const Packet p = simulations();
-    EXPECT_EQ(column(p, "NRORDSIMULAPROP"), QStringList({"001", "002", "007"}));
-    EXPECT_EQ(column(p, "NRSIMULAPROP"), QStringList({"00001", "00002", "00003"}));
-
+    EXPECT_EQ(column(simulations(), "NRORDSIMULAPROP") + column(simulations(), "NRSIMULAPROP"),
+              QStringList({"001", "002", "007", "00001", "00002", "00003"}));
     for (const auto& [order, name, error] :
          {std::tuple<QString, QString, QString>{"007", "Outro", "Ordem já cadastrada."},
           {"", "Outro", "Ordem deve ser informada."}, {"8", " ", "Nome deve ser informado."},
           {"8", QString(101, 'x'), "O campo NMSIMULAPROP aceita no máximo 100 caracteres."}})
         EXPECT_EQ(save({{ChangeOp::Insert, {}, simulation(order, name)}}).error, error);
     EXPECT_EQ(simulations().rows.size(), 3);
-}
 
-TEST_P(SimulationMethodsTest, AnEditedSimulationKeepsItsNumberAndItsLines) {
-    const Packet before = simulations();
-    const QVariantList old = before.rows[0];
-    ASSERT_EQ(old[4].toString(), "00001");
-    ASSERT_EQ(linesOf("00001").rows.size(), 1);
-    // The screen writes the number GetMaxNrSimulaProp gave on every post, edits included.
-    QVariantList edited = old;
-    edited[1] = "Cenário enxuto revisto";
-    edited[4] = "00003";
-    const RpcResult r = save({{ChangeOp::Update, old, edited}});
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
-    const Packet after = simulations();
-    EXPECT_EQ(column(after, "NRSIMULAPROP"), QStringList({"00001", "00002"}));
-    EXPECT_EQ(after.value(0, "NMSIMULAPROP").toString(), "Cenário enxuto revisto");
-    EXPECT_EQ(linesOf("00001").rows.size(), 1) << "the lines stay with their simulation";
-    EXPECT_DOUBLE_EQ(after.value(0, "VRTOTALICENCUSO").toDouble(), before.value(0, "VRTOTALICENCUSO").toDouble());
-
+    // An edit posts the number it was offered too: the simulation keeps its own, and its lines.
     // Its order may move only to a free one; keeping its own is no conflict.
-    QVariantList reordered = after.rows[0];
+    const Packet before = simulations();
+    QVariantList edited = before.rows[0];
+    edited[1] = "Cenário enxuto revisto";
+    edited[4] = "00004";
+    ASSERT_TRUE(save({{ChangeOp::Update, before.rows[0], edited}}).ok);
+    const QVariantList stored = simulations().rows[0];
+    QVariantList reordered = stored;
     reordered[0] = "2";
-    EXPECT_EQ(save({{ChangeOp::Update, after.rows[0], reordered}}).error, "Ordem já cadastrada.");
+    EXPECT_EQ(save({{ChangeOp::Update, stored, reordered}}).error, "Ordem já cadastrada.");
     reordered[0] = "5";
-    ASSERT_TRUE(save({{ChangeOp::Update, after.rows[0], reordered}}).ok);
-    EXPECT_EQ(simulations().value(0, "NRORDSIMULAPROP").toString(), "002") << "sorted by order now";
+    reordered[4] = "00004";
+    ASSERT_TRUE(save({{ChangeOp::Update, stored, reordered}}).ok);
+    const Packet after = simulations();
+    EXPECT_EQ(column(after, "NRSIMULAPROP") + column(after, "NRORDSIMULAPROP") << after.value(1, "NMSIMULAPROP").toString(),
+              QStringList({"00002", "00001", "00003", "002", "005", "007", "Cenário enxuto revisto"})) << "sorted by order now";
+    EXPECT_EQ(linesOf("00001").rows.size(), 1) << "the lines stay with their simulation";
+    EXPECT_DOUBLE_EQ(after.value(1, "VRTOTALICENCUSO").toDouble(), before.value(0, "VRTOTALICENCUSO").toDouble());
 }
 
 TEST_P(SimulationMethodsTest, ALineIsListedOnceWithAFreeOrderAndAQuantity) {

@@ -1,19 +1,19 @@
 // The JSON-RPC transport end to end (real HTTP, real database, both engines), and the
 // desktop's connection on it: arguments and results as the screens use them, failures
-// reported through CheckResultServ, and the kept-alive socket surviving server closes.
-#include <QJsonArray>
+// reported through CheckResultServ, the kept-alive socket surviving server closes, an ended
+// session renewed, and the server's clock.
 #include <QJsonDocument>
 #include <QPoint>
 #include <atomic>
 #include <chrono>
-#include <gtest/gtest.h>
 
 #include "base/errors.h"
+#include "base/clock.h"
 #include "rpc/check_result.h"
+#include "rpc/rpc_channel.h"
 #include "server/migrations/migrations.h"
-#include "server/rpc/method_registry.h"
-#include "server/storage/database.h"
 #include "server_cases_b.h"
+#include "services/server_date.h"
 #include "support/scripted_dialogs.h"
 #include "support/tcp_relay.h"
 #include "support/wait_until.h"
@@ -26,8 +26,7 @@ using cot::testing::waitUntil;
 
 namespace {
 
-std::atomic<int> slowCalls{0};
-std::atomic<int> brokenLists{0};
+std::atomic<int> slowCalls{0}, brokenLists{0};
 
 // TestLento answers only once the test lets it (or after a minute, so that a failed test
 // never leaves the server stuck); SlowCallsHeld holds every TestLento for its lifetime.
@@ -67,10 +66,6 @@ void addTestMethods(MethodRegistry& r) {
                                   c.oldValues.value(2).toDateTime().toString(Qt::ISODate)});
         return out;
     });
-    r.add("TestPacotes", 1, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply {
-        const Packet p = a.packet(0);
-        return Reply::array({packetResult(p), packetResult(p), packetResult(Packet{p.fields, {}})});
-    });
     // A list that fails after its first rows went out, as a database failing midway would.
     r.add("TestListaInterrompida", 1, server::AccessRule::session(), [](MethodContext&, const Args& a) -> Reply {
         const bool fail = a.string(0) == "falha";
@@ -89,13 +84,11 @@ void addTestMethods(MethodRegistry& r) {
 }
 
 Packet samplePacket(int rows) {
-    Packet p;
-    p.fields = {{"NRPROPOSFAS", FieldType::String, 20}, {"VRTOTAL", FieldType::Float, 0},
-                {"DTACEPROPFAS", FieldType::DateTime, 0}, {"QTLICENCA", FieldType::Integer, 0}};
+    Packet p{{{"NRPROPOSFAS", FieldType::String, 20}, {"VRTOTAL", FieldType::Float, 0},
+              {"DTACEPROPFAS", FieldType::DateTime, 0}, {"QTLICENCA", FieldType::Integer, 0}}, {}};
     for (int i = 0; i < rows; ++i)
-        p.rows.append({QString::number(100000 + i), 1500.25 + i, i % 3 ? QVariant(QDateTime(QDate(2026, 12, 6), QTime(9, 30, 15)))
-                                                                    : QVariant(),
-                       qint64(i)});
+        p.rows.append({QString::number(100000 + i), 1500.25 + i,
+                       i % 3 ? QVariant(QDateTime(QDate(2026, 12, 6), QTime(9, 30, 15))) : QVariant(), qint64(i)});
     return p;
 }
 
@@ -109,36 +102,27 @@ protected:
 };
 
 TEST_F(NetConnectionTest, ArgumentsAndResultsKeepTheirKinds) {
-    auto echo = [&](const QVariant& v) {
-        const RpcResult r = net.call("TestEcho", {v});
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value;
-    };
-    EXPECT_EQ(echo(QString("Proposta nº 1 – ação")), QVariant(QString("Proposta nº 1 – ação")));
-    EXPECT_EQ(echo(QDate(2026, 12, 6)), QVariant(QString("2026-12-06")));
-    EXPECT_EQ(echo(QDateTime(QDate(2026, 12, 6), QTime(8, 5))), QVariant(QString("2026-12-06T08:05:00.000")));
-    EXPECT_TRUE(echo(QDate()).isNull());  // a date not set travels as null
-    EXPECT_TRUE(echo(QVariant()).isNull());
-    EXPECT_EQ(echo(2.75).toDouble(), 2.75);
-    EXPECT_EQ(echo(qint64(123456789012)).toLongLong(), 123456789012);
+    const std::pair<QVariant, QVariant> echoes[] = {
+        {QString("Proposta nº 1 – ação"), QString("Proposta nº 1 – ação")}, {QDate(2026, 12, 6), QString("2026-12-06")},
+        {QDateTime(QDate(2026, 12, 6), QTime(8, 5)), QString("2026-12-06T08:05:00.000")},
+        {QDate(), QVariant()},  // a date not set travels as null
+        {QVariant(), QVariant()}, {2.75, 2.75}, {qint64(123456789012), qint64(123456789012)}};
+    for (const auto& [sent, back] : echoes) {
+        const RpcResult r = net.call("TestEcho", {sent});
+        EXPECT_TRUE(r.ok && r.value.isNull() == back.isNull() && r.value.toString() == back.toString())
+            << sent.toString().toStdString() << " came back as " << r.value.toString().toStdString() << r.error.toStdString();
+    }
 
     const Packet sent = samplePacket(3);
-    const RpcResult packet = net.call("TestPacket", {QVariant::fromValue(sent)});
-    ASSERT_TRUE(packet.ok) << packet.error.toStdString();
-    EXPECT_EQ(std::pair(packet.value.value<Packet>().fields, packet.value.value<Packet>().rows), std::pair(sent.fields, sent.rows));
+    const Packet packet = net.getPacket("TestPacket", {QVariant::fromValue(sent)});
+    EXPECT_EQ(std::pair(packet.fields, packet.rows), std::pair(sent.fields, sent.rows));
 
-    const QVariantList list = net.call("TestPacotes", {QVariant::fromValue(sent)}).value.toList();
-    ASSERT_EQ(list.size(), 3);
-    EXPECT_EQ(list[1].value<Packet>().rows.size(), 3);
-    EXPECT_TRUE(list[2].value<Packet>().isEmpty());
-
-    Delta delta{sent.fields, {{ChangeOp::Update, sent.rows[0], sent.rows[1]}, {ChangeOp::Delete, sent.rows[2], {}}}};
+    const Delta delta{sent.fields, {{ChangeOp::Update, sent.rows[0], sent.rows[1]}, {ChangeOp::Delete, sent.rows[2], {}}}};
     const RpcResult d = net.call("TestDelta", {QVariant::fromValue(delta)});
     ASSERT_TRUE(d.ok) << d.error.toStdString();
     EXPECT_EQ(d.value.toList(),
               (QVariantList{QVariantList{int(ChangeOp::Update), "100000", "100001", ""},
                             QVariantList{int(ChangeOp::Delete), "100002", "", "2026-12-06T09:30:15"}}));
-    EXPECT_EQ(net.getPacket("TestPacket", {QVariant::fromValue(sent)}).rows.size(), 3);
 
     // A kind the server cannot take is refused before anything is sent.
     const RpcResult unsupported = net.call("TestEcho", {QVariant::fromValue(QPoint(1, 2))});
@@ -170,13 +154,9 @@ TEST_F(NetConnectionTest, ServerErrorsEndTheOperationThroughCheckResultServ) {
 TEST(NetConnectionLoss, UnreachableServerIsNamedInTheError) {
     NetConnection net;
     int hooked = 0;
-    net.setBeforeConnect([&](NetConnection& c) {
-        ++hooked;
-        c.setHost("127.0.0.1");
-        c.setPort(1);  // nothing listens on a privileged port here
-    });
-    EXPECT_FALSE(net.connect());
-    EXPECT_FALSE(net.connected());
+    // Nothing listens on a privileged port here.
+    net.setBeforeConnect([&](NetConnection& c) { ++hooked; c.setHost("127.0.0.1"); c.setPort(1); });
+    EXPECT_FALSE(net.connect() || net.connected());
     EXPECT_EQ(net.lastError(), "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:1.");
     const RpcResult r = net.call("GetParamPerc");
     EXPECT_EQ(std::tuple(r.ok, r.code, r.error), std::tuple(false, int(RpcResult::kConnectionFailed), net.lastError()));
@@ -245,20 +225,16 @@ TEST_F(NetConnectionTest, AStreamedListThatFailsMidwayIsAnInterruptionNeverAShor
 TEST_F(NetConnectionTest, CompressionIsAskedAwayFromLoopbackAndChangesNothingReceived) {
     NetConnection away;
     EXPECT_FALSE(away.asksCompressed());  // 127.0.0.1 by default
-    for (const auto& [host, asks] : {std::pair("localhost", false), std::pair("filial-centro.rede.local", true),
-                                     std::pair("10.0.0.7", true)}) {
+    for (const auto& [host, asks] : {std::pair("localhost", false), {"filial-centro.rede.local", true}, {"10.0.0.7", true}}) {
         away.setHost(host);
         EXPECT_EQ(away.asksCompressed(), asks) << host;
     }
 
     const Packet sent = samplePacket(50000);
-    net.setAskCompressed(true);
-    const RpcResult zipped = net.call("TestPacket", {QVariant::fromValue(sent)});
-    net.setAskCompressed(false);
-    const RpcResult plain = net.call("TestPacket", {QVariant::fromValue(sent)});
-    ASSERT_TRUE(zipped.ok && plain.ok) << zipped.error.toStdString() << plain.error.toStdString();
-    EXPECT_EQ(zipped.value.value<Packet>().rows, plain.value.value<Packet>().rows);
-    EXPECT_EQ(plain.value.value<Packet>().rows, sent.rows);
+    for (bool compressed : {true, false}) {
+        net.setAskCompressed(compressed);
+        EXPECT_EQ(net.getPacket("TestPacket", {QVariant::fromValue(sent)}).rows, sent.rows) << compressed;
+    }
 
     auto post = [&](int rows, const QString& accept) {
         const QJsonObject request{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "TestPacket"},
@@ -285,8 +261,14 @@ protected:
     TestServer server_;
 };
 
-TEST_P(TransportTest, MalformedRequestsGetTheirErrorAndTheServerGoesOn) {
+// Each malformed request and each failure of a method gets its error, with nothing of the
+// server's detail, and the server goes on.
+TEST_P(TransportTest, MalformedRequestsAndFailuresGetTheirErrorWithoutServerDetail) {
     const QString malformed = "Requisição JSON-RPC malformada.", invalid = "Requisição JSON-RPC inválida.";
+    const QString internal = "Erro interno do servidor.";
+    const auto fail = [](const char* how) {
+        return R"({"jsonrpc":"2.0","id":1,"method":"TestFail","params":[")" + QByteArray(how) + "\"]}";
+    };
     const std::tuple<QByteArray, int, QString> cases[] = {
         {R"({"jsonrpc":"2.0","id":1,"method":)", -32700, malformed},
         {"", -32700, malformed},
@@ -297,6 +279,8 @@ TEST_P(TransportTest, MalformedRequestsGetTheirErrorAndTheServerGoesOn) {
         {R"({"jsonrpc":"2.0","id":1,"method":"GetNada","params":[]})", -32601, "Método desconhecido: GetNada."},
         {R"({"jsonrpc":"2.0","id":1,"method":"TestKinds","params":[1]})", -32602, "O método TestKinds espera 5 argumentos; recebeu 1."},
         {R"({"jsonrpc":"2.0","id":1,"method":"TestEcho","params":[]})", -32602, "O método TestEcho espera 1 argumento; recebeu 0."},
+        {fail("method"), -32010, "Proposta não encontrada."}, {fail("sql"), -32603, internal},
+        {fail("std"), -32603, internal}, {fail("open"), -32603, internal},
     };
     for (const auto& [body, code, message] : cases) {
         const HttpReply reply = server_.post(body);
@@ -305,6 +289,9 @@ TEST_P(TransportTest, MalformedRequestsGetTheirErrorAndTheServerGoesOn) {
                   std::tuple(200, code, message)) << body.toStdString();
         expectStillServing();
     }
+    // The thread that hit the engine error got a working connection back, and nothing
+    // stayed half-done in a transaction.
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(server_.call("TestFail", {"none"}).value("result").toString(), "ok");
 }
 
 // Each argument read through its typed accessor: its usual spellings taken, another kind
@@ -344,46 +331,126 @@ TEST_P(TransportTest, ArgumentsAcceptTheirUsualSpellingsAndOtherKindsAreRefusedC
     expectStillServing();
 }
 
-TEST_P(TransportTest, FailuresAreMappedWithoutLeakingServerDetail) {
-    for (const auto& [how, code, message] : {std::tuple("method", -32010, "Proposta não encontrada."),
-                                             std::tuple("sql", -32603, "Erro interno do servidor."),
-                                             std::tuple("std", -32603, "Erro interno do servidor."),
-                                             std::tuple("open", -32603, "Erro interno do servidor.")}) {
-        const QJsonObject e = error(server_.call("TestFail", {how}));
-        EXPECT_EQ(std::pair(e.value("code").toInt(), e.value("message").toString()), std::pair(code, QString(message))) << how;
-        expectStillServing();
-    }
-    // The thread that hit the engine error got a working connection back, and nothing
-    // stayed half-done in a transaction.
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(server_.call("TestFail", {"none"}).value("result").toString(), "ok");
-}
-
-TEST_P(TransportTest, BatchesAnswerEveryRequestButNotifications) {
-    const QByteArray body =
-        R"([{"jsonrpc":"2.0","id":"a","method":"TestEcho","params":[1]},
-            {"jsonrpc":"2.0","method":"TestEcho","params":[2]},
-            {"jsonrpc":"2.0","id":3,"method":"Nada","params":[]}])";
-    const QJsonArray replies = QJsonDocument::fromJson(server_.post(body).body).array();
+// Batches answer every request but notifications; the health page needs no session.
+TEST_P(TransportTest, BatchesAnswerEveryRequestButNotificationsAndHealthNeedsNoSession) {
+    const QJsonArray replies = QJsonDocument::fromJson(server_.post(R"([{"jsonrpc":"2.0","id":"a","method":"TestEcho","params":[1]},
+            {"jsonrpc":"2.0","method":"TestEcho","params":[2]}, {"jsonrpc":"2.0","id":3,"method":"Nada","params":[]}])").body).array();
     ASSERT_EQ(replies.size(), 2);
     EXPECT_EQ(std::tuple(replies[0].toObject().value("id").toString(), replies[0].toObject().value("result").toInt(),
                          replies[1].toObject().value("id").toInt(), error(replies[1].toObject()).value("code").toInt()),
               std::tuple(QString("a"), 1, 3, -32601));
-
     const HttpReply onlyNotification = server_.post(R"({"jsonrpc":"2.0","method":"TestEcho","params":[2]})");
-    EXPECT_EQ(onlyNotification.status, 204);
-    EXPECT_TRUE(onlyNotification.body.isEmpty());
-}
+    EXPECT_EQ(std::pair(onlyNotification.status, onlyNotification.body), std::pair(204, QByteArray()));
 
-TEST_P(TransportTest, HealthReportsTheDatabaseAndItsSchemaWithoutASession) {
     const HttpReply reply = httpGet("127.0.0.1", server_.port(), "/health");
-    EXPECT_EQ(reply.status, 200);
     const QJsonObject health = QJsonDocument::fromJson(reply.body).object();
-    EXPECT_EQ(std::tuple(health.value("estado").toString(), health.value("banco").toString(),
+    EXPECT_EQ(std::tuple(reply.status, health.value("estado").toString(), health.value("banco").toString(),
                          health.value("esquema").toInt(), health.value("esquemaPrograma").toInt()),
-              std::tuple(QString("ok"), QString(GetParam() == Backend::Sqlite ? "sqlite" : "postgresql"),
+              std::tuple(200, QString("ok"), QString(GetParam() == Backend::Sqlite ? "sqlite" : "postgresql"),
                          server::latestSchemaVersion(), server::latestSchemaVersion()));
 }
 
 COT_ON_EVERY_BACKEND(TransportTest);
+
+// A session that ends while the operator works: the desktop renews it (the shell asks for
+// the password again) and sends the refused call again, so nothing typed is lost.
+class SessionRenewal : public ::testing::Test {
+protected:
+    void TearDown() override {
+        rpc_channel::setSessionRenewer({});
+        rpc_channel::setSessionToken({});
+    }
+    // A connection presenting the desktop's session, which the server has just ended; the
+    // operator asked again renews it (`renews`) or gives up.
+    std::unique_ptr<NetConnection> desktopConnection(bool renews) {
+        const QByteArray ended = server.openSession("VENDEDOR");
+        server.callAs(ended, "FechaSessao");
+        rpc_channel::setSessionToken(ended);
+        rpc_channel::setSessionRenewer([this, renews] {
+            ++asked;
+            if (renews) rpc_channel::setSessionToken(server.openSession("VENDEDOR"));
+            return renews;
+        });
+        auto net = std::make_unique<NetConnection>();
+        net->setPort(server.port());
+        return net;
+    }
+    TestServer server{{.seed = true}};
+    int asked = 0;
+};
+
+TEST_F(SessionRenewal, AnEndedSessionIsRenewedOnceAndTheRefusedSaveSentAgain) {
+    auto net = desktopConnection(true);
+    const auto package = [&] {
+        return server.db().scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}).toDouble();
+    };
+    const double before = package();
+    const Delta change{{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2},
+                        {"VRPACOTESERV", FieldType::Float, 0}},
+                       {{ChangeOp::Update, {nr(2), "01", before}, {nr(2), "01", before + 10}}}};
+    const RpcResult saved = net->call("SetProposta", {QVariant::fromValue(change)});
+    ASSERT_TRUE(saved.ok) << saved.error.toStdString();
+    EXPECT_EQ(asked, 1);
+    EXPECT_DOUBLE_EQ(package(), before + 10) << "applied once";
+    EXPECT_EQ(net->calls(), 1) << "one call for whoever watches the screen's calls";
+    EXPECT_TRUE(net->call("GetParamPerc").ok);
+    EXPECT_EQ(asked, 1) << "the new session goes on";
+}
+
+TEST_F(SessionRenewal, WhenTheOperatorGivesUpTheCallFailsAsBefore) {
+    auto net = desktopConnection(false);
+    EXPECT_EQ(net->call("GetParamPerc").code, RpcResult::kSessionEnded);
+    EXPECT_EQ(asked, 1);
+    // A connection with its own token (tools, tests) is never renewed behind its back.
+    NetConnection own;
+    own.setPort(server.port());
+    own.setToken(QByteArray(43, 'A'));
+    EXPECT_EQ(own.call("GetParamPerc").code, RpcResult::kSessionEnded);
+    EXPECT_EQ(asked, 1);
+}
+
+// The server's clock: GetDataHoraServ on both engines as the transport writes dates, and the
+// desktop's clock that reads it once and carries it forward without asking again.
+TEST_P(TransportTest, TheServersClockIsAnsweredAsTheTransportWritesDates) {
+    EXPECT_EQ(server_.call("GetDataHoraServ").value("result").toString(), "2026-12-06T10:00:00.000");
+    Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2027, 2, 28), QTime(23, 59, 59, 250))));
+    server_.connection().setToken(server_.openSession(server_.operatorCode()));  // the first one is long gone
+    EXPECT_EQ(server_.connection().call("GetDataHoraServ").value.toString(), "2027-02-28T23:59:59.250");
+    EXPECT_EQ(error(server_.call("GetDataHoraServ", {"0001"})).value("code").toInt(), -32602);
+    Clock::setCurrent(nullptr);
+}
+
+TEST(ServerClock, CarriesTheServersTimeForwardByTheLocalCounterAlone) {
+    qint64 ticks = 5'000;
+    const ServerClock clock(QDateTime(QDate(2026, 12, 31), QTime(23, 0)), 5'000, [&] { return ticks; });
+    EXPECT_EQ(clock.now(), QDateTime(QDate(2026, 12, 31), QTime(23, 0)));
+    ticks += 59 * 60'000 + 59'999;
+    EXPECT_EQ(clock.now(), QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999)));
+    ticks += 1;
+    EXPECT_EQ(clock.today(), QDate(2027, 1, 1)) << "the server's midnight, not the desktop's";
+    ticks += 40LL * 86'400'000;
+    EXPECT_EQ(clock.today(), QDate(2027, 2, 10));
+    EXPECT_EQ(clock.now().timeSpec(), Qt::LocalTime) << "compared with dates built on the desktop";
+}
+
+// Out of reach, or an answer that is no date: the reason comes back and the desktop's clock
+// stays. (A good answer installing the server's clock is the sign-in screens' to check.)
+TEST(ServerDate, SynchroniseLeavesTheClockAsItWasWhenTheServersTimeCannotBeRead) {
+    auto own = std::make_shared<FixedClock>(QDateTime(QDate(2026, 10, 1), QTime(8, 0)));
+    Clock::setCurrent(own);
+    NetConnection nowhere;
+    nowhere.setHost("127.0.0.1");
+    nowhere.setPort(1);
+    EXPECT_FALSE(ServerDate::synchronise(nowhere).isEmpty());
+    EXPECT_EQ(&Clock::current(), own.get());
+    // In this process the server reads the same clock slot: it answers from a method of its own.
+    TestServer odd({.fixedClock = false, .methods = [](server::MethodRegistry& r) {
+                        r.add("GetDataHoraServ", 0, server::AccessRule::session(),
+                              [](server::MethodContext&, const server::Args&) -> QJsonValue { return "amanhã"; });
+                    }});
+    EXPECT_EQ(ServerDate::synchronise(odd.connection()), "Data e hora inválidas do servidor de aplicação: \"amanhã\".");
+    EXPECT_EQ(&Clock::current(), own.get());
+    Clock::setCurrent(nullptr);
+}
 
 }  // namespace
