@@ -30,15 +30,9 @@ protected:
     }
 
     // The screen opened on proposal n.
-    void openOn(int n, const QString& version = QStringLiteral("01")) {
-        openScreen();
-        ASSERT_TRUE(select(n, version));
-    }
+    void openOn(int n, const QString& version = QStringLiteral("01")) { openScreen(); ASSERT_TRUE(select(n, version)); }
 
-    void TearDown() override {
-        Cli_cot05000::releaseAll();
-        ScreenFixture::TearDown();
-    }
+    void TearDown() override { Cli_cot05000::releaseAll(); ScreenFixture::TearDown(); }
 
     // Moves the list to a proposal (the load sequence runs as on a click).
     bool select(int n, const QString& version = QStringLiteral("01")) {
@@ -57,11 +51,8 @@ protected:
     QStringList listNumbers() const {
         QStringList out;
         ClientTable& t = screen->proposal();
-        for (int r = 0; r < t.rowCount(); ++r) {
-            ClientTable::RowView view(t, r);
-            out << QString::number(t[QStringLiteral("NRPROPOSFAS")].asString().toLongLong()) + u'/' +
-                       t[QStringLiteral("NRVERPROPFAS")].asString();
-        }
+        for (int r = 0; r < t.rowCount(); ++r)
+            t.withRow(r, [&] { out << QString::number(t["NRPROPOSFAS"].asString().toLongLong()) + u'/' + t["NRVERPROPFAS"].asString(); });
         return out;
     }
 

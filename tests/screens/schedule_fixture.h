@@ -11,7 +11,6 @@
 #include <numeric>
 
 #include "screens/proposal_fixture.h"
-#include "server/storage/database.h"
 #include "support/call_recorder.h"
 #include "ui/date_edit.h"
 #include "ui/db_grid.h"
@@ -27,10 +26,7 @@ inline QDateTime midnightOf(const QDate& d) { return QDateTime(d, QTime(0, 0)); 
 
 class ScheduleFixture : public ProposalFixture {
 protected:
-    struct Stored {
-        QDate due;
-        qint64 cents;
-    };
+    struct Stored { QDate due; qint64 cents; };
 
     Schedule kind = Schedule::Line;
 
@@ -55,9 +51,8 @@ protected:
         kind = Schedule::Line;
         openOn(2);
         ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));
-        ClientTable& lines = widget<ClientTable>("cdsLinProd");
         ASSERT_TRUE(runHandler([&] {
-            ASSERT_TRUE(lines.locate(QStringLiteral("CDLINPPROPINFOR"), code));
+            ASSERT_TRUE(widget<ClientTable>("cdsLinProd").locate(QStringLiteral("CDLINPPROPINFOR"), code));
             lineArea().loadForCurrentLine();
         }));
         calls.attach(screen->net());
@@ -70,10 +65,7 @@ protected:
         calls.attach(screen->net());
     }
     // Line 2001's schedule or proposal 2's package.
-    void open(Schedule k) {
-        if (k == Schedule::Line) openLine("2001");
-        else openPackage();
-    }
+    void open(Schedule k) { k == Schedule::Line ? openLine("2001") : openPackage(); }
 
     bool generate(int count, const QDate& from) {
         countEdit().setText(count ? QString::number(count) : QString());
@@ -82,22 +74,22 @@ protected:
         return runHandler([&] { area().generate(); });
     }
 
-    // What the database holds for a line of proposal 2 (2001 is key 3, 2002 key 4).
+    // What the database holds for a line of proposal 2 (2001 is key 3, 2002 key 4), for the
+    // package of proposal `n`.
     QList<Stored> storedOfLine(int key) {
-        return rows(testServer().db().query(
-            QStringLiteral("SELECT DTVELUSOPEDP, VRVELUSOPEDP FROM VENCLINPPROP WHERE NRPROPOSFAS = :N "
-                           "AND NRVERPROPFAS = '01' AND CDLINPPROP = :L ORDER BY DTVELUSOPEDP"),
-            {{"N", number(2)}, {"L", number(key)}},
-            {{"DTVELUSOPEDP", FieldType::DateTime}, {"VRVELUSOPEDP", FieldType::Float}}));
+        return rows("SELECT DTVELUSOPEDP AS D, VRVELUSOPEDP AS V FROM VENCLINPPROP WHERE CDLINPPROP = :K", key);
     }
-    // What the database holds for the package of proposal `n`.
     QList<Stored> storedOfPackage(int n = 2) {
-        return rows(testServer().db().query(
-            "SELECT DTVENCSERVPROP, VRVENCSERVPROP FROM VENCSERVPROP WHERE NRPROPOSFAS = :N ORDER BY DTVENCSERVPROP",
-            {{"N", number(n)}}, {{"DTVENCSERVPROP", FieldType::DateTime}, {"VRVENCSERVPROP", FieldType::Float}}));
+        return rows("SELECT DTVENCSERVPROP AS D, VRVENCSERVPROP AS V FROM VENCSERVPROP WHERE NRPROPOSFAS = :K", n);
     }
     // Line 2001's or proposal 2's package, as opened by open().
     QList<Stored> stored() { return line() ? storedOfLine(3) : storedOfPackage(); }
+    // A schedule as "dd/mm/yyyy cents ...".
+    static QString shown(const QList<Stored>& rows) {
+        QStringList out;
+        for (const Stored& r : rows) out << r.due.toString("dd/MM/yyyy") + u' ' + QString::number(r.cents);
+        return out.join(u' ');
+    }
     static qint64 sum(const QList<Stored>& rows) {
         return std::accumulate(rows.begin(), rows.end(), qint64(0), [](qint64 s, const Stored& r) { return s + r.cents; });
     }
@@ -105,12 +97,7 @@ protected:
     // Changes a row of the schedule as a user would, through the table.
     bool change(int row, const std::function<void(ClientTable&)>& set) {
         ClientTable& s = schedule();
-        return runHandler([&] {
-            s.setRecNo(row);
-            s.edit();
-            set(s);
-            s.post();
-        });
+        return runHandler([&] { s.setRecNo(row); s.edit(); set(s); s.post(); });
     }
     std::function<void(ClientTable&)> dueOn(const QDate& d) const {
         return [d, f = dueField()](ClientTable& t) { t[f].setAsDateTime(midnightOf(d)); };
@@ -118,13 +105,20 @@ protected:
 
     QString errors() const { return dialogs.errors().join(u'|'); }
 
+    // Proposal 2 dated `d`, as the list will read it.
+    void dateProposal(const QDate& d) {
+        testServer().db().exec("UPDATE PROPOSTAFAS SET DTPROPOSFAS = :D WHERE NRPROPOSFAS = :N",
+                               {{"D", midnightOf(d)}, {"N", number(2)}});
+    }
+
     CallRecorder calls;
 
 private:
-    static QList<Stored> rows(const Packet& p) {
+    QList<Stored> rows(const QString& select, int key) {
         QList<Stored> out;
-        for (int r = 0; r < p.rows.size(); ++r)
-            out.append({p.rows[r].value(0).toDateTime().date(), cents(p.rows[r].value(1).toDouble())});
+        for (const QVariantList& r : testServer().db().query(select + " ORDER BY D", {{"K", number(key)}},
+                                                             {{"D", FieldType::DateTime}, {"V", FieldType::Float}}).rows)
+            out.append({r.value(0).toDateTime().date(), cents(r.value(1).toDouble())});
         return out;
     }
 };

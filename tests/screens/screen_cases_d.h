@@ -21,10 +21,8 @@ inline void typeInCell(TDBGrid& grid, const QString& text) {
 
 // Types each piece into the grid in turn, "\t" being the Tab key.
 inline void typeKeys(TDBGrid& grid, std::initializer_list<const char*> pieces) {
-    for (const char* piece : pieces) {
-        if (QLatin1String(piece) == QLatin1String("\t")) pressKey(grid, Qt::Key_Tab);
-        else typeText(grid, QString::fromUtf8(piece));
-    }
+    for (const char* piece : pieces)
+        QLatin1String(piece) == QLatin1String("\t") ? pressKey(grid, Qt::Key_Tab) : typeText(grid, QString::fromUtf8(piece));
 }
 
 // A field of every row, in the table's order, without moving it.
@@ -50,12 +48,10 @@ inline QStringList sentArgs(const CallRecorder& calls, const QString& method, in
 
 // The texts of version 01 of proposal `number` in their order, as "CODE:order".
 inline QStringList storedTexts(server::Database& db, const QString& number) {
-    const Packet p = db.query(QStringLiteral("SELECT CDTXTPROPFAS, NRORDEMMSG FROM TXTPROPFAS WHERE NRPROPOSFAS = :N "
-                                             "AND NRVERPROPFAS = '01' ORDER BY NRORDEMMSG"),
-                              {{"N", number}});
     QStringList out;
-    for (int r = 0; r < p.rows.size(); ++r)
-        out << p.value(r, "CDTXTPROPFAS").toString() + u':' + QString::number(p.value(r, "NRORDEMMSG").toInt());
+    for (const QVariantList& row : db.query("SELECT CDTXTPROPFAS, NRORDEMMSG FROM TXTPROPFAS WHERE NRPROPOSFAS = :N "
+                                            "AND NRVERPROPFAS = '01' ORDER BY NRORDEMMSG", {{"N", number}}).rows)
+        out << row.value(0).toString() + u':' + QString::number(row.value(1).toInt());
     return out;
 }
 

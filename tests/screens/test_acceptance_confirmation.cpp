@@ -1,6 +1,5 @@
 // The final question before an acceptance: the caller's rows and text, the answer returned
 // to the caller, and the total of a table opened without an approval dialog.
-#include <gtest/gtest.h>
 
 #include "approval/confirmation/acceptance_confirmation.h"
 #include "base/errors.h"
@@ -27,43 +26,33 @@ protected:
         v.displayFormat = QStringLiteral("#,##0.00");
         lines.addField(QStringLiteral("CDLINPPROP"), FieldType::String, 20).visible = false;
         lines.createDataSet();
-        add("Fiscal", 1500);
-        add("Folha", 300.5);
+        for (const auto& [name, value] : {std::pair{"Fiscal", 1500.0}, {"Folha", 300.5}}) {
+            lines.append();
+            lines[QStringLiteral("NMLINPPROP")].setAsString(QString::fromLatin1(name));
+            lines[QStringLiteral("VRLINPROD")].setAsFloat(value);
+            lines.post();
+        }
     }
-    void add(const char* name, double value) {
-        lines.append();
-        lines[QStringLiteral("NMLINPPROP")].setAsString(QString::fromLatin1(name));
-        lines[QStringLiteral("VRLINPROD")].setAsFloat(value);
-        lines.post();
-    }
-    // Answers the window with a button (or closes it when empty) and keeps what it showed.
+    // Answers the window with a button (or closes it when empty) and keeps what it showed,
+    // as "text|total|rows|columns".
     void answer(const QString& button) {
-        runner.expect(
-            [this, button](QWidget& w) {
-                auto& d = static_cast<TfrmConfAceite&>(w);
-                shownText = d.memInforma->text();
-                shownTotal = d.nedTotal->value();
-                shownRows = d.dbgMensagem->model()->rowCount();
-                shownColumns = d.dbgMensagem->model()->columnCount();
-                if (!button.isEmpty()) clickButton(w, button);
-                else w.close();
-            },
-            "frmConfAceite");
+        runner.expect([this, button](QWidget& w) {
+            auto& d = static_cast<TfrmConfAceite&>(w);
+            shown = QStringLiteral("%1|%2|%3|%4").arg(d.memInforma->text()).arg(d.nedTotal->value())
+                          .arg(d.dbgMensagem->model()->rowCount()).arg(d.dbgMensagem->model()->columnCount());
+            button.isEmpty() ? void(w.close()) : void(clickButton(w, button));
+        }, "frmConfAceite");
     }
 
     ClientTable lines{QStringLiteral("cdsLinhaProduto")};
-    QString shownText;
-    double shownTotal = -1;
-    int shownRows = -1, shownColumns = -1;
+    QString shown;
 };
 
-// What the window showed, as "text|total|rows|columns".
 TEST_F(AcceptanceConfirmation, ShowsTheRowsTextAndTotalAndReturnsTheAnswerAlsoThroughTheModulesEntry) {
-    const auto shown = [this] { return QStringLiteral("%1|%2|%3|%4").arg(shownText).arg(shownTotal).arg(shownRows).arg(shownColumns); };
     answer("btnSim");
     EXPECT_EQ(Cli_cot05006::CriaConfAceite(lines, "Confirma?"), mrYes);
     // Only the visible fields; opened without an approval dialog: the table's own total.
-    EXPECT_EQ(shown(), "Confirma?|1800.5|2|2");
+    EXPECT_EQ(shown, "Confirma?|1800.5|2|2");
 
     answer("btnNao");
     EXPECT_EQ(Cli_cot05006::CriaConfAceite(lines, "Confirma?"), mrNo);
@@ -75,20 +64,18 @@ TEST_F(AcceptanceConfirmation, ShowsTheRowsTextAndTotalAndReturnsTheAnswerAlsoTh
     // The module's entry takes a table reference and the text.
     answer("btnSim");
     EXPECT_EQ(Cli_cot05006::IniProc({tableReference(lines), QStringLiteral("Gerar aceite?")}), mrYes);
-    EXPECT_EQ(shown(), "Gerar aceite?|1800.5|2|2");
+    EXPECT_EQ(shown, "Gerar aceite?|1800.5|2|2");
     EXPECT_THROW(Cli_cot05006::IniProc({QVariant(0), QStringLiteral("x")}), UserError);
     EXPECT_EQ(runner.shown().size(), 4);
 
     // The total follows the table's filter; an empty one shows zero.
-    lines.setFilter(QStringLiteral("VRLINPROD > 1000"));
-    lines.setFiltered(true);
-    answer("btnSim");
-    Cli_cot05006::CriaConfAceite(lines, "x");
-    EXPECT_EQ(shown(), "x|1500|1|2");
-    lines.setFilter(QStringLiteral("VRLINPROD > 5000"));
-    answer("btnNao");
-    Cli_cot05006::CriaConfAceite(lines, "x");
-    EXPECT_EQ(shown(), "x|0|0|2");
+    for (const auto& [filter, expected] : {std::pair{"VRLINPROD > 1000", "x|1500|1|2"}, {"VRLINPROD > 5000", "x|0|0|2"}}) {
+        lines.setFilter(QString::fromLatin1(filter));
+        lines.setFiltered(true);
+        answer("btnNao");
+        Cli_cot05006::CriaConfAceite(lines, "x");
+        EXPECT_EQ(shown, expected);
+    }
 }
 
 }  // namespace

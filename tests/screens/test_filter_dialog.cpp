@@ -1,15 +1,11 @@
 // The proposal filter: the arguments it sends, its checks with their focus, the criteria
 // it keeps between openings and the reload of the proposal list.
-#include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QTemporaryDir>
 
-#include "dialogs/filter_criteria.h"
-#include "dialogs/filter_reload.h"
 #include "screens/list_cases.h"
 #include "screens/proposal_fixture.h"
-#include "services/settings_store.h"
 #include "services/session.h"
 #include "ui/busy_animation.h"
 #include "ui/buttons.h"
@@ -26,10 +22,8 @@ namespace {
 TEST(FilterArgumentsFromCriteria, StatusesContractsDatesAndTheirOrder) {
     TFILTRO f;  // as created: every status and every contract
     FilterArguments a = filterArguments(f);
-    EXPECT_EQ(a.stVencidas + a.stValida + a.stAvencer, "");
-    EXPECT_EQ(a.stContrato, "T");
-    EXPECT_EQ(a.stCliente, "T");
-    EXPECT_EQ(a.stDataPro, "T");
+    EXPECT_EQ(QStringList({a.stVencidas + a.stValida + a.stAvencer, a.stContrato, a.stCliente, a.stDataPro}),
+              QStringList({"", "T", "T", "T"}));
 
     const auto statuses = [&f](const TDADOSSTATUS& boxes) {
         f.DADOSSTATUS = boxes;
@@ -79,19 +73,12 @@ protected:
     }
     // Opens the filter; `fill` acts on the shown dialog and then confirms it.
     void confirmWith(const std::function<void(TfrmFiltroPropComercial&)>& fill) {
-        show([fill](TfrmFiltroPropComercial& f) {
-            fill(f);
-            clickButton(*f.sbtConfirma);
-        });
+        show([fill](TfrmFiltroPropComercial& f) { fill(f); clickButton(*f.sbtConfirma); });
     }
     // A confirmation the dialog refuses: `fill` acts on it, Confirm must show `error` with
     // the dialog still open and the focus on `focused` ("" when not checked); Cancel then
     // puts the last confirmed criteria back for the next case.
-    struct Refusal {
-        std::function<void(TfrmFiltroPropComercial&)> fill;
-        QString error;
-        QString focused;
-    };
+    struct Refusal { std::function<void(TfrmFiltroPropComercial&)> fill; QString error, focused; };
     void expectRefused(const Refusal& c) {
         dialogs.clearShown();
         QString focused;
@@ -105,20 +92,14 @@ protected:
         });
         EXPECT_TRUE(open) << c.error.toStdString();
         EXPECT_EQ(dialogs.errors().value(0), c.error);
-        if (!c.focused.isEmpty()) {
-            EXPECT_EQ(focused, c.focused) << c.error.toStdString();
-        }
+        EXPECT_EQ(c.focused.isEmpty() ? QString() : focused, c.focused) << c.error.toStdString();
     }
 };
 
-TEST_F(ProposalFilter, ChecksRunInOrderAndFocusTheOffendingControlAPartlyTypedDateIncluded) {
+TEST_F(ProposalFilter, ChecksRunInOrderAndFocusTheOffendingControlAPartlyTypedDateIncludedAndEqualDatesPass) {
     openScreen();
     // Typed from the edit's start, the focus staying in it until Confirm.
-    const auto typeDate = [&](TDateEditPlus* edit, const QString& text) {
-        focusWidget(*edit);
-        edit->home(false);
-        typeText(*edit, text);
-    };
+    const auto typeDate = [&](TDateEditPlus* edit, const QString& text) { focusWidget(*edit); edit->home(false); typeText(*edit, text); };
     const QDate d1(2026, 11, 1), d2(2026, 11, 30);
     const Refusal cases[] = {
         {[&](auto& f) { f.depDataCadFin->setDate(d2); }, "Data inicial de cadastro deve ser informada.", "depDataCadIni"},
@@ -140,14 +121,10 @@ TEST_F(ProposalFilter, ChecksRunInOrderAndFocusTheOffendingControlAPartlyTypedDa
     };
     for (const Refusal& c : cases) expectRefused(c);
     EXPECT_EQ(listNumbers().size(), 14) << "nothing was ever confirmed";
-}
 
-TEST_F(ProposalFilter, AnEndDateEqualToTheStartIsAccepted) {
-    openScreen();
-    confirmWith([](TfrmFiltroPropComercial& f) {
-        f.depDataCadIni->setDate(QDate(2026, 12, 4));
-        f.depDataCadFin->setDate(QDate(2026, 12, 4));
-    });
+    // An end date equal to the start is accepted.
+    dialogs.clearShown();
+    confirmWith([](TfrmFiltroPropComercial& f) { f.depDataCadIni->setDate(QDate(2026, 12, 4)); f.depDataCadFin->setDate(QDate(2026, 12, 4)); });
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(listNumbers(), QStringList{"5/01"}) << "the one proposal of 04/12/2026";
 }
@@ -156,9 +133,7 @@ TEST_F(ProposalFilter, AnEndDateEqualToTheStartIsAccepted) {
 TEST_F(ProposalFilter, TheClientsDecisionAndTheClosedStatusesNarrowTheList) {
     storeClosedVersions(testServer().db());
     openScreen();
-    confirmWith([](TfrmFiltroPropComercial& f) {
-        f.cbbDecisaoCliente->setCurrentText("Aceita pelo cliente");
-    });
+    confirmWith([](TfrmFiltroPropComercial& f) { f.cbbDecisaoCliente->setCurrentText("Aceita pelo cliente"); });
     EXPECT_EQ(listNumbers(), QStringList({"6/03"}));
     EXPECT_EQ(filter().Filtro.DADOSDECISAO.stDecisao, "A");
     confirmWith([](TfrmFiltroPropComercial& f) {
@@ -176,20 +151,15 @@ TEST_F(ProposalFilter, ReloadKeepsTheCurrentProposalAndAnEmptyListClosesTheChild
         f.ckbLuManut->setChecked(true);
         EXPECT_FALSE(f.ckbContTodas->isChecked()) << "a kind unchecks \"Todas\"";
     });
-    EXPECT_TRUE(screen->filterUsed());
-    EXPECT_EQ(filter().argumentos.stContrato, "M");
+    EXPECT_TRUE(screen->filterUsed() && filter().argumentos.stContrato == "M");
     for (const QString& n : listNumbers()) EXPECT_FALSE(n.startsWith("3/") || n.startsWith("5/")) << n.toStdString();
     EXPECT_EQ(screen->NR(), number(9));
 
     ASSERT_TRUE(menu(screen->menus().mnuTexto));
     confirmWith([](TfrmFiltroPropComercial& f) { f.edtReferencia->setText("nenhuma proposta assim"); });
-    EXPECT_EQ(screen->proposal().recordCount(), 0);
-    EXPECT_EQ(screen->pgcPadrao->activePage(), screen->tshPadrao);
-    for (ProposalArea* area : {static_cast<ProposalArea*>(&screen->area<ProductLineArea>()),
-                               static_cast<ProposalArea*>(&screen->area<LineSystemsArea>()),
-                               static_cast<ProposalArea*>(&screen->area<LineInstallmentsArea>()),
-                               static_cast<ProposalArea*>(&screen->area<ServicesArea>()),
-                               static_cast<ProposalArea*>(&screen->area<TextsArea>())})
+    EXPECT_TRUE(screen->proposal().recordCount() == 0 && screen->pgcPadrao->activePage() == screen->tshPadrao);
+    for (ProposalArea* area : std::initializer_list<ProposalArea*>{&screen->area<ProductLineArea>(), &screen->area<LineSystemsArea>(),
+             &screen->area<LineInstallmentsArea>(), &screen->area<ServicesArea>(), &screen->area<TextsArea>()})
         for (ClientTable* t : area->tables())
         EXPECT_FALSE(t->active()) << t->name().toStdString();
 }
@@ -209,8 +179,7 @@ TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) 
     TfrmFiltroPropComercial* first = screen->listFilter().dialog();
     for (const bool closeButton : {false, true}) {
         show([closeButton](TfrmFiltroPropComercial& f) {
-            EXPECT_TRUE(f.ckbVencidas->isChecked());
-            EXPECT_EQ(f.edtReferencia->text(), "a");
+            EXPECT_TRUE(f.ckbVencidas->isChecked() && f.edtReferencia->text() == "a");
             f.ckbTodas->setChecked(true);
             EXPECT_FALSE(f.ckbVencidas->isChecked()) << "\"Todas\" unchecks the statuses";
             f.edtReferencia->setText("nenhuma proposta assim");
@@ -234,7 +203,7 @@ TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) 
     EXPECT_EQ(listNumbers(), listed);
 }
 
-TEST_F(ProposalFilter, ListButtonsFollowTheirRadiosAndTheSelectionIsSent) {
+TEST_F(ProposalFilter, ListButtonsFollowTheirRadiosTheSelectionIsSentAndSavedOptionSetsKeepIt) {
     openScreen();
     confirmWith([&](TfrmFiltroPropComercial& f) {
         EXPECT_FALSE(f.sbtListCliente->isEnabled());
@@ -243,7 +212,7 @@ TEST_F(ProposalFilter, ListButtonsFollowTheirRadiosAndTheSelectionIsSent) {
         dialogs.expectPickMany("'11222333000181'");
         clickButton(*f.sbtListCliente);
         EXPECT_EQ(f.stCliente, "'11222333000181'");
-        EXPECT_EQ(f.cdsCliente->fieldByName("NRINSJURCLIE").displayText().isEmpty(), false);
+        EXPECT_FALSE(f.cdsCliente->fieldByName("NRINSJURCLIE").displayText().isEmpty());
     });
     EXPECT_EQ(filter().argumentos.stCliente, "'11222333000181'");
     QStringList numbers = listNumbers();
@@ -253,14 +222,11 @@ TEST_F(ProposalFilter, ListButtonsFollowTheirRadiosAndTheSelectionIsSent) {
     // "Todos" forgets the selection.
     confirmWith([](TfrmFiltroPropComercial& f) {
         f.rbtTodosCliente->setChecked(true);
-        EXPECT_TRUE(f.stCliente.isEmpty());
-        EXPECT_FALSE(f.sbtListCliente->isEnabled());
+        EXPECT_TRUE(f.stCliente.isEmpty() && !f.sbtListCliente->isEnabled());
     });
     EXPECT_EQ(listNumbers().size(), 14);
-}
 
-TEST_F(ProposalFilter, SavedOptionSetsKeepTheSelectionTexts) {
-    openScreen();
+    // A saved option set keeps the selection texts.
     QTemporaryDir folder;
     confirmWith([&](TfrmFiltroPropComercial& f) {
         f.setSettingsStore(SettingsStore(folder.path()));
@@ -274,8 +240,7 @@ TEST_F(ProposalFilter, SavedOptionSetsKeepTheSelectionTexts) {
         EXPECT_TRUE(f.stProspect.isEmpty());
         f.cbbOpcoes->setCurrentText("Zeta");
         clickButton(*f.btfLoadOpc);
-        EXPECT_TRUE(f.rbtListaProspect->isChecked());
-        EXPECT_TRUE(f.sbtListProspect->isEnabled());
+        EXPECT_TRUE(f.rbtListaProspect->isChecked() && f.sbtListProspect->isEnabled());
         EXPECT_EQ(f.stProspect, "'88999000000118'");
     });
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
@@ -286,17 +251,14 @@ TEST_F(ProposalFilter, ReloadWorksWithoutTheDialogAndStopsTheAnimationOnFailure)
     openOn(6, "02");
     EXPECT_TRUE(runHandler([this] { Atualiza_Tela(*screen); }));
     EXPECT_EQ(screen->listFilter().dialog(), nullptr) << "no dialog is needed before the filter is used";
-    EXPECT_EQ(listNumbers().size(), 14);
-    EXPECT_EQ(screen->VER(), "02");
+    EXPECT_EQ(QString::number(listNumbers().size()) + ' ' + screen->VER(), "14 02");
 
     // The server goes away: the error is shown, the list keeps its rows, the animation stops.
     Session::instance().setServer(QStringLiteral("127.0.0.1"), 1);
     screen->net().disconnect();
     EXPECT_FALSE(runHandler([this] { Atualiza_Tela(*screen); }));
-    EXPECT_EQ(dialogs.errors().size(), 1);
-    EXPECT_EQ(busyDepth(), 0);
-    EXPECT_EQ(listNumbers().size(), 14);
-    EXPECT_EQ(screen->VER(), "02");
+    EXPECT_TRUE(dialogs.errors().size() == 1 && busyDepth() == 0);
+    EXPECT_EQ(QString::number(listNumbers().size()) + ' ' + screen->VER(), "14 02");
 }
 
 }  // namespace

@@ -26,30 +26,18 @@ struct Form {
     // The application must exist before the first widget member.
     struct App { App() { ensureApplication(); } } app;
     QWidget window;
-    TPanel* panA;
-    TGroupBox* grbInner;
-    TPanel* panB;
-    TEdit* edtA1;
-    TEdit* edtA2;
-    TEdit* edtB1;
+    TPanel* panA = new TPanel("panA", &window);
+    TGroupBox* grbInner = new TGroupBox("grbInner", panA, "Interno");
+    TPanel* panB = new TPanel("panB", &window);
+    TEdit *edtA1 = new TEdit("edtA1", panA), *edtA2 = new TEdit("edtA2", grbInner), *edtB1 = new TEdit("edtB1", panB);
     QStringList log;
     ScriptedDialogs dialogs;
     ScriptedDialogs::Scope scope{dialogs};
 
     Form() {
-        auto* layout = new QVBoxLayout(&window);
-        panA = new TPanel("panA", &window);
-        grbInner = new TGroupBox("grbInner", panA, "Interno");
-        panB = new TPanel("panB", &window);
-        edtA1 = new TEdit("edtA1", panA);
-        edtA2 = new TEdit("edtA2", grbInner);
-        edtB1 = new TEdit("edtB1", panB);
-        (new QVBoxLayout(panA))->addWidget(edtA1);
-        panA->layout()->addWidget(grbInner);
-        (new QVBoxLayout(grbInner))->addWidget(edtA2);
-        (new QVBoxLayout(panB))->addWidget(edtB1);
-        layout->addWidget(panA);
-        layout->addWidget(panB);
+        for (auto [box, parts] : {std::pair<QWidget*, QList<QWidget*>>{&window, {panA, panB}}, {panA, {edtA1, grbInner}},
+                                  {grbInner, {edtA2}}, {panB, {edtB1}}})
+            for (QWidget* w : parts) (box->layout() ? box->layout() : new QVBoxLayout(box))->addWidget(w);
         for (Control* c : std::initializer_list<Control*>{panA, grbInner, panB, edtA1, edtA2, edtB1}) {
             const QString n = c->name();
             c->onEnter = [this, n] { log << n + ".enter"; };
@@ -61,7 +49,9 @@ struct Form {
 
 }  // namespace
 
-TEST(FocusDispatch, EnterAndExitRunAcrossNestedContainersInOrder) {
+// The events run in order across nested containers; another window's focus does not take
+// the screen's control.
+TEST(FocusDispatch, EnterAndExitRunAcrossNestedContainersInOrderAndADialogDoesNotTakeTheControl) {
     Form f;
     ASSERT_TRUE(focusWidget(*f.edtA1));
     focusWidget(*f.edtA2);
@@ -70,55 +60,48 @@ TEST(FocusDispatch, EnterAndExitRunAcrossNestedContainersInOrder) {
                                   "grbInner.exit", "panA.exit", "panB.enter", "edtB1.enter"}));
     EXPECT_EQ(FocusDispatcher::activeControl(), f.edtB1);
     EXPECT_EQ(Screen::activeControl(), f.edtB1);
+
+    QWidget dialog;
+    auto* other = new TEdit("edtDialog", &dialog);
+    (new QVBoxLayout(&dialog))->addWidget(other);
+    f.log.clear();
+    showAndActivate(dialog);
+    focusWidget(*other);
+    showAndActivate(f.window);
+    focusWidget(*f.edtB1);
+    EXPECT_FALSE(f.log.contains("edtB1.exit") || f.log.contains("edtB1.enter")) << f.log.join(u' ').toStdString();
 }
 
-TEST(FocusDispatch, FailingExitShowsOnceKeepsFocusAndRunsNoEnter) {
+// A failing exit is shown once, keeps the focus and runs no enter; once the handler accepts,
+// the move happens (the containers were never left). A handler that focuses the offending
+// field itself and aborts is silent, its exit not repeated; an enter moving the focus on
+// does not nest.
+TEST(FocusDispatch, FailingAbortingAndFocusMovingHandlers) {
     Form f;
     focusWidget(*f.edtA2);
-    f.edtA2->onExit = [&] {
-        f.log << "edtA2.exit";
-        throw UserError("Índice deve ser informado.");
-    };
+    f.edtA2->onExit = [&] { f.log << "edtA2.exit"; throw UserError("Índice deve ser informado."); };
     f.log.clear();
     focusWidget(*f.edtB1);
     EXPECT_EQ(f.log, QStringList({"edtA2.exit"}));
     EXPECT_EQ(f.dialogs.errors(), QStringList({"Índice deve ser informado."}));
     EXPECT_EQ(f.window.focusWidget(), f.edtA2);
-
-    // Once the handler accepts, the move happens normally (containers were never left).
     f.edtA2->onExit = [&] { f.log << "edtA2.exit"; };
     f.log.clear();
     focusWidget(*f.edtB1);
     EXPECT_EQ(f.log, QStringList({"edtA2.exit", "grbInner.exit", "panA.exit", "panB.enter", "edtB1.enter"}));
-    EXPECT_EQ(f.dialogs.errors().size(), 1);
-}
 
-TEST(FocusDispatch, AbortAfterFocusingTheOffendingFieldIsSilent) {
-    Form f;
-    focusWidget(*f.edtB1);
-    // A validation that focuses another field, shows its message itself and aborts.
-    f.edtB1->onExit = [&] {
-        f.log << "edtB1.exit";
-        f.edtA1->setFocus();
-        throw Abort();
-    };
+    f.edtB1->onExit = [&] { f.log << "edtB1.exit"; f.edtA1->setFocus(); throw Abort(); };
     f.log.clear();
     focusWidget(*f.edtA2);
-    EXPECT_TRUE(f.dialogs.errors().isEmpty());
+    EXPECT_EQ(f.dialogs.errors().size(), 1);
     EXPECT_EQ(f.window.focusWidget(), f.edtA1);
-    // The exit is not repeated; the events of the place the handler chose do run.
     EXPECT_EQ(f.log, QStringList({"edtB1.exit", "panB.exit", "panA.enter", "edtA1.enter"}));
-}
 
-TEST(FocusDispatch, HandlerMovingTheFocusDoesNotNest) {
-    Form f;
+    f.edtB1->onExit = [&] { f.log << "edtB1.exit"; };
     focusWidget(*f.edtB1);
     int enters = 0;
-    f.edtA1->onEnter = [&] {
-        ++enters;
-        f.log << "edtA1.enter";
-        f.edtA2->setFocus();  // skips itself, as screens do to reach the first editable field
-    };
+    // Skips itself, as screens do to reach the first editable field.
+    f.edtA1->onEnter = [&] { ++enters; f.log << "edtA1.enter"; f.edtA2->setFocus(); };
     f.log.clear();
     focusWidget(*f.edtA1);
     EXPECT_EQ(enters, 1);
@@ -127,21 +110,7 @@ TEST(FocusDispatch, HandlerMovingTheFocusDoesNotNest) {
                                   "grbInner.enter", "edtA2.enter"}));
 }
 
-TEST(FocusDispatch, DialogWindowDoesNotTakeTheScreensControl) {
-    Form f;
-    focusWidget(*f.edtA1);
-    QWidget dialog;
-    auto* other = new TEdit("edtDialog", &dialog);
-    (new QVBoxLayout(&dialog))->addWidget(other);
-    f.log.clear();
-    showAndActivate(dialog);
-    focusWidget(*other);
-    showAndActivate(f.window);
-    focusWidget(*f.edtA1);
-    EXPECT_FALSE(f.log.contains("edtA1.exit") || f.log.contains("edtA1.enter")) << f.log.join(u' ').toStdString();
-}
-
-TEST(ErrorBoundary, ShowsErrorsAndSwallowsAbortsAndAClickHandlersFailureNeverEscapes) {
+TEST(Screen, ErrorBoundaryShowsErrorsSwallowsAbortsAndCatchesClicksBusyCursorAndChildEnabling) {
     ensureApplication();
     ScriptedDialogs dialogs;
     ScriptedDialogs::Scope scope(dialogs);
@@ -152,9 +121,22 @@ TEST(ErrorBoundary, ShowsErrorsAndSwallowsAbortsAndAClickHandlersFailureNeverEsc
     button.onClick = [] { throw std::logic_error("falhou"); };
     button.click();
     EXPECT_EQ(dialogs.errors(), QStringList({"Data inválida.", "Erro: disco cheio", "Erro inesperado.", "Erro: falhou"}));
+
+    // The cursor while busy; children enabled and disabled below a panel that stays enabled.
+    { HourGlass busy; EXPECT_EQ(Screen::cursor(), -11); }
+    EXPECT_EQ(Screen::cursor(), 0);
+
+    TPanel panel("panVenc");
+    auto* edit = new TEdit("edt", &panel);
+    auto* deep = new TEdit("deep", new TPanel("inner", &panel));
+    const auto enabled = [&] { return QList<bool>({panel.isEnabled(), edit->isEnabled(), deep->isEnabled()}); };
+    SetChildEnabled(&panel, false);
+    EXPECT_EQ(enabled(), QList<bool>({true, false, false}));
+    SetChildEnabled(&panel, true);
+    EXPECT_EQ(enabled(), QList<bool>({true, true, true}));
 }
 
-TEST(PageControl, UserChangesAskFirstCodeChangesAreSilent) {
+TEST(PageControlAndMenus, UserPageChangesAskFirstCodeChangesAreSilentAndEntriesHaveToolbarMirrorsAndPopups) {
     ensureApplication();
     TPageControl pgc("pgcPadrao");
     auto* list = new TTabSheet("tshPadrao", &pgc, "Proposta");
@@ -187,19 +169,15 @@ TEST(PageControl, UserChangesAskFirstCodeChangesAreSilent) {
     EXPECT_EQ(now(), std::pair(list, 2));
     pgc.tabBar()->setCurrentIndex(1);  // keyboard or click on another tab
     EXPECT_EQ(now(), std::pair(form, 3));
-}
 
-TEST(Menus, EntriesToolbarMirrorAndPopup) {
-    ensureApplication();
+    // Menu entries, their toolbar mirror and a popup.
     QWidget window;
     TMainMenu menu("mnuMenu", &window);
-    TMenuItem* file = menu.add("mnuArquivo", "&Arquivo");
-    TMenuItem* filter = file->add("mnuFiltro", "&Filtrar");
+    TMenuItem* filter = menu.add("mnuArquivo", "&Arquivo")->add("mnuFiltro", "&Filtrar");
     filter->setShortcut("Ctrl+L");
     int clicks = 0;
     filter->onClick = [&] { ++clicks; };
-    EXPECT_EQ(filter->shortcut(), QKeySequence("Ctrl+L"));
-    EXPECT_EQ(menu.find("MNUFILTRO"), filter);
+    EXPECT_TRUE(filter->shortcut() == QKeySequence("Ctrl+L") && menu.find("MNUFILTRO") == filter);
 
     TSpeedButton button("sbtFiltro", &window);
     button.mirror(filter);
@@ -224,23 +202,4 @@ TEST(Menus, EntriesToolbarMirrorAndPopup) {
     EXPECT_EQ(chosen, QStringList({"3:Remover Anexos..."}));
     popup.clear();
     EXPECT_EQ(popup.count(), 0);
-}
-
-TEST(Screen, CursorAndChildEnabling) {
-    ensureApplication();
-    {
-        HourGlass busy;
-        EXPECT_EQ(Screen::cursor(), -11);
-    }
-    EXPECT_EQ(Screen::cursor(), 0);
-
-    TPanel panel("panVenc");
-    auto* edit = new TEdit("edt", &panel);
-    auto* inner = new TPanel("inner", &panel);
-    auto* deep = new TEdit("deep", inner);
-    const auto enabled = [&] { return QList<bool>({panel.isEnabled(), edit->isEnabled(), deep->isEnabled()}); };
-    SetChildEnabled(&panel, false);
-    EXPECT_EQ(enabled(), QList<bool>({true, false, false}));
-    SetChildEnabled(&panel, true);
-    EXPECT_EQ(enabled(), QList<bool>({true, true, true}));
 }

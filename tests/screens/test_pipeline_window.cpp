@@ -1,7 +1,6 @@
 // The "Painel de Propostas" window over the proposal screen: the figures it shows being the
 // server's, the chart's months and statuses, a bar or a status row listing exactly those
 // proposals on the screen, the filter criteria a click sets, and the salesperson box.
-#include <gtest/gtest.h>
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -10,7 +9,6 @@
 #include <QStackedBarSeries>
 #include <QTest>
 
-#include "dialogs/pipeline/pipeline_drill.h"
 #include "dialogs/pipeline/pipeline_launch.h"
 #include "dialogs/pipeline/pipeline_window.h"
 #include "screens/list_cases.h"
@@ -27,12 +25,9 @@ namespace {
 class PipelineWindow : public ProposalFixture {
 protected:
     // The server's reply for the window's default period and every salesperson.
-    Packet serverFigures() {
-        return screen->net().getPacket("GetPainelPropostas", {"0001", "01/01/2026", "06/12/2026", ""});
-    }
+    Packet serverFigures() { return screen->net().getPacket("GetPainelPropostas", {"0001", "01/01/2026", "06/12/2026", ""}); }
     static Packet group(const Packet& p, const QString& name) {
-        Packet out;
-        out.fields = p.fields;
+        Packet out{p.fields, {}};
         for (const QVariantList& row : p.rows)
             if (row.value(p.indexOf("NMGRUPO")).toString() == name) out.rows << row;
         return out;
@@ -58,16 +53,14 @@ protected:
     }
 };
 
-TEST_F(PipelineWindow, ShowsTheServersFiguresAndAMonthlyChartAndABarListsItsProposals) {
+TEST_F(PipelineWindow, ShowsTheServersFiguresAndAMonthlyChartAndABarOrARowListsItsProposals) {
     signInAs("GERENTE");
     QString month;
     int expectedCount = -1;
     openOn([&](TfrmPainelPropostas& w) {
-        EXPECT_EQ(w.windowTitle(), "Painel de Propostas");
-        EXPECT_EQ(w.edtDe->text(), "01/01/2026");
-        EXPECT_EQ(w.edtAte->text(), "06/12/2026");
+        EXPECT_EQ(QStringList({w.windowTitle(), w.edtDe->text(), w.edtAte->text(), w.cbbVendedor->itemText(0)}),
+                  QStringList({"Painel de Propostas", "01/01/2026", "06/12/2026", "Todos"}));
         EXPECT_FALSE(w.cbbVendedor->isHidden()) << "the manager chooses among the salespeople";
-        EXPECT_EQ(w.cbbVendedor->itemText(0), "Todos");
 
         const Packet figures = serverFigures();
         const Packet statuses = group(figures, "SITUACAO");
@@ -78,8 +71,8 @@ TEST_F(PipelineWindow, ShowsTheServersFiguresAndAMonthlyChartAndABarListsItsProp
         ASSERT_GT(sellers.rows.size(), 0);
         for (const char* field : {"DSCHAVE", "QTPROPOSTAS"}) EXPECT_EQ(column(w.cdsVendedor->data(), field), column(sellers, field));
         EXPECT_EQ(w.cbbVendedor->count(), sellers.rows.size() + 1);
-        EXPECT_TRUE(w.lblConversao->caption().startsWith("Conversão: ")) << w.lblConversao->caption().toStdString();
-        EXPECT_TRUE(w.lblDiasDecisao->caption().startsWith("Tempo médio até a decisão: "));
+        EXPECT_TRUE(w.lblConversao->caption().startsWith("Conversão: ") &&
+                    w.lblDiasDecisao->caption().startsWith("Tempo médio até a decisão: "));
 
         // One category per month of the period, one set per status in the server's order.
         const Packet months = group(figures, "MES");
@@ -89,25 +82,19 @@ TEST_F(PipelineWindow, ShowsTheServersFiguresAndAMonthlyChartAndABarListsItsProp
         EXPECT_EQ(axis->categories(), column(months, "DSCHAVE"));
         EXPECT_EQ(axis->categories().first(), "jan/2026");
         const QList<QBarSet*> sets = w.serMeses->barSets();
-        ASSERT_EQ(sets.size(), 7);
         QStringList labels;
         for (QBarSet* s : sets) labels << s->label();
-        EXPECT_EQ(labels, column(statuses, "DSCHAVE"));
+        ASSERT_EQ(labels, column(statuses, "DSCHAVE"));
         EXPECT_EQ(sets[2]->color(), TfrmPainelPropostas::statusColour("X"));
 
         // Each segment is the server's count for the month and status.
         const Packet cells = group(figures, "MES_SITUACAO");
         for (int r = 0; r < cells.rows.size(); ++r) {
             const QStringList key = cells.value(r, "CDCHAVE").toString().split('|');
-            const int m = int(w.months.indexOf(key[0]));
-            const int s = int(TfrmPainelPropostas::statusCodes().indexOf(key[1]));
-            ASSERT_GE(m, 0);
-            ASSERT_GE(s, 0);
+            const int m = int(w.months.indexOf(key[0])), s = int(TfrmPainelPropostas::statusCodes().indexOf(key[1]));
+            ASSERT_TRUE(m >= 0 && s >= 0) << key.join('|').toStdString();
             EXPECT_EQ(sets[s]->at(m), cells.value(r, "QTPROPOSTAS").toDouble()) << key.join('|').toStdString();
-            if (key[1] == "X" && month.isEmpty()) {
-                month = key[0];
-                expectedCount = cells.value(r, "QTPROPOSTAS").toInt();
-            }
+            if (key[1] == "X" && month.isEmpty()) { month = key[0]; expectedCount = cells.value(r, "QTPROPOSTAS").toInt(); }
         }
         ASSERT_FALSE(month.isEmpty()) << "the demo data has expired proposals";
         emit sets[2]->clicked(int(w.months.indexOf(month)));
@@ -115,10 +102,8 @@ TEST_F(PipelineWindow, ShowsTheServersFiguresAndAMonthlyChartAndABarListsItsProp
     });
     EXPECT_EQ(shownValues("IDSITUACAO") + shownValues("DTPROPOSFAS", "yyyy-MM"), QStringList({"X", month}));
     EXPECT_EQ(listNumbers().size(), expectedCount) << "the list holds what the bar counted";
-}
 
-TEST_F(PipelineWindow, ADoubleClickOnAStatusOrASalespersonListsTheProposalsOfItsRow) {
-    signInAs("GERENTE");
+    // A double click on a status row lists the proposals of its row.
     int expired = -1;
     openOn([&](TfrmPainelPropostas& w) {
         ASSERT_TRUE(w.cdsSituacao->locate("CDCHAVE", QVariant("X")));
@@ -161,11 +146,7 @@ TEST_F(PipelineWindow, ASalespersonHasNoSalespersonBox) {
 // client's decision, the salesperson as the list's last argument.
 TEST(PipelineCriteria, MapsStatusesAndMonthsToTheFiltersFields) {
     const QDate from(2026, 1, 15), to(2026, 12, 6);
-    const struct {
-        PipelineDrill drill;
-        QDate start, end;
-        const char *boxes, *decision;
-    } cases[] = {
+    const struct { PipelineDrill drill; QDate start, end; const char *boxes, *decision; } cases[] = {
         {{"X", "2026-12", from, to}, QDate(2026, 12, 1), to, "X", "N"},  // the month ends with the period
         {{"V", "2026-01", from, to}, from, QDate(2026, 1, 31), "V", "N"},  // and starts with it
         {{"E", {}, from, to}, from, to, "E", "N"},
@@ -192,10 +173,9 @@ TEST(PipelineCriteria, MapsStatusesAndMonthsToTheFiltersFields) {
         EXPECT_EQ(args.last().toString(), c.drill.seller.isEmpty() ? "T" : c.drill.seller);
     }
 
-    EXPECT_EQ(TfrmPainelPropostas::defaultStart(QDate(2026, 12, 6)), QDate(2026, 1, 1));
-    EXPECT_EQ(TfrmPainelPropostas::defaultStart(QDate(2026, 3, 31)), QDate(2025, 4, 1));
-    EXPECT_EQ(TfrmPainelPropostas::percentText(0.42), "42,0 %");
-    EXPECT_EQ(TfrmPainelPropostas::daysText(12.5), "12,5");
+    EXPECT_EQ(QList<QDate>({TfrmPainelPropostas::defaultStart(QDate(2026, 12, 6)), TfrmPainelPropostas::defaultStart(QDate(2026, 3, 31))}),
+              QList<QDate>({QDate(2026, 1, 1), QDate(2025, 4, 1)}));
+    EXPECT_EQ(TfrmPainelPropostas::percentText(0.42) + '|' + TfrmPainelPropostas::daysText(12.5), "42,0 %|12,5");
     EXPECT_TRUE(TfrmPainelPropostas::percentText(QVariant()).isEmpty());
 }
 

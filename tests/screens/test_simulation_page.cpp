@@ -35,9 +35,7 @@ protected:
     }
     QStringList verify() {
         QStringList kept;
-        EXPECT_TRUE(runHandler([&] {
-            for (const auto& a : screen->areas()) a->verify(kept);
-        }));
+        EXPECT_TRUE(runHandler([&] { for (const auto& a : screen->areas()) a->verify(kept); }));
         return kept;
     }
     // A value the database holds for proposal 2 (:N) and simulation :S.
@@ -71,21 +69,18 @@ TEST_F(SimulationPage, OrdersAreUniqueInTheVersionAndStoredThreeDigitsWide) {
     typeInCell(simGrid(), "Alternativa A");
     ASSERT_TRUE(simGrid().setSelectedField("NRORDSIMULAPROP"));
     typeInCell(simGrid(), "x2");
-    ASSERT_TRUE(simGrid().inplaceEditor());
-    EXPECT_EQ(simGrid().inplaceEditor()->text(), "2") << "an order takes digits only";
+    EXPECT_EQ(simGrid().inplaceEditor() ? simGrid().inplaceEditor()->text() : QString(), "2") << "an order takes digits only";
     refused("Ordem já cadastrada.", simGrid(), "NRORDSIMULAPROP");
     simTable()["NRORDSIMULAPROP"].setAsString("7");
     simTable()["NMSIMULAPROP"].clear();
     refused("Nome deve ser informado.", simGrid(), "NMSIMULAPROP");
     simTable()["NMSIMULAPROP"].setAsString("Alternativa A");
     ASSERT_TRUE(confirm()) << shown();
-    EXPECT_EQ(simTable().recordCount(), 3);
-    EXPECT_EQ(simTable()["NRORDSIMULAPROP"].asString() + '/' + simTable()["NRSIMULAPROP"].asString(), "007/00003")
-        << "the number the server issued";
+    EXPECT_EQ(QString::number(simTable().recordCount()) + ' ' + simTable()["NRORDSIMULAPROP"].asString() + '/' +
+                  simTable()["NRSIMULAPROP"].asString(), "3 007/00003") << "the number the server issued";
     EXPECT_EQ(sql("SELECT NRORDSIMULAPROP FROM SIMULAPROP WHERE NRPROPOSFAS = :N AND NMSIMULAPROP = :S",
                   "Alternativa A"), "007");
-    EXPECT_EQ(simTable().changeCount(), 0);
-    EXPECT_EQ(lineTable().recordCount(), 0) << "a new simulation has no lines";
+    EXPECT_EQ(simTable().changeCount() + lineTable().recordCount(), 0) << "a new simulation has no lines";
 
     // A new simulation given up (Escape) brings back the lines of the current one.
     ASSERT_TRUE(runHandler([&] { simTable().locate("NRSIMULAPROP", "00002"); }));
@@ -94,27 +89,24 @@ TEST_F(SimulationPage, OrdersAreUniqueInTheVersionAndStoredThreeDigitsWide) {
     EXPECT_EQ(lineTable().recordCount(), 0);
     pressKey(simGrid(), Qt::Key_Escape);
     EXPECT_EQ(simTable().state(), DataSetState::Browse);
-    EXPECT_EQ(simTable()["NRSIMULAPROP"].asString(), "00002");
-    EXPECT_EQ(lineTable().recordCount(), 2);
+    EXPECT_EQ(simTable()["NRSIMULAPROP"].asString() + ' ' + QString::number(lineTable().recordCount()), "00002 2");
 }
 
 // An edited simulation keeps its number and its lines and an unchanged order is not asked;
 // the grids take neither Ctrl+Delete nor a typed line name, and a quantity one comma.
-TEST_F(SimulationPage, AnEditedSimulationKeepsItsNumberAndItsLinesAndTheGridsTakeOnlyTheirKeys) {
+TEST_F(SimulationPage, AnEditedSimulationKeepsItsNumberAndLinesTheGridsTakeOnlyTheirKeysAndADeleteTakesTheLines) {
     openSimulations(2, "00002");
     pressKey(simGrid(), Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(simTable().recordCount(), 2);
     ASSERT_TRUE(focusWidget(lineGrid()));
     pressKey(lineGrid(), Qt::Key_Delete, Qt::ControlModifier);
-    EXPECT_EQ(lineTable().recordCount(), 2);
+    EXPECT_EQ(QList<int>({simTable().recordCount(), lineTable().recordCount()}), QList<int>({2, 2}));
     EXPECT_TRUE(dialogs.shown().empty());
     ASSERT_TRUE(lineGrid().setSelectedField("NMLINPPROP"));
     typeInCell(lineGrid(), "abc");
     EXPECT_EQ(lineTable().state(), DataSetState::Browse);
     ASSERT_TRUE(lineGrid().setSelectedField("QTUTILSIMULINP"));
     typeInCell(lineGrid(), ",1,5,+");
-    ASSERT_TRUE(lineGrid().inplaceEditor());
-    EXPECT_EQ(lineGrid().inplaceEditor()->text(), "1,5");
+    EXPECT_EQ(lineGrid().inplaceEditor() ? lineGrid().inplaceEditor()->text() : QString(), "1,5");
     pressKey(lineGrid(), Qt::Key_Escape);
     pressKey(lineGrid(), Qt::Key_Escape);
 
@@ -124,27 +116,40 @@ TEST_F(SimulationPage, AnEditedSimulationKeepsItsNumberAndItsLinesAndTheGridsTak
     simTable()["NRORDSIMULAPROP"].setAsString("2");  // typed short, the same order
     calls.clear();
     ASSERT_TRUE(confirm()) << shown();
-    EXPECT_FALSE(calls.contains("GetVd_Simulacao")) << calls.methods().join(u' ').toStdString();
-    EXPECT_FALSE(calls.contains("GetMaxNrSimulaProp")) << "an edited simulation keeps its number";
+    EXPECT_FALSE(calls.contains("GetVd_Simulacao") || calls.contains("GetMaxNrSimulaProp"))
+        << "an edited simulation keeps its number: " << calls.methods().join(u' ').toStdString();
     EXPECT_EQ(sql("SELECT NMSIMULAPROP FROM SIMULAPROP WHERE NRPROPOSFAS = :N AND NRSIMULAPROP = :S", "00002"),
               "Cenário completo revisto");
-    EXPECT_EQ(storedLines("00002"), 2);
     EXPECT_EQ(simTable()["NRSIMULAPROP"].asString() + '/' + simTable()["NRORDSIMULAPROP"].asString(), "00002/002");
-    EXPECT_EQ(lineTable().recordCount(), 2) << "its lines are still shown under it";
+    EXPECT_EQ(QList<int>({storedLines("00002"), lineTable().recordCount()}), QList<int>({2, 2})) << "its lines kept";
     EXPECT_DOUBLE_EQ(value("nedTotaLinpSimula"), 10 * 1000 + 2 * 650.5);
+
+    // A delete takes the simulation's lines and shows those of the one now current; refused
+    // (another user deleted it), no line of it stays on show and Cancelar reads the server again.
+    ASSERT_TRUE(remove()) << shown();
+    EXPECT_EQ(QList<int>({storedLines("00002"), simTable().recordCount(), lineTable().recordCount()}), QList<int>({0, 1, 1}));
+    EXPECT_EQ(simTable()["NRSIMULAPROP"].asString() + '/' + lineTable()["NRSIMULAPROP"].asString(), "00001/00001")
+        << "the lines of the simulation now current";
+    EXPECT_DOUBLE_EQ(value("nedTotaLicSimula"), 5000);
+
+    testServer().db().exec("DELETE FROM SIMULAPROP WHERE NRPROPOSFAS = :N AND NRSIMULAPROP = '00001'", {{"N", number(2)}});
+    EXPECT_FALSE(remove());
+    ASSERT_EQ(dialogs.errors().size(), 1);
+    EXPECT_EQ(QList<int>({simTable().changeCount(), lineTable().recordCount()}), QList<int>({1, 0}))
+        << "the delete waits for a second try; no line of the deleted simulation stays on show";
+    EXPECT_DOUBLE_EQ(value("nedTotaLinpSimula"), 0);
+    dialogs.expectConfirm(true);
+    ASSERT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
+    EXPECT_EQ(simTable().changeCount() + simTable().recordCount() + lineTable().recordCount(), 0);
+    EXPECT_DOUBLE_EQ(value("nedTotaLicSimula"), 0);
+    EXPECT_FALSE(screen->mnuIncluir->enabled() && screen->activeTable() == &lineTable())
+        << "no lines without a simulation";
 }
 
-class SimulationLines : public SimulationPage {
-protected:
-    void SetUp() override {
-        SimulationPage::SetUp();
-        // Escrita Fiscal Web at round values.
-        testServer().db().exec("UPDATE LINPPROP SET VRLICENCUSOPROP = 100, VRMENSALIDAPROP = 10 WHERE NRPROPOSFAS = :N "
-                               "AND CDLINPPROPINFOR = '2002'", {{"N", number(2)}});
-    }
-};
-
-TEST_F(SimulationLines, ALineIsListedOnceAndTheTotalsFollowTheQuantities) {
+TEST_F(SimulationPage, ALineIsListedOnceTheTotalsFollowTheQuantitiesItsOrderIsUniqueAndAQuantityRequired) {
+    // Escrita Fiscal Web at round values.
+    testServer().db().exec("UPDATE LINPPROP SET VRLICENCUSOPROP = 100, VRMENSALIDAPROP = 10 WHERE NRPROPOSFAS = :N "
+                           "AND CDLINPPROPINFOR = '2002'", {{"N", number(2)}});
     openSimulations(2, "00001");
     ASSERT_EQ(lineTable().recordCount(), 1);
     // The discounted line is priced at its unit value, in the lines and on the server alike.
@@ -170,9 +175,8 @@ TEST_F(SimulationLines, ALineIsListedOnceAndTheTotalsFollowTheQuantities) {
     EXPECT_DOUBLE_EQ(value("nedTotaMensLinpSimula"), 630);
     // The upper totals add every simulation of the version, as the server totals them.
     EXPECT_EQ(simTable()["NRSIMULAPROP"].asString(), "00001");
-    EXPECT_DOUBLE_EQ(simTable()["VRTOTALICENCUSO"].asFloat(), 5300);
-    EXPECT_DOUBLE_EQ(value("nedTotaLicSimula"), 5300 + 10 * 1000 + 2 * 100);
-    EXPECT_DOUBLE_EQ(value("nedTotaMensSimula"), 630 + 10 * 120 + 2 * 10);
+    EXPECT_EQ(QList<double>({simTable()["VRTOTALICENCUSO"].asFloat(), value("nedTotaLicSimula"), value("nedTotaMensSimula")}),
+              QList<double>({5300, 5300 + 10 * 1000 + 2 * 100, 630 + 10 * 120 + 2 * 10}));
 
     // The same line a second time; without a line; with one the simulation already lists.
     ASSERT_TRUE(include());
@@ -187,10 +191,11 @@ TEST_F(SimulationLines, ALineIsListedOnceAndTheTotalsFollowTheQuantities) {
     ASSERT_TRUE(pickLine("ERP Web completo"));
     EXPECT_FALSE(confirm());
     EXPECT_EQ(dialogs.errors().last(), "Linha de produto já cadastrada.");
-}
 
-TEST_F(SimulationLines, TheLineOrderIsUniqueInItsSimulationAndAQuantityIsRequired) {
-    openSimulations(2, "00002");
+    // The line order is unique in its simulation and a quantity is required.
+    ASSERT_TRUE(runHandler([&] { lineTable().cancel(); }));
+    ASSERT_TRUE(focusWidget(simGrid()));
+    ASSERT_TRUE(runHandler([&] { simTable().locate("NRSIMULAPROP", "00002"); }));
     ASSERT_TRUE(focusWidget(lineGrid()));
     ASSERT_TRUE(runHandler([&] { lineTable().locate("NRORDLINPSIMULA", "002"); }));
     ASSERT_TRUE(lineGrid().setSelectedField("VRTOTASIMULALUSO"));
@@ -208,43 +213,14 @@ TEST_F(SimulationLines, TheLineOrderIsUniqueInItsSimulationAndAQuantityIsRequire
     EXPECT_DOUBLE_EQ(simTable()["VRTOTALICENCUSO"].asFloat(), 10 * 1000 + 4 * 100) << "the server's total, read again";
 }
 
-// A delete takes the simulation's lines and shows those of the one now current; refused
-// (another user deleted it), no line of it stays on show and Cancelar reads the server again.
-TEST_F(SimulationPage, DeletingASimulationTakesItsLinesAndARefusedDeleteShowsNoneOfThem) {
-    openSimulations(2, "00002");
-    ASSERT_EQ(lineTable().recordCount(), 2);
-    ASSERT_TRUE(remove()) << shown();
-    EXPECT_EQ(storedLines("00002"), 0);
-    EXPECT_EQ(simTable().recordCount(), 1);
-    EXPECT_EQ(simTable()["NRSIMULAPROP"].asString() + '/' + lineTable()["NRSIMULAPROP"].asString(), "00001/00001");
-    EXPECT_EQ(lineTable().recordCount(), 1) << "the lines of the simulation now current";
-    EXPECT_DOUBLE_EQ(value("nedTotaLicSimula"), 5000);
-
-    testServer().db().exec("DELETE FROM SIMULAPROP WHERE NRPROPOSFAS = :N AND NRSIMULAPROP = '00001'",
-                           {{"N", number(2)}});
-    EXPECT_FALSE(remove());
-    ASSERT_EQ(dialogs.errors().size(), 1);
-    EXPECT_EQ(simTable().changeCount(), 1) << "the delete waits for a second try";
-    EXPECT_EQ(lineTable().recordCount(), 0) << "no line of the deleted simulation stays on show";
-    EXPECT_DOUBLE_EQ(value("nedTotaLinpSimula"), 0);
-    dialogs.expectConfirm(true);
-    ASSERT_TRUE(runHandler([&] { screen->sbtCancelarClick(); }));
-    EXPECT_EQ(simTable().changeCount() + simTable().recordCount() + lineTable().recordCount(), 0);
-    EXPECT_DOUBLE_EQ(value("nedTotaLicSimula"), 0);
-    EXPECT_FALSE(screen->mnuIncluir->enabled() && screen->activeTable() == &lineTable())
-        << "no lines without a simulation";
-}
-
 TEST_F(SimulationPage, VerifyKeepsTheCursorAndLeavesATableBeingEditedAsItIs) {
     // Nothing listed and the focus off both grids: nothing is read.
     openSimulations(4);
     ASSERT_EQ(simTable().recordCount(), 0);
     ASSERT_TRUE(focusWidget(widget<TNumberEdit>("nedTotaLicSimula")));
     calls.clear();
-    EXPECT_TRUE(verify().isEmpty());
     EXPECT_TRUE(runHandler([&] { screen->sbtVerificarClick(); }));
-    EXPECT_TRUE(calls.isEmpty()) << calls.methods().join(u' ').toStdString();
-    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_TRUE(calls.isEmpty() && dialogs.shown().empty()) << calls.methods().join(u' ').toStdString();
 
     ASSERT_TRUE(select(2));
     ASSERT_TRUE(focusWidget(simGrid()));
@@ -262,12 +238,7 @@ TEST_F(SimulationPage, VerifyKeepsTheCursorAndLeavesATableBeingEditedAsItIs) {
     simTable()["NMSIMULAPROP"].setAsString("Em edição");
     calls.clear();
     EXPECT_EQ(verify(), QStringList{"Simulação"});
-    EXPECT_FALSE(calls.contains("GetSimulacao"));
-    EXPECT_EQ(simTable().state(), DataSetState::Edit);
-    // The command itself says what it kept.
-    EXPECT_TRUE(runHandler([&] { screen->sbtVerificarClick(); }));
-    ASSERT_FALSE(dialogs.informations().isEmpty());
-    EXPECT_TRUE(dialogs.informations().last().endsWith(": Simulação.")) << dialogs.informations().last().toStdString();
+    EXPECT_TRUE(!calls.contains("GetSimulacao") && simTable().state() == DataSetState::Edit);
     EXPECT_EQ(simTable()["NMSIMULAPROP"].asString(), "Em edição");
     ASSERT_TRUE(runHandler([&] { simTable().cancel(); }));
 
@@ -277,8 +248,7 @@ TEST_F(SimulationPage, VerifyKeepsTheCursorAndLeavesATableBeingEditedAsItIs) {
     lineTable()["QTUTILSIMULINP"].setAsFloat(99);
     calls.clear();
     EXPECT_EQ(verify(), QStringList{"Produtos da Simulação"});
-    EXPECT_FALSE(calls.contains("GetProdSimulaLinp"));
-    EXPECT_DOUBLE_EQ(lineTable()["QTUTILSIMULINP"].asFloat(), 99);
+    EXPECT_TRUE(!calls.contains("GetProdSimulaLinp") && lineTable()["QTUTILSIMULINP"].asFloat() == 99);
 }
 
 }  // namespace

@@ -25,10 +25,8 @@ TEST(SystemMarks, TheLineTableIsReadWithoutMovingItDuringAnEdit) {
     line.setData(Packet{fields, {{"0020", ""}, {"0010", ""}}});
     line.edit();
     systems_marks::markOnLine(list, line);
-    EXPECT_EQ(list.lookup(kCode, {QStringLiteral("0010")}, kMark), "T");
-    EXPECT_EQ(list.lookup(kCode, {QStringLiteral("0020")}, kMark), "T");
-    EXPECT_EQ(line.state(), DataSetState::Edit);
-    EXPECT_EQ(line.recNo(), 1);
+    EXPECT_EQ(marksOf(list, kCode, kMark), (Marks{{"0010", "T"}, {"0020", "T"}}));
+    EXPECT_TRUE(line.state() == DataSetState::Edit && line.recNo() == 1);
 }
 
 class SystemsDialog : public PageFixture {
@@ -41,10 +39,7 @@ protected:
         db.exec("DELETE FROM SISTLINPPROP WHERE CDLINPPROP = :L AND CDSISTEMA = 'WEB00003'", {{"L", number(3)}});
         db.exec("DELETE FROM SISTLINPPROP WHERE CDLINPPROP = :L", {{"L", number(9)}});
     }
-    void TearDown() override {
-        dlg.reset();
-        PageFixture::TearDown();
-    }
+    void TearDown() override { dlg.reset(); PageFixture::TearDown(); }
     // The proposal screen on a line's form with that line's systems; with the dialog open
     // on it unless `inserting` (a line being inserted opens it from the screen).
     void onLine(int proposal, const QString& version, const QString& code, bool inserting = false) {
@@ -71,9 +66,7 @@ protected:
         ASSERT_TRUE(dlg->cdsSistema->locate(kCode, code));
         pressKey(*dlg->dbgServico, Qt::Key_Space, m);
     }
-    void check(std::initializer_list<const char*> systems) {
-        for (const char* code : systems) space(code);
-    }
+    void check(std::initializer_list<const char*> systems) { for (const char* code : systems) space(code); }
     QStringList sent(const QString& method, int arg) const { return sentArgs(calls, method, arg); }
     // The systems the database holds for a line, in code order.
     QStringList inDatabase(int line) {
@@ -98,8 +91,7 @@ TEST_F(SystemsDialog, LineSystemsStayFixedTwoSelectAllsLeaveNothingCheckedAndAnA
     EXPECT_EQ(codes(*dlg->cdsSistemaOrdena), (QStringList{"WEB00006", "WEB00003"}));
     QTest::mouseClick(g.horizontalHeader()->viewport(), Qt::LeftButton, {},
                       QPoint(g.horizontalHeader()->sectionViewportPosition(0) + 4, 4));
-    EXPECT_EQ(marks(), kFresh2001);
-    EXPECT_TRUE(dlg->cdsSistemaOrdena->isEmpty());
+    EXPECT_TRUE(marks() == kFresh2001 && dlg->cdsSistemaOrdena->isEmpty());
 
     dialogs.expectFind(
         [&](ClientTable& t) { return &t == dlg->cdsSistema && t.locate(kCode, QStringLiteral("WEB00006")); });
@@ -129,37 +121,27 @@ TEST_F(SystemsDialog, LineSystemsStayFixedTwoSelectAllsLeaveNothingCheckedAndAnA
     EXPECT_EQ(marks(), kFresh2001);
 }
 
-TEST_F(SystemsDialog, AStoredLineGetsTheSystemsInCheckingOrderAfterTheSortedCheck) {
+// A stored line gets the systems in checking order after the sorted check; confirming again
+// after a refusal midway sends only what is missing.
+TEST_F(SystemsDialog, AStoredLineGetsTheSystemsInCheckingOrderAndARetrySendsOnlyWhatIsMissing) {
     onLine(2, "01", "2002");
-    EXPECT_TRUE(focused(*dlg->dbgServico)) << "the list has the focus from the start: Space ticks";
-    EXPECT_TRUE(dlg->rdbWeb->isChecked());
+    EXPECT_TRUE(focused(*dlg->dbgServico) && dlg->rdbWeb->isChecked()) << "the list has the focus from the start: Space ticks";
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(dialogs.errors(), QStringList{"Sistema deve ser selecionado."});
     EXPECT_TRUE(calls.isEmpty());
 
     check({"WEB00003", "WEB00001", "WEB00002"});
+    // Another user turns the line into an access point while the second system goes out.
+    const auto retype = [this](const char* type) {
+        testServer().db().exec("UPDATE LINPPROP SET IDTIPLINPP = :T WHERE CDLINPPROP = :L", {{"T", type}, {"L", number(4)}});
+    };
+    bool refuse = true;
+    calls.setOnCall([&](const QString&, const QVariantList&) { if (refuse && sent("InsereSistema", 3).size() == 2) retype("P"); });
+    dialogs.clearShown();
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(sent("GetVdLinProd", 9), QStringList{"WEB00001 WEB00002 WEB00003 WEB00005"}) << "with the line's own";
     EXPECT_EQ(calls.value(0).args.value(5), QVariant(5.0)) << "users as a number";
-    EXPECT_EQ(sent("InsereSistema", 3), (QStringList{"WEB00003", "WEB00001", "WEB00002"}));
-    EXPECT_FALSE(dlg->isVisible());
-    EXPECT_EQ(ModalRunner::modalResultOf(*dlg), mrOk);
-    EXPECT_EQ(inDatabase(4), (QStringList{"WEB00001", "WEB00002", "WEB00003", "WEB00005"}));
-}
-
-TEST_F(SystemsDialog, ConfirmingAgainAfterARefusalMidwaySendsOnlyWhatIsMissing) {
-    onLine(2, "01", "2002");
-    check({"WEB00003", "WEB00001", "WEB00002"});
-    // Another user turns the line into an access point while the second system goes out.
-    const auto retype = [this](const char* type) {
-        testServer().db().exec("UPDATE LINPPROP SET IDTIPLINPP = :T WHERE CDLINPPROP = :L",
-                               {{"T", type}, {"L", number(4)}});
-    };
-    bool refuse = true;
-    calls.setOnCall([&](const QString&, const QVariantList&) {
-        if (refuse && sent("InsereSistema", 3).size() == 2) retype("P");
-    });
-    clickButton(*dlg->sbtConfirma);
+    EXPECT_EQ(sent("InsereSistema", 3), (QStringList{"WEB00003", "WEB00001"}));
     EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto do tipo ponto de acesso pode possuir apenas um sistema."})
         << "the server's refusal";
     EXPECT_TRUE(dlg->isVisible());
@@ -173,6 +155,7 @@ TEST_F(SystemsDialog, ConfirmingAgainAfterARefusalMidwaySendsOnlyWhatIsMissing) 
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(sent("InsereSistema", 3), (QStringList{"WEB00001", "WEB00002"}));
     EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(ModalRunner::modalResultOf(*dlg), mrOk);
     EXPECT_EQ(inDatabase(4), (QStringList{"WEB00001", "WEB00002", "WEB00003", "WEB00005"}));
 }
 
@@ -180,15 +163,13 @@ TEST_F(SystemsDialog, ConfirmingAgainAfterARefusalMidwaySendsOnlyWhatIsMissing) 
 // makes the client's contract (ERP Web, 10 users, systems 1 to 3), refused, nothing written.
 TEST_F(SystemsDialog, TheWholeResultingConfigurationIsCheckedAgainstTheClientsContract) {
     testServer().db().exec("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) "
-                           "VALUES (:N, '03', :L, 'WEB00001')",
-                           {{"N", number(6)}, {"L", number(9)}});
+                           "VALUES (:N, '03', :L, 'WEB00001')", {{"N", number(6)}, {"L", number(9)}});
     onLine(6, "03", "6001");
     check({"WEB00002", "WEB00003"});
     clickButton(*dlg->sbtConfirma);
     EXPECT_EQ(sent("GetVdLinProd", 9), QStringList{"WEB00001 WEB00002 WEB00003"});
     EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto já cadastrada para o cliente informado."});
-    EXPECT_TRUE(dlg->isVisible());
-    EXPECT_TRUE(sent("InsereSistema", 3).isEmpty());
+    EXPECT_TRUE(dlg->isVisible() && sent("InsereSistema", 3).isEmpty());
     EXPECT_EQ(inDatabase(9), QStringList{"WEB00001"});
 }
 
@@ -204,16 +185,12 @@ TEST_F(SystemsDialog, ALineBeingInsertedGetsTheChoiceBackOrItsCancelFlag) {
         auto& d = static_cast<TfrmSistemasLinha&>(w);
         EXPECT_EQ(shownDialog<TfrmSistemasLinha>(*screen), &d) << "the screen finds it open";
         EXPECT_EQ(d.windowTitle(), "Inclusão de Sistemas");
-        for (const QString code : {"WEB00002", "WEB00001"}) {
-            d.cdsSistema->locate(kCode, code);
-            d.MarcaSistema();
-        }
+        for (const QString code : {"WEB00002", "WEB00001"}) { d.cdsSistema->locate(kCode, code); d.MarcaSistema(); }
         clickButton(*d.sbtConfirma);
     }, "frmIncluServ");
     ASSERT_TRUE(runHandler([this] { Cli_cot05005::CriaSistemasLinha(*screen, true); }));
     EXPECT_EQ(codes(handBack), (QStringList{"WEB00002", "WEB00001"}));
-    EXPECT_TRUE(sent("InsereSistema", 3).isEmpty());
-    EXPECT_EQ(sent("GetVdLinProd", 9).size(), 1);
+    EXPECT_TRUE(sent("InsereSistema", 3).isEmpty() && sent("GetVdLinProd", 9).size() == 1);
     EXPECT_EQ(screen->findChild<TfrmSistemasLinha*>(), nullptr) << "a fresh dialog for every opening";
 
     runner.expect([](QWidget& w) { clickButton(*static_cast<TfrmSistemasLinha&>(w).sbtCancel); }, "frmIncluServ");
