@@ -1,14 +1,8 @@
-#include <gtest/gtest.h>
 
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 
 #include "services/cipher.h"
-#include "base/errors.h"
-#include "support/qt_printers.h"
+#include "unit_cases.h"
 
-using namespace cot;
 using namespace cot::Criptografa;
 
 namespace {
@@ -57,13 +51,7 @@ TEST_F(CipherTest, WrongKeyOrTamperedTextIsAnErrorNotACrash) {
     }
     // another machine's key
     qputenv("COT_HOST_KEY", QByteArray(64, 'a'));
-    QString error;
-    try {
-        Uncripto(stored, 2);
-    } catch (const UserError& e) {
-        error = e.text();
-    }
-    EXPECT_EQ(error, "Não foi possível decifrar o valor armazenado.");
+    EXPECT_EQ(userErrorOf([&] { Uncripto(stored, 2); }), "Não foi possível decifrar o valor armazenado.");
     // a key in the environment wins over the file, hex or base64 alike
     const QString viaEnv = Cripto("x");
     qputenv("COT_HOST_KEY", QByteArray::fromHex(QByteArray(64, 'a')).toBase64());
@@ -73,9 +61,6 @@ TEST_F(CipherTest, WrongKeyOrTamperedTextIsAnErrorNotACrash) {
 }
 
 TEST_F(CipherTest, CorruptKeyFileIsReported) {
-    QDir().mkpath(dir_.filePath("conf"));
-    QFile f(CipherKey::keyFile());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("isto não é uma chave") > 0);
-    f.close();
+    ASSERT_TRUE(writeFile(CipherKey::keyFile(), "isto não é uma chave"));
     EXPECT_THROW(Cripto("x"), UserError);
 }

@@ -1,26 +1,16 @@
-#include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <tuple>
 
-#include "data/client_table.h"
 #include "services/consiste.h"
-#include "base/errors.h"
 #include "services/mask_text.h"
 #include "support/scripted_dialogs.h"
+#include "unit_cases.h"
 
-using namespace cot;
 using namespace cot::Consiste;
 
 TEST(Consiste, MensErroShowsOnceThenAbortsOrWithoutDialogsKeepsTheText) {
     ASSERT_FALSE(Dialogs::installed());
-    try {
-        MensErro("Operador não cadastrado");
-        FAIL() << "did not end the operation";
-    } catch (const UserError& e) {
-        EXPECT_EQ(e.text(), "Operador não cadastrado");
-    }
+    EXPECT_EQ(userErrorOf([] { MensErro("Operador não cadastrado"); }), "Operador não cadastrado");
     ScriptedDialogs dialogs;
     ScriptedDialogs::Scope scope(dialogs);
     EXPECT_THROW(MensErro("Índice 1 deve ser informado"), Abort);
@@ -32,27 +22,20 @@ TEST(Consiste, BlankTextsAndCodes) {
     EXPECT_TRUE(EmptyString("") && EmptyString("  \t ") && !EmptyString(" x "));
     EXPECT_EQ(AllTrim("  São Paulo  "), "São Paulo");
     // Empty stays empty ("must be informed" checks still see it); longer codes are never cut.
-    const struct {
-        const char* text;
-        int size;
-        const char* adjusted;
-    } codes[] = {{"7", 3, "007"}, {" 12 ", 10, "0000000012"}, {"1", 2, "01"}, {"", 4, ""}, {"   ", 4, ""},
-                 {"VENDEDOR", 12, "VENDEDOR"}, {"IGPM", 4, "IGPM"}, {"12345", 3, "12345"}, {"-5", 3, "-5"}};
-    for (const auto& c : codes) EXPECT_EQ(Ajusta(c.text, c.size), c.adjusted) << c.text;
-}
+    const std::tuple<const char*, int, const char*> codes[] = {
+        {"7", 3, "007"}, {" 12 ", 10, "0000000012"}, {"1", 2, "01"}, {"", 4, ""}, {"   ", 4, ""},
+        {"VENDEDOR", 12, "VENDEDOR"}, {"IGPM", 4, "IGPM"}, {"12345", 3, "12345"}, {"-5", 3, "-5"}};
+    for (const auto& [text, size, adjusted] : codes) EXPECT_EQ(Ajusta(text, size), adjusted) << text;
 
-TEST(Consiste, InscriptionsAndTheirMasks) {
-    const struct {
-        const char* typed;
-        const char* kind;
-        const char* kept;
-    } inscriptions[] = {{"C123.456.789-01", "F", "12345678901"}, {"C 12.345.678/0001-99", "J", "12345678000199"},
-                        {"12345678000199", "J", "12345678000199"}, {"C12345", "E", "12345"},
-                        {"CABC-123 ", "E", "ABC-123"}, {"C", "E", "C"}, {"   ", "", ""}};
-    for (const auto& c : inscriptions) {
-        QString s = c.typed;
-        EXPECT_EQ(Ajusta_Inscricao(s), c.kind) << c.typed;
-        EXPECT_EQ(s, c.kept) << c.typed;
+    // Inscriptions and their masks.
+    const std::tuple<const char*, const char*, const char*> inscriptions[] = {
+        {"C123.456.789-01", "F", "12345678901"}, {"C 12.345.678/0001-99", "J", "12345678000199"},
+        {"12345678000199", "J", "12345678000199"}, {"C12345", "E", "12345"}, {"CABC-123 ", "E", "ABC-123"}, {"C", "E", "C"},
+        {"   ", "", ""}};
+    for (const auto& [typed, kind, kept] : inscriptions) {
+        QString s = typed;
+        const QString found = Ajusta_Inscricao(s);
+        EXPECT_EQ(QStringList({found, s}), QStringList({kind, kept})) << typed;
     }
 
     EXPECT_EQ((QStringList{PictPess("F"), PictPess("j"), PictPess("E")}),
@@ -82,9 +65,8 @@ TEST(Consiste, MonthArithmeticClampsToMonthEnd) {
               (QList<QDate>{{2028, 2, 29}, {2100, 2, 28}, {2027, 12, 31}}));
     EXPECT_EQ(UltimoDiaMes(at), QDateTime(QDate(2027, 1, 31), QTime(0, 0)));
     EXPECT_FALSE(UltimoDiaMes(QDateTime()).isValid());
-}
 
-TEST(Consiste, DateSetTextParsesClearsAndRefuses) {
+    // Typed dates: parsed, cleared or refused.
     ClientTable t("t");
     Field& due = t.addField("DTVELUSOPEDP", FieldType::DateTime);
     t.createDataSet();
@@ -93,27 +75,20 @@ TEST(Consiste, DateSetTextParsesClearsAndRefuses) {
     const std::pair<const char*, QDate> typed[] = {{"05/01/2027", {2027, 1, 5}}, {"  /  /    ", {}}, {"5/2/27", {2027, 2, 5}},
                                                    {"31/02/2027", {2027, 2, 5}}, {"abc", {2027, 2, 5}}, {"", {}}};
     for (const auto& [text, date] : typed) {
-        try {
-            DateSetText(due, text);
-        } catch (const UserError& e) {
-            EXPECT_EQ(e.text(), QStringLiteral("'%1' não é uma data válida.").arg(text));
-        }
+        const QString error = userErrorOf([&, text = text] { DateSetText(due, text); });
+        EXPECT_TRUE(error.isEmpty() || error == QStringLiteral("'%1' não é uma data válida.").arg(text)) << error.toStdString();
         EXPECT_EQ(due.asDateTime(), date.isValid() ? QDateTime(date, QTime(0, 0)) : QDateTime()) << text;
     }
 }
 
 TEST(Consiste, SortFilesListsMatchingFilesNaturally) {
     QTemporaryDir dir;
-    for (const char* name : {"b10.pdf", "b2.pdf", "A1.zip", "semextensao", "c.PDF"}) {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
+    for (const char* name : {"b10.pdf", "b2.pdf", "A1.zip", "semextensao", "c.PDF"}) ASSERT_TRUE(writeFile(dir.filePath(name)));
     QDir(dir.path()).mkdir("subpasta");
     QStringList list{"lixo"};
     EXPECT_EQ(SortFiles(list, dir.path() + "/*.*"), 5);
     EXPECT_EQ(list, (QStringList{"A1.zip", "b2.pdf", "b10.pdf", "c.PDF", "semextensao"}));
-    QString windowsMask = dir.path() + "\\*.pdf";
-    SortFiles(list, windowsMask);
+    SortFiles(list, dir.path() + "\\*.pdf");
     EXPECT_EQ(list, (QStringList{"b2.pdf", "b10.pdf", "c.PDF"}));
     EXPECT_EQ(SortFiles(list, dir.path() + "/nao-existe/*.*"), 0);
     EXPECT_TRUE(list.isEmpty());

@@ -1,10 +1,12 @@
-#include <gtest/gtest.h>
-
+// Texts as people type and read them: Brazilian numbers and dates, the stored date layout,
+// proposal numbers against their stored key, and names found with accents and case ignored.
 #include "base/clock.h"
 #include "data/format_br.h"
-#include "support/qt_printers.h"
-
-using namespace cot;
+#include "data/date_text.h"
+#include "data/proposal_number.h"
+#include "data/text_fold.h"
+#include "ui/lookup_find.h"
+#include "unit_cases.h"
 
 TEST(FormatBr, FormatFloatPatterns) {
     // No negative zero; 2.675 is rounded on its decimal text; sections for negatives and zero.
@@ -19,9 +21,7 @@ TEST(FormatBr, FormatFloatPatterns) {
     // The general form, and money on screens and inside message texts.
     EXPECT_EQ((QStringList{formatFloatGeneral(0.1), formatFloatGeneral(-1e-5), formatMoney(1234.5), formatAmount(1234.5)}),
               (QStringList{"0,1", "-0,00001", "1.234,50", "1234,50"}));
-}
 
-TEST(FormatBr, ParseFloatAcceptsBothSeparatorsAndRejectsJunk) {
     // "1.500" is thousands, as typed in Brazil; 33,339 is exactly the double of the text.
     const std::pair<const char*, double> good[] = {
         {"1.500,50", 1500.5}, {"1500,5", 1500.5}, {"1500.5", 1500.5}, {" -3 ", -3}, {",5", 0.5}, {"1.500", 1500},
@@ -54,9 +54,8 @@ TEST(FormatBr, DatesRoundTripAndRejectImpossibleDays) {
         {"05/01/2027", QDateTime(QDate(2027, 1, 5), QTime(0, 0))}, {"05/01/2027 25:00", {}},
         {"05/01/2027 14:30:15.250", QDateTime(QDate(2027, 1, 5), QTime(14, 30, 15, 250))}, {"05/01/2027 14:30.250", {}}};
     for (const auto& [text, at] : times) EXPECT_EQ(parseDateTimeBr(text), at) << text;
-}
 
-TEST(FormatBr, NamesAndDatePatterns) {
+    // Day and month names, and date patterns.
     EXPECT_EQ((QStringList{weekdayName(QDate(2026, 12, 6).dayOfWeek()), weekdayName(2), weekdayName(6), weekdayName(0),
                            monthName(3), monthName(13)}),
               (QStringList{"Domingo", "Terça-feira", "Sábado", "", "Março", ""}));
@@ -66,4 +65,64 @@ TEST(FormatBr, NamesAndDatePatterns) {
         {"dddd, d 'de' mmmm 'de' yyyy", "Domingo, 6 de Dezembro de 2026"}, {"dddddd", "6 de Dezembro de 2026"}};
     for (const auto& [pattern, text] : patterns) EXPECT_EQ(formatDateTimePattern(pattern, at), QString::fromUtf8(text)) << pattern;
     EXPECT_EQ(formatDateTimePattern("dd/mm/yy", QDateTime()), "");
+}
+
+// Every stored layout reads from text and bytes. A character that is not a digit in the year
+// once read as -1, a date before Christ, which was then written as a text no reader took back.
+TEST(DateText, ReadsEveryStoredLayoutAndRefusesAnythingButDigitsInEveryPart) {
+    const QDateTime expected(QDate(2026, 12, 1), QTime(10, 30, 15, 123));
+    EXPECT_EQ(parseIsoDateTime(QStringLiteral("2026-12-01T10:30:15.123")), expected);
+    EXPECT_EQ(parseIsoDateTime(QByteArrayView("2026-12-01 10:30:15.123")), expected);
+    EXPECT_EQ(parseIsoDateTime(QByteArrayView("2026-12-01 10:30:15")), QDateTime(QDate(2026, 12, 1), QTime(10, 30, 15)));
+    EXPECT_EQ(parseIsoDateTime(QStringLiteral("2028-02-29")), QDateTime(QDate(2028, 2, 29), QTime(0, 0)));
+    EXPECT_EQ(isoDateTimeText(expected), QStringLiteral("2026-12-01T10:30:15.123"));
+    for (const char* text : {";027-02-29", "2O26-12-01", "-001-12-01", "2026-1a-01", "2026-12-0 ",
+                             "2026-12-01T1 :00:00", "2026-12-01T10:30:15.1x3", "2027-02-29", "2026-13-01",
+                             "2026-12-01T24:00:00", "2026-12-01Z10:30:15", "2026-12-1"}) {
+        EXPECT_FALSE(parseIsoDateTime(QByteArrayView(text)).isValid() || parseIsoDateTime(QString::fromLatin1(text)).isValid())
+            << text;
+    }
+}
+
+TEST(ProposalNumber, ShortFormsDropTheFillingZerosAndTypedFormsFindTheKey) {
+    EXPECT_EQ((QStringList{shortProposalNumber("00000000000000000015", "02"), shortProposalNumber("00000000000000000100", {}),
+                           shortNumber("00000000000000000000")}),
+              (QStringList{"15/02", "100", "0"}));
+    // More digits than a key holds, or digits of another script, are not a key (null: refused).
+    const std::pair<const char*, const char*> cases[] = {
+        {"15/02", "00000000000000000015/02"}, {" 0015 / 2 ", "00000000000000000015/02"}, {"15", "00000000000000000015/"},
+        {"123456789012345678901", nullptr}, {"15/123", nullptr}, {"15/", nullptr}, {"/02", nullptr}, {"Acme", nullptr},
+        {"١٥", nullptr}};
+    for (const auto& [typed, key] : cases) {
+        ProposalKeyText parsed;
+        EXPECT_EQ(parseShortProposalNumber(QString::fromUtf8(typed), &parsed), key != nullptr) << typed;
+        if (key) {
+            EXPECT_EQ(parsed.number + "/" + parsed.version, QString::fromLatin1(key)) << typed;
+        }
+    }
+}
+
+TEST(TextFold, ProcurarFindsTheNextNameIgnoringAccentsAndCaseAndWrapsAround) {
+    // Accents in what is typed are ignored too; spaces are not folded away.
+    for (const auto& [text, typed] : {std::pair{"João da Silva", "joao"}, {"Ação Comercial", "ACAO"}, {"CONCEIÇÃO", "conceicao"},
+                                      {"Joao", "JOÃO"}, {"Érica Ü. Ñandú", "erica u. nandu"}}) {
+        EXPECT_TRUE(containsFolded(QString::fromUtf8(text), QString::fromUtf8(typed))) << text;
+    }
+    EXPECT_FALSE(containsFolded("Joana", "joao") || containsFolded("São Paulo", "sao  paulo"));
+    EXPECT_EQ(foldedText("ÀÁÂÃÄàáâãä") + foldedText("R$ 1.500,00 / nº 7"), "aaaaaaaaaar$ 1.500,00 / no 7");
+
+    Packet p;
+    p.fields = {{"NOME", FieldType::String, 50}, {"VALOR", FieldType::Float, 0}};
+    p.rows = {{"Ação Têxtil", 10.0}, {"João Comércio", 20.0}, {"Maria", 30.0}, {"JOAO PEDRO", 40.0}};
+    ClientTable t;
+    t.setData(p);
+    // The row found after each search, or 0 when none is (the row then stays): the next one,
+    // wrapping around, and numbers still by their shown text.
+    QList<int> rows;
+    for (const auto& [field, typed] : {std::pair{"NOME", "joao"}, {"NOME", "joao"}, {"NOME", "ACAO"}, {"NOME", "josé"},
+                                       {"VALOR", "30"}}) {
+        const bool found = findRow(t, field, QString::fromUtf8(typed));
+        rows << (found ? t.recNo() : -t.recNo());
+    }
+    EXPECT_EQ(rows, (QList<int>{2, 4, 1, -1, 3}));
 }

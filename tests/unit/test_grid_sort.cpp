@@ -1,17 +1,13 @@
 // Sorting a grid by a column title: the order of the rows (stable, by type, empty values
 // last), the three-click cycle, and the table's cursor and change log left alone.
 #include <QHeaderView>
-#include <gtest/gtest.h>
 
-#include "data/client_table.h"
 #include "support/screen_widgets.h"
 #include "data/data_source.h"
 #include "ui/db_grid.h"
 #include "ui/db_grid_model.h"
 #include "ui/db_grid_sort.h"
-#include "support/qt_printers.h"
-
-using namespace cot;
+#include "unit_cases.h"
 
 namespace {
 
@@ -28,10 +24,7 @@ Packet rows() {
 
 QStringList ids(const ClientTable& t, const QList<int>& order) {
     QStringList out;
-    for (int r : order) {
-        ClientTable::RowView view(t, r);
-        out << t["ID"].asString();
-    }
+    for (int r : order) t.withRow(r, [&] { out << t["ID"].asString(); });
     return out;
 }
 
@@ -51,9 +44,7 @@ struct SortableGrid {
         grid.addColumn(second);
         grid.setSortable(true);
     }
-    struct App {
-        App() { cot::testing::ensureApplication(); }
-    } app;  // before any widget
+    struct App { App() { cot::testing::ensureApplication(); } } app;  // before any widget
     ClientTable t;
     DataSource source;
     TDBGrid grid;
@@ -98,16 +89,13 @@ TEST(GridSort, TitleClicksCycleAndKeepTheCurrentRowAndTheTable) {
         EXPECT_EQ(header->isSortIndicatorShown() ? QPair(header->sortIndicatorSection(), int(header->sortIndicatorOrder()))
                                                  : QPair(-1, -1),
                   indicator < 0 ? QPair(-1, -1) : QPair(1, indicator));
-        EXPECT_EQ(t["ID"].asString(), "5");
-        EXPECT_EQ(grid.row(), row);
+        EXPECT_EQ(std::pair(t["ID"].asString(), grid.row()), std::pair(QString("5"), row));
     }
 
     // Moving in the sorted grid moves the table to the row shown there.
     grid.titleSortClick(1);
     grid.setCurrentIndex(grid.gridModel()->index(0, 0));
-    EXPECT_EQ(t["ID"].asString(), "2");
-    EXPECT_EQ(t.recNo(), 2);
-    EXPECT_EQ(t.changeCount(), 0);
+    EXPECT_EQ(std::tuple(t["ID"].asString(), t.recNo(), t.changeCount()), std::tuple(QString("2"), 2, 0));
     EXPECT_EQ(t.data().rows, before.rows) << "the table's rows are never reordered";
 }
 
@@ -118,8 +106,8 @@ TEST(GridSort, AReloadSortsAgainAndAnEmptyTableIsFine) {
     grid.horizontalHeader()->moveSection(1, 0);
     grid.setColumnWidth(1, 77);
     grid.sortByColumn(0, Qt::DescendingOrder);
-    EXPECT_EQ(grid.horizontalHeader()->visualIndex(1), 0) << "a column moved by the user stays where it was put";
-    EXPECT_EQ(grid.columnWidth(1), 77);
+    // A column moved by the user stays where it was put, as wide as it was made.
+    EXPECT_EQ(std::pair(grid.horizontalHeader()->visualIndex(1), grid.columnWidth(1)), std::pair(0, 77));
     Packet fewer = rows();
     fewer.rows.remove(0, 4);
     t.setData(fewer);

@@ -1,14 +1,14 @@
 // Licence installments: the equal split and the re-split must always add up to the
-// schedule total cut to the cent, with the cents left over on the first installment.
-#include <gtest/gtest.h>
+// schedule total cut to the cent, with the cents left over on the first installment. The
+// cent arithmetic they rest on.
 
+#include <cmath>
 #include <numeric>
 #include <random>
 
 #include "services/installment_schedule.h"
 #include "services/money.h"
-
-using namespace cot;
+#include "unit_cases.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ TEST(InstallmentSchedule, EqualSplitsAndTheInterestThreshold) {
     EXPECT_TRUE(equalSplit(100, 2, 0).empty());
 }
 
-TEST(InstallmentSchedule, ResplitKeepsEachShareAndAddsUp) {
+TEST(InstallmentSchedule, ResplitKeepsEachShareAndTheSumCheckTakesTheCutTotal) {
     EXPECT_EQ(proportionalSplit({300, 700}, 2000, 2), values({600, 1400}));
     // Four of 255 re-spread over 1.234,56 at 2%: the total is cut before it is spread
     // (1.259,25, not 1.259,2512), so the first takes a whole cent and the schedule posts.
@@ -42,9 +42,8 @@ TEST(InstallmentSchedule, ResplitKeepsEachShareAndAddsUp) {
     EXPECT_EQ(proportionalSplit({0, 0, 0}, 1000, 2), equalSplit(1000, 2, 3));
     EXPECT_EQ(proportionalSplit({0}, 10.555, 2), values({10.55}));
     EXPECT_TRUE(proportionalSplit({}, 1000, 2).empty());
-}
 
-TEST(InstallmentSchedule, SumCheckComparesWithTheCutTotal) {
+    // The sum check compares with the cut total.
     EXPECT_TRUE(scheduleAddsUp({}, 1000, 2) && scheduleAddsUp({255, 255, 255, 255}, 1000, 2) &&
                 scheduleAddsUp({10.55}, 10.555, 0));
     EXPECT_FALSE(scheduleAddsUp({250, 250, 250, 250}, 1000, 2));
@@ -95,4 +94,43 @@ TEST(InstallmentSchedule, EverySchedulePropertyHoldsOverRandomTotals) {
               "proporcional");
     }
     EXPECT_EQ(failures, 0);
+}
+
+// Every whole cent value must survive truncation: the binary value of 1,15 is
+// slightly below 1,15, and truncating value*100 would give 1,14.
+TEST(Money, TruncCentsKeepsEveryCentUpToTenThousand) {
+    int lost = 0;
+    for (int i = -1'000'000; i <= 1'000'000; ++i) {
+        const double cents = i / 100.0;
+        if (static_cast<double>(truncCents(cents)) != cents && ++lost < 5)
+            ADD_FAILURE() << "cent value " << i << " became " << static_cast<double>(truncCents(cents));
+    }
+    EXPECT_EQ(lost, 0);
+}
+
+TEST(Money, TruncCutsTowardZeroAndRoundRoundsHalfAwayFromZeroOnTheDecimalText) {
+    // long double arithmetic: an installment with interest, as the schedules compute it
+    const std::pair<long double, double> cut[] = {
+        {0.29, 0.29}, {33.339, 33.33}, {1000.0L / 3, 333.33}, {0.019, 0.01}, {0.009, 0.0}, {-33.339, -33.33},
+        {10.555, 10.55}, {(1000.0L / 3) * (1 + 1.5L / 100), 338.33}, {1e9 + 0.999, 1000000000.99}};
+    for (const auto& [value, cents] : cut) EXPECT_EQ(static_cast<double>(truncCents(value)), cents) << double(value);
+    EXPECT_EQ(static_cast<double>(truncCents(-0.001)), 0.0);
+    EXPECT_FALSE(std::signbit(static_cast<double>(truncCents(-0.001))));
+    EXPECT_TRUE(std::isnan(truncCents(NAN)));
+
+    // 2.675 is 2.67499999... in binary.
+    const std::tuple<double, int, double> rounded[] = {
+        {2.675, 2, 2.68}, {1.005, 2, 1.01}, {-0.005, 2, -0.01}, {0.5, 0, 1.0}, {0.4999, 0, 0.0}, {9.995, 2, 10.0},
+        {99.999999, 5, 100.0}, {1234.5, -2, 1200.0}, {0.000004, 5, 0.0}, {0.000005, 5, 0.00001}, {123.456, 10, 123.456}};
+    for (const auto& [value, places, result] : rounded) EXPECT_EQ(static_cast<double>(roundDec(value, places)), result) << value;
+
+    // Money values are the same at five decimals.
+    double sum = 0;
+    for (int i = 0; i < 10; ++i) sum += 0.1;
+    EXPECT_NE(static_cast<double>(sum), 1.0);
+    EXPECT_TRUE(sameMoney(sum, 1.0));
+    EXPECT_TRUE(sameMoney(333.33L * 3 + 0.01L, 1000.0));
+    EXPECT_FALSE(sameMoney(999.99, 1000.0));
+    EXPECT_FALSE(sameMoney(0.00001, 0.0));
+    EXPECT_TRUE(sameMoney(0.000004, 0.0));
 }

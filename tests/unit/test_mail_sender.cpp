@@ -1,14 +1,10 @@
 // The SMTP sender against a real receiver on loopback, read back by Python's mail parser.
 #include <QElapsedTimer>
-#include <functional>
-#include <gtest/gtest.h>
 
-#include "base/errors.h"
 #include "services/mail_sender.h"
-#include "support/qt_printers.h"
 #include "support/smtp_receiver.h"
+#include "unit_cases.h"
 
-using namespace cot;
 using cot::testing::ReceivedMail;
 using cot::testing::SmtpReceiver;
 
@@ -25,12 +21,7 @@ MailMessage accented() {
 }
 
 QString errorOf(MailSender& sender, const MailAccount& account, const MailMessage& message) {
-    try {
-        sender.send(account, message);
-    } catch (const UserError& e) {
-        return e.text();
-    }
-    return {};
+    return userErrorOf([&] { sender.send(account, message); });
 }
 
 }  // namespace
@@ -49,11 +40,10 @@ TEST(MailSender, MessageArrivesWithHeadersRecipientsAndBothPartsInUtf8) {
     EXPECT_EQ(mail.rcptTos, (QStringList{"faturamento@demo.local", "contratos@demo.local"}));
     EXPECT_EQ(mail.subject, accented().subject);  // long, accented: encoded words folded, read back whole
     ASSERT_EQ(mail.parts.size(), 2);
-    EXPECT_EQ((QStringList{mail.parts[0].type, mail.parts[0].charset, mail.parts[1].type}),
-              (QStringList{"text/plain", "utf-8", "text/html"}));
     // Decoded part texts with their line ends as a reader shows them.
-    EXPECT_EQ(QString(mail.parts[0].text).replace("\r\n", "\n"), accented().textPart);
-    EXPECT_EQ(QString(mail.parts[1].text).replace("\r\n", "\n"), accented().htmlPart);
+    EXPECT_EQ((QStringList{mail.parts[0].type, mail.parts[0].charset, mail.parts[1].type, QString(mail.parts[0].text).replace("\r\n", "\n"),
+                           QString(mail.parts[1].text).replace("\r\n", "\n")}),
+              (QStringList{"text/plain", "utf-8", "text/html", accented().textPart, accented().htmlPart}));
     // Nothing but ASCII on the wire, no line longer than SMTP allows.
     for (const QByteArray& line : mail.raw.split('\n')) {
         EXPECT_LE(line.size(), 998);
@@ -77,10 +67,7 @@ TEST(MailSender, ReceiverWithoutAccountTakesMailWithoutLogin) {
     // plain connection.
     sender.send({receiver.address(), QStringLiteral("comercial.sp@demo.local"), QString()}, m);
     ASSERT_TRUE(receiver.waitForMessages(2));
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(receiver.messages().at(i).subject, QStringLiteral("Plain subject"));
-        EXPECT_TRUE(receiver.messages().at(i).login.isEmpty());
-    }
+    for (const ReceivedMail& mail : receiver.messages()) EXPECT_EQ(QStringList({mail.subject, mail.login}), QStringList({"Plain subject", ""}));
 }
 
 // A refused login, a branch that requires TLS, and a plain "host:port" that offers no
@@ -92,9 +79,7 @@ TEST(MailSender, RefusedLoginsAndPasswordsOnlyOverTlsUnlessTheRelayIsNamedInsecu
     SmtpReceiver receiver({.user = user, .password = QStringLiteral("certa")});
     const QString at = receiver.address();
     SmtpMailSender sender;
-    const struct {
-        QString server, password, error;
-    } refused[] = {
+    const struct { QString server, password, error; } refused[] = {
         {"smtp+insecure://" + at, "errada",
          QStringLiteral("O servidor de e-mail '%1' recusou o usuário ou a senha da conta 'conta@demo.local'.").arg(at)},
         {"smtp+starttls://" + at, "certa",
@@ -113,7 +98,7 @@ TEST(MailSender, RefusedLoginsAndPasswordsOnlyOverTlsUnlessTheRelayIsNamedInsecu
     EXPECT_EQ(receiver.messages().at(0).login, user);
 }
 
-TEST(MailSender, ReceiverDownOrSilentFailsQuicklyWithAClearError) {
+TEST(MailSender, ReceiverDownOrSilentFailsQuicklyAndBadTextsAreRefusedBeforeConnecting) {
     SmtpMailSender sender({.connectSeconds = 2, .totalSeconds = 2});
     const QString down = QStringLiteral("127.0.0.1:%1").arg(cot::testing::unusedLoopbackPort());
     QElapsedTimer clock;
@@ -127,16 +112,11 @@ TEST(MailSender, ReceiverDownOrSilentFailsQuicklyWithAClearError) {
     EXPECT_EQ(errorOf(sender, {silent.address(), QStringLiteral("u"), QStringLiteral("p")}, accented()),
               QStringLiteral("O servidor de e-mail '%1' não respondeu a tempo.").arg(silent.address()));
     EXPECT_LT(clock.elapsed(), 5000);
-}
 
-TEST(MailSender, LineBreaksInSubjectOrAddressesAreRefusedBeforeConnecting) {
+    // Line breaks in the subject or the addresses are refused before connecting.
     RecordingMailSender recorder;
-    SmtpMailSender sender({.connectSeconds = 1, .totalSeconds = 1});
-    const MailAccount nowhere{QStringLiteral("127.0.0.1:%1").arg(cot::testing::unusedLoopbackPort()), {}, {}};
-    const struct {
-        std::function<void(MailMessage&)> change;
-        QString error;
-    } cases[] = {
+    const MailAccount nowhere{down, {}, {}};
+    const std::pair<std::function<void(MailMessage&)>, QString> cases[] = {
         {[](MailMessage& m) { m.subject = "Aceite\r\nBcc: todos@fora.com"; },
          "O assunto do e-mail não pode conter quebras de linha: 'Aceite\\r\\nBcc: todos@fora.com'."},
         {[](MailMessage& m) { m.to << "x@demo.local>\r\nRCPT TO:<fora@fora.com"; },
@@ -145,34 +125,24 @@ TEST(MailSender, LineBreaksInSubjectOrAddressesAreRefusedBeforeConnecting) {
          "Endereço de e-mail 'vendas@demo.local\\nX-Injected: 1' inválido."},
         {[](MailMessage& m) { m.to.clear(); }, "O e-mail não tem destinatários."},
     };
-    for (const auto& c : cases) {
+    for (const auto& [change, error] : cases) {
         MailMessage m = accented();
-        c.change(m);
-        EXPECT_EQ(errorOf(sender, nowhere, m), c.error);
-        EXPECT_EQ(errorOf(recorder, nowhere, m), c.error);
+        change(m);
+        EXPECT_EQ(QStringList({errorOf(sender, nowhere, m), errorOf(recorder, nowhere, m)}), QStringList({error, error}));
     }
     EXPECT_TRUE(recorder.sent.isEmpty());
-}
 
-TEST(MailSender, ServerTextsAndAddressLists) {
+    // Server texts and address lists.
     using S = SmtpServer::Security;
-    const struct {
-        const char* text;
-        S security;
-        int port;
-        const char* url;
-    } servers[] = {{" smtp.demo.local ", S::StartTlsWhenOffered, 25, "smtp://smtp.demo.local:25/localhost"},
-                   {"smtp.demo.local:587", S::StartTlsWhenOffered, 587, nullptr},
-                   {"smtps://mail.demo.local", S::ImplicitTls, 465, nullptr},
-                   {"SMTP+STARTTLS://mail.demo.local:2525", S::StartTlsRequired, 2525, nullptr},
-                   {"smtp+insecure://relay.demo.local", S::PlainLoginAllowed, 25, "smtp://relay.demo.local:25/localhost"}};
-    for (const auto& s : servers) {
-        const SmtpServer parsed = SmtpServer::parse(QString::fromUtf8(s.text));
-        EXPECT_EQ(parsed.security, s.security) << s.text;
-        EXPECT_EQ(parsed.port, s.port) << s.text;
-        if (s.url) {
-            EXPECT_EQ(parsed.url(), QString::fromUtf8(s.url)) << s.text;
-        }
+    // The URL (given where it is checked) names the port and the local host name.
+    const std::tuple<const char*, S, int, const char*> servers[] = {
+        {" smtp.demo.local ", S::StartTlsWhenOffered, 25, "smtp://smtp.demo.local:25/localhost"},
+        {"smtp.demo.local:587", S::StartTlsWhenOffered, 587, ""}, {"smtps://mail.demo.local", S::ImplicitTls, 465, ""},
+        {"SMTP+STARTTLS://mail.demo.local:2525", S::StartTlsRequired, 2525, ""},
+        {"smtp+insecure://relay.demo.local", S::PlainLoginAllowed, 25, "smtp://relay.demo.local:25/localhost"}};
+    for (const auto& [text, security, port, url] : servers) {
+        const SmtpServer parsed = SmtpServer::parse(QString::fromUtf8(text));
+        EXPECT_EQ(std::tuple(parsed.security, parsed.port, *url ? parsed.url() : QString()), std::tuple(security, port, QString(url))) << text;
     }
     for (const char* bad : {"", "   ", "host:99999", "ftp://host", "host name", "host:25\r\nMAIL"}) {
         EXPECT_THROW(SmtpServer::parse(QString::fromUtf8(bad)), UserError) << bad;

@@ -1,15 +1,9 @@
-#include <gtest/gtest.h>
-
-#include <QDir>
 #include <QDirIterator>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
-#include "base/errors.h"
 #include "services/messages.h"
 #include "support/scripted_dialogs.h"
-
-using namespace cot;
+#include "unit_cases.h"
 
 namespace {
 const char* const kCatalogue = R"(# screen catalogue
@@ -50,39 +44,27 @@ TEST(Messages, CatalogueFormatCaseInsensitiveKeysAndFiles) {
 
     // Files add to what is there; a missing one is named.
     QTemporaryDir dir;
-    QFile f(dir.filePath("cat.txt"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("A|Ação\r\nB|Bê\r\n") > 0);
-    f.close();
-    m.loadFromFile(f.fileName());
-    EXPECT_EQ(m.Msg("a") + m.Msg("B"), "AçãoBê");
-    EXPECT_EQ(m.count(), 8);
-    try {
-        m.loadFromFile(dir.filePath("nada.txt"));
-        FAIL() << "missing file accepted";
-    } catch (const UserError& e) {
-        EXPECT_TRUE(e.text().contains("nada.txt"));
-    }
+    ASSERT_TRUE(writeFile(dir.filePath("cat.txt"), "A|Ação\r\nB|Bê\r\n"));
+    m.loadFromFile(dir.filePath("cat.txt"));
+    EXPECT_EQ(m.Msg("a") + m.Msg("B") + QString::number(m.count()), "AçãoBê8");
+    EXPECT_TRUE(userErrorOf([&] { m.loadFromFile(dir.filePath("nada.txt")); }).contains("nada.txt"));
 }
 
 TEST(Messages, ShowMsgReturnsTheButtonPressed) {
     const TMessages m = TMessages::fromText("Canc|Cancelar operação?\nVENC_ACE|Vencimento próximo\nConfirma|Confirma\nCancela|Cancela");
     ScriptedDialogs dialogs;
     ScriptedDialogs::Scope scope(dialogs);
-    dialogs.expectConfirm(true);
-    dialogs.expectConfirm(false);
-    EXPECT_EQ(m.ShowMsg("canc", DialogType::Confirmation, mbYes | mbNo, 0), mrYes);
-    EXPECT_EQ(m.ShowMsg("Canc", DialogType::Confirmation, mbYes | mbNo, 0), mrNo);
+    for (bool answer : {true, false}) dialogs.expectConfirm(answer);
+    EXPECT_EQ(QList<int>({m.ShowMsg("canc", DialogType::Confirmation, mbYes | mbNo, 0),
+                          m.ShowMsg("Canc", DialogType::Confirmation, mbYes | mbNo, 0)}), QList<int>({mrYes, mrNo}));
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[0].text, "Cancelar operação?");
-    EXPECT_EQ(dialogs.shown()[0].type, DialogType::Confirmation);
-    EXPECT_EQ(dialogs.shown()[0].buttonSet, DialogButtons(mbYes | mbNo));
+    EXPECT_TRUE(dialogs.shown()[0].type == DialogType::Confirmation && dialogs.shown()[0].buttonSet == DialogButtons(mbYes | mbNo));
 
-    dialogs.expectAlert(0);
-    dialogs.expectAlert(1);
-    dialogs.expectAlert(-1);
-    EXPECT_EQ(m.ShowMsgAlert("VENC_ACE", DialogType::Information, {"Confirma", "Cancela"}, 0), 10);
-    EXPECT_EQ(m.ShowMsgAlert("VENC_ACE", DialogType::Information, {"Confirma", "Cancela"}, 0), mrSecond);
-    EXPECT_EQ(m.ShowMsgAlert("VENC_ACE", DialogType::Information, {"Confirma", "Cancela"}, 0), mrNone);
+    for (int answer : {0, 1, -1}) dialogs.expectAlert(answer);
+    QList<int> pressed;
+    for (int i = 0; i < 3; ++i) pressed << m.ShowMsgAlert("VENC_ACE", DialogType::Information, {"Confirma", "Cancela"}, 0);
+    EXPECT_EQ(pressed, QList<int>({10, mrSecond, mrNone}));
     EXPECT_EQ(dialogs.shown().back().buttons, (QStringList{"Confirma", "Cancela"}));
     EXPECT_EQ(dialogs.questions().size(), 5);
 }

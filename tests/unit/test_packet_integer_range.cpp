@@ -1,42 +1,27 @@
 // Numbers in packet texts that do not fit what they describe. Integer cells beyond 64 bits:
 // converting such a double is undefined behaviour, so both packet readers refuse them with
 // the codec's message. Numbers beyond a double are refused by both readers as well.
-#include <gtest/gtest.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <optional>
 #include <limits>
 
-#include "data/packet.h"
 #include "data/packet_json_reader.h"
 #include "data/packet_json_value.h"
+#include "unit_cases.h"
 
 namespace {
 
-using namespace cot;
-
-QByteArray integerPacket(const char* number) {
-    return QByteArray(R"({"fields":[{"name":"QT","type":"integer"}],"rows":[[)") + number + "]]}";
-}
-
-QByteArray floatPacket(const QByteArray& number) {
-    return QByteArray(R"({"fields":[{"name":"F","type":"float"}],"rows":[[)") + number + "]]}";
+QByteArray floatPacket(const QByteArray& number, const char* type = "float") {
+    return R"({"fields":[{"name":"F","type":")" + QByteArray(type) + R"("}],"rows":[[)" + number + "]]}";
 }
 
 QByteArray digits(int count, char digit = '0') { return QByteArray(count, digit); }
 
-QString fastReaderError(const QByteArray& text) {
-    try {
-        packetFromJsonText(text);
-    } catch (const PacketError& e) {
-        return QString::fromUtf8(e.what());
-    }
-    return {};
-}
+QString fastReaderError(const QByteArray& text) { return whatOf<PacketError>([&] { packetFromJsonText(text); }); }
 
 // Both readers read the same integer, or both refuse it (null: refused).
 TEST(PacketIntegerRange, WholeNumbersAtTheEdgesReadAndThoseBeyondAreRefusedByBothReaders) {
@@ -47,7 +32,7 @@ TEST(PacketIntegerRange, WholeNumbersAtTheEdgesReadAndThoseBeyondAreRefusedByBot
         {"777777777777777777777777777777777777777777777777777777777772", {}}, {"9.3e18", {}}, {"-9.3e18", {}},
         {"1e308", {}}};
     for (const auto& [number, expected] : cases) {
-        const QByteArray text = integerPacket(number);
+        const QByteArray text = floatPacket(number, "integer");
         for (const auto& read : {std::function<Packet()>([&] { return packetFromJsonText(text); }),
                                  std::function<Packet()>([&] { return packetFromJson(QJsonDocument::fromJson(text).object()); })}) {
             if (expected) {
@@ -71,8 +56,7 @@ TEST(PacketIntegerRange, ZeroWithAHugeExponentOrALongFractionReadsAsZero) {
     for (const QVariantList& row : packet.rows) numbers << row.at(0).toDouble();
     // Compared bit for bit: a negative zero keeps its sign.
     EXPECT_EQ(numbers, (QList<double>{0.0, -0.0, std::numeric_limits<double>::denorm_min(), 1000.0, 5.0, -0.0, 0.0}));
-    EXPECT_EQ(packet.rows.at(0).at(1).toString(), QStringLiteral("0e308"));
-    EXPECT_EQ(packet.rows.at(1).at(1).toString(), QStringLiteral("a\"0e5"));
+    EXPECT_EQ(packet.rows.at(0).at(1).toString() + packet.rows.at(1).at(1).toString(), QStringLiteral("0e308a\"0e5"));
     EXPECT_THROW(packetFromJsonText(R"({"fields":[{"name":"F","type":"float"}],"rows":[[0e]]})"), PacketError);
 }
 
@@ -98,21 +82,17 @@ TEST(PacketIntegerRange, NumbersBeyondADoubleAreRefused) {
     }
     const QByteArray text = R"({"fields":[{"name":"T","type":"string"}],"rows":[["1e400"],["0.)" + digits(400) + "1\"]]}";
     const Packet packet = packetFromJsonText(text);
-    EXPECT_EQ(packet.rows.at(0).at(0).toString(), QStringLiteral("1e400"));
-    EXPECT_EQ(packet.rows.at(1).at(0).toString().size(), 403);
+    EXPECT_EQ(std::pair(packet.rows.at(0).at(0).toString(), packet.rows.at(1).at(0).toString().size()), std::pair(QString("1e400"), qsizetype(403)));
 }
 
 // Up to the largest and down to the least double, numbers read as the C library reads them.
 TEST(PacketIntegerRange, NumbersWithinADoubleReadAsBefore) {
-    const QByteArray numbers[] = {"1e308", "-1e308", "1.5e-300", "123456789012345678901234567890",
-                                  "1.7976931348623157e308", "1.7976931348623158e308", "0.17976931348623157e309",
-                                  "1" + digits(300), "0." + digits(300) + "1", "4.9e-324", "-5e-324",
-                                  "2.4703282292062328e-324", "1e-320", "12.5e-3",
-                                  "18446744073709551615", "-18446744073709551615.4", "18446744073709551625"};
-    for (const QByteArray& number : numbers) {
-        const double value = packetFromJsonText(floatPacket(number)).rows.at(0).at(0).toDouble();
-        EXPECT_EQ(value, std::strtod(number.constData(), nullptr)) << number.constData();
-    }
+    const QByteArray numbers[] = {"1e308", "-1e308", "1.5e-300", "123456789012345678901234567890", "1.7976931348623157e308",
+                                  "1.7976931348623158e308", "0.17976931348623157e309", "1" + digits(300), "0." + digits(300) + "1",
+                                  "4.9e-324", "-5e-324", "2.4703282292062328e-324", "1e-320", "12.5e-3", "18446744073709551615",
+                                  "-18446744073709551615.4", "18446744073709551625"};
+    for (const QByteArray& number : numbers)
+        EXPECT_EQ(packetFromJsonText(floatPacket(number)).rows.at(0).at(0).toDouble(), std::strtod(number.constData(), nullptr)) << number.constData();
 }
 
 // A negative size was kept as read and then dropped by the writer, so a packet or delta

@@ -1,5 +1,4 @@
 // SQL text and results as both the host's queries and the server's storage read them.
-#include <gtest/gtest.h>
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -7,9 +6,7 @@
 
 #include "sql/sql_packet.h"
 #include "sql/sql_text.h"
-#include "support/qt_printers.h"
-
-using namespace cot;
+#include "unit_cases.h"
 
 namespace {
 
@@ -56,10 +53,8 @@ TEST(SqlText, LiteralsCommentsAndCastsAreNotParameters) {
 
 TEST_F(SqlPacketTest, DeclaredTypesAndUpperCaseNamesOnSqlite) {
     const Packet p = read("SELECT ID, NOME AS apelido, OBS, NOTA, VALOR, DT, HORA, ATIVO FROM T ORDER BY ID");
-    ASSERT_EQ(p.rows.size(), 2);
-    // names as PostgreSQL gives them to the same code: upper case, whatever the alias says
-    EXPECT_EQ(p.fields[1].name, "APELIDO");
-    // Unsized text has no limit.
+    // Names as PostgreSQL gives them to the same code: upper case, whatever the alias says
+    // (APELIDO). Unsized text has no limit.
     EXPECT_EQ(p.fields, (QList<FieldDef>{{"ID", FieldType::Integer, 0}, {"APELIDO", FieldType::String, 20},
                                          {"OBS", FieldType::Memo, 0}, {"NOTA", FieldType::Memo, 0},
                                          {"VALOR", FieldType::Float, 0}, {"DT", FieldType::DateTime, 0},
@@ -70,7 +65,7 @@ TEST_F(SqlPacketTest, DeclaredTypesAndUpperCaseNamesOnSqlite) {
                                            {qint64(2), "Bruno", {}, {}, 2.5, {}, {}, false}}));
 }
 
-TEST_F(SqlPacketTest, ExpressionsAreTypedByTheirValuesAndTheShapeWins) {
+TEST_F(SqlPacketTest, ExpressionsAreTypedByTheirValuesTheShapeWinsAndBoundValuesMatch) {
     const Packet p = read("SELECT COUNT(*) AS N, SUM(VALOR) AS TOTAL, MAX(NOME) || '!' AS TXT, NULL AS NADA FROM T");
     EXPECT_EQ(p.fields, (QList<FieldDef>{{"N", FieldType::Integer, 0}, {"TOTAL", FieldType::Float, 0},
                                          {"TXT", FieldType::String, 6}, {"NADA", FieldType::String, 1}}));  // "Bruno!"
@@ -84,11 +79,9 @@ TEST_F(SqlPacketTest, ExpressionsAreTypedByTheirValuesAndTheShapeWins) {
     const Packet shaped = read("SELECT ID, VALOR FROM T ORDER BY ID", {{"valor", FieldType::String, 10}});
     EXPECT_EQ(std::pair(field(shaped, "VALOR").type, field(shaped, "VALOR").size), std::pair(FieldType::String, 10));
     EXPECT_EQ(shaped.value(1, "VALOR"), QVariant(QString("2.5")));
-}
 
-TEST_F(SqlPacketTest, BoundValuesCompareWithStoredOnes) {
-    EXPECT_TRUE(sql::bindable(QVariant()).isNull());
-    EXPECT_TRUE(sql::bindable(QDateTime()).isNull());  // never the empty text
+    // Bound values compare with the stored ones.
+    EXPECT_TRUE(sql::bindable(QVariant()).isNull() && sql::bindable(QDateTime()).isNull());  // never the empty text
     EXPECT_EQ(sql::bindable(QDate(2026, 12, 6)), QVariant(QString("2026-12-06 00:00:00")));
     EXPECT_EQ(sql::bindable(true), QVariant(1));
 
@@ -97,7 +90,7 @@ TEST_F(SqlPacketTest, BoundValuesCompareWithStoredOnes) {
     q.addBindValue(sql::bindable(QDateTime(QDate(2026, 12, 6), QTime(10, 30))));
     q.addBindValue(sql::bindable(true));
     ASSERT_TRUE(q.exec());
-    const Packet p = sql::readPacket(q);
-    ASSERT_EQ(p.rows.size(), 1);
-    EXPECT_EQ(p.value(0, "ID"), QVariant(qint64(1)));
+    const Packet found = sql::readPacket(q);
+    ASSERT_EQ(found.rows.size(), 1);
+    EXPECT_EQ(found.value(0, "ID"), QVariant(qint64(1)));
 }

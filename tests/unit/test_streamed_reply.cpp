@@ -1,18 +1,15 @@
 // Replies read while they arrive: whatever the body and however it is cut into pieces, the
 // outcome is the one the whole body read at the end gives, and a list's rows are read
 // before its last byte.
-#include <gtest/gtest.h>
 
-#include "data/packet.h"
 #include "data/packet_json_writer.h"
 #include "rpc/rpc_reply.h"
 #include "rpc/streamed_reply.h"
 #include "support/packet_cells.h"
 #include "sample_packet.h"
+#include "unit_cases.h"
 
 namespace {
-
-using namespace cot;
 
 constexpr qint64 kId = 7;
 const QString kInvalid = QStringLiteral("Resposta inválida do servidor de aplicação em teste.");
@@ -67,12 +64,7 @@ TEST(StreamedReply, ALongTextSpreadOverManyPiecesReadsWhole) {
     QByteArray packet;
     PacketJsonWriter w(packet, fields);
     const QString text = QStringLiteral("\"aspas\" \\ barra ] [ { } ação\n").repeated(20000);
-    for (int r = 0; r < 3; ++r) {
-        w.beginRow();
-        w.value(QString::number(r));
-        w.value(text);
-        w.endRow();
-    }
+    for (int r = 0; r < 3; ++r) { w.beginRow(); w.value(QString::number(r)); w.value(text); w.endRow(); }
     w.finish();
     const QByteArray body = envelope(packet);
     qsizetype early = 0;
@@ -81,17 +73,14 @@ TEST(StreamedReply, ALongTextSpreadOverManyPiecesReadsWhole) {
     EXPECT_EQ(r.value.value<Packet>().rows.value(2).value(1).toString(), text);
     EXPECT_EQ(early, 2);
     expectSameOutcome(body.left(body.size() - 1), "texto longo cortado");
-}
 
-TEST(StreamedReply, EmptyListsAndOtherResultsAreWhatTheWholeReadingGives) {
-    expectSameOutcome(envelope(listPacket(0)), "lista vazia");
-    expectSameOutcome(envelope(R"({"fields":[{"name":"A","type":"string","size":3}]})"), "pacote sem linhas");
-    expectSameOutcome(envelope(R"("2026-12-07T10:00:00")"), "texto");
-    expectSameOutcome(envelope("[1,2.5,null]"), "lista de valores");
-    expectSameOutcome(envelope(R"({"A":1,"B":"x"})"), "objeto");
-    expectSameOutcome(envelope("null"), "nulo");
-    expectSameOutcome(R"({"jsonrpc":"2.0","id":7,"error":{"code":-32000,"message":"Proposta não encontrada."}})",
-                      "erro");
+    // Empty lists and other results are what the whole reading gives.
+    for (const auto& [result, what] : {std::pair<QByteArray, const char*>{listPacket(0), "lista vazia"},
+                                       {R"({"fields":[{"name":"A","type":"string","size":3}]})", "pacote sem linhas"},
+                                       {R"("2026-12-07T10:00:00")", "texto"}, {"[1,2.5,null]", "lista de valores"},
+                                       {R"({"A":1,"B":"x"})", "objeto"}, {"null", "nulo"}})
+        expectSameOutcome(envelope(result), what);
+    expectSameOutcome(R"({"jsonrpc":"2.0","id":7,"error":{"code":-32000,"message":"Proposta não encontrada."}})", "erro");
     expectSameOutcome("{\"jsonrpc\": \"2.0\", \"id\": 7, \"result\": " + listPacket(5) + "}", "outro leiaute");
 }
 
@@ -112,18 +101,14 @@ TEST(StreamedReply, BrokenBodiesFailAsTheWholeReadingFails) {
         ASSERT_FALSE(readWhole(broken).ok) << broken.left(300).toStdString();
     EXPECT_EQ(readWhole(wrongCountThenBadJson).error, kInvalid);  // the JSON's fault first, as a whole
     EXPECT_NE(readWhole(wrongCount).error, kInvalid);             // the packet's own message
-    expectSameOutcome(good.left(good.size() / 2), "corpo cortado no meio de uma linha");
-    expectSameOutcome(good.left(good.size() - 2), "corpo sem o fim");
-    expectSameOutcome(good + "x", "lixo depois do fim");
-    expectSameOutcome(wrongCount, "linha com valores demais");
-    expectSameOutcome(wrongCountThenBadJson, "linha com valores demais e JSON malformado depois");
-    expectSameOutcome(badNumber, "número fora do alcance");
-    expectSameOutcome(wrongType, "tipo de campo desconhecido");
     QByteArray otherId = good;
     otherId.replace("\"id\":7,", "\"id\":8,");
-    expectSameOutcome(otherId, "resposta de outra chamada");
-    expectSameOutcome("", "corpo vazio");
-    expectSameOutcome("<html>erro</html>", "não é JSON");
+    for (const auto& [body, what] : {std::pair<QByteArray, const char*>{good.left(good.size() / 2), "corpo cortado numa linha"},
+                                     {good.left(good.size() - 2), "corpo sem o fim"}, {good + "x", "lixo depois do fim"},
+                                     {wrongCount, "linha com valores demais"}, {wrongCountThenBadJson, "valores demais, JSON malformado"},
+                                     {badNumber, "número fora do alcance"}, {wrongType, "tipo de campo desconhecido"},
+                                     {otherId, "resposta de outra chamada"}, {"", "corpo vazio"}, {"<html>erro</html>", "não é JSON"}})
+        expectSameOutcome(body, what);
 }
 
 }  // namespace

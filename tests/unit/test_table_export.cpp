@@ -1,32 +1,21 @@
 // Tables exported as a workbook (read back through python3-openpyxl, as another program
 // would) and as CSV for pt-BR spreadsheets (parsed back), cancellation and failures.
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
-#include "base/errors.h"
 #include "data/table_export.h"
-#include "support/qt_printers.h"
-
-using namespace cot;
+#include "unit_cases.h"
 
 namespace {
 
 // A small table with every kind of column and the texts that trouble spreadsheets.
 ExportTable sampleTable() {
     ExportTable t;
-    t.columns = {{"Proposta", ExportKind::Text},
-                 {"Emissão", ExportKind::Date},
-                 {"Valor", ExportKind::Number},
-                 {"Contato", ExportKind::Integer},
-                 {"Observação", ExportKind::Text}};
+    t.columns = {{"Proposta", ExportKind::Text}, {"Emissão", ExportKind::Date}, {"Valor", ExportKind::Number},
+                 {"Contato", ExportKind::Integer}, {"Observação", ExportKind::Text}};
     static const QList<QVariantList> rows = {
         {"0001/01", QDate(2026, 12, 7), 1234567.891, 42, "Manutenção anual — ação"},
         {"0002/01", QDateTime(QDate(2027, 1, 31), QTime(15, 30)), -0.5, 7, "=HYPERLINK(\"http://x\")"},
@@ -92,17 +81,14 @@ TEST(TableExport, WorkbookKeepsDatesNumbersAndTextsAsSuch) {
                         "s -12 General | d 2026-02-28 dd/mm/yyyy | n 0.125 #,##0.00 | n 0 General | s @SUM(A1) General"})
                                                    .join("\n").toStdString());
     // Widths follow the texts: the long observation is wider than the contact number.
-    const QJsonObject widths = book["widths"].toObject();
-    EXPECT_GT(widths["E"].toDouble(), widths["D"].toDouble());
+    EXPECT_GT(book["widths"]["E"].toDouble(), book["widths"]["D"].toDouble());
 }
 
 TEST(TableExport, CsvForBrazilianSpreadsheets) {
     QTemporaryDir dir;
     const QString path = dir.filePath("lista.csv");
     ASSERT_TRUE(exportTable(sampleTable(), ExportFormat::Csv, path));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
+    const QByteArray bytes = readFile(path);
     ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << "UTF-8 with a byte-order mark";
 
     // ';' between fields, decimal commas, quoted fields with doubled quotes, guarded formulas.
@@ -120,7 +106,7 @@ TEST(TableExport, CsvForBrazilianSpreadsheets) {
 }
 
 // A cancelled export leaves what was there before, and nothing half-written beside it.
-TEST(TableExport, CancellingLeavesNoFile) {
+TEST(TableExport, CancellingLeavesNoFileAndAFailureNamesTheFile) {
     ExportTable big;
     big.columns = {{"N", ExportKind::Integer}, {"Texto", ExportKind::Text}};
     big.rowCount = 5000;
@@ -130,22 +116,14 @@ TEST(TableExport, CancellingLeavesNoFile) {
     for (ExportFormat format : {ExportFormat::Xlsx, ExportFormat::Csv}) {
         QTemporaryDir dir;
         const QString previous = dir.filePath("anterior");
-        QFile old(previous);
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("antes") == 5);
-        old.close();
+        ASSERT_TRUE(writeFile(previous, "antes"));
         QList<int> seen;
-        const auto cancelAt2000 = [&](int done, int total) {
-            EXPECT_EQ(total, 5000);
-            seen << done;
-            return done < 2000;
-        };
+        const auto cancelAt2000 = [&](int done, int total) { EXPECT_EQ(total, 5000); seen << done; return done < 2000; };
         EXPECT_FALSE(exportTable(big, format, dir.filePath("nova"), cancelAt2000));
         EXPECT_EQ(seen, (QList<int>{0, 500, 1000, 1500, 2000}));
         EXPECT_FALSE(exportTable(big, format, previous, cancelAt2000));
         EXPECT_EQ(filesIn(dir.path()), QStringList{"anterior"});
-        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-        EXPECT_EQ(old.readAll(), "antes");
-        old.close();
+        EXPECT_EQ(readFile(previous), "antes");
 
         seen.clear();
         EXPECT_TRUE(exportTable(big, format, previous, [&](int done, int) { return seen << done, true; }));
@@ -153,20 +131,13 @@ TEST(TableExport, CancellingLeavesNoFile) {
         EXPECT_GT(QFileInfo(previous).size(), 5) << "replaced when complete";
     }
     EXPECT_EQ(openFiles(), filesBefore) << "an abandoned workbook closes its row files";
-}
 
-TEST(TableExport, FailureNamesTheFile) {
+    // A failure names the file.
     QTemporaryDir dir;
-    const QString path = dir.filePath("sem/pasta/lista.xlsx");
+    const QString missing = dir.filePath("sem/pasta/lista.xlsx");
     for (ExportFormat format : {ExportFormat::Xlsx, ExportFormat::Csv}) {
-        try {
-            exportTable(sampleTable(), format, path);
-            ADD_FAILURE() << "a missing folder must fail";
-        } catch (const UserError& e) {
-            const QString expected = "Não foi possível gravar o arquivo " + QDir::toNativeSeparators(path) + ": ";
-            EXPECT_TRUE(e.text().startsWith(expected)) << e.text().toStdString();
-        }
+        const QString error = userErrorOf([&] { exportTable(sampleTable(), format, missing); });
+        EXPECT_TRUE(error.startsWith("Não foi possível gravar o arquivo " + QDir::toNativeSeparators(missing) + ": ")) << error.toStdString();
     }
-    EXPECT_EQ(exportFormatOf("a/Lista.CSV"), ExportFormat::Csv);
-    EXPECT_EQ(exportFormatOf("a/lista.xlsx"), ExportFormat::Xlsx);
+    EXPECT_EQ(QList({exportFormatOf("a/Lista.CSV"), exportFormatOf("a/lista.xlsx")}), QList({ExportFormat::Csv, ExportFormat::Xlsx}));
 }
