@@ -23,12 +23,9 @@ namespace cot::testing {
 // as the date alone), numbers and texts as QVariant gives them.
 inline QString cellText(const QVariant& v) {
     if (v.isNull()) return QStringLiteral("<null>");
-    if (v.typeId() == QMetaType::QDateTime) {
-        const QDateTime t = v.toDateTime();
-        return t.time() == QTime(0, 0) ? t.date().toString(QStringLiteral("dd/MM/yyyy"))
-                                       : t.toString(QStringLiteral("dd/MM/yyyy HH:mm"));
-    }
-    return v.toString();
+    if (v.typeId() != QMetaType::QDateTime) return v.toString();
+    const QDateTime t = v.toDateTime();
+    return t.toString(t.time() == QTime(0, 0) ? QStringLiteral("dd/MM/yyyy") : QStringLiteral("dd/MM/yyyy HH:mm"));
 }
 
 // The named cells of row `row`, in the order named.
@@ -40,14 +37,14 @@ inline QStringList cells(const Packet& p, int row, const QStringList& fields) {
 
 // Passes when the call went through; otherwise fails with the server's refusal.
 inline ::testing::AssertionResult succeeded(const RpcResult& r) {
-    if (r.ok) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "refused: " << r.error.toStdString();
+    return r.ok ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "refused: " << r.error.toStdString();
 }
 
 // A server over the demo data, on the engine the suite is instantiated with.
 class DemoServerTest : public ::testing::TestWithParam<Backend> {
 protected:
-    explicit DemoServerTest(TestServerOptions options = {}) : server_(demoOn(GetParam(), std::move(options))) {}
+    explicit DemoServerTest(TestServerOptions options = {})
+        : server_((options.backend = GetParam(), options.seed = true, std::move(options))) {}
 
     RpcResult call(const QString& method, const QVariantList& args = {}) { return server_.connection().call(method, args); }
     // The packet a call answers; a refusal fails the test.
@@ -59,13 +56,6 @@ protected:
     int count(const QString& sql, const QVariantMap& params = {}) { return server_.db().scalar(sql, params).toInt(); }
 
     TestServer server_;
-
-private:
-    static TestServerOptions demoOn(Backend backend, TestServerOptions options) {
-        options.backend = backend;
-        options.seed = true;
-        return options;
-    }
 };
 
 // The pieces `text` lacks (or, `present`, the pieces it holds): many checked in one assertion

@@ -1,8 +1,6 @@
 // Every input of the fuzz corpora, seeds and the inputs that once broke a decoder, run
 // through the same entries the fuzzers use: a decoder that throws anything but its own
 // error, or breaks one of its round trips, fails here in the normal build.
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,16 +11,12 @@ namespace {
 
 using Entry = void (*)(const uint8_t*, size_t);
 
-struct Corpus {
-    const char* name;
-    Entry entry;
-};
+struct Corpus { const char* name; Entry entry; };
 
 const Corpus kCorpora[] = {
     {"rpc_request", cot::fuzz::rpcRequest},       {"packet_text", cot::fuzz::packetText},
     {"delta_text", cot::fuzz::deltaText},         {"filter_expression", cot::fuzz::filterExpression},
-    {"selection_text", cot::fuzz::selectionText}, {"mask_text", cot::fuzz::maskText},
-    {"date_text", cot::fuzz::dateText},
+    {"selection_text", cot::fuzz::selectionText}, {"mask_text", cot::fuzz::maskText}, {"date_text", cot::fuzz::dateText},
 };
 
 class FuzzCorpus : public testing::TestWithParam<Corpus> {};

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <sstream>
 
-#include "base/errors.h"
 #include "server/admin/password_command.h"
 #include "server/auth/password_admin.h"
+#include "support/user_error_text.h"
 #include "transport_cases.h"
 
 using namespace cot;
@@ -24,23 +24,17 @@ protected:
     }
 };
 
-TEST_P(PasswordChange, RefusalsChangeNothing) {
-    const QByteArray mine = server_.openSession("GERENTE");
-    const QString before = storedHash("GERENTE");
-
-    EXPECT_EQ(QStringList({errorText(change(mine, "errada", "nova senha segura")), errorText(change(mine, "gerente", "curta")),
-                           errorText(change(mine, "gerente", "")), errorText(change(mine, "gerente1", "gerente1"))}),
-              QStringList({kWrong, kShort, kShort, "A nova senha deve ser diferente da atual."}));
-
-    EXPECT_EQ(storedHash("GERENTE"), before);
-    EXPECT_TRUE(works(mine));
-    EXPECT_TRUE(signsIn("GERENTE", "gerente")) << "the demo password, shorter than the rule, still signs in";
-}
-
 TEST_P(PasswordChange, TheNewPasswordEndsTheOtherSessionsButNotThisOne) {
-    const QByteArray mine = server_.openSession("GERENTE");
-    const QByteArray elsewhere = server_.openSession("GERENTE");
-    const QByteArray someoneElse = server_.openSession("ASSIST");
+    // Refusals change nothing; the demo password, shorter than the rule, still signs in (and
+    // is stored anew: the sessions opened before it end).
+    const QByteArray asking = server_.openSession("GERENTE");
+    const QString before = storedHash("GERENTE");
+    EXPECT_EQ(QStringList({errorText(change(asking, "errada", "nova senha segura")), errorText(change(asking, "gerente", "curta")),
+                           errorText(change(asking, "gerente", "")), errorText(change(asking, "gerente1", "gerente1"))}),
+              QStringList({kWrong, kShort, kShort, "A nova senha deve ser diferente da atual."}));
+    EXPECT_TRUE(storedHash("GERENTE") == before && works(asking) && signsIn("GERENTE", "gerente"));
+
+    const QByteArray mine = server_.openSession("GERENTE"), elsewhere = server_.openSession("GERENTE"), someoneElse = server_.openSession("ASSIST");
 
     const QJsonObject reply = change(mine, "gerente", "Nova senha çõ");
     ASSERT_TRUE(reply.contains("result")) << QJsonDocument(reply).toJson().toStdString();
@@ -55,17 +49,15 @@ TEST_P(PasswordChange, TheNewPasswordEndsTheOtherSessionsButNotThisOne) {
     EXPECT_EQ(errorText(change(mine, "gerente", "terceira senha")), kWrong);
     EXPECT_TRUE(change(mine, "Nova senha çõ", "terceira senha").contains("result"));
     EXPECT_TRUE(works(mine) && signsIn("GERENTE", "terceira senha"));
-}
 
-// A session left open is no shortcut for guessing the password: its tries count with the
-// sign-in's failures of that name at that address.
-TEST_P(PasswordChange, GuessesThroughASessionAreHeldBackLikeSignInGuesses) {
-    const QByteArray mine = server_.openSession("VENDEDOR");
-    for (int i = 0; i < 5; ++i) ASSERT_EQ(errorText(change(mine, QString("palpite %1").arg(i), "nova senha boa")), kWrong);
+    // A session left open is no shortcut for guessing the password: its tries count with the
+    // sign-in's failures of that name at that address.
+    const QByteArray vendedor = server_.openSession("VENDEDOR");
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(errorText(change(vendedor, QString("palpite %1").arg(i), "nova senha boa")), kWrong);
     const QString held = QStringLiteral("Muitas tentativas sem sucesso. Tente novamente em 30 segundos.");
-    EXPECT_EQ(errorText(change(mine, "vendedor", "nova senha boa")), held) << "not even the right one is checked";
+    EXPECT_EQ(errorText(change(vendedor, "vendedor", "nova senha boa")), held) << "not even the right one is checked";
     EXPECT_EQ(errorText(signIn("VENDEDOR", "vendedor")), held);
-    EXPECT_TRUE(works(mine)) << "held back, not signed out";
+    EXPECT_TRUE(works(vendedor)) << "held back, not signed out";
 }
 
 // --set-password: the same rule, and the operator's sessions and holding back end with it.
@@ -73,13 +65,8 @@ TEST_P(PasswordChange, TheAdministratorsPasswordFollowsTheSameRuleAndEndsSession
     const QString before = storedHash("ASSIST");
     // The emoji is two UTF-16 units but one character: seven in all.
     for (const QString& refused : {QString(), QString("1234567"), QString("senha1\U0001F600")})
-        try {
-            server::setOperatorPassword(server_.db(), "ASSIST", refused);
-            ADD_FAILURE() << refused.toStdString() << " was accepted";
-        } catch (const UserError& e) {
-            EXPECT_EQ(e.text(), kShort) << refused.toStdString();
-        }
-    EXPECT_THROW(server::setOperatorPassword(server_.db(), "NINGUEM", "senha comprida"), UserError);
+        EXPECT_EQ(userErrorOf([&] { server::setOperatorPassword(server_.db(), "ASSIST", refused); }), kShort) << refused.toStdString();
+    EXPECT_FALSE(userErrorOf([&] { server::setOperatorPassword(server_.db(), "NINGUEM", "senha comprida"); }).isEmpty());
     EXPECT_EQ(storedHash("ASSIST"), before);
     server::setOperatorPassword(server_.db(), "ASSIST", "ação ção");  // eight characters
     EXPECT_TRUE(signsIn("ASSIST", "ação ção"));
@@ -97,12 +84,8 @@ TEST_P(PasswordChange, TheAdministratorsPasswordFollowsTheSameRuleAndEndsSession
 COT_ON_EVERY_BACKEND(PasswordChange);
 
 // What --set-password reads, with the questions it asks written into a memory file.
-struct Prompted {
-    QString password;
-    QString error;
-    std::string questions;
-    QStringList typing;  // "hidden" / "shown", in order
-};
+// The typing is "hidden" / "shown", in order.
+struct Prompted { QString password, error; std::string questions; QStringList typing; };
 
 Prompted readFrom(const std::string& typed, bool terminal) {
     Prompted out;
@@ -110,13 +93,10 @@ Prompted readFrom(const std::string& typed, bool terminal) {
     size_t size = 0;
     std::FILE* prompts = open_memstream(&buffer, &size);
     std::istringstream in(typed);
-    try {
-        out.password = server::readNewPassword(in, prompts, "GERENTE", terminal, [&](bool hidden) {
-            out.typing << (hidden ? "hidden" : "shown");
-        });
-    } catch (const UserError& e) {
-        out.error = e.text();
-    }
+    out.error = userErrorOf([&] {
+        out.password = server::readNewPassword(in, prompts, "GERENTE", terminal,
+                                               [&](bool hidden) { out.typing << (hidden ? "hidden" : "shown"); });
+    });
     std::fclose(prompts);
     out.questions.assign(buffer, size);
     std::free(buffer);
@@ -125,13 +105,13 @@ Prompted readFrom(const std::string& typed, bool terminal) {
 
 TEST(SetPasswordCommand, ATerminalIsAskedTwiceUnseenAPipeOnce) {
     const Prompted same = readFrom("senha nova\nsenha nova\n", true);
-    EXPECT_EQ(same.password, QString("senha nova"));
-    EXPECT_EQ(same.questions, "Senha de GERENTE: \nRepita a senha: \n");
-    EXPECT_EQ(same.typing, QStringList({"hidden", "shown", "hidden", "shown"}));
+    EXPECT_EQ(std::tuple(same.password, same.questions, same.typing),
+              std::tuple(QString("senha nova"), std::string("Senha de GERENTE: \nRepita a senha: \n"),
+                         QStringList({"hidden", "shown", "hidden", "shown"})));
     EXPECT_EQ(readFrom("senha nova\nsenha nov4\n", true).error, QString("As senhas não conferem."));
     const Prompted tooShort = readFrom("curta\n", true);
-    EXPECT_EQ(std::pair(tooShort.error, tooShort.questions), std::pair(kShort, std::string("Senha de GERENTE: \n")))
-        << "told before being asked to repeat it";
+    // Told before being asked to repeat it.
+    EXPECT_EQ(std::pair(tooShort.error, tooShort.questions), std::pair(kShort, std::string("Senha de GERENTE: \n")));
 
     const Prompted piped = readFrom("senha do arquivo\r\nsegunda linha\n", false);
     EXPECT_EQ(std::pair(piped.password, piped.questions), std::pair(QString("senha do arquivo"), std::string()));
