@@ -23,14 +23,10 @@ protected:
     // The post goes through; otherwise the errors shown.
     ::testing::AssertionResult saved() {
         dialogs.clearShown();
-        if (post()) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << dialogs.errors().join("; ").toStdString();
+        return post() ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << dialogs.errors().join("; ").toStdString();
     }
     // Focuses a control and leaves it for the reference.
-    void leave(const char* name) {
-        ASSERT_TRUE(focus(*screen, name));
-        focus(*screen, "dbeDsReferencia");
-    }
+    void leave(const char* name) { ASSERT_TRUE(focus(*screen, name)); focus(*screen, "dbeDsReferencia"); }
     // Types over the content of an edit (selected first) and leaves it.
     void retype(const char* name, const QString& text, bool leaveIt = true) {
         ASSERT_TRUE(focus(*screen, name));

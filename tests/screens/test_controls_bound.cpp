@@ -1,14 +1,7 @@
 // Bound edits, date and number edits, drop-down lists and the rich-text editor:
 // auto edit, pending text through set-text handlers, masks, formats and refusals.
-#include <gtest/gtest.h>
 
-#include <QVBoxLayout>
-#include <functional>
-
-#include "data/client_table.h"
 #include "data/data_source.h"
-#include "base/errors.h"
-#include "support/screen_widgets.h"
 #include "support/screen_fixture.h"
 #include "ui/date_edit.h"
 #include "ui/db_combo_box.h"
@@ -48,14 +41,9 @@ protected:
         new QVBoxLayout(&window);
         other = add(new TEdit("edtOutro"));  // a neutral edit to move the focus to
     }
-    template <class T>
-    T* add(T* w) {
-        window.layout()->addWidget(w);
-        return w;
-    }
+    template <class T> T* add(T* w) { window.layout()->addWidget(w); return w; }
     // A control of type T on the window, bound to `field` of the proposal, the window shown.
-    template <class T>
-    T* bound(const char* name, const char* field) {
+    template <class T> T* bound(const char* name, const char* field) {
         auto* control = add(new T(name));
         control->setDataSource(&source);
         control->setDataField(field);
@@ -73,15 +61,13 @@ protected:
 // Typing edits the row at once but the text stays pending (another field of the row changing
 // meanwhile keeps it) until the focus leaves or the row posts, through the set-text handler;
 // a cancel brings the stored value back.
-TEST_F(Controls, BoundEditTypingEditsAndThePendingTextGoesOnExitOrPostThroughTheSetTextHandler) {
+TEST_F(Controls, BoundEditTypingEditsThePendingTextGoesOnExitOrPostThroughTheSetTextHandlerAndAMaskStoresDigits) {
     auto* edit = bound<TDBEdit>("dbeDsReferencia", "DSREFEPROPOSFAS");
-    EXPECT_EQ(edit->maxLength(), 10);
-    EXPECT_EQ(edit->QLineEdit::text(), "Ref");
+    EXPECT_EQ(QString::number(edit->maxLength()) + edit->QLineEdit::text(), "10Ref");
     focusWidget(*edit);
     edit->selectAll();
     typeText(*edit, "abc");
-    EXPECT_EQ(table.state(), DataSetState::Edit);
-    EXPECT_EQ(table["DSREFEPROPOSFAS"].asString(), "Ref");
+    EXPECT_TRUE(table.state() == DataSetState::Edit && table["DSREFEPROPOSFAS"].asString() == "Ref");
     table["VRPACOTESERV"].setAsFloat(10);
     EXPECT_EQ(edit->QLineEdit::text(), "abc");
     focusWidget(*other);
@@ -90,51 +76,14 @@ TEST_F(Controls, BoundEditTypingEditsAndThePendingTextGoesOnExitOrPostThroughThe
     EXPECT_EQ(edit->QLineEdit::text(), "Ref");
 
     QStringList seen;
-    table["DSREFEPROPOSFAS"].onSetText = [&](Field& f, const QString& text) {
-        seen << text;
-        f.setValue(text.toUpper());
-    };
+    table["DSREFEPROPOSFAS"].onSetText = [&](Field& f, const QString& text) { seen << text; f.setValue(text.toUpper()); };
     focusWidget(*edit);
     edit->selectAll();
     typeText(*edit, "nova");
     table.post();
-    EXPECT_EQ(seen, QStringList({"nova"}));
-    EXPECT_EQ(table["DSREFEPROPOSFAS"].asString(), "NOVA");
-    EXPECT_EQ(edit->QLineEdit::text(), "NOVA");
-}
+    EXPECT_EQ(seen << table["DSREFEPROPOSFAS"].asString() << edit->QLineEdit::text(), QStringList({"nova", "NOVA", "NOVA"}));
 
-// Keys are refused when the field is read-only, the source does not edit by itself or the
-// control is read-only; a text the field refuses keeps the focus and shows the error.
-TEST_F(Controls, BoundEditRefusesKeysWhenTheFieldCannotChangeAndKeepsTheFocusOnARefusedText) {
-    auto* edit = bound<TDBEdit>("dbeProposta", "NRPROPOSFAS");
-    const std::function<void(bool)> blocks[] = {
-        [&](bool on) { table["NRPROPOSFAS"].readOnly = on; },
-        [&](bool on) { source.autoEdit = !on; },
-        [&](bool on) { edit->setReadOnly(on); },
-    };
-    focusWidget(*edit);
-    for (const auto& block : blocks) {
-        block(true);
-        edit->dataLink()->refresh();
-        typeText(*edit, "9");
-        EXPECT_EQ(table.state(), DataSetState::Browse);
-        EXPECT_EQ(edit->QLineEdit::text(), "1");
-        EXPECT_FALSE(edit->modified());
-        block(false);
-    }
-
-    auto* value = bound<TDBEdit>("dbeVrPacote", "VRPACOTESERV");
-    focusWidget(*value);
-    EXPECT_EQ(value->QLineEdit::text(), table["VRPACOTESERV"].text());
-    value->selectAll();
-    typeText(*value, "12x");
-    focusWidget(*other);
-    EXPECT_TRUE(focused(*value));
-    ASSERT_EQ(dialogs.errors().size(), 1);
-    EXPECT_DOUBLE_EQ(table["VRPACOTESERV"].asFloat(), 1500.5);
-}
-
-TEST_F(Controls, BoundEditMaskStoresDigitsOnly) {
+    // A masked edit stores digits only.
     auto* fax = bound<TDBEdit>("dbeFax", "NRFAXPROPFAS");
     // A stored number comes back with its literals.
     table.next();
@@ -152,6 +101,34 @@ TEST_F(Controls, BoundEditMaskStoresDigitsOnly) {
     EXPECT_EQ(table["NRFAXPROPFAS"].asString(), "1140041234");
 }
 
+// Keys are refused when the field is read-only, the source does not edit by itself or the
+// control is read-only; a text the field refuses keeps the focus and shows the error.
+TEST_F(Controls, BoundEditRefusesKeysWhenTheFieldCannotChangeAndKeepsTheFocusOnARefusedText) {
+    auto* edit = bound<TDBEdit>("dbeProposta", "NRPROPOSFAS");
+    const std::function<void(bool)> blocks[] = {
+        [&](bool on) { table["NRPROPOSFAS"].readOnly = on; },
+        [&](bool on) { source.autoEdit = !on; },
+        [&](bool on) { edit->setReadOnly(on); },
+    };
+    focusWidget(*edit);
+    for (const auto& block : blocks) {
+        block(true);
+        edit->dataLink()->refresh();
+        typeText(*edit, "9");
+        EXPECT_TRUE(table.state() == DataSetState::Browse && edit->QLineEdit::text() == "1" && !edit->modified());
+        block(false);
+    }
+
+    auto* value = bound<TDBEdit>("dbeVrPacote", "VRPACOTESERV");
+    focusWidget(*value);
+    EXPECT_EQ(value->QLineEdit::text(), table["VRPACOTESERV"].text());
+    value->selectAll();
+    typeText(*value, "12x");
+    focusWidget(*other);
+    EXPECT_TRUE(focused(*value) && dialogs.errors().size() == 1);
+    EXPECT_DOUBLE_EQ(table["VRPACOTESERV"].asFloat(), 1500.5);
+}
+
 // A date that does not exist keeps the focus with its message, bound or not; an emptied
 // bound date is "not set", and a set-text handler sees the masked empty text.
 TEST_F(Controls, DateEditsValidateKeepTheFocusAndClearWhenEmptyAndNumberEditsFormat) {
@@ -166,8 +143,7 @@ TEST_F(Controls, DateEditsValidateKeepTheFocusAndClearWhenEmptyAndNumberEditsFor
     date->home(false);
     typeText(*date, "31022026");
     focusWidget(*other);
-    EXPECT_TRUE(focused(*date));
-    EXPECT_EQ(table["DTVALPROPFAS"].asDateTime().date(), QDate(2026, 3, 10));
+    EXPECT_TRUE(focused(*date) && table["DTVALPROPFAS"].asDateTime().date() == QDate(2026, 3, 10));
     date->setText(QString());
     focusWidget(*other);
     EXPECT_TRUE(table["DTVALPROPFAS"].isNull());
@@ -180,28 +156,24 @@ TEST_F(Controls, DateEditsValidateKeepTheFocusAndClearWhenEmptyAndNumberEditsFor
 
     EXPECT_TRUE(due->isEmpty() && !due->date().isValid());
     due->setDate(QDate(2026, 1, 4));
-    EXPECT_EQ(QStringList({due->text(), due->weekdayName(), due->toolTip()}),
-              QStringList({"04/01/2026", "Domingo", "Domingo"}));
+    EXPECT_EQ(QStringList({due->text(), due->weekdayName(), due->toolTip()}), QStringList({"04/01/2026", "Domingo", "Domingo"}));
     focusWidget(*due);
     due->setText("32/01/2026");
     focusWidget(*total);
     EXPECT_EQ(dialogs.errors(), QStringList({"'31/02/2026' não é uma data válida.", "'32/01/2026' não é uma data válida."}));
     EXPECT_TRUE(focused(*due));
     due->setText("");
-    focusWidget(*total);
-    EXPECT_TRUE(focused(*total));
+    EXPECT_TRUE(focusWidget(*total) && focused(*total));
 
     // A number reads plain while focused, formatted after; letters are refused.
     total->setValue(1234.5);
-    EXPECT_EQ(total->text(), "1234,50");
+    QStringList shown{total->text()};
     focusWidget(*other);
-    EXPECT_EQ(total->text(), "1.234,50");
-    EXPECT_DOUBLE_EQ(total->value(), 1234.5);
+    shown << total->text() << QString::number(total->value());
     focusWidget(*total);
     total->selectAll();
     typeText(*total, "9x9,5");
-    EXPECT_EQ(total->text(), "99,5");
-    EXPECT_DOUBLE_EQ(total->value(), 99.5);
+    EXPECT_EQ(shown << total->text() << QString::number(total->value()), QStringList({"1234,50", "1.234,50", "1234.5", "99,5", "99.5"}));
 }
 
 TEST_F(Controls, BoundComboBoxShowsWordsAndStoresCodesThroughHandlers) {
@@ -210,12 +182,10 @@ TEST_F(Controls, BoundComboBoxShowsWordsAndStoresCodesThroughHandlers) {
     kind->setDataSource(&source);
     kind->setDataField("IDCLIENPROSP");
     showAndActivate(window);
-    EXPECT_EQ(kind->text(), "Cliente");
+    const QString first = kind->text();
     table.next();
-    EXPECT_EQ(kind->text(), "Prospect");
-
-    EXPECT_TRUE(kind->choose(0));
-    EXPECT_EQ(table.state(), DataSetState::Edit);
+    EXPECT_EQ(first + u'|' + kind->text(), "Cliente|Prospect");
+    EXPECT_TRUE(kind->choose(0) && table.state() == DataSetState::Edit);
     table.post();
     EXPECT_EQ(table["IDCLIENPROSP"].asString(), "C");
 
@@ -225,13 +195,11 @@ TEST_F(Controls, BoundComboBoxShowsWordsAndStoresCodesThroughHandlers) {
     kind->setCurrentIndex(1);
     EXPECT_EQ(kind->text(), "Prospect");
     table.post();
-    EXPECT_EQ(table["IDCLIENPROSP"].asString(), "P");
-    EXPECT_EQ(table["DSREFEPROPOSFAS"].asString(), "Mudou");
+    EXPECT_EQ(table["IDCLIENPROSP"].asString() + table["DSREFEPROPOSFAS"].asString(), "PMudou");
     kind->onChange = nullptr;
 
     source.autoEdit = false;
-    EXPECT_FALSE(kind->choose(0));
-    EXPECT_EQ(table["IDCLIENPROSP"].asString(), "P");
+    EXPECT_TRUE(!kind->choose(0) && table["IDCLIENPROSP"].asString() == "P");
 }
 
 TEST_F(Controls, RichEditStoresHtmlReadsPlainTextAndFollowsTheToolbar) {
@@ -239,9 +207,8 @@ TEST_F(Controls, RichEditStoresHtmlReadsPlainTextAndFollowsTheToolbar) {
     auto* obs = bound<TDBRichEdit>("dbrObs", "TXOBSPROPFAS");
 
     table.next();
-    EXPECT_EQ(obs->toPlainText(), "texto simples");
     toolbar->toggleBold();  // no editor attached yet: nothing happens
-    EXPECT_EQ(table.state(), DataSetState::Browse);
+    EXPECT_TRUE(obs->toPlainText() == "texto simples" && table.state() == DataSetState::Browse);
 
     toolbar->setEditor(obs);
     focusWidget(*obs);
@@ -250,9 +217,8 @@ TEST_F(Controls, RichEditStoresHtmlReadsPlainTextAndFollowsTheToolbar) {
     EXPECT_EQ(table.state(), DataSetState::Edit);
     table.post();
     const QString stored = table["TXOBSPROPFAS"].asString();
-    EXPECT_TRUE(Qt::mightBeRichText(stored));
-    EXPECT_TRUE(stored.contains("texto simples"));
-    EXPECT_TRUE(stored.contains("font-weight:700") || stored.contains("font-weight:600"));
+    EXPECT_TRUE(Qt::mightBeRichText(stored) && stored.contains("texto simples") &&
+                (stored.contains("font-weight:700") || stored.contains("font-weight:600"))) << stored.toStdString();
 
     // Emptied text is stored as nothing, not as an empty HTML page.
     table.edit();

@@ -2,9 +2,6 @@
 // post with their messages and focus, what reaches the server, the interlocutor checked
 // on leaving the field and again when the proposal is confirmed, and every code of the
 // demo data typed into its field through real key presses.
-#include <gtest/gtest.h>
-
-#include <QLabel>
 
 #include "screens/screen_cases_e.h"
 #include "services/session.h"
@@ -28,10 +25,7 @@ protected:
     // shows; the edit is emptied again so that leaving it checks nothing.
     QString typed(const char* name, const QString& text) {
         TDBEdit* edit = &widget<TDBEdit>(name);
-        if (!focusWidget(*edit)) {
-            ADD_FAILURE() << name << " takes no focus";
-            return {};
-        }
+        EXPECT_TRUE(focusWidget(*edit)) << name << " takes no focus";
         edit->selectAll();
         typeText(*edit, text);
         const QString shown = edit->text();
@@ -47,8 +41,7 @@ TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
     ClientTable& t = screen->proposal();
     ASSERT_EQ(t.state(), DataSetState::Insert);
     const QString number = nr();
-    EXPECT_EQ(number.size(), 20);
-    EXPECT_GT(number.toLongLong(), 14) << "numbers of the demo proposals are taken";
+    EXPECT_TRUE(number.size() == 20 && number.toLongLong() > 14) << "numbers of the demo proposals are taken";
     EXPECT_EQ(widget<TDBEdit>("dbeVersao").text(), "01") << "proposed in the version edit";
     EXPECT_EQ(QList<QDate>({t["DTPROPOSFAS"].asDateTime().date(), t["DTVALPROPFAS"].asDateTime().date()}),
               QList<QDate>({QDate(2026, 12, 6), QDate(2027, 1, 5)}));
@@ -58,8 +51,7 @@ TEST_F(HeaderPost, ANewProposalTakesItsNumberAndDefaultsAtOnce) {
               QStringList({"VENDEDOR", "Vendedor Demonstração", "C", "S", "P", "Solicitação", "Cliente"}));
     EXPECT_EQ(screen->pgcPadrao->activePage(), screen->pages().tshProposta);
     // Child pages wait for the header.
-    EXPECT_FALSE(screen->pages().tshDados->isEnabled());
-    EXPECT_TRUE(widget<TDBEdit>("dbeCdCliPros").isEnabled());
+    EXPECT_TRUE(!screen->pages().tshDados->isEnabled() && widget<TDBEdit>("dbeCdCliPros").isEnabled());
     // A second new proposal never gets the same number.
     runHandler([&] { t.cancel(); });
     startNewProposal();
@@ -91,8 +83,7 @@ TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
 
     t["DTVALPROPFAS"].setAsDateTime(QDateTime(QDate(2026, 12, 6), QTime()));
     ASSERT_TRUE(saved());
-    EXPECT_EQ(t.state(), DataSetState::Browse);
-    EXPECT_EQ(t.changeCount(), 0) << "saved and merged";
+    EXPECT_TRUE(t.state() == DataSetState::Browse && t.changeCount() == 0) << "saved and merged";
     EXPECT_EQ(t["OPERSOLI"].asString() + u'|' + t["NMPROCOMERCI"].asString(), "Gerente Comercial|Gestão Empresarial");
     // NRMESREAJPROP: the month of the client's register.
     EXPECT_EQ(storedValues(nr(), {"DSREFEPROPOSFAS", "CDFILIAL", "CDOPERINCL", "IDSOLPROPFAS", "NRMESREAJPROP"}),
@@ -100,46 +91,35 @@ TEST_F(HeaderPost, ChecksRunInOrderAndFocusTheOffendingControl) {
     EXPECT_TRUE(screen->pages().tshDados->isEnabled());
 }
 
-TEST_F(HeaderPost, AChangedVersionThatExistsIsRefused) {
-    ASSERT_TRUE(locate(6, "03"));
-    editOnForm();
-    screen->proposal()["NRVERPROPFAS"].setAsString("02");
-    refused("Proposta já cadastrada", "dbeVersao");
-    EXPECT_EQ(screen->proposal().state(), DataSetState::Edit);
-    screen->proposal()["NRVERPROPFAS"].setAsString("04");  // a free version is taken
-    ASSERT_TRUE(saved());
-    EXPECT_FALSE(storedRow(seedNumber(6), "04").isEmpty());
-    EXPECT_TRUE(storedRow(seedNumber(6), "03").isEmpty());
-}
-
-TEST_F(HeaderPost, ANewProspectProposalGetsTheAutomaticServicesOnce) {
+// The interlocutor of a prospect's proposal is checked against the prospect at post; the
+// proposal gets the automatic services once.
+TEST_F(HeaderPost, ANewProspectProposalChecksItsInterlocutorAndGetsTheAutomaticServicesOnce) {
     startNewProposal();
     fillRequest(kDelta, /*prospect=*/true);
     widget<TRadioButton>("rbtLuManut").setChecked(true);
+    ClientTable& t = screen->proposal();
+    t["CODIGOINTER"].setAsString("2");  // the prospect has 01 only
+    refused("Interlocutor não cadastrado.");
+    EXPECT_EQ(t.state(), DataSetState::Insert);
+    t["CODIGOINTER"].setAsString("1");
     ASSERT_TRUE(saved());
     const QString n = nr();
     const int mandatory = scalar("SELECT COUNT(*) FROM TIPOSERV WHERE IDSERVOBRIGPROS = 'S'").toInt();
     ASSERT_GT(mandatory, 0);
     EXPECT_EQ(services(n), mandatory);
-    EXPECT_EQ(storedValues(n, {"IDCLIENPROSP", "CDPROSPECT", "CDCLIENTE", "IDTIPOPROPFAS"}), QStringList({"P", kDelta, "", "M"}));
+    EXPECT_EQ(storedValues(n, {"IDCLIENPROSP", "CDPROSPECT", "CDCLIENTE", "IDTIPOPROPFAS", "CDINTEPROS", "CDINTECLIE"}),
+              QStringList({"P", kDelta, "", "M", "01", ""}));
     // Saving it again adds nothing more.
     editOnForm();
-    screen->proposal()["DSREFEPROPOSFAS"].setAsString("Outra referência");
+    t["DSREFEPROPOSFAS"].setAsString("Outra referência");
     ASSERT_TRUE(saved());
     EXPECT_EQ(services(n), mandatory);
-
-    // A client proposal gets none.
-    startNewProposal();
-    fillRequest(kAlfa);
-    widget<TRadioButton>("rbtLuManut").setChecked(true);
-    ASSERT_TRUE(saved());
-    EXPECT_EQ(services(nr()), 0);
 }
 
 // The contract buttons decide the contract on every post: none checked is services only,
-// whatever the row held before.
+// whatever the row held before. A client's proposal gets no automatic services.
 TEST_F(HeaderPost, TheContractFollowsTheButtonsAndNoneCheckedIsServicesOnly) {
-    for (const auto& [checked, code] : {std::pair{"rbtLocacao", "L"}, std::pair{"", "S"}}) {
+    for (const auto& [checked, code] : {std::pair{"rbtLuManut", "M"}, std::pair{"rbtLocacao", "L"}, std::pair{"", "S"}}) {
         SCOPED_TRACE(code);
         startNewProposal();
         fillRequest(kAlfa);
@@ -152,29 +132,21 @@ TEST_F(HeaderPost, TheContractFollowsTheButtonsAndNoneCheckedIsServicesOnly) {
         screen->proposal()["IDTIPOPROPFAS"].setAsString("M");
         ASSERT_TRUE(saved());
         EXPECT_EQ(storedValues(nr(), {"IDTIPOPROPFAS"}), QStringList{code});
+        EXPECT_EQ(services(nr()), 0);
     }
 }
 
-TEST_F(HeaderPost, CancelDropsPendingChangesAndDeleteReachesTheServer) {
-    ClientTable& t = screen->proposal();
-    ASSERT_TRUE(locate(2));
-    const QString before = t["DSREFEPROPOSFAS"].asString();
+// A changed version that exists is refused; a failed save keeps the change to send again.
+TEST_F(HeaderPost, AChangedVersionThatExistsIsRefusedAndAFailedSaveKeepsTheChangeToSendAgain) {
+    ASSERT_TRUE(locate(6, "03"));
     editOnForm();
-    EXPECT_FALSE(screen->pages().tshDados->isEnabled());
-    t["DSREFEPROPOSFAS"].setAsString("Mudado e desistido");
-    runHandler([&] { t.cancel(); });
-    EXPECT_EQ(t["DSREFEPROPOSFAS"].asString(), before);
-    EXPECT_EQ(t.changeCount(), 0);
-    EXPECT_TRUE(screen->pages().tshDados->isEnabled());
+    screen->proposal()["NRVERPROPFAS"].setAsString("02");
+    refused("Proposta já cadastrada", "dbeVersao");
+    EXPECT_EQ(screen->proposal().state(), DataSetState::Edit);
+    screen->proposal()["NRVERPROPFAS"].setAsString("04");  // a free version is taken
+    ASSERT_TRUE(saved());
+    EXPECT_TRUE(!storedRow(seedNumber(6), "04").isEmpty() && storedRow(seedNumber(6), "03").isEmpty());
 
-    ASSERT_TRUE(locate(10));
-    ASSERT_TRUE(runHandler([&] { t.deleteRecord(); }));
-    EXPECT_EQ(t.changeCount(), 0);
-    EXPECT_TRUE(storedRow(seedNumber(10), "01").isEmpty());
-    EXPECT_TRUE(Session::instance().changedTables().contains("PROPOSTAFAS"));
-}
-
-TEST_F(HeaderPost, AFailedSaveKeepsTheChangeToSendAgain) {
     startNewProposal();
     fillRequest(kAlfa);
     ClientTable& t = screen->proposal();
@@ -183,8 +155,7 @@ TEST_F(HeaderPost, AFailedSaveKeepsTheChangeToSendAgain) {
     EXPECT_FALSE(post());
     ASSERT_EQ(dialogs.errors().size(), 1);
     EXPECT_TRUE(dialogs.errors()[0].contains("Proposta já cadastrada")) << dialogs.errors()[0].toStdString();
-    EXPECT_GT(t.changeCount(), 0) << "the change log stays pending";
-    EXPECT_EQ(busyDepth(), 0);
+    EXPECT_TRUE(t.changeCount() > 0 && busyDepth() == 0) << "the change log stays pending";
     EXPECT_EQ(storedValues(seedNumber(6), {"DSREFEPROPOSFAS"}), QStringList{"Expansão para filiais - primeira versão"});
 
     // A free version: the pending insert goes out with it.
@@ -195,7 +166,11 @@ TEST_F(HeaderPost, AFailedSaveKeepsTheChangeToSendAgain) {
     EXPECT_EQ(storedValues(seedNumber(6), {"DSREFEPROPOSFAS"}, "09"), QStringList{"Teste de cabeçalho"});
 }
 
-TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
+// On a stored proposal: Cancel drops pending changes and Delete reaches the server; a product
+// that leaves the lines' systems out lists them and is undone; a typed interlocutor must
+// belong to the party: checked on leaving the field, and again when the proposal is confirmed
+// without leaving it (the confirm button takes no focus).
+TEST_F(HeaderPost, CancelDeleteAProductLeavingSystemsOutAndATypedInterlocutorOnAStoredProposal) {
     ClientTable& t = screen->proposal();
     ASSERT_TRUE(locate(2));
     screen->pgcPadrao->setActivePage(screen->pages().tshProposta);
@@ -203,9 +178,7 @@ TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
     ASSERT_FALSE(widget<ClientTable>("cdsLinProd").isEmpty());
     editOnForm();
     QString listed;
-    runner.expect([&](QWidget& w) {
-        if (auto* label = w.findChild<QLabel*>("lblMensagem")) listed = label->text();
-    }, "frmCOT00900");
+    runner.expect([&](QWidget& w) { if (auto* label = w.findChild<QLabel*>("lblMensagem")) listed = label->text(); }, "frmCOT00900");
     ASSERT_TRUE(focus(*screen, "dbeCdProdComer"));
     dialogs.expectPick([](ClientTable& list) { return list.locate("CDPROCOMERCI", "FOLHA"); });
     click(*screen, "btnPesqProdComer");
@@ -216,13 +189,7 @@ TEST_F(HeaderPost, AProductThatLeavesSystemsOutListsThemAndIsUndone) {
     EXPECT_TRUE(listed.startsWith("Os seguintes sistemas não estão cadastrados")) << listed.toStdString();
     EXPECT_EQ(t.state(), DataSetState::Browse) << "the change of product is undone";
     EXPECT_EQ(t["CDPROCOMERCI"].asString(), "ERP");
-}
 
-// A typed interlocutor must belong to the party: checked on leaving the field, and again
-// when the proposal is confirmed without leaving it (the confirm button takes no focus).
-TEST_F(HeaderPost, ATypedInterlocutorMustBelongToTheParty) {
-    ClientTable& t = screen->proposal();
-    ASSERT_TRUE(locate(2));
     const QStringList before = storedValues(seedNumber(2), {"CDINTECLIE"});
     editOnForm();
     retype("dbeCdInterLoc", "7", false);
@@ -235,31 +202,30 @@ TEST_F(HeaderPost, ATypedInterlocutorMustBelongToTheParty) {
     retype("dbeCdInterLoc", "99", false);
     click(*screen, "sbtConfirmar");
     EXPECT_EQ(dialogs.errors(), QStringList{"Interlocutor não cadastrado."}) << "the message of leaving the field";
-    EXPECT_EQ(t.state(), DataSetState::Edit);
-    EXPECT_TRUE(focused(widget<TDBEdit>("dbeCdInterLoc")));
+    EXPECT_TRUE(t.state() == DataSetState::Edit && focused(widget<TDBEdit>("dbeCdInterLoc")));
     EXPECT_EQ(storedValues(seedNumber(2), {"CDINTECLIE"}), before) << "nothing saved";
 
     // The client's interlocutor typed short is saved as its register holds it.
     dialogs.clearShown();
     retype("dbeCdInterLoc", "1", false);
     click(*screen, "sbtConfirmar");
-    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
-    EXPECT_EQ(t.state(), DataSetState::Browse);
+    EXPECT_TRUE(dialogs.errors().isEmpty() && t.state() == DataSetState::Browse) << dialogs.errors().join("; ").toStdString();
     EXPECT_EQ(QStringList({t["CODIGOINTER"].asString(), t["CDINTECLIE"].asString(), t["NMINTECLIE"].asString()}),
               QStringList({"01", "01", "Fernanda Reis"}));
     EXPECT_EQ(storedValues(seedNumber(2), {"CDINTECLIE"}), QStringList{"01"});
-}
 
-TEST_F(HeaderPost, AProspectsInterlocutorIsCheckedAgainstTheProspectAtPost) {
-    startNewProposal();
-    fillRequest(kDelta, /*prospect=*/true);
-    ClientTable& t = screen->proposal();
-    t["CODIGOINTER"].setAsString("2");  // the prospect has 01 only
-    refused("Interlocutor não cadastrado.");
-    EXPECT_EQ(t.state(), DataSetState::Insert);
-    t["CODIGOINTER"].setAsString("1");
-    ASSERT_TRUE(saved());
-    EXPECT_EQ(storedValues(nr(), {"CDINTEPROS", "CDINTECLIE"}), QStringList({"01", ""}));
+    const QString reference = t["DSREFEPROPOSFAS"].asString();
+    editOnForm();
+    EXPECT_FALSE(screen->pages().tshDados->isEnabled());
+    t["DSREFEPROPOSFAS"].setAsString("Mudado e desistido");
+    runHandler([&] { t.cancel(); });
+    EXPECT_EQ(t["DSREFEPROPOSFAS"].asString(), reference);
+    EXPECT_TRUE(t.changeCount() == 0 && screen->pages().tshDados->isEnabled());
+
+    ASSERT_TRUE(locate(10));
+    ASSERT_TRUE(runHandler([&] { t.deleteRecord(); }));
+    EXPECT_TRUE(t.changeCount() == 0 && storedRow(seedNumber(10), "01").isEmpty());
+    EXPECT_TRUE(Session::instance().changedTables().contains("PROPOSTAFAS"));
 }
 
 TEST_F(HeaderPost, EveryCodeOfTheDemoDataCanBeTypedIntoItsField) {
@@ -292,8 +258,7 @@ TEST_F(HeaderPost, EveryCodeOfTheDemoDataCanBeTypedIntoItsField) {
     // it carries still takes every contact number and nothing else.
     TDBEdit& contact = widget<TDBEdit>("dbeContato");
     ASSERT_TRUE(contact.onKeyPress);
-    for (const QString& number : codes("SELECT NRCONTATO FROM CONTATO"))
-        for (const QChar c : number) {
+    for (const QString& number : codes("SELECT NRCONTATO FROM CONTATO")) for (const QChar c : number) {
             QChar key = c;
             contact.onKeyPress(key);
             EXPECT_EQ(key, c) << number.toStdString();
@@ -301,8 +266,8 @@ TEST_F(HeaderPost, EveryCodeOfTheDemoDataCanBeTypedIntoItsField) {
     QChar letter(u'a');
     contact.onKeyPress(letter);
     EXPECT_TRUE(letter.isNull());
-    EXPECT_TRUE(runHandler([&] { screen->proposal().cancel(); }));
-    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join("; ").toStdString();
+    EXPECT_TRUE(runHandler([&] { screen->proposal().cancel(); }) && dialogs.errors().isEmpty())
+        << dialogs.errors().join("; ").toStdString();
 }
 
 }  // namespace

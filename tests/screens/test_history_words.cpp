@@ -1,6 +1,5 @@
 // How the history's stored columns and methods read: the screen's captions and formats
 // where its tables give them, the plain labels where they do not, and the methods in words.
-#include <gtest/gtest.h>
 
 #include "data/client_table.h"
 #include "data/table_fields.h"
@@ -13,25 +12,19 @@ namespace {
 
 const QString kNumber = QStringLiteral("00000000000000000015");
 
-// A screen table as an area defines it: a captioned money field, one without caption, a
-// one-letter code shown as a word and a date with the list's format.
-void screenFields(ClientTable& t) {
-    table_fields::money(t, "VRVELUSOPEDP", QStringLiteral("Valor da parcela"));
-    table_fields::money(t, "VRLICENCUSOPROP");
-    table_fields::text(t, "IDTIPLINPP", 1, QStringLiteral("Tipo")).onGetText = [](Field& f, bool) {
+TEST(HistoryWords, FieldsReadByTheScreensCaptionsAndFormatsElseThePlainTableAndMethodsAsWhatTheyDid) {
+    // A screen table as an area defines it: a captioned money field, one without caption, a
+    // one-letter code shown as a word and a date with the list's format.
+    ClientTable screen;
+    table_fields::money(screen, "VRVELUSOPEDP", QStringLiteral("Valor da parcela"));
+    table_fields::money(screen, "VRLICENCUSOPROP");
+    table_fields::text(screen, "IDTIPLINPP", 1, QStringLiteral("Tipo")).onGetText = [](Field& f, bool) {
         return f.asString() == u"L" ? QStringLiteral("Locação") : f.asString();
     };
-    table_fields::date(t, "DTPROPOSFAS", QStringLiteral("Data")).displayFormat = QStringLiteral("dd/mm/yy");
-}
-
-TEST(HistoryWords, FieldsReadByTheScreensCaptionsAndFormatsElseThePlainTable) {
-    ClientTable screen;
-    screenFields(screen);
+    table_fields::date(screen, "DTPROPOSFAS", QStringLiteral("Data")).displayFormat = QStringLiteral("dd/mm/yy");
     HistoryFields fields;
     fields.add(QStringLiteral("LINPPROP"), screen);
-    const struct {
-        const char *table, *column, *stored, *label, *shown;
-    } cases[] = {
+    const struct { const char *table, *column, *stored, *label, *shown; } cases[] = {
         {"LINPPROP", "VRVELUSOPEDP", "1522.5", "Valor da parcela", "1.522,50"},
         // The screen's field has no caption: the plain label, the screen's format.
         {"LINPPROP", "VRLICENCUSOPROP", "1234567.891", "Licença de uso", "1.234.567,89"},
@@ -51,18 +44,12 @@ TEST(HistoryWords, FieldsReadByTheScreensCaptionsAndFormatsElseThePlainTable) {
         {"TABELANOVA", "CODIGO", "00000000000000000013", "CODIGO", "13"},
         {"LINPPROP", "VRVELUSOPEDP", "", "Valor da parcela", ""},
     };
-    for (const auto& c : cases) {
-        const QString t = QString::fromLatin1(c.table), col = QString::fromLatin1(c.column);
-        EXPECT_EQ(fields.label(t, col), QString::fromUtf8(c.label)) << c.table << "." << c.column;
-        EXPECT_EQ(fields.value(t, col, QString::fromUtf8(c.stored)), QString::fromUtf8(c.shown))
-            << c.table << "." << c.column << " " << c.stored;
-    }
-}
+    for (const auto& c : cases)
+        EXPECT_EQ(fields.label(c.table, c.column) + " = " + fields.value(c.table, c.column, QString::fromUtf8(c.stored)),
+                  QString::fromUtf8(c.label) + " = " + QString::fromUtf8(c.shown)) << c.table << "." << c.column << " " << c.stored;
 
-TEST(HistoryWords, MethodsReadAsWhatTheyDid) {
-    const struct {
-        const char *method, *origin, *word;
-    } cases[] = {
+    // Methods read as what they did.
+    const struct { const char *method, *origin, *word; } methods[] = {
         {"SetVencimento", "", "Parcelas geradas"},
         {"SetLinProd", "", "Linhas de produto gravadas"},
         {"CopiaDados", "00000000000000000015/01", "Cópia da versão 01"},
@@ -71,10 +58,9 @@ TEST(HistoryWords, MethodsReadAsWhatTheyDid) {
         {"MetodoNovo", "", "MetodoNovo"},
         {"", "", ""},
     };
-    for (const auto& c : cases)
+    for (const auto& c : methods)
         EXPECT_EQ(history_words::methodWord(QString::fromLatin1(c.method), QString::fromLatin1(c.origin), kNumber),
-                  QString::fromUtf8(c.word))
-            << c.method << " " << c.origin;
+                  QString::fromUtf8(c.word)) << c.method << " " << c.origin;
     EXPECT_EQ(history_words::originText(QStringLiteral("00000000000000000007/02")), "7/02");
     EXPECT_EQ(history_words::windowTitle(kNumber, QStringLiteral("01")), "Histórico da Proposta 15/01");
 }
