@@ -4,7 +4,6 @@
 // One set of proposals, each figure worked out here by hand, compared to the cent.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <cmath>
 
 #include "data/format_br.h"
@@ -14,11 +13,10 @@
 #include "server/methods/acceptance_charging.h"
 #include "server/migrations/migrations.h"
 #include "server/storage/database.h"
-#include "support/test_server.h"
+#include "server/server_cases_a.h"
+#include "server/test_storage_engines.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
 
 namespace {
 
@@ -91,10 +89,17 @@ void prepare(server::Database& db) {
     version(db, 4, "02", 6, 20, "M", "P", 7728.0);
 }
 
-class FiguresTest : public ::testing::TestWithParam<Backend> {
+// The two figures a version keeps, in cents.
+QPair<qint64, qint64> keptFigures(server::Database& db, const Figures& f) {
+    const Packet p = db.query("SELECT VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER",
+                              {{"NR", nr(f.n)}, {"VER", f.ver}});
+    return p.isEmpty() ? qMakePair(qint64(-1), qint64(-1))
+                       : qMakePair(p.value(0, "VRTOTCENTPROP").toLongLong(), p.value(0, "VRMENCENTPROP").toLongLong());
+}
+
+class FiguresTest : public cot::testing::DemoServerTest {
 protected:
-    FiguresTest() : server_({.backend = GetParam(), .seed = true, .prepare = prepare}) {}
-    TestServer server_;
+    FiguresTest() : DemoServerTest({.prepare = prepare}) {}
 };
 
 // Row of `key` (column CDCHAVE or the version "nr/ver" in PROPOSTAVERS) in a packet.
@@ -111,15 +116,11 @@ TEST_P(FiguresTest, EverySurfaceShowsTheSameOneOffAndMonthlyValues) {
     const Packet pipeline = net.getPacket("GetPainelPropostas", year);
     for (const Figures& f : kVersions) {
         SCOPED_TRACE(f.what);
-        const Packet stored = server_.db().query("SELECT VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS WHERE "
-                                                 "NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER",
-                                                 {{"NR", nr(f.n)}, {"VER", f.ver}});
         const int row = rowOf(list, "PROPOSTAVERS", nr(f.n) + '/' + f.ver);
         const Packet totals = net.getPacket("GetTotaisProposta", {nr(f.n), f.ver});
         const auto page = server::client_page::readPageProposal(server_.db(), nr(f.n), f.ver);
-        ASSERT_TRUE(stored.rows.size() == 1 && row >= 0 && totals.rows.size() == 1 && page);
-        const QList<QPair<qint64, qint64>> surfaces{
-            {stored.value(0, "VRTOTCENTPROP").toLongLong(), stored.value(0, "VRMENCENTPROP").toLongLong()},
+        ASSERT_TRUE(row >= 0 && totals.rows.size() == 1 && page);
+        const QList<QPair<qint64, qint64>> surfaces{keptFigures(server_.db(), f),
             {cents(list.value(row, "VRTOTAL").toDouble()), cents(list.value(row, "VRMENSAL").toDouble())},
             {cents(totals.value(0, "VRUNICO").toDouble()), cents(totals.value(0, "VRMENSAL").toDouble())},
             {cents(double(page->totals.oneOff)), cents(double(page->totals.monthly))}};
@@ -166,13 +167,12 @@ TEST_P(FiguresTest, TheApprovalChargesTheOneOffValueAndContractsTheMonthlyOne) {
 
 // A database kept before the two figures: its versions held one sum (monthly added in) and
 // triggers that kept it. The upgrade works both figures out again and replaces the triggers.
-class FiguresUpgrade : public ::testing::TestWithParam<Backend> {};
+class FiguresUpgrade : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(FiguresUpgrade, StoredVersionsGetBothFiguresAndTheTriggersKeepThem) {
-    QTemporaryDir dir;
-    std::unique_ptr<cot::testing::ScratchPostgres> pg;
-    if (GetParam() == Backend::Postgres) pg = std::make_unique<cot::testing::ScratchPostgres>();
-    auto db = server::Database::open(pg ? pg->url() : QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("old.db")));
+    server::testing::ScratchDatabase old(GetParam());
+    server::Database* db = &old.db();
+    const bool pg = GetParam() == "postgres";
     server::migrate(*db, 15);
     db->exec("INSERT INTO TIPOSERV (CDTIPOSERV, NMTIPOSERV) VALUES ('001', 'Implantação')");
     prepare(*db);
@@ -189,11 +189,7 @@ TEST_P(FiguresUpgrade, StoredVersionsGetBothFiguresAndTheTriggersKeepThem) {
     }
     server::migrate(*db);
 
-    const auto kept = [&](const Figures& f) {
-        const Packet p = db->query("SELECT VRTOTCENTPROP, VRMENCENTPROP FROM PROPOSTAFAS WHERE NRPROPOSFAS = :NR AND NRVERPROPFAS = :VER",
-                                   {{"NR", nr(f.n)}, {"VER", f.ver}});
-        return qMakePair(p.value(0, "VRTOTCENTPROP").toLongLong(), p.value(0, "VRMENCENTPROP").toLongLong());
-    };
+    const auto kept = [&](const Figures& f) { return keptFigures(*db, f); };
     for (const Figures& f : kVersions) EXPECT_EQ(kept(f), f.cents()) << f.what;
     line(*db, 4, "1", 100.0, 0, 30.0, 0, 2.0);  // to 4/01: 200 once, 60 a month more
     EXPECT_EQ(kept(kVersions[3]), qMakePair(cents(5200.0), cents(60.0)));
@@ -202,7 +198,5 @@ TEST_P(FiguresUpgrade, StoredVersionsGetBothFiguresAndTheTriggersKeepThem) {
 
 }  // namespace
 
-INSTANTIATE_TEST_SUITE_P(Db, FiguresUpgrade, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
-INSTANTIATE_TEST_SUITE_P(Db, FiguresTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+INSTANTIATE_TEST_SUITE_P(Db, FiguresUpgrade, ::testing::ValuesIn(server::testing::engines()), server::testing::engineName);
+COT_ON_EVERY_BACKEND(FiguresTest);

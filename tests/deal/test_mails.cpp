@@ -33,7 +33,7 @@ struct Kind {
 
 }  // namespace
 
-TEST(Mails, EveryKindSaysWhoOffersAndKeepsTypedTextInert) {
+TEST(Mails, EveryKindSaysWhoOffersAndKeepsTypedTextAndTheReplyToInert) {
     SendingContent sending{"00000000000000000015", "02", kTyped, kTyped, {}, QDate(2027, 1, 10),
                            "https://propostas.demo/cliente/abc", {}};
     ReminderItem item{"00000000000000000015", "02", kTyped, kTyped, QDate(2026, 12, 7), 100, 10};
@@ -67,9 +67,8 @@ TEST(Mails, EveryKindSaysWhoOffersAndKeepsTypedTextInert) {
         EXPECT_FALSE(m.subject.contains(u'\n'));
         for (const QString& text : k.says) EXPECT_TRUE(m.textPart.contains(text)) << text.toStdString();
     }
-}
 
-TEST(Mails, AReplyToThatWouldAddAHeaderIsRefused) {
+    // A reply-to that would add a header is refused.
     MailMessage m{"filial@demo.local", {"a@demo.local"}, "S", "t", "h", {}, "vera@demo.local\r\nBcc: x@evil.example"};
     EXPECT_ANY_THROW(checkMailMessage(m));
     m.replyTo = "vera@demo.local";

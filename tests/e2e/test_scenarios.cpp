@@ -12,11 +12,14 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cmath>
 #include <memory>
+#include <optional>
 
 #include "server/client_page/proposal_page.h"
 #include "server/client_page/sending_store.h"
 #include "server/storage/database.h"
+#include "server/server_cases_a.h"
 #include "support/qt_printers.h"
 #include "support/screen_widgets.h"
 #include "support/server_process.h"
@@ -24,6 +27,7 @@
 #include "support/small_pdf.h"
 #include "support/smtp_receiver.h"
 
+using cot::testing::missingFrom;
 using cot::testing::ServerProcess;
 using cot::testing::ShellRun;
 using cot::testing::sourcePath;
@@ -31,18 +35,13 @@ using cot::testing::sourcePath;
 namespace {
 
 const QString kOpenList = QStringLiteral("signin VENDEDOR vendedor 0001\nopen Pkg_cot05000\n");
-const QString kOne = QStringLiteral("NRPROPOSFAS = '00000000000000000001' AND NRVERPROPFAS = '01'");
-const QString kTwo = QStringLiteral("NRPROPOSFAS = '00000000000000000002' AND NRVERPROPFAS = '01'");
-const QString kFour = QStringLiteral("NRPROPOSFAS = '00000000000000000004' AND NRVERPROPFAS = '01'");
-const QString kTwelve = QStringLiteral("NRPROPOSFAS = '00000000000000000012' AND NRVERPROPFAS = '01'");
+// The condition on version 01 of demo proposal `n`.
+QString key(int n) { return QStringLiteral("NRPROPOSFAS = '%1' AND NRVERPROPFAS = '01'").arg(n, 20, 10, QLatin1Char('0')); }
 
 // A cell as the tables below write it: numbers without trailing zeros, to the cent.
 QString cell(const QVariant& v) {
     if (v.isNull()) return QStringLiteral("NULL");
-    if (v.typeId() != QMetaType::Double) return v.toString();
-    QString s = QString::number(v.toDouble(), 'f', 2);
-    while (s.contains(u'.') && (s.endsWith(u'0') || s.endsWith(u'.'))) s.chop(1);
-    return s;
+    return v.typeId() == QMetaType::Double ? QString::number(std::round(v.toDouble() * 100) / 100, 'g', 15) : v.toString();
 }
 
 class Scenarios : public ::testing::Test {
@@ -87,9 +86,7 @@ protected:
 
 // What a scenario file did, read back from the database: each step runs a scenario and then
 // checks what its queries read; the pictures it took exist.
-struct Stored {
-    QString sql, expected;
-};
+using Stored = std::pair<QString, QString>;  // a query, and the rows it reads
 struct Step {
     QString scenario;  // a file of the source tree, or steps written for the test
     std::vector<Stored> stored;
@@ -100,6 +97,7 @@ struct StoredCase {
     std::vector<const char*> pictures = {};
     QString said = {};  // in the output too
     QStringList extra = {};  // the shell's options
+    QString mailed = {};     // in the text of the first mail the branch's server receives
 };
 
 // Tables whose rows a copied version has as many of as the original: the names of those
@@ -114,8 +112,8 @@ QString tablesNotCopied() {
     return "SELECT T FROM (" + parts.join(" UNION ALL ") + ") WHERE A = 0 OR A <> B";
 }
 
-const QString kLine2001 = "CDLINPPROP = (SELECT CDLINPPROP FROM LINPPROP WHERE CDLINPPROPINFOR = '2001' AND " + kTwo +
-                          ") AND " + kTwo;
+const QString kLine2001 = "CDLINPPROP = (SELECT CDLINPPROP FROM LINPPROP WHERE CDLINPPROPINFOR = '2001' AND " + key(2) +
+                          ") AND " + key(2);
 const QString kObservation = "SELECT instr(TXOBSPROPFAS, 'Entrega em duas etapas.') > 0, instr(TXOBSPROPFAS, '%1') > 0 "
                              "FROM OBSPROPFAS WHERE NRPROPOSFAS = '00000000000000000001'";
 
@@ -142,40 +140,40 @@ const StoredCase kStoredCases[] = {
       {"scenarios/product_line_schedule.scn",
        {{"SELECT COUNT(*), SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE " + kLine2001, "12;9642.5"}}},
       {"scenarios/contract_switch.scn",
-       {{"SELECT IDTIPOPROPFAS FROM PROPOSTAFAS WHERE " + kTwo, "M"},
-        {"SELECT COUNT(*), SUM(VRLICENCUSOPROP) FROM LINPPROP WHERE IDTIPLINPP NOT IN ('M', 'P') AND " + kTwo, "0;NULL"},
-        {"SELECT SUM(VRLICENCUSOPROP) FROM LINPPROP WHERE " + kTwo, "0"}}}}},
+       {{"SELECT IDTIPOPROPFAS FROM PROPOSTAFAS WHERE " + key(2), "M"},
+        {"SELECT COUNT(*), SUM(VRLICENCUSOPROP) FROM LINPPROP WHERE IDTIPLINPP NOT IN ('M', 'P') AND " + key(2), "0;NULL"},
+        {"SELECT SUM(VRLICENCUSOPROP) FROM LINPPROP WHERE " + key(2), "0"}}}}},
     {"FilteringTheListHolds", {{"scenarios/filter_list.scn", {}}}, {}, "window frmFiltroPropComercial"},
     // Texts: two standard texts added through the dialog, their order swapped, one rewritten
     // with formatting, the texts regenerated and the regeneration undone; the regenerated set
     // is kept in its turn, so the undo can itself be undone.
     {"TextsScenarioReachesTheDatabase",
      {{"scenarios/texts.scn",
-       {{"SELECT CDTXTPROPFAS, NRORDEMMSG FROM TXTPROPFAS WHERE " + kFour + " ORDER BY NRORDEMMSG", "GARANTIA;1 | APRES_LU;3"},
+       {{"SELECT CDTXTPROPFAS, NRORDEMMSG FROM TXTPROPFAS WHERE " + key(4) + " ORDER BY NRORDEMMSG", "GARANTIA;1 | APRES_LU;3"},
         {"SELECT instr(TXPROPFAS, 'para correções e ajustes.') > 0, instr(TXPROPFAS, 'font-weight:700') > 0 FROM "
-         "TXTPROPFAS WHERE CDTXTPROPFAS = 'GARANTIA' AND " + kFour, "1;1"},
-        {"SELECT CDTXTPROPFAS, NRORDEMMSG FROM TXTPROPFASHIST WHERE " + kFour + " ORDER BY NRORDEMMSG",
+         "TXTPROPFAS WHERE CDTXTPROPFAS = 'GARANTIA' AND " + key(4), "1;1"},
+        {"SELECT CDTXTPROPFAS, NRORDEMMSG FROM TXTPROPFASHIST WHERE " + key(4) + " ORDER BY NRORDEMMSG",
          "APRES_LU;1 | COND_LU;2"}}}}},
     // Services: two services added to a package split in three installments, the charging
     // switched to hourly and back, the schedule split again and the page read again.
     {"ServicesScenarioReachesTheDatabase",
      {{"scenarios/services.scn",
-       {{"SELECT CDTIPOSERV FROM SERVPROP WHERE " + kTwelve + " ORDER BY NRSERVPROP", "001 | 002"},
-        {"SELECT VRDEHORAPROP, VRPEHORAPROP FROM SERVPROP WHERE CDTIPOSERV = '002' AND " + kTwelve, "108;10"},
-        {"SELECT IDTIPOCOBRSERV, VRPACOTESERV FROM PROPOSTAFAS WHERE " + kTwelve, "P;7728"},
-        {"SELECT COUNT(*), SUM(VRVENCSERVPROP) FROM VENCSERVPROP WHERE " + kTwelve, "3;7728"}}}}},
+       {{"SELECT CDTIPOSERV FROM SERVPROP WHERE " + key(12) + " ORDER BY NRSERVPROP", "001 | 002"},
+        {"SELECT VRDEHORAPROP, VRPEHORAPROP FROM SERVPROP WHERE CDTIPOSERV = '002' AND " + key(12), "108;10"},
+        {"SELECT IDTIPOCOBRSERV, VRPACOTESERV FROM PROPOSTAFAS WHERE " + key(12), "P;7728"},
+        {"SELECT COUNT(*), SUM(VRVENCSERVPROP) FROM VENCSERVPROP WHERE " + key(12), "3;7728"}}}}},
     // A discount typed last on a new service and confirmed without leaving its column is
     // stored with the invoiced rate it gives, and the package and its installment follow.
     {"ServiceDiscountTypedLastIsStored",
      {{"scenarios/service_discount_typed_last.scn",
-       {{"SELECT VRHORAPROP, VRPEHORAPROP, VRDEHORAPROP FROM SERVPROP WHERE " + kTwelve, "200;25;150"},
-        {"SELECT VRPACOTESERV, (SELECT SUM(VRVENCSERVPROP) FROM VENCSERVPROP WHERE " + kTwelve +
-             ") FROM PROPOSTAFAS WHERE " + kTwelve, "1500;1500"}}}}},
+       {{"SELECT VRHORAPROP, VRPEHORAPROP, VRDEHORAPROP FROM SERVPROP WHERE " + key(12), "200;25;150"},
+        {"SELECT VRPACOTESERV, (SELECT SUM(VRVENCSERVPROP) FROM VENCSERVPROP WHERE " + key(12) +
+             ") FROM PROPOSTAFAS WHERE " + key(12), "1500;1500"}}}}},
     // The running total follows each save, and what it showed is what the server holds.
     {"RunningTotalFollowsEachSave",
      {{"scenarios/running_total.scn",
-       {{"SELECT (SELECT COUNT(*) FROM SERVPROP WHERE " + kTwelve + "), (SELECT COUNT(*) FROM VENCSERVPROP WHERE " +
-             kTwelve + "), (SELECT SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE " + kTwelve + ")", "0;0;5278"}}}}},
+       {{"SELECT (SELECT COUNT(*) FROM SERVPROP WHERE " + key(12) + "), (SELECT COUNT(*) FROM VENCSERVPROP WHERE " +
+             key(12) + "), (SELECT SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE " + key(12) + ")", "0;0;5278"}}}}},
     // A proposal included without a word about its language is stored in Portuguese.
     {"ANewProposalIsStoredWithTheDefaultLanguage",
      {{"scenarios/new_proposal_language.scn",
@@ -184,25 +182,25 @@ const StoredCase kStoredCases[] = {
     // the server; a double click outside the attachment column opens it as well.
     {"EnterOnTheListOpensTheFormAndItsEditIsStored",
      {{"scenarios/list_open_with_enter.scn",
-       {{"SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE " + kOne, "Implantação do ERP Web - matriz e filiais"}}}}},
+       {{"SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE " + key(1), "Implantação do ERP Web - matriz e filiais"}}}}},
     // The history window lists what the server recorded for the save made in the form (its
     // four rows): the reference's change under the operator who made it, before and after.
     {"TheHistoryWindowShowsTheSavedReferenceChange",
      {{"scenarios/proposal_history.scn",
-       {{"SELECT COUNT(*) FROM HISTPROP WHERE " + kOne, "4"},
+       {{"SELECT COUNT(*) FROM HISTPROP WHERE " + key(1), "4"},
         {"SELECT CDOPERADOR, NMMETODO, NMTABELA, IDOPERHIST, VLANTERIOR, VLNOVO FROM HISTPROP WHERE NMCAMPO = "
-         "'DSREFEPROPOSFAS' AND " + kOne,
+         "'DSREFEPROPOSFAS' AND " + key(1),
          "VENDEDOR;SetProposta;PROPOSTAFAS;A;Implantação do ERP Web - matriz;Implantação do ERP Web - matriz e filial sul"}}}}},
     // The history window shows the installment just generated (1.301,00) in words and pt-BR
     // values: the row behind it is the server's own, kept as stored.
     {"TheHistoryWindowShowsGeneratedInstallmentsInWords",
      {{"scenarios/proposal_history_installments.scn",
        {{"SELECT NMTABELA, VLNOVO FROM HISTPROP WHERE NMMETODO = 'SetVencimento' AND NMCAMPO = 'VRVELUSOPEDP' AND "
-         "IDOPERHIST = 'I' AND " + kTwo, "VENCLINPPROP;1301"}}}}},
+         "IDOPERHIST = 'I' AND " + key(2), "VENCLINPPROP;1301"}}}}},
     // Simulations: two alternatives added to proposal 2, each with its lines and quantities.
     {"SimulationScenarioStoresBothAlternativesWithTheirLines",
      {{"scenarios/simulation_two_alternatives.scn",
-       {{"SELECT COUNT(*) FROM SIMULAPROP WHERE " + kTwo, "4"},
+       {{"SELECT COUNT(*) FROM SIMULAPROP WHERE " + key(2), "4"},
         {"SELECT S.NRORDSIMULAPROP, SL.NRORDLINPSIMULA, L.CDLINPPROPINFOR, SL.QTUTILSIMULINP FROM SIMULAPROP S "
          "JOIN SIMULALINP SL ON SL.NRPROPOSFAS = S.NRPROPOSFAS AND SL.NRVERPROPFAS = S.NRVERPROPFAS AND "
          "SL.NRSIMULAPROP = S.NRSIMULAPROP JOIN LINPPROP L ON L.NRPROPOSFAS = SL.NRPROPOSFAS AND L.NRVERPROPFAS = "
@@ -247,6 +245,18 @@ const StoredCase kStoredCases[] = {
       {kOpenList + "select dbgPadrao DSREFEPROPOSFAS \"Proposta de ponta a ponta\"\npage tshProposta\nanswer Sim\n"
                    "click sbtExcluir\npage tshPadrao\nexpect-rows dbgPadrao 14\n",
        {{"SELECT COUNT(*) FROM PROPOSTAFAS WHERE DSREFEPROPOSFAS = 'Proposta de ponta a ponta'", "0"}}}}},
+    // A new line's systems dialog closed by its title bar stores nothing.
+    {"ANewLinesSystemsDialogClosedStoresNothing",
+     {{"scenarios/line_systems_dialog_closed.scn",
+       {{"SELECT (SELECT COUNT(*) FROM LINPPROP WHERE CDLINPPROPINFOR = '7104'), (SELECT COUNT(*) FROM LINPPROP WHERE " +
+             key(2) + ")", "0;2"}}}}},
+    // The value consented to (10.963,01 on the confirmation) is the one charged, cent for cent,
+    // and the one the licence notification gives.
+    {"TheValueShownAtTheAcceptanceIsTheValueCharged",
+     {{"scenarios/approval_value_charged.scn",
+       {{"SELECT COUNT(*), SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE " + key(2), "8;10963.01"},
+        {"SELECT SUM(VRCOBR) FROM COBRPROP WHERE IDORIGCOBR = 'L' AND " + key(2), "10963.01"}}}},
+     {}, {}, {}, "Escrita Fiscal Web · Valor: R$ 1.320,51"},
     // The grid lists the differences between two versions (their count in the scenario).
     {"ComparingVersionsShowsTheServersDifferences", {{"scenarios/compare_versions.scn", {}}}, {"compare_versions.png"}},
     // The pipeline's "Vencida" row, double-clicked, lists the expired versions of the last twelve
@@ -274,32 +284,32 @@ const StoredCase kStoredCases[] = {
 class ScenarioStores : public Scenarios, public ::testing::WithParamInterface<StoredCase> {};
 
 TEST_P(ScenarioStores, WhatItDidIsInTheDatabase) {
+    std::optional<cot::testing::SmtpReceiver> receiver;
+    if (!GetParam().mailed.isEmpty()) mailTo(receiver.emplace());
     for (const Step& step : GetParam().steps) {
         SCOPED_TRACE(step.scenario.toStdString());
         const ShellRun r = run(step.scenario.contains(u'\n') ? step.scenario : sourcePath(step.scenario), GetParam().extra);
         ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
         EXPECT_TRUE(r.all().contains("roteiro concluído")) << r.all().toStdString();
-        for (const Stored& s : step.stored) EXPECT_EQ(rows(s.sql), s.expected) << s.sql.toStdString();
+        for (const auto& [sql, expected] : step.stored) EXPECT_EQ(rows(sql), expected) << sql.toStdString();
         EXPECT_TRUE(r.all().contains(GetParam().said));
     }
     for (const char* name : GetParam().pictures) EXPECT_TRUE(picture(name)) << name;
+    if (receiver) {
+        ASSERT_TRUE(receiver->waitForMessages(1));
+        EXPECT_TRUE(receiver->messages()[0].parts[0].text.contains(GetParam().mailed)) << receiver->messages()[0].parts[0].text.toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenario, ScenarioStores, ::testing::ValuesIn(kStoredCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A new line's systems dialog closed by its title bar stores nothing; a new line refused
-// because another session stored its code meanwhile (inserted while the scenario waits with
-// the dialog open), once corrected, is stored with the systems and the first installment
-// chosen for it.
-TEST_F(Scenarios, NewLinesKeepWhatTheirPostChoseOrStoreNothing) {
-    ShellRun r = run(sourcePath("scenarios/line_systems_dialog_closed.scn"));
-    ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM LINPPROP WHERE CDLINPPROPINFOR = '7104'"), "0");
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM LINPPROP WHERE " + kTwo), "2");
-
+// A new line refused because another session stored its code meanwhile (inserted while the
+// scenario waits with the dialog open), once corrected, is stored with the systems and the
+// first installment chosen for it.
+TEST_F(Scenarios, ANewLineRefusedAndCorrectedKeepsWhatItsPostChose) {
     bool written = false;
-    r = run(sourcePath("scenarios/line_refused_then_corrected.scn"), {}, [&](const QString& said) {
+    const ShellRun r = run(sourcePath("scenarios/line_refused_then_corrected.scn"), {}, [&](const QString& said) {
         if (written || !said.contains(": wait 3000")) return;
         written = true;
         db()->exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, "
@@ -308,11 +318,11 @@ TEST_F(Scenarios, NewLinesKeepWhatTheirPostChoseOrStoreNothing) {
     });
     ASSERT_TRUE(written) << "the step that waits never started";
     ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
-    const QString line7103 = "CDLINPPROP = (SELECT CDLINPPROP FROM LINPPROP WHERE CDLINPPROPINFOR = '7103' AND " + kTwo +
-                             ") AND " + kTwo;
+    const QString line7103 = "CDLINPPROP = (SELECT CDLINPPROP FROM LINPPROP WHERE CDLINPPROPINFOR = '7103' AND " + key(2) +
+                             ") AND " + key(2);
     EXPECT_EQ(rows("SELECT CDSISTEMA FROM SISTLINPPROP WHERE " + line7103 + " ORDER BY CDSISTEMA"), "WEB00002 | WEB00003");
     EXPECT_EQ(rows("SELECT COUNT(*), SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE " + line7103), "1;1000");
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM LINPPROP WHERE CDLINPPROPINFOR = '7102' AND " + kTwo), "1")
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM LINPPROP WHERE CDLINPPROPINFOR = '7102' AND " + key(2)), "1")
         << "only the other session's";
 }
 
@@ -357,10 +367,8 @@ TEST_F(Scenarios, WrongExpectationsRefusalsAndFilesThatAreNoScenarioFailNamingTh
         SCOPED_TRACE(c.scenario.toStdString());
         const ShellRun r = run(c.scenario);
         EXPECT_EQ(r.exitCode, c.exitCode) << r.all().toStdString();
-        for (const QString& s : c.said) EXPECT_TRUE(r.all().contains(s)) << s.toStdString() << "\n" << r.all().toStdString();
-        if (!c.notSaid.isEmpty()) {
-            EXPECT_FALSE(r.all().contains(c.notSaid));
-        }
+        EXPECT_EQ(missingFrom(r.all(), c.said), QStringList()) << r.all().toStdString();
+        EXPECT_FALSE(!c.notSaid.isEmpty() && r.all().contains(c.notSaid)) << r.all().toStdString();
     }
 }
 
@@ -414,7 +422,7 @@ TEST_F(Scenarios, PrintingAProposalWritesItsReportAsPdf) {
     EXPECT_TRUE(poppler("pdfinfo", {}).contains("(A4)"));
     // The company offers and the salesperson closes; money says R$; every page is counted.
     const QString text = poppler("pdftotext", {"-enc", "UTF-8"}).simplified();
-    for (const char* expected :
+    EXPECT_EQ(missingFrom(text,
          {"Proposta de Contratação - Manutenção", "ERP Web e serviços de implantação", "Beta Comércio",
           "ERP Web completo", "Escrita Fiscal Web", "10.943,50", "1.360,00", "7.728,00", "18.671,50",
           "Apresentamos nossa proposta de licença de uso com manutenção mensal.",
@@ -423,8 +431,7 @@ TEST_F(Scenarios, PrintingAProposalWritesItsReportAsPdf) {
           "Av. Paulista, 1000, São Paulo - SP", "(11) 3000-1000", "www.demo.local", "Proposta 2/01", "R$ 18.671,50",
           "Parcela Vencimento Valor", "Fale com o vendedor", "gerente@demo.local", "(11) 98000-1002", "Página 1 de",
           "As parcelas somam R$ 9.642,50, acima do valor cotado de R$ 9.500,00: a diferença de R$ 142,50 são os "
-          "juros do parcelamento."})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
+          "juros do parcelamento."}), QStringList()) << text.toStdString();
     EXPECT_FALSE(text.contains(QRegularExpression("\\d\\) \\d\\d/\\d\\d/\\d{4}:"))) << "installments run into one line";
     EXPECT_LT(text.indexOf("Apresentamos nossa proposta"), text.indexOf("ERP Web completo")) << "texts before prices";
     // Printed at the size it was laid out: the 15 pt title is about 15 pt high on the page
@@ -448,31 +455,30 @@ TEST_F(Scenarios, ApprovingAProspectsProposalMakesAClientChargesItsSchedulesAndM
     const QDate day = QDate::currentDate();
     const ShellRun r = run(sourcePath("scenarios/approval_new_client.scn"));
     ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
-    EXPECT_TRUE(picture("approval_dialog.png"));
-    EXPECT_TRUE(picture("acceptance_confirmation.png"));
+    EXPECT_TRUE(picture("approval_dialog.png") && picture("acceptance_confirmation.png"));
 
-    EXPECT_EQ(rows("SELECT IDCLIENPROSP, NRMESREAJPROP, substr(DTACEPROPFAS, 1, 10) FROM PROPOSTAFAS WHERE " + kFour),
+    EXPECT_EQ(rows("SELECT IDCLIENPROSP, NRMESREAJPROP, substr(DTACEPROPFAS, 1, 10) FROM PROPOSTAFAS WHERE " + key(4)),
               "C;05;" + day.toString(Qt::ISODate));
-    const QVariantMap c{{"C", rows("SELECT CDCLIENTE FROM PROPOSTAFAS WHERE " + kFour).trimmed()}};
+    const QVariantMap c{{"C", rows("SELECT CDCLIENTE FROM PROPOSTAFAS WHERE " + key(4)).trimmed()}};
     ASSERT_FALSE(c["C"].toString().isEmpty());
     EXPECT_EQ(rows("SELECT NRINSJURCLIE, NMRAZSOCCLIE, NMFANTCLIE FROM CLIENTE WHERE CDCLIENTE = :C", c),
               "77888999000127;Delta Engenharia e Projetos Ltda;Delta Engenharia");
 
     // The line's schedule as generated from {hoje+30}; the package's as split in two; each
     // charged as scheduled, date for date and to the cent.
-    const QString licence = rows("SELECT substr(DTVELUSOPEDP, 1, 10), VRVELUSOPEDP FROM VENCLINPPROP WHERE " + kFour + " ORDER BY 1");
+    const QString licence = rows("SELECT substr(DTVELUSOPEDP, 1, 10), VRVELUSOPEDP FROM VENCLINPPROP WHERE " + key(4) + " ORDER BY 1");
     EXPECT_TRUE(licence.startsWith(day.addDays(30).toString(Qt::ISODate))) << licence.toStdString();
-    const QString package = rows("SELECT substr(DTVENCSERVPROP, 1, 10), VRVENCSERVPROP FROM VENCSERVPROP WHERE " + kFour + " ORDER BY 1");
+    const QString package = rows("SELECT substr(DTVENCSERVPROP, 1, 10), VRVENCSERVPROP FROM VENCSERVPROP WHERE " + key(4) + " ORDER BY 1");
     EXPECT_EQ((QList<qsizetype>{licence.count(" | "), package.count(" | ")}), (QList<qsizetype>{1, 1}));
-    const QString charged = "SELECT substr(DTVENCCOBR, 1, 10), VRCOBR FROM COBRPROP WHERE IDORIGCOBR %1 'L' AND " + kFour + " ORDER BY 1";
+    const QString charged = "SELECT substr(DTVENCCOBR, 1, 10), VRCOBR FROM COBRPROP WHERE IDORIGCOBR %1 'L' AND " + key(4) + " ORDER BY 1";
     EXPECT_EQ(rows(charged.arg("=")), licence);
     EXPECT_EQ(rows(charged.arg("<>")), package);
     EXPECT_EQ(rows("SELECT SUM(VRCOBR) - VRPACOTESERV FROM COBRPROP, PROPOSTAFAS P WHERE COBRPROP.NRPROPOSFAS = "
-                   "P.NRPROPOSFAS AND COBRPROP.NRVERPROPFAS = P.NRVERPROPFAS AND P." + kFour.split(" AND ").join(" AND P.")),
+                   "P.NRPROPOSFAS AND COBRPROP.NRVERPROPFAS = P.NRVERPROPFAS AND P." + key(4).split(" AND ").join(" AND P.")),
               "2700");
-    EXPECT_EQ(rows("SELECT (SELECT COUNT(*) FROM COBRPROP WHERE CDCLIENTE <> :C AND " + kFour +
+    EXPECT_EQ(rows("SELECT (SELECT COUNT(*) FROM COBRPROP WHERE CDCLIENTE <> :C AND " + key(4) +
                        "), (SELECT COUNT(*) FROM LINPCLIE WHERE CDCLIENTE = :C), (SELECT COUNT(*) FROM SISTLINPCLIE "
-                       "WHERE CDCLIENTE = :C), (SELECT COUNT(*) FROM SERVCLIE WHERE CDCLIENTE = :C AND " + kFour + ")",
+                       "WHERE CDCLIENTE = :C), (SELECT COUNT(*) FROM SERVCLIE WHERE CDCLIENTE = :C AND " + key(4) + ")",
                    c),
               "0;1;1;2");
 
@@ -491,24 +497,9 @@ TEST_F(Scenarios, ApprovingAProspectsProposalMakesAClientChargesItsSchedulesAndM
         EXPECT_EQ((QStringList{m.subject, m.rcptTos.join(','), m.mailFrom, m.login}),
                   (QStringList{subject, to.join(','), "vendedor@demo.local", ""})) << "nothing advertised, nothing logged in";
         ASSERT_FALSE(m.parts.isEmpty());
-        for (const QString& said : {QString("A proposta 4/01 de Delta Engenharia foi aprovada"), QString("CNPJ/CPF: 77.888.999/0001-27"),
-                                    QString("Valor único: R$ 10.620,00"), item})
-            EXPECT_TRUE(m.parts[0].text.contains(said)) << m.parts[0].text.toStdString();
+        EXPECT_EQ(missingFrom(m.parts[0].text, {"A proposta 4/01 de Delta Engenharia foi aprovada", "CNPJ/CPF: 77.888.999/0001-27",
+                                                "Valor único: R$ 10.620,00", item}), QStringList()) << m.parts[0].text.toStdString();
     }
-}
-
-// The value consented to (10.963,01 on the confirmation) is the one charged, cent for cent,
-// and the one the licence notification gives.
-TEST_F(Scenarios, TheValueShownAtTheAcceptanceIsTheValueCharged) {
-    cot::testing::SmtpReceiver receiver;
-    mailTo(receiver);
-    const ShellRun r = run(sourcePath("scenarios/approval_value_charged.scn"));
-    ASSERT_EQ(r.exitCode, 0) << r.all().toStdString();
-    EXPECT_EQ(rows("SELECT COUNT(*), SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE " + kTwo), "8;10963.01");
-    EXPECT_EQ(rows("SELECT SUM(VRCOBR) FROM COBRPROP WHERE IDORIGCOBR = 'L' AND " + kTwo), "10963.01");
-    ASSERT_TRUE(receiver.waitForMessages(2)) << r.all().toStdString();
-    const QString text = receiver.messages()[0].parts[0].text;
-    EXPECT_TRUE(text.contains("Escrita Fiscal Web · Valor: R$ 1.320,51")) << text.toStdString();
 }
 
 // Sending to the client: the scenario sends proposal 2 through the branch's mail server;
@@ -575,7 +566,7 @@ TEST_F(Scenarios, TheClientAcceptsTheNewVersionAndTheOldOneCannotBeSent) {
     r = run(sourcePath("scenarios/superseded_version.scn"));
     EXPECT_EQ(r.exitCode, 0) << r.all().toStdString();
     EXPECT_EQ(rows("SELECT NRVERPROPFAS FROM ACEITEPROP WHERE NRPROPOSFAS = '00000000000000000002'"), "02");
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM ENVIOPROP WHERE " + kTwo), "0") << "the refused sending left nothing";
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM ENVIOPROP WHERE " + key(2)), "0") << "the refused sending left nothing";
 }
 
 // The README's example to curl, compressed or not: sign in, then read the list with the

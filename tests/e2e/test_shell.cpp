@@ -73,7 +73,21 @@ TEST_F(Shell, SignsInAndSavesAPictureOfTheMainWindowOrStopsWithTheReason) {
     EXPECT_EQ(runShell({"--server", "semporta"}, home.path()).exitCode, 1);
 }
 
-TEST_F(Shell, SignInChecksPasswordBranchAndNeverTellsWhichPartWasWrong) {
+// An ended session is renewed with the same operator, branch and server, only the password
+// asked; a sign-in checks password and branch and never tells which part was wrong.
+TEST_F(Shell, SignInRenewsAnEndedSessionChecksPasswordBranchAndNeverTellsWhichPartWasWrong) {
+    Session::instance().setBranch("0002");
+    TfrmLogin login;
+    login.renewSession();
+    EXPECT_EQ((QStringList{login.edtOperador->text(), login.edtOperador->isReadOnly() ? "read only" : "editable",
+                           login.cbbFilial->currentData().toString(), QString::number(login.serverPort())}),
+              (QStringList{"VENDEDOR", "read only", "0002", QString::number(testServer().port())}));
+    const QByteArray before = rpc_channel::sessionToken();
+    login.edtSenha->setText("vendedor");
+    EXPECT_TRUE(runHandler([&] { login.sbtConfirmaClick(); }));
+    EXPECT_NE(rpc_channel::sessionToken(), before) << "a new session";
+    EXPECT_EQ(Session::instance().branch(), "0002");
+
     Session::instance().reset();
     Session::instance().setServer("127.0.0.1", testServer().port());
     EXPECT_EQ(signInError("vendedor", "vendedor", "2"), "");  // code and branch normalised
@@ -88,20 +102,6 @@ TEST_F(Shell, SignInChecksPasswordBranchAndNeverTellsWhichPartWasWrong) {
     SignIn::signOut();
     EXPECT_FALSE(Session::instance().signedIn());
     EXPECT_EQ(testServer().callAs(token, "GetParamPerc")["error"].toObject()["code"].toInt(), -32001);
-}
-
-TEST_F(Shell, AnEndedSessionIsRenewedWithTheSameOperatorBranchAndServerOnlyThePasswordAsked) {
-    Session::instance().setBranch("0002");
-    TfrmLogin login;
-    login.renewSession();
-    EXPECT_EQ((QStringList{login.edtOperador->text(), login.edtOperador->isReadOnly() ? "read only" : "editable",
-                           login.cbbFilial->currentData().toString(), QString::number(login.serverPort())}),
-              (QStringList{"VENDEDOR", "read only", "0002", QString::number(testServer().port())}));
-    const QByteArray before = rpc_channel::sessionToken();
-    login.edtSenha->setText("vendedor");
-    EXPECT_TRUE(runHandler([&] { login.sbtConfirmaClick(); }));
-    EXPECT_NE(rpc_channel::sessionToken(), before) << "a new session";
-    EXPECT_EQ(Session::instance().branch(), "0002");
 }
 
 // The keyboard alone signs in: Enter on the operator goes on to the password and lists the

@@ -27,20 +27,15 @@ struct ServerRun {
     QString out;
 };
 
-// binaryPath() looks next to this test, through the application object.
-class Backup : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { ensureApplication(); }
-};
-
 ServerRun server(const QStringList& args) {
+    ensureApplication();  // binaryPath() looks next to this test, through the application object
     QProcess p;
     p.start(binaryPath("cot05000-server"), args);
     if (!p.waitForFinished(120000)) p.kill();
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
 }
 
-TEST_F(Backup, ACopyTakenWhileClientsSaveHoldsEverySaveAcknowledgedBeforeIt) {
+TEST(Backup, ACopyTakenWhileClientsSaveHoldsEverySaveAcknowledgedBeforeIt) {
     TestServer live({.seed = true,
                      .prepare = [](server::Database& db) { db.exec("CREATE TABLE GRAVACAO (ID INTEGER NOT NULL PRIMARY KEY)"); },
                      .methods = [](server::MethodRegistry& r) {
@@ -95,23 +90,21 @@ TEST_F(Backup, ACopyTakenWhileClientsSaveHoldsEverySaveAcknowledgedBeforeIt) {
     EXPECT_GT(db->scalar("SELECT COUNT(*) FROM PROPOSTAFAS").toInt(), 10);
 }
 
-TEST_F(Backup, WhatIsNotASoundCopyOfThisSystemIsNeverRestored) {
+TEST(Backup, WhatIsNotASoundCopyOfThisSystemIsNeverRestored) {
     QTemporaryDir dir;
     const QString target = dir.filePath("alvo.db");
     QFile junk(dir.filePath("lixo.db"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write(QByteArray(8192, 'x'));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(8192, 'x')) == 8192);
     junk.close();
-    const ServerRun notADatabase = server({"--db", "sqlite:" + target, "--restore", junk.fileName()});
-    EXPECT_EQ(notADatabase.exitCode, 1) << notADatabase.out.toStdString();
-    EXPECT_FALSE(QFile::exists(target));
-
     const QString other = dir.filePath("outro.db");
     server::Database::open("sqlite:" + other)->exec("CREATE TABLE X (A INTEGER)");
-    const ServerRun foreign = server({"--db", "sqlite:" + target, "--restore", other});
-    EXPECT_EQ(foreign.exitCode, 1);
-    EXPECT_TRUE(foreign.out.contains("não é uma cópia deste sistema")) << foreign.out.toStdString();
-    EXPECT_EQ(server({"--db", "sqlite:" + target, "--restore", dir.filePath("nada.db")}).exitCode, 1);
+    // Junk, another program's database, nothing at all.
+    for (const QString& copy : {junk.fileName(), other, dir.filePath("nada.db")}) {
+        const ServerRun refused = server({"--db", "sqlite:" + target, "--restore", copy});
+        EXPECT_EQ(refused.exitCode, 1) << refused.out.toStdString();
+        EXPECT_FALSE(QFile::exists(target));
+        EXPECT_TRUE(copy != other || refused.out.contains("não é uma cópia deste sistema")) << refused.out.toStdString();
+    }
     EXPECT_EQ(server({"--db", "postgresql://u@127.0.0.1:1/x", "--backup", dir.filePath("c.db")}).exitCode, 2);
 }
 

@@ -7,10 +7,9 @@
 
 #include "support/packet_cells.h"
 #include "support/proposal_package.h"
-#include "support/test_server.h"
+#include "server/server_cases_a.h"
 
 using namespace cot;
-using cot::testing::Backend;
 using cot::testing::TestServer;
 using cot::testing::nr;
 
@@ -18,10 +17,10 @@ namespace {
 
 const QString kConflict = QStringLiteral("Registro alterado ou excluído por outro usuário.");
 
-class ConcurrentSavesTest : public ::testing::TestWithParam<Backend> {};
+class ConcurrentSavesTest : public cot::testing::DemoServerTest {};
 
 TEST_P(ConcurrentSavesTest, EverySaveIsAppliedOrRefusedAndNoneIsLost) {
-    TestServer server({.backend = GetParam(), .seed = true});
+    TestServer& server = server_;
     server.db().exec("UPDATE PROPOSTAFAS SET VRPACOTESERV = 1000 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'",
                      {{"N", nr(2)}});
     constexpr int kClients = 8, kRounds = 12;
@@ -58,7 +57,6 @@ TEST_P(ConcurrentSavesTest, EverySaveIsAppliedOrRefusedAndNoneIsLost) {
               1000.0 + applied.load()) << applied.load() << " applied, " << refused.load() << " refused as conflicts";
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, ConcurrentSavesTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ConcurrentSavesTest);
 
 }  // namespace

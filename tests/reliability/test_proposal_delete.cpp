@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server/server_cases_a.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
 using cot::testing::nr;
 
 namespace {
@@ -18,7 +16,7 @@ const QStringList kChildren{"LINPPROP",   "SISTLINPPROP", "VENCLINPPROP", "SERVP
                             "TXTPROPFASGER", "TXTPROPFASHIST", "ENVIOPROP",   "DECISAOPROP",   "PERDAPROP",
                             "ACEITEPROP"};
 
-class ProposalDeleteTest : public ::testing::TestWithParam<Backend> {
+class ProposalDeleteTest : public cot::testing::DemoServerTest {
 protected:
     int count(const QString& table, int number) {
         return server_.db().scalar(QString("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'").arg(table), {{"N", nr(number)}}).toInt();
@@ -66,14 +64,19 @@ protected:
     }
     RpcResult remove(int number) {
         const QList<FieldDef> fields{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2}};
-        return server_.connection().call("SetProposta", {QVariant::fromValue(Delta{fields, {{ChangeOp::Delete, {nr(number), "01"}, {}}}})});
+        return call("SetProposta", {QVariant::fromValue(Delta{fields, {{ChangeOp::Delete, {nr(number), "01"}, {}}}})});
     }
-    TestServer server_{{.backend = GetParam(), .seed = true}};
 };
 
-TEST_P(ProposalDeleteTest, AnOpenVersionGoesWithEverythingQuotedInIt) {
-    fillChildren(2);
+// An accepted version is refused and keeps its rows; an open one goes with everything quoted
+// in it, the others untouched.
+TEST_P(ProposalDeleteTest, AnOpenVersionGoesWithEverythingQuotedInItAndAnAcceptedOneStays) {
+    fillChildren(1);
     const auto others = counts(1);
+    EXPECT_EQ(remove(1).error, QString("Proposta aceita não pode ser excluída."));
+    EXPECT_EQ(counts(1), others);
+
+    fillChildren(2);
     const RpcResult r = remove(2);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     for (const auto& [table, left] : counts(2)) EXPECT_EQ(left, 0) << table.toStdString() << " left behind";
@@ -84,14 +87,6 @@ TEST_P(ProposalDeleteTest, AnOpenVersionGoesWithEverythingQuotedInIt) {
     EXPECT_EQ(again.error, QString("Registro alterado ou excluído por outro usuário."));
 }
 
-TEST_P(ProposalDeleteTest, AnAcceptedVersionIsRefusedAndKeepsItsRows) {
-    fillChildren(1);
-    const auto before = counts(1);
-    EXPECT_EQ(remove(1).error, QString("Proposta aceita não pode ser excluída."));
-    EXPECT_EQ(counts(1), before);
-}
-
-INSTANTIATE_TEST_SUITE_P(Db, ProposalDeleteTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(ProposalDeleteTest);
 
 }  // namespace

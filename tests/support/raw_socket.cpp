@@ -1,6 +1,6 @@
 #include "support/raw_socket.h"
 
-#include <QFile>
+#include <QJsonDocument>
 #include <QList>
 
 #include <arpa/inet.h>
@@ -8,6 +8,9 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace cot::testing {
 
@@ -49,19 +52,60 @@ int halfSentRequest(int port) {
     return s;
 }
 
-int acceptedConnections(int port) {
-    // One line a socket: "sl local rem st tx:rx tr:when retrnsmt uid timeout inode ...",
-    // addresses as HEXIP:HEXPORT. A connection still waiting to be accepted has no inode.
-    QFile table(QStringLiteral("/proc/net/tcp"));
-    if (!table.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray local = ':' + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
-    int accepted = 0;
-    table.readLine();  // the heading
-    for (QByteArray line = table.readLine(); !line.isEmpty(); line = table.readLine()) {
-        const QList<QByteArray> f = line.simplified().split(' ');
-        if (f.size() > 9 && f[1].endsWith(local) && f[3] == "01" && f[9] != "0") ++accepted;
+HttpAnswer readAnswer(int s, const QElapsedTimer& since, int closeWaitMs) {
+    HttpAnswer a;
+    QByteArray in;
+    char buffer[65536];
+    qsizetype headEnd = -1, length = -1;
+    for (;;) {
+        if (headEnd < 0 && (headEnd = in.indexOf("\r\n\r\n")) >= 0) {
+            a.head = in.left(headEnd);
+            a.status = a.head.mid(9, 3).toInt();
+            for (const QByteArray& line : a.head.split('\n'))
+                if (line.toLower().startsWith("content-length:")) length = line.mid(15).trimmed().toLongLong();
+        }
+        if (headEnd >= 0 && in.size() - headEnd - 4 >= std::max<qsizetype>(length, 0)) break;
+        const ssize_t n = recv(s, buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        in.append(buffer, qsizetype(n));
     }
-    return accepted;
+    if (headEnd >= 0) a.body = in.mid(headEnd + 4, length);
+    a.ms = since.isValid() ? since.elapsed() : 0;
+    if (closeWaitMs <= 0) return a;
+    timeval shortWait{closeWaitMs / 1000, (closeWaitMs % 1000) * 1000};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &shortWait, sizeof shortWait);
+    errno = 0;  // an orderly close leaves it as it was
+    const ssize_t last = recv(s, buffer, 1, 0);
+    a.closedAfter = last == 0 || (last < 0 && errno != EAGAIN);
+    return a;
+}
+
+HttpAnswer exchange(int port, const QByteArray& bytes, const char* address, int closeWaitMs) {
+    QElapsedTimer t;
+    t.start();
+    const int s = connectFrom(address, port);
+    sendAll(s, bytes);
+    HttpAnswer a = readAnswer(s, t, closeWaitMs);
+    close(s);
+    return a;
+}
+
+const QByteArray kJsonType = "Content-Type: application/json";
+
+QByteArray httpRequest(const QByteArray& body, const QList<QByteArray>& headers, const QByteArray& method) {
+    QByteArray r = method + " /rpc HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+    for (const QByteArray& h : headers) r += h + "\r\n";
+    if (!headers.join().toLower().contains("transfer-encoding")) r += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    return r + "\r\n" + body;
+}
+
+QByteArray rpcBody(const QString& method, const QJsonArray& params, int id) {
+    return QJsonDocument(QJsonObject{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}})
+        .toJson(QJsonDocument::Compact);
+}
+
+QByteArray signedInCall(const QByteArray& token, const QString& method) {
+    return httpRequest(rpcBody(method), {kJsonType, "Authorization: Bearer " + token});
 }
 
 }  // namespace cot::testing

@@ -2,6 +2,11 @@
 // A client spoken over a bare loopback socket, as an attacker's would be: what it sends is
 // exactly what the server reads, half requests included.
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
 
 namespace cot::testing {
 
@@ -14,8 +19,27 @@ int connectFrom(const char* address, int port, int timeoutSeconds = 20);
 bool sendAll(int socket, const QByteArray& data);
 // Connects and sends half a request's head, then nothing more.
 int halfSentRequest(int port);
-// Connections to a loopback server on `port` that the server has taken up (accepted), not
-// those still waiting in its queue; -1 when the system's socket table cannot be read.
-int acceptedConnections(int port);
+
+// One answer read off a raw socket.
+struct HttpAnswer {
+    int status = 0;
+    QByteArray head, body;
+    bool closedAfter = false;  // the server closed the connection after answering
+    qint64 ms = 0;             // from the first byte sent to the last byte of the answer
+    QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
+    QString errorText() const { return json().value("error").toObject().value("message").toString(); }
+};
+// Reads one answer (its body by Content-Length), then whether the server closes the
+// connection, waiting `closeWaitMs` at most (0: not asked). Status 0 when the server closed
+// before a head.
+HttpAnswer readAnswer(int socket, const QElapsedTimer& since = {}, int closeWaitMs = 1000);
+// Connects from `address`, sends `bytes` whole and reads the answer.
+HttpAnswer exchange(int port, const QByteArray& bytes, const char* address = "127.0.0.1", int closeWaitMs = 1000);
+// A request to /rpc with `headers` and the body's length (unless chunked); a JSON-RPC call.
+extern const QByteArray kJsonType;
+QByteArray httpRequest(const QByteArray& body, const QList<QByteArray>& headers = {kJsonType}, const QByteArray& method = "POST");
+QByteArray rpcBody(const QString& method, const QJsonArray& params = {}, int id = 1);
+// A JSON-RPC request of `method` in the session `token`.
+QByteArray signedInCall(const QByteArray& token, const QString& method);
 
 }  // namespace cot::testing

@@ -5,13 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server/server_cases_a.h"
 
 using namespace cot;
-using cot::testing::Backend;
 using cot::testing::column;
 using cot::testing::nr;
-using cot::testing::TestServer;
 
 namespace {
 
@@ -21,10 +19,8 @@ const QList<FieldDef> kHeader{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPRO
                               {"DSREFEPROPOSFAS", FieldType::String, 100}, {"CDOPERINCL", FieldType::String, 12},
                               {"CDOPERSOLI", FieldType::String, 12}};
 
-class HistoryBounds : public ::testing::TestWithParam<Backend> {
+class HistoryBounds : public cot::testing::DemoServerTest {
 protected:
-    HistoryBounds() : server_({.backend = GetParam(), .seed = true}) {}
-
     RpcResult as(const QString& op, const QVariantList& args, const QString& method = "GetHistorico") {
         auto& connection = connections_[op];
         if (!connection) {
@@ -33,11 +29,7 @@ protected:
         }
         return connection->call(method, args);
     }
-    Packet page(const QVariantList& args) {
-        const RpcResult r = as("VENDEDOR", args);
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
-        return r.value.value<Packet>();
-    }
+    Packet page(const QVariantList& args) { return packet("GetHistorico", args); }
     // Rows of 2/01 (VENDEDOR's, branch 0001) written straight, as an older server could have.
     void store(const QDateTime& at, qint64 sequence, const QString& field, const QVariant& before = {},
                const QVariant& after = QStringLiteral("x")) {
@@ -61,7 +53,6 @@ protected:
     }
     RpcResult save(const QString& op, const Delta& d) { return as(op, {QVariant::fromValue(d)}, "SetProposta"); }
 
-    TestServer server_;
     std::map<QString, std::unique_ptr<NetConnection>> connections_;
 };
 
@@ -173,7 +164,6 @@ TEST_P(HistoryBounds, TheHistoryFollowsWhoMaySeeTheVersionAfterItIsDeleted) {
     EXPECT_GT(reads("GERENTE", 9).value.value<Packet>().rows.size(), h.rows.size()) << "the manager reads both lives";
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, HistoryBounds, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(HistoryBounds);
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include "support/database_dump.h"
 #include "support/packet_cells.h"
 #include "support/qt_printers.h"
-#include "support/test_server.h"
+#include "server/server_cases_a.h"
 
 using namespace cot;
 using cot::testing::Backend;
@@ -106,7 +106,7 @@ protected:
     QByteArray token_;
 };
 
-TEST_P(KeyBytes, EveryMethodNamingAProposalRefusesTheKeyAndWritesNothing) {
+TEST_P(KeyBytes, EveryMethodNamingAProposalOrAVersionRefusesTheKeyAndWritesNothing) {
     const server::MethodRegistry registry = realRegistry();
     const QString before = wholeDatabase(server_.db());
     int walked = 0;
@@ -138,16 +138,14 @@ TEST_P(KeyBytes, EveryMethodNamingAProposalRefusesTheKeyAndWritesNothing) {
         ASSERT_EQ(firstDifference(before, wholeDatabase(server_.db())), "") << name.toStdString() << " wrote";
     }
     EXPECT_GE(walked, 45);
-}
 
-// Keys no rule names: a typed version looked up, a copy's new version, a second version compared.
-TEST_P(KeyBytes, KeysOutsideTheRulesAreRefusedToo) {
+    // Keys no rule names: a typed version looked up, a copy's new version, a second version compared.
     const Key& bad = hostile().key;
     expectRefused("ValidaProposta", {"0001", bad.number, bad.version}, "typed");
-    if (hostile().badNumber()) return;
-    const QString before = wholeDatabase(server_.db());
-    expectRefused("CopiaDados", {"0001", kOwn.number, kOwn.version, bad.version, "N"}, "as the new version");
-    expectRefused("GetComparacaoVersoes", {kOwn.number, kOwn.version, bad.version}, "as the second version");
+    if (!hostile().badNumber()) {
+        expectRefused("CopiaDados", {"0001", kOwn.number, kOwn.version, bad.version, "N"}, "as the new version");
+        expectRefused("GetComparacaoVersoes", {kOwn.number, kOwn.version, bad.version}, "as the second version");
+    }
     EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
 }
 
@@ -162,10 +160,8 @@ INSTANTIATE_TEST_SUITE_P(Keys, KeyBytes,
 // Versions stored under a key with a blank or a line break before keys were read exactly
 // (the trailing blank was trimmed for the check and kept for the write): such a version
 // was nobody's, so anyone could change it.
-class StoredBadKeys : public ::testing::TestWithParam<Backend> {
+class StoredBadKeys : public cot::testing::DemoServerTest {
 protected:
-    StoredBadKeys() : server_({.backend = GetParam(), .seed = true}) {}
-
     // A copy of branch 0002's proposal 14/01 (VENDEDOR's) under `number`.
     void storeUnder(const QString& number) {
         const Packet p = server_.db().query(
@@ -176,8 +172,6 @@ protected:
         values["NRPROPOSFAS"] = number;
         server::detail::insertRow(server_.db(), QStringLiteral("PROPOSTAFAS"), values);
     }
-
-    TestServer server_;
 };
 
 // GERENTE may not change another branch's version through a trailing blank (20 characters:
@@ -209,7 +203,6 @@ TEST_P(StoredBadKeys, NobodyWritesUnderAStoredKeyWithABlankOrALineBreak) {
     EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, StoredBadKeys, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(StoredBadKeys);
 
 }  // namespace

@@ -10,11 +10,9 @@
 #include "data/table_catalogue.h"
 #include "support/database_dump.h"
 #include "support/packet_cells.h"
-#include "support/test_server.h"
+#include "server/server_cases_a.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
 using cot::testing::firstDifference;
 using cot::testing::nr;
 using cot::testing::wholeDatabase;
@@ -23,11 +21,8 @@ namespace {
 
 constexpr int kMemo = catalogue::kMemoCharacters;
 
-class LongTextsTest : public ::testing::TestWithParam<Backend> {
+class LongTextsTest : public cot::testing::DemoServerTest {
 protected:
-    LongTextsTest() : server_({.backend = GetParam(), .seed = true}) {}
-
-    RpcResult call(const QString& method, const QVariantList& args) { return server_.connection().call(method, args); }
     QVariant scalar(const QString& sql) { return server_.db().scalar(sql); }
     // A change log of one row of proposal 1's version 01: its key and one text column.
     static Delta oneChange(ChangeOp op, const char* column, FieldType type, const QVariant& before, const QVariant& after) {
@@ -46,8 +41,6 @@ protected:
         static const QRegularExpression run(QStringLiteral("\\n[^\\n]*\\|InsTextoProp\\|\\|\\|M\\|[^\\n]*"));
         return wholeDatabase(server_.db()).remove(run);
     }
-
-    TestServer server_;
 };
 
 struct WritePath {
@@ -58,6 +51,7 @@ struct WritePath {
     QString stored;                                      // the value as kept
 };
 
+// A multi-megabyte observation too, written or kept as a deleted row's old value by the history.
 TEST_P(LongTextsTest, EveryWritePathRefusesOneCharacterMoreAndKeepsExactlyTheColumn) {
     const QString kHeaderObs = "SELECT DSOBSPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = '" + nr(1) + "'";
     const QString kObservation = "SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = '" + nr(1) + "'";
@@ -96,20 +90,16 @@ TEST_P(LongTextsTest, EveryWritePathRefusesOneCharacterMoreAndKeepsExactlyTheCol
         EXPECT_EQ(p.write(exact), "");
         EXPECT_EQ(scalar(p.stored).toString(), exact);
     }
-}
 
-TEST_P(LongTextsTest, AMultiMegabyteObservationIsRefusedWholeAndLeavesNoHistory) {
-    const QVariant stored = scalar("SELECT TXOBSPROPFAS FROM OBSPROPFAS WHERE NRPROPOSFAS = '" + nr(1) + "'");
+    const QVariant stored = scalar(kObservation);
     const QString huge(3'500'000, u'z');
     const QString before = wholeDatabase(server_.db());
-    // Written, or kept as a deleted row's old value by the history.
     for (const auto& [op, old, now, flag] : {std::tuple{ChangeOp::Update, stored, QVariant(huge), "0"}, {ChangeOp::Delete, QVariant(huge), QVariant(), "1"}})
         EXPECT_EQ(call("SetObs", {QVariant::fromValue(oneChange(op, "TXOBSPROPFAS", FieldType::Memo, old, now)), flag}).error,
                   "O campo TXOBSPROPFAS aceita no máximo 1.000.000 caracteres.");
     EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, LongTextsTest, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(LongTextsTest);
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <QCryptographicHash>
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "base/clock.h"
@@ -19,13 +18,13 @@
 #include "support/packet_cells.h"
 #include "support/qt_printers.h"
 #include "support/small_pdf.h"
-#include "support/test_server.h"
+#include "server/server_cases_a.h"
+#include "server/test_storage_engines.h"
 
 using namespace cot;
-using cot::testing::Backend;
+using cot::testing::missingFrom;
 using cot::testing::nr;
 using cot::testing::smallPdf;
-using cot::testing::TestServer;
 namespace cp = cot::server::client_page;
 
 namespace {
@@ -45,20 +44,18 @@ QByteArray lockedPdf() {
     return pdf;
 }
 
-class SendingBounds : public ::testing::TestWithParam<Backend> {
+class SendingBounds : public cot::testing::DemoServerTest {
 protected:
-    SendingBounds() : server_({.backend = GetParam(), .seed = true}) { setDefaultMailSender(&mail_); }
+    SendingBounds() { setDefaultMailSender(&mail_); }
     ~SendingBounds() override { setDefaultMailSender(nullptr); }
 
     RpcResult send(int number, const QString& to = kTo, const QByteArray& pdf = smallPdf()) {
-        return server_.connection().call("EnviarAoCliente", {nr(number), "01", to, base64(pdf)});
+        return call("EnviarAoCliente", {nr(number), "01", to, base64(pdf)});
     }
-    int rows(const QString& sql) { return server_.db().scalar(sql).toInt(); }
     void setQuota(int perHour, int perDay) {
         server_.db().exec("UPDATE FILIAL SET QTENVIOHORA = :H, QTENVIODIA = :D", {{"H", perHour}, {"D", perDay}});
     }
 
-    TestServer server_;
     RecordingMailSender mail_;
 };
 
@@ -67,10 +64,10 @@ TEST_P(SendingBounds, TheQuotaRefusesPastTheHourAndTheDayAndSaysWhenItFreesUp) {
     // Three on a version then deleted: deleting it gives none of them back.
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(send(7).ok);
     const QList<FieldDef> key{{"NRPROPOSFAS", FieldType::String, 20}, {"NRVERPROPFAS", FieldType::String, 2}};
-    ASSERT_TRUE(server_.connection().call("SetProposta", {QVariant::fromValue(Delta{key, {{ChangeOp::Delete, {nr(7), "01"}, {}}}})}).ok);
+    ASSERT_TRUE(call("SetProposta", {QVariant::fromValue(Delta{key, {{ChangeOp::Delete, {nr(7), "01"}, {}}}})}).ok);
     EXPECT_EQ(send(2).error, "Você atingiu o limite de 3 envios ao cliente por hora. O próximo envio poderá ser feito às 11:00.");
     EXPECT_EQ(mail_.sent.size(), 3);
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM ENVIOPROP"), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM ENVIOPROP"), 0);
 
     // Another operator has a quota of his own.
     const QJsonObject other = server_.callAs(server_.openSession("GERENTE"), "EnviarAoCliente", {nr(3), "01", kTo, base64(smallPdf())});
@@ -141,14 +138,14 @@ TEST_P(SendingBounds, OnlyAPdfAReaderOpensIsSent) {
     };
     for (const auto& [pdf, refusal] : cases) EXPECT_EQ(send(2, kTo, pdf).error, refusal);
     EXPECT_TRUE(mail_.sent.isEmpty());
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM ENVIOPROP") + rows("SELECT COUNT(*) FROM PDFENVIO"), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM ENVIOPROP") + count("SELECT COUNT(*) FROM PDFENVIO"), 0);
 }
 
 TEST_P(SendingBounds, TheSamePdfIsStoredOnceAndGoesWithItsLastSending) {
     const QByteArray first = smallPdf("Proposta 2/01");
     for (const auto& [number, to, pdf] : {std::tuple{2, kTo, first}, {2, QString("outro@empresa.com.br"), first}, {7, kTo, smallPdf("Proposta 7/01")}})
         ASSERT_TRUE(send(number, to, pdf).ok);
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM PDFENVIO"), 2);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM PDFENVIO"), 2);
     const QList<cp::Sending> sendings = cp::sendingsOf(server_.db(), nr(2), "01");
     ASSERT_EQ(sendings.size(), 2);
     EXPECT_EQ(sendings[0].pdfHash, sendings[1].pdfHash);
@@ -157,10 +154,10 @@ TEST_P(SendingBounds, TheSamePdfIsStoredOnceAndGoesWithItsLastSending) {
     // A mail that fails takes its sending back and leaves the PDF another sending names.
     mail_.failWhenSubjectContains = QStringLiteral("Proposta 2/01");
     EXPECT_FALSE(send(2, kTo, first).ok);
-    EXPECT_EQ(rows("SELECT COUNT(*) FROM PDFENVIO"), 2);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM PDFENVIO"), 2);
     for (const auto& [which, left] : {std::pair{" AND NRENVIO = 1", 2}, {"", 1}}) {
         server_.db().exec(QString("DELETE FROM ENVIOPROP WHERE NRPROPOSFAS = :N") + which, {{"N", nr(2)}});
-        EXPECT_EQ(rows("SELECT COUNT(*) FROM PDFENVIO"), left) << which;
+        EXPECT_EQ(count("SELECT COUNT(*) FROM PDFENVIO"), left) << which;
     }
 }
 
@@ -178,10 +175,9 @@ TEST_P(SendingBounds, TheLinkIsInTheMailAloneAndThePreviewTakesNoDecision) {
     }
 
     const QString page = preview.value("result").toString();
-    for (const char* shown : {"<section id=\"proposta\">", "ERP Web e serviços de implantação", "Pré-visualização da página do cliente."})
-        EXPECT_TRUE(page.contains(QString::fromUtf8(shown))) << shown;
-    for (const char* absent : {"<form", "<input", "<button", "id=\"baixar-pdf\"", "<script"})
-        EXPECT_FALSE(page.contains(QLatin1String(absent))) << absent;
+    EXPECT_EQ(missingFrom(page, {"<section id=\"proposta\">", "ERP Web e serviços de implantação", "Pré-visualização da página do cliente."}) +
+                  missingFrom(page, {"<form", "<input", "<button", "id=\"baixar-pdf\"", "<script"}, true),
+              QStringList());
 
     // Once the client decided, the preview says so, as his page does.
     server_.db().exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, NMRESPDECISAO, "
@@ -194,21 +190,18 @@ TEST_P(SendingBounds, TheLinkIsInTheMailAloneAndThePreviewTakesNoDecision) {
     const QJsonObject refused = server_.callAs(server_.openSession("ASSIST"), "GetPaginaCliente", {nr(2), "01"});
     EXPECT_TRUE(refused.contains("error"));
     EXPECT_FALSE(QJsonDocument(refused).toJson().contains("proposta\">"));
-    EXPECT_EQ(server_.connection().call("GetPaginaCliente", {nr(99), "01"}).error, "Proposta não cadastrada.");
+    EXPECT_EQ(call("GetPaginaCliente", {nr(99), "01"}).error, "Proposta não cadastrada.");
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, SendingBounds, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+COT_ON_EVERY_BACKEND(SendingBounds);
 
 // PDFs stored with each sending before they were stored once: each content moves once,
 // every sending keeps its own, and each counts for its operator's quota.
-class SendingBoundsUpgrade : public ::testing::TestWithParam<Backend> {};
+class SendingBoundsUpgrade : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(SendingBoundsUpgrade, StoredPdfsMoveOncePerContentAndNoneIsLost) {
-    QTemporaryDir dir;
-    std::unique_ptr<cot::testing::ScratchPostgres> pg;
-    if (GetParam() == Backend::Postgres) pg = std::make_unique<cot::testing::ScratchPostgres>();
-    auto db = server::Database::open(pg ? pg->url() : QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("old.db")));
+    server::testing::ScratchDatabase old(GetParam());
+    server::Database* db = &old.db();
     server::migrate(*db, 12);
     const QByteArray a = smallPdf("A"), b = smallPdf("B");
     const QList<std::pair<int, QVariant>> stored{{1, base64(a)}, {2, base64(a)}, {3, base64(b)}, {4, QVariant()}};
@@ -228,7 +221,6 @@ TEST_P(SendingBoundsUpgrade, StoredPdfsMoveOncePerContentAndNoneIsLost) {
     EXPECT_EQ(sendings[0].pdfHash, QString::fromLatin1(QCryptographicHash::hash(a, QCryptographicHash::Sha256).toHex()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Db, SendingBoundsUpgrade, ::testing::ValuesIn(cot::testing::availableBackends()),
-                         cot::testing::backendName);
+INSTANTIATE_TEST_SUITE_P(Db, SendingBoundsUpgrade, ::testing::ValuesIn(server::testing::engines()), server::testing::engineName);
 
 }  // namespace
