@@ -57,9 +57,7 @@ protected:
         }, "frmConfAceite");
     }
     QVariant scalar(const QString& sql, int n) { return testServer().db().scalar(sql, {{"N", number(n)}}); }
-    bool accepted(int n) {
-        return !scalar("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", n).isNull();
-    }
+    bool accepted(int n) { return !scalar("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", n).isNull(); }
     int clients() { return scalar("SELECT COUNT(*) FROM CLIENTE WHERE :N = :N", 0).toInt(); }
     // The prospect's proposal made acceptable: a readjustment month and a schedule ahead.
     void prepareProspect() {

@@ -48,6 +48,13 @@ protected:
 // threshold.
 TEST_P(InstallmentSchedule, RegeneratingSendsOneDeltaThatAddsUpMonthEndsAndTheInterestThreshold) {
     open(kind);
+    // Tab goes from the count to the first date, past the total that is only shown.
+    ASSERT_TRUE(focusWidget(countEdit()));
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(&countEdit(), &tab);
+    QWidget* now = firstDate().window()->focusWidget();
+    EXPECT_TRUE(firstDate().isAncestorOf(now) || now == &firstDate());
+
     ASSERT_EQ(stored().size(), storedCount);
     ASSERT_TRUE(generate(storedCount, day(26, 12, 2026)));
     EXPECT_EQ(calls.count(setMethod()) + schedule().changeCount(), 0);
@@ -71,13 +78,6 @@ TEST_P(InstallmentSchedule, RegeneratingSendsOneDeltaThatAddsUpMonthEndsAndTheIn
     EXPECT_EQ(rows.last().due, line() ? day(15, 12, 2027) : day(15, 4, 2027));
     EXPECT_TRUE(schedule().changeCount() == 0 && schedule().recNo() == 1) << "shown from its first installment";
     EXPECT_EQ(totalEdit().value(), withInterest / 100.0);
-
-    // Tab goes from the count to the first date, past the total that is only shown.
-    ASSERT_TRUE(focusWidget(countEdit()));
-    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-    QApplication::sendEvent(&countEdit(), &tab);
-    QWidget* now = firstDate().window()->focusWidget();
-    EXPECT_TRUE(firstDate().isAncestorOf(now) || now == &firstDate());
 
     // The last day of a shorter month stands in for the 31st, and the 31st comes back.
     calls.clear();
@@ -393,6 +393,23 @@ TEST_F(LineInstallments, TheShortcutSkipsOnlyTheSameLinesScheduleWhenItAddsUp) {
 
 TEST_F(LineInstallments, ARefusedSendKeepsTheNewScheduleUntilConfirmarSendsItAgainAndTheKeysTheGridAndCountTake) {
     openLine("2001");
+    // The keys the grid and the count take.
+    TDBGrid& installments = grid();
+    ASSERT_TRUE(focusWidget(installments));
+    ASSERT_TRUE(installments.setSelectedField("VRVELUSOPEDP"));
+    typeText(installments, "a1/2,3,4");
+    EXPECT_EQ(installments.editorMode() ? installments.inplaceEditor()->text() : QString(), "12,34")
+        << "letters, slashes and a second comma are dropped";
+    pressKey(installments, Qt::Key_Escape);
+    pressKey(installments, Qt::Key_Escape);
+
+    TNumberEdit& count = countEdit();
+    const auto typed = [&](const QString& keys) { count.clear(); type(*screen, "nedParcelas", keys); return count.text(); };
+    EXPECT_EQ(QStringList({typed("123"), typed("99"), typed("100")}), QStringList({"12", "99", "10"}));
+    count.selectAll();
+    typeText(count, "5");
+    EXPECT_EQ(count.text(), "5") << "a digit over the selection replaces it";
+
     // Another user removes the last installment meanwhile.
     server::Database& db = testServer().db();
     const QString last = "FROM VENCLINPPROP WHERE CDLINPPROP = :L AND DTVELUSOPEDP = "
@@ -418,23 +435,6 @@ TEST_F(LineInstallments, ARefusedSendKeepsTheNewScheduleUntilConfirmarSendsItAga
     EXPECT_TRUE(dialogs.errors().isEmpty()) << errors().toStdString();
     EXPECT_TRUE(storedOfLine(3).size() == 6 && calls.count("SetVencimento") == 2);
     EXPECT_EQ(sum(storedOfLine(3)), 964250);
-
-    // The keys the grid and the count take.
-    TDBGrid& installments = grid();
-    ASSERT_TRUE(focusWidget(installments));
-    ASSERT_TRUE(installments.setSelectedField("VRVELUSOPEDP"));
-    typeText(installments, "a1/2,3,4");
-    EXPECT_EQ(installments.editorMode() ? installments.inplaceEditor()->text() : QString(), "12,34")
-        << "letters, slashes and a second comma are dropped";
-    pressKey(installments, Qt::Key_Escape);
-    pressKey(installments, Qt::Key_Escape);
-
-    TNumberEdit& count = countEdit();
-    const auto typed = [&](const QString& keys) { count.clear(); type(*screen, "nedParcelas", keys); return count.text(); };
-    EXPECT_EQ(QStringList({typed("123"), typed("99"), typed("100")}), QStringList({"12", "99", "10"}));
-    count.selectAll();
-    typeText(count, "5");
-    EXPECT_EQ(count.text(), "5") << "a digit over the selection replaces it";
 }
 
 // A line's first installment waits for the schedule's confirmation and is the whole total

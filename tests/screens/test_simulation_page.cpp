@@ -146,7 +146,7 @@ TEST_F(SimulationPage, AnEditedSimulationKeepsItsNumberAndLinesTheGridsTakeOnlyT
         << "no lines without a simulation";
 }
 
-TEST_F(SimulationPage, ALineIsListedOnceTheTotalsFollowTheQuantitiesItsOrderIsUniqueAndAQuantityRequired) {
+TEST_F(SimulationPage, ALineIsListedOnceAndTheTotalsFollowTheQuantities) {
     // Escrita Fiscal Web at round values.
     testServer().db().exec("UPDATE LINPPROP SET VRLICENCUSOPROP = 100, VRMENSALIDAPROP = 10 WHERE NRPROPOSFAS = :N "
                            "AND CDLINPPROPINFOR = '2002'", {{"N", number(2)}});
@@ -191,11 +191,11 @@ TEST_F(SimulationPage, ALineIsListedOnceTheTotalsFollowTheQuantitiesItsOrderIsUn
     ASSERT_TRUE(pickLine("ERP Web completo"));
     EXPECT_FALSE(confirm());
     EXPECT_EQ(dialogs.errors().last(), "Linha de produto já cadastrada.");
+}
 
-    // The line order is unique in its simulation and a quantity is required.
-    ASSERT_TRUE(runHandler([&] { lineTable().cancel(); }));
-    ASSERT_TRUE(focusWidget(simGrid()));
-    ASSERT_TRUE(runHandler([&] { simTable().locate("NRSIMULAPROP", "00002"); }));
+TEST_F(SimulationPage, TheLineOrderIsUniqueInItsSimulationAndAQuantityIsRequired) {
+    testServer().db().exec("UPDATE LINPPROP SET VRLICENCUSOPROP = 100 WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '2002'", {{"N", number(2)}});
+    openSimulations(2, "00002");
     ASSERT_TRUE(focusWidget(lineGrid()));
     ASSERT_TRUE(runHandler([&] { lineTable().locate("NRORDLINPSIMULA", "002"); }));
     ASSERT_TRUE(lineGrid().setSelectedField("VRTOTASIMULALUSO"));
