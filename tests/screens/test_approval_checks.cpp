@@ -124,7 +124,7 @@ TEST_P(ApprovalStops, WithItsMessageOnTheRowAtFault) {
     }
     ClientTable& t = *c.table ? widget<ClientTable>(c.table) : screen->proposal();
     EXPECT_EQ(t.state(), DataSetState::Browse);
-    if (c.field) EXPECT_EQ(t.fieldByName(c.field).asString(), c.value);
+    if (c.field) { EXPECT_EQ(t.fieldByName(c.field).asString(), c.value); }
 }
 INSTANTIATE_TEST_SUITE_P(Launch, ApprovalStops, ::testing::ValuesIn(kStops),
                          [](const auto& info) { return std::string(info.param.name); });

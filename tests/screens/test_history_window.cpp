@@ -107,7 +107,9 @@ TEST_F(HistoryWindow, SavesAreListedNewestFirstInWordsAndTheFilterNarrowsThemUnl
         // A method row: the word, what the method did, no table nor field.
         const int methodRows = int(ops.count("Método"));
         for (int r = 0; r < ops.size(); ++r)
-            if (ops[r] == "Método") EXPECT_TRUE(!methods[r].isEmpty() && tables[r].isEmpty() && fields[r].isEmpty()) << r;
+            if (ops[r] == "Método") {
+                EXPECT_TRUE(!methods[r].isEmpty() && tables[r].isEmpty() && fields[r].isEmpty()) << r;
+            }
         EXPECT_FALSE(d.dbgHistorico->showEditor()) << "read-only";
 
         // Only tables with rows are offered; the method rows have none.

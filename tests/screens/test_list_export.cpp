@@ -134,7 +134,7 @@ TEST_F(ListExport, AWorkbookACancelledDialogAndTheMenusTitlesShortNumbersContact
         ClientTable::RowView view(list, r);
         EXPECT_EQ(rows[r + 1][number], shortProposalNumber(list["NRPROPOSFAS"].asString(), list["NRVERPROPFAS"].asString()));
         EXPECT_EQ(rows[r + 1][contact], list["NMCONTATO"].asString());
-        if (list["DTACEPROPFAS"].asDateTime().isValid()) EXPECT_EQ(rows[r + 1][0], "Aceita");
+        if (list["DTACEPROPFAS"].asDateTime().isValid()) { EXPECT_EQ(rows[r + 1][0], "Aceita"); }
     }
     ASSERT_TRUE(select(1));
     EXPECT_EQ(list["NMCONTATO"].asString(), "Ana Paula - Compras Alfa") << "the contact's name, not its code";

@@ -208,9 +208,8 @@ TEST_F(ProductLines, APriceChangeEvenFromZeroReSplitsTheStoredScheduleAndAPropos
     EXPECT_EQ(std::pair(shownSchedule.recordCount(), total.value()), std::pair(0, 0.0)) << "a new line";
 }
 
-// Clicking a radio edits the line shown; head office mode is processed at the head office;
-// the kind of a line with systems stays.
-TEST_F(ProductLines, HeadOfficeModeIsProcessedAtTheHeadOfficeAndTheKindOfALineWithSystemsStays) {
+// Clicking a radio edits the line shown; head office mode is processed at the head office.
+TEST_F(ProductLines, HeadOfficeModeIsProcessedAtTheHeadOffice) {
     openForm("2002");
     clickButton(widget<TRadioButton>("rbtFilialMode"));
     ASSERT_EQ(line().state(), DataSetState::Edit);
@@ -220,9 +219,10 @@ TEST_F(ProductLines, HeadOfficeModeIsProcessedAtTheHeadOfficeAndTheKindOfALineWi
     EXPECT_TRUE(widget<TRadioButton>("rbtMatrizLocal").isChecked() && !widget<TRadioButton>("rbtFilialLocal").isEnabled());
     ASSERT_TRUE(confirm()) << shown();
     EXPECT_EQ(savedLine("2002", {"IDMPROCLINPP", "IDLPROCLINPP"}), QStringList({"M", "M"}));
+}
 
-    ASSERT_TRUE(line().locate(QStringLiteral("CDLINPPROPINFOR"), QStringLiteral("2001")));
-    dialogs.clearShown();
+TEST_F(ProductLines, TheKindOfALineWithSystemsStays) {
+    openForm("2001");
     clickButton(widget<TRadioButton>("rbtTpPtoAcesso"));
     EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto possui sistema cadastrado. \nTipo não pode ser alterado."});
     EXPECT_EQ(line().state(), DataSetState::Browse) << "the edit is cancelled";

@@ -182,7 +182,7 @@ TEST_F(Services, RateInvoicedRateAndDiscountStayConsistent) {
         }));
         ASSERT_TRUE(confirm()) << shown();
         EXPECT_EQ(rates(2, 0), c.stored);
-        if (c.stored[0] == "120") EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 40 * 120 + 16 * 108.0);
+        if (c.stored[0] == "120") { EXPECT_DOUBLE_EQ(proposalValue(2, "VRPACOTESERV").toDouble(), 40 * 120 + 16 * 108.0); }
     }
     // A new service whose invoiced rate was never typed is charged at its rate, not given away.
     startService("004", 10, 200);
