@@ -83,10 +83,8 @@ TEST_F(ReportLauncher, TheReportFollowsTheContractAndLanguageAndShowsTheProposal
     open(2);
     EXPECT_EQ(chosen(), "Proposta de Contratação - Manutenção");
     const QString html = dlg->rpddPadrao.html(*dlg->currentReport());
-    EXPECT_EQ(missingFrom(html, {"Proposta de Contratação - Manutenção", "ERP Web e serviços de implantação", "Beta Comércio",
-                                 "2001 - ERP Web completo", "Escrita Fiscal Web", "1.301,00", "1.360,00", "7.728,00",
-                                 "Apresentamos nossa proposta de licença de uso com manutenção mensal.",
-                                 "Colocar o ERP em produção em 60 dias.", "22.333.444/0001-72", "Gerente Comercial",
+    // (the printed report's other words: the print scenario)
+    EXPECT_EQ(missingFrom(html, {"2001 - ERP Web completo", "1.301,00", "Colocar o ERP em produção em 60 dias.",
                                  "9.642,50", "10.943,50", "18.671,50"}), QStringList());
     // Not the number with its filling zeros, not who included it (the responsible one is
     // shown), not the quoted totals.
@@ -269,12 +267,6 @@ TEST(ReportRichText, TheWholeReportIsPrintedWithoutFetchingAnything) {
     data.serviceObjective = QStringLiteral("<p>Objetivo <b>claro</b><img src=\"file:///etc/passwd\"></p>");
     const QString html = proposalReportHtml(data, QStringLiteral("Proposta Comercial"), TMessages());
     EXPECT_EQ(resourcesAskedFor(html), QStringList());
-
-    QTextDocument printed;
-    printed.setHtml(html);
-    EXPECT_EQ(missingFrom(printed.toPlainText(), {"Negrito", "itálico", "Segundo", "o contrato", "Célula", "Objetivo claro"}),
-              QStringList());
-    EXPECT_FALSE(printed.toPlainText().contains(QStringLiteral("injetado")));
 }
 
 TEST(ReportRichText, MarkupCannotCloseOrSwallowTheReportAndIsRewrittenNotPassedThrough) {
