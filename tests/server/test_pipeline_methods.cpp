@@ -5,8 +5,6 @@
 #include <QSet>
 #include <cmath>
 
-#include "data/packet_json_reader.h"
-#include "server/methods/proposal_list.h"
 #include "server/methods/proposal_totals.h"
 #include "support/packet_cells.h"
 #include "server_cases_a.h"
@@ -19,13 +17,7 @@ namespace {
 const QDate kToday(2026, 12, 6);  // the test server's clock
 
 QString generated(int n) { return QStringLiteral("9%1").arg(n, 19, 10, QLatin1Char('0')); }
-QString priced(int n) { return QStringLiteral("7%1").arg(n, 19, 10, QLatin1Char('0')); }
 
-// One row of `table` with the named values.
-void insert(server::Database& db, const char* table, const QVariantMap& values) {
-    const QStringList columns = values.keys();
-    db.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (:%3)").arg(table, columns.join(", "), columns.join(", :")), values);
-}
 QVariant noDate() { return QVariant(QMetaType::fromType<QDateTime>()); }
 QVariant at(const QDate& d, int hour = 0, int minute = 0) { return QDateTime(d, QTime(hour, minute)); }
 
@@ -81,9 +73,14 @@ protected:
         QVariant created, validUntil, accepted;
         QString requester = "VENDEDOR", includer = "VENDEDOR";
         QString charging = "P";
-        double package = 0;
+        QVariant package = 0.0;
     };
-    void insert(const char* table, const QVariantMap& values) { ::insert(server_.db(), table, values); }
+    // One row of `table` with the named values.
+    void insert(const char* table, const QVariantMap& values) {
+        const QStringList columns = values.keys();
+        server_.db().exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (:%3)").arg(table, columns.join(", "), columns.join(", :")),
+                          values);
+    }
     void add(const Version& v) {
         insert("PROPOSTAFAS", {{"NRPROPOSFAS", v.nr}, {"NRVERPROPFAS", v.ver}, {"CDFILIAL", "0001"}, {"IDSOLPROPFAS", "N"},
                                {"IDCLIENPROSP", "C"}, {"CDCLIENTE", "22333444000172"}, {"DSREFEPROPOSFAS", "Gerada"},
@@ -117,7 +114,7 @@ protected:
             for (int l = 0; l < 1 + i % 3; ++l) {
                 const QString line = QString::number(l + 1);
                 insert("LINPPROP", with({{"CDLINPPROP", line}, {"QTMINIMAFATPROP", l == 2 ? 0.5 : 3.0},
-                                         {"VRLICENCUSOPROP", 0.29 + 0.07 * i}, {"VRDESLICUSOPROP", 0.01 * l},
+                                         {"VRLICENCUSOPROP", 0.29 + 0.07 * i}, {"VRDESLICUSOPROP", l ? 0.01 * l : QVariant()},
                                          {"VRMENSALIDAPROP", 19.99 + 0.1 * l}, {"VRDESMENSALPROP", i % 4 ? 0.33 : QVariant()}}));
                 for (int k = 0; (i + l) % 3 == 0 && k < 3; ++k)
                     insert("VENCLINPPROP", with({{"CDLINPPROP", line}, {"DTVELUSOPEDP", at(kToday.addMonths(k))},
@@ -136,7 +133,9 @@ protected:
 };
 
 // Counted from the list the desktop shows (one row per version, of which each number's deal
-// version counts) and valued by proposalTotals(), nothing shared with the method but the data.
+// version counts) and valued by proposalTotals(), nothing shared with the method but the data;
+// the list's own value columns equal those totals row by row (a missing discount counts as
+// zero, a version with nothing priced is worth zero, not null).
 // The figures each version keeps are those of its totals, each cut to the cent, whatever
 // writes the rows they are made of: one-off (licence + services) and monthly.
 TEST_P(PipelineTest, FiguresAddUpTheListAndEachVersionKeepsThoseOfItsTotalsThroughEveryChange) {
@@ -144,6 +143,7 @@ TEST_P(PipelineTest, FiguresAddUpTheListAndEachVersionKeepsThoseOfItsTotalsThrou
     declineByClient(nr(9), "01", at(kToday.addDays(-2)));  // an open version
     markLost(nr(12), "01", at(kToday.addDays(-1), 15));
     declineByClient(nr(12), "01", at(kToday.addDays(-2)));  // lost wins
+    add({.nr = generated(99), .created = at(QDate(2026, 2, 2)), .charging = "H", .package = QVariant()});  // nothing priced
     const QDate from(2022, 12, 7), to(2027, 12, 6);  // five years, the longest period taken
 
     const Packet list = server_.connection().getPacket("GetProposta", {"0001", "T"});
@@ -151,7 +151,15 @@ TEST_P(PipelineTest, FiguresAddUpTheListAndEachVersionKeepsThoseOfItsTotalsThrou
     QMap<QString, Tally> byStatus, bySeller, byMonth;
     Tally all;
     qint64 versions = 0;
+    for (const char* column : {"VRTOTAL", "VRMENSAL"}) EXPECT_EQ(list.fields.value(list.indexOf(column)).type, FieldType::Float);
     for (int r = 0; r < list.rows.size(); ++r) {
+        SCOPED_TRACE(list.value(r, "PROPOSTAVERS").toString().toStdString());
+        const auto t = server::proposalTotals(server_.db(), list.value(r, "NRPROPOSFAS").toString(),
+                                              list.value(r, "NRVERPROPFAS").toString());
+        ASSERT_TRUE(t);
+        EXPECT_FALSE(list.value(r, "VRTOTAL").isNull() || list.value(r, "VRMENSAL").isNull());
+        EXPECT_NEAR(list.value(r, "VRTOTAL").toDouble(), double(t->grand()), 1e-6);
+        EXPECT_NEAR(list.value(r, "VRMENSAL").toDouble(), double(t->monthly), 1e-6);
         const QDate created = list.value(r, "DTPROPOSFAS").toDateTime().date();
         if (created < from || created > to) continue;
         ++versions;
@@ -160,9 +168,6 @@ TEST_P(PipelineTest, FiguresAddUpTheListAndEachVersionKeepsThoseOfItsTotalsThrou
         if (list.value(r, "IDDECCLIENTE").toString() == "R" && QString("VEX").contains(status)) status = "R";
         const QString requester = list.value(r, "CDOPERSOLI").toString();
         const QString seller = requester.isEmpty() ? list.value(r, "CDOPERINCL").toString() : requester;
-        const auto t = server::proposalTotals(server_.db(), list.value(r, "NRPROPOSFAS").toString(),
-                                              list.value(r, "NRVERPROPFAS").toString());
-        ASSERT_TRUE(t);
         for (Tally* tally : {&byStatus[status], &bySeller[seller], &byMonth[created.toString("yyyy-MM")], &all}) {
             ++tally->count;
             tally->value += t->grand();
@@ -354,85 +359,4 @@ TEST_P(PipelineTest, ASalespersonsRowCountsHisDealsAndListsHisVersionsOnly) {
 
 COT_ON_EVERY_BACKEND(PipelineTest);
 
-// The value columns of the proposal list: VRTOTAL the one-off value (licence as charged
-// plus services) and VRMENSAL the monthly value of each version, read by the list's own
-// query for every row at once, equal row by row to the figures of proposal_totals.h, on
-// the demo data and on versions with and without installments, on both engines.
-QDateTime on(int month) { return QDateTime(QDate(2027, month, 10), QTime(0, 0)); }
-
-// 1: lines quoted, package without installments. 2: one line with installments (with
-// interest) beside one without, package with installments. 3: services by the hour, a
-// line missing its discounts. 4: nothing at all. 5: figures that need cutting to the cent.
-void prepare(server::Database& db) {
-    const std::tuple<int, const char*, QVariant> proposals[] = {
-        {1, "P", 1500.0}, {2, "P", 900.0}, {3, "H", {}}, {4, "P", {}}, {5, "H", {}}};
-    for (const auto& [n, charging, package] : proposals)
-        insert(db, "PROPOSTAFAS", {{"NRPROPOSFAS", priced(n)}, {"NRVERPROPFAS", "01"}, {"CDFILIAL", "0001"},
-                                   {"IDSOLPROPFAS", "N"}, {"IDCLIENPROSP", "C"}, {"CDCLIENTE", "11222333000181"},
-                                   {"DSREFEPROPOSFAS", "Valor"}, {"DTPROPOSFAS", QDateTime(QDate(2026, 11, 1), QTime(0, 0))},
-                                   {"CDOPERINCL", "VENDEDOR"}, {"CDOPERSOLI", "VENDEDOR"}, {"IDTIPOPROPFAS", "M"},
-                                   {"IDTIPOCOBRSERV", charging}, {"VRPACOTESERV", package}});
-    // {proposal, line, unit, its discount, monthly, its discount, quantity}
-    const std::tuple<int, const char*, QVariant, QVariant, QVariant, QVariant, QVariant> lines[] = {
-        {1, "A", 1000.0, 100.0, 200.0, 20.0, 2.0}, {2, "A", 1000.0, 0.0, 50.0, 0.0, 1.0},
-        {2, "B", 300.0, 0.0, 0.0, 0.0, 3.0},       {3, "A", 250.0, {}, 10.0, {}, 4.0},
-        {5, "A", 33.333, 0.0, 0.0, 0.0, 3.0}};
-    for (const auto& [n, code, unit, discount, monthly, monthlyDiscount, quantity] : lines)
-        insert(db, "LINPPROP", {{"NRPROPOSFAS", priced(n)}, {"NRVERPROPFAS", "01"}, {"CDLINPPROP", code},
-                                {"VRLICENCUSOPROP", unit}, {"VRDESLICUSOPROP", discount}, {"VRMENSALIDAPROP", monthly},
-                                {"VRDESMENSALPROP", monthlyDiscount}, {"QTMINIMAFATPROP", quantity}});
-    for (const auto& [month, value] : {std::pair{1, 520.0}, {2, 520.5}})
-        insert(db, "VENCLINPPROP", {{"NRPROPOSFAS", priced(2)}, {"NRVERPROPFAS", "01"}, {"CDLINPPROP", "A"},
-                                    {"DTVELUSOPEDP", on(month)}, {"VRVELUSOPEDP", value}});
-    for (const auto& [month, value] : {std::pair{1, 450.0}, {2, 475.25}})
-        insert(db, "VENCSERVPROP", {{"NRPROPOSFAS", priced(2)}, {"NRVERPROPFAS", "01"}, {"DTVENCSERVPROP", on(month)},
-                                    {"VRVENCSERVPROP", value}});
-    const QVariant kind = db.scalar("SELECT MIN(CDTIPOSERV) FROM TIPOSERV");
-    for (const auto& [n, item, quantity, rate] : {std::tuple{3, "001", 10.0, 120.0}, {3, "002", 2.5, 99.9}, {5, "001", 1.0, 10.005}})
-        insert(db, "SERVPROP", {{"NRPROPOSFAS", priced(n)}, {"NRVERPROPFAS", "01"}, {"NRSERVPROP", item}, {"CDTIPOSERV", kind},
-                                {"QTSERVPROP", quantity}, {"VRDEHORAPROP", rate}});
-}
-
-class ListValueTest : public cot::testing::DemoServerTest {
-protected:
-    ListValueTest() : DemoServerTest({.prepare = prepare}) {}
-
-    Packet list() {
-        QByteArray text;
-        server::proposalList(server_.db(), QString(), {}).writeTo(text);
-        return packetFromJsonText(text);
-    }
-    double valueOf(const Packet& p, int n, const char* column = "VRTOTAL") {
-        for (int r = 0; r < p.rows.size(); ++r)
-            if (p.value(r, "NRPROPOSFAS").toString() == priced(n)) return p.value(r, column).toDouble();
-        ADD_FAILURE() << "proposal " << n << " not listed";
-        return -1;
-    }
-};
-
-// Every row of the list equals the figures of the totals rule, on the demo data and the
-// fixture; the fixture's are worked out here by hand.
-TEST_P(ListValueTest, EveryRowEqualsTheFiguresOfTheTotalsRule) {
-    const Packet p = list();
-    for (const char* column : {"VRTOTAL", "VRMENSAL"}) EXPECT_EQ(p.fields.value(p.indexOf(column)).type, FieldType::Float) << column;
-    // {VRTOTAL, VRMENSAL}. 1: (1000-100)x2 + the package, the monthly (200-20)x2 never added
-    // to the one-off value. 2: installments replace the quoted figures. 3: missing discounts
-    // count as zero. 4: nothing priced is worth zero, not null.
-    QList<std::pair<double, double>> values;
-    for (int n = 1; n <= 4; ++n) values << std::pair(valueOf(p, n), valueOf(p, n, "VRMENSAL"));
-    EXPECT_EQ(values, (QList<std::pair<double, double>>{
-                          {1800.0 + 1500.0, 360.0}, {1040.5 + 900.0 + 925.25, 50.0}, {1000.0 + 1200.0 + 249.75, 40.0}, {0, 0}}));
-    EXPECT_DOUBLE_EQ(valueOf(p, 5), 99.99 + 10.0) << "each figure cut to the cent";
-
-    ASSERT_GE(p.rows.size(), 17) << "demo data and the fixture";
-    for (int r = 0; r < p.rows.size(); ++r) {
-        SCOPED_TRACE(p.value(r, "PROPOSTAVERS").toString().toStdString());
-        const auto t = server::proposalTotals(server_.db(), p.value(r, "NRPROPOSFAS").toString(), p.value(r, "NRVERPROPFAS").toString());
-        ASSERT_TRUE(t.has_value());
-        EXPECT_NEAR(p.value(r, "VRTOTAL").toDouble(), static_cast<double>(t->grand()), 1e-6);
-        EXPECT_NEAR(p.value(r, "VRMENSAL").toDouble(), static_cast<double>(t->monthly), 1e-6);
-    }
-}
-
-COT_ON_EVERY_BACKEND(ListValueTest);
 }  // namespace

@@ -131,14 +131,12 @@ TEST_F(NetConnectionTest, ArgumentsAndResultsKeepTheirKinds) {
 
 TEST_F(NetConnectionTest, ServerErrorsEndTheOperationThroughCheckResultServ) {
     const RpcResult r = net.call("TestFail", {"user"});
-    EXPECT_EQ(std::tuple(r.ok, r.code, r.error), std::tuple(false, -32000, QString("Linha de produto já aprovada.")));
-
     ScriptedDialogs dialogs;
     ScriptedDialogs::Scope scope(dialogs);
     EXPECT_THROW(net.callChecked("TestFail", {"user"}), Abort);
     EXPECT_EQ(dialogs.errors(), QStringList{"Linha de produto já aprovada."});
 
-    try {
+    try {  // a method's refusal keeps the default code
         Consiste::CheckResultServ(r, false, 0);
         ADD_FAILURE() << "no exception";
     } catch (const ServerError& e) {
@@ -161,6 +159,14 @@ TEST(NetConnectionLoss, UnreachableServerIsNamedInTheError) {
     const RpcResult r = net.call("GetParamPerc");
     EXPECT_EQ(std::tuple(r.ok, r.code, r.error), std::tuple(false, int(RpcResult::kConnectionFailed), net.lastError()));
     EXPECT_EQ(hooked, 2);  // every attempt asks the host for the address again
+
+    // Out of reach, the server's clock cannot be read: the reason comes back, the desktop's
+    // clock stays.
+    auto own = std::make_shared<FixedClock>(QDateTime(QDate(2026, 10, 1), QTime(8, 0)));
+    Clock::setCurrent(own);
+    EXPECT_FALSE(ServerDate::synchronise(net).isEmpty());
+    EXPECT_EQ(&Clock::current(), own.get());
+    Clock::setCurrent(nullptr);
 }
 
 TEST(NetConnectionLoss, SurvivesTheServerClosingIdleConnectionsAndRestarting) {
@@ -195,8 +201,7 @@ TEST_F(NetConnectionTest, ATimedOutCallIsReportedAndNotSentAgain) {
     slowCalls = 0;
     const SlowCallsHeld held;  // the answer comes only after the client gave up
     const RpcResult r = net.call("TestLento");
-    EXPECT_EQ(std::pair(r.ok, r.error),
-              std::pair(false, QStringLiteral("O servidor de aplicação em 127.0.0.1:%1 não respondeu em 1 segundo.").arg(relay.port())));
+    EXPECT_EQ(r.code, int(RpcResult::kConnectionFailed)) << r.error.toStdString();  // its text: CallWaitingTest's
     // Sending it again would have taken a fresh socket: none was opened.
     EXPECT_EQ(relay.connectionsOpened(), 1);
     ASSERT_TRUE(waitUntil([] { return slowCalls.load() >= 1; }));
@@ -379,7 +384,7 @@ protected:
     int asked = 0;
 };
 
-TEST_F(SessionRenewal, AnEndedSessionIsRenewedOnceAndTheRefusedSaveSentAgain) {
+TEST_F(SessionRenewal, AnEndedSessionIsRenewedOnceAndTheRefusedSaveSentAgainUnlessTheOperatorGivesUp) {
     auto net = desktopConnection(true);
     const auto package = [&] {
         return server.db().scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr(2)}}).toDouble();
@@ -395,18 +400,17 @@ TEST_F(SessionRenewal, AnEndedSessionIsRenewedOnceAndTheRefusedSaveSentAgain) {
     EXPECT_EQ(net->calls(), 1) << "one call for whoever watches the screen's calls";
     EXPECT_TRUE(net->call("GetParamPerc").ok);
     EXPECT_EQ(asked, 1) << "the new session goes on";
-}
 
-TEST_F(SessionRenewal, WhenTheOperatorGivesUpTheCallFailsAsBefore) {
-    auto net = desktopConnection(false);
+    // When the operator gives up, the call fails as before.
+    net = desktopConnection(false);
     EXPECT_EQ(net->call("GetParamPerc").code, RpcResult::kSessionEnded);
-    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(asked, 2);
     // A connection with its own token (tools, tests) is never renewed behind its back.
     NetConnection own;
     own.setPort(server.port());
     own.setToken(QByteArray(43, 'A'));
     EXPECT_EQ(own.call("GetParamPerc").code, RpcResult::kSessionEnded);
-    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(asked, 2);
 }
 
 // The server's clock: GetDataHoraServ on both engines as the transport writes dates, and the
@@ -416,7 +420,6 @@ TEST_P(TransportTest, TheServersClockIsAnsweredAsTheTransportWritesDates) {
     Clock::setCurrent(std::make_shared<FixedClock>(QDateTime(QDate(2027, 2, 28), QTime(23, 59, 59, 250))));
     server_.connection().setToken(server_.openSession(server_.operatorCode()));  // the first one is long gone
     EXPECT_EQ(server_.connection().call("GetDataHoraServ").value.toString(), "2027-02-28T23:59:59.250");
-    EXPECT_EQ(error(server_.call("GetDataHoraServ", {"0001"})).value("code").toInt(), -32602);
     Clock::setCurrent(nullptr);
 }
 
@@ -433,16 +436,11 @@ TEST(ServerClock, CarriesTheServersTimeForwardByTheLocalCounterAlone) {
     EXPECT_EQ(clock.now().timeSpec(), Qt::LocalTime) << "compared with dates built on the desktop";
 }
 
-// Out of reach, or an answer that is no date: the reason comes back and the desktop's clock
-// stays. (A good answer installing the server's clock is the sign-in screens' to check.)
-TEST(ServerDate, SynchroniseLeavesTheClockAsItWasWhenTheServersTimeCannotBeRead) {
+// An answer that is no date: the reason comes back and the desktop's clock stays. (A good
+// answer installing the server's clock is the sign-in screens' to check.)
+TEST(ServerDate, SynchroniseLeavesTheClockAsItWasWhenTheServersTimeIsNoDate) {
     auto own = std::make_shared<FixedClock>(QDateTime(QDate(2026, 10, 1), QTime(8, 0)));
     Clock::setCurrent(own);
-    NetConnection nowhere;
-    nowhere.setHost("127.0.0.1");
-    nowhere.setPort(1);
-    EXPECT_FALSE(ServerDate::synchronise(nowhere).isEmpty());
-    EXPECT_EQ(&Clock::current(), own.get());
     // In this process the server reads the same clock slot: it answers from a method of its own.
     TestServer odd({.fixedClock = false, .methods = [](server::MethodRegistry& r) {
                         r.add("GetDataHoraServ", 0, server::AccessRule::session(),
