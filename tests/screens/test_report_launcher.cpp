@@ -52,17 +52,13 @@ protected:
         showAndActivate(*dlg);
     }
     QString chosen() const { return dlg->cbbReportNames->currentIndex() < 0 ? QString() : dlg->cbbReportNames->currentText(); }
-    void setLanguage(int proposal, const char* language) {
-        testServer().db().exec(QStringLiteral("UPDATE PROPOSTAFAS SET IDIDIOMA = :L WHERE NRPROPOSFAS = :N"),
-                               {{"L", QString::fromLatin1(language)}, {"N", number(proposal)}});
-    }
 
     std::unique_ptr<TfrmRelPropostaComercial> dlg;
 };
 
 TEST_F(ReportLauncher, TheReportFollowsTheContractAndLanguageAndShowsTheProposalAsTheServerHoldsIt) {
     // A rental proposal in Spanish: rental total, no licence of use.
-    setLanguage(3, "ESP");
+    testServer().db().exec("UPDATE PROPOSTAFAS SET IDIDIOMA = 'ESP' WHERE NRPROPOSFAS = :N", {{"N", number(3)}});
     open(3);
     EXPECT_EQ(QStringList({dlg->windowTitle(), QString::number(dlg->reportTitles().size()), chosen()}),
               QStringList({"Relatório da Proposta Comercial", "6", "Propuesta de Contratación - Arrendamiento"}));
@@ -180,10 +176,6 @@ TEST_F(ReportLauncher, PrintBringsTheTextsUpToDateFirstAndTheProcessingModePictu
     EXPECT_TRUE(first.isNull()) << "freed with the screen";
 }
 
-}  // namespace
-
-namespace {
-
 // What the rich editor stores, with what a pasted or crafted text may add to it.
 const QString kHostile = QStringLiteral(
     "<!DOCTYPE HTML><html><head><meta name=\"qrichtext\" content=\"1\" />"
@@ -235,8 +227,6 @@ QStringList resourcesAskedFor(const QString& html) {
     return document.asked;
 }
 
-}  // namespace
-
 TEST(ReportRichText, AHostileTextKeepsItsFormattingAndLosesEverythingElse) {
     // A plain text is put in a paragraph, its lines kept; a blank one is nothing.
     EXPECT_EQ(storedTextBody("a < b\nlinha 2"), "<p>a &lt; b<br/>linha 2</p>");
@@ -260,8 +250,6 @@ TEST(ReportRichText, TheWholeReportIsPrintedWithoutFetchingAnything) {
     EXPECT_FALSE(resourcesAskedFor(kHostile).isEmpty());
 
     ProposalDocument data;
-    data.number = QStringLiteral("00000000000000000007");
-    data.version = QStringLiteral("01");
     data.texts = {{QStringLiteral("01"), kHostile}, {QStringLiteral("02"), QStringLiteral("<img src=\"/etc/passwd\">")}};
     data.services = {{QStringLiteral("Implantação"), QStringLiteral("Cliente"), QStringLiteral("H"), 10, 100, 0, 100}};
     data.serviceObjective = QStringLiteral("<p>Objetivo <b>claro</b><img src=\"file:///etc/passwd\"></p>");
@@ -300,12 +288,8 @@ TEST(ReportRichText, MarkupCannotCloseOrSwallowTheReportAndIsRewrittenNotPassedT
     for (const auto& [text, safe] : cases) EXPECT_EQ(safeHtml(QString::fromUtf8(text)), QString::fromUtf8(safe)) << text;
 }
 
-namespace {
-
 ProposalDocument licenceProposal() {
     ProposalDocument d;
-    d.number = QStringLiteral("00000000000000000009");
-    d.version = QStringLiteral("01");
     d.contract = QStringLiteral("M");
     d.serviceCharging = QStringLiteral("P");
     d.packageValue = 5400;
@@ -334,8 +318,6 @@ QString reportText(const ProposalDocument& d) {
     document.setHtml(proposalReportHtml(d, QStringLiteral("Proposta"), reportLabels()));
     return document.toPlainText();
 }
-
-}  // namespace
 
 TEST(ProposalReportTotals, TheTotalsAreTheInstallmentsCharged) {
     // The figures as the server works them out (GetTotaisProposta): the installments charged.
@@ -386,3 +368,5 @@ TEST(ProposalReportTotals, NoWordIsBrokenInsideATableCellOnTheA4Page) {
         EXPECT_GT(lines, 0) << "the detail rows do wrap, between words";
     }
 }
+
+}  // namespace

@@ -60,7 +60,6 @@ protected:
         return {proposalValue(n, "VRPACOTESERV").toDouble(), screen->proposal()["VRPACOTESERV"].asFloat(),
                 double(screen->proposal().changeCount())};
     }
-    QStringList setCalls() const { return calls.methods().filter(QRegularExpression("^Set")); }
     bool editService(const QString& code, const std::function<void()>& set) {
         return runHandler([&] {
             ASSERT_TRUE(services().locate("CDTIPOSERV", code));
@@ -98,7 +97,7 @@ TEST_F(Services, TheFirstServiceOfAPackageGetsOneInstallmentOfTheWholePackageCut
     ASSERT_TRUE(select(5));
     startService("004", 10, 200);
     ASSERT_TRUE(confirm()) << shown();
-    EXPECT_EQ(setCalls(), QStringList{"SetServico"});
+    EXPECT_EQ(calls.methods().filter(QRegularExpression("^Set")), QStringList{"SetServico"});
     EXPECT_EQ(installments(5), QStringList{"06/12/2026 0"});
     EXPECT_TRUE(dialogs.errors().isEmpty()) << shown();
 }
