@@ -45,7 +45,6 @@ protected:
         return *checks_;
     }
     void sql(const QString& statement, int n = 2) { testServer().db().exec(statement, {{"N", number(n)}}); }
-    QStringList errors() const { return dialogs.errors(); }
 
     CallRecorder calls;
     std::unique_ptr<ApprovalChecks> checks_;
@@ -117,7 +116,7 @@ TEST_P(ApprovalStops, WithItsMessageOnTheRowAtFault) {
     for (const QString& statement : c.sql) sql(statement, c.n);
     open(c.n);
     EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text(c.error)});
+    EXPECT_EQ(dialogs.errors(), QStringList{text(c.error)});
     if (c.notReached) {
         EXPECT_EQ(*c.notReached ? calls.count(c.notReached) : calls.size(), 0) << c.notReached;
         EXPECT_TRUE(dialogs.questions().isEmpty());
@@ -145,7 +144,7 @@ TEST_F(ApprovalLaunch, AProspectStopsOnNoAndGoesOnToTheMandatoryServicesOnYes) {
     open(4);
     dialogs.expectConfirm(false);
     EXPECT_FALSE(launch());
-    EXPECT_EQ(errors(), QStringList{text("Não é possivel aprovar proposta com prospect.")});
+    EXPECT_EQ(dialogs.errors(), QStringList{text("Não é possivel aprovar proposta com prospect.")});
     EXPECT_EQ(calls.count("GetLinProd"), 0);
 
     dialogs.clearShown();
@@ -154,7 +153,7 @@ TEST_F(ApprovalLaunch, AProspectStopsOnNoAndGoesOnToTheMandatoryServicesOnYes) {
     expectListWindow(runner, missing);
     dialogs.expectConfirm(false);  // do not import the mandatory services
     EXPECT_FALSE(launch());
-    EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     // Every check ran up to the last one, which listed the missing services.
     EXPECT_EQ(QList<int>({calls.count("GetLinProd"), calls.count("ValidaContrato")}), QList<int>({1, 1}));
     EXPECT_TRUE(missing.message.startsWith(text("Os seguintes serviços obrigatórios"))) << missing.message.toStdString();
@@ -162,22 +161,7 @@ TEST_F(ApprovalLaunch, AProspectStopsOnNoAndGoesOnToTheMandatoryServicesOnYes) {
     EXPECT_EQ(sentArgs(calls, "ValidaContrato", 1), QStringList{"77888999000127"});
 }
 
-TEST_F(ApprovalLaunch, TwoAccessPointsWithTwoSystemsEachAreListedTogether) {
-    sql("UPDATE LINPPROP SET IDTIPLINPP = 'P' WHERE NRPROPOSFAS = :N");
-    sql("DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND CDSISTEMA = 'WEB00003'");
-    sql("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) VALUES (:N, '01', '" + number(4) +
-        "', 'WEB00004')");
-    open(2);
-    ListedWindow listed;
-    expectListWindow(runner, listed);
-    EXPECT_FALSE(launch());
-    EXPECT_TRUE(errors().isEmpty()) << "the list says it: no message besides";
-    EXPECT_EQ(shownIn(listed), QStringList({"Operação bloqueada! Existe linha de produto do tipo ponto de acesso com mais de um "
-                                            "sistema cadastrado.", "ERP Web completo", "Escrita Fiscal Web"}));
-    EXPECT_EQ(QList<int>({checks().cdsPtoAcesso().recordCount(), calls.count("GetServico")}), QList<int>({2, 0}));
-}
-
-TEST_F(ApprovalLaunch, AnAccessPointTheCustomerWouldHaveTwiceOrALineHeAlreadyHasIsListed) {
+TEST_F(ApprovalLaunch, ALineTheCustomerHasAnAccessPointHeWouldHaveTwiceAndAccessPointsWithSeveralSystemsAreListed) {
     // Proposal 6/03 offers client 11222333000181 the very line he has under contract.
     open(6, "03");
     ListedWindow same;
@@ -196,26 +180,42 @@ TEST_F(ApprovalLaunch, AnAccessPointTheCustomerWouldHaveTwiceOrALineHeAlreadyHas
     EXPECT_EQ(shownIn(twice), QStringList({"Operação bloqueada! O cliente da proposta deve possuir apenas uma linha de produto.",
                                            "ERP Web - filiais"}));
     EXPECT_EQ(checks().cdsPtoAcesso().recordCount(), 0);
-    EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
+
+    // Proposal 2 with two access points of two systems each: listed together.
+    sql("UPDATE LINPPROP SET IDTIPLINPP = 'P' WHERE NRPROPOSFAS = :N");
+    sql("DELETE FROM SISTLINPPROP WHERE NRPROPOSFAS = :N AND CDSISTEMA = 'WEB00003'");
+    sql("INSERT INTO SISTLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDSISTEMA) VALUES (:N, '01', '" + number(4) +
+        "', 'WEB00004')");
+    ASSERT_TRUE(select(2));
+    calls.clear();
+    ListedWindow listed;
+    expectListWindow(runner, listed);
+    EXPECT_FALSE(launch());
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << "the list says it: no message besides";
+    EXPECT_EQ(shownIn(listed), QStringList({"Operação bloqueada! Existe linha de produto do tipo ponto de acesso com mais de um "
+                                            "sistema cadastrado.", "ERP Web completo", "Escrita Fiscal Web"}));
+    EXPECT_EQ(QList<int>({checks().cdsPtoAcesso().recordCount(), calls.count("GetServico")}), QList<int>({2, 0}));
 }
 
-TEST_F(ApprovalLaunch, AServicesOnlyProposalSkipsTheAccessPointAndDuplicateChecks) {
+// A services-only proposal skips the access point and duplicate checks; proposal 12, a
+// licence one charged as a package without services, is not held by the package checks.
+TEST_F(ApprovalLaunch, AServicesOnlyProposalSkipsTheLineChecksAndALicenceOneWithoutServicesThePackageChecks) {
     // Access points with several systems, which a licence proposal would list.
     sql("UPDATE PROPOSTAFAS SET IDTIPOPROPFAS = 'S' WHERE NRPROPOSFAS = :N");
     sql("UPDATE LINPPROP SET IDTIPLINPP = 'P' WHERE NRPROPOSFAS = :N");
+    sql("UPDATE PROPOSTAFAS SET NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N", 12);
     open(2);
     launch();
     EXPECT_EQ(QList<int>({calls.count("GetVdQtPtoAcesso"), calls.count("GetVdLinProd"), calls.count("ValidaContrato")}),
               QList<int>({0, 0, 2}));
-}
 
-TEST_F(ApprovalLaunch, ALicenceProposalWithoutServicesIsNotHeldByThePackageChecks) {
-    // Proposal 12 is charged as a package and has no services: every check passes.
-    sql("UPDATE PROPOSTAFAS SET NRMESREAJPROP = '04' WHERE NRPROPOSFAS = :N", 12);
-    open(12);
+    ASSERT_TRUE(select(12));
+    calls.clear();
+    dialogs.clearShown();
     ASSERT_EQ(screen->proposal().fieldByName("IDTIPOCOBRSERV").asString(), "P");
     EXPECT_TRUE(launch());
-    EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_FALSE(sentArgs(calls, "GetVenc_Valor", 3).contains("2")) << "no package schedule read";
     // Every call of the launch went with the proposal's key.
     const QStringList keys = sentArgs(calls, "GetLinProd", 0) + sentArgs(calls, "GetServico", 0);
@@ -228,7 +228,7 @@ TEST_F(ApprovalLaunch, ALicenceProposalWithoutServicesIsNotHeldByThePackageCheck
 TEST_F(ApprovalLaunch, TheDemoLicenceProposalPassesEveryCheckAndChangesNothingButALineBeingTypedIsNeverReadOver) {
     open(2);
     EXPECT_TRUE(launch());
-    EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     for (const int arg : {0, 2, 3})
         EXPECT_EQ(sentArgs(calls, "Valida_Servico_LinhaProd", arg), QStringList(2, QStringList({"22333444000172", "", number(2), "01"})[arg]));
     for (const RecordedCall& c : calls) EXPECT_FALSE(c.method.startsWith("Set")) << c.method.toStdString();
@@ -238,7 +238,7 @@ TEST_F(ApprovalLaunch, TheDemoLicenceProposalPassesEveryCheckAndChangesNothingBu
     setLineSchedule(4, {withInterest - 880, 440, 440});
     calls.clear();
     EXPECT_TRUE(launch());
-    EXPECT_TRUE(errors().isEmpty()) << errors().join(u'|').toStdString();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(calls.count("GetVenc_Valor"), 2 + 1 + 1) << "each line's schedule, the current line's again, the package's";
 
     // A record being typed is never read over.

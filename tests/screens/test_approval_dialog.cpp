@@ -183,7 +183,7 @@ TEST_F(ApprovalDialog, ARefusedAcceptanceRegistersNoClientAndKeepsTheDialog) {
     EXPECT_FALSE(dlg->isVisible());
 }
 
-TEST_F(ApprovalDialog, TheGraceMonthPassesUpToItsLastDayAndFifteenDaysBeforeTheFirstDueDateIsQuiet) {
+TEST_F(ApprovalDialog, TheGraceMonthAndTheFirstDueDateAreCheckedAndAFailingReloadOrNotificationStillReportsTheAcceptance) {
     open(2);
     ListedWindow grace, due;
     expectListWindow(runner, grace, 2);
@@ -217,6 +217,24 @@ TEST_F(ApprovalDialog, TheGraceMonthPassesUpToItsLastDayAndFifteenDaysBeforeTheF
     ASSERT_EQ(dialogs.questions().size(), 2);
     EXPECT_TRUE(dialogs.questions().at(1).contains("pacote de serviços"));
     EXPECT_TRUE(!calls.contains("AceiteProposta") && scalar("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N", 2).toInt() == 0);
+
+    // A reload failing after the acceptance still reports it, notifies and closes (no second
+    // Confirmar that would say it is already accepted); a notification that fails is named
+    // after the success, with the one to the client the reload could not read.
+    dialogs.clearShown();
+    mail.failWhenSubjectContains = QStringLiteral("pacote");
+    calls.setOnCall([](const QString& m, const QVariantList&) {
+        if (m.startsWith(QLatin1String("GetProposta"))) throw ServerError(QStringLiteral("Servidor indisponível."));
+    });
+    approve(QDate(2026, 12, 11), 2);
+    EXPECT_TRUE(accepted(2));
+    EXPECT_EQ(dialogs.errors(), QStringList{"Servidor indisponível."}) << "the reload's own failure";
+    ASSERT_EQ(dialogs.questions().size(), 2);
+    EXPECT_TRUE(dialogs.questions().front().startsWith("Foi gerada apuração")) << "the acceptance was recorded";
+    for (const char* named : {"cobrança do pacote de serviços", "aviso de aprovação ao cliente"})
+        EXPECT_TRUE(dialogs.questions().back().contains(QString::fromUtf8(named))) << dialogs.questions().back().toStdString();
+    EXPECT_EQ(subjects(), QStringList{"Proposta aceita - cobrar licença de uso"});
+    EXPECT_TRUE(!dlg->isVisible() && busyDepth() == 0);
 }
 
 TEST_F(ApprovalDialog, AnAcceptedProposalGoneFromTheListIsReportedAndNotifiesNobody) {
@@ -233,26 +251,6 @@ TEST_F(ApprovalDialog, AnAcceptedProposalGoneFromTheListIsReportedAndNotifiesNob
         << dialogs.errors().join(u'|').toStdString();
     EXPECT_TRUE(mail.sent.isEmpty()) << "no notification about whatever is current now";
     EXPECT_TRUE(dialogs.questions().isEmpty() && !dlg->isVisible() && busyDepth() == 0);
-}
-
-// A reload failing after the acceptance still reports it, notifies and closes (no second
-// Confirmar that would say it is already accepted); a notification that fails is named after
-// the success, with the one to the client the reload could not read.
-TEST_F(ApprovalDialog, AReloadOrANotificationFailingAfterTheAcceptanceStillReportsItAndCloses) {
-    open(2);
-    mail.failWhenSubjectContains = QStringLiteral("pacote");
-    calls.setOnCall([](const QString& m, const QVariantList&) {
-        if (m.startsWith(QLatin1String("GetProposta"))) throw ServerError(QStringLiteral("Servidor indisponível."));
-    });
-    approve(QDate(2026, 12, 11), 2);
-    EXPECT_TRUE(accepted(2));
-    EXPECT_EQ(dialogs.errors(), QStringList{"Servidor indisponível."}) << "the reload's own failure";
-    ASSERT_EQ(dialogs.questions().size(), 2);
-    EXPECT_TRUE(dialogs.questions().front().startsWith("Foi gerada apuração")) << "the acceptance was recorded";
-    for (const char* named : {"cobrança do pacote de serviços", "aviso de aprovação ao cliente"})
-        EXPECT_TRUE(dialogs.questions().back().contains(QString::fromUtf8(named))) << dialogs.questions().back().toStdString();
-    EXPECT_EQ(subjects(), QStringList{"Proposta aceita - cobrar licença de uso"});
-    EXPECT_TRUE(!dlg->isVisible() && busyDepth() == 0);
 }
 
 }  // namespace

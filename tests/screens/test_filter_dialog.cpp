@@ -145,15 +145,20 @@ TEST_F(ProposalFilter, TheClientsDecisionAndTheClosedStatusesNarrowTheList) {
     EXPECT_EQ(listNumbers(), QStringList({"9/01", "6/02", "6/01"}));
 }
 
+// A reload needs no dialog before the filter is used and keeps the current proposal and
+// version; an empty list closes the children.
 TEST_F(ProposalFilter, ReloadKeepsTheCurrentProposalAndAnEmptyListClosesTheChildren) {
-    openOn(9);
+    openOn(6, "02");
+    EXPECT_TRUE(runHandler([this] { Atualiza_Tela(*screen); }));
+    EXPECT_EQ(screen->listFilter().dialog(), nullptr) << "no dialog is needed before the filter is used";
+    EXPECT_EQ(QString::number(listNumbers().size()) + ' ' + screen->VER(), "14 02");
     confirmWith([](TfrmFiltroPropComercial& f) {
         f.ckbLuManut->setChecked(true);
         EXPECT_FALSE(f.ckbContTodas->isChecked()) << "a kind unchecks \"Todas\"";
     });
     EXPECT_TRUE(screen->filterUsed() && filter().argumentos.stContrato == "M");
     for (const QString& n : listNumbers()) EXPECT_FALSE(n.startsWith("3/") || n.startsWith("5/")) << n.toStdString();
-    EXPECT_EQ(screen->NR(), number(9));
+    EXPECT_EQ(screen->NR() + ' ' + screen->VER(), number(6) + " 02");
 
     ASSERT_TRUE(menu(screen->menus().mnuTexto));
     confirmWith([](TfrmFiltroPropComercial& f) { f.edtReferencia->setText("nenhuma proposta assim"); });
@@ -167,7 +172,7 @@ TEST_F(ProposalFilter, ReloadKeepsTheCurrentProposalAndAnEmptyListClosesTheChild
 // Changed and left without confirming (Cancel, or the window's own close button), nothing of
 // it stays: not in the controls, not in the list, not in a later reload; a new proposal screen
 // lists everything until the filter, which still holds the criteria, is shown again.
-TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) {
+TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsLeavingRestoresThemAndAFailedReloadKeepsTheList) {
     openScreen();
     confirmWith([](TfrmFiltroPropComercial& f) {
         f.ckbVencidas->setChecked(true);
@@ -200,6 +205,13 @@ TEST_F(ProposalFilter, TheCriteriaSurviveBetweenOpeningsAndLeavingRestoresThem) 
     EXPECT_EQ(listNumbers().size(), 14);
     EXPECT_EQ(screen->listFilter().dialog(), first);
     confirmWith([](TfrmFiltroPropComercial& f) { EXPECT_TRUE(f.ckbVencidas->isChecked()); });
+    EXPECT_EQ(listNumbers(), listed);
+
+    // The server goes away: the error is shown, the list keeps its rows, the animation stops.
+    Session::instance().setServer(QStringLiteral("127.0.0.1"), 1);
+    screen->net().disconnect();
+    EXPECT_FALSE(runHandler([this] { Atualiza_Tela(*screen); }));
+    EXPECT_TRUE(dialogs.errors().size() == 1 && busyDepth() == 0);
     EXPECT_EQ(listNumbers(), listed);
 }
 
@@ -245,20 +257,6 @@ TEST_F(ProposalFilter, ListButtonsFollowTheirRadiosTheSelectionIsSentAndSavedOpt
     });
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(listNumbers(), QStringList{"7/01"}) << "the prospect's one proposal";
-}
-
-TEST_F(ProposalFilter, ReloadWorksWithoutTheDialogAndStopsTheAnimationOnFailure) {
-    openOn(6, "02");
-    EXPECT_TRUE(runHandler([this] { Atualiza_Tela(*screen); }));
-    EXPECT_EQ(screen->listFilter().dialog(), nullptr) << "no dialog is needed before the filter is used";
-    EXPECT_EQ(QString::number(listNumbers().size()) + ' ' + screen->VER(), "14 02");
-
-    // The server goes away: the error is shown, the list keeps its rows, the animation stops.
-    Session::instance().setServer(QStringLiteral("127.0.0.1"), 1);
-    screen->net().disconnect();
-    EXPECT_FALSE(runHandler([this] { Atualiza_Tela(*screen); }));
-    EXPECT_TRUE(dialogs.errors().size() == 1 && busyDepth() == 0);
-    EXPECT_EQ(QString::number(listNumbers().size()) + ' ' + screen->VER(), "14 02");
 }
 
 }  // namespace

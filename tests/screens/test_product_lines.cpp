@@ -69,35 +69,13 @@ protected:
     }
     Packet scheduleOf(const QString& code) { return ofLine(code, "X.DTVELUSOPEDP, X.VRVELUSOPEDP", "VENCLINPPROP"); }
     QStringList systemsOf(const QString& code) { return column(ofLine(code, "X.CDSISTEMA", "SISTLINPPROP"), "CDSISTEMA"); }
-    double sum(const Packet& p) {
-        long double s = 0;
-        for (int r = 0; r < p.rows.size(); ++r) s += p.value(r, "VRVELUSOPEDP").toDouble();
-        return static_cast<double>(s);
-    }
 };
-
-TEST_F(ProductLines, ANewLineIsSavedWithItsFirstInstallmentAndItsSystemsUnderItsOwnKey) {
-    openForm();
-    startLine("7001", 3, 400, 25);
-    chooseSystems({"WEB00002", "WEB00003"});
-    ASSERT_TRUE(confirm()) << shown();
-    EXPECT_TRUE(dialogs.errors().isEmpty()) << shown();
-    EXPECT_EQ(savedLine("7001", {"IDTIPLINPP", "IDMPROCLINPP", "IDLPROCLINPP"}), QStringList({"M", "M", "M"}));
-    // The first installment: the whole licence total, due today, under LU/Manutenção.
-    const Packet schedule = scheduleOf("7001");
-    EXPECT_EQ(schedule.rows.size(), 1);
-    EXPECT_EQ(schedule.value(0, "DTVELUSOPEDP").toDate(), QDate(2026, 12, 6));
-    EXPECT_EQ(column(schedule, "VRVELUSOPEDP") + systemsOf("7001"), QStringList({"1125", "WEB00002", "WEB00003"}));
-    // Nothing of this post is left for the next one.
-    EXPECT_TRUE(widget<ClientTable>("cdsSistema").isEmpty() &&
-                screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount() == 2);
-}
 
 // Each check stops the post with its message and keeps the line being inserted: a code
 // another line has, the systems dialog cancelled or closed by its title bar (nothing
 // handed back, the dialog freed), the users of a line under LU/Manutenção, a discount above
 // the unit value.
-TEST_F(ProductLines, ChecksOfThePostStopItWithTheirMessage) {
+TEST_F(ProductLines, ChecksOfThePostStopItWithTheirMessageAndALineTheServerRefusedKeepsItsSystemsWhenCorrected) {
     openForm();
     startLine("2002", 1, 100, 0);
     const std::pair<std::function<void()>, QString> cases[] = {
@@ -117,13 +95,11 @@ TEST_F(ProductLines, ChecksOfThePostStopItWithTheirMessage) {
                     screen->findChild<TfrmSistemasLinha*>() == nullptr) << message.toStdString();
     }
     EXPECT_EQ(stored("SELECT 1 FROM LINPPROP WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '7002'").rows.size(), 0);
-}
 
-// Another user stores the code while the dialog is open: the server refuses the line, and
-// the corrected line still gets the systems and the first installment chosen for it.
-TEST_F(ProductLines, ARefusedNewLineCorrectedKeepsItsSystemsAndFirstInstallment) {
-    openForm();
-    startLine("7102", 2, 100, 0);
+    // Another user stores the code while the dialog is open: the server refuses the line, and
+    // the corrected line still gets the systems and the first installment chosen for it.
+    setFields(line(), {{"CDLINPPROPINFOR", "7102"}, {"VRDESLICUSOPROP", 0}});
+    dialogs.clearShown();
     chooseSystems({"WEB00002", "WEB00003"}, [this] {
         testServer().db().exec("INSERT INTO LINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, CDLINPPROPINFOR, NMLINPPROP, "
                                "IDTIPLINPP, IDAMBLINPP) VALUES (:N, '01', :L, '7102', 'Outra', 'M', 'WEB')",
@@ -136,13 +112,27 @@ TEST_F(ProductLines, ARefusedNewLineCorrectedKeepsItsSystemsAndFirstInstallment)
     f("CDLINPPROPINFOR").setAsString("7103");
     ASSERT_TRUE(confirm()) << shown();
     EXPECT_TRUE(dialogs.errors().isEmpty()) << shown();
-    EXPECT_EQ(column(scheduleOf("7103"), "VRVELUSOPEDP") + systemsOf("7103"), QStringList({"200", "WEB00002", "WEB00003"}));
+    EXPECT_EQ(column(scheduleOf("7103"), "VRVELUSOPEDP") + systemsOf("7103"), QStringList({"100", "WEB00002", "WEB00003"}));
 }
 
-// The grace month is compared as its last day, on leaving the field and at the post alike;
-// a discounted value typed in reads like every price, thousands and two decimals.
-TEST_F(ProductLines, TheProposalsOwnMonthIsAGraceMonthAndATypedDiscountedValueIsShownAsMoney) {
+// A new line is saved with its first installment and its systems under its own key; the
+// grace month is compared as its last day, on leaving the field and at the post alike; a
+// discounted value typed in reads like every price, thousands and two decimals.
+TEST_F(ProductLines, ANewLineIsSavedWithItsFirstInstallmentAndSystemsAndTheGraceMonthAndDiscountedValueFollowTheirForm) {
     openForm();  // proposal of 26/11/2026
+    startLine("7001", 3, 400, 25);
+    chooseSystems({"WEB00002", "WEB00003"});
+    ASSERT_TRUE(confirm()) << shown();
+    EXPECT_TRUE(dialogs.errors().isEmpty()) << shown();
+    EXPECT_EQ(savedLine("7001", {"IDTIPLINPP", "IDMPROCLINPP", "IDLPROCLINPP"}), QStringList({"M", "M", "M"}));
+    // The first installment: the whole licence total, due today, under LU/Manutenção.
+    const Packet schedule = scheduleOf("7001");
+    EXPECT_EQ(schedule.rows.size(), 1);
+    EXPECT_EQ(schedule.value(0, "DTVELUSOPEDP").toDate(), QDate(2026, 12, 6));
+    EXPECT_EQ(column(schedule, "VRVELUSOPEDP") + systemsOf("7001"), QStringList({"1125", "WEB00002", "WEB00003"}));
+    // Nothing of this post is left for the next one.
+    EXPECT_TRUE(widget<ClientTable>("cdsSistema").isEmpty() &&
+                screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount() == 2);
     startLine("7003", 1, 100, 0);
     TDBDateEditPlus& grace = widget<TDBDateEditPlus>("depCarenLu");
     grace.setFocus();
@@ -182,7 +172,9 @@ TEST_F(ProductLines, APriceChangeEvenFromZeroReSplitsTheStoredScheduleAndAPropos
     const Packet schedule = scheduleOf("2001");
     ASSERT_EQ(schedule.rows.size(), 4);
     const double rate = screen->paramPerc()["VRTXJUROSLICUSO"].asFloat();
-    EXPECT_TRUE(sameMoney(sum(schedule), truncCents((1000.0L - 50) * 12 * (1 + rate / 100))));
+    long double sum = 0;
+    for (const QString& value : column(schedule, "VRVELUSOPEDP")) sum += value.toDouble();
+    EXPECT_TRUE(sameMoney(sum, truncCents((1000.0L - 50) * 12 * (1 + rate / 100))));
 
     startLine("7004", 2, 0, 0);
     chooseSystems({"WEB00001"});

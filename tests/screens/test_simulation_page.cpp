@@ -146,7 +146,7 @@ TEST_F(SimulationPage, AnEditedSimulationKeepsItsNumberAndLinesTheGridsTakeOnlyT
         << "no lines without a simulation";
 }
 
-TEST_F(SimulationPage, ALineIsListedOnceAndTheTotalsFollowTheQuantities) {
+TEST_F(SimulationPage, ALineIsListedOnceItsOrderIsUniqueItsQuantityRequiredAndTheTotalsFollowTheQuantities) {
     // Escrita Fiscal Web at round values.
     testServer().db().exec("UPDATE LINPPROP SET VRLICENCUSOPROP = 100, VRMENSALIDAPROP = 10 WHERE NRPROPOSFAS = :N "
                            "AND CDLINPPROPINFOR = '2002'", {{"N", number(2)}});
@@ -186,17 +186,14 @@ TEST_F(SimulationPage, ALineIsListedOnceAndTheTotalsFollowTheQuantities) {
     EXPECT_EQ(storedLines("00001"), 2);
     ASSERT_TRUE(runHandler([&] { lineTable().cancel(); }));
     ASSERT_TRUE(include());
-    EXPECT_FALSE(confirm());
-    EXPECT_EQ(dialogs.errors().last(), "Linha de Produto deve ser informada.");
+    refused("Linha de Produto deve ser informada.", lineGrid(), "NMLINPPROP");
     ASSERT_TRUE(pickLine("ERP Web completo"));
-    EXPECT_FALSE(confirm());
-    EXPECT_EQ(dialogs.errors().last(), "Linha de produto já cadastrada.");
-}
+    refused("Linha de produto já cadastrada.", lineGrid(), "NMLINPPROP");
 
-TEST_F(SimulationPage, TheLineOrderIsUniqueInItsSimulationAndAQuantityIsRequired) {
-    testServer().db().exec("UPDATE LINPPROP SET VRLICENCUSOPROP = 100 WHERE NRPROPOSFAS = :N AND CDLINPPROPINFOR = '2002'", {{"N", number(2)}});
-    openSimulations(2, "00002");
-    ASSERT_TRUE(focusWidget(lineGrid()));
+    // The line order is unique in its simulation and a quantity is required.
+    ASSERT_TRUE(runHandler([&] { lineTable().cancel(); }));
+    ASSERT_TRUE(runHandler([&] { simTable().locate("NRSIMULAPROP", "00002"); }));
+    ASSERT_TRUE(lineGrid().hasFocus() || focusWidget(lineGrid())) << shown();
     ASSERT_TRUE(runHandler([&] { lineTable().locate("NRORDLINPSIMULA", "002"); }));
     ASSERT_TRUE(lineGrid().setSelectedField("VRTOTASIMULALUSO"));
     ASSERT_TRUE(change());
