@@ -130,7 +130,7 @@ TEST_P(SchemaTest, HostQueriesRunUnchanged) {
          {"0001|" + updated, "0001|" + updated, "0002|" + updated, "0003|" + updated, "0004|" + updated}},
         {verif, {{"P_CDINDICE", "0002"}, {"P_CDTPINDICE", "M"}}, {"CDCHAVE"}, {"0002M"}},
         {verif, {{"P_CDINDICE", "0002"}, {"P_CDTPINDICE", "A"}}, {"CDCHAVE"}, {}},
-        {filial, {{"P_CDFILIAL", "0002"}}, {"NMFILIAL"}, {"Filial Rio de Janeiro"}},
+        {filial, {{"P_CDFILIAL", "0002"}}, {"DSEMAILFILI", "NMFILIAL"}, {"comercial.rj@demo.local|Filial Rio de Janeiro"}},
         {sender, {{"P_CDOPERADOR", "VENDEDOR"}}, {"DSEMAILOPER"}, {"vendedor@demo.local"}},
         {sender, {{"P_CDOPERADOR", "ASSIST"}}, {"DSEMAILOPER"}, {"contratos@demo.local"}},
         {nvl, {}, {"A", "B", "C", "D"}, {"b|b|a|Alfa Sistemas"}},
@@ -143,7 +143,6 @@ TEST_P(SchemaTest, HostQueriesRunUnchanged) {
     }
     EXPECT_EQ(db().query(operSoli, {{"P_CDOPERADOR", ""}, {"P_TCDOPERADOR", ""}}).fields[0],
               (FieldDef{"CDOPERADOR", FieldType::String, 12}));
-    EXPECT_FALSE(db().query(filial, {{"P_CDFILIAL", "0002"}}).value(0, "DSEMAILFILI").toString().isEmpty());
 }
 
 // Migrations and the seed run once only.
@@ -157,7 +156,6 @@ TEST_P(SchemaTest, MigrationsAndSeedRunOnceAndTheDemoProposalsCoverEveryStatusAn
     QByteArray text;
     proposalList(db(), "P.CDFILIAL = :F", {{"F", "0001"}}).writeTo(text);
     const Packet list = packetFromJsonText(text);
-    ASSERT_GE(list.rows.size(), 12);
     QSet<QString> statuses, contracts, parties, requests;
     for (int r = 0; r < list.rows.size(); ++r) {
         statuses << list.value(r, "IDSITUACAO").toString();
@@ -243,7 +241,6 @@ TEST_P(Upgrade, TheFirstSchemaIsBroughtUpToDateKeepingItsRegisters) {
               "'sha256:s:" + QByteArray(64, 'a') + "')");
     db().exec("INSERT INTO OPERFILI (CDOPERADOR, CDFILIAL) VALUES ('ANTIGO1', '0001')");
     const auto before = rowsPerTable();
-    ASSERT_FALSE(before.count("PROPOSTAFAS")) << "the first schema has no proposals yet";
 
     migrate(db());
     EXPECT_EQ(db().scalar("SELECT MAX(VERSION) FROM SCHEMA_VERSION").toInt(), latestSchemaVersion());

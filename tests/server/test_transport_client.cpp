@@ -4,6 +4,7 @@
 // session renewed, and the server's clock.
 #include <QJsonDocument>
 #include <QPoint>
+#include <QScopeGuard>
 #include <atomic>
 #include <chrono>
 
@@ -17,10 +18,12 @@
 #include "support/scripted_dialogs.h"
 #include "support/tcp_relay.h"
 #include "support/wait_until.h"
+#include "unit/sample_packet.h"
 
 using namespace cot;
 using namespace cot::server;
 using cot::testing::TestServerOptions;
+using cot::testing::samplePacket;
 using cot::testing::TcpRelay;
 using cot::testing::waitUntil;
 
@@ -29,12 +32,8 @@ namespace {
 std::atomic<int> slowCalls{0}, brokenLists{0};
 
 // TestLento answers only once the test lets it (or after a minute, so that a failed test
-// never leaves the server stuck); SlowCallsHeld holds every TestLento for its lifetime.
+// never leaves the server stuck).
 std::atomic<bool> slowGateOpen{true};
-struct SlowCallsHeld {
-    SlowCallsHeld() { slowGateOpen = false; }
-    ~SlowCallsHeld() { slowGateOpen = true; }
-};
 
 void addTestMethods(MethodRegistry& r) {
     r.add("TestLento", 0, server::AccessRule::session(), [](MethodContext&, const Args&) -> Reply {
@@ -63,7 +62,7 @@ void addTestMethods(MethodRegistry& r) {
         QJsonArray out;
         for (const RowChange& c : d.changes)
             out.append(QJsonArray{int(c.op), c.oldValues.value(0).toString(), c.newValues.value(0).toString(),
-                                  c.oldValues.value(2).toDateTime().toString(Qt::ISODate)});
+                                  c.oldValues.value(4).toDateTime().toString(Qt::ISODate)});
         return out;
     });
     // A list that fails after its first rows went out, as a database failing midway would.
@@ -83,21 +82,10 @@ void addTestMethods(MethodRegistry& r) {
     });
 }
 
-Packet samplePacket(int rows) {
-    Packet p{{{"NRPROPOSFAS", FieldType::String, 20}, {"VRTOTAL", FieldType::Float, 0},
-              {"DTACEPROPFAS", FieldType::DateTime, 0}, {"QTLICENCA", FieldType::Integer, 0}}, {}};
-    for (int i = 0; i < rows; ++i)
-        p.rows.append({QString::number(100000 + i), 1500.25 + i,
-                       i % 3 ? QVariant(QDateTime(QDate(2026, 12, 6), QTime(9, 30, 15))) : QVariant(), qint64(i)});
-    return p;
-}
-
-TestServerOptions options() { return {.methods = addTestMethods}; }
-
 // The desktop's connection to a server with the test methods.
 class NetConnectionTest : public ::testing::Test {
 protected:
-    TestServer server{options()};
+    TestServer server{{.methods = addTestMethods}};
     NetConnection& net = server.connection();
 };
 
@@ -119,10 +107,9 @@ TEST_F(NetConnectionTest, ArgumentsAndResultsKeepTheirKinds) {
 
     const Delta delta{sent.fields, {{ChangeOp::Update, sent.rows[0], sent.rows[1]}, {ChangeOp::Delete, sent.rows[2], {}}}};
     const RpcResult d = net.call("TestDelta", {QVariant::fromValue(delta)});
-    ASSERT_TRUE(d.ok) << d.error.toStdString();
-    EXPECT_EQ(d.value.toList(),
-              (QVariantList{QVariantList{int(ChangeOp::Update), "100000", "100001", ""},
-                            QVariantList{int(ChangeOp::Delete), "100002", "", "2026-12-06T09:30:15"}}));
+    EXPECT_EQ(d.value.toList(), (QVariantList{QVariantList{int(ChangeOp::Update), "", sent.rows[1][0], ""},
+                                             QVariantList{int(ChangeOp::Delete), sent.rows[2][0], "", "1900-01-03T02:02:02"}}))
+        << d.error.toStdString();
 
     // A kind the server cannot take is refused before anything is sent.
     const RpcResult unsupported = net.call("TestEcho", {QVariant::fromValue(QPoint(1, 2))});
@@ -149,7 +136,10 @@ TEST_F(NetConnectionTest, ServerErrorsEndTheOperationThroughCheckResultServ) {
     EXPECT_EQ(dialogs.errors().size(), 2);
 }
 
-TEST(NetConnectionLoss, UnreachableServerIsNamedInTheError) {
+// Out of reach, or an answer that is no date: the server's time cannot be read, the reason
+// comes back and the desktop's clock stays. (A good answer installing the server's clock is
+// the sign-in screens' to check.)
+TEST(NetConnectionLoss, UnreachableServerIsNamedInTheErrorAndTheClockStaysWhenTheServersTimeCannotBeRead) {
     NetConnection net;
     int hooked = 0;
     // Nothing listens on a privileged port here.
@@ -160,11 +150,16 @@ TEST(NetConnectionLoss, UnreachableServerIsNamedInTheError) {
     EXPECT_EQ(std::tuple(r.ok, r.code, r.error), std::tuple(false, int(RpcResult::kConnectionFailed), net.lastError()));
     EXPECT_EQ(hooked, 2);  // every attempt asks the host for the address again
 
-    // Out of reach, the server's clock cannot be read: the reason comes back, the desktop's
-    // clock stays.
     auto own = std::make_shared<FixedClock>(QDateTime(QDate(2026, 10, 1), QTime(8, 0)));
     Clock::setCurrent(own);
     EXPECT_FALSE(ServerDate::synchronise(net).isEmpty());
+    EXPECT_EQ(&Clock::current(), own.get());
+    // In this process the server reads the same clock slot: it answers from a method of its own.
+    TestServer odd({.fixedClock = false, .methods = [](server::MethodRegistry& r) {
+                        r.add("GetDataHoraServ", 0, server::AccessRule::session(),
+                              [](server::MethodContext&, const server::Args&) -> QJsonValue { return "amanhã"; });
+                    }});
+    EXPECT_EQ(ServerDate::synchronise(odd.connection()), "Data e hora inválidas do servidor de aplicação: \"amanhã\".");
     EXPECT_EQ(&Clock::current(), own.get());
     Clock::setCurrent(nullptr);
 }
@@ -199,7 +194,8 @@ TEST_F(NetConnectionTest, ATimedOutCallIsReportedAndNotSentAgain) {
     ASSERT_TRUE(net.call("TestEcho", {1}).ok);  // the socket is now a reused one
     net.setReadTimeout(1);
     slowCalls = 0;
-    const SlowCallsHeld held;  // the answer comes only after the client gave up
+    slowGateOpen = false;  // the answer comes only after the client gave up
+    const auto reopen = qScopeGuard([] { slowGateOpen = true; });
     const RpcResult r = net.call("TestLento");
     EXPECT_EQ(r.code, int(RpcResult::kConnectionFailed)) << r.error.toStdString();  // its text: CallWaitingTest's
     // Sending it again would have taken a fresh socket: none was opened.
@@ -213,8 +209,7 @@ TEST_F(NetConnectionTest, AStreamedListThatFailsMidwayIsAnInterruptionNeverAShor
         net.setAskCompressed(compressed);
         brokenLists = 0;
         const RpcResult whole = net.call("TestListaInterrompida", {"inteira"});
-        ASSERT_TRUE(whole.ok) << whole.error.toStdString();
-        EXPECT_EQ(whole.value.value<Packet>().rows.size(), 200000);
+        EXPECT_EQ(whole.value.value<Packet>().rows.size(), 200000) << whole.error.toStdString();
         const RpcResult broken = net.call("TestListaInterrompida", {"falha"});
         EXPECT_EQ(std::tuple(broken.ok, broken.code, broken.error.contains("interrompida")),
                   std::tuple(false, int(RpcResult::kConnectionFailed), true)) << broken.error.toStdString();
@@ -250,7 +245,7 @@ TEST_F(NetConnectionTest, CompressionIsAskedAwayFromLoopbackAndChangesNothingRec
     const HttpReply identity = post(5000, "identity"), gzip = post(5000, "deflate, gzip, br");
     EXPECT_EQ(std::pair(identity.contentEncoding, gzip.contentEncoding), std::pair(QByteArray(), QByteArray("gzip")));
     EXPECT_TRUE(gzip.body.startsWith("\x1f\x8b"));
-    EXPECT_LT(gzip.body.size() * 5, identity.body.size());
+    EXPECT_LT(gzip.body.size() * 4, identity.body.size());
     EXPECT_TRUE(post(5000, "gzip;q=0").contentEncoding.isEmpty());
     EXPECT_TRUE(post(1, "gzip").contentEncoding.isEmpty());  // not worth it
 }
@@ -434,21 +429,6 @@ TEST(ServerClock, CarriesTheServersTimeForwardByTheLocalCounterAlone) {
     ticks += 40LL * 86'400'000;
     EXPECT_EQ(clock.today(), QDate(2027, 2, 10));
     EXPECT_EQ(clock.now().timeSpec(), Qt::LocalTime) << "compared with dates built on the desktop";
-}
-
-// An answer that is no date: the reason comes back and the desktop's clock stays. (A good
-// answer installing the server's clock is the sign-in screens' to check.)
-TEST(ServerDate, SynchroniseLeavesTheClockAsItWasWhenTheServersTimeIsNoDate) {
-    auto own = std::make_shared<FixedClock>(QDateTime(QDate(2026, 10, 1), QTime(8, 0)));
-    Clock::setCurrent(own);
-    // In this process the server reads the same clock slot: it answers from a method of its own.
-    TestServer odd({.fixedClock = false, .methods = [](server::MethodRegistry& r) {
-                        r.add("GetDataHoraServ", 0, server::AccessRule::session(),
-                              [](server::MethodContext&, const server::Args&) -> QJsonValue { return "amanhã"; });
-                    }});
-    EXPECT_EQ(ServerDate::synchronise(odd.connection()), "Data e hora inválidas do servidor de aplicação: \"amanhã\".");
-    EXPECT_EQ(&Clock::current(), own.get());
-    Clock::setCurrent(nullptr);
 }
 
 }  // namespace
