@@ -123,9 +123,10 @@ TEST(ClientPageChrome, SignedByTheBranchAndTheSalespersonWithInertTexts) {
     who.seller = {"VERA", "Vera Vendas", "vera@demo.local", "(11) 98000-0000"};
     const QString page = client_page::formsPage("<section id=\"proposta\"></section>", "h", "t/proposta.pdf", who);
     EXPECT_LT(page.indexOf("id=\"timbre\""), page.indexOf("id=\"proposta\""));
-    for (const QString& shown : {QString("src=\"data:image/png;base64," + png().toBase64() + "\""), QString("Empresa &lt;b&gt;Demo&lt;/b&gt;"),
-                                 QString("<a href=\"mailto:vera@demo.local\">vera@demo.local</a>"),
-                                 QString("<a href=\"tel:11980000000\">(11) 98000-0000</a>")})
+    for (const QString& shown :
+         {QString("src=\"data:image/png;base64," + png().toBase64() + "\""), QString("Empresa &lt;b&gt;Demo&lt;/b&gt;"),
+          QString("<a href=\"mailto:vera@demo.local\">vera@demo.local</a>"),
+          QString("<a href=\"tel:11980000000\">(11) 98000-0000</a>")})
         EXPECT_TRUE(page.contains(shown)) << shown.toStdString();
     EXPECT_GT(page.indexOf("id=\"rodape\">Empresa &lt;b&gt;Demo&lt;/b&gt; · CNPJ 11.111.111/0001-91<"),
               page.indexOf("id=\"form-recusa\""));

@@ -15,8 +15,9 @@ class DealFill : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override { migrate(old_.db(), 14); }
     void version(int n, const char* ver, const QVariant& approved = {}) {
-        old_.db().exec("INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, DTPROPOSFAS, DTACEPROPFAS) VALUES (:NR, :VER, '0001', :D, :A)",
-                       {{"NR", QString::number(n)}, {"VER", ver}, {"D", QDateTime(QDate(2026, 1, 1), QTime())}, {"A", approved}});
+        old_.db().exec(
+            "INSERT INTO PROPOSTAFAS (NRPROPOSFAS, NRVERPROPFAS, CDFILIAL, DTPROPOSFAS, DTACEPROPFAS) VALUES (:NR, :VER, '0001', :D, :A)",
+            {{"NR", QString::number(n)}, {"VER", ver}, {"D", QDateTime(QDate(2026, 1, 1), QTime())}, {"A", approved}});
     }
     void decision(int n, const char* ver, const char* kind, int day) {
         old_.db().exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, TXHASHCONT) "

@@ -61,8 +61,9 @@ void line(server::Database& db, int n, const char* code, double licence, double 
             {{"NR", nr(n)}, {"L", code}, {"U", licence}, {"D", discount}, {"M", monthly}, {"MD", monthlyDiscount},
              {"Q", quantity}});
     for (int i = 0; i < installments.size(); ++i)
-        db.exec("INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) VALUES (:NR, '01', :L, :D, :V)",
-                {{"NR", nr(n)}, {"L", code}, {"D", at(7 + i, 10)}, {"V", installments[i]}});
+        db.exec(
+            "INSERT INTO VENCLINPPROP (NRPROPOSFAS, NRVERPROPFAS, CDLINPPROP, DTVELUSOPEDP, VRVELUSOPEDP) VALUES (:NR, '01', :L, :D, :V)",
+            {{"NR", nr(n)}, {"L", code}, {"D", at(7 + i, 10)}, {"V", installments[i]}});
 }
 
 void prepare(server::Database& db) {

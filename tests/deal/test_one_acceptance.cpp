@@ -22,8 +22,7 @@
 
 using namespace cot;
 using namespace cot::server::client_page;
-using cot::testing::missingFrom;
-using cot::testing::nr;
+using namespace cot::testing;
 
 namespace {
 
@@ -39,9 +38,11 @@ class OneAcceptanceTest : public cot::testing::DemoServerTest {
 protected:
     OneAcceptanceTest() : DemoServerTest({.configure = [](server::ServerConfig& c) { c.limits.pageBurst = 10000; }}) {
         setDefaultMailSender(&mail_);
-        for (const auto& [method, args] : {std::pair<QString, QVariantList>{"InsereCliente", {kZeta, kZeta, "Zeta Transportes Rodoviários Ltda", "",
-                                                                             "Zeta Transportes", "", "J" + kZeta, "VENDEDOR"}},
-                                           {"CopiaDados", {"0001", nr(7), "01", "02", "N"}}})
+        for (const auto& [method, args] :
+             {std::pair<QString, QVariantList>{"InsereCliente",
+                                               {kZeta, kZeta, "Zeta Transportes Rodoviários Ltda", "",
+                                                "Zeta Transportes", "", "J" + kZeta, "VENDEDOR"}},
+              {"CopiaDados", {"0001", nr(7), "01", "02", "N"}}})
             EXPECT_EQ(call(method, args).error, "") << method.toStdString();
         for (const char* ver : {"01", "02"}) tokens_[ver] = send(ver);
     }
@@ -74,9 +75,16 @@ protected:
     }
 
     int count(const QString& sql) { return server_.db().scalar(sql, {{"N", nr(7)}}).toInt(); }
-    QString acceptedVersion() { return server_.db().scalar("SELECT NRVERPROPFAS FROM ACEITEPROP WHERE NRPROPOSFAS = :N", {{"N", nr(7)}}).toString(); }
+    QString acceptedVersion() {
+        return server_.db()
+            .scalar("SELECT NRVERPROPFAS FROM ACEITEPROP WHERE NRPROPOSFAS = :N", {{"N", nr(7)}})
+            .toString();
+    }
     bool revoked(const QString& ver) {
-        return !server_.db().scalar("SELECT DTREVOGA FROM ENVIOPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V", {{"N", nr(7)}, {"V", ver}}).isNull();
+        return !server_.db()
+                    .scalar("SELECT DTREVOGA FROM ENVIOPROP WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = :V",
+                            {{"N", nr(7)}, {"V", ver}})
+                    .isNull();
     }
     QString shortNr(const QString& ver) { return shortProposalNumber(nr(7), ver); }
 
@@ -140,7 +148,8 @@ TEST_P(OneAcceptanceTest, TwoVersionsAcceptedAtOnceLeaveOneAccepted) {
             EXPECT_TRUE(lost.status == 409 || lost.status == 410) << lost.status << lost.body.toStdString();
             EXPECT_TRUE(lost.body.contains(shortNr(winner))) << "the loser is told which version was accepted";
         } else if (!approved.ok) {
-            EXPECT_EQ(approved.error, QString("A proposta %1 já foi aceita; a versão %2 não pode ser aprovada.").arg(shortNr("01"), shortNr("02")));
+            EXPECT_EQ(approved.error, QString("A proposta %1 já foi aceita; a versão %2 não pode ser aprovada.")
+                                          .arg(shortNr("01"), shortNr("02")));
             EXPECT_EQ(count("SELECT COUNT(*) FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND DTACEPROPFAS IS NOT NULL"), 0);
             EXPECT_EQ(count("SELECT COUNT(*) FROM COBRPROP WHERE NRPROPOSFAS = :N"), 0) << "nothing charged";
         }
@@ -193,7 +202,8 @@ TEST_P(OneAcceptanceTest, OnAPhoneTheFormThatLacksSomethingOpensAtItsMessageAndT
     const std::pair<QByteArray, QStringList> lacking[] = {
         {acceptBody("01").replace("&li=sim", ""),
          {"<form id=\"form-aceite\" method=\"post\" action=\"#form-aceite\">\n<h2>Aceitar</h2>\n<p id=\"mensagem\" class=\"erro\" "
-          "role=\"alert\">Marque &quot;Li e aceito a proposta&quot;.", "name=\"li\" value=\"sim\" required autofocus>", "value=\"Ana Souza\""}},
+          "role=\"alert\">Marque &quot;Li e aceito a proposta&quot;.",
+          "name=\"li\" value=\"sim\" required autofocus>", "value=\"Ana Souza\""}},
         {acceptBody("01").replace("acao=aceitar&nome=Ana+Souza&li=sim", "acao=recusar&motivo=preco"),
          {"<h2>Recusar</h2>\n<p id=\"mensagem\" class=\"erro\" role=\"alert\">Marque &quot;Confirmo",
           "name=\"confirma\" value=\"sim\" required autofocus>"}}};

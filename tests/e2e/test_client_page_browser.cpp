@@ -26,10 +26,7 @@
 #include "support/smtp_receiver.h"
 
 using cot::Packet;
-using cot::testing::ReceivedMail;
-using cot::testing::ServerProcess;
-using cot::testing::SmtpReceiver;
-using cot::testing::sourcePath;
+using namespace cot::testing;
 
 namespace {
 
@@ -65,7 +62,8 @@ QString missingBrowser() {
 // The link to the client's page a mail's text part carries; empty when none.
 QString linkIn(const ReceivedMail& mail) {
     for (const auto& part : mail.parts)
-        if (part.type == QLatin1String("text/plain")) return QRegularExpression(R"(https?://\S+/cliente/[A-Za-z0-9_-]{43})").match(part.text).captured(0);
+        if (part.type == QLatin1String("text/plain"))
+            return QRegularExpression(R"(https?://\S+/cliente/[A-Za-z0-9_-]{43})").match(part.text).captured(0);
     return {};
 }
 
@@ -131,15 +129,19 @@ TEST(ClientPageBrowser, TheClientReadsAndAcceptsTheProposalAndTheDesktopSeesTheD
     const QVariantList& d = decision.rows[0];
     EXPECT_EQ((QStringList{d[0].toString().trimmed(), d[1].toString(), d[2].toString(), d[3].toString()}),
               (QStringList{"A", kClientName, kClientRole, "2"}));
-    EXPECT_TRUE(d[4].toString().contains("Chrome") && d[5] == d[6] && QRegularExpression("^[0-9a-f]{64}$").match(d[5].toString()).hasMatch())
+    EXPECT_TRUE(d[4].toString().contains("Chrome") && d[5] == d[6] &&
+                QRegularExpression("^[0-9a-f]{64}$").match(d[5].toString()).hasMatch())
         << d[4].toString().toStdString() << " " << d[5].toString().toStdString();
 
     // The desktop's list (the shell's cdsProposta, read from GetProposta) carries the decision.
     QTemporaryDir home;
     const QString scenario = home.filePath(QStringLiteral("decisao.scn"));
     QFile file(scenario);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("signin VENDEDOR vendedor 0001\nopen Pkg_cot05000\nselect dbgPadrao DSREFEPROPOSFAS \"ERP Web e serviços de "
-               "implantação\"\nexpect-field cdsProposta IDDECCLIENTE A\n") > 0);
+    ASSERT_TRUE(
+        file.open(QIODevice::WriteOnly) &&
+        file.write(
+            "signin VENDEDOR vendedor 0001\nopen Pkg_cot05000\nselect dbgPadrao DSREFEPROPOSFAS \"ERP Web e serviços de "
+            "implantação\"\nexpect-field cdsProposta IDDECCLIENTE A\n") > 0);
     file.close();
     const cot::testing::ShellRun shell = cot::testing::runScenario(server.databaseUrl(), server.port(), scenario, home.path());
     EXPECT_EQ(shell.exitCode, 0) << shell.all().toStdString();

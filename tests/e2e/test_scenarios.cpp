@@ -27,10 +27,7 @@
 #include "support/small_pdf.h"
 #include "support/smtp_receiver.h"
 
-using cot::testing::missingFrom;
-using cot::testing::ServerProcess;
-using cot::testing::ShellRun;
-using cot::testing::sourcePath;
+using namespace cot::testing;
 
 namespace {
 
@@ -290,7 +287,8 @@ TEST_P(ScenarioStores, WhatItDidIsInTheDatabase) {
     for (const char* name : GetParam().pictures) EXPECT_TRUE(picture(name)) << name;
     if (receiver) {
         ASSERT_TRUE(receiver->waitForMessages(1));
-        EXPECT_TRUE(receiver->messages()[0].parts[0].text.contains(GetParam().mailed)) << receiver->messages()[0].parts[0].text.toStdString();
+        EXPECT_TRUE(receiver->messages()[0].parts[0].text.contains(GetParam().mailed))
+            << receiver->messages()[0].parts[0].text.toStdString();
     }
 }
 
@@ -516,7 +514,10 @@ TEST_F(Scenarios, ACopiedVersionTheClientAcceptsSupersedesTheOldOneWhichCannotBe
     httplib::Client http("127.0.0.1", server->port());
     const auto page = http.Get(("/cliente/" + token).toStdString());
     ASSERT_TRUE(page);
-    const std::string shown = QRegularExpression("name=\"conteudo\" value=\"([0-9a-f]{64})\"").match(QString::fromStdString(page->body)).captured(1).toStdString();
+    const std::string shown = QRegularExpression("name=\"conteudo\" value=\"([0-9a-f]{64})\"")
+                                  .match(QString::fromStdString(page->body))
+                                  .captured(1)
+                                  .toStdString();
     const auto accepted = http.Post(("/cliente/" + token).toStdString(), "acao=aceitar&nome=Ana+Souza&li=sim&conteudo=" + shown,
                                     "application/x-www-form-urlencoded");
     ASSERT_TRUE(accepted);

@@ -91,7 +91,8 @@ TEST_F(Shell, SignInRenewsAnEndedSessionChecksPasswordBranchAndNeverTellsWhichPa
     Session::instance().reset();
     Session::instance().setServer("127.0.0.1", testServer().port());
     EXPECT_EQ(signInError("vendedor", "vendedor", "2"), "");  // code and branch normalised
-    EXPECT_EQ((QStringList{Session::instance().signedIn() ? "in" : "out", Session::instance().operatorCode(), Session::instance().branch()}),
+    EXPECT_EQ((QStringList{Session::instance().signedIn() ? "in" : "out", Session::instance().operatorCode(),
+                           Session::instance().branch()}),
               (QStringList{"in", "VENDEDOR", "0002"}));
     EXPECT_EQ((QStringList{signInError("VENDEDOR", "errada", ""), signInError("NINGUEM", "vendedor", ""),
                            signInError("ASSIST", "assist", "0999"), signInError("", "x", "")}),

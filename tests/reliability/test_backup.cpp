@@ -36,14 +36,17 @@ ServerRun server(const QStringList& args) {
 }
 
 TEST(Backup, ACopyTakenWhileClientsSaveHoldsEverySaveAcknowledgedBeforeIt) {
-    TestServer live({.seed = true,
-                     .prepare = [](server::Database& db) { db.exec("CREATE TABLE GRAVACAO (ID INTEGER NOT NULL PRIMARY KEY)"); },
-                     .methods = [](server::MethodRegistry& r) {
-                         r.add("TestGrava", 1, server::AccessRule::session(), [](server::MethodContext& ctx, const server::Args& args) -> server::Reply {
-                             ctx.db.exec("INSERT INTO GRAVACAO (ID) VALUES (:ID)", {{"ID", args.integer(0)}});
-                             return QJsonValue(true);
-                         });
-                     }});
+    TestServer live(
+        {.seed = true,
+         .prepare = [](server::Database& db) { db.exec("CREATE TABLE GRAVACAO (ID INTEGER NOT NULL PRIMARY KEY)"); },
+         .methods =
+             [](server::MethodRegistry& r) {
+                 r.add("TestGrava", 1, server::AccessRule::session(),
+                       [](server::MethodContext& ctx, const server::Args& args) -> server::Reply {
+                           ctx.db.exec("INSERT INTO GRAVACAO (ID) VALUES (:ID)", {{"ID", args.integer(0)}});
+                           return QJsonValue(true);
+                       });
+             }});
     std::mutex mutex;
     std::set<qint64> acknowledged;
     std::atomic<bool> stop{false};

@@ -36,7 +36,9 @@ QByteArray listText(int rows) {
     for (int c = 0; c < 10; ++c) p.fields << FieldDef{QString("CAMPO%1").arg(c), c % 2 ? FieldType::Float : FieldType::String, 40};
     for (int r = 0; r < rows; ++r) {
         p.rows << QVariantList();
-        for (int c = 0; c < 10; ++c) p.rows.last() << (c % 2 ? QVariant(r * 1.25 + c) : QVariant(QString("Proposta nº %1 — coluna %2").arg(r).arg(c)));
+        for (int c = 0; c < 10; ++c)
+            p.rows.last() << (c % 2 ? QVariant(r * 1.25 + c)
+                                    : QVariant(QString("Proposta nº %1 — coluna %2").arg(r).arg(c)));
     }
     QByteArray out;
     server::packetResult(p).writeTo(out);
@@ -101,7 +103,8 @@ TEST_F(CallWaitingTest, CancelledOrGivenUpWhileArrivingAppliesNothingAndLeavesTh
     QTimer cancelWhenOffered;  // the busy window's "Cancelar", clicked once it shows
     QObject::connect(&cancelWhenOffered, &QTimer::timeout, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* b = w->findChild<QPushButton*>("btnCancelar"); w->objectName() == "frmShowAvi" && w->isVisible() && b && b->isVisible())
+            if (auto* b = w->findChild<QPushButton*>("btnCancelar");
+                w->objectName() == "frmShowAvi" && w->isVisible() && b && b->isVisible())
                 return QTest::mouseClick(b, Qt::LeftButton);
     });
     cancelWhenOffered.start(20);

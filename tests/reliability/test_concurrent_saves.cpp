@@ -10,8 +10,7 @@
 #include "server/server_cases_a.h"
 
 using namespace cot;
-using cot::testing::TestServer;
-using cot::testing::nr;
+using namespace cot::testing;
 
 namespace {
 
@@ -53,8 +52,12 @@ TEST_P(ConcurrentSavesTest, EverySaveIsAppliedOrRefusedAndNoneIsLost) {
     for (int c = 0; c < kClients; ++c) EXPECT_TRUE(unexpected[c].isEmpty()) << unexpected[c].join("; ").toStdString();
     EXPECT_EQ(applied + refused, kClients * kRounds);
     EXPECT_GT(applied.load(), 0);
-    EXPECT_EQ(server.db().scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", {{"N", nr(2)}}).toDouble(),
-              1000.0 + applied.load()) << applied.load() << " applied, " << refused.load() << " refused as conflicts";
+    EXPECT_EQ(server.db()
+                  .scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'",
+                          {{"N", nr(2)}})
+                  .toDouble(),
+              1000.0 + applied.load())
+        << applied.load() << " applied, " << refused.load() << " refused as conflicts";
 }
 
 COT_ON_EVERY_BACKEND(ConcurrentSavesTest);

@@ -82,7 +82,9 @@ TEST(CrashSafety, AcknowledgedSavesSurviveAKilledServer) {
     auto db = server::Database::open(url);
     EXPECT_EQ(db->scalar("PRAGMA integrity_check").toString(), "ok");
     std::map<QString, QString> found;
-    for (const QVariantList& row : db->query("SELECT NRPROPOSFAS, DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS >= :F", {{"F", nr(1000000)}}).rows)
+    for (const QVariantList& row :
+         db->query("SELECT NRPROPOSFAS, DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS >= :F", {{"F", nr(1000000)}})
+             .rows)
         found[row.value(0).toString()] = row.value(1).toString();
 
     size_t acknowledged = 0;

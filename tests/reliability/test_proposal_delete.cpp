@@ -6,7 +6,7 @@
 #include "server/server_cases_a.h"
 
 using namespace cot;
-using cot::testing::nr;
+using namespace cot::testing;
 
 namespace {
 
@@ -19,7 +19,10 @@ const QStringList kChildren{"LINPPROP",   "SISTLINPPROP", "VENCLINPPROP", "SERVP
 class ProposalDeleteTest : public cot::testing::DemoServerTest {
 protected:
     int count(const QString& table, int number) {
-        return server_.db().scalar(QString("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'").arg(table), {{"N", nr(number)}}).toInt();
+        return server_.db()
+            .scalar(QString("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'").arg(table),
+                    {{"N", nr(number)}})
+            .toInt();
     }
     std::map<QString, int> counts(int number) {
         std::map<QString, int> out;

@@ -21,12 +21,7 @@
 #include "support/server_process.h"
 
 using namespace cot;
-using cot::testing::proposalPackageChange;
-using cot::testing::proposalPackageValue;
-using cot::testing::ScratchPostgres;
-using cot::testing::ServerProcess;
-using cot::testing::ensureApplication;
-using cot::testing::nr;
+using namespace cot::testing;
 
 namespace {
 
@@ -95,7 +90,12 @@ TEST_F(ScaleOutTest, ChangesAndSessionsOfOneServerHoldOnTheOther) {
     const auto save = [&](const ServerProcess& s, const QString& token, double from, double to) {
         return s.call("SetProposta", {QVariant::fromValue(proposalPackageChange(nr(2), "01", from, to))}, token);
     };
-    const auto stored = [&] { return db->scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", {{"N", nr(2)}}).toDouble(); };
+    const auto stored = [&] {
+        return db
+            ->scalar("SELECT VRPACOTESERV FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'",
+                     {{"N", nr(2)}})
+            .toDouble();
+    };
 
     // Both users read the proposal, each through his own server; the first save wins. (The
     // other server serves A's session too.)

@@ -230,7 +230,8 @@ TEST_F(ApprovalLaunch, TheDemoLicenceProposalPassesEveryCheckAndChangesNothingBu
     EXPECT_TRUE(launch());
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     for (const int arg : {0, 2, 3})
-        EXPECT_EQ(sentArgs(calls, "Valida_Servico_LinhaProd", arg), QStringList(2, QStringList({"22333444000172", "", number(2), "01"})[arg]));
+        EXPECT_EQ(sentArgs(calls, "Valida_Servico_LinhaProd", arg),
+                  QStringList(2, QStringList({"22333444000172", "", number(2), "01"})[arg]));
     for (const RecordedCall& c : calls) EXPECT_FALSE(c.method.startsWith("Set")) << c.method.toStdString();
 
     setLineSchedule(3, {2375, 2375, 2375, 2375});

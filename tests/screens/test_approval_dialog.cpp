@@ -57,7 +57,10 @@ protected:
         }, "frmConfAceite");
     }
     QVariant scalar(const QString& sql, int n) { return testServer().db().scalar(sql, {{"N", number(n)}}); }
-    bool accepted(int n) { return !scalar("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", n).isNull(); }
+    bool accepted(int n) {
+        return !scalar("SELECT DTACEPROPFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N AND NRVERPROPFAS = '01'", n)
+                    .isNull();
+    }
     int clients() { return scalar("SELECT COUNT(*) FROM CLIENTE WHERE :N = :N", 0).toInt(); }
     // The prospect's proposal made acceptable: a readjustment month and a schedule ahead.
     void prepareProspect() {
@@ -164,7 +167,8 @@ TEST_F(ApprovalDialog, ARefusedAcceptanceRegistersNoClientAndKeepsTheDialog) {
     // Someone accepts it between the checks and the acceptance.
     calls.setOnCall([this](const QString& m, const QVariantList&) {
         if (m == "AceiteProposta")
-            testServer().db().exec("UPDATE PROPOSTAFAS SET DTACEPROPFAS = '2026-12-06 00:00:00' WHERE NRPROPOSFAS = :N", {{"N", number(4)}});
+            testServer().db().exec("UPDATE PROPOSTAFAS SET DTACEPROPFAS = '2026-12-06 00:00:00' WHERE NRPROPOSFAS = :N",
+                                   {{"N", number(4)}});
     });
     const int before = clients();
     answerConfirmation(true);

@@ -325,12 +325,15 @@ TEST_F(Attachments, AKeyThatIsNoProposalKeyOrALinkOutOfTheBaseNamesNoFolder) {
         {"../../escaped", "01"}, {"..", "01"},     {"1/2", "01"},  {"1\\2", "01"},   {"1'2", "01"},
         {"", "01"},              {"\u0661", "01"}, {QString(21, u'1'), "01"},
         {"2", "01/../../tmp"},   {"2", ".."},      {"2", "1/"},    {"2", "001"}, {"2", ""}, {"2", "0'"}};
-    for (const auto& [nr, ver] : keys) EXPECT_EQ(refusal(base.path(), nr, ver), kInvalidKey) << nr.toStdString() << "-" << ver.toStdString();
+    for (const auto& [nr, ver] : keys)
+        EXPECT_EQ(refusal(base.path(), nr, ver), kInvalidKey) << nr.toStdString() << "-" << ver.toStdString();
     EXPECT_EQ(attachments::versionFolder(base.path() + "/", "2", "1"), base.filePath("Proposta/0000000002-01"));
     EXPECT_EQ(attachments::versionFolder(base.path(), number(7), "12"), base.filePath("Proposta/" + number(7) + "-12"));
     EXPECT_EQ(QDir(base.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 
-    const auto refused = [&](const QString& root, int n) { return refusal(root, number(n)).contains("fica fora da pasta de anexos configurada"); };
+    const auto refused = [&](const QString& root, int n) {
+        return refusal(root, number(n)).contains("fica fora da pasta de anexos configurada");
+    };
     ASSERT_TRUE(QDir().mkpath(elsewhere.filePath("alvo")) && QDir().mkpath(base.filePath("real")) &&
                 QDir().mkpath(base.filePath("Proposta")));
     // A broken link (to "sumiu") counts where it points.

@@ -49,7 +49,9 @@ protected:
 };
 
 // Clicks a named button of the window handed to the action.
-ScriptedModalRunner::Action click(const QString& name) { return [name](QWidget& w) { ASSERT_TRUE(clickButton(w, name)) << name.toStdString(); }; }
+ScriptedModalRunner::Action click(const QString& name) {
+    return [name](QWidget& w) { ASSERT_TRUE(clickButton(w, name)) << name.toStdString(); };
+}
 
 }  // namespace
 

@@ -102,29 +102,54 @@ TEST_F(ProposalFilter, ChecksRunInOrderAndFocusTheOffendingControlAPartlyTypedDa
     const auto typeDate = [&](TDateEditPlus* edit, const QString& text) { focusWidget(*edit); edit->home(false); typeText(*edit, text); };
     const QDate d1(2026, 11, 1), d2(2026, 11, 30);
     const Refusal cases[] = {
-        {[&](auto& f) { f.depDataCadFin->setDate(d2); }, "Data inicial de cadastro deve ser informada.", "depDataCadIni"},
-        {[&](auto& f) { f.depDataAprovIni->setDate(d1); }, "Data final de aprovação deve ser informada.", "depDataAprovFin"},
+        {[&](auto& f) { f.depDataCadFin->setDate(d2); }, "Data inicial de cadastro deve ser informada.",
+         "depDataCadIni"},
+        {[&](auto& f) { f.depDataAprovIni->setDate(d1); }, "Data final de aprovação deve ser informada.",
+         "depDataAprovFin"},
         // Missing dates of a later group come before an inverted period of an earlier one.
-        {[&](auto& f) { f.depDataCadIni->setDate(d2); f.depDataCadFin->setDate(d1); f.depValidaFin->setDate(d1); },
+        {[&](auto& f) {
+             f.depDataCadIni->setDate(d2);
+             f.depDataCadFin->setDate(d1);
+             f.depValidaFin->setDate(d1);
+         },
          "Data inicial de validade deve ser informada.", "depValidaIni"},
-        {[&](auto& f) { f.depValidaIni->setDate(d2); f.depValidaFin->setDate(d1); }, "Data inicial de validade não pode ser maior que a data final.", "depValidaIni"},
+        {[&](auto& f) {
+             f.depValidaIni->setDate(d2);
+             f.depValidaFin->setDate(d1);
+         },
+         "Data inicial de validade não pode ser maior que a data final.", "depValidaIni"},
         {[&](auto& f) { f.rbtListaCliente->setChecked(true); }, "Cliente deve ser informado.", "rbtListaCliente"},
         {[&](auto& f) { f.rbtListaContato->setChecked(true); }, "Contato deve ser informado", "rbtListaContato"},
         {[&](auto& f) { f.ckbTodas->setChecked(false); }, "Status deve ser informado", ""},
         {[&](auto& f) { f.ckbContTodas->setChecked(false); }, "Contrato deve ser informado.", ""},
         // A date typed in part, alone: not taken for an empty start date ("Data final ... deve ser informada").
         {[&](auto& f) { typeDate(f.depDataCadIni, "12/0"); }, "'12/0 /    ' não é uma data válida.", "depDataCadIni"},
-        {[&](auto& f) { f.depDataAprovIni->setDate(d1); typeDate(f.depDataAprovFin, "3"); }, "'3 /  /    ' não é uma data válida.", "depDataAprovFin"},
+        {[&](auto& f) {
+             f.depDataAprovIni->setDate(d1);
+             typeDate(f.depDataAprovFin, "3");
+         },
+         "'3 /  /    ' não é uma data válida.", "depDataAprovFin"},
         // Both ends: not dropped without a word; the one being typed in is refused first.
-        {[&](auto& f) { f.depValidaIni->setText("01/12/20"); typeDate(f.depValidaFin, "31/12/2"); }, "'31/12/2   ' não é uma data válida.", "depValidaFin"},
-        {[&](auto& f) { typeDate(f.depValidaIni, "01/12/20"); f.depValidaFin->setText("31/12/2"); }, "'01/12/20  ' não é uma data válida.", "depValidaIni"},
+        {[&](auto& f) {
+             f.depValidaIni->setText("01/12/20");
+             typeDate(f.depValidaFin, "31/12/2");
+         },
+         "'31/12/2   ' não é uma data válida.", "depValidaFin"},
+        {[&](auto& f) {
+             typeDate(f.depValidaIni, "01/12/20");
+             f.depValidaFin->setText("31/12/2");
+         },
+         "'01/12/20  ' não é uma data válida.", "depValidaIni"},
     };
     for (const Refusal& c : cases) expectRefused(c);
     EXPECT_EQ(listNumbers().size(), 14) << "nothing was ever confirmed";
 
     // An end date equal to the start is accepted.
     dialogs.clearShown();
-    confirmWith([](TfrmFiltroPropComercial& f) { f.depDataCadIni->setDate(QDate(2026, 12, 4)); f.depDataCadFin->setDate(QDate(2026, 12, 4)); });
+    confirmWith([](TfrmFiltroPropComercial& f) {
+        f.depDataCadIni->setDate(QDate(2026, 12, 4));
+        f.depDataCadFin->setDate(QDate(2026, 12, 4));
+    });
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();
     EXPECT_EQ(listNumbers(), QStringList{"5/01"}) << "the one proposal of 04/12/2026";
 }

@@ -103,9 +103,9 @@ TEST_F(HeaderReadjustment, MonthAndKindAreShownAsWords) {
               QStringList({"Cliente", "Julho", "Julho", "", "03", "03"}));
     ASSERT_TRUE(widget<TDBComboBox>("cbbReajuste").choose(1));
     widget<TDBComboBox>("cbbReajuste").updateRecord();
-    EXPECT_EQ(QStringList({t["IDTPREAJPROP"].asString(), shown("IDTPREAJPROP", "A"), shown("IDTPREAJPROP", "X"), stored("IDTPREAJPROP", "Trienal"),
-                           stored("IDCLIENPROSP", "Prospect"), stored("IDCLIENPROSP", "Outro"),
-                           shown("IDTIPOPROPFAS", "M"), shown("IDTIPOPROPFAS", "Q")}),
+    EXPECT_EQ(QStringList({t["IDTPREAJPROP"].asString(), shown("IDTPREAJPROP", "A"), shown("IDTPREAJPROP", "X"),
+                           stored("IDTPREAJPROP", "Trienal"), stored("IDCLIENPROSP", "Prospect"),
+                           stored("IDCLIENPROSP", "Outro"), shown("IDTIPOPROPFAS", "M"), shown("IDTIPOPROPFAS", "Q")}),
               QStringList({"B", "Anual", "", "X", "P", "P", "LU/Manutenção", "Serviço"}));
     t["IDTPIJURCLIE"].setAsString("J");
     t["CDCLIENTE"].setAsString(kAlfa);

@@ -67,7 +67,8 @@ TEST_F(ListLayout, TheValueAndNumberColumnsATitleClickKeepsTheCurrentProposalAnd
     ASSERT_TRUE(menu(screen->menus().mnuProposta));
     ASSERT_TRUE(select(4));
     ASSERT_TRUE(grid->setSelectedField("DSREFEPROPOSFAS"));
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(grid->row(), grid->selectedIndex())).center());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
+                       grid->visualRect(grid->model()->index(grid->row(), grid->selectedIndex())).center());
     processEvents();
     EXPECT_TRUE(screen->pgcPadrao->activePage() == screen->pages().tshProposta && screen->NR() == number(4));
     EXPECT_TRUE(dialogs.errors().isEmpty()) << dialogs.errors().join(u'|').toStdString();

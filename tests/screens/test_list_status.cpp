@@ -85,11 +85,15 @@ TEST_F(ListStatus, LegendPicturesAreRealImagesTheStatusesAsListedAndTheAttachmen
     // The dots differ, each status told apart; the decision marks are a blue check and an
     // orange cross on a transparent ground.
     const auto centre = [&](const char* name) { return findAs<QLabel>(*screen, name)->pixmap().toImage().pixel(8, 8); };
-    EXPECT_EQ(QSet<QRgb>({centre("imgVerde"), centre("imgAmarelo"), centre("imgVermelho"), centre("imgCinza"), centre("imgPreto")}).size(), 5);
+    EXPECT_EQ(QSet<QRgb>({centre("imgVerde"), centre("imgAmarelo"), centre("imgVermelho"), centre("imgCinza"),
+                          centre("imgPreto")})
+                  .size(),
+              5);
     const auto inked = [&](const char* name) {
         const QImage image = findAs<QLabel>(*screen, name)->pixmap().toImage();
         for (int i = 0; i < image.width() * image.height(); ++i)
-            if (qAlpha(image.pixel(i % image.width(), i / image.width())) == 255) return QColor(image.pixel(i % image.width(), i / image.width()));
+            if (qAlpha(image.pixel(i % image.width(), i / image.width())) == 255)
+                return QColor(image.pixel(i % image.width(), i / image.width()));
         return QColor();
     };
     EXPECT_GT(inked("imgAceitaCliente").blue(), inked("imgAceitaCliente").red());
@@ -112,7 +116,8 @@ TEST_F(ListStatus, LegendPicturesAreRealImagesTheStatusesAsListedAndTheAttachmen
 
     // The status columns close editing; the attachment column takes only moving keys.
     TDBGrid* grid = screen->dbgPadrao;
-    for (const auto& [field, editing] : {std::pair{"NOME", true}, {"IDSITUACAO", false}, {"NOME", true}, {"IDDECCLIENTE", false}, {"ANEXO", true}}) {
+    for (const auto& [field, editing] :
+         {std::pair{"NOME", true}, {"IDSITUACAO", false}, {"NOME", true}, {"IDDECCLIENTE", false}, {"ANEXO", true}}) {
         ASSERT_TRUE(grid->setSelectedField(field));
         EXPECT_EQ(grid->hasOption(dgEditing), editing) << field;
     }

@@ -23,10 +23,17 @@ class LostDialog : public ProposalFixture {
 protected:
     void decide(int n, const char* version, const char* kind, const QVariant& motive, const QVariant& role = {},
                 const QVariant& comment = {}) {
-        testServer().db().exec("INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, NMRESPDECISAO, "
-                               "DSCARGODECISAO, IDMOTIVO, TXCOMENTARIO, TXHASHCONT) VALUES (:N, :V, 1, :K, :D, 'Ana Souza', :C, :M, :T, :H)",
-                               {{"N", number(n)}, {"V", version}, {"K", kind}, {"D", QDateTime(QDate(2026, 12, 5), QTime(16, 42))},
-                                {"C", role}, {"M", motive}, {"T", comment}, {"H", QString(64, u'a')}});
+        testServer().db().exec(
+            "INSERT INTO DECISAOPROP (NRPROPOSFAS, NRVERPROPFAS, NRENVIO, IDDECISAO, DTDECISAO, NMRESPDECISAO, "
+            "DSCARGODECISAO, IDMOTIVO, TXCOMENTARIO, TXHASHCONT) VALUES (:N, :V, 1, :K, :D, 'Ana Souza', :C, :M, :T, :H)",
+            {{"N", number(n)},
+             {"V", version},
+             {"K", kind},
+             {"D", QDateTime(QDate(2026, 12, 5), QTime(16, 42))},
+             {"C", role},
+             {"M", motive},
+             {"T", comment},
+             {"H", QString(64, u'a')}});
     }
     // The loss recorded for proposal n, "motive|text", one line per row.
     QStringList lost(int n) {

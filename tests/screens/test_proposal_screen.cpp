@@ -31,18 +31,21 @@ protected:
     bool verify() { return runHandler([&] { screen->sbtVerificarClick(); }); }
     void focus(QWidget* w) { w->setFocus(); QApplication::processEvents(); ASSERT_TRUE(screen->hasFocus(w)); }
     int exec(const QString& sql) { return testServer().db().exec(sql, {{"N", number(2)}, {"V", "01"}}); }
-    QString keptMessage(const QString& names) { return "Não foram lidos de novo, por estarem em edição ou com alterações ainda não gravadas: " + names + "."; }
+    QString keptMessage(const QString& names) {
+        return "Não foram lidos de novo, por estarem em edição ou com alterações ainda não gravadas: " + names + ".";
+    }
 };
 
 // The branch is listed to an authorised operator, only his own to another; child tables start
 // empty and the list shows words.
 TEST_F(ProposalScreen, TheBranchOrOnlyHisOwnAreListedChildTablesStartEmptyAndTheListShowsWords) {
     openScreen();
-    for (ClientTable* t : {&line(), screen->area<LineInstallmentsArea>().cdsVenc_Valor, screen->area<LineSystemsArea>().cdsSistLinhaProd,
-                           screen->area<TextsArea>().cdsMensagem, screen->area<ServicesArea>().cdsServico, screen->area<ObservationArea>().cdsObs,
-                           screen->area<SimulationArea>().cdsSimulacao, screen->area<SimulationProductsArea>().cdsProdSimulaLinp,
-                           screen->area<ServiceInstallmentsArea>().cdsVencServ, &widget<ClientTable>("cdsSistema"),
-                           screen->area<ServicesArea>().cdsTipoServObr})
+    for (ClientTable* t :
+         {&line(), screen->area<LineInstallmentsArea>().cdsVenc_Valor, screen->area<LineSystemsArea>().cdsSistLinhaProd,
+          screen->area<TextsArea>().cdsMensagem, screen->area<ServicesArea>().cdsServico,
+          screen->area<ObservationArea>().cdsObs, screen->area<SimulationArea>().cdsSimulacao,
+          screen->area<SimulationProductsArea>().cdsProdSimulaLinp, screen->area<ServiceInstallmentsArea>().cdsVencServ,
+          &widget<ClientTable>("cdsSistema"), screen->area<ServicesArea>().cdsTipoServObr})
         EXPECT_TRUE(t->active() && t->recordCount() == 0) << t->name().toStdString();
     EXPECT_EQ((*screen->area<TextsArea>().cdsMensagem)["CDTXTPROPFAS"].tag + (screen->proposal())["ANEXO"].tag, 2);
 
@@ -160,7 +163,8 @@ TEST_F(ProposalScreen, ButtonsActOnTheTableWhoseGridHasTheFocusAndMovingOnTheTex
                 screen->pages().pgcDadosCont->activePage() == screen->pages().tshFormulario);
     // Lines, the first line's schedule and systems, its installments shown.
     EXPECT_EQ(QList<int>({line().recordCount(), screen->area<LineInstallmentsArea>().cdsVenc_Valor->recordCount(),
-                          screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount(), int(widget<TNumberEdit>("nedParcelas").value())}),
+                          screen->area<LineSystemsArea>().cdsSistLinhaProd->recordCount(),
+                          int(widget<TNumberEdit>("nedParcelas").value())}),
               QList<int>({2, 4, 3, 4}));
     // Licence total with the interest of schedules beyond three installments.
     const double j = (screen->paramPerc())["VRTXJUROSLICUSO"].asFloat();

@@ -52,7 +52,8 @@ protected:
     }
     Packet stored(int n) { return testServer().db().query("SELECT * FROM ENVIOPROP WHERE NRPROPOSFAS = :N", {{"N", number(n)}}); }
     void setValidity(int n, const QDate& day) {
-        testServer().db().exec("UPDATE PROPOSTAFAS SET DTVALPROPFAS = :D WHERE NRPROPOSFAS = :N", {{"D", QDateTime(day, QTime(0, 0))}, {"N", number(n)}});
+        testServer().db().exec("UPDATE PROPOSTAFAS SET DTVALPROPFAS = :D WHERE NRPROPOSFAS = :N",
+                               {{"D", QDateTime(day, QTime(0, 0))}, {"N", number(n)}});
     }
     // The words of a PDF, as poppler reads them.
     static QString pdfText(const QByteArray& pdf) {
@@ -156,8 +157,10 @@ TEST_F(SendToClient, ThePageIsPreviewedReadOnlyAndExpiredAndDecidedSendingsCanno
         runner.expect([](QWidget& w) {
                 const QString text = static_cast<TfrmPaginaCliente&>(w).txtPagina->toPlainText();
                 EXPECT_EQ(w.windowTitle(), "Página do Cliente - Proposta 2/01");
-                EXPECT_TRUE(text.contains("ERP Web e serviços de implantação") && text.contains("Pré-visualização da página do cliente.") &&
-                            !text.contains("Aceitar a proposta") && !text.contains("/cliente/")) << text.toStdString();
+                EXPECT_TRUE(text.contains("ERP Web e serviços de implantação") &&
+                            text.contains("Pré-visualização da página do cliente.") &&
+                            !text.contains("Aceitar a proposta") && !text.contains("/cliente/"))
+                    << text.toStdString();
             },
             "frmPaginaCliente");
         clickButton(*d.sbtVisualizar);

@@ -28,7 +28,9 @@ protected:
         for (const QVariantList& row : p.rows) if (row.value(p.indexOf("IDMUDANCA")).toString() != "T") out.rows << row;
         return out;
     }
-    static QString pair(TfrmComparaVersoes& w) { return w.cbbVersao1->currentData().toString() + u'/' + w.cbbVersao2->currentData().toString(); }
+    static QString pair(TfrmComparaVersoes& w) {
+        return w.cbbVersao1->currentData().toString() + u'/' + w.cbbVersao2->currentData().toString();
+    }
     static QStringList gridColumn(TfrmComparaVersoes& w, const QString& field) { return column(w.cdsDiferencas->data(), field); }
     // Opens the window on demo proposal 6 at `version` and runs `check` on it.
     void openOn(const QString& version, const std::function<void(TfrmComparaVersoes&)>& check) {
@@ -41,7 +43,8 @@ protected:
 TEST_F(VersionCompareWindow, OpensOnTheCurrentVersionAgainstThePreviousOrTheFirstAgainstTheNext) {
     openOn("02", [&](TfrmComparaVersoes& w) {
         // The three versions of the number in the list.
-        EXPECT_EQ(QStringList({w.windowTitle(), QString::number(w.cbbVersao1->count()), pair(w)}), QStringList({"Comparar Versões", "3", "01/02"}));
+        EXPECT_EQ(QStringList({w.windowTitle(), QString::number(w.cbbVersao1->count()), pair(w)}),
+                  QStringList({"Comparar Versões", "3", "01/02"}));
 
         const Packet expected = serverRows("01", "02");
         ASSERT_GT(expected.rows.size(), 0);

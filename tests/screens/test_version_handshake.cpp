@@ -158,7 +158,9 @@ class ChangePasswordDialog : public ScreenFixture {};
 // What needs no server is refused here with the entries kept; the server's refusal is shown
 // and only the current password is cleared.
 TEST_F(ChangePasswordDialog, RefusalsKeepTheEntriesAndTheServersClearsOnlyTheCurrentPassword) {
-    const auto storedHash = [&] { return testServer().db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = 'VENDEDOR'").toString(); };
+    const auto storedHash = [&] {
+        return testServer().db().scalar("SELECT DSHASHSENHA FROM OPERADOR WHERE CDOPERADOR = 'VENDEDOR'").toString();
+    };
     const QString before = storedHash();
     const struct { const char *current, *wanted, *repeated, *message, *focused; } cases[] = {
         {"", "nova senha boa", "nova senha boa", "Senha atual deve ser informada.", "edtSenhaAtual"},

@@ -12,12 +12,7 @@
 #include "support/packet_cells.h"
 #include "test_storage_engines.h"
 
-using cot::testing::Backend;
-using cot::testing::DemoServerTest;
-using cot::testing::TestServer;
-using cot::testing::column;
-using cot::testing::names;
-using cot::testing::nr;
+using namespace cot::testing;
 
 #define COT_ON_EVERY_ENGINE(Suite)                                                                   \
     INSTANTIATE_TEST_SUITE_P(Engines, Suite, ::testing::ValuesIn(cot::server::testing::engines()), \

@@ -104,7 +104,8 @@ TEST_P(AcceptanceMethodsTest, AClientsProposalPutsItsLinesAndServicesUnderContra
     // One licence charge per installment of each line (7), one package charge per package installment (3).
     EXPECT_EQ(rows(kLicenceCharges, 2), rows(kLicenceSchedule, 2));
     EXPECT_EQ(rows(kPackageCharges, 2), rows(kPackageSchedule, 2));
-    EXPECT_EQ(query("SELECT COUNT(*), SUM(VRCOBR) FROM COBRPROP WHERE NRPROPOSFAS = :K AND IDORIGCOBR = 'S'", nr(2)), QStringList{"3|7728"});
+    EXPECT_EQ(query("SELECT COUNT(*), SUM(VRCOBR) FROM COBRPROP WHERE NRPROPOSFAS = :K AND IDORIGCOBR = 'S'", nr(2)),
+              QStringList{"3|7728"});
     EXPECT_EQ(qRound64(answer.value(0, "VRCOBRLICUSO").toDouble() * 100),
               qRound64(server_.db().scalar("SELECT SUM(VRVELUSOPEDP) FROM VENCLINPPROP WHERE NRPROPOSFAS = :N",
                                            {{"N", nr(2)}}).toDouble() * 100));

@@ -5,8 +5,7 @@
 #include "server_cases_a.h"
 
 using namespace cot;
-using cot::testing::nr;
-using cot::testing::succeeded;
+using namespace cot::testing;
 
 namespace {
 

@@ -90,8 +90,9 @@ TEST(BackupFiles, KeepDeletesOnlyTheOldestDatedCopiesOfTheFolder) {
     const QString folder = dir.filePath("copias");
     QDir().mkpath(folder);
     // The last four are not ours to delete, however old they look.
-    for (const char* name : {"cot05000-20201201-235959.db", "cot05000-20201203-080000.db", "cot05000-20201203-080000-2.db",
-                             "cot05000-20201202-120000.db", "cot05000-manual.db", "notas.txt", "cot05000-20200101-000000.db.bak", "demo.db"})
+    for (const char* name : {"cot05000-20201201-235959.db", "cot05000-20201203-080000.db",
+                             "cot05000-20201203-080000-2.db", "cot05000-20201202-120000.db", "cot05000-manual.db",
+                             "notas.txt", "cot05000-20200101-000000.db.bak", "demo.db"})
         touch(folder + "/" + name);
     QDir().mkpath(folder + "/cot05000-20000101-000000.db");
 

@@ -14,9 +14,7 @@
 
 using namespace cot;
 using namespace cot::server;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::TestServerOptions;
+using namespace cot::testing;
 
 namespace {
 

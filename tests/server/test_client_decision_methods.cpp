@@ -6,7 +6,7 @@
 #include "data_cases.h"
 
 using namespace cot;
-using cot::testing::cells;
+using namespace cot::testing;
 
 namespace {
 

@@ -23,8 +23,7 @@
 
 using namespace cot;
 using namespace cot::server::client_page;
-using cot::testing::missingFrom;
-using cot::testing::rowTexts;
+using namespace cot::testing;
 
 namespace {
 
@@ -94,11 +93,13 @@ struct ClientPageTest : cot::testing::DemoServerTest {
     static Reply reply(const httplib::Result& r) {
         if (!r) return {};
         const Reply out{r->status, QString::fromStdString(r->body), r->headers};
-        EXPECT_EQ((std::vector{out.header("Content-Security-Policy"), out.header("X-Content-Type-Options"),
-                               out.header("Referrer-Policy"), out.header("Cache-Control"), out.header("X-Frame-Options")}),
-                  (std::vector<std::string>{"default-src 'none'; style-src 'self'; img-src 'self' data:; "
-                                            "form-action 'self'; frame-ancestors 'none'; base-uri 'none'",
-                                            "nosniff", "no-referrer", "no-store", "DENY"})) << out.status << out.body.left(300).toStdString();
+        EXPECT_EQ(
+            (std::vector{out.header("Content-Security-Policy"), out.header("X-Content-Type-Options"),
+                         out.header("Referrer-Policy"), out.header("Cache-Control"), out.header("X-Frame-Options")}),
+            (std::vector<std::string>{"default-src 'none'; style-src 'self'; img-src 'self' data:; "
+                                      "form-action 'self'; frame-ancestors 'none'; base-uri 'none'",
+                                      "nosniff", "no-referrer", "no-store", "DENY"}))
+            << out.status << out.body.left(300).toStdString();
         return out;
     }
 
@@ -179,8 +180,17 @@ TEST_P(ClientPageTest, LinksThatAreInvalidRevokedOrExpiredDecideNothing) {
     ASSERT_TRUE(revoke(server_.db(), nr(1), "01", 1, "VENDEDOR", QDateTime(kToday, QTime(9, 30))));
     const QString invalid = "Link inválido.";
     // Each also refused when `posted`, and its PDF when `pdf`.
-    const struct { QString token; int status; QString message; QByteArray posted; bool pdf = false; } cases[] = {{forged, 404, invalid, body2, true}, {"abc", 404, invalid}, {token1_ + "x", 404, invalid},
-                 {token1_.left(42) + "!", 404, invalid}, {token1_, 410, "Este link foi cancelado pela empresa.", body1, true},
+    const struct {
+        QString token;
+        int status;
+        QString message;
+        QByteArray posted;
+        bool pdf = false;
+    } cases[] = {{forged, 404, invalid, body2, true},
+                 {"abc", 404, invalid},
+                 {token1_ + "x", 404, invalid},
+                 {token1_.left(42) + "!", 404, invalid},
+                 {token1_, 410, "Este link foi cancelado pela empresa.", body1, true},
                  {expired, 410, "Este link expirou em 05/12/2026.", body2}};
     for (const auto& c : cases) {
         const Reply r = get("/cliente/" + c.token);
@@ -331,9 +341,11 @@ COT_ON_EVERY_BACKEND(ClientPageTest);
 // The pieces of the page that need no server: the stored texts reduced to inert text, and
 // the public address the links start with (an http or https address only).
 TEST(ClientPageText, RichTextBecomesItsPlainTextAndTheAddressIsChecked) {
-    EXPECT_EQ(plainTextOfHtml("<!DOCTYPE html><html><head><title>t</title><style>p{}</style></head><body><p>Um&nbsp;&amp; dois</p>"
-                              "\n<p>tr&ecirc;s &#233; &#x41; &ccedil;&atilde;o &bogus; &#0;</p><ul><li>a</li><li>b</li></ul><!-- nota --></body></html>"),
-              QString::fromUtf8("Um\u00a0& dois\ntrês é A ção &bogus; &#0;\na\nb"));
+    EXPECT_EQ(
+        plainTextOfHtml(
+            "<!DOCTYPE html><html><head><title>t</title><style>p{}</style></head><body><p>Um&nbsp;&amp; dois</p>"
+            "\n<p>tr&ecirc;s &#233; &#x41; &ccedil;&atilde;o &bogus; &#0;</p><ul><li>a</li><li>b</li></ul><!-- nota --></body></html>"),
+        QString::fromUtf8("Um\u00a0& dois\ntrês é A ção &bogus; &#0;\na\nb"));
     EXPECT_EQ(plainTextOfHtml("Preço < 10 e > 5\nsegunda linha"), "Preço < 10 e > 5\nsegunda linha");
     EXPECT_EQ(plainTextOfHtml("<p>x</p><img src=x onerror=alert(1)><a href=\"javascript:y\">link</a>"), "x\nlink");
     EXPECT_EQ(inertHtml("a <b>\n\"c\" & 'd'"), "a &lt;b&gt;<br>&quot;c&quot; &amp; &#39;d&#39;");

@@ -18,11 +18,7 @@
 #include "deal_cases.h"
 
 using namespace cot;
-using cot::testing::cells;
-using cot::testing::column;
-using cot::testing::nr;
-using cot::testing::rowTexts;
-using cot::testing::succeeded;
+using namespace cot::testing;
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "server_cases_a.h"
 
 using namespace cot;
-using cot::testing::succeeded;
+using namespace cot::testing;
 
 namespace {
 
@@ -45,9 +45,11 @@ TEST_P(ContractSwitchTest, ToRentalConvertsEveryLineAndLeavesOneInstallmentOfZer
     ASSERT_EQ(after.rows.size(), before.rows.size());
     // No licence left; the monthly value stays.
     for (int r = 0; r < after.rows.size(); ++r)
-        EXPECT_EQ(std::tuple(after.value(r, "IDTIPLINPP").toString(), after.value(r, "VRMENSALIDAPROP"),
-                             after.value(r, "VRLICENCUSOPROP").toDouble() + after.value(r, "VRDESLICUSOPROP").toDouble()),
-                  std::tuple(QString(before.value(r, "IDTIPLINPP").toString() == "P" ? "A" : "L"), before.value(r, "VRMENSALIDAPROP"), 0.0));
+        EXPECT_EQ(
+            std::tuple(after.value(r, "IDTIPLINPP").toString(), after.value(r, "VRMENSALIDAPROP"),
+                       after.value(r, "VRLICENCUSOPROP").toDouble() + after.value(r, "VRDESLICUSOPROP").toDouble()),
+            std::tuple(QString(before.value(r, "IDTIPLINPP").toString() == "P" ? "A" : "L"),
+                       before.value(r, "VRMENSALIDAPROP"), 0.0));
     const Packet schedule = installments();
     ASSERT_EQ(schedule.rows.size(), after.rows.size()) << "one installment per line";
     for (int r = 0; r < schedule.rows.size(); ++r)

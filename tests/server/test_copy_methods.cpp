@@ -96,7 +96,8 @@ TEST_P(CopyMethodsTest, TheNextVersionIsOfferedAndAfter99TheLowestFree) {
         const RpcResult r = call("getMaxVerPropFas", {nr(2)});
         if (!r.ok) return "erro: " + r.error;
         const Packet p = r.value.value<Packet>();
-        EXPECT_TRUE((p.fields == QList<FieldDef>{{"NRVERPROPFAS", FieldType::String, 20}}) && p.rows.size() == 1) << "as the dialog reads it";
+        EXPECT_TRUE((p.fields == QList<FieldDef>{{"NRVERPROPFAS", FieldType::String, 20}}) && p.rows.size() == 1)
+            << "as the dialog reads it";
         return p.value(0, "NRVERPROPFAS").toString();
     };
     ASSERT_TRUE(copy(2, "01", "10").ok);
@@ -172,7 +173,8 @@ TEST_P(CopyMethodsTest, OnlyListedActiveOperatorsMayAttachFiles) {
     EXPECT_EQ(inactive->call("GetControlaAnexo", {"ANTIGO"}).error, "Sessão inválida ou expirada: entre no sistema novamente.");
     // Asking about anyone else, or with a pattern, is acting as another operator.
     EXPECT_EQ(QStringList({call("GetControlaAnexo", {"%"}).error, call("GetControlaAnexo", {""}).error}),
-              QStringList({"O operador VENDEDOR não pode agir como o operador %.", "O operador VENDEDOR não pode agir como o operador ."}));
+              QStringList({"O operador VENDEDOR não pode agir como o operador %.",
+                           "O operador VENDEDOR não pode agir como o operador ."}));
     EXPECT_FALSE(call("GetControlaAnexo", {}).ok);
 }
 

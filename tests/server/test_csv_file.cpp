@@ -46,7 +46,8 @@ TEST(CsvFile, QuotedFieldsAreReadWholeAndWrittenRecordsReadBackTheSameValues) {
     const QList<std::optional<QString>> values{QStringLiteral("São Paulo; SP"), std::nullopt, QString(),
                                                QStringLiteral("a \"b\"\r\nc"), QStringLiteral("  espaços  ")};
     const Read back = readAll("\xEF\xBB\xBF" + csvRecord(values) + csvRecord({QStringLiteral("fim")}));
-    ASSERT_EQ(std::tuple(back.errorLine, back.records.size(), back.records.value(0).fields.size()), std::tuple(0, qsizetype(2), values.size()));
+    ASSERT_EQ(std::tuple(back.errorLine, back.records.size(), back.records.value(0).fields.size()),
+              std::tuple(0, qsizetype(2), values.size()));
     for (int i = 0; i < values.size(); ++i) {
         const CsvField& f = back.records[0].fields[i];
         EXPECT_EQ(std::pair(f.isNull(), f.text), std::pair(!values[i].has_value(), values[i].value_or(QString()))) << i;

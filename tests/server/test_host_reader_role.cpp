@@ -18,9 +18,7 @@
 #include "support/test_server.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::ShellRun;
-using cot::testing::TestServer;
+using namespace cot::testing;
 
 namespace {
 
@@ -116,7 +114,9 @@ TEST_F(HostReaderRoleTest, TheAccountReadsWhatTheHostNeedsAndNoSecretAndWritesNo
     const QString password = QStringLiteral("só leitura, 'aspas' e \\barra");
     const ShellRun run = runScript({admin_, role_->name, password});
     ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
-    EXPECT_TRUE(db().scalar("SELECT rolpassword IS NOT NULL AND rolcanlogin FROM pg_authid WHERE rolname = :R", {{"R", role_->name}}).toBool());
+    EXPECT_TRUE(db().scalar("SELECT rolpassword IS NOT NULL AND rolcanlogin FROM pg_authid WHERE rolname = :R",
+                            {{"R", role_->name}})
+                    .toBool());
 
     // Privileges given by hand before a run do not survive it.
     QStringList byHand{QStringLiteral("GRANT SELECT, UPDATE ON OPERADOR TO %1"), QStringLiteral("GRANT INSERT ON FILIAL TO %1")};
@@ -127,10 +127,13 @@ TEST_F(HostReaderRoleTest, TheAccountReadsWhatTheHostNeedsAndNoSecretAndWritesNo
     // The host's own queries: the operator's branches (sign-in), his name, a proposal.
     EXPECT_EQ(rows("SELECT O.CDFILIAL, F.NMFILIAL FROM OPERFILI O, FILIAL F "
                    "WHERE O.CDOPERADOR = :P_OPER AND F.CDFILIAL = O.CDFILIAL", "P_OPER", "VENDEDOR"), 2);
-    EXPECT_EQ(std::pair(rows("SELECT CDOPERADOR, NMOPERADOR, IDOPERATIVO, DSEMAILOPER FROM OPERADOR WHERE CDOPERADOR = :P_OPER",
-                             "P_OPER", "VENDEDOR"),
-                        rows("SELECT NRPROPOSFAS, DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :P_NR", "P_NR", "00000000000000000002")),
-              std::pair(1, 1));
+    EXPECT_EQ(
+        std::pair(
+            rows("SELECT CDOPERADOR, NMOPERADOR, IDOPERATIVO, DSEMAILOPER FROM OPERADOR WHERE CDOPERADOR = :P_OPER",
+                 "P_OPER", "VENDEDOR"),
+            rows("SELECT NRPROPOSFAS, DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :P_NR", "P_NR",
+                 "00000000000000000002")),
+        std::pair(1, 1));
 
     // Secrets: through the host's query object and straight on the connection.
     EXPECT_THROW(rows("SELECT DSHASHSENHA FROM OPERADOR"), UserError);

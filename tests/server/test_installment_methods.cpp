@@ -5,8 +5,7 @@
 #include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::cells;
-using cot::testing::succeeded;
+using namespace cot::testing;
 
 namespace {
 

@@ -11,9 +11,7 @@
 #include "server_cases_a.h"
 
 using namespace cot;
-using cot::testing::TestServer;
-using cot::testing::firstDifference;
-using cot::testing::wholeDatabase;
+using namespace cot::testing;
 using server::AccessRule;
 using server::MethodInfo;
 using server::MethodRegistry;

@@ -34,7 +34,8 @@ TEST_P(PasswordChange, TheNewPasswordEndsTheOtherSessionsButNotThisOne) {
               QStringList({kWrong, kShort, kShort, "A nova senha deve ser diferente da atual."}));
     EXPECT_TRUE(storedHash("GERENTE") == before && works(asking) && signsIn("GERENTE", "gerente"));
 
-    const QByteArray mine = server_.openSession("GERENTE"), elsewhere = server_.openSession("GERENTE"), someoneElse = server_.openSession("ASSIST");
+    const QByteArray mine = server_.openSession("GERENTE"), elsewhere = server_.openSession("GERENTE"),
+                     someoneElse = server_.openSession("ASSIST");
 
     const QJsonObject reply = change(mine, "gerente", "Nova senha çõ");
     ASSERT_TRUE(reply.contains("result")) << QJsonDocument(reply).toJson().toStdString();

@@ -10,7 +10,7 @@
 #include "server_cases_a.h"
 
 using namespace cot;
-using cot::testing::nr;
+using namespace cot::testing;
 
 namespace {
 

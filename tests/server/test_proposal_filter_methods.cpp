@@ -6,8 +6,7 @@
 #include "server_cases_a.h"
 
 using namespace cot;
-using cot::testing::cells;
-using cot::testing::names;
+using namespace cot::testing;
 
 namespace {
 
@@ -101,7 +100,8 @@ TEST(SelectionText, ParsesQuotedCodesAndRefusesAnythingElse) {
 // The status each row shows, by fixture number.
 QMap<int, QString> statuses(const Packet& p) {
     QMap<int, QString> out;
-    for (int i = 0; i < p.rows.size(); ++i) out[p.value(i, "NRPROPOSFAS").toString().right(3).toInt()] = p.value(i, "IDSITUACAO").toString();
+    for (int i = 0; i < p.rows.size(); ++i)
+        out[p.value(i, "NRPROPOSFAS").toString().right(3).toInt()] = p.value(i, "IDSITUACAO").toString();
     return out;
 }
 

@@ -12,7 +12,7 @@
 #include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::cells;
+using namespace cot::testing;
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "data_cases.h"
 
 using namespace cot;
-using cot::testing::cells;
+using namespace cot::testing;
 
 namespace {
 
@@ -48,7 +48,8 @@ TEST_P(ProposalMethodsTest, OperatorSeesWhatHeIncludedOrRequested) {
 TEST_P(ProposalMethodsTest, VersionsAndNumbers) {
     EXPECT_EQ(QStringList({packet("getMaxVerPropFas", {nr(6)}).value(0, "NRVERPROPFAS").toString(),
                            packet("getMaxVerPropFas", {nr(999)}).value(0, "NRVERPROPFAS").toString()}), QStringList({"04", "01"}));
-    EXPECT_EQ(std::pair(packet("ValidaProposta", {"0001", nr(6), "02"}).rows.size(), packet("ValidaProposta", {"0001", nr(6), "04"}).rows.size()),
+    EXPECT_EQ(std::pair(packet("ValidaProposta", {"0001", nr(6), "02"}).rows.size(),
+                        packet("ValidaProposta", {"0001", nr(6), "04"}).rows.size()),
               std::pair(qsizetype(1), qsizetype(0)));
     // The header stores two digits.
     EXPECT_EQ(call("ValidaProposta", {"0001", nr(6), "2"}).error, QString("Versão de proposta inválida: informe os 2 dígitos."));

@@ -14,7 +14,7 @@
 #include "server_cases_b.h"
 
 using namespace cot;
-using cot::testing::expectSameCells;
+using namespace cot::testing;
 using namespace cot::server;
 using cot::server::testing::ScratchDatabase;
 
@@ -227,10 +227,12 @@ TEST_P(QueryPacketTest, ValuesAreTheDriversOwn) {
             values << row.value(c);
             // The typed reads agree with value().
             const SqlRow::Kind kind = row.kind(c);
-            EXPECT_TRUE(kind == SqlRow::Kind::Integer   ? row.integer(c) == row.value(c).toLongLong()
-                        : kind == SqlRow::Kind::Real     ? std::isnan(row.real(c)) || row.real(c) == row.value(c).toDouble()
-                        : kind == SqlRow::Kind::Text     ? QString::fromUtf8(row.text(c).data(), row.text(c).size()) == row.value(c).toString()
-                                                         : true) << c;
+            EXPECT_TRUE(kind == SqlRow::Kind::Integer ? row.integer(c) == row.value(c).toLongLong()
+                        : kind == SqlRow::Kind::Real ? std::isnan(row.real(c)) || row.real(c) == row.value(c).toDouble()
+                        : kind == SqlRow::Kind::Text
+                            ? QString::fromUtf8(row.text(c).data(), row.text(c).size()) == row.value(c).toString()
+                            : true)
+                << c;
         }
         ours << values;
     });

@@ -19,9 +19,7 @@ using namespace cot;
 using namespace cot::server;
 using namespace cot::server::registers;
 using cot::server::testing::ScratchDatabase;
-using cot::testing::firstDifference;
-using cot::testing::rowTexts;
-using cot::testing::wholeDatabase;
+using namespace cot::testing;
 
 namespace {
 
@@ -117,12 +115,13 @@ TEST_P(RegisterImportTest, FaultyLinesAreAllReportedByFileAndLineAndNothingIsWri
     const ImportResult r = importRegisters(demo_->db(), folder);
     ASSERT_FALSE(r.ok());
     const QString all = r.errors.join('\n');
-    EXPECT_EQ(cot::testing::missingFrom(all, {"operador.csv:3: a linha tem 2 campo(s) e o cabeçalho, 3",
-                                              "operador.csv:4: NMOPERADOR: texto com", "operador.csv:7: IDOPERATIVO",
-                                              "operador.csv:6: chave repetida (MARIA), já na linha 2",
-                                              "operador.csv:8: CDOPERADOR: código com minúsculas",
-                                              "cliente.csv:2: DTINCLUSAO: data inválida", "tiposerv.csv:2: VRHORAPADR: número inválido"}),
-              QStringList());
+    EXPECT_EQ(
+        cot::testing::missingFrom(
+            all, {"operador.csv:3: a linha tem 2 campo(s) e o cabeçalho, 3", "operador.csv:4: NMOPERADOR: texto com",
+                  "operador.csv:7: IDOPERATIVO", "operador.csv:6: chave repetida (MARIA), já na linha 2",
+                  "operador.csv:8: CDOPERADOR: código com minúsculas", "cliente.csv:2: DTINCLUSAO: data inválida",
+                  "tiposerv.csv:2: VRHORAPADR: número inválido"}),
+        QStringList());
     EXPECT_TRUE(r.errorCount == 7 && r.files.isEmpty()) << all.toStdString();
     EXPECT_EQ(firstDifference(before, wholeDatabase(demo_->db())), "") << "not even the good branch 0009";
 
@@ -131,10 +130,12 @@ TEST_P(RegisterImportTest, FaultyLinesAreAllReportedByFileAndLineAndNothingIsWri
     write(refs, "operador.csv", "CDOPERADOR;NMOPERADOR\nMARIA;Maria\n");
     write(refs, "operfili.csv", "CDOPERADOR;CDFILIAL\nMARIA;0001\nMARIA;0099\nNINGUEM;0001\n");
     // A fresh database has no branch at all, and no operator NINGUEM anywhere.
-    EXPECT_EQ(importRegisters(fresh_->db(), refs).errors, (QStringList{"operfili.csv:2: CDFILIAL = 0001 não existe em FILIAL (nem no banco nem em filial.csv)",
-                                     "operfili.csv:3: CDFILIAL = 0099 não existe em FILIAL (nem no banco nem em filial.csv)",
-                                     "operfili.csv:4: CDOPERADOR = NINGUEM não existe em OPERADOR (nem no banco nem em operador.csv)",
-                                     "operfili.csv:4: CDFILIAL = 0001 não existe em FILIAL (nem no banco nem em filial.csv)"}));
+    EXPECT_EQ(
+        importRegisters(fresh_->db(), refs).errors,
+        (QStringList{"operfili.csv:2: CDFILIAL = 0001 não existe em FILIAL (nem no banco nem em filial.csv)",
+                     "operfili.csv:3: CDFILIAL = 0099 não existe em FILIAL (nem no banco nem em filial.csv)",
+                     "operfili.csv:4: CDOPERADOR = NINGUEM não existe em OPERADOR (nem no banco nem em operador.csv)",
+                     "operfili.csv:4: CDFILIAL = 0001 não existe em FILIAL (nem no banco nem em filial.csv)"}));
     EXPECT_EQ(fresh_->db().scalar("SELECT COUNT(*) FROM OPERADOR").toInt(), 0);
 
     // With the branches in the import (written first, whatever the file order) it goes in.

@@ -91,7 +91,8 @@ struct RemindersTest : ::testing::TestWithParam<std::string> {
 
 // A branch without a mail account fails its own salespeople only.
 TEST_P(RemindersTest, ListsOpenVersionsFromYesterdayToTheBranchDays) {
-    for (const auto& [nr, days] : std::vector<std::pair<const char*, int>>{{"10", 0}, {"11", 5}, {"12", 6}, {"13", -1}, {"14", -2}, {"15", 3}})
+    for (const auto& [nr, days] :
+         std::vector<std::pair<const char*, int>>{{"10", 0}, {"11", 5}, {"12", 6}, {"13", -1}, {"14", -2}, {"15", 3}})
         addVersion(db(), {.nr = nr, .validInDays = days});
     db().exec(QStringLiteral("UPDATE ENDEFILI SET DSSMTPEMAILF = NULL WHERE CDFILIAL = '0002'"));
     addVersion(db(), {.nr = "51", .branch = "0002", .validInDays = 1, .responsible = "BETO"});

@@ -58,14 +58,26 @@ std::atomic<int> megaRuns{0};
 class RequestBounds : public ::testing::Test {
 protected:
     // One page is allowed, as written in the configuration.
-    RequestBounds() : server_({.seed = true, .threads = 16, .methods = [](MethodRegistry& r) {
-        r.add("TestMega", 0, AccessRule::open(), [](MethodContext&, const Args&) -> Reply {
-            ++megaRuns;
-            return QString(1 << 20, u'x');
-        });
-    }, .configure = [](ServerConfig& c) {
-        c.allowedOrigins = ServerConfig::fromArgs({"--allowed-origin", "https://Intranet.exemplo.com.br/, http://localhost:8080"}, {}, {}).allowedOrigins;
-    }}) { megaRuns = 0; }
+    RequestBounds()
+        : server_({.seed = true,
+                   .threads = 16,
+                   .methods =
+                       [](MethodRegistry& r) {
+                           r.add("TestMega", 0, AccessRule::open(), [](MethodContext&, const Args&) -> Reply {
+                               ++megaRuns;
+                               return QString(1 << 20, u'x');
+                           });
+                       },
+                   .configure =
+                       [](ServerConfig& c) {
+                           c.allowedOrigins =
+                               ServerConfig::fromArgs(
+                                   {"--allowed-origin", "https://Intranet.exemplo.com.br/, http://localhost:8080"}, {},
+                                   {})
+                                   .allowedOrigins;
+                       }}) {
+        megaRuns = 0;
+    }
     int sessionsOf(const QString& op) {
         return server_.db().scalar("SELECT COUNT(*) FROM SESSAO WHERE CDOPERADOR = :OP", {{"OP", op}}).toInt();
     }
@@ -147,7 +159,8 @@ TEST_F(RequestBounds, OnlyJsonIsTakenNoWebPageButAnAllowedOneAndNoSignInInABatch
         EXPECT_EQ(std::pair(a.status, a.errorText()), std::pair(status, text)) << headers.join(" | ").constData();
     }
     // A sign-in is refused inside a batch, before any password is checked, but works alone.
-    const QByteArray batch = "[" + rpcBody("AbreSessao", {"GERENTE", "gerente"}, 1) + "," + rpcBody("AbreSessao", {"GERENTE", "errada"}, 2) + "]";
+    const QByteArray batch = "[" + rpcBody("AbreSessao", {"GERENTE", "gerente"}, 1) + "," +
+                             rpcBody("AbreSessao", {"GERENTE", "errada"}, 2) + "]";
     const HttpAnswer inBatch = exchange(server_.port(), httpRequest(batch));
     EXPECT_LT(inBatch.ms, 250) << "no password was checked";
     const QJsonArray entries = QJsonDocument::fromJson(inBatch.body).array();
@@ -168,7 +181,8 @@ TEST_F(RequestBounds, OnlyJsonIsTakenNoWebPageButAnAllowedOneAndNoSignInInABatch
         EXPECT_EQ(std::pair(a.status, a.closedAfter), std::pair(200, false)) << type.constData() << ": answered and kept alive";
     }
     // The page allowed may call and read the answer.
-    const QByteArray origin = "Origin: https://intranet.exemplo.com.br", allowed = "Access-Control-Allow-Origin: https://intranet.exemplo.com.br";
+    const QByteArray origin = "Origin: https://intranet.exemplo.com.br",
+                     allowed = "Access-Control-Allow-Origin: https://intranet.exemplo.com.br";
     const HttpAnswer preflight = exchange(server_.port(), httpRequest({}, {origin}, "OPTIONS"));
     EXPECT_EQ(preflight.status, 204);
     EXPECT_TRUE(preflight.head.contains(allowed) && preflight.head.contains("Access-Control-Allow-Headers: Authorization, Content-Type"))

@@ -96,7 +96,8 @@ TEST(RequestLogLines, RequestsRefusedBeforeAnyMethodHaveTheirLineWithTheAddress)
     const QString log = QString::fromStdString(::testing::internal::GetCapturedStderr());
     EXPECT_EQ(std::pair(plain.status, unknownPath.status), std::pair(415, 404));
     for (const auto& [before, status] : {std::pair(R"( req=\d+)", "415"), std::pair("", "404"), std::pair("", "408")})
-        EXPECT_TRUE(log.contains(QRegularExpression(QString(R"(%1 ip=127\.0\.0\.1 op=- met=- [\d.]+ms recusada %2\n)").arg(before, status))))
+        EXPECT_TRUE(log.contains(
+            QRegularExpression(QString(R"(%1 ip=127\.0\.0\.1 op=- met=- [\d.]+ms recusada %2\n)").arg(before, status))))
             << status << log.toStdString();
     EXPECT_TRUE(log.contains(QRegularExpression(R"( ip=127\.0\.0\.1 op=VENDEDOR met=GetDataHoraServ [\d.]+ms ok\n)")))
         << log.toStdString();

@@ -70,8 +70,10 @@ TEST_P(ResolverTest, ValuesRoundTripAndJoinedColumnsAreIgnored) {
     // A text and a date cleared to null, and the joined column changed too (it is not the
     // table's); a null text and date filled.
     const QVariantList a = row(p, "A"), b = row(p, "B");
-    const RpcResult r = save(net, p, {{ChangeOp::Insert, {}, c}, {ChangeOp::Update, a, with(a, {{1, {}}, {3, QDateTime()}, {5, "outro nome"}})},
-                                      {ChangeOp::Update, b, with(b, {{1, "preenchido"}, {3, when}})}});
+    const RpcResult r = save(net, p,
+                             {{ChangeOp::Insert, {}, c},
+                              {ChangeOp::Update, a, with(a, {{1, {}}, {3, QDateTime()}, {5, "outro nome"}})},
+                              {ChangeOp::Update, b, with(b, {{1, "preenchido"}, {3, when}})}});
     ASSERT_TRUE(r.ok) << r.error.toStdString();
 
     const Packet after = load(net);
@@ -80,7 +82,8 @@ TEST_P(ResolverTest, ValuesRoundTripAndJoinedColumnsAreIgnored) {
     EXPECT_EQ(cot::testing::cells(after, 0, {"NMITEM", "VRITEM", "DTITEM"}), (QStringList{"<null>", "1234.56", "<null>"}));
     EXPECT_EQ(std::pair(row(after, "B")[1], row(after, "B")[3].toDateTime()), std::pair(QVariant("preenchido"), when));
     // The server filled its own column on insert only.
-    EXPECT_EQ(cot::testing::cells(stored(), 0, {"CDOPERINCL"}) + column(stored(), "CDOPERINCL"), (QStringList{"<null>", "", "", "SERVIDOR"}));
+    EXPECT_EQ(cot::testing::cells(stored(), 0, {"CDOPERINCL"}) + column(stored(), "CDOPERINCL"),
+              (QStringList{"<null>", "", "", "SERVIDOR"}));
 
     // Changing rows back from the values just read works too (dates and floats match as stored).
     const QVariantList c2 = row(after, "C");

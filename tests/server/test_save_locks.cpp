@@ -17,7 +17,7 @@ using namespace cot;
 using cot::server::Database;
 using cot::server::Transaction;
 using cot::server::detail::SqliteWriterLine;
-using cot::testing::waitUntil;
+using namespace cot::testing;
 
 namespace {
 

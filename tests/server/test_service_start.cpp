@@ -43,7 +43,9 @@ struct NotifySocket {
         std::memcpy(a.sun_path, path.constData(), size_t(path.size()));
         const bool abstract = path.startsWith('@');
         if (abstract) a.sun_path[0] = '\0';
-        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), socklen_t(offsetof(sockaddr_un, sun_path) + size_t(path.size()) + !abstract)), 0)
+        EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a),
+                         socklen_t(offsetof(sockaddr_un, sun_path) + size_t(path.size()) + !abstract)),
+                  0)
             << "bind " << name.toStdString();
     }
     ~NotifySocket() { ::close(fd); }
@@ -72,7 +74,8 @@ struct ServiceStart : ::testing::Test {
         env.remove("NOTIFY_SOCKET");
         if (!notify.isEmpty()) env.insert("NOTIFY_SOCKET", notify);
         server_.setProcessEnvironment(env);
-        server_.start(binaryPath("cot05000-server"), QStringList{"--listen", "127.0.0.1", "--port", "0", "--threads", "2", "--no-seed"} + args);
+        server_.start(binaryPath("cot05000-server"),
+                      QStringList{"--listen", "127.0.0.1", "--port", "0", "--threads", "2", "--no-seed"} + args);
         ASSERT_TRUE(server_.waitForStarted(10000));
     }
     // The port the server printed once it answers; 0 when it ended or never said.
@@ -183,7 +186,8 @@ TEST_F(ServiceStart, TheLogGoesToItsFileAndSighupStartsANewOneUnderTheSameName) 
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(log); }));
     rpcCallJson(p, "LogMarcaDois");
     EXPECT_TRUE(waitUntil([&] { return contents(log).contains("met=LogMarcaDois"); })) << contents(log).toStdString();
-    EXPECT_EQ(std::tuple(contents(log + ".1").contains("LogMarcaDois"), server_.state(), server_.readAllStandardError().contains("met=LogMarca")),
+    EXPECT_EQ(std::tuple(contents(log + ".1").contains("LogMarcaDois"), server_.state(),
+                         server_.readAllStandardError().contains("met=LogMarca")),
               std::tuple(false, QProcess::Running, false));
 
     server_.terminate();

@@ -131,8 +131,10 @@ TEST_P(SimulationMethodsTest, OneCallWritesBothTablesOrNeither) {
 
 TEST_P(SimulationMethodsTest, SimultaneousNewSimulationsTakeDistinctNumbers) {
     const QStringList answers = cot::testing::callAtOnce(server_, 4, 1, "SetSimulacao", [](int t) {
-        return QVariantList{QVariant::fromValue(Delta{kSimulationFields, {{ChangeOp::Insert, {}, simulation(QString::number(10 + t), "Paralela")}}}),
-                            QVariant()};
+        return QVariantList{
+            QVariant::fromValue(
+                Delta{kSimulationFields, {{ChangeOp::Insert, {}, simulation(QString::number(10 + t), "Paralela")}}}),
+            QVariant()};
     });
     EXPECT_EQ(cot::testing::refusalsIn(answers), QStringList());
     const QStringList numbers = column(simulations(), "NRSIMULAPROP");

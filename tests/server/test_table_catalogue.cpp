@@ -96,7 +96,8 @@ TEST_P(TableCatalogueTest, DescribesTheMigratedSchema) {
     const QMap<QString, Found> expected = catalogued();
     EXPECT_EQ(found.keys(), expected.keys());
     for (auto t = expected.cbegin(); t != expected.cend(); ++t)
-        EXPECT_EQ(std::pair(found.value(t.key()).columns, found.value(t.key()).key), std::pair(t->columns, t->key)) << t.key().toStdString();
+        EXPECT_EQ(std::pair(found.value(t.key()).columns, found.value(t.key()).key), std::pair(t->columns, t->key))
+            << t.key().toStdString();
 }
 
 COT_ON_EVERY_ENGINE(TableCatalogueTest);

@@ -27,7 +27,10 @@ protected:
         const QVariantMap key{{"N", nr(proposal)}, {"C", code}};
         return server_.db().scalar("SELECT TXPROPFAS FROM TXTPROPFAS WHERE NRPROPOSFAS = :N AND CDTXTPROPFAS = :C", key).toString();
     }
-    int count(const char* table) { return DemoServerTest::count(QString("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N").arg(table), {{"N", nr(2)}}); }
+    int count(const char* table) {
+        return DemoServerTest::count(QString("SELECT COUNT(*) FROM %1 WHERE NRPROPOSFAS = :N").arg(table),
+                                     {{"N", nr(2)}});
+    }
 };
 
 TEST_P(TextMethodsTest, TextsKeepTheirCodesAndOrdersUnique) {
@@ -67,7 +70,8 @@ TEST_P(TextMethodsTest, TextsKeepTheirCodesAndOrdersUnique) {
     EXPECT_EQ(column(texts(2), "CDTXTPROPFAS"), QStringList({"COND_LU", "APRES_LU", "NOTA"}));
 
     // A standard text picked over an existing row replaces its code and body.
-    ASSERT_TRUE(cot::testing::succeeded(save({{ChangeOp::Update, texts(2).rows[2], text(2, "GARANTIA", "<p>Garantia de 90 dias.</p>", 3.0)}})));
+    ASSERT_TRUE(cot::testing::succeeded(
+        save({{ChangeOp::Update, texts(2).rows[2], text(2, "GARANTIA", "<p>Garantia de 90 dias.</p>", 3.0)}})));
     EXPECT_EQ(column(texts(2), "CDTXTPROPFAS"), QStringList({"COND_LU", "APRES_LU", "GARANTIA"}));
 
     // Someone else changed the body meanwhile.

@@ -13,7 +13,7 @@
 #include "support/test_server.h"
 
 using namespace cot;
-using cot::testing::TestServer;
+using namespace cot::testing;
 
 namespace {
 

@@ -22,10 +22,7 @@
 
 using namespace cot;
 using namespace cot::server;
-using cot::testing::TestServerOptions;
-using cot::testing::samplePacket;
-using cot::testing::TcpRelay;
-using cot::testing::waitUntil;
+using namespace cot::testing;
 
 namespace {
 

@@ -8,8 +8,7 @@
 #include "server/server_cases_a.h"
 
 using namespace cot;
-using cot::testing::column;
-using cot::testing::nr;
+using namespace cot::testing;
 
 namespace {
 
@@ -133,7 +132,10 @@ TEST_P(HistoryBounds, LongOldValuesAreCutAndAPageHoldsAStatedAmount) {
 TEST_P(HistoryBounds, TheHistoryFollowsWhoMaySeeTheVersionAfterItIsDeleted) {
     const QList<FieldDef> reference{kHeader[0], kHeader[1], kHeader[6]};
     for (const int n : {9, 14}) {
-        const QString before = server_.db().scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr(n)}}).toString();
+        const QString before =
+            server_.db()
+                .scalar("SELECT DSREFEPROPOSFAS FROM PROPOSTAFAS WHERE NRPROPOSFAS = :N", {{"N", nr(n)}})
+                .toString();
         ASSERT_TRUE(save("VENDEDOR", {reference, {{ChangeOp::Update, {nr(n), "01", before}, {nr(n), "01", "R$ 9.999,00"}}}}).ok);
     }
     const auto reads = [&](const QString& op, int n) { return as(op, {nr(n), "01"}); };

@@ -16,11 +16,7 @@
 #include "server/server_cases_a.h"
 
 using namespace cot;
-using cot::testing::Backend;
-using cot::testing::TestServer;
-using cot::testing::nr;
-using cot::testing::firstDifference;
-using cot::testing::wholeDatabase;
+using namespace cot::testing;
 
 namespace {
 

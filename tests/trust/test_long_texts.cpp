@@ -13,9 +13,7 @@
 #include "server/server_cases_a.h"
 
 using namespace cot;
-using cot::testing::firstDifference;
-using cot::testing::nr;
-using cot::testing::wholeDatabase;
+using namespace cot::testing;
 
 namespace {
 
@@ -94,7 +92,8 @@ TEST_P(LongTextsTest, EveryWritePathRefusesOneCharacterMoreAndKeepsExactlyTheCol
     const QVariant stored = scalar(kObservation);
     const QString huge(3'500'000, u'z');
     const QString before = wholeDatabase(server_.db());
-    for (const auto& [op, old, now, flag] : {std::tuple{ChangeOp::Update, stored, QVariant(huge), "0"}, {ChangeOp::Delete, QVariant(huge), QVariant(), "1"}})
+    for (const auto& [op, old, now, flag] : {std::tuple{ChangeOp::Update, stored, QVariant(huge), "0"},
+                                             {ChangeOp::Delete, QVariant(huge), QVariant(), "1"}})
         EXPECT_EQ(call("SetObs", {QVariant::fromValue(oneChange(op, "TXOBSPROPFAS", FieldType::Memo, old, now)), flag}).error,
                   "O campo TXOBSPROPFAS aceita no máximo 1.000.000 caracteres.");
     EXPECT_EQ(firstDifference(before, wholeDatabase(server_.db())), "");

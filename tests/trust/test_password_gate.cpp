@@ -12,7 +12,7 @@
 
 using cot::server::MethodError;
 using cot::server::PasswordGate;
-using cot::testing::waitUntil;
+using namespace cot::testing;
 
 // Two run, one waits, the fourth is refused; a place given back lets the waiting one in. A
 // wait that runs out is refused too, and leaves no one waiting.

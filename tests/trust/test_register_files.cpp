@@ -146,11 +146,16 @@ TEST_F(RegisterFiles, OnlyTheFoldersOwnRegularFilesAreReadAndNoOtherTextShows) {
 
 TEST_F(RegisterFiles, ControlCharactersAndHugeFieldsAreRefusedAndTheRefusedTextIsNotRepeated) {
     const QList<std::tuple<const char*, QByteArray, const char*>> cases{
-        {"operador.csv", raw("CDOPERADOR;NMOPERADOR\nMARIA;\"Ma\0segredo\"\n"), "NMOPERADOR: caractere nulo (NUL) no texto"},
-        {"operador.csv", "CDOPERADOR;NMOPERADOR\nMARIA;\"Ma\nria\"\n", "NMOPERADOR: caractere de controle U+000A no texto (nomes e códigos não aceitam tabulação nem quebra de linha)"},
-        {"operador.csv", "CDOPERADOR;NMOPERADOR\nMA\tRIA;Maria\n", "CDOPERADOR: caractere de controle U+0009 no texto (nomes e códigos não aceitam tabulação nem quebra de linha)"},
-        {"operador.csv", "CDOPERADOR;NMOPERADOR;IDOPERATIVO\nMARIA;Maria;Z\n", "IDOPERATIVO: valor inválido (use A, I)"},
-        {"padtxt.csv", raw("CDPADTXT;IDTIPOPROPFAS;IDIDIOMA;TXPADTXT\nT;M;POR;\"a\0segredo\"\n"), "TXPADTXT: caractere nulo (NUL) no texto"},
+        {"operador.csv", raw("CDOPERADOR;NMOPERADOR\nMARIA;\"Ma\0segredo\"\n"),
+         "NMOPERADOR: caractere nulo (NUL) no texto"},
+        {"operador.csv", "CDOPERADOR;NMOPERADOR\nMARIA;\"Ma\nria\"\n",
+         "NMOPERADOR: caractere de controle U+000A no texto (nomes e códigos não aceitam tabulação nem quebra de linha)"},
+        {"operador.csv", "CDOPERADOR;NMOPERADOR\nMA\tRIA;Maria\n",
+         "CDOPERADOR: caractere de controle U+0009 no texto (nomes e códigos não aceitam tabulação nem quebra de linha)"},
+        {"operador.csv", "CDOPERADOR;NMOPERADOR;IDOPERATIVO\nMARIA;Maria;Z\n",
+         "IDOPERATIVO: valor inválido (use A, I)"},
+        {"padtxt.csv", raw("CDPADTXT;IDTIPOPROPFAS;IDIDIOMA;TXPADTXT\nT;M;POR;\"a\0segredo\"\n"),
+         "TXPADTXT: caractere nulo (NUL) no texto"},
     };
     auto db = openDb("cot.db");
     db->exec("INSERT INTO IDIOMA (IDIDIOMA, NMIDIOMA) VALUES ('POR', 'Português')");

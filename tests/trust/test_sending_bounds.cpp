@@ -22,9 +22,7 @@
 #include "server/test_storage_engines.h"
 
 using namespace cot;
-using cot::testing::missingFrom;
-using cot::testing::nr;
-using cot::testing::smallPdf;
+using namespace cot::testing;
 namespace cp = cot::server::client_page;
 
 namespace {
@@ -78,7 +76,9 @@ TEST_P(SendingBounds, TheQuotaRefusesPastTheHourAndTheDayAndSaysWhenItFreesUp) {
     EXPECT_TRUE(send(2).ok);
     Clock::setCurrent(std::make_shared<FixedClock>(kTen.addSecs(3630)));
     EXPECT_TRUE(send(2).ok);
-    EXPECT_EQ(send(2).error, "Você atingiu o limite de 5 envios ao cliente em 24 horas. O próximo envio poderá ser feito em 07/12/2026 às 10:00.");
+    EXPECT_EQ(
+        send(2).error,
+        "Você atingiu o limite de 5 envios ao cliente em 24 horas. O próximo envio poderá ser feito em 07/12/2026 às 10:00.");
     setQuota(0, 5);
     EXPECT_EQ(send(2).error, "A filial 0001 não permite enviar propostas ao cliente.");
     EXPECT_EQ(mail_.sent.size(), 6);
@@ -143,7 +143,8 @@ TEST_P(SendingBounds, OnlyAPdfAReaderOpensIsSent) {
 
 TEST_P(SendingBounds, TheSamePdfIsStoredOnceAndGoesWithItsLastSending) {
     const QByteArray first = smallPdf("Proposta 2/01");
-    for (const auto& [number, to, pdf] : {std::tuple{2, kTo, first}, {2, QString("outro@empresa.com.br"), first}, {7, kTo, smallPdf("Proposta 7/01")}})
+    for (const auto& [number, to, pdf] :
+         {std::tuple{2, kTo, first}, {2, QString("outro@empresa.com.br"), first}, {7, kTo, smallPdf("Proposta 7/01")}})
         ASSERT_TRUE(send(number, to, pdf).ok);
     EXPECT_EQ(count("SELECT COUNT(*) FROM PDFENVIO"), 2);
     const QList<cp::Sending> sendings = cp::sendingsOf(server_.db(), nr(2), "01");
@@ -175,7 +176,8 @@ TEST_P(SendingBounds, TheLinkIsInTheMailAloneAndThePreviewTakesNoDecision) {
     }
 
     const QString page = preview.value("result").toString();
-    EXPECT_EQ(missingFrom(page, {"<section id=\"proposta\">", "ERP Web e serviços de implantação", "Pré-visualização da página do cliente."}) +
+    EXPECT_EQ(missingFrom(page, {"<section id=\"proposta\">", "ERP Web e serviços de implantação",
+                                 "Pré-visualização da página do cliente."}) +
                   missingFrom(page, {"<form", "<input", "<button", "id=\"baixar-pdf\"", "<script"}, true),
               QStringList());
 

@@ -11,7 +11,7 @@
 #include "support/scripted_dialogs.h"
 #include "unit_cases.h"
 
-using cot::testing::CallRecorder;
+using namespace cot::testing;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "support/scratch_postgres.h"
 #include "unit_cases.h"
 
-using cot::testing::ScratchPostgres;
+using namespace cot::testing;
 
 namespace {
 

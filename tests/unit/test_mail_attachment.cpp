@@ -61,7 +61,8 @@ TEST(MailAttachment, MixedMessageCarriesTheAlternativePartThenEachFileWithItsNam
     const QByteArray mime = receiver.messages().at(0).raw;  // as it crossed SMTP, headers included
     const QJsonObject mail = parsed(mime);
     ASSERT_FALSE(mail.isEmpty()) << "python3 could not read the message";
-    EXPECT_EQ(QStringList({mail.value("subject").toString(), QString::number(mail.value("defects").toInt())}), QStringList({m.subject, "0"}));
+    EXPECT_EQ(QStringList({mail.value("subject").toString(), QString::number(mail.value("defects").toInt())}),
+              QStringList({m.subject, "0"}));
     // An accented name with quotes comes back whole; the bytes of each file are untouched.
     EXPECT_EQ(mail.value("parts").toVariant().toStringList(),
               (QStringList{"multipart/mixed||", "multipart/alternative||", "text/plain||", "text/html||",

@@ -5,8 +5,7 @@
 #include "support/smtp_receiver.h"
 #include "unit_cases.h"
 
-using cot::testing::ReceivedMail;
-using cot::testing::SmtpReceiver;
+using namespace cot::testing;
 
 namespace {
 
@@ -67,7 +66,8 @@ TEST(MailSender, ReceiverWithoutAccountTakesMailWithoutLogin) {
     // plain connection.
     sender.send({receiver.address(), QStringLiteral("comercial.sp@demo.local"), QString()}, m);
     ASSERT_TRUE(receiver.waitForMessages(2));
-    for (const ReceivedMail& mail : receiver.messages()) EXPECT_EQ(QStringList({mail.subject, mail.login}), QStringList({"Plain subject", ""}));
+    for (const ReceivedMail& mail : receiver.messages())
+        EXPECT_EQ(QStringList({mail.subject, mail.login}), QStringList({"Plain subject", ""}));
 }
 
 // A refused login, a branch that requires TLS, and a plain "host:port" that offers no
@@ -142,7 +142,9 @@ TEST(MailSender, ReceiverDownOrSilentFailsQuicklyAndBadTextsAreRefusedBeforeConn
         {"smtp+insecure://relay.demo.local", S::PlainLoginAllowed, 25, "smtp://relay.demo.local:25/localhost"}};
     for (const auto& [text, security, port, url] : servers) {
         const SmtpServer parsed = SmtpServer::parse(QString::fromUtf8(text));
-        EXPECT_EQ(std::tuple(parsed.security, parsed.port, *url ? parsed.url() : QString()), std::tuple(security, port, QString(url))) << text;
+        EXPECT_EQ(std::tuple(parsed.security, parsed.port, *url ? parsed.url() : QString()),
+                  std::tuple(security, port, QString(url)))
+            << text;
     }
     for (const char* bad : {"", "   ", "host:99999", "ftp://host", "host name", "host:25\r\nMAIL"}) {
         EXPECT_THROW(SmtpServer::parse(QString::fromUtf8(bad)), UserError) << bad;

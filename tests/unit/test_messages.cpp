@@ -104,7 +104,8 @@ TEST(Messages, EveryKeyTheCodeUsesIsInACatalogue) {
     QStringList missing;
     // The report's labels are looked up by its printed layout, with the kernel's renderer.
     for (const char* folder : {"proposal", "dialogs", "approval", "host", "kernel/data"}) {
-        QDirIterator sources(root.filePath(QString::fromLatin1(folder)), {QStringLiteral("*.cpp")}, QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator sources(root.filePath(QString::fromLatin1(folder)), {QStringLiteral("*.cpp")}, QDir::Files,
+                             QDirIterator::Subdirectories);
         while (sources.hasNext()) {
             QFile file(sources.next());
             const bool printed = file.fileName().endsWith(QStringLiteral("/proposal_html_printed.cpp"));

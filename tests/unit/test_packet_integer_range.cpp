@@ -82,7 +82,8 @@ TEST(PacketIntegerRange, NumbersBeyondADoubleAreRefused) {
     }
     const QByteArray text = R"({"fields":[{"name":"T","type":"string"}],"rows":[["1e400"],["0.)" + digits(400) + "1\"]]}";
     const Packet packet = packetFromJsonText(text);
-    EXPECT_EQ(std::pair(packet.rows.at(0).at(0).toString(), packet.rows.at(1).at(0).toString().size()), std::pair(QString("1e400"), qsizetype(403)));
+    EXPECT_EQ(std::pair(packet.rows.at(0).at(0).toString(), packet.rows.at(1).at(0).toString().size()),
+              std::pair(QString("1e400"), qsizetype(403)));
 }
 
 // Up to the largest and down to the least double, numbers read as the C library reads them.
@@ -92,7 +93,9 @@ TEST(PacketIntegerRange, NumbersWithinADoubleReadAsBefore) {
                                   "4.9e-324", "-5e-324", "2.4703282292062328e-324", "1e-320", "12.5e-3", "18446744073709551615",
                                   "-18446744073709551615.4", "18446744073709551625"};
     for (const QByteArray& number : numbers)
-        EXPECT_EQ(packetFromJsonText(floatPacket(number)).rows.at(0).at(0).toDouble(), std::strtod(number.constData(), nullptr)) << number.constData();
+        EXPECT_EQ(packetFromJsonText(floatPacket(number)).rows.at(0).at(0).toDouble(),
+                  std::strtod(number.constData(), nullptr))
+            << number.constData();
 }
 
 // A negative size was kept as read and then dropped by the writer, so a packet or delta

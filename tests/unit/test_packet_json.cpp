@@ -10,7 +10,7 @@
 #include "sample_packet.h"
 #include "unit_cases.h"
 
-using cot::testing::expectSameCells;
+using namespace cot::testing;
 
 namespace {
 
@@ -74,13 +74,20 @@ TEST(PacketJson, StoredDatesAreWrittenAsThePacketDateOrRefused) {
 }
 
 TEST(PacketJson, MalformedTextIsRefusedByBothReadersWithTheSameMessage) {
-    const QByteArray cases[] = {
-        R"({})", R"({"rows":[]})", R"({"fields":{}})", R"({"fields":[{"type":"string"}],"rows":[]})",
-        R"({"fields":[{"name":"A","type":"blob"}],"rows":[]})", R"({"fields":[{"name":"A","type":"string"}],"rows":{}})",
-        R"({"fields":[{"name":"A","type":"string"}],"rows":[1]})", R"({"fields":[{"name":"A","type":"string"}],"rows":["x"]})",
-        R"({"fields":[{"name":"A","type":"string"}],"rows":[["a","b"]]})", R"({"fields":[{"name":"A","type":"string"}],"rows":[[1]]})",
-        R"({"fields":[{"name":"A","type":"integer"}],"rows":[["12"]]})", R"({"fields":[{"name":"A","type":"float"}],"rows":[["1,5"]]})",
-        R"({"fields":[{"name":"A","type":"datetime"}],"rows":[["amanhã"]]})", R"({"fields":[{"name":"A","type":"boolean"}],"rows":[["S"]]})"};
+    const QByteArray cases[] = {R"({})",
+                                R"({"rows":[]})",
+                                R"({"fields":{}})",
+                                R"({"fields":[{"type":"string"}],"rows":[]})",
+                                R"({"fields":[{"name":"A","type":"blob"}],"rows":[]})",
+                                R"({"fields":[{"name":"A","type":"string"}],"rows":{}})",
+                                R"({"fields":[{"name":"A","type":"string"}],"rows":[1]})",
+                                R"({"fields":[{"name":"A","type":"string"}],"rows":["x"]})",
+                                R"({"fields":[{"name":"A","type":"string"}],"rows":[["a","b"]]})",
+                                R"({"fields":[{"name":"A","type":"string"}],"rows":[[1]]})",
+                                R"({"fields":[{"name":"A","type":"integer"}],"rows":[["12"]]})",
+                                R"({"fields":[{"name":"A","type":"float"}],"rows":[["1,5"]]})",
+                                R"({"fields":[{"name":"A","type":"datetime"}],"rows":[["amanhã"]]})",
+                                R"({"fields":[{"name":"A","type":"boolean"}],"rows":[["S"]]})"};
     for (const QByteArray& text : cases) {
         const QString expected = errorOf([&] { packetFromJson(unwire(text)); });
         EXPECT_FALSE(expected.isEmpty()) << text.constData();

@@ -137,7 +137,8 @@ TEST(TableExport, CancellingLeavesNoFileAndAFailureNamesTheFile) {
     const QString missing = dir.filePath("sem/pasta/lista.xlsx");
     for (ExportFormat format : {ExportFormat::Xlsx, ExportFormat::Csv}) {
         const QString error = userErrorOf([&] { exportTable(sampleTable(), format, missing); });
-        EXPECT_TRUE(error.startsWith("Não foi possível gravar o arquivo " + QDir::toNativeSeparators(missing) + ": ")) << error.toStdString();
+        EXPECT_TRUE(error.startsWith("Não foi possível gravar o arquivo " + QDir::toNativeSeparators(missing) + ": "))
+            << error.toStdString();
     }
     EXPECT_EQ(QList({exportFormatOf("a/Lista.CSV"), exportFormatOf("a/lista.xlsx")}), QList({ExportFormat::Csv, ExportFormat::Xlsx}));
 }

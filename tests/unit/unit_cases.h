@@ -15,7 +15,7 @@
 #include "support/user_error_text.h"
 
 using namespace cot;
-using cot::testing::userErrorOf;
+using namespace cot::testing;
 
 namespace cot::testing {
 
@@ -68,7 +68,3 @@ inline QStringList codesOf(ClientTable& t, const QString& field = QStringLiteral
 
 }  // namespace cot::testing
 
-using cot::testing::codesOf;
-using cot::testing::readFile;
-using cot::testing::whatOf;
-using cot::testing::writeFile;
